@@ -1,0 +1,283 @@
+#include "platform/resource/module.h"
+
+#include <algorithm>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <utility>
+
+#include "platform/dospath.h"
+#include "platform/resource/bytereader.h"
+#include "platform/resource/peimage.h"
+#include "platform/resource/text1252.h"
+
+namespace plat {
+namespace {
+
+constexpr std::uintmax_t kMaxModuleBytes = std::uintmax_t{1} << 30;
+
+struct KeyLess {
+  bool operator()(const std::pair<ResName, ResName>& a, const std::pair<ResName, ResName>& b) const {
+    int c = CompareResNames(a.first, b.first);
+    if (c != 0) return c < 0;
+    return CompareResNames(a.second, b.second) < 0;
+  }
+};
+
+struct Module {
+  std::vector<std::uint8_t> bytes;
+  std::vector<ResourceRecord> records;
+  std::map<std::pair<ResName, ResName>, std::size_t, KeyLess> index;  // (type, name) -> record
+  std::filesystem::path hostPath;  // empty for modules read from memory
+  int refs = 1;
+};
+
+struct Registry {
+  std::mutex mutex;
+  std::vector<std::unique_ptr<Module>> modules;
+  Module* program = nullptr;
+  std::filesystem::path programPath;
+};
+
+Registry& Reg() {
+  static Registry r;
+  return r;
+}
+
+thread_local std::string t_error;
+
+HMODULE HandleOf(Module* m) { return reinterpret_cast<HMODULE>(m); }
+
+// Builds a module from its bytes; null (with t_error set) when they are not one.
+std::unique_ptr<Module> MakeModule(std::vector<std::uint8_t> bytes) {
+  auto m = std::make_unique<Module>();
+  m->bytes = std::move(bytes);
+  ResourceListing listing = ReadResourceDirectory(m->bytes);
+  if (!listing.error.empty()) {
+    t_error = listing.error;
+    return nullptr;
+  }
+  m->records = std::move(listing.records);
+  for (std::size_t i = 0; i < m->records.size(); ++i) {
+    m->index.emplace(std::make_pair(m->records[i].type, m->records[i].name), i);
+  }
+  return m;
+}
+
+bool ReadFile(const std::filesystem::path& path, std::vector<std::uint8_t>& out) {
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(path, ec)) {
+    t_error = "no such file: " + path.string();
+    return false;
+  }
+  std::uintmax_t size = std::filesystem::file_size(path, ec);
+  if (ec || size > kMaxModuleBytes) {
+    t_error = "cannot read " + path.string();
+    return false;
+  }
+  std::ifstream in(path, std::ios::binary);
+  out.resize(static_cast<std::size_t>(size));
+  if (!in.read(reinterpret_cast<char*>(out.data()), static_cast<std::streamsize>(out.size()))) {
+    t_error = "cannot read " + path.string();
+    return false;
+  }
+  return true;
+}
+
+std::filesystem::path DefaultProgramModulePath() {
+  std::error_code ec;
+  std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+  if (ec) return "quenbar.dll";
+  return exe.parent_path() / "quenbar.dll";
+}
+
+// Caller holds the registry lock.
+Module* ProgramModule(Registry& reg) {
+  if (reg.program != nullptr) return reg.program;
+  if (reg.programPath.empty()) reg.programPath = DefaultProgramModulePath();
+  std::vector<std::uint8_t> bytes;
+  std::unique_ptr<Module> m;
+  if (ReadFile(reg.programPath, bytes)) m = MakeModule(std::move(bytes));
+  if (!m) m = std::make_unique<Module>();  // the program still has a module, an empty one
+  m->hostPath = reg.programPath;
+  reg.program = m.get();
+  reg.modules.push_back(std::move(m));
+  return reg.program;
+}
+
+// The module a handle stands for; null for a handle that is not loaded.
+// Caller holds the registry lock.
+Module* Find(Registry& reg, HMODULE h) {
+  if (h == nullptr) return ProgramModule(reg);
+  for (auto& m : reg.modules) {
+    if (HandleOf(m.get()) == h) return m.get();
+  }
+  return nullptr;
+}
+
+const ResourceRecord* RecordOf(const Module* m, const void* handle) {
+  if (m == nullptr || m->records.empty()) return nullptr;
+  const ResourceRecord* first = m->records.data();
+  for (std::size_t i = 0; i < m->records.size(); ++i) {
+    if (static_cast<const void*>(first + i) == handle) return first + i;
+  }
+  return nullptr;
+}
+
+HMODULE Register(Registry& reg, std::unique_ptr<Module> m) {
+  HMODULE h = HandleOf(m.get());
+  reg.modules.push_back(std::move(m));
+  return h;
+}
+
+std::string FileNameUpper(const std::filesystem::path& p) {
+  std::string s = p.filename().string();
+  for (char& c : s) c = UpperResChar(c);
+  return s;
+}
+
+}  // namespace
+
+const std::string& LastModuleError() { return t_error; }
+
+HMODULE LoadLibrary(const char* dosOrHostName) {
+  if (dosOrHostName == nullptr || *dosOrHostName == '\0') {
+    t_error = "no module name";
+    return nullptr;
+  }
+  std::error_code ec;
+  std::filesystem::path host = dosOrHostName;
+  if (auto resolved = ResolveDosPath(dosOrHostName); resolved && std::filesystem::exists(*resolved, ec)) {
+    host = *resolved;
+  }
+  std::filesystem::path key = std::filesystem::weakly_canonical(host, ec);
+  if (ec) key = host;
+
+  Registry& reg = Reg();
+  std::lock_guard lock(reg.mutex);
+  for (auto& m : reg.modules) {
+    if (!m->hostPath.empty() && m->hostPath == key && m.get() != reg.program) {
+      ++m->refs;
+      return HandleOf(m.get());
+    }
+  }
+  std::vector<std::uint8_t> bytes;
+  if (!ReadFile(key, bytes)) return nullptr;
+  auto m = MakeModule(std::move(bytes));
+  if (!m) {
+    t_error = key.string() + ": " + t_error;
+    return nullptr;
+  }
+  m->hostPath = key;
+  return Register(reg, std::move(m));
+}
+
+HMODULE LoadLibraryFromMemory(std::span<const std::uint8_t> bytes) {
+  auto m = MakeModule(std::vector<std::uint8_t>(bytes.begin(), bytes.end()));
+  if (!m) return nullptr;
+  Registry& reg = Reg();
+  std::lock_guard lock(reg.mutex);
+  return Register(reg, std::move(m));
+}
+
+BOOL FreeLibrary(HMODULE module) {
+  if (module == nullptr) return FALSE;
+  Registry& reg = Reg();
+  std::lock_guard lock(reg.mutex);
+  for (auto it = reg.modules.begin(); it != reg.modules.end(); ++it) {
+    if (HandleOf(it->get()) != module) continue;
+    if (it->get() == reg.program) return TRUE;
+    if (--(*it)->refs == 0) reg.modules.erase(it);
+    return TRUE;
+  }
+  return FALSE;
+}
+
+HMODULE GetModuleHandle(const char* name) {
+  Registry& reg = Reg();
+  std::lock_guard lock(reg.mutex);
+  if (name == nullptr) return HandleOf(ProgramModule(reg));
+  std::string wanted = FileNameUpper(std::filesystem::path(std::string(name)).filename());
+  for (auto& m : reg.modules) {
+    if (!m->hostPath.empty() && FileNameUpper(m->hostPath) == wanted) return HandleOf(m.get());
+  }
+  return nullptr;
+}
+
+void SetProgramModulePath(const std::filesystem::path& hostPath) {
+  Registry& reg = Reg();
+  std::lock_guard lock(reg.mutex);
+  reg.programPath = hostPath;
+  // A handle given out earlier stays valid: the old module is kept, only no
+  // longer returned for the program.
+  reg.program = nullptr;
+}
+
+HRSRC FindResource(HMODULE module, const ResName& name, const ResName& type) {
+  Registry& reg = Reg();
+  std::lock_guard lock(reg.mutex);
+  Module* m = Find(reg, module);
+  if (m == nullptr) return nullptr;
+  auto it = m->index.find(std::make_pair(type, name));
+  if (it == m->index.end()) return nullptr;
+  return reinterpret_cast<HRSRC>(const_cast<ResourceRecord*>(&m->records[it->second]));
+}
+
+HGLOBAL LoadResource(HMODULE module, HRSRC resource) {
+  Registry& reg = Reg();
+  std::lock_guard lock(reg.mutex);
+  if (RecordOf(Find(reg, module), resource) == nullptr) return nullptr;
+  return reinterpret_cast<HGLOBAL>(resource);
+}
+
+const BYTE* LockResource(HGLOBAL loaded) {
+  if (loaded == nullptr) return nullptr;
+  Registry& reg = Reg();
+  std::lock_guard lock(reg.mutex);
+  for (auto& m : reg.modules) {
+    if (const ResourceRecord* rec = RecordOf(m.get(), loaded)) return m->bytes.data() + rec->offset;
+  }
+  return nullptr;
+}
+
+DWORD SizeofResource(HMODULE module, HRSRC resource) {
+  Registry& reg = Reg();
+  std::lock_guard lock(reg.mutex);
+  const ResourceRecord* rec = RecordOf(Find(reg, module), resource);
+  return rec == nullptr ? 0 : static_cast<DWORD>(rec->size);
+}
+
+BOOL FreeResource(HGLOBAL) { return FALSE; }
+
+std::span<const BYTE> ResourceBytes(HMODULE module, const ResName& name, const ResName& type) {
+  Registry& reg = Reg();
+  std::lock_guard lock(reg.mutex);
+  Module* m = Find(reg, module);
+  if (m == nullptr) return {};
+  auto it = m->index.find(std::make_pair(type, name));
+  if (it == m->index.end()) return {};
+  const ResourceRecord& rec = m->records[it->second];
+  return std::span<const BYTE>(m->bytes).subspan(rec.offset, rec.size);
+}
+
+int LoadString(HMODULE module, UINT id, char* buf, int size) {
+  if (buf == nullptr || size < 1) return 0;
+  buf[0] = '\0';
+  if (id > 0xFFFF) return 0;
+  // Strings are kept 16 to a block; block n + 1 holds ids 16n .. 16n + 15.
+  auto block = ResourceBytes(module, static_cast<int>((id >> 4) + 1), RT_STRING);
+  ByteReader r(block);
+  for (UINT i = 0; i < (id & 15); ++i) r.Skip(std::size_t{r.U16()} * 2);
+  std::size_t length = r.U16();
+  auto units = r.Bytes(length * 2);
+  if (!r.Ok()) return 0;
+  std::size_t n = std::min(length, static_cast<std::size_t>(size - 1));
+  for (std::size_t i = 0; i < n; ++i) {
+    buf[i] = Utf16ToCp1252(static_cast<std::uint16_t>(units[2 * i] | (units[2 * i + 1] << 8)));
+  }
+  buf[n] = '\0';
+  return static_cast<int>(n);
+}
+
+}  // namespace plat
