@@ -77,4 +77,32 @@ constexpr LONG MAKELONG(WORD lo, WORD hi) {
   return static_cast<LONG>(static_cast<DWORD>(lo) | (static_cast<DWORD>(hi) << 16));
 }
 
+// A kernel object the caller may wait on and close: events and threads
+// (platform/threads.h defines the object).
+struct HANDLE__;
+using HANDLE = HANDLE__*;
+
+// A palette entry: red, green, blue and a flags byte (DirectDraw and GDI palettes).
+struct PALETTEENTRY {
+  BYTE peRed = 0;
+  BYTE peGreen = 0;
+  BYTE peBlue = 0;
+  BYTE peFlags = 0;
+};
+
+// A 128-bit identifier: interface ids and display driver ids.
+struct GUID {
+  DWORD Data1 = 0;
+  WORD Data2 = 0;
+  WORD Data3 = 0;
+  BYTE Data4[8] = {};
+};
+inline bool operator==(const GUID& a, const GUID& b) {
+  if (a.Data1 != b.Data1 || a.Data2 != b.Data2 || a.Data3 != b.Data3) return false;
+  for (int i = 0; i < 8; ++i)
+    if (a.Data4[i] != b.Data4[i]) return false;
+  return true;
+}
+using REFIID = const GUID&;
+
 }  // namespace plat
