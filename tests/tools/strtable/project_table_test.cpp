@@ -1,5 +1,5 @@
 // The project's own string table: it compiles, its index agrees with its
-// string table, and the texts the Parts pin down are there as they must be.
+// string table, and the texts the game relies on are there as they must be.
 
 #include <gtest/gtest.h>
 
@@ -65,7 +65,7 @@ TEST(ProjectTable, BuiltFilesAgreeWithEachOther) {
   ExpectConsistent(std::vector<std::uint8_t>(image.begin(), image.end()), ReadWholeFile(dir / "strings.rc"));
 }
 
-TEST(ProjectTable, HoldsTheTextsThePartsFix) {
+TEST(ProjectTable, HoldsTheTextsTheGameReliesOn) {
   const auto texts = TextsById();
   // Families built with formats.
   for (int i = 0; i < 40; ++i) EXPECT_TRUE(texts.contains("CHAP00" + std::string(i < 10 ? "0" : "") + std::to_string(i)));
