@@ -1,0 +1,174 @@
+#pragma once
+// The growable array of element pointers that carries the lists of the game
+// model. It never owns its elements: the owner deletes them before the array
+// goes. Index 0xFFFF means "at the end", so an array holds at most 65,535
+// elements; a store that would go past that is refused.
+//
+// The element type's saved form comes from ElementIO, which gives each element
+// type its own Save and Load:
+//   static int Write(plat::FILE*, const T&);          nonzero on success
+//   static std::unique_ptr<T> Read(plat::FILE*);     null on failure
+// GenericElementIO stores no elements: Save writes only the count and Load reads
+// it and discards it (owners of such arrays store their elements themselves).
+
+#include <algorithm>
+#include <cstdint>
+#include <memory>
+#include <type_traits>
+
+#include "Game/GFileStream.h"
+#include "Game/TraceError.h"
+#include "platform/files.h"
+
+struct GenericElementIO {};
+
+template <class T, class ElementIO = GenericElementIO>
+class ArrayMan {
+ public:
+  static constexpr std::uint16_t kAtEnd = 0xFFFF;
+
+  ArrayMan() = default;
+  // Frees the pointer block, never the elements.
+  virtual ~ArrayMan() = default;
+  ArrayMan(const ArrayMan&) = delete;
+  ArrayMan& operator=(const ArrayMan&) = delete;
+
+  // Adds growStep slots (never past 65,535).
+  virtual void Grow() {
+    const std::uint32_t wanted = std::min<std::uint32_t>(std::uint32_t{capacity} + Step(), kMaxCapacity);
+    if (wanted != capacity) Reallocate(static_cast<std::uint16_t>(wanted));
+  }
+  // Removes growStep slots; refused when the used slots would not fit.
+  virtual void Shrink() {
+    if (capacity < growStep || capacity - growStep < count) return;
+    Reallocate(static_cast<std::uint16_t>(capacity - growStep));
+  }
+  // The u16 count, then every element in index order. The result of the last
+  // write; it stops at the first failing one. An empty slot cannot be saved
+  // and fails the save.
+  virtual int Save(plat::FILE* fp) {
+    FileWriter w(fp);
+    int result = w.Write(count) ? 1 : 0;
+    if constexpr (!std::is_same_v<ElementIO, GenericElementIO>) {
+      for (std::uint16_t i = 0; i < count && result != 0; ++i) {
+        if (items[i] == nullptr) {
+          TraceError("ArrayMan saves an empty slot", __FILE__, __LINE__);
+          return 0;
+        }
+        result = ElementIO::Write(fp, *items[i]);
+      }
+    }
+    return result;
+  }
+  // Reads a u16 count, then that many elements, each appended as read. Stops
+  // at the first element that cannot be read and returns 0; the elements read
+  // before it stay.
+  virtual int Load(plat::FILE* fp) {
+    FileReader r(fp);
+    std::uint16_t n = 0;
+    if (!r.Read(n)) return 0;
+    if constexpr (!std::is_same_v<ElementIO, GenericElementIO>) {
+      for (std::uint16_t i = 0; i < n; ++i) {
+        std::unique_ptr<T> element = ElementIO::Read(fp);
+        if (!element) return 0;
+        if (!Append(element.get())) return 0;
+        element.release();  // the array's owner owns it from here
+      }
+    }
+    return 1;
+  }
+  // Inserts before slot `index`, shifting the tail up; an index past the end
+  // stores there, the slots between holding null; kAtEnd appends.
+  virtual void InsertAt(T* item, std::uint16_t index) {
+    if (index <= count) {
+      if (index == kAtEnd || !MakeRoomForOne()) return Refuse();
+      T** slots = items.get();
+      std::move_backward(slots + index, slots + count, slots + count + 1);
+      items[index] = item;
+      ++count;
+    } else if (index == kAtEnd) {
+      Append(item);
+    } else {
+      StorePastEnd(item, index);
+    }
+  }
+  // Takes slot `index` out, shifting the tail down; null (and no change) when
+  // there is no such slot.
+  virtual T* RemoveAt(std::uint16_t index) {
+    if (index >= count) return nullptr;
+    if (std::uint32_t{capacity} > std::uint32_t{count} + growStep) Shrink();
+    T** slots = items.get();
+    T* taken = slots[index];
+    std::move(slots + index + 1, slots + count, slots + index);
+    items[count - 1] = nullptr;
+    --count;
+    return taken;
+  }
+
+  // Overwrites slot `index` (kAtEnd appends); never shifts.
+  void SetAt(T* item, std::uint16_t index) {
+    if (index == kAtEnd) {
+      Append(item);
+      return;
+    }
+    StorePastEnd(item, index);
+  }
+  // The element at `index`, or null when the index is not below count.
+  T* GetAt(std::uint16_t index) const { return index < count ? items[index] : nullptr; }
+
+  std::unique_ptr<T*[]> items;  // capacity slots; null while capacity is 0
+  std::uint16_t capacity = 0;
+  std::uint16_t count = 0;
+  std::uint16_t cursor = 0xFFFF;  // kept for the owners; the array never uses it
+  std::uint16_t growStep = 10;
+
+ private:
+  static constexpr std::uint32_t kMaxCapacity = 0xFFFF;
+
+  // A grow step of 0 would never make room.
+  std::uint16_t Step() const { return std::max<std::uint16_t>(growStep, 1); }
+
+  void Refuse() { TraceError("ArrayMan is full", __FILE__, __LINE__); }
+
+  // A block of `n` slots holding the used pointers, the rest null.
+  void Reallocate(std::uint16_t n) {
+    if (n == 0) {
+      items.reset();
+      capacity = 0;
+      return;
+    }
+    auto block = std::make_unique<T*[]>(n);
+    if (count != 0) std::copy_n(items.get(), count, block.get());
+    items = std::move(block);
+    capacity = n;
+  }
+
+  // Grows when every slot is used; false when the array is at its limit.
+  bool MakeRoomForOne() {
+    if (count == capacity) Grow();
+    return count < capacity;
+  }
+
+  bool Append(T* item) {
+    if (!MakeRoomForOne()) {
+      Refuse();
+      return false;
+    }
+    items[count++] = item;
+    return true;
+  }
+
+  // Stores at `index` (below kAtEnd); when the index is at or past count, count
+  // becomes index + 1, growing the block to the next multiple of the step.
+  void StorePastEnd(T* item, std::uint16_t index) {
+    if (index >= capacity) {
+      const std::uint32_t wanted = (std::uint32_t{index} / Step() + 1) * Step();
+      Reallocate(static_cast<std::uint16_t>(std::min(wanted, kMaxCapacity)));
+    }
+    if (index >= count) {
+      std::fill(items.get() + count, items.get() + index, nullptr);
+      count = static_cast<std::uint16_t>(index + 1);
+    }
+    items[index] = item;
+  }
+};

@@ -1,0 +1,285 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+#include "Game/GFileStream.h"
+#include "Game/arrayman/ArrayMan.h"
+#include "Game/arrayman/IndexedArray.h"
+#include "tests/Game/model/sandbox.h"
+
+namespace {
+
+struct Item {
+  std::uint32_t value = 0;
+};
+
+struct ItemIO {
+  static int Write(plat::FILE* fp, const Item& item) { return FileWriter(fp).Write(item.value) ? 1 : 0; }
+  static std::unique_ptr<Item> Read(plat::FILE* fp) {
+    auto item = std::make_unique<Item>();
+    if (!FileReader(fp).Read(item->value)) return nullptr;
+    return item;
+  }
+};
+
+// Elements owned by the test; the arrays only point at them.
+class ArrayManTest : public ::testing::Test {
+ protected:
+  Item* Make(std::uint32_t v) {
+    m_items.push_back(std::make_unique<Item>(Item{v}));
+    return m_items.back().get();
+  }
+  void Fill(ArrayMan<Item>& a, int n) {
+    for (int i = 0; i < n; ++i) a.SetAt(Make(static_cast<std::uint32_t>(i)), ArrayMan<Item>::kAtEnd);
+  }
+  std::vector<std::unique_ptr<Item>> m_items;
+};
+
+TEST_F(ArrayManTest, StartsEmptyWithStepTen) {
+  ArrayMan<Item> a;
+  EXPECT_EQ(a.capacity, 0);
+  EXPECT_EQ(a.count, 0);
+  EXPECT_EQ(a.cursor, 0xFFFF);
+  EXPECT_EQ(a.growStep, 10);
+  EXPECT_EQ(a.items, nullptr);
+  EXPECT_EQ(a.GetAt(0), nullptr);
+}
+
+TEST_F(ArrayManTest, SetAtAppendsAndGrowsByStep) {
+  ArrayMan<Item> a;
+  Fill(a, 10);
+  EXPECT_EQ(a.capacity, 10);
+  Item* p = Make(99);
+  a.SetAt(p, 0xFFFF);
+  EXPECT_EQ(a.capacity, 20);
+  EXPECT_EQ(a.count, 11);
+  EXPECT_EQ(a.GetAt(10), p);
+  EXPECT_EQ(a.GetAt(0)->value, 0u);
+  EXPECT_EQ(a.GetAt(11), nullptr);
+}
+
+TEST_F(ArrayManTest, SetAtPastEndFillsWithNullAndRoundsCapacity) {
+  ArrayMan<Item> a;
+  Item* p = Make(1);
+  a.SetAt(p, 25);
+  EXPECT_EQ(a.capacity, 30);
+  EXPECT_EQ(a.count, 26);
+  for (std::uint16_t i = 0; i < 25; ++i) EXPECT_EQ(a.GetAt(i), nullptr);
+  EXPECT_EQ(a.GetAt(25), p);
+
+  // Inside the capacity but past the count: count follows, nothing shifts.
+  Item* q = Make(2);
+  a.SetAt(q, 28);
+  EXPECT_EQ(a.capacity, 30);
+  EXPECT_EQ(a.count, 29);
+  EXPECT_EQ(a.GetAt(25), p);
+  a.SetAt(q, 3);  // overwrite
+  EXPECT_EQ(a.count, 29);
+  EXPECT_EQ(a.GetAt(3), q);
+}
+
+TEST_F(ArrayManTest, InsertAtShiftsOrFillsGaps) {
+  ArrayMan<Item> a;
+  Item* x = Make(1);
+  Item* y = Make(2);
+  a.SetAt(x, 0xFFFF);
+  a.SetAt(y, 0xFFFF);
+  Item* p = Make(3);
+  a.InsertAt(p, 0);
+  ASSERT_EQ(a.count, 3);
+  EXPECT_EQ(a.GetAt(0), p);
+  EXPECT_EQ(a.GetAt(1), x);
+  EXPECT_EQ(a.GetAt(2), y);
+
+  ArrayMan<Item> b;
+  b.SetAt(x, 0xFFFF);
+  b.SetAt(y, 0xFFFF);
+  b.InsertAt(p, 7);
+  EXPECT_EQ(b.count, 8);
+  EXPECT_EQ(b.capacity, 10);
+  for (std::uint16_t i = 2; i <= 6; ++i) EXPECT_EQ(b.GetAt(i), nullptr);
+  EXPECT_EQ(b.GetAt(7), p);
+
+  b.InsertAt(x, 33);  // past the capacity: grows like SetAt
+  EXPECT_EQ(b.capacity, 40);
+  EXPECT_EQ(b.count, 34);
+  b.InsertAt(y, 0xFFFF);
+  EXPECT_EQ(b.GetAt(34), y);
+}
+
+TEST_F(ArrayManTest, InsertIntoFullArrayGrows) {
+  ArrayMan<Item> a;
+  Fill(a, 10);
+  Item* p = Make(42);
+  a.InsertAt(p, 5);
+  EXPECT_EQ(a.capacity, 20);
+  EXPECT_EQ(a.count, 11);
+  EXPECT_EQ(a.GetAt(5), p);
+  EXPECT_EQ(a.GetAt(6)->value, 5u);
+  EXPECT_EQ(a.GetAt(10)->value, 9u);
+}
+
+TEST_F(ArrayManTest, RemoveAtShiftsShrinksAndRefusesPastEnd) {
+  ArrayMan<Item> a;
+  Fill(a, 3);
+  EXPECT_EQ(a.RemoveAt(3), nullptr);
+  EXPECT_EQ(a.count, 3);
+
+  Item* middle = a.GetAt(1);
+  EXPECT_EQ(a.RemoveAt(1), middle);
+  EXPECT_EQ(a.count, 2);
+  EXPECT_EQ(a.GetAt(1)->value, 2u);
+  EXPECT_EQ(a.items[2], nullptr);  // the freed end slot
+
+  ArrayMan<Item> b;
+  b.growStep = 30;
+  Fill(b, 5);
+  b.growStep = 10;
+  ASSERT_EQ(b.capacity, 30);
+  Item* first = b.GetAt(0);
+  EXPECT_EQ(b.RemoveAt(0), first);
+  EXPECT_EQ(b.capacity, 20);
+  EXPECT_EQ(b.count, 4);
+  EXPECT_EQ(b.GetAt(0)->value, 1u);
+}
+
+TEST_F(ArrayManTest, RemovingEverythingFreesTheBlock) {
+  ArrayMan<Item> a;
+  a.growStep = 2;
+  Fill(a, 5);  // capacity 6
+  while (a.count > 0) a.RemoveAt(0);
+  EXPECT_LE(a.capacity, 2);
+  a.Shrink();
+  EXPECT_EQ(a.capacity, 0);
+  EXPECT_EQ(a.items, nullptr);
+}
+
+TEST_F(ArrayManTest, StaysWithinSixteenBitLimits) {
+  ArrayMan<Item> a;
+  Item* p = Make(1);
+  a.SetAt(p, 65534);  // the last real index
+  EXPECT_EQ(a.capacity, 65535);
+  EXPECT_EQ(a.count, 65535);
+  EXPECT_EQ(a.GetAt(65534), p);
+  a.SetAt(Make(2), 0xFFFF);  // full: refused
+  a.InsertAt(Make(3), 0);
+  EXPECT_EQ(a.count, 65535);
+  EXPECT_EQ(a.GetAt(0), nullptr);
+
+  ArrayMan<Item> b;
+  b.growStep = 0;  // must still make room
+  b.SetAt(p, 0xFFFF);
+  b.SetAt(p, 4);
+  EXPECT_EQ(b.count, 5);
+  EXPECT_EQ(b.GetAt(4), p);
+
+  ArrayMan<Item> c;
+  Fill(c, 5);
+  c.Shrink();  // would drop used slots: refused
+  EXPECT_EQ(c.capacity, 10);
+}
+
+TEST_F(ArrayManTest, SavesAndLoadsCountAndElements) {
+  model_test::Sandbox box;
+  ArrayMan<Item> empty;
+  plat::FILE* fp = plat::fopen("C:\\empty.bin", "wb");
+  EXPECT_EQ(empty.Save(fp), 1);
+  plat::fclose(fp);
+  EXPECT_EQ(box.Read("c/empty.bin"), std::string(2, '\0'));
+  fp = plat::fopen("C:\\empty.bin", "rb");
+  EXPECT_EQ(empty.Load(fp), 1);
+  plat::fclose(fp);
+  EXPECT_EQ(empty.count, 0);
+
+  ArrayMan<Item, ItemIO> a;
+  for (std::uint32_t v : {0x01020304u, 7u, 0xFFFFFFFFu}) a.SetAt(Make(v), 0xFFFF);
+  fp = plat::fopen("C:\\items.bin", "wb");
+  EXPECT_EQ(a.Save(fp), 1);
+  plat::fclose(fp);
+  EXPECT_EQ(box.Read("c/items.bin"), std::string("\x03\x00\x04\x03\x02\x01\x07\x00\x00\x00\xFF\xFF\xFF\xFF", 14));
+
+  ArrayMan<Item, ItemIO> b;
+  fp = plat::fopen("C:\\items.bin", "rb");
+  EXPECT_EQ(b.Load(fp), 1);
+  plat::fclose(fp);
+  ASSERT_EQ(b.count, 3);
+  std::vector<std::unique_ptr<Item>> loaded;
+  for (std::uint16_t i = 0; i < 3; ++i) loaded.emplace_back(b.GetAt(i));
+  EXPECT_EQ(loaded[0]->value, 0x01020304u);
+  EXPECT_EQ(loaded[2]->value, 0xFFFFFFFFu);
+
+  // The generic form writes the count only and discards it when loading.
+  ArrayMan<Item> generic;
+  generic.SetAt(Make(5), 0xFFFF);
+  fp = plat::fopen("C:\\generic.bin", "wb");
+  EXPECT_EQ(generic.Save(fp), 1);
+  plat::fclose(fp);
+  EXPECT_EQ(box.Read("c/generic.bin"), std::string("\x01\x00", 2));
+}
+
+TEST_F(ArrayManTest, LoadStopsAtAShortElementAndKeepsWhatWasRead) {
+  model_test::Sandbox box;
+  box.Write("c/short.bin", std::string("\x03\x00\x01\x00\x00\x00\x02\x00", 8));  // 3 promised, 1 and a half there
+  ArrayMan<Item, ItemIO> a;
+  plat::FILE* fp = plat::fopen("C:\\short.bin", "rb");
+  EXPECT_EQ(a.Load(fp), 0);
+  plat::fclose(fp);
+  ASSERT_EQ(a.count, 1);
+  std::unique_ptr<Item> kept(a.GetAt(0));
+  EXPECT_EQ(kept->value, 1u);
+
+  box.Write("c/none.bin", "\x01");
+  fp = plat::fopen("C:\\none.bin", "rb");
+  ArrayMan<Item> b;
+  EXPECT_EQ(b.Load(fp), 0);
+  plat::fclose(fp);
+}
+
+TEST_F(ArrayManTest, SavingAnEmptySlotFails) {
+  model_test::Sandbox box;
+  ArrayMan<Item, ItemIO> a;
+  a.SetAt(Make(1), 2);  // slots 0 and 1 are empty
+  plat::FILE* fp = plat::fopen("C:\\gap.bin", "wb");
+  EXPECT_EQ(a.Save(fp), 0);
+  plat::fclose(fp);
+}
+
+TEST(IndexedArrayTest, GetTakeSetAndResize) {
+  int a = 1, b = 2;
+  IndexedArray<int> arr;
+  arr.create(0);
+  EXPECT_EQ(arr.size, 0);
+  EXPECT_EQ(arr.get(0), nullptr);
+  EXPECT_EQ(arr.take(0), nullptr);
+
+  arr.create(3);
+  EXPECT_EQ(arr.size, 3);
+  arr.set(1, &a);
+  EXPECT_EQ(arr.get(1), &a);
+  EXPECT_EQ(arr.get(3), nullptr);
+  EXPECT_EQ(arr.take(1), &a);
+  EXPECT_EQ(arr.get(1), nullptr);
+
+  arr.set(0, &b);
+  arr.set(5, &a);  // grows to index + 2
+  EXPECT_EQ(arr.size, 7);
+  EXPECT_EQ(arr.get(0), &b);
+  EXPECT_EQ(arr.get(5), &a);
+  EXPECT_EQ(arr.get(6), nullptr);
+
+  EXPECT_EQ(arr.Resize(0), 0);
+  EXPECT_EQ(arr.size, 7);
+  EXPECT_EQ(arr.Resize(9), 1);
+  EXPECT_EQ(arr.get(5), &a);
+  EXPECT_EQ(arr.get(8), nullptr);
+
+  IndexedArray<int> big;
+  big.set(65534, &a);  // i + 2 would not fit 16 bits
+  EXPECT_EQ(big.size, 65535);
+  EXPECT_EQ(big.get(65534), &a);
+  big.set(65535, &b);  // no such slot
+  EXPECT_EQ(big.get(65535), nullptr);
+}
+
+}  // namespace
