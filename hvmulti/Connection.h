@@ -1,0 +1,43 @@
+#pragma once
+// One TCP connection carrying frames: a read buffer cut into frames and a
+// write buffer drained as the socket accepts it.
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "hvmulti/Socket.h"
+#include "hvmulti/Wire.h"
+
+namespace hvm {
+
+class Connection {
+ public:
+  explicit Connection(Fd fd) : fd_(std::move(fd)) {}
+
+  int Handle() const { return fd_.Get(); }
+
+  // Appends an encoded frame to the write buffer.
+  void Queue(const std::vector<std::uint8_t>& frame);
+  // Bytes not yet handed to the socket.
+  std::size_t Pending() const { return out_.size() - outStart_; }
+  bool WantsWrite() const { return Pending() > 0; }
+
+  // Moves what the socket holds into the read buffer (at most one frame's
+  // worth of room beyond what is buffered). False when the peer closed the
+  // connection or it failed.
+  bool ReadAvailable();
+  // Hands buffered bytes to the socket. False when the connection failed.
+  bool WriteAvailable();
+  // The next complete frame of the read buffer.
+  ParseStatus NextFrame(Frame& out);
+
+ private:
+  Fd fd_;
+  std::vector<std::uint8_t> in_;
+  std::size_t inStart_ = 0;
+  std::vector<std::uint8_t> out_;
+  std::size_t outStart_ = 0;
+};
+
+}  // namespace hvm

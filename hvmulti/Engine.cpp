@@ -1,0 +1,645 @@
+#include "hvmulti/Engine.h"
+
+#include <poll.h>
+
+#include <algorithm>
+#include <chrono>
+#include <random>
+
+#include "hvmulti/HvMTypes.h"
+#include "platform/clock.h"
+
+namespace hvm {
+namespace {
+
+// Unsent bytes towards one member above which the local sender hears "busy".
+constexpr std::size_t kBusyBytes = 256 * 1024;
+// Unsent bytes towards one member above which it counts as not reading and is dropped.
+constexpr std::size_t kDropBytes = 8 * 1024 * 1024;
+// Received messages waiting above which the engine stops reading its sockets.
+constexpr std::size_t kInboxHigh = 8192;
+constexpr std::size_t kMaxPendingPeers = 16;
+constexpr std::int64_t kHelloTimeoutMs = 10000;
+constexpr std::int64_t kClosingFlushMs = 2000;
+constexpr std::int64_t kHeartbeatMs = 2000;
+constexpr int kPollSliceMs = 250;
+
+bool IsReservedId(std::uint32_t id) {
+  return id == HVM_ID_NONE || id == HVM_ID_SESSION || id == HVM_ID_ALLPLAYERS || id == 65535;
+}
+
+}  // namespace
+
+Engine::Engine() = default;
+
+Engine::~Engine() { Close(); }
+
+std::int64_t Engine::NowMs() {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
+
+bool Engine::InSession() const {
+  std::lock_guard lock(mu_);
+  return role_ != Role::None;
+}
+
+int Engine::Host(const HostOptions& options, const PlayerInfo& local, std::uint32_t& localId) {
+  std::lock_guard lock(mu_);
+  if (role_ != Role::None) return HVM_ERR_INSESSION;
+  if (!wake_.Valid()) return HVM_ERR_CONNECT;
+  listener_ = ListenTcp(options.bindAt, bound_);
+  if (!listener_.Valid()) return HVM_ERR_CONNECT;
+  // Enumeration shares the port number; a host that cannot bind it still works
+  // for players who know its address.
+  udp_ = BindUdp(bound_);
+
+  session_ = options.session;
+  std::uint32_t maxPlayers = session_.U32(HvMSession_Struct::kMaxPlayers);
+  if (maxPlayers == 0 || maxPlayers > HVM_MAX_PLAYERS - 1) maxPlayers = HVM_MAX_PLAYERS - 1;
+  session_.SetU32(HvMSession_Struct::kMaxPlayers, maxPlayers);
+  std::uint32_t sessionId = 0;
+  std::random_device rd;
+  while (sessionId == 0) sessionId = rd();
+  session_.SetU32(HvMSession_Struct::kSessionId, sessionId);
+  password_ = session_.Text(HvMSession_Struct::kPassword, HvMSession_Struct::kPasswordWidth);
+  guid_ = options.guid;
+  version_ = options.version;
+  serverToken_ = options.serverToken;
+  clientServer_ = options.clientServer;
+  serverId_ = 0;
+  nextId_ = 1;
+  joinOpen_ = true;
+
+  PlayerInfo me = local;
+  me.id = NextId();
+  me.flags = kPlayerHost;
+  players_ = {me};
+  localId_ = localId = me.id;
+  role_ = Role::Host;
+  StartThread();
+  return 0;
+}
+
+int Engine::Join(const Endpoint& at, const HelloFrame& hello, int timeoutMs, std::uint32_t& localId) {
+  {
+    std::lock_guard lock(mu_);
+    if (role_ != Role::None) return HVM_ERR_INSESSION;
+    if (!wake_.Valid()) return HVM_ERR_CONNECT;
+  }
+  Fd fd = ConnectTcp(at, timeoutMs);
+  if (!fd.Valid()) return HVM_ERR_CONNECT;
+  auto hub = std::make_unique<Connection>(std::move(fd));
+  hub->Queue(EncodeFrame(hello));
+
+  // The handshake runs on the caller's thread; the engine thread starts with
+  // whatever the host sent after its welcome still in the read buffer.
+  std::vector<PlayerInfo> others;
+  const std::int64_t deadline = NowMs() + timeoutMs;
+  for (;;) {
+    const std::int64_t left = deadline - NowMs();
+    if (left <= 0) return HVM_ERR_TIMEOUT;
+    pollfd p{hub->Handle(), static_cast<short>(POLLIN | (hub->WantsWrite() ? POLLOUT : 0)), 0};
+    ::poll(&p, 1, static_cast<int>(std::min<std::int64_t>(left, 50)));
+    plat::RunIdleHook();
+    if ((p.revents & POLLOUT) && !hub->WriteAvailable()) return HVM_ERR_CONNECT;
+    if ((p.revents & (POLLIN | POLLHUP | POLLERR)) && !hub->ReadAvailable()) return HVM_ERR_CONNECT;
+    Frame frame;
+    for (;;) {
+      const auto status = hub->NextFrame(frame);
+      if (status == ParseStatus::NeedMore) break;
+      if (status == ParseStatus::Garbage) return HVM_ERR_CONNECT;
+      if (auto* joined = std::get_if<JoinedFrame>(&frame)) {
+        others.push_back(PlayerInfo{joined->id, joined->flags, joined->shortName, joined->longName});
+      } else if (auto* refuse = std::get_if<RefuseFrame>(&frame)) {
+        return refuse->code < 0 ? refuse->code : HVM_ERR_CONNECT;
+      } else if (auto* welcome = std::get_if<WelcomeFrame>(&frame)) {
+        std::lock_guard lock(mu_);
+        if (role_ != Role::None) return HVM_ERR_INSESSION;
+        localId_ = localId = welcome->yourId;
+        session_ = welcome->session;
+        clientServer_ = (welcome->sessionFlags & kSessionClientServer) != 0;
+        players_ = std::move(others);
+        players_.push_back(PlayerInfo{localId_, static_cast<std::uint8_t>(hello.serverToken.empty() ? 0 : kPlayerServer),
+                                      hello.shortName, hello.longName});
+        hub_ = std::move(hub);
+        hubLost_ = false;
+        role_ = Role::Client;
+        StartThread();
+        return 0;
+      } else {
+        return HVM_ERR_CONNECT;
+      }
+    }
+  }
+}
+
+void Engine::StartThread() {
+  stopping_ = false;
+  nextHeartbeat_ = NowMs() + kHeartbeatMs;
+  thread_ = std::thread([this] { Run(); });
+}
+
+void Engine::StopThread() {
+  {
+    std::lock_guard lock(mu_);
+    stopping_ = true;
+  }
+  wake_.Raise();
+  if (thread_.joinable()) thread_.join();
+}
+
+void Engine::Close() {
+  Role role;
+  {
+    std::lock_guard lock(mu_);
+    role = role_;
+  }
+  if (role == Role::None) return;
+  StopThread();
+  std::lock_guard lock(mu_);
+  if (role_ == Role::Client && hub_) {
+    // An orderly leave, given a moment to reach the host; the host treats a
+    // plain end of the connection the same way.
+    hub_->Queue(EncodeFrame(ByeFrame{}));
+    const std::int64_t deadline = NowMs() + 500;
+    while (hub_->WantsWrite() && NowMs() < deadline) {
+      if (!hub_->WriteAvailable()) break;
+      pollfd p{hub_->Handle(), POLLOUT, 0};
+      ::poll(&p, 1, 20);
+    }
+  }
+  ResetState();
+}
+
+void Engine::ResetState() {
+  role_ = Role::None;
+  peers_.clear();
+  hub_.reset();
+  listener_.Reset();
+  udp_.Reset();
+  players_.clear();
+  inbox_.clear();
+  localId_ = 0;
+  serverId_ = 0;
+  joinOpen_ = false;
+  hubLost_ = false;
+  bound_ = {};
+}
+
+int Engine::SendData(std::uint32_t from, std::uint32_t to, std::span<const std::uint8_t> data, std::uint32_t extra) {
+  if (data.empty() || data.size() > HVM_MAX_PACKET) return HVM_ERR_TOOLARGE;
+  std::unique_lock lock(mu_);
+  if (role_ == Role::None) return HVM_ERR_NOSESSION;
+  if (from != localId_) return HVM_ERR_INVALIDPLAYER;
+  if (role_ == Role::Client && hubLost_) return HVM_ERR_CONNECTIONLOST;
+  if (!KnownPlayer(to)) return HVM_ERR_INVALIDPLAYER;
+  DataFrame frame{from, to, extra, std::vector<std::uint8_t>(data.begin(), data.end())};
+  if (role_ == Role::Client) {
+    if (hub_->Pending() > kBusyBytes) return HVM_ERR_BUSY;
+    hub_->Queue(EncodeFrame(frame));
+  } else {
+    const auto targets = Targets(from, to, true);
+    for (const auto t : targets)
+      if (const Peer* p = FindPeer(t); p && p->conn.Pending() > kBusyBytes) return HVM_ERR_BUSY;
+    InMessage local{HVM_MSG_PACKET, from, to, extra, frame.payload};
+    Deliver(targets, frame, local);
+  }
+  lock.unlock();
+  wake_.Raise();
+  return 0;
+}
+
+int Engine::SendChat(std::uint32_t from, std::uint32_t to, const std::string& text) {
+  if (text.size() > HVM_MAX_CHAT || text.find('\0') != std::string::npos) return HVM_ERR_TOOLARGE;
+  std::unique_lock lock(mu_);
+  if (role_ == Role::None) return HVM_ERR_NOSESSION;
+  if (from != localId_) return HVM_ERR_INVALIDPLAYER;
+  if (role_ == Role::Client && hubLost_) return HVM_ERR_CONNECTIONLOST;
+  if (!KnownPlayer(to)) return HVM_ERR_INVALIDPLAYER;
+  ChatFrame frame{from, to, text};
+  if (role_ == Role::Client) {
+    if (hub_->Pending() > kBusyBytes) return HVM_ERR_BUSY;
+    hub_->Queue(EncodeFrame(frame));
+  } else {
+    const auto targets = Targets(from, to, false);
+    for (const auto t : targets)
+      if (const Peer* p = FindPeer(t); p && p->conn.Pending() > kBusyBytes) return HVM_ERR_BUSY;
+    InMessage local{HVM_MSG_CHAT, from, to, 0, std::vector<std::uint8_t>(text.begin(), text.end())};
+    local.data.push_back(0);
+    Deliver(targets, frame, local);
+  }
+  lock.unlock();
+  wake_.Raise();
+  return 0;
+}
+
+void Engine::Flush() { wake_.Raise(); }
+
+int Engine::CheckMessages() const {
+  std::lock_guard lock(mu_);
+  return static_cast<int>(inbox_.size());
+}
+
+int Engine::GetTop(std::uint8_t* buffer, std::uint32_t* length, std::uint32_t* from, std::uint32_t* to,
+                   std::uint32_t* extra) {
+  if (!buffer || !length) return HVM_ERR_BADPARAM;
+  std::lock_guard lock(mu_);
+  if (inbox_.empty()) return HVM_ERR_NOMESSAGE;
+  InMessage m = std::move(inbox_.front());
+  inbox_.pop_front();
+  if (from) *from = m.from;
+  if (to) *to = m.to;
+  if (extra) *extra = m.extra;
+  const auto size = static_cast<std::uint32_t>(m.data.size());
+  if (size > *length) {
+    *length = size;
+    return HVM_ERR_BUFFERSMALL;
+  }
+  std::copy(m.data.begin(), m.data.end(), buffer);
+  *length = size;
+  if (inbox_.size() + 1 == kInboxHigh) wake_.Raise();  // reading may resume
+  return m.result;
+}
+
+int Engine::DeletePlayer(std::uint32_t id) {
+  {
+    std::lock_guard lock(mu_);
+    if (role_ == Role::None) return HVM_ERR_NOSESSION;
+    if (id != localId_) {
+      if (role_ != Role::Host) return HVM_ERR_NOTHOST;
+      Peer* peer = FindPeer(id);
+      if (!peer) return HVM_ERR_INVALIDPLAYER;
+      // The removed player hears it first, then the others.
+      peer->conn.Queue(EncodeFrame(LeftFrame{id}));
+      peer->state = PeerState::Closing;
+      peer->deadline = NowMs() + kClosingFlushMs;
+      RemovePlayer(id);
+      wake_.Raise();
+      return 0;
+    }
+  }
+  Close();
+  return 0;
+}
+
+int Engine::StopJoining() {
+  std::lock_guard lock(mu_);
+  if (role_ == Role::None) return HVM_ERR_NOSESSION;
+  joinOpen_ = false;
+  return 0;
+}
+
+void Engine::SetHeartbeat(bool on) {
+  std::lock_guard lock(mu_);
+  heartbeat_ = on;
+}
+
+bool Engine::WaitForServer(int timeoutMs) {
+  const std::int64_t deadline = NowMs() + timeoutMs;
+  std::unique_lock lock(mu_);
+  while (serverId_ == 0) {
+    const std::int64_t left = deadline - NowMs();
+    if (left <= 0 || role_ != Role::Host) return false;
+    serverJoined_.wait_for(lock, std::chrono::milliseconds(std::min<std::int64_t>(left, 50)));
+    lock.unlock();
+    plat::RunIdleHook();
+    lock.lock();
+  }
+  return true;
+}
+
+std::vector<PlayerInfo> Engine::Players() const {
+  std::lock_guard lock(mu_);
+  return players_;
+}
+
+HvMSession_Struct Engine::Session() const {
+  std::lock_guard lock(mu_);
+  return role_ == Role::Host ? SessionForMembers() : session_;
+}
+
+std::uint16_t Engine::HostPort() const {
+  std::lock_guard lock(mu_);
+  return role_ == Role::Host ? bound_.port : 0;
+}
+
+// ---- the engine thread ----------------------------------------------------
+
+void Engine::Run() {
+  std::unique_lock lock(mu_);
+  if (role_ == Role::Client) {
+    // Frames that came in behind the welcome.
+    Frame frame;
+    ParseStatus status;
+    while (hub_ && (status = hub_->NextFrame(frame)) == ParseStatus::Ok) HandleHubFrame(frame);
+    if (hub_ && status == ParseStatus::Garbage) LoseHub();
+  }
+  while (!stopping_) {
+    const bool reading = inbox_.size() < kInboxHigh;
+    std::vector<pollfd> fds;
+    std::vector<Peer*> polled;
+    fds.push_back({wake_.Fd(), POLLIN, 0});
+    const std::size_t firstPeer = role_ == Role::Host ? 3 : 2;
+    if (role_ == Role::Host) {
+      fds.push_back({listener_.Get(), POLLIN, 0});
+      fds.push_back({udp_.Valid() ? udp_.Get() : -1, POLLIN, 0});
+      for (auto& p : peers_) {
+        const bool read = reading && p->state != PeerState::Closing;
+        fds.push_back({p->conn.Handle(), static_cast<short>((read ? POLLIN : 0) | (p->conn.WantsWrite() ? POLLOUT : 0)), 0});
+        polled.push_back(p.get());
+      }
+    } else {
+      const bool live = hub_ != nullptr;
+      fds.push_back({live ? hub_->Handle() : -1,
+                     static_cast<short>((reading ? POLLIN : 0) | (live && hub_->WantsWrite() ? POLLOUT : 0)), 0});
+    }
+    lock.unlock();
+    ::poll(fds.data(), fds.size(), kPollSliceMs);
+    lock.lock();
+    if (stopping_) break;
+    if (fds[0].revents & POLLIN) wake_.Clear();
+    if (role_ == Role::Host) {
+      if (fds[1].revents & POLLIN) AcceptPeers();
+      if (fds[2].revents & POLLIN) AnswerEnumeration();
+      for (std::size_t i = 0; i < polled.size(); ++i) ServePeer(*polled[i], fds[firstPeer + i].revents);
+      // Frames queued while serving others, or by the client's thread.
+      for (auto& p : peers_)
+        if (!p->dead && p->conn.WantsWrite() && !p->conn.WriteAvailable()) p->dead = true;
+      SweepPeers();
+    } else if (hub_) {
+      ServeHub(fds[firstPeer - 1].revents);
+      if (hub_ && hub_->WantsWrite() && !hub_->WriteAvailable()) LoseHub();
+    }
+    if (heartbeat_ && NowMs() >= nextHeartbeat_) SendHeartbeats();
+  }
+}
+
+void Engine::AcceptPeers() {
+  for (;;) {
+    Fd fd = AcceptTcp(listener_);
+    if (!fd.Valid()) return;
+    const auto pending = std::count_if(peers_.begin(), peers_.end(),
+                                       [](const auto& p) { return p->state == PeerState::Pending; });
+    if (static_cast<std::size_t>(pending) >= kMaxPendingPeers) continue;  // closed at once
+    auto peer = std::make_unique<Peer>(std::move(fd));
+    peer->deadline = NowMs() + kHelloTimeoutMs;
+    peers_.push_back(std::move(peer));
+  }
+}
+
+void Engine::AnswerEnumeration() {
+  std::vector<std::uint8_t> datagram;
+  Endpoint from;
+  while (ReceiveDatagram(udp_, datagram, from)) {
+    const auto query = ParseEnumQuery(datagram);
+    if (!query || !joinOpen_ || query->guid != guid_ || query->version != version_) continue;
+    SendDatagram(udp_, from, EncodeEnumAnswer(EnumAnswer{bound_.port, SessionForMembers()}));
+  }
+}
+
+void Engine::ServePeer(Peer& peer, short events) {
+  if (peer.dead) return;
+  if (events & POLLOUT) {
+    if (!peer.conn.WriteAvailable()) {
+      peer.dead = true;
+      return;
+    }
+  }
+  if (!(events & (POLLIN | POLLHUP | POLLERR))) return;
+  if (peer.state == PeerState::Closing) {
+    peer.dead = true;
+    return;
+  }
+  const bool open = peer.conn.ReadAvailable();
+  Frame frame;
+  for (;;) {
+    const auto status = peer.conn.NextFrame(frame);
+    if (status == ParseStatus::NeedMore) break;
+    if (status == ParseStatus::Garbage) {
+      peer.dead = true;
+      return;
+    }
+    HandlePeerFrame(peer, frame);
+    if (peer.dead || peer.state == PeerState::Closing) return;
+  }
+  if (!open) peer.dead = true;
+}
+
+void Engine::HandlePeerFrame(Peer& peer, Frame& frame) {
+  if (peer.state == PeerState::Pending) {
+    if (auto* hello = std::get_if<HelloFrame>(&frame))
+      AdmitPeer(peer, *hello);
+    else
+      peer.dead = true;
+    return;
+  }
+  if (auto* data = std::get_if<DataFrame>(&frame)) {
+    data->from = peer.id;  // a member speaks only for itself
+    InMessage local{HVM_MSG_PACKET, data->from, data->to, data->extra, data->payload};
+    Deliver(Targets(data->from, data->to, true), *data, local);
+  } else if (auto* chat = std::get_if<ChatFrame>(&frame)) {
+    chat->from = peer.id;
+    InMessage local{HVM_MSG_CHAT, chat->from, chat->to, 0,
+                    std::vector<std::uint8_t>(chat->text.begin(), chat->text.end())};
+    local.data.push_back(0);
+    Deliver(Targets(chat->from, chat->to, false), *chat, local);
+  } else if (std::holds_alternative<PingFrame>(frame)) {
+  } else {
+    peer.dead = true;  // a Bye, or a frame only the host may send
+  }
+}
+
+void Engine::AdmitPeer(Peer& peer, const HelloFrame& hello) {
+  const bool asServer = !hello.serverToken.empty();
+  if (hello.guid != guid_ || hello.version != version_) return RefusePeer(peer, HVM_ERR_BADGUID);
+  if (asServer && (!clientServer_ || serverId_ != 0 || hello.serverToken != serverToken_))
+    return RefusePeer(peer, HVM_ERR_BADPARAM);
+  if (!asServer && !joinOpen_) return RefusePeer(peer, HVM_ERR_JOINCLOSED);
+  if (!asServer && hello.password != password_) return RefusePeer(peer, HVM_ERR_PASSWORD);
+  const auto members = std::count_if(players_.begin(), players_.end(),
+                                     [](const PlayerInfo& p) { return !(p.flags & kPlayerServer); });
+  if (!asServer && static_cast<std::uint32_t>(members) >= session_.U32(HvMSession_Struct::kMaxPlayers))
+    return RefusePeer(peer, HVM_ERR_SESSIONFULL);
+
+  PlayerInfo info{NextId(), static_cast<std::uint8_t>(asServer ? kPlayerServer : 0), hello.shortName,
+                  hello.longName};
+  for (const auto& p : players_) peer.conn.Queue(EncodeFrame(JoinedFrame{p.id, p.flags, p.shortName, p.longName}));
+  peer.conn.Queue(EncodeFrame(WelcomeFrame{info.id, static_cast<std::uint8_t>(clientServer_ ? kSessionClientServer : 0),
+                                           SessionForMembers()}));
+  const auto joined = EncodeFrame(JoinedFrame{info.id, info.flags, info.shortName, info.longName});
+  for (auto& other : peers_)
+    if (other->state == PeerState::Player) other->conn.Queue(joined);
+  peer.state = PeerState::Player;
+  peer.id = info.id;
+  players_.push_back(info);
+  PushNotice(HVM_NOTICE_JOINED, info.id);
+  if (asServer) {
+    serverId_ = info.id;
+    serverJoined_.notify_all();
+  }
+}
+
+void Engine::RefusePeer(Peer& peer, int code) {
+  peer.conn.Queue(EncodeFrame(RefuseFrame{code}));
+  peer.state = PeerState::Closing;
+  peer.deadline = NowMs() + kClosingFlushMs;
+}
+
+void Engine::RemovePlayer(std::uint32_t id) {
+  const auto it = std::find_if(players_.begin(), players_.end(), [id](const PlayerInfo& p) { return p.id == id; });
+  if (it == players_.end()) return;
+  players_.erase(it);
+  if (id == serverId_) serverId_ = 0;
+  const auto left = EncodeFrame(LeftFrame{id});
+  for (auto& other : peers_)
+    if (other->state == PeerState::Player && other->id != id) other->conn.Queue(left);
+  PushNotice(HVM_NOTICE_LEFT, id);
+}
+
+void Engine::SweepPeers() {
+  const std::int64_t now = NowMs();
+  for (auto& p : peers_) {
+    if (p->dead) continue;
+    if (p->state == PeerState::Pending && now >= p->deadline) p->dead = true;
+    if (p->state == PeerState::Closing && (!p->conn.WantsWrite() || now >= p->deadline)) p->dead = true;
+    if (p->conn.Pending() > kDropBytes) p->dead = true;
+  }
+  // Removing a player queues leave notices to the others, which may push one of
+  // them over its limit; repeat until nothing changes.
+  bool removed = true;
+  while (removed) {
+    removed = false;
+    for (auto it = peers_.begin(); it != peers_.end(); ++it) {
+      if (!(*it)->dead) continue;
+      const bool wasPlayer = (*it)->state == PeerState::Player;
+      const std::uint32_t id = (*it)->id;
+      peers_.erase(it);
+      if (wasPlayer) RemovePlayer(id);
+      for (auto& p : peers_)
+        if (p->conn.Pending() > kDropBytes) p->dead = true;
+      removed = true;
+      break;
+    }
+  }
+}
+
+std::vector<std::uint32_t> Engine::Targets(std::uint32_t from, std::uint32_t to, bool data) const {
+  if (data && clientServer_ && serverId_ != 0 && from != serverId_) return {serverId_};
+  std::vector<std::uint32_t> out;
+  for (const auto& p : players_) {
+    if (to == HVM_ID_SESSION || (to == HVM_ID_ALLPLAYERS && p.id != from) || p.id == to) out.push_back(p.id);
+  }
+  return out;
+}
+
+void Engine::Deliver(const std::vector<std::uint32_t>& targets, const Frame& frame, const InMessage& local) {
+  std::vector<std::uint8_t> encoded;
+  for (const auto t : targets) {
+    if (t == localId_) {
+      inbox_.push_back(local);
+      continue;
+    }
+    if (Peer* p = FindPeer(t)) {
+      if (encoded.empty()) encoded = EncodeFrame(frame);
+      p->conn.Queue(encoded);
+    }
+  }
+}
+
+Engine::Peer* Engine::FindPeer(std::uint32_t id) {
+  for (auto& p : peers_)
+    if (p->state == PeerState::Player && p->id == id && !p->dead) return p.get();
+  return nullptr;
+}
+
+std::uint32_t Engine::NextId() {
+  for (;;) {
+    const std::uint32_t id = nextId_++;
+    if (!IsReservedId(id) && !KnownPlayer(id)) return id;
+  }
+}
+
+bool Engine::KnownPlayer(std::uint32_t id) const {
+  if (id == HVM_ID_SESSION || id == HVM_ID_ALLPLAYERS) return true;
+  return std::any_of(players_.begin(), players_.end(), [id](const PlayerInfo& p) { return p.id == id; });
+}
+
+HvMSession_Struct Engine::SessionForMembers() const {
+  HvMSession_Struct s = session_;
+  s.SetText(HvMSession_Struct::kPassword, HvMSession_Struct::kPasswordWidth, password_.empty() ? "" : "x");
+  const auto members = std::count_if(players_.begin(), players_.end(),
+                                     [](const PlayerInfo& p) { return !(p.flags & kPlayerServer); });
+  s.SetU32(HvMSession_Struct::kPlayerCount, static_cast<std::uint32_t>(members));
+  return s;
+}
+
+void Engine::ServeHub(short events) {
+  if ((events & POLLOUT) && !hub_->WriteAvailable()) return LoseHub();
+  if (!(events & (POLLIN | POLLHUP | POLLERR))) return;
+  const bool open = hub_->ReadAvailable();
+  Frame frame;
+  for (;;) {
+    const auto status = hub_->NextFrame(frame);
+    if (status == ParseStatus::NeedMore) break;
+    if (status == ParseStatus::Garbage) return LoseHub();
+    HandleHubFrame(frame);
+    if (!hub_) return;
+  }
+  if (!open) LoseHub();
+}
+
+void Engine::HandleHubFrame(Frame& frame) {
+  if (auto* data = std::get_if<DataFrame>(&frame)) {
+    inbox_.push_back(InMessage{HVM_MSG_PACKET, data->from, data->to, data->extra, std::move(data->payload)});
+  } else if (auto* chat = std::get_if<ChatFrame>(&frame)) {
+    InMessage m{HVM_MSG_CHAT, chat->from, chat->to, 0, std::vector<std::uint8_t>(chat->text.begin(), chat->text.end())};
+    m.data.push_back(0);
+    inbox_.push_back(std::move(m));
+  } else if (auto* joined = std::get_if<JoinedFrame>(&frame)) {
+    if (KnownPlayer(joined->id)) return;
+    players_.push_back(PlayerInfo{joined->id, joined->flags, joined->shortName, joined->longName});
+    PushNotice(HVM_NOTICE_JOINED, joined->id);
+  } else if (auto* left = std::get_if<LeftFrame>(&frame)) {
+    if (left->id == localId_) {
+      // Removed by the host: the notice names the local player, and the
+      // session is over for it.
+      PushNotice(HVM_NOTICE_LEFT, localId_);
+      std::erase_if(players_, [this](const PlayerInfo& p) { return p.id != localId_; });
+      hub_.reset();
+      hubLost_ = true;
+      return;
+    }
+    const auto before = players_.size();
+    std::erase_if(players_, [id = left->id](const PlayerInfo& p) { return p.id == id; });
+    if (players_.size() != before) PushNotice(HVM_NOTICE_LEFT, left->id);
+  } else if (!std::holds_alternative<PingFrame>(frame)) {
+    LoseHub();
+  }
+}
+
+void Engine::LoseHub() {
+  for (const auto& p : players_)
+    if (p.id != localId_) PushNotice(HVM_NOTICE_LEFT, p.id);
+  std::erase_if(players_, [this](const PlayerInfo& p) { return p.id != localId_; });
+  hub_.reset();
+  hubLost_ = true;
+}
+
+void Engine::PushNotice(std::int32_t code, std::uint32_t id) {
+  InMessage m{HVM_MSG_SYSTEM, HVM_ID_NONE, localId_, 0, {}};
+  const auto c = static_cast<std::uint32_t>(code);
+  for (int i = 0; i < 4; ++i) m.data.push_back(static_cast<std::uint8_t>(c >> (8 * i)));
+  for (int i = 0; i < 4; ++i) m.data.push_back(static_cast<std::uint8_t>(id >> (8 * i)));
+  inbox_.push_back(std::move(m));
+}
+
+void Engine::SendHeartbeats() {
+  nextHeartbeat_ = NowMs() + kHeartbeatMs;
+  const auto ping = EncodeFrame(PingFrame{});
+  if (role_ == Role::Client && hub_) hub_->Queue(ping);
+  for (auto& p : peers_)
+    if (p->state == PeerState::Player) p->conn.Queue(ping);
+}
+
+}  // namespace hvm

@@ -1,0 +1,172 @@
+#pragma once
+// The session machinery behind CHvMulti. A session is a star: the host keeps
+// one TCP connection to every other member and relays their traffic, so each
+// member's messages arrive whole and in the order sent. The host's engine also
+// answers session enumeration on UDP. Every socket is served by the engine's
+// own thread; the client's thread only queues sends and takes received
+// messages, under one lock.
+//
+// Routing (done by the host): a message to HVM_ID_SESSION reaches every member,
+// the sender too; to HVM_ID_ALLPLAYERS every member but the sender; to a player
+// identifier that player alone. In a client-server session every game packet of
+// a member other than the server program goes to the server program alone, with
+// the destination it named, so that the server decides what to pass on.
+//
+// A member whose connection ends, or who sends anything that is not a valid
+// frame for its state, is dropped and the others get a leave notice.
+
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <span>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "hvmulti/Connection.h"
+#include "hvmulti/HvMRecords.h"
+#include "hvmulti/Socket.h"
+#include "hvmulti/Wire.h"
+
+namespace hvm {
+
+struct PlayerInfo {
+  std::uint32_t id = 0;
+  std::uint8_t flags = 0;  // kPlayerServer, kPlayerHost
+  std::string shortName;
+  std::string longName;
+};
+
+struct HostOptions {
+  Endpoint bindAt;
+  HvMSession_Struct session;
+  bool clientServer = false;
+  std::string serverToken;  // the secret the server program joins with
+  std::string guid;
+  std::uint32_t version = 0;
+};
+
+class Engine {
+ public:
+  Engine();
+  ~Engine();
+  Engine(const Engine&) = delete;
+  Engine& operator=(const Engine&) = delete;
+
+  // Creates a session with the local player as its host. 0 or an HVM_ERR_* code.
+  int Host(const HostOptions& options, const PlayerInfo& local, std::uint32_t& localId);
+  // Joins the session at `at`, waiting at most `timeoutMs` for the host's
+  // answer. 0 or an HVM_ERR_* code (the host's refusal code when it refused).
+  int Join(const Endpoint& at, const HelloFrame& hello, int timeoutMs, std::uint32_t& localId);
+  // Leaves the session (the host ends it for everyone). Nothing when none is open.
+  void Close();
+  bool InSession() const;
+
+  // Queues a game packet or a chat text. 0 or an HVM_ERR_* code.
+  int SendData(std::uint32_t from, std::uint32_t to, std::span<const std::uint8_t> data, std::uint32_t extra);
+  int SendChat(std::uint32_t from, std::uint32_t to, const std::string& text);
+  // Pushes queued bytes out now rather than on the engine thread's next turn.
+  void Flush();
+
+  // Received messages, oldest first.
+  int CheckMessages() const;
+  int GetTop(std::uint8_t* buffer, std::uint32_t* length, std::uint32_t* from, std::uint32_t* to,
+             std::uint32_t* extra);
+
+  // Removes a player: the local one leaves; the host removes another one.
+  int DeletePlayer(std::uint32_t id);
+  // The host takes no more players. 0, or HVM_ERR_NOSESSION.
+  int StopJoining();
+  void SetHeartbeat(bool on);
+  // Waits (servicing the idle hook) until the server program joined; false after `timeoutMs`.
+  bool WaitForServer(int timeoutMs);
+
+  std::vector<PlayerInfo> Players() const;
+  // The session as its members see it (password shown as "x").
+  HvMSession_Struct Session() const;
+  // The TCP port a hosted session listens on; 0 when not hosting.
+  std::uint16_t HostPort() const;
+
+ private:
+  enum class Role { None, Host, Client };
+  enum class PeerState { Pending, Player, Closing };
+  struct Peer {
+    explicit Peer(Fd fd) : conn(std::move(fd)) {}
+    Connection conn;
+    PeerState state = PeerState::Pending;
+    std::uint32_t id = 0;
+    std::int64_t deadline = 0;  // ms: for a pending peer to say hello, a closing one to flush
+    bool dead = false;
+  };
+  struct InMessage {
+    int result = 0;
+    std::uint32_t from = 0, to = 0, extra = 0;
+    std::vector<std::uint8_t> data;
+  };
+
+  void Run();
+  void StartThread();
+  void StopThread();
+  void ResetState();
+  static std::int64_t NowMs();
+
+  // Host side.
+  void AcceptPeers();
+  void AnswerEnumeration();
+  void ServePeer(Peer& peer, short events);
+  void HandlePeerFrame(Peer& peer, Frame& frame);
+  void AdmitPeer(Peer& peer, const HelloFrame& hello);
+  void RefusePeer(Peer& peer, int code);
+  void RemovePlayer(std::uint32_t id);
+  void SweepPeers();
+  std::vector<std::uint32_t> Targets(std::uint32_t from, std::uint32_t to, bool data) const;
+  void Deliver(const std::vector<std::uint32_t>& targets, const Frame& frame, const InMessage& local);
+  Peer* FindPeer(std::uint32_t id);
+  std::uint32_t NextId();
+  HvMSession_Struct SessionForMembers() const;
+
+  // Member side.
+  void ServeHub(short events);
+  void HandleHubFrame(Frame& frame);
+  void LoseHub();
+
+  void PushNotice(std::int32_t code, std::uint32_t id);
+  void SendHeartbeats();
+  bool KnownPlayer(std::uint32_t id) const;
+
+  mutable std::mutex mu_;
+  std::condition_variable serverJoined_;
+  std::thread thread_;
+  bool stopping_ = false;
+  WakeSignal wake_;
+
+  Role role_ = Role::None;
+  std::uint32_t localId_ = 0;
+  std::vector<PlayerInfo> players_;
+  std::deque<InMessage> inbox_;
+  HvMSession_Struct session_;
+  bool clientServer_ = false;
+  bool heartbeat_ = false;
+  std::int64_t nextHeartbeat_ = 0;
+
+  // Host.
+  Fd listener_;
+  Fd udp_;
+  Endpoint bound_;
+  std::vector<std::unique_ptr<Peer>> peers_;
+  std::string guid_;
+  std::uint32_t version_ = 0;
+  std::string password_;
+  std::string serverToken_;
+  std::uint32_t serverId_ = 0;
+  std::uint32_t nextId_ = 1;
+  bool joinOpen_ = false;
+
+  // Member.
+  std::unique_ptr<Connection> hub_;
+  bool hubLost_ = false;
+};
+
+}  // namespace hvm

@@ -1,0 +1,101 @@
+#pragma once
+// The records the library exchanges with the game. The service, service-settings
+// and session records are byte images with fixed offsets, read and written
+// field by field; the player record is a plain in-memory record.
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+// A fixed-size little-endian byte image with bounds-checked field access. A
+// field that does not lie wholly inside the image reads as zero and is not
+// written.
+template <std::size_t N>
+struct HvMByteImage {
+  static constexpr std::size_t kSize = N;
+  std::array<std::uint8_t, N> bytes{};
+
+  std::uint8_t U8(std::size_t at) const { return at < N ? bytes[at] : 0; }
+  void SetU8(std::size_t at, std::uint8_t v) {
+    if (at < N) bytes[at] = v;
+  }
+  std::uint16_t U16(std::size_t at) const {
+    return Fits(at, 2) ? static_cast<std::uint16_t>(bytes[at] | (bytes[at + 1] << 8)) : 0;
+  }
+  void SetU16(std::size_t at, std::uint16_t v) {
+    if (!Fits(at, 2)) return;
+    bytes[at] = static_cast<std::uint8_t>(v);
+    bytes[at + 1] = static_cast<std::uint8_t>(v >> 8);
+  }
+  std::uint32_t U32(std::size_t at) const {
+    if (!Fits(at, 4)) return 0;
+    return static_cast<std::uint32_t>(bytes[at]) | (static_cast<std::uint32_t>(bytes[at + 1]) << 8) |
+           (static_cast<std::uint32_t>(bytes[at + 2]) << 16) | (static_cast<std::uint32_t>(bytes[at + 3]) << 24);
+  }
+  void SetU32(std::size_t at, std::uint32_t v) {
+    if (!Fits(at, 4)) return;
+    for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
+  }
+  // A text field of `width` bytes: the characters up to the first zero or the
+  // field's end.
+  std::string Text(std::size_t at, std::size_t width) const {
+    if (!Fits(at, width)) return {};
+    std::size_t n = 0;
+    while (n < width && bytes[at + n] != 0) ++n;
+    return std::string(bytes.begin() + at, bytes.begin() + at + n);
+  }
+  // Stores at most width - 1 characters and a terminating zero; the rest of the
+  // field is cleared.
+  void SetText(std::size_t at, std::size_t width, std::string_view text) {
+    if (!Fits(at, width) || width == 0) return;
+    const std::size_t n = text.size() < width - 1 ? text.size() : width - 1;
+    for (std::size_t i = 0; i < width; ++i) bytes[at + i] = i < n ? static_cast<std::uint8_t>(text[i]) : 0;
+  }
+
+ private:
+  static constexpr bool Fits(std::size_t at, std::size_t width) { return at <= N && width <= N - at; }
+};
+
+// What EnumServices reports for one service (40 bytes).
+struct HvMService_Struct : HvMByteImage<40> {
+  static constexpr std::size_t kName = 0, kNameWidth = 32;
+  static constexpr std::size_t kId = 32;     // u32 service identifier
+  static constexpr std::size_t kType = 37;   // u8 service type (HVM_SERVICE_*)
+  static constexpr std::size_t kFlags = 38;  // u16; 0x10: needs a user name and password
+};
+
+// The service settings (336 bytes) the connection screens fill before a
+// service is opened.
+struct HvMServiceEx_Struct : HvMByteImage<336> {
+  static constexpr std::size_t kAddress = 0, kAddressWidth = 52;  // "host" or "host:port"
+  static constexpr std::size_t kUserName = 56, kUserNameWidth = 32;
+  static constexpr std::size_t kPassword = 88, kPasswordWidth = 16;
+  static constexpr std::size_t kModemName = 120, kModemNameWidth = 52;
+  static constexpr std::size_t kPhone = 172, kPhoneWidth = 32;
+  static constexpr std::size_t kSerialPort = 204;   // u32, 1 to 4
+  static constexpr std::size_t kBaudRate = 208;     // u32, bits per second
+  static constexpr std::size_t kStopBits = 212;     // u32: 1, 15 (1.5) or 2
+  static constexpr std::size_t kParity = 216;       // u32: 0 none, 1 odd, 2 even, 3 mark
+  static constexpr std::size_t kFlowControl = 220;  // u32: 0 none, 1 DTR, 2 RTS, 3 both, 4 XON/XOFF
+};
+
+// A session (128 bytes): what the host creates and what enumeration reports.
+struct HvMSession_Struct : HvMByteImage<128> {
+  static constexpr std::size_t kName = 0, kNameWidth = 32;
+  static constexpr std::size_t kDescription = 32, kDescriptionWidth = 52;
+  static constexpr std::size_t kSessionId = 84;     // u32; given by the library, 0 when creating
+  static constexpr std::size_t kMaxPlayers = 88;    // u32
+  static constexpr std::size_t kPlayerCount = 92;   // u32; filled by the library
+  static constexpr std::size_t kPassword = 96, kPasswordWidth = 16;  // "x" in enumerated sessions that have one
+  static constexpr std::size_t kReserved = 112;     // 4 x u32, zero
+};
+
+// A player: the identifier the library fills in on joining, then the short and
+// the long name.
+struct HvMPlayer_Struct {
+  std::uint32_t id = 0;
+  char shortName[32] = {};
+  char longName[52] = {};
+};
