@@ -5,6 +5,7 @@
 #include <fstream>
 #include <limits>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <utility>
 
@@ -147,6 +148,19 @@ class FILE {
   std::size_t Read(char* out, std::size_t size) {
     std::size_t done = 0;
     while (done < size) {
+      // Large binary reads go straight to the caller's memory.
+      if (!mode_.text && pushback_ < 0 && readPos_ == readEnd_ && size - done >= kBufferSize) {
+        if (!FlushWrites()) break;
+        const ssize_t n = ::read(fd_, out + done, size - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+          (n < 0 ? error_ : eof_) = true;
+          break;
+        }
+        done += static_cast<std::size_t>(n);
+        lastRawLen_ = 0;
+        continue;
+      }
       if (!mode_.text && pushback_ < 0 && readPos_ < readEnd_) {
         const std::size_t n = std::min(size - done, readEnd_ - readPos_);
         std::memcpy(out + done, readBuf_.get() + readPos_, n);
@@ -211,6 +225,9 @@ class FILE {
     return 0;
   }
 
+  // Each call holds the file's lock, as the classic runtime's stream lock did,
+  // so threads sharing a file never corrupt it.
+  std::mutex& mutex() { return mutex_; }
   bool eof() const { return eof_; }
   bool error() const { return error_; }
   void ClearFlags() { eof_ = error_ = false; }
@@ -267,6 +284,7 @@ class FILE {
     return ok;
   }
 
+  std::mutex mutex_;
   int fd_;
   Mode mode_;
   std::unique_ptr<char[]> readBuf_;
@@ -304,32 +322,46 @@ FILE* fopen(const char* dosPath, const char* mode) {
 int fclose(FILE* f) {
   if (f == nullptr) return EOF;
   std::unique_ptr<FILE> owned(f);
+  std::lock_guard lock(owned->mutex());
   return owned->Flush() ? 0 : EOF;
 }
 
 std::size_t fread(void* buffer, std::size_t size, std::size_t count, FILE* f) {
   if (f == nullptr || buffer == nullptr || size == 0 || count == 0) return 0;
   if (count > std::numeric_limits<std::size_t>::max() / size) return 0;
+  std::lock_guard lock(f->mutex());
   return f->Read(static_cast<char*>(buffer), size * count) / size;
 }
 
 std::size_t fwrite(const void* buffer, std::size_t size, std::size_t count, FILE* f) {
   if (f == nullptr || buffer == nullptr || size == 0 || count == 0) return 0;
   if (count > std::numeric_limits<std::size_t>::max() / size) return 0;
+  std::lock_guard lock(f->mutex());
   return f->Write(static_cast<const char*>(buffer), size * count) ? count : 0;
 }
 
-int fgetc(FILE* f) { return f == nullptr ? EOF : f->GetChar(); }
-
-int fputc(int c, FILE* f) {
-  const char ch = static_cast<char>(c);
-  return (f != nullptr && f->Write(&ch, 1)) ? static_cast<unsigned char>(ch) : EOF;
+int fgetc(FILE* f) {
+  if (f == nullptr) return EOF;
+  std::lock_guard lock(f->mutex());
+  return f->GetChar();
 }
 
-int ungetc(int c, FILE* f) { return f == nullptr ? EOF : f->UngetChar(c); }
+int fputc(int c, FILE* f) {
+  if (f == nullptr) return EOF;
+  const char ch = static_cast<char>(c);
+  std::lock_guard lock(f->mutex());
+  return f->Write(&ch, 1) ? static_cast<unsigned char>(ch) : EOF;
+}
+
+int ungetc(int c, FILE* f) {
+  if (f == nullptr) return EOF;
+  std::lock_guard lock(f->mutex());
+  return f->UngetChar(c);
+}
 
 char* fgets(char* buffer, int n, FILE* f) {
   if (f == nullptr || buffer == nullptr || n <= 0) return nullptr;
+  std::lock_guard lock(f->mutex());
   int used = 0;
   while (used < n - 1) {
     const int c = f->GetChar();
@@ -343,6 +375,7 @@ char* fgets(char* buffer, int n, FILE* f) {
 
 int fputs(const char* text, FILE* f) {
   if (f == nullptr || text == nullptr) return EOF;
+  std::lock_guard lock(f->mutex());
   return f->Write(text, std::strlen(text)) ? 0 : EOF;
 }
 
@@ -355,6 +388,7 @@ int vfprintf(FILE* f, const char* format, std::va_list args) {
   if (length < 0) return -1;
   std::string text(static_cast<std::size_t>(length) + 1, '\0');
   std::vsnprintf(text.data(), text.size(), format, args);
+  std::lock_guard lock(f->mutex());
   return f->Write(text.data(), static_cast<std::size_t>(length)) ? length : -1;
 }
 
@@ -368,6 +402,7 @@ int fprintf(FILE* f, const char* format, ...) {
 
 int vfscanf(FILE* f, const char* format, std::va_list args) {
   if (f == nullptr || format == nullptr || !f->readable()) return EOF;
+  std::lock_guard lock(f->mutex());
   // The host's scanf reads through a bridge stream that takes one character
   // at a time from `f`; the bridge is unbuffered, so at most the one character
   // scanf looked at and left is still in it, and goes back to `f`.
@@ -397,23 +432,48 @@ int fscanf(FILE* f, const char* format, ...) {
   return n;
 }
 
-int fseek(FILE* f, long offset, int origin) { return f == nullptr ? -1 : f->Seek(offset, origin); }
+int fseek(FILE* f, long offset, int origin) {
+  if (f == nullptr) return -1;
+  std::lock_guard lock(f->mutex());
+  return f->Seek(offset, origin);
+}
 
-long ftell(FILE* f) { return f == nullptr ? -1 : f->Tell(); }
+long ftell(FILE* f) {
+  if (f == nullptr) return -1;
+  std::lock_guard lock(f->mutex());
+  return f->Tell();
+}
 
 void rewind(FILE* f) {
   if (f == nullptr) return;
+  std::lock_guard lock(f->mutex());
   f->Seek(0, SEEK_SET);
   f->ClearFlags();
 }
 
-int feof(FILE* f) { return (f != nullptr && f->eof()) ? 1 : 0; }
-int ferror(FILE* f) { return (f != nullptr && f->error()) ? 1 : 0; }
-void clearerr(FILE* f) {
-  if (f != nullptr) f->ClearFlags();
+int feof(FILE* f) {
+  if (f == nullptr) return 0;
+  std::lock_guard lock(f->mutex());
+  return f->eof() ? 1 : 0;
 }
 
-int fflush(FILE* f) { return (f != nullptr && f->Flush()) ? 0 : EOF; }
+int ferror(FILE* f) {
+  if (f == nullptr) return 0;
+  std::lock_guard lock(f->mutex());
+  return f->error() ? 1 : 0;
+}
+
+void clearerr(FILE* f) {
+  if (f == nullptr) return;
+  std::lock_guard lock(f->mutex());
+  f->ClearFlags();
+}
+
+int fflush(FILE* f) {
+  if (f == nullptr) return EOF;
+  std::lock_guard lock(f->mutex());
+  return f->Flush() ? 0 : EOF;
+}
 
 int remove(const char* dosPath) {
   const auto host = dosPath != nullptr ? ResolveDosPath(dosPath) : std::nullopt;

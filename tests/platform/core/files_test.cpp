@@ -125,6 +125,25 @@ TEST_F(FilesTest, BinarySeekTellAndUpdate) {
   plat::fclose(f);
 }
 
+TEST_F(FilesTest, LargeBinaryReadsAfterSmallOnes) {
+  std::string bytes(20000, '\0');
+  for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 7 + i / 251);
+  WriteFile(Host("archive.nob"), bytes);
+  plat::FILE* f = plat::fopen("C:\\ARCHIVE.NOB", "rb");
+  ASSERT_NE(f, nullptr);
+  char small[10];
+  ASSERT_EQ(plat::fread(small, 1, sizeof small, f), sizeof small);
+  std::string big(9000, '\0');
+  ASSERT_EQ(plat::fread(big.data(), 1, big.size(), f), big.size());
+  EXPECT_EQ(big, bytes.substr(10, 9000));
+  ASSERT_EQ(plat::fseek(f, 15000, SEEK_SET), 0);
+  EXPECT_EQ(plat::fread(big.data(), 1000, 9, f), 5u);  // whole items only
+  EXPECT_EQ(big.substr(0, 5000), bytes.substr(15000));
+  EXPECT_EQ(plat::feof(f), 1);
+  EXPECT_EQ(plat::ftell(f), 20000);
+  plat::fclose(f);
+}
+
 TEST_F(FilesTest, AppendModes) {
   WriteFile(Host("log.txt"), "start");
   plat::FILE* f = plat::fopen("C:\\LOG.TXT", "a");
