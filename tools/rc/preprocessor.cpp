@@ -129,7 +129,7 @@ void Preprocessor::Define(const std::string& name, std::string_view value) {
     throw CompileError(where, "bad macro name " + name);
   }
   std::vector<Token> tokens;
-  Tokenize(value, where, tokens);
+  Tokenize(value, where, tokens, false);
   macros_[name] = std::move(tokens);
 }
 
@@ -252,7 +252,7 @@ void Preprocessor::Directive(std::string_view line, const Location& where, int d
     std::size_t at = rest.find(macro) + macro.size();
     if (at < rest.size() && rest[at] == '(') throw CompileError(where, "macros with arguments are not supported");
     std::vector<Token> value;
-    Tokenize(rest.substr(at), where, value);
+    Tokenize(rest.substr(at), where, value, false);
     macros_[macro] = std::move(value);
   } else if (name == "undef") {
     macros_.erase(restWord());
@@ -277,7 +277,7 @@ void Preprocessor::Expand(const Token& t, std::vector<Token>& out, std::set<std:
   active.erase(t.text);
 }
 
-void Preprocessor::Tokenize(std::string_view line, const Location& where, std::vector<Token>& out) {
+void Preprocessor::Tokenize(std::string_view line, const Location& where, std::vector<Token>& out, bool expand) {
   std::size_t i = 0;
   while (i < line.size()) {
     char c = line[i];
@@ -379,8 +379,12 @@ void Preprocessor::Tokenize(std::string_view line, const Location& where, std::v
       t.text = std::string(1, c);
       ++i;
     }
-    std::set<std::string> active;
-    Expand(t, out, active);
+    if (expand) {
+      std::set<std::string> active;
+      Expand(t, out, active);
+    } else {
+      out.push_back(std::move(t));
+    }
   }
 }
 

@@ -46,7 +46,9 @@ class Preprocessor {
   void ProcessFile(const std::filesystem::path& path, int depth);
   void ProcessText(std::string_view text, const std::filesystem::path& name, bool directivesOnly, int depth);
   void Directive(std::string_view line, const Location& where, int depth);
-  void Tokenize(std::string_view line, const Location& where, std::vector<Token>& out);
+  // Splits a line into tokens; `expand` replaces macros (not in a #define's
+  // value, which is expanded where it is used).
+  void Tokenize(std::string_view line, const Location& where, std::vector<Token>& out, bool expand = true);
   void Expand(const Token& t, std::vector<Token>& out, std::set<std::string>& active);
   bool Active() const;
   void AddDependency(const std::filesystem::path& p);

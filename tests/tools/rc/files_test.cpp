@@ -1,0 +1,112 @@
+// Bitmap, cursor and icon files, the checked-in fixture module, and the
+// modules of the data build.
+#include <fstream>
+#include <iterator>
+
+#include "platform/resource/bytereader.h"
+#include "platform/resource/cursoricon.h"
+#include "tests/tools/rc/helpers.h"
+
+namespace {
+
+// The reader's fixtures; this folder has no data folder of its own to step out of.
+const std::filesystem::path kFixtures =
+    (std::filesystem::path(QUEN_TEST_DATA_DIR) / ".." / ".." / ".." / "platform" / "resource" / "data")
+        .lexically_normal();
+
+std::vector<std::uint8_t> ReadFile(const std::filesystem::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+TEST(Fixture, CompilingItsScriptGivesTheCheckedInModule) {
+  auto r = rc::CompileScript(kFixtures / "fixture.rc");
+  ASSERT_TRUE(r.Ok()) << r.error;
+  EXPECT_EQ(rc::WriteModuleImage(r.resources), ReadFile(kFixtures / "fixture.dll"))
+      << "regenerate with: quenrc fixture.rc -o fixture.dll";
+}
+
+TEST(Files, CursorAndIconPicturesGetTheirOwnNumbers) {
+  rc::CompileOptions options;
+  options.includeDirs.push_back(kFixtures);
+  auto rs = rctest::MustCompile(
+      "A CURSOR \"fixture.cur\"\nB CURSOR \"fixture.cur\"\nC ICON \"fixture.ico\"\n", "t.rc", options);
+  rctest::Loaded m(rs);
+  auto a = plat::LoadCursorGroup(m.Get(), "A");
+  auto b = plat::LoadCursorGroup(m.Get(), "B");
+  auto c = plat::LoadIconGroup(m.Get(), "C");
+  ASSERT_TRUE(a && b && c);
+  EXPECT_EQ(a->images[0].resourceId, 1);
+  EXPECT_EQ(b->images[0].resourceId, 2);
+  EXPECT_EQ(c->images[0].resourceId, 1);  // icons count on their own
+  EXPECT_EQ(c->images[1].resourceId, 2);
+  EXPECT_EQ(a->images[0].dib, b->images[0].dib);
+  // The cursor group entry: 16 wide, 32 rows (colour and mask), 1 plane, 1 bit, 4 + picture bytes.
+  auto group = plat::ResourceBytes(m.Get(), "A", plat::RT_GROUP_CURSOR);
+  ASSERT_EQ(group.size(), 6u + 14u);
+  EXPECT_EQ(group[6], 16);
+  EXPECT_EQ(group[8], 32);
+  EXPECT_EQ(group[10], 1);
+  EXPECT_EQ(group[12], 1);
+}
+
+TEST(Files, DamagedPictureFilesAreRefused) {
+  rctest::ScratchDir dir("files");
+  auto cur = ReadFile(kFixtures / "fixture.cur");
+  auto bad = cur;
+  bad[2] = 1;  // says icon
+  dir.Write("icon_as_cursor.cur", std::string(bad.begin(), bad.end()));
+  bad = cur;
+  bad[18] = 0xF0;  // picture offset past the end
+  dir.Write("offset.cur", std::string(bad.begin(), bad.end()));
+  dir.Write("short.bmp", "BM\x10");
+  dir.Write("text.ico", "hello");
+  auto error = [&](const std::string& s) { return rc::CompileScriptText(s, dir.Path() / "t.rc").error; };
+  EXPECT_NE(error("A CURSOR \"icon_as_cursor.cur\"").find("not a cursor file"), std::string::npos);
+  EXPECT_NE(error("A CURSOR \"offset.cur\"").find("past the end"), std::string::npos);
+  EXPECT_NE(error("A BITMAP \"short.bmp\"").find("bitmap"), std::string::npos);
+  EXPECT_NE(error("A ICON \"text.ico\"").find("not a icon file"), std::string::npos);
+}
+
+TEST(DataBuild, ProgramModuleHoldsTheTextIndexAndStrings) {
+  const std::filesystem::path module = std::filesystem::path(QUEN_BUILD_DIR) / "Game" / "quenbar.dll";
+  ASSERT_TRUE(std::filesystem::exists(module)) << "the data build makes " << module;
+  plat::HMODULE m = plat::LoadLibrary(module.c_str());
+  ASSERT_NE(m, nullptr) << plat::LastModuleError();
+  auto index = plat::ResourceBytes(m, 201, "INDEXTABLE");
+  ASSERT_GE(index.size(), 4u);
+  plat::ByteReader r(index);
+  std::uint32_t count = r.U32();
+  ASSERT_EQ(index.size(), 4u + 12u * count);
+  ASSERT_GT(count, 0u);
+  // Every entry's string is in the table with the length the entry gives.
+  for (std::uint32_t i = 0; i < count; ++i) {
+    r.Skip(8);
+    std::uint16_t number = r.U16();
+    std::uint16_t length = r.U16();
+    std::vector<char> buf(length + 1u);
+    EXPECT_EQ(plat::LoadString(m, number, buf.data(), static_cast<int>(buf.size())), length - 1) << number;
+  }
+  plat::FreeLibrary(m);
+}
+
+TEST(DataBuild, InstallationTreeAndRegistry) {
+  const std::filesystem::path tree = std::filesystem::path(QUEN_BUILD_DIR) / "gamedata";
+  for (const char* dir : {"c/QUENBAR/ART/GUILD5", "c/QUENBAR/3DDATA/asteroid/3dAst", "c/QUENBAR/3DDATA/project",
+                          "c/QUENBAR/HELP", "c/QUENBAR/SAVE", "d"}) {
+    EXPECT_TRUE(std::filesystem::is_directory(tree / dir)) << dir;
+  }
+  std::ifstream in(tree / "config" / "registry.reg");
+  std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  EXPECT_EQ(text.rfind("Windows Registry Editor Version 5.00\n", 0), 0u);
+  for (const char* line : {"[HKEY_CURRENT_USER\\SOFTWARE\\Halvorn\\Quenbar\\Release]",
+                           "\"ARTPATH\"=\"C:\\\\QUENBAR\\\\ART\\\\\"", "\"TEMPLATE_PATH\"=",
+                           "\"GUILD53DPATH\"=\"C:\\\\QUENBAR\\\\3DDATA\\\\GUILD5\\\\\"", "\"EXCLUSIVEMODE\"=\"0\"",
+                           "[HKEY_LOCAL_MACHINE\\SOFTWARE\\QuenbarPlatform\\Drives]",
+                           "[HKEY_LOCAL_MACHINE\\SOFTWARE\\QuenbarPlatform\\Programs]", "\"QuenSrvr.exe\"="}) {
+    EXPECT_NE(text.find(line), std::string::npos) << line;
+  }
+  EXPECT_NE(text.find("\"C\"=\"" + (tree / "c").string() + "\""), std::string::npos);
+}
+
+}  // namespace
