@@ -148,13 +148,15 @@ struct ISGOpShadedTransparent {
 };
 
 // Writes whole rows left to right: a leading 16-bit store up to a 4-byte
-// boundary, pixel pairs as 32-bit stores, a trailing 16-bit store.
+// boundary, then pixel pairs as 32-bit words (copied sixteen pixels at a time
+// where the row is long enough), a trailing 16-bit store.
 struct ISGOpFlat {
     static constexpr bool kWholeSpans = true;
+    static constexpr int kBlockPixels = 16;
     uint16_t colour;
-    uint32_t pair;
+    std::array<uint16_t, kBlockPixels> block;
 
-    explicit ISGOpFlat(uint16_t c) : colour(c), pair(c * 0x10001u) {}
+    explicit ISGOpFlat(uint16_t c) : colour(c) { block.fill(c); }
 
     void Span(uint16_t* left, uint16_t* right) const
     {
@@ -163,8 +165,10 @@ struct ISGOpFlat {
             *left++ = colour;
             --remaining;
         }
+        for (; remaining >= kBlockPixels; remaining -= kBlockPixels, left += kBlockPixels)
+            std::memcpy(left, block.data(), sizeof block);
         for (; remaining >= 2; remaining -= 2, left += 2)
-            std::memcpy(left, &pair, sizeof pair);
+            std::memcpy(left, block.data(), 2 * sizeof(uint16_t));
         if (remaining > 0)
             *left = colour;
     }

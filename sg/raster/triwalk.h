@@ -166,9 +166,15 @@ concept ISGWholeSpanOp = Op::kWholeSpans;
 // Draws the rows of one half until endRow. kLongRight: the long edge is the
 // right edge (area not negative) and spans run right to left.
 template <bool kLongRight, std::size_t N, class Pixel, class Op>
-void ISGTriWalkRows(ISGLongEdge<N>& longEdge, ISGEdge& shortEdge, int32_t& row, int32_t endRow,
-                    const std::array<uint32_t, N>& spanStep, Pixel* base, const Op& op)
+void ISGTriWalkRows(ISGLongEdge<N>& longEdgeState, ISGEdge shortEdge, int32_t& rowState, int32_t endRow,
+                    const std::array<uint32_t, N>& spanStep, Pixel* base, const Op& opState)
 {
+    // Work on copies whose addresses do not escape: as far as the compiler
+    // knows, a pixel store could change anything reached through a reference.
+    ISGLongEdge<N> longEdge = longEdgeState;
+    const Op op = opState;
+    const std::array<uint32_t, N> step = spanStep;
+    int32_t row = rowState;
     while (row < endRow) {
         if constexpr (ISGWholeSpanOp<Op>) {
             const int64_t left = kLongRight ? shortEdge.offset : longEdge.edge.offset;
@@ -184,7 +190,7 @@ void ISGTriWalkRows(ISGLongEdge<N>& longEdge, ISGEdge& shortEdge, int32_t& row, 
                 for (int64_t i = 0; i < count; ++i) {
                     op(kLongRight ? pixel[-i] : pixel[i], values);
                     for (std::size_t k = 0; k < N; ++k)
-                        values[k] += spanStep[k];
+                        values[k] += step[k];
                 }
             }
         }
@@ -195,6 +201,8 @@ void ISGTriWalkRows(ISGLongEdge<N>& longEdge, ISGEdge& shortEdge, int32_t& row, 
         ISGEdgeStep<kLongRight>(shortEdge);
         ++row;
     }
+    longEdgeState = longEdge;
+    rowState = row;
 }
 
 // Draws one half: returns false when the fill must stop (a half with rows left
