@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <numbers>
 #include <random>
 #include <vector>
 
@@ -73,7 +75,7 @@ TEST(SharedEdge, RandomConvexQuadsSplitOnADiagonal)
         const double cx = 24 * 32, cy = 20 * 32, rx = pick(22 * 32) + 32, ry = pick(18 * 32) + 32;
         double angle[4];
         for (double& t : angle)
-            t = pick(10000) / 10000.0 * 2 * M_PI;
+            t = pick(10000) / 10000.0 * 2 * std::numbers::pi;
         std::sort(angle, angle + 4);
         SGQVert q[4];
         for (int i = 0; i < 4; ++i)
