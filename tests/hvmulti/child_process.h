@@ -1,0 +1,109 @@
+#pragma once
+// Runs one of this test program's role tests in a process of its own, with
+// parameters in its environment, and reads what it prints.
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <climits>
+#include <string>
+#include <thread>
+#include <vector>
+
+extern char** environ;
+
+namespace hvmtest {
+
+inline std::string SelfPath() {
+  char path[PATH_MAX] = {};
+  const ssize_t n = ::readlink("/proc/self/exe", path, sizeof path - 1);
+  return n > 0 ? std::string(path, static_cast<std::size_t>(n)) : std::string();
+}
+
+// The arguments that run only role test `role` (a DISABLED_ test of HvMultiRole).
+inline std::string RoleArguments(const std::string& role) {
+  return "--gtest_filter=HvMultiRole.DISABLED_" + role + " --gtest_also_run_disabled_tests";
+}
+
+class ChildProcess {
+ public:
+  ChildProcess(const std::string& role, const std::vector<std::string>& environment) {
+    int fds[2];
+    if (::pipe2(fds, O_CLOEXEC) != 0) return;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
+    const std::string self = SelfPath();
+    const std::string filter = "--gtest_filter=HvMultiRole.DISABLED_" + role;
+    std::vector<const char*> argv = {self.c_str(), filter.c_str(), "--gtest_also_run_disabled_tests", nullptr};
+    std::vector<std::string> env = environment;
+    for (char** e = environ; *e; ++e) env.emplace_back(*e);
+    std::vector<const char*> envp;
+    for (const auto& e : env) envp.push_back(e.c_str());
+    envp.push_back(nullptr);
+    if (::posix_spawn(&pid_, self.c_str(), &actions, nullptr, const_cast<char* const*>(argv.data()),
+                      const_cast<char* const*>(envp.data())) != 0)
+      pid_ = -1;
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(fds[1]);
+    out_ = fds[0];
+  }
+  ~ChildProcess() {
+    if (pid_ > 0) {
+      ::kill(pid_, SIGKILL);
+      ::waitpid(pid_, nullptr, 0);
+    }
+    if (out_ >= 0) ::close(out_);
+  }
+  ChildProcess(const ChildProcess&) = delete;
+  ChildProcess& operator=(const ChildProcess&) = delete;
+
+  bool Started() const { return pid_ > 0; }
+
+  // Reads until a line beginning with `prefix` came; returns it, or "" after `ms`.
+  std::string WaitForLine(const std::string& prefix, int ms = 20000) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    for (;;) {
+      for (std::size_t nl; (nl = buffer_.find('\n')) != std::string::npos;) {
+        std::string line = buffer_.substr(0, nl);
+        buffer_.erase(0, nl + 1);
+        if (line.rfind(prefix, 0) == 0) return line;
+      }
+      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
+      if (left.count() <= 0) return "";
+      pollfd p{out_, POLLIN, 0};
+      if (::poll(&p, 1, static_cast<int>(left.count())) != 1) return "";
+      char chunk[512];
+      const ssize_t n = ::read(out_, chunk, sizeof chunk);
+      if (n <= 0) return "";
+      buffer_.append(chunk, static_cast<std::size_t>(n));
+    }
+  }
+
+  // The exit code, or -1 when it did not end within `ms` (it is then killed).
+  int Wait(int ms = 20000) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    while (pid_ > 0) {
+      int status = 0;
+      if (::waitpid(pid_, &status, WNOHANG) == pid_) {
+        pid_ = -1;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+      }
+      if (std::chrono::steady_clock::now() > end) return -1;
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return -1;
+  }
+
+ private:
+  pid_t pid_ = -1;
+  int out_ = -1;
+  std::string buffer_;
+};
+
+}  // namespace hvmtest

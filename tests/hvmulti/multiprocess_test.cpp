@@ -1,0 +1,263 @@
+// Sessions between separate processes on loopback: this test program runs its
+// own role tests (HvMultiRole.DISABLED_*) as the other members. And peers that
+// break the frame format, spoken over a raw socket.
+#include <gtest/gtest.h>
+
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "child_process.h"
+#include "hvmulti/Connection.h"
+#include "hvmulti/HvPlayerList.h"
+#include "hvmulti/Socket.h"
+#include "hvmulti/Wire.h"
+#include "session_helpers.h"
+
+using namespace hvmtest;
+
+namespace {
+
+constexpr int kRolePackets = 5;
+constexpr std::uint8_t kDirectNumber = 100;
+
+std::size_t RoleSize(int i) { return 64 + static_cast<std::size_t>(i) * 200; }
+
+const char* Env(const char* name) {
+  const char* v = std::getenv(name);
+  return v ? v : "";
+}
+
+bool IsPacketFrom(const Received& r, std::uint32_t from) { return r.result == HVM_MSG_PACKET && r.from == from; }
+
+// The packets from `from`, in arrival order, are numbered 0.. and sized as sent.
+void ExpectRoleOrder(const std::vector<Received>& in, std::uint32_t from, std::uint8_t tag, bool withDirect) {
+  std::vector<const Received*> got;
+  for (const auto& r : in)
+    if (IsPacketFrom(r, from)) got.push_back(&r);
+  ASSERT_EQ(got.size(), static_cast<std::size_t>(kRolePackets + (withDirect ? 1 : 0)));
+  for (int i = 0; i < kRolePackets; ++i)
+    EXPECT_EQ(got[i]->data, Numbered(tag, static_cast<std::uint8_t>(i), RoleSize(i)));
+  if (withDirect) {
+    EXPECT_EQ(got.back()->data, Numbered(tag, kDirectNumber, 32));
+  }
+}
+
+void SendRolePackets(CHvMulti& m, std::uint32_t self, std::uint8_t tag) {
+  for (int i = 0; i < kRolePackets; ++i) {
+    const auto p = Numbered(tag, static_cast<std::uint8_t>(i), RoleSize(i));
+    ASSERT_EQ(m.Send(self, HVM_ID_ALLPLAYERS, p.data(), static_cast<std::uint32_t>(p.size()), 1, 1), 0);
+  }
+}
+
+// A member in its own process: joins, waits for all three, sends five packets
+// to all and one to the host, takes everything the other two sent, then either
+// vanishes without a word ("drop") or waits to see the other client leave.
+TEST(HvMultiRole, DISABLED_Client) {
+  const auto port = static_cast<std::uint16_t>(std::atoi(Env("HVMT_PORT")));
+  const std::uint8_t tag = static_cast<std::uint8_t>(Env("HVMT_TAG")[0]);
+  const std::string mode = Env("HVMT_MODE");
+  CHvMulti m;
+  HvMPlayer_Struct p = Player(Env("HVMT_TAG"));
+  ASSERT_EQ(Join(m, p, port), 0);
+  std::printf("ID %u\n", p.id);
+  std::fflush(stdout);
+  ASSERT_TRUE(WaitUntil([&] { return m.GetPlayers().size() == 3; }));
+  std::uint32_t hostId = 0, otherId = 0;
+  for (const auto& player : m.GetPlayers()) {
+    if (player.isHost) hostId = player.id;
+    else if (player.id != p.id) otherId = player.id;
+  }
+  SendRolePackets(m, p.id, tag);
+  const auto direct = Numbered(tag, kDirectNumber, 32);
+  ASSERT_EQ(m.Send(p.id, hostId, direct.data(), 32, 1, 1), 0);
+
+  std::vector<Received> in;
+  ASSERT_TRUE(Collect(m, in, [](const Received& r) { return r.result == HVM_MSG_PACKET; }, 2 * kRolePackets));
+  ExpectRoleOrder(in, hostId, 'h', false);
+  ExpectRoleOrder(in, otherId, tag == 'a' ? 'b' : 'a', false);
+  std::printf("GOT-ALL\n");
+  std::fflush(stdout);
+  if (mode == "drop") {
+    ::usleep(200 * 1000);  // lets the last frames leave before the process vanishes
+    std::_Exit(testing::Test::HasFailure() ? 1 : 0);
+  }
+  ASSERT_TRUE(Collect(m, in, [&](const Received& r) { return IsNotice(r, HVM_NOTICE_LEFT, otherId); }, 1));
+  std::printf("SAW-LEAVE\n");
+  std::fflush(stdout);
+  EXPECT_EQ(m.CloseSession(), 0);
+}
+
+// The server program of a client-server session: echoes every packet to its
+// sender until the host is gone.
+TEST(HvMultiRole, DISABLED_Server) {
+  CHvMulti m;
+  HvMPlayer_Struct p = Player("server");
+  ASSERT_EQ(m.JoinAsServer(kGuid, &p), 0);
+  std::uint32_t hostId = 0;
+  for (const auto& player : m.GetPlayers())
+    if (player.isHost) hostId = player.id;
+  std::vector<Received> in;
+  const bool ended = WaitUntil(
+      [&] {
+        in.clear();
+        Drain(m, in);
+        for (const auto& r : in) {
+          if (IsNotice(r, HVM_NOTICE_LEFT, hostId)) return true;
+          if (r.result == HVM_MSG_PACKET)
+            m.Send(p.id, r.from, r.data.data(), static_cast<std::uint32_t>(r.data.size()), 1, 1);
+        }
+        return false;
+      },
+      20000);
+  EXPECT_TRUE(ended);
+}
+
+TEST(HvMultiProcesses, HostAndTwoClientsExchangeAndOneVanishes) {
+  CHvMulti host;
+  HvMPlayer_Struct hp = Player("host");
+  ASSERT_EQ(Host(host, hp), HVM_CREATED);
+  const std::string port = "HVMT_PORT=" + std::to_string(host.GetHostPort());
+  ChildProcess a("Client", {port, "HVMT_TAG=a", "HVMT_MODE=drop"});
+  ChildProcess b("Client", {port, "HVMT_TAG=b", "HVMT_MODE=stay"});
+  ASSERT_TRUE(a.Started() && b.Started());
+  const std::string aLine = a.WaitForLine("ID "), bLine = b.WaitForLine("ID ");
+  ASSERT_FALSE(aLine.empty());
+  ASSERT_FALSE(bLine.empty());
+  const auto aId = static_cast<std::uint32_t>(std::stoul(aLine.substr(3)));
+  const auto bId = static_cast<std::uint32_t>(std::stoul(bLine.substr(3)));
+
+  std::vector<Received> in;
+  ASSERT_TRUE(Collect(host, in, [](const Received& r) { return r.result == HVM_MSG_SYSTEM; }, 2));
+  ASSERT_TRUE(WaitUntil([&] { return host.GetPlayers().size() == 3; }));
+  SendRolePackets(host, hp.id, 'h');
+
+  ASSERT_TRUE(Collect(host, in, [](const Received& r) { return r.result == HVM_MSG_PACKET; },
+                      2 * (kRolePackets + 1)));
+  ExpectRoleOrder(in, aId, 'a', true);
+  ExpectRoleOrder(in, bId, 'b', true);
+
+  EXPECT_EQ(a.WaitForLine("GOT-ALL"), "GOT-ALL");
+  EXPECT_EQ(a.Wait(), 0);
+  ASSERT_TRUE(Collect(host, in, [&](const Received& r) { return IsNotice(r, HVM_NOTICE_LEFT, aId); }, 1));
+  EXPECT_EQ(b.WaitForLine("SAW-LEAVE"), "SAW-LEAVE");
+  EXPECT_EQ(b.Wait(), 0);
+  ASSERT_TRUE(Collect(host, in, [&](const Received& r) { return IsNotice(r, HVM_NOTICE_LEFT, bId); }, 1));
+  EXPECT_EQ(host.GetPlayers().size(), 1u);
+}
+
+TEST(HvMultiProcesses, ClientServerSessionStartsTheServerProgram) {
+  CHvMulti host;
+  HvMPlayer_Struct hp = Player("host");
+  const auto at = Address("127.0.0.1:0");
+  ASSERT_EQ(host.InitServiceEx(HVM_SERVICEID_TCPIP, kGuid, &at), 0);
+  HvMSession_Struct s;
+  s.SetText(HvMSession_Struct::kName, HvMSession_Struct::kNameWidth, "Hosted");
+  s.SetU32(HvMSession_Struct::kMaxPlayers, 40);
+  const std::string self = SelfPath();
+  ASSERT_EQ(host.CreateAndJoinCS(&s, &hp, self.c_str(), RoleArguments("Server").c_str(), 6, nullptr), HVM_CREATED);
+
+  std::uint32_t serverId = 0;
+  for (const auto& p : host.GetPlayers())
+    if (p.isServer) serverId = p.id;
+  ASSERT_NE(serverId, 0u);
+  CHvPlayerList list(HVM_ID_SESSION, nullptr);
+  EXPECT_EQ(list.UpdatePlayerList(&host), 1);  // the server is no player
+
+  // A member's packets go to the server alone, which answers here.
+  CHvMulti guest;
+  HvMPlayer_Struct gp = Player("guest");
+  ASSERT_EQ(Join(guest, gp, host.GetHostPort()), 0);
+  const auto packet = Numbered('g', 1, 200);
+  ASSERT_EQ(guest.Send(gp.id, HVM_ID_ALLPLAYERS, packet.data(), 200, 1, 1), 0);
+  std::vector<Received> guestIn, hostIn;
+  ASSERT_TRUE(Collect(guest, guestIn, [&](const Received& r) { return IsPacketFrom(r, serverId); }, 1));
+  EXPECT_EQ(std::find_if(guestIn.begin(), guestIn.end(), [&](const Received& r) { return IsPacketFrom(r, serverId); })
+                ->data,
+            packet);
+  const auto mine = Numbered('h', 2, 20);
+  ASSERT_EQ(host.Send(hp.id, HVM_ID_ALLPLAYERS, mine.data(), 20, 1, 1), 0);
+  ASSERT_TRUE(Collect(host, hostIn, [&](const Received& r) { return IsPacketFrom(r, serverId); }, 1));
+  Drain(host, hostIn);
+  EXPECT_EQ(std::count_if(hostIn.begin(), hostIn.end(), [&](const Received& r) { return IsPacketFrom(r, gp.id); }), 0);
+  EXPECT_EQ(host.CloseSession(), 0);
+}
+
+TEST(HvMultiProcesses, ServerProgramThatCannotStartFailsTheCreate) {
+  CHvMulti host;
+  HvMPlayer_Struct hp = Player("host");
+  ASSERT_EQ(host.InitAutoLaunch(HVM_LOCAL_SERVICE_NAME, kGuid, HVM_PROTOCOL_VERSION), HVM_LAUNCH_HOST);
+  HvMSession_Struct s;
+  EXPECT_EQ(host.CreateAndJoinCS(&s, &hp, "/nonexistent/QuenSrvr.exe", "", 0, nullptr), HVM_ERR_SERVERSTART);
+  EXPECT_EQ(host.CloseSession(), HVM_ERR_NOSESSION);
+}
+
+// A raw peer: joins by hand, then speaks garbage.
+class RawPeer {
+ public:
+  explicit RawPeer(std::uint16_t port) : conn_(hvm::ConnectTcp(hvm::Endpoint{hvm::kLoopback, port}, 2000)) {}
+  std::uint32_t Join() {
+    conn_.Queue(hvm::EncodeFrame(hvm::HelloFrame{kGuid, HVM_PROTOCOL_VERSION, "", "raw", "raw", ""}));
+    conn_.WriteAvailable();
+    std::uint32_t id = 0;
+    WaitUntil([&] {
+      conn_.ReadAvailable();
+      hvm::Frame f;
+      while (conn_.NextFrame(f) == hvm::ParseStatus::Ok)
+        if (auto* w = std::get_if<hvm::WelcomeFrame>(&f)) id = w->yourId;
+      return id != 0;
+    });
+    return id;
+  }
+  void SendRaw(const std::vector<std::uint8_t>& bytes) {
+    ::send(conn_.Handle(), bytes.data(), bytes.size(), MSG_NOSIGNAL);
+  }
+  // True when the other side closed the connection.
+  bool ClosedByHost() {
+    return WaitUntil([&] { return !conn_.ReadAvailable(); }, 5000);
+  }
+
+ private:
+  hvm::Connection conn_;
+};
+
+TEST(HvMultiProcesses, MalformedFramesDropTheirSenderOnly) {
+  CHvMulti host, good;
+  HvMPlayer_Struct hp = Player("host"), gp = Player("good");
+  ASSERT_EQ(Host(host, hp), HVM_CREATED);
+  const std::uint16_t port = host.GetHostPort();
+  ASSERT_EQ(Join(good, gp, port), 0);
+  std::vector<Received> hostIn, goodIn;
+
+  const std::vector<std::vector<std::uint8_t>> garbage = {
+      {0xFF, 0xFF, 0xFF, 0x7F, 6, 0, 0},  // a length far beyond any frame
+      {3, 0, 0, 0, 6, 1, 0},              // a data frame too short for its fields
+      {1, 0, 0, 0, 0x42},                 // a kind that does not exist
+      {1, 0, 0, 0, 1},                    // a second hello
+  };
+  for (const auto& bytes : garbage) {
+    RawPeer raw(port);
+    const std::uint32_t id = raw.Join();
+    ASSERT_NE(id, 0u);
+    ASSERT_TRUE(Collect(good, goodIn, [&](const Received& r) { return IsNotice(r, HVM_NOTICE_JOINED, id); }, 1));
+    raw.SendRaw(bytes);
+    EXPECT_TRUE(raw.ClosedByHost());
+    ASSERT_TRUE(Collect(host, hostIn, [&](const Received& r) { return IsNotice(r, HVM_NOTICE_LEFT, id); }, 1));
+    ASSERT_TRUE(Collect(good, goodIn, [&](const Received& r) { return IsNotice(r, HVM_NOTICE_LEFT, id); }, 1));
+  }
+  // A peer that never says hello properly is dropped without a notice.
+  RawPeer stranger(port);
+  stranger.SendRaw({2, 0, 0, 0, 8, 0});
+  EXPECT_TRUE(stranger.ClosedByHost());
+
+  // The session goes on for the others.
+  const auto packet = Numbered('g', 7, 300);
+  ASSERT_EQ(good.Send(gp.id, hp.id, packet.data(), 300, 1, 1), 0);
+  ASSERT_TRUE(Collect(host, hostIn, [&](const Received& r) { return IsPacketFrom(r, gp.id); }, 1));
+  EXPECT_EQ(host.GetPlayers().size(), 2u);
+}
+
+}  // namespace
