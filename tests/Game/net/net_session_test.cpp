@@ -1,0 +1,301 @@
+// The session's send core, its slot table and its connection steps, over a
+// stand-in library; and one run over the real library on loopback.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "Game/NetSession.h"
+#include "Game/PacketQueue.h"
+#include "Game/Packets.h"
+#include "fake_multi.h"
+#include "platform/clock.h"
+
+using nettest::FakeMulti;
+
+namespace {
+
+struct Links {
+  std::vector<std::string> textBoxes, plainBoxes, systemBoxes;
+  std::vector<std::vector<std::uint8_t>> emailed;
+  bool game = false;
+
+  NetSessionLinks Make() {
+    NetSessionLinks l;
+    l.gameExists = [this] { return game; };
+    l.showTextBox = [this](const char* id) { textBoxes.emplace_back(id); };
+    l.showPlainBox = [this](const char* t) { plainBoxes.emplace_back(t); };
+    l.showSystemBox = [this](const char* t, const char* c) { systemBoxes.push_back(std::string(c) + ": " + t); };
+    l.writeEmailPacket = [this](const std::uint8_t* p, std::uint32_t n, int) { emailed.emplace_back(p, p + n); };
+    return l;
+  }
+};
+
+struct Fixture : testing::Test {
+  Links links;
+  FakeMulti* fake = nullptr;
+  std::unique_ptr<CNetSession> session;
+
+  void SetUp() override {
+    plat::UseVirtualClock(0);
+    auto m = std::make_unique<FakeMulti>();
+    fake = m.get();
+    session = std::make_unique<CNetSession>(std::move(m), links.Make());
+    session->player.id = 5;
+  }
+  void TearDown() override {
+    session.reset();
+    plat::UseRealClock();
+  }
+  static std::uint32_t SequenceOf(const std::vector<std::uint8_t>& p) {
+    PacketHeader h;
+    return ReadPacketHeader(p, h) ? h.sequence : 0xFFFFFFFF;
+  }
+};
+
+using NetSession = Fixture;
+
+TEST_F(NetSession, OneCounterNumbersSequencedSendsWhateverTheDestination) {
+  session->StoreOwnId(3);
+  ASSERT_TRUE(session->StorePlayerId(40, 99));
+  std::uint8_t p[16] = {1};
+  EXPECT_TRUE(session->Send(-1, p, 16));
+  EXPECT_TRUE(session->Send(40, p, 16));
+  EXPECT_TRUE(session->BroadcastUnsequenced(-1, p, 16));
+  EXPECT_TRUE(session->Send(3, p, 16));
+  ASSERT_EQ(fake->sent.size(), 4u);
+  EXPECT_EQ(fake->sent[0].to, HVM_ID_ALLPLAYERS);
+  EXPECT_EQ(fake->sent[1].to, 99u);
+  EXPECT_EQ(fake->sent[3].to, 5u);
+  EXPECT_EQ(fake->sent[0].from, 5u);
+  std::vector<std::uint32_t> seq;
+  for (const auto& s : fake->sent) seq.push_back(SequenceOf(s.bytes));
+  EXPECT_EQ(seq, (std::vector<std::uint32_t>{1, 2, 0, 3}));
+  EXPECT_EQ(fake->flushes, 4);
+}
+
+TEST_F(NetSession, SlotsOutsideTheTableAreRefused) {
+  std::uint8_t p[8] = {};
+  EXPECT_FALSE(session->StoreOwnId(41));
+  EXPECT_FALSE(session->StorePlayerId(-2, 1));
+  EXPECT_FALSE(session->Send(41, p, 8));
+  EXPECT_FALSE(session->Send(-2, p, 8));
+  EXPECT_FALSE(session->BroadcastUnsequenced(0, p, 8));
+  // A slot whose player is not known yet sends nothing and spends no number.
+  EXPECT_TRUE(session->Send(12, p, 8));
+  EXPECT_TRUE(fake->sent.empty());
+  EXPECT_TRUE(session->Send(-1, p, 8));
+  EXPECT_EQ(SequenceOf(fake->sent.at(0).bytes), 1u);
+}
+
+TEST_F(NetSession, BusyIsRetriedEveryHundredMilliseconds) {
+  fake->sendResults = {HVM_ERR_BUSY, HVM_ERR_BUSY, HVM_ERR_BUSY, 0};
+  std::uint8_t p[8] = {};
+  const auto start = plat::timeGetTime();
+  EXPECT_TRUE(session->Send(-1, p, 8));
+  EXPECT_EQ(fake->sent.size(), 4u);
+  EXPECT_EQ(plat::timeGetTime() - start, 300u);
+  EXPECT_EQ(fake->flushes, 1);
+  EXPECT_EQ(session->sendCount, 1);
+}
+
+TEST_F(NetSession, OtherFailuresAreALostConnection) {
+  std::uint8_t p[8] = {};
+  fake->sendResults = {HVM_ERR_CONNECTIONLOST};
+  EXPECT_FALSE(session->Send(-1, p, 8));
+  EXPECT_EQ(links.plainBoxes,
+            (std::vector<std::string>{"We've lost contact with the server. You will have to try and reconnect."}));
+  EXPECT_TRUE(links.textBoxes.empty());
+  links.game = true;
+  fake->sendResults = {-1};
+  EXPECT_FALSE(session->Send(-1, p, 8));
+  EXPECT_EQ(links.textBoxes, (std::vector<std::string>{"COMM_ERR"}));
+  EXPECT_EQ(fake->flushes, 0);
+  EXPECT_EQ(session->sendCount, 0);
+}
+
+TEST_F(NetSession, TwentySendsPumpOnceAndFileSendsDoNotCount) {
+  session->StartReceiving();
+  std::uint8_t p[8] = {};
+  for (int i = 0; i < 19; ++i) session->Send(-1, p, 8);
+  const int checks = fake->checks;
+  session->Send(-1, p, 8);
+  EXPECT_EQ(fake->checks, checks + 1);
+  EXPECT_EQ(session->sendCount, 0);
+
+  session->emailMode = 1;
+  for (int i = 0; i < 25; ++i) session->Send(-1, p, 8);
+  EXPECT_EQ(fake->checks, checks + 1);
+  EXPECT_EQ(fake->sent.size(), 20u);
+  ASSERT_EQ(links.emailed.size(), 25u);
+  EXPECT_EQ(SequenceOf(links.emailed[0]), 0u);  // e-mail packets carry no number
+
+  session->emailMode = 0;
+  session->fileSendMode = 1;
+  session->Send(-1, p, 8);
+  EXPECT_EQ(SequenceOf(links.emailed.back()), 21u);
+  EXPECT_EQ(fake->sent.size(), 20u);
+}
+
+TEST_F(NetSession, ServicesAreFiledByType) {
+  auto service = [](std::uint32_t id, std::uint8_t type, std::uint16_t flags) {
+    HvMService_Struct s;
+    s.SetU32(HvMService_Struct::kId, id);
+    s.SetU8(HvMService_Struct::kType, type);
+    s.SetU16(HvMService_Struct::kFlags, flags);
+    return s;
+  };
+  fake->services = {service(70, 7, 0x10), service(60, 6, 0), service(40, 4, 0), service(10, 1, 0),
+                    service(50, 5, 0), service(20, 2, 0)};
+  ConnectionInfo info;
+  info.serviceIds[2] = 1234;
+  session->EnumServices(info);
+  EXPECT_EQ(info.serviceIds[CONNECT_ONLINE], 70u);
+  EXPECT_EQ(info.serviceIds[CONNECT_TCPIP], 60u);
+  EXPECT_EQ(info.serviceIds[CONNECT_IPX], 40u);
+  EXPECT_EQ(info.serviceIds[CONNECT_MODEM], 10u);
+  EXPECT_EQ(info.serviceIds[CONNECT_SERIAL], 50u);
+  EXPECT_EQ(info.onlineFlags, 0x10);
+}
+
+TEST_F(NetSession, CreateFillsTheSessionRecord) {
+  ConnectionInfo info;
+  std::strcpy(info.sessionName, "My_Game");
+  std::strcpy(info.description, "n_60_8_40_2");
+  std::strcpy(info.password, "0");
+  std::strcpy(info.playerName, "Player One");
+  std::strcpy(info.nickname, "P1");
+  EXPECT_EQ(session->CreateAndJoin(info), HVM_CREATED);
+  ASSERT_EQ(fake->created.size(), 1u);
+  const auto& r = fake->created[0];
+  EXPECT_EQ(r.Text(0, 32), "My_Game");
+  EXPECT_EQ(r.Text(32, 52), "n_60_8_40_2");
+  EXPECT_EQ(r.U32(84), 0u);
+  EXPECT_EQ(r.U32(88), 40u);
+  EXPECT_EQ(r.Text(96, 16), "");  // "0" means no password
+  EXPECT_EQ(std::string(session->player.longName), "Player One");
+  EXPECT_EQ(session->opened, 1u);
+  EXPECT_EQ(session->sessionDesc, nullptr);
+  ASSERT_NE(session->queue, nullptr);
+  EXPECT_EQ(session->queue->NodeCount(), 6);
+
+  std::strcpy(info.password, "pw");
+  info.serviceType = 6;
+  EXPECT_EQ(session->CreateAndJoinCS(info, nullptr), HVM_CREATED);
+  EXPECT_EQ(fake->created[1].Text(96, 16), "pw");
+  EXPECT_EQ(fake->programs.back(), "QuenSrvr.exe");
+  EXPECT_EQ(fake->commandLines.back(), "");
+}
+
+TEST_F(NetSession, LocalStartHostsAndStopsJoining) {
+  EXPECT_EQ(session->AutoLaunchConnect(nullptr), 0);
+  EXPECT_EQ(fake->launchTexts, (std::vector<std::string>{"HVSCS"}));
+  EXPECT_EQ(fake->launchVersion, 6);
+  ASSERT_EQ(fake->created.size(), 1u);
+  EXPECT_EQ(fake->created[0].Text(0, 32), "Single");
+  EXPECT_EQ(fake->created[0].U32(88), 40u);
+  EXPECT_NE(fake->programs[0].find("QuenSrvr.exe"), std::string::npos);
+  EXPECT_EQ(fake->stopJoins, 1);
+  EXPECT_TRUE(links.systemBoxes.empty());
+
+  fake->createResult = HVM_ERR_SERVERSTART;
+  session->AutoLaunchConnect("HVSCS");
+  EXPECT_EQ(links.systemBoxes, (std::vector<std::string>{"AutoConnectToMe: Error -23"}));
+  EXPECT_EQ(links.plainBoxes, (std::vector<std::string>{"Error -23"}));
+
+  fake->launchResult = HVM_LAUNCH_JOIN;
+  EXPECT_EQ(session->AutoLaunchConnect("HVJOIN"), 0);
+  EXPECT_EQ(fake->joined, (std::vector<std::uint32_t>{0}));
+  EXPECT_EQ(fake->passwords, (std::vector<std::string>{""}));
+
+  fake->launchResult = HVM_ERR_NOLOBBY;
+  EXPECT_EQ(session->AutoLaunchConnect("HVX"), HVM_ERR_NOLOBBY);
+  EXPECT_EQ(session->InitAutoLaunch(nullptr), 0);
+}
+
+TEST_F(NetSession, ReceiveSkipsLibraryMessagesAndNoticesTheEnd) {
+  fake->AddNotice(HVM_NOTICE_JOINED, 8);
+  fake->inbox.push_back(FakeMulti::Message{HVM_MSG_CHAT, {'x', 0}, 8});
+  fake->AddPacket(1, 12);
+  std::uint8_t* data = nullptr;
+  ASSERT_EQ(session->Receive(&data), 0);
+  PacketHeader h;
+  ASSERT_TRUE(ReadPacketHeader(std::span(data, 8), h));
+  EXPECT_EQ(h.type, 1001);
+
+  // Everyone else gone: nothing can answer any more.
+  fake->players = {HvMPlayerInfo{5, false, false, "me", "me"}};
+  fake->AddNotice(HVM_NOTICE_LEFT, 8);
+  EXPECT_EQ(session->Receive(&data), HVM_ERR_CONNECTIONLOST);
+}
+
+TEST_F(NetSession, EndGameIsAnUnsequencedEightBytePacket) {
+  session->BroadcastEndGame();
+  ASSERT_EQ(fake->sent.size(), 1u);
+  EXPECT_EQ(fake->sent[0].bytes, (std::vector<std::uint8_t>{5, 0, 0, 0, 0, 0, 0, 0}));
+  EXPECT_EQ(fake->sent[0].to, HVM_ID_ALLPLAYERS);
+}
+
+// Over the real library: a member sends 2, 3, an unsequenced packet, then 1;
+// the session hands them out as the unsequenced one, 1, 2, 3.
+TEST(NetSessionLoopback, ReceivedPacketsComeOutInSequence) {
+  NetSessionLinks none;
+  CNetSession host(none);
+  ConnectionInfo info;
+  host.EnumServices(info);
+  info.connectionKind = CONNECT_TCPIP;
+  std::strcpy(info.sessionName, "Loop");
+  std::strcpy(info.playerName, "Host");
+  HvMServiceEx_Struct at;
+  at.SetText(HvMServiceEx_Struct::kAddress, HvMServiceEx_Struct::kAddressWidth, "127.0.0.1:0");
+  ASSERT_EQ(host.InitService(info, &at), 0);
+  ASSERT_EQ(host.CreateAndJoin(info), HVM_CREATED);
+
+  CHvMulti member;
+  HvMServiceEx_Struct there;
+  there.SetText(HvMServiceEx_Struct::kAddress, HvMServiceEx_Struct::kAddressWidth,
+                "127.0.0.1:" + std::to_string(host.multi->GetHostPort()));
+  ASSERT_EQ(member.InitServiceEx(HVM_SERVICEID_TCPIP, kApplicationGuid, &there), 0);
+  std::uint32_t sessionId = 0;
+  member.EnumSessions(
+      [](const HvMSession_Struct* s, void* ctx) {
+        *static_cast<std::uint32_t*>(ctx) = s->U32(HvMSession_Struct::kSessionId);
+        return 0;
+      },
+      &sessionId, 3000);
+  HvMPlayer_Struct mp;
+  ASSERT_EQ(member.OpenAndJoin(sessionId, "", &mp), 0);
+
+  for (const std::uint32_t s : {2u, 3u, 0u, 1u}) {
+    std::uint8_t p[12] = {};
+    WritePacketHeader(p, PacketHeader{static_cast<std::uint16_t>(100 + s), 0, s});
+    ASSERT_EQ(member.Send(mp.id, HVM_ID_ALLPLAYERS, p, sizeof p, 1, 1), 0);
+  }
+  std::vector<std::uint16_t> types;
+  for (int i = 0; i < 4; ++i) {
+    std::uint8_t* data = nullptr;
+    ASSERT_EQ(host.Receive(&data), 0);
+    PacketHeader h;
+    ReadPacketHeader(std::span(data, 8), h);
+    types.push_back(h.type);
+  }
+  EXPECT_EQ(types, (std::vector<std::uint16_t>{100, 101, 102, 103}));
+
+  // And the host's own sends are numbered from 1.
+  std::uint8_t out[12] = {};
+  ASSERT_TRUE(host.Send(-1, out, sizeof out));
+  std::uint8_t buffer[HVM_MAX_PACKET];
+  std::uint32_t length = 0;
+  int r = 0;
+  for (int tries = 0; tries < 5000; ++tries) {
+    length = sizeof buffer;
+    r = member.GetTop(buffer, &length, nullptr, nullptr, nullptr);
+    if (r == HVM_MSG_PACKET) break;
+    plat::Sleep(1);
+  }
+  ASSERT_EQ(r, HVM_MSG_PACKET);
+  PacketHeader h;
+  ReadPacketHeader(std::span(buffer, length), h);
+  EXPECT_EQ(h.sequence, 1u);
+}
+
+}  // namespace

@@ -1,0 +1,141 @@
+// Ordering rules of the packet queue.
+#include <gtest/gtest.h>
+
+#include "Game/PacketQueue.h"
+#include "Game/Packets.h"
+#include "fake_multi.h"
+
+using nettest::FakeMulti;
+
+namespace {
+
+struct Got {
+  int result;
+  std::uint32_t sequence;
+};
+
+// Takes one message; the sequence read from its header (0 for library messages).
+Got Next(CPacketQueue& q) {
+  std::uint8_t* data = nullptr;
+  std::uint32_t length = 0;
+  const int r = q.GetNext(&data, &length, nullptr, nullptr, nullptr, nullptr);
+  PacketHeader h;
+  if (r == HVM_MSG_PACKET && ReadPacketHeader(std::span(data, length), h)) return {r, h.sequence};
+  return {r, 0};
+}
+
+TEST(PacketQueue, EmptyRingAnswersAtOnce) {
+  FakeMulti m;
+  CPacketQueue q(&m, 5);
+  EXPECT_EQ(q.NodeCount(), 6);
+  EXPECT_EQ(q.Fill(), 0);
+  EXPECT_EQ(Next(q).result, kQueueEmpty);
+  CPacketQueue small(&m, 2);
+  EXPECT_EQ(small.NodeCount(), 6);
+}
+
+TEST(PacketQueue, GapsAreWaitedForAndDuplicatesSkipped) {
+  FakeMulti m;
+  CPacketQueue q(&m, 5);
+  m.AddPacket(2);
+  m.AddPacket(3);
+  EXPECT_EQ(q.Fill(), 2);
+  // While 1 is missing every call says nothing is there.
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(Next(q).result, kQueueEmpty);
+  m.AddPacket(1);
+  q.Fill();
+  std::vector<std::uint32_t> order;
+  for (int i = 0; i < 10; ++i) {
+    const Got g = Next(q);
+    if (g.result == HVM_MSG_PACKET) order.push_back(g.sequence);
+  }
+  EXPECT_EQ(order, (std::vector<std::uint32_t>{1, 2, 3}));
+  EXPECT_EQ(q.expected, 4u);
+  EXPECT_EQ(q.lastDelivered, 3u);
+
+  // Old numbers never come out again.
+  m.AddPacket(2);
+  m.AddPacket(3);
+  m.AddPacket(4);
+  q.Fill();
+  order.clear();
+  for (int i = 0; i < 10; ++i) {
+    const Got g = Next(q);
+    if (g.result == HVM_MSG_PACKET) order.push_back(g.sequence);
+  }
+  EXPECT_EQ(order, (std::vector<std::uint32_t>{4}));
+}
+
+TEST(PacketQueue, UnsequencedAndLibraryMessagesPassAGap) {
+  FakeMulti m;
+  CPacketQueue q(&m, 5);
+  m.AddPacket(2);  // early: 1 is missing
+  m.AddPacket(0);
+  m.AddNotice(HVM_NOTICE_JOINED, 9);
+  m.inbox.push_back(FakeMulti::Message{HVM_MSG_CHAT, {'h', 'i', 0}, 9});
+  q.Fill();
+  std::vector<int> results;
+  for (int i = 0; i < 6; ++i) results.push_back(Next(q).result);
+  EXPECT_EQ(results, (std::vector<int>{kQueueEmpty, HVM_MSG_PACKET, HVM_MSG_SYSTEM, HVM_MSG_CHAT, kQueueEmpty,
+                                       kQueueEmpty}));
+  // The lone early packet waits until its gap is filled.
+  m.AddPacket(1);
+  q.Fill();
+  std::vector<std::uint32_t> order;
+  for (int i = 0; i < 5; ++i) {
+    const Got g = Next(q);
+    if (g.result == HVM_MSG_PACKET) order.push_back(g.sequence);
+  }
+  EXPECT_EQ(order, (std::vector<std::uint32_t>{1, 2}));
+}
+
+TEST(PacketQueue, LentNodesSurviveFillsUntilReleased) {
+  FakeMulti m;
+  CPacketQueue q(&m, 5);
+  m.AddPacket(1, 40);
+  q.Fill();
+  std::uint8_t* data = nullptr;
+  std::uint32_t length = 0;
+  PacketNode* node = nullptr;
+  ASSERT_EQ(q.GetNext(&data, &length, nullptr, nullptr, nullptr, &node), HVM_MSG_PACKET);
+  ASSERT_NE(node, nullptr);
+  EXPECT_EQ(node->taken, 1u);
+  const std::vector<std::uint8_t> before(data, data + length);
+  // More messages than the ring holds: it grows around the lent node.
+  for (std::uint32_t s = 2; s < 20; ++s) m.AddPacket(s, 40);
+  EXPECT_EQ(q.Fill(), 18);
+  EXPECT_EQ(std::vector<std::uint8_t>(data, data + length), before);
+  const int grown = q.NodeCount();
+  EXPECT_GE(grown, 19);
+  q.ReleaseNode(node);
+  EXPECT_EQ(q.NodeCount(), grown - 1);
+  for (std::uint32_t s = 2; s < 20; ++s) EXPECT_EQ(Next(q).sequence, s);
+  EXPECT_EQ(Next(q).result, kQueueEmpty);
+}
+
+TEST(PacketQueue, MessagesThatCannotBeOrderedAreDropped) {
+  FakeMulti m;
+  CPacketQueue q(&m, 5);
+  m.inbox.push_back(FakeMulti::Message{HVM_MSG_PACKET, std::vector<std::uint8_t>(kMaxPacketSize + 1, 0), 1});
+  m.inbox.push_back(FakeMulti::Message{HVM_MSG_PACKET, {1, 2, 3}, 1});  // shorter than a header
+  m.AddPacket(1);
+  EXPECT_EQ(q.Fill(), 3);
+  EXPECT_EQ(Next(q).sequence, 1u);
+  EXPECT_EQ(Next(q).result, kQueueEmpty);
+}
+
+TEST(PacketQueue, OutgoingNumbersCountFromOne) {
+  FakeMulti m;
+  CPacketQueue q(&m, 5);
+  EXPECT_EQ(q.NextSequence(), 1u);
+  EXPECT_EQ(q.NextSequence(), 2u);
+  m.AddPacket(1);
+  q.Fill();
+  Next(q);
+  q.ResetSequence();
+  EXPECT_EQ(q.NextSequence(), 1u);
+  EXPECT_EQ(q.expected, 1u);
+  EXPECT_EQ(q.lastDelivered, 0u);
+}
+
+}  // namespace
