@@ -172,6 +172,9 @@ std::vector<std::uint8_t> BuildSection(const TypeMap& types) {
 std::vector<std::uint8_t> WriteModuleImage(const std::vector<Resource>& resources, ImageFormat format) {
   TypeMap types;
   for (const Resource& r : resources) {
+    if (r.type.Name().size() > 0xFFFF || r.name.Name().size() > 0xFFFF) {
+      throw std::invalid_argument("resource name longer than 65535 characters");
+    }
     auto& langs = types[Key::Of(r.type)][Key::Of(r.name)];
     if (!langs.emplace(r.language, &r).second) {
       throw std::invalid_argument("resource defined twice: " +

@@ -24,7 +24,8 @@ enum class ImageFormat { Pe32, Pe32Plus };
 // The module image holding `resources`. Names are stored in upper case, as the
 // lookups compare them without regard to case; each directory lists its names
 // first, sorted, then its numbers ascending. Two resources of the same type,
-// name and language throw std::invalid_argument.
+// name and language, or a name longer than 65535 characters, throw
+// std::invalid_argument.
 std::vector<std::uint8_t> WriteModuleImage(const std::vector<Resource>& resources,
                                            ImageFormat format = ImageFormat::Pe32);
 
