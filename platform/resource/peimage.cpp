@@ -85,13 +85,11 @@ class Reader {
     r.Seek(optionalStart + optionalSize);
     for (std::size_t i = 0; i < sectionCount; ++i) {
       Section s;
-      r.Skip(8);  // name
-      std::uint32_t virtualSize = r.U32();
+      r.Skip(12);  // name, virtual size: only the bytes in the file are read
       s.va = r.U32();
       s.rawSize = r.U32();
       s.rawOffset = r.U32();
       r.Skip(16);  // relocations, line numbers, characteristics
-      (void)virtualSize;
       if (!r.Ok()) return Fail("truncated section table");
       if (s.rawOffset + s.rawSize > image_.size()) return Fail("section data past the end of the file");
       sections_.push_back(s);
