@@ -362,9 +362,9 @@ int _chdir(const char* dosPath) {
   return (dosPath != nullptr && SetCurrentDosDirectory(dosPath)) ? 0 : -1;
 }
 
-std::intptr_t _findfirst(const char* spec, _finddata_t* out) {
-  if (spec == nullptr || out == nullptr) return -1;
-  const std::string_view text = spec;
+std::intptr_t _findfirst(const char* searchPath, _finddata_t* out) {
+  if (searchPath == nullptr || out == nullptr) return -1;
+  const std::string_view text = searchPath;
   std::size_t cut = text.find_last_of("\\/");
   if (cut == std::string_view::npos && text.size() >= 2 && text[1] == ':') cut = 1;
   const std::string_view dir = cut == std::string_view::npos ? std::string_view(".") : text.substr(0, cut + 1);

@@ -81,12 +81,12 @@ struct _finddata_t {
   char name[260] = {};
 };
 
-// Starts a search for `spec` ("C:\SAVE\*.clt", "dir\name*.rpl"); the last
+// Starts a search for `searchPath` ("C:\SAVE\*.clt", "dir\name*.rpl"); the last
 // component is the pattern, the directory before it is resolved like any path.
 // Entries come in name order (case ignored); "." and ".." are not reported.
 // Returns a search handle and fills `out` with the first match, or -1 when
 // nothing matches.
-std::intptr_t _findfirst(const char* spec, _finddata_t* out);
+std::intptr_t _findfirst(const char* searchPath, _finddata_t* out);
 // The next match: 0, or -1 when there is none.
 int _findnext(std::intptr_t handle, _finddata_t* out);
 // Ends a search: 0, or -1 for an unknown handle.

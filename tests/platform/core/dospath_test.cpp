@@ -32,10 +32,10 @@ class DosPathTest : public ::testing::Test {
   }
   void TearDown() override { plat::ResetRegistryFile(); }
 
-  std::vector<std::string> Find(const char* spec) {
+  std::vector<std::string> Find(const char* searchPath) {
     std::vector<std::string> names;
     plat::_finddata_t fd;
-    const std::intptr_t h = plat::_findfirst(spec, &fd);
+    const std::intptr_t h = plat::_findfirst(searchPath, &fd);
     if (h == -1) return names;
     do {
       names.push_back(fd.name);
