@@ -1,0 +1,326 @@
+#include "platform/backend/sdl_backend.h"
+
+#include <SDL.h>
+
+#include <algorithm>
+#include <chrono>
+
+#include "platform/backend/screen.h"
+#include "platform/ddraw/display.h"
+#include "platform/user/cursor.h"
+#include "platform/user/focus.h"
+#include "platform/user/input.h"
+#include "platform/user/keys.h"
+#include "platform/user/messages.h"
+#include "platform/user/queue.h"
+#include "platform/user/window.h"
+
+namespace plat {
+
+namespace {
+
+constexpr auto kFrameInterval = std::chrono::milliseconds(16);
+
+struct WindowDeleter {
+  void operator()(SDL_Window* w) const { SDL_DestroyWindow(w); }
+};
+struct RendererDeleter {
+  void operator()(SDL_Renderer* r) const { SDL_DestroyRenderer(r); }
+};
+struct TextureDeleter {
+  void operator()(SDL_Texture* t) const { SDL_DestroyTexture(t); }
+};
+using WindowPtr = std::unique_ptr<SDL_Window, WindowDeleter>;
+using RendererPtr = std::unique_ptr<SDL_Renderer, RendererDeleter>;
+using TexturePtr = std::unique_ptr<SDL_Texture, TextureDeleter>;
+
+UINT VirtualKey(SDL_Scancode sc) {
+  if (sc >= SDL_SCANCODE_A && sc <= SDL_SCANCODE_Z) return 'A' + (sc - SDL_SCANCODE_A);
+  if (sc >= SDL_SCANCODE_1 && sc <= SDL_SCANCODE_9) return '1' + (sc - SDL_SCANCODE_1);
+  if (sc >= SDL_SCANCODE_F1 && sc <= SDL_SCANCODE_F12) return VK_F1 + (sc - SDL_SCANCODE_F1);
+  if (sc >= SDL_SCANCODE_KP_1 && sc <= SDL_SCANCODE_KP_9) return VK_NUMPAD0 + 1 + (sc - SDL_SCANCODE_KP_1);
+  switch (sc) {
+    case SDL_SCANCODE_0: return '0';
+    case SDL_SCANCODE_KP_0: return VK_NUMPAD0;
+    case SDL_SCANCODE_RETURN: case SDL_SCANCODE_KP_ENTER: return VK_RETURN;
+    case SDL_SCANCODE_ESCAPE: return VK_ESCAPE;
+    case SDL_SCANCODE_BACKSPACE: return VK_BACK;
+    case SDL_SCANCODE_TAB: return VK_TAB;
+    case SDL_SCANCODE_SPACE: return VK_SPACE;
+    case SDL_SCANCODE_MINUS: return VK_OEM_MINUS;
+    case SDL_SCANCODE_EQUALS: return VK_OEM_PLUS;
+    case SDL_SCANCODE_LEFTBRACKET: return VK_OEM_4;
+    case SDL_SCANCODE_RIGHTBRACKET: return VK_OEM_6;
+    case SDL_SCANCODE_BACKSLASH: return VK_OEM_5;
+    case SDL_SCANCODE_SEMICOLON: return VK_OEM_1;
+    case SDL_SCANCODE_APOSTROPHE: return VK_OEM_7;
+    case SDL_SCANCODE_GRAVE: return VK_OEM_3;
+    case SDL_SCANCODE_COMMA: return VK_OEM_COMMA;
+    case SDL_SCANCODE_PERIOD: return VK_OEM_PERIOD;
+    case SDL_SCANCODE_SLASH: return VK_OEM_2;
+    case SDL_SCANCODE_CAPSLOCK: return VK_CAPITAL;
+    case SDL_SCANCODE_PAUSE: return VK_PAUSE;
+    case SDL_SCANCODE_INSERT: return VK_INSERT;
+    case SDL_SCANCODE_HOME: return VK_HOME;
+    case SDL_SCANCODE_PAGEUP: return VK_PRIOR;
+    case SDL_SCANCODE_DELETE: return VK_DELETE;
+    case SDL_SCANCODE_END: return VK_END;
+    case SDL_SCANCODE_PAGEDOWN: return VK_NEXT;
+    case SDL_SCANCODE_RIGHT: return VK_RIGHT;
+    case SDL_SCANCODE_LEFT: return VK_LEFT;
+    case SDL_SCANCODE_DOWN: return VK_DOWN;
+    case SDL_SCANCODE_UP: return VK_UP;
+    case SDL_SCANCODE_NUMLOCKCLEAR: return VK_NUMLOCK;
+    case SDL_SCANCODE_KP_DIVIDE: return VK_DIVIDE;
+    case SDL_SCANCODE_KP_MULTIPLY: return VK_MULTIPLY;
+    case SDL_SCANCODE_KP_MINUS: return VK_SUBTRACT;
+    case SDL_SCANCODE_KP_PLUS: return VK_ADD;
+    case SDL_SCANCODE_KP_PERIOD: return VK_DECIMAL;
+    case SDL_SCANCODE_LCTRL: case SDL_SCANCODE_RCTRL: return VK_CONTROL;
+    case SDL_SCANCODE_LSHIFT: case SDL_SCANCODE_RSHIFT: return VK_SHIFT;
+    case SDL_SCANCODE_LALT: case SDL_SCANCODE_RALT: return VK_MENU;
+    default: return 0;
+  }
+}
+
+class SdlBackend final : public Backend {
+ public:
+  explicit SdlBackend(const BackendOptions& options) : options_(options) {}
+  ~SdlBackend() override {
+    cursorTexture_.reset();
+    screenTexture_.reset();
+    renderer_.reset();
+    window_.reset();
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+  }
+
+  bool Open() {
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
+    window_.reset(SDL_CreateWindow("Quenbar", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, Screen::kWidth,
+                                   Screen::kHeight, SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI));
+    if (!window_) return false;
+    renderer_.reset(SDL_CreateRenderer(window_.get(), -1, 0));
+    if (!renderer_) return false;
+    // The game's own cursor is drawn instead of the host's.
+    SDL_ShowCursor(SDL_DISABLE);
+    ApplyWindowMode();
+    return true;
+  }
+
+  const char* Name() const override { return "sdl"; }
+
+  void Service() override {
+    SDL_Event e;
+    while (SDL_PollEvent(&e)) Handle(e);
+    const auto now = std::chrono::steady_clock::now();
+    if (now - lastPresent_ >= kFrameInterval) Present();
+  }
+
+  void Present() override {
+    lastPresent_ = std::chrono::steady_clock::now();
+    if (Render()) SDL_RenderPresent(renderer_.get());
+  }
+
+  void SetExclusive(bool exclusive) override {
+    exclusive_ = exclusive;
+    ApplyWindowMode();
+  }
+
+  Image Capture() override {
+    Image img;
+    if (!Render()) return img;
+    const SDL_Rect dst = Destination();
+    std::vector<std::uint32_t> out(static_cast<std::size_t>(dst.w) * static_cast<std::size_t>(dst.h));
+    if (SDL_RenderReadPixels(renderer_.get(), &dst, SDL_PIXELFORMAT_ARGB8888, out.data(), dst.w * 4) != 0) return img;
+    SDL_RenderPresent(renderer_.get());
+    img.width = Screen::kWidth;
+    img.height = Screen::kHeight;
+    img.rgb.resize(static_cast<std::size_t>(img.width) * img.height);
+    for (int y = 0; y < img.height; ++y) {
+      const int sy = y * dst.h / img.height;
+      for (int x = 0; x < img.width; ++x) {
+        const int sx = x * dst.w / img.width;
+        img.rgb[static_cast<std::size_t>(y) * img.width + x] = out[static_cast<std::size_t>(sy) * dst.w + sx] & 0xFFFFFF;
+      }
+    }
+    return img;
+  }
+
+  void SetScreenSaverAllowed(bool allowed) override {
+    if (allowed) {
+      SDL_EnableScreenSaver();
+    } else {
+      SDL_DisableScreenSaver();
+    }
+  }
+
+  // SDL has no system sound of its own; the beep stays silent until the
+  // program has an audio output.
+  void Beep(UINT) override {}
+
+ private:
+  void ApplyWindowMode() {
+    const bool full =
+        options_.kind == BackendKind::FullScreen || (options_.kind == BackendKind::Auto && exclusive_);
+    SDL_SetWindowFullscreen(window_.get(), full ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+  }
+
+  // Where the screen goes in the renderer's output: as large as fits with the
+  // aspect kept (whole multiples only with integer scaling), centred.
+  SDL_Rect Destination() const {
+    int ow = 0, oh = 0;
+    SDL_GetRendererOutputSize(renderer_.get(), &ow, &oh);
+    double scale = std::min(static_cast<double>(ow) / Screen::kWidth, static_cast<double>(oh) / Screen::kHeight);
+    if (options_.integerScale && scale >= 1.0) scale = static_cast<int>(scale);
+    SDL_Rect r;
+    r.w = std::max(1, static_cast<int>(Screen::kWidth * scale));
+    r.h = std::max(1, static_cast<int>(Screen::kHeight * scale));
+    r.x = (ow - r.w) / 2;
+    r.y = (oh - r.h) / 2;
+    return r;
+  }
+
+  // Window coordinates to the 800 x 600 screen.
+  POINT ToScreen(int wx, int wy) const {
+    int ww = 1, wh = 1, ow = 1, oh = 1;
+    SDL_GetWindowSize(window_.get(), &ww, &wh);
+    SDL_GetRendererOutputSize(renderer_.get(), &ow, &oh);
+    const SDL_Rect d = Destination();
+    const double ox = static_cast<double>(wx) * ow / std::max(ww, 1);
+    const double oy = static_cast<double>(wy) * oh / std::max(wh, 1);
+    return POINT{static_cast<LONG>((ox - d.x) * Screen::kWidth / d.w), static_cast<LONG>((oy - d.y) * Screen::kHeight / d.h)};
+  }
+
+  bool Render() {
+    const Screen& s = GetScreen();
+    const Uint32 format = s.is555 ? SDL_PIXELFORMAT_RGB555 : SDL_PIXELFORMAT_RGB565;
+    if (!screenTexture_ || screenFormat_ != format) {
+      screenTexture_.reset(SDL_CreateTexture(renderer_.get(), format, SDL_TEXTUREACCESS_STREAMING, Screen::kWidth,
+                                             Screen::kHeight));
+      screenFormat_ = format;
+      if (!screenTexture_) return false;
+    }
+    SDL_UpdateTexture(screenTexture_.get(), nullptr, s.pixels.data(), Screen::kPitch);
+    SDL_SetRenderDrawColor(renderer_.get(), 0, 0, 0, 255);
+    SDL_RenderClear(renderer_.get());
+    const SDL_Rect dst = Destination();
+    SDL_RenderCopy(renderer_.get(), screenTexture_.get(), nullptr, &dst);
+    DrawCursor(dst);
+    return true;
+  }
+
+  void DrawCursor(const SDL_Rect& dst) {
+    const CursorOverlay overlay = CurrentCursorOverlay();
+    if (!overlay.image || !pointerInside_ || overlay.image->width <= 0) return;
+    if (overlay.image != cursorImage_) {
+      cursorTexture_.reset(SDL_CreateTexture(renderer_.get(), SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STATIC,
+                                             overlay.image->width, overlay.image->height));
+      if (!cursorTexture_) return;
+      SDL_SetTextureBlendMode(cursorTexture_.get(), SDL_BLENDMODE_BLEND);
+      SDL_UpdateTexture(cursorTexture_.get(), nullptr, overlay.image->argb.data(), overlay.image->width * 4);
+      cursorImage_ = overlay.image;
+    }
+    const double sx = static_cast<double>(dst.w) / Screen::kWidth, sy = static_cast<double>(dst.h) / Screen::kHeight;
+    SDL_Rect r;
+    r.x = dst.x + static_cast<int>((overlay.position.x - overlay.image->hotspot.x) * sx);
+    r.y = dst.y + static_cast<int>((overlay.position.y - overlay.image->hotspot.y) * sy);
+    r.w = static_cast<int>(overlay.image->width * sx);
+    r.h = static_cast<int>(overlay.image->height * sy);
+    SDL_RenderCopy(renderer_.get(), cursorTexture_.get(), nullptr, &r);
+  }
+
+  void Handle(const SDL_Event& e) {
+    switch (e.type) {
+      case SDL_QUIT: {
+        // Closing the host window closes the program's main window.
+        HWND w = GetActiveWindow();
+        while (w && GetWindow(w, GW_OWNER)) w = GetWindow(w, GW_OWNER);
+        if (w) {
+          PostMessage(w, WM_CLOSE, 0, 0);
+        } else {
+          PostQuitMessage(0);
+        }
+        break;
+      }
+      case SDL_WINDOWEVENT:
+        HandleWindow(e.window);
+        break;
+      case SDL_MOUSEMOTION:
+        input::MouseMove(ToScreen(e.motion.x, e.motion.y));
+        break;
+      case SDL_MOUSEBUTTONDOWN:
+      case SDL_MOUSEBUTTONUP: {
+        input::MouseMove(ToScreen(e.button.x, e.button.y));
+        const bool down = e.type == SDL_MOUSEBUTTONDOWN;
+        if (e.button.button == SDL_BUTTON_LEFT) input::MouseButton(input::Button::Left, down);
+        if (e.button.button == SDL_BUTTON_RIGHT) input::MouseButton(input::Button::Right, down);
+        if (e.button.button == SDL_BUTTON_MIDDLE) input::MouseButton(input::Button::Middle, down);
+        break;
+      }
+      case SDL_MOUSEWHEEL: {
+        int notches = e.wheel.y;
+        if (e.wheel.direction == SDL_MOUSEWHEEL_FLIPPED) notches = -notches;
+        if (notches) input::MouseWheel(notches * WHEEL_DELTA);
+        break;
+      }
+      case SDL_KEYDOWN:
+      case SDL_KEYUP:
+        if (UINT vk = VirtualKey(e.key.keysym.scancode)) input::Key(vk, e.type == SDL_KEYDOWN);
+        break;
+      default:
+        break;
+    }
+  }
+
+  void HandleWindow(const SDL_WindowEvent& w) {
+    switch (w.event) {
+      case SDL_WINDOWEVENT_FOCUS_GAINED:
+        input::SetAppActive(true);
+        break;
+      case SDL_WINDOWEVENT_FOCUS_LOST:
+        input::SetAppActive(false);
+        break;
+      case SDL_WINDOWEVENT_MINIMIZED:
+        input::SetAppMinimized(true);
+        if (exclusive_) SetDisplayDeactivated(true);
+        break;
+      case SDL_WINDOWEVENT_RESTORED:
+        if (exclusive_) SetDisplayDeactivated(false);
+        input::SetAppMinimized(false);
+        break;
+      case SDL_WINDOWEVENT_ENTER:
+        pointerInside_ = true;
+        break;
+      case SDL_WINDOWEVENT_LEAVE:
+        pointerInside_ = false;
+        break;
+      case SDL_WINDOWEVENT_EXPOSED:
+      case SDL_WINDOWEVENT_SIZE_CHANGED:
+        Present();
+        break;
+      default:
+        break;
+    }
+  }
+
+  BackendOptions options_;
+  WindowPtr window_;
+  RendererPtr renderer_;
+  TexturePtr screenTexture_;
+  Uint32 screenFormat_ = 0;
+  TexturePtr cursorTexture_;
+  const CursorImage* cursorImage_ = nullptr;
+  bool exclusive_ = false;
+  bool pointerInside_ = true;
+  std::chrono::steady_clock::time_point lastPresent_{};
+};
+
+}  // namespace
+
+std::unique_ptr<Backend> OpenSdlBackend(const BackendOptions& options) {
+  auto backend = std::make_unique<SdlBackend>(options);
+  if (!backend->Open()) return nullptr;
+  return backend;
+}
+
+}  // namespace plat

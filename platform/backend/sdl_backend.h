@@ -1,0 +1,14 @@
+#pragma once
+// The SDL2 backend, made only through StartBackend.
+
+#include <memory>
+
+#include "platform/backend/backend.h"
+
+namespace plat {
+
+// A window showing the screen scaled with its aspect kept; null when SDL
+// cannot open one.
+std::unique_ptr<Backend> OpenSdlBackend(const BackendOptions& options);
+
+}  // namespace plat

@@ -1,0 +1,173 @@
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+#include "platform/ddraw/dd_impl.h"
+#include "platform/ddraw/ddraw.h"
+#include "platform/user/window.h"
+
+namespace plat {
+
+namespace {
+
+RECT Clip(const RECT& a, const RECT& b) {
+  RECT r{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right), std::min(a.bottom, b.bottom)};
+  if (r.left >= r.right || r.top >= r.bottom) return RECT{};
+  return r;
+}
+
+bool Empty(const RECT& r) { return r.left >= r.right || r.top >= r.bottom; }
+
+bool Overlap(const RECT& a, const RECT& b) { return !Empty(Clip(a, b)); }
+
+}  // namespace
+
+bool IDirectDrawSurface::SameFormat(const IDirectDrawSurface& o) const {
+  return format_.dwRGBBitCount == o.format_.dwRGBBitCount && format_.dwRBitMask == o.format_.dwRBitMask &&
+         format_.dwGBitMask == o.format_.dwGBitMask && format_.dwBBitMask == o.format_.dwBBitMask;
+}
+
+bool IDirectDrawSurface::Inside(const RECT& r) const {
+  return r.left >= 0 && r.top >= 0 && r.right <= static_cast<LONG>(width_) && r.bottom <= static_cast<LONG>(height_) &&
+         !Empty(r);
+}
+
+RECT IDirectDrawSurface::ClipperArea() const {
+  const RECT whole{0, 0, static_cast<LONG>(width_), static_cast<LONG>(height_)};
+  HWND hwnd = nullptr;
+  if (!clipper_ || clipper_->GetHWnd(&hwnd) != DD_OK || !hwnd) return whole;
+  if (!IsWindow(hwnd) || !IsWindowVisible(hwnd)) return RECT{};
+  RECT client;
+  GetClientRect(hwnd, &client);
+  POINT origin{0, 0};
+  ClientToScreen(hwnd, &origin);
+  client.left += origin.x;
+  client.right += origin.x;
+  client.top += origin.y;
+  client.bottom += origin.y;
+  return Clip(client, whole);
+}
+
+void IDirectDrawSurface::Fill(const RECT& r, DWORD value) {
+  if (Empty(r)) return;
+  const std::size_t bytes = format_.dwRGBBitCount / 8;
+  const std::size_t rowBytes = static_cast<std::size_t>(r.right - r.left) * bytes;
+  BYTE* first = Bits() + static_cast<std::size_t>(r.top) * pitch_ + static_cast<std::size_t>(r.left) * bytes;
+  for (std::size_t i = 0; i < rowBytes; i += bytes) {
+    first[i] = static_cast<BYTE>(value & 0xFF);
+    if (bytes == 2) first[i + 1] = static_cast<BYTE>((value >> 8) & 0xFF);
+  }
+  for (LONG y = r.top + 1; y < r.bottom; ++y) std::memcpy(first + static_cast<std::size_t>(y - r.top) * pitch_, first, rowBytes);
+}
+
+HRESULT IDirectDrawSurface::CopyFrom(IDirectDrawSurface* src, const RECT& dst, const RECT& s, const RECT& clip,
+                                     const DDCOLORKEY* key) {
+  const std::size_t bytes = format_.dwRGBBitCount / 8;
+  const std::int64_t dw = dst.right - dst.left, dh = dst.bottom - dst.top;
+  const std::int64_t sw = s.right - s.left, sh = s.bottom - s.top;
+  const bool stretch = dw != sw || dh != sh;
+  const BYTE* sbits = src->Bits();
+  std::vector<BYTE> snapshot;
+  if (src == this && Overlap(dst, s)) {
+    // Reading and writing the same pixels: read from a copy.
+    snapshot.assign(sbits, sbits + static_cast<std::size_t>(pitch_) * height_);
+    sbits = snapshot.data();
+  }
+  const std::size_t spitch = static_cast<std::size_t>(src->pitch_);
+  BYTE* dbits = Bits();
+  const DWORD lo = key ? key->dwColorSpaceLowValue : 0, hi = key ? key->dwColorSpaceHighValue : 0;
+  for (LONG y = clip.top; y < clip.bottom; ++y) {
+    const std::int64_t sy = s.top + (y - dst.top) * sh / dh;
+    const BYTE* srow = sbits + static_cast<std::size_t>(sy) * spitch;
+    BYTE* drow = dbits + static_cast<std::size_t>(y) * pitch_;
+    if (!stretch && !key) {
+      const std::size_t sx = static_cast<std::size_t>(s.left + (clip.left - dst.left));
+      std::memcpy(drow + static_cast<std::size_t>(clip.left) * bytes, srow + sx * bytes,
+                  static_cast<std::size_t>(clip.right - clip.left) * bytes);
+      continue;
+    }
+    for (LONG x = clip.left; x < clip.right; ++x) {
+      const std::size_t sx = static_cast<std::size_t>(s.left + (x - dst.left) * sw / dw);
+      if (bytes == 2) {
+        const DWORD p = static_cast<DWORD>(srow[sx * 2] | (srow[sx * 2 + 1] << 8));
+        if (key && p >= lo && p <= hi) continue;
+        drow[x * 2] = static_cast<BYTE>(p & 0xFF);
+        drow[x * 2 + 1] = static_cast<BYTE>(p >> 8);
+      } else {
+        const DWORD p = srow[sx];
+        if (key && p >= lo && p <= hi) continue;
+        drow[x] = static_cast<BYTE>(p);
+      }
+    }
+  }
+  return DD_OK;
+}
+
+HRESULT IDirectDrawSurface::Blt(const RECT* dstRect, IDirectDrawSurface* src, const RECT* srcRect, DWORD flags,
+                                const DDBLTFX* fx) {
+  constexpr DWORD kKnown =
+      DDBLT_WAIT | DDBLT_ASYNC | DDBLT_COLORFILL | DDBLT_DDFX | DDBLT_KEYSRC | DDBLT_KEYSRCOVERRIDE;
+  if (flags & ~kKnown) return DDERR_UNSUPPORTED;
+  if ((flags & (DDBLT_COLORFILL | DDBLT_DDFX | DDBLT_KEYSRCOVERRIDE)) && (!fx || fx->dwSize != sizeof(DDBLTFX)))
+    return DDERR_INVALIDPARAMS;
+  if ((flags & DDBLT_DDFX) && (fx->dwDDFX & ~DDBLTFX_NOTEARING)) return DDERR_UNSUPPORTED;
+  const RECT whole{0, 0, static_cast<LONG>(width_), static_cast<LONG>(height_)};
+  const RECT dst = dstRect ? *dstRect : whole;
+  if (Empty(dst)) return DDERR_INVALIDRECT;
+  RECT clip = dst;
+  if (clipper_) {
+    clip = Clip(dst, ClipperArea());
+  } else if (!Inside(dst)) {
+    return DDERR_INVALIDRECT;
+  }
+
+  if (flags & DDBLT_COLORFILL) {
+    if (const HRESULT a = Access(); a != DD_OK) return a;
+    Fill(clip, fx->dwFillColor);
+    return DD_OK;
+  }
+  if (!src) return DDERR_INVALIDPARAMS;
+  const RECT s = srcRect ? *srcRect : RECT{0, 0, static_cast<LONG>(src->width_), static_cast<LONG>(src->height_)};
+  if (!src->Inside(s)) return DDERR_INVALIDRECT;
+  if (!SameFormat(*src)) return DDERR_INVALIDPIXELFORMAT;
+  const DDCOLORKEY* key = nullptr;
+  if (flags & DDBLT_KEYSRCOVERRIDE) {
+    key = &fx->ddckSrcColorkey;
+  } else if (flags & DDBLT_KEYSRC) {
+    if (!src->hasSrcKey_) return DDERR_NOCOLORKEY;
+    key = &src->srcKey_;
+  }
+  if (const HRESULT a = Access(); a != DD_OK) return a;
+  if (src != this) {
+    if (const HRESULT a = src->Access(); a != DD_OK) return a;
+  }
+  if (Empty(clip)) return DD_OK;
+  return CopyFrom(src, dst, s, clip, key);
+}
+
+HRESULT IDirectDrawSurface::BltFast(DWORD x, DWORD y, IDirectDrawSurface* src, const RECT* srcRect, DWORD trans) {
+  if (trans & ~(DDBLTFAST_SRCCOLORKEY | DDBLTFAST_WAIT)) return DDERR_UNSUPPORTED;
+  if (!src) return DDERR_INVALIDPARAMS;
+  if (clipper_) return DDERR_BLTFASTCANTCLIP;
+  const RECT s = srcRect ? *srcRect : RECT{0, 0, static_cast<LONG>(src->width_), static_cast<LONG>(src->height_)};
+  if (!src->Inside(s)) return DDERR_INVALIDRECT;
+  const std::int64_t right = static_cast<std::int64_t>(x) + (s.right - s.left);
+  const std::int64_t bottom = static_cast<std::int64_t>(y) + (s.bottom - s.top);
+  if (right > static_cast<std::int64_t>(width_) || bottom > static_cast<std::int64_t>(height_))
+    return DDERR_INVALIDRECT;
+  const RECT dst{static_cast<LONG>(x), static_cast<LONG>(y), static_cast<LONG>(right), static_cast<LONG>(bottom)};
+  if (!SameFormat(*src)) return DDERR_INVALIDPIXELFORMAT;
+  const DDCOLORKEY* key = nullptr;
+  if (trans & DDBLTFAST_SRCCOLORKEY) {
+    if (!src->hasSrcKey_) return DDERR_NOCOLORKEY;
+    key = &src->srcKey_;
+  }
+  if (const HRESULT a = Access(); a != DD_OK) return a;
+  if (src != this) {
+    if (const HRESULT a = src->Access(); a != DD_OK) return a;
+  }
+  return CopyFrom(src, dst, s, dst, key);
+}
+
+}  // namespace plat
