@@ -1,86 +1,107 @@
-// Freeing models.
+// Freeing models. Freeing allocates nothing: a shared array is freed once and
+// every other reference to it is cleared before any record goes.
 
 #include "sg/malloc.h"
 #include "sg/model.h"
-#include "sg/modlist.h"
 
 namespace {
 
-struct Destroyer {
-  ISGArrayLists freed;
-
-  // Frees a shareable array the first time it is met. An array that cannot be
-  // recorded is left allocated rather than risk freeing it twice.
-  void Array(ISGAddrList& list, void* array) {
-    if (array == nullptr || list.Find(array) != nullptr) {
-      return;
-    }
-    if (list.Add(array, 0)) {
-      SGFree(array);
-    }
-  }
-
-  void Arrays(SGModelSubTransform* mst) {
-    Array(freed.verts, mst->mstVerts);
-    Array(freed.normals, mst->mstNormals);
-    Array(freed.uvs, mst->mstUVs);
-  }
-
-  void Data(SGGeoNode* node) {
+// Calls `fn` for every sub-transform of the model: each LOD's root, then the
+// type-4 nodes of its tree.
+template <class Fn>
+void SubTransformsOf(SGGeoNode* node, Fn& fn) {
+  for (; node != nullptr; node = node->gdNext) {
     if (node->gdData == nullptr) {
-      return;
+      continue;
     }
-    switch (node->gdType) {
-      case SG_GD_TYPE_BSP: {
-        auto* d = static_cast<SGGeoSplit*>(node->gdData);
-        Chain(d->gspFront);
-        Chain(d->gspBack);
-        break;
-      }
-      case SG_GD_TYPE_FACES:
-        SGFree(static_cast<SGFaceList*>(node->gdData)->fclFaces);
-        break;
-      case SG_GD_TYPE_BILLBOARD:
-        SGFree(static_cast<SGBillboard*>(node->gdData)->bilMatIndex);
-        break;
-      case SG_GD_TYPE_XFORM:
-        Arrays(static_cast<SGModelSubTransform*>(node->gdData));
-        break;
-      case SG_GD_TYPE_POINTS: {
-        auto* d = static_cast<SGPointList*>(node->gdData);
-        SGFree(d->ptlVertIndex);
-        SGFree(d->ptlNormalIndex);
-        SGFree(d->ptlUVs);
-        break;
-      }
-      case SG_GD_TYPE_LINES:
-        SGFree(static_cast<SGLineList*>(node->gdData)->linVertIndex);
-        break;
-      case SG_GD_TYPE_XFORM_END:
-        return;
-      default:
-        break;
+    if (node->gdType == SG_GD_TYPE_XFORM) {
+      fn(static_cast<SGModelSubTransform*>(node->gdData));
+    } else if (node->gdType == SG_GD_TYPE_BSP) {
+      auto* split = static_cast<SGGeoSplit*>(node->gdData);
+      SubTransformsOf(split->gspFront, fn);
+      SubTransformsOf(split->gspBack, fn);
     }
-    SGFree(node->gdData);
   }
+}
 
-  void Chain(SGGeoNode* node) {
-    while (node != nullptr) {
-      SGGeoNode* next = node->gdNext;
-      Data(node);
-      SGFree(node);
-      node = next;
-    }
+template <class Fn>
+void SubTransforms(SGModel* model, Fn fn) {
+  for (std::uint32_t i = 0; i < model->modNumLods; ++i) {
+    fn(&model->modLods[i].mdlRoot);
+    SubTransformsOf(model->modLods[i].mdlData, fn);
   }
-};
+}
+
+template <class T>
+void FreeShared(SGModel* model, T* SGModelSubTransform::*field, SGModelSubTransform* owner) {
+  T* array = owner->*field;
+  if (array == nullptr) {
+    return;
+  }
+  SubTransforms(model, [field, array](SGModelSubTransform* mst) {
+    if (mst->*field == array) {
+      mst->*field = nullptr;
+    }
+  });
+  SGFree(array);
+}
+
+void FreeData(SGGeoNode* node);
+
+void FreeChain(SGGeoNode* node) {
+  while (node != nullptr) {
+    SGGeoNode* next = node->gdNext;
+    FreeData(node);
+    SGFree(node);
+    node = next;
+  }
+}
+
+void FreeData(SGGeoNode* node) {
+  if (node->gdData == nullptr) {
+    return;
+  }
+  switch (node->gdType) {
+    case SG_GD_TYPE_BSP: {
+      auto* d = static_cast<SGGeoSplit*>(node->gdData);
+      FreeChain(d->gspFront);
+      FreeChain(d->gspBack);
+      break;
+    }
+    case SG_GD_TYPE_FACES:
+      SGFree(static_cast<SGFaceList*>(node->gdData)->fclFaces);
+      break;
+    case SG_GD_TYPE_BILLBOARD:
+      SGFree(static_cast<SGBillboard*>(node->gdData)->bilMatIndex);
+      break;
+    case SG_GD_TYPE_POINTS: {
+      auto* d = static_cast<SGPointList*>(node->gdData);
+      SGFree(d->ptlVertIndex);
+      SGFree(d->ptlNormalIndex);
+      SGFree(d->ptlUVs);
+      break;
+    }
+    case SG_GD_TYPE_LINES:
+      SGFree(static_cast<SGLineList*>(node->gdData)->linVertIndex);
+      break;
+    case SG_GD_TYPE_XFORM_END:
+      return;
+    default:
+      break;
+  }
+  SGFree(node->gdData);
+}
 
 }  // namespace
 
 void ISGModelDestroy(SGModel* model) {
-  Destroyer d;
+  SubTransforms(model, [model](SGModelSubTransform* mst) {
+    FreeShared(model, &SGModelSubTransform::mstVerts, mst);
+    FreeShared(model, &SGModelSubTransform::mstNormals, mst);
+    FreeShared(model, &SGModelSubTransform::mstUVs, mst);
+  });
   for (std::uint32_t i = 0; i < model->modNumLods; ++i) {
-    d.Chain(model->modLods[i].mdlData);
-    d.Arrays(&model->modLods[i].mdlRoot);
+    FreeChain(model->modLods[i].mdlData);
   }
   SGFree(model->modLods);
   SGFree(model->modXforms);
