@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <vector>
 
 #include "platform/backend/screen.h"
 #include "platform/ddraw/display.h"
@@ -191,16 +192,29 @@ class SdlBackend final : public Backend {
     return POINT{static_cast<LONG>((ox - d.x) * Screen::kWidth / d.w), static_cast<LONG>((oy - d.y) * Screen::kHeight / d.h)};
   }
 
+  // The screen is widened to 8 bits a channel here, the same way as the
+  // headless capture does it, so both backends show identical colours.
   bool Render() {
     const Screen& s = GetScreen();
-    const Uint32 format = s.is555 ? SDL_PIXELFORMAT_RGB555 : SDL_PIXELFORMAT_RGB565;
-    if (!screenTexture_ || screenFormat_ != format) {
-      screenTexture_.reset(SDL_CreateTexture(renderer_.get(), format, SDL_TEXTUREACCESS_STREAMING, Screen::kWidth,
-                                             Screen::kHeight));
-      screenFormat_ = format;
+    if (!screenTexture_) {
+      screenTexture_.reset(SDL_CreateTexture(renderer_.get(), SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING,
+                                             Screen::kWidth, Screen::kHeight));
       if (!screenTexture_) return false;
     }
-    SDL_UpdateTexture(screenTexture_.get(), nullptr, s.pixels.data(), Screen::kPitch);
+    if (rgbFor555_ != s.is555 || rgb_.empty()) {
+      rgb_.resize(65536);
+      for (std::uint32_t p = 0; p < 65536; ++p) rgb_[p] = 0xFF000000u | Pixel16ToRgb(static_cast<std::uint16_t>(p), s.is555);
+      rgbFor555_ = s.is555;
+    }
+    void* pixels = nullptr;
+    int pitch = 0;
+    if (SDL_LockTexture(screenTexture_.get(), nullptr, &pixels, &pitch) != 0) return false;
+    for (int y = 0; y < Screen::kHeight; ++y) {
+      auto* out = reinterpret_cast<std::uint32_t*>(static_cast<std::uint8_t*>(pixels) + static_cast<std::size_t>(y) * pitch);
+      const BYTE* in = s.pixels.data() + static_cast<std::size_t>(y) * Screen::kPitch;
+      for (int x = 0; x < Screen::kWidth; ++x) out[x] = rgb_[static_cast<std::uint32_t>(in[x * 2] | (in[x * 2 + 1] << 8))];
+    }
+    SDL_UnlockTexture(screenTexture_.get());
     SDL_SetRenderDrawColor(renderer_.get(), 0, 0, 0, 255);
     SDL_RenderClear(renderer_.get());
     const SDL_Rect dst = Destination();
@@ -307,7 +321,8 @@ class SdlBackend final : public Backend {
   WindowPtr window_;
   RendererPtr renderer_;
   TexturePtr screenTexture_;
-  Uint32 screenFormat_ = 0;
+  std::vector<std::uint32_t> rgb_;  // 16-bit pixel to ARGB
+  bool rgbFor555_ = false;
   TexturePtr cursorTexture_;
   const CursorImage* cursorImage_ = nullptr;
   bool exclusive_ = false;

@@ -147,7 +147,9 @@ HCURSOR LoadCursor(HINSTANCE module, const ResName& name) {
   // at the same address must not find the first one's cursors.
   auto bytes = ResourceBytes(module, name, RT_GROUP_CURSOR);
   if (bytes.empty()) return nullptr;
-  CursorKey key{module, name.IsId() ? "#" + std::to_string(name.Id()) : name.Name(), bytes.data(), bytes.size()};
+  std::string keyName = name.IsId() ? "#" + std::to_string(name.Id()) : name.Name();
+  for (char& ch : keyName) ch = UpperResChar(ch);
+  CursorKey key{module, keyName, bytes.data(), bytes.size()};
   if (auto it = c.loaded.find(key); it != c.loaded.end()) return it->second.get();
   auto group = LoadCursorGroup(module, name);
   if (!group || group->images.empty()) return nullptr;

@@ -1,0 +1,165 @@
+#include "platform/user/window.h"
+#include "tests/platform/ddraw/dd_fixture.h"
+
+namespace {
+
+using namespace ddtest;
+
+class BlitTest : public DisplayTest {};
+
+constexpr std::uint16_t kKey = 0xF81F;  // magenta in 5-6-5
+
+TEST_F(BlitTest, ColourKeyedBlitsSkipTheKeyOnly) {
+  IDirectDrawSurface* sprite = Offscreen(4, 4);
+  IDirectDrawSurface* dst = Offscreen(10, 10);
+  Fill16(sprite, kKey);
+  Put16(sprite, 1, 1, 0x07E0);
+  Put16(sprite, 2, 2, kKey - 1);
+  Fill16(dst, 0x001F);
+  DDCOLORKEY key{kKey, kKey};
+  ASSERT_EQ(sprite->SetColorKey(DDCKEY_SRCBLT, &key), DD_OK);
+
+  ASSERT_EQ(dst->BltFast(5, 5, sprite, nullptr, DDBLTFAST_SRCCOLORKEY | DDBLTFAST_WAIT), DD_OK);
+  EXPECT_EQ(Get16(dst, 5, 5), 0x001F);  // key: the destination shows through
+  EXPECT_EQ(Get16(dst, 6, 6), 0x07E0);
+  EXPECT_EQ(Get16(dst, 7, 7), kKey - 1);
+
+  // Without the key flag every pixel is copied.
+  ASSERT_EQ(dst->BltFast(0, 0, sprite, nullptr, DDBLTFAST_WAIT), DD_OK);
+  EXPECT_EQ(Get16(dst, 0, 0), kKey);
+
+  // Blt with KEYSRC and a source rectangle.
+  Fill16(dst, 0);
+  RECT srcPart{1, 1, 3, 3}, dstPart{0, 0, 2, 2};
+  ASSERT_EQ(dst->Blt(&dstPart, sprite, &srcPart, DDBLT_KEYSRC | DDBLT_WAIT, nullptr), DD_OK);
+  EXPECT_EQ(Get16(dst, 0, 0), 0x07E0);
+  EXPECT_EQ(Get16(dst, 1, 0), 0);
+
+  // A key range covers every value within it.
+  DDBLTFX fx;
+  fx.ddckSrcColorkey = DDCOLORKEY{kKey - 1, kKey};
+  Fill16(dst, 0);
+  ASSERT_EQ(dst->Blt(nullptr, sprite, nullptr, DDBLT_KEYSRCOVERRIDE, &fx), DD_OK);
+  EXPECT_EQ(Get16(dst, 2 * 10 / 4, 2 * 10 / 4), 0);
+
+  IDirectDrawSurface* plain = Offscreen(2, 2);
+  EXPECT_EQ(dst->BltFast(0, 0, plain, nullptr, DDBLTFAST_SRCCOLORKEY), DDERR_NOCOLORKEY);
+  EXPECT_EQ(dst->BltFast(9, 9, sprite, nullptr, 0), DDERR_INVALIDRECT);  // would reach past the edge
+  EXPECT_EQ(dst->BltFast(0xFFFFFFFFu, 0, sprite, nullptr, 0), DDERR_INVALIDRECT);
+  plain->Release();
+  dst->Release();
+  sprite->Release();
+}
+
+TEST_F(BlitTest, StretchTakesTheNearestPixel) {
+  IDirectDrawSurface* src = Offscreen(2, 2);
+  IDirectDrawSurface* dst = Offscreen(8, 6);
+  Put16(src, 0, 0, 1);
+  Put16(src, 1, 0, 2);
+  Put16(src, 0, 1, 3);
+  Put16(src, 1, 1, 4);
+  ASSERT_EQ(dst->Blt(nullptr, src, nullptr, DDBLT_WAIT, nullptr), DD_OK);
+  EXPECT_EQ(Get16(dst, 0, 0), 1);
+  EXPECT_EQ(Get16(dst, 3, 2), 1);
+  EXPECT_EQ(Get16(dst, 4, 2), 2);
+  EXPECT_EQ(Get16(dst, 3, 3), 3);
+  EXPECT_EQ(Get16(dst, 7, 5), 4);
+  // Shrinking back.
+  IDirectDrawSurface* small = Offscreen(2, 2);
+  ASSERT_EQ(small->Blt(nullptr, dst, nullptr, DDBLT_WAIT, nullptr), DD_OK);
+  EXPECT_EQ(Get16(small, 1, 1), 4);
+  small->Release();
+  dst->Release();
+  src->Release();
+}
+
+TEST_F(BlitTest, ColourFillWritesTheValueInEveryFormat) {
+  IDirectDrawSurface* s = Offscreen(5, 3);
+  DDBLTFX fx;
+  fx.dwFillColor = 0xF800;
+  fx.dwDDFX = DDBLTFX_NOTEARING;
+  RECT r{1, 1, 4, 3};
+  ASSERT_EQ(s->Blt(&r, nullptr, nullptr, DDBLT_COLORFILL | DDBLT_DDFX | DDBLT_WAIT, &fx), DD_OK);
+  EXPECT_EQ(Get16(s, 0, 0), 0);
+  EXPECT_EQ(Get16(s, 1, 1), 0xF800);
+  EXPECT_EQ(Get16(s, 3, 2), 0xF800);
+  EXPECT_EQ(Get16(s, 4, 2), 0);
+  fx.dwDDFX = 0x2;  // mirroring is not offered
+  EXPECT_EQ(s->Blt(&r, nullptr, nullptr, DDBLT_COLORFILL | DDBLT_DDFX, &fx), DDERR_UNSUPPORTED);
+  EXPECT_EQ(s->Blt(&r, nullptr, nullptr, DDBLT_COLORFILL, nullptr), DDERR_INVALIDPARAMS);
+
+  DDPIXELFORMAT f8;
+  f8.dwFlags = DDPF_PALETTEINDEXED8 | DDPF_RGB;
+  f8.dwRGBBitCount = 8;
+  IDirectDrawSurface* s8 = Offscreen(3, 3, &f8);
+  fx.dwFillColor = 0x1AB;
+  ASSERT_EQ(s8->Blt(nullptr, nullptr, nullptr, DDBLT_COLORFILL, &fx), DD_OK);
+  EXPECT_EQ(s8->Pixels().bits[4], 0xAB);
+  // Formats do not mix.
+  EXPECT_EQ(s->Blt(nullptr, s8, nullptr, 0, nullptr), DDERR_INVALIDPIXELFORMAT);
+  s8->Release();
+  s->Release();
+}
+
+TEST_F(BlitTest, FiveFiveFiveAndFiveSixFiveStayApart) {
+  DDPIXELFORMAT f555;
+  f555.dwFlags = DDPF_RGB;
+  f555.dwRGBBitCount = 16;
+  f555.dwRBitMask = 0x7C00;
+  f555.dwGBitMask = 0x03E0;
+  f555.dwBBitMask = 0x001F;
+  IDirectDrawSurface* a = Offscreen(4, 4, &f555);
+  IDirectDrawSurface* b = Offscreen(4, 4, &f555);
+  IDirectDrawSurface* c = Offscreen(4, 4);
+  Fill16(a, 0x7C1F);
+  ASSERT_EQ(b->BltFast(0, 0, a, nullptr, 0), DD_OK);
+  EXPECT_EQ(Get16(b, 2, 2), 0x7C1F);
+  EXPECT_EQ(c->BltFast(0, 0, a, nullptr, 0), DDERR_INVALIDPIXELFORMAT);
+  a->Release();
+  b->Release();
+  c->Release();
+}
+
+TEST_F(BlitTest, OverlappingCopyWithinOneSurface) {
+  IDirectDrawSurface* s = Offscreen(6, 1);
+  for (int x = 0; x < 6; ++x) Put16(s, x, 0, static_cast<std::uint16_t>(x + 1));
+  RECT src{0, 0, 4, 1};
+  ASSERT_EQ(s->BltFast(2, 0, s, &src, 0), DD_OK);
+  std::vector<int> row;
+  for (int x = 0; x < 6; ++x) row.push_back(Get16(s, x, 0));
+  EXPECT_EQ(row, (std::vector<int>{1, 2, 1, 2, 3, 4}));
+  s->Release();
+}
+
+TEST_F(BlitTest, ClipperKeepsBlitsInsideItsWindow) {
+  WNDCLASSEX wc;
+  wc.lpszClassName = "ClipTarget";
+  wc.lpfnWndProc = DefWindowProc;
+  RegisterClassEx(&wc);
+  HWND w = CreateWindowEx(0, "ClipTarget", "", WS_POPUP | WS_VISIBLE, 100, 100, 50, 40, nullptr, nullptr, nullptr,
+                          nullptr);
+  IDirectDrawSurface* primary = Primary();
+  Fill16(primary, 0);
+  IDirectDrawClipper* clipper = nullptr;
+  ASSERT_EQ(dd_->CreateClipper(0, &clipper, nullptr), DD_OK);
+  ASSERT_EQ(clipper->SetHWnd(0, w), DD_OK);
+  ASSERT_EQ(primary->SetClipper(clipper), DD_OK);
+  clipper->Release();
+  IDirectDrawSurface* src = Offscreen(100, 100);
+  Fill16(src, 0xFFFF);
+  RECT dst{80, 80, 180, 180};
+  ASSERT_EQ(primary->Blt(&dst, src, nullptr, DDBLT_WAIT, nullptr), DD_OK);
+  EXPECT_EQ(GetScreen().At(99, 120), 0);
+  EXPECT_EQ(GetScreen().At(100, 100), 0xFFFF);
+  EXPECT_EQ(GetScreen().At(149, 139), 0xFFFF);
+  EXPECT_EQ(GetScreen().At(150, 139), 0);
+  EXPECT_EQ(primary->BltFast(0, 0, src, nullptr, 0), DDERR_BLTFASTCANTCLIP);
+  RECT offScreen{-20, -20, 10, 10};  // a clipper also clips to the surface
+  EXPECT_EQ(primary->Blt(&offScreen, src, nullptr, DDBLT_WAIT, nullptr), DD_OK);
+  primary->SetClipper(nullptr);
+  EXPECT_EQ(primary->Blt(&offScreen, src, nullptr, DDBLT_WAIT, nullptr), DDERR_INVALIDRECT);
+  src->Release();
+  primary->Release();
+}
+
+}  // namespace

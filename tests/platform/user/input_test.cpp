@@ -1,0 +1,206 @@
+#include <filesystem>
+
+#include "platform/clock.h"
+#include "platform/resource/module.h"
+#include "platform/user/cursor.h"
+#include "tests/platform/user/user_fixture.h"
+
+namespace {
+
+using namespace plat;
+using usertest::Log;
+using usertest::MessagesOf;
+using usertest::Only;
+using usertest::Reactions;
+
+class InputTest : public usertest::UserTest {};
+
+constexpr std::initializer_list<UINT> kButtons = {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK};
+
+TEST_F(InputTest, DoubleClicksNeedTheClassStyleAndCloseClicks) {
+  HWND dbl = Popup(0, 0, 100, 100, nullptr, "DoubleClicker");
+  HWND plain = Popup(200, 0, 100, 100);
+  backend_->RunUntilIdle();
+  Log().clear();
+  backend_->Click(10, 10);
+  backend_->Click(12, 11, input::Button::Left, GetDoubleClickTime());
+  backend_->Click(12, 11, input::Button::Left, 10);  // a third click starts again
+  backend_->Click(210, 10, input::Button::Left, 1000);
+  backend_->Click(210, 10, input::Button::Left, 10);
+  backend_->RunUntilIdle();
+  EXPECT_EQ(MessagesOf(dbl, kButtons), (std::vector<UINT>{WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK,
+                                                          WM_LBUTTONUP, WM_LBUTTONDOWN, WM_LBUTTONUP}));
+  EXPECT_EQ(MessagesOf(plain, kButtons),
+            (std::vector<UINT>{WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDOWN, WM_LBUTTONUP}));
+
+  Log().clear();
+  backend_->Click(10, 10, input::Button::Left, 1000);
+  backend_->Click(10, 10, input::Button::Left, GetDoubleClickTime() + 1);  // too slow
+  backend_->Click(20, 10, input::Button::Left, 10);                         // too far
+  backend_->Click(20, 10, input::Button::Right, 10);                        // another button
+  backend_->RunUntilIdle();
+  EXPECT_TRUE(Only(WM_LBUTTONDBLCLK).empty());
+  EXPECT_TRUE(Only(WM_RBUTTONDBLCLK).empty());
+  // Client coordinates and button state travel with the message.
+  auto downs = Only(WM_LBUTTONDOWN);
+  ASSERT_EQ(downs.size(), 3u);
+  EXPECT_EQ(GET_X_LPARAM(downs[2].lParam), 20);
+  EXPECT_EQ(downs[2].wParam & MK_LBUTTON, MK_LBUTTON);
+}
+
+TEST_F(InputTest, CaptureTakesTheMouseAndLosingItIsAnnounced) {
+  HWND a = Popup(0, 0, 100, 100);
+  HWND b = Popup(300, 300, 100, 100);
+  backend_->RunUntilIdle();
+  SetCapture(a);
+  Log().clear();
+  backend_->MoveMouse(350, 320);
+  backend_->RunUntilIdle();
+  auto moves = Only(WM_MOUSEMOVE);
+  ASSERT_EQ(moves.size(), 1u);
+  EXPECT_EQ(moves[0].hwnd, a);
+  EXPECT_EQ(GET_X_LPARAM(moves[0].lParam), 350);
+  EXPECT_TRUE(Only(WM_SETCURSOR).empty());
+  SetCapture(b);
+  EXPECT_EQ(MessagesOf(a, {WM_CAPTURECHANGED}).size(), 1u);
+  ReleaseCapture();
+  EXPECT_EQ(GetCapture(), nullptr);
+  EXPECT_EQ(MessagesOf(b, {WM_CAPTURECHANGED}).size(), 1u);
+  Log().clear();
+  backend_->MoveMouse(350, 321);
+  backend_->RunUntilIdle();
+  ASSERT_EQ(Only(WM_MOUSEMOVE).size(), 1u);
+  EXPECT_EQ(Only(WM_MOUSEMOVE)[0].hwnd, b);
+  EXPECT_EQ(GET_X_LPARAM(Only(WM_MOUSEMOVE)[0].lParam), 50);
+}
+
+TEST_F(InputTest, ClicksActivateAndDisabledOwnersIgnoreThem) {
+  HWND owner = Popup(0, 0, 400, 400);
+  HWND other = Popup(500, 0, 100, 100);
+  ASSERT_EQ(GetActiveWindow(), other);
+  backend_->RunUntilIdle();
+  Log().clear();
+  backend_->Click(10, 10);
+  backend_->RunUntilIdle();
+  EXPECT_EQ(GetActiveWindow(), owner);
+  ASSERT_FALSE(Only(WM_ACTIVATE).empty());
+  EXPECT_EQ(LOWORD(Only(WM_ACTIVATE).back().wParam), WA_CLICKACTIVE);
+
+  HWND modal = Popup(100, 100, 100, 100, owner);
+  EnableWindow(owner, FALSE);
+  backend_->RunUntilIdle();
+  Log().clear();
+  backend_->Click(10, 10);
+  backend_->Click(150, 150, input::Button::Left, 10);
+  backend_->RunUntilIdle();
+  EXPECT_TRUE(MessagesOf(owner, kButtons).empty());
+  EXPECT_EQ(MessagesOf(modal, kButtons).size(), 2u);
+}
+
+TEST_F(InputTest, DisabledChildLetsTheClickThroughToItsParent) {
+  HWND top = Popup(0, 0, 200, 200);
+  HWND child = Child(top, 5, 10, 10, 50, 50);
+  EXPECT_EQ(WindowFromPoint(POINT{20, 20}), child);
+  EnableWindow(child, FALSE);
+  EXPECT_EQ(WindowFromPoint(POINT{20, 20}), top);
+}
+
+TEST_F(InputTest, WheelGoesToTheFocusAndOnToItsParent) {
+  HWND top = Popup(0, 0, 200, 200);
+  HWND child = Child(top, 5, 10, 10, 50, 50);
+  SetFocus(child);
+  Log().clear();
+  backend_->MoveMouse(150, 150);
+  backend_->Wheel(-WHEEL_DELTA);
+  backend_->RunUntilIdle();
+  auto wheels = Only(WM_MOUSEWHEEL);
+  ASSERT_EQ(wheels.size(), 2u);
+  EXPECT_EQ(wheels[0].hwnd, child);
+  EXPECT_EQ(wheels[1].hwnd, top);  // DefWindowProc passed it up
+  EXPECT_EQ(GET_WHEEL_DELTA_WPARAM(wheels[0].wParam), -WHEEL_DELTA);
+  EXPECT_EQ(GET_X_LPARAM(wheels[0].lParam), 150);  // screen coordinates
+}
+
+TEST_F(InputTest, KeyStateFollowsTheQueueAsyncStateFollowsTheKeys) {
+  HWND w = Popup(0, 0, 10, 10);
+  backend_->RunUntilIdle();
+  backend_->KeyDown(VK_CAPITAL);
+  backend_->KeyUp(VK_CAPITAL);
+  backend_->KeyDown(VK_MENU);
+  backend_->Service();
+  EXPECT_TRUE(GetAsyncKeyState(VK_MENU) & 0x8000);
+  EXPECT_FALSE(GetKeyState(VK_MENU) & 0x8000);  // its message is still waiting
+  Log().clear();
+  backend_->PressKey('X');
+  backend_->RunUntilIdle();
+  EXPECT_TRUE(GetKeyState(VK_MENU) & 0x8000);
+  EXPECT_EQ(GetKeyState(VK_CAPITAL) & 1, 1);
+  EXPECT_EQ(MessagesOf(w, {WM_KEYDOWN, WM_SYSKEYDOWN, WM_SYSCHAR, WM_SYSKEYUP}),
+            (std::vector<UINT>{WM_KEYDOWN, WM_SYSKEYDOWN, WM_SYSKEYDOWN, WM_SYSCHAR, WM_SYSKEYUP}));
+  auto downs = Only(WM_SYSKEYDOWN);
+  EXPECT_TRUE(downs[1].lParam & (1 << 29));  // Alt held
+  backend_->KeyUp(VK_MENU);
+  backend_->RunUntilIdle();
+  Log().clear();
+  backend_->KeyDown(VK_DOWN);
+  backend_->KeyDown(VK_DOWN);  // held: a repeat
+  backend_->RunUntilIdle();
+  auto keyDowns = Only(WM_KEYDOWN);
+  ASSERT_EQ(keyDowns.size(), 2u);
+  EXPECT_TRUE(keyDowns[0].lParam & (1 << 24));  // extended key
+  EXPECT_FALSE(keyDowns[0].lParam & (1 << 30));
+  EXPECT_TRUE(keyDowns[1].lParam & (1 << 30));  // was down before
+}
+
+TEST_F(InputTest, KeysWithoutFocusGoToTheActiveWindowAsSystemKeys) {
+  HWND w = Popup(0, 0, 10, 10);
+  SetFocus(nullptr);
+  Log().clear();
+  backend_->PressKey(VK_RETURN);
+  backend_->RunUntilIdle();
+  EXPECT_EQ(MessagesOf(w, {WM_KEYDOWN, WM_SYSKEYDOWN}), (std::vector<UINT>{WM_SYSKEYDOWN}));
+}
+
+TEST_F(InputTest, CursorCounterClipAndClassCursor) {
+  EXPECT_EQ(ShowCursor(FALSE), -1);
+  EXPECT_EQ(CurrentCursorOverlay().image, nullptr);
+  EXPECT_EQ(ShowCursor(TRUE), 0);
+  EXPECT_NE(CurrentCursorOverlay().image, nullptr);  // the arrow to start with
+
+  RECT clip{100, 100, 200, 150};
+  ClipCursor(&clip);
+  backend_->MoveMouse(500, 10);
+  backend_->Service();
+  POINT p;
+  GetCursorPos(&p);
+  EXPECT_EQ(p.x, 199);
+  EXPECT_EQ(p.y, 100);
+  ClipCursor(nullptr);
+
+  const auto fixture = std::filesystem::path(__FILE__).parent_path().parent_path() / "resource/data/fixture.dll";
+  HMODULE module = LoadLibrary(fixture.c_str());
+  ASSERT_NE(module, nullptr) << LastModuleError();
+  HCURSOR red = LoadCursor(module, "IDC_CURSOR_NORMAL_RED");
+  ASSERT_NE(red, nullptr);
+  EXPECT_EQ(LoadCursor(module, "idc_cursor_normal_red"), red);
+  EXPECT_EQ(LoadCursor(module, "IDC_CURSOR_MISSING"), nullptr);
+
+  HWND w = Popup(0, 0, 300, 300);
+  SetClassLongPtr(w, GCLP_HCURSOR, reinterpret_cast<LONG_PTR>(red));
+  backend_->MoveMouse(20, 20);
+  backend_->RunUntilIdle();
+  EXPECT_EQ(GetCursor(), red);
+  const CursorOverlay o = CurrentCursorOverlay();
+  ASSERT_NE(o.image, nullptr);
+  EXPECT_EQ(o.image->hotspot.x, 5);
+  EXPECT_EQ(o.image->hotspot.y, 7);
+  ASSERT_EQ(o.image->width, 16);
+  // The bottom row (stored first): colour bits 1010..., AND mask 0000 1111.
+  EXPECT_EQ(o.image->argb[15 * 16 + 0], 0xFFFFFFFFu);
+  EXPECT_EQ(o.image->argb[15 * 16 + 1], 0xFF000000u);
+  EXPECT_EQ(o.image->argb[15 * 16 + 5], 0u);
+  DestroyWindow(w);
+  FreeLibrary(module);
+}
+
+}  // namespace
