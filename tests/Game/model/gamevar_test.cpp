@@ -1,0 +1,127 @@
+#include "Game/GGameVar.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "Game/GStartupMessage.h"
+#include "tests/Game/model/sandbox.h"
+
+namespace {
+
+using model_test::Sandbox;
+
+class GameVarTest : public ::testing::Test {
+ protected:
+  void SetUp() override { TakeStartupMessages(); }  // whatever the program's own start left
+  void WriteFile(const std::string& text) { box.Write("c/gamevar.dat", text); }
+  Sandbox box;
+};
+
+TEST_F(GameVarTest, DefaultsStandWhereTheFileIsSilent) {
+  WriteFile("CREDITS_PER_ASTEROID=75\n");
+  CGameVariables v;
+  EXPECT_EQ(v.creditsPerAsteroid, 75u);
+  EXPECT_EQ(v.asteroidCollisionRange, 9000u);
+  EXPECT_EQ(v.costStorageFacility, 255);
+  EXPECT_EQ(v.effectPowerFacility, 100u);
+  EXPECT_EQ(v.facilityDestruction[4], 100);
+  EXPECT_EQ(v.leechAmount, 0);
+  ATVTechEntry e{};
+  v.GetATVTechEntry(4, 3, 3, &e);
+  EXPECT_EQ(e, (ATVTechEntry{0, 0, 0, 0, '.', '.'}));
+  EXPECT_TRUE(TakeStartupMessages().empty());
+}
+
+TEST_F(GameVarTest, EveryKindOfValue) {
+  WriteFile(
+      "COMBAT_ATV_COSTS=1 -2 3 4 5\n"
+      "POWER_ATV_COSTS=7 8 9\n"
+      "SEEDBANK_ATV_BUILD_PTS=300\n"
+      "FACILITY_DESTRUCTION=10 20 30 40 300\n"
+      "COST_ATV_CONSTRUCTION_FACILITY=12\n"
+      "CHAPTER_CREDITS_POOL=5000\n"
+      "POWER_BASE_SAPHIRE=6\n"
+      "LEECH_AMOUNT=3\n"
+      "ATV_TECH_LEVELS=4 3 3 1 2 3 260 A B\n"
+      "ATV_TECH_LEVELS=5 0 0 1 1 1 1 X X\n"
+      "ATV_TECH_LEVELS=-1 0 0 1 1 1 1 X X\n"
+      "ATV_TECH_LEVELS=0 0 0 9 9\n"
+      "UNKNOWN_KEY=12\n"
+      "EFFECT_MINING_FACILITY=lots\n");
+  CGameVariables v;
+  std::int16_t costs[5] = {};
+  v.GetATVCosts(0, costs);
+  EXPECT_EQ(costs[1], -2);
+  EXPECT_EQ(costs[4], 5);
+  v.GetATVCosts(2, costs);  // three numbers: the last two keep their defaults
+  EXPECT_EQ(costs[0], 7);
+  EXPECT_EQ(costs[2], 9);
+  EXPECT_EQ(costs[3], 0);
+  std::int16_t untouched[5] = {9, 9, 9, 9, 9};
+  v.GetATVCosts(4, untouched);
+  EXPECT_EQ(untouched[0], 9);
+
+  EXPECT_EQ(v.GetATVBuildPoints(3), 300);
+  EXPECT_EQ(v.GetATVBuildPoints(4), 0);
+  EXPECT_EQ(v.facilityDestruction[3], 40);
+  EXPECT_EQ(v.facilityDestruction[4], 300 & 0xFF);
+  EXPECT_EQ(v.costATVConstructionFacility, 12);
+  EXPECT_EQ(v.GetChapterStartingResource(4), 5000u);
+  EXPECT_EQ(v.GetChapterStartingResource(5), 0u);
+  EXPECT_EQ(v.powerBases[2], 6);
+  EXPECT_EQ(v.leechAmount, 3);
+  EXPECT_EQ(v.effectMiningFacility, 0u);  // not a number: what atoi gives
+
+  ATVTechEntry e{};
+  v.GetATVTechEntry(4, 3, 3, &e);
+  EXPECT_EQ(e, (ATVTechEntry{1, 2, 3, 260 & 0xFF, 'A', 'B'}));
+  v.GetATVTechEntry(0, 0, 0, &e);  // the short and out-of-range lines stored nothing
+  EXPECT_EQ(e, (ATVTechEntry{0, 0, 0, 0, '.', '.'}));
+  ATVTechEntry keep{7, 7, 7, 7, 7, 7};
+  v.GetATVTechEntry(0, 0, 4, &keep);
+  v.GetATVTechEntry(5, 0, 0, &keep);
+  EXPECT_EQ(keep[0], 7);
+}
+
+TEST_F(GameVarTest, LineRulesOfTheFormat) {
+  WriteFile(
+      ";COMBAT_ATV_COSTS=9 9 9 9 9\n"
+      "COST_MINING_FACILITY=3\r\n"  // CR LF reads as a line end in text mode
+      "\n"
+      "COST_POWER_FACILITY=4\n"  // after a blank line: the key holds the line end
+      "LEECH_AMOUNT=" + std::string(300, '1') + "\n"  // overlong value: passed over
+      + std::string(80, 'K') + "=1\n"               // overlong key: passed over
+      "CREDITS_PER_ASTEROID=66\n"
+      "; a comment at the very end without a line end");
+  CGameVariables v;
+  std::int16_t costs[5] = {};
+  v.GetATVCosts(0, costs);
+  EXPECT_EQ(costs[0], 0);
+  EXPECT_EQ(v.costMiningFacility, 3);
+  EXPECT_EQ(v.costPowerFacility, 255);
+  EXPECT_EQ(v.leechAmount, 0);
+  EXPECT_EQ(v.creditsPerAsteroid, 66u);
+}
+
+TEST_F(GameVarTest, ALastLineWithoutLineEndIsNotUsed) {
+  WriteFile("LEECH_AMOUNT=4\nCREDITS_PER_ASTEROID=75");
+  CGameVariables v;
+  EXPECT_EQ(v.leechAmount, 4);
+  EXPECT_EQ(v.creditsPerAsteroid, 50u);
+}
+
+TEST_F(GameVarTest, TheParentDirectoryIsTriedThenThePlayerIsTold) {
+  box.Write("c/gamevar.dat", "LEECH_AMOUNT=9\n");
+  box.Write("c/game/readme.txt", "");
+  ASSERT_TRUE(plat::SetCurrentDosDirectory("C:\\game"));
+  CGameVariables fromParent;
+  EXPECT_EQ(fromParent.leechAmount, 9);
+
+  ASSERT_TRUE(std::filesystem::remove(box.Host("c/gamevar.dat")));
+  CGameVariables missing;
+  EXPECT_EQ(missing.creditsPerAsteroid, 50u);
+  EXPECT_EQ(TakeStartupMessages(), std::vector<std::string>{"gamevar.dat file not found"});
+}
+
+}  // namespace
