@@ -36,18 +36,9 @@ class ArrayManTest : public ::testing::Test {
   std::vector<std::unique_ptr<Item>> m_items;
 };
 
-TEST_F(ArrayManTest, StartsEmptyWithStepTen) {
-  ArrayMan<Item> a;
-  EXPECT_EQ(a.capacity, 0);
-  EXPECT_EQ(a.count, 0);
-  EXPECT_EQ(a.cursor, 0xFFFF);
-  EXPECT_EQ(a.growStep, 10);
-  EXPECT_EQ(a.items, nullptr);
-  EXPECT_EQ(a.GetAt(0), nullptr);
-}
-
 TEST_F(ArrayManTest, SetAtAppendsAndGrowsByStep) {
   ArrayMan<Item> a;
+  EXPECT_EQ(a.GetAt(0), nullptr);
   Fill(a, 10);
   EXPECT_EQ(a.capacity, 10);
   Item* p = Make(99);

@@ -48,10 +48,9 @@ TEST_F(InstDataTest, GettersShareOneBuffer) {
   EXPECT_EQ(inst.GetPacketSniffer(), 0);
   EXPECT_STREQ(inst.GetGuildPath(1), "D:\\ART\\GUILD2\\");
   EXPECT_STREQ(inst.GetGuildPath(7), "D:\\ART\\GUILD2\\");  // GUILD1PATH is missing
+  const char* buffer = inst.GetCDPath();
   EXPECT_EQ(inst.GetModelName(), nullptr);
-  EXPECT_STREQ(inst.GetCDPath() + 0, "d:\\");
-  inst.GetModelName();
-  EXPECT_EQ(inst.GetInstallPath()[0], 'C');
+  EXPECT_STREQ(buffer, "0hip");  // read, then its first character replaced
 }
 
 TEST_F(InstDataTest, QuickStartFileIsStored) {
