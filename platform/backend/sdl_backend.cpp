@@ -93,6 +93,8 @@ class SdlBackend final : public Backend {
     renderer_.reset();
     window_.reset();
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    // The last SDL user also lets SDL free its own helpers (its bus connection).
+    if (SDL_WasInit(SDL_INIT_EVERYTHING) == 0) SDL_Quit();
   }
 
   bool Open() {

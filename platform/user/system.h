@@ -89,6 +89,10 @@ constexpr UINT MB_ICONASTERISK = 0x00000040;
 constexpr UINT MB_ICONINFORMATION = 0x00000040;
 constexpr UINT MB_TYPEMASK = 0x0000000F;
 
+// Registers the common control classes (tooltips, up-down). Defined by the
+// dialog layer (platform/dialog/), which owns the controls.
+void InitCommonControls();
+
 // Hands the beep to the backend (the headless one counts them).
 BOOL MessageBeep(UINT type);
 

@@ -81,7 +81,6 @@ bool Contains(const RECT& r, POINT p);
 RECT Offset(RECT r, LONG dx, LONG dy);
 
 // Hooks between the files of the layer.
-void OnWindowDestroyed(HWND hwnd);   // queue: drop its messages; timers: kill
 void KillTimersOf(HWND hwnd);
 void DropMessagesOf(HWND hwnd);
 void ResetQueue();
