@@ -1,0 +1,308 @@
+// DIB sections, bitmaps from files and modules, and blits between DCs.
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "platform/gdi/bitmaps.h"
+#include "platform/gdi/shapes.h"
+#include "platform/resource/module.h"
+#include "tests/platform/gdi/gdi_fixture.h"
+
+namespace gditest {
+namespace {
+
+// A header and colour table as callers lay them out: room for 256 entries.
+struct Info8 {
+  BITMAPINFOHEADER header;
+  RGBQUAD colours[256];
+};
+
+HBITMAP Dib8(int w, int h, const std::vector<RGBQUAD>& colours, BYTE** bits) {
+  Info8 info;
+  info.header.biWidth = w;
+  info.header.biHeight = h;
+  info.header.biBitCount = 8;
+  info.header.biClrUsed = static_cast<DWORD>(colours.size());
+  std::copy(colours.begin(), colours.end(), info.colours);
+  void* p = nullptr;
+  HBITMAP b = CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, &p, nullptr, 0);
+  *bits = static_cast<BYTE*>(p);
+  return b;
+}
+
+HBITMAP Dib(int w, int h, WORD bits, DWORD compression = BI_RGB, const DWORD* masks = nullptr, void** out = nullptr) {
+  struct {
+    BITMAPINFOHEADER header;
+    DWORD masks[3];
+  } info{};
+  info.header.biWidth = w;
+  info.header.biHeight = h;
+  info.header.biBitCount = bits;
+  info.header.biCompression = compression;
+  if (masks) std::memcpy(info.masks, masks, sizeof info.masks);
+  void* p = nullptr;
+  HBITMAP b = CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, &p, nullptr, 0);
+  if (out) *out = p;
+  return b;
+}
+
+TEST(DibSections, LayoutAndFormats) {
+  BYTE* bits = nullptr;
+  HBITMAP b = Dib8(3, 2, {{0, 0, 0, 0}, {0, 0, 255, 0}, {255, 0, 0, 0}}, &bits);
+  ASSERT_NE(b, nullptr);
+  ASSERT_NE(bits, nullptr);
+  BITMAP info;
+  ASSERT_EQ(GetObject(b, sizeof info, &info), static_cast<int>(sizeof info));
+  EXPECT_EQ(info.bmWidth, 3);
+  EXPECT_EQ(info.bmHeight, 2);
+  EXPECT_EQ(info.bmWidthBytes, 4);  // rows pad to 4 bytes
+  EXPECT_EQ(info.bmBitsPixel, 8);
+  EXPECT_EQ(info.bmBits, bits);
+  EXPECT_EQ(GetObject(b, 0, nullptr), static_cast<int>(sizeof info));
+  EXPECT_EQ(GetObject(b, 4, &info), 0);
+  EXPECT_EQ(GetObject(GetStockObject(BLACK_PEN), sizeof info, &info), 0);
+
+  // Drawing picks the colour table's nearest entry; the top row is last in memory.
+  HDC dc = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, b);
+  ASSERT_NE(old, nullptr);
+  HBRUSH red = CreateSolidBrush(RGB(250, 10, 0));
+  RECT topLeft{0, 0, 1, 1};
+  FillRect(dc, &topLeft, red);
+  EXPECT_EQ(bits[4], 1);  // row 1 in memory is the top row
+  EXPECT_EQ(bits[0], 0);
+  SelectObject(dc, old);
+  DeleteDC(dc);
+  DeleteObject(red);
+  EXPECT_TRUE(DeleteObject(b));
+
+  void* p = nullptr;
+  HBITMAP d555 = Dib(2, -2, 16, BI_RGB, nullptr, &p);
+  const DWORD m565[3] = {0xF800, 0x07E0, 0x001F};
+  HBITMAP d565 = Dib(2, 2, 16, BI_BITFIELDS, m565);
+  HBITMAP d24 = Dib(5, 1, 24);
+  ASSERT_TRUE(d555 && d565 && d24);
+  GetObject(d24, sizeof info, &info);
+  EXPECT_EQ(info.bmWidthBytes, 16);
+  // A top-down 5-5-5 section: drawing red at the top row lands first in memory.
+  dc = CreateCompatibleDC(nullptr);
+  SelectObject(dc, d555);
+  red = CreateSolidBrush(RGB(255, 0, 0));
+  FillRect(dc, &topLeft, red);
+  std::uint16_t first;
+  std::memcpy(&first, p, 2);
+  EXPECT_EQ(first, 0x7C00);
+  DeleteDC(dc);
+  DeleteObject(red);
+  for (HBITMAP x : {d555, d565, d24}) DeleteObject(x);
+
+  const DWORD odd[3] = {0xF000, 0x0F00, 0x00F0};
+  EXPECT_EQ(Dib(2, 2, 16, BI_BITFIELDS, odd), nullptr);
+  EXPECT_EQ(Dib(2, 2, 32), nullptr);
+  EXPECT_EQ(Dib(0, 2, 24), nullptr);
+  EXPECT_EQ(Dib(2, 0, 24), nullptr);
+  EXPECT_EQ(Dib(20000, 2, 24), nullptr);
+  EXPECT_EQ(CreateDIBSection(nullptr, nullptr, DIB_RGB_COLORS, &p, nullptr, 0), nullptr);
+}
+
+TEST(DibSections, OneDcAtATime) {
+  HBITMAP b = Dib(4, 4, 24);
+  HDC a = CreateCompatibleDC(nullptr), c = CreateCompatibleDC(nullptr);
+  HGDIOBJ first = SelectObject(a, b);
+  EXPECT_NE(first, nullptr);
+  EXPECT_EQ(SelectObject(c, b), nullptr);
+  SelectObject(a, first);
+  EXPECT_NE(SelectObject(c, b), nullptr);
+  DeleteDC(a);
+  DeleteDC(c);
+  DeleteObject(b);
+}
+
+class BlitTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    // A 4 x 2 8-bit picture: top row indices 0 1 2 3, bottom row 3 2 1 0.
+    b_ = Dib8(4, 2, {{0, 0, 0, 0}, {0, 0, 255, 0}, {0, 255, 0, 0}, {255, 0, 0, 0}}, &bits_);
+    const BYTE rows[8] = {3, 2, 1, 0, 0, 1, 2, 3};  // bottom row first
+    std::memcpy(bits_, rows, 8);
+    dc_ = CreateCompatibleDC(nullptr);
+    old_ = SelectObject(dc_, b_);
+  }
+  void TearDown() override {
+    SelectObject(dc_, old_);
+    DeleteDC(dc_);
+    DeleteObject(b_);
+  }
+  BYTE* bits_ = nullptr;
+  HBITMAP b_ = nullptr;
+  HDC dc_ = nullptr;
+  HGDIOBJ old_ = nullptr;
+};
+
+TEST_F(BlitTest, BitBltConvertsThroughTheColourTable) {
+  Target t(10, 10, PixelFormat::kRgb565);
+  ASSERT_TRUE(BitBlt(t.dc(), 2, 3, 4, 2, dc_, 0, 0, SRCCOPY));
+  EXPECT_EQ(t.At(2, 3), 0u);
+  EXPECT_EQ(t.At(3, 3), 0xF800u);
+  EXPECT_EQ(t.At(4, 3), 0x07E0u);
+  EXPECT_EQ(t.At(5, 3), 0x001Fu);
+  EXPECT_EQ(t.At(2, 4), 0x001Fu);
+  EXPECT_FALSE(BitBlt(t.dc(), 0, 0, 4, 2, dc_, 0, 0, 0x00EE0086));
+  // Parts outside the destination are left out.
+  Target small(3, 1, PixelFormat::kRgb555);
+  ASSERT_TRUE(BitBlt(small.dc(), -1, 0, 4, 2, dc_, 0, 0, SRCCOPY));
+  EXPECT_EQ(small.At(0, 0), 0x7C00u);
+  EXPECT_EQ(small.At(2, 0), 0x001Fu);
+}
+
+TEST_F(BlitTest, StretchScalesAndMirrors) {
+  Target t(16, 8, PixelFormat::kRgb565);
+  ASSERT_TRUE(StretchBlt(t.dc(), 0, 0, 8, 4, dc_, 0, 0, 4, 2, SRCCOPY));
+  for (int y = 0; y < 4; ++y)
+    for (int x = 0; x < 8; ++x) {
+      const int sx = x / 2, sy = y / 2;
+      const DWORD expect[2][4] = {{0, 0xF800, 0x07E0, 0x001F}, {0x001F, 0x07E0, 0xF800, 0}};
+      ASSERT_EQ(t.At(x, y), expect[sy][sx]) << x << "," << y;
+    }
+  // Shrinking keeps the pixels under the centres: columns 1 and 3.
+  Target half(2, 1, PixelFormat::kRgb565);
+  StretchBlt(half.dc(), 0, 0, 2, 1, dc_, 0, 0, 4, 1, SRCCOPY);
+  EXPECT_EQ(half.At(0, 0), 0xF800u);
+  EXPECT_EQ(half.At(1, 0), 0x001Fu);
+  // A negative width mirrors.
+  Target mirror(4, 1, PixelFormat::kRgb565);
+  StretchBlt(mirror.dc(), 4, 0, -4, 1, dc_, 0, 0, 4, 1, SRCCOPY);
+  EXPECT_EQ(mirror.At(0, 0), 0x001Fu);
+  EXPECT_EQ(mirror.At(3, 0), 0u);
+
+  EXPECT_EQ(SetStretchBltMode(t.dc(), COLORONCOLOR), BLACKONWHITE);
+  EXPECT_EQ(GetStretchBltMode(t.dc()), COLORONCOLOR);
+  EXPECT_EQ(SetStretchBltMode(t.dc(), 9), 0);
+}
+
+// BMP files as the game's 8-bit images and the tools write them.
+std::string Bmp(WORD bits, int w, int h, const std::vector<BYTE>& table, const std::vector<BYTE>& rows,
+                DWORD offsetShift = 0) {
+  std::string b;
+  auto u16 = [&](unsigned v) { b += static_cast<char>(v & 0xFF), b += static_cast<char>((v >> 8) & 0xFF); };
+  auto u32 = [&](DWORD v) { u16(v & 0xFFFF), u16(v >> 16); };
+  const DWORD offset = 14 + 40 + static_cast<DWORD>(table.size()) + offsetShift;
+  u16(0x4D42);
+  u32(offset + static_cast<DWORD>(rows.size()));
+  u32(0);
+  u32(offset);
+  u32(40);
+  u32(static_cast<DWORD>(w));
+  u32(static_cast<DWORD>(h));
+  u16(1);
+  u16(bits);
+  u32(0);
+  u32(0);
+  u32(0);
+  u32(0);
+  u32(bits == 8 ? static_cast<DWORD>(table.size() / 4) : 0);
+  u32(0);
+  b.append(table.begin(), table.end());
+  b.append(offsetShift, '\0');
+  b.append(rows.begin(), rows.end());
+  return b;
+}
+
+class BmpFileTest : public ::testing::Test {
+ protected:
+  std::string Write(const std::string& name, const std::string& bytes) {
+    std::filesystem::create_directories(dir_);
+    const auto p = dir_ / name;
+    std::ofstream(p, std::ios::binary) << bytes;
+    return p.string();
+  }
+  void TearDown() override { std::filesystem::remove_all(dir_); }
+  HBITMAP Load(const std::string& path) {
+    return LoadImage(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION);
+  }
+  std::filesystem::path dir_ = std::filesystem::temp_directory_path() / ("gditest-" + std::to_string(::getpid()));
+};
+
+TEST_F(BmpFileTest, ReadsEightAndTwentyFourBitFiles) {
+  // 2 x 2, 8-bit: table black, red; top row 1 0, bottom row 0 1; rows pad to 4.
+  const std::vector<BYTE> table = {0, 0, 0, 0, 0, 0, 255, 0};
+  const std::vector<BYTE> rows = {0, 1, 0, 0, 1, 0, 0, 0};
+  HBITMAP b8 = Load(Write("p8.bmp", Bmp(8, 2, 2, table, rows, 6)));
+  ASSERT_NE(b8, nullptr);
+  HDC dc = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, b8);
+  Target t(2, 2, PixelFormat::kRgb565);
+  BitBlt(t.dc(), 0, 0, 2, 2, dc, 0, 0, SRCCOPY);
+  EXPECT_EQ(t.At(0, 0), 0xF800u);
+  EXPECT_EQ(t.At(1, 0), 0u);
+  EXPECT_EQ(t.At(1, 1), 0xF800u);
+  SelectObject(dc, old);
+
+  // 1 x 1, 24-bit: blue, green, red bytes.
+  HBITMAP b24 = Load(Write("p24.bmp", Bmp(24, 1, 1, {}, {200, 100, 50, 0})));
+  ASSERT_NE(b24, nullptr);
+  BITMAP info;
+  GetObject(b24, sizeof info, &info);
+  EXPECT_EQ(info.bmBitsPixel, 24);
+  SelectObject(dc, b24);
+  BitBlt(t.dc(), 0, 0, 1, 1, dc, 0, 0, SRCCOPY);
+  EXPECT_EQ(t.At(0, 0), EncodeColour(PixelFormat::kRgb565, {}, RGB(50, 100, 200)));
+  SelectObject(dc, old);
+  DeleteDC(dc);
+  DeleteObject(b8);
+  DeleteObject(b24);
+}
+
+TEST_F(BmpFileTest, RefusesFilesThatDoNotHoldWhatTheySay) {
+  const std::vector<BYTE> table = {0, 0, 0, 0, 0, 0, 255, 0};
+  const std::string good = Bmp(8, 2, 2, table, {0, 1, 0, 0, 1, 0, 0, 0});
+  EXPECT_EQ(Load(Write("short.bmp", good.substr(0, good.size() - 1))), nullptr);
+  EXPECT_EQ(Load(Write("header.bmp", good.substr(0, 30))), nullptr);
+  std::string magic = good;
+  magic[0] = 'X';
+  EXPECT_EQ(Load(Write("magic.bmp", magic)), nullptr);
+  std::string far = good;
+  far[10] = static_cast<char>(0xF0);  // rows past the end
+  EXPECT_EQ(Load(Write("far.bmp", far)), nullptr);
+  std::string inside = good;
+  inside[10] = 20;  // rows over the header
+  EXPECT_EQ(Load(Write("inside.bmp", inside)), nullptr);
+  EXPECT_EQ(Load((dir_ / "missing.bmp").string()), nullptr);
+  EXPECT_EQ(LoadImage(nullptr, "x.bmp", 1, 0, 0, LR_LOADFROMFILE), nullptr);
+}
+
+// The resource tests' module holds a 3 x 2 24-bit bitmap.
+TEST(ModuleBitmaps, LoadBitmapMakesADibSection) {
+  const auto path = std::filesystem::path(QUEN_TEST_DATA_DIR) / ".." / ".." / "resource" / "data" / "fixture.dll";
+  HMODULE module = LoadLibrary(path.c_str());
+  ASSERT_NE(module, nullptr) << LastModuleError();
+  HBITMAP b = LoadBitmap(module, "IDB_PICTURE");
+  ASSERT_NE(b, nullptr);
+  BITMAP info;
+  GetObject(b, sizeof info, &info);
+  EXPECT_EQ(info.bmWidth, 3);
+  EXPECT_EQ(info.bmHeight, 2);
+  HDC dc = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, b);
+  Target t(3, 2, PixelFormat::kRgb565);
+  BitBlt(t.dc(), 0, 0, 3, 2, dc, 0, 0, SRCCOPY);
+  // Memory row 1 is the top row; its pixel 2 is red 200, green 12, blue 21.
+  EXPECT_EQ(t.At(2, 0), EncodeColour(PixelFormat::kRgb565, {}, RGB(200, 12, 21)));
+  SelectObject(dc, old);
+  DeleteDC(dc);
+  DeleteObject(b);
+  HBITMAP same = LoadImage(module, "IDB_PICTURE", IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION);
+  EXPECT_NE(same, nullptr);
+  DeleteObject(same);
+  EXPECT_EQ(LoadBitmap(module, "NO_SUCH_BITMAP"), nullptr);
+  FreeLibrary(module);
+}
+
+}  // namespace
+}  // namespace gditest

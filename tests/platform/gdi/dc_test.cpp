@@ -1,0 +1,231 @@
+// DCs on windows, surfaces and memory; object selection and deletion.
+
+#include <gtest/gtest.h>
+
+#include "platform/backend/screen.h"
+#include "platform/ddraw/dd_impl.h"
+#include "platform/gdi/shapes.h"
+#include "platform/gdi/text.h"
+#include "platform/user/paint.h"
+#include "tests/platform/ddraw/dd_fixture.h"
+#include "tests/platform/gdi/gdi_fixture.h"
+
+namespace gditest {
+namespace {
+
+TEST(Objects, NewDcsHoldTheStockObjects) {
+  Target t(4, 4, PixelFormat::kRgb565);
+  HPEN pen = CreatePen(PS_SOLID, 1, 0);
+  HBRUSH brush = CreateSolidBrush(0);
+  EXPECT_EQ(SelectObject(t.dc(), pen), GetStockObject(BLACK_PEN));
+  EXPECT_EQ(SelectObject(t.dc(), brush), GetStockObject(WHITE_BRUSH));
+  EXPECT_EQ(SelectObject(t.dc(), GetStockObject(DEFAULT_GUI_FONT)), GetStockObject(SYSTEM_FONT));
+  EXPECT_EQ(SelectObject(t.dc(), pen), pen);
+  EXPECT_EQ(GetTextColor(t.dc()), RGB(0, 0, 0));
+  EXPECT_EQ(GetBkColor(t.dc()), RGB(255, 255, 255));
+  EXPECT_EQ(GetBkMode(t.dc()), OPAQUE);
+  EXPECT_EQ(SetBkMode(t.dc(), 7), 0);
+  EXPECT_EQ(SetTextAlign(t.dc(), TA_BOTTOM), TA_TOP | TA_LEFT);
+  // Stock objects survive deletion; bitmaps go only into memory DCs.
+  EXPECT_TRUE(DeleteObject(GetStockObject(BLACK_BRUSH)));
+  EXPECT_NE(SelectObject(t.dc(), GetStockObject(BLACK_BRUSH)), nullptr);
+  EXPECT_EQ(GetStockObject(99), nullptr);
+  EXPECT_EQ(SelectObject(t.dc(), nullptr), nullptr);
+  EXPECT_TRUE(DeleteObject(pen));
+  EXPECT_TRUE(DeleteObject(brush));
+  EXPECT_FALSE(DeleteObject(brush));
+}
+
+// A font deleted while selected keeps drawing for that DC and is gone for
+// everyone else.
+TEST(Objects, DeletingASelectedObjectWaitsForTheDc) {
+  Target t(80, 20, PixelFormat::kRgb565);
+  HFONT font = CreateFont(16, 0, 0, 0, 400, 0, 0, 0, 0, 0, 0, 0, 0, "Times New Roman");
+  SelectObject(t.dc(), font);
+  EXPECT_TRUE(DeleteObject(font));
+  Target other(4, 4, PixelFormat::kRgb565);
+  EXPECT_EQ(SelectObject(other.dc(), font), nullptr);
+  SetTextColor(t.dc(), RGB(255, 255, 255));
+  EXPECT_TRUE(TextOut(t.dc(), 0, 0, "Still", 5));
+  TEXTMETRIC tm;
+  GetTextMetrics(t.dc(), &tm);
+  EXPECT_EQ(tm.tmHeight, 16);
+  EXPECT_GT(t.Count(0xFFFF), 0);
+}
+
+TEST(DeviceContexts, CapsAndMemoryDcs) {
+  Target t(4, 4, PixelFormat::kRgb555);
+  EXPECT_EQ(GetDeviceCaps(t.dc(), BITSPIXEL), 16);
+  EXPECT_EQ(GetDeviceCaps(t.dc(), PLANES), 1);
+  EXPECT_FALSE(GetDeviceCaps(t.dc(), RASTERCAPS) & RC_PALETTE);
+  EXPECT_TRUE(GetDeviceCaps(t.dc(), RASTERCAPS) & RC_STRETCHBLT);
+  EXPECT_EQ(GetDeviceCaps(nullptr, BITSPIXEL), 0);
+  HDC memory = CreateCompatibleDC(nullptr);
+  EXPECT_EQ(GetDeviceCaps(memory, BITSPIXEL), 16);
+  POINT origin{9, 9};
+  EXPECT_TRUE(GetDCOrgEx(memory, &origin));
+  EXPECT_EQ(origin.x, 0);
+  EXPECT_TRUE(DeleteDC(memory));
+  EXPECT_FALSE(DeleteDC(memory));
+  EXPECT_FALSE(ReleaseDC(nullptr, t.dc()));
+}
+
+class WindowDcTest : public ddtest::DisplayTest {
+ protected:
+  void SetUp() override {
+    DisplayTest::SetUp();
+    WNDCLASSEX wc;
+    wc.lpszClassName = "GdiTarget";
+    wc.lpfnWndProc = DefWindowProc;
+    RegisterClassEx(&wc);
+    std::fill(GetScreen().pixels.begin(), GetScreen().pixels.end(), BYTE{0});
+  }
+  HWND Window(int x, int y, int w, int h, DWORD style = WS_POPUP | WS_VISIBLE, HWND parent = nullptr) {
+    return CreateWindowEx(0, "GdiTarget", "", style, x, y, w, h, parent, nullptr, nullptr, nullptr);
+  }
+  static void FillAll(HDC dc) {
+    HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+    RECT huge{-1000, -1000, 1000, 1000};
+    FillRect(dc, &huge, red);
+    DeleteObject(red);
+  }
+  // The screen's red pixels.
+  static RECT RedOnScreen() {
+    RECT r{800, 600, 0, 0};
+    for (int y = 0; y < 600; ++y)
+      for (int x = 0; x < 800; ++x)
+        if (GetScreen().At(x, y) == 0xF800) {
+          r.left = std::min<LONG>(r.left, x);
+          r.top = std::min<LONG>(r.top, y);
+          r.right = std::max<LONG>(r.right, x + 1);
+          r.bottom = std::max<LONG>(r.bottom, y + 1);
+        }
+    return r.right ? r : RECT{};
+  }
+};
+
+TEST_F(WindowDcTest, DrawsOntoTheScreenInsideTheClientArea) {
+  HWND w = Window(100, 50, 200, 120);
+  HDC dc = GetDC(w);
+  ASSERT_NE(dc, nullptr);
+  POINT origin;
+  ASSERT_TRUE(GetDCOrgEx(dc, &origin));
+  EXPECT_EQ(origin.x, 100);
+  EXPECT_EQ(origin.y, 50);
+  EXPECT_EQ(GetDeviceCaps(dc, BITSPIXEL), 16);
+  HPEN pen = CreatePen(PS_SOLID, 1, RGB(255, 255, 255));
+  SelectObject(dc, pen);
+  MoveToEx(dc, 0, 0, nullptr);
+  LineTo(dc, 5, 0);
+  EXPECT_EQ(GetScreen().At(100, 50), 0xFFFF);
+  EXPECT_EQ(GetScreen().At(104, 50), 0xFFFF);
+  FillAll(dc);
+  const RECT red = RedOnScreen();
+  EXPECT_EQ(red.left, 100);
+  EXPECT_EQ(red.top, 50);
+  EXPECT_EQ(red.right, 300);
+  EXPECT_EQ(red.bottom, 170);
+  EXPECT_EQ(ReleaseDC(nullptr, dc), 0);  // not that window's
+  EXPECT_EQ(ReleaseDC(w, dc), 1);
+  EXPECT_EQ(DeleteObject(pen), TRUE);
+
+  // The whole screen.
+  HDC screen = GetDC(nullptr);
+  FillAll(screen);
+  EXPECT_EQ(RedOnScreen().right, 800);
+  ReleaseDC(nullptr, screen);
+}
+
+TEST_F(WindowDcTest, ChildrenAreClippedByTheirParentAndHiddenWindowsDrawNothing) {
+  HWND parent = Window(100, 100, 50, 50);
+  HWND child = Window(30, 30, 100, 100, WS_CHILD | WS_VISIBLE, parent);
+  HDC dc = GetDC(child);
+  FillAll(dc);
+  const RECT red = RedOnScreen();
+  EXPECT_EQ(red.left, 130);
+  EXPECT_EQ(red.right, 150);
+  EXPECT_EQ(red.bottom, 150);
+  ReleaseDC(child, dc);
+
+  std::fill(GetScreen().pixels.begin(), GetScreen().pixels.end(), BYTE{0});
+  HWND hidden = Window(0, 0, 50, 50, WS_POPUP);
+  dc = GetDC(hidden);
+  FillAll(dc);
+  EXPECT_EQ(RedOnScreen().right, 0);
+  ReleaseDC(hidden, dc);
+}
+
+TEST_F(WindowDcTest, PaintDcsKeepToTheUpdateRectangle) {
+  HWND w = Window(200, 200, 100, 100);
+  ValidateRect(w, nullptr);
+  RECT part{10, 20, 30, 40};
+  InvalidateRect(w, &part, FALSE);
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(w, &ps);
+  ASSERT_NE(dc, nullptr);
+  FillAll(dc);
+  EndPaint(w, &ps);
+  const RECT red = RedOnScreen();
+  EXPECT_EQ(red.left, 210);
+  EXPECT_EQ(red.top, 220);
+  EXPECT_EQ(red.right, 230);
+  EXPECT_EQ(red.bottom, 240);
+}
+
+TEST_F(WindowDcTest, SurfaceDcsDrawIntoTheSurfaceWhichIsBusyMeanwhile) {
+  for (bool is555 : {false, true}) {
+    SetScreenFormat555(is555);
+    IDirectDrawSurface* s = Offscreen(40, 20);
+    ddtest::Fill16(s, 0);
+    HDC dc = nullptr;
+    ASSERT_EQ(s->GetDC(&dc), DD_OK);
+    ASSERT_NE(dc, nullptr);
+    DDSURFACEDESC d;
+    EXPECT_EQ(s->Lock(nullptr, &d, DDLOCK_WAIT, nullptr), DDERR_SURFACEBUSY);
+    HDC again = nullptr;
+    EXPECT_EQ(s->GetDC(&again), DDERR_SURFACEBUSY);
+    HBRUSH green = CreateSolidBrush(RGB(0, 255, 0));
+    RECT r{2, 3, 4, 5};
+    FillRect(dc, &r, green);
+    EXPECT_EQ(s->ReleaseDC(nullptr), DDERR_INVALIDPARAMS);
+    EXPECT_EQ(s->ReleaseDC(dc), DD_OK);
+    EXPECT_EQ(ddtest::Get16(s, 2, 3), is555 ? 0x03E0 : 0x07E0);
+    EXPECT_EQ(ddtest::Get16(s, 4, 3), 0);
+    DeleteObject(green);
+    s->Release();
+  }
+  // A lost surface gives no DC.
+  IDirectDrawSurface* lost = Offscreen(8, 8);
+  lost->FailNextAccess(DDERR_SURFACELOST);
+  HDC dc = nullptr;
+  EXPECT_EQ(lost->GetDC(&dc), DDERR_SURFACELOST);
+  EXPECT_EQ(dc, nullptr);
+  lost->Release();
+}
+
+TEST_F(WindowDcTest, EightBitSurfacesDrawInTheirPalette) {
+  DDPIXELFORMAT f8 = dd_impl::Format8();
+  IDirectDrawSurface* s = Offscreen(8, 8, &f8);
+  PALETTEENTRY colours[256] = {};
+  colours[7] = PALETTEENTRY{0, 0, 255, 0};
+  IDirectDrawPalette* palette = nullptr;
+  ASSERT_EQ(dd_->CreatePalette(DDPCAPS_8BIT, colours, &palette, nullptr), DD_OK);
+  ASSERT_EQ(s->SetPalette(palette), DD_OK);
+  palette->Release();
+  HDC dc = nullptr;
+  ASSERT_EQ(s->GetDC(&dc), DD_OK);
+  EXPECT_EQ(GetDeviceCaps(dc, BITSPIXEL), 8);
+  HBRUSH blue = CreateSolidBrush(RGB(0, 0, 230));
+  RECT r{0, 0, 1, 1};
+  FillRect(dc, &r, blue);
+  s->ReleaseDC(dc);
+  DDSURFACEDESC d;
+  ASSERT_EQ(s->Lock(nullptr, &d, DDLOCK_WAIT, nullptr), DD_OK);
+  EXPECT_EQ(static_cast<BYTE*>(d.lpSurface)[0], 7);
+  s->Unlock(nullptr);
+  DeleteObject(blue);
+  s->Release();
+}
+
+}  // namespace
+}  // namespace gditest
