@@ -52,11 +52,6 @@ Hooks& TheHooks() {
 
 std::atomic<std::thread::id> g_gameThread{};
 
-void NoteGameThread() {
-  std::thread::id none{};
-  g_gameThread.compare_exchange_strong(none, std::this_thread::get_id());
-}
-
 bool InRange(UINT message, UINT lo, UINT hi) { return (lo == 0 && hi == 0) || (message >= lo && message <= hi); }
 
 void RunHooks(MSG* msg, bool remove) {
@@ -146,6 +141,11 @@ void WaitOnce() {
 }
 
 }  // namespace
+
+void NoteGameThread() {
+  std::thread::id none{};
+  g_gameThread.compare_exchange_strong(none, std::this_thread::get_id());
+}
 
 bool MessageMatches(const MSG& msg, HWND filter, UINT lo, UINT hi) {
   if (filter == reinterpret_cast<HWND>(-1)) {

@@ -13,6 +13,10 @@ void PostInputMessage(const MSG& msg);
 // Puts a message in front of everything waiting (TranslateMessage).
 void PostFrontMessage(const MSG& msg);
 
+// Marks the calling thread as the one that runs windows (the first to create
+// one or to look at the queue); only its posts are checked against windows.
+void NoteGameThread();
+
 bool MessageMatches(const MSG& msg, HWND filter, UINT filterMin, UINT filterMax);
 // Timers: the most overdue timer matching the filters; with `remove` its
 // period starts again.

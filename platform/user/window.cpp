@@ -9,6 +9,7 @@
 #include "platform/user/messages.h"
 #include "platform/user/paint.h"
 #include "platform/user/queue.h"
+#include "platform/user/queue_impl.h"
 #include "platform/user/system.h"
 #include "platform/user/window_impl.h"
 
@@ -247,6 +248,7 @@ BOOL GetClassInfoEx(HINSTANCE, const char* className, WNDCLASSEX* out) {
 
 HWND CreateWindowEx(DWORD exStyle, const char* className, const char* title, DWORD style, int x, int y,
                     int width, int height, HWND parent, HMENU menu, HINSTANCE instance, void* param) {
+  NoteGameThread();
   auto& s = State();
   auto it = s.classes.find(Upper(className));
   if (it == s.classes.end()) return nullptr;
