@@ -2,7 +2,6 @@
 
 #include <cstdlib>
 #include <memory>
-#include <sstream>
 #include <string_view>
 
 #include "platform/backend/headless.h"
@@ -43,14 +42,27 @@ BackendOptions TakeBackendOptions(std::vector<std::string>& args) {
 }
 
 BackendOptions TakeBackendOptions(std::string& commandLine) {
+  // The rest of the line keeps its spacing: the game parses it itself.
   BackendOptions options;
-  std::istringstream in(commandLine);
-  std::string word, rest;
-  while (in >> word) {
-    if (TakeOption(word, options)) continue;
-    if (!rest.empty()) rest += ' ';
-    rest += word;
+  std::string rest;
+  std::size_t pos = 0;
+  while (pos < commandLine.size()) {
+    const std::size_t start = commandLine.find_first_not_of(' ', pos);
+    if (start == std::string::npos) {
+      rest.append(commandLine, pos, std::string::npos);
+      break;
+    }
+    std::size_t end = commandLine.find(' ', start);
+    if (end == std::string::npos) end = commandLine.size();
+    if (TakeOption(std::string_view(commandLine).substr(start, end - start), options)) {
+      pos = commandLine.find_first_not_of(' ', end);
+      if (pos == std::string::npos) pos = commandLine.size();
+      continue;
+    }
+    rest.append(commandLine, pos, end - pos);
+    pos = end;
   }
+  while (!rest.empty() && rest.back() == ' ') rest.pop_back();
   commandLine = rest;
   return options;
 }

@@ -60,6 +60,8 @@ struct DDPIXELFORMAT {
   DWORD dwRGBAlphaBitMask = 0;
 };
 
+// dwSize must be sizeof(DDSURFACEDESC): the record is laid out for this
+// layer, not as the classic 108 bytes.
 struct DDSURFACEDESC {
   DWORD dwSize = sizeof(DDSURFACEDESC);
   DWORD dwFlags = 0;

@@ -19,10 +19,10 @@ TEST(BackendOptions, FlagsAreTakenOutOfTheArguments) {
   EXPECT_TRUE(o.integerScale);
   EXPECT_EQ(args, (std::vector<std::string>{"-I:game", "HVlobby"}));
 
-  std::string line = "--headless -I:name  --windowed";
+  std::string line = "--headless -I:two  words --windowed";
   o = TakeBackendOptions(line);
   EXPECT_EQ(o.kind, BackendKind::Windowed);  // the last one counts
-  EXPECT_EQ(line, "-I:name");
+  EXPECT_EQ(line, "-I:two  words");
   std::string plain = "";
   EXPECT_EQ(TakeBackendOptions(plain).kind, BackendKind::Auto);
 }
