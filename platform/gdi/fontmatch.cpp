@@ -37,9 +37,18 @@ struct PatternDeleter {
 };
 using Pattern = std::unique_ptr<FcPattern, PatternDeleter>;
 
+// Fontconfig's state lives from the first query to the end of the program.
+struct Fontconfig {
+  Fontconfig() : ready(FcInit() == FcTrue) {}
+  ~Fontconfig() {
+    if (ready) FcFini();
+  }
+  bool ready;
+};
+
 std::optional<FaceFile> Query(const std::string& family, int weight, int width, bool italic) {
-  static const bool ready = FcInit() == FcTrue;
-  if (!ready) return std::nullopt;
+  static const Fontconfig fontconfig;
+  if (!fontconfig.ready) return std::nullopt;
   Pattern pattern(FcPatternCreate());
   if (!pattern) return std::nullopt;
   FcPatternAddString(pattern.get(), FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
