@@ -136,7 +136,7 @@ TEST_F(WindowDcTest, DrawsOntoTheScreenInsideTheClientArea) {
   ReleaseDC(nullptr, screen);
 }
 
-TEST_F(WindowDcTest, ChildrenAreClippedByTheirParentAndHiddenWindowsDrawNothing) {
+TEST_F(WindowDcTest, ChildrenAreClippedByTheirParentAndHiddenOrLockedWindowsDrawNothing) {
   HWND parent = Window(100, 100, 50, 50);
   HWND child = Window(30, 30, 100, 100, WS_CHILD | WS_VISIBLE, parent);
   HDC dc = GetDC(child);
@@ -153,6 +153,13 @@ TEST_F(WindowDcTest, ChildrenAreClippedByTheirParentAndHiddenWindowsDrawNothing)
   FillAll(dc);
   EXPECT_EQ(RedOnScreen().right, 0);
   ReleaseDC(hidden, dc);
+
+  ASSERT_TRUE(LockWindowUpdate(parent));
+  dc = GetDC(child);
+  FillAll(dc);
+  EXPECT_EQ(RedOnScreen().right, 0);
+  ReleaseDC(child, dc);
+  LockWindowUpdate(nullptr);
 }
 
 TEST_F(WindowDcTest, PaintDcsKeepToTheUpdateRectangle) {
