@@ -60,8 +60,6 @@ struct TEXTMETRIC {
   LONG tmMaxCharWidth = 0;
   LONG tmWeight = 0;
   LONG tmOverhang = 0;
-  LONG tmDigitizedAspectX = 96;
-  LONG tmDigitizedAspectY = 96;
   char tmFirstChar = 0x20;
   char tmLastChar = static_cast<char>(0xFF);
   char tmDefaultChar = 0x1F;
