@@ -244,8 +244,9 @@ std::int32_t TgaReadHeader(TgaFile* tga) {
     }
   }
   tga->dataOffset = static_cast<std::uint32_t>(tga->filePos);
-  // An empty or negative size has no pixels to address.
-  if (tga->width <= 0 || tga->height <= 0) {
+  // An empty or negative size has no pixels to address, and pixels of no bytes
+  // cannot be read.
+  if (tga->width <= 0 || tga->height <= 0 || BytesPerPixel(tga) == 0) {
     return -1;
   }
   // The pixel data must be able to hold the image: raw data byte for byte, and

@@ -208,6 +208,10 @@ TEST_F(Textures, TgaImagesAreReadTopRowFirst) {
   bad.b[2] = 0;  // no image data
   drive_.Write("bad.tga", bad.b);
   EXPECT_EQ(Load("bad.tga", &txm), SG_ERROR_TEXTURE_READ);
+  Bytes noDepth = b;
+  noDepth.b[16] = 0;  // pixels of no bytes
+  drive_.Write("nodepth.tga", noDepth.b);
+  EXPECT_EQ(Load("nodepth.tga", &txm), SG_ERROR_TEXTURE_READ);
   Bytes cut = b;
   cut.b.resize(cut.b.size() - 1);
   drive_.Write("cut.tga", cut.b);
