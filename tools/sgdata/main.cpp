@@ -30,7 +30,7 @@ int main(int argc, char** argv) {
   try {
     const std::filesystem::path dir = argv[1];
     std::filesystem::create_directories(dir);
-    Write(dir / "ship.mdl", sgdata::MakeShipModelFile(sgdata::ShipSpec{}));
+    Write(dir / "ship.mdl", sgdata::MakeShipModelFile(sgdata::ShipShape{}));
     for (const auto& [w, h] : sgdata::kFillSizes) {
       Write(dir / ("tex" + std::to_string(w) + "x" + std::to_string(h) + ".bin"), sgdata::MakeBinTexture(w, h, 1));
     }

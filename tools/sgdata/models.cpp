@@ -70,7 +70,7 @@ void Append(SGModelLod* lod, std::uint32_t type, void* data) {
   lod->mdlData = ISGGeoChainAppend(lod->mdlData, node);
 }
 
-SGModel* BuildShip(const ShipSpec& spec) {
+SGModel* BuildShip(const ShipShape& shape) {
   SGModel* m = SGModelCreate();
   if (m == nullptr) {
     throw std::bad_alloc();
@@ -80,12 +80,12 @@ SGModel* BuildShip(const ShipSpec& spec) {
     m->modXforms = Alloc<SGModelXform>(1);
     SGModelAddLod(m, 0.f);
     SGModelAddLod(m, 60.f);
-    if (spec.billboard) {
+    if (shape.billboard) {
       SGModelAddLod(m, 200.f);
     }
     // LOD 0: the hull, then the turret on slot 0, back to the hull's frame.
     SGModelLod* near = &m->modLods[0];
-    BoxVertices(&near->mdlRoot, spec.length / 2, spec.width / 2, spec.height / 2, 0.f);
+    BoxVertices(&near->mdlRoot, shape.length / 2, shape.width / 2, shape.height / 2, 0.f);
     SideNormals(&near->mdlRoot);
     near->mdlRoot.mstNumUVs = 4;
     near->mdlRoot.mstUVs = Alloc<SGTexCoord>(4);
@@ -98,9 +98,9 @@ SGModel* BuildShip(const ShipSpec& spec) {
       throw std::bad_alloc();
     }
     Append(near, SG_GD_TYPE_XFORM, turret);
-    BoxVertices(turret, spec.width / 4, spec.width / 4, spec.height / 4, spec.length / 4);
+    BoxVertices(turret, shape.width / 4, shape.width / 4, shape.height / 4, shape.length / 4);
     for (int i = 0; i < 8; ++i) {
-      turret->mstVerts[i].z += spec.height * 0.75f;
+      turret->mstVerts[i].z += shape.height * 0.75f;
     }
     SideNormals(turret);
     Append(near, SG_GD_TYPE_FACES, BoxFaces(2, false));
@@ -112,13 +112,13 @@ SGModel* BuildShip(const ShipSpec& spec) {
     mid->mdlRoot.mstNumNormals = near->mdlRoot.mstNumNormals;
     mid->mdlRoot.mstNormals = near->mdlRoot.mstNormals;
     Append(mid, SG_GD_TYPE_FACES, BoxFaces(0, false));
-    if (spec.billboard) {
+    if (shape.billboard) {
       SGBillboard* bil = ISGBillboardCreate();
       if (bil == nullptr) {
         throw std::bad_alloc();
       }
-      bil->bilHalfWidth = spec.length / 2;
-      bil->bilHalfHeight = spec.height / 2;
+      bil->bilHalfWidth = shape.length / 2;
+      bil->bilHalfHeight = shape.height / 2;
       bil->bilNumAzimuth = 8;
       bil->bilNumPolar = 2;
       bil->bilMatIndex = Alloc<std::uint32_t>(16);
@@ -130,10 +130,10 @@ SGModel* BuildShip(const ShipSpec& spec) {
     }
     SGModelComputeBounds(m);
     // Hard points close LOD 0's chain, numbered in order.
-    for (std::size_t i = 0; i < spec.hardPoints.size(); ++i) {
+    for (std::size_t i = 0; i < shape.hardPoints.size(); ++i) {
       auto* hp = Alloc<SGGeoHardPoint>(1);
       hp->ghpId = static_cast<std::uint32_t>(i);
-      std::memcpy(hp->ghpPos, spec.hardPoints[i].data(), sizeof(hp->ghpPos));
+      std::memcpy(hp->ghpPos, shape.hardPoints[i].data(), sizeof(hp->ghpPos));
       SGGeoNode* node = ISGGeoNodeCreate(SG_GD_TYPE_HARDPOINT, hp);
       if (node == nullptr) {
         SGFree(hp);
@@ -150,8 +150,8 @@ SGModel* BuildShip(const ShipSpec& spec) {
 
 }  // namespace
 
-Image MakeShipBlock(const ShipSpec& spec) {
-  SGModel* m = BuildShip(spec);
+Image MakeShipBlock(const ShipShape& shape) {
+  SGModel* m = BuildShip(shape);
   const std::uint32_t size = SGModelPackedSize(m);
   Image block(size);
   const SGError err = size != 0 ? SGModelUnrelocate(m, block.data(), size) : SG_ERROR_NO_MEMORY;
@@ -162,8 +162,8 @@ Image MakeShipBlock(const ShipSpec& spec) {
   return block;
 }
 
-Image MakeShipModelFile(const ShipSpec& spec) {
-  const Image block = MakeShipBlock(spec);
+Image MakeShipModelFile(const ShipShape& shape) {
+  const Image block = MakeShipBlock(shape);
   Image file(4 + block.size());
   ISGStoreU32(file.data(), static_cast<std::uint32_t>(block.size()));
   std::copy(block.begin(), block.end(), file.begin() + 4);

@@ -20,7 +20,7 @@ using Image = std::vector<std::uint8_t>;
 // a turret part on the model's transform slot 0, the same hull vertices drawn
 // with fewer faces on LOD 1, and a billboard on the farthest LOD. Bounds,
 // radii and face planes are filled in.
-struct ShipSpec {
+struct ShipShape {
   float length = 4.f;
   float width = 2.f;
   float height = 1.f;
@@ -29,9 +29,9 @@ struct ShipSpec {
 };
 
 // The stored block of the model.
-Image MakeShipBlock(const ShipSpec& spec);
+Image MakeShipBlock(const ShipShape& shape);
 // A model file: the block's size word, then the block.
-Image MakeShipModelFile(const ShipSpec& spec);
+Image MakeShipModelFile(const ShipShape& shape);
 
 // The texture sizes (width, height) that have fills, in fill order.
 inline constexpr std::array<std::pair<std::uint32_t, std::uint32_t>, 11> kFillSizes = {{

@@ -34,7 +34,7 @@ class Drive : public testing::Test {
 };
 
 TEST(ShipModel, RelocatesAndPacksBackExactly) {
-  const sgdata::Image block = sgdata::MakeShipBlock(sgdata::ShipSpec{});
+  const sgdata::Image block = sgdata::MakeShipBlock(sgdata::ShipShape{});
   SGModel* m = nullptr;
   ASSERT_EQ(SGModelRelocate(block.data(), static_cast<std::uint32_t>(block.size()), &m), SG_ERROR_NONE);
   ASSERT_EQ(m->modNumLods, 3u);
@@ -63,7 +63,7 @@ TEST(ShipModel, RelocatesAndPacksBackExactly) {
 }
 
 TEST_F(Drive, ModelFileAndTexturesLoad) {
-  const sgdata::Image file = sgdata::MakeShipModelFile(sgdata::ShipSpec{});
+  const sgdata::Image file = sgdata::MakeShipModelFile(sgdata::ShipShape{});
   EXPECT_EQ(ISGLoadU32(file.data()), file.size() - 4);
   Write("ship.mdl", file);
   SGModel* m = nullptr;
