@@ -1,0 +1,83 @@
+#pragma once
+// A small hull and module database for the design tests, set into the rules links.
+//
+// Hulls (section 0): index 0 "Frame", a destroyer of mass 200, costs 100 50 20
+// 10, structure 200, slots: 0 computer, 1 weapon, 2 weapon, 3 propulsion,
+// 4 any; its successor is index 1 "Frame Mk II" (not researched).
+// Modules: 0 corrosive weapon (strength 10, ammo 40, successor 4), 1 combat
+// computer (survey bonus 10), 2 scout (survey 10), 3 drive (thrust 20, local
+// 12), 4 weapon II (not researched), 5 power (transfer 10, storage 300,
+// generation 25).
+
+#include <memory>
+
+#include "Game/GHullDB.h"
+#include "Game/GModuleDB.h"
+#include "tests/Game/rules/rules_fixture.h"
+
+namespace rules_test {
+
+class DesignWorld {
+ public:
+  explicit DesignWorld(const Sandbox& box) {
+    Image hulls;
+    hulls.U8(2);
+    HullEntry frame;
+    frame.name = "Frame";
+    frame.successor = 1;
+    frame.slots = {{100, 10, 1, 1, 1u << 1}, {10, 60, 1, 1, 1u << 10}, {200, 60, 1, 1, 1u << 10},
+                   {10, 120, 1, 1, 1u << 5}, {200, 120, 1, 1, 0x1000}};
+    frame.AppendTo(hulls);
+    HullEntry mk2 = frame;
+    mk2.name = "Frame Mk II";
+    mk2.successor = 255;
+    mk2.researched = 0;
+    mk2.AppendTo(hulls);
+    for (int s = 1; s < 5; ++s) hulls.U8(0);
+    box.Write("hulls.dat", hulls.bytes);
+    hullDB = std::make_unique<CGHullDB>(Sandbox::Dos("hulls.dat").c_str());
+
+    Image modules;
+    ModuleEntry weapon;
+    weapon.name = "Weapon";
+    weapon.successor = 4;
+    weapon.typeData = WeaponData(2, 10, 20, 10, 3, 70, 40, 0);
+    weapon.AppendTo(modules);
+    ModuleEntry computer;
+    computer.name = "Computer";
+    computer.type = 1;
+    computer.typeData = {2, 0, 0, 0, 0, 0, 0, 0, 10, 0};
+    computer.AppendTo(modules);
+    ModuleEntry scout;
+    scout.name = "Scout";
+    scout.type = 6;
+    scout.typeData = {10};
+    scout.AppendTo(modules);
+    ModuleEntry drive;
+    drive.name = "Drive";
+    drive.type = 5;
+    drive.typeData = {20, 0, 0, 0, 0, 0, 0, 12};
+    drive.AppendTo(modules);
+    ModuleEntry weapon2 = weapon;
+    weapon2.name = "Weapon II";
+    weapon2.successor = 0xFFFF;
+    weapon2.techLevel = 2;
+    weapon2.AppendTo(modules);
+    ModuleEntry power;
+    power.name = "Power";
+    power.type = 4;
+    power.typeData = {10, 0, 0x2C, 0x01, 25, 0};
+    power.AppendTo(modules);
+    box.Write("modules.dat", modules.bytes);
+    moduleDB = std::make_unique<CGModuleDB>(Sandbox::Dos("modules.dat").c_str());
+
+    g_rulesLinks.hullDB = hullDB.get();
+    g_rulesLinks.moduleDB = moduleDB.get();
+  }
+  CGHull* Frame() const { return hullDB->GetHull(0, 0); }
+
+  std::unique_ptr<CGHullDB> hullDB;
+  std::unique_ptr<CGModuleDB> moduleDB;
+};
+
+}  // namespace rules_test

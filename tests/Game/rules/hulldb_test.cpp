@@ -1,0 +1,249 @@
+#include "Game/GHullDB.h"
+
+#include <gtest/gtest.h>
+
+#include "Game/GModuleDB.h"
+#include "tests/Game/rules/rules_fixture.h"
+
+namespace {
+
+using rules_test::HullEntry;
+using rules_test::Image;
+using rules_test::Long;
+using rules_test::RulesLinksScope;
+using rules_test::Sandbox;
+using rules_test::Word;
+
+// Five sections; the given entries in section `section`, the others empty.
+Image HullsImage(int section, const std::vector<HullEntry>& entries, int emptyAt = -1) {
+  Image im;
+  for (int s = 0; s < 5; ++s) {
+    if (s != section) {
+      im.U8(0);
+      continue;
+    }
+    im.U8(entries.size() + (emptyAt >= 0 ? 1 : 0));
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+      if (static_cast<int>(i) == emptyAt) im.U32(0xFFFFFFFF);
+      entries[i].AppendTo(im);
+    }
+  }
+  return im;
+}
+
+class HullDBTest : public ::testing::Test {
+ protected:
+  CGHullDB Load(const Image& im) {
+    box.Write("hulls.dat", im.bytes);
+    return CGHullDB(Sandbox::Dos("hulls.dat").c_str());
+  }
+  Sandbox box;
+  RulesLinksScope links;
+};
+
+TEST_F(HullDBTest, EmptyEntryUsesUpItsIndex) {
+  HullEntry a, b;
+  a.name = "First";
+  b.name = "Second";
+  b.researched = 0;
+  CGHullDB db(Sandbox::Dos("none.dat").c_str());
+  EXPECT_EQ(db.LoadHulls(HullsImage(2, {a, b}, 1).bytes), 1);
+  ASSERT_EQ(db.GetHullCount(2), 2);
+  EXPECT_EQ(db.GetHull(2, 0)->index, 0);
+  EXPECT_EQ(db.GetHull(2, 1)->index, 2);  // index 1 was the empty entry
+  EXPECT_STREQ(db.GetHull(2, 1)->name, "Second");
+  EXPECT_EQ(db.GetHull(2, 1)->section, 2);
+  EXPECT_EQ(db.FindHull(2, 2), db.GetHull(2, 1));
+  EXPECT_EQ(db.FindHull(2, 1), nullptr);
+  EXPECT_EQ(db.GetHull(2, 0)->available, 1u);
+  EXPECT_EQ(db.GetHull(2, 0)->researchPoints, 10000);
+  EXPECT_EQ(db.GetHull(2, 1)->available, 0u);
+  EXPECT_EQ(db.FindResearchedHullOfClass(2, 8), db.GetHull(2, 0));
+  EXPECT_EQ(db.FindResearchedHullOfClass(2, 9), nullptr);
+}
+
+TEST_F(HullDBTest, SlotListsAndTheirEnds) {
+  HullEntry none;
+  none.slots = {{0xFFFF, 0, 0, 0, 0}, {40, 40, 1, 1, 0x1000}};
+  HullEntry two;
+  two.slots = {{10, 20, 1, 1, 1u << 10}, {100, 20, 1, 1, 0x1000}};
+  CGHullDB db = Load(HullsImage(0, {none, two}));
+  const CGHull* first = db.GetHull(0, 0);
+  const CGHull* second = db.GetHull(0, 1);
+  EXPECT_EQ(first->GetSlotCount(), 0);
+  EXPECT_EQ(first->FindSlotAt(45, 45), -1);
+  EXPECT_EQ(second->GetSlotCount(), 2);
+  EXPECT_EQ(second->FindSlotAt(10 + 29, 20 + 29), 0);
+  EXPECT_EQ(second->FindSlotAt(10 + 30, 20), -1);
+  EXPECT_EQ(second->FindSlotAt(9, 20), -1);
+  EXPECT_EQ(second->SlotAcceptsModuleType(0, 10), 1);
+  EXPECT_EQ(second->SlotAcceptsModuleType(0, 5), 0);
+  EXPECT_EQ(second->SlotAcceptsModuleType(1, 5), 1);  // 0x1000 takes every type
+  EXPECT_EQ(second->SlotAcceptsModuleType(2, 5), 0);  // past the list
+}
+
+TEST_F(HullDBTest, SlotsBeyondTwentyArePassedOverAndReadingGoesOn) {
+  HullEntry big;
+  big.name = "Big";
+  big.slots.clear();
+  for (std::uint32_t s = 0; s < 23; ++s) big.slots.push_back({s, s, 1, 1, 0x1000});
+  HullEntry after;
+  after.name = "After";
+  CGHullDB db = Load(HullsImage(4, {big, after}));
+  ASSERT_EQ(db.GetHullCount(4), 2);
+  EXPECT_EQ(db.GetHull(4, 0)->GetSlotCount(), 20);
+  EXPECT_EQ(db.GetHull(4, 0)->slots[19].x, 19);
+  EXPECT_STREQ(db.GetHull(4, 1)->name, "After");
+}
+
+TEST_F(HullDBTest, BrokenImagesStopReadingAndKeepWhatCameBefore) {
+  HullEntry a;
+  a.name = "Kept";
+  Image im = HullsImage(0, {a, a});
+  Image truncated;
+  truncated.bytes.assign(im.bytes.begin(), im.bytes.end() - 30);
+  CGHullDB db(Sandbox::Dos("none.dat").c_str());
+  EXPECT_EQ(db.LoadHulls(truncated.bytes), 0);
+  EXPECT_EQ(db.GetHullCount(0), 1);
+
+  Image longName;  // a name length far beyond the image
+  longName.U8(1).U32(0x7FFFFFF0).Text("abc", 3);
+  CGHullDB db2(Sandbox::Dos("none.dat").c_str());
+  EXPECT_EQ(db2.LoadHulls(longName.bytes), 0);
+  EXPECT_EQ(db2.GetHullCount(0), 0);
+
+  HullEntry unterminated;  // 60 name bytes without a NUL: cut to 49
+  unterminated.name = std::string(60, 'n');
+  Image im3;
+  im3.U8(1);
+  im3.U32(60).Text(unterminated.name, 60);
+  Image rest;
+  unterminated.AppendTo(rest);
+  im3.bytes.insert(im3.bytes.end(), rest.bytes.begin() + 4 + 61, rest.bytes.end());
+  for (int s = 1; s < 5; ++s) im3.U8(0);
+  CGHullDB db3(Sandbox::Dos("none.dat").c_str());
+  EXPECT_EQ(db3.LoadHulls(im3.bytes), 1);
+  EXPECT_EQ(std::string(db3.GetHull(0, 0)->name), std::string(49, 'n'));
+}
+
+TEST_F(HullDBTest, MissingFileLeavesEveryListEmpty) {
+  CGHullDB db(Sandbox::Dos("nothing.dat").c_str());
+  for (int s = 0; s < 5; ++s) EXPECT_EQ(db.GetHullCount(s), 0);
+  EXPECT_EQ(db.GetHull(0, 0), nullptr);
+  EXPECT_EQ(db.GetHull(7, 0), nullptr);
+}
+
+TEST(HullCosts, PercentFallsWithResearchAndStopsAtZero) {
+  CGHull hull;
+  hull.costs[0] = 200;
+  hull.structurePoints = 300;
+  for (auto [points, percent] : std::initializer_list<std::pair<int, int>>{
+           {0, 100}, {10000, 100}, {11500, 85}, {20000, 0}, {30000, 0}, {65535, 0}}) {
+    hull.researchPoints = static_cast<std::uint16_t>(points);
+    EXPECT_EQ(hull.GetCostPercent(), percent) << points;
+  }
+  hull.researchPoints = 11500;
+  std::uint16_t costs[4];
+  hull.GetCosts(costs);
+  EXPECT_EQ(costs[0], 170);
+  EXPECT_EQ(hull.GetBuildPoints(), 255);
+}
+
+TEST(HullClasses, ModelNamesAndTexts) {
+  EXPECT_STREQ(CGHullDB::GetHullModelName(0), "genphull");
+  EXPECT_STREQ(CGHullDB::GetHullModelName(10), "batthull");
+  EXPECT_EQ(CGHullDB::GetHullModelName(11), nullptr);
+  EXPECT_STREQ(CGHullDB::GetHullClassText(3), "");  // no text index in this program
+}
+
+TEST_F(HullDBTest, ResearchMessages) {
+  links.localChapter = 8 * 3 + 5;
+  CGModuleDB modules(Sandbox::Dos("none.dat").c_str());
+  modules.freeSciencePool = 77;
+  g_rulesLinks.moduleDB = &modules;
+  HullEntry a;
+  CGHullDB db = Load(HullsImage(3, {a, a}, 0));
+  CGHull* hull = db.GetHull(3, 1);  // index 2
+  hull->SetResearchAllocation(75);
+  hull->SetScienceBonus(0);  // the stored value: nothing sent
+  hull->SetScienceBonus(12);
+  ASSERT_EQ(links.sent.size(), 2u);
+  const auto& alloc = links.sent[0].bytes;
+  ASSERT_EQ(alloc.size(), 16u);
+  EXPECT_EQ(Word(alloc, 0), 511);
+  EXPECT_EQ(Word(alloc, 8), 3);
+  EXPECT_EQ(alloc[10], 5);
+  EXPECT_EQ(Word(alloc, 12), 2);
+  EXPECT_EQ(Word(alloc, 14), 75);
+  EXPECT_EQ(links.sent[0].slot, -1);
+  EXPECT_FALSE(links.sent[0].unsequenced);
+  const auto& bonus = links.sent[1].bytes;
+  ASSERT_EQ(bonus.size(), 20u);
+  EXPECT_EQ(Word(bonus, 0), 513);
+  EXPECT_EQ(Word(bonus, 8), 3);
+  EXPECT_EQ(bonus[10], 5);
+  EXPECT_EQ(Word(bonus, 12), 2);
+  EXPECT_EQ(Word(bonus, 14), 12);
+  EXPECT_EQ(Word(bonus, 16), 77);
+  EXPECT_EQ(Long(bonus, 4), 0u);
+}
+
+TEST_F(HullDBTest, ReclaimTakesBackWhatThePoolExceedsInOneWalk) {
+  links.localChapter = 8;  // guild 1
+  CGModuleDB modules(Sandbox::Dos("none.dat").c_str());
+  g_rulesLinks.moduleDB = &modules;
+  HullEntry a;
+  CGHullDB db = Load(HullsImage(1, {a, a, a}));
+  db.GetHull(1, 0)->scienceBonus = 4;
+  db.GetHull(1, 2)->scienceBonus = 10;
+  modules.freeSciencePool = 20;
+  db.ReclaimScienceBonus(8);  // 12 over: 4 from the first, 8 from the third
+  EXPECT_EQ(db.GetHull(1, 0)->scienceBonus, 0);
+  EXPECT_EQ(db.GetHull(1, 2)->scienceBonus, 2);
+  EXPECT_EQ(modules.freeSciencePool, 8);
+  ASSERT_EQ(links.sent.size(), 2u);
+  EXPECT_EQ(Word(links.sent[1].bytes, 14), 2);
+  EXPECT_EQ(Word(links.sent[1].bytes, 16), 8);
+
+  modules.freeSciencePool = 50;  // more than the hulls hold: the walk ends all the same
+  db.ReclaimScienceBonus(0);
+  EXPECT_EQ(modules.freeSciencePool, 48);
+  EXPECT_EQ(db.GetHull(1, 2)->scienceBonus, 0);
+}
+
+TEST_F(HullDBTest, ResearchStateRoundTrip) {
+  HullEntry b;
+  box.Write("two.dat", HullsImage(4, {b, b}).bytes);
+  CGHullDB two(Sandbox::Dos("two.dat").c_str());
+  two.GetHull(4, 1)->researchPoints = 0x1234;
+  two.GetHull(4, 1)->researchWord = 0x5678;
+  two.GetHull(4, 1)->researchAllocation = 50;
+  two.GetHull(4, 1)->scienceBonus = 9;
+
+  plat::FILE* fp = plat::fopen("C:\\state.sav", "wb");
+  ASSERT_EQ(two.Save(fp), 1);
+  plat::fclose(fp);
+  const std::string bytes = box.Read("state.sav");
+  ASSERT_EQ(bytes.size(), 2 * 8 + 1u);
+  EXPECT_EQ(static_cast<unsigned char>(bytes.back()), 0xD0);
+  EXPECT_EQ(bytes.substr(8, 8), std::string("\x34\x12\x78\x56\x32\x00\x09\x00", 8));
+
+  box.Write("two.dat", HullsImage(4, {b, b}).bytes);
+  CGHullDB again(Sandbox::Dos("two.dat").c_str());
+  fp = plat::fopen("C:\\state.sav", "rb");
+  ASSERT_EQ(again.Load(fp), 1);
+  plat::fclose(fp);
+  EXPECT_EQ(again.GetHull(4, 1)->researchWord, 0x5678);
+  EXPECT_EQ(again.GetHull(4, 1)->scienceBonus, 9);
+
+  box.Write("bad.sav", bytes.substr(0, 16) + "\xFE");
+  fp = plat::fopen("C:\\bad.sav", "rb");
+  EXPECT_EQ(again.Load(fp), 0);
+  plat::fclose(fp);
+  box.Write("short.sav", bytes.substr(0, 10));
+  fp = plat::fopen("C:\\short.sav", "rb");
+  EXPECT_EQ(again.Load(fp), 0);
+  plat::fclose(fp);
+}
+
+}  // namespace

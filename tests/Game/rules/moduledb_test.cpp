@@ -1,0 +1,302 @@
+#include "Game/GModuleDB.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "tests/Game/rules/rules_fixture.h"
+
+namespace {
+
+using rules_test::Image;
+using rules_test::ModuleEntry;
+using rules_test::RulesLinksScope;
+using rules_test::Sandbox;
+using rules_test::WeaponData;
+using rules_test::Word;
+
+class ModuleDBTest : public ::testing::Test {
+ protected:
+  // A database of the given records, read from an image.
+  void Build(const std::vector<ModuleEntry>& entries, int expected = 1) {
+    Image im;
+    for (const ModuleEntry& e : entries) e.AppendTo(im);
+    EXPECT_EQ(db.LoadModules(im.bytes), expected);
+  }
+  static ModuleEntry Named(const std::string& name) {
+    ModuleEntry e;
+    e.name = name;
+    return e;
+  }
+  Sandbox box;
+  RulesLinksScope links;
+  CGModuleDB db{Sandbox::Dos("none.dat").c_str()};
+};
+
+TEST_F(ModuleDBTest, WeaponRangesAreScaledWhenRead) {
+  ModuleEntry w;
+  w.typeData = WeaponData(6, 12, 25, 10, 25, 70, 255, 1);
+  ModuleEntry rapid;
+  rapid.typeData = WeaponData(6, 12, 25, 10, 1, 70, 40, 0);
+  ModuleEntry far;
+  far.typeData = WeaponData(0, 12, 700, 700, 2, 70, 40, 2);  // 700 x 104 does not fit 16 bits
+  ModuleEntry shield = Named("Shield");
+  shield.type = 3;
+  shield.typeData = {10, 1, 2, 3, 4, 5, 6, 7, 8};
+  Build({w, rapid, far, shield});
+  ASSERT_EQ(db.GetCount(), 4);
+  EXPECT_EQ(db.GetRecord(0)->MaxRange(), 2600);
+  EXPECT_DOUBLE_EQ(db.GetMaxRange(0), 3.84);
+  EXPECT_DOUBLE_EQ(db.GetEffectiveRange(0), 1040 * 3.84 / 2600);
+  EXPECT_EQ(db.GetRecord(2)->MaxRange(), 0xFFFF);
+  EXPECT_EQ(db.GetMaxRange(3), 0.0);
+  EXPECT_STREQ(db.GetExplosionName(0), "exp900");  // discharge, rate of fire above 20
+  EXPECT_STREQ(db.GetExplosionName(1), "rap600");
+  EXPECT_STREQ(db.GetExplosionName(2), "exp500");
+  EXPECT_STREQ(db.GetExplosionName(3), "exp100");  // not a weapon
+  EXPECT_STREQ(db.GetExplosionName(99), "exp100");
+  EXPECT_EQ(db.GetRecord(3)->TypeByte(8), 8);
+}
+
+TEST_F(ModuleDBTest, PackedTypeDataTakesItsPlaces) {
+  ModuleEntry drive = Named("Drive");
+  drive.type = 5;
+  drive.typeData = {30, 0x11, 0x22, 0x33, 0x44, 0x55, 0x66, 18};
+  ModuleEntry power = Named("Power");
+  power.type = 4;
+  power.typeData = {10, 0, 0x2C, 0x01, 25, 0};
+  ModuleEntry bay = Named("Bay");
+  bay.type = 9;
+  bay.typeData = {16, 0};
+  ModuleEntry computer = Named("Core");
+  computer.type = 1;
+  computer.typeData = {3, 1, 2, 3, 4, 5, 6, 7, 8, 9};
+  Build({drive, power, bay, computer});
+  const ModuleRecord* d = db.GetRecord(0);
+  EXPECT_EQ(d->DeepThrust(), 30);
+  EXPECT_EQ(d->TypeWord(1), 0x2211);
+  EXPECT_EQ(d->TypeWord(3), 0x6655);
+  EXPECT_EQ(d->LocalThrust(), 18);
+  EXPECT_EQ(db.GetRecord(1)->TypeWord(0), 10);
+  EXPECT_EQ(db.GetRecord(1)->TypeWord(1), 300);
+  EXPECT_EQ(db.GetRecord(1)->TypeWord(2), 25);
+  EXPECT_EQ(db.GetRecord(2)->TypeWord(0), 16);
+  EXPECT_EQ(db.GetComputerType(3), 3);
+  EXPECT_EQ(db.GetComputerType(0), kNotAComputer);
+  EXPECT_EQ(db.GetRecord(3)->TypeByte(9), 9);
+}
+
+TEST_F(ModuleDBTest, BadRecordsStopReading) {
+  ModuleEntry odd = Named("Odd");
+  odd.type = 11;  // its length cannot be known
+  Build({Named("A"), odd, Named("B")}, 0);
+  EXPECT_EQ(db.GetCount(), 1);
+
+  CGModuleDB cut(Sandbox::Dos("none.dat").c_str());
+  Image im;
+  Named("Whole").AppendTo(im);
+  Named("Cut").AppendTo(im);
+  im.bytes.resize(im.bytes.size() - 3);
+  EXPECT_EQ(cut.LoadModules(im.bytes), 0);
+  EXPECT_EQ(cut.GetCount(), 1);
+
+  CGModuleDB full(Sandbox::Dos("none.dat").c_str());
+  ModuleEntry longName = Named(std::string(30, 'x'));  // no NUL in its field
+  longName.image = "abcdef";
+  longName.sound = "1234567";
+  Image im2;
+  longName.AppendTo(im2);
+  EXPECT_EQ(full.LoadModules(im2.bytes), 1);
+  EXPECT_EQ(std::string(full.GetRecord(0)->name), std::string(29, 'x'));
+  EXPECT_STREQ(full.GetRecord(0)->imageName, "abcde");
+  EXPECT_STREQ(full.GetRecord(0)->soundName, "123456");
+}
+
+TEST_F(ModuleDBTest, BlockGrowsPastTwentyAndIndexesAreBounded) {
+  std::vector<ModuleEntry> many;
+  for (int i = 0; i < 25; ++i) many.push_back(Named("M" + std::to_string(i)));
+  many[24].techLevel = 2;
+  Build(many);
+  EXPECT_EQ(db.GetCount(), 25);
+  EXPECT_EQ(db.capacity, 30);
+  EXPECT_STREQ(db.GetRecord(24)->name, "M24");
+  EXPECT_EQ(db.IsResearched(0), 1);
+  EXPECT_EQ(db.IsResearched(24), 0);
+  EXPECT_EQ(db.GetRecord(25), nullptr);
+  EXPECT_EQ(db.GetBuildPoints(25), 0);  // within the capacity but past the records
+  EXPECT_EQ(db.GetBaseBuildPoints(-1), 0);
+  EXPECT_EQ(db.GetMass(1000), 0);
+}
+
+TEST_F(ModuleDBTest, ResearchScalesCostsAndTraitsLowerMassAndPower) {
+  ModuleEntry m;
+  m.mass = 10;
+  m.powerUse = 8;
+  Build({m});
+  ModuleRecord* r = db.GetRecord(0);
+  for (auto [points, percent] : std::initializer_list<std::pair<int, int>>{
+           {9000, 100}, {10000, 100}, {32500, 50}, {55000, 0}, {60000, 0}}) {
+    r->researchPoints = static_cast<std::uint16_t>(points);
+    EXPECT_EQ(db.GetCostPercent(0), percent) << points;
+  }
+  r->researchPoints = 32500;
+  std::uint16_t costs[5];
+  db.GetCosts(0, costs);
+  EXPECT_EQ(costs[4], 20);
+  EXPECT_EQ(db.GetBuildPoints(0), 10);
+  EXPECT_EQ(db.GetBaseBuildPoints(0), 20);
+  r->researchPoints = 2500;
+  EXPECT_EQ(db.GetResearchPercent(0), 25);
+  links.traits[19] = 25;
+  links.traits[18] = 150;  // more than the whole: nothing left, not a wrap
+  EXPECT_EQ(db.GetMass(0), 8);
+  EXPECT_EQ(db.GetPowerUse(0), 0);
+}
+
+TEST_F(ModuleDBTest, GuildsAndBestPropulsion) {
+  ModuleEntry none = Named("Nobody");
+  none.guildMask = 0;
+  ModuleEntry slow = Named("Slow");
+  slow.type = 5;
+  slow.guildMask = 1 << 2;
+  slow.typeData = {20, 0, 0, 0, 0, 0, 0, 10};
+  ModuleEntry fast = slow;
+  fast.name = "Fast";
+  fast.typeData[0] = 40;
+  ModuleEntry unresearched = fast;
+  unresearched.typeData[0] = 90;
+  unresearched.techLevel = 2;
+  ModuleEntry shared = fast;
+  shared.guildMask = (1 << 2) | 1;
+  shared.typeData[0] = 80;
+  Build({none, slow, fast, unresearched, shared});
+  EXPECT_EQ(db.GetGuildIndex(0), -1);
+  EXPECT_EQ(db.GetGuildIndex(4), 0);
+  EXPECT_EQ(db.GetGuildIndex(1), 2);
+  links.localChapter = 2 * 8 + 1;
+  EXPECT_EQ(db.FindBestPropulsion(), 2);
+  links.localChapter = 3 * 8;
+  EXPECT_EQ(db.FindBestPropulsion(), kNoModule);
+}
+
+TEST_F(ModuleDBTest, NamesInOrderCaseIgnored) {
+  Build({Named("delta"), Named("Alpha"), Named("charlie"), Named("alpha"), Named("2nd Bravo")});
+  // Up from the start: 2nd Bravo, Alpha(1), alpha(3), charlie, delta.
+  std::vector<std::uint16_t> up;
+  for (std::uint16_t i = db.GetNextByName(kNoModule, 1); i != kNoModule; i = db.GetNextByName(i, 1)) up.push_back(i);
+  EXPECT_EQ(up, (std::vector<std::uint16_t>{4, 1, 3, 2, 0}));
+  std::vector<std::uint16_t> down;
+  for (std::uint16_t i = db.GetNextByName(kNoModule, 0); i != kNoModule; i = db.GetNextByName(i, 0)) down.push_back(i);
+  EXPECT_EQ(down, (std::vector<std::uint16_t>{0, 2, 1, 3, 4}));
+  EXPECT_EQ(db.GetNextByName(77, 1), kNoModule);
+}
+
+TEST_F(ModuleDBTest, TextsAndFileNames) {
+  ModuleEntry w;
+  w.sound = "@boom";
+  ModuleEntry own = Named("Own");
+  own.sound = "zap";
+  ModuleEntry silent = Named("Silent");
+  silent.type = 3;
+  silent.sound = "";
+  silent.typeData = {1, 0, 0, 0, 0, 0, 0, 0, 0};
+  ModuleEntry shield = silent;
+  shield.sound = "hum";
+  Build({w, own, silent, shield});
+  char out[80];
+  EXPECT_EQ(BuildModuleSoundPath("C:\\Q\\SOUND\\", "@boom", 2, "_h", out), 1);
+  EXPECT_STREQ(out, "C:\\Q\\SOUND\\generic\\@boom_h.wav");
+  EXPECT_EQ(BuildModuleSoundPath("C:\\Q\\SOUND\\", "zap", 2, "_h", out), 1);
+  EXPECT_STREQ(out, "C:\\Q\\SOUND\\g3\\zap_h.wav");
+  char tiny[8];
+  EXPECT_EQ(BuildModuleSoundPath("C:\\Q\\SOUND\\", "zap", 0, "", tiny), 0);
+  EXPECT_STREQ(tiny, "");
+  EXPECT_EQ(BuildModuleImagePath("C:\\ART\\G1\\", "wtest", true, out), 1);
+  EXPECT_STREQ(out, "C:\\ART\\G1\\wtests.ima");
+
+  EXPECT_EQ(db.GetSoundFileName(2, out, 0), 0);
+  EXPECT_STREQ(out, "");
+  EXPECT_EQ(db.GetHitSoundFileName(2, out, 0), 0);    // not a weapon
+  EXPECT_EQ(db.GetShieldSoundFileName(1, out, 0), 0);  // not a shield
+  EXPECT_EQ(db.GetShieldSoundFileName(3, out, 0), 1);
+  EXPECT_NE(std::string(out).find("g1\\hum_s.wav"), std::string::npos);
+  EXPECT_STREQ(db.GetSoundName(1), "zap");
+  EXPECT_STREQ(db.GetSoundName(9), "");
+}
+
+TEST_F(ModuleDBTest, ResearchMessagesAndReclaim) {
+  links.localChapter = 8 + 3;  // guild 1, slot 3
+  ModuleEntry ours = Named("Ours");
+  ours.guildMask = 1 << 1;
+  ModuleEntry theirs = Named("Theirs");
+  theirs.guildMask = 1 << 0;
+  Build({ours, theirs, ours});
+  db.SetResearchAllocation(2, 50);
+  db.SetScienceBonus(2, 0);  // unchanged: nothing sent
+  db.freeSciencePool = 9;
+  db.SetScienceBonus(2, 6);
+  ASSERT_EQ(links.sent.size(), 2u);
+  const auto& alloc = links.sent[0].bytes;
+  ASSERT_EQ(alloc.size(), 16u);
+  EXPECT_EQ(Word(alloc, 0), 510);
+  EXPECT_EQ(alloc[8], 3);
+  EXPECT_EQ(Word(alloc, 10), 2);
+  EXPECT_EQ(Word(alloc, 12), 50);
+  const auto& bonus = links.sent[1].bytes;
+  EXPECT_EQ(Word(bonus, 0), 512);
+  EXPECT_EQ(Word(bonus, 10), 2);
+  EXPECT_EQ(Word(bonus, 12), 6);
+  EXPECT_EQ(Word(bonus, 14), 9);
+
+  links.sent.clear();
+  db.GetRecord(0)->scienceBonus = 2;
+  db.GetRecord(1)->scienceBonus = 5;  // another guild's: never taken
+  db.freeSciencePool = 30;
+  db.ReclaimScienceBonus(25);  // five back: two from the first, three from the third
+  EXPECT_EQ(db.GetRecord(0)->scienceBonus, 0);
+  EXPECT_EQ(db.GetRecord(1)->scienceBonus, 5);
+  EXPECT_EQ(db.GetRecord(2)->scienceBonus, 3);
+  EXPECT_EQ(db.freeSciencePool, 25);
+  ASSERT_EQ(links.sent.size(), 2u);
+  EXPECT_EQ(Word(links.sent[1].bytes, 10), 2);
+  EXPECT_EQ(Word(links.sent[1].bytes, 12), 3);
+  EXPECT_EQ(Word(links.sent[1].bytes, 14), 25);
+
+  db.freeSciencePool = 100;  // more than the guild's modules hold: one walk, then done
+  db.ReclaimScienceBonus(0);
+  EXPECT_EQ(db.freeSciencePool, 97);
+}
+
+TEST_F(ModuleDBTest, ResearchStateRoundTrip) {
+  Build({Named("A"), Named("B")});
+  db.GetRecord(1)->researchPoints = 4321;
+  db.GetRecord(1)->researchAllocation = 25;
+  db.GetRecord(1)->scienceBonus = 7;
+  db.GetRecord(1)->researchWord = 0xBEEF;
+  db.freeSciencePool = 300;
+  plat::FILE* fp = plat::fopen("C:\\m.sav", "wb");
+  ASSERT_EQ(db.Save(fp), 1);
+  plat::fclose(fp);
+  const std::string bytes = box.Read("m.sav");
+  ASSERT_EQ(bytes.size(), 2 * 8 + 2 + 1u);
+  EXPECT_EQ(bytes.substr(8, 8), std::string("\xE1\x10\x19\x00\x07\x00\xEF\xBE", 8));
+  EXPECT_EQ(bytes.substr(16), std::string("\x2C\x01\xD5", 3));
+
+  CGModuleDB again(Sandbox::Dos("none.dat").c_str());
+  Image im;
+  Named("A").AppendTo(im);
+  Named("B").AppendTo(im);
+  again.LoadModules(im.bytes);
+  fp = plat::fopen("C:\\m.sav", "rb");
+  ASSERT_EQ(again.Load(fp), 1);
+  plat::fclose(fp);
+  EXPECT_EQ(again.GetRecord(1)->researchWord, 0xBEEF);
+  EXPECT_EQ(again.freeSciencePool, 300);
+
+  box.Write("bad.sav", bytes.substr(0, 18) + "\xD0");
+  fp = plat::fopen("C:\\bad.sav", "rb");
+  EXPECT_EQ(again.Load(fp), 0);
+  plat::fclose(fp);
+}
+
+}  // namespace

@@ -1,0 +1,179 @@
+#pragma once
+// Shared pieces of the rules-data tests: a scratch installation, a record of
+// the packets the rules send, and builders of binary rules images.
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "Game/GRulesLinks.h"
+#include "platform/dospath.h"
+#include "platform/files.h"
+#include "platform/registry.h"
+
+namespace rules_test {
+
+// A temporary directory mapped as drive C, with its own registry file; the
+// current directory is C:\.
+class Sandbox {
+ public:
+  Sandbox() {
+    std::string templ = (std::filesystem::temp_directory_path() / "quenrules-XXXXXX").string();
+    root_ = ::mkdtemp(templ.data());
+    std::filesystem::create_directories(root_ / "c");
+    plat::SetRegistryFile(root_ / "registry.reg");
+    plat::ClearDrives();
+    plat::SetDrive('C', root_ / "c");
+    EXPECT_TRUE(plat::SetCurrentDosDirectory("C:\\"));
+  }
+  ~Sandbox() {
+    plat::ResetRegistryFile();
+    plat::ClearDrives();
+    std::error_code ec;
+    std::filesystem::remove_all(root_, ec);
+  }
+  Sandbox(const Sandbox&) = delete;
+  Sandbox& operator=(const Sandbox&) = delete;
+
+  std::filesystem::path Host(const std::string& name) const { return root_ / "c" / name; }
+  void Write(const std::string& name, const std::string& bytes) const {
+    std::ofstream(Host(name), std::ios::binary) << bytes;
+  }
+  void Write(const std::string& name, const std::vector<std::uint8_t>& bytes) const {
+    Write(name, std::string(bytes.begin(), bytes.end()));
+  }
+  std::string Read(const std::string& name) const {
+    std::ifstream in(Host(name), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }
+  // Path on drive C as the game names it.
+  static std::string Dos(const std::string& name) { return "C:\\" + name; }
+
+ private:
+  std::filesystem::path root_;
+};
+
+// Sets up the rules links for a test and puts them back afterwards: packets
+// sent are kept, the local chapter and its traits are the test's.
+class RulesLinksScope {
+ public:
+  RulesLinksScope() {
+    g_rulesLinks = RulesLinks{};
+    g_rulesLinks.send = [this](int slot, std::span<std::uint8_t> p) {
+      sent.push_back({slot, false, {p.begin(), p.end()}});
+      return true;
+    };
+    g_rulesLinks.broadcastUnsequenced = [this](int slot, std::span<std::uint8_t> p) {
+      sent.push_back({slot, true, {p.begin(), p.end()}});
+      return true;
+    };
+    g_rulesLinks.localChapterId = [this] { return localChapter; };
+    g_rulesLinks.chapterTrait = [this](std::uint8_t, int t) { return t >= 0 && t < 20 ? traits[t] : 0; };
+    g_rulesLinks.showMessage = [this](const char* text) { messages.emplace_back(text); };
+  }
+  ~RulesLinksScope() { g_rulesLinks = RulesLinks{}; }
+  RulesLinksScope(const RulesLinksScope&) = delete;
+  RulesLinksScope& operator=(const RulesLinksScope&) = delete;
+
+  struct Sent {
+    int slot;
+    bool unsequenced;
+    std::vector<std::uint8_t> bytes;
+  };
+  std::vector<Sent> sent;
+  std::vector<std::string> messages;
+  std::uint16_t localChapter = 0;
+  std::uint8_t traits[20] = {};
+};
+
+// Little-endian bytes of a rules image.
+class Image {
+ public:
+  Image& U8(std::uint64_t v) {
+    bytes.push_back(static_cast<std::uint8_t>(v));
+    return *this;
+  }
+  Image& U16(std::uint64_t v) { return U8(v).U8(v >> 8); }
+  Image& U32(std::uint64_t v) { return U16(v).U16(v >> 16); }
+  Image& Text(const std::string& s, std::size_t size) {
+    for (std::size_t i = 0; i < size; ++i) U8(i < s.size() ? static_cast<unsigned char>(s[i]) : 0);
+    return *this;
+  }
+  std::vector<std::uint8_t> bytes;
+};
+
+inline std::uint16_t Word(const std::vector<std::uint8_t>& b, std::size_t at) {
+  return static_cast<std::uint16_t>(b.at(at) | b.at(at + 1) << 8);
+}
+inline std::uint32_t Long(const std::vector<std::uint8_t>& b, std::size_t at) {
+  return Word(b, at) | std::uint32_t{Word(b, at + 2)} << 16;
+}
+
+// One hull entry of "hulls.dat" (name length and name first).
+struct HullEntry {
+  std::string name = "Test Hull";
+  std::uint8_t unitClass = 8;
+  std::uint32_t mass = 200;
+  std::uint32_t massLimit = 600;
+  std::uint8_t successor = 255;
+  std::uint32_t researched = 1;
+  std::uint16_t costs[4] = {100, 50, 20, 10};
+  std::uint16_t structure = 200;
+  // x, y, anchor x, anchor y, mask
+  std::vector<std::array<std::uint32_t, 5>> slots = {{10, 20, 1, 1, 0x1000}};
+
+  void AppendTo(Image& im) const {
+    im.U32(name.size() + 1).Text(name, name.size() + 1);
+    im.U8(unitClass).U8(0).U32(mass).U32(massLimit).U8(successor).U32(researched);
+    for (std::uint16_t c : costs) im.U16(c);
+    im.U16(structure).U8(slots.size());
+    for (const auto& s : slots) {
+      for (std::uint32_t v : s) im.U32(v);
+    }
+  }
+};
+
+// One record of "modules.dat" with its packed type data.
+struct ModuleEntry {
+  std::string name = "Test Module";
+  std::uint8_t guildMask = 1;
+  std::uint8_t type = 10;
+  std::uint16_t costs[5] = {30, 20, 10, 5, 40};
+  std::uint16_t successor = 0xFFFF;
+  std::uint8_t buildPoints = 20;
+  std::uint8_t techLevel = 1;
+  std::string image = "wtest";
+  std::string sound = "@boom";
+  std::uint8_t defenses[8] = {};
+  std::uint16_t powerUse = 8;
+  std::uint8_t mass = 10;
+  std::vector<std::uint8_t> typeData = {1, 12, 25, 0, 15, 0, 3, 70, 40, 0};
+
+  void AppendTo(Image& im) const {
+    im.Text(name, 30).U8(guildMask).U8(0).U8(type);
+    for (std::uint16_t c : costs) im.U16(c);
+    for (int i = 0; i < 5; ++i) im.U16(0);
+    im.U16(successor).U8(0).U8(0).U16(1000 + type).U16(0).U8(buildPoints).U8(0).U8(techLevel);
+    im.Text(image, 6).Text(sound, 7);
+    for (std::uint8_t d : defenses) im.U8(d);
+    im.U8(0).U8(0).U16(0).U16(powerUse).U8(mass);
+    for (std::uint8_t b : typeData) im.U8(b);
+  }
+};
+
+// Weapon type data: attack, strength, range, effective range (file units), rate of fire, hit, ammo, pattern.
+inline std::vector<std::uint8_t> WeaponData(int attack, int strength, int range, int effective, int rof, int hit,
+                                            int ammo, int pattern) {
+  Image im;
+  im.U8(attack).U8(strength).U16(range).U16(effective).U8(rof).U8(hit).U8(ammo).U8(pattern);
+  return im.bytes;
+}
+
+}  // namespace rules_test

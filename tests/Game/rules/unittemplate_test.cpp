@@ -1,0 +1,277 @@
+#include "Game/GUnitTem.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/Game/rules/design_fixture.h"
+
+namespace {
+
+using rules_test::DesignWorld;
+using rules_test::RulesLinksScope;
+using rules_test::Sandbox;
+
+class DesignTest : public ::testing::Test {
+ protected:
+  DesignTest() {
+    g_rulesLinks.allocateId = [this](std::uint8_t chapter) { return (std::uint32_t{chapter} << 26) | nextSerial++; };
+    g_rulesLinks.currentTurn = [] { return 17u; };
+  }
+  std::string SaveBytes(const CGUnitTemplate& t, const char* name = "t.tpl") {
+    plat::FILE* fp = plat::fopen((std::string("C:\\") + name).c_str(), "wb");
+    EXPECT_EQ(t.Save(fp), 1);
+    plat::fclose(fp);
+    return box.Read(name);
+  }
+  int LoadBytes(CGUnitTemplate& t, const std::string& bytes) {
+    box.Write("in.tpl", bytes);
+    plat::FILE* fp = plat::fopen("C:\\in.tpl", "rb");
+    const int ok = t.Load(fp);
+    plat::fclose(fp);
+    return ok;
+  }
+  Sandbox box;
+  RulesLinksScope links;
+  DesignWorld world{box};
+  std::uint32_t nextSerial = 5;
+};
+
+TEST_F(DesignTest, NewDesignIsEmpty) {
+  links.localChapter = 9;
+  CGUnitTemplate mine(9, -1);
+  EXPECT_EQ(mine.templateId, (9u << 26) | 5);
+  EXPECT_EQ(mine.visible, 1u);
+  EXPECT_EQ(mine.creationTurn, 17);
+  EXPECT_EQ(mine.GetName(), nullptr);
+  EXPECT_EQ(mine.hull, nullptr);
+  for (int s = 0; s < kTemplateSlots; ++s) {
+    EXPECT_EQ(mine.slots[s].moduleId, kNoModuleId);
+    EXPECT_EQ(mine.slots[s].fitted, 0);
+    EXPECT_EQ(mine.GetModuleId(s), kNoModuleId);
+  }
+  EXPECT_EQ(mine.GetModuleId(20), kNoModuleId);
+  CGUnitTemplate theirs(3, 0x0C000001);
+  EXPECT_EQ(theirs.templateId, 0x0C000001u);
+  EXPECT_EQ(theirs.visible, 0u);
+}
+
+TEST_F(DesignTest, MisfitsCostMoreEachTime) {
+  CGUnitTemplate fits(0, 1);
+  fits.SetHull(world.Frame());
+  fits.FitModule(1, 0);
+  fits.FitModule(2, 0);
+  CGUnitTemplate oneMisfit(0, 2);
+  oneMisfit.SetHull(world.Frame());
+  oneMisfit.FitModule(1, 0);
+  oneMisfit.FitModule(3, 0);  // a propulsion slot
+  CGUnitTemplate twoMisfits(0, 3);
+  twoMisfits.SetHull(world.Frame());
+  twoMisfits.FitModule(3, 0);
+  twoMisfits.FitModule(0, 0);  // the computer slot
+  EXPECT_EQ(fits.costs[0], 100 + 30 + 30);
+  const int first = oneMisfit.costs[0] - fits.costs[0];
+  const int second = twoMisfits.costs[0] - oneMisfit.costs[0];
+  EXPECT_EQ(first, 5);
+  EXPECT_EQ(second, 4 * first);
+  EXPECT_EQ(twoMisfits.buildPoints - oneMisfit.buildPoints, 4 * (oneMisfit.buildPoints - fits.buildPoints));
+  EXPECT_EQ(fits.costs[4], 80);
+  EXPECT_EQ(fits.moduleCount, 2);
+  EXPECT_EQ(fits.unitClass, 8);
+}
+
+TEST_F(DesignTest, StatisticsFromModulesTraitsAndTheComputer) {
+  CGUnitTemplate t(0, 1);
+  t.SetHull(world.Frame());
+  t.FitModule(1, 0);   // weapon
+  t.FitModule(4, 2);   // scout in the "any" slot
+  t.FitModule(3, 3);   // drive
+  EXPECT_EQ(t.survey, 10);
+  EXPECT_EQ(t.attack, 10);
+  EXPECT_EQ(t.totalAmmo, 40);
+  EXPECT_EQ(t.computerType, kNotAComputer);
+  EXPECT_EQ(t.mass, 200u + 10 + 10 + 10);
+  EXPECT_EQ(t.GetLocalSpaceSpeed(), 12u * 5000 / 230);
+  EXPECT_EQ(t.GetDeepSpaceSpeed(), 20u * 5000 / 230);
+
+  EXPECT_EQ(t.FitModule(0, 1), 1);  // the computer: survey byte 10 raises survey by 20 percent
+  EXPECT_EQ(t.computerType, 2);
+  EXPECT_EQ(t.survey, 12);
+  EXPECT_EQ(t.RemoveModule(0), kNotAComputer);
+  EXPECT_EQ(t.survey, 10);
+
+  links.traits[0] = 50;  // corrosive attacks
+  links.traits[16] = 10;  // costs
+  t.Recompute();
+  EXPECT_EQ(t.attack, 15);
+  EXPECT_EQ(t.GetWeaponStrength(1), 15);
+  EXPECT_EQ(t.GetWeaponStrength(3), 0);
+  EXPECT_EQ(t.costs[4], (40 + 40 + 40) * 9 / 10);
+  EXPECT_EQ(t.GetWeaponMaxRange(1), 2080);
+  EXPECT_EQ(t.GetWeaponEffectiveRange(1), 1040);
+  EXPECT_EQ(t.FindFreeSlotForModuleType(10), 2);
+  EXPECT_EQ(t.FindFreeSlotForModuleType(5), -1);
+  EXPECT_EQ(t.FitModule(20, 0), 0);
+
+  t.slots[2] = {77, 1};  // a module the database does not know adds nothing
+  t.Recompute();
+  EXPECT_EQ(t.moduleCount, 3);
+}
+
+TEST_F(DesignTest, ClassAbbreviations) {
+  EXPECT_EQ(GetUnitClassFromAbbreviation("crus"), 9);
+  EXPECT_EQ(GetUnitClassFromAbbreviation("zzzz"), 0);
+  EXPECT_EQ(GetUnitClassFromAbbreviation(nullptr), 0);
+  EXPECT_STREQ(GetUnitClassAbbreviation(12), "genp");
+  CGUnitTemplate t(0, 1);
+  t.SetHull(world.Frame());
+  EXPECT_STREQ(t.GetClassAbbreviation(), "dest");
+}
+
+TEST_F(DesignTest, UpgradesFollowResearchedSuccessors) {
+  CGUnitTemplate t(0, 1);
+  t.SetHull(world.Frame());
+  t.FitModule(1, 0);
+  EXPECT_EQ(t.CanAutoUpgrade(), 0);
+  EXPECT_EQ(t.RemoveUnresearchedModules(), 1);
+  world.moduleDB->GetRecord(4)->researchPoints = 10000;
+  EXPECT_EQ(t.CanAutoUpgrade(), 1);
+  std::uint32_t hullChanged = 7;
+  EXPECT_EQ(t.AutoUpgrade(&hullChanged), 1);
+  EXPECT_EQ(hullChanged, 0u);
+  EXPECT_EQ(t.GetModuleId(1), 4);
+  world.hullDB->GetHull(0, 1)->researchPoints = 10000;
+  EXPECT_EQ(t.CanAutoUpgrade(), 1);
+  EXPECT_EQ(t.AutoUpgrade(&hullChanged), 0);
+  EXPECT_EQ(hullChanged, 1u);
+  EXPECT_STREQ(t.hull->name, "Frame Mk II");
+
+  world.moduleDB->GetRecord(4)->researchPoints = 0;
+  EXPECT_EQ(t.RemoveUnresearchedModules(), 0);
+  EXPECT_EQ(t.GetModuleId(1), kNoModuleId);
+  EXPECT_EQ(t.moduleCount, 0);
+}
+
+TEST_F(DesignTest, CopiesAndComparisons) {
+  CGUnitTemplate a(2, 1);
+  a.SetName(std::string(150, 'n').c_str());
+  a.SetHull(world.Frame());
+  a.FitModule(1, 0);
+  a.slots[2] = {0, 0};
+  CGUnitTemplate copy(a, 4);
+  EXPECT_EQ(copy.chapter, 4);
+  EXPECT_EQ(copy.templateId, (4u << 26) | 5);
+  EXPECT_EQ(copy.slots[2].moduleId, kNoModuleId);
+  EXPECT_EQ(copy.moduleCount, 0);  // statistics cleared
+  EXPECT_TRUE(copy.IsSameDesign(a) == false);
+  CGUnitTemplate b(2, 9);
+  b.CopyDesign(a, -1);
+  EXPECT_EQ(b.chapter, 2);
+  EXPECT_EQ(std::string(b.GetName()).size(), 99u);
+  EXPECT_TRUE(b.IsSameDesign(a));
+  EXPECT_EQ(b.attack, a.attack);
+  b.CopyDesign(b, 3);  // onto itself: only recomputed
+  EXPECT_EQ(b.chapter, 2);
+  b.Clear();
+  EXPECT_EQ(b.GetName(), nullptr);
+  EXPECT_EQ(b.slots[5].moduleId, 0);
+  EXPECT_EQ(b.computerType, kNotAComputer);
+  EXPECT_EQ(b.Release(), 0);
+  EXPECT_EQ(b.AddRef(), 1);
+}
+
+TEST_F(DesignTest, TemplateFileRoundTrip) {
+  CGUnitTemplate t(5, 0x14000007);
+  t.SetName("Lancer");
+  t.SetHull(world.Frame());
+  t.FitModule(0, 1);
+  t.FitModule(1, 0);
+  t.FitModule(3, 3);
+  t.FitModule(4, 5);
+  t.references = 3;
+  t.trailingWords[1] = 0x1111;
+  t.trailingLongs[3] = 0xDEADBEEF;
+  t.buildPoints = 0x00012345;
+  const std::string bytes = SaveBytes(t);
+  ASSERT_EQ(bytes.size(), 1 + 1 + 1 + 4 + 2 + 2 + 1 + 4 + 20 + 6 + 1 + 6 + 4 + 8 + 4 + 8 + 16 + 4 + 10 + 16 + 60 + 1 +
+                              1 + 6 + 1u);
+  EXPECT_EQ(bytes[0], 2);
+  EXPECT_EQ(bytes[1], 5);
+  EXPECT_EQ(bytes[2], 8);
+  EXPECT_EQ(bytes.substr(7, 2), std::string("\x00\x00", 2));  // hull index 0, section 0
+  EXPECT_EQ(bytes.substr(12, 4), std::string("\x45\x23\x01\x00", 4));
+  EXPECT_EQ(static_cast<unsigned char>(bytes.back()), 0xDC);
+  EXPECT_EQ(bytes.substr(bytes.size() - 9, 8), std::string("\x01\x06Lancer", 8));
+
+  CGUnitTemplate back(0, 0);
+  ASSERT_EQ(LoadBytes(back, bytes), 1);
+  EXPECT_EQ(back.hull, world.Frame());
+  EXPECT_STREQ(back.GetName(), "Lancer");
+  EXPECT_EQ(back.trailingLongs[3], 0xDEADBEEFu);
+  EXPECT_EQ(SaveBytes(back, "again.tpl"), bytes);
+}
+
+TEST_F(DesignTest, OlderAndBrokenTemplateFiles) {
+  CGUnitTemplate t(1, 0x04000002);
+  t.SetHull(world.Frame());
+  t.FitModule(1, 0);
+  const std::string v2 = SaveBytes(t);
+  // Version 1: one more u16 after each of the five costs (at offset 93 with a hull).
+  const std::size_t costsAt = 93;
+  std::string v1 = v2;
+  v1[0] = 1;
+  for (int k = 4; k >= 0; --k) v1.insert(costsAt + 2 * k + 2, std::string("\x99\x99", 2));
+  CGUnitTemplate old(0, 0);
+  ASSERT_EQ(LoadBytes(old, v1), 1);
+  EXPECT_EQ(old.costs[0], t.costs[0]);
+  EXPECT_EQ(old.costs[4], t.costs[4]);
+  EXPECT_EQ(old.defences[0], t.defences[0]);
+  EXPECT_EQ(old.slots[1].moduleId, 0);
+
+  CGUnitTemplate x(0, 0);
+  std::string bad = v2;
+  bad.back() = '\xDD';
+  EXPECT_EQ(LoadBytes(x, bad), 0);
+  bad = v2;
+  bad[0] = 3;
+  EXPECT_EQ(LoadBytes(x, bad), 0);
+  bad = v2;
+  bad[1] = 40;  // no such chapter
+  EXPECT_EQ(LoadBytes(x, bad), 0);
+  bad = v2;
+  bad[bad.size() - 2] = 2;  // a name flag that is neither 0 nor 1
+  EXPECT_EQ(LoadBytes(x, bad), 0);
+  bad = v2.substr(0, v2.size() - 2) + std::string("\x01\xF0", 2) + "abc";  // a name past the end
+  EXPECT_EQ(LoadBytes(x, bad), 0);
+  EXPECT_EQ(LoadBytes(x, v2.substr(0, 50)), 0);
+
+  bad = v2;
+  bad[7] = 9;  // a hull the database does not know
+  ASSERT_EQ(LoadBytes(x, bad), 1);
+  EXPECT_EQ(x.hull, nullptr);
+
+  CGUnitTemplate empty(0, 0);
+  empty.SetName("");
+  const std::string noName = SaveBytes(empty);
+  EXPECT_EQ(noName.substr(noName.size() - 3), std::string("\x01\x00\xDC", 3));
+  EXPECT_EQ(static_cast<unsigned char>(noName[7]), 0xFF);  // no hull: a single 255
+  CGUnitTemplate e2(0, 0);
+  ASSERT_EQ(LoadBytes(e2, noName), 1);
+  ASSERT_NE(e2.GetName(), nullptr);
+  EXPECT_STREQ(e2.GetName(), "");
+}
+
+TEST_F(DesignTest, FileDescription) {
+  g_rulesLinks.guildName = [](int guild) { return guild == 2 ? std::string("Blue Talon Corps") : std::string("?"); };
+  CGUnitTemplate t(2 * 8 + 1, 1);
+  t.SetHull(world.Frame());
+  SaveBytes(t, "LANCER.TPL");
+  char out[64];
+  EXPECT_EQ(GetTemplateFileDescription("C:\\", "LANCER", "TPL", out), 1);
+  EXPECT_STREQ(out, " - Blue Talon Corps ");  // no text index: the class text is empty
+  EXPECT_EQ(GetTemplateFileDescription("C:\\", "NONE", "TPL", out), 0);
+  box.Write("SHORT.TPL", std::string("\x02\x11", 2));
+  EXPECT_EQ(GetTemplateFileDescription("C:\\", "SHORT", "TPL", out), 0);
+  char tiny[5];
+  EXPECT_EQ(GetTemplateFileDescription("C:\\", "LANCER", "TPL", tiny), 0);
+}
+
+}  // namespace
