@@ -1,0 +1,157 @@
+// The binary rules files and what is built on them: "hulls.dat" and
+// "modules.dat" images, the research states saved over them, science bonus
+// reclaimed from them, and a template file whose design is then worked out,
+// upgraded and saved, all from one input.
+// A design saved and read back has the same contents.
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+#include "Game/GHullDB.h"
+#include "Game/GModuleDB.h"
+#include "Game/GRulesLinks.h"
+#include "Game/GUnitTem.h"
+#include "fuzz/scratch.h"
+
+namespace {
+
+constexpr const char* kAbsent = "Q:\\absent.dat";
+
+std::vector<std::uint8_t> Part(FuzzedDataProvider& in) {
+  return in.ConsumeBytes<std::uint8_t>(in.ConsumeIntegralInRange<std::size_t>(0, in.remaining_bytes()));
+}
+
+void LoadState(auto& db, const char* name, const std::vector<std::uint8_t>& bytes) {
+  plat::FILE* fp = fuzz::Scratch::Get().Open(name, bytes);
+  if (fp == nullptr) __builtin_trap();
+  db.Load(fp);
+  plat::fclose(fp);
+}
+
+void WalkHulls(const CGHullDB& db) {
+  for (int section = 0; section < kHullSections; ++section) {
+    for (int i = 0; i < db.GetHullCount(section); ++i) {
+      const CGHull* hull = db.GetHull(section, i);
+      if (hull == nullptr || db.FindHull(section, hull->index) != hull) __builtin_trap();
+      if (std::strlen(hull->name) >= sizeof hull->name) __builtin_trap();
+      std::uint16_t costs[4];
+      hull->GetCosts(costs);
+      hull->GetBuildPoints();
+      hull->GetModelName();
+      hull->GetClassText();
+      const int slots = hull->GetSlotCount();
+      for (int s = 0; s < slots; ++s) {
+        if (hull->FindSlotAt(hull->slots[s].x, hull->slots[s].y) < 0) __builtin_trap();
+        hull->SlotAcceptsModuleType(s, MODULE_WEAPON);
+      }
+      db.GetSuccessor(*hull);
+      db.FindResearchedHullOfClass(section, hull->unitClass);
+    }
+  }
+}
+
+void WalkModules(const CGModuleDB& db) {
+  char path[64];
+  for (int i = 0; i < db.GetCount(); ++i) {
+    const ModuleRecord* m = db.GetRecord(i);
+    if (std::strlen(m->name) >= sizeof m->name || std::strlen(m->imageName) >= sizeof m->imageName ||
+        std::strlen(m->soundName) >= sizeof m->soundName)
+      __builtin_trap();
+    std::uint16_t costs[5];
+    db.GetCosts(i, costs);
+    std::uint8_t defenses[8];
+    db.GetDefenses(i, defenses);
+    db.GetBuildPoints(i);
+    db.GetMass(i);
+    db.GetPowerUse(i);
+    db.GetResearchPercent(i);
+    db.GetComputerType(i);
+    db.GetGuildIndex(i);
+    db.GetExplosionName(i);
+    db.GetEffectiveRange(i);
+    db.GetMaxRange(i);
+    db.GetSuccessor(i);
+    db.GetWeaponAttackTypeText(i);
+    db.GetWeaponPatternText(i);
+    db.GetImageFileName(i, path, 1);
+    db.GetSmallImageFileName(i, path, 4);
+    db.GetHitSoundFileName(i, path, 2);
+    db.GetShieldSoundFileName(i, path, 0);
+    if (std::strlen(path) >= sizeof path) __builtin_trap();
+  }
+  // Name order, either way, meets every module once.
+  for (int direction : {0, 1}) {
+    int seen = 0;
+    for (std::uint16_t at = db.GetNextByName(kNoModule, direction); at != kNoModule;
+         at = db.GetNextByName(at, direction)) {
+      if (++seen > db.GetCount()) __builtin_trap();
+    }
+    if (seen != db.GetCount()) __builtin_trap();
+  }
+  db.FindBestPropulsion();
+}
+
+void WorkDesign(const std::vector<std::uint8_t>& file) {
+  const fuzz::Scratch& scratch = fuzz::Scratch::Get();
+  plat::FILE* fp = scratch.Open("design.tem", file);
+  if (fp == nullptr) __builtin_trap();
+  CGUnitTemplate design(0, 0);
+  const int loaded = design.Load(fp);
+  plat::fclose(fp);
+  if (loaded == 0) return;
+  design.Recompute();
+  design.CanAutoUpgrade();
+  std::uint32_t hullChanged = 0;
+  design.AutoUpgrade(&hullChanged);
+  for (int slot = 0; slot < kTemplateSlots; ++slot) {
+    design.GetWeaponStrength(slot);
+    design.GetWeaponMaxRange(slot);
+  }
+  for (int type = 0; type < kModuleTypeCount; ++type) design.FindFreeSlotForModuleType(type);
+  design.GetLocalSpeedScaled();
+  design.GetClassName();
+  design.RemoveUnresearchedModules();
+
+  fp = plat::fopen("Q:\\saved.tem", "w+b");
+  if (fp == nullptr || design.Save(fp) == 0) __builtin_trap();
+  plat::rewind(fp);
+  CGUnitTemplate again(0, 0);
+  if (again.Load(fp) == 0 || !again.HasSameContents(design)) __builtin_trap();
+  plat::fclose(fp);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  FuzzedDataProvider in(data, size);
+  const std::uint8_t trait = in.ConsumeIntegral<std::uint8_t>();
+  const std::uint16_t localChapter = in.ConsumeIntegralInRange<std::uint16_t>(0, 39);
+  const std::uint16_t bonusLimit = in.ConsumeIntegral<std::uint16_t>();
+  const std::vector<std::uint8_t> hullImage = Part(in);
+  const std::vector<std::uint8_t> moduleImage = Part(in);
+  const std::vector<std::uint8_t> hullState = Part(in);
+  const std::vector<std::uint8_t> moduleState = Part(in);
+  const std::vector<std::uint8_t> designFile = in.ConsumeRemainingBytes<std::uint8_t>();
+
+  CGHullDB hulls(kAbsent);
+  CGModuleDB modules(kAbsent);
+  hulls.LoadHulls(hullImage);
+  modules.LoadModules(moduleImage);
+  LoadState(hulls, "hullstate.sav", hullState);
+  LoadState(modules, "modstate.sav", moduleState);
+
+  g_rulesLinks.hullDB = &hulls;
+  g_rulesLinks.moduleDB = &modules;
+  g_rulesLinks.chapterTrait = [trait](std::uint8_t, int) { return trait; };
+  g_rulesLinks.localChapterId = [localChapter] { return localChapter; };
+  WalkHulls(hulls);
+  WalkModules(modules);
+  modules.ReclaimScienceBonus(bonusLimit);
+  hulls.ReclaimScienceBonus(bonusLimit);
+  WorkDesign(designFile);
+  g_rulesLinks = RulesLinks{};
+  return 0;
+}
