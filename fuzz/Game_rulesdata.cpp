@@ -3,11 +3,15 @@
 // reclaimed from them, and a template file whose design is then worked out,
 // upgraded and saved, all from one input.
 // A design saved and read back has the same contents.
-#include <fuzzer/FuzzedDataProvider.h>
-
+//
+// Input: u8 chapter trait, u8 local chapter, u16 bonus limit, then the hulls
+// image, the modules image, the hull and the module research states, each as a
+// u32 length and its bytes (cut at the input's end), then the template file.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <span>
 #include <vector>
 
 #include "Game/GHullDB.h"
@@ -20,9 +24,31 @@ namespace {
 
 constexpr const char* kAbsent = "Q:\\absent.dat";
 
-std::vector<std::uint8_t> Part(FuzzedDataProvider& in) {
-  return in.ConsumeBytes<std::uint8_t>(in.ConsumeIntegralInRange<std::size_t>(0, in.remaining_bytes()));
-}
+class Input {
+ public:
+  explicit Input(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
+  std::uint32_t Number(int width) {
+    std::uint32_t v = 0;
+    for (int i = 0; i < width && !bytes_.empty(); ++i) {
+      v |= std::uint32_t{bytes_.front()} << (8 * i);
+      bytes_ = bytes_.subspan(1);
+    }
+    return v;
+  }
+  std::vector<std::uint8_t> Part() {
+    const std::size_t n = std::min<std::size_t>(Number(4), bytes_.size());
+    return Rest(n);
+  }
+  std::vector<std::uint8_t> Rest(std::size_t n = SIZE_MAX) {
+    n = std::min(n, bytes_.size());
+    std::vector<std::uint8_t> part(bytes_.begin(), bytes_.begin() + static_cast<std::ptrdiff_t>(n));
+    bytes_ = bytes_.subspan(n);
+    return part;
+  }
+
+ private:
+  std::span<const std::uint8_t> bytes_;
+};
 
 void LoadState(auto& db, const char* name, const std::vector<std::uint8_t>& bytes) {
   plat::FILE* fp = fuzz::Scratch::Get().Open(name, bytes);
@@ -126,15 +152,15 @@ void WorkDesign(const std::vector<std::uint8_t>& file) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  FuzzedDataProvider in(data, size);
-  const std::uint8_t trait = in.ConsumeIntegral<std::uint8_t>();
-  const std::uint16_t localChapter = in.ConsumeIntegralInRange<std::uint16_t>(0, 39);
-  const std::uint16_t bonusLimit = in.ConsumeIntegral<std::uint16_t>();
-  const std::vector<std::uint8_t> hullImage = Part(in);
-  const std::vector<std::uint8_t> moduleImage = Part(in);
-  const std::vector<std::uint8_t> hullState = Part(in);
-  const std::vector<std::uint8_t> moduleState = Part(in);
-  const std::vector<std::uint8_t> designFile = in.ConsumeRemainingBytes<std::uint8_t>();
+  Input in({data, size});
+  const auto trait = static_cast<std::uint8_t>(in.Number(1));
+  const auto localChapter = static_cast<std::uint16_t>(in.Number(1) % 40);
+  const auto bonusLimit = static_cast<std::uint16_t>(in.Number(2));
+  const std::vector<std::uint8_t> hullImage = in.Part();
+  const std::vector<std::uint8_t> moduleImage = in.Part();
+  const std::vector<std::uint8_t> hullState = in.Part();
+  const std::vector<std::uint8_t> moduleState = in.Part();
+  const std::vector<std::uint8_t> designFile = in.Rest();
 
   CGHullDB hulls(kAbsent);
   CGModuleDB modules(kAbsent);
