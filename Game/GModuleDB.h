@@ -76,6 +76,7 @@ struct ModuleRecord {
     return n >= 0 && n < 5 ? static_cast<std::uint16_t>(typeData[2 * n] | typeData[2 * n + 1] << 8) : 0;
   }
   void SetTypeWord(int n, std::uint16_t v) {
+    if (n < 0 || n >= 5) return;
     typeData[2 * n] = static_cast<std::uint8_t>(v);
     typeData[2 * n + 1] = static_cast<std::uint8_t>(v >> 8);
   }

@@ -126,13 +126,6 @@ TEST_F(HullDBTest, BrokenImagesStopReadingAndKeepWhatCameBefore) {
   EXPECT_EQ(std::string(db3.GetHull(0, 0)->name), std::string(49, 'n'));
 }
 
-TEST_F(HullDBTest, MissingFileLeavesEveryListEmpty) {
-  CGHullDB db(Sandbox::Dos("nothing.dat").c_str());
-  for (int s = 0; s < 5; ++s) EXPECT_EQ(db.GetHullCount(s), 0);
-  EXPECT_EQ(db.GetHull(0, 0), nullptr);
-  EXPECT_EQ(db.GetHull(7, 0), nullptr);
-}
-
 TEST(HullCosts, PercentFallsWithResearchAndStopsAtZero) {
   CGHull hull;
   hull.costs[0] = 200;
@@ -147,13 +140,6 @@ TEST(HullCosts, PercentFallsWithResearchAndStopsAtZero) {
   hull.GetCosts(costs);
   EXPECT_EQ(costs[0], 170);
   EXPECT_EQ(hull.GetBuildPoints(), 255);
-}
-
-TEST(HullClasses, ModelNamesAndTexts) {
-  EXPECT_STREQ(CGHullDB::GetHullModelName(0), "genphull");
-  EXPECT_STREQ(CGHullDB::GetHullModelName(10), "batthull");
-  EXPECT_EQ(CGHullDB::GetHullModelName(11), nullptr);
-  EXPECT_STREQ(CGHullDB::GetHullClassText(3), "");  // no text index in this program
 }
 
 TEST_F(HullDBTest, ResearchMessages) {

@@ -209,10 +209,8 @@ TEST_F(ModuleDBTest, TextsAndFileNames) {
   EXPECT_EQ(BuildModuleSoundPath("C:\\Q\\SOUND\\", "zap", 2, "_h", out), 1);
   EXPECT_STREQ(out, "C:\\Q\\SOUND\\g3\\zap_h.wav");
   char tiny[8];
-  EXPECT_EQ(BuildModuleSoundPath("C:\\Q\\SOUND\\", "zap", 0, "", tiny), 0);
+  EXPECT_EQ(BuildModuleSoundPath("C:\\Q\\SOUND\\", "zap", 0, "", tiny), 0);  // would not fit
   EXPECT_STREQ(tiny, "");
-  EXPECT_EQ(BuildModuleImagePath("C:\\ART\\G1\\", "wtest", true, out), 1);
-  EXPECT_STREQ(out, "C:\\ART\\G1\\wtests.ima");
 
   EXPECT_EQ(db.GetSoundFileName(2, out, 0), 0);
   EXPECT_STREQ(out, "");
@@ -220,8 +218,6 @@ TEST_F(ModuleDBTest, TextsAndFileNames) {
   EXPECT_EQ(db.GetShieldSoundFileName(1, out, 0), 0);  // not a shield
   EXPECT_EQ(db.GetShieldSoundFileName(3, out, 0), 1);
   EXPECT_NE(std::string(out).find("g1\\hum_s.wav"), std::string::npos);
-  EXPECT_STREQ(db.GetSoundName(1), "zap");
-  EXPECT_STREQ(db.GetSoundName(9), "");
 }
 
 TEST_F(ModuleDBTest, ResearchMessagesAndReclaim) {
