@@ -37,7 +37,7 @@ class Bytes {
   void Set32(std::size_t at, std::uint32_t v) {
     for (int i = 0; i < 4; ++i) b_[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
   }
-  // A directory header of `entries` entries; the offset of its first entry.
+  // A directory of `named` + `numbered` zeroed entries; the offset of its first entry.
   std::size_t Directory(std::uint16_t named, std::uint16_t numbered) {
     for (int i = 0; i < 3; ++i) U32(0);
     U16(named);
@@ -57,10 +57,12 @@ constexpr std::uint32_t kSectionFileOffset = 0x200;
 constexpr std::uint32_t kSubdirectory = 0x80000000u;
 
 // A 32-bit resource-only module image: each resource on a path of its own
-// through the three directory levels.
+// through the three directory levels (named types must come first).
 std::vector<std::uint8_t> ModuleImage(const std::vector<Resource>& resources) {
   Bytes sec;
-  const std::size_t root = sec.Directory(0, static_cast<std::uint16_t>(resources.size()));
+  const auto named = static_cast<std::uint16_t>(
+      std::count_if(resources.begin(), resources.end(), [](const Resource& r) { return !r.typeName.empty(); }));
+  const std::size_t root = sec.Directory(named, static_cast<std::uint16_t>(resources.size() - named));
   for (std::size_t i = 0; i < resources.size(); ++i) {
     const Resource& res = resources[i];
     const std::size_t rootEntry = root + 8 * i;
@@ -134,7 +136,8 @@ std::vector<std::uint8_t> IndexImage(FuzzedDataProvider& in, std::vector<std::st
   for (const std::string& id : ids) {
     index.Put(std::vector<std::uint8_t>(id.begin(), id.end()));
     index.U16(in.ConsumeIntegralInRange<std::uint16_t>(0, 50));
-    index.U16(in.ConsumeBool() ? in.ConsumeIntegralInRange<std::uint16_t>(0, 300) : in.ConsumeIntegral<std::uint16_t>());
+    const bool plausible = in.ConsumeBool();
+    index.U16(plausible ? in.ConsumeIntegralInRange<std::uint16_t>(0, 300) : in.ConsumeIntegral<std::uint16_t>());
   }
   index.Put(in.ConsumeBytes<std::uint8_t>(in.ConsumeIntegralInRange<std::size_t>(0, 16)));
   return index.Vec();
@@ -175,7 +178,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::vector<Resource> resources;
   resources.push_back(Resource{"INDEXTABLE", 0, 201, IndexImage(in, ids)});
   const int blocks = in.ConsumeIntegralInRange(0, 4);
-  for (int b = 1; b <= blocks; ++b) resources.push_back(Resource{"", 6, static_cast<std::uint16_t>(b), StringBlock(in)});
+  for (int b = 1; b <= blocks; ++b) {
+    resources.push_back(Resource{"", 6, static_cast<std::uint16_t>(b), StringBlock(in)});
+  }
   const std::string extra = in.ConsumeRemainingBytesAsString();
 
   const fuzz::Scratch& scratch = fuzz::Scratch::Get();
