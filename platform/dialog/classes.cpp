@@ -14,7 +14,7 @@ namespace dialog_impl {
 
 namespace {
 
-struct ClassSpec {
+struct ClassEntry {
   const char* name;
   WNDPROC proc;
   UINT style;
@@ -24,7 +24,7 @@ struct ClassSpec {
 }  // namespace
 
 void RegisterControlClasses() {
-  const ClassSpec specs[] = {
+  const ClassEntry entries[] = {
       {WC_BUTTON, ButtonProc, CS_DBLCLKS, kControlExtra},
       {WC_STATIC, StaticProc, 0, kControlExtra},
       {WC_EDIT, EditProc, CS_DBLCLKS, kControlExtra},
@@ -37,15 +37,15 @@ void RegisterControlClasses() {
       {kMenuClass, MenuPopupProc, 0, kControlExtra},
       {kDialogClass, DialogWndProc, CS_DBLCLKS, DLGWINDOWEXTRA},
   };
-  for (const ClassSpec& spec : specs) {
+  for (const ClassEntry& entry : entries) {
     WNDCLASSEX probe;
-    if (GetClassInfoEx(nullptr, spec.name, &probe)) continue;
+    if (GetClassInfoEx(nullptr, entry.name, &probe)) continue;
     WNDCLASSEX wc;
-    wc.style = spec.style;
-    wc.lpfnWndProc = spec.proc;
-    wc.cbWndExtra = spec.extra;
+    wc.style = entry.style;
+    wc.lpfnWndProc = entry.proc;
+    wc.cbWndExtra = entry.extra;
     wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    wc.lpszClassName = spec.name;
+    wc.lpszClassName = entry.name;
     RegisterClassEx(&wc);
   }
 }

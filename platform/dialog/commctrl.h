@@ -3,12 +3,15 @@
 //
 // The classes ("Button", "Static", "Edit", "ListBox", "ComboBox",
 // "ScrollBar", the common controls "msctls_updown32" and "tooltips_class32",
-// and the dialog and menu classes) are registered by InitCommonControls, and
-// again whenever a dialog or menu is built after the window layer was reset.
+// and the dialog and menu classes) are registered by InitCommonControls
+// (declared with the system calls, platform/user/system.h; it registers every
+// class not registered yet), and again whenever a dialog or menu is built after
+// the window layer was reset.
 // Windows of these classes keep their state in their window bytes, so
 // GWLP_USERDATA and subclassing stay free for the program.
 
 #include "platform/types.h"
+#include "platform/user/system.h"
 
 namespace plat {
 
@@ -20,9 +23,6 @@ constexpr char WC_COMBOBOX[] = "ComboBox";
 constexpr char WC_SCROLLBAR[] = "ScrollBar";
 constexpr char UPDOWN_CLASS[] = "msctls_updown32";
 constexpr char TOOLTIPS_CLASS[] = "tooltips_class32";
-
-// Registers every control class that is not registered yet.
-void InitCommonControls();
 
 // The header every WM_NOTIFY record starts with; wParam is idFrom.
 struct NMHDR {

@@ -1,0 +1,185 @@
+// Buttons: owner drawing with its states, presses and releases, check boxes,
+// radio groups and the Space key.
+
+#include "platform/dialog/button.h"
+#include "platform/dialog/ownerdraw.h"
+#include "platform/gdi/dc.h"
+#include "platform/user/paint.h"
+#include "platform/user/system.h"
+#include "tests/platform/dialog/dialog_fixture.h"
+
+namespace dlgtest {
+namespace {
+
+constexpr int IDC_CHECK = 110, IDC_RADIO1 = 111, IDC_RADIO2 = 112, IDC_RADIO3 = 113;
+
+struct Drawn {
+  DRAWITEMSTRUCT dis;
+  POINT origin;  // of its DC on the screen
+  bool pressedBeforeRelease;
+};
+
+class ButtonTest : public DialogTest {
+ protected:
+  // The images dialog, shown, recording each WM_DRAWITEM as it comes.
+  HWND Images() {
+    script_.on = [this](HWND, UINT m, WPARAM, LPARAM l) -> LRESULT {
+      if (m != WM_DRAWITEM) return FALSE;
+      const auto* dis = reinterpret_cast<const DRAWITEMSTRUCT*>(l);
+      Drawn d{*dis, {}, false};
+      GetDCOrgEx(dis->hDC, &d.origin);
+      drawn_.push_back(d);
+      return TRUE;
+    };
+    HWND d = Modeless("IDD_IMAGES", &script_);
+    ShowWindow(d, SW_SHOW);
+    Pump(d);
+    drawn_.clear();
+    return d;
+  }
+
+  Script script_;
+  std::vector<Drawn> drawn_;
+};
+
+TEST_F(ButtonTest, OwnerDrawnPressIsDrawnAtOnceWithTheFullState) {
+  HWND d = Images();
+  HWND no = GetDlgItem(d, IDNO);  // not the first tab stop: a press moves the focus to it
+  const POINT c = Centre(no);
+  backend_->MoveMouse(c.x, c.y, 10);
+  backend_->MouseDown(input::Button::Left, 10);
+  Pump(d);
+  // The first button loses the focus; this one gains it, then is pressed,
+  // all before any release.
+  ASSERT_EQ(drawn_.size(), 3u);
+  EXPECT_EQ(drawn_[0].dis.hwndItem, GetDlgItem(d, IDOK));
+  EXPECT_EQ(drawn_[0].dis.itemAction, ODA_FOCUS);
+  EXPECT_EQ(drawn_[0].dis.itemState, 0u);
+  drawn_.erase(drawn_.begin());
+  EXPECT_EQ(drawn_[0].dis.itemAction, ODA_FOCUS);
+  EXPECT_EQ(drawn_[0].dis.itemState, ODS_FOCUS);
+  EXPECT_EQ(drawn_[1].dis.itemAction, ODA_SELECT);
+  EXPECT_EQ(drawn_[1].dis.itemState, ODS_SELECTED | ODS_FOCUS);
+  const DRAWITEMSTRUCT& dis = drawn_[1].dis;
+  EXPECT_EQ(dis.CtlType, ODT_BUTTON);
+  EXPECT_EQ(dis.CtlID, static_cast<UINT>(IDNO));
+  EXPECT_EQ(dis.hwndItem, no);
+  RECT client;
+  GetClientRect(no, &client);
+  EXPECT_EQ(dis.rcItem.right, client.right);
+  EXPECT_EQ(dis.rcItem.bottom, client.bottom);
+  RECT window;
+  GetWindowRect(no, &window);
+  EXPECT_EQ(drawn_[1].origin.x, window.left);
+  EXPECT_EQ(drawn_[1].origin.y, window.top);
+  EXPECT_TRUE(script_.Commands(IDNO).empty());
+
+  backend_->MouseUp(input::Button::Left, 10);
+  Pump(d);
+  ASSERT_EQ(drawn_.size(), 3u);
+  EXPECT_EQ(drawn_[2].dis.itemAction, ODA_SELECT);
+  EXPECT_EQ(drawn_[2].dis.itemState, ODS_FOCUS);
+  EXPECT_EQ(script_.Commands(IDNO), std::vector<WORD>{BN_CLICKED});
+
+  // A disabled button paints with ODS_DISABLED.
+  drawn_.clear();
+  EnableWindow(no, FALSE);
+  Pump(d);
+  ASSERT_FALSE(drawn_.empty());
+  EXPECT_EQ(drawn_.back().dis.itemAction, ODA_DRAWENTIRE);
+  EXPECT_TRUE(drawn_.back().dis.itemState & ODS_DISABLED);
+  DestroyWindow(d);
+}
+
+TEST_F(ButtonTest, ReleasingOutsideCancelsAndComingBackPressesAgain) {
+  HWND d = Images();
+  HWND ok = GetDlgItem(d, IDOK);
+  const POINT c = Centre(ok);
+  backend_->MoveMouse(c.x, c.y, 10);
+  backend_->MouseDown(input::Button::Left, 10);
+  backend_->MoveMouse(c.x + 200, c.y, 10);
+  backend_->MouseUp(input::Button::Left, 10);
+  Pump(d);
+  EXPECT_TRUE(script_.Commands(IDOK).empty());
+  EXPECT_EQ(drawn_.back().dis.itemState & ODS_SELECTED, 0u);
+  EXPECT_EQ(GetCapture(), nullptr);
+
+  backend_->MoveMouse(c.x, c.y, 10);
+  backend_->MouseDown(input::Button::Left, 600);
+  backend_->MoveMouse(c.x + 200, c.y, 10);
+  backend_->MoveMouse(c.x + 1, c.y, 10);
+  backend_->MouseUp(input::Button::Left, 10);
+  Pump(d);
+  EXPECT_EQ(script_.Commands(IDOK), std::vector<WORD>{BN_CLICKED});
+  DestroyWindow(d);
+}
+
+TEST_F(ButtonTest, DoubleClickOnAnOwnerDrawnButtonNotifiesIt) {
+  HWND d = Images();
+  ClickOn(GetDlgItem(d, IDNO));
+  ClickOn(GetDlgItem(d, IDNO), 50);
+  Pump(d);
+  EXPECT_EQ(script_.Commands(IDNO), (std::vector<WORD>{BN_CLICKED, BN_DOUBLECLICKED}));
+  DestroyWindow(d);
+}
+
+TEST_F(ButtonTest, CheckBoxesAndRadioGroups) {
+  Script s;
+  HWND d = Modeless("IDD_FORM", &s);
+  ShowWindow(d, SW_SHOW);
+  Pump(d);
+  HWND check = GetDlgItem(d, IDC_CHECK);
+  ClickOn(check);
+  Pump(d);
+  EXPECT_EQ(SendMessage(check, BM_GETCHECK, 0, 0), static_cast<LRESULT>(BST_CHECKED));
+  ClickOn(check, 600);
+  Pump(d);
+  EXPECT_EQ(SendMessage(check, BM_GETCHECK, 0, 0), static_cast<LRESULT>(BST_UNCHECKED));
+  EXPECT_EQ(s.Commands(IDC_CHECK), (std::vector<WORD>{BN_CLICKED, BN_CLICKED}));
+
+  HWND one = GetDlgItem(d, IDC_RADIO1), two = GetDlgItem(d, IDC_RADIO2), three = GetDlgItem(d, IDC_RADIO3);
+  SendMessage(one, BM_SETCHECK, BST_CHECKED, 0);
+  ClickOn(three, 600);
+  Pump(d);
+  EXPECT_EQ(SendMessage(one, BM_GETCHECK, 0, 0), static_cast<LRESULT>(BST_UNCHECKED));
+  EXPECT_EQ(SendMessage(two, BM_GETCHECK, 0, 0), static_cast<LRESULT>(BST_UNCHECKED));
+  EXPECT_EQ(SendMessage(three, BM_GETCHECK, 0, 0), static_cast<LRESULT>(BST_CHECKED));
+  // The checked radio button is the group's tab stop.
+  EXPECT_TRUE(GetWindowLong(three, GWL_STYLE) & static_cast<LONG>(WS_TABSTOP));
+  EXPECT_FALSE(GetWindowLong(one, GWL_STYLE) & static_cast<LONG>(WS_TABSTOP));
+  EXPECT_EQ(s.Commands(IDC_RADIO3), std::vector<WORD>{BN_CLICKED});
+  EXPECT_EQ(SendMessage(three, BM_GETSTATE, 0, 0), static_cast<LRESULT>(BST_CHECKED | BST_FOCUS));
+
+  // The check box draws its box in the window colour, the face around it in the button face.
+  RECT r;
+  GetWindowRect(check, &r);
+  EXPECT_EQ(Pixel(r.right - 2, r.bottom - 1), Encoded(GetSysColor(COLOR_BTNFACE)));
+  DestroyWindow(d);
+}
+
+TEST_F(ButtonTest, SpaceClicksTheFocusedButtonAndDisabledButtonsIgnoreClicks) {
+  Script s;
+  HWND d = Modeless("IDD_FORM", &s);
+  ShowWindow(d, SW_SHOW);
+  Pump(d);
+  SetFocus(GetDlgItem(d, IDCANCEL));
+  Press(VK_SPACE);
+  Pump(d);
+  EXPECT_EQ(s.Commands(IDCANCEL), std::vector<WORD>{BN_CLICKED});
+
+  HWND off = GetDlgItem(d, 121);
+  SendMessage(off, BM_CLICK, 0, 0);
+  ClickOn(off);
+  Pump(d);
+  EXPECT_TRUE(s.Commands(121).empty());
+
+  // A push button's face and its default frame.
+  RECT r;
+  GetWindowRect(GetDlgItem(d, IDOK), &r);
+  EXPECT_EQ(Pixel(r.left, r.top + 5), Encoded(GetSysColor(COLOR_WINDOWFRAME)));
+  EXPECT_EQ(Pixel(r.left + 4, r.bottom - 5), Encoded(GetSysColor(COLOR_BTNFACE)));
+  DestroyWindow(d);
+}
+
+}  // namespace
+}  // namespace dlgtest

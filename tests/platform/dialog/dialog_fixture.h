@@ -1,0 +1,246 @@
+#pragma once
+// What the dialog tests share: the test templates (data/dialogs.rc, compiled
+// with quenrc once per run), a fresh window layer on the headless backend (its
+// window DCs draw onto the screen), an owner window, scripted dialog
+// procedures that log what they receive, and input helpers.
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include <unistd.h>
+
+#include "platform/backend/headless.h"
+#include "platform/backend/screen.h"
+#include "platform/clock.h"
+#include "platform/dialog/commctrl.h"
+#include "platform/dialog/dialog.h"
+#include "platform/gdi/pixels.h"
+#include "platform/resource/module.h"
+#include "platform/user/focus.h"
+#include "platform/user/input.h"
+#include "platform/user/keys.h"
+#include "platform/user/queue.h"
+#include "platform/user/window.h"
+
+namespace dlgtest {
+
+using namespace plat;
+
+// The module compiled from data/dialogs.rc, made once per test program.
+inline const std::filesystem::path& TemplatesPath() {
+  static const std::filesystem::path path = [] {
+    const std::filesystem::path dir =
+        std::filesystem::temp_directory_path() / ("quen-dialog-tests-" + std::to_string(getpid()));
+    std::filesystem::create_directories(dir);
+    const std::filesystem::path out = dir / "dialogs.dll";
+    const std::string command = std::string("\"") + QUEN_BUILD_DIR + "/tools/rc/quenrc\" \"" + QUEN_TEST_DATA_DIR +
+                                "/dialogs.rc\" -o \"" + out.string() + "\"";
+    if (std::system(command.c_str()) != 0) return std::filesystem::path();
+    return out;
+  }();
+  return path;
+}
+
+struct Seen {
+  HWND hwnd;
+  UINT msg;
+  WPARAM wParam;
+  LPARAM lParam;
+};
+
+// One dialog's procedure: what it received and how it answers. The dialog
+// procedure finds it through WM_INITDIALOG's parameter (kept in DWLP_USER);
+// messages before that go to the script being built (Pending()).
+struct Script;
+// The scripts that exist: a dialog outliving its test's script (torn down
+// with the window layer) finds none.
+inline std::set<const Script*>& LiveScripts() {
+  static std::set<const Script*> live;
+  return live;
+}
+
+struct Script {
+  Script() { LiveScripts().insert(this); }
+  ~Script() { LiveScripts().erase(this); }
+  Script(const Script&) = delete;
+  Script& operator=(const Script&) = delete;
+
+  std::vector<Seen> log;
+  std::function<LRESULT(HWND, UINT, WPARAM, LPARAM)> on;
+
+  std::vector<Seen> Only(UINT msg) const {
+    std::vector<Seen> out;
+    for (const Seen& s : log)
+      if (s.msg == msg) out.push_back(s);
+    return out;
+  }
+  // The notification codes of WM_COMMAND from control `id`.
+  std::vector<WORD> Commands(int id) const {
+    std::vector<WORD> out;
+    for (const Seen& s : log)
+      if (s.msg == WM_COMMAND && LOWORD(s.wParam) == id) out.push_back(HIWORD(s.wParam));
+    return out;
+  }
+};
+
+inline Script*& Pending() {
+  static Script* pending = nullptr;
+  return pending;
+}
+
+constexpr UINT_PTR kWatchdogTimer = 0xD06;
+constexpr LRESULT kTimedOut = -77;
+
+inline LRESULT ScriptedProc(HWND h, UINT m, WPARAM w, LPARAM l) {
+  if (m == WM_INITDIALOG) {
+    SetWindowLongPtr(h, DWLP_USER, l);
+    // A dialog the script forgot to end ends itself rather than hang the test.
+    SetTimer(h, kWatchdogTimer, 600000, nullptr);
+  }
+  if (m == WM_TIMER && w == kWatchdogTimer) {
+    EndDialog(h, kTimedOut);
+    return TRUE;
+  }
+  auto* s = reinterpret_cast<Script*>(GetWindowLongPtr(h, DWLP_USER));
+  if (!s) s = Pending();
+  if (!s || !LiveScripts().count(s)) return FALSE;
+  s->log.push_back({h, m, w, l});
+  return s->on ? s->on(h, m, w, l) : FALSE;
+}
+
+inline LRESULT OwnerProc(HWND h, UINT m, WPARAM w, LPARAM l);
+
+// Everything an owner window (not a dialog) received.
+inline std::vector<Seen>& OwnerLog() {
+  static std::vector<Seen> log;
+  return log;
+}
+inline std::function<LRESULT(HWND, UINT, WPARAM, LPARAM, bool*)>& OwnerReaction() {
+  static std::function<LRESULT(HWND, UINT, WPARAM, LPARAM, bool*)> r;
+  return r;
+}
+inline LRESULT OwnerProc(HWND h, UINT m, WPARAM w, LPARAM l) {
+  OwnerLog().push_back({h, m, w, l});
+  if (OwnerReaction()) {
+    bool handled = false;
+    const LRESULT r = OwnerReaction()(h, m, w, l, &handled);
+    if (handled) return r;
+  }
+  return DefWindowProc(h, m, w, l);
+}
+
+class DialogTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    backend_ = &StartHeadlessBackend();
+    ResetUserLayer();
+    InitCommonControls();
+    OwnerLog().clear();
+    OwnerReaction() = nullptr;
+    Pending() = nullptr;
+    ASSERT_FALSE(TemplatesPath().empty()) << "quenrc could not compile data/dialogs.rc";
+    module_ = LoadLibrary(TemplatesPath().c_str());
+    ASSERT_NE(module_, nullptr) << LastModuleError();
+    WNDCLASSEX wc;
+    wc.lpfnWndProc = OwnerProc;
+    wc.lpszClassName = "TestOwner";
+    ASSERT_NE(RegisterClassEx(&wc), 0);
+    owner_ = CreateWindowEx(0, "TestOwner", "owner", WS_POPUP | WS_VISIBLE, 0, 0, 800, 600, nullptr, nullptr,
+                            nullptr, nullptr);
+    ASSERT_NE(owner_, nullptr);
+  }
+  void TearDown() override {
+    ResetUserLayer();
+    FreeLibrary(module_);
+    StopBackend();
+  }
+
+  // A modeless dialog of the templates, with `script` as its procedure's.
+  HWND Modeless(const ResName& name, Script* script, HWND owner = nullptr) {
+    Pending() = script;
+    HWND h = CreateDialogParam(module_, name, owner ? owner : owner_, ScriptedProc, reinterpret_cast<LPARAM>(script));
+    Pending() = nullptr;
+    return h;
+  }
+  LRESULT Modal(const ResName& name, Script* script, HWND owner = nullptr) {
+    Pending() = script;
+    return DialogBoxParam(module_, name, owner ? owner : owner_, ScriptedProc, reinterpret_cast<LPARAM>(script));
+  }
+
+  // Runs the loop through IsDialogMessage (null: plain dispatch) until the
+  // script is done and nothing waits; timers due on the way fire.
+  void Pump(HWND dialog) {
+    for (int guard = 0; guard < 100000; ++guard) {
+      MSG m;
+      if (PeekMessage(&m, nullptr, 0, 0, PM_REMOVE)) {
+        if (m.message == WM_QUIT) return;
+        if (!dialog || !IsWindow(dialog) || !IsDialogMessage(dialog, &m)) {
+          TranslateMessage(&m);
+          DispatchMessage(&m);
+        }
+        continue;
+      }
+      // Moves the clock on to the next timer or scripted input.
+      if (backend_->ScriptDone()) return;
+      WaitMessage();
+    }
+    ADD_FAILURE() << "the loop never went idle";
+  }
+
+  static POINT Centre(HWND h) {
+    RECT r;
+    GetWindowRect(h, &r);
+    return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+  }
+  void ClickOn(HWND h, DWORD afterMs = 10) {
+    const POINT p = Centre(h);
+    backend_->Click(p.x, p.y, input::Button::Left, afterMs);
+  }
+  // Keys for the characters: letters, digits, blanks and a few signs.
+  void Type(const std::string& text) {
+    for (char c : text) {
+      if (c >= 'A' && c <= 'Z') {
+        backend_->KeyDown(VK_SHIFT, 5);
+        backend_->PressKey(static_cast<UINT>(c), 5);
+        backend_->KeyUp(VK_SHIFT, 5);
+      } else if (c >= 'a' && c <= 'z') {
+        backend_->PressKey(static_cast<UINT>(c - 'a' + 'A'), 5);
+      } else if (c >= '0' && c <= '9') {
+        backend_->PressKey(static_cast<UINT>(c), 5);
+      } else if (c == ' ') {
+        backend_->PressKey(VK_SPACE, 5);
+      } else if (c == '-') {
+        backend_->PressKey(VK_OEM_MINUS, 5);
+      } else if (c == '\n') {
+        backend_->PressKey(VK_RETURN, 5);
+      }
+    }
+  }
+  void Press(UINT vk, bool shift = false) {
+    if (shift) backend_->KeyDown(VK_SHIFT, 5);
+    backend_->PressKey(vk, 5);
+    if (shift) backend_->KeyUp(VK_SHIFT, 5);
+  }
+
+  static std::string TextOf(HWND h) {
+    char buf[512];
+    GetWindowText(h, buf, sizeof buf);
+    return buf;
+  }
+  static std::uint16_t Pixel(int x, int y) { return GetScreen().At(x, y); }
+  static std::uint16_t Encoded(COLORREF c) {
+    return static_cast<std::uint16_t>(EncodeColour(PixelFormat::kRgb565, {}, c));
+  }
+
+  HeadlessBackend* backend_ = nullptr;
+  HMODULE module_ = nullptr;
+  HWND owner_ = nullptr;
+};
+
+}  // namespace dlgtest
