@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "platform/resource/bytereader.h"
+#include "platform/bytes.h"
 
 namespace plat::gdi_impl {
 namespace {

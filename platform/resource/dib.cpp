@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "platform/resource/bytereader.h"
+#include "platform/bytes.h"
 #include "platform/resource/module.h"
 
 namespace plat {

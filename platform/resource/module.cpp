@@ -7,8 +7,8 @@
 #include <mutex>
 #include <utility>
 
+#include "platform/bytes.h"
 #include "platform/dospath.h"
-#include "platform/resource/bytereader.h"
 #include "platform/resource/peimage.h"
 #include "platform/resource/text1252.h"
 
@@ -270,12 +270,10 @@ int LoadString(HMODULE module, UINT id, char* buf, int size) {
   ByteReader r(block);
   for (UINT i = 0; i < (id & 15); ++i) r.Skip(std::size_t{r.U16()} * 2);
   std::size_t length = r.U16();
-  auto units = r.Bytes(length * 2);
+  ByteReader units(r.Bytes(length * 2));
   if (!r.Ok()) return 0;
   std::size_t n = std::min(length, static_cast<std::size_t>(size - 1));
-  for (std::size_t i = 0; i < n; ++i) {
-    buf[i] = Utf16ToCp1252(static_cast<std::uint16_t>(units[2 * i] | (units[2 * i + 1] << 8)));
-  }
+  for (std::size_t i = 0; i < n; ++i) buf[i] = Utf16ToCp1252(units.U16());
   buf[n] = '\0';
   return static_cast<int>(n);
 }

@@ -3,7 +3,7 @@
 #include <optional>
 #include <set>
 
-#include "platform/resource/bytereader.h"
+#include "platform/bytes.h"
 #include "platform/resource/text1252.h"
 
 namespace plat {
@@ -136,13 +136,11 @@ class Reader {
     }
     ByteReader r(dir_, field & ~kHighBit);
     std::uint16_t length = r.U16();
-    auto units = r.Bytes(std::size_t{length} * 2);
+    ByteReader units(r.Bytes(std::size_t{length} * 2));
     if (!r.Ok()) return Fail("resource name past the end of the directory");
     std::string name;
     name.reserve(length);
-    for (std::size_t i = 0; i < length; ++i) {
-      name.push_back(Utf16ToCp1252(static_cast<std::uint16_t>(units[2 * i] | (units[2 * i + 1] << 8))));
-    }
+    for (std::size_t i = 0; i < length; ++i) name.push_back(Utf16ToCp1252(units.U16()));
     // A stored "#12" stays a name: the directory says it is a string.
     out = ResName::Literal(name);
     return true;

@@ -2,7 +2,7 @@
 
 #include <stdexcept>
 
-#include "platform/resource/bytereader.h"
+#include "platform/bytes.h"
 #include "platform/resource/dib.h"
 #include "platform/resource/text1252.h"
 #include "tools/rc/bytewriter.h"
