@@ -24,6 +24,8 @@
 // (x / 4 and y / 8 of its average character width and height); it gives the
 // client area, placed relative to the owner's client area (a child dialog:
 // the parent's) unless DS_ABSALIGN. DS_CENTER centres the window on the screen.
+// Every dialog is a window of the dialog class; a template's own class name is
+// not used.
 
 #include "platform/resource/resname.h"
 #include "platform/types.h"

@@ -19,16 +19,21 @@ std::map<HMENU, std::unique_ptr<HMENU__>>& Menus() {
   return menus;
 }
 
-// The item at a position, or the first with the command id (searched in
-// submenus too).
+// The item at a position, or the first with the command id. Submenus are
+// searched first; an item that opens a submenu answers to its own id only
+// when the submenu holds no such command.
 MenuItem* FindItem(HMENU menu, UINT item, bool byPosition) {
   if (byPosition) return item < menu->items.size() ? &menu->items[item] : nullptr;
+  MenuItem* opener = nullptr;
   for (MenuItem& it : menu->items) {
-    if (!it.submenu && it.id == item) return &it;
-    if (it.submenu && IsLiveMenu(it.submenu))
+    if (it.submenu && IsLiveMenu(it.submenu)) {
       if (MenuItem* inner = FindItem(it.submenu, item, false)) return inner;
+      if (!opener && it.id == item) opener = &it;
+    } else if (it.id == item) {
+      return &it;
+    }
   }
-  return nullptr;
+  return opener;
 }
 
 }  // namespace

@@ -97,8 +97,9 @@ BOOL IsMenu(HMENU menu);
 // `id` is the submenu (reinterpret_cast<UINT_PTR>(hmenu)).
 BOOL AppendMenu(HMENU menu, UINT flags, UINT_PTR id, const char* item);
 // Changes the item at `item` (a position with byPosition, else the first item
-// with that command id, searched in submenus too). MIIM_SUBMENU replaces the
-// item's submenu (the previous one is not destroyed).
+// with that command id, searched in submenus first; an item that already opens
+// a submenu keeps its own id). MIIM_SUBMENU replaces the item's submenu (the
+// previous one is not destroyed).
 BOOL SetMenuItemInfo(HMENU menu, UINT item, BOOL byPosition, const MENUITEMINFO* info);
 // -1 for a handle that is not a menu.
 int GetMenuItemCount(HMENU menu);

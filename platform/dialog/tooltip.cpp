@@ -70,14 +70,18 @@ std::map<HWND, Watched>& WatchedWindows() {
 }
 
 void Relay(HWND tooltip, HWND window, UINT msg);
+void Forget(HWND tooltip, HWND window);
 
 LRESULT WatchProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   auto it = WatchedWindows().find(hwnd);
   if (it == WatchedWindows().end()) return DefWindowProc(hwnd, msg, wParam, lParam);
   const WNDPROC previous = it->second.previous;
   if (msg == WM_NCDESTROY) {
+    const std::set<HWND> tooltips = it->second.tooltips;
     WatchedWindows().erase(it);
     SetWindowLongPtr(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
+    for (HWND t : tooltips)
+      if (IsWindow(t)) Forget(t, hwnd);
   } else if (msg == WM_MOUSEMOVE || msg == WM_LBUTTONDOWN || msg == WM_RBUTTONDOWN || msg == WM_MBUTTONDOWN) {
     const std::set<HWND> tooltips = it->second.tooltips;
     for (HWND t : tooltips)
@@ -296,6 +300,18 @@ LRESULT DeleteTool(HWND tooltip, TooltipState& s, const TOOLINFO* info) {
   });
   if ((removed.flags & TTF_SUBCLASS) && !stillWatched) Unwatch(removed.Window(), tooltip);
   return TRUE;
+}
+
+// The window of some tools is going: they go too.
+void Forget(HWND tooltip, HWND window) {
+  TooltipState* s = StateOf<TooltipState>(tooltip);
+  if (!s) return;
+  for (int i = static_cast<int>(s->tools.size()) - 1; i >= 0; --i) {
+    if (s->tools[static_cast<std::size_t>(i)].Window() != window) continue;
+    if (i == s->current) Hide(tooltip, *s, Phase::kIdle);
+    if (s->current > i) --s->current;
+    s->tools.erase(s->tools.begin() + i);
+  }
 }
 
 void OnCreate(HWND tooltip) {

@@ -8,7 +8,8 @@
 // With TTF_SUBCLASS the control subclasses that window to watch its mouse;
 // removing the tool (or destroying the control) takes the subclass off again
 // when it is still the window's procedure, and makes it a plain relay
-// otherwise.
+// otherwise. A tool without TTF_SUBCLASS is kept but never shown: nothing
+// watches its mouse. The tools of a window that is destroyed go with it.
 //
 // The tip shows when the mouse has been still over a tool for the hover delay
 // (the double-click time), just below the cursor, in the system tooltip colours

@@ -150,6 +150,17 @@ TEST_F(ButtonTest, CheckBoxesAndRadioGroups) {
   EXPECT_EQ(s.Commands(IDC_RADIO3), std::vector<WORD>{BN_CLICKED});
   EXPECT_EQ(SendMessage(three, BM_GETSTATE, 0, 0), static_cast<LRESULT>(BST_CHECKED | BST_FOCUS));
 
+  // A group box takes no clicks; its etched frame ends in the highlight colour.
+  HWND box = GetDlgItem(d, 124);
+  ClickOn(box, 600);
+  Pump(d);
+  EXPECT_TRUE(s.Commands(124).empty());
+  EXPECT_EQ(SendMessage(box, WM_GETDLGCODE, 0, 0), DLGC_STATIC);
+  RECT frame;
+  GetWindowRect(box, &frame);
+  EXPECT_EQ(Pixel((frame.left + frame.right) / 2, frame.bottom - 1), Encoded(GetSysColor(COLOR_BTNHIGHLIGHT)));
+  EXPECT_EQ(Pixel((frame.left + frame.right) / 2, frame.bottom - 2), Encoded(GetSysColor(COLOR_BTNSHADOW)));
+
   // The check box draws its box in the window colour, the face around it in the button face.
   RECT r;
   GetWindowRect(check, &r);

@@ -32,19 +32,26 @@ namespace dlgtest {
 
 using namespace plat;
 
-// The module compiled from data/dialogs.rc, made once per test program.
+// The module compiled from data/dialogs.rc, made once per test program in a
+// folder of its own that goes when the program ends.
 inline const std::filesystem::path& TemplatesPath() {
-  static const std::filesystem::path path = [] {
-    const std::filesystem::path dir =
-        std::filesystem::temp_directory_path() / ("quen-dialog-tests-" + std::to_string(getpid()));
-    std::filesystem::create_directories(dir);
-    const std::filesystem::path out = dir / "dialogs.dll";
-    const std::string command = std::string("\"") + QUEN_BUILD_DIR + "/tools/rc/quenrc\" \"" + QUEN_TEST_DATA_DIR +
-                                "/dialogs.rc\" -o \"" + out.string() + "\"";
-    if (std::system(command.c_str()) != 0) return std::filesystem::path();
-    return out;
-  }();
-  return path;
+  struct Compiled {
+    std::filesystem::path dir, module;
+    Compiled() {
+      dir = std::filesystem::temp_directory_path() / ("quen-dialog-tests-" + std::to_string(getpid()));
+      std::filesystem::create_directories(dir);
+      const std::filesystem::path out = dir / "dialogs.dll";
+      const std::string command = std::string("\"") + QUEN_BUILD_DIR + "/tools/rc/quenrc\" \"" +
+                                  QUEN_TEST_DATA_DIR + "/dialogs.rc\" -o \"" + out.string() + "\"";
+      if (std::system(command.c_str()) == 0) module = out;
+    }
+    ~Compiled() {
+      std::error_code ignored;
+      std::filesystem::remove_all(dir, ignored);
+    }
+  };
+  static const Compiled compiled;
+  return compiled.module;
 }
 
 struct Seen {

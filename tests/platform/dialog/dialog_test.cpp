@@ -194,8 +194,10 @@ TEST_F(DialogTest, EnterAndEscapeGiveTheDefaultIdAndCancel) {
   Pump(d);
   ASSERT_EQ(s.Commands(IDOK).size(), 1u);
   ASSERT_EQ(s.Commands(IDCANCEL).size(), 1u);
-  for (const Seen& seen : s.Only(WM_COMMAND))
-    if (LOWORD(seen.wParam) == IDOK) EXPECT_EQ(reinterpret_cast<HWND>(seen.lParam), GetDlgItem(d, IDOK));
+  for (const Seen& seen : s.Only(WM_COMMAND)) {
+    if (LOWORD(seen.wParam) != IDOK) continue;
+    EXPECT_EQ(reinterpret_cast<HWND>(seen.lParam), GetDlgItem(d, IDOK));
+  }
 
   // Another default id; a focused push button answers Enter itself.
   SendMessage(d, DM_SETDEFID, IDC_TAIL, 0);

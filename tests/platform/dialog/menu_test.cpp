@@ -91,6 +91,13 @@ TEST_F(MenuTest, MenusAreBuiltChangedAndDestroyedWithTheirSubmenus) {
   EXPECT_FALSE(SetMenuItemInfo(menu_, 999, FALSE, &info));
   EXPECT_TRUE(SetMenuItemInfo(menu_, 0, TRUE, &info));
   EXPECT_FALSE(SetMenuItemInfo(menu_, 9, TRUE, &info));
+  // The opener still answers to its own id: a second submenu replaces the first.
+  HMENU second = CreatePopupMenu();
+  info.fMask = MIIM_SUBMENU;
+  info.hSubMenu = second;
+  EXPECT_TRUE(SetMenuItemInfo(menu_, 700, FALSE, &info));
+  EXPECT_TRUE(DestroyMenu(sub));
+  EXPECT_TRUE(IsMenu(second));
 
   // The parent takes its submenus along; a submenu destroyed first is skipped.
   HMENU top = CreatePopupMenu();

@@ -139,6 +139,12 @@ TEST_F(TooltipTest, RemovingToolsGivesBackTheWindowsProcedure) {
     clicked |= seen.msg == WM_COMMAND && seen.wParam == MAKEWPARAM(kButtonId, BN_CLICKED);
   EXPECT_TRUE(clicked);
 
+  // The tools of a window go with it.
+  HWND fresh = CreateWindowEx(0, TOOLTIPS_CLASS, "", TTS_ALWAYSTIP, 0, 0, 10, 10, owner_, nullptr, nullptr, nullptr);
+  ASSERT_TRUE(SendMessage(fresh, TTM_ADDTOOL, 0, reinterpret_cast<LPARAM>(&ti)));
+  DestroyWindow(button_);
+  EXPECT_EQ(SendMessage(fresh, TTM_GETTOOLCOUNT, 0, 0), 0);
+
   // A tool without a window, or a record too small, is refused.
   TOOLINFO bad = ti;
   HWND tip = CreateWindowEx(0, TOOLTIPS_CLASS, "", TTS_ALWAYSTIP, 0, 0, 10, 10, owner_, nullptr, nullptr, nullptr);
