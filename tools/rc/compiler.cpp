@@ -8,8 +8,8 @@
 #include <optional>
 #include <set>
 
+#include "platform/bytes.h"
 #include "platform/resource/text1252.h"
-#include "tools/rc/bytewriter.h"
 #include "tools/rc/encoders.h"
 #include "tools/rc/preprocessor.h"
 #include "tools/rc/stylenames.h"
@@ -294,7 +294,7 @@ class Parser {
 
   std::vector<std::uint8_t> RawData() {
     ExpectBegin();
-    ByteWriter w;
+    plat::ByteWriter w;
     while (!AcceptEnd()) {
       if (AtEnd()) Fail("raw data without its end");
       if (Accept(',')) continue;

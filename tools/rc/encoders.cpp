@@ -5,23 +5,22 @@
 #include "platform/bytes.h"
 #include "platform/resource/dib.h"
 #include "platform/resource/text1252.h"
-#include "tools/rc/bytewriter.h"
 
 namespace rc {
 namespace {
 
-std::u16string Widen(const std::string& s) {
-  std::u16string out;
-  for (char c : s) out.push_back(plat::Cp1252ToUtf16(static_cast<unsigned char>(c)));
-  return out;
+// The text as NUL-terminated UTF-16.
+void WriteSz(plat::ByteWriter& w, const std::string& text) {
+  for (char c : text) w.U16(plat::Cp1252ToUtf16(static_cast<unsigned char>(c)));
+  w.U16(0);
 }
 
-void WriteSzOrOrd(ByteWriter& w, const plat::SzOrOrd& v) {
+void WriteSzOrOrd(plat::ByteWriter& w, const plat::SzOrOrd& v) {
   if (v.isOrdinal) {
     w.U16(0xFFFF);
     w.U16(v.ordinal);
   } else {
-    w.Sz(Widen(v.text));
+    WriteSz(w, v.text);
   }
 }
 
@@ -36,7 +35,7 @@ std::vector<Resource> GroupFromFile(std::span<const std::uint8_t> file, const pl
     throw std::runtime_error(std::string("not a ") + what);
   }
   std::vector<Resource> out;
-  ByteWriter group;
+  plat::ByteWriter group;
   group.U16(0);
   group.U16(cursor ? 2 : 1);
   group.U16(static_cast<std::uint16_t>(count));
@@ -58,12 +57,12 @@ std::vector<Resource> GroupFromFile(std::span<const std::uint8_t> file, const pl
     Resource image;
     image.type = cursor ? plat::RT_CURSOR : plat::RT_ICON;
     image.name = id;
-    ByteWriter data;
+    plat::ByteWriter data;
     if (cursor) {
       data.U16(hotX);
       data.U16(hotY);
     }
-    data.Bytes(picture);
+    data.WriteBytes(picture);
     image.data = data.Take();
 
     if (cursor) {
@@ -96,7 +95,7 @@ std::vector<Resource> EncodeStringTable(const std::map<std::uint16_t, std::u16st
   auto it = strings.begin();
   while (it != strings.end()) {
     const unsigned block = it->first >> 4;
-    ByteWriter w;
+    plat::ByteWriter w;
     for (unsigned slot = 0; slot < 16; ++slot) {
       auto found = strings.find(static_cast<std::uint16_t>(block * 16 + slot));
       if (found == strings.end()) {
@@ -118,7 +117,7 @@ std::vector<Resource> EncodeStringTable(const std::map<std::uint16_t, std::u16st
 }
 
 std::vector<std::uint8_t> EncodeDialogTemplate(const plat::DialogTemplate& d) {
-  ByteWriter w;
+  plat::ByteWriter w;
   const bool ex = d.extended;
   if (ex) {
     w.U16(1);
@@ -137,7 +136,7 @@ std::vector<std::uint8_t> EncodeDialogTemplate(const plat::DialogTemplate& d) {
   w.U16(static_cast<std::uint16_t>(d.cy));
   WriteSzOrOrd(w, d.menu);
   WriteSzOrOrd(w, d.windowClass);
-  w.Sz(Widen(d.caption));
+  WriteSz(w, d.caption);
   if ((d.style & plat::DS_SETFONT) != 0) {
     w.U16(d.pointSize);
     if (ex) {
@@ -145,7 +144,7 @@ std::vector<std::uint8_t> EncodeDialogTemplate(const plat::DialogTemplate& d) {
       w.U8(d.italic ? 1 : 0);
       w.U8(d.charset);
     }
-    w.Sz(Widen(d.faceName));
+    WriteSz(w, d.faceName);
   }
   for (const plat::DialogItem& item : d.items) {
     w.Align(4);
@@ -169,7 +168,7 @@ std::vector<std::uint8_t> EncodeDialogTemplate(const plat::DialogTemplate& d) {
     WriteSzOrOrd(w, item.windowClass);
     WriteSzOrOrd(w, item.text);
     w.U16(static_cast<std::uint16_t>(item.creationData.size()));
-    w.Bytes(item.creationData);
+    w.WriteBytes(item.creationData);
   }
   return w.Take();
 }

@@ -5,8 +5,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "platform/bytes.h"
 #include "platform/resource/text1252.h"
-#include "tools/rc/bytewriter.h"
 
 namespace rc {
 namespace {
@@ -52,7 +52,7 @@ const std::uint8_t kDosStub[] = {0x0E, 0x1F, 0xBA, 0x0E, 0x00, 0xB4, 0x09, 0xCD,
                                  0x21, 0xB8, 0x01, 0x4C, 0xCD, 0x21};
 constexpr std::string_view kDosMessage = "This file holds resources only.\r\r\n$";
 
-void WriteDosHeader(ByteWriter& w) {
+void WriteDosHeader(plat::ByteWriter& w) {
   w.U16(0x5A4D);  // "MZ"
   w.U16(0x90);    // bytes on the last page
   w.U16(3);       // pages
@@ -69,7 +69,7 @@ void WriteDosHeader(ByteWriter& w) {
   w.U16(0);       // overlay
   w.Zeros(8 + 4 + 20);  // reserved, OEM fields, reserved
   w.U32(kPeOffset);
-  w.Bytes(kDosStub);
+  w.WriteBytes(kDosStub);
   w.Chars(kDosMessage);
   w.Zeros(kPeOffset - w.Size());
 }
@@ -89,7 +89,7 @@ std::vector<std::uint8_t> BuildSection(const TypeMap& types) {
   std::uint32_t dataEntriesAt = dirBytes;
   std::uint32_t namesAt = dataEntriesAt + leafCount * kDataEntrySize;
 
-  ByteWriter names;
+  plat::ByteWriter names;
   std::map<std::u16string, std::uint32_t> nameOffsets;
   auto nameField = [&](const Key& k) -> std::uint32_t {
     if (k.isId) return k.id;
@@ -108,10 +108,10 @@ std::vector<std::uint8_t> BuildSection(const TypeMap& types) {
   names.Align(8);
   std::uint32_t dataAt = namesAt + static_cast<std::uint32_t>(names.Size());
 
-  ByteWriter dirs;
-  ByteWriter entries;
-  ByteWriter data;
-  auto header = [](ByteWriter& w, const auto& map) {
+  plat::ByteWriter dirs;
+  plat::ByteWriter entries;
+  plat::ByteWriter data;
+  auto header = [](plat::ByteWriter& w, const auto& map) {
     std::uint16_t named = 0;
     for (const auto& e : map) named += e.first.isId ? 0 : 1;
     w.U32(0);  // characteristics
@@ -153,17 +153,17 @@ std::vector<std::uint8_t> BuildSection(const TypeMap& types) {
         entries.U32(static_cast<std::uint32_t>(res->data.size()));
         entries.U32(0);  // code page
         entries.U32(0);
-        data.Bytes(res->data);
+        data.WriteBytes(res->data);
         data.Align(8);
       }
     }
   }
 
-  ByteWriter out;
-  out.Bytes(dirs.Data());
-  out.Bytes(entries.Data());
-  out.Bytes(names.Data());
-  out.Bytes(data.Data());
+  plat::ByteWriter out;
+  out.WriteBytes(dirs.Data());
+  out.WriteBytes(entries.Data());
+  out.WriteBytes(names.Data());
+  out.WriteBytes(data.Data());
   return out.Take();
 }
 
@@ -187,7 +187,7 @@ std::vector<std::uint8_t> WriteModuleImage(const std::vector<Resource>& resource
   const std::uint32_t rawSize = AlignUp(virtualSize, kFileAlign);
   const std::uint32_t headersSize = kFileAlign;
 
-  ByteWriter w;
+  plat::ByteWriter w;
   WriteDosHeader(w);
   w.U32(0x00004550);  // "PE\0\0"
   w.U16(plus ? 0x8664 : 0x014C);             // machine
@@ -250,7 +250,7 @@ std::vector<std::uint8_t> WriteModuleImage(const std::vector<Resource>& resource
   w.U32(0x40000040u);  // initialised data, readable
   w.Zeros(headersSize - w.Size());
 
-  w.Bytes(section);
+  w.WriteBytes(section);
   w.Align(kFileAlign);
   return w.Take();
 }
