@@ -13,6 +13,7 @@
 //                  WM_CTLCOLORDLG, else the button-face colour;
 //   WM_ACTIVATE    keeps the control that had the focus and gives it back when
 //                  the dialog is activated again (first tab stop otherwise);
+//   WM_SETFOCUS    the dialog itself passes the focus on to its first tab stop;
 //   WM_CLOSE       posts WM_COMMAND IDCANCEL;
 //   WM_GETFONT     the dialog font; DM_GETDEFID / DM_SETDEFID; WM_NEXTDLGCTL;
 //   anything else  DefWindowProc.

@@ -28,7 +28,8 @@
 // Mouse: moving over an item highlights it and opens its submenu beside the
 // menu (to the right, or to the left where the screen ends); releasing a button
 // over an enabled command item chooses it (the right button counts too with
-// TPM_RIGHTBUTTON); pressing outside every open menu dismisses them all.
+// TPM_RIGHTBUTTON); pressing outside every open menu dismisses them all (that
+// press goes no further).
 // Keys: Up and Down move the highlight (wrapping, skipping separators), Right
 // and Enter open a submenu, Left and Escape close the innermost submenu (Escape
 // on the top menu dismisses it), Enter chooses a command item.
