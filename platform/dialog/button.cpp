@@ -226,14 +226,9 @@ LRESULT ButtonProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_NCDESTROY:
       FreeState<ButtonState>(hwnd);
       return DefWindowProc(hwnd, msg, wParam, lParam);
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = BeginPaint(hwnd, &ps);
-      if (dc) Paint(hwnd, *s, dc, ODA_DRAWENTIRE);
-      EndPaint(hwnd, &ps);
-      DrawWindowBorder(hwnd);
-      return 0;
-    }
+    case WM_PAINT:
+      return PaintControl(
+          hwnd, [&](HDC dc) { Paint(hwnd, *s, dc, ODA_DRAWENTIRE); }, Border::kDraw);
     case WM_ERASEBKGND:
       if (type == BS_OWNERDRAW) {
         HDC dc = reinterpret_cast<HDC>(wParam);

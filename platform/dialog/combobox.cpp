@@ -350,13 +350,9 @@ LRESULT ComboListProc(HWND list, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (code == SB_THUMBTRACK || code == SB_THUMBPOSITION) SetListTop(*st, lg, position);
   };
   switch (msg) {
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = BeginPaint(list, &ps);
-      if (dc) PaintList(list, combo, *s, dc);
-      EndPaint(list, &ps);
-      return 0;
-    }
+    case WM_PAINT:
+      return PaintControl(
+          list, [&](HDC dc) { PaintList(list, combo, *s, dc); }, Border::kNone);
     case WM_ERASEBKGND:
       return 1;
     case WM_MOUSEMOVE:
@@ -422,13 +418,9 @@ LRESULT ComboBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       if (IsOpen(*s)) DestroyWindow(s->list);
       FreeState<ComboState>(hwnd);
       return DefWindowProc(hwnd, msg, wParam, lParam);
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = BeginPaint(hwnd, &ps);
-      if (dc) PaintField(hwnd, *s, dc);
-      EndPaint(hwnd, &ps);
-      return 0;
-    }
+    case WM_PAINT:
+      return PaintControl(
+          hwnd, [&](HDC dc) { PaintField(hwnd, *s, dc); }, Border::kNone);
     case WM_ERASEBKGND:
       return 1;
     case WM_SIZE: {

@@ -6,6 +6,8 @@
 
 #include "platform/gdi/objects.h"
 #include "platform/types.h"
+#include "platform/dialog/classic.h"
+#include "platform/user/paint.h"
 #include "platform/user/window.h"
 
 namespace plat::dialog_impl {
@@ -44,6 +46,19 @@ LRESULT DialogWndProc(HWND, UINT, WPARAM, LPARAM);
 constexpr char kComboListClass[] = "ComboLBox";
 constexpr char kMenuClass[] = "#32768";
 constexpr char kDialogClass[] = "#32770";
+
+// Answers WM_PAINT: paints the update region through paint(dc), then the
+// window's border when the control has one.
+enum class Border { kNone, kDraw };
+template <class PaintFn>
+LRESULT PaintControl(HWND hwnd, PaintFn&& paint, Border border) {
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(hwnd, &ps);
+  if (dc) paint(dc);
+  EndPaint(hwnd, &ps);
+  if (border == Border::kDraw) DrawWindowBorder(hwnd);
+  return 0;
+}
 
 // Registers every class of this folder that is not registered yet.
 void RegisterControlClasses();

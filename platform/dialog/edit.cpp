@@ -405,14 +405,9 @@ LRESULT EditProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_NCDESTROY:
       FreeState<EditState>(hwnd);
       return DefWindowProc(hwnd, msg, wParam, lParam);
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = BeginPaint(hwnd, &ps);
-      if (dc) Paint(hwnd, *s, dc);
-      EndPaint(hwnd, &ps);
-      DrawWindowBorder(hwnd);
-      return 0;
-    }
+    case WM_PAINT:
+      return PaintControl(
+          hwnd, [&](HDC dc) { Paint(hwnd, *s, dc); }, Border::kDraw);
     case WM_ERASEBKGND:
       return 1;
     case WM_SETTEXT: {

@@ -82,13 +82,9 @@ LRESULT ScrollBarProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_NCDESTROY:
       FreeState<ScrollBarState>(hwnd);
       return DefWindowProc(hwnd, msg, wParam, lParam);
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = BeginPaint(hwnd, &ps);
-      if (dc) DrawScrollBar(dc, LayOut(hwnd, *s), s->tracker.Pushed(), IsWindowEnabled(hwnd) != FALSE);
-      EndPaint(hwnd, &ps);
-      return 0;
-    }
+    case WM_PAINT:
+      return PaintControl(
+          hwnd, [&](HDC dc) { DrawScrollBar(dc, LayOut(hwnd, *s), s->tracker.Pushed(), IsWindowEnabled(hwnd) != FALSE); }, Border::kNone);
     case WM_ERASEBKGND:
       return 1;
     case WM_ENABLE:

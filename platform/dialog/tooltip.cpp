@@ -338,13 +338,9 @@ LRESULT TooltipProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         if (tool.flags & TTF_SUBCLASS) Unwatch(tool.Window(), hwnd);
       FreeState<TooltipState>(hwnd);
       return DefWindowProc(hwnd, msg, wParam, lParam);
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = BeginPaint(hwnd, &ps);
-      if (dc) Paint(hwnd, *s, dc);
-      EndPaint(hwnd, &ps);
-      return 0;
-    }
+    case WM_PAINT:
+      return PaintControl(
+          hwnd, [&](HDC dc) { Paint(hwnd, *s, dc); }, Border::kNone);
     case WM_ERASEBKGND:
       return 1;
     case WM_TIMER:
