@@ -167,4 +167,14 @@ SIZE FontCharSize(HFONT font) {
   return out;
 }
 
+int FontHeight(HFONT font) {
+  HDC dc = CreateCompatibleDC(nullptr);
+  if (!dc) return 16;
+  if (font) SelectObject(dc, font);
+  TEXTMETRIC tm;
+  const int h = GetTextMetrics(dc, &tm) ? static_cast<int>(tm.tmHeight) : 16;
+  DeleteDC(dc);
+  return std::max(1, h);
+}
+
 }  // namespace plat::dialog_impl

@@ -43,4 +43,7 @@ HFONT GuiFont();
 // the 52 letters / 26, rounded) and its cell height.
 SIZE FontCharSize(HFONT font);
 
+// The cell height of a font (the system font for null); a line of a list.
+int FontHeight(HFONT font);
+
 }  // namespace plat::dialog_impl

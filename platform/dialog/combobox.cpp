@@ -45,16 +45,6 @@ struct ComboState {
 // The open list keeps its combo in its window bytes.
 HWND ComboOfList(HWND list) { return reinterpret_cast<HWND>(GetWindowLongPtr(list, 0)); }
 
-int FontHeight(HFONT font) {
-  HDC dc = CreateCompatibleDC(nullptr);
-  if (!dc) return 16;
-  if (font) SelectObject(dc, font);
-  TEXTMETRIC tm;
-  const int h = GetTextMetrics(dc, &tm) ? static_cast<int>(tm.tmHeight) : 16;
-  DeleteDC(dc);
-  return std::max(1, h);
-}
-
 bool IsOpen(const ComboState& s) { return s.list && IsWindow(s.list); }
 
 void FitHeight(HWND hwnd, ComboState& s) {

@@ -46,16 +46,6 @@ bool OwnerDrawn(HWND hwnd) { return (StyleOf(hwnd) & LBS_OWNERDRAWFIXED) != 0; }
 bool HasStrings(HWND hwnd) { return !OwnerDrawn(hwnd) || (StyleOf(hwnd) & LBS_HASSTRINGS); }
 bool Notifies(HWND hwnd) { return (StyleOf(hwnd) & LBS_NOTIFY) != 0; }
 
-int FontHeight(HFONT font) {
-  HDC dc = CreateCompatibleDC(nullptr);
-  if (!dc) return 16;
-  if (font) SelectObject(dc, font);
-  TEXTMETRIC tm;
-  const int h = GetTextMetrics(dc, &tm) ? static_cast<int>(tm.tmHeight) : 16;
-  DeleteDC(dc);
-  return std::max(1, h);
-}
-
 struct Geometry {
   RECT lines;  // where lines are drawn
   bool hasBar = false;
