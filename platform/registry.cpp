@@ -314,6 +314,14 @@ LONG CopyName(const std::string& text, char* name, DWORD* size) {
   return ERROR_SUCCESS;
 }
 
+// A new handle on the key `parts` below `base`, with the access asked for.
+HKEY OpenHandle(Registry& reg, const HKEY__& base, const std::vector<std::string>& parts, REGSAM sam) {
+  auto h = std::make_unique<HKEY__>(base);
+  h->path.insert(h->path.end(), parts.begin(), parts.end());
+  h->sam = sam;
+  return reg.Track(std::move(h));
+}
+
 }  // namespace
 
 const HKEY HKEY_CURRENT_USER = &g_currentUser;
@@ -332,10 +340,7 @@ LONG RegOpenKeyEx(HKEY key, const char* subKey, DWORD /*options*/, REGSAM sam, H
     k = k->Find(part);
     if (k == nullptr) return ERROR_FILE_NOT_FOUND;
   }
-  auto h = std::make_unique<HKEY__>(*key);
-  h->path.insert(h->path.end(), parts.begin(), parts.end());
-  h->sam = sam;
-  *result = reg.Track(std::move(h));
+  *result = OpenHandle(reg, *key, parts, sam);
   return ERROR_SUCCESS;
 }
 
@@ -352,10 +357,7 @@ LONG RegCreateKeyEx(HKEY key, const char* subKey, DWORD /*reserved*/, char* /*ke
   bool created = false;
   reg.Create(*base, parts, &created);
   if (created && !reg.Save()) return ERROR_WRITE_FAULT;
-  auto h = std::make_unique<HKEY__>(*key);
-  h->path.insert(h->path.end(), parts.begin(), parts.end());
-  h->sam = sam;
-  *result = reg.Track(std::move(h));
+  *result = OpenHandle(reg, *key, parts, sam);
   if (disposition != nullptr) *disposition = created ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
   return ERROR_SUCCESS;
 }
