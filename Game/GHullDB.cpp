@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "Game/ByteStream.h"
 #include "Game/GDataFile.h"
-#include "Game/GFileStream.h"
 #include "Game/GInstData.h"
 #include "Game/GModuleDB.h"
 #include "Game/GRulesLinks.h"

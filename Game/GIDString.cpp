@@ -31,7 +31,7 @@ std::vector<IDStringEntry> ParseIndex(std::span<const std::uint8_t> image) {
   }
   std::vector<IDStringEntry> entries(count);
   for (IDStringEntry& e : entries) {
-    std::array<std::uint8_t, 8> id;
+    std::array<std::uint8_t, 8> id{};
     r.ReadBytes(id);
     std::memcpy(e.id, id.data(), id.size());
     r.Read(e.stringNumber);

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <limits>
 
-#include "Game/GFileStream.h"
+#include "Game/ByteStream.h"
 #include "Game/TraceError.h"
 
 namespace {

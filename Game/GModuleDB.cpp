@@ -7,7 +7,6 @@
 
 #include "Game/ByteStream.h"
 #include "Game/GDataFile.h"
-#include "Game/GFileStream.h"
 #include "Game/GInstData.h"
 #include "Game/GRulesLinks.h"
 #include "Game/GRulesPackets.h"

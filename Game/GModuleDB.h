@@ -18,6 +18,7 @@
 #include <memory>
 #include <span>
 
+#include "platform/bytes.h"
 #include "platform/files.h"
 
 enum ModuleType : std::uint8_t {
@@ -73,12 +74,12 @@ struct ModuleRecord {
   // thrust at byte 8 (the file packs them after the thrust byte).
   std::uint8_t TypeByte(int n) const { return n >= 0 && n < 10 ? typeData[n] : 0; }
   std::uint16_t TypeWord(int n) const {
-    return n >= 0 && n < 5 ? static_cast<std::uint16_t>(typeData[2 * n] | typeData[2 * n + 1] << 8) : 0;
+    std::uint16_t v = 0;
+    if (n >= 0) plat::ByteReader(typeData).ReadAt(2 * static_cast<std::size_t>(n), v);
+    return v;
   }
   void SetTypeWord(int n, std::uint16_t v) {
-    if (n < 0 || n >= 5) return;
-    typeData[2 * n] = static_cast<std::uint8_t>(v);
-    typeData[2 * n + 1] = static_cast<std::uint8_t>(v >> 8);
+    if (n >= 0) plat::ByteWriter(typeData).WriteAt(2 * static_cast<std::size_t>(n), v);
   }
 
   // Weapons.

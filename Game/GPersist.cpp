@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "Game/GFileStream.h"
+#include "Game/ByteStream.h"
 #include "Game/GInstData.h"
 #include "Game/TraceError.h"
 

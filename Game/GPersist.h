@@ -1,6 +1,6 @@
 #pragma once
 // Conventions every saved block of the game model follows: fields
-// little-endian with no padding (GFileStream.h), lists as a u16 count and the
+// little-endian with no padding (ByteStream.h), lists as a u16 count and the
 // elements, and a closing validity byte.
 
 #include "platform/files.h"

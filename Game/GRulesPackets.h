@@ -21,17 +21,11 @@ struct PacketImage {
     static_assert(N >= kPacketHeaderSize && N <= kMaxPacketSize);
     WritePacketHeader(bytes, PacketHeader{type, 0, 0});
   }
-  template <ByteField T>
+  template <plat::LEField T>
   void Put(std::size_t offset, T value) {
-    if (offset > N || sizeof(T) > N - offset) return;
-    ByteWriter w(std::span<std::uint8_t>(bytes).subspan(offset, sizeof(T)));
-    w.Write(value);
+    ByteWriter(bytes).WriteAt(offset, value);
   }
-  void PutBytes(std::size_t offset, std::span<const std::uint8_t> data) {
-    if (offset > N || data.size() > N - offset) return;
-    ByteWriter w(std::span<std::uint8_t>(bytes).subspan(offset, data.size()));
-    w.WriteBytes(data);
-  }
+  void PutBytes(std::size_t offset, std::span<const std::uint8_t> data) { ByteWriter(bytes).WriteAt(offset, data); }
   std::array<std::uint8_t, N> bytes{};
 };
 

@@ -4,7 +4,6 @@
 #include <memory>
 
 #include "Game/ByteStream.h"
-#include "Game/GFileStream.h"
 #include "Game/GHullDB.h"
 #include "Game/GRulesLinks.h"
 #include "Game/TraceError.h"

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "Game/GFileStream.h"
+#include "Game/ByteStream.h"
 #include "Game/GHullDB.h"
 #include "Game/GInstData.h"
 #include "Game/GRulesLinks.h"

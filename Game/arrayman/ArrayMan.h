@@ -16,7 +16,7 @@
 #include <memory>
 #include <type_traits>
 
-#include "Game/GFileStream.h"
+#include "Game/ByteStream.h"
 #include "Game/TraceError.h"
 #include "platform/files.h"
 

@@ -3,7 +3,7 @@
 #include <memory>
 #include <vector>
 
-#include "Game/GFileStream.h"
+#include "Game/ByteStream.h"
 #include "Game/arrayman/ArrayMan.h"
 #include "Game/arrayman/IndexedArray.h"
 #include "tests/Game/model/sandbox.h"

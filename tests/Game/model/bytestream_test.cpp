@@ -18,9 +18,9 @@ TEST(ByteStreamTest, FieldsAreLittleEndianWithoutPadding) {
   const std::vector<std::uint8_t> expected = {0xAB, 0x34, 0x12, 0xFE, 0xFF, 0xFF, 0xFF, 0x00, 0x00, 0x80,
                                               0x3F, 0,    0,    0,    0,    0,    0,    0x04, 0xC0};
   ASSERT_TRUE(w.Ok());
-  EXPECT_EQ(std::vector<std::uint8_t>(w.Bytes().begin(), w.Bytes().end()), expected);
+  EXPECT_EQ(std::vector<std::uint8_t>(w.Data().begin(), w.Data().end()), expected);
 
-  ByteReader r(w.Bytes());
+  ByteReader r(w.Data());
   std::uint8_t a = 0;
   std::uint16_t b = 0;
   std::int32_t c = 0;
