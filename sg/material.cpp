@@ -1,12 +1,10 @@
 // Materials: the 32-byte record, material files, destruction.
 
-#include <cstring>
-
+#include "platform/bytes.h"
 #include "sg/datapath.h"
 #include "sg/malloc.h"
 #include "sg/material.h"
 #include "sg/sgassert.h"
-#include "sg/sgbytes.h"
 #include "sg/sgd3d.h"
 
 namespace {
@@ -26,32 +24,30 @@ SGError Fail(SGError err, SGMaterial* mat, std::FILE* file) {
 }  // namespace
 
 SGError SGMaterialRecordRead(const std::uint8_t* bytes, std::size_t size, SGMaterial* out, bool* hasTexture) {
-  const ISGByteReader r{bytes, size};
-  if (!r.Has(0, SG_RECORD_SIZE)) {
+  plat::ByteReader r(std::span<const std::uint8_t>(bytes, size));
+  if (r.Remaining() < SG_RECORD_SIZE) {
     return SG_ERROR_FILE_READ;
   }
-  std::uint32_t texWord = 0;
-  r.U32(0, &out->matType);
-  r.U32(4, &out->matColour);
-  r.U32(8, &texWord);
-  r.F32(12, &out->matAmbient);
-  r.F32(16, &out->matDiffuse);
-  r.U32(20, &out->matNumShades);
-  r.U32(24, &out->matShadeRowSize);
-  *hasTexture = texWord != 0;
+  out->matType = r.U32();
+  out->matColour = r.U32();
+  *hasTexture = r.U32() != 0;
+  out->matAmbient = r.F32();
+  out->matDiffuse = r.F32();
+  out->matNumShades = r.U32();
+  out->matShadeRowSize = r.U32();
   return SG_ERROR_NONE;
 }
 
 void SGMaterialRecordWrite(const SGMaterial* mat, bool hasTexture, std::uint8_t out[SG_RECORD_SIZE]) {
-  std::memset(out, 0, SG_RECORD_SIZE);
-  ISGByteWriter w{out, SG_RECORD_SIZE};
-  w.U32(0, mat->matType);
-  w.U32(4, mat->matColour);
-  w.U32(8, hasTexture ? 1 : 0);
-  w.F32(12, mat->matAmbient);
-  w.F32(16, mat->matDiffuse);
-  w.U32(20, mat->matNumShades);
-  w.U32(24, mat->matShadeRowSize);
+  plat::ByteWriter w(std::span<std::uint8_t>(out, SG_RECORD_SIZE));
+  w.U32(mat->matType);
+  w.U32(mat->matColour);
+  w.U32(hasTexture ? 1 : 0);
+  w.F32(mat->matAmbient);
+  w.F32(mat->matDiffuse);
+  w.U32(mat->matNumShades);
+  w.U32(mat->matShadeRowSize);
+  w.Zeros(SG_RECORD_SIZE - w.Size());
 }
 
 SGError SGMaterialLoad(const SGDataPath* dp, const char* name, SGMaterial** out) {

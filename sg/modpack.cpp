@@ -4,10 +4,10 @@
 #include <cstring>
 #include <utility>
 
+#include "platform/bytes.h"
 #include "sg/malloc.h"
 #include "sg/modlayout.h"
 #include "sg/sgassert.h"
-#include "sg/sgbytes.h"
 
 namespace {
 
@@ -289,9 +289,12 @@ struct ArenaAllocator {
 
 // ---------------------------------------------------------------- writing the block
 
+// Fields go in at their offsets in a block of known size; one outside it is a
+// programming error, caught when the block is done.
 struct Writer {
-  explicit Writer(ISGByteWriter writer) : w(writer) {}
-  ISGByteWriter w;
+  Writer(std::uint8_t* out, std::uint32_t bytes) : w(std::span<std::uint8_t>(out, bytes)), size(bytes) {}
+  plat::ByteWriter w;
+  std::uint64_t size;
   std::uint64_t pos = 0;
   ISGArrayLists lists;
   bool ok = true;
@@ -299,8 +302,13 @@ struct Writer {
   std::uint32_t Take(std::uint64_t bytes) {
     const auto at = static_cast<std::uint32_t>(pos);
     pos += bytes;
-    ISG_ASSERT(pos <= w.size, "modpack");
+    ISG_ASSERT(pos <= size, "modpack");
     return at;
+  }
+  void U32(std::uint64_t at, std::uint32_t v) { w.WriteAt(at, v); }
+  void F32(std::uint64_t at, float v) { w.WriteAt(at, v); }
+  void F32s(std::uint64_t at, const float* v, int count) {
+    w.WriteAt(at, std::span<const float>(v, static_cast<std::size_t>(count)));
   }
 
   std::uint32_t Points(ISGAddrList& list, const SGPoint3s* arr, std::uint32_t count) {
@@ -312,9 +320,9 @@ struct Writer {
     }
     const std::uint32_t at = Take(12 * static_cast<std::uint64_t>(count));
     for (std::uint32_t i = 0; i < count; ++i) {
-      w.F32(at + 12 * static_cast<std::uint64_t>(i), arr[i].x);
-      w.F32(at + 12 * static_cast<std::uint64_t>(i) + 4, arr[i].y);
-      w.F32(at + 12 * static_cast<std::uint64_t>(i) + 8, arr[i].z);
+      F32(at + 12 * static_cast<std::uint64_t>(i), arr[i].x);
+      F32(at + 12 * static_cast<std::uint64_t>(i) + 4, arr[i].y);
+      F32(at + 12 * static_cast<std::uint64_t>(i) + 8, arr[i].z);
     }
     ok = ok && list.Add(arr, at);
     return at;
@@ -329,8 +337,8 @@ struct Writer {
     }
     const std::uint32_t at = Take(8 * static_cast<std::uint64_t>(count));
     for (std::uint32_t i = 0; i < count; ++i) {
-      w.F32(at + 8 * static_cast<std::uint64_t>(i), arr[i].u);
-      w.F32(at + 8 * static_cast<std::uint64_t>(i) + 4, arr[i].v);
+      F32(at + 8 * static_cast<std::uint64_t>(i), arr[i].u);
+      F32(at + 8 * static_cast<std::uint64_t>(i) + 4, arr[i].v);
     }
     ok = ok && lists.uvs.Add(arr, at);
     return at;
@@ -339,20 +347,20 @@ struct Writer {
   std::uint32_t Words(const std::uint32_t* arr, std::uint64_t count) {
     const std::uint32_t at = Take(4 * count);
     for (std::uint64_t i = 0; i < count; ++i) {
-      w.U32(at + 4 * i, arr[i]);
+      U32(at + 4 * i, arr[i]);
     }
     return at;
   }
 
   // The 32-byte sub-transform at `at`; its arrays are placed at the write position.
   void SubTransform(std::uint32_t at, const SGModelSubTransform* mst) {
-    w.U32(at, mst->mstXformIndex);
-    w.U32(at + 4, mst->mstNumVerts);
-    w.U32(at + 12, mst->mstNumNormals);
-    w.U32(at + 20, mst->mstNumUVs);
-    w.U32(at + 8, Points(lists.verts, mst->mstVerts, mst->mstNumVerts));
-    w.U32(at + 16, Points(lists.normals, mst->mstNormals, mst->mstNumNormals));
-    w.U32(at + 24, UVs(mst->mstUVs, mst->mstNumUVs));
+    U32(at, mst->mstXformIndex);
+    U32(at + 4, mst->mstNumVerts);
+    U32(at + 12, mst->mstNumNormals);
+    U32(at + 20, mst->mstNumUVs);
+    U32(at + 8, Points(lists.verts, mst->mstVerts, mst->mstNumVerts));
+    U32(at + 16, Points(lists.normals, mst->mstNormals, mst->mstNumNormals));
+    U32(at + 24, UVs(mst->mstUVs, mst->mstNumUVs));
   }
 
   std::uint32_t Data(const SGGeoNode* node) {
@@ -360,35 +368,35 @@ struct Writer {
       case SG_GD_TYPE_BSP: {
         const auto* d = static_cast<const SGGeoSplit*>(node->gdData);
         const std::uint32_t at = Take(24);
-        w.F32s(at, d->gspNormal, 3);
-        w.F32(at + 12, d->gspDist);
-        w.U32(at + 16, Chain(d->gspFront));
-        w.U32(at + 20, Chain(d->gspBack));
+        F32s(at, d->gspNormal, 3);
+        F32(at + 12, d->gspDist);
+        U32(at + 16, Chain(d->gspFront));
+        U32(at + 20, Chain(d->gspBack));
         return at;
       }
       case SG_GD_TYPE_FACES: {
         const auto* d = static_cast<const SGFaceList*>(node->gdData);
         const std::uint32_t at = Take(52);
-        w.U32(at, d->fclFlags);
-        w.U32(at + 4, d->fclNumFaces);
-        w.F32s(at + 12, d->fclMin, 3);
-        w.F32s(at + 24, d->fclMax, 3);
-        w.F32(at + 36, d->fclRadius);
-        w.F32s(at + 40, d->fclCentre, 3);
+        U32(at, d->fclFlags);
+        U32(at + 4, d->fclNumFaces);
+        F32s(at + 12, d->fclMin, 3);
+        F32s(at + 24, d->fclMax, 3);
+        F32(at + 36, d->fclRadius);
+        F32s(at + 40, d->fclCentre, 3);
         if (d->fclNumFaces != 0) {
           const std::uint32_t faces = Take(56 * static_cast<std::uint64_t>(d->fclNumFaces));
-          w.U32(at + 8, faces);
+          U32(at + 8, faces);
           for (std::uint32_t i = 0; i < d->fclNumFaces; ++i) {
             const SGFace& f = d->fclFaces[i];
             const std::uint64_t o = faces + 56 * static_cast<std::uint64_t>(i);
             for (int k = 0; k < 3; ++k) {
-              w.U32(o + 4 * k, f.facVertIndex[k]);
-              w.U32(o + 12 + 4 * k, f.facNormalIndex[k]);
-              w.U32(o + 24 + 4 * k, f.facUVIndex[k]);
+              U32(o + 4 * k, f.facVertIndex[k]);
+              U32(o + 12 + 4 * k, f.facNormalIndex[k]);
+              U32(o + 24 + 4 * k, f.facUVIndex[k]);
             }
-            w.F32s(o + 36, f.facNormal, 3);
-            w.F32(o + 48, f.facDist);
-            w.U32(o + 52, f.facMatIndex);
+            F32s(o + 36, f.facNormal, 3);
+            F32(o + 48, f.facDist);
+            U32(o + 52, f.facMatIndex);
           }
         }
         return at;
@@ -396,25 +404,25 @@ struct Writer {
       case SG_GD_TYPE_BILLBOARD: {
         const auto* d = static_cast<const SGBillboard*>(node->gdData);
         const std::uint32_t at = Take(76);
-        w.F32s(at, d->bilPoint, 3);
-        w.F32s(at + 12, d->bilCentre, 3);
-        w.F32s(at + 24, d->bilMin, 3);
-        w.F32s(at + 36, d->bilMax, 3);
-        w.F32(at + 48, d->bilRadius);
-        w.F32(at + 52, d->bilHalfHeight);
-        w.F32(at + 56, d->bilHalfWidth);
-        w.U32(at + 60, d->bilNumAzimuth);
-        w.U32(at + 64, d->bilNumPolar);
-        w.U32(at + 72, d->bilMirrorMask);
+        F32s(at, d->bilPoint, 3);
+        F32s(at + 12, d->bilCentre, 3);
+        F32s(at + 24, d->bilMin, 3);
+        F32s(at + 36, d->bilMax, 3);
+        F32(at + 48, d->bilRadius);
+        F32(at + 52, d->bilHalfHeight);
+        F32(at + 56, d->bilHalfWidth);
+        U32(at + 60, d->bilNumAzimuth);
+        U32(at + 64, d->bilNumPolar);
+        U32(at + 72, d->bilMirrorMask);
         const std::uint64_t n = ISGBillboardTableSize(d);
         if (n != 0) {
-          w.U32(at + 68, Words(d->bilMatIndex, n));
+          U32(at + 68, Words(d->bilMatIndex, n));
         }
         return at;
       }
       case SG_GD_TYPE_WORD: {
         const std::uint32_t at = Take(4);
-        w.U32(at, *static_cast<const std::uint32_t*>(node->gdData));
+        U32(at, *static_cast<const std::uint32_t*>(node->gdData));
         return at;
       }
       case SG_GD_TYPE_XFORM: {
@@ -425,34 +433,34 @@ struct Writer {
       case SG_GD_TYPE_POINTS: {
         const auto* d = static_cast<const SGPointList*>(node->gdData);
         const std::uint32_t at = Take(20);
-        w.U32(at, d->ptlNumPoints);
-        w.U32(at + 16, d->ptlMatIndex);
+        U32(at, d->ptlNumPoints);
+        U32(at + 16, d->ptlMatIndex);
         if (d->ptlVertIndex != nullptr) {
-          w.U32(at + 4, Words(d->ptlVertIndex, d->ptlNumPoints));
+          U32(at + 4, Words(d->ptlVertIndex, d->ptlNumPoints));
         }
         if (d->ptlNormalIndex != nullptr) {
-          w.U32(at + 8, Words(d->ptlNormalIndex, d->ptlNumPoints));
+          U32(at + 8, Words(d->ptlNormalIndex, d->ptlNumPoints));
         }
         if (d->ptlUVs != nullptr) {
-          w.U32(at + 12, Words(d->ptlUVs, d->ptlNumPoints));
+          U32(at + 12, Words(d->ptlUVs, d->ptlNumPoints));
         }
         return at;
       }
       case SG_GD_TYPE_LINES: {
         const auto* d = static_cast<const SGLineList*>(node->gdData);
         const std::uint32_t at = Take(12);
-        w.U32(at, d->linNumLines);
-        w.U32(at + 8, d->linMatIndex);
+        U32(at, d->linNumLines);
+        U32(at + 8, d->linMatIndex);
         if (d->linNumLines != 0) {
-          w.U32(at + 4, Words(d->linVertIndex, 2 * static_cast<std::uint64_t>(d->linNumLines)));
+          U32(at + 4, Words(d->linVertIndex, 2 * static_cast<std::uint64_t>(d->linNumLines)));
         }
         return at;
       }
       case SG_GD_TYPE_HARDPOINT: {
         const auto* d = static_cast<const SGGeoHardPoint*>(node->gdData);
         const std::uint32_t at = Take(16);
-        w.U32(at, d->ghpId);
-        w.F32s(at + 4, d->ghpPos, 3);
+        U32(at, d->ghpId);
+        F32s(at + 4, d->ghpPos, 3);
         return at;
       }
       default:
@@ -467,12 +475,12 @@ struct Writer {
     for (; node != nullptr; node = node->gdNext) {
       const std::uint32_t at = Take(12);
       if (prev != 0) {
-        w.U32(prev + 8, at);
+        U32(prev + 8, at);
       } else {
         first = at;
       }
-      w.U32(at, node->gdType);
-      w.U32(at + 4, Data(node));
+      U32(at, node->gdType);
+      U32(at + 4, Data(node));
       prev = at;
     }
     return first;
@@ -540,40 +548,42 @@ SGModel* SGModelCopy(const SGModel* model) {
 
 SGError SGModelUnrelocate(const SGModel* model, std::uint8_t* out, std::uint32_t size) {
   std::memset(out, 0, size);
-  Writer wr(ISGByteWriter{out, size});
+  Writer wr(out, size);
   wr.Take(60);
-  wr.w.U32(0, size);
-  wr.w.U32(4, model->modNumLods);
-  wr.w.U32(12, model->modNumXforms);
-  wr.w.F32(20, model->modRadius);
-  wr.w.F32s(24, model->modMin, 3);
-  wr.w.F32s(36, model->modMax, 3);
-  wr.w.F32s(48, model->modCentre, 3);
+  wr.U32(0, size);
+  wr.U32(4, model->modNumLods);
+  wr.U32(12, model->modNumXforms);
+  wr.F32(20, model->modRadius);
+  wr.F32s(24, model->modMin, 3);
+  wr.F32s(36, model->modMax, 3);
+  wr.F32s(48, model->modCentre, 3);
   if (model->modNumXforms != 0) {
     const std::uint32_t at = wr.Take(64 * static_cast<std::uint64_t>(model->modNumXforms));
-    std::memcpy(out + at, model->modXforms, 64 * static_cast<std::size_t>(model->modNumXforms));
-    wr.w.U32(16, at);
+    for (std::uint32_t i = 0; i < model->modNumXforms; ++i) {
+      wr.w.WriteAt(at + 64 * static_cast<std::uint64_t>(i), std::span<const std::uint8_t>(model->modXforms[i].bytes));
+    }
+    wr.U32(16, at);
   }
   if (model->modNumLods != 0) {
     const std::uint32_t lods = wr.Take(84 * static_cast<std::uint64_t>(model->modNumLods));
-    wr.w.U32(8, lods);
+    wr.U32(8, lods);
     for (std::uint32_t i = 0; i < model->modNumLods; ++i) {
       const SGModelLod& lod = model->modLods[i];
       const std::uint32_t at = lods + 84 * i;
-      wr.w.U32(at, lod.mdlReserved);
-      wr.w.F32(at + 4, lod.mdlDistance);
+      wr.U32(at, lod.mdlReserved);
+      wr.F32(at + 4, lod.mdlDistance);
       wr.SubTransform(at + 8, &lod.mdlRoot);
-      wr.w.F32s(at + 40, lod.mdlMin, 3);
-      wr.w.F32s(at + 52, lod.mdlMax, 3);
-      wr.w.F32(at + 64, lod.mdlRadius);
-      wr.w.F32s(at + 68, lod.mdlCentre, 3);
-      wr.w.U32(at + 80, wr.Chain(lod.mdlData));
+      wr.F32s(at + 40, lod.mdlMin, 3);
+      wr.F32s(at + 52, lod.mdlMax, 3);
+      wr.F32(at + 64, lod.mdlRadius);
+      wr.F32s(at + 68, lod.mdlCentre, 3);
+      wr.U32(at + 80, wr.Chain(lod.mdlData));
     }
   }
   if (!wr.ok) {
     return SG_ERROR_NO_MEMORY;
   }
-  ISG_ASSERT(wr.pos + 32 * static_cast<std::uint64_t>(model->modNumLods) == size, "modpack");
+  ISG_ASSERT(wr.w.Ok() && wr.pos + 32 * static_cast<std::uint64_t>(model->modNumLods) == size, "modpack");
   return SG_ERROR_NONE;
 }
 

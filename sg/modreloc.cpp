@@ -5,13 +5,11 @@
 // vertex, normal and UV index must name an element of the sub-transform that is
 // current where it is used.
 
-#include <cstring>
-
+#include "platform/bytes.h"
 #include "sg/malloc.h"
 #include "sg/model.h"
 #include "sg/modlist.h"
 #include "sg/sgassert.h"
-#include "sg/sgbytes.h"
 
 namespace {
 
@@ -19,7 +17,7 @@ namespace {
 constexpr int kMaxDepth = 256;
 
 struct Parser {
-  ISGByteReader r;
+  plat::ByteReader r;
   std::uint64_t pos = 0;
   std::uint32_t numXforms = 0;
   ISGArrayLists lists;
@@ -37,15 +35,15 @@ struct Parser {
   }
   std::uint32_t U32(std::uint64_t at) {
     std::uint32_t v = 0;
-    r.U32(at, &v);
+    r.ReadAt(at, v);
     return v;
   }
   float F32(std::uint64_t at) {
     float v = 0.f;
-    r.F32(at, &v);
+    r.ReadAt(at, v);
     return v;
   }
-  void F32s(std::uint64_t at, float* out, int n) { r.F32s(at, out, n); }
+  void F32s(std::uint64_t at, float* out, int n) { r.ReadAt(at, std::span<float>(out, static_cast<std::size_t>(n))); }
 
   // Claims `bytes` at the read position for a record that the block says lies at
   // `offset`; the record must be exactly there.
@@ -364,7 +362,7 @@ struct Parser {
   // Builds the model in separate allocations; on failure what was built is
   // left in *out for the caller to free.
   bool Model(SGModel** out) {
-    if (r.size < 60) {
+    if (r.Size() < 60) {
       return Bad();
     }
     auto* m = Alloc<SGModel>(1);
@@ -380,7 +378,7 @@ struct Parser {
     F32s(24, m->modMin, 3);
     F32s(36, m->modMax, 3);
     F32s(48, m->modCentre, 3);
-    if (U32(0) != r.size) {
+    if (U32(0) != r.Size()) {
       return Bad();
     }
     pos = 60;
@@ -393,13 +391,15 @@ struct Parser {
       if (m->modXforms == nullptr) {
         return false;
       }
-      std::memcpy(m->modXforms, r.data + at, 64 * static_cast<std::size_t>(numXforms));
+      for (std::uint32_t i = 0; i < numXforms; ++i) {
+        r.ReadAt(at + 64 * static_cast<std::uint64_t>(i), std::span<std::uint8_t>(m->modXforms[i].bytes));
+      }
       m->modNumXforms = numXforms;
     } else if (xformsAt != 0) {
       return Bad();
     }
     if (numLods == 0) {
-      return lodsAt == 0 ? (pos == r.size || Bad()) : Bad();
+      return lodsAt == 0 ? (pos == r.Size() || Bad()) : Bad();
     }
     // The LOD records and their spare bytes must fit before anything is made.
     const std::uint64_t lodBytes = 84 * static_cast<std::uint64_t>(numLods);
@@ -423,7 +423,7 @@ struct Parser {
         return false;
       }
     }
-    return pos + 32 * static_cast<std::uint64_t>(numLods) == r.size || Bad();
+    return pos + 32 * static_cast<std::uint64_t>(numLods) == r.Size() || Bad();
   }
 };
 
@@ -431,7 +431,7 @@ struct Parser {
 
 SGError SGModelRelocate(const std::uint8_t* block, std::uint32_t size, SGModel** out) {
   Parser p;
-  p.r = ISGByteReader{block, size};
+  p.r = plat::ByteReader(std::span<const std::uint8_t>(block, size));
   SGModel* loose = nullptr;
   const bool ok = p.Model(&loose);
   if (!ok) {

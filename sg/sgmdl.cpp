@@ -1,9 +1,9 @@
 // Model files: a 32-bit size word, then the stored block of that many bytes.
 
+#include "platform/bytes.h"
 #include "sg/datapath.h"
 #include "sg/malloc.h"
 #include "sg/model.h"
-#include "sg/sgbytes.h"
 
 SGError SGModelRead(const SGDataPath* dp, const char* name, SGModel** out) {
   std::FILE* file = nullptr;
@@ -15,7 +15,7 @@ SGError SGModelRead(const SGDataPath* dp, const char* name, SGModel** out) {
     std::fclose(file);
     return SG_ERROR_MODEL_HEADER;
   }
-  const std::uint32_t size = ISGLoadU32(word);
+  const auto size = plat::DecodeLE<std::uint32_t>(word);
   // The size word is checked against the file before the block is allocated.
   if (size > ISGFileRemaining(file)) {
     std::fclose(file);

@@ -4,12 +4,13 @@
 #include <cctype>
 #include <cstring>
 
+#include "platform/bytes.h"
 #include "sg/context.h"
 #include "sg/datapath.h"
 #include "sg/ddinfo.h"
 #include "sg/malloc.h"
 #include "sg/material.h"
-#include "sg/sgbytes.h"
+#include "sg/sgassert.h"
 #include "sg/tga.h"
 
 namespace {
@@ -258,24 +259,26 @@ SGError LoadTga(const char* name, SGTextureMap* txm) {
 }  // namespace
 
 SGError SGTextureHeaderRead(const std::uint8_t* bytes, std::size_t size, SGTextureMap* out) {
-  const ISGByteReader r{bytes, size};
-  if (!r.Has(0, SG_RECORD_SIZE)) {
+  plat::ByteReader r(std::span<const std::uint8_t>(bytes, size));
+  if (r.Remaining() < SG_RECORD_SIZE) {
     return SG_ERROR_TEXTURE_READ;
   }
-  r.U32(0, &out->txmFormat);
-  r.U32(8, &out->txmSize.u[0]);
-  r.U32(12, &out->txmSize.u[1]);
-  r.U32(16, &out->txmPitch);
+  out->txmFormat = r.U32();
+  r.Skip(4);
+  out->txmSize.u[0] = r.U32();
+  out->txmSize.u[1] = r.U32();
+  out->txmPitch = r.U32();
   return SG_ERROR_NONE;
 }
 
 void SGTextureHeaderWrite(const SGTextureMap* txm, std::uint8_t out[SG_RECORD_SIZE]) {
-  std::memset(out, 0, SG_RECORD_SIZE);
-  ISGByteWriter w{out, SG_RECORD_SIZE};
-  w.U32(0, txm->txmFormat);
-  w.U32(8, txm->txmSize.u[0]);
-  w.U32(12, txm->txmSize.u[1]);
-  w.U32(16, txm->txmPitch);
+  plat::ByteWriter w(std::span<std::uint8_t>(out, SG_RECORD_SIZE));
+  w.U32(txm->txmFormat);
+  w.Zeros(4);
+  w.U32(txm->txmSize.u[0]);
+  w.U32(txm->txmSize.u[1]);
+  w.U32(txm->txmPitch);
+  w.Zeros(SG_RECORD_SIZE - w.Size());
 }
 
 SGError SGTextureMapLoad(const SGDataPath* dp, const char* name, SGTextureMap** out) {

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "platform/bytes.h"
 #include "sg/datapath.h"
 #include "sg/malloc.h"
 
@@ -211,16 +212,18 @@ std::int32_t TgaReadHeader(TgaFile* tga) {
   if (!ReadBytes(tga, h, kHeaderSize)) {
     return -1;
   }
-  tga->idLength = h[0];
-  tga->colourMapType = h[1];
-  tga->imageType = h[2];
-  tga->colourMapFirst = static_cast<std::uint16_t>(h[3] | (h[4] << 8));
-  tga->colourMapLength = static_cast<std::uint16_t>(h[5] | (h[6] << 8));
-  tga->colourMapEntryBits = h[7];
-  tga->width = static_cast<std::int16_t>(h[12] | (h[13] << 8));
-  tga->height = static_cast<std::int16_t>(h[14] | (h[15] << 8));
-  tga->pixelDepth = h[16];
-  tga->descriptor = h[17];
+  plat::ByteReader r(h);
+  tga->idLength = r.U8();
+  tga->colourMapType = r.U8();
+  tga->imageType = r.U8();
+  tga->colourMapFirst = r.U16();
+  tga->colourMapLength = r.U16();
+  tga->colourMapEntryBits = r.U8();
+  r.Skip(4);  // origin
+  tga->width = r.I16();
+  tga->height = r.I16();
+  tga->pixelDepth = r.U8();
+  tga->descriptor = r.U8();
   switch (tga->imageType) {
     case 1: case 2: case 3: case 9: case 10: case 11:
       break;

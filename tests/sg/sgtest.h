@@ -6,13 +6,14 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <bit>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <span>
 #include <string>
 #include <vector>
 
+#include "platform/bytes.h"
 #include "platform/dospath.h"
 #include "sg/malloc.h"
 #include "sg/sgerror.h"
@@ -58,13 +59,16 @@ class TempDrive {
 // Little-endian image builder.
 struct Bytes {
   std::vector<std::uint8_t> b;
-  Bytes& U8(std::uint8_t v) {
-    b.push_back(v);
+  template <plat::LEField T>
+  Bytes& Put(T v) {
+    const auto image = plat::EncodeLE(v);
+    b.insert(b.end(), image.begin(), image.end());
     return *this;
   }
-  Bytes& U16(std::uint16_t v) { return U8(static_cast<std::uint8_t>(v)).U8(static_cast<std::uint8_t>(v >> 8)); }
-  Bytes& U32(std::uint32_t v) { return U16(static_cast<std::uint16_t>(v)).U16(static_cast<std::uint16_t>(v >> 16)); }
-  Bytes& F32(float v) { return U32(std::bit_cast<std::uint32_t>(v)); }
+  Bytes& U8(std::uint8_t v) { return Put(v); }
+  Bytes& U16(std::uint16_t v) { return Put(v); }
+  Bytes& U32(std::uint32_t v) { return Put(v); }
+  Bytes& F32(float v) { return Put(v); }
   Bytes& Fill(std::size_t n, std::uint8_t v = 0) {
     b.insert(b.end(), n, v);
     return *this;
@@ -73,12 +77,15 @@ struct Bytes {
     b.insert(b.end(), s.begin(), s.end());
     return *this;
   }
-  void PutU32(std::size_t at, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) {
-      b[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
-    }
-  }
+  void PutU32(std::size_t at, std::uint32_t v) { EXPECT_TRUE(plat::ByteWriter(b).WriteAt(at, v)) << at; }
 };
+
+// The 32-bit field at `at` of an image.
+inline std::uint32_t U32At(std::span<const std::uint8_t> image, std::size_t at) {
+  std::uint32_t v = 0;
+  EXPECT_TRUE(plat::ByteReader(image).ReadAt(at, v)) << "no field at " << at;
+  return v;
+}
 
 // Runs `attempt` with the 1st, 2nd, ... allocation failing until it succeeds.
 // Every failing run must report SG_ERROR_NO_MEMORY and leave no block behind; a

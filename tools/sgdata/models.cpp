@@ -1,10 +1,9 @@
-#include <algorithm>
 #include <cstring>
 #include <stdexcept>
 
+#include "platform/bytes.h"
 #include "sg/malloc.h"
 #include "sg/model.h"
-#include "sg/sgbytes.h"
 #include "tools/sgdata/sgdata.h"
 
 namespace sgdata {
@@ -164,10 +163,10 @@ Image MakeShipBlock(const ShipShape& shape) {
 
 Image MakeShipModelFile(const ShipShape& shape) {
   const Image block = MakeShipBlock(shape);
-  Image file(4 + block.size());
-  ISGStoreU32(file.data(), static_cast<std::uint32_t>(block.size()));
-  std::copy(block.begin(), block.end(), file.begin() + 4);
-  return file;
+  plat::ByteWriter file;
+  file.U32(static_cast<std::uint32_t>(block.size()));
+  file.WriteBytes(block);
+  return file.Take();
 }
 
 }  // namespace sgdata

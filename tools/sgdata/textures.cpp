@@ -1,7 +1,6 @@
 #include <cmath>
 #include <stdexcept>
 
-#include "sg/sgbytes.h"
 #include "tools/sgdata/sgdata.h"
 
 namespace sgdata {

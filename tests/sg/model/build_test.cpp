@@ -7,7 +7,6 @@
 #include "../sgtest.h"
 #include "sg/datapath.h"
 #include "sg/model.h"
-#include "sg/sgbytes.h"
 
 namespace {
 
@@ -77,7 +76,7 @@ TEST(ModelBuild, SharedArraysAreStoredOnceAndLodsAddSpareBytes) {
 
   std::vector<std::uint8_t> block(packed->modPackedSize);
   ASSERT_EQ(SGModelUnrelocate(packed, block.data(), packed->modPackedSize), SG_ERROR_NONE);
-  EXPECT_EQ(ISGLoadU32(&block[60 + 16]), ISGLoadU32(&block[60 + 84 + 16]));  // one vertex offset
+  EXPECT_EQ(sgtest::U32At(block, 60 + 16), sgtest::U32At(block, 60 + 84 + 16));  // one vertex offset
   SGModel* again = nullptr;
   ASSERT_EQ(SGModelRelocate(block.data(), packed->modPackedSize, &again), SG_ERROR_NONE);
   EXPECT_EQ(again->modLods[1].mdlRoot.mstVerts[7].z, 1.f);
@@ -195,7 +194,7 @@ TEST(ModelFiles, WriteAndReadBack) {
   ASSERT_EQ(SGModelWrite(nullptr, "cube.mdl", packed), SG_ERROR_NONE);
   const std::vector<std::uint8_t> file = drive.Read("cube.mdl");
   ASSERT_EQ(file.size(), 4u + packed->modPackedSize);
-  EXPECT_EQ(ISGLoadU32(&file[0]), ISGLoadU32(&file[4]));
+  EXPECT_EQ(sgtest::U32At(file, 0), sgtest::U32At(file, 4));
 
   SGModel* read = nullptr;
   ASSERT_EQ(SGModelRead(nullptr, "CUBE.MDL", &read), SG_ERROR_NONE);

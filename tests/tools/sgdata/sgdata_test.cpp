@@ -11,7 +11,7 @@
 #include "sg/datapath.h"
 #include "sg/material.h"
 #include "sg/model.h"
-#include "sg/sgbytes.h"
+#include "tests/sg/sgtest.h"
 #include "tools/sgdata/sgdata.h"
 
 namespace {
@@ -39,10 +39,10 @@ TEST(ShipModel, RelocatesAndPacksBackExactly) {
   ASSERT_EQ(SGModelRelocate(block.data(), static_cast<std::uint32_t>(block.size()), &m), SG_ERROR_NONE);
   ASSERT_EQ(m->modNumLods, 3u);
   EXPECT_EQ(m->modPackedSize, block.size());
-  EXPECT_EQ(ISGLoadU32(block.data()), block.size());
+  EXPECT_EQ(sgtest::U32At(block, 0), block.size());
   // The hull vertices of LOD 0 and LOD 1 are one array.
   EXPECT_EQ(m->modLods[0].mdlRoot.mstVerts, m->modLods[1].mdlRoot.mstVerts);
-  EXPECT_EQ(ISGLoadU32(&block[ISGLoadU32(&block[8]) + 16]), ISGLoadU32(&block[ISGLoadU32(&block[8]) + 84 + 16]));
+  EXPECT_EQ(sgtest::U32At(block, sgtest::U32At(block, 8) + 16), sgtest::U32At(block, sgtest::U32At(block, 8) + 84 + 16));
   // The last 32 bytes of each LOD are spare.
   for (std::size_t i = block.size() - 96; i < block.size(); ++i) {
     ASSERT_EQ(block[i], 0) << i;
@@ -64,7 +64,7 @@ TEST(ShipModel, RelocatesAndPacksBackExactly) {
 
 TEST_F(Drive, ModelFileAndTexturesLoad) {
   const sgdata::Image file = sgdata::MakeShipModelFile(sgdata::ShipShape{});
-  EXPECT_EQ(ISGLoadU32(file.data()), file.size() - 4);
+  EXPECT_EQ(sgtest::U32At(file, 0), file.size() - 4);
   Write("ship.mdl", file);
   SGModel* m = nullptr;
   ASSERT_EQ(SGModelRead(nullptr, "SHIP.MDL", &m), SG_ERROR_NONE);
