@@ -4,7 +4,8 @@
 #include <map>
 #include <string>
 
-#include "tools/rulesdata/le_writer.h"
+#include "platform/bytes.h"
+#include "tools/rulesdata/fixed_text.h"
 
 namespace rulesdata {
 namespace {
@@ -54,7 +55,7 @@ class HullCompiler {
   }
 
   std::vector<std::uint8_t> Write(std::size_t& records) {
-    LEWriter w;
+    plat::ByteWriter w;
     for (int s = 0; s < kSections; ++s) {
       const std::vector<Hull>& hulls = sections_[s];
       if (hulls.size() > 255) {
@@ -71,7 +72,7 @@ class HullCompiler {
         ++records;
       }
     }
-    return w.Bytes();
+    return w.Take();
   }
 
  private:
@@ -175,9 +176,9 @@ class HullCompiler {
     return kNoSuccessor;
   }
 
-  void WriteHull(LEWriter& w, const Hull& h, int section) {
+  void WriteHull(plat::ByteWriter& w, const Hull& h, int section) {
     w.U32(h.name.size() + 1);
-    w.FixedText(h.name, h.name.size() + 1);
+    WriteFixedText(w, h.name, h.name.size() + 1);
     w.U8(h.unitClass);
     w.U8(0);  // attribute
     w.U32(h.mass);

@@ -4,7 +4,8 @@
 #include <map>
 #include <string>
 
-#include "tools/rulesdata/le_writer.h"
+#include "platform/bytes.h"
+#include "tools/rulesdata/fixed_text.h"
 
 namespace rulesdata {
 namespace {
@@ -33,7 +34,7 @@ struct Module {
   std::int64_t costs[5] = {};
   std::int64_t buildPoints = 0, power = 0, mass = 0;
   std::uint8_t defenses[8] = {};
-  LEWriter typeData;  // packed, as in the file
+  plat::ByteWriter typeData;  // packed, as in the file
 };
 
 std::optional<int> IndexIn(std::string_view word, auto const& names) {
@@ -72,9 +73,9 @@ class ModuleCompiler {
   }
 
   std::vector<std::uint8_t> Write() {
-    LEWriter w;
+    plat::ByteWriter w;
     for (const Module& m : modules_) WriteModule(w, m);
-    return w.Bytes();
+    return w.Take();
   }
   std::size_t Count() const { return modules_.size(); }
 
@@ -124,7 +125,7 @@ class ModuleCompiler {
   bool TypeColumns(const SourceLine& line, Module& m) {
     const std::vector<std::string>& t = line.tokens;
     const std::size_t c = kCommonTokens;
-    LEWriter& d = m.typeData;
+    plat::ByteWriter& d = m.typeData;
     std::int64_t a = 0, b = 0, e = 0;
     switch (m.type) {
       case COMPUTER: {
@@ -189,7 +190,7 @@ class ModuleCompiler {
     }
     if (t[c + 6] != "unlimited" && !Number(line, c + 6, 0, 254, ammo)) return false;
     if (effective > range) return Fail(line, "the effective range lies within the range"), false;
-    LEWriter& d = m.typeData;
+    plat::ByteWriter& d = m.typeData;
     d.U8(*attack);
     d.U8(strength);
     d.U16(range);
@@ -211,8 +212,8 @@ class ModuleCompiler {
     return static_cast<std::uint16_t>(it->second);
   }
 
-  void WriteModule(LEWriter& w, const Module& m) {
-    w.FixedText(m.name, 30);
+  void WriteModule(plat::ByteWriter& w, const Module& m) {
+    WriteFixedText(w, m.name, 30);
     w.U8(1u << m.guild);
     w.U8(0);
     w.U8(m.type);
@@ -226,15 +227,15 @@ class ModuleCompiler {
     w.U8(m.buildPoints);
     w.U8(0);
     w.U8(m.tech);
-    w.FixedText(m.image, 6);
-    w.FixedText(m.sound, 7);
+    WriteFixedText(w, m.image, 6);
+    WriteFixedText(w, m.sound, 7);
     for (std::uint8_t flag : m.defenses) w.U8(flag);
     w.U8(0);
     w.U8(0);
     w.U16(0);
     w.U16(m.power);
     w.U8(m.mass);
-    for (std::uint8_t byte : m.typeData.Bytes()) w.U8(byte);
+    w.WriteBytes(m.typeData.Data());
   }
 
   std::vector<Problem>& problems_;
