@@ -1,27 +1,19 @@
 #include "tools/strtable/index_table.h"
 
+#include "platform/bytes.h"
 #include "tools/strtable/text_id.h"
 
 namespace strtable {
-namespace {
-
-void AppendLE(std::vector<std::uint8_t>& out, std::uint32_t value, int bytes) {
-  for (int i = 0; i < bytes; ++i) out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
-}
-
-}  // namespace
 
 std::vector<std::uint8_t> BuildIndexTable(const std::vector<StringEntry>& entries) {
-  std::vector<std::uint8_t> image;
-  image.reserve(kIndexHeaderSize + kIndexEntrySize * entries.size());
-  AppendLE(image, static_cast<std::uint32_t>(entries.size()), 4);
+  plat::ByteWriter w;
+  w.U32(static_cast<std::uint32_t>(entries.size()));
   for (const StringEntry& e : entries) {
-    const TextIdKey key = MakeTextIdKey(e.id);
-    image.insert(image.end(), key.begin(), key.end());
-    AppendLE(image, e.number, 2);
-    AppendLE(image, static_cast<std::uint32_t>(e.text.size() + 1), 2);
+    w.WriteBytes(MakeTextIdKey(e.id));
+    w.U16(e.number);
+    w.U16(static_cast<std::uint16_t>(e.text.size() + 1));
   }
-  return image;
+  return w.Take();
 }
 
 }  // namespace strtable

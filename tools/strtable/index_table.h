@@ -9,16 +9,12 @@
 // The entries follow the order of the given table, which CheckTable has
 // confirmed to be ascending by the unsigned bytes of the ID.
 
-#include <cstddef>
 #include <cstdint>
 #include <vector>
 
 #include "tools/strtable/string_source.h"
 
 namespace strtable {
-
-inline constexpr std::size_t kIndexHeaderSize = 4;
-inline constexpr std::size_t kIndexEntrySize = 12;
 
 std::vector<std::uint8_t> BuildIndexTable(const std::vector<StringEntry>& entries);
 

@@ -2,16 +2,18 @@
 
 #include <sstream>
 
+#include "platform/bytes.h"
+
 std::optional<std::vector<DecodedIndexEntry>> DecodeIndexImage(std::span<const std::uint8_t> image) {
-  if (image.size() < 4) return std::nullopt;
-  const std::uint32_t count = image[0] | image[1] << 8 | image[2] << 16 | static_cast<std::uint32_t>(image[3]) << 24;
-  if (image.size() != 4 + 12 * static_cast<std::size_t>(count)) return std::nullopt;
+  plat::ByteReader r(image);
+  const std::uint32_t count = r.U32();
+  if (!r.Ok() || r.Remaining() != 12 * static_cast<std::size_t>(count)) return std::nullopt;
   std::vector<DecodedIndexEntry> entries;
-  for (std::size_t at = 4; at < image.size(); at += 12) {
+  while (r.Remaining() != 0) {
     DecodedIndexEntry e;
-    for (std::size_t i = 0; i < 8; ++i) e.key += static_cast<char>(image[at + i]);
-    e.number = static_cast<std::uint16_t>(image[at + 8] | image[at + 9] << 8);
-    e.bufferLength = static_cast<std::uint16_t>(image[at + 10] | image[at + 11] << 8);
+    for (std::uint8_t c : r.Bytes(8)) e.key += static_cast<char>(c);
+    e.number = r.U16();
+    e.bufferLength = r.U16();
     entries.push_back(e);
   }
   return entries;
