@@ -7,23 +7,19 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <mutex>
 #include <random>
 #include <span>
-#include <thread>
 
 #include "hvmulti/Engine.h"
 #include "hvmulti/Wire.h"
 #include "platform/clock.h"
-#include "platform/process.h"
 
 namespace {
 
-// How the library tells a server program it started where its session is:
-// "address:port:token".
-constexpr const char* kServerEnvironment = "HVMULTI_SERVER";
 constexpr int kJoinTimeoutMs = 10000;
 constexpr int kServerJoinTimeoutMs = 20000;
+// How often the wait for the server program looks whether it has ended.
+constexpr int kServerJoinSliceMs = 100;
 constexpr std::uint32_t kDefaultEnumWaitMs = 1000;
 
 struct ServiceEntry {
@@ -55,16 +51,13 @@ std::int64_t NowMs() {
       .count();
 }
 
-// setenv is not safe against a concurrent start of another server program.
-std::mutex g_environmentLock;
-
 }  // namespace
 
 CHvMulti::CHvMulti() : engine_(std::make_unique<hvm::Engine>()) {}
 
 CHvMulti::~CHvMulti() {
   engine_->Close();
-  ReleaseServer();
+  EndServer();
 }
 
 int CHvMulti::Fail(int code, std::string text) {
@@ -238,21 +231,21 @@ int CHvMulti::CreateAndJoinCS(const HvMSession_Struct* session, HvMPlayer_Struct
   if (created != HVM_CREATED) return created;
 
   const std::string where = "127.0.0.1:" + std::to_string(engine_->HostPort()) + ":" + token;
-  {
-    std::lock_guard lock(g_environmentLock);
-    ::setenv(kServerEnvironment, where.c_str(), 1);
-    const bool withArgument = commandLine && *commandLine;
-    serverProcess_ = plat::_spawnl(plat::_P_NOWAIT, program, program, withArgument ? commandLine : nullptr, nullptr);
-    ::unsetenv(kServerEnvironment);
-  }
-  if (serverProcess_ == -1) {
+  if (!server_.Start(program, commandLine, where)) {
     engine_->Close();
     return Fail(HVM_ERR_SERVERSTART, std::string("cannot start the server program \"") + program + "\"");
   }
-  if (!engine_->WaitForServer(kServerJoinTimeoutMs)) {
-    plat::KillProcess(serverProcess_);
+  // A program that ends before it joined fails the start at once rather than
+  // after the whole wait.
+  const std::int64_t deadline = NowMs() + kServerJoinTimeoutMs;
+  while (!engine_->WaitForServer(kServerJoinSliceMs)) {
+    const bool ended = server_.Ended();
+    if (!ended && NowMs() < deadline) continue;
     engine_->Close();
-    ReleaseServer();
+    server_.End(0);  // a program that did not join in all that time is not waited for
+    if (ended)
+      return Fail(HVM_ERR_SERVERSTART, std::string("the server program \"") + program + "\" ended with code " +
+                                           std::to_string(server_.ExitCode()) + " before it joined the session");
     return Fail(HVM_ERR_TIMEOUT, std::string("the server program \"") + program + "\" did not join the session");
   }
   return HVM_CREATED;
@@ -260,7 +253,7 @@ int CHvMulti::CreateAndJoinCS(const HvMSession_Struct* session, HvMPlayer_Struct
 
 int CHvMulti::JoinAsServer(const char* guid, HvMPlayer_Struct* player) {
   if (!guid || !player) return HVM_ERR_BADPARAM;
-  const char* where = std::getenv(kServerEnvironment);
+  const char* where = std::getenv(hvm::kServerEnvironment);
   if (!where) return Fail(HVM_ERR_NOSESSION, "this program was not started by a session host");
   const std::string text(where);
   const auto colon = text.rfind(':');
@@ -282,7 +275,7 @@ int CHvMulti::StopJoin() { return engine_->StopJoining(); }
 int CHvMulti::CloseSession() {
   if (!engine_->InSession()) return HVM_ERR_NOSESSION;
   engine_->Close();
-  ReleaseServer();
+  EndServer();
   return 0;
 }
 
@@ -294,11 +287,12 @@ int CHvMulti::CloseService() {
   return 0;
 }
 
-void CHvMulti::ReleaseServer() {
-  if (serverProcess_ == -1) return;
-  // The server ends when its session does; it is waited for off the client's thread.
-  std::thread([handle = serverProcess_] { plat::_cwait(nullptr, handle, 0); }).detach();
-  serverProcess_ = -1;
+void CHvMulti::EndServer() {
+  // The server program ends when its session does: it is waited for here, on
+  // the client's thread, so nothing outlives this object or the program's exit.
+  if (!server_.Running()) return;
+  if (!server_.End(hvm::ServerProgram::kDefaultEndMs))
+    Fail(0, "the server program did not end with its session and was stopped");
 }
 
 int CHvMulti::ReceiveThread() { return engine_->InSession() ? 0 : HVM_ERR_NOSESSION; }
@@ -329,7 +323,7 @@ int CHvMulti::SendSzChat(std::uint32_t from, std::uint32_t to, const char* text)
 
 int CHvMulti::DeletePlayer(std::uint32_t id) {
   const int result = engine_->DeletePlayer(id);
-  if (!engine_->InSession()) ReleaseServer();
+  if (!engine_->InSession()) EndServer();
   return result;
 }
 

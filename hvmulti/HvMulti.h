@@ -22,6 +22,7 @@
 
 #include "hvmulti/HvMRecords.h"
 #include "hvmulti/HvMTypes.h"
+#include "hvmulti/ServerProgram.h"
 #include "hvmulti/Socket.h"
 
 namespace hvm {
@@ -80,8 +81,9 @@ class CHvMulti {
   // its DOS name, in the current directory, with `commandLine` as its argument
   // when not empty) and waits until the server joined. The service type and the
   // settings are those the service was opened with; the two arguments are
-  // accepted for the caller's sake. HVM_CREATED (1), or HVM_ERR_SERVERSTART,
-  // HVM_ERR_TIMEOUT and the errors of CreateAndJoin.
+  // accepted for the caller's sake. HVM_CREATED (1), or HVM_ERR_SERVERSTART
+  // (also when the program ends before it joined), HVM_ERR_TIMEOUT and the
+  // errors of CreateAndJoin. The server program ends with the session.
   virtual int CreateAndJoinCS(const HvMSession_Struct* session, HvMPlayer_Struct* player, const char* program,
                               const char* commandLine, std::uint32_t serviceType, const void* settings);
   // The server program's side of CreateAndJoinCS: joins the session that
@@ -91,7 +93,9 @@ class CHvMulti {
 
   // The host takes no more players. 0, or HVM_ERR_NOSESSION.
   virtual int StopJoin();
-  // Leaves the session; the host's leaving ends it for everyone. 0, or HVM_ERR_NOSESSION.
+  // Leaves the session; the host's leaving ends it for everyone. A server
+  // program this library started is then waited for a few seconds and stopped
+  // when it outstays them. 0, or HVM_ERR_NOSESSION.
   virtual int CloseSession();
   // Leaves the session and closes the service. Returns 0.
   virtual int CloseService();
@@ -128,6 +132,11 @@ class CHvMulti {
   virtual std::uint16_t GetHostPort();
   // Text of the last failure of a service, session or start call.
   const std::string& LastErrorText() const { return lastError_; }
+  // The exit code of the last server program started by CreateAndJoinCS, once
+  // it ended with its session or its failed start (128 + the signal number
+  // when a signal ended it, the library's stop after its grace included); -1
+  // before that.
+  int ServerExitCode() const { return server_.ExitCode(); }
 
  private:
   enum class Service { None, Local, TcpIp };
@@ -140,7 +149,7 @@ class CHvMulti {
   int Fail(int code, std::string text);
   int Create(const HvMSession_Struct* session, HvMPlayer_Struct* player, bool clientServer, const std::string& token);
   bool HostEndpoint(hvm::Endpoint& at) const;
-  void ReleaseServer();
+  void EndServer();
 
   std::unique_ptr<hvm::Engine> engine_;
   Service service_ = Service::None;
@@ -148,6 +157,6 @@ class CHvMulti {
   std::string guid_;
   int version_ = HVM_PROTOCOL_VERSION;
   std::vector<FoundSession> found_;
-  std::intptr_t serverProcess_ = -1;
+  hvm::ServerProgram server_;
   std::string lastError_;
 };

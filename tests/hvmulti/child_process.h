@@ -54,10 +54,7 @@ class ChildProcess {
     out_ = fds[0];
   }
   ~ChildProcess() {
-    if (pid_ > 0) {
-      ::kill(pid_, SIGKILL);
-      ::waitpid(pid_, nullptr, 0);
-    }
+    if (pid_ > 0) Kill();
     if (out_ >= 0) ::close(out_);
   }
   ChildProcess(const ChildProcess&) = delete;
@@ -65,45 +62,72 @@ class ChildProcess {
 
   bool Started() const { return pid_ > 0; }
 
-  // Reads until a line beginning with `prefix` came; returns it, or "" after `ms`.
-  std::string WaitForLine(const std::string& prefix, int ms = 20000) {
+  // Reads until a line beginning with `prefix` came; returns it, or "" after `ms`
+  // or when the child closed its output.
+  std::string WaitForLine(const std::string& prefix, int ms = kWaitMs) {
     const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
     for (;;) {
-      for (std::size_t nl; (nl = buffer_.find('\n')) != std::string::npos;) {
-        std::string line = buffer_.substr(0, nl);
-        buffer_.erase(0, nl + 1);
+      for (std::size_t nl; (nl = pending_.find('\n')) != std::string::npos;) {
+        std::string line = pending_.substr(0, nl);
+        pending_.erase(0, nl + 1);
         if (line.rfind(prefix, 0) == 0) return line;
       }
       const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
-      if (left.count() <= 0) return "";
-      pollfd p{out_, POLLIN, 0};
-      if (::poll(&p, 1, static_cast<int>(left.count())) != 1) return "";
-      char chunk[512];
-      const ssize_t n = ::read(out_, chunk, sizeof chunk);
-      if (n <= 0) return "";
-      buffer_.append(chunk, static_cast<std::size_t>(n));
+      if (left.count() <= 0 || !ReadSome(static_cast<int>(left.count()))) return "";
     }
   }
 
-  // The exit code, or -1 when it did not end within `ms` (it is then killed).
-  int Wait(int ms = 20000) {
+  // The exit code (128 + the signal number when a signal ended it), or -1 when
+  // it did not end within `ms`; it is then killed.
+  int Wait(int ms = kWaitMs) {
     const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
     while (pid_ > 0) {
       int status = 0;
       if (::waitpid(pid_, &status, WNOHANG) == pid_) {
         pid_ = -1;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        while (ReadSome(0)) {
+        }
+        return WIFEXITED(status) ? WEXITSTATUS(status) : WIFSIGNALED(status) ? 128 + WTERMSIG(status) : -1;
       }
-      if (std::chrono::steady_clock::now() > end) return -1;
+      if (std::chrono::steady_clock::now() > end) {
+        Kill();
+        return -1;
+      }
       std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     return -1;
   }
 
+  // Everything the child printed so far, to show when it failed.
+  const std::string& Output() const { return output_; }
+
  private:
+  // A child's step (starting under the sanitizers on a loaded machine included)
+  // gets this long before the test gives up on it.
+  static constexpr int kWaitMs = 10000;
+
+  // Takes what the child printed, waiting at most `ms`; false when nothing came.
+  bool ReadSome(int ms) {
+    if (out_ < 0) return false;
+    pollfd p{out_, POLLIN, 0};
+    if (::poll(&p, 1, ms) != 1) return false;
+    char chunk[512];
+    const ssize_t n = ::read(out_, chunk, sizeof chunk);
+    if (n <= 0) return false;
+    pending_.append(chunk, static_cast<std::size_t>(n));
+    output_.append(chunk, static_cast<std::size_t>(n));
+    return true;
+  }
+  void Kill() {
+    ::kill(pid_, SIGKILL);
+    ::waitpid(pid_, nullptr, 0);
+    pid_ = -1;
+  }
+
   pid_t pid_ = -1;
   int out_ = -1;
-  std::string buffer_;
+  std::string pending_;  // read but not yet looked at by WaitForLine
+  std::string output_;
 };
 
 }  // namespace hvmtest

@@ -4,8 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <poll.h>
+#include <signal.h>
 #include <sys/socket.h>
 #include <unistd.h>
+
+#include <chrono>
+#include <thread>
 
 #include <cstdio>
 #include <cstdlib>
@@ -116,6 +120,32 @@ TEST(HvMultiRole, DISABLED_Server) {
   EXPECT_TRUE(ended);
 }
 
+// A server program that gives up before it joins.
+TEST(HvMultiRole, DISABLED_QuittingServer) { std::_Exit(3); }
+
+// A server program that joins and then stays on after its session ended, until
+// the library stops it (or its parent is gone).
+TEST(HvMultiRole, DISABLED_LingeringServer) {
+  CHvMulti m;
+  HvMPlayer_Struct p = Player("server");
+  ASSERT_EQ(m.JoinAsServer(kGuid, &p), 0);
+  const pid_t parent = ::getppid();
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  while (::getppid() == parent && std::chrono::steady_clock::now() < end)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+}
+
+// Hosts a client-server session on a free loopback port with role `role` as its server program.
+int HostWithServer(CHvMulti& host, HvMPlayer_Struct& hp, const char* role) {
+  const auto at = Address("127.0.0.1:0");
+  if (host.InitServiceEx(HVM_SERVICEID_TCPIP, kGuid, &at) != 0) return -1;
+  HvMSession_Struct s;
+  s.SetText(HvMSession_Struct::kName, HvMSession_Struct::kNameWidth, "Hosted");
+  s.SetU32(HvMSession_Struct::kMaxPlayers, 40);
+  const std::string self = SelfPath();
+  return host.CreateAndJoinCS(&s, &hp, self.c_str(), RoleArguments(role).c_str(), 6, nullptr);
+}
+
 TEST(HvMultiProcesses, HostAndTwoClientsExchangeAndOneVanishes) {
   CHvMulti host;
   HvMPlayer_Struct hp = Player("host");
@@ -125,8 +155,8 @@ TEST(HvMultiProcesses, HostAndTwoClientsExchangeAndOneVanishes) {
   ChildProcess b("Client", {port, "HVMT_TAG=b", "HVMT_MODE=stay"});
   ASSERT_TRUE(a.Started() && b.Started());
   const std::string aLine = a.WaitForLine("ID "), bLine = b.WaitForLine("ID ");
-  ASSERT_FALSE(aLine.empty());
-  ASSERT_FALSE(bLine.empty());
+  ASSERT_FALSE(aLine.empty()) << a.Output();
+  ASSERT_FALSE(bLine.empty()) << b.Output();
   const auto aId = static_cast<std::uint32_t>(std::stoul(aLine.substr(3)));
   const auto bId = static_cast<std::uint32_t>(std::stoul(bLine.substr(3)));
 
@@ -141,10 +171,10 @@ TEST(HvMultiProcesses, HostAndTwoClientsExchangeAndOneVanishes) {
   ExpectRoleOrder(in, bId, 'b', true);
 
   EXPECT_EQ(a.WaitForLine("GOT-ALL"), "GOT-ALL");
-  EXPECT_EQ(a.Wait(), 0);
+  EXPECT_EQ(a.Wait(), 0) << a.Output();
   ASSERT_TRUE(Collect(host, in, [&](const Received& r) { return IsNotice(r, HVM_NOTICE_LEFT, aId); }, 1));
   EXPECT_EQ(b.WaitForLine("SAW-LEAVE"), "SAW-LEAVE");
-  EXPECT_EQ(b.Wait(), 0);
+  EXPECT_EQ(b.Wait(), 0) << b.Output();
   ASSERT_TRUE(Collect(host, in, [&](const Received& r) { return IsNotice(r, HVM_NOTICE_LEFT, bId); }, 1));
   EXPECT_EQ(host.GetPlayers().size(), 1u);
 }
@@ -152,13 +182,7 @@ TEST(HvMultiProcesses, HostAndTwoClientsExchangeAndOneVanishes) {
 TEST(HvMultiProcesses, ClientServerSessionStartsTheServerProgram) {
   CHvMulti host;
   HvMPlayer_Struct hp = Player("host");
-  const auto at = Address("127.0.0.1:0");
-  ASSERT_EQ(host.InitServiceEx(HVM_SERVICEID_TCPIP, kGuid, &at), 0);
-  HvMSession_Struct s;
-  s.SetText(HvMSession_Struct::kName, HvMSession_Struct::kNameWidth, "Hosted");
-  s.SetU32(HvMSession_Struct::kMaxPlayers, 40);
-  const std::string self = SelfPath();
-  ASSERT_EQ(host.CreateAndJoinCS(&s, &hp, self.c_str(), RoleArguments("Server").c_str(), 6, nullptr), HVM_CREATED);
+  ASSERT_EQ(HostWithServer(host, hp, "Server"), HVM_CREATED);
 
   std::uint32_t serverId = 0;
   for (const auto& p : host.GetPlayers())
@@ -184,6 +208,27 @@ TEST(HvMultiProcesses, ClientServerSessionStartsTheServerProgram) {
   Drain(host, hostIn);
   EXPECT_EQ(std::count_if(hostIn.begin(), hostIn.end(), [&](const Received& r) { return IsPacketFrom(r, gp.id); }), 0);
   EXPECT_EQ(host.CloseSession(), 0);
+  // The server program ended with its session, and cleanly (a sanitizer's
+  // report in it would have made the code 1).
+  EXPECT_EQ(host.ServerExitCode(), 0);
+}
+
+TEST(HvMultiProcesses, ServerProgramThatEndsBeforeJoiningFailsTheCreate) {
+  CHvMulti host;
+  HvMPlayer_Struct hp = Player("host");
+  EXPECT_EQ(HostWithServer(host, hp, "QuittingServer"), HVM_ERR_SERVERSTART);
+  EXPECT_EQ(host.ServerExitCode(), 3);
+  EXPECT_EQ(host.CloseSession(), HVM_ERR_NOSESSION);
+}
+
+TEST(HvMultiProcesses, ServerProgramThatOutstaysItsSessionIsStopped) {
+  CHvMulti host;
+  HvMPlayer_Struct hp = Player("host");
+  ASSERT_EQ(HostWithServer(host, hp, "LingeringServer"), HVM_CREATED);
+  EXPECT_EQ(host.ServerExitCode(), -1);
+  EXPECT_EQ(host.CloseSession(), 0);
+  EXPECT_EQ(host.ServerExitCode(), 128 + SIGKILL);
+  EXPECT_NE(host.LastErrorText().find("stopped"), std::string::npos);
 }
 
 TEST(HvMultiProcesses, ServerProgramThatCannotStartFailsTheCreate) {
