@@ -23,6 +23,8 @@ constexpr std::int64_t kHelloTimeoutMs = 10000;
 constexpr std::int64_t kClosingFlushMs = 2000;
 constexpr std::int64_t kHeartbeatMs = 2000;
 constexpr int kPollSliceMs = 250;
+// Listening ports the system is asked for before a host goes without enumeration.
+constexpr int kPortAttempts = 8;
 
 bool IsReservedId(std::uint32_t id) {
   return id == HVM_ID_NONE || id == HVM_ID_SESSION || id == HVM_ID_ALLPLAYERS || id == 65535;
@@ -48,11 +50,15 @@ int Engine::Host(const HostOptions& options, const PlayerInfo& local, std::uint3
   std::lock_guard lock(mu_);
   if (role_ != Role::None) return HVM_ERR_INSESSION;
   if (!wake_.Valid()) return HVM_ERR_CONNECT;
-  listener_ = ListenTcp(options.bindAt, bound_);
-  if (!listener_.Valid()) return HVM_ERR_CONNECT;
   // Enumeration shares the port number; a host that cannot bind it still works
-  // for players who know its address.
-  udp_ = BindUdp(bound_);
+  // for players who know its address. A port the system picked is picked again
+  // when its number is taken for UDP, so that the session can be found.
+  for (int attempt = 1;; ++attempt) {
+    listener_ = ListenTcp(options.bindAt, bound_);
+    if (!listener_.Valid()) return HVM_ERR_CONNECT;
+    udp_ = BindUdp(bound_);
+    if (udp_.Valid() || options.bindAt.port != 0 || attempt == kPortAttempts) break;
+  }
 
   session_ = options.session;
   std::uint32_t maxPlayers = session_.U32(HvMSession_Struct::kMaxPlayers);
