@@ -2,7 +2,9 @@
 // stand-in library; and one run over the real library on loopback.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstring>
+#include <thread>
 
 #include "Game/NetSession.h"
 #include "Game/PacketQueue.h"
@@ -270,6 +272,12 @@ TEST(NetSessionLoopback, ReceivedPacketsComeOutInSequence) {
     WritePacketHeader(p, PacketHeader{static_cast<std::uint16_t>(100 + s), 0, s});
     ASSERT_EQ(member.Send(mp.id, HVM_ID_ALLPLAYERS, p, sizeof p, 1, 1), 0);
   }
+  // Receive waits as long as it takes: it is called only once the library
+  // holds the join notice and all four packets.
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (host.multi->CheckMessages() < 5 && std::chrono::steady_clock::now() < end)
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  ASSERT_EQ(host.multi->CheckMessages(), 5);
   std::vector<std::uint16_t> types;
   for (int i = 0; i < 4; ++i) {
     std::uint8_t* data = nullptr;
