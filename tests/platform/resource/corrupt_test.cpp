@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/bytes.h"
 #include "platform/resource/module.h"
 #include "platform/resource/peimage.h"
 #include "tests/platform/resource/fixture.h"
@@ -13,14 +14,15 @@ constexpr std::size_t kSectionTable = 0x178;  // after a 224-byte optional heade
 constexpr std::size_t kRsrc = 0x200;         // the resource section's file offset
 
 std::uint32_t Get32(const std::vector<std::uint8_t>& b, std::size_t at) {
-  return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (static_cast<std::uint32_t>(b[at + 3]) << 24);
+  std::uint32_t v = 0;
+  EXPECT_TRUE(plat::ByteReader(b).ReadAt(at, v)) << at;
+  return v;
 }
 void Put32(std::vector<std::uint8_t>& b, std::size_t at, std::uint32_t v) {
-  for (int i = 0; i < 4; ++i) b[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
+  EXPECT_TRUE(plat::ByteWriter(b).WriteAt(at, v)) << at;
 }
 void Put16(std::vector<std::uint8_t>& b, std::size_t at, std::uint16_t v) {
-  b[at] = static_cast<std::uint8_t>(v);
-  b[at + 1] = static_cast<std::uint8_t>(v >> 8);
+  EXPECT_TRUE(plat::ByteWriter(b).WriteAt(at, v)) << at;
 }
 
 bool Loads(const std::vector<std::uint8_t>& bytes) {
