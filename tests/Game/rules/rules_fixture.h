@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "Game/GRulesLinks.h"
+#include "platform/bytes.h"
 #include "platform/dospath.h"
 #include "platform/files.h"
 #include "platform/registry.h"
@@ -96,25 +97,32 @@ class RulesLinksScope {
 // Little-endian bytes of a rules image.
 class Image {
  public:
-  Image& U8(std::uint64_t v) {
-    bytes.push_back(static_cast<std::uint8_t>(v));
-    return *this;
-  }
-  Image& U16(std::uint64_t v) { return U8(v).U8(v >> 8); }
-  Image& U32(std::uint64_t v) { return U16(v).U16(v >> 16); }
+  Image& U8(std::uint64_t v) { return Put(static_cast<std::uint8_t>(v)); }
+  Image& U16(std::uint64_t v) { return Put(static_cast<std::uint16_t>(v)); }
+  Image& U32(std::uint64_t v) { return Put(static_cast<std::uint32_t>(v)); }
   Image& Text(const std::string& s, std::size_t size) {
     for (std::size_t i = 0; i < size; ++i) U8(i < s.size() ? static_cast<unsigned char>(s[i]) : 0);
     return *this;
   }
   std::vector<std::uint8_t> bytes;
+
+ private:
+  template <plat::LEField T>
+  Image& Put(T v) {
+    const auto image = plat::EncodeLE(v);
+    bytes.insert(bytes.end(), image.begin(), image.end());
+    return *this;
+  }
 };
 
-inline std::uint16_t Word(const std::vector<std::uint8_t>& b, std::size_t at) {
-  return static_cast<std::uint16_t>(b.at(at) | b.at(at + 1) << 8);
+template <plat::LEField T>
+T FieldAt(const std::vector<std::uint8_t>& b, std::size_t at) {
+  T v = 0;
+  EXPECT_TRUE(plat::ByteReader(b).ReadAt(at, v)) << "no field at " << at;
+  return v;
 }
-inline std::uint32_t Long(const std::vector<std::uint8_t>& b, std::size_t at) {
-  return Word(b, at) | std::uint32_t{Word(b, at + 2)} << 16;
-}
+inline std::uint16_t Word(const std::vector<std::uint8_t>& b, std::size_t at) { return FieldAt<std::uint16_t>(b, at); }
+inline std::uint32_t Long(const std::vector<std::uint8_t>& b, std::size_t at) { return FieldAt<std::uint32_t>(b, at); }
 
 // One hull entry of "hulls.dat" (name length and name first).
 struct HullEntry {

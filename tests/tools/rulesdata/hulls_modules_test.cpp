@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "platform/bytes.h"
 #include "tools/rulesdata/hulls.h"
 #include "tools/rulesdata/modules.h"
 
@@ -11,12 +12,14 @@ using rulesdata::CompileHulls;
 using rulesdata::CompileModules;
 using rulesdata::CompiledFile;
 
-std::uint32_t U32(const std::vector<std::uint8_t>& b, std::size_t at) {
-  return b.at(at) | b.at(at + 1) << 8 | b.at(at + 2) << 16 | std::uint32_t{b.at(at + 3)} << 24;
+template <plat::LEField T>
+T FieldAt(const std::vector<std::uint8_t>& b, std::size_t at) {
+  T v = 0;
+  EXPECT_TRUE(plat::ByteReader(b).ReadAt(at, v)) << "no field at " << at;
+  return v;
 }
-std::uint16_t U16(const std::vector<std::uint8_t>& b, std::size_t at) {
-  return static_cast<std::uint16_t>(b.at(at) | b.at(at + 1) << 8);
-}
+std::uint32_t U32(const std::vector<std::uint8_t>& b, std::size_t at) { return FieldAt<std::uint32_t>(b, at); }
+std::uint16_t U16(const std::vector<std::uint8_t>& b, std::size_t at) { return FieldAt<std::uint16_t>(b, at); }
 
 // The first problem's line and whether its message holds `part`.
 void ExpectProblem(const CompiledFile& f, int line, const std::string& part) {
