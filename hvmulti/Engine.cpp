@@ -7,6 +7,7 @@
 #include <random>
 
 #include "hvmulti/HvMTypes.h"
+#include "platform/bytes.h"
 #include "platform/clock.h"
 
 namespace hvm {
@@ -633,11 +634,10 @@ void Engine::LoseHub() {
 }
 
 void Engine::PushNotice(std::int32_t code, std::uint32_t id) {
-  InMessage m{HVM_MSG_SYSTEM, HVM_ID_NONE, localId_, 0, {}};
-  const auto c = static_cast<std::uint32_t>(code);
-  for (int i = 0; i < 4; ++i) m.data.push_back(static_cast<std::uint8_t>(c >> (8 * i)));
-  for (int i = 0; i < 4; ++i) m.data.push_back(static_cast<std::uint8_t>(id >> (8 * i)));
-  inbox_.push_back(std::move(m));
+  plat::ByteWriter w;
+  w.I32(code);
+  w.U32(id);
+  inbox_.push_back(InMessage{HVM_MSG_SYSTEM, HVM_ID_NONE, localId_, 0, w.Take()});
 }
 
 void Engine::SendHeartbeats() {

@@ -3,11 +3,35 @@
 // and session records are byte images with fixed offsets, read and written
 // field by field; the player record is a plain in-memory record.
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
+
+#include "platform/bytes.h"
+
+namespace hvm {
+
+// Reads a text field of `width` bytes: the characters up to the first zero or
+// the field's end. False, with `out` untouched, when the field is not all there.
+inline bool ReadFixedText(plat::ByteReader& r, std::size_t width, std::string& out) {
+  const auto field = r.Bytes(width);
+  if (!r.Ok()) return false;
+  out.assign(field.begin(), std::find(field.begin(), field.end(), std::uint8_t{0}));
+  return true;
+}
+
+// Writes a text field of `width` bytes: at most width - 1 characters, then
+// zeros to the field's end.
+inline bool WriteFixedText(plat::ByteWriter& w, std::size_t width, std::string_view text) {
+  const std::string_view kept = text.substr(0, width == 0 ? 0 : width - 1);
+  return w.Chars(kept) && w.Zeros(width - kept.size());
+}
+
+}  // namespace hvm
 
 // A fixed-size little-endian byte image with bounds-checked field access. A
 // field that does not lie wholly inside the image reads as zero and is not
@@ -17,45 +41,40 @@ struct HvMByteImage {
   static constexpr std::size_t kSize = N;
   std::array<std::uint8_t, N> bytes{};
 
-  std::uint8_t U8(std::size_t at) const { return at < N ? bytes[at] : 0; }
-  void SetU8(std::size_t at, std::uint8_t v) {
-    if (at < N) bytes[at] = v;
-  }
-  std::uint16_t U16(std::size_t at) const {
-    return Fits(at, 2) ? static_cast<std::uint16_t>(bytes[at] | (bytes[at + 1] << 8)) : 0;
-  }
-  void SetU16(std::size_t at, std::uint16_t v) {
-    if (!Fits(at, 2)) return;
-    bytes[at] = static_cast<std::uint8_t>(v);
-    bytes[at + 1] = static_cast<std::uint8_t>(v >> 8);
-  }
-  std::uint32_t U32(std::size_t at) const {
-    if (!Fits(at, 4)) return 0;
-    return static_cast<std::uint32_t>(bytes[at]) | (static_cast<std::uint32_t>(bytes[at + 1]) << 8) |
-           (static_cast<std::uint32_t>(bytes[at + 2]) << 16) | (static_cast<std::uint32_t>(bytes[at + 3]) << 24);
-  }
-  void SetU32(std::size_t at, std::uint32_t v) {
-    if (!Fits(at, 4)) return;
-    for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
-  }
+  std::uint8_t U8(std::size_t at) const { return Get<std::uint8_t>(at); }
+  std::uint16_t U16(std::size_t at) const { return Get<std::uint16_t>(at); }
+  std::uint32_t U32(std::size_t at) const { return Get<std::uint32_t>(at); }
+  void SetU8(std::size_t at, std::uint8_t v) { Set(at, v); }
+  void SetU16(std::size_t at, std::uint16_t v) { Set(at, v); }
+  void SetU32(std::size_t at, std::uint32_t v) { Set(at, v); }
+
   // A text field of `width` bytes: the characters up to the first zero or the
   // field's end.
   std::string Text(std::size_t at, std::size_t width) const {
-    if (!Fits(at, width)) return {};
-    std::size_t n = 0;
-    while (n < width && bytes[at + n] != 0) ++n;
-    return std::string(bytes.begin() + at, bytes.begin() + at + n);
+    plat::ByteReader r(bytes, at);
+    std::string text;
+    hvm::ReadFixedText(r, width, text);
+    return text;
   }
   // Stores at most width - 1 characters and a terminating zero; the rest of the
   // field is cleared.
   void SetText(std::size_t at, std::size_t width, std::string_view text) {
-    if (!Fits(at, width) || width == 0) return;
-    const std::size_t n = text.size() < width - 1 ? text.size() : width - 1;
-    for (std::size_t i = 0; i < width; ++i) bytes[at + i] = i < n ? static_cast<std::uint8_t>(text[i]) : 0;
+    if (!plat::ByteReader(bytes).Has(at, width)) return;
+    plat::ByteWriter w{std::span(bytes).subspan(at, width)};
+    hvm::WriteFixedText(w, width, text);
   }
 
  private:
-  static constexpr bool Fits(std::size_t at, std::size_t width) { return at <= N && width <= N - at; }
+  template <plat::LEField T>
+  T Get(std::size_t at) const {
+    T v{};
+    plat::ByteReader(bytes).ReadAt(at, v);
+    return v;
+  }
+  template <plat::LEField T>
+  void Set(std::size_t at, T v) {
+    plat::ByteWriter(bytes).WriteAt(at, v);
+  }
 };
 
 // What EnumServices reports for one service (40 bytes).
