@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "hvmulti/HvMulti.h"
+#include "platform/bytes.h"
 
 namespace hvmtest {
 
@@ -21,11 +22,16 @@ struct Received {
   int result = 0;
   std::uint32_t from = 0, to = 0;
   std::vector<std::uint8_t> data;
+  // A library notice's code and player; 0 when the message is too short.
   std::int32_t NoticeCode() const {
-    return data.size() >= 4 ? static_cast<std::int32_t>(data[0] | data[1] << 8 | data[2] << 16 | data[3] << 24) : 0;
+    std::int32_t code = 0;
+    plat::ByteReader(data).ReadAt(0, code);
+    return code;
   }
   std::uint32_t NoticeId() const {
-    return data.size() >= 8 ? static_cast<std::uint32_t>(data[4] | data[5] << 8 | data[6] << 16 | data[7] << 24) : 0;
+    std::uint32_t id = 0;
+    plat::ByteReader(data).ReadAt(4, id);
+    return id;
   }
 };
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "hvmulti/HvMulti.h"
+#include "platform/bytes.h"
 
 namespace nettest {
 
@@ -23,22 +24,21 @@ class FakeMulti : public CHvMulti {
     std::uint32_t from = 0;
   };
 
-  // A packet with the given sequence number (type 1000 + sequence) of `size` bytes.
+  // A packet with the given sequence number (type 1000 + sequence) of `size`
+  // bytes; header fields that do not fit are left out.
   void AddPacket(std::uint32_t sequence, std::size_t size = 16, std::uint32_t from = 7) {
     std::vector<std::uint8_t> p(size, 0);
-    const std::uint32_t type = 1000 + sequence;
-    if (size >= 2) {
-      p[0] = static_cast<std::uint8_t>(type);
-      p[1] = static_cast<std::uint8_t>(type >> 8);
-    }
-    for (int i = 0; i < 4 && 4 + i < static_cast<int>(size); ++i) p[4 + i] = static_cast<std::uint8_t>(sequence >> (8 * i));
+    plat::ByteWriter w(p);
+    w.U16(static_cast<std::uint16_t>(1000 + sequence));
+    w.Zeros(2);
+    w.U32(sequence);
     inbox.push_back(Message{HVM_MSG_PACKET, p, from});
   }
   void AddNotice(std::int32_t code, std::uint32_t id) {
-    std::vector<std::uint8_t> d;
-    for (int i = 0; i < 4; ++i) d.push_back(static_cast<std::uint8_t>(static_cast<std::uint32_t>(code) >> (8 * i)));
-    for (int i = 0; i < 4; ++i) d.push_back(static_cast<std::uint8_t>(id >> (8 * i)));
-    inbox.push_back(Message{HVM_MSG_SYSTEM, d, 0});
+    plat::ByteWriter w;
+    w.I32(code);
+    w.U32(id);
+    inbox.push_back(Message{HVM_MSG_SYSTEM, w.Take(), 0});
   }
 
   int CheckMessages() override {
