@@ -10,11 +10,6 @@
 #include "platform/bytes.h"
 #include "platform/files.h"
 
-using plat::ByteReader;
-using plat::ByteWriter;
-using plat::DecodeLE;
-using plat::EncodeLE;
-
 class FileReader : public plat::FieldReader<FileReader> {
  public:
   explicit FileReader(plat::FILE* fp) : m_fp(fp) {}

@@ -19,7 +19,7 @@ constexpr std::uint32_t kEmptyEntry = 0xFFFFFFFF;
 constexpr int kSlotBox = 30;
 
 // One hull entry after its name length; false when the image ends inside it.
-bool ReadHullBody(ByteReader& r, CGHull& hull) {
+bool ReadHullBody(plat::ByteReader& r, CGHull& hull) {
   std::uint32_t researchedAtStart = 0;
   std::uint8_t slotCount = 0;
   r.Read(hull.unitClass);
@@ -49,7 +49,7 @@ bool ReadHullBody(ByteReader& r, CGHull& hull) {
 }
 
 // The name of an entry: L bytes, taken up to the first NUL and cut to fit.
-bool ReadHullName(ByteReader& r, std::uint32_t length, CGHull& hull) {
+bool ReadHullName(plat::ByteReader& r, std::uint32_t length, CGHull& hull) {
   if (length > r.Remaining()) {
     TraceError("Hull name runs past the end of hulls.dat", __FILE__, __LINE__);
     return false;
@@ -162,7 +162,7 @@ int CGHullDB::LoadHulls(const char* path) {
 }
 
 int CGHullDB::LoadHulls(std::span<const std::uint8_t> image) {
-  ByteReader r(image);
+  plat::ByteReader r(image);
   for (int section = 0; section < kHullSections; ++section) {
     std::uint8_t count = 0;
     if (!r.Read(count)) return 0;

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "Game/ByteStream.h"
 #include "Game/TraceError.h"
+#include "platform/bytes.h"
 #include "platform/resource/module.h"
 
 namespace {
@@ -23,7 +23,7 @@ std::array<char, 8> KeyOf(const char* id) {
 // The entries of an index image; empty when the image is short or its count
 // promises more entries than it holds.
 std::vector<IDStringEntry> ParseIndex(std::span<const std::uint8_t> image) {
-  ByteReader r(image);
+  plat::ByteReader r(image);
   std::uint32_t count = 0;
   if (!r.Read(count) || count > r.Remaining() / kEntryBytes) {
     TraceError("Text index corrupted", __FILE__, __LINE__);

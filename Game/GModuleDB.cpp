@@ -22,7 +22,7 @@ constexpr std::uint16_t kResearched = 10000;
 enum class ReadResult { Record, End, Broken };
 
 template <std::size_t N>
-void ReadText(ByteReader& r, char (&out)[N]) {
+void ReadText(plat::ByteReader& r, char (&out)[N]) {
   std::uint8_t raw[N] = {};
   r.ReadBytes(raw);
   std::copy(std::begin(raw), std::end(raw), out);
@@ -30,12 +30,12 @@ void ReadText(ByteReader& r, char (&out)[N]) {
 }
 
 template <class T, std::size_t N>
-void ReadAll(ByteReader& r, T (&out)[N]) {
+void ReadAll(plat::ByteReader& r, T (&out)[N]) {
   for (T& v : out) r.Read(v);
 }
 
 // The type data, packed in the file, into its in-memory places.
-void ReadTypeData(ByteReader& r, ModuleRecord& m) {
+void ReadTypeData(plat::ByteReader& r, ModuleRecord& m) {
   if (m.type == MODULE_PROPULSION) {
     std::uint16_t words[3] = {};
     r.Read(m.typeData[0]);
@@ -53,7 +53,7 @@ void ReadTypeData(ByteReader& r, ModuleRecord& m) {
   }
 }
 
-ReadResult ReadModule(ByteReader& r, ModuleRecord& m) {
+ReadResult ReadModule(plat::ByteReader& r, ModuleRecord& m) {
   if (r.Remaining() < sizeof m.name) {
     if (r.Remaining() != 0) TraceError("modules.dat ends with a part of a record", __FILE__, __LINE__);
     return ReadResult::End;
@@ -122,7 +122,7 @@ int CGModuleDB::LoadModules(const char* path) {
 }
 
 int CGModuleDB::LoadModules(std::span<const std::uint8_t> image) {
-  ByteReader r(image);
+  plat::ByteReader r(image);
   for (;;) {
     ModuleRecord m;
     switch (ReadModule(r, m)) {

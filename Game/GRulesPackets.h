@@ -9,8 +9,8 @@
 #include <cstdint>
 #include <span>
 
-#include "Game/ByteStream.h"
 #include "Game/Packets.h"
+#include "platform/bytes.h"
 
 // A packet of N bytes, zero-filled, its header holding the type (sequence 0:
 // the session numbers sequenced packets as it sends them). Fields go in at
@@ -23,9 +23,11 @@ struct PacketImage {
   }
   template <plat::LEField T>
   void Put(std::size_t offset, T value) {
-    ByteWriter(bytes).WriteAt(offset, value);
+    plat::ByteWriter(bytes).WriteAt(offset, value);
   }
-  void PutBytes(std::size_t offset, std::span<const std::uint8_t> data) { ByteWriter(bytes).WriteAt(offset, data); }
+  void PutBytes(std::size_t offset, std::span<const std::uint8_t> data) {
+    plat::ByteWriter(bytes).WriteAt(offset, data);
+  }
   std::array<std::uint8_t, N> bytes{};
 };
 

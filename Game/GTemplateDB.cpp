@@ -193,7 +193,7 @@ void CGTemplateDB::SendTemplate(int slot, int chapter) const {
 
 int CGTemplateDB::SetClassStatRanges(std::span<const std::uint8_t> message) {
   if (message.size() < kStatRangesOffset + kClassStatRangesSize) return 0;
-  ByteReader r(message.subspan(kStatRangesOffset, kClassStatRangesSize));
+  plat::ByteReader r(message.subspan(kStatRangesOffset, kClassStatRangesSize));
   for (ClassStatRanges& record : classStatRanges) {
     for (std::uint16_t& v : record) r.Read(v);
   }

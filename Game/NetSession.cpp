@@ -3,7 +3,6 @@
 #include <cstdio>
 #include <cstring>
 
-#include "Game/ByteStream.h"
 #include "Game/GInstData.h"
 #include "Game/PacketQueue.h"
 #include "Game/Packets.h"
@@ -11,6 +10,7 @@
 #include "hvmulti/HvChatManager.h"
 #include "hvmulti/HvMulti.h"
 #include "hvmulti/HvPlayerList.h"
+#include "platform/bytes.h"
 #include "platform/clock.h"
 #include "platform/dospath.h"
 #include "platform/user/queue.h"
@@ -206,7 +206,7 @@ int CNetSession::Receive(std::uint8_t** data) {
       return 0;
     }
     if (result == HVM_MSG_SYSTEM && length >= 4 &&
-        DecodeLE<std::int32_t>(std::span<const std::uint8_t, 4>(bytes, 4)) == HVM_NOTICE_LEFT) {
+        plat::DecodeLE<std::int32_t>(std::span<const std::uint8_t, 4>(bytes, 4)) == HVM_NOTICE_LEFT) {
       // A leave notice (-5). With nobody else left nothing can answer any more.
       bool others = false;
       for (const auto& p : multi->GetPlayers()) others = others || p.id != player.id;

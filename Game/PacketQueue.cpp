@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "Game/ByteStream.h"
 #include "Game/Packets.h"
 #include "hvmulti/HvMulti.h"
 
@@ -48,8 +47,9 @@ int CPacketQueue::Fill() {
     if (r == HVM_MSG_PACKET) {
       // A packet too short for a header has no sequence to order it by: it is
       // dropped like a message that does not fit.
-      if (write->length < kPacketHeaderSize) continue;
-      write->sequence = DecodeLE<std::uint32_t>(std::span<const std::uint8_t, 4>(write->buffer.get() + 4, 4));
+      PacketHeader header;
+      if (!ReadPacketHeader({write->buffer.get(), write->length}, header)) continue;
+      write->sequence = header.sequence;
     } else {
       write->sequence = 0;
     }

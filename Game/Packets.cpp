@@ -1,9 +1,9 @@
 #include "Game/Packets.h"
 
-#include "Game/ByteStream.h"
+#include "platform/bytes.h"
 
 bool ReadPacketHeader(std::span<const std::uint8_t> packet, PacketHeader& out) {
-  ByteReader r(packet);
+  plat::ByteReader r(packet);
   PacketHeader h;
   if (!r.Read(h.type) || !r.Read(h.reserved) || !r.Read(h.sequence)) return false;
   out = h;
@@ -12,12 +12,12 @@ bool ReadPacketHeader(std::span<const std::uint8_t> packet, PacketHeader& out) {
 
 bool WritePacketSequence(std::span<std::uint8_t> packet, std::uint32_t sequence) {
   if (packet.size() < kPacketHeaderSize) return false;
-  ByteWriter w(packet.subspan(4, 4));
+  plat::ByteWriter w(packet.subspan(4, 4));
   return w.Write(sequence);
 }
 
 bool WritePacketHeader(std::span<std::uint8_t> packet, const PacketHeader& header) {
   if (packet.size() < kPacketHeaderSize) return false;
-  ByteWriter w(packet.first(kPacketHeaderSize));
+  plat::ByteWriter w(packet.first(kPacketHeaderSize));
   return w.Write(header.type) && w.Write(header.reserved) && w.Write(header.sequence);
 }

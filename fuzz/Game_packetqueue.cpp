@@ -9,10 +9,10 @@
 #include <deque>
 #include <vector>
 
-#include "Game/ByteStream.h"
 #include "Game/PacketQueue.h"
 #include "Game/Packets.h"
 #include "hvmulti/HvMulti.h"
+#include "platform/bytes.h"
 
 namespace {
 
@@ -97,7 +97,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::uint8_t kind = script.Byte();
         std::size_t length = kind < 240 ? 8 + kind % 24 : (kind % 4 == 0 ? 1100 : kind % 8);
         std::vector<std::uint8_t> bytes(length, static_cast<std::uint8_t>(sent.size()));
-        const auto header = EncodeLE(sequence);
+        const auto header = plat::EncodeLE(sequence);
         for (std::size_t i = 0; i < 4 && 4 + i < length; ++i) bytes[4 + i] = header[i];
         peer.waiting.push_back({HVM_MSG_PACKET, bytes, static_cast<std::uint32_t>(sent.size())});
         sent.push_back({HVM_MSG_PACKET, bytes});

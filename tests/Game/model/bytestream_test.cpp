@@ -9,7 +9,7 @@
 namespace {
 
 TEST(ByteStreamTest, FieldsAreLittleEndianWithoutPadding) {
-  ByteWriter w;
+  plat::ByteWriter w;
   w.Write(std::uint8_t{0xAB});
   w.Write(std::uint16_t{0x1234});
   w.Write(std::int32_t{-2});
@@ -20,7 +20,7 @@ TEST(ByteStreamTest, FieldsAreLittleEndianWithoutPadding) {
   ASSERT_TRUE(w.Ok());
   EXPECT_EQ(std::vector<std::uint8_t>(w.Data().begin(), w.Data().end()), expected);
 
-  ByteReader r(w.Data());
+  plat::ByteReader r(w.Data());
   std::uint8_t a = 0;
   std::uint16_t b = 0;
   std::int32_t c = 0;
@@ -37,7 +37,7 @@ TEST(ByteStreamTest, FieldsAreLittleEndianWithoutPadding) {
 
 TEST(ByteStreamTest, ShortReadsFailAndStayFailed) {
   const std::array<std::uint8_t, 3> bytes = {1, 2, 3};
-  ByteReader r(bytes);
+  plat::ByteReader r(bytes);
   std::uint32_t big = 77;
   EXPECT_FALSE(r.Read(big));
   EXPECT_EQ(big, 77u);  // untouched
@@ -45,7 +45,7 @@ TEST(ByteStreamTest, ShortReadsFailAndStayFailed) {
   EXPECT_FALSE(r.Read(small));  // sticky, though a byte is there
   EXPECT_FALSE(r.Ok());
 
-  ByteReader s(bytes);
+  plat::ByteReader s(bytes);
   EXPECT_TRUE(s.Skip(2));
   EXPECT_FALSE(s.Skip(2));
   EXPECT_FALSE(s.Read(small));
@@ -54,7 +54,7 @@ TEST(ByteStreamTest, ShortReadsFailAndStayFailed) {
 TEST(ByteStreamTest, FixedWriterNeverOverruns) {
   std::array<std::uint8_t, 5> buf{};
   buf.fill(0xEE);
-  ByteWriter w(std::span<std::uint8_t>(buf.data(), 3));
+  plat::ByteWriter w(std::span<std::uint8_t>(buf.data(), 3));
   EXPECT_TRUE(w.Write(std::uint16_t{0x0102}));
   EXPECT_FALSE(w.Write(std::uint16_t{0x0304}));
   EXPECT_FALSE(w.Write(std::uint8_t{9}));  // sticky
