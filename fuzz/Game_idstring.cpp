@@ -12,6 +12,7 @@
 
 #include "Game/GIDString.h"
 #include "fuzz/scratch.h"
+#include "platform/bytes.h"
 #include "platform/resource/module.h"
 
 namespace {
@@ -23,34 +24,20 @@ struct Resource {
   std::vector<std::uint8_t> data;
 };
 
-class Bytes {
- public:
-  std::size_t Size() const { return b_.size(); }
-  void U16(std::uint16_t v) { b_.insert(b_.end(), {std::uint8_t(v), std::uint8_t(v >> 8)}); }
-  void U32(std::uint32_t v) {
-    U16(static_cast<std::uint16_t>(v));
-    U16(static_cast<std::uint16_t>(v >> 16));
-  }
-  void Put(const std::vector<std::uint8_t>& v) { b_.insert(b_.end(), v.begin(), v.end()); }
-  void Align4() { b_.resize((b_.size() + 3) & ~std::size_t{3}); }
-  void PadTo(std::size_t n) { b_.resize(std::max(n, b_.size())); }
-  void Set32(std::size_t at, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) b_[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
-  }
-  // A directory of `named` + `numbered` zeroed entries; the offset of its first entry.
-  std::size_t Directory(std::uint16_t named, std::uint16_t numbered) {
-    for (int i = 0; i < 3; ++i) U32(0);
-    U16(named);
-    U16(numbered);
-    const std::size_t first = Size();
-    for (int i = 0; i < 2 * (named + numbered); ++i) U32(0);
-    return first;
-  }
-  std::vector<std::uint8_t>& Vec() { return b_; }
+// Zeros up to offset `n`, when the image is shorter.
+void PadTo(plat::ByteWriter& w, std::size_t n) {
+  if (n > w.Size()) w.Zeros(n - w.Size());
+}
 
- private:
-  std::vector<std::uint8_t> b_;
-};
+// A directory of `named` + `numbered` zeroed entries; the offset of its first entry.
+std::size_t Directory(plat::ByteWriter& w, std::uint16_t named, std::uint16_t numbered) {
+  w.Zeros(12);
+  w.U16(named);
+  w.U16(numbered);
+  const std::size_t first = w.Size();
+  w.Zeros(8 * (std::size_t{named} + numbered));
+  return first;
+}
 
 constexpr std::uint32_t kSectionVa = 0x1000;
 constexpr std::uint32_t kSectionFileOffset = 0x200;
@@ -59,64 +46,64 @@ constexpr std::uint32_t kSubdirectory = 0x80000000u;
 // A 32-bit resource-only module image: each resource on a path of its own
 // through the three directory levels (named types must come first).
 std::vector<std::uint8_t> ModuleImage(const std::vector<Resource>& resources) {
-  Bytes sec;
+  plat::ByteWriter sec;
   const auto named = static_cast<std::uint16_t>(
       std::count_if(resources.begin(), resources.end(), [](const Resource& r) { return !r.typeName.empty(); }));
-  const std::size_t root = sec.Directory(named, static_cast<std::uint16_t>(resources.size() - named));
+  const std::size_t root = Directory(sec, named, static_cast<std::uint16_t>(resources.size() - named));
   for (std::size_t i = 0; i < resources.size(); ++i) {
     const Resource& res = resources[i];
     const std::size_t rootEntry = root + 8 * i;
     if (res.typeName.empty()) {
-      sec.Set32(rootEntry, res.typeId);
+      sec.WriteAt<std::uint32_t>(rootEntry, res.typeId);
     } else {
-      sec.Set32(rootEntry, kSubdirectory | static_cast<std::uint32_t>(sec.Size()));
+      sec.WriteAt<std::uint32_t>(rootEntry, kSubdirectory | static_cast<std::uint32_t>(sec.Size()));
       sec.U16(static_cast<std::uint16_t>(res.typeName.size()));
       for (char c : res.typeName) sec.U16(static_cast<std::uint8_t>(c));
-      sec.Align4();
+      sec.Align(4);
     }
-    sec.Set32(rootEntry + 4, kSubdirectory | static_cast<std::uint32_t>(sec.Size()));
-    const std::size_t nameEntry = sec.Directory(0, 1);
-    sec.Set32(nameEntry, res.nameId);
-    sec.Set32(nameEntry + 4, kSubdirectory | static_cast<std::uint32_t>(sec.Size()));
-    const std::size_t languageEntry = sec.Directory(0, 1);
-    sec.Set32(languageEntry, 0x0409);
-    sec.Set32(languageEntry + 4, static_cast<std::uint32_t>(sec.Size()));
+    sec.WriteAt<std::uint32_t>(rootEntry + 4, kSubdirectory | static_cast<std::uint32_t>(sec.Size()));
+    const std::size_t nameEntry = Directory(sec, 0, 1);
+    sec.WriteAt<std::uint32_t>(nameEntry, res.nameId);
+    sec.WriteAt<std::uint32_t>(nameEntry + 4, kSubdirectory | static_cast<std::uint32_t>(sec.Size()));
+    const std::size_t languageEntry = Directory(sec, 0, 1);
+    sec.WriteAt<std::uint32_t>(languageEntry, 0x0409);
+    sec.WriteAt<std::uint32_t>(languageEntry + 4, static_cast<std::uint32_t>(sec.Size()));
     const std::size_t dataEntry = sec.Size();
-    for (int k = 0; k < 4; ++k) sec.U32(0);
-    sec.Set32(dataEntry, kSectionVa + static_cast<std::uint32_t>(sec.Size()));
-    sec.Set32(dataEntry + 4, static_cast<std::uint32_t>(res.data.size()));
-    sec.Put(res.data);
-    sec.Align4();
+    sec.Zeros(16);
+    sec.WriteAt<std::uint32_t>(dataEntry, kSectionVa + static_cast<std::uint32_t>(sec.Size()));
+    sec.WriteAt<std::uint32_t>(dataEntry + 4, static_cast<std::uint32_t>(res.data.size()));
+    sec.WriteBytes(res.data);
+    sec.Align(4);
   }
 
-  Bytes image;
+  plat::ByteWriter image;
   image.U16(0x5A4D);
-  image.PadTo(0x3C);
+  PadTo(image, 0x3C);
   image.U32(0x40);
   image.U32(0x00004550);
   image.U16(0x014C);  // machine
   image.U16(1);       // sections
-  for (int k = 0; k < 3; ++k) image.U32(0);
+  image.Zeros(12);
   image.U16(224);     // optional header size
   image.U16(0x2102);  // characteristics: a DLL
   const std::size_t optional = image.Size();
   image.U16(0x10B);
-  image.PadTo(optional + 92);
+  PadTo(image, optional + 92);
   image.U32(16);  // data directories
-  image.PadTo(optional + 96 + 2 * 8);
+  PadTo(image, optional + 96 + 2 * 8);
   image.U32(kSectionVa);
   image.U32(static_cast<std::uint32_t>(sec.Size()));
-  image.PadTo(optional + 224);
-  const std::vector<std::uint8_t> name = {'.', 'r', 's', 'r', 'c', 0, 0, 0};
-  image.Put(name);
+  PadTo(image, optional + 224);
+  image.Chars(".rsrc");
+  image.Zeros(3);  // the name's field is 8 bytes
   image.U32(static_cast<std::uint32_t>(sec.Size()));
   image.U32(kSectionVa);
   image.U32(static_cast<std::uint32_t>(sec.Size()));
   image.U32(kSectionFileOffset);
-  for (int k = 0; k < 4; ++k) image.U32(0);
-  image.PadTo(kSectionFileOffset);
-  image.Put(sec.Vec());
-  return image.Vec();
+  image.Zeros(16);
+  PadTo(image, kSectionFileOffset);
+  image.WriteBytes(sec.Data());
+  return image.Take();
 }
 
 // The index: a count (mostly the true one), then entries of an 8-byte ID, a
@@ -131,28 +118,28 @@ std::vector<std::uint8_t> IndexImage(FuzzedDataProvider& in, std::vector<std::st
   if (in.ConsumeBool()) std::sort(ids.begin(), ids.end(), [](const std::string& a, const std::string& b) {
     return CompareTextIds(a.data(), b.data()) < 0;
   });
-  Bytes index;
+  plat::ByteWriter index;
   index.U32(in.ConsumeBool() ? static_cast<std::uint32_t>(n) : in.ConsumeIntegral<std::uint32_t>());
   for (const std::string& id : ids) {
-    index.Put(std::vector<std::uint8_t>(id.begin(), id.end()));
+    index.Chars(id);
     index.U16(in.ConsumeIntegralInRange<std::uint16_t>(0, 50));
     const bool plausible = in.ConsumeBool();
     index.U16(plausible ? in.ConsumeIntegralInRange<std::uint16_t>(0, 300) : in.ConsumeIntegral<std::uint16_t>());
   }
-  index.Put(in.ConsumeBytes<std::uint8_t>(in.ConsumeIntegralInRange<std::size_t>(0, 16)));
-  return index.Vec();
+  index.WriteBytes(in.ConsumeBytes<std::uint8_t>(in.ConsumeIntegralInRange<std::size_t>(0, 16)));
+  return index.Take();
 }
 
 // A string-table block: 16 counted UTF-16 strings, or raw bytes.
 std::vector<std::uint8_t> StringBlock(FuzzedDataProvider& in) {
   if (in.ConsumeIntegralInRange(0, 7) == 0) return in.ConsumeBytes<std::uint8_t>(in.ConsumeIntegralInRange(0, 64));
-  Bytes block;
+  plat::ByteWriter block;
   for (int i = 0; i < 16; ++i) {
     const std::string s = in.ConsumeRandomLengthString(120);
     block.U16(static_cast<std::uint16_t>(s.size()));
     for (char c : s) block.U16(static_cast<std::uint8_t>(c));
   }
-  return block.Vec();
+  return block.Take();
 }
 
 void Query(const CIDString& index, const char* id) {

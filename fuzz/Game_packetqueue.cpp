@@ -45,23 +45,6 @@ class PeerTraffic final : public CHvMulti {
   std::deque<Message> waiting;
 };
 
-class Script {
- public:
-  Script(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
-  bool More() const { return pos_ < size_; }
-  std::uint8_t Byte() { return pos_ < size_ ? data_[pos_++] : 0; }
-  std::uint32_t Word() {
-    std::uint32_t v = 0;
-    for (int i = 0; i < 4; ++i) v |= std::uint32_t{Byte()} << (8 * i);
-    return v;
-  }
-
- private:
-  const std::uint8_t* data_;
-  std::size_t size_;
-  std::size_t pos_ = 0;
-};
-
 // Every message carries its number in `from`, and the payload of a packet
 // past its header is that number's low byte repeated.
 struct Sent {
@@ -82,19 +65,19 @@ void CheckTaken(const std::vector<Sent>& sent, int result, const std::uint8_t* d
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static PeerTraffic& peer = *new PeerTraffic;  // its engine never opens; kept for the whole run
   peer.waiting.clear();
-  Script script(data, size);
-  CPacketQueue queue(&peer, static_cast<std::int16_t>(script.Byte() % 8));
+  plat::ByteReader script({data, size});
+  CPacketQueue queue(&peer, static_cast<std::int16_t>(script.U8() % 8));
   std::vector<Sent> sent;
   std::vector<PacketNode*> lent;
   std::uint32_t expected = 1;
 
-  for (int step = 0; step < 4000 && script.More(); ++step) {
-    switch (script.Byte() % 8) {
+  for (int step = 0; step < 4000 && script.Remaining() > 0; ++step) {
+    switch (script.U8() % 8) {
       case 0:
       case 1: {  // a packet: sequence, length, payload
-        const std::uint8_t pick = script.Byte();
-        const std::uint32_t sequence = pick < 200 ? pick % 12 : script.Word();
-        const std::uint8_t kind = script.Byte();
+        const std::uint8_t pick = script.U8();
+        const std::uint32_t sequence = pick < 200 ? pick % 12 : script.U32();
+        const std::uint8_t kind = script.U8();
         std::size_t length = kind < 240 ? 8 + kind % 24 : (kind % 4 == 0 ? 1100 : kind % 8);
         std::vector<std::uint8_t> bytes(length, static_cast<std::uint8_t>(sent.size()));
         const auto header = plat::EncodeLE(sequence);
@@ -104,8 +87,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         break;
       }
       case 2: {  // a notice or a chat text
-        const int result = script.Byte() % 2 ? HVM_MSG_SYSTEM : HVM_MSG_CHAT;
-        std::vector<std::uint8_t> bytes(8 + script.Byte() % 8, 0x5A);
+        const int result = script.U8() % 2 ? HVM_MSG_SYSTEM : HVM_MSG_CHAT;
+        std::vector<std::uint8_t> bytes(8 + script.U8() % 8, 0x5A);
         peer.waiting.push_back({result, bytes, static_cast<std::uint32_t>(sent.size())});
         sent.push_back({result, bytes});
         break;
@@ -115,7 +98,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         break;
       case 4:
       case 5: {  // take the next message, sometimes borrowing its node
-        const bool borrow = script.Byte() % 2 == 0;
+        const bool borrow = script.U8() % 2 == 0;
         std::uint8_t* got = nullptr;
         std::uint32_t length = 0, from = 0, to = 0, extra = 0;
         PacketNode* node = nullptr;
@@ -132,7 +115,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       }
       case 6: {  // give a borrowed node back, its data unchanged until then
         if (lent.empty()) break;
-        const std::size_t i = script.Byte() % lent.size();
+        const std::size_t i = script.U8() % lent.size();
         PacketNode* node = lent[i];
         CheckTaken(sent, node->result, node->buffer.get(), node->length, node->from);
         lent.erase(lent.begin() + static_cast<std::ptrdiff_t>(i));
@@ -140,7 +123,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         break;
       }
       default:
-        if (script.Byte() % 16 == 0) {
+        if (script.U8() % 16 == 0) {
           queue.ResetSequence();
           expected = 1;
         }

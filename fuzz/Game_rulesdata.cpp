@@ -11,7 +11,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <span>
 #include <vector>
 
 #include "Game/GHullDB.h"
@@ -19,36 +18,19 @@
 #include "Game/GRulesLinks.h"
 #include "Game/GUnitTem.h"
 #include "fuzz/scratch.h"
+#include "platform/bytes.h"
 
 namespace {
 
 constexpr const char* kAbsent = "Q:\\absent.dat";
 
-class Input {
- public:
-  explicit Input(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
-  std::uint32_t Number(int width) {
-    std::uint32_t v = 0;
-    for (int i = 0; i < width && !bytes_.empty(); ++i) {
-      v |= std::uint32_t{bytes_.front()} << (8 * i);
-      bytes_ = bytes_.subspan(1);
-    }
-    return v;
-  }
-  std::vector<std::uint8_t> Part() {
-    const std::size_t n = std::min<std::size_t>(Number(4), bytes_.size());
-    return Rest(n);
-  }
-  std::vector<std::uint8_t> Rest(std::size_t n = SIZE_MAX) {
-    n = std::min(n, bytes_.size());
-    std::vector<std::uint8_t> part(bytes_.begin(), bytes_.begin() + static_cast<std::ptrdiff_t>(n));
-    bytes_ = bytes_.subspan(n);
-    return part;
-  }
-
- private:
-  std::span<const std::uint8_t> bytes_;
-};
+// The next `n` bytes, or as many as are left.
+std::vector<std::uint8_t> Take(plat::ByteReader& in, std::size_t n) {
+  const auto part = in.Bytes(std::min(n, in.Remaining()));
+  return {part.begin(), part.end()};
+}
+// A u32 length and that many bytes.
+std::vector<std::uint8_t> Part(plat::ByteReader& in) { return Take(in, in.U32()); }
 
 void LoadState(auto& db, const char* name, const std::vector<std::uint8_t>& bytes) {
   plat::FILE* fp = fuzz::Scratch::Get().Open(name, bytes);
@@ -152,15 +134,15 @@ void WorkDesign(const std::vector<std::uint8_t>& file) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  Input in({data, size});
-  const auto trait = static_cast<std::uint8_t>(in.Number(1));
-  const auto localChapter = static_cast<std::uint16_t>(in.Number(1) % 40);
-  const auto bonusLimit = static_cast<std::uint16_t>(in.Number(2));
-  const std::vector<std::uint8_t> hullImage = in.Part();
-  const std::vector<std::uint8_t> moduleImage = in.Part();
-  const std::vector<std::uint8_t> hullState = in.Part();
-  const std::vector<std::uint8_t> moduleState = in.Part();
-  const std::vector<std::uint8_t> designFile = in.Rest();
+  plat::ByteReader in({data, size});
+  const std::uint8_t trait = in.U8();
+  const auto localChapter = static_cast<std::uint16_t>(in.U8() % 40);
+  const std::uint16_t bonusLimit = in.U16();
+  const std::vector<std::uint8_t> hullImage = Part(in);
+  const std::vector<std::uint8_t> moduleImage = Part(in);
+  const std::vector<std::uint8_t> hullState = Part(in);
+  const std::vector<std::uint8_t> moduleState = Part(in);
+  const std::vector<std::uint8_t> designFile = Take(in, in.Remaining());
 
   CGHullDB hulls(kAbsent);
   CGModuleDB modules(kAbsent);
