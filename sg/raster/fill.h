@@ -4,20 +4,11 @@
 
 #include <cstdint>
 
-// Pixel format of a direct-colour frame buffer: per channel the number of
-// bits, the mask of those bits in a pixel and the position of the mask's
-// lowest set bit (5-6-5: red 5/0xF800/11, green 6/0x07E0/5, blue 5/0x001F/0).
-struct SGPixelFormat {
-    uint32_t pfRedBits;
-    uint32_t pfRedMask;
-    uint32_t pfRedShift;
-    uint32_t pfGreenBits;
-    uint32_t pfGreenMask;
-    uint32_t pfGreenShift;
-    uint32_t pfBlueBits;
-    uint32_t pfBlueMask;
-    uint32_t pfBlueShift;
-};
+// SGPixelFormat: per channel the number of bits, the mask of those bits in a
+// pixel and the position of the mask's lowest set bit (5-6-5: red
+// 5/0xF800/11, green 6/0x07E0/5, blue 5/0x001F/0). One definition for the
+// whole library, so the renderer can hand its frame's format straight on.
+#include "sg/ddinfo.h"
 
 // The part of a locked frame buffer that the fills read: the leading fields of
 // the frame buffer record, in its order.

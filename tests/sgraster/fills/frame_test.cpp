@@ -5,13 +5,21 @@
 
 #include <cmath>
 #include <limits>
+#include <type_traits>
 
 #include "canvas.h"
+#include "sg/ddinfo.h"
 #include "sg/raster/fill16.h"
 
 namespace {
 
 constexpr uint16_t kInk = 0x1234;
+
+// The renderer includes both its device information and the fills: they must
+// agree on one pixel format type, and the screen vertex keeps its 28 bytes.
+static_assert(std::is_same_v<decltype(SGRasterFrame::fbPixelFormat),
+                             std::remove_pointer_t<decltype(SGDDInfo::ddiPixelFormat)>>);
+static_assert(sizeof(SGQVert) == 28);
 
 void Flat(Canvas& canvas, const SGQVert& a, const SGQVert& b, const SGQVert& c)
 {
