@@ -567,8 +567,10 @@ SGError SGInstanceSetModel(SGInstance* inst, SGModel* model) {
 
 namespace {
 
+// A model kind other than a complex model is asked about its block, so a kind
+// that has none answers SG_ERROR_INST_NO_DATA rather than a type refusal.
 SGError XformSlot(const SGInstance* inst, std::uint32_t k, SGMatrix** out) {
-  if (!IsModelInstance(inst)) {
+  if (!IsModelKind(inst) || inst->instType == SG_INST_TYPE_MODEL_COMPLEX) {
     return SG_ERROR_INST_TYPE;
   }
   if (inst->instData == nullptr) {

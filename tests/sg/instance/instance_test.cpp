@@ -285,6 +285,16 @@ TEST(Instance, ModelsBoundsAndPartTransforms) {
   SGInstance* bare = Make(3);  // a model kind without a block
   EXPECT_EQ(SGInstanceGetBounds(bare, box), SG_ERROR_INST_NO_DATA);
   EXPECT_EQ(SGInstanceSetModel(bare, model), SG_ERROR_INST_NO_DATA);
+  // Part transforms: a model kind without a block has no data; lights and complex
+  // models are of the wrong type.
+  EXPECT_EQ(SGInstanceGetXform(bare, 0, &out), SG_ERROR_INST_NO_DATA);
+  EXPECT_EQ(SGInstanceSetXform(bare, 0, &m), SG_ERROR_INST_NO_DATA);
+  EXPECT_EQ(SGInstanceMulXform(bare, 0, &m), SG_ERROR_INST_NO_DATA);
+  EXPECT_EQ(SGInstanceSetXform(light, 0, &m), SG_ERROR_INST_TYPE);
+  SGInstance* complex = Make(SG_INST_TYPE_MODEL_COMPLEX);
+  EXPECT_EQ(SGInstanceGetXform(complex, 0, &out), SG_ERROR_INST_TYPE);
+  EXPECT_EQ(SGInstanceMulXform(complex, 0, &m), SG_ERROR_INST_TYPE);
+  ISGInstanceDestroy(complex);
   bare->instAttributes |= SG_ATTR_PREPPED;
   bare->instWorldBox[4] = 8.f;
   ASSERT_EQ(SGInstanceGetBounds(bare, box), SG_ERROR_NONE);
