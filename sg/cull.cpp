@@ -74,8 +74,10 @@ SGError AddCorner(SGCullObject** root, SGCullObject* edge, double s) {
   return SG_ERROR_NONE;
 }
 
-void BoundingSphere(SGCullObject* root) {
-  double centre[3] = {0.0, 0.0, 0.0};
+// Stores the bounding sphere of the tree's edge objects in each of them; the
+// centre is also handed back.
+void BoundingSphere(SGCullObject* root, double centre[3]) {
+  centre[0] = centre[1] = centre[2] = 0.0;
   std::uint32_t points = 0;
   Walk(root, [&](SGCullObject* co) {
     if (IsLeafEdge(co) && (co->coFlags & SG_CULL_FLAG_RELATIVE) == 0) {
@@ -90,8 +92,8 @@ void BoundingSphere(SGCullObject* root) {
   if (points == 0) {
     return;
   }
-  for (double& c : centre) {
-    c /= points;
+  for (int k = 0; k < 3; ++k) {
+    centre[k] /= points;
   }
   double r2 = 0.0;
   Walk(root, [&](SGCullObject* co) {
@@ -109,7 +111,7 @@ void BoundingSphere(SGCullObject* root) {
   const float radius = static_cast<float>(std::sqrt(r2));
   Walk(root, [&](SGCullObject* co) {
     if (IsLeafEdge(co) && (co->coFlags & SG_CULL_FLAG_RELATIVE) == 0) {
-      std::memcpy(co->coCenter, centre, sizeof(centre));
+      std::memcpy(co->coCenter, centre, sizeof(co->coCenter));
       co->coRadius = radius;
     }
   });
@@ -278,6 +280,10 @@ SGError SGCullCreatePolygon(const float plane[4], std::uint32_t numPts, const do
   ISG_ASSERT((options & (SG_CULL_OPT_BEYOND | SG_CULL_OPT_BEFORE)) != (SG_CULL_OPT_BEYOND | SG_CULL_OPT_BEFORE), "cull");
   SGCullObject* root = nullptr;
   SGError err = SG_ERROR_NONE;
+  // The plane object sits at the polygon's centre (its first point when there are
+  // no edges). A root that turned into a link node has no centre of its own, and
+  // wrapping the world sets a plane's offset from its centre.
+  double centre[3] = {pts[0][0], pts[0][1], pts[0][2]};
   if (numPts >= 2) {
     err = ISGCullCreateEdge(plane, pts[0], pts[1], options, &root);
     double e0[3];
@@ -303,12 +309,12 @@ SGError SGCullCreatePolygon(const float plane[4], std::uint32_t numPts, const do
       std::memcpy(e0, e1, sizeof(e0));
     }
     if (err == SG_ERROR_NONE) {
-      BoundingSphere(root);
+      BoundingSphere(root, centre);
     }
   }
   if (err == SG_ERROR_NONE && (options & (SG_CULL_OPT_BEYOND | SG_CULL_OPT_BEFORE)) != 0) {
     SGCullObject* planeObject = nullptr;
-    err = ISGCullCreatePlane(plane, root != nullptr ? root->coCenter : pts[0], options, &planeObject);
+    err = ISGCullCreatePlane(plane, centre, options, &planeObject);
     if (err == SG_ERROR_NONE && root != nullptr) {
       SGCullObject* link = nullptr;
       err = SGCullLink(planeObject, root, SG_CULL_LINK_AND, &link);

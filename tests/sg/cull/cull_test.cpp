@@ -72,6 +72,29 @@ TEST_F(Cull, PolygonTurningOneWayIsOneOrRun) {
   SGCullDestroy(tree);
 }
 
+TEST_F(Cull, PlaneOfAPolygonSitsAtItsCentre) {
+  // A right turn, then a left one: the root becomes an AND link node, which has
+  // no centre of its own. The polygon lies in the plane z = 5.
+  const float plane[4] = {0.f, 0.f, 1.f, 5.f};
+  const double zigzag[4][3] = {{0, 0, 5}, {1, 0, 5}, {1, -1, 5}, {2, -1, 5}};
+  SGCullObject* tree = nullptr;
+  ASSERT_EQ(SGCullCreatePolygon(plane, 4, zigzag, SG_CULL_OPT_BEYOND, &tree), SG_ERROR_NONE);
+  ASSERT_EQ(tree->coNumANDs, 2u);
+  const SGCullObject* edges = tree->coANDs[1];
+  ASSERT_EQ(edges->coFlags & SG_CULL_FLAG_LEAF, 0u);
+  SGCullObject* planeObject = tree->coANDs[0];
+  ASSERT_NE(planeObject->coFlags & SG_CULL_FLAG_BEYOND, 0u);
+  EXPECT_DOUBLE_EQ(planeObject->coCenter[0], 1.0);
+  EXPECT_DOUBLE_EQ(planeObject->coCenter[1], -0.5);
+  EXPECT_DOUBLE_EQ(planeObject->coCenter[2], 5.0);
+  // Wrapping near the eye moves nothing and keeps the plane where it was.
+  const float dir[2] = {0.f, 0.f};
+  const float world[2] = {100.f, 100.f};
+  ISGCullWrapToEye(tree, kEye, dir, world, 0);
+  EXPECT_EQ(planeObject->coPlane[3], 5.f);
+  SGCullDestroy(tree);
+}
+
 TEST_F(Cull, PolygonOfOnePoint) {
   const double p[1][3] = {{2, 3, 4}};
   SGCullObject* tree = reinterpret_cast<SGCullObject*>(1);
