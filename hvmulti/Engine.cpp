@@ -200,7 +200,10 @@ int Engine::SendData(std::uint32_t from, std::uint32_t to, std::span<const std::
   if (role_ == Role::None) return HVM_ERR_NOSESSION;
   if (from != localId_) return HVM_ERR_INVALIDPLAYER;
   if (role_ == Role::Client && hubLost_) return HVM_ERR_CONNECTIONLOST;
-  if (!KnownPlayer(to)) return HVM_ERR_INVALIDPLAYER;
+  // A packet to a player who is not (or no longer) in the session is not a
+  // failure: the game treats every failed send as a lost connection, and one
+  // player's leaving must not end the game for the others. The host routes it
+  // (to the server program of a client-server session, else nowhere).
   DataFrame frame{from, to, extra, std::vector<std::uint8_t>(data.begin(), data.end())};
   if (role_ == Role::Client) {
     if (hub_->Pending() > kBusyBytes) return HVM_ERR_BUSY;

@@ -112,8 +112,10 @@ class CHvMulti {
   virtual int GetTop(std::uint8_t* buffer, std::uint32_t* length, std::uint32_t* from, std::uint32_t* to,
                      std::uint32_t* extra);
   // Sends a packet of 1 to HVM_MAX_PACKET bytes from the local player to a
-  // player, HVM_ID_ALLPLAYERS or HVM_ID_SESSION. 0; HVM_ERR_BUSY while too much
-  // is waiting to go out; HVM_ERR_TOOLARGE; HVM_ERR_CONNECTIONLOST; others.
+  // player, HVM_ID_ALLPLAYERS or HVM_ID_SESSION; a packet to a player who is
+  // not in the session goes nowhere (or, in a client-server session, to the
+  // server program as every packet does) and counts as sent. 0; HVM_ERR_BUSY
+  // while too much is waiting to go out; HVM_ERR_TOOLARGE; HVM_ERR_CONNECTIONLOST; others.
   virtual int Send(std::uint32_t from, std::uint32_t to, const void* data, std::uint32_t length, std::uint8_t flags,
                    int guaranteed);
   // Hands what is queued to the network now. Returns 0.

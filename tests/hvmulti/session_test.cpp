@@ -117,7 +117,8 @@ TEST(HvMultiSession, RefusedSendsAndServices) {
   std::vector<std::uint8_t> big(HVM_MAX_PACKET + 1, 0);
   EXPECT_EQ(t.a.Send(t.ap.id, HVM_ID_ALLPLAYERS, big.data(), HVM_MAX_PACKET + 1, 1, 1), HVM_ERR_TOOLARGE);
   EXPECT_EQ(t.a.Send(t.ap.id, HVM_ID_ALLPLAYERS, big.data(), 0, 1, 1), HVM_ERR_TOOLARGE);
-  EXPECT_EQ(t.a.Send(t.ap.id, 4711, big.data(), 8, 1, 1), HVM_ERR_INVALIDPLAYER);
+  // A player who is not in the session is not a failure: the packet goes nowhere.
+  EXPECT_EQ(t.a.Send(t.ap.id, 4711, big.data(), 8, 1, 1), 0);
   EXPECT_EQ(t.a.Send(t.bp.id, HVM_ID_ALLPLAYERS, big.data(), 8, 1, 1), HVM_ERR_INVALIDPLAYER);
   EXPECT_EQ(t.a.SendSzChat(t.ap.id, HVM_ID_SESSION, std::string(HVM_MAX_CHAT + 1, 'c').c_str()), HVM_ERR_TOOLARGE);
 
@@ -174,6 +175,14 @@ TEST(HvMultiSession, LeavingRemovalAndTheHostsEnd) {
   ASSERT_EQ(t.b.CloseSession(), 0);
   ASSERT_TRUE(Collect(t.host, t.hostIn, [&](const Received& r) { return IsNotice(r, HVM_NOTICE_LEFT, t.bp.id); }, 1));
   ASSERT_TRUE(Collect(t.a, t.aIn, [&](const Received& r) { return IsNotice(r, HVM_NOTICE_LEFT, t.bp.id); }, 1));
+  // Sending to the player who left still succeeds, and reaches nobody: the
+  // host gets only the marker sent after it.
+  const std::uint8_t toGone[] = {1}, marker[] = {2};
+  EXPECT_EQ(t.a.Send(t.ap.id, t.bp.id, toGone, 1, 1, 1), 0);
+  ASSERT_EQ(t.a.Send(t.ap.id, t.hp.id, marker, 1, 1, 1), 0);
+  ASSERT_TRUE(Collect(t.host, t.hostIn, [&](const Received& r) { return r.result == HVM_MSG_PACKET; }, 1));
+  EXPECT_EQ(CountFrom(t.hostIn, t.ap.id), 1u);
+  EXPECT_EQ(t.hostIn.back().data, std::vector<std::uint8_t>{2});
 
   // Removed by the host: the notice names the removed player itself.
   CHvMulti c;
