@@ -3,11 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <set>
 
 #include "compiled_table.h"
 #include "project_paths.h"
 #include "tools/strtable/build.h"
+#include "tools/strtable/placeholders.h"
 #include "tools/strtable/string_source.h"
 
 namespace {
@@ -46,6 +48,22 @@ std::map<std::string, std::string> TextsById() {
   return byId;
 }
 
+// The argument kinds a text takes, slot 1 first: "sn" for "%s1 ... %n2", ""
+// for a text without slots.
+std::string SlotKinds(const std::string& text) {
+  const strtable::PlaceholderScan scan = strtable::ScanPlaceholders(text);
+  std::string kinds;
+  for (int slot = 1; slot <= scan.highestSlot; ++slot) kinds += scan.slotType[static_cast<std::size_t>(slot)];
+  return kinds;
+}
+
+// The ID formed from a printf format and a number, as the callers form them.
+std::string FormatId(const char* format, int n) {
+  char id[16];
+  std::snprintf(id, sizeof id, format, n);
+  return id;
+}
+
 }  // namespace
 
 TEST(ProjectTable, CompilesWithoutProblems) {
@@ -67,13 +85,6 @@ TEST(ProjectTable, BuiltFilesAgreeWithEachOther) {
 
 TEST(ProjectTable, HoldsTheTextsTheGameReliesOn) {
   const auto texts = TextsById();
-  // Families built with formats.
-  for (int i = 0; i < 40; ++i) EXPECT_TRUE(texts.contains("CHAP00" + std::string(i < 10 ? "0" : "") + std::to_string(i)));
-  for (int i = 0; i < 5; ++i) EXPECT_TRUE(texts.contains("GUILD00" + std::to_string(i)));
-  for (int i = 0; i < 20; ++i) EXPECT_TRUE(texts.contains("TRAIT0" + std::string(i < 10 ? "0" : "") + std::to_string(i)));
-  for (int i = 0; i < 4; ++i) EXPECT_TRUE(texts.contains("MINTYPE" + std::to_string(i)));
-  for (int i = 1; i <= 5; ++i) EXPECT_TRUE(texts.contains("ISTGLD" + std::to_string(i) + "T"));
-
   EXPECT_EQ(texts.at("GUILD003"), "Golden Order of Reason");
   EXPECT_EQ(texts.at("CHAP0014"), "TransMelkor");
   EXPECT_EQ(texts.at("UNKNOWN_"), "Unknown");
@@ -89,4 +100,63 @@ TEST(ProjectTable, HoldsTheTextsTheGameReliesOn) {
   EXPECT_FALSE(texts.contains("URNOTIMP"));
   EXPECT_EQ(texts.at("MODIFY__"), "modify ");
   EXPECT_TRUE(texts.contains("UPNOTIMP"));
+}
+
+TEST(ProjectTable, HoldsEveryMemberOfTheNumberedFamilies) {
+  const auto texts = TextsById();
+  // Families whose IDs the callers form from a number; none of their texts
+  // takes an argument except the trait descriptions, which show the level's
+  // value.
+  struct Family {
+    const char* format;
+    int first;
+    int last;
+    const char* kinds;
+  };
+  for (const Family& f : {Family{"CHAP00%02d", 0, 39, ""}, Family{"GUILD0%02d", 0, 4, ""},
+                          Family{"GUILD__%d", 0, 4, ""}, Family{"TRAIT0%02d", 0, 19, ""},
+                          Family{"FETRT%03d", 0, 19, "n"}, Family{"MINTYPE%d", 0, 3, ""},
+                          Family{"ISTGLD%dT", 1, 5, ""}, Family{"IGPORSP%d", 0, 3, ""},
+                          Family{"IRSROL%02d", 0, 11, ""}, Family{"DBUTTN%02d", 0, 11, ""},
+                          Family{"FILTBTN%d", 0, 5, ""}, Family{"TFLTBTN%d", 0, 5, ""},
+                          Family{"SFLTBTN%d", 0, 9, ""}, Family{"FILTER_%d", 0, 5, ""},
+                          Family{"FECOGLD%d", 0, 4, ""}, Family{"REASON%02d", 0, 2, ""}}) {
+    for (int n = f.first; n <= f.last; ++n) {
+      const std::string id = FormatId(f.format, n);
+      const auto text = texts.find(id);
+      if (text == texts.end()) {
+        ADD_FAILURE() << id << " (\"" << f.format << "\" of " << n << ") is not in the table";
+        continue;
+      }
+      EXPECT_EQ(SlotKinds(text->second), f.kinds) << id << ": \"" << text->second << '"';
+    }
+  }
+}
+
+TEST(ProjectTable, SlotsMatchTheArgumentsTheCallersPass) {
+  const auto texts = TextsById();
+  // What the callers pass, slot 1 first (s a string, n an integer, f a
+  // number); mixed and numeric ones, where a wrong letter would print garbage.
+  const std::pair<const char*, const char*> callers[] = {
+      {"ERRWRITE", "s"},     {"ERRINDEL", "s"},     {"NOCRTFLE", "s"},  {"SAVEYSNO", "s"},
+      {"FOLOWFD1", "n"},     {"GOINGTO_", "s"},     {"MOVINGTO", "s"},  {"BOMBARD_", "s"},
+      {"ATVSLAND", "nss"},   {"OATVLAND", "snss"},  {"OATVLND_", "snss"}, {"ATVSBULT", "ss"},
+      {"MINSSOLD", "nsss"},  {"MINSBGHT", "nsss"},  {"XFERRECV", "nsss"}, {"RESMINED", "nnnns"},
+      {"PWRMINED", "nsn"},   {"RESRCVRD", "nnnns"}, {"RECYFRDD", "nnnn"}, {"XFERFAIL", "nssss"},
+      {"MINLSTBK", "nss"},   {"UNDATTAK", "sns"},   {"PLYRELIM", "sn"}, {"UNUSEDSB", "n"},
+      {"ARTIFAC0", "ns"},    {"ARTIFAC5", "ns"},    {"MKRDAM01", "ns"}, {"MKRDAM03", "n"},
+      {"ASTWLLCD", "ssn"},   {"FUTRVIEW", "fn"},    {"TURNS___", "f"},  {"S_LSTUD2", "sn"},
+      {"ITDXFQTY", "sn"},    {"ITDFORDS", "ns"},    {"IRSSCIBO", "nn"}, {"ISLETA__", "sn"},
+      {"VDTAAMMO", "nns"},   {"POWER_NN", "nn"},    {"HS__ASTS", "nn"}, {"VTER__OF", "nn"},
+      {"SESSION1", "n"},     {"SESSION2", "n"},     {"CHATPLYR", "ss"}, {"IGPTMLIM", "n"},
+      {"IGPDIFLV", "s"},
+  };
+  for (const auto& [id, kinds] : callers) {
+    const auto text = texts.find(id);
+    if (text == texts.end()) {
+      ADD_FAILURE() << id << " is not in the table";
+      continue;
+    }
+    EXPECT_EQ(SlotKinds(text->second), kinds) << id << ": \"" << text->second << '"';
+  }
 }
