@@ -20,9 +20,8 @@ TEST_F(BlitTest, ColourKeyedBlitsSkipTheKeyOnly) {
   ASSERT_EQ(sprite->SetColorKey(DDCKEY_SRCBLT, &key), DD_OK);
 
   ASSERT_EQ(dst->BltFast(5, 5, sprite, nullptr, DDBLTFAST_SRCCOLORKEY | DDBLTFAST_WAIT), DD_OK);
-  EXPECT_EQ(Get16(dst, 5, 5), 0x001F);  // key: the destination shows through
-  EXPECT_EQ(Get16(dst, 6, 6), 0x07E0);
-  EXPECT_EQ(Get16(dst, 7, 7), kKey - 1);
+  // Key: the destination shows through; one below the key is copied.
+  for (auto [x, want] : {std::pair{5, 0x001F}, {6, 0x07E0}, {7, kKey - 1}}) EXPECT_EQ(Get16(dst, x, x), want) << x;
 
   // Without the key flag every pixel is copied.
   ASSERT_EQ(dst->BltFast(0, 0, sprite, nullptr, DDBLTFAST_WAIT), DD_OK);
@@ -46,31 +45,21 @@ TEST_F(BlitTest, ColourKeyedBlitsSkipTheKeyOnly) {
   EXPECT_EQ(dst->BltFast(0, 0, plain, nullptr, DDBLTFAST_SRCCOLORKEY), DDERR_NOCOLORKEY);
   EXPECT_EQ(dst->BltFast(9, 9, sprite, nullptr, 0), DDERR_INVALIDRECT);  // would reach past the edge
   EXPECT_EQ(dst->BltFast(0xFFFFFFFFu, 0, sprite, nullptr, 0), DDERR_INVALIDRECT);
-  plain->Release();
-  dst->Release();
-  sprite->Release();
+  for (IDirectDrawSurface* x : {plain, dst, sprite}) x->Release();
 }
 
 TEST_F(BlitTest, StretchTakesTheNearestPixel) {
   IDirectDrawSurface* src = Offscreen(2, 2);
   IDirectDrawSurface* dst = Offscreen(8, 6);
-  Put16(src, 0, 0, 1);
-  Put16(src, 1, 0, 2);
-  Put16(src, 0, 1, 3);
-  Put16(src, 1, 1, 4);
+  for (int i = 0; i < 4; ++i) Put16(src, i % 2, i / 2, static_cast<std::uint16_t>(i + 1));
   ASSERT_EQ(dst->Blt(nullptr, src, nullptr, DDBLT_WAIT, nullptr), DD_OK);
-  EXPECT_EQ(Get16(dst, 0, 0), 1);
-  EXPECT_EQ(Get16(dst, 3, 2), 1);
-  EXPECT_EQ(Get16(dst, 4, 2), 2);
-  EXPECT_EQ(Get16(dst, 3, 3), 3);
-  EXPECT_EQ(Get16(dst, 7, 5), 4);
+  const struct { int x, y, want; } at[] = {{0, 0, 1}, {3, 2, 1}, {4, 2, 2}, {3, 3, 3}, {7, 5, 4}};
+  for (const auto& a : at) EXPECT_EQ(Get16(dst, a.x, a.y), a.want) << a.x << "," << a.y;
   // Shrinking back.
   IDirectDrawSurface* small = Offscreen(2, 2);
   ASSERT_EQ(small->Blt(nullptr, dst, nullptr, DDBLT_WAIT, nullptr), DD_OK);
   EXPECT_EQ(Get16(small, 1, 1), 4);
-  small->Release();
-  dst->Release();
-  src->Release();
+  for (IDirectDrawSurface* x : {small, dst, src}) x->Release();
 }
 
 TEST_F(BlitTest, ColourFillWritesTheValueInEveryFormat) {
@@ -80,17 +69,13 @@ TEST_F(BlitTest, ColourFillWritesTheValueInEveryFormat) {
   fx.dwDDFX = DDBLTFX_NOTEARING;
   RECT r{1, 1, 4, 3};
   ASSERT_EQ(s->Blt(&r, nullptr, nullptr, DDBLT_COLORFILL | DDBLT_DDFX | DDBLT_WAIT, &fx), DD_OK);
-  EXPECT_EQ(Get16(s, 0, 0), 0);
-  EXPECT_EQ(Get16(s, 1, 1), 0xF800);
-  EXPECT_EQ(Get16(s, 3, 2), 0xF800);
-  EXPECT_EQ(Get16(s, 4, 2), 0);
+  const struct { int x, y, want; } at[] = {{0, 0, 0}, {1, 1, 0xF800}, {3, 2, 0xF800}, {4, 2, 0}};
+  for (const auto& a : at) EXPECT_EQ(Get16(s, a.x, a.y), a.want) << a.x << "," << a.y;
   fx.dwDDFX = 0x2;  // mirroring is not offered
   EXPECT_EQ(s->Blt(&r, nullptr, nullptr, DDBLT_COLORFILL | DDBLT_DDFX, &fx), DDERR_UNSUPPORTED);
   EXPECT_EQ(s->Blt(&r, nullptr, nullptr, DDBLT_COLORFILL, nullptr), DDERR_INVALIDPARAMS);
 
-  DDPIXELFORMAT f8;
-  f8.dwFlags = DDPF_PALETTEINDEXED8 | DDPF_RGB;
-  f8.dwRGBBitCount = 8;
+  const DDPIXELFORMAT f8 = Indexed8();
   IDirectDrawSurface* s8 = Offscreen(3, 3, &f8);
   fx.dwFillColor = 0x1AB;
   ASSERT_EQ(s8->Blt(nullptr, nullptr, nullptr, DDBLT_COLORFILL, &fx), DD_OK);
@@ -102,12 +87,7 @@ TEST_F(BlitTest, ColourFillWritesTheValueInEveryFormat) {
 }
 
 TEST_F(BlitTest, FiveFiveFiveAndFiveSixFiveStayApart) {
-  DDPIXELFORMAT f555;
-  f555.dwFlags = DDPF_RGB;
-  f555.dwRGBBitCount = 16;
-  f555.dwRBitMask = 0x7C00;
-  f555.dwGBitMask = 0x03E0;
-  f555.dwBBitMask = 0x001F;
+  const DDPIXELFORMAT f555 = Rgb16(0x7C00, 0x03E0);
   IDirectDrawSurface* a = Offscreen(4, 4, &f555);
   IDirectDrawSurface* b = Offscreen(4, 4, &f555);
   IDirectDrawSurface* c = Offscreen(4, 4);
@@ -115,9 +95,7 @@ TEST_F(BlitTest, FiveFiveFiveAndFiveSixFiveStayApart) {
   ASSERT_EQ(b->BltFast(0, 0, a, nullptr, 0), DD_OK);
   EXPECT_EQ(Get16(b, 2, 2), 0x7C1F);
   EXPECT_EQ(c->BltFast(0, 0, a, nullptr, 0), DDERR_INVALIDPIXELFORMAT);
-  a->Release();
-  b->Release();
-  c->Release();
+  for (IDirectDrawSurface* x : {a, b, c}) x->Release();
 }
 
 TEST_F(BlitTest, OverlappingCopyWithinOneSurface) {
@@ -132,12 +110,7 @@ TEST_F(BlitTest, OverlappingCopyWithinOneSurface) {
 }
 
 TEST_F(BlitTest, ClipperKeepsBlitsInsideItsWindow) {
-  WNDCLASSEX wc;
-  wc.lpszClassName = "ClipTarget";
-  wc.lpfnWndProc = DefWindowProc;
-  RegisterClassEx(&wc);
-  HWND w = CreateWindowEx(0, "ClipTarget", "", WS_POPUP | WS_VISIBLE, 100, 100, 50, 40, nullptr, nullptr, nullptr,
-                          nullptr);
+  HWND w = PlainWindow(100, 100, 50, 40);
   IDirectDrawSurface* primary = Primary();
   Fill16(primary, 0);
   IDirectDrawClipper* clipper = nullptr;
@@ -149,10 +122,8 @@ TEST_F(BlitTest, ClipperKeepsBlitsInsideItsWindow) {
   Fill16(src, 0xFFFF);
   RECT dst{80, 80, 180, 180};
   ASSERT_EQ(primary->Blt(&dst, src, nullptr, DDBLT_WAIT, nullptr), DD_OK);
-  EXPECT_EQ(GetScreen().At(99, 120), 0);
-  EXPECT_EQ(GetScreen().At(100, 100), 0xFFFF);
-  EXPECT_EQ(GetScreen().At(149, 139), 0xFFFF);
-  EXPECT_EQ(GetScreen().At(150, 139), 0);
+  const struct { int x, y, want; } at[] = {{99, 120, 0}, {100, 100, 0xFFFF}, {149, 139, 0xFFFF}, {150, 139, 0}};
+  for (const auto& a : at) EXPECT_EQ(GetScreen().At(a.x, a.y), a.want) << a.x << "," << a.y;
   EXPECT_EQ(primary->BltFast(0, 0, src, nullptr, 0), DDERR_BLTFASTCANTCLIP);
   RECT offScreen{-20, -20, 10, 10};  // a clipper also clips to the surface
   EXPECT_EQ(primary->Blt(&offScreen, src, nullptr, DDBLT_WAIT, nullptr), DD_OK);

@@ -51,9 +51,35 @@ class DisplayTest : public ::testing::Test {
     return s;
   }
 
+  // A window of a plain class that does nothing of its own.
+  HWND PlainWindow(int x, int y, int w, int h, DWORD style = WS_POPUP | WS_VISIBLE, HWND parent = nullptr) {
+    WNDCLASSEX wc;
+    wc.lpszClassName = "DdPlain";
+    wc.lpfnWndProc = DefWindowProc;
+    RegisterClassEx(&wc);
+    return CreateWindowEx(0, "DdPlain", "", style, x, y, w, h, parent, nullptr, nullptr, nullptr);
+  }
+
   IDirectDraw* dd_ = nullptr;
   HeadlessBackend* backend_ = nullptr;
 };
+
+inline DDPIXELFORMAT Rgb16(DWORD r, DWORD g) {
+  DDPIXELFORMAT f;
+  f.dwFlags = DDPF_RGB;
+  f.dwRGBBitCount = 16;
+  f.dwRBitMask = r;
+  f.dwGBitMask = g;
+  f.dwBBitMask = 0x1F;
+  return f;
+}
+
+inline DDPIXELFORMAT Indexed8() {
+  DDPIXELFORMAT f;
+  f.dwFlags = DDPF_RGB | DDPF_PALETTEINDEXED8;
+  f.dwRGBBitCount = 8;
+  return f;
+}
 
 // 16-bit pixel access through a lock.
 inline std::uint16_t Get16(IDirectDrawSurface* s, int x, int y) {

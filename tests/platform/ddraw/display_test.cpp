@@ -5,16 +5,7 @@ namespace {
 
 using namespace ddtest;
 
-class DisplayObjectTest : public DisplayTest {
- protected:
-  HWND MainWindow() {
-    WNDCLASSEX wc;
-    wc.lpszClassName = "Main";
-    wc.lpfnWndProc = DefWindowProc;
-    RegisterClassEx(&wc);
-    return CreateWindowEx(0, "Main", "", WS_POPUP | WS_VISIBLE, 0, 0, 800, 600, nullptr, nullptr, nullptr, nullptr);
-  }
-};
+class DisplayObjectTest : public DisplayTest {};
 
 TEST_F(DisplayObjectTest, ThePrimaryIsTheScreen) {
   IDirectDrawSurface* primary = Primary();
@@ -43,7 +34,7 @@ TEST_F(DisplayObjectTest, FlipChainNeedsExclusiveModeAndTradesPictures) {
   d.dwBackBufferCount = 1;
   IDirectDrawSurface* front = nullptr;
   EXPECT_EQ(dd_->CreateSurface(&d, &front, nullptr), DDERR_NOEXCLUSIVEMODE);
-  HWND w = MainWindow();
+  HWND w = PlainWindow(0, 0, 800, 600);
   ASSERT_EQ(dd_->SetCooperativeLevel(w, DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN | DDSCL_ALLOWREBOOT), DD_OK);
   ASSERT_EQ(dd_->CreateSurface(&d, &front, nullptr), DD_OK);
   DDSCAPS caps{DDSCAPS_BACKBUFFER};

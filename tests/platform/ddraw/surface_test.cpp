@@ -6,16 +6,6 @@ using namespace ddtest;
 
 class SurfaceTest : public DisplayTest {};
 
-DDPIXELFORMAT Rgb16(DWORD r, DWORD g) {
-  DDPIXELFORMAT f;
-  f.dwFlags = DDPF_RGB;
-  f.dwRGBBitCount = 16;
-  f.dwRBitMask = r;
-  f.dwGBitMask = g;
-  f.dwBBitMask = 0x1F;
-  return f;
-}
-
 TEST_F(SurfaceTest, DescriptionsCarryTheFormatMasks) {
   IDirectDrawSurface* plain = Offscreen(33, 10);
   DDSURFACEDESC d;
@@ -48,9 +38,7 @@ TEST_F(SurfaceTest, DescriptionsCarryTheFormatMasks) {
   IDirectDrawSurface* later = Offscreen(4, 4);
   later->GetSurfaceDesc(&d);
   EXPECT_EQ(d.ddpfPixelFormat.dwRBitMask, 0x7C00u);
-  later->Release();
-  s555->Release();
-  plain->Release();
+  for (IDirectDrawSurface* x : {later, s555, plain}) x->Release();
 }
 
 TEST_F(SurfaceTest, LockGivesTheRectanglesFirstPixel) {
@@ -72,9 +60,7 @@ TEST_F(SurfaceTest, LockGivesTheRectanglesFirstPixel) {
 }
 
 TEST_F(SurfaceTest, EightBitSurfacesCarryTheirPalette) {
-  DDPIXELFORMAT f8;
-  f8.dwFlags = DDPF_RGB | DDPF_PALETTEINDEXED8;
-  f8.dwRGBBitCount = 8;
+  const DDPIXELFORMAT f8 = Indexed8();
   IDirectDrawSurface* s = Offscreen(16, 4, &f8);
   PALETTEENTRY entries[256] = {};
   entries[7] = PALETTEENTRY{10, 20, 30, 0};
@@ -129,12 +115,7 @@ TEST_F(SurfaceTest, InjectedFailuresReachTheNextAccessOnly) {
 }
 
 TEST_F(SurfaceTest, MinimisedExclusiveDisplayLosesVideoSurfaces) {
-  WNDCLASSEX wc;
-  wc.lpszClassName = "DisplayOwner";
-  wc.lpfnWndProc = DefWindowProc;
-  RegisterClassEx(&wc);
-  HWND main = CreateWindowEx(0, "DisplayOwner", "", WS_POPUP | WS_VISIBLE, 0, 0, 800, 600, nullptr, nullptr,
-                             nullptr, nullptr);
+  HWND main = PlainWindow(0, 0, 800, 600);
   ASSERT_EQ(dd_->SetCooperativeLevel(main, DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN), DD_OK);
   EXPECT_TRUE(backend_->Exclusive());
   IDirectDrawSurface* video = Offscreen(8, 8);
@@ -147,8 +128,7 @@ TEST_F(SurfaceTest, MinimisedExclusiveDisplayLosesVideoSurfaces) {
   backend_->SetMinimized(false);
   backend_->RunUntilIdle();
   EXPECT_EQ(video->Restore(), DD_OK);
-  video->Release();
-  system->Release();
+  for (IDirectDrawSurface* x : {video, system}) x->Release();
   ASSERT_EQ(dd_->SetCooperativeLevel(main, DDSCL_NORMAL), DD_OK);
   EXPECT_FALSE(backend_->Exclusive());
 }
