@@ -52,6 +52,29 @@ HBITMAP Dib(int w, int h, WORD bits, DWORD compression = BI_RGB, const DWORD* ma
   return b;
 }
 
+// Runs `use` with a memory DC that holds bitmap b.
+template <typename Use>
+void WithBitmap(HBITMAP b, Use use) {
+  HDC dc = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, b);
+  ASSERT_NE(old, nullptr);
+  use(dc);
+  SelectObject(dc, old);
+  DeleteDC(dc);
+}
+
+void FillTopLeft(HBITMAP b, COLORREF c) {
+  HBRUSH brush = CreateSolidBrush(c);
+  const RECT topLeft{0, 0, 1, 1};
+  WithBitmap(b, [&](HDC dc) { FillRect(dc, &topLeft, brush); });
+  DeleteObject(brush);
+}
+
+// Copies bitmap b onto the whole of target t.
+void BlitOnto(HBITMAP b, Target& t) {
+  WithBitmap(b, [&](HDC dc) { BitBlt(t.dc(), 0, 0, t.pixels().width, t.pixels().height, dc, 0, 0, SRCCOPY); });
+}
+
 TEST(DibSections, LayoutAndFormats) {
   BYTE* bits = nullptr;
   HBITMAP b = Dib8(3, 2, {{0, 0, 0, 0}, {0, 0, 255, 0}, {255, 0, 0, 0}}, &bits);
@@ -69,17 +92,9 @@ TEST(DibSections, LayoutAndFormats) {
   EXPECT_EQ(GetObject(GetStockObject(BLACK_PEN), sizeof info, &info), 0);
 
   // Drawing picks the colour table's nearest entry; the top row is last in memory.
-  HDC dc = CreateCompatibleDC(nullptr);
-  HGDIOBJ old = SelectObject(dc, b);
-  ASSERT_NE(old, nullptr);
-  HBRUSH red = CreateSolidBrush(RGB(250, 10, 0));
-  RECT topLeft{0, 0, 1, 1};
-  FillRect(dc, &topLeft, red);
+  FillTopLeft(b, RGB(250, 10, 0));
   EXPECT_EQ(bits[4], 1);  // row 1 in memory is the top row
   EXPECT_EQ(bits[0], 0);
-  SelectObject(dc, old);
-  DeleteDC(dc);
-  DeleteObject(red);
   EXPECT_TRUE(DeleteObject(b));
 
   void* p = nullptr;
@@ -91,15 +106,10 @@ TEST(DibSections, LayoutAndFormats) {
   GetObject(d24, sizeof info, &info);
   EXPECT_EQ(info.bmWidthBytes, 16);
   // A top-down 5-5-5 section: drawing red at the top row lands first in memory.
-  dc = CreateCompatibleDC(nullptr);
-  SelectObject(dc, d555);
-  red = CreateSolidBrush(RGB(255, 0, 0));
-  FillRect(dc, &topLeft, red);
+  FillTopLeft(d555, RGB(255, 0, 0));
   std::uint16_t first;
   std::memcpy(&first, p, 2);
   EXPECT_EQ(first, 0x7C00);
-  DeleteDC(dc);
-  DeleteObject(red);
   for (HBITMAP x : {d555, d565, d24}) DeleteObject(x);
 
   const DWORD odd[3] = {0xF000, 0x0F00, 0x00F0};
@@ -139,6 +149,8 @@ class BlitTest : public ::testing::Test {
     DeleteDC(dc_);
     DeleteObject(b_);
   }
+  // The picture in 5-6-5, top row first.
+  static constexpr DWORD kRows[2][4] = {{0, 0xF800, 0x07E0, 0x001F}, {0x001F, 0x07E0, 0xF800, 0}};
   BYTE* bits_ = nullptr;
   HBITMAP b_ = nullptr;
   HDC dc_ = nullptr;
@@ -148,11 +160,8 @@ class BlitTest : public ::testing::Test {
 TEST_F(BlitTest, BitBltConvertsThroughTheColourTable) {
   Target t(10, 10, PixelFormat::kRgb565);
   ASSERT_TRUE(BitBlt(t.dc(), 2, 3, 4, 2, dc_, 0, 0, SRCCOPY));
-  EXPECT_EQ(t.At(2, 3), 0u);
-  EXPECT_EQ(t.At(3, 3), 0xF800u);
-  EXPECT_EQ(t.At(4, 3), 0x07E0u);
-  EXPECT_EQ(t.At(5, 3), 0x001Fu);
-  EXPECT_EQ(t.At(2, 4), 0x001Fu);
+  for (int y = 0; y < 2; ++y)
+    for (int x = 0; x < 4; ++x) EXPECT_EQ(t.At(2 + x, 3 + y), kRows[y][x]) << x << "," << y;
   EXPECT_FALSE(BitBlt(t.dc(), 0, 0, 4, 2, dc_, 0, 0, 0x00EE0086));
   // Parts outside the destination are left out.
   Target small(3, 1, PixelFormat::kRgb555);
@@ -165,11 +174,7 @@ TEST_F(BlitTest, StretchScalesAndMirrors) {
   Target t(16, 8, PixelFormat::kRgb565);
   ASSERT_TRUE(StretchBlt(t.dc(), 0, 0, 8, 4, dc_, 0, 0, 4, 2, SRCCOPY));
   for (int y = 0; y < 4; ++y)
-    for (int x = 0; x < 8; ++x) {
-      const int sx = x / 2, sy = y / 2;
-      const DWORD expect[2][4] = {{0, 0xF800, 0x07E0, 0x001F}, {0x001F, 0x07E0, 0xF800, 0}};
-      ASSERT_EQ(t.At(x, y), expect[sy][sx]) << x << "," << y;
-    }
+    for (int x = 0; x < 8; ++x) ASSERT_EQ(t.At(x, y), kRows[y / 2][x / 2]) << x << "," << y;
   // Shrinking keeps the pixels under the centres: columns 1 and 3.
   Target half(2, 1, PixelFormat::kRgb565);
   StretchBlt(half.dc(), 0, 0, 2, 1, dc_, 0, 0, 4, 1, SRCCOPY);
@@ -182,8 +187,8 @@ TEST_F(BlitTest, StretchScalesAndMirrors) {
   EXPECT_EQ(mirror.At(3, 0), 0u);
 
   EXPECT_EQ(SetStretchBltMode(t.dc(), COLORONCOLOR), BLACKONWHITE);
-  EXPECT_EQ(GetStretchBltMode(t.dc()), COLORONCOLOR);
   EXPECT_EQ(SetStretchBltMode(t.dc(), 9), 0);
+  EXPECT_EQ(GetStretchBltMode(t.dc()), COLORONCOLOR);
 }
 
 // BMP files as the game's 8-bit images and the tools write them.
@@ -202,10 +207,7 @@ std::string Bmp(WORD bits, int w, int h, const std::vector<BYTE>& table, const s
   u32(static_cast<DWORD>(h));
   u16(1);
   u16(bits);
-  u32(0);
-  u32(0);
-  u32(0);
-  u32(0);
+  for (int i = 0; i < 4; ++i) u32(0);  // compression, image size, resolutions
   u32(bits == 8 ? static_cast<DWORD>(table.size() / 4) : 0);
   u32(0);
   b.append(table.begin(), table.end());
@@ -235,14 +237,11 @@ TEST_F(BmpFileTest, ReadsEightAndTwentyFourBitFiles) {
   const std::vector<BYTE> rows = {0, 1, 0, 0, 1, 0, 0, 0};
   HBITMAP b8 = Load(Write("p8.bmp", Bmp(8, 2, 2, table, rows, 6)));
   ASSERT_NE(b8, nullptr);
-  HDC dc = CreateCompatibleDC(nullptr);
-  HGDIOBJ old = SelectObject(dc, b8);
   Target t(2, 2, PixelFormat::kRgb565);
-  BitBlt(t.dc(), 0, 0, 2, 2, dc, 0, 0, SRCCOPY);
+  BlitOnto(b8, t);
   EXPECT_EQ(t.At(0, 0), 0xF800u);
   EXPECT_EQ(t.At(1, 0), 0u);
   EXPECT_EQ(t.At(1, 1), 0xF800u);
-  SelectObject(dc, old);
 
   // 1 x 1, 24-bit: blue, green, red bytes.
   HBITMAP b24 = Load(Write("p24.bmp", Bmp(24, 1, 1, {}, {200, 100, 50, 0})));
@@ -250,11 +249,9 @@ TEST_F(BmpFileTest, ReadsEightAndTwentyFourBitFiles) {
   BITMAP info;
   GetObject(b24, sizeof info, &info);
   EXPECT_EQ(info.bmBitsPixel, 24);
-  SelectObject(dc, b24);
-  BitBlt(t.dc(), 0, 0, 1, 1, dc, 0, 0, SRCCOPY);
-  EXPECT_EQ(t.At(0, 0), EncodeColour(PixelFormat::kRgb565, {}, RGB(50, 100, 200)));
-  SelectObject(dc, old);
-  DeleteDC(dc);
+  Target one(1, 1, PixelFormat::kRgb565);
+  BlitOnto(b24, one);
+  EXPECT_EQ(one.At(0, 0), one.Colour(RGB(50, 100, 200)));
   DeleteObject(b8);
   DeleteObject(b24);
 }
@@ -288,14 +285,10 @@ TEST(ModuleBitmaps, LoadBitmapMakesADibSection) {
   GetObject(b, sizeof info, &info);
   EXPECT_EQ(info.bmWidth, 3);
   EXPECT_EQ(info.bmHeight, 2);
-  HDC dc = CreateCompatibleDC(nullptr);
-  HGDIOBJ old = SelectObject(dc, b);
   Target t(3, 2, PixelFormat::kRgb565);
-  BitBlt(t.dc(), 0, 0, 3, 2, dc, 0, 0, SRCCOPY);
+  BlitOnto(b, t);
   // Memory row 1 is the top row; its pixel 2 is red 200, green 12, blue 21.
-  EXPECT_EQ(t.At(2, 0), EncodeColour(PixelFormat::kRgb565, {}, RGB(200, 12, 21)));
-  SelectObject(dc, old);
-  DeleteDC(dc);
+  EXPECT_EQ(t.At(2, 0), t.Colour(RGB(200, 12, 21)));
   DeleteObject(b);
   HBITMAP same = LoadImage(module, "IDB_PICTURE", IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION);
   EXPECT_NE(same, nullptr);

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "platform/backend/screen.h"
-#include "platform/ddraw/dd_impl.h"
 #include "platform/gdi/shapes.h"
 #include "platform/gdi/text.h"
 #include "platform/user/paint.h"
@@ -74,14 +73,7 @@ class WindowDcTest : public ddtest::DisplayTest {
  protected:
   void SetUp() override {
     DisplayTest::SetUp();
-    WNDCLASSEX wc;
-    wc.lpszClassName = "GdiTarget";
-    wc.lpfnWndProc = DefWindowProc;
-    RegisterClassEx(&wc);
     std::fill(GetScreen().pixels.begin(), GetScreen().pixels.end(), BYTE{0});
-  }
-  HWND Window(int x, int y, int w, int h, DWORD style = WS_POPUP | WS_VISIBLE, HWND parent = nullptr) {
-    return CreateWindowEx(0, "GdiTarget", "", style, x, y, w, h, parent, nullptr, nullptr, nullptr);
   }
   static void FillAll(HDC dc) {
     HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
@@ -91,21 +83,12 @@ class WindowDcTest : public ddtest::DisplayTest {
   }
   // The screen's red pixels.
   static RECT RedOnScreen() {
-    RECT r{800, 600, 0, 0};
-    for (int y = 0; y < 600; ++y)
-      for (int x = 0; x < 800; ++x)
-        if (GetScreen().At(x, y) == 0xF800) {
-          r.left = std::min<LONG>(r.left, x);
-          r.top = std::min<LONG>(r.top, y);
-          r.right = std::max<LONG>(r.right, x + 1);
-          r.bottom = std::max<LONG>(r.bottom, y + 1);
-        }
-    return r.right ? r : RECT{};
+    return BoundsWhere(800, 600, [](int x, int y) { return GetScreen().At(x, y) == 0xF800; });
   }
 };
 
 TEST_F(WindowDcTest, DrawsOntoTheScreenInsideTheClientArea) {
-  HWND w = Window(100, 50, 200, 120);
+  HWND w = PlainWindow(100, 50, 200, 120);
   HDC dc = GetDC(w);
   ASSERT_NE(dc, nullptr);
   POINT origin;
@@ -120,11 +103,7 @@ TEST_F(WindowDcTest, DrawsOntoTheScreenInsideTheClientArea) {
   EXPECT_EQ(GetScreen().At(100, 50), 0xFFFF);
   EXPECT_EQ(GetScreen().At(104, 50), 0xFFFF);
   FillAll(dc);
-  const RECT red = RedOnScreen();
-  EXPECT_EQ(red.left, 100);
-  EXPECT_EQ(red.top, 50);
-  EXPECT_EQ(red.right, 300);
-  EXPECT_EQ(red.bottom, 170);
+  EXPECT_EQ(EdgesOf(RedOnScreen()), (Edges{100, 50, 300, 170}));
   EXPECT_EQ(ReleaseDC(nullptr, dc), 0);  // not that window's
   EXPECT_EQ(ReleaseDC(w, dc), 1);
   EXPECT_EQ(DeleteObject(pen), TRUE);
@@ -137,18 +116,15 @@ TEST_F(WindowDcTest, DrawsOntoTheScreenInsideTheClientArea) {
 }
 
 TEST_F(WindowDcTest, ChildrenAreClippedByTheirParentAndHiddenOrLockedWindowsDrawNothing) {
-  HWND parent = Window(100, 100, 50, 50);
-  HWND child = Window(30, 30, 100, 100, WS_CHILD | WS_VISIBLE, parent);
+  HWND parent = PlainWindow(100, 100, 50, 50);
+  HWND child = PlainWindow(30, 30, 100, 100, WS_CHILD | WS_VISIBLE, parent);
   HDC dc = GetDC(child);
   FillAll(dc);
-  const RECT red = RedOnScreen();
-  EXPECT_EQ(red.left, 130);
-  EXPECT_EQ(red.right, 150);
-  EXPECT_EQ(red.bottom, 150);
+  EXPECT_EQ(EdgesOf(RedOnScreen()), (Edges{130, 130, 150, 150}));
   ReleaseDC(child, dc);
 
   std::fill(GetScreen().pixels.begin(), GetScreen().pixels.end(), BYTE{0});
-  HWND hidden = Window(0, 0, 50, 50, WS_POPUP);
+  HWND hidden = PlainWindow(0, 0, 50, 50, WS_POPUP);
   dc = GetDC(hidden);
   FillAll(dc);
   EXPECT_EQ(RedOnScreen().right, 0);
@@ -163,7 +139,7 @@ TEST_F(WindowDcTest, ChildrenAreClippedByTheirParentAndHiddenOrLockedWindowsDraw
 }
 
 TEST_F(WindowDcTest, PaintDcsKeepToTheUpdateRectangle) {
-  HWND w = Window(200, 200, 100, 100);
+  HWND w = PlainWindow(200, 200, 100, 100);
   ValidateRect(w, nullptr);
   RECT part{10, 20, 30, 40};
   InvalidateRect(w, &part, FALSE);
@@ -172,11 +148,7 @@ TEST_F(WindowDcTest, PaintDcsKeepToTheUpdateRectangle) {
   ASSERT_NE(dc, nullptr);
   FillAll(dc);
   EndPaint(w, &ps);
-  const RECT red = RedOnScreen();
-  EXPECT_EQ(red.left, 210);
-  EXPECT_EQ(red.top, 220);
-  EXPECT_EQ(red.right, 230);
-  EXPECT_EQ(red.bottom, 240);
+  EXPECT_EQ(EdgesOf(RedOnScreen()), (Edges{210, 220, 230, 240}));
 }
 
 TEST_F(WindowDcTest, SurfaceDcsDrawIntoTheSurfaceWhichIsBusyMeanwhile) {
@@ -211,7 +183,7 @@ TEST_F(WindowDcTest, SurfaceDcsDrawIntoTheSurfaceWhichIsBusyMeanwhile) {
 }
 
 TEST_F(WindowDcTest, EightBitSurfacesDrawInTheirPalette) {
-  DDPIXELFORMAT f8 = dd_impl::Format8();
+  const DDPIXELFORMAT f8 = ddtest::Indexed8();
   IDirectDrawSurface* s = Offscreen(8, 8, &f8);
   PALETTEENTRY colours[256] = {};
   colours[7] = PALETTEENTRY{0, 0, 255, 0};

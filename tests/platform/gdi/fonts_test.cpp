@@ -49,7 +49,6 @@ TEST(Fonts, HeightsFollowTheClassicRule) {
     EXPECT_EQ(tm.tmHeight, h);
     EXPECT_EQ(tm.tmAscent + tm.tmDescent, h);
     EXPECT_GT(tm.tmInternalLeading, 0);
-    SelectObject(t.dc(), GetStockObject(SYSTEM_FONT));
     DeleteObject(f);
   }
   HFONT em = Font("Times New Roman", -16, 400);
@@ -62,7 +61,6 @@ TEST(Fonts, HeightsFollowTheClassicRule) {
   SelectObject(t.dc(), angular);
   ASSERT_TRUE(GetTextMetrics(t.dc(), &tm));
   EXPECT_EQ(tm.tmHeight, 9);
-  SelectObject(t.dc(), GetStockObject(SYSTEM_FONT));
   DeleteObject(em);
   DeleteObject(angular);
 }
@@ -91,7 +89,6 @@ TEST(Fonts, WidthsMatchTimesAdvances) {
     SIZE all;
     GetTextExtentPoint32(t.dc(), chars.data(), static_cast<int>(chars.size()), &all);
     EXPECT_EQ(all.cx, sum);
-    SelectObject(t.dc(), GetStockObject(SYSTEM_FONT));
     DeleteObject(f);
   }
   SIZE none;

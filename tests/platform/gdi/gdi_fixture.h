@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <set>
 #include <vector>
 
@@ -12,6 +13,26 @@
 namespace gditest {
 
 using namespace plat;
+
+// A rectangle's edges in one value, so a comparison names all four.
+using Edges = std::array<LONG, 4>;
+inline Edges EdgesOf(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
+
+inline bool Within(const RECT& in, const RECT& outer) {
+  return in.left >= outer.left && in.top >= outer.top && in.right <= outer.right && in.bottom <= outer.bottom;
+}
+
+// The smallest rectangle holding every point of a w x h area where `hit`
+// holds (empty when none).
+template <typename Hit>
+RECT BoundsWhere(int w, int h, Hit hit) {
+  RECT r{w, h, 0, 0};
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x)
+      if (hit(x, y)) r = RECT{std::min<LONG>(r.left, x), std::min<LONG>(r.top, y), std::max<LONG>(r.right, x + 1),
+                              std::max<LONG>(r.bottom, y + 1)};
+  return r.right ? r : RECT{};
+}
 
 class Target {
  public:
@@ -40,17 +61,7 @@ class Target {
 
   // The smallest rectangle holding every pixel of value v (empty when none).
   RECT BoundsOf(DWORD v) const {
-    RECT r{t_.width, t_.height, 0, 0};
-    for (int y = 0; y < t_.height; ++y)
-      for (int x = 0; x < t_.width; ++x)
-        if (At(x, y) == v) {
-          r.left = std::min<LONG>(r.left, x);
-          r.top = std::min<LONG>(r.top, y);
-          r.right = std::max<LONG>(r.right, x + 1);
-          r.bottom = std::max<LONG>(r.bottom, y + 1);
-        }
-    if (r.right == 0) r = RECT{};
-    return r;
+    return BoundsWhere(t_.width, t_.height, [&](int x, int y) { return At(x, y) == v; });
   }
   int Count(DWORD v) const {
     int n = 0;

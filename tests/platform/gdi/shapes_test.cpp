@@ -30,8 +30,7 @@ TEST_P(ShapesTest, FillAndFrameRectangles) {
   HBRUSH brush = CreateSolidBrush(kRed);
   RECT r{5, 6, 15, 10};
   ASSERT_EQ(FillRect(t_.dc(), &r, brush), 1);
-  EXPECT_EQ(t_.BoundsOf(red()).left, 5);
-  EXPECT_EQ(t_.BoundsOf(red()).bottom, 10);
+  EXPECT_EQ(EdgesOf(t_.BoundsOf(red())), EdgesOf(r));
   EXPECT_EQ(t_.Count(red()), 10 * 4);
   // Black and hollow stock brushes.
   EXPECT_EQ(FillRect(t_.dc(), &r, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH))), 1);
@@ -66,8 +65,7 @@ TEST_P(ShapesTest, RectangleOutlinesWithThePenAndFillsWithTheBrush) {
   SelectObject(n.dc(), GetStockObject(NULL_PEN));
   SelectObject(n.dc(), brush);
   Rectangle(n.dc(), 10, 10, 20, 15);
-  EXPECT_EQ(n.BoundsOf(red()).right, 19);
-  EXPECT_EQ(n.BoundsOf(red()).bottom, 14);
+  EXPECT_EQ(EdgesOf(n.BoundsOf(red())), (Edges{10, 10, 19, 14}));
   EXPECT_EQ(n.Count(red()), 9 * 4);
 
   // The hollow brush leaves the inside alone.
@@ -77,8 +75,6 @@ TEST_P(ShapesTest, RectangleOutlinesWithThePenAndFillsWithTheBrush) {
   Rectangle(h.dc(), 20, 15, 10, 10);  // corners in either order
   EXPECT_EQ(h.Count(white()), 26);
   EXPECT_EQ(h.At(15, 12), 0u);
-  SelectObject(t_.dc(), GetStockObject(BLACK_PEN));
-  SelectObject(t_.dc(), GetStockObject(WHITE_BRUSH));
   DeleteObject(pen);
   DeleteObject(brush);
 }
@@ -115,9 +111,6 @@ TEST_P(ShapesTest, LinesLeaveOutTheirLastPixel) {
   LineTo(d.dc(), 6, 6);
   for (int i = 0; i < 6; ++i) EXPECT_EQ(d.At(i, i), red());
   EXPECT_EQ(d.Count(red()), 6);
-  SelectObject(t_.dc(), GetStockObject(BLACK_PEN));
-  SelectObject(p.dc(), GetStockObject(BLACK_PEN));
-  SelectObject(d.dc(), GetStockObject(BLACK_PEN));
   DeleteObject(pen);
 }
 
@@ -132,7 +125,6 @@ TEST_P(ShapesTest, WidePensCoverTheirWidthAndReachTheEnd) {
     EXPECT_EQ(b.bottom - b.top, width);
     EXPECT_GE(b.right, 31);
     EXPECT_LE(b.left, 10);
-    SelectObject(w.dc(), GetStockObject(BLACK_PEN));
     DeleteObject(pen);
   }
   Target none(40, 40, GetParam());
@@ -147,11 +139,7 @@ TEST_P(ShapesTest, EllipsesStayInTheirBoxAndAreSymmetric) {
   HBRUSH brush = CreateSolidBrush(kRed);
   SelectObject(t_.dc(), brush);
   ASSERT_TRUE(Ellipse(t_.dc(), 4, 4, 20, 20));
-  const RECT outline = t_.BoundsOf(white());
-  EXPECT_EQ(outline.left, 4);
-  EXPECT_EQ(outline.top, 4);
-  EXPECT_EQ(outline.right, 20);
-  EXPECT_EQ(outline.bottom, 20);
+  EXPECT_EQ(EdgesOf(t_.BoundsOf(white())), (Edges{4, 4, 20, 20}));
   EXPECT_EQ(t_.At(4, 4), 0u);  // corners stay out
   EXPECT_EQ(t_.At(12, 12), red());
   for (int y = 4; y < 20; ++y)
@@ -159,7 +147,6 @@ TEST_P(ShapesTest, EllipsesStayInTheirBoxAndAreSymmetric) {
       ASSERT_EQ(t_.At(x, y), t_.At(23 - x, y)) << x << "," << y;
       ASSERT_EQ(t_.At(x, y), t_.At(x, 23 - y)) << x << "," << y;
     }
-  SelectObject(t_.dc(), GetStockObject(WHITE_BRUSH));
   DeleteObject(brush);
 }
 
@@ -171,36 +158,31 @@ TEST_P(ShapesTest, PiesSweepCounterClockwise) {
   // A quarter from the top ray to the left ray: the top-left quadrant.
   ASSERT_TRUE(Pie(t_.dc(), 0, 0, 17, 17, 8, 0, 0, 8));
   const RECT q = t_.BoundsOf(red());
-  EXPECT_EQ(q.left, 0);
-  EXPECT_EQ(q.top, 0);
+  EXPECT_EQ(q.left + q.top, 0);
   EXPECT_LE(q.right, 9);
   EXPECT_LE(q.bottom, 9);
   const int quarter = t_.Count(red());
 
-  Target full(40, 40, GetParam());
-  SelectObject(full.dc(), GetStockObject(NULL_PEN));
-  SelectObject(full.dc(), brush);
+  // Equal rays give the whole ellipse.
+  Target full(40, 40, GetParam()), same(40, 40, GetParam()), outlined(40, 40, GetParam());
+  for (Target* t : {&full, &same}) {
+    SelectObject(t->dc(), GetStockObject(NULL_PEN));
+    SelectObject(t->dc(), brush);
+  }
   Ellipse(full.dc(), 0, 0, 17, 17);
   const int whole = full.Count(red());
   EXPECT_NEAR(quarter, whole / 4, whole / 10);
-
-  // Equal rays give the whole ellipse.
-  Target same(40, 40, GetParam());
-  SelectObject(same.dc(), GetStockObject(NULL_PEN));
-  SelectObject(same.dc(), brush);
   Pie(same.dc(), 0, 0, 17, 17, 8, 0, 8, 0);
   EXPECT_EQ(same.Count(red()), whole);
 
   // With a pen the wedge is outlined: both radii and the arc.
-  Target outlined(40, 40, GetParam());
   SelectObject(outlined.dc(), GetStockObject(WHITE_PEN));
   SelectObject(outlined.dc(), brush);
   Pie(outlined.dc(), 0, 0, 16, 16, 16, 8, 8, 0);  // from the right ray to the top one
-  EXPECT_EQ(outlined.At(8, 3), outlined.Colour(kWhite));
-  EXPECT_EQ(outlined.At(12, 7), outlined.Colour(kWhite));
-  EXPECT_EQ(outlined.At(10, 5), outlined.Colour(kRed));
+  EXPECT_EQ(outlined.At(8, 3), white());
+  EXPECT_EQ(outlined.At(12, 7), white());
+  EXPECT_EQ(outlined.At(10, 5), red());
   EXPECT_EQ(outlined.At(4, 10), 0u);
-  for (Target* t : {&t_, &full, &same, &outlined}) SelectObject(t->dc(), GetStockObject(WHITE_BRUSH));
   DeleteObject(brush);
 }
 
