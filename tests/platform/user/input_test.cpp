@@ -5,15 +5,12 @@
 #include "platform/user/cursor.h"
 #include "tests/platform/user/user_fixture.h"
 
+namespace usertest {
 namespace {
 
 using namespace plat;
-using usertest::Log;
-using usertest::MessagesOf;
-using usertest::Only;
-using usertest::Reactions;
 
-class InputTest : public usertest::UserTest {};
+class InputTest : public UserTest {};
 
 constexpr std::initializer_list<UINT> kButtons = {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK};
 
@@ -204,3 +201,4 @@ TEST_F(InputTest, CursorCounterClipAndClassCursor) {
 }
 
 }  // namespace
+}  // namespace usertest

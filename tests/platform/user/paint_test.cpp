@@ -1,15 +1,12 @@
 #include "platform/clock.h"
 #include "tests/platform/user/user_fixture.h"
 
+namespace usertest {
 namespace {
 
 using namespace plat;
-using usertest::Log;
-using usertest::MessagesOf;
-using usertest::Only;
-using usertest::Reactions;
 
-class PaintTest : public usertest::UserTest {};
+class PaintTest : public UserTest {};
 
 TEST_F(PaintTest, UpdateRegionGrowsAndShrinks) {
   HWND w = Popup(0, 0, 200, 100);
@@ -20,22 +17,19 @@ TEST_F(PaintTest, UpdateRegionGrowsAndShrinks) {
   InvalidateRect(w, &a, FALSE);
   InvalidateRect(w, &b, FALSE);
   ASSERT_TRUE(GetUpdateRect(w, &r, FALSE));
-  EXPECT_EQ(r.left, 10);
-  EXPECT_EQ(r.top, 5);
-  EXPECT_EQ(r.right, 60);
-  EXPECT_EQ(r.bottom, 20);
+  EXPECT_EQ(EdgesOf(r), (Edges{10, 5, 60, 20}));
   RECT strip{0, 0, 200, 10};  // spans the region's width: takes its top off
   ValidateRect(w, &strip);
   GetUpdateRect(w, &r, FALSE);
-  EXPECT_EQ(r.top, 10);
+  EXPECT_EQ(EdgesOf(r), (Edges{10, 10, 60, 20}));
   RECT middle{20, 12, 30, 14};  // a hole: the bounding rectangle stays
   ValidateRect(w, &middle);
   GetUpdateRect(w, &r, FALSE);
-  EXPECT_EQ(r.left, 10);
+  EXPECT_EQ(EdgesOf(r), (Edges{10, 10, 60, 20}));
   RECT beyond{-50, -50, 500, 500};
   InvalidateRect(w, &beyond, FALSE);
   GetUpdateRect(w, &r, FALSE);
-  EXPECT_EQ(r.right, 200);  // clipped to the client area
+  EXPECT_EQ(EdgesOf(r), (Edges{0, 0, 200, 100}));  // clipped to the client area
 }
 
 TEST_F(PaintTest, PaintComesAfterPostedMessagesAndBeforeTimers) {
@@ -132,3 +126,4 @@ TEST_F(PaintTest, UncoveringAnAreaRepaintsWhatWasBelow) {
 }
 
 }  // namespace
+}  // namespace usertest

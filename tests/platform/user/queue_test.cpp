@@ -3,14 +3,12 @@
 #include "platform/clock.h"
 #include "tests/platform/user/user_fixture.h"
 
+namespace usertest {
 namespace {
 
 using namespace plat;
-using usertest::Log;
-using usertest::Only;
-using usertest::Reactions;
 
-class QueueTest : public usertest::UserTest {};
+class QueueTest : public UserTest {};
 
 TEST_F(QueueTest, SentMessagesRunAtOnceWhilePostedOnesWaitTheirTurn) {
   HWND w = Popup(0, 0, 100, 100);
@@ -268,3 +266,4 @@ TEST_F(QueueTest, AnotherThreadCanPostAndWakeAWait) {
 }
 
 }  // namespace
+}  // namespace usertest

@@ -2,14 +2,12 @@
 #include "platform/user/system.h"
 #include "tests/platform/user/user_fixture.h"
 
+namespace usertest {
 namespace {
 
 using namespace plat;
-using usertest::Log;
-using usertest::MessagesOf;
-using usertest::Only;
 
-class SystemTest : public usertest::UserTest {};
+class SystemTest : public UserTest {};
 
 TEST_F(SystemTest, TooltipColoursChangeAndAreAnnounced) {
   HWND w = Popup(0, 0, 10, 10);
@@ -111,3 +109,4 @@ TEST_F(SystemTest, QuitInsideAMessageBoxEndsItAndReachesTheOuterLoop) {
 }
 
 }  // namespace
+}  // namespace usertest

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <functional>
 #include <map>
 #include <vector>
@@ -25,6 +26,10 @@ struct Seen {
   plat::WPARAM wParam;
   plat::LPARAM lParam;
 };
+
+// A rectangle's edges in one value, so a comparison names all four.
+using Edges = std::array<plat::LONG, 4>;
+inline Edges EdgesOf(const plat::RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
 
 // Everything the recording procedure received, and per-window reactions.
 inline std::vector<Seen>& Log() {

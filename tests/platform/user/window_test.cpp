@@ -1,14 +1,11 @@
 #include "tests/platform/user/user_fixture.h"
 
+namespace usertest {
 namespace {
 
 using namespace plat;
-using usertest::Log;
-using usertest::MessagesOf;
-using usertest::Only;
-using usertest::Reactions;
 
-class WindowTest : public usertest::UserTest {};
+class WindowTest : public UserTest {};
 
 WNDPROC g_original = nullptr;
 int g_subclassCalls = 0;
@@ -42,7 +39,7 @@ TEST_F(WindowTest, WindowDataAndSubclassing) {
   };
   g_subclassCalls = 0;
   g_original = reinterpret_cast<WNDPROC>(SetWindowLongPtr(child, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(Subclass)));
-  ASSERT_EQ(g_original, usertest::RecordingProc);
+  ASSERT_EQ(g_original, RecordingProc);
   EXPECT_EQ(SendMessage(child, WM_USER, 0, 0), 105);
   EXPECT_EQ(g_subclassCalls, 1);
   SetWindowText(child, "renamed");
@@ -100,18 +97,14 @@ TEST_F(WindowTest, CreateRefusedByItsProcedureYieldsNull) {
 TEST_F(WindowTest, GeometryThroughBordersAndNesting) {
   RECT r{0, 0, 200, 100};
   AdjustWindowRectEx(&r, WS_POPUP | WS_CAPTION, FALSE, 0);
-  EXPECT_EQ(r.left, -3);
-  EXPECT_EQ(r.top, -21);
-  EXPECT_EQ(r.right, 203);
-  EXPECT_EQ(r.bottom, 103);
+  EXPECT_EQ(EdgesOf(r), (Edges{-3, -21, 203, 103}));
 
   HWND top = CreateWindowEx(0, "Recorder", "", WS_POPUP | WS_BORDER | WS_VISIBLE, 100, 50, 300, 200, nullptr,
                             nullptr, nullptr, nullptr);
   HWND child = Child(top, 1, 10, 20, 100, 100);
   RECT client;
   GetClientRect(top, &client);
-  EXPECT_EQ(client.right, 298);
-  EXPECT_EQ(client.bottom, 198);
+  EXPECT_EQ(EdgesOf(client), (Edges{0, 0, 298, 198}));
   POINT p{1, 2};
   ClientToScreen(child, &p);
   EXPECT_EQ(p.x, 100 + 1 + 10 + 1);
@@ -127,7 +120,7 @@ TEST_F(WindowTest, GeometryThroughBordersAndNesting) {
   EXPECT_EQ(pts[0].y, 20);
   MoveWindow(child, 30, 40, 50, 60, TRUE);
   GetWindowRect(child, &wr);
-  EXPECT_EQ(wr.right - wr.left, 50);
+  EXPECT_EQ(EdgesOf(wr), (Edges{131, 91, 181, 151}));
   EXPECT_EQ(Only(WM_SIZE).back().lParam, MAKELPARAM(50, 60));
 }
 
@@ -202,3 +195,4 @@ TEST_F(WindowTest, HidingOrDisablingTakesTheFocusAway) {
 }
 
 }  // namespace
+}  // namespace usertest
