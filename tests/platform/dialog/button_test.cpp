@@ -1,6 +1,8 @@
 // Buttons: owner drawing with its states, presses and releases, check boxes,
 // radio groups and the Space key.
 
+#include <tuple>
+
 #include "platform/dialog/button.h"
 #include "platform/dialog/ownerdraw.h"
 #include "platform/gdi/dc.h"
@@ -11,7 +13,6 @@
 namespace dlgtest {
 namespace {
 
-constexpr int IDC_CHECK = 110, IDC_RADIO1 = 111, IDC_RADIO2 = 112, IDC_RADIO3 = 113;
 
 struct Drawn {
   DRAWITEMSTRUCT dis;
@@ -31,9 +32,7 @@ class ButtonTest : public DialogTest {
       drawn_.push_back(d);
       return TRUE;
     };
-    HWND d = Modeless("IDD_IMAGES", &script_);
-    ShowWindow(d, SW_SHOW);
-    Pump(d);
+    HWND d = Shown("IDD_IMAGES", &script_);
     drawn_.clear();
     return d;
   }
@@ -51,34 +50,31 @@ TEST_F(ButtonTest, OwnerDrawnPressIsDrawnAtOnceWithTheFullState) {
   Pump(d);
   // The first button loses the focus; this one gains it, then is pressed,
   // all before any release.
-  ASSERT_EQ(drawn_.size(), 3u);
-  EXPECT_EQ(drawn_[0].dis.hwndItem, GetDlgItem(d, IDOK));
-  EXPECT_EQ(drawn_[0].dis.itemAction, ODA_FOCUS);
-  EXPECT_EQ(drawn_[0].dis.itemState, 0u);
-  drawn_.erase(drawn_.begin());
-  EXPECT_EQ(drawn_[0].dis.itemAction, ODA_FOCUS);
-  EXPECT_EQ(drawn_[0].dis.itemState, ODS_FOCUS);
-  EXPECT_EQ(drawn_[1].dis.itemAction, ODA_SELECT);
-  EXPECT_EQ(drawn_[1].dis.itemState, ODS_SELECTED | ODS_FOCUS);
-  const DRAWITEMSTRUCT& dis = drawn_[1].dis;
+  using Step = std::tuple<HWND, UINT, UINT>;  // the button, the action, the state
+  auto steps = [&] {
+    std::vector<Step> out;
+    for (const Drawn& x : drawn_) out.emplace_back(x.dis.hwndItem, x.dis.itemAction, x.dis.itemState);
+    return out;
+  };
+  std::vector<Step> want = {{GetDlgItem(d, IDOK), ODA_FOCUS, 0u},
+                            {no, ODA_FOCUS, ODS_FOCUS},
+                            {no, ODA_SELECT, ODS_SELECTED | ODS_FOCUS}};
+  ASSERT_EQ(steps(), want);
+  const DRAWITEMSTRUCT& dis = drawn_[2].dis;
   EXPECT_EQ(dis.CtlType, ODT_BUTTON);
   EXPECT_EQ(dis.CtlID, static_cast<UINT>(IDNO));
-  EXPECT_EQ(dis.hwndItem, no);
-  RECT client;
+  RECT client, window;
   GetClientRect(no, &client);
-  EXPECT_EQ(dis.rcItem.right, client.right);
-  EXPECT_EQ(dis.rcItem.bottom, client.bottom);
-  RECT window;
+  EXPECT_EQ(EdgesOf(dis.rcItem), EdgesOf(client));
   GetWindowRect(no, &window);
-  EXPECT_EQ(drawn_[1].origin.x, window.left);
-  EXPECT_EQ(drawn_[1].origin.y, window.top);
+  EXPECT_EQ(drawn_[2].origin.x, window.left);
+  EXPECT_EQ(drawn_[2].origin.y, window.top);
   EXPECT_TRUE(script_.Commands(IDNO).empty());
 
   backend_->MouseUp(input::Button::Left, 10);
   Pump(d);
-  ASSERT_EQ(drawn_.size(), 3u);
-  EXPECT_EQ(drawn_[2].dis.itemAction, ODA_SELECT);
-  EXPECT_EQ(drawn_[2].dis.itemState, ODS_FOCUS);
+  want.emplace_back(no, ODA_SELECT, ODS_FOCUS);
+  EXPECT_EQ(steps(), want);
   EXPECT_EQ(script_.Commands(IDNO), std::vector<WORD>{BN_CLICKED});
 
   // A disabled button paints with ODS_DISABLED.
@@ -88,7 +84,6 @@ TEST_F(ButtonTest, OwnerDrawnPressIsDrawnAtOnceWithTheFullState) {
   ASSERT_FALSE(drawn_.empty());
   EXPECT_EQ(drawn_.back().dis.itemAction, ODA_DRAWENTIRE);
   EXPECT_TRUE(drawn_.back().dis.itemState & ODS_DISABLED);
-  DestroyWindow(d);
 }
 
 TEST_F(ButtonTest, ReleasingOutsideCancelsAndComingBackPressesAgain) {
@@ -111,7 +106,6 @@ TEST_F(ButtonTest, ReleasingOutsideCancelsAndComingBackPressesAgain) {
   backend_->MouseUp(input::Button::Left, 10);
   Pump(d);
   EXPECT_EQ(script_.Commands(IDOK), std::vector<WORD>{BN_CLICKED});
-  DestroyWindow(d);
 }
 
 TEST_F(ButtonTest, DoubleClickOnAnOwnerDrawnButtonNotifiesIt) {
@@ -120,14 +114,11 @@ TEST_F(ButtonTest, DoubleClickOnAnOwnerDrawnButtonNotifiesIt) {
   ClickOn(GetDlgItem(d, IDNO), 50);
   Pump(d);
   EXPECT_EQ(script_.Commands(IDNO), (std::vector<WORD>{BN_CLICKED, BN_DOUBLECLICKED}));
-  DestroyWindow(d);
 }
 
 TEST_F(ButtonTest, CheckBoxesAndRadioGroups) {
   Script s;
-  HWND d = Modeless("IDD_FORM", &s);
-  ShowWindow(d, SW_SHOW);
-  Pump(d);
+  HWND d = Shown("IDD_FORM", &s);
   HWND check = GetDlgItem(d, IDC_CHECK);
   ClickOn(check);
   Pump(d);
@@ -165,14 +156,11 @@ TEST_F(ButtonTest, CheckBoxesAndRadioGroups) {
   RECT r;
   GetWindowRect(check, &r);
   EXPECT_EQ(Pixel(r.right - 2, r.bottom - 1), Encoded(GetSysColor(COLOR_BTNFACE)));
-  DestroyWindow(d);
 }
 
 TEST_F(ButtonTest, SpaceClicksTheFocusedButtonAndDisabledButtonsIgnoreClicks) {
   Script s;
-  HWND d = Modeless("IDD_FORM", &s);
-  ShowWindow(d, SW_SHOW);
-  Pump(d);
+  HWND d = Shown("IDD_FORM", &s);
   SetFocus(GetDlgItem(d, IDCANCEL));
   Press(VK_SPACE);
   Pump(d);
@@ -189,7 +177,6 @@ TEST_F(ButtonTest, SpaceClicksTheFocusedButtonAndDisabledButtonsIgnoreClicks) {
   GetWindowRect(GetDlgItem(d, IDOK), &r);
   EXPECT_EQ(Pixel(r.left, r.top + 5), Encoded(GetSysColor(COLOR_WINDOWFRAME)));
   EXPECT_EQ(Pixel(r.left + 4, r.bottom - 5), Encoded(GetSysColor(COLOR_BTNFACE)));
-  DestroyWindow(d);
 }
 
 }  // namespace

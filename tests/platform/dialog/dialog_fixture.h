@@ -8,6 +8,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <array>
 #include <functional>
 #include <set>
 #include <string>
@@ -31,6 +32,16 @@
 namespace dlgtest {
 
 using namespace plat;
+
+// The controls of the templates.
+constexpr int IDC_NAME = 101, IDC_NUMBER = 102, IDC_READONLY = 103, IDC_NOTES = 104, IDC_CHECK = 110;
+constexpr int IDC_RADIO1 = 111, IDC_RADIO2 = 112, IDC_RADIO3 = 113, IDC_LABEL = 120, IDC_DISABLED = 121;
+constexpr int IDC_HIDDEN = 122, IDC_TAIL = 123, IDC_BOX = 124;
+constexpr int IDC_LIST = 201, IDC_DRAWN = 202, IDC_COMBO = 203, IDC_BUDDY = 204, IDC_UPDOWN = 205, IDC_BAR = 206;
+
+// A rectangle's edges in one value, so a comparison names all four.
+using Edges = std::array<LONG, 4>;
+inline Edges EdgesOf(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
 
 // The module compiled from data/dialogs.rc, made once per test program in a
 // folder of its own that goes when the program ends.
@@ -61,6 +72,14 @@ struct Seen {
   LPARAM lParam;
 };
 
+// The entries of `log` that are `msg`, in order.
+inline std::vector<Seen> OnlyOf(const std::vector<Seen>& log, UINT msg) {
+  std::vector<Seen> out;
+  for (const Seen& s : log)
+    if (s.msg == msg) out.push_back(s);
+  return out;
+}
+
 // One dialog's procedure: what it received and how it answers. The dialog
 // procedure finds it through WM_INITDIALOG's parameter (kept in DWLP_USER);
 // messages before that go to the script being built (Pending()).
@@ -81,12 +100,7 @@ struct Script {
   std::vector<Seen> log;
   std::function<LRESULT(HWND, UINT, WPARAM, LPARAM)> on;
 
-  std::vector<Seen> Only(UINT msg) const {
-    std::vector<Seen> out;
-    for (const Seen& s : log)
-      if (s.msg == msg) out.push_back(s);
-    return out;
-  }
+  std::vector<Seen> Only(UINT msg) const { return OnlyOf(log, msg); }
   // The notification codes of WM_COMMAND from control `id`.
   std::vector<WORD> Commands(int id) const {
     std::vector<WORD> out;
@@ -120,8 +134,6 @@ inline LRESULT ScriptedProc(HWND h, UINT m, WPARAM w, LPARAM l) {
   s->log.push_back({h, m, w, l});
   return s->on ? s->on(h, m, w, l) : FALSE;
 }
-
-inline LRESULT OwnerProc(HWND h, UINT m, WPARAM w, LPARAM l);
 
 // Everything an owner window (not a dialog) received.
 inline std::vector<Seen>& OwnerLog() {
@@ -175,6 +187,13 @@ class DialogTest : public ::testing::Test {
     Pending() = nullptr;
     return h;
   }
+  // A modeless dialog, shown and settled.
+  HWND Shown(const ResName& name, Script* script) {
+    HWND h = Modeless(name, script);
+    ShowWindow(h, SW_SHOW);
+    Pump(h);
+    return h;
+  }
   LRESULT Modal(const ResName& name, Script* script, HWND owner = nullptr) {
     Pending() = script;
     return DialogBoxParam(module_, name, owner ? owner : owner_, ScriptedProc, reinterpret_cast<LPARAM>(script));
@@ -212,21 +231,12 @@ class DialogTest : public ::testing::Test {
   // Keys for the characters: letters, digits, blanks and a few signs.
   void Type(const std::string& text) {
     for (char c : text) {
-      if (c >= 'A' && c <= 'Z') {
-        backend_->KeyDown(VK_SHIFT, 5);
-        backend_->PressKey(static_cast<UINT>(c), 5);
-        backend_->KeyUp(VK_SHIFT, 5);
-      } else if (c >= 'a' && c <= 'z') {
-        backend_->PressKey(static_cast<UINT>(c - 'a' + 'A'), 5);
-      } else if (c >= '0' && c <= '9') {
-        backend_->PressKey(static_cast<UINT>(c), 5);
-      } else if (c == ' ') {
-        backend_->PressKey(VK_SPACE, 5);
-      } else if (c == '-') {
-        backend_->PressKey(VK_OEM_MINUS, 5);
-      } else if (c == '\n') {
-        backend_->PressKey(VK_RETURN, 5);
-      }
+      if (c >= 'A' && c <= 'Z') Press(static_cast<UINT>(c), true);
+      if (c >= 'a' && c <= 'z') Press(static_cast<UINT>(c - 'a' + 'A'));
+      if (c >= '0' && c <= '9') Press(static_cast<UINT>(c));
+      if (c == ' ') Press(VK_SPACE);
+      if (c == '-') Press(VK_OEM_MINUS);
+      if (c == '\n') Press(VK_RETURN);
     }
   }
   void Press(UINT vk, bool shift = false) {

@@ -13,9 +13,6 @@
 namespace dlgtest {
 namespace {
 
-constexpr int IDC_NAME = 101, IDC_NUMBER = 102, IDC_READONLY = 103, IDC_NOTES = 104, IDC_CHECK = 110;
-constexpr int IDC_RADIO1 = 111, IDC_RADIO2 = 112, IDC_LABEL = 120, IDC_DISABLED = 121, IDC_HIDDEN = 122;
-constexpr int IDC_TAIL = 123;
 
 RECT RectIn(HWND parent, HWND child) {
   RECT r;
@@ -23,10 +20,6 @@ RECT RectIn(HWND parent, HWND child) {
   POINT c[2] = {{r.left, r.top}, {r.right, r.bottom}};
   MapWindowPoints(nullptr, parent, c, 2);
   return RECT{c[0].x, c[0].y, c[1].x, c[1].y};
-}
-
-bool SameRect(const RECT& a, const RECT& b) {
-  return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
 }
 
 TEST_F(DialogTest, BuildsATemplateByNameInItsFontsDialogUnits) {
@@ -64,14 +57,12 @@ TEST_F(DialogTest, BuildsATemplateByNameInItsFontsDialogUnits) {
   // Each control's place and size are scaled apart, as the classic manager did.
   RECT name{50, 4, 100, 12};  // x, y, width, height
   MapDialogRect(d, &name);
-  EXPECT_TRUE(SameRect(RectIn(d, GetDlgItem(d, IDC_NAME)),
-                       RECT{name.left, name.top, name.left + name.right, name.top + name.bottom}));
-  RECT client;
+  EXPECT_EQ(EdgesOf(RectIn(d, GetDlgItem(d, IDC_NAME))),
+            (Edges{name.left, name.top, name.left + name.right, name.top + name.bottom}));
+  RECT client, size{0, 0, 200, 160};
   GetClientRect(d, &client);
-  RECT size{0, 0, 200, 160};
   MapDialogRect(d, &size);
-  EXPECT_EQ(client.right, size.right);
-  EXPECT_EQ(client.bottom, size.bottom);
+  EXPECT_EQ(EdgesOf(client), EdgesOf(size));
   // The client area is placed from the owner's client origin; the frame and
   // caption lie around it.
   RECT place{10, 10, 0, 0};
@@ -91,7 +82,6 @@ TEST_F(DialogTest, BuildsATemplateByNameInItsFontsDialogUnits) {
   EXPECT_EQ(GetParent(d), owner_);
   EXPECT_TRUE(IsWindowEnabled(owner_));  // modeless: the owner stays enabled
   EXPECT_EQ(SendMessage(d, DM_GETDEFID, 0, 0), MAKELONG(IDOK, DC_HASDEFID));
-  DestroyWindow(d);
 }
 
 TEST_F(DialogTest, NumberedTemplatesVisibleTemplatesAndFailures) {
@@ -184,9 +174,7 @@ TEST_F(DialogTest, AModalDialogOpenedFromInsideAnother) {
 
 TEST_F(DialogTest, EnterAndEscapeGiveTheDefaultIdAndCancel) {
   Script s;
-  HWND d = Modeless("IDD_FORM", &s);
-  ShowWindow(d, SW_SHOW);
-  Pump(d);
+  HWND d = Shown("IDD_FORM", &s);
   ASSERT_EQ(GetFocus(), GetDlgItem(d, IDC_NAME));  // the first tab stop after activation
 
   Press(VK_RETURN);
@@ -215,7 +203,6 @@ TEST_F(DialogTest, EnterAndEscapeGiveTheDefaultIdAndCancel) {
   Pump(d);
   EXPECT_EQ(TextOf(GetDlgItem(d, IDC_NOTES)), "a\r\nb");
   EXPECT_EQ(s.Commands(IDC_TAIL).size(), 1u);
-  DestroyWindow(d);
 }
 
 TEST_F(DialogTest, TabOrderWalk) {
@@ -266,7 +253,6 @@ TEST_F(DialogTest, TabOrderWalk) {
   Press(VK_UP);
   Pump(d);
   EXPECT_EQ(GetFocus(), GetDlgItem(d, 113));  // wrapped round within the group
-  DestroyWindow(d);
 }
 
 TEST_F(DialogTest, ItemTextsAndNumbers) {
@@ -310,7 +296,6 @@ TEST_F(DialogTest, ItemTextsAndNumbers) {
   SendDlgItemMessage(d, IDC_NAME, EM_LIMITTEXT, 17, 0);
   EXPECT_EQ(SendDlgItemMessage(d, IDC_NAME, EM_GETLIMITTEXT, 0, 0), 17);
   EXPECT_EQ(SendDlgItemMessage(d, 999, EM_GETLIMITTEXT, 0, 0), 0);
-  DestroyWindow(d);
 }
 
 TEST_F(DialogTest, TheProceduresReturnProtocol) {
@@ -342,38 +327,29 @@ TEST_F(DialogTest, TheProceduresReturnProtocol) {
 
 TEST_F(DialogTest, ControlsPaintWithTheBrushesTheProcedureGives) {
   Script s;
-  HBRUSH blue = CreateSolidBrush(RGB(0, 0, 255));
-  HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
-  HBRUSH green = CreateSolidBrush(RGB(0, 255, 0));
+  constexpr COLORREF kDialog = RGB(0, 0, 255), kStatic = RGB(255, 0, 0), kEdit = RGB(0, 255, 0);
+  const std::pair<UINT, HBRUSH> brushes[] = {{WM_CTLCOLORDLG, CreateSolidBrush(kDialog)},
+                                             {WM_CTLCOLORSTATIC, CreateSolidBrush(kStatic)},
+                                             {WM_CTLCOLOREDIT, CreateSolidBrush(kEdit)}};
   s.on = [&](HWND, UINT m, WPARAM, LPARAM) -> LRESULT {
-    if (m == WM_CTLCOLORDLG) return reinterpret_cast<LRESULT>(blue);
-    if (m == WM_CTLCOLORSTATIC) return reinterpret_cast<LRESULT>(red);
-    if (m == WM_CTLCOLOREDIT) return reinterpret_cast<LRESULT>(green);
+    for (const auto& [msg, brush] : brushes)
+      if (m == msg) return reinterpret_cast<LRESULT>(brush);
     return FALSE;
   };
-  HWND d = Modeless("IDD_FORM", &s);
-  ShowWindow(d, SW_SHOW);
-  Pump(d);
-  auto inside = [](HWND h) {
-    RECT r;
-    GetWindowRect(h, &r);
-    return POINT{r.right - 3, r.bottom - 3};
-  };
+  HWND d = Shown("IDD_FORM", &s);
   RECT client;
   GetClientRect(d, &client);
   POINT corner{client.right - 2, client.bottom - 2};
   ClientToScreen(d, &corner);
-  EXPECT_EQ(Pixel(corner.x, corner.y), Encoded(RGB(0, 0, 255)));
-  const POINT label = inside(GetDlgItem(d, IDC_LABEL));
-  EXPECT_EQ(Pixel(label.x, label.y), Encoded(RGB(255, 0, 0)));
-  const POINT edit = inside(GetDlgItem(d, IDC_NAME));
-  EXPECT_EQ(Pixel(edit.x, edit.y), Encoded(RGB(0, 255, 0)));
-  const POINT readOnly = inside(GetDlgItem(d, IDC_READONLY));  // read-only fields ask as statics
-  EXPECT_EQ(Pixel(readOnly.x, readOnly.y), Encoded(RGB(255, 0, 0)));
+  EXPECT_EQ(Pixel(corner.x, corner.y), Encoded(kDialog));
+  // Read-only fields ask as statics.
+  for (auto [id, colour] : {std::pair{IDC_LABEL, kStatic}, {IDC_NAME, kEdit}, {IDC_READONLY, kStatic}}) {
+    RECT r;
+    GetWindowRect(GetDlgItem(d, id), &r);
+    EXPECT_EQ(Pixel(r.right - 3, r.bottom - 3), Encoded(colour)) << id;
+  }
   DestroyWindow(d);
-  DeleteObject(blue);
-  DeleteObject(red);
-  DeleteObject(green);
+  for (const auto& b : brushes) DeleteObject(b.second);
 }
 
 TEST_F(DialogTest, APaintTheProcedureTakesWithoutPaintingIsNotAskedForAgain) {
@@ -392,20 +368,16 @@ TEST_F(DialogTest, APaintTheProcedureTakesWithoutPaintingIsNotAskedForAgain) {
   Pump(nullptr);
   EXPECT_EQ(paints, 2);
   EXPECT_FALSE(GetUpdateRect(d, nullptr, FALSE));
-  DestroyWindow(d);
 }
 
 TEST_F(DialogTest, ActivationGivesTheFocusBackToTheControlThatHadIt) {
   Script s;
-  HWND d = Modeless("IDD_FORM", &s);
-  ShowWindow(d, SW_SHOW);
-  Pump(d);
+  HWND d = Shown("IDD_FORM", &s);
   SetFocus(GetDlgItem(d, IDC_CHECK));
   SetActiveWindow(owner_);
   EXPECT_EQ(GetFocus(), owner_);
   SetActiveWindow(d);
   EXPECT_EQ(GetFocus(), GetDlgItem(d, IDC_CHECK));
-  DestroyWindow(d);
 }
 
 }  // namespace

@@ -13,15 +13,12 @@ using dialog_impl::EditLine;
 using dialog_impl::LayOutLines;
 using dialog_impl::LineOf;
 
-constexpr int IDC_NAME = 101, IDC_NUMBER = 102, IDC_READONLY = 103, IDC_NOTES = 104;
 
 class EditTest : public DialogTest {
  protected:
   void SetUp() override {
     DialogTest::SetUp();
-    dialog_ = Modeless("IDD_FORM", &script_);
-    ShowWindow(dialog_, SW_SHOW);
-    Pump(dialog_);
+    dialog_ = Shown("IDD_FORM", &script_);
   }
   HWND Item(int id) { return GetDlgItem(dialog_, id); }
   std::size_t Beeps() const { return backend_->Beeps().size(); }
@@ -36,10 +33,7 @@ TEST_F(EditTest, TypingNotifiesBeforeAndAfterEachChange) {
   Pump(dialog_);
   EXPECT_EQ(TextOf(Item(IDC_NAME)), "Hi 5");
   std::vector<WORD> expected;
-  for (int i = 0; i < 4; ++i) {
-    expected.push_back(EN_UPDATE);
-    expected.push_back(EN_CHANGE);
-  }
+  for (int i = 0; i < 4; ++i) expected.insert(expected.end(), {EN_UPDATE, EN_CHANGE});
   std::vector<WORD> changes;
   for (WORD code : script_.Commands(IDC_NAME))
     if (code == EN_UPDATE || code == EN_CHANGE) changes.push_back(code);

@@ -9,7 +9,6 @@
 namespace dlgtest {
 namespace {
 
-constexpr int IDC_LIST = 201, IDC_DRAWN = 202, IDC_COMBO = 203;
 
 LPARAM Str(const char* s) { return reinterpret_cast<LPARAM>(s); }
 
@@ -33,9 +32,7 @@ class ListTest : public DialogTest {
       }
       return FALSE;
     };
-    dialog_ = Modeless(107, &script_);
-    ShowWindow(dialog_, SW_SHOW);
-    Pump(dialog_);
+    dialog_ = Shown(107, &script_);
   }
   HWND Item(int id) { return GetDlgItem(dialog_, id); }
   LRESULT To(int id, UINT msg, WPARAM w = 0, LPARAM l = 0) { return SendMessage(Item(id), msg, w, l); }

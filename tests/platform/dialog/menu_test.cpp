@@ -58,12 +58,7 @@ class MenuTest : public DialogTest {
   static POINT ItemCentre(int x, int y, int i) {
     return POINT{x + kBorder + kItemWidth / 2, y + kBorder + kItemHeight * i + kItemHeight / 2};
   }
-  std::vector<Seen> OwnerMessages(UINT msg) const {
-    std::vector<Seen> out;
-    for (const Seen& s : OwnerLog())
-      if (s.msg == msg) out.push_back(s);
-    return out;
-  }
+  static std::vector<Seen> OwnerMessages(UINT msg) { return OnlyOf(OwnerLog(), msg); }
   std::vector<UINT> Commands() const {
     std::vector<UINT> out;
     for (const Seen& s : OwnerLog())

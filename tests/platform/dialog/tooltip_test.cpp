@@ -28,14 +28,17 @@ class TooltipTest : public DialogTest {
   void SetUp() override {
     DialogTest::SetUp();
     g_ownCalls = 0;
-    tip_ = CreateWindowEx(0, TOOLTIPS_CLASS, "", TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
-                          CW_USEDEFAULT, owner_, nullptr, nullptr, nullptr);
+    tip_ = NewTip(TTS_ALWAYSTIP);
     ASSERT_NE(tip_, nullptr);
     button_ = CreateWindowEx(0, "button", "", WS_CHILD | WS_VISIBLE | BS_OWNERDRAW, 100, 100, 80, 30, owner_,
                              reinterpret_cast<HMENU>(static_cast<UINT_PTR>(kButtonId)), nullptr, nullptr);
     g_baseProc = reinterpret_cast<WNDPROC>(
         SetWindowLongPtr(button_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&OwnButtonProc)));
     backend_->RunUntilIdle();
+  }
+  HWND NewTip(DWORD style) const {
+    return CreateWindowEx(0, TOOLTIPS_CLASS, "", style, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                          owner_, nullptr, nullptr, nullptr);
   }
   TOOLINFO Tool() const {
     TOOLINFO ti;
@@ -140,14 +143,14 @@ TEST_F(TooltipTest, RemovingToolsGivesBackTheWindowsProcedure) {
   EXPECT_TRUE(clicked);
 
   // The tools of a window go with it.
-  HWND fresh = CreateWindowEx(0, TOOLTIPS_CLASS, "", TTS_ALWAYSTIP, 0, 0, 10, 10, owner_, nullptr, nullptr, nullptr);
+  HWND fresh = NewTip(TTS_ALWAYSTIP);
   ASSERT_TRUE(SendMessage(fresh, TTM_ADDTOOL, 0, reinterpret_cast<LPARAM>(&ti)));
   DestroyWindow(button_);
   EXPECT_EQ(SendMessage(fresh, TTM_GETTOOLCOUNT, 0, 0), 0);
 
   // A tool without a window, or a record too small, is refused.
   TOOLINFO bad = ti;
-  HWND tip = CreateWindowEx(0, TOOLTIPS_CLASS, "", TTS_ALWAYSTIP, 0, 0, 10, 10, owner_, nullptr, nullptr, nullptr);
+  HWND tip = NewTip(TTS_ALWAYSTIP);
   bad.cbSize = 40;
   EXPECT_FALSE(SendMessage(tip, TTM_ADDTOOL, 0, reinterpret_cast<LPARAM>(&bad)));
   bad.cbSize = sizeof(TOOLINFO);
@@ -156,8 +159,7 @@ TEST_F(TooltipTest, RemovingToolsGivesBackTheWindowsProcedure) {
 }
 
 TEST_F(TooltipTest, WithoutAlwaysTipOnlyTheActiveWindowsToolsShow) {
-  HWND tip = CreateWindowEx(0, TOOLTIPS_CLASS, "", 0, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
-                            owner_, nullptr, nullptr, nullptr);
+  HWND tip = NewTip(0);
   const TOOLINFO ti = Tool();
   ASSERT_TRUE(SendMessage(tip, TTM_ADDTOOL, 0, reinterpret_cast<LPARAM>(&ti)));
   HWND other = CreateWindowEx(0, "TestOwner", "other", WS_POPUP | WS_VISIBLE, 600, 500, 50, 50, nullptr, nullptr,

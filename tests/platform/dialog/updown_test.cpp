@@ -8,7 +8,6 @@
 namespace dlgtest {
 namespace {
 
-constexpr int IDC_BUDDY = 204, IDC_UPDOWN = 205, IDC_BAR = 206;
 
 struct Step {
   int pos;
@@ -34,9 +33,7 @@ class UpDownTest : public DialogTest {
       if (m == WM_VSCROLL) return TRUE;
       return FALSE;
     };
-    dialog_ = Modeless(107, &script_);
-    ShowWindow(dialog_, SW_SHOW);
-    Pump(dialog_);
+    dialog_ = Shown(107, &script_);
   }
   HWND Item(int id) { return GetDlgItem(dialog_, id); }
   LRESULT UpDown(UINT msg, WPARAM w = 0, LPARAM l = 0) { return SendMessage(Item(IDC_UPDOWN), msg, w, l); }
