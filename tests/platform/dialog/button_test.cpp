@@ -13,7 +13,6 @@
 namespace dlgtest {
 namespace {
 
-
 struct Drawn {
   DRAWITEMSTRUCT dis;
   POINT origin;  // of its DC on the screen

@@ -260,4 +260,14 @@ class DialogTest : public ::testing::Test {
   HWND owner_ = nullptr;
 };
 
+// A test around one shown dialog of the templates, its script the fixture's.
+class ShownDialogTest : public DialogTest {
+ protected:
+  void Open(const ResName& name) { dialog_ = Shown(name, &script_); }
+  HWND Item(int id) const { return GetDlgItem(dialog_, id); }
+
+  Script script_;
+  HWND dialog_ = nullptr;
+};
+
 }  // namespace dlgtest

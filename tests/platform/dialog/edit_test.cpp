@@ -13,18 +13,13 @@ using dialog_impl::EditLine;
 using dialog_impl::LayOutLines;
 using dialog_impl::LineOf;
 
-
-class EditTest : public DialogTest {
+class EditTest : public ShownDialogTest {
  protected:
   void SetUp() override {
-    DialogTest::SetUp();
-    dialog_ = Shown("IDD_FORM", &script_);
+    ShownDialogTest::SetUp();
+    Open("IDD_FORM");
   }
-  HWND Item(int id) { return GetDlgItem(dialog_, id); }
   std::size_t Beeps() const { return backend_->Beeps().size(); }
-
-  Script script_;
-  HWND dialog_ = nullptr;
 };
 
 TEST_F(EditTest, TypingNotifiesBeforeAndAfterEachChange) {

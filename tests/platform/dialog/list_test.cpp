@@ -9,13 +9,12 @@
 namespace dlgtest {
 namespace {
 
-
 LPARAM Str(const char* s) { return reinterpret_cast<LPARAM>(s); }
 
-class ListTest : public DialogTest {
+class ListTest : public ShownDialogTest {
  protected:
   void SetUp() override {
-    DialogTest::SetUp();
+    ShownDialogTest::SetUp();
     script_.on = [this](HWND, UINT m, WPARAM w, LPARAM l) -> LRESULT {
       if (m == WM_MEASUREITEM) {
         measured_.push_back(*reinterpret_cast<const MEASUREITEMSTRUCT*>(l));
@@ -32,9 +31,8 @@ class ListTest : public DialogTest {
       }
       return FALSE;
     };
-    dialog_ = Shown(107, &script_);
+    Open(107);
   }
-  HWND Item(int id) { return GetDlgItem(dialog_, id); }
   LRESULT To(int id, UINT msg, WPARAM w = 0, LPARAM l = 0) { return SendMessage(Item(id), msg, w, l); }
   std::string LineText(int id, int index) {
     char buf[64] = {};
@@ -50,8 +48,6 @@ class ListTest : public DialogTest {
     return p;
   }
 
-  Script script_;
-  HWND dialog_ = nullptr;
   std::vector<MEASUREITEMSTRUCT> measured_;
   std::vector<DRAWITEMSTRUCT> drawn_;
   std::vector<WPARAM> keys_;

@@ -8,16 +8,15 @@
 namespace dlgtest {
 namespace {
 
-
 struct Step {
   int pos;
   int delta;
 };
 
-class UpDownTest : public DialogTest {
+class UpDownTest : public ShownDialogTest {
  protected:
   void SetUp() override {
-    DialogTest::SetUp();
+    ShownDialogTest::SetUp();
     script_.on = [this](HWND h, UINT m, WPARAM, LPARAM l) -> LRESULT {
       if (m == WM_NOTIFY) {
         auto* nm = reinterpret_cast<NMUPDOWN*>(l);
@@ -33,9 +32,8 @@ class UpDownTest : public DialogTest {
       if (m == WM_VSCROLL) return TRUE;
       return FALSE;
     };
-    dialog_ = Shown(107, &script_);
+    Open(107);
   }
-  HWND Item(int id) { return GetDlgItem(dialog_, id); }
   LRESULT UpDown(UINT msg, WPARAM w = 0, LPARAM l = 0) { return SendMessage(Item(IDC_UPDOWN), msg, w, l); }
   // The WM_VSCROLL codes and positions the dialog got.
   std::vector<std::pair<WORD, WORD>> Scrolls(HWND from) const {
@@ -52,8 +50,6 @@ class UpDownTest : public DialogTest {
     backend_->Click((r.left + r.right) / 2, y, input::Button::Left, afterMs);
   }
 
-  Script script_;
-  HWND dialog_ = nullptr;
   std::vector<Step> steps_;
   std::function<int(int)> rewrite_;
   bool refuse_ = false;
