@@ -67,10 +67,6 @@ TEST(Matrix, AffineInverseTransposesRotation) {
       EXPECT_FLOAT_EQ(inv.m[i][j], m.m[j][i]);
     }
   }
-  // Translation -(1, 2, 3) x R^T.
-  for (int j = 0; j < 3; ++j) {
-    EXPECT_NEAR(inv.m[3][j], -(1.f * m.m[j][0] + 2.f * m.m[j][1] + 3.f * m.m[j][2]), 1e-6f);
-  }
   SGMatrix prod;
   SGMatrixMultiplyAffine(&prod, &m, &inv);
   SGMatrix id;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
 
 #include "../sgtest.h"
 #include "sg/context.h"
@@ -204,35 +205,18 @@ TEST_F(Textures, TgaImagesAreReadTopRowFirst) {
   EXPECT_EQ(txm->txmInfo->tpiTexels[13], 0);
   SGTextureMapRelease(txm);
 
-  Bytes bad = b;
-  bad.b[2] = 0;  // no image data
-  drive_.Write("bad.tga", bad.b);
-  EXPECT_EQ(Load("bad.tga", &txm), SG_ERROR_TEXTURE_READ);
-  Bytes noDepth = b;
-  noDepth.b[16] = 0;  // pixels of no bytes
-  drive_.Write("nodepth.tga", noDepth.b);
-  EXPECT_EQ(Load("nodepth.tga", &txm), SG_ERROR_TEXTURE_READ);
-  Bytes cut = b;
-  cut.b.resize(cut.b.size() - 1);
-  drive_.Write("cut.tga", cut.b);
-  EXPECT_EQ(Load("cut.tga", &txm), SG_ERROR_TEXTURE_READ);
+  // No image data, pixels of no bytes, one byte cut off the end.
+  for (const auto& damage : {std::function<void(Bytes&)>([](Bytes& x) { x.b[2] = 0; }),
+                             std::function<void(Bytes&)>([](Bytes& x) { x.b[16] = 0; }),
+                             std::function<void(Bytes&)>([](Bytes& x) { x.b.pop_back(); })}) {
+    Bytes bad = b;
+    damage(bad);
+    drive_.Write("bad.tga", bad.b);
+    EXPECT_EQ(Load("bad.tga", &txm), SG_ERROR_TEXTURE_READ);
+  }
 }
 
-TEST_F(Textures, ReferenceCounts) {
-  drive_.Write("a.bin", Bytes{}.U8(0).U8(0).U8(7).b);
-  SGTextureMap* txm = nullptr;
-  ASSERT_EQ(Load("a.bin", &txm), SG_ERROR_NONE);
-  ++txm->txmRefCnt;  // a second holder
-  const std::size_t held = SGMallocLiveBlocks();
-  EXPECT_EQ(SGTextureMapRelease(txm), SG_ERROR_NONE);
-  EXPECT_EQ(SGMallocLiveBlocks(), held);
-  EXPECT_EQ(txm->txmRefCnt, 1u);
-  SGTextureMapRelease(txm);
-  EXPECT_EQ(SGMallocLiveBlocks(), held - 3);
-  EXPECT_EQ(SGTextureMapRelease(nullptr), SG_ERROR_NONE);
-}
-
-TEST_F(Textures, FindByName) {
+TEST_F(Textures, FindByNameTakesAReference) {
   drive_.Write("a.bin", Bytes{}.U8(0).U8(0).U8(7).b);
   SGTextureMap* txm = nullptr;
   ASSERT_EQ(Load("a.bin", &txm), SG_ERROR_NONE);
@@ -245,8 +229,13 @@ TEST_F(Textures, FindByName) {
   EXPECT_EQ(found, txm);
   EXPECT_EQ(txm->txmRefCnt, 2u);
   EXPECT_EQ(SGTextureMapFind(&first, "b.bin", &found), SG_ERROR_FILE_OPEN);
+  const std::size_t held = SGMallocLiveBlocks();
+  EXPECT_EQ(SGTextureMapRelease(txm), SG_ERROR_NONE);
+  EXPECT_EQ(SGMallocLiveBlocks(), held);
+  EXPECT_EQ(txm->txmRefCnt, 1u);
   SGTextureMapRelease(txm);
-  SGTextureMapRelease(txm);
+  EXPECT_EQ(SGMallocLiveBlocks(), held - 4);  // map, info, texels, name
+  EXPECT_EQ(SGTextureMapRelease(nullptr), SG_ERROR_NONE);
 }
 
 TEST_F(Textures, LoadsCleanUpWhenOutOfMemory) {
@@ -296,10 +285,6 @@ TEST_F(Materials, FilesWithShadesAndTexture) {
   EXPECT_EQ(mat->matInfo->maiLUT[5], 6);
   ASSERT_NE(mat->matTexMap, nullptr);
   EXPECT_EQ(mat->matTexMap->txmSize.u[0], 8u);
-  float scale = -1.f;
-  SGMaterialSetScale(mat, 2.f);
-  SGMaterialGetScale(mat, &scale);
-  EXPECT_EQ(scale, 2.f);
   SGMaterialDestroy(mat);
 
   struct Case {
@@ -319,9 +304,9 @@ TEST_F(Materials, FilesWithShadesAndTexture) {
     const std::size_t before = SGMallocLiveBlocks();
     EXPECT_EQ(SGMaterialLoad(dp_, "bad.mat", &mat), c.expected) << c.what;
     EXPECT_EQ(mat, nullptr) << c.what;
-    EXPECT_EQ(SGMaterialLoad(dp_, "absent.mat", &mat), SG_ERROR_FILE_OPEN);
     EXPECT_EQ(SGMallocLiveBlocks(), before) << c.what;
   }
+  EXPECT_EQ(SGMaterialLoad(dp_, "absent.mat", &mat), SG_ERROR_FILE_OPEN);
   drive_.Write("m.mat", file.b);
   sgtest::ExpectCleanOutOfMemory([this] {
     SGMaterial* m = nullptr;
