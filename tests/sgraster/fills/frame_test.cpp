@@ -6,6 +6,7 @@
 #include <cmath>
 #include <limits>
 #include <type_traits>
+#include <utility>
 
 #include "canvas.h"
 #include "sg/ddinfo.h"
@@ -47,14 +48,6 @@ TEST(TriangleFrame, RightTriangleCoversItsSlantedEdgeAndNotItsBottomRow)
     EXPECT_TRUE(canvas.GuardIntact());
 }
 
-TEST(TriangleFrame, CounterClockwiseAndZeroAreaDrawNothing)
-{
-    Canvas canvas(16, 16);
-    Flat(canvas, Vert(0, 320), Vert(320, 0), Vert(0, 0));
-    Flat(canvas, Vert(0, 0), Vert(160, 160), Vert(320, 320));
-    EXPECT_EQ(canvas.Count(0), 16 * 16);
-}
-
 TEST(TriangleFrame, HalfPixelShiftMovesRowsAndColumns)
 {
     Canvas canvas(16, 16);
@@ -62,28 +55,39 @@ TEST(TriangleFrame, HalfPixelShiftMovesRowsAndColumns)
     ExpectRows(canvas, 1, 11, [](int) { return 1; }, [](int y) { return 11 - y; });
 }
 
-TEST(TriangleFrame, VerticesWithinOneRowBandDrawNothing)
+// First and last rows holding ink; {-1, -1} when nothing is drawn.
+std::pair<int, int> InkedRows(const Canvas& canvas)
 {
-    Canvas canvas(32, 8);
-    // Clockwise and wide, but y runs from 1/32 to a whole row: both round up to row 1.
-    Flat(canvas, Vert(0, 1), Vert(900, 20), Vert(0, 32));
-    EXPECT_EQ(canvas.Count(0), 32 * 8);
+    std::pair<int, int> rows{-1, -1};
+    for (int y = 0; y < canvas.Height(); ++y)
+        for (int x = 0; x < canvas.Width(); ++x)
+            if (canvas.At(x, y) == kInk) {
+                rows.first = rows.first < 0 ? y : rows.first;
+                rows.second = y;
+            }
+    return rows;
 }
 
-TEST(TriangleFrame, TopRowOnBoundaryIsDrawnBottomRowOnBoundaryIsNot)
+TEST(TriangleFrame, RowsRunFromTheTopBoundaryToBeforeTheBottomOne)
 {
-    Canvas canvas(16, 16);
-    // Flat bottom at y = 6 exactly, top at y = 2 exactly.
-    Flat(canvas, Vert(4 * 32, 64), Vert(12 * 32, 192), Vert(0, 192));
-    int top = 16, bottom = -1;
-    for (int y = 0; y < 16; ++y)
-        for (int x = 0; x < 16; ++x)
-            if (canvas.At(x, y) == kInk) {
-                top = std::min(top, y);
-                bottom = std::max(bottom, y);
-            }
-    EXPECT_EQ(top, 2);
-    EXPECT_EQ(bottom, 5);
+    struct Case {
+        const char* what;
+        SGQVert a, b, c;
+        int top, bottom;
+    };
+    const Case cases[] = {
+        {"counter-clockwise", Vert(0, 320), Vert(320, 0), Vert(0, 0), -1, -1},
+        {"zero area", Vert(0, 0), Vert(160, 160), Vert(320, 320), -1, -1},
+        // Clockwise and wide, but y runs from 1/32 to a whole row: both round up to row 1.
+        {"within one row band", Vert(0, 1), Vert(900, 20), Vert(0, 32), -1, -1},
+        {"top and flat bottom on row boundaries", Vert(4 * 32, 64), Vert(12 * 32, 192), Vert(0, 192), 2, 5},
+        {"top and flat bottom at half rows", Vert(320, 16), Vert(640, 272), Vert(0, 272), 1, 8},
+    };
+    for (const Case& k : cases) {
+        Canvas canvas(32, 24);
+        Flat(canvas, k.a, k.b, k.c);
+        EXPECT_EQ(InkedRows(canvas), std::make_pair(k.top, k.bottom)) << k.what;
+    }
 }
 
 TEST(TriangleFrame, EdgesAtWholeColumnsDrawThoseColumns)
@@ -98,20 +102,6 @@ TEST(TriangleFrame, EdgesAtWholeColumnsDrawThoseColumns)
         EXPECT_EQ(right.At(9, y), kInk) << y;
         EXPECT_EQ(right.At(10, y), 0) << y;
     }
-}
-
-TEST(TriangleFrame, FlatBottomEndsAfterUpperHalf)
-{
-    Canvas canvas(24, 24);
-    // Top at (10, 0.5), bottom edge on y = 8.5: rows 1 to 8.
-    Flat(canvas, Vert(320, 16), Vert(640, 272), Vert(0, 272));
-    for (int x = 0; x < 24; ++x) {
-        EXPECT_EQ(canvas.At(x, 0), 0);
-        EXPECT_EQ(canvas.At(x, 9), 0);
-    }
-    EXPECT_EQ(canvas.At(10, 1), kInk);
-    EXPECT_EQ(canvas.At(1, 8), kInk);
-    EXPECT_EQ(canvas.At(19, 8), kInk);
 }
 
 TEST(TriangleFrame, EveryPassedOrderOfAClockwiseTriangleDrawsTheSamePixels)

@@ -75,17 +75,18 @@ TEST(Line, OddBytePitchRoundsDownToWholePixels)
     EXPECT_EQ(buffer.Lit(0x55), (Pixels{{2, 0}, {2, 1}, {2, 2}}));
 }
 
+// The outline of (0, 0), (4, 0), (0, 4): (0, 4) ends both of its edges and stays unlit.
+const Pixels kOutline = {{0, 0}, {1, 0}, {2, 0}, {3, 0}, {0, 1}, {0, 2}, {0, 3}, {4, 0}, {3, 1}, {2, 2}, {1, 3}};
+
 TEST(TriOutline, DrawsThreeEdgesEachFromItsSmallerSumEnd)
 {
     const SGOutlineVertex a{0, 0}, b{4, 0}, c{0, 4};
     Buffer<uint16_t> buffer(12, 12);
     ISGTriOutline16(&a, &b, &c, buffer.Base(), buffer.w * 2, 0x1F);
-    const Pixels expected = {{0, 0}, {1, 0}, {2, 0}, {3, 0}, {0, 1}, {0, 2}, {0, 3},
-                             {4, 0}, {3, 1}, {2, 2}, {1, 3}};
-    EXPECT_EQ(buffer.Lit(0x1F), expected);  // (0, 4) ends both of its edges: left unlit
+    EXPECT_EQ(buffer.Lit(0x1F), kOutline);
     Buffer<uint8_t> small(12, 12);
     ISGTriOutline8(&a, &b, &c, small.Base(), small.w, 127);
-    EXPECT_EQ(small.Lit(127), expected);
+    EXPECT_EQ(small.Lit(127), kOutline);
 }
 
 TEST(TriOutline, FixedVariantsDropTheFractionAndRepeatTheColourByte)
@@ -97,10 +98,8 @@ TEST(TriOutline, FixedVariantsDropTheFractionAndRepeatTheColourByte)
     ISGTriOutline16Fixed(&a, &b, &c, buffer.Base(), buffer.w * 2, entry);
     Buffer<uint8_t> small(12, 12);
     ISGTriOutline8Fixed(&a, &b, &c, small.Base(), small.w, entry);
-    const Pixels expected = {{0, 0}, {1, 0}, {2, 0}, {3, 0}, {0, 1}, {0, 2}, {0, 3},
-                             {4, 0}, {3, 1}, {2, 2}, {1, 3}};
-    EXPECT_EQ(buffer.Lit(0x3C3C), expected);
-    EXPECT_EQ(small.Lit(0x3C), expected);
+    EXPECT_EQ(buffer.Lit(0x3C3C), kOutline);
+    EXPECT_EQ(small.Lit(0x3C), kOutline);
     EXPECT_EQ(a.x, 1023);  // the caller's records are not changed
 }
 
