@@ -1,12 +1,7 @@
 // The generated 3D data reads back through the library's own readers.
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <filesystem>
-#include <fstream>
-
-#include "platform/dospath.h"
 #include "sg/context.h"
 #include "sg/datapath.h"
 #include "sg/material.h"
@@ -18,19 +13,8 @@ namespace {
 
 class Drive : public testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = std::filesystem::temp_directory_path() / ("sgdata-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(dir_);
-    plat::ClearDrives();
-    plat::SetDrive('Q', dir_);
-    plat::SetCurrentDosDirectory("Q:\\");
-  }
-  void TearDown() override { std::filesystem::remove_all(dir_); }
-  void Write(const std::string& name, const sgdata::Image& bytes) {
-    std::ofstream out(dir_ / name, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-  }
-  std::filesystem::path dir_;
+  void Write(const std::string& name, const sgdata::Image& bytes) { drive_.Write(name, bytes); }
+  sgtest::TempDrive drive_;
 };
 
 TEST(ShipModel, RelocatesAndPacksBackExactly) {
