@@ -33,7 +33,16 @@ class ArrayManTest : public ::testing::Test {
   void Fill(ArrayMan<Item>& a, int n) {
     for (int i = 0; i < n; ++i) a.SetAt(Make(static_cast<std::uint32_t>(i)), ArrayMan<Item>::kAtEnd);
   }
+  template <class A>
+  std::string Save(A& a, int expected = 1) {
+    return box.Saved([&](plat::FILE* fp) { return a.Save(fp); }, "a.bin", expected);
+  }
+  template <class A>
+  int Load(A& a, const std::string& bytes) {
+    return box.Loaded(bytes, [&](plat::FILE* fp) { return a.Load(fp); });
+  }
   std::vector<std::unique_ptr<Item>> m_items;
+  model_test::Sandbox box;
 };
 
 TEST_F(ArrayManTest, SetAtAppendsAndGrowsByStep) {
@@ -172,28 +181,17 @@ TEST_F(ArrayManTest, StaysWithinSixteenBitLimits) {
 }
 
 TEST_F(ArrayManTest, SavesAndLoadsCountAndElements) {
-  model_test::Sandbox box;
   ArrayMan<Item> empty;
-  plat::FILE* fp = plat::fopen("C:\\empty.bin", "wb");
-  EXPECT_EQ(empty.Save(fp), 1);
-  plat::fclose(fp);
-  EXPECT_EQ(box.Read("c/empty.bin"), std::string(2, '\0'));
-  fp = plat::fopen("C:\\empty.bin", "rb");
-  EXPECT_EQ(empty.Load(fp), 1);
-  plat::fclose(fp);
+  EXPECT_EQ(Save(empty), std::string(2, '\0'));
+  EXPECT_EQ(Load(empty, std::string(2, '\0')), 1);
   EXPECT_EQ(empty.count, 0);
 
   ArrayMan<Item, ItemIO> a;
   for (std::uint32_t v : {0x01020304u, 7u, 0xFFFFFFFFu}) a.SetAt(Make(v), 0xFFFF);
-  fp = plat::fopen("C:\\items.bin", "wb");
-  EXPECT_EQ(a.Save(fp), 1);
-  plat::fclose(fp);
-  EXPECT_EQ(box.Read("c/items.bin"), std::string("\x03\x00\x04\x03\x02\x01\x07\x00\x00\x00\xFF\xFF\xFF\xFF", 14));
-
+  const std::string bytes = Save(a);
+  EXPECT_EQ(bytes, std::string("\x03\x00\x04\x03\x02\x01\x07\x00\x00\x00\xFF\xFF\xFF\xFF", 14));
   ArrayMan<Item, ItemIO> b;
-  fp = plat::fopen("C:\\items.bin", "rb");
-  EXPECT_EQ(b.Load(fp), 1);
-  plat::fclose(fp);
+  EXPECT_EQ(Load(b, bytes), 1);
   ASSERT_EQ(b.count, 3);
   std::vector<std::unique_ptr<Item>> loaded;
   for (std::uint16_t i = 0; i < 3; ++i) loaded.emplace_back(b.GetAt(i));
@@ -203,37 +201,23 @@ TEST_F(ArrayManTest, SavesAndLoadsCountAndElements) {
   // The generic form writes the count only and discards it when loading.
   ArrayMan<Item> generic;
   generic.SetAt(Make(5), 0xFFFF);
-  fp = plat::fopen("C:\\generic.bin", "wb");
-  EXPECT_EQ(generic.Save(fp), 1);
-  plat::fclose(fp);
-  EXPECT_EQ(box.Read("c/generic.bin"), std::string("\x01\x00", 2));
+  EXPECT_EQ(Save(generic), std::string("\x01\x00", 2));
 }
 
 TEST_F(ArrayManTest, LoadStopsAtAShortElementAndKeepsWhatWasRead) {
-  model_test::Sandbox box;
-  box.Write("c/short.bin", std::string("\x03\x00\x01\x00\x00\x00\x02\x00", 8));  // 3 promised, 1 and a half there
-  ArrayMan<Item, ItemIO> a;
-  plat::FILE* fp = plat::fopen("C:\\short.bin", "rb");
-  EXPECT_EQ(a.Load(fp), 0);
-  plat::fclose(fp);
+  ArrayMan<Item, ItemIO> a;  // 3 promised, 1 and a half there
+  EXPECT_EQ(Load(a, std::string("\x03\x00\x01\x00\x00\x00\x02\x00", 8)), 0);
   ASSERT_EQ(a.count, 1);
   std::unique_ptr<Item> kept(a.GetAt(0));
   EXPECT_EQ(kept->value, 1u);
-
-  box.Write("c/none.bin", "\x01");
-  fp = plat::fopen("C:\\none.bin", "rb");
   ArrayMan<Item> b;
-  EXPECT_EQ(b.Load(fp), 0);
-  plat::fclose(fp);
+  EXPECT_EQ(Load(b, "\x01"), 0);
 }
 
 TEST_F(ArrayManTest, SavingAnEmptySlotFails) {
-  model_test::Sandbox box;
   ArrayMan<Item, ItemIO> a;
   a.SetAt(Make(1), 2);  // slots 0 and 1 are empty
-  plat::FILE* fp = plat::fopen("C:\\gap.bin", "wb");
-  EXPECT_EQ(a.Save(fp), 0);
-  plat::fclose(fp);
+  Save(a, 0);
 }
 
 TEST(IndexedArrayTest, GetTakeSetAndResize) {

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "platform/dospath.h"
+#include "platform/files.h"
 #include "platform/registry.h"
 
 namespace model_test {
@@ -46,6 +47,24 @@ class Sandbox {
   std::string Read(const std::string& rel) const {
     std::ifstream in(Host(rel), std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
+  }
+
+  // The bytes `save` writes to a new file C:\<name>; it must answer `expected`.
+  template <class F>
+  std::string Saved(F&& save, const std::string& name = "saved.bin", int expected = 1) const {
+    plat::FILE* fp = plat::fopen(("C:\\" + name).c_str(), "wb");
+    EXPECT_EQ(save(fp), expected) << name;
+    plat::fclose(fp);
+    return Read("c/" + name);
+  }
+  // What `load` answers reading `bytes` from a file on C.
+  template <class F>
+  int Loaded(const std::string& bytes, F&& load) const {
+    Write("c/loaded.bin", bytes);
+    plat::FILE* fp = plat::fopen("C:\\loaded.bin", "rb");
+    const int result = load(fp);
+    plat::fclose(fp);
+    return result;
   }
 
   // Sets a string value under HKEY_CURRENT_USER\SOFTWARE\Halvorn\Quenbar\<key>.

@@ -2,15 +2,15 @@
 // stand-in library; and one run over the real library on loopback.
 #include <gtest/gtest.h>
 
-#include <chrono>
+#include <algorithm>
 #include <cstring>
-#include <thread>
 
 #include "Game/NetSession.h"
 #include "Game/PacketQueue.h"
 #include "Game/Packets.h"
 #include "fake_multi.h"
 #include "platform/clock.h"
+#include "tests/hvmulti/session_helpers.h"
 
 using nettest::FakeMulti;
 
@@ -247,26 +247,14 @@ TEST(NetSessionLoopback, ReceivedPacketsComeOutInSequence) {
   info.connectionKind = CONNECT_TCPIP;
   std::strcpy(info.sessionName, "Loop");
   std::strcpy(info.playerName, "Host");
-  HvMServiceEx_Struct at;
-  at.SetText(HvMServiceEx_Struct::kAddress, HvMServiceEx_Struct::kAddressWidth, "127.0.0.1:0");
+  auto at = hvmtest::Address("127.0.0.1:0");
   ASSERT_EQ(host.InitService(info, &at), 0);
   ASSERT_EQ(host.CreateAndJoin(info), HVM_CREATED);
 
   CHvMulti member;
-  HvMServiceEx_Struct there;
-  there.SetText(HvMServiceEx_Struct::kAddress, HvMServiceEx_Struct::kAddressWidth,
-                "127.0.0.1:" + std::to_string(host.multi->GetHostPort()));
-  ASSERT_EQ(member.InitServiceEx(HVM_SERVICEID_TCPIP, kApplicationGuid, &there), 0);
-  std::uint32_t sessionId = 0;
-  member.EnumSessions(
-      [](const HvMSession_Struct* s, void* ctx) {
-        *static_cast<std::uint32_t*>(ctx) = s->U32(HvMSession_Struct::kSessionId);
-        return 0;
-      },
-      &sessionId, 3000);
   HvMPlayer_Struct mp;
+  const std::uint32_t sessionId = hvmtest::FindSession(member, host.multi->GetHostPort(), kApplicationGuid);
   ASSERT_EQ(member.OpenAndJoin(sessionId, "", &mp), 0);
-
   for (const std::uint32_t s : {2u, 3u, 0u, 1u}) {
     std::uint8_t p[12] = {};
     WritePacketHeader(p, PacketHeader{static_cast<std::uint16_t>(100 + s), 0, s});
@@ -274,9 +262,7 @@ TEST(NetSessionLoopback, ReceivedPacketsComeOutInSequence) {
   }
   // Receive waits as long as it takes: it is called only once the library
   // holds the join notice and all four packets.
-  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-  while (host.multi->CheckMessages() < 5 && std::chrono::steady_clock::now() < end)
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  hvmtest::WaitUntil([&] { return host.multi->CheckMessages() >= 5; });
   ASSERT_EQ(host.multi->CheckMessages(), 5);
   std::vector<std::uint16_t> types;
   for (int i = 0; i < 4; ++i) {
@@ -291,19 +277,10 @@ TEST(NetSessionLoopback, ReceivedPacketsComeOutInSequence) {
   // And the host's own sends are numbered from 1.
   std::uint8_t out[12] = {};
   ASSERT_TRUE(host.Send(-1, out, sizeof out));
-  std::uint8_t buffer[HVM_MAX_PACKET];
-  std::uint32_t length = 0;
-  int r = 0;
-  for (int tries = 0; tries < 5000; ++tries) {
-    length = sizeof buffer;
-    r = member.GetTop(buffer, &length, nullptr, nullptr, nullptr);
-    if (r == HVM_MSG_PACKET) break;
-    plat::Sleep(1);
-  }
-  ASSERT_EQ(r, HVM_MSG_PACKET);
-  PacketHeader h;
-  ReadPacketHeader(std::span(buffer, length), h);
-  EXPECT_EQ(h.sequence, 1u);
+  std::vector<hvmtest::Received> in;
+  ASSERT_TRUE(hvmtest::Collect(member, in, [](const hvmtest::Received& r) { return r.result == HVM_MSG_PACKET; }, 1));
+  const auto packet = std::find_if(in.begin(), in.end(), [](const auto& r) { return r.result == HVM_MSG_PACKET; });
+  EXPECT_EQ(Fixture::SequenceOf(packet->data), 1u);
 }
 
 }  // namespace

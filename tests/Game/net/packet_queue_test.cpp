@@ -24,9 +24,22 @@ Got Next(CPacketQueue& q) {
   return {r, 0};
 }
 
-TEST(PacketQueue, EmptyRingAnswersAtOnce) {
+// The sequence numbers of the packets `tries` calls hand out.
+std::vector<std::uint32_t> Sequences(CPacketQueue& q, int tries) {
+  std::vector<std::uint32_t> order;
+  for (int i = 0; i < tries; ++i) {
+    const Got g = Next(q);
+    if (g.result == HVM_MSG_PACKET) order.push_back(g.sequence);
+  }
+  return order;
+}
+
+struct PacketQueue : testing::Test {
   FakeMulti m;
-  CPacketQueue q(&m, 5);
+  CPacketQueue q{&m, 5};
+};
+
+TEST_F(PacketQueue, EmptyRingAnswersAtOnce) {
   EXPECT_EQ(q.NodeCount(), 6);
   EXPECT_EQ(q.Fill(), 0);
   EXPECT_EQ(Next(q).result, kQueueEmpty);
@@ -34,9 +47,7 @@ TEST(PacketQueue, EmptyRingAnswersAtOnce) {
   EXPECT_EQ(small.NodeCount(), 6);
 }
 
-TEST(PacketQueue, GapsAreWaitedForAndDuplicatesSkipped) {
-  FakeMulti m;
-  CPacketQueue q(&m, 5);
+TEST_F(PacketQueue, GapsAreWaitedForAndDuplicatesSkipped) {
   m.AddPacket(2);
   m.AddPacket(3);
   EXPECT_EQ(q.Fill(), 2);
@@ -44,31 +55,17 @@ TEST(PacketQueue, GapsAreWaitedForAndDuplicatesSkipped) {
   for (int i = 0; i < 4; ++i) EXPECT_EQ(Next(q).result, kQueueEmpty);
   m.AddPacket(1);
   q.Fill();
-  std::vector<std::uint32_t> order;
-  for (int i = 0; i < 10; ++i) {
-    const Got g = Next(q);
-    if (g.result == HVM_MSG_PACKET) order.push_back(g.sequence);
-  }
-  EXPECT_EQ(order, (std::vector<std::uint32_t>{1, 2, 3}));
+  EXPECT_EQ(Sequences(q, 10), (std::vector<std::uint32_t>{1, 2, 3}));
   EXPECT_EQ(q.expected, 4u);
   EXPECT_EQ(q.lastDelivered, 3u);
 
   // Old numbers never come out again.
-  m.AddPacket(2);
-  m.AddPacket(3);
-  m.AddPacket(4);
+  for (std::uint32_t s : {2u, 3u, 4u}) m.AddPacket(s);
   q.Fill();
-  order.clear();
-  for (int i = 0; i < 10; ++i) {
-    const Got g = Next(q);
-    if (g.result == HVM_MSG_PACKET) order.push_back(g.sequence);
-  }
-  EXPECT_EQ(order, (std::vector<std::uint32_t>{4}));
+  EXPECT_EQ(Sequences(q, 10), (std::vector<std::uint32_t>{4}));
 }
 
-TEST(PacketQueue, UnsequencedAndLibraryMessagesPassAGap) {
-  FakeMulti m;
-  CPacketQueue q(&m, 5);
+TEST_F(PacketQueue, UnsequencedAndLibraryMessagesPassAGap) {
   m.AddPacket(2);  // early: 1 is missing
   m.AddPacket(0);
   m.AddNotice(HVM_NOTICE_JOINED, 9);
@@ -81,17 +78,10 @@ TEST(PacketQueue, UnsequencedAndLibraryMessagesPassAGap) {
   // The lone early packet waits until its gap is filled.
   m.AddPacket(1);
   q.Fill();
-  std::vector<std::uint32_t> order;
-  for (int i = 0; i < 5; ++i) {
-    const Got g = Next(q);
-    if (g.result == HVM_MSG_PACKET) order.push_back(g.sequence);
-  }
-  EXPECT_EQ(order, (std::vector<std::uint32_t>{1, 2}));
+  EXPECT_EQ(Sequences(q, 5), (std::vector<std::uint32_t>{1, 2}));
 }
 
-TEST(PacketQueue, LentNodesSurviveFillsUntilReleased) {
-  FakeMulti m;
-  CPacketQueue q(&m, 5);
+TEST_F(PacketQueue, LentNodesSurviveFillsUntilReleased) {
   m.AddPacket(1, 40);
   q.Fill();
   std::uint8_t* data = nullptr;
@@ -113,9 +103,7 @@ TEST(PacketQueue, LentNodesSurviveFillsUntilReleased) {
   EXPECT_EQ(Next(q).result, kQueueEmpty);
 }
 
-TEST(PacketQueue, MessagesThatCannotBeOrderedAreDropped) {
-  FakeMulti m;
-  CPacketQueue q(&m, 5);
+TEST_F(PacketQueue, MessagesThatCannotBeOrderedAreDropped) {
   m.inbox.push_back(FakeMulti::Message{HVM_MSG_PACKET, std::vector<std::uint8_t>(kMaxPacketSize + 1, 0), 1});
   m.inbox.push_back(FakeMulti::Message{HVM_MSG_PACKET, {1, 2, 3}, 1});  // shorter than a header
   m.AddPacket(1);
@@ -124,9 +112,7 @@ TEST(PacketQueue, MessagesThatCannotBeOrderedAreDropped) {
   EXPECT_EQ(Next(q).result, kQueueEmpty);
 }
 
-TEST(PacketQueue, OutgoingNumbersCountFromOne) {
-  FakeMulti m;
-  CPacketQueue q(&m, 5);
+TEST_F(PacketQueue, OutgoingNumbersCountFromOne) {
   EXPECT_EQ(q.NextSequence(), 1u);
   EXPECT_EQ(q.NextSequence(), 2u);
   m.AddPacket(1);

@@ -9,7 +9,6 @@ namespace {
 
 using rules_test::HullEntry;
 using rules_test::Image;
-using rules_test::Long;
 using rules_test::RulesLinksScope;
 using rules_test::Sandbox;
 using rules_test::Word;
@@ -153,25 +152,13 @@ TEST_F(HullDBTest, ResearchMessages) {
   hull->SetResearchAllocation(75);
   hull->SetScienceBonus(0);  // the stored value: nothing sent
   hull->SetScienceBonus(12);
+  // Type, the header's rest left to the session, chapter, guild slot, hull index, value (and the free pool).
   ASSERT_EQ(links.sent.size(), 2u);
-  const auto& alloc = links.sent[0].bytes;
-  ASSERT_EQ(alloc.size(), 16u);
-  EXPECT_EQ(Word(alloc, 0), 511);
-  EXPECT_EQ(Word(alloc, 8), 3);
-  EXPECT_EQ(alloc[10], 5);
-  EXPECT_EQ(Word(alloc, 12), 2);
-  EXPECT_EQ(Word(alloc, 14), 75);
+  EXPECT_EQ(links.sent[0].bytes, Image().U16(511).U16(0).U32(0).U16(3).U8(5).U8(0).U16(2).U16(75).bytes);
   EXPECT_EQ(links.sent[0].slot, -1);
   EXPECT_FALSE(links.sent[0].unsequenced);
-  const auto& bonus = links.sent[1].bytes;
-  ASSERT_EQ(bonus.size(), 20u);
-  EXPECT_EQ(Word(bonus, 0), 513);
-  EXPECT_EQ(Word(bonus, 8), 3);
-  EXPECT_EQ(bonus[10], 5);
-  EXPECT_EQ(Word(bonus, 12), 2);
-  EXPECT_EQ(Word(bonus, 14), 12);
-  EXPECT_EQ(Word(bonus, 16), 77);
-  EXPECT_EQ(Long(bonus, 4), 0u);
+  EXPECT_EQ(links.sent[1].bytes,
+            Image().U16(513).U16(0).U32(0).U16(3).U8(5).U8(0).U16(2).U16(12).U16(77).U16(0).bytes);
 }
 
 TEST_F(HullDBTest, ReclaimTakesBackWhatThePoolExceedsInOneWalk) {
@@ -200,36 +187,23 @@ TEST_F(HullDBTest, ReclaimTakesBackWhatThePoolExceedsInOneWalk) {
 TEST_F(HullDBTest, ResearchStateRoundTrip) {
   HullEntry b;
   box.Write("two.dat", HullsImage(4, {b, b}).bytes);
-  CGHullDB two(Sandbox::Dos("two.dat").c_str());
-  two.GetHull(4, 1)->researchPoints = 0x1234;
-  two.GetHull(4, 1)->researchWord = 0x5678;
-  two.GetHull(4, 1)->researchAllocation = 50;
-  two.GetHull(4, 1)->scienceBonus = 9;
-
-  plat::FILE* fp = plat::fopen("C:\\state.sav", "wb");
-  ASSERT_EQ(two.Save(fp), 1);
-  plat::fclose(fp);
-  const std::string bytes = box.Read("state.sav");
+  CGHullDB two(Sandbox::Dos("two.dat").c_str()), again(Sandbox::Dos("two.dat").c_str());
+  CGHull* h = two.GetHull(4, 1);
+  h->researchPoints = 0x1234;
+  h->researchWord = 0x5678;
+  h->researchAllocation = 50;
+  h->scienceBonus = 9;
+  const std::string bytes = box.Saved([&](plat::FILE* fp) { return two.Save(fp); });
   ASSERT_EQ(bytes.size(), 2 * 8 + 1u);
   EXPECT_EQ(static_cast<unsigned char>(bytes.back()), 0xD0);
   EXPECT_EQ(bytes.substr(8, 8), std::string("\x34\x12\x78\x56\x32\x00\x09\x00", 8));
 
-  box.Write("two.dat", HullsImage(4, {b, b}).bytes);
-  CGHullDB again(Sandbox::Dos("two.dat").c_str());
-  fp = plat::fopen("C:\\state.sav", "rb");
-  ASSERT_EQ(again.Load(fp), 1);
-  plat::fclose(fp);
+  auto load = [&](plat::FILE* fp) { return again.Load(fp); };
+  ASSERT_EQ(box.Loaded(bytes, load), 1);
   EXPECT_EQ(again.GetHull(4, 1)->researchWord, 0x5678);
   EXPECT_EQ(again.GetHull(4, 1)->scienceBonus, 9);
-
-  box.Write("bad.sav", bytes.substr(0, 16) + "\xFE");
-  fp = plat::fopen("C:\\bad.sav", "rb");
-  EXPECT_EQ(again.Load(fp), 0);
-  plat::fclose(fp);
-  box.Write("short.sav", bytes.substr(0, 10));
-  fp = plat::fopen("C:\\short.sav", "rb");
-  EXPECT_EQ(again.Load(fp), 0);
-  plat::fclose(fp);
+  EXPECT_EQ(box.Loaded(bytes.substr(0, 16) + "\xFE", load), 0);
+  EXPECT_EQ(box.Loaded(bytes.substr(0, 10), load), 0);
 }
 
 }  // namespace

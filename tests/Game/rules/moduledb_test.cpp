@@ -9,6 +9,7 @@
 namespace {
 
 using rules_test::Image;
+using rules_test::Module;
 using rules_test::ModuleEntry;
 using rules_test::RulesLinksScope;
 using rules_test::Sandbox;
@@ -23,26 +24,16 @@ class ModuleDBTest : public ::testing::Test {
     for (const ModuleEntry& e : entries) e.AppendTo(im);
     EXPECT_EQ(db.LoadModules(im.bytes), expected);
   }
-  static ModuleEntry Named(const std::string& name) {
-    ModuleEntry e;
-    e.name = name;
-    return e;
-  }
   Sandbox box;
   RulesLinksScope links;
   CGModuleDB db{Sandbox::Dos("none.dat").c_str()};
 };
 
 TEST_F(ModuleDBTest, WeaponRangesAreScaledWhenRead) {
-  ModuleEntry w;
-  w.typeData = WeaponData(6, 12, 25, 10, 25, 70, 255, 1);
-  ModuleEntry rapid;
-  rapid.typeData = WeaponData(6, 12, 25, 10, 1, 70, 40, 0);
-  ModuleEntry far;
-  far.typeData = WeaponData(0, 12, 700, 700, 2, 70, 40, 2);  // 700 x 104 does not fit 16 bits
-  ModuleEntry shield = Named("Shield");
-  shield.type = 3;
-  shield.typeData = {10, 1, 2, 3, 4, 5, 6, 7, 8};
+  const ModuleEntry w = Module("w", 10, WeaponData(6, 12, 25, 10, 25, 70, 255, 1));
+  const ModuleEntry rapid = Module("rapid", 10, WeaponData(6, 12, 25, 10, 1, 70, 40, 0));
+  const ModuleEntry far = Module("far", 10, WeaponData(0, 12, 700, 700, 2, 70, 40, 2));  // 700 x 104 does not fit 16 bits
+  ModuleEntry shield = Module("Shield", 3, {10, 1, 2, 3, 4, 5, 6, 7, 8});
   Build({w, rapid, far, shield});
   ASSERT_EQ(db.GetCount(), 4);
   EXPECT_EQ(db.GetRecord(0)->MaxRange(), 2600);
@@ -59,18 +50,10 @@ TEST_F(ModuleDBTest, WeaponRangesAreScaledWhenRead) {
 }
 
 TEST_F(ModuleDBTest, PackedTypeDataTakesItsPlaces) {
-  ModuleEntry drive = Named("Drive");
-  drive.type = 5;
-  drive.typeData = {30, 0x11, 0x22, 0x33, 0x44, 0x55, 0x66, 18};
-  ModuleEntry power = Named("Power");
-  power.type = 4;
-  power.typeData = {10, 0, 0x2C, 0x01, 25, 0};
-  ModuleEntry bay = Named("Bay");
-  bay.type = 9;
-  bay.typeData = {16, 0};
-  ModuleEntry computer = Named("Core");
-  computer.type = 1;
-  computer.typeData = {3, 1, 2, 3, 4, 5, 6, 7, 8, 9};
+  ModuleEntry drive = Module("Drive", 5, {30, 0x11, 0x22, 0x33, 0x44, 0x55, 0x66, 18});
+  ModuleEntry power = Module("Power", 4, {10, 0, 0x2C, 0x01, 25, 0});
+  ModuleEntry bay = Module("Bay", 9, {16, 0});
+  ModuleEntry computer = Module("Core", 1, {3, 1, 2, 3, 4, 5, 6, 7, 8, 9});
   Build({drive, power, bay, computer});
   const ModuleRecord* d = db.GetRecord(0);
   EXPECT_EQ(d->DeepThrust(), 30);
@@ -87,21 +70,20 @@ TEST_F(ModuleDBTest, PackedTypeDataTakesItsPlaces) {
 }
 
 TEST_F(ModuleDBTest, BadRecordsStopReading) {
-  ModuleEntry odd = Named("Odd");
-  odd.type = 11;  // its length cannot be known
-  Build({Named("A"), odd, Named("B")}, 0);
+  ModuleEntry odd = Module("Odd", 11);  // its length cannot be known
+  Build({Module("A"), odd, Module("B")}, 0);
   EXPECT_EQ(db.GetCount(), 1);
 
   CGModuleDB cut(Sandbox::Dos("none.dat").c_str());
   Image im;
-  Named("Whole").AppendTo(im);
-  Named("Cut").AppendTo(im);
+  Module("Whole").AppendTo(im);
+  Module("Cut").AppendTo(im);
   im.bytes.resize(im.bytes.size() - 3);
   EXPECT_EQ(cut.LoadModules(im.bytes), 0);
   EXPECT_EQ(cut.GetCount(), 1);
 
   CGModuleDB full(Sandbox::Dos("none.dat").c_str());
-  ModuleEntry longName = Named(std::string(30, 'x'));  // no NUL in its field
+  ModuleEntry longName = Module(std::string(30, 'x'));  // no NUL in its field
   longName.image = "abcdef";
   longName.sound = "1234567";
   Image im2;
@@ -114,7 +96,7 @@ TEST_F(ModuleDBTest, BadRecordsStopReading) {
 
 TEST_F(ModuleDBTest, BlockGrowsPastTwentyAndIndexesAreBounded) {
   std::vector<ModuleEntry> many;
-  for (int i = 0; i < 25; ++i) many.push_back(Named("M" + std::to_string(i)));
+  for (int i = 0; i < 25; ++i) many.push_back(Module("M" + std::to_string(i)));
   many[24].techLevel = 2;
   Build(many);
   EXPECT_EQ(db.GetCount(), 25);
@@ -154,10 +136,9 @@ TEST_F(ModuleDBTest, ResearchScalesCostsAndTraitsLowerMassAndPower) {
 }
 
 TEST_F(ModuleDBTest, GuildsAndBestPropulsion) {
-  ModuleEntry none = Named("Nobody");
+  ModuleEntry none = Module("Nobody");
   none.guildMask = 0;
-  ModuleEntry slow = Named("Slow");
-  slow.type = 5;
+  ModuleEntry slow = Module("Slow", 5);
   slow.guildMask = 1 << 2;
   slow.typeData = {20, 0, 0, 0, 0, 0, 0, 10};
   ModuleEntry fast = slow;
@@ -180,7 +161,7 @@ TEST_F(ModuleDBTest, GuildsAndBestPropulsion) {
 }
 
 TEST_F(ModuleDBTest, NamesInOrderCaseIgnored) {
-  Build({Named("delta"), Named("Alpha"), Named("charlie"), Named("alpha"), Named("2nd Bravo")});
+  Build({Module("delta"), Module("Alpha"), Module("charlie"), Module("alpha"), Module("2nd Bravo")});
   // Up from the start: 2nd Bravo, Alpha(1), alpha(3), charlie, delta.
   std::vector<std::uint16_t> up;
   for (std::uint16_t i = db.GetNextByName(kNoModule, 1); i != kNoModule; i = db.GetNextByName(i, 1)) up.push_back(i);
@@ -194,12 +175,10 @@ TEST_F(ModuleDBTest, NamesInOrderCaseIgnored) {
 TEST_F(ModuleDBTest, TextsAndFileNames) {
   ModuleEntry w;
   w.sound = "@boom";
-  ModuleEntry own = Named("Own");
+  ModuleEntry own = Module("Own");
   own.sound = "zap";
-  ModuleEntry silent = Named("Silent");
-  silent.type = 3;
+  ModuleEntry silent = Module("Silent", 3, {1, 0, 0, 0, 0, 0, 0, 0, 0});
   silent.sound = "";
-  silent.typeData = {1, 0, 0, 0, 0, 0, 0, 0, 0};
   ModuleEntry shield = silent;
   shield.sound = "hum";
   Build({w, own, silent, shield});
@@ -222,27 +201,19 @@ TEST_F(ModuleDBTest, TextsAndFileNames) {
 
 TEST_F(ModuleDBTest, ResearchMessagesAndReclaim) {
   links.localChapter = 8 + 3;  // guild 1, slot 3
-  ModuleEntry ours = Named("Ours");
+  ModuleEntry ours = Module("Ours");
   ours.guildMask = 1 << 1;
-  ModuleEntry theirs = Named("Theirs");
+  ModuleEntry theirs = Module("Theirs");
   theirs.guildMask = 1 << 0;
   Build({ours, theirs, ours});
   db.SetResearchAllocation(2, 50);
   db.SetScienceBonus(2, 0);  // unchanged: nothing sent
   db.freeSciencePool = 9;
   db.SetScienceBonus(2, 6);
+  // Type, the header's rest left to the session, guild slot, module, value (and the free pool).
   ASSERT_EQ(links.sent.size(), 2u);
-  const auto& alloc = links.sent[0].bytes;
-  ASSERT_EQ(alloc.size(), 16u);
-  EXPECT_EQ(Word(alloc, 0), 510);
-  EXPECT_EQ(alloc[8], 3);
-  EXPECT_EQ(Word(alloc, 10), 2);
-  EXPECT_EQ(Word(alloc, 12), 50);
-  const auto& bonus = links.sent[1].bytes;
-  EXPECT_EQ(Word(bonus, 0), 512);
-  EXPECT_EQ(Word(bonus, 10), 2);
-  EXPECT_EQ(Word(bonus, 12), 6);
-  EXPECT_EQ(Word(bonus, 14), 9);
+  EXPECT_EQ(links.sent[0].bytes, Image().U16(510).U16(0).U32(0).U8(3).U8(0).U16(2).U16(50).U16(0).bytes);
+  EXPECT_EQ(links.sent[1].bytes, Image().U16(512).U16(0).U32(0).U8(3).U8(0).U16(2).U16(6).U16(9).bytes);
 
   links.sent.clear();
   db.GetRecord(0)->scienceBonus = 2;
@@ -264,35 +235,28 @@ TEST_F(ModuleDBTest, ResearchMessagesAndReclaim) {
 }
 
 TEST_F(ModuleDBTest, ResearchStateRoundTrip) {
-  Build({Named("A"), Named("B")});
-  db.GetRecord(1)->researchPoints = 4321;
-  db.GetRecord(1)->researchAllocation = 25;
-  db.GetRecord(1)->scienceBonus = 7;
-  db.GetRecord(1)->researchWord = 0xBEEF;
+  Build({Module("A"), Module("B")});
+  ModuleRecord* r = db.GetRecord(1);
+  r->researchPoints = 4321;
+  r->researchAllocation = 25;
+  r->scienceBonus = 7;
+  r->researchWord = 0xBEEF;
   db.freeSciencePool = 300;
-  plat::FILE* fp = plat::fopen("C:\\m.sav", "wb");
-  ASSERT_EQ(db.Save(fp), 1);
-  plat::fclose(fp);
-  const std::string bytes = box.Read("m.sav");
+  const std::string bytes = box.Saved([&](plat::FILE* fp) { return db.Save(fp); });
   ASSERT_EQ(bytes.size(), 2 * 8 + 2 + 1u);
   EXPECT_EQ(bytes.substr(8, 8), std::string("\xE1\x10\x19\x00\x07\x00\xEF\xBE", 8));
   EXPECT_EQ(bytes.substr(16), std::string("\x2C\x01\xD5", 3));
 
   CGModuleDB again(Sandbox::Dos("none.dat").c_str());
   Image im;
-  Named("A").AppendTo(im);
-  Named("B").AppendTo(im);
+  Module("A").AppendTo(im);
+  Module("B").AppendTo(im);
   again.LoadModules(im.bytes);
-  fp = plat::fopen("C:\\m.sav", "rb");
-  ASSERT_EQ(again.Load(fp), 1);
-  plat::fclose(fp);
+  auto load = [&](plat::FILE* fp) { return again.Load(fp); };
+  ASSERT_EQ(box.Loaded(bytes, load), 1);
   EXPECT_EQ(again.GetRecord(1)->researchWord, 0xBEEF);
   EXPECT_EQ(again.freeSciencePool, 300);
-
-  box.Write("bad.sav", bytes.substr(0, 18) + "\xD0");
-  fp = plat::fopen("C:\\bad.sav", "rb");
-  EXPECT_EQ(again.Load(fp), 0);
-  plat::fclose(fp);
+  EXPECT_EQ(box.Loaded(bytes.substr(0, 18) + "\xD0", load), 0);
 }
 
 }  // namespace

@@ -6,59 +6,28 @@
 
 #include <array>
 #include <cstdint>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <span>
 #include <string>
 #include <vector>
 
 #include "Game/GRulesLinks.h"
 #include "platform/bytes.h"
-#include "platform/dospath.h"
-#include "platform/files.h"
-#include "platform/registry.h"
+#include "tests/Game/model/sandbox.h"
 
 namespace rules_test {
 
-// A temporary directory mapped as drive C, with its own registry file; the
-// current directory is C:\.
-class Sandbox {
+// The scratch installation's drive C, addressed by file name.
+class Sandbox : public model_test::Sandbox {
  public:
-  Sandbox() {
-    std::string templ = (std::filesystem::temp_directory_path() / "quenrules-XXXXXX").string();
-    root_ = ::mkdtemp(templ.data());
-    std::filesystem::create_directories(root_ / "c");
-    plat::SetRegistryFile(root_ / "registry.reg");
-    plat::ClearDrives();
-    plat::SetDrive('C', root_ / "c");
-    EXPECT_TRUE(plat::SetCurrentDosDirectory("C:\\"));
-  }
-  ~Sandbox() {
-    plat::ResetRegistryFile();
-    plat::ClearDrives();
-    std::error_code ec;
-    std::filesystem::remove_all(root_, ec);
-  }
-  Sandbox(const Sandbox&) = delete;
-  Sandbox& operator=(const Sandbox&) = delete;
-
-  std::filesystem::path Host(const std::string& name) const { return root_ / "c" / name; }
-  void Write(const std::string& name, const std::string& bytes) const {
-    std::ofstream(Host(name), std::ios::binary) << bytes;
-  }
+  std::filesystem::path Host(const std::string& name) const { return model_test::Sandbox::Host("c/" + name); }
+  void Write(const std::string& name, const std::string& bytes) const { model_test::Sandbox::Write("c/" + name, bytes); }
   void Write(const std::string& name, const std::vector<std::uint8_t>& bytes) const {
     Write(name, std::string(bytes.begin(), bytes.end()));
   }
-  std::string Read(const std::string& name) const {
-    std::ifstream in(Host(name), std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-  }
+  std::string Read(const std::string& name) const { return model_test::Sandbox::Read("c/" + name); }
   // Path on drive C as the game names it.
   static std::string Dos(const std::string& name) { return "C:\\" + name; }
-
- private:
-  std::filesystem::path root_;
 };
 
 // Sets up the rules links for a test and puts them back afterwards: packets
@@ -175,6 +144,14 @@ struct ModuleEntry {
     for (std::uint8_t b : typeData) im.U8(b);
   }
 };
+
+inline ModuleEntry Module(const std::string& name, std::uint8_t type = 10, std::vector<std::uint8_t> typeData = {}) {
+  ModuleEntry e;
+  e.name = name;
+  e.type = type;
+  if (!typeData.empty()) e.typeData = std::move(typeData);
+  return e;
+}
 
 // Weapon type data: attack, strength, range, effective range (file units), rate of fire, hit, ammo, pattern.
 inline std::vector<std::uint8_t> WeaponData(int attack, int strength, int range, int effective, int rof, int hit,

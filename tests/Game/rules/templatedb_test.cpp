@@ -24,17 +24,10 @@ class TemplateDBTest : public ::testing::Test {
     return t;
   }
   std::string SaveBytes(const CGTemplateDB& db) {
-    plat::FILE* fp = plat::fopen("C:\\db.sav", "wb");
-    EXPECT_EQ(db.Save(fp), 1);
-    plat::fclose(fp);
-    return box.Read("db.sav");
+    return box.Saved([&](plat::FILE* fp) { return db.Save(fp); });
   }
   int LoadBytes(CGTemplateDB& db, const std::string& bytes) {
-    box.Write("in.sav", bytes);
-    plat::FILE* fp = plat::fopen("C:\\in.sav", "rb");
-    const int ok = db.Load(fp);
-    plat::fclose(fp);
-    return ok;
+    return box.Loaded(bytes, [&](plat::FILE* fp) { return db.Load(fp); });
   }
   Sandbox box;
   RulesLinksScope links;

@@ -17,17 +17,10 @@ class DesignTest : public ::testing::Test {
     g_rulesLinks.currentTurn = [] { return 17u; };
   }
   std::string SaveBytes(const CGUnitTemplate& t, const char* name = "t.tpl") {
-    plat::FILE* fp = plat::fopen((std::string("C:\\") + name).c_str(), "wb");
-    EXPECT_EQ(t.Save(fp), 1);
-    plat::fclose(fp);
-    return box.Read(name);
+    return box.Saved([&](plat::FILE* fp) { return t.Save(fp); }, name);
   }
   int LoadBytes(CGUnitTemplate& t, const std::string& bytes) {
-    box.Write("in.tpl", bytes);
-    plat::FILE* fp = plat::fopen("C:\\in.tpl", "rb");
-    const int ok = t.Load(fp);
-    plat::fclose(fp);
-    return ok;
+    return box.Loaded(bytes, [&](plat::FILE* fp) { return t.Load(fp); });
   }
   Sandbox box;
   RulesLinksScope links;
@@ -219,25 +212,18 @@ TEST_F(DesignTest, OlderAndBrokenTemplateFiles) {
   EXPECT_EQ(old.slots[1].moduleId, 0);
 
   CGUnitTemplate x(0, 0);
-  std::string bad = v2;
-  bad.back() = '\xDD';
-  EXPECT_EQ(LoadBytes(x, bad), 0);
-  bad = v2;
-  bad[0] = 3;
-  EXPECT_EQ(LoadBytes(x, bad), 0);
-  bad = v2;
-  bad[1] = 40;  // no such chapter
-  EXPECT_EQ(LoadBytes(x, bad), 0);
-  bad = v2;
-  bad[bad.size() - 2] = 2;  // a name flag that is neither 0 nor 1
-  EXPECT_EQ(LoadBytes(x, bad), 0);
-  bad = v2.substr(0, v2.size() - 2) + std::string("\x01\xF0", 2) + "abc";  // a name past the end
-  EXPECT_EQ(LoadBytes(x, bad), 0);
+  auto with = [&](std::size_t at, char c) {
+    std::string b = v2;
+    b[at] = c;
+    return b;
+  };
+  EXPECT_EQ(LoadBytes(x, with(v2.size() - 1, '\xDD')), 0);
+  EXPECT_EQ(LoadBytes(x, with(0, 3)), 0);
+  EXPECT_EQ(LoadBytes(x, with(1, 40)), 0);             // no such chapter
+  EXPECT_EQ(LoadBytes(x, with(v2.size() - 2, 2)), 0);  // a name flag that is neither 0 nor 1
+  EXPECT_EQ(LoadBytes(x, v2.substr(0, v2.size() - 2) + std::string("\x01\xF0", 2) + "abc"), 0);  // name past the end
   EXPECT_EQ(LoadBytes(x, v2.substr(0, 50)), 0);
-
-  bad = v2;
-  bad[7] = 9;  // a hull the database does not know
-  ASSERT_EQ(LoadBytes(x, bad), 1);
+  ASSERT_EQ(LoadBytes(x, with(7, 9)), 1);  // a hull the database does not know
   EXPECT_EQ(x.hull, nullptr);
 
   CGUnitTemplate empty(0, 0);
