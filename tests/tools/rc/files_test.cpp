@@ -110,3 +110,22 @@ TEST(DataBuild, InstallationTreeAndRegistry) {
 }
 
 }  // namespace
+
+// The modules must be valid for other readers of the format, not only ours: the
+// system's own object-file dumper walks the program module's resource directory.
+TEST(DataBuild, ProgramModuleReadsInAnotherTool) {
+  const std::filesystem::path module = std::filesystem::path(QUEN_BUILD_DIR) / "Game" / "quenbar.dll";
+  if (!std::filesystem::exists("/usr/bin/objdump")) GTEST_SKIP() << "objdump is not installed";
+  const std::string command = "/usr/bin/objdump -x '" + module.string() + "' 2>&1";
+  FILE* pipe = ::popen(command.c_str(), "r");
+  ASSERT_NE(pipe, nullptr);
+  std::string out;
+  char buf[4096];
+  for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, pipe)) > 0;) out.append(buf, n);
+  ASSERT_EQ(::pclose(pipe), 0) << out;
+  EXPECT_NE(out.find("pei-i386"), std::string::npos);
+  EXPECT_NE(out.find("Resource Directory [.rsrc]"), std::string::npos);
+  EXPECT_NE(out.find("INDEXTABLE"), std::string::npos);
+  EXPECT_EQ(out.find("corrupt"), std::string::npos) << out.substr(0, 2000);
+  EXPECT_EQ(out.find("warning"), std::string::npos) << out.substr(0, 2000);
+}
