@@ -33,6 +33,12 @@ class ArrayManTest : public ::testing::Test {
   void Fill(ArrayMan<Item>& a, int n) {
     for (int i = 0; i < n; ++i) a.SetAt(Make(static_cast<std::uint32_t>(i)), ArrayMan<Item>::kAtEnd);
   }
+  // The values of the used slots, -1 for an empty one.
+  static std::vector<int> Values(ArrayMan<Item>& a) {
+    std::vector<int> v;
+    for (std::uint16_t i = 0; i < a.count; ++i) v.push_back(a.GetAt(i) ? static_cast<int>(a.GetAt(i)->value) : -1);
+    return v;
+  }
   template <class A>
   std::string Save(A& a, int expected = 1) {
     return box.Saved([&](plat::FILE* fp) { return a.Save(fp); }, "a.bin", expected);
@@ -45,79 +51,54 @@ class ArrayManTest : public ::testing::Test {
   model_test::Sandbox box;
 };
 
-TEST_F(ArrayManTest, SetAtAppendsAndGrowsByStep) {
+TEST_F(ArrayManTest, SetAtAppendsFillsWithNullAndGrowsByStep) {
   ArrayMan<Item> a;
   EXPECT_EQ(a.GetAt(0), nullptr);
   Fill(a, 10);
   EXPECT_EQ(a.capacity, 10);
-  Item* p = Make(99);
-  a.SetAt(p, 0xFFFF);
+  a.SetAt(Make(99), 0xFFFF);
   EXPECT_EQ(a.capacity, 20);
-  EXPECT_EQ(a.count, 11);
-  EXPECT_EQ(a.GetAt(10), p);
-  EXPECT_EQ(a.GetAt(0)->value, 0u);
+  EXPECT_EQ(Values(a), (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 99}));
   EXPECT_EQ(a.GetAt(11), nullptr);
-}
-
-TEST_F(ArrayManTest, SetAtPastEndFillsWithNullAndRoundsCapacity) {
-  ArrayMan<Item> a;
-  Item* p = Make(1);
-  a.SetAt(p, 25);
-  EXPECT_EQ(a.capacity, 30);
-  EXPECT_EQ(a.count, 26);
-  for (std::uint16_t i = 0; i < 25; ++i) EXPECT_EQ(a.GetAt(i), nullptr);
-  EXPECT_EQ(a.GetAt(25), p);
-
-  // Inside the capacity but past the count: count follows, nothing shifts.
-  Item* q = Make(2);
-  a.SetAt(q, 28);
-  EXPECT_EQ(a.capacity, 30);
-  EXPECT_EQ(a.count, 29);
-  EXPECT_EQ(a.GetAt(25), p);
-  a.SetAt(q, 3);  // overwrite
-  EXPECT_EQ(a.count, 29);
-  EXPECT_EQ(a.GetAt(3), q);
-}
-
-TEST_F(ArrayManTest, InsertAtShiftsOrFillsGaps) {
-  ArrayMan<Item> a;
-  Item* x = Make(1);
-  Item* y = Make(2);
-  a.SetAt(x, 0xFFFF);
-  a.SetAt(y, 0xFFFF);
-  Item* p = Make(3);
-  a.InsertAt(p, 0);
-  ASSERT_EQ(a.count, 3);
-  EXPECT_EQ(a.GetAt(0), p);
-  EXPECT_EQ(a.GetAt(1), x);
-  EXPECT_EQ(a.GetAt(2), y);
 
   ArrayMan<Item> b;
-  b.SetAt(x, 0xFFFF);
-  b.SetAt(y, 0xFFFF);
-  b.InsertAt(p, 7);
-  EXPECT_EQ(b.count, 8);
-  EXPECT_EQ(b.capacity, 10);
-  for (std::uint16_t i = 2; i <= 6; ++i) EXPECT_EQ(b.GetAt(i), nullptr);
-  EXPECT_EQ(b.GetAt(7), p);
-
-  b.InsertAt(x, 33);  // past the capacity: grows like SetAt
-  EXPECT_EQ(b.capacity, 40);
-  EXPECT_EQ(b.count, 34);
-  b.InsertAt(y, 0xFFFF);
-  EXPECT_EQ(b.GetAt(34), y);
+  Item* p = Make(1);
+  b.SetAt(p, 25);  // past the end: empty slots before it, the capacity rounded up
+  EXPECT_EQ(b.capacity, 30);
+  EXPECT_EQ(b.count, 26);
+  for (std::uint16_t i = 0; i < 25; ++i) EXPECT_EQ(b.GetAt(i), nullptr);
+  EXPECT_EQ(b.GetAt(25), p);
+  // Inside the capacity but past the count: count follows, nothing shifts.
+  Item* q = Make(2);
+  b.SetAt(q, 28);
+  EXPECT_EQ(b.capacity, 30);
+  EXPECT_EQ(b.count, 29);
+  EXPECT_EQ(b.GetAt(25), p);
+  b.SetAt(q, 3);  // overwrite
+  EXPECT_EQ(b.count, 29);
+  EXPECT_EQ(b.GetAt(3), q);
 }
 
-TEST_F(ArrayManTest, InsertIntoFullArrayGrows) {
+TEST_F(ArrayManTest, InsertAtShiftsFillsGapsAndGrows) {
   ArrayMan<Item> a;
-  Fill(a, 10);
-  Item* p = Make(42);
-  a.InsertAt(p, 5);
-  EXPECT_EQ(a.capacity, 20);
-  EXPECT_EQ(a.count, 11);
-  EXPECT_EQ(a.GetAt(5), p);
-  EXPECT_EQ(a.GetAt(6)->value, 5u);
-  EXPECT_EQ(a.GetAt(10)->value, 9u);
+  a.SetAt(Make(1), 0xFFFF);
+  a.SetAt(Make(2), 0xFFFF);
+  a.InsertAt(Make(3), 0);
+  EXPECT_EQ(Values(a), (std::vector<int>{3, 1, 2}));
+  a.InsertAt(Make(4), 7);
+  EXPECT_EQ(Values(a), (std::vector<int>{3, 1, 2, -1, -1, -1, -1, 4}));
+  EXPECT_EQ(a.capacity, 10);
+  a.InsertAt(Make(5), 33);  // past the capacity: grows like SetAt
+  EXPECT_EQ(a.capacity, 40);
+  EXPECT_EQ(a.count, 34);
+  a.InsertAt(Make(6), 0xFFFF);
+  EXPECT_EQ(a.GetAt(34)->value, 6u);
+
+  ArrayMan<Item> full;
+  Fill(full, 10);
+  full.InsertAt(Make(42), 5);
+  EXPECT_EQ(full.capacity, 20);
+  EXPECT_EQ(Values(full), (std::vector<int>{0, 1, 2, 3, 4, 42, 5, 6, 7, 8, 9}));
 }
 
 TEST_F(ArrayManTest, RemoveAtShiftsShrinksAndRefusesPastEnd) {
@@ -128,8 +109,7 @@ TEST_F(ArrayManTest, RemoveAtShiftsShrinksAndRefusesPastEnd) {
 
   Item* middle = a.GetAt(1);
   EXPECT_EQ(a.RemoveAt(1), middle);
-  EXPECT_EQ(a.count, 2);
-  EXPECT_EQ(a.GetAt(1)->value, 2u);
+  EXPECT_EQ(Values(a), (std::vector<int>{0, 2}));
   EXPECT_EQ(a.items[2], nullptr);  // the freed end slot
 
   ArrayMan<Item> b;
