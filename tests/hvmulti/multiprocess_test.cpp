@@ -146,9 +146,13 @@ int HostWithServer(CHvMulti& host, HvMPlayer_Struct& hp, const char* role) {
   return host.CreateAndJoinCS(&s, &hp, self.c_str(), RoleArguments(role).c_str(), 6, nullptr);
 }
 
-TEST(HvMultiProcesses, HostAndTwoClientsExchangeAndOneVanishes) {
+// Each case hosts as "host".
+struct HvMultiProcesses : testing::Test {
   CHvMulti host;
   HvMPlayer_Struct hp = Player("host");
+};
+
+TEST_F(HvMultiProcesses, HostAndTwoClientsExchangeAndOneVanishes) {
   ASSERT_EQ(Host(host, hp), HVM_CREATED);
   const std::string port = "HVMT_PORT=" + std::to_string(host.GetHostPort());
   ChildProcess a("Client", {port, "HVMT_TAG=a", "HVMT_MODE=drop"});
@@ -179,9 +183,7 @@ TEST(HvMultiProcesses, HostAndTwoClientsExchangeAndOneVanishes) {
   EXPECT_EQ(host.GetPlayers().size(), 1u);
 }
 
-TEST(HvMultiProcesses, ClientServerSessionStartsTheServerProgram) {
-  CHvMulti host;
-  HvMPlayer_Struct hp = Player("host");
+TEST_F(HvMultiProcesses, ClientServerSessionStartsTheServerProgram) {
   ASSERT_EQ(HostWithServer(host, hp, "Server"), HVM_CREATED);
 
   std::uint32_t serverId = 0;
@@ -213,17 +215,13 @@ TEST(HvMultiProcesses, ClientServerSessionStartsTheServerProgram) {
   EXPECT_EQ(host.ServerExitCode(), 0);
 }
 
-TEST(HvMultiProcesses, ServerProgramThatEndsBeforeJoiningFailsTheCreate) {
-  CHvMulti host;
-  HvMPlayer_Struct hp = Player("host");
+TEST_F(HvMultiProcesses, ServerProgramThatEndsBeforeJoiningFailsTheCreate) {
   EXPECT_EQ(HostWithServer(host, hp, "QuittingServer"), HVM_ERR_SERVERSTART);
   EXPECT_EQ(host.ServerExitCode(), 3);
   EXPECT_EQ(host.CloseSession(), HVM_ERR_NOSESSION);
 }
 
-TEST(HvMultiProcesses, ServerProgramThatOutstaysItsSessionIsStopped) {
-  CHvMulti host;
-  HvMPlayer_Struct hp = Player("host");
+TEST_F(HvMultiProcesses, ServerProgramThatOutstaysItsSessionIsStopped) {
   ASSERT_EQ(HostWithServer(host, hp, "LingeringServer"), HVM_CREATED);
   EXPECT_EQ(host.ServerExitCode(), -1);
   EXPECT_EQ(host.CloseSession(), 0);
@@ -231,9 +229,7 @@ TEST(HvMultiProcesses, ServerProgramThatOutstaysItsSessionIsStopped) {
   EXPECT_NE(host.LastErrorText().find("stopped"), std::string::npos);
 }
 
-TEST(HvMultiProcesses, ServerProgramThatCannotStartFailsTheCreate) {
-  CHvMulti host;
-  HvMPlayer_Struct hp = Player("host");
+TEST_F(HvMultiProcesses, ServerProgramThatCannotStartFailsTheCreate) {
   ASSERT_EQ(host.InitAutoLaunch(HVM_LOCAL_SERVICE_NAME, kGuid, HVM_PROTOCOL_VERSION), HVM_LAUNCH_HOST);
   HvMSession_Struct s;
   EXPECT_EQ(host.CreateAndJoinCS(&s, &hp, "/nonexistent/QuenSrvr.exe", "", 0, nullptr), HVM_ERR_SERVERSTART);
@@ -269,9 +265,9 @@ class RawPeer {
   hvm::Connection conn_;
 };
 
-TEST(HvMultiProcesses, MalformedFramesDropTheirSenderOnly) {
-  CHvMulti host, good;
-  HvMPlayer_Struct hp = Player("host"), gp = Player("good");
+TEST_F(HvMultiProcesses, MalformedFramesDropTheirSenderOnly) {
+  CHvMulti good;
+  HvMPlayer_Struct gp = Player("good");
   ASSERT_EQ(Host(host, hp), HVM_CREATED);
   const std::uint16_t port = host.GetHostPort();
   ASSERT_EQ(Join(good, gp, port), 0);
