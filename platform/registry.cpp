@@ -314,6 +314,15 @@ LONG CopyName(const std::string& text, char* name, DWORD* size) {
   return ERROR_SUCCESS;
 }
 
+// The key a handle names, when the handle is open, holds the access `need`
+// asks for (0: none) and its key still exists.
+LONG Reach(Registry& reg, HKEY key, REGSAM need, Key** out) {
+  if (!reg.IsValid(key)) return ERROR_INVALID_HANDLE;
+  if ((key->sam & need) != need) return ERROR_ACCESS_DENIED;
+  *out = reg.Resolve(*key);
+  return *out != nullptr ? ERROR_SUCCESS : ERROR_KEY_DELETED;
+}
+
 // A new handle on the key `parts` below `base`, with the access asked for.
 HKEY OpenHandle(Registry& reg, const HKEY__& base, const std::vector<std::string>& parts, REGSAM sam) {
   auto h = std::make_unique<HKEY__>(base);
@@ -331,9 +340,8 @@ LONG RegOpenKeyEx(HKEY key, const char* subKey, DWORD /*options*/, REGSAM sam, H
   if (result == nullptr) return ERROR_INVALID_PARAMETER;
   Registry& reg = Reg();
   std::lock_guard lock(reg.mutex);
-  if (!reg.IsValid(key)) return ERROR_INVALID_HANDLE;
-  Key* base = reg.Resolve(*key);
-  if (base == nullptr) return ERROR_KEY_DELETED;
+  Key* base = nullptr;
+  if (const LONG rc = Reach(reg, key, 0, &base); rc != ERROR_SUCCESS) return rc;
   const std::vector<std::string> parts = SplitKeyPath(subKey != nullptr ? subKey : "");
   Key* k = base;
   for (const std::string& part : parts) {
@@ -350,9 +358,8 @@ LONG RegCreateKeyEx(HKEY key, const char* subKey, DWORD /*reserved*/, char* /*ke
   if (result == nullptr) return ERROR_INVALID_PARAMETER;
   Registry& reg = Reg();
   std::lock_guard lock(reg.mutex);
-  if (!reg.IsValid(key)) return ERROR_INVALID_HANDLE;
-  Key* base = reg.Resolve(*key);
-  if (base == nullptr) return ERROR_KEY_DELETED;
+  Key* base = nullptr;
+  if (const LONG rc = Reach(reg, key, 0, &base); rc != ERROR_SUCCESS) return rc;
   const std::vector<std::string> parts = SplitKeyPath(subKey != nullptr ? subKey : "");
   bool created = false;
   reg.Create(*base, parts, &created);
@@ -372,10 +379,8 @@ LONG RegQueryValueEx(HKEY key, const char* name, DWORD* /*reserved*/, DWORD* typ
                      DWORD* size) {
   Registry& reg = Reg();
   std::lock_guard lock(reg.mutex);
-  if (!reg.IsValid(key)) return ERROR_INVALID_HANDLE;
-  if ((key->sam & KEY_QUERY_VALUE) == 0) return ERROR_ACCESS_DENIED;
-  Key* k = reg.Resolve(*key);
-  if (k == nullptr) return ERROR_KEY_DELETED;
+  Key* k = nullptr;
+  if (const LONG rc = Reach(reg, key, KEY_QUERY_VALUE, &k); rc != ERROR_SUCCESS) return rc;
   const Value* v = k->FindValue(name != nullptr ? name : "");
   if (v == nullptr) return ERROR_FILE_NOT_FOUND;
   if (type != nullptr) *type = REG_SZ;
@@ -392,10 +397,8 @@ LONG RegSetValueEx(HKEY key, const char* name, DWORD /*reserved*/, DWORD type, c
   if (valueName.find_first_of("\r\n") != std::string::npos) return ERROR_INVALID_PARAMETER;
   Registry& reg = Reg();
   std::lock_guard lock(reg.mutex);
-  if (!reg.IsValid(key)) return ERROR_INVALID_HANDLE;
-  if ((key->sam & KEY_SET_VALUE) == 0) return ERROR_ACCESS_DENIED;
-  Key* k = reg.Resolve(*key);
-  if (k == nullptr) return ERROR_KEY_DELETED;
+  Key* k = nullptr;
+  if (const LONG rc = Reach(reg, key, KEY_SET_VALUE, &k); rc != ERROR_SUCCESS) return rc;
   k->Set(valueName, value);
   return reg.Save() ? ERROR_SUCCESS : ERROR_WRITE_FAULT;
 }
@@ -404,10 +407,8 @@ LONG RegEnumKeyEx(HKEY key, DWORD index, char* name, DWORD* nameSize, DWORD* /*r
                   char* /*keyClass*/, DWORD* classSize, FILETIME* lastWrite) {
   Registry& reg = Reg();
   std::lock_guard lock(reg.mutex);
-  if (!reg.IsValid(key)) return ERROR_INVALID_HANDLE;
-  if ((key->sam & KEY_ENUMERATE_SUB_KEYS) == 0) return ERROR_ACCESS_DENIED;
-  Key* k = reg.Resolve(*key);
-  if (k == nullptr) return ERROR_KEY_DELETED;
+  Key* k = nullptr;
+  if (const LONG rc = Reach(reg, key, KEY_ENUMERATE_SUB_KEYS, &k); rc != ERROR_SUCCESS) return rc;
   if (index >= k->subkeys.size()) return ERROR_NO_MORE_ITEMS;
   const Key& child = *std::next(k->subkeys.begin(), index)->second;
   const LONG rc = CopyName(child.name, name, nameSize);
@@ -421,10 +422,8 @@ LONG RegEnumValue(HKEY key, DWORD index, char* name, DWORD* nameSize, DWORD* /*r
                   DWORD* type, BYTE* data, DWORD* size) {
   Registry& reg = Reg();
   std::lock_guard lock(reg.mutex);
-  if (!reg.IsValid(key)) return ERROR_INVALID_HANDLE;
-  if ((key->sam & KEY_QUERY_VALUE) == 0) return ERROR_ACCESS_DENIED;
-  Key* k = reg.Resolve(*key);
-  if (k == nullptr) return ERROR_KEY_DELETED;
+  Key* k = nullptr;
+  if (const LONG rc = Reach(reg, key, KEY_QUERY_VALUE, &k); rc != ERROR_SUCCESS) return rc;
   if (index >= k->values.size()) return ERROR_NO_MORE_ITEMS;
   const Value& v = k->values[index];
   const LONG rc = CopyName(v.name, name, nameSize);
