@@ -23,205 +23,209 @@ constexpr int kHeight = 480;
 constexpr SGPixelFormat kFormat565 = {5, 0xF800, 11, 6, 0x07E0, 5, 5, 0x001F, 0};
 
 struct Target {
-    std::vector<uint16_t> pixels = std::vector<uint16_t>(kWidth * kHeight, 0);
-    SGRasterFrame frame{pixels.data(), kWidth * 2, kFormat565};
+  std::vector<uint16_t> pixels = std::vector<uint16_t>(kWidth * kHeight, 0);
+  SGRasterFrame frame{pixels.data(), kWidth * 2, kFormat565};
 };
 
-Target& Frame()
-{
-    static Target target;
-    return target;
+Target& Frame() {
+  static Target target;
+  return target;
 }
 
 struct Tables {
-    std::vector<uint8_t> texels = std::vector<uint8_t>(128 * 128);
-    std::vector<uint16_t> texels16 = std::vector<uint16_t>(128 * 128);
-    std::vector<uint16_t> colours = std::vector<uint16_t>(256);
-    std::vector<uint8_t> shade = std::vector<uint8_t>(65536);
-    uint16_t colour = 0xC618;
+  std::vector<uint8_t> texels = std::vector<uint8_t>(128 * 128);
+  std::vector<uint16_t> texels16 = std::vector<uint16_t>(128 * 128);
+  std::vector<uint16_t> colours = std::vector<uint16_t>(256);
+  std::vector<uint8_t> shade = std::vector<uint8_t>(65536);
+  uint16_t colour = 0xC618;
 
-    Tables()
-    {
-        std::mt19937 random(9);
-        for (size_t i = 0; i < texels.size(); ++i) {
-            texels[i] = random() % 8 == 0 ? 0 : static_cast<uint8_t>(random());
-            texels16[i] = static_cast<uint16_t>(random());
-        }
-        for (uint16_t& c : colours)
-            c = static_cast<uint16_t>(random());
-        const int bits[3] = {5, 6, 5};
-        for (int level = 0; level < 256; ++level) {
-            int offset = 0;
-            for (int b : bits) {
-                for (int j = 0; j < (1 << b); ++j)
-                    shade[level * 256 + offset + j] = static_cast<uint8_t>(j * level / 255);
-                offset += 1 << b;
-            }
-        }
+  Tables() {
+    std::mt19937 random(9);
+    for (size_t i = 0; i < texels.size(); ++i) {
+      texels[i] = random() % 8 == 0 ? 0 : static_cast<uint8_t>(random());
+      texels16[i] = static_cast<uint16_t>(random());
     }
+    for (uint16_t& c : colours) c = static_cast<uint16_t>(random());
+    const int bits[3] = {5, 6, 5};
+    for (int level = 0; level < 256; ++level) {
+      int offset = 0;
+      for (int b : bits) {
+        for (int j = 0; j < (1 << b); ++j)
+          shade[level * 256 + offset + j] = static_cast<uint8_t>(j * level / 255);
+        offset += 1 << b;
+      }
+    }
+  }
 };
 
-const Tables& Tab()
-{
-    static const Tables tables;
-    return tables;
+const Tables& Tab() {
+  static const Tables tables;
+  return tables;
 }
 
 struct Scene {
-    std::vector<std::array<SGQVert, 3>> triangles;
-    std::vector<size_t> counts;   // pixels of each triangle
-    std::vector<size_t> offsets;  // where memset writes the same count
-    int64_t pixels = 0;
+  std::vector<std::array<SGQVert, 3>> triangles;
+  std::vector<size_t> counts;   // pixels of each triangle
+  std::vector<size_t> offsets;  // where memset writes the same count
+  int64_t pixels = 0;
 };
 
 // Draws the triangle alone and counts (and clears) its pixels within its
 // bounding rows.
-size_t CountPixels(const std::array<SGQVert, 3>& t)
-{
-    Target& target = Frame();
-    const uint16_t ink = 1;
-    ISGFill16Flat(&t[0], &t[1], &t[2], &target.frame, nullptr, nullptr, &ink);
-    const size_t top = static_cast<size_t>(std::min({t[0].y, t[1].y, t[2].y}) / 32);
-    const size_t bottom = static_cast<size_t>(std::max({t[0].y, t[1].y, t[2].y}) / 32) + 1;
-    size_t n = 0;
-    for (size_t i = top * kWidth; i < std::min(bottom, size_t{kHeight}) * kWidth; ++i) {
-        n += target.pixels[i];
-        target.pixels[i] = 0;
+size_t CountPixels(const std::array<SGQVert, 3>& t) {
+  Target& target = Frame();
+  const uint16_t ink = 1;
+  ISGFill16Flat(&t[0], &t[1], &t[2], &target.frame, nullptr, nullptr, &ink);
+  const size_t top = static_cast<size_t>(std::min({t[0].y, t[1].y, t[2].y}) / 32);
+  const size_t bottom = static_cast<size_t>(std::max({t[0].y, t[1].y, t[2].y}) / 32) + 1;
+  size_t n = 0;
+  for (size_t i = top * kWidth; i < std::min(bottom, size_t{kHeight}) * kWidth; ++i) {
+    n += target.pixels[i];
+    target.pixels[i] = 0;
+  }
+  return n;
+}
+
+SGQVert Vertex(std::mt19937& random, double x, double y) {
+  const float level = static_cast<float>(random() % 8160 + 16);
+  return SGQVert{static_cast<int32_t>(x * 32),
+                 static_cast<int32_t>(y * 32),
+                 1.0f,
+                 static_cast<float>(x * 32),
+                 static_cast<float>(y * 32),
+                 level,
+                 0.0f};
+}
+
+Scene MakeScene(bool large) {
+  Scene scene;
+  std::mt19937 random(large ? 1 : 2);
+  std::uniform_real_distribution<double> across(0, kWidth - 1), down(0, kHeight - 1), near(-6, 6);
+  const size_t wanted = large ? 64 : 8192;
+  const size_t low = large ? 20000 : 8, high = large ? 60000 : 12;
+  while (scene.triangles.size() < wanted) {
+    std::array<SGQVert, 3> t;
+    const double x = across(random), y = down(random);
+    t[0] = Vertex(random, x, y);
+    for (int i = 1; i < 3; ++i) {
+      const double vx = large ? across(random) : std::clamp(x + near(random), 0.0, kWidth - 1.0);
+      const double vy = large ? down(random) : std::clamp(y + near(random), 0.0, kHeight - 1.0);
+      t[i] = Vertex(random, vx, vy);
     }
-    return n;
+    const int64_t cross = static_cast<int64_t>(t[1].x - t[0].x) * (t[2].y - t[0].y) -
+                          static_cast<int64_t>(t[1].y - t[0].y) * (t[2].x - t[0].x);
+    if (cross < 0) std::swap(t[1], t[2]);
+    const size_t n = CountPixels(t);
+    if (n < low || n > high) continue;
+    scene.triangles.push_back(t);
+    scene.counts.push_back(n);
+    const size_t row = static_cast<size_t>(std::min({t[0].y, t[1].y, t[2].y}) / 32);
+    scene.offsets.push_back(std::min(row * kWidth, static_cast<size_t>(kWidth * kHeight) - n));
+    scene.pixels += static_cast<int64_t>(n);
+  }
+  return scene;
 }
 
-SGQVert Vertex(std::mt19937& random, double x, double y)
-{
-    const float level = static_cast<float>(random() % 8160 + 16);
-    return SGQVert{static_cast<int32_t>(x * 32), static_cast<int32_t>(y * 32), 1.0f, static_cast<float>(x * 32),
-                   static_cast<float>(y * 32), level, 0.0f};
+const Scene& GetScene(bool large) {
+  static const Scene largeScene = MakeScene(true);
+  static const Scene smallScene = MakeScene(false);
+  return large ? largeScene : smallScene;
 }
 
-Scene MakeScene(bool large)
-{
-    Scene scene;
-    std::mt19937 random(large ? 1 : 2);
-    std::uniform_real_distribution<double> across(0, kWidth - 1), down(0, kHeight - 1), near(-6, 6);
-    const size_t wanted = large ? 64 : 8192;
-    const size_t low = large ? 20000 : 8, high = large ? 60000 : 12;
-    while (scene.triangles.size() < wanted) {
-        std::array<SGQVert, 3> t;
-        const double x = across(random), y = down(random);
-        t[0] = Vertex(random, x, y);
-        for (int i = 1; i < 3; ++i) {
-            const double vx = large ? across(random) : std::clamp(x + near(random), 0.0, kWidth - 1.0);
-            const double vy = large ? down(random) : std::clamp(y + near(random), 0.0, kHeight - 1.0);
-            t[i] = Vertex(random, vx, vy);
-        }
-        const int64_t cross = static_cast<int64_t>(t[1].x - t[0].x) * (t[2].y - t[0].y) -
-                              static_cast<int64_t>(t[1].y - t[0].y) * (t[2].x - t[0].x);
-        if (cross < 0)
-            std::swap(t[1], t[2]);
-        const size_t n = CountPixels(t);
-        if (n < low || n > high)
-            continue;
-        scene.triangles.push_back(t);
-        scene.counts.push_back(n);
-        const size_t row = static_cast<size_t>(std::min({t[0].y, t[1].y, t[2].y}) / 32);
-        scene.offsets.push_back(std::min(row * kWidth, static_cast<size_t>(kWidth * kHeight) - n));
-        scene.pixels += static_cast<int64_t>(n);
-    }
-    return scene;
-}
-
-const Scene& GetScene(bool large)
-{
-    static const Scene largeScene = MakeScene(true);
-    static const Scene smallScene = MakeScene(false);
-    return large ? largeScene : smallScene;
-}
-
-void MemsetScene(const Scene& scene)
-{
-    uint16_t* pixels = Frame().pixels.data();
-    for (size_t i = 0; i < scene.counts.size(); ++i)
-        std::memset(pixels + scene.offsets[i], 0x5A, scene.counts[i] * 2);
-    benchmark::ClobberMemory();
+void MemsetScene(const Scene& scene) {
+  uint16_t* pixels = Frame().pixels.data();
+  for (size_t i = 0; i < scene.counts.size(); ++i)
+    std::memset(pixels + scene.offsets[i], 0x5A, scene.counts[i] * 2);
+  benchmark::ClobberMemory();
 }
 
 // memset's pixel rate over a scene, measured once per scene for at least a
 // quarter of a second.
-double MemsetRate(bool large)
-{
-    static double rates[2] = {0, 0};
-    double& rate = rates[large ? 1 : 0];
-    if (rate == 0) {
-        const Scene& scene = GetScene(large);
-        const auto start = std::chrono::steady_clock::now();
-        int64_t rounds = 0;
-        std::chrono::duration<double> elapsed{};
-        do {
-            MemsetScene(scene);
-            ++rounds;
-            elapsed = std::chrono::steady_clock::now() - start;
-        } while (elapsed.count() < 0.25);
-        rate = static_cast<double>(scene.pixels) * rounds / elapsed.count();
-    }
-    return rate;
-}
-
-enum class Family { kFlat, kShaded, kShadedTransparent, kTexture, kShadedTexture, kTransparentTexture,
-                    kShadedTransparentTexture, kDirectTexture };
-
-ISGTriFill FillOf(Family family)
-{
-    switch (family) {
-    case Family::kFlat: return ISGFill16Flat;
-    case Family::kShaded: return ISGFill16Shaded;
-    case Family::kShadedTransparent: return ISGFill16ShadedTransparent;
-    case Family::kTexture: return ISGFill16Texture128x128;
-    case Family::kShadedTexture: return ISGFill16ShadedTexture128x128;
-    case Family::kTransparentTexture: return ISGFill16TransparentTexture128x128;
-    case Family::kShadedTransparentTexture: return ISGFill16ShadedTransparentTexture128x128;
-    case Family::kDirectTexture: return ISGFill16DirectTexture128x128;
-    }
-    return nullptr;
-}
-
-void SetRates(benchmark::State& state, const Scene& scene, double seconds, bool large)
-{
-    const double pixels = static_cast<double>(scene.pixels) * static_cast<double>(state.iterations());
-    state.counters["pixels"] = benchmark::Counter(pixels, benchmark::Counter::kIsRate);
-    state.counters["x_memset"] = pixels / seconds / MemsetRate(large);
-}
-
-void BM_Fill(benchmark::State& state, Family family, bool large)
-{
-    const Scene& scene = GetScene(large);
-    MemsetRate(large);
-    const Tables& tables = Tab();
-    const SGRasterFrame* frame = &Frame().frame;
-    const ISGTriFill fill = FillOf(family);
-    const void* texels = family == Family::kDirectTexture ? static_cast<const void*>(tables.texels16.data())
-                                                          : static_cast<const void*>(tables.texels.data());
-    const void* colours = family == Family::kFlat || family == Family::kShaded ||
-                                  family == Family::kShadedTransparent
-                              ? static_cast<const void*>(&tables.colour)
-                              : static_cast<const void*>(tables.colours.data());
-    const auto start = std::chrono::steady_clock::now();
-    for (auto _ : state) {
-        for (const auto& t : scene.triangles)
-            fill(&t[0], &t[1], &t[2], frame, texels, tables.shade.data(), colours);
-        benchmark::ClobberMemory();
-    }
-    const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
-    SetRates(state, scene, elapsed.count(), large);
-}
-
-void BM_Memset(benchmark::State& state, bool large)
-{
+double MemsetRate(bool large) {
+  static double rates[2] = {0, 0};
+  double& rate = rates[large ? 1 : 0];
+  if (rate == 0) {
     const Scene& scene = GetScene(large);
     const auto start = std::chrono::steady_clock::now();
-    for (auto _ : state)
-        MemsetScene(scene);
-    const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
-    SetRates(state, scene, elapsed.count(), large);
+    int64_t rounds = 0;
+    std::chrono::duration<double> elapsed{};
+    do {
+      MemsetScene(scene);
+      ++rounds;
+      elapsed = std::chrono::steady_clock::now() - start;
+    } while (elapsed.count() < 0.25);
+    rate = static_cast<double>(scene.pixels) * rounds / elapsed.count();
+  }
+  return rate;
+}
+
+enum class Family {
+  kFlat,
+  kShaded,
+  kShadedTransparent,
+  kTexture,
+  kShadedTexture,
+  kTransparentTexture,
+  kShadedTransparentTexture,
+  kDirectTexture
+};
+
+ISGTriFill FillOf(Family family) {
+  switch (family) {
+    case Family::kFlat:
+      return ISGFill16Flat;
+    case Family::kShaded:
+      return ISGFill16Shaded;
+    case Family::kShadedTransparent:
+      return ISGFill16ShadedTransparent;
+    case Family::kTexture:
+      return ISGFill16Texture128x128;
+    case Family::kShadedTexture:
+      return ISGFill16ShadedTexture128x128;
+    case Family::kTransparentTexture:
+      return ISGFill16TransparentTexture128x128;
+    case Family::kShadedTransparentTexture:
+      return ISGFill16ShadedTransparentTexture128x128;
+    case Family::kDirectTexture:
+      return ISGFill16DirectTexture128x128;
+  }
+  return nullptr;
+}
+
+void SetRates(benchmark::State& state, const Scene& scene, double seconds, bool large) {
+  const double pixels = static_cast<double>(scene.pixels) * static_cast<double>(state.iterations());
+  state.counters["pixels"] = benchmark::Counter(pixels, benchmark::Counter::kIsRate);
+  state.counters["x_memset"] = pixels / seconds / MemsetRate(large);
+}
+
+void BM_Fill(benchmark::State& state, Family family, bool large) {
+  const Scene& scene = GetScene(large);
+  MemsetRate(large);
+  const Tables& tables = Tab();
+  const SGRasterFrame* frame = &Frame().frame;
+  const ISGTriFill fill = FillOf(family);
+  const void* texels = family == Family::kDirectTexture ? static_cast<const void*>(tables.texels16.data())
+                                                        : static_cast<const void*>(tables.texels.data());
+  const void* colours =
+      family == Family::kFlat || family == Family::kShaded || family == Family::kShadedTransparent
+          ? static_cast<const void*>(&tables.colour)
+          : static_cast<const void*>(tables.colours.data());
+  const auto start = std::chrono::steady_clock::now();
+  for (auto _ : state) {
+    for (const auto& t : scene.triangles)
+      fill(&t[0], &t[1], &t[2], frame, texels, tables.shade.data(), colours);
+    benchmark::ClobberMemory();
+  }
+  const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
+  SetRates(state, scene, elapsed.count(), large);
+}
+
+void BM_Memset(benchmark::State& state, bool large) {
+  const Scene& scene = GetScene(large);
+  const auto start = std::chrono::steady_clock::now();
+  for (auto _ : state) MemsetScene(scene);
+  const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
+  SetRates(state, scene, elapsed.count(), large);
 }
 
 }  // namespace

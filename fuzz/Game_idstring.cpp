@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "Game/GIDString.h"
+#include "Game/model/GIDString.h"
 #include "fuzz/scratch.h"
-#include "platform/bytes.h"
+#include "platform/core/bytes.h"
 #include "platform/resource/module.h"
 
 namespace {

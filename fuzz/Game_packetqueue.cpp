@@ -9,10 +9,10 @@
 #include <deque>
 #include <vector>
 
-#include "Game/PacketQueue.h"
-#include "Game/Packets.h"
+#include "Game/net/PacketQueue.h"
+#include "Game/net/Packets.h"
 #include "hvmulti/HvMulti.h"
-#include "platform/bytes.h"
+#include "platform/core/bytes.h"
 
 namespace {
 

@@ -13,12 +13,12 @@
 #include <cstring>
 #include <vector>
 
-#include "Game/GHullDB.h"
-#include "Game/GModuleDB.h"
-#include "Game/GRulesLinks.h"
-#include "Game/GUnitTem.h"
+#include "Game/rules/GHullDB.h"
+#include "Game/rules/GModuleDB.h"
+#include "Game/rules/GRulesLinks.h"
+#include "Game/rules/GUnitTem.h"
 #include "fuzz/scratch.h"
-#include "platform/bytes.h"
+#include "platform/core/bytes.h"
 
 namespace {
 

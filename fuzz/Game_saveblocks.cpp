@@ -8,8 +8,8 @@
 #include <span>
 #include <vector>
 
-#include "Game/GLocation.h"
-#include "Game/GPersist.h"
+#include "Game/model/GLocation.h"
+#include "Game/model/GPersist.h"
 #include "Game/arrayman/ArrayMan.h"
 #include "fuzz/scratch.h"
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <span>
 
-#include "Game/GTemplateDB.h"
+#include "Game/rules/GTemplateDB.h"
 #include "fuzz/scratch.h"
 
 namespace {

@@ -8,10 +8,10 @@
 #include <string>
 #include <string_view>
 
-#include "Game/GAstNames.h"
-#include "Game/GDefBP.h"
-#include "Game/GGameVar.h"
-#include "Game/GKeyValueReader.h"
+#include "Game/rules/GAstNames.h"
+#include "Game/rules/GDefBP.h"
+#include "Game/rules/GGameVar.h"
+#include "Game/model/GKeyValueReader.h"
 #include "fuzz/scratch.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "Game/GTextFormat.h"
+#include "Game/model/GTextFormat.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   FuzzedDataProvider in(data, size);

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "fuzz/scratch.h"
-#include "platform/registry.h"
+#include "platform/core/registry.h"
 
 namespace {
 

@@ -11,8 +11,8 @@
 #include <span>
 #include <string>
 
-#include "platform/dospath.h"
-#include "platform/files.h"
+#include "platform/core/dospath.h"
+#include "platform/core/files.h"
 
 namespace fuzz {
 

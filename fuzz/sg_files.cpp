@@ -9,10 +9,10 @@
 #include <fstream>
 #include <string>
 
-#include "platform/dospath.h"
-#include "sg/datapath.h"
-#include "sg/material.h"
-#include "sg/model.h"
+#include "platform/core/dospath.h"
+#include "sg/core/datapath.h"
+#include "sg/material/material.h"
+#include "sg/model/model.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <vector>
 
-#include "sg/model.h"
+#include "sg/model/model.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size > 1 << 20) {

@@ -7,8 +7,8 @@
 #include <random>
 
 #include "hvmulti/HvMTypes.h"
-#include "platform/bytes.h"
-#include "platform/clock.h"
+#include "platform/core/bytes.h"
+#include "platform/core/clock.h"
 
 namespace hvm {
 namespace {

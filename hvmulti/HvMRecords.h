@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/bytes.h"
+#include "platform/core/bytes.h"
 
 namespace hvm {
 

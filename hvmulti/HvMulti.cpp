@@ -12,7 +12,7 @@
 
 #include "hvmulti/Engine.h"
 #include "hvmulti/Wire.h"
-#include "platform/clock.h"
+#include "platform/core/clock.h"
 
 namespace {
 

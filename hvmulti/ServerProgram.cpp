@@ -9,8 +9,8 @@
 #include <cstdlib>
 #include <mutex>
 
-#include "platform/clock.h"
-#include "platform/process.h"
+#include "platform/core/clock.h"
+#include "platform/core/process.h"
 
 namespace hvm {
 namespace {

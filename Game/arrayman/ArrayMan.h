@@ -16,9 +16,9 @@
 #include <memory>
 #include <type_traits>
 
-#include "Game/ByteStream.h"
-#include "Game/TraceError.h"
-#include "platform/files.h"
+#include "Game/model/ByteStream.h"
+#include "Game/model/TraceError.h"
+#include "platform/core/files.h"
 
 struct GenericElementIO {};
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "Game/TraceError.h"
+#include "Game/model/TraceError.h"
 
 template <class T>
 class IndexedArray {

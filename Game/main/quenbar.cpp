@@ -7,8 +7,8 @@
 #include <string_view>
 #include <vector>
 
-#include "Game/GStartupMessage.h"
-#include "platform/backend/backend.h"
+#include "Game/model/GStartupMessage.h"
+#include "platform/backend/start.h"
 #include "platform/user/system.h"
 
 namespace {

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "platform/backend/screen.h"
-#include "platform/clock.h"
+#include "platform/display/screen.h"
+#include "platform/core/clock.h"
 #include "platform/ddraw/display.h"
 #include "platform/user/queue.h"
 #include "platform/user/queue_impl.h"
@@ -138,9 +138,10 @@ int HeadlessBackend::RunFor(DWORD ms) {
 }
 
 HeadlessBackend& StartHeadlessBackend() {
-  BackendOptions options;
-  options.kind = BackendKind::Headless;
-  return static_cast<HeadlessBackend&>(StartBackend(options));
+  auto backend = std::make_unique<HeadlessBackend>();
+  HeadlessBackend& started = *backend;
+  InstallBackend(std::move(backend));
+  return started;
 }
 
 }  // namespace plat

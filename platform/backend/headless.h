@@ -8,7 +8,7 @@
 #include <functional>
 #include <vector>
 
-#include "platform/backend/backend.h"
+#include "platform/display/backend.h"
 #include "platform/user/input.h"
 
 namespace plat {

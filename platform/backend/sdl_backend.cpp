@@ -6,7 +6,7 @@
 #include <chrono>
 #include <vector>
 
-#include "platform/backend/screen.h"
+#include "platform/display/screen.h"
 #include "platform/ddraw/display.h"
 #include "platform/user/cursor.h"
 #include "platform/user/focus.h"

@@ -3,7 +3,7 @@
 
 #include <memory>
 
-#include "platform/backend/backend.h"
+#include "platform/backend/start.h"
 
 namespace plat {
 

@@ -1,7 +1,7 @@
 #pragma once
 // DirectDraw result codes, flags and capability bits: the classic values.
 
-#include "platform/types.h"
+#include "platform/core/types.h"
 
 namespace plat {
 

@@ -20,7 +20,7 @@
 #include <vector>
 
 #include "platform/ddraw/ddconst.h"
-#include "platform/types.h"
+#include "platform/core/types.h"
 
 namespace plat {
 

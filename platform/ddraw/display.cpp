@@ -1,8 +1,8 @@
 #include <algorithm>
 #include <memory>
 
-#include "platform/backend/backend.h"
-#include "platform/backend/screen.h"
+#include "platform/display/backend.h"
+#include "platform/display/screen.h"
 #include "platform/ddraw/dd_impl.h"
 #include "platform/ddraw/ddraw.h"
 #include "platform/ddraw/display.h"

@@ -1,7 +1,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "platform/backend/screen.h"
+#include "platform/display/screen.h"
 #include "platform/ddraw/dd_impl.h"
 #include "platform/ddraw/ddraw.h"
 

@@ -17,7 +17,7 @@
 // the client area). The others draw the classic look after asking the parent
 // for WM_CTLCOLORBTN (push buttons) or WM_CTLCOLORSTATIC.
 
-#include "platform/types.h"
+#include "platform/core/types.h"
 
 namespace plat {
 

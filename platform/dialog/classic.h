@@ -3,7 +3,7 @@
 // sunken edges, arrows, check marks, focus rectangles and window borders.
 
 #include "platform/gdi/objects.h"
-#include "platform/types.h"
+#include "platform/core/types.h"
 
 namespace plat::dialog_impl {
 

@@ -16,7 +16,7 @@
 // CBN_KILLFOCUS. The field's colours come from WM_CTLCOLOREDIT, the open
 // list's from WM_CTLCOLORLISTBOX, both asked of the combo's parent.
 
-#include "platform/types.h"
+#include "platform/core/types.h"
 
 namespace plat {
 

@@ -10,7 +10,7 @@
 // Windows of these classes keep their state in their window bytes, so
 // GWLP_USERDATA and subclassing stay free for the program.
 
-#include "platform/types.h"
+#include "platform/core/types.h"
 #include "platform/user/system.h"
 
 namespace plat {

@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "platform/gdi/objects.h"
-#include "platform/types.h"
+#include "platform/core/types.h"
 #include "platform/dialog/classic.h"
 #include "platform/user/paint.h"
 #include "platform/user/window.h"

@@ -29,7 +29,7 @@
 // not used.
 
 #include "platform/resource/resname.h"
-#include "platform/types.h"
+#include "platform/core/types.h"
 #include "platform/user/messages.h"
 #include "platform/user/system.h"
 

@@ -5,7 +5,7 @@
 
 #include "platform/dialog/dialog.h"
 #include "platform/gdi/objects.h"
-#include "platform/types.h"
+#include "platform/core/types.h"
 
 namespace plat::dialog_impl {
 

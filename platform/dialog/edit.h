@@ -25,7 +25,7 @@
 // fields); with the hollow brush the field lets its parent repaint what lies
 // under it before it draws its text again.
 
-#include "platform/types.h"
+#include "platform/core/types.h"
 
 namespace plat {
 

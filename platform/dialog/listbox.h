@@ -23,7 +23,7 @@
 // regard to case) with LBS_SORT. Setting the selection by message sends no
 // notification.
 
-#include "platform/types.h"
+#include "platform/core/types.h"
 
 namespace plat {
 

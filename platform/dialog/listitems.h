@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/types.h"
+#include "platform/core/types.h"
 
 namespace plat::dialog_impl {
 

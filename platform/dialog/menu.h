@@ -34,7 +34,7 @@
 // and Enter open a submenu, Left and Escape close the innermost submenu (Escape
 // on the top menu dismisses it), Enter chooses a command item.
 
-#include "platform/types.h"
+#include "platform/core/types.h"
 
 namespace plat {
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "platform/dialog/menu.h"
-#include "platform/types.h"
+#include "platform/core/types.h"
 
 namespace plat {
 

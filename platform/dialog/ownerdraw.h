@@ -6,7 +6,7 @@
 // MEASUREITEMSTRUCT the owner fills. WM_DRAWITEM: wParam is the control id (0
 // for menu items), lParam the DRAWITEMSTRUCT; the owner draws into hDC.
 
-#include "platform/types.h"
+#include "platform/core/types.h"
 
 namespace plat {
 

@@ -12,7 +12,7 @@
 // ask for lines, Page Up / Page Down for pages and Home / End for SB_TOP /
 // SB_BOTTOM.
 
-#include "platform/types.h"
+#include "platform/core/types.h"
 
 namespace plat {
 

@@ -4,7 +4,7 @@
 
 #include <functional>
 
-#include "platform/types.h"
+#include "platform/core/types.h"
 
 namespace plat::dialog_impl {
 

@@ -8,7 +8,7 @@
 // of their names (black: window frame, grey: button shadow, white: button
 // highlight).
 
-#include "platform/types.h"
+#include "platform/core/types.h"
 
 namespace plat {
 

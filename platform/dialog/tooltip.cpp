@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/clock.h"
+#include "platform/core/clock.h"
 #include "platform/dialog/classic.h"
 #include "platform/dialog/controls_impl.h"
 #include "platform/gdi/dc.h"

@@ -18,7 +18,7 @@
 // times the delay. Without TTS_ALWAYSTIP tips show only while the tool's
 // top-level window is the active one.
 
-#include "platform/types.h"
+#include "platform/core/types.h"
 #include "platform/user/messages.h"
 
 namespace plat {

@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/clock.h"
+#include "platform/core/clock.h"
 #include "platform/dialog/classic.h"
 #include "platform/dialog/controls_impl.h"
 #include "platform/dialog/scrollbar.h"

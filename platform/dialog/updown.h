@@ -21,7 +21,7 @@
 // edge inside the buddy, which gives up the room.
 
 #include "platform/dialog/commctrl.h"
-#include "platform/types.h"
+#include "platform/core/types.h"
 #include "platform/user/messages.h"
 
 namespace plat {

@@ -8,7 +8,7 @@
 #include <optional>
 #include <vector>
 
-#include "platform/dospath.h"
+#include "platform/core/dospath.h"
 #include "platform/gdi/dibs.h"
 #include "platform/resource/module.h"
 

@@ -4,7 +4,7 @@
 #include "platform/gdi/objects.h"
 #include "platform/resource/dib.h"
 #include "platform/resource/resname.h"
-#include "platform/types.h"
+#include "platform/core/types.h"
 
 namespace plat {
 

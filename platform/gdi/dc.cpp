@@ -4,7 +4,7 @@
 #include <unordered_map>
 
 #include "platform/gdi/gdi_impl.h"
-#include "platform/backend/screen.h"
+#include "platform/display/screen.h"
 
 namespace plat {
 namespace gdi_impl {

@@ -8,7 +8,7 @@
 
 #include "platform/gdi/objects.h"
 #include "platform/gdi/pixels.h"
-#include "platform/types.h"
+#include "platform/core/types.h"
 
 namespace plat {
 

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "platform/bytes.h"
+#include "platform/core/bytes.h"
 
 namespace plat::gdi_impl {
 namespace {

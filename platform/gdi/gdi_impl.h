@@ -10,7 +10,7 @@
 #include "platform/gdi/objects.h"
 #include "platform/gdi/pixels.h"
 #include "platform/gdi/text.h"
-#include "platform/types.h"
+#include "platform/core/types.h"
 
 namespace plat {
 

@@ -7,7 +7,7 @@
 // and goes when the DC lets it go; its handle is invalid at once. Stock
 // objects are never deleted.
 
-#include "platform/types.h"
+#include "platform/core/types.h"
 
 namespace plat {
 

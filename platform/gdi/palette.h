@@ -6,7 +6,7 @@
 // and black between them.
 
 #include "platform/gdi/objects.h"
-#include "platform/types.h"
+#include "platform/core/types.h"
 
 namespace plat {
 

@@ -9,7 +9,7 @@
 #include <cstddef>
 #include <span>
 
-#include "platform/types.h"
+#include "platform/core/types.h"
 
 namespace plat {
 

@@ -3,7 +3,7 @@
 // Rectangles are given with their right and bottom edges outside.
 
 #include "platform/gdi/objects.h"
-#include "platform/types.h"
+#include "platform/core/types.h"
 
 namespace plat {
 

@@ -14,7 +14,7 @@
 // Any other name goes to fontconfig as it stands.
 
 #include "platform/gdi/objects.h"
-#include "platform/types.h"
+#include "platform/core/types.h"
 
 namespace plat {
 

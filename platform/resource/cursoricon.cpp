@@ -1,6 +1,6 @@
 #include "platform/resource/cursoricon.h"
 
-#include "platform/bytes.h"
+#include "platform/core/bytes.h"
 #include "platform/resource/module.h"
 
 namespace plat {

@@ -1,6 +1,6 @@
 #include "platform/resource/dialogtemplate.h"
 
-#include "platform/bytes.h"
+#include "platform/core/bytes.h"
 #include "platform/resource/module.h"
 #include "platform/resource/text1252.h"
 

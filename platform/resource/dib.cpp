@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "platform/bytes.h"
+#include "platform/core/bytes.h"
 #include "platform/resource/module.h"
 
 namespace plat {

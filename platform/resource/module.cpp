@@ -7,8 +7,8 @@
 #include <mutex>
 #include <utility>
 
-#include "platform/bytes.h"
-#include "platform/dospath.h"
+#include "platform/core/bytes.h"
+#include "platform/core/dospath.h"
 #include "platform/resource/peimage.h"
 #include "platform/resource/text1252.h"
 

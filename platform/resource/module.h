@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "platform/resource/resname.h"
-#include "platform/types.h"
+#include "platform/core/types.h"
 
 namespace plat {
 

@@ -3,7 +3,7 @@
 #include <optional>
 #include <set>
 
-#include "platform/bytes.h"
+#include "platform/core/bytes.h"
 #include "platform/resource/text1252.h"
 
 namespace plat {

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/types.h"
+#include "platform/core/types.h"
 
 namespace plat {
 

@@ -8,8 +8,8 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/backend/screen.h"
-#include "platform/types.h"
+#include "platform/display/screen.h"
+#include "platform/core/types.h"
 
 namespace plat::user_impl {
 

@@ -7,7 +7,7 @@
 // through DefWindowProc's answer to WM_ACTIVATE. The program losing or gaining
 // the foreground sends WM_ACTIVATEAPP to every top-level window.
 
-#include "platform/types.h"
+#include "platform/core/types.h"
 
 namespace plat {
 

@@ -4,8 +4,8 @@
 #include <cstdlib>
 #include <optional>
 
-#include "platform/backend/screen.h"
-#include "platform/clock.h"
+#include "platform/display/screen.h"
+#include "platform/core/clock.h"
 #include "platform/user/cursor.h"
 #include "platform/user/focus.h"
 #include "platform/user/keys.h"

@@ -9,7 +9,7 @@
 // window as WM_SYSKEYDOWN/WM_SYSKEYUP. Keys pressed while Alt is held (and Alt
 // itself, and F10) come as WM_SYSKEYDOWN/WM_SYSKEYUP.
 
-#include "platform/types.h"
+#include "platform/core/types.h"
 
 namespace plat {
 

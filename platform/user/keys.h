@@ -2,7 +2,7 @@
 // Virtual-key codes, the classic values. Letters and digits are their ASCII
 // upper-case characters ('A', '0').
 
-#include "platform/types.h"
+#include "platform/core/types.h"
 
 namespace plat {
 

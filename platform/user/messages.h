@@ -2,7 +2,7 @@
 // Window message numbers, the message record and the flags that travel with
 // messages. The values are the classic ones: the game's code and data quote them.
 
-#include "platform/types.h"
+#include "platform/core/types.h"
 
 namespace plat {
 

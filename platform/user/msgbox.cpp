@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/backend/screen.h"
+#include "platform/display/screen.h"
 #include "platform/user/boxfont.h"
 #include "platform/user/cursor.h"
 #include "platform/user/focus.h"

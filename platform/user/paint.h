@@ -7,7 +7,7 @@
 // DC on the window's client area clipped to the paint rectangle, and EndPaint
 // gives it back. This layer only keeps the update region and PAINTSTRUCT.
 
-#include "platform/types.h"
+#include "platform/core/types.h"
 
 namespace plat {
 

@@ -9,8 +9,8 @@
 #include <mutex>
 #include <thread>
 
-#include "platform/backend/backend.h"
-#include "platform/clock.h"
+#include "platform/display/backend.h"
+#include "platform/core/clock.h"
 #include "platform/user/input.h"
 #include "platform/user/queue_impl.h"
 #include "platform/user/window.h"

@@ -8,7 +8,7 @@
 // WM_PAINT. PostMessage may be called from any thread; everything else from the
 // game thread only.
 
-#include "platform/types.h"
+#include "platform/core/types.h"
 #include "platform/user/messages.h"
 
 namespace plat {

@@ -2,8 +2,8 @@
 
 #include <array>
 
-#include "platform/backend/backend.h"
-#include "platform/backend/screen.h"
+#include "platform/display/backend.h"
+#include "platform/display/screen.h"
 #include "platform/user/messages.h"
 #include "platform/user/queue.h"
 #include "platform/user/window_impl.h"

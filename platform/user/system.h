@@ -1,7 +1,7 @@
 #pragma once
 // System metrics, system colours, system parameters and the beep.
 
-#include "platform/types.h"
+#include "platform/core/types.h"
 
 namespace plat {
 

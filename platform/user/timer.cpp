@@ -2,7 +2,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/clock.h"
+#include "platform/core/clock.h"
 #include "platform/user/queue.h"
 #include "platform/user/queue_impl.h"
 #include "platform/user/window_impl.h"

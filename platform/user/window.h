@@ -9,7 +9,7 @@
 
 #include <string>
 
-#include "platform/types.h"
+#include "platform/core/types.h"
 
 namespace plat {
 

@@ -6,7 +6,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "platform/types.h"
+#include "platform/core/types.h"
 #include "platform/user/messages.h"
 #include "platform/user/window.h"
 

@@ -8,25 +8,25 @@
 // pixel and the position of the mask's lowest set bit (5-6-5: red
 // 5/0xF800/11, green 6/0x07E0/5, blue 5/0x001F/0). One definition for the
 // whole library, so the renderer can hand its frame's format straight on.
-#include "sg/ddinfo.h"
+#include "sg/raster/ddinfo.h"
 
 // The part of a locked frame buffer that the fills read: the leading fields of
 // the frame buffer record, in its order.
 struct SGRasterFrame {
-    void* fbPixels;               // pixel at row 0, column 0; 2-byte aligned for 16-bit fills
-    int32_t fbPitch;              // signed bytes from one row to the next
-    SGPixelFormat fbPixelFormat;  // read by the shaded fills only
+  void* fbPixels;               // pixel at row 0, column 0; 2-byte aligned for 16-bit fills
+  int32_t fbPitch;              // signed bytes from one row to the next
+  SGPixelFormat fbPixelFormat;  // read by the shaded fills only
 };
 
 // Screen vertex read by every triangle fill (28 bytes, in this order).
 struct SGQVert {
-    int32_t x;   // screen x, 27.5 (pixel x 32, pixel centres at whole pixels)
-    int32_t y;   // screen y, 27.5, growing downward
-    float rhw;   // reciprocal depth; not read by the 16-bpp fills
-    float u;     // texel column x 32: ((width - 1) x U + 0.5) x 32
-    float v;     // texel row x 32: ((height - 1) x V + 0.5) x 32
-    float q;     // level x 32 + 16: intensity of a shaded, fog of a fogged triangle
-    float col;   // first colour byte x 32; read by 8-bpp fills only
+  int32_t x;  // screen x, 27.5 (pixel x 32, pixel centres at whole pixels)
+  int32_t y;  // screen y, 27.5, growing downward
+  float rhw;  // reciprocal depth; not read by the 16-bpp fills
+  float u;    // texel column x 32: ((width - 1) x U + 0.5) x 32
+  float v;    // texel row x 32: ((height - 1) x V + 0.5) x 32
+  float q;    // level x 32 + 16: intensity of a shaded, fog of a fogged triangle
+  float col;  // first colour byte x 32; read by 8-bpp fills only
 };
 
 // A triangle fill. It draws the triangle into the locked frame and returns

@@ -12,24 +12,23 @@ namespace {
 template <int W, int H>
 void FillShadedTexture(const SGQVert* first, const SGQVert* second, const SGQVert* third,
                        const SGRasterFrame* frame, const void* texels, const void* shadeTable,
-                       const void* colourTable)
-{
-    ISGTriWalk<ISGAttrsUVQ, uint16_t>(first, second, third, frame, [&] {
-        return ISGOpShadedTexture<W, H>{static_cast<const uint8_t*>(texels), static_cast<const uint16_t*>(colourTable),
-                                      ISGShader(shadeTable, frame->fbPixelFormat)};
-    });
+                       const void* colourTable) {
+  ISGTriWalk<ISGAttrsUVQ, uint16_t>(first, second, third, frame, [&] {
+    return ISGOpShadedTexture<W, H>{static_cast<const uint8_t*>(texels),
+                                    static_cast<const uint16_t*>(colourTable),
+                                    ISGShader(shadeTable, frame->fbPixelFormat)};
+  });
 }
 
 template <int W, int H>
 void FillShadedTransparentTexture(const SGQVert* first, const SGQVert* second, const SGQVert* third,
                                   const SGRasterFrame* frame, const void* texels, const void* shadeTable,
-                                  const void* colourTable)
-{
-    ISGTriWalk<ISGAttrsUVQ, uint16_t>(first, second, third, frame, [&] {
-        return ISGOpShadedTransparentTexture<W, H>{static_cast<const uint8_t*>(texels),
-                                                 static_cast<const uint16_t*>(colourTable),
-                                                 ISGShader(shadeTable, frame->fbPixelFormat)};
-    });
+                                  const void* colourTable) {
+  ISGTriWalk<ISGAttrsUVQ, uint16_t>(first, second, third, frame, [&] {
+    return ISGOpShadedTransparentTexture<W, H>{static_cast<const uint8_t*>(texels),
+                                               static_cast<const uint16_t*>(colourTable),
+                                               ISGShader(shadeTable, frame->fbPixelFormat)};
+  });
 }
 
 }  // namespace

@@ -9,22 +9,21 @@
 namespace {
 
 template <int W, int H>
-void FillTexture(const SGQVert* first, const SGQVert* second, const SGQVert* third, const SGRasterFrame* frame,
-                 const void* texels, const void*, const void* colourTable)
-{
-    ISGTriWalk<ISGAttrsUV, uint16_t>(first, second, third, frame, [&] {
-        return ISGOpTexture<W, H>{static_cast<const uint8_t*>(texels), static_cast<const uint16_t*>(colourTable)};
-    });
+void FillTexture(const SGQVert* first, const SGQVert* second, const SGQVert* third,
+                 const SGRasterFrame* frame, const void* texels, const void*, const void* colourTable) {
+  ISGTriWalk<ISGAttrsUV, uint16_t>(first, second, third, frame, [&] {
+    return ISGOpTexture<W, H>{static_cast<const uint8_t*>(texels), static_cast<const uint16_t*>(colourTable)};
+  });
 }
 
 template <int W, int H>
 void FillTransparentTexture(const SGQVert* first, const SGQVert* second, const SGQVert* third,
-                            const SGRasterFrame* frame, const void* texels, const void*, const void* colourTable)
-{
-    ISGTriWalk<ISGAttrsUV, uint16_t>(first, second, third, frame, [&] {
-        return ISGOpTransparentTexture<W, H>{static_cast<const uint8_t*>(texels),
-                                           static_cast<const uint16_t*>(colourTable)};
-    });
+                            const SGRasterFrame* frame, const void* texels, const void*,
+                            const void* colourTable) {
+  ISGTriWalk<ISGAttrsUV, uint16_t>(first, second, third, frame, [&] {
+    return ISGOpTransparentTexture<W, H>{static_cast<const uint8_t*>(texels),
+                                         static_cast<const uint16_t*>(colourTable)};
+  });
 }
 
 }  // namespace

@@ -4,26 +4,24 @@
 #include "sg/raster/pixelops16.h"
 #include "sg/raster/triwalk.h"
 
-void ISGFill16Flat(const SGQVert* first, const SGQVert* second, const SGQVert* third, const SGRasterFrame* frame,
-                   const void*, const void*, const void* colourTable)
-{
-    ISGTriWalk<ISGAttrsNone, uint16_t>(first, second, third, frame,
-                                       [&] { return ISGOpFlat(ISGReadColour16(colourTable)); });
+void ISGFill16Flat(const SGQVert* first, const SGQVert* second, const SGQVert* third,
+                   const SGRasterFrame* frame, const void*, const void*, const void* colourTable) {
+  ISGTriWalk<ISGAttrsNone, uint16_t>(first, second, third, frame,
+                                     [&] { return ISGOpFlat(ISGReadColour16(colourTable)); });
 }
 
-void ISGFill16Shaded(const SGQVert* first, const SGQVert* second, const SGQVert* third, const SGRasterFrame* frame,
-                     const void*, const void* shadeTable, const void* colourTable)
-{
-    ISGTriWalk<ISGAttrsQ, uint16_t>(first, second, third, frame, [&] {
-        return ISGOpShaded{ISGReadColour16(colourTable), ISGShader(shadeTable, frame->fbPixelFormat)};
-    });
+void ISGFill16Shaded(const SGQVert* first, const SGQVert* second, const SGQVert* third,
+                     const SGRasterFrame* frame, const void*, const void* shadeTable,
+                     const void* colourTable) {
+  ISGTriWalk<ISGAttrsQ, uint16_t>(first, second, third, frame, [&] {
+    return ISGOpShaded{ISGReadColour16(colourTable), ISGShader(shadeTable, frame->fbPixelFormat)};
+  });
 }
 
 void ISGFill16ShadedTransparent(const SGQVert* first, const SGQVert* second, const SGQVert* third,
                                 const SGRasterFrame* frame, const void*, const void* shadeTable,
-                                const void* colourTable)
-{
-    ISGTriWalk<ISGAttrsQ, uint16_t>(first, second, third, frame, [&] {
-        return ISGOpShadedTransparent{ISGReadColour16(colourTable), ISGShader(shadeTable, frame->fbPixelFormat)};
-    });
+                                const void* colourTable) {
+  ISGTriWalk<ISGAttrsQ, uint16_t>(first, second, third, frame, [&] {
+    return ISGOpShadedTransparent{ISGReadColour16(colourTable), ISGShader(shadeTable, frame->fbPixelFormat)};
+  });
 }

@@ -8,43 +8,36 @@
 
 #include <cstdint>
 
-inline int32_t ISGAdd32(int32_t a, int32_t b)
-{
-    return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
+inline int32_t ISGAdd32(int32_t a, int32_t b) {
+  return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
 }
 
-inline int32_t ISGSub32(int32_t a, int32_t b)
-{
-    return static_cast<int32_t>(static_cast<uint32_t>(a) - static_cast<uint32_t>(b));
+inline int32_t ISGSub32(int32_t a, int32_t b) {
+  return static_cast<int32_t>(static_cast<uint32_t>(a) - static_cast<uint32_t>(b));
 }
 
-inline int32_t ISGMul32(int32_t a, int32_t b)
-{
-    return static_cast<int32_t>(static_cast<uint32_t>(a) * static_cast<uint32_t>(b));
+inline int32_t ISGMul32(int32_t a, int32_t b) {
+  return static_cast<int32_t>(static_cast<uint32_t>(a) * static_cast<uint32_t>(b));
 }
 
-inline int32_t ISGNeg32(int32_t a)
-{
-    return static_cast<int32_t>(0u - static_cast<uint32_t>(a));
+inline int32_t ISGNeg32(int32_t a) {
+  return static_cast<int32_t>(0u - static_cast<uint32_t>(a));
 }
 
 // Left shift that drops the bits shifted out, as the 32-bit registers do.
-inline int32_t ISGShl32(int32_t a, int bits)
-{
-    return static_cast<int32_t>(static_cast<uint32_t>(a) << bits);
+inline int32_t ISGShl32(int32_t a, int bits) {
+  return static_cast<int32_t>(static_cast<uint32_t>(a) << bits);
 }
 
 // The signed 64-bit product a x b shifted right arithmetically by 5; low 32 bits.
 // Multiplies a 27.5 value by a value of any format, keeping the second's format.
-inline int32_t ISGFixedMulShift5(int32_t a, int32_t b)
-{
-    return static_cast<int32_t>((static_cast<int64_t>(a) * b) >> 5);
+inline int32_t ISGFixedMulShift5(int32_t a, int32_t b) {
+  return static_cast<int32_t>((static_cast<int64_t>(a) * b) >> 5);
 }
 
 // The signed 64-bit product a x b shifted right arithmetically by 16; low 32 bits.
-inline int32_t ISGFixedMulShift16(int32_t a, int32_t b)
-{
-    return static_cast<int32_t>((static_cast<int64_t>(a) * b) >> 16);
+inline int32_t ISGFixedMulShift16(int32_t a, int32_t b) {
+  return static_cast<int32_t>((static_cast<int64_t>(a) * b) >> 16);
 }
 
 // ((c x d - a x b) << 11) / area: products and difference in 64 bits, the
@@ -52,23 +45,19 @@ inline int32_t ISGFixedMulShift16(int32_t a, int32_t b)
 // differences and a 27.5 area the result is a 16.16 gradient. `area` must not
 // be 0. A quotient that does not fit 32 bits (only for attribute differences
 // beyond the caller's limits) wraps instead of trapping.
-inline int32_t ISGFixedGradient(int32_t a, int32_t b, int32_t c, int32_t d, int32_t area)
-{
-    // Two products of 32-bit values differ by less than 2^63, so the
-    // difference itself cannot overflow; the shift may, and wraps.
-    const int64_t difference = static_cast<int64_t>(c) * d - static_cast<int64_t>(a) * b;
-    const uint64_t shifted = static_cast<uint64_t>(difference) << 11;
-    if (area == -1)
-        return static_cast<int32_t>(0u - shifted);
-    return static_cast<int32_t>(static_cast<int64_t>(shifted) / area);
+inline int32_t ISGFixedGradient(int32_t a, int32_t b, int32_t c, int32_t d, int32_t area) {
+  // Two products of 32-bit values differ by less than 2^63, so the
+  // difference itself cannot overflow; the shift may, and wraps.
+  const int64_t difference = static_cast<int64_t>(c) * d - static_cast<int64_t>(a) * b;
+  const uint64_t shifted = static_cast<uint64_t>(difference) << 11;
+  if (area == -1) return static_cast<int32_t>(0u - shifted);
+  return static_cast<int32_t>(static_cast<int64_t>(shifted) / area);
 }
 
 // Float to 27.5 integer by truncation toward zero. A NaN or a value outside
 // the 32-bit range gives INT32_MIN, the value the processor's truncating
 // conversion yields, so a vertex field left unset converts the same every time.
-inline int32_t ISGFixedFromFloat(float value)
-{
-    if (!(value >= -2147483648.0f && value < 2147483648.0f))
-        return INT32_MIN;
-    return static_cast<int32_t>(value);
+inline int32_t ISGFixedFromFloat(float value) {
+  if (!(value >= -2147483648.0f && value < 2147483648.0f)) return INT32_MIN;
+  return static_cast<int32_t>(value);
 }

@@ -13,163 +13,146 @@
 // width, plus column (u >> 16) mod width, with the shift and masks constant.
 template <int W, int H>
 struct ISGTexelAddress {
-    static_assert(std::has_single_bit(static_cast<unsigned>(W)) && std::has_single_bit(static_cast<unsigned>(H)));
-    static constexpr int kLog2W = std::countr_zero(static_cast<unsigned>(W));
-    static constexpr uint32_t kVShift = 16 - kLog2W;
-    static constexpr uint32_t kVMask = static_cast<uint32_t>(H - 1) << kLog2W;
-    static constexpr uint32_t kUMask = W - 1;
+  static_assert(std::has_single_bit(static_cast<unsigned>(W)) &&
+                std::has_single_bit(static_cast<unsigned>(H)));
+  static constexpr int kLog2W = std::countr_zero(static_cast<unsigned>(W));
+  static constexpr uint32_t kVShift = 16 - kLog2W;
+  static constexpr uint32_t kVMask = static_cast<uint32_t>(H - 1) << kLog2W;
+  static constexpr uint32_t kUMask = W - 1;
 
-    static uint32_t Of(uint32_t u, uint32_t v) { return ((v >> kVShift) & kVMask) | ((u >> 16) & kUMask); }
+  static uint32_t Of(uint32_t u, uint32_t v) { return ((v >> kVShift) & kVMask) | ((u >> 16) & kUMask); }
 };
 
 // Replaces the three channels of a pixel through one shade-table row. The
 // format's masks, shifts and segment offsets are taken once per triangle.
 struct ISGShader {
-    const uint8_t* table;
-    uint32_t redMask, redShift;
-    uint32_t greenMask, greenShift, greenOffset;
-    uint32_t blueMask, blueShift, blueOffset;
+  const uint8_t* table;
+  uint32_t redMask, redShift;
+  uint32_t greenMask, greenShift, greenOffset;
+  uint32_t blueMask, blueShift, blueOffset;
 
-    ISGShader(const void* shadeTable, const SGPixelFormat& format)
-        : table(static_cast<const uint8_t*>(shadeTable)),
-          redMask(format.pfRedMask),
-          redShift(format.pfRedShift),
-          greenMask(format.pfGreenMask),
-          greenShift(format.pfGreenShift),
-          greenOffset(1u << format.pfRedBits),
-          blueMask(format.pfBlueMask),
-          blueShift(format.pfBlueShift),
-          blueOffset((1u << format.pfRedBits) + (1u << format.pfGreenBits))
-    {
-    }
+  ISGShader(const void* shadeTable, const SGPixelFormat& format)
+      : table(static_cast<const uint8_t*>(shadeTable)),
+        redMask(format.pfRedMask),
+        redShift(format.pfRedShift),
+        greenMask(format.pfGreenMask),
+        greenShift(format.pfGreenShift),
+        greenOffset(1u << format.pfRedBits),
+        blueMask(format.pfBlueMask),
+        blueShift(format.pfBlueShift),
+        blueOffset((1u << format.pfRedBits) + (1u << format.pfGreenBits)) {}
 
-    // The row of level (q >> 16) & 0xFF.
-    const uint8_t* Row(uint32_t q) const { return table + ((q >> 8) & 0xFF00); }
+  // The row of level (q >> 16) & 0xFF.
+  const uint8_t* Row(uint32_t q) const { return table + ((q >> 8) & 0xFF00); }
 
-    uint16_t Apply(const uint8_t* row, uint32_t colour) const
-    {
-        const uint32_t r = row[(colour & redMask) >> redShift];
-        const uint32_t g = row[greenOffset + ((colour & greenMask) >> greenShift)];
-        const uint32_t b = row[blueOffset + ((colour & blueMask) >> blueShift)];
-        return static_cast<uint16_t>((r << redShift) | (g << greenShift) | (b << blueShift));
-    }
+  uint16_t Apply(const uint8_t* row, uint32_t colour) const {
+    const uint32_t r = row[(colour & redMask) >> redShift];
+    const uint32_t g = row[greenOffset + ((colour & greenMask) >> greenShift)];
+    const uint32_t b = row[blueOffset + ((colour & blueMask) >> blueShift)];
+    return static_cast<uint16_t>((r << redShift) | (g << greenShift) | (b << blueShift));
+  }
 
-    // True when the row sends the full value of every channel to 0, so that
-    // any colour would come out black at that level.
-    bool Blackens(const uint8_t* row) const
-    {
-        return (row[redMask >> redShift] | row[greenOffset + (greenMask >> greenShift)] |
-                row[blueOffset + (blueMask >> blueShift)]) == 0;
-    }
+  // True when the row sends the full value of every channel to 0, so that
+  // any colour would come out black at that level.
+  bool Blackens(const uint8_t* row) const {
+    return (row[redMask >> redShift] | row[greenOffset + (greenMask >> greenShift)] |
+            row[blueOffset + (blueMask >> blueShift)]) == 0;
+  }
 };
 
 // Reads the 16-bit colour an untextured fill is given: two bytes, so the
 // caller may point at any object whose first two bytes hold the colour.
-inline uint16_t ISGReadColour16(const void* colour)
-{
-    uint16_t value;
-    std::memcpy(&value, colour, sizeof value);
-    return value;
+inline uint16_t ISGReadColour16(const void* colour) {
+  uint16_t value;
+  std::memcpy(&value, colour, sizeof value);
+  return value;
 }
 
 template <int W, int H>
 struct ISGOpTexture {
-    const uint8_t* texels;
-    const uint16_t* colours;
-    void operator()(uint16_t& pixel, const std::array<uint32_t, 2>& a) const
-    {
-        pixel = colours[texels[ISGTexelAddress<W, H>::Of(a[0], a[1])]];
-    }
+  const uint8_t* texels;
+  const uint16_t* colours;
+  void operator()(uint16_t& pixel, const std::array<uint32_t, 2>& a) const {
+    pixel = colours[texels[ISGTexelAddress<W, H>::Of(a[0], a[1])]];
+  }
 };
 
 template <int W, int H>
 struct ISGOpShadedTexture {
-    const uint8_t* texels;
-    const uint16_t* colours;
-    ISGShader shader;
-    void operator()(uint16_t& pixel, const std::array<uint32_t, 3>& a) const
-    {
-        pixel = shader.Apply(shader.Row(a[2]), colours[texels[ISGTexelAddress<W, H>::Of(a[0], a[1])]]);
-    }
+  const uint8_t* texels;
+  const uint16_t* colours;
+  ISGShader shader;
+  void operator()(uint16_t& pixel, const std::array<uint32_t, 3>& a) const {
+    pixel = shader.Apply(shader.Row(a[2]), colours[texels[ISGTexelAddress<W, H>::Of(a[0], a[1])]]);
+  }
 };
 
 template <int W, int H>
 struct ISGOpTransparentTexture {
-    const uint8_t* texels;
-    const uint16_t* colours;
-    void operator()(uint16_t& pixel, const std::array<uint32_t, 2>& a) const
-    {
-        const uint8_t texel = texels[ISGTexelAddress<W, H>::Of(a[0], a[1])];
-        if (texel != 0)
-            pixel = colours[texel];
-    }
+  const uint8_t* texels;
+  const uint16_t* colours;
+  void operator()(uint16_t& pixel, const std::array<uint32_t, 2>& a) const {
+    const uint8_t texel = texels[ISGTexelAddress<W, H>::Of(a[0], a[1])];
+    if (texel != 0) pixel = colours[texel];
+  }
 };
 
 template <int W, int H>
 struct ISGOpShadedTransparentTexture {
-    const uint8_t* texels;
-    const uint16_t* colours;
-    ISGShader shader;
-    void operator()(uint16_t& pixel, const std::array<uint32_t, 3>& a) const
-    {
-        const uint8_t texel = texels[ISGTexelAddress<W, H>::Of(a[0], a[1])];
-        if (texel != 0)
-            pixel = shader.Apply(shader.Row(a[2]), colours[texel]);
-    }
+  const uint8_t* texels;
+  const uint16_t* colours;
+  ISGShader shader;
+  void operator()(uint16_t& pixel, const std::array<uint32_t, 3>& a) const {
+    const uint8_t texel = texels[ISGTexelAddress<W, H>::Of(a[0], a[1])];
+    if (texel != 0) pixel = shader.Apply(shader.Row(a[2]), colours[texel]);
+  }
 };
 
 template <int W, int H>
 struct ISGOpDirectTexture {
-    const uint16_t* texels;
-    void operator()(uint16_t& pixel, const std::array<uint32_t, 2>& a) const
-    {
-        pixel = texels[ISGTexelAddress<W, H>::Of(a[0], a[1])];
-    }
+  const uint16_t* texels;
+  void operator()(uint16_t& pixel, const std::array<uint32_t, 2>& a) const {
+    pixel = texels[ISGTexelAddress<W, H>::Of(a[0], a[1])];
+  }
 };
 
 struct ISGOpShaded {
-    uint16_t colour;
-    ISGShader shader;
-    void operator()(uint16_t& pixel, const std::array<uint32_t, 1>& a) const
-    {
-        pixel = shader.Apply(shader.Row(a[0]), colour);
-    }
+  uint16_t colour;
+  ISGShader shader;
+  void operator()(uint16_t& pixel, const std::array<uint32_t, 1>& a) const {
+    pixel = shader.Apply(shader.Row(a[0]), colour);
+  }
 };
 
 struct ISGOpShadedTransparent {
-    uint16_t colour;
-    ISGShader shader;
-    void operator()(uint16_t& pixel, const std::array<uint32_t, 1>& a) const
-    {
-        const uint8_t* row = shader.Row(a[0]);
-        if (!shader.Blackens(row))
-            pixel = shader.Apply(row, colour);
-    }
+  uint16_t colour;
+  ISGShader shader;
+  void operator()(uint16_t& pixel, const std::array<uint32_t, 1>& a) const {
+    const uint8_t* row = shader.Row(a[0]);
+    if (!shader.Blackens(row)) pixel = shader.Apply(row, colour);
+  }
 };
 
 // Writes whole rows left to right: a leading 16-bit store up to a 4-byte
 // boundary, then pixel pairs as 32-bit words (copied sixteen pixels at a time
 // where the row is long enough), a trailing 16-bit store.
 struct ISGOpFlat {
-    static constexpr bool kWholeSpans = true;
-    static constexpr int kBlockPixels = 16;
-    uint16_t colour;
-    std::array<uint16_t, kBlockPixels> block;
+  static constexpr bool kWholeSpans = true;
+  static constexpr int kBlockPixels = 16;
+  uint16_t colour;
+  std::array<uint16_t, kBlockPixels> block;
 
-    explicit ISGOpFlat(uint16_t c) : colour(c) { block.fill(c); }
+  explicit ISGOpFlat(uint16_t c) : colour(c) { block.fill(c); }
 
-    void Span(uint16_t* left, uint16_t* right) const
-    {
-        int64_t remaining = right - left + 1;
-        if (reinterpret_cast<uintptr_t>(left) & 2) {
-            *left++ = colour;
-            --remaining;
-        }
-        for (; remaining >= kBlockPixels; remaining -= kBlockPixels, left += kBlockPixels)
-            std::memcpy(left, block.data(), sizeof block);
-        for (; remaining >= 2; remaining -= 2, left += 2)
-            std::memcpy(left, block.data(), 2 * sizeof(uint16_t));
-        if (remaining > 0)
-            *left = colour;
+  void Span(uint16_t* left, uint16_t* right) const {
+    int64_t remaining = right - left + 1;
+    if (reinterpret_cast<uintptr_t>(left) & 2) {
+      *left++ = colour;
+      --remaining;
     }
+    for (; remaining >= kBlockPixels; remaining -= kBlockPixels, left += kBlockPixels)
+      std::memcpy(left, block.data(), sizeof block);
+    for (; remaining >= 2; remaining -= 2, left += 2) std::memcpy(left, block.data(), 2 * sizeof(uint16_t));
+    if (remaining > 0) *left = colour;
+  }
 };

@@ -26,138 +26,129 @@
 
 // Attribute sets, read from the vertex by truncation to 27.5 integers.
 struct ISGAttrsNone {
-    static constexpr std::size_t kCount = 0;
-    static void Load(const SGQVert&, std::array<int32_t, 0>&) {}
+  static constexpr std::size_t kCount = 0;
+  static void Load(const SGQVert&, std::array<int32_t, 0>&) {}
 };
 
 struct ISGAttrsQ {
-    static constexpr std::size_t kCount = 1;
-    static void Load(const SGQVert& vertex, std::array<int32_t, 1>& out) { out[0] = ISGFixedFromFloat(vertex.q); }
+  static constexpr std::size_t kCount = 1;
+  static void Load(const SGQVert& vertex, std::array<int32_t, 1>& out) {
+    out[0] = ISGFixedFromFloat(vertex.q);
+  }
 };
 
 struct ISGAttrsUV {
-    static constexpr std::size_t kCount = 2;
-    static void Load(const SGQVert& vertex, std::array<int32_t, 2>& out)
-    {
-        out[0] = ISGFixedFromFloat(vertex.u);
-        out[1] = ISGFixedFromFloat(vertex.v);
-    }
+  static constexpr std::size_t kCount = 2;
+  static void Load(const SGQVert& vertex, std::array<int32_t, 2>& out) {
+    out[0] = ISGFixedFromFloat(vertex.u);
+    out[1] = ISGFixedFromFloat(vertex.v);
+  }
 };
 
 struct ISGAttrsUVQ {
-    static constexpr std::size_t kCount = 3;
-    static void Load(const SGQVert& vertex, std::array<int32_t, 3>& out)
-    {
-        out[0] = ISGFixedFromFloat(vertex.u);
-        out[1] = ISGFixedFromFloat(vertex.v);
-        out[2] = ISGFixedFromFloat(vertex.q);
-    }
+  static constexpr std::size_t kCount = 3;
+  static void Load(const SGQVert& vertex, std::array<int32_t, 3>& out) {
+    out[0] = ISGFixedFromFloat(vertex.u);
+    out[1] = ISGFixedFromFloat(vertex.v);
+    out[2] = ISGFixedFromFloat(vertex.q);
+  }
 };
 
 // Top, middle and bottom by y; parity is true for an even reordering of the
 // passed order. Ties are broken exactly as the table of tests below does.
 struct ISGTriOrder {
-    const SGQVert* top;
-    const SGQVert* middle;
-    const SGQVert* bottom;
-    bool parity;
+  const SGQVert* top;
+  const SGQVert* middle;
+  const SGQVert* bottom;
+  bool parity;
 };
 
-inline ISGTriOrder ISGTriOrderByY(const SGQVert* p1, const SGQVert* p2, const SGQVert* p3)
-{
-    if (p1->y < p2->y) {
-        if (p3->y >= p2->y)
-            return {p1, p2, p3, true};
-        if (p1->y < p3->y)
-            return {p1, p3, p2, false};
-        return {p3, p1, p2, true};
-    }
-    if (p1->y < p3->y)
-        return {p2, p1, p3, false};
-    if (p3->y < p2->y)
-        return {p3, p2, p1, false};
-    return {p2, p3, p1, true};
+inline ISGTriOrder ISGTriOrderByY(const SGQVert* p1, const SGQVert* p2, const SGQVert* p3) {
+  if (p1->y < p2->y) {
+    if (p3->y >= p2->y) return {p1, p2, p3, true};
+    if (p1->y < p3->y) return {p1, p3, p2, false};
+    return {p3, p1, p2, true};
+  }
+  if (p1->y < p3->y) return {p2, p1, p3, false};
+  if (p3->y < p2->y) return {p3, p2, p1, false};
+  return {p2, p3, p1, true};
 }
 
 // A 27.5 value rounded up to a whole pixel row, still in 27.5.
-inline int32_t ISGRoundUpRow(int32_t value)
-{
-    return ISGAdd32(value, 31) & ~31;
+inline int32_t ISGRoundUpRow(int32_t value) {
+  return ISGAdd32(value, 31) & ~31;
 }
 
 // One edge's walk state: the pixel on the current row, the two row steps
 // (stepA for the slope rounded down, stepB one pixel further right) and the
 // error term that chooses between them.
 struct ISGEdge {
-    int64_t offset;  // pixel offset of the edge pixel from fbPixels
-    int64_t stepA;
-    int64_t stepB;
-    int32_t error;
-    int32_t fraction;
-    int32_t pixel;   // column of the edge pixel on the first row
-    int32_t whole;   // whole part of the slope, toward zero
-    int bump;        // +1: stepB was raised; -1: stepA was lowered; 0: neither
+  int64_t offset;  // pixel offset of the edge pixel from fbPixels
+  int64_t stepA;
+  int64_t stepB;
+  int32_t error;
+  int32_t fraction;
+  int32_t pixel;  // column of the edge pixel on the first row
+  int32_t whole;  // whole part of the slope, toward zero
+  int bump;       // +1: stepB was raised; -1: stepA was lowered; 0: neither
 };
 
 // Sets up the edge from (originX, originY) over (width, height) at the 27.5
 // row startY. roundUp picks the left-edge rounding (ceil) over the right-edge
 // one (floor). height must not be 0.
 inline ISGEdge ISGEdgeSetUp(int32_t originX, int32_t originY, int32_t width, int32_t height, int32_t startY,
-                            bool roundUp, int32_t pitch)
-{
-    ISGEdge edge{};
-    const int32_t reciprocal = 0x200000 / height;
-    const int32_t slope = ISGFixedMulShift5(width, reciprocal);
-    edge.whole = slope >= 0 ? slope >> 16 : ISGNeg32(ISGNeg32(slope) >> 16);
-    edge.stepA = edge.stepB = static_cast<int64_t>(pitch) + edge.whole;
-    const int32_t x = ISGAdd32(ISGShl32(originX, 11), ISGFixedMulShift5(ISGSub32(startY, originY), slope));
-    edge.fraction = slope & 0xFFFF;
-    int32_t error;
-    if (edge.fraction != 0) {
-        if (roundUp) {
-            edge.fraction = 0x10000 - edge.fraction;
-            edge.pixel = ISGAdd32(x, 0xFFFF) >> 16;
-            error = ISGSub32(ISGShl32(edge.pixel, 16), x);
-        } else {
-            edge.pixel = x >> 16;
-            error = x & 0xFFFF;
-        }
-        if (slope > 0) {
-            edge.stepB = edge.stepA + 1;
-            edge.bump = 1;
-        } else {
-            edge.stepA = edge.stepB - 1;
-            edge.bump = -1;
-        }
+                            bool roundUp, int32_t pitch) {
+  ISGEdge edge{};
+  const int32_t reciprocal = 0x200000 / height;
+  const int32_t slope = ISGFixedMulShift5(width, reciprocal);
+  edge.whole = slope >= 0 ? slope >> 16 : ISGNeg32(ISGNeg32(slope) >> 16);
+  edge.stepA = edge.stepB = static_cast<int64_t>(pitch) + edge.whole;
+  const int32_t x = ISGAdd32(ISGShl32(originX, 11), ISGFixedMulShift5(ISGSub32(startY, originY), slope));
+  edge.fraction = slope & 0xFFFF;
+  int32_t error;
+  if (edge.fraction != 0) {
+    if (roundUp) {
+      edge.fraction = 0x10000 - edge.fraction;
+      edge.pixel = ISGAdd32(x, 0xFFFF) >> 16;
+      error = ISGSub32(ISGShl32(edge.pixel, 16), x);
     } else {
-        edge.pixel = roundUp ? ISGAdd32(x, 0xFFFF) >> 16 : x >> 16;
-        error = 0x8000;
+      edge.pixel = x >> 16;
+      error = x & 0xFFFF;
     }
-    edge.error = ISGSub32(0x10000, error);
-    return edge;
+    if (slope > 0) {
+      edge.stepB = edge.stepA + 1;
+      edge.bump = 1;
+    } else {
+      edge.stepA = edge.stepB - 1;
+      edge.bump = -1;
+    }
+  } else {
+    edge.pixel = roundUp ? ISGAdd32(x, 0xFFFF) >> 16 : x >> 16;
+    error = 0x8000;
+  }
+  edge.error = ISGSub32(0x10000, error);
+  return edge;
 }
 
 // Moves an edge to the next row; returns true when it took stepA.
 // A left edge (rounded up) takes stepA when its error runs out, a right edge
 // (rounded down) takes stepB.
 template <bool kRoundUp>
-inline bool ISGEdgeStep(ISGEdge& edge)
-{
-    edge.error = ISGSub32(edge.error, edge.fraction);
-    const bool carry = edge.error <= 0;
-    if (carry)
-        edge.error = ISGAdd32(edge.error, 0x10000);
-    const bool takeA = kRoundUp ? carry : !carry;
-    edge.offset += takeA ? edge.stepA : edge.stepB;
-    return takeA;
+inline bool ISGEdgeStep(ISGEdge& edge) {
+  edge.error = ISGSub32(edge.error, edge.fraction);
+  const bool carry = edge.error <= 0;
+  if (carry) edge.error = ISGAdd32(edge.error, 0x10000);
+  const bool takeA = kRoundUp ? carry : !carry;
+  edge.offset += takeA ? edge.stepA : edge.stepB;
+  return takeA;
 }
 
 template <std::size_t N>
 struct ISGLongEdge {
-    ISGEdge edge;
-    std::array<uint32_t, N> values;  // attributes at the edge pixel
-    std::array<uint32_t, N> rowA;    // attribute steps with stepA and stepB
-    std::array<uint32_t, N> rowB;
+  ISGEdge edge;
+  std::array<uint32_t, N> values;  // attributes at the edge pixel
+  std::array<uint32_t, N> rowA;    // attribute steps with stepA and stepB
+  std::array<uint32_t, N> rowB;
 };
 
 template <class Op>
@@ -167,104 +158,95 @@ concept ISGWholeSpanOp = Op::kWholeSpans;
 // right edge (area not negative) and spans run right to left.
 template <bool kLongRight, std::size_t N, class Pixel, class Op>
 void ISGTriWalkRows(ISGLongEdge<N>& longEdgeState, ISGEdge shortEdge, int32_t& rowState, int32_t endRow,
-                    const std::array<uint32_t, N>& spanStep, Pixel* base, const Op& opState)
-{
-    // Work on copies whose addresses do not escape: as far as the compiler
-    // knows, a pixel store could change anything reached through a reference.
-    ISGLongEdge<N> longEdge = longEdgeState;
-    const Op op = opState;
-    const std::array<uint32_t, N> step = spanStep;
-    int32_t row = rowState;
-    while (row < endRow) {
-        if constexpr (ISGWholeSpanOp<Op>) {
-            const int64_t left = kLongRight ? shortEdge.offset : longEdge.edge.offset;
-            const int64_t right = kLongRight ? longEdge.edge.offset : shortEdge.offset;
-            if (left <= right)
-                op.Span(base + left, base + right);
-        } else {
-            const int64_t count = kLongRight ? longEdge.edge.offset - shortEdge.offset + 1
-                                             : shortEdge.offset - longEdge.edge.offset + 1;
-            if (count > 0) {
-                Pixel* pixel = base + longEdge.edge.offset;
-                std::array<uint32_t, N> values = longEdge.values;
-                for (int64_t i = 0; i < count; ++i) {
-                    op(kLongRight ? pixel[-i] : pixel[i], values);
-                    for (std::size_t k = 0; k < N; ++k)
-                        values[k] += step[k];
-                }
-            }
+                    const std::array<uint32_t, N>& spanStep, Pixel* base, const Op& opState) {
+  // Work on copies whose addresses do not escape: as far as the compiler
+  // knows, a pixel store could change anything reached through a reference.
+  ISGLongEdge<N> longEdge = longEdgeState;
+  const Op op = opState;
+  const std::array<uint32_t, N> step = spanStep;
+  int32_t row = rowState;
+  while (row < endRow) {
+    if constexpr (ISGWholeSpanOp<Op>) {
+      const int64_t left = kLongRight ? shortEdge.offset : longEdge.edge.offset;
+      const int64_t right = kLongRight ? longEdge.edge.offset : shortEdge.offset;
+      if (left <= right) op.Span(base + left, base + right);
+    } else {
+      const int64_t count = kLongRight ? longEdge.edge.offset - shortEdge.offset + 1
+                                       : shortEdge.offset - longEdge.edge.offset + 1;
+      if (count > 0) {
+        Pixel* pixel = base + longEdge.edge.offset;
+        std::array<uint32_t, N> values = longEdge.values;
+        for (int64_t i = 0; i < count; ++i) {
+          op(kLongRight ? pixel[-i] : pixel[i], values);
+          for (std::size_t k = 0; k < N; ++k) values[k] += step[k];
         }
-        const std::array<uint32_t, N>& rowStep =
-            ISGEdgeStep<!kLongRight>(longEdge.edge) ? longEdge.rowA : longEdge.rowB;
-        for (std::size_t k = 0; k < N; ++k)
-            longEdge.values[k] += rowStep[k];
-        ISGEdgeStep<kLongRight>(shortEdge);
-        ++row;
+      }
     }
-    longEdgeState = longEdge;
-    rowState = row;
+    const std::array<uint32_t, N>& rowStep =
+        ISGEdgeStep<!kLongRight>(longEdge.edge) ? longEdge.rowA : longEdge.rowB;
+    for (std::size_t k = 0; k < N; ++k) longEdge.values[k] += rowStep[k];
+    ISGEdgeStep<kLongRight>(shortEdge);
+    ++row;
+  }
+  longEdgeState = longEdge;
+  rowState = row;
 }
 
 // Draws one half: returns false when the fill must stop (a half with rows left
 // whose short edge has no height).
 template <bool kLongRight, std::size_t N, class Pixel, class Op>
-bool ISGTriWalkHalf(ISGLongEdge<N>& longEdge, int32_t& row, const SGQVert& origin, int32_t width, int32_t height,
-                    int32_t startY, int32_t endRow, int32_t pitch, const std::array<uint32_t, N>& spanStep,
-                    Pixel* base, const Op& op)
-{
-    if (row >= endRow)
-        return true;
-    if (height == 0)
-        return false;
-    ISGEdge shortEdge = ISGEdgeSetUp(origin.x, origin.y, width, height, startY, kLongRight, pitch);
-    shortEdge.offset = static_cast<int64_t>(pitch) * row + shortEdge.pixel;
-    ISGTriWalkRows<kLongRight>(longEdge, shortEdge, row, endRow, spanStep, base, op);
-    return true;
+bool ISGTriWalkHalf(ISGLongEdge<N>& longEdge, int32_t& row, const SGQVert& origin, int32_t width,
+                    int32_t height, int32_t startY, int32_t endRow, int32_t pitch,
+                    const std::array<uint32_t, N>& spanStep, Pixel* base, const Op& op) {
+  if (row >= endRow) return true;
+  if (height == 0) return false;
+  ISGEdge shortEdge = ISGEdgeSetUp(origin.x, origin.y, width, height, startY, kLongRight, pitch);
+  shortEdge.offset = static_cast<int64_t>(pitch) * row + shortEdge.pixel;
+  ISGTriWalkRows<kLongRight>(longEdge, shortEdge, row, endRow, spanStep, base, op);
+  return true;
 }
 
 template <bool kLongRight, class Attrs, class Pixel, class Op>
-void ISGTriWalkEdges(const ISGTriOrder& order, int32_t dx1, int32_t dy1, int32_t dx2, int32_t dy2, int32_t pitch,
-                     const std::array<int32_t, Attrs::kCount>& topValues,
+void ISGTriWalkEdges(const ISGTriOrder& order, int32_t dx1, int32_t dy1, int32_t dx2, int32_t dy2,
+                     int32_t pitch, const std::array<int32_t, Attrs::kCount>& topValues,
                      const std::array<uint32_t, Attrs::kCount>& gradX,
-                     const std::array<uint32_t, Attrs::kCount>& gradY, Pixel* base, const Op& op)
-{
-    constexpr std::size_t N = Attrs::kCount;
-    const SGQVert& top = *order.top;
-    const SGQVert& middle = *order.middle;
-    const SGQVert& bottom = *order.bottom;
+                     const std::array<uint32_t, Attrs::kCount>& gradY, Pixel* base, const Op& op) {
+  constexpr std::size_t N = Attrs::kCount;
+  const SGQVert& top = *order.top;
+  const SGQVert& middle = *order.middle;
+  const SGQVert& bottom = *order.bottom;
 
-    const int32_t firstY = ISGRoundUpRow(top.y);
-    const int32_t prestep = ISGSub32(firstY, top.y);
-    int32_t row = firstY >> 5;
-    const int32_t middleRow = ISGAdd32(middle.y, 31) >> 5;
+  const int32_t firstY = ISGRoundUpRow(top.y);
+  const int32_t prestep = ISGSub32(firstY, top.y);
+  int32_t row = firstY >> 5;
+  const int32_t middleRow = ISGAdd32(middle.y, 31) >> 5;
 
-    ISGLongEdge<N> longEdge;
-    longEdge.edge = ISGEdgeSetUp(top.x, top.y, dx2, dy2, firstY, !kLongRight, pitch);
-    longEdge.edge.offset = static_cast<int64_t>(pitch) * row + longEdge.edge.pixel;
-    const int32_t towardPixel = ISGSub32(ISGShl32(longEdge.edge.pixel, 5), top.x);
-    for (std::size_t k = 0; k < N; ++k) {
-        const int32_t gx = static_cast<int32_t>(gradX[k]);
-        const int32_t gy = static_cast<int32_t>(gradY[k]);
-        longEdge.values[k] = static_cast<uint32_t>(ISGShl32(topValues[k], 11)) +
-                             static_cast<uint32_t>(ISGFixedMulShift5(towardPixel, gx)) +
-                             static_cast<uint32_t>(ISGFixedMulShift5(prestep, gy));
-        longEdge.rowA[k] = longEdge.rowB[k] = gradY[k] + static_cast<uint32_t>(longEdge.edge.whole) * gradX[k];
-        if (longEdge.edge.bump > 0)
-            longEdge.rowB[k] = longEdge.rowA[k] + gradX[k];
-        else if (longEdge.edge.bump < 0)
-            longEdge.rowA[k] = longEdge.rowB[k] - gradX[k];
-    }
+  ISGLongEdge<N> longEdge;
+  longEdge.edge = ISGEdgeSetUp(top.x, top.y, dx2, dy2, firstY, !kLongRight, pitch);
+  longEdge.edge.offset = static_cast<int64_t>(pitch) * row + longEdge.edge.pixel;
+  const int32_t towardPixel = ISGSub32(ISGShl32(longEdge.edge.pixel, 5), top.x);
+  for (std::size_t k = 0; k < N; ++k) {
+    const int32_t gx = static_cast<int32_t>(gradX[k]);
+    const int32_t gy = static_cast<int32_t>(gradY[k]);
+    longEdge.values[k] = static_cast<uint32_t>(ISGShl32(topValues[k], 11)) +
+                         static_cast<uint32_t>(ISGFixedMulShift5(towardPixel, gx)) +
+                         static_cast<uint32_t>(ISGFixedMulShift5(prestep, gy));
+    longEdge.rowA[k] = longEdge.rowB[k] = gradY[k] + static_cast<uint32_t>(longEdge.edge.whole) * gradX[k];
+    if (longEdge.edge.bump > 0)
+      longEdge.rowB[k] = longEdge.rowA[k] + gradX[k];
+    else if (longEdge.edge.bump < 0)
+      longEdge.rowA[k] = longEdge.rowB[k] - gradX[k];
+  }
 
-    std::array<uint32_t, N> spanStep;
-    for (std::size_t k = 0; k < N; ++k)
-        spanStep[k] = kLongRight ? 0u - gradX[k] : gradX[k];
+  std::array<uint32_t, N> spanStep;
+  for (std::size_t k = 0; k < N; ++k) spanStep[k] = kLongRight ? 0u - gradX[k] : gradX[k];
 
-    if (row < middleRow &&
-        !ISGTriWalkHalf<kLongRight>(longEdge, row, top, dx1, dy1, firstY, middleRow, pitch, spanStep, base, op))
-        return;
-    const int32_t bottomRow = ISGAdd32(ISGShl32(bottom.y, 11), 0xFFFF) >> 16;
-    ISGTriWalkHalf<kLongRight>(longEdge, row, middle, ISGSub32(dx2, dx1), ISGSub32(dy2, dy1),
-                               ISGRoundUpRow(middle.y), bottomRow, pitch, spanStep, base, op);
+  if (row < middleRow &&
+      !ISGTriWalkHalf<kLongRight>(longEdge, row, top, dx1, dy1, firstY, middleRow, pitch, spanStep, base, op))
+    return;
+  const int32_t bottomRow = ISGAdd32(ISGShl32(bottom.y, 11), 0xFFFF) >> 16;
+  ISGTriWalkHalf<kLongRight>(longEdge, row, middle, ISGSub32(dx2, dx1), ISGSub32(dy2, dy1),
+                             ISGRoundUpRow(middle.y), bottomRow, pitch, spanStep, base, op);
 }
 
 // The whole fill: ordering, empty-row exit, area and back-face rejection,
@@ -273,48 +255,44 @@ void ISGTriWalkEdges(const ISGTriOrder& order, int32_t dx1, int32_t dy1, int32_t
 // reads neither its colour nor its tables.
 template <class Attrs, class Pixel, class MakeOp>
 void ISGTriWalk(const SGQVert* p1, const SGQVert* p2, const SGQVert* p3, const SGRasterFrame* frame,
-                const MakeOp& makeOp)
-{
-    constexpr std::size_t N = Attrs::kCount;
-    const ISGTriOrder order = ISGTriOrderByY(p1, p2, p3);
-    const SGQVert& top = *order.top;
-    const SGQVert& middle = *order.middle;
-    const SGQVert& bottom = *order.bottom;
+                const MakeOp& makeOp) {
+  constexpr std::size_t N = Attrs::kCount;
+  const ISGTriOrder order = ISGTriOrderByY(p1, p2, p3);
+  const SGQVert& top = *order.top;
+  const SGQVert& middle = *order.middle;
+  const SGQVert& bottom = *order.bottom;
 
-    if (ISGRoundUpRow(top.y) == ISGRoundUpRow(bottom.y))
-        return;
-    const int32_t dx1 = ISGSub32(middle.x, top.x);
-    const int32_t dx2 = ISGSub32(bottom.x, top.x);
-    const int32_t dy1 = ISGSub32(middle.y, top.y);
-    const int32_t dy2 = ISGSub32(bottom.y, top.y);
-    const int32_t area = ISGSub32(ISGFixedMulShift5(dx2, dy1), ISGFixedMulShift5(dy2, dx1));
-    if (order.parity ? area >= 0 : area <= 0)
-        return;
+  if (ISGRoundUpRow(top.y) == ISGRoundUpRow(bottom.y)) return;
+  const int32_t dx1 = ISGSub32(middle.x, top.x);
+  const int32_t dx2 = ISGSub32(bottom.x, top.x);
+  const int32_t dy1 = ISGSub32(middle.y, top.y);
+  const int32_t dy2 = ISGSub32(bottom.y, top.y);
+  const int32_t area = ISGSub32(ISGFixedMulShift5(dx2, dy1), ISGFixedMulShift5(dy2, dx1));
+  if (order.parity ? area >= 0 : area <= 0) return;
 
-    std::array<int32_t, N> topValues{}, middleValues{}, bottomValues{};
-    Attrs::Load(top, topValues);
-    Attrs::Load(middle, middleValues);
-    Attrs::Load(bottom, bottomValues);
-    std::array<uint32_t, N> gradX{}, gradY{};
-    const int32_t extentX = ISGSub32(std::max({p1->x, p2->x, p3->x}), std::min({p1->x, p2->x, p3->x}));
-    const int32_t threshold = std::max(extentX, dy2);
-    if (!(area < threshold && ISGNeg32(area) < threshold)) {
-        for (std::size_t k = 0; k < N; ++k) {
-            const int32_t da1 = ISGSub32(middleValues[k], topValues[k]);
-            const int32_t da2 = ISGSub32(bottomValues[k], topValues[k]);
-            gradX[k] = static_cast<uint32_t>(ISGFixedGradient(dy2, da1, da2, dy1, area));
-            gradY[k] = static_cast<uint32_t>(ISGFixedGradient(da2, dx1, dx2, da1, area));
-        }
+  std::array<int32_t, N> topValues{}, middleValues{}, bottomValues{};
+  Attrs::Load(top, topValues);
+  Attrs::Load(middle, middleValues);
+  Attrs::Load(bottom, bottomValues);
+  std::array<uint32_t, N> gradX{}, gradY{};
+  const int32_t extentX = ISGSub32(std::max({p1->x, p2->x, p3->x}), std::min({p1->x, p2->x, p3->x}));
+  const int32_t threshold = std::max(extentX, dy2);
+  if (!(area < threshold && ISGNeg32(area) < threshold)) {
+    for (std::size_t k = 0; k < N; ++k) {
+      const int32_t da1 = ISGSub32(middleValues[k], topValues[k]);
+      const int32_t da2 = ISGSub32(bottomValues[k], topValues[k]);
+      gradX[k] = static_cast<uint32_t>(ISGFixedGradient(dy2, da1, da2, dy1, area));
+      gradY[k] = static_cast<uint32_t>(ISGFixedGradient(da2, dx1, dx2, da1, area));
     }
-    if (dy2 == 0)
-        return;
+  }
+  if (dy2 == 0) return;
 
-    constexpr int kPixelShift = std::countr_zero(sizeof(Pixel));
-    const int32_t pitch = frame->fbPitch >> kPixelShift;
-    Pixel* base = static_cast<Pixel*>(frame->fbPixels);
-    const auto op = makeOp();
-    if (area >= 0)
-        ISGTriWalkEdges<true, Attrs>(order, dx1, dy1, dx2, dy2, pitch, topValues, gradX, gradY, base, op);
-    else
-        ISGTriWalkEdges<false, Attrs>(order, dx1, dy1, dx2, dy2, pitch, topValues, gradX, gradY, base, op);
+  constexpr int kPixelShift = std::countr_zero(sizeof(Pixel));
+  const int32_t pitch = frame->fbPitch >> kPixelShift;
+  Pixel* base = static_cast<Pixel*>(frame->fbPixels);
+  const auto op = makeOp();
+  if (area >= 0)
+    ISGTriWalkEdges<true, Attrs>(order, dx1, dy1, dx2, dy2, pitch, topValues, gradX, gradY, base, op);
+  else
+    ISGTriWalkEdges<false, Attrs>(order, dx1, dy1, dx2, dy2, pitch, topValues, gradX, gradY, base, op);
 }

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "hvmulti/HvMulti.h"
-#include "platform/bytes.h"
+#include "platform/core/bytes.h"
 
 namespace hvmtest {
 

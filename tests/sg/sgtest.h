@@ -13,10 +13,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/bytes.h"
-#include "platform/dospath.h"
-#include "sg/malloc.h"
-#include "sg/sgerror.h"
+#include "platform/core/bytes.h"
+#include "platform/core/dospath.h"
+#include "sg/core/malloc.h"
+#include "sg/core/sgerror.h"
 
 namespace sgtest {
 

@@ -8,7 +8,7 @@
 #include <optional>
 #include <set>
 
-#include "platform/bytes.h"
+#include "platform/core/bytes.h"
 #include "platform/resource/text1252.h"
 #include "tools/rc/encoders.h"
 #include "tools/rc/preprocessor.h"

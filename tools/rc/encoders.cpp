@@ -2,7 +2,7 @@
 
 #include <stdexcept>
 
-#include "platform/bytes.h"
+#include "platform/core/bytes.h"
 #include "platform/resource/dib.h"
 #include "platform/resource/text1252.h"
 

@@ -5,7 +5,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "platform/bytes.h"
+#include "platform/core/bytes.h"
 #include "platform/resource/text1252.h"
 
 namespace rc {

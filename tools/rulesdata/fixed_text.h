@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <string_view>
 
-#include "platform/bytes.h"
+#include "platform/core/bytes.h"
 
 namespace rulesdata {
 

@@ -4,7 +4,7 @@
 #include <map>
 #include <string>
 
-#include "platform/bytes.h"
+#include "platform/core/bytes.h"
 #include "tools/rulesdata/fixed_text.h"
 
 namespace rulesdata {

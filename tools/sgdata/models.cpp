@@ -1,9 +1,9 @@
 #include <cstring>
 #include <stdexcept>
 
-#include "platform/bytes.h"
-#include "sg/malloc.h"
-#include "sg/model.h"
+#include "platform/core/bytes.h"
+#include "sg/core/malloc.h"
+#include "sg/model/model.h"
 #include "tools/sgdata/sgdata.h"
 
 namespace sgdata {

@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "sg/material.h"
+#include "sg/material/material.h"
 
 namespace sgdata {
 

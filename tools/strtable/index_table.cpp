@@ -1,6 +1,6 @@
 #include "tools/strtable/index_table.h"
 
-#include "platform/bytes.h"
+#include "platform/core/bytes.h"
 #include "tools/strtable/text_id.h"
 
 namespace strtable {

@@ -3,7 +3,7 @@
 #include <memory>
 #include <vector>
 
-#include "Game/ByteStream.h"
+#include "Game/model/ByteStream.h"
 #include "Game/arrayman/ArrayMan.h"
 #include "Game/arrayman/IndexedArray.h"
 #include "tests/Game/model/sandbox.h"

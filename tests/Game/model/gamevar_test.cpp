@@ -1,10 +1,10 @@
-#include "Game/GGameVar.h"
+#include "Game/rules/GGameVar.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "Game/GStartupMessage.h"
+#include "Game/model/GStartupMessage.h"
 #include "tests/Game/model/sandbox.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "Game/GIDString.h"
+#include "Game/model/GIDString.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "Game/GInstData.h"
+#include "Game/model/GInstData.h"
 
 #include <gtest/gtest.h>
 

@@ -4,8 +4,8 @@
 #include <limits>
 #include <numbers>
 
-#include "Game/GLocation.h"
-#include "Game/GVector.h"
+#include "Game/model/GLocation.h"
+#include "Game/model/GVector.h"
 #include "tests/Game/model/sandbox.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "Game/GPersist.h"
+#include "Game/model/GPersist.h"
 
 #include <gtest/gtest.h>
 

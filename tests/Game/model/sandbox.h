@@ -9,9 +9,9 @@
 #include <fstream>
 #include <string>
 
-#include "platform/dospath.h"
-#include "platform/files.h"
-#include "platform/registry.h"
+#include "platform/core/dospath.h"
+#include "platform/core/files.h"
+#include "platform/core/registry.h"
 
 namespace model_test {
 

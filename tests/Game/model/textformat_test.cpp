@@ -1,4 +1,4 @@
-#include "Game/GTextFormat.h"
+#include "Game/model/GTextFormat.h"
 
 #include <gtest/gtest.h>
 

@@ -5,11 +5,11 @@
 #include <algorithm>
 #include <cstring>
 
-#include "Game/NetSession.h"
-#include "Game/PacketQueue.h"
-#include "Game/Packets.h"
+#include "Game/net/NetSession.h"
+#include "Game/net/PacketQueue.h"
+#include "Game/net/Packets.h"
 #include "fake_multi.h"
-#include "platform/clock.h"
+#include "platform/core/clock.h"
 #include "tests/hvmulti/session_helpers.h"
 
 using nettest::FakeMulti;

@@ -1,8 +1,8 @@
 // Ordering rules of the packet queue.
 #include <gtest/gtest.h>
 
-#include "Game/PacketQueue.h"
-#include "Game/Packets.h"
+#include "Game/net/PacketQueue.h"
+#include "Game/net/Packets.h"
 #include "fake_multi.h"
 
 using nettest::FakeMulti;

@@ -1,4 +1,4 @@
-#include "Game/GAstNames.h"
+#include "Game/rules/GAstNames.h"
 
 #include <gtest/gtest.h>
 

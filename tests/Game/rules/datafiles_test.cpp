@@ -6,13 +6,13 @@
 #include <set>
 #include <string>
 
-#include "Game/GAstNames.h"
-#include "Game/GDefBP.h"
-#include "Game/GGameVar.h"
-#include "Game/GHullDB.h"
-#include "Game/GModuleDB.h"
-#include "Game/GStartupMessage.h"
-#include "Game/GUnitTem.h"
+#include "Game/rules/GAstNames.h"
+#include "Game/rules/GDefBP.h"
+#include "Game/rules/GGameVar.h"
+#include "Game/rules/GHullDB.h"
+#include "Game/rules/GModuleDB.h"
+#include "Game/model/GStartupMessage.h"
+#include "Game/rules/GUnitTem.h"
 #include "tests/Game/rules/rules_fixture.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "Game/GDefBP.h"
+#include "Game/rules/GDefBP.h"
 
 #include <gtest/gtest.h>
 

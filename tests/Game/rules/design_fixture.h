@@ -11,8 +11,8 @@
 
 #include <memory>
 
-#include "Game/GHullDB.h"
-#include "Game/GModuleDB.h"
+#include "Game/rules/GHullDB.h"
+#include "Game/rules/GModuleDB.h"
 #include "tests/Game/rules/rules_fixture.h"
 
 namespace rules_test {

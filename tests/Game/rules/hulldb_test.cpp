@@ -1,8 +1,8 @@
-#include "Game/GHullDB.h"
+#include "Game/rules/GHullDB.h"
 
 #include <gtest/gtest.h>
 
-#include "Game/GModuleDB.h"
+#include "Game/rules/GModuleDB.h"
 #include "tests/Game/rules/rules_fixture.h"
 
 namespace {

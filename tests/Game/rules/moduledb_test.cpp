@@ -1,4 +1,4 @@
-#include "Game/GModuleDB.h"
+#include "Game/rules/GModuleDB.h"
 
 #include <gtest/gtest.h>
 

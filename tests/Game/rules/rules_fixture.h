@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "Game/GRulesLinks.h"
-#include "platform/bytes.h"
+#include "Game/rules/GRulesLinks.h"
+#include "platform/core/bytes.h"
 #include "tests/Game/model/sandbox.h"
 
 namespace rules_test {

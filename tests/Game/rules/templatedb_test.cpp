@@ -1,4 +1,4 @@
-#include "Game/GTemplateDB.h"
+#include "Game/rules/GTemplateDB.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "Game/GUnitTem.h"
+#include "Game/rules/GUnitTem.h"
 
 #include <gtest/gtest.h>
 

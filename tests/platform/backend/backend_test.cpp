@@ -4,8 +4,9 @@
 #include <filesystem>
 
 #include "platform/backend/headless.h"
-#include "platform/backend/screen.h"
-#include "platform/clock.h"
+#include "platform/backend/start.h"
+#include "platform/display/screen.h"
+#include "platform/core/clock.h"
 #include "platform/user/window.h"
 
 namespace {

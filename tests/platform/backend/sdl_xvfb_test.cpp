@@ -16,8 +16,8 @@
 #include <thread>
 #include <vector>
 
-#include "platform/backend/backend.h"
-#include "platform/backend/screen.h"
+#include "platform/backend/start.h"
+#include "platform/display/screen.h"
 #include "platform/ddraw/ddraw.h"
 #include "platform/user/cursor.h"
 #include "platform/user/window.h"

@@ -1,4 +1,4 @@
-#include "platform/bytes.h"
+#include "platform/core/bytes.h"
 
 #include <gtest/gtest.h>
 

@@ -1,12 +1,12 @@
-#include "platform/clock.h"
+#include "platform/core/clock.h"
 
 #include <gtest/gtest.h>
 
 #include <thread>
 #include <vector>
 
-#include "platform/random.h"
-#include "platform/systime.h"
+#include "platform/core/random.h"
+#include "platform/core/systime.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "platform/dospath.h"
+#include "platform/core/dospath.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/registry.h"
+#include "platform/core/registry.h"
 #include "tests/platform/core/temp_dir.h"
 
 namespace {

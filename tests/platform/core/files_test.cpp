@@ -1,11 +1,11 @@
-#include "platform/files.h"
+#include "platform/core/files.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
 
-#include "platform/dospath.h"
+#include "platform/core/dospath.h"
 #include "tests/platform/core/temp_dir.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "platform/process.h"
+#include "platform/core/process.h"
 
 #include <gtest/gtest.h>
 
@@ -8,8 +8,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include "platform/dospath.h"
-#include "platform/registry.h"
+#include "platform/core/dospath.h"
+#include "platform/core/registry.h"
 #include "tests/platform/core/temp_dir.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "platform/registry.h"
+#include "platform/core/registry.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/config.h"
+#include "platform/core/config.h"
 #include "tests/platform/core/temp_dir.h"
 
 namespace {

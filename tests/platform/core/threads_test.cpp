@@ -1,10 +1,10 @@
-#include "platform/threads.h"
+#include "platform/core/threads.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
 
-#include "platform/clock.h"
+#include "platform/core/clock.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "platform/backend/headless.h"
-#include "platform/backend/screen.h"
+#include "platform/display/screen.h"
 #include "platform/ddraw/ddraw.h"
 #include "platform/user/window.h"
 

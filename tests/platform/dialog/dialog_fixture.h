@@ -17,8 +17,8 @@
 #include <unistd.h>
 
 #include "platform/backend/headless.h"
-#include "platform/backend/screen.h"
-#include "platform/clock.h"
+#include "platform/display/screen.h"
+#include "platform/core/clock.h"
 #include "platform/dialog/commctrl.h"
 #include "platform/dialog/dialog.h"
 #include "platform/gdi/pixels.h"

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/backend/screen.h"
+#include "platform/display/screen.h"
 #include "platform/gdi/shapes.h"
 #include "platform/gdi/text.h"
 #include "platform/user/paint.h"

@@ -2,7 +2,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/bytes.h"
+#include "platform/core/bytes.h"
 #include "platform/resource/module.h"
 #include "platform/resource/peimage.h"
 #include "tests/platform/resource/fixture.h"

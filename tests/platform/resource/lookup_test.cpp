@@ -1,7 +1,7 @@
 #include <filesystem>
 #include <string>
 
-#include "platform/dospath.h"
+#include "platform/core/dospath.h"
 #include "platform/resource/module.h"
 #include "tests/platform/resource/fixture.h"
 

@@ -1,6 +1,6 @@
 #include <filesystem>
 
-#include "platform/clock.h"
+#include "platform/core/clock.h"
 #include "platform/resource/module.h"
 #include "platform/user/cursor.h"
 #include "tests/platform/user/user_fixture.h"
@@ -174,7 +174,7 @@ TEST_F(InputTest, CursorCounterClipAndClassCursor) {
   EXPECT_EQ(p.y, 100);
   ClipCursor(nullptr);
 
-  const auto fixture = std::filesystem::path(__FILE__).parent_path().parent_path() / "resource/data/fixture.dll";
+  const auto fixture = std::filesystem::path(QUEN_SOURCE_DIR) / "tests/platform/resource/data/fixture.dll";
   HMODULE module = LoadLibrary(fixture.c_str());
   ASSERT_NE(module, nullptr) << LastModuleError();
   HCURSOR red = LoadCursor(module, "IDC_CURSOR_NORMAL_RED");

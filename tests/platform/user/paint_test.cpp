@@ -1,4 +1,4 @@
-#include "platform/clock.h"
+#include "platform/core/clock.h"
 #include "tests/platform/user/user_fixture.h"
 
 namespace usertest {

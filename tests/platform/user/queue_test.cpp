@@ -1,6 +1,6 @@
 #include <thread>
 
-#include "platform/clock.h"
+#include "platform/core/clock.h"
 #include "tests/platform/user/user_fixture.h"
 
 namespace usertest {

@@ -1,4 +1,4 @@
-#include "platform/backend/screen.h"
+#include "platform/display/screen.h"
 #include "platform/user/system.h"
 #include "tests/platform/user/user_fixture.h"
 

@@ -5,12 +5,12 @@
 #include <string>
 
 #include "../sgtest.h"
-#include "sg/apphooks.h"
-#include "sg/context.h"
-#include "sg/datapath.h"
-#include "sg/ddinfo.h"
-#include "sg/hash.h"
-#include "sg/material.h"
+#include "sg/core/apphooks.h"
+#include "sg/core/context.h"
+#include "sg/core/datapath.h"
+#include "sg/raster/ddinfo.h"
+#include "sg/core/hash.h"
+#include "sg/material/material.h"
 
 namespace {
 

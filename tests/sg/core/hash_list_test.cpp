@@ -3,8 +3,8 @@
 #include <string>
 
 #include "../sgtest.h"
-#include "sg/hash.h"
-#include "sg/sglist.h"
+#include "sg/core/hash.h"
+#include "sg/core/sglist.h"
 
 namespace {
 

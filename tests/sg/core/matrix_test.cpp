@@ -2,8 +2,8 @@
 
 #include <cmath>
 
-#include "sg/matrix.h"
-#include "sg/point.h"
+#include "sg/core/matrix.h"
+#include "sg/core/point.h"
 
 namespace {
 

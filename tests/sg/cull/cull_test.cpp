@@ -3,8 +3,8 @@
 #include <cmath>
 
 #include "../sgtest.h"
-#include "sg/cull.h"
-#include "sg/instance.h"
+#include "sg/cull/cull.h"
+#include "sg/instance/instance.h"
 
 namespace {
 

@@ -4,9 +4,9 @@
 #include <memory>
 
 #include "../sgtest.h"
-#include "sg/instance.h"
-#include "sg/model.h"
-#include "sg/scene.h"
+#include "sg/instance/instance.h"
+#include "sg/model/model.h"
+#include "sg/scene/scene.h"
 
 namespace {
 

@@ -6,10 +6,10 @@
 #include <functional>
 
 #include "../sgtest.h"
-#include "sg/context.h"
-#include "sg/datapath.h"
-#include "sg/ddinfo.h"
-#include "sg/material.h"
+#include "sg/core/context.h"
+#include "sg/core/datapath.h"
+#include "sg/raster/ddinfo.h"
+#include "sg/material/material.h"
 
 namespace {
 

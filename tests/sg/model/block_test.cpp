@@ -6,7 +6,7 @@
 #include <functional>
 
 #include "../sgtest.h"
-#include "sg/model.h"
+#include "sg/model/model.h"
 
 namespace {
 

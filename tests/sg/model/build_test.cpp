@@ -5,8 +5,8 @@
 #include <cmath>
 
 #include "../sgtest.h"
-#include "sg/datapath.h"
-#include "sg/model.h"
+#include "sg/core/datapath.h"
+#include "sg/model/model.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "platform/bytes.h"
+#include "platform/core/bytes.h"
 #include "platform/resource/cursoricon.h"
 #include "tests/tools/rc/helpers.h"
 

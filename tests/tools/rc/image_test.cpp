@@ -5,7 +5,7 @@
 #include <iterator>
 #include <random>
 
-#include "platform/bytes.h"
+#include "platform/core/bytes.h"
 #include "platform/resource/peimage.h"
 #include "tests/tools/rc/helpers.h"
 

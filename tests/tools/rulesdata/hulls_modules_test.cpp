@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "platform/bytes.h"
+#include "platform/core/bytes.h"
 #include "tools/rulesdata/hulls.h"
 #include "tools/rulesdata/modules.h"
 

@@ -2,10 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include "sg/context.h"
-#include "sg/datapath.h"
-#include "sg/material.h"
-#include "sg/model.h"
+#include "sg/core/context.h"
+#include "sg/core/datapath.h"
+#include "sg/material/material.h"
+#include "sg/model/model.h"
 #include "tests/sg/sgtest.h"
 #include "tools/sgdata/sgdata.h"
 

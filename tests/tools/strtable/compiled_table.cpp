@@ -2,7 +2,7 @@
 
 #include <sstream>
 
-#include "platform/bytes.h"
+#include "platform/core/bytes.h"
 
 std::optional<std::vector<DecodedIndexEntry>> DecodeIndexImage(std::span<const std::uint8_t> image) {
   plat::ByteReader r(image);

@@ -1,8 +1,0 @@
-// The process-wide settings objects, built by static initialisers before the
-// program's entry runs. They stand in one file because their order matters:
-// the game variables read their file through g_instData.
-#include "Game/GGameVar.h"
-#include "Game/GInstData.h"
-
-CInstData g_instData;
-CGameVariables g_gameVariables;

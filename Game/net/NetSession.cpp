@@ -1,0 +1,286 @@
+#include "Game/net/NetSession.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "Game/model/GInstData.h"
+#include "Game/net/PacketQueue.h"
+#include "Game/net/Packets.h"
+#include "Game/model/TraceError.h"
+#include "hvmulti/HvChatManager.h"
+#include "hvmulti/HvMulti.h"
+#include "hvmulti/HvPlayerList.h"
+#include "platform/core/bytes.h"
+#include "platform/core/clock.h"
+#include "platform/core/dospath.h"
+#include "platform/user/queue.h"
+
+namespace {
+
+constexpr std::size_t kJoinNameSize = 260;
+constexpr std::uint32_t kMaxSessionPlayers = 40;
+constexpr std::uint16_t kSendsPerPump = 20;
+constexpr plat::DWORD kBusyRetryMs = 100;
+constexpr const char* kServerProgram = "QuenSrvr.exe";
+constexpr const char* kLostContactText = "We've lost contact with the server. You will have to try and reconnect.";
+
+template <std::size_t N, std::size_t M>
+void CopyText(char (&dst)[N], const char (&src)[M]) {
+  const std::size_t n = ::strnlen(src, M) < N - 1 ? ::strnlen(src, M) : N - 1;
+  std::memcpy(dst, src, n);
+  std::memset(dst + n, 0, N - n);
+}
+
+template <std::size_t M>
+std::string FieldText(const char (&src)[M]) {
+  return std::string(src, ::strnlen(src, M));
+}
+
+}  // namespace
+
+CNetSession::CNetSession(NetSessionLinks links) : CNetSession(std::make_unique<CHvMulti>(), std::move(links)) {}
+
+CNetSession::CNetSession(std::unique_ptr<CHvMulti> library, NetSessionLinks links) : links_(std::move(links)) {
+  joinName = std::make_unique<char[]>(kJoinNameSize);
+  if (g_instData.GetPacketSniffer() != 0 && links_.createSniffer) sniffer = links_.createSniffer();
+  multi = std::move(library);
+  players = std::make_unique<CHvPlayerList>(HVM_ID_SESSION, nullptr);
+  chat = std::make_unique<CHvChatManager>(multi.get());
+  multi->HeartBeatControl(0);
+}
+
+CNetSession::~CNetSession() {
+  multi.reset();
+  queue.reset();
+  chat.reset();
+  players.reset();
+  sessionDesc.reset();
+  sniffer.reset();
+}
+
+void CNetSession::EnsureQueue() {
+  if (!queue) queue = std::make_unique<CPacketQueue>(multi.get(), 5);
+}
+
+int CNetSession::StartReceiving() {
+  EnsureQueue();
+  return multi->ReceiveThread();
+}
+
+void CNetSession::EnumServices(ConnectionInfo& info) {
+  std::memset(info.serviceIds, 0, sizeof info.serviceIds);
+  // Cleared once per enumeration rather than per reported service, so the
+  // online service's flags survive whatever order the library reports in.
+  info.onlineFlags = 0;
+  multi->EnumServices(&CNetSession::ServiceCallback, &info, 0);
+}
+
+int CNetSession::ServiceCallback(const HvMService_Struct* service, void* table, std::uint32_t) {
+  auto& info = *static_cast<ConnectionInfo*>(table);
+  const std::uint32_t id = service->U32(HvMService_Struct::kId);
+  switch (service->U8(HvMService_Struct::kType)) {
+    case 7:
+      info.serviceIds[CONNECT_ONLINE] = id;
+      info.onlineFlags = service->U8(HvMService_Struct::kFlags);
+      break;
+    case 6: info.serviceIds[CONNECT_TCPIP] = id; break;
+    case 4: info.serviceIds[CONNECT_IPX] = id; break;
+    case 1: info.serviceIds[CONNECT_MODEM] = id; break;
+    case 5: info.serviceIds[CONNECT_SERIAL] = id; break;
+    default: break;
+  }
+  return 0;
+}
+
+int CNetSession::InitAutoLaunch(const char* launchText) {
+  opened = 1;
+  if (!launchText) return 0;
+  return multi->InitAutoLaunch(launchText, kApplicationGuid, kApplicationVersion);
+}
+
+int CNetSession::AutoLaunchConnect(const char* launchText) {
+  opened = 1;
+  const bool given = launchText && *launchText;
+  const int launch = multi->InitAutoLaunch(given ? launchText : HVM_LOCAL_SERVICE_NAME, kApplicationGuid,
+                                           kApplicationVersion);
+  int result = launch;
+  if (launch == HVM_LAUNCH_JOIN) {
+    result = multi->OpenAndJoin(0, "", &player);
+  } else if (launch == HVM_LAUNCH_HOST) {
+    auto record = std::make_unique<HvMSession_Struct>();
+    record->SetText(HvMSession_Struct::kName, HvMSession_Struct::kNameWidth, "Single");
+    record->SetU32(HvMSession_Struct::kMaxPlayers, kMaxSessionPlayers);
+    const std::string program = std::string(g_instData.GetInstallPath()) + kServerProgram;
+    const int created =
+        multi->CreateAndJoinCS(record.get(), &player, program.c_str(), given ? launchText : "", 0, nullptr);
+    if (created != 1 && created != 2) {
+      char text[32];
+      std::snprintf(text, sizeof text, "Error %d", created);
+      if (links_.showSystemBox) links_.showSystemBox(text, "AutoConnectToMe");
+      if (links_.showPlainBox) links_.showPlainBox(text);
+    }
+    record.reset();
+    result = multi->StopJoin();
+  }
+  StartReceiving();
+  return result;
+}
+
+int CNetSession::InitService(const ConnectionInfo& info, HvMServiceEx_Struct* settings) {
+  if ((info.onlineFlags & kOnlineNeedsLogin) && settings && links_.runLogin) links_.runLogin(*settings);
+  const std::uint32_t service = info.connectionKind < kConnectionKinds ? info.serviceIds[info.connectionKind] : 0;
+  return multi->InitServiceEx(service, kApplicationGuid, settings);
+}
+
+int CNetSession::OpenAndJoin(const ConnectionInfo& info) {
+  joinState = 0;
+  CopyText(player.longName, info.playerName);
+  CopyText(player.shortName, info.nickname);
+  const std::string password = FieldText(info.password);
+  const int result = multi->OpenAndJoin(info.sessionId, password.c_str(), &player);
+  StartReceiving();
+  return result;
+}
+
+void CNetSession::FillSessionRecord(HvMSession_Struct& record, const ConnectionInfo& info) const {
+  record = HvMSession_Struct{};
+  record.SetText(HvMSession_Struct::kName, HvMSession_Struct::kNameWidth, FieldText(info.sessionName));
+  record.SetText(HvMSession_Struct::kDescription, HvMSession_Struct::kDescriptionWidth, FieldText(info.description));
+  const std::string password = FieldText(info.password);
+  record.SetText(HvMSession_Struct::kPassword, HvMSession_Struct::kPasswordWidth, password == "0" ? "" : password);
+  record.SetU32(HvMSession_Struct::kMaxPlayers, kMaxSessionPlayers);
+}
+
+int CNetSession::CreateAndJoinCS(const ConnectionInfo& info, HvMServiceEx_Struct* settings) {
+  opened = 1;
+  joinState = 0;
+  sessionDesc = std::make_unique<HvMSession_Struct>();
+  FillSessionRecord(*sessionDesc, info);
+  CopyText(player.longName, info.playerName);
+  CopyText(player.shortName, info.nickname);
+
+  const std::string previous = plat::GetCurrentDosDirectory();
+  plat::SetCurrentDosDirectory(g_instData.GetInstallPath());
+  const int result = multi->CreateAndJoinCS(sessionDesc.get(), &player, kServerProgram, "", info.serviceType,
+                                            settings);
+  plat::SetCurrentDosDirectory(previous);
+
+  sessionDesc.reset();
+  StartReceiving();
+  return result;
+}
+
+int CNetSession::CreateAndJoin(const ConnectionInfo& info) {
+  opened = 1;
+  joinState = 0;
+  sessionDesc = std::make_unique<HvMSession_Struct>();
+  FillSessionRecord(*sessionDesc, info);
+  CopyText(player.longName, info.playerName);
+  CopyText(player.shortName, info.nickname);
+  const int result = multi->CreateAndJoin(sessionDesc.get(), &player);
+  sessionDesc.reset();
+  StartReceiving();
+  return result;
+}
+
+bool CNetSession::StoreOwnId(int slot) { return StorePlayerId(slot, player.id); }
+
+bool CNetSession::StorePlayerId(int slot, std::uint32_t id) {
+  if (slot < 0 || slot >= kPlayerSlots) {
+    TraceError("player slot outside the table", __FILE__, __LINE__);
+    return false;
+  }
+  playerIds[slot] = id;
+  return true;
+}
+
+int CNetSession::Receive(std::uint8_t** data) {
+  EnsureQueue();
+  for (;;) {
+    Pump(200);
+    std::uint8_t* bytes = nullptr;
+    std::uint32_t length = 0;
+    const int result = queue->GetNext(&bytes, &length, nullptr, nullptr, nullptr, nullptr);
+    if (result == HVM_MSG_PACKET) {
+      if (data) *data = bytes;
+      return 0;
+    }
+    if (result == HVM_MSG_SYSTEM && length >= 4 &&
+        plat::DecodeLE<std::int32_t>(std::span<const std::uint8_t, 4>(bytes, 4)) == HVM_NOTICE_LEFT) {
+      // A leave notice (-5). With nobody else left nothing can answer any more.
+      bool others = false;
+      for (const auto& p : multi->GetPlayers()) others = others || p.id != player.id;
+      if (!others) return HVM_ERR_CONNECTIONLOST;
+    }
+    if (result == kQueueEmpty) plat::Sleep(1);
+  }
+}
+
+bool CNetSession::Send(int slot, void* packet, std::uint32_t length) {
+  if (slot == kAllPlayersSlot) return SendPacket(HVM_ID_ALLPLAYERS, packet, length, slot, slot, 0, 1);
+  if (slot < 0 || slot >= kPlayerSlots) {
+    TraceError("player slot outside the table", __FILE__, __LINE__);
+    return false;
+  }
+  return SendPacket(playerIds[slot], packet, length, slot, slot, 0, 1);
+}
+
+bool CNetSession::BroadcastUnsequenced(int slot, void* packet, std::uint32_t length) {
+  if (slot != kAllPlayersSlot) return false;
+  return SendPacket(HVM_ID_ALLPLAYERS, packet, length, slot, slot, 1, 1);
+}
+
+bool CNetSession::SendPacket(std::uint32_t to, void* packet, std::uint32_t length, int snifferSlot, int fileSlot,
+                             int unsequenced, int guaranteed) {
+  if (!packet) return false;
+  const std::span<std::uint8_t> bytes(static_cast<std::uint8_t*>(packet), length);
+  const bool toFile = emailMode || fileSendMode;
+  // A packet that goes nowhere takes no sequence number: a number spent on it
+  // would leave a gap that the receiver waits on for ever.
+  const bool goesOut = toFile || to != HVM_ID_NONE;
+  if (goesOut) {
+    const bool sequenced = !unsequenced && !emailMode;
+    EnsureQueue();  // the counter lives in the queue, which a file-only game never started
+    WritePacketSequence(bytes, sequenced ? queue->NextSequence() : 0);
+  }
+  if (toFile) {
+    if (links_.writeEmailPacket) links_.writeEmailPacket(bytes.data(), length, fileSlot);
+  } else if (to != HVM_ID_NONE) {
+    if (sniffer) sniffer->LogSent(bytes.data(), length, snifferSlot);
+    int result = multi->Send(player.id, to, packet, length, 1, guaranteed);
+    while (result == HVM_ERR_BUSY) {
+      result = multi->Send(player.id, to, packet, length, 1, guaranteed);
+      plat::Sleep(kBusyRetryMs);
+    }
+    if (result != 0) {
+      ReportLostConnection();
+      return false;
+    }
+    multi->Flush();
+    ++sendCount;
+  }
+  if (sendCount >= kSendsPerPump) {
+    Pump(500);
+    sendCount = 0;
+  }
+  return true;
+}
+
+void CNetSession::ReportLostConnection() {
+  if (links_.gameExists && links_.gameExists()) {
+    if (links_.showTextBox) links_.showTextBox("COMM_ERR");
+    plat::PostQuitMessage(0);
+  } else if (links_.showPlainBox) {
+    links_.showPlainBox(kLostContactText);
+  }
+}
+
+void CNetSession::Pump(std::uint32_t) {
+  if (queue) queue->Fill();
+}
+
+void CNetSession::BroadcastEndGame() {
+  std::uint8_t packet[kPacketHeaderSize] = {};
+  WritePacketHeader(packet, PacketHeader{PKT_END_GAME, 0, 0});
+  BroadcastUnsequenced(kAllPlayersSlot, packet, sizeof packet);
+}

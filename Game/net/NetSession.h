@@ -1,0 +1,109 @@
+#pragma once
+// The client's one connection to a game. It wraps the multiplayer library,
+// keeps the local player's record and the library identifiers of the player
+// slots, owns the packet queue, and is the only road by which game packets
+// leave: sequenced to one slot or to all (Send), unsequenced to all
+// (BroadcastUnsequenced). In an e-mail game (or in file-send mode) packets go
+// to the turn file instead. Main thread only.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "Game/net/ConnectionInfo.h"
+#include "Game/net/NetSessionLinks.h"
+#include "hvmulti/HvMRecords.h"
+#include "platform/core/files.h"
+#include "platform/core/types.h"
+
+class CHvMulti;
+class CHvChatManager;
+class CHvPlayerList;
+class CPacketQueue;
+
+// The application's GUID and protocol version, given to the library.
+constexpr const char* kApplicationGuid = "e0b9e800-e3da-11d0-8a2b-006097983ced";
+constexpr int kApplicationVersion = 6;
+// Player slots of the identifier table.
+constexpr int kPlayerSlots = 41;
+// The slot that means "all players".
+constexpr int kAllPlayersSlot = -1;
+
+class CNetSession {
+ public:
+  explicit CNetSession(NetSessionLinks links = {});
+  // The same over a library object of the caller's (a stand-in in tests).
+  CNetSession(std::unique_ptr<CHvMulti> library, NetSessionLinks links);
+  ~CNetSession();
+  CNetSession(const CNetSession&) = delete;
+  CNetSession& operator=(const CNetSession&) = delete;
+
+  // Creates the packet queue (5 nodes) when there is none; the library's ReceiveThread result.
+  int StartReceiving();
+  // Fills the service identifiers and the online flags of `info` from the library.
+  void EnumServices(ConnectionInfo& info);
+  // Opens the lobby's service: 0 without a text (only `opened` is set).
+  int InitAutoLaunch(const char* launchText);
+  // The lobby or single-player start: 0 when the game is ready, else an error
+  // or the library's answer.
+  int AutoLaunchConnect(const char* launchText);
+  // Opens the chosen service, after the login screen when the service needs it.
+  int InitService(const ConnectionInfo& info, HvMServiceEx_Struct* settings);
+  // Joins the chosen session; negative on failure.
+  int OpenAndJoin(const ConnectionInfo& info);
+  // Hosts a client-server game, starting the server program from the
+  // installation directory; 1 or 2 on success.
+  int CreateAndJoinCS(const ConnectionInfo& info, HvMServiceEx_Struct* settings);
+  // Hosts a game without a server program; 1 or 2 on success.
+  int CreateAndJoin(const ConnectionInfo& info);
+
+  // Stores the local player's identifier in `slot`. False for a slot outside the table.
+  bool StoreOwnId(int slot);
+  // Stores a player's identifier in `slot` (packet 4). False for a slot outside the table.
+  bool StorePlayerId(int slot, std::uint32_t id);
+
+  // Waits for the next game packet, skipping library messages, and points
+  // `data` at it (valid until the next fill). 0 with a packet; HVM_ERR_CONNECTIONLOST
+  // when every other player has left, so that nothing can come any more.
+  int Receive(std::uint8_t** data);
+  // A sequenced, guaranteed send to player `slot` or, for -1, to all. False when
+  // the slot lies outside the table or the connection was lost.
+  bool Send(int slot, void* packet, std::uint32_t length);
+  // An unsequenced, guaranteed send to all; any slot but -1 sends nothing.
+  bool BroadcastUnsequenced(int slot, void* packet, std::uint32_t length);
+  // The send core. False when the connection was lost.
+  bool SendPacket(std::uint32_t to, void* packet, std::uint32_t length, int snifferSlot, int fileSlot,
+                  int unsequenced, int guaranteed);
+  // Pulls the library's waiting messages into the queue; the time is not used.
+  void Pump(std::uint32_t ms);
+  // The host ends the game for everyone: packet 5, unsequenced.
+  void BroadcastEndGame();
+
+  std::unique_ptr<CHvMulti> multi;
+  std::unique_ptr<CHvChatManager> chat;
+  std::unique_ptr<CHvPlayerList> players;
+  std::unique_ptr<CPacketQueue> queue;
+  std::uint32_t joinState = 0;
+  std::unique_ptr<HvMSession_Struct> sessionDesc;
+  HvMPlayer_Struct player;
+  std::uint32_t playerIds[kPlayerSlots] = {};
+  std::unique_ptr<INetSniffer> sniffer;
+  std::uint16_t sendCount = 0;
+  std::uint32_t emailMode = 0;
+  std::uint32_t fileSendMode = 0;
+  std::string emailGameName;
+  std::uint8_t joinByName = 0;
+  std::unique_ptr<char[]> joinName;  // 260 bytes
+  std::uint32_t opened = 0;
+  plat::FILE* emailInput = nullptr;
+  plat::HWND notifyWindow = nullptr;
+  std::uint32_t emailHeader = 0;
+
+ private:
+  void EnsureQueue();
+  static int ServiceCallback(const HvMService_Struct* service, void* table, std::uint32_t reserved);
+  void FillSessionRecord(HvMSession_Struct& record, const ConnectionInfo& info) const;
+  void ReportLostConnection();
+
+  NetSessionLinks links_;
+};

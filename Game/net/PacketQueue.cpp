@@ -1,0 +1,113 @@
+#include "Game/net/PacketQueue.h"
+
+#include <algorithm>
+
+#include "Game/net/Packets.h"
+#include "hvmulti/HvMulti.h"
+
+CPacketQueue::CPacketQueue(CHvMulti* m, std::int16_t n) : multi(m) {
+  read = write = new PacketNode;
+  read->next = read->prev = read;
+  const int extra = std::max<int>(n, 5);
+  for (int i = 0; i < extra; ++i) LinkBefore(new PacketNode, read);
+}
+
+CPacketQueue::~CPacketQueue() {
+  PacketNode* node = read->next;
+  while (node != read) {
+    PacketNode* next = node->next;
+    delete node;
+    node = next;
+  }
+  delete read;
+}
+
+void CPacketQueue::Unlink(PacketNode* node) {
+  node->prev->next = node->next;
+  node->next->prev = node->prev;
+  node->next = node->prev = node;
+}
+
+void CPacketQueue::LinkBefore(PacketNode* node, PacketNode* before) {
+  node->prev = before->prev;
+  node->next = before;
+  before->prev->next = node;
+  before->prev = node;
+}
+
+int CPacketQueue::Fill() {
+  const int n = multi->CheckMessages();
+  if (n < 1) return n;
+  for (int i = 0; i < n; ++i) {
+    if (write->next == read || write->next->taken) LinkBefore(new PacketNode, write->next);
+    if (!write->buffer) write->buffer = std::make_unique<std::uint8_t[]>(kMaxPacketSize);
+    write->length = kMaxPacketSize;
+    const int r = multi->GetTop(write->buffer.get(), &write->length, &write->from, &write->to, &write->extra);
+    write->result = static_cast<std::int16_t>(r);
+    if (r == HVM_MSG_PACKET) {
+      // A packet too short for a header has no sequence to order it by: it is
+      // dropped like a message that does not fit.
+      PacketHeader header;
+      if (!ReadPacketHeader({write->buffer.get(), write->length}, header)) continue;
+      write->sequence = header.sequence;
+    } else {
+      write->sequence = 0;
+    }
+    if (r == HVM_MSG_PACKET || r == HVM_MSG_SYSTEM || r == HVM_MSG_CHAT) write = write->next;
+  }
+  return n;
+}
+
+int CPacketQueue::GetNext(std::uint8_t** data, std::uint32_t* length, std::uint32_t* from, std::uint32_t* to,
+                          std::uint32_t* extra, PacketNode** node) {
+  if (node) *node = nullptr;
+  if (read == write) return kQueueEmpty;
+  PacketNode* cur = read;
+  const std::uint32_t s = cur->sequence;
+  if (s != 0) {
+    if (s < expected) {  // a duplicate: skipped, its node refilled later
+      read = read->next;
+      return kQueueEmpty;
+    }
+    if (s > expected) {  // early: moved to the end of the waiting run
+      if (cur->next == write) return kQueueEmpty;
+      read = cur->next;
+      Unlink(cur);
+      LinkBefore(cur, write);
+      return kQueueEmpty;
+    }
+    lastDelivered = s;
+    ++expected;
+  }
+  if (data) *data = cur->buffer.get();
+  if (length) *length = cur->length;
+  if (from) *from = cur->from;
+  if (to) *to = cur->to;
+  if (extra) *extra = cur->extra;
+  if (node) {
+    cur->taken = 1;
+    *node = cur;
+  }
+  read = read->next;
+  return cur->result;
+}
+
+void CPacketQueue::ReleaseNode(PacketNode* node) {
+  if (!node || node->next == node) return;
+  if (read == node) read = node->next;
+  if (write == node) write = node->next;
+  Unlink(node);
+  delete node;
+}
+
+void CPacketQueue::ResetSequence() {
+  lastDelivered = 0;
+  expected = 1;
+  nextOut = 1;
+}
+
+int CPacketQueue::NodeCount() const {
+  int count = 1;
+  for (const PacketNode* n = read->next; n != read; n = n->next) ++count;
+  return count;
+}

@@ -1,0 +1,256 @@
+#include "Game/rules/GHullDB.h"
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "Game/model/ByteStream.h"
+#include "Game/model/GDataFile.h"
+#include "Game/model/GInstData.h"
+#include "Game/rules/GModuleDB.h"
+#include "Game/rules/GRulesLinks.h"
+#include "Game/rules/GRulesPackets.h"
+#include "Game/rules/GUnitClass.h"
+#include "Game/model/TraceError.h"
+
+namespace {
+
+constexpr std::uint32_t kEmptyEntry = 0xFFFFFFFF;
+constexpr int kSlotBox = 30;
+
+// One hull entry after its name length; false when the image ends inside it.
+bool ReadHullBody(plat::ByteReader& r, CGHull& hull) {
+  std::uint32_t researchedAtStart = 0;
+  std::uint8_t slotCount = 0;
+  r.Read(hull.unitClass);
+  r.Read(hull.attribute);
+  r.Read(hull.mass);
+  r.Read(hull.massLimit);
+  r.Read(hull.successor);
+  r.Read(researchedAtStart);
+  for (std::uint16_t& cost : hull.costs) r.Read(cost);
+  r.Read(hull.structurePoints);
+  r.Read(slotCount);
+  if (slotCount > kMaxHullSlots) TraceError("Hull with more than twenty slots", __FILE__, __LINE__);
+  for (int s = 0; s < slotCount; ++s) {
+    std::uint32_t field[5] = {};
+    for (std::uint32_t& f : field) r.Read(f);
+    if (s >= kMaxHullSlots) continue;
+    HullSlot& slot = hull.slots[s];
+    slot.x = static_cast<std::uint16_t>(field[0]);
+    slot.y = static_cast<std::uint16_t>(field[1]);
+    slot.anchorX = static_cast<std::uint16_t>(field[2]);
+    slot.anchorY = static_cast<std::uint16_t>(field[3]);
+    slot.typeMask = field[4];
+  }
+  hull.researchPoints = researchedAtStart != 0 ? kResearched : 0;
+  hull.available = researchedAtStart != 0 ? 1 : 0;
+  return r.Ok();
+}
+
+// The name of an entry: L bytes, taken up to the first NUL and cut to fit.
+bool ReadHullName(plat::ByteReader& r, std::uint32_t length, CGHull& hull) {
+  if (length > r.Remaining()) {
+    TraceError("Hull name runs past the end of hulls.dat", __FILE__, __LINE__);
+    return false;
+  }
+  std::vector<std::uint8_t> text(length);
+  if (!r.ReadBytes(text)) return false;
+  const auto nul = std::find(text.begin(), text.end(), std::uint8_t{0});
+  const std::size_t n = std::min<std::size_t>(static_cast<std::size_t>(nul - text.begin()), sizeof hull.name - 1);
+  std::copy_n(text.begin(), n, hull.name);
+  hull.name[n] = '\0';
+  return true;
+}
+
+std::string DefaultHullsPath() { return std::string(g_instData.GetInstallPath()) + "hulls.dat"; }
+
+}  // namespace
+
+int CGHull::GetSlotCount() const {
+  int n = 0;
+  while (n < kMaxHullSlots && slots[n].x != kSlotListEnd) ++n;
+  return n;
+}
+
+int CGHull::SlotAcceptsModuleType(int slot, int moduleType) const {
+  if (slot < 0 || slot >= GetSlotCount() || moduleType < 0 || moduleType >= 32) return 0;
+  const std::uint32_t mask = slots[slot].typeMask;
+  return (mask == kSlotAcceptsAny || (mask & (1u << moduleType)) != 0) ? 1 : 0;
+}
+
+int CGHull::FindSlotAt(int px, int py) const {
+  const int n = GetSlotCount();
+  for (int s = 0; s < n; ++s) {
+    const int x = slots[s].x;
+    const int y = slots[s].y;
+    if (x <= px && px < x + kSlotBox && y <= py && py < y + kSlotBox) return s;
+  }
+  return -1;
+}
+
+const char* CGHull::GetModelName() const { return GetHullModelNameOfClass(unitClass); }
+
+const char* CGHull::GetClassText() const { return CGHullDB::GetHullClassText(unitClass); }
+
+std::uint16_t CGHull::GetCostPercent() const {
+  if (researchPoints <= kResearched) return 100;
+  const double percent = 100.0 - (researchPoints - kResearched) * 0.0001 * 100.0;
+  return percent <= 0.0 ? 0 : static_cast<std::uint16_t>(percent);
+}
+
+void CGHull::GetCosts(std::uint16_t out[4]) const {
+  const std::uint32_t percent = GetCostPercent();
+  for (int i = 0; i < 4; ++i) out[i] = static_cast<std::uint16_t>(costs[i] * percent / 100);
+}
+
+std::uint16_t CGHull::GetBuildPoints() const {
+  return static_cast<std::uint16_t>(structurePoints * std::uint32_t{GetCostPercent()} / 100);
+}
+
+void CGHull::SetResearchAllocation(std::uint16_t percent) {
+  researchAllocation = percent;
+  auto packet = BuildHullAllocationPacket(section, RulesLocalChapterId() & 7, index, percent);
+  RulesSendToAll(packet.bytes);
+}
+
+void CGHull::SetScienceBonus(std::uint16_t points) {
+  if (points == scienceBonus) return;
+  scienceBonus = points;
+  const std::uint16_t pool = g_rulesLinks.moduleDB != nullptr ? g_rulesLinks.moduleDB->freeSciencePool : 0;
+  auto packet = BuildHullBonusPacket(section, RulesLocalChapterId() & 7, index, points, pool);
+  RulesSendToAll(packet.bytes);
+}
+
+int CGHull::SaveResearchState(plat::FILE* fp) const {
+  FileWriter w(fp);
+  w.Write(researchPoints);
+  w.Write(researchWord);
+  w.Write(researchAllocation);
+  w.Write(scienceBonus);
+  return w.Ok() ? 1 : 0;
+}
+
+int CGHull::LoadResearchState(plat::FILE* fp) {
+  FileReader r(fp);
+  std::uint16_t v[4] = {};
+  for (std::uint16_t& x : v) r.Read(x);
+  if (!r.Ok()) return 0;
+  researchPoints = v[0];
+  researchWord = v[1];
+  researchAllocation = v[2];
+  scienceBonus = v[3];
+  return 1;
+}
+
+CGHullDB::CGHullDB() : CGHullDB(DefaultHullsPath().c_str()) {}
+
+CGHullDB::CGHullDB(const char* path) {
+  if (LoadHulls(path) == 0) TraceError("hulls.dat could not be read whole", __FILE__, __LINE__);
+}
+
+CGHullDB::~CGHullDB() {
+  for (ArrayMan<CGHull>& list : hulls) {
+    for (std::uint16_t i = 0; i < list.count; ++i) delete list.items[i];
+  }
+}
+
+int CGHullDB::LoadHulls(const char* path) {
+  const auto image = ReadBinaryDataFile(path);
+  if (!image) return 0;
+  return LoadHulls(*image);
+}
+
+int CGHullDB::LoadHulls(std::span<const std::uint8_t> image) {
+  plat::ByteReader r(image);
+  for (int section = 0; section < kHullSections; ++section) {
+    std::uint8_t count = 0;
+    if (!r.Read(count)) return 0;
+    for (int i = 0; i < count; ++i) {
+      std::uint32_t length = 0;
+      if (!r.Read(length)) return 0;
+      if (length == kEmptyEntry) continue;
+      auto hull = std::make_unique<CGHull>();
+      hull->section = static_cast<std::uint8_t>(section);
+      hull->index = static_cast<std::uint8_t>(i);
+      if (!ReadHullName(r, length, *hull) || !ReadHullBody(r, *hull)) {
+        TraceError("hulls.dat ends inside a hull", __FILE__, __LINE__);
+        return 0;
+      }
+      hulls[section].SetAt(hull.release(), ArrayMan<CGHull>::kAtEnd);
+    }
+  }
+  return 1;
+}
+
+int CGHullDB::GetHullCount(int section) const {
+  return section >= 0 && section < kHullSections ? hulls[section].count : 0;
+}
+
+CGHull* CGHullDB::GetHull(int section, int position) const {
+  if (section < 0 || section >= kHullSections || position < 0 || position >= hulls[section].count) return nullptr;
+  return hulls[section].GetAt(static_cast<std::uint16_t>(position));
+}
+
+CGHull* CGHullDB::FindHull(int section, int index) const {
+  for (int i = 0; i < GetHullCount(section); ++i) {
+    CGHull* hull = GetHull(section, i);
+    if (hull->index == index) return hull;
+  }
+  return nullptr;
+}
+
+CGHull* CGHullDB::FindResearchedHullOfClass(int section, int unitClass) const {
+  for (int i = 0; i < GetHullCount(section); ++i) {
+    CGHull* hull = GetHull(section, i);
+    if (hull->unitClass == unitClass && hull->available != 0) return hull;
+  }
+  return nullptr;
+}
+
+CGHull* CGHullDB::GetSuccessor(const CGHull& hull) const {
+  if (hull.successor == kNoSuccessorHull) return nullptr;
+  return FindHull(hull.section, hull.successor);
+}
+
+const char* CGHullDB::GetHullModelName(int unitClass) { return GetHullModelNameOfClass(unitClass); }
+
+const char* CGHullDB::GetHullClassText(int unitClass) { return GetUnitClassName(unitClass); }
+
+// One walk over the local guild's hulls: a hull holding points gives back as
+// many as the pool stands above the limit. A walk that finds too few points
+// ends there rather than walking again and again.
+void CGHullDB::ReclaimScienceBonus(std::uint16_t limit) {
+  CGModuleDB* modules = g_rulesLinks.moduleDB;
+  const int guild = RulesLocalGuild();
+  if (modules == nullptr || guild >= kHullSections) return;
+  for (int i = 0; i < GetHullCount(guild) && modules->freeSciencePool > limit; ++i) {
+    CGHull* hull = GetHull(guild, i);
+    if (hull->scienceBonus == 0) continue;
+    const std::uint16_t taken =
+        std::min<std::uint16_t>(hull->scienceBonus, static_cast<std::uint16_t>(modules->freeSciencePool - limit));
+    modules->freeSciencePool = static_cast<std::uint16_t>(modules->freeSciencePool - taken);
+    hull->SetScienceBonus(static_cast<std::uint16_t>(hull->scienceBonus - taken));
+  }
+}
+
+int CGHullDB::Save(plat::FILE* fp) const {
+  for (int section = 0; section < kHullSections; ++section) {
+    for (int i = 0; i < GetHullCount(section); ++i) {
+      if (GetHull(section, i)->SaveResearchState(fp) == 0) return 0;
+    }
+  }
+  FileWriter w(fp);
+  return w.Write(kHullDBEndByte) ? 1 : 0;
+}
+
+int CGHullDB::Load(plat::FILE* fp) {
+  for (int section = 0; section < kHullSections; ++section) {
+    for (int i = 0; i < GetHullCount(section); ++i) {
+      if (GetHull(section, i)->LoadResearchState(fp) == 0) return 0;
+    }
+  }
+  FileReader r(fp);
+  std::uint8_t end = 0;
+  return r.Read(end) && end == kHullDBEndByte ? 1 : 0;
+}

@@ -1,0 +1,347 @@
+#include "Game/rules/GModuleDB.h"
+
+#include <algorithm>
+#include <cctype>
+#include <optional>
+#include <string>
+
+#include "Game/model/ByteStream.h"
+#include "Game/model/GDataFile.h"
+#include "Game/model/GInstData.h"
+#include "Game/rules/GRulesLinks.h"
+#include "Game/rules/GRulesPackets.h"
+#include "Game/model/TraceError.h"
+
+namespace {
+
+constexpr std::uint16_t kInitialCapacity = 20;
+constexpr std::uint16_t kGrowStep = 10;
+constexpr std::uint32_t kMaxModules = 0xFFFE;  // 0xFFFF names no module
+constexpr std::uint16_t kResearched = 10000;
+
+enum class ReadResult { Record, End, Broken };
+
+template <std::size_t N>
+void ReadText(plat::ByteReader& r, char (&out)[N]) {
+  std::uint8_t raw[N] = {};
+  r.ReadBytes(raw);
+  std::copy(std::begin(raw), std::end(raw), out);
+  out[N - 1] = '\0';  // a name that fills its field would run on into the next one
+}
+
+template <class T, std::size_t N>
+void ReadAll(plat::ByteReader& r, T (&out)[N]) {
+  for (T& v : out) r.Read(v);
+}
+
+// The type data, packed in the file, into its in-memory places.
+void ReadTypeData(plat::ByteReader& r, ModuleRecord& m) {
+  if (m.type == MODULE_PROPULSION) {
+    std::uint16_t words[3] = {};
+    r.Read(m.typeData[0]);
+    ReadAll(r, words);
+    r.Read(m.typeData[8]);
+    for (int i = 0; i < 3; ++i) m.SetTypeWord(i + 1, words[i]);
+    return;
+  }
+  std::span<std::uint8_t> place(m.typeData, kModuleTypeDataSize[m.type]);
+  r.ReadBytes(place);
+  if (m.type == MODULE_WEAPON) {
+    for (int w : {1, 2}) {
+      m.SetTypeWord(w, static_cast<std::uint16_t>(std::min(m.TypeWord(w) * kWeaponRangeScale, 0xFFFF)));
+    }
+  }
+}
+
+ReadResult ReadModule(plat::ByteReader& r, ModuleRecord& m) {
+  if (r.Remaining() < sizeof m.name) {
+    if (r.Remaining() != 0) TraceError("modules.dat ends with a part of a record", __FILE__, __LINE__);
+    return ReadResult::End;
+  }
+  ReadText(r, m.name);
+  r.Read(m.guildMask);
+  r.Read(m.spareByte2);
+  r.Read(m.type);
+  if (r.Ok() && m.type >= kModuleTypeCount) {
+    TraceError("modules.dat holds a module of an unknown type", __FILE__, __LINE__);
+    return ReadResult::Broken;
+  }
+  ReadAll(r, m.costs);
+  ReadAll(r, m.secondValues);
+  r.Read(m.successor);
+  ReadAll(r, m.spareBytesA);
+  r.Read(m.helpTopic);
+  r.Read(m.spareWordA);
+  r.Read(m.buildPoints);
+  r.Read(m.spareByteB);
+  r.Read(m.techLevel);
+  ReadText(r, m.imageName);
+  ReadText(r, m.soundName);
+  ReadAll(r, m.defenses);
+  ReadAll(r, m.spareBytesC);
+  r.Read(m.spareWordC);
+  r.Read(m.powerUse);
+  r.Read(m.mass);
+  if (r.Ok()) ReadTypeData(r, m);
+  if (!r.Ok()) {
+    TraceError("modules.dat ends inside a record", __FILE__, __LINE__);
+    return ReadResult::Broken;
+  }
+  m.researchPoints = m.techLevel == 1 ? kResearched : 0;
+  return ReadResult::Record;
+}
+
+int CompareNoCase(const char* a, const char* b) {
+  for (;; ++a, ++b) {
+    const int ca = std::tolower(static_cast<unsigned char>(*a));
+    const int cb = std::tolower(static_cast<unsigned char>(*b));
+    if (ca != cb || ca == 0) return ca - cb;
+  }
+}
+
+std::uint16_t Lowered(std::uint32_t value, std::uint8_t percent) {
+  const std::uint32_t cut = value * percent / 100;
+  return static_cast<std::uint16_t>(cut >= value ? 0 : value - cut);
+}
+
+std::string DefaultModulesPath() { return std::string(g_instData.GetInstallPath()) + "modules.dat"; }
+
+}  // namespace
+
+CGModuleDB::CGModuleDB() : CGModuleDB(DefaultModulesPath().c_str()) {}
+
+CGModuleDB::CGModuleDB(const char* path)
+    : records(std::make_unique<ModuleRecord[]>(kInitialCapacity)), capacity(kInitialCapacity) {
+  if (LoadModules(path) == 0) TraceError("modules.dat could not be read whole", __FILE__, __LINE__);
+}
+
+int CGModuleDB::LoadModules(const char* path) {
+  const auto image = ReadBinaryDataFile(path);
+  if (!image) return 0;
+  return LoadModules(*image);
+}
+
+int CGModuleDB::LoadModules(std::span<const std::uint8_t> image) {
+  plat::ByteReader r(image);
+  for (;;) {
+    ModuleRecord m;
+    switch (ReadModule(r, m)) {
+      case ReadResult::End: return 1;
+      case ReadResult::Broken: return 0;
+      case ReadResult::Record:
+        if (!Append(m)) return 0;
+        break;
+    }
+  }
+}
+
+bool CGModuleDB::Append(const ModuleRecord& record) {
+  if (count >= kMaxModules) {
+    TraceError("Too many modules", __FILE__, __LINE__);
+    return false;
+  }
+  if (count == capacity) {
+    const auto grown = static_cast<std::uint16_t>(std::min<std::uint32_t>(capacity + kGrowStep, kMaxModules));
+    auto block = std::make_unique<ModuleRecord[]>(grown);
+    std::copy_n(records.get(), count, block.get());
+    records = std::move(block);
+    capacity = grown;
+  }
+  records[count++] = record;
+  return true;
+}
+
+const ModuleRecord* CGModuleDB::GetRecord(int index) const {
+  return index >= 0 && index < count ? &records[index] : nullptr;
+}
+
+ModuleRecord* CGModuleDB::GetRecord(int index) { return index >= 0 && index < count ? &records[index] : nullptr; }
+
+std::uint16_t CGModuleDB::GetCostPercent(int index) const {
+  const ModuleRecord* m = GetRecord(index);
+  if (m == nullptr || m->researchPoints <= kResearched) return 100;
+  const float percent = 100.0f - static_cast<float>(m->researchPoints - kResearched) * 2.2222222e-5f * 100.0f;
+  return percent <= 0.0f ? 0 : static_cast<std::uint16_t>(percent);
+}
+
+void CGModuleDB::GetCosts(int index, std::uint16_t out[5]) const {
+  const ModuleRecord* m = GetRecord(index);
+  const std::uint32_t percent = GetCostPercent(index);
+  for (int i = 0; i < 5; ++i) out[i] = m ? static_cast<std::uint16_t>(m->costs[i] * percent / 100) : 0;
+}
+
+std::uint16_t CGModuleDB::GetBuildPoints(int index) const {
+  if (GetRecord(index) == nullptr) {
+    TraceError("Module index out of range", __FILE__, __LINE__);
+    return 0;
+  }
+  return static_cast<std::uint16_t>(GetBaseBuildPoints(index) * std::uint32_t{GetCostPercent(index)} / 100);
+}
+
+std::uint16_t CGModuleDB::GetBaseBuildPoints(int index) const {
+  const ModuleRecord* m = GetRecord(index);
+  if (m == nullptr) {
+    TraceError("Module index out of range", __FILE__, __LINE__);
+    return 0;
+  }
+  return m->buildPoints;
+}
+
+std::uint16_t CGModuleDB::GetMass(int index) const {
+  const ModuleRecord* m = GetRecord(index);
+  return m ? Lowered(m->mass, RulesChapterTrait(static_cast<std::uint8_t>(RulesLocalChapterId()), 19)) : 0;
+}
+
+std::uint16_t CGModuleDB::GetPowerUse(int index) const {
+  const ModuleRecord* m = GetRecord(index);
+  return m ? Lowered(m->powerUse, RulesChapterTrait(static_cast<std::uint8_t>(RulesLocalChapterId()), 18)) : 0;
+}
+
+void CGModuleDB::GetDefenses(int index, std::uint8_t out[8]) const {
+  const ModuleRecord* m = GetRecord(index);
+  for (int i = 0; i < 8; ++i) out[i] = m ? m->defenses[i] : 0;
+}
+
+int CGModuleDB::IsResearched(int index) const {
+  const ModuleRecord* m = GetRecord(index);
+  return m && m->researchPoints >= kResearched ? 1 : 0;
+}
+
+int CGModuleDB::GetResearchPercent(int index) const {
+  const ModuleRecord* m = GetRecord(index);
+  if (m == nullptr) return 0;
+  return m->researchPoints >= kResearched ? 100 : m->researchPoints * 100 / kResearched;
+}
+
+// Going up, the best is the lowest name that comes after the start (a name
+// equal to the start's comes after it when its index is higher); going down,
+// the mirror image. From kNoModule every name qualifies, so a name that sorts
+// before any letter is listed too.
+std::uint16_t CGModuleDB::GetNextByName(std::uint16_t start, int direction) const {
+  const ModuleRecord* reference = start == kNoModule ? nullptr : GetRecord(start);
+  if (start != kNoModule && reference == nullptr) return kNoModule;
+  const int sign = direction != 0 ? 1 : -1;
+  std::optional<std::uint16_t> best;
+  for (std::uint16_t i = 0; i < count; ++i) {
+    const char* name = records[i].name;
+    if (reference != nullptr) {
+      const int order = sign * CompareNoCase(name, reference->name);
+      if (order < 0 || (order == 0 && i <= start)) continue;
+    }
+    if (!best || sign * CompareNoCase(name, records[*best].name) < 0) best = i;
+  }
+  return best.value_or(kNoModule);
+}
+
+std::uint8_t CGModuleDB::GetComputerType(int index) const {
+  const ModuleRecord* m = GetRecord(index);
+  return m && m->type == MODULE_COMPUTER ? m->typeData[0] : kNotAComputer;
+}
+
+int CGModuleDB::GetGuildIndex(int index) const {
+  const ModuleRecord* m = GetRecord(index);
+  for (int g = 0; m != nullptr && g < 5; ++g) {
+    if ((m->guildMask & (1u << g)) != 0) return g;
+  }
+  TraceError("Module of no guild", __FILE__, __LINE__);
+  return -1;
+}
+
+double CGModuleDB::GetEffectiveRange(int index) const {
+  const ModuleRecord* m = GetRecord(index);
+  return m && m->type == MODULE_WEAPON ? m->EffectiveRange() * 3.84 / 2600.0 : 0.0;
+}
+
+double CGModuleDB::GetMaxRange(int index) const {
+  const ModuleRecord* m = GetRecord(index);
+  return m && m->type == MODULE_WEAPON ? m->MaxRange() * 3.84 / 2600.0 : 0.0;
+}
+
+std::uint16_t CGModuleDB::FindBestPropulsion() const {
+  const int guild = RulesLocalGuild();
+  const unsigned guildBit = guild < 8 ? 1u << guild : 0u;
+  std::uint16_t best = kNoModule;
+  for (std::uint16_t i = 0; i < count; ++i) {
+    const ModuleRecord& m = records[i];
+    if (m.type != MODULE_PROPULSION || m.guildMask != guildBit || m.researchPoints < kResearched) continue;
+    if (best == kNoModule || m.DeepThrust() > records[best].DeepThrust()) best = i;
+  }
+  return best;
+}
+
+std::uint16_t CGModuleDB::GetSuccessor(int index) const {
+  const ModuleRecord* m = GetRecord(index);
+  return m && m->successor < count ? m->successor : kNoModule;
+}
+
+void CGModuleDB::SetResearchAllocation(int index, std::uint16_t percent) {
+  ModuleRecord* m = GetRecord(index);
+  if (m == nullptr) return;
+  m->researchAllocation = percent;
+  auto packet = BuildModuleAllocationPacket(RulesLocalChapterId() & 7, static_cast<std::uint16_t>(index), percent);
+  RulesSendToAll(packet.bytes);
+}
+
+void CGModuleDB::SetScienceBonus(int index, std::uint16_t points) {
+  ModuleRecord* m = GetRecord(index);
+  if (m == nullptr || m->scienceBonus == points) return;
+  m->scienceBonus = points;
+  auto packet =
+      BuildModuleBonusPacket(RulesLocalChapterId() & 7, static_cast<std::uint16_t>(index), points, freeSciencePool);
+  RulesSendToAll(packet.bytes);
+}
+
+// One walk over the block: when the local guild's modules hold fewer points
+// than the pool stands above the limit, the walk ends with what it found
+// instead of starting over for ever.
+void CGModuleDB::ReclaimScienceBonus(std::uint16_t limit) {
+  if (freeSciencePool <= limit) return;
+  const int guild = RulesLocalGuild();
+  const unsigned guildBit = guild < 8 ? 1u << guild : 0u;
+  auto before = std::make_unique<std::uint16_t[]>(count);
+  for (std::uint16_t i = 0; i < count; ++i) before[i] = records[i].scienceBonus;
+  for (std::uint16_t i = 0; i < count && freeSciencePool > limit; ++i) {
+    ModuleRecord& m = records[i];
+    if ((m.guildMask & guildBit) == 0) continue;
+    while (m.scienceBonus > 0 && freeSciencePool > limit) {
+      --m.scienceBonus;
+      --freeSciencePool;
+    }
+  }
+  for (std::uint16_t i = 0; i < count; ++i) {
+    if (records[i].scienceBonus == before[i]) continue;
+    auto packet = BuildModuleBonusPacket(RulesLocalChapterId() & 7, i, records[i].scienceBonus, freeSciencePool);
+    RulesSendToAll(packet.bytes);
+  }
+}
+
+int CGModuleDB::Save(plat::FILE* fp) const {
+  FileWriter w(fp);
+  for (std::uint16_t i = 0; i < count; ++i) {
+    const ModuleRecord& m = records[i];
+    w.Write(m.researchPoints);
+    w.Write(m.researchAllocation);
+    w.Write(m.scienceBonus);
+    w.Write(m.researchWord);
+  }
+  w.Write(freeSciencePool);
+  w.Write(kModuleDBEndByte);
+  return w.Ok() ? 1 : 0;
+}
+
+int CGModuleDB::Load(plat::FILE* fp) {
+  FileReader r(fp);
+  for (std::uint16_t i = 0; i < count; ++i) {
+    std::uint16_t v[4] = {};
+    for (std::uint16_t& x : v) r.Read(x);
+    if (!r.Ok()) return 0;
+    ModuleRecord& m = records[i];
+    m.researchPoints = v[0];
+    m.researchAllocation = v[1];
+    m.scienceBonus = v[2];
+    m.researchWord = v[3];
+  }
+  std::uint8_t end = 0;
+  r.Read(freeSciencePool);
+  return r.Read(end) && end == kModuleDBEndByte ? 1 : 0;
+}

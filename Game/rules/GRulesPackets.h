@@ -1,0 +1,50 @@
+#pragma once
+// The packets the rules data sends, built as flat little-endian byte blocks:
+// research allocations and science bonuses of modules and hulls (510 to 513).
+// The design (200) and default battle plan (315) packets are built beside
+// their data (GTemplateDB.h, GDefBP.h).
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <span>
+
+#include "Game/net/Packets.h"
+#include "platform/core/bytes.h"
+
+// A packet of N bytes, zero-filled, its header holding the type (sequence 0:
+// the session numbers sequenced packets as it sends them). Fields go in at
+// their offsets; a field that would not fit is not written.
+template <std::size_t N>
+struct PacketImage {
+  explicit PacketImage(std::uint16_t type) {
+    static_assert(N >= kPacketHeaderSize && N <= kMaxPacketSize);
+    WritePacketHeader(bytes, PacketHeader{type, 0, 0});
+  }
+  template <plat::LEField T>
+  void Put(std::size_t offset, T value) {
+    plat::ByteWriter(bytes).WriteAt(offset, value);
+  }
+  void PutBytes(std::size_t offset, std::span<const std::uint8_t> data) {
+    plat::ByteWriter(bytes).WriteAt(offset, data);
+  }
+  std::array<std::uint8_t, N> bytes{};
+};
+
+constexpr std::uint16_t kPacketModuleAllocation = 510;
+constexpr std::uint16_t kPacketHullAllocation = 511;
+constexpr std::uint16_t kPacketModuleScienceBonus = 512;
+constexpr std::uint16_t kPacketHullScienceBonus = 513;
+
+// 510, 16 bytes: u8 chapter slot at 8, u16 module index at 10, u16 percent at 12.
+PacketImage<16> BuildModuleAllocationPacket(std::uint8_t chapterSlot, std::uint16_t module, std::uint16_t percent);
+// 511, 16 bytes: u16 section at 8, u8 chapter slot at 10, u16 hull index at 12, u16 percent at 14.
+PacketImage<16> BuildHullAllocationPacket(std::uint16_t section, std::uint8_t chapterSlot, std::uint16_t hull,
+                                          std::uint16_t percent);
+// 512, 16 bytes: u8 chapter slot at 8, u16 module index at 10, u16 bonus at 12, u16 free pool at 14.
+PacketImage<16> BuildModuleBonusPacket(std::uint8_t chapterSlot, std::uint16_t module, std::uint16_t bonus,
+                                       std::uint16_t pool);
+// 513, 20 bytes: u16 section at 8, u8 chapter slot at 10, u16 hull index at 12,
+// u16 bonus at 14, u16 the module database's free pool at 16.
+PacketImage<20> BuildHullBonusPacket(std::uint16_t section, std::uint8_t chapterSlot, std::uint16_t hull,
+                                     std::uint16_t bonus, std::uint16_t pool);

@@ -1,0 +1,565 @@
+#include "platform/core/files.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <limits>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <utility>
+
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "platform/core/dospath.h"
+
+namespace plat {
+
+namespace {
+
+constexpr int kCtrlZ = 0x1A;
+constexpr std::size_t kBufferSize = 4096;
+
+struct Mode {
+  int flags = 0;
+  bool read = false;
+  bool write = false;
+  bool text = true;
+  bool commit = false;
+};
+
+std::optional<Mode> ParseMode(const char* mode) {
+  if (mode == nullptr) return std::nullopt;
+  Mode m;
+  switch (mode[0]) {
+    case 'r': m.read = true; break;
+    case 'w': m.write = true; m.flags = O_CREAT | O_TRUNC; break;
+    case 'a': m.write = true; m.flags = O_CREAT | O_APPEND; break;
+    default: return std::nullopt;
+  }
+  bool plus = false, kind = false, commitFlag = false;
+  for (const char* p = mode + 1; *p != '\0'; ++p) {
+    switch (*p) {
+      case '+':
+        if (plus) return std::nullopt;
+        plus = true;
+        break;
+      case 'b':
+      case 't':
+        if (kind) return std::nullopt;
+        kind = true;
+        m.text = (*p == 't');
+        break;
+      case 'c':
+      case 'n':
+        if (commitFlag) return std::nullopt;
+        commitFlag = true;
+        m.commit = (*p == 'c');
+        break;
+      default: return std::nullopt;
+    }
+  }
+  if (plus) m.read = m.write = true;
+  m.flags |= (m.read && m.write) ? O_RDWR : (m.write ? O_WRONLY : O_RDONLY);
+  return m;
+}
+
+bool WriteAll(int fd, const char* data, std::size_t size) {
+  while (size > 0) {
+    const ssize_t n = ::write(fd, data, size);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    data += n;
+    size -= static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+// Opens a regular file (not a directory) for reading.
+int OpenRegularForRead(const std::filesystem::path& host, struct stat* st) {
+  const int fd = ::open(host.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return -1;
+  if (::fstat(fd, st) != 0 || !S_ISREG(st->st_mode)) {
+    ::close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+}  // namespace
+
+// An open file: the descriptor, a buffer of raw bytes read ahead, a buffer of
+// raw bytes waiting to be written (at most one of the two holds anything), and
+// the classic one-character push-back.
+class FILE {
+ public:
+  FILE(int fd, const Mode& mode) : fd_(fd), mode_(mode) {}
+  ~FILE() { ::close(fd_); }
+  FILE(const FILE&) = delete;
+  FILE& operator=(const FILE&) = delete;
+
+  int GetChar() {
+    if (!mode_.read) return Fail();
+    if (pushback_ >= 0) {
+      const int c = pushback_;
+      pushback_ = -1;
+      lastRawLen_ = 0;
+      return c;
+    }
+    const int c = PeekRaw();
+    if (c == EOF || (mode_.text && c == kCtrlZ)) {
+      if (c == EOF && error_) return EOF;
+      eof_ = true;
+      return EOF;
+    }
+    ++readPos_;
+    lastRawLen_ = 1;
+    if (mode_.text && c == '\r' && PeekRaw() == '\n') {
+      ++readPos_;
+      lastRawLen_ = 2;
+      return '\n';
+    }
+    return c;
+  }
+
+  int UngetChar(int c) {
+    if (c == EOF || !mode_.read) return EOF;
+    const int ch = static_cast<unsigned char>(c);
+    // The character just read is put back into the raw buffer, so positions
+    // stay exact; anything else takes the one push-back slot.
+    if (pushback_ < 0 && lastRawLen_ > 0 && readPos_ >= lastRawLen_ &&
+        Translated(readPos_ - lastRawLen_) == ch) {
+      readPos_ -= lastRawLen_;
+    } else if (pushback_ < 0) {
+      pushback_ = ch;
+    } else {
+      return EOF;
+    }
+    lastRawLen_ = 0;
+    eof_ = false;
+    return ch;
+  }
+
+  std::size_t Read(char* out, std::size_t size) {
+    std::size_t done = 0;
+    while (done < size) {
+      // Large binary reads go straight to the caller's memory.
+      if (!mode_.text && pushback_ < 0 && readPos_ == readEnd_ && size - done >= kBufferSize) {
+        if (!FlushWrites()) break;
+        const ssize_t n = ::read(fd_, out + done, size - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+          (n < 0 ? error_ : eof_) = true;
+          break;
+        }
+        done += static_cast<std::size_t>(n);
+        lastRawLen_ = 0;
+        continue;
+      }
+      if (!mode_.text && pushback_ < 0 && readPos_ < readEnd_) {
+        const std::size_t n = std::min(size - done, readEnd_ - readPos_);
+        std::memcpy(out + done, readBuf_.get() + readPos_, n);
+        readPos_ += n;
+        done += n;
+        lastRawLen_ = 0;
+        continue;
+      }
+      const int c = GetChar();
+      if (c == EOF) break;
+      out[done++] = static_cast<char>(c);
+    }
+    return done;
+  }
+
+  bool Write(const char* data, std::size_t size) {
+    if (!mode_.write) {
+      Fail();
+      return false;
+    }
+    if (!DropReadAhead()) return false;
+    for (std::size_t i = 0; i < size; ++i) {
+      if (mode_.text && data[i] == '\n') writeBuf_ += '\r';
+      writeBuf_ += data[i];
+    }
+    return writeBuf_.size() < kBufferSize || FlushWrites();
+  }
+
+  bool Flush() {
+    if (!FlushWrites()) return false;
+    if (mode_.commit && mode_.write && ::fsync(fd_) != 0) {
+      error_ = true;
+      return false;
+    }
+    return true;
+  }
+
+  long Tell() {
+    if (!FlushWrites()) return -1;
+    const off_t at = ::lseek(fd_, 0, SEEK_CUR);
+    if (at < 0) return -1;
+    const off_t pos = at - static_cast<off_t>(readEnd_ - readPos_) - (pushback_ >= 0 ? 1 : 0);
+    return pos > std::numeric_limits<long>::max() ? -1 : static_cast<long>(std::max<off_t>(pos, 0));
+  }
+
+  int Seek(long offset, int origin) {
+    if (origin != SEEK_SET && origin != SEEK_CUR && origin != SEEK_END) return -1;
+    off_t target = offset;
+    if (origin == SEEK_CUR) {
+      const long here = Tell();
+      if (here < 0) return -1;
+      target += here;
+    }
+    if (!FlushWrites()) return -1;
+    const off_t at = (origin == SEEK_END) ? ::lseek(fd_, offset, SEEK_END)
+                                          : (target < 0 ? -1 : ::lseek(fd_, target, SEEK_SET));
+    if (at < 0) return -1;
+    readPos_ = readEnd_ = 0;
+    pushback_ = -1;
+    lastRawLen_ = 0;
+    eof_ = false;
+    return 0;
+  }
+
+  // Each call holds the file's lock, as the classic runtime's stream lock did,
+  // so threads sharing a file never corrupt it.
+  std::mutex& mutex() { return mutex_; }
+  bool eof() const { return eof_; }
+  bool error() const { return error_; }
+  void ClearFlags() { eof_ = error_ = false; }
+  bool readable() const { return mode_.read; }
+
+ private:
+  int Fail() {
+    error_ = true;
+    return EOF;
+  }
+
+  // The raw byte at the read position, refilling the buffer when it is spent.
+  int PeekRaw() {
+    if (readPos_ == readEnd_) {
+      if (!FlushWrites()) return EOF;
+      if (!readBuf_) readBuf_ = std::make_unique<char[]>(kBufferSize);
+      ssize_t n;
+      do {
+        n = ::read(fd_, readBuf_.get(), kBufferSize);
+      } while (n < 0 && errno == EINTR);
+      if (n < 0) error_ = true;
+      readPos_ = 0;
+      readEnd_ = n > 0 ? static_cast<std::size_t>(n) : 0;
+      lastRawLen_ = 0;
+      if (n <= 0) return EOF;
+    }
+    return static_cast<unsigned char>(readBuf_[readPos_]);
+  }
+
+  // The character that the raw bytes at `at` read as.
+  int Translated(std::size_t at) const {
+    const int c = static_cast<unsigned char>(readBuf_[at]);
+    return (mode_.text && c == '\r' && lastRawLen_ == 2) ? '\n' : c;
+  }
+
+  // Before a write: the bytes read ahead are given back to the file position.
+  bool DropReadAhead() {
+    const off_t unread = static_cast<off_t>(readEnd_ - readPos_) + (pushback_ >= 0 ? 1 : 0);
+    if (unread > 0 && !(mode_.flags & O_APPEND) && ::lseek(fd_, -unread, SEEK_CUR) < 0) {
+      error_ = true;
+      return false;
+    }
+    readPos_ = readEnd_ = 0;
+    pushback_ = -1;
+    lastRawLen_ = 0;
+    return true;
+  }
+
+  bool FlushWrites() {
+    if (writeBuf_.empty()) return true;
+    const bool ok = WriteAll(fd_, writeBuf_.data(), writeBuf_.size());
+    writeBuf_.clear();
+    if (!ok) error_ = true;
+    return ok;
+  }
+
+  std::mutex mutex_;
+  int fd_;
+  Mode mode_;
+  std::unique_ptr<char[]> readBuf_;
+  std::size_t readPos_ = 0;
+  std::size_t readEnd_ = 0;
+  std::size_t lastRawLen_ = 0;  // raw bytes the last character read took, 0 when unknown
+  int pushback_ = -1;
+  std::string writeBuf_;
+  bool eof_ = false;
+  bool error_ = false;
+};
+
+FILE* fopen(const char* dosPath, const char* mode) {
+  const auto m = ParseMode(mode);
+  if (!m || dosPath == nullptr) {
+    errno = EINVAL;
+    return nullptr;
+  }
+  const auto host = ResolveDosPath(dosPath);
+  if (!host) {
+    errno = ENOENT;
+    return nullptr;
+  }
+  const int fd = ::open(host->c_str(), m->flags | O_CLOEXEC, 0666);
+  if (fd < 0) return nullptr;
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+    ::close(fd);
+    errno = EISDIR;
+    return nullptr;
+  }
+  return std::make_unique<FILE>(fd, *m).release();
+}
+
+int fclose(FILE* f) {
+  if (f == nullptr) return EOF;
+  std::unique_ptr<FILE> owned(f);
+  std::lock_guard lock(owned->mutex());
+  return owned->Flush() ? 0 : EOF;
+}
+
+std::size_t fread(void* buffer, std::size_t size, std::size_t count, FILE* f) {
+  if (f == nullptr || buffer == nullptr || size == 0 || count == 0) return 0;
+  if (count > std::numeric_limits<std::size_t>::max() / size) return 0;
+  std::lock_guard lock(f->mutex());
+  return f->Read(static_cast<char*>(buffer), size * count) / size;
+}
+
+std::size_t fwrite(const void* buffer, std::size_t size, std::size_t count, FILE* f) {
+  if (f == nullptr || buffer == nullptr || size == 0 || count == 0) return 0;
+  if (count > std::numeric_limits<std::size_t>::max() / size) return 0;
+  std::lock_guard lock(f->mutex());
+  return f->Write(static_cast<const char*>(buffer), size * count) ? count : 0;
+}
+
+int fgetc(FILE* f) {
+  if (f == nullptr) return EOF;
+  std::lock_guard lock(f->mutex());
+  return f->GetChar();
+}
+
+int fputc(int c, FILE* f) {
+  if (f == nullptr) return EOF;
+  const char ch = static_cast<char>(c);
+  std::lock_guard lock(f->mutex());
+  return f->Write(&ch, 1) ? static_cast<unsigned char>(ch) : EOF;
+}
+
+int ungetc(int c, FILE* f) {
+  if (f == nullptr) return EOF;
+  std::lock_guard lock(f->mutex());
+  return f->UngetChar(c);
+}
+
+char* fgets(char* buffer, int n, FILE* f) {
+  if (f == nullptr || buffer == nullptr || n <= 0) return nullptr;
+  std::lock_guard lock(f->mutex());
+  int used = 0;
+  while (used < n - 1) {
+    const int c = f->GetChar();
+    if (c == EOF) break;
+    buffer[used++] = static_cast<char>(c);
+    if (c == '\n') break;
+  }
+  buffer[used] = '\0';
+  return (used == 0 && n > 1) || f->error() ? nullptr : buffer;
+}
+
+int fputs(const char* text, FILE* f) {
+  if (f == nullptr || text == nullptr) return EOF;
+  std::lock_guard lock(f->mutex());
+  return f->Write(text, std::strlen(text)) ? 0 : EOF;
+}
+
+int vfprintf(FILE* f, const char* format, std::va_list args) {
+  if (f == nullptr || format == nullptr) return -1;
+  std::va_list again;
+  va_copy(again, args);
+  const int length = std::vsnprintf(nullptr, 0, format, again);
+  va_end(again);
+  if (length < 0) return -1;
+  std::string text(static_cast<std::size_t>(length) + 1, '\0');
+  std::vsnprintf(text.data(), text.size(), format, args);
+  std::lock_guard lock(f->mutex());
+  return f->Write(text.data(), static_cast<std::size_t>(length)) ? length : -1;
+}
+
+int fprintf(FILE* f, const char* format, ...) {
+  std::va_list args;
+  va_start(args, format);
+  const int n = vfprintf(f, format, args);
+  va_end(args);
+  return n;
+}
+
+int vfscanf(FILE* f, const char* format, std::va_list args) {
+  if (f == nullptr || format == nullptr || !f->readable()) return EOF;
+  std::lock_guard lock(f->mutex());
+  // The host's scanf reads through a bridge stream that takes one character
+  // at a time from `f`; the bridge is unbuffered, so at most the one character
+  // scanf looked at and left is still in it, and goes back to `f`.
+  cookie_io_functions_t io{};
+  io.read = [](void* cookie, char* buf, std::size_t size) -> ssize_t {
+    if (size == 0) return 0;
+    const int c = static_cast<FILE*>(cookie)->GetChar();
+    if (c == EOF) return 0;
+    buf[0] = static_cast<char>(c);
+    return 1;
+  };
+  ::FILE* bridge = ::fopencookie(f, "r", io);
+  if (bridge == nullptr) return EOF;
+  ::setvbuf(bridge, nullptr, _IONBF, 0);
+  const int result = std::vfscanf(bridge, format, args);
+  for (char* p = bridge->_IO_read_end; p > bridge->_IO_read_ptr;) f->UngetChar(static_cast<unsigned char>(*--p));
+  bridge->_IO_read_end = bridge->_IO_read_ptr;
+  ::fclose(bridge);
+  return result;
+}
+
+int fscanf(FILE* f, const char* format, ...) {
+  std::va_list args;
+  va_start(args, format);
+  const int n = vfscanf(f, format, args);
+  va_end(args);
+  return n;
+}
+
+int fseek(FILE* f, long offset, int origin) {
+  if (f == nullptr) return -1;
+  std::lock_guard lock(f->mutex());
+  return f->Seek(offset, origin);
+}
+
+long ftell(FILE* f) {
+  if (f == nullptr) return -1;
+  std::lock_guard lock(f->mutex());
+  return f->Tell();
+}
+
+void rewind(FILE* f) {
+  if (f == nullptr) return;
+  std::lock_guard lock(f->mutex());
+  f->Seek(0, SEEK_SET);
+  f->ClearFlags();
+}
+
+int feof(FILE* f) {
+  if (f == nullptr) return 0;
+  std::lock_guard lock(f->mutex());
+  return f->eof() ? 1 : 0;
+}
+
+int ferror(FILE* f) {
+  if (f == nullptr) return 0;
+  std::lock_guard lock(f->mutex());
+  return f->error() ? 1 : 0;
+}
+
+void clearerr(FILE* f) {
+  if (f == nullptr) return;
+  std::lock_guard lock(f->mutex());
+  f->ClearFlags();
+}
+
+int fflush(FILE* f) {
+  if (f == nullptr) return EOF;
+  std::lock_guard lock(f->mutex());
+  return f->Flush() ? 0 : EOF;
+}
+
+int remove(const char* dosPath) {
+  const auto host = dosPath != nullptr ? ResolveDosPath(dosPath) : std::nullopt;
+  if (!host) {
+    errno = ENOENT;
+    return -1;
+  }
+  return ::unlink(host->c_str()) == 0 ? 0 : -1;
+}
+
+int rename(const char* oldDosPath, const char* newDosPath) {
+  const auto from = oldDosPath != nullptr ? ResolveDosPath(oldDosPath) : std::nullopt;
+  const auto to = newDosPath != nullptr ? ResolveDosPath(newDosPath) : std::nullopt;
+  if (!from || !to) {
+    errno = ENOENT;
+    return -1;
+  }
+  struct stat st {};
+  if (::lstat(to->c_str(), &st) == 0 && *from != *to) {
+    errno = EACCES;
+    return -1;
+  }
+  return ::rename(from->c_str(), to->c_str()) == 0 ? 0 : -1;
+}
+
+std::optional<std::vector<std::uint8_t>> ReadHostFile(const std::filesystem::path& hostPath) {
+  struct stat st {};
+  const int fd = OpenRegularForRead(hostPath, &st);
+  if (fd < 0) return std::nullopt;
+  std::vector<std::uint8_t> bytes;
+  std::uint8_t chunk[kBufferSize];
+  for (;;) {
+    const ssize_t n = ::read(fd, chunk, sizeof chunk);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      ::close(fd);
+      return std::nullopt;
+    }
+    if (n == 0) break;
+    bytes.insert(bytes.end(), chunk, chunk + n);
+  }
+  ::close(fd);
+  return bytes;
+}
+
+std::optional<std::vector<std::uint8_t>> ReadWholeFile(std::string_view dosPath) {
+  const auto host = ResolveDosPath(dosPath);
+  if (!host) return std::nullopt;
+  return ReadHostFile(*host);
+}
+
+std::optional<MappedFile> MappedFile::OpenHost(const std::filesystem::path& hostPath) {
+  struct stat st {};
+  const int fd = OpenRegularForRead(hostPath, &st);
+  if (fd < 0) return std::nullopt;
+  const std::size_t size = static_cast<std::size_t>(st.st_size);
+  if (size == 0) {
+    ::close(fd);
+    return MappedFile(nullptr, 0);
+  }
+  void* view = ::mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE, fd, 0);
+  ::close(fd);
+  if (view == MAP_FAILED) return std::nullopt;
+  return MappedFile(static_cast<std::uint8_t*>(view), size);
+}
+
+std::optional<MappedFile> MappedFile::Open(std::string_view dosPath) {
+  const auto host = ResolveDosPath(dosPath);
+  if (!host) return std::nullopt;
+  return OpenHost(*host);
+}
+
+MappedFile::MappedFile(MappedFile&& other) noexcept
+    : data_(std::exchange(other.data_, nullptr)), size_(std::exchange(other.size_, 0)) {}
+
+MappedFile& MappedFile::operator=(MappedFile&& other) noexcept {
+  if (this != &other) {
+    if (data_ != nullptr) ::munmap(data_, size_);
+    data_ = std::exchange(other.data_, nullptr);
+    size_ = std::exchange(other.size_, 0);
+  }
+  return *this;
+}
+
+MappedFile::~MappedFile() {
+  if (data_ != nullptr) ::munmap(data_, size_);
+}
+
+}  // namespace plat

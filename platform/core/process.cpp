@@ -1,0 +1,193 @@
+#include "platform/core/process.h"
+
+#include <cerrno>
+#include <chrono>
+#include <cstdarg>
+#include <mutex>
+#include <optional>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "platform/core/clock.h"
+#include "platform/core/dospath.h"
+#include "platform/core/registry.h"
+
+extern char** environ;
+
+namespace plat {
+
+namespace {
+
+struct Children {
+  std::mutex mutex;
+  std::set<pid_t> running;
+};
+
+Children& Kids() {
+  static Children children;
+  return children;
+}
+
+bool IsExecutableFile(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && ::access(path.c_str(), X_OK) == 0;
+}
+
+// The host executable mapped to the program's DOS name, if any.
+std::optional<std::string> FromProgramMap(std::string_view program) {
+  const std::size_t cut = program.find_last_of("\\/:");
+  const std::string_view name = cut == std::string_view::npos ? program : program.substr(cut + 1);
+  HKEY key = nullptr;
+  if (RegOpenKeyEx(HKEY_LOCAL_MACHINE, "SOFTWARE\\QuenbarPlatform\\Programs", 0, KEY_READ, &key) !=
+      ERROR_SUCCESS) {
+    return std::nullopt;
+  }
+  std::optional<std::string> found;
+  char valueName[256];
+  char value[4096];
+  for (DWORD i = 0;; ++i) {
+    DWORD nameSize = sizeof valueName;
+    DWORD size = sizeof value;
+    const LONG rc = RegEnumValue(key, i, valueName, &nameSize, nullptr, nullptr,
+                                 reinterpret_cast<BYTE*>(value), &size);
+    if (rc == ERROR_NO_MORE_ITEMS) break;
+    if (rc == ERROR_SUCCESS && SameNameNoCase(valueName, name)) {
+      found = value;
+      break;
+    }
+  }
+  RegCloseKey(key);
+  return found;
+}
+
+std::optional<std::string> FindExecutable(const char* program) {
+  if (program == nullptr || *program == '\0') return std::nullopt;
+  if (auto mapped = FromProgramMap(program)) return mapped;
+  if (auto host = ResolveDosPath(program); host && IsExecutableFile(host->string())) return host->string();
+  if (program[0] == '/' && IsExecutableFile(program)) return std::string(program);
+  return std::nullopt;
+}
+
+// The arguments as the started program sees them: joined into one command line
+// and split again at blanks outside double quotes.
+std::vector<std::string> CommandLineArguments(const char* const* argv) {
+  std::string line;
+  for (const char* const* a = argv; a != nullptr && *a != nullptr; ++a) {
+    if (a != argv) line += ' ';
+    line += *a;
+  }
+  std::vector<std::string> args;
+  std::string current;
+  bool inArg = false, quoted = false;
+  for (std::size_t i = 0; i < line.size(); ++i) {
+    const char c = line[i];
+    if (c == '\\' && i + 1 < line.size() && line[i + 1] == '"') {
+      current += '"';
+      inArg = true;
+      ++i;
+    } else if (c == '"') {
+      quoted = !quoted;
+      inArg = true;
+    } else if ((c == ' ' || c == '\t') && !quoted) {
+      if (inArg) args.push_back(std::move(current));
+      current.clear();
+      inArg = false;
+    } else {
+      current += c;
+      inArg = true;
+    }
+  }
+  if (inArg) args.push_back(std::move(current));
+  return args;
+}
+
+// Waits for `pid`, servicing the idle hook; the exit code, or 128 + signal.
+int WaitForChild(pid_t pid) {
+  int status = 0;
+  for (;;) {
+    const pid_t r = ::waitpid(pid, &status, WNOHANG);
+    if (r == pid) break;
+    if (r < 0 && errno != EINTR) return -1;
+    RunIdleHook();
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  if (WIFEXITED(status)) return WEXITSTATUS(status);
+  if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
+  return -1;
+}
+
+}  // namespace
+
+std::intptr_t _spawnv(int mode, const char* program, const char* const* argv) {
+  if (mode != _P_WAIT && mode != _P_NOWAIT) {
+    errno = EINVAL;
+    return -1;
+  }
+  const auto exe = FindExecutable(program);
+  if (!exe) {
+    errno = ENOENT;
+    return -1;
+  }
+  std::vector<std::string> args = CommandLineArguments(argv);
+  if (args.empty()) args.push_back(*exe);
+  std::vector<char*> cargs;
+  for (std::string& a : args) cargs.push_back(a.data());
+  cargs.push_back(nullptr);
+
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  const auto cwd = ResolveDosPath(GetCurrentDosDirectory());
+  std::string cwdText;
+  if (cwd && std::filesystem::is_directory(*cwd)) {
+    cwdText = cwd->string();
+    posix_spawn_file_actions_addchdir_np(&actions, cwdText.c_str());
+  }
+  pid_t pid = 0;
+  const int rc = ::posix_spawn(&pid, exe->c_str(), &actions, nullptr, cargs.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  if (rc != 0) {
+    errno = rc;
+    return -1;
+  }
+  if (mode == _P_WAIT) return WaitForChild(pid);
+  Children& kids = Kids();
+  std::lock_guard lock(kids.mutex);
+  kids.running.insert(pid);
+  return pid;
+}
+
+std::intptr_t _spawnl(int mode, const char* program, const char* arg0, ...) {
+  std::vector<const char*> argv{arg0};
+  std::va_list args;
+  va_start(args, arg0);
+  while (argv.back() != nullptr) argv.push_back(va_arg(args, const char*));
+  va_end(args);
+  return _spawnv(mode, program, argv.data());
+}
+
+std::intptr_t _cwait(int* status, std::intptr_t handle, int /*action*/) {
+  {
+    Children& kids = Kids();
+    std::lock_guard lock(kids.mutex);
+    if (kids.running.erase(static_cast<pid_t>(handle)) == 0) return -1;
+  }
+  const int code = WaitForChild(static_cast<pid_t>(handle));
+  if (status != nullptr) *status = code;
+  return handle;
+}
+
+bool KillProcess(std::intptr_t handle) {
+  Children& kids = Kids();
+  std::lock_guard lock(kids.mutex);
+  if (kids.running.count(static_cast<pid_t>(handle)) == 0) return false;
+  return ::kill(static_cast<pid_t>(handle), SIGKILL) == 0;
+}
+
+}  // namespace plat
