@@ -1,6 +1,7 @@
 #include "platform/resource/module.h"
 
 #include <algorithm>
+#include <atomic>
 #include <fstream>
 #include <map>
 #include <memory>
@@ -25,12 +26,18 @@ struct KeyLess {
   }
 };
 
+std::uint64_t NextSerial() {
+  static std::atomic<std::uint64_t> next{1};
+  return next++;
+}
+
 struct Module {
   std::vector<std::uint8_t> bytes;
   std::vector<ResourceRecord> records;
   std::map<std::pair<ResName, ResName>, std::size_t, KeyLess> index;  // (type, name) -> record
   std::filesystem::path hostPath;  // empty for modules read from memory
   int refs = 1;
+  std::uint64_t serial = NextSerial();
 };
 
 struct Registry {
@@ -212,6 +219,13 @@ void SetProgramModulePath(const std::filesystem::path& hostPath) {
   // A handle given out earlier stays valid: the old module is kept, only no
   // longer returned for the program.
   reg.program = nullptr;
+}
+
+std::uint64_t ModuleSerial(HMODULE module) {
+  Registry& reg = Reg();
+  std::lock_guard lock(reg.mutex);
+  Module* m = Find(reg, module);
+  return m == nullptr ? 0 : m->serial;
 }
 
 HRSRC FindResource(HMODULE module, const ResName& name, const ResName& type) {

@@ -34,6 +34,11 @@ HMODULE GetModuleHandle(const char* name);
 // Chooses the program's module file; takes effect at the next GetModuleHandle.
 void SetProgramModulePath(const std::filesystem::path& hostPath);
 
+// A number no other module is ever given, not even one loaded later at the
+// same address: caches of objects made from a module's resources key by it.
+// 0 for a handle that is not a loaded module.
+std::uint64_t ModuleSerial(HMODULE module);
+
 // Why the last LoadLibrary, LoadLibraryFromMemory or program-module load of this
 // thread failed.
 const std::string& LastModuleError();

@@ -4,7 +4,7 @@
 #include <map>
 #include <memory>
 #include <string>
-#include <tuple>
+#include <utility>
 
 #include "platform/resource/cursoricon.h"
 #include "platform/resource/module.h"
@@ -59,7 +59,7 @@ std::unique_ptr<HCURSOR__> MakeArrow() {
   return c;
 }
 
-using CursorKey = std::tuple<HINSTANCE, std::string, const BYTE*, std::size_t>;
+using CursorKey = std::pair<std::uint64_t, std::string>;  // module serial, upper-cased name
 
 struct Cursors {
   std::unique_ptr<HCURSOR__> arrow = MakeArrow();
@@ -143,13 +143,14 @@ using namespace user_impl;
 HCURSOR LoadCursor(HINSTANCE module, const ResName& name) {
   Cursors& c = TheCursors();
   if (!module) return (name.IsId() && name.Id() == IDC_ARROW) ? c.arrow.get() : nullptr;
-  // The group's bytes are part of the key: a module freed and another loaded
-  // at the same address must not find the first one's cursors.
-  auto bytes = ResourceBytes(module, name, RT_GROUP_CURSOR);
-  if (bytes.empty()) return nullptr;
+  // Keyed by the module's serial, not its address: a module freed and another
+  // loaded at the same address must not find the first one's cursors. Cursors
+  // of a freed module stay, as a handle may still be the current cursor.
+  const std::uint64_t serial = ModuleSerial(module);
+  if (serial == 0) return nullptr;
   std::string keyName = name.IsId() ? "#" + std::to_string(name.Id()) : name.Name();
   for (char& ch : keyName) ch = UpperResChar(ch);
-  CursorKey key{module, keyName, bytes.data(), bytes.size()};
+  CursorKey key{serial, std::move(keyName)};
   if (auto it = c.loaded.find(key); it != c.loaded.end()) return it->second.get();
   auto group = LoadCursorGroup(module, name);
   if (!group || group->images.empty()) return nullptr;

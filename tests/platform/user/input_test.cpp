@@ -1,6 +1,10 @@
+#include <algorithm>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 
 #include "platform/core/clock.h"
+#include "platform/resource/cursoricon.h"
 #include "platform/resource/module.h"
 #include "platform/user/cursor.h"
 #include "tests/platform/user/user_fixture.h"
@@ -198,6 +202,35 @@ TEST_F(InputTest, CursorCounterClipAndClassCursor) {
   EXPECT_EQ(o.image->argb[15 * 16 + 5], 0u);
   DestroyWindow(w);
   FreeLibrary(module);
+}
+
+// A module freed and a same-sized one loaded in its place (the allocator
+// usually hands back the same memory) must not be served the first one's
+// cursor: every load shows its own picture.
+TEST_F(InputTest, CursorsNeverComeFromAFreedModule) {
+  std::ifstream in(std::filesystem::path(QUEN_SOURCE_DIR) / "tests/platform/resource/data/fixture.dll", std::ios::binary);
+  const std::vector<std::uint8_t> white{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  HMODULE probe = LoadLibraryFromMemory(white);
+  ASSERT_NE(probe, nullptr);
+  auto group = LoadCursorGroup(probe, "IDC_CURSOR_NORMAL_RED");
+  ASSERT_TRUE(group);
+  const CursorIconImage& image = group->images.front();
+  auto raw = ResourceBytes(probe, image.resourceId, RT_CURSOR);
+  const auto at = std::search(white.begin(), white.end(), raw.begin(), raw.end()) - white.begin();
+  FreeLibrary(probe);
+  // The first colour byte holds pixel 0 of the bottom row: white, and black once inverted.
+  std::vector<std::uint8_t> black = white;
+  black[static_cast<std::size_t>(at) + 4 + image.header.bitsOffset] ^= 0xFF;
+
+  for (int i = 0; i < 8; ++i) {
+    HMODULE module = LoadLibraryFromMemory(i % 2 ? black : white);
+    ASSERT_NE(module, nullptr);
+    SetCursor(LoadCursor(module, "IDC_CURSOR_NORMAL_RED"));
+    const CursorOverlay o = CurrentCursorOverlay();
+    ASSERT_NE(o.image, nullptr);
+    EXPECT_EQ(o.image->argb[15 * 16 + 0], i % 2 ? 0xFF000000u : 0xFFFFFFFFu) << "load " << i;
+    FreeLibrary(module);
+  }
 }
 
 }  // namespace
