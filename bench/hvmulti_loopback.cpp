@@ -115,7 +115,8 @@ void BM_RawTcpRoundTrip(benchmark::State& state) {
   hvm::Fd client = hvm::ConnectTcp(bound, 2000);
   pollfd lp{listener.Get(), POLLIN, 0};
   ::poll(&lp, 1, 2000);
-  hvm::Fd server = hvm::AcceptTcp(listener);
+  hvm::Endpoint peer;
+  hvm::Fd server = hvm::AcceptTcp(listener, peer);
   if (!client.Valid() || !server.Valid()) {
     state.SkipWithError("no loopback connection");
     return;

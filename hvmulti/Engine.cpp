@@ -19,11 +19,10 @@ constexpr std::size_t kBusyBytes = 256 * 1024;
 constexpr std::size_t kDropBytes = 8 * 1024 * 1024;
 // Received messages waiting above which the engine stops reading its sockets.
 constexpr std::size_t kInboxHigh = 8192;
-constexpr std::size_t kMaxPendingPeers = 16;
-constexpr std::int64_t kHelloTimeoutMs = 10000;
 constexpr std::int64_t kClosingFlushMs = 2000;
+// The keep-alive interval while the game asks for its heartbeat.
 constexpr std::int64_t kHeartbeatMs = 2000;
-constexpr int kPollSliceMs = 250;
+constexpr int kPollSliceMs = 50;
 // Listening ports the system is asked for before a host goes without enumeration.
 constexpr int kPortAttempts = 8;
 
@@ -130,6 +129,7 @@ int Engine::Join(const Endpoint& at, const HelloFrame& hello, int timeoutMs, std
         players_.push_back(PlayerInfo{localId_, static_cast<std::uint8_t>(hello.serverToken.empty() ? 0 : kPlayerServer),
                                       hello.shortName, hello.longName});
         hub_ = std::move(hub);
+        hubLastFrame_ = NowMs();
         hubLost_ = false;
         role_ = Role::Client;
         StartThread();
@@ -143,7 +143,7 @@ int Engine::Join(const Endpoint& at, const HelloFrame& hello, int timeoutMs, std
 
 void Engine::StartThread() {
   stopping_ = false;
-  nextHeartbeat_ = NowMs() + kHeartbeatMs;
+  nextKeepAlive_ = NowMs();
   thread_ = std::thread([this] { Run(); });
 }
 
@@ -305,6 +305,12 @@ void Engine::SetHeartbeat(bool on) {
   heartbeat_ = on;
 }
 
+void Engine::SetLimits(const TransportLimits& limits) {
+  std::lock_guard lock(mu_);
+  limits_ = limits;
+  nextKeepAlive_ = NowMs();
+}
+
 bool Engine::WaitForServer(int timeoutMs) {
   const std::int64_t deadline = NowMs() + timeoutMs;
   std::unique_lock lock(mu_);
@@ -327,6 +333,14 @@ std::vector<PlayerInfo> Engine::Players() const {
 HvMSession_Struct Engine::Session() const {
   std::lock_guard lock(mu_);
   return role_ == Role::Host ? SessionForMembers() : session_;
+}
+
+std::uint32_t Engine::ServerId() const {
+  std::lock_guard lock(mu_);
+  if (!clientServer_) return HVM_ID_NONE;
+  for (const auto& p : players_)
+    if (p.flags & kPlayerServer) return p.id;
+  return HVM_ID_NONE;
 }
 
 std::uint16_t Engine::HostPort() const {
@@ -368,6 +382,7 @@ void Engine::Run() {
     ::poll(fds.data(), fds.size(), kPollSliceMs);
     lock.lock();
     if (stopping_) break;
+    if (!reading) PauseIdleClocks(NowMs());
     if (fds[0].revents & POLLIN) wake_.Clear();
     if (role_ == Role::Host) {
       if (fds[1].revents & POLLIN) AcceptPeers();
@@ -380,22 +395,44 @@ void Engine::Run() {
     } else if (hub_) {
       ServeHub(fds[firstPeer - 1].revents);
       if (hub_ && hub_->WantsWrite() && !hub_->WriteAvailable()) LoseHub();
+      if (hub_ && NowMs() - hubLastFrame_ > limits_.idleLimitMs) LoseHub();
     }
-    if (heartbeat_ && NowMs() >= nextHeartbeat_) SendHeartbeats();
+    if (NowMs() >= nextKeepAlive_) SendKeepAlives();
   }
 }
 
 void Engine::AcceptPeers() {
   for (;;) {
-    Fd fd = AcceptTcp(listener_);
+    Endpoint from;
+    Fd fd = AcceptTcp(listener_, from);
     if (!fd.Valid()) return;
-    const auto pending = std::count_if(peers_.begin(), peers_.end(),
-                                       [](const auto& p) { return p->state == PeerState::Pending; });
-    if (static_cast<std::size_t>(pending) >= kMaxPendingPeers) continue;  // closed at once
+    // Room for the newcomer is made at the expense of the connection that has
+    // waited longest without a hello: refusing the newcomer instead would let
+    // a few silent connections lock every real player out.
+    if (PendingFrom(&from.address) >= limits_.maxPendingPerAddress)
+      DropOldestPending(&from.address);
+    else if (PendingFrom(nullptr) >= limits_.maxPending)
+      DropOldestPending(nullptr);
     auto peer = std::make_unique<Peer>(std::move(fd));
-    peer->deadline = NowMs() + kHelloTimeoutMs;
+    peer->address = from.address;
+    peer->deadline = NowMs() + limits_.helloTimeoutMs;
     peers_.push_back(std::move(peer));
   }
+}
+
+std::size_t Engine::PendingFrom(const std::uint32_t* address) const {
+  return static_cast<std::size_t>(std::count_if(peers_.begin(), peers_.end(), [address](const auto& p) {
+    return p->state == PeerState::Pending && !p->dead && (!address || p->address == *address);
+  }));
+}
+
+void Engine::DropOldestPending(const std::uint32_t* address) {
+  Peer* oldest = nullptr;
+  for (auto& p : peers_) {
+    if (p->state != PeerState::Pending || p->dead || (address && p->address != *address)) continue;
+    if (!oldest || p->deadline < oldest->deadline) oldest = p.get();
+  }
+  if (oldest) oldest->dead = true;
 }
 
 void Engine::AnswerEnumeration() {
@@ -430,6 +467,7 @@ void Engine::ServePeer(Peer& peer, short events) {
       peer.dead = true;
       return;
     }
+    peer.lastFrame = NowMs();
     HandlePeerFrame(peer, frame);
     if (peer.dead || peer.state == PeerState::Closing) return;
   }
@@ -512,6 +550,7 @@ void Engine::SweepPeers() {
   for (auto& p : peers_) {
     if (p->dead) continue;
     if (p->state == PeerState::Pending && now >= p->deadline) p->dead = true;
+    if (p->state == PeerState::Player && now - p->lastFrame > limits_.idleLimitMs) p->dead = true;
     if (p->state == PeerState::Closing && (!p->conn.WantsWrite() || now >= p->deadline)) p->dead = true;
     if (p->conn.Pending() > kDropBytes) p->dead = true;
   }
@@ -593,6 +632,7 @@ void Engine::ServeHub(short events) {
     const auto status = hub_->NextFrame(frame);
     if (status == ParseStatus::NeedMore) break;
     if (status == ParseStatus::Garbage) return LoseHub();
+    hubLastFrame_ = NowMs();
     HandleHubFrame(frame);
     if (!hub_) return;
   }
@@ -637,14 +677,18 @@ void Engine::LoseHub() {
 }
 
 void Engine::PushNotice(std::int32_t code, std::uint32_t id) {
-  plat::ByteWriter w;
-  w.I32(code);
-  w.U32(id);
-  inbox_.push_back(InMessage{HVM_MSG_SYSTEM, HVM_ID_NONE, localId_, 0, w.Take()});
+  inbox_.push_back(InMessage{HVM_MSG_SYSTEM, HVM_ID_NONE, localId_, 0, HvMNotice{code, id}.Bytes()});
 }
 
-void Engine::SendHeartbeats() {
-  nextHeartbeat_ = NowMs() + kHeartbeatMs;
+void Engine::PauseIdleClocks(std::int64_t now) {
+  hubLastFrame_ = now;
+  for (auto& p : peers_) p->lastFrame = now;
+}
+
+void Engine::SendKeepAlives() {
+  const std::int64_t interval =
+      heartbeat_ ? std::min<std::int64_t>(kHeartbeatMs, limits_.keepAliveMs) : limits_.keepAliveMs;
+  nextKeepAlive_ = NowMs() + interval;
   const auto ping = EncodeFrame(PingFrame{});
   if (role_ == Role::Client && hub_) hub_->Queue(ping);
   for (auto& p : peers_)

@@ -12,8 +12,9 @@
 // a member other than the server program goes to the server program alone, with
 // the destination it named, so that the server decides what to pass on.
 //
-// A member whose connection ends, or who sends anything that is not a valid
-// frame for its state, is dropped and the others get a leave notice.
+// A member whose connection ends, who sends anything that is not a valid
+// frame for its state, or who completes no frame within the idle limit
+// (TransportLimits.h), is dropped and the others get a leave notice.
 
 #include <condition_variable>
 #include <cstdint>
@@ -28,6 +29,7 @@
 #include "hvmulti/Connection.h"
 #include "hvmulti/HvMRecords.h"
 #include "hvmulti/Socket.h"
+#include "hvmulti/TransportLimits.h"
 #include "hvmulti/Wire.h"
 
 namespace hvm {
@@ -80,6 +82,8 @@ class Engine {
   // The host takes no more players. 0, or HVM_ERR_NOSESSION.
   int StopJoining();
   void SetHeartbeat(bool on);
+  // Takes effect for connections accepted and frames completed from now on.
+  void SetLimits(const TransportLimits& limits);
   // Waits (servicing the idle hook) until the server program joined; false after `timeoutMs`.
   bool WaitForServer(int timeoutMs);
 
@@ -88,6 +92,8 @@ class Engine {
   HvMSession_Struct Session() const;
   // The TCP port a hosted session listens on; 0 when not hosting.
   std::uint16_t HostPort() const;
+  // The server program's identifier in a client-server session, else HVM_ID_NONE.
+  std::uint32_t ServerId() const;
 
  private:
   enum class Role { None, Host, Client };
@@ -97,7 +103,9 @@ class Engine {
     Connection conn;
     PeerState state = PeerState::Pending;
     std::uint32_t id = 0;
-    std::int64_t deadline = 0;  // ms: for a pending peer to say hello, a closing one to flush
+    std::uint32_t address = 0;   // the peer's IPv4 address
+    std::int64_t deadline = 0;   // ms: for a pending peer to say hello, a closing one to flush
+    std::int64_t lastFrame = 0;  // ms: when the peer last completed a frame
     bool dead = false;
   };
   struct InMessage {
@@ -114,6 +122,8 @@ class Engine {
 
   // Host side.
   void AcceptPeers();
+  std::size_t PendingFrom(const std::uint32_t* address) const;
+  void DropOldestPending(const std::uint32_t* address);
   void AnswerEnumeration();
   void ServePeer(Peer& peer, short events);
   void HandlePeerFrame(Peer& peer, Frame& frame);
@@ -133,7 +143,10 @@ class Engine {
   void LoseHub();
 
   void PushNotice(std::int32_t code, std::uint32_t id);
-  void SendHeartbeats();
+  void SendKeepAlives();
+  // While the game leaves its messages waiting, nothing is read, so the idle
+  // time of the connections does not run.
+  void PauseIdleClocks(std::int64_t now);
   bool KnownPlayer(std::uint32_t id) const;
 
   mutable std::mutex mu_;
@@ -149,7 +162,8 @@ class Engine {
   HvMSession_Struct session_;
   bool clientServer_ = false;
   bool heartbeat_ = false;
-  std::int64_t nextHeartbeat_ = 0;
+  TransportLimits limits_;
+  std::int64_t nextKeepAlive_ = 0;
 
   // Host.
   Fd listener_;
@@ -166,6 +180,7 @@ class Engine {
 
   // Member.
   std::unique_ptr<Connection> hub_;
+  std::int64_t hubLastFrame_ = 0;
   bool hubLost_ = false;
 };
 

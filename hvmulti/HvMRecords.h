@@ -10,6 +10,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/core/bytes.h"
 
@@ -109,6 +110,31 @@ struct HvMSession_Struct : HvMByteImage<128> {
   static constexpr std::size_t kPlayerCount = 92;   // u32; filled by the library
   static constexpr std::size_t kPassword = 96, kPasswordWidth = 16;  // "x" in enumerated sessions that have one
   static constexpr std::size_t kReserved = 112;     // 4 x u32, zero
+};
+
+// A library notice, what GetTop gives as HVM_MSG_SYSTEM: an i32 code
+// (HVM_NOTICE_JOINED, HVM_NOTICE_LEFT), then the u32 identifier of the player
+// it is about.
+struct HvMNotice {
+  static constexpr std::size_t kSize = 8;
+  std::int32_t code = 0;
+  std::uint32_t playerId = 0;
+
+  // The notice of a system message's bytes; false, `out` untouched, when they
+  // are too short to hold one.
+  static bool Read(std::span<const std::uint8_t> message, HvMNotice& out) {
+    plat::ByteReader r(message);
+    HvMNotice n;
+    if (!r.Read(n.code) || !r.Read(n.playerId)) return false;
+    out = n;
+    return true;
+  }
+  std::vector<std::uint8_t> Bytes() const {
+    plat::ByteWriter w;
+    w.I32(code);
+    w.U32(playerId);
+    return w.Take();
+  }
 };
 
 // A player: the identifier the library fills in on joining, then the short and

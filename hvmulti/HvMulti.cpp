@@ -291,7 +291,7 @@ void CHvMulti::EndServer() {
   // The server program ends when its session does: it is waited for here, on
   // the client's thread, so nothing outlives this object or the program's exit.
   if (!server_.Running()) return;
-  if (!server_.End(hvm::ServerProgram::kDefaultEndMs))
+  if (!server_.End(serverGraceMs_))
     Fail(0, "the server program did not end with its session and was stopped");
 }
 
@@ -343,3 +343,7 @@ int CHvMulti::GetSessionDesc(HvMSession_Struct* session) {
 }
 
 std::uint16_t CHvMulti::GetHostPort() { return engine_->HostPort(); }
+
+std::uint32_t CHvMulti::GetServerId() { return engine_->ServerId(); }
+
+void CHvMulti::SetTransportLimits(const hvm::TransportLimits& limits) { engine_->SetLimits(limits); }

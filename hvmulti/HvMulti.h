@@ -24,6 +24,7 @@
 #include "hvmulti/HvMTypes.h"
 #include "hvmulti/ServerProgram.h"
 #include "hvmulti/Socket.h"
+#include "hvmulti/TransportLimits.h"
 
 namespace hvm {
 class Engine;
@@ -51,7 +52,8 @@ class CHvMulti {
   CHvMulti(const CHvMulti&) = delete;
   CHvMulti& operator=(const CHvMulti&) = delete;
 
-  // Sends keep-alive frames every two seconds when `on` is non-zero. Returns 0.
+  // Sends keep-alive frames every two seconds when `on` is non-zero (the
+  // transport's own, less frequent ones go out either way). Returns 0.
   virtual int HeartBeatControl(std::uint32_t on);
 
   // Reports every service, then returns 0.
@@ -132,6 +134,16 @@ class CHvMulti {
   virtual int GetSessionDesc(HvMSession_Struct* session);
   // The port a hosted session listens on, to tell the other players; 0 when not hosting.
   virtual std::uint16_t GetHostPort();
+  // The server program's identifier in a client-server session (every other
+  // member's packets go to it alone); HVM_ID_NONE in a peer-to-peer session,
+  // before the server joined, and without a session.
+  virtual std::uint32_t GetServerId();
+
+  // The transport's time and count limits, for the open session and later ones.
+  void SetTransportLimits(const hvm::TransportLimits& limits);
+  // How long CloseSession waits for a server program it started to end by
+  // itself before stopping it.
+  void SetServerGraceMs(int ms) { serverGraceMs_ = ms; }
   // Text of the last failure of a service, session or start call.
   const std::string& LastErrorText() const { return lastError_; }
   // The exit code of the last server program started by CreateAndJoinCS, once
@@ -160,5 +172,6 @@ class CHvMulti {
   int version_ = HVM_PROTOCOL_VERSION;
   std::vector<FoundSession> found_;
   hvm::ServerProgram server_;
+  int serverGraceMs_ = hvm::ServerProgram::kDefaultEndMs;
   std::string lastError_;
 };

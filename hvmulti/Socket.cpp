@@ -118,9 +118,12 @@ Fd ConnectTcp(const Endpoint& to, int timeoutMs) {
   return fd;
 }
 
-Fd AcceptTcp(const Fd& listener) {
-  Fd fd(::accept4(listener.Get(), nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC));
+Fd AcceptTcp(const Fd& listener, Endpoint& from) {
+  sockaddr_in sa{};
+  socklen_t len = sizeof sa;
+  Fd fd(::accept4(listener.Get(), reinterpret_cast<sockaddr*>(&sa), &len, SOCK_NONBLOCK | SOCK_CLOEXEC));
   if (fd.Valid()) {
+    from = FromSockaddr(sa);
     const int one = 1;
     ::setsockopt(fd.Get(), IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
   }

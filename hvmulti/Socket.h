@@ -64,8 +64,8 @@ Fd BindUdp(const Endpoint& at);
 // A connected TCP socket, or an invalid one when the connection failed or took
 // longer than `timeoutMs`.
 Fd ConnectTcp(const Endpoint& to, int timeoutMs);
-// Accepts one pending connection; invalid when none waits.
-Fd AcceptTcp(const Fd& listener);
+// Accepts one pending connection, its address in `from`; invalid when none waits.
+Fd AcceptTcp(const Fd& listener, Endpoint& from);
 
 bool SendDatagram(const Fd& udp, const Endpoint& to, std::span<const std::uint8_t> data);
 // Reads one waiting datagram into `buffer` (resized to its length); false when none waits.

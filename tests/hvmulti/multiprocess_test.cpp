@@ -8,7 +8,9 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
+#include <memory>
 #include <thread>
 
 #include <cstdio>
@@ -222,6 +224,7 @@ TEST_F(HvMultiProcesses, ServerProgramThatEndsBeforeJoiningFailsTheCreate) {
 }
 
 TEST_F(HvMultiProcesses, ServerProgramThatOutstaysItsSessionIsStopped) {
+  host.SetServerGraceMs(200);
   ASSERT_EQ(HostWithServer(host, hp, "LingeringServer"), HVM_CREATED);
   EXPECT_EQ(host.ServerExitCode(), -1);
   EXPECT_EQ(host.CloseSession(), 0);
@@ -299,6 +302,56 @@ TEST_F(HvMultiProcesses, MalformedFramesDropTheirSenderOnly) {
   ASSERT_EQ(good.Send(gp.id, hp.id, packet.data(), 300, 1, 1), 0);
   ASSERT_TRUE(Collect(host, hostIn, [&](const Received& r) { return IsPacketFrom(r, gp.id); }, 1));
   EXPECT_EQ(host.GetPlayers().size(), 2u);
+}
+
+TEST_F(HvMultiProcesses, SilentConnectionsNeverLockOutAJoin) {
+  hvm::TransportLimits limits;
+  limits.helloTimeoutMs = 300;
+  host.SetTransportLimits(limits);
+  ASSERT_EQ(Host(host, hp), HVM_CREATED);
+  const std::uint16_t port = host.GetHostPort();
+  std::vector<std::unique_ptr<RawPeer>> silent;
+  for (int i = 0; i < 24; ++i) silent.push_back(std::make_unique<RawPeer>(port));
+  CHvMulti late;
+  HvMPlayer_Struct lp = Player("late");
+  EXPECT_EQ(Join(late, lp, port), 0);
+  // None of them outlasts the hello time.
+  for (auto& s : silent) EXPECT_TRUE(s->ClosedByHost());
+  EXPECT_EQ(host.GetPlayers().size(), 2u);
+}
+
+TEST_F(HvMultiProcesses, APlayerStalledInsideAFrameIsDropped) {
+  hvm::TransportLimits limits;
+  limits.idleLimitMs = 400;
+  limits.keepAliveMs = 100;
+  host.SetTransportLimits(limits);
+  CHvMulti quiet;
+  quiet.SetTransportLimits(limits);
+  HvMPlayer_Struct qp = Player("quiet");
+  ASSERT_EQ(Host(host, hp), HVM_CREATED);
+  ASSERT_EQ(host.HeartBeatControl(0), 0);
+  const std::uint16_t port = host.GetHostPort();
+  ASSERT_EQ(Join(quiet, qp, port), 0);
+  RawPeer slow(port);
+  const std::uint32_t id = slow.Join();
+  ASSERT_NE(id, 0u);
+
+  // A whole data frame, one byte every 50 ms: bytes keep coming, frames never.
+  const auto frame = hvm::EncodeFrame(hvm::DataFrame{id, hp.id, 1, std::vector<std::uint8_t>(500, 1)});
+  std::vector<Received> hostIn;
+  bool dropped = false;
+  for (std::size_t i = 0; i < 60 && !dropped; ++i) {
+    slow.SendRaw({frame[i]});
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    Drain(host, hostIn);
+    dropped = std::any_of(hostIn.begin(), hostIn.end(), [&](const Received& r) {
+      return IsNotice(r, HVM_NOTICE_LEFT, id);
+    });
+  }
+  EXPECT_TRUE(dropped);
+  // The quiet player sends nothing of its own but its keep-alives, and stays.
+  EXPECT_EQ(host.GetPlayers().size(), 2u);
+  EXPECT_TRUE(WaitUntil([&] { return quiet.GetPlayers().size() == 2; }));
 }
 
 }  // namespace

@@ -1,0 +1,30 @@
+#pragma once
+// Time and count limits of the library's transport. Every connection that is
+// not yet a player, and every player that stops completing frames, is bounded
+// by them, so no silent, slow or hostile peer holds a slot for ever. The
+// defaults serve play; tests shorten them.
+
+#include <cstddef>
+
+namespace hvm {
+
+struct TransportLimits {
+  // A new connection must complete its hello within this time.
+  int helloTimeoutMs = 5000;
+  // Connections still waiting for their hello, in all and from one address.
+  // A new connection past either count pushes out the oldest waiting one (of
+  // its address when that count is the one reached), so a real joiner, who
+  // says hello at once, always gets through.
+  std::size_t maxPending = 16;
+  std::size_t maxPendingPerAddress = 4;
+  // A joined connection that completes no frame for this long is dropped (its
+  // player leaves, with a leave notice), whatever the game's own keep-alive
+  // setting. The time does not run while the library itself stops reading
+  // because the game has not taken its messages.
+  int idleLimitMs = 30000;
+  // Every connection sends a keep-alive frame this often, so that a live but
+  // quiet player never reaches the idle limit.
+  int keepAliveMs = 5000;
+};
+
+}  // namespace hvm
