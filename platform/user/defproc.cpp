@@ -30,11 +30,15 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       if (LOWORD(wParam) != WA_INACTIVE && !w->minimized) SetFocus(hwnd);
       return 0;
     case WM_SETCURSOR:
+      // The parent is asked first and may take over by answering TRUE. Its
+      // default answer sets its own class cursor but says FALSE, so the window
+      // under the mouse (wParam) still sets its class cursor over it: the
+      // deepest window with a class cursor decides.
       if (w->parent && SendMessage(w->parent, WM_SETCURSOR, wParam, lParam)) return TRUE;
       if (!Live(hwnd)) return FALSE;
       if (static_cast<SHORT>(LOWORD(static_cast<std::uintptr_t>(lParam))) == HTCLIENT && w->cls->cursor) {
         SetCursor(w->cls->cursor);
-        return TRUE;
+        return reinterpret_cast<HWND>(wParam) == hwnd;
       }
       return FALSE;
     case WM_MOUSEWHEEL:

@@ -199,7 +199,8 @@ HWND WindowFromPoint(POINT screenPoint);
 LRESULT CallWindowProc(WNDPROC proc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 // The default answers: WM_CLOSE destroys, WM_PAINT validates through
 // BeginPaint/EndPaint, WM_ACTIVATE gives the focus to the window activated,
-// WM_SETCURSOR asks the parent first and then sets the class cursor,
+// WM_SETCURSOR asks the parent first (TRUE from it ends there) and then sets
+// the class cursor, so the window under the mouse shows its own class cursor,
 // WM_MOUSEWHEEL goes on to the parent, WM_SETTEXT/WM_GETTEXT keep the text.
 LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 

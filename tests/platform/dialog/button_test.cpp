@@ -5,7 +5,10 @@
 
 #include "platform/dialog/button.h"
 #include "platform/dialog/ownerdraw.h"
+#include "platform/dialog/static.h"
 #include "platform/gdi/dc.h"
+#include "platform/gdi/objects.h"
+#include "platform/user/cursor.h"
 #include "platform/user/paint.h"
 #include "platform/user/system.h"
 #include "tests/platform/dialog/dialog_fixture.h"
@@ -176,6 +179,69 @@ TEST_F(ButtonTest, SpaceClicksTheFocusedButtonAndDisabledButtonsIgnoreClicks) {
   GetWindowRect(GetDlgItem(d, IDOK), &r);
   EXPECT_EQ(Pixel(r.left, r.top + 5), Encoded(GetSysColor(COLOR_WINDOWFRAME)));
   EXPECT_EQ(Pixel(r.left + 4, r.bottom - 5), Encoded(GetSysColor(COLOR_BTNFACE)));
+}
+
+// The screens set one cursor on the dialog and every control, then another on
+// their buttons; each control shows its own class cursor.
+TEST_F(ButtonTest, ButtonsShowTheirClassCursorInsideADialogWithOne) {
+  HMODULE cursors = LoadLibrary((std::filesystem::path(QUEN_SOURCE_DIR) / "tests/platform/resource/data/fixture.dll").c_str());
+  ASSERT_NE(cursors, nullptr);
+  HCURSOR guild = LoadCursor(nullptr, IDC_ARROW);
+  HCURSOR red = LoadCursor(cursors, "IDC_CURSOR_NORMAL_RED");
+  Script s;
+  HWND d = Shown("IDD_FORM", &s);
+  SetClassLongPtr(d, GCLP_HCURSOR, reinterpret_cast<LONG_PTR>(guild));
+  for (HWND c = GetWindow(d, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+    SetClassLongPtr(c, GCLP_HCURSOR, reinterpret_cast<LONG_PTR>(guild));
+  SetClassLongPtr(GetDlgItem(d, IDOK), GCLP_HCURSOR, reinterpret_cast<LONG_PTR>(red));
+  auto over = [&](HWND h) {
+    SetCursor(nullptr);
+    const POINT p = Centre(h);
+    backend_->MoveMouse(p.x, p.y, 10);
+    Pump(d);
+    return GetCursor();
+  };
+  EXPECT_EQ(over(GetDlgItem(d, IDOK)), red);
+  EXPECT_EQ(over(GetDlgItem(d, IDC_NAME)), guild);
+  RECT r;
+  GetWindowRect(d, &r);
+  backend_->MoveMouse(r.right - 2, r.bottom - 2, 10);
+  Pump(d);
+  EXPECT_EQ(GetCursor(), guild);
+  FreeLibrary(cursors);
+}
+
+// A push button's face takes the parent's WM_CTLCOLORBTN brush; static frames
+// draw only their edge.
+TEST_F(ButtonTest, ParentBrushesPushButtonsAndStaticFramesDrawAnEdge) {
+  HBRUSH green = CreateSolidBrush(RGB(0, 255, 0));
+  Script s;
+  s.on = [&](HWND, UINT m, WPARAM, LPARAM) -> LRESULT {
+    return m == WM_CTLCOLORBTN ? reinterpret_cast<LRESULT>(green) : FALSE;
+  };
+  HWND d = Shown("IDD_FORM", &s);
+  ASSERT_FALSE(s.Only(WM_CTLCOLORBTN).empty());
+  RECT r;
+  GetWindowRect(GetDlgItem(d, IDCANCEL), &r);
+  EXPECT_EQ(Pixel(r.left + 4, r.bottom - 5), Encoded(RGB(0, 255, 0)));
+
+  struct Frame {
+    DWORD style;
+    int colour;
+  };
+  for (const Frame f : {Frame{SS_BLACKFRAME, COLOR_WINDOWFRAME}, Frame{SS_GRAYFRAME, COLOR_BTNSHADOW},
+                        Frame{SS_WHITEFRAME, COLOR_BTNHIGHLIGHT}}) {
+    HWND frame = CreateWindowEx(0, "Static", "", WS_CHILD | WS_VISIBLE | f.style, 4, 4, 20, 10, d, nullptr, nullptr,
+                                nullptr);
+    GetWindowRect(frame, &r);
+    const std::uint16_t inside = Pixel(r.left + 5, r.top + 5);
+    UpdateWindow(frame);
+    EXPECT_EQ(Pixel(r.left, r.top), Encoded(GetSysColor(f.colour))) << f.style;
+    EXPECT_EQ(Pixel(r.right - 1, r.bottom - 1), Encoded(GetSysColor(f.colour))) << f.style;
+    EXPECT_EQ(Pixel(r.left + 5, r.top + 5), inside) << f.style;
+    DestroyWindow(frame);
+  }
+  DeleteObject(green);
 }
 
 }  // namespace

@@ -170,6 +170,9 @@ TEST_F(InputTest, CursorCounterClipAndClassCursor) {
 
   RECT clip{100, 100, 200, 150};
   ClipCursor(&clip);
+  RECT got{};
+  ASSERT_TRUE(GetClipCursor(&got));
+  EXPECT_EQ(EdgesOf(got), EdgesOf(clip));
   backend_->MoveMouse(500, 10);
   backend_->Service();
   POINT p;
@@ -177,6 +180,8 @@ TEST_F(InputTest, CursorCounterClipAndClassCursor) {
   EXPECT_EQ(p.x, 199);
   EXPECT_EQ(p.y, 100);
   ClipCursor(nullptr);
+  ASSERT_TRUE(GetClipCursor(&got));
+  EXPECT_EQ(EdgesOf(got), (Edges{0, 0, 800, 600}));
 
   const auto fixture = std::filesystem::path(QUEN_SOURCE_DIR) / "tests/platform/resource/data/fixture.dll";
   HMODULE module = LoadLibrary(fixture.c_str());
@@ -200,7 +205,44 @@ TEST_F(InputTest, CursorCounterClipAndClassCursor) {
   EXPECT_EQ(o.image->argb[15 * 16 + 0], 0xFFFFFFFFu);
   EXPECT_EQ(o.image->argb[15 * 16 + 1], 0xFF000000u);
   EXPECT_EQ(o.image->argb[15 * 16 + 5], 0u);
+  HCURSOR arrow = LoadCursor(nullptr, IDC_ARROW);
+  EXPECT_EQ(SetCursor(arrow), red);
+  EXPECT_EQ(GetCursor(), arrow);
   DestroyWindow(w);
+  FreeLibrary(module);
+}
+
+// The window under the mouse shows its own class cursor inside a parent with
+// a class cursor of its own, unless the parent takes WM_SETCURSOR over.
+TEST_F(InputTest, TheWindowUnderTheMouseChoosesTheCursor) {
+  const auto fixture = std::filesystem::path(QUEN_SOURCE_DIR) / "tests/platform/resource/data/fixture.dll";
+  HMODULE module = LoadLibrary(fixture.c_str());
+  ASSERT_NE(module, nullptr) << LastModuleError();
+  HCURSOR red = LoadCursor(module, "IDC_CURSOR_NORMAL_RED");
+  HCURSOR arrow = LoadCursor(nullptr, IDC_ARROW);
+  HWND parent = Popup(0, 0, 300, 300);
+  HWND child = CreateWindowEx(0, "DoubleClicker", "child", WS_CHILD | WS_VISIBLE, 50, 50, 100, 100, parent, nullptr,
+                              nullptr, nullptr);
+  SetClassLongPtr(parent, GCLP_HCURSOR, reinterpret_cast<LONG_PTR>(arrow));
+  SetClassLongPtr(child, GCLP_HCURSOR, reinterpret_cast<LONG_PTR>(red));
+  auto cursorAt = [&](int x, int y) {
+    SetCursor(nullptr);
+    backend_->MoveMouse(x, y);
+    backend_->RunUntilIdle();
+    return GetCursor();
+  };
+  EXPECT_EQ(cursorAt(60, 60), red);
+  EXPECT_EQ(cursorAt(10, 10), arrow);
+  Reactions()[parent] = [&](HWND, UINT m, WPARAM, LPARAM, bool* handled) -> LRESULT {
+    if (m != WM_SETCURSOR) return 0;
+    *handled = true;
+    SetCursor(arrow);
+    return TRUE;
+  };
+  EXPECT_EQ(cursorAt(60, 60), arrow);
+  auto asks = Only(WM_SETCURSOR);
+  ASSERT_FALSE(asks.empty());
+  EXPECT_EQ(reinterpret_cast<HWND>(asks.back().wParam), child);  // the hit window travels to the parent
   FreeLibrary(module);
 }
 
