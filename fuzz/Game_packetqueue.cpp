@@ -1,12 +1,14 @@
 // The received-packet queue under any traffic: packets with any sequence
 // numbers and lengths, library notices and chat, fills and takes in any order,
-// nodes lent and given back. Sequenced packets come out strictly in order, and
-// what comes out is what was received.
+// nodes lent and given back, from three senders. Each sender's sequenced
+// packets come out strictly in its order, and what comes out is what was
+// received.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <deque>
+#include <map>
 #include <vector>
 
 #include "Game/net/PacketQueue.h"
@@ -20,6 +22,7 @@ struct Message {
   int result = HVM_MSG_PACKET;
   std::vector<std::uint8_t> bytes;
   std::uint32_t from = 0;
+  std::uint32_t number = 0;
 };
 
 // The library as the queue sees it: messages waiting in arrival order.
@@ -39,13 +42,13 @@ class PeerTraffic final : public CHvMulti {
     *length = static_cast<std::uint32_t>(m.bytes.size());
     *from = m.from;
     *to = 1;
-    *extra = 1;
+    *extra = m.number;
     return m.result;
   }
   std::deque<Message> waiting;
 };
 
-// Every message carries its number in `from`, and the payload of a packet
+// Every message carries its number in `extra`, and the payload of a packet
 // past its header is that number's low byte repeated.
 struct Sent {
   int result;
@@ -53,9 +56,9 @@ struct Sent {
 };
 
 void CheckTaken(const std::vector<Sent>& sent, int result, const std::uint8_t* data, std::uint32_t length,
-                std::uint32_t from) {
-  if (from >= sent.size()) __builtin_trap();
-  const Sent& s = sent[from];
+                std::uint32_t number) {
+  if (number >= sent.size()) __builtin_trap();
+  const Sent& s = sent[number];
   if (result != s.result || length != s.bytes.size() || data == nullptr) __builtin_trap();
   if (!std::equal(s.bytes.begin(), s.bytes.end(), data)) __builtin_trap();
 }
@@ -69,7 +72,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   CPacketQueue queue(&peer, static_cast<std::int16_t>(script.U8() % 8));
   std::vector<Sent> sent;
   std::vector<PacketNode*> lent;
-  std::uint32_t expected = 1;
+  std::map<std::uint32_t, std::uint32_t> expected;  // per sender
+  auto expectedOf = [&expected](std::uint32_t sender) -> std::uint32_t& {
+    return expected.try_emplace(sender, 1).first->second;
+  };
 
   for (int step = 0; step < 4000 && script.Remaining() > 0; ++step) {
     switch (script.U8() % 8) {
@@ -77,19 +83,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       case 1: {  // a packet: sequence, length, payload
         const std::uint8_t pick = script.U8();
         const std::uint32_t sequence = pick < 200 ? pick % 12 : script.U32();
+        const std::uint32_t sender = 1 + pick % 3;
         const std::uint8_t kind = script.U8();
         std::size_t length = kind < 240 ? 8 + kind % 24 : (kind % 4 == 0 ? 1100 : kind % 8);
         std::vector<std::uint8_t> bytes(length, static_cast<std::uint8_t>(sent.size()));
         const auto header = plat::EncodeLE(sequence);
         for (std::size_t i = 0; i < 4 && 4 + i < length; ++i) bytes[4 + i] = header[i];
-        peer.waiting.push_back({HVM_MSG_PACKET, bytes, static_cast<std::uint32_t>(sent.size())});
+        peer.waiting.push_back({HVM_MSG_PACKET, bytes, sender, static_cast<std::uint32_t>(sent.size())});
         sent.push_back({HVM_MSG_PACKET, bytes});
         break;
       }
       case 2: {  // a notice or a chat text
         const int result = script.U8() % 2 ? HVM_MSG_SYSTEM : HVM_MSG_CHAT;
         std::vector<std::uint8_t> bytes(8 + script.U8() % 8, 0x5A);
-        peer.waiting.push_back({result, bytes, static_cast<std::uint32_t>(sent.size())});
+        peer.waiting.push_back({result, bytes, 0, static_cast<std::uint32_t>(sent.size())});
         sent.push_back({result, bytes});
         break;
       }
@@ -104,11 +111,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         PacketNode* node = nullptr;
         const int r = queue.GetNext(&got, &length, &from, &to, &extra, borrow ? &node : nullptr);
         if (r == kQueueEmpty) break;
-        CheckTaken(sent, r, got, length, from);
+        CheckTaken(sent, r, got, length, extra);
         if (r == HVM_MSG_PACKET) {
           PacketHeader header;
           if (!ReadPacketHeader({got, length}, header)) __builtin_trap();
-          if (header.sequence != 0 && header.sequence != expected++) __builtin_trap();
+          if (header.sequence != 0 && header.sequence != expectedOf(from)++) __builtin_trap();
         }
         if (node != nullptr) lent.push_back(node);
         break;
@@ -117,7 +124,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (lent.empty()) break;
         const std::size_t i = script.U8() % lent.size();
         PacketNode* node = lent[i];
-        CheckTaken(sent, node->result, node->buffer.get(), node->length, node->from);
+        CheckTaken(sent, node->result, node->buffer.get(), node->length, node->extra);
         lent.erase(lent.begin() + static_cast<std::ptrdiff_t>(i));
         queue.ReleaseNode(node);
         break;
@@ -125,7 +132,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       default:
         if (script.U8() % 16 == 0) {
           queue.ResetSequence();
-          expected = 1;
+          expected.clear();
         }
         break;
     }

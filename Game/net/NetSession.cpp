@@ -196,6 +196,7 @@ bool CNetSession::StorePlayerId(int slot, std::uint32_t id) {
 
 int CNetSession::Receive(std::uint8_t** data) {
   EnsureQueue();
+  const plat::DWORD start = plat::GetTickCount();
   for (;;) {
     Pump(200);
     std::uint8_t* bytes = nullptr;
@@ -205,12 +206,18 @@ int CNetSession::Receive(std::uint8_t** data) {
       if (data) *data = bytes;
       return 0;
     }
-    if (result == HVM_MSG_SYSTEM && length >= 4 &&
-        plat::DecodeLE<std::int32_t>(std::span<const std::uint8_t, 4>(bytes, 4)) == HVM_NOTICE_LEFT) {
-      // A leave notice (-5). With nobody else left nothing can answer any more.
+    HvMNotice notice;
+    if (result == HVM_MSG_SYSTEM && HvMNotice::Read({bytes, length}, notice) && notice.code == HVM_NOTICE_LEFT) {
+      // With nobody else left nothing can answer any more.
       bool others = false;
       for (const auto& p : multi->GetPlayers()) others = others || p.id != player.id;
       if (!others) return HVM_ERR_CONNECTIONLOST;
+    }
+    // A packet of the sequence that never comes holds back every later one.
+    if (queue->Overflowed()) return HVM_ERR_CONNECTIONLOST;  // reported by the pump
+    if (plat::GetTickCount() - start >= receiveLimitMs) {
+      ReportLostConnection();
+      return HVM_ERR_CONNECTIONLOST;
     }
     if (result == kQueueEmpty) plat::Sleep(1);
   }
@@ -234,35 +241,48 @@ bool CNetSession::SendPacket(std::uint32_t to, void* packet, std::uint32_t lengt
                              int unsequenced, int guaranteed) {
   if (!packet) return false;
   const std::span<std::uint8_t> bytes(static_cast<std::uint8_t*>(packet), length);
-  const bool toFile = emailMode || fileSendMode;
-  // A packet that goes nowhere takes no sequence number: a number spent on it
-  // would leave a gap that the receiver waits on for ever.
-  const bool goesOut = toFile || to != HVM_ID_NONE;
-  if (goesOut) {
-    const bool sequenced = !unsequenced && !emailMode;
-    EnsureQueue();  // the counter lives in the queue, which a file-only game never started
-    WritePacketSequence(bytes, sequenced ? queue->NextSequence() : 0);
-  }
-  if (toFile) {
+  const bool sequenced = !unsequenced && !emailMode;
+  EnsureQueue();  // the counters live in the queue, which a file-only game never started
+  const std::uint32_t server = multi->GetServerId();
+  const bool relayed = server != HVM_ID_NONE && server != player.id;
+  if (emailMode || fileSendMode) {
+    // The turn file goes to the server program as a whole: one sequence.
+    WritePacketSequence(bytes, sequenced ? queue->NextSequence(relayed ? server : HVM_ID_NONE) : 0);
     if (links_.writeEmailPacket) links_.writeEmailPacket(bytes.data(), length, fileSlot);
   } else if (to != HVM_ID_NONE) {
-    if (sniffer) sniffer->LogSent(bytes.data(), length, snifferSlot);
-    int result = multi->Send(player.id, to, packet, length, 1, guaranteed);
-    while (result == HVM_ERR_BUSY) {
-      result = multi->Send(player.id, to, packet, length, 1, guaranteed);
-      plat::Sleep(kBusyRetryMs);
-    }
-    if (result != 0) {
-      ReportLostConnection();
+    // (A packet that goes nowhere takes no sequence number: a number spent on
+    // it would leave a gap that the receiver waits on for ever.)
+    if (sequenced && to == HVM_ID_ALLPLAYERS && !relayed) {
+      for (const auto& p : multi->GetPlayers()) {
+        if (p.id != player.id && !SendOne(p.id, bytes, true, p.id, snifferSlot, guaranteed)) return false;
+      }
+    } else if (!SendOne(to, bytes, sequenced, relayed ? server : to, snifferSlot, guaranteed)) {
       return false;
     }
-    multi->Flush();
-    ++sendCount;
   }
   if (sendCount >= kSendsPerPump) {
     Pump(500);
     sendCount = 0;
   }
+  return true;
+}
+
+bool CNetSession::SendOne(std::uint32_t to, std::span<std::uint8_t> packet, bool sequenced, std::uint32_t counter,
+                          int snifferSlot, int guaranteed) {
+  WritePacketSequence(packet, sequenced ? queue->NextSequence(counter) : 0);
+  if (sniffer) sniffer->LogSent(packet.data(), static_cast<std::uint32_t>(packet.size()), snifferSlot);
+  const auto length = static_cast<std::uint32_t>(packet.size());
+  int result = multi->Send(player.id, to, packet.data(), length, 1, guaranteed);
+  while (result == HVM_ERR_BUSY) {
+    result = multi->Send(player.id, to, packet.data(), length, 1, guaranteed);
+    plat::Sleep(kBusyRetryMs);
+  }
+  if (result != 0) {
+    ReportLostConnection();
+    return false;
+  }
+  multi->Flush();
+  ++sendCount;
   return true;
 }
 
@@ -276,7 +296,12 @@ void CNetSession::ReportLostConnection() {
 }
 
 void CNetSession::Pump(std::uint32_t) {
-  if (queue) queue->Fill();
+  if (!queue) return;
+  queue->Fill();
+  if (queue->Overflowed() && !lostReported_) {
+    lostReported_ = true;
+    ReportLostConnection();
+  }
 }
 
 void CNetSession::BroadcastEndGame() {

@@ -5,9 +5,17 @@
 // leave: sequenced to one slot or to all (Send), unsequenced to all
 // (BroadcastUnsequenced). In an e-mail game (or in file-send mode) packets go
 // to the turn file instead. Main thread only.
+//
+// Sequence numbers count per sender and receiving player, and a receiver
+// orders each sender's packets by that sender's own numbers. In a
+// client-server game everything a client sends reaches the server program
+// first, so a client numbers all its packets in one sequence; in a
+// peer-to-peer game a packet to all players goes to each in turn with that
+// player's next number.
 
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 
 #include "Game/net/ConnectionInfo.h"
@@ -63,8 +71,10 @@ class CNetSession {
   bool StorePlayerId(int slot, std::uint32_t id);
 
   // Waits for the next game packet, skipping library messages, and points
-  // `data` at it (valid until the next fill). 0 with a packet; HVM_ERR_CONNECTIONLOST
-  // when every other player has left, so that nothing can come any more.
+  // `data` at it (valid until the next fill). 0 with a packet;
+  // HVM_ERR_CONNECTIONLOST when every other player has left, so that nothing
+  // can come any more, and, reported as a lost connection, when none came
+  // within receiveLimitMs or the packet queue overflowed.
   int Receive(std::uint8_t** data);
   // A sequenced, guaranteed send to player `slot` or, for -1, to all. False when
   // the slot lies outside the table or the connection was lost.
@@ -75,6 +85,7 @@ class CNetSession {
   bool SendPacket(std::uint32_t to, void* packet, std::uint32_t length, int snifferSlot, int fileSlot,
                   int unsequenced, int guaranteed);
   // Pulls the library's waiting messages into the queue; the time is not used.
+  // A queue that overflows is reported once as a lost connection.
   void Pump(std::uint32_t ms);
   // The host ends the game for everyone: packet 5, unsequenced.
   void BroadcastEndGame();
@@ -98,12 +109,20 @@ class CNetSession {
   plat::FILE* emailInput = nullptr;
   plat::HWND notifyWindow = nullptr;
   std::uint32_t emailHeader = 0;
+  // The longest a blocking Receive waits for its packet.
+  std::uint32_t receiveLimitMs = kReceiveLimitMs;
+  static constexpr std::uint32_t kReceiveLimitMs = 60000;
 
  private:
   void EnsureQueue();
   static int ServiceCallback(const HvMService_Struct* service, void* table, std::uint32_t reserved);
   void FillSessionRecord(HvMSession_Struct& record, const ConnectionInfo& info) const;
   void ReportLostConnection();
+  // One library send with the busy retries: the sequence (when `sequenced`)
+  // of the player `counter` receives first; false when the connection was lost.
+  bool SendOne(std::uint32_t to, std::span<std::uint8_t> packet, bool sequenced, std::uint32_t counter,
+               int snifferSlot, int guaranteed);
 
   NetSessionLinks links_;
+  bool lostReported_ = false;
 };

@@ -8,6 +8,7 @@
 CPacketQueue::CPacketQueue(CHvMulti* m, std::int16_t n) : multi(m) {
   read = write = new PacketNode;
   read->next = read->prev = read;
+  nodes_ = 1;
   const int extra = std::max<int>(n, 5);
   for (int i = 0; i < extra; ++i) LinkBefore(new PacketNode, read);
 }
@@ -23,12 +24,14 @@ CPacketQueue::~CPacketQueue() {
 }
 
 void CPacketQueue::Unlink(PacketNode* node) {
+  --nodes_;
   node->prev->next = node->next;
   node->next->prev = node->prev;
   node->next = node->prev = node;
 }
 
 void CPacketQueue::LinkBefore(PacketNode* node, PacketNode* before) {
+  ++nodes_;
   node->prev = before->prev;
   node->next = before;
   before->prev->next = node;
@@ -39,7 +42,14 @@ int CPacketQueue::Fill() {
   const int n = multi->CheckMessages();
   if (n < 1) return n;
   for (int i = 0; i < n; ++i) {
-    if (write->next == read || write->next->taken) LinkBefore(new PacketNode, write->next);
+    if (write->next == read || write->next->taken) {
+      // The rest stays with the library, whose own bound then holds the sender back.
+      if (nodes_ >= kMaxQueueNodes) {
+        overflowed_ = true;
+        break;
+      }
+      LinkBefore(new PacketNode, write->next);
+    }
     if (!write->buffer) write->buffer = std::make_unique<std::uint8_t[]>(kMaxPacketSize);
     write->length = kMaxPacketSize;
     const int r = multi->GetTop(write->buffer.get(), &write->length, &write->from, &write->to, &write->extra);
@@ -65,6 +75,7 @@ int CPacketQueue::GetNext(std::uint8_t** data, std::uint32_t* length, std::uint3
   PacketNode* cur = read;
   const std::uint32_t s = cur->sequence;
   if (s != 0) {
+    std::uint32_t& expected = CounterOf(expected_, cur->from);
     if (s < expected) {  // a duplicate: skipped, its node refilled later
       read = read->next;
       return kQueueEmpty;
@@ -102,12 +113,19 @@ void CPacketQueue::ReleaseNode(PacketNode* node) {
 
 void CPacketQueue::ResetSequence() {
   lastDelivered = 0;
-  expected = 1;
-  nextOut = 1;
+  expected_.clear();
+  nextOut_.clear();
 }
 
-int CPacketQueue::NodeCount() const {
-  int count = 1;
-  for (const PacketNode* n = read->next; n != read; n = n->next) ++count;
-  return count;
+std::uint32_t& CPacketQueue::CounterOf(std::vector<Counter>& counters, std::uint32_t player) {
+  for (Counter& c : counters)
+    if (c.player == player) return c.next;
+  counters.push_back(Counter{player, 1});
+  return counters.back().next;
+}
+
+std::uint32_t CPacketQueue::Expected(std::uint32_t from) const {
+  for (const Counter& c : expected_)
+    if (c.player == from) return c.next;
+  return 1;
 }

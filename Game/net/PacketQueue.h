@@ -2,13 +2,18 @@
 // Received messages in sequence order. The multiplayer library keeps what it
 // received until the main thread copies it into this ring (Fill); the
 // dispatcher and the blocking receive take the messages one at a time
-// (GetNext): sequenced packets strictly in sequence order, duplicates skipped,
-// early ones held back until the gap is filled; unsequenced packets and the
-// library's own messages as they come. The queue also numbers outgoing
-// packets. Main thread only.
+// (GetNext): each sender's sequenced packets strictly in that sender's
+// sequence order, duplicates skipped, early ones held back until the gap is
+// filled; unsequenced packets and the library's own messages as they come. The
+// queue also numbers outgoing packets, one sequence per receiving player.
+// The ring holds at most kMaxQueueNodes nodes: a fill that would need more
+// stops and marks the queue overflowed, which the session treats as a lost
+// connection (a stream that never closes its gap would otherwise grow for
+// ever). Main thread only.
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 class CHvMulti;
 
@@ -25,6 +30,8 @@ struct PacketNode {
 
 // GetNext: nothing to hand out.
 constexpr int kQueueEmpty = -22;
+// The most nodes the ring grows to.
+constexpr int kMaxQueueNodes = 1024;
 
 class CPacketQueue {
  public:
@@ -34,8 +41,9 @@ class CPacketQueue {
   CPacketQueue(const CPacketQueue&) = delete;
   CPacketQueue& operator=(const CPacketQueue&) = delete;
 
-  // Copies every waiting library message into the ring. Returns the library's
-  // count of waiting messages, or its non-positive result.
+  // Copies every waiting library message into the ring, as far as the ring's
+  // bound allows. Returns the library's count of waiting messages, or its
+  // non-positive result.
   int Fill();
   // Hands out the next message in order: its fetch result (0 packet, 3 and 4
   // library messages), or kQueueEmpty. Each out pointer may be null. With
@@ -46,22 +54,35 @@ class CPacketQueue {
               std::uint32_t* extra, PacketNode** node);
   // Takes back a lent node: unlinks and frees it.
   void ReleaseNode(PacketNode* node);
-  // The next outgoing sequence number (then counts up).
-  std::uint32_t NextSequence() { return nextOut++; }
-  // Back to the state of a new session: nothing delivered, both counters at 1.
+  // The next outgoing sequence number towards library player `to` (then
+  // counts up); each player's numbers start at 1.
+  std::uint32_t NextSequence(std::uint32_t to) { return CounterOf(nextOut_, to)++; }
+  // The sequence number next handed out from library player `from`.
+  std::uint32_t Expected(std::uint32_t from) const;
+  // Back to the state of a new session: nothing delivered, every counter at 1.
   void ResetSequence();
+  // A fill met more messages than the ring may hold.
+  bool Overflowed() const { return overflowed_; }
 
   // Number of nodes in the ring.
-  int NodeCount() const;
+  int NodeCount() const { return nodes_; }
 
   PacketNode* read = nullptr;
   PacketNode* write = nullptr;
   CHvMulti* multi;
-  std::uint32_t lastDelivered = 0;
-  std::uint32_t expected = 1;
-  std::uint32_t nextOut = 1;
+  std::uint32_t lastDelivered = 0;  // the last sequenced packet handed out, of any sender
 
  private:
-  static void Unlink(PacketNode* node);
-  static void LinkBefore(PacketNode* node, PacketNode* before);
+  struct Counter {
+    std::uint32_t player;
+    std::uint32_t next;
+  };
+  static std::uint32_t& CounterOf(std::vector<Counter>& counters, std::uint32_t player);
+  void Unlink(PacketNode* node);
+  void LinkBefore(PacketNode* node, PacketNode* before);
+
+  std::vector<Counter> expected_;  // per sender
+  std::vector<Counter> nextOut_;   // per receiver
+  int nodes_ = 0;
+  bool overflowed_ = false;
 };

@@ -101,6 +101,7 @@ class FakeMulti : public CHvMulti {
     return 0;
   }
   std::vector<HvMPlayerInfo> GetPlayers() override { return players; }
+  std::uint32_t GetServerId() override { return serverId; }
 
   std::deque<Message> inbox;
   std::vector<Sent> sent;
@@ -110,6 +111,7 @@ class FakeMulti : public CHvMulti {
   std::vector<std::string> launchTexts, programs, commandLines, passwords;
   std::vector<HvMSession_Struct> created;
   std::vector<std::uint32_t> joined;
+  std::uint32_t serverId = 0;  // peer-to-peer unless a test says otherwise
   int launchResult = HVM_LAUNCH_HOST;
   int launchVersion = 0;
   int createResult = HVM_CREATED;

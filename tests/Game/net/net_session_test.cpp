@@ -33,6 +33,7 @@ struct Links {
 };
 
 struct Fixture : testing::Test {
+  static constexpr std::uint32_t kServer = 2;
   Links links;
   FakeMulti* fake = nullptr;
   std::unique_ptr<CNetSession> session;
@@ -41,6 +42,7 @@ struct Fixture : testing::Test {
     plat::UseVirtualClock(0);
     auto m = std::make_unique<FakeMulti>();
     fake = m.get();
+    fake->serverId = kServer;  // a client of a client-server game, unless a test says otherwise
     session = std::make_unique<CNetSession>(std::move(m), links.Make());
     session->player.id = 5;
   }
@@ -56,7 +58,8 @@ struct Fixture : testing::Test {
 
 using NetSession = Fixture;
 
-TEST_F(NetSession, OneCounterNumbersSequencedSendsWhateverTheDestination) {
+// Everything a client sends reaches the server program first: one sequence.
+TEST_F(NetSession, AClientServerClientNumbersEverySendInOneSequence) {
   session->StoreOwnId(3);
   ASSERT_TRUE(session->StorePlayerId(40, 99));
   std::uint8_t p[16] = {1};
@@ -73,6 +76,47 @@ TEST_F(NetSession, OneCounterNumbersSequencedSendsWhateverTheDestination) {
   for (const auto& s : fake->sent) seq.push_back(SequenceOf(s.bytes));
   EXPECT_EQ(seq, (std::vector<std::uint32_t>{1, 2, 0, 3}));
   EXPECT_EQ(fake->flushes, 4);
+}
+
+// Each receiver counts each sender's packets on its own, so a peer-to-peer
+// sender numbers per receiver and sends "to all" to each in turn.
+TEST_F(NetSession, APeerNumbersPerReceiver) {
+  fake->serverId = HVM_ID_NONE;
+  fake->players = {HvMPlayerInfo{5, false, true, "me", "me"}, HvMPlayerInfo{7, false, false, "b", "b"},
+                   HvMPlayerInfo{8, false, false, "c", "c"}};
+  ASSERT_TRUE(session->StorePlayerId(1, 7));
+  std::uint8_t p[16] = {};
+  for (int i = 0; i < 3; ++i) EXPECT_TRUE(session->Send(1, p, 16));
+  EXPECT_TRUE(session->Send(-1, p, 16));
+  EXPECT_TRUE(session->BroadcastUnsequenced(-1, p, 16));
+  std::vector<std::pair<std::uint32_t, std::uint32_t>> got;
+  for (const auto& s : fake->sent) got.emplace_back(s.to, SequenceOf(s.bytes));
+  const std::vector<std::pair<std::uint32_t, std::uint32_t>> expected = {
+      {7, 1}, {7, 2}, {7, 3}, {7, 4}, {8, 1}, {HVM_ID_ALLPLAYERS, 0}};
+  EXPECT_EQ(got, expected);
+  EXPECT_EQ(session->sendCount, 6);
+}
+
+TEST_F(NetSession, ReceiveGivesUpOnAGapThatNeverCloses) {
+  links.game = true;
+  session->receiveLimitMs = 500;
+  fake->AddPacket(2);  // 1 never comes
+  std::uint8_t* data = nullptr;
+  const auto start = plat::timeGetTime();
+  EXPECT_EQ(session->Receive(&data), HVM_ERR_CONNECTIONLOST);
+  EXPECT_GE(plat::timeGetTime() - start, 500u);
+  EXPECT_EQ(links.textBoxes, (std::vector<std::string>{"COMM_ERR"}));
+
+}
+
+TEST_F(NetSession, EarlyPacketsFillTheQueueToItsBoundOnly) {
+  std::uint8_t* data = nullptr;
+  for (std::uint32_t s = 2; s < 3000; ++s) fake->AddPacket(s);
+  EXPECT_EQ(session->Receive(&data), HVM_ERR_CONNECTIONLOST);
+  EXPECT_LE(session->queue->NodeCount(), kMaxQueueNodes);
+  EXPECT_EQ(links.plainBoxes.size(), 1u);
+  session->Pump(200);  // reported once
+  EXPECT_EQ(links.plainBoxes.size(), 1u);
 }
 
 TEST_F(NetSession, SlotsOutsideTheTableAreRefused) {
@@ -134,7 +178,7 @@ TEST_F(NetSession, TwentySendsPumpOnceAndFileSendsDoNotCount) {
   session->emailMode = 0;
   session->fileSendMode = 1;
   session->Send(-1, p, 8);
-  EXPECT_EQ(SequenceOf(links.emailed.back()), 21u);
+  EXPECT_EQ(SequenceOf(links.emailed.back()), 21u);  // the server's sequence goes on
   EXPECT_EQ(fake->sent.size(), 20u);
 }
 
@@ -281,6 +325,57 @@ TEST(NetSessionLoopback, ReceivedPacketsComeOutInSequence) {
   ASSERT_TRUE(hvmtest::Collect(member, in, [](const hvmtest::Received& r) { return r.result == HVM_MSG_PACKET; }, 1));
   const auto packet = std::find_if(in.begin(), in.end(), [](const auto& r) { return r.result == HVM_MSG_PACKET; });
   EXPECT_EQ(Fixture::SequenceOf(packet->data), 1u);
+}
+
+// Three peers: b is addressed alone 30 times before a packet to all, and
+// both b and c send to a. Every packet arrives, in order.
+TEST(NetSessionLoopback, ThreePeersLoseNoPacket) {
+  NetSessionLinks none;
+  CNetSession a(none), b(none), c(none);
+  ConnectionInfo info;
+  a.EnumServices(info);
+  info.connectionKind = CONNECT_TCPIP;
+  std::strcpy(info.sessionName, "Three");
+  auto at = hvmtest::Address("127.0.0.1:0");
+  ASSERT_EQ(a.InitService(info, &at), 0);
+  ASSERT_EQ(a.CreateAndJoin(info), HVM_CREATED);
+  for (CNetSession* s : {&b, &c}) {
+    info.sessionId = hvmtest::FindSession(*s->multi, a.multi->GetHostPort(), kApplicationGuid);
+    ASSERT_NE(info.sessionId, 0u);
+    ASSERT_EQ(s->OpenAndJoin(info), 0);
+  }
+  ASSERT_TRUE(hvmtest::WaitUntil([&] { return c.multi->GetPlayers().size() == 3 && a.multi->GetPlayers().size() == 3; }));
+  for (CNetSession* s : {&a, &b, &c}) {
+    s->StorePlayerId(0, a.player.id);
+    s->StorePlayerId(1, b.player.id);
+    s->StorePlayerId(2, c.player.id);
+  }
+  auto send = [](CNetSession& s, int slot, std::uint16_t type) {
+    std::uint8_t p[12] = {};
+    WritePacketHeader(p, PacketHeader{type, 0, 0});
+    return s.Send(slot, p, sizeof p);
+  };
+  for (std::uint16_t i = 1; i <= 30; ++i) ASSERT_TRUE(send(a, 1, i));
+  ASSERT_TRUE(send(a, -1, 31));
+  ASSERT_TRUE(send(b, 0, 200));
+  ASSERT_TRUE(send(c, 0, 300));
+  auto receive = [](CNetSession& s, std::size_t n) {
+    s.receiveLimitMs = 5000;
+    std::vector<std::uint16_t> types;
+    std::uint8_t* data = nullptr;
+    while (types.size() < n && s.Receive(&data) == 0) {
+      PacketHeader h;
+      ReadPacketHeader(std::span(data, 8), h);
+      types.push_back(h.type);
+    }
+    std::sort(types.begin(), types.end());
+    return types;
+  };
+  std::vector<std::uint16_t> toB(31);
+  for (std::uint16_t i = 0; i < 31; ++i) toB[i] = i + 1;
+  EXPECT_EQ(receive(b, 31), toB);
+  EXPECT_EQ(receive(c, 1), (std::vector<std::uint16_t>{31}));
+  EXPECT_EQ(receive(a, 2), (std::vector<std::uint16_t>{200, 300}));
 }
 
 }  // namespace

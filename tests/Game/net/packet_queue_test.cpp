@@ -56,7 +56,7 @@ TEST_F(PacketQueue, GapsAreWaitedForAndDuplicatesSkipped) {
   m.AddPacket(1);
   q.Fill();
   EXPECT_EQ(Sequences(q, 10), (std::vector<std::uint32_t>{1, 2, 3}));
-  EXPECT_EQ(q.expected, 4u);
+  EXPECT_EQ(q.Expected(7), 4u);
   EXPECT_EQ(q.lastDelivered, 3u);
 
   // Old numbers never come out again.
@@ -112,15 +112,37 @@ TEST_F(PacketQueue, MessagesThatCannotBeOrderedAreDropped) {
   EXPECT_EQ(Next(q).result, kQueueEmpty);
 }
 
-TEST_F(PacketQueue, OutgoingNumbersCountFromOne) {
-  EXPECT_EQ(q.NextSequence(), 1u);
-  EXPECT_EQ(q.NextSequence(), 2u);
+// Two senders' packet 1 are two packets, and one sender's gap holds back
+// only that sender.
+TEST_F(PacketQueue, EachSenderHasItsOwnSequence) {
+  m.AddPacket(1, 16, 7);
+  m.AddPacket(2, 16, 8);  // 8's packet 1 is missing
+  m.AddPacket(1, 16, 9);
+  m.AddPacket(2, 16, 7);
+  q.Fill();
+  std::vector<std::pair<std::uint32_t, std::uint32_t>> got;  // sender, sequence
+  for (int i = 0; i < 10; ++i) {
+    std::uint8_t* data = nullptr;
+    std::uint32_t length = 0, from = 0;
+    if (q.GetNext(&data, &length, &from, nullptr, nullptr, nullptr) != HVM_MSG_PACKET) continue;
+    PacketHeader h;
+    ReadPacketHeader(std::span(data, length), h);
+    got.emplace_back(from, h.sequence);
+  }
+  EXPECT_EQ(got, (std::vector<std::pair<std::uint32_t, std::uint32_t>>{{7, 1}, {9, 1}, {7, 2}}));
+  EXPECT_EQ(q.Expected(8), 1u);
+}
+
+TEST_F(PacketQueue, OutgoingNumbersCountFromOnePerReceiver) {
+  EXPECT_EQ(q.NextSequence(9), 1u);
+  EXPECT_EQ(q.NextSequence(9), 2u);
+  EXPECT_EQ(q.NextSequence(10), 1u);
   m.AddPacket(1);
   q.Fill();
   Next(q);
   q.ResetSequence();
-  EXPECT_EQ(q.NextSequence(), 1u);
-  EXPECT_EQ(q.expected, 1u);
+  EXPECT_EQ(q.NextSequence(9), 1u);
+  EXPECT_EQ(q.Expected(7), 1u);
   EXPECT_EQ(q.lastDelivered, 0u);
 }
 
