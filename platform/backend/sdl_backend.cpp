@@ -31,6 +31,10 @@ struct RendererDeleter {
 struct TextureDeleter {
   void operator()(SDL_Texture* t) const { SDL_DestroyTexture(t); }
 };
+struct SurfaceDeleter {
+  void operator()(SDL_Surface* s) const { SDL_FreeSurface(s); }
+};
+using SurfacePtr = std::unique_ptr<SDL_Surface, SurfaceDeleter>;
 using WindowPtr = std::unique_ptr<SDL_Window, WindowDeleter>;
 using RendererPtr = std::unique_ptr<SDL_Renderer, RendererDeleter>;
 using TexturePtr = std::unique_ptr<SDL_Texture, TextureDeleter>;
@@ -121,6 +125,7 @@ class SdlBackend final : public Backend {
 
   void Present() override {
     lastPresent_ = std::chrono::steady_clock::now();
+    ShowProgramIcon();
     if (Render()) SDL_RenderPresent(renderer_.get());
   }
 
@@ -225,6 +230,19 @@ class SdlBackend final : public Backend {
     return true;
   }
 
+  // The main window's class icon becomes the host window's icon.
+  void ShowProgramIcon() {
+    const HICON icon = ProgramIcon();
+    const CursorImage* image = IconImage(icon);
+    if (icon == shownIcon_ || !image || image->width <= 0) return;
+    SurfacePtr surface(SDL_CreateRGBSurfaceWithFormatFrom(const_cast<std::uint32_t*>(image->argb.data()), image->width,
+                                                          image->height, 32, image->width * 4,
+                                                          SDL_PIXELFORMAT_ARGB8888));
+    if (!surface) return;
+    SDL_SetWindowIcon(window_.get(), surface.get());
+    shownIcon_ = icon;
+  }
+
   void DrawCursor(const SDL_Rect& dst) {
     const CursorOverlay overlay = CurrentCursorOverlay();
     if (!overlay.image || !pointerInside_ || overlay.image->width <= 0) return;
@@ -247,17 +265,9 @@ class SdlBackend final : public Backend {
 
   void Handle(const SDL_Event& e) {
     switch (e.type) {
-      case SDL_QUIT: {
-        // Closing the host window closes the program's main window.
-        HWND w = GetActiveWindow();
-        while (w && GetWindow(w, GW_OWNER)) w = GetWindow(w, GW_OWNER);
-        if (w) {
-          PostMessage(w, WM_CLOSE, 0, 0);
-        } else {
-          PostQuitMessage(0);
-        }
+      case SDL_QUIT:
+        input::RequestQuit();
         break;
-      }
       case SDL_WINDOWEVENT:
         HandleWindow(e.window);
         break;
@@ -327,6 +337,7 @@ class SdlBackend final : public Backend {
   bool rgbFor555_ = false;
   TexturePtr cursorTexture_;
   const CursorImage* cursorImage_ = nullptr;
+  HICON shownIcon_ = nullptr;
   bool exclusive_ = false;
   bool pointerInside_ = true;
   std::chrono::steady_clock::time_point lastPresent_{};

@@ -16,6 +16,9 @@ namespace plat {
 struct HCURSOR__ {
   CursorImage image;
 };
+struct HICON__ {
+  CursorImage image;
+};
 
 namespace user_impl {
 
@@ -64,6 +67,7 @@ using CursorKey = std::pair<std::uint64_t, std::string>;  // module serial, uppe
 struct Cursors {
   std::unique_ptr<HCURSOR__> arrow = MakeArrow();
   std::map<CursorKey, std::unique_ptr<HCURSOR__>> loaded;
+  std::map<CursorKey, std::unique_ptr<HICON__>> icons;
   HCURSOR current = arrow.get();
   int showCount = 0;
 };
@@ -140,19 +144,22 @@ void ResetCursors() {
 
 using namespace user_impl;
 
-HCURSOR LoadCursor(HINSTANCE module, const ResName& name) {
-  Cursors& c = TheCursors();
-  if (!module) return (name.IsId() && name.Id() == IDC_ARROW) ? c.arrow.get() : nullptr;
-  // Keyed by the module's serial, not its address: a module freed and another
-  // loaded at the same address must not find the first one's cursors. Cursors
-  // of a freed module stay, as a handle may still be the current cursor.
+namespace {
+
+// The picture of group `name` closest to 32 x 32, made once per module and
+// name. Keyed by the module's serial, not its address: a module freed and
+// another loaded at the same address must not find the first one's pictures.
+// Pictures of a freed module stay, as a handle may still be in use.
+template <typename Handle, typename LoadGroup>
+Handle* LoadPicture(std::map<CursorKey, std::unique_ptr<Handle>>& cache, HINSTANCE module, const ResName& name,
+                    LoadGroup loadGroup) {
   const std::uint64_t serial = ModuleSerial(module);
   if (serial == 0) return nullptr;
   std::string keyName = name.IsId() ? "#" + std::to_string(name.Id()) : name.Name();
   for (char& ch : keyName) ch = UpperResChar(ch);
   CursorKey key{serial, std::move(keyName)};
-  if (auto it = c.loaded.find(key); it != c.loaded.end()) return it->second.get();
-  auto group = LoadCursorGroup(module, name);
+  if (auto it = cache.find(key); it != cache.end()) return it->second.get();
+  auto group = loadGroup(module, name);
   if (!group || group->images.empty()) return nullptr;
   const CursorIconImage* best = nullptr;
   for (const auto& img : group->images) {
@@ -161,11 +168,30 @@ HCURSOR LoadCursor(HINSTANCE module, const ResName& name) {
   }
   auto image = Convert(*best);
   if (!image) return nullptr;
-  auto cursor = std::make_unique<HCURSOR__>();
-  cursor->image = std::move(*image);
-  HCURSOR handle = cursor.get();
-  c.loaded.emplace(std::move(key), std::move(cursor));
+  auto picture = std::make_unique<Handle>();
+  picture->image = std::move(*image);
+  Handle* handle = picture.get();
+  cache.emplace(std::move(key), std::move(picture));
   return handle;
+}
+
+}  // namespace
+
+HCURSOR LoadCursor(HINSTANCE module, const ResName& name) {
+  Cursors& c = TheCursors();
+  if (!module) return (name.IsId() && name.Id() == IDC_ARROW) ? c.arrow.get() : nullptr;
+  return LoadPicture(c.loaded, module, name, LoadCursorGroup);
+}
+
+HICON LoadIcon(HINSTANCE module, const ResName& name) {
+  return LoadPicture(TheCursors().icons, module, name, LoadIconGroup);
+}
+
+const CursorImage* IconImage(HICON icon) { return icon ? &icon->image : nullptr; }
+
+HICON ProgramIcon() {
+  HWND main = MainWindow();
+  return main ? reinterpret_cast<HICON>(GetClassLongPtr(main, GCLP_HICON)) : nullptr;
 }
 
 HCURSOR SetCursor(HCURSOR cursor) {

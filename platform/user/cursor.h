@@ -1,7 +1,8 @@
 #pragma once
-// Cursors: loaded from cursor groups of resource modules, the current cursor,
-// the show counter and the clip rectangle. The backend draws the current cursor
-// over the screen (see CursorOverlay); the headless capture leaves it out.
+// Cursors and icons: loaded from cursor and icon groups of resource modules,
+// the current cursor, the show counter and the clip rectangle. The backend
+// draws the current cursor over the screen (see CursorOverlay); the headless
+// capture leaves it out. Called from the program's thread only.
 
 #include <cstdint>
 #include <vector>
@@ -19,6 +20,10 @@ constexpr WORD IDC_ARROW = 32512;
 // handle. A null module with IDC_ARROW gives the arrow. Null when missing or
 // malformed.
 HCURSOR LoadCursor(HINSTANCE module, const ResName& name);
+// The icon `name` from the module's RT_GROUP_ICON resources (a null module:
+// the program's), the image closest to 32 x 32. The same handle for the same
+// name; null when missing or malformed.
+HICON LoadIcon(HINSTANCE module, const ResName& name);
 // Returns the previous cursor. A null cursor shows none.
 HCURSOR SetCursor(HCURSOR cursor);
 HCURSOR GetCursor();
@@ -43,5 +48,10 @@ struct CursorOverlay {
   POINT position;  // of the hot spot
 };
 CursorOverlay CurrentCursorOverlay();
+// An icon's picture (hotspot unused); null for a null icon.
+const CursorImage* IconImage(HICON icon);
+// The class icon of the program's main window, as the host shows it; null
+// while no window is active or its class has none.
+HICON ProgramIcon();
 
 }  // namespace plat

@@ -254,6 +254,16 @@ BOOL SetDoubleClickTime(UINT ms) {
   return TRUE;
 }
 
+namespace user_impl {
+
+HWND MainWindow() {
+  HWND w = State().active;
+  while (w && GetWindow(w, GW_OWNER)) w = GetWindow(w, GW_OWNER);
+  return w;
+}
+
+}  // namespace user_impl
+
 namespace input {
 
 void MouseMove(POINT p) {
@@ -297,6 +307,14 @@ void MouseWheel(int delta) {
   const POINT c = In().cursor;
   Post(target, WM_MOUSEWHEEL, MAKEWPARAM(static_cast<WORD>(KeyFlags()), static_cast<WORD>(static_cast<SHORT>(delta))),
        MAKELPARAM(static_cast<WORD>(c.x), static_cast<WORD>(c.y)));
+}
+
+void RequestQuit() {
+  if (HWND main = MainWindow()) {
+    PostMessage(main, WM_CLOSE, 0, 0);
+  } else {
+    PostQuitMessage(0);
+  }
 }
 
 void Key(UINT vk, bool down) {

@@ -44,6 +44,9 @@ void MouseButton(Button button, bool down);
 // `delta` in WHEEL_DELTA units per notch, positive away from the user.
 void MouseWheel(int delta);
 void Key(UINT vk, bool down);
+// The host asks the program to end (its window was closed): WM_CLOSE to the
+// program's main window, or the quit message when no window is active.
+void RequestQuit();
 // The program gained or lost the host's focus.
 void SetAppActive(bool active);
 bool IsAppActive();

@@ -71,6 +71,9 @@ POINT ClientOrigin(HWND hwnd);
 RECT ClientRectOf(HWND hwnd);
 RECT ScreenRectOf(HWND hwnd);  // window rectangle on the screen
 HWND TopLevelOf(HWND hwnd);
+// The program's main window: the unowned top-level window above the active
+// window; null while no window is active.
+HWND MainWindow();
 bool IsShown(HWND hwnd);  // visible with all ancestors
 
 // Rectangle helpers (right and bottom exclusive).

@@ -212,6 +212,41 @@ TEST_F(InputTest, CursorCounterClipAndClassCursor) {
   FreeLibrary(module);
 }
 
+// The program's icon comes from its main window's class: the larger picture
+// of the group, what the SDL backend gives the host window. Closing the host
+// window asks that window to close.
+TEST_F(InputTest, MainWindowGivesTheProgramIconAndTakesTheQuitRequest) {
+  const auto fixture = std::filesystem::path(QUEN_SOURCE_DIR) / "tests/platform/resource/data/fixture.dll";
+  HMODULE module = LoadLibrary(fixture.c_str());
+  ASSERT_NE(module, nullptr) << LastModuleError();
+  HICON icon = LoadIcon(module, 1);
+  ASSERT_NE(icon, nullptr);
+  EXPECT_EQ(LoadIcon(module, "#1"), icon);
+  EXPECT_EQ(LoadIcon(module, 2), nullptr);
+  EXPECT_EQ(IconImage(icon)->width, 32);
+
+  input::RequestQuit();  // no window yet
+  MSG m;
+  ASSERT_TRUE(PeekMessage(&m, nullptr, 0, 0, PM_REMOVE));
+  EXPECT_EQ(m.message, WM_QUIT);
+
+  WNDCLASSEX wc;
+  wc.lpfnWndProc = RecordingProc;
+  wc.lpszClassName = "WithIcon";
+  wc.hIcon = icon;
+  ASSERT_NE(RegisterClassEx(&wc), 0);
+  HWND main = Popup(0, 0, 800, 600, nullptr, "WithIcon");
+  HWND box = Popup(100, 100, 100, 100, main);
+  SetActiveWindow(box);
+  EXPECT_EQ(ProgramIcon(), icon);
+  Log().clear();
+  input::RequestQuit();
+  backend_->RunUntilIdle();
+  EXPECT_EQ(MessagesOf(main, {WM_CLOSE}), std::vector<UINT>{WM_CLOSE});
+  EXPECT_FALSE(IsWindow(box));  // owned windows go with their owner
+  FreeLibrary(module);
+}
+
 // The window under the mouse shows its own class cursor inside a parent with
 // a class cursor of its own, unless the parent takes WM_SETCURSOR over.
 TEST_F(InputTest, TheWindowUnderTheMouseChoosesTheCursor) {
