@@ -55,6 +55,12 @@ bool Found(const std::string& dosPath) {
 
 }  // namespace
 
+// A value's buffer, kept for as long as the object so earlier results stay valid.
+struct CInstData::NamedBuffer {
+  std::string name;
+  ValueBuffer value = {};
+};
+
 CInstData::CInstData() : m_debugKey(OpenKey(kDebugKey)), m_releaseKey(OpenKey(kReleaseKey)) {
   const std::string cd = Directory("CDPATH");
   const std::string art = Directory("ARTPATH");
@@ -67,44 +73,49 @@ CInstData::~CInstData() {
   if (m_releaseKey != nullptr) plat::RegCloseKey(m_releaseKey);
 }
 
-bool CInstData::ReadValue(plat::HKEY key, const char* name) {
+bool CInstData::ReadValue(plat::HKEY key, const char* name, ValueBuffer& out) {
+  std::memset(out, 0, kValueSize);
   if (key == nullptr) {
     TraceError("Registry key not open", __FILE__, __LINE__);
     return false;
   }
-  char value[kValueSize] = {};
   plat::DWORD size = kValueSize;
   plat::DWORD type = 0;
-  if (plat::RegQueryValueEx(key, name, nullptr, &type, reinterpret_cast<plat::BYTE*>(value), &size) !=
+  // A value too long for the buffer is refused by the registry and leaves
+  // `out` as it is: empty.
+  if (plat::RegQueryValueEx(key, name, nullptr, &type, reinterpret_cast<plat::BYTE*>(out), &size) !=
       plat::ERROR_SUCCESS) {
     TraceError("Could not read a registry value", __FILE__, __LINE__);
+    std::memset(out, 0, kValueSize);
     return false;
   }
-  value[kValueSize - 1] = '\0';
-  std::memcpy(m_value, value, kValueSize);
+  out[kValueSize - 1] = '\0';
   return true;
 }
 
+CInstData::ValueBuffer& CInstData::BufferOf(const char* name) {
+  for (auto& b : m_values)
+    if (b->name == name) return b->value;
+  m_values.push_back(std::make_unique<NamedBuffer>());
+  m_values.back()->name = name;
+  return m_values.back()->value;
+}
+
 const char* CInstData::GetString(plat::HKEY key, const char* name) {
-  ReadValue(key, name);
-  return m_value;
+  ValueBuffer& buffer = BufferOf(name);
+  ReadValue(key, name, buffer);
+  return buffer;
 }
 
 int CInstData::GetNumber(plat::HKEY key, const char* name) {
-  ReadValue(key, name);
-  return ParseInt(m_value);
+  ValueBuffer value;
+  ReadValue(key, name, value);
+  return ParseInt(value);
 }
 
 std::string CInstData::Directory(const char* name) {
-  if (m_releaseKey == nullptr) return {};
-  char value[kValueSize] = {};
-  plat::DWORD size = kValueSize;
-  if (plat::RegQueryValueEx(m_releaseKey, name, nullptr, nullptr, reinterpret_cast<plat::BYTE*>(value), &size) !=
-      plat::ERROR_SUCCESS) {
-    TraceError("Could not read a registry value", __FILE__, __LINE__);
-    return {};
-  }
-  value[kValueSize - 1] = '\0';
+  ValueBuffer value;
+  ReadValue(m_releaseKey, name, value);
   return value;
 }
 
@@ -131,8 +142,9 @@ const char* CInstData::GetQuickStartFile() { return GetString(m_releaseKey, "QUI
 const char* CInstData::GetSnifferPath() { return GetString(m_debugKey, "SNIFFERPATH"); }
 
 const char* CInstData::GetModelName() {
-  ReadValue(m_debugKey, "MODELNAME");
-  m_value[0] = '0';
+  ValueBuffer& buffer = BufferOf("MODELNAME");
+  ReadValue(m_debugKey, "MODELNAME", buffer);
+  buffer[0] = '0';
   return nullptr;
 }
 

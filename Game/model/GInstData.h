@@ -4,14 +4,17 @@
 // ...\Debug), paths built by kind of directory, and the data-file opener that
 // prefers a copy installed on the hard disk over the same file on the CD.
 //
-// There are no defaults: a value that cannot be read is reported and leaves
-// the getter's result as it was. Directory values end with a backslash; paths
-// are joined without adding one.
+// There are no defaults: a value that cannot be read (missing, or longer than
+// 99 characters) is reported and reads as missing: an empty string, or 0 for
+// a number. Directory values end with a backslash; paths are joined without
+// adding one.
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "platform/core/files.h"
 #include "platform/core/types.h"
@@ -40,8 +43,9 @@ class CInstData {
   CInstData(const CInstData&) = delete;
   CInstData& operator=(const CInstData&) = delete;
 
-  // String getters. Each reads into the one value buffer of this object and
-  // returns it, so a result is valid only until the next getter call.
+  // String getters. Each value is read into a buffer of its own, so a result
+  // stays valid (and unchanged) until the same value is read again or the
+  // object goes.
   const char* GetInstallPath();
   const char* GetCamAIPath();
   const char* Get3DPath();
@@ -64,12 +68,11 @@ class CInstData {
   // Stores QUICKSTARTFILE; 1 on success, else 0.
   int SetQuickStartFile(const char* name);
   const char* GetSnifferPath();
-  // Reads MODELNAME into the value buffer, then sets the buffer's first
-  // character to '0' and returns null.
+  // Reads MODELNAME into its buffer, then sets the buffer's first character
+  // to '0' and returns null.
   const char* GetModelName();
 
-  // Number getters: the value read into the buffer, as a decimal number (what
-  // the buffer held before when the value cannot be read).
+  // Number getters: the value as a decimal number; 0 when it cannot be read.
   int GetExclusiveMode();
   int GetSnifferRangeMin();
   int GetSnifferRangeMax();
@@ -92,17 +95,21 @@ class CInstData {
 
  private:
   static constexpr std::size_t kValueSize = 100;
+  using ValueBuffer = char[kValueSize];
 
-  // Reads a value into the buffer; false (buffer unchanged) when it cannot.
-  bool ReadValue(plat::HKEY key, const char* name);
+  // Reads a value into `out`; false, with `out` empty, when it cannot.
+  bool ReadValue(plat::HKEY key, const char* name, ValueBuffer& out);
+  // The value's own buffer, filled by a fresh read.
   const char* GetString(plat::HKEY key, const char* name);
   int GetNumber(plat::HKEY key, const char* name);
-  // A directory value without touching the buffer; empty when unreadable.
+  // A directory value without touching any getter's buffer; empty when unreadable.
   std::string Directory(const char* name);
+  ValueBuffer& BufferOf(const char* name);
 
   plat::HKEY m_debugKey = nullptr;
   plat::HKEY m_releaseKey = nullptr;
-  char m_value[kValueSize] = {};
+  struct NamedBuffer;
+  std::vector<std::unique_ptr<NamedBuffer>> m_values;  // one per value name read so far
   std::uint32_t m_artOnCD = 0;
 };
 

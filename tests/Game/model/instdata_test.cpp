@@ -34,23 +34,28 @@ class InstDataTest : public ::testing::Test {
   Sandbox box;
 };
 
-TEST_F(InstDataTest, GettersShareOneBuffer) {
+// A getter's result is its own value, whatever was read before or after; a
+// value that is missing or too long (over 99 characters) reads as missing.
+TEST_F(InstDataTest, EachGetterReadsItsOwnValue) {
+  box.SetValue("Release", "TEMPLATE_PATH", std::string(100, 'T'));
+  box.SetValue("Release", "HELPPATH", std::string(99, 'H'));
   CInstData inst;
   const char* art = inst.GetArtPath();
-  EXPECT_STREQ(art, "D:\\ART\\");
   const char* sound = inst.GetSoundPath();
-  EXPECT_EQ(art, sound);
-  EXPECT_STREQ(art, "C:\\QUENBAR\\SOUND\\");
-
-  EXPECT_STREQ(inst.GetSavePath(), "C:\\QUENBAR\\SOUND\\");  // missing: the buffer as it was
+  EXPECT_STREQ(art, "D:\\ART\\");
+  EXPECT_STREQ(sound, "C:\\QUENBAR\\SOUND\\");
+  const char* cd = inst.GetCDPath();
+  EXPECT_STREQ(inst.GetSavePath(), "");
+  EXPECT_STREQ(inst.GetTemplatePath(), "");
+  EXPECT_EQ(std::string(inst.GetHelpPath()), std::string(99, 'H'));
+  EXPECT_STREQ(cd, "d:\\");
   EXPECT_EQ(inst.GetExclusiveMode(), 1);
-  EXPECT_EQ(inst.GetSnifferRangeMin(), 1);  // missing number: what the buffer held
+  EXPECT_EQ(inst.GetSnifferRangeMin(), 0);
   EXPECT_EQ(inst.GetPacketSniffer(), 0);
   EXPECT_STREQ(inst.GetGuildPath(1), "D:\\ART\\GUILD2\\");
-  EXPECT_STREQ(inst.GetGuildPath(7), "D:\\ART\\GUILD2\\");  // GUILD1PATH is missing
-  const char* buffer = inst.GetCDPath();
+  EXPECT_STREQ(inst.GetGuildPath(7), "");  // guild 0's GUILD1PATH is missing
   EXPECT_EQ(inst.GetModelName(), nullptr);
-  EXPECT_STREQ(buffer, "0hip");  // read, then its first character replaced
+  EXPECT_STREQ(art, "D:\\ART\\");
 }
 
 TEST_F(InstDataTest, QuickStartFileIsStored) {
