@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/display/audio.h"
 #include "platform/display/screen.h"
 #include "platform/core/clock.h"
 #include "platform/ddraw/display.h"
@@ -21,6 +22,7 @@ bool Reached(DWORD due, DWORD now) { return static_cast<std::int32_t>(now - due)
 HeadlessBackend::HeadlessBackend() { UseVirtualClock(); }
 
 void HeadlessBackend::Service() {
+  CurrentAudioOutput().CatchUp();
   const DWORD now = timeGetTime();
   while (!script_.empty() && Reached(script_.front().due, now)) {
     auto deliver = std::move(script_.front().deliver);

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "platform/backend/headless.h"
+#include "platform/backend/sdl_audio.h"
 #include "platform/backend/sdl_backend.h"
 
 namespace plat {
@@ -75,7 +76,9 @@ Backend& StartBackend(const BackendOptions& options) {
   const bool wantSdl = options.kind == BackendKind::Windowed || options.kind == BackendKind::FullScreen ||
                        (options.kind == BackendKind::Auto && HostDisplayAvailable());
   if (wantSdl) backend = OpenSdlBackend(options);
+  std::unique_ptr<AudioOutput> audio = backend ? OpenSdlAudioOutput() : nullptr;
   if (!backend) backend = std::make_unique<HeadlessBackend>();
+  InstallAudioOutput(audio ? std::move(audio) : std::make_unique<MemoryAudioOutput>());
   Backend& started = *backend;
   InstallBackend(std::move(backend));
   return started;

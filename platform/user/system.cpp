@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "platform/display/audio.h"
 #include "platform/display/backend.h"
 #include "platform/display/screen.h"
 #include "platform/user/messages.h"
@@ -129,6 +130,7 @@ BOOL SystemParametersInfo(UINT action, UINT uiParam, void* pvParam, UINT winIni)
 
 BOOL MessageBeep(UINT type) {
   if (Backend* b = CurrentBackend()) b->Beep(type);
+  AudioBeep(type);
   return TRUE;
 }
 

@@ -1,0 +1,15 @@
+#pragma once
+// The SDL2 audio device as the audio output, made by StartBackend with the
+// SDL backend.
+
+#include <memory>
+
+#include "platform/display/audio.h"
+
+namespace plat {
+
+// Plays the mix on the host's default audio device; null when none opens
+// (the program then keeps the silent memory output on the real clock).
+std::unique_ptr<AudioOutput> OpenSdlAudioOutput();
+
+}  // namespace plat

@@ -1,0 +1,177 @@
+#include "platform/display/audio.h"
+
+#include <algorithm>
+#include <array>
+#include <atomic>
+#include <cmath>
+#include <fstream>
+#include <mutex>
+
+#include "platform/core/clock.h"
+
+namespace plat {
+namespace {
+
+constexpr std::size_t kChunk = 512;
+
+struct Sources {
+  std::mutex mutex;
+  std::array<AudioSource*, kMaxAudioSources> list{};
+};
+
+Sources& Registry() {
+  static Sources s;
+  return s;
+}
+
+// The beep: 880 Hz for 120 ms, counted down by the render.
+constexpr int kBeepFrames = kAudioRate * 120 / 1000;
+std::atomic<int> g_beepLeft{0};
+
+void MixBeep(std::int32_t* mix, std::size_t frames) {
+  int left = g_beepLeft.load(std::memory_order_relaxed);
+  if (left <= 0) return;
+  for (std::size_t i = 0; i < frames && left > 0; ++i, --left) {
+    const int t = kBeepFrames - left;
+    // A square wave at a quarter of full scale: easy to hear, easy to find in a capture.
+    const std::int32_t v = ((t * 880 * 2 / kAudioRate) & 1) ? 8000 : -8000;
+    mix[2 * i] += v;
+    mix[2 * i + 1] += v;
+  }
+  g_beepLeft.store(left, std::memory_order_relaxed);
+}
+
+std::unique_ptr<AudioOutput>& Output() {
+  static std::unique_ptr<AudioOutput> output;
+  return output;
+}
+
+}  // namespace
+
+bool AddAudioSource(AudioSource* source) {
+  auto& r = Registry();
+  std::lock_guard lock(r.mutex);
+  if (std::find(r.list.begin(), r.list.end(), source) != r.list.end()) return true;
+  for (auto& slot : r.list)
+    if (!slot) {
+      slot = source;
+      return true;
+    }
+  return false;
+}
+
+void RemoveAudioSource(AudioSource* source) {
+  auto& r = Registry();
+  std::lock_guard lock(r.mutex);
+  for (auto& slot : r.list)
+    if (slot == source) slot = nullptr;
+}
+
+void RenderAudio(std::int16_t* out, std::size_t frames) {
+  std::array<std::int32_t, kChunk * kAudioChannels> mix;
+  auto& r = Registry();
+  while (frames > 0) {
+    const std::size_t n = std::min(frames, kChunk);
+    std::fill(mix.begin(), mix.begin() + static_cast<std::ptrdiff_t>(n * kAudioChannels), 0);
+    {
+      std::lock_guard lock(r.mutex);
+      for (AudioSource* s : r.list)
+        if (s) s->MixInto(mix.data(), n);
+    }
+    MixBeep(mix.data(), n);
+    for (std::size_t i = 0; i < n * kAudioChannels; ++i)
+      out[i] = static_cast<std::int16_t>(std::clamp<std::int32_t>(mix[i], -32768, 32767));
+    out += n * kAudioChannels;
+    frames -= n;
+  }
+}
+
+void PrepareAudio(std::size_t frames) {
+  std::array<AudioSource*, kMaxAudioSources> copy;
+  {
+    auto& r = Registry();
+    std::lock_guard lock(r.mutex);
+    copy = r.list;
+  }
+  for (AudioSource* s : copy)
+    if (s) s->Prepare(frames);
+}
+
+void AudioBeep(UINT) { g_beepLeft.store(kBeepFrames, std::memory_order_relaxed); }
+
+AudioOutput& CurrentAudioOutput() {
+  auto& o = Output();
+  if (!o) o = std::make_unique<MemoryAudioOutput>();
+  return *o;
+}
+
+void InstallAudioOutput(std::unique_ptr<AudioOutput> output) {
+  Output().reset();
+  Output() = std::move(output);
+}
+
+MemoryAudioOutput* CurrentMemoryAudioOutput() { return dynamic_cast<MemoryAudioOutput*>(&CurrentAudioOutput()); }
+
+MemoryAudioOutput::MemoryAudioOutput() : lastMs_(timeGetTime()) {}
+
+void MemoryAudioOutput::CatchUp() {
+  const DWORD now = timeGetTime();
+  const DWORD delta = now - lastMs_;
+  lastMs_ = now;
+  if (delta > 0x80000000u) return;  // the clock was set back
+  elapsedMs_ += delta;
+  const std::uint64_t target = elapsedMs_ * kAudioRate / 1000;
+  if (target <= rendered_) return;
+  std::array<std::int16_t, kChunk * kAudioChannels> block;
+  while (rendered_ < target) {
+    const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(target - rendered_, kChunk));
+    PrepareAudio(n);
+    RenderAudio(block.data(), n);
+    if (capturing_) {
+      const std::size_t room = maxFrames_ - captured_.size() / kAudioChannels;
+      const std::size_t keep = std::min(room, n);
+      captured_.insert(captured_.end(), block.begin(), block.begin() + static_cast<std::ptrdiff_t>(keep * kAudioChannels));
+    }
+    rendered_ += n;
+  }
+}
+
+void MemoryAudioOutput::StartCapture(std::size_t maxFrames) {
+  CatchUp();
+  captured_.clear();
+  captured_.reserve(std::min<std::size_t>(maxFrames, kAudioRate * 60) * kAudioChannels);
+  maxFrames_ = maxFrames;
+  capturing_ = true;
+}
+
+bool WriteWavFile(const std::filesystem::path& path, const std::vector<std::int16_t>& samples, int channels,
+                  int rate) {
+  std::ofstream out(path, std::ios::binary);
+  if (!out) return false;
+  auto u32 = [&](std::uint32_t v) {
+    const char b[4] = {static_cast<char>(v), static_cast<char>(v >> 8), static_cast<char>(v >> 16),
+                       static_cast<char>(v >> 24)};
+    out.write(b, 4);
+  };
+  auto u16 = [&](std::uint16_t v) {
+    const char b[2] = {static_cast<char>(v), static_cast<char>(v >> 8)};
+    out.write(b, 2);
+  };
+  const auto bytes = static_cast<std::uint32_t>(samples.size() * 2);
+  out.write("RIFF", 4);
+  u32(36 + bytes);
+  out.write("WAVEfmt ", 8);
+  u32(16);
+  u16(1);
+  u16(static_cast<std::uint16_t>(channels));
+  u32(static_cast<std::uint32_t>(rate));
+  u32(static_cast<std::uint32_t>(rate * channels * 2));
+  u16(static_cast<std::uint16_t>(channels * 2));
+  u16(16);
+  out.write("data", 4);
+  u32(bytes);
+  for (std::int16_t s : samples) u16(static_cast<std::uint16_t>(s));
+  return static_cast<bool>(out);
+}
+
+}  // namespace plat

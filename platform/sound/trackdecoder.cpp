@@ -1,0 +1,126 @@
+#include "platform/sound/trackdecoder.h"
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "platform/display/audio.h"
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/channel_layout.h>
+#include <libswresample/swresample.h>
+}
+
+namespace plat {
+
+struct TrackDecoder::State {
+  AVFormatContext* format = nullptr;
+  AVCodecContext* codec = nullptr;
+  SwrContext* resampler = nullptr;
+  AVPacket* packet = nullptr;
+  AVFrame* frame = nullptr;
+  int stream = -1;
+  bool inputEnded = false;
+  bool finished = false;
+  std::vector<std::int16_t> pending;  // converted frames not yet taken
+  std::size_t pendingAt = 0;          // samples of `pending` already taken
+
+  ~State() {
+    av_frame_free(&frame);
+    av_packet_free(&packet);
+    swr_free(&resampler);
+    avcodec_free_context(&codec);
+    avformat_close_input(&format);
+  }
+
+  void Convert(const AVFrame* f) {
+    const int room = swr_get_out_samples(resampler, f ? f->nb_samples : 0);
+    if (room <= 0) return;
+    std::vector<std::int16_t> out(static_cast<std::size_t>(room) * kAudioChannels);
+    std::uint8_t* dst[1] = {reinterpret_cast<std::uint8_t*>(out.data())};
+    const int made = swr_convert(resampler, dst, room, f ? const_cast<const std::uint8_t**>(f->extended_data) : nullptr,
+                                 f ? f->nb_samples : 0);
+    if (made > 0) pending.insert(pending.end(), out.begin(), out.begin() + made * kAudioChannels);
+  }
+
+  // Decodes until some frames are pending or the file is done.
+  void Decode() {
+    while (!finished && pendingAt == pending.size()) {
+      pending.clear();
+      pendingAt = 0;
+      const int got = avcodec_receive_frame(codec, frame);
+      if (got == 0) {
+        Convert(frame);
+        av_frame_unref(frame);
+        continue;
+      }
+      if (got == AVERROR_EOF) {
+        Convert(nullptr);  // what the resampler still holds
+        finished = true;
+        break;
+      }
+      if (got != AVERROR(EAGAIN)) {
+        finished = true;
+        break;
+      }
+      if (inputEnded) {
+        avcodec_send_packet(codec, nullptr);
+        continue;
+      }
+      if (av_read_frame(format, packet) < 0) {
+        inputEnded = true;
+        avcodec_send_packet(codec, nullptr);
+        continue;
+      }
+      if (packet->stream_index == stream) avcodec_send_packet(codec, packet);
+      av_packet_unref(packet);
+    }
+  }
+};
+
+TrackDecoder::TrackDecoder(std::unique_ptr<State> state) : state_(std::move(state)) {}
+TrackDecoder::~TrackDecoder() = default;
+
+std::unique_ptr<TrackDecoder> TrackDecoder::Open(const std::filesystem::path& hostPath) {
+  av_log_set_level(AV_LOG_QUIET);
+  auto s = std::make_unique<State>();
+  if (avformat_open_input(&s->format, hostPath.c_str(), nullptr, nullptr) < 0) return nullptr;
+  if (avformat_find_stream_info(s->format, nullptr) < 0) return nullptr;
+  const AVCodec* codec = nullptr;
+  s->stream = av_find_best_stream(s->format, AVMEDIA_TYPE_AUDIO, -1, -1, &codec, 0);
+  if (s->stream < 0 || !codec) return nullptr;
+  s->codec = avcodec_alloc_context3(codec);
+  if (!s->codec || avcodec_parameters_to_context(s->codec, s->format->streams[s->stream]->codecpar) < 0 ||
+      avcodec_open2(s->codec, codec, nullptr) < 0)
+    return nullptr;
+  if (s->codec->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC)
+    av_channel_layout_default(&s->codec->ch_layout, s->codec->ch_layout.nb_channels);
+  AVChannelLayout stereo = AV_CHANNEL_LAYOUT_STEREO;
+  if (swr_alloc_set_opts2(&s->resampler, &stereo, AV_SAMPLE_FMT_S16, kAudioRate, &s->codec->ch_layout,
+                          s->codec->sample_fmt, s->codec->sample_rate, 0, nullptr) < 0 ||
+      swr_init(s->resampler) < 0)
+    return nullptr;
+  s->packet = av_packet_alloc();
+  s->frame = av_frame_alloc();
+  if (!s->packet || !s->frame) return nullptr;
+  return std::unique_ptr<TrackDecoder>(new TrackDecoder(std::move(s)));
+}
+
+std::size_t TrackDecoder::Read(std::int16_t* out, std::size_t maxFrames) {
+  std::size_t done = 0;
+  while (done < maxFrames) {
+    state_->Decode();
+    const std::size_t available = (state_->pending.size() - state_->pendingAt) / kAudioChannels;
+    if (available == 0) break;
+    const std::size_t n = std::min(available, maxFrames - done);
+    std::memcpy(out + done * kAudioChannels, state_->pending.data() + state_->pendingAt,
+                n * kAudioChannels * sizeof(std::int16_t));
+    state_->pendingAt += n * kAudioChannels;
+    done += n;
+  }
+  return done;
+}
+
+}  // namespace plat

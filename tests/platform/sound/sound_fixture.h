@@ -1,0 +1,77 @@
+#pragma once
+// The headless backend with its memory audio output, a scratch drive and
+// helpers that make sound buffers and WAV files.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "platform/backend/headless.h"
+#include "platform/core/clock.h"
+#include "platform/core/dospath.h"
+#include "platform/display/audio.h"
+#include "platform/sound/dsound.h"
+
+namespace soundtest {
+
+using namespace plat;
+
+class SoundTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    backend_ = &StartHeadlessBackend();
+    InstallAudioOutput(std::make_unique<MemoryAudioOutput>());
+    dir_ = std::filesystem::temp_directory_path() / ("quen_sound_" + std::to_string(::getpid()));
+    std::filesystem::remove_all(dir_);
+    std::filesystem::create_directories(dir_ / "cd" / "MUSIC");
+    SetDrive('T', dir_);
+    SetDrive('D', dir_ / "cd", DriveType::CdRom);
+    ASSERT_EQ(DirectSoundCreate(nullptr, &ds_, nullptr), DS_OK);
+    ASSERT_EQ(ds_->SetCooperativeLevel(nullptr, DSSCL_EXCLUSIVE), DS_OK);
+  }
+  void TearDown() override {
+    if (ds_) ds_->Release();
+    StopBackend();
+    ClearDrives();
+    std::filesystem::remove_all(dir_);
+  }
+
+  MemoryAudioOutput& Output() { return *CurrentMemoryAudioOutput(); }
+
+  // A 16-bit buffer of `frames` frames holding `samples` (interleaved).
+  IDirectSoundBuffer* Buffer(const std::vector<std::int16_t>& samples, WORD channels, DWORD rate,
+                             DWORD caps = DSBCAPS_CTRLVOLUME | DSBCAPS_CTRLPAN | DSBCAPS_CTRLFREQUENCY) {
+    WAVEFORMATEX f{WAVE_FORMAT_PCM, channels, rate, rate * channels * 2, static_cast<WORD>(channels * 2), 16, 0};
+    DSBUFFERDESC d;
+    d.dwFlags = caps;
+    d.dwBufferBytes = static_cast<DWORD>(samples.size() * 2);
+    d.lpwfxFormat = &f;
+    IDirectSoundBuffer* b = nullptr;
+    EXPECT_EQ(ds_->CreateSoundBuffer(&d, &b, nullptr), DS_OK);
+    void* p1 = nullptr;
+    void* p2 = nullptr;
+    DWORD n1 = 0, n2 = 0;
+    EXPECT_EQ(b->Lock(0, d.dwBufferBytes, &p1, &n1, &p2, &n2, 0), DS_OK);
+    std::memcpy(p1, samples.data(), n1);
+    EXPECT_EQ(b->Unlock(p1, n1, p2, n2), DS_OK);
+    return b;
+  }
+
+  std::filesystem::path Write(const std::string& name, const std::vector<std::uint8_t>& bytes) {
+    auto p = dir_ / name;
+    std::ofstream(p, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                             static_cast<std::streamsize>(bytes.size()));
+    return p;
+  }
+
+  HeadlessBackend* backend_ = nullptr;
+  IDirectSound* ds_ = nullptr;
+  std::filesystem::path dir_;
+};
+
+}  // namespace soundtest
