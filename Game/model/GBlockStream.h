@@ -1,0 +1,81 @@
+#pragma once
+// The byte streams the world model's saved blocks go through: the same field
+// reads and writes whether the block lives in an open file (a saved game) or
+// in memory (copies, checks, benchmarks). A reader refuses to read past the
+// end of its source; counts read from a block are checked against the limits
+// below before anything is allocated for them.
+//
+// Not thread-safe: one stream per thread.
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <vector>
+
+#include "platform/core/bytes.h"
+#include "platform/core/files.h"
+
+// Why a world-model block was refused. Every Load of the world model returns
+// 1 for kOk and 0 otherwise; the loaders that say why give one of these, and
+// leave the object as it was before the load whenever the result is not kOk.
+enum class LoadStatus {
+  kOk = 0,
+  kTruncated,    // the block ends before its last field
+  kBadVersion,   // a version newer than this program writes
+  kBadCount,     // a count beyond what the model can hold
+  kBadEndByte,   // the closing validity byte is wrong
+};
+
+class BlockReader : public plat::FieldReader<BlockReader> {
+ public:
+  explicit BlockReader(plat::FILE* fp) : m_fp(fp) {}
+  explicit BlockReader(std::span<const std::uint8_t> bytes) : m_bytes(bytes) {}
+
+  // A name as the model stores it: u8 length L (characters + 1, 0 for none),
+  // then L bytes. The text kept is cut at its first zero; L = 0 gives null.
+  // False when the bytes are not all there.
+  bool Name(std::unique_ptr<char[]>& out);
+  // A text stored as u32 length (with its zero) and that many bytes; a length
+  // above `maxLength` is refused (kBadCount) before anything is allocated.
+  LoadStatus Text32(std::unique_ptr<char[]>& out, std::uint32_t maxLength);
+  // Reads a status for the end byte: kOk when it equals `expected`.
+  LoadStatus EndByte(std::uint8_t expected);
+  // kTruncated once any read failed, else kOk.
+  LoadStatus Status() const { return Ok() ? LoadStatus::kOk : LoadStatus::kTruncated; }
+
+  // Bytes consumed so far (memory sources), for callers that check position.
+  std::size_t Pos() const { return m_pos; }
+
+ private:
+  friend class plat::FieldReader<BlockReader>;
+  bool ReadRaw(std::span<std::uint8_t> out);
+
+  plat::FILE* m_fp = nullptr;
+  std::span<const std::uint8_t> m_bytes;
+  std::size_t m_pos = 0;
+};
+
+class BlockWriter : public plat::FieldWriter<BlockWriter> {
+ public:
+  explicit BlockWriter(plat::FILE* fp) : m_fp(fp) {}
+  // Appends to `sink`, which must outlive the writer.
+  explicit BlockWriter(std::vector<std::uint8_t>* sink) : m_sink(sink) {}
+
+  // u8 length (characters + 1) and the characters with their zero. A null
+  // name is written as the empty name (length 1, one zero); a name of more
+  // than 254 characters is cut to 254 so that its length fits the byte.
+  bool Name(const char* name);
+  // u32 length (with the zero) and the text with its zero; null as "".
+  bool Text32(const char* text);
+
+ private:
+  friend class plat::FieldWriter<BlockWriter>;
+  bool WriteRaw(std::span<const std::uint8_t> bytes);
+
+  plat::FILE* m_fp = nullptr;
+  std::vector<std::uint8_t>* m_sink = nullptr;
+};
+
+// 1 for kOk, else 0: the results the model's FILE* operations give.
+inline int LoadResult(LoadStatus s) { return s == LoadStatus::kOk ? 1 : 0; }

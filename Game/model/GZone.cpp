@@ -1,0 +1,348 @@
+#include "Game/model/GZone.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "Game/model/GAsteroid.h"
+#include "Game/model/GChapter.h"
+#include "Game/model/GPoolDB.h"
+#include "Game/model/GWorldArrays.h"
+#include "Game/model/GWorldLinks.h"
+#include "Game/model/TraceError.h"
+#include "Game/rules/GGameVar.h"
+#include "Game/rules/GRulesLinks.h"
+#include "Game/rules/GRulesPackets.h"
+
+namespace {
+
+std::uint8_t Saturate(int v) { return static_cast<std::uint8_t>(std::clamp(v, 0, 255)); }
+
+std::uint8_t CountOf(const std::uint8_t counts[kAtvKinds], std::uint8_t kind) {
+  if (kind == kAllAtvKinds) return static_cast<std::uint8_t>(counts[0] + counts[1] + counts[2] + counts[3]);
+  return kind < kAtvKinds ? counts[kind] : 0;
+}
+
+std::uint8_t LocalChapter() { return static_cast<std::uint8_t>(RulesLocalChapterId()); }
+
+bool WriteCountList(BlockWriter& w, const ArrayMan<ZoneAtvCount>& list) {
+  w.U16(list.count);
+  for (std::uint16_t i = 0; i < list.count; ++i) {
+    w.U8(list.items[i]->chapter);
+    for (std::uint8_t c : list.items[i]->counts) w.U8(c);
+  }
+  return w.Ok();
+}
+
+bool ReadCountList(BlockReader& r, ArrayMan<ZoneAtvCount>& list) {
+  const std::uint16_t n = r.U16();
+  for (std::uint32_t i = 0; i < n && r.Ok(); ++i) {
+    auto e = std::make_unique<ZoneAtvCount>();
+    r.Read(e->chapter);
+    for (std::uint8_t& c : e->counts) r.Read(c);
+    if (r.Ok()) AppendOwned(list, e.release());
+  }
+  return r.Ok();
+}
+
+// One ATV kind's facility: the bit, the ATVs it consumes and the game variable
+// giving how many.
+struct FacilityCost {
+  std::uint32_t type;
+  std::uint8_t kind;
+  std::uint8_t CGameVariables::*cost;
+};
+constexpr FacilityCost kFacilityCosts[] = {
+    {FACILITY_POWER, ATV_POWER, &CGameVariables::costPowerFacility},
+    {FACILITY_MINING, ATV_MINING, &CGameVariables::costMiningFacility},
+    {FACILITY_STORAGE, ATV_MINING, &CGameVariables::costStorageFacility},
+    {FACILITY_ATV_CONSTRUCTION, ATV_SEED_BANK, &CGameVariables::costATVConstructionFacility},
+};
+
+std::uint16_t RoundToU16(double v) { return static_cast<std::uint16_t>(static_cast<long long>(v + 0.5)); }
+
+}  // namespace
+
+CGZone::CGZone(std::uint8_t zoneIndex, std::uint16_t asteroid) : index(zoneIndex), asteroidId(asteroid) {
+  const bool scanned = g_worldLinks.allAsteroidsScanned ? g_worldLinks.allAsteroidsScanned() : false;
+  owner = scanned ? kZoneNobody : kZoneUnknown;
+}
+
+CGZone::~CGZone() { ClearLists(); }
+
+void CGZone::ClearLists() {
+  DeleteAllElements(atvMoves);
+  DeleteAllElements(arriving);
+  DeleteAllElements(attacking);
+}
+
+void CGZone::Reset() {
+  std::fill(std::begin(atvCounts), std::end(atvCounts), 0);
+  std::fill(std::begin(entrenched), std::end(entrenched), 0);
+  zoneWord = 0;
+  ClearLists();
+  dirty = 0;
+}
+
+int CGZone::SetAtvLimit(std::uint8_t limit) {
+  if (limit > kMaxZoneValue) return 0;
+  atvLimit = limit;
+  return 1;
+}
+
+int CGZone::SetMiningValue(std::uint8_t value) {
+  if (value > kMaxZoneValue) return 0;
+  miningValue = value;
+  return 1;
+}
+
+void CGZone::SetAtvCounts(std::uint8_t c0, std::uint8_t c1, std::uint8_t c2, std::uint8_t c3) {
+  atvCounts[0] = c0;
+  atvCounts[1] = c1;
+  atvCounts[2] = c2;
+  atvCounts[3] = c3;
+}
+
+std::uint8_t CGZone::GetAtvCount(std::uint8_t kind) const { return CountOf(atvCounts, kind); }
+
+std::uint8_t CGZone::GetArrivingAtvCount(std::uint16_t i, std::uint8_t kind) const {
+  const ZoneAtvCount* e = arriving.GetAt(i);
+  return e != nullptr ? CountOf(e->counts, kind) : 0;
+}
+
+std::uint8_t CGZone::GetChapterAtvCount(std::uint8_t chapter, std::uint8_t kind) const {
+  std::uint8_t n = owner == chapter ? GetAtvCount(kind) : 0;
+  for (std::uint16_t i = 0; i < arriving.count; ++i)
+    if (arriving.items[i]->chapter == chapter) {
+      n = static_cast<std::uint8_t>(n + CountOf(arriving.items[i]->counts, kind));
+      break;
+    }
+  return n;
+}
+
+int CGZone::HasArrivingAtvs(std::uint8_t chapter) const {
+  for (std::uint16_t i = 0; i < arriving.count; ++i)
+    if (arriving.items[i]->chapter == chapter) return 1;
+  return 0;
+}
+
+void CGZone::SetAtvKindEntrenched(std::uint8_t kind, std::uint32_t flag) {
+  if (kind < kAtvKinds) entrenched[kind] = flag;
+}
+
+std::uint32_t CGZone::IsAtvKindEntrenched(std::uint8_t kind) const { return kind < kAtvKinds ? entrenched[kind] : 0; }
+
+void CGZone::SetFacilities(std::uint32_t mask) {
+  facilities = mask;
+  if ((mask & FACILITY_ATV_CONSTRUCTION) != 0) {
+    if (!atvConstruction) atvConstruction = std::make_unique<std::uint8_t[]>(kAtvConstructionBlockSize);
+  } else {
+    atvConstruction.reset();
+  }
+}
+
+void CGZone::ChangeAtvCount(std::uint8_t kind, int delta) {
+  if (kind >= kAtvKinds) return;
+  atvCounts[kind] = Saturate(atvCounts[kind] + delta);
+  for (int k = 0; k < kAtvKinds; ++k)
+    if (atvCounts[k] == 0) entrenched[k] = 0;
+  if ((atvCounts[0] | atvCounts[1] | atvCounts[2] | atvCounts[3]) == 0) owner = kZoneNobody;
+  dirty = 1;
+}
+
+void CGZone::AddAtvs(std::uint8_t kind, std::int8_t n, int send) {
+  ChangeAtvCount(kind, n);
+  if (send == 0) return;
+  PacketImage<24> p(601);
+  p.Put<std::uint16_t>(8, asteroidId);
+  p.Put<std::uint16_t>(10, index);
+  p.Put<std::uint16_t>(12, owner);
+  for (int k = 0; k < kAtvKinds; ++k) p.Put<std::uint16_t>(14 + 2 * k, atvCounts[k]);
+  RulesSendToAll(p.bytes);
+}
+
+void CGZone::AddAtvMoves(std::uint8_t kind, int n, std::uint8_t sourceZone) {
+  for (int i = 0; i < n; ++i) AppendOwned(atvMoves, new ZoneAtvMove{LocalChapter(), sourceZone, kind});
+}
+
+void CGZone::RemoveAtvMove(std::uint8_t kind, std::uint8_t sourceZone) {
+  for (std::uint16_t i = 0; i < atvMoves.count; ++i)
+    if (atvMoves.items[i]->kind == kind && atvMoves.items[i]->sourceZone == sourceZone) {
+      delete atvMoves.RemoveAt(i);
+      return;
+    }
+}
+
+void CGZone::AddToCountList(ZoneAtvCountArray& list, std::uint8_t kind, std::uint8_t n) {
+  if (kind >= kAtvKinds) return;
+  const std::uint8_t local = LocalChapter();
+  std::uint16_t i = 0;
+  while (i < list.count && list.items[i]->chapter != local) ++i;
+  if (i == list.count) {
+    auto* e = new ZoneAtvCount{};
+    e->chapter = local;
+    if (!AppendOwned(list, e)) return;
+  }
+  ZoneAtvCount* e = list.items[i];
+  e->counts[kind] = Saturate(e->counts[kind] + n);
+  if (e->counts[0] == 0 && e->counts[1] == 0 && e->counts[2] == 0 && e->counts[3] == 0) delete list.RemoveAt(i);
+}
+
+void CGZone::SendCountPacket(std::uint16_t type, std::uint16_t sourceZone, std::uint8_t kind, std::uint8_t n) const {
+  PacketImage<20> p(type);
+  p.Put<std::uint16_t>(8, asteroidId);
+  p.Put<std::uint16_t>(10, index);
+  p.Put<std::uint16_t>(12, sourceZone);
+  p.Put<std::uint16_t>(14, RulesLocalChapterId());
+  p.Put<std::uint16_t>(16, kind);
+  p.Put<std::uint16_t>(18, n);
+  RulesSendToAll(p.bytes);
+}
+
+void CGZone::AddArrivingAtvs(std::uint8_t kind, std::uint8_t n, std::uint16_t sourceZone, int send) {
+  AddToCountList(arriving, kind, n);
+  if (send != 0) SendCountPacket(600, sourceZone, kind, n);
+}
+
+void CGZone::AddAttackingAtvs(std::uint8_t kind, std::uint8_t n, std::uint16_t sourceZone) {
+  AddToCountList(attacking, kind, n);
+  SendCountPacket(607, sourceZone, kind, n);
+}
+
+int CGZone::BuildFacility(std::uint32_t type) {
+  const FacilityCost* f = std::find_if(std::begin(kFacilityCosts), std::end(kFacilityCosts),
+                                       [type](const FacilityCost& c) { return c.type == type; });
+  if (f == std::end(kFacilityCosts)) {
+    TraceError("Trying to build facility of unknown type!", __FILE__, __LINE__);
+    return 0;
+  }
+  // A cost above the ATVs held would wrap the 8-bit count: such a facility
+  // cannot be paid for, and nothing is built.
+  const std::uint8_t cost = g_gameVariables.*(f->cost);
+  if (atvCounts[f->kind] < cost) return 0;
+  facilityOwner = owner;
+  SetFacilities(facilities | type);
+  if (type == FACILITY_ATV_CONSTRUCTION) std::fill_n(atvConstruction.get(), kAtvConstructionBlockSize, 0);
+  ChangeAtvCount(f->kind, -static_cast<int>(cost));
+  if (type == FACILITY_STORAGE && g_worldLinks.poolDB != nullptr) g_worldLinks.poolDB->AddStorageFacility(asteroidId);
+  return 1;
+}
+
+void CGZone::GetMiningOutput(std::uint16_t* metals, std::uint16_t* silicates, std::uint16_t* exotics,
+                             std::uint16_t* reactives) const {
+  std::uint16_t out[kMineralTypes] = {};
+  const CGAsteroid* asteroid = WorldAsteroid(asteroidId);
+  const CGChapter* chapter = owner < kMaxChapters ? WorldChapter(owner) : nullptr;
+  if (owner != kZoneNobody && asteroid != nullptr && chapter != nullptr) {
+    std::uint8_t mix[kMineralTypes];
+    WorldResourceMix(asteroid->GetCompositionType(), mix);
+    double base[kMineralTypes];
+    for (int m = 0; m < kMineralTypes; ++m) base[m] = mix[m] * static_cast<double>(miningValue) * 0.01;
+    static constexpr std::uint8_t kOrder[kAtvKinds] = {ATV_MINING, ATV_COMBAT, ATV_POWER, ATV_SEED_BANK};
+    for (std::uint8_t kind : kOrder) {
+      const std::uint8_t* tech = chapter->GetATVTechStats(kind);
+      const double t = tech != nullptr ? tech[1] : 0;
+      for (int m = 0; m < kMineralTypes; ++m)
+        out[m] = static_cast<std::uint16_t>(out[m] + RoundToU16(atvCounts[kind] * base[m] * t));
+    }
+    if ((out[0] | out[1] | out[2] | out[3]) != 0 && (facilities & FACILITY_MINING) != 0) {
+      const double effect = static_cast<double>(g_gameVariables.effectMiningFacility) * 0.01;
+      for (std::uint16_t& v : out) v = RoundToU16(v * effect);
+    }
+  }
+  *metals = out[0];
+  *silicates = out[1];
+  *exotics = out[2];
+  *reactives = out[3];
+}
+
+int CGZone::Save(plat::FILE* fp) const {
+  BlockWriter w(fp);
+  return Save(w) ? 1 : 0;
+}
+
+int CGZone::Load(plat::FILE* fp, std::uint8_t version) {
+  BlockReader r(fp);
+  return LoadResult(Load(r, version));
+}
+
+bool CGZone::Save(BlockWriter& w) const {
+  w.U8(index);
+  w.U8(dirty);
+  w.U16(asteroidId);
+  w.U8(atvLimit);
+  w.U8(owner);
+  w.U8(miningValue);
+  w.U8(status);
+  w.U8(facilityOwner);
+  w.U32(facilities);
+  if ((facilities & FACILITY_ATV_CONSTRUCTION) != 0) {
+    for (int i = 0; i < 4; ++i) w.U8(atvConstruction ? atvConstruction[i] : 0);
+  }
+  for (std::uint8_t c : atvCounts) w.U8(c);
+  for (std::uint32_t e : entrenched) w.U32(e);
+  w.U32(zoneWord);
+  w.U16(atvMoves.count);
+  for (std::uint16_t i = 0; i < atvMoves.count; ++i) {
+    w.U8(atvMoves.items[i]->chapter);
+    w.U8(atvMoves.items[i]->sourceZone);
+    w.U8(atvMoves.items[i]->kind);
+  }
+  WriteCountList(w, arriving);
+  WriteCountList(w, attacking);
+  w.U8(kZoneEndByte);
+  return w.Ok();
+}
+
+LoadStatus CGZone::Load(BlockReader& r, std::uint8_t version) {
+  CGZone z(index, asteroidId);
+  r.Read(z.index);
+  r.Read(z.dirty);
+  r.Read(z.asteroidId);
+  r.Read(z.atvLimit);
+  r.Read(z.owner);
+  r.Read(z.miningValue);
+  r.Read(z.status);
+  if (version >= 2) {
+    r.Read(z.facilityOwner);
+    r.Read(z.facilities);
+  }
+  if ((z.facilities & FACILITY_ATV_CONSTRUCTION) != 0) {
+    z.atvConstruction = std::make_unique<std::uint8_t[]>(kAtvConstructionBlockSize);
+    r.ReadBytes({z.atvConstruction.get(), 4});
+  }
+  for (std::uint8_t& c : z.atvCounts) r.Read(c);
+  for (std::uint32_t& e : z.entrenched) r.Read(e);
+  if (version >= 4) r.Read(z.zoneWord);
+  const std::uint16_t moves = r.U16();
+  for (std::uint32_t i = 0; i < moves && r.Ok(); ++i) {
+    auto m = std::make_unique<ZoneAtvMove>();
+    r.Read(m->chapter);
+    r.Read(m->sourceZone);
+    r.Read(m->kind);
+    if (r.Ok()) AppendOwned(z.atvMoves, m.release());
+  }
+  ReadCountList(r, z.arriving);
+  ReadCountList(r, z.attacking);
+  if (!r.Ok()) return LoadStatus::kTruncated;
+  const LoadStatus end = r.EndByte(kZoneEndByte);
+  if (end != LoadStatus::kOk) return end;
+  // Every field read: take them all at once.
+  std::swap(index, z.index);
+  std::swap(dirty, z.dirty);
+  std::swap(asteroidId, z.asteroidId);
+  std::swap(atvLimit, z.atvLimit);
+  std::swap(owner, z.owner);
+  std::swap(atvCounts, z.atvCounts);
+  std::swap(entrenched, z.entrenched);
+  std::swap(zoneWord, z.zoneWord);
+  std::swap(miningValue, z.miningValue);
+  std::swap(status, z.status);
+  std::swap(facilityOwner, z.facilityOwner);
+  std::swap(facilities, z.facilities);
+  std::swap(atvConstruction, z.atvConstruction);
+  SwapArrays(atvMoves, z.atvMoves);
+  SwapArrays(arriving, z.arriving);
+  SwapArrays(attacking, z.attacking);
+  return LoadStatus::kOk;
+}
