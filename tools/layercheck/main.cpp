@@ -95,8 +95,10 @@ int main(int argc, char** argv) {
         const auto close = open == std::string::npos ? open : line.find('"', open + 1);
         if (close == std::string::npos) continue;
         const std::string header = line.substr(open + 1, close - open - 1);
-        // Beside the source, or relative to it: only paths from the root cross layers.
-        if (header.find('/') == std::string::npos || header[0] == '.') continue;
+        // Only paths from the root can cross layers; others are beside the source
+        // or relative to it.
+        const std::string first = header.substr(0, header.find('/'));
+        if (header.find('/') == std::string::npos || !table.count(first)) continue;
         if (!Allowed(*allowed, header)) {
           std::printf("%s:%d: includes \"%s\" from a higher layer\n", rel.c_str(), number, header.c_str());
           ++violations;
