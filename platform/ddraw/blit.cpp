@@ -5,6 +5,7 @@
 
 #include "platform/ddraw/dd_impl.h"
 #include "platform/ddraw/ddraw.h"
+#include "platform/user/paint.h"
 #include "platform/user/window.h"
 
 namespace plat {
@@ -21,6 +22,22 @@ bool Empty(const RECT& r) { return r.left >= r.right || r.top >= r.bottom; }
 
 bool Overlap(const RECT& a, const RECT& b) { return !Empty(Clip(a, b)); }
 
+// `area` less `hole`: up to four bands added to `out`.
+void Subtract(const RECT& area, const RECT& hole, std::vector<RECT>& out) {
+  const RECT cut = Clip(area, hole);
+  if (Empty(cut)) {
+    out.push_back(area);
+    return;
+  }
+  auto add = [&](const RECT& r) {
+    if (!Empty(r)) out.push_back(r);
+  };
+  add(RECT{area.left, area.top, area.right, cut.top});
+  add(RECT{area.left, cut.top, cut.left, cut.bottom});
+  add(RECT{cut.right, cut.top, area.right, cut.bottom});
+  add(RECT{area.left, cut.bottom, area.right, area.bottom});
+}
+
 }  // namespace
 
 bool IDirectDrawSurface::SameFormat(const IDirectDrawSurface& o) const {
@@ -33,11 +50,11 @@ bool IDirectDrawSurface::Inside(const RECT& r) const {
          !Empty(r);
 }
 
-RECT IDirectDrawSurface::ClipperArea() const {
+std::vector<RECT> IDirectDrawSurface::ClipList() const {
   const RECT whole{0, 0, static_cast<LONG>(width_), static_cast<LONG>(height_)};
   HWND hwnd = nullptr;
-  if (!clipper_ || clipper_->GetHWnd(&hwnd) != DD_OK || !hwnd) return whole;
-  if (!IsWindow(hwnd) || !IsWindowVisible(hwnd)) return RECT{};
+  if (!clipper_ || clipper_->GetHWnd(&hwnd) != DD_OK || !hwnd) return {whole};
+  if (!IsWindow(hwnd) || !IsWindowVisible(hwnd)) return {};
   RECT client;
   GetClientRect(hwnd, &client);
   POINT origin{0, 0};
@@ -46,7 +63,13 @@ RECT IDirectDrawSurface::ClipperArea() const {
   client.right += origin.x;
   client.top += origin.y;
   client.bottom += origin.y;
-  return Clip(client, whole);
+  std::vector<RECT> list{Clip(client, whole)};
+  for (const RECT& child : ClippedChildren(hwnd)) {
+    std::vector<RECT> rest;
+    for (const RECT& r : list) Subtract(r, child, rest);
+    list = std::move(rest);
+  }
+  return list;
 }
 
 void IDirectDrawSurface::Fill(const RECT& r, DWORD value) {
@@ -139,16 +162,17 @@ HRESULT IDirectDrawSurface::Blt(const RECT* dstRect, IDirectDrawSurface* src, co
   const RECT whole{0, 0, static_cast<LONG>(width_), static_cast<LONG>(height_)};
   const RECT dst = dstRect ? *dstRect : whole;
   if (Empty(dst)) return DDERR_INVALIDRECT;
-  RECT clip = dst;
+  std::vector<RECT> clips{dst};
   if (clipper_) {
-    clip = Clip(dst, ClipperArea());
+    clips = ClipList();
+    for (RECT& r : clips) r = Clip(dst, r);
   } else if (!Inside(dst)) {
     return DDERR_INVALIDRECT;
   }
 
   if (flags & DDBLT_COLORFILL) {
     if (const HRESULT a = Access(); a != DD_OK) return a;
-    Fill(clip, fx->dwFillColor);
+    for (const RECT& clip : clips) Fill(clip, fx->dwFillColor);
     return DD_OK;
   }
   if (!src) return DDERR_INVALIDPARAMS;
@@ -166,8 +190,11 @@ HRESULT IDirectDrawSurface::Blt(const RECT* dstRect, IDirectDrawSurface* src, co
   if (src != this) {
     if (const HRESULT a = src->Access(); a != DD_OK) return a;
   }
-  if (Empty(clip)) return DD_OK;
-  return CopyFrom(src, dst, s, clip, key);
+  for (const RECT& clip : clips) {
+    if (Empty(clip)) continue;
+    if (const HRESULT r = CopyFrom(src, dst, s, clip, key); r != DD_OK) return r;
+  }
+  return DD_OK;
 }
 
 HRESULT IDirectDrawSurface::BltFast(DWORD x, DWORD y, IDirectDrawSurface* src, const RECT* srcRect, DWORD trans) {

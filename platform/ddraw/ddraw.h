@@ -217,7 +217,9 @@ class IDirectDrawSurface : public DDObject {
   void Fill(const RECT& r, DWORD value);
   bool SameFormat(const IDirectDrawSurface& other) const;
   bool Inside(const RECT& r) const;
-  RECT ClipperArea() const;
+  // The rectangles a blit may write with the clipper attached: the clipper
+  // window's client area on the surface, less its clipped children.
+  std::vector<RECT> ClipList() const;
   void Blank();
 
   IDirectDraw* owner_;

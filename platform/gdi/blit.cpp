@@ -7,6 +7,7 @@
 
 #include "platform/gdi/bitmaps.h"
 #include "platform/gdi/gdi_impl.h"
+#include "platform/gdi/raster.h"
 
 namespace plat {
 namespace {
@@ -70,7 +71,7 @@ void Copy(const Canvas& dst, int x, int y, int w, int h, const Canvas& src, int 
       const int dx = x + i + dst.origin.x;
       const int sxx = srcX + xs[static_cast<std::size_t>(i)];
       if (dx < dst.clip.left || dx >= dst.clip.right || sxx < 0 || sxx >= src.target.width) continue;
-      FillSpan(dst.target, dx, dy, 1, convert(ReadPixel(src.target, sxx, syy)));
+      PutSpan(dst, dx, dy, 1, convert(ReadPixel(src.target, sxx, syy)));
     }
   }
 }

@@ -116,6 +116,7 @@ bool DcCanvas(HDC__& dc, Canvas* out) {
   }
   c.clip = RECT{0, 0, c.target.width, c.target.height};
   if (dc.clipped) c.clip = IntersectRects(c.clip, dc.clip);
+  c.holes = dc.holes;
   c.colours = MatchingColours(dc, c.target);
   return true;
 }

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -88,6 +89,7 @@ struct HDC__ {
   POINT origin;                   // device position of logical (0, 0)
   bool clipped = false;           // window DCs: drawing stays inside `clip`
   RECT clip;                      // device coordinates
+  std::vector<RECT> holes;        // window DCs: device rectangles left undrawn (clipped children)
   PixelTarget target;             // target DCs
   PixelFormat deviceFormat = PixelFormat::kRgb565;  // what GetDeviceCaps reports
   int deviceWidth = 0;
@@ -129,6 +131,7 @@ void FreeDC(HDC__* dc);
 struct Canvas {
   PixelTarget target;
   RECT clip;
+  std::span<const RECT> holes;  // inside `clip`, left undrawn
   POINT origin;
   std::span<const PALETTEENTRY> colours;  // for colour matching on indexed targets
 

@@ -5,17 +5,30 @@
 
 namespace plat::gdi_impl {
 
+void PutSpan(const Canvas& c, int x, int y, int count, DWORD value) {
+  int end = x + count;
+  // Holes are few (the children of one window): cut the span at each in turn,
+  // drawing what lies left of a hole and going on right of it.
+  for (const RECT& h : c.holes) {
+    if (y < h.top || y >= h.bottom || h.right <= x || h.left >= end) continue;
+    if (h.left > x) PutSpan(c, x, y, h.left - x, value);
+    x = h.right;
+    if (x >= end) return;
+  }
+  if (x < end) FillSpan(c.target, x, y, end - x, value);
+}
+
 void FillLogical(const Canvas& c, RECT r, DWORD value) {
   r = IntersectRects(RECT{r.left + c.origin.x, r.top + c.origin.y, r.right + c.origin.x, r.bottom + c.origin.y},
                      c.clip);
-  for (int y = r.top; y < r.bottom; ++y) FillSpan(c.target, r.left, y, r.right - r.left, value);
+  for (int y = r.top; y < r.bottom; ++y) PutSpan(c, r.left, y, r.right - r.left, value);
 }
 
 void Plot(const Canvas& c, int x, int y, DWORD value) {
   x += c.origin.x;
   y += c.origin.y;
   if (x < c.clip.left || x >= c.clip.right || y < c.clip.top || y >= c.clip.bottom) return;
-  FillSpan(c.target, x, y, 1, value);
+  PutSpan(c, x, y, 1, value);
 }
 
 void Stamp(const Canvas& c, int x, int y, int width, DWORD value) {

@@ -7,6 +7,9 @@
 
 namespace plat::gdi_impl {
 
+// `count` pixels of row y from x (device coordinates, inside the clip) set to
+// `value`, leaving out the canvas's holes.
+void PutSpan(const Canvas& c, int x, int y, int count, DWORD value);
 // Fills the rectangle (right and bottom outside).
 void FillLogical(const Canvas& c, RECT r, DWORD value);
 void Plot(const Canvas& c, int x, int y, DWORD value);

@@ -40,7 +40,7 @@ void DrawLine(const Canvas& canvas, RealizedFont& font, const TextLine& line, in
       if (y < c.clip.top || y >= c.clip.bottom) continue;
       const int x0 = std::max(pen + run.x, static_cast<int>(c.clip.left));
       const int x1 = std::min(pen + run.x + run.length, static_cast<int>(c.clip.right));
-      if (x0 < x1) FillSpan(c.target, x0, y, x1 - x0, colour);
+      if (x0 < x1) PutSpan(c, x0, y, x1 - x0, colour);
     }
     const int advance = Advance(font, line, i);
     if (static_cast<int>(i) == line.underlined) {

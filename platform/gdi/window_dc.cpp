@@ -36,6 +36,10 @@ HDC__* MakeWindowDC(HWND hwnd) {
     dc->clip = IntersectRects(dc->clip, ScreenClientRect(w));
   }
   if (!IsWindowVisible(hwnd) || IsWindowUpdateLocked(hwnd)) dc->clip = RECT{0, 0, 0, 0};
+  for (const RECT& child : ClippedChildren(hwnd)) {
+    const RECT hole = IntersectRects(child, dc->clip);
+    if (!gdi_impl::IsEmptyRect(hole)) dc->holes.push_back(hole);
+  }
   return dc;
 }
 

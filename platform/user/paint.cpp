@@ -69,6 +69,15 @@ HWND NextPaintWindow(HWND filter) {
 
 using namespace user_impl;
 
+std::vector<RECT> ClippedChildren(HWND hwnd) {
+  std::vector<RECT> out;
+  HWND__* w = Live(hwnd);
+  if (!w || !(w->style & WS_CLIPCHILDREN)) return out;
+  for (HWND c : w->children)
+    if (c->style & WS_VISIBLE) out.push_back(ScreenRectOf(c));
+  return out;
+}
+
 BOOL InvalidateRect(HWND hwnd, const RECT* rect, BOOL erase) {
   if (!hwnd) {
     for (HWND t : State().topLevel) InvalidateAll(t);

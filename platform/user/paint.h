@@ -1,11 +1,14 @@
 #pragma once
 // Update regions and painting. A window's update region is kept as one
 // rectangle (the bounding box of what was invalidated), in client coordinates.
+// Called from the program's thread only.
 //
 // Device contexts come from the GDI layer (platform/gdi/), which defines
 // GetPaintDC and ReleasePaintDC in a file of their own: BeginPaint asks it for a
 // DC on the window's client area clipped to the paint rectangle, and EndPaint
 // gives it back. This layer only keeps the update region and PAINTSTRUCT.
+
+#include <vector>
 
 #include "platform/core/types.h"
 
@@ -40,6 +43,11 @@ BOOL LockWindowUpdate(HWND hwnd);
 // Whether painting of the window is held back by LockWindowUpdate (for the GDI
 // layer, whose window DCs then draw nothing).
 bool IsWindowUpdateLocked(HWND hwnd);
+
+// The screen rectangles of the visible children that the drawing of a window
+// with WS_CLIPCHILDREN leaves alone (its DCs, a clipper bound to it); empty for
+// a window without the style.
+std::vector<RECT> ClippedChildren(HWND hwnd);
 
 // Defined by the GDI layer: a DC on the client area of `hwnd`, clipped to
 // `paint` (client coordinates), and its release.

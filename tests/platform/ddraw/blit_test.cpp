@@ -133,4 +133,38 @@ TEST_F(BlitTest, ClipperKeepsBlitsInsideItsWindow) {
   primary->Release();
 }
 
+TEST_F(BlitTest, ClipperOfAClipChildrenWindowLeavesTheChildrenAlone) {
+  HWND w = PlainWindow(100, 100, 50, 40, WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN);
+  PlainWindow(10, 10, 20, 10, WS_CHILD | WS_VISIBLE, w);
+  IDirectDrawSurface* primary = Primary();
+  IDirectDrawClipper* clipper = nullptr;
+  ASSERT_EQ(dd_->CreateClipper(0, &clipper, nullptr), DD_OK);
+  ASSERT_EQ(clipper->SetHWnd(0, w), DD_OK);
+  ASSERT_EQ(primary->SetClipper(clipper), DD_OK);
+  IDirectDrawClipper* got = nullptr;
+  ASSERT_EQ(primary->GetClipper(&got), DD_OK);
+  EXPECT_EQ(got, clipper);
+  got->Release();
+  clipper->Release();
+  IDirectDrawSurface* src = Offscreen(200, 200);
+  Fill16(src, 0xFFFF);
+  for (const bool fill : {true, false}) {
+    Fill16(primary, 0);
+    if (fill) {
+      DDBLTFX fx;
+      fx.dwFillColor = 0xFFFF;
+      ASSERT_EQ(primary->Blt(nullptr, nullptr, nullptr, DDBLT_COLORFILL, &fx), DD_OK);
+    } else {
+      RECT dst{0, 0, 200, 200};
+      ASSERT_EQ(primary->Blt(&dst, src, nullptr, DDBLT_WAIT, nullptr), DD_OK);
+    }
+    const struct { int x, y, want; } at[] = {{109, 115, 0xFFFF}, {110, 110, 0}, {129, 119, 0}, {130, 115, 0xFFFF},
+                                             {120, 120, 0xFFFF}, {99, 100, 0}};
+    for (const auto& a : at) EXPECT_EQ(GetScreen().At(a.x, a.y), a.want) << fill << " " << a.x << "," << a.y;
+  }
+  primary->SetClipper(nullptr);
+  src->Release();
+  primary->Release();
+}
+
 }  // namespace

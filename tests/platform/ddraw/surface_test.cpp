@@ -41,6 +41,27 @@ TEST_F(SurfaceTest, DescriptionsCarryTheFormatMasks) {
   for (IDirectDrawSurface* x : {later, s555, plain}) x->Release();
 }
 
+// What the 3D library's texture path asks of a surface.
+TEST_F(SurfaceTest, TextureAnd3DDeviceSurfacesLockPageLockAndReportTheirCaps) {
+  IDirectDrawSurface* texture = Offscreen(8, 8, nullptr, DDSCAPS_TEXTURE | DDSCAPS_3DDEVICE | DDSCAPS_SYSTEMMEMORY);
+  DDSURFACEDESC d;
+  ASSERT_EQ(texture->GetSurfaceDesc(&d), DD_OK);
+  EXPECT_EQ(d.ddsCaps.dwCaps & (DDSCAPS_TEXTURE | DDSCAPS_3DDEVICE | DDSCAPS_SYSTEMMEMORY),
+            DDSCAPS_TEXTURE | DDSCAPS_3DDEVICE | DDSCAPS_SYSTEMMEMORY);
+  ASSERT_EQ(texture->Lock(nullptr, &d, DDLOCK_WAIT, nullptr), DD_OK);
+  EXPECT_EQ(d.dwWidth, 8u);
+  texture->Unlock(nullptr);
+  void* second = nullptr;
+  ASSERT_EQ(texture->QueryInterface(IID_IDirectDrawSurface2, &second), DD_OK);
+  auto* two = static_cast<IDirectDrawSurface*>(second);
+  EXPECT_EQ(two->PageLock(0), DD_OK);
+  EXPECT_EQ(two->PageUnlock(0), DD_OK);
+  two->Release();
+  IDirectDrawClipper* clipper = nullptr;
+  EXPECT_EQ(texture->GetClipper(&clipper), DDERR_NOCLIPPERATTACHED);
+  texture->Release();
+}
+
 TEST_F(SurfaceTest, LockGivesTheRectanglesFirstPixel) {
   IDirectDrawSurface* s = Offscreen(10, 10);
   Fill16(s, 0);

@@ -138,6 +138,23 @@ TEST_F(WindowDcTest, ChildrenAreClippedByTheirParentAndHiddenOrLockedWindowsDraw
   LockWindowUpdate(nullptr);
 }
 
+TEST_F(WindowDcTest, ClipChildrenLeavesTheChildrenAlone) {
+  HWND parent = PlainWindow(100, 100, 50, 50, WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN);
+  PlainWindow(10, 10, 20, 20, WS_CHILD | WS_VISIBLE, parent);
+  PlainWindow(0, 40, 10, 10, WS_CHILD, parent);  // hidden: drawn over
+  HDC dc = GetDC(parent);
+  FillAll(dc);
+  HPEN white = CreatePen(PS_SOLID, 1, RGB(255, 255, 255));
+  SelectObject(dc, white);
+  MoveToEx(dc, 0, 20, nullptr);
+  LineTo(dc, 50, 20);  // crosses the child
+  ReleaseDC(parent, dc);
+  DeleteObject(white);
+  const struct { int x, y, want; } at[] = {{109, 120, 0xFFFF}, {110, 120, 0}, {129, 129, 0}, {130, 120, 0xFFFF},
+                                           {105, 105, 0xF800}, {105, 145, 0xF800}, {131, 131, 0xF800}};
+  for (const auto& a : at) EXPECT_EQ(GetScreen().At(a.x, a.y), a.want) << a.x << "," << a.y;
+}
+
 TEST_F(WindowDcTest, PaintDcsKeepToTheUpdateRectangle) {
   HWND w = PlainWindow(200, 200, 100, 100);
   ValidateRect(w, nullptr);
