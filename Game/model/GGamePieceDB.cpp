@@ -1,0 +1,476 @@
+#include "Game/model/GGamePieceDB.h"
+
+#include <algorithm>
+#include <memory>
+
+#include "Game/model/ByteStream.h"
+#include "Game/model/GUnit.h"
+#include "Game/model/GUnitLinks.h"
+#include "Game/model/TraceError.h"
+#include "Game/rules/GRulesLinks.h"
+
+CGGamePieceDB::CGGamePieceDB() {
+  for (ArrayMan<CGUnit>& cell : cells) cell.growStep = 10;
+}
+
+CGGamePieceDB::~CGGamePieceDB() {
+  for (int owner = 0; owner < kPieceOwners; ++owner) {
+    for (int location = 0; location < kPieceLocations; ++location) DestroyCell(owner, location);
+  }
+}
+
+bool CGGamePieceDB::ValidOwner(int owner) { return owner >= 0 && owner < kPieceOwners && owner < UnitChapterLimit(); }
+
+bool CGGamePieceDB::ValidLocation(int location) {
+  return location >= 0 && location < kPieceLocations && location <= UnitNumAsteroids();
+}
+
+void CGGamePieceDB::DestroyCell(int owner, int location) {
+  ArrayMan<CGUnit>& cell = Cell(owner, location);
+  // Each unit leaves the cell before it is destroyed, so a unit's destructor
+  // that asks the database about the design's other users never finds it.
+  while (cell.count != 0) delete RemoveUnitAt(static_cast<std::uint16_t>(owner), static_cast<std::uint16_t>(location),
+                                              static_cast<std::uint16_t>(cell.count - 1));
+  cell.items.reset();
+  cell.capacity = 0;
+  cell.cursor = 0xFFFF;
+}
+
+CGUnit* CGGamePieceDB::CreateUnit(CGUnitTemplate* design, const Location* loc, std::uint8_t owner,
+                                  std::uint32_t unitId) {
+  if (loc == nullptr || !ValidOwner(owner) || !ValidLocation(loc->asteroid)) return nullptr;
+  auto unit = std::make_unique<CGUnit>(design, loc, owner, unitId);
+  if (!AddUnit(unit.get(), owner, loc->asteroid)) return nullptr;
+  return unit.release();
+}
+
+bool CGGamePieceDB::AddUnit(CGUnit* unit, std::uint8_t owner, std::uint16_t location) {
+  if (unit == nullptr || owner >= kPieceOwners || location >= kPieceLocations) return false;
+  ArrayMan<CGUnit>& cell = Cell(owner, location);
+  if (cell.count == 0xFFFF) return false;
+  ++ownerCounters[owner].total;
+  ++locationCounters[location].total;
+  if (!unit->IsOperational()) {
+    cell.SetAt(unit, ArrayMan<CGUnit>::kAtEnd);
+    ++Unop(owner, location);
+    return true;
+  }
+  if (Unop(owner, location) > cell.count) {
+    TraceError("Unoperational count above the cell's units", __FILE__, __LINE__);
+    --ownerCounters[owner].total;
+    --locationCounters[location].total;
+    Recount();
+    ++ownerCounters[owner].total;
+    ++locationCounters[location].total;
+  }
+  if (Unop(owner, location) != 0) {
+    cell.InsertAt(unit, static_cast<std::uint16_t>(cell.count - Unop(owner, location)));
+  } else {
+    cell.SetAt(unit, ArrayMan<CGUnit>::kAtEnd);
+  }
+  ++ownerCounters[owner].operational;
+  ++locationCounters[location].operational;
+  return true;
+}
+
+CGUnit* CGGamePieceDB::RemoveUnitAt(std::uint16_t owner, std::uint16_t location, std::uint16_t k) {
+  if (owner >= kPieceOwners || location >= kPieceLocations) return nullptr;
+  CGUnit* unit = Cell(owner, location).RemoveAt(k);
+  if (unit == nullptr) return nullptr;
+  --ownerCounters[owner].total;
+  --locationCounters[location].total;
+  if (unit->IsOperational()) {
+    --ownerCounters[owner].operational;
+    --locationCounters[location].operational;
+  } else if (Unop(owner, location) != 0) {
+    --Unop(owner, location);
+  }
+  return unit;
+}
+
+int CGGamePieceDB::IndexInCell(int owner, int location, const CGUnit* unit) const {
+  const ArrayMan<CGUnit>& cell = Cell(owner, location);
+  for (std::uint16_t i = 0; i < cell.count; ++i) {
+    const CGUnit* u = cell.GetAt(i);
+    if (u != nullptr && u->id == unit->id) {
+      if (u != unit) TraceError("Another unit of the same id", __FILE__, __LINE__);
+      return i;
+    }
+  }
+  return -1;
+}
+
+int CGGamePieceDB::MoveUnit(CGUnit* unit, const std::uint16_t* newLocation) {
+  if (unit == nullptr || newLocation == nullptr || *newLocation >= kPieceLocations) return 0;
+  const int owner = static_cast<int>(unit->GetChapter());
+  const int from = unit->location.asteroid;
+  if (owner >= kPieceOwners || from >= kPieceLocations) return 0;
+  const int k = IndexInCell(owner, from, unit);
+  if (k < 0) return 0;
+  RemoveUnitAt(static_cast<std::uint16_t>(owner), static_cast<std::uint16_t>(from), static_cast<std::uint16_t>(k));
+  AddUnit(unit, static_cast<std::uint8_t>(owner), *newLocation);
+  return 1;
+}
+
+int CGGamePieceDB::MarkUnitUnoperational(CGUnit* unit) {
+  if (unit == nullptr) return 0;
+  const int owner = static_cast<int>(unit->GetChapter());
+  const int at = unit->location.asteroid;
+  if (owner >= kPieceOwners || at >= kPieceLocations) return 0;
+  const int k = IndexInCell(owner, at, unit);
+  if (k < 0) return 0;
+  RemoveUnitAt(static_cast<std::uint16_t>(owner), static_cast<std::uint16_t>(at), static_cast<std::uint16_t>(k));
+  unit->unoperational = 1;
+  AddUnit(unit, static_cast<std::uint8_t>(owner), static_cast<std::uint16_t>(at));
+  return 1;
+}
+
+int CGGamePieceDB::DeleteUnit(std::uint32_t unitId) {
+  std::uint16_t at = 0;
+  CGUnit* unit = FindUnit(unitId, &at);
+  if (unit == nullptr) {
+    TraceError("Can't delete unit", __FILE__, __LINE__);
+    return 0;
+  }
+  if (const UnitOrder* first = unit->GetOrder(0); first != nullptr && first->type == ORDER_DECOMMISSION) {
+    unit->EndScrapOrdersOnUnit(false);
+  }
+  const int owner = static_cast<int>(unit->GetChapter());
+  const int k = IndexInCell(owner, at, unit);
+  if (k < 0) return 0;
+  delete RemoveUnitAt(static_cast<std::uint16_t>(owner), at, static_cast<std::uint16_t>(k));
+  return 1;
+}
+
+void CGGamePieceDB::DeleteUnitsAt(std::uint16_t location) {
+  if (location >= kPieceLocations) return;
+  for (int owner = 0; owner < kPieceOwners; ++owner) DestroyCell(owner, location);
+  locationCounters[location] = {};
+}
+
+void CGGamePieceDB::ClearForeignUnitsInSpace() {
+  if (!g_unitLinks.shipDisplaySetting || g_unitLinks.shipDisplaySetting() != 1) return;
+  const std::uint16_t space = UnitNumAsteroids();
+  if (space >= kPieceLocations) return;
+  const int local = RulesLocalChapterId();
+  for (int owner = 0; owner < kPieceOwners; ++owner) {
+    if (owner == local || !UnitChapterExists(static_cast<std::uint8_t>(owner))) continue;
+    DestroyCell(owner, space);
+  }
+}
+
+void CGGamePieceDB::Recount() {
+  ownerCounters.fill({});
+  locationCounters.fill({});
+  for (int owner = 0; owner < kPieceOwners; ++owner) {
+    for (int location = 0; location < kPieceLocations; ++location) {
+      const ArrayMan<CGUnit>& cell = Cell(owner, location);
+      std::uint16_t unop = 0;
+      for (std::uint16_t i = 0; i < cell.count; ++i) {
+        const CGUnit* u = cell.GetAt(i);
+        if (u != nullptr && !u->IsOperational()) ++unop;
+      }
+      Unop(owner, location) = unop;
+      ownerCounters[owner].total += cell.count;
+      ownerCounters[owner].operational += cell.count - unop;
+      locationCounters[location].total += cell.count;
+      locationCounters[location].operational += cell.count - unop;
+    }
+  }
+}
+
+std::uint32_t CGGamePieceDB::CountOperationalUnits(std::uint16_t location, std::int16_t owner) const {
+  if (location >= kPieceLocations) return 0;
+  if (owner < 0) return locationCounters[location].operational;
+  if (owner >= kPieceOwners) return 0;
+  return Cell(owner, location).count - Unop(owner, location);
+}
+
+std::uint32_t CGGamePieceDB::CountUnits(std::uint16_t location, std::int16_t owner) const {
+  if (location >= kPieceLocations) return 0;
+  if (owner < 0) return locationCounters[location].total;
+  if (owner >= kPieceOwners) return 0;
+  return Cell(owner, location).count;
+}
+
+std::uint32_t CGGamePieceDB::CountOwnerUnits(std::uint16_t owner, bool operationalOnly) const {
+  if (owner >= kPieceOwners) return 0;
+  return operationalOnly ? ownerCounters[owner].operational : ownerCounters[owner].total;
+}
+
+int CGGamePieceDB::HasOperationalUnits(std::uint16_t location, std::uint16_t owner) const {
+  if (location >= kPieceLocations || owner >= kPieceOwners) return 0;
+  return Unop(owner, location) < Cell(owner, location).count ? 1 : 0;
+}
+
+CGUnit* CGGamePieceDB::GetUnitAt(std::uint16_t location, std::uint16_t owner, std::uint16_t k) const {
+  if (location >= kPieceLocations || owner >= kPieceOwners) return nullptr;
+  return Cell(owner, location).GetAt(k);
+}
+
+CGUnit* CGGamePieceDB::GetOperationalUnitAt(std::uint16_t location, std::uint16_t owner, std::uint16_t k) const {
+  if (k >= CountOperationalUnits(location, static_cast<std::int16_t>(owner))) return nullptr;
+  return GetUnitAt(location, owner, k);
+}
+
+CGUnit* CGGamePieceDB::FindUnitAt(std::uint16_t location, std::uint32_t unitId) const {
+  const std::uint32_t owner = unitId >> 26;
+  if (!ValidLocation(location) || !ValidOwner(static_cast<int>(owner))) return nullptr;
+  const ArrayMan<CGUnit>& cell = Cell(static_cast<int>(owner), location);
+  for (std::uint16_t i = 0; i < cell.count; ++i) {
+    CGUnit* u = cell.GetAt(i);
+    if (u != nullptr && u->id == unitId) return u;
+  }
+  return nullptr;
+}
+
+CGUnit* CGGamePieceDB::FindOperationalUnitAt(std::uint16_t location, std::uint32_t unitId) const {
+  const std::uint32_t owner = unitId >> 26;
+  if (!ValidLocation(location) || !ValidOwner(static_cast<int>(owner))) return nullptr;
+  const ArrayMan<CGUnit>& cell = Cell(static_cast<int>(owner), location);
+  const std::uint16_t operational = static_cast<std::uint16_t>(cell.count - Unop(static_cast<int>(owner), location));
+  for (std::uint16_t i = 0; i < operational; ++i) {
+    CGUnit* u = cell.GetAt(i);
+    if (u != nullptr && u->id == unitId) return u;
+  }
+  return nullptr;
+}
+
+CGUnit* CGGamePieceDB::FindUnit(std::uint32_t unitId, std::uint16_t* outLocation) const {
+  const std::uint16_t last = UnitNumAsteroids();
+  for (std::uint32_t location = 0; location <= last && location < kPieceLocations; ++location) {
+    if (CGUnit* u = FindUnitAt(static_cast<std::uint16_t>(location), unitId)) {
+      if (outLocation != nullptr) *outLocation = static_cast<std::uint16_t>(location);
+      return u;
+    }
+  }
+  return nullptr;
+}
+
+CGUnit* CGGamePieceDB::FindOperationalUnit(std::uint32_t unitId, std::uint16_t* outLocation) const {
+  const std::uint16_t last = UnitNumAsteroids();
+  for (std::uint32_t location = 0; location <= last && location < kPieceLocations; ++location) {
+    if (CGUnit* u = FindOperationalUnitAt(static_cast<std::uint16_t>(location), unitId)) {
+      if (outLocation != nullptr) *outLocation = static_cast<std::uint16_t>(location);
+      return u;
+    }
+  }
+  return nullptr;
+}
+
+int CGGamePieceDB::HasSingleMovingUnit(std::uint16_t location, std::uint16_t owner) const {
+  if (!ValidLocation(location) || !ValidOwner(owner)) return 0;
+  if (CountOperationalUnits(location, static_cast<std::int16_t>(owner)) != 1) return 0;
+  const UnitOrder* first = Cell(owner, location).GetAt(0)->GetOrder(0);
+  return first != nullptr && (first->type == ORDER_MOVE_TO_ASTEROID || first->type == ORDER_MOVE_NEXT_TO_ASTEROID)
+             ? 1
+             : 0;
+}
+
+CGUnit* CGGamePieceDB::FindNearestUnit(const Location* loc, std::uint32_t excludedId, std::uint32_t* outDistSq,
+                                       int includeUnoperational) const {
+  std::uint32_t best = 0xFFFFFFFFu;
+  CGUnit* found = nullptr;
+  if (loc != nullptr && loc->asteroid < kPieceLocations) {
+    const int limit = std::min(UnitChapterLimit(), kPieceOwners);
+    for (int owner = 0; owner < limit; ++owner) {
+      const ArrayMan<CGUnit>& cell = Cell(owner, loc->asteroid);
+      const std::uint16_t n =
+          includeUnoperational != 0 ? cell.count : static_cast<std::uint16_t>(cell.count - Unop(owner, loc->asteroid));
+      for (std::uint16_t i = 0; i < n; ++i) {
+        CGUnit* u = cell.GetAt(i);
+        if (u == nullptr || u->id == excludedId) continue;
+        const std::uint32_t d = GetLocationDistanceSq(loc, &u->location);
+        if (d < best) {
+          best = d;
+          found = u;
+        }
+      }
+    }
+  }
+  if (outDistSq != nullptr) *outDistSq = best;
+  return found;
+}
+
+bool CGGamePieceDB::IsAllied(std::uint32_t ownChapter, std::uint32_t otherChapter) const {
+  const auto own = static_cast<std::uint8_t>(ownChapter);
+  const auto other = static_cast<std::uint8_t>(otherChapter);
+  return (ownChapter >> 3) == (otherChapter >> 3) && !UnitChapterRenegade(own) && !UnitChapterRenegade(other) &&
+         UnitChapterCamp(own) == UnitChapterCamp(other);
+}
+
+CGUnit* CGGamePieceDB::FindNearestEnemyUnit(const Location* loc, std::uint32_t ownUnitId,
+                                            std::uint32_t* outDistSq) const {
+  std::uint32_t best = 0xFFFFFFFFu;
+  CGUnit* found = nullptr;
+  const std::uint32_t ownChapter = ownUnitId >> 26;
+  if (loc != nullptr && loc->asteroid < kPieceLocations) {
+    const int limit = std::min(UnitChapterLimit(), kPieceOwners);
+    for (int owner = 0; owner < limit; ++owner) {
+      if (static_cast<std::uint32_t>(owner) == ownChapter || IsAllied(ownChapter, static_cast<std::uint32_t>(owner))) {
+        continue;
+      }
+      const ArrayMan<CGUnit>& cell = Cell(owner, loc->asteroid);
+      const std::uint16_t n = static_cast<std::uint16_t>(cell.count - Unop(owner, loc->asteroid));
+      for (std::uint16_t i = 0; i < n; ++i) {
+        CGUnit* u = cell.GetAt(i);
+        if (u == nullptr || u->id == ownUnitId) continue;
+        const std::uint32_t d = GetLocationDistanceSq(loc, &u->location);
+        if (d < best) {
+          best = d;
+          found = u;
+        }
+      }
+    }
+  }
+  if (outDistSq != nullptr) *outDistSq = best;
+  return found;
+}
+
+CGUnit* CGGamePieceDB::FindBattleTarget(const Location* loc, const CGUnit* unit, std::uint32_t* outDistSq,
+                                        const std::uint8_t plan[5]) const {
+  if (outDistSq != nullptr) *outDistSq = 0xFFFFFFFFu;
+  if (loc == nullptr || unit == nullptr || plan == nullptr || plan[2] != 0) return nullptr;
+  if (plan[0] == 0) return FindNearestEnemyUnit(loc, unit->id, outDistSq);
+  std::uint32_t best = 0xFFFFFFFFu;
+  CGUnit* match = nullptr;
+  std::uint32_t fallbackBest = 0xFFFFFFFFu;
+  CGUnit* fallback = nullptr;
+  const std::uint32_t ownChapter = unit->GetChapter();
+  if (loc->asteroid < kPieceLocations) {
+    const int limit = std::min(UnitChapterLimit(), kPieceOwners);
+    for (int owner = 0; owner < limit; ++owner) {
+      if (static_cast<std::uint32_t>(owner) == ownChapter || IsAllied(ownChapter, static_cast<std::uint32_t>(owner))) {
+        continue;
+      }
+      const ArrayMan<CGUnit>& cell = Cell(owner, loc->asteroid);
+      const std::uint16_t n = static_cast<std::uint16_t>(cell.count - Unop(owner, loc->asteroid));
+      for (std::uint16_t i = 0; i < n; ++i) {
+        CGUnit* u = cell.GetAt(i);
+        if (u == nullptr || u == unit) continue;
+        const bool matches = (plan[0] == 1 && u->GetAtvCapacity() != 0) ||
+                             (plan[0] == 2 && u->GetAttackStrength() != 0) ||
+                             (plan[0] == 3 && u->GetConstructionCapacity() != 0);
+        const std::uint32_t d = GetLocationDistanceSq(loc, &u->location);
+        if (matches) {
+          if (d < best) {
+            best = d;
+            match = u;
+          }
+        } else if (match == nullptr && plan[1] != 0 && d < fallbackBest) {
+          fallbackBest = d;
+          fallback = u;
+        }
+      }
+    }
+  }
+  if (match != nullptr) {
+    if (outDistSq != nullptr) *outDistSq = best;
+    return match;
+  }
+  if (fallback != nullptr && outDistSq != nullptr) *outDistSq = fallbackBest;
+  return fallback;
+}
+
+std::uint32_t CGGamePieceDB::IsAsteroidOwnedBy(std::uint16_t owner, std::uint16_t asteroid) {
+  if (!UnitAsteroidExists(asteroid) || !g_unitLinks.asteroidOwner) return 0;
+  return g_unitLinks.asteroidOwner(asteroid) == owner ? 0xFFFFFFFFu : 0u;
+}
+
+void CGGamePieceDB::DetectAsteroidsNearUnitsInSpace(bool silent) {
+  const std::uint16_t count = UnitNumAsteroids();
+  const int local = RulesLocalChapterId();
+  if (count >= kPieceLocations || local >= kPieceOwners) return;
+  const ArrayMan<CGUnit>& cell = Cell(local, count);
+  for (std::uint16_t i = 0; i < cell.count; ++i) {
+    const CGUnit* u = cell.GetAt(i);
+    if (u == nullptr) continue;
+    for (std::uint16_t a = 0; a < count; ++a) {
+      if (!UnitAsteroidExists(a) || (g_unitLinks.asteroidDetected && g_unitLinks.asteroidDetected(a))) continue;
+      Location position;
+      if (!UnitAsteroidPosition(a, &position)) continue;
+      position.asteroid = u->location.asteroid;
+      if (GetLocationRangeSq(&u->location, &position) >= kDetectRangeSq) continue;
+      if (g_unitLinks.setAsteroidDetected) g_unitLinks.setAsteroidDetected(a);
+      if (!silent && g_unitLinks.addNotification) {
+        g_unitLinks.addNotification(static_cast<std::uint16_t>(local), 4, 414, local, a, -1);
+      }
+    }
+  }
+}
+
+int CGGamePieceDB::EditSelectionBattlePlan() {
+  const int count = g_unitLinks.selectionCount ? g_unitLinks.selectionCount() : 0;
+  std::uint16_t location = 0;
+  std::uint32_t unitId = 0;
+  if (count <= 0 || !g_unitLinks.selectionEntry || !g_unitLinks.selectionEntry(0, &location, &unitId)) return 0;
+  CGUnit* firstUnit = FindUnitAt(location, unitId);
+  if (firstUnit == nullptr) return 0;
+  BattlePlanPacket plan;
+  firstUnit->BuildBattlePlanPacket(&plan);
+  if (!g_unitLinks.runGroupBattlePlanDialog || !g_unitLinks.runGroupBattlePlanDialog(plan)) return 1;
+  for (int i = 0; i < count; ++i) {
+    CGUnit* unit = g_unitLinks.selectionEntry(i, &location, &unitId) ? FindUnitAt(location, unitId) : nullptr;
+    if (unit == nullptr) {
+      TraceError("Set BP error", __FILE__, __LINE__);
+      continue;
+    }
+    BattlePlanPacket own = plan;
+    own.unitId = unit->id;
+    own.asteroid = unit->location.asteroid;
+    for (int s = 0; s < kUnitSlots; ++s) own.firingLevels[s] = unit->GetFiringLevel(s);
+    unit->ApplyBattlePlanPacket(own);
+    CGUnit::SendBattlePlanPacket(own);
+  }
+  return 1;
+}
+
+int CGGamePieceDB::Save(plat::FILE* fp) const {
+  FileWriter w(fp);
+  const std::uint16_t last = UnitNumAsteroids();
+  for (int owner = 0; owner < kPieceOwners; ++owner) {
+    for (int location = 0; location <= last && location < kPieceLocations; ++location) {
+      const ArrayMan<CGUnit>& cell = Cell(owner, location);
+      if (!w.U32(cell.count)) return 0;
+      for (std::uint16_t i = 0; i < cell.count; ++i) {
+        CGUnit* u = cell.GetAt(i);
+        if (u == nullptr || u->Save(fp) == 0) return 0;
+      }
+    }
+  }
+  return 1;
+}
+
+int CGGamePieceDB::Load(plat::FILE* fp) {
+  FileReader r(fp);
+  const std::uint16_t last = UnitNumAsteroids();
+  for (int owner = 0; owner < kPieceOwners; ++owner) {
+    for (int location = 0; location <= last && location < kPieceLocations; ++location) {
+      const std::uint32_t n = r.U32();
+      if (!r.Ok() || n > 0xFFFE) return 0;
+      ArrayMan<CGUnit>& cell = Cell(owner, location);
+      for (std::uint32_t i = 0; i < n; ++i) {
+        auto unit = std::make_unique<CGUnit>();
+        if (unit->Load(fp) == 0) {
+          Recount();
+          return 0;
+        }
+        cell.SetAt(unit.release(), ArrayMan<CGUnit>::kAtEnd);
+      }
+      // A file whose cell lists an operational unit after an unoperational
+      // one would break the order every query relies on.
+      std::stable_partition(cell.items.get(), cell.items.get() + cell.count,
+                            [](const CGUnit* u) { return u != nullptr && u->IsOperational(); });
+    }
+  }
+  for (ArrayMan<CGUnit>& cell : cells) {
+    for (std::uint16_t i = 0; i < cell.count; ++i) {
+      if (CGUnit* u = cell.GetAt(i)) {
+        u->ResolveOrderTargets();
+        u->RecomputeStats(0);
+      }
+    }
+  }
+  Recount();
+  return 1;
+}

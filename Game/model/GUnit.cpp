@@ -1,0 +1,405 @@
+// The unit's life, identity, place, module states, battle plan, cargo and its
+// saved form.
+#include "Game/model/GUnit.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "Game/model/ByteStream.h"
+#include "Game/model/GGamePieceDB.h"
+#include "Game/model/GPersist.h"
+#include "Game/model/GUnitLinks.h"
+#include "Game/model/GUnitModules.h"
+#include "Game/model/TraceError.h"
+#include "Game/rules/GDefBP.h"
+#include "Game/rules/GTemplateDB.h"
+#include "Game/rules/GUnitTem.h"
+
+void AddRefDesignById(std::uint32_t templateId, CGUnitTemplate* fallback) {
+  if (g_unitLinks.templates != nullptr && g_unitLinks.templates->FindTemplateById(templateId) != nullptr) {
+    g_unitLinks.templates->AddRefTemplate(templateId);
+  } else if (fallback != nullptr) {
+    fallback->AddRef();
+  }
+}
+
+void ReleaseDesignById(std::uint32_t templateId, CGUnitTemplate* fallback) {
+  if (g_unitLinks.templates != nullptr && g_unitLinks.templates->FindTemplateById(templateId) != nullptr) {
+    g_unitLinks.templates->ReleaseTemplate(templateId);
+  } else if (fallback != nullptr) {
+    fallback->Release();
+  }
+}
+
+CGUnit::CGUnit(CGUnitTemplate* newDesign, const Location* loc, std::uint8_t owner, std::uint32_t unitId)
+    : id(unitId), design(newDesign) {
+  orders.growStep = 2;
+  if (loc != nullptr) location = *loc;
+  char abbreviation[8] = {};
+  GetClassAbbreviation(abbreviation);
+  char text[64];
+  std::snprintf(text, sizeof text, "%s %u-%u", abbreviation, unsigned{owner}, unsigned{GetSerialFromId(unitId)});
+  name = text;
+  const int unitClass = design != nullptr ? design->unitClass : 0;
+  if (const std::uint8_t* t = GetDefaultTargetingPlan(unitClass)) std::copy_n(t, 5, targeting.begin());
+  if (const std::uint8_t* r = GetDefaultRetreatPlan(unitClass)) std::copy_n(r, 3, retreat.begin());
+  ResetModuleStates();
+  ResetSpecialWeaponLevels(false);
+  if (design != nullptr) AddRefDesignById(design->templateId, design);
+}
+
+CGUnit::CGUnit() { orders.growStep = 10; }
+
+CGUnit::~CGUnit() {
+  ClearOrders(true);
+  if (design != nullptr && design != ownedDesign.get()) ReleaseDesignById(design->templateId, design);
+}
+
+void CGUnit::SetName(const char* text) { name = text != nullptr ? text : ""; }
+
+int CGUnit::GetClassAbbreviation(char* out) const {
+  out[0] = '\0';
+  const char* a = design != nullptr ? design->GetClassAbbreviation() : nullptr;
+  if (a == nullptr || a[0] == '\0') return 0;
+  std::snprintf(out, 5, "%s", a);
+  return 1;
+}
+
+void CGUnit::SetLocation(const Location* loc) {
+  if (loc == nullptr) return;
+  if (loc->asteroid != location.asteroid) {
+    if (g_unitLinks.selectedUnitMoved) g_unitLinks.selectedUnitMoved(id, loc->asteroid);
+    if (UnitAsteroidExists(loc->asteroid) && g_unitLinks.refreshAsteroidScanTurn) {
+      g_unitLinks.refreshAsteroidScanTurn(loc->asteroid);
+    }
+    if (g_unitLinks.pieces != nullptr) g_unitLinks.pieces->MoveUnit(this, &loc->asteroid);
+  }
+  location = *loc;
+}
+
+void CGUnit::SetTemplate(CGUnitTemplate* newDesign, bool recompute) {
+  if (newDesign != design) {
+    if (design != nullptr) ReleaseDesignById(design->templateId, design);
+    design = newDesign;
+    if (design != nullptr) AddRefDesignById(design->templateId, design);
+    ResetSpecialWeaponLevels(false);
+  }
+  if (recompute) RecomputeStats();
+}
+
+void CGUnit::ResetModuleStates() {
+  modules.fill(ModuleSlotState{});
+  for (int s = 0; s < kUnitSlots; ++s) {
+    if (SlotFitted(design, s) == 0) continue;
+    const ModuleRecord* m = SlotModule(design, s);
+    modules[s].SetFiringLevel(2);
+    modules[s].ammo = IsWeapon(m) ? m->MaxAmmo() : 255;
+  }
+  RecomputeStats();
+}
+
+void CGUnit::SetModuleStates(const std::uint8_t states[60]) {
+  for (int s = 0; s < kUnitSlots; ++s) modules[s] = {states[3 * s], states[3 * s + 1], states[3 * s + 2]};
+}
+
+std::uint8_t CGUnit::GetFiringLevel(int slot) const {
+  return slot >= 0 && slot < kUnitSlots ? modules[slot].FiringLevel() : 0;
+}
+
+PacketImage<48> BattlePlanPacket::Build() const {
+  PacketImage<48> p(PKT_BATTLE_PLAN);
+  p.Put(8, unitId);
+  p.Put(12, asteroid);
+  p.PutBytes(14, firingLevels);
+  p.PutBytes(39, std::span<const std::uint8_t>(targeting).first(4));
+  p.Put(43, targeting[4]);
+  p.Put(44, retreat[0]);
+  p.Put(45, retreat[1]);
+  p.Put(46, retreat[2]);
+  return p;
+}
+
+bool BattlePlanPacket::Parse(std::span<const std::uint8_t> image, BattlePlanPacket* out) {
+  plat::ByteReader r(image);
+  if (!r.Has(0, 48)) return false;
+  r.ReadAt(8, out->unitId);
+  r.ReadAt(12, out->asteroid);
+  r.ReadAt(14, std::span<std::uint8_t>(out->firingLevels));
+  r.ReadAt(39, std::span<std::uint8_t>(out->targeting).first(4));
+  r.ReadAt(43, out->targeting[4]);
+  r.ReadAt(44, out->retreat[0]);
+  r.ReadAt(45, out->retreat[1]);
+  r.ReadAt(46, out->retreat[2]);
+  return true;
+}
+
+void CGUnit::ApplyBattlePlanPacket(const BattlePlanPacket& plan) {
+  for (int s = 0; s < kUnitSlots; ++s) modules[s].SetFiringLevel(plan.firingLevels[s]);
+  targeting = plan.targeting;
+  retreat = plan.retreat;
+  RecomputeStats();
+}
+
+void CGUnit::BuildBattlePlanPacket(BattlePlanPacket* out) const {
+  out->unitId = id;
+  out->asteroid = location.asteroid;
+  for (int s = 0; s < kUnitSlots; ++s) out->firingLevels[s] = modules[s].FiringLevel();
+  out->targeting = targeting;
+  out->retreat = retreat;
+}
+
+void CGUnit::SendBattlePlanPacket(const BattlePlanPacket& plan) {
+  auto image = plan.Build();
+  RulesSendToAll(image.bytes);
+}
+
+void CGUnit::EditBattlePlan() {
+  BattlePlanPacket plan;
+  BuildBattlePlanPacket(&plan);
+  if (!g_unitLinks.runBattlePlanDialog || !g_unitLinks.runBattlePlanDialog(plan)) return;
+  ApplyBattlePlanPacket(plan);
+  SendBattlePlanPacket(plan);
+}
+
+namespace {
+
+// The special code of a weapon: its rate-of-fire byte when above 20.
+std::uint8_t SpecialCode(const ModuleRecord* m) { return IsWeapon(m) && m->RateOfFire() > 20 ? m->RateOfFire() : 0; }
+
+constexpr std::uint8_t kSpecialBombard = 24;
+constexpr std::uint8_t kSpecialArmed = 22;
+
+}  // namespace
+
+int CGUnit::HasSpecialWeapon(std::uint32_t* outOrderType) const {
+  if (GetGuild() == 2) return 0;
+  for (int s = 1; s < kUnitSlots; ++s) {
+    const std::uint8_t code = SpecialCode(SlotModule(design, s));
+    if (code == 0 || GetSlotDamagePercent(s) >= 100) continue;
+    if (code == kSpecialBombard && outOrderType != nullptr) *outOrderType = ORDER_BOMBARD;
+    return 1;
+  }
+  return 0;
+}
+
+int CGUnit::IsSpecialWeaponArmed() const {
+  if (GetGuild() != 1) return 0;
+  for (int s = 0; s < kUnitSlots; ++s) {
+    if (SpecialCode(SlotModule(design, s)) == kSpecialArmed && modules[s].FiringLevel() != 0) return 1;
+  }
+  return 0;
+}
+
+void CGUnit::ResetSpecialWeaponLevels(bool send) {
+  if (GetGuild() != 1) return;
+  for (int s = 0; s < kUnitSlots; ++s) {
+    if (SpecialCode(SlotModule(design, s)) == kSpecialArmed) modules[s].SetFiringLevel(0);
+  }
+  if (send) {
+    BattlePlanPacket plan;
+    BuildBattlePlanPacket(&plan);
+    SendBattlePlanPacket(plan);
+  }
+}
+
+void CGUnit::ArmSpecialWeapons(bool send) {
+  if (GetGuild() != 1) return;
+  for (int s = 0; s < kUnitSlots; ++s) {
+    if (SpecialCode(SlotModule(design, s)) == kSpecialArmed) modules[s].SetFiringLevel(2);
+  }
+  if (send) {
+    BattlePlanPacket plan;
+    BuildBattlePlanPacket(&plan);
+    SendBattlePlanPacket(plan);
+  }
+}
+
+void CGUnit::SetAtvCargo(std::uint8_t k0, std::uint8_t k1, std::uint8_t k2, std::uint8_t k3) {
+  atvCargo = {k0, k1, k2, k3};
+}
+
+void CGUnit::AddAtvs(int kind, std::uint32_t n) {
+  if (kind < 0 || kind >= kAtvKinds) return;
+  n = std::min<std::uint32_t>(n, static_cast<std::uint32_t>(GetFreeAtvCapacity()));
+  atvCargo[kind] = static_cast<std::uint8_t>(std::min<std::uint32_t>(atvCargo[kind] + n, 255));
+}
+
+void CGUnit::AddConstructionPoints(std::uint32_t n) { receivedPoints = static_cast<std::uint16_t>(receivedPoints + n); }
+
+void CGUnit::UseConstructionPoints(std::uint32_t n, bool rebind) {
+  if (receivedPoints > n) {
+    receivedPoints = static_cast<std::uint16_t>(receivedPoints - n);
+    return;
+  }
+  receivedPoints = 0;
+  UnitOrder* first = orders.GetAt(0);
+  if (rebind && first != nullptr && (first->type == ORDER_BE_CONSTRUCTED || first->type == ORDER_GET_REPAIRED) &&
+      GetConstructionCapacity() != 0) {
+    first->target = this;
+  }
+}
+
+bool CGUnit::ApplyStatusUpdate(std::span<const std::uint8_t> record) {
+  plat::ByteReader r(record);
+  if (!r.Has(0, kUnitStatusRecordSize)) return false;
+  r.ReadAt(14, hullDamage);
+  r.ReadAt(15, lifeSupportDamage);
+  std::uint8_t states[60];
+  r.ReadAt(20, std::span<std::uint8_t>(states));
+  SetModuleStates(states);
+  r.ReadAt(96, receivedPoints);
+  r.ReadAt(100, unoperational);
+  r.ReadAt(104, statusWord);
+  RecomputeStats();
+  return true;
+}
+
+CGUnit* CGUnit::FindNear(std::uint32_t unitId) const {
+  CGGamePieceDB* pieces = g_unitLinks.pieces;
+  if (pieces == nullptr || unitId == kNoTargetId) return nullptr;
+  if (CGUnit* u = pieces->FindUnitAt(location.asteroid, unitId)) return u;
+  return pieces->FindUnit(unitId, nullptr);
+}
+
+void CGUnit::ResolveOrderTargets() {
+  for (std::uint16_t i = 0; i < orders.count; ++i) {
+    UnitOrder* order = orders.GetAt(i);
+    if (order == nullptr) continue;
+    order->target = FindNear(order->savedTargetId);
+  }
+}
+
+namespace {
+
+// The battle plan's saved order: targeting 1, 0, 2, 3, 4, then retreat 0-2.
+constexpr int kSavedTargetingOrder[5] = {1, 0, 2, 3, 4};
+
+bool RevalidatesTargetBeforeSave(std::uint32_t type) {
+  return type == 12 || type == 5 || type == 1 || type == 23 || type == 34 || type == 31;
+}
+
+}  // namespace
+
+int CGUnit::Save(plat::FILE* fp) {
+  if (UnitOrder* first = orders.GetAt(0); first != nullptr && RevalidatesTargetBeforeSave(first->type)) {
+    first->target = g_unitLinks.pieces != nullptr ? g_unitLinks.pieces->FindUnit(first->Word(0), nullptr) : nullptr;
+    if (first->target == nullptr) ClearOrders(false);
+  }
+  FileWriter w(fp);
+  w.U8(kUnitVersion);
+  w.U32(id);
+  w.U8(reservedByte1);
+  w.U8(stage);
+  for (int i : kSavedTargetingOrder) w.U8(targeting[i]);
+  for (std::uint8_t b : retreat) w.U8(b);
+  for (const ModuleSlotState& m : modules) {
+    w.U8(m.damage);
+    w.U8(m.flags);
+    w.U8(m.ammo);
+  }
+  if (!w.Ok() || SaveLocation(&location, fp) == 0) return 0;
+  w.U32(unoperational);
+  w.U32(statusWord);
+  w.U8(reservedByte2);
+  w.U8(hullDamage);
+  w.U8(lifeSupportDamage);
+  w.I32(power);
+  w.U16(receivedPoints);
+  w.WriteBytes(atvCargo);
+  w.U16(reservedWord);
+  int fixedSlot = 0;
+  const int index = design != nullptr && g_unitLinks.templates != nullptr
+                        ? g_unitLinks.templates->GetTemplateIndex(*design, static_cast<int>(GetChapter()), &fixedSlot)
+                        : -1;
+  if (index >= 0) {
+    w.U32(static_cast<std::uint32_t>(index));
+    w.U32(fixedSlot != 0 ? 1 : 0);
+  } else {
+    w.U32(0xFFFFFFFFu);
+    if (!w.Ok()) return 0;
+    if (design == nullptr) {
+      CGUnitTemplate empty(static_cast<std::uint8_t>(GetChapter()), 0);
+      if (empty.Save(fp) == 0) return 0;
+    } else if (design->Save(fp) == 0) {
+      return 0;
+    }
+  }
+  w.U8(kValidityByte);
+  w.U16(orders.count);
+  for (std::uint16_t i = 0; i < orders.count && w.Ok(); ++i) {
+    const UnitOrder* order = orders.GetAt(i);
+    if (order == nullptr || WriteUnitOrder(fp, *order, kUnitVersion) == 0) return 0;
+  }
+  const std::size_t length = std::min<std::size_t>(name.size(), 255);
+  w.U8(static_cast<std::uint8_t>(length));
+  w.Chars(std::string_view(name).substr(0, length));
+  w.U8(kUnitEndByte);
+  return w.Ok() ? 1 : 0;
+}
+
+int CGUnit::Load(plat::FILE* fp) {
+  FileReader r(fp);
+  const std::uint8_t version = r.U8();
+  if (!r.Ok() || version > kUnitVersion) {
+    TraceError("Unit block of a later version", __FILE__, __LINE__);
+    return 0;
+  }
+  id = r.U32();
+  reservedByte1 = r.U8();
+  stage = r.U8();
+  for (int i : kSavedTargetingOrder) targeting[i] = r.U8();
+  for (std::uint8_t& b : retreat) b = r.U8();
+  for (ModuleSlotState& m : modules) {
+    m.damage = r.U8();
+    m.flags = r.U8();
+    m.ammo = r.U8();
+  }
+  if (!r.Ok() || LoadLocation(&location, fp) == 0) return 0;
+  unoperational = r.U32();
+  statusWord = r.U32();
+  reservedByte2 = r.U8();
+  hullDamage = r.U8();
+  lifeSupportDamage = r.U8();
+  power = r.I32();
+  receivedPoints = r.U16();
+  r.ReadBytes(atvCargo);
+  reservedWord = r.U16();
+  const std::uint32_t index = r.U32();
+  if (!r.Ok()) return 0;
+  const auto chapter = static_cast<std::uint8_t>(GetChapter());
+  if (index != 0xFFFFFFFFu) {
+    const std::uint32_t fixedSlot = r.U32();
+    if (!r.Ok()) return 0;
+    design = g_unitLinks.templates != nullptr
+                 ? g_unitLinks.templates->GetTemplate(chapter, static_cast<int>(index), fixedSlot == 1 ? 1 : 0)
+                 : nullptr;
+    if (design == nullptr) TraceError("A unit's design is missing", __FILE__, __LINE__);
+  } else {
+    auto loaded = std::make_unique<CGUnitTemplate>(chapter, 0);
+    if (loaded->Load(fp) == 0) return 0;
+    design = loaded.get();
+    if (g_unitLinks.templates == nullptr) {
+      ownedDesign = std::move(loaded);
+    } else if (g_unitLinks.templates->AddTemplate(loaded.release(), chapter) == 0) {
+      design = nullptr;  // refused and deleted by the database
+    }
+  }
+  if (design != nullptr) AddRefDesignById(design->templateId, design);
+  if (r.U8() != kValidityByte || !r.Ok()) return 0;
+  const std::uint16_t count = r.U16();
+  if (!r.Ok()) return 0;
+  for (std::uint16_t i = 0; i < count; ++i) {
+    std::unique_ptr<UnitOrder> order = ReadUnitOrder(fp, version);
+    if (!order) return 0;
+    orders.SetAt(order.get(), ArrayMan<UnitOrder>::kAtEnd);
+    if (orders.count != i + 1) return 0;
+    order.release();  // the queue owns it from here
+  }
+  const std::uint8_t length = r.U8();
+  std::vector<std::uint8_t> text(length);
+  r.ReadBytes(text);
+  name.assign(text.begin(), std::find(text.begin(), text.end(), 0));
+  return r.U8() == kUnitEndByte && r.Ok() ? 1 : 0;
+}

@@ -1,0 +1,101 @@
+#pragma once
+// What the units, their orders and the game-piece database need of the game
+// around them: the game's databases (game pieces, designs), the solar system
+// and its asteroids, the resource pools, the chapters, the zones, the
+// game-data root's selection and settings, the notification list, and the
+// views and dialogs. The game-data root fills these in when a game starts and
+// clears them when it ends; an empty link gives the value noted beside it, so
+// that the unit code works with no game around (tests, tools).
+// Main thread only.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "Game/model/GLocation.h"
+
+class CGGamePieceDB;
+class CGTemplateDB;
+struct BattlePlanPacket;
+
+struct UnitLinks {
+  // The game's game-piece and design databases (null outside a game).
+  CGGamePieceDB* pieces = nullptr;
+  CGTemplateDB* templates = nullptr;
+
+  // g_numAsteroids: the asteroid count, which also stands for solar space (0).
+  std::function<std::uint16_t()> numAsteroids;
+  // The asteroid of that index exists (false).
+  std::function<bool(std::uint16_t asteroid)> asteroidExists;
+  // The asteroid's place in solar space (its Location with the asteroid count
+  // as first field); false when there is no such asteroid.
+  std::function<bool(std::uint16_t asteroid, Location* out)> asteroidPosition;
+  // The asteroid's orbit speed and angle now (false: none), and
+  // CGAsteroid::PredictOrbitStep from them (position unchanged without a link).
+  std::function<bool(std::uint16_t asteroid, float* speed, double* angle)> asteroidOrbit;
+  std::function<void(std::uint16_t asteroid, Location* out, float* speed, double* angle)> predictOrbitStep;
+  // Size class 0..4 (0), the name known to the local player (empty).
+  std::function<std::uint8_t(std::uint16_t asteroid)> asteroidSizeClass;
+  std::function<std::string(std::uint16_t asteroid)> asteroidName;
+  // CGAsteroid::GetChapterPowerOutput (0).
+  std::function<std::uint32_t(std::uint16_t asteroid, std::uint16_t chapter)> asteroidPowerOutput;
+  // The owner chapter (254: nobody).
+  std::function<std::uint16_t(std::uint16_t asteroid)> asteroidOwner;
+  // The detected flag (true) and setting it.
+  std::function<bool(std::uint16_t asteroid)> asteroidDetected;
+  std::function<void(std::uint16_t asteroid)> setAsteroidDetected;
+  // CGAsteroid::GetLastScanTurn, for the refresh it makes.
+  std::function<void(std::uint16_t asteroid)> refreshAsteroidScanTurn;
+  // CGSolarDB::FindNearestAsteroid: the index, or -1 with *outSq 0xFFFFFFFF.
+  std::function<int(const Location* at, std::uint32_t maxAxis, std::uint32_t* outSq)> findNearestAsteroid;
+
+  // CGPoolDB::HasMinerals / TakeMinerals (all or nothing) / AddMineral (false, false, nothing).
+  std::function<bool(std::uint16_t asteroid, const std::uint32_t amounts[4])> hasMinerals;
+  std::function<bool(std::uint16_t asteroid, const std::uint32_t amounts[4])> takeMinerals;
+  std::function<void(std::uint16_t asteroid, int mineral, std::uint32_t amount)> addMineral;
+
+  // CGuildList::GetChapter is not null (false).
+  std::function<bool(std::uint8_t chapter)> chapterExists;
+  // The chapter's organics (credits) store (0) and setting it.
+  std::function<std::uint32_t(std::uint8_t chapter)> chapterOrganics;
+  std::function<void(std::uint8_t chapter, std::uint32_t amount)> setChapterOrganics;
+  // The renegade flag (false), the interregnum camp (0), the home asteroid (0xFFFF).
+  std::function<bool(std::uint8_t chapter)> chapterRenegade;
+  std::function<std::uint8_t(std::uint8_t chapter)> chapterCamp;
+  std::function<std::uint16_t(std::uint8_t chapter)> chapterHomeAsteroid;
+
+  // CGZone::SetOwner (chapter) and CGZone::AddAtvs (kind, n, reporting on).
+  std::function<void(std::uint16_t asteroid, int zone, std::uint8_t chapter, int kind, int n)> returnZoneAtvs;
+
+  // The game-data root: the ship-display setting (0); a selected unit changed
+  // asteroid (CGameData::IsSelected / FindSelectionEntry); the selection's
+  // entries (none).
+  std::function<int()> shipDisplaySetting;
+  std::function<void(std::uint32_t unitId, std::uint16_t newAsteroid)> selectedUnitMoved;
+  std::function<int()> selectionCount;
+  std::function<bool(int index, std::uint16_t* location, std::uint32_t* unitId)> selectionEntry;
+  // CGNotificationList::Add of a text-less notification (nothing).
+  std::function<void(std::uint16_t chapter, int category, int code, std::int32_t p0, std::int32_t p1,
+                     std::int32_t p2)>
+      addNotification;
+
+  // The battle-plan dialogs over a record; true when confirmed (cancelled).
+  std::function<bool(BattlePlanPacket& plan)> runBattlePlanDialog;
+  std::function<bool(BattlePlanPacket& plan)> runGroupBattlePlanDialog;
+  // The current view is the terrain view: redraw it (nothing).
+  std::function<void()> redrawTerrainView;
+};
+
+extern UnitLinks g_unitLinks;
+
+// The links with their empty-link values.
+std::uint16_t UnitNumAsteroids();
+bool UnitAsteroidExists(std::uint16_t asteroid);
+bool UnitAsteroidPosition(std::uint16_t asteroid, Location* out);
+bool UnitChapterExists(std::uint8_t chapter);
+std::uint32_t UnitChapterOrganics(std::uint8_t chapter);
+void UnitSetChapterOrganics(std::uint8_t chapter, std::uint32_t amount);
+bool UnitChapterRenegade(std::uint8_t chapter);
+std::uint8_t UnitChapterCamp(std::uint8_t chapter);
+// First chapter number not in play: 32 + chapters per guild.
+int UnitChapterLimit();

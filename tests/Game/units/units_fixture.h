@@ -1,0 +1,187 @@
+#pragma once
+// A small game for the unit tests: one hull that takes any module, a module
+// of each kind the unit rules read, the design and game-piece databases, and
+// a world of asteroids, pools and chapters behind the unit links.
+//
+// Modules: 0 weapon (strength 10, range 20 / effective 10 file units, rate of
+// fire 3, hit 70, ammo 40, power use 8), 1 computer, 2 scout (survey 10),
+// 3 drive (deep 20, local 12), 4 power (transfer 10, storage 300, generation
+// 25), 5 construction (20), 6 transport (10 ATVs), 7 special weapon (rate of
+// fire 24). Every module has build points 20 and costs 30 20 10 5 40.
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "Game/model/GGamePieceDB.h"
+#include "Game/model/GUnit.h"
+#include "Game/model/GUnitLinks.h"
+#include "Game/rules/GGameVar.h"
+#include "Game/rules/GHullDB.h"
+#include "Game/rules/GModuleDB.h"
+#include "Game/rules/GTemplateDB.h"
+#include "tests/Game/rules/rules_fixture.h"
+
+namespace units_test {
+
+enum TestModule : std::uint16_t {
+  kWeapon = 0,
+  kComputer = 1,
+  kScout = 2,
+  kDrive = 3,
+  kPower = 4,
+  kConstruction = 5,
+  kTransport = 6,
+  kSpecial = 7,
+};
+
+class UnitWorld : public ::testing::Test {
+ protected:
+  UnitWorld() {
+    rules_test::Image hulls;
+    hulls.U8(1);
+    rules_test::HullEntry hull;
+    hull.name = "Yard";
+    hull.unitClass = 7;
+    hull.slots.assign(20, {10, 10, 1, 1, 0x1000});
+    hull.AppendTo(hulls);
+    for (int s = 1; s < 5; ++s) hulls.U8(0);
+    box.Write("hulls.dat", hulls.bytes);
+    hullDB = std::make_unique<CGHullDB>(rules_test::Sandbox::Dos("hulls.dat").c_str());
+
+    rules_test::Image modules;
+    rules_test::Module("Weapon", 10, rules_test::WeaponData(2, 10, 20, 10, 3, 70, 40, 0)).AppendTo(modules);
+    rules_test::Module("Computer", 1, {2, 0, 0, 0, 0, 0, 0, 0, 0, 0}).AppendTo(modules);
+    rules_test::Module("Scout", 6, {10}).AppendTo(modules);
+    rules_test::Module("Drive", 5, {20, 0, 0, 0, 0, 0, 0, 12}).AppendTo(modules);
+    rules_test::Module("Power", 4, {10, 0, 0x2C, 0x01, 25, 0}).AppendTo(modules);
+    rules_test::Module("Builder", 0, {20}).AppendTo(modules);
+    rules_test::Module("Hold", 9, {10, 0}).AppendTo(modules);
+    rules_test::Module("Lance", 10, rules_test::WeaponData(2, 30, 40, 30, 24, 70, 255, 1)).AppendTo(modules);
+    box.Write("modules.dat", modules.bytes);
+    moduleDB = std::make_unique<CGModuleDB>(rules_test::Sandbox::Dos("modules.dat").c_str());
+    g_rulesLinks.hullDB = hullDB.get();
+    g_rulesLinks.moduleDB = moduleDB.get();
+
+    savedVariables = g_gameVariables;
+    g_unitLinks = UnitLinks{};
+    g_unitLinks.pieces = &pieces;
+    g_unitLinks.templates = &templates;
+    g_unitLinks.numAsteroids = [this] { return numAsteroids; };
+    g_unitLinks.asteroidExists = [this](std::uint16_t a) { return positions.count(a) != 0; };
+    g_unitLinks.asteroidPosition = [this](std::uint16_t a, Location* out) {
+      if (positions.count(a) == 0) return false;
+      *out = positions[a];
+      out->asteroid = numAsteroids;
+      return true;
+    };
+    g_unitLinks.asteroidOrbit = [this](std::uint16_t a, float* speed, double* angle) {
+      if (orbitSteps.count(a) == 0) return false;
+      *speed = 0.0f;
+      *angle = 0.0;
+      return true;
+    };
+    g_unitLinks.predictOrbitStep = [this](std::uint16_t a, Location* out, float*, double* angle) {
+      *angle += 1.0;
+      const Location step = orbitSteps[a];
+      out->x = static_cast<std::int16_t>(out->x + step.x);
+      out->y = static_cast<std::int16_t>(out->y + step.y);
+      out->z = static_cast<std::int16_t>(out->z + step.z);
+    };
+    g_unitLinks.findNearestAsteroid = [this](const Location* at, std::uint32_t max, std::uint32_t* outSq) {
+      int best = -1;
+      *outSq = 0xFFFFFFFFu;
+      for (const auto& [a, p] : positions) {
+        if (std::abs(at->x - p.x) > static_cast<int>(max) || std::abs(at->y - p.y) > static_cast<int>(max)) continue;
+        Location q = p;
+        q.asteroid = at->asteroid;
+        const std::uint32_t d = GetLocationDistanceSq(at, &q);
+        if (d < *outSq) {
+          *outSq = d;
+          best = a;
+        }
+      }
+      return best;
+    };
+    g_unitLinks.asteroidSizeClass = [](std::uint16_t) { return std::uint8_t{2}; };
+    g_unitLinks.asteroidPowerOutput = [this](std::uint16_t, std::uint16_t) { return asteroidPower; };
+    g_unitLinks.hasMinerals = [this](std::uint16_t a, const std::uint32_t m[4]) {
+      for (int i = 0; i < 4; ++i) {
+        if (pools[a][i] < m[i]) return false;
+      }
+      return true;
+    };
+    g_unitLinks.takeMinerals = [this](std::uint16_t a, const std::uint32_t m[4]) {
+      if (!g_unitLinks.hasMinerals(a, m)) return false;
+      for (int i = 0; i < 4; ++i) pools[a][i] -= m[i];
+      return true;
+    };
+    g_unitLinks.addMineral = [this](std::uint16_t a, int mineral, std::uint32_t n) { pools[a][mineral] += n; };
+    g_unitLinks.chapterExists = [](std::uint8_t c) { return c < 40; };
+    g_unitLinks.chapterOrganics = [this](std::uint8_t c) { return organics[c]; };
+    g_unitLinks.setChapterOrganics = [this](std::uint8_t c, std::uint32_t n) { organics[c] = n; };
+    g_unitLinks.chapterHomeAsteroid = [this](std::uint8_t) { return home; };
+    g_unitLinks.returnZoneAtvs = [this](std::uint16_t a, int zone, std::uint8_t c, int kind, int n) {
+      zoneReturns.push_back({a, zone, c, kind, n});
+    };
+  }
+  ~UnitWorld() override {
+    g_unitLinks = UnitLinks{};
+    g_gameVariables = savedVariables;
+  }
+
+  // A design of `chapter` held by the design database, with `fitted` module ids in slots 0, 1, ...
+  CGUnitTemplate* Design(std::uint8_t chapter, const std::vector<std::uint16_t>& fitted) {
+    auto design = std::make_unique<CGUnitTemplate>(chapter, static_cast<std::int32_t>((chapter << 26) | ++nextSerial));
+    design->SetHull(hullDB->GetHull(0, 0));
+    for (std::size_t s = 0; s < fitted.size(); ++s) {
+      if (fitted[s] != kNoModuleId) design->FitModule(static_cast<int>(s), fitted[s]);
+    }
+    CGUnitTemplate* raw = design.get();
+    EXPECT_EQ(templates.AddTemplate(design.release(), chapter), 1);
+    return raw;
+  }
+  // A unit of the chapter at the place, filed in the game-piece database.
+  CGUnit* Unit(CGUnitTemplate* design, Location at, std::uint8_t chapter = 0) {
+    CGUnit* u = pieces.CreateUnit(design, &at, chapter, (std::uint32_t{chapter} << 26) | ++nextSerial);
+    EXPECT_NE(u, nullptr);
+    if (u != nullptr) u->power = u->GetMaxPower();
+    return u;
+  }
+  // A fitted unit that can build, move, scan, carry and fight.
+  CGUnitTemplate* Builder(std::uint8_t chapter = 0) {
+    return Design(chapter, {kComputer, kConstruction, kDrive, kPower, kScout, kTransport, kWeapon});
+  }
+
+  struct ZoneReturn {
+    std::uint16_t asteroid;
+    int zone;
+    std::uint8_t chapter;
+    int kind;
+    int n;
+    bool operator==(const ZoneReturn&) const = default;
+  };
+
+  rules_test::Sandbox box;
+  rules_test::RulesLinksScope links;
+  std::unique_ptr<CGHullDB> hullDB;
+  std::unique_ptr<CGModuleDB> moduleDB;
+  CGTemplateDB templates;
+  CGGamePieceDB pieces;  // after the templates: its units release their designs
+  CGameVariables savedVariables = g_gameVariables;
+
+  std::uint16_t numAsteroids = 4;
+  std::map<std::uint16_t, Location> positions = {{0, {0, 0, 0, 0}}, {1, {0, 10000, 0, 0}}, {2, {0, 0, 20000, 0}}};
+  std::map<std::uint16_t, Location> orbitSteps;  // per-turn motion of moving asteroids
+  std::map<std::uint16_t, std::array<std::uint32_t, 4>> pools;
+  std::map<std::uint8_t, std::uint32_t> organics;
+  std::uint32_t asteroidPower = 0;
+  std::uint16_t home = 0;
+  std::vector<ZoneReturn> zoneReturns;
+  std::uint32_t nextSerial = 0;
+};
+
+}  // namespace units_test
