@@ -1,0 +1,82 @@
+# The game's art, sound, music, movies and help, generated from the asset
+# inventory (data/assets/*.txt) and the texts in data/help and data/voices.
+# Every generator runs through the asset cache (data/assets/cache.cmake): a
+# generator runs again only when its sources or inputs change.
+set(QUEN_ASSET_DIR ${PROJECT_BINARY_DIR}/data/assets CACHE INTERNAL "generated asset folders")
+set(asset_cache_script ${CMAKE_CURRENT_SOURCE_DIR}/assets/cache.cmake)
+add_custom_target(gamedata_assets)
+add_dependencies(gamedata gamedata_assets)
+
+# quen_cached_asset(NAME id INPUTS file... DEPENDS target... [PRODUCTS file...] COMMAND generator args...)
+# Runs the command (with @OUT@ for its folder) through the cache into
+# ${QUEN_ASSET_DIR}/<id>/; PRODUCTS names files there that later rules read.
+# Sets <id>_stamp in the caller to the file that marks it done.
+function(quen_cached_asset)
+  cmake_parse_arguments(ARG "" "NAME" "INPUTS;DEPENDS;PRODUCTS;COMMAND" ${ARGN})
+  set(out ${QUEN_ASSET_DIR}/${ARG_NAME})
+  set(stamp ${QUEN_ASSET_DIR}/${ARG_NAME}.stamp)
+  set(list_file ${QUEN_ASSET_DIR}/${ARG_NAME}.inputs)
+  string(REPLACE ";" "\n" inputs_text "${ARG_INPUTS}")
+  file(CONFIGURE OUTPUT ${list_file} CONTENT "${inputs_text}\n")
+  list(TRANSFORM ARG_PRODUCTS PREPEND ${out}/)
+  add_custom_command(OUTPUT ${stamp} ${ARG_PRODUCTS}
+    COMMAND ${CMAKE_COMMAND} -DNAME=${ARG_NAME} -DOUT=${out} -DSTAMP=${stamp} -DINPUTS=${list_file}
+            -P ${asset_cache_script} -- ${ARG_COMMAND}
+    DEPENDS ${asset_cache_script} ${ARG_INPUTS} ${ARG_DEPENDS}
+    COMMENT "Generating assets: ${ARG_NAME}"
+    VERBATIM)
+  add_custom_target(asset_${ARG_NAME} DEPENDS ${stamp})
+  add_dependencies(gamedata_assets asset_${ARG_NAME})
+  set(${ARG_NAME}_stamp ${stamp} PARENT_SCOPE)
+endfunction()
+
+file(GLOB art_inputs CONFIGURE_DEPENDS
+     ${PROJECT_SOURCE_DIR}/tools/art/*.cpp ${PROJECT_SOURCE_DIR}/tools/art/*.h
+     ${CMAKE_CURRENT_SOURCE_DIR}/assets/*.txt)
+list(APPEND art_inputs ${PROJECT_SOURCE_DIR}/platform/core/bytes.h)
+
+# The image modules: id, module path below C:\QUENBAR.
+set(image_modules
+  frontend  ART/FRONTEND/frontend.dll
+  anim      ART/ANIM/anim.dll
+  asneex    ART/asneex.dll
+  ima       ART/ima.dll
+  guild1    ART/GUILD1/guild.dll
+  guild2    ART/GUILD2/guild.dll
+  guild3    ART/GUILD3/guild.dll
+  guild4    ART/GUILD4/guild.dll
+  guild5    ART/GUILD5/guild.dll)
+list(LENGTH image_modules n)
+math(EXPR last "${n} - 1")
+foreach(i RANGE 0 ${last} 2)
+  math(EXPR j "${i} + 1")
+  list(GET image_modules ${i} id)
+  list(GET image_modules ${j} module)
+  quen_cached_asset(NAME art_${id} INPUTS ${art_inputs} DEPENDS quenart PRODUCTS module.rc
+    COMMAND $<TARGET_FILE:quenart> images ${CMAKE_CURRENT_SOURCE_DIR}/assets ${module} @OUT@)
+  get_filename_component(folder ${module} DIRECTORY)
+  get_filename_component(file ${module} NAME)
+  quen_gamedata_module(NAME ${file} DEST ${folder} SCRIPT ${QUEN_ASSET_DIR}/art_${id}/module.rc
+    DEPENDS ${art_${id}_stamp} asset_art_${id})
+endforeach()
+
+# The cursors go into the program's own module (quenbar.rc includes cursors.rc).
+quen_cached_asset(NAME cursors INPUTS ${art_inputs} DEPENDS quenart PRODUCTS cursors.rc
+  COMMAND $<TARGET_FILE:quenart> cursors @OUT@)
+set(QUEN_ASSET_PROGRAM_INCLUDES ${QUEN_ASSET_DIR}/cursors)
+set(QUEN_ASSET_PROGRAM_DEPENDS ${cursors_stamp} asset_cursors)
+
+# The asset tests read the built modules and files.
+function(quen_asset_test_deps)
+  if(TARGET tools_art_tests)
+    add_dependencies(tools_art_tests gamedata)
+  endif()
+endfunction()
+cmake_language(DEFER DIRECTORY ${PROJECT_SOURCE_DIR} CALL quen_asset_test_deps)
+
+# The help module.
+quen_cached_asset(NAME help INPUTS ${CMAKE_CURRENT_SOURCE_DIR}/help/topics.txt
+  ${PROJECT_SOURCE_DIR}/tools/help/topics.cpp ${PROJECT_SOURCE_DIR}/tools/help/main.cpp
+  DEPENDS quenhelp PRODUCTS help.rc
+  COMMAND $<TARGET_FILE:quenhelp> ${CMAKE_CURRENT_SOURCE_DIR}/help/topics.txt @OUT@)
+quen_gamedata_module(NAME help.dll DEST HELP SCRIPT ${QUEN_ASSET_DIR}/help/help.rc DEPENDS ${help_stamp} asset_help)

@@ -1,0 +1,71 @@
+// The data build put every image of the inventory into its module at the size
+// the inventory gives, and the cursors into the program's module.
+
+#include <gtest/gtest.h>
+
+#include "paths.h"
+#include "platform/core/bytes.h"
+#include "platform/resource/cursoricon.h"
+#include "platform/resource/module.h"
+#include "tools/art/imagefiles.h"
+#include "tools/art/looks.h"
+
+TEST(BuiltImages, EveryImageDecodesAtItsStatedSize) {
+  int images = 0;
+  for (const art::Container& c : ProjectInventory().containers) {
+    if (!c.isModule) continue;
+    const auto path = HostPath(c.path);
+    plat::HMODULE module = plat::LoadLibrary(path.string().c_str());
+    ASSERT_NE(module, nullptr) << path << ": " << plat::LastModuleError();
+    for (const art::Asset& a : c.assets) {
+      const auto bytes = plat::ResourceBytes(module, plat::ResName(a.name), plat::ResName("IMA"));
+      plat::ByteReader r(bytes);
+      const std::uint16_t w = r.U16(), h = r.U16();
+      ASSERT_TRUE(r.Ok()) << c.path << " lacks " << a.name;
+      EXPECT_EQ(w, a.width) << c.path << ' ' << a.name;
+      EXPECT_EQ(h, a.height) << c.path << ' ' << a.name;
+      EXPECT_EQ(bytes.size(), 4u + 2u * w * h) << c.path << ' ' << a.name;
+      ++images;
+    }
+    plat::FreeLibrary(module);
+  }
+  EXPECT_GT(images, 1500);
+}
+
+TEST(BuiltImages, CursorsHaveTheirHotSpotsInsideAndPointWithOpaquePixels) {
+  plat::HMODULE program = plat::LoadLibrary(ProgramModule().string().c_str());
+  ASSERT_NE(program, nullptr);
+  const auto drawn = art::DrawCursors();
+  ASSERT_EQ(drawn.size(), 75u);
+  for (const auto& cursor : drawn) {
+    const auto group = plat::LoadCursorGroup(program, plat::ResName(cursor.resourceName));
+    ASSERT_TRUE(group.has_value()) << cursor.resourceName;
+    ASSERT_EQ(group->images.size(), 1u);
+    const auto& image = group->images[0];
+    EXPECT_TRUE(image.hotspot.x >= 0 && image.hotspot.x < image.width && image.hotspot.y >= 0 &&
+                image.hotspot.y < image.height)
+        << cursor.resourceName;
+    // the shape covers its hot spot or lies within a few pixels of it
+    bool near = false;
+    for (int dy = -3; dy <= 3 && !near; ++dy) {
+      for (int dx = -3; dx <= 3 && !near; ++dx) {
+        const int x = cursor.hotX + dx, y = cursor.hotY + dy;
+        near = x >= 0 && y >= 0 && x < 32 && y < 32 && (cursor.pixels.argb[y * 32 + x] >> 24) >= 0x80;
+      }
+    }
+    EXPECT_TRUE(near) << cursor.resourceName;
+  }
+  plat::FreeLibrary(program);
+}
+
+TEST(ImageFiles, EncodeRefusesSizesThatDoNotMatch) {
+  art::Pixels p;
+  p.width = 2;
+  p.height = 1;
+  p.argb = {0xFFFF0000u, 0xFF0000FFu};
+  const auto ima = art::EncodeIma(p);
+  EXPECT_EQ(ima, (std::vector<std::uint8_t>{2, 0, 1, 0, 0x00, 0xF8, 0x1F, 0x00}));
+  EXPECT_THROW(art::EncodeCursor(p, 2, 0), std::invalid_argument);
+  p.argb.pop_back();
+  EXPECT_THROW(art::EncodeIma(p), std::invalid_argument);
+}

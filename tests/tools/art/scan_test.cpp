@@ -1,0 +1,124 @@
+// Every asset name, cursor and help topic the game code asks for is in the
+// inventory and in the built modules.
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <set>
+#include <sstream>
+
+#include "asset_scan.h"
+#include "paths.h"
+#include "platform/resource/cursoricon.h"
+#include "platform/resource/module.h"
+
+namespace {
+
+std::string ReadFile(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+std::vector<std::string> Texts(const std::vector<AssetUse>& uses) {
+  std::vector<std::string> out;
+  for (const auto& u : uses) out.push_back(u.text + "@" + std::to_string(u.line) + (u.soundCall ? "!" : ""));
+  return out;
+}
+
+// Names of the modules the game loads that the data build does not make from
+// the inventory: the help module, the program's own, the system's.
+const std::set<std::string> kOtherModules = {"help.dll", "quenbar.dll", "kernel32.dll", "hvmultr5.dll"};
+
+std::string Lower(std::string s) {
+  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return s;
+}
+
+}  // namespace
+
+TEST(AssetScan, FindsNamesFormatsCursorsTopicsAndSoundCalls) {
+  const auto uses = FindAssetUses(R"src(
+    sprintf(name, "%sbkgnd%d.ima", path, n);   LoadLibrary("frontend.DLL");
+    SetCursor(LoadCursor(module, "IDC_CURSOR_NORMAL_RED"));
+    FindResource(help, "#239", "HELP"); g_sndPlay->PlayEffect( "click", 1.0f, 0.0f, 0);
+    Play("%smovies\\intro.avi"); PlaySoundAt("@beam_f.wav", point);
+  )src");
+  EXPECT_EQ(Texts(uses), (std::vector<std::string>{"%sbkgnd%d.ima@2", "frontend.DLL@2", "IDC_CURSOR_NORMAL_RED@3",
+                                                    "#239@4", "click@4!", "%smovies\\intro.avi@5",
+                                                    "@beam_f.wav@5!"}));
+}
+
+TEST(AssetScan, SkipsCommentsCharactersRawStringsAndOtherLiterals) {
+  const auto uses = FindAssetUses(R"src(
+    // LoadImage("comment.ima")
+    /* "block.wav"
+       "more.ima" */
+    char q = '"'; int n = 1'000; const char* r = R"x("raw.ima")x";
+    Log("turn.txt"); Other("#12a"); PlayEffectLater("not a sound call");
+  )src");
+  EXPECT_TRUE(uses.empty()) << Texts(uses)[0];
+}
+
+TEST(AssetScan, FormatsMatchTheNamesTheyBuild) {
+  EXPECT_TRUE(std::regex_match("prgs0012.ima", FormatPattern(LookupPart("%s%s%04d.ima"))));
+  EXPECT_TRUE(std::regex_match("ahse0007.ima", FormatPattern(LookupPart("%sfrmeanim\\ahse00%0.02d.ima"))));
+  EXPECT_TRUE(std::regex_match("BKGND15.ima", FormatPattern(LookupPart("%sbkgnd%d.ima"))));
+  EXPECT_TRUE(std::regex_match("i%chanceu.ima", FormatPattern("i%%chance%s.ima")));
+  EXPECT_FALSE(std::regex_match("bkgndx.ima", FormatPattern("%sbkgnd%d.ima")));
+  EXPECT_FALSE(std::regex_match("a.ima", FormatPattern("a(b).ima")));
+}
+
+TEST(AssetScan, EveryAssetTheCodeAsksForIsBuilt) {
+  const art::Inventory& inv = ProjectInventory();
+  std::vector<std::string> images, files, sounds, modules;
+  for (const auto& c : inv.containers) {
+    if (c.isModule) modules.push_back(Lower(std::filesystem::path(c.path).filename().string()));
+    for (const auto& a : c.assets) {
+      (c.isModule ? images : files).push_back(a.name);
+      if (a.kind == "effect" || a.kind == "voice") sounds.push_back(a.name);
+    }
+  }
+  plat::HMODULE program = plat::LoadLibrary(ProgramModule().string().c_str());
+  ASSERT_NE(program, nullptr) << ProgramModule();
+  plat::HMODULE help = plat::LoadLibrary((InstallDir() / "HELP" / "help.dll").string().c_str());
+  ASSERT_NE(help, nullptr);
+
+  auto anyMatches = [](const std::vector<std::string>& names, const std::regex& re) {
+    return std::any_of(names.begin(), names.end(), [&](const std::string& n) { return std::regex_match(n, re); });
+  };
+  int checked = 0;
+  const std::set<std::string> extensions = {".cpp", ".cc", ".h", ".hpp", ".inl"};
+  for (const char* dir : {"Game", "media", "sg"}) {
+    if (!std::filesystem::is_directory(SourceDir() / dir)) continue;
+    for (const auto& file : std::filesystem::recursive_directory_iterator(SourceDir() / dir)) {
+      if (!file.is_regular_file() || !extensions.contains(file.path().extension().string())) continue;
+      for (const AssetUse& use : FindAssetUses(ReadFile(file.path()))) {
+        ++checked;
+        const std::string where = file.path().string() + ":" + std::to_string(use.line) + ": \"" + use.text + "\"";
+        const std::string part = LookupPart(use.text);
+        const std::string ext = Lower(std::filesystem::path(part).extension().string());
+        if (use.text.rfind("IDC_CURSOR_", 0) == 0) {
+          if (use.text.find('%') == std::string::npos) {
+            EXPECT_TRUE(plat::LoadCursorGroup(program, plat::ResName(use.text)).has_value()) << where;
+          }
+        } else if (use.text[0] == '#') {
+          EXPECT_FALSE(plat::ResourceBytes(help, plat::ResName(use.text), plat::ResName("HELP")).empty()) << where;
+        } else if (ext == ".dll") {
+          const std::string name = Lower(part);
+          EXPECT_TRUE(kOtherModules.contains(name) || std::find(modules.begin(), modules.end(), name) != modules.end())
+              << where;
+        } else if (use.soundCall) {
+          EXPECT_TRUE(anyMatches(sounds, FormatPattern(part))) << where << " is no sound of the inventory";
+        } else {
+          EXPECT_TRUE(anyMatches(ext == ".ima" || ext == ".tga" || ext == ".bmp" ? images : files, FormatPattern(part)))
+              << where << " is in no module or folder of the inventory";
+        }
+      }
+    }
+  }
+  plat::FreeLibrary(help);
+  plat::FreeLibrary(program);
+  RecordProperty("asset uses checked", checked);
+}

@@ -1,0 +1,210 @@
+#include "tools/art/canvas.h"
+
+#include <pango/pangocairo.h>
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+
+namespace art {
+
+std::uint64_t Random::Next() {
+  std::uint64_t z = (state_ += 0x9E3779B97F4A7C15ull);
+  z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+  z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+  return z ^ (z >> 31);
+}
+
+double Random::Unit() { return static_cast<double>(Next() >> 11) / 9007199254740992.0; }
+double Random::Range(double lo, double hi) { return lo + (hi - lo) * Unit(); }
+int Random::Below(int n) { return n <= 0 ? 0 : static_cast<int>(Next() % static_cast<std::uint64_t>(n)); }
+
+std::uint64_t HashText(std::string_view text) {
+  std::uint64_t h = 1469598103934665603ull;
+  for (unsigned char c : text) {
+    h ^= c;
+    h *= 1099511628211ull;
+  }
+  return h;
+}
+
+Canvas::Canvas(int width, int height, bool transparent)
+    : width_(width),
+      height_(height),
+      surface_(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height)),
+      cr_(cairo_create(surface_)) {
+  if (!transparent) {
+    cairo_set_source_rgb(cr_, 0, 0, 0);
+    cairo_paint(cr_);
+  }
+}
+
+Canvas::~Canvas() {
+  cairo_destroy(cr_);
+  cairo_surface_destroy(surface_);
+}
+
+void Canvas::Colour(const Rgb& c, double alpha) {
+  cairo_set_source_rgba(cr_, std::clamp(c.r, 0.0, 1.0), std::clamp(c.g, 0.0, 1.0), std::clamp(c.b, 0.0, 1.0),
+                        alpha);
+}
+
+void Canvas::RoundedRect(double x, double y, double w, double h, double r) {
+  r = std::min({r, w / 2, h / 2});
+  cairo_new_sub_path(cr_);
+  cairo_arc(cr_, x + w - r, y + r, r, -M_PI / 2, 0);
+  cairo_arc(cr_, x + w - r, y + h - r, r, 0, M_PI / 2);
+  cairo_arc(cr_, x + r, y + h - r, r, M_PI / 2, M_PI);
+  cairo_arc(cr_, x + r, y + r, r, M_PI, 3 * M_PI / 2);
+  cairo_close_path(cr_);
+}
+
+void Canvas::Bevel(double x, double y, double w, double h, const Rgb& base, double depth, double radius) {
+  const bool raised = depth >= 0;
+  const double edge = std::max(1.0, std::min({std::fabs(depth), w / 4, h / 4}));
+  cairo_pattern_t* fill = cairo_pattern_create_linear(0, y, 0, y + h);
+  const Rgb top = raised ? base.Mix({1, 1, 1}, 0.25) : base.Scaled(0.55);
+  const Rgb bottom = raised ? base.Scaled(0.55) : base.Mix({1, 1, 1}, 0.1);
+  cairo_pattern_add_color_stop_rgb(fill, 0, top.r, top.g, top.b);
+  cairo_pattern_add_color_stop_rgb(fill, 0.5, base.r, base.g, base.b);
+  cairo_pattern_add_color_stop_rgb(fill, 1, bottom.r, bottom.g, bottom.b);
+  RoundedRect(x, y, w, h, radius);
+  cairo_set_source(cr_, fill);
+  cairo_fill(cr_);
+  cairo_pattern_destroy(fill);
+  // light edge top-left, shadow edge bottom-right (swapped when sunk)
+  cairo_set_line_width(cr_, edge);
+  const Rgb light = base.Mix({1, 1, 1}, 0.6), dark = base.Scaled(0.25);
+  Colour(raised ? light : dark, 0.9);
+  cairo_move_to(cr_, x + edge / 2, y + h - edge / 2);
+  cairo_line_to(cr_, x + edge / 2, y + edge / 2);
+  cairo_line_to(cr_, x + w - edge / 2, y + edge / 2);
+  cairo_stroke(cr_);
+  Colour(raised ? dark : light, 0.9);
+  cairo_move_to(cr_, x + w - edge / 2, y + edge / 2);
+  cairo_line_to(cr_, x + w - edge / 2, y + h - edge / 2);
+  cairo_line_to(cr_, x + edge / 2, y + h - edge / 2);
+  cairo_stroke(cr_);
+}
+
+void Canvas::Clouds(Random& rnd, double x, double y, double w, double h, const Rgb& tint, int blobs, double alpha) {
+  cairo_save(cr_);
+  cairo_rectangle(cr_, x, y, w, h);
+  cairo_clip(cr_);
+  cairo_set_operator(cr_, CAIRO_OPERATOR_ADD);
+  for (int i = 0; i < blobs; ++i) {
+    const double cx = x + rnd.Range(0, w), cy = y + rnd.Range(0, h);
+    const double rad = rnd.Range(0.08, 0.35) * std::max(w, h);
+    const Rgb c = tint.Mix({rnd.Unit() * 0.6, rnd.Unit() * 0.3, rnd.Unit() * 0.7}, 0.35);
+    const double a = alpha * rnd.Range(0.3, 1.0);
+    cairo_pattern_t* p = cairo_pattern_create_radial(cx, cy, 0, cx, cy, rad);
+    cairo_pattern_add_color_stop_rgba(p, 0, c.r, c.g, c.b, a);
+    cairo_pattern_add_color_stop_rgba(p, 0.45, c.r, c.g, c.b, a * 0.45);
+    cairo_pattern_add_color_stop_rgba(p, 1, c.r, c.g, c.b, 0);
+    cairo_set_source(cr_, p);
+    cairo_arc(cr_, cx, cy, rad, 0, 2 * M_PI);
+    cairo_fill(cr_);
+    cairo_pattern_destroy(p);
+  }
+  cairo_restore(cr_);
+}
+
+void Canvas::Stars(Random& rnd, double x, double y, double w, double h, int count) {
+  for (int i = 0; i < count; ++i) {
+    const double sx = x + rnd.Range(0, w), sy = y + rnd.Range(0, h);
+    const double bright = std::pow(rnd.Unit(), 3.0);
+    const double rad = 0.35 + bright * 1.4;
+    const Rgb c = Rgb{0.85, 0.9, 1.0}.Mix({1.0, 0.85, 0.7}, rnd.Unit());
+    Colour(c, 0.35 + 0.65 * bright);
+    cairo_arc(cr_, sx, sy, rad, 0, 2 * M_PI);
+    cairo_fill(cr_);
+    if (bright > 0.7) {  // a few bright ones get a cross glint
+      Colour(c, 0.35);
+      cairo_set_line_width(cr_, 0.6);
+      cairo_move_to(cr_, sx - rad * 4, sy);
+      cairo_line_to(cr_, sx + rad * 4, sy);
+      cairo_move_to(cr_, sx, sy - rad * 4);
+      cairo_line_to(cr_, sx, sy + rad * 4);
+      cairo_stroke(cr_);
+    }
+  }
+}
+
+void Canvas::Space(Random& rnd, const Rgb& tint, double cloudiness, int stars) {
+  cairo_pattern_t* bg = cairo_pattern_create_linear(0, 0, width_ * 0.3, height_);
+  const Rgb deep = tint.Scaled(0.08);
+  cairo_pattern_add_color_stop_rgb(bg, 0, deep.r, deep.g, deep.b + 0.03);
+  cairo_pattern_add_color_stop_rgb(bg, 1, 0.0, 0.0, 0.02);
+  cairo_set_source(cr_, bg);
+  cairo_paint(cr_);
+  cairo_pattern_destroy(bg);
+  const int blobs = static_cast<int>(cloudiness * 40);
+  Clouds(rnd, 0, 0, width_, height_, tint, blobs, 0.22);
+  Stars(rnd, 0, 0, width_, height_, stars);
+}
+
+void Canvas::Text(std::string_view text, double x, double y, double w, double h, const Rgb& colour, double size,
+                  bool bold, double glow) {
+  if (text.empty() || w < 2 || h < 2) return;
+  PangoLayout* layout = pango_cairo_create_layout(cr_);
+  // Hinting and subpixel choices of the desktop must not change our bytes.
+  cairo_font_options_t* options = cairo_font_options_create();
+  cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_GRAY);
+  cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_NONE);
+  cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_OFF);
+  pango_cairo_context_set_font_options(pango_layout_get_context(layout), options);
+  cairo_font_options_destroy(options);
+  pango_layout_set_text(layout, text.data(), static_cast<int>(text.size()));
+  int tw = 0, th = 0;
+  for (double s = std::min(size, h * 0.8); s >= 4; s *= 0.9) {
+    PangoFontDescription* font = pango_font_description_from_string(bold ? "Liberation Serif Bold" : "Liberation Serif");
+    pango_font_description_set_absolute_size(font, s * PANGO_SCALE);
+    pango_layout_set_font_description(layout, font);
+    pango_font_description_free(font);
+    pango_layout_get_pixel_size(layout, &tw, &th);
+    if (tw <= w - 2 && th <= h + 2) break;
+  }
+  const double tx = x + (w - tw) / 2, ty = y + (h - th) / 2;
+  if (glow > 0) {
+    Colour(colour, glow * 0.25);
+    for (int dx = -2; dx <= 2; ++dx) {
+      for (int dy = -2; dy <= 2; ++dy) {
+        if (dx == 0 && dy == 0) continue;
+        cairo_move_to(cr_, tx + dx, ty + dy);
+        pango_cairo_show_layout(cr_, layout);
+      }
+    }
+  }
+  Colour({0, 0, 0}, 0.7);  // drop shadow keeps light text readable on light plates
+  cairo_move_to(cr_, tx + 1, ty + 1);
+  pango_cairo_show_layout(cr_, layout);
+  Colour(colour);
+  cairo_move_to(cr_, tx, ty);
+  pango_cairo_show_layout(cr_, layout);
+  g_object_unref(layout);
+}
+
+Pixels Canvas::Take() {
+  cairo_surface_flush(surface_);
+  Pixels out;
+  out.width = width_;
+  out.height = height_;
+  out.argb.resize(static_cast<std::size_t>(width_) * height_);
+  const unsigned char* data = cairo_image_surface_get_data(surface_);
+  const int stride = cairo_image_surface_get_stride(surface_);
+  for (int y = 0; y < height_; ++y) {
+    const auto* row = reinterpret_cast<const std::uint32_t*>(data + static_cast<std::ptrdiff_t>(y) * stride);
+    for (int x = 0; x < width_; ++x) {
+      std::uint32_t p = row[x];
+      const std::uint32_t a = p >> 24;
+      if (a != 0 && a != 255) {  // cairo keeps colours multiplied by alpha
+        auto un = [&](int shift) { return std::min<std::uint32_t>(255, ((p >> shift) & 0xFF) * 255 / a) << shift; };
+        p = (a << 24) | un(16) | un(8) | un(0);
+      }
+      out.argb[static_cast<std::size_t>(y) * width_ + x] = p;
+    }
+  }
+  return out;
+}
+
+}  // namespace art

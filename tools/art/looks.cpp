@@ -1,0 +1,692 @@
+#include "tools/art/looks.h"
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <cmath>
+
+namespace art {
+namespace {
+
+bool Has(const std::string& s, std::string_view part) { return s.find(part) != std::string::npos; }
+bool Starts(const std::string& s, std::string_view part) { return s.rfind(part, 0) == 0; }
+
+std::string Lower(std::string s) {
+  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return s;
+}
+
+// Base name without extension, for shapes chosen by name.
+std::string Stem(const std::string& name) {
+  std::string s = Lower(name);
+  if (auto dot = s.rfind('.'); dot != std::string::npos) s.erase(dot);
+  return s;
+}
+
+constexpr std::array<std::string_view, 11> kClasses = {"genp", "usta", "asta", "usct", "asct", "uasl",
+                                                       "aasl", "cons", "dest", "crus", "batt"};
+
+int ClassIndex(const std::string& stem) {
+  for (std::size_t i = 0; i < kClasses.size(); ++i) {
+    if (Starts(stem, kClasses[i])) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+double Phase(const Asset& a) { return a.count > 1 ? static_cast<double>(a.index) / a.count : 0.0; }
+
+void Backdrop(Canvas& c, const Asset& a, const Palette& p, Random& rnd) {
+  c.Space(rnd, p.glow, 1.0, c.width() * c.height() / 900);
+  const std::string stem = Stem(a.name);
+  if (a.label.empty()) return;
+  const bool title = Starts(stem, "backdrp1") || stem == "main";
+  if (title) {
+    // a planet's limb low on the screen, and the name above it
+    cairo_t* cr = c.cr();
+    const double cx = c.width() * 0.5, cy = c.height() * 1.55, r = c.height() * 0.95;
+    cairo_pattern_t* g = cairo_pattern_create_radial(cx, cy - r * 0.3, r * 0.2, cx, cy, r);
+    cairo_pattern_add_color_stop_rgb(g, 0, p.base.r * 0.5, p.base.g * 0.5, p.base.b * 0.6);
+    cairo_pattern_add_color_stop_rgb(g, 0.97, 0.02, 0.03, 0.06);
+    cairo_pattern_add_color_stop_rgb(g, 1, p.glow.r, p.glow.g, p.glow.b);
+    cairo_set_source(cr, g);
+    cairo_arc(cr, cx, cy, r, 0, 2 * M_PI);
+    cairo_fill(cr);
+    cairo_pattern_destroy(g);
+    c.Text(a.label, 0, c.height() * 0.08, c.width(), c.height() * 0.2, p.accent, c.height() * 0.15, true, 1.0);
+  } else {
+    c.Colour(p.base.Scaled(0.35), 0.55);
+    cairo_rectangle(c.cr(), 0, 0, c.width(), c.height() * 0.07);
+    cairo_fill(c.cr());
+    c.Colour(p.accent, 0.8);
+    cairo_rectangle(c.cr(), 0, c.height() * 0.07, c.width(), 1.5);
+    cairo_fill(c.cr());
+    c.Text(a.label, 0, 0, c.width(), c.height() * 0.07, p.accent, c.height() * 0.05, true, 0.6);
+  }
+}
+
+// The game screen: a metal frame around the black 3D viewport (29, 98)-(614, 465),
+// the goto bar above it and the control panel at the bottom right.
+void GameScreen(Canvas& c, const Palette& p, Random& rnd) {
+  cairo_t* cr = c.cr();
+  const Rgb metal = p.base.Mix({0.25, 0.27, 0.3}, 0.65);
+  c.Bevel(0, 0, c.width(), c.height(), metal.Scaled(0.6), 3, 0);
+  for (int i = 0; i < 40; ++i) {  // rivets
+    c.Colour(metal.Mix({1, 1, 1}, 0.3), 0.6);
+    cairo_arc(cr, rnd.Range(4, c.width() - 4), rnd.Range(4, c.height() - 4), 1.2, 0, 2 * M_PI);
+    cairo_fill(cr);
+  }
+  c.Bevel(4, 4, 792, 84, metal.Scaled(0.5), -2, 4);     // goto bar
+  c.Bevel(25, 94, 593, 375, metal.Scaled(0.4), -3, 2);  // viewport well
+  c.Colour({0, 0, 0});
+  cairo_rectangle(cr, 29, 98, 585, 367);
+  cairo_fill(cr);
+  c.Bevel(632, 489, 164, 107, metal.Scaled(0.45), -2, 4);  // control panel
+  c.Bevel(25, 473, 597, 123, metal.Scaled(0.45), -2, 4);   // info area
+  c.Colour(p.accent, 0.7);
+  cairo_set_line_width(cr, 1);
+  cairo_rectangle(cr, 28.5, 97.5, 586, 368);
+  cairo_stroke(cr);
+}
+
+void Panel(Canvas& c, const Asset& a, const Palette& p, Random& rnd) {
+  cairo_t* cr = c.cr();
+  const double w = c.width(), h = c.height();
+  c.Bevel(0, 0, w, h, p.base.Scaled(0.45), std::max(1.0, std::min(w, h) / 40), 3);
+  if (w > 60 && h > 60) {
+    c.Clouds(rnd, 6, 6, w - 12, h - 12, p.glow, 6, 0.08);
+    c.Colour({0, 0, 0}, 0.45);
+    c.RoundedRect(w * 0.05, h * 0.16, w * 0.9, h * 0.78, 4);
+    cairo_fill(cr);
+    c.Colour(p.accent, 0.5);
+    cairo_set_line_width(cr, 1);
+    c.RoundedRect(w * 0.05 + 0.5, h * 0.16 + 0.5, w * 0.9, h * 0.78, 4);
+    cairo_stroke(cr);
+  }
+  if (!a.label.empty()) c.Text(a.label, 4, 2, w - 8, std::min(h * 0.14, 28.0) + (h < 60 ? h : 0), p.accent, 18);
+}
+
+void Border(Canvas& c, const Palette& p) {
+  c.Bevel(0, 0, c.width(), c.height(), p.base.Scaled(0.55), 2, 0);
+  c.Colour(p.accent, 0.6);
+  cairo_arc(c.cr(), c.width() / 2.0, c.height() / 2.0, std::min(c.width(), c.height()) / 6.0, 0, 2 * M_PI);
+  cairo_fill(c.cr());
+}
+
+void Button(Canvas& c, const Asset& a, const Palette& p) {
+  cairo_t* cr = c.cr();
+  const double w = c.width(), h = c.height();
+  Rgb base = p.base;
+  Rgb text = p.accent;
+  double depth = std::max(1.0, std::min(w, h) / 12);
+  switch (a.state) {
+    case ButtonState::Normal: break;
+    case ButtonState::Pressed: base = p.base.Mix(p.glow, 0.35).Scaled(0.8); depth = -depth; text = {1, 1, 1}; break;
+    case ButtonState::Lit: base = p.base.Mix(p.glow, 0.6); text = {1, 1, 0.85}; break;
+    case ButtonState::Disabled:
+      base = Rgb{0.3, 0.3, 0.32}.Mix(p.base, 0.15);
+      text = {0.55, 0.55, 0.55};
+      break;
+  }
+  const bool vertical = a.kind == "side";
+  c.Bevel(0, 0, w, h, base, depth, std::min(w, h) / 5);
+  if (a.kind == "check") {
+    const double box = std::max(4.0, h - 2);
+    c.Bevel(1, 1, box, box, base.Scaled(0.4), -1, 1);
+    if (a.state == ButtonState::Pressed || a.state == ButtonState::Lit) {
+      c.Colour(p.glow.Mix({1, 1, 1}, 0.4));
+      cairo_rectangle(cr, 1 + box * 0.25, 1 + box * 0.25, box * 0.5, box * 0.5);
+      cairo_fill(cr);
+    }
+    c.Text(a.label, box + 3, 0, w - box - 4, h, text, h, false);
+    return;
+  }
+  const double shift = a.state == ButtonState::Pressed ? 1 : 0;
+  if (vertical) {
+    cairo_save(cr);
+    cairo_translate(cr, w / 2 + shift, h / 2 + shift);
+    cairo_rotate(cr, -M_PI / 2);
+    c.Text(a.label, -h / 2 + 4, -w / 2, h - 8, w, text, w * 0.5);
+    cairo_restore(cr);
+    // arrow pointing the way the button leads
+    c.Colour(text, 0.8);
+    const bool back = Has(Lower(a.name), "pr");
+    const double ax = w / 2, ay = h * 0.12, s = w * 0.18;
+    cairo_move_to(cr, back ? ax - s : ax + s, ay);
+    cairo_line_to(cr, back ? ax + s : ax - s, ay - s);
+    cairo_line_to(cr, back ? ax + s : ax - s, ay + s);
+    cairo_close_path(cr);
+    cairo_fill(cr);
+    return;
+  }
+  if (a.state == ButtonState::Lit) {
+    c.Colour(p.glow, 0.35);
+    cairo_set_line_width(cr, 2);
+    c.RoundedRect(1, 1, w - 2, h - 2, std::min(w, h) / 5);
+    cairo_stroke(cr);
+  }
+  c.Text(a.label, 3 + shift, 1 + shift, w - 6, h - 2, text, std::min(h * 0.55, 26.0));
+}
+
+void Menu(Canvas& c, const Asset& a, const Palette& p) {
+  const std::string stem = Stem(a.name);
+  const bool lit = Starts(stem, "ph") || Starts(stem, "sh");
+  const Rgb base = lit ? p.base.Mix(p.glow, 0.5) : p.base.Scaled(0.35);
+  c.Bevel(0, 0, c.width(), c.height(), base, 1, 2);
+  std::string words = a.label.empty() ? stem.substr(std::min<std::size_t>(2, stem.size())) : a.label;
+  if (!words.empty()) words[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(words[0])));
+  c.Text(words, 4, 0, c.width() - 8, c.height(), lit ? Rgb{1, 1, 0.9} : p.accent, c.height() * 0.7);
+}
+
+void Lamp(Canvas& c, const Rgb& colour, double level) {
+  cairo_t* cr = c.cr();
+  const double cx = c.width() / 2.0, cy = c.height() / 2.0, r = std::min(cx, cy);
+  cairo_pattern_t* g = cairo_pattern_create_radial(cx - r * 0.3, cy - r * 0.3, 0, cx, cy, r);
+  const Rgb hot = colour.Mix({1, 1, 1}, 0.5 * level).Scaled(0.3 + 0.7 * level);
+  cairo_pattern_add_color_stop_rgb(g, 0, hot.r, hot.g, hot.b);
+  cairo_pattern_add_color_stop_rgb(g, 1, colour.r * 0.25 * level, colour.g * 0.25 * level, colour.b * 0.25 * level);
+  cairo_set_source(cr, g);
+  cairo_arc(cr, cx, cy, r, 0, 2 * M_PI);
+  cairo_fill(cr);
+  cairo_pattern_destroy(g);
+}
+
+void Vehicle(Canvas& c, const Rgb& body, bool highlight) {
+  cairo_t* cr = c.cr();
+  const double w = c.width(), h = c.height();
+  c.Bevel(w * 0.12, h * 0.3, w * 0.76, h * 0.38, body, 1, 3);
+  for (double x : {0.28, 0.72}) {
+    c.Colour({0.15, 0.15, 0.15});
+    cairo_arc(cr, w * x, h * 0.72, h * 0.13, 0, 2 * M_PI);
+    cairo_fill(cr);
+  }
+  c.Colour(body.Mix({1, 1, 1}, 0.5));
+  cairo_rectangle(cr, w * 0.45, h * 0.12, w * 0.1, h * 0.2);
+  cairo_fill(cr);
+  if (highlight) {
+    c.Colour({1, 1, 0.6});
+    cairo_set_line_width(cr, 1);
+    cairo_rectangle(cr, 0.5, 0.5, w - 1, h - 1);
+    cairo_stroke(cr);
+  }
+}
+
+void Building(Canvas& c, const Rgb& body, Random& rnd) {
+  const double w = c.width(), h = c.height();
+  const int blocks = 2 + rnd.Below(3);
+  for (int i = 0; i < blocks; ++i) {
+    const double bw = w / (blocks + 1.0), bh = h * rnd.Range(0.35, 0.85);
+    c.Bevel(w * 0.08 + i * bw * 1.1, h - bh - 2, bw, bh, body.Mix({0.5, 0.5, 0.55}, 0.4), 1, 1);
+  }
+}
+
+void Icon(Canvas& c, const Asset& a, const Palette& p, Random& rnd) {
+  const std::string stem = Stem(a.name);
+  cairo_t* cr = c.cr();
+  const double w = c.width(), h = c.height();
+  if (w <= 8 || h <= 8 || Has(stem, "lte") || Has(stem, "plrdne") || Has(stem, "dot")) {
+    const bool on = Has(stem, "on") && !Has(stem, "of");
+    Lamp(c, Has(stem, "chtlte") ? Rgb{0.3, 0.9, 0.4} : p.glow, Has(stem, "dull") ? 0.3 : on ? 1.0 : 0.35);
+    if (Has(stem, "chtlte")) c.Text("CHAT", 0, 0, w, h, on ? Rgb{1, 1, 1} : Rgb{0.5, 0.5, 0.5}, h * 0.5);
+    return;
+  }
+  if (stem == "vline" || stem == "hline") {
+    c.Colour(p.accent, 0.8);
+    cairo_paint(cr);
+    return;
+  }
+  if (Has(stem, "atv")) {
+    const Rgb body = Starts(stem, "com") || Starts(stem, "smcom") ? Rgb{0.8, 0.3, 0.25}
+                     : Starts(stem, "min") || Starts(stem, "smmin") ? Rgb{0.75, 0.6, 0.3}
+                     : Starts(stem, "pow") || Starts(stem, "smpow") ? Rgb{0.3, 0.6, 0.9}
+                                                                    : Rgb{0.35, 0.8, 0.4};
+    Vehicle(c, body, stem.back() == 'h');
+    return;
+  }
+  if (Has(stem, "fcty") || stem == "artifact") {
+    Building(c, stem == "artifact" ? Rgb{0.7, 0.5, 0.9} : p.base, rnd);
+    return;
+  }
+  if (Has(stem, "filt")) {
+    const Rgb col = Starts(stem, "red") ? Rgb{0.9, 0.2, 0.2} : Starts(stem, "grn") ? Rgb{0.2, 0.8, 0.3}
+                    : Starts(stem, "blu") ? Rgb{0.3, 0.4, 0.95} : Starts(stem, "yel") ? Rgb{0.9, 0.85, 0.2}
+                    : Starts(stem, "cyn") ? Rgb{0.2, 0.85, 0.9} : Starts(stem, "mag") ? Rgb{0.85, 0.3, 0.85}
+                                                                : p.accent;
+    c.Bevel(0, 0, w, h, col.Scaled(stem.back() == 'd' ? 0.5 : 1.0), stem.back() == 'd' ? -1 : 1, 2);
+    return;
+  }
+  // A gem-like glyph in a hue chosen by the name, with the name's first letter.
+  const double hue = static_cast<double>(HashText(stem) % 360) / 360.0;
+  const Rgb col{0.5 + 0.45 * std::sin(hue * 6.283), 0.5 + 0.45 * std::sin(hue * 6.283 + 2.1),
+                0.5 + 0.45 * std::sin(hue * 6.283 + 4.2)};
+  c.Bevel(0, 0, w, h, p.base.Scaled(0.4), 1, 2);
+  cairo_move_to(cr, w / 2, h * 0.12);
+  cairo_line_to(cr, w * 0.88, h / 2);
+  cairo_line_to(cr, w / 2, h * 0.88);
+  cairo_line_to(cr, w * 0.12, h / 2);
+  cairo_close_path(cr);
+  c.Colour(col);
+  cairo_fill(cr);
+  std::string letter(1, static_cast<char>(std::toupper(static_cast<unsigned char>(stem.empty() ? '?' : stem[Starts(stem, "st") ? 2 : 0]))));
+  if (h >= 14) c.Text(letter, 0, 0, w, h, {1, 1, 1}, h * 0.55);
+}
+
+void Asteroid(Canvas& c, Random& rnd, double cx, double cy, double r) {
+  cairo_t* cr = c.cr();
+  const int n = 14;
+  cairo_new_path(cr);
+  for (int i = 0; i < n; ++i) {
+    const double ang = i * 2 * M_PI / n, rr = r * rnd.Range(0.78, 1.0);
+    cairo_line_to(cr, cx + rr * std::cos(ang), cy + rr * 0.85 * std::sin(ang));
+  }
+  cairo_close_path(cr);
+  cairo_pattern_t* g = cairo_pattern_create_radial(cx - r * 0.4, cy - r * 0.4, r * 0.1, cx, cy, r * 1.1);
+  const Rgb rock = Rgb{0.5, 0.42, 0.34}.Mix({0.45, 0.45, 0.5}, rnd.Unit());
+  cairo_pattern_add_color_stop_rgb(g, 0, rock.r * 1.5, rock.g * 1.5, rock.b * 1.5);
+  cairo_pattern_add_color_stop_rgb(g, 1, rock.r * 0.2, rock.g * 0.2, rock.b * 0.2);
+  cairo_set_source(cr, g);
+  cairo_fill(cr);
+  cairo_pattern_destroy(g);
+  for (int i = 0; i < 6; ++i) {  // craters
+    const double a = rnd.Range(0, 2 * M_PI), d = rnd.Range(0, r * 0.6), cr_r = r * rnd.Range(0.06, 0.16);
+    c.Colour({0, 0, 0}, 0.35);
+    cairo_arc(cr, cx + d * std::cos(a), cy + d * std::sin(a) * 0.85, cr_r, 0, 2 * M_PI);
+    cairo_fill(cr);
+  }
+}
+
+void Sun(Canvas& c, double cx, double cy, double r, const Rgb& colour) {
+  cairo_pattern_t* g = cairo_pattern_create_radial(cx, cy, 0, cx, cy, r * 2);
+  cairo_pattern_add_color_stop_rgba(g, 0, 1, 1, 0.9, 1);
+  cairo_pattern_add_color_stop_rgba(g, 0.45, colour.r, colour.g, colour.b, 1);
+  cairo_pattern_add_color_stop_rgba(g, 0.55, colour.r, colour.g * 0.6, colour.b * 0.3, 0.5);
+  cairo_pattern_add_color_stop_rgba(g, 1, colour.r, colour.g * 0.4, 0, 0);
+  cairo_set_source(c.cr(), g);
+  cairo_paint(c.cr());
+  cairo_pattern_destroy(g);
+}
+
+// A ship seen from above: a hull shape that grows with the class, in the guild's colours.
+void Ship(Canvas& c, int cls, const Palette& p, Random& rnd, bool wreck) {
+  cairo_t* cr = c.cr();
+  const double w = c.width(), h = c.height();
+  c.Stars(rnd, 0, 0, w, h, static_cast<int>(w * h / 300));
+  const double len = h * (0.45 + 0.04 * std::max(cls, 0)), wid = w * (0.18 + 0.05 * (cls % 5));
+  const double cx = w / 2, cy = h / 2;
+  cairo_new_path(cr);
+  cairo_move_to(cr, cx, cy - len / 2);
+  cairo_line_to(cr, cx + wid * 0.35, cy - len * 0.1);
+  cairo_line_to(cr, cx + wid, cy + len * 0.3);
+  cairo_line_to(cr, cx + wid * 0.4, cy + len / 2);
+  cairo_line_to(cr, cx - wid * 0.4, cy + len / 2);
+  cairo_line_to(cr, cx - wid, cy + len * 0.3);
+  cairo_line_to(cr, cx - wid * 0.35, cy - len * 0.1);
+  cairo_close_path(cr);
+  const Rgb body = wreck ? Rgb{0.25, 0.22, 0.2} : p.base.Mix({0.7, 0.7, 0.72}, 0.35);
+  cairo_pattern_t* g = cairo_pattern_create_linear(cx - wid, 0, cx + wid, 0);
+  cairo_pattern_add_color_stop_rgb(g, 0, body.r * 0.5, body.g * 0.5, body.b * 0.5);
+  cairo_pattern_add_color_stop_rgb(g, 0.5, body.r * 1.2, body.g * 1.2, body.b * 1.2);
+  cairo_pattern_add_color_stop_rgb(g, 1, body.r * 0.4, body.g * 0.4, body.b * 0.4);
+  cairo_set_source(cr, g);
+  cairo_fill_preserve(cr);
+  cairo_pattern_destroy(g);
+  c.Colour(wreck ? Rgb{0.9, 0.4, 0.1} : p.accent, 0.8);
+  cairo_set_line_width(cr, std::max(0.8, w / 120));
+  cairo_stroke(cr);
+  if (!wreck) {  // engine glow
+    c.Colour(p.glow.Mix({1, 1, 1}, 0.4), 0.9);
+    cairo_arc(cr, cx, cy + len / 2, wid * 0.25, 0, M_PI);
+    cairo_fill(cr);
+  }
+}
+
+void Device(Canvas& c, const std::string& stem, const Palette& p) {
+  cairo_t* cr = c.cr();
+  const double w = c.width(), h = c.height();
+  c.Bevel(0, 0, w, h, p.base.Scaled(0.35), 2, 4);
+  const double cx = w / 2, cy = h / 2, r = std::min(w, h) * 0.3;
+  c.Colour(p.accent.Mix({1, 1, 1}, 0.2));
+  cairo_set_line_width(cr, std::max(1.0, r / 8));
+  const char t = stem.empty() ? 'x' : stem[0];
+  if (t == 'w') {  // weapon: barrel
+    cairo_rectangle(cr, cx - r * 0.2, cy - r * 1.2, r * 0.4, r * 1.8);
+    cairo_fill(cr);
+    cairo_arc(cr, cx, cy + r * 0.6, r * 0.55, 0, 2 * M_PI);
+    cairo_stroke(cr);
+  } else if (t == 's' && stem[1] == 'd') {  // shield: arc
+    cairo_arc(cr, cx, cy + r, r * 1.5, M_PI * 1.15, M_PI * 1.85);
+    cairo_stroke(cr);
+  } else if (t == 'm') {  // drive: nozzle
+    cairo_move_to(cr, cx - r * 0.5, cy - r);
+    cairo_line_to(cr, cx + r * 0.5, cy - r);
+    cairo_line_to(cr, cx + r, cy + r);
+    cairo_line_to(cr, cx - r, cy + r);
+    cairo_close_path(cr);
+    cairo_stroke(cr);
+  } else {  // everything else: a ring with a core
+    cairo_arc(cr, cx, cy, r, 0, 2 * M_PI);
+    cairo_stroke(cr);
+    cairo_arc(cr, cx, cy, r * 0.4, 0, 2 * M_PI);
+    cairo_fill(cr);
+  }
+  std::string upper = stem;
+  for (char& ch : upper) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+  if (!upper.empty() && upper.back() == 'S') upper.pop_back();
+  c.Text(upper, 2, h * 0.78, w - 4, h * 0.2, p.accent, h * 0.16, false);
+}
+
+void Gauge(Canvas& c, const std::string& stem, const Palette& p) {
+  int percent = 0;
+  for (char ch : stem) {
+    if (std::isdigit(static_cast<unsigned char>(ch))) percent = percent * 10 + (ch - '0');
+  }
+  const double w = c.width(), h = c.height();
+  c.Bevel(0, 0, w, h, p.base.Scaled(0.3), -1, 2);
+  c.Colour(p.glow.Mix({1, 1, 1}, 0.2));
+  if (w > h) {
+    cairo_rectangle(c.cr(), 2, 2, (w - 4) * percent / 100.0, h - 4);
+  } else {
+    cairo_rectangle(c.cr(), 2, 2 + (h - 4) * (1 - percent / 100.0), w - 4, (h - 4) * percent / 100.0);
+  }
+  cairo_fill(c.cr());
+}
+
+void Picture(Canvas& c, const Asset& a, const Palette& p, Random& rnd) {
+  const std::string stem = Stem(a.name);
+  const double w = c.width(), h = c.height();
+  if (Starts(stem, "ast") && a.label == "asteroid") {
+    c.Stars(rnd, 0, 0, w, h, static_cast<int>(w * h / 250));
+    Asteroid(c, rnd, w / 2, h / 2, std::min(w, h) * 0.42);
+  } else if (a.label == "star") {
+    Sun(c, w / 2, h / 2, std::min(w, h) * 0.22, Starts(stem, "star1") ? Rgb{0.6, 0.7, 1.0} : Rgb{1.0, 0.75, 0.3});
+  } else if (a.label == "terrain") {
+    c.Colour({0.35, 0.3, 0.25});
+    cairo_paint(c.cr());
+    Asteroid(c, rnd, w / 2, h, w * 0.6);
+  } else if (a.label == "unit" || a.label == "hull") {
+    Ship(c, ClassIndex(stem), p, rnd, Starts(stem, "reck"));
+    if (a.label == "hull") {  // the design chamber shows the hull's outline large
+      c.Colour(p.accent, 0.3);
+      cairo_set_line_width(c.cr(), 1);
+      for (int y = 0; y < c.height(); y += 24) {
+        cairo_move_to(c.cr(), 0, y + 0.5);
+        cairo_line_to(c.cr(), w, y + 0.5);
+      }
+      cairo_stroke(c.cr());
+    }
+  } else if (a.label == "module") {
+    Device(c, stem, p);
+  } else if (a.label == "gauge" || a.label == "bar") {
+    Gauge(c, stem, p);
+  } else if (a.label == "resource") {
+    c.Bevel(0, 0, w, h, p.base.Scaled(0.3), 2, 4);
+    Random rocks(HashText(stem));
+    for (int i = 0; i < 5; ++i) Asteroid(c, rocks, rocks.Range(w * 0.15, w * 0.85), rocks.Range(h * 0.3, h * 0.8), h * 0.16);
+  } else {  // empty slots and other plates
+    c.Bevel(0, 0, w, h, p.base.Scaled(0.25), -2, 3);
+    c.Text(a.label, 0, 0, w, h, p.accent.Scaled(0.6), h * 0.22, false);
+  }
+}
+
+// One frame of an animation series: phase runs from 0 to just below 1.
+void Frame(Canvas& c, const Asset& a, const Palette& p, Random& rnd) {
+  cairo_t* cr = c.cr();
+  const std::string stem = Stem(a.name);
+  const double w = c.width(), h = c.height(), t = Phase(a);
+  const double cx = w / 2, cy = h / 2;
+  if (a.label == "progress" || a.label == "gears" || a.label == "orbit") {
+    Random sky(HashText(a.label));
+    c.Space(sky, p.glow, 0.4, 120);
+    if (a.label == "progress") {
+      cairo_set_line_width(cr, 14);
+      c.Colour(p.base.Scaled(0.4));
+      cairo_arc(cr, cx, cy, 90, 0, 2 * M_PI);
+      cairo_stroke(cr);
+      c.Colour(p.glow.Mix({1, 1, 1}, 0.3));
+      cairo_arc(cr, cx, cy, 90, -M_PI / 2, -M_PI / 2 + 2 * M_PI * (t + 1.0 / a.count));
+      cairo_stroke(cr);
+    } else if (a.label == "gears") {
+      for (int g = 0; g < 2; ++g) {
+        const double gx = cx + (g ? 55 : -45), gy = cy + (g ? 30 : -20), r = g ? 45 : 60;
+        const double turn = (g ? -1 : 1) * t * 2 * M_PI / (g ? 8 : 10) * 10 / (g ? 8 : 10);
+        cairo_new_path(cr);
+        const int teeth = g ? 10 : 12;
+        for (int i = 0; i < teeth * 2; ++i) {
+          const double ang = turn + i * M_PI / teeth, rr = i % 2 ? r : r * 0.8;
+          cairo_line_to(cr, gx + rr * std::cos(ang), gy + rr * std::sin(ang));
+        }
+        cairo_close_path(cr);
+        c.Colour(p.base.Mix({0.8, 0.8, 0.85}, 0.4 + 0.2 * g));
+        cairo_fill(cr);
+        c.Colour({0.05, 0.05, 0.08});
+        cairo_arc(cr, gx, gy, r * 0.3, 0, 2 * M_PI);
+        cairo_fill(cr);
+      }
+    } else {
+      Sun(c, cx, cy, 22, {1.0, 0.8, 0.35});
+      c.Colour(p.accent, 0.3);
+      cairo_set_line_width(cr, 1);
+      cairo_save(cr);
+      cairo_scale(cr, 1, 0.5);
+      cairo_arc(cr, cx, cy * 2, 120, 0, 2 * M_PI);
+      cairo_restore(cr);
+      cairo_stroke(cr);
+      const double ang = 2 * M_PI * t;
+      Random rock(7);
+      Asteroid(c, rock, cx + 120 * std::cos(ang), cy + 60 * std::sin(ang), 14);
+    }
+    return;
+  }
+  if (a.label == "explosion" || a.label == "photon" || a.label == "collision" || a.label == "bombardment") {
+    const double grow = a.label == "photon" ? 0.6 + 0.4 * std::sin(t * 2 * M_PI) : 0.2 + 0.8 * t;
+    const double fade = a.label == "photon" ? 1.0 : 1.0 - t * 0.8;
+    const Rgb hot = a.label == "photon" ? Rgb{0.6, 0.8, 1.0} : Rgb{1.0, 0.7, 0.2};
+    cairo_pattern_t* g = cairo_pattern_create_radial(cx, cy, 0, cx, cy, std::min(w, h) / 2 * grow);
+    cairo_pattern_add_color_stop_rgba(g, 0, 1, 1, 0.9, fade);
+    cairo_pattern_add_color_stop_rgba(g, 0.5, hot.r, hot.g, hot.b, fade);
+    cairo_pattern_add_color_stop_rgba(g, 1, hot.r * 0.5, 0.1, 0, 0);
+    cairo_set_source(cr, g);
+    cairo_paint(cr);
+    cairo_pattern_destroy(g);
+    return;
+  }
+  if (a.label == "shield") {
+    c.Colour({0.4, 0.7, 1.0}, 1.0 - t * 0.7);
+    cairo_set_line_width(cr, 2);
+    cairo_arc(cr, cx, cy, std::min(w, h) * (0.2 + 0.25 * t), 0, 2 * M_PI);
+    cairo_stroke(cr);
+    return;
+  }
+  if (a.label == "pod") {
+    cairo_save(cr);
+    cairo_translate(cr, cx, cy);
+    cairo_rotate(cr, t * 2 * M_PI);
+    c.Bevel(-w * 0.2, -h * 0.35, w * 0.4, h * 0.7, p.base.Mix({0.8, 0.8, 0.8}, 0.4), 1, w * 0.2);
+    cairo_restore(cr);
+    return;
+  }
+  // Panel lights: a band of light travelling along the long side.
+  c.Bevel(0, 0, w, h, p.base.Scaled(0.35), 1, 0);
+  const bool across = w > h;
+  const double len = across ? w : h, pos = t * len;
+  cairo_pattern_t* g = across ? cairo_pattern_create_linear(pos - len * 0.2, 0, pos + len * 0.2, 0)
+                              : cairo_pattern_create_linear(0, pos - len * 0.2, 0, pos + len * 0.2);
+  cairo_pattern_add_color_stop_rgba(g, 0, p.glow.r, p.glow.g, p.glow.b, 0);
+  cairo_pattern_add_color_stop_rgba(g, 0.5, 1, 1, 0.9, 0.85);
+  cairo_pattern_add_color_stop_rgba(g, 1, p.glow.r, p.glow.g, p.glow.b, 0);
+  cairo_set_source(cr, g);
+  cairo_paint(cr);
+  cairo_pattern_destroy(g);
+  (void)rnd;
+  (void)stem;
+}
+
+void Nebula(Canvas& c, const Asset& a, Random& rnd) {
+  const double hue = a.index * 0.27;
+  const Rgb tint{0.5 + 0.5 * std::sin(hue), 0.35 + 0.3 * std::sin(hue + 2.0), 0.55 + 0.45 * std::sin(hue + 4.0)};
+  const double w = c.width(), h = c.height();
+  // soft round falloff so the tiles sit on the black sky without edges
+  for (int i = 0; i < 28; ++i) {
+    const double ang = rnd.Range(0, 2 * M_PI), d = rnd.Range(0, w * 0.28);
+    const double x = w / 2 + d * std::cos(ang), y = h / 2 + d * std::sin(ang), r = rnd.Range(w * 0.08, w * 0.22);
+    const Rgb col = tint.Mix({rnd.Unit(), rnd.Unit() * 0.5, rnd.Unit()}, 0.3);
+    cairo_pattern_t* g = cairo_pattern_create_radial(x, y, 0, x, y, r);
+    cairo_pattern_add_color_stop_rgba(g, 0, col.r, col.g, col.b, 0.18);
+    cairo_pattern_add_color_stop_rgba(g, 1, col.r, col.g, col.b, 0);
+    cairo_set_operator(c.cr(), CAIRO_OPERATOR_ADD);
+    cairo_set_source(c.cr(), g);
+    cairo_paint(c.cr());
+    cairo_pattern_destroy(g);
+  }
+  cairo_set_operator(c.cr(), CAIRO_OPERATOR_OVER);
+  c.Stars(rnd, w * 0.15, h * 0.15, w * 0.7, h * 0.7, 25);
+}
+
+}  // namespace
+
+Palette PaletteFor(int guild) {
+  switch (guild) {
+    case 0: return {{0.55, 0.12, 0.1}, {1.0, 0.78, 0.6}, {1.0, 0.35, 0.2}};
+    case 1: return {{0.1, 0.42, 0.22}, {0.75, 1.0, 0.7}, {0.3, 0.95, 0.45}};
+    case 2: return {{0.13, 0.22, 0.55}, {0.7, 0.85, 1.0}, {0.35, 0.55, 1.0}};
+    case 3: return {{0.55, 0.42, 0.1}, {1.0, 0.92, 0.55}, {1.0, 0.8, 0.3}};
+    case 4: return {{0.45, 0.14, 0.45}, {1.0, 0.75, 1.0}, {0.9, 0.4, 0.95}};
+    default: return {{0.2, 0.3, 0.42}, {0.9, 0.82, 0.55}, {0.35, 0.6, 0.95}};
+  }
+}
+
+Pixels DrawImage(const Asset& asset, int guild) {
+  Canvas c(asset.width, asset.height);
+  Random rnd(HashText(asset.name) ^ static_cast<std::uint64_t>(guild + 7));
+  const Palette p = PaletteFor(guild);
+  const std::string& k = asset.kind;
+  if (k == "backdrop") Backdrop(c, asset, p, rnd);
+  else if (k == "screen") GameScreen(c, p, rnd);
+  else if (k == "panel") Panel(c, asset, p, rnd);
+  else if (k == "border") Border(c, p);
+  else if (k == "button" || k == "side" || k == "check" || k == "choice") Button(c, asset, p);
+  else if (k == "menu") Menu(c, asset, p);
+  else if (k == "icon") Icon(c, asset, p, rnd);
+  else if (k == "picture") Picture(c, asset, p, rnd);
+  else if (k == "frame") Frame(c, asset, p, rnd);
+  else if (k == "nebula") Nebula(c, asset, rnd);
+  return c.Take();
+}
+
+namespace {
+
+struct CursorKind {
+  const char* name;
+  int hotX, hotY;  // where the shape points
+};
+
+// In the order the views number them (0..14).
+constexpr std::array<CursorKind, 15> kCursorKinds = {{
+    {"NORMAL", 1, 1},      {"TARGET", 15, 15},   {"LAND", 15, 28},     {"SCAN", 15, 15},      {"ALL_EFFEC", 15, 15},
+    {"ALL_MAX", 15, 15},   {"CONSTRUCT", 4, 4},  {"HELP", 1, 1},       {"NO_RANGE", 15, 15},  {"REFUEL", 15, 15},
+    {"REPAIR", 4, 4},      {"SOME_EFFEC", 15, 15}, {"SOME_MAX", 15, 15}, {"SELECT", 15, 15}, {"XFER", 15, 15},
+}};
+
+constexpr std::array<const char*, 5> kColourNames = {"RED", "GREEN", "BLUE", "YELLOW", "MAGENTA"};
+
+void Arrow(cairo_t* cr) {
+  cairo_move_to(cr, 1, 1);
+  cairo_line_to(cr, 1, 22);
+  cairo_line_to(cr, 6.5, 17);
+  cairo_line_to(cr, 10.5, 26);
+  cairo_line_to(cr, 14, 24.5);
+  cairo_line_to(cr, 10, 16);
+  cairo_line_to(cr, 17, 16);
+  cairo_close_path(cr);
+}
+
+void Crosshair(cairo_t* cr, double r, bool full) {
+  cairo_arc(cr, 15.5, 15.5, r, 0, 2 * M_PI);
+  cairo_move_to(cr, 15.5, 15.5 - r - 4);
+  cairo_line_to(cr, 15.5, full ? 15.5 + r + 4 : 15.5 - r + 3);
+  cairo_move_to(cr, 15.5 - r - 4, 15.5);
+  cairo_line_to(cr, full ? 15.5 + r + 4 : 15.5 - r + 3, 15.5);
+}
+
+}  // namespace
+
+std::vector<CursorPicture> DrawCursors() {
+  std::vector<CursorPicture> out;
+  for (std::size_t colour = 0; colour < kColourNames.size(); ++colour) {
+    const Palette p = PaletteFor(static_cast<int>(colour));
+    const Rgb ink = p.glow.Mix({1, 1, 1}, 0.25);
+    for (const CursorKind& kind : kCursorKinds) {
+      Canvas c(32, 32, true);
+      cairo_t* cr = c.cr();
+      const std::string name = kind.name;
+      cairo_set_line_width(cr, 2);
+      auto outlined = [&](bool fill) {  // dark outline under the colour so it reads on any ground
+        c.Colour({0, 0, 0}, 0.9);
+        cairo_set_line_width(cr, 4);
+        cairo_stroke_preserve(cr);
+        c.Colour(ink);
+        cairo_set_line_width(cr, 2);
+        if (fill) cairo_fill(cr); else cairo_stroke(cr);
+      };
+      if (name == "NORMAL" || name == "HELP") {
+        Arrow(cr);
+        outlined(true);
+        if (name == "HELP") c.Text("?", 16, 14, 16, 18, {1, 1, 1}, 16);
+      } else if (name == "CONSTRUCT" || name == "REPAIR") {
+        Arrow(cr);
+        outlined(true);
+        cairo_arc(cr, 23, 23, 6, 0, 2 * M_PI);
+        outlined(name == "CONSTRUCT");
+      } else if (name == "LAND") {
+        cairo_move_to(cr, 15.5, 28);
+        cairo_line_to(cr, 7, 14);
+        cairo_line_to(cr, 24, 14);
+        cairo_close_path(cr);
+        outlined(true);
+        cairo_move_to(cr, 15.5, 13);
+        cairo_line_to(cr, 15.5, 3);
+        outlined(false);
+      } else if (name == "XFER" || name == "REFUEL") {
+        cairo_move_to(cr, 4, 15.5);
+        cairo_line_to(cr, 27, 15.5);
+        cairo_move_to(cr, 21, 9);
+        cairo_line_to(cr, 27, 15.5);
+        cairo_line_to(cr, 21, 22);
+        outlined(false);
+        if (name == "REFUEL") {
+          cairo_arc(cr, 15.5, 15.5, 4, 0, 2 * M_PI);
+          outlined(true);
+        }
+      } else if (name == "SELECT") {
+        cairo_rectangle(cr, 6.5, 6.5, 18, 18);
+        outlined(false);
+        cairo_arc(cr, 15.5, 15.5, 1.5, 0, 2 * M_PI);
+        outlined(true);
+      } else if (name == "NO_RANGE") {
+        cairo_arc(cr, 15.5, 15.5, 10, 0, 2 * M_PI);
+        cairo_move_to(cr, 8.5, 8.5);
+        cairo_line_to(cr, 22.5, 22.5);
+        outlined(false);
+      } else if (name == "SCAN") {
+        for (double r : {4.0, 8.0, 12.0}) cairo_arc(cr, 15.5, 15.5, r, -M_PI * 0.8, -M_PI * 0.2), cairo_new_sub_path(cr);
+        outlined(false);
+        cairo_arc(cr, 15.5, 15.5, 1.5, 0, 2 * M_PI);
+        outlined(true);
+      } else {  // the targeting family: full, some, effective, maximum range
+        const bool full = Starts(name, "ALL") || name == "TARGET";
+        Crosshair(cr, Has(name, "MAX") ? 11 : 7, full);
+        outlined(false);
+        cairo_arc(cr, 15.5, 15.5, 1.5, 0, 2 * M_PI);  // the point that is aimed at
+        outlined(true);
+      }
+      CursorPicture pic;
+      pic.resourceName = std::string("IDC_CURSOR_") + kind.name + "_" + kColourNames[colour];
+      pic.pixels = c.Take();
+      pic.hotX = kind.hotX;
+      pic.hotY = kind.hotY;
+      out.push_back(std::move(pic));
+    }
+  }
+  return out;
+}
+
+}  // namespace art
