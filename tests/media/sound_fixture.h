@@ -1,0 +1,108 @@
+#pragma once
+// A scratch drive T: of WAV files and a CD drive D: for the sound player
+// tests, on the headless backend's memory audio output.
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+#include "media/CSndPlay.h"
+#include "platform/backend/headless.h"
+#include "platform/core/clock.h"
+#include "platform/core/dospath.h"
+#include "platform/display/audio.h"
+
+namespace mediatest {
+
+using namespace plat;
+
+// A RIFF WAVE image: chunks given as (id, bytes).
+inline std::vector<std::uint8_t> Riff(const std::vector<std::pair<std::string, std::vector<std::uint8_t>>>& chunks,
+                                      const char* form = "WAVE") {
+  std::vector<std::uint8_t> body(form, form + 4);
+  for (const auto& [id, bytes] : chunks) {
+    body.insert(body.end(), id.begin(), id.end());
+    const auto n = static_cast<std::uint32_t>(bytes.size());
+    for (int i = 0; i < 4; ++i) body.push_back(static_cast<std::uint8_t>(n >> (8 * i)));
+    body.insert(body.end(), bytes.begin(), bytes.end());
+    if (n & 1) body.push_back(0);
+  }
+  std::vector<std::uint8_t> out{'R', 'I', 'F', 'F'};
+  const auto n = static_cast<std::uint32_t>(body.size());
+  for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(n >> (8 * i)));
+  out.insert(out.end(), body.begin(), body.end());
+  return out;
+}
+
+inline std::vector<std::uint8_t> Fmt(std::uint16_t tag, std::uint16_t channels, std::uint32_t rate, std::uint16_t bits) {
+  const std::uint16_t align = static_cast<std::uint16_t>(channels * bits / 8);
+  const std::uint32_t avg = rate * align;
+  return {static_cast<std::uint8_t>(tag), static_cast<std::uint8_t>(tag >> 8), static_cast<std::uint8_t>(channels), 0,
+          static_cast<std::uint8_t>(rate), static_cast<std::uint8_t>(rate >> 8), static_cast<std::uint8_t>(rate >> 16), 0,
+          static_cast<std::uint8_t>(avg), static_cast<std::uint8_t>(avg >> 8), static_cast<std::uint8_t>(avg >> 16),
+          static_cast<std::uint8_t>(avg >> 24), static_cast<std::uint8_t>(align), 0, static_cast<std::uint8_t>(bits), 0};
+}
+
+// 16-bit mono samples of one value per tenth of a second: 300, 600, ...
+inline std::vector<std::uint8_t> Steps(std::uint32_t rate, int tenths) {
+  std::vector<std::uint8_t> d;
+  for (int t = 0; t < tenths; ++t)
+    for (std::uint32_t i = 0; i < rate / 10; ++i) {
+      const auto v = static_cast<std::uint16_t>((t + 1) * 300);
+      d.push_back(static_cast<std::uint8_t>(v));
+      d.push_back(static_cast<std::uint8_t>(v >> 8));
+    }
+  return d;
+}
+
+class SoundPlayerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    backend_ = &StartHeadlessBackend();
+    dir_ = std::filesystem::temp_directory_path() / ("quen_sndplay_" + std::to_string(::getpid()));
+    std::filesystem::remove_all(dir_);
+    std::filesystem::create_directories(dir_ / "sound");
+    std::filesystem::create_directories(dir_ / "cd" / "Avi");
+    std::filesystem::create_directories(dir_ / "cd" / "MUSIC");
+    SetDrive('T', dir_);
+    SetDrive('D', dir_ / "cd", DriveType::CdRom);
+    CSndPlay::soundPathSource = [](char* out, std::size_t size) {
+      std::snprintf(out, size, "T:\\sound\\");
+      return true;
+    };
+  }
+  void TearDown() override {
+    player_.reset();
+    CSndPlay::soundPathSource = nullptr;
+    StopBackend();
+    ClearDrives();
+    std::filesystem::remove_all(dir_);
+  }
+  void Write(const std::string& name, const std::vector<std::uint8_t>& bytes) {
+    std::ofstream(dir_ / name, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  }
+  CSndPlay& Player(short music = 0, short effects = 3) {
+    player_ = std::make_unique<CSndPlay>();
+    player_->Init(nullptr, music, effects, 1);
+    return *player_;
+  }
+  // Runs the main window's 90 ms timer for `ms`.
+  void Tick(CSndPlay& p, DWORD ms) {
+    for (DWORD t = 0; t < ms; t += 90) {
+      AdvanceVirtualClock(90);
+      p.OnTimer(timeGetTime());
+    }
+  }
+
+  HeadlessBackend* backend_ = nullptr;
+  std::filesystem::path dir_;
+  std::unique_ptr<CSndPlay> player_;
+};
+
+}  // namespace mediatest

@@ -1,0 +1,121 @@
+#include <cstdlib>
+
+#include "platform/sound/mci.h"
+#include "platform/user/queue.h"
+#include "platform/user/window.h"
+#include "tests/platform/sound/sound_fixture.h"
+
+namespace {
+
+using namespace soundtest;
+
+std::vector<MSG> g_notes;
+
+LRESULT NoteProc(HWND h, UINT m, WPARAM w, LPARAM l) {
+  if (m == MM_MCINOTIFY) {
+    MSG msg;
+    msg.hwnd = h;
+    msg.message = m;
+    msg.wParam = w;
+    msg.lParam = l;
+    g_notes.push_back(msg);
+  }
+  return DefWindowProc(h, m, w, l);
+}
+
+class CdAudioTest : public SoundTest {
+ protected:
+  void SetUp() override {
+    SoundTest::SetUp();
+    g_notes.clear();
+    WNDCLASSEX wc;
+    wc.lpszClassName = "CdNotes";
+    wc.lpfnWndProc = NoteProc;
+    RegisterClassEx(&wc);
+    window_ = CreateWindowEx(0, "CdNotes", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+  }
+  void TearDown() override {
+    mciSendCommand(device_, MCI_CLOSE, 0, nullptr);
+    DestroyWindow(window_);
+    SoundTest::TearDown();
+  }
+  // A track made by an outside encoder, as the installation's are.
+  void Track(int n, const char* seconds, const char* freq, const char* ext = "ogg") {
+    const auto file = dir_ / "cd" / "MUSIC" / ("Track" + std::string(n < 10 ? "0" : "") + std::to_string(n) + "." + ext);
+    const std::string cmd = "sox -n -r 44100 -c 2 '" + file.string() + "' synth " + seconds + " sine " + freq +
+                            " vol 0.5 2>/dev/null";
+    ASSERT_EQ(std::system(cmd.c_str()), 0) << "sox is needed: scripts/setup installs it";
+  }
+  MCIERROR Open() {
+    MCI_OPEN_PARMS p;
+    p.lpstrDeviceType = MCI_DEVTYPE_CD_AUDIO;
+    const MCIERROR r = mciSendCommand(0, MCI_OPEN, MCI_OPEN_TYPE | MCI_OPEN_TYPE_ID | MCI_OPEN_SHAREABLE, &p);
+    device_ = p.wDeviceID;
+    return r;
+  }
+  MCIERROR Play(int from, int to) {
+    MCI_PLAY_PARMS p;
+    p.dwCallback = reinterpret_cast<std::uintptr_t>(window_);
+    p.dwFrom = MCI_MAKE_TMSF(static_cast<BYTE>(from), 0, 0, 0);
+    p.dwTo = MCI_MAKE_TMSF(static_cast<BYTE>(to), 0, 0, 0);
+    return mciSendCommand(device_, MCI_PLAY, MCI_NOTIFY | MCI_FROM | (to ? MCI_TO : 0), &p);
+  }
+  // Runs the clock on until a notification came, at most `ms`.
+  void RunUntilNote(DWORD ms) {
+    for (DWORD t = 0; t < ms && g_notes.empty(); t += 50) backend_->RunFor(50);
+  }
+  HWND window_ = nullptr;
+  MCIDEVICEID device_ = 0;
+};
+
+TEST_F(CdAudioTest, ATrackFilePlaysAtItsVolumeAndReportsItsEnd) {
+  Track(2, "0.5", "441");
+  Track(3, "0.5", "882");
+  ASSERT_EQ(Open(), 0u);
+  MCI_SET_PARMS tmsf;
+  tmsf.dwTimeFormat = MCI_FORMAT_TMSF;
+  ASSERT_EQ(mciSendCommand(device_, MCI_SET, MCI_SET_TIME_FORMAT, &tmsf), 0u);
+  ASSERT_EQ(auxSetVolume(kCdAudioAuxDevice, 0x8000FFFF), 0u);  // right at half
+  Output().StartCapture(kAudioRate * 2);
+  ASSERT_EQ(Play(2, 3), 0u);
+  RunUntilNote(2000);
+  ASSERT_EQ(g_notes.size(), 1u);
+  EXPECT_EQ(g_notes[0].wParam, MCI_NOTIFY_SUCCESSFUL);
+  EXPECT_EQ(g_notes[0].lParam, static_cast<LPARAM>(device_));
+  const auto& s = Output().Captured();
+  ASSERT_GE(s.size(), kAudioRate / 2 * 2u);
+  int peakLeft = 0, peakRight = 0;
+  for (std::size_t i = 0; i < kAudioRate / 2 * 2u; i += 2) {
+    peakLeft = std::max(peakLeft, std::abs(s[i]));
+    peakRight = std::max(peakRight, std::abs(s[i + 1]));
+  }
+  EXPECT_NEAR(peakLeft, 16384, 600);
+  EXPECT_NEAR(peakRight, 8192, 400);
+  // Only track 2 played: half a second, then silence.
+  for (std::size_t i = kAudioRate * 2 * 6 / 10; i < s.size(); ++i) ASSERT_EQ(s[i], 0) << i;
+  auxSetVolume(kCdAudioAuxDevice, 0xFFFFFFFF);
+}
+
+TEST_F(CdAudioTest, StopAbortsMissingTracksAndDrivesFail) {
+  Track(2, "5", "441", "flac");
+  ASSERT_EQ(Open(), 0u);
+  EXPECT_EQ(Play(5, 6), MCIERR_OUTOFRANGE);
+  ASSERT_EQ(Play(2, 0), 0u);  // to the end of the disc: the one file
+  backend_->RunFor(100);
+  EXPECT_TRUE(g_notes.empty());
+  ASSERT_EQ(mciSendCommand(device_, MCI_STOP, MCI_WAIT, nullptr), 0u);
+  ASSERT_EQ(g_notes.size(), 0u);  // posted, not yet taken
+  backend_->RunFor(10);
+  ASSERT_EQ(g_notes.size(), 1u);
+  EXPECT_EQ(g_notes[0].wParam, MCI_NOTIFY_ABORTED);
+  EXPECT_EQ(mciSendCommand(device_ + 7, MCI_STOP, 0, nullptr), MCIERR_INVALID_DEVICE_ID);
+  char text[64];
+  EXPECT_TRUE(mciGetErrorString(MCIERR_OUTOFRANGE, text, sizeof text));
+
+  ClearDrives();
+  MCI_OPEN_PARMS p;
+  p.lpstrDeviceType = MCI_DEVTYPE_CD_AUDIO;
+  EXPECT_EQ(mciSendCommand(0, MCI_OPEN, MCI_OPEN_TYPE | MCI_OPEN_TYPE_ID, &p), MCIERR_INVALID_DEVICE_NAME);
+}
+
+}  // namespace
