@@ -24,7 +24,6 @@ namespace {
 constexpr BYTE kDown = 0x80;
 constexpr BYTE kToggled = 0x01;
 constexpr UINT kDefaultDoubleClickTime = 500;
-constexpr UINT VK_F10 = 0x79;
 
 struct InputState {
   BYTE async[256] = {};

@@ -4,9 +4,14 @@
 #include <filesystem>
 
 #include "platform/backend/headless.h"
+#include "platform/backend/sdl_keys.h"
 #include "platform/backend/start.h"
 #include "platform/display/screen.h"
 #include "platform/core/clock.h"
+#include "platform/user/focus.h"
+#include "platform/user/keys.h"
+#include "platform/user/messages.h"
+#include "platform/user/queue.h"
 #include "platform/user/window.h"
 
 namespace {
@@ -98,6 +103,58 @@ TEST(HeadlessScript, EventsFallDueOneAfterAnother) {
   EXPECT_EQ(p.x, 20);
   EXPECT_EQ(timeGetTime() - start, 150u);
   EXPECT_TRUE(b.ScriptDone());
+  StopBackend();
+}
+
+std::vector<MSG>& KeysSeen() {
+  static std::vector<MSG> seen;
+  return seen;
+}
+
+// The keys the views use: the SDL backend gives each its classic code, and
+// the code, typed through the headless backend, makes the classic messages.
+TEST(Keys, ViewKeysThroughBothBackends) {
+  struct Row {
+    const char* sdlName;
+    UINT vk;
+    UINT message;
+    char typed;  // the WM_CHAR, 0 for none
+  };
+  const Row rows[] = {
+      {"PageUp", VK_PRIOR, WM_KEYDOWN, 0},        {"PageDown", VK_NEXT, WM_KEYDOWN, 0},
+      {"Keypad +", VK_ADD, WM_KEYDOWN, '+'},      {"Keypad -", VK_SUBTRACT, WM_KEYDOWN, '-'},
+      {"=", VK_OEM_PLUS, WM_KEYDOWN, '='},        {"-", VK_OEM_MINUS, WM_KEYDOWN, '-'},
+      {",", VK_OEM_COMMA, WM_KEYDOWN, ','},       {".", VK_OEM_PERIOD, WM_KEYDOWN, '.'},
+      {";", VK_OEM_1, WM_KEYDOWN, ';'},           {"[", VK_OEM_4, WM_KEYDOWN, '['},
+      {"F1", VK_F1, WM_KEYDOWN, 0},               {"F2", VK_F2, WM_KEYDOWN, 0},
+      {"F5", VK_F5, WM_KEYDOWN, 0},               {"F9", VK_F9, WM_KEYDOWN, 0},
+      {"F10", VK_F10, WM_SYSKEYDOWN, 0},          {"F11", VK_F11, WM_KEYDOWN, 0},
+      {"F12", VK_F12, WM_KEYDOWN, 0},             {"Keypad 7", VK_NUMPAD0 + 7, WM_KEYDOWN, '7'},
+  };
+  HeadlessBackend& b = StartHeadlessBackend();
+  ResetUserLayer();
+  WNDCLASSEX wc;
+  wc.lpszClassName = "KeyTarget";
+  wc.lpfnWndProc = [](HWND h, UINT m, WPARAM w, LPARAM l) -> LRESULT {
+    if (m == WM_KEYDOWN || m == WM_SYSKEYDOWN || m == WM_CHAR) KeysSeen().push_back(MSG{h, m, w, l, 0, {}});
+    return DefWindowProc(h, m, w, l);
+  };
+  RegisterClassEx(&wc);
+  HWND w = CreateWindowEx(0, "KeyTarget", "", WS_POPUP | WS_VISIBLE, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+  SetFocus(w);
+  for (const Row& r : rows) {
+    EXPECT_EQ(VirtualKeyForSdlKeyName(r.sdlName), r.vk) << r.sdlName;
+    KeysSeen().clear();
+    b.PressKey(r.vk);
+    b.RunUntilIdle();
+    ASSERT_FALSE(KeysSeen().empty()) << r.sdlName;
+    EXPECT_EQ(KeysSeen()[0].message, r.message) << r.sdlName;
+    EXPECT_EQ(KeysSeen()[0].wParam, r.vk) << r.sdlName;
+    const bool typed = KeysSeen().size() > 1 && KeysSeen()[1].message == WM_CHAR;
+    EXPECT_EQ(typed ? static_cast<char>(KeysSeen()[1].wParam) : 0, r.typed) << r.sdlName;
+  }
+  EXPECT_EQ(VirtualKeyForSdlKeyName("Application"), 0u);
+  ResetUserLayer();
   StopBackend();
 }
 

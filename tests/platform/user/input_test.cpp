@@ -47,6 +47,16 @@ TEST_F(InputTest, DoubleClicksNeedTheClassStyleAndCloseClicks) {
   ASSERT_EQ(downs.size(), 3u);
   EXPECT_EQ(GET_X_LPARAM(downs[2].lParam), 20);
   EXPECT_EQ(downs[2].wParam & MK_LBUTTON, MK_LBUTTON);
+
+  // The middle button: its own messages and key state.
+  Log().clear();
+  backend_->MouseDown(input::Button::Middle, 1000);
+  backend_->RunUntilIdle();
+  EXPECT_TRUE(GetKeyState(VK_MBUTTON) & 0x8000);
+  backend_->MouseUp(input::Button::Middle, 10);
+  backend_->RunUntilIdle();
+  EXPECT_EQ(MessagesOf(dbl, {WM_MBUTTONDOWN, WM_MBUTTONUP}), (std::vector<UINT>{WM_MBUTTONDOWN, WM_MBUTTONUP}));
+  EXPECT_EQ(Only(WM_MBUTTONDOWN)[0].wParam & MK_MBUTTON, MK_MBUTTON);
 }
 
 TEST_F(InputTest, CaptureTakesTheMouseAndLosingItIsAnnounced) {
