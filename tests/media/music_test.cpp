@@ -1,0 +1,119 @@
+#include <cstdlib>
+
+#include "platform/core/random.h"
+#include "platform/user/queue.h"
+#include "platform/user/window.h"
+#include "tests/media/sound_fixture.h"
+
+namespace {
+
+using namespace mediatest;
+
+// The main window's part: a track's end lets the player schedule the next.
+LRESULT MainProc(HWND h, UINT m, WPARAM w, LPARAM l) {
+  if (m == MM_MCINOTIFY && w == MCI_NOTIFY_SUCCESSFUL && g_sndPlay) g_sndPlay->ScheduleNextTrack();
+  return DefWindowProc(h, m, w, l);
+}
+
+class MusicTest : public SoundPlayerTest {
+ protected:
+  void SetUp() override {
+    SoundPlayerTest::SetUp();
+    std::ofstream(dir_ / "cd" / "Avi" / "intro.avi") << "movie";
+    for (int cdTrack = 2; cdTrack <= 7; ++cdTrack) {
+      const auto file = dir_ / "cd" / "MUSIC" / ("TRACK0" + std::to_string(cdTrack) + ".ogg");
+      const std::string cmd = "sox -n -r 44100 -c 2 '" + file.string() + "' synth 0.2 sine " +
+                              std::to_string(100 * cdTrack) + " 2>/dev/null";
+      ASSERT_EQ(std::system(cmd.c_str()), 0) << "sox is needed: scripts/setup installs it";
+    }
+    WNDCLASSEX wc;
+    wc.lpszClassName = "MusicMain";
+    wc.lpfnWndProc = MainProc;
+    RegisterClassEx(&wc);
+    window_ = CreateWindowEx(0, "MusicMain", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+  }
+  void TearDown() override {
+    g_sndPlay = nullptr;
+    SoundPlayerTest::TearDown();
+    DestroyWindow(window_);
+  }
+  CSndPlay& Start(short music) {
+    player_ = std::make_unique<CSndPlay>();
+    g_sndPlay = player_.get();
+    player_->Init(window_, music, 3, 1);
+    return *player_;
+  }
+  // Lets the track end and its notification arrive.
+  void PlayOut(CSndPlay& p) {
+    for (int i = 0; i < 40 && p.trackPlaying; ++i) backend_->RunFor(50);
+  }
+  HWND window_ = nullptr;
+};
+
+TEST_F(MusicTest, TitleThenGameTracksInTurnAfterRandomPauses) {
+  CSndPlay& p = Start(2);
+  ASSERT_EQ(p.musicAvailable, 1u);
+  EXPECT_EQ(p.trackPlaying, 1u);
+  EXPECT_EQ(p.currentTrack, kTitleTrack);
+  DWORD volume = 0;
+  auxGetVolume(kCdAudioAuxDevice, &volume);
+  EXPECT_EQ(volume, 0xAAAAAAAAu);
+  // Started by Init, the title sets no change time: nothing follows it.
+  PlayOut(p);
+  EXPECT_EQ(p.trackPlaying, 0u);
+  p.OnTimer(timeGetTime() + 3600000);
+  EXPECT_EQ(p.trackPlaying, 0u);
+
+  plat::srand(11);
+  const DWORD pause = static_cast<DWORD>(plat::rand() % 18 + 30) * 6000;
+  plat::srand(11);
+  p.PlayTrack(1);
+  EXPECT_EQ(p.trackPlaying, 1u);
+  EXPECT_EQ(p.nextChangeTime, timeGetTime() + pause);
+  const int a = plat::rand() % 18 + 5, b = plat::rand() % 18 + 4;
+  plat::srand(11);
+  plat::rand();
+  const DWORD before = timeGetTime();
+  PlayOut(p);
+  ASSERT_EQ(p.trackPlaying, 0u);
+  const DWORD scheduledAt = p.nextChangeTime - static_cast<DWORD>(std::min(a, b)) * 6000;
+  EXPECT_GE(scheduledAt, before);
+  EXPECT_LE(scheduledAt, timeGetTime());
+  p.OnTimer(p.nextChangeTime);
+  EXPECT_EQ(p.trackPlaying, 0u);
+  p.OnTimer(p.nextChangeTime + 1);
+  EXPECT_EQ(p.trackPlaying, 1u);
+  EXPECT_EQ(p.currentTrack, 2u);
+  EXPECT_EQ(p.PlayNextTrack(3), 0);  // one plays
+
+  p.StopMusic();
+  EXPECT_EQ(p.cd.isOpen, 0u);
+  p.SetLevels(3, 3, 1);  // the device opens again and the next track is due at once
+  p.OnTimer(timeGetTime());
+  EXPECT_EQ(p.currentTrack, 3u);
+  p.SetLevels(0, 3, 1);
+  EXPECT_EQ(p.trackPlaying, 0u);
+  EXPECT_EQ(p.musicEnabled, 0u);
+  p.SetMusicEnabled(1);
+  p.cd.Open(0, window_, 8);
+  for (DWORD asked : {6u, 0u}) {
+    p.trackPlaying = 0;
+    EXPECT_EQ(p.PlayNextTrack(asked), 1);
+    EXPECT_EQ(p.currentTrack, 1u) << asked;
+  }
+}
+
+TEST_F(MusicTest, WithoutTheCdOrItsTrackMusicIsUnavailable) {
+  std::filesystem::remove(dir_ / "cd" / "MUSIC" / "TRACK07.ogg");
+  CSndPlay& p = Start(3);
+  EXPECT_EQ(p.trackPlaying, 0u);
+  EXPECT_EQ(p.musicAvailable, 0u);  // the title's start failed
+  std::filesystem::remove(dir_ / "cd" / "Avi" / "intro.avi");
+  CSndPlay other;
+  other.Init(window_, 3, 3, 1);
+  EXPECT_EQ(other.musicAvailable, 0u);
+  other.PlayTrack(1);
+  EXPECT_EQ(other.trackPlaying, 0u);
+}
+
+}  // namespace
