@@ -146,7 +146,8 @@ int CGHull::LoadResearchState(plat::FILE* fp) {
 CGHullDB::CGHullDB() : CGHullDB(DefaultHullsPath().c_str()) {}
 
 CGHullDB::CGHullDB(const char* path) {
-  if (LoadHulls(path) == 0) TraceError("hulls.dat could not be read whole", __FILE__, __LINE__);
+  loaded_ = LoadHulls(path) != 0;
+  if (!loaded_) RulesShowMessage(kHullsFileDamaged);
 }
 
 CGHullDB::~CGHullDB() {
@@ -162,10 +163,15 @@ int CGHullDB::LoadHulls(const char* path) {
 }
 
 int CGHullDB::LoadHulls(std::span<const std::uint8_t> image) {
+  // Half the rules is worse than none: nothing joins the lists before the
+  // whole image has been read.
+  std::vector<std::unique_ptr<CGHull>> read[kHullSections];
+  std::size_t total = 0;
   plat::ByteReader r(image);
   for (int section = 0; section < kHullSections; ++section) {
     std::uint8_t count = 0;
     if (!r.Read(count)) return 0;
+    read[section].reserve(count);
     for (int i = 0; i < count; ++i) {
       std::uint32_t length = 0;
       if (!r.Read(length)) return 0;
@@ -177,8 +183,16 @@ int CGHullDB::LoadHulls(std::span<const std::uint8_t> image) {
         TraceError("hulls.dat ends inside a hull", __FILE__, __LINE__);
         return 0;
       }
-      hulls[section].SetAt(hull.release(), ArrayMan<CGHull>::kAtEnd);
+      read[section].push_back(std::move(hull));
+      ++total;
     }
+  }
+  if (r.Remaining() != 0 || total == 0) {
+    TraceError("hulls.dat holds no hulls or more than its sections", __FILE__, __LINE__);
+    return 0;
+  }
+  for (int section = 0; section < kHullSections; ++section) {
+    for (auto& hull : read[section]) hulls[section].SetAt(hull.release(), ArrayMan<CGHull>::kAtEnd);
   }
   return 1;
 }

@@ -85,6 +85,8 @@ struct CGHull {
 class CGHullDB {
  public:
   // Five empty lists, then LoadHulls of "%shulls.dat" in the install directory.
+  // A file that is missing or cannot be read whole is named to the player in
+  // an OK box and leaves the lists empty: see IsLoaded.
   CGHullDB();
   // The same from another file.
   explicit CGHullDB(const char* path);
@@ -93,12 +95,15 @@ class CGHullDB {
   CGHullDB(const CGHullDB&) = delete;
   CGHullDB& operator=(const CGHullDB&) = delete;
 
-  // Appends the hulls of a "hulls.dat" image to the lists. Reading stops at a
-  // record that runs past the end of the image (that record is not taken);
-  // slots beyond twenty are passed over. 1 when the whole image was read
-  // cleanly; a missing file leaves the lists as they were and gives 0.
+  // Appends the hulls of a "hulls.dat" image to the lists, all or none: 1 when
+  // the whole image was read cleanly and holds at least one hull; 0, with the
+  // lists as they were, for a missing file, a record that runs past the end,
+  // bytes after the fifth section, or no hull at all. Slots beyond twenty are
+  // passed over.
   int LoadHulls(const char* path);
   int LoadHulls(std::span<const std::uint8_t> image);
+  // The constructor's file was read: a game must not start without it.
+  bool IsLoaded() const { return loaded_; }
 
   int GetHullCount(int section) const;
   // The hull at list position `position` of a section, or null.
@@ -125,4 +130,11 @@ class CGHullDB {
   int Load(plat::FILE* fp);
 
   ArrayMan<CGHull> hulls[kHullSections];
+
+ private:
+  bool loaded_ = false;
 };
+
+// What the player is told when "hulls.dat" cannot be used.
+constexpr const char* kHullsFileDamaged =
+    "The rules file hulls.dat is missing or damaged. Please reinstall the game.";

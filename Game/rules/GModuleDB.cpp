@@ -4,6 +4,7 @@
 #include <cctype>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "Game/model/ByteStream.h"
 #include "Game/model/GDataFile.h"
@@ -54,10 +55,7 @@ void ReadTypeData(plat::ByteReader& r, ModuleRecord& m) {
 }
 
 ReadResult ReadModule(plat::ByteReader& r, ModuleRecord& m) {
-  if (r.Remaining() < sizeof m.name) {
-    if (r.Remaining() != 0) TraceError("modules.dat ends with a part of a record", __FILE__, __LINE__);
-    return ReadResult::End;
-  }
+  if (r.Remaining() == 0) return ReadResult::End;
   ReadText(r, m.name);
   r.Read(m.guildMask);
   r.Read(m.spareByte2);
@@ -112,7 +110,8 @@ CGModuleDB::CGModuleDB() : CGModuleDB(DefaultModulesPath().c_str()) {}
 
 CGModuleDB::CGModuleDB(const char* path)
     : records(std::make_unique<ModuleRecord[]>(kInitialCapacity)), capacity(kInitialCapacity) {
-  if (LoadModules(path) == 0) TraceError("modules.dat could not be read whole", __FILE__, __LINE__);
+  loaded_ = LoadModules(path) != 0;
+  if (!loaded_) RulesShowMessage(kModulesFileDamaged);
 }
 
 int CGModuleDB::LoadModules(const char* path) {
@@ -122,17 +121,23 @@ int CGModuleDB::LoadModules(const char* path) {
 }
 
 int CGModuleDB::LoadModules(std::span<const std::uint8_t> image) {
+  // Half the rules is worse than none: nothing joins the block before the
+  // whole image has been read.
+  std::vector<ModuleRecord> read;
   plat::ByteReader r(image);
   for (;;) {
     ModuleRecord m;
-    switch (ReadModule(r, m)) {
-      case ReadResult::End: return 1;
-      case ReadResult::Broken: return 0;
-      case ReadResult::Record:
-        if (!Append(m)) return 0;
-        break;
-    }
+    const ReadResult result = ReadModule(r, m);
+    if (result == ReadResult::Broken) return 0;
+    if (result == ReadResult::End) break;
+    read.push_back(m);
   }
+  if (read.empty() || count + read.size() > kMaxModules) {
+    TraceError("modules.dat holds no modules, or too many", __FILE__, __LINE__);
+    return 0;
+  }
+  for (const ModuleRecord& m : read) Append(m);
+  return 1;
 }
 
 bool CGModuleDB::Append(const ModuleRecord& record) {

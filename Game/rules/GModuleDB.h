@@ -66,6 +66,9 @@ constexpr std::uint16_t kNoModule = 0xFFFF;
 constexpr std::uint8_t kUnlimitedAmmo = 255;
 constexpr int kWeaponRangeScale = 104;  // stored weapon ranges are the file's times this
 constexpr std::uint8_t kModuleDBEndByte = 0xD5;
+// What the player is told when "modules.dat" cannot be used.
+constexpr const char* kModulesFileDamaged =
+    "The rules file modules.dat is missing or damaged. Please reinstall the game.";
 
 struct ModuleRecord {
   // The type data as the rules read it: the n-th byte, and the n-th u16 (at
@@ -124,19 +127,23 @@ struct ModuleRecord {
 
 class CGModuleDB {
  public:
-  // A block of 20 records, then LoadModules of "%smodules.dat" in the install directory.
+  // A block of 20 records, then LoadModules of "%smodules.dat" in the install
+  // directory. A file that is missing or cannot be read whole is named to the
+  // player in an OK box and leaves the block empty: see IsLoaded.
   CGModuleDB();
   // The same from another file.
   explicit CGModuleDB(const char* path);
   CGModuleDB(const CGModuleDB&) = delete;
   CGModuleDB& operator=(const CGModuleDB&) = delete;
 
-  // Appends the records of a "modules.dat" image. Reading stops at the end of
-  // the image, at a record that ends early, and at a module of an unknown type
-  // (whose length cannot be known); such a record is not taken. 1 when the
-  // whole image was read cleanly; a missing file gives 0 and no records.
+  // Appends the records of a "modules.dat" image, all or none: 1 when the
+  // whole image was read cleanly and holds at least one record; 0, with the
+  // block as it was, for a missing file, a record that ends early, a module of
+  // an unknown type (whose length cannot be known) or no record at all.
   int LoadModules(const char* path);
   int LoadModules(std::span<const std::uint8_t> image);
+  // The constructor's file was read: a game must not start without it.
+  bool IsLoaded() const { return loaded_; }
 
   std::uint16_t GetCount() const { return count; }
   // The record, or null for an index that is not below the count.
@@ -220,6 +227,7 @@ class CGModuleDB {
 
  private:
   bool Append(const ModuleRecord& record);
+  bool loaded_ = false;
   int SoundFile(int index, std::span<char> out, int guild, const char* suffix) const;
 };
 

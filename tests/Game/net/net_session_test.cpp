@@ -106,7 +106,6 @@ TEST_F(NetSession, ReceiveGivesUpOnAGapThatNeverCloses) {
   EXPECT_EQ(session->Receive(&data), HVM_ERR_CONNECTIONLOST);
   EXPECT_GE(plat::timeGetTime() - start, 500u);
   EXPECT_EQ(links.textBoxes, (std::vector<std::string>{"COMM_ERR"}));
-
 }
 
 TEST_F(NetSession, EarlyPacketsFillTheQueueToItsBoundOnly) {

@@ -95,15 +95,26 @@ TEST_F(HullDBTest, SlotsBeyondTwentyArePassedOverAndReadingGoesOn) {
   EXPECT_STREQ(db.GetHull(4, 1)->name, "After");
 }
 
-TEST_F(HullDBTest, BrokenImagesStopReadingAndKeepWhatCameBefore) {
+// A game never starts on part of the hulls: a broken, empty or missing file
+// gives none, and the player is told which file it is.
+TEST_F(HullDBTest, BrokenImagesGiveNoHullsAtAll) {
   HullEntry a;
   a.name = "Kept";
   Image im = HullsImage(0, {a, a});
   Image truncated;
   truncated.bytes.assign(im.bytes.begin(), im.bytes.end() - 30);
   CGHullDB db(Sandbox::Dos("none.dat").c_str());
+  EXPECT_FALSE(db.IsLoaded());
+  EXPECT_EQ(links.messages, std::vector<std::string>{kHullsFileDamaged});
   EXPECT_EQ(db.LoadHulls(truncated.bytes), 0);
-  EXPECT_EQ(db.GetHullCount(0), 1);
+  EXPECT_EQ(db.GetHullCount(0), 0);
+  Image trailing = im;
+  trailing.U8(0);
+  EXPECT_EQ(db.LoadHulls(trailing.bytes), 0);
+  EXPECT_EQ(db.LoadHulls(HullsImage(0, {}).bytes), 0);  // five empty sections
+  EXPECT_EQ(db.GetHullCount(0), 0);
+  EXPECT_FALSE(Load(truncated).IsLoaded());
+  EXPECT_TRUE(Load(im).IsLoaded());
 
   Image longName;  // a name length far beyond the image
   longName.U8(1).U32(0x7FFFFFF0).Text("abc", 3);

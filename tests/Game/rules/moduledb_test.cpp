@@ -69,10 +69,14 @@ TEST_F(ModuleDBTest, PackedTypeDataTakesItsPlaces) {
   EXPECT_EQ(db.GetRecord(3)->TypeByte(9), 9);
 }
 
-TEST_F(ModuleDBTest, BadRecordsStopReading) {
+// A game never starts on part of the modules: a broken or empty image gives none.
+TEST_F(ModuleDBTest, BadRecordsGiveNoModulesAtAll) {
+  EXPECT_FALSE(db.IsLoaded());
+  EXPECT_EQ(links.messages, std::vector<std::string>{kModulesFileDamaged});
   ModuleEntry odd = Module("Odd", 11);  // its length cannot be known
   Build({Module("A"), odd, Module("B")}, 0);
-  EXPECT_EQ(db.GetCount(), 1);
+  EXPECT_EQ(db.GetCount(), 0);
+  Build({}, 0);
 
   CGModuleDB cut(Sandbox::Dos("none.dat").c_str());
   Image im;
@@ -80,7 +84,10 @@ TEST_F(ModuleDBTest, BadRecordsStopReading) {
   Module("Cut").AppendTo(im);
   im.bytes.resize(im.bytes.size() - 3);
   EXPECT_EQ(cut.LoadModules(im.bytes), 0);
-  EXPECT_EQ(cut.GetCount(), 1);
+  EXPECT_EQ(cut.GetCount(), 0);
+  im.bytes.resize(im.bytes.size() - 20);  // a few bytes of the second record
+  EXPECT_EQ(cut.LoadModules(im.bytes), 0);
+  EXPECT_EQ(cut.GetCount(), 0);
 
   CGModuleDB full(Sandbox::Dos("none.dat").c_str());
   ModuleEntry longName = Module(std::string(30, 'x'));  // no NUL in its field
