@@ -10,6 +10,7 @@
 #include "sg/material/material.h"
 #include "sg/core/sgassert.h"
 #include "sg/d3d/sgd3d.h"
+#include "sg/fb/framebuffer.h"
 
 SGHashTable* g_sgColourIndexTable = nullptr;
 
@@ -257,6 +258,11 @@ SGError SGContextPrepareTexture(SGContext* ctx, SGTextureMap* txm) {
 }
 
 SGError ISGContextReleaseTexture(SGTextureMap* txm) {
+  // Without a Direct3D layer the device record can only be a frame buffer's
+  // blit surface, made whether or not the texture was prepared.
+  if (g_d3dEntry == nullptr && txm->txmInfo != nullptr) {
+    ISGFrameBufferReleaseBlitSurface(txm);
+  }
   if (txm->txmContext == nullptr) {
     return SG_ERROR_NONE;
   }
