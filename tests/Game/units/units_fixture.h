@@ -140,9 +140,10 @@ class UnitWorld : public ::testing::Test {
     for (std::size_t s = 0; s < fitted.size(); ++s) {
       if (fitted[s] != kNoModuleId) design->FitModule(static_cast<int>(s), fitted[s]);
     }
-    CGUnitTemplate* raw = design.get();
-    EXPECT_EQ(templates.AddTemplate(design.release(), chapter), 1);
-    return raw;
+    // Fixed slots: the database never deletes their designs when units let go of them.
+    const int slot = fixedUsed[chapter]++;
+    EXPECT_EQ(templates.SetFixedTemplate(*design, chapter, slot), 1);
+    return templates.GetTemplate(chapter, slot, 1);
   }
   // A unit of the chapter at the place, filed in the game-piece database.
   CGUnit* Unit(CGUnitTemplate* design, Location at, std::uint8_t chapter = 0) {
@@ -182,6 +183,7 @@ class UnitWorld : public ::testing::Test {
   std::uint16_t home = 0;
   std::vector<ZoneReturn> zoneReturns;
   std::uint32_t nextSerial = 0;
+  std::map<std::uint8_t, int> fixedUsed;
 };
 
 }  // namespace units_test
