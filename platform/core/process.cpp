@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdarg>
+#include <cstdlib>
 #include <mutex>
 #include <optional>
 #include <set>
@@ -67,11 +68,28 @@ std::optional<std::string> FromProgramMap(std::string_view program) {
   return found;
 }
 
-std::optional<std::string> FindExecutable(const char* program) {
+// A bare name along the host's PATH, as the classic runtime searched its own.
+std::optional<std::string> FromSearchPath(std::string_view program) {
+  const char* path = std::getenv("PATH");
+  if (path == nullptr || program.find_first_of("\\/:") != std::string_view::npos) return std::nullopt;
+  std::string_view dirs = path;
+  while (!dirs.empty()) {
+    const std::size_t cut = dirs.find(':');
+    const std::string_view dir = dirs.substr(0, cut);
+    dirs = cut == std::string_view::npos ? std::string_view{} : dirs.substr(cut + 1);
+    if (dir.empty()) continue;
+    std::string candidate = std::string(dir) + "/" + std::string(program);
+    if (IsExecutableFile(candidate)) return candidate;
+  }
+  return std::nullopt;
+}
+
+std::optional<std::string> FindExecutable(const char* program, bool searchPath) {
   if (program == nullptr || *program == '\0') return std::nullopt;
   if (auto mapped = FromProgramMap(program)) return mapped;
   if (auto host = ResolveDosPath(program); host && IsExecutableFile(host->string())) return host->string();
   if (program[0] == '/' && IsExecutableFile(program)) return std::string(program);
+  if (searchPath) return FromSearchPath(program);
   return std::nullopt;
 }
 
@@ -123,14 +141,12 @@ int WaitForChild(pid_t pid) {
   return -1;
 }
 
-}  // namespace
-
-std::intptr_t _spawnv(int mode, const char* program, const char* const* argv) {
+std::intptr_t Spawn(int mode, const char* program, const char* const* argv, bool searchPath) {
   if (mode != _P_WAIT && mode != _P_NOWAIT) {
     errno = EINVAL;
     return -1;
   }
-  const auto exe = FindExecutable(program);
+  const auto exe = FindExecutable(program, searchPath);
   if (!exe) {
     errno = ENOENT;
     return -1;
@@ -163,6 +179,16 @@ std::intptr_t _spawnv(int mode, const char* program, const char* const* argv) {
   return pid;
 }
 
+}  // namespace
+
+std::intptr_t _spawnv(int mode, const char* program, const char* const* argv) {
+  return Spawn(mode, program, argv, false);
+}
+
+std::intptr_t _spawnvp(int mode, const char* program, const char* const* argv) {
+  return Spawn(mode, program, argv, true);
+}
+
 std::intptr_t _spawnl(int mode, const char* program, const char* arg0, ...) {
   std::vector<const char*> argv{arg0};
   std::va_list args;
@@ -170,6 +196,15 @@ std::intptr_t _spawnl(int mode, const char* program, const char* arg0, ...) {
   while (argv.back() != nullptr) argv.push_back(va_arg(args, const char*));
   va_end(args);
   return _spawnv(mode, program, argv.data());
+}
+
+std::intptr_t _spawnlp(int mode, const char* program, const char* arg0, ...) {
+  std::vector<const char*> argv{arg0};
+  std::va_list args;
+  va_start(args, arg0);
+  while (argv.back() != nullptr) argv.push_back(va_arg(args, const char*));
+  va_end(args);
+  return _spawnvp(mode, program, argv.data());
 }
 
 std::intptr_t _cwait(int* status, std::intptr_t handle, int /*action*/) {

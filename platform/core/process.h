@@ -10,7 +10,7 @@
 // at blanks (double quotes group, \" is a quote), as the program on the other
 // side of the classic call saw them: "-En:game-0 HVSCS" arrives as two
 // arguments. argv[0] is the first argument given. The program starts in the
-// current DOS directory.
+// current DOS directory. May be called from several threads.
 
 #include <cstdint>
 
@@ -26,6 +26,10 @@ constexpr int _P_NOWAIT = 1;
 std::intptr_t _spawnl(int mode, const char* program, const char* arg0, ...) __attribute__((sentinel));
 // The same with the arguments in a null-terminated array.
 std::intptr_t _spawnv(int mode, const char* program, const char* const* argv);
+// _spawnl and _spawnv, except that a bare name ("sh") found nowhere else is
+// also looked for along the host's PATH.
+std::intptr_t _spawnlp(int mode, const char* program, const char* arg0, ...) __attribute__((sentinel));
+std::intptr_t _spawnvp(int mode, const char* program, const char* const* argv);
 
 // Waits for a program started with _P_NOWAIT: stores its exit code in `status`
 // (may be null) and returns the handle, or -1 for an unknown handle. `action`

@@ -38,6 +38,18 @@ struct Module {
   std::filesystem::path hostPath;  // empty for modules read from memory
   int refs = 1;
   std::uint64_t serial = NextSerial();
+  std::string systemName;  // upper case, for the system's own modules
+  std::map<std::string, FARPROC, std::less<>> exports;  // system modules only
+};
+
+// The system's modules and the calls the program looks up in them by name.
+struct SystemCall {
+  const char* module;
+  const char* name;
+  FARPROC address;
+};
+const SystemCall kSystemCalls[] = {
+    {"KERNEL32.DLL", "GetDiskFreeSpaceExA", reinterpret_cast<FARPROC>(&GetDiskFreeSpaceEx)},
 };
 
 struct Registry {
@@ -45,6 +57,7 @@ struct Registry {
   std::vector<std::unique_ptr<Module>> modules;
   Module* program = nullptr;
   std::filesystem::path programPath;
+  std::vector<Module*> system;  // made on first use, never unloaded
 };
 
 Registry& Reg() {
@@ -144,6 +157,24 @@ std::string FileNameUpper(const std::filesystem::path& p) {
   return s;
 }
 
+// The system module a bare name ("kernel32", "KERNEL32.DLL") stands for, made
+// on first use; null for other names. Caller holds the registry lock.
+Module* SystemModuleNamed(Registry& reg, std::string_view name) {
+  if (name.find_first_of("\\/:") != std::string_view::npos) return nullptr;
+  std::string upper(name);
+  for (char& c : upper) c = UpperResChar(c);
+  if (!upper.ends_with(".DLL")) upper += ".DLL";
+  for (Module* m : reg.system)
+    if (m->systemName == upper) return m;
+  auto m = std::make_unique<Module>();
+  m->systemName = upper;
+  for (const SystemCall& call : kSystemCalls)
+    if (upper == call.module) m->exports.emplace(call.name, call.address);
+  if (m->exports.empty()) return nullptr;
+  reg.system.push_back(m.get());
+  return reg.modules.emplace_back(std::move(m)).get();
+}
+
 }  // namespace
 
 const std::string& LastModuleError() { return t_error; }
@@ -163,6 +194,7 @@ HMODULE LoadLibrary(const char* dosOrHostName) {
 
   Registry& reg = Reg();
   std::lock_guard lock(reg.mutex);
+  if (Module* sys = SystemModuleNamed(reg, dosOrHostName)) return HandleOf(sys);
   for (auto& m : reg.modules) {
     if (!m->hostPath.empty() && m->hostPath == key && m.get() != reg.program) {
       ++m->refs;
@@ -194,7 +226,7 @@ BOOL FreeLibrary(HMODULE module) {
   std::lock_guard lock(reg.mutex);
   for (auto it = reg.modules.begin(); it != reg.modules.end(); ++it) {
     if (HandleOf(it->get()) != module) continue;
-    if (it->get() == reg.program) return TRUE;
+    if (it->get() == reg.program || !(*it)->systemName.empty()) return TRUE;
     if (--(*it)->refs == 0) reg.modules.erase(it);
     return TRUE;
   }
@@ -205,6 +237,7 @@ HMODULE GetModuleHandle(const char* name) {
   Registry& reg = Reg();
   std::lock_guard lock(reg.mutex);
   if (name == nullptr) return HandleOf(ProgramModule(reg));
+  if (Module* sys = SystemModuleNamed(reg, name)) return HandleOf(sys);
   std::string wanted = FileNameUpper(std::filesystem::path(std::string(name)).filename());
   for (auto& m : reg.modules) {
     if (!m->hostPath.empty() && FileNameUpper(m->hostPath) == wanted) return HandleOf(m.get());
@@ -219,6 +252,16 @@ void SetProgramModulePath(const std::filesystem::path& hostPath) {
   // A handle given out earlier stays valid: the old module is kept, only no
   // longer returned for the program.
   reg.program = nullptr;
+}
+
+FARPROC GetProcAddress(HMODULE module, const char* name) {
+  if (name == nullptr) return nullptr;
+  Registry& reg = Reg();
+  std::lock_guard lock(reg.mutex);
+  Module* m = Find(reg, module);
+  if (m == nullptr) return nullptr;
+  auto it = m->exports.find(std::string_view(name));
+  return it == m->exports.end() ? nullptr : it->second;
 }
 
 std::uint64_t ModuleSerial(HMODULE module) {

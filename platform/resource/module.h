@@ -2,7 +2,8 @@
 // Resource modules: resource-only DLLs loaded as data, and the calls that find
 // and read their resources. A module handle stands for the loaded file; the
 // bytes of its resources stay valid until the last FreeLibrary of it. A null
-// module handle in any call means the program's own module.
+// module handle in any call means the program's own module. May be called from
+// several threads.
 
 #include <cstdint>
 #include <filesystem>
@@ -15,8 +16,13 @@
 
 namespace plat {
 
+// A call looked up by name; cast to its own type before calling.
+using FARPROC = void (*)();
+
 // Loads a resource module by DOS path ("C:\QUENBAR\ART\ima.dll", resolved
-// without regard to case) or host path. Loading the same file again returns
+// without regard to case) or host path. A bare system name ("KERNEL32.DLL")
+// gives that system module, which holds no resources, only the calls
+// GetProcAddress finds, and is never unloaded. Loading the same file again returns
 // the same handle and counts one more reference. Null when the file is missing,
 // unreadable or not a well-formed module (see LastModuleError).
 HMODULE LoadLibrary(const char* dosOrHostName);
@@ -33,6 +39,10 @@ BOOL FreeLibrary(HMODULE module);
 HMODULE GetModuleHandle(const char* name);
 // Chooses the program's module file; takes effect at the next GetModuleHandle.
 void SetProgramModulePath(const std::filesystem::path& hostPath);
+
+// The call `name` (case matters) of a system module; null for other modules
+// and names. KERNEL32.DLL offers "GetDiskFreeSpaceExA" (GetDiskFreeSpaceEx).
+FARPROC GetProcAddress(HMODULE module, const char* name);
 
 // A number no other module is ever given, not even one loaded later at the
 // same address: caches of objects made from a module's resources key by it.

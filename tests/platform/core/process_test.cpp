@@ -69,6 +69,12 @@ TEST_F(SpawnTest, WaitModeReturnsTheExitCode) {
   EXPECT_EQ(plat::_spawnl(plat::_P_WAIT, "/bin/false", "false", nullptr), 1);  // a host path outside the map
   EXPECT_EQ(plat::_spawnl(plat::_P_WAIT, "missing.exe", "missing", nullptr), -1);
   EXPECT_EQ(plat::_spawnl(7, "QuenSrvr.exe", "q", nullptr), -1);
+  // The launcher's call: a mapped DOS path as before, and a bare host name
+  // along PATH, which _spawnl does not search.
+  EXPECT_EQ(plat::_spawnlp(plat::_P_WAIT, "C:\\QUENBAR\\FAILER.EXE", "failer", nullptr), 1);
+  EXPECT_EQ(plat::_spawnl(plat::_P_WAIT, "false", "false", nullptr), -1);
+  EXPECT_EQ(plat::_spawnlp(plat::_P_WAIT, "false", "false", nullptr), 1);
+  EXPECT_EQ(plat::_spawnlp(plat::_P_WAIT, "no-such-program-here", "x", nullptr), -1);
 }
 
 TEST_F(SpawnTest, ArgumentsAreSplitAsOneCommandLine) {

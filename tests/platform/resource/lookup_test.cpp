@@ -91,6 +91,27 @@ TEST(ModuleHandles, SameFileCountsReferences) {
   EXPECT_EQ(plat::GetModuleHandle("fixture.dll"), nullptr);
 }
 
+// The free-space check loads the system's kernel module and looks its call up.
+TEST(ModuleHandles, SystemModuleOffersItsCallsByName) {
+  plat::HMODULE kernel = plat::LoadLibrary("KERNEL32.DLL");
+  ASSERT_NE(kernel, nullptr);
+  EXPECT_EQ(plat::LoadLibrary("kernel32"), kernel);
+  EXPECT_EQ(plat::GetModuleHandle("Kernel32.dll"), kernel);
+  using FreeSpace = plat::BOOL (*)(const char*, plat::ULARGE_INTEGER*, plat::ULARGE_INTEGER*, plat::ULARGE_INTEGER*);
+  EXPECT_EQ(reinterpret_cast<FreeSpace>(plat::GetProcAddress(kernel, "GetDiskFreeSpaceExA")),
+            &plat::GetDiskFreeSpaceEx);
+  EXPECT_EQ(plat::GetProcAddress(kernel, "GetDiskFreeSpaceEx"), nullptr);
+  EXPECT_EQ(plat::GetProcAddress(kernel, "getdiskfreespaceexa"), nullptr);
+  EXPECT_EQ(plat::FindResource(kernel, 1, plat::RT_ICON), nullptr);
+  EXPECT_TRUE(plat::FreeLibrary(kernel));
+  EXPECT_TRUE(plat::FreeLibrary(kernel));
+  EXPECT_NE(plat::GetProcAddress(kernel, "GetDiskFreeSpaceExA"), nullptr);  // never unloaded
+  EXPECT_EQ(plat::LoadLibrary("USER99.DLL"), nullptr);
+  plat::HMODULE fixture = plat::LoadLibrary(restest::FixturePath().c_str());
+  EXPECT_EQ(plat::GetProcAddress(fixture, "GetDiskFreeSpaceExA"), nullptr);
+  plat::FreeLibrary(fixture);
+}
+
 TEST(ModuleHandles, LoadsByDosPathWithoutRegardToCase) {
   std::filesystem::path dir = std::filesystem::temp_directory_path() / "quen_resource_dospath";
   std::filesystem::create_directories(dir / "Art");
