@@ -76,8 +76,9 @@ void CGSolarDB::CreateStars() {
 
 int CGSolarDB::SetAsteroid(std::unique_ptr<CGAsteroid> asteroid) {
   if (!asteroid || asteroid->id >= asteroids.size) return 0;
-  delete asteroids.take(asteroid->id);
-  asteroids.set(asteroid->id, asteroid.release());
+  const std::uint16_t slot = asteroid->id;
+  delete asteroids.take(slot);
+  asteroids.set(slot, asteroid.release());
   return 1;
 }
 

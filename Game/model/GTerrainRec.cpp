@@ -84,7 +84,7 @@ void CRecorder::Clear() {
   FreeTracks(firstTracks);
   FreeTracks(secondTracks);
   ReleaseEventMovers();
-  DeleteAllElements(events);
+  DeleteAllElements(terrainEvents);
 }
 
 void CRecorder::SetTrackStepFlags() {
@@ -93,8 +93,8 @@ void CRecorder::SetTrackStepFlags() {
 }
 
 void CRecorder::ReleaseEventMovers() {
-  for (std::uint16_t i = 0; i < events.count; ++i) {
-    TerrainEvent* e = events.items[i];
+  for (std::uint16_t i = 0; i < terrainEvents.count; ++i) {
+    TerrainEvent* e = terrainEvents.items[i];
     if (e->mover == nullptr) continue;
     if (g_worldLinks.releaseSpriteMover) g_worldLinks.releaseSpriteMover(e->mover);
     e->mover = nullptr;
@@ -115,7 +115,7 @@ int CRecorder::AddTerrainEvents(std::uint32_t a, std::uint32_t b, std::uint32_t 
     e->g = g;
     e->targetValue = ElementValue(targetType, targetValue);
     e->w = w;
-    if (!AppendOwned(events, e)) break;
+    if (!AppendOwned(terrainEvents, e)) break;
   }
   return 0;
 }
@@ -136,9 +136,9 @@ bool CRecorder::Save(BlockWriter& w) const {
   w.U8(flags);
   WriteTracks(w, firstTracks);
   WriteTracks(w, secondTracks);
-  w.U16(events.count);
-  for (std::uint16_t i = 0; i < events.count; ++i) {
-    const TerrainEvent& e = *events.items[i];
+  w.U16(terrainEvents.count);
+  for (std::uint16_t i = 0; i < terrainEvents.count; ++i) {
+    const TerrainEvent& e = *terrainEvents.items[i];
     w.U32(e.a);
     w.U32(e.b);
     w.U32(e.sourceType);
@@ -176,7 +176,7 @@ LoadStatus CRecorder::Load(BlockReader& r) {
     r.Read(e->g);
     if (CarriesValue(e->targetType)) r.Read(e->targetValue);
     r.Read(e->w);
-    if (r.Ok()) AppendOwned(fresh.events, e.release());
+    if (r.Ok()) AppendOwned(fresh.terrainEvents, e.release());
   }
   if (!r.Ok()) return LoadStatus::kTruncated;
   Clear();
@@ -187,5 +187,5 @@ LoadStatus CRecorder::Load(BlockReader& r) {
 void CRecorder::SwapRecord(CRecorder& other) noexcept {
   std::swap(firstTracks, other.firstTracks);
   std::swap(secondTracks, other.secondTracks);
-  SwapArrays(events, other.events);
+  SwapArrays(terrainEvents, other.terrainEvents);
 }

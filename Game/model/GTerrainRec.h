@@ -76,8 +76,8 @@ class CRecorder {
                        std::uint32_t sourceValue, std::uint32_t targetType, std::uint32_t g,
                        std::uint32_t targetValue, std::uint16_t w, int n);
 
-  std::uint16_t GetEventCount() const { return events.count; }
-  const TerrainEvent* GetEvent(std::uint16_t i) const { return events.GetAt(i); }
+  std::uint16_t GetTerrainEventCount() const { return terrainEvents.count; }
+  const TerrainEvent* GetTerrainEvent(std::uint16_t i) const { return terrainEvents.GetAt(i); }
 
   // The record inside the asteroid's block. Load replaces the record only
   // when the whole record reads (kOk); otherwise it stays as it was.
@@ -91,5 +91,5 @@ class CRecorder {
 
   TrackRecord* firstTracks = nullptr;
   TrackRecord* secondTracks = nullptr;
-  TerrainEventArray events;
+  TerrainEventArray terrainEvents;  // named apart from the asteroid's own events
 };

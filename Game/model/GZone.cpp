@@ -183,8 +183,9 @@ void CGZone::AddToCountList(ZoneAtvCountArray& list, std::uint8_t kind, std::uin
     e->chapter = local;
     if (!AppendOwned(list, e)) return;
   }
+  // Callers take vehicles away by adding the 8-bit complement.
   ZoneAtvCount* e = list.items[i];
-  e->counts[kind] = Saturate(e->counts[kind] + n);
+  e->counts[kind] = static_cast<std::uint8_t>(e->counts[kind] + n);
   if (e->counts[0] == 0 && e->counts[1] == 0 && e->counts[2] == 0 && e->counts[3] == 0) delete list.RemoveAt(i);
 }
 
@@ -246,8 +247,8 @@ void CGZone::GetMiningOutput(std::uint16_t* metals, std::uint16_t* silicates, st
         out[m] = static_cast<std::uint16_t>(out[m] + RoundToU16(atvCounts[kind] * base[m] * t));
     }
     if ((out[0] | out[1] | out[2] | out[3]) != 0 && (facilities & FACILITY_MINING) != 0) {
-      const double effect = static_cast<double>(g_gameVariables.effectMiningFacility) * 0.01;
-      for (std::uint16_t& v : out) v = RoundToU16(v * effect);
+      const double effect = g_gameVariables.effectMiningFacility;
+      for (std::uint16_t& v : out) v = RoundToU16(v * effect * 0.01);
     }
   }
   *metals = out[0];

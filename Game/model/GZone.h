@@ -83,8 +83,9 @@ class CGZone {
   void AddAtvMoves(std::uint8_t kind, int n, std::uint8_t sourceZone);
   // Removes the first move with that kind and source zone.
   void RemoveAtvMove(std::uint8_t kind, std::uint8_t sourceZone);
-  // Adds n to kind k of the local chapter's arriving entry (made when absent,
-  // removed when all four counts are 0 afterwards); with send: packet 600.
+  // Adds n (8-bit, so 256 - m takes m away) to kind k of the local chapter's
+  // arriving entry (made when absent, removed when all four counts are 0
+  // afterwards); with send: packet 600.
   void AddArrivingAtvs(std::uint8_t kind, std::uint8_t n, std::uint16_t sourceZone, int send);
   // The same on the attacking list, always followed by packet 607.
   void AddAttackingAtvs(std::uint8_t kind, std::uint8_t n, std::uint16_t sourceZone);
