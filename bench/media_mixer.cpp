@@ -1,0 +1,104 @@
+// The sound player's mix: 20 slots playing at once (streamed WAV files at
+// three rates, with volume and pan) rendered for one second of output, as a
+// ratio to the second it lasts. Rendering must also allocate nothing: the
+// SDL audio thread runs it.
+
+#include <benchmark/benchmark.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <new>
+#include <unistd.h>
+#include <vector>
+
+#include "media/CSndPlay.h"
+#include "platform/backend/headless.h"
+#include "platform/core/dospath.h"
+#include "platform/display/audio.h"
+
+namespace {
+
+std::atomic<bool> g_counting{false};
+std::atomic<long> g_allocations{0};
+
+}  // namespace
+
+// Counts the allocations made while the flag is up.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+void* operator new(std::size_t n) {
+  if (g_counting.load(std::memory_order_relaxed)) g_allocations.fetch_add(1, std::memory_order_relaxed);
+  if (void* p = std::malloc(n ? n : 1)) return p;
+  throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+#pragma GCC diagnostic pop
+
+namespace {
+
+using namespace plat;
+
+void WriteWav(const std::filesystem::path& path, std::uint32_t rate, std::uint16_t channels) {
+  const std::uint32_t frames = rate * 6;
+  const std::uint32_t bytes = frames * channels * 2;
+  std::ofstream out(path, std::ios::binary);
+  auto u32 = [&](std::uint32_t v) { out.write(reinterpret_cast<const char*>(&v), 4); };
+  auto u16 = [&](std::uint16_t v) { out.write(reinterpret_cast<const char*>(&v), 2); };
+  out.write("RIFF", 4);
+  u32(36 + bytes);
+  out.write("WAVEfmt ", 8);
+  u32(16);
+  u16(1);
+  u16(channels);
+  u32(rate);
+  u32(rate * channels * 2);
+  u16(static_cast<std::uint16_t>(channels * 2));
+  u16(16);
+  out.write("data", 4);
+  u32(bytes);
+  for (std::uint32_t i = 0; i < frames * channels; ++i) u16(static_cast<std::uint16_t>((i * 37) & 0x3FFF));
+}
+
+void BM_MixTwentySlotsOneSecond(benchmark::State& state) {
+  StartHeadlessBackend();
+  const auto dir = std::filesystem::temp_directory_path() / ("quen_bench_mix_" + std::to_string(::getpid()));
+  std::filesystem::create_directories(dir);
+  SetDrive('T', dir);
+  WriteWav(dir / "a.wav", 22050, 1);
+  WriteWav(dir / "b.wav", 44100, 2);
+  WriteWav(dir / "c.wav", 11025, 1);
+  {
+    CSndPlay player;
+    player.Init(nullptr, 0, 3, 1);
+    const char* names[] = {"T:\\a.wav", "T:\\b.wav", "T:\\c.wav"};
+    for (int i = 0; i < kSoundSlots; ++i)
+      player.PlayEffect(names[i % 3], 0.1f * static_cast<float>(i % 5), 0.1f * static_cast<float>(i % 7 - 3), 1);
+    std::vector<std::int16_t> out(static_cast<std::size_t>(kAudioRate) * kAudioChannels);
+    double seconds = 0;
+    long allocations = 0;
+    for (auto _ : state) {
+      g_allocations = 0;
+      g_counting = true;
+      const auto t0 = std::chrono::steady_clock::now();
+      RenderAudio(out.data(), kAudioRate);
+      const auto t1 = std::chrono::steady_clock::now();
+      g_counting = false;
+      allocations += g_allocations;
+      seconds += std::chrono::duration<double>(t1 - t0).count();
+      benchmark::DoNotOptimize(out.data());
+    }
+    state.counters["ratio_to_realtime"] = seconds / static_cast<double>(state.iterations());
+    state.counters["allocations"] = static_cast<double>(allocations);
+    if (allocations != 0) state.SkipWithError("the mix allocated");
+  }
+  StopBackend();
+  ClearDrives();
+  std::filesystem::remove_all(dir);
+}
+BENCHMARK(BM_MixTwentySlotsOneSecond)->Unit(benchmark::kMillisecond);
+
+}  // namespace
