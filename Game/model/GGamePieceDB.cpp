@@ -447,7 +447,10 @@ int CGGamePieceDB::Load(plat::FILE* fp) {
   for (int owner = 0; owner < kPieceOwners; ++owner) {
     for (int location = 0; location <= last && location < kPieceLocations; ++location) {
       const std::uint32_t n = r.U32();
-      if (!r.Ok() || n > 0xFFFE) return 0;
+      if (!r.Ok() || n > 0xFFFE) {
+        Recount();
+        return 0;
+      }
       ArrayMan<CGUnit>& cell = Cell(owner, location);
       for (std::uint32_t i = 0; i < n; ++i) {
         auto unit = std::make_unique<CGUnit>();
