@@ -47,7 +47,8 @@ HRESULT ISGFrameBufferBlt(SGFrameBuffer* fb, IDirectDrawSurface* target, const R
   HRESULT hr = DDERR_WASSTILLDRAWING;
   for (int attempt = 0; attempt < SG_FB_MAX_TRIES; ++attempt) {
     hr = target->Blt(dst, src, srcRect, flags, fx);
-    if (hr == DDERR_SURFACELOST && target == fb->fbDDI->ddiBack) {
+    const bool targetLost = hr == DDERR_SURFACELOST && target->IsLost() == DDERR_SURFACELOST;
+    if (targetLost && target == fb->fbDDI->ddiBack) {
       if (ISGFrameBufferRestore(fb) != SG_ERROR_NONE) {
         return hr;
       }
