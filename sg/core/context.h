@@ -20,6 +20,7 @@ struct SGTextureMap;
 constexpr std::uint32_t SG_CTX_DEBUG_NO_TEXTURES = 0x1;
 constexpr std::uint32_t SG_CTX_DEBUG_DRAW = 0x2;
 constexpr std::uint32_t SG_CTX_DEBUG_LOG = 0x10;
+constexpr std::uint32_t SG_CTX_DEBUG_TRI_COLOURS = 0x80;  // every triangle in the colour of its number
 constexpr std::uint32_t SG_CTX_DEBUG_NO_FILL = 0x400;
 
 // The longest name the application may hand out, without its terminator.

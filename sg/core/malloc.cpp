@@ -6,9 +6,11 @@ namespace {
 
 std::uint32_t g_failCountdown = 0;
 std::size_t g_liveBlocks = 0;
+std::uint64_t g_allocations = 0;
 
 // True when the allocation about to be made is the one a test asked to fail.
 bool InjectFailure() {
+  ++g_allocations;
   if (g_failCountdown == 0) {
     return false;
   }
@@ -60,3 +62,5 @@ void SGFree(void* block) {
 void SGMallocFailAt(std::uint32_t n) { g_failCountdown = n; }
 
 std::size_t SGMallocLiveBlocks() { return g_liveBlocks; }
+
+std::uint64_t SGMallocCount() { return g_allocations; }

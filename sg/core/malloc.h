@@ -15,3 +15,5 @@ void SGFree(void* block);
 void SGMallocFailAt(std::uint32_t n);
 // Blocks obtained and not yet freed, for leak checks in tests.
 std::size_t SGMallocLiveBlocks();
+// Allocations and reallocations made so far, for tests that a path allocates nothing.
+std::uint64_t SGMallocCount();

@@ -253,6 +253,8 @@ void ISGInstanceDestroy(SGInstance* inst) {
   SGInstanceRemove(inst);
   ISGCullStateFree(inst->instCullState);
   inst->instCullState = nullptr;
+  SGFree(inst->instDropShadow);
+  inst->instDropShadow = nullptr;
   if ((inst->instAttributes & SG_ATTR_STATIC) != 0) {
     return;
   }

@@ -29,6 +29,16 @@ constexpr std::uint32_t SG_INST_TYPE_LIGHT = 8;
 
 // State bits (instFlags).
 constexpr std::uint32_t SG_INST_LOCKED = 0x1;
+// Per-frame bits written by the renderer's update, classification and drawing.
+constexpr std::uint32_t SG_INST_CULLED = 0x4;
+constexpr std::uint32_t SG_INST_FOGGED = 0x8;
+constexpr std::uint32_t SG_INST_LIT = 0x10;          // some light reached the drawn part
+constexpr std::uint32_t SG_INST_INSIDE_NEAR = 0x40;  // wholly on the inner side of the near plane
+constexpr std::uint32_t SG_INST_NEEDS_CLIP = 0x80;   // crosses a clip plane
+constexpr std::uint32_t SG_INST_REVISITED = 0x10000;
+constexpr std::uint32_t SG_INST_GROUND_CLIP = 0x20000;  // clipped by the ground plane (plane 6)
+constexpr std::uint32_t SG_INST_CLASS_MASK = 0xFC;
+constexpr std::uint32_t SG_INST_FRAME_MASK = 0x1100FC;
 constexpr std::uint32_t SG_INST_MODE_ANGLES = 0x100;
 constexpr std::uint32_t SG_INST_MODE_FWD_UP = 0x200;
 constexpr std::uint32_t SG_INST_MODE_UP_FWD = 0x400;
@@ -59,6 +69,7 @@ constexpr std::uint32_t SG_ATTR_DELETE_MASK = 0x12F;
 
 // Light kinds.
 constexpr std::uint32_t SG_LIGHT_DIRECTIONAL = 1;
+constexpr std::uint32_t SG_LIGHT_POSITIONED = 2;
 
 struct SGInstance {
   std::uint32_t instFlags;

@@ -33,6 +33,21 @@ constexpr std::uint32_t SG_TXM_KEYED = 0x10000;
 constexpr std::uint32_t SG_TXM_PALETTE_FILE = 0x100000;
 constexpr std::uint32_t SG_TXM_NO_DRAW = 0x200000;
 
+// Material types (low 19 bits of matType) and the flag bits above them.
+constexpr std::uint32_t SG_MAT_TYPE_FLAT = 1;
+constexpr std::uint32_t SG_MAT_TYPE_SHADED = 2;
+constexpr std::uint32_t SG_MAT_TYPE_TEXTURE = 3;
+constexpr std::uint32_t SG_MAT_TYPE_SHADED_TEXTURE = 4;
+constexpr std::uint32_t SG_MAT_TYPE_SHADED_TRANSPARENT = 6;
+constexpr std::uint32_t SG_MAT_TYPE_TRANSPARENT_TEXTURE = 7;
+constexpr std::uint32_t SG_MAT_TYPE_SHADED_TRANSPARENT_TEXTURE = 9;
+constexpr std::uint32_t SG_MAT_TYPE_MASK = 0x7FFFF;
+constexpr std::uint32_t SG_MAT_TYPE_FOG = 0x10000;  // fogged variant, added while drawing
+constexpr std::uint32_t SG_MAT_TYPE_ALPHA = 0x200000;
+constexpr std::uint32_t SG_MAT_TYPE_SRC_COLOUR_BLEND = 0x400000;
+constexpr std::uint32_t SG_MAT_TYPE_VERTEX_COLOUR = 0x800000;
+constexpr std::uint32_t SG_MAT_TYPE_ALPHA_STRIP = 0x1000000;
+
 // One palette colour: red, green, blue and a spare byte.
 struct SGPalEntry {
   std::uint8_t red;

@@ -21,7 +21,14 @@ struct SGPage;
 constexpr std::uint32_t SG_SCN_FLAG_LOADED = 0x1;
 constexpr std::uint32_t SG_SCN_FLAG_COVERED = 0x10;
 constexpr std::uint32_t SG_SCN_FLAG_SUB_SCENE = 0x40;
+constexpr std::uint32_t SG_SCN_FLAG_TERRAIN = 0x4;   // the description file listed height files
+constexpr std::uint32_t SG_SCN_FLAG_DRAWING = 0x8;   // a draw of this scene is under way
+constexpr std::uint32_t SG_SCN_FLAG_SKIP_LOD = 0x80;
 constexpr std::uint32_t SG_SCN_FLAG_LIGHT_SHADES = 0x200;  // directional lights keep scnShadeTable current
+constexpr std::uint32_t SG_SCN_FLAG_ORIGIN = 0x100;        // scnOrigin is not zero
+constexpr std::uint32_t SG_SCN_FLAG_OWN_FOG = 0x800;
+constexpr std::uint32_t SG_SCN_FLAG_CURVED = 0x10000;      // instances sink with distance
+constexpr std::uint32_t SG_SCN_CALLER_FLAGS = 0xFFFF0000;
 
 // Light values per normal-table entry; room for 768 words of which 256 are used.
 constexpr std::uint32_t SG_SCN_SHADE_TABLE_ROOM = 768;
@@ -107,3 +114,45 @@ struct SGScene {
 // the light list, anything else on the instance list and, as its attributes
 // allow, the collision and line-of-sight lists; then updates it.
 SGError SGSceneAddInstance(SGScene* scene, SGInstance* inst);
+
+struct SGRenderer;
+
+// A scene with the defaults, a 16 x 16 page cache and the normal table; 0 or 1.
+SGError SGSceneCreate(SGContext* ctx, SGScene** out);
+// Frees the scene with its instances, lights, tables and cache; null is accepted.
+SGError SGSceneDestroy(SGScene* scene);
+// Page-cache size, powers of two not above a known world size; SG_ERROR_CACHE_SIZE, 1.
+SGError SGSceneSetWorldSize(SGScene* scene, const std::uint32_t size[2]);
+// Reads a scene description file through the data path (sg/scene/scenefile.h).
+SGError SGSceneLoad(SGScene* scene, SGDataPath* dp, const char* name);
+// Frees the description file's tables and clears the loaded flag.
+SGError SGSceneUnload(SGScene* scene);
+// Draws one frame from the camera: 0, SG_ERROR_SCENE_NOT_LOADED, SG_ERROR_DRAWING
+// (a draw of this scene is already under way; nothing is touched),
+// SG_ERROR_ABANDONED (the frame must not be presented), or a failing step's status.
+SGError SGSceneDraw(SGRenderer* rend, SGScene* scene, SGInstance* camera);
+// Makes a draw that pumps messages stop with SG_ERROR_ABANDONED.
+SGError SGSceneAbortDraw(std::uintptr_t unused, SGScene* scene);
+SGError SGSceneSetOrigin(SGScene* scene, const double origin[3]);
+SGError SGSceneGetOrigin(const SGScene* scene, double out[3]);
+SGError SGSceneGetFlags(const SGScene* scene, std::uint32_t* out);
+SGError SGSceneSetFlags(SGScene* scene, std::uint32_t bits);
+SGError SGSceneClearFlags(SGScene* scene, std::uint32_t bits);
+SGError SGSceneSetPageCallback(SGScene* scene, SGNeedPageFn fn, std::uintptr_t data);
+SGError SGSceneSetPageLODCallback(SGScene* scene, SGNeedPageLODFn fn, std::uintptr_t data);
+SGError SGSceneGetPalette(const SGScene* scene, std::uint32_t* colours, std::uint32_t* count);
+SGError SGSceneSetPalette(SGScene* scene, const std::uint32_t* colours, std::uint32_t count);
+SGError SGSceneSetFog(SGScene* scene, const std::uint32_t* colour, float far);
+SGError SGSceneSetTerrTex(SGScene* scene, float a, float b);
+SGError SGSceneGetTerrTex(const SGScene* scene, float* a, float* b);
+SGError SGSceneSetLODScale(SGScene* scene, float value);
+SGError SGSceneGetLODScale(const SGScene* scene, float* value);
+SGError SGSceneSetLODDistScale(SGScene* scene, float value);
+SGError SGSceneGetLODDistScale(const SGScene* scene, float* value);
+SGError SGSceneSetCloudParams(SGScene* scene, std::uint32_t a, std::uint32_t b);
+SGError SGSceneSetPlumeClock(SGScene* scene, SGPlumeClockFn clock);
+SGError SGSceneStubUpdate(std::uintptr_t a, std::uintptr_t b);
+
+// The renderer's seven clip planes from its camera (eye-relative world
+// coordinates; a point is outside a plane when a x + b y + c z > d).
+void ISGSceneSetClipPlanes(SGRenderer* rend, SGScene* scene);

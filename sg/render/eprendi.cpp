@@ -1,0 +1,308 @@
+// The software triangle slot: effective material type, conversion of
+// transformed vertices into screen vertices once per frame, and the choice of
+// fill per material, memoised until the material or its type changes.
+
+#include <cmath>
+
+#include "sg/core/context.h"
+#include "sg/core/sgassert.h"
+#include "sg/fb/framebuffer.h"
+#include "sg/material/material.h"
+#include "sg/raster/fill16.h"
+#include "sg/render/primitives.h"
+#include "sg/render/renderer.h"
+#include "sg/scene/scene.h"
+
+namespace {
+
+constexpr std::uint32_t kNumSizes = 11;
+constexpr std::uint32_t kSizeKeys[kNumSizes] = {16400, 32800, 65600, 131200, 262400, 524800,
+                                                 32832, 65664, 32896, 131328, 65792};
+
+using Family = ISGTriFill[kNumSizes];
+
+constexpr Family kTexture = {
+    ISGFill16Texture16x16,   ISGFill16Texture32x32,   ISGFill16Texture64x64,   ISGFill16Texture128x128,
+    ISGFill16Texture256x256, ISGFill16Texture512x512, ISGFill16Texture64x32,   ISGFill16Texture128x64,
+    ISGFill16Texture128x32,  ISGFill16Texture256x128, ISGFill16Texture256x64};
+constexpr Family kShadedTexture = {
+    ISGFill16ShadedTexture16x16,   ISGFill16ShadedTexture32x32,   ISGFill16ShadedTexture64x64,
+    ISGFill16ShadedTexture128x128, ISGFill16ShadedTexture256x256, ISGFill16ShadedTexture512x512,
+    ISGFill16ShadedTexture64x32,   ISGFill16ShadedTexture128x64,  ISGFill16ShadedTexture128x32,
+    ISGFill16ShadedTexture256x128, ISGFill16ShadedTexture256x64};
+constexpr Family kTransparentTexture = {
+    ISGFill16TransparentTexture16x16,   ISGFill16TransparentTexture32x32,   ISGFill16TransparentTexture64x64,
+    ISGFill16TransparentTexture128x128, ISGFill16TransparentTexture256x256, ISGFill16TransparentTexture512x512,
+    ISGFill16TransparentTexture64x32,   ISGFill16TransparentTexture128x64,  ISGFill16TransparentTexture128x32,
+    ISGFill16TransparentTexture256x128, ISGFill16TransparentTexture256x64};
+constexpr Family kShadedTransparentTexture = {
+    ISGFill16ShadedTransparentTexture16x16,   ISGFill16ShadedTransparentTexture32x32,
+    ISGFill16ShadedTransparentTexture64x64,   ISGFill16ShadedTransparentTexture128x128,
+    ISGFill16ShadedTransparentTexture256x256, ISGFill16ShadedTransparentTexture512x512,
+    ISGFill16ShadedTransparentTexture64x32,   ISGFill16ShadedTransparentTexture128x64,
+    ISGFill16ShadedTransparentTexture128x32,  ISGFill16ShadedTransparentTexture256x128,
+    ISGFill16ShadedTransparentTexture256x64};
+
+// The member index of a texture size, or kNumSizes when it has no fill.
+std::uint32_t SizeIndex(const SGTextureMap* txm) {
+  const std::uint32_t key = (txm->txmSize.u[1] << 10) | txm->txmSize.u[0];
+  std::uint32_t i = 0;
+  while (i < kNumSizes && kSizeKeys[i] != key) {
+    ++i;
+  }
+  return i;
+}
+
+bool IsQuasi16(const SGFrameBuffer* fb) { return fb->fbMode == SG_FB_MODE_QUASI_RGB && fb->fbBPP == 16; }
+
+std::uint32_t ContextDebug(const SGRenderer* rend) {
+  return rend->renContext != nullptr ? rend->renContext->ctxDebug : 0;
+}
+
+std::uint32_t EffectiveType(const SGRenderer* rend, const SGMaterial* mat, std::uint32_t orFlags) {
+  std::uint32_t type = mat->matType;
+  if ((orFlags & SG_TXV_FOGGED) != 0) {
+    type += SG_MAT_TYPE_FOG;
+  }
+  const std::uint32_t base = type & SG_MAT_TYPE_MASK;
+  if ((orFlags & (SG_TXV_FOGGED | SG_TXV_SHADED)) == 0) {
+    std::uint32_t lit = base;
+    if (base == SG_MAT_TYPE_SHADED) {
+      lit = SG_MAT_TYPE_FLAT;
+    } else if (base == SG_MAT_TYPE_SHADED_TEXTURE) {
+      lit = SG_MAT_TYPE_TEXTURE;
+    } else if (base == SG_MAT_TYPE_SHADED_TRANSPARENT_TEXTURE) {
+      lit = SG_MAT_TYPE_TRANSPARENT_TEXTURE;
+    }
+    type = (type & ~SG_MAT_TYPE_MASK) | lit;
+  }
+  if ((type & SG_MAT_TYPE_MASK) == SG_MAT_TYPE_TEXTURE && (ContextDebug(rend) & SG_CTX_DEBUG_NO_TEXTURES) != 0) {
+    type = (type & ~SG_MAT_TYPE_MASK) | SG_MAT_TYPE_FLAT;
+  }
+  return type;
+}
+
+void MakeUV(SGQVert* q, const SGTxVertex* txv, const SGTextureMap* txm) {
+  if (txm == nullptr) {
+    q->u = q->v = 0.5f;
+    return;
+  }
+  q->u = (txv->txvUV[0] * static_cast<float>(txm->txmSize.u[0] - 1) + 0.5f) * 32.f;
+  q->v = (txv->txvUV[1] * static_cast<float>(txm->txmSize.u[1] - 1) + 0.5f) * 32.f;
+}
+
+// The vertex's screen vertex, made once per frame; 0xFFFFFFFF when the array cannot grow.
+std::uint32_t ConvertVertex16(SGRenderer* rend, const SGMaterial* mat, SGTxVertex* txv, std::uint32_t orFlags) {
+  const SGTextureMap* txm = mat->matTexMap;
+  if (txv->txvConverted != 0) {
+    if (txv->txvTexture != txm) {
+      MakeUV(&rend->renQVerts[txv->txvQIndex], txv, txm);
+      txv->txvTexture = txm;
+    }
+    return txv->txvQIndex;
+  }
+  const std::uint32_t index = ISGRendererNewQVert(rend);
+  if (index == 0xFFFFFFFF) {
+    return index;
+  }
+  SGQVert* q = &rend->renQVerts[index];
+  q->x = static_cast<std::int32_t>(std::lround(txv->txvLoc[0]));
+  q->y = static_cast<std::int32_t>(std::lround(txv->txvLoc[1]));
+  q->rhw = txv->txvLoc[3];
+  MakeUV(q, txv, txm);
+  q->col = static_cast<float>(txv->txvColour[0]) * 32.f;
+  const float scale = static_cast<float>(rend->renShadeScale);
+  float intensity = 0.f;
+  if ((orFlags & SG_TXV_FOGGED) != 0) {
+    intensity = (1.f - txv->txvFog) * scale;
+  } else if ((orFlags & SG_TXV_SHADED) != 0) {
+    intensity = (txv->txvShade * mat->matDiffuse + mat->matAmbient) * scale;
+  }
+  intensity = std::fmin(std::fmax(intensity, 0.f), scale);
+  q->q = intensity + 16.f;
+  txv->txvConverted = 1;
+  txv->txvQIndex = index;
+  txv->txvTexture = txm;
+  return index;
+}
+
+struct FillChoice {
+  ISGTriFill fill = nullptr;
+  const void* texels = nullptr;
+  const void* lut = nullptr;
+  const void* colour = nullptr;
+  bool textured = false;
+  bool shaded = false;  // reads the shade or fog table
+};
+
+}  // namespace
+
+SGError ISGEPSetMaterial16(SGRenderer* rend, SGScene*, SGMaterial* mat, std::uint32_t type) {
+  ISG_ASSERT((mat != rend->renObjMaterial) || (type != rend->renObjMatType), "eprendi.c");
+  const SGFrameBuffer* fb = rend->renFrameBuffer;
+  // Without the buffer's colour table no fill has a colour to draw with.
+  if (!IsQuasi16(fb) || fb->fbPixelTable == nullptr) {
+    return SG_ERROR_UNSUPPORTED;
+  }
+  rend->renOptions &= ~SG_REND_OPT_TEXTURED_FILL;
+  const bool noTextures = (ContextDebug(rend) & SG_CTX_DEBUG_NO_TEXTURES) != 0;
+  const auto* pixels = static_cast<const std::uint16_t*>(fb->fbPixelTable);
+  const void* colourEntry = &pixels[mat->matColour & 0xFF];
+  const SGTextureMap* txm = mat->matTexMap;
+  const void* colourTable = pixels;
+  const void* texels = nullptr;
+  std::uint32_t size = kNumSizes;
+  if (txm != nullptr && txm->txmInfo != nullptr) {
+    texels = txm->txmInfo->tpiTexels;
+    size = SizeIndex(txm);
+    const SGTexturePalette* pal = txm->txmInfo->tpiPal;
+    if (pal != nullptr && pal->tpMapped != nullptr) {
+      colourTable = pal->tpMapped;
+    }
+  }
+  const bool fogged = (type & SG_MAT_TYPE_FOG) != 0;
+  const std::uint8_t* table = fogged ? rend->renFogLUT : rend->renShadeLUT;
+  FillChoice c;
+  // A textured fill: the family member of the texture's size, or none.
+  auto textured = [&](const Family& family, bool shaded) {
+    if (texels == nullptr || size == kNumSizes) {
+      return;
+    }
+    c = FillChoice{family[size], texels, shaded ? table : nullptr, colourTable, true, shaded};
+  };
+  const FillChoice flat{ISGFill16Flat, nullptr, nullptr, colourEntry};
+  const FillChoice shadedColour{ISGFill16Shaded, nullptr, table, colourEntry, false, true};
+  const FillChoice shadedTransparent{ISGFill16ShadedTransparent, nullptr, table, colourEntry, false, true};
+  switch (type & SG_MAT_TYPE_MASK) {
+    case SG_MAT_TYPE_FLAT:
+      c = flat;
+      break;
+    case SG_MAT_TYPE_SHADED:
+    case SG_MAT_TYPE_FOG | SG_MAT_TYPE_FLAT:
+    case SG_MAT_TYPE_FOG | SG_MAT_TYPE_SHADED:
+      c = shadedColour;
+      break;
+    case SG_MAT_TYPE_TEXTURE:
+      if (noTextures) {
+        c = flat;
+      } else {
+        textured(kTexture, false);
+      }
+      break;
+    case SG_MAT_TYPE_SHADED_TEXTURE:
+    case SG_MAT_TYPE_FOG | SG_MAT_TYPE_TEXTURE:
+    case SG_MAT_TYPE_FOG | SG_MAT_TYPE_SHADED_TEXTURE:
+      if (noTextures) {
+        c = shadedColour;
+      } else {
+        textured(kShadedTexture, true);
+      }
+      break;
+    case SG_MAT_TYPE_SHADED_TRANSPARENT:
+    case SG_MAT_TYPE_FOG | 5:
+    case SG_MAT_TYPE_FOG | SG_MAT_TYPE_SHADED_TRANSPARENT:
+      c = shadedTransparent;
+      break;
+    case SG_MAT_TYPE_TRANSPARENT_TEXTURE:
+      if (noTextures) {
+        c = flat;
+      } else {
+        textured(kTransparentTexture, false);
+      }
+      break;
+    case SG_MAT_TYPE_SHADED_TRANSPARENT_TEXTURE:
+    case SG_MAT_TYPE_FOG | SG_MAT_TYPE_TRANSPARENT_TEXTURE:
+      if (noTextures) {
+        c = shadedTransparent;
+      } else {
+        textured(kShadedTransparentTexture, true);
+      }
+      break;
+    default:
+      break;
+  }
+  // A shaded fill without its table would read nothing: no fill either.
+  if (c.fill == nullptr || (c.shaded && c.lut == nullptr)) {
+    return SG_ERROR_UNSUPPORTED;
+  }
+  if ((ContextDebug(rend) & SG_CTX_DEBUG_TRI_COLOURS) != 0) {
+    c = FillChoice{ISGFill16Flat, nullptr, nullptr, &rend->renTriCount};
+  }
+  if (c.textured) {
+    rend->renOptions |= SG_REND_OPT_TEXTURED_FILL;
+  }
+  rend->renTriFill = c.fill;
+  rend->renFillTexels = c.texels;
+  rend->renFillLUT = c.lut;
+  rend->renFillColour = c.colour;
+  rend->renObjMaterial = mat;
+  rend->renObjMatType = type;
+  return SG_ERROR_NONE;
+}
+
+SGError ISGEPDrawTriangle(SGRenderer* rend, SGScene* scene, SGMaterial* mat, SGTxVertex** triple) {
+  std::uint32_t andFlags = triple[0]->txvFlags & triple[1]->txvFlags & triple[2]->txvFlags;
+  std::uint32_t orFlags = triple[0]->txvFlags | triple[1]->txvFlags | triple[2]->txvFlags;
+  if ((andFlags & SG_XFORM_FLAG_CLIP_MASK) != 0 || (orFlags & SG_XFORM_FLAG_NEAR_CLIP) != 0) {
+    return SG_ERROR_NONE;
+  }
+  const std::uint32_t type = EffectiveType(rend, mat, orFlags);
+  std::uint32_t index[3];
+  for (int k = 0; k < 3; ++k) {
+    index[k] = ConvertVertex16(rend, mat, triple[k], orFlags);
+    if (index[k] == 0xFFFFFFFF) {
+      return SG_ERROR_NO_MEMORY;
+    }
+  }
+  if ((mat != rend->renObjMaterial || type != rend->renObjMatType) &&
+      ISGEPSetMaterial16(rend, scene, mat, type) != SG_ERROR_NONE) {
+    return SG_ERROR_NONE;
+  }
+  const bool inWindow = rend->renTriCount >= g_sgTriDrawFirst && rend->renTriCount <= g_sgTriDrawLast;
+  const ISGTriFill fill =
+      (ContextDebug(rend) & SG_CTX_DEBUG_NO_FILL) == 0 && inWindow ? rend->renTriFill : nullptr;
+  const std::uint32_t length =
+      (rend->renOptions & (SG_REND_OPT_PERSPECTIVE | SG_REND_OPT_TEXTURED_FILL)) ==
+              (SG_REND_OPT_PERSPECTIVE | SG_REND_OPT_TEXTURED_FILL)
+          ? 0
+          : 1;
+  const SGQVert* q = rend->renQVerts;
+  // Model triangles run counter-clockwise on the screen; the fills draw clockwise ones.
+  const SGError err = ISGTriDrawSubdivided(&q[index[2]], &q[index[1]], &q[index[0]], rend, fill, length, length, length);
+  ++rend->renTriCount;
+  return err;
+}
+
+SGError ISGRendererSetTerrainFill(SGRenderer* rend, std::uint32_t on, SGTextureMap* txm) {
+  ISG_ASSERT(!rend->renD3D, "renderer.c");
+  if (txm == rend->renTerrTexture) {
+    return SG_ERROR_NONE;
+  }
+  rend->renTerrTexture = txm;
+  if (on == 0) {
+    rend->renFlags &= ~SG_REND_FLAG_TERRAIN_TEX;
+    rend->renTerrTexture = nullptr;
+    rend->renTerrTextureWidth = 0;
+    rend->renTerrWord[0] = rend->renTerrWord[1] = 0;
+    return SG_ERROR_NONE;
+  }
+  if ((rend->renFlags & SG_REND_FLAG_SOFTWARE) == 0) {
+    return SG_ERROR_NONE;
+  }
+  const std::uint32_t width = txm->txmSize.u[0];
+  std::uint32_t member = kNumSizes;
+  for (std::uint32_t i = 0; i < 6; ++i) {
+    if (kSizeKeys[i] == ((width << 10) | width)) {
+      member = i;
+    }
+  }
+  if (member == kNumSizes || !IsQuasi16(rend->renFrameBuffer)) {
+    return SG_ERROR_UNSUPPORTED;
+  }
+  const bool keyed = (txm->txmFormat & SG_TXM_KEYED) != 0;
+  rend->renTerrFill = keyed ? kTransparentTexture[member] : kTexture[member];
+  rend->renTerrShadedFill = keyed ? kShadedTransparentTexture[member] : kShadedTexture[member];
+  rend->renFlags |= SG_REND_FLAG_TERRAIN_TEX;
+  rend->renTerrTextureWidth = width;
+  return SG_ERROR_NONE;
+}

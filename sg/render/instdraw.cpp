@@ -1,0 +1,624 @@
+// Drawing one sorted instance: a model at its level of detail (faces, points,
+// lines, billboards and hard-point sub-instances, part by part, each part's
+// vertices prepared and lit once), a complex model back to front through its
+// plane tree, or prepared triangles.
+
+#include <cmath>
+#include <cstring>
+
+#include "platform/user/queue.h"
+#include "sg/core/context.h"
+#include "sg/core/malloc.h"
+#include "sg/core/sgassert.h"
+#include "sg/instance/instance.h"
+#include "sg/material/material.h"
+#include "sg/model/model.h"
+#include "sg/render/dropshadow.h"
+#include "sg/render/instsort.h"
+#include "sg/render/primitives.h"
+#include "sg/render/renderer.h"
+#include "sg/scene/scene.h"
+
+namespace {
+
+constexpr float kPi = 3.14159265358979f;
+
+// Per-instance draw state: the current part and the stack of enclosing ones.
+struct PartFrame {
+  const SGModelSubTransform* mst;
+  bool shown;
+};
+
+struct Drawer {
+  SGRenderer* rend;
+  SGScene* scene;
+  SGInstance* inst;
+  SGModelInst* mi;
+  PartFrame part;
+  PartFrame stack[16];
+  std::uint32_t depth;
+};
+
+// Scratch space of the context: offsets, so that growing the block moves nothing.
+SGError ScratchReserve(SGRenderer* rend, std::size_t bytes, std::size_t* offset) {
+  SGContext* ctx = rend->renContext;
+  const std::size_t at = (rend->renScratchUsed + 15) & ~static_cast<std::size_t>(15);
+  if (at + bytes > ctx->ctxBufferSize) {
+    std::size_t size = ctx->ctxBufferSize == 0 ? 1024 : ctx->ctxBufferSize;
+    while (size < at + bytes) {
+      size *= 2;
+    }
+    auto* grown = static_cast<std::uint8_t*>(SGRealloc(ctx->ctxBuffer, size));
+    if (grown == nullptr) {
+      return SG_ERROR_NO_MEMORY;
+    }
+    ctx->ctxBuffer = grown;
+    ctx->ctxBufferSize = static_cast<std::uint32_t>(size);
+  }
+  rend->renScratchUsed = at + bytes;
+  *offset = at;
+  return SG_ERROR_NONE;
+}
+
+// The cache slot of a part: its transform index, the root part last.
+std::uint32_t PartSlot(const SGModelInst* mi, const SGModelSubTransform* mst) {
+  return mst->mstXformIndex < mi->miNumXforms ? mst->mstXformIndex : mi->miNumXforms;
+}
+
+SGError EnsurePartCaches(SGModelInst* mi) {
+  const std::uint32_t n = mi->miNumXforms + 1;
+  if (mi->miNumPartCacheA != n) {
+    SGFree(mi->miPartCacheA);
+    SGFree(mi->miPartCacheB);
+    mi->miPartCacheA = static_cast<void**>(SGCalloc(n, sizeof(void*)));
+    mi->miPartCacheB = static_cast<void**>(SGCalloc(n, sizeof(void*)));
+    if (mi->miPartCacheA == nullptr || mi->miPartCacheB == nullptr) {
+      SGFree(mi->miPartCacheA);
+      SGFree(mi->miPartCacheB);
+      mi->miPartCacheA = mi->miPartCacheB = nullptr;
+      mi->miNumPartCacheA = mi->miNumPartCacheB = 0;
+      return SG_ERROR_NO_MEMORY;
+    }
+    mi->miNumPartCacheA = mi->miNumPartCacheB = n;
+  }
+  for (std::uint32_t i = 0; i < n; ++i) {
+    mi->miPartCacheA[i] = nullptr;
+    mi->miPartCacheB[i] = nullptr;
+  }
+  return SG_ERROR_NONE;
+}
+
+std::size_t CachedOffset(void* slot) { return reinterpret_cast<std::uintptr_t>(slot) - 1; }
+void* OffsetSlot(std::size_t offset) { return reinterpret_cast<void*>(static_cast<std::uintptr_t>(offset) + 1); }
+
+void PrepareVertices(Drawer& d, const SGModelSubTransform* mst, ISGPrepVertex* out) {
+  SGRenderer* rend = d.rend;
+  const SGViewData* vi = rend->renViewData;
+  const SGMatrix& m = rend->renXform;
+  const SGInstance* inst = d.inst;
+  const float lowX = (vi->viFlags & SG_VI_WINDOW) != 0 ? vi->viWindowLo[0] : -1.0001f;
+  const float lowY = (vi->viFlags & SG_VI_WINDOW) != 0 ? vi->viWindowLo[1] : -1.0001f;
+  const float hiX = (vi->viFlags & SG_VI_WINDOW) != 0 ? vi->viWindowHi[0] : 1.0001f;
+  const float hiY = (vi->viFlags & SG_VI_WINDOW) != 0 ? vi->viWindowHi[1] : 1.0001f;
+  for (std::uint32_t i = 0; i < mst->mstNumVerts; ++i) {
+    const SGPoint3s& p = mst->mstVerts[i];
+    ISGPrepVertex* pv = &out[i];
+    pv->pvFlags = 0;
+    pv->pvKey = 0;
+    pv->pvTxv = nullptr;
+    const float z = p.x * m.m[0][2] + p.y * m.m[1][2] + p.z * m.m[2][2] + m.m[3][2];
+    if ((inst->instFlags & SG_INST_FADING) != 0) {
+      pv->pvFog = inst->instFade;
+      pv->pvFlags |= SG_TXV_FOGGED;
+    } else if ((inst->instFlags & SG_INST_FOGGED) != 0) {
+      pv->pvFlags |= SG_TXV_FOGGED;
+      pv->pvFog = z > vi->viYon ? 0.f : std::fmin(1.f, (vi->viYon - z) * rend->renFogRecip);
+    } else if ((rend->renFlags & SG_REND_FLAG_ALL_FOGGED) != 0) {
+      pv->pvFog = 1.f;
+      pv->pvFlags |= SG_TXV_FOGGED;
+    } else {
+      pv->pvFog = 1.f;
+    }
+    if (z < -0.0001f) {
+      pv->pvFlags |= SG_XFORM_FLAG_NEAR_CLIP;
+      continue;
+    }
+    const float w = p.x * m.m[0][3] + p.y * m.m[1][3] + p.z * m.m[2][3] + m.m[3][3];
+    if (w > vi->viYon) {
+      pv->pvFlags |= SG_XFORM_FLAG_FAR_CLIP;
+    }
+    const float q = 1.f / w;
+    const float x = (p.x * m.m[0][0] + p.y * m.m[1][0] + p.z * m.m[2][0] + m.m[3][0]) * q;
+    const float y = (p.x * m.m[0][1] + p.y * m.m[1][1] + p.z * m.m[2][1] + m.m[3][1]) * q;
+    if (x < lowX) {
+      pv->pvFlags |= SG_XFORM_FLAG_LEFT_CLIP;
+    } else if (x >= hiX) {
+      pv->pvFlags |= SG_XFORM_FLAG_RIGHT_CLIP;
+    }
+    if (y < lowY) {
+      pv->pvFlags |= SG_XFORM_FLAG_BOTTOM_CLIP;
+    } else if (y >= hiY) {
+      pv->pvFlags |= SG_XFORM_FLAG_TOP_CLIP;
+    }
+    pv->pvLoc[0] = (x + 1.f) * vi->viScale[0] + vi->viOffset[0];
+    pv->pvLoc[1] = (y + 1.f) * vi->viScale[1] + vi->viOffset[1];
+    pv->pvLoc[2] = std::fmax(0.f, z * q);
+    pv->pvLoc[3] = q;
+  }
+}
+
+// A world direction turned into the current part's frame.
+void ToPart(const SGMatrix* inverse, const float in[3], float out[3]) {
+  for (int j = 0; j < 3; ++j) {
+    out[j] = in[0] * inverse->m[0][j] + in[1] * inverse->m[1][j] + in[2] * inverse->m[2][j];
+  }
+}
+
+SGError LightPart(Drawer& d, const SGModelSubTransform* mst, float* shades) {
+  for (std::uint32_t i = 0; i < mst->mstNumNormals; ++i) {
+    shades[i] = 0.f;
+  }
+  if ((d.inst->instAttributes & SG_ATTR_UNLIT) != 0 || mst->mstNumNormals == 0) {
+    return SG_ERROR_NONE;
+  }
+  SGMatrix* inverse = nullptr;
+  if (SGRendererGetInverseXform(d.rend, &inverse) != SG_ERROR_NONE) {
+    return SG_ERROR_NONE;
+  }
+  bool lit = false;
+  for (const SGInstance* light = d.scene->scnLights; light != nullptr; light = light->instScnNext) {
+    if ((light->instAttributes & SG_ATTR_HIDDEN) != 0) {
+      continue;
+    }
+    const auto* data = static_cast<const SGLightData*>(light->instData);
+    float l[3];
+    if (data->ltKind == SG_LIGHT_DIRECTIONAL) {
+      ToPart(inverse, light->instForward, l);
+    } else if (data->ltKind == SG_LIGHT_POSITIONED) {
+      float world[3];
+      float len2 = 0.f;
+      for (int k = 0; k < 3; ++k) {
+        world[k] = d.inst->instXform.m[3][k] - light->instXform.m[3][k];
+        len2 += world[k] * world[k];
+      }
+      ToPart(inverse, world, l);
+      const float scale = len2 > 0.f ? data->ltIntensity / len2 : 0.f;
+      for (float& c : l) {
+        c *= scale;
+      }
+    } else {
+      return SG_ERROR_INST_TYPE;
+    }
+    for (std::uint32_t i = 0; i < mst->mstNumNormals; ++i) {
+      const SGPoint3s& n = mst->mstNormals[i];
+      const float v = -(n.x * l[0] + n.y * l[1] + n.z * l[2]);
+      if (v > 0.f) {
+        shades[i] += v;
+        if (data->ltKind == SG_LIGHT_DIRECTIONAL && shades[i] > 1.f) {
+          shades[i] = 1.f;
+        }
+        lit = true;
+      }
+    }
+  }
+  if (lit) {
+    d.inst->instFlags |= SG_INST_LIT;
+  }
+  return SG_ERROR_NONE;
+}
+
+void UpdateEyeLocal(Drawer& d) {
+  SGMatrix* inverse = nullptr;
+  if (SGRendererGetInverseXform(d.rend, &inverse) == SG_ERROR_NONE) {
+    for (int k = 0; k < 3; ++k) {
+      d.inst->instEyeLocal[k] = inverse->m[3][k];
+    }
+  }
+}
+
+// The prepared vertices and light values of the current part, made once per draw.
+SGError CurrentPart(Drawer& d, ISGPart* out) {
+  const SGModelSubTransform* mst = d.part.mst;
+  const std::uint32_t slot = PartSlot(d.mi, mst);
+  std::size_t verts = 0;
+  std::size_t shades = 0;
+  if (d.mi->miPartCacheA[slot] == nullptr) {
+    SGError err = ScratchReserve(d.rend, sizeof(ISGPrepVertex) * mst->mstNumVerts, &verts);
+    if (err == SG_ERROR_NONE) {
+      err = ScratchReserve(d.rend, sizeof(float) * mst->mstNumNormals, &shades);
+    }
+    if (err != SG_ERROR_NONE) {
+      return err;
+    }
+    std::uint8_t* base = d.rend->renContext->ctxBuffer;
+    d.inst->instFlags &= ~SG_INST_LIT;
+    PrepareVertices(d, mst, reinterpret_cast<ISGPrepVertex*>(base + verts));
+    err = LightPart(d, mst, reinterpret_cast<float*>(base + shades));
+    if (err != SG_ERROR_NONE) {
+      return err;
+    }
+    d.mi->miPartCacheA[slot] = OffsetSlot(verts);
+    d.mi->miPartCacheB[slot] = OffsetSlot(shades);
+  }
+  std::uint8_t* base = d.rend->renContext->ctxBuffer;
+  out->inst = d.inst;
+  out->mst = mst;
+  out->verts = reinterpret_cast<ISGPrepVertex*>(base + CachedOffset(d.mi->miPartCacheA[slot]));
+  out->shades = reinterpret_cast<const float*>(base + CachedOffset(d.mi->miPartCacheB[slot]));
+  return SG_ERROR_NONE;
+}
+
+// In single-step mode the window messages waiting are handled between faces; a
+// handler may abandon the draw.
+SGError StepMessages(Drawer& d) {
+  if ((d.rend->renFlags & SG_REND_FLAG_SINGLE_STEP) == 0) {
+    return SG_ERROR_NONE;
+  }
+  plat::MSG msg;
+  while (plat::PeekMessage(&msg, nullptr, 0, 0, plat::PM_REMOVE)) {
+    plat::TranslateMessage(&msg);
+    plat::DispatchMessage(&msg);
+  }
+  return (d.scene->scnFlags & SG_SCN_FLAG_DRAWING) == 0 ? SG_ERROR_ABANDONED : SG_ERROR_NONE;
+}
+
+SGError DrawFaces(Drawer& d, const SGFaceList* fcl) {
+  ISGPart part;
+  SGError err = CurrentPart(d, &part);
+  for (std::uint32_t i = 0; err == SG_ERROR_NONE && i < fcl->fclNumFaces; ++i) {
+    err = ISGInstDrawFace(d.rend, d.scene, &part, &fcl->fclFaces[i]);
+    if (err == SG_ERROR_NONE) {
+      err = StepMessages(d);
+    }
+  }
+  return err;
+}
+
+SGError DrawQuad(SGRenderer* rend, SGScene* scene, const SGInstance* inst, SGMaterial* mat, SGTxVertex* const q[4]) {
+  const std::uint32_t andFlags = q[0]->txvFlags & q[1]->txvFlags & q[2]->txvFlags & q[3]->txvFlags;
+  const std::uint32_t orFlags = q[0]->txvFlags | q[1]->txvFlags | q[2]->txvFlags | q[3]->txvFlags;
+  if ((andFlags & SG_XFORM_FLAG_CLIP_MASK) != 0) {
+    return SG_ERROR_NONE;
+  }
+  SGTxVertex* first[3] = {q[0], q[1], q[2]};
+  SGTxVertex* second[3] = {q[0], q[2], q[3]};
+  SGError err;
+  if ((orFlags & SG_XFORM_FLAG_CLIP_MASK) != 0) {
+    err = ISGPolygonClipDraw(rend, scene, inst, mat, first);
+    if (err == SG_ERROR_NONE) {
+      err = ISGPolygonClipDraw(rend, scene, inst, mat, second);
+    }
+  } else {
+    err = rend->renMethods.rmDrawTriangle(rend, scene, mat, first);
+    if (err == SG_ERROR_NONE) {
+      err = rend->renMethods.rmDrawTriangle(rend, scene, mat, second);
+    }
+  }
+  return err;
+}
+
+SGError DrawBillboard(Drawer& d, const SGBillboard* bil) {
+  if (bil->bilNumAzimuth == 0 || bil->bilNumPolar == 0 || bil->bilMatIndex == nullptr) {
+    return SG_ERROR_NONE;
+  }
+  ISGBillboardFrame frame;
+  ISGBillboardFrameMake(bil, d.inst->instEyeLocal, &frame);
+  SGMaterial* mat = ISGPartMaterial(d.scene, d.inst, bil->bilMatIndex[frame.polar * bil->bilNumAzimuth + frame.azimuth]);
+  if (mat == nullptr) {
+    return SG_ERROR_NONE;
+  }
+  // Corners in counter-clockwise order as seen from the eye: (+S, -V) is the
+  // lower right, since S points to the viewer's left.
+  static constexpr float kCorners[4][2] = {{-1.f, -1.f}, {-1.f, 1.f}, {1.f, 1.f}, {1.f, -1.f}};
+  SGTxVertex* quad[4];
+  bool clipped = false;
+  for (int i = 0; i < 4; ++i) {
+    SGTxVertex* txv = nullptr;
+    const SGError err = ISGRendererNewTxVert(d.rend, &txv);
+    if (err != SG_ERROR_NONE) {
+      return err;
+    }
+    const float a = kCorners[i][0];
+    const float b = kCorners[i][1];
+    for (int k = 0; k < 3; ++k) {
+      txv->txvPos[k] = frame.centre[k] + a * frame.side[k] + b * frame.up[k];
+    }
+    // Pick coordinates run from the (-S, -V) corner; texture rows run down.
+    txv->txvUV[0] = 1.f - (a + 1.f) / 2.f;
+    txv->txvUV[1] = 1.f - (b + 1.f) / 2.f;
+    txv->txvShade = 1.f;
+    d.rend->renMethods.rmTransformVertex(d.rend, txv);
+    clipped = clipped || (txv->txvFlags & SG_XFORM_FLAG_CLIP_MASK) != 0;
+    quad[i] = txv;
+  }
+  if (clipped) {
+    SGMatrix* model = nullptr;
+    ISGRendererGetModelXform(d.rend, &model);
+    for (SGTxVertex* txv : quad) {
+      float p[3];
+      for (int k = 0; k < 3; ++k) {
+        p[k] = txv->txvPos[0] * model->m[0][k] + txv->txvPos[1] * model->m[1][k] + txv->txvPos[2] * model->m[2][k] +
+               model->m[3][k];
+      }
+      std::memcpy(txv->txvPos, p, sizeof(p));
+    }
+  }
+  return DrawQuad(d.rend, d.scene, d.inst, mat, quad);
+}
+
+SGError DrawHardPoint(Drawer& d, const SGGeoHardPoint* hp) {
+  if (d.mi->miHardPoints == nullptr || hp->ghpId >= d.mi->miNumHardPoints) {
+    return SG_ERROR_NONE;
+  }
+  auto* sub = reinterpret_cast<SGInstance*>(d.mi->miHardPoints[hp->ghpId]);
+  if (sub == nullptr || sub == d.inst || ISGInstanceClassify(d.rend, d.scene, sub) == 0) {
+    return SG_ERROR_NONE;
+  }
+  return ISGInstanceDraw(d.rend, d.scene, sub);
+}
+
+bool PartHidden(const Drawer& d, const SGModelSubTransform* mst) {
+  return mst->mstXformIndex < d.mi->miNumXforms && d.mi->miXforms[mst->mstXformIndex].m[3][3] <= 0.f;
+}
+
+SGError BeginPart(Drawer& d, const SGModelSubTransform* mst) {
+  if (d.depth == sizeof(d.stack) / sizeof(d.stack[0])) {
+    return SG_ERROR_UNSUPPORTED;
+  }
+  d.stack[d.depth++] = d.part;
+  d.part = PartFrame{mst, !PartHidden(d, mst)};
+  SGMatrix identity;
+  SGMatrixIdentity(&identity);
+  const SGMatrix* m = d.part.shown && mst->mstXformIndex < d.mi->miNumXforms ? &d.mi->miXforms[mst->mstXformIndex]
+                                                                                : &identity;
+  const SGError err = SGRendererPushXform(d.rend, m);
+  UpdateEyeLocal(d);
+  return err;
+}
+
+SGError EndPart(Drawer& d) {
+  if (d.depth == 0) {
+    return SG_ERROR_NONE;
+  }
+  d.part = d.stack[--d.depth];
+  SGRendererPopXform(d.rend);
+  UpdateEyeLocal(d);
+  return SG_ERROR_NONE;
+}
+
+SGError Walk(Drawer& d, const SGGeoNode* node) {
+  for (; node != nullptr; node = node->gdNext) {
+    SGError err = SG_ERROR_NONE;
+    switch (node->gdType) {
+      case SG_GD_TYPE_BSP: {
+        const auto* split = static_cast<const SGGeoSplit*>(node->gdData);
+        const float* e = d.inst->instEyeLocal;
+        const float side = split->gspNormal[0] * e[0] + split->gspNormal[1] * e[1] + split->gspNormal[2] * e[2] +
+                           split->gspDist;
+        const SGGeoNode* farSide = side >= 0.f ? split->gspBack : split->gspFront;
+        const SGGeoNode* nearSide = side >= 0.f ? split->gspFront : split->gspBack;
+        err = Walk(d, farSide);
+        if (err == SG_ERROR_NONE) {
+          err = Walk(d, node->gdNext);
+        }
+        if (err == SG_ERROR_NONE) {
+          err = Walk(d, nearSide);
+        }
+        return err;
+      }
+      case SG_GD_TYPE_FACES:
+        if (d.part.shown) {
+          err = DrawFaces(d, static_cast<const SGFaceList*>(node->gdData));
+        }
+        break;
+      case SG_GD_TYPE_BILLBOARD:
+        if (d.part.shown) {
+          err = DrawBillboard(d, static_cast<const SGBillboard*>(node->gdData));
+        }
+        break;
+      case SG_GD_TYPE_WORD:
+        break;
+      case SG_GD_TYPE_XFORM:
+        err = BeginPart(d, static_cast<const SGModelSubTransform*>(node->gdData));
+        break;
+      case SG_GD_TYPE_XFORM_END:
+        err = EndPart(d);
+        break;
+      case SG_GD_TYPE_POINTS:
+      case SG_GD_TYPE_LINES:
+        if (d.part.shown) {
+          ISGPart part;
+          err = CurrentPart(d, &part);
+          if (err == SG_ERROR_NONE) {
+            err = node->gdType == SG_GD_TYPE_POINTS
+                      ? ISGInstDrawPointList(d.rend, d.scene, &part, static_cast<const SGPointList*>(node->gdData))
+                      : ISGInstDrawLineList(d.rend, d.scene, &part, static_cast<const SGLineList*>(node->gdData));
+          }
+        }
+        break;
+      case SG_GD_TYPE_HARDPOINT:
+        err = DrawHardPoint(d, static_cast<const SGGeoHardPoint*>(node->gdData));
+        break;
+      default:
+        return SG_ERROR_UNSUPPORTED;
+    }
+    if (err != SG_ERROR_NONE) {
+      return err;
+    }
+  }
+  return SG_ERROR_NONE;
+}
+
+// The instance's rotation with its translation: eye-relative for a scene
+// instance, in the parent's frame for a sub-instance.
+void InstanceMatrix(const SGInstance* inst, SGMatrix* out) {
+  *out = inst->instXform;
+  if (inst->instScene == nullptr) {
+    for (int k = 0; k < 3; ++k) {
+      out->m[3][k] = static_cast<float>(inst->instPos[k]);
+    }
+  }
+  for (int r = 0; r < 3; ++r) {
+    out->m[r][3] = 0.f;
+  }
+  out->m[3][3] = 1.f;
+}
+
+void SetInverseMode(SGRenderer* rend, const SGInstance* inst) {
+  rend->renFlags &= ~(SG_REND_FLAG_INVERSE | SG_REND_FLAG_AFFINE_INVERSE);
+  rend->renFlags |= (inst->instFlags & SG_INST_MOVING) != 0 ? SG_REND_FLAG_INVERSE : SG_REND_FLAG_AFFINE_INVERSE;
+}
+
+SGError DrawModel(SGRenderer* rend, SGScene* scene, SGInstance* inst) {
+  auto* mi = static_cast<SGModelInst*>(inst->instData);
+  const SGModel* model = mi->miModel;
+  if (model->modNumLods == 0) {
+    return SG_ERROR_NONE;
+  }
+  SetInverseMode(rend, inst);
+  std::uint32_t lod = 0;
+  rend->renLODSelect(rend, inst, rend->renEye, &lod);
+  lod = lod < model->modNumLods ? lod : model->modNumLods - 1;
+  const SGModelLod& entry = model->modLods[lod];
+  if ((inst->instAttributes & SG_ATTR_PRE_DRAW) != 0) {
+    ISGInstanceGroundPlane(rend, scene, inst);
+  } else {
+    inst->instFlags &= ~SG_INST_GROUND_CLIP;
+  }
+  SGMatrix m;
+  InstanceMatrix(inst, &m);
+  SGError err = SGRendererPushXform(rend, &m);
+  if (err == SG_ERROR_NONE) {
+    err = EnsurePartCaches(mi);
+  }
+  if (err == SG_ERROR_NONE) {
+    Drawer d{rend, scene, inst, mi, PartFrame{&entry.mdlRoot, true}, {}, 0};
+    UpdateEyeLocal(d);
+    err = Walk(d, entry.mdlData);
+    while (d.depth > 0) {
+      EndPart(d);
+    }
+  }
+  if (err != SG_ERROR_NONE) {
+    SGRendererResetXform(rend);
+    return err;
+  }
+  return SGRendererPopXform(rend);
+}
+
+SGError DrawBsp(SGRenderer* rend, SGScene* scene, SGBsp* node, const float eye[3]) {
+  if (node == nullptr) {
+    return SG_ERROR_NONE;
+  }
+  const float side = node->bspPlane.plnNormal[0] * eye[0] + node->bspPlane.plnNormal[1] * eye[1] +
+                     node->bspPlane.plnNormal[2] * eye[2] + node->bspPlane.plnDist;
+  SGBsp* first = side <= 0.f ? node->bspFront : node->bspBack;
+  SGBsp* last = side <= 0.f ? node->bspBack : node->bspFront;
+  SGError err = DrawBsp(rend, scene, first, eye);
+  if (err == SG_ERROR_NONE && node->bspInstance != nullptr && ISGInstanceClassify(rend, scene, node->bspInstance) != 0) {
+    err = ISGInstanceDraw(rend, scene, node->bspInstance);
+  }
+  if (err == SG_ERROR_NONE) {
+    err = DrawBsp(rend, scene, last, eye);
+  }
+  return err;
+}
+
+SGError DrawComplex(SGRenderer* rend, SGScene* scene, SGInstance* inst) {
+  SetInverseMode(rend, inst);
+  SGMatrix m;
+  InstanceMatrix(inst, &m);
+  SGError err = SGRendererPushXform(rend, &m);
+  if (err == SG_ERROR_NONE) {
+    SGMatrix* inverse = nullptr;
+    SGRendererGetInverseXform(rend, &inverse);
+    const float eye[3] = {inverse->m[3][0], inverse->m[3][1], inverse->m[3][2]};
+    err = DrawBsp(rend, scene, static_cast<SGBsp*>(inst->instData), eye);
+  }
+  if (err != SG_ERROR_NONE) {
+    SGRendererResetXform(rend);
+    return err;
+  }
+  return SGRendererPopXform(rend);
+}
+
+}  // namespace
+
+void ISGBillboardFrameMake(const SGBillboard* bil, const float eye[3], ISGBillboardFrame* out) {
+  SGPoint3s n{eye[0] - bil->bilCentre[0], eye[1] - bil->bilCentre[1], eye[2] - bil->bilCentre[2]};
+  ISGVector3sNormalize(&n);
+  const SGPoint3s up{0.f, 1.f, 0.f};
+  const SGPoint3s forward{0.f, 0.f, -1.f};
+  SGPoint3s s = ISGVector3sCross(n, up);
+  SGPoint3s v;
+  if (SGVector3sLenSq(&s) <= 1e-6f) {
+    v = ISGVector3sCross(ISGVector3sCross(forward, up), n);
+    ISGVector3sNormalize(&v);
+    s = ISGVector3sCross(n, v);
+    ISGVector3sNormalize(&s);
+  } else {
+    ISGVector3sNormalize(&s);
+    v = ISGVector3sCross(s, n);
+    ISGVector3sNormalize(&v);
+  }
+  for (int k = 0; k < 3; ++k) {
+    out->centre[k] = bil->bilCentre[k];
+  }
+  out->side[0] = s.x * bil->bilHalfWidth;
+  out->side[1] = s.y * bil->bilHalfWidth;
+  out->side[2] = s.z * bil->bilHalfWidth;
+  out->up[0] = v.x * bil->bilHalfHeight;
+  out->up[1] = v.y * bil->bilHalfHeight;
+  out->up[2] = v.z * bil->bilHalfHeight;
+  out->azimuth = 0;
+  out->polar = 0;
+  if (bil->bilNumAzimuth > 1) {
+    // The angle about the up axis between the forward axis and the view.
+    SGPoint3s flat{n.x, 0.f, n.z};
+    float a = 0.f;
+    if (SGVector3sLenSq(&flat) > 0.f) {
+      ISGVector3sNormalize(&flat);
+      a = std::acos(std::fmax(-1.f, std::fmin(1.f, SGPoint3sDot(&forward, &flat))));
+      if (flat.x < 0.f) {
+        a = 2.f * kPi - a;
+      }
+    }
+    std::uint32_t i = static_cast<std::uint32_t>(a / (2.f * kPi) * static_cast<float>(bil->bilNumAzimuth) + 0.5f);
+    out->azimuth = i >= bil->bilNumAzimuth ? 0 : i;
+  }
+  if (bil->bilNumPolar > 1) {
+    const float p = std::acos(std::fmax(-1.f, std::fmin(1.f, SGPoint3sDot(&up, &n))));
+    const auto i = static_cast<std::uint32_t>(p / kPi * static_cast<float>(bil->bilNumPolar - 1) + 0.5f);
+    out->polar = i >= bil->bilNumPolar ? bil->bilNumPolar - 1 : i;
+  }
+}
+
+SGError ISGInstanceDraw(SGRenderer* rend, SGScene* scene, SGInstance* inst) {
+  ISG_ASSERT(inst != NULL, "instdraw.c");
+  if (rend->renDrawDepth == 0) {
+    rend->renScratchUsed = 0;
+  }
+  if (inst->instDropShadow != nullptr) {
+    const SGError err = ISGDropShadowDraw(rend, scene, inst);
+    if (err != SG_ERROR_NONE) {
+      return err;
+    }
+    if (ISGInstanceClassify(rend, scene, inst) == 0) {
+      return SG_ERROR_NONE;
+    }
+  }
+  if ((inst->instFlags & SG_INST_CULLED) != 0 || inst->instData == nullptr) {
+    return SG_ERROR_NONE;
+  }
+  SGError err = SG_ERROR_NONE;
+  ++rend->renDrawDepth;
+  if (inst->instType == SG_INST_TYPE_MODEL_COMPLEX) {
+    err = DrawComplex(rend, scene, inst);
+  } else if (inst->instType == SG_INST_TYPE_MODEL_ONE || inst->instType == SG_INST_TYPE_MODEL_TWO) {
+    if (static_cast<SGModelInst*>(inst->instData)->miModel != nullptr) {
+      err = DrawModel(rend, scene, inst);
+    }
+  }
+  --rend->renDrawDepth;
+  return err;
+}

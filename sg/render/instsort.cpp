@@ -1,0 +1,479 @@
+// Instance update, classification and the painter's sort.
+
+#include "sg/render/instsort.h"
+
+#include <cmath>
+
+#include "sg/core/malloc.h"
+#include "sg/core/sgassert.h"
+#include "sg/cull/cull.h"
+#include "sg/instance/instance.h"
+#include "sg/render/renderer.h"
+#include "sg/scene/scene.h"
+
+namespace {
+
+double PeriodsUp(double x, double period) { return ISGWrapPeriodsUp(x, period); }
+double PeriodsDown(double x, double period) { return ISGWrapPeriodsDown(x, period); }
+
+// Wraps offset d (position minus eye on one axis) of radius r into the window
+// ahead of a viewer looking along v on that axis; returns the periods added.
+double WrapAxis(double d, double r, double period, float v) {
+  if (!(period > 0.0)) {
+    return 0.0;
+  }
+  double k = 0.0;
+  if (v > 0.7f) {
+    k += PeriodsUp(d + r, period);
+    k -= PeriodsDown(d + k * period - r - period, period);
+  } else if (v >= -0.7f) {
+    k -= PeriodsDown(d - r - period / 2.0, period);
+    k += PeriodsUp(d + k * period + r + period / 2.0, period);
+  } else {
+    k -= PeriodsDown(d - r, period);
+    k += PeriodsUp(d + k * period + r + period, period);
+  }
+  return k;
+}
+
+bool IsModelKind(const SGInstance* inst) {
+  return inst->instType == SG_INST_TYPE_MODEL_ONE || inst->instType == SG_INST_TYPE_MODEL_TWO ||
+         inst->instType == SG_INST_TYPE_MODEL_COMPLEX;
+}
+
+float Reach(const SGInstance* inst) { return std::fmax(inst->instRadius, inst->instReach); }
+
+void WrapInstance(SGRenderer* rend, SGScene* scene, SGInstance* inst) {
+  const double r = Reach(inst);
+  double periods[2] = {0.0, 0.0};
+  for (int a = 0; a < 2; ++a) {
+    const double d = inst->instPos[a] - rend->renEye[a];
+    periods[a] = WrapAxis(d, r, scene->scnWorldExtent[a], rend->renViewDir[a]);
+    inst->instXform.m[3][a] = static_cast<float>(d + periods[a] * scene->scnWorldExtent[a]);
+  }
+  inst->instXform.m[3][2] = static_cast<float>(inst->instPos[2] - rend->renEye[2]);
+  ISGInstanceApplyVelocity(inst);
+  if ((inst->instAttributes & SG_ATTR_NO_WRAP) != 0 || (periods[0] == 0.0 && periods[1] == 0.0)) {
+    return;
+  }
+  for (int a = 0; a < 2; ++a) {
+    const double shift = periods[a] * scene->scnWorldExtent[a];
+    inst->instPos[a] += shift;
+    if (inst->instType == SG_INST_TYPE_MODEL_ONE || inst->instType == SG_INST_TYPE_MODEL_TWO) {
+      auto* mi = static_cast<SGModelInst*>(inst->instData);
+      for (auto& corner : mi->miCorners) {
+        corner[a] += static_cast<float>(shift);
+      }
+    }
+  }
+  if (inst->instType == SG_INST_TYPE_MODEL_COMPLEX) {
+    ISGInstanceComplexBounds(inst);
+  }
+  inst->instFlags &= ~(SG_INST_BOX_VALID | SG_INST_XFORM_PENDING);
+}
+
+void DestroyRemoved(SGInstance** head) {
+  SGInstance* inst = *head;
+  while (inst != nullptr) {
+    SGInstance* next = inst->instScnNext;
+    if ((inst->instAttributes & SG_ATTR_REMOVE) != 0) {
+      ISGInstanceDestroy(inst);
+    }
+    inst = next;
+  }
+}
+
+float Dot3(const float* a, const float* b) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; }
+
+// The sort's view of the frame: axis, signs and eye.
+struct SortView {
+  int axis;
+  int sign[2];
+  int lateral;
+};
+
+SortView ViewSigns(const float* dir) {
+  const float x = dir[0];
+  const float y = dir[1];
+  SortView v{};
+  if (x > 0.f && y > 0.f) {
+    v = {y >= x ? 1 : 0, {-1, -1}, 0};
+  } else if (x <= 0.f && y > 0.f) {
+    v = {y >= -x ? 1 : 0, {1, -1}, 0};
+  } else if (x <= 0.f && y <= 0.f) {
+    v = {-y >= -x ? 1 : 0, {1, 1}, 0};
+  } else {
+    v = {-y >= x ? 1 : 0, {-1, 1}, 0};
+  }
+  v.lateral = 1 - v.axis;
+  return v;
+}
+
+void BoxOffsets(SGInstance* inst, const float box[6], const float eye[3]) {
+  for (int k = 0; k < 3; ++k) {
+    const float lo = box[k];
+    const float hi = box[k + 3];
+    const float e = eye[k];
+    if (lo > e) {
+      inst->instSortNear[k] = lo - e;
+      inst->instSortFar[k] = hi - e;
+    } else if (hi < e) {
+      inst->instSortNear[k] = e - hi;
+      inst->instSortFar[k] = e - lo;
+    } else {
+      inst->instSortNear[k] = 0.f;
+      inst->instSortFar[k] = std::fmax(hi - e, e - lo);
+    }
+  }
+  if ((inst->instAttributes & SG_ATTR_FLAT_SORT) != 0) {
+    for (int k = 0; k < 3; ++k) {
+      inst->instSortFar[k] = inst->instSortNear[k];
+    }
+  }
+}
+
+std::uint32_t BucketOf(float offset, bool reachesEye, float yon) {
+  if (reachesEye || offset <= 0.f) {
+    return 0;
+  }
+  const float index = offset / yon * 255.f;
+  return index >= 255.f || !(index == index) ? SG_SORT_BUCKETS - 1 : static_cast<std::uint32_t>(index);
+}
+
+bool ReachesEye(const float box[6], const SortView& v, const float eye[3]) {
+  const int a = v.axis;
+  return v.sign[a] > 0 ? box[a + 3] > eye[a] : box[a] < eye[a];
+}
+
+bool Lateral(const SGInstance* a, const SGInstance* b, int lateral) {
+  return a->instSortPriority < b->instSortPriority || 0.99f * b->instSortFar[lateral] <= a->instSortNear[lateral];
+}
+
+void Unlink(SGInstance* inst) {
+  *inst->instBack = inst->instNext;
+  if (inst->instNext != nullptr) {
+    inst->instNext->instBack = inst->instBack;
+  }
+  inst->instNext = nullptr;
+  inst->instBack = nullptr;
+}
+
+void LinkAt(SGInstance** link, SGInstance* inst) {
+  inst->instNext = *link;
+  inst->instBack = link;
+  if (*link != nullptr) {
+    (*link)->instBack = &inst->instNext;
+  }
+  *link = inst;
+}
+
+struct Sorter {
+  SGRenderer* rend;
+  SortView view;
+
+  bool InFront(const SGInstance* a, const SGInstance* b) const { return ISGInstSortInFront(rend, a, b); }
+
+  void Insert(SGInstance** slot, SGInstance* inst) const {
+    SGInstance* head = *slot;
+    ISG_ASSERT(inst != head, "instsort.c");
+    const int lat = view.lateral;
+    if (InFront(head, inst)) {
+      LinkAt(slot, inst);
+      return;
+    }
+    if (InFront(inst, head) || inst->instSortNear[lat] < head->instSortNear[lat]) {
+      SGInstance* c = head;
+      while (c->instNext != nullptr) {
+        SGInstance* n = c->instNext;
+        if (InFront(inst, n)) {
+          c = n;
+        } else if (InFront(n, inst)) {
+          break;
+        } else if (inst->instSortNear[lat] <= c->instSortNear[lat]) {
+          c = n;
+        } else {
+          break;
+        }
+      }
+      LinkAt(&c->instNext, inst);
+      return;
+    }
+    LinkAt(slot, inst);
+  }
+
+  // Puts inst into the list at *slot before the first element that must follow
+  // it, then moves every later element it must follow to just before it.
+  void Merge(SGInstance** slot, SGInstance* inst) const {
+    SGInstance** link = slot;
+    while (*link != nullptr && !InFront(*link, inst) && !Lateral(inst, *link, view.lateral)) {
+      link = &(*link)->instNext;
+    }
+    LinkAt(link, inst);
+    SGInstance* c = inst->instNext;
+    while (c != nullptr) {
+      SGInstance* next = c->instNext;
+      if (InFront(inst, c)) {
+        Unlink(c);
+        LinkAt(inst->instBack, c);
+      }
+      c = next;
+    }
+  }
+};
+
+}  // namespace
+
+double ISGWrapPeriodsUp(double x, double period) {
+  if (x >= 0.0 || !(period > 0.0) || !std::isfinite(x)) {
+    return 0.0;
+  }
+  double k = std::ceil(-x / period);
+  while (x + k * period < 0.0) {
+    k += 1.0;
+  }
+  while (k > 0.0 && x + (k - 1.0) * period >= 0.0) {
+    k -= 1.0;
+  }
+  return k;
+}
+
+double ISGWrapPeriodsDown(double x, double period) { return ISGWrapPeriodsUp(-x, period); }
+
+void ISGInstanceEyeRelative(SGRenderer* rend, SGScene*, SGInstance* inst) {
+  for (int k = 0; k < 3; ++k) {
+    inst->instXform.m[3][k] = static_cast<float>(inst->instPos[k] - rend->renEye[k]);
+  }
+}
+
+SGError ISGSceneUpdateInstances(SGRenderer* rend, SGScene* scene) {
+  if (scene->scnInstances == nullptr) {
+    return SG_ERROR_NONE;
+  }
+  DestroyRemoved(&scene->scnInstances);
+  for (SGInstance* inst = scene->scnInstances; inst != nullptr; inst = inst->instScnNext) {
+    inst->instNext = nullptr;
+    inst->instFlags &= ~SG_INST_FRAME_MASK;
+    inst->instFade = 1.f;
+    if ((inst->instAttributes & SG_ATTR_NO_WRAP) != 0) {
+      ISGInstanceEyeRelative(rend, scene, inst);
+    } else {
+      WrapInstance(rend, scene, inst);
+    }
+  }
+  DestroyRemoved(&scene->scnLights);
+  for (SGInstance* light = scene->scnLights; light != nullptr; light = light->instScnNext) {
+    const auto* data = static_cast<const SGLightData*>(light->instData);
+    if ((light->instAttributes & SG_ATTR_HIDDEN) != 0 || data == nullptr || data->ltKind != SG_LIGHT_POSITIONED) {
+      continue;
+    }
+    for (int a = 0; a < 2; ++a) {
+      const double period = scene->scnWorldExtent[a];
+      double d = light->instPos[a] - rend->renEye[a];
+      double k = 0.0;
+      if (period > 0.0) {
+        k = -PeriodsDown(d - period / 2.0 + period * 1e-9, period);
+        k += PeriodsUp(d + k * period + period / 2.0, period);
+      }
+      d += k * period;
+      light->instXform.m[3][a] = static_cast<float>(d);
+      if ((light->instAttributes & SG_ATTR_NO_WRAP) == 0) {
+        light->instPos[a] += k * period;
+      }
+    }
+    light->instXform.m[3][2] = static_cast<float>(light->instPos[2] - rend->renEye[2]);
+  }
+  return SG_ERROR_NONE;
+}
+
+std::uint32_t ISGInstanceClassify(SGRenderer* rend, SGScene* scene, SGInstance* inst) {
+  inst->instFlags &= ~SG_INST_CLASS_MASK;
+  if ((inst->instAttributes & SG_ATTR_HIDDEN) != 0) {
+    inst->instFlags |= SG_INST_CULLED;
+    return 0;
+  }
+  // A sub-instance has no scene: its place comes through the transform stack.
+  const bool detached = inst->instScene == nullptr;
+  float savedRow[3] = {};
+  double savedPos[3] = {};
+  if (detached) {
+    SGMatrix* top = nullptr;
+    ISGRendererGetModelXform(rend, &top);
+    for (int k = 0; k < 3; ++k) {
+      savedRow[k] = inst->instXform.m[3][k];
+      savedPos[k] = inst->instPos[k];
+    }
+    float rel[3];
+    for (int k = 0; k < 3; ++k) {
+      rel[k] = static_cast<float>(savedPos[0]) * top->m[0][k] + static_cast<float>(savedPos[1]) * top->m[1][k] +
+               static_cast<float>(savedPos[2]) * top->m[2][k] + top->m[3][k];
+    }
+    for (int k = 0; k < 3; ++k) {
+      inst->instXform.m[3][k] = rel[k];
+      inst->instPos[k] = rel[k] + rend->renEye[k];
+      inst->instSavedPos[k] = savedPos[k];
+    }
+  }
+  const float* pos = inst->instXform.m[3];
+  const float radius = Reach(inst);
+  if ((rend->renFlags & SG_REND_FLAG_FOG) != 0 && (inst->instAttributes & SG_ATTR_NO_FOG) == 0) {
+    if ((rend->renFlags & SG_REND_FLAG_FOG_OVERRIDE) != 0 ||
+        Dot3(pos, rend->renViewDir) + radius > rend->renViewData->viYon - rend->renFogFar) {
+      inst->instFlags |= SG_INST_FOGGED;
+    }
+  }
+  bool visible = true;
+  if (inst->instDropShadow == nullptr) {
+    if (scene != nullptr && scene->scnCullRoot != nullptr) {
+      ISGCullStateClear(inst->instCullState);
+      visible = ISGCullTestInstance(scene->scnCullRoot, inst) != 3;
+    }
+    const float(*planes)[4] = rend->renClipPlanes;
+    if (visible && (inst->instAttributes & SG_ATTR_NO_NEAR) == 0) {
+      const float d0 = Dot3(pos, planes[0]) - planes[0][3];
+      if (scene != nullptr && (scene->scnFlags & SG_SCN_FLAG_CURVED) != 0) {
+        if (d0 > 0.f) {
+          inst->instXform.m[3][2] -= 0.1f * d0 * d0;
+        }
+      } else if (d0 >= radius) {
+        visible = false;
+      } else if (d0 <= -radius) {
+        inst->instFlags |= SG_INST_INSIDE_NEAR;
+      }
+    }
+    if (visible) {
+      static constexpr int kPlanes[5] = {0, 2, 3, 4, 5};
+      for (const int p : kPlanes) {
+        const float d = Dot3(pos, planes[p]) - planes[p][3];
+        if (d > radius) {
+          visible = false;
+          break;
+        }
+        if (d >= -radius) {
+          inst->instFlags |= SG_INST_NEEDS_CLIP;
+        }
+      }
+    }
+  }
+  if (detached) {
+    for (int k = 0; k < 3; ++k) {
+      inst->instXform.m[3][k] = savedRow[k];
+      inst->instPos[k] = savedPos[k];
+    }
+  }
+  if (visible) {
+    inst->instFlags &= ~SG_INST_CULLED;
+  } else {
+    inst->instFlags |= SG_INST_CULLED;
+  }
+  return visible ? 1 : 0;
+}
+
+bool ISGInstSortInFront(const SGRenderer* rend, const SGInstance* a, const SGInstance* b) {
+  if (a->instSortPriority != b->instSortPriority) {
+    return a->instSortPriority > b->instSortPriority;
+  }
+  for (int k = 0; k < 3; ++k) {
+    if (0.99f * b->instSortFar[k] <= a->instSortNear[k]) {
+      return false;
+    }
+  }
+  for (int k = 0; k < 3; ++k) {
+    if (a->instSortFar[k] < b->instSortNear[k]) {
+      return true;
+    }
+  }
+  double da = 0.0;
+  double db = 0.0;
+  for (int k = 0; k < 3; ++k) {
+    const double ea = a->instPos[k] - rend->renEye[k];
+    const double eb = b->instPos[k] - rend->renEye[k];
+    da += ea * ea;
+    db += eb * eb;
+  }
+  return da < db;
+}
+
+SGError ISGSceneSortAndDraw(SGRenderer* rend, SGScene* scene) {
+  const Sorter sorter{rend, ViewSigns(rend->renViewDir)};
+  const SortView& view = sorter.view;
+  for (int k = 0; k < 3; ++k) {
+    rend->renSortEye[k] = static_cast<float>(rend->renEye[k]);
+  }
+  if (scene->scnInstVector == nullptr) {
+    scene->scnInstVector = static_cast<SGInstance**>(SGCalloc(SG_SORT_BUCKETS, sizeof(SGInstance*)));
+    if (scene->scnInstVector == nullptr) {
+      return SG_ERROR_NO_MEMORY;
+    }
+    scene->scnInstVectorLen = SG_SORT_BUCKETS;
+  }
+  SGInstance** buckets = scene->scnInstVector;
+  for (std::uint32_t b = 0; b < SG_SORT_BUCKETS; ++b) {
+    buckets[b] = nullptr;
+  }
+  const float yon = rend->renViewData->viYon;
+  std::uint32_t farthest = 0;
+  for (SGInstance* inst = scene->scnInstances; inst != nullptr; inst = inst->instScnNext) {
+    if (!IsModelKind(inst) || (inst->instAttributes & SG_ATTR_HIDDEN) != 0 || inst->instData == nullptr ||
+        ISGInstanceClassify(rend, scene, inst) == 0) {
+      continue;
+    }
+    float box[6];
+    if (SGInstanceGetBounds(inst, box) != SG_ERROR_NONE) {
+      continue;
+    }
+    BoxOffsets(inst, box, rend->renSortEye);
+    const std::uint32_t b = BucketOf(inst->instSortNear[view.axis], ReachesEye(box, view, rend->renSortEye), yon);
+    inst->instNext = nullptr;
+    if (buckets[b] == nullptr) {
+      LinkAt(&buckets[b], inst);
+    } else {
+      sorter.Insert(&buckets[b], inst);
+    }
+    farthest = b > farthest ? b : farthest;
+  }
+  ISG_ASSERT(farthest < scene->scnInstVectorLen, "instsort.c");
+  scene->scnSortFarthest = &buckets[farthest];
+  // Second pass: an instance that reaches into farther buckets draws after
+  // whatever there must be drawn before it.
+  for (std::uint32_t b = farthest + 1; b-- > 0;) {
+    for (SGInstance* inst = buckets[b]; inst != nullptr; inst = inst->instNext) {
+      if ((inst->instFlags & SG_INST_REVISITED) != 0) {
+        continue;
+      }
+      float box[6];
+      SGInstanceGetBounds(inst, box);
+      std::uint32_t check = BucketOf(inst->instSortFar[view.axis], ReachesEye(box, view, rend->renSortEye), yon);
+      check = check < b ? b : check;
+      ISG_ASSERT(check >= b, "instsort.c");
+      while (check > b && buckets[check] == nullptr) {
+        --check;
+      }
+      for (std::uint32_t c = check; c >= b && c <= farthest; --c) {
+        SGInstance* x = buckets[c];
+        while (x != nullptr && x != inst) {
+          SGInstance* next = x->instNext;
+          if (ISGInstSortInFront(rend, x, inst)) {
+            Unlink(x);
+            sorter.Merge(&inst->instNext, x);
+          }
+          x = next;
+        }
+        if (c == 0) {
+          break;
+        }
+      }
+      inst->instFlags |= SG_INST_REVISITED;
+    }
+  }
+  for (std::uint32_t b = farthest + 1; b-- > 0;) {
+    while (buckets[b] != nullptr) {
+      SGInstance* inst = buckets[b];
+      buckets[b] = inst->instNext;
+      const SGError err = ISGInstanceDraw(rend, scene, inst);
+      if (err != SG_ERROR_NONE) {
+        return err;
+      }
+    }
+  }
+  return SG_ERROR_NONE;
+}

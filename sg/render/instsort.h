@@ -1,0 +1,37 @@
+#pragma once
+// The per-frame instance passes of a scene draw: update relative to the eye,
+// classification against the view, the painter's sort into distance buckets
+// and the drawing of one instance. Drawing thread only, inside SGSceneDraw.
+
+#include <cstdint>
+
+#include "sg/core/sgerror.h"
+
+struct SGInstance;
+struct SGRenderer;
+struct SGScene;
+
+constexpr std::uint32_t SG_SORT_BUCKETS = 256;
+
+// Removes the instances marked for removal, wraps the others around the eye in
+// a world that repeats in x and y, and writes their eye-relative positions.
+SGError ISGSceneUpdateInstances(SGRenderer* rend, SGScene* scene);
+// The instance's eye-relative position without wrapping (cameras).
+void ISGInstanceEyeRelative(SGRenderer* rend, SGScene* scene, SGInstance* inst);
+// 1 when the instance may be visible, 0 when culled; sets the per-frame bits.
+std::uint32_t ISGInstanceClassify(SGRenderer* rend, SGScene* scene, SGInstance* inst);
+// Sorts the visible model instances farthest first and draws them; the first
+// failing draw's status.
+SGError ISGSceneSortAndDraw(SGRenderer* rend, SGScene* scene);
+// Whether instance a must be drawn after instance b.
+bool ISGInstSortInFront(const SGRenderer* rend, const SGInstance* a, const SGInstance* b);
+
+// Wrapping a world that repeats with `period`: the whole periods to add while
+// x < 0, or to subtract while x > 0, computed at once rather than period by
+// period, so that a position far outside the world costs no more than a near
+// one. 0 for a period that is not positive.
+double ISGWrapPeriodsUp(double x, double period);
+double ISGWrapPeriodsDown(double x, double period);
+
+// Draws one sorted instance (and its drop shadow).
+SGError ISGInstanceDraw(SGRenderer* rend, SGScene* scene, SGInstance* inst);

@@ -1,0 +1,544 @@
+// Vertex transform, clipping against the renderer's planes, and the point,
+// line and face stages of a drawn model.
+
+#include <cmath>
+
+#include "sg/core/sgassert.h"
+#include "sg/instance/instance.h"
+#include "sg/material/material.h"
+#include "sg/model/model.h"
+#include "sg/render/primitives.h"
+#include "sg/render/renderer.h"
+
+namespace {
+
+constexpr float kNearZ = -0.0001f;
+constexpr float kEdge = 1.0001f;
+
+bool NotReady(const SGMaterial* mat) {
+  return mat == nullptr || (mat->matTexMap != nullptr && (mat->matTexMap->txmFormat & SG_TXM_NO_DRAW) != 0);
+}
+
+struct Bounds {
+  float lowX, lowY, hiX, hiY;
+};
+
+Bounds WindowBounds(const SGViewData* vi) {
+  if ((vi->viFlags & SG_VI_WINDOW) != 0) {
+    return {vi->viWindowLo[0], vi->viWindowLo[1], vi->viWindowHi[0], vi->viWindowHi[1]};
+  }
+  return {-kEdge, -kEdge, kEdge, kEdge};
+}
+
+std::uint32_t SideOutcodes(const Bounds& b, float x, float y) {
+  std::uint32_t flags = 0;
+  if (x < b.lowX) {
+    flags |= SG_XFORM_FLAG_LEFT_CLIP;
+  } else if (x >= b.hiX) {
+    flags |= SG_XFORM_FLAG_RIGHT_CLIP;
+  }
+  if (y < b.lowY) {
+    flags |= SG_XFORM_FLAG_BOTTOM_CLIP;
+  } else if (y >= b.hiY) {
+    flags |= SG_XFORM_FLAG_TOP_CLIP;
+  }
+  return flags;
+}
+
+float PlaneDot(const float* plane, const float* p) { return plane[0] * p[0] + plane[1] * p[1] + plane[2] * p[2]; }
+
+// The outcodes a made vertex may gain after clipping against `plane`.
+std::uint32_t OutcodesAfter(std::uint32_t plane) {
+  switch (plane) {
+    case 0:
+    case 1:
+      return SG_XFORM_FLAG_LEFT_CLIP | SG_XFORM_FLAG_BOTTOM_CLIP | SG_XFORM_FLAG_RIGHT_CLIP | SG_XFORM_FLAG_TOP_CLIP;
+    case 2:
+      return SG_XFORM_FLAG_BOTTOM_CLIP | SG_XFORM_FLAG_RIGHT_CLIP | SG_XFORM_FLAG_TOP_CLIP;
+    case 3:
+      return SG_XFORM_FLAG_RIGHT_CLIP | SG_XFORM_FLAG_TOP_CLIP;
+    case 4:
+      return SG_XFORM_FLAG_TOP_CLIP;
+    default:
+      return 0;
+  }
+}
+
+std::uint32_t PlaneBit(std::uint32_t plane) { return plane < 6 ? SG_XFORM_FLAG_NEAR_CLIP << plane : 0; }
+
+SGError NextLinePlane(SGRenderer* rend, SGScene* scene, SGMaterial* mat, SGTxVertex** pair, std::uint32_t plane) {
+  if (plane < 5) {
+    return ISGClipLine(rend, scene, mat, pair, plane + 1);
+  }
+  return rend->renMethods.rmDrawLines(rend, scene, mat, pair);
+}
+
+SGError NextTrianglePlane(SGRenderer* rend, SGScene* scene, SGMaterial* mat, SGTxVertex** triple, std::uint32_t plane) {
+  if (plane < 5) {
+    return ISGClipTriangle(rend, scene, mat, triple, plane + 1);
+  }
+  return rend->renMethods.rmDrawTriangle(rend, scene, mat, triple);
+}
+
+bool OutsidePlane(const SGRenderer* rend, std::uint32_t plane, const SGTxVertex* v) {
+  if (plane < 6) {
+    return (v->txvFlags & PlaneBit(plane)) != 0;
+  }
+  return PlaneDot(rend->renClipPlanes[plane], v->txvPos) > rend->renClipPlanes[plane][3];
+}
+
+// A face corner's prepared vertex turned into a pool vertex.
+SGError MakeCorner(SGRenderer* rend, const ISGPrepVertex* pv, SGTxVertex** out) {
+  SGTxVertex* txv = nullptr;
+  const SGError err = ISGRendererNewTxVert(rend, &txv);
+  if (err != SG_ERROR_NONE) {
+    return err;
+  }
+  txv->txvFlags = pv->pvFlags;
+  for (int k = 0; k < 4; ++k) {
+    txv->txvLoc[k] = pv->pvLoc[k];
+  }
+  txv->txvFog = pv->pvFog;
+  *out = txv;
+  return SG_ERROR_NONE;
+}
+
+// The model vertex through the top model matrix: eye-relative world coordinates.
+void WorldPosition(SGRenderer* rend, const SGPoint3s& v, SGTxVertex* txv) {
+  SGMatrix* m = nullptr;
+  ISGRendererGetModelXform(rend, &m);
+  const float p[3] = {v.x, v.y, v.z};
+  for (int k = 0; k < 3; ++k) {
+    txv->txvPos[k] = p[0] * m->m[0][k] + p[1] * m->m[1][k] + p[2] * m->m[2][k] + m->m[3][k];
+  }
+}
+
+float Shade(const ISGPart* part, std::uint32_t normal) {
+  const float s = part->shades != nullptr ? part->shades[normal] : 1.f;
+  return s > 0.f ? s : 0.f;
+}
+
+}  // namespace
+
+SGError ISGTransformVertex(SGRenderer* rend, SGTxVertex* txv) {
+  const SGViewData* vi = rend->renViewData;
+  ISG_ASSERT(vi, "insttri.c");
+  txv->txvFlags &= ~(SG_TXV_UNTRANSFORMED | SG_XFORM_FLAG_CLIP_MASK);
+  const SGMatrix& m = rend->renXform;
+  const float* p = txv->txvPos;
+  float col[4];
+  for (int c = 0; c < 4; ++c) {
+    col[c] = p[0] * m.m[0][c] + p[1] * m.m[1][c] + p[2] * m.m[2][c] + m.m[3][c];
+  }
+  const float z = col[2];
+  if (z <= kNearZ) {
+    txv->txvFlags |= SG_XFORM_FLAG_NEAR_CLIP;
+    return SG_ERROR_NONE;
+  }
+  if ((rend->renFlags & SG_REND_FLAG_FOG) != 0) {
+    if (z >= vi->viYon) {
+      txv->txvFog = 0.f;
+      txv->txvFlags |= SG_TXV_FOGGED;
+    } else {
+      const float fog = (vi->viYon - z) * rend->renFogRecip;
+      if (fog < 1.f) {
+        txv->txvFog = fog;
+        txv->txvFlags |= SG_TXV_FOGGED;
+      } else {
+        txv->txvFog = 1.f;
+      }
+    }
+  } else {
+    txv->txvFog = 1.f;
+  }
+  const float w = col[3];
+  if (w > vi->viYon) {
+    txv->txvFlags |= SG_XFORM_FLAG_FAR_CLIP;
+  }
+  const float q = 1.f / w;
+  const float x = col[0] * q;
+  const float y = col[1] * q;
+  txv->txvFlags |= SideOutcodes(WindowBounds(vi), x, y);
+  txv->txvLoc[0] = (x + 1.f) * vi->viScale[0] + vi->viOffset[0];
+  txv->txvLoc[1] = (y + 1.f) * vi->viScale[1] + vi->viOffset[1];
+  txv->txvLoc[2] = std::fmax(0.f, z * q);
+  txv->txvLoc[3] = q;
+  if ((rend->renFlags & SG_REND_FLAG_ALL_FOGGED) != 0) {
+    txv->txvFlags |= SG_TXV_FOGGED;
+  }
+  return SG_ERROR_NONE;
+}
+
+SGError ISGTxVertexInterpolate(SGRenderer* rend, std::uint32_t plane, const SGTxVertex* from, const SGTxVertex* to,
+                               SGTxVertex** out) {
+  SGTxVertex* v = nullptr;
+  const SGError err = ISGRendererNewTxVert(rend, &v);
+  if (err != SG_ERROR_NONE) {
+    return err;
+  }
+  const float* n = rend->renClipPlanes[plane];
+  float delta[3];
+  for (int k = 0; k < 3; ++k) {
+    delta[k] = to->txvPos[k] - from->txvPos[k];
+  }
+  float t = (n[3] - PlaneDot(n, from->txvPos)) / PlaneDot(n, delta);
+  if (!(t <= 1.f)) {
+    t = 1.f;
+  }
+  if (t < 0.f) {
+    t = 0.f;
+  }
+  *v = *from;
+  v->txvFlags = (from->txvFlags | to->txvFlags) & ~SG_XFORM_FLAG_CLIP_MASK;
+  v->txvConverted = 0;
+  for (int k = 0; k < 3; ++k) {
+    v->txvPos[k] = from->txvPos[k] + t * delta[k];
+  }
+  for (int k = 0; k < 2; ++k) {
+    v->txvUV[k] = from->txvUV[k] + t * (to->txvUV[k] - from->txvUV[k]);
+  }
+  for (int k = 0; k < 4; ++k) {
+    const float c = static_cast<float>(from->txvColour[k]) +
+                    t * (static_cast<float>(to->txvColour[k]) - static_cast<float>(from->txvColour[k]));
+    v->txvColour[k] = static_cast<std::uint8_t>(std::lround(c));
+  }
+  if ((v->txvFlags & SG_TXV_SHADED) != 0) {
+    v->txvShade = std::fmax(0.f, from->txvShade + t * (to->txvShade - from->txvShade));
+  }
+  if ((v->txvFlags & SG_TXV_FOGGED) != 0) {
+    if (plane == 1) {
+      v->txvFog = 0.f;
+    } else {
+      const float f0 = (from->txvFlags & SG_TXV_FOGGED) != 0 ? from->txvFog : 1.f;
+      const float f1 = (to->txvFlags & SG_TXV_FOGGED) != 0 ? to->txvFog : 1.f;
+      v->txvFog = std::fmax(0.f, f0 + t * (f1 - f0));
+    }
+  }
+  const SGMatrix& m = rend->renCameraXform;
+  const float* p = v->txvPos;
+  float col[4];
+  for (int c = 0; c < 4; ++c) {
+    col[c] = p[0] * m.m[0][c] + p[1] * m.m[1][c] + p[2] * m.m[2][c] + m.m[3][c];
+  }
+  const SGViewData* vi = rend->renViewData;
+  const float q = 1.f / col[3];
+  const float x = col[0] * q;
+  const float y = col[1] * q;
+  v->txvLoc[0] = (x + 1.f) * vi->viScale[0] + vi->viOffset[0];
+  v->txvLoc[1] = (y + 1.f) * vi->viScale[1] + vi->viOffset[1];
+  v->txvLoc[2] = std::fmax(0.f, col[2] * q);
+  v->txvLoc[3] = q;
+  v->txvFlags |= SideOutcodes(WindowBounds(vi), x, y) & OutcodesAfter(plane);
+  *out = v;
+  return SG_ERROR_NONE;
+}
+
+SGError ISGClipLine(SGRenderer* rend, SGScene* scene, SGMaterial* mat, SGTxVertex** pair, std::uint32_t plane) {
+  if (NotReady(mat)) {
+    return SG_ERROR_NONE;
+  }
+  const float* n = rend->renClipPlanes[plane];
+  const bool out0 = PlaneDot(n, pair[0]->txvPos) > n[3];
+  const bool out1 = PlaneDot(n, pair[1]->txvPos) > n[3];
+  if (out0 && out1) {
+    return SG_ERROR_NONE;
+  }
+  if (!out0 && !out1) {
+    return NextLinePlane(rend, scene, mat, pair, plane);
+  }
+  SGTxVertex* inside = out0 ? pair[1] : pair[0];
+  SGTxVertex* outside = out0 ? pair[0] : pair[1];
+  SGTxVertex* made = nullptr;
+  const SGError err = ISGTxVertexInterpolate(rend, plane, inside, outside, &made);
+  if (err != SG_ERROR_NONE) {
+    return err;
+  }
+  SGTxVertex* clipped[2] = {inside, made};
+  return NextLinePlane(rend, scene, mat, clipped, plane);
+}
+
+SGError ISGClipTriangle(SGRenderer* rend, SGScene* scene, SGMaterial* mat, SGTxVertex** triple, std::uint32_t plane) {
+  if (NotReady(mat)) {
+    return SG_ERROR_NONE;
+  }
+  if ((triple[0]->txvFlags & triple[1]->txvFlags & triple[2]->txvFlags & SG_XFORM_FLAG_CLIP_MASK) != 0) {
+    return SG_ERROR_NONE;
+  }
+  const std::uint32_t bit = PlaneBit(plane);
+  std::uint32_t outside = 0;
+  int k = 0;
+  int j = 0;
+  for (int i = 0; i < 3; ++i) {
+    if ((triple[i]->txvFlags & bit) != 0) {
+      ++outside;
+      k = i;
+    } else {
+      j = i;
+    }
+  }
+  if (outside == 0) {
+    return NextTrianglePlane(rend, scene, mat, triple, plane);
+  }
+  if (outside == 3) {
+    return SG_ERROR_NONE;
+  }
+  SGError err = SG_ERROR_NONE;
+  if (outside == 1) {
+    SGTxVertex* vk = triple[k];
+    SGTxVertex* v1 = triple[(k + 1) % 3];
+    SGTxVertex* v2 = triple[(k + 2) % 3];
+    SGTxVertex* a = nullptr;
+    SGTxVertex* b = nullptr;
+    err = ISGTxVertexInterpolate(rend, plane, v1, vk, &a);
+    if (err != SG_ERROR_NONE) {
+      return err;
+    }
+    SGTxVertex* first[3] = {v1, v2, a};
+    err = NextTrianglePlane(rend, scene, mat, first, plane);
+    if (err != SG_ERROR_NONE) {
+      return err;
+    }
+    err = ISGTxVertexInterpolate(rend, plane, v2, vk, &b);
+    if (err != SG_ERROR_NONE) {
+      return err;
+    }
+    SGTxVertex* second[3] = {v2, b, a};
+    return NextTrianglePlane(rend, scene, mat, second, plane);
+  }
+  SGTxVertex* vj = triple[j];
+  SGTxVertex* a = nullptr;
+  SGTxVertex* b = nullptr;
+  err = ISGTxVertexInterpolate(rend, plane, vj, triple[(j + 1) % 3], &a);
+  if (err == SG_ERROR_NONE) {
+    err = ISGTxVertexInterpolate(rend, plane, vj, triple[(j + 2) % 3], &b);
+  }
+  if (err != SG_ERROR_NONE) {
+    return err;
+  }
+  SGTxVertex* kept[3] = {vj, a, b};
+  return NextTrianglePlane(rend, scene, mat, kept, plane);
+}
+
+SGError ISGPolygonClipPlane(SGRenderer* rend, ISGPolygon* poly, std::uint32_t plane) {
+  const std::uint32_t n = poly->count;
+  bool out[10];
+  std::uint32_t numOut = 0;
+  for (std::uint32_t i = 0; i < n; ++i) {
+    out[i] = OutsidePlane(rend, plane, poly->verts[i]);
+    numOut += out[i] ? 1 : 0;
+  }
+  if (numOut == 0) {
+    return SG_ERROR_NONE;
+  }
+  if (numOut == n) {
+    poly->count = 0;
+    return SG_ERROR_NONE;
+  }
+  // The outside vertices of a convex polygon form one cyclic run: it starts
+  // after the last inside vertex i and ends before the first inside one.
+  std::uint32_t start = 0;
+  while (!(out[start] && !out[(start + n - 1) % n])) {
+    ++start;
+  }
+  const std::uint32_t i = (start + n - 1) % n;
+  const std::uint32_t o = (start + numOut - 1) % n;
+  const std::uint32_t after = (o + 1) % n;
+  SGTxVertex* a = nullptr;
+  SGTxVertex* b = nullptr;
+  SGError err = ISGTxVertexInterpolate(rend, plane, poly->verts[i], poly->verts[start], &a);
+  if (err == SG_ERROR_NONE) {
+    err = ISGTxVertexInterpolate(rend, plane, poly->verts[after], poly->verts[o], &b);
+  }
+  if (err != SG_ERROR_NONE) {
+    return err;
+  }
+  if (plane == 6) {
+    // The ground plane has no outcode: made vertices lie on it.
+    a->txvFlags &= ~SG_XFORM_FLAG_CLIP_MASK;
+    b->txvFlags &= ~SG_XFORM_FLAG_CLIP_MASK;
+  }
+  ISGPolygon result{};
+  for (std::uint32_t s = after;; s = (s + 1) % n) {
+    result.verts[result.count++] = poly->verts[s];
+    if (s == i) {
+      break;
+    }
+  }
+  result.verts[result.count++] = a;
+  result.verts[result.count++] = b;
+  *poly = result;
+  return SG_ERROR_NONE;
+}
+
+SGError ISGPolygonClipDraw(SGRenderer* rend, SGScene* scene, const SGInstance* inst, SGMaterial* mat,
+                           SGTxVertex** triple) {
+  if (NotReady(mat)) {
+    return SG_ERROR_NONE;
+  }
+  ISGPolygon poly{3, {triple[0], triple[1], triple[2]}};
+  const std::uint32_t last = (inst->instFlags & SG_INST_GROUND_CLIP) != 0 ? 6 : 5;
+  for (std::uint32_t p = 0; p <= last; ++p) {
+    if (p == 1 && (inst->instAttributes & SG_ATTR_NO_NEAR) != 0) {
+      continue;
+    }
+    const SGError err = ISGPolygonClipPlane(rend, &poly, p);
+    if (err != SG_ERROR_NONE) {
+      return err;
+    }
+    if (poly.count == 0) {
+      return SG_ERROR_NONE;
+    }
+  }
+  for (std::uint32_t i = 2; i < poly.count; ++i) {
+    SGTxVertex* fan[3] = {poly.verts[0], poly.verts[i - 1], poly.verts[i]};
+    const SGError err = rend->renMethods.rmDrawTriangle(rend, scene, mat, fan);
+    if (err != SG_ERROR_NONE) {
+      return err;
+    }
+  }
+  return SG_ERROR_NONE;
+}
+
+SGMaterial* ISGPartMaterial(const SGScene*, const SGInstance* inst, std::uint32_t index) {
+  const auto* mi = static_cast<const SGModelInst*>(inst->instData);
+  // An index past the table comes from a model that does not fit the
+  // instance's materials: it is drawn as having none.
+  if (mi == nullptr || mi->miMatTable == nullptr || index >= mi->miNumMaterials) {
+    return nullptr;
+  }
+  return mi->miMatTable[index];
+}
+
+SGError ISGInstDrawPointList(SGRenderer* rend, SGScene* scene, const ISGPart* part, const SGPointList* ptl) {
+  if (rend->renMethods.rmDrawPoints == nullptr) {
+    return SG_ERROR_UNSUPPORTED;
+  }
+  SGMaterial* mat = ISGPartMaterial(scene, part->inst, ptl->ptlMatIndex);
+  if (NotReady(mat)) {
+    return SG_ERROR_NONE;
+  }
+  const SGModelSubTransform* mst = part->mst;
+  if (mat->matTexMap != nullptr && (ptl->ptlUVs == nullptr || mst->mstUVs == nullptr || ptl->ptlUVs[0] == SG_UV_NONE)) {
+    return SG_ERROR_NO_UVS;
+  }
+  for (std::uint32_t i = 0; i < ptl->ptlNumPoints; ++i) {
+    const ISGPrepVertex* pv = &part->verts[ptl->ptlVertIndex[i]];
+    if ((pv->pvFlags & SG_XFORM_FLAG_CLIP_MASK) != 0) {
+      continue;
+    }
+    SGTxVertex* txv = nullptr;
+    SGError err = MakeCorner(rend, pv, &txv);
+    if (err != SG_ERROR_NONE) {
+      return err;
+    }
+    txv->txvShade = ptl->ptlNormalIndex != nullptr ? Shade(part, ptl->ptlNormalIndex[i]) : 1.f;
+    if (ptl->ptlUVs != nullptr && mst->mstUVs != nullptr && ptl->ptlUVs[i] < mst->mstNumUVs) {
+      txv->txvUV[0] = mst->mstUVs[ptl->ptlUVs[i]].u;
+      txv->txvUV[1] = mst->mstUVs[ptl->ptlUVs[i]].v;
+    }
+    err = rend->renMethods.rmDrawPoints(rend, scene, mat, &txv);
+    if (err != SG_ERROR_NONE) {
+      return err;
+    }
+  }
+  return SG_ERROR_NONE;
+}
+
+SGError ISGInstDrawLineList(SGRenderer* rend, SGScene* scene, const ISGPart* part, const SGLineList* lin) {
+  SGMaterial* mat = ISGPartMaterial(scene, part->inst, lin->linMatIndex);
+  if (NotReady(mat)) {
+    return SG_ERROR_NONE;
+  }
+  for (std::uint32_t i = 0; i < lin->linNumLines; ++i) {
+    SGTxVertex* pair[2] = {};
+    std::uint32_t flags = 0;
+    for (int e = 0; e < 2; ++e) {
+      const ISGPrepVertex* pv = &part->verts[lin->linVertIndex[2 * i + e]];
+      const SGError err = MakeCorner(rend, pv, &pair[e]);
+      if (err != SG_ERROR_NONE) {
+        return err;
+      }
+      pair[e]->txvShade = 1.f;
+      pair[e]->txvUV[0] = pair[e]->txvUV[1] = 0.f;
+      flags |= pair[e]->txvFlags;
+    }
+    SGError err;
+    if ((flags & SG_XFORM_FLAG_CLIP_MASK) != 0) {
+      for (int e = 0; e < 2; ++e) {
+        WorldPosition(rend, part->mst->mstVerts[lin->linVertIndex[2 * i + e]], pair[e]);
+      }
+      err = rend->renMethods.rmClipLine(rend, scene, mat, pair, 0);
+    } else {
+      err = rend->renMethods.rmDrawLines(rend, scene, mat, pair);
+    }
+    if (err != SG_ERROR_NONE) {
+      return err;
+    }
+  }
+  return SG_ERROR_NONE;
+}
+
+SGError ISGInstDrawFace(SGRenderer* rend, SGScene* scene, const ISGPart* part, const SGFace* face) {
+  ++rend->renFaceCount;
+  SGMaterial* mat = ISGPartMaterial(scene, part->inst, face->facMatIndex);
+  if (NotReady(mat)) {
+    return SG_ERROR_NONE;
+  }
+  const SGModelSubTransform* mst = part->mst;
+  const bool hasUVs = mst->mstUVs != nullptr && face->facUVIndex[0] != SG_UV_NONE;
+  if (mat->matTexMap != nullptr && !hasUVs) {
+    return SG_ERROR_NO_UVS;
+  }
+  ISGPrepVertex* pv[3];
+  std::uint32_t orFlags = 0;
+  std::uint32_t andFlags = 0xFFFFFFFF;
+  for (int k = 0; k < 3; ++k) {
+    pv[k] = &part->verts[face->facVertIndex[k]];
+    orFlags |= pv[k]->pvFlags;
+    andFlags &= pv[k]->pvFlags;
+  }
+  if ((andFlags & SG_XFORM_FLAG_CLIP_MASK) != 0) {
+    return SG_ERROR_NONE;
+  }
+  if ((orFlags & SG_XFORM_FLAG_NEAR_CLIP) == 0) {
+    const float x0 = pv[0]->pvLoc[0], y0 = pv[0]->pvLoc[1];
+    if ((pv[1]->pvLoc[0] - x0) * (pv[2]->pvLoc[1] - y0) >= (pv[2]->pvLoc[0] - x0) * (pv[1]->pvLoc[1] - y0)) {
+      return SG_ERROR_NONE;
+    }
+  }
+  SGTxVertex* triple[3];
+  for (int k = 0; k < 3; ++k) {
+    const std::uint32_t uv = hasUVs ? face->facUVIndex[k] : 0xFFFF;
+    const std::uint32_t normal = face->facNormalIndex[k];
+    const std::uint32_t key = 0x80000000u | ((uv & 0x7FFF) << 16) | (normal & 0xFFFF);
+    if (pv[k]->pvKey == key && pv[k]->pvTxv != nullptr) {
+      triple[k] = pv[k]->pvTxv;
+      continue;
+    }
+    SGTxVertex* txv = nullptr;
+    const SGError err = MakeCorner(rend, pv[k], &txv);
+    if (err != SG_ERROR_NONE) {
+      return err;
+    }
+    if (hasUVs && uv < mst->mstNumUVs) {
+      txv->txvUV[0] = mst->mstUVs[uv].u;
+      txv->txvUV[1] = mst->mstUVs[uv].v;
+    } else {
+      txv->txvUV[0] = txv->txvUV[1] = 0.f;
+    }
+    txv->txvShade = normal < mst->mstNumNormals ? Shade(part, normal) : 1.f;
+    if ((part->inst->instFlags & SG_INST_LIT) != 0) {
+      txv->txvFlags |= SG_TXV_SHADED;
+    }
+    pv[k]->pvKey = key;
+    pv[k]->pvTxv = txv;
+    triple[k] = txv;
+  }
+  if ((orFlags & SG_XFORM_FLAG_CLIP_MASK) != 0 || (part->inst->instFlags & SG_INST_GROUND_CLIP) != 0) {
+    for (int k = 0; k < 3; ++k) {
+      WorldPosition(rend, mst->mstVerts[face->facVertIndex[k]], triple[k]);
+    }
+    return ISGPolygonClipDraw(rend, scene, part->inst, mat, triple);
+  }
+  return rend->renMethods.rmDrawTriangle(rend, scene, mat, triple);
+}

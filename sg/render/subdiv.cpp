@@ -1,0 +1,185 @@
+// Perspective subdivision of screen triangles and their debugging outlines.
+
+#include <algorithm>
+#include <cstdint>
+
+#include "sg/core/context.h"
+#include "sg/fb/framebuffer.h"
+#include "sg/raster/line.h"
+#include "sg/render/primitives.h"
+#include "sg/render/renderer.h"
+
+namespace {
+
+constexpr std::uint32_t kShortEdge = 150000;    // about 12 pixels, squared in 27.5
+constexpr std::uint32_t kFlatEdge = 3686400;    // 60 pixels
+constexpr std::uint32_t kOutlineColour = 127;
+
+struct Piece {
+  const SGQVert* v[3];
+  std::uint32_t len[3];  // len[i]: edge v[i] -> v[(i + 1) % 3]
+};
+
+float Ratio(const SGQVert* x, const SGQVert* y) {
+  const float sum = x->rhw + y->rhw;
+  return sum != 0.f ? x->rhw / sum : 0.5f;
+}
+
+bool Acceptable(std::uint32_t len, const SGQVert* x, const SGQVert* y) {
+  if (len <= kShortEdge) {
+    return true;
+  }
+  if (len > kFlatEdge) {
+    return false;
+  }
+  const float r = Ratio(x, y);
+  return r >= 0.45f && r <= 0.55f;
+}
+
+SGQVert Midpoint(const SGQVert* x, const SGQVert* y) {
+  const float r = Ratio(x, y);
+  const float s = 1.f - r;
+  SGQVert m;
+  m.x = static_cast<std::int32_t>((static_cast<std::int64_t>(x->x) + y->x) >> 1);
+  m.y = static_cast<std::int32_t>((static_cast<std::int64_t>(x->y) + y->y) >> 1);
+  m.rhw = (x->rhw + y->rhw) / 2.f;
+  m.u = r * x->u + s * y->u;
+  m.v = r * x->v + s * y->v;
+  m.q = r * x->q + s * y->q;
+  m.col = r * x->col + s * y->col;
+  return m;
+}
+
+SGError DrawPiece(SGRenderer* rend, ISGTriFill fill, const Piece& p) {
+  SGFrameBuffer* fb = rend->renFrameBuffer;
+  void* pixels = nullptr;
+  if (SGFrameBufferLock(fb, &pixels) != SG_ERROR_NONE) {
+    return SGFrameBufferUnlock(fb);
+  }
+  if (fill != nullptr) {
+    fill(p.v[0], p.v[1], p.v[2], fb, rend->renFillTexels, rend->renFillLUT, rend->renFillColour);
+  }
+  if (rend->renContext != nullptr && (rend->renContext->ctxDebug & SG_CTX_DEBUG_DRAW) != 0) {
+    ISGTriOutline(p.v[0], p.v[1], p.v[2], fb, kOutlineColour);
+  }
+  return SGFrameBufferUnlock(fb);
+}
+
+SGError Subdivide(SGRenderer* rend, ISGTriFill fill, Piece p) {
+  bool split[3];
+  int count = 0;
+  for (int i = 0; i < 3; ++i) {
+    if (p.len[i] == 0) {
+      p.len[i] = ISGQVertDist2(p.v[i], p.v[(i + 1) % 3]);
+    }
+    split[i] = !Acceptable(p.len[i], p.v[i], p.v[(i + 1) % 3]);
+    count += split[i] ? 1 : 0;
+  }
+  if (count == 0) {
+    return DrawPiece(rend, fill, p);
+  }
+  // Rotate so that the split edges come first (one: edge 0; two: edges 0 and 1).
+  int first = 0;
+  if (count == 1) {
+    while (!split[first]) {
+      ++first;
+    }
+  } else if (count == 2) {
+    while (split[(first + 2) % 3]) {
+      ++first;
+    }
+  }
+  const SGQVert* v0 = p.v[first];
+  const SGQVert* v1 = p.v[(first + 1) % 3];
+  const SGQVert* v2 = p.v[(first + 2) % 3];
+  const std::uint32_t l0 = p.len[first];
+  const std::uint32_t l1 = p.len[(first + 1) % 3];
+  const std::uint32_t l2 = p.len[(first + 2) % 3];
+  SGError err;
+  if (count == 1) {
+    const SGQVert m = Midpoint(v0, v1);
+    err = Subdivide(rend, fill, Piece{{v0, &m, v2}, {l0 / 4, 0, l2}});
+    if (err == SG_ERROR_NONE) {
+      err = Subdivide(rend, fill, Piece{{&m, v1, v2}, {l0 / 4, l1, 0}});
+    }
+    return err;
+  }
+  if (count == 2) {
+    const SGQVert m0 = Midpoint(v0, v1);
+    const SGQVert m1 = Midpoint(v1, v2);
+    err = Subdivide(rend, fill, Piece{{&m0, v1, &m1}, {l0 / 4, l1 / 4, 0}});
+    if (err != SG_ERROR_NONE) {
+      return err;
+    }
+    const std::uint32_t d0 = ISGQVertDist2(v0, &m1);
+    const std::uint32_t d1 = ISGQVertDist2(&m0, v2);
+    if (d0 < d1) {
+      err = Subdivide(rend, fill, Piece{{v0, &m0, &m1}, {l0 / 4, 0, d0}});
+      if (err == SG_ERROR_NONE) {
+        err = Subdivide(rend, fill, Piece{{v0, &m1, v2}, {d0, l1 / 4, l2}});
+      }
+    } else {
+      err = Subdivide(rend, fill, Piece{{v0, &m0, v2}, {l0 / 4, d1, l2}});
+      if (err == SG_ERROR_NONE) {
+        err = Subdivide(rend, fill, Piece{{&m0, &m1, v2}, {0, l1 / 4, d1}});
+      }
+    }
+    return err;
+  }
+  const SGQVert m01 = Midpoint(v0, v1);
+  const SGQVert m12 = Midpoint(v1, v2);
+  const SGQVert m20 = Midpoint(v2, v0);
+  const Piece pieces[4] = {Piece{{v0, &m01, &m20}, {l0 / 4, 0, l2 / 4}},
+                           Piece{{&m01, v1, &m12}, {l0 / 4, l1 / 4, 0}},
+                           Piece{{&m20, &m12, v2}, {0, l1 / 4, l2 / 4}},
+                           Piece{{&m01, &m12, &m20}, {0, 0, 0}}};
+  for (const Piece& piece : pieces) {
+    err = Subdivide(rend, fill, piece);
+    if (err != SG_ERROR_NONE) {
+      return err;
+    }
+  }
+  return SG_ERROR_NONE;
+}
+
+}  // namespace
+
+std::uint32_t ISGQVertDist2(const SGQVert* a, const SGQVert* b) {
+  const std::int64_t dx = static_cast<std::int64_t>(a->x) - b->x;
+  const std::int64_t dy = static_cast<std::int64_t>(a->y) - b->y;
+  const std::int64_t d = dx * dx + dy * dy;
+  return d > 0xFFFFFFFFLL ? 0xFFFFFFFFu : static_cast<std::uint32_t>(d);
+}
+
+SGError ISGTriDrawSubdivided(const SGQVert* a, const SGQVert* b, const SGQVert* c, SGRenderer* rend, ISGTriFill fill,
+                             std::uint32_t ab, std::uint32_t bc, std::uint32_t ca) {
+  return Subdivide(rend, fill, Piece{{a, b, c}, {ab, bc, ca}});
+}
+
+void ISGTriOutline(const SGQVert* a, const SGQVert* b, const SGQVert* c, SGFrameBuffer* fb, std::uint32_t colour) {
+  if (fb->fbBPP != 16 || fb->fbWidth == 0 || fb->fbHeight == 0) {
+    // Outlines are drawn on 16-bit buffers only; 8-bit buffers have no 27.5 line here.
+    return;
+  }
+  const std::uint32_t pixel =
+      fb->fbPixelTable != nullptr ? static_cast<const std::uint16_t*>(fb->fbPixelTable)[colour & 0xFF] : colour;
+  const std::int32_t xmax = static_cast<std::int32_t>(fb->fbWidth) - 1;
+  const std::int32_t ymax = static_cast<std::int32_t>(fb->fbHeight) - 1;
+  const SGQVert* v[3] = {a, b, c};
+  for (int i = 0; i < 3; ++i) {
+    const SGQVert* p = v[i];
+    const SGQVert* q = v[(i + 1) % 3];
+    ISGLineClip16(p->x, p->y, q->x, q->y, pixel, fb->fbPixels, fb->fbPitch, 0, 0, xmax, ymax);
+  }
+}
+
+void ISGLineClip16(std::int32_t x0, std::int32_t y0, std::int32_t x1, std::int32_t y1, std::uint32_t colour, void* base,
+                   std::int32_t pitch, std::int32_t xmin, std::int32_t ymin, std::int32_t xmax, std::int32_t ymax) {
+  float fx0 = static_cast<float>(x0) / 32.f, fy0 = static_cast<float>(y0) / 32.f;
+  float fx1 = static_cast<float>(x1) / 32.f, fy1 = static_cast<float>(y1) / 32.f;
+  if (!ISGClipSegmentToRect(&fx0, &fy0, &fx1, &fy1, static_cast<float>(xmin), static_cast<float>(ymin),
+                            static_cast<float>(xmax), static_cast<float>(ymax))) {
+    return;
+  }
+  ISGLine16(ISGRoundPixel(fx0), ISGRoundPixel(fy0), ISGRoundPixel(fx1), ISGRoundPixel(fy1), colour, base, pitch);
+}

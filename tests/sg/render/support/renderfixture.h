@@ -1,0 +1,333 @@
+#pragma once
+// The game's 3D configuration for each test: one context, one 585 x 367 5-6-5
+// frame buffer over a DirectDraw surface, one software renderer and a scene
+// loaded from a generated description file, with a camera. Builders make
+// boxes, billboards, textures and materials; frames are captured as pictures
+// and compared whole with golden PNGs (QUEN_REFRESH_GOLDEN=1 rewrites them).
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "../../fb/support/fbfixture.h"
+#include "platform/display/backend.h"
+#include "sg/core/datapath.h"
+#include "sg/core/malloc.h"
+#include "sg/instance/instance.h"
+#include "sg/material/material.h"
+#include "sg/model/model.h"
+#include "sg/render/renderer.h"
+#include "sg/scene/scene.h"
+
+namespace rendertest {
+
+using namespace plat;
+
+// 256 colours: 0 black, then hues in 8 brightness bands.
+inline std::vector<SGPalEntry> Colours() {
+  std::vector<SGPalEntry> c(256);
+  for (int i = 1; i < 256; ++i) {
+    const int hue = i % 32;
+    const int band = i / 32 + 1;
+    c[i].red = static_cast<std::uint8_t>(std::min(255, (hue * 8) * band / 8 + 20));
+    c[i].green = static_cast<std::uint8_t>(std::min(255, ((31 - hue) * 8) * band / 8 + 10));
+    c[i].blue = static_cast<std::uint8_t>(std::min(255, (band * 31) % 256));
+  }
+  return c;
+}
+
+// A colour table file of the scene description: count - 1, then 32-bit words.
+inline std::vector<std::uint8_t> PaletteFile(std::uint32_t count) {
+  std::vector<std::uint8_t> b{static_cast<std::uint8_t>(count - 1)};
+  const auto colours = Colours();
+  for (std::uint32_t i = 0; i < count; ++i) {
+    b.push_back(colours[i % 256].red);
+    b.push_back(colours[i % 256].green);
+    b.push_back(colours[i % 256].blue);
+    b.push_back(0);
+  }
+  return b;
+}
+
+inline const char* kSceneFile = "Scene for tests\nSTART\ncolours.pal 64.0 10.0 17 0.0 16 16\n";
+
+// The 256 x 256 channel table scaling each channel by level / 255.
+inline std::uint8_t* ShadeTable(const SGPixelFormat& pf) {
+  auto* t = static_cast<std::uint8_t*>(SGCalloc(256, 256));
+  const std::uint32_t bits[3] = {pf.pfRedBits, pf.pfGreenBits, pf.pfBlueBits};
+  for (std::uint32_t level = 0; level < 256; ++level) {
+    std::uint32_t at = level * 256;
+    for (std::uint32_t bit : bits) {
+      for (std::uint32_t j = 0; j < (1u << bit); ++j) {
+        t[at++] = static_cast<std::uint8_t>(j * level / 255);
+      }
+    }
+  }
+  return t;
+}
+
+// A texture of 8-bit texels: quarters of four colours with a border of
+// `border` (0 gives transparent edges to the transparent fills).
+inline SGTextureMap* Texture(std::uint32_t w, std::uint32_t h, std::uint8_t first, std::uint8_t border) {
+  auto* txm = static_cast<SGTextureMap*>(SGCalloc(1, sizeof(SGTextureMap)));
+  txm->txmFormat = SG_TXM_FORMAT_IDX8;
+  txm->txmSize.u[0] = w;
+  txm->txmSize.u[1] = h;
+  txm->txmPitch = w;
+  txm->txmRefCnt = 1;
+  txm->txmInfo = static_cast<SGTextureInfo*>(SGCalloc(1, sizeof(SGTextureInfo)));
+  txm->txmInfo->tpiTexels = static_cast<std::uint8_t*>(SGMalloc(static_cast<std::size_t>(w) * h));
+  for (std::uint32_t y = 0; y < h; ++y) {
+    for (std::uint32_t x = 0; x < w; ++x) {
+      const bool edge = x < w / 8 || y < h / 8 || x >= w - w / 8 || y >= h - h / 8;
+      const auto quarter = static_cast<std::uint8_t>((x * 2 / w) + 2 * (y * 2 / h));
+      txm->txmInfo->tpiTexels[y * w + x] = edge ? border : static_cast<std::uint8_t>(first + quarter * 9);
+    }
+  }
+  return txm;
+}
+
+// A material of `type`; it takes over the texture's reference.
+inline SGMaterial* Material(std::uint32_t type, std::uint8_t index, SGTextureMap* txm) {
+  auto* mat = static_cast<SGMaterial*>(SGCalloc(1, sizeof(SGMaterial)));
+  mat->matType = type;
+  const SGPalEntry c = Colours()[index];
+  mat->matColour = index | (static_cast<std::uint32_t>(c.blue) << 8) | (static_cast<std::uint32_t>(c.green) << 16) |
+                   (static_cast<std::uint32_t>(c.red) << 24);
+  mat->matTexMap = txm;
+  mat->matAmbient = 0.25f;
+  mat->matDiffuse = 0.75f;
+  mat->matInfo = static_cast<SGMaterialInfo*>(SGCalloc(1, sizeof(SGMaterialInfo)));
+  return mat;
+}
+
+// A box of half extents hx, hy, hz about the origin: six sides of two
+// triangles each, wound counter-clockwise seen from outside, side s using
+// material s % materials, texture coordinates 0..1 over each side.
+inline SGModel* Box(float hx, float hy, float hz, std::uint32_t materials) {
+  SGModel* m = SGModelCreate();
+  SGModelAddLod(m, 0.f);
+  SGModelLod* lod = &m->modLods[0];
+  SGModelSubTransform* mst = &lod->mdlRoot;
+  mst->mstNumVerts = 8;
+  mst->mstVerts = static_cast<SGPoint3s*>(SGCalloc(8, sizeof(SGPoint3s)));
+  for (int i = 0; i < 8; ++i) {
+    mst->mstVerts[i] = SGPoint3s{(i & 1) ? hx : -hx, (i & 2) ? hy : -hy, (i & 4) ? hz : -hz};
+  }
+  static constexpr std::uint32_t kSides[6][4] = {{0, 2, 3, 1}, {4, 5, 7, 6}, {0, 1, 5, 4},
+                                                 {2, 6, 7, 3}, {0, 4, 6, 2}, {1, 3, 7, 5}};
+  static constexpr float kNormals[6][3] = {{0, 0, -1}, {0, 0, 1}, {0, -1, 0}, {0, 1, 0}, {-1, 0, 0}, {1, 0, 0}};
+  mst->mstNumNormals = 6;
+  mst->mstNormals = static_cast<SGPoint3s*>(SGCalloc(6, sizeof(SGPoint3s)));
+  mst->mstNumUVs = 4;
+  mst->mstUVs = static_cast<SGTexCoord*>(SGCalloc(4, sizeof(SGTexCoord)));
+  mst->mstUVs[1] = SGTexCoord{1.f, 0.f};
+  mst->mstUVs[2] = SGTexCoord{1.f, 1.f};
+  mst->mstUVs[3] = SGTexCoord{0.f, 1.f};
+  SGFaceList* fcl = ISGFaceListCreate();
+  fcl->fclNumFaces = 12;
+  fcl->fclFaces = static_cast<SGFace*>(SGCalloc(12, sizeof(SGFace)));
+  for (std::uint32_t s = 0; s < 6; ++s) {
+    mst->mstNormals[s] = SGPoint3s{kNormals[s][0], kNormals[s][1], kNormals[s][2]};
+    std::uint32_t quad[4] = {kSides[s][0], kSides[s][1], kSides[s][2], kSides[s][3]};
+    const SGPoint3s a = mst->mstVerts[quad[0]], b = mst->mstVerts[quad[1]], c = mst->mstVerts[quad[2]];
+    const SGPoint3s n = ISGVector3sCross(SGPoint3s{b.x - a.x, b.y - a.y, b.z - a.z},
+                                         SGPoint3s{c.x - a.x, c.y - a.y, c.z - a.z});
+    if (n.x * kNormals[s][0] + n.y * kNormals[s][1] + n.z * kNormals[s][2] < 0.f) {
+      std::swap(quad[1], quad[3]);
+    }
+    const std::uint32_t tri[2][3] = {{0, 1, 2}, {0, 2, 3}};
+    for (int t = 0; t < 2; ++t) {
+      SGFace& f = fcl->fclFaces[2 * s + t];
+      for (int k = 0; k < 3; ++k) {
+        f.facVertIndex[k] = quad[tri[t][k]];
+        f.facNormalIndex[k] = s;
+        f.facUVIndex[k] = tri[t][k];
+      }
+      f.facMatIndex = s % materials;
+    }
+  }
+  ISGGeoAppendFaces(lod, fcl);
+  SGModelComputeBounds(m);
+  return m;
+}
+
+// A billboard of numAz x numPolar images (material index polar x numAz + azimuth).
+inline SGModel* Billboard(float halfWidth, float halfHeight, std::uint32_t numAz, std::uint32_t numPolar) {
+  SGModel* m = SGModelCreate();
+  SGModelAddLod(m, 0.f);
+  SGBillboard* bil = ISGBillboardCreate();
+  bil->bilHalfWidth = halfWidth;
+  bil->bilHalfHeight = halfHeight;
+  bil->bilNumAzimuth = numAz;
+  bil->bilNumPolar = numPolar;
+  bil->bilMatIndex = static_cast<std::uint32_t*>(SGCalloc(numAz * numPolar, sizeof(std::uint32_t)));
+  for (std::uint32_t i = 0; i < numAz * numPolar; ++i) {
+    bil->bilMatIndex[i] = i;
+  }
+  m->modLods[0].mdlData = ISGGeoNodeCreate(SG_GD_TYPE_BILLBOARD, bil);
+  SGModelComputeBounds(m);
+  return m;
+}
+
+class RenderTest : public fbtest::FrameBufferTest {
+ protected:
+  void SetUp() override {
+    FrameBufferTest::SetUp();
+    surface_ = OpenGame();
+    ASSERT_NE(fb_, nullptr);
+    const auto colours = Colours();
+    ASSERT_EQ(SGFrameBufferInstallPalette(fb_, colours.data(), 256), SG_ERROR_NONE);
+    ASSERT_EQ(SGRendererCreate(ctx_, &rend_), SG_ERROR_NONE);
+    SGRendererSetOptions(rend_, 1);
+    SGRendererSetFrameBuffer(rend_, fb_);
+    ASSERT_EQ(SGRendererEnableSoftwarePrimitives(rend_, 1), SG_ERROR_NONE);
+    drive_.Write("colours.pal", PaletteFile(256));
+    drive_.Write("Quenbar.con", std::string(kSceneFile));
+    ASSERT_EQ(SGDataPathCreate(ctx_, "Q:\\", 0, &dp_), SG_ERROR_NONE);
+    ASSERT_EQ(SGSceneCreate(ctx_, &scene_), SG_ERROR_NONE);
+    ASSERT_EQ(SGSceneLoad(scene_, dp_, "Quenbar.con"), SG_ERROR_NONE);
+    camera_ = NewInstance(SG_INST_TYPE_CAMERA);
+    SGInstanceSetCamera(camera_, 45.f, 585.f / 367.f, 0.5f, 200.f);
+    const std::int32_t origin[2] = {0, 0};
+    const std::int32_t size[2] = {585, 367};
+    SGInstanceSetViewport(camera_, origin, size);
+    SGInstanceSetAttributes(camera_, SG_ATTR_NO_PICK | SG_ATTR_NO_LOS);
+    LookFrom(0.0, -20.0, 0.0, 0.f, 1.f, 0.f);
+    SGSceneAddInstance(scene_, camera_);
+  }
+
+  void TearDown() override {
+    SGSceneDestroy(scene_);
+    for (SGModel* m : models_) {
+      SGModelFree(m);
+    }
+    for (SGMaterial* m : materials_) {
+      SGMaterialDestroy(m);
+    }
+    if (rend_ != nullptr) {
+      SGRendererDestroy(rend_);
+    }
+    if (dp_ != nullptr) {
+      SGDataPathDestroy(dp_);
+    }
+    FrameBufferTest::TearDown();
+  }
+
+  SGInstance* NewInstance(std::uint32_t type) {
+    SGInstance* inst = nullptr;
+    EXPECT_EQ(SGInstanceCreate(ctx_, type, &inst), SG_ERROR_NONE);
+    return inst;
+  }
+
+  // Places the camera at (x, y, z) looking along (fx, fy, fz), z up (y up when looking along z).
+  void LookFrom(double x, double y, double z, float fx, float fy, float fz) {
+    const double pos[3] = {x, y, z};
+    const float forward[3] = {fx, fy, fz};
+    const float up[3] = {0.f, std::fabs(fz) > 0.9f ? 1.f : 0.f, std::fabs(fz) > 0.9f ? 0.f : 1.f};
+    SGInstanceSetPosition(camera_, pos);
+    SGInstanceSetOrientation(camera_, forward, up);
+    SGInstanceUpdate(camera_);
+  }
+
+  SGModel* Keep(SGModel* m) {
+    models_.push_back(m);
+    return m;
+  }
+  SGMaterial* Keep(SGMaterial* m) {
+    materials_.push_back(m);
+    return m;
+  }
+
+  // A model instance in the scene at `pos` with the given materials.
+  SGInstance* Place(SGModel* model, const std::vector<SGMaterial*>& mats, double x, double y, double z) {
+    SGInstance* inst = NewInstance(SG_INST_TYPE_MODEL_ONE);
+    EXPECT_EQ(SGInstanceSetModel(inst, model), SG_ERROR_NONE);
+    auto& table = tables_.emplace_back(mats);
+    SGInstanceSetMaterial(inst, static_cast<std::uint32_t>(table.size()), table.data());
+    const double pos[3] = {x, y, z};
+    SGInstanceSetPosition(inst, pos);
+    EXPECT_EQ(SGSceneAddInstance(scene_, inst), SG_ERROR_NONE);
+    return inst;
+  }
+
+  SGInstance* AddLight(float dx, float dy, float dz) {
+    SGInstance* light = NewInstance(SG_INST_TYPE_LIGHT);
+    const float forward[3] = {dx, dy, dz};
+    const float up[3] = {std::fabs(dz) > 0.9f ? 1.f : 0.f, 0.f, std::fabs(dz) > 0.9f ? 0.f : 1.f};
+    SGInstanceSetOrientation(light, forward, up);
+    EXPECT_EQ(SGSceneAddInstance(scene_, light), SG_ERROR_NONE);
+    return light;
+  }
+
+  void Clear() { Paint(surface_, 0); }
+
+  SGError Draw() {
+    Clear();
+    return SGSceneDraw(rend_, scene_, camera_);
+  }
+
+  // The frame as an RGB picture (5-6-5 widened by bit replication).
+  Image Frame() const {
+    Image img;
+    img.width = static_cast<int>(fbtest::kGameWidth);
+    img.height = static_cast<int>(fbtest::kGameHeight);
+    img.rgb.resize(static_cast<std::size_t>(img.width) * img.height);
+    for (int y = 0; y < img.height; ++y) {
+      for (int x = 0; x < img.width; ++x) {
+        const std::uint32_t p = At(surface_, x, y);
+        const std::uint32_t r = (p >> 11) & 31, g = (p >> 5) & 63, b = p & 31;
+        img.rgb[static_cast<std::size_t>(y) * img.width + x] =
+            (((r << 3) | (r >> 2)) << 16) | (((g << 2) | (g >> 4)) << 8) | ((b << 3) | (b >> 2));
+      }
+    }
+    return img;
+  }
+
+  std::uint32_t Pixel(int x, int y) const { return At(surface_, x, y); }
+
+  // Pixels of the frame that are not black.
+  std::size_t Covered() const {
+    std::size_t n = 0;
+    for (int y = 0; y < static_cast<int>(fbtest::kGameHeight); ++y) {
+      for (int x = 0; x < static_cast<int>(fbtest::kGameWidth); ++x) {
+        n += Pixel(x, y) != 0 ? 1 : 0;
+      }
+    }
+    return n;
+  }
+
+  // Compares the frame whole with tests/sg/render/data/<name>.png.
+  void ExpectGolden(const std::string& name) const {
+    const Image frame = Frame();
+    const std::filesystem::path path = std::filesystem::path(QUEN_TEST_DATA_DIR) / (name + ".png");
+    const char* refresh = std::getenv("QUEN_REFRESH_GOLDEN");
+    if (refresh != nullptr && std::string(refresh) == "1") {
+      ASSERT_TRUE(WritePng(path, frame)) << path;
+      return;
+    }
+    const auto golden = ReadPng(path);
+    ASSERT_TRUE(golden.has_value()) << "no golden image " << path << " (QUEN_REFRESH_GOLDEN=1 makes it)";
+    ASSERT_EQ(golden->width, frame.width);
+    ASSERT_EQ(golden->height, frame.height);
+    std::size_t differ = 0;
+    for (std::size_t i = 0; i < frame.rgb.size(); ++i) {
+      differ += golden->rgb[i] != frame.rgb[i] ? 1 : 0;
+    }
+    EXPECT_EQ(differ, 0u) << name << ": pixels that differ from the golden image";
+  }
+
+  IDirectDrawSurface* surface_ = nullptr;
+  SGRenderer* rend_ = nullptr;
+  SGDataPath* dp_ = nullptr;
+  SGScene* scene_ = nullptr;
+  SGInstance* camera_ = nullptr;
+  std::vector<SGModel*> models_;
+  std::vector<SGMaterial*> materials_;
+  std::vector<std::vector<SGMaterial*>> tables_;
+};
+
+}  // namespace rendertest
