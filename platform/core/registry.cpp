@@ -9,15 +9,15 @@
 #include <mutex>
 #include <optional>
 #include <set>
+#include <sstream>
 #include <string>
 #include <string_view>
 #include <system_error>
 #include <vector>
 
-#include <unistd.h>
-
 #include "platform/core/config.h"
 #include "platform/core/dospath.h"
+#include "platform/core/durable_file.h"
 
 namespace plat {
 
@@ -170,25 +170,10 @@ class Registry {
     const std::filesystem::path file = File();
     std::error_code ec;
     if (file.has_parent_path()) std::filesystem::create_directories(file.parent_path(), ec);
-    const std::filesystem::path temp = file.string() + ".tmp-" + std::to_string(::getpid());
-    {
-      std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-      if (!out) return false;
-      out << kFileHeader << "\n";
-      for (int r = 0; r < 2; ++r) Write(out, std::string(kRootNames[r]), roots_[r], true);
-      out.flush();
-      if (!out) {
-        out.close();
-        std::filesystem::remove(temp, ec);
-        return false;
-      }
-    }
-    std::filesystem::rename(temp, file, ec);
-    if (ec) {
-      std::filesystem::remove(temp, ec);
-      return false;
-    }
-    return true;
+    std::ostringstream out;
+    out << kFileHeader << "\n";
+    for (int r = 0; r < 2; ++r) Write(out, std::string(kRootNames[r]), roots_[r], true);
+    return ReplaceFileDurably(file, out.str());
   }
 
   HKEY Track(std::unique_ptr<HKEY__> h) {
@@ -213,6 +198,7 @@ class Registry {
   void Load() {
     if (loaded_) return;
     loaded_ = true;
+    RemoveStaleTemporaries(File());
     std::ifstream in(File(), std::ios::binary);
     if (!in) return;
     Key* current = nullptr;
@@ -266,7 +252,7 @@ class Registry {
     key.Set(name, std::move(*data));
   }
 
-  static void Write(std::ofstream& out, const std::string& path, const Key& key, bool isRoot) {
+  static void Write(std::ostream& out, const std::string& path, const Key& key, bool isRoot) {
     if (!isRoot || !key.values.empty()) {
       out << "\n[" << path << "]\n";
       for (const Value& v : key.values) {
@@ -361,6 +347,8 @@ LONG RegCreateKeyEx(HKEY key, const char* subKey, DWORD /*reserved*/, char* /*ke
   Key* base = nullptr;
   if (const LONG rc = Reach(reg, key, 0, &base); rc != ERROR_SUCCESS) return rc;
   const std::vector<std::string> parts = SplitKeyPath(subKey != nullptr ? subKey : "");
+  for (const std::string& part : parts)
+    if (part.find_first_of("\r\n") != std::string::npos) return ERROR_INVALID_PARAMETER;
   bool created = false;
   reg.Create(*base, parts, &created);
   if (created && !reg.Save()) return ERROR_WRITE_FAULT;

@@ -1,8 +1,10 @@
 #pragma once
 // The registry: keys and string values, kept in a ".reg"-format text file in
-// the configuration directory (config.h). The file is loaded on first use and
-// saved, atomically, after every change. Key and value names compare without
-// regard to case; a key keeps the spelling it was created with.
+// the configuration directory (config.h). The file is loaded on first use
+// (removing what an interrupted save left) and saved after every change so
+// that a crash or power loss keeps the old or the new file (durable_file.h).
+// Key and value names compare without regard to case; a key keeps the spelling
+// it was created with. May be called from several threads.
 
 #include <filesystem>
 
@@ -52,9 +54,11 @@ extern const HKEY HKEY_LOCAL_MACHINE;
 // with the rights `sam`. ERROR_FILE_NOT_FOUND when it does not exist.
 LONG RegOpenKeyEx(HKEY key, const char* subKey, DWORD options, REGSAM sam, HKEY* result);
 
-// Opens `subKey`, creating it and every missing key above it. `disposition`
-// (may be null) receives REG_CREATED_NEW_KEY or REG_OPENED_EXISTING_KEY. The
-// class, options and security arguments are accepted and ignored.
+// Opens `subKey`, creating it and every missing key above it; a name holding
+// a line break (which the file cannot keep) gives ERROR_INVALID_PARAMETER.
+// `disposition` (may be null) receives REG_CREATED_NEW_KEY or
+// REG_OPENED_EXISTING_KEY. The class, options and security arguments are
+// accepted and ignored.
 LONG RegCreateKeyEx(HKEY key, const char* subKey, DWORD reserved, char* keyClass, DWORD options,
                     REGSAM sam, const void* security, HKEY* result, DWORD* disposition);
 

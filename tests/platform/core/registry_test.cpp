@@ -7,7 +7,11 @@
 #include <string>
 #include <vector>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include "platform/core/config.h"
+#include "platform/core/durable_file.h"
 #include "tests/platform/core/temp_dir.h"
 
 namespace {
@@ -259,6 +263,58 @@ TEST_F(RegistryTest, UnwritableLocationReportsAWriteFault) {
   EXPECT_EQ(plat::RegCreateKeyEx(plat::HKEY_CURRENT_USER, kRelease, 0, nullptr, 0, plat::KEY_ALL_ACCESS, nullptr,
                                  &key, nullptr),
             plat::ERROR_WRITE_FAULT);
+}
+
+TEST_F(RegistryTest, KeyNamesWithLineBreaksAreRefusedNotLostOnReload) {
+  HKEY key = nullptr;
+  for (const char* bad : {"SOFTWARE\\Two\nLines", "SOFTWARE\\Carriage\rReturn"}) {
+    EXPECT_EQ(plat::RegCreateKeyEx(plat::HKEY_CURRENT_USER, bad, 0, nullptr, 0, plat::KEY_ALL_ACCESS, nullptr, &key,
+                                   nullptr),
+              plat::ERROR_INVALID_PARAMETER);
+  }
+  HKEY software = Create(plat::HKEY_CURRENT_USER, "SOFTWARE");
+  char name[64];
+  DWORD size = sizeof name;
+  EXPECT_EQ(plat::RegEnumKeyEx(software, 0, name, &size, nullptr, nullptr, nullptr, nullptr),
+            plat::ERROR_NO_MORE_ITEMS);
+  plat::RegCloseKey(software);
+}
+
+// A save killed half way leaves its temporary file; the next load removes it
+// unless the process that wrote it still runs.
+TEST_F(RegistryTest, LoadRemovesTemporariesOfSavesThatDied) {
+  const pid_t dead = fork();
+  if (dead == 0) _exit(0);
+  waitpid(dead, nullptr, 0);
+  const auto temp = [&](pid_t pid) { return file().string() + ".tmp-" + std::to_string(pid); };
+  WriteFile(file(), "Windows Registry Editor Version 5.00\n");
+  WriteFile(temp(dead), "half a file");
+  WriteFile(temp(getppid()), "a save still running");
+  WriteFile(file().string() + ".tmp-notes", "not ours");
+  HKEY key = Create(plat::HKEY_CURRENT_USER, kRelease);
+  plat::RegCloseKey(key);
+  EXPECT_FALSE(std::filesystem::exists(temp(dead)));
+  EXPECT_FALSE(std::filesystem::exists(temp(getpid())));
+  EXPECT_TRUE(std::filesystem::exists(temp(getppid())));
+  EXPECT_TRUE(std::filesystem::exists(file().string() + ".tmp-notes"));
+}
+
+// The new file is synced before it replaces the old one, and the directory
+// before and after the rename: the file on disk is the old one until the last
+// sync makes the new one stay.
+TEST_F(RegistryTest, SavesSyncTheFileAndItsDirectoryAroundTheRename) {
+  HKEY key = Create(plat::HKEY_CURRENT_USER, kRelease);
+  ASSERT_EQ(Set(key, "PATH", "old"), plat::ERROR_SUCCESS);
+  std::vector<std::pair<std::filesystem::path, bool>> syncs;  // what was synced, and whether the file was new
+  plat::SetSyncObserver([&](const std::filesystem::path& p) {
+    syncs.emplace_back(p, ReadFile(file()).find("\"new\"") != std::string::npos);
+  });
+  ASSERT_EQ(Set(key, "PATH", "new"), plat::ERROR_SUCCESS);
+  plat::SetSyncObserver(nullptr);
+  plat::RegCloseKey(key);
+  const auto temp = std::filesystem::path(file().string() + ".tmp-" + std::to_string(getpid()));
+  EXPECT_EQ(syncs, (std::vector<std::pair<std::filesystem::path, bool>>{
+                       {temp, false}, {file().parent_path(), false}, {file().parent_path(), true}}));
 }
 
 TEST(ConfigDirectory, FollowsTheEnvironment) {
