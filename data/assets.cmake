@@ -7,12 +7,14 @@ set(asset_cache_script ${CMAKE_CURRENT_SOURCE_DIR}/assets/cache.cmake)
 add_custom_target(gamedata_assets)
 add_dependencies(gamedata gamedata_assets)
 
-# quen_cached_asset(NAME id INPUTS file... DEPENDS target... [PRODUCTS file...] COMMAND generator args...)
+# quen_cached_asset(NAME id INPUTS file... DEPENDS target... [PRODUCTS file...] [INSTALL dir]
+#                   COMMAND generator args...)
 # Runs the command (with @OUT@ for its folder) through the cache into
-# ${QUEN_ASSET_DIR}/<id>/; PRODUCTS names files there that later rules read.
+# ${QUEN_ASSET_DIR}/<id>/ and, with INSTALL, into that folder of the installation
+# tree; PRODUCTS names files there that later rules read.
 # Sets <id>_stamp in the caller to the file that marks it done.
 function(quen_cached_asset)
-  cmake_parse_arguments(ARG "" "NAME" "INPUTS;DEPENDS;PRODUCTS;COMMAND" ${ARGN})
+  cmake_parse_arguments(ARG "" "NAME;INSTALL" "INPUTS;DEPENDS;PRODUCTS;COMMAND" ${ARGN})
   set(out ${QUEN_ASSET_DIR}/${ARG_NAME})
   set(stamp ${QUEN_ASSET_DIR}/${ARG_NAME}.stamp)
   set(list_file ${QUEN_ASSET_DIR}/${ARG_NAME}.inputs)
@@ -21,11 +23,14 @@ function(quen_cached_asset)
   list(TRANSFORM ARG_PRODUCTS PREPEND ${out}/)
   add_custom_command(OUTPUT ${stamp} ${ARG_PRODUCTS}
     COMMAND ${CMAKE_COMMAND} -DNAME=${ARG_NAME} -DOUT=${out} -DSTAMP=${stamp} -DINPUTS=${list_file}
-            -P ${asset_cache_script} -- ${ARG_COMMAND}
+            -DINSTALL=${ARG_INSTALL} -P ${asset_cache_script} -- ${ARG_COMMAND}
     DEPENDS ${asset_cache_script} ${ARG_INPUTS} ${ARG_DEPENDS}
     COMMENT "Generating assets: ${ARG_NAME}"
     VERBATIM)
   add_custom_target(asset_${ARG_NAME} DEPENDS ${stamp})
+  if(ARG_INSTALL)
+    add_dependencies(asset_${ARG_NAME} gamedata_tree)
+  endif()
   add_dependencies(gamedata_assets asset_${ARG_NAME})
   set(${ARG_NAME}_stamp ${stamp} PARENT_SCOPE)
 endfunction()
@@ -68,9 +73,11 @@ set(QUEN_ASSET_PROGRAM_DEPENDS ${cursors_stamp} asset_cursors)
 
 # The asset tests read the built modules and files.
 function(quen_asset_test_deps)
-  if(TARGET tools_art_tests)
-    add_dependencies(tools_art_tests gamedata)
-  endif()
+  foreach(t tools_art_tests tools_sound_tests)
+    if(TARGET ${t})
+      add_dependencies(${t} gamedata)
+    endif()
+  endforeach()
 endfunction()
 cmake_language(DEFER DIRECTORY ${PROJECT_SOURCE_DIR} CALL quen_asset_test_deps)
 
@@ -80,3 +87,22 @@ quen_cached_asset(NAME help INPUTS ${CMAKE_CURRENT_SOURCE_DIR}/help/topics.txt
   DEPENDS quenhelp PRODUCTS help.rc
   COMMAND $<TARGET_FILE:quenhelp> ${CMAKE_CURRENT_SOURCE_DIR}/help/topics.txt @OUT@)
 quen_gamedata_module(NAME help.dll DEST HELP SCRIPT ${QUEN_ASSET_DIR}/help/help.rc DEPENDS ${help_stamp} asset_help)
+
+# Sound effects and voices below C:\QUENBAR\SOUND, music on the CD, movies below
+# C:\QUENBAR\MOVIES and on the CD: each generator writes the installation tree's layout.
+file(GLOB sound_inputs CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tools/sound/*.cpp ${PROJECT_SOURCE_DIR}/tools/sound/*.h)
+set(inventory_inputs ${CMAKE_CURRENT_SOURCE_DIR}/assets/files.txt ${PROJECT_SOURCE_DIR}/tools/art/inventory.cpp
+    ${PROJECT_SOURCE_DIR}/tools/art/canvas.cpp)
+quen_cached_asset(NAME effects INPUTS ${sound_inputs} ${inventory_inputs} DEPENDS quensound INSTALL ${QUEN_INSTALL_TREE}
+  COMMAND $<TARGET_FILE:quensound> effects ${CMAKE_CURRENT_SOURCE_DIR}/assets @OUT@)
+quen_cached_asset(NAME voices INPUTS ${sound_inputs} ${inventory_inputs} ${CMAKE_CURRENT_SOURCE_DIR}/voices/voices.txt
+  DEPENDS quensound INSTALL ${QUEN_INSTALL_TREE}
+  COMMAND $<TARGET_FILE:quensound> voices ${CMAKE_CURRENT_SOURCE_DIR}/assets ${CMAKE_CURRENT_SOURCE_DIR}/voices/voices.txt @OUT@)
+file(GLOB music_inputs CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tools/music/*.cpp ${PROJECT_SOURCE_DIR}/tools/music/*.h)
+quen_cached_asset(NAME music INPUTS ${music_inputs} ${inventory_inputs} DEPENDS quenmusic INSTALL ${QUEN_INSTALL_TREE}
+  COMMAND $<TARGET_FILE:quenmusic> ${CMAKE_CURRENT_SOURCE_DIR}/assets 60 @OUT@)
+file(GLOB movie_inputs CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tools/movies/*.cpp ${PROJECT_SOURCE_DIR}/tools/movies/*.h
+     ${PROJECT_SOURCE_DIR}/tools/art/looks.cpp)
+quen_cached_asset(NAME movies INPUTS ${movie_inputs} ${music_inputs} ${sound_inputs} ${inventory_inputs}
+  DEPENDS quenmovie INSTALL ${QUEN_INSTALL_TREE}
+  COMMAND $<TARGET_FILE:quenmovie> ${CMAKE_CURRENT_SOURCE_DIR}/assets @OUT@)

@@ -1,6 +1,7 @@
 # Runs one asset generator through the asset cache (cmake -P):
-#   cmake -DNAME=id -DOUT=dir -DSTAMP=file -DINPUTS=list-file -P cache.cmake -- generator args...
-# The generator's argument @OUT@ stands for the folder it writes. Its output is
+#   cmake -DNAME=id -DOUT=dir -DSTAMP=file -DINPUTS=list-file [-DINSTALL=dir] -P cache.cmake -- generator args...
+# The generator's argument @OUT@ stands for the folder it writes; its output is
+# copied to OUT and, when given, also into the folder INSTALL. Its output is
 # kept under ${QUEN_ASSET_CACHE}, else ${XDG_CACHE_HOME}/quenbar-assets, else
 # ~/.cache/quenbar-assets, in a folder named by a hash of the generator's sources
 # and inputs (the files listed in INPUTS) and of its arguments, so a rebuild or a
@@ -67,4 +68,7 @@ endif()
 
 file(REMOVE_RECURSE ${OUT})
 file(COPY ${entry}/ DESTINATION ${OUT} PATTERN .complete EXCLUDE)
+if(INSTALL)
+  file(COPY ${entry}/ DESTINATION ${INSTALL} PATTERN .complete EXCLUDE)
+endif()
 file(TOUCH ${STAMP})

@@ -98,6 +98,11 @@ bool IsFileKind(std::string_view kind) {
   return std::find(kFileKinds.begin(), kFileKinds.end(), kind) != kFileKinds.end();
 }
 
+std::string TreeFolder(const Container& container) {
+  if (container.path.rfind("CD:", 0) == 0) return "d/" + container.path.substr(3);
+  return "c/QUENBAR/" + container.path;
+}
+
 const Asset* Container::Find(std::string_view name) const {
   for (const Asset& a : assets) {
     if (SameText(a.name, name)) return &a;

@@ -63,6 +63,10 @@ void ParseInventory(std::string_view text, std::string_view where, Inventory& in
 // Every *.txt of the folder, in name order.
 Inventory ReadInventory(const std::filesystem::path& folder);
 
+// Where a container lies below the installation tree: "c/QUENBAR/<path>", or
+// "d/<path>" for a "CD:" path (drive D, the CD).
+std::string TreeFolder(const Container& container);
+
 // Image kinds take a size, file kinds none.
 bool IsImageKind(std::string_view kind);
 bool IsFileKind(std::string_view kind);

@@ -14,7 +14,7 @@ TEST(BuiltImages, EveryImageDecodesAtItsStatedSize) {
   int images = 0;
   for (const art::Container& c : ProjectInventory().containers) {
     if (!c.isModule) continue;
-    const auto path = HostPath(c.path);
+    const auto path = HostPath(c);
     plat::HMODULE module = plat::LoadLibrary(path.string().c_str());
     ASSERT_NE(module, nullptr) << path << ": " << plat::LastModuleError();
     for (const art::Asset& a : c.assets) {

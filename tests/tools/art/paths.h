@@ -7,13 +7,11 @@
 // The source tree, the installation tree the data build wrote, and the inventory.
 inline std::filesystem::path SourceDir() { return std::filesystem::path(QUEN_SOURCE_DIR); }
 inline std::filesystem::path InstallDir() { return std::filesystem::path(QUEN_BUILD_DIR) / "gamedata" / "c" / "QUENBAR"; }
-inline std::filesystem::path CdDir() { return std::filesystem::path(QUEN_BUILD_DIR) / "gamedata" / "d"; }
 inline std::filesystem::path ProgramModule() { return std::filesystem::path(QUEN_BUILD_DIR) / "Game" / "quenbar.dll"; }
 
-// A container's folder or file in the installation tree ("CD:" paths on drive D).
-inline std::filesystem::path HostPath(const std::string& path) {
-  if (path.rfind("CD:", 0) == 0) return CdDir() / path.substr(3);
-  return InstallDir() / path;
+// A container's folder or module file in the installation tree.
+inline std::filesystem::path HostPath(const art::Container& c) {
+  return std::filesystem::path(QUEN_BUILD_DIR) / "gamedata" / art::TreeFolder(c);
 }
 
 inline const art::Inventory& ProjectInventory() {

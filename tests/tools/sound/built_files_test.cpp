@@ -1,0 +1,106 @@
+// The sound, voice, music and movie files of the inventory, as the data build
+// laid them out, open with the game's own readers.
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "media/WavFile.h"
+#include "platform/core/dospath.h"
+#include "platform/sound/trackdecoder.h"
+#include "tools/art/inventory.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const fs::path kTree = fs::path(QUEN_BUILD_DIR) / "gamedata";
+
+class BuiltFiles : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    plat::SetDrive('C', kTree / "c");
+    plat::SetDrive('D', kTree / "d", plat::DriveType::CdRom);
+    inventory_ = art::ReadInventory(fs::path(QUEN_SOURCE_DIR) / "data" / "assets");
+  }
+  void TearDown() override { plat::ClearDrives(); }
+
+  // The DOS path the game would build for a file of a container.
+  static std::string DosPath(const art::Container& c, const art::Asset& a) {
+    std::string path = c.path.rfind("CD:", 0) == 0 ? "D:\\" + c.path.substr(3) : "C:\\QUENBAR\\" + c.path;
+    for (char& ch : path) ch = ch == '/' ? '\\' : ch;
+    return path + "\\" + a.name;
+  }
+
+  // Frames the game's track decoder reads from a file, up to a limit.
+  static std::size_t DecodedFrames(const fs::path& path, std::size_t limit) {
+    auto decoder = plat::TrackDecoder::Open(path);
+    if (!decoder) return 0;
+    std::vector<std::int16_t> buffer(2 * 4096);
+    std::size_t frames = 0;
+    while (frames < limit) {
+      const std::size_t n = decoder->Read(buffer.data(), 4096);
+      if (n == 0) break;
+      frames += n;
+    }
+    return frames;
+  }
+
+  art::Inventory inventory_;
+};
+
+}  // namespace
+
+TEST_F(BuiltFiles, EverySoundAndVoiceIsPcmTheWavReaderAccepts) {
+  int checked = 0;
+  for (const auto& c : inventory_.containers) {
+    for (const auto& a : c.assets) {
+      if (a.kind != "effect" && a.kind != "voice") continue;
+      const std::string path = DosPath(c, a);
+      plat::HMMIO file = nullptr;
+      std::unique_ptr<WavFormat> format;
+      plat::MMCKINFO riff, data;
+      ASSERT_EQ(WavOpen(path.c_str(), &file, &format, &riff), 0u) << path;
+      EXPECT_EQ(format->head.wFormatTag, 1) << path;
+      EXPECT_EQ(format->head.wBitsPerSample, 16) << path;
+      EXPECT_EQ(WavSeekData(file, &data, &riff), 0u) << path;
+      EXPECT_GT(data.cksize, 1000u) << path;
+      WavClose(&file, &format);
+      ++checked;
+    }
+  }
+  EXPECT_EQ(checked, 49 + 5 * 38);
+}
+
+TEST_F(BuiltFiles, MusicTracksDecodeForAMinuteOrMore) {
+  int tracks = 0;
+  for (const auto& c : inventory_.containers) {
+    for (const auto& a : c.assets) {
+      if (a.kind != "music") continue;
+      const fs::path path = kTree / art::TreeFolder(c) / a.name;
+      EXPECT_GE(DecodedFrames(path, 61 * 44100), 59u * 44100u) << path;
+      ++tracks;
+    }
+  }
+  EXPECT_EQ(tracks, 10);
+}
+
+TEST_F(BuiltFiles, MoviesAreAviWithMpeg4VideoAndSoundFfmpegReads) {
+  int movies = 0;
+  for (const auto& c : inventory_.containers) {
+    for (const auto& a : c.assets) {
+      if (a.kind != "movie") continue;
+      const fs::path path = kTree / art::TreeFolder(c) / a.name;
+      std::ifstream in(path, std::ios::binary);
+      std::string head(4096, '\0');
+      in.read(head.data(), static_cast<std::streamsize>(head.size()));
+      EXPECT_EQ(head.substr(0, 4), "RIFF") << path;
+      EXPECT_EQ(head.substr(8, 4), "AVI ") << path;
+      EXPECT_NE(head.find("vids"), std::string::npos) << path;
+      EXPECT_NE(head.find("FMP4"), std::string::npos) << path;  // FFmpeg's MPEG-4 part 2
+      EXPECT_GE(DecodedFrames(path, 10 * 44100), 5u * 44100u) << path;  // the soundtrack
+      ++movies;
+    }
+  }
+  EXPECT_EQ(movies, 5);
+}
