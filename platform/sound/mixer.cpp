@@ -9,9 +9,7 @@ namespace plat {
 namespace {
 
 float Sample(const SoundVoice& v, DWORD frame, int channel) {
-  const BYTE* p = v.data.data() + static_cast<std::size_t>(frame) * v.blockAlign;
-  if (v.bits == 8) return static_cast<float>((static_cast<int>(p[channel]) - 128) * 256);
-  return static_cast<float>(static_cast<std::int16_t>(p[channel * 2] | (p[channel * 2 + 1] << 8)));
+  return PcmSample(v.data.data() + static_cast<std::size_t>(frame) * v.blockAlign, v.bits, channel);
 }
 
 void MixVoice(SoundVoice& v, std::int32_t* mix, std::size_t frames) {

@@ -31,6 +31,12 @@ struct SoundVoice {
   std::uint64_t position = 0;  // frames, 32.32 fixed point
 };
 
+// One channel of a PCM frame (8-bit unsigned or 16-bit signed) on the 16-bit scale.
+inline float PcmSample(const BYTE* frame, WORD bits, int channel) {
+  if (bits == 8) return static_cast<float>((static_cast<int>(frame[channel]) - 128) * 256);
+  return static_cast<float>(static_cast<std::int16_t>(frame[channel * 2] | (frame[channel * 2 + 1] << 8)));
+}
+
 // Amplitude factor of a level in hundredths of a decibel (-10000 is silence).
 float GainOfLevel(LONG hundredthsDb);
 

@@ -5,6 +5,7 @@
 // handle belongs to one thread at a time.
 
 #include "platform/core/types.h"
+#include "platform/sound/mmresult.h"
 
 namespace plat {
 
@@ -24,7 +25,6 @@ constexpr UINT MMIO_FINDRIFF = 0x0020;
 constexpr UINT MMIO_FINDLIST = 0x0040;
 constexpr DWORD MMIO_DEFAULTBUFFER = 8192;
 
-constexpr UINT MMSYSERR_NOERROR = 0;
 constexpr UINT MMIOERR_FILENOTFOUND = 257;
 constexpr UINT MMIOERR_OUTOFMEMORY = 258;
 constexpr UINT MMIOERR_CANNOTOPEN = 259;
