@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <memory>
 #include <span>
+#include <vector>
 
 #include "Game/arrayman/ArrayMan.h"
 #include "platform/core/files.h"
@@ -104,6 +105,8 @@ class CGHullDB {
   int LoadHulls(std::span<const std::uint8_t> image);
   // The constructor's file was read: a game must not start without it.
   bool IsLoaded() const { return loaded_; }
+  // The "hulls.dat" image of the lists (WriteHullsImage).
+  std::vector<std::uint8_t> HullsImage() const;
 
   int GetHullCount(int section) const;
   // The hull at list position `position` of a section, or null.
@@ -134,6 +137,12 @@ class CGHullDB {
  private:
   bool loaded_ = false;
 };
+
+// The "hulls.dat" image that LoadHulls reads back as `hulls`: each hull in its
+// section at its file index, indexes no hull holds as empty entries, the
+// slots before the first list end, "researched at start" from `available`.
+// Two hulls of one section at one index: the later one is written.
+std::vector<std::uint8_t> WriteHullsImage(std::span<const CGHull* const> hulls);
 
 // What the player is told when "hulls.dat" cannot be used.
 constexpr const char* kHullsFileDamaged =

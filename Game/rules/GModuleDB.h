@@ -17,6 +17,7 @@
 #include <cstdint>
 #include <memory>
 #include <span>
+#include <vector>
 
 #include "platform/core/bytes.h"
 #include "platform/core/files.h"
@@ -66,6 +67,13 @@ constexpr std::uint16_t kNoModule = 0xFFFF;
 constexpr std::uint8_t kUnlimitedAmmo = 255;
 constexpr int kWeaponRangeScale = 104;  // stored weapon ranges are the file's times this
 constexpr std::uint8_t kModuleDBEndByte = 0xD5;
+// The "modules.dat" image that LoadModules reads back as `records`: weapon
+// ranges divided by kWeaponRangeScale and propulsion words packed as the file
+// holds them; research state is not part of it. Empty when a record has an
+// unknown type.
+struct ModuleRecord;
+std::vector<std::uint8_t> WriteModulesImage(std::span<const ModuleRecord> records);
+
 // What the player is told when "modules.dat" cannot be used.
 constexpr const char* kModulesFileDamaged =
     "The rules file modules.dat is missing or damaged. Please reinstall the game.";

@@ -1,11 +1,12 @@
 #include "tools/rulesdata/hulls.h"
 
 #include <array>
+#include <cstring>
 #include <map>
+#include <memory>
 #include <string>
 
-#include "platform/core/bytes.h"
-#include "tools/rulesdata/fixed_text.h"
+#include "Game/rules/GHullDB.h"
 
 namespace rulesdata {
 namespace {
@@ -21,8 +22,7 @@ constexpr std::size_t kMaxNameChars = 49;  // a 50-byte field with its NUL
 constexpr int kPictureWidth = 242;
 constexpr int kPictureHeight = 367;
 constexpr int kSlotBox = 30;
-constexpr std::uint32_t kEmptyEntry = 0xFFFFFFFF;
-constexpr std::uint8_t kNoSuccessor = 255;
+constexpr std::uint8_t kNoSuccessor = kNoSuccessorHull;
 
 struct Slot {
   int x, y, anchorX, anchorY;
@@ -55,24 +55,21 @@ class HullCompiler {
   }
 
   std::vector<std::uint8_t> Write(std::size_t& records) {
-    plat::ByteWriter w;
+    std::vector<std::unique_ptr<CGHull>> hulls;
     for (int s = 0; s < kSections; ++s) {
-      const std::vector<Hull>& hulls = sections_[s];
-      if (hulls.size() > 255) {
+      const std::vector<Hull>& entries = sections_[s];
+      if (entries.size() > 255) {
         problems_.push_back({0, "section " + std::to_string(s) + " holds more than 255 entries"});
         continue;
       }
-      w.U8(hulls.size());
-      for (const Hull& h : hulls) {
-        if (h.empty) {
-          w.U32(kEmptyEntry);
-          continue;
-        }
-        WriteHull(w, h, s);
-        ++records;
+      for (std::size_t i = 0; i < entries.size(); ++i) {
+        if (!entries[i].empty) hulls.push_back(Record(entries[i], s, static_cast<int>(i)));
       }
     }
-    return w.Take();
+    records = hulls.size();
+    std::vector<const CGHull*> list;
+    for (const auto& h : hulls) list.push_back(h.get());
+    return WriteHullsImage(list);
   }
 
  private:
@@ -176,26 +173,27 @@ class HullCompiler {
     return kNoSuccessor;
   }
 
-  void WriteHull(plat::ByteWriter& w, const Hull& h, int section) {
-    w.U32(h.name.size() + 1);
-    WriteFixedText(w, h.name, h.name.size() + 1);
-    w.U8(h.unitClass);
-    w.U8(0);  // attribute
-    w.U32(h.mass);
-    w.U32(h.limit);
-    w.U8(SuccessorIndex(h, section));
-    w.U32(h.start ? 1 : 0);
-    for (std::int64_t cost : h.costs) w.U16(cost);
-    w.U16(h.structure);
+  std::unique_ptr<CGHull> Record(const Hull& h, int section, int index) {
+    auto r = std::make_unique<CGHull>();
+    std::memcpy(r->name, h.name.data(), h.name.size());
+    r->section = static_cast<std::uint8_t>(section);
+    r->index = static_cast<std::uint8_t>(index);
+    r->unitClass = static_cast<std::uint8_t>(h.unitClass);
+    r->attribute = 0;
+    r->mass = static_cast<std::uint32_t>(h.mass);
+    r->massLimit = static_cast<std::uint32_t>(h.limit);
+    r->successor = SuccessorIndex(h, section);
+    r->available = h.start ? 1 : 0;
+    r->researchPoints = h.start ? kResearched : 0;
+    for (int k = 0; k < 4; ++k) r->costs[k] = static_cast<std::uint16_t>(h.costs[k]);
+    r->structurePoints = static_cast<std::uint16_t>(h.structure);
     const std::vector<Slot>& slots = layouts_[h.layout];
-    w.U8(slots.size());
-    for (const Slot& s : slots) {
-      w.U32(s.x);
-      w.U32(s.y);
-      w.U32(s.anchorX);
-      w.U32(s.anchorY);
-      w.U32(s.mask);
+    for (std::size_t s = 0; s < slots.size(); ++s) {
+      r->slots[s] = HullSlot{static_cast<std::uint16_t>(slots[s].x), static_cast<std::uint16_t>(slots[s].y),
+                             static_cast<std::uint16_t>(slots[s].anchorX), static_cast<std::uint16_t>(slots[s].anchorY),
+                             slots[s].mask};
     }
+    return r;
   }
 
   std::vector<Problem>& problems_;

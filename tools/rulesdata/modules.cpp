@@ -1,11 +1,12 @@
 #include "tools/rulesdata/modules.h"
 
 #include <array>
+#include <cstring>
 #include <map>
 #include <string>
 
+#include "Game/rules/GModuleDB.h"
 #include "platform/core/bytes.h"
-#include "tools/rulesdata/fixed_text.h"
 
 namespace rulesdata {
 namespace {
@@ -23,8 +24,7 @@ constexpr std::size_t kMaxNameChars = 29;
 constexpr std::size_t kMaxImageChars = 5;
 constexpr std::size_t kMaxSoundChars = 6;
 constexpr int kHelpTopicBase = 1000;
-constexpr int kMaxRange = 0xFFFF / 104;
-constexpr std::uint16_t kNoModule = 0xFFFF;
+constexpr int kMaxRange = 0xFFFF / kWeaponRangeScale;
 
 struct Module {
   int line = 0;
@@ -34,7 +34,7 @@ struct Module {
   std::int64_t costs[5] = {};
   std::int64_t buildPoints = 0, power = 0, mass = 0;
   std::uint8_t defenses[8] = {};
-  plat::ByteWriter typeData;  // packed, as in the file
+  std::uint8_t typeData[10] = {};  // as the game keeps it in memory
 };
 
 std::optional<int> IndexIn(std::string_view word, auto const& names) {
@@ -73,9 +73,10 @@ class ModuleCompiler {
   }
 
   std::vector<std::uint8_t> Write() {
-    plat::ByteWriter w;
-    for (const Module& m : modules_) WriteModule(w, m);
-    return w.Take();
+    std::vector<ModuleRecord> records;
+    records.reserve(modules_.size());
+    for (const Module& m : modules_) records.push_back(Record(m));
+    return WriteModulesImage(records);
   }
   std::size_t Count() const { return modules_.size(); }
 
@@ -125,7 +126,7 @@ class ModuleCompiler {
   bool TypeColumns(const SourceLine& line, Module& m) {
     const std::vector<std::string>& t = line.tokens;
     const std::size_t c = kCommonTokens;
-    plat::ByteWriter& d = m.typeData;
+    plat::ByteWriter d{std::span(m.typeData)};
     std::int64_t a = 0, b = 0, e = 0;
     switch (m.type) {
       case COMPUTER: {
@@ -156,13 +157,10 @@ class ModuleCompiler {
         d.U16(b);
         d.U16(e);
         return true;
-      case PROPULSION:
+      case PROPULSION:  // deep thrust first, local thrust at byte 8
         if (!Number(line, c, 0, 255, a) || !Number(line, c + 1, 0, 255, b)) return false;
-        d.U8(a);
-        d.U16(0);
-        d.U16(0);
-        d.U16(0);
-        d.U8(b);
+        m.typeData[0] = static_cast<std::uint8_t>(a);
+        m.typeData[8] = static_cast<std::uint8_t>(b);
         return true;
       case TRANSPORT:
         if (!Number(line, c, 0, 0xFFFF, a)) return false;
@@ -190,11 +188,11 @@ class ModuleCompiler {
     }
     if (t[c + 6] != "unlimited" && !Number(line, c + 6, 0, 254, ammo)) return false;
     if (effective > range) return Fail(line, "the effective range lies within the range"), false;
-    plat::ByteWriter& d = m.typeData;
+    plat::ByteWriter d{std::span(m.typeData)};
     d.U8(*attack);
     d.U8(strength);
-    d.U16(range);
-    d.U16(effective);
+    d.U16(range * kWeaponRangeScale);
+    d.U16(effective * kWeaponRangeScale);
     d.U8(rof);
     d.U8(hit);
     d.U8(ammo);
@@ -212,30 +210,23 @@ class ModuleCompiler {
     return static_cast<std::uint16_t>(it->second);
   }
 
-  void WriteModule(plat::ByteWriter& w, const Module& m) {
-    WriteFixedText(w, m.name, 30);
-    w.U8(1u << m.guild);
-    w.U8(0);
-    w.U8(m.type);
-    for (std::int64_t cost : m.costs) w.U16(cost);
-    for (int k = 0; k < 5; ++k) w.U16(0);
-    w.U16(Successor(m));
-    w.U8(0);
-    w.U8(0);
-    w.U16(kHelpTopicBase + m.type);
-    w.U16(0);
-    w.U8(m.buildPoints);
-    w.U8(0);
-    w.U8(m.tech);
-    WriteFixedText(w, m.image, 6);
-    WriteFixedText(w, m.sound, 7);
-    for (std::uint8_t flag : m.defenses) w.U8(flag);
-    w.U8(0);
-    w.U8(0);
-    w.U16(0);
-    w.U16(m.power);
-    w.U8(m.mass);
-    w.WriteBytes(m.typeData.Data());
+  ModuleRecord Record(const Module& m) {
+    ModuleRecord r = ModuleRecord();
+    std::memcpy(r.name, m.name.data(), m.name.size());
+    r.guildMask = static_cast<std::uint8_t>(1u << m.guild);
+    r.type = static_cast<std::uint8_t>(m.type);
+    for (int k = 0; k < 5; ++k) r.costs[k] = static_cast<std::uint16_t>(m.costs[k]);
+    r.successor = Successor(m);
+    r.helpTopic = static_cast<std::uint16_t>(kHelpTopicBase + m.type);
+    r.buildPoints = static_cast<std::uint8_t>(m.buildPoints);
+    r.techLevel = static_cast<std::uint8_t>(m.tech);
+    std::memcpy(r.imageName, m.image.data(), m.image.size());
+    std::memcpy(r.soundName, m.sound.data(), m.sound.size());
+    std::copy(std::begin(m.defenses), std::end(m.defenses), r.defenses);
+    r.powerUse = static_cast<std::uint16_t>(m.power);
+    r.mass = static_cast<std::uint8_t>(m.mass);
+    std::copy(std::begin(m.typeData), std::end(m.typeData), r.typeData);
+    return r;
   }
 
   std::vector<Problem>& problems_;

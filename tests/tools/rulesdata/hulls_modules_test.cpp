@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
-#include "platform/core/bytes.h"
+#include "Game/rules/GHullDB.h"
+#include "Game/rules/GModuleDB.h"
 #include "tools/rulesdata/hulls.h"
 #include "tools/rulesdata/modules.h"
 
@@ -11,15 +13,6 @@ namespace {
 using rulesdata::CompileHulls;
 using rulesdata::CompileModules;
 using rulesdata::CompiledFile;
-
-template <plat::LEField T>
-T FieldAt(const std::vector<std::uint8_t>& b, std::size_t at) {
-  T v = 0;
-  EXPECT_TRUE(plat::ByteReader(b).ReadAt(at, v)) << "no field at " << at;
-  return v;
-}
-std::uint32_t U32(const std::vector<std::uint8_t>& b, std::size_t at) { return FieldAt<std::uint32_t>(b, at); }
-std::uint16_t U16(const std::vector<std::uint8_t>& b, std::size_t at) { return FieldAt<std::uint16_t>(b, at); }
 
 // The first problem's line and whether its message holds `part`.
 void ExpectProblem(const CompiledFile& f, int line, const std::string& part) {
@@ -39,35 +32,30 @@ empty
 hull "Tiny Mk II" dest 210 650 5 6 7 8 190 small - no
 )";
 
-TEST(CompileHulls, WritesSectionsInTheirFileForm) {
+// What the game reads back from the compiled file.
+TEST(CompileHulls, TheGameReadsBackWhatTheSourceSays) {
   const CompiledFile f = CompileHulls(kHullSource);
   ASSERT_TRUE(f.problems.empty()) << f.problems[0].message;
   EXPECT_EQ(f.records, 2u);
-  const auto& b = f.bytes;
-  EXPECT_EQ(b[0], 0);  // sections 0 .. 2 are empty
-  EXPECT_EQ(b[2], 0);
-  EXPECT_EQ(b[3], 3);  // section 3: three entries
-  EXPECT_EQ(U32(b, 4), 5u);
-  EXPECT_EQ(std::string(b.begin() + 8, b.begin() + 13), std::string("Tiny\0", 5));
-  std::size_t at = 13;
-  EXPECT_EQ(b[at], 8);       // class
-  EXPECT_EQ(b[at + 1], 0);   // attribute
-  EXPECT_EQ(U32(b, at + 2), 200u);
-  EXPECT_EQ(U32(b, at + 6), 600u);
-  EXPECT_EQ(b[at + 10], 2);  // the successor's index: past the empty entry
-  EXPECT_EQ(U32(b, at + 11), 1u);
-  EXPECT_EQ(U16(b, at + 15), 1);
-  EXPECT_EQ(U16(b, at + 21), 4);
-  EXPECT_EQ(U16(b, at + 23), 150);
-  EXPECT_EQ(b[at + 25], 2);  // slots
-  EXPECT_EQ(U32(b, at + 26), 10u);
-  EXPECT_EQ(U32(b, at + 34), 70u);
-  EXPECT_EQ(U32(b, at + 42), (1u << 1) | (1u << 10));
-  EXPECT_EQ(U32(b, at + 62), 0x1000u);
-  at += 26 + 2 * 20;
-  EXPECT_EQ(U32(b, at), 0xFFFFFFFFu);  // the empty entry
-  EXPECT_EQ(U32(b, at + 4), 11u);
-  EXPECT_EQ(b.back(), 0);  // section 4 is empty
+  CGHullDB db("C:\\none.dat");
+  ASSERT_EQ(db.LoadHulls(f.bytes), 1);
+  for (int s : {0, 1, 2, 4}) EXPECT_EQ(db.GetHullCount(s), 0);
+  ASSERT_EQ(db.GetHullCount(3), 2);
+  const CGHull& tiny = *db.GetHull(3, 0);
+  const CGHull& next = *db.GetHull(3, 1);
+  EXPECT_STREQ(tiny.name, "Tiny");
+  EXPECT_EQ(std::make_tuple(tiny.index, tiny.unitClass, tiny.attribute, tiny.mass, tiny.massLimit),
+            std::make_tuple(0, 8, 0, 200u, 600u));
+  EXPECT_EQ(db.GetSuccessor(tiny), &next);  // its index is 2: past the empty entry
+  EXPECT_EQ(next.index, 2);
+  EXPECT_EQ(std::make_tuple(tiny.available, next.available), std::make_tuple(1u, 0u));
+  EXPECT_EQ(std::vector<std::uint16_t>(tiny.costs, tiny.costs + 4), (std::vector<std::uint16_t>{1, 2, 3, 4}));
+  EXPECT_EQ(tiny.structurePoints, 150);
+  ASSERT_EQ(tiny.GetSlotCount(), 2);
+  EXPECT_EQ(std::make_tuple(tiny.slots[0].x, tiny.slots[0].y, tiny.slots[0].anchorX, tiny.slots[0].anchorY,
+                            tiny.slots[0].typeMask),
+            std::make_tuple(10, 20, 70, 35, (1u << 1) | (1u << 10)));
+  EXPECT_EQ(tiny.slots[1].typeMask, kSlotAcceptsAny);
 }
 
 TEST(CompileHulls, RefusesBadSources) {
@@ -95,35 +83,29 @@ modules weapon
 module "Gun" 0 1 - 30 15 10 12 25 16 8 8 wcan1 bang heat 10 12 9 1 80 unlimited cannon
 )";
 
-TEST(CompileModules, PacksTypeDataAfterTheCommonFields) {
+TEST(CompileModules, TheGameReadsBackWhatTheSourceSays) {
   const CompiledFile f = CompileModules(kModuleSource);
   ASSERT_TRUE(f.problems.empty()) << f.problems[0].message;
   EXPECT_EQ(f.records, 3u);
-  const auto& b = f.bytes;
-  ASSERT_EQ(b.size(), 2 * (92 + 8) + 92 + 10u);
-  EXPECT_EQ(std::string(reinterpret_cast<const char*>(b.data())), "Drive");
-  EXPECT_EQ(b[30], 1 << 2);  // guild mask
-  EXPECT_EQ(b[32], 5);       // type
-  EXPECT_EQ(U16(b, 33), 1);
-  EXPECT_EQ(U16(b, 53), 1);  // successor: module 1
-  EXPECT_EQ(U16(b, 57), 1005);  // help topic
-  EXPECT_EQ(b[61], 14);
-  EXPECT_EQ(b[63], 1);       // tech level
-  EXPECT_EQ(std::string(reinterpret_cast<const char*>(&b[64])), "mdrv1");
-  EXPECT_EQ(std::string(reinterpret_cast<const char*>(&b[70])), "@drv");
-  EXPECT_EQ(U16(b, 89), 3);  // power use
-  EXPECT_EQ(b[91], 7);       // mass
-  EXPECT_EQ(b[92], 20);      // thrust, three words, local thrust
-  EXPECT_EQ(b[99], 12);
-  EXPECT_EQ(U16(b, 100 + 53), 0xFFFF);
-  EXPECT_EQ(b[100 + 70], 0);  // no sound
-  const std::size_t gun = 200;
-  EXPECT_EQ(b[gun + 30], 1);
-  EXPECT_EQ(b[gun + 92], 4);  // heat
-  EXPECT_EQ(U16(b, gun + 94), 12);
-  EXPECT_EQ(b[gun + 98], 1);
-  EXPECT_EQ(b[gun + 100], 255);  // unlimited
-  EXPECT_EQ(b[gun + 101], 2);    // cannon
+  CGModuleDB db("C:\\none.dat");
+  ASSERT_EQ(db.LoadModules(f.bytes), 1);
+  ASSERT_EQ(db.GetCount(), 3);
+  const ModuleRecord& drive = *db.GetRecord(0);
+  EXPECT_STREQ(drive.name, "Drive");
+  EXPECT_EQ(std::make_tuple(drive.guildMask, drive.type, drive.successor, drive.helpTopic, drive.buildPoints,
+                            drive.techLevel, drive.powerUse, drive.mass),
+            std::make_tuple(1 << 2, MODULE_PROPULSION, 1, 1005, 14, 1, 3, 7));
+  EXPECT_EQ(std::vector<std::uint16_t>(drive.costs, drive.costs + 5), (std::vector<std::uint16_t>{1, 2, 3, 4, 5}));
+  EXPECT_STREQ(drive.imageName, "mdrv1");
+  EXPECT_STREQ(drive.soundName, "@drv");
+  EXPECT_EQ(std::make_tuple(drive.DeepThrust(), drive.LocalThrust()), std::make_tuple(20, 12));
+  EXPECT_EQ(db.GetRecord(1)->successor, kNoModule);
+  EXPECT_STREQ(db.GetRecord(1)->soundName, "");
+  const ModuleRecord& gun = *db.GetRecord(2);
+  EXPECT_EQ(std::make_tuple(gun.guildMask, gun.AttackKind(), gun.Strength(), gun.MaxRange(), gun.EffectiveRange(),
+                            gun.RateOfFire(), gun.HitPercent(), gun.MaxAmmo(), gun.Pattern()),
+            std::make_tuple(1, ATTACK_HEAT, 10, 12 * kWeaponRangeScale, 9 * kWeaponRangeScale, 1, 80,
+                            kUnlimitedAmmo, PATTERN_CANNON));
 }
 
 TEST(CompileModules, RefusesBadSources) {
