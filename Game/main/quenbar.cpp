@@ -4,7 +4,6 @@
 // what it cannot do yet, and exits.
 #include <cstdio>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "Game/model/GStartupMessage.h"
@@ -22,7 +21,7 @@ int main(int argc, char** argv) {
   plat::Backend& backend = plat::StartBackend(plat::TakeBackendOptions(args));
   // Without a window nobody could answer a message box: the messages go to the
   // terminal only.
-  const bool canAsk = std::string_view(backend.Name()) != "headless";
+  const bool canAsk = backend.CanAskUser();
 
   std::vector<std::string> messages = TakeStartupMessages();
   messages.emplace_back(kNotBuiltYet);

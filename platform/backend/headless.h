@@ -19,6 +19,8 @@ class HeadlessBackend : public Backend {
   HeadlessBackend();
 
   const char* Name() const override { return "headless"; }
+  // Nobody watches: a question would wait forever.
+  bool CanAskUser() const override { return false; }
   // Delivers the scripted input whose time has come.
   void Service() override;
   // The screen is the picture; nothing needs showing.

@@ -27,7 +27,10 @@ struct Image {
 class Backend {
  public:
   virtual ~Backend() = default;
+  // For logs; callers ask capabilities below, never compare names.
   virtual const char* Name() const = 0;
+  // Whether a person sees the screen and can answer a question (a message box).
+  virtual bool CanAskUser() const { return true; }
   // Takes the host's events in as input messages and shows the screen when a
   // new frame is due. Runs from the idle hook, so every wait of the game thread
   // services the backend.

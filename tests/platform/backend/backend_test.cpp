@@ -45,6 +45,7 @@ TEST(BackendChoice, NoDisplayMeansHeadless) {
   EXPECT_FALSE(HostDisplayAvailable());
   Backend& b = StartBackend(BackendOptions{});
   EXPECT_STREQ(b.Name(), "headless");
+  EXPECT_FALSE(b.CanAskUser());
   EXPECT_TRUE(IsVirtualClock());
   StopBackend();
   EXPECT_EQ(CurrentBackend(), nullptr);

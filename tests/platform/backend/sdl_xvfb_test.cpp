@@ -120,6 +120,7 @@ TEST(SdlChild, DrawAndCapture) {
   options.kind = BackendKind::Windowed;
   Backend& backend = StartBackend(options);
   ASSERT_STREQ(backend.Name(), "sdl");
+  EXPECT_TRUE(backend.CanAskUser());
   ShowCursor(FALSE);  // the capture is of the picture alone
 
   IDirectDraw* dd = nullptr;
