@@ -44,3 +44,86 @@ TEST_F(SceneDrawTest, EachMaterialTypeLitAndUnlit) {
 
 }  // namespace
 }  // namespace rendertest
+
+namespace rendertest {
+namespace {
+
+// A ring of 17 billboards seen from above at a slant, each turned a 17th of a
+// turn further: each shows the image of the azimuth it is seen from (8
+// around) and of its polar angle (3 rows).
+TEST_F(SceneDrawTest, BillboardRingShowsTheImageOfEachViewAngle) {
+  SGModel* model = Keep(Billboard(1.2f, 1.6f, 8, 3));
+  std::vector<SGMaterial*> images;
+  for (int i = 0; i < 24; ++i) {
+    images.push_back(Keep(Material(SG_MAT_TYPE_TRANSPARENT_TEXTURE, 0,
+                                   Texture(32, 32, static_cast<std::uint8_t>(161 + i), 0))));
+  }
+  for (int i = 0; i < 17; ++i) {
+    const double a = 2.0 * 3.14159265358979 * i / 17.0;
+    SGInstance* inst = Place(model, images, 8.0 * std::cos(a), 8.0 * std::sin(a), 0.0);
+    const float up[3] = {0.f, 0.f, 1.f};
+    const float forward[3] = {static_cast<float>(std::sin(a)), static_cast<float>(std::cos(a)), 0.f};
+    SGInstanceSetOrientationUp(inst, up, forward);
+    SGInstanceUpdate(inst);
+  }
+  LookFrom(0.0, -22.0, 9.0, 0.f, 0.92f, -0.39f);
+  ASSERT_EQ(Draw(), SG_ERROR_NONE);
+  ExpectGolden("billboard_ring");
+}
+
+// Boxes that overlap on the screen are drawn farthest first; a box of higher
+// sort priority is drawn over its neighbours in the same bucket.
+TEST_F(SceneDrawTest, OverlappingBoxesDrawFarthestFirst) {
+  SGModel* box = Keep(Box(1.5f, 1.5f, 1.5f, 1));
+  for (int i = 0; i < 5; ++i) {
+    SGMaterial* mat = Keep(Material(SG_MAT_TYPE_FLAT, static_cast<std::uint8_t>(33 + 37 * i), nullptr));
+    Place(box, {mat}, -3.0 + 1.4 * i, 6.0 * i, 0.3 * i);
+  }
+  SGMaterial* front = Keep(Material(SG_MAT_TYPE_FLAT, 250, nullptr));
+  SGInstance* raised = Place(Keep(Box(0.8f, 0.8f, 0.8f, 1)), {front}, 2.5, 14.0, 2.0);
+  SGInstanceSetSortPriority(raised, 2.f);
+  ASSERT_EQ(Draw(), SG_ERROR_NONE);
+  ExpectGolden("sort_overlaps");
+}
+
+// Boxes across each side of the view, the near and the far plane are clipped
+// to the view: nothing is drawn outside the frame and no triangle is lost.
+TEST_F(SceneDrawTest, BoxesAcrossEveryPlaneAreClipped) {
+  SGModel* box = Keep(Box(2.f, 2.f, 2.f, 6));
+  std::vector<SGMaterial*> sides;
+  for (int s = 0; s < 6; ++s) {
+    sides.push_back(Keep(Material(SG_MAT_TYPE_TEXTURE, 0, Texture(32, 32, static_cast<std::uint8_t>(3 + 40 * s), 9))));
+  }
+  const double y = 20.0;  // 40 ahead of the camera
+  const double halfWidth = std::tan(22.5 * 3.14159265358979 / 180.0) * 585.0 / 367.0 * 40.0;
+  const double halfHeight = std::tan(22.5 * 3.14159265358979 / 180.0) * 40.0;
+  Place(box, sides, -halfWidth, y, 0.0);
+  Place(box, sides, halfWidth, y, 0.0);
+  Place(box, sides, 0.0, y, halfHeight);
+  Place(box, sides, 0.0, y, -halfHeight);
+  Place(box, sides, 3.0, -18.0, -1.0);  // across the near plane
+  Place(box, sides, -4.0, 180.0, 3.0);  // across the far plane
+  LookFrom(0.0, -20.0, 0.0, 0.f, 1.f, 0.f);
+  SGInstanceSetCamera(camera_, 45.f, 585.f / 367.f, 1.5f, 200.f);
+  ASSERT_EQ(Draw(), SG_ERROR_NONE);
+  ExpectGolden("clip_planes");
+}
+
+// A long textured floor seen at a grazing angle, with and without perspective
+// subdivision: subdivided, the texture's squares shrink with distance.
+TEST_F(SceneDrawTest, SubdivisionKeepsTexturesInPerspective) {
+  SGMaterial* mat = Keep(Material(SG_MAT_TYPE_TEXTURE, 0, Texture(64, 64, 100, 200, 8)));
+  Place(Keep(Box(6.f, 40.f, 0.1f, 1)), {mat}, 0.0, 22.0, -3.0);
+  LookFrom(0.0, -20.0, 0.0, 0.f, 1.f, 0.f);
+  SGRendererClearRenderOptions(rend_, SG_REND_OPT_PERSPECTIVE);
+  ASSERT_EQ(Draw(), SG_ERROR_NONE);
+  const Image affine = Frame();
+  ExpectGolden("subdivision_off");
+  SGRendererSetRenderOptions(rend_, SG_REND_OPT_PERSPECTIVE);
+  ASSERT_EQ(Draw(), SG_ERROR_NONE);
+  ExpectGolden("subdivision_on");
+  EXPECT_NE(affine.rgb, Frame().rgb);
+}
+
+}  // namespace
+}  // namespace rendertest

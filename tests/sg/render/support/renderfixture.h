@@ -26,15 +26,18 @@ namespace rendertest {
 
 using namespace plat;
 
-// 256 colours: 0 black, then hues in 8 brightness bands.
+// 256 colours: 0 black, then 16 saturated hues (i % 16) in 16 brightnesses (i / 16).
 inline std::vector<SGPalEntry> Colours() {
   std::vector<SGPalEntry> c(256);
   for (int i = 1; i < 256; ++i) {
-    const int hue = i % 32;
-    const int band = i / 32 + 1;
-    c[i].red = static_cast<std::uint8_t>(std::min(255, (hue * 8) * band / 8 + 20));
-    c[i].green = static_cast<std::uint8_t>(std::min(255, ((31 - hue) * 8) * band / 8 + 10));
-    c[i].blue = static_cast<std::uint8_t>(std::min(255, (band * 31) % 256));
+    const float h = static_cast<float>(i % 16) / 16.f * 6.f;
+    const float v = 0.35f + 0.65f * static_cast<float>(i / 16) / 15.f;
+    const float f = h - std::floor(h);
+    const float rgb[6][3] = {{1, f, 0}, {1 - f, 1, 0}, {0, 1, f}, {0, 1 - f, 1}, {f, 0, 1}, {1, 0, 1 - f}};
+    const float* k = rgb[static_cast<int>(h) % 6];
+    c[i].red = static_cast<std::uint8_t>(255.f * v * k[0]);
+    c[i].green = static_cast<std::uint8_t>(255.f * v * k[1]);
+    c[i].blue = static_cast<std::uint8_t>(255.f * v * k[2]);
   }
   return c;
 }
@@ -69,9 +72,11 @@ inline std::uint8_t* ShadeTable(const SGPixelFormat& pf) {
   return t;
 }
 
-// A texture of 8-bit texels: quarters of four colours with a border of
-// `border` (0 gives transparent edges to the transparent fills).
-inline SGTextureMap* Texture(std::uint32_t w, std::uint32_t h, std::uint8_t first, std::uint8_t border) {
+// A texture of 8-bit texels: a checker of cells x cells squares in four
+// colours (first, first + 9, + 18, + 27) inside a border of `border` (0 gives
+// transparent edges to the transparent fills).
+inline SGTextureMap* Texture(std::uint32_t w, std::uint32_t h, std::uint8_t first, std::uint8_t border,
+                             std::uint32_t cells = 2) {
   auto* txm = static_cast<SGTextureMap*>(SGCalloc(1, sizeof(SGTextureMap)));
   txm->txmFormat = SG_TXM_FORMAT_IDX8;
   txm->txmSize.u[0] = w;
@@ -83,8 +88,8 @@ inline SGTextureMap* Texture(std::uint32_t w, std::uint32_t h, std::uint8_t firs
   for (std::uint32_t y = 0; y < h; ++y) {
     for (std::uint32_t x = 0; x < w; ++x) {
       const bool edge = x < w / 8 || y < h / 8 || x >= w - w / 8 || y >= h - h / 8;
-      const auto quarter = static_cast<std::uint8_t>((x * 2 / w) + 2 * (y * 2 / h));
-      txm->txmInfo->tpiTexels[y * w + x] = edge ? border : static_cast<std::uint8_t>(first + quarter * 9);
+      const auto cell = static_cast<std::uint8_t>((x * cells / w + 2 * (y * cells / h)) % 4);
+      txm->txmInfo->tpiTexels[y * w + x] = edge ? border : static_cast<std::uint8_t>(first + cell * 9);
     }
   }
   return txm;
