@@ -1,5 +1,10 @@
-#include <cmath>
+#include <unistd.h>
 
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+
+#include "platform/core/dospath.h"
 #include "tests/media/media_fixture.h"
 
 namespace {
@@ -198,6 +203,37 @@ TEST_F(SpriteTest, FadeStepsMatchThePerPixelBlend) {
       EXPECT_EQ(At(s, i, 0), ch(5 << 11, 0xF800) + ch(25 << 6, 0x07E0) + blue) << percent << " " << i;
     }
   }
+}
+
+// Bitmap files made by an outside tool, as a user's own would be, through the
+// 8-bit display's path: sized from the file, then stretched onto the surface.
+TEST_F(SpriteTest, ImageMagickBitmapsLoadOnTheEightBitPath) {
+  const auto dir = std::filesystem::temp_directory_path() / ("quen_bmp_" + std::to_string(::getpid()));
+  std::filesystem::create_directories(dir);
+  SetDrive('T', dir);
+  for (const char* type : {"-type palette BMP3:", "-type truecolor BMP3:", "-colors 200 -type palette BMP:"}) {
+    SCOPED_TRACE(type);
+    const std::string cmd = "convert -size 4x2 xc:red -fill blue -draw 'point 0,0' " + std::string(type) + "'" +
+                            (dir / "pic.bmp").string() + "' 2>/dev/null";
+    ASSERT_EQ(std::system(cmd.c_str()), 0) << "ImageMagick is needed: scripts/setup installs it";
+    CDDraw& dd = Windowed();
+    dd.bitsPerPixel = 8;
+    CSprite s(&dd, kNoColourKey, nullptr, "T:\\pic.bmp", 0, 0, 0);
+    EXPECT_EQ(s.width, 4u);
+    EXPECT_EQ(s.height, 2u);
+    EXPECT_EQ(s.loaded, 1u);
+    EXPECT_EQ(At(s, 0, 0), 0x001F);
+    EXPECT_EQ(At(s, 1, 0), 0xF800);
+    EXPECT_EQ(At(s, 3, 1), 0xF800);
+  }
+  CDDraw& dd = Windowed();
+  dd.bitsPerPixel = 8;
+  CSprite missing(&dd, "T:\\none.bmp", kNoColourKey, 2, 2, 0, 0, 0);
+  EXPECT_EQ(missing.LoadBMP8Image(nullptr), DDERR_GENERIC);
+  missing.LoadImage(nullptr);
+  EXPECT_EQ(missing.loaded, 0u);
+  ClearDrives();
+  std::filesystem::remove_all(dir);
 }
 
 TEST_F(SpriteTest, ScrollsMoveAndClear) {
