@@ -5,16 +5,20 @@
 
 #include "Game/model/TraceError.h"
 
-void ReadKeyValueLines(plat::FILE* fp, const KeyValueHandler& onEntry) {
+namespace {
+
+// `next` gives the characters one at a time, then EOF.
+template <class Next>
+void ReadEntries(Next next, const KeyValueHandler& onEntry) {
   std::string key;
   std::string value;
   bool inValue = false;
   bool overlong = false;
-  for (int c = plat::fgetc(fp); c != EOF; c = plat::fgetc(fp)) {
+  for (int c = next(); c != EOF; c = next()) {
     const char ch = static_cast<char>(c);
     if (!inValue) {
       if (ch == ';' && key.empty()) {
-        while (c != EOF && c != '\n') c = plat::fgetc(fp);
+        while (c != EOF && c != '\n') c = next();
         if (c == EOF) break;
       } else if (ch == '=') {
         inValue = true;
@@ -39,4 +43,15 @@ void ReadKeyValueLines(plat::FILE* fp, const KeyValueHandler& onEntry) {
       overlong = true;
     }
   }
+}
+
+}  // namespace
+
+void ReadKeyValueLines(plat::FILE* fp, const KeyValueHandler& onEntry) {
+  ReadEntries([fp] { return plat::fgetc(fp); }, onEntry);
+}
+
+void ReadKeyValueLines(std::string_view text, const KeyValueHandler& onEntry) {
+  std::size_t at = 0;
+  ReadEntries([&] { return at < text.size() ? static_cast<unsigned char>(text[at++]) : EOF; }, onEntry);
 }

@@ -20,3 +20,5 @@ using KeyValueHandler = std::function<void(std::string_view key, std::string_vie
 
 // Reads `fp` to its end, handing each complete entry to `onEntry`.
 void ReadKeyValueLines(plat::FILE* fp, const KeyValueHandler& onEntry);
+// The same over a file's text already in memory.
+void ReadKeyValueLines(std::string_view text, const KeyValueHandler& onEntry);

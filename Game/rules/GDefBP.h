@@ -12,6 +12,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 
 #include "Game/rules/GRulesPackets.h"
 #include "Game/rules/GUnitClass.h"
@@ -50,6 +51,11 @@ void SendDefaultBattlePlans();
 // Writes the defaults in force into "defBP.dat" (else "..\defBP.dat") in
 // place. A read-only file or no file: an OK box, and the file stays as it is.
 void WriteDefaultBattlePlanFile();
+
+// A whole "defBP.dat" for `table`: the eleven blocks of eight keys, each value
+// in its fixed width (a value too large for it written as the largest that
+// fits), CR LF line ends.
+std::string DefaultBattlePlanText(const DefaultBattlePlanTable& table);
 
 // Message 315, 100 bytes: u16 chapter id at 8, the 11 targeting parts at 10,
 // the 11 retreat parts at 65, two zero bytes.

@@ -87,6 +87,18 @@ plat::FILE* OpenForUpdate() {
 
 }  // namespace
 
+std::string DefaultBattlePlanText(const DefaultBattlePlanTable& table) {
+  std::string text;
+  for (int unitClass = 0; unitClass < kUnitClassCount; ++unitClass) {
+    for (const DefBPKey& k : kDefBPKeys) {
+      const std::uint8_t value =
+          k.targeting ? table.targeting[unitClass][k.position] : table.retreat[unitClass][k.position];
+      text += std::string(k.key) + "=" + FixedWidth(value, k.width) + "\r\n";
+    }
+  }
+  return text;
+}
+
 // A value whose place in the file is narrower than its width (a line edited
 // by hand) is left as it is rather than overwriting the line end.
 void WriteDefaultBattlePlanFile() {

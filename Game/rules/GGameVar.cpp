@@ -12,6 +12,8 @@
 
 namespace {
 
+constexpr ATVTechEntry kDefaultTechEntry = {0, 0, 0, 0, '.', '.'};
+
 const char* const kATVCostKeys[kATVTypes] = {"COMBAT_ATV_COSTS", "MINING_ATV_COSTS", "POWER_ATV_COSTS",
                                              "SEEDBANK_ATV_COSTS"};
 const char* const kATVBuildPointKeys[kATVTypes] = {"COMBAT_ATV_BUILD_PTS", "MINING_ATV_BUILD_PTS",
@@ -57,10 +59,26 @@ NumberField FieldOf(CGameVariables& v, std::string_view key) {
 
 }  // namespace
 
-CGameVariables::CGameVariables() {
+bool CGameVariables::IsKey(std::string_view key) {
+  CGameVariables probe{std::string_view()};
+  if (!std::holds_alternative<std::monostate>(FieldOf(probe, key))) return true;
+  if (key == "FACILITY_DESTRUCTION" || key == "ATV_TECH_LEVELS") return true;
+  return std::find(std::begin(kATVCostKeys), std::end(kATVCostKeys), key) != std::end(kATVCostKeys);
+}
+
+void CGameVariables::SetDefaults() {
   for (auto& guild : atvTechLevels) {
-    for (auto& level : guild) std::fill(std::begin(level), std::end(level), ATVTechEntry{0, 0, 0, 0, '.', '.'});
+    for (auto& level : guild) std::fill(std::begin(level), std::end(level), kDefaultTechEntry);
   }
+}
+
+CGameVariables::CGameVariables(std::string_view text) {
+  SetDefaults();
+  ReadKeyValueLines(text, [this](std::string_view key, std::string_view value) { Store(key, value); });
+}
+
+CGameVariables::CGameVariables() {
+  SetDefaults();
   plat::FILE* fp = OpenDataFile("gamevar.dat", "r");
   if (fp == nullptr) fp = OpenDataFile("..\\gamevar.dat", "r");
   if (fp == nullptr) {
@@ -143,4 +161,49 @@ std::uint32_t CGameVariables::GetChapterStartingResource(int index) const {
     return 0;
   }
   return chapterStartingResources[index];
+}
+
+namespace {
+
+template <class T, std::size_t N>
+std::string Numbers(const T (&values)[N]) {
+  std::string text;
+  for (const T v : values) text += (text.empty() ? "" : " ") + std::to_string(v);
+  return text;
+}
+
+}  // namespace
+
+std::string GameVariablesText(const CGameVariables& v) {
+  std::string text;
+  auto line = [&text](std::string_view key, const std::string& value) {
+    text += std::string(key) + "=" + value + "\r\n";
+  };
+  for (int t = 0; t < kATVTypes; ++t) line(kATVCostKeys[t], Numbers(v.atvCosts[t]));
+  for (int t = 0; t < kATVTypes; ++t) line(kATVBuildPointKeys[t], std::to_string(v.atvBuildPoints[t]));
+  for (int g = 0; g < 5; ++g) {
+    for (int l = 0; l < 4; ++l) {
+      for (int t = 0; t < kATVTypes; ++t) {
+        const ATVTechEntry& e = v.atvTechLevels[g][l][t];
+        if (e == kDefaultTechEntry) continue;
+        std::string value = std::to_string(g) + " " + std::to_string(l) + " " + std::to_string(t);
+        for (int i = 0; i < 4; ++i) value += " " + std::to_string(e[i]);
+        value += std::string(" ") + static_cast<char>(e[4]) + " " + static_cast<char>(e[5]);
+        line("ATV_TECH_LEVELS", value);
+      }
+    }
+  }
+  line("COST_STORAGE_FACILITY", std::to_string(v.costStorageFacility));
+  line("COST_MINING_FACILITY", std::to_string(v.costMiningFacility));
+  line("COST_POWER_FACILITY", std::to_string(v.costPowerFacility));
+  line("COST_ATV_CONSTRUCTION_FACILITY", std::to_string(v.costATVConstructionFacility));
+  line("EFFECT_MINING_FACILITY", std::to_string(v.effectMiningFacility));
+  line("EFFECT_POWER_FACILITY", std::to_string(v.effectPowerFacility));
+  line("FACILITY_DESTRUCTION", Numbers(v.facilityDestruction));
+  for (int i = 0; i < 5; ++i) line(kChapterResourceKeys[i], std::to_string(v.chapterStartingResources[i]));
+  for (int i = 0; i < 5; ++i) line(kPowerBaseKeys[i], std::to_string(v.powerBases[i]));
+  line("CREDITS_PER_ASTEROID", std::to_string(v.creditsPerAsteroid));
+  line("LEECH_AMOUNT", std::to_string(v.leechAmount));
+  line("ASTEROID_COLLISION_RANGE", std::to_string(v.asteroidCollisionRange));
+  return text;
 }

@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <span>
+#include <string>
 #include <string_view>
 
 #include "platform/core/files.h"
@@ -23,6 +24,10 @@ class CGameVariables {
   // neither opens, queues "gamevar.dat file not found" for the player
   // (GStartupMessage.h).
   CGameVariables();
+  // Sets the defaults, then reads `text` as the content of "gamevar.dat".
+  explicit CGameVariables(std::string_view text);
+  // A key of "gamevar.dat" (the reader passes over any other).
+  static bool IsKey(std::string_view key);
 
   // The five costs of an ATV type 0..3; another type leaves `out` untouched.
   void GetATVCosts(int type, std::span<std::int16_t, 5> out) const;
@@ -52,10 +57,15 @@ class CGameVariables {
   std::uint32_t asteroidCollisionRange = 9000;
 
  private:
+  void SetDefaults();
   void ReadFile(plat::FILE* fp);
   void Store(std::string_view key, std::string_view value);
   void StoreATVTechLevels(std::string_view value);
 };
+
+// A whole "gamevar.dat" that reads back as `vars`: every key, the ATV
+// technology entries that differ from the default, CR LF line ends.
+std::string GameVariablesText(const CGameVariables& vars);
 
 // The game variables of the whole run, built after g_instData (GGlobals.cpp).
 extern CGameVariables g_gameVariables;

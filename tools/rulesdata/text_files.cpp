@@ -5,39 +5,15 @@
 #include <set>
 #include <sstream>
 
+#include "Game/rules/GDefBPKeys.h"
+#include "Game/rules/GGameVar.h"
+
 namespace rulesdata {
 namespace {
 
 constexpr std::size_t kUnitClasses = 11;
 constexpr std::size_t kMinAsteroidNames = 151;
 constexpr std::size_t kMaxAsteroidNameChars = 251;
-
-struct BattlePlanKey {
-  std::string_view key;
-  int width;
-};
-constexpr std::array<BattlePlanKey, 8> kBattlePlanKeys = {{
-    {"BATTLEPLAN_WHOTOFIREAT", 1},
-    {"BATTLEPLAN_TARGET_CLOSEST", 1},
-    {"BATTLEPLAN_ONLY_PRIMARY", 1},
-    {"BATTLEPLAN_RANGE", 1},
-    {"BATTLEPLAN_HIT_CHANCE", 2},
-    {"BATTLEPLAN_RETREAT_LIFE", 2},
-    {"BATTLEPLAN_RETREAT_HULL", 2},
-    {"BATTLEPLAN_RETREATNOWEPAONS", 1},
-}};
-
-constexpr std::string_view kGameVarKeys[] = {
-    "COMBAT_ATV_COSTS",     "MINING_ATV_COSTS",       "POWER_ATV_COSTS",
-    "SEEDBANK_ATV_COSTS",   "COMBAT_ATV_BUILD_PTS",   "MINING_ATV_BUILD_PTS",
-    "POWER_ATV_BUILD_PTS",  "SEEDBANK_ATV_BUILD_PTS", "ATV_TECH_LEVELS",
-    "COST_STORAGE_FACILITY", "COST_MINING_FACILITY",  "COST_POWER_FACILITY",
-    "COST_ATV_CONSTRUCTION_FACILITY", "EFFECT_MINING_FACILITY", "EFFECT_POWER_FACILITY",
-    "FACILITY_DESTRUCTION", "CHAPTER_METALS",         "CHAPTER_SILICATES",
-    "CHAPTER_EXOTICS",      "CHAPTER_REACTIVES",      "CHAPTER_CREDITS_POOL",
-    "POWER_BASE_RUBY",      "POWER_BASE_EMERALD",     "POWER_BASE_SAPHIRE",
-    "POWER_BASE_TOPAZ",     "POWER_BASE_DIAMOND",     "CREDITS_PER_ASTEROID",
-    "LEECH_AMOUNT",         "ASTEROID_COLLISION_RANGE"};
 
 std::string_view Trim(std::string_view s) {
   while (!s.empty() && (s.front() == ' ' || s.front() == '\t' || s.front() == '\r')) s.remove_prefix(1);
@@ -75,60 +51,49 @@ std::optional<KeyValue> SplitEntry(int number, std::string_view line, std::vecto
 
 CompiledText CompileDefBP(std::string_view source) {
   CompiledText out;
-  std::ostringstream text;
+  DefaultBattlePlanTable table;
   std::size_t block = 0;
   std::size_t next = 0;  // the key expected next within the block
   ForEachLine(source, [&](int number, std::string_view line) {
-    if (line.empty()) return;
-    if (line.front() == ';') {
-      text << line << "\r\n";
-      return;
-    }
+    if (line.empty() || line.front() == ';') return;
     const auto entry = SplitEntry(number, line, out.problems);
     if (!entry) return;
     if (block == kUnitClasses) {
       out.problems.push_back({number, "more than eleven blocks"});
       return;
     }
-    const BattlePlanKey& expected = kBattlePlanKeys[next];
+    const DefBPKey& expected = kDefBPKeys[next];
     if (entry->key != expected.key) {
       out.problems.push_back({number, "expected " + std::string(expected.key)});
       return;
     }
+    // The game writes each value back in place, in its width.
     const int limit = expected.width == 1 ? 9 : 99;
     const auto value = ParseNumber(entry->value, 0, limit);
     if (!value) {
       out.problems.push_back({number, "the value must be a number 0.." + std::to_string(limit)});
       return;
     }
-    char digits[3];
-    std::snprintf(digits, sizeof digits, expected.width == 1 ? "%d" : "%02d", static_cast<int>(*value));
-    text << expected.key << '=' << digits << "\r\n";
-    if (++next == kBattlePlanKeys.size()) {
+    DefBPValue(table, static_cast<int>(block), expected) = static_cast<std::uint8_t>(*value);
+    if (++next == std::size(kDefBPKeys)) {
       next = 0;
       ++block;
     }
   });
   if (block != kUnitClasses || next != 0) out.problems.push_back({0, "defBP needs eleven whole blocks"});
   out.records = block;
-  if (out.problems.empty()) out.text = text.str();
+  if (out.problems.empty()) out.text = DefaultBattlePlanText(table);
   return out;
 }
 
 CompiledText CompileGameVar(std::string_view source) {
   CompiledText out;
-  std::ostringstream text;
+  std::string entries;  // the checked entries, as the game's reader takes them
   ForEachLine(source, [&](int number, std::string_view line) {
-    if (line.empty()) return;
-    if (line.front() == ';') {
-      text << line << "\r\n";
-      return;
-    }
+    if (line.empty() || line.front() == ';') return;
     const auto entry = SplitEntry(number, line, out.problems);
     if (!entry) return;
-    bool known = false;
-    for (std::string_view key : kGameVarKeys) known = known || key == entry->key;
-    if (!known) {
+    if (!CGameVariables::IsKey(entry->key)) {
       out.problems.push_back({number, "unknown game variable \"" + std::string(entry->key) + "\""});
       return;
     }
@@ -136,10 +101,10 @@ CompiledText CompileGameVar(std::string_view source) {
       out.problems.push_back({number, "a value is missing"});
       return;
     }
-    text << entry->key << '=' << entry->value << "\r\n";
+    entries += std::string(entry->key) + "=" + std::string(entry->value) + "\n";
     ++out.records;
   });
-  if (out.problems.empty()) out.text = text.str();
+  if (out.problems.empty()) out.text = GameVariablesText(CGameVariables(entries));
   return out;
 }
 

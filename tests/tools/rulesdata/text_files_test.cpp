@@ -4,6 +4,7 @@
 #include <fstream>
 #include <string>
 
+#include "Game/rules/GGameVar.h"
 #include "tools/rulesdata/build.h"
 #include "tools/rulesdata/text_files.h"
 
@@ -23,7 +24,7 @@ TEST(CompileDefBP, ElevenBlocksInTheirWritingWidths) {
   const CompiledText t = rulesdata::CompileDefBP(source);
   ASSERT_TRUE(t.problems.empty()) << t.problems[0].message;
   EXPECT_EQ(t.records, 11u);
-  EXPECT_EQ(t.text.rfind("; plans\r\nBATTLEPLAN_WHOTOFIREAT=0\r\n", 0), 0u);
+  EXPECT_EQ(t.text.rfind("BATTLEPLAN_WHOTOFIREAT=0\r\n", 0), 0u);  // written by the game's writer
   EXPECT_NE(t.text.find("BATTLEPLAN_HIT_CHANCE=05\r\nBATTLEPLAN_RETREAT_LIFE=00\r\n"), std::string::npos);
   EXPECT_EQ(t.text.find("\r\n\r\n"), std::string::npos);
   EXPECT_EQ(t.text.substr(t.text.size() - 2), "\r\n");
@@ -47,9 +48,20 @@ TEST(CompileDefBP, RefusesWhatTheGameCouldNotReadOrWriteBack) {
 }
 
 TEST(CompileGameVar, KnownKeysOnCrLfLines) {
-  const CompiledText t = rulesdata::CompileGameVar("; start\n\nCHAPTER_METALS = 3000 \n  LEECH_AMOUNT=5");
+  const std::string source =
+      "; start\n\nCHAPTER_METALS = 3000 \n  LEECH_AMOUNT=5\nATV_TECH_LEVELS=4 3 3 1 2 3 4 a b\nPOWER_ATV_COSTS=1 2 3";
+  const CompiledText t = rulesdata::CompileGameVar(source);
   ASSERT_TRUE(t.problems.empty());
-  EXPECT_EQ(t.text, "; start\r\nCHAPTER_METALS=3000\r\nLEECH_AMOUNT=5\r\n");
+  // The game reads the compiled file as it reads the source's entries.
+  CGameVariables expected{std::string_view()};
+  expected.chapterStartingResources[0] = 3000;
+  expected.leechAmount = 5;
+  expected.atvTechLevels[4][3][3] = {1, 2, 3, 4, 'a', 'b'};
+  expected.atvCosts[2][0] = 1;
+  expected.atvCosts[2][1] = 2;
+  expected.atvCosts[2][2] = 3;
+  EXPECT_EQ(GameVariablesText(CGameVariables(t.text)), GameVariablesText(expected));
+  EXPECT_EQ(t.text.find("\r\n\r\n"), std::string::npos);
   EXPECT_EQ(rulesdata::CompileGameVar("CHAPTER_METAL=3\n").problems[0].line, 1);
   EXPECT_FALSE(rulesdata::CompileGameVar("CHAPTER_METALS=\n").problems.empty());
   EXPECT_FALSE(rulesdata::CompileGameVar("no equals sign\n").problems.empty());
