@@ -20,11 +20,13 @@ class CostsTest : public UnitWorld {
   }
   // Saves every unit and loads them into a new database that takes the old one's place.
   void SaveAndLoad() {
-    const std::string bytes = box.Saved([this](plat::FILE* fp) { return pieces.Save(fp); });
+    CGGamePieceDB& current = reloaded ? *reloaded : pieces;
+    const std::string bytes = box.Saved([&](plat::FILE* fp) { return current.Save(fp); });
+    const std::uint32_t id = builder->id;
     reloaded = std::make_unique<CGGamePieceDB>();
     g_unitLinks.pieces = reloaded.get();
     ASSERT_EQ(box.Loaded(bytes, [this](plat::FILE* fp) { return reloaded->Load(fp); }), 1);
-    builder = reloaded->FindUnit(builder->id, nullptr);
+    builder = reloaded->FindUnit(id, nullptr);
     ASSERT_NE(builder, nullptr);
   }
   Pool Less(const std::uint32_t cost[5], std::uint32_t times = 1) const {

@@ -231,10 +231,11 @@ TEST_F(OrdersTest, ScrapOrdersEndWhenTheirTargetLeaves) {
   unit->IssueOrder(ORDER_SCRAP_UNIT, other->id, kInsertReplace, other, false);
   unit->OrderOnAsteroid(ORDER_RETREAT, 0, kInsertAppend);
   ASSERT_EQ(unit->GetOrder(0)->target, other);
-  EXPECT_EQ(pieces.DeleteUnit(other->id), 1);
+  const std::uint32_t gone = other->id;
+  EXPECT_EQ(pieces.DeleteUnit(gone), 1);
   // Ended as "target decayed": the failure clears the rest of the queue.
   EXPECT_EQ(unit->GetOrderCount(), 0);
-  EXPECT_EQ(pieces.DeleteUnit(other->id), 0);
+  EXPECT_EQ(pieces.DeleteUnit(gone), 0);
 }
 
 TEST_F(OrdersTest, BindingTargetsFromServerPackets) {
