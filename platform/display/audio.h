@@ -72,8 +72,11 @@ class MemoryAudioOutput : public AudioOutput {
   // frames are dropped); clears what was kept.
   void StartCapture(std::size_t maxFrames);
   void StopCapture() { capturing_ = false; }
-  // Interleaved left, right.
-  const std::vector<std::int16_t>& Captured() const { return captured_; }
+  // What was kept up to now (it catches up first), interleaved left, right.
+  const std::vector<std::int16_t>& Captured() {
+    CatchUp();
+    return captured_;
+  }
   std::uint64_t FramesRendered() const { return rendered_; }
 
  private:

@@ -85,6 +85,7 @@ TEST_F(EffectsTest, LongSoundsStreamThroughTheBuffer) {
     const std::size_t at = (static_cast<std::size_t>(tenth) * kAudioRate / 10 + kAudioRate / 20) * 2;
     EXPECT_EQ(s[at], (tenth + 1) * 300) << tenth;
   }
+  ASSERT_GT(s.size(), static_cast<std::size_t>(kAudioRate) * 82 / 10 * 2);
   EXPECT_EQ(s[static_cast<std::size_t>(kAudioRate) * 82 / 10 * 2], 0);
 }
 
