@@ -1,6 +1,7 @@
 #include <cstdlib>
 
 #include "media/WavFile.h"
+#include "platform/sound/dsound.h"
 #include "tests/media/sound_fixture.h"
 
 namespace {
@@ -69,6 +70,26 @@ TEST_F(EffectsTest, VolumeAndPanFollowTheEffectsLevel) {
   EXPECT_EQ(Volume(p, slot), -600);
   p.SetLevels(0, 0, 0);
   EXPECT_EQ(p.PlayEffect("one.wav", 0.0f, 0.0f, 0), -1);
+}
+
+TEST_F(EffectsTest, CloseAndReopenAroundAMovieAndNoSoundDevice) {
+  CSndPlay& p = Player();
+  ASSERT_EQ(p.PlayEffect("one.wav", 0.0f, 0.0f, 1), 0);
+  p.Close();
+  EXPECT_EQ(p.soundAvailable, 0u);
+  EXPECT_EQ(p.directSound, nullptr);
+  EXPECT_EQ(p.slots[0], nullptr);
+  EXPECT_EQ(p.PlayEffect("one.wav", 0.0f, 0.0f, 0), -1);
+  p.Reopen(nullptr);
+  EXPECT_EQ(p.PlayEffect("one.wav", 0.0f, 0.0f, 0), 0);
+
+  SetSoundDeviceAvailable(false);
+  CSndPlay silent;
+  silent.Init(nullptr, 0, 3, 1);
+  EXPECT_EQ(silent.soundAvailable, 0u);
+  EXPECT_EQ(silent.PlayEffect("one.wav", 0.0f, 0.0f, 0), -1);
+  silent.StopEffect(-1);
+  SetSoundDeviceAvailable(true);
 }
 
 // An 8-second sound through the 4.8-second buffer: what is heard at each time

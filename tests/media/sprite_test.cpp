@@ -166,6 +166,31 @@ TEST_F(SpriteTest, FullScreenWithBackBufferFlipsAndRestoresTheDesktopMode) {
   EXPECT_NE(second.primary, nullptr);
 }
 
+TEST_F(SpriteTest, WindowedDisplayWithAClipperRestoresIt) {
+  auto windowed = std::make_unique<CDDraw>(Window(), 1);
+  CDDraw& dd = *windowed;
+  EXPECT_EQ(dd.bitsPerPixel, 16u);
+  EXPECT_EQ(dd.fullScreen, 0u);
+  ASSERT_NE(dd.clipper, nullptr);
+  IDirectDrawClipper* attached = nullptr;
+  ASSERT_EQ(dd.primary->GetClipper(&attached), DD_OK);
+  EXPECT_EQ(attached, dd.clipper);
+  attached->Release();
+  EXPECT_EQ(dd.RestorePrimarySurface(), 0);
+  ASSERT_NE(dd.clipper, nullptr);
+  HWND w = nullptr;
+  dd.clipper->GetHWnd(&w);
+  EXPECT_EQ(w, dd.window);
+  windowed.reset();
+  // Full screen without a back buffer: sprites go straight to the primary.
+  CDDraw full(Window(), 800, 600, 16, 0);
+  CSprite s(&full, nullptr, kNoColourKey, 2, 2, 0, 0, 0);
+  s.FillSurface(RGB(255, 0, 0), nullptr);
+  const RECT to{5, 5, 7, 7};
+  ASSERT_EQ(s.BltToPrimary(&to, nullptr), 0);
+  EXPECT_EQ(GetScreen().At(6, 6), 0xF800);
+}
+
 TEST_F(SpriteTest, FillsAndFadesInBothFormats) {
   for (bool is555 : {false, true}) {
     SetScreenFormat555(is555);
