@@ -3,6 +3,7 @@
 
 #include "support/fbfixture.h"
 
+#include "platform/ddraw/display.h"
 #include "sg/core/malloc.h"
 #include "sg/fb/fbclear.h"
 #include "sg/fb/texddinfo.h"
@@ -182,6 +183,21 @@ TEST_F(Blit, LostBlitSurfaceComesBackWithItsTexels) {
   Paint(surface_, kGround);
   ASSERT_EQ(SGFrameBufferBlitTextureRegion(fb_, 0, 0, 4, 2, txm_), SG_ERROR_NONE);
   EXPECT_EQ(At(surface_, 1, 0), 0xF800u);
+}
+
+// Surfaces that stay lost (the display is away and refuses to restore them)
+// end every retry: the clear reports and the blit fails, neither hangs.
+TEST_F(Blit, WhileTheDisplayIsAwayDrawingGivesUp) {
+  ASSERT_EQ(SGFrameBufferBlitTextureRegion(fb_, 0, 0, 4, 2, txm_), SG_ERROR_NONE);
+  SetDisplayDeactivated(true);
+  AnswerBox();
+  EXPECT_EQ(SGFrameBufferClearRegion(fb_, 0, 0, 4, 4, kRed), SG_ERROR_NONE);
+  AnswerBox();
+  EXPECT_EQ(SGFrameBufferBlitTextureRegion(fb_, 0, 0, 4, 2, txm_), SG_ERROR_FB_ACCESS);
+  backend_->RunUntilIdle();
+  SetDisplayDeactivated(false);
+  g_sgClearNoTearing = 1;
+  EXPECT_EQ(ErrorFile(), "");  // both went to boxes over the game's window
 }
 
 TEST_F(Blit, TextureWithoutColourTableIsRefused) {
