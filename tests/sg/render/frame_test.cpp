@@ -1,0 +1,147 @@
+// One frame of SGSceneDraw as a whole: what it refuses, how it ends, how a
+// message handler can call back into it, and that a warm frame allocates nothing.
+
+#include "platform/user/queue.h"
+#include "platform/user/window.h"
+#include "support/renderfixture.h"
+
+namespace rendertest {
+namespace {
+
+// What the window procedure of the single-step tests does with WM_USER.
+struct Callback {
+  SGRenderer* rend = nullptr;
+  SGScene* scene = nullptr;
+  SGInstance* camera = nullptr;
+  bool abort = false;
+  SGError nested = 0xFFFFFFFF;
+  double eyeBefore[3] = {};
+  double eyeAfter[3] = {};
+};
+Callback g_callback;
+
+LRESULT StepProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg != WM_USER) {
+    return DefWindowProc(hwnd, msg, wParam, lParam);
+  }
+  Callback& c = g_callback;
+  if (c.abort) {
+    SGSceneAbortDraw(0, c.scene);
+    return 0;
+  }
+  std::copy(c.rend->renEye, c.rend->renEye + 3, c.eyeBefore);
+  c.nested = SGSceneDraw(c.rend, c.scene, c.camera);
+  std::copy(c.rend->renEye, c.rend->renEye + 3, c.eyeAfter);
+  return 0;
+}
+
+class FrameTest : public RenderTest {
+ protected:
+  void PlaceBoxes(int count) {
+    SGModel* box = Keep(Box(0.6f, 0.6f, 0.6f, 2));
+    SGMaterial* a = Keep(Material(SG_MAT_TYPE_TEXTURE, 0, Texture(64, 64, 30, 5)));
+    SGMaterial* b = Keep(Material(SG_MAT_TYPE_SHADED_TEXTURE, 0, Texture(32, 32, 60, 7)));
+    for (int i = 0; i < count; ++i) {
+      Place(box, {a, b}, -12.0 + (i % 10) * 2.6, 5.0 + (i / 10) * 3.0, -4.0 + (i % 7) * 1.3);
+    }
+  }
+
+  HWND StepWindow() {
+    WNDCLASSEX wc;
+    wc.lpszClassName = "RenderStepWindow";
+    wc.lpfnWndProc = StepProc;
+    RegisterClassEx(&wc);
+    return CreateWindowEx(0, "RenderStepWindow", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+  }
+};
+
+TEST_F(FrameTest, UnloadedSceneIsRefusedAndTheFrameStillEnds) {
+  SGScene* empty = nullptr;
+  ASSERT_EQ(SGSceneCreate(ctx_, &empty), SG_ERROR_NONE);
+  SGInstance* camera = NewInstance(SG_INST_TYPE_CAMERA);
+  EXPECT_EQ(SGSceneDraw(rend_, empty, camera), SG_ERROR_SCENE_NOT_LOADED);
+  EXPECT_EQ(rend_->renFlags & SG_REND_FLAG_FRAME_OPEN, 0u);
+  EXPECT_EQ(empty->scnFlags & SG_SCN_FLAG_DRAWING, 0u);
+  EXPECT_EQ(camera->instScene, empty);
+  SGSceneDestroy(empty);
+}
+
+TEST_F(FrameTest, TheSceneOriginIsTakenOffTheCameraOnlyWhileDrawing) {
+  PlaceBoxes(3);
+  const double origin[3] = {100.0, -50.0, 2.0};
+  SGSceneSetOrigin(scene_, origin);
+  ASSERT_EQ(Draw(), SG_ERROR_NONE);
+  EXPECT_EQ(camera_->instPos[0], 0.0);
+  EXPECT_EQ(camera_->instPos[1], -20.0);
+  EXPECT_EQ(rend_->renEye[0], -100.0);
+  SGSceneUnload(scene_);
+  EXPECT_EQ(Draw(), SG_ERROR_SCENE_NOT_LOADED);
+  EXPECT_EQ(camera_->instPos[1], -20.0);
+}
+
+// A handler that draws the scene again while a single-step draw pumps its
+// messages is refused, and the outer draw goes on with its camera untouched.
+TEST_F(FrameTest, ANestedDrawIsRefusedWithoutTouchingTheOuterFrame) {
+  PlaceBoxes(2);
+  HWND step = StepWindow();
+  SGInstance* other = NewInstance(SG_INST_TYPE_CAMERA);
+  const double far[3] = {500.0, 500.0, 500.0};
+  SGInstanceSetPosition(other, far);
+  SGInstanceUpdate(other);
+  g_callback = Callback{rend_, scene_, other};
+  SGRendererSetOptions(rend_, SG_REND_FLAG_SINGLE_STEP);
+  PostMessage(step, WM_USER, 0, 0);
+  EXPECT_EQ(Draw(), SG_ERROR_NONE);
+  EXPECT_EQ(g_callback.nested, SG_ERROR_DRAWING);
+  EXPECT_EQ(g_callback.eyeAfter[1], g_callback.eyeBefore[1]);
+  EXPECT_EQ(other->instScene, nullptr);
+  EXPECT_GT(Covered(), 0u);
+  ISGInstanceDestroy(other);
+  DestroyWindow(step);
+}
+
+TEST_F(FrameTest, AHandlerCanAbandonTheFrame) {
+  PlaceBoxes(2);
+  HWND step = StepWindow();
+  g_callback = Callback{rend_, scene_, camera_, true};
+  SGRendererSetOptions(rend_, SG_REND_FLAG_SINGLE_STEP);
+  PostMessage(step, WM_USER, 0, 0);
+  EXPECT_EQ(Draw(), SG_ERROR_ABANDONED);
+  EXPECT_EQ(rend_->renFlags & SG_REND_FLAG_FRAME_OPEN, 0u);
+  EXPECT_EQ(scene_->scnFlags & SG_SCN_FLAG_DRAWING, 0u);
+  EXPECT_EQ(Draw(), SG_ERROR_NONE);
+  DestroyWindow(step);
+}
+
+// Once the pools have grown to a frame's needs, drawing it again takes no memory.
+TEST_F(FrameTest, AWarmFrameAllocatesNothing) {
+  PlaceBoxes(200);
+  AddLight(0.2f, 1.f, -0.5f);
+  rend_->renShadeLUT = ShadeTable(fb_->fbPixelFormat);
+  for (int i = 0; i < 3; ++i) {
+    ASSERT_EQ(Draw(), SG_ERROR_NONE);
+  }
+  const std::uint64_t before = SGMallocCount();
+  for (int i = 0; i < 10; ++i) {
+    const float angles[3] = {0.f, 0.f, 0.01f * static_cast<float>(i)};
+    SGInstanceSetAngles(camera_, angles);
+    SGInstanceUpdate(camera_);
+    ASSERT_EQ(SGSceneDraw(rend_, scene_, camera_), SG_ERROR_NONE);
+  }
+  EXPECT_EQ(SGMallocCount(), before);
+  EXPECT_GT(Covered(), 1000u);
+}
+
+TEST_F(FrameTest, DeletedInstancesGoAtTheNextFrame) {
+  PlaceBoxes(3);
+  SGInstance* doomed = scene_->scnInstances;
+  SGInstanceDelete(doomed);
+  EXPECT_EQ(scene_->scnInstances, doomed);
+  ASSERT_EQ(Draw(), SG_ERROR_NONE);
+  for (SGInstance* i = scene_->scnInstances; i != nullptr; i = i->instScnNext) {
+    EXPECT_NE(i, doomed);
+  }
+}
+
+}  // namespace
+}  // namespace rendertest
