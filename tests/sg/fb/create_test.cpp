@@ -51,25 +51,6 @@ TEST_F(Create, GameConfigurationDrawsStraightIntoTheGameSurface) {
   EXPECT_TRUE(IsWindow(hwnd_));
 }
 
-TEST_F(Create, ClipperOnTheSurfaceMakesItWindowed) {
-  IDirectDrawSurface* s = Surface(kGameWidth, kGameHeight);
-  IDirectDrawClipper* clipper = nullptr;
-  ASSERT_EQ(dd_->CreateClipper(0, &clipper, nullptr), DD_OK);
-  s->SetClipper(clipper);
-  clipper->Release();
-  ASSERT_EQ(Open(GameOptions(s)), SG_ERROR_NONE);
-  EXPECT_TRUE(fb_->fbFlags & SG_FB_FLAG_WINDOWED);
-}
-
-TEST_F(Create, FivesFiveSurfaceGivesItsMasks) {
-  const DDPIXELFORMAT format = Rgb555();
-  OpenGame(&format);
-  EXPECT_EQ(fb_->fbPixelFormat.pfRedBits, 5u);
-  EXPECT_EQ(fb_->fbPixelFormat.pfRedShift, 10u);
-  EXPECT_EQ(fb_->fbPixelFormat.pfGreenBits, 5u);
-  EXPECT_EQ(fb_->fbPixelFormat.pfGreenMask, 0x03E0u);
-}
-
 // Option words the frame buffer refuses before touching any device.
 TEST_F(Create, UnsupportedSizeAndPixelFieldsAreRefused) {
   IDirectDrawSurface* s = Surface(kGameWidth, kGameHeight);
@@ -125,6 +106,11 @@ TEST_F(Create, SeparateCallerBackSurfaceIsPresentedOnTheFront) {
   ASSERT_EQ(Open(o), SG_ERROR_NONE);
   EXPECT_FALSE(fb_->fbFlags & SG_FB_FLAG_SINGLE_SURFACE);
   Paint(back, 0x1234);
+  void* pixels = nullptr;
+  ASSERT_EQ(SGFrameBufferLock(fb_, &pixels), SG_ERROR_NONE);
+  front->FailNextAccess(DDERR_GENERIC);
+  EXPECT_EQ(SGFrameBufferSwap(fb_), SG_ERROR_FB_SWAP);  // unlocked all the same
+  EXPECT_FALSE(fb_->fbDDI->ddiFlags & SG_DDI_LOCKED);
   EXPECT_EQ(SGFrameBufferSwap(fb_), SG_ERROR_NONE);
   EXPECT_EQ(At(front, 31, 15), 0x1234u);
   SGFrameBufferDestroy(fb_);
@@ -203,11 +189,9 @@ TEST_F(OwnDevice, WindowedPresentsIntoTheClientArea) {
   o.fboHeight = 100;
   ASSERT_EQ(Open(o), SG_ERROR_NONE);
   HWND own = fb_->fbDDI->ddiWindow;
-  EXPECT_TRUE(fb_->fbFlags & SG_FB_FLAG_WINDOWED);
-  EXPECT_TRUE(GetWindowLong(own, GWL_STYLE) & WS_CAPTION);
   RECT client;
   GetClientRect(own, &client);
-  EXPECT_EQ(client.right, 200);
+  EXPECT_EQ(client.right, 200);  // a frame around it
   EXPECT_EQ(client.bottom, 100);
   Paint(fb_->fbDDI->ddiBack, 0xF800);
   ASSERT_EQ(SGFrameBufferSwap(fb_), SG_ERROR_NONE);

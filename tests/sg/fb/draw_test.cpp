@@ -25,17 +25,16 @@ class Draw : public FrameBufferTest {
   }
   // The pixels equal to `value`, as a picture of '#' and '.' rows.
   std::string Marked(std::uint32_t value) const {
-    std::string rows;
-    for (int y = 0; y < 10; ++y) {
-      for (int x = 0; x < 20; ++x) rows += At(surface_, x, y) == value ? '#' : '.';
-      rows += '\n';
-    }
-    return rows;
+    return Picture([&](int x, int y) { return At(surface_, x, y) == value; });
   }
   static std::string Box(int left, int top, int right, int bottom) {
+    return Picture([&](int x, int y) { return x >= left && x < right && y >= top && y < bottom; });
+  }
+  template <class In>
+  static std::string Picture(In in) {
     std::string rows;
     for (int y = 0; y < 10; ++y) {
-      for (int x = 0; x < 20; ++x) rows += x >= left && x < right && y >= top && y < bottom ? '#' : '.';
+      for (int x = 0; x < 20; ++x) rows += in(x, y) ? '#' : '.';
       rows += '\n';
     }
     return rows;

@@ -50,17 +50,6 @@ TEST_F(Lock, EachInjectedOutcome) {
   }
 }
 
-TEST_F(Lock, SurfaceHeldByItsOwnerIsRefused) {
-  IDirectDrawSurface* s = OpenGame();
-  DDSURFACEDESC desc;
-  ASSERT_EQ(s->Lock(nullptr, &desc, DDLOCK_WAIT, nullptr), DD_OK);
-  void* pixels = nullptr;
-  EXPECT_EQ(SGFrameBufferLock(fb_, &pixels), SG_ERROR_FB_ACCESS);
-  EXPECT_EQ(fb_->fbPixels, nullptr);
-  s->Unlock(nullptr);
-  EXPECT_EQ(SGFrameBufferLock(fb_, &pixels), SG_ERROR_NONE);
-}
-
 TEST_F(Lock, SurfaceThatKeepsFailingIsGivenUp) {
   IDirectDrawSurface* s = OpenGame();
   // Lost while the display is away: restoring is refused, so no lock can work.
@@ -68,35 +57,15 @@ TEST_F(Lock, SurfaceThatKeepsFailingIsGivenUp) {
   void* pixels = nullptr;
   EXPECT_EQ(SGFrameBufferLock(fb_, &pixels), SG_ERROR_FB_ACCESS);
   SetDisplayDeactivated(false);
-  EXPECT_EQ(SGFrameBufferLock(fb_, &pixels), SG_ERROR_NONE);
-  EXPECT_EQ(pixels, s->Pixels().bits);
-}
-
-TEST_F(Lock, UnlockRestoresALostSurfaceFirst) {
-  IDirectDrawSurface* s = OpenGame();
-  void* pixels = nullptr;
   ASSERT_EQ(SGFrameBufferLock(fb_, &pixels), SG_ERROR_NONE);
+  EXPECT_EQ(pixels, s->Pixels().bits);
+  // Unlocking restores first, and cannot while the display is away.
   SetDisplayDeactivated(true);
   EXPECT_EQ(SGFrameBufferUnlock(fb_), SG_ERROR_FB_ACCESS);
   EXPECT_TRUE(fb_->fbDDI->ddiFlags & SG_DDI_LOCKED);
   SetDisplayDeactivated(false);
   EXPECT_EQ(SGFrameBufferUnlock(fb_), SG_ERROR_NONE);
   EXPECT_EQ(s->IsLost(), DD_OK);
-}
-
-TEST_F(Lock, SwapUnlocksAndReportsWhatItCannotPresent) {
-  IDirectDrawSurface* front = Surface(16, 16);
-  IDirectDrawSurface* back = Surface(16, 16);
-  SGFrameBufferOptions o = GameOptions(front);
-  o.fboCodes &= ~SG_FB_OPT_DRAW_FRONT;
-  o.fboBack = back;
-  ASSERT_EQ(Open(o), SG_ERROR_NONE);
-  void* pixels = nullptr;
-  ASSERT_EQ(SGFrameBufferLock(fb_, &pixels), SG_ERROR_NONE);
-  front->FailNextAccess(DDERR_GENERIC);
-  EXPECT_EQ(SGFrameBufferSwap(fb_), SG_ERROR_FB_SWAP);
-  EXPECT_FALSE(fb_->fbDDI->ddiFlags & SG_DDI_LOCKED);
-  EXPECT_EQ(SGFrameBufferSwap(fb_), SG_ERROR_NONE);
 }
 
 // A report over the frame buffer's window unlocks it so that the box can be

@@ -113,6 +113,11 @@ TEST_F(Lut, IndexedFogLevels) {
   EXPECT_EQ(table[15 * 256 + 5], 3);
   EXPECT_EQ(table[8 * 256 + 0], 2);   // half way: 0 + trunc(255 x 8 / 15 + 0.5) = 136, nearest 128
   EXPECT_EQ(table[15 * 256 + 6], 0);  // past the palette count: untouched
+  // Nearest entries from another palette.
+  std::vector<SGPalEntry> other(256, SGPalEntry{1, 1, 1, 0});
+  other[4] = {255, 255, 255, 0};
+  ASSERT_EQ(SGRendererBuildFogLUTPal(&rend_, 0, other.data(), Word(0, 0, 0, 3), &table), SG_ERROR_NONE);
+  EXPECT_EQ(table[15 * 256 + 1], 4);
   SGFree(table);
 }
 
@@ -129,32 +134,18 @@ TEST_F(Lut, FogFailures) {
   rend_.renD3D = nullptr;
 }
 
-TEST_F(Lut, FogPalSearchesTheGivenPalette) {
-  Indexed(kGreys);
-  std::vector<SGPalEntry> other(256, SGPalEntry{1, 1, 1, 0});
-  other[4] = {255, 255, 255, 0};
-  ASSERT_EQ(SGRendererBuildFogLUTPal(&rend_, 0, other.data(), Word(0, 0, 0, 3), &rend_.renFogLUT),
-            SG_ERROR_NONE);
-  EXPECT_EQ(rend_.renFogLUT[15 * 256 + 1], 4);
-}
-
 TEST_F(Lut, IndexedShadeBrightensByTheSceneFactor) {
   Indexed(kGreys);
   SGScene scene{};
+  EXPECT_EQ(SGRendererBuildShadeLUT(&rend_, &scene), SG_ERROR_NONE);  // factor 0: nothing
+  EXPECT_EQ(rend_.renShadeLUT, nullptr);
+  EXPECT_FALSE(rend_.renFlags & 0x10);
   scene.scnTerrTexU = 0.5f;
   ASSERT_EQ(SGRendererBuildShadeLUT(&rend_, &scene), SG_ERROR_NONE);
   EXPECT_EQ(rend_.renShadeLUT[0 * 256 + 2], 2);   // level 0: unchanged
   EXPECT_EQ(rend_.renShadeLUT[15 * 256 + 1], 1);  // 64 x 1.5 = 96: as near 64 as 128, the first wins
   EXPECT_EQ(rend_.renShadeLUT[15 * 256 + 2], 3);  // 192 is nearer white than 128
   EXPECT_TRUE(rend_.renFlags & 0x10);
-}
-
-TEST_F(Lut, ShadeFactorOfZeroBuildsNothing) {
-  Indexed(kGreys);
-  SGScene scene{};
-  EXPECT_EQ(SGRendererBuildShadeLUT(&rend_, &scene), SG_ERROR_NONE);
-  EXPECT_EQ(rend_.renShadeLUT, nullptr);
-  EXPECT_FALSE(rend_.renFlags & 0x10);
 }
 
 TEST_F(Lut, QuasiRgbShadeScalesEachChannel) {
