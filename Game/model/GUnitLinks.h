@@ -39,7 +39,7 @@ struct UnitLinks {
   std::function<std::string(std::uint16_t asteroid)> asteroidName;
   // CGAsteroid::GetChapterPowerOutput (0).
   std::function<std::uint32_t(std::uint16_t asteroid, std::uint16_t chapter)> asteroidPowerOutput;
-  // The owner chapter (254: nobody).
+  // The owner chapter (kNoChapter: nobody).
   std::function<std::uint16_t(std::uint16_t asteroid)> asteroidOwner;
   // The detected flag (true) and setting it.
   std::function<bool(std::uint16_t asteroid)> asteroidDetected;

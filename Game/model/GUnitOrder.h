@@ -23,6 +23,7 @@
 #include <memory>
 
 #include "Game/model/GLocation.h"
+#include "Game/model/GWorldTypes.h"
 #include "platform/core/files.h"
 
 class CGUnit;
@@ -98,7 +99,6 @@ constexpr std::uint8_t kInsertFront = 4;
 
 constexpr std::uint32_t kNoTargetId = 0xFFFFFFFFu;
 constexpr int kZonesPerAsteroid = 31;
-constexpr int kAtvKinds = 4;
 
 // The payment of a building order: words 0-3 carried for the server, then the
 // costs paid in metals, silicates, exotics, reactives, organics.
