@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cctype>
 #include <cstring>
 #include <map>
 #include <mutex>
@@ -20,7 +19,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-char UpperChar(char c) { return static_cast<char>(std::toupper(static_cast<unsigned char>(c))); }
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
 struct Drive {
@@ -49,7 +47,7 @@ State& S() {
 }
 
 int DriveIndex(char letter) {
-  const char up = UpperChar(letter);
+  const char up = UpperAscii(letter);
   return (up >= 'A' && up <= 'Z') ? up - 'A' : -1;
 }
 
@@ -120,7 +118,7 @@ DosPath Normalise(std::string_view text, const DosPath& cwd) {
   DosPath out;
   std::string_view rest = text;
   if (rest.size() >= 2 && rest[1] == ':' && DriveIndex(rest[0]) >= 0) {
-    out.drive = UpperChar(rest[0]);
+    out.drive = UpperAscii(rest[0]);
     rest.remove_prefix(2);
   } else {
     out.drive = cwd.drive;
@@ -206,7 +204,7 @@ bool GlobNoCase(std::string_view pattern, std::string_view name) {
   std::size_t p = 0, n = 0;
   std::size_t star = std::string_view::npos, mark = 0;
   while (n < name.size()) {
-    if (p < pattern.size() && (pattern[p] == '?' || UpperChar(pattern[p]) == UpperChar(name[n]))) {
+    if (p < pattern.size() && (pattern[p] == '?' || UpperAscii(pattern[p]) == UpperAscii(name[n]))) {
       ++p;
       ++n;
     } else if (p < pattern.size() && pattern[p] == '*') {
@@ -254,11 +252,6 @@ bool Describe(const fs::path& host, const std::string& name, _finddata_t* out) {
 }
 
 }  // namespace
-
-bool SameNameNoCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return UpperChar(x) == UpperChar(y); });
-}
 
 bool MatchesDosPattern(std::string_view pattern, std::string_view name) {
   const bool nameHasDot = name.find('.') != std::string_view::npos;
@@ -383,7 +376,7 @@ std::intptr_t _findfirst(const char* searchPath, _finddata_t* out) {
   std::sort(search.entries.begin(), search.entries.end(), [](const _finddata_t& a, const _finddata_t& b) {
     const std::string_view x = a.name, y = b.name;
     return std::lexicographical_compare(x.begin(), x.end(), y.begin(), y.end(),
-                                        [](char p, char q) { return UpperChar(p) < UpperChar(q); });
+                                        [](char p, char q) { return UpperAscii(p) < UpperAscii(q); });
   });
   *out = search.entries.front();
   search.next = 1;

@@ -15,6 +15,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/core/names.h"
 #include "platform/core/systime.h"
 #include "platform/core/types.h"
 
@@ -58,8 +59,6 @@ bool SetCurrentDosDirectory(std::string_view dosPath);
 char* _getcwd(char* buf, int size);
 int _chdir(const char* dosPath);
 
-// ASCII letters compare without regard to case, as DOS names do.
-bool SameNameNoCase(std::string_view a, std::string_view b);
 // True when `name` matches `pattern` with '*' and '?' (case ignored). A pattern
 // ending in ".*" also matches a name without a dot, "*." matches only names
 // without a dot, as on DOS.

@@ -16,8 +16,8 @@
 #include <vector>
 
 #include "platform/core/config.h"
-#include "platform/core/dospath.h"
 #include "platform/core/durable_file.h"
+#include "platform/core/names.h"
 
 namespace plat {
 
@@ -36,12 +36,6 @@ constinit HKEY__ g_localMachine{1, {}, KEY_ALL_ACCESS};
 constexpr std::string_view kRootNames[] = {"HKEY_CURRENT_USER", "HKEY_LOCAL_MACHINE"};
 constexpr std::string_view kFileHeader = "Windows Registry Editor Version 5.00";
 
-std::string Upper(std::string_view s) {
-  std::string out(s);
-  for (char& c : out) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return out;
-}
-
 struct Value {
   std::string name;
   std::string data;
@@ -54,11 +48,11 @@ struct Key {
   std::vector<Value> values;  // in the order first stored
 
   Key* Find(std::string_view child) const {
-    auto it = subkeys.find(Upper(child));
+    auto it = subkeys.find(UpperAscii(child));
     return it == subkeys.end() ? nullptr : it->second.get();
   }
   Key& Child(std::string_view child, bool* created) {
-    auto& slot = subkeys[Upper(child)];
+    auto& slot = subkeys[UpperAscii(child)];
     *created = (slot == nullptr);
     if (!slot) {
       slot = std::make_unique<Key>();
