@@ -131,9 +131,10 @@ SGError SGFrameBufferCreate(SGContext* ctx, SGFrameBuffer** out, const SGFrameBu
 
 SGError SGFrameBufferDestroy(SGFrameBuffer* fb) {
   SGDDInfo* ddi = fb->fbDDI;
+  // A frame buffer sharing another's surfaces must not leave them locked either.
+  SGFrameBufferUnlock(fb);
   if (ddi != nullptr && !(fb->fbFlags & SG_FB_FLAG_SHARED_DDI)) {
     // Whatever a failed opening got so far is released too.
-    SGFrameBufferUnlock(fb);
     ReleaseField(ddi->ddiClipper);
     ReleaseField(ddi->ddiPalette);
     ReleaseField(ddi->ddiZBuffer);

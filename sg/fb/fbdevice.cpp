@@ -93,10 +93,9 @@ void AskIndexed(const SGFrameBuffer* fb, DDSURFACEDESC* desc) {
   }
 }
 
-SGError BlackKey(IDirectDrawSurface* surface) {
+void BlackKey(IDirectDrawSurface* surface) {
   const DDCOLORKEY black;
   surface->SetColorKey(DDCKEY_SRCBLT, &black);
-  return SG_ERROR_NONE;
 }
 
 SGError OpenFlipChain(SGFrameBuffer* fb) {

@@ -299,9 +299,10 @@ TEST_F(OwnDevice, SharedDeviceInformationDrawsIntoTheOwnersSurface) {
   void* pixels = nullptr;
   ASSERT_EQ(SGFrameBufferLock(fb_, &pixels), SG_ERROR_NONE);
   EXPECT_EQ(pixels, s->Pixels().bits);
-  SGFrameBufferDestroy(fb_);
+  SGFrameBufferDestroy(fb_);  // locked: the surface is let go
   fb_ = nullptr;
   EXPECT_EQ(Refs(s), refs);
+  EXPECT_EQ(SGFrameBufferLock(owner, &pixels), SG_ERROR_NONE);
   SGFrameBufferDestroy(owner);
 }
 
