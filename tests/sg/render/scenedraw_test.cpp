@@ -1,6 +1,7 @@
 // Whole frames drawn through SGSceneDraw into the game's frame buffer,
 // compared with golden pictures.
 
+#include "sg/render/dropshadow.h"
 #include "support/renderfixture.h"
 
 namespace rendertest {
@@ -123,6 +124,31 @@ TEST_F(SceneDrawTest, SubdivisionKeepsTexturesInPerspective) {
   ASSERT_EQ(Draw(), SG_ERROR_NONE);
   ExpectGolden("subdivision_on");
   EXPECT_NE(affine.rgb, Frame().rgb);
+}
+
+}  // namespace
+}  // namespace rendertest
+
+namespace rendertest {
+namespace {
+
+// Boxes floating over the ground each lay a dark quad under themselves; a box
+// whose shadow is disabled lays none.
+TEST_F(SceneDrawTest, DropShadowsLieOnTheGroundUnderTheirInstances) {
+  rend_->renShadeLUT = ShadeTable(fb_->fbPixelFormat);
+  SGModel* box = Keep(Box(1.f, 1.f, 1.f, 1));
+  for (int i = 0; i < 3; ++i) {
+    SGMaterial* mat = Keep(Material(SG_MAT_TYPE_TEXTURE, 0, Texture(32, 32, static_cast<std::uint8_t>(200 + i), 7)));
+    SGInstance* inst = Place(box, {mat}, -5.0 + 5.0 * i, 0.0, 3.0);
+    ASSERT_EQ(SGDropShadowCreate(inst), SG_ERROR_NONE);
+    SGDropShadowSetSize(inst, 3.f + static_cast<float>(i), 2.f);
+    SGDropShadowSetColour(inst, Keep(Material(SG_MAT_TYPE_FLAT, 200, nullptr))->matColour);
+    SGDropShadowSetShade(inst, 40, 1);
+    SGDropShadowEnable(inst, i != 2 ? 1 : 0);
+  }
+  LookFrom(0.0, -14.0, 10.0, 0.f, 0.8f, -0.6f);
+  ASSERT_EQ(Draw(), SG_ERROR_NONE);
+  ExpectGolden("drop_shadows");
 }
 
 }  // namespace
