@@ -36,9 +36,10 @@ SGError ISGFrameBufferTakeDescription(SGFrameBuffer* fb, const plat::DDSURFACEDE
 SGError ISGFrameBufferReadSystemColours(SGDDInfo* ddi);
 // Bits per pixel of the desktop (planes x bits of the screen's DC).
 std::uint32_t ISGDesktopDepth();
-// Reads the capabilities of ddiDD: sets SG_FB_FLAG_NO_3D (and turns RGB into
-// quasi-RGB) without 3D ability, and the two page flags. SG_ERROR_FB_DDRAW.
-SGError ISGFrameBufferReadCaps(SGFrameBuffer* fb);
+// Reads the capabilities of ddiDD: the two page flags and, when `judge3D`,
+// SG_FB_FLAG_NO_3D (turning RGB into quasi-RGB) without 3D ability.
+// SG_ERROR_FB_DDRAW.
+SGError ISGFrameBufferReadCaps(SGFrameBuffer* fb, bool judge3D);
 void ISGFrameBufferLose3D(SGFrameBuffer* fb);
 
 // The colour's red, green and blue (bits 24-31, 16-23, 8-15) in the format.

@@ -234,7 +234,8 @@ SGError ISGFrameBufferOpenCallerSurfaces(SGFrameBuffer* fb, const SGFrameBufferO
     z.dwCaps = DDSCAPS_ZBUFFER;
     ddi->ddiFront->GetAttachedSurface(&z, &ddi->ddiZBuffer);
   }
-  return ISGFrameBufferReadCaps(fb);
+  // The surface alone tells the 3D ability here.
+  return ISGFrameBufferReadCaps(fb, false);
 }
 
 SGError SGFrameBufferGetSize(const SGFrameBuffer* fb, std::uint32_t size[2]) {

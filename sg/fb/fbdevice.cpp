@@ -292,7 +292,7 @@ SGError ISGFrameBufferOpenDevice(SGFrameBuffer* fb, const SGFrameBufferOptions* 
       return SG_ERROR_FB_DDRAW;
     }
   }
-  if (const SGError err = ISGFrameBufferReadCaps(fb); err != SG_ERROR_NONE) {
+  if (const SGError err = ISGFrameBufferReadCaps(fb, true); err != SG_ERROR_NONE) {
     return err;
   }
   ddi->ddiBPP = fb->fbBPP;

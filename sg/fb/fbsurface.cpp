@@ -127,7 +127,7 @@ void ISGFrameBufferLose3D(SGFrameBuffer* fb) {
   fb->fbDDI->ddiMode = fb->fbMode;
 }
 
-SGError ISGFrameBufferReadCaps(SGFrameBuffer* fb) {
+SGError ISGFrameBufferReadCaps(SGFrameBuffer* fb, bool judge3D) {
   SGDDInfo* ddi = fb->fbDDI;
   DDCAPS driver;
   DDCAPS emulation;
@@ -135,7 +135,7 @@ SGError ISGFrameBufferReadCaps(SGFrameBuffer* fb) {
     return SG_ERROR_FB_DDRAW;
   }
   const DDCAPS& judged = (ddi->ddiFlags & SG_DDI_EMULATION_CAPS) ? emulation : driver;
-  if (!(judged.dwCaps & DDCAPS_3D) || !(judged.ddsCaps.dwCaps & DDSCAPS_TEXTURE)) {
+  if (judge3D && (!(judged.dwCaps & DDCAPS_3D) || !(judged.ddsCaps.dwCaps & DDSCAPS_TEXTURE))) {
     ISGFrameBufferLose3D(fb);
   }
   if (driver.dwCaps2 & DDCAPS2_NONLOCALVIDMEM) {
