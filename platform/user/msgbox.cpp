@@ -4,7 +4,10 @@
 #include <vector>
 
 #include "platform/display/screen.h"
-#include "platform/user/boxfont.h"
+#include "platform/gdi/dc.h"
+#include "platform/gdi/objects.h"
+#include "platform/gdi/shapes.h"
+#include "platform/gdi/text.h"
 #include "platform/user/cursor.h"
 #include "platform/user/focus.h"
 #include "platform/user/input.h"
@@ -36,77 +39,65 @@ struct Box {
   bool okCancel = false;
   int result = 0;
   int pressed = 0;  // button held down
+  HWND hwnd = nullptr;
+  HFONT font = nullptr;
   RECT rect;        // on the screen
   RECT ok, cancel;  // client coordinates
-  std::vector<std::string> lines;
+  RECT textRect;    // client coordinates, the text wrapped inside
   std::vector<BYTE> saved;  // the screen under the box
-  user_impl::BoxFont font{kFontHeight};
 
   int EscapeAnswer() const { return okCancel ? IDCANCEL : IDOK; }
 };
 
-std::uint16_t Pack(COLORREF c, bool is555) {
-  const std::uint32_t r = GetRValue(c), g = GetGValue(c), b = GetBValue(c);
-  if (is555) return static_cast<std::uint16_t>(((r >> 3) << 10) | ((g >> 3) << 5) | (b >> 3));
-  return static_cast<std::uint16_t>(((r >> 3) << 11) | ((g >> 2) << 5) | (b >> 3));
-}
-
-void Fill(Screen& s, RECT r, COLORREF colour) {
-  r = user_impl::Intersect(r, RECT{0, 0, Screen::kWidth, Screen::kHeight});
-  const std::uint16_t p = Pack(colour, s.is555);
-  for (LONG y = r.top; y < r.bottom; ++y) {
-    BYTE* row = s.pixels.data() + static_cast<std::size_t>(y) * Screen::kPitch;
-    for (LONG x = r.left; x < r.right; ++x) {
-      row[x * 2] = static_cast<BYTE>(p & 0xFF);
-      row[x * 2 + 1] = static_cast<BYTE>(p >> 8);
-    }
-  }
+void Fill(HDC dc, const RECT& r, COLORREF colour) {
+  HBRUSH brush = CreateSolidBrush(colour);
+  FillRect(dc, &r, brush);
+  DeleteObject(brush);
 }
 
 // A raised (or, pressed, sunken) edge one pixel wide.
-void Bevel(Screen& s, const RECT& r, bool sunken) {
+void Bevel(HDC dc, const RECT& r, bool sunken) {
   const COLORREF light = GetSysColor(COLOR_BTNHIGHLIGHT), dark = GetSysColor(COLOR_BTNSHADOW);
   const COLORREF tl = sunken ? dark : light, br = sunken ? light : dark;
-  Fill(s, RECT{r.left, r.top, r.right, r.top + 1}, tl);
-  Fill(s, RECT{r.left, r.top, r.left + 1, r.bottom}, tl);
-  Fill(s, RECT{r.left, r.bottom - 1, r.right, r.bottom}, br);
-  Fill(s, RECT{r.right - 1, r.top, r.right, r.bottom}, br);
+  Fill(dc, RECT{r.left, r.top, r.right, r.top + 1}, tl);
+  Fill(dc, RECT{r.left, r.top, r.left + 1, r.bottom}, tl);
+  Fill(dc, RECT{r.left, r.bottom - 1, r.right, r.bottom}, br);
+  Fill(dc, RECT{r.right - 1, r.top, r.right, r.bottom}, br);
 }
 
-void DrawButton(Box& b, const RECT& local, const char* label, int id) {
-  Screen& s = GetScreen();
-  const RECT r = user_impl::Offset(local, b.rect.left, b.rect.top);
-  Fill(s, r, GetSysColor(COLOR_BTNFACE));
-  Fill(s, RECT{r.left - 1, r.top - 1, r.right + 1, r.top}, RGB(0, 0, 0));
-  Fill(s, RECT{r.left - 1, r.bottom, r.right + 1, r.bottom + 1}, RGB(0, 0, 0));
-  Fill(s, RECT{r.left - 1, r.top, r.left, r.bottom}, RGB(0, 0, 0));
-  Fill(s, RECT{r.right, r.top, r.right + 1, r.bottom}, RGB(0, 0, 0));
+void DrawButton(HDC dc, const Box& b, const RECT& r, const char* label, int id) {
+  Fill(dc, RECT{r.left - 1, r.top - 1, r.right + 1, r.bottom + 1}, RGB(0, 0, 0));
+  Fill(dc, r, GetSysColor(COLOR_BTNFACE));
   const bool down = b.pressed == id;
-  Bevel(s, r, down);
+  Bevel(dc, r, down);
   const int shift = down ? 1 : 0;
-  const int tx = r.left + (kButtonWidth - b.font.Width(label)) / 2 + shift;
-  const int ty = r.top + (kButtonHeight - b.font.LineHeight()) / 2 + shift;
-  b.font.Draw(s, tx, ty, label, GetSysColor(COLOR_BTNTEXT), r);
+  RECT face{r.left + shift, r.top + shift, r.right + shift, r.bottom + shift};
+  SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
+  DrawText(dc, label, -1, &face, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
 }
 
-void Draw(Box& b) {
-  Screen& s = GetScreen();
-  const RECT& r = b.rect;
-  Fill(s, r, RGB(0, 0, 0));
-  const RECT inner{r.left + 1, r.top + 1, r.right - 1, r.bottom - 1};
-  Fill(s, inner, GetSysColor(COLOR_BTNFACE));
-  Bevel(s, inner, false);
-  const RECT caption{inner.left + 2, inner.top + 2, inner.right - 2, inner.top + 2 + kCaptionHeight};
-  Fill(s, caption, GetSysColor(COLOR_ACTIVECAPTION));
-  b.font.Draw(s, caption.left + 4, caption.top + (kCaptionHeight - b.font.LineHeight()) / 2, b.caption,
-              GetSysColor(COLOR_CAPTIONTEXT), caption);
-  int y = caption.bottom + kMargin;
-  for (const std::string& line : b.lines) {
-    b.font.Draw(s, r.left + kMargin, y, line, GetSysColor(COLOR_WINDOWTEXT), inner);
-    y += b.font.LineHeight();
-  }
-  DrawButton(b, b.ok, "OK", IDOK);
-  if (b.okCancel) DrawButton(b, b.cancel, "Cancel", IDCANCEL);
+void Draw(const Box& b) {
+  HDC dc = GetDC(b.hwnd);
+  if (!dc) return;
+  HGDIOBJ oldFont = SelectObject(dc, b.font);
+  SetBkMode(dc, TRANSPARENT);
+  const RECT all{0, 0, b.rect.right - b.rect.left, b.rect.bottom - b.rect.top};
+  Fill(dc, all, RGB(0, 0, 0));
+  const RECT inner{1, 1, all.right - 1, all.bottom - 1};
+  Fill(dc, inner, GetSysColor(COLOR_BTNFACE));
+  Bevel(dc, inner, false);
+  RECT caption{inner.left + 2, inner.top + 2, inner.right - 2, inner.top + 2 + kCaptionHeight};
+  Fill(dc, caption, GetSysColor(COLOR_ACTIVECAPTION));
+  SetTextColor(dc, GetSysColor(COLOR_CAPTIONTEXT));
+  RECT captionText{caption.left + 4, caption.top, caption.right, caption.bottom};
+  DrawText(dc, b.caption.c_str(), -1, &captionText, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+  SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+  RECT text = b.textRect;
+  DrawText(dc, b.text.c_str(), -1, &text, DT_LEFT | DT_WORDBREAK | DT_NOPREFIX);
+  DrawButton(dc, b, b.ok, "OK", IDOK);
+  if (b.okCancel) DrawButton(dc, b, b.cancel, "Cancel", IDCANCEL);
+  SelectObject(dc, oldFont);
+  ReleaseDC(b.hwnd, dc);
 }
 
 int HitButton(const Box& b, LPARAM lParam) {
@@ -158,15 +149,22 @@ LRESULT BoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 }
 
 void Layout(Box& b) {
-  b.lines = b.font.Wrap(b.text, kMaxTextWidth);
-  int textWidth = b.font.Width(b.caption) + 8;
-  for (const std::string& line : b.lines) textWidth = std::max(textWidth, b.font.Width(line));
+  HDC dc = GetDC(nullptr);
+  HGDIOBJ oldFont = SelectObject(dc, b.font);
+  RECT text{0, 0, kMaxTextWidth, 0};
+  DrawText(dc, b.text.c_str(), -1, &text, DT_LEFT | DT_WORDBREAK | DT_NOPREFIX | DT_CALCRECT);
+  SIZE captionSize{};
+  GetTextExtentPoint32(dc, b.caption.c_str(), static_cast<int>(b.caption.size()), &captionSize);
+  SelectObject(dc, oldFont);
+  ReleaseDC(nullptr, dc);
+  const int textWidth = std::max<int>(captionSize.cx + 8, text.right);
   const int buttons = b.okCancel ? 2 * kButtonWidth + kButtonGap : kButtonWidth;
   const int width = std::max({kMinWidth, textWidth + 2 * kMargin, buttons + 2 * kMargin});
-  const int textHeight = static_cast<int>(b.lines.size()) * b.font.LineHeight();
-  const int height = 3 + kCaptionHeight + kMargin + textHeight + kMargin + kButtonHeight + kMargin;
+  const int height = 3 + kCaptionHeight + kMargin + text.bottom + kMargin + kButtonHeight + kMargin;
   const int x = (Screen::kWidth - width) / 2, y = (Screen::kHeight - height) / 2;
   b.rect = RECT{x, y, x + width, y + height};
+  const int top = 3 + kCaptionHeight + kMargin;
+  b.textRect = RECT{kMargin, top, kMargin + kMaxTextWidth, top + text.bottom};
   const int bx = (width - buttons) / 2, by = height - kMargin - kButtonHeight;
   b.ok = RECT{bx, by, bx + kButtonWidth, by + kButtonHeight};
   b.cancel = RECT{bx + kButtonWidth + kButtonGap, by, bx + 2 * kButtonWidth + kButtonGap, by + kButtonHeight};
@@ -210,6 +208,8 @@ int MessageBox(HWND owner, const char* text, const char* caption, UINT type) {
   box.text = text ? text : "";
   box.caption = caption ? caption : "Error";
   box.okCancel = kind == MB_OKCANCEL;
+  box.font = CreateFont(kFontHeight, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                        CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, 0, "MS Sans Serif");
   Layout(box);
 
   HWND ownerTop = (owner && IsWindow(owner)) ? user_impl::TopLevelOf(owner) : nullptr;
@@ -219,6 +219,7 @@ int MessageBox(HWND owner, const char* text, const char* caption, UINT type) {
   HWND hwnd = CreateWindowEx(WS_EX_TOPMOST, kBoxClass, box.caption.c_str(), WS_POPUP | WS_VISIBLE, box.rect.left,
                              box.rect.top, box.rect.right - box.rect.left, box.rect.bottom - box.rect.top, ownerTop,
                              nullptr, nullptr, &box);
+  box.hwnd = hwnd;
   bool quit = false;
   int quitCode = 0;
   if (hwnd) {
@@ -243,6 +244,7 @@ int MessageBox(HWND owner, const char* text, const char* caption, UINT type) {
     SetWindowLongPtr(hwnd, GWLP_USERDATA, 0);
     DestroyWindow(hwnd);
   }
+  DeleteObject(box.font);
   if (quit) PostQuitMessage(quitCode);
   return box.result ? box.result : box.EscapeAnswer();
 }
