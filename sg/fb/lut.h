@@ -58,6 +58,18 @@ SGError SGRendererBuildShadeLUT(SGRenderer* rend, const SGScene* scene);
 SGError SGRendererBuildShadeLUTPal(SGRenderer* rend, const SGScene* scene, const SGPalEntry* palette);
 SGError ISGLutBuildShadeRGB(SGRenderer* rend, const SGScene* scene);
 
+// The tables of the 8-bit alpha fills. The inverse table (renAlphaIndex,
+// 65,536 bytes) holds for every 5-6-5 pixel the nearest of the 256 palette
+// entries; the palette shade table (renAlphaLUT, 65,536 16-bit pixels) holds
+// for level v and index k the colour k times v/256 as a 5-6-5 pixel, level 255
+// being the colour itself. SetInverseLUT copies the 65,536 bytes that follow
+// a 4-byte header in `block`. Nothing with a Direct3D device. 0,
+// SG_ERROR_NO_MEMORY (the old table is kept), SG_ERROR_NO_LUT (no frame buffer
+// palette).
+SGError SGRendererSetInverseLUT(SGRenderer* rend, const std::uint8_t* block);
+SGError SGRendererBuildInverseLUT(SGRenderer* rend);
+SGError SGRendererBuildPaletteShadeLUT(SGRenderer* rend);
+
 // Replace the horizon's ground ramp (1) or fade ramp (2) with a copy of
 // `count` bytes and one more repeating the last. Nothing with a Direct3D
 // device. 0, or SG_ERROR_NO_MEMORY with the count 0.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 
 #include "sg/core/malloc.h"
 #include "sg/core/sgassert.h"
@@ -322,6 +323,65 @@ SGError ISGLutBuildShadeRGB(SGRenderer* rend, const SGScene*) {
   }
   SGRendererSetOptions(rend, kShadeOption);
   return SG_ERROR_NONE;
+}
+
+namespace {
+
+// With a palette to build from, a fresh table replaces the renderer's.
+template <class Build>
+SGError ReplaceAlphaTable(SGRenderer* rend, std::uint8_t** field, std::size_t size, Build build) {
+  if (rend->renD3D != nullptr) {
+    return SG_ERROR_NONE;
+  }
+  const SGFrameBuffer* fb = rend->renFrameBuffer;
+  if (fb == nullptr || fb->fbColours == nullptr) {
+    return SG_ERROR_NO_LUT;
+  }
+  auto* table = static_cast<std::uint8_t*>(SGMalloc(size));
+  if (table == nullptr) {
+    return SG_ERROR_NO_MEMORY;
+  }
+  build(fb->fbColours, table);
+  SGFree(*field);
+  *field = table;
+  return SG_ERROR_NONE;
+}
+
+constexpr std::size_t kInverseHeader = 4;
+
+}  // namespace
+
+SGError SGRendererSetInverseLUT(SGRenderer* rend, const std::uint8_t* block) {
+  return ReplaceAlphaTable(
+      rend, &rend->renAlphaIndex, kChannelTableSize,
+      [&](const SGPalEntry*, std::uint8_t* t) { std::copy_n(block + kInverseHeader, kChannelTableSize, t); });
+}
+
+SGError SGRendererBuildInverseLUT(SGRenderer* rend) {
+  return ReplaceAlphaTable(
+      rend, &rend->renAlphaIndex, kChannelTableSize, [](const SGPalEntry* palette, std::uint8_t* t) {
+        for (std::uint32_t p = 0; p < kChannelTableSize; ++p) {
+          t[p] = static_cast<std::uint8_t>(ISGPaletteFindNearest565(static_cast<std::uint16_t>(p), palette));
+        }
+      });
+}
+
+SGError SGRendererBuildPaletteShadeLUT(SGRenderer* rend) {
+  return ReplaceAlphaTable(rend, &rend->renAlphaLUT, kChannelTableSize * sizeof(std::uint16_t),
+                           [](const SGPalEntry* palette, std::uint8_t* t) {
+                             for (std::uint32_t k = 0; k < 256; ++k) {
+                               const std::uint32_t r = palette[k].red;
+                               const std::uint32_t g = palette[k].green;
+                               const std::uint32_t b = palette[k].blue;
+                               for (std::uint32_t v = 0; v < 256; ++v) {
+                                 const std::uint32_t pixel =
+                                     v < 255 ? ((r * v) & 0xF800) | ((g * v) & 0xFC00) >> 5 | (b * v) >> 11
+                                             : (r & 248) << 8 | (g & 252) << 3 | (b & 248) >> 3;
+                                 const auto value = static_cast<std::uint16_t>(pixel);
+                                 std::memcpy(t + 2 * (v * 256 + k), &value, sizeof value);
+                               }
+                             }
+                           });
 }
 
 SGError SGRendererSetHorizonRamp1(SGRenderer* rend, const std::uint8_t* bytes, std::uint32_t count) {

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <vector>
 
 #include "sg/core/malloc.h"
@@ -34,6 +35,8 @@ class Lut : public testing::Test {
     SGFree(rend_.renShadeLUT);
     SGFree(rend_.renHorizon.hzGroundRamp);
     SGFree(rend_.renHorizon.hzFadeRamp);
+    SGFree(rend_.renAlphaIndex);
+    SGFree(rend_.renAlphaLUT);
   }
   // An indexed frame buffer over `colours`.
   void Indexed(std::vector<SGPalEntry> colours) {
@@ -158,6 +161,31 @@ TEST_F(Lut, QuasiRgbShadeScalesEachChannel) {
   EXPECT_EQ(t[255 * 256 + 96 + 31], 31);
   EXPECT_EQ(t[128 * 256 + 32 + 63], static_cast<std::uint8_t>(63.f * static_cast<float>(128 / 255.0)));
   EXPECT_TRUE(rend_.renFlags & 0x10);
+}
+
+TEST_F(Lut, AlphaTablesOfAnIndexedFrameBuffer) {
+  EXPECT_EQ(SGRendererBuildInverseLUT(&rend_), SG_ERROR_NO_LUT);
+  Indexed(kGreys);
+  ASSERT_EQ(SGRendererBuildInverseLUT(&rend_), SG_ERROR_NONE);
+  EXPECT_EQ(rend_.renAlphaIndex[0x0000], 0);  // black
+  EXPECT_EQ(rend_.renAlphaIndex[0xFFFF], 3);  // (248, 252, 248): white
+  EXPECT_EQ(rend_.renAlphaIndex[0xF800], 5);  // (248, 0, 0): the red
+  std::vector<std::uint8_t> block(4 + 65536, 9);
+  block[4] = 1;
+  ASSERT_EQ(SGRendererSetInverseLUT(&rend_, block.data()), SG_ERROR_NONE);
+  EXPECT_EQ(rend_.renAlphaIndex[0], 1);
+  EXPECT_EQ(rend_.renAlphaIndex[65535], 9);
+
+  ASSERT_EQ(SGRendererBuildPaletteShadeLUT(&rend_), SG_ERROR_NONE);
+  auto at = [&](std::uint32_t level, std::uint32_t k) {
+    std::uint16_t v;
+    std::memcpy(&v, rend_.renAlphaLUT + 2 * (level * 256 + k), 2);
+    return v;
+  };
+  EXPECT_EQ(at(255, 3), 0xFFFF);  // the colour itself
+  EXPECT_EQ(at(255, 5), 0xC800);
+  EXPECT_EQ(at(0, 3), 0);
+  EXPECT_EQ(at(128, 3), ((255 * 128) & 0xF800) | ((255 * 128) & 0xFC00) >> 5 | (255 * 128) >> 11);
 }
 
 TEST_F(Lut, SetRampsCopyAndRepeatTheLast) {
