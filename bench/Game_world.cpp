@@ -1,0 +1,175 @@
+// The world model's per-turn work and its saved form, each against a memcpy
+// of the world's saved bytes measured in the same run (counter "x_memcpy":
+// how many such copies the operation costs): every orbit advanced one turn
+// with the power and mining of every asteroid's owner; the whole world model
+// saved to memory; and loaded back. The turn must not allocate: its heap
+// allocations per turn are counted ("allocs") and a nonzero count fails it.
+
+#include <benchmark/benchmark.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+#include <vector>
+
+#include "Game/model/GBlockStream.h"
+#include "Game/model/GGuild.h"
+#include "Game/model/GNotify.h"
+#include "Game/model/GPoolDB.h"
+#include "Game/model/GSolarSys.h"
+#include "Game/model/GWorldLinks.h"
+#include "tests/Game/world/world_generator.h"
+
+namespace {
+std::atomic<long> g_allocations{0};
+}  // namespace
+
+// Counting replacements of the global allocation functions. GCC takes the
+// free of a pointer from a replaced operator new for a mismatch; it is not.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+void* operator new(std::size_t n) {
+  g_allocations.fetch_add(1, std::memory_order_relaxed);
+  if (void* p = std::malloc(n == 0 ? 1 : n)) return p;
+  throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+#pragma GCC diagnostic pop
+
+namespace {
+
+struct World {
+  CGSolarDB solar;
+  CGuildList guilds{8};
+  CGPoolDB pools;
+  CGNotificationList notes;
+  World() {
+    g_worldLinks = WorldLinks{};
+    g_worldLinks.solarDB = &solar;
+    g_worldLinks.guildList = &guilds;
+    g_worldLinks.poolDB = &pools;
+    g_worldLinks.notifications = &notes;
+    g_worldLinks.resourceMix = [](std::uint8_t type, std::uint8_t out[4]) {
+      for (int i = 0; i < 4; ++i) out[i] = static_cast<std::uint8_t>(10 + (type + i) % 4 * 10);
+      return true;
+    };
+    world_test::GenerateSolarSystem(solar, kMaxAsteroids, 7);
+    world_test::GenerateChapters(guilds, 8);
+    for (int i = 0; i < 30; ++i) notes.Add(3, 4, 414, "Rock", nullptr, 3, static_cast<std::uint32_t>(i), 0);
+  }
+  ~World() { g_worldLinks = WorldLinks{}; }
+  void Save(std::vector<std::uint8_t>& bytes) const {
+    bytes.clear();
+    BlockWriter w(&bytes);
+    solar.Save(w);
+    guilds.Save(w);
+    pools.Save(w);
+    notes.Save(w);
+  }
+  bool Load(const std::vector<std::uint8_t>& bytes) {
+    BlockReader r(bytes);
+    return solar.Load(r) == LoadStatus::kOk && guilds.Load(r) == LoadStatus::kOk && pools.Load(r) == LoadStatus::kOk &&
+           notes.Load(r) == LoadStatus::kOk;
+  }
+};
+
+World& TheWorld() {
+  static World world;
+  return world;
+}
+
+const std::vector<std::uint8_t>& WorldBytes() {
+  static const std::vector<std::uint8_t> bytes = [] {
+    std::vector<std::uint8_t> b;
+    TheWorld().Save(b);
+    return b;
+  }();
+  return bytes;
+}
+
+using Clock = std::chrono::steady_clock;
+
+// Nanoseconds one memcpy of the world's saved bytes takes, measured now.
+double MemcpyNanoseconds() {
+  const std::vector<std::uint8_t>& src = WorldBytes();
+  std::vector<std::uint8_t> dst(src.size());
+  constexpr int kRounds = 2000;
+  const auto start = Clock::now();
+  for (int i = 0; i < kRounds; ++i) {
+    std::memcpy(dst.data(), src.data(), src.size());
+    benchmark::DoNotOptimize(dst.data());
+    benchmark::ClobberMemory();
+  }
+  return std::chrono::duration<double, std::nano>(Clock::now() - start).count() / kRounds;
+}
+
+// Runs `body` as the benchmark's loop and reports its cost in memcpys.
+template <class Body>
+void AgainstMemcpy(benchmark::State& state, Body body) {
+  const double copy = MemcpyNanoseconds();
+  const auto start = Clock::now();
+  for (auto _ : state) body();
+  const double each = std::chrono::duration<double, std::nano>(Clock::now() - start).count() /
+                      static_cast<double>(state.iterations());
+  state.counters["x_memcpy"] = each / copy;
+  state.counters["bytes"] = static_cast<double>(WorldBytes().size());
+}
+
+void BM_MemcpyWorldBytes(benchmark::State& state) {
+  const std::vector<std::uint8_t>& src = WorldBytes();
+  std::vector<std::uint8_t> dst(src.size());
+  AgainstMemcpy(state, [&] {
+    std::memcpy(dst.data(), src.data(), src.size());
+    benchmark::DoNotOptimize(dst.data());
+  });
+}
+BENCHMARK(BM_MemcpyWorldBytes);
+
+void BM_OrbitPowerMiningTurn(benchmark::State& state) {
+  World& world = TheWorld();
+  std::uint32_t power = 0;
+  std::uint16_t mined[4];
+  long allocations = 0;
+  AgainstMemcpy(state, [&] {
+    const long before = g_allocations.load(std::memory_order_relaxed);
+    world.solar.AdvanceTurn();
+    for (std::uint16_t i = 0; i < g_numAsteroids; ++i) {
+      const CGAsteroid* a = world.solar.GetAsteroid(i);
+      power += a->GetChapterPowerOutput(a->owner);
+      a->GetChapterMiningOutput(a->owner, &mined[0], &mined[1], &mined[2], &mined[3]);
+      benchmark::DoNotOptimize(mined);
+    }
+    allocations += g_allocations.load(std::memory_order_relaxed) - before;
+  });
+  benchmark::DoNotOptimize(power);
+  state.counters["allocs"] = static_cast<double>(allocations);
+  if (allocations != 0) state.SkipWithError("the turn's orbit step allocated");
+  state.SetItemsProcessed(state.iterations() * kMaxAsteroids);
+}
+BENCHMARK(BM_OrbitPowerMiningTurn);
+
+void BM_SaveWorldToMemory(benchmark::State& state) {
+  std::vector<std::uint8_t> bytes;
+  bytes.reserve(WorldBytes().size());
+  AgainstMemcpy(state, [&] {
+    TheWorld().Save(bytes);
+    benchmark::DoNotOptimize(bytes.data());
+  });
+  state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(WorldBytes().size()));
+}
+BENCHMARK(BM_SaveWorldToMemory);
+
+void BM_LoadWorldFromMemory(benchmark::State& state) {
+  const std::vector<std::uint8_t>& bytes = WorldBytes();
+  World& world = TheWorld();
+  bool ok = true;
+  AgainstMemcpy(state, [&] { ok = world.Load(bytes) && ok; });
+  if (!ok) state.SkipWithError("the saved world did not load");
+  state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(bytes.size()));
+}
+BENCHMARK(BM_LoadWorldFromMemory);
+
+}  // namespace
