@@ -206,6 +206,12 @@ TEST_F(SpriteTest, FillsAndFadesInBothFormats) {
     EXPECT_EQ(All(s), std::vector<std::uint16_t>(12, 0));
     ASSERT_EQ(s.Fade(50, RGB(255, 255, 255), nullptr), 1u);
     EXPECT_EQ(At(s, 0, 0), is555 ? 0x3DEF : 0x7BEF);
+    // Rectangles reaching past the surface are cut at its edges.
+    const RECT over{2, 1, 50, 50};
+    s.FillSurface(RGB(0, 0, 255), &over);
+    s.Fade(100, RGB(0, 0, 255), &over);
+    EXPECT_EQ(At(s, 3, 2), 0x001F);
+    EXPECT_EQ(At(s, 1, 2), is555 ? 0x3DEF : 0x7BEF);
   }
 }
 
