@@ -1,19 +1,15 @@
 #include "platform/backend/headless.h"
 
-#include <algorithm>
 
 #include "platform/display/audio.h"
 #include "platform/display/screen.h"
 #include "platform/core/clock.h"
 #include "platform/ddraw/display.h"
-#include "platform/user/queue.h"
-#include "platform/user/queue_impl.h"
+#include "platform/user/pump.h"
 
 namespace plat {
 
 namespace {
-
-constexpr int kMaxDispatch = 1000000;
 
 bool Reached(DWORD due, DWORD now) { return static_cast<std::int32_t>(now - due) >= 0; }
 
@@ -89,54 +85,16 @@ void HeadlessBackend::SetMinimized(bool minimized, DWORD afterMs) {
   });
 }
 
-bool HeadlessBackend::DispatchWaiting(int& count) {
-  MSG msg;
-  while (count < kMaxDispatch && PeekMessage(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
-    if (msg.message == WM_QUIT) {
-      sawQuit_ = true;
-      return false;
-    }
-    if (!PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE)) continue;
-    TranslateMessage(&msg);
-    DispatchMessage(&msg);
-    ++count;
-  }
-  return count < kMaxDispatch;
-}
-
 int HeadlessBackend::RunUntilIdle() {
-  sawQuit_ = false;
-  int count = 0;
-  for (;;) {
-    if (!DispatchWaiting(count)) break;
-    auto next = NextInputTime();
-    if (!next) break;
-    const DWORD now = timeGetTime();
-    if (!Reached(*next, now)) AdvanceVirtualClock(*next - now);
-    Service();
-  }
-  return count;
+  const PumpResult r = PumpUntilIdle();
+  sawQuit_ = r.sawQuit;
+  return r.dispatched;
 }
 
 int HeadlessBackend::RunFor(DWORD ms) {
-  sawQuit_ = false;
-  int count = 0;
-  const DWORD end = timeGetTime() + ms;
-  for (;;) {
-    if (!DispatchWaiting(count)) break;
-    const DWORD now = timeGetTime();
-    if (Reached(end, now)) break;
-    // Step straight to the next thing that can happen, never past the end.
-    DWORD step = end - now;
-    auto until = [now](DWORD t) { return Reached(t, now) ? DWORD{0} : t - now; };
-    if (auto t = user_impl::NextTimerDue()) step = std::min(step, until(*t));
-    const bool inputDue = !script_.empty() && Reached(script_.front().due, now);
-    if (auto t = NextInputTime()) step = std::min(step, until(*t));
-    if (step == 0 && !inputDue) step = 1;
-    if (step) AdvanceVirtualClock(step);
-    Service();
-  }
-  return count;
+  const PumpResult r = PumpFor(ms);
+  sawQuit_ = r.sawQuit;
+  return r.dispatched;
 }
 
 HeadlessBackend& StartHeadlessBackend() {

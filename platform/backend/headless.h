@@ -1,6 +1,7 @@
 #pragma once
 // The headless backend: no window system. The program runs on the virtual
-// clock; a test scripts input, runs the message loop and captures the screen.
+// clock; a test scripts input here, runs the message loop (pump.h) and
+// captures the screen. Called from the program's thread only.
 
 #include <cstdint>
 #include <deque>
@@ -48,16 +49,10 @@ class HeadlessBackend : public Backend {
   void SetMinimized(bool minimized, DWORD afterMs = 0);
   bool ScriptDone() const { return script_.empty(); }
 
-  // Runs the message loop (look, take, translate, dispatch) until no message
-  // waits and the script is done, moving the clock on to each scripted event;
-  // timers further ahead do not keep it running. Stops before a WM_QUIT,
-  // leaving it queued. Returns the number of messages dispatched (at most a
-  // million, so a window that never validates cannot hang a test).
+  // PumpUntilIdle and PumpFor (platform/user/pump.h), remembering whether the
+  // run stopped at a WM_QUIT; they return the number of messages dispatched.
   int RunUntilIdle();
-  // Runs the message loop while the clock moves `ms` on; timers and scripted
-  // events fall due on the way. Stops early before a WM_QUIT.
   int RunFor(DWORD ms);
-  // Whether the last run stopped at a WM_QUIT.
   bool SawQuit() const { return sawQuit_; }
 
   bool SaveCapture(const std::filesystem::path& png) { return WritePng(png, Capture()); }
@@ -71,7 +66,6 @@ class HeadlessBackend : public Backend {
     std::function<void()> deliver;
   };
   void Queue(DWORD afterMs, std::function<void()> deliver);
-  bool DispatchWaiting(int& count);
 
   std::deque<Event> script_;
   std::vector<UINT> beeps_;
