@@ -3,7 +3,10 @@
 
 #include "support/fbfixture.h"
 
+#include <array>
+
 #include "sg/core/malloc.h"
+#include "sg/fb/fb_impl.h"
 
 namespace fbtest {
 namespace {
@@ -144,6 +147,33 @@ TEST_F(IndexedPalette, OwnPaletteIsMadeAndAttachedOnFirstInstall) {
   EXPECT_EQ(attached, fb_->fbDDI->ddiPalette);
   EXPECT_EQ(attached->Entries()[1].peRed, 255);
   attached->Release();
+}
+
+// The palette an indexed frame buffer makes for its own surfaces: which
+// entries it may change, full screen and in a window.
+TEST_F(IndexedPalette, OwnSurfacesPaletteMarksTheEntriesItMayChange) {
+  SGFrameBufferOptions o{};
+  o.fboCodes = SG_FB_OPT_OFFSCREEN | SG_FB_OPT_DRAW_FRONT | SG_FB_OPT_SIZE_EXPLICIT | SG_FB_OPT_IDX8;
+  o.fboWidth = 8;
+  o.fboHeight = 8;
+  o.fboDD = dd_;
+  ASSERT_EQ(Open(o), SG_ERROR_NONE);
+  ASSERT_EQ(ISGFrameBufferCreatePalette(fb_), SG_ERROR_NONE);
+  const auto& full = fb_->fbDDI->ddiPalette->Entries();
+  EXPECT_EQ((std::array<BYTE, 4>{full[0].peFlags, full[1].peFlags, full[254].peFlags, full[255].peFlags}),
+            (std::array<BYTE, 4>{0x40, 0x01, 0x01, 0x40}));
+  IDirectDrawPalette* attached = nullptr;
+  ASSERT_EQ(fb_->fbDDI->ddiBack->GetPalette(&attached), DD_OK);
+  attached->Release();
+
+  fb_->fbDDI->ddiPalette->Release();
+  fb_->fbDDI->ddiPalette = nullptr;
+  fb_->fbFlags |= SG_FB_FLAG_WINDOWED;
+  ASSERT_EQ(ISGFrameBufferCreatePalette(fb_), SG_ERROR_NONE);
+  const auto& windowed = fb_->fbDDI->ddiPalette->Entries();
+  EXPECT_EQ((std::array<BYTE, 4>{windowed[9].peFlags, windowed[10].peFlags, windowed[245].peFlags,
+                                 windowed[246].peFlags}),
+            (std::array<BYTE, 4>{0x40, 0x01, 0x01, 0x40}));
 }
 
 }  // namespace
