@@ -107,4 +107,6 @@ class CSprite {
   // Locks the whole surface, restoring it once when lost; null on failure.
   void* LockWhole(plat::DDSURFACEDESC& desc);
   plat::DWORD BlitFlags() const;
+  // Moves the contents n pixels along x (dx) or y (dy), clearing what was uncovered.
+  void Scroll(plat::SHORT n, int dx, int dy);
 };

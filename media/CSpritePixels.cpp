@@ -101,57 +101,35 @@ DWORD CSprite::Fade(WORD percent, COLORREF colour, const RECT* rect) {
   return 1;
 }
 
-void CSprite::ScrollRight(SHORT n) {
+void CSprite::Scroll(SHORT n, int dx, int dy) {
   if (n <= 0 || !surface) return;
   DDSURFACEDESC desc;
   auto* bits = static_cast<std::uint8_t*>(LockWhole(desc));
   if (!bits) return;
-  const std::size_t shift = std::min<DWORD>(static_cast<DWORD>(n), width);
-  for (LONG row = static_cast<LONG>(height) - 1; row >= 0; --row) {
-    auto* px = reinterpret_cast<std::uint16_t*>(bits + static_cast<std::ptrdiff_t>(row) * desc.lPitch);
-    std::memmove(px + shift, px, (width - shift) * 2);
-    std::fill(px, px + shift, std::uint16_t{0});
+  auto row = [&](DWORD y) { return reinterpret_cast<std::uint16_t*>(bits + static_cast<std::ptrdiff_t>(y) * desc.lPitch); };
+  const DWORD sx = std::min<DWORD>(static_cast<DWORD>(n), width);
+  const DWORD sy = std::min<DWORD>(static_cast<DWORD>(n), height);
+  for (DWORD y = 0; dx != 0 && y < height; ++y) {
+    std::uint16_t* px = row(y);
+    if (dx > 0) {
+      std::memmove(px + sx, px, (width - sx) * 2);
+      std::fill(px, px + sx, std::uint16_t{0});
+    } else {
+      std::memmove(px, px + sx, (width - sx) * 2);
+      std::fill(px + (width - sx), px + width, std::uint16_t{0});
+    }
+  }
+  if (dy > 0) {
+    for (DWORD y = height; y-- > sy;) std::memcpy(row(y), row(y - sy), width * 2);
+    for (DWORD y = 0; y < sy; ++y) std::fill(row(y), row(y) + width, std::uint16_t{0});
+  } else if (dy < 0) {
+    for (DWORD y = 0; y + sy < height; ++y) std::memcpy(row(y), row(y + sy), width * 2);
+    for (DWORD y = height - sy; y < height; ++y) std::fill(row(y), row(y) + width, std::uint16_t{0});
   }
   surface->Unlock(nullptr);
 }
 
-void CSprite::ScrollLeft(SHORT n) {
-  if (n <= 0 || !surface) return;
-  DDSURFACEDESC desc;
-  auto* bits = static_cast<std::uint8_t*>(LockWhole(desc));
-  if (!bits) return;
-  const std::size_t shift = std::min<DWORD>(static_cast<DWORD>(n), width);
-  for (DWORD row = 0; row < height; ++row) {
-    auto* px = reinterpret_cast<std::uint16_t*>(bits + static_cast<std::ptrdiff_t>(row) * desc.lPitch);
-    std::memmove(px, px + shift, (width - shift) * 2);
-    std::fill(px + (width - shift), px + width, std::uint16_t{0});
-  }
-  surface->Unlock(nullptr);
-}
-
-void CSprite::ScrollDown(SHORT n) {
-  if (n <= 0 || !surface) return;
-  DDSURFACEDESC desc;
-  auto* bits = static_cast<std::uint8_t*>(LockWhole(desc));
-  if (!bits) return;
-  const DWORD shift = std::min<DWORD>(static_cast<DWORD>(n), height);
-  for (DWORD row = height; row-- > shift;)
-    std::memcpy(bits + static_cast<std::ptrdiff_t>(row) * desc.lPitch,
-                bits + static_cast<std::ptrdiff_t>(row - shift) * desc.lPitch, width * 2);
-  for (DWORD row = 0; row < shift; ++row) std::memset(bits + static_cast<std::ptrdiff_t>(row) * desc.lPitch, 0, width * 2);
-  surface->Unlock(nullptr);
-}
-
-void CSprite::ScrollUp(SHORT n) {
-  if (n <= 0 || !surface) return;
-  DDSURFACEDESC desc;
-  auto* bits = static_cast<std::uint8_t*>(LockWhole(desc));
-  if (!bits) return;
-  const DWORD shift = std::min<DWORD>(static_cast<DWORD>(n), height);
-  for (DWORD row = 0; row + shift < height; ++row)
-    std::memcpy(bits + static_cast<std::ptrdiff_t>(row) * desc.lPitch,
-                bits + static_cast<std::ptrdiff_t>(row + shift) * desc.lPitch, width * 2);
-  for (DWORD row = height - shift; row < height; ++row)
-    std::memset(bits + static_cast<std::ptrdiff_t>(row) * desc.lPitch, 0, width * 2);
-  surface->Unlock(nullptr);
-}
+void CSprite::ScrollRight(SHORT n) { Scroll(n, 1, 0); }
+void CSprite::ScrollLeft(SHORT n) { Scroll(n, -1, 0); }
+void CSprite::ScrollDown(SHORT n) { Scroll(n, 0, 1); }
+void CSprite::ScrollUp(SHORT n) { Scroll(n, 0, -1); }

@@ -17,6 +17,16 @@ std::unique_lock<std::mutex> Sync() {
   return std::unique_lock(SoundMixer::Get().Mutex());
 }
 
+// A control's value, read under the mixer's lock.
+template <typename T>
+HRESULT ReadControl(DWORD flags, DWORD control, T* out, const T& value) {
+  if (!(flags & control)) return DSERR_CONTROLUNAVAIL;
+  if (!out) return DSERR_INVALIDPARAM;
+  auto lock = Sync();
+  *out = value;
+  return DS_OK;
+}
+
 bool ValidFormat(const WAVEFORMATEX& f) {
   return f.wFormatTag == WAVE_FORMAT_PCM && (f.nChannels == 1 || f.nChannels == 2) &&
          (f.wBitsPerSample == 8 || f.wBitsPerSample == 16) && f.nSamplesPerSec >= DSBFREQUENCY_MIN &&
@@ -174,11 +184,7 @@ HRESULT IDirectSoundBuffer::SetVolume(LONG volume) {
 }
 
 HRESULT IDirectSoundBuffer::GetVolume(LONG* volume) {
-  if (!(flags_ & DSBCAPS_CTRLVOLUME)) return DSERR_CONTROLUNAVAIL;
-  if (!volume) return DSERR_INVALIDPARAM;
-  auto lock = Sync();
-  *volume = voice_->volume;
-  return DS_OK;
+  return ReadControl(flags_, DSBCAPS_CTRLVOLUME, volume, voice_->volume);
 }
 
 HRESULT IDirectSoundBuffer::SetPan(LONG pan) {
@@ -190,13 +196,7 @@ HRESULT IDirectSoundBuffer::SetPan(LONG pan) {
   return DS_OK;
 }
 
-HRESULT IDirectSoundBuffer::GetPan(LONG* pan) {
-  if (!(flags_ & DSBCAPS_CTRLPAN)) return DSERR_CONTROLUNAVAIL;
-  if (!pan) return DSERR_INVALIDPARAM;
-  auto lock = Sync();
-  *pan = voice_->pan;
-  return DS_OK;
-}
+HRESULT IDirectSoundBuffer::GetPan(LONG* pan) { return ReadControl(flags_, DSBCAPS_CTRLPAN, pan, voice_->pan); }
 
 HRESULT IDirectSoundBuffer::SetFrequency(DWORD frequency) {
   if (!(flags_ & DSBCAPS_CTRLFREQUENCY)) return DSERR_CONTROLUNAVAIL;
@@ -208,11 +208,7 @@ HRESULT IDirectSoundBuffer::SetFrequency(DWORD frequency) {
 }
 
 HRESULT IDirectSoundBuffer::GetFrequency(DWORD* frequency) {
-  if (!(flags_ & DSBCAPS_CTRLFREQUENCY)) return DSERR_CONTROLUNAVAIL;
-  if (!frequency) return DSERR_INVALIDPARAM;
-  auto lock = Sync();
-  *frequency = voice_->rate;
-  return DS_OK;
+  return ReadControl(flags_, DSBCAPS_CTRLFREQUENCY, frequency, voice_->rate);
 }
 
 }  // namespace plat

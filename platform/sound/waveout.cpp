@@ -273,21 +273,21 @@ MMRESULT waveOutWrite(HWAVEOUT h, WAVEHDR* header, UINT size) {
   return MMSYSERR_NOERROR;
 }
 
-MMRESULT waveOutPause(HWAVEOUT h) {
+namespace {
+
+MMRESULT SetPaused(HWAVEOUT h, bool paused) {
   WaveMixer& m = Sync();
   if (!m.Open(h)) return MMSYSERR_INVALHANDLE;
   std::lock_guard lock(m.mutex);
-  h->paused = true;
+  h->paused = paused;
   return MMSYSERR_NOERROR;
 }
 
-MMRESULT waveOutRestart(HWAVEOUT h) {
-  WaveMixer& m = Sync();
-  if (!m.Open(h)) return MMSYSERR_INVALHANDLE;
-  std::lock_guard lock(m.mutex);
-  h->paused = false;
-  return MMSYSERR_NOERROR;
-}
+}  // namespace
+
+MMRESULT waveOutPause(HWAVEOUT h) { return SetPaused(h, true); }
+
+MMRESULT waveOutRestart(HWAVEOUT h) { return SetPaused(h, false); }
 
 MMRESULT waveOutReset(HWAVEOUT h) {
   WaveMixer& m = Sync();
