@@ -5,13 +5,13 @@
 
 #include <benchmark/benchmark.h>
 
+#include <unistd.h>
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <new>
-#include <unistd.h>
 #include <vector>
 
 #include "media/CSndPlay.h"
@@ -34,8 +34,12 @@ void* operator new(std::size_t n) {
   if (void* p = std::malloc(n ? n : 1)) return p;
   throw std::bad_alloc();
 }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete(void* p) noexcept {
+  std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+  std::free(p);
+}
 #pragma GCC diagnostic pop
 
 namespace {
@@ -76,7 +80,8 @@ void BM_MixTwentySlotsOneSecond(benchmark::State& state) {
     player.Init(nullptr, 0, 3, 1);
     const char* names[] = {"T:\\a.wav", "T:\\b.wav", "T:\\c.wav"};
     for (int i = 0; i < kSoundSlots; ++i)
-      player.PlayEffect(names[i % 3], 0.1f * static_cast<float>(i % 5), 0.1f * static_cast<float>(i % 7 - 3), 1);
+      player.PlayEffect(names[i % 3], 0.1f * static_cast<float>(i % 5), 0.1f * static_cast<float>(i % 7 - 3),
+                        1);
     std::vector<std::int16_t> out(static_cast<std::size_t>(kAudioRate) * kAudioChannels);
     double seconds = 0;
     long allocations = 0;

@@ -11,8 +11,9 @@
 namespace {
 
 std::vector<std::uint8_t> Seed() {
-  std::vector<std::uint8_t> w = {'R', 'I', 'F', 'F', 60, 0, 0, 0, 'W', 'A', 'V', 'E', 'f', 'm', 't', ' ', 16, 0, 0, 0,
-                                 1, 0, 1, 0, 0x22, 0x56, 0, 0, 0x44, 0xAC, 0, 0, 2, 0, 16, 0, 'd', 'a', 't', 'a', 24, 0, 0, 0};
+  std::vector<std::uint8_t> w = {'R', 'I', 'F', 'F', 60, 0, 0,   0,   'W', 'A',  'V',  'E', 'f', 'm',  't',
+                                 ' ', 16,  0,   0,   0,  1, 0,   1,   0,   0x22, 0x56, 0,   0,   0x44, 0xAC,
+                                 0,   0,   2,   0,   16, 0, 'd', 'a', 't', 'a',  24,   0,   0,   0};
   w.resize(w.size() + 24, 7);
   return w;
 }

@@ -20,7 +20,9 @@ WNDPROC g_buttonBaseProc = nullptr;
 
 namespace {
 
-void CopyName(char (&to)[kImageNameSize], const char* from) { std::snprintf(to, kImageNameSize, "%s", from); }
+void CopyName(char (&to)[kImageNameSize], const char* from) {
+  std::snprintf(to, kImageNameSize, "%s", from);
+}
 
 TOOLINFO Tool(const CImageButton& b) {
   TOOLINFO ti;
@@ -33,8 +35,8 @@ TOOLINFO Tool(const CImageButton& b) {
 }  // namespace
 
 void CImageButton::Create(CDDraw* ddraw, HWND parent_, HINSTANCE instance, HWND tooltip, const char* text,
-                          int controlId, int x_, int y_, int width_, int height_, DWORD colourKey, DWORD helpId_,
-                          HMODULE module_) {
+                          int controlId, int x_, int y_, int width_, int height_, DWORD colourKey,
+                          DWORD helpId_, HMODULE module_) {
   x = x_;
   y = y_;
   width = width_;
@@ -97,7 +99,9 @@ void CImageButton::SetImages(const char* normal, const char* pressed) {
   if (pressed) CopyName(pressedImage, pressed);
 }
 
-void CImageButton::SetDisabledImage(const char* name) { CopyName(disabledImage, name ? name : ""); }
+void CImageButton::SetDisabledImage(const char* name) {
+  CopyName(disabledImage, name ? name : "");
+}
 
 void CImageButton::SetDisabled(DWORD flag) {
   if (flag == 1 && disabledImage[0] == 0) {
@@ -121,9 +125,10 @@ LRESULT ImageButtonProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
   if (message == WM_RBUTTONDOWN && GetKeyState(VK_MENU) < 0) {
     auto* self = reinterpret_cast<CImageButton*>(GetWindowLongPtr(window, GWLP_USERDATA));
     if (g_buttonShowHelp && self)
-      g_buttonShowHelp(g_buttonDDraw, self->parent, g_buttonInstance, self->helpId,
-                       static_cast<short>(self->x + static_cast<short>(LOWORD(static_cast<std::uintptr_t>(lParam)))),
-                       static_cast<short>(self->y + static_cast<short>(HIWORD(static_cast<std::uintptr_t>(lParam)))), 0);
+      g_buttonShowHelp(
+          g_buttonDDraw, self->parent, g_buttonInstance, self->helpId,
+          static_cast<short>(self->x + static_cast<short>(LOWORD(static_cast<std::uintptr_t>(lParam)))),
+          static_cast<short>(self->y + static_cast<short>(HIWORD(static_cast<std::uintptr_t>(lParam)))), 0);
     return 1;
   }
   return CallWindowProc(g_buttonBaseProc, window, message, wParam, lParam);

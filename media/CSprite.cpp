@@ -22,7 +22,8 @@ CSprite::CSprite(CDDraw* owner_, const char* name, HMODULE module_, DWORD key, D
   CreateSpriteSurface(key, systemMemory);
 }
 
-CSprite::CSprite(CDDraw* owner_, DWORD key, HMODULE module_, const char* name, LONG x_, LONG y_, DWORD systemMemory)
+CSprite::CSprite(CDDraw* owner_, DWORD key, HMODULE module_, const char* name, LONG x_, LONG y_,
+                 DWORD systemMemory)
     : owner(owner_), x(x_), y(y_), module(module_) {
   SetImageName(name);
   SIZE size;
@@ -129,8 +130,12 @@ void CSprite::GetBMP8Size(SIZE* size) {
   DeleteObject(bitmap);
 }
 
-HRESULT CSprite::LoadIMAImage() { return Load16(Kind::Ima); }
-HRESULT CSprite::LoadTGA16Image() { return Load16(Kind::Tga); }
+HRESULT CSprite::LoadIMAImage() {
+  return Load16(Kind::Ima);
+}
+HRESULT CSprite::LoadTGA16Image() {
+  return Load16(Kind::Tga);
+}
 
 HRESULT CSprite::Load16(Kind kind) {
   DDSURFACEDESC desc;
@@ -188,8 +193,8 @@ HRESULT CSprite::CopyBitmapToSurface(HBITMAP bitmap, int srcX, int srcY, int src
     return 0;
   }
   HRESULT r = 0;
-  if (!StretchBlt(target, dest.left, dest.top, dest.right - dest.left, dest.bottom - dest.top, memory, srcX, srcY,
-                  srcWidth, srcHeight, SRCCOPY))
+  if (!StretchBlt(target, dest.left, dest.top, dest.right - dest.left, dest.bottom - dest.top, memory, srcX,
+                  srcY, srcWidth, srcHeight, SRCCOPY))
     r = DDERR_GENERIC;
   surface->ReleaseDC(target);
   DeleteDC(memory);
@@ -199,7 +204,8 @@ HRESULT CSprite::CopyBitmapToSurface(HBITMAP bitmap, int srcX, int srcY, int src
 void CSprite::ResetColorKey(DWORD key, DWORD is565) {
   if (!surface) return;
   const DWORD r = (key >> 16) & 0xFF, g = (key >> 8) & 0xFF, b = key & 0xFF;
-  const DWORD value = is565 ? ((r >> 3) << 11) | ((g >> 2) << 5) | (b >> 3) : ((r >> 3) << 10) | ((g >> 3) << 5) | (b >> 3);
+  const DWORD value =
+      is565 ? ((r >> 3) << 11) | ((g >> 2) << 5) | (b >> 3) : ((r >> 3) << 10) | ((g >> 3) << 5) | (b >> 3);
   DDCOLORKEY ck;
   ck.dwColorSpaceLowValue = value;
   ck.dwColorSpaceHighValue = value;
@@ -242,4 +248,6 @@ HDC CSprite::GetDC() {
   return surface->GetDC(&hdc) == DD_OK ? hdc : nullptr;
 }
 
-void CSprite::ReleaseDC(HDC hdc) { surface->ReleaseDC(hdc); }
+void CSprite::ReleaseDC(HDC hdc) {
+  surface->ReleaseDC(hdc);
+}

@@ -20,8 +20,8 @@ class CSprite {
   // Stores the fields and creates the surface; does not load the image.
   CSprite(CDDraw* owner, const char* imageName, plat::DWORD colourKey, plat::DWORD width, plat::DWORD height,
           plat::LONG x, plat::LONG y, plat::DWORD systemMemory);
-  CSprite(CDDraw* owner, const char* imageName, plat::HMODULE module, plat::DWORD colourKey, plat::DWORD width,
-          plat::DWORD height, plat::LONG x, plat::LONG y, plat::DWORD systemMemory);
+  CSprite(CDDraw* owner, const char* imageName, plat::HMODULE module, plat::DWORD colourKey,
+          plat::DWORD width, plat::DWORD height, plat::LONG x, plat::LONG y, plat::DWORD systemMemory);
   // Sized from the image, then created and loaded.
   CSprite(CDDraw* owner, plat::DWORD colourKey, plat::HMODULE module, const char* imageName, plat::LONG x,
           plat::LONG y, plat::DWORD systemMemory);

@@ -42,7 +42,8 @@ DWORD CSprite::FillSurface(COLORREF colour, const RECT* rect) {
   const Area a{bits, desc.lPitch, ClipTo(rect, width, height)};
   if (!a.Empty()) {
     const Colour5 c(colour);
-    const auto value = static_cast<std::uint16_t>(is565 ? (c.r << 11) | (c.g << 6) | c.b : (c.r << 10) | (c.g << 5) | c.b);
+    const auto value =
+        static_cast<std::uint16_t>(is565 ? (c.r << 11) | (c.g << 6) | c.b : (c.r << 10) | (c.g << 5) | c.b);
     std::uint16_t* first = a.Row(a.r.top);
     std::fill(first, first + (a.r.right - a.r.left), value);
     const std::size_t bytes = static_cast<std::size_t>(a.r.right - a.r.left) * 2;
@@ -67,11 +68,14 @@ DWORD CSprite::Fade(WORD percent, COLORREF colour, const RECT* rect) {
   const int blueTarget = static_cast<int>(c.b);
   const float f = static_cast<float>(percent) * 0.01f;
   auto blend = [&](int p) {
-    const int red = ((static_cast<int>(static_cast<float>(redTarget - (p & redMask)) * f) & redMask) + (p & redMask)) & redMask;
-    const int green =
-        ((static_cast<int>(static_cast<float>(greenTarget - (p & greenMask)) * f) & greenMask) + (p & greenMask)) &
-        greenMask;
-    const int blue = ((p & 0x1F) + (static_cast<int>(static_cast<float>(blueTarget - (p & 0x1F)) * f) & 0xFF)) & 0x1F;
+    const int red =
+        ((static_cast<int>(static_cast<float>(redTarget - (p & redMask)) * f) & redMask) + (p & redMask)) &
+        redMask;
+    const int green = ((static_cast<int>(static_cast<float>(greenTarget - (p & greenMask)) * f) & greenMask) +
+                       (p & greenMask)) &
+                      greenMask;
+    const int blue =
+        ((p & 0x1F) + (static_cast<int>(static_cast<float>(blueTarget - (p & 0x1F)) * f) & 0xFF)) & 0x1F;
     return static_cast<std::uint16_t>(red + green + blue);
   };
   // Large areas repeat few values: the last two inputs and their results.
@@ -106,7 +110,9 @@ void CSprite::Scroll(SHORT n, int dx, int dy) {
   DDSURFACEDESC desc;
   auto* bits = static_cast<std::uint8_t*>(LockWhole(desc));
   if (!bits) return;
-  auto row = [&](DWORD y) { return reinterpret_cast<std::uint16_t*>(bits + static_cast<std::ptrdiff_t>(y) * desc.lPitch); };
+  auto row = [&](DWORD y) {
+    return reinterpret_cast<std::uint16_t*>(bits + static_cast<std::ptrdiff_t>(y) * desc.lPitch);
+  };
   const DWORD sx = std::min<DWORD>(static_cast<DWORD>(n), width);
   const DWORD sy = std::min<DWORD>(static_cast<DWORD>(n), height);
   for (DWORD y = 0; dx != 0 && y < height; ++y) {
@@ -129,7 +135,15 @@ void CSprite::Scroll(SHORT n, int dx, int dy) {
   surface->Unlock(nullptr);
 }
 
-void CSprite::ScrollRight(SHORT n) { Scroll(n, 1, 0); }
-void CSprite::ScrollLeft(SHORT n) { Scroll(n, -1, 0); }
-void CSprite::ScrollDown(SHORT n) { Scroll(n, 0, 1); }
-void CSprite::ScrollUp(SHORT n) { Scroll(n, 0, -1); }
+void CSprite::ScrollRight(SHORT n) {
+  Scroll(n, 1, 0);
+}
+void CSprite::ScrollLeft(SHORT n) {
+  Scroll(n, -1, 0);
+}
+void CSprite::ScrollDown(SHORT n) {
+  Scroll(n, 0, 1);
+}
+void CSprite::ScrollUp(SHORT n) {
+  Scroll(n, 0, -1);
+}

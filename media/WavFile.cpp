@@ -7,8 +7,12 @@ using namespace plat;
 
 namespace {
 
-WORD U16(const char* p) { return static_cast<WORD>(static_cast<BYTE>(p[0]) | (static_cast<BYTE>(p[1]) << 8)); }
-DWORD U32(const char* p) { return U16(p) | (static_cast<DWORD>(U16(p + 2)) << 16); }
+WORD U16(const char* p) {
+  return static_cast<WORD>(static_cast<BYTE>(p[0]) | (static_cast<BYTE>(p[1]) << 8));
+}
+DWORD U32(const char* p) {
+  return U16(p) | (static_cast<DWORD>(U16(p + 2)) << 16);
+}
 
 }  // namespace
 
@@ -30,7 +34,8 @@ UINT WavOpen(const char* path, HMMIO* file, std::unique_ptr<WavFormat>* format, 
   char head[16];
   if (mmioRead(*file, head, 16) != 16) return fail(kWavShortRead);
   auto f = std::make_unique<WavFormat>();
-  f->head = WAVEFORMATEX{U16(head), U16(head + 2), U32(head + 4), U32(head + 8), U16(head + 12), U16(head + 14), 0};
+  f->head =
+      WAVEFORMATEX{U16(head), U16(head + 2), U32(head + 4), U32(head + 8), U16(head + 12), U16(head + 14), 0};
   if (f->head.wFormatTag != WAVE_FORMAT_PCM) {
     char count[2];
     if (fmt.cksize < 18 || mmioRead(*file, count, 2) != 2) return fail(kWavShortRead);
@@ -50,8 +55,10 @@ UINT WavSeekData(HMMIO file, MMCKINFO* data, const MMCKINFO* riff) {
   data->ckid = mmioFOURCC('d', 'a', 't', 'a');
   if (UINT r = mmioDescend(file, data, riff, MMIO_FINDCHUNK)) return r;
   const LONG end = mmioSeek(file, 0, SEEK_END);
-  if (end < 0 || mmioSeek(file, static_cast<LONG>(data->dwDataOffset), SEEK_SET) < 0) return MMIOERR_CANNOTSEEK;
-  data->cksize = std::min<DWORD>(data->cksize, static_cast<DWORD>(end) - std::min<DWORD>(data->dwDataOffset, static_cast<DWORD>(end)));
+  if (end < 0 || mmioSeek(file, static_cast<LONG>(data->dwDataOffset), SEEK_SET) < 0)
+    return MMIOERR_CANNOTSEEK;
+  data->cksize = std::min<DWORD>(
+      data->cksize, static_cast<DWORD>(end) - std::min<DWORD>(data->dwDataOffset, static_cast<DWORD>(end)));
   return 0;
 }
 

@@ -97,7 +97,9 @@ void PrepareAudio(std::size_t frames) {
     if (s) s->Prepare(frames);
 }
 
-void AudioBeep(UINT) { g_beepLeft.store(kBeepFrames, std::memory_order_relaxed); }
+void AudioBeep(UINT) {
+  g_beepLeft.store(kBeepFrames, std::memory_order_relaxed);
+}
 
 AudioOutput& CurrentAudioOutput() {
   auto& o = Output();
@@ -110,7 +112,9 @@ void InstallAudioOutput(std::unique_ptr<AudioOutput> output) {
   Output() = std::move(output);
 }
 
-MemoryAudioOutput* CurrentMemoryAudioOutput() { return dynamic_cast<MemoryAudioOutput*>(&CurrentAudioOutput()); }
+MemoryAudioOutput* CurrentMemoryAudioOutput() {
+  return dynamic_cast<MemoryAudioOutput*>(&CurrentAudioOutput());
+}
 
 MemoryAudioOutput::MemoryAudioOutput() : lastMs_(timeGetTime()) {}
 
@@ -130,7 +134,8 @@ void MemoryAudioOutput::CatchUp() {
     if (capturing_) {
       const std::size_t room = maxFrames_ - captured_.size() / kAudioChannels;
       const std::size_t keep = std::min(room, n);
-      captured_.insert(captured_.end(), block.begin(), block.begin() + static_cast<std::ptrdiff_t>(keep * kAudioChannels));
+      captured_.insert(captured_.end(), block.begin(),
+                       block.begin() + static_cast<std::ptrdiff_t>(keep * kAudioChannels));
     }
     rendered_ += n;
   }

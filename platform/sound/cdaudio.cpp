@@ -103,7 +103,8 @@ class CdPlayer final : public AudioSource {
     {
       std::unique_lock lock(mutex_);
       if (playing_)
-        changed_.wait_for(lock, kPrepareWait, [&] { return count_ >= std::min(frames, kRingFrames) || decoded_ || stop_; });
+        changed_.wait_for(lock, kPrepareWait,
+                          [&] { return count_ >= std::min(frames, kRingFrames) || decoded_ || stop_; });
     }
     PostIfFinished();
   }
@@ -224,9 +225,10 @@ MCIERROR mciSendCommand(MCIDEVICEID device, UINT message, DWORD flags, void* par
     auto* p = static_cast<MCI_OPEN_PARMS*>(param);
     if (!p) return MCIERR_MISSING_PARAMETER;
     const bool cd = (flags & MCI_OPEN_TYPE_ID) ? p->lpstrDeviceType == MCI_DEVTYPE_CD_AUDIO
-                    : (flags & MCI_OPEN_TYPE) ? p->lpstrDeviceType &&
-                                                    SameNameNoCase(reinterpret_cast<const char*>(p->lpstrDeviceType), "cdaudio")
-                                              : false;
+                    : (flags & MCI_OPEN_TYPE)
+                        ? p->lpstrDeviceType &&
+                              SameNameNoCase(reinterpret_cast<const char*>(p->lpstrDeviceType), "cdaudio")
+                        : false;
     if (!cd || !CdDrive()) return MCIERR_INVALID_DEVICE_NAME;
     if (d.opens > 0 && !(flags & MCI_OPEN_SHAREABLE)) return MCIERR_HARDWARE;
     ++d.opens;
@@ -262,15 +264,32 @@ MCIERROR mciSendCommand(MCIDEVICEID device, UINT message, DWORD flags, void* par
 BOOL mciGetErrorString(MCIERROR error, char* text, UINT size) {
   const char* message = nullptr;
   switch (error) {
-    case MCIERR_INVALID_DEVICE_ID: message = "Invalid device ID."; break;
-    case MCIERR_UNRECOGNIZED_COMMAND: message = "The driver cannot recognize the specified command."; break;
-    case MCIERR_HARDWARE: message = "The device is in use by another program."; break;
-    case MCIERR_INVALID_DEVICE_NAME: message = "The specified device is not open or is not recognized."; break;
-    case MCIERR_MISSING_PARAMETER: message = "The specified command requires a parameter."; break;
-    case MCIERR_DEVICE_NOT_READY: message = "The device is not ready."; break;
-    case MCIERR_OUTOFRANGE: message = "The specified track is not on the disc."; break;
-    case MCIERR_BAD_TIME_FORMAT: message = "The specified time format is not supported."; break;
-    default: return FALSE;
+    case MCIERR_INVALID_DEVICE_ID:
+      message = "Invalid device ID.";
+      break;
+    case MCIERR_UNRECOGNIZED_COMMAND:
+      message = "The driver cannot recognize the specified command.";
+      break;
+    case MCIERR_HARDWARE:
+      message = "The device is in use by another program.";
+      break;
+    case MCIERR_INVALID_DEVICE_NAME:
+      message = "The specified device is not open or is not recognized.";
+      break;
+    case MCIERR_MISSING_PARAMETER:
+      message = "The specified command requires a parameter.";
+      break;
+    case MCIERR_DEVICE_NOT_READY:
+      message = "The device is not ready.";
+      break;
+    case MCIERR_OUTOFRANGE:
+      message = "The specified track is not on the disc.";
+      break;
+    case MCIERR_BAD_TIME_FORMAT:
+      message = "The specified time format is not supported.";
+      break;
+    default:
+      return FALSE;
   }
   if (!text || size == 0) return FALSE;
   std::snprintf(text, size, "%s", message);

@@ -61,7 +61,7 @@ struct MCI_GENERIC_PARMS {
 };
 struct MCI_OPEN_PARMS {
   std::uintptr_t dwCallback = 0;
-  MCIDEVICEID wDeviceID = 0;  // filled by the open
+  MCIDEVICEID wDeviceID = 0;           // filled by the open
   std::uintptr_t lpstrDeviceType = 0;  // MCI_DEVTYPE_CD_AUDIO with MCI_OPEN_TYPE_ID, or "cdaudio"
   const char* lpstrElementName = nullptr;
   const char* lpstrAlias = nullptr;

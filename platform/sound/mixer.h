@@ -6,8 +6,8 @@
 #include <mutex>
 #include <vector>
 
-#include "platform/display/audio.h"
 #include "platform/core/types.h"
+#include "platform/display/audio.h"
 
 namespace plat {
 

@@ -9,7 +9,7 @@
 struct plat::HMMIO__ {
   plat::FILE* file = nullptr;
   std::vector<char> buffer;
-  long bufOffset = 0;   // file offset of buffer[0]
+  long bufOffset = 0;  // file offset of buffer[0]
   std::size_t next = 0;
   std::size_t end = 0;  // bytes valid in buffer
 };
@@ -20,7 +20,9 @@ namespace {
 constexpr FOURCC kRiff = mmioFOURCC('R', 'I', 'F', 'F');
 constexpr FOURCC kList = mmioFOURCC('L', 'I', 'S', 'T');
 
-long Position(const HMMIO__& m) { return m.bufOffset + static_cast<long>(m.next); }
+long Position(const HMMIO__& m) {
+  return m.bufOffset + static_cast<long>(m.next);
+}
 
 bool Fill(HMMIO__& m, long at) {
   if (m.buffer.empty()) return false;
@@ -33,7 +35,8 @@ bool Fill(HMMIO__& m, long at) {
 
 DWORD U32(const char* p) {
   return static_cast<DWORD>(static_cast<BYTE>(p[0])) | (static_cast<DWORD>(static_cast<BYTE>(p[1])) << 8) |
-         (static_cast<DWORD>(static_cast<BYTE>(p[2])) << 16) | (static_cast<DWORD>(static_cast<BYTE>(p[3])) << 24);
+         (static_cast<DWORD>(static_cast<BYTE>(p[2])) << 16) |
+         (static_cast<DWORD>(static_cast<BYTE>(p[3])) << 24);
 }
 
 }  // namespace
@@ -115,9 +118,12 @@ UINT mmioDescend(HMMIO h, MMCKINFO* ck, const MMCKINFO* parent, UINT flags) {
       ck->fccType = U32(head + 8);
     }
     bool match = true;
-    if (flags & MMIO_FINDRIFF) match = ck->ckid == kRiff && ck->fccType == wantType;
-    else if (flags & MMIO_FINDLIST) match = ck->ckid == kList && ck->fccType == wantType;
-    else if (flags & MMIO_FINDCHUNK) match = ck->ckid == wantId;
+    if (flags & MMIO_FINDRIFF)
+      match = ck->ckid == kRiff && ck->fccType == wantType;
+    else if (flags & MMIO_FINDLIST)
+      match = ck->ckid == kList && ck->fccType == wantType;
+    else if (flags & MMIO_FINDCHUNK)
+      match = ck->ckid == wantId;
     if (match) {
       if (ck->fccType) {  // leave the position after the form type
         mmioSeek(h, static_cast<LONG>(ck->dwDataOffset + 4), SEEK_SET);
@@ -152,7 +158,8 @@ UINT mmioGetInfo(HMMIO h, MMIOINFO* info, UINT) {
 
 UINT mmioSetInfo(HMMIO h, const MMIOINFO* info, UINT) {
   if (!h || !info) return MMIOERR_CANNOTREAD;
-  if (info->pchNext < h->buffer.data() || info->pchNext > h->buffer.data() + h->end) return MMIOERR_CANNOTREAD;
+  if (info->pchNext < h->buffer.data() || info->pchNext > h->buffer.data() + h->end)
+    return MMIOERR_CANNOTREAD;
   h->next = static_cast<std::size_t>(info->pchNext - h->buffer.data());
   return MMSYSERR_NOERROR;
 }

@@ -40,8 +40,9 @@ struct TrackDecoder::State {
     if (room <= 0) return;
     std::vector<std::int16_t> out(static_cast<std::size_t>(room) * kAudioChannels);
     std::uint8_t* dst[1] = {reinterpret_cast<std::uint8_t*>(out.data())};
-    const int made = swr_convert(resampler, dst, room, f ? const_cast<const std::uint8_t**>(f->extended_data) : nullptr,
-                                 f ? f->nb_samples : 0);
+    const int made =
+        swr_convert(resampler, dst, room, f ? const_cast<const std::uint8_t**>(f->extended_data) : nullptr,
+                    f ? f->nb_samples : 0);
     if (made > 0) pending.insert(pending.end(), out.begin(), out.begin() + made * kAudioChannels);
   }
 

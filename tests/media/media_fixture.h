@@ -20,7 +20,8 @@ namespace mediatest {
 using namespace plat;
 
 // An ".ima" image: the pixels given top row first, stored bottom row first.
-inline std::vector<std::uint8_t> Ima(std::uint16_t w, std::uint16_t h, const std::vector<std::uint16_t>& topDown) {
+inline std::vector<std::uint8_t> Ima(std::uint16_t w, std::uint16_t h,
+                                     const std::vector<std::uint16_t>& topDown) {
   std::vector<std::uint8_t> b{static_cast<std::uint8_t>(w), static_cast<std::uint8_t>(w >> 8),
                               static_cast<std::uint8_t>(h), static_cast<std::uint8_t>(h >> 8)};
   for (int row = h - 1; row >= 0; --row)
@@ -32,7 +33,8 @@ inline std::vector<std::uint8_t> Ima(std::uint16_t w, std::uint16_t h, const std
   return b;
 }
 
-inline std::vector<std::uint8_t> Tga16(std::uint16_t w, std::uint16_t h, const std::vector<std::uint16_t>& topDown) {
+inline std::vector<std::uint8_t> Tga16(std::uint16_t w, std::uint16_t h,
+                                       const std::vector<std::uint16_t>& topDown) {
   std::vector<std::uint8_t> b(18, 0);
   b[2] = 2;
   b[12] = static_cast<std::uint8_t>(w);
@@ -65,8 +67,8 @@ class MediaTest : public ::testing::Test {
     wc.lpszClassName = "MediaPlain";
     wc.lpfnWndProc = DefWindowProc;
     RegisterClassEx(&wc);
-    return CreateWindowEx(0, "MediaPlain", "", WS_POPUP | WS_VISIBLE, 0, 0, 800, 600, nullptr, nullptr, nullptr,
-                          nullptr);
+    return CreateWindowEx(0, "MediaPlain", "", WS_POPUP | WS_VISIBLE, 0, 0, 800, 600, nullptr, nullptr,
+                          nullptr, nullptr);
   }
   CDDraw& Windowed() {
     ddraw_ = std::make_unique<CDDraw>(Window(), 0);

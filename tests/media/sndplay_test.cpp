@@ -12,7 +12,7 @@ class EffectsTest : public SoundPlayerTest {
  protected:
   void SetUp() override {
     SoundPlayerTest::SetUp();
-    Write("sound/one.wav", Riff({{"fmt ", Fmt(1, 1, 22050, 16)}, {"data", Steps(22050, 10)}}));  // 1 s
+    Write("sound/one.wav", Riff({{"fmt ", Fmt(1, 1, 22050, 16)}, {"data", Steps(22050, 10)}}));   // 1 s
     Write("sound/long.wav", Riff({{"fmt ", Fmt(1, 1, 22050, 16)}, {"data", Steps(22050, 80)}}));  // 8 s
   }
   LONG Volume(CSndPlay& p, int slot) {
@@ -129,8 +129,8 @@ TEST_F(EffectsTest, BadWavFilesAreRefusedWithTheirCodes) {
     int stream;
   } const cases[] = {
       {"list.wav", Riff({{"fmt ", pcm}}, "AVI "), kWavNotWave, kStreamCannotOpen},
-      {"shortfmt.wav", Riff({{"fmt ", std::vector<std::uint8_t>(pcm.begin(), pcm.begin() + 14)}}), kWavNotWave,
-       kStreamCannotOpen},
+      {"shortfmt.wav", Riff({{"fmt ", std::vector<std::uint8_t>(pcm.begin(), pcm.begin() + 14)}}),
+       kWavNotWave, kStreamCannotOpen},
       {"oddfmt.wav", Riff({{"fmt ", oddExtra}, {"data", {0, 0}}}), kWavShortRead, kStreamCannotOpen},
       {"adpcm.wav", Riff({{"fmt ", tag2}, {"data", {0, 0}}}), 0, kStreamNotPcm},
       {"nodata.wav", Riff({{"fmt ", pcm}, {"LIST", {1, 2, 3}}}), 0, kStreamNoData},
@@ -171,7 +171,8 @@ TEST_F(EffectsTest, SoxMadeWavFilesPlay) {
   for (const char* args : {"-r 11025 -b 8 -c 1", "-r 44100 -b 16 -c 2", "-r 8000 -b 16 -c 1"}) {
     SCOPED_TRACE(args);
     const auto file = dir_ / "sox.wav";
-    const std::string cmd = std::string("sox -n ") + args + " '" + file.string() + "' synth 0.3 sine 440 2>/dev/null";
+    const std::string cmd =
+        std::string("sox -n ") + args + " '" + file.string() + "' synth 0.3 sine 440 2>/dev/null";
     ASSERT_EQ(std::system(cmd.c_str()), 0) << "sox is needed: scripts/setup installs it";
     CurrentMemoryAudioOutput()->StartCapture(kAudioRate);
     const int slot = p.PlayEffect("T:\\sox.wav", 0.0f, 0.0f, 0);

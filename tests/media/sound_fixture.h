@@ -4,11 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 #include "media/CSndPlay.h"
@@ -22,8 +22,8 @@ namespace mediatest {
 using namespace plat;
 
 // A RIFF WAVE image: chunks given as (id, bytes).
-inline std::vector<std::uint8_t> Riff(const std::vector<std::pair<std::string, std::vector<std::uint8_t>>>& chunks,
-                                      const char* form = "WAVE") {
+inline std::vector<std::uint8_t> Riff(
+    const std::vector<std::pair<std::string, std::vector<std::uint8_t>>>& chunks, const char* form = "WAVE") {
   std::vector<std::uint8_t> body(form, form + 4);
   for (const auto& [id, bytes] : chunks) {
     body.insert(body.end(), id.begin(), id.end());
@@ -39,13 +39,18 @@ inline std::vector<std::uint8_t> Riff(const std::vector<std::pair<std::string, s
   return out;
 }
 
-inline std::vector<std::uint8_t> Fmt(std::uint16_t tag, std::uint16_t channels, std::uint32_t rate, std::uint16_t bits) {
+inline std::vector<std::uint8_t> Fmt(std::uint16_t tag, std::uint16_t channels, std::uint32_t rate,
+                                     std::uint16_t bits) {
   const std::uint16_t align = static_cast<std::uint16_t>(channels * bits / 8);
   const std::uint32_t avg = rate * align;
-  return {static_cast<std::uint8_t>(tag), static_cast<std::uint8_t>(tag >> 8), static_cast<std::uint8_t>(channels), 0,
-          static_cast<std::uint8_t>(rate), static_cast<std::uint8_t>(rate >> 8), static_cast<std::uint8_t>(rate >> 16), 0,
-          static_cast<std::uint8_t>(avg), static_cast<std::uint8_t>(avg >> 8), static_cast<std::uint8_t>(avg >> 16),
-          static_cast<std::uint8_t>(avg >> 24), static_cast<std::uint8_t>(align), 0, static_cast<std::uint8_t>(bits), 0};
+  return {static_cast<std::uint8_t>(tag),        static_cast<std::uint8_t>(tag >> 8),
+          static_cast<std::uint8_t>(channels),   0,
+          static_cast<std::uint8_t>(rate),       static_cast<std::uint8_t>(rate >> 8),
+          static_cast<std::uint8_t>(rate >> 16), 0,
+          static_cast<std::uint8_t>(avg),        static_cast<std::uint8_t>(avg >> 8),
+          static_cast<std::uint8_t>(avg >> 16),  static_cast<std::uint8_t>(avg >> 24),
+          static_cast<std::uint8_t>(align),      0,
+          static_cast<std::uint8_t>(bits),       0};
 }
 
 // 16-bit mono samples of one value per tenth of a second: 300, 600, ...

@@ -77,12 +77,12 @@ TEST_F(SpriteTest, BlitsPlainKeyedClippedStretchedAndWithEffects) {
   HMODULE m = Images();
   CSprite dest(&dd, nullptr, kNoColourKey, 6, 4, 0, 0, 0);
   CSprite keyed(&dd, 0xFFFFFF, m, "pic.ima", 1, 1, 0);  // white is transparent
-  dest.FillSurface(RGB(0, 0, 8), nullptr);               // 0x0001
+  dest.FillSurface(RGB(0, 0, 8), nullptr);              // 0x0001
   ASSERT_EQ(keyed.BltToSurface(&dest, -1, -1, nullptr), 0);
-  EXPECT_EQ(All(dest), (std::vector<std::uint16_t>{1, 1, 1, 1, 1, 1,            //
-                                                   1, 1, 0xF800, 1, 1, 1,       //
+  EXPECT_EQ(All(dest), (std::vector<std::uint16_t>{1, 1,      1,      1, 1, 1,  //
+                                                   1, 1,      0xF800, 1, 1, 1,  //
                                                    1, 0x07E0, 0x001F, 1, 1, 1,  //
-                                                   1, 1, 1, 1, 1, 1}));
+                                                   1, 1,      1,      1, 1, 1}));
 
   // Clipped: only the part right of x = 5 and below y = 3 shows, at the clip edge.
   dest.FillSurface(RGB(0, 0, 8), nullptr);
@@ -228,9 +228,11 @@ TEST_F(SpriteTest, FadeStepsMatchThePerPixelBlend) {
     const float f = std::min<WORD>(percent, 100) * 0.01f;
     for (int i = 0; i < 16; ++i) {
       auto ch = [&](int target, int mask) {
-        return ((static_cast<int>(static_cast<float>(target - (in[i] & mask)) * f) & mask) + (in[i] & mask)) & mask;
+        return ((static_cast<int>(static_cast<float>(target - (in[i] & mask)) * f) & mask) + (in[i] & mask)) &
+               mask;
       };
-      const int blue = ((in[i] & 0x1F) + (static_cast<int>(static_cast<float>(11 - (in[i] & 0x1F)) * f) & 0xFF)) & 0x1F;
+      const int blue =
+          ((in[i] & 0x1F) + (static_cast<int>(static_cast<float>(11 - (in[i] & 0x1F)) * f) & 0xFF)) & 0x1F;
       EXPECT_EQ(At(s, i, 0), ch(5 << 11, 0xF800) + ch(25 << 6, 0x07E0) + blue) << percent << " " << i;
     }
   }
@@ -242,10 +244,11 @@ TEST_F(SpriteTest, ImageMagickBitmapsLoadOnTheEightBitPath) {
   const auto dir = std::filesystem::temp_directory_path() / ("quen_bmp_" + std::to_string(::getpid()));
   std::filesystem::create_directories(dir);
   SetDrive('T', dir);
-  for (const char* type : {"-type palette BMP3:", "-type truecolor BMP3:", "-colors 200 -type palette BMP:"}) {
+  for (const char* type :
+       {"-type palette BMP3:", "-type truecolor BMP3:", "-colors 200 -type palette BMP:"}) {
     SCOPED_TRACE(type);
-    const std::string cmd = "convert -size 4x2 xc:red -fill blue -draw 'point 0,0' " + std::string(type) + "'" +
-                            (dir / "pic.bmp").string() + "' 2>/dev/null";
+    const std::string cmd = "convert -size 4x2 xc:red -fill blue -draw 'point 0,0' " + std::string(type) +
+                            "'" + (dir / "pic.bmp").string() + "' 2>/dev/null";
     ASSERT_EQ(std::system(cmd.c_str()), 0) << "ImageMagick is needed: scripts/setup installs it";
     CDDraw& dd = Windowed();
     dd.bitsPerPixel = 8;

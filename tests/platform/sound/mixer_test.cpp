@@ -11,8 +11,8 @@ using namespace soundtest;
 TEST_F(SoundTest, TwoOverlappingSoundsMixWithVolumeAndPan) {
   IDirectSoundBuffer* a = Buffer(std::vector<std::int16_t>(44100, 10000), 1, 44100);  // one second
   IDirectSoundBuffer* b = Buffer(std::vector<std::int16_t>(11025, 8000), 1, 22050);   // half a second
-  ASSERT_EQ(a->SetVolume(-600), DS_OK);  // -6 dB: x 0.501
-  ASSERT_EQ(b->SetPan(2000), DS_OK);     // right: left x 0.1
+  ASSERT_EQ(a->SetVolume(-600), DS_OK);                                               // -6 dB: x 0.501
+  ASSERT_EQ(b->SetPan(2000), DS_OK);                                                  // right: left x 0.1
   Output().StartCapture(kAudioRate * 2);
   ASSERT_EQ(a->Play(0, 0, 0), DS_OK);
   AdvanceVirtualClock(250);
@@ -36,7 +36,8 @@ TEST_F(SoundTest, TwoOverlappingSoundsMixWithVolumeAndPan) {
 }
 
 TEST_F(SoundTest, PlayCursorFollowsTheClockAndLoops) {
-  IDirectSoundBuffer* b = Buffer(std::vector<std::int16_t>(22050 * 2, 1), 2, 22050);  // one second, 88200 bytes
+  IDirectSoundBuffer* b =
+      Buffer(std::vector<std::int16_t>(22050 * 2, 1), 2, 22050);  // one second, 88200 bytes
   ASSERT_EQ(b->Play(0, 0, DSBPLAY_LOOPING), DS_OK);
   AdvanceVirtualClock(500);
   DWORD play = 0, write = 0;

@@ -1,5 +1,5 @@
-#include "platform/sound/mmtime.h"
 #include "platform/sound/waveout.h"
+#include "platform/sound/mmtime.h"
 #include "tests/platform/sound/sound_fixture.h"
 
 namespace {
@@ -22,8 +22,9 @@ class WaveOutTest : public SoundTest {
     SoundTest::SetUp();
     g_events.clear();
     const WAVEFORMATEX f{WAVE_FORMAT_PCM, 1, 22050, 44100, 2, 16, 0};
-    ASSERT_EQ(waveOutOpen(&h_, WAVE_MAPPER, &f, reinterpret_cast<std::uintptr_t>(&Callback), 99, CALLBACK_FUNCTION),
-              MMSYSERR_NOERROR);
+    ASSERT_EQ(
+        waveOutOpen(&h_, WAVE_MAPPER, &f, reinterpret_cast<std::uintptr_t>(&Callback), 99, CALLBACK_FUNCTION),
+        MMSYSERR_NOERROR);
     for (int i = 0; i < 3; ++i) {
       data_[i].assign(2205, static_cast<std::int16_t>(1000 * (i + 1)));  // a tenth of a second each
       blocks_[i].lpData = reinterpret_cast<char*>(data_[i].data());
@@ -72,9 +73,9 @@ TEST_F(WaveOutTest, BlocksPlayInTurnAndComeBackDone) {
   ASSERT_EQ(g_events.size(), 4u);
   EXPECT_EQ(g_events[3].block, &blocks_[2]);
   const auto& s = Output().Captured();
-  EXPECT_EQ(s[2 * 2205], 1000);        // 50 ms: the first block
-  EXPECT_EQ(s[2 * 6000], 2000);        // 136 ms: the second
-  EXPECT_EQ(s[2 * 33000 + 1], 3000);   // after the pause: the third
+  EXPECT_EQ(s[2 * 2205], 1000);       // 50 ms: the first block
+  EXPECT_EQ(s[2 * 6000], 2000);       // 136 ms: the second
+  EXPECT_EQ(s[2 * 33000 + 1], 3000);  // after the pause: the third
   ASSERT_GT(s.size(), 2u * 36000);
   EXPECT_EQ(s[2 * 36000], 0);  // 816 ms: all played at 800
   ASSERT_EQ(waveOutUnprepareHeader(h_, &blocks_[0], sizeof(WAVEHDR)), MMSYSERR_NOERROR);
