@@ -69,16 +69,6 @@ TEST(Nearest, FirstExactOrLowestOfEqualDistances) {
   EXPECT_EQ(colour & 0xFF, 0u);
 }
 
-TEST(Nearest, FiveSixFivePixels) {
-  std::vector<SGPalEntry> palette(256, SGPalEntry{100, 100, 100, 0});
-  palette[7] = {0, 0, 8, 0};
-  palette[9] = {250, 250, 250, 0};
-  palette[10] = {248, 252, 248, 0};
-  EXPECT_EQ(ISGPaletteFindNearest565(0x0000, palette.data()), 7u);
-  EXPECT_EQ(ISGPaletteFindNearest565(0xFFFF, palette.data()), 10u);
-  EXPECT_EQ(ISGPaletteFindNearest565(0x0001, palette.data()), 7u);  // blue 8
-}
-
 TEST_F(Lut, BlendTowardBlackAtEveryCorner) {
   ASSERT_EQ(SGRendererBuildFogLUT(&rend_, 0, Word(0, 0, 0), &rend_.renFogLUT), SG_ERROR_NONE);
   const std::uint8_t* t = rend_.renFogLUT;

@@ -95,6 +95,15 @@ class IndexedPalette : public FrameBufferTest {
     // palette's entries itself.
     fb_->fbFlags &= ~SG_FB_FLAG_USER_PALETTE;
   }
+  // An off-screen 8 x 8 indexed frame buffer on its own surface.
+  void OpenOwnSurface() {
+    SGFrameBufferOptions o{};
+    o.fboCodes = SG_FB_OPT_OFFSCREEN | SG_FB_OPT_DRAW_FRONT | SG_FB_OPT_SIZE_EXPLICIT | SG_FB_OPT_IDX8;
+    o.fboWidth = 8;
+    o.fboHeight = 8;
+    o.fboDD = dd_;
+    ASSERT_EQ(Open(o), SG_ERROR_NONE);
+  }
   IDirectDrawPalette* palette_ = nullptr;
 };
 
@@ -133,12 +142,7 @@ TEST_F(IndexedPalette, WindowedKeepsTheTenSystemColoursAtEachEnd) {
 }
 
 TEST_F(IndexedPalette, OwnPaletteIsMadeAndAttachedOnFirstInstall) {
-  SGFrameBufferOptions o{};
-  o.fboCodes = SG_FB_OPT_OFFSCREEN | SG_FB_OPT_DRAW_FRONT | SG_FB_OPT_SIZE_EXPLICIT | SG_FB_OPT_IDX8;
-  o.fboWidth = 8;
-  o.fboHeight = 8;
-  o.fboDD = dd_;
-  ASSERT_EQ(Open(o), SG_ERROR_NONE);
+  OpenOwnSurface();
   ASSERT_EQ(fb_->fbDDI->ddiPalette, nullptr);
   ASSERT_EQ(SGFrameBufferInstallPalette(fb_, kColours, kCount), SG_ERROR_NONE);
   ASSERT_NE(fb_->fbDDI->ddiPalette, nullptr);
@@ -152,12 +156,7 @@ TEST_F(IndexedPalette, OwnPaletteIsMadeAndAttachedOnFirstInstall) {
 // The palette an indexed frame buffer makes for its own surfaces: which
 // entries it may change, full screen and in a window.
 TEST_F(IndexedPalette, OwnSurfacesPaletteMarksTheEntriesItMayChange) {
-  SGFrameBufferOptions o{};
-  o.fboCodes = SG_FB_OPT_OFFSCREEN | SG_FB_OPT_DRAW_FRONT | SG_FB_OPT_SIZE_EXPLICIT | SG_FB_OPT_IDX8;
-  o.fboWidth = 8;
-  o.fboHeight = 8;
-  o.fboDD = dd_;
-  ASSERT_EQ(Open(o), SG_ERROR_NONE);
+  OpenOwnSurface();
   ASSERT_EQ(ISGFrameBufferCreatePalette(fb_), SG_ERROR_NONE);
   const auto& full = fb_->fbDDI->ddiPalette->Entries();
   EXPECT_EQ((std::array<BYTE, 4>{full[0].peFlags, full[1].peFlags, full[254].peFlags, full[255].peFlags}),
