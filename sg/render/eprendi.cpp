@@ -106,8 +106,8 @@ std::uint32_t ConvertVertex16(SGRenderer* rend, const SGMaterial* mat, SGTxVerte
     return index;
   }
   SGQVert* q = &rend->renQVerts[index];
-  q->x = static_cast<std::int32_t>(std::lround(txv->txvLoc[0]));
-  q->y = static_cast<std::int32_t>(std::lround(txv->txvLoc[1]));
+  q->x = static_cast<std::int32_t>(std::lrint(txv->txvLoc[0]));
+  q->y = static_cast<std::int32_t>(std::lrint(txv->txvLoc[1]));
   q->rhw = txv->txvLoc[3];
   MakeUV(q, txv, txm);
   q->col = static_cast<float>(txv->txvColour[0]) * 32.f;

@@ -393,7 +393,7 @@ bool ISGInstSortInFront(const SGRenderer* rend, const SGInstance* a, const SGIns
   return da < db;
 }
 
-SGError ISGSceneSortAndDraw(SGRenderer* rend, SGScene* scene) {
+SGError ISGSceneBuildInstVector(SGRenderer* rend, SGScene* scene) {
   const Sorter sorter{rend, ViewSigns(rend->renViewDir)};
   const SortView& view = sorter.view;
   for (int k = 0; k < 3; ++k) {
@@ -465,11 +465,20 @@ SGError ISGSceneSortAndDraw(SGRenderer* rend, SGScene* scene) {
       inst->instFlags |= SG_INST_REVISITED;
     }
   }
-  for (std::uint32_t b = farthest + 1; b-- > 0;) {
+  return SG_ERROR_NONE;
+}
+
+SGError ISGSceneSortAndDraw(SGRenderer* rend, SGScene* scene) {
+  SGError err = ISGSceneBuildInstVector(rend, scene);
+  if (err != SG_ERROR_NONE) {
+    return err;
+  }
+  SGInstance** buckets = scene->scnInstVector;
+  for (std::uint32_t b = static_cast<std::uint32_t>(scene->scnSortFarthest - buckets) + 1; b-- > 0;) {
     while (buckets[b] != nullptr) {
       SGInstance* inst = buckets[b];
       buckets[b] = inst->instNext;
-      const SGError err = ISGInstanceDraw(rend, scene, inst);
+      err = ISGInstanceDraw(rend, scene, inst);
       if (err != SG_ERROR_NONE) {
         return err;
       }

@@ -20,8 +20,10 @@ SGError ISGSceneUpdateInstances(SGRenderer* rend, SGScene* scene);
 void ISGInstanceEyeRelative(SGRenderer* rend, SGScene* scene, SGInstance* inst);
 // 1 when the instance may be visible, 0 when culled; sets the per-frame bits.
 std::uint32_t ISGInstanceClassify(SGRenderer* rend, SGScene* scene, SGInstance* inst);
-// Sorts the visible model instances farthest first and draws them; the first
-// failing draw's status.
+// Classifies the scene's model instances and sorts the visible ones into the
+// scene's distance buckets, farthest last (scnSortFarthest); 0 or 1.
+SGError ISGSceneBuildInstVector(SGRenderer* rend, SGScene* scene);
+// Builds the buckets and draws them farthest first; the first failing draw's status.
 SGError ISGSceneSortAndDraw(SGRenderer* rend, SGScene* scene);
 // Whether instance a must be drawn after instance b.
 bool ISGInstSortInFront(const SGRenderer* rend, const SGInstance* a, const SGInstance* b);

@@ -480,15 +480,7 @@ SGError ISGInstDrawLineList(SGRenderer* rend, SGScene* scene, const ISGPart* par
 
 SGError ISGInstDrawFace(SGRenderer* rend, SGScene* scene, const ISGPart* part, const SGFace* face) {
   ++rend->renFaceCount;
-  SGMaterial* mat = ISGPartMaterial(scene, part->inst, face->facMatIndex);
-  if (NotReady(mat)) {
-    return SG_ERROR_NONE;
-  }
-  const SGModelSubTransform* mst = part->mst;
-  const bool hasUVs = mst->mstUVs != nullptr && face->facUVIndex[0] != SG_UV_NONE;
-  if (mat->matTexMap != nullptr && !hasUVs) {
-    return SG_ERROR_NO_UVS;
-  }
+  // Faces that cannot show are dropped before their material is looked at.
   ISGPrepVertex* pv[3];
   std::uint32_t orFlags = 0;
   std::uint32_t andFlags = 0xFFFFFFFF;
@@ -505,6 +497,15 @@ SGError ISGInstDrawFace(SGRenderer* rend, SGScene* scene, const ISGPart* part, c
     if ((pv[1]->pvLoc[0] - x0) * (pv[2]->pvLoc[1] - y0) >= (pv[2]->pvLoc[0] - x0) * (pv[1]->pvLoc[1] - y0)) {
       return SG_ERROR_NONE;
     }
+  }
+  SGMaterial* mat = ISGPartMaterial(scene, part->inst, face->facMatIndex);
+  if (NotReady(mat)) {
+    return SG_ERROR_NONE;
+  }
+  const SGModelSubTransform* mst = part->mst;
+  const bool hasUVs = mst->mstUVs != nullptr && face->facUVIndex[0] != SG_UV_NONE;
+  if (mat->matTexMap != nullptr && !hasUVs) {
+    return SG_ERROR_NO_UVS;
   }
   SGTxVertex* triple[3];
   for (int k = 0; k < 3; ++k) {

@@ -50,22 +50,18 @@ SGQVert Midpoint(const SGQVert* x, const SGQVert* y) {
   return m;
 }
 
-SGError DrawPiece(SGRenderer* rend, ISGTriFill fill, const Piece& p) {
+// The frame buffer is locked while a piece is drawn (ISGTriDrawSubdivided).
+void DrawPiece(SGRenderer* rend, ISGTriFill fill, const Piece& p) {
   SGFrameBuffer* fb = rend->renFrameBuffer;
-  void* pixels = nullptr;
-  if (SGFrameBufferLock(fb, &pixels) != SG_ERROR_NONE) {
-    return SGFrameBufferUnlock(fb);
-  }
   if (fill != nullptr) {
     fill(p.v[0], p.v[1], p.v[2], fb, rend->renFillTexels, rend->renFillLUT, rend->renFillColour);
   }
   if (rend->renContext != nullptr && (rend->renContext->ctxDebug & SG_CTX_DEBUG_DRAW) != 0) {
     ISGTriOutline(p.v[0], p.v[1], p.v[2], fb, kOutlineColour);
   }
-  return SGFrameBufferUnlock(fb);
 }
 
-SGError Subdivide(SGRenderer* rend, ISGTriFill fill, Piece p) {
+void Subdivide(SGRenderer* rend, ISGTriFill fill, Piece p) {
   bool split[3];
   int count = 0;
   for (int i = 0; i < 3; ++i) {
@@ -76,7 +72,8 @@ SGError Subdivide(SGRenderer* rend, ISGTriFill fill, Piece p) {
     count += split[i] ? 1 : 0;
   }
   if (count == 0) {
-    return DrawPiece(rend, fill, p);
+    DrawPiece(rend, fill, p);
+    return;
   }
   // Rotate so that the split edges come first (one: edge 0; two: edges 0 and 1).
   int first = 0;
@@ -95,36 +92,26 @@ SGError Subdivide(SGRenderer* rend, ISGTriFill fill, Piece p) {
   const std::uint32_t l0 = p.len[first];
   const std::uint32_t l1 = p.len[(first + 1) % 3];
   const std::uint32_t l2 = p.len[(first + 2) % 3];
-  SGError err;
   if (count == 1) {
     const SGQVert m = Midpoint(v0, v1);
-    err = Subdivide(rend, fill, Piece{{v0, &m, v2}, {l0 / 4, 0, l2}});
-    if (err == SG_ERROR_NONE) {
-      err = Subdivide(rend, fill, Piece{{&m, v1, v2}, {l0 / 4, l1, 0}});
-    }
-    return err;
+    Subdivide(rend, fill, Piece{{v0, &m, v2}, {l0 / 4, 0, l2}});
+    Subdivide(rend, fill, Piece{{&m, v1, v2}, {l0 / 4, l1, 0}});
+    return;
   }
   if (count == 2) {
     const SGQVert m0 = Midpoint(v0, v1);
     const SGQVert m1 = Midpoint(v1, v2);
-    err = Subdivide(rend, fill, Piece{{&m0, v1, &m1}, {l0 / 4, l1 / 4, 0}});
-    if (err != SG_ERROR_NONE) {
-      return err;
-    }
+    Subdivide(rend, fill, Piece{{&m0, v1, &m1}, {l0 / 4, l1 / 4, 0}});
     const std::uint32_t d0 = ISGQVertDist2(v0, &m1);
     const std::uint32_t d1 = ISGQVertDist2(&m0, v2);
     if (d0 < d1) {
-      err = Subdivide(rend, fill, Piece{{v0, &m0, &m1}, {l0 / 4, 0, d0}});
-      if (err == SG_ERROR_NONE) {
-        err = Subdivide(rend, fill, Piece{{v0, &m1, v2}, {d0, l1 / 4, l2}});
-      }
+      Subdivide(rend, fill, Piece{{v0, &m0, &m1}, {l0 / 4, 0, d0}});
+      Subdivide(rend, fill, Piece{{v0, &m1, v2}, {d0, l1 / 4, l2}});
     } else {
-      err = Subdivide(rend, fill, Piece{{v0, &m0, v2}, {l0 / 4, d1, l2}});
-      if (err == SG_ERROR_NONE) {
-        err = Subdivide(rend, fill, Piece{{&m0, &m1, v2}, {0, l1 / 4, d1}});
-      }
+      Subdivide(rend, fill, Piece{{v0, &m0, v2}, {l0 / 4, d1, l2}});
+      Subdivide(rend, fill, Piece{{&m0, &m1, v2}, {0, l1 / 4, d1}});
     }
-    return err;
+    return;
   }
   const SGQVert m01 = Midpoint(v0, v1);
   const SGQVert m12 = Midpoint(v1, v2);
@@ -134,12 +121,8 @@ SGError Subdivide(SGRenderer* rend, ISGTriFill fill, Piece p) {
                            Piece{{&m20, &m12, v2}, {0, l1 / 4, l2 / 4}},
                            Piece{{&m01, &m12, &m20}, {0, 0, 0}}};
   for (const Piece& piece : pieces) {
-    err = Subdivide(rend, fill, piece);
-    if (err != SG_ERROR_NONE) {
-      return err;
-    }
+    Subdivide(rend, fill, piece);
   }
-  return SG_ERROR_NONE;
 }
 
 }  // namespace
@@ -153,7 +136,13 @@ std::uint32_t ISGQVertDist2(const SGQVert* a, const SGQVert* b) {
 
 SGError ISGTriDrawSubdivided(const SGQVert* a, const SGQVert* b, const SGQVert* c, SGRenderer* rend, ISGTriFill fill,
                              std::uint32_t ab, std::uint32_t bc, std::uint32_t ca) {
-  return Subdivide(rend, fill, Piece{{a, b, c}, {ab, bc, ca}});
+  // One lock for all the pieces of a triangle: locking costs more than a small piece.
+  SGFrameBuffer* fb = rend->renFrameBuffer;
+  void* pixels = nullptr;
+  if (SGFrameBufferLock(fb, &pixels) == SG_ERROR_NONE) {
+    Subdivide(rend, fill, Piece{{a, b, c}, {ab, bc, ca}});
+  }
+  return SGFrameBufferUnlock(fb);
 }
 
 void ISGTriOutline(const SGQVert* a, const SGQVert* b, const SGQVert* c, SGFrameBuffer* fb, std::uint32_t colour) {

@@ -1,0 +1,437 @@
+// The game's 3D frame: SGSceneDraw of generated asteroid-space scenes into a
+// 585 x 367 5-6-5 frame buffer. Every time is also given as a ratio (x_fill)
+// to one full-viewport textured fill (two triangles of a 64 x 64 texture over
+// the whole frame) measured in the same run; a 200-instance frame should cost
+// under ten. Counters: median and p99 per frame in ms, and the frame split
+// into update/sort, transform/clip and fill.
+
+#include <benchmark/benchmark.h>
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <ctime>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <vector>
+
+#include "platform/core/dospath.h"
+#include "platform/ddraw/ddraw.h"
+#include "platform/user/window.h"
+#include "sg/core/context.h"
+#include "sg/core/datapath.h"
+#include "sg/core/malloc.h"
+#include "sg/fb/framebuffer.h"
+#include "sg/instance/instance.h"
+#include "sg/material/material.h"
+#include "sg/model/model.h"
+#include "sg/query/raypick.h"
+#include "sg/raster/fill16.h"
+#include "sg/render/instsort.h"
+#include "sg/render/renderer.h"
+#include "sg/scene/scene.h"
+
+namespace {
+
+using namespace plat;
+
+constexpr DWORD kWidth = 585;
+constexpr DWORD kHeight = 367;
+
+std::uint32_t g_seed = 12345;
+float Random(float lo, float hi) {
+  g_seed = g_seed * 1103515245u + 12345u;
+  return lo + (hi - lo) * static_cast<float>((g_seed >> 8) & 0xFFFF) / 65535.f;
+}
+
+SGTextureMap* Texture(std::uint32_t size, std::uint8_t first) {
+  auto* txm = static_cast<SGTextureMap*>(SGCalloc(1, sizeof(SGTextureMap)));
+  txm->txmFormat = SG_TXM_FORMAT_IDX8;
+  txm->txmSize = SGVec2u{{size, size}};
+  txm->txmPitch = size;
+  txm->txmRefCnt = 1;
+  txm->txmInfo = static_cast<SGTextureInfo*>(SGCalloc(1, sizeof(SGTextureInfo)));
+  txm->txmInfo->tpiTexels = static_cast<std::uint8_t*>(SGMalloc(std::size_t{size} * size));
+  for (std::uint32_t i = 0; i < size * size; ++i) {
+    const std::uint32_t x = i % size, y = i / size;
+    txm->txmInfo->tpiTexels[i] = static_cast<std::uint8_t>(first + ((x / 8 + y / 8) % 4) * 7 + (x * y) % 3);
+  }
+  return txm;
+}
+
+SGMaterial* Material(std::uint32_t type, SGTextureMap* txm) {
+  auto* mat = static_cast<SGMaterial*>(SGCalloc(1, sizeof(SGMaterial)));
+  mat->matType = type;
+  mat->matColour = 40;
+  mat->matTexMap = txm;
+  mat->matAmbient = 0.2f;
+  mat->matDiffuse = 0.8f;
+  mat->matInfo = static_cast<SGMaterialInfo*>(SGCalloc(1, sizeof(SGMaterialInfo)));
+  return mat;
+}
+
+// One level of a rough rock: a sphere of `seg` segments and `rings` rings
+// whose radius is jittered by `jitter` (seg x (rings + 1) factors).
+void RockLevel(SGModelLod* lod, float radius, std::uint32_t seg, std::uint32_t rings) {
+  SGModelSubTransform* mst = &lod->mdlRoot;
+  const std::uint32_t numVerts = (rings + 1) * (seg + 1);
+  mst->mstNumVerts = mst->mstNumNormals = mst->mstNumUVs = numVerts;
+  mst->mstVerts = static_cast<SGPoint3s*>(SGCalloc(numVerts, sizeof(SGPoint3s)));
+  mst->mstNormals = static_cast<SGPoint3s*>(SGCalloc(numVerts, sizeof(SGPoint3s)));
+  mst->mstUVs = static_cast<SGTexCoord*>(SGCalloc(numVerts, sizeof(SGTexCoord)));
+  for (std::uint32_t r = 0; r <= rings; ++r) {
+    for (std::uint32_t s = 0; s <= seg; ++s) {
+      const float lat = 3.14159265f * static_cast<float>(r) / static_cast<float>(rings);
+      const float lon = 2.f * 3.14159265f * static_cast<float>(s) / static_cast<float>(seg);
+      const float k = radius * (0.85f + 0.15f * std::sin(3.f * lon + 2.f * lat));
+      const SGPoint3s n{std::sin(lat) * std::cos(lon), std::sin(lat) * std::sin(lon), std::cos(lat)};
+      const std::uint32_t i = r * (seg + 1) + s;
+      mst->mstVerts[i] = SGPoint3s{n.x * k, n.y * k, n.z * k};
+      mst->mstNormals[i] = n;
+      mst->mstUVs[i] = SGTexCoord{static_cast<float>(s) / static_cast<float>(seg),
+                                  static_cast<float>(r) / static_cast<float>(rings)};
+    }
+  }
+  SGFaceList* fcl = ISGFaceListCreate();
+  fcl->fclFaces = static_cast<SGFace*>(SGCalloc(2 * seg * rings, sizeof(SGFace)));
+  for (std::uint32_t r = 0; r < rings; ++r) {
+    for (std::uint32_t s = 0; s < seg; ++s) {
+      const std::uint32_t a = r * (seg + 1) + s, b = a + seg + 1, c = b + 1, d = a + 1;
+      // Counter-clockwise seen from outside: rings run down, segments east.
+      const std::uint32_t tris[2][3] = {{a, b, c}, {a, c, d}};
+      for (const auto& t : tris) {
+        SGFace& f = fcl->fclFaces[fcl->fclNumFaces++];
+        for (int k = 0; k < 3; ++k) {
+          f.facVertIndex[k] = f.facNormalIndex[k] = f.facUVIndex[k] = t[k];
+        }
+      }
+    }
+  }
+  ISGGeoAppendFaces(lod, fcl);
+}
+
+// A rock with three levels of detail: 80, 48 and 24 triangles, the coarser
+// from 40 and 90 radii away.
+SGModel* Rock(float radius) {
+  SGModel* m = SGModelCreate();
+  const float distances[3] = {0.f, 40.f * radius, 90.f * radius};
+  const std::uint32_t shape[3][2] = {{8, 5}, {6, 4}, {4, 3}};
+  for (int i = 0; i < 3; ++i) {
+    const std::uint32_t lod = SGModelAddLod(m, distances[i]);
+    RockLevel(&m->modLods[lod], radius, shape[i][0], shape[i][1]);
+  }
+  SGModelComputeBounds(m);
+  return m;
+}
+
+std::uint8_t* ShadeTable(const SGPixelFormat& pf) {
+  auto* t = static_cast<std::uint8_t*>(SGCalloc(256, 256));
+  const std::uint32_t bits[3] = {pf.pfRedBits, pf.pfGreenBits, pf.pfBlueBits};
+  for (std::uint32_t level = 0; level < 256; ++level) {
+    std::uint32_t at = level * 256;
+    for (std::uint32_t bit : bits) {
+      for (std::uint32_t j = 0; j < (1u << bit); ++j) {
+        t[at++] = static_cast<std::uint8_t>(j * level / 255);
+      }
+    }
+  }
+  return t;
+}
+
+// The game's configuration with an asteroid-space scene of `count` rocks.
+struct World {
+  explicit World(int count, bool oneBucket = false, std::uint32_t type = SG_MAT_TYPE_SHADED_TEXTURE) {
+    dir = std::filesystem::temp_directory_path() / ("sgbench-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    ClearDrives();
+    SetDrive('Q', dir);
+    std::ofstream(dir / "Quenbar.con") << "START\ncolours.pal 256.0 10.0 17 0.0 16 16\n";
+    std::ofstream pal(dir / "colours.pal", std::ios::binary);
+    pal.put(static_cast<char>(255));
+    for (int i = 0; i < 256; ++i) {
+      const char c[4] = {static_cast<char>(i), static_cast<char>(255 - i), static_cast<char>(i * 7), 0};
+      pal.write(c, 4);
+    }
+    pal.close();
+    SGContextCreate(&ctx);
+    DirectDrawCreate(nullptr, &dd, nullptr);
+    WNDCLASSEX wc;
+    wc.lpszClassName = "BenchRender";
+    wc.lpfnWndProc = DefWindowProc;
+    RegisterClassEx(&wc);
+    hwnd = CreateWindowEx(0, "BenchRender", "", WS_POPUP, 0, 0, 800, 600, nullptr, nullptr, nullptr, nullptr);
+    DDSURFACEDESC d;
+    d.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
+    d.dwWidth = kWidth;
+    d.dwHeight = kHeight;
+    d.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN;
+    dd->CreateSurface(&d, &surface, nullptr);
+    SGFrameBufferOptions o{};
+    o.fboCodes = 0x2704010;
+    o.fboWidth = kWidth;
+    o.fboHeight = kHeight;
+    o.fboHWnd = hwnd;
+    o.fboDD = dd;
+    o.fboFront = o.fboBack = surface;
+    SGFrameBufferCreate(ctx, &fb, &o);
+    SGDataPathCreate(ctx, "Q:\\", 0, &dp);
+    SGSceneCreate(ctx, &scene);
+    SGSceneLoad(scene, dp, "Quenbar.con");
+    std::vector<SGPalEntry> colours(scene->scnPaletteLen);
+    for (std::uint32_t i = 0; i < scene->scnPaletteLen; ++i) {
+      const std::uint32_t w = scene->scnPalette[i];
+      colours[i] = SGPalEntry{static_cast<std::uint8_t>(w), static_cast<std::uint8_t>(w >> 8),
+                              static_cast<std::uint8_t>(w >> 16), 0};
+    }
+    SGFrameBufferInstallPalette(fb, colours.data(), scene->scnPaletteLen);
+    SGRendererCreate(ctx, &rend);
+    SGRendererSetOptions(rend, 1);
+    SGRendererSetFrameBuffer(rend, fb);
+    SGRendererEnableSoftwarePrimitives(rend, 1);
+    SGRendererSetShadeLUT(rend, ShadeTable(fb->fbPixelFormat));
+    SGInstanceCreate(ctx, SG_INST_TYPE_CAMERA, &camera);
+    SGInstanceSetCamera(camera, 45.f, static_cast<float>(kWidth) / kHeight, 1.f, 250.f);
+    const std::int32_t origin[2] = {0, 0};
+    const std::int32_t size[2] = {static_cast<std::int32_t>(kWidth), static_cast<std::int32_t>(kHeight)};
+    SGInstanceSetViewport(camera, origin, size);
+    SGInstanceSetAttributes(camera, SG_ATTR_NO_PICK | SG_ATTR_NO_LOS);
+    const float forward[3] = {0.f, 1.f, 0.f};
+    const float up[3] = {0.f, 0.f, 1.f};
+    SGInstanceSetOrientation(camera, forward, up);
+    SGInstanceUpdate(camera);
+    SGSceneAddInstance(scene, camera);
+    SGInstance* light = nullptr;
+    SGInstanceCreate(ctx, SG_INST_TYPE_LIGHT, &light);
+    const float lf[3] = {0.4f, 0.8f, -0.4f};
+    const float lu[3] = {0.f, 0.f, 1.f};
+    SGInstanceSetOrientation(light, lf, lu);
+    SGSceneAddInstance(scene, light);
+    for (int i = 0; i < 8; ++i) {
+      models.push_back(Rock(0.8f + 0.5f * static_cast<float>(i)));
+      materials.push_back(Material(type, Texture(64, static_cast<std::uint8_t>(20 * i))));
+    }
+    Populate(count, oneBucket);
+  }
+
+  void Populate(int count, bool oneBucket) {
+    for (int i = 0; i < count; ++i) {
+      SGInstance* inst = nullptr;
+      SGInstanceCreate(ctx, SG_INST_TYPE_MODEL_ONE, &inst);
+      SGInstanceSetModel(inst, models[i % models.size()]);
+      SGInstanceSetMaterial(inst, 1, &materials[i % materials.size()]);
+      const double pos[3] = {Random(-70.f, 70.f), oneBucket ? 60.0 : Random(15.f, 230.f), Random(-40.f, 40.f)};
+      const float angles[3] = {Random(0.f, 6.f), Random(0.f, 6.f), Random(0.f, 6.f)};
+      SGInstanceSetPosition(inst, pos);
+      SGInstanceSetAngles(inst, angles);
+      SGSceneAddInstance(scene, inst);
+    }
+  }
+
+  ~World() {
+    SGSceneDestroy(scene);
+    for (SGModel* m : models) {
+      SGModelFree(m);
+    }
+    for (SGMaterial* m : materials) {
+      SGMaterialDestroy(m);
+    }
+    SGRendererDestroy(rend);
+    SGDataPathDestroy(dp);
+    SGFrameBufferDestroy(fb);
+    surface->Release();
+    DestroyWindow(hwnd);
+    dd->Release();
+    SGContextDestroy(ctx);
+    std::filesystem::remove_all(dir);
+  }
+
+  SGError Frame() { return SGSceneDraw(rend, scene, camera); }
+
+  // The update and sort of a frame alone, without drawing.
+  void UpdateAndSort() {
+    ISGRendererSetCamera(rend, camera);
+    ISGInstanceEyeRelative(rend, scene, camera);
+    ISGSceneUpdateInstances(rend, scene);
+    ISGRendererBeginFrame(rend, camera);
+    ISGSceneSetClipPlanes(rend, scene);
+    ISGSceneBuildInstVector(rend, scene);
+    ISGRendererEndFrame(rend);
+  }
+
+  std::filesystem::path dir;
+  SGContext* ctx = nullptr;
+  IDirectDraw* dd = nullptr;
+  HWND hwnd = nullptr;
+  IDirectDrawSurface* surface = nullptr;
+  SGFrameBuffer* fb = nullptr;
+  SGDataPath* dp = nullptr;
+  SGScene* scene = nullptr;
+  SGRenderer* rend = nullptr;
+  SGInstance* camera = nullptr;
+  std::vector<SGModel*> models;
+  std::vector<SGMaterial*> materials;
+};
+
+// Times are the thread's CPU time, so that other work on the machine does not
+// stretch them; the baseline is measured the same way.
+double ThreadSeconds() {
+  timespec ts{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+  return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
+}
+
+template <class Fn>
+double Seconds(Fn&& fn) {
+  const double t0 = ThreadSeconds();
+  fn();
+  return ThreadSeconds() - t0;
+}
+
+double Percentile(std::vector<double> v, double p) {
+  std::sort(v.begin(), v.end());
+  return v[std::min(v.size() - 1, static_cast<std::size_t>(p * static_cast<double>(v.size())))];
+}
+
+// One full-viewport textured fill: the baseline of every ratio, median of 200.
+double FullFill() {
+  static const double seconds = [] {
+    World w(0);
+    SGTextureMap* txm = Texture(64, 10);
+    const auto* table = static_cast<const std::uint16_t*>(w.fb->fbPixelTable);
+    const std::int32_t x1 = (kWidth - 1) * 32, y1 = (kHeight - 1) * 32;
+    const SGQVert a{0, 0, 1.f, 16, 16, 16, 0}, b{x1, 0, 1.f, 2000, 16, 16, 0};
+    const SGQVert c{x1, y1, 1.f, 2000, 2000, 16, 0}, d{0, y1, 1.f, 16, 2000, 16, 0};
+    std::vector<double> times;
+    for (int i = 0; i < 200; ++i) {
+      times.push_back(Seconds([&] {
+        void* pixels = nullptr;
+        SGFrameBufferLock(w.fb, &pixels);
+        ISGFill16Texture64x64(&a, &b, &c, w.fb, txm->txmInfo->tpiTexels, nullptr, table);
+        ISGFill16Texture64x64(&a, &c, &d, w.fb, txm->txmInfo->tpiTexels, nullptr, table);
+        SGFrameBufferUnlock(w.fb);
+      }));
+    }
+    SGTextureMapRelease(txm);
+    return Percentile(times, 0.5);
+  }();
+  return seconds;
+}
+
+void Report(benchmark::State& state, const std::vector<double>& frames, const char* prefix = "") {
+  const double fill = FullFill();
+  const std::string p(prefix);
+  state.counters[p + "median_ms"] = Percentile(frames, 0.5) * 1e3;
+  state.counters[p + "p99_ms"] = Percentile(frames, 0.99) * 1e3;
+  state.counters[p + "x_fill"] = Percentile(frames, 0.5) / fill;
+}
+
+void BM_SceneDraw(benchmark::State& state) {
+  World w(static_cast<int>(state.range(0)));
+  for (int i = 0; i < 3; ++i) {
+    w.Frame();
+  }
+  std::vector<double> frames, sorts, noFill;
+  for (auto _ : state) {
+    const double t = Seconds([&] { w.Frame(); });
+    state.SetIterationTime(t);
+    frames.push_back(t);
+  }
+  for (std::size_t i = 0; i < std::min<std::size_t>(frames.size(), 50); ++i) {
+    sorts.push_back(Seconds([&] { w.UpdateAndSort(); }));
+    w.ctx->ctxDebug |= SG_CTX_DEBUG_NO_FILL;
+    noFill.push_back(Seconds([&] { w.Frame(); }));
+    w.ctx->ctxDebug &= ~SG_CTX_DEBUG_NO_FILL;
+  }
+  Report(state, frames);
+  const double fill = FullFill();
+  const double median = Percentile(frames, 0.5);
+  const double sort = Percentile(sorts, 0.5);
+  const double unfilled = Percentile(noFill, 0.5);
+  state.counters["update_sort_ms"] = sort * 1e3;
+  state.counters["xform_clip_ms"] = std::max(0.0, unfilled - sort) * 1e3;
+  state.counters["fill_ms"] = std::max(0.0, median - unfilled) * 1e3;
+  state.counters["full_fill_ms"] = fill * 1e3;
+}
+BENCHMARK(BM_SceneDraw)->Arg(10)->Arg(50)->Arg(200)->Arg(1000)->Arg(2000)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+// Triangles per second through the whole pipeline for each fill family, with
+// perspective subdivision on (1) and off (0).
+void BM_FillFamily(benchmark::State& state) {
+  static constexpr std::uint32_t kTypes[] = {SG_MAT_TYPE_FLAT, SG_MAT_TYPE_SHADED, SG_MAT_TYPE_TEXTURE,
+                                             SG_MAT_TYPE_SHADED_TEXTURE, SG_MAT_TYPE_TRANSPARENT_TEXTURE,
+                                             SG_MAT_TYPE_SHADED_TRANSPARENT_TEXTURE};
+  World w(200, false, kTypes[state.range(0)]);
+  if (state.range(1) == 0) {
+    SGRendererClearRenderOptions(w.rend, SG_REND_OPT_PERSPECTIVE);
+  }
+  w.Frame();
+  std::vector<double> frames;
+  const std::uint32_t before = w.rend->renTriCount;
+  for (auto _ : state) {
+    const double t = Seconds([&] { w.Frame(); });
+    state.SetIterationTime(t);
+    frames.push_back(t);
+  }
+  const double triangles = static_cast<double>(w.rend->renTriCount - before);
+  double total = 0.0;
+  for (double t : frames) {
+    total += t;
+  }
+  state.counters["tris_per_s"] = triangles / total;
+  Report(state, frames);
+}
+BENCHMARK(BM_FillFamily)
+    ->ArgsProduct({{0, 1, 2, 3, 4, 5}, {0, 1}})
+    ->ArgNames({"family", "subdiv"})
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+
+// Every instance in one distance bucket: the sort's worst case.
+void BM_SortOneBucket(benchmark::State& state) {
+  World w(static_cast<int>(state.range(0)), true);
+  w.Frame();
+  std::vector<double> sorts;
+  for (auto _ : state) {
+    const double t = Seconds([&] { w.UpdateAndSort(); });
+    state.SetIterationTime(t);
+    sorts.push_back(t);
+  }
+  Report(state, sorts);
+}
+BENCHMARK(BM_SortOneBucket)->Arg(200)->Arg(2000)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+// A pick through the centre of the frame that meets 20 instances.
+void BM_Pick20(benchmark::State& state) {
+  World w(0);
+  SGModel* rock = w.models[0];
+  for (int i = 0; i < 20; ++i) {
+    SGInstance* inst = nullptr;
+    SGInstanceCreate(w.ctx, SG_INST_TYPE_MODEL_ONE, &inst);
+    SGInstanceSetModel(inst, rock);
+    SGInstanceSetMaterial(inst, 1, &w.materials[0]);
+    const double pos[3] = {0.0, 10.0 + 8.0 * i, 0.0};
+    SGInstanceSetPosition(inst, pos);
+    SGSceneAddInstance(w.scene, inst);
+  }
+  w.Frame();
+  const std::uint32_t pixel[2] = {kWidth / 2, kHeight / 2};
+  std::vector<double> picks;
+  SGInstance* hits[20];
+  for (auto _ : state) {
+    const double t = Seconds([&] {
+      SGInstance* picked = nullptr;
+      double point[3];
+      SGCollidePickScreen(w.rend, w.scene, pixel, SG_COLLIDE_PICK_MODE, &picked, point);
+      SGCollideGetHits(hits, nullptr, nullptr, 20);
+    });
+    state.SetIterationTime(t);
+    picks.push_back(t);
+  }
+  state.counters["hits"] = hits[19] != nullptr ? 20 : 0;
+  Report(state, picks);
+  SGCollideFreeHits();
+}
+BENCHMARK(BM_Pick20)->UseManualTime()->Unit(benchmark::kMicrosecond);
+
+}  // namespace
