@@ -1,5 +1,6 @@
 #include "tools/art/canvas.h"
 
+#include <fontconfig/fontconfig.h>
 #include <pango/pangocairo.h>
 
 #include <algorithm>
@@ -26,6 +27,12 @@ std::uint64_t HashText(std::string_view text) {
     h *= 1099511628211ull;
   }
   return h;
+}
+
+void ReleaseDrawingCaches() {
+  pango_cairo_font_map_set_default(nullptr);
+  cairo_debug_reset_static_data();
+  FcFini();
 }
 
 Canvas::Canvas(int width, int height, bool transparent)

@@ -35,6 +35,10 @@ class Random {
 
 std::uint64_t HashText(std::string_view text);  // FNV-1a
 
+// Frees the font and drawing libraries' process-wide caches; call once when
+// done drawing, so leak checkers see only our own allocations.
+void ReleaseDrawingCaches();
+
 class Canvas {
  public:
   // A black canvas, or a fully transparent one.

@@ -609,6 +609,14 @@ void Crosshair(cairo_t* cr, double r, bool full) {
 
 }  // namespace
 
+std::vector<std::string> CursorNames() {
+  std::vector<std::string> out;
+  for (const char* colour : kColourNames) {
+    for (const CursorKind& kind : kCursorKinds) out.push_back(std::string("IDC_CURSOR_") + kind.name + "_" + colour);
+  }
+  return out;
+}
+
 std::vector<CursorPicture> DrawCursors() {
   std::vector<CursorPicture> out;
   for (std::size_t colour = 0; colour < kColourNames.size(); ++colour) {
@@ -679,7 +687,7 @@ std::vector<CursorPicture> DrawCursors() {
         outlined(true);
       }
       CursorPicture pic;
-      pic.resourceName = std::string("IDC_CURSOR_") + kind.name + "_" + kColourNames[colour];
+      pic.resourceName = std::string("IDC_CURSOR_") + kind.name + "_" + kColourNames[colour];  // as CursorNames
       pic.pixels = c.Take();
       pic.hotX = kind.hotX;
       pic.hotY = kind.hotY;

@@ -31,5 +31,7 @@ struct CursorPicture {
 
 // The 15 kinds in the 5 guild colours, kinds in the order the views number them.
 std::vector<CursorPicture> DrawCursors();
+// Their resource names in the same order, without drawing.
+std::vector<std::string> CursorNames();
 
 }  // namespace art

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "tools/art/canvas.h"
 #include "tools/art/imagefiles.h"
 #include "tools/art/inventory.h"
 #include "tools/art/looks.h"
@@ -80,8 +81,13 @@ int Cursors(const fs::path& out) {
 int main(int argc, char** argv) {
   try {
     const std::vector<std::string> args(argv + 1, argv + argc);
-    if (args.size() == 4 && args[0] == "images") return Images(args[1], args[2], args[3]);
-    if (args.size() == 2 && args[0] == "cursors") return Cursors(args[1]);
+    int result = -1;
+    if (args.size() == 4 && args[0] == "images") result = Images(args[1], args[2], args[3]);
+    if (args.size() == 2 && args[0] == "cursors") result = Cursors(args[1]);
+    if (result >= 0) {
+      art::ReleaseDrawingCaches();
+      return result;
+    }
   } catch (const std::exception& e) {
     std::fprintf(stderr, "quenart: %s\n", e.what());
     return 1;

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "tools/art/canvas.h"
 #include "tools/art/inventory.h"
 #include "tools/movies/scenes.h"
 #include "tools/music/composer.h"
@@ -87,5 +88,6 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "quenmovie: %s\n", e.what());
     return 1;
   }
+  art::ReleaseDrawingCaches();
   return 0;
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <utility>
 
 namespace {
 
@@ -92,13 +93,17 @@ std::string LookupPart(std::string_view text) {
   return std::string(tail);
 }
 
-std::regex FormatPattern(std::string_view format) {
-  std::string re;
+namespace {
+
+enum class Piece { Char, Any, Digits, HexDigits };
+
+// The format as pieces: a literal character, or a directive's kind.
+std::vector<std::pair<Piece, char>> Pieces(std::string_view format) {
+  std::vector<std::pair<Piece, char>> out;
   for (std::size_t i = 0; i < format.size(); ++i) {
-    const char c = format[i];
-    if (c == '%' && i + 1 < format.size()) {
+    if (format[i] == '%' && i + 1 < format.size()) {
       if (format[i + 1] == '%') {
-        re += '%';
+        out.emplace_back(Piece::Char, '%');
         ++i;
         continue;
       }
@@ -106,13 +111,39 @@ std::regex FormatPattern(std::string_view format) {
       while (j < format.size() && std::string_view("-+ #0123456789.").find(format[j]) != std::string_view::npos) ++j;
       if (j < format.size()) {
         const char conv = format[j];
-        re += conv == 's' || conv == 'c' ? ".*" : conv == 'x' || conv == 'X' ? "[0-9a-fA-F]+" : "[0-9]+";
+        out.emplace_back(conv == 's' || conv == 'c' ? Piece::Any
+                         : conv == 'x' || conv == 'X' ? Piece::HexDigits
+                                                      : Piece::Digits,
+                         0);
         i = j;
         continue;
       }
     }
-    if (std::string_view("\\^$.|?*+()[]{}").find(c) != std::string_view::npos) re += '\\';
-    re += c;
+    out.emplace_back(Piece::Char, static_cast<char>(std::tolower(static_cast<unsigned char>(format[i]))));
   }
-  return std::regex(re, std::regex::icase | std::regex::ECMAScript);
+  return out;
 }
+
+bool Match(const std::vector<std::pair<Piece, char>>& pieces, std::size_t p, std::string_view name, std::size_t n) {
+  if (p == pieces.size()) return n == name.size();
+  const auto [kind, c] = pieces[p];
+  if (kind == Piece::Char) {
+    return n < name.size() && std::tolower(static_cast<unsigned char>(name[n])) == c && Match(pieces, p + 1, name, n + 1);
+  }
+  // a directive takes as many characters as it may (none for %s), the rest must match
+  for (std::size_t end = n; end <= name.size(); ++end) {
+    if (end > n) {
+      const unsigned char last = static_cast<unsigned char>(name[end - 1]);
+      if (kind == Piece::Digits && !std::isdigit(last)) break;
+      if (kind == Piece::HexDigits && !std::isxdigit(last)) break;
+    } else if (kind != Piece::Any) {
+      continue;  // digits need at least one
+    }
+    if (Match(pieces, p + 1, name, end)) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+bool FormatMatches(std::string_view format, std::string_view name) { return Match(Pieces(format), 0, name, 0); }

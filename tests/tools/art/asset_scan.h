@@ -7,7 +7,6 @@
 // lack an extension ("click"). Comments, character literals and raw strings
 // are skipped.
 
-#include <regex>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,6 +23,6 @@ std::vector<AssetUse> FindAssetUses(std::string_view source);
 // backslash, or after a leading format directive such as "%s".
 std::string LookupPart(std::string_view text);
 
-// A printf format as a pattern over names, case ignored: %s and %c match any
-// text, %d and %x digits, %% a percent sign.
-std::regex FormatPattern(std::string_view format);
+// Whether a printf format can produce the name, case ignored: %s and %c stand
+// for any text, %d for decimal digits, %x for hexadecimal ones, %% for '%'.
+bool FormatMatches(std::string_view format, std::string_view name);

@@ -35,25 +35,29 @@ TEST(BuiltImages, EveryImageDecodesAtItsStatedSize) {
 TEST(BuiltImages, CursorsHaveTheirHotSpotsInsideAndPointWithOpaquePixels) {
   plat::HMODULE program = plat::LoadLibrary(ProgramModule().string().c_str());
   ASSERT_NE(program, nullptr);
-  const auto drawn = art::DrawCursors();
-  ASSERT_EQ(drawn.size(), 75u);
-  for (const auto& cursor : drawn) {
-    const auto group = plat::LoadCursorGroup(program, plat::ResName(cursor.resourceName));
-    ASSERT_TRUE(group.has_value()) << cursor.resourceName;
+  const auto names = art::CursorNames();
+  ASSERT_EQ(names.size(), 75u);
+  for (const auto& name : names) {
+    const auto group = plat::LoadCursorGroup(program, plat::ResName(name));
+    ASSERT_TRUE(group.has_value()) << name;
     ASSERT_EQ(group->images.size(), 1u);
     const auto& image = group->images[0];
-    EXPECT_TRUE(image.hotspot.x >= 0 && image.hotspot.x < image.width && image.hotspot.y >= 0 &&
-                image.hotspot.y < image.height)
-        << cursor.resourceName;
-    // the shape covers its hot spot or lies within a few pixels of it
+    const int hx = image.hotspot.x, hy = image.hotspot.y;
+    ASSERT_TRUE(hx >= 0 && hx < image.width && hy >= 0 && hy < image.height) << name;
+    ASSERT_EQ(image.header.bitCount, 32) << name;
+    // the shape covers its hot spot or lies within a few pixels of it (rows stored bottom first)
+    auto alpha = [&](int x, int y) {
+      const std::size_t at = image.header.bitsOffset + image.header.stride * (image.height - 1 - y) + 4u * x + 3;
+      return at < image.dib.size() ? image.dib[at] : 0;
+    };
     bool near = false;
     for (int dy = -3; dy <= 3 && !near; ++dy) {
       for (int dx = -3; dx <= 3 && !near; ++dx) {
-        const int x = cursor.hotX + dx, y = cursor.hotY + dy;
-        near = x >= 0 && y >= 0 && x < 32 && y < 32 && (cursor.pixels.argb[y * 32 + x] >> 24) >= 0x80;
+        const int x = hx + dx, y = hy + dy;
+        near = x >= 0 && y >= 0 && x < image.width && y < image.height && alpha(x, y) >= 0x80;
       }
     }
-    EXPECT_TRUE(near) << cursor.resourceName;
+    EXPECT_TRUE(near) << name;
   }
   plat::FreeLibrary(program);
 }
