@@ -74,6 +74,7 @@ void Packets(std::span<const std::uint8_t> bytes, CGUnit* unit) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const fuzz::Scratch& scratch = fuzz::Scratch::Get();  // drive Q, before the seed is written there
   g_unitLinks = UnitLinks{};
   g_unitLinks.numAsteroids = [] { return std::uint16_t{1}; };
   std::vector<std::uint8_t> laid = Seed();
@@ -83,7 +84,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   CGUnitTemplate design(0, 5);  // outlives the units
   CGGamePieceDB db;
   g_unitLinks.pieces = &db;
-  plat::FILE* fp = fuzz::Scratch::Get().Open("pieces.sav", laid);
+  plat::FILE* fp = scratch.Open("pieces.sav", laid);
   if (fp == nullptr) __builtin_trap();
   const int loaded = db.Load(fp);
   plat::fclose(fp);
@@ -91,7 +92,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto saved = SaveDB(db);
     CGGamePieceDB again;
     g_unitLinks.pieces = &again;
-    plat::FILE* in = fuzz::Scratch::Get().Open("pieces-again.sav", saved);
+    plat::FILE* in = scratch.Open("pieces-again.sav", saved);
     if (in == nullptr || again.Load(in) == 0) __builtin_trap();
     plat::fclose(in);
     g_unitLinks.pieces = &db;
