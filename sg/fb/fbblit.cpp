@@ -196,6 +196,9 @@ SGError SGFrameBufferBlitTextureRegion(SGFrameBuffer* fb, std::int32_t x, std::i
   if (txm->txmFormat & SG_TXM_NO_DRAW) {
     return SG_ERROR_NONE;
   }
+  if (fb->fbDDI == nullptr || fb->fbDDI->ddiBack == nullptr) {
+    return SG_ERROR_FB_ACCESS;  // nothing to blit into
+  }
   if (const SGError err = ISGFrameBufferMakeBlitSurface(fb, txm); err != SG_ERROR_NONE) {
     return err;
   }
@@ -210,6 +213,9 @@ SGError SGFrameBufferBlitTextureRegion(SGFrameBuffer* fb, std::int32_t x, std::i
 
 SGError SGFrameBufferBlitSurface(SGFrameBuffer* fb, std::int32_t x, std::int32_t y, std::int32_t width,
                                  std::int32_t height, IDirectDrawSurface* surface, std::uint32_t flags) {
+  if (fb->fbDDI == nullptr || fb->fbDDI->ddiBack == nullptr) {
+    return SG_ERROR_FB_ACCESS;
+  }
   DDSURFACEDESC desc;
   HRESULT hr = surface->Lock(nullptr, &desc, DDLOCK_WAIT, nullptr);
   if (hr != DD_OK) {

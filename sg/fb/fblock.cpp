@@ -57,7 +57,7 @@ SGError ISGFrameBufferRestore(SGFrameBuffer* fb) {
 
 SGError SGFrameBufferLock(SGFrameBuffer* fb, void** pixels) {
   SGDDInfo* ddi = fb->fbDDI;
-  if (!(ddi->ddiFlags & SG_DDI_LOCKED)) {
+  if (ddi != nullptr && !(ddi->ddiFlags & SG_DDI_LOCKED)) {
     if (ddi->ddiBack == nullptr) {
       return SG_ERROR_FB_ACCESS;
     }
@@ -114,6 +114,9 @@ SGError SGFrameBufferSwap(SGFrameBuffer* fb) {
   }
   if (fb->fbFlags & SG_FB_FLAG_SINGLE_SURFACE) {
     return SG_ERROR_NONE;
+  }
+  if (ddi->ddiFront == nullptr || ddi->ddiBack == nullptr) {
+    return SG_ERROR_FB_SWAP;
   }
   if (RestoreIfLost(fb, SG_ERROR_FB_SWAP) != SG_ERROR_NONE) {
     return SG_ERROR_FB_SWAP;

@@ -61,6 +61,9 @@ SGError InstallIndexed(SGFrameBuffer* fb, const SGPalEntry* colours, std::uint32
     fb->fbContext->ctxPaletteUsed = count;
   }
   const bool attach = !(fb->fbFlags & SG_FB_FLAG_USER_PALETTE);
+  if (ddi == nullptr) {
+    return SG_ERROR_NONE;
+  }
   if (ddi->ddiPalette == nullptr) {
     if (const HRESULT hr = CreateDDPalette(fb, DDPCAPS_8BIT | DDPCAPS_INITIALIZE); hr != DD_OK) {
       ISGErrorReportResult(fb, "creating palette to install\n%s", hr);
@@ -156,10 +159,6 @@ SGError SGFrameBufferInstallPalette(SGFrameBuffer* fb, const SGPalEntry* colours
   if (count > kEntries) {
     return SG_ERROR_UNSUPPORTED;
   }
-  SGDDInfo* ddi = fb->fbDDI;
-  if (const SGError err = ISGFrameBufferReadSystemColours(ddi); err != SG_ERROR_NONE) {
-    return err;
-  }
   std::uint32_t first = 0;
   std::uint32_t end = kEntries;
   if (fb->fbMode == SG_FB_MODE_IDX && (fb->fbFlags & SG_FB_FLAG_WINDOWED)) {
@@ -167,15 +166,21 @@ SGError SGFrameBufferInstallPalette(SGFrameBuffer* fb, const SGPalEntry* colours
     end = kEndFree;
   }
   end = std::min(end, count);
-  if (!(fb->fbFlags & SG_FB_FLAG_NO_3D)) {
-    for (std::uint32_t i = 0; i < kEntries; ++i) {
-      ddi->ddiSysColours[i].spare = kFixed;
+  // A frame buffer over plain memory has no device colours to keep.
+  if (SGDDInfo* ddi = fb->fbDDI; ddi != nullptr) {
+    if (const SGError err = ISGFrameBufferReadSystemColours(ddi); err != SG_ERROR_NONE) {
+      return err;
     }
-  }
-  for (std::uint32_t i = first; i < end; ++i) {
-    ddi->ddiSysColours[i].red = colours[i].red;
-    ddi->ddiSysColours[i].green = colours[i].green;
-    ddi->ddiSysColours[i].blue = colours[i].blue;
+    if (!(fb->fbFlags & SG_FB_FLAG_NO_3D)) {
+      for (std::uint32_t i = 0; i < kEntries; ++i) {
+        ddi->ddiSysColours[i].spare = kFixed;
+      }
+    }
+    for (std::uint32_t i = first; i < end; ++i) {
+      ddi->ddiSysColours[i].red = colours[i].red;
+      ddi->ddiSysColours[i].green = colours[i].green;
+      ddi->ddiSysColours[i].blue = colours[i].blue;
+    }
   }
   if (fb->fbMode == SG_FB_MODE_IDX) {
     return InstallIndexed(fb, colours, count, first, end);

@@ -9,6 +9,10 @@
 // the renderer bound to it. Failed DirectDraw calls are reported through the
 // device error report (sg/fb/sgerr.h) before the status is returned.
 //
+// A frame buffer record made by hand over plain memory (fbDDI null, fbPixels,
+// fbPitch, size, depth, mode and format set) works too: it is always locked,
+// clears write its memory, palettes give it its tables; blits refuse it.
+//
 // Drawing thread only: nothing here takes a lock, and a frame buffer, its
 // surfaces and its window belong to the thread that created it.
 

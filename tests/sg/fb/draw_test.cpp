@@ -82,8 +82,8 @@ TEST_F(Draw, NoTearingIsGivenUpAfterItsFirstFailure) {
   g_sgClearNoTearing = 1;
 }
 
-// Without device information a clear writes locked memory: whole pixels at
-// every depth.
+// A frame buffer over plain memory is always locked, and a clear writes whole
+// pixels at every depth.
 TEST(MemoryClear, WritesWholePixelsAtEveryDepth) {
   for (std::uint32_t bpp : {8u, 16u, 24u}) {
     SCOPED_TRACE(bpp);
@@ -97,6 +97,16 @@ TEST(MemoryClear, WritesWholePixelsAtEveryDepth) {
     fb.fbMode = bpp == 8 ? SG_FB_MODE_IDX : SG_FB_MODE_QUASI_RGB;
     fb.fbPixelFormat = bpp == 16 ? SGPixelFormat{5, 0xF800, 11, 6, 0x07E0, 5, 5, 0x1F, 0}
                                  : SGPixelFormat{8, 0xFF0000, 16, 8, 0xFF00, 8, 8, 0xFF, 0};
+    void* pixels = nullptr;
+    EXPECT_EQ(SGFrameBufferLock(&fb, &pixels), SG_ERROR_NONE);
+    EXPECT_EQ(pixels, memory.data());
+    if (bpp == 16) {
+      const SGPalEntry colours[] = {{0, 0, 0, 0}, {255, 0, 0, 0}};
+      ASSERT_EQ(SGFrameBufferInstallPalette(&fb, colours, 2), SG_ERROR_NONE);
+      EXPECT_EQ(static_cast<const std::uint16_t*>(fb.fbPixelTable)[1], 0xF800);
+      SGFree(fb.fbPixelTable);
+      SGFree(fb.fbColours);
+    }
     EXPECT_EQ(SGFrameBufferClearRegion(&fb, 1, 1, 2, 3, 0xFFFFFF07), SG_ERROR_NONE);
     const std::size_t bytes = bpp / 8;
     const std::uint8_t filled = bpp == 8 ? 0x07 : 0xFF;
