@@ -1,6 +1,7 @@
 #pragma once
 // What the frame-buffer files share: the opening steps, the surface helpers and
-// colour packing. Not for callers outside sg/fb/.
+// colour packing. Not for callers outside sg/fb/ (and their tests); drawing
+// thread only.
 
 #include <cstdint>
 

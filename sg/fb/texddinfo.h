@@ -1,7 +1,8 @@
 #pragma once
 // The per-texture device record (a texture info's tpiDDInfo), shared by the
 // frame buffer's texture blits and the Direct3D layer. Allocated zeroed by
-// whichever makes it first; freed by the texture's release.
+// whichever makes it first; freed by the texture's release. Drawing thread
+// only, like the texture it belongs to.
 
 #include <cstdint>
 
