@@ -119,6 +119,14 @@ MemoryAudioOutput* CurrentMemoryAudioOutput() {
 MemoryAudioOutput::MemoryAudioOutput() : lastMs_(timeGetTime()) {}
 
 void MemoryAudioOutput::CatchUp() {
+  // A source's Prepare may call back into the sound calls, which catch up
+  // first: the render under way already covers them.
+  if (rendering_) return;
+  rendering_ = true;
+  struct Done {
+    bool& flag;
+    ~Done() { flag = false; }
+  } done{rendering_};
   const DWORD now = timeGetTime();
   const DWORD delta = now - lastMs_;
   lastMs_ = now;

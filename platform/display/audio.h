@@ -84,6 +84,7 @@ class MemoryAudioOutput : public AudioOutput {
   std::uint64_t elapsedMs_ = 0;
   std::uint64_t rendered_ = 0;
   bool capturing_ = false;
+  bool rendering_ = false;
   std::size_t maxFrames_ = 0;
   std::vector<std::int16_t> captured_;
 };

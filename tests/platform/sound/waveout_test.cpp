@@ -103,6 +103,35 @@ TEST_F(WaveOutTest, ResetReturnsEveryQueuedBlock) {
   EXPECT_EQ(waveOutOpen(&other, 3, &bad, 0, 0, CALLBACK_NULL), MMSYSERR_BADDEVICEID);
 }
 
+// The movie player's pattern: each finished block is written again from its
+// callback, so the device never runs dry and the mix stays in step with the clock.
+bool g_requeue = true;
+
+void Requeue(HWAVEOUT h, UINT message, std::uintptr_t, std::uintptr_t p1, std::uintptr_t) {
+  if (message == MM_WOM_DONE && g_requeue) waveOutWrite(h, reinterpret_cast<WAVEHDR*>(p1), sizeof(WAVEHDR));
+}
+
+TEST_F(WaveOutTest, BlocksWrittenAgainFromTheCallbackPlayWithoutAGap) {
+  waveOutClose(h_);
+  const WAVEFORMATEX f{WAVE_FORMAT_PCM, 1, 22050, 44100, 2, 16, 0};
+  ASSERT_EQ(waveOutOpen(&h_, 0, &f, reinterpret_cast<std::uintptr_t>(&Requeue), 0, CALLBACK_FUNCTION),
+            MMSYSERR_NOERROR);
+  for (auto& b : blocks_) {
+    waveOutPrepareHeader(h_, &b, sizeof b);
+    waveOutWrite(h_, &b, sizeof b);
+  }
+  Output().StartCapture(kAudioRate * 2);
+  backend_->RunFor(1000);
+  EXPECT_NEAR(Samples(), 22050, 3);
+  const auto& s = Output().Captured();
+  EXPECT_EQ(s.size(), static_cast<std::size_t>(kAudioRate) * 2);
+  for (std::size_t i = 0; i < s.size(); i += 2) ASSERT_NE(s[i], 0) << i / 2;
+  g_requeue = false;
+  ASSERT_EQ(waveOutReset(h_), MMSYSERR_NOERROR);
+  ASSERT_EQ(waveOutClose(h_), MMSYSERR_NOERROR);
+  h_ = nullptr;
+}
+
 TEST(MultimediaTimer, PeriodsInRangeAndInPairs) {
   TIMECAPS caps;
   ASSERT_EQ(timeGetDevCaps(&caps, sizeof caps), TIMERR_NOERROR);
