@@ -1,9 +1,9 @@
 // The world model's saved blocks (zone, asteroid, star, solar system,
 // chapter, guild, guild list, pools, notifications, terrain record) and the
-// packets the guilds and chapters read, from any bytes. The first byte picks
-// the block (low four bits) and whether it is cut short (high bits); the rest
-// is laid over a well-formed block of that kind, which stands in for a seed
-// corpus. A block that loads saves to bytes that load to the same bytes again;
+// packets the guilds, chapters and terrain records read, from any bytes. The
+// first byte picks the block (low four bits) and whether it is cut short (high
+// bits); the rest is laid over a well-formed block of that kind, which stands
+// in for a seed corpus. A block that loads saves to bytes that load to the same bytes again;
 // a refused block leaves its object as it was.
 #include <algorithm>
 #include <cstddef>
@@ -146,6 +146,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       g.PostShipOffer(block);
       g.BeginInterregnum(block);
       g.GetChapter(0)->AddChatMessage(block);
+      CRecorder r;
+      r.AddTerrainEventPacket(block);
       break;
     }
   }

@@ -120,6 +120,22 @@ int CRecorder::AddTerrainEvents(std::uint32_t a, std::uint32_t b, std::uint32_t 
   return 0;
 }
 
+int CRecorder::AddTerrainEventPacket(std::span<const std::uint8_t> packet) {
+  constexpr std::size_t kFirstRecord = 12;
+  plat::ByteReader r(packet);
+  std::uint16_t n = 0;
+  if (!r.ReadAt(8, n) || packet.size() < kFirstRecord + std::size_t{n} * kTerrainEventRecordSize) return 0;
+  for (std::size_t i = 0; i < n; ++i) {
+    std::uint32_t v[8] = {};
+    std::uint16_t w = 0;
+    const std::size_t at = kFirstRecord + i * kTerrainEventRecordSize;
+    for (std::size_t k = 0; k < 8; ++k) r.ReadAt(at + 4 * k, v[k]);
+    r.ReadAt(at + 32, w);
+    AddTerrainEvents(v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], w, 1);
+  }
+  return 1;
+}
+
 int CRecorder::Save(plat::FILE* fp) const {
   BlockWriter w(fp);
   return Save(w) ? 1 : 0;

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
 
 #include "Game/arrayman/ArrayMan.h"
 #include "Game/model/GBlockStream.h"
@@ -75,6 +76,11 @@ class CRecorder {
   int AddTerrainEvents(std::uint32_t a, std::uint32_t b, std::uint32_t sourceType, std::uint32_t d,
                        std::uint32_t sourceValue, std::uint32_t targetType, std::uint32_t g,
                        std::uint32_t targetValue, std::uint16_t w, int n);
+
+  // Packet 603: u16 record count at 8 (the asteroid index at 10 is the
+  // caller's), records of 36 bytes from 12, each added as one event. A count
+  // the packet does not hold is refused whole: 0, nothing added; else 1.
+  int AddTerrainEventPacket(std::span<const std::uint8_t> packet);
 
   std::uint16_t GetTerrainEventCount() const { return terrainEvents.count; }
   const TerrainEvent* GetTerrainEvent(std::uint16_t i) const { return terrainEvents.GetAt(i); }

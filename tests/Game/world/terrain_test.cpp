@@ -42,6 +42,23 @@ TEST(TerrainRecorder, EventsKeepTheValuesTheirTypesCarry) {
   EXPECT_EQ(r.GetTerrainEvent(3)->targetValue, 0u);  // unknown type 9
 }
 
+TEST(TerrainRecorder, EventPacketsAddTheirRecordsOrNothing) {
+  std::vector<std::uint8_t> p(12 + 2 * 36, 0);
+  p[8] = 2;
+  p[12 + 8] = 2;        // source type: a facility
+  p[12 + 16] = 4;       // its bit
+  p[12 + 36 + 32] = 7;  // w of the second record
+  CRecorder r;
+  EXPECT_EQ(r.AddTerrainEventPacket(p), 1);
+  ASSERT_EQ(r.GetTerrainEventCount(), 2);
+  EXPECT_EQ(r.GetTerrainEvent(0)->sourceValue, 4u);
+  EXPECT_EQ(r.GetTerrainEvent(1)->w, 7);
+  p[8] = 3;  // a third record the packet does not hold
+  EXPECT_EQ(r.AddTerrainEventPacket(p), 0);
+  EXPECT_EQ(r.AddTerrainEventPacket(std::span(p).first(9)), 0);
+  EXPECT_EQ(r.GetTerrainEventCount(), 2);
+}
+
 TEST(TerrainRecorder, TracksAndEventsLoadBackAndDamageIsRefused) {
   CRecorder r;
   r.firstTracks = Track(1, 2);
