@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
 
 #include "platform/user/window.h"
 #include "sg/core/context.h"
