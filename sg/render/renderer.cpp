@@ -12,8 +12,8 @@
 #include "sg/core/sgassert.h"
 #include "sg/fb/framebuffer.h"
 #include "sg/instance/instance.h"
-#include "sg/material/material.h"
 #include "sg/model/model.h"
+#include "sg/render/horizon.h"
 #include "sg/render/primitives.h"
 
 std::uint32_t g_sgTriDrawFirst = 0;
@@ -37,19 +37,6 @@ void FreePool(SGRenderer* rend) {
   rend->renTxvBlocks = nullptr;
 }
 
-void FreeHorizon(SGHorizon* hz) {
-  SGFree(hz->hzGroundRamp);
-  SGFree(hz->hzFadeRamp);
-  SGMaterialDestroy(hz->hzSkyMaterial);
-  SGMaterialDestroy(hz->hzGroundMaterial);
-  SGMaterialDestroy(hz->renCoverMaterial);
-  // A background material given by the caller stays the caller's.
-  if ((hz->hzFlags & SG_HZ_BACKGROUND) == 0) {
-    SGMaterialDestroy(hz->hzBackgroundMaterial);
-  }
-  *hz = SGHorizon{};
-}
-
 void FreeAll(SGRenderer* rend) {
   ReleaseSlot(rend->renSlot);
   SGFree(rend->renXformStack);
@@ -60,7 +47,7 @@ void FreeAll(SGRenderer* rend) {
   SGFree(rend->renQVerts);
   SGFree(rend->renAlphaIndex);
   SGFree(rend->renAlphaLUT);
-  FreeHorizon(&rend->renHorizon);
+  ISGRendererFreeHorizon(rend);
   SGFree(rend);
 }
 

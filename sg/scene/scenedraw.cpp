@@ -6,6 +6,7 @@
 #include "sg/cull/cull.h"
 #include "sg/fb/framebuffer.h"
 #include "sg/instance/instance.h"
+#include "sg/render/horizon.h"
 #include "sg/render/instsort.h"
 #include "sg/render/renderer.h"
 #include "sg/scene/scene.h"
@@ -83,6 +84,12 @@ SGError DrawFrame(SGRenderer* rend, SGScene* scene, SGInstance* camera) {
     return CleanUp(rend, scene, err);
   }
   ISGSceneSetClipPlanes(rend, scene);
+  if ((rend->renFlags & SG_REND_FLAG_HORIZON_SHOWN) != 0) {
+    err = ISGRendererDrawBackground(rend, scene);
+    if (err != SG_ERROR_NONE) {
+      return CleanUp(rend, scene, err);
+    }
+  }
   if (scene->scnCullRoot != nullptr) {
     ISGCullPrepare(scene->scnCullRoot, rend->renEye, 0, 0);
   }

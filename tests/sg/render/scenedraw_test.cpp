@@ -2,6 +2,7 @@
 // compared with golden pictures.
 
 #include "sg/render/dropshadow.h"
+#include "sg/render/horizon.h"
 #include "support/renderfixture.h"
 
 namespace rendertest {
@@ -149,6 +150,36 @@ TEST_F(SceneDrawTest, DropShadowsLieOnTheGroundUnderTheirInstances) {
   LookFrom(0.0, -14.0, 10.0, 0.f, 0.8f, -0.6f);
   ASSERT_EQ(Draw(), SG_ERROR_NONE);
   ExpectGolden("drop_shadows");
+}
+
+}  // namespace
+}  // namespace rendertest
+
+namespace rendertest {
+namespace {
+
+TEST_F(SceneDrawTest, HorizonDrawsSkyFadeBandAndGroundBehindTheInstances) {
+  std::uint32_t ignored = 0;
+  EXPECT_EQ(SGRendererToggleHorizon(rend_), SG_ERROR_NO_HORIZON);
+  EXPECT_EQ(SGRendererGetHorizonColours(rend_, &ignored, &ignored), SG_ERROR_NO_HORIZON);
+  const std::uint32_t fog = 0x60402000u | 0xFF;
+  SGRendererSetFog(rend_, &fog, 60.f);
+  const std::int32_t groundIndex = 20;
+  const std::int32_t haze = static_cast<std::int32_t>(0xC0C0E000u);
+  SGRendererSetHorizonColours(rend_, &groundIndex, &haze);
+  const std::uint32_t sky = 0x2040A0FFu;
+  const std::uint32_t ground = 0x30502000u;
+  ASSERT_EQ(SGRendererCreateHorizon(rend_, 0, &sky, &ground), SG_ERROR_NONE);
+  EXPECT_EQ(SGRendererHorizonShown(rend_), 1u);
+  SGRendererSetHorizonAngle(rend_, 0.15f, 100.f);
+  SGMaterial* mat = Keep(Material(SG_MAT_TYPE_TEXTURE, 0, Texture(64, 64, 120, 9)));
+  Place(Keep(Box(2.f, 2.f, 2.f, 1)), {mat}, 0.0, 10.0, 6.0);
+  LookFrom(0.0, -20.0, 8.0, 0.f, 0.98f, -0.2f);
+  ASSERT_EQ(Draw(), SG_ERROR_NONE);
+  ExpectGolden("horizon");
+  EXPECT_EQ(SGRendererToggleHorizon(rend_), SG_ERROR_NONE);
+  ASSERT_EQ(Draw(), SG_ERROR_NONE);
+  EXPECT_EQ(Pixel(5, 5), 0u);
 }
 
 }  // namespace

@@ -1,0 +1,336 @@
+// The horizon and background of a frame.
+
+#include "sg/render/horizon.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "sg/core/context.h"
+#include "sg/core/malloc.h"
+#include "sg/fb/framebuffer.h"
+#include "sg/fb/lut.h"
+#include "sg/instance/instance.h"
+#include "sg/material/material.h"
+#include "sg/render/primitives.h"
+#include "sg/render/renderer.h"
+
+namespace {
+
+constexpr float kDegToRad = 0.0174532925f;
+constexpr std::uint32_t kMaxPoly = 8;
+
+SGMaterial* FlatMaterial(SGRenderer* rend, std::uint32_t colour) {
+  auto* mat = static_cast<SGMaterial*>(SGCalloc(1, sizeof(SGMaterial)));
+  if (mat == nullptr) {
+    return nullptr;
+  }
+  mat->matInfo = static_cast<SGMaterialInfo*>(SGCalloc(1, sizeof(SGMaterialInfo)));
+  if (mat->matInfo == nullptr) {
+    SGFree(mat);
+    return nullptr;
+  }
+  const SGFrameBuffer* fb = rend->renFrameBuffer;
+  if ((colour & 0xFF) == 0xFF && fb->fbColours != nullptr) {
+    SGPaletteFindNearest(fb->fbColours, fb->fbColourCount, &colour);
+  }
+  mat->matType = SG_MAT_TYPE_FLAT;
+  mat->matColour = colour;
+  mat->matAmbient = 1.f;
+  mat->matDiffuse = 0.f;
+  if (rend->renContext != nullptr) {
+    SGContextPrepareMaterial(rend->renContext, mat);
+  }
+  return mat;
+}
+
+}  // namespace
+
+void ISGRendererFreeHorizon(SGRenderer* rend) {
+  SGHorizon* hz = &rend->renHorizon;
+  SGFree(hz->hzGroundRamp);
+  SGFree(hz->hzFadeRamp);
+  SGMaterialDestroy(hz->hzSkyMaterial);
+  SGMaterialDestroy(hz->hzGroundMaterial);
+  SGMaterialDestroy(hz->renCoverMaterial);
+  if ((hz->hzFlags & SG_HZ_BACKGROUND) == 0) {
+    SGMaterialDestroy(hz->hzBackgroundMaterial);
+  }
+  *hz = SGHorizon{};
+  rend->renFlags &= ~(SG_REND_FLAG_HORIZON_SHOWN | SG_REND_FLAG_HORIZON_MADE);
+}
+
+namespace {
+
+struct Poly {
+  std::uint32_t count = 0;
+  float p[kMaxPoly][3];
+  float fade[kMaxPoly];
+};
+
+// The part of a convex polygon at or above (keepAbove) or at or below height h.
+Poly SplitAt(const Poly& in, float h, bool keepAbove) {
+  Poly out;
+  for (std::uint32_t i = 0; i < in.count; ++i) {
+    const float* a = in.p[i];
+    const float* b = in.p[(i + 1) % in.count];
+    const bool aIn = keepAbove ? a[2] >= h : a[2] <= h;
+    const bool bIn = keepAbove ? b[2] >= h : b[2] <= h;
+    if (aIn && out.count < kMaxPoly) {
+      std::copy(a, a + 3, out.p[out.count++]);
+    }
+    if (aIn != bIn && out.count < kMaxPoly) {
+      const float t = (h - a[2]) / (b[2] - a[2]);
+      float* q = out.p[out.count++];
+      for (int k = 0; k < 3; ++k) {
+        q[k] = a[k] + t * (b[k] - a[k]);
+      }
+      q[2] = h;
+    }
+  }
+  return out;
+}
+
+// The far rectangle of the view in eye-relative world coordinates, just inside the far plane.
+Poly FarRectangle(const SGRenderer* rend) {
+  const SGViewData* vi = rend->renViewData;
+  const SGInstance* camera = rend->renCamera;
+  const float yon = vi->viYon * 0.999f;
+  const float h = std::tan(vi->viFov / 2.f * kDegToRad) * yon;
+  const float w = h * vi->viAspect;
+  float lowX = -1.f, hiX = 1.f, lowY = -1.f, hiY = 1.f;
+  if ((vi->viFlags & SG_VI_WINDOW) != 0) {
+    lowX = vi->viWindowLo[0];
+    hiX = vi->viWindowHi[0];
+    lowY = -vi->viWindowHi[1];
+    hiY = -vi->viWindowLo[1];
+  }
+  const float corners[4][2] = {{lowX, lowY}, {hiX, lowY}, {hiX, hiY}, {lowX, hiY}};
+  Poly poly;
+  poly.count = 4;
+  const SGMatrix& m = camera->instXform;
+  for (int i = 0; i < 4; ++i) {
+    const float c[3] = {corners[i][0] * w, corners[i][1] * h, -yon};
+    for (int k = 0; k < 3; ++k) {
+      poly.p[i][k] = c[0] * m.m[0][k] + c[1] * m.m[1][k] + c[2] * m.m[2][k];
+    }
+  }
+  return poly;
+}
+
+// Clears the screen rows the polygon covers to the colour.
+void ClearPolygon(SGRenderer* rend, SGTxVertex* const* verts, std::uint32_t count, std::uint32_t colour) {
+  SGFrameBuffer* fb = rend->renFrameBuffer;
+  float top = 1e30f, bottom = -1e30f;
+  for (std::uint32_t i = 0; i < count; ++i) {
+    top = std::fmin(top, verts[i]->txvLoc[1] / 32.f);
+    bottom = std::fmax(bottom, verts[i]->txvLoc[1] / 32.f);
+  }
+  const auto first = static_cast<std::int32_t>(std::ceil(std::fmax(top, 0.f)));
+  const auto last = static_cast<std::int32_t>(std::floor(std::fmin(bottom, static_cast<float>(fb->fbHeight) - 1.f)));
+  for (std::int32_t y = first; y <= last; ++y) {
+    float left = 1e30f, right = -1e30f;
+    const float row = static_cast<float>(y);
+    for (std::uint32_t i = 0; i < count; ++i) {
+      const float* a = verts[i]->txvLoc;
+      const float* b = verts[(i + 1) % count]->txvLoc;
+      const float ay = a[1] / 32.f, by = b[1] / 32.f;
+      if ((row < ay && row < by) || (row > ay && row > by)) {
+        continue;
+      }
+      const float x = ay == by ? a[0] / 32.f : (a[0] + (b[0] - a[0]) * (row - ay) / (by - ay)) / 32.f;
+      const float x2 = ay == by ? b[0] / 32.f : x;
+      left = std::fmin(left, std::fmin(x, x2));
+      right = std::fmax(right, std::fmax(x, x2));
+    }
+    const auto x0 = static_cast<std::int32_t>(std::ceil(std::fmax(left, 0.f)));
+    const auto x1 = static_cast<std::int32_t>(std::floor(std::fmin(right, static_cast<float>(fb->fbWidth) - 1.f)));
+    if (x1 >= x0) {
+      SGFrameBufferClearRegion(fb, x0, y, x1 - x0 + 1, 1, colour);
+    }
+  }
+}
+
+// Pool vertices of the polygon, transformed, fogged by 1 - fade.
+SGError MakeVertices(SGRenderer* rend, const Poly& poly, SGTxVertex** out) {
+  for (std::uint32_t i = 0; i < poly.count; ++i) {
+    SGTxVertex* v = nullptr;
+    const SGError err = ISGRendererNewTxVert(rend, &v);
+    if (err != SG_ERROR_NONE) {
+      return err;
+    }
+    std::copy(poly.p[i], poly.p[i] + 3, v->txvPos);
+    v->txvShade = 1.f;
+    rend->renMethods.rmTransformVertex(rend, v);
+    v->txvUV[0] = std::fmin(1.f, std::fmax(0.f, poly.fade[i]));
+    v->txvFog = 1.f - v->txvUV[0];
+    v->txvFlags |= SG_TXV_FOGGED;
+    out[i] = v;
+  }
+  return SG_ERROR_NONE;
+}
+
+// Draws a fan of the material with `ramp` standing in for the fog table.
+SGError DrawFan(SGRenderer* rend, SGScene* scene, SGMaterial* mat, SGTxVertex* const* verts, std::uint32_t count,
+                std::uint8_t* ramp) {
+  if (mat == nullptr || ramp == nullptr || count < 3) {
+    return SG_ERROR_NONE;
+  }
+  std::uint8_t* fog = rend->renFogLUT;
+  rend->renFogLUT = ramp;
+  rend->renObjMaterial = nullptr;  // the remembered fill holds the other table
+  SGError err = SG_ERROR_NONE;
+  for (std::uint32_t i = 2; i < count && err == SG_ERROR_NONE; ++i) {
+    SGTxVertex* fan[3] = {verts[0], verts[i - 1], verts[i]};
+    err = rend->renMethods.rmDrawTriangle(rend, scene, mat, fan);
+  }
+  rend->renFogLUT = fog;
+  rend->renObjMaterial = nullptr;
+  return err;
+}
+
+}  // namespace
+
+SGError SGRendererCreateHorizon(SGRenderer* rend, std::uint32_t fade, const std::uint32_t* sky,
+                                const std::uint32_t* ground) {
+  if (rend->renFrameBuffer == nullptr) {
+    return SG_ERROR_NO_FRAME_BUFFER;
+  }
+  // The ground words given by SGRendererSetHorizonColours outlive a new horizon.
+  const std::int32_t groundIndex = rend->renHorizon.hzGroundIndex;
+  const std::int32_t groundD3DColour = rend->renHorizon.hzGroundD3DColour;
+  ISGRendererFreeHorizon(rend);
+  SGHorizon* hz = &rend->renHorizon;
+  hz->hzGroundIndex = groundIndex;
+  hz->hzGroundD3DColour = groundD3DColour;
+  hz->hzSkyColour = *sky;
+  hz->hzGroundColour = *ground;
+  hz->hzTanAngle = 0.f;
+  hz->hzFade = -1.f;
+  hz->hzSkyMaterial = FlatMaterial(rend, *sky);
+  hz->hzGroundMaterial = FlatMaterial(rend, (rend->renFogColour & ~0xFFu) | (static_cast<std::uint32_t>(hz->hzGroundIndex) & 0xFF));
+  hz->hzBackgroundMaterial = FlatMaterial(rend, 0xFFFFFF00u | 0xFF);
+  if (hz->hzSkyMaterial == nullptr || hz->hzGroundMaterial == nullptr || hz->hzBackgroundMaterial == nullptr) {
+    ISGRendererFreeHorizon(rend);
+    return SG_ERROR_NO_MEMORY;
+  }
+  rend->renFlags |= SG_REND_FLAG_HORIZON_SHOWN | SG_REND_FLAG_HORIZON_MADE;
+  SGError err = ISGRendererBuildHorizonRamp1(rend, fade);
+  if (err == SG_ERROR_NONE) {
+    err = ISGRendererBuildHorizonRamp2(rend, fade);
+  }
+  if (err != SG_ERROR_NONE) {
+    ISGRendererFreeHorizon(rend);
+  }
+  return err;
+}
+
+SGError SGRendererSetBackgroundMaterial(SGRenderer* rend, SGMaterial* mat) {
+  SGHorizon* hz = &rend->renHorizon;
+  if ((hz->hzFlags & SG_HZ_BACKGROUND) == 0) {
+    SGMaterialDestroy(hz->hzBackgroundMaterial);
+  }
+  hz->hzBackgroundMaterial = mat;
+  hz->hzFlags |= SG_HZ_BACKGROUND;
+  return SG_ERROR_NONE;
+}
+
+SGError SGRendererGetHorizonColours(const SGRenderer* rend, std::uint32_t* sky, std::uint32_t* ground) {
+  if ((rend->renFlags & SG_REND_FLAG_HORIZON_MADE) == 0) {
+    return SG_ERROR_NO_HORIZON;
+  }
+  *sky = rend->renHorizon.hzSkyColour;
+  *ground = rend->renHorizon.hzGroundColour;
+  return SG_ERROR_NONE;
+}
+
+SGError SGRendererSetHorizonAngle(SGRenderer* rend, float angle, float fade) {
+  SGHorizon* hz = &rend->renHorizon;
+  if (angle > 0.f) {
+    hz->hzTanAngle = std::tan(angle);
+    hz->hzFlags |= SG_HZ_ANGLE;
+  } else {
+    hz->hzTanAngle = 0.f;
+  }
+  hz->hzFade = fade;
+  return SG_ERROR_NONE;
+}
+
+SGError SGRendererGetHorizonAngle(const SGRenderer* rend, float* angle, float* fade) {
+  *angle = std::atan(rend->renHorizon.hzTanAngle);
+  *fade = rend->renHorizon.hzFade;
+  return SG_ERROR_NONE;
+}
+
+std::uint32_t SGRendererHorizonShown(const SGRenderer* rend) {
+  return (rend->renFlags & SG_REND_FLAG_HORIZON_SHOWN) != 0 ? 1 : 0;
+}
+
+SGError SGRendererToggleHorizon(SGRenderer* rend) {
+  if ((rend->renFlags & (SG_REND_FLAG_HORIZON_MADE | SG_REND_FLAG_HORIZON_SHOWN)) == 0) {
+    return SG_ERROR_NO_HORIZON;
+  }
+  rend->renFlags ^= SG_REND_FLAG_HORIZON_SHOWN;
+  return SG_ERROR_NONE;
+}
+
+SGError SGRendererSetHorizonColours(SGRenderer* rend, const std::int32_t* index, const std::int32_t* colour) {
+  rend->renHorizon.hzGroundIndex = *index;
+  rend->renHorizon.hzGroundD3DColour = *colour;
+  return SG_ERROR_NONE;
+}
+
+SGError ISGRendererDrawBackground(SGRenderer* rend, SGScene* scene) {
+  if ((rend->renFlags & SG_REND_FLAG_FOG_OVERRIDE) != 0 ||
+      (rend->renContext != nullptr && (rend->renContext->ctxDebug & SG_CTX_DEBUG_NO_FILL) != 0)) {
+    return SG_ERROR_NONE;
+  }
+  const SGHorizon* hz = &rend->renHorizon;
+  const SGViewData* vi = rend->renViewData;
+  const float yon = vi->viYon;
+  const float eyeZ = static_cast<float>(rend->renEye[2]);
+  const float horizon = hz->hzFade >= 0.f ? -eyeZ / (hz->hzFade + yon) * yon : 0.f;
+  const float fadeTop = std::fmax(horizon, yon * hz->hzTanAngle + horizon);
+  // The ground starts a pixel of the far plane below the horizon.
+  const float pixel = std::fmax(2.f * std::tan(vi->viFov / 2.f * kDegToRad) * yon / static_cast<float>(vi->viSize[1]),
+                                2.f * std::tan(vi->viFov / 2.f * kDegToRad) * yon * vi->viAspect /
+                                    static_cast<float>(vi->viSize[0]));
+  const float groundTop = std::fmin(-eyeZ, horizon) - pixel;
+  const Poly far = FarRectangle(rend);
+  Poly sky = SplitAt(far, fadeTop, true);
+  Poly band = SplitAt(SplitAt(far, horizon, true), fadeTop, false);
+  Poly ground = SplitAt(far, groundTop, false);
+  float lowest = groundTop;
+  for (std::uint32_t i = 0; i < far.count; ++i) {
+    lowest = std::fmin(lowest, far.p[i][2]);
+  }
+  for (std::uint32_t i = 0; i < band.count; ++i) {
+    band.fade[i] = fadeTop > horizon ? (band.p[i][2] - horizon) / (fadeTop - horizon) : 0.f;
+  }
+  for (std::uint32_t i = 0; i < ground.count; ++i) {
+    ground.fade[i] = groundTop > lowest ? (groundTop - ground.p[i][2]) / (groundTop - lowest) : 0.f;
+  }
+  for (std::uint32_t i = 0; i < sky.count; ++i) {
+    sky.fade[i] = 0.f;
+  }
+  SGTxVertex* verts[kMaxPoly];
+  SGError err = MakeVertices(rend, sky, verts);
+  if (err != SG_ERROR_NONE) {
+    return err;
+  }
+  if (sky.count >= 3 && hz->hzSkyMaterial != nullptr) {
+    ClearPolygon(rend, verts, sky.count, hz->hzSkyMaterial->matColour);
+  }
+  err = MakeVertices(rend, band, verts);
+  if (err == SG_ERROR_NONE) {
+    err = DrawFan(rend, scene, hz->hzGroundMaterial, verts, band.count, hz->hzFadeRamp);
+  }
+  if (err == SG_ERROR_NONE) {
+    err = MakeVertices(rend, ground, verts);
+  }
+  if (err == SG_ERROR_NONE) {
+    const bool given = (hz->hzFlags & SG_HZ_BACKGROUND) != 0;
+    err = DrawFan(rend, scene, given ? hz->hzBackgroundMaterial : hz->hzGroundMaterial, verts, ground.count,
+                  hz->hzGroundRamp);
+  }
+  return err;
+}
