@@ -46,9 +46,6 @@ TEST_F(PoolTest, TakingIsAllOrNothing) {
   EXPECT_EQ(pools.TakeMineral(4, 1, 5), 1);
   EXPECT_EQ(pools.TakeMineral(4, 1, 1), 0);
   EXPECT_EQ(pools.GetStorageFacilities(150), 0);
-  pools.AddMineral(150, 0, 5);  // no such pool
-  EXPECT_EQ(pools.GetMineral(150, 0), 0u);
-  EXPECT_EQ(pools.GetMineral(1, 4), 0u);
 }
 
 TEST_F(PoolTest, SavedPools) {
