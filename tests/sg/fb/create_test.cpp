@@ -105,8 +105,12 @@ TEST_F(Create, SeparateCallerBackSurfaceIsPresentedOnTheFront) {
   const ULONG backRefs = Refs(back);
   ASSERT_EQ(Open(o), SG_ERROR_NONE);
   EXPECT_FALSE(fb_->fbFlags & SG_FB_FLAG_SINGLE_SURFACE);
-  Paint(back, 0x1234);
+  // A lost back surface of its own is restored by itself.
+  back->FailNextAccess(DDERR_SURFACELOST);
   void* pixels = nullptr;
+  ASSERT_EQ(SGFrameBufferLock(fb_, &pixels), SG_ERROR_NONE);
+  ASSERT_EQ(SGFrameBufferUnlock(fb_), SG_ERROR_NONE);
+  Paint(back, 0x1234);
   ASSERT_EQ(SGFrameBufferLock(fb_, &pixels), SG_ERROR_NONE);
   front->FailNextAccess(DDERR_GENERIC);
   EXPECT_EQ(SGFrameBufferSwap(fb_), SG_ERROR_FB_SWAP);  // unlocked all the same
@@ -117,6 +121,17 @@ TEST_F(Create, SeparateCallerBackSurfaceIsPresentedOnTheFront) {
   fb_ = nullptr;
   EXPECT_EQ(Refs(front), frontRefs);
   EXPECT_EQ(Refs(back), backRefs);
+}
+
+TEST_F(Create, BackSurfaceWithoutFrontNeedsADirectDrawObject) {
+  IDirectDrawSurface* back = Surface(16, 16);
+  const ULONG refs = Refs(back);
+  SGFrameBufferOptions o = GameOptions(nullptr);
+  o.fboCodes &= ~SG_FB_OPT_DRAW_FRONT;
+  o.fboBack = back;
+  o.fboDD = nullptr;
+  EXPECT_EQ(Open(o), SG_ERROR_FB_DDRAW);
+  EXPECT_EQ(Refs(back), refs);
 }
 
 TEST_F(Create, FailedCreationLeavesNothingBehind) {

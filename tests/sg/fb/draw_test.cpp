@@ -171,6 +171,10 @@ TEST_F(Blit, ClippedDestinationMovesTheSource) {
   EXPECT_EQ(At(surface_, 0, 9), 0x07E0u);  // texel column 2
   EXPECT_EQ(At(surface_, 1, 9), 0x001Fu);
   EXPECT_EQ(At(surface_, 2, 9), kGround);
+  // Stretched twice: cutting 4 pixels off the destination cuts 2 texels.
+  ASSERT_EQ(SGFrameBufferBlitTextureRegion(fb_, -4, 0, 8, 4, txm_), SG_ERROR_NONE);
+  EXPECT_EQ(At(surface_, 0, 0), 0x07E0u);
+  EXPECT_EQ(At(surface_, 3, 0), 0x001Fu);
 }
 
 TEST_F(Blit, NothingToDrawTouchesNothing) {
