@@ -60,6 +60,10 @@ AudioOutput& CurrentAudioOutput();
 // Replaces the running output (the previous one is destroyed first).
 void InstallAudioOutput(std::unique_ptr<AudioOutput> output);
 
+// A 16-bit PCM WAV file of interleaved samples; false when it cannot be written.
+bool WriteWavFile(const std::filesystem::path& path, const std::vector<std::int16_t>& samples, int channels,
+                  int rate);
+
 // Memory on the program clock: CatchUp renders 44.1 frames for each
 // millisecond the clock moved on since the last call (a clock set back starts
 // over from there). Keeps what it rendered when asked to.
@@ -78,6 +82,10 @@ class MemoryAudioOutput : public AudioOutput {
     return captured_;
   }
   std::uint64_t FramesRendered() const { return rendered_; }
+  // Writes what was kept as a 16-bit stereo WAV file; false when it cannot.
+  bool SaveCapture(const std::filesystem::path& wav) {
+    return WriteWavFile(wav, Captured(), kAudioChannels, kAudioRate);
+  }
 
  private:
   DWORD lastMs_;
@@ -91,9 +99,5 @@ class MemoryAudioOutput : public AudioOutput {
 
 // The memory output running, or null when another kind runs.
 MemoryAudioOutput* CurrentMemoryAudioOutput();
-
-// A 16-bit PCM WAV file of interleaved samples; false when it cannot be written.
-bool WriteWavFile(const std::filesystem::path& path, const std::vector<std::int16_t>& samples, int channels,
-                  int rate);
 
 }  // namespace plat

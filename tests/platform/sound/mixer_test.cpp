@@ -113,7 +113,7 @@ TEST_F(SoundTest, BeepIsHeardAndTheCaptureWritesAWav) {
   for (std::size_t i = 0; i < s.size(); i += 2) loud += s[i] != 0;
   EXPECT_EQ(loud, kAudioRate * 120 / 1000);
   const auto wav = dir_ / "beep.wav";
-  ASSERT_TRUE(WriteWavFile(wav, s, 2, kAudioRate));
+  ASSERT_TRUE(Output().SaveCapture(wav));
   EXPECT_EQ(std::filesystem::file_size(wav), 44 + s.size() * 2);
 }
 
