@@ -23,6 +23,7 @@
 #include "sg/core/datapath.h"
 #include "sg/core/malloc.h"
 #include "sg/fb/framebuffer.h"
+#include "sg/fb/lut.h"
 #include "sg/instance/instance.h"
 #include "sg/material/material.h"
 #include "sg/model/model.h"
@@ -125,20 +126,6 @@ SGModel* Rock(float radius) {
   return m;
 }
 
-std::uint8_t* ShadeTable(const SGPixelFormat& pf) {
-  auto* t = static_cast<std::uint8_t*>(SGCalloc(256, 256));
-  const std::uint32_t bits[3] = {pf.pfRedBits, pf.pfGreenBits, pf.pfBlueBits};
-  for (std::uint32_t level = 0; level < 256; ++level) {
-    std::uint32_t at = level * 256;
-    for (std::uint32_t bit : bits) {
-      for (std::uint32_t j = 0; j < (1u << bit); ++j) {
-        t[at++] = static_cast<std::uint8_t>(j * level / 255);
-      }
-    }
-  }
-  return t;
-}
-
 // The game's configuration with an asteroid-space scene of `count` rocks.
 struct World {
   explicit World(int count, bool oneBucket = false, std::uint32_t type = SG_MAT_TYPE_SHADED_TEXTURE) {
@@ -189,7 +176,7 @@ struct World {
     SGRendererSetOptions(rend, 1);
     SGRendererSetFrameBuffer(rend, fb);
     SGRendererEnableSoftwarePrimitives(rend, 1);
-    SGRendererSetShadeLUT(rend, ShadeTable(fb->fbPixelFormat));
+    SGRendererBuildShadeLUT(rend, scene);
     SGInstanceCreate(ctx, SG_INST_TYPE_CAMERA, &camera);
     SGInstanceSetCamera(camera, 45.f, static_cast<float>(kWidth) / kHeight, 1.f, 250.f);
     const std::int32_t origin[2] = {0, 0};

@@ -117,7 +117,7 @@ TEST_F(FrameTest, AHandlerCanAbandonTheFrame) {
 TEST_F(FrameTest, AWarmFrameAllocatesNothing) {
   PlaceBoxes(200);
   AddLight(0.2f, 1.f, -0.5f);
-  rend_->renShadeLUT = ShadeTable(fb_->fbPixelFormat);
+  BuildShadeTable();
   for (int i = 0; i < 3; ++i) {
     ASSERT_EQ(Draw(), SG_ERROR_NONE);
   }

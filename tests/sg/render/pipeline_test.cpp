@@ -116,7 +116,8 @@ TEST_F(PipelineTest, VertexPoolMergesIntoOneBlock) {
 }
 
 TEST_F(PipelineTest, FogOverrideEndsWithTheFrame) {
-  std::uint8_t* table = ShadeTable(fb_->fbPixelFormat);
+  std::uint8_t* table = nullptr;
+  ASSERT_EQ(ISGLutBuildBlendRGB(rend_, &table, 0x12345600), SG_ERROR_NONE);
   rend_->renFlags |= SG_REND_FLAG_FRAME_OPEN;
   ASSERT_EQ(SGRendererOverrideFog(rend_, scene_, 0x12345600, table, 150.f, 30.f, 0), SG_ERROR_NONE);
   EXPECT_EQ(rend_->renFogLUT, table);
@@ -220,7 +221,7 @@ TEST_F(FillChoiceTest, NoFillFlagCountsTrianglesAndDrawsNone) {
 // With textures turned off, textured materials are drawn in the material's
 // colour from the buffer's colour table, never with texels read as a colour.
 TEST_F(FillChoiceTest, UntexturedDebugDrawsTheMaterialColour) {
-  rend_->renShadeLUT = ShadeTable(fb_->fbPixelFormat);
+  BuildShadeTable();
   ctx_->ctxDebug |= SG_CTX_DEBUG_NO_TEXTURES;
   const auto* table = static_cast<const std::uint16_t*>(fb_->fbPixelTable);
   SGMaterial* shaded = Keep(Material(SG_MAT_TYPE_SHADED_TEXTURE, 77, Texture(64, 64, 10, 1)));

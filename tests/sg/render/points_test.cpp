@@ -62,7 +62,7 @@ TEST_F(PointsTest, PointsOutsideTheBufferAreNotDrawn) {
 }
 
 TEST_F(PointsTest, ShadedPointsGoThroughTheShadeTable) {
-  rend_->renShadeLUT = ShadeTable(fb_->fbPixelFormat);
+  BuildShadeTable();
   mat_->matAmbient = 0.f;
   mat_->matDiffuse = 1.f;
   Clear();

@@ -38,7 +38,7 @@ TEST_F(SceneDrawTest, EachMaterialTypeLitAndUnlit) {
   PlaceMaterialRow();
   ASSERT_EQ(Draw(), SG_ERROR_NONE);
   ExpectGolden("materials_unlit");
-  rend_->renShadeLUT = ShadeTable(fb_->fbPixelFormat);
+  BuildShadeTable();
   AddLight(0.3f, 1.f, -0.6f);
   ASSERT_EQ(Draw(), SG_ERROR_NONE);
   ExpectGolden("materials_lit");
@@ -136,7 +136,7 @@ namespace {
 // Boxes floating over the ground each lay a dark quad under themselves; a box
 // whose shadow is disabled lays none.
 TEST_F(SceneDrawTest, DropShadowsLieOnTheGroundUnderTheirInstances) {
-  rend_->renShadeLUT = ShadeTable(fb_->fbPixelFormat);
+  BuildShadeTable();
   SGModel* box = Keep(Box(1.f, 1.f, 1.f, 1));
   for (int i = 0; i < 3; ++i) {
     SGMaterial* mat = Keep(Material(SG_MAT_TYPE_TEXTURE, 0, Texture(32, 32, static_cast<std::uint8_t>(200 + i), 7)));

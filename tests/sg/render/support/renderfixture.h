@@ -16,6 +16,7 @@
 #include "platform/display/backend.h"
 #include "sg/core/datapath.h"
 #include "sg/core/malloc.h"
+#include "sg/fb/lut.h"
 #include "sg/instance/instance.h"
 #include "sg/material/material.h"
 #include "sg/model/model.h"
@@ -56,21 +57,6 @@ inline std::vector<std::uint8_t> PaletteFile(std::uint32_t count) {
 }
 
 inline const char* kSceneFile = "Scene for tests\nSTART\ncolours.pal 64.0 10.0 17 0.0 16 16\n";
-
-// The 256 x 256 channel table scaling each channel by level / 255.
-inline std::uint8_t* ShadeTable(const SGPixelFormat& pf) {
-  auto* t = static_cast<std::uint8_t*>(SGCalloc(256, 256));
-  const std::uint32_t bits[3] = {pf.pfRedBits, pf.pfGreenBits, pf.pfBlueBits};
-  for (std::uint32_t level = 0; level < 256; ++level) {
-    std::uint32_t at = level * 256;
-    for (std::uint32_t bit : bits) {
-      for (std::uint32_t j = 0; j < (1u << bit); ++j) {
-        t[at++] = static_cast<std::uint8_t>(j * level / 255);
-      }
-    }
-  }
-  return t;
-}
 
 // A texture of 8-bit texels: a checker of cells x cells squares in four
 // colours (first, first + 9, + 18, + 27) inside a border of `border` (0 gives
@@ -221,6 +207,9 @@ class RenderTest : public fbtest::FrameBufferTest {
     }
     FrameBufferTest::TearDown();
   }
+
+  // The renderer's shade table: each channel scaled by level / 255.
+  void BuildShadeTable() { ASSERT_EQ(SGRendererBuildShadeLUT(rend_, scene_), SG_ERROR_NONE); }
 
   SGInstance* NewInstance(std::uint32_t type) {
     SGInstance* inst = nullptr;
