@@ -143,7 +143,8 @@ SGError SGFrameBufferGetPitch(const SGFrameBuffer* fb, std::int32_t* pitch);
 // fbColourCount; in SG_FB_MODE_IDX also the DirectDraw palette and the
 // context's ctxPalette. Packed pixel values: entry 0 is 0 and no other entry
 // is (a colour that packs to 0 becomes one unit in each channel). 0, 1,
-// SG_ERROR_UNSUPPORTED (depth other than 16 or 24), SG_ERROR_FB_PALETTE.
+// SG_ERROR_UNSUPPORTED (more than 256 colours, or a depth other than 16 or 24),
+// SG_ERROR_FB_PALETTE. A failure keeps the tables installed before.
 SGError SGFrameBufferInstallPalette(SGFrameBuffer* fb, const SGPalEntry* colours, std::uint32_t count);
 
 // A colour word: red in bits 24-31, green 16-23, blue 8-15; in SG_FB_MODE_IDX
@@ -162,8 +163,9 @@ SGError SGFrameBufferClear(SGFrameBuffer* fb, std::uint32_t colour);
 // Blits the whole texture map (stretched) into the rectangle, clipped to the
 // frame buffer; the texture's blit surface is made on first use and kept in its
 // tpiDDInfo. A map with SG_TXM_NO_DRAW is never blitted; SG_TXM_KEYED blits
-// with black as source colour key. 0, 1, SG_ERROR_UNSUPPORTED,
-// SG_ERROR_FB_BLIT_SURFACE, SG_ERROR_FB_ACCESS.
+// with black as source colour key. 0, 1, SG_ERROR_UNSUPPORTED, SG_ERROR_NO_LUT
+// (no colour table to convert its texels through yet), SG_ERROR_FB_BLIT_SURFACE,
+// SG_ERROR_FB_ACCESS.
 SGError SGFrameBufferBlitTextureRegion(SGFrameBuffer* fb, std::int32_t x, std::int32_t y, std::int32_t width,
                                        std::int32_t height, SGTextureMap* txm);
 // Blits a whole DirectDraw surface into the rectangle as above; flags bit 0x1
