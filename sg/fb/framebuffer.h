@@ -144,7 +144,7 @@ SGError SGFrameBufferGetPitch(const SGFrameBuffer* fb, std::int32_t* pitch);
 // context's ctxPalette. Packed pixel values: entry 0 is 0 and no other entry
 // is (a colour that packs to 0 becomes one unit in each channel). 0, 1,
 // SG_ERROR_UNSUPPORTED (more than 256 colours, or a depth other than 16 or 24),
-// SG_ERROR_FB_PALETTE. A failure keeps the tables installed before.
+// SG_ERROR_FB_PALETTE. Running out of memory keeps the tables installed before.
 SGError SGFrameBufferInstallPalette(SGFrameBuffer* fb, const SGPalEntry* colours, std::uint32_t count);
 
 // A colour word: red in bits 24-31, green 16-23, blue 8-15; in SG_FB_MODE_IDX
