@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "platform/core/dospath.h"
+#include "platform/gdi/shapes.h"
 #include "tests/media/media_fixture.h"
 
 namespace {
@@ -133,6 +134,16 @@ TEST_F(SpriteTest, ScreenBlitsAndALostSurfaceIsReloaded) {
   s.surface->FailNextAccess(DDERR_SURFACELOST);
   ASSERT_EQ(s.BltToSurface(&dest, 0, 0, nullptr), 0);
   EXPECT_EQ(All(dest), kPicture);
+  // A device context on a lost surface comes after a restore.
+  dest.surface->FailNextAccess(DDERR_SURFACELOST);
+  HDC dc = dest.GetDC();
+  ASSERT_NE(dc, nullptr);
+  const RECT box{0, 0, 1, 1};
+  HBRUSH green = CreateSolidBrush(RGB(0, 255, 0));
+  FillRect(dc, &box, green);
+  dest.ReleaseDC(dc);
+  DeleteObject(green);
+  EXPECT_EQ(At(dest, 0, 0), 0x07E0);
   s.surface->FailNextAccess(DDERR_SURFACELOST);
   const RECT again{0, 0, 2, 2};
   ASSERT_EQ(s.BltToPrimary(&again, nullptr), 0);
