@@ -174,7 +174,17 @@ void Menu(Canvas& c, const Asset& a, const Palette& p) {
   c.Bevel(0, 0, c.width(), c.height(), base, 1, 2);
   std::string words = a.label.empty() ? stem.substr(std::min<std::size_t>(2, stem.size())) : a.label;
   if (!words.empty()) words[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(words[0])));
-  c.Text(words, 4, 0, c.width() - 8, c.height(), lit ? Rgb{1, 1, 0.9} : p.accent, c.height() * 0.7);
+  const bool submenu = Starts(stem, "s");
+  c.Text(words, 4, 0, c.width() - (submenu ? 16 : 8), c.height(), lit ? Rgb{1, 1, 0.9} : p.accent, c.height() * 0.7);
+  if (submenu) {  // the arrow of an item that opens a further menu
+    const double h = c.height(), x = c.width() - 10;
+    c.Colour(lit ? Rgb{1, 1, 0.9} : p.accent);
+    cairo_move_to(c.cr(), x, h * 0.3);
+    cairo_line_to(c.cr(), x + 5, h * 0.5);
+    cairo_line_to(c.cr(), x, h * 0.7);
+    cairo_close_path(c.cr());
+    cairo_fill(c.cr());
+  }
 }
 
 void Lamp(Canvas& c, const Rgb& colour, double level) {
