@@ -8,7 +8,6 @@
 #include <memory>
 #include <mutex>
 #include <optional>
-#include <set>
 #include <sstream>
 #include <string>
 #include <string_view>
@@ -17,6 +16,7 @@
 
 #include "platform/core/config.h"
 #include "platform/core/durable_file.h"
+#include "platform/core/handle_table.h"
 #include "platform/core/names.h"
 
 namespace plat {
@@ -170,22 +170,15 @@ class Registry {
     return ReplaceFileDurably(file, out.str());
   }
 
-  HKEY Track(std::unique_ptr<HKEY__> h) {
-    HKEY raw = h.get();
-    open_.insert(raw);
-    h.release();
-    return raw;
-  }
+  HKEY Track(std::unique_ptr<HKEY__> h) { return open_.Add(std::move(h)); }
 
   bool IsValid(HKEY h) const {
-    return h == &g_currentUser || h == &g_localMachine || open_.count(h) != 0;
+    return h == &g_currentUser || h == &g_localMachine || open_.Contains(h);
   }
 
   bool Close(HKEY h) {
     if (h == &g_currentUser || h == &g_localMachine) return true;
-    if (open_.erase(h) == 0) return false;
-    delete h;
-    return true;
+    return open_.Erase(h);
   }
 
  private:
@@ -259,7 +252,7 @@ class Registry {
   std::optional<std::filesystem::path> override_;
   bool loaded_ = false;
   Key roots_[2];
-  std::set<HKEY> open_;
+  HandleTable<HKEY__> open_;
 };
 
 Registry& Reg() {

@@ -5,11 +5,11 @@
 #include <chrono>
 #include <condition_variable>
 #include <memory>
-#include <set>
 #include <system_error>
 #include <thread>
 
 #include "platform/core/clock.h"
+#include "platform/core/handle_table.h"
 
 namespace plat {
 
@@ -102,7 +102,7 @@ CurrentThreadHandle g_currentThread;
 
 struct Handles {
   std::mutex mutex;
-  std::set<HANDLE> live;
+  HandleTable<HANDLE__> live;
 };
 
 Handles& Live() {
@@ -113,16 +113,14 @@ Handles& Live() {
 HANDLE Track(std::unique_ptr<HANDLE__> object) {
   Handles& h = Live();
   std::lock_guard lock(h.mutex);
-  HANDLE raw = object.release();
-  h.live.insert(raw);
-  return raw;
+  return h.live.Add(std::move(object));
 }
 
 bool IsLive(HANDLE object) {
   if (object == &g_currentThread) return true;
   Handles& h = Live();
   std::lock_guard lock(h.mutex);
-  return h.live.count(object) != 0;
+  return h.live.Contains(object);
 }
 
 template <class T>
@@ -182,8 +180,8 @@ BOOL CloseHandle(HANDLE object) {
   {
     Handles& h = Live();
     std::lock_guard lock(h.mutex);
-    if (h.live.erase(object) == 0) return FALSE;
-    owned.reset(object);
+    owned = h.live.Take(object);
+    if (!owned) return FALSE;
   }
   return TRUE;
 }

@@ -2,9 +2,9 @@
 
 #include "platform/dialog/menu.h"
 
-#include <map>
 #include <memory>
 
+#include "platform/core/handle_table.h"
 #include "platform/dialog/menu_impl.h"
 #include "platform/user/window.h"
 
@@ -14,8 +14,8 @@ namespace dialog_impl {
 
 namespace {
 
-std::map<HMENU, std::unique_ptr<HMENU__>>& Menus() {
-  static std::map<HMENU, std::unique_ptr<HMENU__>> menus;
+HandleTable<HMENU__>& Menus() {
+  static HandleTable<HMENU__> menus;
   return menus;
 }
 
@@ -38,29 +38,25 @@ MenuItem* FindItem(HMENU menu, UINT item, bool byPosition) {
 
 }  // namespace
 
-bool IsLiveMenu(HMENU menu) { return menu && Menus().count(menu) != 0; }
+bool IsLiveMenu(HMENU menu) { return menu && Menus().Contains(menu); }
 
 }  // namespace dialog_impl
 
 using namespace dialog_impl;
 
 HMENU CreatePopupMenu() {
-  auto menu = std::make_unique<HMENU__>();
-  HMENU handle = menu.get();
-  Menus().emplace(handle, std::move(menu));
-  return handle;
+  return Menus().Add(std::make_unique<HMENU__>());
 }
 
 BOOL DestroyMenu(HMENU menu) {
-  auto it = Menus().find(menu);
-  if (it == Menus().end()) return FALSE;
-  std::unique_ptr<HMENU__> owned = std::move(it->second);
-  Menus().erase(it);
+  std::unique_ptr<HMENU__> owned = Menus().Take(menu);
+  if (!owned) return FALSE;
   // No other menu may keep pointing at this one, nor may a later menu that
   // happens to get the same address be taken for it.
-  for (auto& [handle, other] : Menus())
-    for (MenuItem& item : other->items)
+  Menus().ForEach([menu](HMENU__& other) {
+    for (MenuItem& item : other.items)
       if (item.submenu == menu) item.submenu = nullptr;
+  });
   if (owned->window && IsWindow(owned->window)) DestroyWindow(owned->window);
   for (const MenuItem& item : owned->items)
     if (item.submenu) DestroyMenu(item.submenu);

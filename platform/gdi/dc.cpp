@@ -1,8 +1,8 @@
 #include "platform/gdi/dc.h"
 
 #include <algorithm>
-#include <unordered_map>
 
+#include "platform/core/handle_table.h"
 #include "platform/gdi/gdi_impl.h"
 #include "platform/display/screen.h"
 
@@ -10,8 +10,8 @@ namespace plat {
 namespace gdi_impl {
 namespace {
 
-std::unordered_map<HDC, std::unique_ptr<HDC__>>& Dcs() {
-  static std::unordered_map<HDC, std::unique_ptr<HDC__>> dcs;
+HandleTable<HDC__>& Dcs() {
+  static HandleTable<HDC__> dcs;
   return dcs;
 }
 
@@ -78,14 +78,10 @@ HDC__* NewDC(HDC__::Kind kind) {
   Replace(raw->pen, GetStockObject(BLACK_PEN));
   Replace(raw->brush, GetStockObject(WHITE_BRUSH));
   Replace(raw->font, GetStockObject(SYSTEM_FONT));
-  Dcs()[raw] = std::move(dc);
-  return raw;
+  return Dcs().Add(std::move(dc));
 }
 
-HDC__* FindDC(HDC hdc) {
-  auto it = Dcs().find(hdc);
-  return it == Dcs().end() ? nullptr : it->second.get();
-}
+HDC__* FindDC(HDC hdc) { return Dcs().Find(hdc); }
 
 void FreeDC(HDC__* dc) {
   Replace(dc->pen, nullptr);
@@ -94,7 +90,7 @@ void FreeDC(HDC__* dc) {
   Replace(dc->palette, nullptr);
   if (BitmapObject* b = DcBitmap(*dc); b && !IsStock(dc->bitmap)) b->selectedIn = nullptr;
   Replace(dc->bitmap, nullptr);
-  Dcs().erase(dc);
+  Dcs().Erase(dc);
 }
 
 bool DcCanvas(HDC__& dc, Canvas* out) {

@@ -2,30 +2,22 @@
 
 #include <array>
 #include <cstring>
-#include <unordered_map>
 
+#include "platform/core/handle_table.h"
 #include "platform/gdi/gdi_impl.h"
 
 namespace plat {
 namespace gdi_impl {
 namespace {
 
-struct Entry {
-  std::unique_ptr<HGDIOBJ__> object;
-  bool stock = false;
-  bool deleted = false;  // DeleteObject came while a DC held it
-  int holds = 0;
-};
-
-std::unordered_map<HGDIOBJ, Entry>& Objects() {
-  static std::unordered_map<HGDIOBJ, Entry> objects;
+HandleTable<HGDIOBJ__>& Objects() {
+  static HandleTable<HGDIOBJ__> objects;
   return objects;
 }
 
-Entry* Live(HGDIOBJ handle) {
-  auto it = Objects().find(handle);
-  if (it == Objects().end() || it->second.deleted) return nullptr;
-  return &it->second;
+HGDIOBJ__* Live(HGDIOBJ handle) {
+  HGDIOBJ__* o = Objects().Find(handle);
+  return o && !o->deleted ? o : nullptr;
 }
 
 HGDIOBJ MakePen(int style, int width, COLORREF colour) {
@@ -72,42 +64,30 @@ HGDIOBJ MakeStock(int index) {
 
 }  // namespace
 
-HGDIOBJ Register(std::unique_ptr<HGDIOBJ__> object) {
-  HGDIOBJ handle = object.get();
-  Objects()[handle].object = std::move(object);
-  return handle;
-}
+HGDIOBJ Register(std::unique_ptr<HGDIOBJ__> object) { return Objects().Add(std::move(object)); }
 
 HGDIOBJ RegisterStock(std::unique_ptr<HGDIOBJ__> object) {
   HGDIOBJ handle = Register(std::move(object));
-  Objects()[handle].stock = true;
+  handle->stock = true;
   return handle;
 }
 
 bool IsStock(HGDIOBJ handle) {
-  Entry* e = Live(handle);
-  return e && e->stock;
+  HGDIOBJ__* o = Live(handle);
+  return o && o->stock;
 }
 
-HGDIOBJ__* FindAny(HGDIOBJ handle) {
-  Entry* e = Live(handle);
-  return e ? e->object.get() : nullptr;
-}
+HGDIOBJ__* FindAny(HGDIOBJ handle) { return Live(handle); }
 
-HGDIOBJ__* FindHeld(HGDIOBJ handle) {
-  auto it = Objects().find(handle);
-  return it == Objects().end() ? nullptr : it->second.object.get();
-}
+HGDIOBJ__* FindHeld(HGDIOBJ handle) { return Objects().Find(handle); }
 
 void Hold(HGDIOBJ handle) {
-  auto it = Objects().find(handle);
-  if (it != Objects().end()) ++it->second.holds;
+  if (HGDIOBJ__* o = Objects().Find(handle)) ++o->holds;
 }
 
 void Release(HGDIOBJ handle) {
-  auto it = Objects().find(handle);
-  if (it == Objects().end()) return;
-  if (--it->second.holds <= 0 && it->second.deleted) Objects().erase(it);
+  HGDIOBJ__* o = Objects().Find(handle);
+  if (o && --o->holds <= 0 && o->deleted) Objects().Erase(handle);
 }
 
 PixelTarget BitmapObject::Pixels() {
@@ -143,20 +123,20 @@ HGDIOBJ GetStockObject(int index) {
   if (index < 0 || index > DEFAULT_GUI_FONT) return nullptr;
   if (!stock[index]) {
     stock[index] = MakeStock(index);
-    if (stock[index]) Objects()[stock[index]].stock = true;
+    if (stock[index]) stock[index]->stock = true;
   }
   return stock[index];
 }
 
 BOOL DeleteObject(HGDIOBJ object) {
-  auto it = Objects().find(object);
-  if (it == Objects().end() || it->second.deleted) return FALSE;
-  if (it->second.stock) return TRUE;
-  if (it->second.holds > 0) {
-    it->second.deleted = true;
+  HGDIOBJ__* o = Live(object);
+  if (!o) return FALSE;
+  if (o->stock) return TRUE;
+  if (o->holds > 0) {
+    o->deleted = true;
     return TRUE;
   }
-  Objects().erase(it);
+  Objects().Erase(object);
   return TRUE;
 }
 

@@ -16,6 +16,11 @@ struct HGDIOBJ__ {
   HGDIOBJ__& operator=(const HGDIOBJ__&) = delete;
   virtual ~HGDIOBJ__() = default;
 
+  // The layer's bookkeeping.
+  bool stock = false;
+  bool deleted = false;  // DeleteObject came while a DC held it
+  int holds = 0;         // DCs that have it selected
+
  protected:
   HGDIOBJ__() = default;
 };

@@ -10,6 +10,7 @@
 
 #include "platform/core/bytes.h"
 #include "platform/core/dospath.h"
+#include "platform/core/handle_table.h"
 #include "platform/resource/peimage.h"
 #include "platform/resource/text1252.h"
 
@@ -54,7 +55,7 @@ const SystemCall kSystemCalls[] = {
 
 struct Registry {
   std::mutex mutex;
-  std::vector<std::unique_ptr<Module>> modules;
+  HandleTable<Module> modules;
   Module* program = nullptr;
   std::filesystem::path programPath;
   std::vector<Module*> system;  // made on first use, never unloaded
@@ -121,8 +122,7 @@ Module* ProgramModule(Registry& reg) {
   if (ReadFile(reg.programPath, bytes)) m = MakeModule(std::move(bytes));
   if (!m) m = std::make_unique<Module>();  // the program still has a module, an empty one
   m->hostPath = reg.programPath;
-  reg.program = m.get();
-  reg.modules.push_back(std::move(m));
+  reg.program = reg.modules.Add(std::move(m));
   return reg.program;
 }
 
@@ -130,10 +130,7 @@ Module* ProgramModule(Registry& reg) {
 // Caller holds the registry lock.
 Module* Find(Registry& reg, HMODULE h) {
   if (h == nullptr) return ProgramModule(reg);
-  for (auto& m : reg.modules) {
-    if (HandleOf(m.get()) == h) return m.get();
-  }
-  return nullptr;
+  return reg.modules.Find(h);
 }
 
 const ResourceRecord* RecordOf(const Module* m, const void* handle) {
@@ -146,9 +143,7 @@ const ResourceRecord* RecordOf(const Module* m, const void* handle) {
 }
 
 HMODULE Register(Registry& reg, std::unique_ptr<Module> m) {
-  HMODULE h = HandleOf(m.get());
-  reg.modules.push_back(std::move(m));
-  return h;
+  return HandleOf(reg.modules.Add(std::move(m)));
 }
 
 std::string FileNameUpper(const std::filesystem::path& p) {
@@ -172,7 +167,7 @@ Module* SystemModuleNamed(Registry& reg, std::string_view name) {
     if (upper == call.module) m->exports.emplace(call.name, call.address);
   if (m->exports.empty()) return nullptr;
   reg.system.push_back(m.get());
-  return reg.modules.emplace_back(std::move(m)).get();
+  return reg.modules.Add(std::move(m));
 }
 
 }  // namespace
@@ -195,11 +190,10 @@ HMODULE LoadLibrary(const char* dosOrHostName) {
   Registry& reg = Reg();
   std::lock_guard lock(reg.mutex);
   if (Module* sys = SystemModuleNamed(reg, dosOrHostName)) return HandleOf(sys);
-  for (auto& m : reg.modules) {
-    if (!m->hostPath.empty() && m->hostPath == key && m.get() != reg.program) {
-      ++m->refs;
-      return HandleOf(m.get());
-    }
+  if (Module* m = reg.modules.FindIf(
+          [&](const Module& x) { return !x.hostPath.empty() && x.hostPath == key && &x != reg.program; })) {
+    ++m->refs;
+    return HandleOf(m);
   }
   std::vector<std::uint8_t> bytes;
   if (!ReadFile(key, bytes)) return nullptr;
@@ -224,13 +218,11 @@ BOOL FreeLibrary(HMODULE module) {
   if (module == nullptr) return FALSE;
   Registry& reg = Reg();
   std::lock_guard lock(reg.mutex);
-  for (auto it = reg.modules.begin(); it != reg.modules.end(); ++it) {
-    if (HandleOf(it->get()) != module) continue;
-    if (it->get() == reg.program || !(*it)->systemName.empty()) return TRUE;
-    if (--(*it)->refs == 0) reg.modules.erase(it);
-    return TRUE;
-  }
-  return FALSE;
+  Module* m = reg.modules.Find(module);
+  if (m == nullptr) return FALSE;
+  if (m == reg.program || !m->systemName.empty()) return TRUE;
+  if (--m->refs == 0) reg.modules.Erase(m);
+  return TRUE;
 }
 
 HMODULE GetModuleHandle(const char* name) {
@@ -239,10 +231,8 @@ HMODULE GetModuleHandle(const char* name) {
   if (name == nullptr) return HandleOf(ProgramModule(reg));
   if (Module* sys = SystemModuleNamed(reg, name)) return HandleOf(sys);
   std::string wanted = FileNameUpper(std::filesystem::path(std::string(name)).filename());
-  for (auto& m : reg.modules) {
-    if (!m->hostPath.empty() && FileNameUpper(m->hostPath) == wanted) return HandleOf(m.get());
-  }
-  return nullptr;
+  return HandleOf(
+      reg.modules.FindIf([&](const Module& m) { return !m.hostPath.empty() && FileNameUpper(m.hostPath) == wanted; }));
 }
 
 void SetProgramModulePath(const std::filesystem::path& hostPath) {
@@ -292,10 +282,11 @@ const BYTE* LockResource(HGLOBAL loaded) {
   if (loaded == nullptr) return nullptr;
   Registry& reg = Reg();
   std::lock_guard lock(reg.mutex);
-  for (auto& m : reg.modules) {
-    if (const ResourceRecord* rec = RecordOf(m.get(), loaded)) return m->bytes.data() + rec->offset;
-  }
-  return nullptr;
+  const BYTE* found = nullptr;
+  reg.modules.ForEach([&](const Module& m) {
+    if (const ResourceRecord* rec = RecordOf(&m, loaded); rec && !found) found = m.bytes.data() + rec->offset;
+  });
+  return found;
 }
 
 DWORD SizeofResource(HMODULE module, HRSRC resource) {

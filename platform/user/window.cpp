@@ -24,14 +24,14 @@ UserState& State() {
 HWND__* Live(HWND hwnd) {
   if (!hwnd) return nullptr;
   auto& s = State();
-  auto it = s.windows.find(hwnd);
-  if (it == s.windows.end() || hwnd->destroyed) return nullptr;
-  return hwnd;
+  HWND__* w = s.windows.Find(hwnd);
+  if (!w || w->destroyed) return nullptr;
+  return w;
 }
 
 void CollectDestroyed() {
   auto& s = State();
-  std::erase_if(s.windows, [](const auto& kv) { return kv.first->destroyed && kv.first->callDepth == 0; });
+  s.windows.EraseIf([](const HWND__& w) { return w.destroyed && w.callDepth == 0; });
 }
 
 bool RectEmpty(const RECT& r) { return r.right <= r.left || r.bottom <= r.top; }
@@ -223,8 +223,7 @@ BOOL UnregisterClass(const char* className, HINSTANCE) {
   auto& s = State();
   auto it = s.classes.find(Upper(className));
   if (it == s.classes.end()) return FALSE;
-  for (const auto& [h, w] : s.windows)
-    if (!h->destroyed && h->cls == it->second) return FALSE;
+  if (s.windows.FindIf([&](const HWND__& w) { return !w.destroyed && w.cls == it->second; })) return FALSE;
   s.classes.erase(it);
   return TRUE;
 }
@@ -277,7 +276,7 @@ HWND CreateWindowEx(DWORD exStyle, const char* className, const char* title, DWO
     height = GetSystemMetrics(SM_CYSCREEN);
   }
   hwnd->rect = RECT{x, y, x + std::max(width, 0), y + std::max(height, 0)};
-  s.windows.emplace(hwnd, std::move(owned));
+  s.windows.Add(std::move(owned));
   if (child) {
     parentWindow->children.push_back(hwnd);
   } else {
@@ -737,8 +736,7 @@ HWND WindowFromPoint(POINT p) {
 
 LRESULT CallWindowProc(WNDPROC proc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   auto& s = State();
-  auto it = s.windows.find(hwnd);
-  if (!proc || it == s.windows.end()) return 0;
+  if (!proc || !s.windows.Contains(hwnd)) return 0;
   ++hwnd->callDepth;
   LRESULT r = proc(hwnd, msg, wParam, lParam);
   if (--hwnd->callDepth == 0 && hwnd->destroyed) CollectDestroyed();

@@ -6,6 +6,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/core/handle_table.h"
 #include "platform/core/types.h"
 #include "platform/user/messages.h"
 #include "platform/user/window.h"
@@ -50,7 +51,7 @@ namespace user_impl {
 
 struct UserState {
   std::unordered_map<std::string, std::shared_ptr<WindowClass>> classes;  // upper-case name
-  std::unordered_map<HWND, std::unique_ptr<HWND__>> windows;
+  HandleTable<HWND__> windows;
   std::vector<HWND> topLevel;  // z-order, topmost first
   HWND active = nullptr;
   HWND lastActive = nullptr;  // while the program is in the background
