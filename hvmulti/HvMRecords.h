@@ -14,69 +14,9 @@
 
 #include "platform/core/bytes.h"
 
-namespace hvm {
-
-// Reads a text field of `width` bytes: the characters up to the first zero or
-// the field's end. False, with `out` untouched, when the field is not all there.
-inline bool ReadFixedText(plat::ByteReader& r, std::size_t width, std::string& out) {
-  const auto field = r.Bytes(width);
-  if (!r.Ok()) return false;
-  out.assign(field.begin(), std::find(field.begin(), field.end(), std::uint8_t{0}));
-  return true;
-}
-
-// Writes a text field of `width` bytes: at most width - 1 characters, then
-// zeros to the field's end.
-inline bool WriteFixedText(plat::ByteWriter& w, std::size_t width, std::string_view text) {
-  const std::string_view kept = text.substr(0, width == 0 ? 0 : width - 1);
-  return w.Chars(kept) && w.Zeros(width - kept.size());
-}
-
-}  // namespace hvm
-
-// A fixed-size little-endian byte image with bounds-checked field access. A
-// field that does not lie wholly inside the image reads as zero and is not
-// written.
+// The records' byte images.
 template <std::size_t N>
-struct HvMByteImage {
-  static constexpr std::size_t kSize = N;
-  std::array<std::uint8_t, N> bytes{};
-
-  std::uint8_t U8(std::size_t at) const { return Get<std::uint8_t>(at); }
-  std::uint16_t U16(std::size_t at) const { return Get<std::uint16_t>(at); }
-  std::uint32_t U32(std::size_t at) const { return Get<std::uint32_t>(at); }
-  void SetU8(std::size_t at, std::uint8_t v) { Set(at, v); }
-  void SetU16(std::size_t at, std::uint16_t v) { Set(at, v); }
-  void SetU32(std::size_t at, std::uint32_t v) { Set(at, v); }
-
-  // A text field of `width` bytes: the characters up to the first zero or the
-  // field's end.
-  std::string Text(std::size_t at, std::size_t width) const {
-    plat::ByteReader r(bytes, at);
-    std::string text;
-    hvm::ReadFixedText(r, width, text);
-    return text;
-  }
-  // Stores at most width - 1 characters and a terminating zero; the rest of the
-  // field is cleared.
-  void SetText(std::size_t at, std::size_t width, std::string_view text) {
-    if (!plat::ByteReader(bytes).Has(at, width)) return;
-    plat::ByteWriter w{std::span(bytes).subspan(at, width)};
-    hvm::WriteFixedText(w, width, text);
-  }
-
- private:
-  template <plat::LEField T>
-  T Get(std::size_t at) const {
-    T v{};
-    plat::ByteReader(bytes).ReadAt(at, v);
-    return v;
-  }
-  template <plat::LEField T>
-  void Set(std::size_t at, T v) {
-    plat::ByteWriter(bytes).WriteAt(at, v);
-  }
-};
+using HvMByteImage = plat::ByteImage<N>;
 
 // What EnumServices reports for one service (40 bytes).
 struct HvMService_Struct : HvMByteImage<40> {

@@ -21,12 +21,14 @@ constexpr int HVM_PROTOCOL_VERSION = 6;
 // The TCP port (and the UDP port of session enumeration) when an address names none.
 constexpr std::uint16_t HVM_DEFAULT_PORT = 47310;
 
-// Service types, as reported in the service record.
+// Service types, as reported in the service record (the on-line lobby's, 7,
+// is never reported by this library).
 constexpr std::uint8_t HVM_SERVICE_MODEM = 1;
 constexpr std::uint8_t HVM_SERVICE_LOCAL = 2;
 constexpr std::uint8_t HVM_SERVICE_IPX = 4;
 constexpr std::uint8_t HVM_SERVICE_SERIAL = 5;
 constexpr std::uint8_t HVM_SERVICE_TCPIP = 6;
+constexpr std::uint8_t HVM_SERVICE_ONLINE = 7;
 
 // Service identifiers, as reported in the service record.
 constexpr std::uint32_t HVM_SERVICEID_MODEM = 0x48560001;

@@ -41,11 +41,6 @@ std::string RandomToken() {
   return text;
 }
 
-template <std::size_t N>
-std::string FieldText(const char (&field)[N]) {
-  return std::string(field, ::strnlen(field, N));
-}
-
 std::int64_t NowMs() {
   return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
       .count();
@@ -174,7 +169,7 @@ int CHvMulti::OpenAndJoin(std::uint32_t session, const char* password, HvMPlayer
   const auto it = std::find_if(found_.begin(), found_.end(), [session](const FoundSession& f) { return f.id == session; });
   if (it == found_.end()) return Fail(HVM_ERR_NOSESSION, "no session " + std::to_string(session) + " was found");
   hvm::HelloFrame hello{guid_, static_cast<std::uint32_t>(version_), password ? password : "",
-                        FieldText(player->shortName), FieldText(player->longName), ""};
+                        plat::FixedText::Of(player->shortName), plat::FixedText::Of(player->longName), ""};
   std::uint32_t id = 0;
   const int result = engine_->Join(it->at, hello, kJoinTimeoutMs, id);
   if (result != 0) return Fail(result, "cannot join the session at " + hvm::FormatEndpoint(it->at));
@@ -211,7 +206,7 @@ int CHvMulti::Create(const HvMSession_Struct* session, HvMPlayer_Struct* player,
   options.serverToken = token;
   options.guid = guid_;
   options.version = static_cast<std::uint32_t>(version_);
-  hvm::PlayerInfo local{0, 0, FieldText(player->shortName), FieldText(player->longName)};
+  hvm::PlayerInfo local{0, 0, plat::FixedText::Of(player->shortName), plat::FixedText::Of(player->longName)};
   std::uint32_t id = 0;
   const int result = engine_->Host(options, local, id);
   if (result != 0) return Fail(result, "cannot host a session at " + hvm::FormatEndpoint(options.bindAt));
@@ -261,8 +256,8 @@ int CHvMulti::JoinAsServer(const char* guid, HvMPlayer_Struct* player) {
   if (!at) return Fail(HVM_ERR_NOSESSION, "the session host's address \"" + text + "\" is not usable");
   service_ = Service::Local;
   guid_ = guid;
-  hvm::HelloFrame hello{guid_, static_cast<std::uint32_t>(version_), "", FieldText(player->shortName),
-                        FieldText(player->longName), text.substr(colon + 1)};
+  hvm::HelloFrame hello{guid_, static_cast<std::uint32_t>(version_), "", plat::FixedText::Of(player->shortName),
+                        plat::FixedText::Of(player->longName), text.substr(colon + 1)};
   std::uint32_t id = 0;
   const int result = engine_->Join(*at, hello, kJoinTimeoutMs, id);
   if (result != 0) return Fail(result, "cannot join the session at " + hvm::FormatEndpoint(*at));

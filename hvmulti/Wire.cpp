@@ -14,12 +14,12 @@ constexpr std::size_t kPasswordWidth = HvMSession_Struct::kPasswordWidth;
 
 void EncodeBody(plat::ByteWriter& w, const HelloFrame& f) {
   w.U8(static_cast<std::uint8_t>(FrameKind::Hello));
-  WriteFixedText(w, kGuidWidth, f.guid);
+  plat::FixedText::Write(w, kGuidWidth, f.guid);
   w.U32(f.version);
-  WriteFixedText(w, kPasswordWidth, f.password);
-  WriteFixedText(w, kShortWidth, f.shortName);
-  WriteFixedText(w, kLongWidth, f.longName);
-  WriteFixedText(w, kTokenWidth, f.serverToken);
+  plat::FixedText::Write(w, kPasswordWidth, f.password);
+  plat::FixedText::Write(w, kShortWidth, f.shortName);
+  plat::FixedText::Write(w, kLongWidth, f.longName);
+  plat::FixedText::Write(w, kTokenWidth, f.serverToken);
 }
 void EncodeBody(plat::ByteWriter& w, const WelcomeFrame& f) {
   w.U8(static_cast<std::uint8_t>(FrameKind::Welcome));
@@ -35,8 +35,8 @@ void EncodeBody(plat::ByteWriter& w, const JoinedFrame& f) {
   w.U8(static_cast<std::uint8_t>(FrameKind::Joined));
   w.U32(f.id);
   w.U8(f.flags);
-  WriteFixedText(w, kShortWidth, f.shortName);
-  WriteFixedText(w, kLongWidth, f.longName);
+  plat::FixedText::Write(w, kShortWidth, f.shortName);
+  plat::FixedText::Write(w, kLongWidth, f.longName);
 }
 void EncodeBody(plat::ByteWriter& w, const LeftFrame& f) {
   w.U8(static_cast<std::uint8_t>(FrameKind::Left));
@@ -62,9 +62,9 @@ void EncodeBody(plat::ByteWriter& w, const ByeFrame&) { w.U8(static_cast<std::ui
 // Each decoder takes the body after the kind byte and must use all of it.
 bool DecodeHello(plat::ByteReader& r, Frame& out) {
   HelloFrame f;
-  if (!ReadFixedText(r, kGuidWidth, f.guid) || !r.Read(f.version) || !ReadFixedText(r, kPasswordWidth, f.password) ||
-      !ReadFixedText(r, kShortWidth, f.shortName) || !ReadFixedText(r, kLongWidth, f.longName) ||
-      !ReadFixedText(r, kTokenWidth, f.serverToken))
+  if (!plat::FixedText::Read(r, kGuidWidth, f.guid) || !r.Read(f.version) || !plat::FixedText::Read(r, kPasswordWidth, f.password) ||
+      !plat::FixedText::Read(r, kShortWidth, f.shortName) || !plat::FixedText::Read(r, kLongWidth, f.longName) ||
+      !plat::FixedText::Read(r, kTokenWidth, f.serverToken))
     return false;
   out = std::move(f);
   return r.Remaining() == 0;
@@ -83,8 +83,8 @@ bool DecodeRefuse(plat::ByteReader& r, Frame& out) {
 }
 bool DecodeJoined(plat::ByteReader& r, Frame& out) {
   JoinedFrame f;
-  if (!r.Read(f.id) || !r.Read(f.flags) || !ReadFixedText(r, kShortWidth, f.shortName) ||
-      !ReadFixedText(r, kLongWidth, f.longName))
+  if (!r.Read(f.id) || !r.Read(f.flags) || !plat::FixedText::Read(r, kShortWidth, f.shortName) ||
+      !plat::FixedText::Read(r, kLongWidth, f.longName))
     return false;
   out = std::move(f);
   return r.Remaining() == 0;
@@ -162,7 +162,7 @@ bool HasMagic(std::span<const std::uint8_t> d, std::string_view magic) {
 std::vector<std::uint8_t> EncodeEnumQuery(const EnumQuery& q) {
   plat::ByteWriter w;
   w.Chars(kQueryMagic);
-  WriteFixedText(w, kGuidWidth, q.guid);
+  plat::FixedText::Write(w, kGuidWidth, q.guid);
   w.U32(q.version);
   return w.Take();
 }
@@ -179,7 +179,7 @@ std::optional<EnumQuery> ParseEnumQuery(std::span<const std::uint8_t> d) {
   if (!HasMagic(d, kQueryMagic)) return std::nullopt;
   plat::ByteReader r(d, kMagicSize);
   EnumQuery q;
-  if (!ReadFixedText(r, kGuidWidth, q.guid) || !r.Read(q.version) || r.Remaining() != 0) return std::nullopt;
+  if (!plat::FixedText::Read(r, kGuidWidth, q.guid) || !r.Read(q.version) || r.Remaining() != 0) return std::nullopt;
   return q;
 }
 

@@ -18,23 +18,12 @@
 namespace {
 
 constexpr std::size_t kJoinNameSize = 260;
-constexpr std::uint32_t kMaxSessionPlayers = 40;
+// Every player but the server program.
+constexpr std::uint32_t kMaxSessionPlayers = HVM_MAX_PLAYERS - 1;
 constexpr std::uint16_t kSendsPerPump = 20;
 constexpr plat::DWORD kBusyRetryMs = 100;
 constexpr const char* kServerProgram = "QuenSrvr.exe";
 constexpr const char* kLostContactText = "We've lost contact with the server. You will have to try and reconnect.";
-
-template <std::size_t N, std::size_t M>
-void CopyText(char (&dst)[N], const char (&src)[M]) {
-  const std::size_t n = ::strnlen(src, M) < N - 1 ? ::strnlen(src, M) : N - 1;
-  std::memcpy(dst, src, n);
-  std::memset(dst + n, 0, N - n);
-}
-
-template <std::size_t M>
-std::string FieldText(const char (&src)[M]) {
-  return std::string(src, ::strnlen(src, M));
-}
 
 }  // namespace
 
@@ -79,14 +68,14 @@ int CNetSession::ServiceCallback(const HvMService_Struct* service, void* table, 
   auto& info = *static_cast<ConnectionInfo*>(table);
   const std::uint32_t id = service->U32(HvMService_Struct::kId);
   switch (service->U8(HvMService_Struct::kType)) {
-    case 7:
+    case HVM_SERVICE_ONLINE:
       info.serviceIds[CONNECT_ONLINE] = id;
       info.onlineFlags = service->U8(HvMService_Struct::kFlags);
       break;
-    case 6: info.serviceIds[CONNECT_TCPIP] = id; break;
-    case 4: info.serviceIds[CONNECT_IPX] = id; break;
-    case 1: info.serviceIds[CONNECT_MODEM] = id; break;
-    case 5: info.serviceIds[CONNECT_SERIAL] = id; break;
+    case HVM_SERVICE_TCPIP: info.serviceIds[CONNECT_TCPIP] = id; break;
+    case HVM_SERVICE_IPX: info.serviceIds[CONNECT_IPX] = id; break;
+    case HVM_SERVICE_MODEM: info.serviceIds[CONNECT_MODEM] = id; break;
+    case HVM_SERVICE_SERIAL: info.serviceIds[CONNECT_SERIAL] = id; break;
     default: break;
   }
   return 0;
@@ -134,9 +123,9 @@ int CNetSession::InitService(const ConnectionInfo& info, HvMServiceEx_Struct* se
 
 int CNetSession::OpenAndJoin(const ConnectionInfo& info) {
   joinState = 0;
-  CopyText(player.longName, info.playerName);
-  CopyText(player.shortName, info.nickname);
-  const std::string password = FieldText(info.password);
+  plat::FixedText::Set(player.longName, plat::FixedText::Of(info.playerName));
+  plat::FixedText::Set(player.shortName, plat::FixedText::Of(info.nickname));
+  const std::string password = plat::FixedText::Of(info.password);
   const int result = multi->OpenAndJoin(info.sessionId, password.c_str(), &player);
   StartReceiving();
   return result;
@@ -144,9 +133,9 @@ int CNetSession::OpenAndJoin(const ConnectionInfo& info) {
 
 void CNetSession::FillSessionRecord(HvMSession_Struct& record, const ConnectionInfo& info) const {
   record = HvMSession_Struct{};
-  record.SetText(HvMSession_Struct::kName, HvMSession_Struct::kNameWidth, FieldText(info.sessionName));
-  record.SetText(HvMSession_Struct::kDescription, HvMSession_Struct::kDescriptionWidth, FieldText(info.description));
-  const std::string password = FieldText(info.password);
+  record.SetText(HvMSession_Struct::kName, HvMSession_Struct::kNameWidth, plat::FixedText::Of(info.sessionName));
+  record.SetText(HvMSession_Struct::kDescription, HvMSession_Struct::kDescriptionWidth, plat::FixedText::Of(info.description));
+  const std::string password = plat::FixedText::Of(info.password);
   record.SetText(HvMSession_Struct::kPassword, HvMSession_Struct::kPasswordWidth, password == "0" ? "" : password);
   record.SetU32(HvMSession_Struct::kMaxPlayers, kMaxSessionPlayers);
 }
@@ -156,8 +145,8 @@ int CNetSession::CreateAndJoinCS(const ConnectionInfo& info, HvMServiceEx_Struct
   joinState = 0;
   sessionDesc = std::make_unique<HvMSession_Struct>();
   FillSessionRecord(*sessionDesc, info);
-  CopyText(player.longName, info.playerName);
-  CopyText(player.shortName, info.nickname);
+  plat::FixedText::Set(player.longName, plat::FixedText::Of(info.playerName));
+  plat::FixedText::Set(player.shortName, plat::FixedText::Of(info.nickname));
 
   const std::string previous = plat::GetCurrentDosDirectory();
   plat::SetCurrentDosDirectory(g_instData.GetInstallPath());
@@ -175,8 +164,8 @@ int CNetSession::CreateAndJoin(const ConnectionInfo& info) {
   joinState = 0;
   sessionDesc = std::make_unique<HvMSession_Struct>();
   FillSessionRecord(*sessionDesc, info);
-  CopyText(player.longName, info.playerName);
-  CopyText(player.shortName, info.nickname);
+  plat::FixedText::Set(player.longName, plat::FixedText::Of(info.playerName));
+  plat::FixedText::Set(player.shortName, plat::FixedText::Of(info.nickname));
   const int result = multi->CreateAndJoin(sessionDesc.get(), &player);
   sessionDesc.reset();
   StartReceiving();

@@ -21,6 +21,7 @@
 #include "Game/net/ConnectionInfo.h"
 #include "Game/net/NetSessionLinks.h"
 #include "hvmulti/HvMRecords.h"
+#include "hvmulti/HvMTypes.h"
 #include "platform/core/files.h"
 #include "platform/core/types.h"
 
@@ -31,9 +32,9 @@ class CPacketQueue;
 
 // The application's GUID and protocol version, given to the library.
 constexpr const char* kApplicationGuid = "e0b9e800-e3da-11d0-8a2b-006097983ced";
-constexpr int kApplicationVersion = 6;
+constexpr int kApplicationVersion = HVM_PROTOCOL_VERSION;
 // Player slots of the identifier table.
-constexpr int kPlayerSlots = 41;
+constexpr int kPlayerSlots = HVM_MAX_PLAYERS;
 // The slot that means "all players".
 constexpr int kAllPlayersSlot = -1;
 

@@ -7,7 +7,9 @@
 #include <cstdint>
 #include <span>
 
-constexpr std::uint32_t kMaxPacketSize = 1056;
+#include "hvmulti/HvMTypes.h"
+
+constexpr std::uint32_t kMaxPacketSize = HVM_MAX_PACKET;
 constexpr std::size_t kPacketHeaderSize = 8;
 
 struct PacketHeader {
@@ -79,7 +81,7 @@ enum PacketType : std::uint16_t {
   PKT_ASTEROID_COMPOSITION = 128,
 
   // Templates.
-  PKT_TEMPLATE = 200,           // both
+  PKT_TEMPLATE = 200,           // both: a unit design
   PKT_TEMPLATE_VALUES = 201,
 
   // Units and orders.
@@ -120,8 +122,10 @@ enum PacketType : std::uint16_t {
   PKT_CHAPTER_SCORES = 507,
   PKT_CLASS_STAT_RANGES = 508,
   PKT_HULL_RESEARCH = 509,
-  PKT_RESEARCH_FIRST = 510,        // out: 510 to 513, research allocation and science bonus
-  PKT_RESEARCH_LAST = 513,
+  PKT_MODULE_ALLOCATION = 510,     // out: research allocation of a module
+  PKT_HULL_ALLOCATION = 511,       // out: research allocation of a hull
+  PKT_MODULE_SCIENCE_BONUS = 512,  // out
+  PKT_HULL_SCIENCE_BONUS = 513,    // out
   PKT_POOL_STATE = 550,
   PKT_CREDITS = 551,
   PKT_MINERAL_OFFER_POSTED = 552,  // both

@@ -74,7 +74,7 @@ void DefaultBattlePlanTable::ReadFile(std::uint16_t chapterId) {
 }
 
 PacketImage<100> BuildDefaultPlansPacket(std::uint16_t chapterId, const DefaultBattlePlanTable& table) {
-  PacketImage<100> p(kPacketDefaultBattlePlans);
+  PacketImage<100> p(PKT_DEFAULT_BATTLE_PLANS);
   p.Put(8, chapterId);
   for (int c = 0; c < kUnitClassCount; ++c) {
     p.PutBytes(10 + 5 * c, table.targeting[c]);

@@ -22,12 +22,13 @@ constexpr std::uint16_t kResearched = 10000;
 
 enum class ReadResult { Record, End, Broken };
 
+// A name that fills its field is cut by one character rather than run on
+// into the next field.
 template <std::size_t N>
 void ReadText(plat::ByteReader& r, char (&out)[N]) {
-  std::uint8_t raw[N] = {};
-  r.ReadBytes(raw);
-  std::copy(std::begin(raw), std::end(raw), out);
-  out[N - 1] = '\0';  // a name that fills its field would run on into the next one
+  std::string text;
+  plat::FixedText::Read(r, N, text);
+  plat::FixedText::Set(out, text);
 }
 
 template <class T, std::size_t N>

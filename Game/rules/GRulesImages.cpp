@@ -73,9 +73,7 @@ namespace {
 
 template <std::size_t N>
 void WriteText(plat::ByteWriter& w, const char (&text)[N]) {
-  const std::size_t n = ::strnlen(text, N - 1);
-  w.WriteBytes({reinterpret_cast<const std::uint8_t*>(text), n});
-  w.Zeros(N - n);
+  plat::FixedText::Write(w, N, plat::FixedText::Of(text));
 }
 
 template <class T, std::size_t N>

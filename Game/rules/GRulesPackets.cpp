@@ -1,7 +1,7 @@
 #include "Game/rules/GRulesPackets.h"
 
 PacketImage<16> BuildModuleAllocationPacket(std::uint8_t chapterSlot, std::uint16_t module, std::uint16_t percent) {
-  PacketImage<16> p(kPacketModuleAllocation);
+  PacketImage<16> p(PKT_MODULE_ALLOCATION);
   p.Put(8, chapterSlot);
   p.Put(10, module);
   p.Put(12, percent);
@@ -10,7 +10,7 @@ PacketImage<16> BuildModuleAllocationPacket(std::uint8_t chapterSlot, std::uint1
 
 PacketImage<16> BuildHullAllocationPacket(std::uint16_t section, std::uint8_t chapterSlot, std::uint16_t hull,
                                           std::uint16_t percent) {
-  PacketImage<16> p(kPacketHullAllocation);
+  PacketImage<16> p(PKT_HULL_ALLOCATION);
   p.Put(8, section);
   p.Put(10, chapterSlot);
   p.Put(12, hull);
@@ -20,7 +20,7 @@ PacketImage<16> BuildHullAllocationPacket(std::uint16_t section, std::uint8_t ch
 
 PacketImage<16> BuildModuleBonusPacket(std::uint8_t chapterSlot, std::uint16_t module, std::uint16_t bonus,
                                        std::uint16_t pool) {
-  PacketImage<16> p(kPacketModuleScienceBonus);
+  PacketImage<16> p(PKT_MODULE_SCIENCE_BONUS);
   p.Put(8, chapterSlot);
   p.Put(10, module);
   p.Put(12, bonus);
@@ -30,7 +30,7 @@ PacketImage<16> BuildModuleBonusPacket(std::uint8_t chapterSlot, std::uint16_t m
 
 PacketImage<20> BuildHullBonusPacket(std::uint16_t section, std::uint8_t chapterSlot, std::uint16_t hull,
                                      std::uint16_t bonus, std::uint16_t pool) {
-  PacketImage<20> p(kPacketHullScienceBonus);
+  PacketImage<20> p(PKT_HULL_SCIENCE_BONUS);
   p.Put(8, section);
   p.Put(10, chapterSlot);
   p.Put(12, hull);

@@ -14,27 +14,14 @@
 
 // A packet of N bytes, zero-filled, its header holding the type (sequence 0:
 // the session numbers sequenced packets as it sends them). Fields go in at
-// their offsets; a field that would not fit is not written.
+// their offsets (Put, PutBytes); a field that would not fit is not written.
 template <std::size_t N>
-struct PacketImage {
+struct PacketImage : plat::ByteImage<N> {
   explicit PacketImage(std::uint16_t type) {
     static_assert(N >= kPacketHeaderSize && N <= kMaxPacketSize);
-    WritePacketHeader(bytes, PacketHeader{type, 0, 0});
+    WritePacketHeader(this->bytes, PacketHeader{type, 0, 0});
   }
-  template <plat::LEField T>
-  void Put(std::size_t offset, T value) {
-    plat::ByteWriter(bytes).WriteAt(offset, value);
-  }
-  void PutBytes(std::size_t offset, std::span<const std::uint8_t> data) {
-    plat::ByteWriter(bytes).WriteAt(offset, data);
-  }
-  std::array<std::uint8_t, N> bytes{};
 };
-
-constexpr std::uint16_t kPacketModuleAllocation = 510;
-constexpr std::uint16_t kPacketHullAllocation = 511;
-constexpr std::uint16_t kPacketModuleScienceBonus = 512;
-constexpr std::uint16_t kPacketHullScienceBonus = 513;
 
 // 510, 16 bytes: u8 chapter slot at 8, u16 module index at 10, u16 percent at 12.
 PacketImage<16> BuildModuleAllocationPacket(std::uint8_t chapterSlot, std::uint16_t module, std::uint16_t percent);

@@ -166,7 +166,7 @@ CGUnit* CGTemplateDB::ReleaseTemplate(std::uint32_t templateId) {
 }
 
 PacketImage<124> BuildTemplatePacket(const CGUnitTemplate& design, std::uint16_t slot, std::uint16_t chapter) {
-  PacketImage<124> p(kPacketTemplate);
+  PacketImage<124> p(PKT_TEMPLATE);
   p.Put(8, design.templateId);
   p.Put(12, slot);
   p.Put(14, chapter);

@@ -24,7 +24,6 @@ constexpr int kTemplateChapters = 40;
 constexpr int kFixedTemplateSlots = 15;
 constexpr int kClassStatCount = 44;
 constexpr std::uint16_t kNotFixedSlot = 0xFFFF;
-constexpr std::uint16_t kPacketTemplate = 200;
 constexpr std::size_t kClassStatRangesSize = 968;  // bytes of the 11 records in message 508
 
 // The u16 minima and maxima of the stats of one unit class.

@@ -15,6 +15,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <string>
 #include <string_view>
 #include <type_traits>
 #include <utility>
@@ -312,6 +313,74 @@ class ByteWriter : public FieldWriter<ByteWriter> {
   std::span<std::uint8_t> fixed_;
   std::size_t pos_ = 0;
   bool isFixed_ = false;
+};
+
+// Text fields of a fixed width, in an image or in a record's char array: on
+// reading, the characters up to the first zero or the field's end; on
+// writing, at most width - 1 characters and zeros to the field's end, so the
+// field always holds its terminator.
+struct FixedText {
+  template <std::size_t N>
+  static std::string Of(const char (&field)[N]) {
+    return std::string(field, std::find(field, field + N, '\0'));
+  }
+  template <std::size_t N>
+  static void Set(char (&field)[N], std::string_view text) {
+    const std::size_t n = std::min(text.size(), N - 1);
+    std::copy_n(text.data(), n, field);
+    std::fill(field + n, field + N, '\0');
+  }
+  // False, with `out` untouched, when the field is not all there.
+  static bool Read(ByteReader& r, std::size_t width, std::string& out) {
+    const auto field = r.Bytes(width);
+    if (!r.Ok()) return false;
+    out.assign(field.begin(), std::find(field.begin(), field.end(), std::uint8_t{0}));
+    return true;
+  }
+  static bool Write(ByteWriter& w, std::size_t width, std::string_view text) {
+    const std::string_view kept = text.substr(0, width == 0 ? 0 : width - 1);
+    return w.Chars(kept) && w.Zeros(width - kept.size());
+  }
+};
+
+// A fixed-size image (a record or a packet) with bounds-checked field access
+// at offsets. A field that does not lie wholly inside the image reads as zero
+// and is not written.
+template <std::size_t N>
+struct ByteImage {
+  static constexpr std::size_t kSize = N;
+  std::array<std::uint8_t, N> bytes{};
+
+  template <LEField T>
+  T Get(std::size_t at) const {
+    T v{};
+    ByteReader(bytes).ReadAt(at, v);
+    return v;
+  }
+  template <LEField T>
+  void Put(std::size_t at, T v) {
+    ByteWriter(bytes).WriteAt(at, v);
+  }
+  void PutBytes(std::size_t at, std::span<const std::uint8_t> data) { ByteWriter(bytes).WriteAt(at, data); }
+  std::uint8_t U8(std::size_t at) const { return Get<std::uint8_t>(at); }
+  std::uint16_t U16(std::size_t at) const { return Get<std::uint16_t>(at); }
+  std::uint32_t U32(std::size_t at) const { return Get<std::uint32_t>(at); }
+  void SetU8(std::size_t at, std::uint8_t v) { Put(at, v); }
+  void SetU16(std::size_t at, std::uint16_t v) { Put(at, v); }
+  void SetU32(std::size_t at, std::uint32_t v) { Put(at, v); }
+
+  // A FixedText field of `width` bytes at `at`; empty when it lies outside.
+  std::string Text(std::size_t at, std::size_t width) const {
+    ByteReader r(bytes, at);
+    std::string text;
+    FixedText::Read(r, width, text);
+    return text;
+  }
+  void SetText(std::size_t at, std::size_t width, std::string_view text) {
+    if (!ByteReader(bytes).Has(at, width)) return;
+    ByteWriter w{std::span(bytes).subspan(at, width)};
+    FixedText::Write(w, width, text);
+  }
 };
 
 }  // namespace plat
