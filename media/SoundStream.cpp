@@ -107,6 +107,20 @@ void Restart(SoundStream* s, DWORD now) {
   s->buffer->SetCurrentPosition(0);
 }
 
+// Past the end of a sound the buffer holds older parts of it; what the
+// cursor will still pass before the sound is stopped must be silent.
+void SilenceAhead(SoundStream* s, DWORD bytes) {
+  void* p1 = nullptr;
+  void* p2 = nullptr;
+  DWORD n1 = 0, n2 = 0;
+  if (s->buffer->Lock(s->writePos, bytes, &p1, &n1, &p2, &n2, 0) != DS_OK) return;
+  const int silence = s->format->head.wBitsPerSample == 8 ? 0x80 : 0x00;
+  std::memset(p1, silence, n1);
+  if (p2) std::memset(p2, silence, n2);
+  s->buffer->Unlock(p1, n1, p2, n2);
+  s->writePos = (s->writePos + n1 + n2) % s->bufferSize;
+}
+
 DWORD PlayCursor(SoundStream* s) {
   DWORD play = 0;
   s->buffer->GetCurrentPosition(&play, nullptr);
@@ -131,6 +145,11 @@ int SoundStreamService(SoundStream* s, int loop) {
     s->lastFillTime = now;
     return 1;
   }
-  if (loop && PlayCursor(s) >= s->bufferSize) Restart(s, now);
+  if (!loop) {
+    SilenceAhead(s, free);
+    s->lastFillTime = now;
+  } else if (PlayCursor(s) >= s->bufferSize) {
+    Restart(s, now);
+  }
   return 1;
 }

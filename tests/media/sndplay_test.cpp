@@ -107,6 +107,8 @@ TEST_F(EffectsTest, LongSoundsStreamThroughTheBuffer) {
     EXPECT_EQ(s[at], (tenth + 1) * 300) << tenth;
   }
   ASSERT_GT(s.size(), static_cast<std::size_t>(kAudioRate) * 82 / 10 * 2);
+  // Between its end and the timer tick that stops it, the sound is silent.
+  EXPECT_EQ(s[static_cast<std::size_t>(kAudioRate) * 8005 / 1000 * 2], 0);
   EXPECT_EQ(s[static_cast<std::size_t>(kAudioRate) * 82 / 10 * 2], 0);
 }
 
