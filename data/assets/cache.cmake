@@ -23,11 +23,18 @@ if(NOT command OR NOT NAME OR NOT OUT OR NOT STAMP OR NOT INPUTS)
 endif()
 
 # The key: each input's name within its folder and its contents, and the
-# arguments other than the generator's own path.
+# arguments other than the generator's own path, paths by their last part, so
+# that another clone of the tree finds the same entries.
 file(STRINGS ${INPUTS} input_files)
 set(key_text "${NAME}\n")
 list(SUBLIST command 1 -1 args)
-string(APPEND key_text "${args}\n")
+foreach(a IN LISTS args)
+  if(IS_ABSOLUTE "${a}")
+    get_filename_component(a "${a}" NAME)
+  endif()
+  string(APPEND key_text "${a} ")
+endforeach()
+string(APPEND key_text "\n")
 foreach(f IN LISTS input_files)
   file(SHA256 ${f} h)
   get_filename_component(n ${f} NAME)
