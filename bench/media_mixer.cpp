@@ -10,7 +10,6 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <new>
 #include <vector>
 
@@ -46,25 +45,10 @@ namespace {
 
 using namespace plat;
 
-void WriteWav(const std::filesystem::path& path, std::uint32_t rate, std::uint16_t channels) {
-  const std::uint32_t frames = rate * 6;
-  const std::uint32_t bytes = frames * channels * 2;
-  std::ofstream out(path, std::ios::binary);
-  auto u32 = [&](std::uint32_t v) { out.write(reinterpret_cast<const char*>(&v), 4); };
-  auto u16 = [&](std::uint16_t v) { out.write(reinterpret_cast<const char*>(&v), 2); };
-  out.write("RIFF", 4);
-  u32(36 + bytes);
-  out.write("WAVEfmt ", 8);
-  u32(16);
-  u16(1);
-  u16(channels);
-  u32(rate);
-  u32(rate * channels * 2);
-  u16(static_cast<std::uint16_t>(channels * 2));
-  u16(16);
-  out.write("data", 4);
-  u32(bytes);
-  for (std::uint32_t i = 0; i < frames * channels; ++i) u16(static_cast<std::uint16_t>((i * 37) & 0x3FFF));
+void WriteWav(const std::filesystem::path& path, int rate, int channels) {
+  std::vector<std::int16_t> samples(static_cast<std::size_t>(rate) * 6 * channels);
+  for (std::size_t i = 0; i < samples.size(); ++i) samples[i] = static_cast<std::int16_t>((i * 37) & 0x3FFF);
+  WriteWavFile(path, samples, channels, rate);
 }
 
 void BM_MixTwentySlotsOneSecond(benchmark::State& state) {
