@@ -104,34 +104,38 @@ void GetOrderTypeName(std::uint32_t type, char* out, std::uint16_t construction,
   Text(GetOrderTypeNameId(type, construction), out, size);
 }
 
+const char* GetOrderVerbId(std::uint32_t type) {
+  switch (type) {
+    case 5: case 31: return "ATTACK__";
+    case 6: return "TRANSFTO";
+    case 7: case 8: return "RECHARGE";
+    case 9: return "SCRAP___";
+    case 10: return "DECOMMIS";
+    case 12: return "SCAN____";
+    // The verb of a modification; an ID the table lacks left it empty.
+    case 17: return "MODIFY__";
+    case 20: return "REPAIR__";
+    case 23: return "REBUILD_";
+    case 24: return "SELFDSCT";
+    case 27: return "FOLOWFD2";
+    case 32: return "BOMBARD_";
+    case 34: return "MINDATT_";
+    case 35: return "STUNNED_";
+    default: return nullptr;
+  }
+}
+
 void CGUnit::GetNextOrderVerb(char* out, std::size_t size) const {
   if (size == 0) return;
   out[0] = '\0';
   const UnitOrder* next = orders.GetAt(1);
   if (next == nullptr) return;
-  const char* id = nullptr;
-  switch (next->type) {
-    case 5: case 31: id = "ATTACK__"; break;
-    case 6: id = "TRANSFTO"; break;
-    case 7: case 8: id = "RECHARGE"; break;
-    case 9: id = "SCRAP___"; break;
-    case 10: id = "DECOMMIS"; break;
-    case 12: id = "SCAN____"; break;
-    // The verb of a modification; an ID the table lacks left it empty.
-    case 17: id = "MODIFY__"; break;
-    case 20: id = "REPAIR__"; break;
-    case 23: id = "REBUILD_"; break;
-    case 24: id = "SELFDSCT"; break;
-    case 27: id = "FOLOWFD2"; break;
-    case 32: return AsteroidText("BOMBARD_", "BOMBARDA", next->Asteroid(), out, size);
-    case 34: id = "MINDATT_"; break;
-    case 35: id = "STUNNED_"; break;
-    case 26: case 30: case 33:
-      TraceError("No verb for this order", __FILE__, __LINE__);
-      return;
-    default: return;
+  if (next->type == 26 || next->type == 30 || next->type == 33) {
+    TraceError("No verb for this order", __FILE__, __LINE__);
+    return;
   }
-  Text(id, out, size);
+  if (next->type == ORDER_BOMBARD) return AsteroidText("BOMBARD_", "BOMBARDA", next->Asteroid(), out, size);
+  Text(GetOrderVerbId(next->type), out, size);
 }
 
 void CGUnit::GetOrderStatusText(std::int32_t index, char* out, std::size_t size) {

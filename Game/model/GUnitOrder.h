@@ -166,6 +166,8 @@ std::unique_ptr<UnitOrder> ReadUnitOrder(plat::FILE* fp, std::uint8_t version);
 void GetOrderFailureText(std::int32_t code, char* out, std::size_t size = 124);
 // The order kind's name; for type 21, `construction` chooses "be constructed".
 void GetOrderTypeName(std::uint32_t type, char* out, std::uint16_t construction, std::size_t size = 50);
-// The text IDs behind them (null where there is none).
+// The text IDs behind them (null where there is none); the verb is the one
+// a first order names its follower by ("Going to %s1 unit").
 const char* GetOrderFailureTextId(std::int32_t code);
+const char* GetOrderVerbId(std::uint32_t type);
 const char* GetOrderTypeNameId(std::uint32_t type, std::uint16_t construction);

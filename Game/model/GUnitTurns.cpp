@@ -183,8 +183,10 @@ std::uint16_t CGUnit::GetNumTurnsUntilOrderCompletion(std::int16_t* outPowerChan
       if (change > -p && max - pow < p) change = max - p - pow;
     }
     *outPowerChange = static_cast<std::int16_t>(std::clamp<std::int64_t>(change, -32768, 32767));
-    if (first->type == ORDER_DECOMMISSION) return turns;
   }
+  // A decommissioned unit hands all its power over: that is its cost, not a
+  // shortfall, whether or not the caller asked for the power change.
+  if (first->type == ORDER_DECOMMISSION) return turns;
   if ((g & 0xFFFF) < c && c - g >= pow) return static_cast<std::uint16_t>(kUnknown);
   return turns;
 }

@@ -279,7 +279,13 @@ TEST(OrderTextIds, AreAllInTheStringTable) {
   }
   EXPECT_STREQ(GetOrderTypeNameId(21, 1), "BECONSTR");
   EXPECT_STREQ(GetOrderTypeNameId(21, 0), "BEREPAIR");
-  EXPECT_TRUE(table.count("MODIFY__"));
+  for (std::uint32_t type = 0; type < kOrderTypeCount; ++type) {
+    if (const char* verb = GetOrderVerbId(type)) {
+      EXPECT_TRUE(table.count(verb)) << type;
+    }
+  }
+  EXPECT_STREQ(GetOrderVerbId(ORDER_MODIFY_SHIP), "MODIFY__");
+  EXPECT_EQ(GetOrderVerbId(ORDER_BUILD_SHIP), nullptr);
 }
 
 TEST_F(OrdersTest, TextsWithoutATextIndexAreEmptyAndLiteralsStay) {

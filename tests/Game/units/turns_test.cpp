@@ -135,6 +135,13 @@ TEST_F(TurnsTest, ScrapDecommissionAndScanEdges) {
   scrap->IssueOrder(ORDER_DECOMMISSION, builder->id, kInsertReplace, builder, false);
   // 60 / (20 x 4.0) truncates to 0, which counts as 1.
   EXPECT_EQ(Turns(scrap), 1);
+  // Handing all its power over is no shortfall, asked with or without the change.
+  CGUnit* yard = Unit(builder->design, {0, 1100, 0, 0});
+  builder->IssueOrder(ORDER_DECOMMISSION, yard->id, kInsertReplace, yard, false);
+  std::int16_t change = 0;
+  EXPECT_EQ(Turns(builder, &change), 1);
+  EXPECT_EQ(change, -300);
+  EXPECT_EQ(Turns(builder), 1);
 
   CGUnit* stranger = Unit(Builder(9), {0, 1500, 0, 0}, 9);
   CGUnit* mate = Unit(ship, {0, 1500, 0, 0});
@@ -187,6 +194,53 @@ TEST_F(TurnsTest, ModificationTurns) {
   old->hullDamage = 25;
   EXPECT_EQ(builder->GetModifyTurns(0, 1, old, refit->templateId, old->id), 3);
   EXPECT_EQ(builder->GetModifyTurns(0, 1, nullptr, 0x3FFFFFF, 0), 0xFFFF);
+}
+
+}  // namespace
+}  // namespace units_test
+
+namespace units_test {
+namespace {
+
+// Every order type issued to a unit that can do everything, with a target
+// next to it: each is queued and sent, and its turns are known except for
+// the types the client has no rule for.
+TEST_F(TurnsTest, EveryOrderTypeHasItsAnswer) {
+  pools[0] = {5000, 5000, 5000, 5000};
+  asteroidPower = 20;
+  positions[1] = {0, 1500, 0, 0};
+  builder->design->powerGeneration = 200;  // power for the trips, the local approach included
+  CGUnit* mate = Unit(Builder(), {0, 1200, 0, 0});
+  CGUnit* foe = Unit(Builder(9), {0, 1250, 0, 0}, 9);
+  for (std::uint32_t type = 0; type < kOrderTypeCount; ++type) {
+    builder->ClearOrders(true);
+    mate->ClearOrders(true);
+    links.sent.clear();
+    CGUnit* target = type == 5 || type == 12 || type == 31 || type == 34 ? foe : mate;
+    std::uint32_t value = target->id;
+    if (type == 2 || type == 3 || type == 25) value = 1;
+    if (type == 4 || type == 8 || type == 11 || type == 32) value = 0;
+    if (type == 16 || type == 17 || type == 18) value = ship->templateId;
+    if (type == 13 || type == 14 || type == 15) value = 0;
+    if (type == 0) {
+      const Location to{0, 1800, 0, 0};
+      ASSERT_EQ(builder->OrderToLocation(type, &to, kInsertReplace), 1);
+    } else {
+      ASSERT_EQ(builder->IssueOrder(type, value, kInsertReplace, target, false), 1) << type;
+    }
+    ASSERT_EQ(links.sent.size(), 1u) << type;
+    EXPECT_EQ(rules_test::Long(links.sent[0].bytes, 12), type);
+    const std::uint16_t turns = Turns(builder);
+    if (type == ORDER_SELF_DESTRUCT) {
+      EXPECT_EQ(turns, 0xFFFE);
+    } else if (type == 19 || (type >= 25 && type <= 30) || type == 33 || type == 35) {
+      EXPECT_EQ(turns, 0xFFFF) << type;
+    } else {
+      EXPECT_LT(turns, 0xFFFE) << type;
+    }
+    char text[50];
+    builder->GetOrderStatusText(0, text, sizeof text);
+  }
 }
 
 }  // namespace
