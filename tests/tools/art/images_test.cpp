@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "media/ImaImage.h"
 #include "paths.h"
 #include "platform/core/bytes.h"
 #include "platform/resource/cursoricon.h"
@@ -18,13 +19,14 @@ TEST(BuiltImages, EveryImageDecodesAtItsStatedSize) {
     plat::HMODULE module = plat::LoadLibrary(path.string().c_str());
     ASSERT_NE(module, nullptr) << path << ": " << plat::LastModuleError();
     for (const art::Asset& a : c.assets) {
+      // read as the sprites read them: the header, then every pixel it announces
       const auto bytes = plat::ResourceBytes(module, plat::ResName(a.name), plat::ResName("IMA"));
-      plat::ByteReader r(bytes);
-      const std::uint16_t w = r.U16(), h = r.U16();
-      ASSERT_TRUE(r.Ok()) << c.path << " lacks " << a.name;
-      EXPECT_EQ(w, a.width) << c.path << ' ' << a.name;
-      EXPECT_EQ(h, a.height) << c.path << ' ' << a.name;
-      EXPECT_EQ(bytes.size(), 4u + 2u * w * h) << c.path << ' ' << a.name;
+      const auto layout = ReadImaHeader(bytes);
+      ASSERT_TRUE(layout.has_value()) << c.path << " lacks " << a.name;
+      EXPECT_EQ(layout->width, static_cast<std::uint32_t>(a.width)) << c.path << ' ' << a.name;
+      EXPECT_EQ(layout->height, static_cast<std::uint32_t>(a.height)) << c.path << ' ' << a.name;
+      EXPECT_TRUE(HoldsAllPixels(*layout, bytes.size())) << c.path << ' ' << a.name;
+      EXPECT_EQ(bytes.size(), 4u + 2u * a.width * a.height) << c.path << ' ' << a.name;
       ++images;
     }
     plat::FreeLibrary(module);
