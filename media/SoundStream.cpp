@@ -46,6 +46,9 @@ int SoundStreamOpen(IDirectSound* directSound, SoundStream* s, const char* path)
   }
   const WAVEFORMATEX& f = s->format->head;
   s->bufferSize = static_cast<DWORD>(std::uint64_t{f.nAvgBytesPerSec} * 480 / 100);
+  // Whole frames only, or the play cursor of a rate not divisible by 5 would
+  // fall between a frame's channels.
+  if (f.nBlockAlign > 0) s->bufferSize -= s->bufferSize % f.nBlockAlign;
   DSBUFFERDESC desc;
   desc.dwFlags = DSBCAPS_CTRLFREQUENCY | DSBCAPS_CTRLPAN | DSBCAPS_CTRLVOLUME | DSBCAPS_GETCURRENTPOSITION2;
   desc.dwBufferBytes = s->bufferSize;

@@ -170,16 +170,19 @@ TEST_F(EffectsTest, BadWavFilesAreRefusedWithTheirCodes) {
 // Files written by an outside tool, as a user's own would be.
 TEST_F(EffectsTest, SoxMadeWavFilesPlay) {
   CSndPlay& p = Player();
-  for (const char* args : {"-r 11025 -b 8 -c 1", "-r 44100 -b 16 -c 2", "-r 8000 -b 16 -c 1"}) {
+  // The last one's rate gives a buffer of a fraction of a frame more than 4.8 s.
+  for (const char* args :
+       {"-r 11025 -b 8 -c 1", "-r 44100 -b 16 -c 2", "-r 8000 -b 16 -c 1", "-r 22051 -b 16 -c 2"}) {
     SCOPED_TRACE(args);
     const auto file = dir_ / "sox.wav";
     const std::string cmd =
-        std::string("sox -n ") + args + " '" + file.string() + "' synth 0.3 sine 440 2>/dev/null";
+        std::string("sox -n ") + args + " '" + file.string() + "' synth 5.3 sine 440 trim 0 5 2>/dev/null";
     ASSERT_EQ(std::system(cmd.c_str()), 0) << "sox is needed: scripts/setup installs it";
-    CurrentMemoryAudioOutput()->StartCapture(kAudioRate);
+    CurrentMemoryAudioOutput()->StartCapture(kAudioRate * 6);
     const int slot = p.PlayEffect("T:\\sox.wav", 0.0f, 0.0f, 0);
     ASSERT_GE(slot, 0);
-    Tick(p, 450);
+    EXPECT_EQ(p.slots[slot]->bufferSize % p.slots[slot]->format->head.nBlockAlign, 0u);
+    Tick(p, 5200);
     EXPECT_FALSE(p.slots[slot]->playing);
     const auto& s = CurrentMemoryAudioOutput()->Captured();
     int peak = 0;
