@@ -45,31 +45,35 @@ float Reach(const SGInstance* inst) { return std::fmax(inst->instRadius, inst->i
 
 void WrapInstance(SGRenderer* rend, SGScene* scene, SGInstance* inst) {
   const double r = Reach(inst);
-  double periods[2] = {0.0, 0.0};
+  double shift[2] = {0.0, 0.0};
   for (int a = 0; a < 2; ++a) {
     const double d = inst->instPos[a] - rend->renEye[a];
-    periods[a] = WrapAxis(d, r, scene->scnWorldExtent[a], rend->renViewDir[a]);
-    inst->instXform.m[3][a] = static_cast<float>(d + periods[a] * scene->scnWorldExtent[a]);
+    shift[a] = WrapAxis(d, r, scene->scnWorldExtent[a], rend->renViewDir[a]) * scene->scnWorldExtent[a];
   }
-  inst->instXform.m[3][2] = static_cast<float>(inst->instPos[2] - rend->renEye[2]);
-  ISGInstanceApplyVelocity(inst);
-  if ((inst->instAttributes & SG_ATTR_NO_WRAP) != 0 || (periods[0] == 0.0 && periods[1] == 0.0)) {
-    return;
-  }
-  for (int a = 0; a < 2; ++a) {
-    const double shift = periods[a] * scene->scnWorldExtent[a];
-    inst->instPos[a] += shift;
-    if (inst->instType == SG_INST_TYPE_MODEL_ONE || inst->instType == SG_INST_TYPE_MODEL_TWO) {
+  if ((inst->instAttributes & SG_ATTR_NO_WRAP) == 0 && (shift[0] != 0.0 || shift[1] != 0.0)) {
+    for (int a = 0; a < 2; ++a) {
+      inst->instPos[a] += shift[a];
+    }
+    if (inst->instType == SG_INST_TYPE_MODEL_COMPLEX) {
+      // The tree's bounds come through the instance's transform, placed in the world.
+      for (int k = 0; k < 3; ++k) {
+        inst->instXform.m[3][k] = static_cast<float>(inst->instPos[k]);
+      }
+      ISGInstanceComplexBounds(inst);
+    } else if (inst->instType == SG_INST_TYPE_MODEL_ONE || inst->instType == SG_INST_TYPE_MODEL_TWO) {
       auto* mi = static_cast<SGModelInst*>(inst->instData);
       for (auto& corner : mi->miCorners) {
-        corner[a] += static_cast<float>(shift);
+        corner[0] += static_cast<float>(shift[0]);
+        corner[1] += static_cast<float>(shift[1]);
       }
     }
+    inst->instFlags &= ~(SG_INST_BOX_VALID | SG_INST_XFORM_PENDING);
+    shift[0] = shift[1] = 0.0;
   }
-  if (inst->instType == SG_INST_TYPE_MODEL_COMPLEX) {
-    ISGInstanceComplexBounds(inst);
+  for (int k = 0; k < 3; ++k) {
+    inst->instXform.m[3][k] = static_cast<float>(inst->instPos[k] + (k < 2 ? shift[k] : 0.0) - rend->renEye[k]);
   }
-  inst->instFlags &= ~(SG_INST_BOX_VALID | SG_INST_XFORM_PENDING);
+  ISGInstanceApplyVelocity(inst);
 }
 
 void DestroyRemoved(SGInstance** head) {
