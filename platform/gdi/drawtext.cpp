@@ -19,8 +19,10 @@ struct Display {
   std::vector<bool> underlined;
 };
 
-Display RemovePrefixes(std::string_view text, bool prefixes) {
-  Display d;
+// Fills `d` (reusing its storage) from `text`.
+void RemovePrefixes(std::string_view text, bool prefixes, Display& d) {
+  d.text.clear();
+  d.underlined.clear();
   bool mark = false;
   for (std::size_t i = 0; i < text.size(); ++i) {
     char ch = text[i];
@@ -36,7 +38,6 @@ Display RemovePrefixes(std::string_view text, bool prefixes) {
     d.underlined.push_back(mark);
     mark = false;
   }
-  return d;
 }
 
 struct Line {
@@ -46,14 +47,15 @@ struct Line {
 
 bool IsBreak(char ch) { return ch == '\r' || ch == '\n'; }
 
-// Cuts the text into lines: at line ends (unless single-line) and, with word
-// breaks, before the word that would cross `maxWidth`.
-std::vector<Line> Lines(RealizedFont& font, const std::string& s, UINT format, int maxWidth) {
-  std::vector<Line> lines;
+// Cuts the text into `lines` (reusing its storage): at line ends (unless
+// single-line) and, with word breaks, before the word that would cross
+// `maxWidth`.
+void Lines(RealizedFont& font, const std::string& s, UINT format, int maxWidth, std::vector<Line>& lines) {
+  lines.clear();
   const std::size_t n = s.size();
   if (format & DT_SINGLELINE) {
     lines.push_back(Line{0, n});
-    return lines;
+    return;
   }
   std::size_t pos = 0;
   while (pos < n) {
@@ -87,8 +89,15 @@ std::vector<Line> Lines(RealizedFont& font, const std::string& s, UINT format, i
     pos = next;
     if (pos == segmentEnd && pos < n) pos += (s[pos] == '\r' && pos + 1 < n && s[pos + 1] == '\n') ? 2 : 1;
   }
-  return lines;
 }
+
+// What one call lays the text out in, kept from call to call so that drawing
+// text allocates nothing once the buffers have grown.
+struct Layout {
+  Display display;
+  std::vector<Line> lines;
+};
+thread_local Layout t_layout;
 
 }  // namespace
 
@@ -98,8 +107,11 @@ int DrawText(HDC hdc, const char* text, int count, RECT* rect, UINT format) {
   RealizedFont* font = DcFont(*dc);
   if (!font) return 0;
   const std::size_t length = count < 0 ? std::strlen(text) : static_cast<std::size_t>(count);
-  const Display display = RemovePrefixes(std::string_view(text, length), !(format & DT_NOPREFIX));
-  const std::vector<Line> lines = Lines(*font, display.text, format, rect->right - rect->left);
+  Layout& layout = t_layout;
+  RemovePrefixes(std::string_view(text, length), !(format & DT_NOPREFIX), layout.display);
+  Lines(*font, layout.display.text, format, rect->right - rect->left, layout.lines);
+  const Display& display = layout.display;
+  const std::vector<Line>& lines = layout.lines;
 
   const FontMetrics& m = font->Metrics();
   const int lineHeight = m.height + ((format & DT_EXTERNALLEADING) ? m.externalLeading : 0);

@@ -98,6 +98,39 @@ TEST_F(BlitTest, FiveFiveFiveAndFiveSixFiveStayApart) {
   for (IDirectDrawSurface* x : {a, b, c}) x->Release();
 }
 
+// The keyed copy takes several pixels at a time: at every width and offset it
+// must match a plain pixel-by-pixel copy, key range edges included.
+TEST_F(BlitTest, KeyedBlitsMatchAPlainLoopAtEveryWidth) {
+  constexpr std::uint16_t kLow = 0x1000, kHigh = 0x1003;
+  const std::uint16_t values[] = {kLow - 1, kLow, kLow + 1, kHigh, kHigh + 1, 0, 0xFFFF, 0x8000};
+  IDirectDrawSurface* sprite = Offscreen(21, 2);
+  for (int y = 0; y < 2; ++y)
+    for (int x = 0; x < 21; ++x) Put16(sprite, x, y, values[(x * 5 + y * 3) % 8]);
+  DDCOLORKEY key{kLow, kHigh};
+  sprite->SetColorKey(DDCKEY_SRCBLT, &key);
+  IDirectDrawSurface* dst = Offscreen(40, 2);
+  for (int width = 1; width <= 21; ++width) {
+    for (int at = 0; at < 3; ++at) {
+      Fill16(dst, 0x4321);
+      RECT part{21 - width, 0, 21, 2};
+      ASSERT_EQ(dst->BltFast(static_cast<DWORD>(at), 0, sprite, &part, DDBLTFAST_SRCCOLORKEY), DD_OK);
+      for (int y = 0; y < 2; ++y) {
+        for (int x = 0; x < 40; ++x) {
+          const int sx = x - at + part.left;
+          std::uint16_t want = 0x4321;
+          if (x >= at && x < at + width) {
+            const std::uint16_t p = values[(sx * 5 + y * 3) % 8];
+            if (p < kLow || p > kHigh) want = p;
+          }
+          ASSERT_EQ(Get16(dst, x, y), want) << "width " << width << " at " << at << " x " << x;
+        }
+      }
+    }
+  }
+  dst->Release();
+  sprite->Release();
+}
+
 TEST_F(BlitTest, OverlappingCopyWithinOneSurface) {
   IDirectDrawSurface* s = Offscreen(6, 1);
   for (int x = 0; x < 6; ++x) Put16(s, x, 0, static_cast<std::uint16_t>(x + 1));
