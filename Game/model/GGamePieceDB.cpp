@@ -299,30 +299,34 @@ bool CGGamePieceDB::IsAllied(std::uint32_t ownChapter, std::uint32_t otherChapte
          UnitChapterCamp(own) == UnitChapterCamp(other);
 }
 
+template <class F>
+void CGGamePieceDB::ForEachOperationalEnemy(const Location* loc, std::uint32_t ownChapter, F&& visit) const {
+  if (loc == nullptr || loc->asteroid >= kPieceLocations) return;
+  const int limit = std::min(UnitChapterLimit(), kPieceOwners);
+  for (int owner = 0; owner < limit; ++owner) {
+    if (static_cast<std::uint32_t>(owner) == ownChapter || IsAllied(ownChapter, static_cast<std::uint32_t>(owner))) {
+      continue;
+    }
+    const ArrayMan<CGUnit>& cell = Cell(owner, loc->asteroid);
+    const auto n = static_cast<std::uint16_t>(cell.count - Unop(owner, loc->asteroid));
+    for (std::uint16_t i = 0; i < n; ++i) {
+      if (CGUnit* u = cell.GetAt(i)) visit(u);
+    }
+  }
+}
+
 CGUnit* CGGamePieceDB::FindNearestEnemyUnit(const Location* loc, std::uint32_t ownUnitId,
                                             std::uint32_t* outDistSq) const {
   std::uint32_t best = 0xFFFFFFFFu;
   CGUnit* found = nullptr;
-  const std::uint32_t ownChapter = ownUnitId >> 26;
-  if (loc != nullptr && loc->asteroid < kPieceLocations) {
-    const int limit = std::min(UnitChapterLimit(), kPieceOwners);
-    for (int owner = 0; owner < limit; ++owner) {
-      if (static_cast<std::uint32_t>(owner) == ownChapter || IsAllied(ownChapter, static_cast<std::uint32_t>(owner))) {
-        continue;
-      }
-      const ArrayMan<CGUnit>& cell = Cell(owner, loc->asteroid);
-      const std::uint16_t n = static_cast<std::uint16_t>(cell.count - Unop(owner, loc->asteroid));
-      for (std::uint16_t i = 0; i < n; ++i) {
-        CGUnit* u = cell.GetAt(i);
-        if (u == nullptr || u->id == ownUnitId) continue;
-        const std::uint32_t d = GetLocationDistanceSq(loc, &u->location);
-        if (d < best) {
-          best = d;
-          found = u;
-        }
-      }
+  ForEachOperationalEnemy(loc, ownUnitId >> 26, [&](CGUnit* u) {
+    if (u->id == ownUnitId) return;
+    const std::uint32_t d = GetLocationDistanceSq(loc, &u->location);
+    if (d < best) {
+      best = d;
+      found = u;
     }
-  }
+  });
   if (outDistSq != nullptr) *outDistSq = best;
   return found;
 }
@@ -336,34 +340,21 @@ CGUnit* CGGamePieceDB::FindBattleTarget(const Location* loc, const CGUnit* unit,
   CGUnit* match = nullptr;
   std::uint32_t fallbackBest = 0xFFFFFFFFu;
   CGUnit* fallback = nullptr;
-  const std::uint32_t ownChapter = unit->GetChapter();
-  if (loc->asteroid < kPieceLocations) {
-    const int limit = std::min(UnitChapterLimit(), kPieceOwners);
-    for (int owner = 0; owner < limit; ++owner) {
-      if (static_cast<std::uint32_t>(owner) == ownChapter || IsAllied(ownChapter, static_cast<std::uint32_t>(owner))) {
-        continue;
+  ForEachOperationalEnemy(loc, unit->GetChapter(), [&](CGUnit* u) {
+    if (u == unit) return;
+    const bool matches = (plan[0] == 1 && u->GetAtvCapacity() != 0) || (plan[0] == 2 && u->GetAttackStrength() != 0) ||
+                         (plan[0] == 3 && u->GetConstructionCapacity() != 0);
+    const std::uint32_t d = GetLocationDistanceSq(loc, &u->location);
+    if (matches) {
+      if (d < best) {
+        best = d;
+        match = u;
       }
-      const ArrayMan<CGUnit>& cell = Cell(owner, loc->asteroid);
-      const std::uint16_t n = static_cast<std::uint16_t>(cell.count - Unop(owner, loc->asteroid));
-      for (std::uint16_t i = 0; i < n; ++i) {
-        CGUnit* u = cell.GetAt(i);
-        if (u == nullptr || u == unit) continue;
-        const bool matches = (plan[0] == 1 && u->GetAtvCapacity() != 0) ||
-                             (plan[0] == 2 && u->GetAttackStrength() != 0) ||
-                             (plan[0] == 3 && u->GetConstructionCapacity() != 0);
-        const std::uint32_t d = GetLocationDistanceSq(loc, &u->location);
-        if (matches) {
-          if (d < best) {
-            best = d;
-            match = u;
-          }
-        } else if (match == nullptr && plan[1] != 0 && d < fallbackBest) {
-          fallbackBest = d;
-          fallback = u;
-        }
-      }
+    } else if (match == nullptr && plan[1] != 0 && d < fallbackBest) {
+      fallbackBest = d;
+      fallback = u;
     }
-  }
+  });
   if (match != nullptr) {
     if (outDistSq != nullptr) *outDistSq = best;
     return match;

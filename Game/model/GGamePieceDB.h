@@ -90,6 +90,10 @@ class CGGamePieceDB {
   // The index of the unit in its cell, -1 when absent.
   int IndexInCell(int owner, int location, const CGUnit* unit) const;
   bool IsAllied(std::uint32_t ownChapter, std::uint32_t otherChapter) const;
+  // Calls visit(unit) for every operational unit at the location's index of a
+  // chapter neither `ownChapter` nor allied to it.
+  template <class F>
+  void ForEachOperationalEnemy(const Location* loc, std::uint32_t ownChapter, F&& visit) const;
   void DestroyCell(int owner, int location);
 
   std::array<ArrayMan<CGUnit>, kPieceOwners * kPieceLocations> cells;

@@ -155,7 +155,7 @@ void CGUnit::GetOrderStatusText(std::int32_t index, char* out, std::size_t size)
     case 4: return Text("RETREATG", out, size);
     case 5: case 31: return Text("ATTACKUT", out, size);
     case 6: {
-      const bool inRange = order->target != nullptr && IsUnitInRange(6, order->target, 115000) != 0;
+      const bool inRange = order->target != nullptr && IsUnitInRange(6, order->target, kWorkRangeSq) != 0;
       return Text(inRange ? "TRANSPWR" : "MTRNSPWR", out, size);
     }
     case 7: return choose("RECHGING", "ABOUTRCG");

@@ -37,6 +37,16 @@ constexpr std::uint8_t kUnitVersion = 3;
 constexpr std::uint8_t kUnitEndByte = 0xDD;
 constexpr std::uint16_t kAllSlots = 0xFFFF;
 
+// Squared ranges of the orders (the square of the largest per-axis distance).
+constexpr std::uint32_t kApproachRangeSq = 90000;   // unit to unit; the smallest attack range
+constexpr std::uint32_t kWorkRangeSq = 115000;      // transfer, recharge, repair, scrap, modify
+constexpr std::uint32_t kBodyRangeSq = 160000;      // an asteroid's body; stop range at its centre
+constexpr std::uint32_t kAtvRangeSq = 190000;       // landing and recovering ATVs
+constexpr std::uint32_t kAsteroidRechargeRangeSq = 1435904;
+// Local approach distance to an asteroid, and turns meaning "never".
+constexpr std::int32_t kScanDistance = 2600;
+constexpr std::uint32_t kUnreachable = 65535;
+
 constexpr std::uint32_t GetChapterFromId(std::uint32_t id) { return id >> 26; }
 constexpr std::uint32_t GetGuildFromId(std::uint32_t id) { return id >> 29; }
 constexpr std::uint32_t GetSerialFromId(std::uint32_t id) { return id & 0x3FFFFFFu; }

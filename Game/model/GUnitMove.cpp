@@ -15,11 +15,8 @@
 
 namespace {
 
-constexpr std::uint32_t kUnitStopRangeSq = 90000;
-constexpr std::uint32_t kBodyRangeSq = 160000;
 constexpr std::uint32_t kDetourBodyRejectSq = 155904;
 constexpr std::uint32_t kDetourUnitRejectSq = 85904;
-constexpr std::uint32_t kUnreachable = 65535;
 constexpr int kMaxLocalSteps = 255;
 constexpr int kMaxSolarTurns = 254;
 constexpr std::int32_t kIdleStep = 32;
@@ -105,14 +102,14 @@ std::int16_t CGUnit::GetETA() {
   switch (first->type) {
     case ORDER_MOVE_TO_LOCATION: {
       const Location to = first->GetLocation();
-      x = to.asteroid == location.asteroid ? GetTurnsToLocation(&to, 0, kUnitStopRangeSq, nullptr)
+      x = to.asteroid == location.asteroid ? GetTurnsToLocation(&to, 0, kApproachRangeSq, nullptr)
                                            : GetTurnsToAsteroid(to.asteroid, nullptr);
       break;
     }
     case ORDER_GO_TO_UNIT: case ORDER_ATTACK_UNIT: case ORDER_SPECIAL_ATTACK: case ORDER_MENTAL_ATTACK: {
       CGUnit* target = ResolveTarget(first, 0);
       if (target == nullptr) return static_cast<std::int16_t>(kUnreachable);
-      const std::uint32_t r = first->type == ORDER_GO_TO_UNIT ? kUnitStopRangeSq : GetMinWeaponRangeSq();
+      const std::uint32_t r = first->type == ORDER_GO_TO_UNIT ? kApproachRangeSq : GetMinWeaponRangeSq();
       x = target->location.asteroid == location.asteroid ? GetTurnsToLocation(&target->location, 1, r, nullptr)
                                                           : GetTurnsToAsteroid(target->location.asteroid, nullptr);
       break;
@@ -127,7 +124,7 @@ std::int16_t CGUnit::GetETA() {
         x = GetTurnsToLocation(&centre, 1, kBodyRangeSq, nullptr);
       } else {
         x = inSolar && stage < kStageNotStarted ? stage : GetTurnsToAsteroid(asteroid, nullptr);
-        if (const std::int32_t s = GetLocalSpaceSpeed(); s != 0) x += 2600 / s;
+        if (const std::int32_t s = GetLocalSpaceSpeed(); s != 0) x += kScanDistance / s;
       }
       break;
     }
@@ -243,7 +240,7 @@ std::uint32_t CGUnit::GetSolarTripTurns(const Location* start, const Location* a
       return kUnreachable;
     }
     advanceTarget();
-    if (StepSolar(&pos, &target, kUnitStopRangeSq, speed, &partial) != 0) break;
+    if (StepSolar(&pos, &target, kApproachRangeSq, speed, &partial) != 0) break;
     ++n;
   }
   if (partial != 0) ++n;
@@ -299,7 +296,7 @@ std::int32_t CGUnit::SimulateMoveStep(const Location* target, std::int32_t aster
   GetLocationDirection(&location, target, &dx, &dy, &dz);
   Location next = Advance(location, dx, dy, dz, step, true);
 
-  if (NearestUnitSq(next, id) < kUnitStopRangeSq) {
+  if (NearestUnitSq(next, id) < kApproachRangeSq) {
     bool resolved = false;
     if (stopInRange != 0 && RangeSq(next, *target) <= rangeSq) {
       const std::int32_t sub = std::clamp<std::int32_t>(asteroidMode != 0 ? step / 40 : step / 5, 2, 40);
@@ -335,7 +332,7 @@ std::int32_t CGUnit::SimulateMoveStep(const Location* target, std::int32_t aster
     }
     if (FindDetour(&location, target, &dx, &dy, &dz, asteroidMode) == 0 && atAsteroid) return ORDERFAIL_BOXED_IN;
     next = Advance(location, dx, dy, dz, step, false);
-    if (atAsteroid && RangeSq(next, Centre(location.asteroid)) <= kUnitStopRangeSq) {
+    if (atAsteroid && RangeSq(next, Centre(location.asteroid)) <= kApproachRangeSq) {
       if (FindDetour(&next, target, &dx, &dy, &dz, asteroidMode) == 0) return ORDERFAIL_BOXED_IN;
       next = Advance(location, dx, dy, dz, step, false);
     }
@@ -370,7 +367,7 @@ std::uint32_t CGUnit::FindDetour(const Location* pos, const Location* /*target*/
     if (NearestUnitSq(trial, id) < kDetourUnitRejectSq) continue;
     if (atAsteroid) {
       std::uint32_t d = RangeSq(trial, Centre(pos->asteroid));
-      if (d0 < kBodyRangeSq && d > d0 && d > kUnitStopRangeSq) d = kBodyRangeSq;
+      if (d0 < kBodyRangeSq && d > d0 && d > kApproachRangeSq) d = kBodyRangeSq;
       if (d < kDetourBodyRejectSq) continue;
     } else {
       std::uint32_t d = 0;
@@ -380,7 +377,7 @@ std::uint32_t CGUnit::FindDetour(const Location* pos, const Location* /*target*/
         body.asteroid = pos->asteroid;
         if (d > GetLocationDistanceSq(pos, &body)) d = kBodyRangeSq;
       }
-      if (d < kUnitStopRangeSq) continue;
+      if (d < kApproachRangeSq) continue;
     }
     *dx = c[0];
     *dy = c[1];

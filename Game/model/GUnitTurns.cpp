@@ -17,12 +17,6 @@ namespace {
 
 constexpr std::int64_t kUnknown = 0xFFFF;
 constexpr std::uint16_t kSelfDestruct = 0xFFFE;
-constexpr std::uint32_t kApproachRangeSq = 90000;
-constexpr std::uint32_t kWorkRangeSq = 115000;
-constexpr std::uint32_t kBodyRangeSq = 160000;
-constexpr std::uint32_t kAtvRangeSq = 190000;
-constexpr std::uint32_t kAsteroidRechargeRangeSq = 1435904;
-constexpr double kScanDistance = 2600.0;
 // A scrap estimate asks the scrapped unit for its own estimate; a chain of
 // such questions is cut short rather than followed round a cycle.
 int g_scrapDepth = 0;
@@ -379,7 +373,7 @@ std::uint16_t CGUnit::TurnsOfFirstOrder(UnitOrder* first, std::uint16_t* outCost
         if (asteroid != location.asteroid) {
           x = GetTurnsToAsteroid(asteroid, nullptr);
           if (x < 1.0) x = 1.1;
-          x += (kScanDistance - GetScanRange()) / static_cast<double>(speed);
+          x += static_cast<double>(kScanDistance - GetScanRange()) / static_cast<double>(speed);
           if (location.asteroid >= UnitNumAsteroids()) x -= 1.0;
         } else {
           const Location centre{asteroid, 0, 0, 0};
@@ -411,7 +405,7 @@ std::uint16_t CGUnit::TurnsOfFirstOrder(UnitOrder* first, std::uint16_t* outCost
       if (target->location.asteroid != location.asteroid) {
         x = GetTurnsToAsteroid(target->location.asteroid, nullptr);
         if (x < 1.0) x = 1.1;
-        if (speed != 0) x += static_cast<double>((static_cast<std::int64_t>(kScanDistance) - scan) / speed);
+        if (speed != 0) x += static_cast<double>((std::int64_t{kScanDistance} - scan) / speed);
         if (location.asteroid >= UnitNumAsteroids()) x -= 1.0;
       } else {
         const auto scanSq = static_cast<std::uint32_t>(std::int64_t{scan} * scan);
