@@ -11,6 +11,7 @@
 #include "sg/scene/scene.h"
 
 SGError ISGRendererSetCamera(SGRenderer* rend, SGInstance* camera) {
+  ISG_ASSERT(camera->instType == SG_INST_TYPE_CAMERA, "renderer.c");
   for (int k = 0; k < 3; ++k) {
     rend->renEye[k] = camera->instPos[k];
   }
@@ -76,6 +77,7 @@ SGError ISGRendererSetupCamera(SGRenderer* rend, SGInstance* camera) {
 }
 
 SGError ISGRendererBeginFrame(SGRenderer* rend, SGInstance* camera) {
+  ISG_ASSERT(rend->renFrameBuffer, "renderer.c");
   rend->renTimeStamp = 0;
   rend->renXformStackTop = 0;
   rend->renNextQVert = 0;

@@ -132,6 +132,21 @@ TEST_F(FrameTest, AWarmFrameAllocatesNothing) {
   EXPECT_GT(Covered(), 1000u);
 }
 
+// A viewport larger than the frame buffer is narrowed to a window inside it,
+// so that no fill writes outside the buffer.
+TEST_F(FrameTest, AViewportBeyondTheBufferIsFittedToIt) {
+  PlaceBoxes(60);
+  const std::int32_t origin[2] = {-100, -50};
+  const std::int32_t size[2] = {785, 467};
+  SGInstanceSetViewport(camera_, origin, size);
+  ASSERT_EQ(Draw(), SG_ERROR_NONE);
+  const SGViewData* vi = rend_->renViewData;
+  ASSERT_NE(vi->viFlags & SG_VI_WINDOW, 0u);
+  EXPECT_NEAR(vi->viWindowLo[0], 2.f * 100.f / 785.f - 1.f, 1e-5f);
+  EXPECT_NEAR(vi->viWindowHi[1], 2.f * 417.f / 467.f - 1.f, 1e-5f);
+  EXPECT_GT(Covered(), 1000u);
+}
+
 TEST_F(FrameTest, DeletedInstancesGoAtTheNextFrame) {
   PlaceBoxes(3);
   SGInstance* doomed = scene_->scnInstances;
