@@ -144,7 +144,6 @@ SGError ISGEPSetMaterial16(SGRenderer* rend, SGScene*, SGMaterial* mat, std::uin
   if (!IsQuasi16(fb) || fb->fbPixelTable == nullptr) {
     return SG_ERROR_UNSUPPORTED;
   }
-  rend->renOptions &= ~SG_REND_OPT_TEXTURED_FILL;
   const bool noTextures = (ContextDebug(rend) & SG_CTX_DEBUG_NO_TEXTURES) != 0;
   const auto* pixels = static_cast<const std::uint16_t*>(fb->fbPixelTable);
   const void* colourEntry = &pixels[mat->matColour & 0xFF];
@@ -230,6 +229,8 @@ SGError ISGEPSetMaterial16(SGRenderer* rend, SGScene*, SGMaterial* mat, std::uin
   }
   if (c.textured) {
     rend->renOptions |= SG_REND_OPT_TEXTURED_FILL;
+  } else {
+    rend->renOptions &= ~SG_REND_OPT_TEXTURED_FILL;
   }
   rend->renTriFill = c.fill;
   rend->renFillTexels = c.texels;

@@ -3,7 +3,7 @@
 // instances on its instance and light lists; the collision and line-of-sight
 // lists run through the same instances. It also carries the paged terrain, the
 // colour table of its description file, fog, a cull tree and a covering
-// sub-scene.
+// sub-scene. A scene belongs to the thread that draws it; nothing here locks.
 
 #include <cstdint>
 #include <cstdio>

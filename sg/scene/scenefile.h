@@ -1,7 +1,7 @@
 #pragma once
 // The entries a scene description file lists by index: height files and sets
 // of terrain texture files. The terrain pages fetch them when they are made
-// resident; the scene frees them when it is unloaded.
+// resident; the scene frees them when it is unloaded. Drawing thread only.
 
 #include <cstdint>
 
