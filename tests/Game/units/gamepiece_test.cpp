@@ -167,6 +167,35 @@ TEST_F(GamePieceTest, SaveAndLoadKeepCellsAndCounters) {
   EXPECT_EQ(shortOne.CountOperationalUnits(0, -1), 1u);
 }
 
+TEST_F(GamePieceTest, TheGroupBattlePlanGoesToEverySelectedUnit) {
+  CGUnitTemplate* design = Design(0, {kComputer, kWeapon});
+  CGUnit* a = Unit(design, {1, 0, 0, 0});
+  CGUnit* b = Unit(design, {1, 9, 0, 0});
+  b->modules[1].SetFiringLevel(6);
+  const std::vector<std::pair<std::uint16_t, std::uint32_t>> selection = {{1, a->id}, {1, 12345}, {1, b->id}};
+  g_unitLinks.selectionCount = [&] { return static_cast<int>(selection.size()); };
+  g_unitLinks.selectionEntry = [&](int i, std::uint16_t* loc, std::uint32_t* id) {
+    *loc = selection[i].first;
+    *id = selection[i].second;
+    return true;
+  };
+  EXPECT_EQ(pieces.EditSelectionBattlePlan(), 1);  // no dialog: cancelled
+  EXPECT_TRUE(links.sent.empty());
+  g_unitLinks.runGroupBattlePlanDialog = [](BattlePlanPacket& plan) {
+    plan.targeting = {3, 1, 0, 1, 50};
+    return true;
+  };
+  links.sent.clear();
+  EXPECT_EQ(pieces.EditSelectionBattlePlan(), 1);
+  ASSERT_EQ(links.sent.size(), 2u);  // the missing unit is passed over
+  EXPECT_EQ(a->targeting, b->targeting);
+  EXPECT_EQ(b->targeting[0], 3);
+  EXPECT_EQ(b->GetFiringLevel(1), 6);  // each keeps its own firing levels
+  EXPECT_EQ(rules_test::Long(links.sent[1].bytes, 8), b->id);
+  g_unitLinks.selectionCount = [] { return 0; };
+  EXPECT_EQ(pieces.EditSelectionBattlePlan(), 0);
+}
+
 TEST_F(GamePieceTest, AnEmptyDatabaseSavesZeroCounts) {
   const std::string bytes = box.Saved([&](plat::FILE* fp) { return pieces.Save(fp); });
   EXPECT_EQ(bytes, std::string(40 * (numAsteroids + 1) * 4, '\0'));

@@ -70,6 +70,17 @@ TEST_F(MovementTest, RoutesThroughTheAsteroidBodyDetour) {
   }
 }
 
+TEST_F(MovementTest, AUnitStandingOnAnotherIsBoxedIn) {
+  CGUnitTemplate* hulk = Design(0, {kComputer});
+  CGUnit* u = Unit(hulk, {0, 1000, 0, 0});
+  Unit(hulk, {0, 1000, 0, 0});
+  const Location target{0, 3000, 0, 0};
+  std::int32_t failure = 0;
+  // Every step of 32 and every detour stays within reach of the other unit.
+  EXPECT_EQ(u->GetTurnsToLocation(&target, 0, 90000, &failure), 1u);
+  EXPECT_EQ(failure, ORDERFAIL_BOXED_IN);
+}
+
 TEST_F(MovementTest, SolarTripsTowardAStillAsteroid) {
   CGUnit* u = Mover(500, 1000, {0, 0, 0, 0});
   // 10500 at 1000 a turn: ten whole steps and a partial one.
