@@ -15,7 +15,10 @@ bool Reached(DWORD due, DWORD now) { return static_cast<std::int32_t>(now - due)
 
 }  // namespace
 
-HeadlessBackend::HeadlessBackend() { UseVirtualClock(); }
+HeadlessBackend::HeadlessBackend() {
+  UseVirtualClock();
+  InstallAudioOutput(std::make_unique<MemoryAudioOutput>());
+}
 
 void HeadlessBackend::Service() {
   CurrentAudioOutput().CatchUp();
