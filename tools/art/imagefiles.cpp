@@ -1,6 +1,7 @@
 #include "tools/art/imagefiles.h"
 
 #include <stdexcept>
+#include <utility>
 
 #include "platform/core/bytes.h"
 
@@ -24,32 +25,16 @@ std::vector<std::uint8_t> EncodeIma(const Pixels& image) {
   return w.Take();
 }
 
-std::vector<std::uint8_t> EncodeCursor(const Pixels& image, int hotX, int hotY) {
-  if (image.width <= 0 || image.height <= 0 || image.width > 255 || image.height > 255 ||
-      image.argb.size() != static_cast<std::size_t>(image.width) * image.height) {
-    throw std::invalid_argument("cursor size does not match its pixels");
-  }
-  if (hotX < 0 || hotY < 0 || hotX >= image.width || hotY >= image.height) {
-    throw std::invalid_argument("cursor hot spot outside the picture");
-  }
-  const std::size_t maskStride = ((static_cast<std::size_t>(image.width) + 31) / 32) * 4;
-  const std::uint32_t colourBytes = static_cast<std::uint32_t>(image.width * image.height * 4);
-  const std::uint32_t maskBytes = static_cast<std::uint32_t>(maskStride * image.height);
-  const std::uint32_t pictureBytes = 40 + colourBytes + maskBytes;
+namespace {
 
+// The DIB of one icon or cursor picture: a BITMAPINFOHEADER with the height
+// doubled for the mask, 32-bit rows bottom first, then the AND mask (set where
+// alpha is below half).
+std::vector<std::uint8_t> IconPicture(const Pixels& image) {
+  const std::size_t maskStride = ((static_cast<std::size_t>(image.width) + 31) / 32) * 4;
+  const auto colourBytes = static_cast<std::uint32_t>(image.width * image.height * 4);
+  const auto maskBytes = static_cast<std::uint32_t>(maskStride * image.height);
   plat::ByteWriter w;
-  w.U16(0);  // reserved
-  w.U16(2);  // cursor
-  w.U16(1);  // one picture
-  w.U8(static_cast<std::uint8_t>(image.width));
-  w.U8(static_cast<std::uint8_t>(image.height));
-  w.U8(0);
-  w.U8(0);
-  w.U16(static_cast<std::uint16_t>(hotX));
-  w.U16(static_cast<std::uint16_t>(hotY));
-  w.U32(pictureBytes);
-  w.U32(22);  // the picture follows the one directory entry
-  // BITMAPINFOHEADER with the height doubled for the mask
   w.U32(40);
   w.U32(static_cast<std::uint32_t>(image.width));
   w.U32(static_cast<std::uint32_t>(image.height * 2));
@@ -74,6 +59,55 @@ std::vector<std::uint8_t> EncodeCursor(const Pixels& image, int hotX, int hotY) 
     w.WriteBytes(row);
   }
   return w.Take();
+}
+
+void CheckSize(const Pixels& image, int limit) {
+  if (image.width <= 0 || image.height <= 0 || image.width > limit || image.height > limit ||
+      image.argb.size() != static_cast<std::size_t>(image.width) * image.height) {
+    throw std::invalid_argument("icon or cursor size does not match its pixels");
+  }
+}
+
+// The file: header, one directory entry per picture (the two u16 fields are the
+// hot spot of a cursor, planes and bit count of an icon), then the pictures.
+std::vector<std::uint8_t> IconFile(std::uint16_t type, const std::vector<Pixels>& images,
+                                   const std::vector<std::pair<std::uint16_t, std::uint16_t>>& fields) {
+  plat::ByteWriter w;
+  w.U16(0);
+  w.U16(type);
+  w.U16(static_cast<std::uint16_t>(images.size()));
+  std::vector<std::vector<std::uint8_t>> pictures;
+  std::uint32_t offset = static_cast<std::uint32_t>(6 + 16 * images.size());
+  for (std::size_t i = 0; i < images.size(); ++i) {
+    pictures.push_back(IconPicture(images[i]));
+    w.U8(static_cast<std::uint8_t>(images[i].width));  // 256 is stored as 0
+    w.U8(static_cast<std::uint8_t>(images[i].height));
+    w.U8(0);
+    w.U8(0);
+    w.U16(fields[i].first);
+    w.U16(fields[i].second);
+    w.U32(static_cast<std::uint32_t>(pictures.back().size()));
+    w.U32(offset);
+    offset += static_cast<std::uint32_t>(pictures.back().size());
+  }
+  for (const auto& p : pictures) w.WriteBytes(p);
+  return w.Take();
+}
+
+}  // namespace
+
+std::vector<std::uint8_t> EncodeCursor(const Pixels& image, int hotX, int hotY) {
+  CheckSize(image, 255);
+  if (hotX < 0 || hotY < 0 || hotX >= image.width || hotY >= image.height) {
+    throw std::invalid_argument("cursor hot spot outside the picture");
+  }
+  return IconFile(2, {image}, {{static_cast<std::uint16_t>(hotX), static_cast<std::uint16_t>(hotY)}});
+}
+
+std::vector<std::uint8_t> EncodeIcon(const std::vector<Pixels>& sizes) {
+  if (sizes.empty()) throw std::invalid_argument("an icon needs a picture");
+  for (const Pixels& p : sizes) CheckSize(p, 256);
+  return IconFile(1, sizes, std::vector<std::pair<std::uint16_t, std::uint16_t>>(sizes.size(), {1, 32}));
 }
 
 std::string ResourceLine(const std::string& name, const std::string& type, const std::string& file) {

@@ -23,6 +23,9 @@ std::vector<std::uint8_t> EncodeIma(const Pixels& image);
 // below half); hotX/hotY must lie inside the picture.
 std::vector<std::uint8_t> EncodeCursor(const Pixels& image, int hotX, int hotY);
 
+// An icon file with one 32-bit picture (and AND mask) per size, each at most 256 square.
+std::vector<std::uint8_t> EncodeIcon(const std::vector<Pixels>& sizes);
+
 // One line of a resource script: `"name" TYPE "file"`, quoting as the
 // resource compiler reads it.
 std::string ResourceLine(const std::string& name, const std::string& type, const std::string& file);

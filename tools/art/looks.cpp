@@ -619,6 +619,38 @@ void Crosshair(cairo_t* cr, double r, bool full) {
 
 }  // namespace
 
+Pixels DrawProgramIcon(int size) {
+  Canvas c(size, size, true);
+  cairo_t* cr = c.cr();
+  const Palette p = PaletteFor(-1);
+  const double s = size;
+  cairo_set_line_width(cr, s / 14);
+  cairo_save(cr);  // the back half of the ring, behind the planet
+  cairo_translate(cr, s / 2, s / 2);
+  cairo_rotate(cr, -0.35);
+  cairo_scale(cr, 1, 0.3);
+  c.Colour(p.accent);
+  cairo_arc(cr, 0, 0, s * 0.46, M_PI, 2 * M_PI);
+  cairo_restore(cr);
+  cairo_stroke(cr);
+  cairo_pattern_t* g = cairo_pattern_create_radial(s * 0.4, s * 0.38, s * 0.03, s / 2, s / 2, s * 0.32);
+  cairo_pattern_add_color_stop_rgb(g, 0, 0.6, 0.8, 1.0);
+  cairo_pattern_add_color_stop_rgb(g, 1, p.base.r * 0.6, p.base.g * 0.6, p.base.b * 0.9);
+  cairo_set_source(cr, g);
+  cairo_arc(cr, s / 2, s / 2, s * 0.32, 0, 2 * M_PI);
+  cairo_fill(cr);
+  cairo_pattern_destroy(g);
+  cairo_save(cr);  // the front half of the ring
+  cairo_translate(cr, s / 2, s / 2);
+  cairo_rotate(cr, -0.35);
+  cairo_scale(cr, 1, 0.3);
+  c.Colour(p.accent);
+  cairo_arc(cr, 0, 0, s * 0.46, 0, M_PI);
+  cairo_restore(cr);
+  cairo_stroke(cr);
+  return c.Take();
+}
+
 std::vector<std::string> CursorNames() {
   std::vector<std::string> out;
   for (const char* colour : kColourNames) {

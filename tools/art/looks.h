@@ -34,4 +34,7 @@ std::vector<CursorPicture> DrawCursors();
 // Their resource names in the same order, without drawing.
 std::vector<std::string> CursorNames();
 
+// The program's icon at the given size: a ringed planet on a transparent ground.
+Pixels DrawProgramIcon(int size);
+
 }  // namespace art

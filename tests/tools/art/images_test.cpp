@@ -61,6 +61,12 @@ TEST(BuiltImages, CursorsHaveTheirHotSpotsInsideAndPointWithOpaquePixels) {
     }
     EXPECT_TRUE(near) << name;
   }
+  // the main window's icon, large and small
+  const auto icon = plat::LoadIconGroup(program, plat::ResName(255));
+  ASSERT_TRUE(icon.has_value());
+  ASSERT_EQ(icon->images.size(), 2u);
+  EXPECT_EQ(icon->images[0].width, 32);
+  EXPECT_EQ(icon->images[1].height, 16);
   plat::FreeLibrary(program);
 }
 
