@@ -5,15 +5,9 @@
 // files; per frame update, SGSceneDraw and swap; a click picked back to the
 // game object; teardown in reverse.
 
-#include "../fb/support/fbfixture.h"
-#include "platform/display/backend.h"
-#include "sg/core/datapath.h"
+#include "support/renderfixture.h"
 #include "sg/fb/lut.h"
-#include "sg/instance/instance.h"
-#include "sg/model/model.h"
 #include "sg/query/raypick.h"
-#include "sg/render/renderer.h"
-#include "sg/scene/scene.h"
 #include "tools/sgdata/sgdata.h"
 
 namespace {
@@ -121,23 +115,7 @@ TEST_F(GameRoad, DrawsPicksAndTearsDown) {
     ASSERT_EQ(SGSceneDraw(rend, scene, camera), SG_ERROR_NONE);
     ASSERT_EQ(SGFrameBufferSwap(fb_), SG_ERROR_NONE);
   }
-  Image frame;
-  frame.width = static_cast<int>(size[0]);
-  frame.height = static_cast<int>(size[1]);
-  for (int y = 0; y < frame.height; ++y) {
-    for (int x = 0; x < frame.width; ++x) {
-      const std::uint32_t p = At(surface, x, y);
-      frame.rgb.push_back(((p >> 11) << 19) | (((p >> 5) & 63) << 10) | ((p & 31) << 3));
-    }
-  }
-  const auto golden = std::filesystem::path(QUEN_TEST_DATA_DIR) / "game_road.png";
-  const char* refresh = std::getenv("QUEN_REFRESH_GOLDEN");
-  if (refresh != nullptr && std::string(refresh) == "1") {
-    ASSERT_TRUE(WritePng(golden, frame));
-  }
-  const auto expected = ReadPng(golden);
-  ASSERT_TRUE(expected.has_value());
-  EXPECT_EQ(expected->rgb, frame.rgb);
+  rendertest::ExpectGoldenImage("game_road", rendertest::SurfaceImage(surface));
 
   // A click on the near ship leads back to its game object.
   const std::uint32_t click[2] = {size[0] / 2, size[1] / 2 + 10};

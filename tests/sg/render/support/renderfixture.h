@@ -164,6 +164,45 @@ inline SGModel* Billboard(float halfWidth, float halfHeight, std::uint32_t numAz
   return m;
 }
 
+// A 5-6-5 surface as an RGB picture (channels widened by bit replication).
+inline Image SurfaceImage(IDirectDrawSurface* surface) {
+  const auto view = surface->Pixels();
+  Image img;
+  img.width = static_cast<int>(fbtest::kGameWidth);
+  img.height = static_cast<int>(fbtest::kGameHeight);
+  img.rgb.resize(static_cast<std::size_t>(img.width) * img.height);
+  for (int y = 0; y < img.height; ++y) {
+    for (int x = 0; x < img.width; ++x) {
+      const BYTE* at = view.bits + static_cast<std::size_t>(y) * view.pitch + static_cast<std::size_t>(x) * 2;
+      const std::uint32_t p = at[0] | (static_cast<std::uint32_t>(at[1]) << 8);
+      const std::uint32_t r = (p >> 11) & 31, g = (p >> 5) & 63, b = p & 31;
+      img.rgb[static_cast<std::size_t>(y) * img.width + x] =
+          (((r << 3) | (r >> 2)) << 16) | (((g << 2) | (g >> 4)) << 8) | ((b << 3) | (b >> 2));
+    }
+  }
+  return img;
+}
+
+// Compares a picture whole with tests/sg/render/data/<name>.png; with
+// QUEN_REFRESH_GOLDEN=1 it writes the picture there instead.
+inline void ExpectGoldenImage(const std::string& name, const Image& frame) {
+  const std::filesystem::path path = std::filesystem::path(QUEN_TEST_DATA_DIR) / (name + ".png");
+  const char* refresh = std::getenv("QUEN_REFRESH_GOLDEN");
+  if (refresh != nullptr && std::string(refresh) == "1") {
+    ASSERT_TRUE(WritePng(path, frame)) << path;
+    return;
+  }
+  const auto golden = ReadPng(path);
+  ASSERT_TRUE(golden.has_value()) << "no golden image " << path << " (QUEN_REFRESH_GOLDEN=1 makes it)";
+  ASSERT_EQ(golden->width, frame.width);
+  ASSERT_EQ(golden->height, frame.height);
+  std::size_t differ = 0;
+  for (std::size_t i = 0; i < frame.rgb.size(); ++i) {
+    differ += golden->rgb[i] != frame.rgb[i] ? 1 : 0;
+  }
+  EXPECT_EQ(differ, 0u) << name << ": pixels that differ from the golden image";
+}
+
 class RenderTest : public fbtest::FrameBufferTest {
  protected:
   void SetUp() override {
@@ -264,22 +303,7 @@ class RenderTest : public fbtest::FrameBufferTest {
     return SGSceneDraw(rend_, scene_, camera_);
   }
 
-  // The frame as an RGB picture (5-6-5 widened by bit replication).
-  Image Frame() const {
-    Image img;
-    img.width = static_cast<int>(fbtest::kGameWidth);
-    img.height = static_cast<int>(fbtest::kGameHeight);
-    img.rgb.resize(static_cast<std::size_t>(img.width) * img.height);
-    for (int y = 0; y < img.height; ++y) {
-      for (int x = 0; x < img.width; ++x) {
-        const std::uint32_t p = At(surface_, x, y);
-        const std::uint32_t r = (p >> 11) & 31, g = (p >> 5) & 63, b = p & 31;
-        img.rgb[static_cast<std::size_t>(y) * img.width + x] =
-            (((r << 3) | (r >> 2)) << 16) | (((g << 2) | (g >> 4)) << 8) | ((b << 3) | (b >> 2));
-      }
-    }
-    return img;
-  }
+  Image Frame() const { return SurfaceImage(surface_); }
 
   std::uint32_t Pixel(int x, int y) const { return At(surface_, x, y); }
 
@@ -295,24 +319,7 @@ class RenderTest : public fbtest::FrameBufferTest {
   }
 
   // Compares the frame whole with tests/sg/render/data/<name>.png.
-  void ExpectGolden(const std::string& name) const {
-    const Image frame = Frame();
-    const std::filesystem::path path = std::filesystem::path(QUEN_TEST_DATA_DIR) / (name + ".png");
-    const char* refresh = std::getenv("QUEN_REFRESH_GOLDEN");
-    if (refresh != nullptr && std::string(refresh) == "1") {
-      ASSERT_TRUE(WritePng(path, frame)) << path;
-      return;
-    }
-    const auto golden = ReadPng(path);
-    ASSERT_TRUE(golden.has_value()) << "no golden image " << path << " (QUEN_REFRESH_GOLDEN=1 makes it)";
-    ASSERT_EQ(golden->width, frame.width);
-    ASSERT_EQ(golden->height, frame.height);
-    std::size_t differ = 0;
-    for (std::size_t i = 0; i < frame.rgb.size(); ++i) {
-      differ += golden->rgb[i] != frame.rgb[i] ? 1 : 0;
-    }
-    EXPECT_EQ(differ, 0u) << name << ": pixels that differ from the golden image";
-  }
+  void ExpectGolden(const std::string& name) const { ExpectGoldenImage(name, Frame()); }
 
   IDirectDrawSurface* surface_ = nullptr;
   SGRenderer* rend_ = nullptr;
