@@ -2,22 +2,26 @@
 
 #include <algorithm>
 
+#include "platform/core/bytes.h"
+
 namespace {
 
-std::uint16_t U16(std::span<const std::uint8_t> b, std::size_t at) {
-  return static_cast<std::uint16_t>(b[at] | (b[at + 1] << 8));
+// Width and height as two u16 at `at`, pixels from `pixels`.
+std::optional<ImageLayout> SizeAt(std::span<const std::uint8_t> bytes, std::size_t at, std::size_t pixels) {
+  plat::ByteReader r(bytes);
+  std::uint16_t width = 0, height = 0;
+  if (bytes.size() < pixels || !r.Seek(at) || !r.Read(width) || !r.Read(height)) return std::nullopt;
+  return ImageLayout{width, height, pixels};
 }
 
 }  // namespace
 
 std::optional<ImageLayout> ReadImaHeader(std::span<const std::uint8_t> bytes) {
-  if (bytes.size() < 4) return std::nullopt;
-  return ImageLayout{U16(bytes, 0), U16(bytes, 2), 4};
+  return SizeAt(bytes, 0, 4);
 }
 
 std::optional<ImageLayout> ReadTga16Header(std::span<const std::uint8_t> bytes) {
-  if (bytes.size() < 18) return std::nullopt;
-  return ImageLayout{U16(bytes, 12), U16(bytes, 14), 18};
+  return SizeAt(bytes, 12, 18);
 }
 
 bool HoldsAllPixels(const ImageLayout& layout, std::size_t size) {
@@ -30,14 +34,15 @@ void CopyImageRows(const ImageLayout& layout, std::span<const std::uint8_t> byte
   const std::uint32_t cols = std::min(width, layout.width);
   const std::uint32_t rows = std::min(height, layout.height);
   for (std::uint32_t r = 0; r < rows; ++r) {
-    const std::uint8_t* src = bytes.data() + layout.pixelOffset + std::size_t{r} * layout.width * 2;
+    const auto src =
+        bytes.subspan(layout.pixelOffset + std::size_t{r} * layout.width * 2, std::size_t{cols} * 2);
     std::uint8_t* dst = surface + static_cast<std::ptrdiff_t>(height - 1 - r) * pitch;
     for (std::uint32_t c = 0; c < cols; ++c) {
-      std::uint16_t p = static_cast<std::uint16_t>(src[c * 2] | (src[c * 2 + 1] << 8));
+      auto p = plat::DecodeLE<std::uint16_t>(src.subspan(std::size_t{c} * 2).first<2>());
       if (conversion == PixelConversion::To555) p = Pixel565To555(p);
       if (conversion == PixelConversion::To565) p = Pixel555To565(p);
-      dst[c * 2] = static_cast<std::uint8_t>(p);
-      dst[c * 2 + 1] = static_cast<std::uint8_t>(p >> 8);
+      const auto out = plat::EncodeLE(p);
+      std::copy(out.begin(), out.end(), dst + std::size_t{c} * 2);
     }
   }
 }

@@ -1,45 +1,37 @@
 #include "media/WavFile.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 
+#include "platform/core/bytes.h"
+
 using namespace plat;
-
-namespace {
-
-WORD U16(const char* p) {
-  return static_cast<WORD>(static_cast<BYTE>(p[0]) | (static_cast<BYTE>(p[1]) << 8));
-}
-DWORD U32(const char* p) {
-  return U16(p) | (static_cast<DWORD>(U16(p + 2)) << 16);
-}
-
-}  // namespace
 
 UINT WavOpen(const char* path, HMMIO* file, std::unique_ptr<WavFormat>* format, MMCKINFO* riff) {
   format->reset();
   *file = mmioOpen(path, nullptr, MMIO_ALLOCBUF);
   if (!*file) return kWavCannotOpen;
-  UINT result = kWavNotWave;
   auto fail = [&](UINT code) {
     WavClose(file, format);
     return code;
   };
   if (mmioDescend(*file, riff, nullptr, 0) != 0 || riff->ckid != mmioFOURCC('R', 'I', 'F', 'F') ||
       riff->fccType != mmioFOURCC('W', 'A', 'V', 'E'))
-    return fail(result);
+    return fail(kWavNotWave);
   MMCKINFO fmt;
   fmt.ckid = mmioFOURCC('f', 'm', 't', ' ');
   if (mmioDescend(*file, &fmt, riff, MMIO_FINDCHUNK) != 0 || fmt.cksize < 16) return fail(kWavNotWave);
-  char head[16];
-  if (mmioRead(*file, head, 16) != 16) return fail(kWavShortRead);
+  std::array<std::uint8_t, 16> head;
+  if (mmioRead(*file, reinterpret_cast<char*>(head.data()), 16) != 16) return fail(kWavShortRead);
   auto f = std::make_unique<WavFormat>();
-  f->head =
-      WAVEFORMATEX{U16(head), U16(head + 2), U32(head + 4), U32(head + 8), U16(head + 12), U16(head + 14), 0};
+  ByteReader r(head);
+  f->head = WAVEFORMATEX{r.U16(), r.U16(), r.U32(), r.U32(), r.U16(), r.U16(), 0};
   if (f->head.wFormatTag != WAVE_FORMAT_PCM) {
-    char count[2];
-    if (fmt.cksize < 18 || mmioRead(*file, count, 2) != 2) return fail(kWavShortRead);
-    f->head.cbSize = U16(count);
+    std::array<std::uint8_t, 2> count;
+    if (fmt.cksize < 18 || mmioRead(*file, reinterpret_cast<char*>(count.data()), 2) != 2)
+      return fail(kWavShortRead);
+    f->head.cbSize = DecodeLE<std::uint16_t>(count);
     if (f->head.cbSize > fmt.cksize - 18) return fail(kWavShortRead);
     f->extra.resize(f->head.cbSize);
     if (mmioRead(*file, reinterpret_cast<char*>(f->extra.data()), f->head.cbSize) != f->head.cbSize)

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <mutex>
 
+#include "platform/core/bytes.h"
 #include "platform/core/clock.h"
 
 namespace plat {
@@ -159,32 +160,26 @@ void MemoryAudioOutput::StartCapture(std::size_t maxFrames) {
 
 bool WriteWavFile(const std::filesystem::path& path, const std::vector<std::int16_t>& samples, int channels,
                   int rate) {
-  std::ofstream out(path, std::ios::binary);
-  if (!out) return false;
-  auto u32 = [&](std::uint32_t v) {
-    const char b[4] = {static_cast<char>(v), static_cast<char>(v >> 8), static_cast<char>(v >> 16),
-                       static_cast<char>(v >> 24)};
-    out.write(b, 4);
-  };
-  auto u16 = [&](std::uint16_t v) {
-    const char b[2] = {static_cast<char>(v), static_cast<char>(v >> 8)};
-    out.write(b, 2);
-  };
   const auto bytes = static_cast<std::uint32_t>(samples.size() * 2);
-  out.write("RIFF", 4);
-  u32(36 + bytes);
-  out.write("WAVEfmt ", 8);
-  u32(16);
-  u16(1);
-  u16(static_cast<std::uint16_t>(channels));
-  u32(static_cast<std::uint32_t>(rate));
-  u32(static_cast<std::uint32_t>(rate * channels * 2));
-  u16(static_cast<std::uint16_t>(channels * 2));
-  u16(16);
-  out.write("data", 4);
-  u32(bytes);
-  for (std::int16_t s : samples) u16(static_cast<std::uint16_t>(s));
-  return static_cast<bool>(out);
+  const auto block = static_cast<std::uint16_t>(channels * 2);
+  ByteWriter w;
+  w.Chars("RIFF");
+  w.U32(36 + bytes);
+  w.Chars("WAVEfmt ");
+  w.U32(16);
+  w.U16(1);
+  w.U16(static_cast<std::uint16_t>(channels));
+  w.U32(static_cast<std::uint32_t>(rate));
+  w.U32(static_cast<std::uint32_t>(rate) * block);
+  w.U16(block);
+  w.U16(16);
+  w.Chars("data");
+  w.U32(bytes);
+  for (std::int16_t v : samples) w.I16(v);
+  std::ofstream out(path, std::ios::binary);
+  const auto data = w.Data();
+  out.write(reinterpret_cast<const char*>(data.data()), static_cast<std::streamsize>(data.size()));
+  return w.Ok() && static_cast<bool>(out);
 }
 
 }  // namespace plat

@@ -1,9 +1,11 @@
 #include "platform/sound/mmio.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <vector>
 
+#include "platform/core/bytes.h"
 #include "platform/core/files.h"
 
 struct plat::HMMIO__ {
@@ -102,7 +104,7 @@ UINT mmioDescend(HMMIO h, MMCKINFO* ck, const MMCKINFO* parent, UINT flags) {
   const std::uint64_t limit =
       parent ? std::uint64_t{parent->dwDataOffset} + parent->cksize : std::uint64_t{0xFFFFFFFFu};
   const FOURCC wantId = ck->ckid, wantType = ck->fccType;
-  // Every chunk head is at least 8 bytes, so a file of n bytes has at most n/8.
+  // Each pass moves at least 8 bytes on, so the walk ends with the file.
   for (;;) {
     const LONG at = mmioSeek(h, 0, SEEK_CUR);
     if (at < 0 || static_cast<std::uint64_t>(at) + 8 > limit) return MMIOERR_CHUNKNOTFOUND;
