@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "platform/core/dospath.h"
+#include "platform/core/files.h"
 #include "platform/gdi/shapes.h"
 #include "tests/media/media_fixture.h"
 
@@ -270,6 +271,19 @@ TEST_F(SpriteTest, ImageMagickBitmapsLoadOnTheEightBitPath) {
     EXPECT_EQ(At(s, 0, 0), 0x001F);
     EXPECT_EQ(At(s, 1, 0), 0xF800);
     EXPECT_EQ(At(s, 3, 1), 0xF800);
+  }
+  // The last picture as a bitmap resource of a module, without its file header.
+  const auto file = ReadHostFile(dir / "pic.bmp");
+  ASSERT_TRUE(file.has_value());
+  HMODULE m = Module({{RT_BITMAP, "magick.bmp", rc::kDefaultLanguage, {file->begin() + 14, file->end()}}});
+  {
+    CDDraw& dd = Windowed();
+    dd.bitsPerPixel = 8;
+    CSprite s(&dd, "magick.bmp", kNoColourKey, 4, 2, 0, 0, 0);
+    s.LoadImage(m);
+    EXPECT_EQ(s.loaded, 1u);
+    EXPECT_EQ(At(s, 0, 0), 0x001F);
+    EXPECT_EQ(At(s, 2, 1), 0xF800);
   }
   CDDraw& dd = Windowed();
   dd.bitsPerPixel = 8;
