@@ -74,7 +74,7 @@ inline void GenerateChapters(CGuildList& guilds, unsigned seed) {
   for (int c = 0; c < kMaxChapters; ++c) {
     CGChapter* chapter = guilds.GetChapter(static_cast<std::uint32_t>(c));
     if (chapter == nullptr) continue;
-    char name[16];
+    char name[24];
     std::snprintf(name, sizeof name, "Chapter %d", c);
     chapter->SetName(name);
     chapter->credits = static_cast<std::uint32_t>(Draw(100000));
