@@ -457,9 +457,10 @@ void Frame(Canvas& c, const Asset& a, const Palette& p, Random& rnd) {
     } else if (a.label == "gears") {
       for (int g = 0; g < 2; ++g) {
         const double gx = cx + (g ? 55 : -45), gy = cy + (g ? 30 : -20), r = g ? 45 : 60;
-        const double turn = (g ? -1 : 1) * t * 2 * M_PI / (g ? 8 : 10) * 10 / (g ? 8 : 10);
-        cairo_new_path(cr);
+        // one tooth further per loop, so the last frame leads back into the first
         const int teeth = g ? 10 : 12;
+        const double turn = (g ? -1 : 1) * t * 2 * M_PI / teeth;
+        cairo_new_path(cr);
         for (int i = 0; i < teeth * 2; ++i) {
           const double ang = turn + i * M_PI / teeth, rr = i % 2 ? r : r * 0.8;
           cairo_line_to(cr, gx + rr * std::cos(ang), gy + rr * std::sin(ang));
