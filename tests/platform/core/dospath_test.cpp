@@ -7,30 +7,24 @@
 #include <vector>
 
 #include "platform/core/registry.h"
-#include "tests/platform/core/temp_dir.h"
+#include "tests/support/scratch_drive.h"
 
 namespace {
 
-using plat_test::TempDir;
-using plat_test::WriteFile;
+using quentest::TempDir;
+using quentest::WriteHostFile;
 
 class DosPathTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    plat::SetRegistryFile(tmp.path() / "registry.reg");
-    plat::ClearDrives();
-    plat::SetDrive('c', tmp.path() / "c");
-    plat::SetDrive('D', tmp.path() / "cd", plat::DriveType::CdRom);
-    WriteFile(tmp.path() / "c/Quenbar/Art/Guild1/Ship.IMA", "ship");
-    WriteFile(tmp.path() / "c/Quenbar/Save/alpha.clt", "a");
-    WriteFile(tmp.path() / "c/Quenbar/Save/Beta.CLT", "bb");
-    WriteFile(tmp.path() / "c/Quenbar/Save/game3.rpl", "333");
-    WriteFile(tmp.path() / "c/Quenbar/Save/game12.rpl", "1212");
-    WriteFile(tmp.path() / "c/Quenbar/Save/README", "x");
-    WriteFile(tmp.path() / "cd/Avi/intro.avi", "movie");
-    ASSERT_TRUE(plat::SetCurrentDosDirectory("C:\\"));
+    drive.Write("Quenbar/Art/Guild1/Ship.IMA", "ship");
+    drive.Write("Quenbar/Save/alpha.clt", "a");
+    drive.Write("Quenbar/Save/Beta.CLT", "bb");
+    drive.Write("Quenbar/Save/game3.rpl", "333");
+    drive.Write("Quenbar/Save/game12.rpl", "1212");
+    drive.Write("Quenbar/Save/README", "x");
+    WriteHostFile(drive.OnCd("Avi/intro.avi"), "movie");
   }
-  void TearDown() override { plat::ResetRegistryFile(); }
 
   std::vector<std::string> Find(const char* searchPath) {
     std::vector<std::string> names;
@@ -44,18 +38,18 @@ class DosPathTest : public ::testing::Test {
     return names;
   }
 
-  TempDir tmp;
+  quentest::ScratchDrive drive;
 };
 
 TEST_F(DosPathTest, ResolvesWrongCaseAndMixedSeparators) {
-  const auto want = tmp.path() / "c/Quenbar/Art/Guild1/Ship.IMA";
+  const auto want = drive.Host("Quenbar/Art/Guild1/Ship.IMA");
   EXPECT_EQ(plat::ResolveDosPath("C:\\QUENBAR\\ART\\GUILD1\\ship.ima"), want);
   EXPECT_EQ(plat::ResolveDosPath("c:/quenbar\\art//guild1/SHIP.ima"), want);
   EXPECT_EQ(plat::ResolveDosPath("C:\\quenbar\\.\\save\\..\\art\\guild1\\ship.ima"), want);
   // ".." stops at the drive's root instead of leaving the mapped directory.
-  EXPECT_EQ(plat::ResolveDosPath("C:\\..\\..\\quenbar"), tmp.path() / "c/Quenbar");
+  EXPECT_EQ(plat::ResolveDosPath("C:\\..\\..\\quenbar"), drive.Host("Quenbar"));
   // Missing components keep their spelling below the last one found.
-  EXPECT_EQ(plat::ResolveDosPath("C:\\QUENBAR\\New\\File.txt"), tmp.path() / "c/Quenbar/New/File.txt");
+  EXPECT_EQ(plat::ResolveDosPath("C:\\QUENBAR\\New\\File.txt"), drive.Host("Quenbar/New/File.txt"));
   EXPECT_FALSE(plat::ResolveDosPath("Q:\\anything").has_value());
   EXPECT_FALSE(plat::ResolveDosPath(std::string_view("C:\\a\0b", 6)).has_value());
 }
@@ -64,10 +58,10 @@ TEST_F(DosPathTest, CurrentDirectoryAndRelativePaths) {
   EXPECT_EQ(plat::GetCurrentDosDirectory(), "C:\\");
   ASSERT_TRUE(plat::SetCurrentDosDirectory("c:\\QUENBAR\\save"));
   EXPECT_EQ(plat::GetCurrentDosDirectory(), "C:\\Quenbar\\Save");
-  EXPECT_EQ(plat::ResolveDosPath("ALPHA.CLT"), tmp.path() / "c/Quenbar/Save/alpha.clt");
-  EXPECT_EQ(plat::ResolveDosPath("..\\art"), tmp.path() / "c/Quenbar/Art");
-  EXPECT_EQ(plat::ResolveDosPath("\\quenbar"), tmp.path() / "c/Quenbar");
-  EXPECT_EQ(plat::ResolveDosPath("D:avi"), tmp.path() / "cd/Avi");
+  EXPECT_EQ(plat::ResolveDosPath("ALPHA.CLT"), drive.Host("Quenbar/Save/alpha.clt"));
+  EXPECT_EQ(plat::ResolveDosPath("..\\art"), drive.Host("Quenbar/Art"));
+  EXPECT_EQ(plat::ResolveDosPath("\\quenbar"), drive.Host("Quenbar"));
+  EXPECT_EQ(plat::ResolveDosPath("D:avi"), drive.OnCd("Avi"));
 
   EXPECT_FALSE(plat::SetCurrentDosDirectory("C:\\nowhere"));
   EXPECT_FALSE(plat::SetCurrentDosDirectory("C:\\Quenbar\\Save\\alpha.clt"));
@@ -92,8 +86,8 @@ TEST_F(DosPathTest, DriveTypes) {
 
 TEST_F(DosPathTest, DriveTableComesFromTheRegistry) {
   TempDir other;
-  WriteFile(other.path() / "disc/Avi/intro.avi", "m");
-  WriteFile(other.path() / "hd/x.txt", "x");
+  WriteHostFile(other.path() / "disc/Avi/intro.avi", "m");
+  WriteHostFile(other.path() / "hd/x.txt", "x");
   plat::HKEY key = nullptr;
   ASSERT_EQ(plat::RegCreateKeyEx(plat::HKEY_LOCAL_MACHINE, "SOFTWARE\\QuenbarPlatform\\Drives", 0, nullptr,
                                  0, plat::KEY_ALL_ACCESS, nullptr, &key, nullptr),

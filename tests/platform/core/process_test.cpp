@@ -10,12 +10,9 @@
 
 #include "platform/core/dospath.h"
 #include "platform/core/registry.h"
-#include "tests/platform/core/temp_dir.h"
+#include "tests/support/scratch_drive.h"
 
 namespace {
-
-using plat_test::ReadFile;
-using plat_test::TempDir;
 
 // Runs `fn` with the process's standard output sent to `file` (children
 // inherit it) and returns what was written there.
@@ -28,13 +25,12 @@ std::string CaptureStdout(const std::filesystem::path& file, const std::function
   fn();
   ::dup2(saved, 1);
   ::close(saved);
-  return ReadFile(file);
+  return quentest::ReadHostFile(file);
 }
 
 class SpawnTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    plat::SetRegistryFile(tmp.path() / "registry.reg");
     plat::HKEY key = nullptr;
     ASSERT_EQ(plat::RegCreateKeyEx(plat::HKEY_LOCAL_MACHINE, "SOFTWARE\\QuenbarPlatform\\Programs", 0, nullptr,
                                    0, plat::KEY_ALL_ACCESS, nullptr, &key, nullptr),
@@ -45,12 +41,8 @@ class SpawnTest : public ::testing::Test {
     Map(key, "sleeper.exe", "/bin/sleep");
     Map(key, "pwd.exe", "/bin/pwd");
     plat::RegCloseKey(key);
-    plat::ClearDrives();
-    plat::SetDrive('C', tmp.path() / "c");
-    std::filesystem::create_directories(tmp.path() / "c/Quenbar");
-    ASSERT_TRUE(plat::SetCurrentDosDirectory("C:\\"));
+    std::filesystem::create_directories(drive.Host("Quenbar"));
   }
-  void TearDown() override { plat::ResetRegistryFile(); }
 
   static void Map(plat::HKEY key, const char* name, const std::string& exe) {
     ASSERT_EQ(plat::RegSetValueEx(key, name, 0, plat::REG_SZ, reinterpret_cast<const plat::BYTE*>(exe.c_str()),
@@ -58,7 +50,7 @@ class SpawnTest : public ::testing::Test {
               plat::ERROR_SUCCESS);
   }
 
-  TempDir tmp;
+  quentest::ScratchDrive drive;
 };
 
 TEST_F(SpawnTest, WaitModeReturnsTheExitCode) {
@@ -80,7 +72,7 @@ TEST_F(SpawnTest, WaitModeReturnsTheExitCode) {
 TEST_F(SpawnTest, ArgumentsAreSplitAsOneCommandLine) {
   const char* argv[] = {"echo", "-En:game-0 HVSCS", "", "\"two  words\"", "q\\\"x", nullptr};
   std::intptr_t code = -1;
-  const std::string out = CaptureStdout(tmp.path() / "out.txt", [&] { code = plat::_spawnv(plat::_P_WAIT, "echoer.exe", argv); });
+  const std::string out = CaptureStdout(drive.Host("out.txt"), [&] { code = plat::_spawnv(plat::_P_WAIT, "echoer.exe", argv); });
   EXPECT_EQ(code, 0);
   EXPECT_EQ(out, "-En:game-0 HVSCS two  words q\"x\n");
 }
@@ -88,9 +80,9 @@ TEST_F(SpawnTest, ArgumentsAreSplitAsOneCommandLine) {
 TEST_F(SpawnTest, StartsInTheCurrentDirectory) {
   ASSERT_TRUE(plat::SetCurrentDosDirectory("C:\\QUENBAR"));
   std::intptr_t code = -1;
-  const std::string out = CaptureStdout(tmp.path() / "pwd.txt", [&] { code = plat::_spawnl(plat::_P_WAIT, "pwd.exe", "pwd", nullptr); });
+  const std::string out = CaptureStdout(drive.Host("pwd.txt"), [&] { code = plat::_spawnl(plat::_P_WAIT, "pwd.exe", "pwd", nullptr); });
   EXPECT_EQ(code, 0);
-  EXPECT_EQ(out, (std::filesystem::canonical(tmp.path()) / "c/Quenbar").string() + "\n");
+  EXPECT_EQ(out, std::filesystem::canonical(drive.Host("Quenbar")).string() + "\n");
 }
 
 TEST_F(SpawnTest, NoWaitGivesAHandleToWaitOnOrKill) {

@@ -12,7 +12,7 @@
 
 #include "platform/core/config.h"
 #include "platform/core/durable_file.h"
-#include "tests/platform/core/temp_dir.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 
@@ -20,9 +20,9 @@ using plat::BYTE;
 using plat::DWORD;
 using plat::HKEY;
 using plat::LONG;
-using plat_test::ReadFile;
-using plat_test::TempDir;
-using plat_test::WriteFile;
+using quentest::TempDir;
+constexpr auto ReadFile = quentest::ReadHostFile;
+constexpr auto WriteFile = quentest::WriteHostFile;
 
 constexpr const char* kRelease = "SOFTWARE\\Halvorn\\Quenbar\\Release";
 

@@ -5,7 +5,7 @@
 
 #include <cstdlib>
 
-#include "tests/platform/core/temp_dir.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 
@@ -14,7 +14,7 @@ class ConfigSandbox : public ::testing::Environment {
   void SetUp() override { ::setenv("QUENBAR_CONFIG_DIR", dir_.path().c_str(), 1); }
 
  private:
-  plat_test::TempDir dir_;
+  quentest::TempDir dir_;
 };
 
 [[maybe_unused]] ::testing::Environment* const g_sandbox =

@@ -4,9 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <filesystem>
 #include <set>
 #include <vector>
 
+#include "platform/display/backend.h"
 #include "platform/gdi/dc.h"
 #include "platform/gdi/pixels.h"
 
@@ -82,5 +84,23 @@ class Target {
   PixelTarget t_;
   HDC dc_ = nullptr;
 };
+
+// What a target shows, as a picture to compare with a golden one.
+inline Image ImageOf(const Target& t) {
+  const PixelTarget& p = t.pixels();
+  Image out;
+  out.width = p.width;
+  out.height = p.height;
+  for (int y = 0; y < p.height; ++y)
+    for (int x = 0; x < p.width; ++x) {
+      const COLORREF c = DecodePixel(p.format, p.palette, ReadPixel(p, x, y));
+      out.rgb.push_back((static_cast<std::uint32_t>(GetRValue(c)) << 16) | (GetGValue(c) << 8) | GetBValue(c));
+    }
+  return out;
+}
+
+inline std::filesystem::path GoldenPath(const char* name) {
+  return std::filesystem::path(QUEN_TEST_DATA_DIR) / "golden" / name;
+}
 
 }  // namespace gditest

@@ -4,6 +4,7 @@
 
 #include "platform/gdi/shapes.h"
 #include "tests/platform/gdi/gdi_fixture.h"
+#include "tests/support/golden.h"
 
 namespace gditest {
 namespace {
@@ -79,111 +80,47 @@ TEST_P(ShapesTest, RectangleOutlinesWithThePenAndFillsWithTheBrush) {
   DeleteObject(brush);
 }
 
-TEST_P(ShapesTest, LinesLeaveOutTheirLastPixel) {
-  HPEN pen = CreatePen(PS_SOLID, 1, kRed);
-  SelectObject(t_.dc(), pen);
+// Lines (without their last pixel), a closed polyline, a diagonal, wide pens,
+// an ellipse and pies with and without a pen, drawn on one sheet and compared
+// whole with the golden picture; both layouts widen to the same colours.
+TEST_P(ShapesTest, LinesEllipsesAndPiesMatchTheGoldenSheet) {
+  Target sheet(120, 60, GetParam());
+  HDC dc = sheet.dc();
+  HPEN red = CreatePen(PS_SOLID, 1, kRed);
+  HBRUSH fill = CreateSolidBrush(kRed);
+  SelectObject(dc, red);
   POINT previous;
-  MoveToEx(t_.dc(), 2, 5, nullptr);
-  ASSERT_TRUE(MoveToEx(t_.dc(), 2, 5, &previous));
+  MoveToEx(dc, 2, 5, nullptr);
+  ASSERT_TRUE(MoveToEx(dc, 2, 5, &previous));
   EXPECT_EQ(previous.x, 2);
-  ASSERT_TRUE(LineTo(t_.dc(), 10, 5));
-  EXPECT_EQ(t_.Count(red()), 8);
-  EXPECT_EQ(t_.At(9, 5), red());
-  EXPECT_EQ(t_.At(10, 5), 0u);
-  // The current position moved: the next line starts at the corner.
-  LineTo(t_.dc(), 10, 9);
-  EXPECT_EQ(t_.Count(red()), 12);
-  EXPECT_EQ(t_.At(10, 5), red());
-  EXPECT_EQ(t_.At(10, 9), 0u);
-
-  // A closed polyline draws each corner once.
-  Target p(40, 40, GetParam());
-  SelectObject(p.dc(), pen);
-  const POINT square[5] = {{5, 5}, {15, 5}, {15, 15}, {5, 15}, {5, 5}};
-  ASSERT_TRUE(Polyline(p.dc(), square, 5));
-  EXPECT_EQ(p.Count(red()), 40);
-  EXPECT_FALSE(Polyline(p.dc(), square, 1));
-
-  // A diagonal steps one pixel each way.
-  Target d(40, 40, GetParam());
-  SelectObject(d.dc(), pen);
-  MoveToEx(d.dc(), 0, 0, nullptr);
-  LineTo(d.dc(), 6, 6);
-  for (int i = 0; i < 6; ++i) EXPECT_EQ(d.At(i, i), red());
-  EXPECT_EQ(d.Count(red()), 6);
-  DeleteObject(pen);
-}
-
-TEST_P(ShapesTest, WidePensCoverTheirWidthAndReachTheEnd) {
+  ASSERT_TRUE(LineTo(dc, 10, 5));
+  LineTo(dc, 10, 9);  // from where the last line ended
+  const POINT square[5] = {{14, 2}, {24, 2}, {24, 12}, {14, 12}, {14, 2}};
+  ASSERT_TRUE(Polyline(dc, square, 5));
+  EXPECT_FALSE(Polyline(dc, square, 1));
+  MoveToEx(dc, 28, 2, nullptr);
+  LineTo(dc, 34, 8);
   for (int width : {2, 3}) {
-    Target w(40, 40, GetParam());
-    HPEN pen = CreatePen(PS_SOLID, width, kRed);
-    SelectObject(w.dc(), pen);
-    MoveToEx(w.dc(), 10, 20, nullptr);
-    LineTo(w.dc(), 30, 20);
-    const RECT b = w.BoundsOf(red());
-    EXPECT_EQ(b.bottom - b.top, width);
-    EXPECT_GE(b.right, 31);
-    EXPECT_LE(b.left, 10);
-    DeleteObject(pen);
+    HPEN wide = CreatePen(PS_SOLID, width, kRed);
+    SelectObject(dc, wide);
+    MoveToEx(dc, 40, 4 + 6 * width, nullptr);
+    LineTo(dc, 60, 4 + 6 * width);
+    SelectObject(dc, red);
+    DeleteObject(wide);
   }
-  Target none(40, 40, GetParam());
-  SelectObject(none.dc(), GetStockObject(NULL_PEN));
-  LineTo(none.dc(), 30, 30);
-  EXPECT_EQ(none.Values(), std::set<DWORD>{0});
+  SelectObject(dc, GetStockObject(NULL_PEN));
+  LineTo(dc, 100, 50);  // draws nothing
+  SelectObject(dc, GetStockObject(WHITE_PEN));
+  SelectObject(dc, fill);
+  ASSERT_TRUE(Ellipse(dc, 64, 2, 80, 18));
+  ASSERT_TRUE(Pie(dc, 84, 2, 100, 18, 100, 10, 92, 2));  // from the right ray to the top one
+  SelectObject(dc, GetStockObject(NULL_PEN));
+  ASSERT_TRUE(Pie(dc, 2, 24, 19, 41, 10, 24, 2, 32));  // the top-left quarter
+  Pie(dc, 24, 24, 41, 41, 32, 24, 32, 24);            // equal rays: the whole ellipse
+  EXPECT_TRUE(quentest::MatchesGolden(ImageOf(sheet), GoldenPath("shapes.png")));
   EXPECT_EQ(CreatePen(2, 1, kRed), nullptr);  // dashed pens are not drawn here
-}
-
-TEST_P(ShapesTest, EllipsesStayInTheirBoxAndAreSymmetric) {
-  SelectObject(t_.dc(), GetStockObject(WHITE_PEN));
-  HBRUSH brush = CreateSolidBrush(kRed);
-  SelectObject(t_.dc(), brush);
-  ASSERT_TRUE(Ellipse(t_.dc(), 4, 4, 20, 20));
-  EXPECT_EQ(EdgesOf(t_.BoundsOf(white())), (Edges{4, 4, 20, 20}));
-  EXPECT_EQ(t_.At(4, 4), 0u);  // corners stay out
-  EXPECT_EQ(t_.At(12, 12), red());
-  for (int y = 4; y < 20; ++y)
-    for (int x = 4; x < 20; ++x) {
-      ASSERT_EQ(t_.At(x, y), t_.At(23 - x, y)) << x << "," << y;
-      ASSERT_EQ(t_.At(x, y), t_.At(x, 23 - y)) << x << "," << y;
-    }
-  DeleteObject(brush);
-}
-
-// The info panels' pies start at the top and sweep counter-clockwise.
-TEST_P(ShapesTest, PiesSweepCounterClockwise) {
-  HBRUSH brush = CreateSolidBrush(kRed);
-  SelectObject(t_.dc(), GetStockObject(NULL_PEN));
-  SelectObject(t_.dc(), brush);
-  // A quarter from the top ray to the left ray: the top-left quadrant.
-  ASSERT_TRUE(Pie(t_.dc(), 0, 0, 17, 17, 8, 0, 0, 8));
-  const RECT q = t_.BoundsOf(red());
-  EXPECT_EQ(q.left + q.top, 0);
-  EXPECT_LE(q.right, 9);
-  EXPECT_LE(q.bottom, 9);
-  const int quarter = t_.Count(red());
-
-  // Equal rays give the whole ellipse.
-  Target full(40, 40, GetParam()), same(40, 40, GetParam()), outlined(40, 40, GetParam());
-  for (Target* t : {&full, &same}) {
-    SelectObject(t->dc(), GetStockObject(NULL_PEN));
-    SelectObject(t->dc(), brush);
-  }
-  Ellipse(full.dc(), 0, 0, 17, 17);
-  const int whole = full.Count(red());
-  EXPECT_NEAR(quarter, whole / 4, whole / 10);
-  Pie(same.dc(), 0, 0, 17, 17, 8, 0, 8, 0);
-  EXPECT_EQ(same.Count(red()), whole);
-
-  // With a pen the wedge is outlined: both radii and the arc.
-  SelectObject(outlined.dc(), GetStockObject(WHITE_PEN));
-  SelectObject(outlined.dc(), brush);
-  Pie(outlined.dc(), 0, 0, 16, 16, 16, 8, 8, 0);  // from the right ray to the top one
-  EXPECT_EQ(outlined.At(8, 3), white());
-  EXPECT_EQ(outlined.At(12, 7), white());
-  EXPECT_EQ(outlined.At(10, 5), red());
-  EXPECT_EQ(outlined.At(4, 10), 0u);
-  DeleteObject(brush);
+  DeleteObject(fill);
+  DeleteObject(red);
 }
 
 INSTANTIATE_TEST_SUITE_P(Layouts, ShapesTest, ::testing::Values(PixelFormat::kRgb565, PixelFormat::kRgb555));

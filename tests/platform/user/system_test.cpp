@@ -1,6 +1,7 @@
 #include "platform/display/screen.h"
 #include "platform/user/system.h"
 #include "tests/platform/user/user_fixture.h"
+#include "tests/support/golden.h"
 
 namespace usertest {
 namespace {
@@ -53,10 +54,12 @@ TEST_F(SystemTest, MessageBoxAnswersAndLeavesTheScreenAsItWas) {
   const Image before = ScreenImage();
   static bool ownerWasDisabled = false;
   static Image during;
+  static RECT box;
   ownerWasDisabled = false;
   // The check runs inside the box's own loop, at the time the key arrives.
   SetTimer(nullptr, 0, 20, [](HWND, UINT, UINT_PTR id, DWORD) {
     ownerWasDisabled = !IsWindowEnabled(GetWindow(GetActiveWindow(), GW_OWNER));
+    GetWindowRect(GetActiveWindow(), &box);
     during = ScreenImage();
     KillTimer(nullptr, id);
   });
@@ -65,7 +68,8 @@ TEST_F(SystemTest, MessageBoxAnswersAndLeavesTheScreenAsItWas) {
   EXPECT_TRUE(ownerWasDisabled);
   EXPECT_TRUE(IsWindowEnabled(main));
   EXPECT_EQ(GetActiveWindow(), main);
-  EXPECT_NE(during.rgb, before.rgb);  // the box was drawn
+  EXPECT_TRUE(quentest::MatchesGolden(quentest::Crop(during, box),
+                                      std::filesystem::path(QUEN_TEST_DATA_DIR) / "golden" / "msgbox.png"));
   EXPECT_EQ(ScreenImage().rgb, before.rgb);
 
   backend_->PressKey(VK_ESCAPE, 10);
