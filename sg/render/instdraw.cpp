@@ -366,7 +366,8 @@ SGError BeginPart(Drawer& d, const SGModelSubTransform* mst) {
     return SG_ERROR_UNSUPPORTED;
   }
   d.stack[d.depth++] = d.part;
-  d.part = PartFrame{mst, !PartHidden(d, mst)};
+  // A part whose transform index the instance has no slot for is not drawn.
+  d.part = PartFrame{mst, mst->mstXformIndex < d.mi->miNumXforms && !PartHidden(d, mst)};
   SGMatrix identity;
   SGMatrixIdentity(&identity);
   const SGMatrix* m = d.part.shown && mst->mstXformIndex < d.mi->miNumXforms ? &d.mi->miXforms[mst->mstXformIndex]

@@ -422,6 +422,9 @@ SGError ISGInstDrawPointList(SGRenderer* rend, SGScene* scene, const ISGPart* pa
     return SG_ERROR_NO_UVS;
   }
   for (std::uint32_t i = 0; i < ptl->ptlNumPoints; ++i) {
+    if (ptl->ptlVertIndex[i] >= mst->mstNumVerts) {
+      continue;
+    }
     const ISGPrepVertex* pv = &part->verts[ptl->ptlVertIndex[i]];
     if ((pv->pvFlags & SG_XFORM_FLAG_CLIP_MASK) != 0) {
       continue;
@@ -431,7 +434,8 @@ SGError ISGInstDrawPointList(SGRenderer* rend, SGScene* scene, const ISGPart* pa
     if (err != SG_ERROR_NONE) {
       return err;
     }
-    txv->txvShade = ptl->ptlNormalIndex != nullptr ? Shade(part, ptl->ptlNormalIndex[i]) : 1.f;
+    const bool normal = ptl->ptlNormalIndex != nullptr && ptl->ptlNormalIndex[i] < mst->mstNumNormals;
+    txv->txvShade = normal ? Shade(part, ptl->ptlNormalIndex[i]) : 1.f;
     if (ptl->ptlUVs != nullptr && mst->mstUVs != nullptr && ptl->ptlUVs[i] < mst->mstNumUVs) {
       txv->txvUV[0] = mst->mstUVs[ptl->ptlUVs[i]].u;
       txv->txvUV[1] = mst->mstUVs[ptl->ptlUVs[i]].v;
@@ -450,6 +454,9 @@ SGError ISGInstDrawLineList(SGRenderer* rend, SGScene* scene, const ISGPart* par
     return SG_ERROR_NONE;
   }
   for (std::uint32_t i = 0; i < lin->linNumLines; ++i) {
+    if (lin->linVertIndex[2 * i] >= part->mst->mstNumVerts || lin->linVertIndex[2 * i + 1] >= part->mst->mstNumVerts) {
+      continue;
+    }
     SGTxVertex* pair[2] = {};
     std::uint32_t flags = 0;
     for (int e = 0; e < 2; ++e) {
@@ -485,6 +492,9 @@ SGError ISGInstDrawFace(SGRenderer* rend, SGScene* scene, const ISGPart* part, c
   std::uint32_t orFlags = 0;
   std::uint32_t andFlags = 0xFFFFFFFF;
   for (int k = 0; k < 3; ++k) {
+    if (face->facVertIndex[k] >= part->mst->mstNumVerts) {
+      return SG_ERROR_NONE;  // a face of another vertex set: nothing to draw it with
+    }
     pv[k] = &part->verts[face->facVertIndex[k]];
     orFlags |= pv[k]->pvFlags;
     andFlags &= pv[k]->pvFlags;

@@ -60,6 +60,20 @@ TEST_F(ModelDrawTest, PartTransformsMoveTheirPartAndHideIt) {
   EXPECT_EQ(Pixel(kCx, kCy), Colour(40));
 }
 
+// Faces naming vertices their set does not have, and parts on a transform slot
+// the instance lacks, are skipped instead of read past their arrays.
+TEST_F(ModelDrawTest, GeometryThatDoesNotFitIsSkipped) {
+  SGModel* m = Keep(Box(1.f, 1.f, 1.f, 1));
+  AppendPart(m);
+  auto* hull = static_cast<SGFaceList*>(m->modLods[0].mdlData->gdData);
+  hull->fclFaces[3].facVertIndex[1] = 8;
+  SGModelSubTransform* part = static_cast<SGModelSubTransform*>(m->modLods[0].mdlData->gdNext->gdData);
+  part->mstXformIndex = 5;
+  Place(m, {Flat(40), Flat(90)}, 0.0, 0.0, 0.0);
+  ASSERT_EQ(Draw(), SG_ERROR_NONE);
+  EXPECT_EQ(Pixel(kCx, kCy), Colour(40));
+}
+
 TEST_F(ModelDrawTest, HardPointSubInstancesFollowTheirParent) {
   SGModel* ship = Keep(Box(1.f, 1.f, 1.f, 1));
   auto* hp = static_cast<SGGeoHardPoint*>(SGCalloc(1, sizeof(SGGeoHardPoint)));
