@@ -228,6 +228,7 @@ DWORD CSprite::IsVideoIn565Format(const DDSURFACEDESC* desc) {
 }
 
 HRESULT CSprite::RestoreSurface() {
+  if (!surface) return DDERR_INVALIDOBJECT;
   if (owner->fullScreen && IsIconic(owner->window)) return 1;
   return CheckDDResult(surface->Restore(), "CSprite::RestoreSurface - Restore ", this);
 }
@@ -242,6 +243,7 @@ void* CSprite::LockWhole(DDSURFACEDESC& desc) {
 }
 
 HDC CSprite::GetDC() {
+  if (!surface) return nullptr;
   HDC hdc = nullptr;
   if (surface->GetDC(&hdc) == DD_OK) return hdc;
   RestoreSurface();

@@ -56,7 +56,9 @@ class CSprite {
   void ResetColorKey(plat::DWORD key, plat::DWORD is565);
   void ClearError() { loaded = 0; }
 
-  // Drawing: 0 or the DirectDraw failure code unless stated.
+  // Drawing: 0 or the DirectDraw failure code unless stated; a sprite without
+  // a surface (its creation failed, or its image was missing when sized from
+  // it) draws nothing and reports DDERR_INVALIDOBJECT.
   plat::HRESULT BltToPrimary(const plat::RECT* destRect, const plat::RECT* srcRect);
   plat::HRESULT BltDirectlyToPrimary(const plat::RECT* destRect, const plat::RECT* srcRect);
   // Copies the primary's rectangle at (x, y) of this sprite's size into it;

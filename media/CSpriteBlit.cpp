@@ -10,6 +10,7 @@ DWORD CSprite::BlitFlags() const {
 }
 
 HRESULT CSprite::BltToPrimary(const RECT* destRect, const RECT* srcRect) {
+  if (!surface) return DDERR_INVALIDOBJECT;
   if (!owner->fullScreen || !owner->backBuffer) return BltDirectlyToPrimary(destRect, srcRect);
   HRESULT r = owner->backBuffer->Blt(destRect, surface, srcRect, DDBLT_WAIT, nullptr);
   if (r == DDERR_SURFACELOST) {
@@ -24,7 +25,7 @@ HRESULT CSprite::BltToPrimary(const RECT* destRect, const RECT* srcRect) {
 }
 
 HRESULT CSprite::BltDirectlyToPrimary(const RECT* destRect, const RECT* srcRect) {
-  if (!owner->primary) return DDERR_INVALIDOBJECT;
+  if (!surface || !owner->primary) return DDERR_INVALIDOBJECT;
   HRESULT r = owner->primary->Blt(destRect, surface, srcRect, BlitFlags(), nullptr);
   if (r == DDERR_SURFACELOST) {
     owner->primary->Restore();
@@ -36,7 +37,7 @@ HRESULT CSprite::BltDirectlyToPrimary(const RECT* destRect, const RECT* srcRect)
 }
 
 HRESULT CSprite::BltFromSurface(LONG fromX, LONG fromY) {
-  if (!owner->primary) return DDERR_INVALIDOBJECT;
+  if (!surface || !owner->primary) return DDERR_INVALIDOBJECT;
   if (fromX == -1) fromX = x;
   if (fromY == -1) fromY = y;
   const RECT from{fromX, fromY, fromX + static_cast<LONG>(width), fromY + static_cast<LONG>(height)};
@@ -45,6 +46,7 @@ HRESULT CSprite::BltFromSurface(LONG fromX, LONG fromY) {
 }
 
 HRESULT CSprite::BltToSurface(CSprite* dest, LONG atX, LONG atY, const RECT* srcRect) {
+  if (!surface || !dest || !dest->surface) return DDERR_INVALIDOBJECT;
   if (atX == -1) atX = x;
   if (atY == -1) atY = y;
   const DWORD trans = DDBLTFAST_WAIT | (colourKey != kNoColourKey ? DDBLTFAST_SRCCOLORKEY : 0);
@@ -73,6 +75,7 @@ HRESULT CSprite::ClipRect(CSprite* dest, LONG atX, LONG atY, const RECT* clip) {
 }
 
 HRESULT CSprite::BltToSurfaceStretch(CSprite* dest, LONG, LONG, const RECT* srcRect) {
+  if (!surface || !dest || !dest->surface) return DDERR_INVALIDOBJECT;
   auto blit = [&] { return dest->surface->Blt(nullptr, surface, srcRect, BlitFlags(), nullptr); };
   HRESULT r = blit();
   if (r == DDERR_SURFACELOST && (r = RestoreSurface()) == 0) {
@@ -84,6 +87,7 @@ HRESULT CSprite::BltToSurfaceStretch(CSprite* dest, LONG, LONG, const RECT* srcR
 
 HRESULT CSprite::BltToSurfaceFX(CSprite* dest, LONG atX, LONG atY, const RECT* srcRect, DWORD flags,
                                 DDBLTFX* fx) {
+  if (!surface || !dest || !dest->surface) return DDERR_INVALIDOBJECT;
   if (atX == -1) atX = x;
   if (atY == -1) atY = y;
   const RECT src = srcRect ? *srcRect : RECT{0, 0, static_cast<LONG>(width), static_cast<LONG>(height)};

@@ -68,6 +68,18 @@ TEST_F(SpriteTest, MissingImageCountsAsLoadedButAShortOneFails) {
   EXPECT_EQ(broken.LoadIMAImage(), 1);
   EXPECT_EQ(All(broken), std::vector<std::uint16_t>(16, 0));
 
+  // Sized from a missing image: no surface, and nothing draws.
+  CSprite none(&dd, kNoColourKey, m, "gone.ima", 0, 0, 0);
+  EXPECT_EQ(none.surface, nullptr);
+  EXPECT_EQ(none.loaded, 0u);
+  EXPECT_EQ(none.BltToSurface(&missing, 0, 0, nullptr), DDERR_INVALIDOBJECT);
+  EXPECT_EQ(missing.BltToSurfaceStretch(&none, 0, 0, nullptr), DDERR_INVALIDOBJECT);
+  EXPECT_EQ(none.BltToPrimary(nullptr, nullptr), DDERR_INVALIDOBJECT);
+  EXPECT_EQ(none.BltFromSurface(0, 0), DDERR_INVALIDOBJECT);
+  EXPECT_EQ(none.FillSurface(0, nullptr), 0u);
+  EXPECT_EQ(none.GetDC(), nullptr);
+  none.ScrollUp(1);
+
   // A surface larger than the image takes the image at its bottom-left.
   CSprite big(&dd, "pic.ima", m, kNoColourKey, 3, 3, 0, 0, 0);
   big.LoadImage(nullptr);
