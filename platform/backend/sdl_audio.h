@@ -1,6 +1,6 @@
 #pragma once
 // The SDL2 audio device as the audio output, made by StartBackend with the
-// SDL backend.
+// SDL backend (game thread); SDL's audio thread then pulls the mix.
 
 #include <memory>
 

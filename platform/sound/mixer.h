@@ -1,6 +1,8 @@
 #pragma once
 // The mixer behind the DirectSound buffers: each buffer's voice, and the one
-// audio source that mixes every playing voice. Internal to the sound role.
+// audio source that mixes every playing voice. Internal to the sound role; its
+// mutex guards the voices, which the game thread changes while the output's
+// thread mixes them.
 
 #include <cstdint>
 #include <mutex>
