@@ -1,6 +1,7 @@
 // Whole frames drawn through SGSceneDraw into the game's frame buffer,
 // compared with golden pictures.
 
+#include "sg/fb/lut.h"
 #include "sg/render/dropshadow.h"
 #include "sg/render/horizon.h"
 #include "support/renderfixture.h"
@@ -180,6 +181,28 @@ TEST_F(SceneDrawTest, HorizonDrawsSkyFadeBandAndGroundBehindTheInstances) {
   EXPECT_EQ(SGRendererToggleHorizon(rend_), SG_ERROR_NONE);
   ASSERT_EQ(Draw(), SG_ERROR_NONE);
   EXPECT_EQ(Pixel(5, 5), 0u);
+}
+
+}  // namespace
+}  // namespace rendertest
+
+namespace rendertest {
+namespace {
+
+// Boxes ever farther into the fog band fade towards the fog colour; the last
+// stands beyond the yon and is not drawn.
+TEST_F(SceneDrawTest, FogFadesDistantInstancesTowardsItsColour) {
+  const std::uint32_t grey = 0x80808000u;
+  ASSERT_EQ(SGRendererBuildFogLUT(rend_, 0, grey, &rend_->renFogLUT), SG_ERROR_NONE);
+  SGRendererSetFog(rend_, &grey, 120.f);
+  SGModel* box = Keep(Box(3.f, 3.f, 3.f, 1));
+  SGMaterial* flat = Keep(Material(SG_MAT_TYPE_FLAT, 200, nullptr));
+  SGMaterial* textured = Keep(Material(SG_MAT_TYPE_TEXTURE, 0, Texture(64, 64, 180, 7)));
+  for (int i = 0; i < 6; ++i) {
+    Place(box, {i % 2 == 0 ? flat : textured}, -25.0 + 10.0 * i, 20.0 + 38.0 * i, 0.0);
+  }
+  ASSERT_EQ(Draw(), SG_ERROR_NONE);
+  ExpectGolden("fog");
 }
 
 }  // namespace
