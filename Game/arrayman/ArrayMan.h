@@ -8,19 +8,39 @@
 // type its own Save and Load:
 //   static int Write(plat::FILE*, const T&);          nonzero on success
 //   static std::unique_ptr<T> Read(plat::FILE*);     null on failure
+// An element of a fixed saved size may instead give its record form, and the
+// whole list then moves in one block read or write:
+//   static constexpr std::size_t kRecordSize;
+//   static void Write(plat::ByteWriter&, const T&);
+//   static std::unique_ptr<T> Read(plat::ByteReader&);   null on failure
 // GenericElementIO stores no elements: Save writes only the count and Load reads
 // it and discards it (owners of such arrays store their elements themselves).
+//
+// `capacity` moves in grow steps as the algorithms say; the block behind it is
+// sized to the next power of two at or above it, so a long run of appends
+// copies the pointers only a logarithmic number of times. The block's size is
+// a function of `capacity` alone: code that swaps `items` and `capacity`
+// together keeps them consistent.
 
 #include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <memory>
 #include <type_traits>
+#include <vector>
 
 #include "Game/model/ByteStream.h"
 #include "Game/model/TraceError.h"
 #include "platform/core/files.h"
 
 struct GenericElementIO {};
+
+template <class IO, class T>
+concept RecordElementIO = requires(plat::ByteReader& r, plat::ByteWriter& w, const T& item) {
+  { IO::kRecordSize } -> std::convertible_to<std::size_t>;
+  { IO::Read(r) } -> std::same_as<std::unique_ptr<T>>;
+  IO::Write(w, item);
+};
 
 template <class T, class ElementIO = GenericElementIO>
 class ArrayMan {
@@ -47,9 +67,22 @@ class ArrayMan {
   // write; it stops at the first failing one. An empty slot cannot be saved
   // and fails the save.
   virtual int Save(plat::FILE* fp) {
+    if constexpr (RecordElementIO<ElementIO, T>) {
+      plat::ByteWriter w;
+      w.Write(count);
+      for (std::uint16_t i = 0; i < count; ++i) {
+        if (items[i] == nullptr) {
+          TraceError("ArrayMan saves an empty slot", __FILE__, __LINE__);
+          return 0;
+        }
+        ElementIO::Write(w, *items[i]);
+      }
+      const auto bytes = w.Data();
+      return FileWriter(fp).WriteBytes(bytes) ? 1 : 0;
+    }
     FileWriter w(fp);
     int result = w.Write(count) ? 1 : 0;
-    if constexpr (!std::is_same_v<ElementIO, GenericElementIO>) {
+    if constexpr (!std::is_same_v<ElementIO, GenericElementIO> && !RecordElementIO<ElementIO, T>) {
       for (std::uint16_t i = 0; i < count && result != 0; ++i) {
         if (items[i] == nullptr) {
           TraceError("ArrayMan saves an empty slot", __FILE__, __LINE__);
@@ -67,7 +100,20 @@ class ArrayMan {
     FileReader r(fp);
     std::uint16_t n = 0;
     if (!r.Read(n)) return 0;
-    if constexpr (!std::is_same_v<ElementIO, GenericElementIO>) {
+    if constexpr (RecordElementIO<ElementIO, T>) {
+      // A short block still gives the whole elements it holds, as reading
+      // them one at a time would.
+      std::vector<std::uint8_t> block(std::size_t{n} * ElementIO::kRecordSize);
+      const std::size_t got = block.empty() ? 0 : plat::fread(block.data(), 1, block.size(), fp);
+      plat::ByteReader records{std::span<const std::uint8_t>(block.data(), got)};
+      for (std::uint16_t i = 0; i < n; ++i) {
+        if (records.Remaining() < ElementIO::kRecordSize) return 0;
+        std::unique_ptr<T> element = ElementIO::Read(records);
+        if (!element) return 0;
+        if (!Append(element.get())) return 0;
+        element.release();  // the array's owner owns it from here
+      }
+    } else if constexpr (!std::is_same_v<ElementIO, GenericElementIO>) {
       for (std::uint16_t i = 0; i < n; ++i) {
         std::unique_ptr<T> element = ElementIO::Read(fp);
         if (!element) return 0;
@@ -130,14 +176,22 @@ class ArrayMan {
 
   void Refuse() { TraceError("ArrayMan is full", __FILE__, __LINE__); }
 
-  // A block of `n` slots holding the used pointers, the rest null.
+  // The slots of the block behind a capacity.
+  static std::uint32_t BlockSlots(std::uint32_t capacity) { return capacity == 0 ? 0 : std::bit_ceil(capacity); }
+
+  // Capacity `n`: the used pointers kept, every other slot null. A new block
+  // is made only when the block's size changes.
   void Reallocate(std::uint16_t n) {
     if (n == 0) {
       items.reset();
       capacity = 0;
       return;
     }
-    auto block = std::make_unique<T*[]>(n);
+    if (items && BlockSlots(n) == BlockSlots(capacity)) {
+      capacity = n;
+      return;
+    }
+    auto block = std::make_unique<T*[]>(BlockSlots(n));
     if (count != 0) std::copy_n(items.get(), count, block.get());
     items = std::move(block);
     capacity = n;

@@ -137,8 +137,21 @@ int CGModuleDB::LoadModules(std::span<const std::uint8_t> image) {
     TraceError("modules.dat holds no modules, or too many", __FILE__, __LINE__);
     return 0;
   }
+  // The block grows once, to the capacity appending one record at a time
+  // would have reached.
+  std::uint32_t grown = capacity;
+  while (grown < count + read.size()) grown += kGrowStep;
+  Reserve(static_cast<std::uint16_t>(std::min(grown, kMaxModules)));
   for (const ModuleRecord& m : read) Append(m);
   return 1;
+}
+
+void CGModuleDB::Reserve(std::uint16_t slots) {
+  if (slots <= capacity) return;
+  auto block = std::make_unique<ModuleRecord[]>(slots);
+  std::copy_n(records.get(), count, block.get());
+  records = std::move(block);
+  capacity = slots;
 }
 
 bool CGModuleDB::Append(const ModuleRecord& record) {
@@ -146,13 +159,7 @@ bool CGModuleDB::Append(const ModuleRecord& record) {
     TraceError("Too many modules", __FILE__, __LINE__);
     return false;
   }
-  if (count == capacity) {
-    const auto grown = static_cast<std::uint16_t>(std::min<std::uint32_t>(capacity + kGrowStep, kMaxModules));
-    auto block = std::make_unique<ModuleRecord[]>(grown);
-    std::copy_n(records.get(), count, block.get());
-    records = std::move(block);
-    capacity = grown;
-  }
+  if (count == capacity) Reserve(static_cast<std::uint16_t>(std::min<std::uint32_t>(capacity + kGrowStep, kMaxModules)));
   records[count++] = record;
   return true;
 }

@@ -235,6 +235,8 @@ class CGModuleDB {
 
  private:
   bool Append(const ModuleRecord& record);
+  // A block of `slots` records holding the current ones; never smaller.
+  void Reserve(std::uint16_t slots);
   bool loaded_ = false;
   int SoundFile(int index, std::span<char> out, int guild, const char* suffix) const;
 };

@@ -26,6 +26,7 @@
 #include <string>
 
 #include "Game/rules/GUnitClass.h"
+#include "platform/core/bytes.h"
 #include "platform/core/files.h"
 
 struct CGHull;
@@ -114,6 +115,8 @@ class CGUnitTemplate {
   // know leaves the design without a hull.
   int Save(plat::FILE* fp) const;
   int Load(plat::FILE* fp);
+  // The same from a design's bytes in memory; the reader ends after them.
+  int Load(plat::ByteReader& r);
 
   std::uint8_t chapter = 0;
   std::optional<std::string> name;

@@ -16,6 +16,8 @@ namespace {
 constexpr std::uint8_t kOldestTemplateVersion = 1;
 constexpr int kChapters = 40;
 constexpr std::size_t kMaxStoredName = 255;  // the length is one byte
+// More than the longest design takes (about 200 bytes and its name).
+constexpr std::size_t kReadAhead = 1024;
 
 template <class Stream, class T, std::size_t N>
 void EachOf(Stream& s, T (&values)[N]) {
@@ -24,8 +26,9 @@ void EachOf(Stream& s, T (&values)[N]) {
 
 }  // namespace
 
+// The design goes out in one write: its fields are laid out in memory first.
 int CGUnitTemplate::Save(plat::FILE* fp) const {
-  FileWriter w(fp);
+  plat::ByteWriter w;
   w.Write(kTemplateVersion);
   w.Write(chapter);
   w.Write(unitClass);
@@ -67,11 +70,21 @@ int CGUnitTemplate::Save(plat::FILE* fp) const {
     w.Write(std::uint8_t{0});
   }
   w.Write(kTemplateEndByte);
-  return w.Ok() ? 1 : 0;
+  return FileWriter(fp).WriteBytes(w.Data()) ? 1 : 0;
 }
 
+// The design comes in with one read: more than it can take is read ahead,
+// and what it did not use is given back to the file.
 int CGUnitTemplate::Load(plat::FILE* fp) {
-  FileReader r(fp);
+  std::uint8_t ahead[kReadAhead];
+  const std::size_t got = fp != nullptr ? plat::fread(ahead, 1, sizeof ahead, fp) : 0;
+  plat::ByteReader r(std::span<const std::uint8_t>(ahead, got));
+  const int result = Load(r);
+  if (const auto unused = static_cast<long>(got - r.Pos()); unused > 0) plat::fseek(fp, -unused, SEEK_CUR);
+  return result;
+}
+
+int CGUnitTemplate::Load(plat::ByteReader& r) {
   std::uint8_t version = 0;
   if (!r.Read(version) || version < kOldestTemplateVersion || version > kTemplateVersion) return 0;
   r.Read(chapter);

@@ -34,7 +34,8 @@ class ArrayManTest : public ::testing::Test {
     for (int i = 0; i < n; ++i) a.SetAt(Make(static_cast<std::uint32_t>(i)), ArrayMan<Item>::kAtEnd);
   }
   // The values of the used slots, -1 for an empty one.
-  static std::vector<int> Values(ArrayMan<Item>& a) {
+  template <class A>
+  static std::vector<int> Values(A& a) {
     std::vector<int> v;
     for (std::uint16_t i = 0; i < a.count; ++i) v.push_back(a.GetAt(i) ? static_cast<int>(a.GetAt(i)->value) : -1);
     return v;
@@ -192,6 +193,37 @@ TEST_F(ArrayManTest, LoadStopsAtAShortElementAndKeepsWhatWasRead) {
   EXPECT_EQ(kept->value, 1u);
   ArrayMan<Item> b;
   EXPECT_EQ(Load(b, "\x01"), 0);
+}
+
+// The record form moves the list in one block, with the same bytes and the
+// same partial result as the element-by-element form.
+struct ItemRecordIO {
+  static constexpr std::size_t kRecordSize = 4;
+  static void Write(plat::ByteWriter& w, const Item& item) { w.U32(item.value); }
+  static std::unique_ptr<Item> Read(plat::ByteReader& r) { return std::make_unique<Item>(Item{r.U32()}); }
+};
+
+TEST_F(ArrayManTest, RecordFormMatchesTheElementForm) {
+  ArrayMan<Item, ItemIO> byElement;
+  ArrayMan<Item, ItemRecordIO> byRecord;
+  for (std::uint32_t v = 0; v < 300; ++v) {
+    Item* item = Make(v * 0x01010101u);
+    byElement.SetAt(item, 0xFFFF);
+    byRecord.SetAt(item, 0xFFFF);
+  }
+  const std::string bytes = Save(byElement);
+  EXPECT_EQ(Save(byRecord), bytes);
+  ArrayMan<Item, ItemRecordIO> loaded;
+  ASSERT_EQ(Load(loaded, bytes), 1);
+  EXPECT_EQ(Values(loaded), Values(byElement));
+  EXPECT_EQ(loaded.capacity, 300);  // as 300 appends in steps of 10 leave it
+  for (std::uint16_t i = 0; i < loaded.count; ++i) delete loaded.GetAt(i);
+
+  ArrayMan<Item, ItemRecordIO> cut;  // 3 promised, 1 and a half there
+  EXPECT_EQ(Load(cut, std::string("\x03\x00\x01\x00\x00\x00\x02\x00", 8)), 0);
+  ASSERT_EQ(cut.count, 1);
+  std::unique_ptr<Item> kept(cut.GetAt(0));
+  EXPECT_EQ(kept->value, 1u);
 }
 
 TEST_F(ArrayManTest, SavingAnEmptySlotFails) {

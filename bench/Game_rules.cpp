@@ -1,0 +1,238 @@
+// Loading and saving the rules data and the model's arrays against the plain
+// file work underneath. Every figure is also reported as a ratio ("x_raw") to
+// one read or write of the same bytes, or ("x_vector") to std::vector's
+// push_back of the same pointers, measured in the same run.
+
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "Game/arrayman/ArrayMan.h"
+#include "Game/model/ByteStream.h"
+#include "Game/rules/GHullDB.h"
+#include "Game/rules/GModuleDB.h"
+#include "Game/rules/GUnitTem.h"
+#include "platform/core/dospath.h"
+#include "platform/core/files.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// A scratch drive C for the files the benchmarks read and write.
+struct ScratchDrive {
+  ScratchDrive() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "quenbench-XXXXXX").string();
+    root = ::mkdtemp(pattern.data());
+    plat::SetDrive('C', root);
+  }
+  ~ScratchDrive() {
+    plat::ClearDrives();
+    std::error_code ec;
+    std::filesystem::remove_all(root, ec);
+  }
+  std::filesystem::path root;
+};
+
+ScratchDrive& Drive() {
+  static ScratchDrive drive;
+  return drive;
+}
+
+void WriteFile(const char* dosPath, const std::vector<std::uint8_t>& bytes) {
+  plat::FILE* fp = plat::fopen(dosPath, "wb");
+  plat::fwrite(bytes.data(), 1, bytes.size(), fp);
+  plat::fclose(fp);
+}
+
+double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
+
+// Times `op` and `baseline` in turn each iteration and reports op / baseline.
+template <class Op, class Baseline>
+void Compare(benchmark::State& state, const char* counter, Op op, Baseline baseline) {
+  Clock::duration opTime{}, baseTime{};
+  for (auto _ : state) {
+    auto t0 = Clock::now();
+    op();
+    auto t1 = Clock::now();
+    baseline();
+    auto t2 = Clock::now();
+    opTime += t1 - t0;
+    baseTime += t2 - t1;
+  }
+  state.counters[counter] = Seconds(opTime) / Seconds(baseTime);
+}
+
+// One read of `size` bytes from the start of the open file.
+void RawRead(plat::FILE* fp, std::size_t size) {
+  std::vector<std::uint8_t> bytes(size);
+  plat::fseek(fp, 0, SEEK_SET);
+  benchmark::DoNotOptimize(plat::fread(bytes.data(), 1, size, fp));
+}
+
+struct Element {
+  std::uint32_t a = 0;
+  std::uint16_t b = 0;
+  std::uint8_t c = 0;
+};
+struct ElementIO {  // field by field
+  static int Write(plat::FILE* fp, const Element& e) {
+    FileWriter w(fp);
+    return w.Write(e.a) && w.Write(e.b) && w.Write(e.c) ? 1 : 0;
+  }
+  static std::unique_ptr<Element> Read(plat::FILE* fp) {
+    auto e = std::make_unique<Element>();
+    FileReader r(fp);
+    return r.Read(e->a) && r.Read(e->b) && r.Read(e->c) ? std::move(e) : nullptr;
+  }
+};
+struct ElementRecordIO {  // one block for the whole list
+  static constexpr std::size_t kRecordSize = 7;
+  static void Write(plat::ByteWriter& w, const Element& e) {
+    w.U32(e.a);
+    w.U16(e.b);
+    w.U8(e.c);
+  }
+  static std::unique_ptr<Element> Read(plat::ByteReader& r) {
+    auto e = std::make_unique<Element>();
+    r.Read(e->a);
+    r.Read(e->b);
+    r.Read(e->c);
+    return e;
+  }
+};
+
+template <class IO>
+void ArrayLoad(benchmark::State& state) {
+  Drive();
+  constexpr std::uint16_t kElements = 10000;
+  std::vector<Element> elements(kElements);
+  {
+    ArrayMan<Element, IO> list;
+    for (auto& e : elements) list.SetAt(&e, ArrayMan<Element>::kAtEnd);
+    plat::FILE* fp = plat::fopen("C:\\array.bin", "wb");
+    list.Save(fp);
+    plat::fclose(fp);
+  }
+  plat::FILE* fp = plat::fopen("C:\\array.bin", "rb");
+  const std::size_t size = 2 + std::size_t{kElements} * 7;
+  Compare(
+      state, "x_raw",
+      [&] {
+        plat::fseek(fp, 0, SEEK_SET);
+        ArrayMan<Element, IO> list;
+        benchmark::DoNotOptimize(list.Load(fp));
+        for (std::uint16_t i = 0; i < list.count; ++i) delete list.items[i];
+      },
+      [&] { RawRead(fp, size); });
+  plat::fclose(fp);
+}
+BENCHMARK(ArrayLoad<ElementIO>)->Name("ArrayMan/Load10000/ElementByElement");
+BENCHMARK(ArrayLoad<ElementRecordIO>)->Name("ArrayMan/Load10000/Block");
+
+void ArrayAppend(benchmark::State& state) {
+  constexpr int kElements = 60000;
+  Element e;
+  Compare(
+      state, "x_vector",
+      [&] {
+        ArrayMan<Element> list;
+        for (int i = 0; i < kElements; ++i) list.SetAt(&e, ArrayMan<Element>::kAtEnd);
+        benchmark::DoNotOptimize(list.items.get());
+      },
+      [&] {
+        std::vector<Element*> list;
+        for (int i = 0; i < kElements; ++i) list.push_back(&e);
+        benchmark::DoNotOptimize(list.data());
+      });
+}
+BENCHMARK(ArrayAppend)->Name("ArrayMan/Append60000");
+
+void TemplateLoad(benchmark::State& state) {
+  Drive();
+  CGUnitTemplate design(0, 1);
+  design.name = "Benchmark design";
+  plat::FILE* out = plat::fopen("C:\\design.tem", "wb");
+  design.Save(out);
+  plat::fclose(out);
+  plat::FILE* fp = plat::fopen("C:\\design.tem", "rb");
+  plat::fseek(fp, 0, SEEK_END);
+  const auto size = static_cast<std::size_t>(plat::ftell(fp));
+  Compare(
+      state, "x_raw",
+      [&] {
+        plat::fseek(fp, 0, SEEK_SET);
+        CGUnitTemplate loaded(0, 1);
+        benchmark::DoNotOptimize(loaded.Load(fp));
+      },
+      [&] { RawRead(fp, size); });
+  plat::fclose(fp);
+}
+BENCHMARK(TemplateLoad)->Name("Template/Load");
+
+void TemplateSave(benchmark::State& state) {
+  Drive();
+  CGUnitTemplate design(0, 1);
+  design.name = "Benchmark design";
+  plat::FILE* fp = plat::fopen("C:\\design.tem", "wb");
+  design.Save(fp);
+  const auto size = static_cast<std::size_t>(plat::ftell(fp));
+  const std::vector<std::uint8_t> bytes(size, 1);
+  Compare(
+      state, "x_raw",
+      [&] {
+        plat::fseek(fp, 0, SEEK_SET);
+        benchmark::DoNotOptimize(design.Save(fp));
+      },
+      [&] {
+        plat::fseek(fp, 0, SEEK_SET);
+        benchmark::DoNotOptimize(plat::fwrite(bytes.data(), 1, size, fp));
+      });
+  plat::fclose(fp);
+}
+BENCHMARK(TemplateSave)->Name("Template/Save");
+
+// The rules files as the data build makes them: 5 x 40 hulls, 600 modules.
+void RulesFilesLoad(benchmark::State& state) {
+  Drive();
+  std::vector<std::unique_ptr<CGHull>> hulls;
+  std::vector<const CGHull*> list;
+  for (int s = 0; s < kHullSections; ++s) {
+    for (int i = 0; i < 40; ++i) {
+      hulls.push_back(std::make_unique<CGHull>());
+      hulls.back()->section = static_cast<std::uint8_t>(s);
+      hulls.back()->index = static_cast<std::uint8_t>(i);
+      hulls.back()->slots[0] = HullSlot{10, 10, 1, 1, kSlotAcceptsAny};
+      list.push_back(hulls.back().get());
+    }
+  }
+  std::vector<ModuleRecord> modules(600);
+  for (auto& m : modules) m.type = MODULE_WEAPON;
+  const auto hullBytes = WriteHullsImage(list);
+  const auto moduleBytes = WriteModulesImage(modules);
+  WriteFile("C:\\hulls.dat", hullBytes);
+  WriteFile("C:\\modules.dat", moduleBytes);
+  plat::FILE* hf = plat::fopen("C:\\hulls.dat", "rb");
+  plat::FILE* mf = plat::fopen("C:\\modules.dat", "rb");
+  Compare(
+      state, "x_raw",
+      [&] {
+        CGHullDB hullDB("C:\\hulls.dat");
+        CGModuleDB moduleDB("C:\\modules.dat");
+        benchmark::DoNotOptimize(hullDB.GetHullCount(0) + moduleDB.GetCount());
+      },
+      [&] {
+        RawRead(hf, hullBytes.size());
+        RawRead(mf, moduleBytes.size());
+      });
+  plat::fclose(hf);
+  plat::fclose(mf);
+}
+BENCHMARK(RulesFilesLoad)->Name("Rules/LoadHullsAndModules");
+
+}  // namespace
