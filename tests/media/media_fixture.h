@@ -10,6 +10,7 @@
 #include "media/CDDraw.h"
 #include "media/CSprite.h"
 #include "platform/backend/headless.h"
+#include "platform/core/bytes.h"
 #include "platform/display/screen.h"
 #include "platform/resource/module.h"
 #include "platform/user/window.h"
@@ -19,32 +20,35 @@ namespace mediatest {
 
 using namespace plat;
 
-// An ".ima" image: the pixels given top row first, stored bottom row first.
-inline std::vector<std::uint8_t> Ima(std::uint16_t w, std::uint16_t h,
-                                     const std::vector<std::uint16_t>& topDown) {
-  std::vector<std::uint8_t> b{static_cast<std::uint8_t>(w), static_cast<std::uint8_t>(w >> 8),
-                              static_cast<std::uint8_t>(h), static_cast<std::uint8_t>(h >> 8)};
+// The rows of a 16-bit picture given top row first, written bottom row first.
+inline void BottomUp(ByteWriter& out, std::uint16_t w, std::uint16_t h,
+                     const std::vector<std::uint16_t>& topDown) {
   for (int row = h - 1; row >= 0; --row)
-    for (int c = 0; c < w; ++c) {
-      const std::uint16_t p = topDown[static_cast<std::size_t>(row) * w + c];
-      b.push_back(static_cast<std::uint8_t>(p));
-      b.push_back(static_cast<std::uint8_t>(p >> 8));
-    }
-  return b;
+    for (int c = 0; c < w; ++c) out.U16(topDown[static_cast<std::size_t>(row) * w + c]);
 }
 
+// An ".ima" image: width, height, 5-6-5 rows.
+inline std::vector<std::uint8_t> Ima(std::uint16_t w, std::uint16_t h,
+                                     const std::vector<std::uint16_t>& topDown) {
+  ByteWriter out;
+  out.U16(w);
+  out.U16(h);
+  BottomUp(out, w, h, topDown);
+  return out.Take();
+}
+
+// An uncompressed 16-bit TGA image: the 18-byte header, 1-5-5-5 rows.
 inline std::vector<std::uint8_t> Tga16(std::uint16_t w, std::uint16_t h,
                                        const std::vector<std::uint16_t>& topDown) {
-  std::vector<std::uint8_t> b(18, 0);
-  b[2] = 2;
-  b[12] = static_cast<std::uint8_t>(w);
-  b[13] = static_cast<std::uint8_t>(w >> 8);
-  b[14] = static_cast<std::uint8_t>(h);
-  b[15] = static_cast<std::uint8_t>(h >> 8);
-  b[16] = 16;
-  auto ima = Ima(w, h, topDown);
-  b.insert(b.end(), ima.begin() + 4, ima.end());
-  return b;
+  ByteWriter out;
+  for (std::uint8_t v : {0, 0, 2}) out.U8(v);
+  out.Zeros(9);
+  out.U16(w);
+  out.U16(h);
+  out.U8(16);
+  out.U8(0);
+  BottomUp(out, w, h, topDown);
+  return out.Take();
 }
 
 class MediaTest : public ::testing::Test {

@@ -13,6 +13,7 @@
 
 #include "media/CSndPlay.h"
 #include "platform/backend/headless.h"
+#include "platform/core/bytes.h"
 #include "platform/core/clock.h"
 #include "platform/core/dospath.h"
 #include "platform/display/audio.h"
@@ -24,45 +25,37 @@ using namespace plat;
 // A RIFF WAVE image: chunks given as (id, bytes).
 inline std::vector<std::uint8_t> Riff(
     const std::vector<std::pair<std::string, std::vector<std::uint8_t>>>& chunks, const char* form = "WAVE") {
-  std::vector<std::uint8_t> body(form, form + 4);
+  ByteWriter body;
+  body.Chars(form);
   for (const auto& [id, bytes] : chunks) {
-    body.insert(body.end(), id.begin(), id.end());
-    const auto n = static_cast<std::uint32_t>(bytes.size());
-    for (int i = 0; i < 4; ++i) body.push_back(static_cast<std::uint8_t>(n >> (8 * i)));
-    body.insert(body.end(), bytes.begin(), bytes.end());
-    if (n & 1) body.push_back(0);
+    body.Chars(id);
+    body.U32(static_cast<std::uint32_t>(bytes.size()));
+    body.WriteBytes(bytes);
+    if (bytes.size() & 1) body.U8(0);
   }
-  std::vector<std::uint8_t> out{'R', 'I', 'F', 'F'};
-  const auto n = static_cast<std::uint32_t>(body.size());
-  for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(n >> (8 * i)));
-  out.insert(out.end(), body.begin(), body.end());
-  return out;
+  ByteWriter out;
+  out.Chars("RIFF");
+  out.U32(static_cast<std::uint32_t>(body.Size()));
+  out.WriteBytes(body.Data());
+  return out.Take();
 }
 
 inline std::vector<std::uint8_t> Fmt(std::uint16_t tag, std::uint16_t channels, std::uint32_t rate,
                                      std::uint16_t bits) {
-  const std::uint16_t align = static_cast<std::uint16_t>(channels * bits / 8);
-  const std::uint32_t avg = rate * align;
-  return {static_cast<std::uint8_t>(tag),        static_cast<std::uint8_t>(tag >> 8),
-          static_cast<std::uint8_t>(channels),   0,
-          static_cast<std::uint8_t>(rate),       static_cast<std::uint8_t>(rate >> 8),
-          static_cast<std::uint8_t>(rate >> 16), 0,
-          static_cast<std::uint8_t>(avg),        static_cast<std::uint8_t>(avg >> 8),
-          static_cast<std::uint8_t>(avg >> 16),  static_cast<std::uint8_t>(avg >> 24),
-          static_cast<std::uint8_t>(align),      0,
-          static_cast<std::uint8_t>(bits),       0};
+  const auto align = static_cast<std::uint16_t>(channels * bits / 8);
+  ByteWriter w;
+  for (std::uint16_t v : {tag, channels}) w.U16(v);
+  for (std::uint32_t v : {rate, rate * align}) w.U32(v);
+  for (std::uint16_t v : {align, bits}) w.U16(v);
+  return w.Take();
 }
 
 // 16-bit mono samples of one value per tenth of a second: 300, 600, ...
 inline std::vector<std::uint8_t> Steps(std::uint32_t rate, int tenths) {
-  std::vector<std::uint8_t> d;
+  ByteWriter w;
   for (int t = 0; t < tenths; ++t)
-    for (std::uint32_t i = 0; i < rate / 10; ++i) {
-      const auto v = static_cast<std::uint16_t>((t + 1) * 300);
-      d.push_back(static_cast<std::uint8_t>(v));
-      d.push_back(static_cast<std::uint8_t>(v >> 8));
-    }
-  return d;
+    for (std::uint32_t i = 0; i < rate / 10; ++i) w.I16(static_cast<std::int16_t>((t + 1) * 300));
+  return w.Take();
 }
 
 class SoundPlayerTest : public ::testing::Test {
