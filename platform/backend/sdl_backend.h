@@ -1,5 +1,5 @@
 #pragma once
-// The SDL2 backend, made only through StartBackend.
+// The SDL2 backend, made only through StartBackend. Called from the program's thread only.
 
 #include <memory>
 

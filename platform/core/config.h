@@ -1,5 +1,6 @@
 #pragma once
 // Where the user's settings live (the registry file among them).
+// Reads the environment on each call: may be called from several threads.
 
 #include <filesystem>
 

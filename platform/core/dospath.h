@@ -7,7 +7,7 @@
 // The drive table comes, on first use, from the registry key
 // HKEY_LOCAL_MACHINE\SOFTWARE\QuenbarPlatform\Drives: string values "C".."Z"
 // name the host directory of each drive, an optional value "<letter>Type" says
-// "cdrom" or "fixed" (the default).
+// "cdrom" or "fixed" (the default). May be called from several threads.
 
 #include <cstdint>
 #include <filesystem>

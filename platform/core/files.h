@@ -11,6 +11,7 @@
 //
 // The seek origins and EOF are the host's (SEEK_SET, SEEK_CUR, SEEK_END, EOF
 // from <cstdio>; the values are the classic ones).
+// May be called from several threads; each FILE takes its own lock.
 
 #include <cstdarg>
 #include <cstddef>

@@ -1,5 +1,5 @@
 #pragma once
-// State shared by the DirectDraw files.
+// State shared by the DirectDraw files. Called from the program's thread only.
 
 #include <set>
 

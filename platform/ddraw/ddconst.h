@@ -1,5 +1,6 @@
 #pragma once
 // DirectDraw result codes, flags and capability bits: the classic values.
+// Constants only: usable from any thread.
 
 #include "platform/core/types.h"
 

@@ -14,7 +14,7 @@
 // pixel) when the rectangles differ in size, and skip source pixels within the
 // source colour key. A destination rectangle must lie inside the destination
 // surface (DDERR_INVALIDRECT otherwise) unless a clipper is attached, which
-// clips it to the clipper window's client area on the screen.
+// clips it to the clipper window's client area on the screen. Called from the program's thread only.
 
 #include <array>
 #include <vector>

@@ -1,5 +1,5 @@
 #pragma once
-// What the backends tell the display.
+// What the backends tell the display. Called from the program's thread only.
 
 namespace plat {
 

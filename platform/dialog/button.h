@@ -15,7 +15,7 @@
 // itemAction ODA_DRAWENTIRE / ODA_SELECT / ODA_FOCUS, itemState ODS_SELECTED
 // while pushed, ODS_FOCUS with the focus, ODS_DISABLED when disabled, rcItem
 // the client area). The others draw the classic look after asking the parent
-// for WM_CTLCOLORBTN (push buttons) or WM_CTLCOLORSTATIC.
+// for WM_CTLCOLORBTN (push buttons) or WM_CTLCOLORSTATIC. Called from the program's thread only.
 
 #include "platform/core/types.h"
 

@@ -1,6 +1,7 @@
 #pragma once
 // The classic look the controls draw with: system-colour brushes, raised and
 // sunken edges, arrows, check marks, focus rectangles and window borders.
+// Called from the program's thread only.
 
 #include "platform/gdi/objects.h"
 #include "platform/core/types.h"

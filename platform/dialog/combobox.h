@@ -14,7 +14,7 @@
 // CBN_SELCHANGE when the selection changed; CBN_SELCHANGE whenever the user
 // changes the selection otherwise (never for CB_SETCURSEL); CBN_SETFOCUS and
 // CBN_KILLFOCUS. The field's colours come from WM_CTLCOLOREDIT, the open
-// list's from WM_CTLCOLORLISTBOX, both asked of the combo's parent.
+// list's from WM_CTLCOLORLISTBOX, both asked of the combo's parent. Called from the program's thread only.
 
 #include "platform/core/types.h"
 

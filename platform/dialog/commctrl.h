@@ -8,7 +8,7 @@
 // class not registered yet), and again whenever a dialog or menu is built after
 // the window layer was reset.
 // Windows of these classes keep their state in their window bytes, so
-// GWLP_USERDATA and subclassing stay free for the program.
+// GWLP_USERDATA and subclassing stay free for the program. Called from the program's thread only.
 
 #include "platform/core/types.h"
 #include "platform/user/system.h"

@@ -1,6 +1,7 @@
 #pragma once
 // What the control classes share: their state behind window byte 0, their
 // window procedures, notifying the parent, and the control colour protocol.
+// Called from the program's thread only.
 
 #include <memory>
 

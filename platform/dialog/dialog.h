@@ -26,7 +26,7 @@
 // client area, placed relative to the owner's client area (a child dialog:
 // the parent's) unless DS_ABSALIGN. DS_CENTER centres the window on the screen.
 // Every dialog is a window of the dialog class; a template's own class name is
-// not used.
+// not used. Called from the program's thread only.
 
 #include "platform/resource/resname.h"
 #include "platform/core/types.h"

@@ -1,5 +1,6 @@
 #pragma once
 // The dialog manager's record of one dialog, kept behind its window bytes.
+// Called from the program's thread only.
 
 #include <vector>
 

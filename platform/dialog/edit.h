@@ -23,7 +23,7 @@
 // ES_NUMBER. WM_SETTEXT puts the caret at the start. The background is
 // the brush of WM_CTLCOLOREDIT (WM_CTLCOLORSTATIC for read-only or disabled
 // fields); with the hollow brush the field lets its parent repaint what lies
-// under it before it draws its text again.
+// under it before it draws its text again. Called from the program's thread only.
 
 #include "platform/core/types.h"
 

@@ -4,7 +4,7 @@
 //
 // Positions are byte offsets into the text (8-bit text). A line break is
 // "\r\n" (a lone '\r' or '\n' breaks too); the caret never stops inside a
-// "\r\n", and one key removes it whole.
+// "\r\n", and one key removes it whole. Plain values: one buffer is used by one thread at a time.
 
 #include <cstddef>
 #include <functional>

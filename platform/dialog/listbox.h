@@ -21,7 +21,7 @@
 // The wheel scrolls three lines a notch. With WS_VSCROLL a scroll bar is drawn
 // at the right edge while the lines do not all fit. Lines are sorted (without
 // regard to case) with LBS_SORT. Setting the selection by message sends no
-// notification.
+// notification. Called from the program's thread only.
 
 #include "platform/core/types.h"
 

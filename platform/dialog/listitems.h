@@ -1,6 +1,7 @@
 #pragma once
 // The lines of a list box or combo box: strings (or, for owner-drawn lists
 // without strings, only item data), in the order given or sorted.
+// Plain values: one list is used by one thread at a time.
 
 #include <cstddef>
 #include <optional>

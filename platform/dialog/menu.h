@@ -32,7 +32,7 @@
 // press goes no further).
 // Keys: Up and Down move the highlight (wrapping, skipping separators), Right
 // and Enter open a submenu, Left and Escape close the innermost submenu (Escape
-// on the top menu dismisses it), Enter chooses a command item.
+// on the top menu dismisses it), Enter chooses a command item. Called from the program's thread only.
 
 #include "platform/core/types.h"
 

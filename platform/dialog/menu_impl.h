@@ -1,6 +1,6 @@
 #pragma once
 // The menu records behind HMENU handles, shared by the menu calls and the
-// tracking loop.
+// tracking loop. Called from the program's thread only.
 
 #include <string>
 #include <vector>

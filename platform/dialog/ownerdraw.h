@@ -5,6 +5,7 @@
 // WM_MEASUREITEM: wParam is the control id (0 for menu items), lParam the
 // MEASUREITEMSTRUCT the owner fills. WM_DRAWITEM: wParam is the control id (0
 // for menu items), lParam the DRAWITEMSTRUCT; the owner draws into hDC.
+// Constants only: usable from any thread.
 
 #include "platform/core/types.h"
 

@@ -10,7 +10,7 @@
 // SB_THUMBTRACK with the position under the cursor and SB_THUMBPOSITION on
 // release. Every press ends with SB_ENDSCROLL. With the focus, the arrow keys
 // ask for lines, Page Up / Page Down for pages and Home / End for SB_TOP /
-// SB_BOTTOM.
+// SB_BOTTOM. Called from the program's thread only.
 
 #include "platform/core/types.h"
 

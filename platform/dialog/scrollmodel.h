@@ -1,6 +1,6 @@
 #pragma once
 // A scroll bar's geometry, drawing and mouse tracking, shared by the scroll bar
-// control and the list box's own bar.
+// control and the list box's own bar. Plain values: one model is used by one thread at a time.
 
 #include <functional>
 

@@ -6,7 +6,7 @@
 // asking the parent for WM_CTLCOLORSTATIC, whose brush fills the background;
 // disabled text is grey. The rectangle and frame styles use the system colours
 // of their names (black: window frame, grey: button shadow, white: button
-// highlight).
+// highlight). Called from the program's thread only.
 
 #include "platform/core/types.h"
 

@@ -16,7 +16,7 @@
 // (COLOR_INFOBK background, COLOR_INFOTEXT text and border) and the GUI font;
 // it hides when the mouse leaves the tool, on a button press, and after ten
 // times the delay. Without TTS_ALWAYSTIP tips show only while the tool's
-// top-level window is the active one.
+// top-level window is the active one. Called from the program's thread only.
 
 #include "platform/core/types.h"
 #include "platform/user/messages.h"

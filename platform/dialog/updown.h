@@ -18,7 +18,7 @@
 // the buddy. With UDS_ARROWKEYS the buddy's Up and Down keys and its wheel step
 // the control too. UDS_AUTOBUDDY takes the window created just before the
 // control as its buddy; UDS_ALIGNRIGHT / UDS_ALIGNLEFT put the control at that
-// edge inside the buddy, which gives up the room.
+// edge inside the buddy, which gives up the room. Called from the program's thread only.
 
 #include "platform/dialog/commctrl.h"
 #include "platform/core/types.h"

@@ -2,6 +2,7 @@
 // The screen: the 800 x 600, 16-bit picture the player sees. The DirectDraw
 // primary surface draws straight into it and the backend presents it. It is
 // 5-6-5 unless a test asks for a 5-5-5 display, as some display cards had.
+// Called from the program's thread only.
 
 #include <cstdint>
 #include <vector>

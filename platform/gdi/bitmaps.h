@@ -1,5 +1,6 @@
 #pragma once
 // DIB sections, bitmaps from resource modules and BMP files, and blits.
+// Called from the program's thread only.
 
 #include "platform/gdi/objects.h"
 #include "platform/resource/dib.h"

@@ -4,7 +4,7 @@
 //
 // A new DC has the stock white brush, black pen and system font selected, black
 // text on an opaque white background, text aligned top-left, the current
-// position at (0, 0) and no palette of its own.
+// position at (0, 0) and no palette of its own. Called from the program's thread only.
 
 #include "platform/gdi/objects.h"
 #include "platform/gdi/pixels.h"

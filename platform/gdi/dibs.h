@@ -1,6 +1,6 @@
 #pragma once
 // Bitmap objects from pixel layouts: new blank ones and ones read from DIB
-// bytes (bitmap resources and BMP files).
+// bytes (bitmap resources and BMP files). Called from the program's thread only.
 
 #include <memory>
 #include <span>

@@ -1,6 +1,6 @@
 #pragma once
 // A font realized at one pixel size: its metrics and its glyphs, rendered
-// once (monochrome, hinted) and kept as runs of set pixels.
+// once (monochrome, hinted) and kept as runs of set pixels. Called from the program's thread only.
 
 #include <array>
 #include <cstdint>

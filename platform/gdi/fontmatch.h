@@ -1,5 +1,5 @@
 #pragma once
-// Which installed font file stands for a face name, weight and slant.
+// Which installed font file stands for a face name, weight and slant. Called from the program's thread only.
 
 #include <optional>
 #include <string>

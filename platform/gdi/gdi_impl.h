@@ -1,5 +1,5 @@
 #pragma once
-// The GDI layer's own records behind the handles, shared by its files.
+// The GDI layer's own records behind the handles, shared by its files. Called from the program's thread only.
 
 #include <cstddef>
 #include <memory>

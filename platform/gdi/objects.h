@@ -5,7 +5,7 @@
 //
 // An object deleted while a DC still has it selected stays usable by that DC
 // and goes when the DC lets it go; its handle is invalid at once. Stock
-// objects are never deleted.
+// objects are never deleted. Called from the program's thread only.
 
 #include "platform/core/types.h"
 

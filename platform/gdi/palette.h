@@ -3,7 +3,7 @@
 //
 // The screen is a 16-bit display without a hardware palette, so the system
 // palette never changes: 256 entries, the 20 static colours at 0-9 and 246-255
-// and black between them.
+// and black between them. Called from the program's thread only.
 
 #include "platform/gdi/objects.h"
 #include "platform/core/types.h"

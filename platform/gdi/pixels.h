@@ -4,7 +4,7 @@
 // Colours become pixel values the classic way: 16-bit formats keep the top bits
 // of each channel, so a COLORREF always lands on the same exact value (the
 // colour keys of the game's surfaces depend on it); indexed formats take the
-// nearest palette entry.
+// nearest palette entry. Pure functions on the pixels given: may be called from several threads.
 
 #include <cstddef>
 #include <span>

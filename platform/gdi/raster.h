@@ -1,5 +1,5 @@
 #pragma once
-// Pixel-level drawing on a canvas, in logical coordinates, clipped.
+// Pixel-level drawing on a canvas, in logical coordinates, clipped. Called from the program's thread only.
 
 #include <functional>
 

@@ -1,6 +1,6 @@
 #pragma once
 // Rectangles, lines, ellipses and pies in the selected pen and brush.
-// Rectangles are given with their right and bottom edges outside.
+// Rectangles are given with their right and bottom edges outside. Called from the program's thread only.
 
 #include "platform/gdi/objects.h"
 #include "platform/core/types.h"

@@ -11,7 +11,7 @@
 //                              at least 9 pixels (the original face was a small
 //                              bitmap face, legible where an outline face of
 //                              the requested 5 pixels is not)
-// Any other name goes to fontconfig as it stands.
+// Any other name goes to fontconfig as it stands. Called from the program's thread only.
 
 #include "platform/gdi/objects.h"
 #include "platform/core/types.h"

@@ -1,5 +1,6 @@
 #pragma once
 // Drawing a line of glyphs: shared by TextOut, ExtTextOut and DrawText.
+// Called from the program's thread only.
 
 #include <string_view>
 

@@ -1,6 +1,7 @@
 #pragma once
 // Cursor and icon groups: an RT_GROUP_CURSOR or RT_GROUP_ICON resource lists
 // images of several sizes, each an RT_CURSOR or RT_ICON resource of its own.
+// May be called from several threads.
 
 #include <optional>
 #include <vector>

@@ -1,6 +1,6 @@
 #pragma once
 // DIALOG and DIALOGEX resources parsed into plain records, from which the
-// dialog code builds its windows.
+// dialog code builds its windows. Pure functions on the bytes given: may be called from several threads.
 
 #include <cstdint>
 #include <optional>

@@ -1,6 +1,7 @@
 #pragma once
 // Device-independent bitmaps as resources hold them: a BITMAPINFOHEADER (or
 // a later, longer version), an optional colour table, then the pixel rows.
+// Pure functions on the bytes given: may be called from several threads.
 
 #include <array>
 #include <cstddef>

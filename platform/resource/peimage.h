@@ -3,6 +3,7 @@
 // resource-only DLL, 32- or 64-bit). Every header, directory, string and data
 // block is checked against the image's size before use; a directory reached
 // twice (a loop or a shared subtree) refuses the image.
+// Pure functions on the bytes given: may be called from several threads.
 
 #include <cstddef>
 #include <cstdint>

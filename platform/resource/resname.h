@@ -2,6 +2,7 @@
 // The name or type of a resource: a 16-bit number or a string, compared
 // without regard to case. A string "#123" stands for the number 123, as the
 // game writes help topics ("#%d") and as resource scripts allow.
+// Plain values and pure functions: may be called from several threads.
 
 #include <string>
 #include <string_view>

@@ -1,5 +1,6 @@
 #pragma once
 // The game's 8-bit text is Windows-1252; resource modules store UTF-16.
+// Pure functions: may be called from several threads.
 
 #include <cstdint>
 #include <string>

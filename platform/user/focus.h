@@ -5,7 +5,7 @@
 // (the backend's window has the host's focus). Activating sends WM_ACTIVATE to
 // the window losing and to the window gaining activation; the focus follows
 // through DefWindowProc's answer to WM_ACTIVATE. The program losing or gaining
-// the foreground sends WM_ACTIVATEAPP to every top-level window.
+// the foreground sends WM_ACTIVATEAPP to every top-level window. Called from the program's thread only.
 
 #include "platform/core/types.h"
 

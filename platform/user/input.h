@@ -7,7 +7,7 @@
 // a modal dialog) is dropped, and a click on an inactive one activates it
 // first. Key messages go to the focus window; with no focus, to the active
 // window as WM_SYSKEYDOWN/WM_SYSKEYUP. Keys pressed while Alt is held (and Alt
-// itself, and F10) come as WM_SYSKEYDOWN/WM_SYSKEYUP.
+// itself, and F10) come as WM_SYSKEYDOWN/WM_SYSKEYUP. Called from the program's thread only.
 
 #include "platform/core/types.h"
 

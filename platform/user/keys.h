@@ -1,6 +1,6 @@
 #pragma once
 // Virtual-key codes, the classic values. Letters and digits are their ASCII
-// upper-case characters ('A', '0').
+// upper-case characters ('A', '0'). Constants only: usable from any thread.
 
 #include "platform/core/types.h"
 

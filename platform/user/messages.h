@@ -1,6 +1,7 @@
 #pragma once
 // Window message numbers, the message record and the flags that travel with
 // messages. The values are the classic ones: the game's code and data quote them.
+// Constants only: usable from any thread.
 
 #include "platform/core/types.h"
 

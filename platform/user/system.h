@@ -1,5 +1,5 @@
 #pragma once
-// System metrics, system colours, system parameters and the beep.
+// System metrics, system colours, system parameters and the beep. Called from the program's thread only.
 
 #include "platform/core/types.h"
 

@@ -1,5 +1,6 @@
 #pragma once
 // The user layer's own records behind the handles, shared by its files.
+// Called from the program's thread only.
 
 #include <memory>
 #include <string>
