@@ -141,6 +141,11 @@ TEST_F(RegistryTest, OpenCreateCloseAndRights) {
             plat::ERROR_SUCCESS);
   EXPECT_EQ(disposition, plat::REG_OPENED_EXISTING_KEY);
   plat::RegCloseKey(same);
+  // A key name with a line break would be saved and lost on reload: refused.
+  for (const char* bad : {"SOFTWARE\\Two\nLines", "SOFTWARE\\Carriage\rReturn"})
+    EXPECT_EQ(plat::RegCreateKeyEx(plat::HKEY_CURRENT_USER, bad, 0, nullptr, 0, plat::KEY_ALL_ACCESS, nullptr, &same,
+                                   nullptr),
+              plat::ERROR_INVALID_PARAMETER);
 
   HKEY readOnly = nullptr;
   ASSERT_EQ(plat::RegOpenKeyEx(key, nullptr, 0, plat::KEY_READ, &readOnly), plat::ERROR_SUCCESS);
@@ -263,21 +268,6 @@ TEST_F(RegistryTest, UnwritableLocationReportsAWriteFault) {
   EXPECT_EQ(plat::RegCreateKeyEx(plat::HKEY_CURRENT_USER, kRelease, 0, nullptr, 0, plat::KEY_ALL_ACCESS, nullptr,
                                  &key, nullptr),
             plat::ERROR_WRITE_FAULT);
-}
-
-TEST_F(RegistryTest, KeyNamesWithLineBreaksAreRefusedNotLostOnReload) {
-  HKEY key = nullptr;
-  for (const char* bad : {"SOFTWARE\\Two\nLines", "SOFTWARE\\Carriage\rReturn"}) {
-    EXPECT_EQ(plat::RegCreateKeyEx(plat::HKEY_CURRENT_USER, bad, 0, nullptr, 0, plat::KEY_ALL_ACCESS, nullptr, &key,
-                                   nullptr),
-              plat::ERROR_INVALID_PARAMETER);
-  }
-  HKEY software = Create(plat::HKEY_CURRENT_USER, "SOFTWARE");
-  char name[64];
-  DWORD size = sizeof name;
-  EXPECT_EQ(plat::RegEnumKeyEx(software, 0, name, &size, nullptr, nullptr, nullptr, nullptr),
-            plat::ERROR_NO_MORE_ITEMS);
-  plat::RegCloseKey(software);
 }
 
 // A save killed half way leaves its temporary file; the next load removes it

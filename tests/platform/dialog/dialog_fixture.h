@@ -14,8 +14,6 @@
 #include <string>
 #include <vector>
 
-#include <unistd.h>
-
 #include "platform/backend/headless.h"
 #include "platform/display/screen.h"
 #include "platform/core/clock.h"
@@ -28,6 +26,7 @@
 #include "platform/user/keys.h"
 #include "platform/user/queue.h"
 #include "platform/user/window.h"
+#include "tests/support/temp_dir.h"
 
 namespace dlgtest {
 
@@ -47,18 +46,13 @@ inline Edges EdgesOf(const RECT& r) { return {r.left, r.top, r.right, r.bottom};
 // folder of its own that goes when the program ends.
 inline const std::filesystem::path& TemplatesPath() {
   struct Compiled {
-    std::filesystem::path dir, module;
+    quentest::TempDir dir{"quen-dialog-tests"};
+    std::filesystem::path module;
     Compiled() {
-      dir = std::filesystem::temp_directory_path() / ("quen-dialog-tests-" + std::to_string(getpid()));
-      std::filesystem::create_directories(dir);
-      const std::filesystem::path out = dir / "dialogs.dll";
+      const std::filesystem::path out = dir.path() / "dialogs.dll";
       const std::string command = std::string("\"") + QUEN_BUILD_DIR + "/tools/rc/quenrc\" \"" +
                                   QUEN_TEST_DATA_DIR + "/dialogs.rc\" -o \"" + out.string() + "\"";
       if (std::system(command.c_str()) == 0) module = out;
-    }
-    ~Compiled() {
-      std::error_code ignored;
-      std::filesystem::remove_all(dir, ignored);
     }
   };
   static const Compiled compiled;
