@@ -3,6 +3,7 @@
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GChapter.h"
 #include "Game/model/GWorldLinks.h"
+#include "Game/model/GWorldMath.h"
 #include "Game/rules/GGameVar.h"
 
 namespace {
@@ -69,7 +70,7 @@ std::uint32_t CGAsteroid::GetZonePowerOutput(std::uint16_t chapter, std::uint16_
       break;
   }
   if ((z->facilities & FACILITY_POWER) != 0 && z->facilityOwner == chapter)
-    power = static_cast<std::uint32_t>(power * static_cast<double>(g_gameVariables.effectPowerFacility) * 0.01);
+    power = TruncToU32(power * static_cast<double>(g_gameVariables.effectPowerFacility) * 0.01);
   return power;
 }
 

@@ -3,6 +3,7 @@
 #include "Game/model/GAsteroid.h"
 
 #include <algorithm>
+#include <cstdint>
 
 namespace {
 
@@ -54,8 +55,10 @@ int CGAsteroid::AreZonesAdjacent(std::uint32_t z1, std::uint32_t z2) const {
   if (r1 - r2 > 1 || r2 - r1 > 1) return 0;
   if (r1 == r2) {
     if (r1 < 0) return 0;
-    const int n = 2 * (r1 + 1);
-    const int d = PositiveMod(n - static_cast<int>(z2) + static_cast<int>(z1), n);
+    const std::int64_t n = 2 * (r1 + 1);
+    // Zone numbers come from callers unchecked: the difference in 64 bits.
+    std::int64_t d = (n - static_cast<std::int64_t>(z2) + static_cast<std::int64_t>(z1)) % n;
+    if (d < 0) d += n;
     return d == 1 || d == n - 1 ? 1 : 0;
   }
   const std::uint32_t inner = r1 < r2 ? z1 : z2;

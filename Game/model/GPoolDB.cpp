@@ -30,10 +30,9 @@ void CGPoolDB::InitForNewGame() {
     home.storageFacilities = 1;
     home.blockade = 0;
     for (int m = 0; m < kMineralTypes; ++m)
-      home.amounts[m] = static_cast<std::uint32_t>(TruncToInt(g_gameVariables.GetChapterStartingResource(m) * factor));
+      home.amounts[m] = TruncToU32(g_gameVariables.GetChapterStartingResource(m) * factor);
   }
-  local->credits =
-      static_cast<std::uint32_t>(TruncToInt(g_gameVariables.GetChapterStartingResource(kCreditsResource) * factor));
+  local->credits = TruncToU32(g_gameVariables.GetChapterStartingResource(kCreditsResource) * factor);
 }
 
 void CGPoolDB::GetMinerals(std::uint32_t asteroid, std::uint32_t out[kMineralTypes]) const {

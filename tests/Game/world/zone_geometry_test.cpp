@@ -63,6 +63,7 @@ TEST_F(ZoneGeometryTest, WorkedNeighboursOfTheFirstRings) {
   EXPECT_EQ(a.AreZonesAdjacent(1, 2), 1);
   EXPECT_EQ(a.AreZonesAdjacent(3, 5), 0);
   EXPECT_EQ(a.AreZonesAdjacent(3, 6), 1);  // the ring closes
+  EXPECT_EQ(a.AreZonesAdjacent(21, 0x80000015u), 0);  // far past the last zone, and no overflow
 }
 
 TEST_F(ZoneGeometryTest, NeighboursOfEverySizeClassAndRotation) {
