@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <span>
 #include <vector>
 
 #include "platform/ddraw/dd_impl.h"
@@ -13,14 +14,19 @@ namespace plat {
 namespace {
 
 RECT Clip(const RECT& a, const RECT& b) {
-  RECT r{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right), std::min(a.bottom, b.bottom)};
+  RECT r{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
+         std::min(a.bottom, b.bottom)};
   if (r.left >= r.right || r.top >= r.bottom) return RECT{};
   return r;
 }
 
-bool Empty(const RECT& r) { return r.left >= r.right || r.top >= r.bottom; }
+bool Empty(const RECT& r) {
+  return r.left >= r.right || r.top >= r.bottom;
+}
 
-bool Overlap(const RECT& a, const RECT& b) { return !Empty(Clip(a, b)); }
+bool Overlap(const RECT& a, const RECT& b) {
+  return !Empty(Clip(a, b));
+}
 
 // `area` less `hole`: up to four bands added to `out`.
 void Subtract(const RECT& area, const RECT& hole, std::vector<RECT>& out) {
@@ -70,8 +76,8 @@ bool IDirectDrawSurface::SameFormat(const IDirectDrawSurface& o) const {
 }
 
 bool IDirectDrawSurface::Inside(const RECT& r) const {
-  return r.left >= 0 && r.top >= 0 && r.right <= static_cast<LONG>(width_) && r.bottom <= static_cast<LONG>(height_) &&
-         !Empty(r);
+  return r.left >= 0 && r.top >= 0 && r.right <= static_cast<LONG>(width_) &&
+         r.bottom <= static_cast<LONG>(height_) && !Empty(r);
 }
 
 std::vector<RECT> IDirectDrawSurface::ClipList() const {
@@ -105,11 +111,12 @@ void IDirectDrawSurface::Fill(const RECT& r, DWORD value) {
     first[i] = static_cast<BYTE>(value & 0xFF);
     if (bytes == 2) first[i + 1] = static_cast<BYTE>((value >> 8) & 0xFF);
   }
-  for (LONG y = r.top + 1; y < r.bottom; ++y) std::memcpy(first + static_cast<std::size_t>(y - r.top) * pitch_, first, rowBytes);
+  for (LONG y = r.top + 1; y < r.bottom; ++y)
+    std::memcpy(first + static_cast<std::size_t>(y - r.top) * pitch_, first, rowBytes);
 }
 
-HRESULT IDirectDrawSurface::CopyFrom(IDirectDrawSurface* src, const RECT& dst, const RECT& s, const RECT& clip,
-                                     const DDCOLORKEY* key) {
+HRESULT IDirectDrawSurface::CopyFrom(IDirectDrawSurface* src, const RECT& dst, const RECT& s,
+                                     std::span<const RECT> clips, const DDCOLORKEY* key) {
   const std::size_t bytes = format_.dwRGBBitCount / 8;
   const std::int64_t dw = dst.right - dst.left, dh = dst.bottom - dst.top;
   const std::int64_t sw = s.right - s.left, sh = s.bottom - s.top;
@@ -124,56 +131,61 @@ HRESULT IDirectDrawSurface::CopyFrom(IDirectDrawSurface* src, const RECT& dst, c
   const std::size_t spitch = static_cast<std::size_t>(src->pitch_);
   BYTE* dbits = Bits();
   const DWORD lo = key ? key->dwColorSpaceLowValue : 0, hi = key ? key->dwColorSpaceHighValue : 0;
-  const std::size_t count = static_cast<std::size_t>(clip.right - clip.left);
-  // Source column of each destination column, worked out once when stretching.
-  std::vector<std::size_t> columns;
-  if (stretch) {
-    columns.resize(count);
-    for (std::size_t i = 0; i < count; ++i)
-      columns[i] = static_cast<std::size_t>(s.left + (clip.left + static_cast<LONG>(i) - dst.left) * sw / dw);
-  }
-  const std::size_t firstColumn = static_cast<std::size_t>(s.left + (clip.left - dst.left));
-  for (LONG y = clip.top; y < clip.bottom; ++y) {
-    const std::int64_t sy = s.top + (y - dst.top) * sh / dh;
-    const BYTE* srow = sbits + static_cast<std::size_t>(sy) * spitch;
-    BYTE* drow = dbits + static_cast<std::size_t>(y) * pitch_ + static_cast<std::size_t>(clip.left) * bytes;
-    if (!stretch) {
-      const BYTE* from = srow + firstColumn * bytes;
-      if (!key) {
-        std::memcpy(drow, from, count * bytes);
-      } else if (bytes == 2) {
-        if (lo > 0xFFFF || lo > hi) {
-          std::memcpy(drow, from, count * 2);  // no pixel has the key
-        } else {
-          KeyedRow16(drow, from, count, static_cast<std::uint16_t>(lo),
-                     static_cast<std::uint16_t>(std::min<DWORD>(hi, 0xFFFF)));
-        }
-      } else {
-        for (std::size_t i = 0; i < count; ++i)
-          if (from[i] < lo || from[i] > hi) drow[i] = from[i];
-      }
-      continue;
+  for (const RECT& clip : clips) {
+    if (Empty(clip)) continue;
+    const std::size_t count = static_cast<std::size_t>(clip.right - clip.left);
+    // Source column of each destination column, worked out once when stretching.
+    std::vector<std::size_t> columns;
+    if (stretch) {
+      columns.resize(count);
+      for (std::size_t i = 0; i < count; ++i)
+        columns[i] =
+            static_cast<std::size_t>(s.left + (clip.left + static_cast<LONG>(i) - dst.left) * sw / dw);
     }
-    for (std::size_t i = 0; i < count; ++i) {
-      if (bytes == 2) {
-        std::uint16_t p;
-        std::memcpy(&p, srow + columns[i] * 2, 2);
-        if (!key || p < lo || p > hi) std::memcpy(drow + i * 2, &p, 2);
-      } else {
-        const BYTE p = srow[columns[i]];
-        if (!key || p < lo || p > hi) drow[i] = p;
+    const std::size_t firstColumn = static_cast<std::size_t>(s.left + (clip.left - dst.left));
+    for (LONG y = clip.top; y < clip.bottom; ++y) {
+      const std::int64_t sy = s.top + (y - dst.top) * sh / dh;
+      const BYTE* srow = sbits + static_cast<std::size_t>(sy) * spitch;
+      BYTE* drow = dbits + static_cast<std::size_t>(y) * pitch_ + static_cast<std::size_t>(clip.left) * bytes;
+      if (!stretch) {
+        const BYTE* from = srow + firstColumn * bytes;
+        if (!key) {
+          std::memcpy(drow, from, count * bytes);
+        } else if (bytes == 2) {
+          if (lo > 0xFFFF || lo > hi) {
+            std::memcpy(drow, from, count * 2);  // no pixel has the key
+          } else {
+            KeyedRow16(drow, from, count, static_cast<std::uint16_t>(lo),
+                       static_cast<std::uint16_t>(std::min<DWORD>(hi, 0xFFFF)));
+          }
+        } else {
+          for (std::size_t i = 0; i < count; ++i)
+            if (from[i] < lo || from[i] > hi) drow[i] = from[i];
+        }
+        continue;
+      }
+      for (std::size_t i = 0; i < count; ++i) {
+        if (bytes == 2) {
+          std::uint16_t p;
+          std::memcpy(&p, srow + columns[i] * 2, 2);
+          if (!key || p < lo || p > hi) std::memcpy(drow + i * 2, &p, 2);
+        } else {
+          const BYTE p = srow[columns[i]];
+          if (!key || p < lo || p > hi) drow[i] = p;
+        }
       }
     }
   }
   return DD_OK;
 }
 
-HRESULT IDirectDrawSurface::Blt(const RECT* dstRect, IDirectDrawSurface* src, const RECT* srcRect, DWORD flags,
-                                const DDBLTFX* fx) {
+HRESULT IDirectDrawSurface::Blt(const RECT* dstRect, IDirectDrawSurface* src, const RECT* srcRect,
+                                DWORD flags, const DDBLTFX* fx) {
   constexpr DWORD kKnown =
       DDBLT_WAIT | DDBLT_ASYNC | DDBLT_COLORFILL | DDBLT_DDFX | DDBLT_KEYSRC | DDBLT_KEYSRCOVERRIDE;
   if (flags & ~kKnown) return DDERR_UNSUPPORTED;
-  if ((flags & (DDBLT_COLORFILL | DDBLT_DDFX | DDBLT_KEYSRCOVERRIDE)) && (!fx || fx->dwSize != sizeof(DDBLTFX)))
+  if ((flags & (DDBLT_COLORFILL | DDBLT_DDFX | DDBLT_KEYSRCOVERRIDE)) &&
+      (!fx || fx->dwSize != sizeof(DDBLTFX)))
     return DDERR_INVALIDPARAMS;
   if ((flags & DDBLT_DDFX) && (fx->dwDDFX & ~DDBLTFX_NOTEARING)) return DDERR_UNSUPPORTED;
   const RECT whole{0, 0, static_cast<LONG>(width_), static_cast<LONG>(height_)};
@@ -193,7 +205,8 @@ HRESULT IDirectDrawSurface::Blt(const RECT* dstRect, IDirectDrawSurface* src, co
     return DD_OK;
   }
   if (!src) return DDERR_INVALIDPARAMS;
-  const RECT s = srcRect ? *srcRect : RECT{0, 0, static_cast<LONG>(src->width_), static_cast<LONG>(src->height_)};
+  const RECT s =
+      srcRect ? *srcRect : RECT{0, 0, static_cast<LONG>(src->width_), static_cast<LONG>(src->height_)};
   if (!src->Inside(s)) return DDERR_INVALIDRECT;
   if (!SameFormat(*src)) return DDERR_INVALIDPIXELFORMAT;
   const DDCOLORKEY* key = nullptr;
@@ -207,24 +220,23 @@ HRESULT IDirectDrawSurface::Blt(const RECT* dstRect, IDirectDrawSurface* src, co
   if (src != this) {
     if (const HRESULT a = src->Access(); a != DD_OK) return a;
   }
-  for (const RECT& clip : clips) {
-    if (Empty(clip)) continue;
-    if (const HRESULT r = CopyFrom(src, dst, s, clip, key); r != DD_OK) return r;
-  }
-  return DD_OK;
+  return CopyFrom(src, dst, s, clips, key);
 }
 
-HRESULT IDirectDrawSurface::BltFast(DWORD x, DWORD y, IDirectDrawSurface* src, const RECT* srcRect, DWORD trans) {
+HRESULT IDirectDrawSurface::BltFast(DWORD x, DWORD y, IDirectDrawSurface* src, const RECT* srcRect,
+                                    DWORD trans) {
   if (trans & ~(DDBLTFAST_SRCCOLORKEY | DDBLTFAST_WAIT)) return DDERR_UNSUPPORTED;
   if (!src) return DDERR_INVALIDPARAMS;
   if (clipper_) return DDERR_BLTFASTCANTCLIP;
-  const RECT s = srcRect ? *srcRect : RECT{0, 0, static_cast<LONG>(src->width_), static_cast<LONG>(src->height_)};
+  const RECT s =
+      srcRect ? *srcRect : RECT{0, 0, static_cast<LONG>(src->width_), static_cast<LONG>(src->height_)};
   if (!src->Inside(s)) return DDERR_INVALIDRECT;
   const std::int64_t right = static_cast<std::int64_t>(x) + (s.right - s.left);
   const std::int64_t bottom = static_cast<std::int64_t>(y) + (s.bottom - s.top);
   if (right > static_cast<std::int64_t>(width_) || bottom > static_cast<std::int64_t>(height_))
     return DDERR_INVALIDRECT;
-  const RECT dst{static_cast<LONG>(x), static_cast<LONG>(y), static_cast<LONG>(right), static_cast<LONG>(bottom)};
+  const RECT dst{static_cast<LONG>(x), static_cast<LONG>(y), static_cast<LONG>(right),
+                 static_cast<LONG>(bottom)};
   if (!SameFormat(*src)) return DDERR_INVALIDPIXELFORMAT;
   const DDCOLORKEY* key = nullptr;
   if (trans & DDBLTFAST_SRCCOLORKEY) {
@@ -235,7 +247,7 @@ HRESULT IDirectDrawSurface::BltFast(DWORD x, DWORD y, IDirectDrawSurface* src, c
   if (src != this) {
     if (const HRESULT a = src->Access(); a != DD_OK) return a;
   }
-  return CopyFrom(src, dst, s, dst, key);
+  return CopyFrom(src, dst, s, std::span<const RECT>(&dst, 1), key);
 }
 
 }  // namespace plat

@@ -17,6 +17,7 @@
 // clips it to the clipper window's client area on the screen. Called from the program's thread only.
 
 #include <array>
+#include <span>
 #include <vector>
 
 #include "platform/ddraw/ddconst.h"
@@ -211,8 +212,9 @@ class IDirectDrawSurface : public DDObject {
   BYTE* Bits();
   HRESULT Access();  // lost, busy or an injected failure
   // Copies srcRect onto dst (stretching when the sizes differ), writing only
-  // the part of dst inside `clip`.
-  HRESULT CopyFrom(IDirectDrawSurface* src, const RECT& dst, const RECT& srcRect, const RECT& clip,
+  // the parts of dst inside `clips`; a copy within the surface reads the
+  // pixels as they were before any of it.
+  HRESULT CopyFrom(IDirectDrawSurface* src, const RECT& dst, const RECT& srcRect, std::span<const RECT> clips,
                    const DDCOLORKEY* key);
   void Fill(const RECT& r, DWORD value);
   bool SameFormat(const IDirectDrawSurface& other) const;
