@@ -5,6 +5,7 @@
 #include "platform/display/screen.h"
 #include "platform/core/clock.h"
 #include "platform/ddraw/display.h"
+#include "platform/user/cursor.h"
 #include "platform/user/pump.h"
 
 namespace plat {
@@ -30,7 +31,29 @@ void HeadlessBackend::Service() {
   }
 }
 
-Image HeadlessBackend::Capture() { return ScreenImage(); }
+Image HeadlessBackend::Capture() {
+  Image image = ScreenImage();
+  const CursorOverlay cursor = CurrentCursorOverlay();
+  if (!captureCursor_ || !cursor.image) return image;
+  // Opaque cursor pixels replace the screen's; partly transparent ones blend.
+  const CursorImage& c = *cursor.image;
+  for (int y = 0; y < c.height; ++y) {
+    for (int x = 0; x < c.width; ++x) {
+      const int sx = cursor.position.x - c.hotspot.x + x, sy = cursor.position.y - c.hotspot.y + y;
+      if (sx < 0 || sy < 0 || sx >= image.width || sy >= image.height) continue;
+      const std::uint32_t argb = c.argb[static_cast<std::size_t>(y) * c.width + x];
+      const std::uint32_t alpha = argb >> 24;
+      std::uint32_t& out = image.rgb[static_cast<std::size_t>(sy) * image.width + sx];
+      std::uint32_t mixed = 0;
+      for (int shift : {0, 8, 16}) {
+        const std::uint32_t over = (argb >> shift) & 0xFF, under = (out >> shift) & 0xFF;
+        mixed |= ((over * alpha + under * (255 - alpha)) / 255) << shift;
+      }
+      out = mixed;
+    }
+  }
+  return image;
+}
 
 std::optional<DWORD> HeadlessBackend::NextInputTime() const {
   if (script_.empty()) return std::nullopt;

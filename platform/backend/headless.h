@@ -27,6 +27,7 @@ class HeadlessBackend : public Backend {
   // The screen is the picture; nothing needs showing.
   void Present() override {}
   void SetExclusive(bool exclusive) override { exclusive_ = exclusive; }
+  // The screen, without the cursor unless IncludeCursorInCaptures(true).
   Image Capture() override;
   void SetScreenSaverAllowed(bool allowed) override { screenSaverAllowed_ = allowed; }
   void Beep(UINT type) override { beeps_.push_back(type); }
@@ -56,6 +57,8 @@ class HeadlessBackend : public Backend {
   bool SawQuit() const { return sawQuit_; }
 
   bool SaveCapture(const std::filesystem::path& png) { return WritePng(png, Capture()); }
+  // Draws the current cursor into captures, as the player would see it.
+  void IncludeCursorInCaptures(bool include) { captureCursor_ = include; }
   const std::vector<UINT>& Beeps() const { return beeps_; }
   bool ScreenSaverAllowed() const { return screenSaverAllowed_; }
   bool Exclusive() const { return exclusive_; }
@@ -72,6 +75,7 @@ class HeadlessBackend : public Backend {
   bool screenSaverAllowed_ = true;
   bool exclusive_ = false;
   bool sawQuit_ = false;
+  bool captureCursor_ = false;
 };
 
 // StartBackend with the headless kind, as the concrete type tests script.

@@ -4,6 +4,7 @@
 #include <iterator>
 
 #include "platform/core/clock.h"
+#include "platform/display/screen.h"
 #include "platform/resource/cursoricon.h"
 #include "platform/resource/module.h"
 #include "platform/user/cursor.h"
@@ -192,6 +193,16 @@ TEST_F(InputTest, CursorCounterClipAndClassCursor) {
   ClipCursor(nullptr);
   ASSERT_TRUE(GetClipCursor(&got));
   EXPECT_EQ(EdgesOf(got), (Edges{0, 0, 800, 600}));
+
+  // Captures leave the cursor out unless asked: then the arrow's white inside
+  // lies one pixel right and two down of its tip.
+  backend_->MoveMouse(300, 300);
+  backend_->Service();
+  const std::size_t inside = 302 * 800 + 301;
+  EXPECT_EQ(backend_->Capture().rgb[inside], ScreenImage().rgb[inside]);
+  backend_->IncludeCursorInCaptures(true);
+  EXPECT_EQ(backend_->Capture().rgb[inside], 0xFFFFFFu);
+  backend_->IncludeCursorInCaptures(false);
 
   const auto fixture = std::filesystem::path(QUEN_SOURCE_DIR) / "tests/platform/resource/data/fixture.dll";
   HMODULE module = LoadLibrary(fixture.c_str());
