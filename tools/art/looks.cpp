@@ -65,7 +65,9 @@ void Backdrop(Canvas& c, const Asset& a, const Palette& p, Random& rnd) {
 }
 
 // The game screen: a metal frame around the black 3D viewport (29, 98)-(614, 465),
-// the goto bar above it and the control panel at the bottom right.
+// with recesses where the views draw: the ten goto slots and their tabs above,
+// the frame animations at the sides, the info area below and the control panel
+// at the bottom right.
 void GameScreen(Canvas& c, const Palette& p, Random& rnd) {
   cairo_t* cr = c.cr();
   const Rgb metal = p.base.Mix({0.25, 0.27, 0.3}, 0.65);
@@ -75,16 +77,29 @@ void GameScreen(Canvas& c, const Palette& p, Random& rnd) {
     cairo_arc(cr, rnd.Range(4, c.width() - 4), rnd.Range(4, c.height() - 4), 1.2, 0, 2 * M_PI);
     cairo_fill(cr);
   }
-  c.Bevel(4, 4, 792, 84, metal.Scaled(0.5), -2, 4);     // goto bar
-  c.Bevel(25, 94, 593, 375, metal.Scaled(0.4), -3, 2);  // viewport well
+  for (int n = 0; n < 10; ++n) c.Bevel(5 + 79 * n, 8, 77, 69, metal.Scaled(0.35), -2, 2);  // goto slots
+  for (int x : {21, 92, 171, 250, 329, 408, 487, 565, 643, 719}) c.Bevel(x, 0, 40, 8, metal.Scaled(0.5), -1, 1);
+  c.Bevel(45, 89, 554, 6, metal.Scaled(0.3), -1, 1);        // blink line
+  c.Bevel(0, 19, 9, 50, metal.Scaled(0.3), -1, 1);          // side lights
+  c.Bevel(791, 19, 9, 50, metal.Scaled(0.3), -1, 1);
+  c.Bevel(0, 120, 29, 327, metal.Scaled(0.35), -1, 2);      // plate
+  c.Bevel(613, 115, 35, 207, metal.Scaled(0.35), -1, 2);    // tube
+  c.Bevel(614, 371, 37, 103, metal.Scaled(0.35), -1, 2);    // beacon
+  c.Bevel(25, 94, 593, 375, metal.Scaled(0.4), -3, 2);      // viewport well
   c.Colour({0, 0, 0});
   cairo_rectangle(cr, 29, 98, 585, 367);
   cairo_fill(cr);
-  c.Bevel(632, 489, 164, 107, metal.Scaled(0.45), -2, 4);  // control panel
-  c.Bevel(25, 473, 597, 123, metal.Scaled(0.45), -2, 4);   // info area
+  c.Bevel(720, 462, 55, 35, metal.Scaled(0.4), -1, 2);      // chat light
+  c.Bevel(25, 473, 597, 123, metal.Scaled(0.45), -2, 4);    // info area
+  c.Bevel(632, 489, 164, 107, metal.Scaled(0.45), -2, 4);   // control panel
+  for (int x : {119, 542}) c.Bevel(x, 590, 10, 10, metal.Scaled(0.3), -1, 1);  // lamps
   c.Colour(p.accent, 0.7);
   cairo_set_line_width(cr, 1);
   cairo_rectangle(cr, 28.5, 97.5, 586, 368);
+  cairo_stroke(cr);
+  c.Colour(p.glow, 0.5);  // the guild's colour along the panel edges
+  cairo_rectangle(cr, 632.5, 489.5, 163, 106);
+  cairo_rectangle(cr, 25.5, 473.5, 596, 122);
   cairo_stroke(cr);
 }
 
