@@ -257,6 +257,35 @@ TEST_F(OrdersTest, BindingTargetsFromServerPackets) {
   EXPECT_TRUE(unit->HasAsteroidTargetOrder());
 }
 
+// Games saved before the whole payment was kept still load: their orders lack
+// words 3 and 7 of the payment, and a type-18 order its block.
+TEST_F(OrdersTest, OrdersOfTheOlderSavedFormStillLoad) {
+  auto roundTrip = [this](std::uint32_t type, std::uint8_t version) {
+    UnitOrder order;
+    order.type = type;
+    order.SetWord(0, 0x01020304);
+    order.construction = std::make_unique<ConstructionBlock>();
+    order.construction->words = {1, 2, 3, 4, 5, 6, 7, 8, 9};
+    const std::string bytes = box.Saved([&](plat::FILE* fp) { return WriteUnitOrder(fp, order, version); });
+    std::unique_ptr<UnitOrder> back;
+    box.Loaded(bytes, [&](plat::FILE* fp) {
+      back = ReadUnitOrder(fp, version);
+      return 1;
+    });
+    EXPECT_EQ(back ? back->Word(0) : 0u, 0x01020304u);
+    return back;
+  };
+  auto v2 = roundTrip(ORDER_BUILD_SHIP, 2);
+  ASSERT_TRUE(v2 && v2->construction);
+  EXPECT_EQ(v2->construction->words, (std::array<std::uint16_t, 9>{1, 2, 3, 0, 5, 6, 7, 0, 9}));
+  auto v2repair = roundTrip(ORDER_BUILD_OR_REPAIR_SHIP, 2);
+  ASSERT_TRUE(v2repair);
+  EXPECT_FALSE(v2repair->construction);
+  auto v3 = roundTrip(ORDER_BUILD_OR_REPAIR_SHIP, 3);
+  ASSERT_TRUE(v3 && v3->construction);
+  EXPECT_EQ(v3->construction->words, (std::array<std::uint16_t, 9>{1, 2, 3, 4, 5, 6, 7, 8, 9}));
+}
+
 // The ID tables of the order texts name only texts the string table holds.
 TEST(OrderTextIds, AreAllInTheStringTable) {
   std::ifstream in(std::string(QUEN_SOURCE_DIR) + "/data/strings/strings.txt");
