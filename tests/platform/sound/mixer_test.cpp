@@ -1,5 +1,6 @@
 #include <cstring>
 
+#include "platform/user/system.h"
 #include "tests/platform/sound/sound_fixture.h"
 
 namespace {
@@ -102,9 +103,9 @@ TEST_F(SoundTest, LockWrapsInTwoPartsAndControlsAreChecked) {
   SetSoundDeviceAvailable(true);
 }
 
-TEST_F(SoundTest, BeepIsHeardAndTheCaptureWritesAWav) {
+TEST_F(SoundTest, MessageBeepIsHeardAndTheCaptureWritesAWav) {
   Output().StartCapture(kAudioRate);
-  AudioBeep(0);
+  MessageBeep(0);
   AdvanceVirtualClock(200);
   Output().CatchUp();
   const auto& s = Output().Captured();
