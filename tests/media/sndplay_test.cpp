@@ -44,6 +44,21 @@ TEST_F(EffectsTest, SlotsAreReusedOnceTheirSoundHasEnded) {
   EXPECT_EQ(p.PlayEffect("one.wav", 0.0f, 0.0f, 0), 7);
 }
 
+// A one-second sound that loops starts again at the first timer tick after
+// its end: it is heard again from its first tenth of a second.
+TEST_F(EffectsTest, ALoopingSoundRestartsFromItsStart) {
+  CSndPlay& p = Player();
+  CurrentMemoryAudioOutput()->StartCapture(kAudioRate * 4);
+  ASSERT_EQ(p.PlayEffect("one.wav", 0.0f, 0.0f, 1), 0);
+  Tick(p, 3000);
+  EXPECT_TRUE(p.slots[0]->playing);
+  const auto& s = CurrentMemoryAudioOutput()->Captured();
+  auto at = [&](int ms) { return s[static_cast<std::size_t>(ms) * kAudioRate / 1000 * 2]; };
+  EXPECT_EQ(at(950), 3000);
+  EXPECT_EQ(at(1000 + 90 + 50), 300);  // restarted at the tick after 1000 ms
+  EXPECT_EQ(at(2170 + 50), 300);       // and again
+}
+
 TEST_F(EffectsTest, VolumeAndPanFollowTheEffectsLevel) {
   CSndPlay& p = Player();
   struct Case {
