@@ -2,6 +2,7 @@
 
 #include <sys/socket.h>
 
+#include <algorithm>
 #include <cerrno>
 
 namespace hvm {
@@ -10,7 +11,7 @@ namespace {
 constexpr std::size_t kReadChunk = 64 * 1024;
 }  // namespace
 
-void Connection::Queue(const std::vector<std::uint8_t>& frame) {
+void Connection::Queue(std::span<const std::uint8_t> frame) {
   if (outStart_ > 0 && outStart_ == out_.size()) {
     out_.clear();
     outStart_ = 0;
@@ -18,16 +19,28 @@ void Connection::Queue(const std::vector<std::uint8_t>& frame) {
   out_.insert(out_.end(), frame.begin(), frame.end());
 }
 
+void Connection::QueueData(const DataView& frame) {
+  if (outStart_ > 0 && outStart_ == out_.size()) {
+    out_.clear();
+    outStart_ = 0;
+  }
+  AppendDataFrame(out_, frame);
+}
+
+// The buffer keeps its size once made, so a read neither allocates nor clears.
 bool Connection::ReadAvailable() {
   if (inStart_ > 0) {
-    in_.erase(in_.begin(), in_.begin() + static_cast<std::ptrdiff_t>(inStart_));
+    std::copy(in_.begin() + static_cast<std::ptrdiff_t>(inStart_), in_.begin() + static_cast<std::ptrdiff_t>(inEnd_),
+              in_.begin());
+    inEnd_ -= inStart_;
     inStart_ = 0;
   }
-  const std::size_t old = in_.size();
-  in_.resize(old + kReadChunk);
-  const ssize_t n = ::recv(fd_.Get(), in_.data() + old, kReadChunk, 0);
-  in_.resize(old + (n > 0 ? static_cast<std::size_t>(n) : 0));
-  if (n > 0) return true;
+  if (in_.size() < inEnd_ + kReadChunk) in_.resize(inEnd_ + kReadChunk);
+  const ssize_t n = ::recv(fd_.Get(), in_.data() + inEnd_, kReadChunk, 0);
+  if (n > 0) {
+    inEnd_ += static_cast<std::size_t>(n);
+    return true;
+  }
   if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)) return true;
   return false;
 }
@@ -49,7 +62,14 @@ bool Connection::WriteAvailable() {
 
 ParseStatus Connection::NextFrame(Frame& out) {
   std::size_t consumed = 0;
-  const auto status = ParseFrame(std::span(in_).subspan(inStart_), out, consumed);
+  const auto status = ParseFrame(std::span(in_).subspan(inStart_, inEnd_ - inStart_), out, consumed);
+  if (status == ParseStatus::Ok) inStart_ += consumed;
+  return status;
+}
+
+ParseStatus Connection::NextData(DataView& out) {
+  std::size_t consumed = 0;
+  const auto status = ParseDataFrame(std::span(in_).subspan(inStart_, inEnd_ - inStart_), out, consumed);
   if (status == ParseStatus::Ok) inStart_ += consumed;
   return status;
 }

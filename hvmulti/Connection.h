@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <vector>
 
 #include "hvmulti/Socket.h"
@@ -18,7 +19,8 @@ class Connection {
   int Handle() const { return fd_.Get(); }
 
   // Appends an encoded frame to the write buffer.
-  void Queue(const std::vector<std::uint8_t>& frame);
+  void Queue(std::span<const std::uint8_t> frame);
+  void QueueData(const DataView& frame);
   // Bytes not yet handed to the socket.
   std::size_t Pending() const { return out_.size() - outStart_; }
   bool WantsWrite() const { return Pending() > 0; }
@@ -31,11 +33,15 @@ class Connection {
   bool WriteAvailable();
   // The next complete frame of the read buffer.
   ParseStatus NextFrame(Frame& out);
+  // The next frame when it is a Data frame, its payload valid until the next
+  // read (ParseDataFrame).
+  ParseStatus NextData(DataView& out);
 
  private:
   Fd fd_;
-  std::vector<std::uint8_t> in_;
+  std::vector<std::uint8_t> in_;  // holds inStart_ .. inEnd_; its size is only room
   std::size_t inStart_ = 0;
+  std::size_t inEnd_ = 0;
   std::vector<std::uint8_t> out_;
   std::size_t outStart_ = 0;
 };

@@ -19,6 +19,8 @@ constexpr std::size_t kBusyBytes = 256 * 1024;
 constexpr std::size_t kDropBytes = 8 * 1024 * 1024;
 // Received messages waiting above which the engine stops reading its sockets.
 constexpr std::size_t kInboxHigh = 8192;
+// Buffers of taken messages kept for reuse.
+constexpr std::size_t kSpareBuffers = 64;
 constexpr std::int64_t kClosingFlushMs = 2000;
 // The keep-alive interval while the game asks for its heartbeat.
 constexpr std::int64_t kHeartbeatMs = 2000;
@@ -204,19 +206,23 @@ int Engine::SendData(std::uint32_t from, std::uint32_t to, std::span<const std::
   // failure: the game treats every failed send as a lost connection, and one
   // player's leaving must not end the game for the others. The host routes it
   // (to the server program of a client-server session, else nowhere).
-  DataFrame frame{from, to, extra, std::vector<std::uint8_t>(data.begin(), data.end())};
+  const DataView frame{from, to, extra, data};
+  bool pending = false;
   if (role_ == Role::Client) {
     if (hub_->Pending() > kBusyBytes) return HVM_ERR_BUSY;
-    hub_->Queue(EncodeFrame(frame));
+    hub_->QueueData(frame);
+    // A failed write is the engine thread's to find and report.
+    pending = !hub_->WriteAvailable() || hub_->WantsWrite();
   } else {
-    const auto targets = Targets(from, to, true);
-    for (const auto t : targets)
+    Targets(from, to, true);
+    for (const auto t : targets_)
       if (const Peer* p = FindPeer(t); p && p->conn.Pending() > kBusyBytes) return HVM_ERR_BUSY;
-    InMessage local{HVM_MSG_PACKET, from, to, extra, frame.payload};
-    Deliver(targets, frame, local);
+    DeliverData(frame);
+    for (const auto t : targets_)
+      if (Peer* p = FindPeer(t)) pending = pending || !p->conn.WriteAvailable() || p->conn.WantsWrite();
   }
   lock.unlock();
-  wake_.Raise();
+  if (pending) wake_.Raise();
   return 0;
 }
 
@@ -232,12 +238,12 @@ int Engine::SendChat(std::uint32_t from, std::uint32_t to, const std::string& te
     if (hub_->Pending() > kBusyBytes) return HVM_ERR_BUSY;
     hub_->Queue(EncodeFrame(frame));
   } else {
-    const auto targets = Targets(from, to, false);
-    for (const auto t : targets)
+    Targets(from, to, false);
+    for (const auto t : targets_)
       if (const Peer* p = FindPeer(t); p && p->conn.Pending() > kBusyBytes) return HVM_ERR_BUSY;
     InMessage local{HVM_MSG_CHAT, from, to, 0, std::vector<std::uint8_t>(text.begin(), text.end())};
     local.data.push_back(0);
-    Deliver(targets, frame, local);
+    Deliver(frame, local);
   }
   lock.unlock();
   wake_.Raise();
@@ -246,15 +252,46 @@ int Engine::SendChat(std::uint32_t from, std::uint32_t to, const std::string& te
 
 void Engine::Flush() { wake_.Raise(); }
 
-int Engine::CheckMessages() const {
-  std::lock_guard lock(mu_);
-  return static_cast<int>(inbox_.size());
+int Engine::CheckMessages() {
+  std::unique_lock lock(mu_);
+  if (!inbox_.empty() || role_ == Role::None) return static_cast<int>(inbox_.size());
+  const bool work = ReadNow();
+  const int n = static_cast<int>(inbox_.size());
+  lock.unlock();
+  if (work) wake_.Raise();
+  return n;
+}
+
+bool Engine::ReadNow() {
+  if (role_ == Role::Client) {
+    if (!hub_) return false;
+    ServeHub(POLLIN);
+    return !hub_ || hub_->WantsWrite();
+  }
+  bool work = false;
+  for (auto& p : peers_) {
+    // A closing peer is only flushed; reading it would end it early.
+    if (!p->dead && p->state != PeerState::Closing) ServePeer(*p, POLLIN);
+    work = work || p->dead || p->conn.WantsWrite();
+  }
+  return work;
+}
+
+std::vector<std::uint8_t> Engine::Buffer(std::span<const std::uint8_t> bytes) {
+  std::vector<std::uint8_t> buffer;
+  if (!spare_.empty()) {
+    buffer = std::move(spare_.back());
+    spare_.pop_back();
+  }
+  buffer.assign(bytes.begin(), bytes.end());
+  return buffer;
 }
 
 int Engine::GetTop(std::uint8_t* buffer, std::uint32_t* length, std::uint32_t* from, std::uint32_t* to,
                    std::uint32_t* extra) {
   if (!buffer || !length) return HVM_ERR_BADPARAM;
-  std::lock_guard lock(mu_);
+  std::unique_lock lock(mu_);
+  if (inbox_.empty() && role_ != Role::None && ReadNow()) wake_.Raise();
   if (inbox_.empty()) return HVM_ERR_NOMESSAGE;
   InMessage m = std::move(inbox_.front());
   inbox_.pop_front();
@@ -268,6 +305,7 @@ int Engine::GetTop(std::uint8_t* buffer, std::uint32_t* length, std::uint32_t* f
   }
   std::copy(m.data.begin(), m.data.end(), buffer);
   *length = size;
+  if (spare_.size() < kSpareBuffers) spare_.push_back(std::move(m.data));
   if (inbox_.size() + 1 == kInboxHigh) wake_.Raise();  // reading may resume
   return m.result;
 }
@@ -361,8 +399,11 @@ void Engine::Run() {
   }
   while (!stopping_) {
     const bool reading = inbox_.size() < kInboxHigh;
-    std::vector<pollfd> fds;
-    std::vector<Peer*> polled;
+    // Kept between turns, so a turn allocates nothing.
+    std::vector<pollfd>& fds = pollFds_;
+    std::vector<Peer*>& polled = polled_;
+    fds.clear();
+    polled.clear();
     fds.push_back({wake_.Fd(), POLLIN, 0});
     const std::size_t firstPeer = role_ == Role::Host ? 3 : 2;
     if (role_ == Role::Host) {
@@ -459,19 +500,42 @@ void Engine::ServePeer(Peer& peer, short events) {
     return;
   }
   const bool open = peer.conn.ReadAvailable();
-  Frame frame;
-  for (;;) {
-    const auto status = peer.conn.NextFrame(frame);
-    if (status == ParseStatus::NeedMore) break;
-    if (status == ParseStatus::Garbage) {
-      peer.dead = true;
-      return;
-    }
-    peer.lastFrame = NowMs();
-    HandlePeerFrame(peer, frame);
-    if (peer.dead || peer.state == PeerState::Closing) return;
+  const bool whole = TakeFrames(
+      peer.conn, peer.lastFrame,
+      [&](DataView& data) {
+        if (peer.state != PeerState::Player) return false;
+        data.from = peer.id;  // a member speaks only for itself
+        DeliverData(data);
+        return true;
+      },
+      [&](Frame& frame) {
+        HandlePeerFrame(peer, frame);
+        return !peer.dead && peer.state != PeerState::Closing;
+      });
+  if (!whole) {
+    if (peer.state != PeerState::Closing) peer.dead = true;
+    return;
   }
   if (!open) peer.dead = true;
+}
+
+// Each handler returns false to stop (the connection is done with); a
+// malformed frame stops as well. True when every complete frame was taken.
+template <class OnData, class OnFrame>
+bool Engine::TakeFrames(Connection& conn, std::int64_t& lastFrame, OnData onData, OnFrame onFrame) {
+  for (;;) {
+    DataView data;
+    auto status = conn.NextData(data);
+    if (status == ParseStatus::NeedMore) return true;
+    if (status == ParseStatus::Garbage) return false;
+    lastFrame = NowMs();
+    if (status == ParseStatus::Ok) {
+      if (!onData(data)) return false;
+      continue;
+    }
+    Frame frame;
+    if (conn.NextFrame(frame) != ParseStatus::Ok || !onFrame(frame)) return false;
+  }
 }
 
 void Engine::HandlePeerFrame(Peer& peer, Frame& frame) {
@@ -482,16 +546,13 @@ void Engine::HandlePeerFrame(Peer& peer, Frame& frame) {
       peer.dead = true;
     return;
   }
-  if (auto* data = std::get_if<DataFrame>(&frame)) {
-    data->from = peer.id;  // a member speaks only for itself
-    InMessage local{HVM_MSG_PACKET, data->from, data->to, data->extra, data->payload};
-    Deliver(Targets(data->from, data->to, true), *data, local);
-  } else if (auto* chat = std::get_if<ChatFrame>(&frame)) {
+  if (auto* chat = std::get_if<ChatFrame>(&frame)) {
     chat->from = peer.id;
     InMessage local{HVM_MSG_CHAT, chat->from, chat->to, 0,
                     std::vector<std::uint8_t>(chat->text.begin(), chat->text.end())};
     local.data.push_back(0);
-    Deliver(Targets(chat->from, chat->to, false), *chat, local);
+    Targets(chat->from, chat->to, false);
+    Deliver(*chat, local);
   } else if (std::holds_alternative<PingFrame>(frame)) {
   } else {
     peer.dead = true;  // a Bye, or a frame only the host may send
@@ -573,18 +634,30 @@ void Engine::SweepPeers() {
   }
 }
 
-std::vector<std::uint32_t> Engine::Targets(std::uint32_t from, std::uint32_t to, bool data) const {
-  if (data && clientServer_ && serverId_ != 0 && from != serverId_) return {serverId_};
-  std::vector<std::uint32_t> out;
-  for (const auto& p : players_) {
-    if (to == HVM_ID_SESSION || (to == HVM_ID_ALLPLAYERS && p.id != from) || p.id == to) out.push_back(p.id);
+void Engine::Targets(std::uint32_t from, std::uint32_t to, bool data) {
+  targets_.clear();
+  if (data && clientServer_ && serverId_ != 0 && from != serverId_) {
+    targets_.push_back(serverId_);
+    return;
   }
-  return out;
+  for (const auto& p : players_) {
+    if (to == HVM_ID_SESSION || (to == HVM_ID_ALLPLAYERS && p.id != from) || p.id == to) targets_.push_back(p.id);
+  }
 }
 
-void Engine::Deliver(const std::vector<std::uint32_t>& targets, const Frame& frame, const InMessage& local) {
+void Engine::DeliverData(const DataView& data) {
+  Targets(data.from, data.to, true);
+  for (const auto t : targets_) {
+    if (t == localId_)
+      inbox_.push_back(InMessage{HVM_MSG_PACKET, data.from, data.to, data.extra, Buffer(data.payload)});
+    else if (Peer* p = FindPeer(t))
+      p->conn.QueueData(data);
+  }
+}
+
+void Engine::Deliver(const Frame& frame, const InMessage& local) {
   std::vector<std::uint8_t> encoded;
-  for (const auto t : targets) {
+  for (const auto t : targets_) {
     if (t == localId_) {
       inbox_.push_back(local);
       continue;
@@ -627,22 +700,25 @@ void Engine::ServeHub(short events) {
   if ((events & POLLOUT) && !hub_->WriteAvailable()) return LoseHub();
   if (!(events & (POLLIN | POLLHUP | POLLERR))) return;
   const bool open = hub_->ReadAvailable();
-  Frame frame;
-  for (;;) {
-    const auto status = hub_->NextFrame(frame);
-    if (status == ParseStatus::NeedMore) break;
-    if (status == ParseStatus::Garbage) return LoseHub();
-    hubLastFrame_ = NowMs();
-    HandleHubFrame(frame);
-    if (!hub_) return;
+  const bool whole = TakeFrames(
+      *hub_, hubLastFrame_,
+      [&](const DataView& data) {
+        inbox_.push_back(InMessage{HVM_MSG_PACKET, data.from, data.to, data.extra, Buffer(data.payload)});
+        return true;
+      },
+      [&](Frame& frame) {
+        HandleHubFrame(frame);
+        return hub_ != nullptr;
+      });
+  if (!whole) {
+    if (hub_) LoseHub();  // a malformed frame; a hub already gone was handled
+    return;
   }
   if (!open) LoseHub();
 }
 
 void Engine::HandleHubFrame(Frame& frame) {
-  if (auto* data = std::get_if<DataFrame>(&frame)) {
-    inbox_.push_back(InMessage{HVM_MSG_PACKET, data->from, data->to, data->extra, std::move(data->payload)});
-  } else if (auto* chat = std::get_if<ChatFrame>(&frame)) {
+  if (auto* chat = std::get_if<ChatFrame>(&frame)) {
     InMessage m{HVM_MSG_CHAT, chat->from, chat->to, 0, std::vector<std::uint8_t>(chat->text.begin(), chat->text.end())};
     m.data.push_back(0);
     inbox_.push_back(std::move(m));

@@ -12,9 +12,17 @@
 // a member other than the server program goes to the server program alone, with
 // the destination it named, so that the server decides what to pass on.
 //
+// Game packets take a short road: a send is handed to the socket on the
+// caller's thread (the engine thread only finishes what the socket did not
+// take), a check for messages with none waiting reads the sockets on the
+// caller's thread, and packet buffers are recycled, so the steady state makes
+// no allocation per packet.
+//
 // A member whose connection ends, who sends anything that is not a valid
 // frame for its state, or who completes no frame within the idle limit
 // (TransportLimits.h), is dropped and the others get a leave notice.
+
+#include <poll.h>
 
 #include <condition_variable>
 #include <cstdint>
@@ -73,7 +81,7 @@ class Engine {
   void Flush();
 
   // Received messages, oldest first.
-  int CheckMessages() const;
+  int CheckMessages();
   int GetTop(std::uint8_t* buffer, std::uint32_t* length, std::uint32_t* from, std::uint32_t* to,
              std::uint32_t* extra);
 
@@ -131,8 +139,15 @@ class Engine {
   void RefusePeer(Peer& peer, int code);
   void RemovePlayer(std::uint32_t id);
   void SweepPeers();
-  std::vector<std::uint32_t> Targets(std::uint32_t from, std::uint32_t to, bool data) const;
-  void Deliver(const std::vector<std::uint32_t>& targets, const Frame& frame, const InMessage& local);
+  // The receivers of a message, in targets_.
+  void Targets(std::uint32_t from, std::uint32_t to, bool data);
+  void Deliver(const Frame& frame, const InMessage& local);
+  void DeliverData(const DataView& data);
+  // A received-message buffer holding `bytes`, recycled when one is spare.
+  std::vector<std::uint8_t> Buffer(std::span<const std::uint8_t> bytes);
+  // Serves what the sockets hold now, on the calling thread. True when that
+  // left the engine thread work: bytes to write, or a connection to drop.
+  bool ReadNow();
   Peer* FindPeer(std::uint32_t id);
   std::uint32_t NextId();
   HvMSession_Struct SessionForMembers() const;
@@ -140,6 +155,10 @@ class Engine {
   // Member side.
   void ServeHub(short events);
   void HandleHubFrame(Frame& frame);
+  // Takes the connection's complete frames, Data frames in place; false when
+  // the connection broke its format.
+  template <class OnData, class OnFrame>
+  bool TakeFrames(Connection& conn, std::int64_t& lastFrame, OnData onData, OnFrame onFrame);
   void LoseHub();
 
   void PushNotice(std::int32_t code, std::uint32_t id);
@@ -159,6 +178,11 @@ class Engine {
   std::uint32_t localId_ = 0;
   std::vector<PlayerInfo> players_;
   std::deque<InMessage> inbox_;
+  std::vector<std::vector<std::uint8_t>> spare_;  // buffers of messages taken
+  std::vector<std::uint32_t> targets_;
+  // The engine thread's own, kept between its turns.
+  std::vector<pollfd> pollFds_;
+  std::vector<Peer*> polled_;
   HvMSession_Struct session_;
   bool clientServer_ = false;
   bool heartbeat_ = false;

@@ -148,6 +148,36 @@ ParseStatus ParseFrame(std::span<const std::uint8_t> in, Frame& out, std::size_t
   return ParseStatus::Ok;
 }
 
+ParseStatus ParseDataFrame(std::span<const std::uint8_t> in, DataView& out, std::size_t& consumed) {
+  std::uint32_t length = 0;
+  if (!plat::ByteReader(in).Read(length)) return ParseStatus::NeedMore;
+  if (length == 0 || length > kMaxFrameBody) return ParseStatus::Garbage;
+  if (in.size() - kFrameLengthSize < length) return ParseStatus::NeedMore;
+  if (in[kFrameLengthSize] != static_cast<std::uint8_t>(FrameKind::Data)) return ParseStatus::NotData;
+  plat::ByteReader r(in.subspan(kFrameLengthSize + 1, length - 1));
+  DataView v;
+  if (!r.Read(v.from) || !r.Read(v.to) || !r.Read(v.extra)) return ParseStatus::Garbage;
+  v.payload = r.Bytes(r.Remaining());
+  if (v.payload.empty() || v.payload.size() > HVM_MAX_PACKET) return ParseStatus::Garbage;
+  out = v;
+  consumed = kFrameLengthSize + length;
+  return ParseStatus::Ok;
+}
+
+void AppendDataFrame(std::vector<std::uint8_t>& out, const DataView& frame) {
+  const std::size_t n = std::min<std::size_t>(frame.payload.size(), HVM_MAX_PACKET);
+  auto put32 = [&out](std::uint32_t v) {
+    const auto b = plat::EncodeLE(v);
+    out.insert(out.end(), b.begin(), b.end());
+  };
+  put32(static_cast<std::uint32_t>(13 + n));
+  out.push_back(static_cast<std::uint8_t>(FrameKind::Data));
+  put32(frame.from);
+  put32(frame.to);
+  put32(frame.extra);
+  out.insert(out.end(), frame.payload.begin(), frame.payload.begin() + static_cast<std::ptrdiff_t>(n));
+}
+
 namespace {
 constexpr std::size_t kMagicSize = 4;
 constexpr std::string_view kQueryMagic = "HVMQ";

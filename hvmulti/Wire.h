@@ -89,12 +89,26 @@ using Frame = std::variant<HelloFrame, WelcomeFrame, RefuseFrame, JoinedFrame, L
 // and is cut as well.
 std::vector<std::uint8_t> EncodeFrame(const Frame& frame);
 
-enum class ParseStatus { NeedMore, Ok, Garbage };
+enum class ParseStatus { NeedMore, Ok, Garbage, NotData };
 
 // Looks at the start of `in`: NeedMore while the frame is incomplete, Garbage
 // when its length or body cannot be a valid frame, Ok with the frame and the
 // number of bytes it took.
 ParseStatus ParseFrame(std::span<const std::uint8_t> in, Frame& out, std::size_t& consumed);
+
+// A Data frame read in place, for the path every game packet takes: no copy
+// and no allocation.
+struct DataView {
+  std::uint32_t from = 0;
+  std::uint32_t to = 0;
+  std::uint32_t extra = 0;
+  std::span<const std::uint8_t> payload;  // inside the bytes parsed
+};
+// As ParseFrame for a Data frame; NotData (nothing taken) for a whole frame of
+// another kind, which ParseFrame then reads.
+ParseStatus ParseDataFrame(std::span<const std::uint8_t> in, DataView& out, std::size_t& consumed);
+// Appends a whole Data frame to `out`; `payload` is 1 to HVM_MAX_PACKET bytes.
+void AppendDataFrame(std::vector<std::uint8_t>& out, const DataView& frame);
 
 // Session enumeration datagrams.
 struct EnumQuery {
