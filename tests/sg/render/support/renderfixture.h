@@ -14,6 +14,7 @@
 
 #include "../../fb/support/fbfixture.h"
 #include "platform/display/backend.h"
+#include "tests/support/golden.h"
 #include "sg/core/datapath.h"
 #include "sg/core/malloc.h"
 #include "sg/fb/lut.h"
@@ -183,24 +184,10 @@ inline Image SurfaceImage(IDirectDrawSurface* surface) {
   return img;
 }
 
-// Compares a picture whole with tests/sg/render/data/<name>.png; with
-// QUEN_REFRESH_GOLDEN=1 it writes the picture there instead.
+// Compares a picture whole with tests/sg/render/data/<name>.png (refreshed on
+// purpose with QUEN_REFRESH_GOLDEN=1, tests/support/refresh-goldens).
 inline void ExpectGoldenImage(const std::string& name, const Image& frame) {
-  const std::filesystem::path path = std::filesystem::path(QUEN_TEST_DATA_DIR) / (name + ".png");
-  const char* refresh = std::getenv("QUEN_REFRESH_GOLDEN");
-  if (refresh != nullptr && std::string(refresh) == "1") {
-    ASSERT_TRUE(WritePng(path, frame)) << path;
-    return;
-  }
-  const auto golden = ReadPng(path);
-  ASSERT_TRUE(golden.has_value()) << "no golden image " << path << " (QUEN_REFRESH_GOLDEN=1 makes it)";
-  ASSERT_EQ(golden->width, frame.width);
-  ASSERT_EQ(golden->height, frame.height);
-  std::size_t differ = 0;
-  for (std::size_t i = 0; i < frame.rgb.size(); ++i) {
-    differ += golden->rgb[i] != frame.rgb[i] ? 1 : 0;
-  }
-  EXPECT_EQ(differ, 0u) << name << ": pixels that differ from the golden image";
+  EXPECT_TRUE(quentest::MatchesGolden(frame, std::filesystem::path(QUEN_TEST_DATA_DIR) / (name + ".png")));
 }
 
 class RenderTest : public fbtest::FrameBufferTest {
