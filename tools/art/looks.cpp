@@ -279,6 +279,64 @@ void Icon(Canvas& c, const Asset& a, const Palette& p, Random& rnd) {
     c.Bevel(0, 0, w, h, col.Scaled(stem.back() == 'd' ? 0.5 : 1.0), stem.back() == 'd' ? -1 : 1, 2);
     return;
   }
+  if (Starts(stem, "st") && stem.size() > 2) {  // the ship-list status glyphs
+    c.Bevel(0, 0, w, h, p.base.Scaled(0.35), 1, 2);
+    c.Colour(p.accent);
+    cairo_set_line_width(cr, std::max(1.0, w / 10));
+    const double m = w * 0.2;
+    if (stem == "stgun") {
+      cairo_rectangle(cr, m, h * 0.45, w - 2 * m, h * 0.18);
+      cairo_fill(cr);
+      cairo_rectangle(cr, m, h * 0.45, w * 0.25, h * 0.35);
+      cairo_fill(cr);
+    } else if (stem == "stradar") {
+      for (double r : {0.25, 0.45, 0.65}) cairo_arc(cr, m, h - m, w * r, -M_PI / 2, 0), cairo_new_sub_path(cr);
+      cairo_stroke(cr);
+    } else if (stem == "stbox") {
+      cairo_rectangle(cr, m, m, w - 2 * m, h - 2 * m);
+      cairo_stroke(cr);
+      cairo_move_to(cr, m, m);
+      cairo_line_to(cr, w - m, h - m);
+      cairo_stroke(cr);
+    } else if (stem == "ststat") {
+      for (int i = 0; i < 3; ++i) cairo_rectangle(cr, m + i * (w - 2 * m) / 3, h - m - (i + 1) * (h - 2 * m) / 3, (w - 2 * m) / 4, (i + 1) * (h - 2 * m) / 3);
+      cairo_fill(cr);
+    } else {  // wrench
+      cairo_move_to(cr, m, h - m);
+      cairo_line_to(cr, w * 0.6, h * 0.4);
+      cairo_stroke(cr);
+      cairo_arc(cr, w * 0.65, h * 0.35, w * 0.18, 0, 2 * M_PI);
+      cairo_stroke(cr);
+    }
+    return;
+  }
+  const bool plus = stem.back() == '+';
+  const std::string mineral = plus ? stem.substr(0, stem.size() - 1) : stem;
+  if (mineral == "common" || mineral == "rare" || mineral == "veryrare" || mineral == "veryrar" ||
+      mineral == "reactive" || mineral == "reactiv") {
+    // the four resources as crystals: metals, silicates, exotics, reactives
+    const Rgb col = mineral == "common" ? Rgb{0.7, 0.72, 0.78}
+                    : mineral == "rare" ? Rgb{0.3, 0.85, 0.45}
+                    : Starts(mineral, "very") ? Rgb{0.75, 0.4, 0.95}
+                                              : Rgb{1.0, 0.55, 0.15};
+    cairo_move_to(cr, w / 2, 1);
+    cairo_line_to(cr, w - 2, h * 0.4);
+    cairo_line_to(cr, w / 2, h - 1);
+    cairo_line_to(cr, 2, h * 0.4);
+    cairo_close_path(cr);
+    c.Colour(col);
+    cairo_fill_preserve(cr);
+    c.Colour(col.Mix({1, 1, 1}, 0.6));
+    cairo_set_line_width(cr, 1);
+    cairo_stroke(cr);
+    if (plus) {  // the rich variant carries a plus
+      c.Colour({1, 1, 1});
+      cairo_rectangle(cr, w * 0.62, h * 0.05, w * 0.3, h * 0.1);
+      cairo_rectangle(cr, w * 0.72, 0, w * 0.1, h * 0.3);
+      cairo_fill(cr);
+    }
+    return;
+  }
   // A gem-like glyph in a hue chosen by the name, with the name's first letter.
   const double hue = static_cast<double>(HashText(stem) % 360) / 360.0;
   const Rgb col{0.5 + 0.45 * std::sin(hue * 6.283), 0.5 + 0.45 * std::sin(hue * 6.283 + 2.1),
