@@ -27,6 +27,7 @@ void DSoundRelease(IDirectSound* directSound) {
 }
 
 int SoundStreamOpen(IDirectSound* directSound, SoundStream* s, const char* path) {
+  WavClose(&s->file, &s->format);  // a file left open by the sound before
   if (WavOpen(path, &s->file, &s->format, &s->riffChunk) != 0) {
     s->fileOpen = 0;
     s->playing = 0;
