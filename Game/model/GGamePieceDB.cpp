@@ -213,49 +213,43 @@ CGUnit* CGGamePieceDB::GetOperationalUnitAt(std::uint16_t location, std::uint16_
   return GetUnitAt(location, owner, k);
 }
 
-CGUnit* CGGamePieceDB::FindUnitAt(std::uint16_t location, std::uint32_t unitId) const {
-  const std::uint32_t owner = unitId >> 26;
-  if (!ValidLocation(location) || !ValidOwner(static_cast<int>(owner))) return nullptr;
-  const ArrayMan<CGUnit>& cell = Cell(static_cast<int>(owner), location);
-  for (std::uint16_t i = 0; i < cell.count; ++i) {
+CGUnit* CGGamePieceDB::FindInCell(std::uint16_t location, std::uint32_t unitId, bool operationalOnly) const {
+  const auto owner = static_cast<int>(unitId >> 26);
+  if (!ValidLocation(location) || !ValidOwner(owner)) return nullptr;
+  const ArrayMan<CGUnit>& cell = Cell(owner, location);
+  const auto n = static_cast<std::uint16_t>(operationalOnly ? cell.count - Unop(owner, location) : cell.count);
+  for (std::uint16_t i = 0; i < n; ++i) {
     CGUnit* u = cell.GetAt(i);
     if (u != nullptr && u->id == unitId) return u;
   }
   return nullptr;
+}
+
+CGUnit* CGGamePieceDB::FindAnywhere(std::uint32_t unitId, std::uint16_t* outLocation, bool operationalOnly) const {
+  const std::uint16_t last = UnitNumAsteroids();
+  for (std::uint32_t location = 0; location <= last && location < kPieceLocations; ++location) {
+    if (CGUnit* u = FindInCell(static_cast<std::uint16_t>(location), unitId, operationalOnly)) {
+      if (outLocation != nullptr) *outLocation = static_cast<std::uint16_t>(location);
+      return u;
+    }
+  }
+  return nullptr;
+}
+
+CGUnit* CGGamePieceDB::FindUnitAt(std::uint16_t location, std::uint32_t unitId) const {
+  return FindInCell(location, unitId, false);
 }
 
 CGUnit* CGGamePieceDB::FindOperationalUnitAt(std::uint16_t location, std::uint32_t unitId) const {
-  const std::uint32_t owner = unitId >> 26;
-  if (!ValidLocation(location) || !ValidOwner(static_cast<int>(owner))) return nullptr;
-  const ArrayMan<CGUnit>& cell = Cell(static_cast<int>(owner), location);
-  const std::uint16_t operational = static_cast<std::uint16_t>(cell.count - Unop(static_cast<int>(owner), location));
-  for (std::uint16_t i = 0; i < operational; ++i) {
-    CGUnit* u = cell.GetAt(i);
-    if (u != nullptr && u->id == unitId) return u;
-  }
-  return nullptr;
+  return FindInCell(location, unitId, true);
 }
 
 CGUnit* CGGamePieceDB::FindUnit(std::uint32_t unitId, std::uint16_t* outLocation) const {
-  const std::uint16_t last = UnitNumAsteroids();
-  for (std::uint32_t location = 0; location <= last && location < kPieceLocations; ++location) {
-    if (CGUnit* u = FindUnitAt(static_cast<std::uint16_t>(location), unitId)) {
-      if (outLocation != nullptr) *outLocation = static_cast<std::uint16_t>(location);
-      return u;
-    }
-  }
-  return nullptr;
+  return FindAnywhere(unitId, outLocation, false);
 }
 
 CGUnit* CGGamePieceDB::FindOperationalUnit(std::uint32_t unitId, std::uint16_t* outLocation) const {
-  const std::uint16_t last = UnitNumAsteroids();
-  for (std::uint32_t location = 0; location <= last && location < kPieceLocations; ++location) {
-    if (CGUnit* u = FindOperationalUnitAt(static_cast<std::uint16_t>(location), unitId)) {
-      if (outLocation != nullptr) *outLocation = static_cast<std::uint16_t>(location);
-      return u;
-    }
-  }
-  return nullptr;
+  return FindAnywhere(unitId, outLocation, true);
 }
 
 int CGGamePieceDB::HasSingleMovingUnit(std::uint16_t location, std::uint16_t owner) const {

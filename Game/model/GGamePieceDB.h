@@ -87,6 +87,8 @@ class CGGamePieceDB {
   const ArrayMan<CGUnit>& Cell(int owner, int location) const { return cells[owner * kPieceLocations + location]; }
   std::uint16_t& Unop(int owner, int location) { return unoperationalCounts[owner * kPieceLocations + location]; }
   std::uint16_t Unop(int owner, int location) const { return unoperationalCounts[owner * kPieceLocations + location]; }
+  CGUnit* FindInCell(std::uint16_t location, std::uint32_t unitId, bool operationalOnly) const;
+  CGUnit* FindAnywhere(std::uint32_t unitId, std::uint16_t* outLocation, bool operationalOnly) const;
   // The index of the unit in its cell, -1 when absent.
   int IndexInCell(int owner, int location, const CGUnit* unit) const;
   bool IsAllied(std::uint32_t ownChapter, std::uint32_t otherChapter) const;
