@@ -3,6 +3,7 @@
 
 #include "platform/user/queue.h"
 #include "platform/user/window.h"
+#include "sg/cull/cull.h"
 #include "support/renderfixture.h"
 
 namespace rendertest {
@@ -145,6 +146,25 @@ TEST_F(FrameTest, AViewportBeyondTheBufferIsFittedToIt) {
   EXPECT_NEAR(vi->viWindowLo[0], 2.f * 100.f / 785.f - 1.f, 1e-5f);
   EXPECT_NEAR(vi->viWindowHi[1], 2.f * 417.f / 467.f - 1.f, 1e-5f);
   EXPECT_GT(Covered(), 1000u);
+}
+
+// The scene's cull tree removes what lies wholly beyond its plane, seen from the eye.
+TEST_F(FrameTest, TheCullTreeRemovesInstancesBeyondItsPlane) {
+  SGModel* box = Keep(Box(1.f, 1.f, 1.f, 1));
+  SGInstance* before = Place(box, {Keep(Material(SG_MAT_TYPE_FLAT, 40, nullptr))}, -3.0, 0.0, 0.0);
+  SGInstance* beyond = Place(box, {Keep(Material(SG_MAT_TYPE_FLAT, 90, nullptr))}, 3.0, 30.0, 0.0);
+  const float plane[4] = {0.f, 1.f, 0.f, 10.f};
+  const double centre[3] = {0.0, 10.0, 0.0};
+  SGCullObject* wall = nullptr;
+  ASSERT_EQ(ISGCullCreatePlane(plane, centre, SG_CULL_OPT_BEYOND, &wall), SG_ERROR_NONE);
+  scene_->scnCullRoot = wall;
+  ASSERT_EQ(Draw(), SG_ERROR_NONE);
+  EXPECT_EQ(before->instFlags & SG_INST_CULLED, 0u);
+  EXPECT_NE(beyond->instFlags & SG_INST_CULLED, 0u);
+  scene_->scnCullRoot = nullptr;
+  ASSERT_EQ(Draw(), SG_ERROR_NONE);
+  EXPECT_EQ(beyond->instFlags & SG_INST_CULLED, 0u);
+  SGCullDestroy(wall);
 }
 
 TEST_F(FrameTest, DeletedInstancesGoAtTheNextFrame) {
