@@ -323,9 +323,11 @@ TEST_F(DialogTest, TheProceduresReturnProtocol) {
 TEST_F(DialogTest, ControlsPaintWithTheBrushesTheProcedureGives) {
   Script s;
   constexpr COLORREF kDialog = RGB(0, 0, 255), kStatic = RGB(255, 0, 0), kEdit = RGB(0, 255, 0);
+  constexpr COLORREF kButton = RGB(255, 255, 0);
   const std::pair<UINT, HBRUSH> brushes[] = {{WM_CTLCOLORDLG, CreateSolidBrush(kDialog)},
                                              {WM_CTLCOLORSTATIC, CreateSolidBrush(kStatic)},
-                                             {WM_CTLCOLOREDIT, CreateSolidBrush(kEdit)}};
+                                             {WM_CTLCOLOREDIT, CreateSolidBrush(kEdit)},
+                                             {WM_CTLCOLORBTN, CreateSolidBrush(kButton)}};
   s.on = [&](HWND, UINT m, WPARAM, LPARAM) -> LRESULT {
     for (const auto& [msg, brush] : brushes)
       if (m == msg) return reinterpret_cast<LRESULT>(brush);
@@ -337,11 +339,12 @@ TEST_F(DialogTest, ControlsPaintWithTheBrushesTheProcedureGives) {
   POINT corner{client.right - 2, client.bottom - 2};
   ClientToScreen(d, &corner);
   EXPECT_EQ(Pixel(corner.x, corner.y), Encoded(kDialog));
-  // Read-only fields ask as statics.
-  for (auto [id, colour] : {std::pair{IDC_LABEL, kStatic}, {IDC_NAME, kEdit}, {IDC_READONLY, kStatic}}) {
+  // Read-only fields ask as statics; a push button's face is its brush.
+  for (auto [id, colour] : {std::pair{IDC_LABEL, kStatic}, {IDC_NAME, kEdit}, {IDC_READONLY, kStatic},
+                            {IDCANCEL, kButton}}) {
     RECT r;
     GetWindowRect(GetDlgItem(d, id), &r);
-    EXPECT_EQ(Pixel(r.right - 3, r.bottom - 3), Encoded(colour)) << id;
+    EXPECT_EQ(Pixel(r.left + 4, r.bottom - 5), Encoded(colour)) << id;
   }
   DestroyWindow(d);
   for (const auto& b : brushes) DeleteObject(b.second);
