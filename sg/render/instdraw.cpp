@@ -22,6 +22,7 @@
 namespace {
 
 constexpr float kPi = 3.14159265358979f;
+constexpr std::uint32_t kMaxDrawDepth = 32;
 
 // Per-instance draw state: the current part and the stack of enclosing ones.
 struct PartFrame {
@@ -610,6 +611,11 @@ SGError ISGInstanceDraw(SGRenderer* rend, SGScene* scene, SGInstance* inst) {
   }
   if ((inst->instFlags & SG_INST_CULLED) != 0 || inst->instData == nullptr) {
     return SG_ERROR_NONE;
+  }
+  // Sub-instances nest through hard points and complex models; a chain that
+  // leads back to itself would never end.
+  if (rend->renDrawDepth >= kMaxDrawDepth) {
+    return SG_ERROR_UNSUPPORTED;
   }
   SGError err = SG_ERROR_NONE;
   ++rend->renDrawDepth;

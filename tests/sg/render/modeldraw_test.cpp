@@ -94,6 +94,15 @@ TEST_F(ModelDrawTest, HardPointSubInstancesFollowTheirParent) {
   ASSERT_EQ(Draw(), SG_ERROR_NONE);
   const int up = kCy - static_cast<int>(1.0 / (std::tan(22.5 * 3.14159265358979 / 180.0) * 19.5) * 183.5);
   EXPECT_EQ(Pixel(kCx, up), Colour(150));  // 3 above a parent 2 below the eye
+  // A turret that carries its parent would nest for ever: the draw stops.
+  SGModel* mount = Keep(Box(0.5f, 0.5f, 0.5f, 1));
+  Append(mount, SG_GD_TYPE_HARDPOINT, SGCalloc(1, sizeof(SGGeoHardPoint)));
+  SGInstanceSetModel(turret, mount);
+  SGInstanceSetMaterial(turret, 1, table.data());
+  ASSERT_EQ(SGInstanceAllocHardPoints(turret, mount, 1), SG_ERROR_NONE);
+  SGInstanceSetHardPoint(turret, reinterpret_cast<std::uintptr_t>(parent), 0);
+  EXPECT_EQ(Draw(), SG_ERROR_UNSUPPORTED);
+  SGInstanceSetHardPoint(turret, 0, 0);
   // Replacing the table releases the old one.
   const std::size_t blocks = SGMallocLiveBlocks();
   ASSERT_EQ(SGInstanceAllocHardPoints(parent, ship, 4), SG_ERROR_NONE);
