@@ -189,20 +189,29 @@ std::intptr_t _spawnvp(int mode, const char* program, const char* const* argv) {
   return Spawn(mode, program, argv, true);
 }
 
-std::intptr_t _spawnl(int mode, const char* program, const char* arg0, ...) {
+namespace {
+
+// arg0 and the arguments after it up to the null that ends them.
+std::vector<const char*> ArgumentList(const char* arg0, std::va_list args) {
   std::vector<const char*> argv{arg0};
+  while (argv.back() != nullptr) argv.push_back(va_arg(args, const char*));
+  return argv;
+}
+
+}  // namespace
+
+std::intptr_t _spawnl(int mode, const char* program, const char* arg0, ...) {
   std::va_list args;
   va_start(args, arg0);
-  while (argv.back() != nullptr) argv.push_back(va_arg(args, const char*));
+  const std::vector<const char*> argv = ArgumentList(arg0, args);
   va_end(args);
   return _spawnv(mode, program, argv.data());
 }
 
 std::intptr_t _spawnlp(int mode, const char* program, const char* arg0, ...) {
-  std::vector<const char*> argv{arg0};
   std::va_list args;
   va_start(args, arg0);
-  while (argv.back() != nullptr) argv.push_back(va_arg(args, const char*));
+  const std::vector<const char*> argv = ArgumentList(arg0, args);
   va_end(args);
   return _spawnvp(mode, program, argv.data());
 }
