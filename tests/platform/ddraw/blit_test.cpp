@@ -195,6 +195,16 @@ TEST_F(BlitTest, ClipperOfAClipChildrenWindowLeavesTheChildrenAlone) {
                                              {120, 120, 0xFFFF}, {99, 100, 0}};
     for (const auto& a : at) EXPECT_EQ(GetScreen().At(a.x, a.y), a.want) << fill << " " << a.x << "," << a.y;
   }
+  // Moving the window's picture down a row within the surface: every piece
+  // reads the rows as they were before any piece was written.
+  for (int y = 100; y < 140; ++y)
+    for (int x = 100; x < 150; ++x) Put16(primary, x, y, static_cast<std::uint16_t>(y));
+  const std::uint16_t child = Get16(primary, 115, 115);
+  RECT from{100, 100, 150, 139}, to{100, 101, 150, 140};
+  ASSERT_EQ(primary->Blt(&to, primary, &from, DDBLT_WAIT, nullptr), DD_OK);
+  EXPECT_EQ(Get16(primary, 105, 120), 119);
+  EXPECT_EQ(Get16(primary, 140, 111), 110);
+  EXPECT_EQ(Get16(primary, 115, 115), child);
   primary->SetClipper(nullptr);
   src->Release();
   primary->Release();
