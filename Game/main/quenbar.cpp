@@ -1,34 +1,82 @@
-// The player's program. The game's screens are still being built: the program
-// opens the display the command line asks for (--headless, --windowed,
-// --fullscreen), shows the messages its settings raised while starting, says
-// what it cannot do yet, and exits.
+// The player's program. It opens the display the command line asks for
+// (--headless, --windowed, --fullscreen) and runs the application. With
+// --script FILE it runs headless under a script of input, waits and captures
+// (Game/app/GameScript.h) and exits with 0 when every wait was met, 1 when
+// not, 2 when the script cannot be read.
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
-#include "Game/model/GStartupMessage.h"
+#include "Game/app/CClntApp.h"
+#include "Game/app/GameScript.h"
+#include "Game/main/ScriptedBackend.h"
 #include "platform/backend/start.h"
-#include "platform/user/system.h"
+#include "platform/core/files.h"
+#include "platform/resource/module.h"
+#include "platform/user/window.h"
 
 namespace {
 
-constexpr char kNotBuiltYet[] = "Quenbar: the game's screens are not built yet; nothing to play.";
+constexpr int kScriptUnreadable = 2;
+constexpr std::size_t kMaxScriptSize = 1 << 20;
+
+// Takes "--script FILE" out of the arguments; empty when absent.
+std::string TakeScriptOption(std::vector<std::string>& args) {
+  for (auto it = args.begin(); it != args.end(); ++it) {
+    if (*it != "--script") continue;
+    const bool hasFile = it + 1 != args.end() && !(it + 1)->empty();
+    std::string script = hasFile ? *(it + 1) : std::string("-");  // "-": asked for, without a file
+    args.erase(it, hasFile ? it + 2 : it + 1);
+    return script;
+  }
+  return {};
+}
+
+std::string JoinCommandLine(const std::vector<std::string>& args) {
+  std::string line;
+  for (const std::string& a : args) {
+    if (!line.empty()) line += ' ';
+    line += a;
+  }
+  return line;
+}
+
+int RunProgram(const std::vector<std::string>& args) {
+  return WinMain(plat::GetModuleHandle(nullptr), nullptr, JoinCommandLine(args).c_str(), plat::SW_SHOW);
+}
 
 }  // namespace
 
 int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
-  plat::Backend& backend = plat::StartBackend(plat::TakeBackendOptions(args));
-  // Without a window nobody could answer a message box: the messages go to the
-  // terminal only.
-  const bool canAsk = backend.CanAskUser();
-
-  std::vector<std::string> messages = TakeStartupMessages();
-  messages.emplace_back(kNotBuiltYet);
-  for (const std::string& text : messages) {
-    std::puts(text.c_str());
-    if (canAsk) plat::MessageBox(nullptr, text.c_str(), "Quenbar", plat::MB_OK);
+  plat::BackendOptions options = plat::TakeBackendOptions(args);
+  const std::string scriptFile = TakeScriptOption(args);
+  if (scriptFile.empty()) {
+    plat::StartBackend(options);
+    RunProgram(args);
+    plat::ResetUserLayer();
+    plat::StopBackend();
+    return 0;
   }
+
+  const auto bytes = plat::ReadHostFile(scriptFile);
+  if (!bytes || bytes->size() > kMaxScriptSize) {
+    std::fprintf(stderr, "quenbar: cannot read the script %s\n", scriptFile.c_str());
+    return kScriptUnreadable;
+  }
+  std::string error;
+  auto steps = ParseGameScript(std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()), error);
+  if (!steps) {
+    std::fprintf(stderr, "quenbar: %s: %s\n", scriptFile.c_str(), error.c_str());
+    return kScriptUnreadable;
+  }
+  auto backend = std::make_unique<ScriptedBackend>(std::move(*steps));
+  ScriptedBackend& scripted = *backend;
+  plat::InstallBackend(std::move(backend));
+  RunProgram(args);
+  const bool succeeded = scripted.Succeeded();
+  plat::ResetUserLayer();
   plat::StopBackend();
-  return 0;
+  return succeeded ? 0 : 1;
 }

@@ -1,0 +1,38 @@
+#include "Game/app/AppGlobals.h"
+
+#include <unordered_map>
+
+CClntApp* g_app = nullptr;
+plat::HWND g_mainWnd = nullptr;
+plat::HHOOK g_getMessageHook = nullptr;
+CDDraw* g_ddraw = nullptr;
+CNetSession* g_session = nullptr;
+IGameView* g_currentView = nullptr;
+bool g_moviePlaying = false;
+std::uint32_t g_diskWarningOff = 0;
+AppLinks g_appLinks;
+
+bool GameExists() { return g_appLinks.game.exists && g_appLinks.game.exists(); }
+
+std::uint16_t LocalChapterId() {
+  if (!GameExists() || !g_appLinks.game.localChapterId) return 255;
+  return g_appLinks.game.localChapterId();
+}
+
+int LocalGuild() { return GameExists() ? LocalChapterId() >> 3 : 0; }
+
+namespace {
+
+std::unordered_map<std::uint16_t, std::uint32_t>& DispatchedPackets() {
+  static std::unordered_map<std::uint16_t, std::uint32_t> counts;
+  return counts;
+}
+
+}  // namespace
+
+void NoteDispatchedPacket(std::uint16_t type) { ++DispatchedPackets()[type]; }
+
+std::uint32_t DispatchedPacketCount(std::uint16_t type) {
+  const auto it = DispatchedPackets().find(type);
+  return it == DispatchedPackets().end() ? 0 : it->second;
+}

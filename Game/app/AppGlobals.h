@@ -1,0 +1,38 @@
+#pragma once
+// The application's process-wide objects, each one instance reached from
+// everywhere, and small questions about the game asked through the links.
+// Game thread only.
+
+#include <cstdint>
+
+#include "Game/app/AppLinks.h"
+#include "platform/core/types.h"
+
+class CClntApp;
+class CDDraw;
+class CNetSession;
+
+extern CClntApp* g_app;
+extern plat::HWND g_mainWnd;
+extern plat::HHOOK g_getMessageHook;
+extern CDDraw* g_ddraw;
+extern CNetSession* g_session;
+extern IGameView* g_currentView;
+// Set while a movie plays.
+extern bool g_moviePlaying;
+// Set when the player cancelled the low-disk warning: no more in this run.
+extern std::uint32_t g_diskWarningOff;
+// The links to the parts built around the application; filled by the program.
+extern AppLinks g_appLinks;
+
+// The game data exists.
+bool GameExists();
+// The local chapter's identifier, 255 without a game.
+std::uint16_t LocalChapterId();
+// The local chapter's guild (identifier >> 3); 0 without a game.
+int LocalGuild();
+
+// The packet dispatcher notes each packet it handled, for scripted runs that
+// wait for one.
+void NoteDispatchedPacket(std::uint16_t type);
+std::uint32_t DispatchedPacketCount(std::uint16_t type);

@@ -1,0 +1,66 @@
+#pragma once
+// What the application needs from parts of the client built around it: the
+// game data, the packet dispatcher, the views, the front-end screens, the
+// help library, the progress and in-game options dialogs and the movie
+// player. The program fills these in before it creates the application; an
+// empty link does the sound nothing (no game exists, no packet is dispatched,
+// no view is made, no movie plays). Game thread only.
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+#include "Game/app/GameSetup.h"
+#include "Game/app/GameView.h"
+#include "platform/core/types.h"
+
+class CClntApp;
+class CDDraw;
+
+struct GameDataLinks {
+  // Creates the game data for the chosen chapter; false when it cannot.
+  std::function<bool(std::uint16_t chapterId, std::uint16_t chaptersPerGuild)> create;
+  std::function<void()> destroy;
+  // The game data exists.
+  std::function<bool()> exists;
+  // The local chapter's identifier (its guild is the identifier >> 3).
+  std::function<std::uint16_t()> localChapterId;
+  // The game's own "guild.dll" of a guild and its image module; null when none.
+  std::function<plat::HMODULE(int guild)> guildModule;
+  std::function<plat::HMODULE()> imageModule;
+  std::function<void(const GameSettingsPacket& settings, std::uint16_t chapterId)> applyGameSetup;
+  std::function<void(const char* name)> setChapterName;
+  // The local guild's dark and light colours; false without them.
+  std::function<bool(plat::COLORREF& dark, plat::COLORREF& light)> guildColours;
+  // The turn's results arrived: advances the model a turn (when `advance`)
+  // and notes the new turn for the local chapter.
+  std::function<void(bool advance)> turnResults;
+  // Turn processing begins: the notifications and foreign units in space go.
+  std::function<void()> turnProcessing;
+};
+
+struct AppLinks {
+  GameDataLinks game;
+  // Lets the packet dispatcher handle at most one received packet.
+  std::function<void()> dispatchPacket;
+  // Makes one of the six views over the main window and instance.
+  std::function<std::unique_ptr<IGameView>(ViewType type, plat::HWND window, plat::HINSTANCE instance)> createView;
+  // Runs the front-end screens from `startScreen` on; returns 0 when the
+  // player left, else nonzero with a game chosen. Empty: a placeholder screen
+  // that says the front end is not there and leaves.
+  std::function<int(CClntApp& app, int startScreen)> runScreenFlow;
+  // Shows a help topic; empty: nothing shown.
+  std::function<void(CDDraw* display, plat::HWND parent, plat::HINSTANCE instance, std::uint32_t topic)> showHelp;
+  // Plays a movie file modally over the main window; empty: it ends at once.
+  std::function<void(plat::HWND window, plat::HINSTANCE instance, const char* path)> playMovie;
+  // The progress dialog: opened (or its texts changed) and closed.
+  std::function<void(const char* text, int animation)> openProgress;
+  std::function<void()> closeProgress;
+  // Runs the in-game options dialog modally.
+  std::function<void(CDDraw* display, plat::HWND window, plat::HINSTANCE instance, IGameView* view)> runOptions;
+  // Saves the game to the named file, and the autosave; false on failure.
+  std::function<bool(const char* name)> saveGame;
+  std::function<bool(plat::LPARAM data)> autoSave;
+  // The view framework's screen flush: 1 suspends it, 0 resumes it.
+  std::function<void(int suspend)> suspendScreenFlush;
+};

@@ -1,0 +1,195 @@
+#pragma once
+// The application object: the one CClntApp of the program. It owns the main
+// window ("Thingys of Quenbar", 800 x 600), the display, the sound player, the
+// session (through CClntBase), the frame timer and the six game views; it
+// carries the player's names, options and the two game set-up blocks between
+// the front end and the game. Its constructor runs the front end; Run plays
+// games and returns to the front end between them. Game thread only.
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "Game/app/CFrameTimer.h"
+#include "Game/app/GameSetup.h"
+#include "Game/app/GameView.h"
+#include "Game/model/GIDString.h"
+#include "Game/net/ConnectionInfo.h"
+#include "platform/core/types.h"
+
+class CNetSession;
+class CSprite;
+
+// The main window's timer that drives the sound player.
+constexpr plat::UINT_PTR kSoundTimer = 8008;
+constexpr plat::UINT kSoundTimerPeriodMs = 90;
+constexpr int kScreenWidth = 800;
+constexpr int kScreenHeight = 600;
+constexpr const char* kMainWindowClass = "Thingys of Quenbar";
+constexpr std::uint16_t kNoChapter = 255;
+
+// Private messages of the main window.
+enum AppMessage : plat::UINT {
+  WM_APP_SWITCH_VIEW = 0x800,
+  WM_APP_GO_TO = 0x802,
+  WM_APP_GAME_STARTED = 0x803,
+  WM_APP_TURN_RESULTS = 0x804,
+  WM_APP_EMAIL_END_TURN = 0x905,
+  WM_APP_SAVE = 0x906,
+  WM_APP_AUTOSAVE = 0x907,
+  WM_APP_SAVE_FINISHED = 0x908,
+  WM_APP_LOAD_REQUEST = 0x909,
+  WM_APP_LOAD_REPLY = 0x90A,
+  WM_APP_LOAD_PERMISSION = 0x90C,
+  WM_APP_LOAD_DATA = 0x90D,
+  WM_APP_TURN_PROCESSING = 0x90E,
+  WM_APP_RESTART = 0x911,
+  WM_APP_RESTART_VIEWS = 0x912,
+  WM_APP_RESTART_REPLY = 0x913,
+};
+
+// The render argument that asks for one render and then becomes -1.
+constexpr std::int32_t kRenderOnce = 0xFFFE;
+
+class CClntBase {
+ public:
+  // Creates the session into g_session and seeds the C random generator.
+  explicit CClntBase(plat::HINSTANCE instance);
+  // Deletes the game data (through the links) and the session.
+  virtual ~CClntBase();
+  CClntBase(const CClntBase&) = delete;
+  CClntBase& operator=(const CClntBase&) = delete;
+
+  plat::HINSTANCE m_instance = nullptr;
+
+ private:
+  std::unique_ptr<CNetSession> m_session;
+};
+
+class CClntApp : public CClntBase {
+ public:
+  // Builds everything in order and runs the front end.
+  CClntApp(plat::HINSTANCE instance, int showCommand, const char* commandLine);
+  ~CClntApp() override;
+
+  // The main loop: the exit code of a WM_QUIT, or 0 when the player quit or
+  // the front end ended without a game.
+  virtual int Run();
+
+  // Nonzero when the main window exists.
+  int CreateMainWindow(plat::HINSTANCE instance, int showCommand);
+  void ApplyGameColors(std::uint32_t saveFirst);
+  void RestoreSystemColors();
+
+  // Settings files.
+  void WriteUserInfo();
+  // False when the file was missing or damaged (and should be written whole).
+  bool ReadUserInfo(const char* fileName);
+  void WriteEmailInfo();
+  // The game set-up.
+  void ResetSettings(std::int16_t group, std::int16_t level);
+  std::uint16_t GetDifficulty(std::uint16_t mode) const;
+  void SendGameSettings(GameSettingsPacket& packet, std::uint16_t chapterSlot);
+  // Asks the others for their settings and waits (bounded by the session's
+  // receive limit) for a packet 53; false when none came.
+  bool RequestGameSettings(GameSettingsPacket& destination, std::uint16_t chapterSlot);
+  void ApplyReceivedSettings(const GameSettingsPacket& packet);
+
+  // Game start and tear-down.
+  int StartFrontEnd(const char* commandLine);
+  void UnwindToScreen(std::int16_t screen);
+  void TearDownGame();
+  int DeleteReplayFiles();
+  int DeleteReviewLogs();
+
+  // The low-disk check, movies.
+  void CheckDiskSpace(plat::HWND owner);
+  void PlayMovie(const char* name);
+  void PlayIntro();
+
+  // The six views, made and deleted together.
+  void CreateViews(std::initializer_list<ViewType> order);
+  void DeleteViews();
+  IGameView* View(ViewType type) const;
+
+  // A text of the program's text index (empty when absent).
+  std::string Text(const char* id) const;
+  const CIDString& TextIndex() const { return m_text; }
+  // The program's OK box in the local chapter's guild, over `display`.
+  void ShowTextBox(const char* id);
+
+  // Fields, with their start values.
+  std::uint32_t m_pendingEscape = 0;
+  std::array<std::unique_ptr<IGameView>, 6> m_views;  // design, terrain, solar, asteroid space, terrain replay, space replay
+  plat::DWORD m_lastMouseMove = 0xFFFFFFFF;
+  std::unique_ptr<CFrameTimer> m_frameTimer;
+  std::int32_t m_screenWidth = kScreenWidth;
+  std::int32_t m_screenHeight = kScreenHeight;
+  int m_showCommand = 0;
+  std::uint32_t m_playPhase = 0;
+  std::uint32_t m_fullRedraw = 0;
+  std::uint32_t m_host = 0;
+  std::uint32_t m_singlePlayer = 0;
+  std::uint32_t m_standAlone = 0;
+  std::uint32_t m_settingsLocked = 0;
+  std::uint32_t m_lobbyLaunch = 0;
+  std::uint32_t m_emailGame = 0;
+  std::string m_lobbyArgument;
+  std::string m_commandLine;
+  std::uint32_t m_lobbyConnectResult = 0;
+  std::uint32_t m_running = 0;
+  std::uint32_t m_quit = 0;
+  std::uint32_t m_busy = 0;
+  std::uint8_t m_settingsRequested = 1;
+  std::uint16_t m_chapterId = kNoChapter;
+  std::uint16_t m_secondChapterId = kNoChapter;
+  std::uint16_t m_chaptersPerGuild = 8;
+  char m_chapterName[32] = "Rangers";
+  std::uint16_t m_frontEndWord = 0;
+  ConnectionInfo m_connection;
+  std::uint32_t m_sessionOpen = 0;
+  std::uint32_t m_inSession = 0;
+  std::array<std::uint8_t, 336> m_settingsBlock{};
+  std::unique_ptr<GameConfigPacket> m_gameConfig;
+  std::unique_ptr<GameSettingsPacket> m_gameSettings;
+  PlayerOptions m_options;
+  std::array<std::uint16_t, 50> m_screenHistory{};
+  std::uint16_t m_screenCount = 0;
+  char m_fileName[255] = {};  // the saved game to load: non-empty is the loaded-game flag
+  char m_directory[257] = {};
+  std::uint32_t m_scenario = 0;
+  std::uint32_t m_loadMode = 1;
+  plat::COLORREF m_savedTipText = 0xFFFFFFFF;
+  plat::COLORREF m_savedTipBack = 0xFFFFFFFF;
+  std::uint8_t m_screenSaverWasActive = 0;
+  std::uint8_t m_menuAnimationWasOn = 0;
+  std::int32_t m_renderArgument = -1;
+  std::uint32_t m_appActive = 0;
+  std::unique_ptr<CSprite> m_backdrop;
+  std::uint32_t m_gameRandomSeed = 0;
+
+  bool LoadedGame() const { return m_fileName[0] != '\0'; }
+
+ private:
+  CIDString m_text;
+  plat::HMODULE m_frontEndModule = nullptr;
+};
+
+// The program's entry: creates the application, runs it and deletes it.
+// Returns 1 in every case.
+int WinMain(plat::HINSTANCE instance, plat::HINSTANCE previous, const char* commandLine, int showCommand);
+// Creates the application; null when the player left the front end without a
+// game (the application is then deleted again).
+CClntApp* CreateClntApp(plat::HINSTANCE instance, int showCommand, const char* commandLine);
+void DestroyClntApp();
+
+// The main window's procedure and the thread's message hook.
+plat::LRESULT MainWndProc(plat::HWND window, plat::UINT message, plat::WPARAM wParam, plat::LPARAM lParam);
+plat::LRESULT GetMessageHookProc(int code, plat::WPARAM removeFlag, plat::LPARAM message);
+
+// Delivers the cursor position to the current view as one mouse move.
+void DeliverMouseMove();
+
+// The quit question: asks, then ends the game to the desktop or the main menu.
+void ConfirmQuit(std::uint32_t toDesktop, plat::HWND parent);

@@ -1,0 +1,171 @@
+#include "Game/app/GameScript.h"
+
+#include <cctype>
+#include <charconv>
+
+#include "platform/user/keys.h"
+
+namespace {
+
+constexpr std::size_t kMaxLines = 100000;
+constexpr std::size_t kMaxLineLength = 1000;
+
+struct NamedKey {
+  const char* name;
+  std::uint32_t vk;
+};
+constexpr NamedKey kKeys[] = {{"ESCAPE", plat::VK_ESCAPE}, {"RETURN", plat::VK_RETURN}, {"TAB", plat::VK_TAB},
+                              {"SPACE", plat::VK_SPACE},   {"BACK", plat::VK_BACK},     {"DELETE", plat::VK_DELETE},
+                              {"SHIFT", plat::VK_SHIFT},   {"ALT", plat::VK_MENU},      {"UP", plat::VK_UP},
+                              {"DOWN", plat::VK_DOWN},     {"LEFT", plat::VK_LEFT},     {"RIGHT", plat::VK_RIGHT}};
+
+// Splits a line into words; a word in double quotes keeps its blanks.
+bool Words(std::string_view line, std::vector<std::string>& words, std::string& why) {
+  std::size_t i = 0;
+  while (i < line.size()) {
+    if (std::isspace(static_cast<unsigned char>(line[i]))) {
+      ++i;
+      continue;
+    }
+    if (line[i] == '#') break;
+    if (line[i] == '"') {
+      const std::size_t end = line.find('"', i + 1);
+      if (end == std::string_view::npos) {
+        why = "a quote is not closed";
+        return false;
+      }
+      words.emplace_back(line.substr(i + 1, end - i - 1));
+      i = end + 1;
+      continue;
+    }
+    const std::size_t start = i;
+    while (i < line.size() && !std::isspace(static_cast<unsigned char>(line[i]))) ++i;
+    words.emplace_back(line.substr(start, i - start));
+  }
+  return true;
+}
+
+bool Number(const std::string& word, std::uint32_t max, std::uint32_t& out) {
+  std::uint32_t v = 0;
+  const auto [end, ec] = std::from_chars(word.data(), word.data() + word.size(), v);
+  if (word.empty() || ec != std::errc() || end != word.data() + word.size() || v > max) return false;
+  out = v;
+  return true;
+}
+
+bool ParseStep(const std::vector<std::string>& w, ScriptStep& step, std::string& why) {
+  using Kind = ScriptStep::Kind;
+  const std::string& verb = w[0];
+  auto timeout = [&](std::size_t at) {
+    if (w.size() <= at) return w.size() == at;
+    return w.size() == at + 1 && Number(w[at], 3600000, step.timeoutMs);
+  };
+  std::uint32_t x = 0, y = 0;
+  if (verb == "click") {
+    step.kind = Kind::Click;
+    step.right = w.size() == 4 && w[3] == "right";
+    if ((w.size() != 3 && !step.right) || !Number(w[1], 799, x) || !Number(w[2], 599, y)) {
+      why = "click takes a point on the 800 x 600 screen";
+      return false;
+    }
+    step.x = static_cast<int>(x);
+    step.y = static_cast<int>(y);
+  } else if (verb == "key") {
+    step.kind = Kind::Key;
+    if (w.size() != 2 || (step.vk = KeyCodeOf(w[1])) == 0) {
+      why = "key takes one key name";
+      return false;
+    }
+  } else if (verb == "text") {
+    step.kind = Kind::Text;
+    if (w.size() != 2) {
+      why = "text takes one quoted text";
+      return false;
+    }
+    for (char c : w[1])
+      if (!std::isalnum(static_cast<unsigned char>(c)) && c != ' ') {
+        why = "text types letters, digits and blanks only";
+        return false;
+      }
+    step.text = w[1];
+  } else if (verb == "sleep") {
+    step.kind = Kind::Sleep;
+    if (w.size() != 2 || !Number(w[1], 3600000, step.number)) {
+      why = "sleep takes milliseconds";
+      return false;
+    }
+  } else if (verb == "capture") {
+    step.kind = Kind::Capture;
+    if (w.size() != 2 || w[1].size() < 5 || w[1].substr(w[1].size() - 4) != ".png") {
+      why = "capture takes one file name ending in .png";
+      return false;
+    }
+    step.text = w[1];
+  } else if (verb == "wait" && w.size() >= 3) {
+    const std::string& what = w[1];
+    bool ok = false;
+    if (what == "dialog" || what == "text") {
+      step.kind = what == "dialog" ? Kind::WaitDialog : Kind::WaitText;
+      step.text = w[2];
+      ok = !step.text.empty() && timeout(3);
+    } else if (what == "packet") {
+      step.kind = Kind::WaitPacket;
+      ok = Number(w[2], 0xFFFF, step.number) && timeout(3);
+    } else if (what == "frames") {
+      step.kind = Kind::WaitFrames;
+      ok = w.size() == 3 && Number(w[2], 100000, step.number);
+    }
+    if (!ok) {
+      why = "wait takes dialog NAME, text \"WORDS\", packet TYPE (each with an optional time limit) or frames N";
+      return false;
+    }
+  } else {
+    why = "unknown step \"" + verb + "\"";
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::uint32_t KeyCodeOf(std::string_view name) {
+  if (name.size() == 1 && std::isalnum(static_cast<unsigned char>(name[0])))
+    return static_cast<std::uint32_t>(std::toupper(static_cast<unsigned char>(name[0])));
+  for (const NamedKey& k : kKeys)
+    if (name == k.name) return k.vk;
+  if (name.size() >= 2 && name[0] == 'F') {
+    std::uint32_t n = 0;
+    const auto [end, ec] = std::from_chars(name.data() + 1, name.data() + name.size(), n);
+    if (ec == std::errc() && end == name.data() + name.size() && n >= 1 && n <= 12) return plat::VK_F1 + n - 1;
+  }
+  return 0;
+}
+
+std::optional<std::vector<ScriptStep>> ParseGameScript(std::string_view text, std::string& error) {
+  std::vector<ScriptStep> steps;
+  std::size_t lineNumber = 0;
+  while (!text.empty()) {
+    const std::size_t end = text.find('\n');
+    std::string_view line = text.substr(0, end);
+    text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
+    if (++lineNumber > kMaxLines) {
+      error = "the script is longer than 100000 lines";
+      return std::nullopt;
+    }
+    std::string why;
+    std::vector<std::string> words;
+    if (line.size() > kMaxLineLength)
+      why = "the line is longer than 1000 characters";
+    else
+      Words(line, words, why);
+    ScriptStep step;
+    step.line = static_cast<int>(lineNumber);
+    if (why.empty() && !words.empty()) ParseStep(words, step, why);
+    if (!why.empty()) {
+      error = "line " + std::to_string(lineNumber) + ": " + why;
+      return std::nullopt;
+    }
+    if (!words.empty()) steps.push_back(step);
+  }
+  return steps;
+}

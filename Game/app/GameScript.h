@@ -1,0 +1,48 @@
+#pragma once
+// Scripts of a scripted run: timed input, waits and captures, one step a line.
+//
+//   # a comment                 blank lines and comments are skipped
+//   click X Y [right]           a mouse click at a screen point
+//   key NAME                    a key press: a letter, a digit, or ESCAPE,
+//                               RETURN, TAB, SPACE, BACK, DELETE, SHIFT, ALT,
+//                               UP, DOWN, LEFT, RIGHT, F1 .. F12
+//   text "WORDS"                the characters typed one by one (letters,
+//                               digits, blanks)
+//   sleep MS                    lets MS milliseconds pass
+//   wait dialog NAME [MS]       until a dialog of template NAME is open
+//   wait text "WORDS" [MS]      until a visible window's text contains WORDS
+//   wait packet TYPE [MS]       until a packet of that type was dispatched
+//   wait frames N               until N frame periods (35 ms) have passed
+//   capture FILE.png            writes the screen as a PNG
+//
+// A wait gives up after MS milliseconds of program time (10000 by default).
+// Game thread only.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+constexpr std::uint32_t kDefaultWaitMs = 10000;
+
+struct ScriptStep {
+  enum class Kind { Click, Key, Text, Sleep, WaitDialog, WaitText, WaitPacket, WaitFrames, Capture };
+  Kind kind = Kind::Sleep;
+  int x = 0;
+  int y = 0;
+  bool right = false;
+  std::uint32_t vk = 0;
+  std::string text;            // typed text, dialog name, window text or capture file
+  std::uint32_t number = 0;    // packet type, frame count or sleep time
+  std::uint32_t timeoutMs = kDefaultWaitMs;
+  int line = 0;
+};
+
+// The steps, or nothing with `error` saying which line is wrong and why.
+// Scripts longer than 100000 lines or with a line longer than 1000
+// characters are refused.
+std::optional<std::vector<ScriptStep>> ParseGameScript(std::string_view text, std::string& error);
+
+// The virtual-key code of a key name; 0 for an unknown name.
+std::uint32_t KeyCodeOf(std::string_view name);

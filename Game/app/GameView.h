@@ -1,0 +1,64 @@
+#pragma once
+// What the application calls on a game view: the view framework's base view
+// derives from this and overrides what it does. Every operation does nothing
+// by default, so a view that lacks one is harmless. Game thread only.
+
+#include <cstdint>
+
+#include "platform/core/types.h"
+#include "platform/dialog/ownerdraw.h"
+
+// The view kinds, and the value of the view-switch message.
+enum ViewType : std::uint32_t {
+  VIEW_DESIGN = 0,
+  VIEW_TERRAIN = 1,
+  VIEW_SOLAR = 2,
+  VIEW_ASTEROID_SPACE = 3,
+  VIEW_SPACE_REPLAY = 6,
+  VIEW_TERRAIN_REPLAY = 7,
+};
+
+class IGameView {
+ public:
+  virtual ~IGameView() = default;
+  virtual void UpdateCursor() {}
+  virtual void SetCursorSet(std::uint32_t /*kind*/) {}
+  virtual void OnLButtonDown(int /*x*/, int /*y*/, plat::WPARAM /*keys*/) {}
+  virtual void OnRButtonDown(int /*x*/, int /*y*/, plat::WPARAM /*keys*/) {}
+  virtual void OnLButtonUp(int /*x*/, int /*y*/, plat::WPARAM /*keys*/) {}
+  virtual void OnRButtonUp(int /*x*/, int /*y*/, plat::WPARAM /*keys*/) {}
+  virtual void OnLButtonDblClk(int /*x*/, int /*y*/) {}
+  virtual void OnKeyUp(plat::WPARAM /*key*/, plat::LPARAM /*keyData*/) {}
+  virtual void OnKeyDown(plat::WPARAM /*key*/, plat::LPARAM /*keyData*/) {}
+  // The position packed as x in the low and y in the high 16 bits.
+  virtual void OnMouseMove(plat::WPARAM /*keys*/, plat::LPARAM /*position*/) {}
+  virtual void OnMouseWheel(plat::WPARAM /*wParam*/, plat::LPARAM /*lParam*/) {}
+  // -1 asks for a full frame.
+  virtual void Render(std::int32_t /*argument*/) {}
+  virtual void Invalidate() {}
+  virtual void GoToView(plat::WPARAM /*a*/, plat::LPARAM /*b*/) {}
+  virtual void DrawGotoBar() {}
+  virtual void UpdateControlPanel() {}
+  virtual void DrawTurnLamps() {}
+  virtual void RedrawBackground() {}
+  // Owner drawing of the main window's controls and menu items.
+  virtual void OnDrawItem(plat::DRAWITEMSTRUCT* /*item*/) {}
+  virtual void DrawControlButton(plat::DRAWITEMSTRUCT* /*item*/) {}
+  virtual void RouteDrawItem(plat::DRAWITEMSTRUCT* /*item*/, int /*flag*/) {}
+  virtual void DrawMenuItem(plat::DRAWITEMSTRUCT* /*item*/) {}
+  // Commands; the result is the window procedure's.
+  virtual plat::LRESULT OnCommand(std::uint32_t /*id*/) { return 0; }
+  virtual plat::LRESULT OnMenuCommand(std::uint32_t /*id*/) { return 0; }
+  virtual plat::LRESULT OnControlCommand(std::uint32_t /*id*/) { return 0; }
+  virtual void OnMenuSelect(plat::HMENU /*menu*/, std::uint32_t /*position*/) {}
+  virtual void OnGameStart() {}
+  // Turn results: the stale mark of the space views and the redraws after a turn.
+  virtual void MarkStale() {}
+  virtual void ResetTurnLamps() {}
+  virtual void RedrawEndTurnButton() {}
+  virtual void RebuildDisplay() {}
+  // Before turn processing and before a restart.
+  virtual void OnTurnProcessing() {}
+  virtual void PlayFrameAnimation(std::uint32_t /*elapsedMs*/) {}
+  virtual ViewType GetViewType() const = 0;
+};

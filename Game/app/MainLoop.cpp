@@ -1,0 +1,99 @@
+// The main loop: window messages, packet dispatch and the current view's
+// frames, and the front end again between games.
+#include <array>
+
+#include "Game/app/AppGlobals.h"
+#include "Game/app/CClntApp.h"
+#include "Game/net/NetSession.h"
+#include "Game/net/Packets.h"
+#include "platform/core/bytes.h"
+#include "platform/core/clock.h"
+#include "platform/user/focus.h"
+#include "platform/user/input.h"
+#include "platform/user/keys.h"
+#include "platform/user/queue.h"
+
+using namespace plat;
+
+namespace {
+
+// The cursor kind of the help cursor.
+constexpr std::uint32_t kHelpCursor = 7;
+
+void DispatchPacket() {
+  if (g_appLinks.dispatchPacket) g_appLinks.dispatchPacket();
+}
+
+}  // namespace
+
+// Delivers the cursor position as one mouse move to the current view.
+void DeliverMouseMove() {
+  POINT p{};
+  if (GetCursorPos(&p) && g_currentView && !IsIconic(g_mainWnd))
+    g_currentView->OnMouseMove(0, MAKELPARAM(static_cast<WORD>(p.x), static_cast<WORD>(p.y)));
+}
+
+int CClntApp::Run() {
+  m_quit = 0;
+  m_busy = 0;
+  bool altWasDown = true;
+  for (;;) {
+    if (!m_emailGame) {
+      // Every byte set, so nothing of the sender's memory leaves with it.
+      std::array<std::uint8_t, 16> status{};
+      ByteWriter w(status);
+      w.WriteAt<std::uint16_t>(0, PKT_STATUS);
+      const std::uint16_t chapter = LoadedGame() ? m_chapterId : LocalChapterId();
+      w.WriteAt<std::uint16_t>(8, chapter);
+      w.WriteAt<std::uint32_t>(12, g_session ? g_session->opened : 0);
+      if (g_session) g_session->Send(kAllPlayersSlot, status.data(), status.size());
+    }
+    m_running = 1;
+    while (m_running) {
+      MSG msg;
+      if (PeekMessage(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
+        if (!GetMessage(&msg, nullptr, 0, 0)) return static_cast<int>(msg.wParam);
+        TranslateMessage(&msg);
+        DispatchMessage(&msg);
+        if (!m_playPhase) DispatchPacket();
+        continue;
+      }
+      if (g_currentView) {
+        if (GetKeyState(VK_MENU) & 0x8000) {
+          g_currentView->SetCursorSet(kHelpCursor);
+          altWasDown = true;
+        } else if (altWasDown) {
+          g_currentView->UpdateCursor();
+          altWasDown = false;
+        }
+      }
+      DispatchPacket();
+      if (g_mainWnd && GetForegroundWindow() == g_mainWnd && g_currentView) {
+        if (m_fullRedraw) {
+          IGameView* view = g_currentView;
+          view->RedrawBackground();
+          view->DrawGotoBar();
+          view->DrawTurnLamps();
+          view->Invalidate();
+          view->Render(m_renderArgument);
+          if (g_currentView) {
+            g_currentView->UpdateControlPanel();
+            g_currentView->Invalidate();
+            g_currentView->Render(-1);
+          }
+          m_fullRedraw = 0;
+        }
+        if (m_lastMouseMove != 0xFFFFFFFF) {
+          m_lastMouseMove = 0xFFFFFFFF;
+          DeliverMouseMove();
+        } else if (m_frameTimer) {
+          m_frameTimer->Tick(g_currentView, m_playPhase != 0);
+        }
+      }
+      Sleep(1);
+    }
+    if (m_quit) return 0;
+    TearDownGame();
+    if (!StartFrontEnd(m_commandLine.c_str())) return 0;
+  }
+}

@@ -1,0 +1,311 @@
+// The main window's procedure: input to the current view, owner drawing,
+// the sound player's timer and the private messages of the game.
+#include <array>
+#include <initializer_list>
+#include <utility>
+
+#include "Game/app/AppGlobals.h"
+#include "Game/app/CClntApp.h"
+#include "Game/app/CMessageBoxes.h"
+#include "Game/net/NetSession.h"
+#include "media/CSndPlay.h"
+#include "platform/core/clock.h"
+#include "platform/core/random.h"
+#include "platform/core/systime.h"
+#include "platform/dialog/ownerdraw.h"
+#include "platform/sound/mci.h"
+#include "platform/user/focus.h"
+#include "platform/user/keys.h"
+#include "platform/user/paint.h"
+#include "platform/user/queue.h"
+#include "platform/user/window.h"
+
+using namespace plat;
+
+namespace {
+
+using Ranges = std::initializer_list<std::pair<UINT, UINT>>;
+
+bool InRanges(UINT id, Ranges ranges) {
+  for (const auto& [lo, hi] : ranges)
+    if (id >= lo && id <= hi) return true;
+  return false;
+}
+
+const Ranges kMenuItems{{501, 501}, {505, 508}, {510, 510}, {514, 525}, {601, 605}, {607, 607},
+                        {609, 620}, {700, 701}, {800, 807}};
+const Ranges kControlButtons{{101, 101}, {131, 132}, {200, 204}, {250, 252}};
+const Ranges kRoutedPlain{{105, 111}, {130, 130}, {253, 253}, {260, 271}, {312, 312}};
+const Ranges kRoutedFlagged{{114, 125}, {150, 160}, {300, 305}, {450, 455}};
+const Ranges kViewDrawn{{103, 104}, {126, 127}, {161, 166}, {205, 208}, {210, 210}, {306, 311}, {456, 456}};
+const Ranges kControlCommands{{101, 101}, {105, 111}, {130, 132}, {200, 204}, {250, 253}, {260, 271}};
+const Ranges kViewCommands{{114, 127}, {150, 166}, {205, 208}, {210, 210}, {300, 312}, {400, 405}, {450, 456}};
+
+void PlayClick() {
+  if (g_sndPlay) g_sndPlay->PlayEffect("Click", 1.0f, 0.0f, 0);
+}
+
+void SuspendScreenFlush(int suspend) {
+  if (g_appLinks.suspendScreenFlush) g_appLinks.suspendScreenFlush(suspend);
+}
+
+void CloseProgress() {
+  if (g_appLinks.closeProgress) g_appLinks.closeProgress();
+}
+
+void OpenProgress(CClntApp& app, const char* id, int animation) {
+  if (g_appLinks.openProgress) g_appLinks.openProgress(app.Text(id).c_str(), animation);
+}
+
+// Returns true when the message was drawn by the view.
+bool DrawItem(DRAWITEMSTRUCT* item) {
+  if (!item || !g_currentView) return false;
+  if (item->CtlType == ODT_MENU) {
+    if (!InRanges(item->itemID, kMenuItems)) return false;
+    g_currentView->DrawMenuItem(item);
+    return true;
+  }
+  const UINT id = item->CtlID;
+  if (InRanges(id, kControlButtons))
+    g_currentView->DrawControlButton(item);
+  else if (InRanges(id, kRoutedPlain))
+    g_currentView->RouteDrawItem(item, 0);
+  else if (InRanges(id, kRoutedFlagged))
+    g_currentView->RouteDrawItem(item, 1);
+  else if (InRanges(id, kViewDrawn))
+    g_currentView->OnDrawItem(item);
+  else
+    return false;
+  return true;
+}
+
+void OnEscape(CClntApp& app) {
+  if (g_session && g_session->emailMode) {
+    const std::string text = app.Text("EMLENDTR");
+    COkDlg box(g_ddraw, g_mainWnd, app.m_instance, text.c_str(), static_cast<std::uint32_t>(LocalGuild()));
+  } else if (g_appLinks.runOptions) {
+    g_appLinks.runOptions(g_ddraw, g_mainWnd, app.m_instance, g_currentView);
+  }
+}
+
+LRESULT PrivateMessage(CClntApp& app, HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_APP_SWITCH_VIEW:
+      if (IGameView* view = app.View(static_cast<ViewType>(wParam))) g_currentView = view;
+      app.m_renderArgument = static_cast<std::int32_t>(lParam);
+      if (g_currentView) g_currentView->Render(app.m_renderArgument);
+      if (app.m_renderArgument == kRenderOnce) app.m_renderArgument = -1;
+      return 0;
+    case WM_APP_GO_TO:
+      if (g_currentView) g_currentView->GoToView(wParam, lParam);
+      return 0;
+    case WM_APP_GAME_STARTED:
+      app.m_playPhase = 1;
+      if (!g_currentView && !app.View(VIEW_SOLAR)) {
+        app.m_gameRandomSeed = static_cast<std::uint32_t>(plat::time(nullptr));
+        plat::srand(app.m_gameRandomSeed);
+        if (!app.LoadedGame()) {
+          if (g_sndPlay) g_sndPlay->PlayTrack(static_cast<DWORD>(LocalGuild() + 1));
+          app.CreateViews({VIEW_DESIGN, VIEW_TERRAIN, VIEW_ASTEROID_SPACE, VIEW_TERRAIN_REPLAY, VIEW_SPACE_REPLAY,
+                           VIEW_SOLAR});
+          g_currentView = app.View(VIEW_SOLAR);
+        }
+      }
+      LockWindowUpdate(nullptr);
+      if (app.LoadedGame())
+        PostMessage(window, WM_APP_LOAD_REQUEST, 0, 0);
+      else
+        CloseProgress();
+      ShowWindow(window, SW_SHOWNORMAL);
+      if (g_currentView) SuspendScreenFlush(0);
+      return 0;
+    case WM_APP_TURN_RESULTS:
+      if (!g_currentView) return 0;
+      if (g_appLinks.game.turnResults) g_appLinks.game.turnResults(true);
+      CloseProgress();
+      app.CheckDiskSpace(window);
+      app.m_playPhase = 1;
+      for (ViewType t : {VIEW_SOLAR, VIEW_ASTEROID_SPACE})
+        if (IGameView* v = app.View(t)) v->MarkStale();
+      if (g_currentView) {
+        g_currentView->DrawGotoBar();
+        g_currentView->ResetTurnLamps();
+        g_currentView->RedrawEndTurnButton();
+        g_currentView->RebuildDisplay();
+      }
+      DeliverMouseMove();
+      app.m_busy = 0;
+      if (app.m_pendingEscape == 1) {
+        app.m_pendingEscape = 0;
+        PostMessage(window, WM_KEYDOWN, VK_ESCAPE, 0);
+      }
+      return 0;
+    case WM_APP_SAVE:
+      app.m_playPhase = 0;
+      SuspendScreenFlush(1);
+      app.m_busy = 1;
+      if (!g_appLinks.saveGame || !g_appLinks.saveGame(reinterpret_cast<const char*>(lParam))) {
+        app.m_playPhase = 1;
+        SuspendScreenFlush(0);
+        CloseProgress();
+        app.m_busy = 0;
+      }
+      return 0;
+    case WM_APP_AUTOSAVE:
+      OpenProgress(app, "SAVEGAME", 0);
+      app.m_busy = 1;
+      if (!g_appLinks.autoSave || !g_appLinks.autoSave(lParam)) app.ShowTextBox("SAVEFAIL");
+      CloseProgress();
+      app.m_busy = 0;
+      return 0;
+    case WM_APP_SAVE_FINISHED:
+      app.m_playPhase = 1;
+      SuspendScreenFlush(0);
+      CloseProgress();
+      app.m_busy = 0;
+      if (wParam == 0) app.ShowTextBox("SAVEFAIL");
+      return 0;
+    case WM_APP_TURN_PROCESSING:
+      if (!g_currentView) return 0;
+      g_currentView->OnTurnProcessing();
+      app.m_playPhase = 0;
+      OpenProgress(app, "PROSCTRN", 2);
+      app.DeleteReplayFiles();
+      if (g_appLinks.game.turnProcessing) g_appLinks.game.turnProcessing();
+      app.m_busy = 1;
+      return 0;
+    case WM_APP_RESTART_VIEWS:
+      g_currentView = nullptr;
+      app.DeleteViews();
+      app.CreateViews({VIEW_SOLAR, VIEW_DESIGN, VIEW_TERRAIN, VIEW_ASTEROID_SPACE, VIEW_TERRAIN_REPLAY,
+                       VIEW_SPACE_REPLAY});
+      for (ViewType t : {VIEW_ASTEROID_SPACE, VIEW_SOLAR})
+        if (IGameView* v = app.View(t)) v->MarkStale();
+      g_currentView = app.View(VIEW_SOLAR);
+      CloseProgress();
+      app.m_playPhase = 1;
+      SuspendScreenFlush(0);
+      if (g_currentView) g_currentView->OnGameStart();
+      return 0;
+    case WM_APP_RESTART_REPLY:
+      if (wParam == 0) app.ShowTextBox("REDENIED");
+      return 0;
+    default:
+      return DefWindowProc(window, message, wParam, lParam);
+  }
+}
+
+}  // namespace
+
+LRESULT MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (!g_app) return DefWindowProc(window, message, wParam, lParam);
+  CClntApp& app = *g_app;
+  IGameView* view = g_currentView;
+  const bool idle = app.m_busy == 0;
+  const int x = GET_X_LPARAM(lParam);
+  const int y = GET_Y_LPARAM(lParam);
+  switch (message) {
+    case WM_DESTROY:
+      PostQuitMessage(0);
+      break;
+    case WM_PAINT:
+      if (GetFocus() == window && view) view->Render(app.m_renderArgument);
+      break;
+    case WM_ACTIVATEAPP:
+      if (wParam == 1 && view) {
+        app.m_fullRedraw = 1;
+        app.m_playPhase = 1;
+        SuspendScreenFlush(0);
+      } else {
+        app.m_playPhase = 0;
+      }
+      app.m_appActive = static_cast<std::uint32_t>(wParam);
+      break;
+    case WM_SETCURSOR:
+      if (view) {
+        view->SetCursorSet(0xFFFF);
+        return 1;
+      }
+      break;
+    case WM_DRAWITEM:
+      if (view) {
+        if (!DrawItem(reinterpret_cast<DRAWITEMSTRUCT*>(lParam))) break;
+        return 1;
+      }
+      break;
+    case WM_MEASUREITEM:
+      if (auto* m = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)) {
+        m->itemWidth = wParam == 0 ? 100 : 595;
+        m->itemHeight = wParam == 0 ? 20 : 16;
+      }
+      return 1;
+    case WM_VKEYTOITEM:
+      if (idle && LOWORD(wParam) != VK_ESCAPE && view) view->OnKeyDown(wParam, lParam);
+      return -1;
+    case WM_KEYDOWN:
+      if (!idle) break;
+      if (wParam == VK_ESCAPE)
+        OnEscape(app);
+      else if (view)
+        view->OnKeyDown(wParam, lParam);
+      break;
+    case WM_KEYUP:
+      if (idle && view) view->OnKeyUp(wParam, lParam);
+      break;
+    case WM_COMMAND: {
+      if (!view || !idle) break;
+      const UINT id = LOWORD(wParam);
+      if (InRanges(id, kControlCommands)) {
+        PlayClick();
+        return view->OnControlCommand(id);
+      }
+      if (InRanges(id, kViewCommands)) {
+        PlayClick();
+        return view->OnCommand(id);
+      }
+      if (InRanges(id, kMenuItems)) return view->OnMenuCommand(id);
+      break;
+    }
+    case WM_TIMER:
+      if (wParam == kSoundTimer && g_sndPlay) g_sndPlay->OnTimer(timeGetTime());
+      break;
+    case WM_INITMENUPOPUP:
+      if (view) view->OnMenuSelect(reinterpret_cast<HMENU>(wParam), LOWORD(lParam));
+      break;
+    case WM_MOUSEMOVE: {
+      const DWORD now = timeGetTime();
+      app.m_lastMouseMove = now == 0xFFFFFFFF ? 0xFFFFFFFE : now;
+      break;
+    }
+    case WM_LBUTTONDOWN:
+      if (idle && view) view->OnLButtonDown(x, y, wParam);
+      break;
+    case WM_LBUTTONUP:
+      if (idle && view) view->OnLButtonUp(x, y, wParam);
+      break;
+    case WM_LBUTTONDBLCLK:
+      if (idle && view) view->OnLButtonDblClk(x, y);
+      break;
+    case WM_RBUTTONDOWN:
+      if (idle && view) view->OnRButtonDown(x, y, wParam);
+      break;
+    case WM_RBUTTONUP:
+      if (idle && view) view->OnRButtonUp(x, y, wParam);
+      break;
+    case WM_MBUTTONDOWN:
+      if (idle && view) view->OnKeyDown(VK_TAB, 0);
+      break;
+    case WM_MOUSEWHEEL:
+      if (idle && view) view->OnMouseWheel(wParam, lParam);
+      break;
+    case MM_MCINOTIFY:
+      if (wParam == MCI_NOTIFY_SUCCESSFUL && !g_moviePlaying && g_sndPlay) g_sndPlay->ScheduleNextTrack();
+      break;
+    default:
+      if ((message >= WM_APP_SWITCH_VIEW && message <= WM_APP_TURN_RESULTS) ||
+          (message >= WM_APP_EMAIL_END_TURN && message <= WM_APP_RESTART_REPLY))
+        return PrivateMessage(app, window, message, wParam, lParam);
+      break;
+  }
+  return DefWindowProc(window, message, wParam, lParam);
+}

@@ -1,0 +1,91 @@
+// The quit question, the low-disk warning and movies.
+#include <array>
+#include <string>
+
+#include "Game/app/AppGlobals.h"
+#include "Game/app/CClntApp.h"
+#include "Game/app/CMessageBoxes.h"
+#include "Game/model/GInstData.h"
+#include "Game/net/NetSession.h"
+#include "Game/net/PacketQueue.h"
+#include "Game/net/Packets.h"
+#include "media/CSndPlay.h"
+#include "platform/core/bytes.h"
+#include "platform/core/dospath.h"
+#include "platform/core/files.h"
+#include "platform/user/keys.h"
+#include "platform/user/input.h"
+#include "platform/user/system.h"
+
+using namespace plat;
+
+namespace {
+
+constexpr std::uint64_t kLowDiskBytes = 2048000;
+
+}  // namespace
+
+void ConfirmQuit(std::uint32_t toDesktop, HWND parent) {
+  if (!g_app) return;
+  CClntApp& app = *g_app;
+  if (!parent) parent = g_mainWnd;
+  const char* id = app.m_singlePlayer ? "QUITSNGL" : app.m_host ? "QUITHOST" : "QUITPLAN";
+  const std::string question = app.Text(id);
+  std::uint32_t answer = 0;
+  {
+    CYesNoDlg box(g_ddraw, parent, app.m_instance, question.c_str(), static_cast<std::uint32_t>(LocalGuild()),
+                  &answer);
+  }
+  if (!app.m_singlePlayer && !app.m_host && answer == 1 && g_session) {
+    std::array<std::uint8_t, 12> quit{};
+    ByteWriter w(quit);
+    w.WriteAt<std::uint16_t>(0, PKT_QUIT);
+    w.WriteAt<std::uint16_t>(8, LocalChapterId());
+    g_session->Send(kAllPlayersSlot, quit.data(), quit.size());
+  }
+  if (answer != 1) return;
+  app.m_running = 0;
+  if (toDesktop) {
+    app.m_quit = 1;
+    const bool killSwitch = g_instData.GetKillServerOnExit() != 0;
+    const bool shift = (GetKeyState(VK_SHIFT) & 0x8000) != 0;
+    if ((app.m_singlePlayer || app.m_host) && killSwitch != shift && g_session) g_session->BroadcastEndGame();
+  } else if (g_session && g_session->queue) {
+    g_session->queue->ResetSequence();
+  }
+}
+
+void CClntApp::CheckDiskSpace(HWND owner) {
+  if (g_diskWarningOff) return;
+  ULARGE_INTEGER available;
+  if (!GetDiskFreeSpaceEx(g_instData.GetInstallPath(), &available, nullptr, nullptr)) return;
+  if (available.QuadPart() >= kLowDiskBytes || !GameExists()) return;
+  const std::string text = Text("LWDSKSPC");
+  const std::string caption = Text("WARNING_");
+  if (MessageBox(owner, text.c_str(), caption.c_str(), MB_OKCANCEL | MB_ICONEXCLAMATION) == IDCANCEL)
+    g_diskWarningOff = 1;
+}
+
+void CClntApp::PlayMovie(const char* name) {
+  if (g_moviePlaying || !name) return;
+  const std::string path = std::string(g_instData.GetAviPath()) + name;
+  plat::FILE* fp = plat::fopen(path.c_str(), "rb");
+  if (!fp) {
+    const std::string text = Text("NOCD____");
+    COkDlg box(g_ddraw, g_mainWnd, m_instance, text.c_str(), static_cast<std::uint32_t>(LocalGuild()));
+    fp = plat::fopen(path.c_str(), "rb");
+    if (!fp) return;
+  }
+  plat::fclose(fp);
+  if (g_sndPlay) g_sndPlay->Close();
+  g_moviePlaying = true;
+  if (g_appLinks.playMovie) g_appLinks.playMovie(g_mainWnd, m_instance, path.c_str());
+  g_moviePlaying = false;
+  if (g_appLinks.suspendScreenFlush) g_appLinks.suspendScreenFlush(0);
+  if (g_sndPlay) g_sndPlay->Reopen(g_mainWnd);
+}
+
+void CClntApp::PlayIntro() {
+  PlayMovie("intro.avi");
+  if (g_sndPlay) g_sndPlay->PlayTrack(6);
+}

@@ -1,0 +1,119 @@
+#include "Game/main/ScriptedBackend.h"
+
+#include <cctype>
+#include <cstdio>
+#include <cstring>
+
+#include "Game/app/AppGlobals.h"
+#include "Game/app/CDlgBase.h"
+#include "Game/app/CFrameTimer.h"
+#include "platform/core/clock.h"
+#include "platform/user/keys.h"
+#include "platform/user/queue.h"
+#include "platform/user/window.h"
+
+using namespace plat;
+
+namespace {
+
+constexpr DWORD kGraceMs = 10000;
+// A window tree deeper or wider than this is not searched further.
+constexpr int kMaxWindowsSearched = 10000;
+
+bool TextShown(HWND first, const std::string& wanted, int& budget) {
+  for (HWND w = first; w && budget > 0; w = GetWindow(w, GW_HWNDNEXT), --budget) {
+    if (!IsWindowVisible(w)) continue;
+    char text[512];
+    GetWindowText(w, text, sizeof text);
+    if (std::strstr(text, wanted.c_str())) return true;
+    if (TextShown(GetWindow(w, GW_CHILD), wanted, budget)) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+ScriptedBackend::ScriptedBackend(std::vector<ScriptStep> steps) : steps_(std::move(steps)) {}
+
+void ScriptedBackend::Service() {
+  Advance();
+  HeadlessBackend::Service();
+}
+
+void ScriptedBackend::Fail(const ScriptStep& step, const std::string& why) {
+  ++failures_;
+  std::fprintf(stderr, "script line %d: %s\n", step.line, why.c_str());
+}
+
+void ScriptedBackend::Advance() {
+  // A capture or a step's check may wait in turn; it must not run the script.
+  if (advancing_) return;
+  advancing_ = true;
+  const DWORD now = timeGetTime();
+  while (stepIndex_ < steps_.size()) {
+    if (!stepStarted_) {
+      stepStarted_ = true;
+      stepStart_ = now;
+    }
+    if (!RunStep(steps_[stepIndex_], now)) break;
+    ++stepIndex_;
+    stepStarted_ = false;
+  }
+  if (stepIndex_ == steps_.size() && !ended_) {
+    ended_ = true;
+    endedAt_ = now;
+  }
+  if (ended_ && !forcedQuit_ && ScriptDone() && now - endedAt_ >= kGraceMs) {
+    std::fprintf(stderr, "the program did not end when the script did; told to quit\n");
+    forcedQuit_ = true;
+    PostQuitMessage(0);
+  }
+  advancing_ = false;
+}
+
+bool ScriptedBackend::RunStep(const ScriptStep& step, DWORD now) {
+  using Kind = ScriptStep::Kind;
+  const DWORD waited = now - stepStart_;
+  auto waitFor = [&](bool met, const char* what) {
+    if (met) return true;
+    if (waited < step.timeoutMs) return false;
+    Fail(step, std::string("gave up waiting for ") + what + " " + step.text);
+    return true;
+  };
+  switch (step.kind) {
+    case Kind::Click:
+      Click(step.x, step.y, step.right ? input::Button::Right : input::Button::Left);
+      return true;
+    case Kind::Key:
+      PressKey(step.vk);
+      return true;
+    case Kind::Text:
+      for (char c : step.text) {
+        const bool upper = std::isupper(static_cast<unsigned char>(c)) != 0;
+        if (upper) KeyDown(VK_SHIFT);
+        PressKey(c == ' ' ? VK_SPACE : static_cast<UINT>(std::toupper(static_cast<unsigned char>(c))));
+        if (upper) KeyUp(VK_SHIFT);
+      }
+      return true;
+    case Kind::Sleep:
+      return waited >= step.number;
+    case Kind::WaitFrames:
+      return waited >= step.number * kFramePeriodMs;
+    case Kind::WaitDialog: {
+      bool open = false;
+      for (const std::string& name : OpenDialogTemplates()) open = open || name == step.text;
+      return waitFor(open, "dialog");
+    }
+    case Kind::WaitText: {
+      int budget = kMaxWindowsSearched;
+      const bool shown = g_mainWnd && TextShown(GetWindow(g_mainWnd, GW_HWNDFIRST), step.text, budget);
+      return waitFor(shown, "text");
+    }
+    case Kind::WaitPacket:
+      return waitFor(DispatchedPacketCount(static_cast<std::uint16_t>(step.number)) > 0, "packet");
+    case Kind::Capture:
+      if (!SaveCapture(step.text)) Fail(step, "cannot write " + step.text);
+      return true;
+  }
+  return true;
+}

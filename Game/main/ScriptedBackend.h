@@ -1,0 +1,42 @@
+#pragma once
+// The headless backend driven by a script (Game/app/GameScript.h): each time
+// the program waits, the script moves on as far as it can: input is queued,
+// waits are checked against what the program shows, captures are written.
+// Once the script has ended the program is given 10 s of its own time to end
+// by itself, after which it is told to quit. Game thread only.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "Game/app/GameScript.h"
+#include "platform/backend/headless.h"
+
+class ScriptedBackend : public plat::HeadlessBackend {
+ public:
+  explicit ScriptedBackend(std::vector<ScriptStep> steps);
+
+  // The script's player answers questions.
+  bool CanAskUser() const override { return true; }
+  void Service() override;
+
+  // Every wait was met, every capture written and the program ended by itself.
+  bool Succeeded() const { return failures_ == 0 && stepIndex_ == steps_.size() && !forcedQuit_; }
+  int Failures() const { return failures_; }
+
+ private:
+  void Advance();
+  // True when the step is done (met or given up).
+  bool RunStep(const ScriptStep& step, plat::DWORD now);
+  void Fail(const ScriptStep& step, const std::string& why);
+
+  std::vector<ScriptStep> steps_;
+  std::size_t stepIndex_ = 0;
+  bool stepStarted_ = false;
+  plat::DWORD stepStart_ = 0;
+  plat::DWORD endedAt_ = 0;
+  bool ended_ = false;
+  bool forcedQuit_ = false;
+  bool advancing_ = false;
+  int failures_ = 0;
+};
