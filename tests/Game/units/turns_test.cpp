@@ -149,6 +149,11 @@ TEST_F(TurnsTest, ScrapDecommissionAndScanEdges) {
   EXPECT_EQ(Turns(builder), 255);  // own chapter: the stage byte
   builder->IssueOrder(ORDER_SCAN_SHIP, stranger->id, kInsertReplace, stranger, false);
   EXPECT_LT(Turns(builder), 0xFFFF);
+  // Without a survey rating nothing can be scanned (and nothing is divided by it).
+  idle->IssueOrder(ORDER_SCAN_SHIP, stranger->id, kInsertReplace, stranger, false);
+  EXPECT_EQ(Turns(idle), 0xFFFF);
+  idle->IssueOrder(ORDER_SCAN_ASTEROID, 0, kInsertReplace, nullptr, false);
+  EXPECT_EQ(Turns(idle), 0xFFFF);
 }
 
 TEST_F(TurnsTest, BuildingAtvsAndLanding) {
