@@ -167,9 +167,13 @@ void ParseInventory(std::string_view text, std::string_view where, Inventory& in
     if (words.empty()) continue;
     const std::string& kind = words[0];
     if (kind == "module" || kind == "folder") {
-      if (words.size() != 2) fail(kind + " takes one path");
+      if (words.size() < 2) fail(kind + " takes a path");
       current.clear();
-      for (const std::string& path : ExpandBraces(words[1])) {
+      std::vector<std::string> paths;
+      for (std::size_t w = 1; w < words.size(); ++w) {
+        for (std::string& path : ExpandBraces(words[w])) paths.push_back(std::move(path));
+      }
+      for (const std::string& path : paths) {
         auto same = std::find_if(into.containers.begin(), into.containers.end(),
                                  [&](const Container& c) { return c.path == path; });
         if (same != into.containers.end()) {

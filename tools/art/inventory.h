@@ -3,8 +3,8 @@
 // movie the game may ask for, read from the text files of data/assets/.
 //
 // A file holds blocks; each block starts with
-//   module FOLDER/FILE.dll     resources of a module below C:\QUENBAR
-//   folder FOLDER              plain files below C:\QUENBAR ("CD:" first: on the CD)
+//   module FOLDER/FILE.dll...  resources of one or more modules below C:\QUENBAR
+//   folder FOLDER...           plain files below C:\QUENBAR ("CD:" first: on the CD)
 // and lists entries, one a line:
 //   KIND [WxH] NAME... [: LABEL]
 // Images carry a size; files do not. NAME and the block's path may hold {a,b,c}

@@ -35,9 +35,12 @@ TEST(Inventory, ButtonStatesComeFromNamesOrTheLastGroup) {
       "module ART/GUILD{1..2}/guild.dll\n"
       "button 10x8 up.ima down.ima grey.ima : Go  # a comment\n"
       "choice 10x8 sfx{a,b}{u,d,s,g}.ima\n"
-      "module ART/GUILD1/guild.dll\n"
+      "module ART/GUILD1/guild.dll ART/ima.dll\n"
       "icon 4x4 up.ima other.ima\n");
-  ASSERT_EQ(inv.containers.size(), 2u);
+  ASSERT_EQ(inv.containers.size(), 3u);
+  EXPECT_EQ(inv.containers[2].path, "ART/ima.dll");
+  EXPECT_EQ(inv.containers[2].guild, -1);
+  EXPECT_EQ(inv.containers[2].Find("up.ima")->kind, "icon");
   const art::Container& g1 = inv.containers[0];
   EXPECT_EQ(g1.guild, 0);
   EXPECT_EQ(inv.containers[1].guild, 1);
