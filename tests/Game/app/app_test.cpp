@@ -1,0 +1,260 @@
+#include <algorithm>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "Game/app/CClntApp.h"
+#include "Game/app/SettingsFile.h"
+#include "Game/net/NetSession.h"
+#include "platform/user/focus.h"
+#include "platform/user/input.h"
+#include "platform/user/keys.h"
+#include "platform/user/pump.h"
+#include "platform/user/queue.h"
+#include "shell_fixture.h"
+#include "tests/support/scratch_drive.h"
+
+namespace {
+
+using namespace plat;
+
+// Every call a view receives, as "<type>:<operation>".
+std::vector<std::string> g_log;
+
+class LoggingView : public IGameView {
+ public:
+  explicit LoggingView(ViewType type) : type_(type) { Log("made"); }
+  ~LoggingView() override { Log("gone"); }
+  ViewType GetViewType() const override { return type_; }
+  void UpdateCursor() override { Log("UpdateCursor"); }
+  void SetCursorSet(std::uint32_t kind) override { Log("SetCursorSet " + std::to_string(kind)); }
+  void OnKeyDown(WPARAM key, LPARAM) override { Log("KeyDown " + std::to_string(key)); }
+  void OnLButtonDown(int x, int y, WPARAM) override { Log("LButtonDown " + std::to_string(x) + "," + std::to_string(y)); }
+  void OnMouseMove(WPARAM, LPARAM) override { Log("MouseMove"); }
+  void Render(std::int32_t argument) override { Log("Render " + std::to_string(argument)); }
+  void Invalidate() override { Log("Invalidate"); }
+  void RedrawBackground() override { Log("RedrawBackground"); }
+  void DrawGotoBar() override { Log("DrawGotoBar"); }
+  void DrawTurnLamps() override { Log("DrawTurnLamps"); }
+  void UpdateControlPanel() override { Log("UpdateControlPanel"); }
+  void PlayFrameAnimation(std::uint32_t) override { Log("Frame"); }
+  void MarkStale() override { Log("MarkStale"); }
+  LRESULT OnControlCommand(std::uint32_t id) override { Log("Control " + std::to_string(id)); return 7; }
+  LRESULT OnMenuCommand(std::uint32_t id) override { Log("Menu " + std::to_string(id)); return 8; }
+
+ private:
+  void Log(const std::string& what) const { g_log.push_back(std::to_string(type_) + ":" + what); }
+  ViewType type_;
+};
+
+struct App : shelltest::ShellFixture {
+  std::unique_ptr<quentest::ScratchDrive> drive;
+  bool game = false;
+  int frontEndRuns = 0;
+  std::vector<int> frontEndResults{1, 0};
+  std::function<void(int pass)> onPacketPass;
+  int packetPasses = 0;
+
+  void SetUp() override {
+    ShellFixture::SetUp();
+    drive = std::make_unique<quentest::ScratchDrive>();
+    g_log.clear();
+    g_appLinks.game.create = [this](std::uint16_t, std::uint16_t) { return game = true; };
+    g_appLinks.game.destroy = [this] { game = false; };
+    g_appLinks.game.exists = [this] { return game; };
+    g_appLinks.game.localChapterId = [] { return std::uint16_t{3}; };
+    g_appLinks.createView = [](ViewType type, HWND, HINSTANCE) { return std::make_unique<LoggingView>(type); };
+    g_appLinks.runScreenFlow = [this](CClntApp&, int) {
+      const int r = frontEndRuns < static_cast<int>(frontEndResults.size()) ? frontEndResults[frontEndRuns] : 0;
+      ++frontEndRuns;
+      return r;
+    };
+    g_appLinks.dispatchPacket = [this] {
+      g_log.push_back("packet");
+      if (onPacketPass) onPacketPass(++packetPasses);
+    };
+  }
+  void TearDown() override {
+    DestroyClntApp();
+    drive.reset();
+    ShellFixture::TearDown();
+  }
+  CClntApp& Start() {
+    CClntApp* app = CreateClntApp(program, SW_SHOW, "");
+    EXPECT_NE(app, nullptr);
+    return *app;
+  }
+  static std::vector<std::string> Since(std::size_t from) { return {g_log.begin() + static_cast<long>(from), g_log.end()}; }
+};
+
+TEST_F(App, LeavingTheFrontEndEndsTheProgramAndADamagedSettingsFileIsWrittenWhole) {
+  drive->Write("UserInfo.dat", "PlayerName: Ada\nMusicScale: 9\n\x01\x02garbage Zoom: 0\n");
+  frontEndResults = {0};
+  EXPECT_EQ(CreateClntApp(program, SW_SHOW, ""), nullptr);
+  EXPECT_EQ(g_app, nullptr);
+  EXPECT_EQ(g_mainWnd, nullptr);
+  EXPECT_EQ(g_session, nullptr);
+  EXPECT_EQ(frontEndRuns, 1);
+  const std::string text = drive->Read("UserInfo.dat");
+  EXPECT_EQ(text.rfind("PlayerName: Ada\nPlayerNicname: Player\n", 0), 0u) << text;
+  EXPECT_NE(text.find("\nMusicScale: 1\n"), std::string::npos);
+  EXPECT_NE(text.find("\nZoom: 0\n"), std::string::npos);
+  EXPECT_EQ(text.find("garbage"), std::string::npos);
+}
+
+TEST_F(App, GameStartMakesTheViewsOnceAndTheSolarViewCurrent) {
+  CClntApp& app = Start();
+  EXPECT_TRUE(game);
+  EXPECT_EQ(g_session->notifyWindow, g_mainWnd);
+  SendMessage(g_mainWnd, WM_APP_GAME_STARTED, 0, 0);
+  EXPECT_EQ(g_log, (std::vector<std::string>{"0:made", "1:made", "3:made", "7:made", "6:made", "2:made"}));
+  EXPECT_EQ(g_currentView, app.View(VIEW_SOLAR));
+  EXPECT_EQ(app.m_playPhase, 1u);
+  SendMessage(g_mainWnd, WM_APP_GAME_STARTED, 0, 0);
+  EXPECT_EQ(g_log.size(), 6u);
+}
+
+TEST_F(App, SwitchViewRendersAndRenderOnceFallsBack) {
+  CClntApp& app = Start();
+  SendMessage(g_mainWnd, WM_APP_GAME_STARTED, 0, 0);
+  std::size_t from = g_log.size();
+  SendMessage(g_mainWnd, WM_APP_SWITCH_VIEW, VIEW_DESIGN, 5);
+  EXPECT_EQ(Since(from), std::vector<std::string>{"0:Render 5"});
+  from = g_log.size();
+  SendMessage(g_mainWnd, WM_APP_SWITCH_VIEW, 4, kRenderOnce);  // no view of type 4: the current one stays
+  EXPECT_EQ(Since(from), std::vector<std::string>{"0:Render 65534"});
+  EXPECT_EQ(app.m_renderArgument, -1);
+}
+
+TEST_F(App, BusyIgnoresInputAndTurnResultsRepostAPendingEscape) {
+  CClntApp& app = Start();
+  int optionsRuns = 0;
+  g_appLinks.runOptions = [&](CDDraw*, HWND, HINSTANCE, IGameView*) { ++optionsRuns; };
+  SendMessage(g_mainWnd, WM_APP_GAME_STARTED, 0, 0);
+  app.m_busy = 1;
+  std::size_t from = g_log.size();
+  SendMessage(g_mainWnd, WM_KEYDOWN, VK_ESCAPE, 0);
+  SendMessage(g_mainWnd, WM_KEYDOWN, 'A', 0);
+  SendMessage(g_mainWnd, WM_LBUTTONDOWN, 0, MAKELPARAM(5, 6));
+  EXPECT_EQ(SendMessage(g_mainWnd, WM_COMMAND, 101, 0), 0);
+  EXPECT_TRUE(Since(from).empty());
+  EXPECT_EQ(optionsRuns, 0);
+  app.m_pendingEscape = 1;
+  SendMessage(g_mainWnd, WM_APP_TURN_RESULTS, 0, 0);
+  EXPECT_EQ(app.m_busy, 0u);
+  EXPECT_EQ(app.m_pendingEscape, 0u);
+  PumpUntilIdle();
+  EXPECT_EQ(optionsRuns, 1);
+  from = g_log.size();
+  SendMessage(g_mainWnd, WM_LBUTTONDOWN, 0, MAKELPARAM(5, 6));
+  EXPECT_EQ(SendMessage(g_mainWnd, WM_COMMAND, 101, 0), 7);
+  EXPECT_EQ(SendMessage(g_mainWnd, WM_COMMAND, 606, 0), 0);  // not a menu item
+  EXPECT_EQ(SendMessage(g_mainWnd, WM_COMMAND, 607, 0), 8);
+  SendMessage(g_mainWnd, WM_MBUTTONDOWN, 0, 0);
+  EXPECT_EQ(Since(from), (std::vector<std::string>{"2:LButtonDown 5,6", "2:Control 101", "2:Menu 607", "2:KeyDown 9"}));
+}
+
+TEST_F(App, EscapeInAChildReachesTheMainWindowOnceAndEmailGamesShowTheHint) {
+  CClntApp& app = Start();
+  int optionsRuns = 0;
+  g_appLinks.runOptions = [&](CDDraw*, HWND, HINSTANCE, IGameView*) { ++optionsRuns; };
+  SendMessage(g_mainWnd, WM_APP_GAME_STARTED, 0, 0);
+  HWND child = CreateWindowEx(0, "Edit", "", WS_CHILD | WS_VISIBLE, 10, 10, 100, 20, g_mainWnd, nullptr, program,
+                              nullptr);
+  ASSERT_NE(child, nullptr);
+  SetActiveWindow(g_mainWnd);
+  SetFocus(child);
+  backend->PressKey(VK_ESCAPE);
+  PumpUntilIdle();
+  EXPECT_EQ(optionsRuns, 1);
+  g_session->emailMode = 1;
+  backend->PressKey(VK_RETURN, 50);  // answers the hint's OK box
+  SendMessage(g_mainWnd, WM_KEYDOWN, VK_ESCAPE, 0);
+  EXPECT_EQ(optionsRuns, 1);
+  g_session->emailMode = 0;
+  (void)app;
+}
+
+TEST_F(App, MouseMovesAreCoalescedIntoTheIdlePass) {
+  CClntApp& app = Start();
+  SendMessage(g_mainWnd, WM_MOUSEMOVE, 0, 0);
+  EXPECT_NE(app.m_lastMouseMove, 0xFFFFFFFFu);
+  SendMessage(g_mainWnd, WM_MEASUREITEM, 0, 0);  // no record: nothing written, no crash
+}
+
+TEST_F(App, MainLoopOrderOfWorkAndQuitToTheDesktop) {
+  CClntApp& app = Start();
+  SendMessage(g_mainWnd, WM_APP_GAME_STARTED, 0, 0);
+  SetActiveWindow(g_mainWnd);
+  input::SetAppActive(true);
+  onPacketPass = [&](int pass) {
+    if (pass == 3) SendMessage(g_mainWnd, WM_ACTIVATEAPP, 1, 0);  // asks for a full redraw
+    if (pass == 200) {
+      backend->Click(263 + 47 + 35, 229 + 108 + 17, input::Button::Left, 10);  // Yes
+      ConfirmQuit(1, nullptr);
+    }
+  };
+  const std::size_t from = g_log.size();
+  EXPECT_EQ(app.Run(), 0);
+  EXPECT_EQ(app.m_quit, 1u);
+  const auto log = Since(from);
+  ASSERT_GT(log.size(), 20u);
+  // The first idle pass sets the view's normal cursor once, then a packet.
+  const auto firstPacket = std::find(log.begin(), log.end(), "packet");
+  ASSERT_NE(firstPacket, log.begin());
+  EXPECT_EQ(*(firstPacket - 1), "2:UpdateCursor");
+  EXPECT_EQ(std::count(log.begin(), log.end(), "2:UpdateCursor"), 1);
+  // The full redraw, in its order, after the pass that asked for it.
+  const std::vector<std::string> redraw{"2:RedrawBackground", "2:DrawGotoBar",   "2:DrawTurnLamps",
+                                        "2:Invalidate",       "2:Render -1",     "2:UpdateControlPanel",
+                                        "2:Invalidate",       "2:Render -1"};
+  auto at = std::search(log.begin(), log.end(), redraw.begin(), redraw.end());
+  EXPECT_NE(at, log.end());
+  EXPECT_EQ(app.m_fullRedraw, 0u);
+  // Frames animate between packets, never two without a packet between.
+  int frames = 0;
+  for (std::size_t i = 1; i < log.size(); ++i) {
+    if (log[i] != "2:Frame") continue;
+    ++frames;
+    EXPECT_EQ(log[i - 1], "packet");
+  }
+  EXPECT_GT(frames, 2);
+  EXPECT_EQ(frontEndRuns, 1);  // to the desktop: the front end does not run again
+}
+
+TEST_F(App, AGameThatEndsReturnsToTheFrontEnd) {
+  CClntApp& app = Start();
+  SendMessage(g_mainWnd, WM_APP_GAME_STARTED, 0, 0);
+  onPacketPass = [&](int pass) {
+    if (pass == 5) {
+      backend->Click(263 + 47 + 35, 229 + 108 + 17, input::Button::Left, 10);
+      ConfirmQuit(0, nullptr);
+    }
+  };
+  EXPECT_EQ(app.Run(), 0);
+  EXPECT_EQ(app.m_quit, 0u);
+  EXPECT_EQ(frontEndRuns, 2);
+  EXPECT_EQ(g_currentView, nullptr);
+  EXPECT_EQ(app.View(VIEW_SOLAR), nullptr);
+}
+
+TEST_F(App, QuitMessageEndsTheLoopAtOnce) {
+  CClntApp& app = Start();
+  onPacketPass = [&](int pass) {
+    if (pass == 2) PostQuitMessage(4);
+  };
+  EXPECT_EQ(app.Run(), 4);
+  EXPECT_EQ(frontEndRuns, 1);
+}
+
+TEST_F(App, NoAnswerToTheQuitQuestionChangesNothing) {
+  CClntApp& app = Start();
+  app.m_running = 1;
+  backend->Click(263 + 157 + 35, 229 + 108 + 17, input::Button::Left, 10);  // No
+  ConfirmQuit(1, nullptr);
+  EXPECT_EQ(app.m_running, 1u);
+  EXPECT_EQ(app.m_quit, 0u);
+}
+
+}  // namespace
