@@ -196,7 +196,9 @@ constexpr std::uint32_t SG_REND_MAX_SLOTS = 16;
 // Life cycle. Create: 0, 1, or SG_ERROR_NO_SLOT when all 16 slots are taken.
 SGError SGRendererCreate(SGContext* ctx, SGRenderer** out);
 SGError SGRendererDestroy(SGRenderer* rend);
-// Binds both ways; installs the software table again when software primitives are on.
+// Binds both ways. This build has no Direct3D device: the frame buffer is marked
+// as drawn without hardware 3D (SG_FB_FLAG_NO_3D), and the software table is
+// installed again when software primitives are on.
 SGError SGRendererSetFrameBuffer(SGRenderer* rend, SGFrameBuffer* fb);
 // SG_ERROR_DRAWING while a frame is open; the frame buffer must be bound first.
 SGError SGRendererEnableSoftwarePrimitives(SGRenderer* rend, std::uint32_t on);
@@ -224,7 +226,8 @@ SGError ISGRendererApplyD3DFog(SGRenderer* rend);
 SGError SGRendererPushXform(SGRenderer* rend, const SGMatrix* m);
 SGError SGRendererPopXform(SGRenderer* rend);
 SGError SGRendererResetXform(SGRenderer* rend);
-// 0 affine-free, 1 general inverse, 2 affine inverse; SG_ERROR_STACK_NOT_EMPTY with matrices pushed.
+// Which inverse of each pushed matrix is kept: 1 the general inverse, 2 the
+// affine inverse, 0 turns the general one off. SG_ERROR_STACK_NOT_EMPTY with matrices pushed.
 SGError SGRendererSetInverseMode(SGRenderer* rend, std::uint32_t mode);
 SGError SGRendererGetCameraXform(SGRenderer* rend, SGMatrix** out);
 SGError SGRendererGetXform(SGRenderer* rend, SGMatrix** out);
