@@ -19,7 +19,9 @@
 #include "platform/backend/start.h"
 #include "platform/display/screen.h"
 #include "platform/ddraw/ddraw.h"
+#include "platform/resource/module.h"
 #include "platform/user/cursor.h"
+#include "platform/user/focus.h"
 #include "platform/user/window.h"
 
 extern char** environ;
@@ -136,6 +138,16 @@ TEST(SdlChild, DrawAndCapture) {
     for (int x = 0; x < 800; ++x) row[x] = Pattern(x, y);
   }
   primary->Unlock(nullptr);
+  // A main window whose class has an icon: the host window takes it.
+  HMODULE icons = LoadLibrary((std::filesystem::path(QUEN_SOURCE_DIR) / "tests/platform/resource/data/fixture.dll").c_str());
+  WNDCLASSEX wc;
+  wc.lpfnWndProc = DefWindowProc;
+  wc.lpszClassName = "WithIcon";
+  wc.hIcon = LoadIcon(icons, 1);
+  ASSERT_NE(RegisterClassEx(&wc), 0);
+  SetActiveWindow(CreateWindowEx(0, "WithIcon", "", WS_POPUP | WS_VISIBLE, 0, 0, 10, 10, nullptr, nullptr, nullptr,
+                                 nullptr));
+  ASSERT_EQ(ProgramIcon(), wc.hIcon);
   for (int i = 0; i < 20; ++i) {
     backend.Service();
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
@@ -145,6 +157,8 @@ TEST(SdlChild, DrawAndCapture) {
   ASSERT_TRUE(WritePng(out, captured));
   primary->Release();
   dd->Release();
+  ResetUserLayer();
+  FreeLibrary(icons);
   StopBackend();
 }
 
