@@ -41,6 +41,8 @@ struct GameDataLinks {
 
 struct AppLinks {
   GameDataLinks game;
+  // Appends a packet to the e-mail turn file (e-mail games and file-send mode).
+  std::function<void(const std::uint8_t* packet, std::uint32_t length, int slot)> writeEmailPacket;
   // Lets the packet dispatcher handle at most one received packet.
   std::function<void()> dispatchPacket;
   // Makes one of the six views over the main window and instance.

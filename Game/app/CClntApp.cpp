@@ -66,6 +66,9 @@ CClntBase::CClntBase(HINSTANCE instance) : m_instance(instance) {
     if (g_app) COkDlg box(g_ddraw, g_mainWnd, g_app->m_instance, text, static_cast<std::uint32_t>(LocalGuild()));
   };
   links.showSystemBox = [](const char* text, const char* caption) { MessageBox(g_mainWnd, text, caption, MB_OK); };
+  links.writeEmailPacket = [](const std::uint8_t* packet, std::uint32_t length, int slot) {
+    if (g_appLinks.writeEmailPacket) g_appLinks.writeEmailPacket(packet, length, slot);
+  };
   m_session = std::make_unique<CNetSession>(std::move(links));
   g_session = m_session.get();
   plat::srand(static_cast<unsigned>(plat::time(nullptr)));

@@ -1,0 +1,154 @@
+// The packets the shell builds: every byte set, at its offset.
+#include <algorithm>
+#include <memory>
+#include <vector>
+
+#include "Game/app/CClntApp.h"
+#include "Game/net/NetSession.h"
+#include "platform/user/input.h"
+#include "platform/user/keys.h"
+#include "platform/user/pump.h"
+#include "platform/user/queue.h"
+#include "shell_fixture.h"
+#include "tests/support/scratch_drive.h"
+
+namespace {
+
+using namespace plat;
+using Bytes = std::vector<std::uint8_t>;
+
+struct Packets : shelltest::ShellFixture {
+  std::unique_ptr<quentest::ScratchDrive> drive;
+  std::vector<Bytes> sent;
+  bool game = false;
+
+  void SetUp() override {
+    ShellFixture::SetUp();
+    drive = std::make_unique<quentest::ScratchDrive>();
+    g_appLinks.game.create = [this](std::uint16_t, std::uint16_t) { return game = true; };
+    g_appLinks.game.destroy = [this] { game = false; };
+    g_appLinks.game.exists = [this] { return game; };
+    g_appLinks.game.localChapterId = [] { return std::uint16_t{21}; };
+    g_appLinks.runScreenFlow = [](CClntApp&, int) { return 1; };
+    g_appLinks.writeEmailPacket = [this](const std::uint8_t* p, std::uint32_t n, int) { sent.emplace_back(p, p + n); };
+  }
+  void TearDown() override {
+    DestroyClntApp();
+    drive.reset();
+    ShellFixture::TearDown();
+  }
+  CClntApp& Start() {
+    CClntApp* app = CreateClntApp(program, SW_SHOW, "");
+    g_session->fileSendMode = 1;
+    return *app;
+  }
+  static unsigned U16(const Bytes& p, std::size_t at) { return p[at] | p[at + 1] << 8; }
+  static unsigned U32(const Bytes& p, std::size_t at) { return U16(p, at) | U16(p, at + 2) << 16; }
+};
+
+TEST_F(Packets, StatusAtGameStartWithNoUnsetBytes) {
+  CClntApp& app = Start();
+  g_session->opened = 0xA1B2C3D4;
+  g_appLinks.dispatchPacket = [] { PostQuitMessage(0); };
+  app.Run();
+  ASSERT_EQ(sent.size(), 1u);
+  const Bytes& p = sent[0];
+  ASSERT_EQ(p.size(), 16u);
+  EXPECT_EQ(U16(p, 0), 16u);
+  EXPECT_EQ(U16(p, 2), 0u);
+  EXPECT_EQ(U16(p, 8), 21u);  // the local chapter of the game
+  EXPECT_EQ(U16(p, 10), 0u);
+  EXPECT_EQ(U32(p, 12), 0xA1B2C3D4u);
+  // A loaded game names the chosen chapter instead.
+  sent.clear();
+  app.m_chapterId = 5;
+  std::snprintf(app.m_fileName, sizeof app.m_fileName, "%s", "game.clt");
+  app.Run();
+  ASSERT_EQ(sent.size(), 1u);
+  EXPECT_EQ(U16(sent[0], 8), 5u);
+}
+
+TEST_F(Packets, LeavingASessionSendsTheLeavePacketOnlyAsAClient) {
+  CClntApp& app = Start();
+  app.m_chapterId = 12;
+  app.m_secondChapterId = 12;
+  app.UnwindToScreen(13);
+  EXPECT_TRUE(sent.empty());
+  EXPECT_FALSE(game);  // the game data goes at any screen
+  EXPECT_EQ(app.m_secondChapterId, 12u);
+  app.UnwindToScreen(12);
+  ASSERT_EQ(sent.size(), 1u);
+  const Bytes& p = sent[0];
+  ASSERT_EQ(p.size(), 48u);
+  EXPECT_EQ(U16(p, 0), 3u);
+  EXPECT_EQ(U16(p, 8), 112u);
+  EXPECT_EQ(U16(p, 10), 12u);
+  EXPECT_TRUE(std::all_of(p.begin() + 12, p.end(), [](std::uint8_t b) { return b == 0; }));
+  EXPECT_EQ(app.m_secondChapterId, kNoChapter);
+  app.m_secondChapterId = 12;
+  app.m_host = 1;
+  std::snprintf(app.m_fileName, sizeof app.m_fileName, "%s", "x");
+  app.UnwindToScreen(9);
+  EXPECT_EQ(sent.size(), 1u);  // the host sends no leave packet
+  EXPECT_EQ(app.m_host, 0u);
+  EXPECT_FALSE(app.LoadedGame());
+}
+
+TEST_F(Packets, QuitQuestionWordingsAndThePacketsOfEachAnswer) {
+  CClntApp& app = Start();
+  auto answerYes = [&] { backend->Click(263 + 47 + 35, 229 + 108 + 17, input::Button::Left, 10); };
+  // A client of a multiplayer game tells the others it leaves, never ends the game.
+  answerYes();
+  ConfirmQuit(1, nullptr);
+  ASSERT_EQ(sent.size(), 1u);
+  EXPECT_EQ(sent[0].size(), 12u);
+  EXPECT_EQ(U16(sent[0], 0), 20u);
+  EXPECT_EQ(U16(sent[0], 8), 21u);
+  EXPECT_EQ(app.m_quit, 1u);
+  // A host ends the game (packet 5) only when Shift differs from the switch (off here).
+  sent.clear();
+  app.m_host = 1;
+  answerYes();
+  ConfirmQuit(1, nullptr);
+  EXPECT_TRUE(sent.empty());
+  input::Key(VK_SHIFT, true);
+  PumpUntilIdle();
+  answerYes();
+  ConfirmQuit(1, nullptr);
+  input::Key(VK_SHIFT, false);
+  ASSERT_EQ(sent.size(), 1u);
+  EXPECT_EQ(U16(sent[0], 0), 5u);
+  // Back to the main menu: no packet, the loop stops without quitting.
+  sent.clear();
+  app.m_quit = 0;
+  app.m_running = 1;
+  answerYes();
+  ConfirmQuit(0, nullptr);
+  EXPECT_TRUE(sent.empty());
+  EXPECT_EQ(app.m_running, 0u);
+  EXPECT_EQ(app.m_quit, 0u);
+}
+
+TEST_F(Packets, SettingsSentAsTheyStandAndReceivedAsCustom) {
+  CClntApp& app = Start();
+  GameSettingsPacket settings;
+  ResetSetupGroup(*app.m_gameConfig, settings, app.m_options, SETUP_FOG, 2);
+  ResetSetupGroup(*app.m_gameConfig, settings, app.m_options, SETUP_RANDOM, 2);
+  app.SendGameSettings(settings, kNoChapterSlot);
+  ASSERT_EQ(sent.size(), 1u);
+  ASSERT_EQ(sent[0].size(), kGameSettingsSize);
+  EXPECT_EQ(U16(sent[0], 0), 53u);
+  EXPECT_EQ(U16(sent[0], 8), 40u);
+  EXPECT_EQ(U16(sent[0], 10), 1u);
+  EXPECT_EQ(U16(sent[0], 12), DIFFICULTY_HARD);
+  std::vector<std::uint16_t> applied;
+  g_appLinks.game.applyGameSetup = [&](const GameSettingsPacket& s, std::uint16_t) { applied.push_back(s.difficulty); };
+  app.m_gameSettings->chapterSlot = 7;
+  settings.traits[4] = 99;
+  app.ApplyReceivedSettings(settings);
+  EXPECT_EQ(app.m_gameSettings->chapterSlot, 7u);
+  EXPECT_EQ(app.m_gameSettings->traits[4], 99u);
+  EXPECT_EQ(applied, std::vector<std::uint16_t>{DIFFICULTY_CUSTOM});
+}
+
+}  // namespace

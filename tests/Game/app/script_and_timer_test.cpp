@@ -1,0 +1,78 @@
+#include <gtest/gtest.h>
+
+#include "Game/app/CFrameTimer.h"
+#include "Game/app/GameScript.h"
+#include "Game/app/GameView.h"
+#include "platform/core/clock.h"
+#include "platform/user/keys.h"
+
+namespace {
+
+struct CountingView : IGameView {
+  std::vector<std::uint32_t> frames;
+  ViewType GetViewType() const override { return VIEW_SOLAR; }
+  void PlayFrameAnimation(std::uint32_t elapsed) override { frames.push_back(elapsed); }
+};
+
+TEST(FrameTimer, AnimatesOncePerPeriodOnlyInThePlayPhaseWithAView) {
+  plat::UseVirtualClock(1000);
+  CFrameTimer timer;
+  CountingView view;
+  plat::AdvanceVirtualClock(34);
+  timer.Tick(&view, true);
+  EXPECT_TRUE(view.frames.empty());
+  plat::AdvanceVirtualClock(6);
+  timer.Tick(&view, true);
+  EXPECT_EQ(view.frames, std::vector<std::uint32_t>{40});
+  // Without the play phase or a view, or paused, the period only restarts.
+  plat::AdvanceVirtualClock(35);
+  timer.Tick(&view, false);
+  plat::AdvanceVirtualClock(35);
+  timer.Tick(nullptr, true);
+  timer.m_paused = 1;
+  plat::AdvanceVirtualClock(35);
+  timer.Tick(&view, true);
+  timer.m_paused = 0;
+  plat::AdvanceVirtualClock(35);
+  timer.Tick(&view, true);
+  EXPECT_EQ(view.frames, (std::vector<std::uint32_t>{40, 35}));
+  plat::UseRealClock();
+}
+
+TEST(GameScript, ParsesEveryStep) {
+  std::string error;
+  const auto steps = ParseGameScript(
+      "# start\n\nclick 10 20\nclick 799 599 right\nkey ESCAPE\nkey F12\nkey q\ntext \"Ada 7\"\nsleep 50\n"
+      "wait dialog IDD_OK_DLG\nwait text \"Press OK\" 300\nwait packet 53\nwait frames 4\ncapture out.png  # done\n",
+      error);
+  ASSERT_TRUE(steps) << error;
+  ASSERT_EQ(steps->size(), 12u);
+  using Kind = ScriptStep::Kind;
+  EXPECT_EQ((*steps)[0].kind, Kind::Click);
+  EXPECT_EQ((*steps)[0].y, 20);
+  EXPECT_EQ((*steps)[0].line, 3);
+  EXPECT_TRUE((*steps)[1].right);
+  EXPECT_EQ((*steps)[2].vk, plat::VK_ESCAPE);
+  EXPECT_EQ((*steps)[3].vk, plat::VK_F12);
+  EXPECT_EQ((*steps)[4].vk, static_cast<std::uint32_t>('Q'));
+  EXPECT_EQ((*steps)[5].text, "Ada 7");
+  EXPECT_EQ((*steps)[8].timeoutMs, 300u);
+  EXPECT_EQ((*steps)[7].timeoutMs, kDefaultWaitMs);
+  EXPECT_EQ((*steps)[9].number, 53u);
+  EXPECT_EQ((*steps)[11].text, "out.png");
+}
+
+TEST(GameScript, RefusesWhatItCannotRun) {
+  for (const char* bad : {"click 800 10", "click 1 2 left", "key F13", "key", "text \"a-b\"", "text \"open",
+                          "sleep -1", "wait dialog", "wait frames x", "wait text \"x\" 5 6", "capture shot.bmp",
+                          "jump 1", "key f12", "wait packet 70000"}) {
+    std::string error;
+    EXPECT_FALSE(ParseGameScript(std::string("sleep 1\n") + bad + "\n", error)) << bad;
+    EXPECT_EQ(error.rfind("line 2: ", 0), 0u) << error;
+  }
+  std::string error;
+  EXPECT_FALSE(ParseGameScript(std::string(1001, ' '), error));
+  EXPECT_TRUE(ParseGameScript(std::string(1000, ' '), error));
+}
+
+}  // namespace
