@@ -17,6 +17,19 @@ using namespace plat;
 
 class InputTest : public UserTest {};
 
+// The resource tests' fixture module, with its cursor and icons, loaded for a
+// test.
+struct FixtureModule {
+  static std::filesystem::path Path() {
+    return std::filesystem::path(QUEN_SOURCE_DIR) / "tests/platform/resource/data/fixture.dll";
+  }
+  FixtureModule() : module(LoadLibrary(Path().c_str())) {}
+  ~FixtureModule() { FreeLibrary(module); }
+  FixtureModule(const FixtureModule&) = delete;
+  FixtureModule& operator=(const FixtureModule&) = delete;
+  HMODULE module;
+};
+
 constexpr std::initializer_list<UINT> kButtons = {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK};
 
 TEST_F(InputTest, DoubleClicksNeedTheClassStyleAndCloseClicks) {
@@ -204,8 +217,8 @@ TEST_F(InputTest, CursorCounterClipAndClassCursor) {
   EXPECT_EQ(backend_->Capture().rgb[inside], 0xFFFFFFu);
   backend_->IncludeCursorInCaptures(false);
 
-  const auto fixture = std::filesystem::path(QUEN_SOURCE_DIR) / "tests/platform/resource/data/fixture.dll";
-  HMODULE module = LoadLibrary(fixture.c_str());
+  const FixtureModule fixture;
+  const HMODULE module = fixture.module;
   ASSERT_NE(module, nullptr) << LastModuleError();
   HCURSOR red = LoadCursor(module, "IDC_CURSOR_NORMAL_RED");
   ASSERT_NE(red, nullptr);
@@ -230,15 +243,14 @@ TEST_F(InputTest, CursorCounterClipAndClassCursor) {
   EXPECT_EQ(SetCursor(arrow), red);
   EXPECT_EQ(GetCursor(), arrow);
   DestroyWindow(w);
-  FreeLibrary(module);
 }
 
 // The program's icon comes from its main window's class: the larger picture
 // of the group, what the SDL backend gives the host window. Closing the host
 // window asks that window to close.
 TEST_F(InputTest, MainWindowGivesTheProgramIconAndTakesTheQuitRequest) {
-  const auto fixture = std::filesystem::path(QUEN_SOURCE_DIR) / "tests/platform/resource/data/fixture.dll";
-  HMODULE module = LoadLibrary(fixture.c_str());
+  const FixtureModule fixture;
+  const HMODULE module = fixture.module;
   ASSERT_NE(module, nullptr) << LastModuleError();
   HICON icon = LoadIcon(module, 1);
   ASSERT_NE(icon, nullptr);
@@ -265,14 +277,13 @@ TEST_F(InputTest, MainWindowGivesTheProgramIconAndTakesTheQuitRequest) {
   backend_->RunUntilIdle();
   EXPECT_EQ(MessagesOf(main, {WM_CLOSE}), std::vector<UINT>{WM_CLOSE});
   EXPECT_FALSE(IsWindow(box));  // owned windows go with their owner
-  FreeLibrary(module);
 }
 
 // The window under the mouse shows its own class cursor inside a parent with
 // a class cursor of its own, unless the parent takes WM_SETCURSOR over.
 TEST_F(InputTest, TheWindowUnderTheMouseChoosesTheCursor) {
-  const auto fixture = std::filesystem::path(QUEN_SOURCE_DIR) / "tests/platform/resource/data/fixture.dll";
-  HMODULE module = LoadLibrary(fixture.c_str());
+  const FixtureModule fixture;
+  const HMODULE module = fixture.module;
   ASSERT_NE(module, nullptr) << LastModuleError();
   HCURSOR red = LoadCursor(module, "IDC_CURSOR_NORMAL_RED");
   HCURSOR arrow = LoadCursor(nullptr, IDC_ARROW);
@@ -299,14 +310,13 @@ TEST_F(InputTest, TheWindowUnderTheMouseChoosesTheCursor) {
   auto asks = Only(WM_SETCURSOR);
   ASSERT_FALSE(asks.empty());
   EXPECT_EQ(reinterpret_cast<HWND>(asks.back().wParam), child);  // the hit window travels to the parent
-  FreeLibrary(module);
 }
 
 // A module freed and a same-sized one loaded in its place (the allocator
 // usually hands back the same memory) must not be served the first one's
 // cursor: every load shows its own picture.
 TEST_F(InputTest, CursorsNeverComeFromAFreedModule) {
-  std::ifstream in(std::filesystem::path(QUEN_SOURCE_DIR) / "tests/platform/resource/data/fixture.dll", std::ios::binary);
+  std::ifstream in(FixtureModule::Path(), std::ios::binary);
   const std::vector<std::uint8_t> white{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
   HMODULE probe = LoadLibraryFromMemory(white);
   ASSERT_NE(probe, nullptr);
