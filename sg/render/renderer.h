@@ -252,6 +252,8 @@ SGError ISGRendererBeginFrame(SGRenderer* rend, SGInstance* camera);
 SGError ISGRendererEndFrame(SGRenderer* rend);
 SGError ISGRendererSetCamera(SGRenderer* rend, SGInstance* camera);
 SGError ISGRendererSetupCamera(SGRenderer* rend, SGInstance* camera);
+// Narrows the camera's view window to the part of its viewport inside the frame
+// buffer; SG_ERROR_UNSUPPORTED when no part of it is (no frame can be drawn).
 SGError ISGRendererFitWindow(SGRenderer* rend, SGInstance* camera);
 // The default LOD selection; the index is written and returned.
 std::uint32_t ISGRendererSelectLOD(SGRenderer* rend, SGInstance* inst, const double eye[3], std::uint32_t* out);

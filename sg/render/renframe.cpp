@@ -35,6 +35,11 @@ SGError ISGRendererFitWindow(SGRenderer* rend, SGInstance* camera) {
   const float h = static_cast<float>(vi->viSize[1]);
   const float fbw = static_cast<float>(rend->renFrameBuffer->fbWidth);
   const float fbh = static_cast<float>(rend->renFrameBuffer->fbHeight);
+  if (!(w > 0.f && h > 0.f) || x >= fbw || y >= fbh || x + w <= 0.f || y + h <= 0.f) {
+    // No pixel of the viewport lies in the frame buffer: a frame of it would
+    // write nothing but outside the buffer, so none is drawn.
+    return SG_ERROR_UNSUPPORTED;
+  }
   if (x >= 0.f && y >= 0.f && x + w <= fbw && y + h <= fbh) {
     return SG_ERROR_NONE;
   }

@@ -146,6 +146,16 @@ TEST_F(FrameTest, AViewportBeyondTheBufferIsFittedToIt) {
   EXPECT_NEAR(vi->viWindowLo[0], 2.f * 100.f / 785.f - 1.f, 1e-5f);
   EXPECT_NEAR(vi->viWindowHi[1], 2.f * 417.f / 467.f - 1.f, 1e-5f);
   EXPECT_GT(Covered(), 1000u);
+  // A viewport wholly outside the buffer, or of no size, draws no frame.
+  const std::int32_t away[2] = {600, 0};
+  SGInstanceSetViewport(camera_, away, size);
+  EXPECT_EQ(Draw(), SG_ERROR_UNSUPPORTED);
+  EXPECT_EQ(Covered(), 0u);
+  const std::int32_t none[2] = {0, 0};
+  const std::int32_t corner[2] = {-10, 0};
+  SGInstanceSetViewport(camera_, corner, none);
+  EXPECT_EQ(Draw(), SG_ERROR_UNSUPPORTED);
+  EXPECT_EQ(rend_->renFlags & SG_REND_FLAG_FRAME_OPEN, 0u);
 }
 
 // The scene's cull tree removes what lies wholly beyond its plane, seen from the eye.
