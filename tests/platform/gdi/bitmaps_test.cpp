@@ -1,11 +1,9 @@
 // DIB sections, bitmaps from files and modules, and blits between DCs.
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -13,6 +11,7 @@
 #include "platform/gdi/shapes.h"
 #include "platform/resource/module.h"
 #include "tests/platform/gdi/gdi_fixture.h"
+#include "tests/support/temp_dir.h"
 
 namespace gditest {
 namespace {
@@ -219,16 +218,13 @@ std::string Bmp(WORD bits, int w, int h, const std::vector<BYTE>& table, const s
 class BmpFileTest : public ::testing::Test {
  protected:
   std::string Write(const std::string& name, const std::string& bytes) {
-    std::filesystem::create_directories(dir_);
-    const auto p = dir_ / name;
-    std::ofstream(p, std::ios::binary) << bytes;
-    return p.string();
+    quentest::WriteHostFile(dir_.path() / name, bytes);
+    return (dir_.path() / name).string();
   }
-  void TearDown() override { std::filesystem::remove_all(dir_); }
   HBITMAP Load(const std::string& path) {
     return LoadImage(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION);
   }
-  std::filesystem::path dir_ = std::filesystem::temp_directory_path() / ("gditest-" + std::to_string(::getpid()));
+  quentest::TempDir dir_{"gditest"};
 };
 
 TEST_F(BmpFileTest, ReadsEightAndTwentyFourBitFiles) {
@@ -270,7 +266,7 @@ TEST_F(BmpFileTest, RefusesFilesThatDoNotHoldWhatTheySay) {
   std::string inside = good;
   inside[10] = 20;  // rows over the header
   EXPECT_EQ(Load(Write("inside.bmp", inside)), nullptr);
-  EXPECT_EQ(Load((dir_ / "missing.bmp").string()), nullptr);
+  EXPECT_EQ(Load((dir_.path() / "missing.bmp").string()), nullptr);
   EXPECT_EQ(LoadImage(nullptr, "x.bmp", 1, 0, 0, LR_LOADFROMFILE), nullptr);
 }
 

@@ -4,6 +4,7 @@
 #include "platform/core/dospath.h"
 #include "platform/resource/module.h"
 #include "tests/platform/resource/fixture.h"
+#include "tests/support/scratch_drive.h"
 
 namespace {
 
@@ -113,18 +114,15 @@ TEST(ModuleHandles, SystemModuleOffersItsCallsByName) {
 }
 
 TEST(ModuleHandles, LoadsByDosPathWithoutRegardToCase) {
-  std::filesystem::path dir = std::filesystem::temp_directory_path() / "quen_resource_dospath";
-  std::filesystem::create_directories(dir / "Art");
-  std::filesystem::copy_file(restest::FixturePath(), dir / "Art" / "Ima.dll",
-                             std::filesystem::copy_options::overwrite_existing);
-  plat::SetDrive('Q', dir);
+  quentest::ScratchDrive drive('Q');
+  std::filesystem::create_directories(drive.Host("Art"));
+  std::filesystem::copy_file(restest::FixturePath(), drive.Host("Art/Ima.dll"));
   plat::HMODULE m = plat::LoadLibrary("Q:\\ART\\IMA.DLL");
   EXPECT_NE(m, nullptr) << plat::LastModuleError();
   EXPECT_NE(plat::FindResource(m, 7, "HELP"), nullptr);
   plat::FreeLibrary(m);
   EXPECT_EQ(plat::LoadLibrary("Q:\\ART\\NONE.DLL"), nullptr);
   EXPECT_FALSE(plat::LastModuleError().empty());
-  std::filesystem::remove_all(dir);
 }
 
 TEST(ModuleHandles, ProgramModuleComesFromItsFile) {
