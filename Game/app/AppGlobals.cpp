@@ -10,6 +10,7 @@ CNetSession* g_session = nullptr;
 IGameView* g_currentView = nullptr;
 bool g_moviePlaying = false;
 std::uint32_t g_diskWarningOff = 0;
+std::uint32_t g_reloadAfterFailure = 0;
 AppLinks g_appLinks;
 
 bool GameExists() { return g_appLinks.game.exists && g_appLinks.game.exists(); }

@@ -20,6 +20,8 @@ extern CNetSession* g_session;
 extern IGameView* g_currentView;
 // Set while a movie plays.
 extern bool g_moviePlaying;
+// Set while a load is retried after an invalid file.
+extern std::uint32_t g_reloadAfterFailure;
 // Set when the player cancelled the low-disk warning: no more in this run.
 extern std::uint32_t g_diskWarningOff;
 // The links to the parts built around the application; filled by the program.

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 
 #include "Game/app/GameSetup.h"
 #include "Game/app/GameView.h"
@@ -30,6 +31,7 @@ struct GameDataLinks {
   std::function<plat::HMODULE()> imageModule;
   std::function<void(const GameSettingsPacket& settings, std::uint16_t chapterId)> applyGameSetup;
   std::function<void(const char* name)> setChapterName;
+  std::function<std::string()> chapterName;
   // The local guild's dark and light colours; false without them.
   std::function<bool(plat::COLORREF& dark, plat::COLORREF& light)> guildColours;
   // The turn's results arrived: advances the model a turn (when `advance`)
@@ -37,10 +39,40 @@ struct GameDataLinks {
   std::function<void(bool advance)> turnResults;
   // Turn processing begins: the notifications and foreign units in space go.
   std::function<void()> turnProcessing;
+  // The game's turn.
+  std::function<std::uint32_t()> turn;
+  // Clears every chapter's notifications (before a restart).
+  std::function<void()> clearNotifications;
+};
+
+// The saved-game loader and the e-mail turn file.
+struct LoadLinks {
+  // Makes a loader in request mode: 0 asks again, 1 keeps the loader for the
+  // reply, 2 the player cancelled.
+  std::function<int(GameConfigPacket& config, std::uint32_t loadMode)> request;
+  std::function<bool()> loaderExists;
+  std::function<void()> deleteLoader;
+  // The kept loader reads its file; false when the file is invalid.
+  std::function<bool()> load;
+  // A loader over the load-data packet reads the saved game from it.
+  std::function<void(plat::LPARAM packet)> loadData;
+  // The space replay view closes its replay file.
+  std::function<void()> closeReplayFile;
+  // Writes the client turn file of an e-mail game; false on failure.
+  std::function<bool(const char* name)> writeClientTurnFile;
+};
+
+// The view framework's turn marker (-1 none) and its design chamber.
+struct ViewFrameworkLinks {
+  std::function<std::int32_t()> turnMarker;
+  std::function<void(std::int32_t)> setTurnMarker;
+  std::function<void()> newDesign;
 };
 
 struct AppLinks {
   GameDataLinks game;
+  LoadLinks loading;
+  ViewFrameworkLinks views;
   // Appends a packet to the e-mail turn file (e-mail games and file-send mode).
   std::function<void(const std::uint8_t* packet, std::uint32_t length, int slot)> writeEmailPacket;
   // Lets the packet dispatcher handle at most one received packet.

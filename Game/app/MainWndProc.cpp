@@ -7,6 +7,10 @@
 #include "Game/app/AppGlobals.h"
 #include "Game/app/CClntApp.h"
 #include "Game/app/CMessageBoxes.h"
+#include "Game/app/SettingsFile.h"
+#include "Game/net/Packets.h"
+#include "platform/core/bytes.h"
+#include "platform/user/system.h"
 #include "Game/net/NetSession.h"
 #include "media/CSndPlay.h"
 #include "platform/core/clock.h"
@@ -40,6 +44,27 @@ const Ranges kRoutedFlagged{{114, 125}, {150, 160}, {300, 305}, {450, 455}};
 const Ranges kViewDrawn{{103, 104}, {126, 127}, {161, 166}, {205, 208}, {210, 210}, {306, 311}, {456, 456}};
 const Ranges kControlCommands{{101, 101}, {105, 111}, {130, 132}, {200, 204}, {250, 253}, {260, 271}};
 const Ranges kViewCommands{{114, 127}, {150, 166}, {205, 208}, {210, 210}, {300, 312}, {400, 405}, {450, 456}};
+
+// Player requests for a load are asked again at most this often in a row.
+constexpr int kMaxLoadRequests = 1000;
+
+std::uint32_t GameTurn() { return g_appLinks.game.turn ? g_appLinks.game.turn() : 0; }
+
+void DeleteLoader() {
+  if (g_appLinks.loading.deleteLoader) g_appLinks.loading.deleteLoader();
+}
+
+// The OK box during a game; the system box without one, which then also
+// leaves the game loop.
+void LoadFailure(CClntApp& app, const char* id) {
+  if (GameExists()) {
+    app.ShowTextBox(id);
+    return;
+  }
+  MessageBox(g_mainWnd, app.Text(id).c_str(), "Quenbar", MB_OK);
+  app.m_quit = 0;
+  app.m_running = 0;
+}
 
 void PlayClick() {
   if (g_sndPlay) g_sndPlay->PlayEffect("Click", 1.0f, 0.0f, 0);
@@ -121,7 +146,10 @@ LRESULT PrivateMessage(CClntApp& app, HWND window, UINT message, WPARAM wParam, 
       return 0;
     case WM_APP_TURN_RESULTS:
       if (!g_currentView) return 0;
-      if (g_appLinks.game.turnResults) g_appLinks.game.turnResults(true);
+      if (g_appLinks.game.turnResults) {
+        const std::int32_t marker = g_appLinks.views.turnMarker ? g_appLinks.views.turnMarker() : -1;
+        g_appLinks.game.turnResults(marker == -1 || marker == static_cast<std::int32_t>(GameTurn()));
+      }
       CloseProgress();
       app.CheckDiskSpace(window);
       app.m_playPhase = 1;
@@ -140,6 +168,107 @@ LRESULT PrivateMessage(CClntApp& app, HWND window, UINT message, WPARAM wParam, 
         PostMessage(window, WM_KEYDOWN, VK_ESCAPE, 0);
       }
       return 0;
+    case WM_APP_EMAIL_END_TURN: {
+      std::array<std::uint8_t, 16> endTurn{};
+      ByteWriter w(endTurn);
+      w.WriteAt<std::uint16_t>(0, PKT_END_TURN);
+      w.WriteAt<std::uint32_t>(8, GameTurn());
+      w.WriteAt<std::uint16_t>(12, static_cast<std::uint16_t>(wParam));
+      if (g_session) g_session->Send(kAllPlayersSlot, endTurn.data(), endTurn.size());
+      if (!g_session || !g_session->emailMode) return 0;
+      const std::string name = EmailTurnFileName(g_session->emailGameName, GameTurn(), LocalChapterId());
+      if (!g_appLinks.loading.writeClientTurnFile || !g_appLinks.loading.writeClientTurnFile(name.c_str()))
+        app.ShowTextBox("SAVEFAIL");
+      g_currentView = nullptr;
+      app.m_running = 0;
+      if (g_appLinks.views.setTurnMarker) g_appLinks.views.setTurnMarker(-1);
+      return 0;
+    }
+    case WM_APP_LOAD_REQUEST: {
+      app.m_playPhase = 0;
+      SuspendScreenFlush(1);
+      app.m_busy = 1;
+      int result = 0;
+      for (int i = 0; i < kMaxLoadRequests && result == 0; ++i) {
+        DeleteLoader();
+        result = g_appLinks.loading.request ? g_appLinks.loading.request(*app.m_gameConfig, app.m_loadMode) : 2;
+      }
+      app.m_loadMode = 1;
+      if (result != 1) {
+        app.m_playPhase = 1;
+        SuspendScreenFlush(0);
+        app.m_busy = 0;
+        CloseProgress();
+        DeleteLoader();
+        if (g_reloadAfterFailure) app.m_running = 0;
+      }
+      g_reloadAfterFailure = 0;
+      app.m_fileName[0] = '\0';
+      return 0;
+    }
+    case WM_APP_LOAD_REPLY:
+      if (wParam == 0) {
+        if (GameExists())
+          app.ShowTextBox("INVALIDF");
+        else
+          MessageBox(g_mainWnd, app.Text("INVALIDF").c_str(), "Quenbar", MB_OK);
+        g_reloadAfterFailure = 1;
+        PostMessage(window, WM_APP_LOAD_REQUEST, 0, 0);
+      }
+      app.m_playPhase = 1;
+      SuspendScreenFlush(0);
+      CloseProgress();
+      app.m_busy = 0;
+      DeleteLoader();
+      return 0;
+    case WM_APP_LOAD_PERMISSION:
+      if (!g_appLinks.loading.loaderExists || !g_appLinks.loading.loaderExists()) return 0;
+      if (wParam == 1) {
+        if (g_appLinks.loading.closeReplayFile) g_appLinks.loading.closeReplayFile();
+        app.DeleteReplayFiles();
+        if (!g_appLinks.loading.load || !g_appLinks.loading.load()) {
+          CloseProgress();
+          const bool game = GameExists();
+          LoadFailure(app, "INVALIDF");
+          if (game) {
+            PostMessage(window, WM_APP_LOAD_REQUEST, 0, 0);
+            g_reloadAfterFailure = 1;
+          }
+        }
+      } else {
+        CloseProgress();
+        app.m_busy = 0;
+        LoadFailure(app, "LDDENIED");
+        app.m_playPhase = 1;
+        if (g_currentView) SuspendScreenFlush(0);
+      }
+      DeleteLoader();
+      return 0;
+    case WM_APP_LOAD_DATA:
+      app.m_playPhase = 0;
+      SuspendScreenFlush(1);
+      app.m_busy = 1;
+      OpenProgress(app, "LOADGAME", 0);
+      if (g_appLinks.loading.loadData) g_appLinks.loading.loadData(lParam);
+      CloseProgress();
+      app.m_busy = 0;
+      return 0;
+    case WM_APP_RESTART: {
+      app.m_playPhase = 0;
+      SuspendScreenFlush(1);
+      if (g_appLinks.views.newDesign) g_appLinks.views.newDesign();
+      if (g_currentView) g_currentView->OnTurnProcessing();
+      CloseProgress();
+      if (g_appLinks.game.clearNotifications) g_appLinks.game.clearNotifications();
+      OpenProgress(app, "RSRTGAME", 1);
+      const std::uint16_t chapter = LocalChapterId();
+      const std::string name = g_appLinks.game.chapterName ? g_appLinks.game.chapterName() : app.m_chapterName;
+      if (GameExists() && g_appLinks.game.destroy) g_appLinks.game.destroy();
+      if (g_appLinks.game.create) g_appLinks.game.create(chapter, app.m_chaptersPerGuild);
+      if (g_appLinks.game.setChapterName) g_appLinks.game.setChapterName(name.c_str());
+      if (g_appLinks.game.applyGameSetup) g_appLinks.game.applyGameSetup(*app.m_gameSettings, app.m_chapterId);
+      return 0;
+    }
     case WM_APP_SAVE:
       app.m_playPhase = 0;
       SuspendScreenFlush(1);

@@ -1,6 +1,7 @@
 #include "Game/app/SettingsFile.h"
 
 #include <charconv>
+#include <cstdio>
 #include <cstring>
 #include <limits>
 #include <vector>
@@ -235,6 +236,18 @@ std::string EmailInfoPrefix(std::string_view name) {
   for (std::size_t i = name.size(); i-- > 1;)
     if (name[i] == '-') return std::string(name.substr(0, i + 1));
   return std::string(name);
+}
+
+std::string EmailTurnFileName(std::string_view name, std::uint32_t turn, std::uint16_t chapter) {
+  std::string prefix(name);
+  for (std::size_t i = name.size(); i-- > 1;) {
+    if (name[i] != '-') continue;
+    prefix.resize(i);
+    break;
+  }
+  char tail[40];
+  std::snprintf(tail, sizeof tail, "-%u-%02u.ecl", turn + 1, static_cast<unsigned>(chapter));
+  return prefix + tail;
 }
 
 bool WriteSettingsFile(const std::string& dosPath, std::string_view text) {

@@ -45,6 +45,11 @@ void ConvertNameBlanks(char* text, std::uint32_t toUnderscores);
 // end down to the second character), or the whole name without one.
 std::string EmailInfoPrefix(std::string_view emailGameName);
 
+// The client turn file of an e-mail game: the game's name cut at its last '-'
+// (which goes; searched from the end down to the second character), then
+// "-<turn + 1>-<chapter, two digits>.ecl".
+std::string EmailTurnFileName(std::string_view emailGameName, std::uint32_t turn, std::uint16_t chapter);
+
 // Replaces the file at a DOS path whole (never a half-written file). False
 // when the path cannot be resolved or written.
 bool WriteSettingsFile(const std::string& dosPath, std::string_view text);

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "Game/app/CClntApp.h"
+#include "Game/app/SettingsFile.h"
 #include "Game/net/NetSession.h"
 #include "platform/user/input.h"
 #include "platform/user/keys.h"
@@ -149,6 +150,83 @@ TEST_F(Packets, SettingsSentAsTheyStandAndReceivedAsCustom) {
   EXPECT_EQ(app.m_gameSettings->chapterSlot, 7u);
   EXPECT_EQ(app.m_gameSettings->traits[4], 99u);
   EXPECT_EQ(applied, std::vector<std::uint16_t>{DIFFICULTY_CUSTOM});
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(Packets, EmailEndOfTurnSendsPacketOneWritesTheTurnFileAndLeaves) {
+  CClntApp& app = Start();
+  g_appLinks.game.turn = [] { return 6u; };
+  std::vector<std::string> files;
+  g_appLinks.loading.writeClientTurnFile = [&](const char* name) {
+    files.emplace_back(name);
+    return true;
+  };
+  std::int32_t marker = 6;
+  g_appLinks.views.setTurnMarker = [&](std::int32_t m) { marker = m; };
+  SendMessage(g_mainWnd, WM_APP_EMAIL_END_TURN, 0x1234, 0);
+  ASSERT_EQ(sent.size(), 1u);
+  ASSERT_EQ(sent[0].size(), 16u);
+  EXPECT_EQ(U16(sent[0], 0), 1u);
+  EXPECT_EQ(U32(sent[0], 8), 6u);
+  EXPECT_EQ(U16(sent[0], 12), 0x1234u);
+  EXPECT_TRUE(files.empty());  // not an e-mail game: nothing more
+  g_session->emailMode = 1;
+  g_session->emailGameName = "duel-6-03";
+  app.m_running = 1;
+  SendMessage(g_mainWnd, WM_APP_EMAIL_END_TURN, 0, 0);
+  EXPECT_EQ(files, std::vector<std::string>{"duel-6-7-21.ecl"});
+  EXPECT_EQ(app.m_running, 0u);
+  EXPECT_EQ(marker, -1);
+  EXPECT_EQ(EmailTurnFileName("-x", 0, 3), "-x-1-03.ecl");
+  EXPECT_EQ(EmailTurnFileName("solo", 9, 40), "solo-10-40.ecl");
+}
+
+TEST_F(Packets, LoadRequestAsksUntilAnswerAndACancelledRetryLeavesTheGame) {
+  CClntApp& app = Start();
+  std::vector<int> answers{0, 0, 1};
+  int deleted = 0;
+  g_appLinks.loading.request = [&](GameConfigPacket&, std::uint32_t) {
+    const int a = answers.front();
+    answers.erase(answers.begin());
+    return a;
+  };
+  g_appLinks.loading.deleteLoader = [&] { ++deleted; };
+  app.m_loadMode = 3;
+  std::snprintf(app.m_fileName, sizeof app.m_fileName, "%s", "old.clt");
+  SendMessage(g_mainWnd, WM_APP_LOAD_REQUEST, 0, 0);
+  EXPECT_TRUE(answers.empty());
+  EXPECT_EQ(deleted, 3);  // before each request
+  EXPECT_EQ(app.m_busy, 1u);  // the reply clears it
+  EXPECT_EQ(app.m_loadMode, 1u);
+  EXPECT_FALSE(app.LoadedGame());
+  // A load permission without a loader is ignored.
+  SendMessage(g_mainWnd, WM_APP_LOAD_PERMISSION, 1, 0);
+  EXPECT_EQ(app.m_busy, 1u);
+  answers = {2};
+  g_reloadAfterFailure = 1;
+  app.m_running = 1;
+  SendMessage(g_mainWnd, WM_APP_LOAD_REQUEST, 0, 0);
+  EXPECT_EQ(app.m_running, 0u);
+  EXPECT_EQ(app.m_busy, 0u);
+  EXPECT_EQ(g_reloadAfterFailure, 0u);
+}
+
+TEST_F(Packets, RestartMakesTheGameAgainForTheSameChapter) {
+  CClntApp& app = Start();
+  std::vector<std::string> calls;
+  g_appLinks.game.chapterName = [] { return std::string("Blue Wing"); };
+  g_appLinks.game.setChapterName = [&](const char* n) { calls.push_back(std::string("name ") + n); };
+  g_appLinks.game.create = [&](std::uint16_t chapter, std::uint16_t perGuild) {
+    calls.push_back("create " + std::to_string(chapter) + " " + std::to_string(perGuild));
+    return game = true;
+  };
+  app.m_chaptersPerGuild = 4;
+  SendMessage(g_mainWnd, WM_APP_RESTART, 0, 0);
+  EXPECT_EQ(calls, (std::vector<std::string>{"create 21 4", "name Blue Wing"}));
+  EXPECT_EQ(app.m_playPhase, 0u);
 }
 
 }  // namespace
