@@ -19,16 +19,15 @@ class HandleTable {
   // Takes `object` in; its address is its handle.
   T* Add(std::unique_ptr<T> object) {
     T* raw = object.get();
-    const std::uint64_t order = next_++;
-    byOrder_.emplace(order, std::move(object));
-    index_.emplace(static_cast<const void*>(raw), order);
+    const auto at = byOrder_.emplace(next_++, std::move(object)).first;
+    index_.emplace(static_cast<const void*>(raw), at);
     return raw;
   }
 
   // The object of a live handle, else null.
   T* Find(const void* handle) const {
     auto it = index_.find(handle);
-    return it == index_.end() ? nullptr : byOrder_.at(it->second).get();
+    return it == index_.end() ? nullptr : it->second->second.get();
   }
   bool Contains(const void* handle) const { return index_.count(handle) != 0; }
 
@@ -81,7 +80,8 @@ class HandleTable {
  private:
   std::uint64_t next_ = 0;
   std::map<std::uint64_t, std::unique_ptr<T>> byOrder_;
-  std::unordered_map<const void*, std::uint64_t> index_;
+  using Slot = typename std::map<std::uint64_t, std::unique_ptr<T>>::iterator;
+  std::unordered_map<const void*, Slot> index_;  // map iterators stay valid
 };
 
 }  // namespace plat
