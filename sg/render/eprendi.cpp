@@ -21,6 +21,9 @@ constexpr std::uint32_t kSizeKeys[kNumSizes] = {16400, 32800, 65600, 131200, 262
 
 using Family = ISGTriFill[kNumSizes];
 
+// How far (27.5) a clipped vertex may stray outside the buffer: half a pixel and rounding.
+constexpr std::int64_t kSlack = 32;
+
 constexpr Family kTexture = {
     ISGFill16Texture16x16,   ISGFill16Texture32x32,   ISGFill16Texture64x64,   ISGFill16Texture128x128,
     ISGFill16Texture256x256, ISGFill16Texture512x512, ISGFill16Texture64x32,   ISGFill16Texture128x64,
@@ -82,6 +85,15 @@ std::uint32_t EffectiveType(const SGRenderer* rend, const SGMaterial* mat, std::
   return type;
 }
 
+// A 27.5 screen coordinate rounded to an integer; a value out of any buffer's
+// range (or not a number) becomes INT32_MIN, which the range check refuses.
+std::int32_t RoundScreen(float value) {
+  if (!(value > -1073741824.f && value < 1073741824.f)) {
+    return INT32_MIN;
+  }
+  return static_cast<std::int32_t>(std::lrint(value));
+}
+
 void MakeUV(SGQVert* q, const SGTxVertex* txv, const SGTextureMap* txm) {
   if (txm == nullptr) {
     q->u = q->v = 0.5f;
@@ -106,8 +118,8 @@ std::uint32_t ConvertVertex16(SGRenderer* rend, const SGMaterial* mat, SGTxVerte
     return index;
   }
   SGQVert* q = &rend->renQVerts[index];
-  q->x = static_cast<std::int32_t>(std::lrint(txv->txvLoc[0]));
-  q->y = static_cast<std::int32_t>(std::lrint(txv->txvLoc[1]));
+  q->x = RoundScreen(txv->txvLoc[0]);
+  q->y = RoundScreen(txv->txvLoc[1]);
   q->rhw = txv->txvLoc[3];
   MakeUV(q, txv, txm);
   q->col = static_cast<float>(txv->txvColour[0]) * 32.f;
@@ -253,6 +265,17 @@ SGError ISGEPDrawTriangle(SGRenderer* rend, SGScene* scene, SGMaterial* mat, SGT
     index[k] = ConvertVertex16(rend, mat, triple[k], orFlags);
     if (index[k] == 0xFFFFFFFF) {
       return SG_ERROR_NO_MEMORY;
+    }
+  }
+  // Clipped triangles lie inside the buffer; one that does not (a camera whose
+  // matrices came out of range) is dropped, since the fills do not clip.
+  const SGFrameBuffer* fb = rend->renFrameBuffer;
+  const std::int64_t maxX = static_cast<std::int64_t>(fb->fbWidth) * 32 + kSlack;
+  const std::int64_t maxY = static_cast<std::int64_t>(fb->fbHeight) * 32 + kSlack;
+  for (const std::uint32_t i : index) {
+    const SGQVert& q = rend->renQVerts[i];
+    if (q.x < -kSlack || q.x > maxX || q.y < -kSlack || q.y > maxY) {
+      return SG_ERROR_NONE;
     }
   }
   if ((mat != rend->renObjMaterial || type != rend->renObjMatType) &&

@@ -158,6 +158,19 @@ TEST_F(FrameTest, AViewportBeyondTheBufferIsFittedToIt) {
   EXPECT_EQ(rend_->renFlags & SG_REND_FLAG_FRAME_OPEN, 0u);
 }
 
+// Cameras whose matrices come out of range (no field of view, no depth) draw
+// nothing outside the buffer.
+TEST_F(FrameTest, DegenerateCamerasNeverWriteOutsideTheBuffer) {
+  PlaceBoxes(20);
+  const float settings[][4] = {{0.f, 1.6f, 0.5f, 200.f}, {180.f, 1.6f, 0.5f, 200.f}, {45.f, 1.6f, 5.f, 5.f},
+                               {45.f, 0.f, 0.5f, 200.f}};
+  for (const auto& c : settings) {
+    SGInstanceSetCamera(camera_, c[0], c[1], c[2], c[3]);
+    Draw();
+    EXPECT_EQ(rend_->renFlags & SG_REND_FLAG_FRAME_OPEN, 0u);
+  }
+}
+
 // The scene's cull tree removes what lies wholly beyond its plane, seen from the eye.
 TEST_F(FrameTest, TheCullTreeRemovesInstancesBeyondItsPlane) {
   SGModel* box = Keep(Box(1.f, 1.f, 1.f, 1));

@@ -238,6 +238,19 @@ TEST_F(FillChoiceTest, UntexturedDebugDrawsTheMaterialColour) {
   EXPECT_EQ(Pixel(292, 183), table[79]);
 }
 
+// The fills do not clip: a triangle that reaches them outside the buffer,
+// whatever went wrong before, is dropped.
+TEST_F(FillChoiceTest, ATriangleOutsideTheBufferNeverReachesAFill) {
+  SGMaterial* mat = Keep(Material(SG_MAT_TYPE_FLAT, 5, nullptr));
+  for (const float x : {-5000.f, 19000.f, 5e9f}) {
+    SGTxVertex* t[3] = {Vertex(-1, 10, -1), Vertex(1, 10, -1), Vertex(0, 10, 1)};
+    t[1]->txvLoc[0] = x;
+    Clear();
+    ASSERT_EQ(ISGEPDrawTriangle(rend_, scene_, mat, t), SG_ERROR_NONE);
+    EXPECT_EQ(Covered(), 0u) << x;
+  }
+}
+
 TEST_F(FillChoiceTest, ATriangleTouchingTheNearPlaneIsDropped) {
   SGMaterial* mat = Keep(Material(SG_MAT_TYPE_FLAT, 5, nullptr));
   SGTxVertex* t[3] = {Vertex(-1, 10, -1), Vertex(1, 10, -1), Vertex(0, -30, 1)};
