@@ -1,0 +1,186 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <fstream>
+#include <vector>
+
+#include "platform/core/dospath.h"
+#include "platform/gdi/bitmaps.h"
+#include "platform/sound/dsound.h"
+#include "platform/video/avifile.h"
+#include "tests/platform/video/avi_writer.h"
+#include "tests/support/temp_dir.h"
+
+namespace {
+
+using namespace plat;
+using avitest::AviSpec;
+
+struct Movie {
+  explicit Movie(const std::vector<std::uint8_t>& bytes) {
+    EXPECT_EQ(AVIFileOpenBytes(&file, bytes), AVIERR_OK);
+  }
+  ~Movie() {
+    if (video) AVIStreamRelease(video);
+    if (audio) AVIStreamRelease(audio);
+    AVIFileRelease(file);
+  }
+  PAVIFILE file = nullptr;
+  PAVISTREAM video = nullptr;
+  PAVISTREAM audio = nullptr;
+};
+
+AviSpec TenFrames() {
+  AviSpec s;
+  s.frames = avitest::ColourFrames(10, 4);
+  s.frames[6].dropped = true;
+  s.audioRate = 22050;
+  s.channels = 2;
+  for (int i = 0; i < 22050 * 10 / 15; ++i) s.audio.push_back(static_cast<std::int16_t>(i));
+  return s;
+}
+
+TEST(AviFile, StreamsDescribeTheMovie) {
+  const AviSpec spec = TenFrames();
+  Movie m(avitest::WriteAvi(spec));
+  ASSERT_EQ(AVIFileGetStream(m.file, &m.video, streamtypeVIDEO, 0), AVIERR_OK);
+  ASSERT_EQ(AVIFileGetStream(m.file, &m.audio, streamtypeAUDIO, 0), AVIERR_OK);
+  PAVISTREAM none = nullptr;
+  EXPECT_EQ(AVIFileGetStream(m.file, &none, streamtypeVIDEO, 1), AVIERR_NODATA);
+  EXPECT_EQ(none, nullptr);
+
+  AVISTREAMINFO v, a;
+  static_assert(sizeof(AVISTREAMINFO) == 140);
+  ASSERT_EQ(AVIStreamInfo(m.video, &v, sizeof v), AVIERR_OK);
+  EXPECT_EQ(v.fccType, streamtypeVIDEO);
+  EXPECT_EQ(static_cast<double>(v.dwRate) / v.dwScale, 15.0);
+  EXPECT_EQ(v.dwLength, 10u);
+  EXPECT_EQ(v.dwSampleSize, 0u);
+  EXPECT_EQ(v.dwSuggestedBufferSize, 32u * 3 * 24);
+  ASSERT_EQ(AVIStreamInfo(m.audio, &a, sizeof a), AVIERR_OK);
+  EXPECT_EQ(a.dwSampleSize, 4u);
+  EXPECT_EQ(a.dwLength, spec.audio.size());
+  EXPECT_EQ(static_cast<double>(a.dwRate) / a.dwScale, 22050.0);
+  EXPECT_GT(a.dwSuggestedBufferSize, 0u);
+  EXPECT_EQ(a.dwSuggestedBufferSize % 4, 0u);
+
+  LONG size = 0;
+  ASSERT_EQ(AVIStreamReadFormat(m.video, 0, nullptr, &size), AVIERR_OK);
+  ASSERT_EQ(size, 40);
+  BITMAPINFOHEADER bi;
+  ASSERT_EQ(AVIStreamReadFormat(m.video, 0, &bi, &size), AVIERR_OK);
+  EXPECT_EQ(bi.biWidth, 32);
+  EXPECT_EQ(bi.biHeight, 24);
+  EXPECT_EQ(bi.biBitCount, 24);
+  EXPECT_EQ(bi.biCompression, 0u);
+  WAVEFORMATEX wf;
+  size = sizeof wf;
+  ASSERT_EQ(AVIStreamReadFormat(m.audio, 0, &wf, &size), AVIERR_OK);
+  EXPECT_EQ(size, 16);
+  EXPECT_EQ(wf.wFormatTag, WAVE_FORMAT_PCM);
+  EXPECT_EQ(wf.nChannels, 2);
+  EXPECT_EQ(wf.nSamplesPerSec, 22050u);
+  EXPECT_EQ(wf.nAvgBytesPerSec, 88200u);
+}
+
+TEST(AviFile, SamplesReadAsWrittenWithinTheirBounds) {
+  const AviSpec spec = TenFrames();
+  Movie m(avitest::WriteAvi(spec));
+  ASSERT_EQ(AVIFileGetStream(m.file, &m.video, streamtypeVIDEO, 0), AVIERR_OK);
+  ASSERT_EQ(AVIFileGetStream(m.file, &m.audio, streamtypeAUDIO, 0), AVIERR_OK);
+  std::vector<std::uint8_t> frame(4000);
+  LONG bytes = 0, samples = 0;
+  ASSERT_EQ(AVIStreamRead(m.video, 3, 1, frame.data(), 4000, &bytes, &samples), AVIERR_OK);
+  ASSERT_EQ(bytes, 32 * 3 * 24);
+  EXPECT_EQ(samples, 1);
+  const auto raw = avitest::RawFrame(spec, spec.frames[3]);
+  EXPECT_TRUE(std::equal(raw.begin(), raw.end(), frame.begin()));
+  ASSERT_EQ(AVIStreamRead(m.video, 6, 1, frame.data(), 4000, &bytes, nullptr), AVIERR_OK);
+  EXPECT_EQ(bytes, 0) << "a dropped frame reads empty";
+  EXPECT_EQ(AVIStreamRead(m.video, 3, 1, frame.data(), 100, &bytes, nullptr), AVIERR_BUFFERTOOSMALL);
+  EXPECT_EQ(AVIStreamRead(m.video, 10, 1, frame.data(), 4000, &bytes, nullptr), AVIERR_BADPARAM);
+  EXPECT_EQ(AVIStreamRead(m.video, -1, 1, frame.data(), 4000, &bytes, nullptr), AVIERR_BADPARAM);
+  ASSERT_EQ(AVIStreamRead(m.video, 3, 1, nullptr, 0, &bytes, nullptr), AVIERR_OK);
+  EXPECT_EQ(bytes, 32 * 3 * 24);
+
+  // Sound: what is asked, cut at the end of the stream and at the buffer's size.
+  std::vector<std::int16_t> pcm(4000);
+  const LONG length = AVIStreamLength(m.audio);
+  ASSERT_EQ(AVIStreamRead(m.audio, 100, 50, pcm.data(), 8000, &bytes, &samples), AVIERR_OK);
+  EXPECT_EQ(samples, 50);
+  EXPECT_EQ(bytes, 200);
+  EXPECT_EQ(pcm[0], 100);
+  EXPECT_EQ(pcm[1], 100);
+  EXPECT_EQ(pcm[99], 149);
+  ASSERT_EQ(AVIStreamRead(m.audio, length - 10, 50, pcm.data(), 8000, &bytes, &samples), AVIERR_OK);
+  EXPECT_EQ(samples, 10);
+  ASSERT_EQ(AVIStreamRead(m.audio, 0, AVISTREAMREAD_CONVENIENT, pcm.data(), 402, &bytes, &samples), AVIERR_OK);
+  EXPECT_EQ(samples, 100);
+  EXPECT_EQ(AVIStreamRead(m.audio, length, 1, pcm.data(), 8000, &bytes, &samples), AVIERR_BADPARAM);
+}
+
+TEST(AviFile, KeyFramesFoundEitherWay) {
+  // Raw frames are all key frames whatever the index says; a codec's are not.
+  AviSpec spec = TenFrames();
+  spec.compression = "QXYZ";
+  for (auto& f : spec.frames) f.bytes = {1, 2, 3};
+  Movie m(avitest::WriteAvi(spec));  // keys 0, 4, 8; 6 dropped
+  ASSERT_EQ(AVIFileGetStream(m.file, &m.video, streamtypeVIDEO, 0), AVIERR_OK);
+  EXPECT_EQ(AVIStreamFindSample(m.video, 5, FIND_PREV | FIND_KEY), 4);
+  EXPECT_EQ(AVIStreamFindSample(m.video, 4, FIND_PREV | FIND_KEY), 4);
+  EXPECT_EQ(AVIStreamFindSample(m.video, 5, FIND_NEXT | FIND_KEY), 8);
+  EXPECT_EQ(AVIStreamFindSample(m.video, 9, FIND_NEXT | FIND_KEY), -1);
+  EXPECT_EQ(AVIStreamFindSample(m.video, 99, FIND_PREV | FIND_KEY), 8);
+  EXPECT_EQ(AVIStreamFindSample(m.video, 6, FIND_NEXT | FIND_ANY), 7);
+  EXPECT_EQ(AVIStreamFindSample(m.video, 6, FIND_PREV | FIND_ANY), 5);
+}
+
+TEST(AviFile, TimesAndSamplesConvertBothWaysWithoutOverflow) {
+  Movie m(avitest::WriteAvi(TenFrames()));
+  ASSERT_EQ(AVIFileGetStream(m.file, &m.video, streamtypeVIDEO, 0), AVIERR_OK);
+  ASSERT_EQ(AVIFileGetStream(m.file, &m.audio, streamtypeAUDIO, 0), AVIERR_OK);
+  for (LONG n : {0, 1, 2, 14, 15, 1000})
+    EXPECT_EQ(AVIStreamTimeToSample(m.video, AVIStreamSampleToTime(m.video, n)), n);
+  EXPECT_EQ(AVIStreamSampleToTime(m.video, 1), 67);
+  EXPECT_EQ(AVIStreamTimeToSample(m.video, 66), 0);
+  EXPECT_EQ(AVIStreamTimeToSample(m.audio, 1000), 22050);
+  // Products beyond 32 bits: nine hours of frames, a day of sound.
+  EXPECT_EQ(AVIStreamSampleToTime(m.video, 30'000'000), 2'000'000'000);
+  EXPECT_EQ(AVIStreamTimeToSample(m.audio, 86'400'000), 22050 * 86400);
+}
+
+TEST(AviFile, OpeningRefusesWhatItCannotRead) {
+  quentest::TempDir dir("avifile");
+  SetDrive('T', dir.path());
+  PAVIFILE f = nullptr;
+  EXPECT_EQ(AVIFileOpen(&f, "T:\\missing.avi", OF_SHARE_DENY_WRITE, nullptr), AVIERR_FILEOPEN);
+  std::ofstream(dir.path() / "text.avi") << "RIFF not really a movie";
+  EXPECT_EQ(AVIFileOpen(&f, "T:\\TEXT.AVI", OF_SHARE_DENY_WRITE, nullptr), AVIERR_BADFORMAT);
+  const auto bytes = avitest::WriteAvi(TenFrames());
+  std::ofstream(dir.path() / "good.avi", std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  EXPECT_EQ(AVIFileOpen(&f, "T:\\good.avi", OF_WRITE, nullptr), AVIERR_READONLY);
+  ASSERT_EQ(AVIFileOpen(&f, "T:\\good.avi", OF_SHARE_DENY_WRITE, nullptr), AVIERR_OK);
+  PAVISTREAM s = nullptr;
+  ASSERT_EQ(AVIFileGetStream(f, &s, streamtypeVIDEO, 0), AVIERR_OK);
+  // The stream outlives its file.
+  EXPECT_EQ(AVIFileRelease(f), 0u);
+  EXPECT_EQ(AVIStreamLength(s), 10);
+  AVIStreamRelease(s);
+  ClearDrives();
+
+  // A movie of sound only has no video stream; one cut short keeps what is whole.
+  AviSpec sound = TenFrames();
+  sound.video = false;
+  Movie m(avitest::WriteAvi(sound));
+  PAVISTREAM v = nullptr;
+  EXPECT_EQ(AVIFileGetStream(m.file, &v, streamtypeVIDEO, 0), AVIERR_NODATA);
+  auto cut = avitest::WriteAvi(TenFrames());
+  cut.resize(cut.size() / 2);
+  Movie half(cut);
+  ASSERT_EQ(AVIFileGetStream(half.file, &half.video, streamtypeVIDEO, 0), AVIERR_OK);
+  EXPECT_GT(AVIStreamLength(half.video), 2);
+  EXPECT_LT(AVIStreamLength(half.video), 10);
+}
+
+}  // namespace
