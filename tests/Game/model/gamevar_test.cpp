@@ -5,6 +5,7 @@
 #include <string>
 
 #include "Game/model/GStartupMessage.h"
+#include "platform/core/dospath.h"
 #include "tests/Game/model/sandbox.h"
 
 namespace {

@@ -1,70 +1,45 @@
 #pragma once
-// A scratch installation per test: a temporary directory mapped as drive C
-// (and D for the CD), a registry file of its own, the current directory at C:\.
+// The game model's scratch installation: the shared scratch drive (C, with
+// the CD as D, a registry file of its own, the current directory at C:\),
+// addressed as "c/..." and "cd/...", with the save, load and registry steps
+// the model's tests share.
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <string>
 
-#include "platform/core/dospath.h"
-#include "platform/core/files.h"
 #include "platform/core/registry.h"
+#include "tests/support/scoped_file.h"
+#include "tests/support/scratch_drive.h"
 
 namespace model_test {
 
 class Sandbox {
  public:
-  Sandbox() {
-    std::string templ = (std::filesystem::temp_directory_path() / "quenmodel-XXXXXX").string();
-    m_root = ::mkdtemp(templ.data());
-    std::filesystem::create_directories(m_root / "c");
-    std::filesystem::create_directories(m_root / "cd");
-    plat::SetRegistryFile(m_root / "registry.reg");
-    plat::ClearDrives();
-    plat::SetDrive('C', m_root / "c");
-    plat::SetDrive('D', m_root / "cd", plat::DriveType::CdRom);
-    EXPECT_TRUE(plat::SetCurrentDosDirectory("C:\\"));
-  }
-  ~Sandbox() {
-    plat::ResetRegistryFile();
-    plat::ClearDrives();
-    std::error_code ec;
-    std::filesystem::remove_all(m_root, ec);
-  }
-  Sandbox(const Sandbox&) = delete;
-  Sandbox& operator=(const Sandbox&) = delete;
-
   // Host path of a file on drive C ("c/...") or D ("cd/...").
-  std::filesystem::path Host(const std::string& rel) const { return m_root / rel; }
-
-  void Write(const std::string& rel, const std::string& bytes) const {
-    std::filesystem::create_directories(Host(rel).parent_path());
-    std::ofstream(Host(rel), std::ios::binary) << bytes;
+  std::filesystem::path Host(const std::string& rel) const {
+    if (rel.rfind("cd/", 0) == 0) return m_drive.OnCd(rel.substr(3));
+    return m_drive.Host(rel.rfind("c/", 0) == 0 ? rel.substr(2) : rel);
   }
-  std::string Read(const std::string& rel) const {
-    std::ifstream in(Host(rel), std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-  }
+  void Write(const std::string& rel, const std::string& bytes) const { quentest::WriteHostFile(Host(rel), bytes); }
+  std::string Read(const std::string& rel) const { return quentest::ReadHostFile(Host(rel)); }
 
   // The bytes `save` writes to a new file C:\<name>; it must answer `expected`.
   template <class F>
   std::string Saved(F&& save, const std::string& name = "saved.bin", int expected = 1) const {
-    plat::FILE* fp = plat::fopen(("C:\\" + name).c_str(), "wb");
-    EXPECT_EQ(save(fp), expected) << name;
-    plat::fclose(fp);
+    {
+      quentest::ScopedFile fp("C:\\" + name, "wb");
+      EXPECT_EQ(save(fp.get()), expected) << name;
+    }
     return Read("c/" + name);
   }
   // What `load` answers reading `bytes` from a file on C.
   template <class F>
   int Loaded(const std::string& bytes, F&& load) const {
     Write("c/loaded.bin", bytes);
-    plat::FILE* fp = plat::fopen("C:\\loaded.bin", "rb");
-    const int result = load(fp);
-    plat::fclose(fp);
-    return result;
+    quentest::ScopedFile fp("C:\\loaded.bin", "rb");
+    return load(fp.get());
   }
 
   // Sets a string value under HKEY_CURRENT_USER\SOFTWARE\Halvorn\Quenbar\<key>.
@@ -80,7 +55,7 @@ class Sandbox {
   }
 
  private:
-  std::filesystem::path m_root;
+  quentest::ScratchDrive m_drive;
 };
 
 }  // namespace model_test

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/core/registry.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 
@@ -22,9 +23,8 @@ std::string Value(plat::HKEY root, const char* key, const char* name) {
 }
 
 TEST(FreshRegistry, HoldsTheLayoutTheDrivesAndTheServer) {
-  const auto dir = std::filesystem::temp_directory_path() / ("fresh-registry-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
-  std::filesystem::create_directories(dir);
-  const auto file = dir / "registry.reg";
+  const quentest::TempDir dir("fresh-registry");
+  const auto file = dir.path() / "registry.reg";
   registrydata::FreshInstallation install{"C:\\QUENBAR", "D:\\", {{"PATH", "."}, {"GUILD13DPATH", "3DDATA/GUILD1"}},
                                           "/host/c", "/host/d", "/host/quensrvr"};
   std::string error = "(none)";
@@ -50,7 +50,6 @@ TEST(FreshRegistry, HoldsTheLayoutTheDrivesAndTheServer) {
   EXPECT_FALSE(registrydata::WriteFreshRegistry(file, install, error));
   EXPECT_NE(error.find("HELPPATH"), std::string::npos);
   EXPECT_EQ(std::filesystem::file_size(file), before);
-  std::filesystem::remove_all(dir);
 }
 
 }  // namespace
