@@ -246,6 +246,8 @@ SGError SGInstanceGetSavedPos(const SGInstance* inst, double out[3]);
 SGError SGInstanceSetCollideMask(SGInstance* inst, std::uint32_t mask);
 SGError SGInstanceSetCollideMaskBit(SGInstance* inst, std::uint32_t n);
 SGError SGInstanceClearCollideMaskBit(SGInstance* inst, std::uint32_t n);
+// *set = 1 when bit n & 31 of the collision mask is set, else 0.
+SGError SGInstanceTestCollideMaskBit(const SGInstance* inst, std::uint32_t n, std::uint32_t* set);
 
 // Used by the renderer, ray and collision code.
 void ISGInstanceWorldToLocal(const SGInstance* inst, const double world[3], float out[3]);

@@ -241,3 +241,8 @@ SGError SGInstanceClearCollideMaskBit(SGInstance* inst, std::uint32_t n) {
   inst->instCollideMask &= ~(1u << (n & 31));
   return SG_ERROR_NONE;
 }
+
+SGError SGInstanceTestCollideMaskBit(const SGInstance* inst, std::uint32_t n, std::uint32_t* set) {
+  *set = (inst->instCollideMask >> (n & 31)) & 1u;
+  return SG_ERROR_NONE;
+}

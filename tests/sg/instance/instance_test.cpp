@@ -437,6 +437,12 @@ TEST(Instance, CollideMaskBitsWrapAtThirtyTwo) {
   EXPECT_EQ(inst->instCollideMask, 3u);
   SGInstanceClearCollideMaskBit(inst, 0);
   EXPECT_EQ(inst->instCollideMask, 2u);
+  // The test reads the bit asked for from the collision mask.
+  std::uint32_t set = 9;
+  SGInstanceTestCollideMaskBit(inst, 1, &set);
+  EXPECT_EQ(set, 1u);
+  SGInstanceTestCollideMaskBit(inst, 32, &set);
+  EXPECT_EQ(set, 0u);
   ISGInstanceDestroy(inst);
 }
 
