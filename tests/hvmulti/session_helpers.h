@@ -23,15 +23,12 @@ struct Received {
   std::uint32_t from = 0, to = 0;
   std::vector<std::uint8_t> data;
   // A library notice's code and player; 0 when the message is too short.
-  std::int32_t NoticeCode() const {
-    std::int32_t code = 0;
-    plat::ByteReader(data).ReadAt(0, code);
-    return code;
-  }
-  std::uint32_t NoticeId() const {
-    std::uint32_t id = 0;
-    plat::ByteReader(data).ReadAt(4, id);
-    return id;
+  std::int32_t NoticeCode() const { return Notice().code; }
+  std::uint32_t NoticeId() const { return Notice().playerId; }
+  HvMNotice Notice() const {
+    HvMNotice n;
+    HvMNotice::Read(data, n);
+    return n;
   }
 };
 

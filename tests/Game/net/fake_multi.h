@@ -35,10 +35,7 @@ class FakeMulti : public CHvMulti {
     inbox.push_back(Message{HVM_MSG_PACKET, p, from});
   }
   void AddNotice(std::int32_t code, std::uint32_t id) {
-    plat::ByteWriter w;
-    w.I32(code);
-    w.U32(id);
-    inbox.push_back(Message{HVM_MSG_SYSTEM, w.Take(), 0});
+    inbox.push_back(Message{HVM_MSG_SYSTEM, HvMNotice{code, id}.Bytes(), 0});
   }
 
   int CheckMessages() override {
