@@ -13,6 +13,7 @@
 
 #include "Game/app/GameSetup.h"
 #include "Game/app/GameView.h"
+#include "platform/core/files.h"
 #include "platform/core/types.h"
 
 class CClntApp;
@@ -32,6 +33,8 @@ struct GameDataLinks {
   std::function<void(const GameSettingsPacket& settings, std::uint16_t chapterId)> applyGameSetup;
   std::function<void(const char* name)> setChapterName;
   std::function<std::string()> chapterName;
+  // Marks the local chapter as playing after a load.
+  std::function<void()> setStateFlag;
   // The local guild's dark and light colours; false without them.
   std::function<bool(plat::COLORREF& dark, plat::COLORREF& light)> guildColours;
   // The turn's results arrived: advances the model a turn (when `advance`)
@@ -67,6 +70,9 @@ struct ViewFrameworkLinks {
   std::function<std::int32_t()> turnMarker;
   std::function<void(std::int32_t)> setTurnMarker;
   std::function<void()> newDesign;
+  // The framework's shared block of a saved game, before the views' blocks.
+  std::function<void(plat::FILE* file)> saveSharedState;
+  std::function<void(plat::FILE* file)> loadSharedState;
 };
 
 struct AppLinks {

@@ -16,6 +16,7 @@
 #include "Game/app/GameView.h"
 #include "Game/model/GIDString.h"
 #include "Game/net/ConnectionInfo.h"
+#include "platform/core/files.h"
 #include "platform/core/types.h"
 
 class CNetSession;
@@ -100,6 +101,11 @@ class CClntApp : public CClntBase {
   int StartFrontEnd(const char* commandLine);
   void UnwindToScreen(std::int16_t screen);
   void TearDownGame();
+  // The application's part of a saved game, after the game data: 1, or 0
+  // without a current view (nothing written).
+  int SaveState(plat::FILE* file);
+  // Reads it back, makes the views again and goes to the saved view; 1.
+  int LoadState(plat::FILE* file);
   int DeleteReplayFiles();
   int DeleteReviewLogs();
 

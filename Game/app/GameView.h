@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "platform/core/files.h"
 #include "platform/core/types.h"
 #include "platform/dialog/ownerdraw.h"
 
@@ -60,5 +61,8 @@ class IGameView {
   // Before turn processing and before a restart.
   virtual void OnTurnProcessing() {}
   virtual void PlayFrameAnimation(std::uint32_t /*elapsedMs*/) {}
+  // The view's own block of a saved game; 1 when done.
+  virtual int SaveState(plat::FILE* /*file*/) { return 1; }
+  virtual int LoadState(plat::FILE* /*file*/) { return 1; }
   virtual ViewType GetViewType() const = 0;
 };

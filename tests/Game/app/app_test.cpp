@@ -40,6 +40,15 @@ class LoggingView : public IGameView {
   void UpdateControlPanel() override { Log("UpdateControlPanel"); }
   void PlayFrameAnimation(std::uint32_t) override { Log("Frame"); }
   void MarkStale() override { Log("MarkStale"); }
+  void GoToView(WPARAM a, LPARAM b) override { Log("GoTo " + std::to_string(a) + " " + std::to_string(static_cast<long>(b))); }
+  int SaveState(plat::FILE* f) override {
+    Log("Save");
+    return plat::fputc(static_cast<int>(type_), f) >= 0;
+  }
+  int LoadState(plat::FILE* f) override {
+    Log("Load " + std::to_string(plat::fgetc(f)));
+    return 1;
+  }
   LRESULT OnControlCommand(std::uint32_t id) override { Log("Control " + std::to_string(id)); return 7; }
   LRESULT OnMenuCommand(std::uint32_t id) override { Log("Menu " + std::to_string(id)); return 8; }
 
@@ -237,6 +246,32 @@ TEST_F(App, AGameThatEndsReturnsToTheFrontEnd) {
   EXPECT_EQ(frontEndRuns, 2);
   EXPECT_EQ(g_currentView, nullptr);
   EXPECT_EQ(app.View(VIEW_SOLAR), nullptr);
+}
+
+TEST_F(App, SavedStateRoundTripGoesBackToTheSavedView) {
+  CClntApp& app = Start();
+  plat::FILE* f = plat::fopen("C:\\app.sav", "w+b");
+  ASSERT_NE(f, nullptr);
+  EXPECT_EQ(app.SaveState(f), 0);  // no view yet: nothing written
+  EXPECT_EQ(plat::ftell(f), 0);
+  SendMessage(g_mainWnd, WM_APP_GAME_STARTED, 0, 0);
+  SendMessage(g_mainWnd, WM_APP_SWITCH_VIEW, VIEW_TERRAIN_REPLAY, 77);
+  app.m_gameRandomSeed = 0x01020304;
+  ASSERT_EQ(app.SaveState(f), 1);
+  EXPECT_EQ(plat::ftell(f), 4 + 4 + 2 + 4);
+  plat::rewind(f);
+  app.m_gameRandomSeed = 0;
+  g_log.clear();
+  EXPECT_EQ(app.LoadState(f), 1);
+  plat::fclose(f);
+  EXPECT_EQ(app.m_gameRandomSeed, 0x01020304u);
+  EXPECT_EQ(app.m_renderArgument, 77);
+  EXPECT_EQ(app.m_fullRedraw, 1u);
+  const std::vector<std::string> loads{"0:Load 0", "1:Load 1", "2:Load 2", "3:Load 3", "2:GoTo 7 77"};
+  std::vector<std::string> seen;
+  for (const auto& e : g_log)
+    if (e.find("Load") != std::string::npos || e.find("GoTo") != std::string::npos) seen.push_back(e);
+  EXPECT_EQ(seen, loads);
 }
 
 TEST_F(App, QuitMessageEndsTheLoopAtOnce) {

@@ -1,0 +1,72 @@
+// The application's part of a saved game.
+#include <array>
+#include <cstring>
+
+#include "Game/app/AppGlobals.h"
+#include "Game/app/CClntApp.h"
+#include "Game/model/ByteStream.h"
+#include "Game/net/NetSession.h"
+#include "Game/net/Packets.h"
+#include "media/CSndPlay.h"
+#include "platform/core/bytes.h"
+#include "platform/core/random.h"
+#include "platform/user/queue.h"
+
+using namespace plat;
+
+namespace {
+
+// The views whose blocks a saved game holds, in their order.
+constexpr ViewType kSavedViews[] = {VIEW_DESIGN, VIEW_TERRAIN, VIEW_SOLAR, VIEW_ASTEROID_SPACE};
+constexpr std::size_t kChapterPacketSize = 44;
+
+}  // namespace
+
+int CClntApp::SaveState(plat::FILE* file) {
+  if (!g_currentView) return 0;
+  FileWriter w(file);
+  w.U32(m_gameRandomSeed);
+  if (g_appLinks.views.saveSharedState) g_appLinks.views.saveSharedState(file);
+  for (ViewType type : kSavedViews)
+    if (IGameView* view = View(type)) view->SaveState(file);
+  w.U8(1);
+  w.U8(static_cast<std::uint8_t>(g_currentView->GetViewType()));
+  w.I32(m_renderArgument);
+  return 1;
+}
+
+int CClntApp::LoadState(plat::FILE* file) {
+  if (g_sndPlay) g_sndPlay->PlayTrack(static_cast<DWORD>(LocalGuild() + 1));
+  std::array<std::uint8_t, kChapterPacketSize> chapter{};
+  ByteWriter cw(chapter);
+  cw.WriteAt<std::uint16_t>(0, PKT_PLAYER_NAME);
+  cw.WriteAt<std::uint16_t>(8, LocalChapterId());
+  // The name as text from offset 10, cut to leave its terminator in the packet.
+  std::memcpy(chapter.data() + 10, m_chapterName, strnlen(m_chapterName, kChapterPacketSize - 11));
+  if (g_session) g_session->Send(kAllPlayersSlot, chapter.data(), chapter.size());
+  g_currentView = nullptr;
+  DeleteViews();
+  FileReader r(file);
+  m_gameRandomSeed = r.U32();
+  plat::srand(m_gameRandomSeed);
+  CreateViews({VIEW_SOLAR, VIEW_DESIGN, VIEW_TERRAIN, VIEW_ASTEROID_SPACE, VIEW_TERRAIN_REPLAY, VIEW_SPACE_REPLAY});
+  g_currentView = View(VIEW_SOLAR);
+  if (g_appLinks.views.loadSharedState) g_appLinks.views.loadSharedState(file);
+  for (ViewType type : kSavedViews)
+    if (IGameView* view = View(type)) view->LoadState(file);
+  r.U8();
+  const auto type = static_cast<ViewType>(r.U8());
+  m_renderArgument = r.I32();
+  if (!r.Ok()) m_renderArgument = -1;
+  m_fullRedraw = 1;
+  if (g_currentView) {
+    if (type != VIEW_DESIGN && type != VIEW_SPACE_REPLAY && type != VIEW_TERRAIN_REPLAY) m_renderArgument = -1;
+    g_currentView->GoToView(type, static_cast<LPARAM>(m_renderArgument));
+  } else {
+    PostMessage(g_mainWnd, WM_APP_SWITCH_VIEW, type, static_cast<LPARAM>(m_renderArgument));
+  }
+  if (g_sndPlay) g_sndPlay->Init(g_mainWnd, m_options.musicLevel, m_options.effectsLevel, m_options.speech);
+  ApplyGameColors(0);
+  if (g_appLinks.game.setStateFlag) g_appLinks.game.setStateFlag();
+  return 1;
+}
