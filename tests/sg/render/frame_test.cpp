@@ -171,6 +171,39 @@ TEST_F(FrameTest, DegenerateCamerasNeverWriteOutsideTheBuffer) {
   }
 }
 
+// The game keeps a scene per view and draws whichever is shown with its one
+// renderer: each frame shows its own scene through its own camera.
+TEST_F(FrameTest, OneRendererDrawsAScenePerView) {
+  Place(Keep(Box(2.f, 2.f, 2.f, 1)), {Keep(Material(SG_MAT_TYPE_FLAT, 40, nullptr))}, 0.0, 0.0, 0.0);
+  SGScene* other = nullptr;
+  ASSERT_EQ(SGSceneCreate(ctx_, &other), SG_ERROR_NONE);
+  ASSERT_EQ(SGSceneLoad(other, dp_, "Quenbar.con"), SG_ERROR_NONE);
+  SGInstance* box = NewInstance(SG_INST_TYPE_MODEL_ONE);
+  SGInstanceSetModel(box, Keep(Box(2.f, 2.f, 2.f, 1)));
+  auto& table = tables_.emplace_back(std::vector<SGMaterial*>{Keep(Material(SG_MAT_TYPE_FLAT, 150, nullptr))});
+  SGInstanceSetMaterial(box, 1, table.data());
+  const double ahead[3] = {0.0, 10.0, 0.0};
+  SGInstanceSetPosition(box, ahead);
+  SGSceneAddInstance(other, box);
+  SGInstance* camera = NewInstance(SG_INST_TYPE_CAMERA);
+  SGInstanceSetCamera(camera, 30.f, 1.f, 0.5f, 100.f);
+  const float forward[3] = {0.f, 1.f, 0.f};
+  const float up[3] = {0.f, 0.f, 1.f};
+  SGInstanceSetOrientation(camera, forward, up);
+  SGInstanceUpdate(camera);
+  SGSceneAddInstance(other, camera);
+  const auto* colours = static_cast<const std::uint16_t*>(fb_->fbPixelTable);
+  for (int round = 0; round < 2; ++round) {
+    ASSERT_EQ(Draw(), SG_ERROR_NONE);
+    EXPECT_EQ(Pixel(292, 183), colours[40]);
+    Clear();
+    ASSERT_EQ(SGSceneDraw(rend_, other, camera), SG_ERROR_NONE);
+    EXPECT_EQ(Pixel(292, 183), colours[150]);
+    EXPECT_EQ(rend_->renCamera, camera);
+  }
+  SGSceneDestroy(other);
+}
+
 // The scene's cull tree removes what lies wholly beyond its plane, seen from the eye.
 TEST_F(FrameTest, TheCullTreeRemovesInstancesBeyondItsPlane) {
   SGModel* box = Keep(Box(1.f, 1.f, 1.f, 1));
