@@ -2,7 +2,8 @@
 // (--headless, --windowed, --fullscreen) and runs the application. With
 // --script FILE it runs headless under a script of input, waits and captures
 // (Game/app/GameScript.h) and exits with 0 when every wait was met, 1 when
-// not, 2 when the script cannot be read.
+// not, 2 when the script cannot be read. Headless without a script it runs
+// under an empty one, so it shows its first screen and ends by itself.
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -52,8 +53,20 @@ int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
   plat::BackendOptions options = plat::TakeBackendOptions(args);
   const std::string scriptFile = TakeScriptOption(args);
-  if (scriptFile.empty()) {
+  const bool headless = options.kind == plat::BackendKind::Headless ||
+                        (options.kind == plat::BackendKind::Auto && !plat::HostDisplayAvailable());
+  if (scriptFile.empty() && !headless) {
     plat::StartBackend(options);
+    RunProgram(args);
+    plat::ResetUserLayer();
+    plat::StopBackend();
+    return 0;
+  }
+  if (scriptFile.empty()) {
+    // Nobody could answer the screens: an empty script lets the program show
+    // its first screen and then tells it to quit.
+    std::puts("quenbar: no display; running headless without a script, the program ends by itself");
+    plat::InstallBackend(std::make_unique<ScriptedBackend>(std::vector<ScriptStep>{}));
     RunProgram(args);
     plat::ResetUserLayer();
     plat::StopBackend();
