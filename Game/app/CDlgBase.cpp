@@ -74,6 +74,12 @@ void CDlgBase::FreeOwnModule() {
   m_module = nullptr;
 }
 
+void CDlgBase::TakeModule(HMODULE module, bool own) {
+  FreeOwnModule();
+  m_module = module;
+  m_ownModule = own && module != nullptr;
+}
+
 LRESULT CDlgBase::DoModal(const char* templateName) {
   m_templateName = templateName;
   return DialogBoxParam(m_instance, templateName, m_parent, DlgBaseProc, reinterpret_cast<LPARAM>(this));

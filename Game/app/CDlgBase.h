@@ -78,6 +78,8 @@ class CDlgBase {
  protected:
   // Frees the module when this object loaded it.
   void FreeOwnModule();
+  // Frees an own module and takes `module` in its place, owned or not.
+  void TakeModule(plat::HMODULE module, bool own);
   // Loads `sprite` from the module, or null when the image is missing.
   std::unique_ptr<CSprite> LoadImage(const char* name, plat::LONG x, plat::LONG y);
   // Blits `sprite` over the control's screen rectangle with the cursor hidden.

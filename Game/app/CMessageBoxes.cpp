@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <string>
+#include <utility>
 
 #include "Game/app/AppGlobals.h"
 #include "Game/model/GInstData.h"
@@ -29,10 +30,14 @@ std::string GuildImage(std::uint32_t guild, const char* name) {
   return std::string(g_instData.GetGuildPath(static_cast<int>(guild))) + name;
 }
 
-HMODULE LoadGuildModule(std::uint32_t guild) {
+// During a game the game's "guild.dll" of `guild`; otherwise the one of
+// `fileGuild` loaded from its art directory (owned by the box).
+std::pair<HMODULE, bool> BoxModule(std::uint32_t guild, std::uint32_t fileGuild) {
+  if (GameExists())
+    return {g_appLinks.game.guildModule ? g_appLinks.game.guildModule(static_cast<int>(guild)) : nullptr, false};
   char path[260];
-  g_instData.BuildPath(path, "guild.dll", INSTPATH_GUILD_ART, static_cast<int>(guild));
-  return LoadLibrary(path);
+  g_instData.BuildPath(path, "guild.dll", INSTPATH_GUILD_ART, static_cast<int>(fileGuild));
+  return {LoadLibrary(path), true};
 }
 
 void PlaceBox(HWND window) {
@@ -79,13 +84,8 @@ COkDlg::~COkDlg() {
 LRESULT COkDlg::OnInitDialog(HWND window) {
   CDlgBase::OnInitDialog(window);
   // The base's front-end module is not this box's: its images are the guild's.
-  FreeOwnModule();
-  if (GameExists()) {
-    m_module = g_appLinks.game.guildModule ? g_appLinks.game.guildModule(static_cast<int>(m_guild)) : nullptr;
-  } else {
-    m_module = LoadGuildModule(m_guild);
-    m_ownModule = m_module != nullptr;
-  }
+  const auto [module, own] = BoxModule(m_guild, m_guild);
+  TakeModule(module, own);
   PlaceBox(window);
   PlaceButton(window, 1, 103);
   m_background = LoadImage(GuildImage(m_guild, "okdlg.ima").c_str(), kBoxRect.left, kBoxRect.top);
@@ -129,14 +129,9 @@ CYesNoDlg::~CYesNoDlg() {
 
 LRESULT CYesNoDlg::OnInitDialog(HWND window) {
   CDlgBase::OnInitDialog(window);
-  FreeOwnModule();
-  if (GameExists()) {
-    m_module = g_appLinks.game.guildModule ? g_appLinks.game.guildModule(static_cast<int>(m_guild)) : nullptr;
-  } else {
-    // Outside a game the module is guild 0's whatever the box's guild.
-    m_module = LoadGuildModule(0);
-    m_ownModule = m_module != nullptr;
-  }
+  // Outside a game the module is guild 0's whatever the box's guild.
+  const auto [module, own] = BoxModule(m_guild, 0);
+  TakeModule(module, own);
   m_background = LoadImage(GuildImage(m_guild, "yesnodlg.ima").c_str(), kBoxRect.left, kBoxRect.top);
   PlaceBox(window);
   PlaceButton(window, 1, 47);
