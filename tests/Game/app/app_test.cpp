@@ -2,6 +2,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "Game/app/CClntApp.h"
@@ -272,6 +273,59 @@ TEST_F(App, SavedStateRoundTripGoesBackToTheSavedView) {
   for (const auto& e : g_log)
     if (e.find("Load") != std::string::npos || e.find("GoTo") != std::string::npos) seen.push_back(e);
   EXPECT_EQ(seen, loads);
+}
+
+TEST_F(App, SaveLoadAndRestartMessagesBracketTheirWorkWithBusyAndTheProgressDialog) {
+  CClntApp& app = Start();
+  std::vector<std::string> steps;
+  g_appLinks.openProgress = [&](const char* text, int animation) {
+    steps.push_back(std::string("open ") + text + " " + std::to_string(animation));
+  };
+  g_appLinks.closeProgress = [&] { steps.push_back("close"); };
+  g_appLinks.suspendScreenFlush = [&](int s) { steps.push_back("flush " + std::to_string(s)); };
+  g_appLinks.saveGame = [&](const char* name) {
+    steps.push_back(std::string("save ") + name + (app.m_busy ? " busy" : ""));
+    return false;
+  };
+  auto take = [&] { return std::exchange(steps, {}); };
+  SendMessage(g_mainWnd, WM_APP_GAME_STARTED, 0, 0);
+  take();
+  SendMessage(g_mainWnd, WM_APP_GO_TO, 4, 5);
+  EXPECT_EQ(g_log.back(), "2:GoTo 4 5");
+
+  // A save that fails at once puts everything back.
+  SendMessage(g_mainWnd, WM_APP_SAVE, 0, reinterpret_cast<LPARAM>("slot1"));
+  EXPECT_EQ(take(), (std::vector<std::string>{"flush 1", "save slot1 busy", "flush 0", "close"}));
+  EXPECT_EQ(app.m_busy, 0u);
+  EXPECT_EQ(app.m_playPhase, 1u);
+
+  // Turn processing: busy with its progress dialog until the results come.
+  SendMessage(g_mainWnd, WM_APP_TURN_PROCESSING, 0, 0);
+  EXPECT_EQ(take(), std::vector<std::string>{"open Processing Turn... 2"});
+  EXPECT_EQ(app.m_busy, 1u);
+  EXPECT_EQ(app.m_playPhase, 0u);
+  SendMessage(g_mainWnd, WM_APP_TURN_RESULTS, 0, 0);
+  EXPECT_EQ(app.m_busy, 0u);
+  EXPECT_EQ(take(), std::vector<std::string>{"close"});
+
+  // Failures are told in the OK box, answered here with Enter.
+  backend->PressKey(VK_RETURN, 10);
+  SendMessage(g_mainWnd, WM_APP_SAVE_FINISHED, 0, 0);
+  EXPECT_EQ(take(), (std::vector<std::string>{"flush 0", "close"}));
+  backend->PressKey(VK_RETURN, 10);
+  SendMessage(g_mainWnd, WM_APP_AUTOSAVE, 0, 0);  // no autosave link: a failure
+  EXPECT_EQ(take(), (std::vector<std::string>{"open Saving Game... 0", "close"}));
+  EXPECT_EQ(app.m_busy, 0u);
+  EXPECT_TRUE(backend->ScriptDone());
+
+  // Restarted views: made again, solar first, and the game goes on.
+  const std::size_t from = g_log.size();
+  SendMessage(g_mainWnd, WM_APP_RESTART_VIEWS, 0, 0);
+  const auto log = Since(from);
+  EXPECT_EQ(std::count(log.begin(), log.end(), "2:made"), 1);
+  EXPECT_EQ(std::find(log.begin(), log.end(), "2:made") - log.begin(), 6);  // after the six old views went
+  EXPECT_EQ(g_currentView, app.View(VIEW_SOLAR));
+  EXPECT_EQ(app.m_playPhase, 1u);
 }
 
 TEST_F(App, QuitMessageEndsTheLoopAtOnce) {

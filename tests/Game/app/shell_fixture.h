@@ -24,7 +24,9 @@ struct ShellFixture : testing::Test {
     backend = &plat::StartHeadlessBackend();
     plat::ResetUserLayer();
     plat::InitCommonControls();
-    program = plat::LoadLibrary((std::string(QUEN_BUILD_DIR) + "/Game/quenbar.dll").c_str());
+    const std::string module = std::string(QUEN_BUILD_DIR) + "/Game/quenbar.dll";
+    plat::SetProgramModulePath(module);  // the texts of the application come from it
+    program = plat::LoadLibrary(module.c_str());
     ASSERT_NE(program, nullptr) << "the program's resource module is built with the program";
     g_appLinks = AppLinks{};
   }
@@ -32,6 +34,7 @@ struct ShellFixture : testing::Test {
     plat::ResetUserLayer();
     if (program) plat::FreeLibrary(program);
     g_appLinks = AppLinks{};
+    plat::SetProgramModulePath("/nonexistent/quenbar.dll");
     plat::StopBackend();
     plat::UseRealClock();
   }
