@@ -1,0 +1,162 @@
+// The game data's block of a saved game: the root's own fields, then every
+// database in a fixed order.
+#include "Game/model/ByteStream.h"
+#include "Game/model/GGameData.h"
+#include "Game/model/GPersist.h"
+#include "Game/model/GWorldLinks.h"
+#include "Game/rules/GHullDB.h"
+#include "Game/rules/GModuleDB.h"
+#include "Game/rules/GUnitTem.h"
+
+namespace {
+
+constexpr std::uint8_t kGameDataVersion = 1;
+
+void ForgetDesignReferences(CGTemplateDB& designs) {
+  for (int c = 0; c < kTemplateChapters; ++c) {
+    for (CGUnitTemplate* t : designs.fixed[c])
+      if (t != nullptr) t->references = 0;
+    for (std::uint16_t i = 0; i < designs.extra[c].count; ++i)
+      if (CGUnitTemplate* t = designs.extra[c].GetAt(i)) t->references = 0;
+  }
+}
+
+}  // namespace
+
+int CGameData::Save(plat::FILE* fp) const {
+  FileWriter w(fp);
+  w.U8(kGameDataVersion);
+  w.U32(turn);
+  if (!w.Ok() || WriteValidityByte(fp) == 0) return 0;
+
+  w.U8(chaptersPerGuild);
+  w.U8(shipDisplay);
+  for (const auto& mix : resourceMix) w.WriteBytes(mix);
+  w.U8(resourceMixCount);
+  for (std::uint16_t v : {turnTimeLimit, victoryFlags, std::uint16_t{0}, gameLength, guildControlPercent,
+                          imperatorVotePercent, randomEvents, localChapterId})
+    w.U16(v);
+  for (const auto& row : standings) {
+    for (const ChapterStanding& c : row) {
+      w.U8(c.asteroids);
+      w.U8(c.presence);
+      w.U8(c.votes);
+      w.U16(c.ships);
+      w.U16(c.scienceBonusLimit);
+    }
+  }
+  for (std::uint32_t s : scores) w.U32(s);
+  if (!w.Ok() || WriteValidityByte(fp) == 0) return 0;
+
+  // The selection and the groups are the player's convenience: a failure
+  // there does not fail the save.
+  w.U16(static_cast<std::uint16_t>(selection.size()));
+  for (const SelectionEntry& e : selection) {
+    w.U16(e.location);
+    w.U16(e.kind);
+    w.U32(e.id);
+  }
+  WriteValidityByte(fp);
+  w.U16(kUnitGroups);
+  for (const auto& group : unitGroups) {
+    w.U8(group ? 1 : 0);
+    if (!group) continue;
+    w.U16(static_cast<std::uint16_t>(group->size()));
+    for (std::uint32_t id : *group) w.U32(id);
+    WriteValidityByte(fp);
+  }
+
+  w.U32(asteroidsHiddenUntilSeen);
+  w.U32(allShipsScanned);
+  w.U32(allAsteroidsScanned);
+  for (const auto& row : reviewLog)
+    for (std::uint32_t v : row) w.U32(v);
+  w.U8(researchSharedPercent);
+  w.U32(chaoticOrbits);
+  w.U8(asteroidControlShown);
+  if (!w.Ok() || WriteValidityByte(fp) == 0) return 0;
+
+  if (moduleDB->Save(fp) == 0 || hullDB->Save(fp) == 0 || solarDB.Save(fp) == 0 || templates.Save(fp) == 0 ||
+      pieces.Save(fp) == 0 || guildList->Save(fp) == 0 || poolDB.Save(fp) == 0)
+    return 0;
+  return WriteValidityByte(fp);
+}
+
+int CGameData::Load(plat::FILE* fp) {
+  FileReader r(fp);
+  r.U8();  // the version: one form so far
+  r.Read(turn);
+  if (!r.Ok() || ReadValidityByte(fp) == 0) return 0;
+
+  std::uint8_t perGuild = 0;
+  r.Read(perGuild);
+  r.Read(shipDisplay);
+  for (auto& mix : resourceMix) r.ReadBytes(mix);
+  r.Read(resourceMixCount);
+  for (std::uint16_t* v : {&turnTimeLimit, &victoryFlags, &reservedWord, &gameLength, &guildControlPercent,
+                           &imperatorVotePercent, &randomEvents, &localChapterId})
+    r.Read(*v);
+  for (auto& row : standings) {
+    for (ChapterStanding& c : row) {
+      r.Read(c.asteroids);
+      r.Read(c.presence);
+      r.Read(c.votes);
+      r.Read(c.ships);
+      r.Read(c.scienceBonusLimit);
+    }
+  }
+  for (std::uint32_t& s : scores) r.Read(s);
+  if (!r.Ok() || ReadValidityByte(fp) == 0) return 0;
+  if (perGuild != 0) SetChaptersPerGuild(perGuild);
+  // The guilds' member lists are as long as the saved game's chapters per
+  // guild, which need not be the count this root was made with.
+  if (guildList->GetGuild(0)->GetChaptersPerGuild() != chaptersPerGuild) {
+    guildList = std::make_unique<CGuildList>(chaptersPerGuild);
+    g_worldLinks.guildList = guildList.get();
+  }
+
+  selection.clear();
+  const std::uint16_t selected = r.U16();
+  for (std::uint16_t i = 0; i < selected && r.Ok(); ++i) {
+    SelectionEntry e;
+    r.Read(e.location);
+    r.Read(e.kind);
+    r.Read(e.id);
+    if (r.Ok()) selection.push_back(e);
+  }
+  ReadValidityByte(fp);
+  // A file may hold more slots than the game uses; the extra ones are read
+  // and dropped so that the blocks after them stay in step.
+  const std::uint16_t slots = r.U16();
+  ClearUnitGroups();
+  for (std::uint16_t s = 0; s < slots && r.Ok(); ++s) {
+    if (r.U8() == 0) continue;
+    const std::uint16_t n = r.U16();
+    std::vector<std::uint32_t> ids;
+    ids.reserve(n);
+    for (std::uint16_t i = 0; i < n && r.Ok(); ++i) ids.push_back(r.U32());
+    ReadValidityByte(fp);
+    // Stored head first, kept head first: a group selects in the same order
+    // after a load as before it.
+    if (s < kUnitGroups && !ids.empty()) unitGroups[s] = std::move(ids);
+  }
+
+  r.Read(asteroidsHiddenUntilSeen);
+  r.Read(allShipsScanned);
+  r.Read(allAsteroidsScanned);
+  for (auto& row : reviewLog)
+    for (std::uint32_t& v : row) r.Read(v);
+  r.Read(researchSharedPercent);
+  r.Read(chaoticOrbits);
+  r.Read(asteroidControlShown);
+  if (!r.Ok() || ReadValidityByte(fp) == 0) return 0;
+
+  if (moduleDB->Load(fp) == 0 || hullDB->Load(fp) == 0 || solarDB.Load(fp) == 0 || templates.Load(fp) == 0)
+    return 0;
+  // The designs' reference counts were saved with them, and every unit read
+  // next takes its reference again: start the counts from nothing so that a
+  // load does not double them.
+  ForgetDesignReferences(templates);
+  if (pieces.Load(fp) == 0 || guildList->Load(fp) == 0 || poolDB.Load(fp) == 0) return 0;
+  return ReadValidityByte(fp);
+}
