@@ -1,0 +1,272 @@
+#include "server/SrvGame.h"
+
+#include <algorithm>
+
+#include "Game/model/GChapter.h"
+#include "Game/net/Packets.h"
+#include "platform/core/bytes.h"
+#include "server/SrvPacketRead.h"
+
+namespace {
+
+constexpr std::size_t kChapterNameWidth = 32;
+constexpr std::size_t kMaxChapterNameChars = 30;
+constexpr std::uint16_t kGiveUpOffset = 100;
+
+// The smallest block each handled type must have.
+std::size_t MinimumSize(std::uint16_t type) {
+  switch (type) {
+    case PKT_START: return 12;
+    case PKT_END_TURN: return 16;
+    case PKT_CHAPTER_CLAIM: return 48;
+    case PKT_PLAYER_NAME: return 44;
+    case PKT_STATUS: return 16;
+    case PKT_GAME_CONFIG: return 40;
+    case PKT_GAME_SETTINGS: return 68;
+    default: return kPacketHeaderSize;
+  }
+}
+
+}  // namespace
+
+SrvGame::SrvGame(SrvOutbox& out, SrvLog& log, SrvAsteroidNames names, std::uint32_t seed)
+    : m_out(out), m_log(log), m_names(std::move(names)), m_seed(seed) {}
+
+void SrvGame::PlayerJoined(std::uint32_t player) {
+  if (std::find(m_players.begin(), m_players.end(), player) == m_players.end()) m_players.push_back(player);
+  m_log.Line("player %u joined", player);
+}
+
+void SrvGame::PlayerLeft(std::uint32_t player) {
+  m_players.erase(std::remove(m_players.begin(), m_players.end(), player), m_players.end());
+  const std::int32_t chapter = HeldChapter(player);
+  if (chapter >= 0) {
+    m_holder[chapter] = 0;
+    m_log.Line("player %u left; chapter %d is computer-held from now on", player, chapter);
+    for (std::uint32_t p : m_players) SendChapterName(p, static_cast<std::uint16_t>(chapter));
+  } else {
+    m_log.Line("player %u left", player);
+  }
+  if (m_players.empty()) {
+    m_ended = true;
+    m_log.Line("no human player remains: the game ends");
+  } else if (m_started) {
+    // The leaver may have been the last one the turn waited for.
+    bool allDone = true;
+    for (std::uint16_t c = 0; c < kMaxChapters; ++c)
+      if (m_holder[c] != 0 && !m_turnDone[c]) allDone = false;
+    if (allDone) ResolveTurn();
+  }
+}
+
+bool SrvGame::Refuse(std::uint32_t from, std::uint16_t type, const char* why) {
+  m_log.Line("refused packet %u from player %u: %s", type, from, why);
+  return false;
+}
+
+std::int32_t SrvGame::HeldChapter(std::uint32_t player) const {
+  if (player == 0) return -1;
+  for (std::uint16_t c = 0; c < kMaxChapters; ++c)
+    if (m_holder[c] == player) return c;
+  return -1;
+}
+
+std::string SrvGame::ChapterName(std::uint16_t chapter) const {
+  if (!m_names40[chapter].empty()) return m_names40[chapter];
+  return "Chapter " + std::to_string(chapter + 1);
+}
+
+bool SrvGame::Receive(std::uint32_t from, std::span<const std::uint8_t> packet) {
+  PacketHeader header;
+  if (!ReadPacketHeader(packet, header)) return Refuse(from, 0xFFFF, "shorter than a header");
+  if (std::find(m_players.begin(), m_players.end(), from) == m_players.end())
+    return Refuse(from, header.type, "sender is not in the session");
+  if (packet.size() < MinimumSize(header.type)) return Refuse(from, header.type, "too short");
+  switch (header.type) {
+    case PKT_SETTINGS_QUERY: {
+      PacketImage<12> p(PKT_SETTINGS_QUERY);
+      p.Put<std::uint32_t>(8, m_started ? 1 : 0);
+      m_out.Send(from, SrvPacket(p.bytes.begin(), p.bytes.end()), false);
+      return true;
+    }
+    case PKT_CHAPTER_REPORTS: return OnChapterReports(from);
+    case PKT_CHAPTER_CLAIM: return OnChapterClaim(from, packet);
+    case PKT_GAME_SETTINGS: return OnSettings(from, packet);
+    case PKT_GAME_CONFIG: return OnConfig(from, packet);
+    case PKT_PLAYER_NAME: return OnPlayerName(from, packet);
+    case PKT_STATUS:
+      m_log.Line("status of player %u: chapter %u, session open %u", from, ReadU16(packet, 8), ReadU32(packet, 12));
+      return true;
+    case PKT_DEFAULT_BATTLE_PLANS:
+    case PKT_KEEPALIVE:
+    case PKT_READY:
+    case PKT_TURN_PROCESSING_ACK: return true;
+    case PKT_START: return OnStart(from);
+    case PKT_END_TURN: return OnEndTurn(from, packet);
+    case PKT_QUIT: PlayerLeft(from); return true;
+    case PKT_END_GAME:
+      m_ended = true;
+      m_log.Line("player %u ended the game", from);
+      return true;
+    default: return Refuse(from, header.type, "not handled by this server");
+  }
+}
+
+bool SrvGame::OnChapterReports(std::uint32_t from) {
+  PacketImage<12> p(PKT_CHAPTER_REPORTS);
+  p.Put<std::uint16_t>(8, m_setup.ChaptersPerGuild());
+  m_out.Send(from, SrvPacket(p.bytes.begin(), p.bytes.end()), false);
+  for (std::uint16_t c = 0; c < kMaxChapters; ++c) SendChapterName(from, c);
+  return true;
+}
+
+void SrvGame::SendChapterName(std::uint32_t to, std::uint16_t chapter) {
+  PacketImage<48> p(PKT_CHAPTER_NAME);
+  p.Put<std::uint16_t>(8, chapter);
+  const bool outsideGuild = (chapter & 7) >= m_setup.ChaptersPerGuild();
+  p.Put<std::uint32_t>(12, (outsideGuild || m_holder[chapter] != 0) ? 1 : 0);
+  p.SetText(16, kChapterNameWidth, ChapterName(chapter));
+  m_out.Send(to, SrvPacket(p.bytes.begin(), p.bytes.end()), false);
+}
+
+bool SrvGame::OnChapterClaim(std::uint32_t from, std::span<const std::uint8_t> packet) {
+  const std::uint16_t asked = ReadU16(packet, 8);
+  if (asked >= kGiveUpOffset) {
+    const std::uint16_t chapter = static_cast<std::uint16_t>(asked - kGiveUpOffset);
+    if (chapter >= kMaxChapters || m_holder[chapter] != from) return Refuse(from, PKT_CHAPTER_CLAIM, "gives up a chapter it does not hold");
+    if (m_started) return Refuse(from, PKT_CHAPTER_CLAIM, "gives up a chapter in play");
+    m_holder[chapter] = 0;
+    m_names40[chapter].clear();
+    for (std::uint32_t p : m_players) SendChapterName(p, chapter);
+    return true;
+  }
+  PacketImage<48> answer(PKT_CHAPTER_CLAIM);
+  answer.Put<std::uint16_t>(8, asked);
+  const bool inGame = asked < kMaxChapters && (asked & 7) < m_setup.ChaptersPerGuild();
+  const bool free = inGame && (m_holder[asked] == 0 || m_holder[asked] == from);
+  const bool granted = free && !m_started;
+  if (inGame) answer.SetText(12, kChapterNameWidth, ChapterName(asked));
+  answer.Put<std::uint32_t>(44, granted ? 1 : 0);
+  if (granted) {
+    const std::int32_t before = HeldChapter(from);
+    if (before >= 0 && before != asked) {
+      m_holder[before] = 0;
+      m_names40[before].clear();
+    }
+    m_holder[asked] = from;
+    std::string name = ReadText(packet, 12, kChapterNameWidth);
+    if (name.size() > kMaxChapterNameChars) name.resize(kMaxChapterNameChars);
+    if (!name.empty()) m_names40[asked] = name;
+    answer.SetText(12, kChapterNameWidth, ChapterName(asked));
+    m_log.Line("chapter %u granted to player %u", asked, from);
+    for (std::uint32_t p : m_players) {
+      if (before >= 0 && before != asked) SendChapterName(p, static_cast<std::uint16_t>(before));
+      SendChapterName(p, asked);
+    }
+  } else {
+    m_log.Line("chapter %u refused to player %u", asked, from);
+  }
+  m_out.Send(from, SrvPacket(answer.bytes.begin(), answer.bytes.end()), false);
+  return true;
+}
+
+bool SrvGame::OnSettings(std::uint32_t from, std::span<const std::uint8_t> packet) {
+  if (ReadU16(packet, 10) == 0) {
+    SrvPacket p(m_setup.settings.bytes.begin(), m_setup.settings.bytes.end());
+    m_out.Send(from, p, false);
+    return true;
+  }
+  if (m_started) return Refuse(from, PKT_GAME_SETTINGS, "settings after the start");
+  m_setup.TakeSettings(packet);
+  SendToOthers(from, SrvPacket(m_setup.settings.bytes.begin(), m_setup.settings.bytes.end()));
+  return true;
+}
+
+bool SrvGame::OnConfig(std::uint32_t from, std::span<const std::uint8_t> packet) {
+  if (m_started) return Refuse(from, PKT_GAME_CONFIG, "configuration after the start");
+  m_setup.TakeConfig(packet);
+  m_log.Line("configuration from player %u: %u chapters per guild, %u asteroids", from, m_setup.ChaptersPerGuild(),
+             m_setup.AsteroidCount());
+  SendToOthers(from, SrvPacket(m_setup.config.bytes.begin(), m_setup.config.bytes.end()));
+  return true;
+}
+
+bool SrvGame::OnPlayerName(std::uint32_t from, std::span<const std::uint8_t> packet) {
+  const std::uint16_t chapter = ReadU16(packet, 8);
+  if (chapter >= kMaxChapters || m_holder[chapter] != from) return Refuse(from, PKT_PLAYER_NAME, "names a chapter it does not hold");
+  std::string name = ReadText(packet, 10, 34);
+  if (name.size() > kMaxChapterNameChars) name.resize(kMaxChapterNameChars);
+  if (!name.empty()) m_names40[chapter] = name;
+  return true;
+}
+
+void SrvGame::SendToOthers(std::uint32_t from, const SrvPacket& packet) {
+  for (std::uint32_t p : m_players)
+    if (p != from) m_out.Send(p, packet, false);
+}
+
+bool SrvGame::OnStart(std::uint32_t from) {
+  if (m_started) return Refuse(from, PKT_START, "the game has started");
+  if (HeldChapter(from) < 0) return Refuse(from, PKT_START, "sender holds no chapter");
+  StartGame();
+  return true;
+}
+
+void SrvGame::StartGame() {
+  m_world.Generate(m_setup, m_seed, m_names);
+  m_started = true;
+  m_turnDone = {};
+  m_turnStartMs = m_nowMs;
+  m_log.Line("game started: seed %u, %u asteroids, %d chapters", m_seed, m_setup.AsteroidCount(),
+             m_setup.ChapterCount());
+  std::vector<std::string> names(kMaxChapters);
+  for (std::uint16_t c = 0; c < kMaxChapters; ++c) names[c] = ChapterName(c);
+  for (std::uint32_t p : m_players) {
+    const std::int32_t chapter = HeldChapter(p);
+    if (chapter < 0) continue;
+    for (const SrvPacket& packet : BuildStartSequence(m_world, static_cast<std::uint16_t>(chapter), names))
+      m_out.Send(p, packet, true);
+  }
+}
+
+bool SrvGame::OnEndTurn(std::uint32_t from, std::span<const std::uint8_t> packet) {
+  if (!m_started) return Refuse(from, PKT_END_TURN, "no game runs");
+  const std::int32_t chapter = HeldChapter(from);
+  if (chapter < 0) return Refuse(from, PKT_END_TURN, "sender holds no chapter");
+  if (ReadU32(packet, 8) != m_world.turn) return Refuse(from, PKT_END_TURN, "for another turn");
+  m_turnDone[chapter] = true;
+  for (std::uint16_t c = 0; c < kMaxChapters; ++c)
+    if (m_holder[c] != 0 && !m_turnDone[c]) return true;
+  ResolveTurn();
+  return true;
+}
+
+void SrvGame::Tick(std::uint64_t nowMs) {
+  m_nowMs = nowMs;
+  const std::uint16_t limit = m_setup.TurnTimeLimit();
+  if (!m_started || m_ended || limit == 0) return;
+  if (nowMs - m_turnStartMs >= std::uint64_t{limit} * 1000u) {
+    m_log.Line("turn %u: time limit reached", m_world.turn);
+    ResolveTurn();
+  }
+}
+
+void SrvGame::ResolveTurn() {
+  PacketImage<12> processing(PKT_TURN_PROCESSING);
+  for (std::uint32_t p : m_players)
+    if (HeldChapter(p) >= 0) m_out.Send(p, SrvPacket(processing.bytes.begin(), processing.bytes.end()), true);
+  m_world.AdvanceTurn();
+  m_log.Line("turn %u resolved", m_world.turn - 1);
+  const SrvPacket scores = BuildScoresPacket(m_world);
+  PacketImage<12> results(PKT_TURN_RESULTS);
+  for (std::uint32_t p : m_players) {
+    const std::int32_t chapter = HeldChapter(p);
+    if (chapter < 0) continue;
+    const CGChapter* c = m_world.Chapter(static_cast<std::uint16_t>(chapter));
+    m_out.Send(p, BuildCreditsPacket(c != nullptr ? c->credits : 0), true);
+    m_out.Send(p, scores, true);
+    m_out.Send(p, SrvPacket(results.bytes.begin(), results.bytes.end()), true);
+  }
+  m_turnDone = {};
+  m_turnStartMs = m_nowMs;
+}

@@ -1,0 +1,85 @@
+#pragma once
+// The server's game: the front end's questions (chapter lists, claims,
+// names, configuration and settings), the start of play, and the turn cycle.
+// Packets come in with the library identifier of their sender and go out
+// through an outbox; the game never waits on the network, so one client's
+// silence stalls nobody but the turn it holds up (and the turn time limit
+// ends that).
+//
+// A packet that is short, out of range, from a player without the chapter it
+// names, or out of its phase is refused: logged, never applied.
+//
+// One thread only.
+
+#include <array>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "server/SrvLog.h"
+#include "server/SrvSetup.h"
+#include "server/SrvStartPackets.h"
+#include "server/SrvWorld.h"
+
+class SrvOutbox {
+ public:
+  virtual ~SrvOutbox() = default;
+  // Sends to one player; a sequenced packet gets that player's next number,
+  // an unsequenced one 0.
+  virtual void Send(std::uint32_t player, const SrvPacket& packet, bool sequenced) = 0;
+};
+
+class SrvGame {
+ public:
+  SrvGame(SrvOutbox& out, SrvLog& log, SrvAsteroidNames names, std::uint32_t seed);
+
+  void PlayerJoined(std::uint32_t player);
+  // The player's chapter becomes computer-held; the game ends when no human
+  // remains.
+  void PlayerLeft(std::uint32_t player);
+  // Handles one packet; false when it was refused.
+  bool Receive(std::uint32_t from, std::span<const std::uint8_t> packet);
+  // Ends the turn when its time limit has passed (`nowMs` from any steady clock).
+  void Tick(std::uint64_t nowMs);
+
+  bool Started() const { return m_started; }
+  bool Ended() const { return m_ended; }
+  const SrvWorld& World() const { return m_world; }
+  const SrvSetup& Setup() const { return m_setup; }
+  // The player holding a chapter (0 for none: free or computer-held).
+  std::uint32_t Holder(std::uint16_t chapter) const { return chapter < kMaxChapters ? m_holder[chapter] : 0; }
+
+ private:
+  bool Refuse(std::uint32_t from, std::uint16_t type, const char* why);
+  std::int32_t HeldChapter(std::uint32_t player) const;
+  std::string ChapterName(std::uint16_t chapter) const;
+
+  bool OnChapterReports(std::uint32_t from);
+  bool OnChapterClaim(std::uint32_t from, std::span<const std::uint8_t> p);
+  bool OnSettings(std::uint32_t from, std::span<const std::uint8_t> p);
+  bool OnConfig(std::uint32_t from, std::span<const std::uint8_t> p);
+  bool OnPlayerName(std::uint32_t from, std::span<const std::uint8_t> p);
+  bool OnStart(std::uint32_t from);
+  bool OnEndTurn(std::uint32_t from, std::span<const std::uint8_t> p);
+
+  void SendChapterName(std::uint32_t to, std::uint16_t chapter);
+  void SendToOthers(std::uint32_t from, const SrvPacket& packet);
+  void StartGame();
+  void ResolveTurn();
+
+  SrvOutbox& m_out;
+  SrvLog& m_log;
+  SrvAsteroidNames m_names;
+  std::uint32_t m_seed;
+  SrvSetup m_setup;
+  SrvWorld m_world;
+  std::vector<std::uint32_t> m_players;
+  std::array<std::uint32_t, kMaxChapters> m_holder{};
+  std::array<std::string, kMaxChapters> m_names40{};
+  std::array<bool, kMaxChapters> m_turnDone{};
+  bool m_started = false;
+  bool m_ended = false;
+  std::uint64_t m_turnStartMs = 0;
+  std::uint64_t m_nowMs = 0;
+};

@@ -1,0 +1,79 @@
+#include "server/SrvProgram.h"
+
+#include <chrono>
+#include <cstdlib>
+#include <thread>
+
+#include "Game/rules/GAstNames.h"
+#include "hvmulti/HvMulti.h"
+#include "server/SrvCommandLine.h"
+#include "server/SrvGame.h"
+#include "server/SrvLog.h"
+#include "server/SrvNetLink.h"
+
+namespace {
+
+constexpr auto kIdleWait = std::chrono::milliseconds(5);
+
+// The world's seed: the environment's QUENSRVR_SEED when it holds a number
+// (to replay a game exactly), else the clock.
+std::uint32_t GameSeed() {
+  if (const char* text = std::getenv("QUENSRVR_SEED")) {
+    char* end = nullptr;
+    const unsigned long v = std::strtoul(text, &end, 10);
+    if (end != text && *end == '\0') return static_cast<std::uint32_t>(v);
+  }
+  return static_cast<std::uint32_t>(std::chrono::steady_clock::now().time_since_epoch().count());
+}
+
+std::uint64_t NowMs() {
+  return static_cast<std::uint64_t>(
+      std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+          .count());
+}
+
+int RunLibraryGame(SrvLog& log) {
+  CHvMulti multi;
+  SrvNetLink link(multi, log);
+  const int joined = link.Join();
+  if (joined != 0) {
+    log.Line("could not join the session (%d): %s", joined, multi.LastErrorText().c_str());
+    return 0;
+  }
+  const std::uint32_t seed = GameSeed();
+  SrvGame game(link, log, [](unsigned n) { return LoadAsteroidName(n); }, seed);
+  link.IntroducePlayers(game);
+  log.Line("joined the session");
+  while (!game.Ended()) {
+    if (!link.Pump(game)) {
+      log.Line("the session ended");
+      break;
+    }
+    game.Tick(NowMs());
+    std::this_thread::sleep_for(kIdleWait);
+  }
+  multi.CloseSession();
+  multi.CloseService();
+  log.Line("server stops");
+  return 0;
+}
+
+}  // namespace
+
+int RunServerProgram(const std::vector<std::string>& args) {
+  SrvLog log;
+  log.Open(ServerLogPath());
+  const SrvStart start = ParseServerCommandLine(args);
+  switch (start.mode) {
+    case SrvStartMode::Library:
+      log.Line("server starts for a session");
+      return RunLibraryGame(log);
+    case SrvStartMode::EmailCreate:
+    case SrvStartMode::EmailTurn:
+      log.Line("e-mail game \"%s\": e-mail games are not served yet", start.name.c_str());
+      return 0;
+    case SrvStartMode::Invalid: break;
+  }
+  log.Line("unknown start; the arguments are \"-En:<name>-0 HVSCS\", \"-Em:<file> HVSCS\" or none");
+  return 0;
+}

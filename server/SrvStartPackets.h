@@ -1,0 +1,32 @@
+#pragma once
+// The packets that hand a client the new world, in the order its start
+// handling expects: the solar system (100), each star (110), the resource
+// mix (124), each asteroid with its zones (127), each chapter's start (450),
+// the client's credits (551) and pool (550), the scores (507), then the
+// start signal (0) with the started flag set.
+//
+// Any thread, over a world no other thread changes.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "server/SrvWorld.h"
+
+using SrvPacket = std::vector<std::uint8_t>;
+
+SrvPacket BuildSolarSystemPacket(const SrvWorld& world);
+SrvPacket BuildStarPacket(const CGStar& star);
+SrvPacket BuildResourceMixPacket(const SrvWorld& world);
+SrvPacket BuildAsteroidPacket(const CGAsteroid& asteroid);
+SrvPacket BuildChapterStartPacket(const SrvWorld& world, std::uint16_t chapter, const std::string& name);
+SrvPacket BuildCreditsPacket(std::uint32_t credits);
+SrvPacket BuildPoolPacket(const SrvPool& pool);
+SrvPacket BuildScoresPacket(const SrvWorld& world);
+// 0, 12 bytes: u16 started at 8.
+SrvPacket BuildStartSignalPacket();
+
+// The whole start sequence for the client that holds `chapter`; `names` are
+// the chapters' names by chapter number.
+std::vector<SrvPacket> BuildStartSequence(const SrvWorld& world, std::uint16_t chapter,
+                                          const std::vector<std::string>& names);

@@ -1,0 +1,229 @@
+// The server's game without a network: what the front end is answered, the
+// start sequence each client gets, the turn cycle and the refusals.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "Game/model/GAsteroid.h"
+#include "Game/model/GChapter.h"
+#include "Game/net/Packets.h"
+#include "Game/rules/GRulesPackets.h"
+#include "server/SrvGame.h"
+#include "server/SrvPacketRead.h"
+
+namespace {
+
+struct Sent {
+  std::uint32_t to;
+  SrvPacket packet;
+  bool sequenced;
+  std::uint16_t Type() const { return ReadU16(packet, 0); }
+};
+
+struct RecordingOutbox : SrvOutbox {
+  std::vector<Sent> sent;
+  void Send(std::uint32_t player, const SrvPacket& packet, bool sequenced) override {
+    sent.push_back({player, packet, sequenced});
+  }
+  std::vector<Sent> To(std::uint32_t player) const {
+    std::vector<Sent> out;
+    for (const auto& s : sent)
+      if (s.to == player) out.push_back(s);
+    return out;
+  }
+};
+
+template <std::size_t N>
+std::vector<std::uint8_t> Bytes(const PacketImage<N>& p) {
+  return {p.bytes.begin(), p.bytes.end()};
+}
+
+std::vector<std::uint8_t> Claim(std::uint16_t chapter, const char* name) {
+  PacketImage<48> p(PKT_CHAPTER_CLAIM);
+  p.Put<std::uint16_t>(8, chapter);
+  p.SetText(12, 32, name);
+  return Bytes(p);
+}
+
+std::vector<std::uint8_t> EndTurn(std::uint32_t turn) {
+  PacketImage<16> p(PKT_END_TURN);
+  p.Put<std::uint32_t>(8, turn);
+  return Bytes(p);
+}
+
+std::vector<std::uint8_t> Small(std::uint16_t type) { return Bytes(PacketImage<12>(type)); }
+
+std::vector<std::uint8_t> Config(std::uint16_t chaptersPerGuild, std::uint16_t asteroids) {
+  SrvSetup setup;
+  setup.config.SetU16(14, chaptersPerGuild);
+  setup.config.SetU16(16, asteroids);
+  setup.config.SetU16(18, 0);
+  return Bytes(setup.config);
+}
+
+struct SrvGameTest : testing::Test {
+  RecordingOutbox out;
+  SrvLog log;
+  SrvGame game{out, log, nullptr, 1234};
+  void SetUp() override {
+    game.PlayerJoined(7);
+    game.PlayerJoined(8);
+  }
+};
+
+}  // namespace
+
+TEST_F(SrvGameTest, ChapterReportsListEveryChapterAndMarkThoseOutsideTheGuildsTaken) {
+  ASSERT_TRUE(game.Receive(7, Config(2, 20)));
+  ASSERT_TRUE(game.Receive(7, Small(PKT_CHAPTER_REPORTS)));
+  const auto got = out.To(7);
+  ASSERT_EQ(got.size(), 41u);
+  EXPECT_EQ(got[0].Type(), PKT_CHAPTER_REPORTS);
+  EXPECT_EQ(ReadU16(got[0].packet, 8), 2);
+  for (std::uint16_t c = 0; c < 40; ++c) {
+    const auto& p = got[1 + c].packet;
+    EXPECT_EQ(ReadU16(p, 0), PKT_CHAPTER_NAME);
+    EXPECT_EQ(ReadU16(p, 8), c);
+    EXPECT_EQ(ReadU32(p, 12), (c & 7) >= 2 ? 1u : 0u) << c;
+    EXPECT_FALSE(ReadText(p, 16, 32).empty()) << "the screen waits for every name";
+  }
+  EXPECT_EQ(out.To(8).size(), 1u) << "the other player only sees the configuration";
+}
+
+TEST_F(SrvGameTest, ClaimsAreGrantedOnceAndAChapterGivenUpIsFreeAgain) {
+  ASSERT_TRUE(game.Receive(7, Claim(9, "Iron Fist")));
+  ASSERT_TRUE(game.Receive(8, Claim(9, "Usurpers")));
+  auto answer = [&](std::uint32_t p) {
+    for (auto it = out.sent.rbegin(); it != out.sent.rend(); ++it)
+      if (it->to == p && it->Type() == PKT_CHAPTER_CLAIM) return it->packet;
+    return SrvPacket{};
+  };
+  EXPECT_EQ(ReadU32(answer(7), 44), 1u);
+  EXPECT_EQ(ReadU32(answer(8), 44), 0u);
+  EXPECT_EQ(ReadText(answer(8), 12, 32), "Iron Fist") << "the refusal names the holder";
+  EXPECT_EQ(game.Holder(9), 7u);
+
+  // Moving to another chapter frees the first; giving that one up frees it too.
+  ASSERT_TRUE(game.Receive(7, Claim(10, "Iron Fist")));
+  EXPECT_EQ(game.Holder(9), 0u);
+  EXPECT_FALSE(game.Receive(8, Claim(110 - 1 + 1, "")));  // 8 does not hold chapter 10
+  ASSERT_TRUE(game.Receive(7, Claim(110, "")));
+  EXPECT_EQ(game.Holder(10), 0u);
+  ASSERT_TRUE(game.Receive(8, Claim(40, "")));
+  EXPECT_EQ(ReadU32(answer(8), 44), 0u) << "chapter 40 does not exist";
+}
+
+TEST_F(SrvGameTest, StartSequenceFollowsTheClientsOrderAndEndsWithTheStartedFlag) {
+  ASSERT_TRUE(game.Receive(7, Config(1, 12)));
+  ASSERT_TRUE(game.Receive(7, Claim(0, "Alpha")));
+  ASSERT_TRUE(game.Receive(8, Claim(8, "Beta")));
+  out.sent.clear();
+  ASSERT_TRUE(game.Receive(7, Small(PKT_START)));
+  EXPECT_FALSE(game.Receive(8, Small(PKT_START))) << "a second start is refused";
+
+  const auto got = out.To(7);
+  std::vector<std::uint16_t> expected = {100, 110, 110, 124};
+  for (int i = 0; i < 12; ++i) expected.push_back(127);
+  for (int i = 0; i < 5; ++i) expected.push_back(450);
+  for (std::uint16_t t : {551, 550, 507, 0}) expected.push_back(t);
+  std::vector<std::uint16_t> types;
+  for (const auto& s : got) {
+    types.push_back(s.Type());
+    EXPECT_TRUE(s.sequenced);
+  }
+  EXPECT_EQ(types, expected);
+  EXPECT_EQ(ReadU16(got.back().packet, 8), 1);
+  EXPECT_EQ(out.To(8).size(), got.size());
+
+  // Each chapter's start names a home of its own, which the world gives it.
+  std::vector<std::uint16_t> homes;
+  for (const auto& s : got)
+    if (s.Type() == 450) {
+      const std::uint16_t chapter = static_cast<std::uint16_t>(ReadU16(s.packet, 8) * 8 + ReadU16(s.packet, 10));
+      const std::uint16_t home = ReadU16(s.packet, 64);
+      EXPECT_EQ(game.World().solar.GetAsteroid(home)->owner, chapter);
+      EXPECT_EQ(std::count(homes.begin(), homes.end(), home), 0);
+      homes.push_back(home);
+    }
+  const auto& start = got[0].packet;
+  EXPECT_EQ(ReadU16(start, 8), 2);
+  EXPECT_EQ(ReadU16(start, 12), 12);
+}
+
+TEST_F(SrvGameTest, TurnEndsWhenEveryHumanIsDoneAndAdvancesTheOrbits) {
+  ASSERT_TRUE(game.Receive(7, Config(1, 10)));
+  ASSERT_TRUE(game.Receive(7, Claim(0, "Alpha")));
+  ASSERT_TRUE(game.Receive(8, Claim(8, "Beta")));
+  ASSERT_TRUE(game.Receive(7, Small(PKT_START)));
+  const Location before = game.World().solar.GetAsteroid(3)->position;
+  out.sent.clear();
+  EXPECT_FALSE(game.Receive(7, EndTurn(5))) << "another turn's end";
+  ASSERT_TRUE(game.Receive(7, EndTurn(0)));
+  EXPECT_TRUE(out.sent.empty()) << "the turn waits for the second player";
+  ASSERT_TRUE(game.Receive(8, EndTurn(0)));
+  const auto got = out.To(8);
+  ASSERT_FALSE(got.empty());
+  EXPECT_EQ(got.front().Type(), PKT_TURN_PROCESSING);
+  EXPECT_EQ(got.back().Type(), PKT_TURN_RESULTS);
+  EXPECT_EQ(game.World().turn, 1u);
+  const Location after = game.World().solar.GetAsteroid(3)->position;
+  EXPECT_TRUE(before.x != after.x || before.y != after.y || before.z != after.z);
+
+  // A player who leaves no longer holds the turn up; its chapter stays in play.
+  game.PlayerLeft(8);
+  EXPECT_EQ(game.Holder(8), 0u);
+  ASSERT_TRUE(game.Receive(7, EndTurn(1)));
+  EXPECT_EQ(game.World().turn, 2u);
+  ASSERT_NE(game.World().Chapter(8), nullptr);
+  game.PlayerLeft(7);
+  EXPECT_TRUE(game.Ended());
+}
+
+TEST_F(SrvGameTest, MalformedAndStrangersPacketsAreRefusedWithoutEffect) {
+  const std::uint8_t tiny[3] = {3, 0, 0};
+  EXPECT_FALSE(game.Receive(7, tiny));
+  auto shortClaim = Claim(0, "X");
+  shortClaim.resize(20);
+  EXPECT_FALSE(game.Receive(7, shortClaim));
+  EXPECT_EQ(game.Holder(0), 0u);
+  EXPECT_FALSE(game.Receive(99, Claim(0, "Stranger")));
+  EXPECT_EQ(game.Holder(0), 0u);
+  EXPECT_FALSE(game.Receive(7, Small(PKT_START))) << "no chapter held";
+  EXPECT_FALSE(game.Receive(7, EndTurn(0))) << "no game runs";
+  EXPECT_FALSE(game.Receive(7, Small(9999)));
+  EXPECT_FALSE(game.Started());
+  EXPECT_TRUE(out.sent.empty());
+}
+
+TEST_F(SrvGameTest, TheTurnTimeLimitEndsATurnNobodyFinished) {
+  SrvSetup setup;
+  setup.config.SetU16(14, 1);
+  setup.config.SetU16(16, 5);
+  setup.config.SetU16(18, 30);
+  ASSERT_TRUE(game.Receive(7, Bytes(setup.config)));
+  ASSERT_TRUE(game.Receive(7, Claim(0, "Alpha")));
+  game.Tick(1000);
+  ASSERT_TRUE(game.Receive(7, Small(PKT_START)));
+  game.Tick(30999);
+  EXPECT_EQ(game.World().turn, 0u);
+  game.Tick(31000);
+  EXPECT_EQ(game.World().turn, 1u);
+}
+
+TEST(SrvWorld, TheSameSeedGivesTheSameWorldAndAnotherSeedAnother) {
+  SrvSetup setup;
+  setup.config.SetU16(16, 60);
+  setup.config.SetU16(34, 1);
+  auto image = [&](std::uint32_t seed) {
+    SrvWorld world;
+    world.Generate(setup, seed, [](unsigned n) { return std::optional<std::string>("Rock" + std::to_string(n)); });
+    std::vector<std::uint8_t> bytes;
+    BlockWriter w(&bytes);
+    EXPECT_TRUE(world.solar.Save(w));
+    return bytes;
+  };
+  const auto a = image(42);
+  EXPECT_EQ(a, image(42));
+  EXPECT_NE(a, image(43));
+}
