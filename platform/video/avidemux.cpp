@@ -131,7 +131,14 @@ void AddPacket(AviTrack& t, const AVPacket& pkt, std::int64_t& nextIndex) {
 
 }  // namespace
 
+void QuietFFmpeg() {
+  // Damaged movies are refused by result; FFmpeg's own reports are not the player's.
+  static const bool quiet = (av_log_set_level(AV_LOG_FATAL), true);
+  (void)quiet;
+}
+
 std::optional<AviContents> DemuxAvi(std::span<const BYTE> bytes) {
+  QuietFFmpeg();
   Reader reader{bytes};
   constexpr int kBuffer = 1 << 15;
   auto* buffer = static_cast<std::uint8_t*>(av_malloc(kBuffer));

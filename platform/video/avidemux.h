@@ -30,6 +30,9 @@ struct AviContents {
   std::vector<AviTrack> tracks;
 };
 
+// Keeps FFmpeg's log to fatal errors, once for the process.
+void QuietFFmpeg();
+
 // Nothing when the bytes are not an AVI FFmpeg can read.
 std::optional<AviContents> DemuxAvi(std::span<const BYTE> bytes);
 

@@ -1,7 +1,5 @@
 #include "platform/video/codecpalette.h"
 
-#include <algorithm>
-
 namespace plat::video_impl {
 namespace {
 
@@ -10,8 +8,6 @@ constexpr BYTE kStatic[20][3] = {
     {128, 0, 128},   {0, 128, 128},   {192, 192, 192}, {192, 220, 192}, {166, 202, 240},
     {255, 251, 240}, {160, 160, 164}, {128, 128, 128}, {255, 0, 0},     {0, 255, 0},
     {255, 255, 0},   {0, 0, 255},     {255, 0, 255},   {0, 255, 255},   {255, 255, 255}};
-
-constexpr int kBayer[4][4] = {{0, 8, 2, 10}, {12, 4, 14, 6}, {3, 11, 1, 9}, {15, 7, 13, 5}};
 
 RGBQUAD Quad(int r, int g, int b) {
   return {static_cast<BYTE>(b), static_cast<BYTE>(g), static_cast<BYTE>(r), 0};
@@ -41,7 +37,7 @@ void PaletteMap::SetPalette(const CodecPalette& palette) {
   nearest_.clear();
 }
 
-void PaletteMap::Map(const BYTE* bgr, BYTE* out, int width, int row, int x0) {
+void PaletteMap::Map(const BYTE* bgr, BYTE* out, int width) {
   if (nearest_.empty()) {
     nearest_.resize(1 << 15);
     for (int c = 0; c < (1 << 15); ++c) {
@@ -58,12 +54,8 @@ void PaletteMap::Map(const BYTE* bgr, BYTE* out, int width, int row, int x0) {
       nearest_[static_cast<std::size_t>(c)] = static_cast<BYTE>(best);
     }
   }
-  const int* pattern = kBayer[row & 3];
-  for (int x = 0; x < width; ++x, bgr += 3) {
-    const int offset = pattern[(x0 + x) & 3] * 3 - 22;
-    const auto level = [offset](BYTE v) { return std::clamp(v + offset, 0, 255) >> 3; };
-    out[x] = nearest_[static_cast<std::size_t>((level(bgr[2]) << 10) | (level(bgr[1]) << 5) | level(bgr[0]))];
-  }
+  for (int x = 0; x < width; ++x, bgr += 3)
+    out[x] = nearest_[static_cast<std::size_t>((bgr[2] >> 3) << 10 | (bgr[1] >> 3) << 5 | bgr[0] >> 3)];
 }
 
 }  // namespace plat::video_impl

@@ -1,8 +1,8 @@
 #pragma once
 // How the video codecs turn true colour into 8-bit pixels of a palette: the
 // codecs' own palette (the 20 static colours at 0-9 and 246-255, a 6 x 6 x 6
-// colour cube and 20 greys between them) and an ordered-dither mapping
-// through a table of the nearest entry for each 5-5-5 colour. Internal to the
+// colour cube and 20 greys between them) and the mapping of each colour to
+// the nearest entry, through a table of the 5-5-5 colours. Internal to the
 // video role; a map on one thread at a time.
 
 #include <array>
@@ -21,9 +21,8 @@ class PaletteMap {
   // The palette to map to; the table is rebuilt on the next Map.
   void SetPalette(const CodecPalette& palette);
   const CodecPalette& Palette() const { return palette_; }
-  // `width` pixels of B, G, R bytes to palette indexes; `row` and `x0` place
-  // the dither pattern.
-  void Map(const BYTE* bgr, BYTE* out, int width, int row, int x0);
+  // `width` pixels of B, G, R bytes to palette indexes.
+  void Map(const BYTE* bgr, BYTE* out, int width);
 
  private:
   CodecPalette palette_ = DefaultCodecPalette();

@@ -5,6 +5,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/video/avidemux.h"
 #include "platform/video/codecpalette.h"
 
 extern "C" {
@@ -148,8 +149,7 @@ LRESULT Decompress(HIC__& c, const ICDECOMPRESSEX& d) {
   int dstPitch[4] = {static_cast<int>(scratchPitch)};
   sws_scale(c.scaler, src, srcPitch, 0, d.dySrc, dst, dstPitch);
   for (int y = 0; y < d.dyDst; ++y)
-    c.palette.Map(c.scratch.data() + static_cast<std::size_t>(y) * scratchPitch, rowAt(d.yDst + y) + d.xDst, d.dxDst,
-                  d.yDst + y, d.xDst);
+    c.palette.Map(c.scratch.data() + static_cast<std::size_t>(y) * scratchPitch, rowAt(d.yDst + y) + d.xDst, d.dxDst);
   return ICERR_OK;
 }
 
@@ -177,6 +177,7 @@ LRESULT GetPalette(HIC__& c, BITMAPINFO* out) {
 
 HIC ICLocate(FOURCC type, FOURCC handler, const BITMAPINFOHEADER* in, const BITMAPINFOHEADER* out, WORD mode) {
   if ((type != 0 && type != ICTYPE_VIDEO) || mode != ICMODE_DECOMPRESS || !in) return nullptr;
+  video_impl::QuietFFmpeg();
   if (in->biSize < 40 || in->biWidth <= 0 || in->biWidth > kMaxSide || in->biHeight == 0 ||
       std::abs(in->biHeight) > kMaxSide)
     return nullptr;

@@ -1,0 +1,170 @@
+#include <gtest/gtest.h>
+
+#include "media/CMovieDlg.h"
+#include "media/ScreenWindow.h"
+#include "platform/user/keys.h"
+#include "platform/user/queue.h"
+#include "tests/media/movie/movie_fixture.h"
+
+namespace movietest {
+namespace {
+
+// The movie's picture lies centred in the 800 x 600 window.
+constexpr int kCentreX = 400, kCentreY = 300;
+
+TEST_F(MovieTest, FramesShowAtTheirTimesWithTheSoundInStep) {
+  const std::string path = Write("timed.avi", avitest::WriteAvi(Movie(30, 15, true)));
+  ScreenWindow screen(main_, path.c_str(), 0, 0, 1, kMovieDoneMessage, main_, 1, 1);
+  ASSERT_EQ(screen.status, 0);
+  EXPECT_EQ(screen.GetFrameCount(), 30);
+  EXPECT_EQ(ScreenColour(kCentreX, kCentreY), Rgb(Colour(0)));
+  EXPECT_EQ(ScreenColour(235, 175), 0u) << "the picture starts at (240, 180)";
+
+  CurrentMemoryAudioOutput()->StartCapture(44100 * 3);
+  const DWORD start = timeGetTime();
+  screen.Play();
+  ASSERT_FALSE(screen.IsStopped());
+  AviEngine& engine = *screen.engine;
+  for (DWORD t = 0; t < 1900; t += 10) {
+    AdvanceVirtualClock(10);
+    ASSERT_EQ(engine.FrameStep(), 0);
+    const LONG clock = engine.Clock();
+    const LONG elapsed = static_cast<LONG>(timeGetTime() - start);
+    ASSERT_NEAR(clock, elapsed, 25) << "at " << elapsed << " ms";
+    const LONG frame = clock * 15 / 1000;
+    if (clock % 67 > 5 && clock % 67 < 60) {  // away from the frames' edges
+      ASSERT_EQ(ScreenColour(kCentreX, kCentreY), Rgb(Colour(frame))) << "at " << clock << " ms";
+    }
+  }
+  EXPECT_EQ(engine.framesSkipped, 0);
+  screen.Stop();
+  // What was heard: each frame's level while that frame was shown.
+  const auto& heard = CurrentMemoryAudioOutput()->Captured();
+  for (int frame = 1; frame < 27; ++frame) {
+    const std::size_t at = static_cast<std::size_t>((frame * 1000 / 15 + 33) * 44.1) * 2;
+    ASSERT_LT(at, heard.size());
+    EXPECT_EQ(heard[at], 1000 * (frame % 8 + 1)) << "frame " << frame;
+  }
+}
+
+TEST_F(MovieTest, WithoutSoundTheSystemClockKeepsTheRate) {
+  const std::string path = Write("silent.avi", avitest::WriteAvi(Movie(20, 10, false)));
+  ScreenWindow screen(main_, path.c_str(), 0, 0, 1, kMovieDoneMessage, main_, 1, 1);
+  ASSERT_EQ(screen.status, 0);
+  screen.Play();
+  EXPECT_EQ(screen.engine->Clock(), -10);
+  AdvanceVirtualClock(1250);
+  ASSERT_EQ(screen.engine->FrameStep(), 0);
+  EXPECT_EQ(screen.GetCurrentFrame(), 12);
+  EXPECT_EQ(ScreenColour(kCentreX, kCentreY), Rgb(Colour(12)));
+  EXPECT_EQ(screen.engine->framesSkipped, 11);
+}
+
+// Coded frames depend on those before them: a jump is decoded from the key
+// frame before it, or waits for the next when that one is nearer.
+TEST_F(MovieTest, JumpsAreCaughtUpFromKeyFramesOrSkipped) {
+  const std::string path = EncodedMovie(30);
+  ScreenWindow screen(main_, path.c_str(), 0, 0, 1, kMovieDoneMessage, main_, 1, 1);
+  ASSERT_EQ(screen.status, 0);
+  const std::uint32_t first = ScreenColour(300, 250);
+  screen.Play();
+  AviEngine& engine = *screen.engine;
+  AdvanceVirtualClock(8 * 1000 / 15 + 5);  // frame 8: key 5 is farther than key 10
+  ASSERT_EQ(engine.FrameStep(), 0);
+  EXPECT_EQ(engine.lastDrawn, 0);
+  AdvanceVirtualClock(4 * 1000 / 15);  // frame 12: two after key 10
+  ASSERT_EQ(engine.FrameStep(), 0);
+  EXPECT_EQ(engine.lastDrawn, 12);
+  EXPECT_EQ(engine.previousKey, 10);
+  EXPECT_EQ(engine.nextKey, 15);
+  EXPECT_EQ(engine.framesSkipped, 11);
+  screen.Stop();
+
+  // Stopped, the same frame is drawn straight from its decoded predecessors.
+  const std::uint32_t at12 = ScreenColour(300, 250);
+  screen.ShowFrame(0);
+  EXPECT_EQ(ScreenColour(300, 250), first);
+  screen.ShowFrame(12);
+  EXPECT_EQ(ScreenColour(300, 250), at12);
+  EXPECT_EQ(screen.GetCurrentFrame(), 12);
+  // Past the last key frame frames are still drawn, not waited for.
+  screen.ShowFrame(25);
+  screen.Play();
+  AdvanceVirtualClock(4 * 1000 / 15 + 10);
+  ASSERT_EQ(engine.FrameStep(), 0);
+  EXPECT_EQ(engine.lastDrawn, 29);
+}
+
+TEST_F(MovieTest, EachKeyEndsTheMovie) {
+  const std::string path = Write("keys.avi", avitest::WriteAvi(Movie(45, 15, true)));
+  for (UINT key : {VK_RETURN, VK_ESCAPE, VK_SPACE}) {
+    const DWORD start = timeGetTime();
+    backend_->PressKey(key, 500);
+    EXPECT_EQ(PlayMovie(main_, module_, path.c_str()), 1);
+    const DWORD took = timeGetTime() - start;
+    EXPECT_GE(took, 500u) << key;
+    EXPECT_LT(took, 600u) << key;
+  }
+  // Untouched, it plays to its last frame.
+  const DWORD start = timeGetTime();
+  EXPECT_EQ(PlayMovie(main_, module_, path.c_str()), 1);
+  EXPECT_NEAR(static_cast<double>(timeGetTime() - start), 44 * 1000.0 / 15, 80);
+  EXPECT_TRUE(messages_.empty());
+}
+
+TEST_F(MovieTest, QuitEndsTheMovieAndReachesTheCallersLoop) {
+  const std::string path = Write("quit.avi", avitest::WriteAvi(Movie(45, 15, true)));
+  PostQuitMessage(3);
+  const DWORD start = timeGetTime();
+  EXPECT_EQ(PlayMovie(main_, module_, path.c_str()), 1);
+  EXPECT_LT(timeGetTime() - start, 100u);
+  MSG msg;
+  ASSERT_TRUE(PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE));
+  EXPECT_EQ(msg.message, static_cast<UINT>(WM_QUIT));
+  EXPECT_EQ(msg.wParam, 3u);
+}
+
+TEST_F(MovieTest, MissingOrDamagedMoviesAreSkipped) {
+  auto bytes = avitest::WriteAvi(Movie(10, 15, true));
+  std::vector<std::uint8_t> damaged(bytes.begin(), bytes.begin() + 300);
+  const std::string cut = Write("cut.avi", damaged);
+  for (std::size_t i = 40; i < 200; ++i) bytes[i] ^= 0x5A;
+  const std::string mangled = Write("mangled.avi", bytes);
+  avitest::AviSpec soundOnly = Movie(10, 15, true);
+  soundOnly.video = false;
+  const std::string noVideo = Write("novideo.avi", avitest::WriteAvi(soundOnly));
+  avitest::AviSpec unknown = Movie(10, 15, false);
+  unknown.compression = "QXYZ";
+  for (auto& f : unknown.frames) f.bytes = {1, 2, 3, 4};
+  const std::string noCodec = Write("nocodec.avi", avitest::WriteAvi(unknown));
+
+  for (const std::string& path : {std::string("T:\\missing.avi"), cut, mangled, noVideo, noCodec}) {
+    const DWORD start = timeGetTime();
+    EXPECT_EQ(PlayMovie(main_, module_, path.c_str()), 1) << path;
+    EXPECT_LT(timeGetTime() - start, 50u) << path;
+  }
+  // The mangled file may still read as an AVI without a video stream.
+  ASSERT_GE(messages_.size(), 2u);
+  EXPECT_EQ(messages_[messages_.size() - 2], "No video stream");
+  EXPECT_EQ(messages_.back(), "Indeo codec not found - unable to play movie");
+  // Without its template the dialog cannot open.
+  EXPECT_EQ(PlayMovie(main_, nullptr, noVideo.c_str()), 0);
+}
+
+TEST(MovieClock, PositionsConvertWithoutWrapping) {
+  MMTIME t;
+  t.wType = TIME_SAMPLES;
+  t.u.sample = 5'000'000;  // beyond 2^32 / 1000
+  EXPECT_EQ(MovieClockMs(t, 22050, 44100), 226757);
+  t.wType = TIME_BYTES;
+  t.u.cb = 4'000'000'000u;
+  EXPECT_EQ(MovieClockMs(t, 22050, 88200), 45351474);
+  t.wType = TIME_MS;
+  t.u.ms = 1234;
+  EXPECT_EQ(MovieClockMs(t, 22050, 88200), 1234);
+  t.wType = 8;
+  EXPECT_EQ(MovieClockMs(t, 22050, 88200), -1);
+}
+
+}  // namespace
+}  // namespace movietest
