@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "media/MoviePlayer.h"
 #include "platform/core/clock.h"
 #include "platform/sound/mmtime.h"
 #include "platform/user/system.h"

@@ -48,7 +48,7 @@ class AviEngine {
   // decoder or the codec refuses), -22 (no DC).
   int BeginDrawing(plat::HDC target);
   void EndDrawing();
-  // The message shown for the player's failures; the application's OK box.
+  // Shows a failure through g_movieMessageBox (media/MoviePlayer.h).
   static void ShowMessage(const char* text);
 
   CVideoDecoder* decoder() { return decoder_.get(); }
@@ -113,6 +113,3 @@ class AviEngine {
 
 // The engine whose wave-out device is open (set and cleared by its callback).
 extern AviEngine* g_movieAudioEngine;
-// The player's messages to the player; the application sets its OK box. Null:
-// the system message box.
-extern void (*g_movieMessageBox)(const char* text);

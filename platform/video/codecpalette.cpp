@@ -1,5 +1,7 @@
 #include "platform/video/codecpalette.h"
 
+#include <algorithm>
+
 namespace plat::video_impl {
 namespace {
 
@@ -9,6 +11,9 @@ constexpr BYTE kStatic[20][3] = {
     {255, 251, 240}, {160, 160, 164}, {128, 128, 128}, {255, 0, 0},     {0, 255, 0},
     {255, 255, 0},   {0, 0, 255},     {255, 0, 255},   {0, 255, 255},   {255, 255, 255}};
 
+constexpr int kCubeStart = 10;
+constexpr int kBayer[4][4] = {{0, 8, 2, 10}, {12, 4, 14, 6}, {3, 11, 1, 9}, {15, 7, 13, 5}};
+
 RGBQUAD Quad(int r, int g, int b) {
   return {static_cast<BYTE>(b), static_cast<BYTE>(g), static_cast<BYTE>(r), 0};
 }
@@ -17,7 +22,7 @@ CodecPalette MakeDefault() {
   CodecPalette p{};
   for (int i = 0; i < 10; ++i) p[i] = Quad(kStatic[i][0], kStatic[i][1], kStatic[i][2]);
   for (int i = 0; i < 10; ++i) p[246 + i] = Quad(kStatic[10 + i][0], kStatic[10 + i][1], kStatic[10 + i][2]);
-  int at = 10;
+  int at = kCubeStart;
   for (int r = 0; r < 6; ++r)
     for (int g = 0; g < 6; ++g)
       for (int b = 0; b < 6; ++b) p[at++] = Quad(r * 51, g * 51, b * 51);
@@ -34,10 +39,24 @@ const CodecPalette& DefaultCodecPalette() {
 
 void PaletteMap::SetPalette(const CodecPalette& palette) {
   palette_ = palette;
+  cube_ = std::equal(palette.begin(), palette.end(), DefaultCodecPalette().begin(), [](RGBQUAD a, RGBQUAD b) {
+    return a.rgbRed == b.rgbRed && a.rgbGreen == b.rgbGreen && a.rgbBlue == b.rgbBlue;
+  });
   nearest_.clear();
 }
 
-void PaletteMap::Map(const BYTE* bgr, BYTE* out, int width) {
+void PaletteMap::Map(const BYTE* bgr, BYTE* out, int width, int row, int x0) {
+  if (cube_) {
+    // Thresholds spread over one step of the cube (51): its levels map to
+    // themselves, values between them to a pattern of the two around them.
+    const int* pattern = kBayer[row & 3];
+    for (int x = 0; x < width; ++x, bgr += 3) {
+      const int d = (pattern[(x0 + x) & 3] * 2 + 1) * 51 / 32;
+      const auto level = [d](BYTE v) { return std::min((v + d) / 51, 5); };
+      out[x] = static_cast<BYTE>(kCubeStart + level(bgr[2]) * 36 + level(bgr[1]) * 6 + level(bgr[0]));
+    }
+    return;
+  }
   if (nearest_.empty()) {
     nearest_.resize(1 << 15);
     for (int c = 0; c < (1 << 15); ++c) {

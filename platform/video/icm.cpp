@@ -149,7 +149,8 @@ LRESULT Decompress(HIC__& c, const ICDECOMPRESSEX& d) {
   int dstPitch[4] = {static_cast<int>(scratchPitch)};
   sws_scale(c.scaler, src, srcPitch, 0, d.dySrc, dst, dstPitch);
   for (int y = 0; y < d.dyDst; ++y)
-    c.palette.Map(c.scratch.data() + static_cast<std::size_t>(y) * scratchPitch, rowAt(d.yDst + y) + d.xDst, d.dxDst);
+    c.palette.Map(c.scratch.data() + static_cast<std::size_t>(y) * scratchPitch, rowAt(d.yDst + y) + d.xDst, d.dxDst,
+                  d.yDst + y, d.xDst);
   return ICERR_OK;
 }
 
