@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "Game/arrayman/ArrayMan.h"
@@ -153,14 +154,20 @@ void ArrayAppend(benchmark::State& state) {
 }
 BENCHMARK(ArrayAppend)->Name("ArrayMan/Append60000");
 
-void TemplateLoad(benchmark::State& state) {
+// A named design, saved as C:\design.tem (left open in `mode`).
+plat::FILE* DesignFile(const CGUnitTemplate& design, const char* mode) {
   Drive();
-  CGUnitTemplate design(0, 1);
-  design.name = "Benchmark design";
   plat::FILE* out = plat::fopen("C:\\design.tem", "wb");
   design.Save(out);
+  if (std::string_view(mode) == "wb") return out;
   plat::fclose(out);
-  plat::FILE* fp = plat::fopen("C:\\design.tem", "rb");
+  return plat::fopen("C:\\design.tem", mode);
+}
+
+void TemplateLoad(benchmark::State& state) {
+  CGUnitTemplate design(0, 1);
+  design.name = "Benchmark design";
+  plat::FILE* fp = DesignFile(design, "rb");
   plat::fseek(fp, 0, SEEK_END);
   const auto size = static_cast<std::size_t>(plat::ftell(fp));
   Compare(
@@ -176,11 +183,9 @@ void TemplateLoad(benchmark::State& state) {
 BENCHMARK(TemplateLoad)->Name("Template/Load");
 
 void TemplateSave(benchmark::State& state) {
-  Drive();
   CGUnitTemplate design(0, 1);
   design.name = "Benchmark design";
-  plat::FILE* fp = plat::fopen("C:\\design.tem", "wb");
-  design.Save(fp);
+  plat::FILE* fp = DesignFile(design, "wb");
   const auto size = static_cast<std::size_t>(plat::ftell(fp));
   const std::vector<std::uint8_t> bytes(size, 1);
   Compare(

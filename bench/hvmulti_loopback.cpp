@@ -5,10 +5,7 @@
 // trip also reports the heap allocations per packet ("allocs").
 #include <benchmark/benchmark.h>
 
-#include <atomic>
 #include <chrono>
-#include <cstdlib>
-#include <new>
 
 #include <poll.h>
 #include <sys/socket.h>
@@ -20,21 +17,7 @@
 
 #include "hvmulti/HvMulti.h"
 #include "hvmulti/Socket.h"
-
-namespace {
-std::atomic<std::size_t> g_allocations{0};
-}  // namespace
-
-// Counting replacements of the global allocation functions; GCC cannot see
-// that they pair malloc with free and warns about each delete.
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-void* operator new(std::size_t size) {
-  ++g_allocations;
-  if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
-  throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+#include "bench/count_allocations.h"
 
 namespace {
 
@@ -125,7 +108,7 @@ void BM_RoundTrip(benchmark::State& state) {
     Pair::SendAll(pair.guest, pair.gp.id, pair.hp.id, packet);
     Pair::WaitOne(pair.host);
   }
-  const std::size_t allocationsBefore = g_allocations;
+  const std::size_t allocationsBefore = bench::g_allocations;
   const auto start = std::chrono::steady_clock::now();
   for (auto _ : state) {
     Pair::SendAll(pair.guest, pair.gp.id, pair.hp.id, packet);
@@ -135,7 +118,7 @@ void BM_RoundTrip(benchmark::State& state) {
   }
   const double perTrip =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() / state.iterations();
-  state.counters["allocs"] = static_cast<double>(g_allocations - allocationsBefore) / (2.0 * state.iterations());
+  state.counters["allocs"] = static_cast<double>(bench::g_allocations - allocationsBefore) / (2.0 * state.iterations());
   const double raw = g_rawRoundTrip[state.range(0) > 64 ? 1 : 0];
   if (raw > 0) state.counters["x_raw"] = perTrip / raw;
   state.SetItemsProcessed(state.iterations());

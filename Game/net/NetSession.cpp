@@ -140,14 +140,17 @@ void CNetSession::FillSessionRecord(HvMSession_Struct& record, const ConnectionI
   record.SetU32(HvMSession_Struct::kMaxPlayers, kMaxSessionPlayers);
 }
 
-int CNetSession::CreateAndJoinCS(const ConnectionInfo& info, HvMServiceEx_Struct* settings) {
+void CNetSession::PrepareCreate(const ConnectionInfo& info) {
   opened = 1;
   joinState = 0;
   sessionDesc = std::make_unique<HvMSession_Struct>();
   FillSessionRecord(*sessionDesc, info);
   plat::FixedText::Set(player.longName, plat::FixedText::Of(info.playerName));
   plat::FixedText::Set(player.shortName, plat::FixedText::Of(info.nickname));
+}
 
+int CNetSession::CreateAndJoinCS(const ConnectionInfo& info, HvMServiceEx_Struct* settings) {
+  PrepareCreate(info);
   const std::string previous = plat::GetCurrentDosDirectory();
   plat::SetCurrentDosDirectory(g_instData.GetInstallPath());
   const int result = multi->CreateAndJoinCS(sessionDesc.get(), &player, kServerProgram, "", info.serviceType,
@@ -160,12 +163,7 @@ int CNetSession::CreateAndJoinCS(const ConnectionInfo& info, HvMServiceEx_Struct
 }
 
 int CNetSession::CreateAndJoin(const ConnectionInfo& info) {
-  opened = 1;
-  joinState = 0;
-  sessionDesc = std::make_unique<HvMSession_Struct>();
-  FillSessionRecord(*sessionDesc, info);
-  plat::FixedText::Set(player.longName, plat::FixedText::Of(info.playerName));
-  plat::FixedText::Set(player.shortName, plat::FixedText::Of(info.nickname));
+  PrepareCreate(info);
   const int result = multi->CreateAndJoin(sessionDesc.get(), &player);
   sessionDesc.reset();
   StartReceiving();

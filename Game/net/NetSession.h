@@ -118,6 +118,8 @@ class CNetSession {
   void EnsureQueue();
   static int ServiceCallback(const HvMService_Struct* service, void* table, std::uint32_t reserved);
   void FillSessionRecord(HvMSession_Struct& record, const ConnectionInfo& info) const;
+  // The first steps of both creates: flags, the session record, the player's names.
+  void PrepareCreate(const ConnectionInfo& info);
   void ReportLostConnection();
   // One library send with the busy retries: the sequence (when `sequenced`)
   // of the player `counter` receives first; false when the connection was lost.
