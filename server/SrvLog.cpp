@@ -5,14 +5,15 @@
 #include <ctime>
 
 #include "Game/model/GInstData.h"
+#include "platform/core/dospath.h"
 
 SrvLog::~SrvLog() {
-  if (m_file != nullptr) plat::fclose(m_file);
+  if (m_file != nullptr) std::fclose(m_file);
 }
 
-bool SrvLog::Open(const std::string& dosPath) {
-  if (m_file != nullptr) plat::fclose(m_file);
-  m_file = plat::fopen(dosPath.c_str(), "a");
+bool SrvLog::Open(const std::string& hostPath) {
+  if (m_file != nullptr) std::fclose(m_file);
+  m_file = std::fopen(hostPath.c_str(), "a");
   return m_file != nullptr;
 }
 
@@ -30,12 +31,15 @@ void SrvLog::Line(const char* format, ...) {
   std::string line = stamp;
   line += text;
   line += '\n';
-  plat::fwrite(line.data(), 1, line.size(), m_file);
-  plat::fflush(m_file);
+  std::fwrite(line.data(), 1, line.size(), m_file);
+  std::fflush(m_file);
 }
 
 std::string ServerLogPath() {
   CInstData inst;
   const char* saves = inst.GetSavePath();
-  return std::string(saves != nullptr ? saves : "") + "QuenSrvr.log";
+  if (saves != nullptr && *saves != '\0') {
+    if (const auto dir = plat::ResolveDosPath(saves)) return (*dir / "QuenSrvr.log").string();
+  }
+  return "QuenSrvr.log";
 }

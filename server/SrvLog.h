@@ -6,9 +6,8 @@
 //
 // One thread only.
 
+#include <cstdio>
 #include <string>
-
-#include "platform/core/files.h"
 
 class SrvLog {
  public:
@@ -17,16 +16,17 @@ class SrvLog {
   SrvLog(const SrvLog&) = delete;
   SrvLog& operator=(const SrvLog&) = delete;
 
-  // Opens (appending) the log at a DOS path; false when it cannot be opened,
-  // in which case lines go nowhere.
-  bool Open(const std::string& dosPath);
+  // Opens (appending) the log at a host path; false when it cannot be
+  // opened, in which case lines go nowhere.
+  bool Open(const std::string& hostPath);
   // Writes one line, printf-style.
   void Line(const char* format, ...) __attribute__((format(printf, 2, 3)));
 
  private:
-  plat::FILE* m_file = nullptr;
+  std::FILE* m_file = nullptr;
 };
 
-// The log's place: "QuenSrvr.log" in the installation's save directory, or in
-// the current directory when the installation names none.
+// The log's host path: "QuenSrvr.log" in the installation's save directory,
+// or in the current directory when the installation names none (or names one
+// that does not exist).
 std::string ServerLogPath();

@@ -1,0 +1,163 @@
+// The real server program on loopback, started by the multiplayer library as
+// the client starts it, driven by a raw client of the library.
+#include <gtest/gtest.h>
+#include <linux/limits.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "Game/net/NetSession.h"
+#include "Game/net/Packets.h"
+#include "Game/rules/GRulesPackets.h"
+#include "hvmulti/HvMulti.h"
+#include "server/SrvPacketRead.h"
+#include "server/SrvSetup.h"
+#include "tests/hvmulti/session_helpers.h"
+
+namespace {
+
+using hvmtest::Collect;
+using hvmtest::Received;
+
+// The server program built beside this test program.
+std::string ServerPath() {
+  char path[PATH_MAX] = {};
+  const ssize_t n = ::readlink("/proc/self/exe", path, sizeof path - 1);
+  if (n <= 0) return {};
+  return (std::filesystem::path(std::string(path, static_cast<std::size_t>(n))).parent_path().parent_path() /
+          "server" / "quensrvr")
+      .string();
+}
+
+// Runs the case in a folder of its own, where the server writes its log.
+struct ScratchFolder {
+  std::filesystem::path before = std::filesystem::current_path();
+  std::filesystem::path dir;
+  ScratchFolder() {
+    char pattern[] = "/tmp/srvtestXXXXXX";
+    dir = ::mkdtemp(pattern);
+    std::filesystem::current_path(dir);
+  }
+  ~ScratchFolder() {
+    std::filesystem::current_path(before);
+    std::error_code ec;
+    std::filesystem::remove_all(dir, ec);
+  }
+  std::string Log() const {
+    std::string text;
+    if (FILE* f = std::fopen((dir / "QuenSrvr.log").c_str(), "r")) {
+      char buf[4096];
+      std::size_t n;
+      while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) text.append(buf, n);
+      std::fclose(f);
+    }
+    return text;
+  }
+};
+
+template <std::size_t N>
+void SendTo(CHvMulti& m, std::uint32_t from, std::uint32_t to, PacketImage<N> p) {
+  ASSERT_EQ(m.Send(from, to, p.bytes.data(), static_cast<std::uint32_t>(N), 0, 1), 0);
+}
+
+struct SrvLoopback : testing::Test {
+  ScratchFolder folder;
+  CHvMulti client;
+  HvMPlayer_Struct me;
+  std::uint32_t server = 0;
+  std::vector<Received> in;
+
+  void SetUp() override {
+    ::setenv("QUENSRVR_SEED", "77", 1);
+    ASSERT_EQ(client.InitAutoLaunch(HVM_LOCAL_SERVICE_NAME, kApplicationGuid, kApplicationVersion), HVM_LAUNCH_HOST);
+    HvMSession_Struct s;
+    s.SetText(HvMSession_Struct::kName, HvMSession_Struct::kNameWidth, "Single");
+    plat::FixedText::Set(me.shortName, "Player");
+    ASSERT_EQ(client.CreateAndJoinCS(&s, &me, ServerPath().c_str(), "", 0, nullptr), HVM_CREATED)
+        << client.LastErrorText();
+    server = client.GetServerId();
+    ASSERT_NE(server, HVM_ID_NONE);
+  }
+
+  // Waits for the packet of `type`, keeping every packet that came.
+  bool WaitFor(std::uint16_t type) {
+    return Collect(client, in, [&](const Received& r) {
+      return r.result == HVM_MSG_PACKET && r.data.size() >= 8 && ReadU16(r.data, 0) == type;
+    }, 1);
+  }
+
+  std::vector<Received> Packets() const {
+    std::vector<Received> out;
+    for (const auto& r : in)
+      if (r.result == HVM_MSG_PACKET) out.push_back(r);
+    return out;
+  }
+};
+
+}  // namespace
+
+TEST_F(SrvLoopback, SinglePlayerStartsWithGaplessSequenceAndPlaysTurns) {
+  SrvSetup setup;
+  setup.config.SetU16(14, 1);
+  setup.config.SetU16(16, 20);
+  setup.config.SetU16(18, 0);
+  SendTo(client, me.id, server, setup.config);
+  PacketImage<48> claim(PKT_CHAPTER_CLAIM);
+  claim.Put<std::uint16_t>(8, 8);
+  claim.SetText(12, 32, "Lone Wolves");
+  SendTo(client, me.id, server, claim);
+  ASSERT_TRUE(WaitFor(PKT_CHAPTER_CLAIM));
+  SendTo(client, me.id, server, PacketImage<12>(PKT_START));
+  ASSERT_TRUE(WaitFor(PKT_START)) << folder.Log();
+
+  // The front end's answers are unsequenced; the game's packets run 1, 2, 3...
+  std::vector<std::uint16_t> types;
+  std::uint32_t expected = 1;
+  for (const auto& r : Packets()) {
+    const std::uint32_t sequence = ReadU32(r.data, 4);
+    if (sequence == 0) continue;
+    EXPECT_EQ(sequence, expected++);
+    types.push_back(ReadU16(r.data, 0));
+  }
+  ASSERT_EQ(types.size(), 1u + 2 + 1 + 20 + 5 + 3 + 1);
+  EXPECT_EQ(types.front(), PKT_SOLAR_SYSTEM);
+  EXPECT_EQ(types.back(), PKT_START);
+  EXPECT_EQ(ReadU16(Packets().back().data, 8), 1);
+
+  for (std::uint32_t turn = 0; turn < 3; ++turn) {
+    in.clear();
+    PacketImage<16> end(PKT_END_TURN);
+    end.Put<std::uint32_t>(8, turn);
+    SendTo(client, me.id, server, end);
+    ASSERT_TRUE(WaitFor(PKT_TURN_RESULTS)) << folder.Log();
+    const auto got = Packets();
+    EXPECT_EQ(ReadU16(got.front().data, 0), PKT_TURN_PROCESSING);
+    for (const auto& r : got) EXPECT_EQ(ReadU32(r.data, 4), expected++);
+  }
+
+  EXPECT_EQ(client.CloseSession(), 0);
+  EXPECT_EQ(client.ServerExitCode(), 0);
+  EXPECT_NE(folder.Log().find("turn 2 resolved"), std::string::npos) << folder.Log();
+}
+
+TEST_F(SrvLoopback, HostilePacketsAreRefusedAndTheServerKeepsAnswering) {
+  const std::uint8_t tiny[3] = {1, 2, 3};
+  ASSERT_EQ(client.Send(me.id, server, tiny, sizeof tiny, 0, 1), 0);
+  std::vector<std::uint8_t> junk(kMaxPacketSize, 0xFF);
+  ASSERT_EQ(client.Send(me.id, server, junk.data(), static_cast<std::uint32_t>(junk.size()), 0, 1), 0);
+  PacketImage<16> early(PKT_END_TURN);
+  SendTo(client, me.id, server, early);
+  PacketImage<20> shortClaim(PKT_CHAPTER_CLAIM);
+  SendTo(client, me.id, server, shortClaim);
+  SendTo(client, me.id, server, PacketImage<12>(PKT_SETTINGS_QUERY));
+  ASSERT_TRUE(WaitFor(PKT_SETTINGS_QUERY));
+  EXPECT_EQ(client.CloseSession(), 0);
+  EXPECT_EQ(client.ServerExitCode(), 0);
+  const std::string log = folder.Log();
+  EXPECT_NE(log.find("refused packet 3 from"), std::string::npos) << log;
+  EXPECT_NE(log.find("refused packet 1 from"), std::string::npos) << log;
+  EXPECT_NE(log.find("shorter than a header"), std::string::npos) << log;
+}
