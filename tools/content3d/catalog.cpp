@@ -1,0 +1,133 @@
+// What the 3D views load, by directory below the 3D data path. Models come
+// from the test-data generator's hull in proportions per use; every texture
+// has its own palette file and takes one of the sizes that have fills.
+#include <cstdio>
+#include <string>
+
+#include "tools/content3d/content3d.h"
+
+namespace content3d {
+namespace {
+
+class Catalog {
+ public:
+  void Model(const std::string& path, float length, float width, float height, bool billboard = false,
+             std::vector<std::array<float, 3>> hardPoints = {}) {
+    sgdata::ShipShape shape;
+    shape.length = length;
+    shape.width = width;
+    shape.height = height;
+    shape.billboard = billboard;
+    shape.hardPoints = std::move(hardPoints);
+    Add(path, kModel, sgdata::MakeShipModelFile(shape));
+  }
+
+  // A material list: one material file name a line, CR LF line ends.
+  void List(const std::string& path, const std::vector<std::string>& lines) {
+    std::string text;
+    for (const auto& l : lines) text += l + "\r\n";
+    Add(path, kList, Image(text.begin(), text.end()));
+  }
+
+  // `dir` + `stem` + ".mat" with its texture ".ptx" and palette ".pal" beside it.
+  void Textured(const std::string& dir, const std::string& stem, std::uint32_t type, Look look, std::uint32_t colour) {
+    const std::uint32_t seed = seed_++;
+    const auto [w, h] = sgdata::kFillSizes[seed % sgdata::kFillSizes.size()];
+    const std::string texture = dir + stem + ".ptx";
+    const std::string palette = dir + stem + ".pal";
+    Add(palette, kPalette, MakeTexturePalette(look, seed));
+    Add(texture, kTexture, MakeTexture(look, w, h, seed, "3DDATA\\" + palette));
+    Material(dir + stem + ".mat", type, colour, "3DDATA\\" + texture);
+  }
+
+  void Material(const std::string& path, std::uint32_t type, std::uint32_t colour, const std::string& texture = "") {
+    SGMaterial mat{};
+    mat.matType = type;
+    mat.matColour = colour;
+    mat.matAmbient = 0.2f;
+    mat.matDiffuse = 0.8f;
+    Add(path, kMaterial, sgdata::MakeMaterialFile(mat, {}, texture));
+  }
+
+  std::vector<Asset> Take() { return std::move(assets_); }
+
+ private:
+  void Add(const std::string& path, std::uint32_t type, Image data) { assets_.push_back({path, type, std::move(data)}); }
+
+  std::vector<Asset> assets_;
+  std::uint32_t seed_ = 1;
+};
+
+std::string Two(int n) {
+  char buf[8];
+  std::snprintf(buf, sizeof buf, "%02d", n);
+  return buf;
+}
+
+// Colour words: palette index in byte 0, then blue, green, red.
+constexpr std::uint32_t Colour(std::uint8_t index, std::uint8_t r, std::uint8_t g, std::uint8_t b) {
+  return index | (std::uint32_t{b} << 8) | (std::uint32_t{g} << 16) | (std::uint32_t{r} << 24);
+}
+
+}  // namespace
+
+std::vector<Asset> MakeCatalog() {
+  Catalog c;
+  // Billboards by size, galaxy to small.
+  c.Model("BBGalaxy.mdl", 40.f, 40.f, 0.01f, true);
+  c.Model("BBHuge.mdl", 8.f, 8.f, 0.01f, true);
+  c.Model("BBLarge.mdl", 4.f, 4.f, 0.01f, true);
+  c.Model("BBMedium.mdl", 2.f, 2.f, 0.01f, true);
+  c.Model("BBSmall.mdl", 1.f, 1.f, 0.01f, true);
+
+  // Asteroids: fifteen models, sixteen rocky materials, sixteen pictures.
+  for (int i = 1; i <= 15; ++i) {
+    const float s = 1.f + 0.07f * static_cast<float>(i);
+    c.Model("asteroid\\3dAst\\aster" + std::to_string(i) + ".mdl", s, s * 0.8f, s * 0.7f);
+    c.List("asteroid\\3dAst\\aster" + std::to_string(i) + ".lst", {"ast" + Two((i - 1) % 16 + 1) + ".mat"});
+  }
+  for (int i = 1; i <= 16; ++i) {
+    c.Textured("asteroid\\3dAst\\", "ast" + Two(i), SG_MAT_TYPE_TEXTURE, Look::kRock, Colour(0, 150, 130, 110));
+    c.Textured("asteroid\\PreRend\\", "ast" + Two(i) + "_ds", SG_MAT_TYPE_TRANSPARENT_TEXTURE, Look::kRock, 0);
+  }
+
+  // Suns, and the fallback material of every missing list entry.
+  c.Textured("sun\\", "sun0", SG_MAT_TYPE_TRANSPARENT_TEXTURE, Look::kGlow, Colour(0, 255, 230, 120));
+  c.Textured("sun\\", "sun1", SG_MAT_TYPE_TRANSPARENT_TEXTURE, Look::kGlow, Colour(0, 255, 160, 80));
+
+  // Halos: the cube with its list, and the billboard and cube materials.
+  c.Model("halos\\cube.mdl", 2.f, 2.f, 2.f);
+  c.List("halos\\cube.lst", {"cube0.mat"});
+  for (const char* stem : {"halo", "FiltHalo", "cubesel", "cubeuns", "sel", "uns", "cube0"})
+    c.Textured("halos\\", stem, SG_MAT_TYPE_TRANSPARENT_TEXTURE, Look::kGlow, Colour(0, 200, 200, 255));
+  for (int g = 1; g <= 5; ++g) {
+    c.Textured("halos\\", "cube" + std::to_string(g), SG_MAT_TYPE_TRANSPARENT_TEXTURE, Look::kGlow, 0);
+    c.Textured("halos\\", "cube" + std::to_string(g) + "_me", SG_MAT_TYPE_TRANSPARENT_TEXTURE, Look::kGlow, 0);
+  }
+
+  // Grid and lines, with the guild colours as flat materials.
+  c.Model("grid\\redogrid.mdl", 8.f, 8.f, 0.01f);
+  c.List("grid\\redogrid.lst", {"grid.mat"});
+  c.Textured("grid\\", "grid", SG_MAT_TYPE_TRANSPARENT_TEXTURE, Look::kSolid, Colour(0, 60, 90, 160));
+  c.Model("grid\\line.mdl", 1.f, 0.02f, 0.02f);
+  c.List("grid\\line.lst", {"##white.mat"});
+  static constexpr struct {
+    const char* name;
+    std::uint8_t r, g, b;
+  } kLineColours[] = {{"##red.mat", 255, 40, 40},     {"##green.mat", 40, 255, 60},  {"##blue.mat", 60, 90, 255},
+                      {"##yellow.mat", 255, 255, 40}, {"##magnta.mat", 255, 60, 255}, {"##white.mat", 255, 255, 255}};
+  for (const auto& lc : kLineColours) c.Material(std::string("grid\\") + lc.name, SG_MAT_TYPE_FLAT, Colour(0, lc.r, lc.g, lc.b));
+
+  // The shield effect and the two projectiles.
+  c.Model("effects\\sh-efx.mdl", 2.f, 2.f, 2.f, false, {{0.f, 0.f, 0.f}});
+  c.List("effects\\sh-efx.lst", {"shield.mat"});
+  c.Textured("effects\\", "shield", SG_MAT_TYPE_TRANSPARENT_TEXTURE, Look::kGlow, 0);
+  for (const char* p : {"dshg3_p", "rdml1_p"}) {
+    c.Model(std::string("project\\") + p + ".mdl", 2.f, 0.4f, 0.4f);
+    c.List(std::string("project\\") + p + ".lst", {std::string(p) + ".mat"});
+    c.Textured("project\\", p, SG_MAT_TYPE_TEXTURE, Look::kGlow, 0);
+  }
+  return c.Take();
+}
+
+}  // namespace content3d

@@ -1,0 +1,56 @@
+#pragma once
+// The 3D views' content, generated deterministically from fixed seeds: every
+// model, material list, material, texture and palette the views name, as the
+// resources of the ".nob" archive, with the index resource 202 that maps their
+// flattened names to resource ids, and the scene file with its palette.
+// May be called from several threads.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "tools/sgdata/sgdata.h"
+
+namespace content3d {
+
+using sgdata::Image;
+
+// Resource types of the archive.
+enum ResourceType : std::uint32_t { kModel = 1, kMaterial = 2, kTexture = 3, kPalette = 4, kList = 5 };
+
+struct Asset {
+  std::string path;  // below the 3D data directory, DOS separators: "halos\cube.mdl"
+  std::uint32_t type = 0;
+  Image data;
+};
+
+// Every asset, in a fixed order.
+std::vector<Asset> MakeCatalog();
+
+// "3ddata_" + the path with backslashes and dots turned into underscores, in
+// lower case: the key the views look names up by.
+std::string Flatten(const std::string& path);
+
+// The archive's first resource id is kBaseId + 1.
+constexpr std::uint32_t kBaseId = 500;
+constexpr std::size_t kIndexNameSize = 48;
+
+// The index resource 202: the entry count, then per entry the NUL-padded
+// flattened name (48 bytes) and the resource id, sorted by unsigned bytes.
+// Throws std::invalid_argument for a name that does not fit or appears twice.
+Image MakeIndexTable(const std::vector<Asset>& catalog);
+// The ".nob" archive of the catalog in index order (stdio mode).
+Image MakeArchive(const std::vector<Asset>& catalog);
+
+// The scene description "Quenbar.con" and its palette "palette.dat".
+std::string MakeSceneFile();
+Image MakeScenePalette();
+
+// An 8-bit texture with its own palette file: rock, glow (suns, halos) or a
+// solid colour, `width` x `height` from the sizes that have fills.
+enum class Look { kRock, kGlow, kSolid };
+Image MakeTexture(Look look, std::uint32_t width, std::uint32_t height, std::uint32_t seed,
+                  const std::string& paletteName);
+Image MakeTexturePalette(Look look, std::uint32_t seed);
+
+}  // namespace content3d
