@@ -61,3 +61,20 @@ inline int32_t ISGFixedFromFloat(float value) {
   if (!(value >= -2147483648.0f && value < 2147483648.0f)) return INT32_MIN;
   return static_cast<int32_t>(value);
 }
+
+// The signed 64-bit product a x b shifted right arithmetically by 10 or 20;
+// low 32 bits. For 12.20 intensities and slopes with 22.10 intermediates.
+inline int32_t ISGFixedMulShift10(int32_t a, int32_t b) {
+  return static_cast<int32_t>((static_cast<int64_t>(a) * b) >> 10);
+}
+
+inline int32_t ISGFixedMulShift20(int32_t a, int32_t b) {
+  return static_cast<int32_t>((static_cast<int64_t>(a) * b) >> 20);
+}
+
+// Double to integer by truncation toward zero, INT32_MIN for a NaN or a value
+// outside the 32-bit range, as ISGFixedFromFloat.
+inline int32_t ISGFixedFromDouble(double value) {
+  if (!(value > -2147483649.0 && value < 2147483648.0)) return INT32_MIN;
+  return static_cast<int32_t>(value);
+}

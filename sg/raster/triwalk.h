@@ -10,7 +10,12 @@
 // with the 16.16 attribute values at that pixel, or, with
 //     static constexpr bool kWholeSpans = true;
 //     void Span(Pixel* left, Pixel* right) const;
-// handed each non-empty row from its left end to its right end.
+// handed each non-empty row from its left end to its right end, or, with
+//     static constexpr bool kRowRecords = true;
+//     void Row(int32_t row, int64_t longOffset, int64_t shortOffset,
+//              const std::array<uint32_t, N>& values) const;
+// handed every row as the walk leaves it, drawn or empty, with the long-edge
+// values (for fills that record rows first and draw them later).
 //
 // Pixel addresses are kept as signed offsets from fbPixels, so no pointer is
 // formed for a row that draws nothing.
@@ -93,14 +98,18 @@ struct ISGEdge {
   int bump;       // +1: stepB was raised; -1: stepA was lowered; 0: neither
 };
 
-// Sets up the edge from (originX, originY) over (width, height) at the 27.5
+// The slope in 16.16 pixels per row of an edge over (width, height), 27.5,
+// from a truncated integer reciprocal. height must not be 0.
+struct ISGSlopeFixed {
+  static int32_t Of(int32_t width, int32_t height) { return ISGFixedMulShift5(width, 0x200000 / height); }
+};
+
+// Sets up the edge from (originX, originY) with the given slope at the 27.5
 // row startY. roundUp picks the left-edge rounding (ceil) over the right-edge
-// one (floor). height must not be 0.
-inline ISGEdge ISGEdgeSetUp(int32_t originX, int32_t originY, int32_t width, int32_t height, int32_t startY,
-                            bool roundUp, int32_t pitch) {
+// one (floor).
+inline ISGEdge ISGEdgeSetUp(int32_t originX, int32_t originY, int32_t slope, int32_t startY, bool roundUp,
+                            int32_t pitch) {
   ISGEdge edge{};
-  const int32_t reciprocal = 0x200000 / height;
-  const int32_t slope = ISGFixedMulShift5(width, reciprocal);
   edge.whole = slope >= 0 ? slope >> 16 : ISGNeg32(ISGNeg32(slope) >> 16);
   edge.stepA = edge.stepB = static_cast<int64_t>(pitch) + edge.whole;
   const int32_t x = ISGAdd32(ISGShl32(originX, 11), ISGFixedMulShift5(ISGSub32(startY, originY), slope));
@@ -153,6 +162,8 @@ struct ISGLongEdge {
 
 template <class Op>
 concept ISGWholeSpanOp = Op::kWholeSpans;
+template <class Op>
+concept ISGRowRecordOp = Op::kRowRecords;
 
 // Draws the rows of one half until endRow. kLongRight: the long edge is the
 // right edge (area not negative) and spans run right to left.
@@ -166,7 +177,9 @@ void ISGTriWalkRows(ISGLongEdge<N>& longEdgeState, ISGEdge shortEdge, int32_t& r
   const std::array<uint32_t, N> step = spanStep;
   int32_t row = rowState;
   while (row < endRow) {
-    if constexpr (ISGWholeSpanOp<Op>) {
+    if constexpr (ISGRowRecordOp<Op>) {
+      op.Row(row, longEdge.edge.offset, shortEdge.offset, longEdge.values);
+    } else if constexpr (ISGWholeSpanOp<Op>) {
       const int64_t left = kLongRight ? shortEdge.offset : longEdge.edge.offset;
       const int64_t right = kLongRight ? longEdge.edge.offset : shortEdge.offset;
       if (left <= right) op.Span(base + left, base + right);
@@ -194,19 +207,19 @@ void ISGTriWalkRows(ISGLongEdge<N>& longEdgeState, ISGEdge shortEdge, int32_t& r
 
 // Draws one half: returns false when the fill must stop (a half with rows left
 // whose short edge has no height).
-template <bool kLongRight, std::size_t N, class Pixel, class Op>
+template <bool kLongRight, class Slope, std::size_t N, class Pixel, class Op>
 bool ISGTriWalkHalf(ISGLongEdge<N>& longEdge, int32_t& row, const SGQVert& origin, int32_t width,
                     int32_t height, int32_t startY, int32_t endRow, int32_t pitch,
                     const std::array<uint32_t, N>& spanStep, Pixel* base, const Op& op) {
   if (row >= endRow) return true;
   if (height == 0) return false;
-  ISGEdge shortEdge = ISGEdgeSetUp(origin.x, origin.y, width, height, startY, kLongRight, pitch);
+  ISGEdge shortEdge = ISGEdgeSetUp(origin.x, origin.y, Slope::Of(width, height), startY, kLongRight, pitch);
   shortEdge.offset = static_cast<int64_t>(pitch) * row + shortEdge.pixel;
   ISGTriWalkRows<kLongRight>(longEdge, shortEdge, row, endRow, spanStep, base, op);
   return true;
 }
 
-template <bool kLongRight, class Attrs, class Pixel, class Op>
+template <bool kLongRight, class Attrs, class Slope, class Pixel, class Op>
 void ISGTriWalkEdges(const ISGTriOrder& order, int32_t dx1, int32_t dy1, int32_t dx2, int32_t dy2,
                      int32_t pitch, const std::array<int32_t, Attrs::kCount>& topValues,
                      const std::array<uint32_t, Attrs::kCount>& gradX,
@@ -222,7 +235,7 @@ void ISGTriWalkEdges(const ISGTriOrder& order, int32_t dx1, int32_t dy1, int32_t
   const int32_t middleRow = ISGAdd32(middle.y, 31) >> 5;
 
   ISGLongEdge<N> longEdge;
-  longEdge.edge = ISGEdgeSetUp(top.x, top.y, dx2, dy2, firstY, !kLongRight, pitch);
+  longEdge.edge = ISGEdgeSetUp(top.x, top.y, Slope::Of(dx2, dy2), firstY, !kLongRight, pitch);
   longEdge.edge.offset = static_cast<int64_t>(pitch) * row + longEdge.edge.pixel;
   const int32_t towardPixel = ISGSub32(ISGShl32(longEdge.edge.pixel, 5), top.x);
   for (std::size_t k = 0; k < N; ++k) {
@@ -242,10 +255,10 @@ void ISGTriWalkEdges(const ISGTriOrder& order, int32_t dx1, int32_t dy1, int32_t
   for (std::size_t k = 0; k < N; ++k) spanStep[k] = kLongRight ? 0u - gradX[k] : gradX[k];
 
   if (row < middleRow &&
-      !ISGTriWalkHalf<kLongRight>(longEdge, row, top, dx1, dy1, firstY, middleRow, pitch, spanStep, base, op))
+      !ISGTriWalkHalf<kLongRight, Slope>(longEdge, row, top, dx1, dy1, firstY, middleRow, pitch, spanStep, base, op))
     return;
   const int32_t bottomRow = ISGAdd32(ISGShl32(bottom.y, 11), 0xFFFF) >> 16;
-  ISGTriWalkHalf<kLongRight>(longEdge, row, middle, ISGSub32(dx2, dx1), ISGSub32(dy2, dy1),
+  ISGTriWalkHalf<kLongRight, Slope>(longEdge, row, middle, ISGSub32(dx2, dx1), ISGSub32(dy2, dy1),
                              ISGRoundUpRow(middle.y), bottomRow, pitch, spanStep, base, op);
 }
 
@@ -292,7 +305,7 @@ void ISGTriWalk(const SGQVert* p1, const SGQVert* p2, const SGQVert* p3, const S
   Pixel* base = static_cast<Pixel*>(frame->fbPixels);
   const auto op = makeOp();
   if (area >= 0)
-    ISGTriWalkEdges<true, Attrs>(order, dx1, dy1, dx2, dy2, pitch, topValues, gradX, gradY, base, op);
+    ISGTriWalkEdges<true, Attrs, ISGSlopeFixed>(order, dx1, dy1, dx2, dy2, pitch, topValues, gradX, gradY, base, op);
   else
-    ISGTriWalkEdges<false, Attrs>(order, dx1, dy1, dx2, dy2, pitch, topValues, gradX, gradY, base, op);
+    ISGTriWalkEdges<false, Attrs, ISGSlopeFixed>(order, dx1, dy1, dx2, dy2, pitch, topValues, gradX, gradY, base, op);
 }

@@ -17,14 +17,64 @@ struct Reader {
   const uint8_t* shade;
   const void* colours;
 
+  bool eightBit;
+
   bool Textured() const {
     return mode == RefMode::kTexture || mode == RefMode::kShadedTexture ||
            mode == RefMode::kTransparentTexture || mode == RefMode::kShadedTransparentTexture ||
-           mode == RefMode::kDirectTexture;
+           mode == RefMode::kDirectTexture || mode == RefMode::kDitheredTexture;
   }
   bool Shaded() const {
     return mode == RefMode::kShadedTexture || mode == RefMode::kShadedTransparentTexture ||
            mode == RefMode::kShaded || mode == RefMode::kShadedTransparent;
+  }
+  // The 8-bpp textured fills set up in floating point.
+  bool FloatSetUp() const { return eightBit && Textured(); }
+  int PixelBytes() const { return eightBit ? 1 : 2; }
+
+  uint32_t TexelIndex(int32_t u, int32_t v) const {
+    const int log2w = std::countr_zero(static_cast<unsigned>(texWidth));
+    return ((static_cast<uint32_t>(v) >> (16 - log2w)) & (static_cast<uint32_t>(texHeight - 1) << log2w)) |
+           ((static_cast<uint32_t>(u) >> 16) & static_cast<uint32_t>(texWidth - 1));
+  }
+
+  // One 8-bpp pixel; row and column choose the dither offset.
+  void Pixel8(uintptr_t address, int32_t u, int32_t v, int32_t q, int32_t row, int ditherClass) const {
+    static const int32_t kD2[2][2] = {{0, 0x8000}, {0x4000, 0xC000}};
+    static const int32_t kD4[4][4] = {{15, 7, 13, 5}, {3, 11, 1, 9}, {12, 4, 14, 6}, {0, 8, 2, 10}};
+    uint8_t* pixel = reinterpret_cast<uint8_t*>(address);
+    const uint8_t* texels8 = static_cast<const uint8_t*>(texels);
+    const uint8_t* shadeRow = shade + ((q >> 16) & 15) * 256;
+    const uint8_t t = Textured() ? texels8[TexelIndex(u, v)] : 0;
+    switch (mode) {
+      case RefMode::kTexture:
+        *pixel = t;
+        break;
+      case RefMode::kShadedTexture:
+        *pixel = shadeRow[t];
+        break;
+      case RefMode::kTransparentTexture:
+        if (t != 0) *pixel = t;
+        break;
+      case RefMode::kShadedTransparentTexture:
+        if (t != 0) *pixel = shadeRow[t];
+        break;
+      case RefMode::kDitheredTexture: {
+        int32_t d = 0;
+        if (ditherClass == 2) d = kD4[row & 3][address & 3] * 0x1000;
+        if (ditherClass == 1) d = kD2[row & 1][address & 1];
+        *pixel = texels8[TexelIndex(ISGAdd32(u, d), ISGAdd32(v, d))];
+        break;
+      }
+      case RefMode::kShaded:
+        *pixel = shade[(q >> 16) & 15];
+        break;
+      case RefMode::kShadedTransparent:
+        if (shade[(q >> 16) & 15] != 0) *pixel = shade[(q >> 16) & 15];
+        break;
+      default:
+        break;
+    }
   }
 
   uint16_t Colour16(int index) const {
@@ -86,6 +136,7 @@ struct Reader {
         if (!LevelBlackens(q)) *pixel = ShadeColour(flatColour, q);
         break;
       case RefMode::kFlat:
+      case RefMode::kDitheredTexture:
         break;
     }
   }
@@ -93,11 +144,25 @@ struct Reader {
 
 }  // namespace
 
-void RefFill16(RefMode mode, int texWidth, int texHeight, const SGQVert* p1, const SGQVert* p2,
-               const SGQVert* p3, const SGRasterFrame* frame, const void* texels, const void* shadeTable,
-               const void* colourTable) {
-  const Reader rd{mode,       texWidth, texHeight, frame, texels, static_cast<const uint8_t*>(shadeTable),
-                  colourTable};
+namespace {
+
+// Float to 32-bit integer toward zero; out of range gives INT32_MIN.
+int32_t Truncate(double value) {
+  if (!(value > -2147483649.0 && value < 2147483648.0)) return INT32_MIN;
+  return static_cast<int32_t>(value);
+}
+
+// Edge slope in 16.16 from an integer or, for the float set-up, a 32-bit
+// float reciprocal.
+int32_t Slope(const Reader& rd, int32_t width, int32_t height) {
+  if (rd.FloatSetUp()) return Truncate(static_cast<double>(width) * (65536.0f / static_cast<float>(height)));
+  return ISGFixedMulShift5(width, 0x200000 / height);
+}
+
+void RefWalk(const Reader& rd, const SGQVert* p1, const SGQVert* p2, const SGQVert* p3) {
+  const RefMode mode = rd.mode;
+  const SGRasterFrame* frame = rd.frame;
+  const int bytes = rd.PixelBytes();
 
   // 1. Vertices; attributes u, v, q truncated to 27.5 (the flat fill reads none).
   const SGQVert* P[3] = {p1, p2, p3};
@@ -109,7 +174,8 @@ void RefFill16(RefMode mode, int texWidth, int texHeight, const SGQVert* p1, con
     }
     if (rd.Shaded() || rd.Textured()) A[i][2] = ISGFixedFromFloat(P[i]->q);
   }
-  const int32_t pitch = frame->fbPitch >> 1;
+  const float F[3][3] = {{p1->u, p1->v, p1->q}, {p2->u, p2->v, p2->q}, {p3->u, p3->v, p3->q}};
+  const int32_t pitch = frame->fbPitch >> (bytes - 1);
 
   // 2. Order by y.
   const int32_t y1 = p1->y, y2 = p2->y, y3 = p3->y;
@@ -143,14 +209,38 @@ void RefFill16(RefMode mode, int texWidth, int texHeight, const SGQVert* p1, con
   const int32_t area = ISGSub32(ISGFixedMulShift5(dx2, dy1), ISGFixedMulShift5(dy2, dx1));
 
   // 6. Back faces and zero area.
-  if (parity == 1 && !(area < 0)) return;
-  if (parity == 0 && !(area > 0)) return;
+  const double fdx1 = static_cast<float>(dx1), fdx2 = static_cast<float>(dx2);
+  const double fdy1 = static_cast<float>(dy1), fdy2 = static_cast<float>(dy2);
+  const float areaF = static_cast<float>((fdx2 * fdy1 - fdy2 * fdx1) / 32);
+  const int sign = rd.FloatSetUp() ? (areaF > 0) - (areaF < 0) : (area > 0) - (area < 0);
+  if (parity == 1 && !(sign < 0)) return;
+  if (parity == 0 && !(sign > 0)) return;
 
   // 7. Gradients, zero for a sliver.
   int32_t gx[3] = {0, 0, 0}, gy[3] = {0, 0, 0};
+  int ditherClass = 0;
   const int32_t m = std::max(xext, dy2);
   const bool sliver = area < m && ISGNeg32(area) < m;
-  if (!sliver) {
+  if (rd.FloatSetUp()) {
+    const double threshold = std::max(static_cast<double>(m) * m / 16384, 16.0);
+    if (areaF >= threshold || -areaF >= threshold) {
+      const float k = static_cast<float>(2048.0 / areaF);
+      for (int c = 0; c < 3; ++c) {
+        const double da1 = static_cast<double>(F[M][c]) - F[T][c];
+        const double da2 = static_cast<double>(F[B][c]) - F[T][c];
+        gx[c] = Truncate((da2 * fdy1 - fdy2 * da1) * k);
+        gy[c] = Truncate((fdx2 * da1 - da2 * fdx1) * k);
+      }
+      float len[2];
+      for (int c = 0; c < 2; ++c) {
+        const float a = static_cast<float>(gx[c] >> 8), b = static_cast<float>(gy[c] >> 8);
+        len[c] = static_cast<float>(static_cast<double>(a) * a + static_cast<double>(b) * b);
+      }
+      const float shorter = std::min(len[0], len[1]);
+      if (shorter < 4096) ditherClass = 2;
+      else if (shorter < 16384) ditherClass = 1;
+    }
+  } else if (!sliver) {
     for (int k = 0; k < 3; ++k) {
       const int32_t da1 = ISGSub32(A[M][k], A[T][k]);
       const int32_t da2 = ISGSub32(A[B][k], A[T][k]);
@@ -162,9 +252,12 @@ void RefFill16(RefMode mode, int texWidth, int texHeight, const SGQVert* p1, con
   // 8. Zero height.
   if (dy2 == 0) return;
 
-  // 9. Long edge.
-  const int32_t r = 0x200000 / dy2;
-  const int32_t s = ISGFixedMulShift5(dx2, r);
+  // 9. Long edge, on the right for a non-negative area.
+  const bool longRight = sign >= 0;
+  const int32_t firstRowIndex = (ISGAdd32(top.y, 31) & ~31) >> 5;
+  const int32_t lastRowEnd = ISGAdd32(ISGShl32(bot.y, 11), 0xFFFF) >> 16;
+  if (rd.FloatSetUp() && static_cast<int64_t>(lastRowEnd) - firstRowIndex > 799) return;
+  const int32_t s = Slope(rd, dx2, dy2);
   const int32_t t = s >= 0 ? s >> 16 : ISGNeg32(ISGNeg32(s) >> 16);
   int32_t stepA = ISGAdd32(pitch, t), stepB = stepA;
   int32_t rowA[3], rowB[3];
@@ -177,7 +270,7 @@ void RefFill16(RefMode mode, int texWidth, int texHeight, const SGQVert* p1, con
   int32_t f = s & 0xFFFF;
   int32_t pixel, e;
   if (f != 0) {
-    if (area >= 0) {
+    if (longRight) {
       pixel = X >> 16;
       e = X & 0xFFFF;
     } else {
@@ -193,20 +286,20 @@ void RefFill16(RefMode mode, int texWidth, int texHeight, const SGQVert* p1, con
       for (int k = 0; k < 3; ++k) rowA[k] = ISGSub32(rowB[k], gx[k]);
     }
   } else {
-    pixel = area >= 0 ? X >> 16 : ISGAdd32(X, 0xFFFF) >> 16;
+    pixel = longRight ? X >> 16 : ISGAdd32(X, 0xFFFF) >> 16;
     e = 0x8000;
   }
   e = ISGSub32(0x10000, e);
   int32_t a[3];
   for (int k = 0; k < 3; ++k)
     a[k] = ISGAdd32(
-        ISGAdd32(ISGShl32(A[T][k], 11), ISGFixedMulShift5(ISGSub32(ISGMul32(pixel, 32), top.x), gx[k])),
+        ISGAdd32(ISGShl32(rd.FloatSetUp() ? ISGFixedFromFloat(F[T][k]) : A[T][k], 11), ISGFixedMulShift5(ISGSub32(ISGMul32(pixel, 32), top.x), gx[k])),
         ISGFixedMulShift5(prestep, gy[k]));
   const uintptr_t base = reinterpret_cast<uintptr_t>(frame->fbPixels);
-  uintptr_t longAddress = base + static_cast<uintptr_t>((static_cast<int64_t>(pitch) * row + pixel) * 2);
+  uintptr_t longAddress = base + static_cast<uintptr_t>((static_cast<int64_t>(pitch) * row + pixel) * bytes);
 
   uint16_t flatColour = 0;
-  if (mode == RefMode::kFlat || mode == RefMode::kShaded || mode == RefMode::kShadedTransparent)
+  if (!rd.eightBit && (mode == RefMode::kFlat || mode == RefMode::kShaded || mode == RefMode::kShadedTransparent))
     flatColour = rd.Colour16(0);
   const uint32_t flatWord = flatColour * 0x10001u;
 
@@ -214,15 +307,14 @@ void RefFill16(RefMode mode, int texWidth, int texHeight, const SGQVert* p1, con
   auto half = [&](const SGQVert& origin, int32_t width, int32_t height, int32_t startY, int32_t endRow) {
     if (!(row < endRow)) return true;
     if (height == 0) return false;
-    const int32_t r2 = 0x200000 / height;
-    const int32_t s2 = ISGFixedMulShift5(width, r2);
+    const int32_t s2 = Slope(rd, width, height);
     const int32_t t2 = s2 >= 0 ? s2 >> 16 : ISGNeg32(ISGNeg32(s2) >> 16);
     int32_t stepA2 = ISGAdd32(pitch, t2), stepB2 = stepA2;
     const int32_t X2 = ISGAdd32(ISGShl32(origin.x, 11), ISGFixedMulShift5(ISGSub32(startY, origin.y), s2));
     int32_t f2 = s2 & 0xFFFF;
     int32_t pixel2, e2;
     if (f2 != 0) {
-      if (area >= 0) {
+      if (longRight) {
         f2 = 0x10000 - f2;
         pixel2 = ISGAdd32(X2, 0xFFFF) >> 16;
         e2 = ISGSub32(ISGShl32(pixel2, 16), X2);
@@ -235,17 +327,32 @@ void RefFill16(RefMode mode, int texWidth, int texHeight, const SGQVert* p1, con
       else
         stepA2 = stepB2 - 1;
     } else {
-      pixel2 = area >= 0 ? ISGAdd32(X2, 0xFFFF) >> 16 : X2 >> 16;
+      pixel2 = longRight ? ISGAdd32(X2, 0xFFFF) >> 16 : X2 >> 16;
       e2 = 0x8000;
     }
     e2 = ISGSub32(0x10000, e2);
-    uintptr_t shortAddress = base + static_cast<uintptr_t>((static_cast<int64_t>(pitch) * row + pixel2) * 2);
+    uintptr_t shortAddress = base + static_cast<uintptr_t>((static_cast<int64_t>(pitch) * row + pixel2) * bytes);
 
     while (row < endRow) {
-      if (mode == RefMode::kFlat) {
+      if (rd.eightBit && mode == RefMode::kFlat) {
+        const uint8_t ink = *static_cast<const uint8_t*>(rd.colours);
+        const uintptr_t left = !longRight ? longAddress : shortAddress;
+        const uintptr_t right = !longRight ? shortAddress : longAddress;
+        for (uintptr_t p = left; p <= right; ++p) *reinterpret_cast<uint8_t*>(p) = ink;
+      } else if (rd.eightBit) {
+        int32_t u = a[0], v = a[1], q = a[2];
+        const bool leftward = longRight;
+        for (uintptr_t p = longAddress; leftward ? p >= shortAddress : p <= shortAddress; leftward ? --p : ++p) {
+          rd.Pixel8(p, u, v, q, row, ditherClass);
+          const int32_t sign = leftward ? -1 : 1;
+          u = ISGAdd32(u, ISGMul32(sign, gx[0]));
+          v = ISGAdd32(v, ISGMul32(sign, gx[1]));
+          q = ISGAdd32(q, ISGMul32(sign, gx[2]));
+        }
+      } else if (mode == RefMode::kFlat) {
         // Left to right, 32-bit stores on 4-byte boundaries.
-        uintptr_t p = area < 0 ? longAddress : shortAddress;
-        const uintptr_t end = area < 0 ? shortAddress : longAddress;
+        uintptr_t p = !longRight ? longAddress : shortAddress;
+        const uintptr_t end = !longRight ? shortAddress : longAddress;
         if (p <= end) {
           if (p & 2) {
             std::memcpy(reinterpret_cast<void*>(p), &flatColour, 2);
@@ -257,7 +364,7 @@ void RefFill16(RefMode mode, int texWidth, int texHeight, const SGQVert* p1, con
           }
           if (p <= end) std::memcpy(reinterpret_cast<void*>(p), &flatColour, 2);
         }
-      } else if (area >= 0) {
+      } else if (longRight) {
         int32_t u = a[0], v = a[1], q = a[2];
         for (uintptr_t p = longAddress; p >= shortAddress; p -= 2) {
           rd.Pixel(p, u, v, q, flatColour);
@@ -277,24 +384,24 @@ void RefFill16(RefMode mode, int texWidth, int texHeight, const SGQVert* p1, con
 
       e = ISGSub32(e, f);
       bool longA;
-      if (area >= 0) {
+      if (longRight) {
         longA = !(e <= 0);
       } else {
         longA = e <= 0;
       }
       if (e <= 0) e = ISGAdd32(e, 0x10000);
-      longAddress += static_cast<uintptr_t>(static_cast<int64_t>(longA ? stepA : stepB) * 2);
+      longAddress += static_cast<uintptr_t>(static_cast<int64_t>(longA ? stepA : stepB) * bytes);
       for (int k = 0; k < 3; ++k) a[k] = ISGAdd32(a[k], longA ? rowA[k] : rowB[k]);
 
       e2 = ISGSub32(e2, f2);
       bool shortA;
-      if (area >= 0) {
+      if (longRight) {
         shortA = e2 <= 0;
       } else {
         shortA = !(e2 <= 0);
       }
       if (e2 <= 0) e2 = ISGAdd32(e2, 0x10000);
-      shortAddress += static_cast<uintptr_t>(static_cast<int64_t>(shortA ? stepA2 : stepB2) * 2);
+      shortAddress += static_cast<uintptr_t>(static_cast<int64_t>(shortA ? stepA2 : stepB2) * bytes);
       ++row;
     }
     return true;
@@ -305,4 +412,20 @@ void RefFill16(RefMode mode, int texWidth, int texHeight, const SGQVert* p1, con
   }
   half(mid, ISGSub32(dx2, dx1), ISGSub32(dy2, dy1), ISGAdd32(mid.y, 31) & ~31,
        ISGAdd32(ISGShl32(bot.y, 11), 0xFFFF) >> 16);
+}
+
+}  // namespace
+
+void RefFill16(RefMode mode, int texWidth, int texHeight, const SGQVert* p1, const SGQVert* p2,
+               const SGQVert* p3, const SGRasterFrame* frame, const void* texels, const void* shadeTable,
+               const void* colourTable) {
+  RefWalk({mode, texWidth, texHeight, frame, texels, static_cast<const uint8_t*>(shadeTable), colourTable, false},
+          p1, p2, p3);
+}
+
+void RefFill8(RefMode mode, int texWidth, int texHeight, const SGQVert* p1, const SGQVert* p2,
+              const SGQVert* p3, const SGRasterFrame* frame, const void* texels, const void* table,
+              const void* colour) {
+  RefWalk({mode, texWidth, texHeight, frame, texels, static_cast<const uint8_t*>(table), colour, true}, p1, p2,
+          p3);
 }

@@ -1,7 +1,7 @@
 #pragma once
-// A plain, step-by-step transcription of the 16-bpp triangle fill, one walk
-// for every family with the per-pixel work chosen at run time. The library's
-// templated fills must match it pixel for pixel.
+// A plain, step-by-step transcription of the triangle fills, one walk for
+// every family and both pixel sizes with the per-pixel work chosen at run
+// time. The library's templated fills must match it pixel for pixel.
 
 #include "sg/raster/fill.h"
 
@@ -14,8 +14,17 @@ enum class RefMode {
   kFlat,
   kShaded,
   kShadedTransparent,
+  kDitheredTexture,  // 8 bpp only
 };
 
 void RefFill16(RefMode mode, int texWidth, int texHeight, const SGQVert* p1, const SGQVert* p2,
                const SGQVert* p3, const SGRasterFrame* frame, const void* texels, const void* shadeTable,
                const void* colourTable);
+
+// The 8-bpp fills: texels are palette indices; table is the 16 x 256 shade
+// table of the shaded textured modes or the 16-entry ramp of kShaded and
+// kShadedTransparent; colour's first byte is the flat fill's index. Textured
+// modes draw directly what the span list would record.
+void RefFill8(RefMode mode, int texWidth, int texHeight, const SGQVert* p1, const SGQVert* p2,
+              const SGQVert* p3, const SGRasterFrame* frame, const void* texels, const void* table,
+              const void* colour);

@@ -1,0 +1,82 @@
+// The 8-bpp fills against the step-by-step reference over seeded random
+// triangles on framed buffers whose guard bands must stay untouched.
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "canvas8.h"
+#include "reference.h"
+#include "sg/raster/fill8.h"
+#include "triangles.h"
+
+namespace {
+
+struct Member8 {
+  const char* name;
+  ISGTriFill fill;
+  RefMode mode;
+  int w, h;
+};
+
+#define SIZES8(prefix, mode)                                                                                \
+  {#prefix "16x16", prefix##16x16, mode, 16, 16}, {#prefix "32x32", prefix##32x32, mode, 32, 32},           \
+      {#prefix "64x64", prefix##64x64, mode, 64, 64}, {#prefix "128x128", prefix##128x128, mode, 128, 128}, \
+      {#prefix "256x256", prefix##256x256, mode, 256, 256},                                                 \
+      {#prefix "512x512", prefix##512x512, mode, 512, 512}, {#prefix "64x32", prefix##64x32, mode, 64, 32}, \
+      {#prefix "128x64", prefix##128x64, mode, 128, 64}, {#prefix "128x32", prefix##128x32, mode, 128, 32}, \
+      {#prefix "256x128", prefix##256x128, mode, 256, 128}, {#prefix "256x64", prefix##256x64, mode, 256, 64}, \
+      {#prefix "256x32", prefix##256x32, mode, 256, 32}
+
+const Member8 kMembers8[] = {
+    {"ISGFill8Flat", ISGFill8Flat, RefMode::kFlat, 1, 1},
+    {"ISGFill8Shaded", ISGFill8Shaded, RefMode::kShaded, 1, 1},
+    {"ISGFill8ShadedTransparent", ISGFill8ShadedTransparent, RefMode::kShadedTransparent, 1, 1},
+    SIZES8(ISGFill8Texture, RefMode::kTexture),
+    SIZES8(ISGFill8ShadedTexture, RefMode::kShadedTexture),
+    SIZES8(ISGFill8TransparentTexture, RefMode::kTransparentTexture),
+    SIZES8(ISGFill8ShadedTransparentTexture, RefMode::kShadedTransparentTexture),
+    {"ISGFill8DitheredTexture32x32", ISGFill8DitheredTexture32x32, RefMode::kDitheredTexture, 32, 32},
+    {"ISGFill8DitheredTexture128x128", ISGFill8DitheredTexture128x128, RefMode::kDitheredTexture, 128, 128},
+    {"ISGFill8DitheredTexture512x512", ISGFill8DitheredTexture512x512, RefMode::kDitheredTexture, 512, 512},
+};
+
+#undef SIZES8
+
+TEST(Fill8Differential, EveryMemberMatchesTheReferenceAndStaysInsideTheFrame) {
+  unsigned seed = 101;
+  for (const Member8& member : kMembers8) {
+    for (PitchKind pitch : {PitchKind::kPositive, PitchKind::kNegative, PitchKind::kOdd}) {
+      const int w = 40 + static_cast<int>(seed % 29), h = 30 + static_cast<int>(seed % 17);
+      TriangleSource source(seed++, w, h);
+      std::vector<uint8_t> texels(static_cast<size_t>(member.w) * member.h);
+      for (uint8_t& t : texels) t = source.Pick(0, 3) == 0 ? 0 : static_cast<uint8_t>(source.Pick(1, 255));
+      std::vector<uint8_t> table(16 * 256);
+      for (uint8_t& s : table) s = static_cast<uint8_t>(source.Pick(0, 7) == 0 ? 0 : source.Pick(1, 255));
+
+      Canvas8 expected(w, h, 8, pitch), actual(w, h, 8, pitch);
+      for (int n = 0; n < 150; ++n) {
+        SGQVert v[3];
+        source.Next(v);
+        // Magnified textures too, so that every dithering class is met.
+        if (n % 2 == 1)
+          for (SGQVert& vertex : v) {
+            vertex.u = static_cast<float>(source.Pick(0, 32 * 24));
+            vertex.v = static_cast<float>(source.Pick(0, 32 * 24));
+          }
+        const uint8_t ink = static_cast<uint8_t>(source.Pick(1, 255));
+        RefFill8(member.mode, member.w, member.h, &v[0], &v[1], &v[2], expected.Frame(), texels.data(),
+                 table.data(), &ink);
+        member.fill(&v[0], &v[1], &v[2], actual.Frame(), texels.data(), table.data(), &ink);
+        ASSERT_EQ(actual.Memory(), expected.Memory())
+            << member.name << " triangle " << n << ": (" << v[0].x << "," << v[0].y << ") (" << v[1].x << ","
+            << v[1].y << ") (" << v[2].x << "," << v[2].y << ")";
+      }
+      EXPECT_TRUE(actual.GuardIntact()) << member.name;
+      EXPECT_GT(actual.Count(0), 0) << member.name;
+      EXPECT_LT(actual.Count(0), w * h) << member.name;
+    }
+  }
+}
+
+}  // namespace
