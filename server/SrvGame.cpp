@@ -23,14 +23,16 @@ std::size_t MinimumSize(std::uint16_t type) {
     case PKT_STATUS: return 16;
     case PKT_GAME_CONFIG: return 40;
     case PKT_GAME_SETTINGS: return 68;
+    case PKT_SAVE_GAME: return 272;
+    case PKT_LOAD_GAME: return 276;
     default: return kPacketHeaderSize;
   }
 }
 
 }  // namespace
 
-SrvGame::SrvGame(SrvOutbox& out, SrvLog& log, SrvAsteroidNames names, std::uint32_t seed)
-    : m_out(out), m_log(log), m_names(std::move(names)), m_seed(seed) {}
+SrvGame::SrvGame(SrvOutbox& out, SrvLog& log, SrvAsteroidNames names, std::uint32_t seed, std::string folder)
+    : m_out(out), m_log(log), m_names(std::move(names)), m_seed(seed), m_folder(std::move(folder)) {}
 
 void SrvGame::PlayerJoined(std::uint32_t player) {
   if (std::find(m_players.begin(), m_players.end(), player) == m_players.end()) m_players.push_back(player);
@@ -103,6 +105,8 @@ bool SrvGame::Receive(std::uint32_t from, std::span<const std::uint8_t> packet) 
     case PKT_TURN_PROCESSING_ACK: return true;
     case PKT_START: return OnStart(from);
     case PKT_END_TURN: return OnEndTurn(from, packet);
+    case PKT_SAVE_GAME: return OnSaveOrLoad(from, packet, true);
+    case PKT_LOAD_GAME: return OnSaveOrLoad(from, packet, false);
     case PKT_QUIT: PlayerLeft(from); return true;
     case PKT_END_GAME:
       m_ended = true;
@@ -238,6 +242,29 @@ bool SrvGame::OnEndTurn(std::uint32_t from, std::span<const std::uint8_t> packet
   for (std::uint16_t c = 0; c < kMaxChapters; ++c)
     if (m_holder[c] != 0 && !m_turnDone[c]) return true;
   ResolveTurn();
+  return true;
+}
+
+bool SrvGame::OnSaveOrLoad(std::uint32_t from, std::span<const std::uint8_t> packet, bool save) {
+  const std::uint16_t type = save ? PKT_SAVE_GAME : PKT_LOAD_GAME;
+  if (!m_started) return Refuse(from, type, "no game runs");
+  if (HeldChapter(from) < 0) return Refuse(from, type, "sender holds no chapter");
+  const std::string name = ReadText(packet, 8, 256);
+  // The name becomes a file in the server's folder and must stay there.
+  if (name.empty() || name.find_first_of("\\/:") != std::string::npos || name.find("..") != std::string::npos)
+    return Refuse(from, type, "unusable file name");
+  const std::uint32_t identifier = ReadU32(packet, 264);
+  const std::string path = m_folder + name;
+  if (save) {
+    const bool ok = Save(path, identifier);
+    m_log.Line("save of turn %u to \"%s\": %s", m_world.turn, name.c_str(), ok ? "done" : "failed");
+    PacketImage<12> done(PKT_SAVE_DONE);
+    done.Put<std::uint32_t>(8, ok ? 1 : 0);
+    m_out.Send(from, SrvPacket(done.bytes.begin(), done.bytes.end()), true);
+    return ok;
+  }
+  if (!Load(path, identifier)) return Refuse(from, type, "the server file could not be loaded");
+  m_log.Line("loaded \"%s\" at turn %u", name.c_str(), m_world.turn);
   return true;
 }
 

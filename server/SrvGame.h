@@ -32,7 +32,9 @@ class SrvOutbox {
 
 class SrvGame {
  public:
-  SrvGame(SrvOutbox& out, SrvLog& log, SrvAsteroidNames names, std::uint32_t seed);
+  // `folder` is where saves go (a host folder ending in '/', or empty for
+  // the current one).
+  SrvGame(SrvOutbox& out, SrvLog& log, SrvAsteroidNames names, std::uint32_t seed, std::string folder = "");
 
   void PlayerJoined(std::uint32_t player);
   // The player's chapter becomes computer-held; the game ends when no human
@@ -42,6 +44,14 @@ class SrvGame {
   bool Receive(std::uint32_t from, std::span<const std::uint8_t> packet);
   // Ends the turn when its time limit has passed (`nowMs` from any steady clock).
   void Tick(std::uint64_t nowMs);
+
+  // The server's own file of a running game: the set-up, the chapters'
+  // holders' names, the world. Save is false (and may leave a partial file)
+  // when the file cannot be written. Load takes a file of the same identifier
+  // over, or leaves the game as it was and is false: a file that does not
+  // open, is not a server file, is cut short or holds another identifier.
+  bool Save(const std::string& hostPath, std::uint32_t identifier) const;
+  bool Load(const std::string& hostPath, std::uint32_t identifier);
 
   bool Started() const { return m_started; }
   bool Ended() const { return m_ended; }
@@ -62,6 +72,7 @@ class SrvGame {
   bool OnPlayerName(std::uint32_t from, std::span<const std::uint8_t> p);
   bool OnStart(std::uint32_t from);
   bool OnEndTurn(std::uint32_t from, std::span<const std::uint8_t> p);
+  bool OnSaveOrLoad(std::uint32_t from, std::span<const std::uint8_t> p, bool save);
 
   void SendChapterName(std::uint32_t to, std::uint16_t chapter);
   void SendToOthers(std::uint32_t from, const SrvPacket& packet);
@@ -72,6 +83,7 @@ class SrvGame {
   SrvLog& m_log;
   SrvAsteroidNames m_names;
   std::uint32_t m_seed;
+  std::string m_folder;
   SrvSetup m_setup;
   SrvWorld m_world;
   std::vector<std::uint32_t> m_players;

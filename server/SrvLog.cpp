@@ -35,11 +35,11 @@ void SrvLog::Line(const char* format, ...) {
   std::fflush(m_file);
 }
 
-std::string ServerLogPath() {
+std::string ServerFolder() {
   CInstData inst;
   const char* saves = inst.GetSavePath();
   if (saves != nullptr && *saves != '\0') {
-    if (const auto dir = plat::ResolveDosPath(saves)) return (*dir / "QuenSrvr.log").string();
+    if (const auto dir = plat::ResolveDosPath(saves)) return dir->string() + "/";
   }
-  return "QuenSrvr.log";
+  return "";
 }

@@ -26,7 +26,8 @@ class SrvLog {
   std::FILE* m_file = nullptr;
 };
 
-// The log's host path: "QuenSrvr.log" in the installation's save directory,
-// or in the current directory when the installation names none (or names one
-// that does not exist).
-std::string ServerLogPath();
+// The host folder of the server's files (its log and saves): the
+// installation's save directory, or the current directory when the
+// installation names none (or names one that does not exist); ends in '/'
+// or is empty.
+std::string ServerFolder();

@@ -41,7 +41,7 @@ int RunLibraryGame(SrvLog& log) {
     return 0;
   }
   const std::uint32_t seed = GameSeed();
-  SrvGame game(link, log, [](unsigned n) { return LoadAsteroidName(n); }, seed);
+  SrvGame game(link, log, [](unsigned n) { return LoadAsteroidName(n); }, seed, ServerFolder());
   link.IntroducePlayers(game);
   log.Line("joined the session");
   while (!game.Ended()) {
@@ -62,7 +62,7 @@ int RunLibraryGame(SrvLog& log) {
 
 int RunServerProgram(const std::vector<std::string>& args) {
   SrvLog log;
-  log.Open(ServerLogPath());
+  log.Open(ServerFolder() + "QuenSrvr.log");
   const SrvStart start = ParseServerCommandLine(args);
   switch (start.mode) {
     case SrvStartMode::Library:

@@ -165,6 +165,15 @@ void SrvWorld::Generate(const SrvSetup& setup, std::uint32_t newSeed, const SrvA
   }
 }
 
+void SrvWorld::AdoptLoaded(std::unique_ptr<CGuildList> loaded, std::uint32_t loadedTurn, std::uint32_t loadedSeed,
+                           std::uint8_t perGuild) {
+  guilds = std::move(loaded);
+  turn = loadedTurn;
+  seed = loadedSeed;
+  chaptersPerGuild = perGuild;
+  InstallLinks();
+}
+
 void SrvWorld::AdvanceTurn() {
   solar.AdvanceTurn();
   ++turn;

@@ -43,6 +43,9 @@ class SrvWorld {
   // "Asteroid <n>"). Chapters of the set-up's guild size all take part, each
   // with a home asteroid of its own.
   void Generate(const SrvSetup& setup, std::uint32_t seed, const SrvAsteroidNames& names);
+  // Takes a loaded game's guilds and counters (its solar system was loaded in place).
+  void AdoptLoaded(std::unique_ptr<CGuildList> loaded, std::uint32_t loadedTurn, std::uint32_t loadedSeed,
+                   std::uint8_t perGuild);
   // The end of a turn as every client performs it: stars, orbits, the turn.
   void AdvanceTurn();
 

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <fstream>
+#include <iterator>
 #include <vector>
 
 #include "Game/model/GAsteroid.h"
@@ -226,4 +228,67 @@ TEST(SrvWorld, TheSameSeedGivesTheSameWorldAndAnotherSeedAnother) {
   const auto a = image(42);
   EXPECT_EQ(a, image(42));
   EXPECT_NE(a, image(43));
+}
+
+namespace {
+
+std::vector<std::uint8_t> SolarImage(const SrvGame& game) {
+  std::vector<std::uint8_t> bytes;
+  BlockWriter w(&bytes);
+  EXPECT_TRUE(game.World().solar.Save(w));
+  return bytes;
+}
+
+std::vector<std::uint8_t> SaveRequest(const char* name, std::uint32_t id) {
+  PacketImage<272> p(PKT_SAVE_GAME);
+  p.SetText(8, 256, name);
+  p.Put<std::uint32_t>(264, id);
+  return Bytes(p);
+}
+
+std::vector<std::uint8_t> LoadRequest(const char* name, std::uint32_t id) {
+  PacketImage<276> p(PKT_LOAD_GAME);
+  p.SetText(8, 256, name);
+  p.Put<std::uint32_t>(264, id);
+  return Bytes(p);
+}
+
+}  // namespace
+
+TEST_F(SrvGameTest, ASaveTakenMidGameLoadsBackAndABadFileChangesNothing) {
+  const std::string folder = testing::TempDir();
+  SrvGame saver(out, log, nullptr, 99, folder);
+  saver.PlayerJoined(7);
+  ASSERT_TRUE(saver.Receive(7, Config(2, 30)));
+  ASSERT_TRUE(saver.Receive(7, Claim(1, "Keepers")));
+  EXPECT_FALSE(saver.Receive(7, SaveRequest("early.svr", 5))) << "nothing to save before the start";
+  ASSERT_TRUE(saver.Receive(7, Small(PKT_START)));
+  for (std::uint32_t t = 0; t < 2; ++t) ASSERT_TRUE(saver.Receive(7, EndTurn(t)));
+  ASSERT_TRUE(saver.Receive(7, SaveRequest("mid.svr", 0x20011)));
+  EXPECT_EQ(out.sent.back().Type(), PKT_SAVE_DONE);
+  EXPECT_EQ(ReadU32(out.sent.back().packet, 8), 1u);
+  const auto atSave = SolarImage(saver);
+  for (std::uint32_t t = 2; t < 4; ++t) ASSERT_TRUE(saver.Receive(7, EndTurn(t)));
+  ASSERT_NE(SolarImage(saver), atSave);
+
+  EXPECT_FALSE(saver.Receive(7, LoadRequest("mid.svr", 0x20012))) << "another identifier";
+  EXPECT_FALSE(saver.Receive(7, LoadRequest("../mid.svr", 0x20011)));
+  EXPECT_FALSE(saver.Receive(7, LoadRequest("none.svr", 0x20011)));
+  // A file cut short is refused whole.
+  {
+    std::ifstream in(folder + "mid.svr", std::ios::binary);
+    std::string all((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::ofstream cut(folder + "cut.svr", std::ios::binary);
+    cut.write(all.data(), static_cast<std::streamsize>(all.size() - 20));
+  }
+  EXPECT_FALSE(saver.Receive(7, LoadRequest("cut.svr", 0x20011)));
+  EXPECT_EQ(saver.World().turn, 4u);
+
+  ASSERT_TRUE(saver.Receive(7, LoadRequest("mid.svr", 0x20011)));
+  EXPECT_EQ(saver.World().turn, 2u);
+  EXPECT_EQ(SolarImage(saver), atSave);
+  EXPECT_EQ(saver.World().Chapter(1)->homeAsteroid, saver.World().pools[1].asteroid);
+  // The loaded game goes on turning.
+  ASSERT_TRUE(saver.Receive(7, EndTurn(2)));
+  EXPECT_EQ(saver.World().turn, 3u);
 }

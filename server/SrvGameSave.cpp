@@ -1,0 +1,120 @@
+// The server's file of a running game: "QSVR", u8 version 1, u32 identifier,
+// u32 seed, u32 turn, the 40-byte configuration, the 68-byte settings, each
+// chapter's holder name, then the solar system and the guilds as u32-length
+// blocks, the 40 pools and scores, and the end byte 0xFE. Loading reads the
+// whole file before it changes anything, so a bad file leaves the game as it
+// was.
+#include <cstring>
+#include <fstream>
+#include <iterator>
+
+#include "Game/model/GBlockStream.h"
+#include "server/SrvGame.h"
+
+namespace {
+
+constexpr std::uint32_t kMagic = 0x52565351;  // "QSVR"
+constexpr std::uint8_t kVersion = 1;
+constexpr std::uint8_t kEndByte = 0xFE;
+// Far above any game's file: 150 asteroids and 40 chapters take well under 1 MB.
+constexpr std::size_t kMaxFileBytes = 16u << 20;
+
+bool WriteBlock(BlockWriter& w, const std::vector<std::uint8_t>& block) {
+  return w.Write(static_cast<std::uint32_t>(block.size())) && w.WriteBytes(block);
+}
+
+bool ReadBlock(BlockReader& r, std::vector<std::uint8_t>& block, std::size_t limit) {
+  std::uint32_t n = 0;
+  if (!r.Read(n) || n > limit) return false;
+  block.resize(n);
+  return r.ReadBytes(block);
+}
+
+}  // namespace
+
+bool SrvGame::Save(const std::string& hostPath, std::uint32_t identifier) const {
+  std::vector<std::uint8_t> solar, guilds, bytes;
+  BlockWriter ws(&solar), wg(&guilds), w(&bytes);
+  if (!m_world.solar.Save(ws) || !m_world.guilds->Save(wg)) return false;
+  w.Write(kMagic);
+  w.Write(kVersion);
+  w.Write(identifier);
+  w.Write(m_seed);
+  w.Write(m_world.turn);
+  w.WriteBytes(m_setup.config.bytes);
+  w.WriteBytes(m_setup.settings.bytes);
+  for (const std::string& name : m_names40) w.Name(name.c_str());
+  WriteBlock(w, solar);
+  WriteBlock(w, guilds);
+  for (const SrvPool& p : m_world.pools) {
+    w.Write(p.asteroid);
+    w.Write(p.storage);
+    w.Write(p.blockade);
+    for (std::uint32_t m : p.minerals) w.Write(m);
+  }
+  for (std::uint32_t s : m_world.scores) w.Write(s);
+  w.Write(kEndByte);
+  if (!w.Ok()) return false;
+  std::ofstream out(hostPath, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  return static_cast<bool>(out.flush());
+}
+
+bool SrvGame::Load(const std::string& hostPath, std::uint32_t identifier) {
+  std::ifstream in(hostPath, std::ios::binary);
+  if (!in) return false;
+  std::vector<std::uint8_t> bytes;
+  char chunk[4096];
+  while (in.read(chunk, sizeof chunk) || in.gcount() > 0) {
+    bytes.insert(bytes.end(), chunk, chunk + in.gcount());
+    if (bytes.size() > kMaxFileBytes) return false;
+  }
+  BlockReader r(bytes);
+  std::uint32_t magic = 0, fileId = 0, seed = 0, turn = 0;
+  std::uint8_t version = 0;
+  r.Read(magic);
+  r.Read(version);
+  r.Read(fileId);
+  if (!r.Ok() || magic != kMagic || version != kVersion || fileId != identifier) return false;
+  r.Read(seed);
+  r.Read(turn);
+  SrvSetup setup;
+  r.ReadBytes(setup.config.bytes);
+  r.ReadBytes(setup.settings.bytes);
+  std::array<std::string, kMaxChapters> names;
+  for (std::string& name : names) {
+    std::unique_ptr<char[]> text;
+    if (!r.Name(text)) return false;
+    name = text ? text.get() : "";
+  }
+  std::vector<std::uint8_t> solarBlock, guildBlock;
+  if (!ReadBlock(r, solarBlock, bytes.size()) || !ReadBlock(r, guildBlock, bytes.size())) return false;
+  std::array<SrvPool, kMaxChapters> pools{};
+  for (SrvPool& p : pools) {
+    r.Read(p.asteroid);
+    r.Read(p.storage);
+    r.Read(p.blockade);
+    for (std::uint32_t& m : p.minerals) r.Read(m);
+  }
+  std::array<std::uint32_t, kMaxChapters> scores{};
+  for (std::uint32_t& s : scores) r.Read(s);
+  std::uint8_t end = 0;
+  if (!r.Read(end) || end != kEndByte) return false;
+
+  // The guilds load into a list of their own first: the solar system's load
+  // is the last step that can fail, and it changes nothing when it does.
+  auto guilds = std::make_unique<CGuildList>(setup.ChaptersPerGuild());
+  BlockReader rg(guildBlock);
+  if (guilds->Load(rg) != LoadStatus::kOk) return false;
+  BlockReader rs(solarBlock);
+  if (m_world.solar.Load(rs) != LoadStatus::kOk) return false;
+  m_setup = setup;
+  m_seed = seed;
+  m_names40 = names;
+  m_world.AdoptLoaded(std::move(guilds), turn, seed, setup.ChaptersPerGuild());
+  m_world.pools = pools;
+  m_world.scores = scores;
+  m_turnDone = {};
+  m_turnStartMs = m_nowMs;
+  return true;
+}
