@@ -3,15 +3,13 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "media/MoviePlayer.h"
+#include "media/MediaMessage.h"
 #include "platform/core/clock.h"
 #include "platform/sound/mmtime.h"
-#include "platform/user/system.h"
 
 using namespace plat;
 
 AviEngine* g_movieAudioEngine = nullptr;
-void (*g_movieMessageBox)(const char* text) = nullptr;
 
 namespace {
 
@@ -47,13 +45,6 @@ LONG MovieClockMs(const MMTIME& t, DWORD sampleRate, DWORD bytesPerSecond) {
   }
 }
 
-void AviEngine::ShowMessage(const char* text) {
-  if (g_movieMessageBox)
-    g_movieMessageBox(text);
-  else
-    MessageBox(nullptr, text, "", MB_OK);
-}
-
 AviEngine::AviEngine() {
   AVIFileInit();
 }
@@ -79,7 +70,7 @@ int AviEngine::OpenStreams(PAVIFILE file, HWND movie, HWND notify) {
   bufferCount = kMovieAudioBuffers;
   playing = paused = 0;
   if (AVIFileGetStream(file, &video, streamtypeVIDEO, 0) != AVIERR_OK) {
-    ShowMessage("No video stream");
+    ShowMediaMessage("No video stream");
     return -1;
   }
   AVIFileGetStream(file, &audio, streamtypeAUDIO, 0);
@@ -88,11 +79,11 @@ int AviEngine::OpenStreams(PAVIFILE file, HWND movie, HWND notify) {
   frameRate = static_cast<float>(info.dwRate) / static_cast<float>(info.dwScale);
   const int r = OpenVideo();
   if (r == AVIERR_NOCOMPRESSOR || r == -25) {
-    ShowMessage("Indeo codec not found - unable to play movie");
+    ShowMediaMessage("Indeo codec not found - unable to play movie");
   } else if (r != 0) {
     char text[32];
     std::snprintf(text, sizeof text, "Error %d ", r);
-    ShowMessage(text);
+    ShowMediaMessage(text);
   }
   return r;
 }

@@ -48,8 +48,6 @@ class AviEngine {
   // decoder or the codec refuses), -22 (no DC).
   int BeginDrawing(plat::HDC target);
   void EndDrawing();
-  // Shows a failure through g_movieMessageBox (media/MoviePlayer.h).
-  static void ShowMessage(const char* text);
 
   CVideoDecoder* decoder() { return decoder_.get(); }
 

@@ -68,11 +68,11 @@ class MovieTest : public ::testing::Test {
     RegisterClassEx(&wc);
     main_ = CreateWindowEx(0, "MovieMain", "", WS_POPUP | WS_VISIBLE, 0, 0, 800, 600, nullptr, nullptr, nullptr,
                            nullptr);
-    g_movieMessageBox = [](const char* text) { messages_.push_back(text); };
+    g_mediaMessageBox = [](const char* text) { messages_.push_back(text); };
     messages_.clear();
   }
   void TearDown() override {
-    g_movieMessageBox = nullptr;
+    g_mediaMessageBox = nullptr;
     if (main_) DestroyWindow(main_);
     if (module_) FreeLibrary(module_);
     ResetUserLayer();
