@@ -54,8 +54,8 @@ bool ReadHullName(plat::ByteReader& r, std::uint32_t length, CGHull& hull) {
     TraceError("Hull name runs past the end of hulls.dat", __FILE__, __LINE__);
     return false;
   }
-  std::vector<std::uint8_t> text(length);
-  if (!r.ReadBytes(text)) return false;
+  const auto text = r.Bytes(length);
+  if (!r.Ok()) return false;
   const auto nul = std::find(text.begin(), text.end(), std::uint8_t{0});
   const std::size_t n = std::min<std::size_t>(static_cast<std::size_t>(nul - text.begin()), sizeof hull.name - 1);
   std::copy_n(text.begin(), n, hull.name);

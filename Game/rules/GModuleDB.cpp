@@ -19,6 +19,9 @@ constexpr std::uint16_t kInitialCapacity = 20;
 constexpr std::uint16_t kGrowStep = 10;
 constexpr std::uint32_t kMaxModules = 0xFFFE;  // 0xFFFF names no module
 constexpr std::uint16_t kResearched = 10000;
+// The bytes of a record before its type data, and the fewest a record takes.
+constexpr std::size_t kCommonRecordBytes = 92;
+constexpr std::size_t kSmallestRecord = kCommonRecordBytes + 1;
 
 enum class ReadResult { Record, End, Broken };
 
@@ -125,6 +128,7 @@ int CGModuleDB::LoadModules(std::span<const std::uint8_t> image) {
   // Half the rules is worse than none: nothing joins the block before the
   // whole image has been read.
   std::vector<ModuleRecord> read;
+  read.reserve(image.size() / kSmallestRecord + 1);
   plat::ByteReader r(image);
   for (;;) {
     ModuleRecord m;
