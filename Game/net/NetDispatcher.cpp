@@ -1,0 +1,144 @@
+#include "Game/net/NetDispatcher.h"
+
+#include <array>
+
+#include "Game/model/GGameData.h"
+#include "Game/model/TraceError.h"
+#include "Game/net/NetHandlerLinks.h"
+#include "Game/net/NetHandlers.h"
+#include "Game/net/NetSession.h"
+#include "Game/net/PacketQueue.h"
+#include "Game/net/Packets.h"
+#include "Game/rules/GRulesLinks.h"
+#include "hvmulti/HvPlayerList.h"
+#include "platform/user/queue.h"
+
+NetHandlerLinks g_netHandlerLinks;
+
+namespace {
+
+constexpr std::uint16_t kLastHandledType = PKT_CHAT;
+
+// Built once: the handler of each type, null for none.
+const std::array<const HandlerEntry*, kLastHandledType + 1>& HandlerTable() {
+  static const auto table = [] {
+    std::array<const HandlerEntry*, kLastHandledType + 1> t{};
+    for (auto group : {SystemHandlers(), SolarHandlers(), UnitHandlers(), GuildHandlers(), TurnHandlers(),
+                       TerrainHandlers()})
+      for (const HandlerEntry& e : group) t[e.type] = &e;
+    return t;
+  }();
+  return table;
+}
+
+// Library messages that change who is in the session.
+constexpr std::int32_t kPlayerJoined = -5;
+constexpr std::int32_t kPlayerLeft = -2;
+
+}  // namespace
+
+bool Refuse(const PacketContext& p, const char* why) {
+  (void)p;
+  TraceError(why, "NetDispatcher.cpp", __LINE__);
+  return false;
+}
+
+void NotifyWindow(const PacketContext& p, std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam, bool send) {
+  if (g_netHandlerLinks.notify) {
+    g_netHandlerLinks.notify(msg, wParam, lParam, send);
+    return;
+  }
+  if (p.session == nullptr || p.session->notifyWindow == nullptr) return;
+  if (send)
+    plat::SendMessage(p.session->notifyWindow, msg, wParam, lParam);
+  else
+    plat::PostMessage(p.session->notifyWindow, msg, wParam, lParam);
+}
+
+void SendToAll(const PacketContext& p, std::span<std::uint8_t> packet) {
+  if (p.session != nullptr) p.session->Send(kAllPlayersSlot, packet.data(), static_cast<std::uint32_t>(packet.size()));
+}
+
+bool HandlePacket(CNetSession* session, std::span<const std::uint8_t> packet, std::uint32_t from) {
+  PacketContext p{session, g_gameData, packet, from};
+  if (packet.size() < kPacketHeaderSize) return Refuse(p, "Packet shorter than its header");
+  if (packet.size() > kMaxPacketSize) return Refuse(p, "Packet longer than the largest packet");
+  const std::uint16_t type = p.U16(0);
+  if (type > kLastHandledType || HandlerTable()[type] == nullptr) return true;
+  const HandlerEntry& e = *HandlerTable()[type];
+  if (packet.size() < e.minLength) return Refuse(p, "Packet too short for its fields");
+  if (e.needsGame && p.game == nullptr) return Refuse(p, "Game packet without a game");
+  return e.handle(p);
+}
+
+std::uint32_t DispatchPacket(CNetSession& session) {
+  if (session.emailMode != 0) {
+    std::array<std::uint8_t, kMaxPacketSize> buffer;
+    std::uint32_t length = 0;
+    const int result = g_netHandlerLinks.readEmailPacket ? g_netHandlerLinks.readEmailPacket(buffer, &length)
+                                                         : kQueueEmpty;
+    if (result != 0) return 0;
+    if (session.notifyWindow == nullptr && !g_netHandlerLinks.notify) return 0;
+    const std::span<const std::uint8_t> packet(buffer.data(), std::min<std::size_t>(length, buffer.size()));
+    if (g_netHandlerLinks.snifferProcessing) g_netHandlerLinks.snifferProcessing(packet);
+    HandlePacket(&session, packet, 0);
+    return 1;
+  }
+
+  session.Pump(200);
+  if (!session.queue) return 0;
+  std::uint8_t* data = nullptr;
+  std::uint32_t length = 0, from = 0, to = 0, extra = 0;
+  PacketNode* node = nullptr;
+  const int result = session.queue->GetNext(&data, &length, &from, &to, &extra, &node);
+  std::uint32_t dispatched = 1;
+  switch (result) {
+    case kQueueEmpty:
+      dispatched = 0;
+      break;
+    case 3: {
+      std::int32_t code = 0;
+      if (data != nullptr && length >= 4) plat::ByteReader({data, length}).ReadAt(0, code);
+      if ((code == kPlayerJoined || code == kPlayerLeft) && session.players)
+        session.players->UpdatePlayerList(session.multi.get());
+      dispatched = 0;
+      break;
+    }
+    case 4:
+      dispatched = 0;
+      break;
+    case 0:
+      if (session.notifyWindow == nullptr && !g_netHandlerLinks.notify) {
+        dispatched = 0;
+        break;
+      }
+      if (data != nullptr) {
+        const std::span<const std::uint8_t> packet(data, std::min<std::uint32_t>(length, kMaxPacketSize));
+        if (g_netHandlerLinks.snifferProcessing) g_netHandlerLinks.snifferProcessing(packet);
+        HandlePacket(&session, packet, from);
+      }
+      break;
+    default:
+      break;
+  }
+  if (node != nullptr) {
+    node->taken = 0;
+    session.queue->ReleaseNode(node);
+  }
+  return dispatched;
+}
+
+void AttachSessionLinks(CNetSession* session) {
+  if (session == nullptr) {
+    g_rulesLinks.send = nullptr;
+    g_rulesLinks.broadcastUnsequenced = nullptr;
+    return;
+  }
+  g_rulesLinks.send = [session](int slot, std::span<std::uint8_t> packet) {
+    return session->Send(slot, packet.data(), static_cast<std::uint32_t>(packet.size()));
+  };
+  g_rulesLinks.broadcastUnsequenced = [session](int slot, std::span<std::uint8_t> packet) {
+    return session->BroadcastUnsequenced(slot, packet.data(), static_cast<std::uint32_t>(packet.size()));
+  };
+  if (g_gameData != nullptr) g_gameData->emailGame = session->emailMode != 0;
+}

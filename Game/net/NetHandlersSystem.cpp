@@ -1,0 +1,267 @@
+// Packets below 100: the start of play, the turn cycle, saving, loading and
+// restarting, the end of the game, the configuration exchange and settings.
+#include <array>
+#include <cstring>
+
+#include "Game/model/GChapter.h"
+#include "Game/model/GGameData.h"
+#include "Game/model/GViewLinks.h"
+#include "Game/net/NetDispatcher.h"
+#include "Game/net/NetHandlerLinks.h"
+#include "Game/net/NetHandlers.h"
+#include "Game/net/NetSession.h"
+#include "Game/net/Packets.h"
+#include "hvmulti/HvPlayerList.h"
+#include "platform/core/clock.h"
+
+namespace {
+
+std::uint16_t LocalChapterId(const PacketContext& p) {
+  if (g_netHandlerLinks.appChapterId) return g_netHandlerLinks.appChapterId();
+  return p.game != nullptr ? p.game->localChapterId : 0;
+}
+
+template <std::size_t N>
+struct Out {
+  std::array<std::uint8_t, N> bytes{};
+  explicit Out(std::uint16_t type) { Put<std::uint16_t>(0, type); }
+  template <class T>
+  void Put(std::size_t offset, T v) {
+    plat::ByteWriter w(bytes);
+    w.WriteAt<T>(offset, v);
+  }
+};
+
+bool Post(const PacketContext& p, std::uint32_t msg, std::uintptr_t w = 0, std::intptr_t l = 0) {
+  NotifyWindow(p, msg, w, l);
+  return true;
+}
+
+int Ask(const char* textId) { return g_netHandlerLinks.askYesNo ? g_netHandlerLinks.askYesNo(textId) : 1; }
+
+void SendStatus(const PacketContext& p) {
+  Out<16> status(PKT_STATUS);
+  status.Put<std::uint16_t>(8, LocalChapterId(p));
+  status.Put<std::uint32_t>(12, p.session != nullptr ? p.session->opened : 0);
+  SendToAll(p, status.bytes);
+}
+
+bool GameStarted(const PacketContext& p) { return p.U16(8) == 0 || Post(p, WM_NET_GAME_STARTED); }
+
+bool EndTurnCommand(const PacketContext&) {
+  if (g_viewLinks.controlCommand) g_viewLinks.controlCommand(111);
+  return true;
+}
+
+bool PlayerId(const PacketContext& p) {
+  const std::uint16_t slot = p.U16(8);
+  if (slot >= kPlayerSlots) return Refuse(p, "Player slot outside the table");
+  if (p.session != nullptr) p.session->StorePlayerId(slot, p.U32(12));
+  return true;
+}
+
+bool SaveRequest(const PacketContext& p) {
+  NotifyWindow(p, WM_NET_SAVE, 0, reinterpret_cast<std::intptr_t>(p.bytes.data()), true);
+  return true;
+}
+
+bool LoadData(const PacketContext& p) {
+  NotifyWindow(p, WM_NET_LOAD_DATA, 0, reinterpret_cast<std::intptr_t>(p.bytes.data()), true);
+  return true;
+}
+
+bool LoadReply(const PacketContext& p) {
+  Post(p, WM_NET_LOAD_REPLY, p.U32(8));
+  if (g_viewLinks.setTurnLampCount) g_viewLinks.setTurnLampCount(p.U16(12));
+  return true;
+}
+
+bool LoadQuestion(const PacketContext& p) {
+  char name[257];
+  p.Text(8, 256, name);
+  int answer = 1;
+  if (p.game != nullptr) {
+    std::uint32_t saveId = 0;
+    const bool scenario = p.U32(272) != 0;
+    bool have = false;
+    if (g_netHandlerLinks.savedGameId) {
+      if (g_netHandlerLinks.savedGameId(name, scenario, &saveId)) {
+        have = saveId == p.U32(264);
+      } else if (char* dot = std::strrchr(name, '.'); dot != nullptr && dot + 4 < name + sizeof(name)) {
+        std::memcpy(dot, ".clt", 5);
+        have = g_netHandlerLinks.savedGameId(name, scenario, &saveId) && saveId == p.U32(264);
+      }
+    }
+    answer = Ask(have ? "LOADGMYN" : "QTLDGMYN");
+  }
+  Out<16> reply(PKT_LOAD_ANSWER);
+  reply.Put<std::uint32_t>(8, static_cast<std::uint32_t>(answer));
+  reply.Put<std::uint16_t>(12, p.U16(268));
+  SendToAll(p, reply.bytes);
+  return true;
+}
+
+bool TurnProcessing(const PacketContext& p) {
+  Out<12> ack(PKT_TURN_PROCESSING_ACK);
+  ack.Put<std::uint16_t>(8, LocalChapterId(p));
+  SendToAll(p, ack.bytes);
+  return Post(p, WM_NET_TURN_PROCESSING);
+}
+
+bool InterregnumStart(const PacketContext& p) {
+  const std::uint16_t guild = p.U16(8);
+  if (guild >= kGuildCount) return Refuse(p, "Guild outside the table");
+  p.game->guildList->GetGuild(guild)->BeginInterregnum(p.bytes);
+  p.game->notifications->Add(p.game->localChapterId, 4, 412, nullptr, nullptr, guild, 0, 0xFFFFFFFFu);
+  return true;
+}
+
+bool InterregnumEnd(const PacketContext& p) {
+  const std::uint16_t guild = p.U16(8);
+  if (guild >= kGuildCount) return Refuse(p, "Guild outside the table");
+  p.game->guildList->GetGuild(guild)->ClearRenegades();
+  p.game->notifications->Add(p.game->localChapterId, 4, 413, nullptr, nullptr, guild, 0, 0xFFFFFFFFu);
+  return true;
+}
+
+bool GameOver(const PacketContext& p) {
+  if (g_netHandlerLinks.closeProgress) g_netHandlerLinks.closeProgress();
+  const std::uint16_t local = LocalChapterId(p);
+  if (local < kMaxChapters && g_netHandlerLinks.playMovie) {
+    static constexpr const char* kMovies[3] = {"loss.avi", "minorwin.avi", "majorwin.avi"};
+    if (const std::uint8_t result = p.U8(8 + local); result < 3) g_netHandlerLinks.playMovie(kMovies[result]);
+  }
+  if (g_viewLinks.gameOverDialogs) g_viewLinks.gameOverDialogs(p.bytes);
+  if (g_netHandlerLinks.setPendingEscape) g_netHandlerLinks.setPendingEscape();
+  if (p.U16(48) != 32 && p.game != nullptr) p.game->victoryFlags = 1;
+  return true;
+}
+
+bool ChapterName(const PacketContext& p) {
+  if (p.game == nullptr) return true;
+  const std::uint16_t chapter = p.U16(8);
+  if (chapter >= kMaxChapters) return Refuse(p, "Chapter outside the table");
+  char name[kMaxPacketSize];
+  if (CGChapter* c = p.game->guildList->GetChapter(chapter)) c->SetName(p.Text(16, sizeof(name) - 1, name));
+  return true;
+}
+
+bool KeepAlive(const PacketContext& p) {
+  Out<12> alive(PKT_KEEPALIVE);
+  alive.Put<std::uint16_t>(8, LocalChapterId(p));
+  SendToAll(p, alive.bytes);
+  return true;
+}
+
+bool RestartQuestion(const PacketContext& p) {
+  Out<16> reply(PKT_RESTART_ANSWER);
+  reply.Put<std::uint32_t>(8, static_cast<std::uint32_t>(Ask("RSTRTGYN")));
+  reply.Put<std::uint16_t>(12, p.U16(8));
+  SendToAll(p, reply.bytes);
+  return true;
+}
+
+bool TurnLamps(const PacketContext& p) {
+  if (g_viewLinks.turnLampPacket) g_viewLinks.turnLampPacket(p.bytes);
+  return true;
+}
+
+bool Ready(const PacketContext& p) {
+  if (p.session != nullptr && p.session->players) p.session->players->TogglePlayerFlagByID(p.from, 1);
+  return true;
+}
+
+bool ConfigExchange(const PacketContext& p) {
+  constexpr std::size_t kConfigSize = 40;
+  std::span<std::uint8_t> block = g_netHandlerLinks.gameConfigBlock ? g_netHandlerLinks.gameConfigBlock()
+                                                                    : std::span<std::uint8_t>{};
+  if (block.size() < kConfigSize) return Refuse(p, "No game configuration to exchange");
+  block = block.first(kConfigSize);
+  if (block[12] == 0 && block[13] == 0) {
+    if (g_netHandlerLinks.runConfigScreen) g_netHandlerLinks.runConfigScreen(block);
+  }
+  SendToAll(p, block);
+  if (g_netHandlerLinks.lobbyLaunch && g_netHandlerLinks.lobbyLaunch()) {
+    Out<12> quit(PKT_QUIT);
+    quit.Put<std::uint16_t>(8, LocalChapterId(p));
+    SendToAll(p, quit.bytes);
+    if (g_netHandlerLinks.postQuit) g_netHandlerLinks.postQuit(0);
+  } else {
+    SendStatus(p);
+  }
+  return true;
+}
+
+bool StatusRequest(const PacketContext& p) {
+  plat::Sleep(1000);
+  SendStatus(p);
+  return true;
+}
+
+bool GameSettings(const PacketContext& p) {
+  CGameData& g = *p.game;
+  g.SetChaptersPerGuild(p.U8(14));
+  g.turnTimeLimit = p.U16(18);
+  g.victoryFlags = p.U16(20);
+  g.gameLength = p.U16(22);
+  g.guildControlPercent = p.U16(24);
+  g.imperatorVotePercent = p.U16(26);
+  g.randomEvents = p.U16(28);
+  g.researchSharedPercent = p.U8(32);
+  g.chaoticOrbits = p.U16(34);
+  const std::uint16_t motion = p.U16(30);
+  g.solarDB.orbitMotion = motion == 3 ? 4 : motion;
+  return true;
+}
+
+bool StoreSettings(const PacketContext& p) {
+  if (g_netHandlerLinks.applyReceivedSettings) g_netHandlerLinks.applyReceivedSettings(p.bytes);
+  return true;
+}
+
+template <std::uint32_t Msg>
+bool PostPlain(const PacketContext& p) {
+  return Post(p, Msg);
+}
+template <std::uint32_t Msg>
+bool PostWord(const PacketContext& p) {
+  return Post(p, Msg, p.U32(8));
+}
+template <std::uint32_t Msg>
+bool PostLong(const PacketContext& p) {
+  return Post(p, Msg, 0, static_cast<std::intptr_t>(p.U32(8)));
+}
+
+constexpr HandlerEntry kHandlers[] = {
+    {PKT_START, 10, false, GameStarted},
+    {PKT_END_TURN, 8, false, EndTurnCommand},
+    {PKT_TURN_RESULTS, 8, false, PostPlain<WM_NET_TURN_RESULTS>},
+    {PKT_PLAYER_ID, 16, false, PlayerId},
+    {PKT_SAVE_GAME, 8, false, SaveRequest},
+    {PKT_LOAD_GAME, 8, false, LoadData},
+    {PKT_AUTOSAVE, 12, false, PostLong<WM_NET_AUTOSAVE>},
+    {PKT_SAVE_DONE, 12, false, PostWord<WM_NET_SAVE_DONE>},
+    {PKT_LOAD_REPLY, 14, false, LoadReply},
+    {PKT_LOAD_REQUEST, 276, false, LoadQuestion},
+    {PKT_LOAD_ANSWER, 12, false, PostWord<WM_NET_LOAD_PERMISSION>},
+    {PKT_TURN_PROCESSING, 8, false, TurnProcessing},
+    {PKT_INTERREGNUM_START, 12, true, InterregnumStart},
+    {PKT_INTERREGNUM_END, 10, true, InterregnumEnd},
+    {PKT_GAME_OVER, 50, false, GameOver},
+    {PKT_RESTART, 8, false, PostPlain<WM_NET_RESTART>},
+    {PKT_RESTART_VIEWS, 8, false, PostPlain<WM_NET_RESTART_VIEWS>},
+    {PKT_CHAPTER_NAME, 16, false, ChapterName},
+    {PKT_KEEPALIVE_REQUEST, 8, false, KeepAlive},
+    {PKT_RESTART_REQUEST, 10, false, RestartQuestion},
+    {PKT_RESTART_ANSWER, 12, false, PostWord<WM_NET_RESTART_REPLY>},
+    {PKT_TURN_LAMPS, 8, false, TurnLamps},
+    {PKT_READY, 8, false, Ready},
+    {PKT_CONFIG_EXCHANGE, 8, false, ConfigExchange},
+    {PKT_STATUS_REQUEST, 8, false, StatusRequest},
+    {PKT_GAME_CONFIG, 36, true, GameSettings},
+    {PKT_GAME_SETTINGS_STORE, 68, false, StoreSettings},
+};
+
+}  // namespace
+
+std::span<const HandlerEntry> SystemHandlers() { return kHandlers; }
