@@ -1,0 +1,117 @@
+#include "Game/frontend/CFrontEndScreen.h"
+
+#include <string>
+
+#include "Game/app/AppGlobals.h"
+#include "Game/app/CClntApp.h"
+#include "Game/frontend/ScreenHistory.h"
+#include "Game/model/GInstData.h"
+#include "media/CSndPlay.h"
+#include "media/CSprite.h"
+#include "platform/core/clock.h"
+#include "platform/dialog/dialog.h"
+#include "platform/dialog/tooltip.h"
+#include "platform/user/cursor.h"
+#include "platform/user/window.h"
+
+using namespace plat;
+
+namespace {
+constexpr int kIdCancel = 2;
+
+void PlaySound(const char* name) {
+  if (g_sndPlay) g_sndPlay->PlayEffect(name, 0.0f, 0.0f, 0);
+}
+}  // namespace
+
+std::string FrontEndArt(const char* name) { return std::string(g_instData.GetFrontEndArtPath()) + name; }
+
+CFrontEndScreen::CFrontEndScreen(CClntApp& app, const char* background, std::span<const ScreenButton> buttons,
+                                 std::int16_t escapeResult)
+    : CDlgBase(g_ddraw, g_mainWnd, app.m_instance, 0, nullptr),
+      m_app(app),
+      m_backgroundName(background),
+      m_table(buttons),
+      m_escapeResult(escapeResult),
+      m_result(escapeResult) {
+  m_background = std::move(app.m_backdrop);
+}
+
+CFrontEndScreen::~CFrontEndScreen() {
+  m_buttons.clear();
+  // The flow keeps the backdrop from screen to screen.
+  if (m_background) m_app.m_backdrop = std::move(m_background);
+}
+
+std::int16_t CFrontEndScreen::Run(const char* templateName) {
+  DoModal(templateName);
+  return m_result;
+}
+
+LRESULT CFrontEndScreen::OnInitDialog(HWND window) {
+  CDlgBase::OnInitDialog(window);
+  if (m_background && m_module) {
+    m_background->SetImageName(FrontEndArt(m_backgroundName).c_str());
+    m_background->LoadImage(m_module);
+  }
+  MoveWindow(window, 0, 0, 800, 600, FALSE);
+  if (!m_tooltip)
+    m_tooltip = CreateWindowEx(WS_EX_TOPMOST, "tooltips_class32", nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window, nullptr, m_instance, nullptr);
+  const HCURSOR cursor = LoadCursor(m_instance, "IDC_CURSOR_NORMAL_RED");
+  for (const ScreenButton& b : m_table) {
+    auto button = std::make_unique<CImageButton>();
+    const std::string tip = m_app.Text(b.tooltipId);
+    button->Create(m_display, window, m_instance, m_tooltip, tip.empty() ? nullptr : tip.c_str(), b.id, b.x, b.y,
+                   b.width, b.height, kNoColourKey, 0, m_module);
+    button->SetImages(FrontEndArt(b.normal).c_str(), FrontEndArt(b.pressed).c_str());
+    if (button->window) SetClassLongPtr(button->window, GCLP_HCURSOR, reinterpret_cast<LONG_PTR>(cursor));
+    m_buttons.push_back(std::move(button));
+  }
+  return 0;
+}
+
+LRESULT CFrontEndScreen::OnPaint(HWND window) {
+  if (!m_openPlayed) {
+    m_openPlayed = true;
+    PlaySound("open1.wav");
+  }
+  CDlgBase::OnPaint(window);
+  // The buttons lie over the background: draw them after it.
+  for (const auto& b : m_buttons) DrawOverControl(b->sprite.get(), b->window);
+  return 0;
+}
+
+LRESULT CFrontEndScreen::OnDrawItem(DRAWITEMSTRUCT* item, HWND) {
+  for (const auto& b : m_buttons)
+    if (item && item->hwndItem == b->window) DrawOverControl(b->sprite.get(), b->window);
+  return 1;
+}
+
+void CFrontEndScreen::Press(HWND window, std::size_t index) {
+  const ScreenButton& b = m_table[index];
+  if (b.keepsNames) KeepNames(window);
+  PlaySound("click");
+  CImageButton& button = *m_buttons[index];
+  button.Toggle();
+  DrawOverControl(button.sprite.get(), button.window);
+  m_result = b.result;
+  Sleep(100);
+  if (m_result != kScreenQuickStarted && m_result != kScreenQuit) PlaySound("shut1.wav");
+  EndDialog(window, m_result);
+}
+
+LRESULT CFrontEndScreen::OnCommand(WPARAM wParam, LPARAM, HWND window) {
+  const int id = LOWORD(wParam);
+  if (id == kIdCancel) {
+    m_result = m_escapeResult;
+    EndDialog(window, m_result);
+    return 1;
+  }
+  for (std::size_t i = 0; i < m_table.size(); ++i) {
+    if (m_table[i].id != id) continue;
+    Press(window, i);
+    return 1;
+  }
+  return 0;
+}

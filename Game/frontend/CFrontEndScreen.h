@@ -1,0 +1,63 @@
+#pragma once
+// The common body of the full-screen front-end screens: a background image
+// drawn into the flow's backdrop sprite, a row of image buttons with their
+// tooltips, and the end of the screen when one is pressed (click, pressed
+// image, 100 ms, closing sound). A screen names its buttons in a table and
+// adds what else it has. Escape acts as the screen's way back. Game thread
+// only.
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <vector>
+
+#include "Game/app/CDlgBase.h"
+#include "media/CImageButton.h"
+
+class CClntApp;
+
+struct ScreenButton {
+  int id;
+  int x, y, width, height;
+  const char* normal;
+  const char* pressed;
+  const char* tooltipId;  // text ID of the tooltip
+  std::int16_t result;
+  bool keepsNames;        // the title screen's name edits are read back first
+};
+
+class CFrontEndScreen : public CDlgBase {
+ public:
+  // Borrows the application's backdrop for the life of the screen.
+  CFrontEndScreen(CClntApp& app, const char* background, std::span<const ScreenButton> buttons,
+                  std::int16_t escapeResult);
+  ~CFrontEndScreen() override;
+
+  // Runs the template modally; the button's result, or the escape result
+  // when the dialog ended otherwise (also when the template is missing).
+  std::int16_t Run(const char* templateName);
+
+  plat::LRESULT OnInitDialog(plat::HWND window) override;
+  plat::LRESULT OnPaint(plat::HWND window) override;
+  plat::LRESULT OnDrawItem(plat::DRAWITEMSTRUCT* item, plat::HWND window) override;
+  plat::LRESULT OnCommand(plat::WPARAM wParam, plat::LPARAM lParam, plat::HWND window) override;
+
+ protected:
+  // Called before the dialog ends through a button that keeps the names.
+  virtual void KeepNames(plat::HWND) {}
+  // Ends the screen with `result` after the button's pressed image.
+  void Press(plat::HWND window, std::size_t button);
+
+  CClntApp& m_app;
+
+ private:
+  const char* m_backgroundName;
+  std::span<const ScreenButton> m_table;
+  std::vector<std::unique_ptr<CImageButton>> m_buttons;
+  std::int16_t m_escapeResult;
+  std::int16_t m_result;
+  bool m_openPlayed = false;
+};
+
+// The front-end art path followed by `name`.
+std::string FrontEndArt(const char* name);

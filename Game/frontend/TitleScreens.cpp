@@ -1,0 +1,74 @@
+#include "Game/frontend/TitleScreens.h"
+
+#include <array>
+
+#include "Game/app/CClntApp.h"
+#include "Game/frontend/CFrontEndScreen.h"
+#include "Game/frontend/ScreenHistory.h"
+#include "platform/dialog/dialog.h"
+#include "platform/dialog/edit.h"
+#include "platform/user/window.h"
+
+using namespace plat;
+
+namespace {
+
+constexpr int kNameEdit = 1211;
+constexpr int kNicknameEdit = 1212;
+constexpr int kNameLimit = 51;
+constexpr int kNicknameLimit = 31;
+
+constexpr std::array<ScreenButton, 9> kMainButtons{{
+    {2901, 59, 276, 165, 56, "snglplup.ima", "snglplyr.ima", "FEMSSING", kScreenSingle, true},
+    {2902, 232, 276, 165, 56, "mltiplup.ima", "mltiplyr.ima", "FEMSMULT", kScreenConnection, true},
+    {2903, 404, 276, 165, 56, "plyonlup.ima", "plyonlne.ima", "FEMSONLN", kScreenSessions, true},
+    {2904, 576, 276, 165, 56, "emailup.ima", "email.ima", "FEMSEMAL", kScreenEmail, true},
+    {2905, 59, 346, 165, 56, "quikstup.ima", "quikstrt.ima", "FEMSQUIK", kScreenQuickStarted, true},
+    {2906, 232, 346, 165, 56, "tutorlup.ima", "tutorial.ima", "FEMSTUTO", kResultTutorial, false},
+    {2907, 404, 346, 165, 56, "prfncsup.ima", "prfrnces.ima", "FEMSPREF", kScreenPrefs, false},
+    {2908, 576, 346, 165, 56, "rplyinup.ima", "rplyintr.ima", "FEMSRPLY", kResultIntro, false},
+    {2909, 318, 416, 165, 56, "quitup.ima", "quit.ima", "FEMSQUIT", kScreenQuit, true},
+}};
+
+constexpr std::array<ScreenButton, 5> kSingleButtons{{
+    {2910, 55, 26, 233, 142, "newgmeup.ima", "newgame.ima", "FESP_NEW", kScreenConfigLocal, false},
+    {2911, 288, 26, 233, 142, "scnrioup.ima", "scenario.ima", "FESPSCEN", kResultScenario, false},
+    {2912, 521, 26, 233, 142, "svdgmeup.ima", "savdgame.ima", "FESPLOAD", kScreenQuickStarted, false},
+    {2913, 0, 190, 46, 198, "prviusup.ima", "previous.ima", "FESPPREV", kScreenTitle, false},
+    {2914, 754, 190, 46, 198, "mnscrnup.ima", "mainscrn.ima", "FESPMAIN", kScreenTitle, false},
+}};
+
+class CMainDlg : public CFrontEndScreen {
+ public:
+  // Escape leaves the program, as the quit button does.
+  explicit CMainDlg(CClntApp& app) : CFrontEndScreen(app, "Main.ima", kMainButtons, kScreenQuit) {}
+
+  LRESULT OnInitDialog(HWND window) override {
+    CFrontEndScreen::OnInitDialog(window);
+    MoveWindow(GetDlgItem(window, kNameEdit), 164, 242, 134, 20, FALSE);
+    MoveWindow(GetDlgItem(window, kNicknameEdit), 503, 242, 138, 20, FALSE);
+    SendDlgItemMessage(window, kNameEdit, EM_LIMITTEXT, kNameLimit, 0);
+    SendDlgItemMessage(window, kNicknameEdit, EM_LIMITTEXT, kNicknameLimit, 0);
+    SetDlgItemText(window, kNicknameEdit, m_app.m_connection.nickname);
+    SetDlgItemText(window, kNameEdit, m_app.m_connection.playerName);
+    return 0;
+  }
+
+ protected:
+  void KeepNames(HWND window) override {
+    GetDlgItemText(window, kNameEdit, m_app.m_connection.playerName, kNameLimit + 1);
+    GetDlgItemText(window, kNicknameEdit, m_app.m_connection.nickname, kNicknameLimit + 1);
+  }
+};
+
+}  // namespace
+
+std::int16_t RunMainDlg(CClntApp& app) {
+  CMainDlg dialog(app);
+  return dialog.Run("IDD_MAIN");
+}
+
+std::int16_t RunSingleDlg(CClntApp& app) {
+  CFrontEndScreen dialog(app, "bkgnd.ima", kSingleButtons, kScreenTitle);
+  return dialog.Run("IDD_SINGLE");
+}
