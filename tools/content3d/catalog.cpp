@@ -127,7 +127,9 @@ std::vector<Asset> MakeCatalog() {
     c.List(std::string("project\\") + p + ".lst", {std::string(p) + ".mat"});
     c.Textured("project\\", p, SG_MAT_TYPE_TEXTURE, Look::kGlow, 0);
   }
-  return c.Take();
+  auto assets = c.Take();
+  AddUnitPictures(&assets);
+  return assets;
 }
 
 }  // namespace content3d

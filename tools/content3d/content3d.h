@@ -5,6 +5,7 @@
 // flattened names to resource ids, and the scene file with its palette.
 // May be called from several threads.
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -52,5 +53,15 @@ enum class Look { kRock, kGlow, kSolid };
 Image MakeTexture(Look look, std::uint32_t width, std::uint32_t height, std::uint32_t seed,
                   const std::string& paletteName);
 Image MakeTexturePalette(Look look, std::uint32_t seed);
+
+// The unit pictures' view codes (17), whether the views draw a code mirrored,
+// and the 64 x 64 picture (0 empty, 1..255 brightness) of a unit class (0-10,
+// 11 the wreck) from a code.
+const std::array<int, 17>& ViewCodes();
+bool ViewCodeMirrored(int code);
+Image MakeUnitPicture(std::uint32_t unitClass, int code);
+// Per guild directory "GUILD<n>\": "<class><n>0<code>.mat" with its ".ptx"
+// (and ".xtx" for mirrored codes) for the eleven classes and the wreck.
+void AddUnitPictures(std::vector<Asset>* out);
 
 }  // namespace content3d

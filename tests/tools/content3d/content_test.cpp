@@ -83,6 +83,15 @@ TEST_F(ContentTest, EveryNameTheViewsAskForResolves) {
     names.push_back(std::string("asteroid\\3dAst\\") + stem + ".mat");
     names.push_back(std::string("asteroid\\PreRend\\") + stem + "_ds.mat");
   }
+  for (const char* base : {"genp", "usta", "asta", "usct", "asct", "uasl", "aasl", "cons", "dest", "crus", "batt", "reck"})
+    for (int g = 1; g <= 5; ++g)
+      for (const int code : content3d::ViewCodes()) {
+        char stem[32];
+        std::snprintf(stem, sizeof stem, "GUILD%d\\%s%d0%02d", g, base, g, code);
+        names.push_back(std::string(stem) + ".mat");
+        names.push_back(std::string(stem) + (content3d::ViewCodeMirrored(code) ? ".xtx" : ".ptx"));
+      }
+  EXPECT_NE(index_->Find("3ddata_guild1_crus1001_mat"), 0u);
   for (const auto& n : names) EXPECT_NE(index_->Find(content3d::Flatten(n)), 0u) << n;
   EXPECT_EQ(content3d::Flatten("asteroid\\3dAst\\ast01.pal"), "3ddata_asteroid_3dast_ast01_pal");
   EXPECT_EQ(index_->Find(""), 0u);

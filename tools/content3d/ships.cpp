@@ -1,0 +1,182 @@
+// The unit pictures: per guild and unit class, a hull seen from the seventeen
+// view codes the 3D views pick by angle, flat-shaded by a painter's projection
+// into a 64 x 64 texture. The codes drawn mirrored also get the mirrored
+// texture (".xtx") beside the plain one (".ptx").
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdio>
+
+#include "tools/content3d/content3d.h"
+
+namespace content3d {
+namespace {
+
+using Vec = std::array<float, 3>;
+
+constexpr std::uint32_t kSide = 64;
+
+Vec Cross(const Vec& a, const Vec& b) {
+  return {a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2], a[0] * b[1] - a[1] * b[0]};
+}
+float Dot(const Vec& a, const Vec& b) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; }
+
+struct Tri {
+  Vec p[3];
+};
+
+// A box centred at `c` with half sizes `h` (x forward, y left, z up), as twelve
+// triangles wound outwards.
+void Box(const Vec& c, const Vec& h, std::vector<Tri>* out) {
+  auto corner = [&](int i) {
+    return Vec{c[0] + ((i & 1) ? h[0] : -h[0]), c[1] + ((i & 2) ? h[1] : -h[1]), c[2] + ((i & 4) ? h[2] : -h[2])};
+  };
+  static constexpr int kQuads[6][4] = {{0, 2, 3, 1}, {4, 5, 7, 6}, {0, 1, 5, 4}, {2, 6, 7, 3}, {0, 4, 6, 2}, {1, 3, 7, 5}};
+  for (const auto& q : kQuads) {
+    out->push_back({{corner(q[0]), corner(q[1]), corner(q[2])}});
+    out->push_back({{corner(q[0]), corner(q[2]), corner(q[3])}});
+  }
+}
+
+// The hull of a unit class: stations are squat, warships longer and slimmer
+// the heavier their class, each with a bridge and engines; the wreck has lost
+// its bridge and one engine.
+std::vector<Tri> Hull(std::uint32_t unitClass) {
+  const bool station = unitClass == 1 || unitClass == 2;
+  const bool wreck = unitClass == 11;
+  const float len = station ? 1.f : 1.2f + 0.14f * static_cast<float>(unitClass % 11);
+  const float wid = station ? 1.f : 0.3f + 0.05f * static_cast<float>(unitClass % 5);
+  const float high = station ? 0.5f : 0.2f + 0.03f * static_cast<float>(unitClass % 4);
+  std::vector<Tri> tris;
+  Box({0, 0, 0}, {len / 2, wid / 2, high / 2}, &tris);
+  if (!wreck) Box({-len * 0.1f, 0, high * 0.7f}, {len * 0.15f, wid * 0.25f, high * 0.25f}, &tris);
+  const int engines = station ? 0 : 1 + static_cast<int>(unitClass % 3);
+  for (int e = 0; e < engines; ++e) {
+    if (wreck && e == 0) continue;
+    const float y = engines == 1 ? 0.f : wid * (0.8f * static_cast<float>(e) / static_cast<float>(engines - 1) - 0.4f);
+    Box({-len / 2, y, 0}, {0.12f, wid * 0.1f + 0.03f, high * 0.35f}, &tris);
+  }
+  return tris;
+}
+
+// The direction from the unit to the camera for a view code: code 10 from
+// above, 14 from below, else rows of 45 degrees (codes 1-3, 6-8, ...) and
+// headings in steps of 45 degrees from the bow (codes 1, 6, 11, 16, 21).
+Vec ViewDirection(int code) {
+  if (code == 10) return {0, 0, 1};
+  if (code == 14) return {0, 0, -1};
+  const float elevation = (1 - static_cast<float>((code - 1) % 5)) * 0.785398f;
+  const float heading = static_cast<float>((code - 1) / 5) * 0.785398f;
+  return {std::cos(elevation) * std::cos(heading), std::cos(elevation) * std::sin(heading), std::sin(elevation)};
+}
+
+// Indices: 0 empty (drawn transparent), 1..255 brightness.
+Image Draw(const std::vector<Tri>& tris, const Vec& toCamera) {
+  const Vec up0 = std::fabs(toCamera[2]) > 0.9f ? Vec{1, 0, 0} : Vec{0, 0, 1};
+  Vec right = Cross(up0, toCamera);
+  const float rl = std::sqrt(Dot(right, right));
+  for (auto& v : right) v /= rl;
+  const Vec up = Cross(toCamera, right);
+  const Vec light = {0.4f, 0.3f, 0.866f};
+  std::vector<std::pair<float, const Tri*>> order;
+  for (const Tri& t : tris) {
+    const float depth = Dot(t.p[0], toCamera) + Dot(t.p[1], toCamera) + Dot(t.p[2], toCamera);
+    order.push_back({depth, &t});
+  }
+  std::sort(order.begin(), order.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+  Image texels(kSide * kSide, 0);
+  // The hull's farthest point touches the picture's rim from every view; the
+  // views scale the billboard by the unit's hull.
+  float radius = 0.f;
+  for (const Tri& t : tris)
+    for (const Vec& p : t.p) radius = std::max(radius, std::sqrt(Dot(p, p)));
+  const float scale = (static_cast<float>(kSide) / 2.f - 1.f) / radius;
+  for (const auto& [depth, t] : order) {
+    const Vec e1 = {t->p[1][0] - t->p[0][0], t->p[1][1] - t->p[0][1], t->p[1][2] - t->p[0][2]};
+    const Vec e2 = {t->p[2][0] - t->p[0][0], t->p[2][1] - t->p[0][1], t->p[2][2] - t->p[0][2]};
+    Vec n = Cross(e1, e2);
+    const float nl = std::sqrt(Dot(n, n));
+    if (nl == 0 || Dot(n, toCamera) <= 0) continue;  // facing away
+    for (auto& v : n) v /= nl;
+    const auto shade = static_cast<std::uint8_t>(40 + 215 * std::max(0.f, Dot(n, light)) * 0.85f + 20);
+    float sx[3], sy[3];
+    for (int k = 0; k < 3; ++k) {
+      sx[k] = kSide / 2.f + Dot(t->p[k], right) * scale;
+      sy[k] = kSide / 2.f - Dot(t->p[k], up) * scale;
+    }
+    const float area = (sx[1] - sx[0]) * (sy[2] - sy[0]) - (sx[2] - sx[0]) * (sy[1] - sy[0]);
+    if (area == 0) continue;
+    for (std::uint32_t y = 0; y < kSide; ++y) {
+      for (std::uint32_t x = 0; x < kSide; ++x) {
+        const float px = static_cast<float>(x) + 0.5f, py = static_cast<float>(y) + 0.5f;
+        const float w0 = (sx[1] - px) * (sy[2] - py) - (sx[2] - px) * (sy[1] - py);
+        const float w1 = (sx[2] - px) * (sy[0] - py) - (sx[0] - px) * (sy[2] - py);
+        const float w2 = (sx[0] - px) * (sy[1] - py) - (sx[1] - px) * (sy[0] - py);
+        const bool inside = area > 0 ? (w0 >= 0 && w1 >= 0 && w2 >= 0) : (w0 <= 0 && w1 <= 0 && w2 <= 0);
+        if (inside) texels[y * kSide + x] = shade;
+      }
+    }
+  }
+  return texels;
+}
+
+Image Mirrored(const Image& texels) {
+  Image out(texels.size());
+  for (std::uint32_t y = 0; y < kSide; ++y)
+    for (std::uint32_t x = 0; x < kSide; ++x) out[y * kSide + x] = texels[y * kSide + (kSide - 1 - x)];
+  return out;
+}
+
+Image GuildPalette(std::uint32_t guild) {
+  static constexpr float kTint[5][3] = {{1, 0.35f, 0.3f}, {0.35f, 1, 0.4f}, {0.4f, 0.5f, 1}, {1, 1, 0.35f}, {1, 0.4f, 1}};
+  std::vector<SGPalEntry> colours(256, SGPalEntry{0, 0, 0, 0});
+  for (std::uint32_t i = 1; i < 256; ++i) {
+    const float t = static_cast<float>(i) / 255.f;
+    // Grey hull plates with the guild's colour mixed in.
+    auto ch = [&](int c) { return static_cast<std::uint8_t>(std::min(255.f, 255 * t * (0.55f + 0.45f * kTint[guild][c]))); };
+    colours[i] = SGPalEntry{ch(0), ch(1), ch(2), 0};
+  }
+  return sgdata::MakePalette(colours);
+}
+
+}  // namespace
+
+const std::array<int, 17>& ViewCodes() {
+  static constexpr std::array<int, 17> kCodes = {1, 2, 3, 6, 7, 8, 10, 11, 12, 13, 14, 16, 17, 18, 21, 22, 23};
+  return kCodes;
+}
+
+bool ViewCodeMirrored(int code) { return code != 10 && code != 14 && (code - 1) / 5 >= 1 && (code - 1) / 5 <= 3; }
+
+Image MakeUnitPicture(std::uint32_t unitClass, int code) { return Draw(Hull(unitClass), ViewDirection(code)); }
+
+void AddUnitPictures(std::vector<Asset>* out) {
+  static constexpr const char* kBases[12] = {"genp", "usta", "asta", "usct", "asct", "uasl",
+                                             "aasl", "cons", "dest", "crus", "batt", "reck"};
+  for (std::uint32_t guild = 0; guild < 5; ++guild) {
+    const std::string dir = "GUILD" + std::to_string(guild + 1) + "\\";
+    const std::string palette = dir + "units.pal";
+    out->push_back({palette, kPalette, GuildPalette(guild)});
+    for (std::uint32_t c = 0; c < 12; ++c) {
+      for (const int code : ViewCodes()) {
+        char stem[16];
+        std::snprintf(stem, sizeof stem, "%s%u0%02d", kBases[c], guild + 1, code);
+        const Image texels = MakeUnitPicture(c, code);
+        auto texture = [&](const Image& t) {
+          return sgdata::MakePalettedTextureFile(SG_TXM_FORMAT_PAL8 | SG_TXM_PALETTE_FILE, kSide, kSide, t, t,
+                                                 "3DDATA\\" + palette);
+        };
+        out->push_back({dir + stem + ".ptx", kTexture, texture(texels)});
+        if (ViewCodeMirrored(code)) out->push_back({dir + stem + ".xtx", kTexture, texture(Mirrored(texels))});
+        SGMaterial mat{};
+        mat.matType = SG_MAT_TYPE_TRANSPARENT_TEXTURE;
+        mat.matColour = 0xFFFFFFFF;
+        mat.matAmbient = 0.2f;
+        mat.matDiffuse = 0.8f;
+        out->push_back({dir + stem + ".mat", kMaterial, sgdata::MakeMaterialFile(mat, {}, "3DDATA\\" + dir + stem + ".ptx")});
+      }
+    }
+  }
+}
+
+}  // namespace content3d
