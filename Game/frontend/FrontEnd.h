@@ -3,5 +3,5 @@
 
 struct AppLinks;
 
-// Fills the front end's links (the screen flow).
+// Fills the front end's links: the screen flow and the progress window.
 void InstallFrontEnd(AppLinks& links);
