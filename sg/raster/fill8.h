@@ -32,6 +32,18 @@ ISG_FILL8_DECLARE(ISGFill8Texture);
 ISG_FILL8_DECLARE(ISGFill8ShadedTexture);
 ISG_FILL8_DECLARE(ISGFill8TransparentTexture);
 ISG_FILL8_DECLARE(ISGFill8ShadedTransparentTexture);
+
+// Alpha-blended fills: the shade-table argument is the renderer's 5-6-5 scale
+// table (256 rows of 256 16-bit values, row k the palette scaled by k/256), the
+// colour argument its nearest-index table (65536 bytes). A non-zero texel t
+// over pixel o becomes index[scale[k1][t] + scale[k2][o]]; texel 0 leaves the
+// pixel. Textured: k1 = alpha x level / 16 (col and q), k2 = 255 - alpha.
+// Strip: the texel is one of the first four along u, k1 the alpha, k2 =
+// 255 - alpha, u dithered by magnification as the dithered fills. Weights
+// beyond the tables' range (alpha over 255, levels over 16) are held to a sum
+// of 255.
+ISG_FILL8_DECLARE(ISGFill8AlphaTexture);
+ISGTriFillFn ISGFill8AlphaStrip;
 #undef ISG_FILL8_DECLARE
 
 // Dithered textured fills: by how strongly the texture is magnified, each

@@ -52,9 +52,19 @@ uint32_t ISGWalkShadedTexture8(const SGQVert* first, const SGQVert* second, cons
                                const SGRasterFrame* frame, SGSpanList* list);
 uint32_t ISGWalkDitheredTexture8(const SGQVert* first, const SGQVert* second, const SGQVert* third,
                                  const SGRasterFrame* frame, SGSpanList* list);
+// ISGWalkAlphaTexture8 carries u, v, q and col. ISGWalkAlphaStrip8 carries
+// u, v and col plus the dithering class, with each u above 92.0 (2.875
+// texels, inside the four-texel strip) taken as 92.0; the caller's vertices
+// are not changed.
+uint32_t ISGWalkAlphaTexture8(const SGQVert* first, const SGQVert* second, const SGQVert* third,
+                              const SGRasterFrame* frame, SGSpanList* list);
+uint32_t ISGWalkAlphaStrip8(const SGQVert* first, const SGQVert* second, const SGQVert* third,
+                            const SGRasterFrame* frame, SGSpanList* list);
 
 // Span filler: draws every row of the list from spLong toward spShort, both
 // included (leftward for direction 0, rightward otherwise); a row whose start
 // lies past its end draws nothing. table is the 16 x 256 shade table of the
-// shaded modes, unread by the others.
-using ISGSpanFillFn = void(const SGSpanList* list, uint32_t direction, const void* texels, const void* table);
+// shaded modes; the alpha modes take the 5-6-5 scale table there and the
+// nearest-index table as table2.
+using ISGSpanFillFn = void(const SGSpanList* list, uint32_t direction, const void* texels, const void* table,
+                           const void* table2);

@@ -27,13 +27,16 @@ struct ISGSlopeFloat {
 struct ISGAttrs8UV {
   static constexpr std::size_t kCount = 2;
   static std::array<float, 2> Of(const SGQVert& v) { return {v.u, v.v}; }
+  // Attributes not carried are recorded as 0, so no filler reads an unset field.
   static void Steps(SGSpanList& list, const std::array<uint32_t, 2>& g) {
     list.slDuDx = static_cast<int32_t>(g[0]);
     list.slDvDx = static_cast<int32_t>(g[1]);
+    list.slDqDx = list.slDcDx = 0;
   }
   static void Values(SGSpan& span, const std::array<uint32_t, 2>& a) {
     span.spU = static_cast<int32_t>(a[0]);
     span.spV = static_cast<int32_t>(a[1]);
+    span.spQ = span.spCol = 0;
   }
 };
 
@@ -47,6 +50,32 @@ struct ISGAttrs8UVQ {
   static void Values(SGSpan& span, const std::array<uint32_t, 3>& a) {
     ISGAttrs8UV::Values(span, {a[0], a[1]});
     span.spQ = static_cast<int32_t>(a[2]);
+  }
+};
+
+struct ISGAttrs8UVQC {
+  static constexpr std::size_t kCount = 4;
+  static std::array<float, 4> Of(const SGQVert& v) { return {v.u, v.v, v.q, v.col}; }
+  static void Steps(SGSpanList& list, const std::array<uint32_t, 4>& g) {
+    ISGAttrs8UVQ::Steps(list, {g[0], g[1], g[2]});
+    list.slDcDx = static_cast<int32_t>(g[3]);
+  }
+  static void Values(SGSpan& span, const std::array<uint32_t, 4>& a) {
+    ISGAttrs8UVQ::Values(span, {a[0], a[1], a[2]});
+    span.spCol = static_cast<int32_t>(a[3]);
+  }
+};
+
+struct ISGAttrs8UVC {
+  static constexpr std::size_t kCount = 3;
+  static std::array<float, 3> Of(const SGQVert& v) { return {v.u, v.v, v.col}; }
+  static void Steps(SGSpanList& list, const std::array<uint32_t, 3>& g) {
+    ISGAttrs8UV::Steps(list, {g[0], g[1]});
+    list.slDcDx = static_cast<int32_t>(g[2]);
+  }
+  static void Values(SGSpan& span, const std::array<uint32_t, 3>& a) {
+    ISGAttrs8UV::Values(span, {a[0], a[1]});
+    span.spCol = static_cast<int32_t>(a[2]);
   }
 };
 

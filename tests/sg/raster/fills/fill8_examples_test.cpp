@@ -156,6 +156,66 @@ TEST(Fill8Dithered, UniformTextureLooksTheSameDitheredAndPlain) {
   EXPECT_GT(dithered.Count(9), 600);
 }
 
+// Blend tables that expose the weights: texel 7 scaled by k is k << 8, any
+// other colour k; the index table returns the high byte (k1) or, with
+// lowByte, the low byte (k2).
+struct WeightTables {
+  std::vector<uint16_t> scale = std::vector<uint16_t>(65536);
+  std::vector<uint8_t> index = std::vector<uint8_t>(65536);
+  explicit WeightTables(bool lowByte) {
+    for (int k = 0; k < 256; ++k)
+      for (int c = 0; c < 256; ++c) scale[k * 256 + c] = static_cast<uint16_t>(c == 7 ? k << 8 : k);
+    for (int i = 0; i < 65536; ++i) index[i] = static_cast<uint8_t>(lowByte ? i & 0xFF : i >> 8);
+  }
+};
+
+// Blends one 66-pixel triangle of texel 7 at the given alpha and level and
+// returns the index written at (1, 1).
+int AlphaResult(ISGTriFill fill, float alpha, float level, bool lowByte, float u = 16) {
+  const WeightTables tables(lowByte);
+  std::vector<uint8_t> texels(16 * 16, 7);
+  Canvas8 canvas(16, 16);
+  SGQVert a = Vert(0, 0, u, 16, level * 32 + 16), b = Vert(320, 0, u, 16, level * 32 + 16),
+          c = Vert(0, 320, u, 16, level * 32 + 16);
+  for (SGQVert* v : {&a, &b, &c}) v->col = alpha * 32;
+  fill(&a, &b, &c, canvas.Frame(), texels.data(), tables.scale.data(), tables.index.data());
+  return canvas.At(1, 1);
+}
+
+TEST(Fill8Alpha, WeightsFollowAlphaAndLevel) {
+  EXPECT_EQ(AlphaResult(ISGFill8AlphaTexture16x16, 255, 15.5f - 0.5f, false), 247);
+  EXPECT_EQ(AlphaResult(ISGFill8AlphaTexture16x16, 255, 15, true), 0);
+  EXPECT_EQ(AlphaResult(ISGFill8AlphaTexture16x16, 0, 15, false), 0);
+  EXPECT_EQ(AlphaResult(ISGFill8AlphaTexture16x16, 0, 15, true), 255);
+  EXPECT_EQ(AlphaResult(ISGFill8AlphaStrip, 100, 3, false), 100);
+  EXPECT_EQ(AlphaResult(ISGFill8AlphaStrip, 100, 3, true), 155);
+  // Past 16 levels k1 + k2 would pass 255 and carry between channels: k1
+  // (128 x 20.5 / 16 = 164) is held to 255 - k2 = 128.
+  EXPECT_EQ(AlphaResult(ISGFill8AlphaTexture16x16, 128, 20, false), 128);
+}
+
+TEST(Fill8Alpha, ZeroTexelsKeepThePixelAndTheStripReadsFourTexelsAlongU) {
+  const WeightTables tables(false);
+  std::vector<uint8_t> texels(16 * 16, 0);
+  texels[3] = 7;
+  Canvas8 canvas(128, 4);
+  canvas.Clear(42);
+  // A sliver has no gradients, so no dithering: every pixel takes u = 120.0
+  // (3.75 texels, texel 3) taken as 92.0 (2.875 texels, texel 2, transparent).
+  SGQVert v[3];
+  Sliver(v);
+  for (SGQVert& vertex : v) vertex.u = 120, vertex.col = 200 * 32;
+  ISGFill8AlphaStrip(&v[0], &v[1], &v[2], canvas.Frame(), texels.data(), tables.scale.data(), tables.index.data());
+  EXPECT_EQ(canvas.Count(42), 128 * 4);
+  EXPECT_EQ(v[0].u, 120.0f);
+  // u = 1.5 texels picks texel 1 of the first row whatever v is.
+  texels[1] = 7;
+  for (SGQVert& vertex : v) vertex.u = 1.5f * 32;
+  ISGFill8AlphaStrip(&v[0], &v[1], &v[2], canvas.Frame(), texels.data(), tables.scale.data(), tables.index.data());
+  EXPECT_GT(canvas.Count(200), 50);
+  EXPECT_EQ(canvas.Count(200) + canvas.Count(42), 128 * 4);
+}
+
 TEST(FixedMultiplies, ShiftArithmetically) {
   EXPECT_EQ(ISGFixedMulShift16(0x18000, 0x20000), 0x30000);
   EXPECT_EQ(ISGFixedMulShift20(-1, 1), -1);

@@ -22,7 +22,8 @@ struct Reader {
   bool Textured() const {
     return mode == RefMode::kTexture || mode == RefMode::kShadedTexture ||
            mode == RefMode::kTransparentTexture || mode == RefMode::kShadedTransparentTexture ||
-           mode == RefMode::kDirectTexture || mode == RefMode::kDitheredTexture;
+           mode == RefMode::kDirectTexture || mode == RefMode::kDitheredTexture || mode == RefMode::kAlphaTexture ||
+           mode == RefMode::kAlphaStrip;
   }
   bool Shaded() const {
     return mode == RefMode::kShadedTexture || mode == RefMode::kShadedTransparentTexture ||
@@ -39,7 +40,16 @@ struct Reader {
   }
 
   // One 8-bpp pixel; row and column choose the dither offset.
-  void Pixel8(uintptr_t address, int32_t u, int32_t v, int32_t q, int32_t row, int ditherClass) const {
+  // Texel t over the pixel with weights k1, k2 through the 5-6-5 tables
+  // (shade: scale table; colours: index table); k1 held to 255 - k2.
+  void Blend(uint8_t* pixel, uint8_t t, int32_t k1, int32_t k2) const {
+    const uint16_t* scale = reinterpret_cast<const uint16_t*>(shade);
+    k1 = std::min(k1, 255 - k2);
+    *pixel = static_cast<const uint8_t*>(colours)[(scale[k1 * 256 + t] + scale[k2 * 256 + *pixel]) & 0xFFFF];
+  }
+
+  void Pixel8(uintptr_t address, int32_t u, int32_t v, int32_t q, int32_t col, int32_t row, int ditherClass) const {
+    static const int32_t kS4[4][4] = {{15, 2, 8, 5}, {3, 14, 4, 9}, {12, 1, 11, 6}, {0, 13, 7, 10}};
     static const int32_t kD2[2][2] = {{0, 0x8000}, {0x4000, 0xC000}};
     static const int32_t kD4[4][4] = {{15, 7, 13, 5}, {3, 11, 1, 9}, {12, 4, 14, 6}, {0, 8, 2, 10}};
     uint8_t* pixel = reinterpret_cast<uint8_t*>(address);
@@ -64,6 +74,17 @@ struct Reader {
         if (ditherClass == 2) d = kD4[row & 3][address & 3] * 0x1000;
         if (ditherClass == 1) d = kD2[row & 1][address & 1];
         *pixel = texels8[TexelIndex(ISGAdd32(u, d), ISGAdd32(v, d))];
+        break;
+      }
+      case RefMode::kAlphaTexture:
+        if (t != 0) Blend(pixel, t, (ISGMul32(q >> 8, col >> 8) >> 20) & 255, (ISGSub32(0xFFFFFF, col) >> 16) & 255);
+        break;
+      case RefMode::kAlphaStrip: {
+        int32_t d = 0;
+        if (ditherClass == 2) d = kS4[row & 3][address & 3] * 0x1000;
+        if (ditherClass == 1) d = kD2[row & 1][address & 1];
+        const uint8_t s = texels8[(ISGAdd32(u, d) >> 16) & 3];
+        if (s != 0) Blend(pixel, s, (col >> 16) & 255, (ISGSub32(0xFFFFFF, col) >> 16) & 255);
         break;
       }
       case RefMode::kShaded:
@@ -137,6 +158,8 @@ struct Reader {
         break;
       case RefMode::kFlat:
       case RefMode::kDitheredTexture:
+      case RefMode::kAlphaTexture:
+      case RefMode::kAlphaStrip:
         break;
     }
   }
@@ -166,7 +189,7 @@ void RefWalk(const Reader& rd, const SGQVert* p1, const SGQVert* p2, const SGQVe
 
   // 1. Vertices; attributes u, v, q truncated to 27.5 (the flat fill reads none).
   const SGQVert* P[3] = {p1, p2, p3};
-  int32_t A[3][3] = {};
+  int32_t A[3][4] = {};
   for (int i = 0; i < 3; ++i) {
     if (rd.Textured()) {
       A[i][0] = ISGFixedFromFloat(P[i]->u);
@@ -174,7 +197,13 @@ void RefWalk(const Reader& rd, const SGQVert* p1, const SGQVert* p2, const SGQVe
     }
     if (rd.Shaded() || rd.Textured()) A[i][2] = ISGFixedFromFloat(P[i]->q);
   }
-  const float F[3][3] = {{p1->u, p1->v, p1->q}, {p2->u, p2->v, p2->q}, {p3->u, p3->v, p3->q}};
+  float F[3][4];
+  for (int i = 0; i < 3; ++i) {
+    F[i][0] = mode == RefMode::kAlphaStrip ? std::min(P[i]->u, 92.0f) : P[i]->u;
+    F[i][1] = P[i]->v;
+    F[i][2] = P[i]->q;
+    F[i][3] = P[i]->col;
+  }
   const int32_t pitch = frame->fbPitch >> (bytes - 1);
 
   // 2. Order by y.
@@ -217,7 +246,7 @@ void RefWalk(const Reader& rd, const SGQVert* p1, const SGQVert* p2, const SGQVe
   if (parity == 0 && !(sign > 0)) return;
 
   // 7. Gradients, zero for a sliver.
-  int32_t gx[3] = {0, 0, 0}, gy[3] = {0, 0, 0};
+  int32_t gx[4] = {0, 0, 0, 0}, gy[4] = {0, 0, 0, 0};
   int ditherClass = 0;
   const int32_t m = std::max(xext, dy2);
   const bool sliver = area < m && ISGNeg32(area) < m;
@@ -225,7 +254,7 @@ void RefWalk(const Reader& rd, const SGQVert* p1, const SGQVert* p2, const SGQVe
     const double threshold = std::max(static_cast<double>(m) * m / 16384, 16.0);
     if (areaF >= threshold || -areaF >= threshold) {
       const float k = static_cast<float>(2048.0 / areaF);
-      for (int c = 0; c < 3; ++c) {
+      for (int c = 0; c < 4; ++c) {
         const double da1 = static_cast<double>(F[M][c]) - F[T][c];
         const double da2 = static_cast<double>(F[B][c]) - F[T][c];
         gx[c] = Truncate((da2 * fdy1 - fdy2 * da1) * k);
@@ -260,8 +289,8 @@ void RefWalk(const Reader& rd, const SGQVert* p1, const SGQVert* p2, const SGQVe
   const int32_t s = Slope(rd, dx2, dy2);
   const int32_t t = s >= 0 ? s >> 16 : ISGNeg32(ISGNeg32(s) >> 16);
   int32_t stepA = ISGAdd32(pitch, t), stepB = stepA;
-  int32_t rowA[3], rowB[3];
-  for (int k = 0; k < 3; ++k) rowA[k] = rowB[k] = ISGAdd32(gy[k], ISGMul32(t, gx[k]));
+  int32_t rowA[4], rowB[4];
+  for (int k = 0; k < 4; ++k) rowA[k] = rowB[k] = ISGAdd32(gy[k], ISGMul32(t, gx[k]));
   const int32_t Y0 = ISGAdd32(top.y, 31) & ~31;
   int32_t row = Y0 >> 5;
   const int32_t prestep = ISGSub32(Y0, top.y);
@@ -280,18 +309,18 @@ void RefWalk(const Reader& rd, const SGQVert* p1, const SGQVert* p2, const SGQVe
     }
     if (s > 0) {
       stepB = stepA + 1;
-      for (int k = 0; k < 3; ++k) rowB[k] = ISGAdd32(rowA[k], gx[k]);
+      for (int k = 0; k < 4; ++k) rowB[k] = ISGAdd32(rowA[k], gx[k]);
     } else {
       stepA = stepB - 1;
-      for (int k = 0; k < 3; ++k) rowA[k] = ISGSub32(rowB[k], gx[k]);
+      for (int k = 0; k < 4; ++k) rowA[k] = ISGSub32(rowB[k], gx[k]);
     }
   } else {
     pixel = longRight ? X >> 16 : ISGAdd32(X, 0xFFFF) >> 16;
     e = 0x8000;
   }
   e = ISGSub32(0x10000, e);
-  int32_t a[3];
-  for (int k = 0; k < 3; ++k)
+  int32_t a[4];
+  for (int k = 0; k < 4; ++k)
     a[k] = ISGAdd32(
         ISGAdd32(ISGShl32(rd.FloatSetUp() ? ISGFixedFromFloat(F[T][k]) : A[T][k], 11), ISGFixedMulShift5(ISGSub32(ISGMul32(pixel, 32), top.x), gx[k])),
         ISGFixedMulShift5(prestep, gy[k]));
@@ -340,14 +369,15 @@ void RefWalk(const Reader& rd, const SGQVert* p1, const SGQVert* p2, const SGQVe
         const uintptr_t right = !longRight ? shortAddress : longAddress;
         for (uintptr_t p = left; p <= right; ++p) *reinterpret_cast<uint8_t*>(p) = ink;
       } else if (rd.eightBit) {
-        int32_t u = a[0], v = a[1], q = a[2];
+        int32_t u = a[0], v = a[1], q = a[2], col = a[3];
         const bool leftward = longRight;
         for (uintptr_t p = longAddress; leftward ? p >= shortAddress : p <= shortAddress; leftward ? --p : ++p) {
-          rd.Pixel8(p, u, v, q, row, ditherClass);
+          rd.Pixel8(p, u, v, q, col, row, ditherClass);
           const int32_t sign = leftward ? -1 : 1;
           u = ISGAdd32(u, ISGMul32(sign, gx[0]));
           v = ISGAdd32(v, ISGMul32(sign, gx[1]));
           q = ISGAdd32(q, ISGMul32(sign, gx[2]));
+          col = ISGAdd32(col, ISGMul32(sign, gx[3]));
         }
       } else if (mode == RefMode::kFlat) {
         // Left to right, 32-bit stores on 4-byte boundaries.
@@ -391,7 +421,7 @@ void RefWalk(const Reader& rd, const SGQVert* p1, const SGQVert* p2, const SGQVe
       }
       if (e <= 0) e = ISGAdd32(e, 0x10000);
       longAddress += static_cast<uintptr_t>(static_cast<int64_t>(longA ? stepA : stepB) * bytes);
-      for (int k = 0; k < 3; ++k) a[k] = ISGAdd32(a[k], longA ? rowA[k] : rowB[k]);
+      for (int k = 0; k < 4; ++k) a[k] = ISGAdd32(a[k], longA ? rowA[k] : rowB[k]);
 
       e2 = ISGSub32(e2, f2);
       bool shortA;
