@@ -129,6 +129,7 @@ std::vector<Asset> MakeCatalog() {
   }
   auto assets = c.Take();
   AddUnitPictures(&assets);
+  AddEffects(&assets);
   return assets;
 }
 

@@ -64,4 +64,12 @@ Image MakeUnitPicture(std::uint32_t unitClass, int code);
 // (and ".xtx" for mirrored codes) for the eleven classes and the wreck.
 void AddUnitPictures(std::vector<Asset>* out);
 
+// Frame series of explosions ("explode\\exp100" .. "exp900", "rap100" ..
+// "rap800", "sdbr00"), shield effects ("g<n>\\shieldfx\\@shld00", "nxef00") and
+// the flares of stars 0 to kFlareStars - 1 ("sun\\sflr<id>0"): frames
+// "<base>01.mat" to the frame count, each with its texture.
+constexpr int kFlareStars = 64;
+std::uint32_t EffectFrameCount();
+void AddEffects(std::vector<Asset>* out);
+
 }  // namespace content3d

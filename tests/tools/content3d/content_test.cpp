@@ -92,6 +92,27 @@ TEST_F(ContentTest, EveryNameTheViewsAskForResolves) {
         names.push_back(std::string(stem) + (content3d::ViewCodeMirrored(code) ? ".xtx" : ".ptx"));
       }
   EXPECT_NE(index_->Find("3ddata_guild1_crus1001_mat"), 0u);
+  std::vector<std::string> series = {"explode\\sdbr00", "explode\\exp900"};
+  for (int n = 1; n <= 8; ++n) {
+    series.push_back("explode\\exp" + std::to_string(n) + "00");
+    series.push_back("explode\\rap" + std::to_string(n) + "00");
+  }
+  for (int g = 1; g <= 5; ++g) {
+    series.push_back("g" + std::to_string(g) + "\\shieldfx\\@shld00");
+    series.push_back("g" + std::to_string(g) + "\\shieldfx\\nxef00");
+  }
+  series.push_back("sun\\sflr10");
+  for (const auto& base : series) {
+    for (std::uint32_t f = 1; f <= content3d::EffectFrameCount(); ++f) {
+      char frame[8];
+      std::snprintf(frame, sizeof frame, "%02u.mat", f);
+      names.push_back(base + frame);
+    }
+    // The animation ends at the first missing frame.
+    char past[8];
+    std::snprintf(past, sizeof past, "%02u.mat", content3d::EffectFrameCount() + 1);
+    EXPECT_EQ(index_->Find(content3d::Flatten(base + past)), 0u) << base;
+  }
   for (const auto& n : names) EXPECT_NE(index_->Find(content3d::Flatten(n)), 0u) << n;
   EXPECT_EQ(content3d::Flatten("asteroid\\3dAst\\ast01.pal"), "3ddata_asteroid_3dast_ast01_pal");
   EXPECT_EQ(index_->Find(""), 0u);
