@@ -4,7 +4,6 @@
 
 #include "Game/app/AppGlobals.h"
 #include "Game/app/CClntApp.h"
-#include "Game/frontend/ScreenHistory.h"
 #include "Game/model/GInstData.h"
 #include "media/CSndPlay.h"
 #include "media/CSprite.h"
@@ -90,14 +89,14 @@ LRESULT CFrontEndScreen::OnDrawItem(DRAWITEMSTRUCT* item, HWND) {
 
 void CFrontEndScreen::Press(HWND window, std::size_t index) {
   const ScreenButton& b = m_table[index];
-  if (b.keepsNames) KeepNames(window);
+  if (!Accept(window, b)) return;
   PlaySound("click");
   CImageButton& button = *m_buttons[index];
   button.Toggle();
   DrawOverControl(button.sprite.get(), button.window);
   m_result = b.result;
   Sleep(100);
-  if (m_result != kScreenQuickStarted && m_result != kScreenQuit) PlaySound("shut1.wav");
+  if (ClosingSound(m_result)) PlaySound("shut1.wav");
   EndDialog(window, m_result);
 }
 

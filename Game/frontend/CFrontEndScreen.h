@@ -23,7 +23,6 @@ struct ScreenButton {
   const char* pressed;
   const char* tooltipId;  // text ID of the tooltip
   std::int16_t result;
-  bool keepsNames;        // the title screen's name edits are read back first
 };
 
 class CFrontEndScreen : public CDlgBase {
@@ -43,10 +42,15 @@ class CFrontEndScreen : public CDlgBase {
   plat::LRESULT OnCommand(plat::WPARAM wParam, plat::LPARAM lParam, plat::HWND window) override;
 
  protected:
-  // Called before the dialog ends through a button that keeps the names.
-  virtual void KeepNames(plat::HWND) {}
-  // Ends the screen with `result` after the button's pressed image.
+  // Called when a button of the table is pressed, before anything is shown:
+  // false keeps the screen open as it is.
+  virtual bool Accept(plat::HWND, const ScreenButton&) { return true; }
+  // Whether leaving with `result` plays the closing sound.
+  virtual bool ClosingSound(std::int16_t) const { return true; }
+  // Ends the screen with the button's result after its pressed image.
   void Press(plat::HWND window, std::size_t button);
+  // The image button of the table's entry `index`.
+  CImageButton& Button(std::size_t index) { return *m_buttons[index]; }
 
   CClntApp& m_app;
 

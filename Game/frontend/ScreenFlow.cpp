@@ -5,10 +5,12 @@
 
 #include "Game/app/AppGlobals.h"
 #include "Game/app/CClntApp.h"
+#include "Game/frontend/ConnectionScreens.h"
 #include "Game/frontend/ScreenHistory.h"
 #include "Game/frontend/TitleScreens.h"
 #include "Game/net/NetSession.h"
 #include "Game/net/Packets.h"
+#include "hvmulti/HvMRecords.h"
 #include "media/CSndPlay.h"
 #include "platform/core/bytes.h"
 
@@ -118,11 +120,39 @@ std::int16_t WaitScreen(CClntApp& app) {
   return kScreenBack;
 }
 
+// Opens the chosen service with the settings the screens filled in.
+std::int16_t OpenService(CClntApp& app) {
+  HvMServiceEx_Struct settings;
+  settings.bytes = app.m_settingsBlock;
+  const int result = g_session ? g_session->InitService(app.m_connection, &settings) : -1;
+  app.m_settingsBlock = settings.bytes;
+  if (result == 0) return kScreenSessions;
+  app.ShowTextBox("FEMCCONN");
+  return kScreenConnection;
+}
+
+std::int16_t ConnectionTypeScreen(CClntApp& app) {
+  const std::int16_t result = RunServiceDlg(app);
+  if (result == kResultIpx) return OpenService(app);
+  if (result != kResultTcpIp) {
+    if (result != kResultModem && result != kResultSerial) return result;
+    // The modem and serial-link screens come later; their services open
+    // with the library's defaults and its answer says whether they can.
+    return OpenService(app);
+  }
+  switch (RunTcpIpDlg(app)) {
+    case kScreenTitle: return kScreenTitle;
+    case kScreenSessions: return OpenService(app);
+    default: return kScreenConnection;
+  }
+}
+
 std::int16_t ShowScreen(CClntApp& app, std::int16_t id) {
   app.UnwindToScreen(id);
   switch (id) {
     case kScreenTitle: return TitleScreen(app);
     case kScreenSingle: return SingleScreen(app);
+    case kScreenConnection: return ConnectionTypeScreen(app);
     case kScreenConfigLocal: return StartLocalGame(app);
     case kScreenGuildChapter: return ChooseChapter(app);
     case kScreenWait: return WaitScreen(app);

@@ -19,23 +19,23 @@ constexpr int kNameLimit = 51;
 constexpr int kNicknameLimit = 31;
 
 constexpr std::array<ScreenButton, 9> kMainButtons{{
-    {2901, 59, 276, 165, 56, "snglplup.ima", "snglplyr.ima", "FEMSSING", kScreenSingle, true},
-    {2902, 232, 276, 165, 56, "mltiplup.ima", "mltiplyr.ima", "FEMSMULT", kScreenConnection, true},
-    {2903, 404, 276, 165, 56, "plyonlup.ima", "plyonlne.ima", "FEMSONLN", kScreenSessions, true},
-    {2904, 576, 276, 165, 56, "emailup.ima", "email.ima", "FEMSEMAL", kScreenEmail, true},
-    {2905, 59, 346, 165, 56, "quikstup.ima", "quikstrt.ima", "FEMSQUIK", kScreenQuickStarted, true},
-    {2906, 232, 346, 165, 56, "tutorlup.ima", "tutorial.ima", "FEMSTUTO", kResultTutorial, false},
-    {2907, 404, 346, 165, 56, "prfncsup.ima", "prfrnces.ima", "FEMSPREF", kScreenPrefs, false},
-    {2908, 576, 346, 165, 56, "rplyinup.ima", "rplyintr.ima", "FEMSRPLY", kResultIntro, false},
-    {2909, 318, 416, 165, 56, "quitup.ima", "quit.ima", "FEMSQUIT", kScreenQuit, true},
+    {2901, 59, 276, 165, 56, "snglplup.ima", "snglplyr.ima", "FEMSSING", kScreenSingle},
+    {2902, 232, 276, 165, 56, "mltiplup.ima", "mltiplyr.ima", "FEMSMULT", kScreenConnection},
+    {2903, 404, 276, 165, 56, "plyonlup.ima", "plyonlne.ima", "FEMSONLN", kScreenSessions},
+    {2904, 576, 276, 165, 56, "emailup.ima", "email.ima", "FEMSEMAL", kScreenEmail},
+    {2905, 59, 346, 165, 56, "quikstup.ima", "quikstrt.ima", "FEMSQUIK", kScreenQuickStarted},
+    {2906, 232, 346, 165, 56, "tutorlup.ima", "tutorial.ima", "FEMSTUTO", kResultTutorial},
+    {2907, 404, 346, 165, 56, "prfncsup.ima", "prfrnces.ima", "FEMSPREF", kScreenPrefs},
+    {2908, 576, 346, 165, 56, "rplyinup.ima", "rplyintr.ima", "FEMSRPLY", kResultIntro},
+    {2909, 318, 416, 165, 56, "quitup.ima", "quit.ima", "FEMSQUIT", kScreenQuit},
 }};
 
 constexpr std::array<ScreenButton, 5> kSingleButtons{{
-    {2910, 55, 26, 233, 142, "newgmeup.ima", "newgame.ima", "FESP_NEW", kScreenConfigLocal, false},
-    {2911, 288, 26, 233, 142, "scnrioup.ima", "scenario.ima", "FESPSCEN", kResultScenario, false},
-    {2912, 521, 26, 233, 142, "svdgmeup.ima", "savdgame.ima", "FESPLOAD", kScreenQuickStarted, false},
-    {2913, 0, 190, 46, 198, "prviusup.ima", "previous.ima", "FESPPREV", kScreenTitle, false},
-    {2914, 754, 190, 46, 198, "mnscrnup.ima", "mainscrn.ima", "FESPMAIN", kScreenTitle, false},
+    {2910, 55, 26, 233, 142, "newgmeup.ima", "newgame.ima", "FESP_NEW", kScreenConfigLocal},
+    {2911, 288, 26, 233, 142, "scnrioup.ima", "scenario.ima", "FESPSCEN", kResultScenario},
+    {2912, 521, 26, 233, 142, "svdgmeup.ima", "savdgame.ima", "FESPLOAD", kScreenQuickStarted},
+    {2913, 0, 190, 46, 198, "prviusup.ima", "previous.ima", "FESPPREV", kScreenTitle},
+    {2914, 754, 190, 46, 198, "mnscrnup.ima", "mainscrn.ima", "FESPMAIN", kScreenTitle},
 }};
 
 class CMainDlg : public CFrontEndScreen {
@@ -55,9 +55,16 @@ class CMainDlg : public CFrontEndScreen {
   }
 
  protected:
-  void KeepNames(HWND window) override {
-    GetDlgItemText(window, kNameEdit, m_app.m_connection.playerName, kNameLimit + 1);
-    GetDlgItemText(window, kNicknameEdit, m_app.m_connection.nickname, kNicknameLimit + 1);
+  bool Accept(HWND window, const ScreenButton& b) override {
+    // The names typed count only for the buttons that lead on to a game.
+    if (b.result != kResultTutorial && b.result != kScreenPrefs && b.result != kResultIntro) {
+      GetDlgItemText(window, kNameEdit, m_app.m_connection.playerName, kNameLimit + 1);
+      GetDlgItemText(window, kNicknameEdit, m_app.m_connection.nickname, kNicknameLimit + 1);
+    }
+    return true;
+  }
+  bool ClosingSound(std::int16_t result) const override {
+    return result != kScreenQuickStarted && result != kScreenQuit;
   }
 };
 

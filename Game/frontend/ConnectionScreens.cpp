@@ -1,0 +1,112 @@
+#include "Game/frontend/ConnectionScreens.h"
+
+#include <array>
+#include <string>
+
+#include "Game/app/CClntApp.h"
+#include "Game/frontend/CFrontEndScreen.h"
+#include "Game/frontend/ScreenHistory.h"
+#include "hvmulti/HvMRecords.h"
+#include "platform/dialog/dialog.h"
+#include "platform/dialog/edit.h"
+#include "platform/user/window.h"
+
+using namespace plat;
+
+namespace {
+
+struct ServiceChoice {
+  std::uint16_t connectionKind;
+  std::uint8_t serviceType;
+  const char* grey;
+};
+
+constexpr std::array<ScreenButton, 6> kServiceButtons{{
+    {3025, 160, 26, 240, 71, "intrntup.ima", "internet.ima", "FEMC_TCP", kResultTcpIp},
+    {3026, 160, 97, 240, 71, "netwrkup.ima", "network.ima", "FEMC_IPX", kResultIpx},
+    {3028, 400, 97, 240, 71, "modemup.ima", "modem.ima", "FEMCMODM", kResultModem},
+    {3027, 400, 26, 240, 71, "serialup.ima", "serial.ima", "FEMCSERL", kResultSerial},
+    {3029, 0, 190, 46, 198, "prvus2up.ima", "previus2.ima", "FEMCPREV", kScreenBack},
+    {3030, 754, 190, 46, 198, "mnscr2up.ima", "mainscr2.ima", "FEMCMAIN", kScreenTitle},
+}};
+// The four services, in the order of the table above.
+constexpr std::array<ServiceChoice, 4> kServices{{
+    {1, 6, "intrntgr.ima"}, {2, 4, "netwrkgr.ima"}, {3, 1, "modemgr.ima"}, {4, 5, "serialgr.ima"}}};
+
+constexpr int kAddressEdit = 1248;
+constexpr int kAddressLimit = 51;
+constexpr std::array<ScreenButton, 3> kTcpIpButtons{{
+    {3200, 334, 392, 131, 40, "okup2.ima", "ok2.ima", "FETC__OK", kScreenSessions},
+    {3201, 0, 190, 46, 198, "prvs12up.ima", "prevus12.ima", "FETCPREV", kScreenBack},
+    {3202, 754, 190, 46, 198, "mnsc12up.ima", "mainsc12.ima", "FETCMAIN", kScreenTitle},
+}};
+
+class CServiceDlg : public CFrontEndScreen {
+ public:
+  explicit CServiceDlg(CClntApp& app) : CFrontEndScreen(app, "bkgnd2.ima", kServiceButtons, kScreenBack) {}
+
+  LRESULT OnInitDialog(HWND window) override {
+    CFrontEndScreen::OnInitDialog(window);
+    for (std::size_t i = 0; i < kServices.size(); ++i) {
+      // A service the library lacks shows grey; pressing it still lets the
+      // flow try it, and the library's answer says why it cannot open.
+      if (m_app.m_connection.serviceIds[kServices[i].connectionKind] != 0) continue;
+      Button(i).SetDisabledImage(FrontEndArt(kServices[i].grey).c_str());
+      Button(i).SetImages(FrontEndArt(kServices[i].grey).c_str(), nullptr);
+    }
+    return 0;
+  }
+
+ protected:
+  bool Accept(HWND, const ScreenButton& b) override {
+    for (std::size_t i = 0; i < kServices.size(); ++i) {
+      if (kServiceButtons[i].id != b.id) continue;
+      m_app.m_connection.connectionKind = kServices[i].connectionKind;
+      m_app.m_connection.serviceType = kServices[i].serviceType;
+    }
+    return true;
+  }
+};
+
+class CTcpIpDlg : public CFrontEndScreen {
+ public:
+  explicit CTcpIpDlg(CClntApp& app) : CFrontEndScreen(app, "bkgnd8.ima", kTcpIpButtons, kScreenBack) {}
+
+  LRESULT OnInitDialog(HWND window) override {
+    CFrontEndScreen::OnInitDialog(window);
+    MoveWindow(GetDlgItem(window, kAddressEdit), 265, 352, 270, 27, FALSE);
+    SendDlgItemMessage(window, kAddressEdit, EM_LIMITTEXT, kAddressLimit, 0);
+    SetDlgItemText(window, kAddressEdit, "");
+    return 0;
+  }
+  LRESULT OnCommand(WPARAM wParam, LPARAM lParam, HWND window) override {
+    // Enter in the address field connects, as the OK button does.
+    if (LOWORD(wParam) == 1) wParam = kTcpIpButtons[0].id;
+    return CFrontEndScreen::OnCommand(wParam, lParam, window);
+  }
+
+ protected:
+  bool Accept(HWND window, const ScreenButton& b) override {
+    if (b.result != kScreenSessions) return true;
+    char address[kAddressLimit + 1] = {};
+    GetDlgItemText(window, kAddressEdit, address, sizeof address);
+    HvMServiceEx_Struct settings;
+    settings.bytes = m_app.m_settingsBlock;
+    settings.SetText(HvMServiceEx_Struct::kAddress, HvMServiceEx_Struct::kAddressWidth, address);
+    m_app.m_settingsBlock = settings.bytes;
+    return true;
+  }
+  bool ClosingSound(std::int16_t) const override { return false; }
+};
+
+}  // namespace
+
+std::int16_t RunServiceDlg(CClntApp& app) {
+  CServiceDlg dialog(app);
+  return dialog.Run("IDD_SERVICE");
+}
+
+std::int16_t RunTcpIpDlg(CClntApp& app) {
+  CTcpIpDlg dialog(app);
+  return dialog.Run("IDD_TCPIP");
+}
