@@ -11,6 +11,7 @@
 #include "Game/model/GUnit.h"
 #include "Game/model/TraceError.h"
 #include "Game/model/GViewLinks.h"
+#include "Game/model/GWorldLinks.h"
 #include "Game/rules/GHullDB.h"
 #include "Game/rules/GModuleDB.h"
 #include "platform/core/bytes.h"
@@ -45,7 +46,8 @@ CGameData::CGameData(std::uint16_t localChapter, std::uint8_t perGuild)
 }
 
 CGameData::~CGameData() {
-  DisconnectGameDataLinks();
+  // A root made before this one went away leaves the new root's links alone.
+  if (g_worldLinks.solarDB == &solarDB) DisconnectGameDataLinks();
   moduleDB.reset();
   hullDB.reset();
   notifications.reset();

@@ -11,6 +11,7 @@
 #include "Game/net/Packets.h"
 #include "Game/rules/GRulesLinks.h"
 #include "Game/rules/GUnitTem.h"
+#include "tests/Game/handlers/game_streams.h"
 #include "tests/Game/handlers/handlers_fixture.h"
 #include "tests/Game/net/fake_multi.h"
 
@@ -224,6 +225,36 @@ TEST_F(Handlers, TheDispatcherTakesOnePacketPerCallAndGivesEveryNodeBack) {
   EXPECT_EQ(DispatchPacket(session), 0u);
   EXPECT_EQ(game->GetLocalChapter()->credits, 777u);
   EXPECT_EQ(DispatchPacket(session), 0u);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(HandlerGame, ATurnsResultsUpdateTheWholeModel) {
+  const game_streams::Shape shape{12, 2, 40};
+  auto game = NewGame(9, shape.chaptersPerGuild);
+  for (const auto& p : game_streams::StartOfGame(shape)) ASSERT_TRUE(HandlePacket(nullptr, p, 0));
+  std::uint16_t at = 0;
+  ASSERT_NE(game->pieces.FindUnit(game_streams::UnitId(shape, 39), &at), nullptr);
+  const double angle = game->solarDB.GetAsteroid(5)->angle;
+
+  for (const auto& p : game_streams::TurnResults(shape, 1)) ASSERT_TRUE(HandlePacket(nullptr, p, 0));
+  ASSERT_EQ(posted.size(), 2u);
+  EXPECT_EQ(posted[0].msg, WM_NET_TURN_PROCESSING);
+  EXPECT_EQ(posted[1].msg, WM_NET_TURN_RESULTS);
+  game->AdvanceModelTurn();  // the main window's part of message 0x804
+  EXPECT_EQ(game->turn, 1u);
+  EXPECT_NE(game->solarDB.GetAsteroid(5)->angle, angle);
+  EXPECT_EQ(game->scores[39], 139u);
+  ChapterStanding cell;
+  game->GetChapterStanding(0, 0, &cell);
+  EXPECT_EQ(cell.asteroids, 1);
+  EXPECT_EQ(game->poolDB.GetMineral(11, 0), 101u);
+  EXPECT_EQ(game->solarDB.GetAsteroid(10)->GetTerrainEventCount(), 4);
+  const CGUnit* unit = game->pieces.FindUnit(game_streams::UnitId(shape, 39), &at);
+  EXPECT_EQ(unit->power, 40);
+  EXPECT_EQ(unit->location.x, 3 + 39);
 }
 
 }  // namespace

@@ -234,3 +234,16 @@ TEST_F(RootGame, GameSetupTakesTheChaptersTraitsAndTheFogOfWar) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(RootGame, AnOldRootGoingAwayLeavesTheNewOnesLinks) {
+  auto old = NewGame();
+  auto fresh = NewGame();
+  old.reset();
+  EXPECT_EQ(g_worldLinks.solarDB, &fresh->solarDB);
+  EXPECT_EQ(g_unitLinks.pieces, &fresh->pieces);
+  EXPECT_EQ(g_gameData, fresh.get());
+}
+
+}  // namespace
