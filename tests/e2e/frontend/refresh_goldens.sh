@@ -1,0 +1,11 @@
+#!/bin/sh
+# Writes the front end's golden captures again from a build folder, after a
+# change to the screens that is meant: refresh_goldens.sh BUILD_DIR
+set -e
+build=${1:?usage: refresh_goldens.sh BUILD_DIR}
+here=$(cd "$(dirname "$0")" && pwd)
+work="$build/gamedata/c/QUENBAR"
+cd "$work"
+QUENBAR_CONFIG_DIR="$build/gamedata/config" "$build/Game/quenbar" --headless --script "$here/screens.txt"
+cp fe_*.png "$here/golden/"
+echo "refreshed: $(ls "$here/golden")"
