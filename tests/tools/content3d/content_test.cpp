@@ -78,7 +78,7 @@ TEST_F(ContentTest, EveryNameTheViewsAskForResolves) {
     names.push_back("asteroid\\3dAst\\aster" + std::to_string(i) + ".lst");
   }
   for (int i = 1; i <= 16; ++i) {
-    char stem[8];
+    char stem[16];
     std::snprintf(stem, sizeof stem, "ast%02d", i);
     names.push_back(std::string("asteroid\\3dAst\\") + stem + ".mat");
     names.push_back(std::string("asteroid\\PreRend\\") + stem + "_ds.mat");
@@ -104,12 +104,12 @@ TEST_F(ContentTest, EveryNameTheViewsAskForResolves) {
   series.push_back("sun\\sflr10");
   for (const auto& base : series) {
     for (std::uint32_t f = 1; f <= content3d::EffectFrameCount(); ++f) {
-      char frame[8];
+      char frame[16];
       std::snprintf(frame, sizeof frame, "%02u.mat", f);
       names.push_back(base + frame);
     }
     // The animation ends at the first missing frame.
-    char past[8];
+    char past[16];
     std::snprintf(past, sizeof past, "%02u.mat", content3d::EffectFrameCount() + 1);
     EXPECT_EQ(index_->Find(content3d::Flatten(base + past)), 0u) << base;
   }
