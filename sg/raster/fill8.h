@@ -6,6 +6,8 @@
 // rounded down, both drawn; only triangles passed clockwise are drawn.
 // Single-threaded: fills run on the drawing thread while the frame is locked.
 
+#include <cstdint>
+
 #include "sg/raster/fill.h"
 
 // Flat fill: every covered pixel takes the colour argument's first byte.
@@ -54,3 +56,19 @@ ISGTriFillFn ISGFill8AlphaStrip;
 ISGTriFillFn ISGFill8DitheredTexture32x32;
 ISGTriFillFn ISGFill8DitheredTexture128x128;
 ISGTriFillFn ISGFill8DitheredTexture512x512;
+
+// Vertex of the dithered ramp triangle: whole pixels and a 12.20 intensity
+// (ramp level x 2^20).
+struct SGRampVertex {
+  int32_t x;
+  int32_t y;
+  int32_t intensity;
+};
+
+// Gouraud triangle through a 16-entry ramp, the intensity dithered by a 4 x 4
+// ordered pattern of sixteenths of a level (column from the pixel address).
+// Drawn only when the vertices run clockwise; rows top y .. bottom y - 1.
+// base is pixel (0, 0), pitch the signed row step in bytes. Levels the
+// dither or the intensities carry past the ramp are held to entries 0 and 15.
+void ISGFill8RampDithered(const SGRampVertex* first, const SGRampVertex* second, const SGRampVertex* third,
+                          uint8_t* base, int32_t pitch, const uint8_t* ramp);
