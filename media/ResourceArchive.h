@@ -74,7 +74,8 @@ bool ResourceAddRef(std::uint32_t id);
 bool ResourceAddRefByPointer(const void* data);
 // Reference count - 1 when above 0; nothing is freed.
 void ResourceDropRef(const void* idOrData);
-// Start of the loaded block (data - 8), null when not loaded.
+// Start of the loaded block (data - 8); null when not loaded, and for a
+// resource read in place from a mapped view, which has no block.
 std::uint8_t* ResourceGetBlock(std::uint32_t id);
 // Data size + 8 (0 when unknown) / a heap block of that size (free with
 // ResourceFreeBlock), null when unknown or out of memory.
