@@ -2,6 +2,7 @@
 
 #include "media/CMovieDlg.h"
 #include "media/ScreenWindow.h"
+#include "platform/sound/mmtime.h"
 #include "platform/user/keys.h"
 #include "platform/user/queue.h"
 #include "tests/media/movie/movie_fixture.h"
@@ -137,18 +138,38 @@ TEST_F(MovieTest, MissingOrDamagedMoviesAreSkipped) {
   unknown.compression = "QXYZ";
   for (auto& f : unknown.frames) f.bytes = {1, 2, 3, 4};
   const std::string noCodec = Write("nocodec.avi", avitest::WriteAvi(unknown));
+  avitest::AviSpec huge = unknown;
+  huge.compression = "FMP4";
+  huge.bitCount = 60000;  // a frame buffer of half a gigabyte, were it believed
+  const std::string tooWide = Write("toowide.avi", avitest::WriteAvi(huge));
 
-  for (const std::string& path : {std::string("T:\\missing.avi"), cut, mangled, noVideo, noCodec}) {
+  for (const std::string& path : {std::string("T:\\missing.avi"), cut, mangled, noVideo, noCodec, tooWide}) {
     const DWORD start = timeGetTime();
     EXPECT_EQ(PlayMovie(main_, module_, path.c_str()), 1) << path;
     EXPECT_LT(timeGetTime() - start, 50u) << path;
   }
   // The mangled file may still read as an AVI without a video stream.
-  ASSERT_GE(messages_.size(), 2u);
-  EXPECT_EQ(messages_[messages_.size() - 2], "No video stream");
-  EXPECT_EQ(messages_.back(), "Indeo codec not found - unable to play movie");
+  ASSERT_GE(messages_.size(), 3u);
+  EXPECT_EQ(messages_[messages_.size() - 3], "No video stream");
+  EXPECT_EQ(messages_[messages_.size() - 2], "Indeo codec not found - unable to play movie");
+  EXPECT_EQ(messages_.back(), "Error -21 ");
   // Without its template the dialog cannot open.
   EXPECT_EQ(PlayMovie(main_, nullptr, noVideo.c_str()), 0);
+}
+
+// Every wave-out device taken: one more try, then the movie ends at once.
+TEST_F(MovieTest, ABusySoundDeviceEndsTheMovieWithoutWaiting) {
+  const std::string path = Write("busy.avi", avitest::WriteAvi(Movie(45, 15, true)));
+  WAVEFORMATEX f{WAVE_FORMAT_PCM, 1, 22050, 44100, 2, 16, 0};
+  std::vector<HWAVEOUT> taken(kMaxWaveOuts);
+  for (auto& h : taken) ASSERT_EQ(waveOutOpen(&h, WAVE_MAPPER, &f, 0, 0, CALLBACK_NULL), MMSYSERR_NOERROR);
+  const DWORD start = timeGetTime();
+  EXPECT_EQ(PlayMovie(main_, module_, path.c_str()), 1);
+  EXPECT_LT(timeGetTime() - start, 50u);
+  EXPECT_EQ(timeEndPeriod(1), TIMERR_NOCANDO) << "the timer period was given back";
+  for (auto h : taken) waveOutClose(h);
+  EXPECT_EQ(PlayMovie(main_, module_, path.c_str()), 1);
+  EXPECT_GT(timeGetTime() - start, 2900u) << "with a device free it plays";
 }
 
 TEST(MovieClock, PositionsConvertWithoutWrapping) {

@@ -24,6 +24,7 @@ struct AviSpec {
   int width = 32;
   int height = 24;
   int fps = 15;
+  int bitCount = 24;        // what the header says; raw frames are 24-bit
   std::string compression;  // empty: raw BI_RGB; else its four characters
   std::vector<Frame> frames;
   bool video = true;
@@ -135,7 +136,7 @@ inline std::vector<std::uint8_t> WriteAvi(const AviSpec& s) {
     bi.I32(s.width);
     bi.I32(s.height);
     bi.U16(1);
-    bi.U16(24);
+    bi.U16(static_cast<std::uint16_t>(s.bitCount));
     bi.U32(fourcc);
     bi.U32(static_cast<std::uint32_t>(((s.width * 3 + 3) & ~3) * s.height));
     bi.Zeros(16);
