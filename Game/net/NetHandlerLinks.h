@@ -35,9 +35,6 @@ struct NetHandlerLinks {
   std::function<void(std::span<const std::uint8_t> packet)> applyReceivedSettings;
   // Posts the quit message with a code (nothing).
   std::function<void(int code)> postQuit;
-  // Opens a saved game's file to compare its save identifier (type 11): the
-  // identifier, or false when the file cannot be read (false).
-  std::function<bool(const char* name, bool scenario, std::uint32_t* saveId)> savedGameId;
   // CNetSession::ReadEmailPacket: the next packet of the e-mail input into
   // `buffer`; 0 with *length set, or -22 at the end (-22).
   std::function<int(std::span<std::uint8_t> buffer, std::uint32_t* length)> readEmailPacket;

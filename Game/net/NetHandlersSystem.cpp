@@ -1,10 +1,13 @@
 // Packets below 100: the start of play, the turn cycle, saving, loading and
 // restarting, the end of the game, the configuration exchange and settings.
 #include <array>
+#include <cstdio>
 #include <cstring>
 
+#include "Game/model/ByteStream.h"
 #include "Game/model/GChapter.h"
 #include "Game/model/GGameData.h"
+#include "Game/model/GInstData.h"
 #include "Game/model/GViewLinks.h"
 #include "Game/net/NetDispatcher.h"
 #include "Game/net/NetHandlerLinks.h"
@@ -76,24 +79,32 @@ bool LoadReply(const PacketContext& p) {
   return true;
 }
 
+// The player has the game when its file opens and names the same save
+// identifier (the u32 after the first byte).
+bool HasSavedGame(const char* name, bool scenario, std::uint32_t saveId) {
+  char path[600];
+  std::snprintf(path, sizeof(path), "%s%s", scenario ? g_instData.GetScenarioPath() : g_instData.GetSavePath(), name);
+  plat::FILE* fp = OpenDataFile(path, "rb");
+  if (fp == nullptr) {
+    char* dot = std::strrchr(path, '.');
+    if (dot == nullptr || static_cast<std::size_t>(dot - path) + 5 > sizeof(path)) return false;
+    std::memcpy(dot, ".clt", 5);
+    fp = OpenDataFile(path, "rb");
+    if (fp == nullptr) return false;
+  }
+  FileReader r(fp);
+  r.U8();
+  const std::uint32_t stored = r.U32();
+  const bool ok = r.Ok();
+  plat::fclose(fp);
+  return ok && stored == saveId;
+}
+
 bool LoadQuestion(const PacketContext& p) {
   char name[257];
   p.Text(8, 256, name);
   int answer = 1;
-  if (p.game != nullptr) {
-    std::uint32_t saveId = 0;
-    const bool scenario = p.U32(272) != 0;
-    bool have = false;
-    if (g_netHandlerLinks.savedGameId) {
-      if (g_netHandlerLinks.savedGameId(name, scenario, &saveId)) {
-        have = saveId == p.U32(264);
-      } else if (char* dot = std::strrchr(name, '.'); dot != nullptr && dot + 4 < name + sizeof(name)) {
-        std::memcpy(dot, ".clt", 5);
-        have = g_netHandlerLinks.savedGameId(name, scenario, &saveId) && saveId == p.U32(264);
-      }
-    }
-    answer = Ask(have ? "LOADGMYN" : "QTLDGMYN");
-  }
+  if (p.game != nullptr) answer = Ask(HasSavedGame(name, p.U32(272) != 0, p.U32(264)) ? "LOADGMYN" : "QTLDGMYN");
   Out<16> reply(PKT_LOAD_ANSWER);
   reply.Put<std::uint32_t>(8, static_cast<std::uint32_t>(answer));
   reply.Put<std::uint16_t>(12, p.U16(268));
