@@ -97,6 +97,8 @@ int AviEngine::OpenVideo() {
   lastFrame = firstFrame + static_cast<LONG>(info.dwLength) - 1;
   currentFrame = firstFrame;
   lastDrawn = firstFrame - 1;
+  // A movie without frames would wait for a last frame that never comes.
+  if (info.dwLength == 0) return -20;
   LONG size = 0;
   if (AVIStreamReadFormat(video, 0, nullptr, &size) != AVIERR_OK || size != 40) return -1;
   AVIStreamReadFormat(video, 0, &videoFormat, &size);

@@ -142,17 +142,19 @@ TEST_F(MovieTest, MissingOrDamagedMoviesAreSkipped) {
   huge.compression = "FMP4";
   huge.bitCount = 60000;  // a frame buffer of half a gigabyte, were it believed
   const std::string tooWide = Write("toowide.avi", avitest::WriteAvi(huge));
+  const std::string empty = Write("empty.avi", avitest::WriteAvi(Movie(0, 15, false)));
 
-  for (const std::string& path : {std::string("T:\\missing.avi"), cut, mangled, noVideo, noCodec, tooWide}) {
+  for (const std::string& path : {std::string("T:\\missing.avi"), cut, mangled, noVideo, noCodec, tooWide, empty}) {
     const DWORD start = timeGetTime();
     EXPECT_EQ(PlayMovie(main_, module_, path.c_str()), 1) << path;
     EXPECT_LT(timeGetTime() - start, 50u) << path;
   }
   // The mangled file may still read as an AVI without a video stream.
-  ASSERT_GE(messages_.size(), 3u);
-  EXPECT_EQ(messages_[messages_.size() - 3], "No video stream");
-  EXPECT_EQ(messages_[messages_.size() - 2], "Indeo codec not found - unable to play movie");
-  EXPECT_EQ(messages_.back(), "Error -21 ");
+  ASSERT_GE(messages_.size(), 4u);
+  EXPECT_EQ(messages_[messages_.size() - 4], "No video stream");
+  EXPECT_EQ(messages_[messages_.size() - 3], "Indeo codec not found - unable to play movie");
+  EXPECT_EQ(messages_[messages_.size() - 2], "Error -21 ");
+  EXPECT_EQ(messages_.back(), "Error -20 ");
   // Without its template the dialog cannot open.
   EXPECT_EQ(PlayMovie(main_, nullptr, noVideo.c_str()), 0);
 }
