@@ -22,13 +22,12 @@ int SrvNetLink::Join() {
   const int result = m_multi.JoinAsServer(kApplicationGuid, &me);
   if (result != 0) return result;
   m_self = me.id;
-  m_multi.ReceiveThread();
   return 0;
 }
 
 void SrvNetLink::IntroducePlayers(SrvGame& game) {
   for (const HvMPlayerInfo& p : m_multi.GetPlayers()) {
-    if (p.isServer || p.id == m_self) continue;
+    if (p.isServer || p.id == m_self || !m_known.insert(p.id).second) continue;
     if (p.isHost) m_host = p.id;
     game.PlayerJoined(p.id);
   }
@@ -62,12 +61,16 @@ bool SrvNetLink::Pump(SrvGame& game) {
       continue;
     }
     if (kind == HVM_MSG_PACKET) {
+      // A member's packet can come before the library's list shows it here.
+      if (m_known.count(from) == 0) IntroducePlayers(game);
       game.Receive(from, std::span(m_buffer.data(), std::min<std::size_t>(length, m_buffer.size())));
     } else if (kind == HVM_MSG_SYSTEM && length >= 8) {
       const auto notice = static_cast<std::int32_t>(ReadU32(m_buffer, 0));
       const std::uint32_t player = ReadU32(m_buffer, 4);
-      if (notice == HVM_NOTICE_JOINED) game.PlayerJoined(player);
-      if (notice == HVM_NOTICE_LEFT) {
+      if (notice == HVM_NOTICE_JOINED && m_known.insert(player).second) game.PlayerJoined(player);
+      // The library may report a leave of a member this side never met (one
+      // that left while this program joined): nothing to tell the game then.
+      if (notice == HVM_NOTICE_LEFT && m_known.erase(player) != 0) {
         game.PlayerLeft(player);
         m_nextSequence.erase(player);
         if (player == m_host) return false;

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <map>
+#include <set>
 #include <vector>
 
 #include "hvmulti/HvMulti.h"
@@ -21,7 +22,7 @@ class SrvNetLink : public SrvOutbox {
   // Joins the session that started this program; 0, or the library's error
   // (HVM_ERR_NOSESSION when no library started it).
   int Join();
-  // Tells the game of the players already in the session.
+  // Tells the game of the players in the session it has not met yet.
   void IntroducePlayers(SrvGame& game);
   void Send(std::uint32_t player, const SrvPacket& packet, bool sequenced) override;
   // Hands every waiting message to the game; false once the session is over
@@ -35,5 +36,6 @@ class SrvNetLink : public SrvOutbox {
   std::uint32_t m_host = 0;
   bool m_lost = false;
   std::map<std::uint32_t, std::uint32_t> m_nextSequence;
+  std::set<std::uint32_t> m_known;
   std::vector<std::uint8_t> m_buffer = std::vector<std::uint8_t>(kMaxPacketSize);
 };

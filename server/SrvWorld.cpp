@@ -94,6 +94,7 @@ SrvWorld::~SrvWorld() {
   if (g_worldLinks.solarDB == &solar) g_worldLinks = WorldLinks{};
   g_rulesLinks.currentTurn = nullptr;
   g_rulesLinks.chaptersPerGuild = nullptr;
+  g_rulesLinks.localChapterId = nullptr;
 }
 
 void SrvWorld::InstallLinks() {
@@ -105,6 +106,8 @@ void SrvWorld::InstallLinks() {
     return true;
   };
   g_rulesLinks.currentTurn = [this] { return turn; };
+  // The server plays no chapter: what a local player has seen is the clients' own.
+  g_rulesLinks.localChapterId = [] { return kNoChapter; };
   g_rulesLinks.chaptersPerGuild = [this] { return chaptersPerGuild; };
 }
 

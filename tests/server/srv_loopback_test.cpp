@@ -6,9 +6,14 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
+#include "Game/model/GBlockStream.h"
+#include "Game/model/GGameData.h"
+#include "Game/net/NetDispatcher.h"
 #include "Game/net/NetSession.h"
 #include "Game/net/Packets.h"
 #include "Game/rules/GRulesPackets.h"
@@ -80,6 +85,17 @@ struct SrvLoopback : testing::Test {
         << client.LastErrorText();
     server = client.GetServerId();
     ASSERT_NE(server, HVM_ID_NONE);
+    // The settings query first, as the chapter screen asks it: asked again
+    // until answered, so that the case starts once the server listens.
+    bool answered = false;
+    for (int attempt = 0; attempt < 20 && !answered; ++attempt) {
+      SendTo(client, me.id, server, PacketImage<12>(PKT_SETTINGS_QUERY));
+      answered = Collect(client, in, [](const Received& r) {
+        return r.result == HVM_MSG_PACKET && ReadU16(r.data, 0) == PKT_SETTINGS_QUERY;
+      }, 1, 500);
+    }
+    ASSERT_TRUE(answered) << folder.Log();
+    in.clear();
   }
 
   // Waits for the packet of `type`, keeping every packet that came.
@@ -109,7 +125,7 @@ TEST_F(SrvLoopback, SinglePlayerStartsWithGaplessSequenceAndPlaysTurns) {
   claim.Put<std::uint16_t>(8, 8);
   claim.SetText(12, 32, "Lone Wolves");
   SendTo(client, me.id, server, claim);
-  ASSERT_TRUE(WaitFor(PKT_CHAPTER_CLAIM));
+  ASSERT_TRUE(WaitFor(PKT_CHAPTER_CLAIM)) << folder.Log();
   SendTo(client, me.id, server, PacketImage<12>(PKT_START));
   ASSERT_TRUE(WaitFor(PKT_START)) << folder.Log();
 
@@ -160,4 +176,84 @@ TEST_F(SrvLoopback, HostilePacketsAreRefusedAndTheServerKeepsAnswering) {
   EXPECT_NE(log.find("refused packet 3 from"), std::string::npos) << log;
   EXPECT_NE(log.find("refused packet 1 from"), std::string::npos) << log;
   EXPECT_NE(log.find("shorter than a header"), std::string::npos) << log;
+}
+
+namespace {
+
+// The solar-system block of a server file: after the fixed header (125
+// bytes) and the 40 chapter names.
+std::vector<std::uint8_t> ServerSolarBlock(const std::filesystem::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  const std::vector<std::uint8_t> all((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::size_t at = 125;
+  for (int c = 0; c < 40 && at < all.size(); ++c) at += 1 + all[at];
+  if (at + 4 > all.size()) return {};
+  const std::uint32_t n = ReadU32(all, at);
+  if (at + 4 + n > all.size()) return {};
+  return {all.begin() + static_cast<std::ptrdiff_t>(at + 4), all.begin() + static_cast<std::ptrdiff_t>(at + 4 + n)};
+}
+
+// The solar system's block without what one player has seen (detection,
+// scans, visits): those are each side's own.
+std::vector<std::uint8_t> SharedSolarImage(CGSolarDB& solar) {
+  for (std::uint16_t i = 0; i < CGSolarDB::GetAsteroidCount(); ++i)
+    if (CGAsteroid* a = solar.GetAsteroid(i)) {
+      a->detected = 0;
+      a->lastVisitTurn = 0;
+      a->lastScanTurn = 0;
+    }
+  std::vector<std::uint8_t> bytes;
+  BlockWriter w(&bytes);
+  solar.Save(w);
+  return bytes;
+}
+
+}  // namespace
+
+TEST_F(SrvLoopback, TheClientModelAgreesWithTheServerAfterEveryTurn) {
+  SrvSetup setup;
+  setup.config.SetU16(14, 1);
+  setup.config.SetU16(16, 24);
+  setup.config.SetU16(18, 0);
+  setup.config.SetU16(30, 3);
+  setup.config.SetU16(34, 1);
+  SendTo(client, me.id, server, setup.config);
+  PacketImage<48> claim(PKT_CHAPTER_CLAIM);
+  claim.Put<std::uint16_t>(8, 8);
+  SendTo(client, me.id, server, claim);
+  ASSERT_TRUE(WaitFor(PKT_CHAPTER_CLAIM)) << folder.Log();
+  SendTo(client, me.id, server, PacketImage<12>(PKT_START));
+  ASSERT_TRUE(WaitFor(PKT_START)) << folder.Log();
+
+  CGameData data(8, 1);
+  g_gameData = &data;
+  auto apply = [&] {
+    for (const auto& r : Packets()) {
+      if (ReadU32(r.data, 4) != 0) EXPECT_TRUE(HandlePacket(nullptr, r.data, server)) << ReadU16(r.data, 0);
+    }
+    in.clear();
+  };
+  apply();
+  for (std::uint32_t turn = 0; turn < 10; ++turn) {
+    PacketImage<16> end(PKT_END_TURN);
+    end.Put<std::uint32_t>(8, turn);
+    SendTo(client, me.id, server, end);
+    ASSERT_TRUE(WaitFor(PKT_TURN_RESULTS)) << folder.Log();
+    apply();
+    data.AdvanceModelTurn();
+
+    const std::string name = "turn" + std::to_string(turn) + ".svr";
+    PacketImage<272> save(PKT_SAVE_GAME);
+    save.SetText(8, 256, name);
+    save.Put<std::uint32_t>(264, turn + 1);
+    SendTo(client, me.id, server, save);
+    ASSERT_TRUE(WaitFor(PKT_SAVE_DONE)) << folder.Log();
+    in.clear();
+    const auto block = ServerSolarBlock(folder.dir / name);
+    CGSolarDB theirs;
+    BlockReader r(block);
+    ASSERT_EQ(theirs.Load(r), LoadStatus::kOk);
+    ASSERT_EQ(SharedSolarImage(data.solarDB), SharedSolarImage(theirs)) << "turn " << turn;
+  }
+  g_gameData = nullptr;
 }
