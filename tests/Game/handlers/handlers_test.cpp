@@ -5,6 +5,7 @@
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GChapter.h"
 #include "Game/model/GUnit.h"
+#include "Game/model/GViewLinks.h"
 #include "Game/model/GZone.h"
 #include "Game/net/NetHandlers.h"
 #include "Game/net/NetSession.h"
@@ -64,6 +65,10 @@ TEST_F(Handlers, PacketsShorterThanTheirFieldsAreDroppedWithoutATrace) {
   EXPECT_EQ(Saved(*game, "after.sav"), before);
   // An unknown type is taken and does nothing.
   EXPECT_TRUE(Apply(Packet(999, 8)));
+  // The longest packet of each type reads nothing past its fields.
+  for (auto group : {SolarHandlers(), UnitHandlers(), TurnHandlers(), TerrainHandlers()})
+    for (const HandlerEntry& e : group) HandlePacket(nullptr, Packet(e.type, kMaxPacketSize).bytes, 0);
+
 }
 
 TEST_F(Handlers, IndexesOutsideTheirTablesAreRefusedWhole) {
@@ -200,6 +205,48 @@ TEST_F(Handlers, SessionPacketsPostToTheMainWindowOrAnswer) {
   EXPECT_EQ(game->solarDB.orbitMotion, 4);
   Apply(Packet(PKT_CHAPTER_TRAITS, 28).Put<std::uint8_t>(27, 42));
   EXPECT_EQ(game->GetLocalChapter()->GetTrait(19), 42);
+}
+
+TEST_F(Handlers, ALoadRequestAsksWhetherThePlayerHasTheGame) {
+  std::vector<std::string> asked;
+  g_netHandlerLinks.askYesNo = [&](const char* id) {
+    asked.emplace_back(id);
+    return 0;
+  };
+  auto request = [](const char* name, std::uint32_t id) {
+    return Packet(PKT_LOAD_REQUEST, 276).Text(8, name).Put<std::uint32_t>(264, id);
+  };
+  box.Write("turn5.sav", std::string("\1\x2A\0\0\0", 5));
+  box.Write("turn6.clt", std::string("\1\x2B\0\0\0", 5));
+  Apply(request("turn5.sav", 42));
+  Apply(request("turn5.sav", 43));  // the file is there, but another game's
+  Apply(request("turn6.sav", 43));  // only the client's own copy is there
+  Apply(request("turn7.sav", 43));
+  EXPECT_EQ(asked, (std::vector<std::string>{"LOADGMYN", "QTLDGMYN", "LOADGMYN", "QTLDGMYN"}));
+  game = nullptr;
+  Apply(request("turn5.sav", 42));  // without a game the answer is yes, unasked
+  EXPECT_EQ(asked.size(), 4u);
+}
+
+TEST_F(Handlers, ChapterAndChatPacketsReachTheModelAndTheViews) {
+  int lights = 0, redraws = 0;
+  g_viewLinks.chatLight = [&](int on, int sound) { lights += on && !sound; };
+  g_viewLinks.infoPanelShowsChat = [] { return true; };
+  g_viewLinks.invalidateView = [&] { ++redraws; };
+  Apply(Packet(PKT_CHAPTER_START, 66).Put<std::uint16_t>(8, 1).Put<std::uint16_t>(10, 1).Text(12, "Mine")
+            .Put<std::uint16_t>(64, 7));
+  EXPECT_EQ(game->guildList->GetChapter(9)->GetName(), nullptr);  // the local player's name stays
+  EXPECT_EQ(game->solarDB.GetAsteroid(7)->owner, 9);
+  EXPECT_EQ(game->GetLocalChapter()->homeAsteroid, 7);
+  Apply(Packet(PKT_CHAPTER_NAME_SET, 20).Put<std::uint16_t>(8, 4).Put<std::uint16_t>(10, 2).Text(12, "Far"));
+  EXPECT_STREQ(game->guildList->GetChapter(34)->GetName(), "Far");
+  Apply(Packet(PKT_CHAT, 24).Put<std::uint8_t>(8, 34).Put<std::uint8_t>(9, 9).Text(16, "hello"));
+  EXPECT_EQ(game->GetLocalChapter()->chatMessages.count, 1);
+  EXPECT_EQ(lights, 1);
+  EXPECT_EQ(redraws, 1);
+  Apply(Packet(PKT_INTERREGNUM_END, 10).Put<std::uint16_t>(8, 4));
+  EXPECT_EQ(game->notifications->GetEntry(0)->code, 413);
+  g_viewLinks = ViewLinks{};
 }
 
 TEST_F(Handlers, TheDispatcherTakesOnePacketPerCallAndGivesEveryNodeBack) {
