@@ -202,15 +202,14 @@ LRESULT CVideoDecoder::DrawFrame(const void* data, DWORD size, DWORD flags) {
   void* into = g_videoUseDrawDib ? static_cast<void*>(buffer.data()) : sectionBits;
   const LRESULT r = Decompress(data, size, flags, into);
   if (r != ICERR_OK && r != ICERR_DONTDRAW) return r;
-  if (g_videoUseDrawDib) {
+  // The codec has already scaled the picture to the output's size, which is
+  // the destination's: stretching the source rectangle again would magnify
+  // one corner of a zoomed picture.
+  if (g_videoUseDrawDib)
     DrawDibDraw(drawDib, windowDc, destination.x, destination.y, destination.width, destination.height,
                 &Output()->bmiHeader, buffer.data(), output.x, output.y, output.width, output.height, 0);
-  } else if (output.width == destination.width && output.height == destination.height) {
+  else
     BitBlt(windowDc, destination.x, destination.y, destination.width, destination.height, memoryDc, blit.x, blit.y,
            SRCCOPY);
-  } else {
-    StretchBlt(windowDc, destination.x, destination.y, destination.width, destination.height, memoryDc, output.x,
-               output.y, output.width, output.height, SRCCOPY);
-  }
   return r;
 }

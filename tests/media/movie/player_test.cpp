@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "media/CMovieDlg.h"
+#include "media/CVideoDecoder.h"
 #include "media/ScreenWindow.h"
 #include "platform/sound/mmtime.h"
 #include "platform/user/keys.h"
@@ -157,6 +158,33 @@ TEST_F(MovieTest, MissingOrDamagedMoviesAreSkipped) {
   EXPECT_EQ(messages_.back(), "Error -20 ");
   // Without its template the dialog cannot open.
   EXPECT_EQ(PlayMovie(main_, nullptr, noVideo.c_str()), 0);
+}
+
+// The picture at other depths and sizes: 16 bits from a DIB section, 32 bits
+// (which no DIB section holds) through DrawDib, and twice its size.
+TEST_F(MovieTest, OutputAtOtherDepthsAndSizes) {
+  const std::string path = Write("depths.avi", avitest::WriteAvi(Movie(8, 15, false)));
+  ScreenWindow screen(main_, path.c_str(), 0, 0, 1, kMovieDoneMessage, main_, 1, 1);
+  ASSERT_EQ(screen.status, 0);
+  AviEngine& engine = *screen.engine;
+  EXPECT_EQ(engine.SetupOutput(0, 12, 0, 0, 0, 0, 0), -5);
+  ASSERT_EQ(engine.SetupOutput(1.0f, 16, 0, 0, 0, 240, 180), 0);
+  screen.ShowFrame(3);
+  EXPECT_EQ(g_videoUseDrawDib, 0u);
+  EXPECT_EQ(ScreenColour(240, 180), Rgb(Colour(3)));
+  EXPECT_EQ(ScreenColour(399, 299), Rgb(Colour(3)));
+  ASSERT_EQ(engine.SetupOutput(1.0f, 32, 0, 0, 0, 240, 180), 0);
+  screen.ShowFrame(5);
+  EXPECT_EQ(g_videoUseDrawDib, 1u);
+  EXPECT_EQ(ScreenColour(240, 180), Rgb(Colour(5)));
+  EXPECT_EQ(ScreenColour(399, 299), Rgb(Colour(5)));
+  ASSERT_EQ(engine.SetupOutput(2.0f, 24, 0, 0, 0, 80, 60), 0);
+  screen.ShowFrame(6);
+  EXPECT_EQ(ScreenColour(80, 60), Rgb(Colour(6)));
+  EXPECT_EQ(ScreenColour(399, 299), Rgb(Colour(6)));
+  EXPECT_EQ(ScreenColour(401, 301), 0u);
+  screen.Play();
+  EXPECT_EQ(engine.SetupOutput(1.0f, 8, 0, 0, 0, 0, 0), -4) << "not while playing";
 }
 
 // Every wave-out device taken: one more try, then the movie ends at once.
