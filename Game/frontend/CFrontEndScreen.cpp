@@ -73,7 +73,7 @@ LRESULT CFrontEndScreen::OnInitDialog(HWND window) {
 LRESULT CFrontEndScreen::OnPaint(HWND window) {
   if (!m_openPlayed) {
     m_openPlayed = true;
-    PlaySound("open1.wav");
+    if (const char* sound = OpeningSound()) PlaySound(sound);
   }
   CDlgBase::OnPaint(window);
   // The buttons lie over the background: draw them after it.
@@ -96,8 +96,18 @@ void CFrontEndScreen::Press(HWND window, std::size_t index) {
   DrawOverControl(button.sprite.get(), button.window);
   m_result = b.result;
   Sleep(100);
-  if (ClosingSound(m_result)) PlaySound("shut1.wav");
+  if (const char* sound = ClosingSound(m_result)) PlaySound(sound);
   EndDialog(window, m_result);
+}
+
+void CFrontEndScreen::Flash(std::size_t index) {
+  PlaySound("click");
+  CImageButton& button = *m_buttons[index];
+  button.Toggle();
+  DrawOverControl(button.sprite.get(), button.window);
+  Sleep(300);
+  button.Toggle();
+  DrawOverControl(button.sprite.get(), button.window);
 }
 
 LRESULT CFrontEndScreen::OnCommand(WPARAM wParam, LPARAM, HWND window) {

@@ -45,10 +45,13 @@ class CFrontEndScreen : public CDlgBase {
   // Called when a button of the table is pressed, before anything is shown:
   // false keeps the screen open as it is.
   virtual bool Accept(plat::HWND, const ScreenButton&) { return true; }
-  // Whether leaving with `result` plays the closing sound.
-  virtual bool ClosingSound(std::int16_t) const { return true; }
+  // The sounds of the first paint and of leaving with `result`; null: none.
+  virtual const char* OpeningSound() const { return "open1.wav"; }
+  virtual const char* ClosingSound(std::int16_t) const { return "shut1.wav"; }
   // Ends the screen with the button's result after its pressed image.
   void Press(plat::HWND window, std::size_t button);
+  // Shows the button's pressed image for a moment and its normal one again.
+  void Flash(std::size_t index);
   // The image button of the table's entry `index`.
   CImageButton& Button(std::size_t index) { return *m_buttons[index]; }
 

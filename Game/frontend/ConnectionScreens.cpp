@@ -96,7 +96,7 @@ class CTcpIpDlg : public CFrontEndScreen {
     m_app.m_settingsBlock = settings.bytes;
     return true;
   }
-  bool ClosingSound(std::int16_t) const override { return false; }
+  const char* ClosingSound(std::int16_t) const override { return nullptr; }
 };
 
 }  // namespace

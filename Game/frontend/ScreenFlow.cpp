@@ -1,16 +1,26 @@
 #include "Game/frontend/ScreenFlow.h"
 
+#include <algorithm>
 #include <array>
+#include <cstdio>
+#include <string>
 #include <cstdint>
 
 #include "Game/app/AppGlobals.h"
 #include "Game/app/CClntApp.h"
 #include "Game/frontend/ConnectionScreens.h"
+#include "Game/frontend/CreateJoinScreen.h"
+#include "Game/frontend/SessionList.h"
 #include "Game/frontend/ScreenHistory.h"
 #include "Game/frontend/TitleScreens.h"
+#include "Game/model/GInstData.h"
 #include "Game/net/NetSession.h"
 #include "Game/net/Packets.h"
 #include "hvmulti/HvMRecords.h"
+#include "hvmulti/HvPlayerList.h"
+#include "hvmulti/HvMulti.h"
+#include "platform/core/clock.h"
+#include "platform/core/files.h"
 #include "media/CSndPlay.h"
 #include "platform/core/bytes.h"
 
@@ -19,6 +29,7 @@ namespace {
 constexpr std::uint16_t kLocalConnection = 0xFFFE;
 constexpr std::uint8_t kOnlineService = 7;
 constexpr std::uint16_t kChapterAnnounceBase = 100;
+constexpr plat::DWORD kSavedGameAnswerMs = 10000;
 
 void StopEffects() {
   if (g_sndPlay) g_sndPlay->StopEffect(-1);
@@ -79,16 +90,9 @@ std::int16_t SingleScreen(CClntApp& app) {
   return result;
 }
 
-// The configuration screen's start, with the configuration as it stands.
-std::int16_t StartLocalGame(CClntApp& app) {
-  StopEffects();
-  app.m_connection.connectionKind = kLocalConnection;
-  if (!g_session || g_session->AutoLaunchConnect(app.m_lobbyArgument.c_str()) != 0) {
-    app.ShowTextBox("FEERROR_");
-    return kScreenTitle;
-  }
-  MarkLocalGameStarted(app);
-  app.m_gameSettings->word16 = app.m_gameConfig->word36;
+// What follows every successful start of a game but an e-mail one: the
+// others learn the number of chapters and the settings.
+std::int16_t AnnounceStartedGame(CClntApp& app) {
   app.m_gameConfig->word12 = 1;
   BroadcastChapters(static_cast<std::uint16_t>(kChapterAnnounceBase + app.m_gameConfig->chapters));
   app.m_chaptersPerGuild = app.m_gameConfig->chapters;
@@ -96,13 +100,58 @@ std::int16_t StartLocalGame(CClntApp& app) {
   return app.m_standAlone ? kScreenGuildChapterHost : kScreenGuildChapter;
 }
 
+// The configuration screen's start of a local game, with the configuration
+// as it stands.
+std::int16_t StartLocalGame(CClntApp& app) {
+  app.m_gameSettings->word16 = app.m_gameConfig->word36;
+  StopEffects();
+  app.m_connection.connectionKind = kLocalConnection;
+  if (!g_session || g_session->AutoLaunchConnect(app.m_lobbyArgument.c_str()) != 0) {
+    app.ShowTextBox("FEERROR_");
+    return kScreenTitle;
+  }
+  MarkLocalGameStarted(app);
+  return AnnounceStartedGame(app);
+}
+
+// The configuration screen's start of a hosted client-server game: the
+// session is created and the server program started on this computer.
+std::int16_t HostGame(CClntApp& app) {
+  app.m_gameSettings->word16 = app.m_gameConfig->word36;
+  StopEffects();
+  if (!app.m_inSession) {
+    const GameConfigPacket& config = *app.m_gameConfig;
+    const std::string description =
+        NewSessionDescription(config.turnTimeLimit, config.chapters, config.asteroids, config.victoryConditions);
+    std::snprintf(app.m_connection.description, sizeof app.m_connection.description, "%s", description.c_str());
+    HvMServiceEx_Struct settings;
+    settings.bytes = app.m_settingsBlock;
+    const int created = g_session ? g_session->CreateAndJoinCS(app.m_connection, &settings) : 0;
+    if (created != 1 && created != 2) {
+      app.ShowTextBox("FEERROR_");
+      return kScreenTitle;
+    }
+    app.m_sessionOpen = app.m_inSession = 1;
+  }
+  return AnnounceStartedGame(app);
+}
+
 // The guild-and-chapter choice with its set-up screens taking their
-// defaults: the first chapter of the first guild.
-std::int16_t ChooseChapter(CClntApp& app) {
-  const std::uint16_t chapter = app.m_chapterId == kNoChapter ? 0 : app.m_chapterId;
+// defaults: the host takes the first chapter, a player who joins the first
+// chapter of the guild after the players already there, a stand-alone
+// server none.
+std::int16_t ChooseChapter(CClntApp& app, std::int16_t screen) {
+  std::uint16_t chapter = app.m_chapterId == kNoChapter ? 0 : app.m_chapterId;
+  if (screen == kScreenGuildChapterHost) {
+    chapter = kNoChapterSlot;
+  } else if (!app.m_host && g_session && g_session->players && g_session->multi) {
+    g_session->players->UpdatePlayerList(g_session->multi.get());
+    const int others = std::max(0, g_session->players->PlayerCount() - 1);
+    chapter = static_cast<std::uint16_t>(others * app.m_chaptersPerGuild);
+  }
   app.m_settingsRequested = 1;
   app.SendGameSettings(*app.m_gameSettings, chapter);
-  if (g_session) g_session->StoreOwnId(chapter);
+  if (g_session && chapter < kNoChapterSlot) g_session->StoreOwnId(chapter);
   app.m_chapterId = app.m_secondChapterId = chapter;
   return kScreenWait;
 }
@@ -147,6 +196,68 @@ std::int16_t ConnectionTypeScreen(CClntApp& app) {
   }
 }
 
+// Whether a saved game being continued needs its file here: the host
+// answers packet 24 with 1 when it sends the game itself.
+bool SavedGameComesFromHost() {
+  std::array<std::uint8_t, 12> ask{};
+  plat::ByteWriter w(ask);
+  w.WriteAt<std::uint16_t>(0, PKT_SETTINGS_QUERY);
+  g_session->BroadcastUnsequenced(kAllPlayersSlot, ask.data(), ask.size());
+  const plat::DWORD started = plat::timeGetTime();
+  for (;;) {
+    std::uint8_t* packet = nullptr;
+    if (g_session->Receive(&packet) != 0 || !packet) return false;
+    plat::ByteReader r(std::span<const std::uint8_t>(packet, 12));
+    std::uint16_t type = 0;
+    std::uint32_t value = 0;
+    if (r.ReadAt(0, type) && type == PKT_SETTINGS_QUERY && r.ReadAt(8, value)) return value == 1;
+    if (plat::timeGetTime() - started > kSavedGameAnswerMs) return false;
+  }
+}
+
+std::int16_t JoinSession(CClntApp& app) {
+  if (!g_session || g_session->OpenAndJoin(app.m_connection) < 0) {
+    app.ShowTextBox(app.m_connection.password[0] ? "FECOERR5" : "FECOERR1");
+    return kScreenSessions;
+  }
+  if (app.m_connection.sessionName[0]) {
+    if (SavedGameComesFromHost()) {
+      app.m_connection.sessionName[0] = '\0';
+    } else {
+      const std::string path = std::string(g_instData.GetSavePath()) + app.m_connection.sessionName;
+      plat::FILE* file = plat::fopen(path.c_str(), "rb");
+      if (!file) {
+        app.ShowTextBox("FECOERR6");
+        return kScreenConnection;
+      }
+      plat::fclose(file);
+    }
+  }
+  std::snprintf(app.m_directory, sizeof app.m_directory, "%s", g_instData.GetSavePath());
+  std::snprintf(app.m_fileName, sizeof app.m_fileName, "%s", app.m_connection.sessionName);
+  return app.LoadedGame() ? kScreenQuickStarted : kScreenGuildChapter;
+}
+
+std::int16_t SessionsScreen(CClntApp& app) {
+  const std::int16_t result = RunCreateJoinDlg(app);
+  switch (result) {
+    case kScreenHostCS:
+      if (app.m_connection.connectionKind == 0 && app.m_connection.serviceType == kOnlineService) {
+        app.ShowTextBox("FEONLYJN");
+        return kScreenSessions;
+      }
+      app.m_host = 1;
+      return kScreenHostCS;
+    case kResultLoadMultiplayer:
+      // Loading needs the load screen of the front end's second half: no file.
+      return kScreenSessions;
+    case kResultJoin:
+      return JoinSession(app);
+    default:
+      return result;
+  }
+}
+
 std::int16_t ShowScreen(CClntApp& app, std::int16_t id) {
   app.UnwindToScreen(id);
   switch (id) {
@@ -154,7 +265,11 @@ std::int16_t ShowScreen(CClntApp& app, std::int16_t id) {
     case kScreenSingle: return SingleScreen(app);
     case kScreenConnection: return ConnectionTypeScreen(app);
     case kScreenConfigLocal: return StartLocalGame(app);
-    case kScreenGuildChapter: return ChooseChapter(app);
+    case kScreenSessions: return SessionsScreen(app);
+    case kScreenHostCS: return HostGame(app);
+    case kScreenGuildChapter:
+    case kScreenQuickStarted:
+    case kScreenGuildChapterHost: return ChooseChapter(app, id);
     case kScreenWait: return WaitScreen(app);
     default:
       // Screens of the front end's second half are not here yet.

@@ -63,8 +63,8 @@ class CMainDlg : public CFrontEndScreen {
     }
     return true;
   }
-  bool ClosingSound(std::int16_t result) const override {
-    return result != kScreenQuickStarted && result != kScreenQuit;
+  const char* ClosingSound(std::int16_t result) const override {
+    return result == kScreenQuickStarted || result == kScreenQuit ? nullptr : "shut1.wav";
   }
 };
 
