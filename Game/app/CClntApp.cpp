@@ -147,7 +147,14 @@ LRESULT GetMessageHookProc(int code, WPARAM removeFlag, LPARAM message) {
   auto* msg = reinterpret_cast<MSG*>(message);
   if (g_mainWnd && msg && msg->hwnd && code >= 0 && IsChild(g_mainWnd, msg->hwnd)) {
     if (msg->message == WM_VKEYTOITEM && LOWORD(msg->wParam) == VK_ESCAPE) {
-      ConfirmQuit(0, g_mainWnd);
+      // Once, as the message leaves the queue: the question's own loop looks
+      // at the queue too and must not ask again.
+      static bool asking = false;
+      if ((removeFlag & PM_REMOVE) && !asking) {
+        asking = true;
+        ConfirmQuit(0, g_mainWnd);
+        asking = false;
+      }
     } else if (msg->message == WM_KEYDOWN && msg->wParam == VK_ESCAPE) {
       if (removeFlag & PM_REMOVE) PostMessage(g_mainWnd, WM_KEYDOWN, VK_ESCAPE, msg->lParam);
       return 0;

@@ -41,6 +41,12 @@ class LoggingView : public IGameView {
   void UpdateControlPanel() override { Log("UpdateControlPanel"); }
   void PlayFrameAnimation(std::uint32_t) override { Log("Frame"); }
   void MarkStale() override { Log("MarkStale"); }
+  void OnDrawItem(DRAWITEMSTRUCT* d) override { Log("OnDrawItem " + std::to_string(d->CtlID)); }
+  void DrawControlButton(DRAWITEMSTRUCT* d) override { Log("ControlButton " + std::to_string(d->CtlID)); }
+  void RouteDrawItem(DRAWITEMSTRUCT* d, int flag) override {
+    Log("Route " + std::to_string(d->CtlID) + " " + std::to_string(flag));
+  }
+  void DrawMenuItem(DRAWITEMSTRUCT* d) override { Log("MenuItem " + std::to_string(d->itemID)); }
   void GoToView(WPARAM a, LPARAM b) override { Log("GoTo " + std::to_string(a) + " " + std::to_string(static_cast<long>(b))); }
   int SaveState(plat::FILE* f) override {
     Log("Save");
@@ -326,6 +332,46 @@ TEST_F(App, SaveLoadAndRestartMessagesBracketTheirWorkWithBusyAndTheProgressDial
   EXPECT_EQ(std::find(log.begin(), log.end(), "2:made") - log.begin(), 6);  // after the six old views went
   EXPECT_EQ(g_currentView, app.View(VIEW_SOLAR));
   EXPECT_EQ(app.m_playPhase, 1u);
+}
+
+TEST_F(App, OwnerDrawnControlsAndMenuItemsGoWhereTheirIdentifiersSay) {
+  Start();
+  SendMessage(g_mainWnd, WM_APP_GAME_STARTED, 0, 0);
+  const std::size_t from = g_log.size();
+  for (UINT id : {101u, 252u, 105u, 312u, 114u, 455u, 103u, 456u, 999u}) {
+    DRAWITEMSTRUCT item;
+    item.CtlType = ODT_BUTTON;
+    item.CtlID = id;
+    EXPECT_EQ(SendMessage(g_mainWnd, WM_DRAWITEM, id, reinterpret_cast<LPARAM>(&item)), id == 999u ? 0 : 1) << id;
+  }
+  for (UINT id : {501u, 502u, 807u}) {
+    DRAWITEMSTRUCT item;
+    item.CtlType = ODT_MENU;
+    item.itemID = id;
+    SendMessage(g_mainWnd, WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&item));
+  }
+  EXPECT_EQ(Since(from), (std::vector<std::string>{"2:ControlButton 101", "2:ControlButton 252", "2:Route 105 0",
+                                                   "2:Route 312 0", "2:Route 114 1", "2:Route 455 1",
+                                                   "2:OnDrawItem 103", "2:OnDrawItem 456", "2:MenuItem 501",
+                                                   "2:MenuItem 807"}));
+  MEASUREITEMSTRUCT menu, line;
+  SendMessage(g_mainWnd, WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&menu));
+  SendMessage(g_mainWnd, WM_MEASUREITEM, 5, reinterpret_cast<LPARAM>(&line));
+  EXPECT_EQ(menu.itemWidth * 1000 + menu.itemHeight, 100020u);
+  EXPECT_EQ(line.itemWidth * 1000 + line.itemHeight, 595016u);
+}
+
+TEST_F(App, EscapeInAListOfTheMainWindowAsksTheQuitQuestion) {
+  CClntApp& app = Start();
+  HWND list = CreateWindowEx(0, "ListBox", "", WS_CHILD | WS_VISIBLE, 10, 10, 100, 80, g_mainWnd, nullptr, program,
+                             nullptr);
+  ASSERT_NE(list, nullptr);
+  app.m_running = 1;
+  backend->Click(263 + 47 + 35, 229 + 108 + 17, input::Button::Left, 10);  // Yes
+  PostMessage(list, WM_VKEYTOITEM, VK_ESCAPE, 0);
+  PumpUntilIdle();
+  EXPECT_EQ(app.m_running, 0u);
+  EXPECT_EQ(app.m_quit, 0u);  // to the main menu
 }
 
 TEST_F(App, QuitMessageEndsTheLoopAtOnce) {
