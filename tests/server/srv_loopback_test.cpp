@@ -229,7 +229,8 @@ TEST_F(SrvLoopback, TheClientModelAgreesWithTheServerAfterEveryTurn) {
   g_gameData = &data;
   auto apply = [&] {
     for (const auto& r : Packets()) {
-      if (ReadU32(r.data, 4) != 0) EXPECT_TRUE(HandlePacket(nullptr, r.data, server)) << ReadU16(r.data, 0);
+      if (ReadU32(r.data, 4) == 0) continue;
+      EXPECT_TRUE(HandlePacket(nullptr, r.data, server)) << ReadU16(r.data, 0);
     }
     in.clear();
   };
@@ -256,4 +257,73 @@ TEST_F(SrvLoopback, TheClientModelAgreesWithTheServerAfterEveryTurn) {
     ASSERT_EQ(SharedSolarImage(data.solarDB), SharedSolarImage(theirs)) << "turn " << turn;
   }
   g_gameData = nullptr;
+}
+
+TEST(SrvLoopbackHosted, TwoClientsClaimApartStartTogetherAndEachCountsFromOne) {
+  ScratchFolder folder;
+  CHvMulti host, guest;
+  HvMPlayer_Struct hp, gp;
+  plat::FixedText::Set(hp.shortName, "Host");
+  plat::FixedText::Set(gp.shortName, "Guest");
+  const auto at = hvmtest::Address("127.0.0.1:0");
+  ASSERT_EQ(host.InitServiceEx(HVM_SERVICEID_TCPIP, kApplicationGuid, &at), 0);
+  HvMSession_Struct s;
+  s.SetText(HvMSession_Struct::kName, HvMSession_Struct::kNameWidth, "Hosted");
+  s.SetU32(HvMSession_Struct::kMaxPlayers, 40);
+  ASSERT_EQ(host.CreateAndJoinCS(&s, &hp, ServerPath().c_str(), "", 6, nullptr), HVM_CREATED) << host.LastErrorText();
+  const std::uint32_t server = host.GetServerId();
+  const std::uint32_t session = hvmtest::FindSession(guest, host.GetHostPort(), kApplicationGuid);
+  ASSERT_NE(session, 0u);
+  ASSERT_EQ(guest.OpenAndJoin(session, "", &gp), 0);
+
+  std::vector<Received> hostIn, guestIn;
+  auto waitFor = [](CHvMulti& m, std::vector<Received>& in, std::uint16_t type, std::size_t count = 1) {
+    return Collect(m, in, [&](const Received& r) {
+      return r.result == HVM_MSG_PACKET && r.data.size() >= 8 && ReadU16(r.data, 0) == type;
+    }, count);
+  };
+  SrvSetup setup;
+  setup.config.SetU16(14, 2);
+  setup.config.SetU16(16, 15);
+  setup.config.SetU16(18, 0);
+  SendTo(host, hp.id, server, setup.config);
+  PacketImage<48> claim(PKT_CHAPTER_CLAIM);
+  claim.Put<std::uint16_t>(8, 1);
+  SendTo(host, hp.id, server, claim);
+  ASSERT_TRUE(waitFor(host, hostIn, PKT_CHAPTER_CLAIM)) << folder.Log();
+  SendTo(guest, gp.id, server, claim);  // the host's chapter: refused
+  ASSERT_TRUE(waitFor(guest, guestIn, PKT_CHAPTER_CLAIM)) << folder.Log();
+  claim.Put<std::uint16_t>(8, 17);
+  SendTo(guest, gp.id, server, claim);
+  ASSERT_TRUE(waitFor(guest, guestIn, PKT_CHAPTER_CLAIM, 2)) << folder.Log();
+  std::vector<std::uint32_t> grants;
+  for (const auto& r : guestIn)
+    if (r.result == HVM_MSG_PACKET && ReadU16(r.data, 0) == PKT_CHAPTER_CLAIM) grants.push_back(ReadU32(r.data, 44));
+  EXPECT_EQ(grants, (std::vector<std::uint32_t>{0, 1}));
+
+  SendTo(host, hp.id, server, PacketImage<12>(PKT_START));
+  ASSERT_TRUE(waitFor(host, hostIn, PKT_START)) << folder.Log();
+  ASSERT_TRUE(waitFor(guest, guestIn, PKT_START)) << folder.Log();
+  for (std::uint32_t turn = 0; turn < 2; ++turn) {
+    PacketImage<16> end(PKT_END_TURN);
+    end.Put<std::uint32_t>(8, turn);
+    SendTo(host, hp.id, server, end);
+    SendTo(guest, gp.id, server, end);
+    ASSERT_TRUE(waitFor(host, hostIn, PKT_TURN_RESULTS, turn + 1)) << folder.Log();
+    ASSERT_TRUE(waitFor(guest, guestIn, PKT_TURN_RESULTS, turn + 1)) << folder.Log();
+  }
+  for (const auto* in : {&hostIn, &guestIn}) {
+    std::uint32_t expected = 1;
+    std::uint16_t home = 0xFFFF;
+    for (const auto& r : *in) {
+      if (r.result != HVM_MSG_PACKET || r.from != server || ReadU32(r.data, 4) == 0) continue;
+      EXPECT_EQ(ReadU32(r.data, 4), expected++);
+      if (ReadU16(r.data, 0) == PKT_POOL_STATE) home = ReadU16(r.data, 8);
+    }
+    EXPECT_GT(expected, 40u);
+    EXPECT_NE(home, 0xFFFF);
+  }
+  EXPECT_EQ(guest.CloseSession(), 0);
+  EXPECT_EQ(host.CloseSession(), 0);
+  EXPECT_EQ(host.ServerExitCode(), 0);
 }
