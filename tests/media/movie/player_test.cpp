@@ -183,6 +183,24 @@ TEST_F(MovieTest, OutputAtOtherDepthsAndSizes) {
   EXPECT_EQ(ScreenColour(80, 60), Rgb(Colour(6)));
   EXPECT_EQ(ScreenColour(399, 299), Rgb(Colour(6)));
   EXPECT_EQ(ScreenColour(401, 301), 0u);
+  // Codec settings exist for the Indeo codecs only.
+  EXPECT_EQ(engine.SetupOutput(1.0f, 16, 1, 0, 0, 240, 180), -5);
+
+  // A palette of the caller's goes into entries 10 on; the codec maps to it.
+  ASSERT_EQ(engine.SetupOutput(1.0f, 8, 0, 0, 0, 240, 180), 0);
+  std::vector<BYTE> storage(sizeof(LOGPALETTE) + 2 * sizeof(PALETTEENTRY));
+  auto* lp = reinterpret_cast<LOGPALETTE*>(storage.data());
+  lp->palNumEntries = 2;
+  lp->palPalEntry[0] = {10, 20, 250, 0};
+  lp->palPalEntry[1] = {250, 240, 10, 0};
+  ASSERT_EQ(engine.decoder()->SetPalette(lp), 1);
+  std::vector<BYTE> table(40 + 1024);
+  auto* colours = reinterpret_cast<BITMAPINFO*>(table.data());
+  ASSERT_EQ(ICDecompressGetPalette(engine.decoder()->codec, nullptr, colours), ICERR_OK);
+  const auto* entry = reinterpret_cast<const RGBQUAD*>(table.data() + 40);
+  EXPECT_EQ(entry[10].rgbBlue, 250);
+  EXPECT_EQ(entry[11].rgbRed, 250);
+  EXPECT_EQ(entry[7].rgbRed, 192) << "the static colours stay";
   screen.Play();
   EXPECT_EQ(engine.SetupOutput(1.0f, 8, 0, 0, 0, 0, 0), -4) << "not while playing";
 }
