@@ -203,6 +203,12 @@ TEST_F(Handlers, SessionPacketsPostToTheMainWindowOrAnswer) {
   EXPECT_EQ(game->chaptersPerGuild, 3);
   EXPECT_EQ(game->gameLength, 60);
   EXPECT_EQ(game->solarDB.orbitMotion, 4);
+  std::vector<std::string> movies;
+  g_netHandlerLinks.playMovie = [&](const char* file) { movies.emplace_back(file); };
+  Apply(Packet(PKT_GAME_OVER, 50).Put<std::uint8_t>(8 + 9, 2).Put<std::uint16_t>(48, 32));
+  Apply(Packet(PKT_GAME_OVER, 50).Put<std::uint8_t>(8 + 9, 3));
+  EXPECT_EQ(movies, std::vector<std::string>{"majorwin.avi"});
+  EXPECT_EQ(game->victoryFlags, 1);
   Apply(Packet(PKT_CHAPTER_TRAITS, 28).Put<std::uint8_t>(27, 42));
   EXPECT_EQ(game->GetLocalChapter()->GetTrait(19), 42);
 }
