@@ -1,5 +1,4 @@
-// What the 3D views load, by directory below the 3D data path. Models come
-// from the test-data generator's hull in proportions per use; every texture
+// What the 3D views load, by directory below the 3D data path. Every texture
 // has its own palette file and takes one of the sizes that have fills.
 #include <cstdio>
 #include <string>
@@ -11,16 +10,7 @@ namespace {
 
 class Catalog {
  public:
-  void Model(const std::string& path, float length, float width, float height, bool billboard = false,
-             std::vector<std::array<float, 3>> hardPoints = {}) {
-    sgdata::ShipShape shape;
-    shape.length = length;
-    shape.width = width;
-    shape.height = height;
-    shape.billboard = billboard;
-    shape.hardPoints = std::move(hardPoints);
-    Add(path, kModel, sgdata::MakeShipModelFile(shape));
-  }
+  void Model(const std::string& path, const Mesh& mesh) { Add(path, kModel, MakeMeshModelFile(mesh)); }
 
   // A material list: one material file name a line, CR LF line ends.
   void List(const std::string& path, const std::vector<std::string>& lines) {
@@ -74,16 +64,15 @@ constexpr std::uint32_t Colour(std::uint8_t index, std::uint8_t r, std::uint8_t 
 std::vector<Asset> MakeCatalog() {
   Catalog c;
   // Billboards by size, galaxy to small.
-  c.Model("BBGalaxy.mdl", 40.f, 40.f, 0.01f, true);
-  c.Model("BBHuge.mdl", 8.f, 8.f, 0.01f, true);
-  c.Model("BBLarge.mdl", 4.f, 4.f, 0.01f, true);
-  c.Model("BBMedium.mdl", 2.f, 2.f, 0.01f, true);
-  c.Model("BBSmall.mdl", 1.f, 1.f, 0.01f, true);
+  c.Model("BBGalaxy.mdl", MakeQuad(20.f));
+  c.Model("BBHuge.mdl", MakeQuad(4.f));
+  c.Model("BBLarge.mdl", MakeQuad(2.f));
+  c.Model("BBMedium.mdl", MakeQuad(1.f));
+  c.Model("BBSmall.mdl", MakeQuad(0.5f));
 
   // Asteroids: fifteen models, sixteen rocky materials, sixteen pictures.
   for (int i = 1; i <= 15; ++i) {
-    const float s = 1.f + 0.07f * static_cast<float>(i);
-    c.Model("asteroid\\3dAst\\aster" + std::to_string(i) + ".mdl", s, s * 0.8f, s * 0.7f);
+    c.Model("asteroid\\3dAst\\aster" + std::to_string(i) + ".mdl", MakeRock(1.f, static_cast<std::uint32_t>(i)));
     c.List("asteroid\\3dAst\\aster" + std::to_string(i) + ".lst", {"ast" + Two((i - 1) % 16 + 1) + ".mat"});
   }
   for (int i = 1; i <= 16; ++i) {
@@ -96,7 +85,7 @@ std::vector<Asset> MakeCatalog() {
   c.Textured("sun\\", "sun1", SG_MAT_TYPE_TRANSPARENT_TEXTURE, Look::kGlow, Colour(0, 255, 160, 80));
 
   // Halos: the cube with its list, and the billboard and cube materials.
-  c.Model("halos\\cube.mdl", 2.f, 2.f, 2.f);
+  c.Model("halos\\cube.mdl", MakeBox(1.f, 1.f, 1.f));
   c.List("halos\\cube.lst", {"cube0.mat"});
   for (const char* stem : {"halo", "FiltHalo", "cubesel", "cubeuns", "sel", "uns", "cube0"})
     c.Textured("halos\\", stem, SG_MAT_TYPE_TRANSPARENT_TEXTURE, Look::kGlow, Colour(0, 200, 200, 255));
@@ -106,24 +95,29 @@ std::vector<Asset> MakeCatalog() {
   }
 
   // Grid and lines, with the guild colours as flat materials.
-  c.Model("grid\\redogrid.mdl", 8.f, 8.f, 0.01f);
+  c.Model("grid\\redogrid.mdl", MakeBox(4.f, 4.f, 0.01f));
   c.List("grid\\redogrid.lst", {"grid.mat"});
   c.Textured("grid\\", "grid", SG_MAT_TYPE_TRANSPARENT_TEXTURE, Look::kSolid, Colour(0, 60, 90, 160));
-  c.Model("grid\\line.mdl", 1.f, 0.02f, 0.02f);
+  c.Model("grid\\line.mdl", MakeBox(0.5f, 0.01f, 0.01f));
   c.List("grid\\line.lst", {"##white.mat"});
   static constexpr struct {
     const char* name;
     std::uint8_t r, g, b;
-  } kLineColours[] = {{"##red.mat", 255, 40, 40},     {"##green.mat", 40, 255, 60},  {"##blue.mat", 60, 90, 255},
-                      {"##yellow.mat", 255, 255, 40}, {"##magnta.mat", 255, 60, 255}, {"##white.mat", 255, 255, 255}};
-  for (const auto& lc : kLineColours) c.Material(std::string("grid\\") + lc.name, SG_MAT_TYPE_FLAT, Colour(0, lc.r, lc.g, lc.b));
+    std::uint8_t index;  // the brightest of the colour's ramp in the scene palette
+  } kLineColours[] = {{"##red.mat", 255, 40, 40, 80},      {"##green.mat", 40, 255, 60, 120},
+                      {"##blue.mat", 60, 90, 255, 160},    {"##yellow.mat", 255, 255, 40, 200},
+                      {"##magnta.mat", 255, 60, 255, 240}, {"##white.mat", 255, 255, 255, 40}};
+  for (const auto& lc : kLineColours)
+    c.Material(std::string("grid\\") + lc.name, SG_MAT_TYPE_FLAT, Colour(lc.index, lc.r, lc.g, lc.b));
 
   // The shield effect and the two projectiles.
-  c.Model("effects\\sh-efx.mdl", 2.f, 2.f, 2.f, false, {{0.f, 0.f, 0.f}});
+  Mesh shield = MakeBox(1.f, 1.f, 1.f);
+  shield.hardPoints = {{0.f, 0.f, 0.f}};
+  c.Model("effects\\sh-efx.mdl", shield);
   c.List("effects\\sh-efx.lst", {"shield.mat"});
   c.Textured("effects\\", "shield", SG_MAT_TYPE_TRANSPARENT_TEXTURE, Look::kGlow, 0);
   for (const char* p : {"dshg3_p", "rdml1_p"}) {
-    c.Model(std::string("project\\") + p + ".mdl", 2.f, 0.4f, 0.4f);
+    c.Model(std::string("project\\") + p + ".mdl", MakeBox(1.f, 0.2f, 0.2f));
     c.List(std::string("project\\") + p + ".lst", {std::string(p) + ".mat"});
     c.Textured("project\\", p, SG_MAT_TYPE_TEXTURE, Look::kGlow, 0);
   }

@@ -25,6 +25,27 @@ struct Asset {
   Image data;
 };
 
+// A mesh for a model file: triangles with vertex and texture-coordinate
+// indices and a material index, and the model's hard points.
+struct MeshTri {
+  std::uint32_t v[3];
+  std::uint32_t uv[3];
+  std::uint32_t material;
+};
+struct Mesh {
+  std::vector<std::array<float, 3>> verts;
+  std::vector<std::array<float, 2>> uvs;
+  std::vector<MeshTri> tris;
+  std::vector<std::array<float, 3>> hardPoints;
+};
+// The model file (size word, then the stored block) of a one-level model.
+Image MakeMeshModelFile(const Mesh& mesh);
+// A two-sided square of half size `half` facing along z (billboards); a box
+// of half extents; a lumpy rock of about `radius` shaped by `seed`.
+Mesh MakeQuad(float half);
+Mesh MakeBox(float hx, float hy, float hz);
+Mesh MakeRock(float radius, std::uint32_t seed);
+
 // Every asset, in a fixed order.
 std::vector<Asset> MakeCatalog();
 
