@@ -100,12 +100,12 @@ void CFrontEndScreen::Press(HWND window, std::size_t index) {
   EndDialog(window, m_result);
 }
 
-void CFrontEndScreen::Flash(std::size_t index) {
+void CFrontEndScreen::Flash(std::size_t index, DWORD ms) {
   PlaySound("click");
   CImageButton& button = *m_buttons[index];
   button.Toggle();
   DrawOverControl(button.sprite.get(), button.window);
-  Sleep(300);
+  Sleep(ms);
   button.Toggle();
   DrawOverControl(button.sprite.get(), button.window);
 }

@@ -51,7 +51,9 @@ class CFrontEndScreen : public CDlgBase {
   // Ends the screen with the button's result after its pressed image.
   void Press(plat::HWND window, std::size_t button);
   // Shows the button's pressed image for a moment and its normal one again.
-  void Flash(std::size_t index);
+  void Flash(std::size_t index, plat::DWORD ms = 300);
+  // The result the screen ends with when it ends by itself.
+  void SetResult(std::int16_t result) { m_result = result; }
   // The image button of the table's entry `index`.
   CImageButton& Button(std::size_t index) { return *m_buttons[index]; }
 

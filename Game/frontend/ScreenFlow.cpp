@@ -13,6 +13,7 @@
 #include "Game/frontend/SessionList.h"
 #include "Game/frontend/ScreenHistory.h"
 #include "Game/frontend/TitleScreens.h"
+#include "Game/frontend/WaitScreen.h"
 #include "Game/model/GInstData.h"
 #include "Game/net/NetSession.h"
 #include "Game/net/Packets.h"
@@ -165,8 +166,7 @@ std::int16_t WaitScreen(CClntApp& app) {
     if (g_session) g_session->Send(kAllPlayersSlot, start.data(), start.size());
     return kScreenPlay;
   }
-  app.ShowTextBox("FENOSCRN");
-  return kScreenBack;
+  return RunWaitDlg(app);
 }
 
 // Opens the chosen service with the settings the screens filled in.

@@ -3,7 +3,7 @@ set(quen_fe_dir ${CMAKE_CURRENT_SOURCE_DIR}/e2e/frontend)
 add_test(NAME Quenbar.FrontEndScreensAndWaysBack
   COMMAND ${CMAKE_COMMAND} -DQUENBAR=$<TARGET_FILE:quenbar> -DSCRIPT=${quen_fe_dir}/screens.txt
     -DWORKDIR=${PROJECT_BINARY_DIR}/gamedata/c/QUENBAR -DGOLDEN=${quen_fe_dir}/golden
-    -DCAPTURES=fe_title.png,fe_single.png,fe_service.png,fe_tcpip.png,fe_sessions.png
+    -DCAPTURES=fe_title.png,fe_single.png,fe_service.png,fe_tcpip.png,fe_sessions.png,fe_wait.png
     -P ${quen_fe_dir}/run_and_compare.cmake)
 set_tests_properties(Quenbar.FrontEndScreensAndWaysBack PROPERTIES TIMEOUT 150
   ENVIRONMENT "QUENBAR_CONFIG_DIR=${PROJECT_BINARY_DIR}/gamedata/config"
