@@ -11,6 +11,8 @@ using namespace plat;
 
 namespace {
 
+constexpr int kMessagesBetweenFrames = 64;
+
 // Origins move right by their remainder modulo 4, sign kept.
 LONG Align4(LONG v) {
   return v + v % 4;
@@ -104,9 +106,13 @@ void ScreenWindow::OnPaletteChanged(HWND changedBy) {
 int ScreenWindow::RunModalLoop() {
   bool quit = false;
   WPARAM quitCode = 0;
+  int unbroken = 0;
   while (playing) {
     MSG msg;
-    if (PeekMessage(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
+    // Frames are drawn when no message waits, and at the latest after a run
+    // of messages: a window that never validates cannot hold the movie.
+    if (unbroken < kMessagesBetweenFrames && PeekMessage(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
+      ++unbroken;
       if (!GetMessage(&msg, nullptr, 0, 0)) {
         quit = true;
         quitCode = msg.wParam;
@@ -116,6 +122,7 @@ int ScreenWindow::RunModalLoop() {
       DispatchMessage(&msg);
       continue;
     }
+    unbroken = 0;
     if (engine->currentFrame == engine->lastFrame) {
       Stop();
       break;

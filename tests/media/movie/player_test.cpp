@@ -5,6 +5,7 @@
 #include "media/ScreenWindow.h"
 #include "platform/sound/mmtime.h"
 #include "platform/user/keys.h"
+#include "platform/user/paint.h"
 #include "platform/user/queue.h"
 #include "tests/media/movie/movie_fixture.h"
 
@@ -112,6 +113,25 @@ TEST_F(MovieTest, EachKeyEndsTheMovie) {
   EXPECT_EQ(PlayMovie(main_, module_, path.c_str()), 1);
   EXPECT_NEAR(static_cast<double>(timeGetTime() - start), 44 * 1000.0 / 15, 80);
   EXPECT_TRUE(messages_.empty());
+}
+
+LRESULT NeverValidates(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  return message == WM_PAINT ? 0 : DefWindowProc(hwnd, message, wParam, lParam);
+}
+
+TEST_F(MovieTest, AWindowThatNeverValidatesCannotHoldTheMovie) {
+  WNDCLASSEX wc;
+  wc.lpszClassName = "MovieNeverValid";
+  wc.lpfnWndProc = NeverValidates;
+  RegisterClassEx(&wc);
+  HWND w = CreateWindowEx(0, "MovieNeverValid", "", WS_POPUP | WS_VISIBLE, 0, 0, 10, 10, nullptr, nullptr, nullptr,
+                          nullptr);
+  InvalidateRect(w, nullptr, FALSE);
+  const std::string path = Write("busy.avi", avitest::WriteAvi(Movie(15, 15, true)));
+  const DWORD start = timeGetTime();
+  EXPECT_EQ(PlayMovie(main_, module_, path.c_str()), 1);
+  EXPECT_NEAR(static_cast<double>(timeGetTime() - start), 14 * 1000.0 / 15, 80);
+  DestroyWindow(w);
 }
 
 TEST_F(MovieTest, QuitEndsTheMovieAndReachesTheCallersLoop) {
