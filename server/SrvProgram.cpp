@@ -7,6 +7,7 @@
 #include "Game/rules/GAstNames.h"
 #include "hvmulti/HvMulti.h"
 #include "server/SrvCommandLine.h"
+#include "server/SrvEmail.h"
 #include "server/SrvGame.h"
 #include "server/SrvLog.h"
 #include "server/SrvNetLink.h"
@@ -69,8 +70,9 @@ int RunServerProgram(const std::vector<std::string>& args) {
       log.Line("server starts for a session");
       return RunLibraryGame(log);
     case SrvStartMode::EmailCreate:
+      return CreateEmailGame(EmailFolder(), start.name, GameSeed(), log) ? 1 : 0;
     case SrvStartMode::EmailTurn:
-      log.Line("e-mail game \"%s\": e-mail games are not served yet", start.name.c_str());
+      log.Line("e-mail turn \"%s\": e-mail turns are not processed yet", start.name.c_str());
       return 0;
     case SrvStartMode::Invalid: break;
   }

@@ -21,47 +21,12 @@
 #include "server/SrvPacketRead.h"
 #include "server/SrvSetup.h"
 #include "tests/hvmulti/session_helpers.h"
+#include "tests/server/srv_test_support.h"
 
 namespace {
 
 using hvmtest::Collect;
 using hvmtest::Received;
-
-// The server program built beside this test program.
-std::string ServerPath() {
-  char path[PATH_MAX] = {};
-  const ssize_t n = ::readlink("/proc/self/exe", path, sizeof path - 1);
-  if (n <= 0) return {};
-  return (std::filesystem::path(std::string(path, static_cast<std::size_t>(n))).parent_path().parent_path() /
-          "server" / "quensrvr")
-      .string();
-}
-
-// Runs the case in a folder of its own, where the server writes its log.
-struct ScratchFolder {
-  std::filesystem::path before = std::filesystem::current_path();
-  std::filesystem::path dir;
-  ScratchFolder() {
-    char pattern[] = "/tmp/srvtestXXXXXX";
-    dir = ::mkdtemp(pattern);
-    std::filesystem::current_path(dir);
-  }
-  ~ScratchFolder() {
-    std::filesystem::current_path(before);
-    std::error_code ec;
-    std::filesystem::remove_all(dir, ec);
-  }
-  std::string Log() const {
-    std::string text;
-    if (FILE* f = std::fopen((dir / "QuenSrvr.log").c_str(), "r")) {
-      char buf[4096];
-      std::size_t n;
-      while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) text.append(buf, n);
-      std::fclose(f);
-    }
-    return text;
-  }
-};
 
 template <std::size_t N>
 void SendTo(CHvMulti& m, std::uint32_t from, std::uint32_t to, PacketImage<N> p) {

@@ -1,0 +1,77 @@
+// The server program's start forms, read and run.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+#include "Game/net/Packets.h"
+#include "server/SrvCommandLine.h"
+#include "server/SrvPacketRead.h"
+#include "tests/server/srv_test_support.h"
+
+namespace {
+
+int RunServer(const ScratchFolder& folder, const std::string& argument) {
+  const std::string command = "cd '" + folder.dir.string() + "' && '" + ServerPath() + "' '" + argument + "'";
+  const int status = std::system(command.c_str());
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::vector<std::uint8_t> ReadAll(const std::filesystem::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+}  // namespace
+
+TEST(SrvCommandLine, ReadsTheThreeStartsAndRefusesTheRest) {
+  auto read = [](std::vector<std::string> args) { return ParseServerCommandLine(args); };
+  EXPECT_EQ(read({}).mode, SrvStartMode::Library);
+  EXPECT_EQ(read({"lobby-argument"}).mode, SrvStartMode::Library);
+  const SrvStart create = read({"-En:Big_Game-0 HVSCS"});
+  EXPECT_EQ(create.mode, SrvStartMode::EmailCreate);
+  EXPECT_EQ(create.name, "Big_Game");
+  EXPECT_EQ(read({"-En:Big_Game-0", "HVSCS"}).name, "Big_Game") << "a shell's split reads the same";
+  const SrvStart turn = read({"-Em:Big_Game.c05 HVSCS"});
+  EXPECT_EQ(turn.mode, SrvStartMode::EmailTurn);
+  EXPECT_EQ(turn.name, "Big_Game.c05");
+  for (const char* bad : {"-En:Big_Game HVSCS", "-En:Big_Game-0", "-En:-0 HVSCS", "-En:../up-0 HVSCS",
+                          "-Em:C:\\x.c01 HVSCS", "-Em:a/b.c01 HVSCS", "-X"})
+    EXPECT_EQ(read({bad}).mode, SrvStartMode::Invalid) << bad;
+}
+
+TEST(SrvProgram, CreatesAnEmailGameWithAnInputFilePerChapterAndSaysSoInItsExitCode) {
+  ScratchFolder folder;
+  ASSERT_EQ(RunServer(folder, "-En:Mail_Game-0 HVSCS"), 1) << folder.Log();
+  EXPECT_TRUE(std::filesystem::exists(folder.dir / "Mail_Game.svr"));
+  for (int c : {0, 7, 8, 39}) {
+    char name[32];
+    std::snprintf(name, sizeof name, "Mail_Game.s%02d", c);
+    const auto bytes = ReadAll(folder.dir / name);
+    ASSERT_GE(bytes.size(), 8u) << name;
+    EXPECT_EQ(ReadU32(bytes, 0), 0xFFFFFFFEu);
+    EXPECT_EQ(ReadU32(bytes, 4), 0u);
+    std::vector<std::uint16_t> types;
+    std::size_t at = 8;
+    while (at + 4 <= bytes.size()) {
+      const std::uint32_t n = ReadU32(bytes, at);
+      ASSERT_LE(at + 4 + n, bytes.size());
+      ASSERT_LE(n, kMaxPacketSize);
+      const std::span<const std::uint8_t> packet(bytes.data() + at + 4, n);
+      types.push_back(ReadU16(packet, 0));
+      EXPECT_EQ(ReadU32(packet, 4), 0u) << "e-mail packets are unnumbered";
+      at += 4 + n;
+    }
+    EXPECT_EQ(at, bytes.size());
+    ASSERT_FALSE(types.empty());
+    EXPECT_EQ(types.front(), PKT_SOLAR_SYSTEM);
+    EXPECT_EQ(types.back(), PKT_START);
+    EXPECT_EQ(std::count(types.begin(), types.end(), PKT_ASTEROID_WITH_ZONES), 150);
+  }
+  EXPECT_EQ(RunServer(folder, "-Em:Mail_Game.c00 HVSCS"), 0) << "turns are not processed yet";
+  EXPECT_EQ(RunServer(folder, "-En:../Mail_Game-0 HVSCS"), 0);
+  EXPECT_EQ(RunServer(folder, "-Z"), 0);
+  EXPECT_NE(folder.Log().find("unknown start"), std::string::npos) << folder.Log();
+}
