@@ -1,8 +1,11 @@
 // Pixel rates of the 16-bpp triangle fills, per family, for large triangles
-// (20 000 to 60 000 pixels) and small ones (8 to 12 pixels), beside memset of
-// the same pixel counts in the same run. Each fill reports pixels per second and
-// x_memset, its rate over memset's rate for the same triangles' pixel counts
-// (one memset per triangle).
+// (20 000 to 60 000 pixels) and small ones (8 to 12 pixels), beside two
+// baselines of the same run. Each fill reports pixels per second; x_memset,
+// its rate over memset's for the same triangles' pixel counts (one memset per
+// triangle); and x_plain, its rate over a plain scalar loop doing the same
+// pixel work over the triangles' own rows (for the flat fill, one memset per
+// row), set up once outside the timing, so that x_plain below 1 is the cost
+// of the fill's set-up and walk.
 
 #include <benchmark/benchmark.h>
 
@@ -63,25 +66,36 @@ const Tables& Tab() {
   return tables;
 }
 
+struct Span {
+  size_t offset;  // first pixel
+  size_t count;
+};
+
 struct Scene {
   std::vector<std::array<SGQVert, 3>> triangles;
+  std::vector<std::vector<Span>> spans;  // each triangle's rows
   std::vector<size_t> counts;   // pixels of each triangle
   std::vector<size_t> offsets;  // where memset writes the same count
   int64_t pixels = 0;
 };
 
 // Draws the triangle alone and counts (and clears) its pixels within its
-// bounding rows.
-size_t CountPixels(const std::array<SGQVert, 3>& t) {
+// bounding rows, recording each row's span.
+size_t CountPixels(const std::array<SGQVert, 3>& t, std::vector<Span>& spans) {
   Target& target = Frame();
   const uint16_t ink = 1;
   ISGFill16Flat(&t[0], &t[1], &t[2], &target.frame, nullptr, nullptr, &ink);
   const size_t top = static_cast<size_t>(std::min({t[0].y, t[1].y, t[2].y}) / 32);
   const size_t bottom = static_cast<size_t>(std::max({t[0].y, t[1].y, t[2].y}) / 32) + 1;
   size_t n = 0;
-  for (size_t i = top * kWidth; i < std::min(bottom, size_t{kHeight}) * kWidth; ++i) {
-    n += target.pixels[i];
-    target.pixels[i] = 0;
+  for (size_t row = top; row < std::min(bottom, size_t{kHeight}); ++row) {
+    Span span{0, 0};
+    for (size_t i = row * kWidth; i < (row + 1) * kWidth; ++i) {
+      if (target.pixels[i] != 0 && span.count++ == 0) span.offset = i;
+      target.pixels[i] = 0;
+    }
+    if (span.count != 0) spans.push_back(span);
+    n += span.count;
   }
   return n;
 }
@@ -115,9 +129,11 @@ Scene MakeScene(bool large) {
     const int64_t cross = static_cast<int64_t>(t[1].x - t[0].x) * (t[2].y - t[0].y) -
                           static_cast<int64_t>(t[1].y - t[0].y) * (t[2].x - t[0].x);
     if (cross < 0) std::swap(t[1], t[2]);
-    const size_t n = CountPixels(t);
+    std::vector<Span> spans;
+    const size_t n = CountPixels(t, spans);
     if (n < low || n > high) continue;
     scene.triangles.push_back(t);
+    scene.spans.push_back(std::move(spans));
     scene.counts.push_back(n);
     const size_t row = static_cast<size_t>(std::min({t[0].y, t[1].y, t[2].y}) / 32);
     scene.offsets.push_back(std::min(row * kWidth, static_cast<size_t>(kWidth * kHeight) - n));
@@ -198,9 +214,103 @@ void SetRates(benchmark::State& state, const Scene& scene, double seconds, bool 
   state.counters["x_memset"] = pixels / seconds / MemsetRate(large);
 }
 
+// The channels of a 5-6-5 colour through one shade-table row.
+inline uint16_t Shade565(const uint8_t* row, uint32_t c) {
+  return static_cast<uint16_t>(row[c >> 11] << 11 | row[32 + ((c >> 5) & 63)] << 5 | row[96 + (c & 31)]);
+}
+
+// The plain loop: every span of every triangle, u one texel per pixel from
+// the span's column, v and the level fixed per row, the family's pixel work.
+template <class Work>
+void PlainScene(const Scene& scene, const Work& work) {
+  uint16_t* pixels = Frame().pixels.data();
+  for (size_t i = 0; i < scene.spans.size(); ++i) {
+    const uint32_t level = static_cast<uint32_t>(scene.triangles[i][0].q) << 11;
+    for (const Span& span : scene.spans[i]) {
+      uint32_t u = static_cast<uint32_t>(span.offset % kWidth) << 16;
+      const uint32_t v = static_cast<uint32_t>(span.offset / kWidth) << 16;
+      uint16_t* pixel = pixels + span.offset;
+      for (size_t n = 0; n < span.count; ++n, u += 0x10000) work(pixel[n], u, v, level);
+    }
+  }
+  benchmark::ClobberMemory();
+}
+
+inline uint32_t Texel128(uint32_t u, uint32_t v) { return ((v >> 9) & 0x3F80) | ((u >> 16) & 0x7F); }
+
+void PlainFamily(const Scene& scene, Family family) {
+  const Tables& t = Tab();
+  const uint8_t* texels = t.texels.data();
+  const uint16_t* texels16 = t.texels16.data();
+  const uint16_t* colours = t.colours.data();
+  const uint8_t* shade = t.shade.data();
+  const uint16_t colour = t.colour;
+  switch (family) {
+    case Family::kFlat: {
+      uint16_t* pixels = Frame().pixels.data();
+      for (const auto& spans : scene.spans)
+        for (const Span& span : spans) std::fill_n(pixels + span.offset, span.count, colour);
+      benchmark::ClobberMemory();
+      return;
+    }
+    case Family::kShaded:
+      return PlainScene(scene, [&](uint16_t& p, uint32_t, uint32_t, uint32_t q) {
+        p = Shade565(shade + ((q >> 8) & 0xFF00), colour);
+      });
+    case Family::kShadedTransparent:
+      return PlainScene(scene, [&](uint16_t& p, uint32_t, uint32_t, uint32_t q) {
+        const uint8_t* row = shade + ((q >> 8) & 0xFF00);
+        if ((row[31] | row[32 + 63] | row[96 + 31]) != 0) p = Shade565(row, colour);
+      });
+    case Family::kTexture:
+      return PlainScene(scene, [&](uint16_t& p, uint32_t u, uint32_t v, uint32_t) {
+        p = colours[texels[Texel128(u, v)]];
+      });
+    case Family::kShadedTexture:
+      return PlainScene(scene, [&](uint16_t& p, uint32_t u, uint32_t v, uint32_t q) {
+        p = Shade565(shade + ((q >> 8) & 0xFF00), colours[texels[Texel128(u, v)]]);
+      });
+    case Family::kTransparentTexture:
+      return PlainScene(scene, [&](uint16_t& p, uint32_t u, uint32_t v, uint32_t) {
+        const uint8_t texel = texels[Texel128(u, v)];
+        if (texel != 0) p = colours[texel];
+      });
+    case Family::kShadedTransparentTexture:
+      return PlainScene(scene, [&](uint16_t& p, uint32_t u, uint32_t v, uint32_t q) {
+        const uint8_t texel = texels[Texel128(u, v)];
+        if (texel != 0) p = Shade565(shade + ((q >> 8) & 0xFF00), colours[texel]);
+      });
+    case Family::kDirectTexture:
+      return PlainScene(scene, [&](uint16_t& p, uint32_t u, uint32_t v, uint32_t) {
+        p = texels16[Texel128(u, v)];
+      });
+  }
+}
+
+// The plain loop's pixel rate per family and scene, measured once for at
+// least a quarter of a second.
+double PlainRate(Family family, bool large) {
+  static double rates[8][2] = {};
+  double& rate = rates[static_cast<int>(family)][large ? 1 : 0];
+  if (rate == 0) {
+    const Scene& scene = GetScene(large);
+    const auto start = std::chrono::steady_clock::now();
+    int64_t rounds = 0;
+    std::chrono::duration<double> elapsed{};
+    do {
+      PlainFamily(scene, family);
+      ++rounds;
+      elapsed = std::chrono::steady_clock::now() - start;
+    } while (elapsed.count() < 0.25);
+    rate = static_cast<double>(scene.pixels) * rounds / elapsed.count();
+  }
+  return rate;
+}
+
 void BM_Fill(benchmark::State& state, Family family, bool large) {
   const Scene& scene = GetScene(large);
   MemsetRate(large);
+  PlainRate(family, large);
   const Tables& tables = Tab();
   const SGRasterFrame* frame = &Frame().frame;
   const ISGTriFill fill = FillOf(family);
@@ -218,6 +328,8 @@ void BM_Fill(benchmark::State& state, Family family, bool large) {
   }
   const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
   SetRates(state, scene, elapsed.count(), large);
+  state.counters["x_plain"] = static_cast<double>(scene.pixels) * static_cast<double>(state.iterations()) /
+                              elapsed.count() / PlainRate(family, large);
 }
 
 void BM_Memset(benchmark::State& state, bool large) {

@@ -60,6 +60,55 @@ struct ISGShader {
   }
 };
 
+// ISGShader with the channel layout a compile-time constant, so that the
+// per-pixel masks and shifts are immediates rather than loads.
+template <uint32_t kRedBits, uint32_t kGreenBits, uint32_t kBlueBits, uint32_t kRedShift, uint32_t kGreenShift,
+          uint32_t kBlueShift>
+struct ISGShaderFixed {
+  static constexpr uint32_t kRedMask = ((1u << kRedBits) - 1) << kRedShift;
+  static constexpr uint32_t kGreenMask = ((1u << kGreenBits) - 1) << kGreenShift;
+  static constexpr uint32_t kBlueMask = ((1u << kBlueBits) - 1) << kBlueShift;
+  static constexpr uint32_t kGreenOffset = 1u << kRedBits;
+  static constexpr uint32_t kBlueOffset = kGreenOffset + (1u << kGreenBits);
+  static constexpr SGPixelFormat kFormat = {kRedBits,  kRedMask,  kRedShift,  kGreenBits, kGreenMask,
+                                            kGreenShift, kBlueBits, kBlueMask, kBlueShift};
+  const uint8_t* table;
+
+  const uint8_t* Row(uint32_t q) const { return table + ((q >> 8) & 0xFF00); }
+  uint16_t Apply(const uint8_t* row, uint32_t colour) const {
+    const uint32_t r = row[(colour & kRedMask) >> kRedShift];
+    const uint32_t g = row[kGreenOffset + ((colour & kGreenMask) >> kGreenShift)];
+    const uint32_t b = row[kBlueOffset + ((colour & kBlueMask) >> kBlueShift)];
+    return static_cast<uint16_t>((r << kRedShift) | (g << kGreenShift) | (b << kBlueShift));
+  }
+  bool Blackens(const uint8_t* row) const {
+    return (row[kRedMask >> kRedShift] | row[kGreenOffset + (kGreenMask >> kGreenShift)] |
+            row[kBlueOffset + (kBlueMask >> kBlueShift)]) == 0;
+  }
+};
+
+using ISGShader565 = ISGShaderFixed<5, 6, 5, 11, 5, 0>;
+using ISGShader555 = ISGShaderFixed<5, 5, 5, 10, 5, 0>;
+
+inline bool ISGSameFormat(const SGPixelFormat& a, const SGPixelFormat& b) {
+  return a.pfRedBits == b.pfRedBits && a.pfRedMask == b.pfRedMask && a.pfRedShift == b.pfRedShift &&
+         a.pfGreenBits == b.pfGreenBits && a.pfGreenMask == b.pfGreenMask && a.pfGreenShift == b.pfGreenShift &&
+         a.pfBlueBits == b.pfBlueBits && a.pfBlueMask == b.pfBlueMask && a.pfBlueShift == b.pfBlueShift;
+}
+
+// Calls walk(shader) with a fixed-layout shader for the two common formats
+// and the run-time one for any other.
+template <class Walk>
+void ISGWithShader(const void* shadeTable, const SGPixelFormat& format, const Walk& walk) {
+  const auto* table = static_cast<const uint8_t*>(shadeTable);
+  if (ISGSameFormat(format, ISGShader565::kFormat))
+    walk(ISGShader565{table});
+  else if (ISGSameFormat(format, ISGShader555::kFormat))
+    walk(ISGShader555{table});
+  else
+    walk(ISGShader(shadeTable, format));
+}
+
 // Reads the 16-bit colour an untextured fill is given: two bytes, so the
 // caller may point at any object whose first two bytes hold the colour.
 inline uint16_t ISGReadColour16(const void* colour) {
@@ -77,11 +126,11 @@ struct ISGOpTexture {
   }
 };
 
-template <int W, int H>
+template <int W, int H, class Shader = ISGShader>
 struct ISGOpShadedTexture {
   const uint8_t* texels;
   const uint16_t* colours;
-  ISGShader shader;
+  Shader shader;
   void operator()(uint16_t& pixel, const std::array<uint32_t, 3>& a) const {
     pixel = shader.Apply(shader.Row(a[2]), colours[texels[ISGTexelAddress<W, H>::Of(a[0], a[1])]]);
   }
@@ -97,11 +146,11 @@ struct ISGOpTransparentTexture {
   }
 };
 
-template <int W, int H>
+template <int W, int H, class Shader = ISGShader>
 struct ISGOpShadedTransparentTexture {
   const uint8_t* texels;
   const uint16_t* colours;
-  ISGShader shader;
+  Shader shader;
   void operator()(uint16_t& pixel, const std::array<uint32_t, 3>& a) const {
     const uint8_t texel = texels[ISGTexelAddress<W, H>::Of(a[0], a[1])];
     if (texel != 0) pixel = shader.Apply(shader.Row(a[2]), colours[texel]);
@@ -116,17 +165,19 @@ struct ISGOpDirectTexture {
   }
 };
 
+template <class Shader = ISGShader>
 struct ISGOpShaded {
   uint16_t colour;
-  ISGShader shader;
+  Shader shader;
   void operator()(uint16_t& pixel, const std::array<uint32_t, 1>& a) const {
     pixel = shader.Apply(shader.Row(a[0]), colour);
   }
 };
 
+template <class Shader = ISGShader>
 struct ISGOpShadedTransparent {
   uint16_t colour;
-  ISGShader shader;
+  Shader shader;
   void operator()(uint16_t& pixel, const std::array<uint32_t, 1>& a) const {
     const uint8_t* row = shader.Row(a[0]);
     if (!shader.Blackens(row)) pixel = shader.Apply(row, colour);

@@ -139,16 +139,18 @@ inline ISGEdge ISGEdgeSetUp(int32_t originX, int32_t originY, int32_t slope, int
   return edge;
 }
 
-// Moves an edge to the next row; returns true when it took stepA.
+// Moves an edge to the next row; returns all ones when it took stepA, else 0.
 // A left edge (rounded up) takes stepA when its error runs out, a right edge
-// (rounded down) takes stepB.
+// (rounded down) takes stepB. The choice follows the slope's fraction, which
+// no predictor learns, so it is made with masks rather than branches.
 template <bool kRoundUp>
-inline bool ISGEdgeStep(ISGEdge& edge) {
-  edge.error = ISGSub32(edge.error, edge.fraction);
-  const bool carry = edge.error <= 0;
-  if (carry) edge.error = ISGAdd32(edge.error, 0x10000);
-  const bool takeA = kRoundUp ? carry : !carry;
-  edge.offset += takeA ? edge.stepA : edge.stepB;
+inline uint32_t ISGEdgeStep(ISGEdge& edge) {
+  const int32_t error = ISGSub32(edge.error, edge.fraction);
+  const uint32_t carry = 0u - static_cast<uint32_t>(error <= 0);
+  edge.error = ISGAdd32(error, static_cast<int32_t>(carry & 0x10000));
+  const uint32_t takeA = kRoundUp ? carry : ~carry;
+  const uint64_t wideA = static_cast<uint64_t>(static_cast<int64_t>(static_cast<int32_t>(takeA)));
+  edge.offset += edge.stepB + static_cast<int64_t>(static_cast<uint64_t>(edge.stepA - edge.stepB) & wideA);
   return takeA;
 }
 
@@ -164,6 +166,28 @@ template <class Op>
 concept ISGWholeSpanOp = Op::kWholeSpans;
 template <class Op>
 concept ISGRowRecordOp = Op::kRowRecords;
+
+// Runs op along count pixels from pixel in direction kStep. The attribute
+// values are kept in scalars: as an array carried from pixel to pixel they
+// were packed into vector registers and stored and reloaded every pixel.
+template <int kStep, std::size_t N, class Pixel, class Op>
+inline void ISGWalkSpan(Pixel* pixel, int64_t count, const std::array<uint32_t, N>& start,
+                        const std::array<uint32_t, N>& step, const Op& op) {
+  static_assert(N <= 3);
+  uint32_t a0 = 0, a1 = 0, a2 = 0;
+  if constexpr (N > 0) a0 = start[0];
+  if constexpr (N > 1) a1 = start[1];
+  if constexpr (N > 2) a2 = start[2];
+  for (; count > 0; --count, pixel += kStep) {
+    if constexpr (N == 0) op(*pixel, std::array<uint32_t, 0>{});
+    if constexpr (N == 1) op(*pixel, std::array<uint32_t, 1>{a0});
+    if constexpr (N == 2) op(*pixel, std::array<uint32_t, 2>{a0, a1});
+    if constexpr (N == 3) op(*pixel, std::array<uint32_t, 3>{a0, a1, a2});
+    if constexpr (N > 0) a0 += step[0];
+    if constexpr (N > 1) a1 += step[1];
+    if constexpr (N > 2) a2 += step[2];
+  }
+}
 
 // Draws the rows of one half until endRow. kLongRight: the long edge is the
 // right edge (area not negative) and spans run right to left.
@@ -186,18 +210,12 @@ void ISGTriWalkRows(ISGLongEdge<N>& longEdgeState, ISGEdge shortEdge, int32_t& r
     } else {
       const int64_t count = kLongRight ? longEdge.edge.offset - shortEdge.offset + 1
                                        : shortEdge.offset - longEdge.edge.offset + 1;
-      if (count > 0) {
-        Pixel* pixel = base + longEdge.edge.offset;
-        std::array<uint32_t, N> values = longEdge.values;
-        for (int64_t i = 0; i < count; ++i) {
-          op(kLongRight ? pixel[-i] : pixel[i], values);
-          for (std::size_t k = 0; k < N; ++k) values[k] += step[k];
-        }
-      }
+      if (count > 0)
+        ISGWalkSpan<kLongRight ? -1 : 1>(base + longEdge.edge.offset, count, longEdge.values, step, op);
     }
-    const std::array<uint32_t, N>& rowStep =
-        ISGEdgeStep<!kLongRight>(longEdge.edge) ? longEdge.rowA : longEdge.rowB;
-    for (std::size_t k = 0; k < N; ++k) longEdge.values[k] += rowStep[k];
+    const uint32_t takeA = ISGEdgeStep<!kLongRight>(longEdge.edge);
+    for (std::size_t k = 0; k < N; ++k)
+      longEdge.values[k] += longEdge.rowB[k] + ((longEdge.rowA[k] - longEdge.rowB[k]) & takeA);
     ISGEdgeStep<kLongRight>(shortEdge);
     ++row;
   }

@@ -48,11 +48,16 @@ const Member kMembers[] = {
 
 #undef SIZES
 
-TEST(FillDifferential, EveryMemberMatchesTheReferenceAndStaysInsideTheFrame) {
-  unsigned seed = 1;
+// Blue in the top bits: neither layout the shaded fills have a fixed path for.
+constexpr SGPixelFormat kFormatBgr565 = {5, 0x001F, 0, 6, 0x07E0, 5, 5, 0xF800, 11};
+
+// Every member on three pitches; with `other`, every pitch in kFormatBgr565,
+// else 5-6-5 and, on the odd pitch, 5-5-5.
+void CompareWithReference(bool other) {
+  unsigned seed = other ? 1001 : 1;
   for (const Member& member : kMembers) {
     for (PitchKind pitch : {PitchKind::kPositive, PitchKind::kNegative, PitchKind::kOdd}) {
-      const SGPixelFormat format = pitch == PitchKind::kOdd ? kFormat555 : kFormat565;
+      const SGPixelFormat format = other ? kFormatBgr565 : pitch == PitchKind::kOdd ? kFormat555 : kFormat565;
       const int w = 40 + static_cast<int>(seed % 29), h = 30 + static_cast<int>(seed % 17);
       TriangleSource source(seed++, w, h);
       std::vector<uint8_t> texels8(static_cast<size_t>(member.w) * member.h);
@@ -88,6 +93,10 @@ TEST(FillDifferential, EveryMemberMatchesTheReferenceAndStaysInsideTheFrame) {
     }
   }
 }
+
+TEST(FillDifferential, EveryMemberMatchesTheReferenceAndStaysInsideTheFrame) { CompareWithReference(false); }
+
+TEST(FillDifferential, AnyOtherPixelFormatMatchesTheReferenceToo) { CompareWithReference(true); }
 
 // Exact left and right x of the triangle on the horizontal line y, when the
 // line crosses it.
