@@ -31,12 +31,7 @@ class Catalog {
   }
 
   void Material(const std::string& path, std::uint32_t type, std::uint32_t colour, const std::string& texture = "") {
-    SGMaterial mat{};
-    mat.matType = type;
-    mat.matColour = colour;
-    mat.matAmbient = 0.2f;
-    mat.matDiffuse = 0.8f;
-    Add(path, kMaterial, sgdata::MakeMaterialFile(mat, {}, texture));
+    Add(path, kMaterial, MakeMaterial(type, colour, texture));
   }
 
   std::vector<Asset> Take() { return std::move(assets_); }

@@ -68,6 +68,10 @@ Image MakeArchive(const std::vector<Asset>& catalog);
 std::string MakeSceneFile();
 Image MakeScenePalette();
 
+// A material file of `type` and colour word (palette index in byte 0, then
+// blue, green, red) with the texture named (none when empty).
+Image MakeMaterial(std::uint32_t type, std::uint32_t colour, const std::string& texture);
+
 // An 8-bit texture with its own palette file: rock, glow (suns, halos) or a
 // solid colour, `width` x `height` from the sizes that have fills.
 enum class Look { kRock, kGlow, kSolid };

@@ -42,12 +42,8 @@ void Series(const std::string& dir, const std::string& base, std::uint32_t seed,
     out->push_back({dir + stem + ".ptx", kTexture,
                     sgdata::MakePalettedTextureFile(SG_TXM_FORMAT_PAL8 | SG_TXM_PALETTE_FILE, kSide, kSide, texels,
                                                     texels, "3DDATA\\" + palette)});
-    SGMaterial mat{};
-    mat.matType = SG_MAT_TYPE_TRANSPARENT_TEXTURE;
-    mat.matColour = 0xFFFFFFFF;
-    mat.matAmbient = 0.2f;
-    mat.matDiffuse = 0.8f;
-    out->push_back({dir + stem + ".mat", kMaterial, sgdata::MakeMaterialFile(mat, {}, "3DDATA\\" + dir + stem + ".ptx")});
+    out->push_back({dir + stem + ".mat", kMaterial,
+                    MakeMaterial(SG_MAT_TYPE_TRANSPARENT_TEXTURE, 0xFFFFFFFF, "3DDATA\\" + dir + stem + ".ptx")});
   }
 }
 

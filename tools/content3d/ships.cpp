@@ -168,12 +168,8 @@ void AddUnitPictures(std::vector<Asset>* out) {
         };
         out->push_back({dir + stem + ".ptx", kTexture, texture(texels)});
         if (ViewCodeMirrored(code)) out->push_back({dir + stem + ".xtx", kTexture, texture(Mirrored(texels))});
-        SGMaterial mat{};
-        mat.matType = SG_MAT_TYPE_TRANSPARENT_TEXTURE;
-        mat.matColour = 0xFFFFFFFF;
-        mat.matAmbient = 0.2f;
-        mat.matDiffuse = 0.8f;
-        out->push_back({dir + stem + ".mat", kMaterial, sgdata::MakeMaterialFile(mat, {}, "3DDATA\\" + dir + stem + ".ptx")});
+        out->push_back({dir + stem + ".mat", kMaterial,
+                        MakeMaterial(SG_MAT_TYPE_TRANSPARENT_TEXTURE, 0xFFFFFFFF, "3DDATA\\" + dir + stem + ".ptx")});
       }
     }
   }

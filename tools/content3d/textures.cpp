@@ -87,6 +87,15 @@ Image MakeTexture(Look look, std::uint32_t width, std::uint32_t height, std::uin
                                          paletteName);
 }
 
+Image MakeMaterial(std::uint32_t type, std::uint32_t colour, const std::string& texture) {
+  SGMaterial mat{};
+  mat.matType = type;
+  mat.matColour = colour;
+  mat.matAmbient = 0.2f;
+  mat.matDiffuse = 0.8f;
+  return sgdata::MakeMaterialFile(mat, {}, texture);
+}
+
 std::string MakeSceneFile() {
   // 16 x 16 pages of 2048 units: the world spans 32768 units a side, wider
   // than any position the solar and asteroid views place objects at.

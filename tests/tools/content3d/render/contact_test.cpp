@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "../../../sg/render/support/renderfixture.h"
+#include "tests/sg/render/support/renderfixture.h"
 #include "tools/content3d/content3d.h"
 
 namespace {
