@@ -10,6 +10,7 @@
 #include "Game/app/CClntApp.h"
 #include "Game/frontend/ConnectionScreens.h"
 #include "Game/frontend/CreateJoinScreen.h"
+#include "Game/frontend/EmailScreen.h"
 #include "Game/frontend/SessionList.h"
 #include "Game/frontend/ScreenHistory.h"
 #include "Game/frontend/TitleScreens.h"
@@ -22,6 +23,7 @@
 #include "hvmulti/HvMulti.h"
 #include "platform/core/clock.h"
 #include "platform/core/files.h"
+#include "platform/core/process.h"
 #include "media/CSndPlay.h"
 #include "platform/core/bytes.h"
 
@@ -101,12 +103,55 @@ std::int16_t AnnounceStartedGame(CClntApp& app) {
   return app.m_standAlone ? kScreenGuildChapterHost : kScreenGuildChapter;
 }
 
+// The server program creates the e-mail game's first files and ends; the
+// players then take their turns from the e-mail screen.
+std::int16_t CreateEmailGame(CClntApp& app) {
+  app.WriteEmailInfo();
+  const std::string server = std::string(g_instData.GetInstallPath()) + "QuenSrvr.exe";
+  const std::intptr_t code =
+      plat::_spawnl(plat::_P_WAIT, server.c_str(), server.c_str(), app.m_lobbyArgument.c_str(), nullptr);
+  if (code != 1) {
+    app.ShowTextBox("EMAILCER");
+    app.ShowTextBox("FEERROR_");
+    return kScreenTitle;
+  }
+  app.ShowTextBox("EMAILCRE");
+  app.m_gameConfig->word12 = 1;
+  app.m_chaptersPerGuild = app.m_gameConfig->chapters;
+  return app.m_standAlone ? kScreenGuildChapterHost : kScreenEmail;
+}
+
+std::int16_t EmailScreen(CClntApp& app) {
+  std::string typed;
+  const std::int16_t result = RunEmailDlg(app, typed);
+  std::string name;
+  if (!typed.empty()) {
+    name = EmailGameName(typed);
+    if (g_session) g_session->emailGameName = name;
+  }
+  switch (result) {
+    case kResultCreateEmail:
+      if (name.empty()) return kScreenEmail;
+      app.m_lobbyArgument = EmailCreateCommand(name);
+      app.m_emailGame = 1;
+      return kScreenConfigLocal;
+    case kResultPlayEmail:
+    case kResultProcessEmail:
+      // Both choose their turn file with the load screen of the front end's
+      // second half: no file is chosen.
+      return kScreenEmail;
+    default:
+      return result;
+  }
+}
+
 // The configuration screen's start of a local game, with the configuration
 // as it stands.
 std::int16_t StartLocalGame(CClntApp& app) {
   app.m_gameSettings->word16 = app.m_gameConfig->word36;
   StopEffects();
   app.m_connection.connectionKind = kLocalConnection;
+  if (app.m_emailGame) return CreateEmailGame(app);
   if (!g_session || g_session->AutoLaunchConnect(app.m_lobbyArgument.c_str()) != 0) {
     app.ShowTextBox("FEERROR_");
     return kScreenTitle;
@@ -263,6 +308,7 @@ std::int16_t ShowScreen(CClntApp& app, std::int16_t id) {
   switch (id) {
     case kScreenTitle: return TitleScreen(app);
     case kScreenSingle: return SingleScreen(app);
+    case kScreenEmail: return EmailScreen(app);
     case kScreenConnection: return ConnectionTypeScreen(app);
     case kScreenConfigLocal: return StartLocalGame(app);
     case kScreenSessions: return SessionsScreen(app);

@@ -56,3 +56,15 @@ TEST(SessionList, BlanksInNamesAndPasswordsBecomeUnderscores) {
 }
 
 }  // namespace
+
+#include "Game/frontend/EmailScreen.h"
+
+namespace {
+
+TEST(EmailGame, TheTypedNameBecomesTheGameNameAndTheServersCommandLine) {
+  EXPECT_EQ(EmailGameName("My Game"), "My_Game-0");
+  EXPECT_EQ(EmailCreateCommand(EmailGameName("My Game")), "-En:My_Game-0 HVSCS");
+  EXPECT_EQ(EmailGameName("a  b"), "a__b-0");
+}
+
+}  // namespace

@@ -6,6 +6,8 @@ build=${1:?usage: refresh_goldens.sh BUILD_DIR}
 here=$(cd "$(dirname "$0")" && pwd)
 work="$build/gamedata/c/QUENBAR"
 cd "$work"
-QUENBAR_CONFIG_DIR="$build/gamedata/config" "$build/Game/quenbar" --headless --script "$here/screens.txt"
+for script in screens email; do
+  QUENBAR_CONFIG_DIR="$build/gamedata/config" "$build/Game/quenbar" --headless --script "$here/$script.txt"
+done
 cp fe_*.png "$here/golden/"
 echo "refreshed: $(ls "$here/golden")"
