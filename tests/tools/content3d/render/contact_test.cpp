@@ -106,4 +106,20 @@ TEST_F(ContactSheet, EveryModelDrawsWithItsMaterials) {
   EXPECT_TRUE(WritePng(out, sheet));
 }
 
+TEST_F(ContactSheet, SceneFileLoadsWithItsPalette) {
+  std::filesystem::create_directories(drive_.Host("3DDATA"));
+  drive_.Write("3DDATA/Quenbar.con", content3d::MakeSceneFile());
+  drive_.Write("3DDATA/palette.dat", content3d::MakeScenePalette());
+  SGDataPath* dp = nullptr;
+  ASSERT_EQ(SGDataPathCreate(ctx_, "Q:\\3DDATA\\", 0, &dp), SG_ERROR_NONE);
+  SGScene* scene = nullptr;
+  ASSERT_EQ(SGSceneCreate(ctx_, &scene), SG_ERROR_NONE);
+  EXPECT_EQ(SGSceneLoad(scene, dp, "Quenbar.con"), SG_ERROR_NONE);
+  EXPECT_EQ(scene->scnPaletteLen, 256u);
+  // The world spans the coordinates the views place objects at.
+  EXPECT_GE(scene->scnPageSize * static_cast<float>(scene->scnWorldSize[0]), 32768.f);
+  SGSceneDestroy(scene);
+  SGDataPathDestroy(dp);
+}
+
 }  // namespace
