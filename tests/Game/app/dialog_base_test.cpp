@@ -1,3 +1,4 @@
+#include <filesystem>
 #include <memory>
 #include <vector>
 
@@ -13,6 +14,7 @@
 #include "platform/user/pump.h"
 #include "platform/user/queue.h"
 #include "shell_fixture.h"
+#include "tests/support/scratch_drive.h"
 
 namespace {
 
@@ -117,6 +119,30 @@ TEST_F(DialogBase, AltRightClickShowsHelpOnlyDuringAGame) {
   SendMessage(window, WM_RBUTTONDOWN, 0, 0);
   EXPECT_EQ(topics, std::vector<std::uint32_t>{321});
   DestroyWindow(window);
+}
+
+TEST_F(DialogBase, OwnsTheFrontEndModuleItLoadsButNeverTheGames) {
+  quentest::ScratchDrive drive;  // the current folder, where the module is looked for without an art path
+  std::filesystem::copy_file(std::string(QUEN_BUILD_DIR) + "/gamedata/c/QUENBAR/ART/FRONTEND/frontend.dll",
+                             drive.Host("frontend.dll"));
+  HMODULE mine = LoadLibrary("frontend.dll");
+  ASSERT_NE(mine, nullptr);
+  {
+    CDlgBase dialog(nullptr, nullptr, program, 0, nullptr);
+    EXPECT_EQ(dialog.m_module, mine);
+    EXPECT_EQ(dialog.m_ownModule, 1u);
+  }
+  EXPECT_TRUE(FreeLibrary(mine));  // the dialog gave back its own reference: this is the last
+  EXPECT_FALSE(FreeLibrary(mine));
+  HMODULE game = LoadLibrary("frontend.dll");
+  StartGame(0);
+  g_appLinks.game.imageModule = [game] { return game; };
+  {
+    CDlgBase dialog(nullptr, nullptr, program, 0, nullptr);
+    EXPECT_EQ(dialog.m_module, game);
+    EXPECT_EQ(dialog.m_ownModule, 0u);
+  }
+  EXPECT_TRUE(FreeLibrary(game));
 }
 
 // The boxes sit at (263, 229); OK at (103, 108), Yes at (47, 108), No at
