@@ -164,7 +164,9 @@ TEST_F(TurnsTest, BuildingAtvsAndLanding) {
   // 70 points at capacity 10: (70 - 1) / 10 + 1.
   EXPECT_EQ(Turns(builder), 7);
   std::uint8_t landing[132] = {};
-  CGUnit* lander = Unit(builder->design, {0, 400, 0, 0});
+  // The lander stands off the builder's straight path to the centre, so the
+  // approach takes no detour (whose search resumes where the last one ended).
+  CGUnit* lander = Unit(builder->design, {0, 0, 400, 0});
   lander->OrderLandAtvs(landing, kInsertReplace);
   EXPECT_EQ(Turns(lander), 1);  // within 190000 of the centre
   builder->OrderLandAtvs(landing, kInsertReplace);
