@@ -78,7 +78,10 @@ TEST_F(ContactSheet, EveryModelDrawsWithItsMaterials) {
     SGModel* model = nullptr;
     ASSERT_EQ(SGModelRelocate(a.data.data() + 4, size, &model), SG_ERROR_NONE) << a.path;
     Keep(model);
-    if (previous != nullptr) SGInstanceRemove(previous);
+    if (previous != nullptr) {
+      SGInstanceRemove(previous);
+      SGInstanceDelete(previous);
+    }
     SGInstance* inst = Place(model, Materials(catalog, a.path), 0.0, 0.0, 0.0);
     if (a.path.rfind("BB", 0) == 0) {
       // As the views turn billboards: the model's forward axis to the camera.
