@@ -184,9 +184,11 @@ struct ISGOpShadedTransparent {
   }
 };
 
-// Writes whole rows left to right: a leading 16-bit store up to a 4-byte
-// boundary, then pixel pairs as 32-bit words (copied sixteen pixels at a time
-// where the row is long enough), a trailing 16-bit store.
+// Writes whole rows. Rows of up to eight pixels, most rows of small
+// triangles, take a fixed number of overlapping stores, so that their length
+// costs no loop exit to predict; longer ones a leading 16-bit store up to a
+// 4-byte boundary, then pixel pairs as 32-bit words (copied sixteen pixels at
+// a time where the row is long enough), a trailing 16-bit store.
 struct ISGOpFlat {
   static constexpr bool kWholeSpans = true;
   static constexpr int kBlockPixels = 16;
@@ -197,6 +199,19 @@ struct ISGOpFlat {
 
   void Span(uint16_t* left, uint16_t* right) const {
     int64_t remaining = right - left + 1;
+    if (remaining <= 4) {
+      const int64_t half = remaining >> 1;  // 1 to 4 pixels: both ends and their inner neighbours
+      left[0] = colour;
+      left[half] = colour;
+      right[-half] = colour;
+      right[0] = colour;
+      return;
+    }
+    if (remaining <= 8) {
+      std::memcpy(left, block.data(), 4 * sizeof(uint16_t));
+      std::memcpy(right - 3, block.data(), 4 * sizeof(uint16_t));
+      return;
+    }
     if (reinterpret_cast<uintptr_t>(left) & 2) {
       *left++ = colour;
       --remaining;

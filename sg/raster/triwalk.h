@@ -308,12 +308,13 @@ void ISGTriWalk(const SGQVert* p1, const SGQVert* p2, const SGQVert* p3, const S
   std::array<uint32_t, N> gradX{}, gradY{};
   const int32_t extentX = ISGSub32(std::max({p1->x, p2->x, p3->x}), std::min({p1->x, p2->x, p3->x}));
   const int32_t threshold = std::max(extentX, dy2);
-  if (!(area < threshold && ISGNeg32(area) < threshold)) {
+  if (N > 0 && !(area < threshold && ISGNeg32(area) < threshold)) {
+    const double inverse = 1.0 / area;
     for (std::size_t k = 0; k < N; ++k) {
       const int32_t da1 = ISGSub32(middleValues[k], topValues[k]);
       const int32_t da2 = ISGSub32(bottomValues[k], topValues[k]);
-      gradX[k] = static_cast<uint32_t>(ISGFixedGradient(dy2, da1, da2, dy1, area));
-      gradY[k] = static_cast<uint32_t>(ISGFixedGradient(da2, dx1, dx2, da1, area));
+      gradX[k] = static_cast<uint32_t>(ISGFixedGradientBy(dy2, da1, da2, dy1, area, inverse));
+      gradY[k] = static_cast<uint32_t>(ISGFixedGradientBy(da2, dx1, dx2, da1, area, inverse));
     }
   }
   if (dy2 == 0) return;

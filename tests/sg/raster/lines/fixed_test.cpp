@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <limits>
+#include <random>
 
 #include "sg/raster/fixed.h"
 
@@ -47,6 +48,31 @@ TEST(FixedPoint, WrappingHelpersWrapLikeThirtyTwoBitRegisters) {
   EXPECT_EQ(ISGNeg32(INT32_MIN), INT32_MIN);
   EXPECT_EQ(ISGShl32(0x00010001, 16), 0x00010000);
   EXPECT_EQ(ISGMul32(0x10000, 0x10000), 0);
+}
+
+// The shared-inverse division gives the exact truncated quotient: random
+// operands of every magnitude, exact multiples (remainder 0) and the sizes
+// around the switch to the exact division.
+TEST(FixedPoint, GradientByInverseIsTheExactQuotient) {
+  std::mt19937_64 random(3);
+  auto any = [&](int bits) {
+    const int64_t range = int64_t{1} << bits;
+    return static_cast<int32_t>(static_cast<int64_t>(random() % (2 * range + 1)) - range);
+  };
+  for (int n = 0; n < 200000; ++n) {
+    const int bits = 1 + n % 31;
+    int32_t area = any(1 + n % 30);
+    if (area == 0) area = 1;
+    const int32_t a = any(bits), b = any(bits), c = any(bits);
+    int32_t d = any(bits);
+    if (n % 7 == 0 && b != 0) d = 0;  // difference -a x b, then a multiple of area
+    const int32_t mult = n % 7 == 0 ? area : a;
+    ASSERT_EQ(ISGFixedGradientBy(mult, b, c, d, area, 1.0 / area), ISGFixedGradient(mult, b, c, d, area))
+        << mult << " " << b << " " << c << " " << d << " " << area;
+  }  // Exact multiples just below a power of two, where area x (1 / area) rounds under 1.
+  for (int32_t area = -3000; area <= 3000; ++area)
+    for (int k = 0; k < 9 && area != 0; ++k)
+      ASSERT_EQ(ISGFixedGradientBy(area, 1 << k, 0, 0, area, 1.0 / area), -(2048 << k)) << area << " " << k;
 }
 
 }  // namespace
