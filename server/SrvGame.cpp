@@ -25,6 +25,9 @@ std::size_t MinimumSize(std::uint16_t type) {
     case PKT_GAME_SETTINGS: return 68;
     case PKT_SAVE_GAME: return 272;
     case PKT_LOAD_GAME: return 276;
+    case PKT_LOAD_REQUEST: return 276;
+    case PKT_LOAD_ANSWER: return 16;
+    case PKT_AUTOSAVE: return 12;
     default: return kPacketHeaderSize;
   }
 }
@@ -48,6 +51,10 @@ void SrvGame::PlayerLeft(std::uint32_t player) {
     for (std::uint32_t p : m_players) SendChapterName(p, static_cast<std::uint16_t>(chapter));
   } else {
     m_log.Line("player %u left", player);
+  }
+  if (m_loadRequester != 0) {
+    if (player == m_loadRequester) m_loadRequester = 0;
+    else FinishLoadRequestWhenAnswered();
   }
   if (m_players.empty()) {
     m_ended = true;
@@ -107,6 +114,12 @@ bool SrvGame::Receive(std::uint32_t from, std::span<const std::uint8_t> packet) 
     case PKT_END_TURN: return OnEndTurn(from, packet);
     case PKT_SAVE_GAME: return OnSaveOrLoad(from, packet, true);
     case PKT_LOAD_GAME: return OnSaveOrLoad(from, packet, false);
+    case PKT_LOAD_REQUEST: return OnLoadRequest(from, packet);
+    case PKT_LOAD_ANSWER: return OnLoadAnswer(from, packet);
+    case PKT_AUTOSAVE:
+      m_autosave = ReadU32(packet, 8) != 0;
+      m_log.Line("autosave %s by player %u", m_autosave ? "on" : "off", from);
+      return true;
     case PKT_QUIT: PlayerLeft(from); return true;
     case PKT_END_GAME:
       m_ended = true;
@@ -204,9 +217,9 @@ bool SrvGame::OnPlayerName(std::uint32_t from, std::span<const std::uint8_t> pac
   return true;
 }
 
-void SrvGame::SendToOthers(std::uint32_t from, const SrvPacket& packet) {
+void SrvGame::SendToOthers(std::uint32_t from, const SrvPacket& packet, bool sequenced) {
   for (std::uint32_t p : m_players)
-    if (p != from) m_out.Send(p, packet, false);
+    if (p != from) m_out.Send(p, packet, sequenced);
 }
 
 bool SrvGame::OnStart(std::uint32_t from) {
@@ -245,29 +258,6 @@ bool SrvGame::OnEndTurn(std::uint32_t from, std::span<const std::uint8_t> packet
   return true;
 }
 
-bool SrvGame::OnSaveOrLoad(std::uint32_t from, std::span<const std::uint8_t> packet, bool save) {
-  const std::uint16_t type = save ? PKT_SAVE_GAME : PKT_LOAD_GAME;
-  if (!m_started) return Refuse(from, type, "no game runs");
-  if (HeldChapter(from) < 0) return Refuse(from, type, "sender holds no chapter");
-  const std::string name = ReadText(packet, 8, 256);
-  // The name becomes a file in the server's folder and must stay there.
-  if (name.empty() || name.find_first_of("\\/:") != std::string::npos || name.find("..") != std::string::npos)
-    return Refuse(from, type, "unusable file name");
-  const std::uint32_t identifier = ReadU32(packet, 264);
-  const std::string path = m_folder + name;
-  if (save) {
-    const bool ok = Save(path, identifier);
-    m_log.Line("save of turn %u to \"%s\": %s", m_world.turn, name.c_str(), ok ? "done" : "failed");
-    PacketImage<12> done(PKT_SAVE_DONE);
-    done.Put<std::uint32_t>(8, ok ? 1 : 0);
-    m_out.Send(from, SrvPacket(done.bytes.begin(), done.bytes.end()), true);
-    return ok;
-  }
-  if (!Load(path, identifier)) return Refuse(from, type, "the server file could not be loaded");
-  m_log.Line("loaded \"%s\" at turn %u", name.c_str(), m_world.turn);
-  return true;
-}
-
 void SrvGame::Tick(std::uint64_t nowMs) {
   m_nowMs = nowMs;
   const std::uint16_t limit = m_setup.TurnTimeLimit();
@@ -282,6 +272,7 @@ void SrvGame::ResolveTurn() {
   PacketImage<12> processing(PKT_TURN_PROCESSING);
   for (std::uint32_t p : m_players)
     if (HeldChapter(p) >= 0) m_out.Send(p, SrvPacket(processing.bytes.begin(), processing.bytes.end()), true);
+  if (m_autosave) Autosave();
   m_world.AdvanceTurn();
   m_log.Line("turn %u resolved", m_world.turn - 1);
   const SrvPacket scores = BuildScoresPacket(m_world);

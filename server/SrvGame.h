@@ -73,9 +73,13 @@ class SrvGame {
   bool OnStart(std::uint32_t from);
   bool OnEndTurn(std::uint32_t from, std::span<const std::uint8_t> p);
   bool OnSaveOrLoad(std::uint32_t from, std::span<const std::uint8_t> p, bool save);
+  bool OnLoadRequest(std::uint32_t from, std::span<const std::uint8_t> p);
+  bool OnLoadAnswer(std::uint32_t from, std::span<const std::uint8_t> p);
+  void FinishLoadRequestWhenAnswered();
+  void Autosave();
 
   void SendChapterName(std::uint32_t to, std::uint16_t chapter);
-  void SendToOthers(std::uint32_t from, const SrvPacket& packet);
+  void SendToOthers(std::uint32_t from, const SrvPacket& packet, bool sequenced = false);
   void StartGame();
   void ResolveTurn();
 
@@ -93,5 +97,11 @@ class SrvGame {
   bool m_started = false;
   bool m_ended = false;
   std::uint64_t m_turnStartMs = 0;
+  bool m_autosave = true;
+  // A load request waiting for the other players' answers (0: none).
+  std::uint32_t m_loadRequester = 0;
+  std::uint16_t m_loadTag = 0;
+  std::vector<std::uint32_t> m_loadAnswered;
+  bool m_loadAgreed = true;
   std::uint64_t m_nowMs = 0;
 };

@@ -3,13 +3,18 @@
 // chapter's holder name, then the solar system and the guilds as u32-length
 // blocks, the 40 pools and scores, and the end byte 0xFE. Loading reads the
 // whole file before it changes anything, so a bad file leaves the game as it
-// was.
+// was. Also the players' side of saving and loading: saves and loads passed
+// on to the others, the load question put to them, and the turn's autosave.
+#include <algorithm>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
 #include "Game/model/GBlockStream.h"
+#include "Game/net/Packets.h"
 #include "server/SrvGame.h"
+#include "server/SrvPacketRead.h"
 
 namespace {
 
@@ -117,4 +122,79 @@ bool SrvGame::Load(const std::string& hostPath, std::uint32_t identifier) {
   m_turnDone = {};
   m_turnStartMs = m_nowMs;
   return true;
+}
+
+bool SrvGame::OnSaveOrLoad(std::uint32_t from, std::span<const std::uint8_t> packet, bool save) {
+  const std::uint16_t type = save ? PKT_SAVE_GAME : PKT_LOAD_GAME;
+  if (!m_started) return Refuse(from, type, "no game runs");
+  if (HeldChapter(from) < 0) return Refuse(from, type, "sender holds no chapter");
+  const std::string name = ReadText(packet, 8, 256);
+  // The name becomes a file in the server's folder and must stay there.
+  if (name.empty() || name.find_first_of("\\/:") != std::string::npos || name.find("..") != std::string::npos)
+    return Refuse(from, type, "unusable file name");
+  const std::uint32_t identifier = ReadU32(packet, 264);
+  const std::string path = m_folder + name;
+  if (save) {
+    const bool ok = Save(path, identifier);
+    m_log.Line("save of turn %u to \"%s\": %s", m_world.turn, name.c_str(), ok ? "done" : "failed");
+    PacketImage<12> done(PKT_SAVE_DONE);
+    done.Put<std::uint32_t>(8, ok ? 1 : 0);
+    m_out.Send(from, SrvPacket(done.bytes.begin(), done.bytes.end()), true);
+    // The others save their own copies under the same name and identifier.
+    if (ok) SendToOthers(from, SrvPacket(packet.begin(), packet.begin() + 272), true);
+    return ok;
+  }
+  if (!Load(path, identifier)) return Refuse(from, type, "the server file could not be loaded");
+  m_log.Line("loaded \"%s\" at turn %u", name.c_str(), m_world.turn);
+  SendToOthers(from, SrvPacket(packet.begin(), packet.begin() + 276), true);
+  return true;
+}
+
+
+bool SrvGame::OnLoadRequest(std::uint32_t from, std::span<const std::uint8_t> packet) {
+  if (HeldChapter(from) < 0) return Refuse(from, PKT_LOAD_REQUEST, "sender holds no chapter");
+  if (m_loadRequester != 0) return Refuse(from, PKT_LOAD_REQUEST, "another load request is waiting");
+  m_loadRequester = from;
+  m_loadTag = ReadU16(packet, 268);
+  m_loadAnswered.clear();
+  m_loadAgreed = true;
+  SendToOthers(from, SrvPacket(packet.begin(), packet.begin() + 276), true);
+  FinishLoadRequestWhenAnswered();
+  return true;
+}
+
+bool SrvGame::OnLoadAnswer(std::uint32_t from, std::span<const std::uint8_t> packet) {
+  if (m_loadRequester == 0 || from == m_loadRequester ||
+      std::find(m_loadAnswered.begin(), m_loadAnswered.end(), from) != m_loadAnswered.end())
+    return Refuse(from, PKT_LOAD_ANSWER, "no load question waits for its answer");
+  m_loadAnswered.push_back(from);
+  if (ReadU32(packet, 8) == 0) m_loadAgreed = false;
+  FinishLoadRequestWhenAnswered();
+  return true;
+}
+
+void SrvGame::FinishLoadRequestWhenAnswered() {
+  for (std::uint32_t p : m_players)
+    if (p != m_loadRequester && std::find(m_loadAnswered.begin(), m_loadAnswered.end(), p) == m_loadAnswered.end())
+      return;
+  PacketImage<16> answer(PKT_LOAD_ANSWER);
+  answer.Put<std::uint32_t>(8, m_loadAgreed ? 1 : 0);
+  answer.Put<std::uint16_t>(12, m_loadTag);
+  m_out.Send(m_loadRequester, SrvPacket(answer.bytes.begin(), answer.bytes.end()), true);
+  m_log.Line("load request of player %u: %s", m_loadRequester, m_loadAgreed ? "agreed" : "refused");
+  m_loadRequester = 0;
+}
+
+void SrvGame::Autosave() {
+  // The clients save as the turn begins processing, their header one turn on;
+  // the server's file is of the same moment and carries the same identifier.
+  const std::uint32_t identifier = ((m_world.turn + 1) << 16) | (m_seed & 0xFFFF);
+  std::error_code ec;
+  std::filesystem::copy_file(m_folder + "autosave.svr", m_folder + "asavebak.svr",
+                             std::filesystem::copy_options::overwrite_existing, ec);
+  if (!Save(m_folder + "autosave.svr", identifier)) m_log.Line("autosave of turn %u failed", m_world.turn);
+  PacketImage<12> p(PKT_AUTOSAVE);
+  p.Put<std::uint32_t>(8, identifier);
+  for (std::uint32_t player : m_players)
+    if (HeldChapter(player) >= 0) m_out.Send(player, SrvPacket(p.bytes.begin(), p.bytes.end()), true);
 }

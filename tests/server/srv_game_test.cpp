@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <vector>
@@ -291,4 +292,65 @@ TEST_F(SrvGameTest, ASaveTakenMidGameLoadsBackAndABadFileChangesNothing) {
   // The loaded game goes on turning.
   ASSERT_TRUE(saver.Receive(7, EndTurn(2)));
   EXPECT_EQ(saver.World().turn, 3u);
+}
+
+TEST_F(SrvGameTest, ALoadIsAskedOfEveryOtherPlayerAndTheRequesterToldTheirAnswer) {
+  ASSERT_TRUE(game.Receive(7, Config(1, 8)));
+  ASSERT_TRUE(game.Receive(7, Claim(0, "A")));
+  ASSERT_TRUE(game.Receive(8, Claim(8, "B")));
+  ASSERT_TRUE(game.Receive(7, Small(PKT_START)));
+  out.sent.clear();
+  PacketImage<276> ask(PKT_LOAD_REQUEST);
+  ask.SetText(8, 256, "old.clt");
+  ask.Put<std::uint16_t>(268, 77);
+  ASSERT_TRUE(game.Receive(7, Bytes(ask)));
+  EXPECT_FALSE(game.Receive(7, Bytes(ask))) << "one question at a time";
+  ASSERT_EQ(out.To(8).size(), 1u);
+  EXPECT_EQ(out.To(8)[0].Type(), PKT_LOAD_REQUEST);
+  EXPECT_TRUE(out.To(7).empty());
+  PacketImage<16> no(PKT_LOAD_ANSWER);
+  EXPECT_FALSE(game.Receive(7, Bytes(no))) << "the requester does not answer itself";
+  ASSERT_TRUE(game.Receive(8, Bytes(no)));
+  ASSERT_EQ(out.To(7).size(), 1u);
+  EXPECT_EQ(ReadU32(out.To(7)[0].packet, 8), 0u);
+  EXPECT_EQ(ReadU16(out.To(7)[0].packet, 12), 77);
+  EXPECT_FALSE(game.Receive(8, Bytes(no))) << "nothing is asked any more";
+
+  // A player who leaves instead of answering no longer holds the question up.
+  ASSERT_TRUE(game.Receive(7, Bytes(ask)));
+  game.PlayerLeft(8);
+  const auto got = out.To(7);
+  ASSERT_EQ(got.back().Type(), PKT_LOAD_ANSWER);
+  EXPECT_EQ(ReadU32(got.back().packet, 8), 1u);
+}
+
+TEST_F(SrvGameTest, EachTurnIsAutosavedAsItBeginsProcessingUnlessTurnedOff) {
+  const std::string folder = testing::TempDir() + "autosave_case/";
+  std::filesystem::remove_all(folder);
+  std::filesystem::create_directories(folder);
+  SrvGame saver(out, log, nullptr, 3, folder);
+  saver.PlayerJoined(7);
+  ASSERT_TRUE(saver.Receive(7, Config(1, 8)));
+  ASSERT_TRUE(saver.Receive(7, Claim(0, "A")));
+  ASSERT_TRUE(saver.Receive(7, Small(PKT_START)));
+  out.sent.clear();
+  ASSERT_TRUE(saver.Receive(7, EndTurn(0)));
+  std::vector<std::uint16_t> types;
+  for (const auto& s : out.sent) types.push_back(s.Type());
+  EXPECT_EQ(types, (std::vector<std::uint16_t>{PKT_TURN_PROCESSING, PKT_AUTOSAVE, 551, 507, PKT_TURN_RESULTS}));
+  const std::uint32_t id = ReadU32(out.sent[1].packet, 8);
+  EXPECT_EQ(id >> 16, 1u);
+  EXPECT_TRUE(std::filesystem::exists(folder + "autosave.svr"));
+  EXPECT_FALSE(std::filesystem::exists(folder + "asavebak.svr"));
+  ASSERT_TRUE(saver.Receive(7, EndTurn(1)));
+  EXPECT_TRUE(std::filesystem::exists(folder + "asavebak.svr"));
+  // The file is the game as the turn began processing.
+  SrvGame reader(out, log, nullptr, 0, folder);
+  EXPECT_TRUE(reader.Load(folder + "asavebak.svr", id));
+
+  PacketImage<12> off(PKT_AUTOSAVE);
+  ASSERT_TRUE(saver.Receive(7, Bytes(off)));
+  out.sent.clear();
+  ASSERT_TRUE(saver.Receive(7, EndTurn(2)));
+  for (const auto& s : out.sent) EXPECT_NE(s.Type(), PKT_AUTOSAVE);
 }

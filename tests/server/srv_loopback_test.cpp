@@ -42,25 +42,35 @@ struct SrvLoopback : testing::Test {
 
   void SetUp() override {
     ::setenv("QUENSRVR_SEED", "77", 1);
-    ASSERT_EQ(client.InitAutoLaunch(HVM_LOCAL_SERVICE_NAME, kApplicationGuid, kApplicationVersion), HVM_LAUNCH_HOST);
+    // The library now and then loses a server program's join on the local
+    // service (the program is told its host left; reported to the library's
+    // owner): a second session then starts the case.
+    for (int session = 0; session < 2; ++session) {
+      if (StartSession()) return;
+      client.CloseService();
+    }
+    FAIL() << "the server never answered\n" << folder.Log();
+  }
+
+  bool StartSession() {
+    if (client.InitAutoLaunch(HVM_LOCAL_SERVICE_NAME, kApplicationGuid, kApplicationVersion) != HVM_LAUNCH_HOST)
+      return false;
     HvMSession_Struct s;
     s.SetText(HvMSession_Struct::kName, HvMSession_Struct::kNameWidth, "Single");
     plat::FixedText::Set(me.shortName, "Player");
-    ASSERT_EQ(client.CreateAndJoinCS(&s, &me, ServerPath().c_str(), "", 0, nullptr), HVM_CREATED)
-        << client.LastErrorText();
+    if (client.CreateAndJoinCS(&s, &me, ServerPath().c_str(), "", 0, nullptr) != HVM_CREATED) return false;
     server = client.GetServerId();
-    ASSERT_NE(server, HVM_ID_NONE);
-    // The settings query first, as the chapter screen asks it: asked again
-    // until answered, so that the case starts once the server listens.
-    bool answered = false;
-    for (int attempt = 0; attempt < 20 && !answered; ++attempt) {
+    if (server == HVM_ID_NONE) return false;
+    // The settings query first, as the chapter screen asks it.
+    for (int attempt = 0; attempt < 10; ++attempt) {
       SendTo(client, me.id, server, PacketImage<12>(PKT_SETTINGS_QUERY));
-      answered = Collect(client, in, [](const Received& r) {
+      const bool answered = Collect(client, in, [](const Received& r) {
         return r.result == HVM_MSG_PACKET && ReadU16(r.data, 0) == PKT_SETTINGS_QUERY;
-      }, 1, 500);
+      }, 1, 300);
+      in.clear();
+      if (answered) return true;
     }
-    ASSERT_TRUE(answered) << folder.Log();
-    in.clear();
+    return false;
   }
 
   // Waits for the packet of `type`, keeping every packet that came.
