@@ -62,7 +62,7 @@ class CGNotificationList {
   std::uint16_t GetCount() const { return count; }
   std::uint16_t GetCapacity() const { return capacity; }
 
-  // Capacity, count, show all, filters, entries of 146 bytes, 0xD6. Load
+  // Capacity, count, show all, filters, entries of 148 bytes, 0xD6. Load
   // refuses a count that leaves no free slot and keeps the list as it was
   // unless the whole block reads.
   int Save(plat::FILE* fp) const;
