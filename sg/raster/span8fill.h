@@ -84,40 +84,44 @@ struct ISGSpan8AlphaStrip {
   }
 };
 
-// kDither: 0 none, 2 the 2 x 2 pattern, 4 the 4 x 4 pattern kPattern4.
-template <class Texel, class Mode, int kDither = 0, const uint32_t (&kPattern4)[4][4] = kISGDither4>
-void ISGSpan8(const SGSpanList* list, uint32_t direction, const void* texelsArg, const void* table,
-              const void* table2) {
-  const auto* texels = static_cast<const uint8_t*>(texelsArg);
-  if (list->slFirstRow > list->slLastRow) return;
-  const int64_t rows = static_cast<int64_t>(list->slLastRow) - list->slFirstRow + 1;
-  const int count = rows > kSGSpanRows ? kSGSpanRows : static_cast<int>(rows);
-  const uint32_t du = static_cast<uint32_t>(list->slDuDx);
-  const uint32_t dv = static_cast<uint32_t>(list->slDvDx);
-  const uint32_t dq = static_cast<uint32_t>(list->slDqDx);
-  const uint32_t dc = static_cast<uint32_t>(list->slDcDx);
-  const int32_t step = direction != 0 ? 1 : -1;
+// Draws the list's rows in direction kStep; the attribute steps come signed.
+template <int kStep, class Texel, class Mode, int kDither, const uint32_t (&kPattern4)[4][4]>
+void ISGSpan8Rows(const SGSpanList* list, int count, const uint8_t* texels, const void* table, const void* table2) {
+  const auto signedStep = [](int32_t value) {
+    return kStep > 0 ? static_cast<uint32_t>(value) : 0u - static_cast<uint32_t>(value);
+  };
+  const uint32_t du = signedStep(list->slDuDx), dv = signedStep(list->slDvDx);
+  const uint32_t dq = signedStep(list->slDqDx), dc = signedStep(list->slDcDx);
   for (int i = 0; i < count; ++i) {
     const SGSpan& span = list->slSpans[i];
     const uint32_t row = static_cast<uint32_t>(list->slFirstRow) + static_cast<uint32_t>(i);
-    const intptr_t length = direction != 0 ? static_cast<intptr_t>(span.spShort - span.spLong)
-                                           : static_cast<intptr_t>(span.spLong - span.spShort);
+    const intptr_t length = kStep > 0 ? static_cast<intptr_t>(span.spShort - span.spLong)
+                                      : static_cast<intptr_t>(span.spLong - span.spShort);
     if (length < 0) continue;
     uint8_t* pixel = reinterpret_cast<uint8_t*>(span.spLong);
     uint32_t u = static_cast<uint32_t>(span.spU), v = static_cast<uint32_t>(span.spV);
     uint32_t q = static_cast<uint32_t>(span.spQ), col = static_cast<uint32_t>(span.spCol);
     uint32_t column = static_cast<uint32_t>(span.spLong);
-    for (intptr_t n = 0; n <= length; ++n) {
+    for (intptr_t n = 0; n <= length; ++n, pixel += kStep, column += static_cast<uint32_t>(kStep)) {
       uint32_t d = 0;
       if constexpr (kDither == 2) d = kISGDither2[row & 1][column & 1];
       if constexpr (kDither == 4) d = kPattern4[row & 3][column & 3];
-      Mode::Put(pixel[n * step], Texel::Of(texels, u + d, v + d), q, col, table, table2);
-      column += static_cast<uint32_t>(step);
-      if (direction != 0) {
-        u += du, v += dv, q += dq, col += dc;
-      } else {
-        u -= du, v -= dv, q -= dq, col -= dc;
-      }
+      Mode::Put(*pixel, Texel::Of(texels, u + d, v + d), q, col, table, table2);
+      u += du, v += dv, q += dq, col += dc;
     }
   }
+}
+
+// kDither: 0 none, 2 the 2 x 2 pattern, 4 the 4 x 4 pattern kPattern4.
+template <class Texel, class Mode, int kDither = 0, const uint32_t (&kPattern4)[4][4] = kISGDither4>
+void ISGSpan8(const SGSpanList* list, uint32_t direction, const void* texels, const void* table,
+              const void* table2) {
+  if (list->slFirstRow > list->slLastRow) return;
+  const int64_t rows = static_cast<int64_t>(list->slLastRow) - list->slFirstRow + 1;
+  const int count = rows > kSGSpanRows ? kSGSpanRows : static_cast<int>(rows);
+  const auto* texels8 = static_cast<const uint8_t*>(texels);
+  if (direction != 0)
+    ISGSpan8Rows<1, Texel, Mode, kDither, kPattern4>(list, count, texels8, table, table2);
+  else
+    ISGSpan8Rows<-1, Texel, Mode, kDither, kPattern4>(list, count, texels8, table, table2);
 }
