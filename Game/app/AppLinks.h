@@ -30,7 +30,9 @@ struct GameDataLinks {
   // The game's own "guild.dll" of a guild and its image module; null when none.
   std::function<plat::HMODULE(int guild)> guildModule;
   std::function<plat::HMODULE()> imageModule;
-  std::function<void(const GameSettingsPacket& settings, std::uint16_t chapterId)> applyGameSetup;
+  // The settings for a chapter, with the game configuration when one is held.
+  std::function<void(const GameSettingsPacket& settings, const GameConfigPacket* config, std::uint16_t chapterId)>
+      applyGameSetup;
   std::function<void(const char* name)> setChapterName;
   std::function<std::string()> chapterName;
   // Marks the local chapter as playing after a load.

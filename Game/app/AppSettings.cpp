@@ -96,5 +96,5 @@ void CClntApp::ApplyReceivedSettings(const GameSettingsPacket& packet) {
   *m_gameSettings = packet;
   m_gameSettings->chapterSlot = slot;
   m_gameSettings->difficulty = DIFFICULTY_CUSTOM;
-  if (g_appLinks.game.applyGameSetup) g_appLinks.game.applyGameSetup(*m_gameSettings, m_chapterId);
+  if (g_appLinks.game.applyGameSetup) g_appLinks.game.applyGameSetup(*m_gameSettings, m_gameConfig.get(), m_chapterId);
 }

@@ -140,7 +140,7 @@ int CClntApp::StartFrontEnd(const char* commandLine) {
   leaveFrontEnd();
   if (!LoadedGame() && g_appLinks.game.create) g_appLinks.game.create(m_chapterId, m_chaptersPerGuild);
   if (GameExists() && m_chapterId < 40) {
-    if (g_appLinks.game.applyGameSetup) g_appLinks.game.applyGameSetup(*m_gameSettings, m_chapterId);
+    if (g_appLinks.game.applyGameSetup) g_appLinks.game.applyGameSetup(*m_gameSettings, m_gameConfig.get(), m_chapterId);
     if (g_appLinks.game.setChapterName) g_appLinks.game.setChapterName(m_chapterName);
   }
   if (g_session) g_session->notifyWindow = g_mainWnd;

@@ -266,7 +266,7 @@ LRESULT PrivateMessage(CClntApp& app, HWND window, UINT message, WPARAM wParam, 
       if (GameExists() && g_appLinks.game.destroy) g_appLinks.game.destroy();
       if (g_appLinks.game.create) g_appLinks.game.create(chapter, app.m_chaptersPerGuild);
       if (g_appLinks.game.setChapterName) g_appLinks.game.setChapterName(name.c_str());
-      if (g_appLinks.game.applyGameSetup) g_appLinks.game.applyGameSetup(*app.m_gameSettings, app.m_chapterId);
+      if (g_appLinks.game.applyGameSetup) g_appLinks.game.applyGameSetup(*app.m_gameSettings, app.m_gameConfig.get(), app.m_chapterId);
       return 0;
     }
     case WM_APP_SAVE:

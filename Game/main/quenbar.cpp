@@ -9,9 +9,14 @@
 #include <string>
 #include <vector>
 
+#include "Game/app/AppGlobals.h"
 #include "Game/app/CClntApp.h"
+#include "Game/app/CMessageBoxes.h"
 #include "Game/app/GameScript.h"
+#include "Game/frontend/FrontEnd.h"
+#include "Game/main/GameLinks.h"
 #include "Game/main/ScriptedBackend.h"
+#include "media/MoviePlayer.h"
 #include "platform/backend/start.h"
 #include "platform/core/files.h"
 #include "platform/resource/module.h"
@@ -44,6 +49,15 @@ std::string JoinCommandLine(const std::vector<std::string>& args) {
 }
 
 int RunProgram(const std::vector<std::string>& args) {
+  InstallGameLinks(g_appLinks);
+  InstallFrontEnd(g_appLinks);
+  g_appLinks.playMovie = [](plat::HWND window, plat::HINSTANCE instance, const char* path) {
+    PlayMovie(window, instance, path);
+  };
+  g_mediaMessageBox = [](const char* text) {
+    COkDlg box(g_ddraw, g_mainWnd, g_app ? g_app->m_instance : nullptr, text,
+               static_cast<std::uint32_t>(LocalGuild()));
+  };
   return WinMain(plat::GetModuleHandle(nullptr), nullptr, JoinCommandLine(args).c_str(), plat::SW_SHOW);
 }
 

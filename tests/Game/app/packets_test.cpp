@@ -143,7 +143,7 @@ TEST_F(Packets, SettingsSentAsTheyStandAndReceivedAsCustom) {
   EXPECT_EQ(U16(sent[0], 10), 1u);
   EXPECT_EQ(U16(sent[0], 12), DIFFICULTY_HARD);
   std::vector<std::uint16_t> applied;
-  g_appLinks.game.applyGameSetup = [&](const GameSettingsPacket& s, std::uint16_t) { applied.push_back(s.difficulty); };
+  g_appLinks.game.applyGameSetup = [&](const GameSettingsPacket& s, const GameConfigPacket*, std::uint16_t) { applied.push_back(s.difficulty); };
   app.m_gameSettings->chapterSlot = 7;
   settings.traits[4] = 99;
   app.ApplyReceivedSettings(settings);
