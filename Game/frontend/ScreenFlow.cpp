@@ -13,6 +13,7 @@
 #include "Game/frontend/EmailScreen.h"
 #include "Game/frontend/SessionList.h"
 #include "Game/frontend/ScreenHistory.h"
+#include "Game/frontend/SerialScreen.h"
 #include "Game/frontend/TitleScreens.h"
 #include "Game/frontend/WaitScreen.h"
 #include "Game/model/GInstData.h"
@@ -228,13 +229,16 @@ std::int16_t OpenService(CClntApp& app) {
 std::int16_t ConnectionTypeScreen(CClntApp& app) {
   const std::int16_t result = RunServiceDlg(app);
   if (result == kResultIpx) return OpenService(app);
-  if (result != kResultTcpIp) {
-    if (result != kResultModem && result != kResultSerial) return result;
-    // The modem and serial-link screens come later; their services open
-    // with the library's defaults and its answer says whether they can.
+  std::int16_t (*details)(CClntApp&) = nullptr;
+  if (result == kResultTcpIp) details = RunTcpIpDlg;
+  if (result == kResultSerial) details = RunSerialDlg;
+  if (result == kResultModem) {
+    // The modem screen comes later: the service opens with the library's
+    // defaults, and its answer says whether it can.
     return OpenService(app);
   }
-  switch (RunTcpIpDlg(app)) {
+  if (!details) return result;
+  switch (details(app)) {
     case kScreenTitle: return kScreenTitle;
     case kScreenSessions: return OpenService(app);
     default: return kScreenConnection;
