@@ -275,6 +275,7 @@ void SrvGame::ResolveTurn() {
   if (m_autosave) Autosave();
   m_world.AdvanceTurn();
   m_log.Line("turn %u resolved", m_world.turn - 1);
+  const SrvPacket standings = BuildStandingsPacket(m_world);
   const SrvPacket scores = BuildScoresPacket(m_world);
   PacketImage<12> results(PKT_TURN_RESULTS);
   for (std::uint32_t p : m_players) {
@@ -282,6 +283,7 @@ void SrvGame::ResolveTurn() {
     if (chapter < 0) continue;
     const CGChapter* c = m_world.Chapter(static_cast<std::uint16_t>(chapter));
     m_out.Send(p, BuildCreditsPacket(c != nullptr ? c->credits : 0), true);
+    m_out.Send(p, standings, true);
     m_out.Send(p, scores, true);
     m_out.Send(p, SrvPacket(results.bytes.begin(), results.bytes.end()), true);
   }

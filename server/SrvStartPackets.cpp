@@ -1,5 +1,8 @@
 #include "server/SrvStartPackets.h"
 
+#include <algorithm>
+#include <array>
+
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GChapter.h"
 #include "Game/model/GZone.h"
@@ -130,6 +133,23 @@ SrvPacket BuildScoresPacket(const SrvWorld& world) {
   return Bytes(p);
 }
 
+SrvPacket BuildStandingsPacket(const SrvWorld& world) {
+  PacketImage<8 + 8 * kMaxChapters> p(505);
+  std::array<int, kMaxChapters> owned{}, present{};
+  for (std::uint16_t i = 0; i < CGSolarDB::GetAsteroidCount(); ++i) {
+    const CGAsteroid* a = world.solar.GetAsteroid(i);
+    if (a == nullptr) continue;
+    if (a->owner < kMaxChapters) ++owned[a->owner];
+    for (std::uint8_t c = 0; c < kMaxChapters; ++c)
+      if (world.HasChapter(c) && a->IsChapterPresent(c) != 0) ++present[c];
+  }
+  for (std::size_t c = 0; c < kMaxChapters; ++c) {
+    p.Put<std::uint8_t>(8 + 8 * c, static_cast<std::uint8_t>(std::min(owned[c], 255)));
+    p.Put<std::uint8_t>(9 + 8 * c, static_cast<std::uint8_t>(std::min(present[c], 255)));
+  }
+  return Bytes(p);
+}
+
 SrvPacket BuildStartSignalPacket() {
   PacketImage<12> p(0);
   p.Put<std::uint16_t>(8, 1);
@@ -151,6 +171,7 @@ std::vector<SrvPacket> BuildStartSequence(const SrvWorld& world, std::uint16_t c
   out.push_back(BuildCreditsPacket(own != nullptr ? own->credits : 0));
   if (chapter < kMaxChapters && world.pools[chapter].asteroid != 0xFFFF)
     out.push_back(BuildPoolPacket(world.pools[chapter]));
+  out.push_back(BuildStandingsPacket(world));
   out.push_back(BuildScoresPacket(world));
   out.push_back(BuildStartSignalPacket());
   return out;

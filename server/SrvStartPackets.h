@@ -2,7 +2,7 @@
 // The packets that hand a client the new world, in the order its start
 // handling expects: the solar system (100), each star (110), the resource
 // mix (124), each asteroid with its zones (127), each chapter's start (450),
-// the client's credits (551) and pool (550), the scores (507), then the
+// the client's credits (551) and pool (550), the standings (505), the scores (507), then the
 // start signal (0) with the started flag set.
 //
 // Any thread, over a world no other thread changes.
@@ -23,6 +23,10 @@ SrvPacket BuildChapterStartPacket(const SrvWorld& world, std::uint16_t chapter, 
 SrvPacket BuildCreditsPacket(std::uint32_t credits);
 SrvPacket BuildPoolPacket(const SrvPool& pool);
 SrvPacket BuildScoresPacket(const SrvWorld& world);
+// 505, 328 bytes: per chapter from 8, eight bytes: u8 asteroids owned, u8
+// asteroids it is present on, u8 votes, u8 0, u16 ships, u16 science-bonus
+// limit (votes, ships and the limit are 0 until the server keeps them).
+SrvPacket BuildStandingsPacket(const SrvWorld& world);
 // 0, 12 bytes: u16 started at 8.
 SrvPacket BuildStartSignalPacket();
 

@@ -129,7 +129,7 @@ TEST_F(SrvGameTest, StartSequenceFollowsTheClientsOrderAndEndsWithTheStartedFlag
   std::vector<std::uint16_t> expected = {100, 110, 110, 124};
   for (int i = 0; i < 12; ++i) expected.push_back(127);
   for (int i = 0; i < 5; ++i) expected.push_back(450);
-  for (std::uint16_t t : {551, 550, 507, 0}) expected.push_back(t);
+  for (std::uint16_t t : {551, 550, 505, 507, 0}) expected.push_back(t);
   std::vector<std::uint16_t> types;
   for (const auto& s : got) {
     types.push_back(s.Type());
@@ -149,6 +149,13 @@ TEST_F(SrvGameTest, StartSequenceFollowsTheClientsOrderAndEndsWithTheStartedFlag
       EXPECT_EQ(std::count(homes.begin(), homes.end(), home), 0);
       homes.push_back(home);
     }
+  const auto standings = std::find_if(got.begin(), got.end(), [](const Sent& s) { return s.Type() == 505; });
+  ASSERT_NE(standings, got.end());
+  for (std::size_t c = 0; c < 40; ++c) {
+    const std::uint8_t expected = c % 8 == 0 ? 1 : 0;
+    EXPECT_EQ(standings->packet[8 + 8 * c], expected) << "asteroids of chapter " << c;
+    EXPECT_EQ(standings->packet[9 + 8 * c], expected) << "presence of chapter " << c;
+  }
   const auto& start = got[0].packet;
   EXPECT_EQ(ReadU16(start, 8), 2);
   EXPECT_EQ(ReadU16(start, 12), 12);
@@ -337,7 +344,7 @@ TEST_F(SrvGameTest, EachTurnIsAutosavedAsItBeginsProcessingUnlessTurnedOff) {
   ASSERT_TRUE(saver.Receive(7, EndTurn(0)));
   std::vector<std::uint16_t> types;
   for (const auto& s : out.sent) types.push_back(s.Type());
-  EXPECT_EQ(types, (std::vector<std::uint16_t>{PKT_TURN_PROCESSING, PKT_AUTOSAVE, 551, 507, PKT_TURN_RESULTS}));
+  EXPECT_EQ(types, (std::vector<std::uint16_t>{PKT_TURN_PROCESSING, PKT_AUTOSAVE, 551, 505, 507, PKT_TURN_RESULTS}));
   const std::uint32_t id = ReadU32(out.sent[1].packet, 8);
   EXPECT_EQ(id >> 16, 1u);
   EXPECT_TRUE(std::filesystem::exists(folder + "autosave.svr"));

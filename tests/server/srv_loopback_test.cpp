@@ -113,7 +113,7 @@ TEST_F(SrvLoopback, SinglePlayerStartsWithGaplessSequenceAndPlaysTurns) {
     EXPECT_EQ(sequence, expected++);
     types.push_back(ReadU16(r.data, 0));
   }
-  ASSERT_EQ(types.size(), 1u + 2 + 1 + 20 + 5 + 3 + 1);
+  ASSERT_EQ(types.size(), 1u + 2 + 1 + 20 + 5 + 4 + 1);
   EXPECT_EQ(types.front(), PKT_SOLAR_SYSTEM);
   EXPECT_EQ(types.back(), PKT_START);
   EXPECT_EQ(ReadU16(Packets().back().data, 8), 1);
