@@ -56,7 +56,7 @@ constexpr std::uint32_t Colour(std::uint8_t index, std::uint8_t r, std::uint8_t 
 
 }  // namespace
 
-std::vector<Asset> MakeCatalog() {
+std::vector<Asset> MakeCatalog(const UnitPictureMaker& maker) {
   Catalog c;
   // Billboards by size, galaxy to small.
   c.Model("BBGalaxy.mdl", MakeQuad(20.f));
@@ -117,7 +117,7 @@ std::vector<Asset> MakeCatalog() {
     c.Textured("project\\", p, SG_MAT_TYPE_TEXTURE, Look::kGlow, 0);
   }
   auto assets = c.Take();
-  AddUnitPictures(&assets);
+  AddUnitPictures(&assets, maker);
   AddEffects(&assets);
   return assets;
 }

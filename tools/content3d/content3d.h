@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -45,9 +46,15 @@ Image MakeMeshModelFile(const Mesh& mesh);
 Mesh MakeQuad(float half);
 Mesh MakeBox(float hx, float hy, float hz);
 Mesh MakeRock(float radius, std::uint32_t seed);
+// Adds a box of half extents `half` about `centre` to the mesh.
+void AppendBox(Mesh* m, const std::array<float, 3>& centre, const std::array<float, 3>& half);
 
-// Every asset, in a fixed order.
-std::vector<Asset> MakeCatalog();
+// Draws a unit picture (see MakeUnitPicture).
+using UnitPictureMaker = std::function<Image(std::uint32_t unitClass, int code)>;
+
+// Every asset, in a fixed order; unit pictures by `maker` (the quick painter
+// when empty).
+std::vector<Asset> MakeCatalog(const UnitPictureMaker& maker = {});
 
 // "3ddata_" + the path with backslashes and dots turned into underscores, in
 // lower case: the key the views look names up by.
@@ -80,14 +87,20 @@ Image MakeTexture(Look look, std::uint32_t width, std::uint32_t height, std::uin
 Image MakeTexturePalette(Look look, std::uint32_t seed);
 
 // The unit pictures' view codes (17), whether the views draw a code mirrored,
-// and the 64 x 64 picture (0 empty, 1..255 brightness) of a unit class (0-10,
-// 11 the wreck) from a code.
+// and the direction from the unit to the camera of a code (x forward, z up).
 const std::array<int, 17>& ViewCodes();
 bool ViewCodeMirrored(int code);
+std::array<float, 3> ViewCodeDirection(int code);
+// The hull of a unit class (0-10, 11 the wreck), x forward, z up.
+Mesh MakeHullMesh(std::uint32_t unitClass);
+// A unit picture: kUnitPictureSide squared texels, 0 empty, 1..255 brightness.
+constexpr std::uint32_t kUnitPictureSide = 64;
+// The quick picture: the hull flat-shaded by a painter's projection.
 Image MakeUnitPicture(std::uint32_t unitClass, int code);
 // Per guild directory "GUILD<n>\": "<class><n>0<code>.mat" with its ".ptx"
-// (and ".xtx" for mirrored codes) for the eleven classes and the wreck.
-void AddUnitPictures(std::vector<Asset>* out);
+// (and ".xtx" for mirrored codes) for the eleven classes and the wreck, the
+// pictures drawn by `maker` (each class and code once for all guilds).
+void AddUnitPictures(std::vector<Asset>* out, const UnitPictureMaker& maker);
 
 // Frame series of explosions ("explode\\exp100" .. "exp900", "rap100" ..
 // "rap800", "sdbr00"), shield effects ("g<n>\\shieldfx\\@shld00", "nxef00") and

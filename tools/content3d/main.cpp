@@ -1,7 +1,8 @@
 // quencontent3d index <out>: writes index202.bin and index3d.rc (the program's
 // resource 202) into <out>.
 // quencontent3d data <out>: writes c/QUENBAR/3DDATA/ (3ddata.nob, Quenbar.con,
-// palette.dat) below <out>, the installation tree's layout.
+// palette.dat) below <out>, the installation tree's layout, with the unit
+// pictures drawn by the renderer.
 #include <cstdio>
 #include <exception>
 #include <filesystem>
@@ -9,6 +10,7 @@
 #include <string>
 
 #include "tools/content3d/content3d.h"
+#include "tools/content3d/studio.h"
 
 namespace {
 
@@ -31,11 +33,17 @@ int main(int argc, char** argv) {
   try {
     const std::string what = argv[1];
     const std::filesystem::path out = argv[2];
-    const auto catalog = content3d::MakeCatalog();
     if (what == "index") {
+      // The index names the pictures, not their texels: the quick painter will do.
+      const auto catalog = content3d::MakeCatalog();
       Write(out / "index202.bin", AsString(content3d::MakeIndexTable(catalog)));
       Write(out / "index3d.rc", "// The index of the 3D data names, made by quencontent3d.\n202 INDEXTABLE \"index202.bin\"\n");
     } else if (what == "data") {
+      content3d::Studio studio;
+      const auto catalog = content3d::MakeCatalog([&](std::uint32_t unitClass, int code) {
+        return studio.Picture(content3d::MakeHullMesh(unitClass), content3d::ViewCodeDirection(code),
+                              content3d::kUnitPictureSide);
+      });
       const auto dir = out / "c" / "QUENBAR" / "3DDATA";
       Write(dir / "3ddata.nob", AsString(content3d::MakeArchive(catalog)));
       Write(dir / "Quenbar.con", content3d::MakeSceneFile());

@@ -110,17 +110,24 @@ Mesh MakeQuad(float half) {
   return m;
 }
 
-Mesh MakeBox(float hx, float hy, float hz) {
-  Mesh m;
-  for (int i = 0; i < 8; ++i) m.verts.push_back({(i & 1) ? hx : -hx, (i & 2) ? hy : -hy, (i & 4) ? hz : -hz});
-  const std::uint32_t uv[4] = {AddUV(&m, 0, 0), AddUV(&m, 1, 0), AddUV(&m, 1, 1), AddUV(&m, 0, 1)};
+void AppendBox(Mesh* m, const std::array<float, 3>& centre, const std::array<float, 3>& half) {
+  const auto first = static_cast<std::uint32_t>(m->verts.size());
+  for (int i = 0; i < 8; ++i)
+    m->verts.push_back({centre[0] + ((i & 1) ? half[0] : -half[0]), centre[1] + ((i & 2) ? half[1] : -half[1]),
+                        centre[2] + ((i & 4) ? half[2] : -half[2])});
+  const std::uint32_t uv[4] = {AddUV(m, 0, 0), AddUV(m, 1, 0), AddUV(m, 1, 1), AddUV(m, 0, 1)};
   // Each side wound outwards.
   static constexpr std::uint32_t kSides[6][4] = {{0, 2, 3, 1}, {4, 5, 7, 6}, {0, 1, 5, 4},
                                                  {2, 6, 7, 3}, {0, 4, 6, 2}, {1, 3, 7, 5}};
   for (const auto& s : kSides) {
-    m.tris.push_back({{s[0], s[1], s[2]}, {uv[0], uv[1], uv[2]}, 0});
-    m.tris.push_back({{s[0], s[2], s[3]}, {uv[0], uv[2], uv[3]}, 0});
+    m->tris.push_back({{first + s[0], first + s[1], first + s[2]}, {uv[0], uv[1], uv[2]}, 0});
+    m->tris.push_back({{first + s[0], first + s[2], first + s[3]}, {uv[0], uv[2], uv[3]}, 0});
   }
+}
+
+Mesh MakeBox(float hx, float hy, float hz) {
+  Mesh m;
+  AppendBox(&m, {0, 0, 0}, {hx, hy, hz});
   return m;
 }
 

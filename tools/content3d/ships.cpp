@@ -21,48 +21,31 @@ Vec Cross(const Vec& a, const Vec& b) {
 }
 float Dot(const Vec& a, const Vec& b) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; }
 
-struct Tri {
-  Vec p[3];
-};
+}  // namespace
 
-// A box centred at `c` with half sizes `h` (x forward, y left, z up), as twelve
-// triangles wound outwards.
-void Box(const Vec& c, const Vec& h, std::vector<Tri>* out) {
-  auto corner = [&](int i) {
-    return Vec{c[0] + ((i & 1) ? h[0] : -h[0]), c[1] + ((i & 2) ? h[1] : -h[1]), c[2] + ((i & 4) ? h[2] : -h[2])};
-  };
-  static constexpr int kQuads[6][4] = {{0, 2, 3, 1}, {4, 5, 7, 6}, {0, 1, 5, 4}, {2, 6, 7, 3}, {0, 4, 6, 2}, {1, 3, 7, 5}};
-  for (const auto& q : kQuads) {
-    out->push_back({{corner(q[0]), corner(q[1]), corner(q[2])}});
-    out->push_back({{corner(q[0]), corner(q[2]), corner(q[3])}});
-  }
-}
-
-// The hull of a unit class: stations are squat, warships longer and slimmer
-// the heavier their class, each with a bridge and engines; the wreck has lost
-// its bridge and one engine.
-std::vector<Tri> Hull(std::uint32_t unitClass) {
+// Stations are squat, warships longer and slimmer the heavier their class,
+// each with a bridge and engines; the wreck has lost its bridge and an engine.
+Mesh MakeHullMesh(std::uint32_t unitClass) {
   const bool station = unitClass == 1 || unitClass == 2;
   const bool wreck = unitClass == 11;
   const float len = station ? 1.f : 1.2f + 0.14f * static_cast<float>(unitClass % 11);
   const float wid = station ? 1.f : 0.3f + 0.05f * static_cast<float>(unitClass % 5);
   const float high = station ? 0.5f : 0.2f + 0.03f * static_cast<float>(unitClass % 4);
-  std::vector<Tri> tris;
-  Box({0, 0, 0}, {len / 2, wid / 2, high / 2}, &tris);
-  if (!wreck) Box({-len * 0.1f, 0, high * 0.7f}, {len * 0.15f, wid * 0.25f, high * 0.25f}, &tris);
+  Mesh m;
+  AppendBox(&m, {0, 0, 0}, {len / 2, wid / 2, high / 2});
+  if (!wreck) AppendBox(&m, {-len * 0.1f, 0, high * 0.7f}, {len * 0.15f, wid * 0.25f, high * 0.25f});
   const int engines = station ? 0 : 1 + static_cast<int>(unitClass % 3);
   for (int e = 0; e < engines; ++e) {
     if (wreck && e == 0) continue;
     const float y = engines == 1 ? 0.f : wid * (0.8f * static_cast<float>(e) / static_cast<float>(engines - 1) - 0.4f);
-    Box({-len / 2, y, 0}, {0.12f, wid * 0.1f + 0.03f, high * 0.35f}, &tris);
+    AppendBox(&m, {-len / 2, y, 0}, {0.12f, wid * 0.1f + 0.03f, high * 0.35f});
   }
-  return tris;
+  return m;
 }
 
-// The direction from the unit to the camera for a view code: code 10 from
-// above, 14 from below, else rows of 45 degrees (codes 1-3, 6-8, ...) and
-// headings in steps of 45 degrees from the bow (codes 1, 6, 11, 16, 21).
-Vec ViewDirection(int code) {
+// Code 10 from above, 14 from below, else rows of 45 degrees (codes 1-3, 6-8,
+// ...) and headings in steps of 45 degrees from the bow (codes 1, 6, 11, ...).
+std::array<float, 3> ViewCodeDirection(int code) {
   if (code == 10) return {0, 0, 1};
   if (code == 14) return {0, 0, -1};
   const float elevation = (1 - static_cast<float>((code - 1) % 5)) * 0.785398f;
@@ -70,30 +53,32 @@ Vec ViewDirection(int code) {
   return {std::cos(elevation) * std::cos(heading), std::cos(elevation) * std::sin(heading), std::sin(elevation)};
 }
 
+namespace {
+
 // Indices: 0 empty (drawn transparent), 1..255 brightness.
-Image Draw(const std::vector<Tri>& tris, const Vec& toCamera) {
+Image Draw(const Mesh& mesh, const Vec& toCamera) {
   const Vec up0 = std::fabs(toCamera[2]) > 0.9f ? Vec{1, 0, 0} : Vec{0, 0, 1};
   Vec right = Cross(up0, toCamera);
   const float rl = std::sqrt(Dot(right, right));
   for (auto& v : right) v /= rl;
   const Vec up = Cross(toCamera, right);
   const Vec light = {0.4f, 0.3f, 0.866f};
-  std::vector<std::pair<float, const Tri*>> order;
-  for (const Tri& t : tris) {
-    const float depth = Dot(t.p[0], toCamera) + Dot(t.p[1], toCamera) + Dot(t.p[2], toCamera);
-    order.push_back({depth, &t});
+  std::vector<std::pair<float, std::array<Vec, 3>>> order;
+  for (const MeshTri& t : mesh.tris) {
+    const std::array<Vec, 3> p = {mesh.verts[t.v[0]], mesh.verts[t.v[1]], mesh.verts[t.v[2]]};
+    order.push_back({Dot(p[0], toCamera) + Dot(p[1], toCamera) + Dot(p[2], toCamera), p});
   }
   std::sort(order.begin(), order.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
   Image texels(kSide * kSide, 0);
   // The hull's farthest point touches the picture's rim from every view; the
   // views scale the billboard by the unit's hull.
   float radius = 0.f;
-  for (const Tri& t : tris)
-    for (const Vec& p : t.p) radius = std::max(radius, std::sqrt(Dot(p, p)));
+  for (const Vec& p : mesh.verts) radius = std::max(radius, std::sqrt(Dot(p, p)));
   const float scale = (static_cast<float>(kSide) / 2.f - 1.f) / radius;
-  for (const auto& [depth, t] : order) {
-    const Vec e1 = {t->p[1][0] - t->p[0][0], t->p[1][1] - t->p[0][1], t->p[1][2] - t->p[0][2]};
-    const Vec e2 = {t->p[2][0] - t->p[0][0], t->p[2][1] - t->p[0][1], t->p[2][2] - t->p[0][2]};
+  for (const auto& [depth, tri] : order) {
+    const Vec* t = tri.data();
+    const Vec e1 = {t[1][0] - t[0][0], t[1][1] - t[0][1], t[1][2] - t[0][2]};
+    const Vec e2 = {t[2][0] - t[0][0], t[2][1] - t[0][1], t[2][2] - t[0][2]};
     Vec n = Cross(e1, e2);
     const float nl = std::sqrt(Dot(n, n));
     if (nl == 0 || Dot(n, toCamera) <= 0) continue;  // facing away
@@ -101,8 +86,8 @@ Image Draw(const std::vector<Tri>& tris, const Vec& toCamera) {
     const auto shade = static_cast<std::uint8_t>(40 + 215 * std::max(0.f, Dot(n, light)) * 0.85f + 20);
     float sx[3], sy[3];
     for (int k = 0; k < 3; ++k) {
-      sx[k] = kSide / 2.f + Dot(t->p[k], right) * scale;
-      sy[k] = kSide / 2.f - Dot(t->p[k], up) * scale;
+      sx[k] = kSide / 2.f + Dot(t[k], right) * scale;
+      sy[k] = kSide / 2.f - Dot(t[k], up) * scale;
     }
     const float area = (sx[1] - sx[0]) * (sy[2] - sy[0]) - (sx[2] - sx[0]) * (sy[1] - sy[0]);
     if (area == 0) continue;
@@ -148,20 +133,24 @@ const std::array<int, 17>& ViewCodes() {
 
 bool ViewCodeMirrored(int code) { return code != 10 && code != 14 && (code - 1) / 5 >= 1 && (code - 1) / 5 <= 3; }
 
-Image MakeUnitPicture(std::uint32_t unitClass, int code) { return Draw(Hull(unitClass), ViewDirection(code)); }
+Image MakeUnitPicture(std::uint32_t unitClass, int code) { return Draw(MakeHullMesh(unitClass), ViewCodeDirection(code)); }
 
-void AddUnitPictures(std::vector<Asset>* out) {
+void AddUnitPictures(std::vector<Asset>* out, const UnitPictureMaker& maker) {
   static constexpr const char* kBases[12] = {"genp", "usta", "asta", "usct", "asct", "uasl",
                                              "aasl", "cons", "dest", "crus", "batt", "reck"};
+  std::vector<Image> pictures;
+  for (std::uint32_t c = 0; c < 12; ++c)
+    for (const int code : ViewCodes()) pictures.push_back(maker ? maker(c, code) : MakeUnitPicture(c, code));
   for (std::uint32_t guild = 0; guild < 5; ++guild) {
     const std::string dir = "GUILD" + std::to_string(guild + 1) + "\\";
     const std::string palette = dir + "units.pal";
     out->push_back({palette, kPalette, GuildPalette(guild)});
+    std::size_t at = 0;
     for (std::uint32_t c = 0; c < 12; ++c) {
       for (const int code : ViewCodes()) {
         char stem[16];
         std::snprintf(stem, sizeof stem, "%s%u0%02d", kBases[c], guild + 1, code);
-        const Image texels = MakeUnitPicture(c, code);
+        const Image& texels = pictures[at++];
         auto texture = [&](const Image& t) {
           return sgdata::MakePalettedTextureFile(SG_TXM_FORMAT_PAL8 | SG_TXM_PALETTE_FILE, kSide, kSide, t, t,
                                                  "3DDATA\\" + palette);
