@@ -374,6 +374,22 @@ TEST_F(App, EscapeInAListOfTheMainWindowAsksTheQuitQuestion) {
   EXPECT_EQ(app.m_quit, 0u);  // to the main menu
 }
 
+TEST_F(App, JoinByNameKeepsTheBlanksOfAQuotedNameAndStartsAtTheJoinScreen) {
+  std::vector<int> starts;
+  g_appLinks.runScreenFlow = [&](CClntApp&, int start) {
+    starts.push_back(start);
+    return 1;
+  };
+  CreateClntApp(program, SW_SHOW, "-I:\"Deep Field 7\" -x");
+  ASSERT_NE(g_session, nullptr);
+  EXPECT_EQ(g_session->joinByName, 1);
+  EXPECT_STREQ(g_session->joinName.get(), "Deep Field 7");
+  DestroyClntApp();
+  CreateClntApp(program, SW_SHOW, "-I:Plain rest");
+  EXPECT_STREQ(g_session->joinName.get(), "Plain");
+  EXPECT_EQ(starts, (std::vector<int>{12, 12}));
+}
+
 TEST_F(App, QuitMessageEndsTheLoopAtOnce) {
   CClntApp& app = Start();
   onPacketPass = [&](int pass) {
