@@ -30,6 +30,19 @@ class Catalog {
     Material(dir + stem + ".mat", type, colour, "3DDATA\\" + texture);
   }
 
+  // A rendered picture (kUnitPictureSide squared brightness texels) as
+  // `dir` + `stem` + ".mat" with its texture and a rock palette.
+  void Picture(const std::string& dir, const std::string& stem, const Image& texels) {
+    const std::uint32_t seed = seed_++;
+    const std::string texture = dir + stem + ".ptx";
+    const std::string palette = dir + stem + ".pal";
+    Add(palette, kPalette, MakeTexturePalette(Look::kRock, seed));
+    Add(texture, kTexture,
+        sgdata::MakePalettedTextureFile(SG_TXM_FORMAT_PAL8 | SG_TXM_PALETTE_FILE, kUnitPictureSide, kUnitPictureSide,
+                                        texels, texels, "3DDATA\\" + palette));
+    Material(dir + stem + ".mat", SG_MAT_TYPE_TRANSPARENT_TEXTURE, 0xFFFFFFFF, "3DDATA\\" + texture);
+  }
+
   void Material(const std::string& path, std::uint32_t type, std::uint32_t colour, const std::string& texture = "") {
     Add(path, kMaterial, MakeMaterial(type, colour, texture));
   }
@@ -56,7 +69,7 @@ constexpr std::uint32_t Colour(std::uint8_t index, std::uint8_t r, std::uint8_t 
 
 }  // namespace
 
-std::vector<Asset> MakeCatalog(const UnitPictureMaker& maker) {
+std::vector<Asset> MakeCatalog(const PictureMaker& maker) {
   Catalog c;
   // Billboards by size, galaxy to small.
   c.Model("BBGalaxy.mdl", MakeQuad(20.f));
@@ -72,7 +85,11 @@ std::vector<Asset> MakeCatalog(const UnitPictureMaker& maker) {
   }
   for (int i = 1; i <= 16; ++i) {
     c.Textured("asteroid\\3dAst\\", "ast" + Two(i), SG_MAT_TYPE_TEXTURE, Look::kRock, Colour(0, 150, 130, 110));
-    c.Textured("asteroid\\PreRend\\", "ast" + Two(i) + "_ds", SG_MAT_TYPE_TRANSPARENT_TEXTURE, Look::kRock, 0);
+    // The solar view's picture of the asteroid: its model drawn from above the
+    // orbit plane, on the rock's colours.
+    const Mesh rock = MakeRock(1.f, static_cast<std::uint32_t>((i - 1) % 15 + 1));
+    const std::array<float, 3> view = {0.45f, -0.55f, 0.7f};
+    c.Picture("asteroid\\PreRend\\", "ast" + Two(i) + "_ds", maker ? maker(rock, view) : PaintPicture(rock, view));
   }
 
   // Suns, and the fallback material of every missing list entry.

@@ -49,12 +49,12 @@ Mesh MakeRock(float radius, std::uint32_t seed);
 // Adds a box of half extents `half` about `centre` to the mesh.
 void AppendBox(Mesh* m, const std::array<float, 3>& centre, const std::array<float, 3>& half);
 
-// Draws a unit picture (see MakeUnitPicture).
-using UnitPictureMaker = std::function<Image(std::uint32_t unitClass, int code)>;
+// Draws a picture of a mesh as PaintPicture does.
+using PictureMaker = std::function<Image(const Mesh& mesh, const std::array<float, 3>& toCamera)>;
 
-// Every asset, in a fixed order; unit pictures by `maker` (the quick painter
-// when empty).
-std::vector<Asset> MakeCatalog(const UnitPictureMaker& maker = {});
+// Every asset, in a fixed order; the pictures of models by `maker` (the quick
+// painter when empty).
+std::vector<Asset> MakeCatalog(const PictureMaker& maker = {});
 
 // "3ddata_" + the path with backslashes and dots turned into underscores, in
 // lower case: the key the views look names up by.
@@ -93,14 +93,18 @@ bool ViewCodeMirrored(int code);
 std::array<float, 3> ViewCodeDirection(int code);
 // The hull of a unit class (0-10, 11 the wreck), x forward, z up.
 Mesh MakeHullMesh(std::uint32_t unitClass);
-// A unit picture: kUnitPictureSide squared texels, 0 empty, 1..255 brightness.
+// Pictures of models (unit pictures, the asteroids' pictures):
+// kUnitPictureSide squared texels, 0 empty, 1..255 brightness.
 constexpr std::uint32_t kUnitPictureSide = 64;
-// The quick picture: the hull flat-shaded by a painter's projection.
+// The quick picture: the mesh (x forward, z up) seen from `toCamera`,
+// flat-shaded by a painter's projection.
+Image PaintPicture(const Mesh& mesh, const std::array<float, 3>& toCamera);
+// The quick picture of a unit class from a view code.
 Image MakeUnitPicture(std::uint32_t unitClass, int code);
 // Per guild directory "GUILD<n>\": "<class><n>0<code>.mat" with its ".ptx"
 // (and ".xtx" for mirrored codes) for the eleven classes and the wreck, the
 // pictures drawn by `maker` (each class and code once for all guilds).
-void AddUnitPictures(std::vector<Asset>* out, const UnitPictureMaker& maker);
+void AddUnitPictures(std::vector<Asset>* out, const PictureMaker& maker);
 
 // Frame series of explosions ("explode\\exp100" .. "exp900", "rap100" ..
 // "rap800", "sdbr00"), shield effects ("g<n>\\shieldfx\\@shld00", "nxef00") and

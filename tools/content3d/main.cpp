@@ -1,8 +1,8 @@
 // quencontent3d index <out>: writes index202.bin and index3d.rc (the program's
 // resource 202) into <out>.
 // quencontent3d data <out>: writes c/QUENBAR/3DDATA/ (3ddata.nob, Quenbar.con,
-// palette.dat) below <out>, the installation tree's layout, with the unit
-// pictures drawn by the renderer.
+// palette.dat) below <out>, the installation tree's layout, with the pictures
+// of units and asteroids drawn by the renderer.
 #include <cstdio>
 #include <exception>
 #include <filesystem>
@@ -40,9 +40,8 @@ int main(int argc, char** argv) {
       Write(out / "index3d.rc", "// The index of the 3D data names, made by quencontent3d.\n202 INDEXTABLE \"index202.bin\"\n");
     } else if (what == "data") {
       content3d::Studio studio;
-      const auto catalog = content3d::MakeCatalog([&](std::uint32_t unitClass, int code) {
-        return studio.Picture(content3d::MakeHullMesh(unitClass), content3d::ViewCodeDirection(code),
-                              content3d::kUnitPictureSide);
+      const auto catalog = content3d::MakeCatalog([&](const content3d::Mesh& mesh, const std::array<float, 3>& toCamera) {
+        return studio.Picture(mesh, toCamera, content3d::kUnitPictureSide);
       });
       const auto dir = out / "c" / "QUENBAR" / "3DDATA";
       Write(dir / "3ddata.nob", AsString(content3d::MakeArchive(catalog)));

@@ -133,14 +133,17 @@ const std::array<int, 17>& ViewCodes() {
 
 bool ViewCodeMirrored(int code) { return code != 10 && code != 14 && (code - 1) / 5 >= 1 && (code - 1) / 5 <= 3; }
 
+Image PaintPicture(const Mesh& mesh, const std::array<float, 3>& toCamera) { return Draw(mesh, toCamera); }
+
 Image MakeUnitPicture(std::uint32_t unitClass, int code) { return Draw(MakeHullMesh(unitClass), ViewCodeDirection(code)); }
 
-void AddUnitPictures(std::vector<Asset>* out, const UnitPictureMaker& maker) {
+void AddUnitPictures(std::vector<Asset>* out, const PictureMaker& maker) {
   static constexpr const char* kBases[12] = {"genp", "usta", "asta", "usct", "asct", "uasl",
                                              "aasl", "cons", "dest", "crus", "batt", "reck"};
   std::vector<Image> pictures;
   for (std::uint32_t c = 0; c < 12; ++c)
-    for (const int code : ViewCodes()) pictures.push_back(maker ? maker(c, code) : MakeUnitPicture(c, code));
+    for (const int code : ViewCodes())
+      pictures.push_back(maker ? maker(MakeHullMesh(c), ViewCodeDirection(code)) : MakeUnitPicture(c, code));
   for (std::uint32_t guild = 0; guild < 5; ++guild) {
     const std::string dir = "GUILD" + std::to_string(guild + 1) + "\\";
     const std::string palette = dir + "units.pal";
