@@ -1,5 +1,6 @@
 // Pixel rates of the 16-bpp triangle fills, per family, for large triangles
-// (20 000 to 60 000 pixels) and small ones (8 to 12 pixels), beside two
+// (20 000 to 60 000 pixels), medium ones (40 to 60) and small ones (8 to 12),
+// beside two
 // baselines of the same run. Each fill reports pixels per second; x_memset,
 // its rate over memset's for the same triangles' pixel counts (one memset per
 // triangle); and x_plain, its rate over a plain scalar loop doing the same
@@ -111,12 +112,15 @@ SGQVert Vertex(std::mt19937& random, double x, double y) {
                  0.0f};
 }
 
-Scene MakeScene(bool large) {
+// Scene sizes: 0 small, 1 large, 2 medium.
+Scene MakeScene(int size) {
   Scene scene;
-  std::mt19937 random(large ? 1 : 2);
-  std::uniform_real_distribution<double> across(0, kWidth - 1), down(0, kHeight - 1), near(-6, 6);
-  const size_t wanted = large ? 64 : 8192;
-  const size_t low = large ? 20000 : 8, high = large ? 60000 : 12;
+  const bool large = size == 1;
+  std::mt19937 random(size == 0 ? 2 : size == 1 ? 1 : 3);
+  const double spread = size == 2 ? 14 : 6;
+  std::uniform_real_distribution<double> across(0, kWidth - 1), down(0, kHeight - 1), near(-spread, spread);
+  const size_t wanted = size == 0 ? 8192 : size == 1 ? 64 : 2048;
+  const size_t low = size == 0 ? 8 : size == 1 ? 20000 : 40, high = size == 0 ? 12 : size == 1 ? 60000 : 60;
   while (scene.triangles.size() < wanted) {
     std::array<SGQVert, 3> t;
     const double x = across(random), y = down(random);
@@ -142,10 +146,9 @@ Scene MakeScene(bool large) {
   return scene;
 }
 
-const Scene& GetScene(bool large) {
-  static const Scene largeScene = MakeScene(true);
-  static const Scene smallScene = MakeScene(false);
-  return large ? largeScene : smallScene;
+const Scene& GetScene(int size) {
+  static const Scene scenes[3] = {MakeScene(0), MakeScene(1), MakeScene(2)};
+  return scenes[size];
 }
 
 void MemsetScene(const Scene& scene) {
@@ -157,11 +160,11 @@ void MemsetScene(const Scene& scene) {
 
 // memset's pixel rate over a scene, measured once per scene for at least a
 // quarter of a second.
-double MemsetRate(bool large) {
-  static double rates[2] = {0, 0};
-  double& rate = rates[large ? 1 : 0];
+double MemsetRate(int size) {
+  static double rates[3] = {};
+  double& rate = rates[size];
   if (rate == 0) {
-    const Scene& scene = GetScene(large);
+    const Scene& scene = GetScene(size);
     const auto start = std::chrono::steady_clock::now();
     int64_t rounds = 0;
     std::chrono::duration<double> elapsed{};
@@ -208,10 +211,10 @@ ISGTriFill FillOf(Family family) {
   return nullptr;
 }
 
-void SetRates(benchmark::State& state, const Scene& scene, double seconds, bool large) {
+void SetRates(benchmark::State& state, const Scene& scene, double seconds, int size) {
   const double pixels = static_cast<double>(scene.pixels) * static_cast<double>(state.iterations());
   state.counters["pixels"] = benchmark::Counter(pixels, benchmark::Counter::kIsRate);
-  state.counters["x_memset"] = pixels / seconds / MemsetRate(large);
+  state.counters["x_memset"] = pixels / seconds / MemsetRate(size);
 }
 
 // The channels of a 5-6-5 colour through one shade-table row.
@@ -289,11 +292,11 @@ void PlainFamily(const Scene& scene, Family family) {
 
 // The plain loop's pixel rate per family and scene, measured once for at
 // least a quarter of a second.
-double PlainRate(Family family, bool large) {
-  static double rates[8][2] = {};
-  double& rate = rates[static_cast<int>(family)][large ? 1 : 0];
+double PlainRate(Family family, int size) {
+  static double rates[8][3] = {};
+  double& rate = rates[static_cast<int>(family)][size];
   if (rate == 0) {
-    const Scene& scene = GetScene(large);
+    const Scene& scene = GetScene(size);
     const auto start = std::chrono::steady_clock::now();
     int64_t rounds = 0;
     std::chrono::duration<double> elapsed{};
@@ -307,10 +310,10 @@ double PlainRate(Family family, bool large) {
   return rate;
 }
 
-void BM_Fill(benchmark::State& state, Family family, bool large) {
-  const Scene& scene = GetScene(large);
-  MemsetRate(large);
-  PlainRate(family, large);
+void BM_Fill(benchmark::State& state, Family family, int size) {
+  const Scene& scene = GetScene(size);
+  MemsetRate(size);
+  PlainRate(family, size);
   const Tables& tables = Tab();
   const SGRasterFrame* frame = &Frame().frame;
   const ISGTriFill fill = FillOf(family);
@@ -327,36 +330,45 @@ void BM_Fill(benchmark::State& state, Family family, bool large) {
     benchmark::ClobberMemory();
   }
   const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
-  SetRates(state, scene, elapsed.count(), large);
+  SetRates(state, scene, elapsed.count(), size);
   state.counters["x_plain"] = static_cast<double>(scene.pixels) * static_cast<double>(state.iterations()) /
-                              elapsed.count() / PlainRate(family, large);
+                              elapsed.count() / PlainRate(family, size);
 }
 
-void BM_Memset(benchmark::State& state, bool large) {
-  const Scene& scene = GetScene(large);
+void BM_Memset(benchmark::State& state, int size) {
+  const Scene& scene = GetScene(size);
   const auto start = std::chrono::steady_clock::now();
   for (auto _ : state) MemsetScene(scene);
   const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
-  SetRates(state, scene, elapsed.count(), large);
+  SetRates(state, scene, elapsed.count(), size);
 }
 
 }  // namespace
 
-BENCHMARK_CAPTURE(BM_Memset, large, true);
-BENCHMARK_CAPTURE(BM_Fill, flat_large, Family::kFlat, true);
-BENCHMARK_CAPTURE(BM_Fill, shaded_large, Family::kShaded, true);
-BENCHMARK_CAPTURE(BM_Fill, shaded_transparent_large, Family::kShadedTransparent, true);
-BENCHMARK_CAPTURE(BM_Fill, texture_large, Family::kTexture, true);
-BENCHMARK_CAPTURE(BM_Fill, shaded_texture_large, Family::kShadedTexture, true);
-BENCHMARK_CAPTURE(BM_Fill, transparent_texture_large, Family::kTransparentTexture, true);
-BENCHMARK_CAPTURE(BM_Fill, shaded_transparent_texture_large, Family::kShadedTransparentTexture, true);
-BENCHMARK_CAPTURE(BM_Fill, direct_texture_large, Family::kDirectTexture, true);
-BENCHMARK_CAPTURE(BM_Memset, small, false);
-BENCHMARK_CAPTURE(BM_Fill, flat_small, Family::kFlat, false);
-BENCHMARK_CAPTURE(BM_Fill, shaded_small, Family::kShaded, false);
-BENCHMARK_CAPTURE(BM_Fill, shaded_transparent_small, Family::kShadedTransparent, false);
-BENCHMARK_CAPTURE(BM_Fill, texture_small, Family::kTexture, false);
-BENCHMARK_CAPTURE(BM_Fill, shaded_texture_small, Family::kShadedTexture, false);
-BENCHMARK_CAPTURE(BM_Fill, transparent_texture_small, Family::kTransparentTexture, false);
-BENCHMARK_CAPTURE(BM_Fill, shaded_transparent_texture_small, Family::kShadedTransparentTexture, false);
-BENCHMARK_CAPTURE(BM_Fill, direct_texture_small, Family::kDirectTexture, false);
+BENCHMARK_CAPTURE(BM_Memset, large, 1);
+BENCHMARK_CAPTURE(BM_Fill, flat_large, Family::kFlat, 1);
+BENCHMARK_CAPTURE(BM_Fill, shaded_large, Family::kShaded, 1);
+BENCHMARK_CAPTURE(BM_Fill, shaded_transparent_large, Family::kShadedTransparent, 1);
+BENCHMARK_CAPTURE(BM_Fill, texture_large, Family::kTexture, 1);
+BENCHMARK_CAPTURE(BM_Fill, shaded_texture_large, Family::kShadedTexture, 1);
+BENCHMARK_CAPTURE(BM_Fill, transparent_texture_large, Family::kTransparentTexture, 1);
+BENCHMARK_CAPTURE(BM_Fill, shaded_transparent_texture_large, Family::kShadedTransparentTexture, 1);
+BENCHMARK_CAPTURE(BM_Fill, direct_texture_large, Family::kDirectTexture, 1);
+BENCHMARK_CAPTURE(BM_Memset, small, 0);
+BENCHMARK_CAPTURE(BM_Fill, flat_small, Family::kFlat, 0);
+BENCHMARK_CAPTURE(BM_Fill, shaded_small, Family::kShaded, 0);
+BENCHMARK_CAPTURE(BM_Fill, shaded_transparent_small, Family::kShadedTransparent, 0);
+BENCHMARK_CAPTURE(BM_Fill, texture_small, Family::kTexture, 0);
+BENCHMARK_CAPTURE(BM_Fill, shaded_texture_small, Family::kShadedTexture, 0);
+BENCHMARK_CAPTURE(BM_Fill, transparent_texture_small, Family::kTransparentTexture, 0);
+BENCHMARK_CAPTURE(BM_Fill, shaded_transparent_texture_small, Family::kShadedTransparentTexture, 0);
+BENCHMARK_CAPTURE(BM_Fill, direct_texture_small, Family::kDirectTexture, 0);
+BENCHMARK_CAPTURE(BM_Memset, medium, 2);
+BENCHMARK_CAPTURE(BM_Fill, flat_medium, Family::kFlat, 2);
+BENCHMARK_CAPTURE(BM_Fill, shaded_medium, Family::kShaded, 2);
+BENCHMARK_CAPTURE(BM_Fill, shaded_transparent_medium, Family::kShadedTransparent, 2);
+BENCHMARK_CAPTURE(BM_Fill, texture_medium, Family::kTexture, 2);
+BENCHMARK_CAPTURE(BM_Fill, shaded_texture_medium, Family::kShadedTexture, 2);
+BENCHMARK_CAPTURE(BM_Fill, transparent_texture_medium, Family::kTransparentTexture, 2);
+BENCHMARK_CAPTURE(BM_Fill, shaded_transparent_texture_medium, Family::kShadedTransparentTexture, 2);
+BENCHMARK_CAPTURE(BM_Fill, direct_texture_medium, Family::kDirectTexture, 2);
