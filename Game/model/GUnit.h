@@ -207,7 +207,8 @@ class CGUnit {
   std::uint32_t GetModulePowerUse(int moduleType, std::uint16_t slot, std::uint16_t index) const;
 
   // Orders (GUnitOrders.cpp). Builders return 1 when the order was queued, 0
-  // when nothing was queued.
+  // when nothing was queued; IssueOrder also passes on the construction
+  // check's -1 (the pool held the minerals but would not give them up).
   std::int32_t IssueOrder(std::uint32_t type, std::uint32_t targetValue, std::uint8_t insertMode, CGUnit* target,
                           bool constructionChecks);
   int OrderMoveToAsteroid(std::uint16_t asteroid, std::uint8_t stage);
