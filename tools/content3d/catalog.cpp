@@ -89,7 +89,7 @@ std::vector<Asset> MakeCatalog(const PictureMaker& maker) {
     // orbit plane, on the rock's colours.
     const Mesh rock = MakeRock(1.f, static_cast<std::uint32_t>((i - 1) % 15 + 1));
     const std::array<float, 3> view = {0.45f, -0.55f, 0.7f};
-    c.Picture("asteroid\\PreRend\\", "ast" + Two(i) + "_ds", maker ? maker(rock, view) : PaintPicture(rock, view));
+    c.Picture("asteroid\\PreRend\\", "ast" + Two(i) + "_ds", maker(rock, view));
   }
 
   // Suns, and the fallback material of every missing list entry.

@@ -49,12 +49,12 @@ Mesh MakeRock(float radius, std::uint32_t seed);
 // Adds a box of half extents `half` about `centre` to the mesh.
 void AppendBox(Mesh* m, const std::array<float, 3>& centre, const std::array<float, 3>& half);
 
-// Draws a picture of a mesh as PaintPicture does.
+// Draws the picture of a mesh (x forward, z up) seen from direction
+// `toCamera` (the studio's Picture, or PlaceholderPicture).
 using PictureMaker = std::function<Image(const Mesh& mesh, const std::array<float, 3>& toCamera)>;
 
-// Every asset, in a fixed order; the pictures of models by `maker` (the quick
-// painter when empty).
-std::vector<Asset> MakeCatalog(const PictureMaker& maker = {});
+// Every asset, in a fixed order, with the pictures of models by `maker`.
+std::vector<Asset> MakeCatalog(const PictureMaker& maker);
 
 // "3ddata_" + the path with backslashes and dots turned into underscores, in
 // lower case: the key the views look names up by.
@@ -96,11 +96,9 @@ Mesh MakeHullMesh(std::uint32_t unitClass);
 // Pictures of models (unit pictures, the asteroids' pictures):
 // kUnitPictureSide squared texels, 0 empty, 1..255 brightness.
 constexpr std::uint32_t kUnitPictureSide = 64;
-// The quick picture: the mesh (x forward, z up) seen from `toCamera`,
-// flat-shaded by a painter's projection.
-Image PaintPicture(const Mesh& mesh, const std::array<float, 3>& toCamera);
-// The quick picture of a unit class from a view code.
-Image MakeUnitPicture(std::uint32_t unitClass, int code);
+// A stand-in picture (a disc whatever the mesh) for what needs the names and
+// sizes of the pictures but not their looks: the index, tests.
+Image PlaceholderPicture(const Mesh& mesh, const std::array<float, 3>& toCamera);
 // Per guild directory "GUILD<n>\": "<class><n>0<code>.mat" with its ".ptx"
 // (and ".xtx" for mirrored codes) for the eleven classes and the wreck, the
 // pictures drawn by `maker` (each class and code once for all guilds).

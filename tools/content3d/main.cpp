@@ -34,8 +34,8 @@ int main(int argc, char** argv) {
     const std::string what = argv[1];
     const std::filesystem::path out = argv[2];
     if (what == "index") {
-      // The index names the pictures, not their texels: the quick painter will do.
-      const auto catalog = content3d::MakeCatalog();
+      // The index names the pictures; their looks do not matter to it.
+      const auto catalog = content3d::MakeCatalog(content3d::PlaceholderPicture);
       Write(out / "index202.bin", AsString(content3d::MakeIndexTable(catalog)));
       Write(out / "index3d.rc", "// The index of the 3D data names, made by quencontent3d.\n202 INDEXTABLE \"index202.bin\"\n");
     } else if (what == "data") {

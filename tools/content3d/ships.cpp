@@ -1,8 +1,7 @@
 // The unit pictures: per guild and unit class, a hull seen from the seventeen
-// view codes the 3D views pick by angle, flat-shaded by a painter's projection
-// into a 64 x 64 texture. The codes drawn mirrored also get the mirrored
-// texture (".xtx") beside the plain one (".ptx").
-#include <algorithm>
+// view codes the 3D views pick by angle, drawn by the picture maker into a
+// 64 x 64 texture. The codes drawn mirrored also get the mirrored texture
+// (".xtx") beside the plain one (".ptx").
 #include <array>
 #include <cmath>
 #include <cstdio>
@@ -12,14 +11,7 @@
 namespace content3d {
 namespace {
 
-using Vec = std::array<float, 3>;
-
-constexpr std::uint32_t kSide = 64;
-
-Vec Cross(const Vec& a, const Vec& b) {
-  return {a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2], a[0] * b[1] - a[1] * b[0]};
-}
-float Dot(const Vec& a, const Vec& b) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; }
+constexpr std::uint32_t kSide = kUnitPictureSide;
 
 }  // namespace
 
@@ -55,56 +47,6 @@ std::array<float, 3> ViewCodeDirection(int code) {
 
 namespace {
 
-// Indices: 0 empty (drawn transparent), 1..255 brightness.
-Image Draw(const Mesh& mesh, const Vec& toCamera) {
-  const Vec up0 = std::fabs(toCamera[2]) > 0.9f ? Vec{1, 0, 0} : Vec{0, 0, 1};
-  Vec right = Cross(up0, toCamera);
-  const float rl = std::sqrt(Dot(right, right));
-  for (auto& v : right) v /= rl;
-  const Vec up = Cross(toCamera, right);
-  const Vec light = {0.4f, 0.3f, 0.866f};
-  std::vector<std::pair<float, std::array<Vec, 3>>> order;
-  for (const MeshTri& t : mesh.tris) {
-    const std::array<Vec, 3> p = {mesh.verts[t.v[0]], mesh.verts[t.v[1]], mesh.verts[t.v[2]]};
-    order.push_back({Dot(p[0], toCamera) + Dot(p[1], toCamera) + Dot(p[2], toCamera), p});
-  }
-  std::sort(order.begin(), order.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
-  Image texels(kSide * kSide, 0);
-  // The hull's farthest point touches the picture's rim from every view; the
-  // views scale the billboard by the unit's hull.
-  float radius = 0.f;
-  for (const Vec& p : mesh.verts) radius = std::max(radius, std::sqrt(Dot(p, p)));
-  const float scale = (static_cast<float>(kSide) / 2.f - 1.f) / radius;
-  for (const auto& [depth, tri] : order) {
-    const Vec* t = tri.data();
-    const Vec e1 = {t[1][0] - t[0][0], t[1][1] - t[0][1], t[1][2] - t[0][2]};
-    const Vec e2 = {t[2][0] - t[0][0], t[2][1] - t[0][1], t[2][2] - t[0][2]};
-    Vec n = Cross(e1, e2);
-    const float nl = std::sqrt(Dot(n, n));
-    if (nl == 0 || Dot(n, toCamera) <= 0) continue;  // facing away
-    for (auto& v : n) v /= nl;
-    const auto shade = static_cast<std::uint8_t>(40 + 215 * std::max(0.f, Dot(n, light)) * 0.85f + 20);
-    float sx[3], sy[3];
-    for (int k = 0; k < 3; ++k) {
-      sx[k] = kSide / 2.f + Dot(t[k], right) * scale;
-      sy[k] = kSide / 2.f - Dot(t[k], up) * scale;
-    }
-    const float area = (sx[1] - sx[0]) * (sy[2] - sy[0]) - (sx[2] - sx[0]) * (sy[1] - sy[0]);
-    if (area == 0) continue;
-    for (std::uint32_t y = 0; y < kSide; ++y) {
-      for (std::uint32_t x = 0; x < kSide; ++x) {
-        const float px = static_cast<float>(x) + 0.5f, py = static_cast<float>(y) + 0.5f;
-        const float w0 = (sx[1] - px) * (sy[2] - py) - (sx[2] - px) * (sy[1] - py);
-        const float w1 = (sx[2] - px) * (sy[0] - py) - (sx[0] - px) * (sy[2] - py);
-        const float w2 = (sx[0] - px) * (sy[1] - py) - (sx[1] - px) * (sy[0] - py);
-        const bool inside = area > 0 ? (w0 >= 0 && w1 >= 0 && w2 >= 0) : (w0 <= 0 && w1 <= 0 && w2 <= 0);
-        if (inside) texels[y * kSide + x] = shade;
-      }
-    }
-  }
-  return texels;
-}
-
 Image Mirrored(const Image& texels) {
   Image out(texels.size());
   for (std::uint32_t y = 0; y < kSide; ++y)
@@ -133,9 +75,15 @@ const std::array<int, 17>& ViewCodes() {
 
 bool ViewCodeMirrored(int code) { return code != 10 && code != 14 && (code - 1) / 5 >= 1 && (code - 1) / 5 <= 3; }
 
-Image PaintPicture(const Mesh& mesh, const std::array<float, 3>& toCamera) { return Draw(mesh, toCamera); }
-
-Image MakeUnitPicture(std::uint32_t unitClass, int code) { return Draw(MakeHullMesh(unitClass), ViewCodeDirection(code)); }
+Image PlaceholderPicture(const Mesh&, const std::array<float, 3>&) {
+  Image out(kSide * kSide, 0);
+  for (std::uint32_t y = 0; y < kSide; ++y)
+    for (std::uint32_t x = 0; x < kSide; ++x) {
+      const int dx = static_cast<int>(2 * x + 1) - static_cast<int>(kSide), dy = static_cast<int>(2 * y + 1) - static_cast<int>(kSide);
+      if (dx * dx + dy * dy < static_cast<int>(kSide * kSide) / 2) out[y * kSide + x] = 200;
+    }
+  return out;
+}
 
 void AddUnitPictures(std::vector<Asset>* out, const PictureMaker& maker) {
   static constexpr const char* kBases[12] = {"genp", "usta", "asta", "usct", "asct", "uasl",
@@ -143,7 +91,7 @@ void AddUnitPictures(std::vector<Asset>* out, const PictureMaker& maker) {
   std::vector<Image> pictures;
   for (std::uint32_t c = 0; c < 12; ++c)
     for (const int code : ViewCodes())
-      pictures.push_back(maker ? maker(MakeHullMesh(c), ViewCodeDirection(code)) : MakeUnitPicture(c, code));
+      pictures.push_back(maker(MakeHullMesh(c), ViewCodeDirection(code)));
   for (std::uint32_t guild = 0; guild < 5; ++guild) {
     const std::string dir = "GUILD" + std::to_string(guild + 1) + "\\";
     const std::string palette = dir + "units.pal";

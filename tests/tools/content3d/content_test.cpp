@@ -46,7 +46,7 @@ struct Index {
 class ContentTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    catalog_ = new std::vector<content3d::Asset>(content3d::MakeCatalog());
+    catalog_ = new std::vector<content3d::Asset>(content3d::MakeCatalog(content3d::PlaceholderPicture));
     index_ = new Index(content3d::MakeIndexTable(*catalog_));
   }
   static void TearDownTestSuite() {
@@ -175,7 +175,7 @@ TEST_F(ContentTest, IndexIsSortedAndEveryEntryReadsFromTheArchive) {
 }
 
 TEST_F(ContentTest, GenerationIsDeterministic) {
-  const auto again = content3d::MakeCatalog();
+  const auto again = content3d::MakeCatalog(content3d::PlaceholderPicture);
   ASSERT_EQ(again.size(), catalog_->size());
   for (std::size_t i = 0; i < again.size(); ++i) EXPECT_EQ(again[i].data, (*catalog_)[i].data) << again[i].path;
   EXPECT_NE(content3d::MakeScenePalette().size(), 0u);

@@ -94,7 +94,7 @@ TEST(Scan3DNames, LiteralsAndFormatsArePickedOut) {
 }
 
 TEST(Scan3DNames, EveryNameTheGameCodeUsesIsGenerated) {
-  const auto catalog = content3d::MakeCatalog();
+  const auto catalog = content3d::MakeCatalog(content3d::PlaceholderPicture);
   int checked = 0;
   for (const char* dir : {"Game", "media"}) {
     const auto root = std::filesystem::path(QUEN_SOURCE_DIR) / dir;

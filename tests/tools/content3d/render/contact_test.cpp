@@ -58,7 +58,7 @@ class ContactSheet : public RenderTest {
 };
 
 TEST_F(ContactSheet, EveryModelDrawsWithItsMaterials) {
-  const auto catalog = content3d::MakeCatalog();
+  const auto catalog = content3d::MakeCatalog(content3d::PlaceholderPicture);
   WriteAssets(catalog);
   AddLight(0.3f, 0.6f, -0.7f);
   std::vector<const content3d::Asset*> models;

@@ -39,6 +39,14 @@ TEST(Studio, DrawsEveryUnitPictureFromEveryViewCode) {
     }
     EXPECT_GE(distinct.size(), 15u) << "class " << c;
   }
+  // Mirrored codes are the views across the hull's long axis.
+  EXPECT_TRUE(content3d::ViewCodeMirrored(6));
+  EXPECT_TRUE(content3d::ViewCodeMirrored(18));
+  EXPECT_FALSE(content3d::ViewCodeMirrored(21));
+  EXPECT_FALSE(content3d::ViewCodeMirrored(10));
+  // The same view draws the same picture: the data build's cache relies on it.
+  EXPECT_EQ(studio.Picture(content3d::MakeHullMesh(9), content3d::ViewCodeDirection(7), content3d::kUnitPictureSide),
+            studio.Picture(content3d::MakeHullMesh(9), content3d::ViewCodeDirection(7), content3d::kUnitPictureSide));
   const std::filesystem::path out = std::filesystem::path(QUEN_BUILD_DIR) / "contact" / "unit_pictures_rendered.png";
   std::filesystem::create_directories(out.parent_path());
   EXPECT_TRUE(plat::WritePng(out, sheet));
