@@ -6,7 +6,8 @@ file(GLOB content3d_inputs CONFIGURE_DEPENDS
      ${PROJECT_SOURCE_DIR}/tools/sgdata/*.cpp ${PROJECT_SOURCE_DIR}/tools/sgdata/*.h
      ${PROJECT_SOURCE_DIR}/tools/nob/*.cpp ${PROJECT_SOURCE_DIR}/tools/nob/*.h
      ${PROJECT_SOURCE_DIR}/media/ArchiveFormat.cpp ${PROJECT_SOURCE_DIR}/media/ArchiveFormat.h
-     ${PROJECT_SOURCE_DIR}/sg/model/*.cpp ${PROJECT_SOURCE_DIR}/sg/material/*.cpp)
+     # The pictures are drawn by the whole 3D library.
+     ${PROJECT_SOURCE_DIR}/sg/*/*.cpp ${PROJECT_SOURCE_DIR}/sg/*/*.h)
 quen_cached_asset(NAME content3d INPUTS ${content3d_inputs} DEPENDS quencontent3d INSTALL ${QUEN_INSTALL_TREE}
   COMMAND $<TARGET_FILE:quencontent3d> data @OUT@)
 quen_cached_asset(NAME index3d INPUTS ${content3d_inputs} DEPENDS quencontent3d PRODUCTS index3d.rc index202.bin
