@@ -5,6 +5,8 @@
 #include "Game/app/CDlgBase.h"
 #include "Game/app/CMessageBoxes.h"
 #include "Game/net/NetSession.h"
+#include "media/CDDraw.h"
+#include "media/CSprite.h"
 #include "platform/dialog/dialog.h"
 #include "platform/dialog/tooltip.h"
 #include "platform/user/cursor.h"
@@ -143,6 +145,41 @@ TEST_F(DialogBase, OwnsTheFrontEndModuleItLoadsButNeverTheGames) {
     EXPECT_EQ(dialog.m_ownModule, 0u);
   }
   EXPECT_TRUE(FreeLibrary(game));
+}
+
+struct CountingPaints : CDlgBase {
+  using CDlgBase::CDlgBase;
+  int paints = 0;
+  LRESULT OnPaint(HWND window) override {
+    ++paints;
+    return CDlgBase::OnPaint(window);
+  }
+};
+
+TEST_F(DialogBase, PaintsOnlyWhileActiveAndRepaintsOnActivationOnceFirstPainted) {
+  HWND owner = CreateWindowEx(0, "Static", "", WS_POPUP | WS_VISIBLE, 0, 0, 800, 600, nullptr, nullptr, program,
+                              nullptr);
+  CDDraw display(owner, 1);
+  CountingPaints a(&display, nullptr, program, 0, program);
+  CDlgBase b(&display, nullptr, program, 0, program);
+  HWND wa = a.CreateModeless("IDD_OK_DLG");
+  HWND wb = b.CreateModeless("IDD_OK_DLG");
+  a.m_background = std::make_unique<CSprite>(&display, nullptr, kNoColourKey, 20, 20, 0, 0, 1);
+  ShowWindow(wa, SW_SHOW);
+  ShowWindow(wb, SW_SHOW);
+  SetActiveWindow(wb);
+  SendMessage(wa, WM_PAINT, 0, 0);
+  EXPECT_EQ(a.paints, 0);
+  SetActiveWindow(wa);  // never painted: the activation draws nothing
+  EXPECT_EQ(a.paints, 0);
+  SendMessage(wa, WM_PAINT, 0, 0);
+  EXPECT_EQ(a.paints, 1);
+  EXPECT_EQ(a.m_painted, 1u);
+  SetActiveWindow(wb);
+  SetActiveWindow(wa);
+  EXPECT_EQ(a.paints, 2);
+  DestroyWindow(wa);
+  DestroyWindow(wb);
 }
 
 // The boxes sit at (263, 229); OK at (103, 108), Yes at (47, 108), No at
