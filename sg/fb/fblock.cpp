@@ -105,6 +105,9 @@ SGError SGFrameBufferUnlock(SGFrameBuffer* fb) {
 
 SGError SGFrameBufferSwap(SGFrameBuffer* fb) {
   SGDDInfo* ddi = fb->fbDDI;
+  if (ddi == nullptr) {
+    return SG_ERROR_NONE;  // a frame over plain memory has nothing to present
+  }
   if (ddi->ddiFlags & SG_DDI_LOCKED) {
     if (const HRESULT hr = ddi->ddiBack->Unlock(nullptr); hr != DD_OK) {
       ISGErrorReportResult(fb, "unlocking backbuffer\n%s", hr);

@@ -126,7 +126,7 @@ SGError SGFrameBufferDestroy(SGFrameBuffer* fb);
 SGError SGFrameBufferLock(SGFrameBuffer* fb, void** pixels);
 // Restores lost surfaces and unlocks; 0 when not locked. SG_ERROR_FB_ACCESS.
 SGError SGFrameBufferUnlock(SGFrameBuffer* fb);
-// Unlocks and presents: nothing with SG_FB_FLAG_SINGLE_SURFACE, else a flip,
+// Unlocks and presents: nothing with SG_FB_FLAG_SINGLE_SURFACE or over plain memory, else a flip,
 // a blit into the window's client area, or a blit to the front surface.
 // SG_ERROR_FB_SWAP.
 SGError SGFrameBufferSwap(SGFrameBuffer* fb);

@@ -100,6 +100,8 @@ TEST(MemoryClear, WritesWholePixelsAtEveryDepth) {
     void* pixels = nullptr;
     EXPECT_EQ(SGFrameBufferLock(&fb, &pixels), SG_ERROR_NONE);
     EXPECT_EQ(pixels, memory.data());
+    EXPECT_EQ(SGFrameBufferUnlock(&fb), SG_ERROR_NONE);
+    EXPECT_EQ(SGFrameBufferSwap(&fb), SG_ERROR_NONE);
     if (bpp == 16) {
       const SGPalEntry colours[] = {{0, 0, 0, 0}, {255, 0, 0, 0}};
       ASSERT_EQ(SGFrameBufferInstallPalette(&fb, colours, 2), SG_ERROR_NONE);
