@@ -98,7 +98,11 @@ TEST_F(ReaderTest, CancellingARangeInFlightNeedsAPauseAndRestartsTheSearch) {
   std::vector<std::uint8_t> small(10);
   ASSERT_EQ(ReaderAppendRequest(slot_, file_, nullptr, big->data(), 100000, 0), 0);
   ASSERT_EQ(ReaderAppendRequest(slot_, file_, nullptr, small.data(), 10, 500), 1);
-  for (int spin = 0; spin < 2000 && ReaderSlotGet(slot_)->state != kReaderReading; ++spin)
+  auto state = [&] {
+    plat::CriticalSectionLock hold(ReaderSlotGet(slot_)->lock);
+    return ReaderSlotGet(slot_)->state;
+  };
+  for (int spin = 0; spin < 2000 && state() != kReaderReading; ++spin)
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
   EXPECT_EQ(ReaderRemoveRequest(slot_, 0), 0);  // still being read
   ReaderPause(slot_);
