@@ -15,6 +15,8 @@
 namespace {
 
 constexpr std::uint32_t kFirstTurnHeader = 0xFFFFFFFE;
+// A turn's orders are a few hundred packets of at most 1056 bytes.
+constexpr std::size_t kMaxTurnFileBytes = 4u << 20;
 
 // Keeps what each chapter's player would have been sent.
 struct FileOutbox : SrvOutbox {
@@ -27,10 +29,11 @@ std::vector<std::uint8_t> Bytes(const PacketImage<N>& p) {
   return {p.bytes.begin(), p.bytes.end()};
 }
 
-bool WriteInputFile(const std::string& path, const std::vector<SrvPacket>& packets) {
+// `turn` is written after the first-turn header, or is the header itself.
+bool WriteInputFile(const std::string& path, std::uint32_t turn, bool first, const std::vector<SrvPacket>& packets) {
   plat::ByteWriter w;
-  w.Write(kFirstTurnHeader);
-  w.Write(std::uint32_t{0});
+  if (first) w.Write(kFirstTurnHeader);
+  w.Write(turn);
   for (const SrvPacket& p : packets) {
     w.Write(static_cast<std::uint32_t>(p.size()));
     w.WriteBytes(p);
@@ -42,6 +45,42 @@ bool WriteInputFile(const std::string& path, const std::vector<SrvPacket>& packe
 }
 
 }  // namespace
+
+// Applies chapter `chapter`'s client turn file when it is of the running
+// turn: its records in order, then its end of turn. False when it is absent,
+// of another turn or malformed (what came before a bad record stays applied,
+// as the client sent it).
+bool ApplyClientTurnFile(SrvGame& game, const std::string& path, std::uint16_t chapter, SrvLog& log) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  std::vector<std::uint8_t> bytes;
+  char chunk[4096];
+  while (in.read(chunk, sizeof chunk) || in.gcount() > 0) {
+    bytes.insert(bytes.end(), chunk, chunk + in.gcount());
+    if (bytes.size() > kMaxTurnFileBytes) return false;
+  }
+  plat::ByteReader r(bytes);
+  std::uint32_t turn = 0;
+  if (!r.Read(turn) || turn != game.World().turn) {
+    log.Line("%s: not a turn file of turn %u", path.c_str(), game.World().turn);
+    return false;
+  }
+  const std::uint32_t player = chapter + 1u;
+  std::uint32_t length = 0;
+  while (r.Read(length)) {
+    if (length > kMaxPacketSize || length > r.Remaining()) {
+      log.Line("%s: a record of %u bytes", path.c_str(), length);
+      return false;
+    }
+    std::vector<std::uint8_t> packet(length);
+    r.ReadBytes(packet);
+    game.Receive(player, packet);
+  }
+  PacketImage<16> end(PKT_END_TURN);
+  end.Put<std::uint32_t>(8, turn);
+  game.Receive(player, Bytes(end));
+  return true;
+}
 
 std::string EmailFolder() {
   CInstData inst;
@@ -55,15 +94,7 @@ std::string EmailFolder() {
 bool CreateEmailGame(const std::string& folder, const std::string& name, std::uint32_t seed, SrvLog& log) {
   FileOutbox out;
   SrvGame game(out, log, nullptr, seed, folder);
-  const SrvSetup setup;
-  // Every chapter is a player of its own here: player c + 1 holds chapter c.
-  for (std::uint16_t c = 0; c < kMaxChapters; ++c) {
-    if ((c & 7) >= setup.ChaptersPerGuild()) continue;
-    game.PlayerJoined(c + 1u);
-    PacketImage<48> claim(PKT_CHAPTER_CLAIM);
-    claim.Put<std::uint16_t>(8, c);
-    game.Receive(c + 1u, Bytes(claim));
-  }
+  game.SeatEveryChapter();
   out.sent.clear();
   if (!game.Receive(1, Bytes(PacketImage<12>(PKT_START)))) return false;
   if (!game.Save(folder + name + ".svr", kEmailGameIdentifier)) {
@@ -73,11 +104,41 @@ bool CreateEmailGame(const std::string& folder, const std::string& name, std::ui
   for (const auto& [player, packets] : out.sent) {
     char suffix[8];
     std::snprintf(suffix, sizeof suffix, ".s%02u", (player - 1) % 100);
-    if (!WriteInputFile(folder + name + suffix, packets)) {
+    if (!WriteInputFile(folder + name + suffix, 0, true, packets)) {
       log.Line("e-mail game \"%s\": the input file %s cannot be written", name.c_str(), suffix);
       return false;
     }
   }
   log.Line("e-mail game \"%s\" created: %zu chapters", name.c_str(), out.sent.size());
+  return true;
+}
+
+bool ProcessEmailTurn(const std::string& folder, const std::string& file, SrvLog& log) {
+  const std::string name = file.substr(0, file.rfind('.'));
+  FileOutbox out;
+  SrvGame game(out, log, nullptr, 0, folder);
+  if (!game.Load(folder + name + ".svr", kEmailGameIdentifier)) {
+    log.Line("e-mail game \"%s\": its server file cannot be read", name.c_str());
+    return false;
+  }
+  game.SeatEveryChapter();
+  PacketImage<12> noAutosave(PKT_AUTOSAVE);
+  game.Receive(1, Bytes(noAutosave));
+  const std::uint32_t turn = game.World().turn;
+  int applied = 0;
+  for (std::uint16_t c = 0; c < kMaxChapters; ++c) {
+    if (game.Holder(c) == 0) continue;
+    char suffix[8];
+    std::snprintf(suffix, sizeof suffix, ".c%02u", c);
+    if (ApplyClientTurnFile(game, folder + name + suffix, c, log)) ++applied;
+  }
+  if (game.World().turn == turn) game.EndTurnNow();
+  if (!game.Save(folder + name + ".svr", kEmailGameIdentifier)) return false;
+  for (const auto& [player, packets] : out.sent) {
+    char suffix[8];
+    std::snprintf(suffix, sizeof suffix, ".s%02u", (player - 1) % 100);
+    if (!WriteInputFile(folder + name + suffix, turn, false, packets)) return false;
+  }
+  log.Line("e-mail game \"%s\": turn %u processed with %d turn files", name.c_str(), turn, applied);
   return true;
 }

@@ -20,6 +20,14 @@ constexpr std::uint32_t kEmailGameIdentifier = 0xFFFFFFDE;
 // file cannot be written.
 bool CreateEmailGame(const std::string& folder, const std::string& name, std::uint32_t seed, SrvLog& log);
 
+// Processes the running turn of the game that `file` (any of its files,
+// "<name>.<ext>") belongs to: loads "<name>.svr", applies each chapter nn's
+// client turn file "<name>.cnn" of this turn (absent or stale ones are
+// passed over), resolves the turn, and writes each chapter's input file
+// "<name>.snn" (u32 the turn resolved, then the results) and the server file.
+// False, logged, when the game cannot be read or a file written.
+bool ProcessEmailTurn(const std::string& folder, const std::string& file, SrvLog& log);
+
 // The host folder of e-mail files: the installation's e-mail directory, or
 // the current folder when it names none; ends in '/' or is empty.
 std::string EmailFolder();

@@ -258,6 +258,18 @@ bool SrvGame::OnEndTurn(std::uint32_t from, std::span<const std::uint8_t> packet
   return true;
 }
 
+void SrvGame::SeatEveryChapter() {
+  for (std::uint16_t c = 0; c < kMaxChapters; ++c) {
+    if ((c & 7) >= m_setup.ChaptersPerGuild()) continue;
+    PlayerJoined(c + 1u);
+    m_holder[c] = c + 1u;
+  }
+}
+
+void SrvGame::EndTurnNow() {
+  if (m_started && !m_ended) ResolveTurn();
+}
+
 void SrvGame::Tick(std::uint64_t nowMs) {
   m_nowMs = nowMs;
   const std::uint16_t limit = m_setup.TurnTimeLimit();

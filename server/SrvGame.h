@@ -53,6 +53,12 @@ class SrvGame {
   bool Save(const std::string& hostPath, std::uint32_t identifier) const;
   bool Load(const std::string& hostPath, std::uint32_t identifier);
 
+  // E-mail games: every chapter of the game is held by a player of its own,
+  // player c + 1 holding chapter c, as each chapter's files stand for one.
+  void SeatEveryChapter();
+  // Ends the running turn now, whoever is still busy with it.
+  void EndTurnNow();
+
   bool Started() const { return m_started; }
   bool Ended() const { return m_ended; }
   const SrvWorld& World() const { return m_world; }

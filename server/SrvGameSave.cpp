@@ -121,6 +121,7 @@ bool SrvGame::Load(const std::string& hostPath, std::uint32_t identifier) {
   m_world.scores = scores;
   m_turnDone = {};
   m_turnStartMs = m_nowMs;
+  m_started = true;
   return true;
 }
 

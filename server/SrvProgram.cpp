@@ -72,8 +72,7 @@ int RunServerProgram(const std::vector<std::string>& args) {
     case SrvStartMode::EmailCreate:
       return CreateEmailGame(EmailFolder(), start.name, GameSeed(), log) ? 1 : 0;
     case SrvStartMode::EmailTurn:
-      log.Line("e-mail turn \"%s\": e-mail turns are not processed yet", start.name.c_str());
-      return 0;
+      return ProcessEmailTurn(EmailFolder(), start.name, log) ? 1 : 0;
     case SrvStartMode::Invalid: break;
   }
   log.Line("unknown start; the arguments are \"-En:<name>-0 HVSCS\", \"-Em:<file> HVSCS\" or none");

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <vector>
@@ -70,7 +71,34 @@ TEST(SrvProgram, CreatesAnEmailGameWithAnInputFilePerChapterAndSaysSoInItsExitCo
     EXPECT_EQ(types.back(), PKT_START);
     EXPECT_EQ(std::count(types.begin(), types.end(), PKT_ASTEROID_WITH_ZONES), 150);
   }
-  EXPECT_EQ(RunServer(folder, "-Em:Mail_Game.c00 HVSCS"), 0) << "turns are not processed yet";
+
+  // Chapter 8's player names its chapter and ends turn 0; chapter 16's file is of another turn.
+  auto writeTurnFile = [&](const char* name, std::uint32_t turn, std::vector<std::uint8_t> packet) {
+    std::ofstream f(folder.dir / name, std::ios::binary);
+    const std::uint32_t n = static_cast<std::uint32_t>(packet.size());
+    f.write(reinterpret_cast<const char*>(&turn), 4);
+    f.write(reinterpret_cast<const char*>(&n), 4);
+    f.write(reinterpret_cast<const char*>(packet.data()), n);
+  };
+  std::vector<std::uint8_t> name(44, 0);
+  name[0] = PKT_PLAYER_NAME;
+  name[8] = 8;
+  std::memcpy(&name[10], "Mailers", 7);
+  writeTurnFile("Mail_Game.c08", 0, name);
+  writeTurnFile("Mail_Game.c16", 5, name);
+  ASSERT_EQ(RunServer(folder, "-Em:Mail_Game.c08 HVSCS"), 1) << folder.Log();
+  const auto results = ReadAll(folder.dir / "Mail_Game.s08");
+  ASSERT_GE(results.size(), 4u);
+  EXPECT_EQ(ReadU32(results, 0), 0u) << "the turn resolved";
+  std::vector<std::uint16_t> types;
+  for (std::size_t at = 4; at + 4 <= results.size(); at += 4 + ReadU32(results, at))
+    types.push_back(ReadU16(std::span(results).subspan(at + 4), 0));
+  EXPECT_EQ(types, (std::vector<std::uint16_t>{PKT_TURN_PROCESSING, 551, 505, 507, PKT_TURN_RESULTS}));
+  EXPECT_EQ(ReadU32(ReadAll(folder.dir / "Mail_Game.svr"), 13), 1u) << "the server file is at turn 1";
+  const std::string log = folder.Log();
+  EXPECT_NE(log.find("Mail_Game.c16: not a turn file of turn 0"), std::string::npos) << log;
+  EXPECT_NE(log.find("turn 0 processed with 1 turn files"), std::string::npos) << log;
+  EXPECT_EQ(RunServer(folder, "-Em:No_Game.c00 HVSCS"), 0);
   EXPECT_EQ(RunServer(folder, "-En:../Mail_Game-0 HVSCS"), 0);
   EXPECT_EQ(RunServer(folder, "-Z"), 0);
   EXPECT_NE(folder.Log().find("unknown start"), std::string::npos) << folder.Log();
