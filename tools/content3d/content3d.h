@@ -100,8 +100,9 @@ constexpr std::uint32_t kUnitPictureSide = 64;
 // sizes of the pictures but not their looks: the index, tests.
 Image PlaceholderPicture(const Mesh& mesh, const std::array<float, 3>& toCamera);
 // Per guild directory "GUILD<n>\": "<class><n>0<code>.mat" with its ".ptx"
-// (and ".xtx" for mirrored codes) for the eleven classes and the wreck, the
-// pictures drawn by `maker` (each class and code once for all guilds).
+// (and for mirrored codes ".xtx": the view from the other side, mirrored, as
+// the views mirror it back) for the eleven classes and the wreck, the pictures
+// drawn by `maker` (each class and code once for all guilds).
 void AddUnitPictures(std::vector<Asset>* out, const PictureMaker& maker);
 
 // Frame series of explosions ("explode\\exp100" .. "exp900", "rap100" ..

@@ -88,10 +88,17 @@ Image PlaceholderPicture(const Mesh&, const std::array<float, 3>&) {
 void AddUnitPictures(std::vector<Asset>* out, const PictureMaker& maker) {
   static constexpr const char* kBases[12] = {"genp", "usta", "asta", "usct", "asct", "uasl",
                                              "aasl", "cons", "dest", "crus", "batt", "reck"};
-  std::vector<Image> pictures;
+  // The views show a mirrored code by mirroring its ".xtx" picture: it holds
+  // the hull seen from the other side (lit from the same side as every other
+  // picture), mirrored, so that mirroring it back shows that side.
+  std::vector<Image> pictures, across;
   for (std::uint32_t c = 0; c < 12; ++c)
-    for (const int code : ViewCodes())
-      pictures.push_back(maker(MakeHullMesh(c), ViewCodeDirection(code)));
+    for (const int code : ViewCodes()) {
+      const auto toCamera = ViewCodeDirection(code);
+      pictures.push_back(maker(MakeHullMesh(c), toCamera));
+      across.push_back(ViewCodeMirrored(code) ? Mirrored(maker(MakeHullMesh(c), {toCamera[0], -toCamera[1], toCamera[2]}))
+                                              : Image());
+    }
   for (std::uint32_t guild = 0; guild < 5; ++guild) {
     const std::string dir = "GUILD" + std::to_string(guild + 1) + "\\";
     const std::string palette = dir + "units.pal";
@@ -101,13 +108,14 @@ void AddUnitPictures(std::vector<Asset>* out, const PictureMaker& maker) {
       for (const int code : ViewCodes()) {
         char stem[16];
         std::snprintf(stem, sizeof stem, "%s%u0%02d", kBases[c], guild + 1, code);
-        const Image& texels = pictures[at++];
+        const Image& texels = pictures[at];
+        const Image& other = across[at++];
         auto texture = [&](const Image& t) {
           return sgdata::MakePalettedTextureFile(SG_TXM_FORMAT_PAL8 | SG_TXM_PALETTE_FILE, kSide, kSide, t, t,
                                                  "3DDATA\\" + palette);
         };
         out->push_back({dir + stem + ".ptx", kTexture, texture(texels)});
-        if (ViewCodeMirrored(code)) out->push_back({dir + stem + ".xtx", kTexture, texture(Mirrored(texels))});
+        if (ViewCodeMirrored(code)) out->push_back({dir + stem + ".xtx", kTexture, texture(other)});
         out->push_back({dir + stem + ".mat", kMaterial,
                         MakeMaterial(SG_MAT_TYPE_TRANSPARENT_TEXTURE, 0xFFFFFFFF, "3DDATA\\" + dir + stem + ".ptx")});
       }
