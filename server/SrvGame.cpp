@@ -12,6 +12,9 @@ namespace {
 constexpr std::size_t kChapterNameWidth = 32;
 constexpr std::size_t kMaxChapterNameChars = 30;
 constexpr std::uint16_t kGiveUpOffset = 100;
+constexpr std::size_t kChatTextOffset = 16;
+constexpr std::uint8_t kChatToAll = 255;
+constexpr std::uint8_t kChatToGuild = 254;
 
 // The smallest block each handled type must have.
 std::size_t MinimumSize(std::uint16_t type) {
@@ -28,6 +31,7 @@ std::size_t MinimumSize(std::uint16_t type) {
     case PKT_LOAD_REQUEST: return 276;
     case PKT_LOAD_ANSWER: return 16;
     case PKT_AUTOSAVE: return 12;
+    case PKT_CHAT: return kChatTextOffset;
     default: return kPacketHeaderSize;
   }
 }
@@ -114,6 +118,7 @@ bool SrvGame::Receive(std::uint32_t from, std::span<const std::uint8_t> packet) 
     case PKT_END_TURN: return OnEndTurn(from, packet);
     case PKT_SAVE_GAME: return OnSaveOrLoad(from, packet, true);
     case PKT_LOAD_GAME: return OnSaveOrLoad(from, packet, false);
+    case PKT_CHAT: return OnChat(from, packet);
     case PKT_LOAD_REQUEST: return OnLoadRequest(from, packet);
     case PKT_LOAD_ANSWER: return OnLoadAnswer(from, packet);
     case PKT_AUTOSAVE:
@@ -214,6 +219,22 @@ bool SrvGame::OnPlayerName(std::uint32_t from, std::span<const std::uint8_t> pac
   std::string name = ReadText(packet, 10, 34);
   if (name.size() > kMaxChapterNameChars) name.resize(kMaxChapterNameChars);
   if (!name.empty()) m_names40[chapter] = name;
+  return true;
+}
+
+bool SrvGame::OnChat(std::uint32_t from, std::span<const std::uint8_t> packet) {
+  if (!m_started) return Refuse(from, PKT_CHAT, "no game runs");
+  const std::int32_t chapter = HeldChapter(from);
+  if (chapter < 0 || packet[8] != chapter) return Refuse(from, PKT_CHAT, "speaks for a chapter it does not hold");
+  const std::uint8_t to = packet[9];
+  SrvPacket message(packet.begin(), packet.end());
+  // Interception is the server's to decide, never the sender's.
+  std::fill(message.begin() + 12, message.begin() + 16, std::uint8_t{0});
+  for (std::uint16_t c = 0; c < kMaxChapters; ++c) {
+    if (m_holder[c] == 0 || c == chapter) continue;
+    if (to == kChatToAll || (to == kChatToGuild && (c >> 3) == (chapter >> 3)) || to == c)
+      m_out.Send(m_holder[c], message, true);
+  }
   return true;
 }
 

@@ -78,6 +78,9 @@ class SrvGame {
   bool OnPlayerName(std::uint32_t from, std::span<const std::uint8_t> p);
   bool OnStart(std::uint32_t from);
   bool OnEndTurn(std::uint32_t from, std::span<const std::uint8_t> p);
+  // Passes a chat message on to the chapters it is addressed to: every other
+  // one (255), the sender's guild (254) or one chapter.
+  bool OnChat(std::uint32_t from, std::span<const std::uint8_t> p);
   bool OnSaveOrLoad(std::uint32_t from, std::span<const std::uint8_t> p, bool save);
   bool OnLoadRequest(std::uint32_t from, std::span<const std::uint8_t> p);
   bool OnLoadAnswer(std::uint32_t from, std::span<const std::uint8_t> p);

@@ -361,3 +361,35 @@ TEST_F(SrvGameTest, EachTurnIsAutosavedAsItBeginsProcessingUnlessTurnedOff) {
   ASSERT_TRUE(saver.Receive(7, EndTurn(2)));
   for (const auto& s : out.sent) EXPECT_NE(s.Type(), PKT_AUTOSAVE);
 }
+
+TEST_F(SrvGameTest, ChatGoesOnlyToItsAddresseesAndNobodySpeaksForAnother) {
+  game.PlayerJoined(9);
+  ASSERT_TRUE(game.Receive(7, Config(2, 12)));
+  ASSERT_TRUE(game.Receive(7, Claim(0, "A")));
+  ASSERT_TRUE(game.Receive(8, Claim(1, "B")));
+  ASSERT_TRUE(game.Receive(9, Claim(8, "C")));
+  ASSERT_TRUE(game.Receive(7, Small(PKT_START)));
+  auto chat = [](std::uint8_t sender, std::uint8_t to) {
+    PacketImage<516> p(PKT_CHAT);
+    p.Put<std::uint8_t>(8, sender);
+    p.Put<std::uint8_t>(9, to);
+    p.Put<std::uint32_t>(12, 1);
+    p.SetText(16, 500, "hello");
+    return Bytes(p);
+  };
+  auto chats = [&](std::uint32_t player) {
+    return std::count_if(out.sent.begin(), out.sent.end(),
+                         [&](const Sent& s) { return s.to == player && s.Type() == PKT_CHAT; });
+  };
+  ASSERT_TRUE(game.Receive(7, chat(0, 254)));
+  EXPECT_EQ(chats(8), 1);
+  EXPECT_EQ(chats(9), 0) << "another guild";
+  ASSERT_TRUE(game.Receive(7, chat(0, 8)));
+  EXPECT_EQ(chats(9), 1);
+  EXPECT_EQ(ReadU32(out.sent.back().packet, 12), 0u) << "the sender cannot mark it intercepted";
+  ASSERT_TRUE(game.Receive(9, chat(8, 255)));
+  EXPECT_EQ(chats(7), 1);
+  EXPECT_EQ(chats(8), 2);
+  EXPECT_FALSE(game.Receive(9, chat(0, 255))) << "chapter 0 is not player 9's";
+  EXPECT_EQ(chats(8), 2);
+}
