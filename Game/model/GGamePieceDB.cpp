@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <vector>
 
 #include "Game/model/ByteStream.h"
 #include "Game/model/GUnit.h"
@@ -34,6 +35,28 @@ void CGGamePieceDB::DestroyCell(int owner, int location) {
   cell.items.reset();
   cell.capacity = 0;
   cell.cursor = 0xFFFF;
+}
+
+void CGGamePieceDB::AddCellUnits(int owner, int location, std::vector<const CGUnit*>* out) const {
+  const ArrayMan<CGUnit>& cell = Cell(owner, location);
+  for (std::uint16_t i = 0; i < cell.count; ++i) out->push_back(cell.GetAt(i));
+}
+
+void CGGamePieceDB::ForgetTargets(std::vector<const CGUnit*> gone) {
+  if (gone.empty()) return;
+  std::sort(gone.begin(), gone.end());
+  for (const ArrayMan<CGUnit>& cell : cells) {
+    for (std::uint16_t i = 0; i < cell.count; ++i) {
+      const CGUnit* u = cell.GetAt(i);
+      for (std::uint16_t k = 0; u != nullptr && k < u->GetOrderCount(); ++k) {
+        UnitOrder* order = u->GetOrder(k);
+        if (order != nullptr && order->target != nullptr &&
+            std::binary_search(gone.begin(), gone.end(), order->target)) {
+          order->target = nullptr;
+        }
+      }
+    }
+  }
 }
 
 CGUnit* CGGamePieceDB::CreateUnit(CGUnitTemplate* design, const Location* loc, std::uint8_t owner,
@@ -138,12 +161,16 @@ int CGGamePieceDB::DeleteUnit(std::uint32_t unitId) {
   const int owner = static_cast<int>(unit->GetChapter());
   const int k = IndexInCell(owner, at, unit);
   if (k < 0) return 0;
+  ForgetTargets({unit});
   delete RemoveUnitAt(static_cast<std::uint16_t>(owner), at, static_cast<std::uint16_t>(k));
   return 1;
 }
 
 void CGGamePieceDB::DeleteUnitsAt(std::uint16_t location) {
   if (location >= kPieceLocations) return;
+  std::vector<const CGUnit*> gone;
+  for (int owner = 0; owner < kPieceOwners; ++owner) AddCellUnits(owner, location, &gone);
+  ForgetTargets(std::move(gone));
   for (int owner = 0; owner < kPieceOwners; ++owner) DestroyCell(owner, location);
   locationCounters[location] = {};
 }
@@ -153,9 +180,14 @@ void CGGamePieceDB::ClearForeignUnitsInSpace() {
   const std::uint16_t space = UnitNumAsteroids();
   if (space >= kPieceLocations) return;
   const int local = RulesLocalChapterId();
+  auto foreign = [local](int owner) { return owner != local && UnitChapterExists(static_cast<std::uint8_t>(owner)); };
+  std::vector<const CGUnit*> gone;
   for (int owner = 0; owner < kPieceOwners; ++owner) {
-    if (owner == local || !UnitChapterExists(static_cast<std::uint8_t>(owner))) continue;
-    DestroyCell(owner, space);
+    if (foreign(owner)) AddCellUnits(owner, space, &gone);
+  }
+  ForgetTargets(std::move(gone));
+  for (int owner = 0; owner < kPieceOwners; ++owner) {
+    if (foreign(owner)) DestroyCell(owner, space);
   }
 }
 

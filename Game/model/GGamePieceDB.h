@@ -4,7 +4,8 @@
 // solar space; 0..151); inside a cell the operational units stand ahead of
 // the unoperational ones. Counters per cell, per owner and per location
 // answer "how many here" without a scan. The database owns its units:
-// deleting one destroys it.
+// deleting one destroys it, and the orders of the other units that held a
+// pointer to it forget that pointer.
 //
 // Saved form, inside the game data's block: for owner 0..39, for location
 // 0 .. asteroid count: u32 number of units, then each unit (GUnit.h).
@@ -12,6 +13,7 @@
 
 #include <array>
 #include <cstdint>
+#include <vector>
 
 #include "Game/arrayman/ArrayMan.h"
 #include "Game/model/GLocation.h"
@@ -97,6 +99,10 @@ class CGGamePieceDB {
   template <class F>
   void ForEachOperationalEnemy(const Location* loc, std::uint32_t ownChapter, F&& visit) const;
   void DestroyCell(int owner, int location);
+  // Clears every order's cached pointer to one of `gone` (units about to be
+  // destroyed); the orders look their targets up by id again.
+  void ForgetTargets(std::vector<const CGUnit*> gone);
+  void AddCellUnits(int owner, int location, std::vector<const CGUnit*>* out) const;
 
   std::array<ArrayMan<CGUnit>, kPieceOwners * kPieceLocations> cells;
   std::array<std::uint16_t, kPieceOwners * kPieceLocations> unoperationalCounts{};

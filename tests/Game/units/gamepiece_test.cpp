@@ -196,6 +196,28 @@ TEST_F(GamePieceTest, TheGroupBattlePlanGoesToEverySelectedUnit) {
   EXPECT_EQ(pieces.EditSelectionBattlePlan(), 0);
 }
 
+TEST_F(GamePieceTest, OrdersForgetATargetThatLeavesTheGame) {
+  CGUnitTemplate* design = Design(0, {kComputer, kDrive});
+  CGUnitTemplate* foreign = Design(3, {kComputer});
+  CGUnit* hunter = Unit(design, {0, 0, 0, 0});
+  CGUnit* prey = Unit(foreign, {0, 500, 0, 0}, 3);
+  CGUnit* spacer = Unit(design, {4, 0, 0, 0});
+  CGUnit* drifter = Unit(foreign, {4, 500, 0, 0}, 3);
+  ASSERT_EQ(hunter->OrderOnUnit(ORDER_ATTACK_UNIT, prey, kInsertReplace), 1);
+  ASSERT_EQ(spacer->OrderOnUnit(ORDER_ATTACK_UNIT, drifter, kInsertReplace), 1);
+  ASSERT_EQ(hunter->GetOrder(0)->target, prey);
+
+  const std::uint32_t preyId = prey->id;
+  EXPECT_EQ(pieces.DeleteUnit(preyId), 1);
+  EXPECT_EQ(hunter->GetOrder(0)->target, nullptr);
+  EXPECT_EQ(hunter->GetETA(), -1);  // looked up again by id: gone
+  g_unitLinks.shipDisplaySetting = [] { return 1; };
+  pieces.ClearForeignUnitsInSpace();
+  EXPECT_EQ(spacer->GetOrder(0)->target, nullptr);
+  // Saving writes the ids of cached targets: none may point at a freed unit.
+  EXPECT_FALSE(box.Saved([&](plat::FILE* fp) { return pieces.Save(fp); }).empty());
+}
+
 TEST_F(GamePieceTest, AnEmptyDatabaseSavesZeroCounts) {
   const std::string bytes = box.Saved([&](plat::FILE* fp) { return pieces.Save(fp); });
   EXPECT_EQ(bytes, std::string(40 * (numAsteroids + 1) * 4, '\0'));
