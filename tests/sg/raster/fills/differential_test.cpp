@@ -12,41 +12,23 @@
 #include <vector>
 
 #include "canvas.h"
+#include "members.h"
 #include "reference.h"
 #include "triangles.h"
 #include "sg/raster/fill16.h"
 
 namespace {
 
-struct Member {
-  const char* name;
-  ISGTriFill fill;
-  RefMode mode;
-  int w, h;
-};
-
-#define SIZES(prefix, mode)                                                                                 \
-  {#prefix "16x16", prefix##16x16, mode, 16, 16}, {#prefix "32x32", prefix##32x32, mode, 32, 32},           \
-      {#prefix "64x64", prefix##64x64, mode, 64, 64}, {#prefix "128x128", prefix##128x128, mode, 128, 128}, \
-      {#prefix "256x256", prefix##256x256, mode, 256, 256},                                                 \
-      {#prefix "512x512", prefix##512x512, mode, 512, 512}, {#prefix "64x32", prefix##64x32, mode, 64, 32}, \
-      {#prefix "128x64", prefix##128x64, mode, 128, 64}, {#prefix "128x32", prefix##128x32, mode, 128, 32}, \
-      {#prefix "256x128", prefix##256x128, mode, 256, 128}, {                                               \
-#prefix "256x64", prefix##256x64, mode, 256, 64                                                         \
-  }
-
-const Member kMembers[] = {
+const FillMember kMembers[] = {
     {"ISGFill16Flat", ISGFill16Flat, RefMode::kFlat, 1, 1},
     {"ISGFill16Shaded", ISGFill16Shaded, RefMode::kShaded, 1, 1},
     {"ISGFill16ShadedTransparent", ISGFill16ShadedTransparent, RefMode::kShadedTransparent, 1, 1},
-    SIZES(ISGFill16Texture, RefMode::kTexture),
-    SIZES(ISGFill16ShadedTexture, RefMode::kShadedTexture),
-    SIZES(ISGFill16TransparentTexture, RefMode::kTransparentTexture),
-    SIZES(ISGFill16ShadedTransparentTexture, RefMode::kShadedTransparentTexture),
-    SIZES(ISGFill16DirectTexture, RefMode::kDirectTexture),
+    FILL_SIZES(ISGFill16Texture, RefMode::kTexture),
+    FILL_SIZES(ISGFill16ShadedTexture, RefMode::kShadedTexture),
+    FILL_SIZES(ISGFill16TransparentTexture, RefMode::kTransparentTexture),
+    FILL_SIZES(ISGFill16ShadedTransparentTexture, RefMode::kShadedTransparentTexture),
+    FILL_SIZES(ISGFill16DirectTexture, RefMode::kDirectTexture),
 };
-
-#undef SIZES
 
 // Blue in the top bits: neither layout the shaded fills have a fixed path for.
 constexpr SGPixelFormat kFormatBgr565 = {5, 0x001F, 0, 6, 0x07E0, 5, 5, 0xF800, 11};
@@ -55,7 +37,7 @@ constexpr SGPixelFormat kFormatBgr565 = {5, 0x001F, 0, 6, 0x07E0, 5, 5, 0xF800, 
 // else 5-6-5 and, on the odd pitch, 5-5-5.
 void CompareWithReference(bool other) {
   unsigned seed = other ? 1001 : 1;
-  for (const Member& member : kMembers) {
+  for (const FillMember& member : kMembers) {
     for (PitchKind pitch : {PitchKind::kPositive, PitchKind::kNegative, PitchKind::kOdd}) {
       const SGPixelFormat format = other ? kFormatBgr565 : pitch == PitchKind::kOdd ? kFormat555 : kFormat565;
       const int w = 40 + static_cast<int>(seed % 29), h = 30 + static_cast<int>(seed % 17);

@@ -6,29 +6,17 @@
 #include <vector>
 
 #include "canvas8.h"
+#include "members.h"
 #include "reference.h"
 #include "sg/raster/fill8.h"
 #include "triangles.h"
 
 namespace {
 
-struct Member8 {
-  const char* name;
-  ISGTriFill fill;
-  RefMode mode;
-  int w, h;
-};
+// The eleven sizes and 256 x 32.
+#define SIZES8(prefix, mode) FILL_SIZES(prefix, mode), {#prefix "256x32", prefix##256x32, mode, 256, 32}
 
-#define SIZES8(prefix, mode)                                                                                \
-  {#prefix "16x16", prefix##16x16, mode, 16, 16}, {#prefix "32x32", prefix##32x32, mode, 32, 32},           \
-      {#prefix "64x64", prefix##64x64, mode, 64, 64}, {#prefix "128x128", prefix##128x128, mode, 128, 128}, \
-      {#prefix "256x256", prefix##256x256, mode, 256, 256},                                                 \
-      {#prefix "512x512", prefix##512x512, mode, 512, 512}, {#prefix "64x32", prefix##64x32, mode, 64, 32}, \
-      {#prefix "128x64", prefix##128x64, mode, 128, 64}, {#prefix "128x32", prefix##128x32, mode, 128, 32}, \
-      {#prefix "256x128", prefix##256x128, mode, 256, 128}, {#prefix "256x64", prefix##256x64, mode, 256, 64}, \
-      {#prefix "256x32", prefix##256x32, mode, 256, 32}
-
-const Member8 kMembers8[] = {
+const FillMember kMembers8[] = {
     {"ISGFill8Flat", ISGFill8Flat, RefMode::kFlat, 1, 1},
     {"ISGFill8Shaded", ISGFill8Shaded, RefMode::kShaded, 1, 1},
     {"ISGFill8ShadedTransparent", ISGFill8ShadedTransparent, RefMode::kShadedTransparent, 1, 1},
@@ -64,7 +52,7 @@ struct BlendTables {
 
 TEST(Fill8Differential, EveryMemberMatchesTheReferenceAndStaysInsideTheFrame) {
   unsigned seed = 101;
-  for (const Member8& member : kMembers8) {
+  for (const FillMember& member : kMembers8) {
     for (PitchKind pitch : {PitchKind::kPositive, PitchKind::kNegative, PitchKind::kOdd}) {
       const int w = 40 + static_cast<int>(seed % 29), h = 30 + static_cast<int>(seed % 17);
       TriangleSource source(seed++, w, h);
