@@ -86,6 +86,9 @@ SGError ISGRendererBeginFrame(SGRenderer* rend, SGInstance* camera) {
   rend->renTimeStamp = 0;
   rend->renXformStackTop = 0;
   rend->renNextQVert = 0;
+  // The remembered fill points into tables and textures that may have been
+  // replaced or freed since the last frame: each frame chooses afresh.
+  rend->renObjMaterial = nullptr;
   SGMatrixIdentity(&rend->renXformStack[0]);
   ISGRendererSetCamera(rend, camera);
   SGViewData* vi = rend->renViewData;
@@ -169,6 +172,7 @@ SGError SGRendererOverrideFog(SGRenderer* rend, SGScene* scene, std::uint32_t co
   rend->renSavedFogFar = (rend->renFlags & SG_REND_FLAG_FOG) != 0 ? rend->renFogFar : 0.f;
   rend->renFogColour = colour;
   rend->renFogLUT = table;
+  rend->renObjMaterial = nullptr;  // fogged fills chosen before read the old table
   rend->renFogFar = far;
   rend->renFogRecip = 1.f / far;
   rend->renFlags |= SG_REND_FLAG_FOG;

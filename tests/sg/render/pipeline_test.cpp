@@ -251,6 +251,38 @@ TEST_F(FillChoiceTest, ATriangleOutsideTheBufferNeverReachesAFill) {
   }
 }
 
+// Trails and clouds fog the rest of a frame with a table of their own: a
+// material already drawn takes it too, and the next frame no longer reads it
+// (its owner may have freed it by then).
+TEST_F(FillChoiceTest, AFogOverrideReachesMaterialsAlreadyDrawn) {
+  std::uint8_t* own = nullptr;
+  std::uint8_t* cloud = nullptr;
+  ASSERT_EQ(ISGLutBuildBlendRGB(rend_, &own, 0x40404000), SG_ERROR_NONE);
+  ASSERT_EQ(ISGLutBuildBlendRGB(rend_, &cloud, 0xF0F0F000), SG_ERROR_NONE);
+  SGRendererSetFogLUT(rend_, own);  // the renderer frees it
+  const std::uint32_t grey = 0x40404000;
+  SGRendererSetFog(rend_, &grey, 50.f);
+  SGMaterial* mat = Keep(Material(SG_MAT_TYPE_FLAT, 5, nullptr));
+  auto drawFogged = [&] {
+    SGTxVertex* t[3] = {Vertex(-1, 10, -1), Vertex(1, 10, -1), Vertex(0, 10, 1)};
+    for (SGTxVertex* v : t) {
+      v->txvFlags |= SG_TXV_FOGGED;
+    }
+    return ISGEPDrawTriangle(rend_, scene_, mat, t);
+  };
+  ASSERT_EQ(drawFogged(), SG_ERROR_NONE);
+  EXPECT_EQ(rend_->renFillLUT, own);
+  rend_->renFlags |= SG_REND_FLAG_FRAME_OPEN;
+  ASSERT_EQ(SGRendererOverrideFog(rend_, scene_, 0xF0F0F000, cloud, 150.f, 30.f, 0), SG_ERROR_NONE);
+  ASSERT_EQ(drawFogged(), SG_ERROR_NONE);
+  EXPECT_EQ(rend_->renFillLUT, cloud);
+  ISGRendererEndFrame(rend_);
+  SGFree(cloud);
+  ASSERT_EQ(Draw(), SG_ERROR_NONE);
+  ASSERT_EQ(drawFogged(), SG_ERROR_NONE);
+  EXPECT_EQ(rend_->renFillLUT, own);
+}
+
 TEST_F(FillChoiceTest, ATriangleTouchingTheNearPlaneIsDropped) {
   SGMaterial* mat = Keep(Material(SG_MAT_TYPE_FLAT, 5, nullptr));
   SGTxVertex* t[3] = {Vertex(-1, 10, -1), Vertex(1, 10, -1), Vertex(0, -30, 1)};
