@@ -138,6 +138,7 @@ HRESULT CSprite::LoadTGA16Image() {
 }
 
 HRESULT CSprite::Load16(Kind kind) {
+  if (!surface) return 1;
   DDSURFACEDESC desc;
   if (surface->GetSurfaceDesc(&desc) != DD_OK) {
     RestoreSurface();
@@ -251,5 +252,5 @@ HDC CSprite::GetDC() {
 }
 
 void CSprite::ReleaseDC(HDC hdc) {
-  surface->ReleaseDC(hdc);
+  if (surface) surface->ReleaseDC(hdc);
 }

@@ -41,9 +41,10 @@ class CSprite {
   void GetIMASize(plat::SIZE* size);
   void GetTGA16Size(plat::SIZE* size);
   void GetBMP8Size(plat::SIZE* size);
-  // 0 when nothing failed (also for a missing resource); 1 when the surface
-  // cannot be described or locked or the image is malformed (shorter than its
-  // header says). LoadBMP8Image: E_FAIL when neither resource nor file exists.
+  // 0 when nothing failed (also for a missing resource); 1 when there is no
+  // surface, it cannot be described or locked, or the image is malformed
+  // (shorter than its header says). LoadBMP8Image: E_FAIL when neither
+  // resource nor file exists.
   plat::HRESULT LoadIMAImage();
   plat::HRESULT LoadTGA16Image();
   plat::HRESULT LoadBMP8Image(plat::HMODULE module);

@@ -62,6 +62,7 @@ HRESULT CSprite::BltToSurface(CSprite* dest, LONG atX, LONG atY, const RECT* src
 }
 
 HRESULT CSprite::ClipRect(CSprite* dest, LONG atX, LONG atY, const RECT* clip) {
+  if (!surface || !dest || !dest->surface) return DDERR_INVALIDOBJECT;
   const RECT sprite{atX, atY, atX + static_cast<LONG>(width), atY + static_cast<LONG>(height)};
   const RECT bounds =
       clip ? *clip : RECT{0, 0, static_cast<LONG>(dest->width), static_cast<LONG>(dest->height)};

@@ -76,6 +76,9 @@ TEST_F(SpriteTest, MissingImageCountsAsLoadedButAShortOneFails) {
   EXPECT_EQ(missing.BltToSurfaceStretch(&none, 0, 0, nullptr), DDERR_INVALIDOBJECT);
   EXPECT_EQ(none.BltToPrimary(nullptr, nullptr), DDERR_INVALIDOBJECT);
   EXPECT_EQ(none.BltFromSurface(0, 0), DDERR_INVALIDOBJECT);
+  EXPECT_EQ(missing.ClipRect(nullptr, 0, 0, nullptr), DDERR_INVALIDOBJECT);
+  EXPECT_EQ(none.LoadIMAImage(), 1);
+  EXPECT_EQ(none.LoadTGA16Image(), 1);
   EXPECT_EQ(none.FillSurface(0, nullptr), 0u);
   EXPECT_EQ(none.GetDC(), nullptr);
   none.ScrollUp(1);
