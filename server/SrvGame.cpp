@@ -32,6 +32,12 @@ std::size_t MinimumSize(std::uint16_t type) {
     case PKT_LOAD_ANSWER: return 16;
     case PKT_AUTOSAVE: return 12;
     case PKT_CHAT: return kChatTextOffset;
+    case PKT_SHIP_OFFER_WITHDRAWN: return 16;
+    case PKT_VOTE_OFFER_WITHDRAWN:
+    case PKT_SHIP_OFFER_POSTED:
+    case PKT_VOTE_OFFER_POSTED:
+    case PKT_MINERAL_OFFER_POSTED:
+    case PKT_MINERAL_OFFER_WITHDRAWN: return 12;
     default: return kPacketHeaderSize;
   }
 }
@@ -119,6 +125,12 @@ bool SrvGame::Receive(std::uint32_t from, std::span<const std::uint8_t> packet) 
     case PKT_SAVE_GAME: return OnSaveOrLoad(from, packet, true);
     case PKT_LOAD_GAME: return OnSaveOrLoad(from, packet, false);
     case PKT_CHAT: return OnChat(from, packet);
+    case PKT_SHIP_OFFER_WITHDRAWN:
+    case PKT_VOTE_OFFER_WITHDRAWN:
+    case PKT_SHIP_OFFER_POSTED:
+    case PKT_VOTE_OFFER_POSTED:
+    case PKT_MINERAL_OFFER_POSTED:
+    case PKT_MINERAL_OFFER_WITHDRAWN: return OnTradeBoard(from, header.type, packet);
     case PKT_LOAD_REQUEST: return OnLoadRequest(from, packet);
     case PKT_LOAD_ANSWER: return OnLoadAnswer(from, packet);
     case PKT_AUTOSAVE:
@@ -235,6 +247,22 @@ bool SrvGame::OnChat(std::uint32_t from, std::span<const std::uint8_t> packet) {
     if (to == kChatToAll || (to == kChatToGuild && (c >> 3) == (chapter >> 3)) || to == c)
       m_out.Send(m_holder[c], message, true);
   }
+  return true;
+}
+
+bool SrvGame::OnTradeBoard(std::uint32_t from, std::uint16_t type, std::span<const std::uint8_t> packet) {
+  if (!m_started) return Refuse(from, type, "no game runs");
+  const std::int32_t chapter = HeldChapter(from);
+  if (chapter < 0) return Refuse(from, type, "sender holds no chapter");
+  // Ship and vote offers name their guild, mineral offers their seller: a
+  // player posts and withdraws only its own guild's or its own offers.
+  const bool bySeller = type == PKT_MINERAL_OFFER_POSTED || type == PKT_MINERAL_OFFER_WITHDRAWN;
+  int named = packet[8];
+  if (type == PKT_SHIP_OFFER_POSTED || type == PKT_VOTE_OFFER_POSTED) named |= packet[9] << 8;
+  if (bySeller ? named != chapter : named != (chapter >> 3)) return Refuse(from, type, "another's offer");
+  const SrvPacket board(packet.begin(), packet.end());
+  for (std::uint16_t c = 0; c < kMaxChapters; ++c)
+    if (m_holder[c] != 0 && c != chapter && (c >> 3) == (chapter >> 3)) m_out.Send(m_holder[c], board, true);
   return true;
 }
 

@@ -393,3 +393,24 @@ TEST_F(SrvGameTest, ChatGoesOnlyToItsAddresseesAndNobodySpeaksForAnother) {
   EXPECT_FALSE(game.Receive(9, chat(0, 255))) << "chapter 0 is not player 9's";
   EXPECT_EQ(chats(8), 2);
 }
+
+TEST_F(SrvGameTest, TradeBoardOffersReachThePostersGuildAndOnlyTheirOwnerPostsThem) {
+  game.PlayerJoined(9);
+  ASSERT_TRUE(game.Receive(7, Config(2, 12)));
+  ASSERT_TRUE(game.Receive(7, Claim(8, "A")));
+  ASSERT_TRUE(game.Receive(8, Claim(9, "B")));
+  ASSERT_TRUE(game.Receive(9, Claim(16, "C")));
+  ASSERT_TRUE(game.Receive(7, Small(PKT_START)));
+  out.sent.clear();
+  PacketImage<32> ship(PKT_SHIP_OFFER_POSTED);
+  ship.Put<std::uint16_t>(8, 1);
+  ASSERT_TRUE(game.Receive(7, Bytes(ship)));
+  PacketImage<32> minerals(PKT_MINERAL_OFFER_POSTED);
+  minerals.Put<std::uint8_t>(8, 8);
+  ASSERT_TRUE(game.Receive(7, Bytes(minerals)));
+  EXPECT_EQ(out.To(8).size(), 2u);
+  EXPECT_TRUE(out.To(9).empty()) << "another guild's board";
+  EXPECT_FALSE(game.Receive(9, Bytes(ship))) << "guild 1's offer from guild 2";
+  EXPECT_FALSE(game.Receive(8, Bytes(minerals))) << "chapter 8's minerals offered by chapter 9";
+  EXPECT_TRUE(out.To(7).empty());
+}
