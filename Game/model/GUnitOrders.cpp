@@ -299,8 +299,12 @@ void CGUnit::CleanUpRemovedOrder(UnitOrder* order, std::uint16_t index) {
 
 void CGUnit::PopFirstOrder(std::int32_t result, std::uint32_t /*ignored*/) {
   std::unique_ptr<UnitOrder> order(orders.RemoveAt(0));
-  stage = kStageNotStarted;
-  if (!order) return;
+  if (!order) {
+    stage = kStageNotStarted;
+    return;
+  }
+  // The clean-up reads the stage of the order that ends: a construction order
+  // that had started is not refunded, whether it failed or completed.
   switch (order->type) {
     case ORDER_SCRAP_UNIT:
       if (result != ORDERFAIL_TARGET_DECAYED && order->target != nullptr && order->target != this) {
@@ -334,6 +338,7 @@ void CGUnit::PopFirstOrder(std::int32_t result, std::uint32_t /*ignored*/) {
     case 21: case 22: receivedPoints = 0; break;
     default: break;
   }
+  stage = kStageNotStarted;
   order.reset();
   if (result < 0) ClearOrders(false);
 }

@@ -68,6 +68,22 @@ TEST_F(CostsTest, AStartedBuildIsNotRefunded) {
   EXPECT_EQ(organics[0], 5000 - shipCost[4]);
 }
 
+TEST_F(CostsTest, ABuildThatEndsAfterItsStartIsNotRefunded) {
+  // Failed after it started, then completed with a positive result: paid both times.
+  for (std::int32_t result : {std::int32_t{ORDERFAIL_LACK_POWER}, std::int32_t{2}}) {
+    ASSERT_EQ(builder->IssueOrder(ORDER_BUILD_SHIP, ship->templateId, kInsertReplace, nullptr, true), 1);
+    builder->stage = 200;
+    builder->PopFirstOrder(result, 1);
+    EXPECT_EQ(builder->stage, kStageNotStarted);
+  }
+  EXPECT_EQ(pools[0], Less(shipCost, 2));
+  EXPECT_EQ(organics[0], 5000 - 2 * shipCost[4]);
+  // Failed before it started: refunded.
+  ASSERT_EQ(builder->IssueOrder(ORDER_BUILD_SHIP, ship->templateId, kInsertReplace, nullptr, true), 1);
+  builder->PopFirstOrder(ORDERFAIL_LACK_POWER, 1);
+  EXPECT_EQ(pools[0], Less(shipCost, 2));
+}
+
 TEST_F(CostsTest, ShortPoolsRefuseTheOrderAndTakeNothing) {
   organics[0] = shipCost[4] - 1;
   EXPECT_EQ(builder->IssueOrder(ORDER_BUILD_SHIP, ship->templateId, kInsertReplace, nullptr, true), 0);
