@@ -285,7 +285,10 @@ void CNetSession::ReportLostConnection() {
 void CNetSession::Pump(std::uint32_t) {
   if (!queue) return;
   queue->Fill();
-  if (queue->Overflowed() && !lostReported_) {
+  // Reported once per overflow; a new session's reset of the queue ends it.
+  if (!queue->Overflowed()) {
+    lostReported_ = false;
+  } else if (!lostReported_) {
     lostReported_ = true;
     ReportLostConnection();
   }

@@ -112,6 +112,10 @@ void CPacketQueue::ReleaseNode(PacketNode* node) {
 }
 
 void CPacketQueue::ResetSequence() {
+  // What the old session left waiting would otherwise come out under the new
+  // session's numbers; its nodes stay for reuse.
+  read = write;
+  overflowed_ = false;
   lastDelivered = 0;
   expected_.clear();
   nextOut_.clear();

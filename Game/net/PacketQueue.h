@@ -59,9 +59,10 @@ class CPacketQueue {
   std::uint32_t NextSequence(std::uint32_t to) { return CounterOf(nextOut_, to)++; }
   // The sequence number next handed out from library player `from`.
   std::uint32_t Expected(std::uint32_t from) const;
-  // Back to the state of a new session: nothing delivered, every counter at 1.
+  // Back to the state of a new session: nothing delivered or waiting (lent
+  // nodes stay lent), every counter at 1, no overflow.
   void ResetSequence();
-  // A fill met more messages than the ring may hold.
+  // A fill met more messages than the ring may hold (since the last reset).
   bool Overflowed() const { return overflowed_; }
 
   // Number of nodes in the ring.

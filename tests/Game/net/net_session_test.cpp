@@ -116,6 +116,11 @@ TEST_F(NetSession, EarlyPacketsFillTheQueueToItsBoundOnly) {
   EXPECT_EQ(links.plainBoxes.size(), 1u);
   session->Pump(200);  // reported once
   EXPECT_EQ(links.plainBoxes.size(), 1u);
+  // A new game starts afresh.
+  session->queue->ResetSequence();
+  fake->inbox.clear();
+  fake->AddPacket(1);
+  EXPECT_EQ(session->Receive(&data), 0);
 }
 
 TEST_F(NetSession, SlotsOutsideTheTableAreRefused) {
