@@ -14,39 +14,41 @@ inline constexpr SGPixelFormat kFormat565 = {5, 0xF800, 11, 6, 0x07E0, 5, 5, 0x0
 inline constexpr SGPixelFormat kFormat555 = {5, 0x7C00, 10, 5, 0x03E0, 5, 5, 0x001F, 0};
 
 inline constexpr uint16_t kGuardValue = 0xA5C3;
+inline constexpr uint8_t kGuardByte = 0xA5;
 
 enum class PitchKind { kPositive, kNegative, kOdd };
 
-// A width x height frame inside a guard band of `guard` pixels on every side.
-// With a negative pitch row 0 is the last row in memory; with an odd pitch the
-// byte pitch is one more than the rows' true length in bytes.
-class Canvas {
+// A width x height frame of 16-bit or 8-bit pixels inside a guard band of
+// `guard` pixels on every side. With a negative pitch row 0 is the last row in
+// memory; with an odd pitch the byte pitch is one more than the rows' true
+// length in bytes (for 8-bit pixels, one more pixel than the guarded row).
+template <class Pixel, Pixel kGuard>
+class CanvasOf {
  public:
-  Canvas(int width, int height, int guard = 8, PitchKind pitch = PitchKind::kPositive,
-         const SGPixelFormat& format = kFormat565)
+  CanvasOf(int width, int height, int guard = 8, PitchKind pitch = PitchKind::kPositive,
+           const SGPixelFormat& format = kFormat565)
       : width_(width),
         height_(height),
-        guard_(guard),
-        stride_(width + 2 * guard),
-        memory_(static_cast<size_t>(stride_) * (height + 2 * guard), kGuardValue) {
+        stride_(width + 2 * guard + (pitch == PitchKind::kOdd && sizeof(Pixel) == 1 ? 1 : 0)),
+        memory_(static_cast<size_t>(stride_) * (height + 2 * guard), kGuard) {
     const int firstRow = pitch == PitchKind::kNegative ? guard + height - 1 : guard;
     frame_.fbPixels = &memory_[static_cast<size_t>(firstRow) * stride_ + guard];
-    frame_.fbPitch =
-        stride_ * 2 * (pitch == PitchKind::kNegative ? -1 : 1) + (pitch == PitchKind::kOdd ? 1 : 0);
+    frame_.fbPitch = stride_ * static_cast<int>(sizeof(Pixel)) * (pitch == PitchKind::kNegative ? -1 : 1) +
+                     (pitch == PitchKind::kOdd && sizeof(Pixel) == 2 ? 1 : 0);
     frame_.fbPixelFormat = format;
     Clear(0);
   }
-  Canvas(const Canvas&) = delete;
-  Canvas& operator=(const Canvas&) = delete;
+  CanvasOf(const CanvasOf&) = delete;
+  CanvasOf& operator=(const CanvasOf&) = delete;
 
   const SGRasterFrame* Frame() const { return &frame_; }
   int Width() const { return width_; }
   int Height() const { return height_; }
 
-  uint16_t& At(int x, int y) { return static_cast<uint16_t*>(frame_.fbPixels)[Offset(x, y)]; }
-  uint16_t At(int x, int y) const { return static_cast<const uint16_t*>(frame_.fbPixels)[Offset(x, y)]; }
+  Pixel& At(int x, int y) { return static_cast<Pixel*>(frame_.fbPixels)[Offset(x, y)]; }
+  Pixel At(int x, int y) const { return static_cast<const Pixel*>(frame_.fbPixels)[Offset(x, y)]; }
 
-  void Clear(uint16_t value) {
+  void Clear(Pixel value) {
     for (int y = 0; y < height_; ++y)
       for (int x = 0; x < width_; ++x) At(x, y) = value;
   }
@@ -54,17 +56,17 @@ class Canvas {
   // Every pixel outside the frame still holds the guard value.
   bool GuardIntact() const {
     std::vector<bool> inside(memory_.size(), false);
-    const ptrdiff_t origin = static_cast<const uint16_t*>(frame_.fbPixels) - memory_.data();
+    const ptrdiff_t origin = static_cast<const Pixel*>(frame_.fbPixels) - memory_.data();
     for (int y = 0; y < height_; ++y)
       for (int x = 0; x < width_; ++x) inside[origin + Offset(x, y)] = true;
     for (size_t i = 0; i < memory_.size(); ++i)
-      if (!inside[i] && memory_[i] != kGuardValue) return false;
+      if (!inside[i] && memory_[i] != kGuard) return false;
     return true;
   }
 
-  const std::vector<uint16_t>& Memory() const { return memory_; }
+  const std::vector<Pixel>& Memory() const { return memory_; }
 
-  int Count(uint16_t value) const {
+  int Count(Pixel value) const {
     int n = 0;
     for (int y = 0; y < height_; ++y)
       for (int x = 0; x < width_; ++x) n += At(x, y) == value;
@@ -72,12 +74,17 @@ class Canvas {
   }
 
  private:
-  ptrdiff_t Offset(int x, int y) const { return static_cast<ptrdiff_t>(frame_.fbPitch >> 1) * y + x; }
+  ptrdiff_t Offset(int x, int y) const {
+    return static_cast<ptrdiff_t>(frame_.fbPitch >> (sizeof(Pixel) - 1)) * y + x;
+  }
 
-  int width_, height_, guard_, stride_;
-  std::vector<uint16_t> memory_;
+  int width_, height_, stride_;
+  std::vector<Pixel> memory_;
   SGRasterFrame frame_{};
 };
+
+using Canvas = CanvasOf<uint16_t, kGuardValue>;
+using Canvas8 = CanvasOf<uint8_t, kGuardByte>;
 
 // A vertex at 27.5 coordinates with raw attribute fields.
 inline SGQVert Vert(int32_t x, int32_t y, float u = 0.5f, float v = 0.5f, float q = 16.0f) {

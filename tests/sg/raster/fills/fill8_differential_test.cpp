@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "canvas8.h"
+#include "canvas.h"
 #include "members.h"
 #include "reference.h"
 #include "sg/raster/fill8.h"

@@ -1,15 +1,14 @@
 // The 8-bpp fills on hand-made cases: coverage, ramp levels, the span list's
-// records, flags and row bound, the dithering classes, and the multiplies.
+// records, flags and row bound, the dithering classes and the alpha weights.
 
 #include <gtest/gtest.h>
 
-#include <cstring>
+#include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "canvas.h"
-#include "canvas8.h"
 #include "sg/raster/fill8.h"
-#include "sg/raster/fixed.h"
 #include "sg/raster/span8.h"
 
 namespace {
@@ -214,12 +213,6 @@ TEST(Fill8Alpha, ZeroTexelsKeepThePixelAndTheStripReadsFourTexelsAlongU) {
   ISGFill8AlphaStrip(&v[0], &v[1], &v[2], canvas.Frame(), texels.data(), tables.scale.data(), tables.index.data());
   EXPECT_GT(canvas.Count(200), 50);
   EXPECT_EQ(canvas.Count(200) + canvas.Count(42), 128 * 4);
-}
-
-TEST(FixedMultiplies, ShiftArithmetically) {
-  EXPECT_EQ(ISGFixedMulShift16(0x18000, 0x20000), 0x30000);
-  EXPECT_EQ(ISGFixedMulShift20(-1, 1), -1);
-  EXPECT_EQ(ISGFixedMulShift10(3 << 10, -5 << 10), -15 << 10);
 }
 
 }  // namespace

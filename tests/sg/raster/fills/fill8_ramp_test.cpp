@@ -7,7 +7,7 @@
 #include <random>
 #include <vector>
 
-#include "canvas8.h"
+#include "canvas.h"
 #include "sg/raster/fill8.h"
 
 namespace {

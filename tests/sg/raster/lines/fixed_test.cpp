@@ -12,6 +12,8 @@ namespace {
 
 TEST(FixedPoint, MultipliesShiftTheFullProductArithmetically) {
   EXPECT_EQ(ISGFixedMulShift16(0x18000, 0x20000), 0x30000);
+  EXPECT_EQ(ISGFixedMulShift20(-1, 1), -1);
+  EXPECT_EQ(ISGFixedMulShift10(3 << 10, -5 << 10), -15 << 10);
   EXPECT_EQ(ISGFixedMulShift5(-320, 6553), -65530);
   EXPECT_EQ(ISGFixedMulShift5(-1, 1), -1);
   // The product exceeds 32 bits before the shift.
