@@ -139,6 +139,7 @@ bool SrvGame::Receive(std::uint32_t from, std::span<const std::uint8_t> packet) 
       return true;
     case PKT_QUIT: PlayerLeft(from); return true;
     case PKT_END_GAME:
+      if (from != m_host) return Refuse(from, PKT_END_GAME, "only the host ends the game");
       m_ended = true;
       m_log.Line("player %u ended the game", from);
       return true;

@@ -37,6 +37,8 @@ class SrvGame {
   SrvGame(SrvOutbox& out, SrvLog& log, SrvAsteroidNames names, std::uint32_t seed, std::string folder = "");
 
   void PlayerJoined(std::uint32_t player);
+  // The session's host, the one player who may end the game for everyone.
+  void SetHost(std::uint32_t player) { m_host = player; }
   // The player's chapter becomes computer-held; the game ends when no human
   // remains.
   void PlayerLeft(std::uint32_t player);
@@ -110,6 +112,7 @@ class SrvGame {
   bool m_ended = false;
   std::uint64_t m_turnStartMs = 0;
   bool m_autosave = true;
+  std::uint32_t m_host = 0;
   // A load request waiting for the other players' answers (0: none).
   std::uint32_t m_loadRequester = 0;
   std::uint16_t m_loadTag = 0;

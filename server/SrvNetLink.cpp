@@ -28,8 +28,11 @@ int SrvNetLink::Join() {
 void SrvNetLink::IntroducePlayers(SrvGame& game) {
   for (const HvMPlayerInfo& p : m_multi.GetPlayers()) {
     if (p.isServer || p.id == m_self || !m_known.insert(p.id).second) continue;
-    if (p.isHost) m_host = p.id;
     game.PlayerJoined(p.id);
+    if (p.isHost) {
+      m_host = p.id;
+      game.SetHost(p.id);
+    }
   }
 }
 

@@ -202,6 +202,9 @@ TEST_F(SrvGameTest, MalformedAndStrangersPacketsAreRefusedWithoutEffect) {
   EXPECT_FALSE(game.Receive(7, Small(PKT_START))) << "no chapter held";
   EXPECT_FALSE(game.Receive(7, EndTurn(0))) << "no game runs";
   EXPECT_FALSE(game.Receive(7, Small(9999)));
+  game.SetHost(7);
+  EXPECT_FALSE(game.Receive(8, Small(PKT_END_GAME))) << "only the host ends the game";
+  EXPECT_FALSE(game.Ended());
   EXPECT_FALSE(game.Started());
   EXPECT_TRUE(out.sent.empty());
 }
