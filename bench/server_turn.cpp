@@ -71,7 +71,8 @@ double ClientTurnNs() {
     data.AdvanceModelTurn();
   }
   const double ns =
-      std::chrono::duration<double, std::nano>(std::chrono::steady_clock::now() - begin).count() / kClientRounds;
+      std::chrono::duration<double, std::nano>(std::chrono::steady_clock::now() - begin).count() /
+      kClientRounds;
   g_gameData = nullptr;
   return ns;
 }
@@ -88,8 +89,9 @@ void BM_ServerTurn(benchmark::State& state) {
   std::uint32_t turn = 0;
   const auto begin = std::chrono::steady_clock::now();
   for (auto _ : state) game.Receive(1, EndTurn(turn++));
-  const double each = std::chrono::duration<double, std::nano>(std::chrono::steady_clock::now() - begin).count() /
-                      static_cast<double>(state.iterations());
+  const double each =
+      std::chrono::duration<double, std::nano>(std::chrono::steady_clock::now() - begin).count() /
+      static_cast<double>(state.iterations());
   state.counters["x_client"] = each / client;
   state.counters["server_bytes"] = static_cast<double>(held);
 }

@@ -30,7 +30,8 @@ std::vector<std::uint8_t> Bytes(const PacketImage<N>& p) {
 }
 
 // `turn` is written after the first-turn header, or is the header itself.
-bool WriteInputFile(const std::string& path, std::uint32_t turn, bool first, const std::vector<SrvPacket>& packets) {
+bool WriteInputFile(const std::string& path, std::uint32_t turn, bool first,
+                    const std::vector<SrvPacket>& packets) {
   plat::ByteWriter w;
   if (first) w.Write(kFirstTurnHeader);
   w.Write(turn);

@@ -19,26 +19,42 @@ constexpr std::uint8_t kChatToGuild = 254;
 // The smallest block each handled type must have.
 std::size_t MinimumSize(std::uint16_t type) {
   switch (type) {
-    case PKT_START: return 12;
-    case PKT_END_TURN: return 16;
-    case PKT_CHAPTER_CLAIM: return 48;
-    case PKT_PLAYER_NAME: return 44;
-    case PKT_STATUS: return 16;
-    case PKT_GAME_CONFIG: return 40;
-    case PKT_GAME_SETTINGS: return 68;
-    case PKT_SAVE_GAME: return 272;
-    case PKT_LOAD_GAME: return 276;
-    case PKT_LOAD_REQUEST: return 276;
-    case PKT_LOAD_ANSWER: return 16;
-    case PKT_AUTOSAVE: return 12;
-    case PKT_CHAT: return kChatTextOffset;
-    case PKT_SHIP_OFFER_WITHDRAWN: return 16;
+    case PKT_START:
+      return 12;
+    case PKT_END_TURN:
+      return 16;
+    case PKT_CHAPTER_CLAIM:
+      return 48;
+    case PKT_PLAYER_NAME:
+      return 44;
+    case PKT_STATUS:
+      return 16;
+    case PKT_GAME_CONFIG:
+      return 40;
+    case PKT_GAME_SETTINGS:
+      return 68;
+    case PKT_SAVE_GAME:
+      return 272;
+    case PKT_LOAD_GAME:
+      return 276;
+    case PKT_LOAD_REQUEST:
+      return 276;
+    case PKT_LOAD_ANSWER:
+      return 16;
+    case PKT_AUTOSAVE:
+      return 12;
+    case PKT_CHAT:
+      return kChatTextOffset;
+    case PKT_SHIP_OFFER_WITHDRAWN:
+      return 16;
     case PKT_VOTE_OFFER_WITHDRAWN:
     case PKT_SHIP_OFFER_POSTED:
     case PKT_VOTE_OFFER_POSTED:
     case PKT_MINERAL_OFFER_POSTED:
-    case PKT_MINERAL_OFFER_WITHDRAWN: return 12;
-    default: return kPacketHeaderSize;
+    case PKT_MINERAL_OFFER_WITHDRAWN:
+      return 12;
+    default:
+      return kPacketHeaderSize;
   }
 }
 
@@ -63,8 +79,10 @@ void SrvGame::PlayerLeft(std::uint32_t player) {
     m_log.Line("player %u left", player);
   }
   if (m_loadRequester != 0) {
-    if (player == m_loadRequester) m_loadRequester = 0;
-    else FinishLoadRequestWhenAnswered();
+    if (player == m_loadRequester)
+      m_loadRequester = 0;
+    else
+      FinishLoadRequestWhenAnswered();
   }
   if (m_players.empty()) {
     m_ended = true;
@@ -108,42 +126,60 @@ bool SrvGame::Receive(std::uint32_t from, std::span<const std::uint8_t> packet) 
       m_out.Send(from, SrvPacket(p.bytes.begin(), p.bytes.end()), false);
       return true;
     }
-    case PKT_CHAPTER_REPORTS: return OnChapterReports(from);
-    case PKT_CHAPTER_CLAIM: return OnChapterClaim(from, packet);
-    case PKT_GAME_SETTINGS: return OnSettings(from, packet);
-    case PKT_GAME_CONFIG: return OnConfig(from, packet);
-    case PKT_PLAYER_NAME: return OnPlayerName(from, packet);
+    case PKT_CHAPTER_REPORTS:
+      return OnChapterReports(from);
+    case PKT_CHAPTER_CLAIM:
+      return OnChapterClaim(from, packet);
+    case PKT_GAME_SETTINGS:
+      return OnSettings(from, packet);
+    case PKT_GAME_CONFIG:
+      return OnConfig(from, packet);
+    case PKT_PLAYER_NAME:
+      return OnPlayerName(from, packet);
     case PKT_STATUS:
-      m_log.Line("status of player %u: chapter %u, session open %u", from, ReadU16(packet, 8), ReadU32(packet, 12));
+      m_log.Line("status of player %u: chapter %u, session open %u", from, ReadU16(packet, 8),
+                 ReadU32(packet, 12));
       return true;
     case PKT_DEFAULT_BATTLE_PLANS:
     case PKT_KEEPALIVE:
     case PKT_READY:
-    case PKT_TURN_PROCESSING_ACK: return true;
-    case PKT_START: return OnStart(from);
-    case PKT_END_TURN: return OnEndTurn(from, packet);
-    case PKT_SAVE_GAME: return OnSaveOrLoad(from, packet, true);
-    case PKT_LOAD_GAME: return OnSaveOrLoad(from, packet, false);
-    case PKT_CHAT: return OnChat(from, packet);
+    case PKT_TURN_PROCESSING_ACK:
+      return true;
+    case PKT_START:
+      return OnStart(from);
+    case PKT_END_TURN:
+      return OnEndTurn(from, packet);
+    case PKT_SAVE_GAME:
+      return OnSaveOrLoad(from, packet, true);
+    case PKT_LOAD_GAME:
+      return OnSaveOrLoad(from, packet, false);
+    case PKT_CHAT:
+      return OnChat(from, packet);
     case PKT_SHIP_OFFER_WITHDRAWN:
     case PKT_VOTE_OFFER_WITHDRAWN:
     case PKT_SHIP_OFFER_POSTED:
     case PKT_VOTE_OFFER_POSTED:
     case PKT_MINERAL_OFFER_POSTED:
-    case PKT_MINERAL_OFFER_WITHDRAWN: return OnTradeBoard(from, header.type, packet);
-    case PKT_LOAD_REQUEST: return OnLoadRequest(from, packet);
-    case PKT_LOAD_ANSWER: return OnLoadAnswer(from, packet);
+    case PKT_MINERAL_OFFER_WITHDRAWN:
+      return OnTradeBoard(from, header.type, packet);
+    case PKT_LOAD_REQUEST:
+      return OnLoadRequest(from, packet);
+    case PKT_LOAD_ANSWER:
+      return OnLoadAnswer(from, packet);
     case PKT_AUTOSAVE:
       m_autosave = ReadU32(packet, 8) != 0;
       m_log.Line("autosave %s by player %u", m_autosave ? "on" : "off", from);
       return true;
-    case PKT_QUIT: PlayerLeft(from); return true;
+    case PKT_QUIT:
+      PlayerLeft(from);
+      return true;
     case PKT_END_GAME:
       if (from != m_host) return Refuse(from, PKT_END_GAME, "only the host ends the game");
       m_ended = true;
       m_log.Line("player %u ended the game", from);
       return true;
-    default: return Refuse(from, header.type, "not handled by this server");
+    default:
+      return Refuse(from, header.type, "not handled by this server");
   }
 }
 
@@ -168,7 +204,8 @@ bool SrvGame::OnChapterClaim(std::uint32_t from, std::span<const std::uint8_t> p
   const std::uint16_t asked = ReadU16(packet, 8);
   if (asked >= kGiveUpOffset) {
     const std::uint16_t chapter = static_cast<std::uint16_t>(asked - kGiveUpOffset);
-    if (chapter >= kMaxChapters || m_holder[chapter] != from) return Refuse(from, PKT_CHAPTER_CLAIM, "gives up a chapter it does not hold");
+    if (chapter >= kMaxChapters || m_holder[chapter] != from)
+      return Refuse(from, PKT_CHAPTER_CLAIM, "gives up a chapter it does not hold");
     if (m_started) return Refuse(from, PKT_CHAPTER_CLAIM, "gives up a chapter in play");
     m_holder[chapter] = 0;
     m_names40[chapter].clear();
@@ -220,15 +257,16 @@ bool SrvGame::OnSettings(std::uint32_t from, std::span<const std::uint8_t> packe
 bool SrvGame::OnConfig(std::uint32_t from, std::span<const std::uint8_t> packet) {
   if (m_started) return Refuse(from, PKT_GAME_CONFIG, "configuration after the start");
   m_setup.TakeConfig(packet);
-  m_log.Line("configuration from player %u: %u chapters per guild, %u asteroids", from, m_setup.ChaptersPerGuild(),
-             m_setup.AsteroidCount());
+  m_log.Line("configuration from player %u: %u chapters per guild, %u asteroids", from,
+             m_setup.ChaptersPerGuild(), m_setup.AsteroidCount());
   SendToOthers(from, SrvPacket(m_setup.config.bytes.begin(), m_setup.config.bytes.end()));
   return true;
 }
 
 bool SrvGame::OnPlayerName(std::uint32_t from, std::span<const std::uint8_t> packet) {
   const std::uint16_t chapter = ReadU16(packet, 8);
-  if (chapter >= kMaxChapters || m_holder[chapter] != from) return Refuse(from, PKT_PLAYER_NAME, "names a chapter it does not hold");
+  if (chapter >= kMaxChapters || m_holder[chapter] != from)
+    return Refuse(from, PKT_PLAYER_NAME, "names a chapter it does not hold");
   std::string name = ReadText(packet, 10, 34);
   if (name.size() > kMaxChapterNameChars) name.resize(kMaxChapterNameChars);
   if (!name.empty()) m_names40[chapter] = name;
@@ -238,7 +276,8 @@ bool SrvGame::OnPlayerName(std::uint32_t from, std::span<const std::uint8_t> pac
 bool SrvGame::OnChat(std::uint32_t from, std::span<const std::uint8_t> packet) {
   if (!m_started) return Refuse(from, PKT_CHAT, "no game runs");
   const std::int32_t chapter = HeldChapter(from);
-  if (chapter < 0 || packet[8] != chapter) return Refuse(from, PKT_CHAT, "speaks for a chapter it does not hold");
+  if (chapter < 0 || packet[8] != chapter)
+    return Refuse(from, PKT_CHAT, "speaks for a chapter it does not hold");
   const std::uint8_t to = packet[9];
   SrvPacket message(packet.begin(), packet.end());
   // Interception is the server's to decide, never the sender's.

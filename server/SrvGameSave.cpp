@@ -151,7 +151,6 @@ bool SrvGame::OnSaveOrLoad(std::uint32_t from, std::span<const std::uint8_t> pac
   return true;
 }
 
-
 bool SrvGame::OnLoadRequest(std::uint32_t from, std::span<const std::uint8_t> packet) {
   if (HeldChapter(from) < 0) return Refuse(from, PKT_LOAD_REQUEST, "sender holds no chapter");
   if (m_loadRequester != 0) return Refuse(from, PKT_LOAD_REQUEST, "another load request is waiting");
@@ -176,7 +175,8 @@ bool SrvGame::OnLoadAnswer(std::uint32_t from, std::span<const std::uint8_t> pac
 
 void SrvGame::FinishLoadRequestWhenAnswered() {
   for (std::uint32_t p : m_players)
-    if (p != m_loadRequester && std::find(m_loadAnswered.begin(), m_loadAnswered.end(), p) == m_loadAnswered.end())
+    if (p != m_loadRequester &&
+        std::find(m_loadAnswered.begin(), m_loadAnswered.end(), p) == m_loadAnswered.end())
       return;
   PacketImage<16> answer(PKT_LOAD_ANSWER);
   answer.Put<std::uint32_t>(8, m_loadAgreed ? 1 : 0);

@@ -51,7 +51,8 @@ void SrvNetLink::Send(std::uint32_t player, const SrvPacket& packet, bool sequen
     m_multi.Flush();
     std::this_thread::sleep_for(kBusyWait);
   }
-  m_log.Line("packet %u to player %u could not be sent", bytes.size() >= 2 ? bytes[0] | bytes[1] << 8 : 0, player);
+  m_log.Line("packet %u to player %u could not be sent", bytes.size() >= 2 ? bytes[0] | bytes[1] << 8 : 0,
+             player);
 }
 
 bool SrvNetLink::Pump(SrvGame& game) {

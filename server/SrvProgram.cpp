@@ -28,9 +28,9 @@ std::uint32_t GameSeed() {
 }
 
 std::uint64_t NowMs() {
-  return static_cast<std::uint64_t>(
-      std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
-          .count());
+  return static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                        std::chrono::steady_clock::now().time_since_epoch())
+                                        .count());
 }
 
 int RunLibraryGame(SrvLog& log) {
@@ -42,7 +42,8 @@ int RunLibraryGame(SrvLog& log) {
     return 0;
   }
   const std::uint32_t seed = GameSeed();
-  SrvGame game(link, log, [](unsigned n) { return LoadAsteroidName(n); }, seed, ServerFolder());
+  SrvGame game(
+      link, log, [](unsigned n) { return LoadAsteroidName(n); }, seed, ServerFolder());
   link.IntroducePlayers(game);
   log.Line("joined the session");
   while (!game.Ended()) {
@@ -73,7 +74,8 @@ int RunServerProgram(const std::vector<std::string>& args) {
       return CreateEmailGame(EmailFolder(), start.name, GameSeed(), log) ? 1 : 0;
     case SrvStartMode::EmailTurn:
       return ProcessEmailTurn(EmailFolder(), start.name, log) ? 1 : 0;
-    case SrvStartMode::Invalid: break;
+    case SrvStartMode::Invalid:
+      break;
   }
   log.Line("unknown start; the arguments are \"-En:<name>-0 HVSCS\", \"-Em:<file> HVSCS\" or none");
   return 0;

@@ -166,7 +166,8 @@ std::vector<SrvPacket> BuildStartSequence(const SrvWorld& world, std::uint16_t c
   for (std::uint16_t i = 0; i < CGSolarDB::GetAsteroidCount(); ++i)
     if (const CGAsteroid* a = world.solar.GetAsteroid(i)) out.push_back(BuildAsteroidPacket(*a));
   for (std::uint16_t c = 0; c < kMaxChapters; ++c)
-    if (world.HasChapter(c)) out.push_back(BuildChapterStartPacket(world, c, c < names.size() ? names[c] : ""));
+    if (world.HasChapter(c))
+      out.push_back(BuildChapterStartPacket(world, c, c < names.size() ? names[c] : ""));
   const CGChapter* own = world.Chapter(chapter);
   out.push_back(BuildCreditsPacket(own != nullptr ? own->credits : 0));
   if (chapter < kMaxChapters && world.pools[chapter].asteroid != 0xFFFF)

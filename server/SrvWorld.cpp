@@ -54,7 +54,8 @@ void MakeZones(CGAsteroid& a, SrvRandom& rng) {
   }
 }
 
-void MakeAsteroid(CGAsteroid& a, const CGSolarDB& solar, bool chaotic, SrvRandom& rng, const std::string& name) {
+void MakeAsteroid(CGAsteroid& a, const CGSolarDB& solar, bool chaotic, SrvRandom& rng,
+                  const std::string& name) {
   a.sizeClass = static_cast<std::uint8_t>(rng.Range(0, 4));
   a.SetName(name.c_str());
   a.SetCompositionType(static_cast<std::uint8_t>(rng.Range(0, 19)));
@@ -78,7 +79,8 @@ void MakeAsteroid(CGAsteroid& a, const CGSolarDB& solar, bool chaotic, SrvRandom
   a.SetOrbitAngle(angle, speed);
   a.SetOrbitRadii(r1, r2);
   a.SetOrbitCenters(&c1, &c2);
-  a.SetPowerCoefficients(static_cast<std::uint8_t>(rng.Range(0, 100)), 0, static_cast<std::uint8_t>(rng.Range(0, 100)));
+  a.SetPowerCoefficients(static_cast<std::uint8_t>(rng.Range(0, 100)), 0,
+                         static_cast<std::uint8_t>(rng.Range(0, 100)));
   // One step places it on its orbit and derives its thermal and radiation
   // coefficients, exactly as every later turn does.
   Location at{g_numAsteroids, 0, 0, 0};
@@ -88,7 +90,9 @@ void MakeAsteroid(CGAsteroid& a, const CGSolarDB& solar, bool chaotic, SrvRandom
 
 }  // namespace
 
-SrvWorld::SrvWorld() : guilds(std::make_unique<CGuildList>(8)), resourceMix(MakeResourceMix()) { InstallLinks(); }
+SrvWorld::SrvWorld() : guilds(std::make_unique<CGuildList>(8)), resourceMix(MakeResourceMix()) {
+  InstallLinks();
+}
 
 SrvWorld::~SrvWorld() {
   if (g_worldLinks.solarDB == &solar) g_worldLinks = WorldLinks{};
@@ -168,8 +172,8 @@ void SrvWorld::Generate(const SrvSetup& setup, std::uint32_t newSeed, const SrvA
   }
 }
 
-void SrvWorld::AdoptLoaded(std::unique_ptr<CGuildList> loaded, std::uint32_t loadedTurn, std::uint32_t loadedSeed,
-                           std::uint8_t perGuild) {
+void SrvWorld::AdoptLoaded(std::unique_ptr<CGuildList> loaded, std::uint32_t loadedTurn,
+                           std::uint32_t loadedSeed, std::uint8_t perGuild) {
   guilds = std::move(loaded);
   turn = loadedTurn;
   seed = loadedSeed;

@@ -55,7 +55,9 @@ std::vector<std::uint8_t> EndTurn(std::uint32_t turn) {
   return Bytes(p);
 }
 
-std::vector<std::uint8_t> Small(std::uint16_t type) { return Bytes(PacketImage<12>(type)); }
+std::vector<std::uint8_t> Small(std::uint16_t type) {
+  return Bytes(PacketImage<12>(type));
+}
 
 std::vector<std::uint8_t> Config(std::uint16_t chaptersPerGuild, std::uint16_t asteroids) {
   SrvSetup setup;
@@ -143,7 +145,8 @@ TEST_F(SrvGameTest, StartSequenceFollowsTheClientsOrderAndEndsWithTheStartedFlag
   std::vector<std::uint16_t> homes;
   for (const auto& s : got)
     if (s.Type() == 450) {
-      const std::uint16_t chapter = static_cast<std::uint16_t>(ReadU16(s.packet, 8) * 8 + ReadU16(s.packet, 10));
+      const std::uint16_t chapter =
+          static_cast<std::uint16_t>(ReadU16(s.packet, 8) * 8 + ReadU16(s.packet, 10));
       const std::uint16_t home = ReadU16(s.packet, 64);
       EXPECT_EQ(game.World().solar.GetAsteroid(home)->owner, chapter);
       EXPECT_EQ(std::count(homes.begin(), homes.end(), home), 0);
@@ -230,7 +233,8 @@ TEST(SrvWorld, TheSameSeedGivesTheSameWorldAndAnotherSeedAnother) {
   setup.config.SetU16(34, 1);
   auto image = [&](std::uint32_t seed) {
     SrvWorld world;
-    world.Generate(setup, seed, [](unsigned n) { return std::optional<std::string>("Rock" + std::to_string(n)); });
+    world.Generate(setup, seed,
+                   [](unsigned n) { return std::optional<std::string>("Rock" + std::to_string(n)); });
     std::vector<std::uint8_t> bytes;
     BlockWriter w(&bytes);
     EXPECT_TRUE(world.solar.Save(w));
@@ -347,7 +351,8 @@ TEST_F(SrvGameTest, EachTurnIsAutosavedAsItBeginsProcessingUnlessTurnedOff) {
   ASSERT_TRUE(saver.Receive(7, EndTurn(0)));
   std::vector<std::uint16_t> types;
   for (const auto& s : out.sent) types.push_back(s.Type());
-  EXPECT_EQ(types, (std::vector<std::uint16_t>{PKT_TURN_PROCESSING, PKT_AUTOSAVE, 551, 505, 507, PKT_TURN_RESULTS}));
+  EXPECT_EQ(types,
+            (std::vector<std::uint16_t>{PKT_TURN_PROCESSING, PKT_AUTOSAVE, 551, 505, 507, PKT_TURN_RESULTS}));
   const std::uint32_t id = ReadU32(out.sent[1].packet, 8);
   EXPECT_EQ(id >> 16, 1u);
   EXPECT_TRUE(std::filesystem::exists(folder + "autosave.svr"));

@@ -53,7 +53,8 @@ struct SrvLoopback : testing::Test {
   }
 
   bool StartSession() {
-    if (client.InitAutoLaunch(HVM_LOCAL_SERVICE_NAME, kApplicationGuid, kApplicationVersion) != HVM_LAUNCH_HOST)
+    if (client.InitAutoLaunch(HVM_LOCAL_SERVICE_NAME, kApplicationGuid, kApplicationVersion) !=
+        HVM_LAUNCH_HOST)
       return false;
     HvMSession_Struct s;
     s.SetText(HvMSession_Struct::kName, HvMSession_Struct::kNameWidth, "Single");
@@ -64,9 +65,12 @@ struct SrvLoopback : testing::Test {
     // The settings query first, as the chapter screen asks it.
     for (int attempt = 0; attempt < 10; ++attempt) {
       SendTo(client, me.id, server, PacketImage<12>(PKT_SETTINGS_QUERY));
-      const bool answered = Collect(client, in, [](const Received& r) {
-        return r.result == HVM_MSG_PACKET && ReadU16(r.data, 0) == PKT_SETTINGS_QUERY;
-      }, 1, 300);
+      const bool answered = Collect(
+          client, in,
+          [](const Received& r) {
+            return r.result == HVM_MSG_PACKET && ReadU16(r.data, 0) == PKT_SETTINGS_QUERY;
+          },
+          1, 300);
       in.clear();
       if (answered) return true;
     }
@@ -75,9 +79,12 @@ struct SrvLoopback : testing::Test {
 
   // Waits for the packet of `type`, keeping every packet that came.
   bool WaitFor(std::uint16_t type) {
-    return Collect(client, in, [&](const Received& r) {
-      return r.result == HVM_MSG_PACKET && r.data.size() >= 8 && ReadU16(r.data, 0) == type;
-    }, 1);
+    return Collect(
+        client, in,
+        [&](const Received& r) {
+          return r.result == HVM_MSG_PACKET && r.data.size() >= 8 && ReadU16(r.data, 0) == type;
+        },
+        1);
   }
 
   std::vector<Received> Packets() const {
@@ -121,7 +128,8 @@ std::vector<std::uint8_t> ServerSolarBlock(const std::filesystem::path& file) {
   if (at + 4 > all.size()) return {};
   const std::uint32_t n = ReadU32(all, at);
   if (at + 4 + n > all.size()) return {};
-  return {all.begin() + static_cast<std::ptrdiff_t>(at + 4), all.begin() + static_cast<std::ptrdiff_t>(at + 4 + n)};
+  return {all.begin() + static_cast<std::ptrdiff_t>(at + 4),
+          all.begin() + static_cast<std::ptrdiff_t>(at + 4 + n)};
 }
 
 // The solar system's block without what one player has seen (detection,
@@ -216,7 +224,8 @@ TEST(SrvLoopbackHosted, TwoClientsClaimApartStartTogetherAndEachCountsFromOne) {
   HvMSession_Struct s;
   s.SetText(HvMSession_Struct::kName, HvMSession_Struct::kNameWidth, "Hosted");
   s.SetU32(HvMSession_Struct::kMaxPlayers, 40);
-  ASSERT_EQ(host.CreateAndJoinCS(&s, &hp, ServerPath().c_str(), "", 6, nullptr), HVM_CREATED) << host.LastErrorText();
+  ASSERT_EQ(host.CreateAndJoinCS(&s, &hp, ServerPath().c_str(), "", 6, nullptr), HVM_CREATED)
+      << host.LastErrorText();
   const std::uint32_t server = host.GetServerId();
   const std::uint32_t session = hvmtest::FindSession(guest, host.GetHostPort(), kApplicationGuid);
   ASSERT_NE(session, 0u);
@@ -224,9 +233,12 @@ TEST(SrvLoopbackHosted, TwoClientsClaimApartStartTogetherAndEachCountsFromOne) {
 
   std::vector<Received> hostIn, guestIn;
   auto waitFor = [](CHvMulti& m, std::vector<Received>& in, std::uint16_t type, std::size_t count = 1) {
-    return Collect(m, in, [&](const Received& r) {
-      return r.result == HVM_MSG_PACKET && r.data.size() >= 8 && ReadU16(r.data, 0) == type;
-    }, count);
+    return Collect(
+        m, in,
+        [&](const Received& r) {
+          return r.result == HVM_MSG_PACKET && r.data.size() >= 8 && ReadU16(r.data, 0) == type;
+        },
+        count);
   };
   SrvSetup setup;
   setup.config.SetU16(14, 2);
@@ -244,7 +256,8 @@ TEST(SrvLoopbackHosted, TwoClientsClaimApartStartTogetherAndEachCountsFromOne) {
   ASSERT_TRUE(waitFor(guest, guestIn, PKT_CHAPTER_CLAIM, 2)) << folder.Log();
   std::vector<std::uint32_t> grants;
   for (const auto& r : guestIn)
-    if (r.result == HVM_MSG_PACKET && ReadU16(r.data, 0) == PKT_CHAPTER_CLAIM) grants.push_back(ReadU32(r.data, 44));
+    if (r.result == HVM_MSG_PACKET && ReadU16(r.data, 0) == PKT_CHAPTER_CLAIM)
+      grants.push_back(ReadU32(r.data, 44));
   EXPECT_EQ(grants, (std::vector<std::uint32_t>{0, 1}));
 
   SendTo(host, hp.id, server, PacketImage<12>(PKT_START));
