@@ -100,7 +100,10 @@ void SoundStreamFill(SoundStream* s, DWORD bytes) {
     s->bufferSize = got1;
   }
   s->buffer->Unlock(p1, n1, p2, n2);
-  s->writePos = s->bufferSize ? (s->writePos + n1 + n2) % s->bufferSize : 0;
+  // After a short first part the next byte to write is the start again:
+  // counting the whole locked part would point inside the data not yet
+  // played, and silencing from there would cut the sound's end.
+  s->writePos = s->bufferSize && got1 == n1 ? (s->writePos + n1 + n2) % s->bufferSize : 0;
 }
 
 namespace {

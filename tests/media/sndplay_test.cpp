@@ -24,6 +24,7 @@ class EffectsTest : public SoundPlayerTest {
 
 TEST_F(EffectsTest, SlotsAreReusedOnceTheirSoundHasEnded) {
   CSndPlay& p = Player();
+  CurrentMemoryAudioOutput()->StartCapture(kAudioRate * 2);
   EXPECT_EQ(p.PlayEffect("one.wav", 0.0f, 0.0f, 0), 0);
   EXPECT_EQ(p.PlayEffect("T:\\sound\\one.wav", 0.0f, 0.0f, 0), 1);
   EXPECT_EQ(p.slots[0]->bufferSize, 44100u);  // the whole sound fits
@@ -31,6 +32,13 @@ TEST_F(EffectsTest, SlotsAreReusedOnceTheirSoundHasEnded) {
   EXPECT_EQ(p.PlayEffect("one.wav", 0.0f, 0.0f, 0), 2);  // 0 and 1 still play
   Tick(p, 270);
   EXPECT_FALSE(p.slots[0]->playing);
+  // Both first sounds are heard to their last tenth (the third one, from 0.9 s
+  // on, adds its first tenth's 300).
+  const auto& heard = CurrentMemoryAudioOutput()->Captured();
+  for (int tenth : {0, 7, 8, 9})
+    EXPECT_EQ(heard[(static_cast<std::size_t>(tenth) * kAudioRate / 10 + kAudioRate / 20) * 2],
+              (tenth + 1) * 600 + (tenth == 9 ? 300 : 0))
+        << tenth;
   EXPECT_EQ(p.PlayEffect("one.wav", 0.0f, 0.0f, 0), 0);
   EXPECT_EQ(p.PlayEffect("missing.wav", 0.0f, 0.0f, 0), -1);
   EXPECT_FALSE(p.slots[1]->playing);  // the failed open left its slot free
