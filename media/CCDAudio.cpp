@@ -35,6 +35,10 @@ int CCDAudio::PlayTrack(BYTE track) {
   if (track < trackLimit) {
     play.dwTo = MCI_MAKE_TMSF(static_cast<BYTE>(track + 2), 0, 0, 0);
     if (mciSendCommand(openParams.wDeviceID, MCI_PLAY, MCI_NOTIFY | MCI_FROM | MCI_TO, &play) != 0) {
+      // Counted as closed from now on, so it must not stay open (nor go on
+      // playing what it played before) behind the player's back.
+      MCI_GENERIC_PARMS none;
+      mciSendCommand(openParams.wDeviceID, MCI_CLOSE, 0, &none);
       isOpen = 0;
       return 0;
     }

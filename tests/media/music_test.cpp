@@ -112,6 +112,9 @@ TEST_F(MusicTest, TitleThenGameTracksInTurnAfterRandomPauses) {
   p.trackPlaying = 0;
   EXPECT_EQ(p.PlayRandomTrack(), 0u);
   EXPECT_EQ(p.musicAvailable, 0u);
+  // The device counted closed is closed: track 1 no longer plays on.
+  MCI_GENERIC_PARMS none;
+  EXPECT_EQ(mciSendCommand(p.cd.openParams.wDeviceID, MCI_STOP, MCI_WAIT, &none), MCIERR_INVALID_DEVICE_ID);
 }
 
 TEST_F(MusicTest, WithoutTheCdOrItsTrackMusicIsUnavailable) {
