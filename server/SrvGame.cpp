@@ -13,6 +13,7 @@ constexpr std::size_t kChapterNameWidth = 32;
 constexpr std::size_t kMaxChapterNameChars = 30;
 constexpr std::uint16_t kGiveUpOffset = 100;
 constexpr std::size_t kChatTextOffset = 16;
+constexpr std::uint32_t kMaxLoggedRefusals = 1000;
 constexpr std::uint8_t kChatToAll = 255;
 constexpr std::uint8_t kChatToGuild = 254;
 
@@ -97,7 +98,12 @@ void SrvGame::PlayerLeft(std::uint32_t player) {
 }
 
 bool SrvGame::Refuse(std::uint32_t from, std::uint16_t type, const char* why) {
-  m_log.Line("refused packet %u from player %u: %s", type, from, why);
+  // A client that floods the server with bad packets must not fill its disk.
+  const std::uint32_t count = ++m_refusals[from];
+  if (count <= kMaxLoggedRefusals)
+    m_log.Line("refused packet %u from player %u: %s", type, from, why);
+  else if (count == kMaxLoggedRefusals + 1)
+    m_log.Line("player %u: further refusals are not logged", from);
   return false;
 }
 

@@ -7,12 +7,14 @@
 // ends that).
 //
 // A packet that is short, out of range, from a player without the chapter it
-// names, or out of its phase is refused: logged, never applied.
+// names, or out of its phase is refused: logged (the first thousand of each
+// sender), never applied.
 //
 // One thread only.
 
 #include <array>
 #include <cstdint>
+#include <map>
 #include <span>
 #include <string>
 #include <vector>
@@ -113,6 +115,7 @@ class SrvGame {
   std::uint64_t m_turnStartMs = 0;
   bool m_autosave = true;
   std::uint32_t m_host = 0;
+  std::map<std::uint32_t, std::uint32_t> m_refusals;
   // A load request waiting for the other players' answers (0: none).
   std::uint32_t m_loadRequester = 0;
   std::uint16_t m_loadTag = 0;

@@ -212,6 +212,21 @@ TEST_F(SrvGameTest, MalformedAndStrangersPacketsAreRefusedWithoutEffect) {
   EXPECT_TRUE(out.sent.empty());
 }
 
+TEST(SrvGameLog, AFloodOfBadPacketsIsLoggedOnlyUpToALimit) {
+  const std::string path = testing::TempDir() + "flood.log";
+  std::filesystem::remove(path);
+  RecordingOutbox out;
+  SrvLog log;
+  ASSERT_TRUE(log.Open(path));
+  SrvGame game(out, log, nullptr, 1);
+  game.PlayerJoined(7);
+  for (int i = 0; i < 5000; ++i) EXPECT_FALSE(game.Receive(7, Small(9999)));
+  std::ifstream in(path);
+  int lines = 0;
+  for (std::string line; std::getline(in, line);) ++lines;
+  EXPECT_EQ(lines, 1 + 1000 + 1);  // the join, the refusals, the note that logging stops
+}
+
 TEST_F(SrvGameTest, TheTurnTimeLimitEndsATurnNobodyFinished) {
   SrvSetup setup;
   setup.config.SetU16(14, 1);
