@@ -157,6 +157,16 @@ int SoundStreamService(SoundStream* s, int loop) {
     s->lastFillTime = now;
   } else if (PlayCursor(s) >= s->bufferSize) {
     Restart(s, now);
+  } else if (!s->endReached && WavSeekData(s->file, &s->dataChunk, &s->riffChunk) == 0) {
+    // A sound as long as the buffer or longer never brings the cursor past
+    // its data, so it starts over in the file, right behind what is still to
+    // play, instead of repeating what the buffer last held.
+    const DWORD rate = s->format->head.nAvgBytesPerSec;
+    const DWORD queued = s->bufferSize - free;
+    s->dataLeft = s->dataChunk.cksize;
+    s->endTime = now + static_cast<DWORD>((std::uint64_t{queued} + s->dataLeft) * 1000 / rate);
+    SoundStreamFill(s, std::min(s->dataLeft, free));
+    s->lastFillTime = now;
   }
   return 1;
 }

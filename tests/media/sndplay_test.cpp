@@ -133,6 +133,18 @@ TEST_F(EffectsTest, LongSoundsStreamThroughTheBuffer) {
   // Between its end and the timer tick that stops it, the sound is silent.
   EXPECT_EQ(s[static_cast<std::size_t>(kAudioRate) * 8005 / 1000 * 2], 0);
   EXPECT_EQ(s[static_cast<std::size_t>(kAudioRate) * 82 / 10 * 2], 0);
+
+  // Looping, it goes on from its start twice over, without a gap.
+  p.StopEffect(-1);
+  CurrentMemoryAudioOutput()->StartCapture(kAudioRate * 19);
+  ASSERT_EQ(p.PlayEffect("long.wav", 0.0f, 0.0f, 1), 0);
+  Tick(p, 18000);
+  EXPECT_TRUE(p.slots[0]->playing);
+  const auto& looped = CurrentMemoryAudioOutput()->Captured();
+  for (int tenth : {79, 80, 81, 130, 159, 160, 175}) {
+    const std::size_t at = (static_cast<std::size_t>(tenth) * kAudioRate / 10 + kAudioRate / 20) * 2;
+    EXPECT_EQ(looped[at], (tenth % 80 + 1) * 300) << tenth;
+  }
 }
 
 TEST_F(EffectsTest, BadWavFilesAreRefusedWithTheirCodes) {
