@@ -47,5 +47,7 @@ int SoundStreamOpen(plat::IDirectSound* directSound, SoundStream* stream, const 
 plat::DWORD SoundStreamFreeBytes(SoundStream* stream);
 // Writes `bytes` of the file into the buffer at writePos.
 void SoundStreamFill(SoundStream* stream, plat::DWORD bytes);
-// 1 keep playing, 0 finished (or, looping, waiting to restart).
+// 1 keep playing, 0 finished (or, looping, waiting to restart). Looping, a
+// sound shorter than the buffer restarts the buffer once the cursor has passed
+// its data; a longer one reads on from the start of its data.
 int SoundStreamService(SoundStream* stream, int loop);
