@@ -46,6 +46,8 @@ std::size_t MinimumSize(std::uint16_t type) {
       return 12;
     case PKT_CHAT:
       return kChatTextOffset;
+    case PKT_CHAPTER_NAME:
+      return 48;
     case PKT_SHIP_OFFER_WITHDRAWN:
       return 16;
     case PKT_VOTE_OFFER_WITHDRAWN:
@@ -161,6 +163,8 @@ bool SrvGame::Receive(std::uint32_t from, std::span<const std::uint8_t> packet) 
       return OnSaveOrLoad(from, packet, false);
     case PKT_CHAT:
       return OnChat(from, packet);
+    case PKT_CHAPTER_NAME:
+      return OnChapterRenamed(from, packet);
     case PKT_SHIP_OFFER_WITHDRAWN:
     case PKT_VOTE_OFFER_WITHDRAWN:
     case PKT_SHIP_OFFER_POSTED:
@@ -276,6 +280,22 @@ bool SrvGame::OnPlayerName(std::uint32_t from, std::span<const std::uint8_t> pac
   std::string name = ReadText(packet, 10, 34);
   if (name.size() > kMaxChapterNameChars) name.resize(kMaxChapterNameChars);
   if (!name.empty()) m_names40[chapter] = name;
+  return true;
+}
+
+bool SrvGame::OnChapterRenamed(std::uint32_t from, std::span<const std::uint8_t> packet) {
+  if (!m_started) return Refuse(from, PKT_CHAPTER_NAME, "no game runs");
+  const std::uint16_t chapter = ReadU16(packet, 8);
+  if (chapter >= kMaxChapters || m_holder[chapter] != from)
+    return Refuse(from, PKT_CHAPTER_NAME, "names a chapter it does not hold");
+  std::string name = ReadText(packet, 16, kChapterNameWidth);
+  if (name.size() > kMaxChapterNameChars) name.resize(kMaxChapterNameChars);
+  if (name.empty()) return Refuse(from, PKT_CHAPTER_NAME, "an empty name");
+  m_names40[chapter] = name;
+  PacketImage<48> p(PKT_CHAPTER_NAME);
+  p.Put<std::uint16_t>(8, chapter);
+  p.SetText(16, kChapterNameWidth, name);
+  SendToOthers(from, SrvPacket(p.bytes.begin(), p.bytes.end()), true);
   return true;
 }
 

@@ -85,6 +85,8 @@ class SrvGame {
   // Passes a chat message on to the chapters it is addressed to: every other
   // one (255), the sender's guild (254) or one chapter.
   bool OnChat(std::uint32_t from, std::span<const std::uint8_t> p);
+  // A chapter renamed in play by its holder, passed on to the others.
+  bool OnChapterRenamed(std::uint32_t from, std::span<const std::uint8_t> p);
   // Passes the guild trade board's postings and withdrawals on to the
   // poster's guild.
   bool OnTradeBoard(std::uint32_t from, std::uint16_t type, std::span<const std::uint8_t> p);

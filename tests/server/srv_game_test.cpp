@@ -415,6 +415,15 @@ TEST_F(SrvGameTest, ChatGoesOnlyToItsAddresseesAndNobodySpeaksForAnother) {
   EXPECT_EQ(chats(8), 2);
   EXPECT_FALSE(game.Receive(9, chat(0, 255))) << "chapter 0 is not player 9's";
   EXPECT_EQ(chats(8), 2);
+
+  // Renaming in play: only the holder, and the others hear of it.
+  PacketImage<48> rename(PKT_CHAPTER_NAME);
+  rename.Put<std::uint16_t>(8, 1);
+  rename.SetText(16, 32, "Renamed");
+  EXPECT_FALSE(game.Receive(7, Bytes(rename)));
+  ASSERT_TRUE(game.Receive(8, Bytes(rename)));
+  EXPECT_EQ(out.To(7).back().Type(), PKT_CHAPTER_NAME);
+  EXPECT_EQ(ReadText(out.To(9).back().packet, 16, 32), "Renamed");
 }
 
 TEST_F(SrvGameTest, TradeBoardOffersReachThePostersGuildAndOnlyTheirOwnerPostsThem) {
