@@ -198,7 +198,17 @@ std::int16_t ChooseChapter(CClntApp& app, std::int16_t screen) {
   }
   app.m_settingsRequested = 1;
   app.SendGameSettings(*app.m_gameSettings, chapter);
-  if (g_session && chapter < kNoChapterSlot) g_session->StoreOwnId(chapter);
+  if (g_session && chapter < kNoChapterSlot) {
+    // The claim comes before anything else this player sends about the game.
+    std::array<std::uint8_t, 48> claim{};
+    plat::ByteWriter w(claim);
+    w.WriteAt<std::uint16_t>(0, PKT_CHAPTER_CLAIM);
+    w.WriteAt<std::uint16_t>(8, chapter);
+    for (std::size_t i = 0; i + 1 < sizeof app.m_chapterName && app.m_chapterName[i]; ++i)
+      claim[12 + i] = static_cast<std::uint8_t>(app.m_chapterName[i]);
+    g_session->Send(kAllPlayersSlot, claim.data(), claim.size());
+    g_session->StoreOwnId(chapter);
+  }
   app.m_chapterId = app.m_secondChapterId = chapter;
   return kScreenWait;
 }
