@@ -113,12 +113,12 @@ bool ApplyNotification(const PacketContext& p, std::uint16_t category, std::uint
     std::uint16_t at = 0;
     const CGUnit* unit = g.pieces.FindUnit(p3, &at);
     if (unit != nullptr && unit->statusWord != 0 && p2 == 21) p1 = 1;
-  } else if (category == 1 && code == 113 && (p1 == 0 || p1 == 2)) {
-    // The asteroid stands in the high and the zone in the low half of
-    // parameter 2; parameter 1 (whose high byte is then 0) only says what
-    // was built.
+  } else if (category == 1 && code == 113 && ((p1 & 0xFF) == 0 || (p1 & 0xFF) == 2)) {
+    // Parameter 1 carries what was built in its low byte and the zone in its
+    // high byte (offset 141); the asteroid stands in the high half of
+    // parameter 2.
     const CGAsteroid* a = g.solarDB.GetAsteroid(p2 >> 16);
-    CGZone* zone = a != nullptr ? a->GetZone(static_cast<std::uint16_t>(p2 & 0xFFFF)) : nullptr;
+    CGZone* zone = a != nullptr ? a->GetZone(static_cast<std::uint16_t>(p1 >> 8)) : nullptr;
     if (zone != nullptr && zone->atvConstruction) {
       for (int i = 0; i < 4; ++i) zone->atvConstruction[i] = static_cast<std::uint8_t>(p3 >> (24 - 8 * i));
     }

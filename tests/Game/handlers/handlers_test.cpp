@@ -154,13 +154,17 @@ TEST_F(Handlers, NotificationsCarryTheirModelChanges) {
   EXPECT_TRUE(Apply(Notice(4, 409, 0, 17, 0)));
   EXPECT_FALSE(u->IsOperational());
   EXPECT_EQ(game->notifications->GetCount(), 1);
-  // ATVs built: asteroid in the high, zone in the low half of parameter 2.
+  // ATVs built: the zone in the high byte of parameter 1, the asteroid in
+  // the high half of parameter 2; the low half of parameter 2 names nothing.
   CGZone* zone = game->solarDB.GetAsteroid(3)->GetZone(4);
+  CGZone* other = game->solarDB.GetAsteroid(3)->GetZone(1);
   zone->SetFacilities(FACILITY_ATV_CONSTRUCTION);
-  ASSERT_TRUE(zone->atvConstruction);
-  EXPECT_TRUE(Apply(Notice(1, 113, 2, (3u << 16) | 4, 0x0A0B0C0D)));
+  other->SetFacilities(FACILITY_ATV_CONSTRUCTION);
+  ASSERT_TRUE(zone->atvConstruction && other->atvConstruction);
+  EXPECT_TRUE(Apply(Notice(1, 113, (4 << 8) | 2, (3u << 16) | 1, 0x0A0B0C0D)));
   EXPECT_EQ(zone->atvConstruction[0], 0x0A);
   EXPECT_EQ(zone->atvConstruction[3], 0x0D);
+  EXPECT_EQ(other->atvConstruction[0], 0);
   EXPECT_EQ(game->notifications->GetCount(), 2);
 }
 
