@@ -40,6 +40,10 @@ std::size_t MinimumSize(std::uint16_t type) {
       return 276;
     case PKT_LOAD_REQUEST:
       return 276;
+    case PKT_RESTART_REQUEST:
+      return 12;
+    case PKT_RESTART_ANSWER:
+      return 16;
     case PKT_LOAD_ANSWER:
       return 16;
     case PKT_AUTOSAVE:
@@ -81,11 +85,11 @@ void SrvGame::PlayerLeft(std::uint32_t player) {
   } else {
     m_log.Line("player %u left", player);
   }
-  if (m_loadRequester != 0) {
-    if (player == m_loadRequester)
-      m_loadRequester = 0;
+  if (m_asker != 0) {
+    if (player == m_asker)
+      m_asker = 0;
     else
-      FinishLoadRequestWhenAnswered();
+      FinishQuestionWhenAnswered();
   }
   if (m_players.empty()) {
     m_ended = true;
@@ -173,9 +177,11 @@ bool SrvGame::Receive(std::uint32_t from, std::span<const std::uint8_t> packet) 
     case PKT_MINERAL_OFFER_WITHDRAWN:
       return OnTradeBoard(from, header.type, packet);
     case PKT_LOAD_REQUEST:
-      return OnLoadRequest(from, packet);
+    case PKT_RESTART_REQUEST:
+      return OnQuestion(from, header.type, packet);
     case PKT_LOAD_ANSWER:
-      return OnLoadAnswer(from, packet);
+    case PKT_RESTART_ANSWER:
+      return OnAnswer(from, header.type, packet);
     case PKT_AUTOSAVE:
       m_autosave = ReadU32(packet, 8) != 0;
       m_log.Line("autosave %s by player %u", m_autosave ? "on" : "off", from);

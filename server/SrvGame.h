@@ -91,9 +91,14 @@ class SrvGame {
   // poster's guild.
   bool OnTradeBoard(std::uint32_t from, std::uint16_t type, std::span<const std::uint8_t> p);
   bool OnSaveOrLoad(std::uint32_t from, std::span<const std::uint8_t> p, bool save);
-  bool OnLoadRequest(std::uint32_t from, std::span<const std::uint8_t> p);
-  bool OnLoadAnswer(std::uint32_t from, std::span<const std::uint8_t> p);
-  void FinishLoadRequestWhenAnswered();
+  // A player's load (11) or restart (27) request is put to every other
+  // player; their answers (12, 28) are gathered into the requester's.
+  bool OnQuestion(std::uint32_t from, std::uint16_t type, std::span<const std::uint8_t> p);
+  bool OnAnswer(std::uint32_t from, std::uint16_t type, std::span<const std::uint8_t> p);
+  void FinishQuestionWhenAnswered();
+  // A new world of the same set-up, the next seed, sent to every player
+  // between 21 (restart) and 22 (restart views).
+  void Restart();
   void Autosave();
 
   void SendChapterName(std::uint32_t to, std::uint16_t chapter);
@@ -118,10 +123,11 @@ class SrvGame {
   bool m_autosave = true;
   std::uint32_t m_host = 0;
   std::map<std::uint32_t, std::uint32_t> m_refusals;
-  // A load request waiting for the other players' answers (0: none).
-  std::uint32_t m_loadRequester = 0;
-  std::uint16_t m_loadTag = 0;
-  std::vector<std::uint32_t> m_loadAnswered;
-  bool m_loadAgreed = true;
+  // A question waiting for the other players' answers (asker 0: none).
+  std::uint32_t m_asker = 0;
+  std::uint16_t m_question = 0;
+  std::uint16_t m_askTag = 0;
+  std::vector<std::uint32_t> m_answered;
+  bool m_agreed = true;
   std::uint64_t m_nowMs = 0;
 };

@@ -4,7 +4,7 @@
 // blocks, the 40 pools and scores, and the end byte 0xFE. Loading reads the
 // whole file before it changes anything, so a bad file leaves the game as it
 // was. Also the players' side of saving and loading: saves and loads passed
-// on to the others, the load question put to them, and the turn's autosave.
+// on to the others, and the turn's autosave.
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
@@ -149,41 +149,6 @@ bool SrvGame::OnSaveOrLoad(std::uint32_t from, std::span<const std::uint8_t> pac
   m_log.Line("loaded \"%s\" at turn %u", name.c_str(), m_world.turn);
   SendToOthers(from, SrvPacket(packet.begin(), packet.begin() + 276), true);
   return true;
-}
-
-bool SrvGame::OnLoadRequest(std::uint32_t from, std::span<const std::uint8_t> packet) {
-  if (HeldChapter(from) < 0) return Refuse(from, PKT_LOAD_REQUEST, "sender holds no chapter");
-  if (m_loadRequester != 0) return Refuse(from, PKT_LOAD_REQUEST, "another load request is waiting");
-  m_loadRequester = from;
-  m_loadTag = ReadU16(packet, 268);
-  m_loadAnswered.clear();
-  m_loadAgreed = true;
-  SendToOthers(from, SrvPacket(packet.begin(), packet.begin() + 276), true);
-  FinishLoadRequestWhenAnswered();
-  return true;
-}
-
-bool SrvGame::OnLoadAnswer(std::uint32_t from, std::span<const std::uint8_t> packet) {
-  if (m_loadRequester == 0 || from == m_loadRequester ||
-      std::find(m_loadAnswered.begin(), m_loadAnswered.end(), from) != m_loadAnswered.end())
-    return Refuse(from, PKT_LOAD_ANSWER, "no load question waits for its answer");
-  m_loadAnswered.push_back(from);
-  if (ReadU32(packet, 8) == 0) m_loadAgreed = false;
-  FinishLoadRequestWhenAnswered();
-  return true;
-}
-
-void SrvGame::FinishLoadRequestWhenAnswered() {
-  for (std::uint32_t p : m_players)
-    if (p != m_loadRequester &&
-        std::find(m_loadAnswered.begin(), m_loadAnswered.end(), p) == m_loadAnswered.end())
-      return;
-  PacketImage<16> answer(PKT_LOAD_ANSWER);
-  answer.Put<std::uint32_t>(8, m_loadAgreed ? 1 : 0);
-  answer.Put<std::uint16_t>(12, m_loadTag);
-  m_out.Send(m_loadRequester, SrvPacket(answer.bytes.begin(), answer.bytes.end()), true);
-  m_log.Line("load request of player %u: %s", m_loadRequester, m_loadAgreed ? "agreed" : "refused");
-  m_loadRequester = 0;
 }
 
 void SrvGame::Autosave() {

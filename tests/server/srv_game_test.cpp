@@ -446,3 +446,47 @@ TEST_F(SrvGameTest, TradeBoardOffersReachThePostersGuildAndOnlyTheirOwnerPostsTh
   EXPECT_FALSE(game.Receive(8, Bytes(minerals))) << "chapter 8's minerals offered by chapter 9";
   EXPECT_TRUE(out.To(7).empty());
 }
+
+TEST_F(SrvGameTest, ARestartAllAgreedToSendsEveryoneANewWorldBetweenTheRestartPackets) {
+  ASSERT_TRUE(game.Receive(7, Config(1, 8)));
+  ASSERT_TRUE(game.Receive(7, Claim(0, "A")));
+  ASSERT_TRUE(game.Receive(8, Claim(8, "B")));
+  ASSERT_TRUE(game.Receive(7, Small(PKT_START)));
+  ASSERT_TRUE(game.Receive(7, EndTurn(0)));
+  ASSERT_TRUE(game.Receive(8, EndTurn(0)));
+  ASSERT_EQ(game.World().turn, 1u);
+  PacketImage<12> ask(PKT_RESTART_REQUEST);
+  ask.Put<std::uint16_t>(8, 5);
+  PacketImage<16> yes(PKT_RESTART_ANSWER), no(PKT_RESTART_ANSWER);
+  yes.Put<std::uint32_t>(8, 1);
+
+  ASSERT_TRUE(game.Receive(7, Bytes(ask)));
+  EXPECT_FALSE(game.Receive(8, Bytes(PacketImage<16>(PKT_LOAD_ANSWER)))) << "not the question asked";
+  ASSERT_TRUE(game.Receive(8, Bytes(no)));
+  EXPECT_EQ(ReadU32(out.To(7).back().packet, 8), 0u);
+  EXPECT_EQ(game.World().turn, 1u) << "refused: the game goes on";
+
+  out.sent.clear();
+  ASSERT_TRUE(game.Receive(7, Bytes(ask)));
+  EXPECT_EQ(out.To(8).front().Type(), PKT_RESTART_REQUEST);
+  ASSERT_TRUE(game.Receive(8, Bytes(yes)));
+  EXPECT_EQ(game.World().turn, 0u);
+  for (std::uint32_t p : {7u, 8u}) {
+    auto got = out.To(p);
+    got.erase(std::remove_if(got.begin(), got.end(),
+                             [](const Sent& s) {
+                               return s.Type() == PKT_RESTART_ANSWER || !s.sequenced ||
+                                      s.Type() == PKT_RESTART_REQUEST;
+                             }),
+              got.end());
+    ASSERT_GE(got.size(), 3u);
+    EXPECT_EQ(got.front().Type(), PKT_RESTART);
+    EXPECT_EQ(got[1].Type(), PKT_SOLAR_SYSTEM);
+    EXPECT_EQ(got.back().Type(), PKT_RESTART_VIEWS);
+  }
+  const auto answer = std::find_if(out.sent.begin(), out.sent.end(),
+                                   [](const Sent& s) { return s.Type() == PKT_RESTART_ANSWER; });
+  ASSERT_NE(answer, out.sent.end());
+  EXPECT_EQ(ReadU32(answer->packet, 8), 1u);
+  EXPECT_EQ(ReadU16(answer->packet, 12), 5);
+}

@@ -1,0 +1,68 @@
+// Questions put to every player: may another player load a game, or
+// restart this one. The requester hears the answer once all others gave
+// theirs (or left); a restart that all agreed to is carried out at once.
+#include <algorithm>
+
+#include "Game/net/Packets.h"
+#include "server/SrvGame.h"
+#include "server/SrvPacketRead.h"
+
+bool SrvGame::OnQuestion(std::uint32_t from, std::uint16_t type, std::span<const std::uint8_t> packet) {
+  if (HeldChapter(from) < 0) return Refuse(from, type, "sender holds no chapter");
+  if (type == PKT_RESTART_REQUEST && !m_started) return Refuse(from, type, "no game runs");
+  if (m_asker != 0) return Refuse(from, type, "another question is waiting");
+  m_asker = from;
+  m_question = type;
+  m_askTag = ReadU16(packet, type == PKT_LOAD_REQUEST ? 268 : 8);
+  m_answered.clear();
+  m_agreed = true;
+  const std::size_t length = type == PKT_LOAD_REQUEST ? 276 : 12;
+  SendToOthers(from, SrvPacket(packet.begin(), packet.begin() + static_cast<std::ptrdiff_t>(length)), true);
+  FinishQuestionWhenAnswered();
+  return true;
+}
+
+bool SrvGame::OnAnswer(std::uint32_t from, std::uint16_t type, std::span<const std::uint8_t> packet) {
+  const std::uint16_t asked = type == PKT_LOAD_ANSWER ? PKT_LOAD_REQUEST : PKT_RESTART_REQUEST;
+  if (m_asker == 0 || m_question != asked || from == m_asker ||
+      std::find(m_answered.begin(), m_answered.end(), from) != m_answered.end())
+    return Refuse(from, type, "no question waits for this answer");
+  m_answered.push_back(from);
+  if (ReadU32(packet, 8) == 0) m_agreed = false;
+  FinishQuestionWhenAnswered();
+  return true;
+}
+
+void SrvGame::FinishQuestionWhenAnswered() {
+  for (std::uint32_t p : m_players)
+    if (p != m_asker && std::find(m_answered.begin(), m_answered.end(), p) == m_answered.end()) return;
+  const bool restart = m_question == PKT_RESTART_REQUEST;
+  PacketImage<16> answer(restart ? PKT_RESTART_ANSWER : PKT_LOAD_ANSWER);
+  answer.Put<std::uint32_t>(8, m_agreed ? 1 : 0);
+  answer.Put<std::uint16_t>(12, m_askTag);
+  m_out.Send(m_asker, SrvPacket(answer.bytes.begin(), answer.bytes.end()), true);
+  m_log.Line("%s request of player %u: %s", restart ? "restart" : "load", m_asker,
+             m_agreed ? "agreed" : "refused");
+  m_asker = 0;
+  if (restart && m_agreed) Restart();
+}
+
+void SrvGame::Restart() {
+  ++m_seed;
+  m_world.Generate(m_setup, m_seed, m_names);
+  m_turnDone = {};
+  m_turnStartMs = m_nowMs;
+  m_log.Line("game restarted: seed %u", m_seed);
+  std::vector<std::string> names(kMaxChapters);
+  for (std::uint16_t c = 0; c < kMaxChapters; ++c) names[c] = ChapterName(c);
+  const PacketImage<12> restart(PKT_RESTART), views(PKT_RESTART_VIEWS);
+  for (std::uint32_t p : m_players) {
+    const std::int32_t chapter = HeldChapter(p);
+    if (chapter < 0) continue;
+    m_out.Send(p, SrvPacket(restart.bytes.begin(), restart.bytes.end()), true);
+    auto sequence = BuildStartSequence(m_world, static_cast<std::uint16_t>(chapter), names);
+    sequence.pop_back();  // the views' restart stands for the start signal
+    for (const SrvPacket& packet : sequence) m_out.Send(p, packet, true);
+    m_out.Send(p, SrvPacket(views.bytes.begin(), views.bytes.end()), true);
+  }
+}
