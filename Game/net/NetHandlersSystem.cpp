@@ -122,7 +122,10 @@ bool TurnProcessing(const PacketContext& p) {
 bool InterregnumStart(const PacketContext& p) {
   const std::uint16_t guild = p.U16(8);
   if (guild >= kGuildCount) return Refuse(p, "Guild outside the table");
-  p.game->guildList->GetGuild(guild)->BeginInterregnum(p.bytes);
+  CGuild* g = p.game->guildList->GetGuild(guild);
+  // Without every member's byte the guild would pick the sides itself.
+  if (p.bytes.size() < std::size_t{12} + g->GetChaptersPerGuild()) return Refuse(p, "Interregnum without its members");
+  g->BeginInterregnum(p.bytes);
   p.game->notifications->Add(p.game->localChapterId, 4, 412, nullptr, nullptr, guild, 0, 0xFFFFFFFFu);
   return true;
 }

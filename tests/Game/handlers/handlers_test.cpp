@@ -74,6 +74,7 @@ TEST_F(Handlers, PacketsShorterThanTheirFieldsAreDroppedWithoutATrace) {
 TEST_F(Handlers, IndexesOutsideTheirTablesAreRefusedWhole) {
   const auto before = Saved(*game, "before.sav");
   EXPECT_FALSE(Apply(Packet(PKT_INTERREGNUM_START, 20).Put<std::uint16_t>(8, 5)));
+  EXPECT_FALSE(Apply(Packet(PKT_INTERREGNUM_START, 12 + game->chaptersPerGuild - 1).Put<std::uint16_t>(8, 1)));
   EXPECT_FALSE(Apply(Packet(PKT_INTERREGNUM_END, 10).Put<std::uint16_t>(8, 5)));
   EXPECT_FALSE(Apply(Packet(PKT_CHAPTER_NAME, 20).Put<std::uint16_t>(8, 40).Text(16, "X")));
   EXPECT_FALSE(Apply(Packet(PKT_PLAYER_ID, 16).Put<std::uint16_t>(8, kPlayerSlots)));
