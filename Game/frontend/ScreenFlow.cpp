@@ -12,6 +12,7 @@
 #include "Game/frontend/CreateJoinScreen.h"
 #include "Game/frontend/EmailScreen.h"
 #include "Game/frontend/SessionList.h"
+#include "Game/frontend/ModemScreen.h"
 #include "Game/frontend/ScreenHistory.h"
 #include "Game/frontend/SerialScreen.h"
 #include "Game/frontend/TitleScreens.h"
@@ -242,11 +243,7 @@ std::int16_t ConnectionTypeScreen(CClntApp& app) {
   std::int16_t (*details)(CClntApp&) = nullptr;
   if (result == kResultTcpIp) details = RunTcpIpDlg;
   if (result == kResultSerial) details = RunSerialDlg;
-  if (result == kResultModem) {
-    // The modem screen comes later: the service opens with the library's
-    // defaults, and its answer says whether it can.
-    return OpenService(app);
-  }
+  if (result == kResultModem) details = RunModemDlg;
   if (!details) return result;
   switch (details(app)) {
     case kScreenTitle: return kScreenTitle;

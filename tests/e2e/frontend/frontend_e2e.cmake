@@ -13,4 +13,4 @@ quen_frontend_run(ScreensAndWaysBack screens.txt
   fe_title.png,fe_single.png,fe_service.png,fe_tcpip.png,fe_sessions.png,fe_wait.png)
 quen_frontend_run(CreatesAnEmailGame email.txt fe_email.png,fe_email_created.png)
 quen_frontend_run(SerialLinkChoices serial.txt fe_serial.png,fe_serial_refused.png)
-quen_frontend_run(RefusedServiceAndEscape refused.txt fe_modem_refused.png)
+quen_frontend_run(RefusedServicesAndEscape refused.txt fe_modem.png,fe_ipx_refused.png)

@@ -6,6 +6,7 @@ build=${1:?usage: refresh_goldens.sh BUILD_DIR}
 here=$(cd "$(dirname "$0")" && pwd)
 work="$build/gamedata/c/QUENBAR"
 cd "$work"
+rm -f fe_*.png
 for script in screens email serial refused; do
   QUENBAR_CONFIG_DIR="$build/gamedata/config" "$build/Game/quenbar" --headless --script "$here/$script.txt"
 done
