@@ -176,7 +176,11 @@ int CGameData::StoreUnitGroup(std::uint32_t n) {
   ids.reserve(selection.size());
   // Each node went in front of the list: the group holds the ids newest first.
   for (auto it = selection.rbegin(); it != selection.rend(); ++it) ids.push_back(it->id);
-  unitGroups[n] = std::move(ids);
+  // A group of nothing is no group: its slot is saved as empty.
+  if (ids.empty())
+    unitGroups[n].reset();
+  else
+    unitGroups[n] = std::move(ids);
   return 1;
 }
 
