@@ -31,7 +31,8 @@ struct TypeHooks {
   ResourceHook unload;
 };
 
-std::vector<std::unique_ptr<OpenArchive>> g_openArchives;
+using ArchiveList = std::vector<std::unique_ptr<OpenArchive>>;
+ArchiveList g_openArchives;
 std::vector<TypeHooks> g_typeHandlers;
 // Loaded data -> its entry: the stored block headers are too small for a
 // pointer of this machine, so data pointers are looked up here.
@@ -75,6 +76,10 @@ std::string FileNameOf(const std::string& path) {
   const auto cut = path.find_last_of("\\:/");
   return cut == std::string::npos ? path : path.substr(cut + 1);
 }
+
+// Unload hooks (argument 1) and releases every loaded resource, closes the
+// files and drops the archive from the list; end() does nothing.
+void CloseArchive(ArchiveList::iterator it);
 
 ResourceHook UnloadHookOf(std::uint32_t type) {
   for (const auto& h : g_typeHandlers)
@@ -289,7 +294,12 @@ std::uint8_t* ArchiveReadInto(const ResourceRef& ref, std::uint8_t* buffer) {
   WriteBlockHeader(buffer, id, true);
   SetData(ref, buffer + 8, true);
   e.progress = 0;
-  if (ArchiveRead(ref, 0, nullptr, 0) != kArchiveOk) return nullptr;
+  if (ArchiveRead(ref, 0, nullptr, 0) != kArchiveOk) {
+    // The caller keeps its buffer after a failure: the entry must not point
+    // into it.
+    if (e.data == buffer + 8) ArchiveReleaseEntry(ref);
+    return nullptr;
+  }
   return e.data;
 }
 
@@ -367,7 +377,10 @@ int ArchiveOpen(const char* path, int preload) {
       if (flags & kArchivePreload) {
         const int code = ArchiveRead(ref, 0, nullptr, 0);
         if (code != kArchiveOk) {
-          ArchiveClose(opened->name);
+          // By itself, not by name: an archive of the same name may be open
+          // from another directory.
+          CloseArchive(std::find_if(g_openArchives.begin(), g_openArchives.end(),
+                                    [&](const auto& a) { return a.get() == opened; }));
           return code;
         }
       }
@@ -379,8 +392,13 @@ int ArchiveOpen(const char* path, int preload) {
 
 void ArchiveClose(const char* path) {
   const std::string name = FileNameOf(WithExtension(path));
-  const auto it = std::find_if(g_openArchives.begin(), g_openArchives.end(),
-                               [&](const auto& a) { return strcasecmp(a->name, name.c_str()) == 0; });
+  CloseArchive(std::find_if(g_openArchives.begin(), g_openArchives.end(),
+                            [&](const auto& a) { return strcasecmp(a->name, name.c_str()) == 0; }));
+}
+
+namespace {
+
+void CloseArchive(ArchiveList::iterator it) {
   if (it == g_openArchives.end()) return;
   OpenArchive* a = it->get();
   for (std::uint32_t i = 0; i < a->directory.size(); ++i) {
@@ -392,6 +410,8 @@ void ArchiveClose(const char* path) {
   CloseFiles(a);
   g_openArchives.erase(it);
 }
+
+}  // namespace
 
 std::uint8_t* ResourceGet(std::uint32_t id) {
   ResourceRef ref;

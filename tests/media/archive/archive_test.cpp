@@ -171,6 +171,28 @@ TEST_F(ArchiveTest, FixupsOutsideTheDataAreRefused) {
   EXPECT_FALSE(nob::WriteArchive(1, 1, {}).has_value());
 }
 
+TEST_F(ArchiveTest, FailuresLeaveNoTraceInOtherArchivesOrCallerBuffers) {
+  // A failed preload closes only the archive it opened, not an open one of the
+  // same name from another directory.
+  Put("same.nob", 0, kArchiveModeStdio, {Linked(1, 0x11, 32)});
+  std::string bad = AsString(*nob::WriteArchive(0, kArchiveModeStdio, {Linked(1, 0x22, 32, kArchivePreload)}));
+  bad[kArchiveHeaderSize + 20] = 99;  // its size runs past the file
+  PutBytes("sub/same.nob", bad);
+  ASSERT_EQ(ArchiveOpen(drive_.Dos("same.nob").c_str(), 0), 0);
+  EXPECT_EQ(ArchiveOpen(drive_.Dos("sub/same.nob").c_str(), 1), kArchiveDamaged);
+  std::uint8_t* data = ResourceGet(1);
+  ASSERT_NE(data, nullptr);
+  EXPECT_EQ(data[31], 0x11);
+  ResourceRelease(data);
+  ArchiveClose("same.nob");
+  // A read into a caller buffer that fails does not keep the buffer as data.
+  ASSERT_EQ(ArchiveOpen(PutBytes("broken.nob", bad).c_str(), 0), 0);
+  std::vector<std::uint8_t> buffer(ResourceBlockSize(1));
+  EXPECT_EQ(ResourceGetInto(1, buffer.data()), nullptr);
+  EXPECT_EQ(ResourceGetBlock(1), nullptr);
+  EXPECT_EQ(ResourceGetId(buffer.data() + 8), 0u);
+}
+
 TEST_F(ArchiveTest, MappedDataIsPrivateToTheProcess) {
   const std::string path = Put("map.nob", 0, kArchiveModeMapped, {Linked(1, 1)});
   const std::string before = drive_.Read("map.nob");
