@@ -219,10 +219,13 @@ void AviEngine::ReadBlocks(int count) {
 }
 
 void AviEngine::Send() {
+  // A write may hand out finished blocks whose callbacks send again: the
+  // buffer is counted as sent before the write, so no buffer goes out twice.
   while (queued < bufferCount && sendIndex != fillIndex) {
-    waveOutWrite(waveOut, &buffers_[static_cast<std::size_t>(sendIndex)]->header, sizeof(WAVEHDR));
+    WAVEHDR* header = &buffers_[static_cast<std::size_t>(sendIndex)]->header;
     ++queued;
     sendIndex = (sendIndex + 1) % bufferCount;
+    if (waveOutWrite(waveOut, header, sizeof(WAVEHDR)) != MMSYSERR_NOERROR) --queued;
   }
 }
 

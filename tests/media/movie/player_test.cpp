@@ -50,6 +50,32 @@ TEST_F(MovieTest, FramesShowAtTheirTimesWithTheSoundInStep) {
   }
 }
 
+// A device that plays on by itself (as a sound card's thread does): every
+// look at it has played another 70 ms, so blocks also finish while the engine
+// is handing the next ones over.
+class EagerAudioOutput : public AudioOutput {
+ public:
+  const char* Name() const override { return "eager"; }
+  void CatchUp() override {
+    std::array<std::int16_t, 3087 * kAudioChannels> block;
+    RenderAudio(block.data(), 3087);
+  }
+};
+
+TEST_F(MovieTest, BlocksThatFinishWhileOthersAreSentAreAllSentOnce) {
+  InstallAudioOutput(std::make_unique<EagerAudioOutput>());
+  const std::string path = Write("eager.avi", avitest::WriteAvi(Movie(60, 15, true)));
+  ScreenWindow screen(main_, path.c_str(), 0, 0, 1, kMovieDoneMessage, main_, 1, 1);
+  ASSERT_EQ(screen.status, 0);
+  screen.Play();
+  const AviEngine& engine = *screen.engine;
+  for (int i = 0; i < 20; ++i) {
+    screen.engine->Clock();
+    ASSERT_EQ(engine.sendIndex, engine.fillIndex) << "a block read was never sent, at " << i;
+  }
+  screen.Stop();
+}
+
 TEST_F(MovieTest, WithoutSoundTheSystemClockKeepsTheRate) {
   const std::string path = Write("silent.avi", avitest::WriteAvi(Movie(20, 10, false)));
   ScreenWindow screen(main_, path.c_str(), 0, 0, 1, kMovieDoneMessage, main_, 1, 1);
