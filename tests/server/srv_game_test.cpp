@@ -70,7 +70,7 @@ std::vector<std::uint8_t> Config(std::uint16_t chaptersPerGuild, std::uint16_t a
 struct SrvGameTest : testing::Test {
   RecordingOutbox out;
   SrvLog log;
-  SrvGame game{out, log, nullptr, 1234};
+  SrvGame game{out, log, nullptr, 1234, testing::TempDir()};
   void SetUp() override {
     game.PlayerJoined(7);
     game.PlayerJoined(8);
