@@ -11,6 +11,7 @@
 #include "media/CSprite.h"
 #include "platform/dialog/dialog.h"
 #include "platform/dialog/edit.h"
+#include "platform/resource/module.h"
 #include "platform/user/window.h"
 
 using namespace plat;
@@ -76,6 +77,6 @@ class CLoginDlg : public CDlgBase {
 }  // namespace
 
 void RunLoginDlg(HvMServiceEx_Struct& settings) {
-  CLoginDlg dialog(g_app ? g_app->m_instance : nullptr, settings);
+  CLoginDlg dialog(g_app ? g_app->m_instance : GetModuleHandle(nullptr), settings);
   dialog.DoModal("IDD_LOGIN");
 }
