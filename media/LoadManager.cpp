@@ -84,6 +84,7 @@ int Enqueue(LoadManager* m, std::uint32_t id, ResourceHook callback, std::intptr
       return 1;
     }
   }
+  if (m->queue.size() >= kLoadMaxQueued) return 0;
   try {
     m->queue.push_back({id, callback, arg, buffer});
   } catch (const std::bad_alloc&) {

@@ -7,6 +7,7 @@
 //
 // Game thread only (the reader thread is the manager's own business).
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -30,6 +31,8 @@ struct ThroughputEstimator {
 };
 
 constexpr std::uint32_t kLoadMinThroughput = 512;
+// Requests the queue holds at most; more are refused as if out of memory.
+constexpr std::size_t kLoadMaxQueued = 65536;
 
 struct LoadManager {
   std::vector<LoadQueueEntry> queue;
@@ -49,7 +52,7 @@ void LoadSystemShutdown();
 LoadManager* LoadSystemManager();
 
 // 1 when queued (or, for a mapped archive, delivered at once); 0 for an unknown
-// id or no memory. Id 0 does nothing (1). Without a callback a served
+// id, a full queue or no memory. Id 0 does nothing (1). Without a callback a served
 // resource's reference is dropped, leaving it loaded.
 int LoadManagerRequest(LoadManager* m, std::uint32_t id, ResourceHook callback, std::intptr_t arg);
 // The same into a caller-owned block of ResourceBlockSize(id) bytes.

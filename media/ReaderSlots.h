@@ -4,8 +4,10 @@
 // archive pauses every slot (ReaderPauseAll) around its own reads of the same
 // files, and before it frees a destination a request still names.
 //
-// Every operation may be called from any thread; a slot's lock guards its
-// requests, indices, state and statistics.
+// One controlling thread (the archive's) calls these; the slots' own threads
+// run beside it. A slot's lock guards its requests, indices, state and
+// statistics; the table itself and a pause (which is not counted, so two
+// pausers would undo each other) belong to the controlling thread alone.
 
 #include <cstdint>
 

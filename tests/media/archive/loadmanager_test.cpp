@@ -102,6 +102,10 @@ TEST_F(LoadTest, MarkersDoneCallbackAndErrors) {
   EXPECT_EQ(LoadPending(), 2);
   EXPECT_EQ(doneCalls, 1);
   LoadFlush();
+  for (std::size_t i = 0; i < kLoadMaxQueued; ++i) LoadRequest(1, nullptr, 0);
+  EXPECT_EQ(LoadRequest(1, nullptr, 0), 0);  // the queue is full
+  EXPECT_EQ(LoadPending(), static_cast<int>(kLoadMaxQueued));
+  LoadFlush();
   ASSERT_EQ(LoadRequest(1, Collect, 0), 1);  // a marker
   EXPECT_EQ(LoadPump(0), 0);
   EXPECT_EQ(doneCalls, 2);
