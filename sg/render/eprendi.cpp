@@ -15,7 +15,7 @@
 
 namespace {
 
-constexpr std::uint32_t kNumSizes = 11;
+constexpr std::uint32_t kNumSizes = ISG_FILL_NUM_SIZES;
 constexpr std::uint32_t kSizeKeys[kNumSizes] = {16400, 32800, 65600, 131200, 262400, 524800,
                                                  32832, 65664, 32896, 131328, 65792};
 
@@ -45,16 +45,6 @@ constexpr Family kShadedTransparentTexture = {
     ISGFill16ShadedTransparentTexture64x32,   ISGFill16ShadedTransparentTexture128x64,
     ISGFill16ShadedTransparentTexture128x32,  ISGFill16ShadedTransparentTexture256x128,
     ISGFill16ShadedTransparentTexture256x64};
-
-// The member index of a texture size, or kNumSizes when it has no fill.
-std::uint32_t SizeIndex(const SGTextureMap* txm) {
-  const std::uint32_t key = (txm->txmSize.u[1] << 10) | txm->txmSize.u[0];
-  std::uint32_t i = 0;
-  while (i < kNumSizes && kSizeKeys[i] != key) {
-    ++i;
-  }
-  return i;
-}
 
 bool IsQuasi16(const SGFrameBuffer* fb) { return fb->fbMode == SG_FB_MODE_QUASI_RGB && fb->fbBPP == 16; }
 
@@ -104,7 +94,10 @@ void MakeUV(SGQVert* q, const SGTxVertex* txv, const SGTextureMap* txm) {
 }
 
 // The vertex's screen vertex, made once per frame; 0xFFFFFFFF when the array cannot grow.
-std::uint32_t ConvertVertex16(SGRenderer* rend, const SGMaterial* mat, SGTxVertex* txv, std::uint32_t orFlags) {
+// On an indexed buffer the material's own ramp carries its lighting, so the shade
+// goes in unweighted.
+std::uint32_t ConvertVertex(SGRenderer* rend, const SGMaterial* mat, SGTxVertex* txv, std::uint32_t orFlags,
+                            bool indexed) {
   const SGTextureMap* txm = mat->matTexMap;
   if (txv->txvConverted != 0) {
     if (txv->txvTexture != txm) {
@@ -128,7 +121,7 @@ std::uint32_t ConvertVertex16(SGRenderer* rend, const SGMaterial* mat, SGTxVerte
   if ((orFlags & SG_TXV_FOGGED) != 0) {
     intensity = (1.f - txv->txvFog) * scale;
   } else if ((orFlags & SG_TXV_SHADED) != 0) {
-    intensity = (txv->txvShade * mat->matDiffuse + mat->matAmbient) * scale;
+    intensity = indexed ? txv->txvShade * scale : (txv->txvShade * mat->matDiffuse + mat->matAmbient) * scale;
   }
   intensity = std::fmin(std::fmax(intensity, 0.f), scale);
   q->q = intensity + 16.f;
@@ -149,6 +142,15 @@ struct FillChoice {
 
 }  // namespace
 
+std::uint32_t ISGFillSizeIndex(const SGTextureMap* txm) {
+  const std::uint32_t key = (txm->txmSize.u[1] << 10) | txm->txmSize.u[0];
+  std::uint32_t i = 0;
+  while (i < kNumSizes && kSizeKeys[i] != key) {
+    ++i;
+  }
+  return i;
+}
+
 SGError ISGEPSetMaterial16(SGRenderer* rend, SGScene*, SGMaterial* mat, std::uint32_t type) {
   ISG_ASSERT((mat != rend->renObjMaterial) || (type != rend->renObjMatType), "eprendi.c");
   const SGFrameBuffer* fb = rend->renFrameBuffer;
@@ -165,7 +167,7 @@ SGError ISGEPSetMaterial16(SGRenderer* rend, SGScene*, SGMaterial* mat, std::uin
   std::uint32_t size = kNumSizes;
   if (txm != nullptr && txm->txmInfo != nullptr) {
     texels = txm->txmInfo->tpiTexels;
-    size = SizeIndex(txm);
+    size = ISGFillSizeIndex(txm);
     const SGTexturePalette* pal = txm->txmInfo->tpiPal;
     if (pal != nullptr && pal->tpMapped != nullptr) {
       colourTable = pal->tpMapped;
@@ -260,16 +262,17 @@ SGError ISGEPDrawTriangle(SGRenderer* rend, SGScene* scene, SGMaterial* mat, SGT
     return SG_ERROR_NONE;
   }
   const std::uint32_t type = EffectiveType(rend, mat, orFlags);
+  const SGFrameBuffer* fb = rend->renFrameBuffer;
+  const bool indexed = fb->fbMode != SG_FB_MODE_QUASI_RGB;
   std::uint32_t index[3];
   for (int k = 0; k < 3; ++k) {
-    index[k] = ConvertVertex16(rend, mat, triple[k], orFlags);
+    index[k] = ConvertVertex(rend, mat, triple[k], orFlags, indexed);
     if (index[k] == 0xFFFFFFFF) {
       return SG_ERROR_NO_MEMORY;
     }
   }
   // Clipped triangles lie inside the buffer; one that does not (a camera whose
   // matrices came out of range) is dropped, since the fills do not clip.
-  const SGFrameBuffer* fb = rend->renFrameBuffer;
   const std::int64_t maxX = static_cast<std::int64_t>(fb->fbWidth) * 32 + kSlack;
   const std::int64_t maxY = static_cast<std::int64_t>(fb->fbHeight) * 32 + kSlack;
   for (const std::uint32_t i : index) {
@@ -279,7 +282,7 @@ SGError ISGEPDrawTriangle(SGRenderer* rend, SGScene* scene, SGMaterial* mat, SGT
     }
   }
   if ((mat != rend->renObjMaterial || type != rend->renObjMatType) &&
-      ISGEPSetMaterial16(rend, scene, mat, type) != SG_ERROR_NONE) {
+      (indexed ? ISGEPSetMaterial8 : ISGEPSetMaterial16)(rend, scene, mat, type) != SG_ERROR_NONE) {
     return SG_ERROR_NONE;
   }
   const bool inWindow = rend->renTriCount >= g_sgTriDrawFirst && rend->renTriCount <= g_sgTriDrawLast;
@@ -320,12 +323,19 @@ SGError ISGRendererSetTerrainFill(SGRenderer* rend, std::uint32_t on, SGTextureM
       member = i;
     }
   }
-  if (member == kNumSizes || !IsQuasi16(rend->renFrameBuffer)) {
+  const SGFrameBuffer* fb = rend->renFrameBuffer;
+  const bool indexed8 = fb->fbMode == SG_FB_MODE_IDX && fb->fbBPP == 8;
+  if (member == kNumSizes || (!IsQuasi16(fb) && !indexed8)) {
     return SG_ERROR_UNSUPPORTED;
   }
   const bool keyed = (txm->txmFormat & SG_TXM_KEYED) != 0;
-  rend->renTerrFill = keyed ? kTransparentTexture[member] : kTexture[member];
-  rend->renTerrShadedFill = keyed ? kShadedTransparentTexture[member] : kShadedTexture[member];
+  if (!indexed8) {
+    rend->renTerrFill = keyed ? kTransparentTexture[member] : kTexture[member];
+    rend->renTerrShadedFill = keyed ? kShadedTransparentTexture[member] : kShadedTexture[member];
+  } else {
+    ISGTerrainFills8(member, keyed, (rend->renOptions & SG_REND_OPT_DITHER_TERRAIN) != 0, &rend->renTerrFill,
+                     &rend->renTerrShadedFill);
+  }
   rend->renFlags |= SG_REND_FLAG_TERRAIN_TEX;
   rend->renTerrTextureWidth = width;
   return SG_ERROR_NONE;

@@ -82,6 +82,19 @@ SGError ISGEPDrawTriangle(SGRenderer* rend, SGScene* scene, SGMaterial* mat, SGT
 // Chooses renTriFill and its arguments for the material and effective type:
 // 0, or SG_ERROR_UNSUPPORTED for a type or texture size without a 16-bit fill.
 SGError ISGEPSetMaterial16(SGRenderer* rend, SGScene* scene, SGMaterial* mat, std::uint32_t type);
+// The same for an 8-bit indexed frame buffer: colours are palette indices,
+// shaded types read the material's own ramp or shade table (maiLUT), fogged
+// ones the fog table, alpha-blended ones the renderer's blend tables. A table
+// that is missing refuses the type (SG_ERROR_UNSUPPORTED) as a missing fill does.
+SGError ISGEPSetMaterial8(SGRenderer* rend, SGScene* scene, SGMaterial* mat, std::uint32_t type);
+// The texture sizes that have triangle fills, in the families' member order.
+constexpr std::uint32_t ISG_FILL_NUM_SIZES = 11;
+// The family member of the texture's size, or ISG_FILL_NUM_SIZES when it has none.
+std::uint32_t ISGFillSizeIndex(const SGTextureMap* txm);
+// The 8-bit terrain fills of a square size (member 0..5): the transparent
+// families for a colour-keyed texture, else the dithered fill for both when
+// `dither` is set and the size has one.
+void ISGTerrainFills8(std::uint32_t member, bool keyed, bool dither, ISGTriFill* plain, ISGTriFill* shaded);
 // The terrain fills for a texture: 0, or SG_ERROR_UNSUPPORTED for a width without one.
 SGError ISGRendererSetTerrainFill(SGRenderer* rend, std::uint32_t on, SGTextureMap* txm);
 

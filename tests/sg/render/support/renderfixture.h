@@ -194,7 +194,7 @@ class RenderTest : public fbtest::FrameBufferTest {
  protected:
   void SetUp() override {
     FrameBufferTest::SetUp();
-    surface_ = OpenGame();
+    surface_ = OpenFrame();
     ASSERT_NE(fb_, nullptr);
     const auto colours = Colours();
     ASSERT_EQ(SGFrameBufferInstallPalette(fb_, colours.data(), 256), SG_ERROR_NONE);
@@ -233,6 +233,9 @@ class RenderTest : public fbtest::FrameBufferTest {
     }
     FrameBufferTest::TearDown();
   }
+
+  // The frame buffer the test draws into: the game's 5-6-5 one unless overridden.
+  virtual IDirectDrawSurface* OpenFrame() { return OpenGame(); }
 
   // The renderer's shade table: each channel scaled by level / 255.
   void BuildShadeTable() { ASSERT_EQ(SGRendererBuildShadeLUT(rend_, scene_), SG_ERROR_NONE); }

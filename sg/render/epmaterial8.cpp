@@ -1,0 +1,169 @@
+// The fill choice for 8-bit indexed frame buffers: by effective material type,
+// fog, texture size, alpha blending and (for terrain) dithering.
+
+#include "sg/core/context.h"
+#include "sg/core/sgassert.h"
+#include "sg/fb/framebuffer.h"
+#include "sg/material/material.h"
+#include "sg/raster/fill8.h"
+#include "sg/render/primitives.h"
+#include "sg/render/renderer.h"
+
+namespace {
+
+using Family = ISGTriFill[ISG_FILL_NUM_SIZES];
+
+// The raster's 256 x 32 members are left out: that size has no fill at either depth.
+#define ISG_FAMILY8(prefix)                                                                                   \
+  {prefix##16x16,   prefix##32x32,   prefix##64x64,  prefix##128x128, prefix##256x256, prefix##512x512, \
+   prefix##64x32,   prefix##128x64,  prefix##128x32, prefix##256x128, prefix##256x64}
+constexpr Family kTexture = ISG_FAMILY8(ISGFill8Texture);
+constexpr Family kShadedTexture = ISG_FAMILY8(ISGFill8ShadedTexture);
+constexpr Family kTransparentTexture = ISG_FAMILY8(ISGFill8TransparentTexture);
+constexpr Family kShadedTransparentTexture = ISG_FAMILY8(ISGFill8ShadedTransparentTexture);
+constexpr Family kAlphaTexture = ISG_FAMILY8(ISGFill8AlphaTexture);
+#undef ISG_FAMILY8
+
+// Dithered fills by square member (32, 128 and 512 texels have one).
+constexpr ISGTriFill kDithered[6] = {nullptr, ISGFill8DitheredTexture32x32,   nullptr,
+                                     ISGFill8DitheredTexture128x128, nullptr, ISGFill8DitheredTexture512x512};
+
+struct FillChoice {
+  ISGTriFill fill = nullptr;
+  const void* texels = nullptr;
+  const void* lut = nullptr;
+  const void* colour = nullptr;
+  bool textured = false;
+  bool needsLut = false;  // reads the table or ramp it is handed
+};
+
+}  // namespace
+
+SGError ISGEPSetMaterial8(SGRenderer* rend, SGScene*, SGMaterial* mat, std::uint32_t type) {
+  ISG_ASSERT((mat != rend->renObjMaterial) || (type != rend->renObjMatType), "eprendi.c");
+  const SGFrameBuffer* fb = rend->renFrameBuffer;
+  // Any other buffer would have one byte written per pixel of a wider frame.
+  if (fb->fbMode != SG_FB_MODE_IDX || fb->fbBPP != 8) {
+    return SG_ERROR_UNSUPPORTED;
+  }
+  const bool noTextures = rend->renContext != nullptr && (rend->renContext->ctxDebug & SG_CTX_DEBUG_NO_TEXTURES) != 0;
+  // The palette index is the colour word's low byte, its first in memory.
+  const void* colourByte = &mat->matColour;
+  const void* texels = nullptr;
+  std::uint32_t size = ISG_FILL_NUM_SIZES;
+  if (mat->matTexMap != nullptr && mat->matTexMap->txmInfo != nullptr) {
+    texels = mat->matTexMap->txmInfo->tpiTexels;
+    size = ISGFillSizeIndex(mat->matTexMap);
+  }
+  const bool hasTexture = texels != nullptr && size < ISG_FILL_NUM_SIZES;
+  const std::uint8_t* ramp = mat->matInfo != nullptr ? mat->matInfo->maiLUT : nullptr;
+  const std::uint8_t* table = (type & SG_MAT_TYPE_FOG) != 0 ? rend->renFogLUT : ramp;
+  const bool blendTables = rend->renAlphaLUT != nullptr && rend->renAlphaIndex != nullptr;
+  const std::uint32_t base = type & SG_MAT_TYPE_MASK;
+  const std::uint32_t unfogged = base & ~SG_MAT_TYPE_FOG;
+
+  FillChoice c;
+  auto textured = [&](const Family& family, bool shadedFill) {
+    if (hasTexture) {
+      c = FillChoice{family[size], texels, shadedFill ? table : nullptr, nullptr, true, shadedFill};
+    }
+  };
+  const FillChoice flat{ISGFill8Flat, nullptr, nullptr, colourByte};
+  const FillChoice shaded{ISGFill8Shaded, nullptr, table, colourByte, false, true};
+  const FillChoice shadedTransparent{ISGFill8ShadedTransparent, nullptr, table, colourByte, false, true};
+  if ((type & SG_MAT_TYPE_ALPHA_STRIP) != 0) {
+    if (texels != nullptr) {
+      c = FillChoice{ISGFill8AlphaStrip, texels, rend->renAlphaLUT, rend->renAlphaIndex, true};
+    }
+  } else if ((type & SG_MAT_TYPE_ALPHA) != 0) {
+    if (unfogged == SG_MAT_TYPE_FLAT || unfogged == SG_MAT_TYPE_SHADED || unfogged == 5 ||
+        unfogged == SG_MAT_TYPE_SHADED_TRANSPARENT) {
+      c = FillChoice{ISGFill8AlphaTexture16x16, colourByte, rend->renAlphaLUT, rend->renAlphaIndex};
+    } else if (unfogged == SG_MAT_TYPE_TEXTURE || unfogged == SG_MAT_TYPE_SHADED_TEXTURE ||
+               unfogged == SG_MAT_TYPE_TRANSPARENT_TEXTURE || unfogged == SG_MAT_TYPE_SHADED_TRANSPARENT_TEXTURE) {
+      if (hasTexture) {
+        c = FillChoice{kAlphaTexture[size], texels, rend->renAlphaLUT, rend->renAlphaIndex, true};
+      }
+    }
+    // Without the blend tables the alpha fills have nothing to blend with.
+    if (!blendTables) {
+      c = FillChoice{};
+    }
+  } else {
+    switch (base) {
+      case SG_MAT_TYPE_FLAT:
+        c = flat;
+        break;
+      case SG_MAT_TYPE_SHADED:
+        c = shaded;
+        break;
+      case SG_MAT_TYPE_TEXTURE:
+      case SG_MAT_TYPE_TRANSPARENT_TEXTURE:
+        if (noTextures) {
+          c = flat;
+        } else {
+          textured(base == SG_MAT_TYPE_TEXTURE ? kTexture : kTransparentTexture, false);
+        }
+        break;
+      case SG_MAT_TYPE_SHADED_TEXTURE:
+      case SG_MAT_TYPE_FOG | SG_MAT_TYPE_TEXTURE:
+      case SG_MAT_TYPE_FOG | SG_MAT_TYPE_SHADED_TEXTURE:
+        if (noTextures) {
+          c = shaded;
+        } else {
+          textured(kShadedTexture, true);
+        }
+        break;
+      case SG_MAT_TYPE_SHADED_TRANSPARENT:
+      case SG_MAT_TYPE_FOG | 5:
+      case SG_MAT_TYPE_FOG | SG_MAT_TYPE_SHADED_TRANSPARENT:
+        c = shadedTransparent;
+        break;
+      case SG_MAT_TYPE_SHADED_TRANSPARENT_TEXTURE:
+      case SG_MAT_TYPE_FOG | SG_MAT_TYPE_TRANSPARENT_TEXTURE:
+        if (noTextures) {
+          c = shadedTransparent;
+        } else {
+          textured(kShadedTransparentTexture, true);
+        }
+        break;
+      case SG_MAT_TYPE_FOG | SG_MAT_TYPE_FLAT:
+      case SG_MAT_TYPE_FOG | SG_MAT_TYPE_SHADED:
+        // The colour byte stands as a one-texel texture: its fog rows give the colour at each level.
+        c = FillChoice{ISGFill8ShadedTexture16x16, colourByte, table, nullptr, false, true};
+        break;
+      default:
+        break;
+    }
+  }
+  if (c.fill == nullptr || (c.needsLut && c.lut == nullptr)) {
+    return SG_ERROR_UNSUPPORTED;
+  }
+  if (rend->renContext != nullptr && (rend->renContext->ctxDebug & SG_CTX_DEBUG_TRI_COLOURS) != 0) {
+    c = FillChoice{ISGFill8Flat, nullptr, nullptr, &rend->renTriCount};
+  }
+  if (c.textured) {
+    rend->renOptions |= SG_REND_OPT_TEXTURED_FILL;
+  } else {
+    rend->renOptions &= ~SG_REND_OPT_TEXTURED_FILL;
+  }
+  rend->renTriFill = c.fill;
+  rend->renFillTexels = c.texels;
+  rend->renFillLUT = c.lut;
+  rend->renFillColour = c.colour;
+  rend->renObjMaterial = mat;
+  rend->renObjMatType = type;
+  return SG_ERROR_NONE;
+}
+
+void ISGTerrainFills8(std::uint32_t member, bool keyed, bool dither, ISGTriFill* plain, ISGTriFill* shaded) {
+  if (keyed) {
+    *plain = kTransparentTexture[member];
+    *shaded = kShadedTransparentTexture[member];
+  } else if (dither && member < 6 && kDithered[member] != nullptr) {
+    *plain = *shaded = kDithered[member];
+  } else {
+    *plain = kTexture[member];
+    *shaded = kShadedTexture[member];
+  }
+}

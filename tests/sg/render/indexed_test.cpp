@@ -1,0 +1,187 @@
+// Whole frames drawn on an 8-bit indexed frame buffer through the palette
+// fills each material type chooses, compared with golden pictures.
+
+#include <cstring>
+
+#include "sg/fb/lut.h"
+#include "sg/raster/fill8.h"
+#include "sg/render/primitives.h"
+#include "support/renderfixture.h"
+
+namespace rendertest {
+namespace {
+
+class IndexedDrawTest : public RenderTest {
+ protected:
+  IDirectDrawSurface* OpenFrame() override {
+    const DDPIXELFORMAT format = fbtest::Indexed8();
+    IDirectDrawSurface* s = Surface(fbtest::kGameWidth, fbtest::kGameHeight, &format);
+    PALETTEENTRY entries[256]{};
+    IDirectDrawPalette* palette = nullptr;
+    EXPECT_EQ(dd_->CreatePalette(DDPCAPS_8BIT, entries, &palette, nullptr), DD_OK);
+    s->SetPalette(palette);
+    palette->Release();
+    SGFrameBufferOptions o = GameOptions(s);
+    o.fboCodes = (o.fboCodes & ~SG_FB_OPT_PIXEL_MASK) | SG_FB_OPT_IDX8;
+    EXPECT_EQ(Open(o), SG_ERROR_NONE);
+    return s;
+  }
+
+  // The frame's indices seen through the test palette.
+  Image IndexedFrame() const {
+    const auto colours = Colours();
+    Image img;
+    img.width = static_cast<int>(fbtest::kGameWidth);
+    img.height = static_cast<int>(fbtest::kGameHeight);
+    img.rgb.resize(static_cast<std::size_t>(img.width) * img.height);
+    for (int y = 0; y < img.height; ++y) {
+      for (int x = 0; x < img.width; ++x) {
+        const SGPalEntry c = colours[Pixel(x, y)];
+        img.rgb[static_cast<std::size_t>(y) * img.width + x] =
+            (static_cast<std::uint32_t>(c.red) << 16) | (static_cast<std::uint32_t>(c.green) << 8) | c.blue;
+      }
+    }
+    return img;
+  }
+
+  // The material's own colours: a 16-entry ramp of its hue, black at level 0,
+  // for the untextured types; for textured ones a 16 x 256 table that darkens
+  // each texel towards its hue's dimmest entry.
+  static void GiveRamp(SGMaterial* mat) {
+    const bool textured = mat->matTexMap != nullptr;
+    auto* lut = static_cast<std::uint8_t*>(SGMalloc(textured ? 16 * 256 : 16));
+    const std::uint32_t hue = mat->matColour & 15;
+    for (std::uint32_t level = 0; level < 16; ++level) {
+      if (!textured) {
+        lut[level] = static_cast<std::uint8_t>(level == 0 ? 0 : hue + 16 * level);
+        continue;
+      }
+      for (std::uint32_t k = 0; k < 256; ++k) {
+        lut[level * 256 + k] = static_cast<std::uint8_t>(k == 0 ? 0 : k % 16 + 16 * ((k / 16) * level / 15));
+      }
+    }
+    mat->matInfo->maiLUT = lut;
+  }
+
+  // One box per material type, textured where the type is.
+  void PlaceMaterialRow(std::uint32_t typeFlags) {
+    static constexpr std::uint32_t kTypes[7] = {SG_MAT_TYPE_FLAT,
+                                                SG_MAT_TYPE_SHADED,
+                                                SG_MAT_TYPE_TEXTURE,
+                                                SG_MAT_TYPE_SHADED_TEXTURE,
+                                                SG_MAT_TYPE_SHADED_TRANSPARENT,
+                                                SG_MAT_TYPE_TRANSPARENT_TEXTURE,
+                                                SG_MAT_TYPE_SHADED_TRANSPARENT_TEXTURE};
+    SGModel* box = Keep(Box(1.f, 1.f, 1.f, 1));
+    for (int i = 0; i < 7; ++i) {
+      const std::uint32_t type = kTypes[i];
+      const bool textured = type == SG_MAT_TYPE_TEXTURE || type == SG_MAT_TYPE_SHADED_TEXTURE ||
+                            type == SG_MAT_TYPE_TRANSPARENT_TEXTURE || type == SG_MAT_TYPE_SHADED_TRANSPARENT_TEXTURE;
+      SGTextureMap* txm = textured ? Texture(64, 64, static_cast<std::uint8_t>(40 + 20 * i), 0) : nullptr;
+      SGMaterial* mat = Keep(Material(type | typeFlags, static_cast<std::uint8_t>(70 + 20 * i), txm));
+      GiveRamp(mat);
+      SGInstance* inst = Place(box, {mat}, -9.0 + 3.0 * i, 0.0, 0.0);
+      const float angles[3] = {0.5f, 0.3f * static_cast<float>(i), 0.2f};
+      SGInstanceSetAngles(inst, angles);
+      SGInstanceUpdate(inst);
+    }
+  }
+
+  void ExpectIndexedGolden(const std::string& name) const {
+    // A frame left black would match a golden refreshed from it.
+    EXPECT_GT(Covered(), 5000u);
+    ExpectGoldenImage(name, IndexedFrame());
+  }
+};
+
+TEST_F(IndexedDrawTest, EachMaterialTypeLitAndUnlit) {
+  PlaceMaterialRow(0);
+  ASSERT_EQ(Draw(), SG_ERROR_NONE);
+  ExpectIndexedGolden("indexed_unlit");
+  AddLight(0.3f, 1.f, -0.6f);
+  ASSERT_EQ(Draw(), SG_ERROR_NONE);
+  ExpectIndexedGolden("indexed_lit");
+}
+
+TEST_F(IndexedDrawTest, FogTakesUntexturedAndTexturedTypesThroughTheFogTable) {
+  const std::uint32_t grey = 0x80808000u;
+  ASSERT_EQ(SGRendererBuildFogLUT(rend_, 0, grey, &rend_->renFogLUT), SG_ERROR_NONE);
+  SGRendererSetFog(rend_, &grey, 120.f);
+  SGModel* box = Keep(Box(3.f, 3.f, 3.f, 1));
+  SGMaterial* flat = Keep(Material(SG_MAT_TYPE_FLAT, 200, nullptr));
+  SGMaterial* textured = Keep(Material(SG_MAT_TYPE_TEXTURE, 0, Texture(64, 64, 180, 7)));
+  for (int i = 0; i < 6; ++i) {
+    Place(box, {i % 2 == 0 ? flat : textured}, -25.0 + 10.0 * i, 20.0 + 38.0 * i, 0.0);
+  }
+  ASSERT_EQ(Draw(), SG_ERROR_NONE);
+  ExpectIndexedGolden("indexed_fog");
+}
+
+// Alpha materials take their weight from the vertex colour and their level
+// from the shade: over a painted frame each triangle mixes its colour or
+// texels with the index beneath.
+TEST_F(IndexedDrawTest, AlphaTrianglesBlendWithWhatIsBeneath) {
+  ASSERT_EQ(SGRendererBuildInverseLUT(rend_), SG_ERROR_NONE);
+  ASSERT_EQ(SGRendererBuildPaletteShadeLUT(rend_), SG_ERROR_NONE);
+  SGMaterial* flat = Keep(Material(SG_MAT_TYPE_FLAT | SG_MAT_TYPE_ALPHA, 70, nullptr));
+  SGMaterial* textured = Keep(Material(SG_MAT_TYPE_TEXTURE | SG_MAT_TYPE_ALPHA, 0, Texture(64, 64, 40, 0)));
+  Paint(surface_, 180);
+  auto triangle = [&](SGMaterial* mat, float left, std::uint8_t alpha) {
+    SGTxVertex v[3]{};
+    const float corners[3][4] = {{left + 100.f, 40.f, 0.f, 0.f}, {left, 320.f, 0.f, 1.f}, {left + 200.f, 320.f, 1.f, 1.f}};
+    for (int k = 0; k < 3; ++k) {
+      v[k].txvLoc[0] = corners[k][0] * 32.f;
+      v[k].txvLoc[1] = corners[k][1] * 32.f;
+      v[k].txvLoc[3] = 1.f;
+      v[k].txvUV[0] = corners[k][2];
+      v[k].txvUV[1] = corners[k][3];
+      v[k].txvFlags = SG_TXV_SHADED;
+      v[k].txvShade = 0.5f + 0.25f * static_cast<float>(k);
+      v[k].txvColour[0] = alpha;
+    }
+    SGTxVertex* triple[3] = {&v[0], &v[1], &v[2]};
+    EXPECT_EQ(ISGEPDrawTriangle(rend_, scene_, mat, triple), SG_ERROR_NONE);
+  };
+  triangle(flat, 40.f, 128);
+  triangle(textured, 320.f, 200);
+  EXPECT_NE(Pixel(140, 250), 180u);
+  EXPECT_NE(Pixel(140, 250), 70u);
+  ExpectGoldenImage("indexed_alpha", IndexedFrame());
+}
+
+// A missing table or an unfilled size refuses the choice and keeps the memo,
+// so the next triangle of the material asks again.
+TEST_F(IndexedDrawTest, ChoiceRefusedWithoutItsTableOrSize) {
+  SGMaterial* shaded = Keep(Material(SG_MAT_TYPE_SHADED, 70, nullptr));
+  SGMaterial* wide = Keep(Material(SG_MAT_TYPE_TEXTURE, 70, Texture(256, 32, 40, 0)));
+  SGMaterial* alpha = Keep(Material(SG_MAT_TYPE_FLAT | SG_MAT_TYPE_ALPHA, 70, nullptr));
+  EXPECT_EQ(ISGEPSetMaterial8(rend_, scene_, shaded, SG_MAT_TYPE_SHADED), SG_ERROR_UNSUPPORTED);
+  EXPECT_EQ(ISGEPSetMaterial8(rend_, scene_, wide, SG_MAT_TYPE_TEXTURE), SG_ERROR_UNSUPPORTED);
+  EXPECT_EQ(ISGEPSetMaterial8(rend_, scene_, alpha, alpha->matType), SG_ERROR_UNSUPPORTED);
+  EXPECT_EQ(rend_->renObjMaterial, nullptr);
+  GiveRamp(shaded);
+  EXPECT_EQ(ISGEPSetMaterial8(rend_, scene_, shaded, SG_MAT_TYPE_SHADED), SG_ERROR_NONE);
+  EXPECT_EQ(rend_->renObjMaterial, shaded);
+  EXPECT_EQ(rend_->renFillLUT, shaded->matInfo->maiLUT);
+}
+
+TEST_F(IndexedDrawTest, TerrainDithersOnlyUnkeyedSizesThatHaveADitheredFill) {
+  SGTextureMap* plain = Texture(128, 128, 40, 7);
+  SGTextureMap* keyed = Texture(128, 128, 40, 0);
+  keyed->txmFormat |= SG_TXM_KEYED;
+  SGTextureMap* small = Texture(64, 64, 40, 7);
+  Keep(Material(SG_MAT_TYPE_TEXTURE, 0, plain));
+  Keep(Material(SG_MAT_TYPE_TEXTURE, 0, keyed));
+  Keep(Material(SG_MAT_TYPE_TEXTURE, 0, small));
+  SGRendererSetRenderOptions(rend_, SG_REND_OPT_DITHER_TERRAIN);
+  ASSERT_EQ(ISGRendererSetTerrainFill(rend_, 1, plain), SG_ERROR_NONE);
+  EXPECT_EQ(rend_->renTerrFill, &ISGFill8DitheredTexture128x128);
+  EXPECT_EQ(rend_->renTerrShadedFill, &ISGFill8DitheredTexture128x128);
+  ASSERT_EQ(ISGRendererSetTerrainFill(rend_, 1, keyed), SG_ERROR_NONE);
+  EXPECT_EQ(rend_->renTerrFill, &ISGFill8TransparentTexture128x128);
+  ASSERT_EQ(ISGRendererSetTerrainFill(rend_, 1, small), SG_ERROR_NONE);
+  EXPECT_EQ(rend_->renTerrShadedFill, &ISGFill8ShadedTexture64x64);
+}
+
+}  // namespace
+}  // namespace rendertest
