@@ -34,7 +34,10 @@ bool CReplayWriter::AddPart(std::span<const std::uint8_t> packet) {
   // so its part 1 does not look like a restart of the one before.
   if (replay != m_lastReplay) m_lastPart = 0;
   m_lastReplay = replay;
-  if (part != 0 && part <= m_lastPart) {
+  // The turn's replay files are deleted before the next turn's arrive: a part
+  // that finds its file empty starts the replay, whatever came before.
+  const bool empty = plat::fseek(fp, 0, SEEK_END) == 0 && plat::ftell(fp) == 0;
+  if (part != 0 && part <= m_lastPart && !empty) {
     plat::fclose(fp);
     fp = plat::fopen(name, "wb");
     if (fp == nullptr) return WriteFailed(name);

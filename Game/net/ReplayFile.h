@@ -2,8 +2,9 @@
 // The battle replay files of a turn, "<save directory><replay number>.rpl":
 // the data parts of packet 503, appended in arrival order. A part number not
 // above the last part of the same replay means the server started that replay
-// again: the file is reset to the four bytes FF FF FF FF and the part is not
-// written. The replay views and the review log read the files.
+// again: the file, unless it is still empty, is reset to the four bytes
+// FF FF FF FF and the part is not written. The replay views and the review
+// log read the files.
 //
 // Game thread only.
 

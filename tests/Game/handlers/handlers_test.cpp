@@ -186,6 +186,10 @@ TEST_F(Handlers, ReplayPartsAreAppendedPerReplayAndARestartResetsTheFile) {
   Apply(part(0, 2, 5));
   Apply(part(1, 2, 4));
   EXPECT_EQ(box.Read("2.rpl"), std::string("\xFF\xFF\xFF\xFF\x06\x06\x05\x05\x04\x04", 10));
+  // The next turn, after the files were deleted: the same replay starts afresh.
+  box.Write("2.rpl", std::string());
+  Apply(part(1, 2, 3));
+  EXPECT_EQ(box.Read("2.rpl"), std::string("\x03\x03", 2));
 }
 
 TEST_F(Handlers, SessionPacketsPostToTheMainWindowOrAnswer) {
