@@ -50,8 +50,10 @@ void ConfirmQuit(std::uint32_t toDesktop, HWND parent) {
     const bool killSwitch = g_instData.GetKillServerOnExit() != 0;
     const bool shift = (GetKeyState(VK_SHIFT) & 0x8000) != 0;
     if ((app.m_singlePlayer || app.m_host) && killSwitch != shift && g_session) g_session->BroadcastEndGame();
-  } else if (g_session && g_session->queue) {
-    g_session->queue->ResetSequence();
+  } else {
+    if (g_session && g_session->queue) g_session->queue->ResetSequence();
+    // The next game's first turn results advance the model whatever its turn.
+    if (g_appLinks.views.setTurnMarker) g_appLinks.views.setTurnMarker(-1);
   }
 }
 

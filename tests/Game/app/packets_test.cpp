@@ -123,11 +123,14 @@ TEST_F(Packets, QuitQuestionWordingsAndThePacketsOfEachAnswer) {
   sent.clear();
   app.m_quit = 0;
   app.m_running = 1;
+  std::int32_t marker = 7;
+  g_appLinks.views.setTurnMarker = [&](std::int32_t m) { marker = m; };
   answerYes();
   ConfirmQuit(0, nullptr);
   EXPECT_TRUE(sent.empty());
   EXPECT_EQ(app.m_running, 0u);
   EXPECT_EQ(app.m_quit, 0u);
+  EXPECT_EQ(marker, -1);
 }
 
 TEST_F(Packets, SettingsSentAsTheyStandAndReceivedAsCustom) {
