@@ -22,7 +22,11 @@ void InstallGameLinks(AppLinks& links) {
   links.game.imageModule = [] { return g_gameData ? g_gameData->GetImageModule() : nullptr; };
   links.game.turn = [] { return g_gameData ? g_gameData->turn : 0u; };
   links.game.turnResults = [](bool advance) {
-    if (advance && g_gameData) g_gameData->AdvanceModelTurn();
+    if (!g_gameData) return;
+    if (advance) g_gameData->AdvanceModelTurn();
+    // The new turn in the local chapter's notification list.
+    if (g_gameData->notifications)
+      g_gameData->notifications->Add(g_gameData->localChapterId, 4, 403, nullptr, nullptr, 0, 0, 0xFFFFFFFFu);
   };
   links.game.turnProcessing = [] {
     if (!g_gameData) return;
