@@ -12,25 +12,11 @@
 #include <new>
 #include <vector>
 
+#include "bench/count_allocations.h"
 #include "Game/model/GGameData.h"
 #include "Game/net/NetDispatcher.h"
 #include "Game/net/NetHandlerLinks.h"
 #include "tests/Game/handlers/game_streams.h"
-
-namespace {
-std::atomic<std::size_t> g_allocations{0};
-}  // namespace
-
-// Counting replacements of the global allocation functions; GCC cannot see
-// that they pair malloc with free and warns about each delete.
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-void* operator new(std::size_t size) {
-  ++g_allocations;
-  if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
-  throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 
 namespace {
 
@@ -64,11 +50,11 @@ void BM_DispatchTurnResults(benchmark::State& state) {
   std::size_t allocations = 0, packets = 0;
   double dispatchSeconds = 0;
   for (auto _ : state) {
-    const std::size_t before = g_allocations.load();
+    const std::size_t before = bench::g_allocations.load();
     const auto start = std::chrono::steady_clock::now();
     for (const auto& p : turn) HandlePacket(nullptr, p, 0);
     dispatchSeconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    allocations += g_allocations.load() - before;
+    allocations += bench::g_allocations.load() - before;
     packets += turn.size();
   }
   const double readSeconds = ReadSeconds(turn, static_cast<int>(state.iterations()));

@@ -14,6 +14,7 @@
 #include <new>
 #include <vector>
 
+#include "bench/count_allocations.h"
 #include "Game/model/GGamePieceDB.h"
 #include "Game/model/GUnit.h"
 #include "Game/model/GUnitLinks.h"
@@ -22,21 +23,6 @@
 #include "Game/rules/GRulesLinks.h"
 #include "Game/rules/GTemplateDB.h"
 #include "platform/core/bytes.h"
-
-namespace {
-std::atomic<std::size_t> g_allocations{0};
-}  // namespace
-
-// Counting replacements of the global allocation functions; GCC cannot see
-// that they pair malloc with free and warns about each delete.
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-void* operator new(std::size_t size) {
-  ++g_allocations;
-  if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
-  throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 
 namespace {
 
@@ -191,11 +177,11 @@ void Measure(benchmark::State& state, F&& body, bool countAllocations) {
   double seconds = 0.0;
   std::int64_t passes = 0;
   for (auto _ : state) {
-    const std::size_t before = g_allocations.load();
+    const std::size_t before = bench::g_allocations.load();
     const auto start = std::chrono::steady_clock::now();
     body(g);
     seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    allocations += g_allocations.load() - before;
+    allocations += bench::g_allocations.load() - before;
     ++passes;
   }
   state.SetItemsProcessed(passes * kUnits);

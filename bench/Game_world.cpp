@@ -14,6 +14,7 @@
 #include <new>
 #include <vector>
 
+#include "bench/count_allocations.h"
 #include "Game/model/GBlockStream.h"
 #include "Game/model/GGuild.h"
 #include "Game/model/GNotify.h"
@@ -21,23 +22,6 @@
 #include "Game/model/GSolarSys.h"
 #include "Game/model/GWorldLinks.h"
 #include "tests/Game/world/world_generator.h"
-
-namespace {
-std::atomic<long> g_allocations{0};
-}  // namespace
-
-// Counting replacements of the global allocation functions. GCC takes the
-// free of a pointer from a replaced operator new for a mismatch; it is not.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-void* operator new(std::size_t n) {
-  g_allocations.fetch_add(1, std::memory_order_relaxed);
-  if (void* p = std::malloc(n == 0 ? 1 : n)) return p;
-  throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-#pragma GCC diagnostic pop
 
 namespace {
 
@@ -132,9 +116,9 @@ void BM_OrbitPowerMiningTurn(benchmark::State& state) {
   World& world = TheWorld();
   std::uint32_t power = 0;
   std::uint16_t mined[4];
-  long allocations = 0;
+  std::size_t allocations = 0;
   AgainstMemcpy(state, [&] {
-    const long before = g_allocations.load(std::memory_order_relaxed);
+    const std::size_t before = bench::g_allocations.load(std::memory_order_relaxed);
     world.solar.AdvanceTurn();
     for (std::uint16_t i = 0; i < g_numAsteroids; ++i) {
       const CGAsteroid* a = world.solar.GetAsteroid(i);
@@ -142,7 +126,7 @@ void BM_OrbitPowerMiningTurn(benchmark::State& state) {
       a->GetChapterMiningOutput(a->owner, &mined[0], &mined[1], &mined[2], &mined[3]);
       benchmark::DoNotOptimize(mined);
     }
-    allocations += g_allocations.load(std::memory_order_relaxed) - before;
+    allocations += bench::g_allocations.load(std::memory_order_relaxed) - before;
   });
   benchmark::DoNotOptimize(power);
   state.counters["allocs"] = static_cast<double>(allocations);

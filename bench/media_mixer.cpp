@@ -13,33 +13,11 @@
 #include <new>
 #include <vector>
 
+#include "bench/count_allocations.h"
 #include "media/CSndPlay.h"
 #include "platform/backend/headless.h"
 #include "platform/core/dospath.h"
 #include "platform/display/audio.h"
-
-namespace {
-
-std::atomic<bool> g_counting{false};
-std::atomic<long> g_allocations{0};
-
-}  // namespace
-
-// Counts the allocations made while the flag is up.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-void* operator new(std::size_t n) {
-  if (g_counting.load(std::memory_order_relaxed)) g_allocations.fetch_add(1, std::memory_order_relaxed);
-  if (void* p = std::malloc(n ? n : 1)) return p;
-  throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept {
-  std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-  std::free(p);
-}
-#pragma GCC diagnostic pop
 
 namespace {
 
@@ -68,15 +46,13 @@ void BM_MixTwentySlotsOneSecond(benchmark::State& state) {
                         1);
     std::vector<std::int16_t> out(static_cast<std::size_t>(kAudioRate) * kAudioChannels);
     double seconds = 0;
-    long allocations = 0;
+    std::size_t allocations = 0;
     for (auto _ : state) {
-      g_allocations = 0;
-      g_counting = true;
+      const std::size_t before = bench::g_allocations;
       const auto t0 = std::chrono::steady_clock::now();
       RenderAudio(out.data(), kAudioRate);
       const auto t1 = std::chrono::steady_clock::now();
-      g_counting = false;
-      allocations += g_allocations;
+      allocations += bench::g_allocations - before;
       seconds += std::chrono::duration<double>(t1 - t0).count();
       benchmark::DoNotOptimize(out.data());
     }

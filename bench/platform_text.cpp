@@ -14,28 +14,10 @@
 #include <string>
 #include <vector>
 
+#include "bench/count_allocations.h"
 #include "platform/gdi/dc.h"
 #include "platform/gdi/shapes.h"
 #include "platform/gdi/text.h"
-
-namespace {
-
-std::atomic<std::int64_t> g_allocations{0};
-
-}  // namespace
-
-// Every allocation of the program is counted. (GCC takes the free() below for
-// a mismatch with the operator new it cannot see is this one.)
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-#endif
-void* operator new(std::size_t size) {
-  g_allocations.fetch_add(1, std::memory_order_relaxed);
-  if (void* p = std::malloc(size ? size : 1)) return p;
-  throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 
 namespace {
 
@@ -46,10 +28,10 @@ using namespace plat;
 template <class Draw>
 double AllocationsPerCall(Draw draw) {
   draw();
-  const std::int64_t before = g_allocations.load();
+  const std::size_t before = bench::g_allocations.load();
   constexpr int kCalls = 10;
   for (int i = 0; i < kCalls; ++i) draw();
-  return static_cast<double>(g_allocations.load() - before) / kCalls;
+  return static_cast<double>(bench::g_allocations.load() - before) / kCalls;
 }
 
 constexpr int kWidth = 800, kHeight = 600;
