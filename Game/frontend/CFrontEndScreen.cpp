@@ -1,5 +1,6 @@
 #include "Game/frontend/CFrontEndScreen.h"
 
+#include <algorithm>
 #include <string>
 
 #include "Game/app/AppGlobals.h"
@@ -10,6 +11,9 @@
 #include "platform/core/clock.h"
 #include "platform/dialog/dialog.h"
 #include "platform/dialog/tooltip.h"
+#include "platform/gdi/dc.h"
+#include "platform/gdi/objects.h"
+#include "platform/gdi/text.h"
 #include "platform/user/cursor.h"
 #include "platform/user/window.h"
 
@@ -98,6 +102,37 @@ void CFrontEndScreen::Press(HWND window, std::size_t index) {
   Sleep(100);
   if (const char* sound = ClosingSound(m_result)) PlaySound(sound);
   EndDialog(window, m_result);
+}
+
+void CFrontEndScreen::DrawListLine(const DRAWITEMSTRUCT& item, POINT place, std::string_view text, COLORREF selected,
+                                   COLORREF normal, bool parts) {
+  constexpr int kLineHeight = 15;
+  constexpr int kIndent = 10;
+  if (m_background) {
+    const RECT& r = item.rcItem;
+    RECT area{r.left + place.x, r.top + place.y, r.right + place.x, r.bottom + place.y};
+    m_background->BltToPrimary(&area, &area);
+  }
+  const HFONT font = CreateFont(kLineHeight, 0, 0, 0, 400, 0, 0, 0, 0, 0, 0, 0, 0, "Times New Roman");
+  const HGDIOBJ old = SelectObject(item.hDC, font);
+  SetBkMode(item.hDC, TRANSPARENT);
+  SetTextColor(item.hDC, (item.itemState & ODS_SELECTED) ? selected : normal);
+  std::size_t start = 0;
+  for (int row = 0; row < 3 && start <= text.size(); ++row) {
+    const std::size_t end = parts ? std::min(text.find('^', start), text.size()) : text.size();
+    const int indent = row == 0 ? 0 : kIndent;
+    RECT line{item.rcItem.left + indent, item.rcItem.top + row * kLineHeight, item.rcItem.right,
+              item.rcItem.top + (row + 1) * kLineHeight};
+    DrawText(item.hDC, text.data() + start, static_cast<int>(end - start), &line, DT_LEFT | DT_SINGLELINE);
+    start = end + 1;
+  }
+  SelectObject(item.hDC, old);
+  DeleteObject(font);
+}
+
+LRESULT CFrontEndScreen::TransparentControl(HDC dc) {
+  SetBkMode(dc, TRANSPARENT);
+  return reinterpret_cast<LRESULT>(GetStockObject(HOLLOW_BRUSH));
 }
 
 void CFrontEndScreen::Flash(std::size_t index, DWORD ms) {

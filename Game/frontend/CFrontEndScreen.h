@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <memory>
 #include <span>
+#include <string_view>
 #include <vector>
 
 #include "Game/app/CDlgBase.h"
@@ -52,6 +53,13 @@ class CFrontEndScreen : public CDlgBase {
   void Press(plat::HWND window, std::size_t button);
   // Shows the button's pressed image for a moment and its normal one again.
   void Flash(std::size_t index, plat::DWORD ms = 300);
+  // Draws a line of an owner-drawn list placed at `place` over the restored
+  // background, in the lists' font: with `parts`, the text's parts separated
+  // by '^' go on up to three rows, the later ones indented.
+  void DrawListLine(const plat::DRAWITEMSTRUCT& item, plat::POINT place, std::string_view text,
+                    plat::COLORREF selected, plat::COLORREF normal, bool parts);
+  // Lets edits and lists show the background through them.
+  static plat::LRESULT TransparentControl(plat::HDC dc);
   // The result the screen ends with when it ends by itself.
   void SetResult(std::int16_t result) { m_result = result; }
   // The image button of the table's entry `index`.

@@ -35,7 +35,6 @@ constexpr int kJoinPasswordEdit = 1096;
 constexpr int kSessionList = 1092;
 constexpr RECT kListPlace{449, 117, 449 + 275, 117 + 304};
 constexpr int kItemHeight = 45;
-constexpr int kLineHeight = 15;
 constexpr UINT_PTR kRefreshTimer = 3939;
 constexpr UINT kRefreshPeriodMs = 20000;
 constexpr int kNameLimit = 31;
@@ -85,37 +84,13 @@ class CCreateJoinDlg : public CFrontEndScreen {
     return 0;
   }
 
-  LRESULT OnCtlColor(HDC dc) override {
-    SetBkMode(dc, TRANSPARENT);
-    return reinterpret_cast<LRESULT>(GetStockObject(HOLLOW_BRUSH));
-  }
+  LRESULT OnCtlColor(HDC dc) override { return TransparentControl(dc); }
 
   LRESULT OnDrawItem(DRAWITEMSTRUCT* item, HWND window) override {
     if (!item || item->CtlID != kSessionList) return CFrontEndScreen::OnDrawItem(item, window);
     if (item->itemID >= m_entries.size()) return 1;
-    if (m_background) {
-      // The list shows the screen's background behind its lines.
-      const RECT& r = item->rcItem;
-      RECT src{r.left + kListPlace.left, r.top + kListPlace.top, r.right + kListPlace.left,
-               r.bottom + kListPlace.top};
-      m_background->BltToPrimary(&src, &src);
-    }
-    const HFONT font = CreateFont(kLineHeight, 0, 0, 0, 400, 0, 0, 0, 0, 0, 0, 0, 0, "Times New Roman");
-    const HGDIOBJ old = SelectObject(item->hDC, font);
-    SetBkMode(item->hDC, TRANSPARENT);
-    SetTextColor(item->hDC, (item->itemState & ODS_SELECTED) ? RGB(255, 255, 255) : RGB(0, 255, 0));
-    const std::string& text = m_entries[item->itemID].text;
-    std::size_t start = 0;
-    for (int part = 0; part < 3 && start <= text.size(); ++part) {
-      const std::size_t end = std::min(text.find('^', start), text.size());
-      const int indent = part == 0 ? 0 : 10;
-      RECT line{item->rcItem.left + indent, item->rcItem.top + part * kLineHeight, item->rcItem.right,
-                item->rcItem.top + (part + 1) * kLineHeight};
-      DrawText(item->hDC, text.c_str() + start, static_cast<int>(end - start), &line, DT_LEFT | DT_SINGLELINE);
-      start = end + 1;
-    }
-    SelectObject(item->hDC, old);
-    DeleteObject(font);
+    DrawListLine(*item, {kListPlace.left, kListPlace.top}, m_entries[item->itemID].text, RGB(255, 255, 255),
+                 RGB(0, 255, 0), true);
     return 1;
   }
 

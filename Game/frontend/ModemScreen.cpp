@@ -55,25 +55,10 @@ class CModemDlg : public CFrontEndScreen {
   LRESULT OnDrawItem(DRAWITEMSTRUCT* item, HWND window) override {
     if (!item || item->CtlID != kModemList) return CFrontEndScreen::OnDrawItem(item, window);
     if (item->itemID >= m_modems.size()) return 1;
-    if (m_background) {
-      const RECT& r = item->rcItem;
-      RECT src{r.left + kListPlace.x, r.top + kListPlace.y, r.right + kListPlace.x, r.bottom + kListPlace.y};
-      m_background->BltToPrimary(&src, &src);
-    }
-    const HFONT font = CreateFont(kItemHeight, 0, 0, 0, 400, 0, 0, 0, 0, 0, 0, 0, 0, "Times New Roman");
-    const HGDIOBJ old = SelectObject(item->hDC, font);
-    SetBkMode(item->hDC, TRANSPARENT);
-    SetTextColor(item->hDC, (item->itemState & ODS_SELECTED) ? RGB(0, 255, 0) : RGB(0, 180, 0));
-    RECT r = item->rcItem;
-    DrawText(item->hDC, m_modems[item->itemID].c_str(), -1, &r, DT_LEFT | DT_SINGLELINE);
-    SelectObject(item->hDC, old);
-    DeleteObject(font);
+    DrawListLine(*item, kListPlace, m_modems[item->itemID], RGB(0, 255, 0), RGB(0, 180, 0), false);
     return 1;
   }
-  LRESULT OnCtlColor(HDC dc) override {
-    SetBkMode(dc, TRANSPARENT);
-    return reinterpret_cast<LRESULT>(GetStockObject(HOLLOW_BRUSH));
-  }
+  LRESULT OnCtlColor(HDC dc) override { return TransparentControl(dc); }
   const char* ClosingSound(std::int16_t) const override { return nullptr; }
 
  protected:

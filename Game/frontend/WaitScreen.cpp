@@ -109,10 +109,7 @@ class CWaitDlg : public CFrontEndScreen {
     return 0;
   }
 
-  LRESULT OnCtlColor(HDC dc) override {
-    SetBkMode(dc, TRANSPARENT);
-    return reinterpret_cast<LRESULT>(GetStockObject(HOLLOW_BRUSH));
-  }
+  LRESULT OnCtlColor(HDC dc) override { return TransparentControl(dc); }
 
   LRESULT OnDrawItem(DRAWITEMSTRUCT* item, HWND window) override {
     if (!item || (item->CtlID != kPlayerList && item->CtlID != kChatList))
@@ -120,20 +117,8 @@ class CWaitDlg : public CFrontEndScreen {
     const bool players = item->CtlID == kPlayerList;
     const std::vector<std::string>& lines = players ? m_playerLines : m_chatLines;
     if (item->itemID >= lines.size()) return 1;
-    const POINT place = players ? kPlayerListPlace : kChatListPlace;
-    if (m_background) {
-      const RECT& r = item->rcItem;
-      RECT src{r.left + place.x, r.top + place.y, r.right + place.x, r.bottom + place.y};
-      m_background->BltToPrimary(&src, &src);
-    }
-    const HFONT font = CreateFont(kItemHeight, 0, 0, 0, 400, 0, 0, 0, 0, 0, 0, 0, 0, "Times New Roman");
-    const HGDIOBJ old = SelectObject(item->hDC, font);
-    SetBkMode(item->hDC, TRANSPARENT);
-    SetTextColor(item->hDC, (item->itemState & ODS_SELECTED) ? RGB(255, 255, 255) : RGB(0, 255, 0));
-    RECT r = item->rcItem;
-    DrawText(item->hDC, lines[item->itemID].c_str(), -1, &r, DT_LEFT | DT_SINGLELINE);
-    SelectObject(item->hDC, old);
-    DeleteObject(font);
+    DrawListLine(*item, players ? kPlayerListPlace : kChatListPlace, lines[item->itemID], RGB(255, 255, 255),
+                 RGB(0, 255, 0), false);
     return 1;
   }
 
