@@ -14,8 +14,10 @@ AviEngine* g_movieAudioEngine = nullptr;
 namespace {
 
 constexpr int kReadAheadMin = 7;
-// Frame-buffer sizes from the file are checked against these first.
-constexpr LONG kMaxSide = 16384;
+// Frame-buffer sizes from the file are checked against these first: a
+// picture several times the screen's is no movie, only a few hundred bytes
+// asking for gigabytes.
+constexpr LONG kMaxSide = 4096;
 
 // Clock readings that repeat (a device that reports its position coarsely)
 // move on with the system clock.
@@ -134,7 +136,7 @@ int AviEngine::SetupOutput(float zoom, int depth, DWORD codecOption, LONG width,
     out.biCompression = BI_RGB;
     out.biWidth = w;
     out.biHeight = h;
-    out.biSizeImage = static_cast<DWORD>((w + 3) / 4 * h * depth * 4 / 8);
+    out.biSizeImage = static_cast<DWORD>(static_cast<std::int64_t>((w + 3) / 4) * h * depth * 4 / 8);
   };
   shape(width, height);
   if (x == 0 && y == 0) {

@@ -16,7 +16,7 @@ constexpr std::size_t kFormatBytes = 40 + 256 * 4;
 constexpr UINT kIndeoSet = 0x5001;
 
 DWORD ImageSize(const BITMAPINFOHEADER& f) {
-  return static_cast<DWORD>((f.biWidth + 3) / 4 * f.biBitCount * std::abs(f.biHeight) * 4 / 8);
+  return static_cast<DWORD>(static_cast<std::int64_t>((f.biWidth + 3) / 4) * f.biBitCount * std::abs(f.biHeight) * 4 / 8);
 }
 
 FOURCC Lower(FOURCC c) {

@@ -189,17 +189,25 @@ TEST_F(MovieTest, MissingOrDamagedMoviesAreSkipped) {
   huge.compression = "FMP4";
   huge.bitCount = 60000;  // a frame buffer of half a gigabyte, were it believed
   const std::string tooWide = Write("toowide.avi", avitest::WriteAvi(huge));
+  avitest::AviSpec giant = unknown;
+  giant.compression.clear();
+  giant.width = 16384;
+  giant.height = 16000;
+  giant.bitCount = 24;  // a picture of 768 MB from a file of a few hundred bytes
+  const std::string tooLarge = Write("toolarge.avi", avitest::WriteAvi(giant));
   const std::string empty = Write("empty.avi", avitest::WriteAvi(Movie(0, 15, false)));
 
-  for (const std::string& path : {std::string("T:\\missing.avi"), cut, mangled, noVideo, noCodec, tooWide, empty}) {
+  for (const std::string& path :
+       {std::string("T:\\missing.avi"), cut, mangled, noVideo, noCodec, tooWide, tooLarge, empty}) {
     const DWORD start = timeGetTime();
     EXPECT_EQ(PlayMovie(main_, module_, path.c_str()), 1) << path;
     EXPECT_LT(timeGetTime() - start, 50u) << path;
   }
   // The mangled file may still read as an AVI without a video stream.
-  ASSERT_GE(messages_.size(), 4u);
-  EXPECT_EQ(messages_[messages_.size() - 4], "No video stream");
-  EXPECT_EQ(messages_[messages_.size() - 3], "Indeo codec not found - unable to play movie");
+  ASSERT_GE(messages_.size(), 5u);
+  EXPECT_EQ(messages_[messages_.size() - 5], "No video stream");
+  EXPECT_EQ(messages_[messages_.size() - 4], "Indeo codec not found - unable to play movie");
+  EXPECT_EQ(messages_[messages_.size() - 3], "Error -21 ");
   EXPECT_EQ(messages_[messages_.size() - 2], "Error -21 ");
   EXPECT_EQ(messages_.back(), "Error -20 ");
   // Without its template the dialog cannot open.
