@@ -6,10 +6,8 @@
 
 #include <benchmark/benchmark.h>
 
-#include <atomic>
 #include <cstdlib>
 #include <memory>
-#include <new>
 #include <vector>
 
 #include "bench/count_allocations.h"

@@ -7,11 +7,10 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
-#include <atomic>
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
-#include <new>
 #include <vector>
 
 #include "bench/count_allocations.h"
@@ -31,25 +30,19 @@ constexpr std::uint16_t kAsteroids = 150;
 
 // "hulls.dat": one hull of twenty slots that take any module.
 std::vector<std::uint8_t> HullImage() {
-  plat::ByteWriter w;
-  w.U8(1);
-  const char name[] = "Yard";
-  w.U32(sizeof name);
-  w.Chars({name, sizeof name});
-  w.U8(7);
-  w.U8(0);
-  w.U32(200);
-  w.U32(600);
-  w.U8(255);
-  w.U32(1);
-  for (std::uint16_t c : {100, 50, 20, 10}) w.U16(c);
-  w.U16(200);
-  w.U8(20);
-  for (int s = 0; s < 20; ++s) {
-    for (std::uint32_t v : {10u, 10u, 1u, 1u, 0x1000u}) w.U32(v);
-  }
-  for (int s = 1; s < 5; ++s) w.U8(0);
-  return w.Take();
+  CGHull yard;
+  std::strcpy(yard.name, "Yard");
+  yard.unitClass = 7;
+  yard.attribute = 0;
+  yard.mass = 200;
+  yard.massLimit = 600;
+  yard.available = 1;
+  const std::uint16_t costs[] = {100, 50, 20, 10};
+  std::copy(std::begin(costs), std::end(costs), yard.costs);
+  yard.structurePoints = 200;
+  for (HullSlot& slot : yard.slots) slot = HullSlot{10, 10, 1, 1, kSlotAcceptsAny};
+  const CGHull* hulls[] = {&yard};
+  return WriteHullsImage(hulls);
 }
 
 void AppendModule(plat::ByteWriter& w, std::uint8_t type, std::vector<std::uint8_t> typeData) {

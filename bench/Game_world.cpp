@@ -7,11 +7,9 @@
 
 #include <benchmark/benchmark.h>
 
-#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
-#include <new>
 #include <vector>
 
 #include "bench/count_allocations.h"

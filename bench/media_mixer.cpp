@@ -6,11 +6,9 @@
 #include <benchmark/benchmark.h>
 
 #include <unistd.h>
-#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
-#include <new>
 #include <vector>
 
 #include "bench/count_allocations.h"
