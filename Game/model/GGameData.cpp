@@ -190,7 +190,8 @@ bool CGameData::SelectUnitGroup(std::uint32_t n, std::uint16_t* location) {
   std::erase_if(ids, [&](std::uint32_t id) {
     CGUnit* unit = pieces.FindUnit(id, location);
     if (unit == nullptr) return true;
-    selection.push_back({*location, SEL_UNIT, id});
+    // The saved selection counts its entries in 16 bits.
+    if (selection.size() < kMaxSelection) selection.push_back({*location, SEL_UNIT, id});
     return false;
   });
   if (ids.empty()) unitGroups[n].reset();

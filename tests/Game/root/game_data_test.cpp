@@ -135,6 +135,13 @@ TEST_F(RootGame, AFullSelectionRefusesMore) {
   g->selection.resize(kMaxSelection);
   EXPECT_EQ(g->AddToSelection(SEL_ASTEROID, 1, 1), 0);
   EXPECT_EQ(g->GetSelectionCount(), kMaxSelection);
+  // Nor does a unit group overfill it.
+  g->solarDB.CreateAsteroidArray(2);
+  AddUnit(*g, 9, (9u << 26) | 1, 1);
+  g->unitGroups[0] = std::vector<std::uint32_t>{(9u << 26) | 1};
+  std::uint16_t at = 0;
+  EXPECT_TRUE(g->SelectUnitGroup(0, &at));
+  EXPECT_EQ(g->GetSelectionCount(), kMaxSelection);
 }
 
 TEST_F(RootGame, SaveAndLoadGiveBackTheSameGame) {
