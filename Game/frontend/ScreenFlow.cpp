@@ -55,6 +55,42 @@ void MarkLocalGameStarted(CClntApp& app) {
   app.m_connection.connectionKind = kLocalConnection;
 }
 
+bool FileExists(const std::string& path) {
+  plat::FILE* file = plat::fopen(path.c_str(), "rb");
+  if (file) plat::fclose(file);
+  return file != nullptr;
+}
+
+// The last single-player saved game, or the instant-action scenario when
+// there is none, started on a local server.
+std::int16_t QuickStart(CClntApp& app) {
+  const std::string last = g_instData.GetQuickStartFile();
+  const std::string savePath = g_instData.GetSavePath();
+  if (last.empty() || !FileExists(savePath + last)) {
+    std::snprintf(app.m_directory, sizeof app.m_directory, "%s", g_instData.GetScenarioPath());
+    std::snprintf(app.m_fileName, sizeof app.m_fileName, "%s", "QikStart.clt");
+    app.m_scenario = 1;
+  } else {
+    std::snprintf(app.m_directory, sizeof app.m_directory, "%s", savePath.c_str());
+    std::snprintf(app.m_fileName, sizeof app.m_fileName, "%s", last.c_str());
+    app.m_scenario = 0;
+  }
+  StopEffects();
+  // Without the scenario either there is nothing to load: no server is
+  // started for a game that cannot come.
+  const bool present = FileExists(std::string(app.m_directory) + app.m_fileName);
+  if (!present || !g_session || g_session->AutoLaunchConnect(app.m_lobbyArgument.c_str()) != 0) {
+    app.m_fileName[0] = '\0';
+    app.ShowTextBox("FEERROR_");
+    return kScreenSingle;
+  }
+  MarkLocalGameStarted(app);
+  app.m_gameConfig->word8 = 1;
+  app.m_gameConfig->word12 = 1;
+  app.m_gameConfig->word36 = 0;
+  return kScreenQuickStarted;
+}
+
 std::int16_t TitleScreen(CClntApp& app) {
   const std::int16_t result = RunMainDlg(app);
   switch (result) {
@@ -74,10 +110,7 @@ std::int16_t TitleScreen(CClntApp& app) {
       // The tutorial launcher is a program of its own that is not installed.
       return kScreenTitle;
     case kScreenQuickStarted:
-      // Without a saved game or the instant-action scenario there is nothing
-      // to start quickly; the single-player screen offers the other ways.
-      app.ShowTextBox("FEERROR_");
-      return kScreenSingle;
+      return QuickStart(app);
     default:
       return result;
   }
@@ -280,13 +313,10 @@ std::int16_t JoinSession(CClntApp& app) {
     if (SavedGameComesFromHost()) {
       app.m_connection.sessionName[0] = '\0';
     } else {
-      const std::string path = std::string(g_instData.GetSavePath()) + app.m_connection.sessionName;
-      plat::FILE* file = plat::fopen(path.c_str(), "rb");
-      if (!file) {
+      if (!FileExists(std::string(g_instData.GetSavePath()) + app.m_connection.sessionName)) {
         app.ShowTextBox("FECOERR6");
         return kScreenConnection;
       }
-      plat::fclose(file);
     }
   }
   std::snprintf(app.m_directory, sizeof app.m_directory, "%s", g_instData.GetSavePath());

@@ -14,3 +14,4 @@ quen_frontend_run(ScreensAndWaysBack screens.txt
 quen_frontend_run(CreatesAnEmailGame email.txt fe_email.png,fe_email_created.png)
 quen_frontend_run(SerialLinkChoices serial.txt fe_serial.png,fe_serial_refused.png)
 quen_frontend_run(RefusedServicesAndEscape refused.txt fe_modem.png,fe_ipx_refused.png)
+quen_frontend_run(QuickStartWithoutAGame quickstart.txt fe_quickstart_refused.png)

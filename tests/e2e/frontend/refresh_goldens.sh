@@ -7,7 +7,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 work="$build/gamedata/c/QUENBAR"
 cd "$work"
 rm -f fe_*.png
-for script in screens email serial refused; do
+for script in screens email serial refused quickstart; do
   QUENBAR_CONFIG_DIR="$build/gamedata/config" "$build/Game/quenbar" --headless --script "$here/$script.txt"
 done
 cp fe_*.png "$here/golden/"
