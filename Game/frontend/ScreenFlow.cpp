@@ -91,6 +91,14 @@ std::int16_t QuickStart(CClntApp& app) {
   return kScreenQuickStarted;
 }
 
+// The tutorial's launcher is a program of its own; the title waits for it.
+// A launcher that is not installed starts nothing.
+void RunLauncher() {
+  const std::string launcher = std::string(g_instData.GetTutorialPath()) + "launcher.exe";
+  StopEffects();
+  plat::_spawnl(plat::_P_WAIT, launcher.c_str(), launcher.c_str(), nullptr);
+}
+
 std::int16_t TitleScreen(CClntApp& app) {
   const std::int16_t result = RunMainDlg(app);
   switch (result) {
@@ -107,7 +115,7 @@ std::int16_t TitleScreen(CClntApp& app) {
       app.PlayIntro();
       return kScreenTitle;
     case kResultTutorial:
-      // The tutorial launcher is a program of its own that is not installed.
+      RunLauncher();
       return kScreenTitle;
     case kScreenQuickStarted:
       return QuickStart(app);
