@@ -244,6 +244,10 @@ int ArchiveRead(const ResourceRef& ref, std::uint32_t limit, std::uint32_t* outC
     std::uint8_t* data = a->view + e.rec.offset;
     if (!ArchiveFixupsValid({data, e.rec.size}, {data + e.rec.size, 4ull * e.rec.fixupCount}, e.rec.fixupCount))
       return kArchiveDamaged;
+    // Resources are known by their address: two records naming one address
+    // would share one count of references.
+    if (const auto held = g_byData.find(data); held != g_byData.end() && &held->second.entry() != &e)
+      return kArchiveDamaged;
     SetData(ref, data, false);
     e.progress = static_cast<std::int32_t>(e.rec.size);
     if (outCount) *outCount = e.rec.size;

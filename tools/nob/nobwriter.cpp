@@ -1,5 +1,6 @@
 #include "tools/nob/nobwriter.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "media/ArchiveFormat.h"
@@ -28,7 +29,9 @@ std::optional<std::vector<std::uint8_t>> WriteArchive(std::uint32_t baseId, std:
     rec.fixupCount = static_cast<std::uint32_t>(r.fixups.size());
     rec.offset = static_cast<std::uint32_t>(offset);
     rec.size = static_cast<std::uint32_t>(r.data.size());
-    offset += r.data.size() + 4ull * r.fixups.size();
+    // A resource of no bytes still gets an address of its own: a mapped
+    // archive tells its resources apart by address.
+    offset += std::max<std::uint64_t>(1, r.data.size() + 4ull * r.fixups.size());
     if (offset > 0x7FFFFFFF) return std::nullopt;
     recs.push_back(rec);
   }

@@ -193,6 +193,27 @@ TEST_F(ArchiveTest, FailuresLeaveNoTraceInOtherArchivesOrCallerBuffers) {
   EXPECT_EQ(ResourceGetId(buffer.data() + 8), 0u);
 }
 
+TEST_F(ArchiveTest, MappedResourcesEachHaveTheirOwnAddress) {
+  // An empty resource is not given its neighbour's address.
+  ASSERT_EQ(ArchiveOpen(Put("empty.nob", 0, kArchiveModeMapped, {nob::Resource{1, 0, {}, {}}, Linked(2, 2)}).c_str(), 0),
+            0);
+  std::uint8_t* empty = ResourceGet(1);
+  std::uint8_t* next = ResourceGet(3);
+  ASSERT_NE(empty, next);
+  EXPECT_EQ(ResourceGetId(empty), 1u);
+  EXPECT_EQ(ResourceGetId(next), 3u);
+  ArchiveClose("empty.nob");
+  // Two records at one offset: the second is refused while the first is held.
+  std::string image = AsString(*nob::WriteArchive(0, kArchiveModeMapped, {Linked(1, 1, 32), Linked(1, 2, 32)}));
+  std::memcpy(&image[kArchiveHeaderSize + kArchiveMappedEntrySize + 16], &image[kArchiveHeaderSize + 16], 4);
+  ASSERT_EQ(ArchiveOpen(PutBytes("twice.nob", image).c_str(), 0), 0);
+  std::uint8_t* first = ResourceGet(1);
+  ASSERT_NE(first, nullptr);
+  EXPECT_EQ(ResourceGet(3), nullptr);
+  EXPECT_EQ(ResourceRelease(first), 0);
+  EXPECT_NE(ResourceGet(3), nullptr);
+}
+
 TEST_F(ArchiveTest, MappedDataIsPrivateToTheProcess) {
   const std::string path = Put("map.nob", 0, kArchiveModeMapped, {Linked(1, 1)});
   const std::string before = drive_.Read("map.nob");
