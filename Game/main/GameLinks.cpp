@@ -1,7 +1,9 @@
 #include "Game/main/GameLinks.h"
 
 #include "Game/app/AppGlobals.h"
+#include "Game/model/GChapter.h"
 #include "Game/model/GGameData.h"
+#include "Game/model/GGuild.h"
 #include "Game/model/GNotify.h"
 #include "Game/net/NetDispatcher.h"
 
@@ -32,6 +34,28 @@ void InstallGameLinks(AppLinks& links) {
     if (!g_gameData) return;
     if (g_gameData->notifications) g_gameData->notifications->Clear(kAllChapters);
     g_gameData->pieces.ClearForeignUnitsInSpace();
+  };
+  links.game.setChapterName = [](const char* name) {
+    if (CGChapter* local = g_gameData ? g_gameData->GetLocalChapter() : nullptr) local->SetName(name);
+  };
+  links.game.chapterName = [] {
+    const CGChapter* local = g_gameData ? g_gameData->GetLocalChapter() : nullptr;
+    const char* name = local ? local->GetName() : nullptr;
+    return std::string(name ? name : "");
+  };
+  links.game.setStateFlag = [] {
+    if (CGChapter* local = g_gameData ? g_gameData->GetLocalChapter() : nullptr) local->SetStateFlag(1);
+  };
+  links.game.guildColours = [](plat::COLORREF& dark, plat::COLORREF& light) {
+    if (!g_gameData) return false;
+    std::uint32_t d = 0, l = 0;
+    GetColorPair(g_gameData->localChapterId >> 3, &d, &l);
+    dark = d;
+    light = l;
+    return true;
+  };
+  links.game.clearNotifications = [] {
+    if (g_gameData && g_gameData->notifications) g_gameData->notifications->Clear(kAllChapters);
   };
   links.game.applyGameSetup = [](const GameSettingsPacket& settings, const GameConfigPacket* config,
                                  std::uint16_t chapterId) {
