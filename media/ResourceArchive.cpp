@@ -326,7 +326,7 @@ void ArchiveSystemShutdown() {
   // its block is freed.
   LoadSystemShutdown();
   ReaderSlotsShutdown();
-  while (!g_openArchives.empty()) ArchiveClose(g_openArchives.front()->name);
+  while (!g_openArchives.empty()) CloseArchive(g_openArchives.begin());
   g_typeHandlers.clear();
   g_byData.clear();
   g_systemUp = false;
