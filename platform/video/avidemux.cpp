@@ -67,7 +67,9 @@ std::vector<BYTE> VideoFormat(const AVCodecParameters& p) {
   w.U16(1);
   w.U16(bits);
   w.U32(p.codec_tag);
-  w.U32(Clamp32(static_cast<std::int64_t>((p.width * bits / 8 + 3) & ~3) * p.height));
+  // The file's sides are any ints: counted in 64 bits from sides within 2^24.
+  const auto side = [](int v) { return std::clamp<std::int64_t>(v, 0, 1 << 24); };
+  w.U32(Clamp32(((side(p.width) * bits / 8 + 3) & ~std::int64_t{3}) * side(p.height)));
   w.Zeros(16);
   // The demuxer marks raw rows as bottom-up with extra bytes of its own; a raw
   // DIB says so by its positive height already.

@@ -181,6 +181,21 @@ TEST(AviFile, OpeningRefusesWhatItCannotRead) {
   ASSERT_EQ(AVIFileGetStream(half.file, &half.video, streamtypeVIDEO, 0), AVIERR_OK);
   EXPECT_GT(AVIStreamLength(half.video), 2);
   EXPECT_LT(AVIStreamLength(half.video), 10);
+
+  // A header's picture size too large to count reads without overflowing.
+  AviSpec wide;
+  wide.width = 0x08000000;
+  wide.height = 1;
+  wide.frames.resize(2);
+  for (auto& frame : wide.frames) frame.bytes = {1, 2, 3, 4};
+  Movie huge(avitest::WriteAvi(wide));
+  if (AVIFileGetStream(huge.file, &huge.video, streamtypeVIDEO, 0) == AVIERR_OK) {
+    BITMAPINFOHEADER format;
+    LONG size = sizeof format;
+    ASSERT_EQ(AVIStreamReadFormat(huge.video, 0, &format, &size), AVIERR_OK);
+    EXPECT_EQ(format.biWidth, 0x08000000);
+    EXPECT_GE(format.biSizeImage, 0x01000000u);
+  }
 }
 
 }  // namespace
