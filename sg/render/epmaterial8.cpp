@@ -28,14 +28,7 @@ constexpr Family kAlphaTexture = ISG_FAMILY8(ISGFill8AlphaTexture);
 constexpr ISGTriFill kDithered[6] = {nullptr, ISGFill8DitheredTexture32x32,   nullptr,
                                      ISGFill8DitheredTexture128x128, nullptr, ISGFill8DitheredTexture512x512};
 
-struct FillChoice {
-  ISGTriFill fill = nullptr;
-  const void* texels = nullptr;
-  const void* lut = nullptr;
-  const void* colour = nullptr;
-  bool textured = false;
-  bool needsLut = false;  // reads the table or ramp it is handed
-};
+using FillChoice = ISGFillChoice;
 
 }  // namespace
 
@@ -136,24 +129,7 @@ SGError ISGEPSetMaterial8(SGRenderer* rend, SGScene*, SGMaterial* mat, std::uint
         break;
     }
   }
-  if (c.fill == nullptr || (c.needsLut && c.lut == nullptr)) {
-    return SG_ERROR_UNSUPPORTED;
-  }
-  if (rend->renContext != nullptr && (rend->renContext->ctxDebug & SG_CTX_DEBUG_TRI_COLOURS) != 0) {
-    c = FillChoice{ISGFill8Flat, nullptr, nullptr, &rend->renTriCount};
-  }
-  if (c.textured) {
-    rend->renOptions |= SG_REND_OPT_TEXTURED_FILL;
-  } else {
-    rend->renOptions &= ~SG_REND_OPT_TEXTURED_FILL;
-  }
-  rend->renTriFill = c.fill;
-  rend->renFillTexels = c.texels;
-  rend->renFillLUT = c.lut;
-  rend->renFillColour = c.colour;
-  rend->renObjMaterial = mat;
-  rend->renObjMatType = type;
-  return SG_ERROR_NONE;
+  return ISGEPApplyFill(rend, mat, type, c, ISGFill8Flat);
 }
 
 void ISGTerrainFills8(std::uint32_t member, bool keyed, bool dither, ISGTriFill* plain, ISGTriFill* shaded) {

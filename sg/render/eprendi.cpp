@@ -131,14 +131,7 @@ std::uint32_t ConvertVertex(SGRenderer* rend, const SGMaterial* mat, SGTxVertex*
   return index;
 }
 
-struct FillChoice {
-  ISGTriFill fill = nullptr;
-  const void* texels = nullptr;
-  const void* lut = nullptr;
-  const void* colour = nullptr;
-  bool textured = false;
-  bool shaded = false;  // reads the shade or fog table
-};
+using FillChoice = ISGFillChoice;
 
 }  // namespace
 
@@ -234,12 +227,16 @@ SGError ISGEPSetMaterial16(SGRenderer* rend, SGScene*, SGMaterial* mat, std::uin
     default:
       break;
   }
+  return ISGEPApplyFill(rend, mat, type, c, ISGFill16Flat);
+}
+
+SGError ISGEPApplyFill(SGRenderer* rend, SGMaterial* mat, std::uint32_t type, ISGFillChoice c, ISGTriFill flat) {
   // A shaded fill without its table would read nothing: no fill either.
-  if (c.fill == nullptr || (c.shaded && c.lut == nullptr)) {
+  if (c.fill == nullptr || (c.needsLut && c.lut == nullptr)) {
     return SG_ERROR_UNSUPPORTED;
   }
   if ((ContextDebug(rend) & SG_CTX_DEBUG_TRI_COLOURS) != 0) {
-    c = FillChoice{ISGFill16Flat, nullptr, nullptr, &rend->renTriCount};
+    c = ISGFillChoice{flat, nullptr, nullptr, &rend->renTriCount};
   }
   if (c.textured) {
     rend->renOptions |= SG_REND_OPT_TEXTURED_FILL;

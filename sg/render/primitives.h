@@ -87,6 +87,20 @@ SGError ISGEPSetMaterial16(SGRenderer* rend, SGScene* scene, SGMaterial* mat, st
 // ones the fog table, alpha-blended ones the renderer's blend tables. A table
 // that is missing refuses the type (SG_ERROR_UNSUPPORTED) as a missing fill does.
 SGError ISGEPSetMaterial8(SGRenderer* rend, SGScene* scene, SGMaterial* mat, std::uint32_t type);
+// A fill and the arguments it is handed.
+struct ISGFillChoice {
+  ISGTriFill fill = nullptr;
+  const void* texels = nullptr;
+  const void* lut = nullptr;
+  const void* colour = nullptr;
+  bool textured = false;
+  bool needsLut = false;  // reads the shade, fog or ramp table it is handed
+};
+// Makes the choice renTriFill with its arguments, SG_REND_OPT_TEXTURED_FILL and
+// the memo; under the context's triangle-colour debugging `flat` colours each
+// triangle by its number instead. SG_ERROR_UNSUPPORTED, nothing changed, when
+// the choice has no fill or lacks the table it reads.
+SGError ISGEPApplyFill(SGRenderer* rend, SGMaterial* mat, std::uint32_t type, ISGFillChoice c, ISGTriFill flat);
 // The texture sizes that have triangle fills, in the families' member order.
 constexpr std::uint32_t ISG_FILL_NUM_SIZES = 11;
 // The family member of the texture's size, or ISG_FILL_NUM_SIZES when it has none.

@@ -165,15 +165,23 @@ inline SGModel* Billboard(float halfWidth, float halfHeight, std::uint32_t numAz
   return m;
 }
 
-// A 5-6-5 surface as an RGB picture (channels widened by bit replication).
+// A 5-6-5 surface as an RGB picture (channels widened by bit replication); an
+// 8-bit one seen through the test colours.
 inline Image SurfaceImage(IDirectDrawSurface* surface) {
   const auto view = surface->Pixels();
+  const auto colours = Colours();
   Image img;
   img.width = static_cast<int>(fbtest::kGameWidth);
   img.height = static_cast<int>(fbtest::kGameHeight);
   img.rgb.resize(static_cast<std::size_t>(img.width) * img.height);
   for (int y = 0; y < img.height; ++y) {
     for (int x = 0; x < img.width; ++x) {
+      if (view.bitCount == 8) {
+        const SGPalEntry c = colours[view.bits[static_cast<std::size_t>(y) * view.pitch + x]];
+        img.rgb[static_cast<std::size_t>(y) * img.width + x] =
+            (static_cast<std::uint32_t>(c.red) << 16) | (static_cast<std::uint32_t>(c.green) << 8) | c.blue;
+        continue;
+      }
       const BYTE* at = view.bits + static_cast<std::size_t>(y) * view.pitch + static_cast<std::size_t>(x) * 2;
       const std::uint32_t p = at[0] | (static_cast<std::uint32_t>(at[1]) << 8);
       const std::uint32_t r = (p >> 11) & 31, g = (p >> 5) & 63, b = p & 31;
@@ -275,6 +283,33 @@ class RenderTest : public fbtest::FrameBufferTest {
     SGInstanceSetPosition(inst, pos);
     EXPECT_EQ(SGSceneAddInstance(scene_, inst), SG_ERROR_NONE);
     return inst;
+  }
+
+  // One box per material type (types | typeFlags) along x, textured where the
+  // type is; `prepare` may finish each material.
+  void PlaceMaterialRow(std::uint32_t typeFlags = 0, void (*prepare)(SGMaterial*) = nullptr) {
+    static constexpr std::uint32_t kTypes[7] = {SG_MAT_TYPE_FLAT,
+                                                SG_MAT_TYPE_SHADED,
+                                                SG_MAT_TYPE_TEXTURE,
+                                                SG_MAT_TYPE_SHADED_TEXTURE,
+                                                SG_MAT_TYPE_SHADED_TRANSPARENT,
+                                                SG_MAT_TYPE_TRANSPARENT_TEXTURE,
+                                                SG_MAT_TYPE_SHADED_TRANSPARENT_TEXTURE};
+    SGModel* box = Keep(Box(1.f, 1.f, 1.f, 1));
+    for (int i = 0; i < 7; ++i) {
+      const std::uint32_t type = kTypes[i];
+      const bool textured = type == SG_MAT_TYPE_TEXTURE || type == SG_MAT_TYPE_SHADED_TEXTURE ||
+                            type == SG_MAT_TYPE_TRANSPARENT_TEXTURE || type == SG_MAT_TYPE_SHADED_TRANSPARENT_TEXTURE;
+      SGTextureMap* txm = textured ? Texture(64, 64, static_cast<std::uint8_t>(40 + 20 * i), 0) : nullptr;
+      SGMaterial* mat = Keep(Material(type | typeFlags, static_cast<std::uint8_t>(70 + 20 * i), txm));
+      if (prepare != nullptr) {
+        prepare(mat);
+      }
+      SGInstance* inst = Place(box, {mat}, -9.0 + 3.0 * i, 0.0, 0.0);
+      const float angles[3] = {0.5f, 0.3f * static_cast<float>(i), 0.2f};
+      SGInstanceSetAngles(inst, angles);
+      SGInstanceUpdate(inst);
+    }
   }
 
   SGInstance* AddLight(float dx, float dy, float dz) {
