@@ -203,19 +203,23 @@ std::int16_t StartLocalGame(CClntApp& app) {
   return AnnounceStartedGame(app);
 }
 
-// The configuration screen's start of a hosted client-server game: the
-// session is created and the server program started on this computer.
-std::int16_t HostGame(CClntApp& app) {
+// The configuration screen's start of a hosted game: client-server (the
+// session is created and the server program started on this computer,
+// unless this player is in the session already) or peer-to-peer.
+std::int16_t HostGame(CClntApp& app, bool peerToPeer) {
   app.m_gameSettings->word16 = app.m_gameConfig->word36;
   StopEffects();
-  if (!app.m_inSession) {
+  if (peerToPeer || !app.m_inSession) {
     const GameConfigPacket& config = *app.m_gameConfig;
     const std::string description =
         NewSessionDescription(config.turnTimeLimit, config.chapters, config.asteroids, config.victoryConditions);
     std::snprintf(app.m_connection.description, sizeof app.m_connection.description, "%s", description.c_str());
     HvMServiceEx_Struct settings;
     settings.bytes = app.m_settingsBlock;
-    const int created = g_session ? g_session->CreateAndJoinCS(app.m_connection, &settings) : 0;
+    int created = 0;
+    if (g_session)
+      created = peerToPeer ? g_session->CreateAndJoin(app.m_connection)
+                           : g_session->CreateAndJoinCS(app.m_connection, &settings);
     if (created != 1 && created != 2) {
       app.ShowTextBox("FEERROR_");
       return kScreenTitle;
@@ -361,7 +365,8 @@ std::int16_t ShowScreen(CClntApp& app, std::int16_t id) {
     case kScreenConnection: return ConnectionTypeScreen(app);
     case kScreenConfigLocal: return StartLocalGame(app);
     case kScreenSessions: return SessionsScreen(app);
-    case kScreenHostCS: return HostGame(app);
+    case kScreenHostCS: return HostGame(app, false);
+    case kScreenHostPeer: return HostGame(app, true);
     case kScreenGuildChapter:
     case kScreenQuickStarted:
     case kScreenGuildChapterHost: return ChooseChapter(app, id);
