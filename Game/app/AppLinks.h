@@ -42,11 +42,11 @@ struct GameDataLinks {
   // The turn's results arrived: advances the model a turn (when `advance`)
   // and notes the new turn for the local chapter.
   std::function<void(bool advance)> turnResults;
-  // Turn processing begins: the notifications and foreign units in space go.
+  // Turn processing begins: the foreign units in space go.
   std::function<void()> turnProcessing;
   // The game's turn.
   std::function<std::uint32_t()> turn;
-  // Clears every chapter's notifications (before a restart).
+  // Clears every chapter's notifications (before turn processing and a restart).
   std::function<void()> clearNotifications;
 };
 

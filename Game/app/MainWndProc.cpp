@@ -296,6 +296,8 @@ LRESULT PrivateMessage(CClntApp& app, HWND window, UINT message, WPARAM wParam, 
       return 0;
     case WM_APP_TURN_PROCESSING:
       if (!g_currentView) return 0;
+      // The view sees the turn's notifications gone before it leaves the turn.
+      if (g_appLinks.game.clearNotifications) g_appLinks.game.clearNotifications();
       g_currentView->OnTurnProcessing();
       app.m_playPhase = 0;
       OpenProgress(app, "PROSCTRN", 2);

@@ -31,9 +31,7 @@ void InstallGameLinks(AppLinks& links) {
       g_gameData->notifications->Add(g_gameData->localChapterId, 4, 403, nullptr, nullptr, 0, 0, 0xFFFFFFFFu);
   };
   links.game.turnProcessing = [] {
-    if (!g_gameData) return;
-    if (g_gameData->notifications) g_gameData->notifications->Clear(kAllChapters);
-    g_gameData->pieces.ClearForeignUnitsInSpace();
+    if (g_gameData) g_gameData->pieces.ClearForeignUnitsInSpace();
   };
   links.game.setChapterName = [](const char* name) {
     if (CGChapter* local = g_gameData ? g_gameData->GetLocalChapter() : nullptr) local->SetName(name);

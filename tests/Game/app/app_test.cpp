@@ -58,6 +58,7 @@ class LoggingView : public IGameView {
   }
   LRESULT OnControlCommand(std::uint32_t id) override { Log("Control " + std::to_string(id)); return 7; }
   LRESULT OnMenuCommand(std::uint32_t id) override { Log("Menu " + std::to_string(id)); return 8; }
+  void OnTurnProcessing() override { Log("TurnProcessing"); }
 
  private:
   void Log(const std::string& what) const { g_log.push_back(std::to_string(type_) + ":" + what); }
@@ -305,8 +306,12 @@ TEST_F(App, SaveLoadAndRestartMessagesBracketTheirWorkWithBusyAndTheProgressDial
   EXPECT_EQ(app.m_busy, 0u);
   EXPECT_EQ(app.m_playPhase, 1u);
 
-  // Turn processing: busy with its progress dialog until the results come.
+  // Turn processing: busy with its progress dialog until the results come;
+  // the view finds the notifications cleared.
+  g_appLinks.game.clearNotifications = [] { g_log.push_back("clear notes"); };
+  g_log.clear();
   SendMessage(g_mainWnd, WM_APP_TURN_PROCESSING, 0, 0);
+  EXPECT_EQ(g_log, (std::vector<std::string>{"clear notes", "2:TurnProcessing"}));
   EXPECT_EQ(take(), std::vector<std::string>{"open Processing Turn... 2"});
   EXPECT_EQ(app.m_busy, 1u);
   EXPECT_EQ(app.m_playPhase, 0u);
