@@ -100,6 +100,12 @@ void RunLauncher() {
 }
 
 std::int16_t TitleScreen(CClntApp& app) {
+  // A first start shows the intro before the title; the title follows even
+  // when the settings file cannot be written, so the intro never repeats.
+  if (!FileExists(std::string(g_instData.GetInstallPath()) + "userinfo.dat")) {
+    app.PlayIntro();
+    app.WriteUserInfo();
+  }
   const std::int16_t result = RunMainDlg(app);
   switch (result) {
     case kScreenSingle:
