@@ -240,6 +240,8 @@ int AviEngine::AudioStart() {
   const LONG startBlock =
       AVIStreamTimeToSample(audio, AVIStreamSampleToTime(video, currentFrame)) / samplesPerBuffer;
   audioStartTime = AVIStreamSampleToTime(audio, startBlock * samplesPerBuffer);
+  // Repeats counted for an earlier start would run this one's clock ahead.
+  g_clockRepeat = ClockRepeat{};
   nextBlock = startBlock;
   waveOutPause(waveOut);
   fillIndex = sendIndex = queued = 0;

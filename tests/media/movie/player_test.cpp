@@ -76,6 +76,26 @@ TEST_F(MovieTest, BlocksThatFinishWhileOthersAreSentAreAllSentOnce) {
   screen.Stop();
 }
 
+TEST_F(MovieTest, AStoppedMoviesClockDoesNotRunOnIntoTheNext) {
+  const std::string path = Write("again.avi", avitest::WriteAvi(Movie(30, 15, true)));
+  {
+    ScreenWindow screen(main_, path.c_str(), 0, 0, 1, kMovieDoneMessage, main_, 1, 1);
+    ASSERT_EQ(screen.status, 0);
+    screen.Play();
+    // Stopped on its first frame, the device still at its start.
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(screen.engine->Clock(), 0);
+    screen.Stop();
+  }
+  AdvanceVirtualClock(60000);
+  ScreenWindow screen(main_, path.c_str(), 0, 0, 1, kMovieDoneMessage, main_, 1, 1);
+  ASSERT_EQ(screen.status, 0);
+  screen.Play();
+  EXPECT_EQ(screen.engine->Clock(), 0);
+  ASSERT_EQ(screen.engine->FrameStep(), 0);
+  EXPECT_EQ(screen.GetCurrentFrame(), 0);
+  screen.Stop();
+}
+
 TEST_F(MovieTest, WithoutSoundTheSystemClockKeepsTheRate) {
   const std::string path = Write("silent.avi", avitest::WriteAvi(Movie(20, 10, false)));
   ScreenWindow screen(main_, path.c_str(), 0, 0, 1, kMovieDoneMessage, main_, 1, 1);
