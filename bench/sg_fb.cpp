@@ -10,44 +10,21 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/ddraw/ddraw.h"
-#include "platform/user/window.h"
-#include "sg/core/context.h"
 #include "sg/core/malloc.h"
 #include "sg/fb/framebuffer.h"
 #include "sg/material/material.h"
+#include "tests/support/game_frame_buffer.h"
 
 namespace {
 
 using namespace plat;
 
-constexpr DWORD kWidth = 585;
-constexpr DWORD kHeight = 367;
+constexpr DWORD kWidth = quentest::kGameFrameWidth;
+constexpr DWORD kHeight = quentest::kGameFrameHeight;
 constexpr std::size_t kBytes = std::size_t{kWidth} * kHeight * 2;
 
-struct GameFrame {
-  GameFrame() {
-    SGContextCreate(&ctx);
-    DirectDrawCreate(nullptr, &dd, nullptr);
-    WNDCLASSEX wc;
-    wc.lpszClassName = "BenchFrame";
-    wc.lpfnWndProc = DefWindowProc;
-    RegisterClassEx(&wc);
-    hwnd = CreateWindowEx(0, "BenchFrame", "", WS_POPUP, 0, 0, 800, 600, nullptr, nullptr, nullptr, nullptr);
-    DDSURFACEDESC d;
-    d.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
-    d.dwWidth = kWidth;
-    d.dwHeight = kHeight;
-    d.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN;
-    dd->CreateSurface(&d, &surface, nullptr);
-    SGFrameBufferOptions o{};
-    o.fboCodes = 0x2704010;
-    o.fboWidth = kWidth;
-    o.fboHeight = kHeight;
-    o.fboHWnd = hwnd;
-    o.fboDD = dd;
-    o.fboFront = o.fboBack = surface;
-    SGFrameBufferCreate(ctx, &fb, &o);
+struct GameFrame : quentest::GameFrameBuffer {
+  GameFrame() : GameFrameBuffer("BenchFrame") {
     std::vector<SGPalEntry> colours(256);
     for (int i = 0; i < 256; ++i) {
       colours[i] = SGPalEntry{static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(255 - i),
@@ -65,19 +42,7 @@ struct GameFrame {
     texture->txmPitch = kWidth;
     texture->txmRefCnt = 1;
   }
-  ~GameFrame() {
-    SGTextureMapRelease(texture);
-    SGFrameBufferDestroy(fb);
-    surface->Release();
-    DestroyWindow(hwnd);
-    dd->Release();
-    SGContextDestroy(ctx);
-  }
-  SGContext* ctx = nullptr;
-  IDirectDraw* dd = nullptr;
-  HWND hwnd = nullptr;
-  IDirectDrawSurface* surface = nullptr;
-  SGFrameBuffer* fb = nullptr;
+  ~GameFrame() { SGTextureMapRelease(texture); }
   SGTextureMap* texture = nullptr;
 };
 

@@ -32,13 +32,14 @@
 #include "sg/render/instsort.h"
 #include "sg/render/renderer.h"
 #include "sg/scene/scene.h"
+#include "tests/support/game_frame_buffer.h"
 
 namespace {
 
 using namespace plat;
 
-constexpr DWORD kWidth = 585;
-constexpr DWORD kHeight = 367;
+constexpr DWORD kWidth = quentest::kGameFrameWidth;
+constexpr DWORD kHeight = quentest::kGameFrameHeight;
 
 std::uint32_t g_seed = 12345;
 float Random(float lo, float hi) {
@@ -127,8 +128,9 @@ SGModel* Rock(float radius) {
 }
 
 // The game's configuration with an asteroid-space scene of `count` rocks.
-struct World {
-  explicit World(int count, bool oneBucket = false, std::uint32_t type = SG_MAT_TYPE_SHADED_TEXTURE) {
+struct World : quentest::GameFrameBuffer {
+  explicit World(int count, bool oneBucket = false, std::uint32_t type = SG_MAT_TYPE_SHADED_TEXTURE)
+      : GameFrameBuffer("BenchRender") {
     dir = std::filesystem::temp_directory_path() / ("sgbench-" + std::to_string(::getpid()));
     std::filesystem::create_directories(dir);
     ClearDrives();
@@ -141,27 +143,6 @@ struct World {
       pal.write(c, 4);
     }
     pal.close();
-    SGContextCreate(&ctx);
-    DirectDrawCreate(nullptr, &dd, nullptr);
-    WNDCLASSEX wc;
-    wc.lpszClassName = "BenchRender";
-    wc.lpfnWndProc = DefWindowProc;
-    RegisterClassEx(&wc);
-    hwnd = CreateWindowEx(0, "BenchRender", "", WS_POPUP, 0, 0, 800, 600, nullptr, nullptr, nullptr, nullptr);
-    DDSURFACEDESC d;
-    d.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
-    d.dwWidth = kWidth;
-    d.dwHeight = kHeight;
-    d.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN;
-    dd->CreateSurface(&d, &surface, nullptr);
-    SGFrameBufferOptions o{};
-    o.fboCodes = 0x2704010;
-    o.fboWidth = kWidth;
-    o.fboHeight = kHeight;
-    o.fboHWnd = hwnd;
-    o.fboDD = dd;
-    o.fboFront = o.fboBack = surface;
-    SGFrameBufferCreate(ctx, &fb, &o);
     SGDataPathCreate(ctx, "Q:\\", 0, &dp);
     SGSceneCreate(ctx, &scene);
     SGSceneLoad(scene, dp, "Quenbar.con");
@@ -225,11 +206,6 @@ struct World {
     }
     SGRendererDestroy(rend);
     SGDataPathDestroy(dp);
-    SGFrameBufferDestroy(fb);
-    surface->Release();
-    DestroyWindow(hwnd);
-    dd->Release();
-    SGContextDestroy(ctx);
     std::filesystem::remove_all(dir);
   }
 
@@ -247,11 +223,6 @@ struct World {
   }
 
   std::filesystem::path dir;
-  SGContext* ctx = nullptr;
-  IDirectDraw* dd = nullptr;
-  HWND hwnd = nullptr;
-  IDirectDrawSurface* surface = nullptr;
-  SGFrameBuffer* fb = nullptr;
   SGDataPath* dp = nullptr;
   SGScene* scene = nullptr;
   SGRenderer* rend = nullptr;

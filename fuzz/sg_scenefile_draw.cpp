@@ -8,9 +8,6 @@
 #include <vector>
 
 #include "fuzz/scratch.h"
-#include "platform/ddraw/ddraw.h"
-#include "platform/user/window.h"
-#include "sg/core/context.h"
 #include "sg/core/datapath.h"
 #include "sg/core/malloc.h"
 #include "sg/fb/framebuffer.h"
@@ -20,6 +17,7 @@
 #include "sg/query/raypick.h"
 #include "sg/render/renderer.h"
 #include "sg/scene/scene.h"
+#include "tests/support/game_frame_buffer.h"
 
 namespace {
 
@@ -28,29 +26,8 @@ using namespace plat;
 constexpr std::uint32_t kMaterials = 16;
 
 // The game's frame buffer and renderer, made once.
-struct Target {
-  Target() {
-    SGContextCreate(&ctx);
-    DirectDrawCreate(nullptr, &dd, nullptr);
-    WNDCLASSEX wc;
-    wc.lpszClassName = "FuzzDraw";
-    wc.lpfnWndProc = DefWindowProc;
-    RegisterClassEx(&wc);
-    hwnd = CreateWindowEx(0, "FuzzDraw", "", WS_POPUP, 0, 0, 800, 600, nullptr, nullptr, nullptr, nullptr);
-    DDSURFACEDESC d;
-    d.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
-    d.dwWidth = 585;
-    d.dwHeight = 367;
-    d.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN;
-    dd->CreateSurface(&d, &surface, nullptr);
-    SGFrameBufferOptions o{};
-    o.fboCodes = 0x2704010;
-    o.fboWidth = 585;
-    o.fboHeight = 367;
-    o.fboHWnd = hwnd;
-    o.fboDD = dd;
-    o.fboFront = o.fboBack = surface;
-    SGFrameBufferCreate(ctx, &fb, &o);
+struct Target : quentest::GameFrameBuffer {
+  Target() : GameFrameBuffer("FuzzDraw") {
     std::vector<SGPalEntry> colours(256);
     for (int i = 0; i < 256; ++i) {
       colours[i] = SGPalEntry{static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(i * 3),
@@ -85,11 +62,6 @@ struct Target {
     }
   }
 
-  SGContext* ctx = nullptr;
-  IDirectDraw* dd = nullptr;
-  HWND hwnd = nullptr;
-  IDirectDrawSurface* surface = nullptr;
-  SGFrameBuffer* fb = nullptr;
   SGRenderer* rend = nullptr;
   SGDataPath* dp = nullptr;
   SGMaterial* materials[kMaterials] = {};
@@ -112,7 +84,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (size < 2 || size > 1 << 16) {
     return 0;
   }
-  static Target t;
+  // Never destroyed: the layers beneath may be gone by the time statics are.
+  static Target& t = *new Target;
   const std::size_t textSize = std::min<std::size_t>(data[0] | (static_cast<std::size_t>(data[1]) << 8), size - 2);
   const fuzz::Scratch& scratch = fuzz::Scratch::Get();
   static const std::vector<std::uint8_t> palette = {1, 10, 20, 30, 0, 200, 100, 50, 0};
