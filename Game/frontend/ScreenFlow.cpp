@@ -137,8 +137,11 @@ std::int16_t SingleScreen(CClntApp& app) {
     return kScreenConfigLocal;
   }
   // Saved games and scenarios need the load screen, which comes with the
-  // second half of the front end: no file is chosen.
-  if (result == kScreenQuickStarted || result == kResultScenario) return kScreenSingle;
+  // second half of the front end: no file can be chosen yet.
+  if (result == kScreenQuickStarted || result == kResultScenario) {
+    app.ShowTextBox("FENOSCRN");
+    return kScreenSingle;
+  }
   return result;
 }
 
@@ -187,7 +190,8 @@ std::int16_t EmailScreen(CClntApp& app) {
     case kResultPlayEmail:
     case kResultProcessEmail:
       // Both choose their turn file with the load screen of the front end's
-      // second half: no file is chosen.
+      // second half: no file can be chosen yet.
+      app.ShowTextBox("FENOSCRN");
       return kScreenEmail;
     default:
       return result;
@@ -353,7 +357,9 @@ std::int16_t SessionsScreen(CClntApp& app) {
       app.m_host = 1;
       return kScreenHostCS;
     case kResultLoadMultiplayer:
-      // Loading needs the load screen of the front end's second half: no file.
+      // Loading needs the load screen of the front end's second half: no
+      // file can be chosen yet.
+      app.ShowTextBox("FENOSCRN");
       return kScreenSessions;
     case kResultJoin:
       return JoinSession(app);
