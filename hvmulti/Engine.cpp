@@ -390,13 +390,8 @@ std::uint16_t Engine::HostPort() const {
 
 void Engine::Run() {
   std::unique_lock lock(mu_);
-  if (role_ == Role::Client) {
-    // Frames that came in behind the welcome.
-    Frame frame;
-    ParseStatus status;
-    while (hub_ && (status = hub_->NextFrame(frame)) == ParseStatus::Ok) HandleHubFrame(frame);
-    if (hub_ && status == ParseStatus::Garbage) LoseHub();
-  }
+  // Frames that came in behind the welcome (unless the client's thread took them first).
+  if (role_ == Role::Client && hub_) TakeHubFrames();
   while (!stopping_) {
     const bool reading = inbox_.size() < kInboxHigh;
     // Kept between turns, so a turn allocates nothing.
@@ -700,6 +695,10 @@ void Engine::ServeHub(short events) {
   if ((events & POLLOUT) && !hub_->WriteAvailable()) return LoseHub();
   if (!(events & (POLLIN | POLLHUP | POLLERR))) return;
   const bool open = hub_->ReadAvailable();
+  if (TakeHubFrames() && !open) LoseHub();
+}
+
+bool Engine::TakeHubFrames() {
   const bool whole = TakeFrames(
       *hub_, hubLastFrame_,
       [&](const DataView& data) {
@@ -710,11 +709,8 @@ void Engine::ServeHub(short events) {
         HandleHubFrame(frame);
         return hub_ != nullptr;
       });
-  if (!whole) {
-    if (hub_) LoseHub();  // a malformed frame; a hub already gone was handled
-    return;
-  }
-  if (!open) LoseHub();
+  if (!whole && hub_) LoseHub();  // a malformed frame; a hub already gone was handled
+  return whole;
 }
 
 void Engine::HandleHubFrame(Frame& frame) {

@@ -154,6 +154,9 @@ class Engine {
 
   // Member side.
   void ServeHub(short events);
+  // Takes the hub's complete frames, game packets too; false when the hub was
+  // lost (a malformed frame, or the host removed the local player).
+  bool TakeHubFrames();
   void HandleHubFrame(Frame& frame);
   // Takes the connection's complete frames, Data frames in place; false when
   // the connection broke its format.

@@ -19,6 +19,7 @@
 #include "child_process.h"
 #include "hvmulti/Connection.h"
 #include "hvmulti/HvPlayerList.h"
+#include "hvmulti/ServerProgram.h"
 #include "hvmulti/Socket.h"
 #include "hvmulti/Wire.h"
 #include "session_helpers.h"
@@ -302,6 +303,47 @@ TEST_F(HvMultiProcesses, MalformedFramesDropTheirSenderOnly) {
   ASSERT_EQ(good.Send(gp.id, hp.id, packet.data(), 300, 1, 1), 0);
   ASSERT_TRUE(Collect(host, hostIn, [&](const Received& r) { return IsPacketFrom(r, gp.id); }, 1));
   EXPECT_EQ(host.GetPlayers().size(), 2u);
+}
+
+// A host that sends as soon as its server program joined can put that packet
+// in the same read as the welcome: it is a packet like any other, not a broken
+// connection (which told the program its host had left).
+TEST(HvMultiJoin, APacketRightBehindTheWelcomeArrives) {
+  hvm::Endpoint bound;
+  const hvm::Fd listener = hvm::ListenTcp(hvm::Endpoint{hvm::kLoopback, 0}, bound);
+  ASSERT_TRUE(listener.Valid());
+  const auto packet = Numbered('h', 1, 40);
+  struct Joined {
+    std::thread thread;
+    ~Joined() { thread.join(); }
+  } fakeHost{std::thread([&] {
+    pollfd p{listener.Get(), POLLIN, 0};
+    if (::poll(&p, 1, 5000) != 1) return;
+    hvm::Endpoint from;
+    hvm::Connection conn(hvm::AcceptTcp(listener, from));
+    hvm::Frame hello;
+    if (!WaitUntil([&] { return conn.ReadAvailable() && conn.NextFrame(hello) == hvm::ParseStatus::Ok; }, 5000))
+      return;
+    auto bytes = hvm::EncodeFrame(hvm::JoinedFrame{1, hvm::kPlayerHost, "host", "host"});
+    for (const auto& frame : {hvm::EncodeFrame(hvm::WelcomeFrame{2, hvm::kSessionClientServer, {}}),
+                              hvm::EncodeFrame(hvm::DataFrame{1, 2, 1, packet})})
+      bytes.insert(bytes.end(), frame.begin(), frame.end());
+    ::send(conn.Handle(), bytes.data(), bytes.size(), MSG_NOSIGNAL);
+    WaitUntil([&] { return !conn.ReadAvailable(); }, 5000);  // until the joiner leaves
+  })};
+
+  ::setenv(hvm::kServerEnvironment, ("127.0.0.1:" + std::to_string(bound.port) + ":token").c_str(), 1);
+  CHvMulti server;
+  HvMPlayer_Struct sp = Player("server");
+  const int joined = server.JoinAsServer(kGuid, &sp);
+  ::unsetenv(hvm::kServerEnvironment);
+  ASSERT_EQ(joined, 0);
+  // The engine thread takes what came behind the welcome before this thread looks.
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  std::vector<Received> in;
+  EXPECT_TRUE(Collect(server, in, [](const Received& r) { return IsPacketFrom(r, 1); }, 1, 3000));
+  for (const auto& r : in) EXPECT_FALSE(IsNotice(r, HVM_NOTICE_LEFT, 1));
+  EXPECT_EQ(server.GetPlayers().size(), 2u);
 }
 
 TEST_F(HvMultiProcesses, SilentConnectionsNeverLockOutAJoin) {
