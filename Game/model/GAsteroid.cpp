@@ -9,6 +9,7 @@
 #include "Game/model/GWorldArrays.h"
 #include "Game/model/GWorldLinks.h"
 #include "Game/model/TraceError.h"
+#include "Game/net/Packets.h"
 #include "Game/rules/GAstNames.h"
 #include "Game/rules/GRulesLinks.h"
 #include "Game/rules/GRulesPackets.h"
@@ -182,7 +183,7 @@ void CGAsteroid::SetController(std::uint16_t chapter) {
 void CGAsteroid::SetAutomanage(std::uint8_t flag, int send) {
   automanage = flag;
   if (send == 0) return;
-  PacketImage<12> p(610);
+  PacketImage<12> p(PKT_AUTOMANAGE);
   p.Put<std::uint16_t>(8, id);
   p.Put<std::uint8_t>(10, automanage);
   RulesSendToAll(p.bytes);

@@ -101,7 +101,7 @@ const std::uint8_t* CGChapter::GetATVTechStats(int type) const {
 void CGChapter::SetRenegadeVote(int targetSlot, std::uint16_t value) {
   if (targetSlot < 0 || targetSlot >= kMaxChaptersPerGuild || renegadeVotes[targetSlot] == value) return;
   renegadeVotes[targetSlot] = value;
-  PacketImage<16> p(455);
+  PacketImage<16> p(PKT_RENEGADE_VOTE);
   p.Put<std::uint16_t>(8, GetChapterNumber());
   p.Put<std::uint16_t>(10, static_cast<std::uint16_t>(targetSlot));
   p.Put<std::uint16_t>(12, value);
@@ -118,7 +118,7 @@ void CGChapter::VoteForImperator(int targetSlot) {
   const int members = std::min<int>(RulesChaptersPerGuild(), kMaxChaptersPerGuild);
   for (int i = 0; i < members; ++i) imperatorVotes[i] = 0;
   imperatorVotes[targetSlot] = 1;
-  PacketImage<12> p(456);
+  PacketImage<12> p(PKT_IMPERATOR_VOTE);
   p.Put<std::uint16_t>(8, GetChapterNumber());
   p.Put<std::uint16_t>(10, static_cast<std::uint16_t>(targetSlot));
   RulesSendToAll(p.bytes);
@@ -259,7 +259,7 @@ int CGChapter::ComputeTransferTurns(std::uint8_t source, std::uint8_t destinatio
 void CGChapter::SendAutoTransfers() {
   for (std::uint16_t i = 0; i < autoTransfers.count; ++i) {
     const AutoTransfer& t = *autoTransfers.items[i];
-    PacketImage<20> p(555);
+    PacketImage<20> p(PKT_AUTO_TRANSFER);
     p.Put<std::uint8_t>(8, static_cast<std::uint8_t>(RulesLocalChapterId()));
     p.Put<std::uint8_t>(9, t.source);
     p.Put<std::uint8_t>(10, t.destination);

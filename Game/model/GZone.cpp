@@ -10,6 +10,7 @@
 #include "Game/model/GWorldArrays.h"
 #include "Game/model/GWorldLinks.h"
 #include "Game/model/TraceError.h"
+#include "Game/net/Packets.h"
 #include "Game/rules/GGameVar.h"
 #include "Game/rules/GRulesLinks.h"
 #include "Game/rules/GRulesPackets.h"
@@ -153,7 +154,7 @@ void CGZone::ChangeAtvCount(std::uint8_t kind, int delta) {
 void CGZone::AddAtvs(std::uint8_t kind, std::int8_t n, int send) {
   ChangeAtvCount(kind, n);
   if (send == 0) return;
-  PacketImage<24> p(601);
+  PacketImage<24> p(PKT_ZONE_ATVS);
   p.Put<std::uint16_t>(8, asteroidId);
   p.Put<std::uint16_t>(10, index);
   p.Put<std::uint16_t>(12, owner);
@@ -202,12 +203,12 @@ void CGZone::SendCountPacket(std::uint16_t type, std::uint16_t sourceZone, std::
 
 void CGZone::AddArrivingAtvs(std::uint8_t kind, std::uint8_t n, std::uint16_t sourceZone, int send) {
   AddToCountList(arriving, kind, n);
-  if (send != 0) SendCountPacket(600, sourceZone, kind, n);
+  if (send != 0) SendCountPacket(PKT_ZONE_ARRIVING_ATVS, sourceZone, kind, n);
 }
 
 void CGZone::AddAttackingAtvs(std::uint8_t kind, std::uint8_t n, std::uint16_t sourceZone) {
   AddToCountList(attacking, kind, n);
-  SendCountPacket(607, sourceZone, kind, n);
+  SendCountPacket(PKT_ZONE_ATTACKING_ATVS, sourceZone, kind, n);
 }
 
 int CGZone::BuildFacility(std::uint32_t type) {
