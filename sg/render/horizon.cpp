@@ -11,6 +11,7 @@
 #include "sg/fb/lut.h"
 #include "sg/instance/instance.h"
 #include "sg/material/material.h"
+#include "sg/raster/fill8.h"
 #include "sg/render/primitives.h"
 #include "sg/render/renderer.h"
 
@@ -188,6 +189,44 @@ SGError DrawFan(SGRenderer* rend, SGScene* scene, SGMaterial* mat, SGTxVertex* c
   return err;
 }
 
+// Draws a fan on an indexed buffer through the dithered ramp fill, each
+// vertex at the ramp entry of its fade value: hzFadeRamp while SG_HZ_RAMP_FADE
+// is set, else hzGroundRamp. The fill does not clip, so a polygon reaching past
+// the buffer by more than a pixel is not drawn.
+SGError DrawRampPolygon(SGRenderer* rend, SGTxVertex* const* verts, std::uint32_t count) {
+  const SGHorizon* hz = &rend->renHorizon;
+  const bool fade = (hz->hzFlags & SG_HZ_RAMP_FADE) != 0;
+  const std::uint8_t* ramp = fade ? hz->hzFadeRamp : hz->hzGroundRamp;
+  const std::uint32_t entries = fade ? hz->hzFadeRampCount : hz->hzGroundRampCount;
+  if (ramp == nullptr || entries < 16 || count < 3) {
+    return SG_ERROR_NONE;
+  }
+  SGFrameBuffer* fb = rend->renFrameBuffer;
+  const auto width = static_cast<float>(fb->fbWidth);
+  const auto height = static_cast<float>(fb->fbHeight);
+  SGRampVertex ramped[kMaxPoly];
+  for (std::uint32_t i = 0; i < count; ++i) {
+    const float x = verts[i]->txvLoc[0] / 32.f;
+    const float y = verts[i]->txvLoc[1] / 32.f;
+    if (!(x >= -1.f && x <= width + 1.f && y >= -1.f && y <= height + 1.f)) {
+      return SG_ERROR_NONE;
+    }
+    const float level = std::fmin(1.f, std::fmax(0.f, verts[i]->txvUV[0])) * 15.f;
+    ramped[i] = SGRampVertex{static_cast<std::int32_t>(std::lround(std::fmin(std::fmax(x, 0.f), width))),
+                             static_cast<std::int32_t>(std::lround(std::fmin(std::fmax(y, 0.f), height))),
+                             static_cast<std::int32_t>(level * 1048576.f)};
+  }
+  void* pixels = nullptr;
+  if (SGFrameBufferLock(fb, &pixels) == SG_ERROR_NONE) {
+    for (std::uint32_t i = 2; i < count; ++i) {
+      // The fan runs counter-clockwise on the screen; the fill draws clockwise triangles.
+      ISGFill8RampDithered(&ramped[i], &ramped[i - 1], &ramped[0], static_cast<std::uint8_t*>(fb->fbPixels),
+                           fb->fbPitch, ramp);
+    }
+  }
+  return SGFrameBufferUnlock(fb);
+}
+
 }  // namespace
 
 SGError SGRendererCreateHorizon(SGRenderer* rend, std::uint32_t fade, const std::uint32_t* sky,
@@ -320,17 +359,31 @@ SGError ISGRendererDrawBackground(SGRenderer* rend, SGScene* scene) {
   if (sky.count >= 3 && hz->hzSkyMaterial != nullptr) {
     ClearPolygon(rend, verts, sky.count, hz->hzSkyMaterial->matColour);
   }
+  // An indexed buffer's ramps hold 16 palette entries, not the fog table's
+  // rows, so its bands go through the ramp fill instead of the fogged fills.
+  const SGFrameBuffer* fb = rend->renFrameBuffer;
+  const bool indexed = fb->fbMode == SG_FB_MODE_IDX && fb->fbBPP == 8;
+  const bool given = (hz->hzFlags & SG_HZ_BACKGROUND) != 0;
   err = MakeVertices(rend, band, verts);
   if (err == SG_ERROR_NONE) {
-    err = DrawFan(rend, scene, hz->hzGroundMaterial, verts, band.count, hz->hzFadeRamp);
+    if (!indexed) {
+      err = DrawFan(rend, scene, hz->hzGroundMaterial, verts, band.count, hz->hzFadeRamp);
+    } else if ((hz->hzFlags & SG_HZ_RAMP_FADE) != 0) {
+      err = DrawRampPolygon(rend, verts, band.count);
+    }
   }
   if (err == SG_ERROR_NONE) {
     err = MakeVertices(rend, ground, verts);
   }
   if (err == SG_ERROR_NONE) {
-    const bool given = (hz->hzFlags & SG_HZ_BACKGROUND) != 0;
-    err = DrawFan(rend, scene, given ? hz->hzBackgroundMaterial : hz->hzGroundMaterial, verts, ground.count,
-                  hz->hzGroundRamp);
+    if (!indexed) {
+      err = DrawFan(rend, scene, given ? hz->hzBackgroundMaterial : hz->hzGroundMaterial, verts, ground.count,
+                    hz->hzGroundRamp);
+    } else if (given) {
+      err = DrawFan(rend, scene, hz->hzBackgroundMaterial, verts, ground.count, rend->renFogLUT);
+    } else {
+      err = DrawRampPolygon(rend, verts, ground.count);
+    }
   }
   return err;
 }

@@ -5,6 +5,7 @@
 
 #include "sg/fb/lut.h"
 #include "sg/raster/fill8.h"
+#include "sg/render/horizon.h"
 #include "sg/render/primitives.h"
 #include "support/renderfixture.h"
 
@@ -106,6 +107,28 @@ TEST_F(IndexedDrawTest, AlphaTrianglesBlendWithWhatIsBeneath) {
   EXPECT_NE(Pixel(140, 250), 180u);
   EXPECT_NE(Pixel(140, 250), 70u);
   ExpectGolden("indexed_alpha");
+}
+
+// On an indexed buffer the fade band and the ground are ramp polygons, the
+// fade band only while the fade ramp is chosen.
+TEST_F(IndexedDrawTest, HorizonBandsAreRampPolygons) {
+  const std::uint32_t fog = 0x60402000u | 0xFF;
+  SGRendererSetFog(rend_, &fog, 60.f);
+  const std::int32_t groundIndex = 20;
+  const std::int32_t haze = static_cast<std::int32_t>(0xC0C0E000u);
+  SGRendererSetHorizonColours(rend_, &groundIndex, &haze);
+  const std::uint32_t sky = 0x2040A0FFu;
+  const std::uint32_t ground = 0x30502000u;
+  ASSERT_EQ(SGRendererCreateHorizon(rend_, 0, &sky, &ground), SG_ERROR_NONE);
+  SGRendererSetHorizonAngle(rend_, 0.15f, 100.f);
+  SGMaterial* mat = Keep(Material(SG_MAT_TYPE_TEXTURE, 0, Texture(64, 64, 120, 9)));
+  Place(Keep(Box(2.f, 2.f, 2.f, 1)), {mat}, 0.0, 10.0, 6.0);
+  LookFrom(0.0, -20.0, 8.0, 0.f, 0.98f, -0.2f);
+  ASSERT_EQ(Draw(), SG_ERROR_NONE);
+  ExpectIndexedGolden("indexed_horizon_ground");
+  rend_->renHorizon.hzFlags |= SG_HZ_RAMP_FADE;
+  ASSERT_EQ(Draw(), SG_ERROR_NONE);
+  ExpectIndexedGolden("indexed_horizon_fade");
 }
 
 // A missing table or an unfilled size refuses the choice and keeps the memo,
