@@ -6,6 +6,7 @@
 #include "Game/model/GGuild.h"
 #include "Game/model/GNotify.h"
 #include "Game/net/NetDispatcher.h"
+#include "Game/net/NetHandlerLinks.h"
 
 void InstallGameLinks(AppLinks& links) {
   links.game.create = [](std::uint16_t chapterId, std::uint16_t chaptersPerGuild) {
@@ -65,6 +66,7 @@ void InstallGameLinks(AppLinks& links) {
       g_gameData->ApplyGameSetup(setup, chapterId, {});
     }
   };
+  InstallHandlerLinks(g_netHandlerLinks);
   links.dispatchPacket = [] {
     if (g_session) DispatchPacket(*g_session);
   };

@@ -5,6 +5,8 @@
 
 #include "Game/app/CClntApp.h"
 #include "Game/app/SettingsFile.h"
+#include "Game/main/GameLinks.h"
+#include "Game/net/NetHandlerLinks.h"
 #include "Game/net/NetSession.h"
 #include "platform/user/input.h"
 #include "platform/user/keys.h"
@@ -131,6 +133,32 @@ TEST_F(Packets, QuitQuestionWordingsAndThePacketsOfEachAnswer) {
   EXPECT_EQ(app.m_running, 0u);
   EXPECT_EQ(app.m_quit, 0u);
   EXPECT_EQ(marker, -1);
+}
+
+TEST_F(Packets, TheHandlersReachTheApplicationThroughTheProgramsLinks) {
+  CClntApp& app = Start();
+  NetHandlerLinks links;
+  InstallHandlerLinks(links);
+  const std::uint16_t ownSlot = app.m_gameSettings->chapterSlot;
+  GameSettingsPacket received;
+  received.chapterSlot = 9;
+  received.fowShowInTransit = 2;
+  received.traits[3] = 7;
+  const auto bytes = ToBytes(received);
+  links.applyReceivedSettings(std::span<const std::uint8_t>(bytes).first(20));  // short: ignored
+  EXPECT_EQ(app.m_gameSettings->traits[3], 0u);
+  links.applyReceivedSettings(bytes);
+  EXPECT_EQ(app.m_gameSettings->fowShowInTransit, 2u);
+  EXPECT_EQ(app.m_gameSettings->traits[3], 7u);
+  EXPECT_EQ(app.m_gameSettings->difficulty, DIFFICULTY_CUSTOM);
+  EXPECT_EQ(app.m_gameSettings->chapterSlot, ownSlot);
+  links.setPendingEscape();
+  EXPECT_EQ(app.m_pendingEscape, 1u);
+  EXPECT_EQ(links.appChapterId(), 21u);
+  backend->Click(263 + 157 + 35, 229 + 108 + 17, input::Button::Left, 10);
+  EXPECT_EQ(links.askYesNo("QUITPLAN"), 0);
+  backend->Click(263 + 47 + 35, 229 + 108 + 17, input::Button::Left, 10);
+  EXPECT_EQ(links.askYesNo("QUITPLAN"), 1);
 }
 
 TEST_F(Packets, SettingsSentAsTheyStandAndReceivedAsCustom) {

@@ -1,0 +1,47 @@
+#include "Game/main/GameLinks.h"
+
+#include <cstdint>
+#include <span>
+#include <string>
+
+#include "Game/app/AppGlobals.h"
+#include "Game/app/CClntApp.h"
+#include "Game/app/CMessageBoxes.h"
+#include "Game/net/NetHandlerLinks.h"
+#include "platform/user/queue.h"
+
+void InstallHandlerLinks(NetHandlerLinks& links) {
+  links.askYesNo = [](const char* textId) {
+    if (!g_app) return 1;
+    const std::string text = g_app->Text(textId);
+    std::uint32_t answer = 0;
+    CYesNoDlg box(g_ddraw, g_mainWnd, g_app->m_instance, text.c_str(), static_cast<std::uint32_t>(LocalGuild()),
+                  &answer);
+    return answer == 1 ? 1 : 0;
+  };
+  links.showTextBox = [](const char* textId, const char* arg) {
+    if (!g_app) return;
+    char text[255];
+    if (arg)
+      g_app->TextIndex().GetText(textId, text, sizeof text, arg);
+    else
+      g_app->TextIndex().GetText(textId, text, sizeof text);
+    COkDlg box(g_ddraw, g_mainWnd, g_app->m_instance, text, static_cast<std::uint32_t>(LocalGuild()));
+  };
+  links.playMovie = [](const char* file) {
+    if (g_app) g_app->PlayMovie(file);
+  };
+  links.closeProgress = [] {
+    if (g_appLinks.closeProgress) g_appLinks.closeProgress();
+  };
+  links.setPendingEscape = [] {
+    if (g_app) g_app->m_pendingEscape = 1;
+  };
+  links.lobbyLaunch = [] { return g_app && g_app->m_lobbyLaunch != 0; };
+  links.appChapterId = [] { return GameExists() ? LocalChapterId() : std::uint16_t{0}; };
+  links.applyReceivedSettings = [](std::span<const std::uint8_t> packet) {
+    GameSettingsPacket settings;
+    if (g_app && FromBytes(packet, settings)) g_app->ApplyReceivedSettings(settings);
+  };
+  links.postQuit = [](int code) { plat::PostQuitMessage(code); };
+}
