@@ -3,10 +3,8 @@
 // bounds and face planes filled in, hard points last, packed as the library's
 // own packer does.
 #include <cmath>
-#include <cstring>
 #include <new>
 
-#include "platform/core/bytes.h"
 #include "sg/core/malloc.h"
 #include "sg/model/model.h"
 #include "tools/content3d/content3d.h"
@@ -61,17 +59,7 @@ SGModel* Build(const Mesh& mesh) {
     }
     if (ISGGeoAppendFaces(&m->modLods[0], fcl) != SG_ERROR_NONE) throw std::bad_alloc();
     SGModelComputeBounds(m);
-    for (std::size_t i = 0; i < mesh.hardPoints.size(); ++i) {
-      auto* hp = Alloc<SGGeoHardPoint>(1);
-      hp->ghpId = static_cast<std::uint32_t>(i);
-      std::memcpy(hp->ghpPos, mesh.hardPoints[i].data(), sizeof(hp->ghpPos));
-      SGGeoNode* node = ISGGeoNodeCreate(SG_GD_TYPE_HARDPOINT, hp);
-      if (node == nullptr) {
-        SGFree(hp);
-        throw std::bad_alloc();
-      }
-      m->modLods[0].mdlData = ISGGeoChainAppend(m->modLods[0].mdlData, node);
-    }
+    sgdata::AppendHardPoints(m, mesh.hardPoints);
   } catch (...) {
     SGModelFree(m);
     throw;
@@ -86,18 +74,7 @@ std::uint32_t AddUV(Mesh* m, float u, float v) {
 
 }  // namespace
 
-Image MakeMeshModelFile(const Mesh& mesh) {
-  SGModel* m = Build(mesh);
-  const std::uint32_t size = SGModelPackedSize(m);
-  Image block(size);
-  const SGError err = size != 0 ? SGModelUnrelocate(m, block.data(), size) : SG_ERROR_NO_MEMORY;
-  SGModelFree(m);
-  if (err != SG_ERROR_NONE) throw std::bad_alloc();
-  plat::ByteWriter file;
-  file.U32(size);
-  file.WriteBytes(block);
-  return file.Take();
-}
+Image MakeMeshModelFile(const Mesh& mesh) { return sgdata::ModelFile(sgdata::PackModelBlock(Build(mesh))); }
 
 Mesh MakeQuad(float half) {
   // In the x-y plane (right and up of the model), seen from both sides along

@@ -128,18 +128,7 @@ SGModel* BuildShip(const ShipShape& shape) {
       Append(&m->modLods[2], SG_GD_TYPE_BILLBOARD, bil);
     }
     SGModelComputeBounds(m);
-    // Hard points close LOD 0's chain, numbered in order.
-    for (std::size_t i = 0; i < shape.hardPoints.size(); ++i) {
-      auto* hp = Alloc<SGGeoHardPoint>(1);
-      hp->ghpId = static_cast<std::uint32_t>(i);
-      std::memcpy(hp->ghpPos, shape.hardPoints[i].data(), sizeof(hp->ghpPos));
-      SGGeoNode* node = ISGGeoNodeCreate(SG_GD_TYPE_HARDPOINT, hp);
-      if (node == nullptr) {
-        SGFree(hp);
-        throw std::bad_alloc();
-      }
-      m->modLods[0].mdlData = ISGGeoChainAppend(m->modLods[0].mdlData, node);
-    }
+    AppendHardPoints(m, shape.hardPoints);
   } catch (...) {
     SGModelFree(m);
     throw;
@@ -149,24 +138,40 @@ SGModel* BuildShip(const ShipShape& shape) {
 
 }  // namespace
 
-Image MakeShipBlock(const ShipShape& shape) {
-  SGModel* m = BuildShip(shape);
-  const std::uint32_t size = SGModelPackedSize(m);
+void AppendHardPoints(SGModel* model, const std::vector<std::array<float, 3>>& points) {
+  for (std::size_t i = 0; i < points.size(); ++i) {
+    auto* hp = Alloc<SGGeoHardPoint>(1);
+    hp->ghpId = static_cast<std::uint32_t>(i);
+    std::memcpy(hp->ghpPos, points[i].data(), sizeof(hp->ghpPos));
+    SGGeoNode* node = ISGGeoNodeCreate(SG_GD_TYPE_HARDPOINT, hp);
+    if (node == nullptr) {
+      SGFree(hp);
+      throw std::bad_alloc();
+    }
+    model->modLods[0].mdlData = ISGGeoChainAppend(model->modLods[0].mdlData, node);
+  }
+}
+
+Image PackModelBlock(SGModel* model) {
+  const std::uint32_t size = SGModelPackedSize(model);
   Image block(size);
-  const SGError err = size != 0 ? SGModelUnrelocate(m, block.data(), size) : SG_ERROR_NO_MEMORY;
-  SGModelFree(m);
+  const SGError err = size != 0 ? SGModelUnrelocate(model, block.data(), size) : SG_ERROR_NO_MEMORY;
+  SGModelFree(model);
   if (err != SG_ERROR_NONE) {
     throw std::bad_alloc();
   }
   return block;
 }
 
-Image MakeShipModelFile(const ShipShape& shape) {
-  const Image block = MakeShipBlock(shape);
+Image ModelFile(const Image& block) {
   plat::ByteWriter file;
   file.U32(static_cast<std::uint32_t>(block.size()));
   file.WriteBytes(block);
   return file.Take();
 }
+
+Image MakeShipBlock(const ShipShape& shape) { return PackModelBlock(BuildShip(shape)); }
+
+Image MakeShipModelFile(const ShipShape& shape) { return ModelFile(MakeShipBlock(shape)); }
 
 }  // namespace sgdata

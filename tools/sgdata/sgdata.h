@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "sg/material/material.h"
+#include "sg/model/model.h"
 
 namespace sgdata {
 
@@ -32,6 +33,15 @@ struct ShipShape {
 Image MakeShipBlock(const ShipShape& shape);
 // A model file: the block's size word, then the block.
 Image MakeShipModelFile(const ShipShape& shape);
+
+// Hard points closing LOD 0's chain of `model`, numbered in order; throws
+// std::bad_alloc when the library has no memory for one.
+void AppendHardPoints(SGModel* model, const std::vector<std::array<float, 3>>& points);
+// The stored block of `model`, which is freed either way; throws
+// std::bad_alloc when it cannot be packed.
+Image PackModelBlock(SGModel* model);
+// A model file of a stored block: the block's size word, then the block.
+Image ModelFile(const Image& block);
 
 // The texture sizes (width, height) that have fills, in fill order.
 inline constexpr std::array<std::pair<std::uint32_t, std::uint32_t>, 11> kFillSizes = {{
