@@ -97,6 +97,23 @@ void BlackKey(IDirectDrawSurface* surface) {
   surface->SetColorKey(DDCKEY_SRCBLT, &black);
 }
 
+// A back surface of its own of `caps` (with 3D unless the frame buffer has
+// none), in the indexed format in the indexed mode; `desc` receives its
+// description.
+SGError CreatePlainBackBuffer(SGFrameBuffer* fb, DWORD caps, DDSURFACEDESC* desc) {
+  if (!(fb->fbFlags & SG_FB_FLAG_NO_3D)) {
+    caps |= DDSCAPS_3DDEVICE;
+  }
+  *desc = SizedDesc(fb, caps);
+  AskIndexed(fb, desc);
+  if (const SGError err =
+          CreateSurface(fb, desc, &fb->fbDDI->ddiBack, "creating sys backbuffer\n%s", SG_ERROR_FB_SYSBUFFER);
+      err != SG_ERROR_NONE) {
+    return err;
+  }
+  return Describe(fb, fb->fbDDI->ddiBack, SG_ERROR_FB_SURFACE, desc);
+}
+
 SGError OpenFlipChain(SGFrameBuffer* fb) {
   SGDDInfo* ddi = fb->fbDDI;
   if (fb->fbMode == SG_FB_MODE_IDX) {
@@ -144,17 +161,7 @@ SGError OpenBackBuffer(SGFrameBuffer* fb, const SGFrameBufferOptions* opts) {
   if (opts->fboCodes & SG_FB_OPT_SYSTEM_MEMORY) {
     caps |= DDSCAPS_SYSTEMMEMORY;
   }
-  if (!(fb->fbFlags & SG_FB_FLAG_NO_3D)) {
-    caps |= DDSCAPS_3DDEVICE;
-  }
-  desc = SizedDesc(fb, caps);
-  AskIndexed(fb, &desc);
-  if (const SGError err =
-          CreateSurface(fb, &desc, &ddi->ddiBack, "creating sys backbuffer\n%s", SG_ERROR_FB_SYSBUFFER);
-      err != SG_ERROR_NONE) {
-    return err;
-  }
-  if (const SGError err = Describe(fb, ddi->ddiBack, SG_ERROR_FB_SURFACE, &desc); err != SG_ERROR_NONE) {
+  if (const SGError err = CreatePlainBackBuffer(fb, caps, &desc); err != SG_ERROR_NONE) {
     return err;
   }
   HRESULT hr = ddi->ddiDD->CreateClipper(0, &ddi->ddiClipper, nullptr);
@@ -240,18 +247,8 @@ SGError OpenOffscreen(SGFrameBuffer* fb, const SGFrameBufferOptions* opts) {
       BlackKey(ddi->ddiBack);
     }
   } else {
-    DWORD caps = (system ? DDSCAPS_SYSTEMMEMORY : DDSCAPS_TEXTURE) | DDSCAPS_OFFSCREENPLAIN;
-    if (!(fb->fbFlags & SG_FB_FLAG_NO_3D)) {
-      caps |= DDSCAPS_3DDEVICE;
-    }
-    desc = SizedDesc(fb, caps);
-    AskIndexed(fb, &desc);
-    if (const SGError err =
-            CreateSurface(fb, &desc, &ddi->ddiBack, "creating sys backbuffer\n%s", SG_ERROR_FB_SYSBUFFER);
-        err != SG_ERROR_NONE) {
-      return err;
-    }
-    if (const SGError err = Describe(fb, ddi->ddiBack, SG_ERROR_FB_SURFACE, &desc); err != SG_ERROR_NONE) {
+    const DWORD caps = (system ? DDSCAPS_SYSTEMMEMORY : DDSCAPS_TEXTURE) | DDSCAPS_OFFSCREENPLAIN;
+    if (const SGError err = CreatePlainBackBuffer(fb, caps, &desc); err != SG_ERROR_NONE) {
       return err;
     }
     if (keyed) {
