@@ -11,7 +11,7 @@
 void InstallGameLinks(AppLinks& links) {
   links.game.create = [](std::uint16_t chapterId, std::uint16_t chaptersPerGuild) {
     delete g_gameData;  // clears g_gameData
-    new CGameData(chapterId, static_cast<std::uint8_t>(chaptersPerGuild));  // stores itself in g_gameData
+    g_gameData = new CGameData(chapterId, static_cast<std::uint8_t>(chaptersPerGuild));
     AttachSessionLinks(g_session);
     return g_gameData != nullptr && g_gameData->RulesLoaded();
   };
