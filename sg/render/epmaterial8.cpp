@@ -30,6 +30,20 @@ constexpr ISGTriFill kDithered[6] = {nullptr, ISGFill8DitheredTexture32x32,   nu
 
 using FillChoice = ISGFillChoice;
 
+// Untextured colours drawn by textured fills (fog, alpha) read a 16 x 16 block
+// of their index: whatever u and v the vertices carry, every texel is the colour.
+struct SolidTexels {
+  std::uint8_t block[256][256];
+  constexpr SolidTexels() : block{} {
+    for (int c = 0; c < 256; ++c) {
+      for (int t = 0; t < 256; ++t) {
+        block[c][t] = static_cast<std::uint8_t>(c);
+      }
+    }
+  }
+};
+constexpr SolidTexels kSolid;
+
 }  // namespace
 
 SGError ISGEPSetMaterial8(SGRenderer* rend, SGScene*, SGMaterial* mat, std::uint32_t type) {
@@ -42,6 +56,7 @@ SGError ISGEPSetMaterial8(SGRenderer* rend, SGScene*, SGMaterial* mat, std::uint
   const bool noTextures = rend->renContext != nullptr && (rend->renContext->ctxDebug & SG_CTX_DEBUG_NO_TEXTURES) != 0;
   // The palette index is the colour word's low byte, its first in memory.
   const void* colourByte = &mat->matColour;
+  const void* solid = kSolid.block[mat->matColour & 0xFF];
   const void* texels = nullptr;
   std::uint32_t size = ISG_FILL_NUM_SIZES;
   if (mat->matTexMap != nullptr && mat->matTexMap->txmInfo != nullptr) {
@@ -71,7 +86,7 @@ SGError ISGEPSetMaterial8(SGRenderer* rend, SGScene*, SGMaterial* mat, std::uint
   } else if ((type & SG_MAT_TYPE_ALPHA) != 0) {
     if (unfogged == SG_MAT_TYPE_FLAT || unfogged == SG_MAT_TYPE_SHADED || unfogged == 5 ||
         unfogged == SG_MAT_TYPE_SHADED_TRANSPARENT) {
-      c = FillChoice{ISGFill8AlphaTexture16x16, colourByte, rend->renAlphaLUT, rend->renAlphaIndex};
+      c = FillChoice{ISGFill8AlphaTexture16x16, solid, rend->renAlphaLUT, rend->renAlphaIndex};
     } else if (unfogged == SG_MAT_TYPE_TEXTURE || unfogged == SG_MAT_TYPE_SHADED_TEXTURE ||
                unfogged == SG_MAT_TYPE_TRANSPARENT_TEXTURE || unfogged == SG_MAT_TYPE_SHADED_TRANSPARENT_TEXTURE) {
       if (hasTexture) {
@@ -122,8 +137,8 @@ SGError ISGEPSetMaterial8(SGRenderer* rend, SGScene*, SGMaterial* mat, std::uint
         break;
       case SG_MAT_TYPE_FOG | SG_MAT_TYPE_FLAT:
       case SG_MAT_TYPE_FOG | SG_MAT_TYPE_SHADED:
-        // The colour byte stands as a one-texel texture: its fog rows give the colour at each level.
-        c = FillChoice{ISGFill8ShadedTexture16x16, colourByte, table, nullptr, false, true};
+        // The colour's fog rows give it at each level.
+        c = FillChoice{ISGFill8ShadedTexture16x16, solid, table, nullptr, false, true};
         break;
       default:
         break;

@@ -1,7 +1,7 @@
 // Whole frames drawn on an 8-bit indexed frame buffer through the palette
 // fills each material type chooses, compared with golden pictures.
 
-#include <cstring>
+#include <set>
 
 #include "sg/fb/lut.h"
 #include "sg/raster/fill8.h"
@@ -75,6 +75,30 @@ TEST_F(IndexedDrawTest, FogTakesUntexturedAndTexturedTypesThroughTheFogTable) {
   }
   ASSERT_EQ(Draw(), SG_ERROR_NONE);
   ExpectIndexedGolden("indexed_fog");
+}
+
+// A fogged flat material that carries a texture shows only its own colour's
+// fog rows, whatever texture coordinates its vertices take from the texture.
+TEST_F(IndexedDrawTest, FoggedColourIgnoresTextureCoordinates) {
+  const std::uint32_t grey = 0x80808000u;
+  ASSERT_EQ(SGRendererBuildFogLUT(rend_, 0, grey, &rend_->renFogLUT), SG_ERROR_NONE);
+  SGRendererSetFog(rend_, &grey, 120.f);
+  Place(Keep(Box(3.f, 3.f, 3.f, 1)), {Keep(Material(SG_MAT_TYPE_FLAT, 200, Texture(64, 64, 180, 7)))}, 0.0, 100.0, 0.0);
+  ASSERT_EQ(Draw(), SG_ERROR_NONE);
+  std::set<std::uint32_t> rows;
+  for (int level = 0; level < 16; ++level) {
+    rows.insert(rend_->renFogLUT[level * 256 + 200]);
+  }
+  std::size_t drawn = 0;
+  for (int y = 0; y < static_cast<int>(fbtest::kGameHeight); ++y) {
+    for (int x = 0; x < static_cast<int>(fbtest::kGameWidth); ++x) {
+      if (Pixel(x, y) != 0) {
+        ++drawn;
+        ASSERT_EQ(rows.count(Pixel(x, y)), 1u) << x << "," << y;
+      }
+    }
+  }
+  EXPECT_GT(drawn, 300u);
 }
 
 // Alpha materials take their weight from the vertex colour and their level
