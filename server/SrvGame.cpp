@@ -48,6 +48,10 @@ std::size_t MinimumSize(std::uint16_t type) {
       return 16;
     case PKT_AUTOSAVE:
       return 12;
+    case PKT_READY:
+      return 16;
+    case PKT_REMOVE_PLAYER:
+      return 12;
     case PKT_CHAT:
       return kChatTextOffset;
     case PKT_CHAPTER_NAME:
@@ -154,9 +158,12 @@ bool SrvGame::Receive(std::uint32_t from, std::span<const std::uint8_t> packet) 
       return true;
     case PKT_DEFAULT_BATTLE_PLANS:
     case PKT_KEEPALIVE:
-    case PKT_READY:
     case PKT_TURN_PROCESSING_ACK:
       return true;
+    case PKT_READY:
+      return OnReady(from, packet);
+    case PKT_REMOVE_PLAYER:
+      return OnRemovePlayer(from, packet);
     case PKT_START:
       return OnStart(from);
     case PKT_END_TURN:
@@ -341,6 +348,34 @@ bool SrvGame::OnTradeBoard(std::uint32_t from, std::uint16_t type, std::span<con
 void SrvGame::SendToOthers(std::uint32_t from, const SrvPacket& packet, bool sequenced) {
   for (std::uint32_t p : m_players)
     if (p != from) m_out.Send(p, packet, sequenced);
+}
+
+bool SrvGame::OnReady(std::uint32_t from, std::span<const std::uint8_t> packet) {
+  // Waiting rooms go on announcing readiness until they close; once play has
+  // begun nobody is listening for it.
+  if (m_started) return true;
+  // Clients send 0 for themselves: the receivers need to know whose it is.
+  PacketImage<16> ready(PKT_READY);
+  ready.Put<std::uint32_t>(8, from);
+  ready.Put<std::uint32_t>(12, ReadU32(packet, 12));
+  SendToOthers(from, SrvPacket(ready.bytes.begin(), ready.bytes.end()));
+  return true;
+}
+
+bool SrvGame::OnRemovePlayer(std::uint32_t from, std::span<const std::uint8_t> packet) {
+  if (from != m_host) return Refuse(from, PKT_REMOVE_PLAYER, "only the host removes players");
+  if (m_started) return Refuse(from, PKT_REMOVE_PLAYER, "the game has started");
+  const std::uint32_t named = ReadU32(packet, 8);
+  if (named == from) return Refuse(from, PKT_REMOVE_PLAYER, "the host cannot remove itself");
+  if (std::find(m_players.begin(), m_players.end(), named) == m_players.end())
+    return Refuse(from, PKT_REMOVE_PLAYER, "names a player not in the session");
+  // Whoever receives this leaves the session as removed, so it goes to the
+  // named player alone; the others see that player's leave.
+  m_log.Line("player %u removed by the host", named);
+  PacketImage<12> removal(PKT_REMOVE_PLAYER);
+  removal.Put<std::uint32_t>(8, named);
+  m_out.Send(named, SrvPacket(removal.bytes.begin(), removal.bytes.end()), false);
+  return true;
 }
 
 bool SrvGame::OnStart(std::uint32_t from) {

@@ -80,6 +80,11 @@ class SrvGame {
   bool OnSettings(std::uint32_t from, std::span<const std::uint8_t> p);
   bool OnConfig(std::uint32_t from, std::span<const std::uint8_t> p);
   bool OnPlayerName(std::uint32_t from, std::span<const std::uint8_t> p);
+  // A waiting room's ready state, passed on to the others with the sender's
+  // identifier filled in.
+  bool OnReady(std::uint32_t from, std::span<const std::uint8_t> p);
+  // The host's removal of a player, told to that player alone.
+  bool OnRemovePlayer(std::uint32_t from, std::span<const std::uint8_t> p);
   bool OnStart(std::uint32_t from);
   bool OnEndTurn(std::uint32_t from, std::span<const std::uint8_t> p);
   // Passes a chat message on to the chapters it is addressed to: every other

@@ -490,3 +490,55 @@ TEST_F(SrvGameTest, ARestartAllAgreedToSendsEveryoneANewWorldBetweenTheRestartPa
   EXPECT_EQ(ReadU32(answer->packet, 8), 1u);
   EXPECT_EQ(ReadU16(answer->packet, 12), 5);
 }
+
+TEST_F(SrvGameTest, WaitingRoomReadinessReachesTheOthersAndARemovalOnlyItsTarget) {
+  game.SetHost(7);
+  game.PlayerJoined(9);
+  auto ready = [](std::uint32_t flag) {
+    PacketImage<16> p(PKT_READY);
+    p.Put<std::uint32_t>(12, flag);
+    return Bytes(p);
+  };
+  auto removal = [](std::uint32_t player) {
+    PacketImage<12> p(PKT_REMOVE_PLAYER);
+    p.Put<std::uint32_t>(8, player);
+    return Bytes(p);
+  };
+
+  ASSERT_TRUE(game.Receive(8, ready(1)));
+  ASSERT_TRUE(game.Receive(9, ready(0)));
+  ASSERT_EQ(out.sent.size(), 4u);
+  EXPECT_TRUE(out.To(8).size() == 1 && out.To(9).size() == 1) << "nobody hears its own state back";
+  const auto atHost = out.To(7);
+  ASSERT_EQ(atHost.size(), 2u);
+  for (const auto& s : atHost) {
+    EXPECT_EQ(s.Type(), PKT_READY);
+    EXPECT_EQ(s.packet.size(), 16u);
+    EXPECT_FALSE(s.sequenced) << "the waiting room takes no sequenced packet";
+  }
+  EXPECT_EQ(ReadU32(atHost[0].packet, 8), 8u) << "the sender is named";
+  EXPECT_EQ(ReadU32(atHost[0].packet, 12), 1u);
+  EXPECT_EQ(ReadU32(atHost[1].packet, 8), 9u);
+  EXPECT_EQ(ReadU32(atHost[1].packet, 12), 0u);
+  EXPECT_FALSE(game.Receive(8, Small(PKT_READY))) << "a ready packet without its flag";
+
+  // Everyone who receives a removal leaves, so only the named player may.
+  out.sent.clear();
+  EXPECT_FALSE(game.Receive(8, removal(9))) << "only the host removes";
+  EXPECT_FALSE(game.Receive(7, removal(7))) << "the host cannot remove itself";
+  EXPECT_FALSE(game.Receive(7, removal(42))) << "a stranger";
+  EXPECT_TRUE(out.sent.empty());
+  ASSERT_TRUE(game.Receive(7, removal(9)));
+  ASSERT_EQ(out.sent.size(), 1u);
+  EXPECT_EQ(out.sent[0].to, 9u);
+  EXPECT_EQ(out.sent[0].Type(), PKT_REMOVE_PLAYER);
+  EXPECT_EQ(ReadU32(out.sent[0].packet, 8), 9u);
+
+  // Once play has begun the waiting room is gone.
+  ASSERT_TRUE(game.Receive(7, Claim(0, "Iron Fist")));
+  ASSERT_TRUE(game.Receive(7, Small(PKT_START)));
+  out.sent.clear();
+  EXPECT_TRUE(game.Receive(8, ready(1)));
+  EXPECT_FALSE(game.Receive(7, removal(8)));
+  EXPECT_TRUE(out.sent.empty());
+}
