@@ -133,3 +133,6 @@ std::int32_t ISGRoundPixel(float value);
 // A 27.5 line clipped to the pixel rectangle [xmin, xmax] x [ymin, ymax], 16-bit pixels.
 void ISGLineClip16(std::int32_t x0, std::int32_t y0, std::int32_t x1, std::int32_t y1, std::uint32_t colour, void* base,
                    std::int32_t pitch, std::int32_t xmin, std::int32_t ymin, std::int32_t xmax, std::int32_t ymax);
+// The same on 8-bit pixels, drawing the colour index.
+void ISGLineClip8(std::int32_t x0, std::int32_t y0, std::int32_t x1, std::int32_t y1, std::uint8_t colour, void* base,
+                  std::int32_t pitch, std::int32_t xmin, std::int32_t ymin, std::int32_t xmax, std::int32_t ymax);

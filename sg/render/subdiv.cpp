@@ -146,29 +146,61 @@ SGError ISGTriDrawSubdivided(const SGQVert* a, const SGQVert* b, const SGQVert* 
 }
 
 void ISGTriOutline(const SGQVert* a, const SGQVert* b, const SGQVert* c, SGFrameBuffer* fb, std::uint32_t colour) {
-  if (fb->fbBPP != 16 || fb->fbWidth == 0 || fb->fbHeight == 0) {
-    // Outlines are drawn on 16-bit buffers only; 8-bit buffers have no 27.5 line here.
+  const bool indexed = fb->fbBPP == 8;
+  if ((!indexed && fb->fbBPP != 16) || fb->fbWidth == 0 || fb->fbHeight == 0) {
     return;
   }
-  const std::uint32_t pixel =
-      fb->fbPixelTable != nullptr ? static_cast<const std::uint16_t*>(fb->fbPixelTable)[colour & 0xFF] : colour;
+  // An indexed buffer takes the colour index itself.
+  const std::uint32_t pixel = !indexed && fb->fbPixelTable != nullptr
+                                  ? static_cast<const std::uint16_t*>(fb->fbPixelTable)[colour & 0xFF]
+                                  : colour;
   const std::int32_t xmax = static_cast<std::int32_t>(fb->fbWidth) - 1;
   const std::int32_t ymax = static_cast<std::int32_t>(fb->fbHeight) - 1;
   const SGQVert* v[3] = {a, b, c};
   for (int i = 0; i < 3; ++i) {
     const SGQVert* p = v[i];
     const SGQVert* q = v[(i + 1) % 3];
-    ISGLineClip16(p->x, p->y, q->x, q->y, pixel, fb->fbPixels, fb->fbPitch, 0, 0, xmax, ymax);
+    if (indexed) {
+      ISGLineClip8(p->x, p->y, q->x, q->y, static_cast<std::uint8_t>(pixel), fb->fbPixels, fb->fbPitch, 0, 0, xmax,
+                   ymax);
+    } else {
+      ISGLineClip16(p->x, p->y, q->x, q->y, pixel, fb->fbPixels, fb->fbPitch, 0, 0, xmax, ymax);
+    }
   }
 }
 
-void ISGLineClip16(std::int32_t x0, std::int32_t y0, std::int32_t x1, std::int32_t y1, std::uint32_t colour, void* base,
-                   std::int32_t pitch, std::int32_t xmin, std::int32_t ymin, std::int32_t xmax, std::int32_t ymax) {
+namespace {
+
+// The 27.5 segment clipped to the pixel rectangle and rounded; false when nothing is left.
+bool ClipToPixels(std::int32_t x0, std::int32_t y0, std::int32_t x1, std::int32_t y1, std::int32_t xmin,
+                  std::int32_t ymin, std::int32_t xmax, std::int32_t ymax, std::int32_t out[4]) {
   float fx0 = static_cast<float>(x0) / 32.f, fy0 = static_cast<float>(y0) / 32.f;
   float fx1 = static_cast<float>(x1) / 32.f, fy1 = static_cast<float>(y1) / 32.f;
   if (!ISGClipSegmentToRect(&fx0, &fy0, &fx1, &fy1, static_cast<float>(xmin), static_cast<float>(ymin),
                             static_cast<float>(xmax), static_cast<float>(ymax))) {
-    return;
+    return false;
   }
-  ISGLine16(ISGRoundPixel(fx0), ISGRoundPixel(fy0), ISGRoundPixel(fx1), ISGRoundPixel(fy1), colour, base, pitch);
+  out[0] = ISGRoundPixel(fx0);
+  out[1] = ISGRoundPixel(fy0);
+  out[2] = ISGRoundPixel(fx1);
+  out[3] = ISGRoundPixel(fy1);
+  return true;
+}
+
+}  // namespace
+
+void ISGLineClip16(std::int32_t x0, std::int32_t y0, std::int32_t x1, std::int32_t y1, std::uint32_t colour, void* base,
+                   std::int32_t pitch, std::int32_t xmin, std::int32_t ymin, std::int32_t xmax, std::int32_t ymax) {
+  std::int32_t p[4];
+  if (ClipToPixels(x0, y0, x1, y1, xmin, ymin, xmax, ymax, p)) {
+    ISGLine16(p[0], p[1], p[2], p[3], colour, base, pitch);
+  }
+}
+
+void ISGLineClip8(std::int32_t x0, std::int32_t y0, std::int32_t x1, std::int32_t y1, std::uint8_t colour, void* base,
+                  std::int32_t pitch, std::int32_t xmin, std::int32_t ymin, std::int32_t xmax, std::int32_t ymax) {
+  std::int32_t p[4];
+  if (ClipToPixels(x0, y0, x1, y1, xmin, ymin, xmax, ymax, p)) {
+    ISGLine8(p[0], p[1], p[2], p[3], colour, base, pitch);
+  }
 }

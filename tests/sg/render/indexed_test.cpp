@@ -155,6 +155,24 @@ TEST_F(IndexedDrawTest, HorizonBandsAreRampPolygons) {
   ExpectIndexedGolden("indexed_horizon_fade");
 }
 
+// Outlines on an indexed buffer draw the colour index and stay inside it.
+TEST_F(IndexedDrawTest, OutlinesDrawTheIndexInsideTheBuffer) {
+  Clear();
+  const SGQVert a{500 * 32, 10 * 32, 1.f, 0, 0, 0, 0};
+  const SGQVert b{630 * 32, 10 * 32, 1.f, 0, 0, 0, 0};
+  const SGQVert c{500 * 32, 20 * 32, 1.f, 0, 0, 0, 0};
+  void* pixels = nullptr;
+  ASSERT_EQ(SGFrameBufferLock(fb_, &pixels), SG_ERROR_NONE);
+  ISGTriOutline(&a, &b, &c, fb_, 127);
+  SGFrameBufferUnlock(fb_);
+  EXPECT_EQ(Pixel(520, 10), 127u);
+  EXPECT_EQ(Pixel(583, 10), 127u);
+  EXPECT_EQ(Pixel(500, 15), 127u);
+  for (int x = 0; x < 60; ++x) {
+    EXPECT_EQ(Pixel(x, 11), 0u) << x;
+  }
+}
+
 // A missing table or an unfilled size refuses the choice and keeps the memo,
 // so the next triangle of the material asks again.
 TEST_F(IndexedDrawTest, ChoiceRefusedWithoutItsTableOrSize) {
