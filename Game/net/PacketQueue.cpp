@@ -43,9 +43,11 @@ int CPacketQueue::Fill() {
   if (n < 1) return n;
   for (int i = 0; i < n; ++i) {
     if (write->next == read || write->next->taken) {
-      // The rest stays with the library, whose own bound then holds the sender back.
+      // The rest stays with the library, whose own bound then holds the
+      // sender back, until the ring drains. Only a ring whose every waiting
+      // packet waits behind one that cannot come in any more is lost.
       if (nodes_ >= kMaxQueueNodes) {
-        overflowed_ = true;
+        if (!AnyDeliverable()) overflowed_ = true;
         break;
       }
       LinkBefore(new PacketNode, write->next);
@@ -126,6 +128,12 @@ std::uint32_t& CPacketQueue::CounterOf(std::vector<Counter>& counters, std::uint
     if (c.player == player) return c.next;
   counters.push_back(Counter{player, 1});
   return counters.back().next;
+}
+
+bool CPacketQueue::AnyDeliverable() const {
+  for (const PacketNode* n = read; n != write; n = n->next)
+    if (n->sequence == 0 || n->sequence <= Expected(n->from)) return true;
+  return false;
 }
 
 std::uint32_t CPacketQueue::Expected(std::uint32_t from) const {

@@ -7,9 +7,10 @@
 // filled; unsequenced packets and the library's own messages as they come. The
 // queue also numbers outgoing packets, one sequence per receiving player.
 // The ring holds at most kMaxQueueNodes nodes: a fill that would need more
-// stops and marks the queue overflowed, which the session treats as a lost
-// connection (a stream that never closes its gap would otherwise grow for
-// ever). Main thread only.
+// stops, leaving the rest with the library, and when nothing waiting in the
+// ring can be handed out (every packet is early) marks the queue overflowed,
+// which the session treats as a lost connection (a stream that never closes
+// its gap would otherwise grow for ever). Main thread only.
 
 #include <cstdint>
 #include <memory>
@@ -62,7 +63,7 @@ class CPacketQueue {
   // Back to the state of a new session: nothing delivered or waiting (lent
   // nodes stay lent), every counter at 1, no overflow.
   void ResetSequence();
-  // A fill met more messages than the ring may hold (since the last reset).
+  // A fill met a full ring with nothing in it to hand out (since the last reset).
   bool Overflowed() const { return overflowed_; }
 
   // Number of nodes in the ring.
@@ -79,6 +80,8 @@ class CPacketQueue {
     std::uint32_t next;
   };
   static std::uint32_t& CounterOf(std::vector<Counter>& counters, std::uint32_t player);
+  // Some waiting message can be handed out (or skipped as a duplicate).
+  bool AnyDeliverable() const;
   void Unlink(PacketNode* node);
   void LinkBefore(PacketNode* node, PacketNode* before);
 

@@ -123,6 +123,19 @@ TEST_F(NetSession, EarlyPacketsFillTheQueueToItsBoundOnly) {
   EXPECT_EQ(session->Receive(&data), 0);
 }
 
+TEST_F(NetSession, ABurstLargerThanTheQueueIsReceivedWhole) {
+  // The ring's bound holds back the rest; it is no sign of a lost connection.
+  for (std::uint32_t s = 1; s <= 3000; ++s) fake->AddPacket(s);
+  std::uint8_t* data = nullptr;
+  for (std::uint32_t s = 1; s <= 3000; ++s) {
+    ASSERT_EQ(session->Receive(&data), 0) << s;
+    EXPECT_EQ(SequenceOf({data, data + 8}), s);
+  }
+  EXPECT_FALSE(session->queue->Overflowed());
+  EXPECT_LE(session->queue->NodeCount(), kMaxQueueNodes);
+  EXPECT_TRUE(links.plainBoxes.empty());
+}
+
 TEST_F(NetSession, SlotsOutsideTheTableAreRefused) {
   std::uint8_t p[8] = {};
   EXPECT_FALSE(session->StoreOwnId(41));
