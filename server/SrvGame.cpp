@@ -427,6 +427,10 @@ void SrvGame::EndTurnNow() {
 }
 
 void SrvGame::Tick(std::uint64_t nowMs) {
+  // A turn begun before the clock was first read (the start can arrive with
+  // the first packets) begins now, not at the clock's zero.
+  if (!m_clockRead) m_turnStartMs = nowMs;
+  m_clockRead = true;
   m_nowMs = nowMs;
   const std::uint16_t limit = m_setup.TurnTimeLimit();
   if (!m_started || m_ended || limit == 0) return;

@@ -135,4 +135,5 @@ class SrvGame {
   std::vector<std::uint32_t> m_answered;
   bool m_agreed = true;
   std::uint64_t m_nowMs = 0;
+  bool m_clockRead = false;
 };

@@ -240,6 +240,20 @@ TEST_F(SrvGameTest, TheTurnTimeLimitEndsATurnNobodyFinished) {
   EXPECT_EQ(game.World().turn, 0u);
   game.Tick(31000);
   EXPECT_EQ(game.World().turn, 1u);
+
+  // A game started before the server first reads its clock (the start came
+  // with the first packets) still has its whole first turn.
+  RecordingOutbox out2;
+  SrvGame early{out2, log, nullptr, 1234, testing::TempDir()};
+  early.PlayerJoined(7);
+  ASSERT_TRUE(early.Receive(7, Bytes(setup.config)));
+  ASSERT_TRUE(early.Receive(7, Claim(0, "Alpha")));
+  ASSERT_TRUE(early.Receive(7, Small(PKT_START)));
+  early.Tick(5'000'000);
+  early.Tick(5'029'999);
+  EXPECT_EQ(early.World().turn, 0u);
+  early.Tick(5'030'000);
+  EXPECT_EQ(early.World().turn, 1u);
 }
 
 TEST(SrvWorld, TheSameSeedGivesTheSameWorldAndAnotherSeedAnother) {
