@@ -189,10 +189,13 @@ SGError DrawFan(SGRenderer* rend, SGScene* scene, SGMaterial* mat, SGTxVertex* c
   return err;
 }
 
+constexpr std::uint8_t kRampOutlineColour = 127;
+
 // Draws a fan on an indexed buffer through the dithered ramp fill, each
 // vertex at the ramp entry of its fade value: hzFadeRamp while SG_HZ_RAMP_FADE
 // is set, else hzGroundRamp. The fill does not clip, so a polygon reaching past
-// the buffer by more than a pixel is not drawn.
+// the buffer by more than a pixel is not drawn. Each fan triangle is outlined
+// under the context's drawing debug flag.
 SGError DrawRampPolygon(SGRenderer* rend, SGTxVertex* const* verts, std::uint32_t count) {
   const SGHorizon* hz = &rend->renHorizon;
   const bool fade = (hz->hzFlags & SG_HZ_RAMP_FADE) != 0;
@@ -222,6 +225,19 @@ SGError DrawRampPolygon(SGRenderer* rend, SGTxVertex* const* verts, std::uint32_
       // The fan runs counter-clockwise on the screen; the fill draws clockwise triangles.
       ISGFill8RampDithered(&ramped[i], &ramped[i - 1], &ramped[0], static_cast<std::uint8_t*>(fb->fbPixels),
                            fb->fbPitch, ramp);
+    }
+    if (rend->renContext != nullptr && (rend->renContext->ctxDebug & SG_CTX_DEBUG_DRAW) != 0) {
+      const auto xmax = static_cast<std::int32_t>(fb->fbWidth) - 1;
+      const auto ymax = static_cast<std::int32_t>(fb->fbHeight) - 1;
+      for (std::uint32_t i = 2; i < count; ++i) {
+        const SGRampVertex* tri[3] = {&ramped[0], &ramped[i - 1], &ramped[i]};
+        for (int k = 0; k < 3; ++k) {
+          const SGRampVertex& p = *tri[k];
+          const SGRampVertex& q = *tri[(k + 1) % 3];
+          ISGLineClip8(p.x * 32, p.y * 32, q.x * 32, q.y * 32, kRampOutlineColour, fb->fbPixels, fb->fbPitch, 0, 0,
+                       xmax, ymax);
+        }
+      }
     }
   }
   return SGFrameBufferUnlock(fb);

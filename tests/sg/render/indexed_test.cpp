@@ -153,6 +153,21 @@ TEST_F(IndexedDrawTest, HorizonBandsAreRampPolygons) {
   rend_->renHorizon.hzFlags |= SG_HZ_RAMP_FADE;
   ASSERT_EQ(Draw(), SG_ERROR_NONE);
   ExpectIndexedGolden("indexed_horizon_fade");
+  // Outlined, the bands' fan triangles show their edges in colour 127.
+  auto outlinePixels = [&] {
+    std::size_t n = 0;
+    for (int y = 0; y < static_cast<int>(fbtest::kGameHeight); ++y) {
+      for (int x = 0; x < static_cast<int>(fbtest::kGameWidth); ++x) {
+        n += Pixel(x, y) == 127u ? 1 : 0;
+      }
+    }
+    return n;
+  };
+  const std::size_t plain = outlinePixels();
+  ctx_->ctxDebug |= SG_CTX_DEBUG_DRAW;
+  ASSERT_EQ(Draw(), SG_ERROR_NONE);
+  ctx_->ctxDebug &= ~SG_CTX_DEBUG_DRAW;
+  EXPECT_GT(outlinePixels(), plain + 1000);
 }
 
 // Outlines on an indexed buffer draw the colour index and stay inside it.
