@@ -5,7 +5,6 @@
 
 #include "sg/fb/lut.h"
 #include "sg/raster/fill8.h"
-#include "sg/render/horizon.h"
 #include "sg/render/primitives.h"
 #include "support/renderfixture.h"
 
@@ -64,15 +63,7 @@ TEST_F(IndexedDrawTest, EachMaterialTypeLitAndUnlit) {
 }
 
 TEST_F(IndexedDrawTest, FogTakesUntexturedAndTexturedTypesThroughTheFogTable) {
-  const std::uint32_t grey = 0x80808000u;
-  ASSERT_EQ(SGRendererBuildFogLUT(rend_, 0, grey, &rend_->renFogLUT), SG_ERROR_NONE);
-  SGRendererSetFog(rend_, &grey, 120.f);
-  SGModel* box = Keep(Box(3.f, 3.f, 3.f, 1));
-  SGMaterial* flat = Keep(Material(SG_MAT_TYPE_FLAT, 200, nullptr));
-  SGMaterial* textured = Keep(Material(SG_MAT_TYPE_TEXTURE, 0, Texture(64, 64, 180, 7)));
-  for (int i = 0; i < 6; ++i) {
-    Place(box, {i % 2 == 0 ? flat : textured}, -25.0 + 10.0 * i, 20.0 + 38.0 * i, 0.0);
-  }
+  PlaceFogRow();
   ASSERT_EQ(Draw(), SG_ERROR_NONE);
   ExpectIndexedGolden("indexed_fog");
 }
@@ -80,9 +71,7 @@ TEST_F(IndexedDrawTest, FogTakesUntexturedAndTexturedTypesThroughTheFogTable) {
 // A fogged flat material that carries a texture shows only its own colour's
 // fog rows, whatever texture coordinates its vertices take from the texture.
 TEST_F(IndexedDrawTest, FoggedColourIgnoresTextureCoordinates) {
-  const std::uint32_t grey = 0x80808000u;
-  ASSERT_EQ(SGRendererBuildFogLUT(rend_, 0, grey, &rend_->renFogLUT), SG_ERROR_NONE);
-  SGRendererSetFog(rend_, &grey, 120.f);
+  GreyFog();
   Place(Keep(Box(3.f, 3.f, 3.f, 1)), {Keep(Material(SG_MAT_TYPE_FLAT, 200, Texture(64, 64, 180, 7)))}, 0.0, 100.0, 0.0);
   ASSERT_EQ(Draw(), SG_ERROR_NONE);
   std::set<std::uint32_t> rows;
@@ -136,18 +125,7 @@ TEST_F(IndexedDrawTest, AlphaTrianglesBlendWithWhatIsBeneath) {
 // On an indexed buffer the fade band and the ground are ramp polygons, the
 // fade band only while the fade ramp is chosen.
 TEST_F(IndexedDrawTest, HorizonBandsAreRampPolygons) {
-  const std::uint32_t fog = 0x60402000u | 0xFF;
-  SGRendererSetFog(rend_, &fog, 60.f);
-  const std::int32_t groundIndex = 20;
-  const std::int32_t haze = static_cast<std::int32_t>(0xC0C0E000u);
-  SGRendererSetHorizonColours(rend_, &groundIndex, &haze);
-  const std::uint32_t sky = 0x2040A0FFu;
-  const std::uint32_t ground = 0x30502000u;
-  ASSERT_EQ(SGRendererCreateHorizon(rend_, 0, &sky, &ground), SG_ERROR_NONE);
-  SGRendererSetHorizonAngle(rend_, 0.15f, 100.f);
-  SGMaterial* mat = Keep(Material(SG_MAT_TYPE_TEXTURE, 0, Texture(64, 64, 120, 9)));
-  Place(Keep(Box(2.f, 2.f, 2.f, 1)), {mat}, 0.0, 10.0, 6.0);
-  LookFrom(0.0, -20.0, 8.0, 0.f, 0.98f, -0.2f);
+  PlaceHorizonScene();
   ASSERT_EQ(Draw(), SG_ERROR_NONE);
   ExpectIndexedGolden("indexed_horizon_ground");
   rend_->renHorizon.hzFlags |= SG_HZ_RAMP_FADE;

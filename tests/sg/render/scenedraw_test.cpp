@@ -139,19 +139,8 @@ TEST_F(SceneDrawTest, HorizonDrawsSkyFadeBandAndGroundBehindTheInstances) {
   std::uint32_t ignored = 0;
   EXPECT_EQ(SGRendererToggleHorizon(rend_), SG_ERROR_NO_HORIZON);
   EXPECT_EQ(SGRendererGetHorizonColours(rend_, &ignored, &ignored), SG_ERROR_NO_HORIZON);
-  const std::uint32_t fog = 0x60402000u | 0xFF;
-  SGRendererSetFog(rend_, &fog, 60.f);
-  const std::int32_t groundIndex = 20;
-  const std::int32_t haze = static_cast<std::int32_t>(0xC0C0E000u);
-  SGRendererSetHorizonColours(rend_, &groundIndex, &haze);
-  const std::uint32_t sky = 0x2040A0FFu;
-  const std::uint32_t ground = 0x30502000u;
-  ASSERT_EQ(SGRendererCreateHorizon(rend_, 0, &sky, &ground), SG_ERROR_NONE);
+  PlaceHorizonScene();
   EXPECT_EQ(SGRendererHorizonShown(rend_), 1u);
-  SGRendererSetHorizonAngle(rend_, 0.15f, 100.f);
-  SGMaterial* mat = Keep(Material(SG_MAT_TYPE_TEXTURE, 0, Texture(64, 64, 120, 9)));
-  Place(Keep(Box(2.f, 2.f, 2.f, 1)), {mat}, 0.0, 10.0, 6.0);
-  LookFrom(0.0, -20.0, 8.0, 0.f, 0.98f, -0.2f);
   ASSERT_EQ(Draw(), SG_ERROR_NONE);
   ExpectGolden("horizon");
   EXPECT_EQ(SGRendererToggleHorizon(rend_), SG_ERROR_NONE);
@@ -168,15 +157,7 @@ namespace {
 // Boxes ever farther into the fog band fade towards the fog colour; the last
 // stands beyond the yon and is not drawn.
 TEST_F(SceneDrawTest, FogFadesDistantInstancesTowardsItsColour) {
-  const std::uint32_t grey = 0x80808000u;
-  ASSERT_EQ(SGRendererBuildFogLUT(rend_, 0, grey, &rend_->renFogLUT), SG_ERROR_NONE);
-  SGRendererSetFog(rend_, &grey, 120.f);
-  SGModel* box = Keep(Box(3.f, 3.f, 3.f, 1));
-  SGMaterial* flat = Keep(Material(SG_MAT_TYPE_FLAT, 200, nullptr));
-  SGMaterial* textured = Keep(Material(SG_MAT_TYPE_TEXTURE, 0, Texture(64, 64, 180, 7)));
-  for (int i = 0; i < 6; ++i) {
-    Place(box, {i % 2 == 0 ? flat : textured}, -25.0 + 10.0 * i, 20.0 + 38.0 * i, 0.0);
-  }
+  PlaceFogRow();
   ASSERT_EQ(Draw(), SG_ERROR_NONE);
   ExpectGolden("fog");
 }

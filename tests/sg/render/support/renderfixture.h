@@ -21,6 +21,7 @@
 #include "sg/instance/instance.h"
 #include "sg/material/material.h"
 #include "sg/model/model.h"
+#include "sg/render/horizon.h"
 #include "sg/render/renderer.h"
 #include "sg/scene/scene.h"
 
@@ -310,6 +311,42 @@ class RenderTest : public fbtest::FrameBufferTest {
       SGInstanceSetAngles(inst, angles);
       SGInstanceUpdate(inst);
     }
+  }
+
+  // A grey fog band ending at 120.
+  void GreyFog() {
+    const std::uint32_t grey = 0x80808000u;
+    ASSERT_EQ(SGRendererBuildFogLUT(rend_, 0, grey, &rend_->renFogLUT), SG_ERROR_NONE);
+    SGRendererSetFog(rend_, &grey, 120.f);
+  }
+
+  // In grey fog, six boxes ever farther into the band, flat and textured by
+  // turns; the last stands beyond the yon.
+  void PlaceFogRow() {
+    GreyFog();
+    SGModel* box = Keep(Box(3.f, 3.f, 3.f, 1));
+    SGMaterial* flat = Keep(Material(SG_MAT_TYPE_FLAT, 200, nullptr));
+    SGMaterial* textured = Keep(Material(SG_MAT_TYPE_TEXTURE, 0, Texture(64, 64, 180, 7)));
+    for (int i = 0; i < 6; ++i) {
+      Place(box, {i % 2 == 0 ? flat : textured}, -25.0 + 10.0 * i, 20.0 + 38.0 * i, 0.0);
+    }
+  }
+
+  // A horizon under fog with a fade angle, and a textured box above the
+  // ground seen from above at a slant.
+  void PlaceHorizonScene() {
+    const std::uint32_t fog = 0x60402000u | 0xFF;
+    SGRendererSetFog(rend_, &fog, 60.f);
+    const std::int32_t groundIndex = 20;
+    const std::int32_t haze = static_cast<std::int32_t>(0xC0C0E000u);
+    SGRendererSetHorizonColours(rend_, &groundIndex, &haze);
+    const std::uint32_t sky = 0x2040A0FFu;
+    const std::uint32_t ground = 0x30502000u;
+    ASSERT_EQ(SGRendererCreateHorizon(rend_, 0, &sky, &ground), SG_ERROR_NONE);
+    SGRendererSetHorizonAngle(rend_, 0.15f, 100.f);
+    SGMaterial* mat = Keep(Material(SG_MAT_TYPE_TEXTURE, 0, Texture(64, 64, 120, 9)));
+    Place(Keep(Box(2.f, 2.f, 2.f, 1)), {mat}, 0.0, 10.0, 6.0);
+    LookFrom(0.0, -20.0, 8.0, 0.f, 0.98f, -0.2f);
   }
 
   SGInstance* AddLight(float dx, float dy, float dz) {
