@@ -54,6 +54,7 @@ bool Connection::WriteAvailable() {
       return false;
     }
     outStart_ += static_cast<std::size_t>(n);
+    written_ += static_cast<std::uint64_t>(n);
   }
   out_.clear();
   outStart_ = 0;

@@ -24,6 +24,8 @@ class Connection {
   // Bytes not yet handed to the socket.
   std::size_t Pending() const { return out_.size() - outStart_; }
   bool WantsWrite() const { return Pending() > 0; }
+  // Bytes the socket has taken since the connection was made.
+  std::uint64_t Written() const { return written_; }
 
   // Moves what the socket holds into the read buffer (at most one frame's
   // worth of room beyond what is buffered). False when the peer closed the
@@ -44,6 +46,7 @@ class Connection {
   std::size_t inEnd_ = 0;
   std::vector<std::uint8_t> out_;
   std::size_t outStart_ = 0;
+  std::uint64_t written_ = 0;
 };
 
 }  // namespace hvm

@@ -131,7 +131,8 @@ int Engine::Join(const Endpoint& at, const HelloFrame& hello, int timeoutMs, std
         players_.push_back(PlayerInfo{localId_, static_cast<std::uint8_t>(hello.serverToken.empty() ? 0 : kPlayerServer),
                                       hello.shortName, hello.longName});
         hub_ = std::move(hub);
-        hubLastFrame_ = NowMs();
+        hubLastFrame_ = hubLastWrite_ = NowMs();
+        hubWritten_ = hub_->Written();
         hubLost_ = false;
         role_ = Role::Client;
         StartThread();
@@ -432,6 +433,7 @@ void Engine::Run() {
       ServeHub(fds[firstPeer - 1].revents);
       if (hub_ && hub_->WantsWrite() && !hub_->WriteAvailable()) LoseHub();
       if (hub_ && NowMs() - hubLastFrame_ > limits_.idleLimitMs) LoseHub();
+      if (hub_ && WriteStalled(*hub_, hubWritten_, hubLastWrite_, NowMs())) LoseHub();
     }
     if (NowMs() >= nextKeepAlive_) SendKeepAlives();
   }
@@ -452,6 +454,7 @@ void Engine::AcceptPeers() {
     auto peer = std::make_unique<Peer>(std::move(fd));
     peer->address = from.address;
     peer->deadline = NowMs() + limits_.helloTimeoutMs;
+    peer->lastWrite = NowMs();
     peers_.push_back(std::move(peer));
   }
 }
@@ -607,6 +610,7 @@ void Engine::SweepPeers() {
     if (p->dead) continue;
     if (p->state == PeerState::Pending && now >= p->deadline) p->dead = true;
     if (p->state == PeerState::Player && now - p->lastFrame > limits_.idleLimitMs) p->dead = true;
+    if (p->state == PeerState::Player && WriteStalled(p->conn, p->written, p->lastWrite, now)) p->dead = true;
     if (p->state == PeerState::Closing && (!p->conn.WantsWrite() || now >= p->deadline)) p->dead = true;
     if (p->conn.Pending() > kDropBytes) p->dead = true;
   }
@@ -750,6 +754,15 @@ void Engine::LoseHub() {
 
 void Engine::PushNotice(std::int32_t code, std::uint32_t id) {
   inbox_.push_back(InMessage{HVM_MSG_SYSTEM, HVM_ID_NONE, localId_, 0, HvMNotice{code, id}.Bytes()});
+}
+
+bool Engine::WriteStalled(const Connection& conn, std::uint64_t& written, std::int64_t& since, std::int64_t now) const {
+  if (conn.Pending() <= kBusyBytes || conn.Written() != written) {
+    written = conn.Written();
+    since = now;
+    return false;
+  }
+  return now - since > limits_.idleLimitMs;
 }
 
 void Engine::PauseIdleClocks(std::int64_t now) {

@@ -19,8 +19,10 @@
 // no allocation per packet.
 //
 // A member whose connection ends, who sends anything that is not a valid
-// frame for its state, or who completes no frame within the idle limit
-// (TransportLimits.h), is dropped and the others get a leave notice.
+// frame for its state, who completes no frame within the idle limit
+// (TransportLimits.h), or whose socket takes none of the bytes waiting for it
+// within that limit while sends to it are refused as busy, is dropped and the
+// others get a leave notice.
 
 #include <poll.h>
 
@@ -114,6 +116,8 @@ class Engine {
     std::uint32_t address = 0;   // the peer's IPv4 address
     std::int64_t deadline = 0;   // ms: for a pending peer to say hello, a closing one to flush
     std::int64_t lastFrame = 0;  // ms: when the peer last completed a frame
+    std::uint64_t written = 0;   // conn.Written() when last looked at
+    std::int64_t lastWrite = 0;  // ms: since when the peer has taken no byte while busy
     bool dead = false;
   };
   struct InMessage {
@@ -169,6 +173,10 @@ class Engine {
   // While the game leaves its messages waiting, nothing is read, so the idle
   // time of the connections does not run.
   void PauseIdleClocks(std::int64_t now);
+  // The connection is past the busy mark and its socket took no byte for the
+  // idle limit: its reader has stopped, and the game's sends to it would be
+  // refused for ever. `written` and `since` are the caller's record of it.
+  bool WriteStalled(const Connection& conn, std::uint64_t& written, std::int64_t& since, std::int64_t now) const;
   bool KnownPlayer(std::uint32_t id) const;
 
   mutable std::mutex mu_;
@@ -208,6 +216,8 @@ class Engine {
   // Member.
   std::unique_ptr<Connection> hub_;
   std::int64_t hubLastFrame_ = 0;
+  std::uint64_t hubWritten_ = 0;
+  std::int64_t hubLastWrite_ = 0;
   bool hubLost_ = false;
 };
 

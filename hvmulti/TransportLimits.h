@@ -20,7 +20,10 @@ struct TransportLimits {
   // A joined connection that completes no frame for this long is dropped (its
   // player leaves, with a leave notice), whatever the game's own keep-alive
   // setting. The time does not run while the library itself stops reading
-  // because the game has not taken its messages.
+  // because the game has not taken its messages. A connection whose socket
+  // takes none of our bytes for as long, while the game's sends to it are
+  // refused as busy, is dropped the same way: its reader has stopped, and the
+  // game would otherwise wait on it for ever.
   int idleLimitMs = 30000;
   // Every connection sends a keep-alive frame this often, so that a live but
   // quiet player never reaches the idle limit.

@@ -396,4 +396,34 @@ TEST_F(HvMultiProcesses, APlayerStalledInsideAFrameIsDropped) {
   EXPECT_TRUE(WaitUntil([&] { return quiet.GetPlayers().size() == 2; }));
 }
 
+TEST_F(HvMultiProcesses, APlayerThatStopsReadingIsDropped) {
+  hvm::TransportLimits limits;
+  limits.idleLimitMs = 400;
+  host.SetTransportLimits(limits);
+  ASSERT_EQ(Host(host, hp), HVM_CREATED);
+  RawPeer deaf(host.GetHostPort());
+  const std::uint32_t id = deaf.Join();
+  ASSERT_NE(id, 0u);
+  // It reads nothing from now on, so the host's sends to it back up.
+  std::vector<std::uint8_t> packet(HVM_MAX_PACKET, 7);
+  int result = 0;
+  for (int i = 0; i < 200000 && result == 0; ++i) result = host.Send(hp.id, id, packet.data(), HVM_MAX_PACKET, 1, 1);
+  ASSERT_EQ(result, HVM_ERR_BUSY);
+  // Its keep-alives go on and the host's game tries again and again, as it
+  // does on a busy send, yet it is not held up for ever.
+  const auto ping = hvm::EncodeFrame(hvm::PingFrame{});
+  std::vector<Received> in;
+  bool dropped = false;
+  for (int i = 0; i < 60 && !dropped; ++i) {
+    deaf.SendRaw(ping);
+    for (int k = 0; k < 1000 && host.Send(hp.id, id, packet.data(), HVM_MAX_PACKET, 1, 1) == 0; ++k) {
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    Drain(host, in);
+    dropped = std::any_of(in.begin(), in.end(), [&](const Received& r) { return IsNotice(r, HVM_NOTICE_LEFT, id); });
+  }
+  EXPECT_TRUE(dropped);
+  EXPECT_EQ(host.GetPlayers().size(), 1u);
+}
+
 }  // namespace
