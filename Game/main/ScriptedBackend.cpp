@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "Game/app/AppGlobals.h"
 #include "Game/app/CDlgBase.h"
@@ -77,7 +78,8 @@ bool ScriptedBackend::RunStep(const ScriptStep& step, DWORD now) {
   auto waitFor = [&](bool met, const char* what) {
     if (met) return true;
     if (waited < step.timeoutMs) return false;
-    Fail(step, std::string("gave up waiting for ") + what + " " + step.text);
+    const std::string awaited = step.kind == Kind::WaitPacket ? std::to_string(step.number) : step.text;
+    Fail(step, std::string("gave up waiting for ") + what + " " + awaited);
     return true;
   };
   switch (step.kind) {
