@@ -44,4 +44,5 @@ void InstallHandlerLinks(NetHandlerLinks& links) {
     if (g_app && FromBytes(packet, settings)) g_app->ApplyReceivedSettings(settings);
   };
   links.postQuit = [](int code) { plat::PostQuitMessage(code); };
+  links.packetHandled = [](std::uint16_t type) { NoteDispatchedPacket(type); };
 }

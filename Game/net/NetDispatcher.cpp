@@ -71,6 +71,15 @@ bool HandlePacket(CNetSession* session, std::span<const std::uint8_t> packet, st
   return e.handle(p);
 }
 
+namespace {
+
+void NoteHandled(std::span<const std::uint8_t> packet) {
+  PacketHeader header;
+  if (g_netHandlerLinks.packetHandled && ReadPacketHeader(packet, header)) g_netHandlerLinks.packetHandled(header.type);
+}
+
+}  // namespace
+
 std::uint32_t DispatchPacket(CNetSession& session) {
   if (session.emailMode != 0) {
     std::array<std::uint8_t, kMaxPacketSize> buffer;
@@ -82,6 +91,7 @@ std::uint32_t DispatchPacket(CNetSession& session) {
     const std::span<const std::uint8_t> packet(buffer.data(), std::min<std::size_t>(length, buffer.size()));
     if (g_netHandlerLinks.snifferProcessing) g_netHandlerLinks.snifferProcessing(packet);
     HandlePacket(&session, packet, 0);
+    NoteHandled(packet);
     return 1;
   }
 
@@ -116,6 +126,7 @@ std::uint32_t DispatchPacket(CNetSession& session) {
         const std::span<const std::uint8_t> packet(data, std::min<std::uint32_t>(length, kMaxPacketSize));
         if (g_netHandlerLinks.snifferProcessing) g_netHandlerLinks.snifferProcessing(packet);
         HandlePacket(&session, packet, from);
+        NoteHandled(packet);
       }
       break;
     default:

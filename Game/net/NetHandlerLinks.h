@@ -40,6 +40,9 @@ struct NetHandlerLinks {
   std::function<int(std::span<std::uint8_t> buffer, std::uint32_t* length)> readEmailPacket;
   // The packet sniffer's "Processing" line, when it is on (nothing).
   std::function<void(std::span<const std::uint8_t> packet)> snifferProcessing;
+  // Told the type of each packet the dispatcher has taken and handled; scripted
+  // runs wait on it (nothing).
+  std::function<void(std::uint16_t type)> packetHandled;
   // Posts (send = false) or sends a message to the session's notify window.
   // Empty: the platform's PostMessage / SendMessage. Tests put a recorder here.
   std::function<void(std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam, bool send)> notify;

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <vector>
 
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GChapter.h"
@@ -275,10 +276,14 @@ TEST_F(Handlers, TheDispatcherTakesOnePacketPerCallAndGivesEveryNodeBack) {
   credits.Put<std::uint32_t>(8, 777);
   multi.inbox.push_back({HVM_MSG_PACKET, credits.bytes, 3});
   multi.inbox.push_back({HVM_MSG_PACKET, Packet(999, 8).bytes, 3});
+  std::vector<std::uint16_t> handled;
+  g_netHandlerLinks.packetHandled = [&](std::uint16_t type) { handled.push_back(type); };
   EXPECT_EQ(DispatchPacket(session), 1u);
   EXPECT_EQ(game->GetLocalChapter()->credits, 777u);
   EXPECT_EQ(DispatchPacket(session), 1u);
   EXPECT_EQ(DispatchPacket(session), 0u);
+  EXPECT_EQ(handled, (std::vector<std::uint16_t>{PKT_CREDITS, 999}));
+  g_netHandlerLinks.packetHandled = nullptr;
 
   // Without a window to tell, a packet is taken and dropped.
   g_netHandlerLinks.notify = nullptr;
