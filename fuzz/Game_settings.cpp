@@ -8,8 +8,9 @@
 #include "Game/app/GameScript.h"
 #include "Game/app/SettingsFile.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const std::string_view text(reinterpret_cast<const char*>(data), size);
+namespace {
+
+struct Fields {
   char player[52] = "Quenbar Player";
   char nick[32] = "Player";
   char chapter[32] = "Rangers";
@@ -18,12 +19,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   GameConfigPacket config;
   GameSettingsPacket settings;
   PlayerOptions options;
-  const UserInfoFields fields{player, nick, chapter, &chapterId, &second, &config, &settings, &options};
-  if (ParseUserInfo(text, fields)) {
-    // A clean file writes back exactly as it was read.
-    if (FormatUserInfo(fields) != text) __builtin_trap();
+  UserInfoFields View() { return {player, nick, chapter, &chapterId, &second, &config, &settings, &options}; }
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::string_view text(reinterpret_cast<const char*>(data), size);
+  Fields read;
+  if (ParseUserInfo(text, read.View())) {
+    // What a clean file held is what its rewrite holds: the file is read word
+    // by word, so spacing may change, but no value may.
+    const std::string written = FormatUserInfo(read.View());
+    Fields again;
+    if (!ParseUserInfo(written, again.View()) || FormatUserInfo(again.View()) != written) __builtin_trap();
   }
-  if (options.musicLevel < 0 || options.musicLevel > 3 || (chapterId >= 40 && chapterId != 255)) __builtin_trap();
+  if (read.options.musicLevel < 0 || read.options.musicLevel > 3 || (read.chapterId >= 40 && read.chapterId != 255))
+    __builtin_trap();
   std::string error;
   ParseGameScript(text, error);
   return 0;
