@@ -63,38 +63,38 @@ void BuildServerModel(CGameData& g) {
     star->rising = s;
   }
   g.solarDB.CreateAsteroidArray(kAsteroids);
-  for (const AsteroidSpec& spec : kSpecs) {
-    auto a = std::make_unique<CGAsteroid>(spec.index);
+  for (const AsteroidSpec& rock : kSpecs) {
+    auto a = std::make_unique<CGAsteroid>(rock.index);
     CGAsteroid* raw = a.get();
     g.solarDB.SetAsteroid(std::move(a));
-    raw->sizeClass = spec.size;
+    raw->sizeClass = rock.size;
     raw->CreateZones();
-    raw->SetOwner(spec.owner);
-    raw->previousOwner = static_cast<std::uint16_t>(spec.index + 100);
-    raw->SetController(spec.owner);
-    raw->automanage = spec.index % 2;
-    raw->SetName(("Rock " + std::to_string(spec.index)).c_str());
-    raw->SetCompositionType(static_cast<std::uint8_t>(spec.index * 3));
-    raw->SetOrbitShape(spec.orbitKind, 1.5f, spec.speed, spec.angle);
-    raw->SetOrbitAngle(spec.angle, spec.speed);
-    raw->SetOrbitRadii(static_cast<std::uint16_t>(3000 + spec.index), static_cast<std::uint16_t>(2000 + spec.index));
-    raw->SetPowerCoefficients(spec.index, static_cast<std::uint8_t>(spec.index + 10), 3);
-    const Location pos{kAsteroids, static_cast<std::int16_t>(spec.index * 100), -20, 5};
+    raw->SetOwner(rock.owner);
+    raw->previousOwner = static_cast<std::uint16_t>(rock.index + 100);
+    raw->SetController(rock.owner);
+    raw->automanage = rock.index % 2;
+    raw->SetName(("Rock " + std::to_string(rock.index)).c_str());
+    raw->SetCompositionType(static_cast<std::uint8_t>(rock.index * 3));
+    raw->SetOrbitShape(rock.orbitKind, 1.5f, rock.speed, rock.angle);
+    raw->SetOrbitAngle(rock.angle, rock.speed);
+    raw->SetOrbitRadii(static_cast<std::uint16_t>(3000 + rock.index), static_cast<std::uint16_t>(2000 + rock.index));
+    raw->SetPowerCoefficients(rock.index, static_cast<std::uint8_t>(rock.index + 10), 3);
+    const Location pos{kAsteroids, static_cast<std::int16_t>(rock.index * 100), -20, 5};
     raw->SetPosition(&pos);
     const Location c1{0, -500, 40, -7}, c2{1, 500, 40, -7};
     raw->SetOrbitCenters(&c1, &c2);
-    for (int r = 0; r < kRingCount; ++r) raw->ringRotations[r] = static_cast<std::int8_t>(r - spec.index);
+    for (int r = 0; r < kRingCount; ++r) raw->ringRotations[r] = static_cast<std::int8_t>(r - rock.index);
     raw->ComputeRadiationCoefficient();
     raw->SetVisitTurnNext();
     for (int z = 0; z < raw->GetZoneCount(); ++z) {
       CGZone* zone = raw->GetZone(static_cast<std::uint16_t>(z));
-      const std::uint8_t c[4] = {ZoneByte(spec.index, z, 0), ZoneByte(spec.index, z, 1), 0, 0};
-      zone->SetOwner(c[0] | c[1] ? static_cast<std::uint8_t>(spec.owner) : std::uint8_t{254});
+      const std::uint8_t c[4] = {ZoneByte(rock.index, z, 0), ZoneByte(rock.index, z, 1), 0, 0};
+      zone->SetOwner(c[0] | c[1] ? static_cast<std::uint8_t>(rock.owner) : std::uint8_t{254});
       zone->SetAtvLimit(static_cast<std::uint8_t>(8 + z % 4));
       zone->SetMiningValue(static_cast<std::uint8_t>(z % 9));
       zone->SetAtvCounts(c[0], c[1], c[2], c[3]);
       zone->status = static_cast<std::uint8_t>(z % 3);
-      zone->SetFacilityOwner(static_cast<std::uint8_t>(spec.owner));
+      zone->SetFacilityOwner(static_cast<std::uint8_t>(rock.owner));
       zone->SetFacilities(z % 4 == 1 ? 0x3u : 0u);
     }
   }
@@ -149,25 +149,25 @@ std::vector<Packet> StartStream() {
     mix.Put<std::uint8_t>(10 + t, static_cast<std::uint8_t>(t)).Put<std::uint8_t>(30 + t, 20)
         .Put<std::uint8_t>(50 + t, 30).Put<std::uint8_t>(70 + t, static_cast<std::uint8_t>(50 - t));
   s.push_back(mix);
-  for (const AsteroidSpec& spec : kSpecs) {
+  for (const AsteroidSpec& rock : kSpecs) {
     Packet p(PKT_ASTEROID_WITH_ZONES, 520);
-    p.Put<std::uint16_t>(8, spec.index).Put<std::uint16_t>(10, spec.owner)
-        .Put<std::uint16_t>(12, static_cast<std::uint16_t>(spec.index + 100)).Put<std::uint16_t>(14, spec.owner)
-        .Put<std::uint8_t>(16, spec.index % 2).Text(17, ("Rock " + std::to_string(spec.index)).c_str())
-        .Put<std::uint8_t>(57, spec.size).Put<std::uint8_t>(58, static_cast<std::uint8_t>(spec.index * 3))
-        .Put<std::uint8_t>(59, spec.orbitKind).Put<std::uint8_t>(60, static_cast<std::uint8_t>(spec.index))
-        .Put<std::uint8_t>(61, static_cast<std::uint8_t>(spec.index + 10)).Put<std::uint8_t>(62, 3)
-        .Put<float>(64, 1.5f).Put<float>(68, spec.speed).Put<std::uint16_t>(72, static_cast<std::uint16_t>(3000 + spec.index))
-        .Put<std::uint16_t>(74, static_cast<std::uint16_t>(2000 + spec.index)).Put<double>(76, spec.angle)
-        .Put<std::int16_t>(84, static_cast<std::int16_t>(spec.index * 100)).Put<std::int16_t>(86, -20)
+    p.Put<std::uint16_t>(8, rock.index).Put<std::uint16_t>(10, rock.owner)
+        .Put<std::uint16_t>(12, static_cast<std::uint16_t>(rock.index + 100)).Put<std::uint16_t>(14, rock.owner)
+        .Put<std::uint8_t>(16, rock.index % 2).Text(17, ("Rock " + std::to_string(rock.index)).c_str())
+        .Put<std::uint8_t>(57, rock.size).Put<std::uint8_t>(58, static_cast<std::uint8_t>(rock.index * 3))
+        .Put<std::uint8_t>(59, rock.orbitKind).Put<std::uint8_t>(60, static_cast<std::uint8_t>(rock.index))
+        .Put<std::uint8_t>(61, static_cast<std::uint8_t>(rock.index + 10)).Put<std::uint8_t>(62, 3)
+        .Put<float>(64, 1.5f).Put<float>(68, rock.speed).Put<std::uint16_t>(72, static_cast<std::uint16_t>(3000 + rock.index))
+        .Put<std::uint16_t>(74, static_cast<std::uint16_t>(2000 + rock.index)).Put<double>(76, rock.angle)
+        .Put<std::int16_t>(84, static_cast<std::int16_t>(rock.index * 100)).Put<std::int16_t>(86, -20)
         .Put<std::int16_t>(88, 5).Put<std::uint8_t>(90, 0).Put<std::int16_t>(92, -500).Put<std::int16_t>(94, 40)
         .Put<std::int16_t>(96, -7).Put<std::uint8_t>(98, 1).Put<std::int16_t>(100, 500).Put<std::int16_t>(102, 40)
         .Put<std::int16_t>(104, -7);
-    for (int r = 0; r < kRingCount; ++r) p.Put<std::int8_t>(106 + 2 * r, static_cast<std::int8_t>(r - spec.index));
+    for (int r = 0; r < kRingCount; ++r) p.Put<std::int8_t>(106 + 2 * r, static_cast<std::int8_t>(r - rock.index));
     for (int z = 0; z < 31; ++z) {
       p.Put<std::uint8_t>(116 + z, static_cast<std::uint8_t>(8 + z % 4)).Put<std::uint8_t>(147 + z, static_cast<std::uint8_t>(z % 9))
-          .Put<std::uint8_t>(209 + z, ZoneByte(spec.index, z, 0)).Put<std::uint8_t>(240 + z, ZoneByte(spec.index, z, 1))
-          .Put<std::uint8_t>(333 + z, static_cast<std::uint8_t>(z % 3)).Put<std::uint8_t>(364 + z, static_cast<std::uint8_t>(spec.owner))
+          .Put<std::uint8_t>(209 + z, ZoneByte(rock.index, z, 0)).Put<std::uint8_t>(240 + z, ZoneByte(rock.index, z, 1))
+          .Put<std::uint8_t>(333 + z, static_cast<std::uint8_t>(z % 3)).Put<std::uint8_t>(364 + z, static_cast<std::uint8_t>(rock.owner))
           .Put<std::uint32_t>(396 + 4 * z, z % 4 == 1 ? 0x3u : 0u);
     }
     s.push_back(p);

@@ -41,8 +41,8 @@ AviSpec TenFrames() {
 }
 
 TEST(AviFile, StreamsDescribeTheMovie) {
-  const AviSpec spec = TenFrames();
-  Movie m(avitest::WriteAvi(spec));
+  const AviSpec movie = TenFrames();
+  Movie m(avitest::WriteAvi(movie));
   ASSERT_EQ(AVIFileGetStream(m.file, &m.video, streamtypeVIDEO, 0), AVIERR_OK);
   ASSERT_EQ(AVIFileGetStream(m.file, &m.audio, streamtypeAUDIO, 0), AVIERR_OK);
   PAVISTREAM none = nullptr;
@@ -59,7 +59,7 @@ TEST(AviFile, StreamsDescribeTheMovie) {
   EXPECT_EQ(v.dwSuggestedBufferSize, 32u * 3 * 24);
   ASSERT_EQ(AVIStreamInfo(m.audio, &a, sizeof a), AVIERR_OK);
   EXPECT_EQ(a.dwSampleSize, 4u);
-  EXPECT_EQ(a.dwLength, spec.audio.size());
+  EXPECT_EQ(a.dwLength, movie.audio.size());
   EXPECT_EQ(static_cast<double>(a.dwRate) / a.dwScale, 22050.0);
   EXPECT_GT(a.dwSuggestedBufferSize, 0u);
   EXPECT_EQ(a.dwSuggestedBufferSize % 4, 0u);
@@ -84,8 +84,8 @@ TEST(AviFile, StreamsDescribeTheMovie) {
 }
 
 TEST(AviFile, SamplesReadAsWrittenWithinTheirBounds) {
-  const AviSpec spec = TenFrames();
-  Movie m(avitest::WriteAvi(spec));
+  const AviSpec movie = TenFrames();
+  Movie m(avitest::WriteAvi(movie));
   ASSERT_EQ(AVIFileGetStream(m.file, &m.video, streamtypeVIDEO, 0), AVIERR_OK);
   ASSERT_EQ(AVIFileGetStream(m.file, &m.audio, streamtypeAUDIO, 0), AVIERR_OK);
   std::vector<std::uint8_t> frame(4000);
@@ -93,7 +93,7 @@ TEST(AviFile, SamplesReadAsWrittenWithinTheirBounds) {
   ASSERT_EQ(AVIStreamRead(m.video, 3, 1, frame.data(), 4000, &bytes, &samples), AVIERR_OK);
   ASSERT_EQ(bytes, 32 * 3 * 24);
   EXPECT_EQ(samples, 1);
-  const auto raw = avitest::RawFrame(spec, spec.frames[3]);
+  const auto raw = avitest::RawFrame(movie, movie.frames[3]);
   EXPECT_TRUE(std::equal(raw.begin(), raw.end(), frame.begin()));
   ASSERT_EQ(AVIStreamRead(m.video, 6, 1, frame.data(), 4000, &bytes, nullptr), AVIERR_OK);
   EXPECT_EQ(bytes, 0) << "a dropped frame reads empty";
@@ -121,10 +121,10 @@ TEST(AviFile, SamplesReadAsWrittenWithinTheirBounds) {
 
 TEST(AviFile, KeyFramesFoundEitherWay) {
   // Raw frames are all key frames whatever the index says; a codec's are not.
-  AviSpec spec = TenFrames();
-  spec.compression = "QXYZ";
-  for (auto& f : spec.frames) f.bytes = {1, 2, 3};
-  Movie m(avitest::WriteAvi(spec));  // keys 0, 4, 8; 6 dropped
+  AviSpec movie = TenFrames();
+  movie.compression = "QXYZ";
+  for (auto& f : movie.frames) f.bytes = {1, 2, 3};
+  Movie m(avitest::WriteAvi(movie));  // keys 0, 4, 8; 6 dropped
   ASSERT_EQ(AVIFileGetStream(m.file, &m.video, streamtypeVIDEO, 0), AVIERR_OK);
   EXPECT_EQ(AVIStreamFindSample(m.video, 5, FIND_PREV | FIND_KEY), 4);
   EXPECT_EQ(AVIStreamFindSample(m.video, 4, FIND_PREV | FIND_KEY), 4);
