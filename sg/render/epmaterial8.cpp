@@ -14,9 +14,11 @@ namespace {
 using Family = ISGTriFill[ISG_FILL_NUM_SIZES];
 
 // The raster's 256 x 32 members are left out: that size has no fill at either depth.
-#define ISG_FAMILY8(prefix)                                                                                   \
-  {prefix##16x16,   prefix##32x32,   prefix##64x64,  prefix##128x128, prefix##256x256, prefix##512x512, \
-   prefix##64x32,   prefix##128x64,  prefix##128x32, prefix##256x128, prefix##256x64}
+#define ISG_FAMILY8(prefix)                                                                         \
+  {                                                                                                 \
+    prefix##16x16, prefix##32x32, prefix##64x64, prefix##128x128, prefix##256x256, prefix##512x512, \
+        prefix##64x32, prefix##128x64, prefix##128x32, prefix##256x128, prefix##256x64              \
+  }
 constexpr Family kTexture = ISG_FAMILY8(ISGFill8Texture);
 constexpr Family kShadedTexture = ISG_FAMILY8(ISGFill8ShadedTexture);
 constexpr Family kTransparentTexture = ISG_FAMILY8(ISGFill8TransparentTexture);
@@ -25,8 +27,9 @@ constexpr Family kAlphaTexture = ISG_FAMILY8(ISGFill8AlphaTexture);
 #undef ISG_FAMILY8
 
 // Dithered fills by square member (32, 128 and 512 texels have one).
-constexpr ISGTriFill kDithered[6] = {nullptr, ISGFill8DitheredTexture32x32,   nullptr,
-                                     ISGFill8DitheredTexture128x128, nullptr, ISGFill8DitheredTexture512x512};
+constexpr ISGTriFill kDithered[6] = {nullptr, ISGFill8DitheredTexture32x32,
+                                     nullptr, ISGFill8DitheredTexture128x128,
+                                     nullptr, ISGFill8DitheredTexture512x512};
 
 using FillChoice = ISGFillChoice;
 
@@ -53,7 +56,8 @@ SGError ISGEPSetMaterial8(SGRenderer* rend, SGScene*, SGMaterial* mat, std::uint
   if (fb->fbMode != SG_FB_MODE_IDX || fb->fbBPP != 8) {
     return SG_ERROR_UNSUPPORTED;
   }
-  const bool noTextures = rend->renContext != nullptr && (rend->renContext->ctxDebug & SG_CTX_DEBUG_NO_TEXTURES) != 0;
+  const bool noTextures =
+      rend->renContext != nullptr && (rend->renContext->ctxDebug & SG_CTX_DEBUG_NO_TEXTURES) != 0;
   // The palette index is the colour word's low byte, its first in memory.
   const void* colourByte = &mat->matColour;
   const void* solid = kSolid.block[mat->matColour & 0xFF];
@@ -88,7 +92,8 @@ SGError ISGEPSetMaterial8(SGRenderer* rend, SGScene*, SGMaterial* mat, std::uint
         unfogged == SG_MAT_TYPE_SHADED_TRANSPARENT) {
       c = FillChoice{ISGFill8AlphaTexture16x16, solid, rend->renAlphaLUT, rend->renAlphaIndex};
     } else if (unfogged == SG_MAT_TYPE_TEXTURE || unfogged == SG_MAT_TYPE_SHADED_TEXTURE ||
-               unfogged == SG_MAT_TYPE_TRANSPARENT_TEXTURE || unfogged == SG_MAT_TYPE_SHADED_TRANSPARENT_TEXTURE) {
+               unfogged == SG_MAT_TYPE_TRANSPARENT_TEXTURE ||
+               unfogged == SG_MAT_TYPE_SHADED_TRANSPARENT_TEXTURE) {
       if (hasTexture) {
         c = FillChoice{kAlphaTexture[size], texels, rend->renAlphaLUT, rend->renAlphaIndex, true};
       }
@@ -98,49 +103,33 @@ SGError ISGEPSetMaterial8(SGRenderer* rend, SGScene*, SGMaterial* mat, std::uint
       c = FillChoice{};
     }
   } else {
-    switch (base) {
-      case SG_MAT_TYPE_FLAT:
+    switch (ISGFillKindOf(type, noTextures)) {
+      case ISGFillKind::Flat:
         c = flat;
         break;
-      case SG_MAT_TYPE_SHADED:
+      case ISGFillKind::Shaded:
         c = shaded;
         break;
-      case SG_MAT_TYPE_TEXTURE:
-      case SG_MAT_TYPE_TRANSPARENT_TEXTURE:
-        if (noTextures) {
-          c = flat;
-        } else {
-          textured(base == SG_MAT_TYPE_TEXTURE ? kTexture : kTransparentTexture, false);
-        }
-        break;
-      case SG_MAT_TYPE_SHADED_TEXTURE:
-      case SG_MAT_TYPE_FOG | SG_MAT_TYPE_TEXTURE:
-      case SG_MAT_TYPE_FOG | SG_MAT_TYPE_SHADED_TEXTURE:
-        if (noTextures) {
-          c = shaded;
-        } else {
-          textured(kShadedTexture, true);
-        }
-        break;
-      case SG_MAT_TYPE_SHADED_TRANSPARENT:
-      case SG_MAT_TYPE_FOG | 5:
-      case SG_MAT_TYPE_FOG | SG_MAT_TYPE_SHADED_TRANSPARENT:
+      case ISGFillKind::ShadedTransparent:
         c = shadedTransparent;
         break;
-      case SG_MAT_TYPE_SHADED_TRANSPARENT_TEXTURE:
-      case SG_MAT_TYPE_FOG | SG_MAT_TYPE_TRANSPARENT_TEXTURE:
-        if (noTextures) {
-          c = shadedTransparent;
-        } else {
-          textured(kShadedTransparentTexture, true);
-        }
-        break;
-      case SG_MAT_TYPE_FOG | SG_MAT_TYPE_FLAT:
-      case SG_MAT_TYPE_FOG | SG_MAT_TYPE_SHADED:
+      case ISGFillKind::FoggedColour:
         // The colour's fog rows give it at each level.
         c = FillChoice{ISGFill8ShadedTexture16x16, solid, table, nullptr, false, true};
         break;
-      default:
+      case ISGFillKind::Texture:
+        textured(kTexture, false);
+        break;
+      case ISGFillKind::TransparentTexture:
+        textured(kTransparentTexture, false);
+        break;
+      case ISGFillKind::ShadedTexture:
+        textured(kShadedTexture, true);
+        break;
+      case ISGFillKind::ShadedTransparentTexture:
+        textured(kShadedTransparentTexture, true);
+        break;
+      case ISGFillKind::None:
         break;
     }
   }

@@ -17,27 +17,29 @@ namespace {
 
 constexpr std::uint32_t kNumSizes = ISG_FILL_NUM_SIZES;
 constexpr std::uint32_t kSizeKeys[kNumSizes] = {16400, 32800, 65600, 131200, 262400, 524800,
-                                                 32832, 65664, 32896, 131328, 65792};
+                                                32832, 65664, 32896, 131328, 65792};
 
 using Family = ISGTriFill[kNumSizes];
 
 // How far (27.5) a clipped vertex may stray outside the buffer: half a pixel and rounding.
 constexpr std::int64_t kSlack = 32;
 
-constexpr Family kTexture = {
-    ISGFill16Texture16x16,   ISGFill16Texture32x32,   ISGFill16Texture64x64,   ISGFill16Texture128x128,
-    ISGFill16Texture256x256, ISGFill16Texture512x512, ISGFill16Texture64x32,   ISGFill16Texture128x64,
-    ISGFill16Texture128x32,  ISGFill16Texture256x128, ISGFill16Texture256x64};
+constexpr Family kTexture = {ISGFill16Texture16x16,   ISGFill16Texture32x32,   ISGFill16Texture64x64,
+                             ISGFill16Texture128x128, ISGFill16Texture256x256, ISGFill16Texture512x512,
+                             ISGFill16Texture64x32,   ISGFill16Texture128x64,  ISGFill16Texture128x32,
+                             ISGFill16Texture256x128, ISGFill16Texture256x64};
 constexpr Family kShadedTexture = {
     ISGFill16ShadedTexture16x16,   ISGFill16ShadedTexture32x32,   ISGFill16ShadedTexture64x64,
     ISGFill16ShadedTexture128x128, ISGFill16ShadedTexture256x256, ISGFill16ShadedTexture512x512,
     ISGFill16ShadedTexture64x32,   ISGFill16ShadedTexture128x64,  ISGFill16ShadedTexture128x32,
     ISGFill16ShadedTexture256x128, ISGFill16ShadedTexture256x64};
 constexpr Family kTransparentTexture = {
-    ISGFill16TransparentTexture16x16,   ISGFill16TransparentTexture32x32,   ISGFill16TransparentTexture64x64,
-    ISGFill16TransparentTexture128x128, ISGFill16TransparentTexture256x256, ISGFill16TransparentTexture512x512,
-    ISGFill16TransparentTexture64x32,   ISGFill16TransparentTexture128x64,  ISGFill16TransparentTexture128x32,
-    ISGFill16TransparentTexture256x128, ISGFill16TransparentTexture256x64};
+    ISGFill16TransparentTexture16x16,   ISGFill16TransparentTexture32x32,
+    ISGFill16TransparentTexture64x64,   ISGFill16TransparentTexture128x128,
+    ISGFill16TransparentTexture256x256, ISGFill16TransparentTexture512x512,
+    ISGFill16TransparentTexture64x32,   ISGFill16TransparentTexture128x64,
+    ISGFill16TransparentTexture128x32,  ISGFill16TransparentTexture256x128,
+    ISGFill16TransparentTexture256x64};
 constexpr Family kShadedTransparentTexture = {
     ISGFill16ShadedTransparentTexture16x16,   ISGFill16ShadedTransparentTexture32x32,
     ISGFill16ShadedTransparentTexture64x64,   ISGFill16ShadedTransparentTexture128x128,
@@ -46,7 +48,9 @@ constexpr Family kShadedTransparentTexture = {
     ISGFill16ShadedTransparentTexture128x32,  ISGFill16ShadedTransparentTexture256x128,
     ISGFill16ShadedTransparentTexture256x64};
 
-bool IsQuasi16(const SGFrameBuffer* fb) { return fb->fbMode == SG_FB_MODE_QUASI_RGB && fb->fbBPP == 16; }
+bool IsQuasi16(const SGFrameBuffer* fb) {
+  return fb->fbMode == SG_FB_MODE_QUASI_RGB && fb->fbBPP == 16;
+}
 
 std::uint32_t ContextDebug(const SGRenderer* rend) {
   return rend->renContext != nullptr ? rend->renContext->ctxDebug : 0;
@@ -69,7 +73,8 @@ std::uint32_t EffectiveType(const SGRenderer* rend, const SGMaterial* mat, std::
     }
     type = (type & ~SG_MAT_TYPE_MASK) | lit;
   }
-  if ((type & SG_MAT_TYPE_MASK) == SG_MAT_TYPE_TEXTURE && (ContextDebug(rend) & SG_CTX_DEBUG_NO_TEXTURES) != 0) {
+  if ((type & SG_MAT_TYPE_MASK) == SG_MAT_TYPE_TEXTURE &&
+      (ContextDebug(rend) & SG_CTX_DEBUG_NO_TEXTURES) != 0) {
     type = (type & ~SG_MAT_TYPE_MASK) | SG_MAT_TYPE_FLAT;
   }
   return type;
@@ -144,6 +149,37 @@ std::uint32_t ISGFillSizeIndex(const SGTextureMap* txm) {
   return i;
 }
 
+ISGFillKind ISGFillKindOf(std::uint32_t type, bool noTextures) {
+  // A textured type with textures off draws as the colour it falls back to.
+  auto textured = [noTextures](ISGFillKind kind, ISGFillKind colour) { return noTextures ? colour : kind; };
+  switch (type & SG_MAT_TYPE_MASK) {
+    case SG_MAT_TYPE_FLAT:
+      return ISGFillKind::Flat;
+    case SG_MAT_TYPE_SHADED:
+      return ISGFillKind::Shaded;
+    case SG_MAT_TYPE_FOG | SG_MAT_TYPE_FLAT:
+    case SG_MAT_TYPE_FOG | SG_MAT_TYPE_SHADED:
+      return ISGFillKind::FoggedColour;
+    case SG_MAT_TYPE_TEXTURE:
+      return textured(ISGFillKind::Texture, ISGFillKind::Flat);
+    case SG_MAT_TYPE_TRANSPARENT_TEXTURE:
+      return textured(ISGFillKind::TransparentTexture, ISGFillKind::Flat);
+    case SG_MAT_TYPE_SHADED_TEXTURE:
+    case SG_MAT_TYPE_FOG | SG_MAT_TYPE_TEXTURE:
+    case SG_MAT_TYPE_FOG | SG_MAT_TYPE_SHADED_TEXTURE:
+      return textured(ISGFillKind::ShadedTexture, ISGFillKind::Shaded);
+    case SG_MAT_TYPE_SHADED_TRANSPARENT:
+    case SG_MAT_TYPE_FOG | 5:
+    case SG_MAT_TYPE_FOG | SG_MAT_TYPE_SHADED_TRANSPARENT:
+      return ISGFillKind::ShadedTransparent;
+    case SG_MAT_TYPE_SHADED_TRANSPARENT_TEXTURE:
+    case SG_MAT_TYPE_FOG | SG_MAT_TYPE_TRANSPARENT_TEXTURE:
+      return textured(ISGFillKind::ShadedTransparentTexture, ISGFillKind::ShadedTransparent);
+    default:
+      return ISGFillKind::None;
+  }
+}
+
 SGError ISGEPSetMaterial16(SGRenderer* rend, SGScene*, SGMaterial* mat, std::uint32_t type) {
   ISG_ASSERT((mat != rend->renObjMaterial) || (type != rend->renObjMatType), "eprendi.c");
   const SGFrameBuffer* fb = rend->renFrameBuffer;
@@ -179,58 +215,37 @@ SGError ISGEPSetMaterial16(SGRenderer* rend, SGScene*, SGMaterial* mat, std::uin
   const FillChoice flat{ISGFill16Flat, nullptr, nullptr, colourEntry};
   const FillChoice shadedColour{ISGFill16Shaded, nullptr, table, colourEntry, false, true};
   const FillChoice shadedTransparent{ISGFill16ShadedTransparent, nullptr, table, colourEntry, false, true};
-  switch (type & SG_MAT_TYPE_MASK) {
-    case SG_MAT_TYPE_FLAT:
+  switch (ISGFillKindOf(type, noTextures)) {
+    case ISGFillKind::Flat:
       c = flat;
       break;
-    case SG_MAT_TYPE_SHADED:
-    case SG_MAT_TYPE_FOG | SG_MAT_TYPE_FLAT:
-    case SG_MAT_TYPE_FOG | SG_MAT_TYPE_SHADED:
+    case ISGFillKind::Shaded:
+    case ISGFillKind::FoggedColour:
       c = shadedColour;
       break;
-    case SG_MAT_TYPE_TEXTURE:
-      if (noTextures) {
-        c = flat;
-      } else {
-        textured(kTexture, false);
-      }
-      break;
-    case SG_MAT_TYPE_SHADED_TEXTURE:
-    case SG_MAT_TYPE_FOG | SG_MAT_TYPE_TEXTURE:
-    case SG_MAT_TYPE_FOG | SG_MAT_TYPE_SHADED_TEXTURE:
-      if (noTextures) {
-        c = shadedColour;
-      } else {
-        textured(kShadedTexture, true);
-      }
-      break;
-    case SG_MAT_TYPE_SHADED_TRANSPARENT:
-    case SG_MAT_TYPE_FOG | 5:
-    case SG_MAT_TYPE_FOG | SG_MAT_TYPE_SHADED_TRANSPARENT:
+    case ISGFillKind::ShadedTransparent:
       c = shadedTransparent;
       break;
-    case SG_MAT_TYPE_TRANSPARENT_TEXTURE:
-      if (noTextures) {
-        c = flat;
-      } else {
-        textured(kTransparentTexture, false);
-      }
+    case ISGFillKind::Texture:
+      textured(kTexture, false);
       break;
-    case SG_MAT_TYPE_SHADED_TRANSPARENT_TEXTURE:
-    case SG_MAT_TYPE_FOG | SG_MAT_TYPE_TRANSPARENT_TEXTURE:
-      if (noTextures) {
-        c = shadedTransparent;
-      } else {
-        textured(kShadedTransparentTexture, true);
-      }
+    case ISGFillKind::TransparentTexture:
+      textured(kTransparentTexture, false);
       break;
-    default:
+    case ISGFillKind::ShadedTexture:
+      textured(kShadedTexture, true);
+      break;
+    case ISGFillKind::ShadedTransparentTexture:
+      textured(kShadedTransparentTexture, true);
+      break;
+    case ISGFillKind::None:
       break;
   }
   return ISGEPApplyFill(rend, mat, type, c, ISGFill16Flat);
 }
 
-SGError ISGEPApplyFill(SGRenderer* rend, SGMaterial* mat, std::uint32_t type, ISGFillChoice c, ISGTriFill flat) {
+SGError ISGEPApplyFill(SGRenderer* rend, SGMaterial* mat, std::uint32_t type, ISGFillChoice c,
+                       ISGTriFill flat) {
   // A shaded fill without its table would read nothing: no fill either.
   if (c.fill == nullptr || (c.needsLut && c.lut == nullptr)) {
     return SG_ERROR_UNSUPPORTED;
@@ -285,14 +300,14 @@ SGError ISGEPDrawTriangle(SGRenderer* rend, SGScene* scene, SGMaterial* mat, SGT
   const bool inWindow = rend->renTriCount >= g_sgTriDrawFirst && rend->renTriCount <= g_sgTriDrawLast;
   const ISGTriFill fill =
       (ContextDebug(rend) & SG_CTX_DEBUG_NO_FILL) == 0 && inWindow ? rend->renTriFill : nullptr;
-  const std::uint32_t length =
-      (rend->renOptions & (SG_REND_OPT_PERSPECTIVE | SG_REND_OPT_TEXTURED_FILL)) ==
-              (SG_REND_OPT_PERSPECTIVE | SG_REND_OPT_TEXTURED_FILL)
-          ? 0
-          : 1;
+  const std::uint32_t length = (rend->renOptions & (SG_REND_OPT_PERSPECTIVE | SG_REND_OPT_TEXTURED_FILL)) ==
+                                       (SG_REND_OPT_PERSPECTIVE | SG_REND_OPT_TEXTURED_FILL)
+                                   ? 0
+                                   : 1;
   const SGQVert* q = rend->renQVerts;
   // Model triangles run counter-clockwise on the screen; the fills draw clockwise ones.
-  const SGError err = ISGTriDrawSubdivided(&q[index[2]], &q[index[1]], &q[index[0]], rend, fill, length, length, length);
+  const SGError err =
+      ISGTriDrawSubdivided(&q[index[2]], &q[index[1]], &q[index[0]], rend, fill, length, length, length);
   ++rend->renTriCount;
   return err;
 }
