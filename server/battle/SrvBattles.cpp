@@ -1,0 +1,3 @@
+#include "server/SrvTurnSteps.h"
+
+void SrvResolveBattles(SrvTurnContext&) {}
