@@ -7,6 +7,24 @@ set(asset_cache_script ${CMAKE_CURRENT_SOURCE_DIR}/assets/cache.cmake)
 add_custom_target(gamedata_assets)
 add_dependencies(gamedata gamedata_assets)
 
+# The versions of the libraries and the compiler the generators are built with
+# join every cache key: a new cairo, encoder or voice draws the assets again
+# rather than serving pictures and sounds an older one made.
+set(asset_library_versions "${CMAKE_CXX_COMPILER_ID} ${CMAKE_CXX_COMPILER_VERSION}\n")
+foreach(package cairo pango pangocairo freetype2 ogg vorbis vorbisenc libavcodec libavformat espeak-ng)
+  execute_process(COMMAND pkg-config --modversion ${package} OUTPUT_VARIABLE version
+                  OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET)
+  string(APPEND asset_library_versions "${package} ${version}\n")
+endforeach()
+find_program(espeak_program NAMES espeak-ng)
+if(espeak_program)
+  execute_process(COMMAND ${espeak_program} --version OUTPUT_VARIABLE version
+                  OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET)
+  string(APPEND asset_library_versions "espeak-ng program ${version}\n")
+endif()
+set(asset_versions_file ${QUEN_ASSET_DIR}/library-versions.txt)
+file(CONFIGURE OUTPUT ${asset_versions_file} CONTENT "${asset_library_versions}")
+
 # quen_cached_asset(NAME id INPUTS file... DEPENDS target... [PRODUCTS file...] [INSTALL dir]
 #                   COMMAND generator args...)
 # Runs the command (with @OUT@ for its folder) through the cache into
@@ -18,6 +36,7 @@ function(quen_cached_asset)
   set(out ${QUEN_ASSET_DIR}/${ARG_NAME})
   set(stamp ${QUEN_ASSET_DIR}/${ARG_NAME}.stamp)
   set(list_file ${QUEN_ASSET_DIR}/${ARG_NAME}.inputs)
+  list(APPEND ARG_INPUTS ${asset_versions_file})
   string(REPLACE ";" "\n" inputs_text "${ARG_INPUTS}")
   file(CONFIGURE OUTPUT ${list_file} CONTENT "${inputs_text}\n")
   list(TRANSFORM ARG_PRODUCTS PREPEND ${out}/)
