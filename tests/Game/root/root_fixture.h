@@ -21,23 +21,19 @@ class RootGame : public ::testing::Test {
   ~RootGame() override { g_gameData = nullptr; }
 
   void WriteRules() {
-    rules_test::Image hulls;
+    std::vector<std::vector<rules_test::HullEntry>> hulls(kGuildCount, std::vector<rules_test::HullEntry>(1));
     for (int section = 0; section < kGuildCount; ++section) {
-      hulls.U8(1);
-      rules_test::HullEntry hull;
+      rules_test::HullEntry& hull = hulls[section][0];
       hull.name = "Hull " + std::to_string(section);
       hull.unitClass = static_cast<std::uint8_t>(3 + section);
       hull.slots.assign(20, {10, 10, 1, 1, 0x1000});
-      hull.AppendTo(hulls);
     }
-    box.Write("hulls.dat", hulls.bytes);
-    rules_test::Image modules;
+    box.Write("hulls.dat", rules_test::HullsFile(hulls));
     // Called through a pointer: inlined into a large test, GCC 12 takes the
     // module records' default type data for uninitialised.
     static auto* volatile module = &rules_test::Module;
-    module("Weapon", 10, rules_test::WeaponData(2, 10, 20, 10, 3, 70, 40, 0)).AppendTo(modules);
-    module("Drive", 5, {20, 0, 0, 0, 0, 0, 0, 12}).AppendTo(modules);
-    box.Write("modules.dat", modules.bytes);
+    box.Write("modules.dat", rules_test::ModulesFile({module("Weapon", 10, rules_test::WeaponData(2, 10, 20, 10, 3, 70, 40, 0)),
+                                                      module("Drive", 5, rules_test::DriveData(20, 12))}));
   }
 
   // A new root as the application makes it: the only one, reached through g_gameData.

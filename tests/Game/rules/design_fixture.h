@@ -20,37 +20,27 @@ namespace rules_test {
 class DesignWorld {
  public:
   explicit DesignWorld(const Sandbox& box) {
-    Image hulls;
-    hulls.U8(2);
     HullEntry frame;
     frame.name = "Frame";
     frame.successor = 1;
     frame.slots = {{100, 10, 1, 1, 1u << 1}, {10, 60, 1, 1, 1u << 10}, {200, 60, 1, 1, 1u << 10},
                    {10, 120, 1, 1, 1u << 5}, {200, 120, 1, 1, 0x1000}};
-    frame.AppendTo(hulls);
     HullEntry mk2 = frame;
     mk2.name = "Frame Mk II";
     mk2.successor = 255;
     mk2.researched = 0;
-    mk2.AppendTo(hulls);
-    for (int s = 1; s < 5; ++s) hulls.U8(0);
-    box.Write("hulls.dat", hulls.bytes);
+    box.Write("hulls.dat", HullsFile({{frame, mk2}}));
     hullDB = std::make_unique<CGHullDB>(Sandbox::Dos("hulls.dat").c_str());
 
-    Image modules;
     ModuleEntry weapon = Module("Weapon", 10, WeaponData(2, 10, 20, 10, 3, 70, 40, 0));
     weapon.successor = 4;
-    weapon.AppendTo(modules);
-    Module("Computer", 1, {2, 0, 0, 0, 0, 0, 0, 0, 10, 0}).AppendTo(modules);
-    Module("Scout", 6, {10}).AppendTo(modules);
-    Module("Drive", 5, {20, 0, 0, 0, 0, 0, 0, 12}).AppendTo(modules);
     ModuleEntry weapon2 = weapon;
     weapon2.name = "Weapon II";
     weapon2.successor = 0xFFFF;
     weapon2.techLevel = 2;
-    weapon2.AppendTo(modules);
-    Module("Power", 4, {10, 0, 0x2C, 0x01, 25, 0}).AppendTo(modules);
-    box.Write("modules.dat", modules.bytes);
+    box.Write("modules.dat", ModulesFile({weapon, Module("Computer", 1, {2, 0, 0, 0, 0, 0, 0, 0, 10, 0}),
+                                          Module("Scout", 6, {10}), Module("Drive", 5, DriveData(20, 12)), weapon2,
+                                          Module("Power", 4, {10, 0, 0x2C, 0x01, 25, 0})}));
     moduleDB = std::make_unique<CGModuleDB>(Sandbox::Dos("modules.dat").c_str());
 
     g_rulesLinks.hullDB = hullDB.get();

@@ -15,18 +15,10 @@ using rules_test::Word;
 
 // Five sections; the given entries in section `section`, the others empty.
 Image HullsImage(int section, const std::vector<HullEntry>& entries, int emptyAt = -1) {
+  std::vector<std::vector<HullEntry>> sections(section + 1);
+  sections[section] = entries;
   Image im;
-  for (int s = 0; s < 5; ++s) {
-    if (s != section) {
-      im.U8(0);
-      continue;
-    }
-    im.U8(entries.size() + (emptyAt >= 0 ? 1 : 0));
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-      if (static_cast<int>(i) == emptyAt) im.U32(0xFFFFFFFF);
-      entries[i].AppendTo(im);
-    }
-  }
+  im.bytes = rules_test::HullsFile(sections, emptyAt);
   return im;
 }
 
@@ -123,14 +115,12 @@ TEST_F(HullDBTest, BrokenImagesGiveNoHullsAtAll) {
   EXPECT_EQ(db2.GetHullCount(0), 0);
 
   HullEntry unterminated;  // 60 name bytes without a NUL: cut to 49
-  unterminated.name = std::string(60, 'n');
+  unterminated.name = "x";
+  const std::vector<std::uint8_t> written = rules_test::HullsFile({{unterminated}});
   Image im3;
-  im3.U8(1);
-  im3.U32(60).Text(unterminated.name, 60);
-  Image rest;
-  unterminated.AppendTo(rest);
-  im3.bytes.insert(im3.bytes.end(), rest.bytes.begin() + 4 + 61, rest.bytes.end());
-  for (int s = 1; s < 5; ++s) im3.U8(0);
+  im3.U8(1).U32(60).Text(std::string(60, 'n'), 60);
+  // The rest of the written hull after its count, name length and "x\0".
+  im3.bytes.insert(im3.bytes.end(), written.begin() + 1 + 4 + 2, written.end());
   CGHullDB db3(Sandbox::Dos("none.dat").c_str());
   EXPECT_EQ(db3.LoadHulls(im3.bytes), 1);
   EXPECT_EQ(std::string(db3.GetHull(0, 0)->name), std::string(49, 'n'));

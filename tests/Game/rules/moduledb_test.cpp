@@ -20,9 +20,7 @@ class ModuleDBTest : public ::testing::Test {
  protected:
   // A database of the given records, read from an image.
   void Build(const std::vector<ModuleEntry>& entries, int expected = 1) {
-    Image im;
-    for (const ModuleEntry& e : entries) e.AppendTo(im);
-    EXPECT_EQ(db.LoadModules(im.bytes), expected);
+    EXPECT_EQ(db.LoadModules(rules_test::ModulesFile(entries)), expected);
   }
   Sandbox box;
   RulesLinksScope links;
@@ -34,7 +32,13 @@ TEST_F(ModuleDBTest, WeaponRangesAreScaledWhenRead) {
   const ModuleEntry rapid = Module("rapid", 10, WeaponData(6, 12, 25, 10, 1, 70, 40, 0));
   const ModuleEntry far = Module("far", 10, WeaponData(0, 12, 700, 700, 2, 70, 40, 2));  // 700 x 104 does not fit 16 bits
   ModuleEntry shield = Module("Shield", 3, {10, 1, 2, 3, 4, 5, 6, 7, 8});
-  Build({w, rapid, far, shield});
+  // The far weapon's file ranges are 700, beyond what a record can hold: set
+  // them in the file (its type data is the last ten bytes of its record).
+  std::vector<std::uint8_t> file = rules_test::ModulesFile({w, rapid, far, shield});
+  const std::size_t farTypeData = rules_test::ModulesFile({w, rapid, far}).size() - 10;
+  plat::ByteWriter(file).WriteAt(farTypeData + 2, std::uint16_t{700});
+  plat::ByteWriter(file).WriteAt(farTypeData + 4, std::uint16_t{700});
+  EXPECT_EQ(db.LoadModules(file), 1);
   ASSERT_EQ(db.GetCount(), 4);
   EXPECT_EQ(db.GetRecord(0)->MaxRange(), 2600);
   EXPECT_DOUBLE_EQ(db.GetMaxRange(0), 3.84);
@@ -50,7 +54,7 @@ TEST_F(ModuleDBTest, WeaponRangesAreScaledWhenRead) {
 }
 
 TEST_F(ModuleDBTest, PackedTypeDataTakesItsPlaces) {
-  ModuleEntry drive = Module("Drive", 5, {30, 0x11, 0x22, 0x33, 0x44, 0x55, 0x66, 18});
+  ModuleEntry drive = Module("Drive", 5, {30, 0, 0x11, 0x22, 0x33, 0x44, 0x55, 0x66, 18});
   ModuleEntry power = Module("Power", 4, {10, 0, 0x2C, 0x01, 25, 0});
   ModuleEntry bay = Module("Bay", 9, {16, 0});
   ModuleEntry computer = Module("Core", 1, {3, 1, 2, 3, 4, 5, 6, 7, 8, 9});
@@ -73,29 +77,30 @@ TEST_F(ModuleDBTest, PackedTypeDataTakesItsPlaces) {
 TEST_F(ModuleDBTest, BadRecordsGiveNoModulesAtAll) {
   EXPECT_FALSE(db.IsLoaded());
   EXPECT_EQ(links.messages, std::vector<std::string>{kModulesFileDamaged});
-  ModuleEntry odd = Module("Odd", 11);  // its length cannot be known
-  Build({Module("A"), odd, Module("B")}, 0);
+  // A record of type 11: its length cannot be known (the type byte follows
+  // the 30-byte name, the guild mask and a spare byte).
+  std::vector<std::uint8_t> odd = rules_test::ModulesFile({Module("A"), Module("Odd"), Module("B")});
+  odd[rules_test::ModulesFile({Module("A")}).size() + 32] = 11;
+  EXPECT_EQ(db.LoadModules(odd), 0);
   EXPECT_EQ(db.GetCount(), 0);
   Build({}, 0);
 
   CGModuleDB cut(Sandbox::Dos("none.dat").c_str());
-  Image im;
-  Module("Whole").AppendTo(im);
-  Module("Cut").AppendTo(im);
-  im.bytes.resize(im.bytes.size() - 3);
-  EXPECT_EQ(cut.LoadModules(im.bytes), 0);
+  std::vector<std::uint8_t> im = rules_test::ModulesFile({Module("Whole"), Module("Cut")});
+  im.resize(im.size() - 3);
+  EXPECT_EQ(cut.LoadModules(im), 0);
   EXPECT_EQ(cut.GetCount(), 0);
-  im.bytes.resize(im.bytes.size() - 20);  // a few bytes of the second record
-  EXPECT_EQ(cut.LoadModules(im.bytes), 0);
+  im.resize(im.size() - 20);  // a few bytes of the second record
+  EXPECT_EQ(cut.LoadModules(im), 0);
   EXPECT_EQ(cut.GetCount(), 0);
 
   CGModuleDB full(Sandbox::Dos("none.dat").c_str());
-  ModuleEntry longName = Module(std::string(30, 'x'));  // no NUL in its field
-  longName.image = "abcdef";
-  longName.sound = "1234567";
-  Image im2;
-  longName.AppendTo(im2);
-  EXPECT_EQ(full.LoadModules(im2.bytes), 1);
+  // Name, image and sound fields filled to their ends, no NUL in them: the
+  // name is 30 bytes at 0, the image 6 at 64 and the sound 7 at 70.
+  std::vector<std::uint8_t> im2 = rules_test::ModulesFile({Module("x")});
+  std::fill_n(im2.begin(), 30, 'x');
+  std::copy_n("abcdef1234567", 13, im2.begin() + 64);
+  EXPECT_EQ(full.LoadModules(im2), 1);
   EXPECT_EQ(std::string(full.GetRecord(0)->name), std::string(29, 'x'));
   EXPECT_STREQ(full.GetRecord(0)->imageName, "abcde");
   EXPECT_STREQ(full.GetRecord(0)->soundName, "123456");
@@ -147,7 +152,7 @@ TEST_F(ModuleDBTest, GuildsAndBestPropulsion) {
   none.guildMask = 0;
   ModuleEntry slow = Module("Slow", 5);
   slow.guildMask = 1 << 2;
-  slow.typeData = {20, 0, 0, 0, 0, 0, 0, 10};
+  slow.typeData = rules_test::DriveData(20, 10);
   ModuleEntry fast = slow;
   fast.name = "Fast";
   fast.typeData[0] = 40;
@@ -255,10 +260,7 @@ TEST_F(ModuleDBTest, ResearchStateRoundTrip) {
   EXPECT_EQ(bytes.substr(16), std::string("\x2C\x01\xD5", 3));
 
   CGModuleDB again(Sandbox::Dos("none.dat").c_str());
-  Image im;
-  Module("A").AppendTo(im);
-  Module("B").AppendTo(im);
-  again.LoadModules(im.bytes);
+  again.LoadModules(rules_test::ModulesFile({Module("A"), Module("B")}));
   auto load = [&](plat::FILE* fp) { return again.Load(fp); };
   ASSERT_EQ(box.Loaded(bytes, load), 1);
   EXPECT_EQ(again.GetRecord(1)->researchWord, 0xBEEF);

@@ -1,9 +1,11 @@
 #pragma once
 // Shared pieces of the rules-data tests: a scratch installation, a record of
-// the packets the rules send, and builders of binary rules images.
+// the packets the rules send, byte images of packets, and hull and module
+// records written into rules files by the game's own writers.
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <filesystem>
@@ -11,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "Game/rules/GHullDB.h"
+#include "Game/rules/GModuleDB.h"
 #include "Game/rules/GRulesLinks.h"
 #include "platform/core/bytes.h"
 #include "tests/Game/model/sandbox.h"
@@ -93,7 +97,8 @@ T FieldAt(const std::vector<std::uint8_t>& b, std::size_t at) {
 inline std::uint16_t Word(const std::vector<std::uint8_t>& b, std::size_t at) { return FieldAt<std::uint16_t>(b, at); }
 inline std::uint32_t Long(const std::vector<std::uint8_t>& b, std::size_t at) { return FieldAt<std::uint32_t>(b, at); }
 
-// One hull entry of "hulls.dat" (name length and name first).
+// A hull as the rules hold it, with test defaults; the files are written by
+// the game's own writer, so the layout lives in one place.
 struct HullEntry {
   std::string name = "Test Hull";
   std::uint8_t unitClass = 8;
@@ -106,18 +111,45 @@ struct HullEntry {
   // x, y, anchor x, anchor y, mask
   std::vector<std::array<std::uint32_t, 5>> slots = {{10, 20, 1, 1, 0x1000}};
 
-  void AppendTo(Image& im) const {
-    im.U32(name.size() + 1).Text(name, name.size() + 1);
-    im.U8(unitClass).U8(0).U32(mass).U32(massLimit).U8(successor).U32(researched);
-    for (std::uint16_t c : costs) im.U16(c);
-    im.U16(structure).U8(slots.size());
-    for (const auto& s : slots) {
-      for (std::uint32_t v : s) im.U32(v);
+  CGHull Record(int section, int index) const {
+    CGHull h;
+    plat::FixedText::Set(h.name, name);
+    h.section = static_cast<std::uint8_t>(section);
+    h.index = static_cast<std::uint8_t>(index);
+    h.unitClass = unitClass;
+    h.attribute = 0;
+    h.mass = mass;
+    h.massLimit = massLimit;
+    h.successor = successor;
+    h.available = researched;
+    std::copy(std::begin(costs), std::end(costs), h.costs);
+    h.structurePoints = structure;
+    for (std::size_t i = 0; i < slots.size() && i < kMaxHullSlots; ++i) {
+      const auto& s = slots[i];
+      h.slots[i] = {static_cast<std::uint16_t>(s[0]), static_cast<std::uint16_t>(s[1]),
+                    static_cast<std::uint16_t>(s[2]), static_cast<std::uint16_t>(s[3]), s[4]};
     }
+    return h;
   }
 };
 
-// One record of "modules.dat" with its packed type data.
+// "hulls.dat" with the given hulls of each guild's section in order (missing
+// sections empty); `skip` leaves an empty entry at that index of every section.
+inline std::vector<std::uint8_t> HullsFile(const std::vector<std::vector<HullEntry>>& sections, int skip = -1) {
+  std::vector<CGHull> records;
+  for (std::size_t s = 0; s < sections.size(); ++s) {
+    for (std::size_t i = 0; i < sections[s].size(); ++i) {
+      const int index = static_cast<int>(i) + (skip >= 0 && static_cast<int>(i) >= skip ? 1 : 0);
+      records.push_back(sections[s][i].Record(static_cast<int>(s), index));
+    }
+  }
+  std::vector<const CGHull*> list;
+  for (const CGHull& h : records) list.push_back(&h);
+  return WriteHullsImage(list);
+}
+
+// A module as the rules hold it, with test defaults (a weapon). Type data is
+// in its in-memory places (WeaponData, DriveData give the two packed kinds).
 struct ModuleEntry {
   std::string name = "Test Module";
   std::uint8_t guildMask = 1;
@@ -131,19 +163,33 @@ struct ModuleEntry {
   std::uint8_t defenses[8] = {};
   std::uint16_t powerUse = 8;
   std::uint8_t mass = 10;
-  std::vector<std::uint8_t> typeData = {1, 12, 25, 0, 15, 0, 3, 70, 40, 0};
+  std::vector<std::uint8_t> typeData = {1, 12, 0x28, 0x0A, 0x18, 0x06, 3, 70, 40, 0};  // range 25, effective 15
 
-  void AppendTo(Image& im) const {
-    im.Text(name, 30).U8(guildMask).U8(0).U8(type);
-    for (std::uint16_t c : costs) im.U16(c);
-    for (int i = 0; i < 5; ++i) im.U16(0);
-    im.U16(successor).U8(0).U8(0).U16(1000 + type).U16(0).U8(buildPoints).U8(0).U8(techLevel);
-    im.Text(image, 6).Text(sound, 7);
-    for (std::uint8_t d : defenses) im.U8(d);
-    im.U8(0).U8(0).U16(0).U16(powerUse).U8(mass);
-    for (std::uint8_t b : typeData) im.U8(b);
+  ModuleRecord Record() const {
+    ModuleRecord m;
+    plat::FixedText::Set(m.name, name);
+    m.guildMask = guildMask;
+    m.type = type;
+    std::copy(std::begin(costs), std::end(costs), m.costs);
+    m.successor = successor;
+    m.helpTopic = static_cast<std::uint16_t>(1000 + type);
+    m.buildPoints = buildPoints;
+    m.techLevel = techLevel;
+    plat::FixedText::Set(m.imageName, image);
+    plat::FixedText::Set(m.soundName, sound);
+    std::copy(std::begin(defenses), std::end(defenses), m.defenses);
+    m.powerUse = powerUse;
+    m.mass = mass;
+    std::copy_n(typeData.begin(), std::min<std::size_t>(typeData.size(), 10), m.typeData);
+    return m;
   }
 };
+
+inline std::vector<std::uint8_t> ModulesFile(const std::vector<ModuleEntry>& entries) {
+  std::vector<ModuleRecord> records;
+  for (const ModuleEntry& e : entries) records.push_back(e.Record());
+  return WriteModulesImage(records);
+}
 
 inline ModuleEntry Module(const std::string& name, std::uint8_t type = 10, std::vector<std::uint8_t> typeData = {}) {
   ModuleEntry e;
@@ -153,12 +199,19 @@ inline ModuleEntry Module(const std::string& name, std::uint8_t type = 10, std::
   return e;
 }
 
-// Weapon type data: attack, strength, range, effective range (file units), rate of fire, hit, ammo, pattern.
+// Weapon type data: attack, strength, range, effective range (in the file's
+// units, scaled as the rules read them), rate of fire, hit, ammo, pattern.
 inline std::vector<std::uint8_t> WeaponData(int attack, int strength, int range, int effective, int rof, int hit,
                                             int ammo, int pattern) {
+  auto scaled = [](int v) { return std::min(v * kWeaponRangeScale, 0xFFFF); };
   Image im;
-  im.U8(attack).U8(strength).U16(range).U16(effective).U8(rof).U8(hit).U8(ammo).U8(pattern);
+  im.U8(attack).U8(strength).U16(scaled(range)).U16(scaled(effective)).U8(rof).U8(hit).U8(ammo).U8(pattern);
   return im.bytes;
+}
+
+// Propulsion type data: deep thrust at byte 0, local thrust at byte 8.
+inline std::vector<std::uint8_t> DriveData(int deep, int local) {
+  return {static_cast<std::uint8_t>(deep), 0, 0, 0, 0, 0, 0, 0, static_cast<std::uint8_t>(local), 0};
 }
 
 }  // namespace rules_test

@@ -41,27 +41,24 @@ enum TestModule : std::uint16_t {
 class UnitWorld : public ::testing::Test {
  protected:
   UnitWorld() {
-    rules_test::Image hulls;
-    hulls.U8(1);
     rules_test::HullEntry hull;
     hull.name = "Yard";
     hull.unitClass = 7;
     hull.slots.assign(20, {10, 10, 1, 1, 0x1000});
-    hull.AppendTo(hulls);
-    for (int s = 1; s < 5; ++s) hulls.U8(0);
-    box.Write("hulls.dat", hulls.bytes);
+    box.Write("hulls.dat", rules_test::HullsFile({{hull}}));
     hullDB = std::make_unique<CGHullDB>(rules_test::Sandbox::Dos("hulls.dat").c_str());
 
-    rules_test::Image modules;
-    rules_test::Module("Weapon", 10, rules_test::WeaponData(2, 10, 20, 10, 3, 70, 40, 0)).AppendTo(modules);
-    rules_test::Module("Computer", 1, {2, 0, 0, 0, 0, 0, 0, 0, 0, 0}).AppendTo(modules);
-    rules_test::Module("Scout", 6, {10}).AppendTo(modules);
-    rules_test::Module("Drive", 5, {20, 0, 0, 0, 0, 0, 0, 12}).AppendTo(modules);
-    rules_test::Module("Power", 4, {10, 0, 0x2C, 0x01, 25, 0}).AppendTo(modules);
-    rules_test::Module("Builder", 0, {20}).AppendTo(modules);
-    rules_test::Module("Hold", 9, {10, 0}).AppendTo(modules);
-    rules_test::Module("Lance", 10, rules_test::WeaponData(2, 30, 40, 30, 24, 70, 255, 1)).AppendTo(modules);
-    box.Write("modules.dat", modules.bytes);
+    using rules_test::Module;
+    box.Write("modules.dat", rules_test::ModulesFile({
+                                 Module("Weapon", 10, rules_test::WeaponData(2, 10, 20, 10, 3, 70, 40, 0)),
+                                 Module("Computer", 1, {2, 0, 0, 0, 0, 0, 0, 0, 0, 0}),
+                                 Module("Scout", 6, {10}),
+                                 Module("Drive", 5, rules_test::DriveData(20, 12)),
+                                 Module("Power", 4, {10, 0, 0x2C, 0x01, 25, 0}),
+                                 Module("Builder", 0, {20}),
+                                 Module("Hold", 9, {10, 0}),
+                                 Module("Lance", 10, rules_test::WeaponData(2, 30, 40, 30, 24, 70, 255, 1)),
+                             }));
     moduleDB = std::make_unique<CGModuleDB>(rules_test::Sandbox::Dos("modules.dat").c_str());
     g_rulesLinks.hullDB = hullDB.get();
     g_rulesLinks.moduleDB = moduleDB.get();
