@@ -1,0 +1,61 @@
+#pragma once
+// The packet sniffer, a developer's aid made when the PACKETSNIFFER setting
+// is on: one line in "<sniffer directory>packetcl.dat" for each packet the
+// session sends through the library and each packet the dispatcher takes,
+// when its type lies within SNIFFER_RANGE_MIN..SNIFFER_RANGE_MAX. Received
+// packets are printed field by field from the definitions file
+// "<installation directory>packet.h": its "#define NAME number" lines between
+// PACKET_SNIFFER_START and PACKET_SNIFFER_END_DEFINITIONS name the types, and
+// its typedef'd structures up to PACKET_SNIFFER_END give their members, the
+// n-th structure belonging to the n-th define. Definitions beyond the table
+// (199 types, 50 members, 39-character names) are dropped.
+//
+// Game thread only.
+
+#include <cstdint>
+#include <span>
+#include <string>
+
+#include "Game/net/NetSessionLinks.h"
+
+constexpr int kSnifferTypes = 200;
+constexpr int kSnifferMembers = 50;
+constexpr int kSnifferNameSize = 40;
+
+struct SnifferType {
+  char name[kSnifferNameSize] = {};
+  std::uint16_t type = 0;
+  std::uint8_t codes[kSnifferMembers] = {};
+  std::uint32_t counts[kSnifferMembers] = {};
+};
+
+class CPacketSniffer : public INetSniffer {
+ public:
+  // Empties the log file and reads the definitions file.
+  CPacketSniffer();
+  // The same over a definitions text and a log path of the caller's (tests).
+  CPacketSniffer(const std::string& definitions, std::string logPath);
+
+  // The "Sending" line; `slot` -1 is a packet to all (the server).
+  void LogSend(std::span<const std::uint8_t> packet, int slot);
+  void LogSent(const std::uint8_t* packet, std::uint32_t length, int slot) override {
+    LogSend({packet, length}, slot);
+  }
+  // The "Processing" line with the packet's fields.
+  void LogReceive(std::span<const std::uint8_t> packet);
+  // The first entry from 1 on with this type number; 0 for none.
+  int FindType(std::uint16_t type) const;
+
+  int Count() const { return m_count; }
+  const SnifferType& Entry(int i) const { return m_types[i]; }
+
+ private:
+  void ReadDefinitions(const std::string& text);
+  std::string ClockText() const;
+  bool InRange(std::span<const std::uint8_t> packet) const;
+  void Append(const std::string& line) const;
+
+  int m_count = 1;
+  std::string m_logPath;
+  SnifferType m_types[kSnifferTypes];
+};

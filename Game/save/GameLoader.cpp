@@ -1,0 +1,231 @@
+#include "Game/save/GameLoader.h"
+
+#include <algorithm>
+#include <array>
+#include <optional>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "Game/model/ByteStream.h"
+#include "Game/model/GGameData.h"
+#include "Game/model/GInstData.h"
+#include "Game/model/GPersist.h"
+#include "Game/model/TraceError.h"
+#include "Game/net/Packets.h"
+#include "Game/save/SafeWrite.h"
+#include "Game/save/SaveLinks.h"
+
+namespace {
+
+// An open file that closes itself, with the bytes left after the position.
+class OpenFile {
+ public:
+  explicit OpenFile(plat::FILE* fp) : m_fp(fp) {}
+  ~OpenFile() {
+    if (m_fp != nullptr) plat::fclose(m_fp);
+  }
+  OpenFile(const OpenFile&) = delete;
+  OpenFile& operator=(const OpenFile&) = delete;
+  plat::FILE* get() const { return m_fp; }
+  long Remaining() const {
+    const long at = plat::ftell(m_fp);
+    if (at < 0 || plat::fseek(m_fp, 0, SEEK_END) != 0) return 0;
+    const long end = plat::ftell(m_fp);
+    plat::fseek(m_fp, at, SEEK_SET);
+    return end > at ? end - at : 0;
+  }
+
+ private:
+  plat::FILE* m_fp;
+};
+
+std::string NameInPacket(std::span<const std::uint8_t> packet) {
+  const char* text = reinterpret_cast<const char*>(packet.data() + 8);
+  return std::string(text, strnlen(text, kSavePacketNameSize));
+}
+
+void SendLoadPacket(std::uint16_t type, const std::string& name, std::uint32_t identifier, LoadPlace place) {
+  std::array<std::uint8_t, kLoadPacketSize> packet{};
+  plat::ByteWriter w(packet);
+  w.WriteAt<std::uint16_t>(0, type);
+  std::memcpy(packet.data() + 8, name.data(), std::min(name.size(), kSavePacketNameSize - 1));
+  w.WriteAt<std::uint32_t>(264, identifier);
+  std::uint16_t chapter = 0;
+  if (g_gameData != nullptr)
+    chapter = g_gameData->localChapterId;
+  else if (g_saveLinks.appChapterId)
+    chapter = g_saveLinks.appChapterId();
+  w.WriteAt<std::uint16_t>(268, chapter);
+  w.WriteAt<std::uint32_t>(272, static_cast<std::uint32_t>(place));
+  if (g_saveLinks.sendToAll) g_saveLinks.sendToAll(packet);
+}
+
+// The number a replay file is stored under: the u16 after the end of its
+// participant list (the battle's asteroid); 65535 for a reset replay.
+std::optional<std::uint16_t> ReplayNumber(const std::vector<std::uint8_t>& data) {
+  const auto end = std::find(data.begin(), data.end(), std::uint8_t{0xFF});
+  const std::size_t at = static_cast<std::size_t>(end - data.begin());
+  if (at + 2 >= data.size()) return std::nullopt;
+  return static_cast<std::uint16_t>(data[at + 1] | (data[at + 2] << 8));
+}
+
+void WriteWhole(const std::string& path, const std::vector<std::uint8_t>& data) {
+  plat::FILE* out = plat::fopen(path.c_str(), "wb");
+  // A replay that cannot be written is only missing from the replay views.
+  if (out == nullptr) return;
+  plat::fwrite(data.data(), 1, data.size(), out);
+  plat::fclose(out);
+}
+
+// Reads the packed files (u16 count, each u32 length and bytes) and hands
+// each to `store`; false for a list that runs past the file's end. `store`
+// returns false to stop taking files (the rest is still read past).
+template <class Store>
+bool UnpackFiles(const OpenFile& file, Store store) {
+  FileReader r(file.get());
+  const std::uint16_t count = r.U16();
+  bool taking = true;
+  for (std::uint16_t i = 0; i < count && r.Ok(); ++i) {
+    const std::uint32_t length = r.U32();
+    if (!r.Ok() || static_cast<long>(length) > file.Remaining() || length > 0x7FFFFFFFu) return false;
+    std::vector<std::uint8_t> data(length);
+    if (!r.ReadBytes(data)) return false;
+    if (taking) taking = store(data);
+  }
+  return r.Ok();
+}
+
+// A copy of the running game, so that a file that turns out damaged half-way
+// through its load does not cost the player the game on the screen.
+class GameSnapshot {
+ public:
+  GameSnapshot() {
+    if (g_gameData == nullptr) return;
+    m_path = std::string(g_instData.GetSavePath()) + "loadundo.tmp";
+    m_chapter = g_gameData->localChapterId;
+    m_perGuild = g_gameData->chaptersPerGuild;
+    m_email = g_gameData->emailGame;
+    plat::FILE* fp = plat::fopen(m_path.c_str(), "wb");
+    m_taken = fp != nullptr && g_gameData->Save(fp) != 0;
+    if (fp != nullptr) m_taken = plat::fclose(fp) == 0 && m_taken;
+  }
+  ~GameSnapshot() {
+    if (!m_path.empty()) plat::remove(m_path.c_str());
+  }
+  GameSnapshot(const GameSnapshot&) = delete;
+  GameSnapshot& operator=(const GameSnapshot&) = delete;
+
+  // Nothing ran, or the running game is safely copied.
+  bool Usable() const { return m_path.empty() || m_taken; }
+  bool Email() const { return m_email; }
+
+  void Restore() const {
+    delete g_gameData;
+    if (m_path.empty()) return;
+    g_gameData = new CGameData(m_chapter, m_perGuild);
+    g_gameData->emailGame = m_email;
+    plat::FILE* fp = plat::fopen(m_path.c_str(), "rb");
+    if (fp == nullptr || g_gameData->Load(fp) == 0) TraceError("The game before a load could not be restored", "GameLoader.cpp", __LINE__);
+    if (fp != nullptr) plat::fclose(fp);
+  }
+
+ private:
+  std::string m_path;
+  std::uint16_t m_chapter = 0;
+  std::uint8_t m_perGuild = 8;
+  bool m_email = false;
+  bool m_taken = false;
+};
+
+plat::FILE* OpenSave(const std::string& directory, const std::string& name) {
+  plat::FILE* fp = plat::fopen((directory + name).c_str(), "rb");
+  if (fp == nullptr) fp = plat::fopen((directory + ReplaceExtension(name, ".clt")).c_str(), "rb");
+  return fp;
+}
+
+}  // namespace
+
+CGameLoader::CGameLoader(Mode mode, std::string directory, std::string name, LoadPlace place)
+    : m_mode(mode), m_directory(std::move(directory)), m_name(std::move(name)), m_place(place) {
+  m_valid = IsPlainFileName(m_name);
+}
+
+CGameLoader CGameLoader::ForEmail(const char* name) {
+  return CGameLoader(Mode::Email, g_instData.GetEmailPath(), StripExtension(name ? name : "") + ".ecl",
+                     LoadPlace::SaveDirectory);
+}
+
+CGameLoader CGameLoader::FromLoadPacket(std::span<const std::uint8_t> packet) {
+  if (packet.size() < kLoadPacketSize) {
+    CGameLoader refused(Mode::LoadData, {}, {}, LoadPlace::SaveDirectory);
+    refused.m_valid = false;
+    return refused;
+  }
+  std::uint32_t place = 0;
+  plat::ByteReader(packet).ReadAt(272, place);
+  const LoadPlace where = place == 1 ? LoadPlace::ScenarioDirectory : LoadPlace::SaveDirectory;
+  const char* dir = where == LoadPlace::ScenarioDirectory ? g_instData.GetScenarioPath() : g_instData.GetSavePath();
+  const std::string name = NameInPacket(packet);
+  return CGameLoader(Mode::LoadData, dir, name.empty() ? name : ReplaceExtension(name, ".clt"), where);
+}
+
+CGameLoader CGameLoader::ForRequest(const char* name, LoadPlace place) {
+  const char* dir = place == LoadPlace::ScenarioDirectory ? g_instData.GetScenarioPath() : g_instData.GetSavePath();
+  return CGameLoader(Mode::Request, dir, name ? name : "", place);
+}
+
+int CGameLoader::Request() {
+  if (!m_valid) return 3;
+  OpenFile file(OpenSave(m_directory, m_name));
+  if (file.get() == nullptr || !ReadSaveHeader(file.get(), false, &m_header)) return 3;
+  SendLoadPacket(PKT_LOAD_REQUEST, ReplaceExtension(m_name, ".clt"), m_header.identifier, m_place);
+  return 1;
+}
+
+bool CGameLoader::Load() {
+  if (!m_valid) return false;
+  OpenFile file(OpenSave(m_directory, m_name));
+  if (file.get() == nullptr) {
+    if (g_saveLinks.showPlainBox) g_saveLinks.showPlainBox("Cannot open file!");
+    return false;
+  }
+  const bool email = m_mode == Mode::Email;
+  if (!ReadSaveHeader(file.get(), email, &m_header)) return false;
+  if (m_mode == Mode::Request)
+    SendLoadPacket(PKT_LOAD_GAME, m_name.empty() ? m_header.serverFile : m_name, m_header.identifier, m_place);
+
+  FileReader r(file.get());
+  const std::uint16_t chapter = r.U16();
+  const std::uint8_t perGuild = r.U8();
+  if (!r.Ok()) return false;
+
+  GameSnapshot before;
+  if (!before.Usable()) return false;
+  delete g_gameData;
+  g_gameData = new CGameData(chapter, perGuild);
+  g_gameData->emailGame = before.Email();
+  const bool modelRead = g_gameData->Load(file.get()) != 0 && ReadValidityByte(file.get()) != 0;
+  if (!modelRead || (g_saveLinks.loadAppState && g_saveLinks.loadAppState(file.get()) == 0)) {
+    before.Restore();
+    return false;
+  }
+
+  // The replays only enrich the loaded game: a damaged list ends the
+  // extraction, not the load.
+  const std::string saveDir = g_instData.GetSavePath();
+  const bool replaysRead = UnpackFiles(file, [&](const std::vector<std::uint8_t>& data) {
+    if (const auto number = ReplayNumber(data)) WriteWhole(saveDir + std::to_string(*number) + ".rpl", data);
+    return true;
+  });
+  if (replaysRead) {
+    UnpackFiles(file, [&](const std::vector<std::uint8_t>& data) {
+      if (data.size() < 2) return true;
+      const std::uint16_t number = static_cast<std::uint16_t>(data[0] | (data[1] << 8));
+      if (number >= g_numAsteroids) return false;
+      WriteWhole(saveDir + std::to_string(number) + ".trp", data);
+      return true;
+    });
+  }
+  return true;
+}

@@ -1,0 +1,28 @@
+#pragma once
+// Writing a file so that a failure at any point leaves the old file whole:
+// the body goes to "<path>.tmp", is forced to the disk, and only then is
+// renamed over the old name. File names of saved games, and their checks.
+//
+// Game thread only.
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "platform/core/files.h"
+
+// Runs `body` over a new temporary file beside `dosPath` and renames it into
+// place. False when the temporary file cannot be made, `body` fails, a write
+// or the flush fails, or the rename fails; the old file is then untouched and
+// the temporary file removed.
+bool WriteFileSafely(const std::string& dosPath, const std::function<bool(plat::FILE*)>& body);
+
+// `name` with its extension from the last '.' replaced by `extension` (".clt"),
+// or with `extension` appended when it has no '.'.
+std::string ReplaceExtension(std::string_view name, std::string_view extension);
+// `name` without its extension from the last '.'.
+std::string StripExtension(std::string_view name);
+
+// A plain file name: not empty, no directory or drive part, no "..". Names
+// that come from other players pass through this before they reach a path.
+bool IsPlainFileName(std::string_view name);
