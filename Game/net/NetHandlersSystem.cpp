@@ -86,8 +86,14 @@ bool HasSavedGame(const char* name, bool scenario, std::uint32_t saveId) {
   std::snprintf(path, sizeof(path), "%s%s", scenario ? g_instData.GetScenarioPath() : g_instData.GetSavePath(), name);
   plat::FILE* fp = OpenDataFile(path, "rb");
   if (fp == nullptr) {
-    char* dot = std::strrchr(path, '.');
-    if (dot == nullptr || static_cast<std::size_t>(dot - path) + 5 > sizeof(path)) return false;
+    // The client's own copy: the name's extension (never a dot of a folder
+    // above it) becomes ".clt", or ".clt" is added to a name without one.
+    char* name = path;
+    for (char* c = path; *c != '\0'; ++c)
+      if (*c == '\\' || *c == '/' || *c == ':') name = c + 1;
+    char* dot = std::strrchr(name, '.');
+    if (dot == nullptr) dot = name + std::strlen(name);
+    if (static_cast<std::size_t>(dot - path) + 5 > sizeof(path)) return false;
     std::memcpy(dot, ".clt", 5);
     fp = OpenDataFile(path, "rb");
     if (fp == nullptr) return false;
@@ -251,8 +257,8 @@ constexpr HandlerEntry kHandlers[] = {
     {PKT_END_TURN, 8, false, EndTurnCommand},
     {PKT_TURN_RESULTS, 8, false, PostPlain<WM_NET_TURN_RESULTS>},
     {PKT_PLAYER_ID, 16, false, PlayerId},
-    {PKT_SAVE_GAME, 8, false, SaveRequest},
-    {PKT_LOAD_GAME, 8, false, LoadData},
+    {PKT_SAVE_GAME, 272, false, SaveRequest},
+    {PKT_LOAD_GAME, 276, false, LoadData},
     {PKT_AUTOSAVE, 12, false, PostLong<WM_NET_AUTOSAVE>},
     {PKT_SAVE_DONE, 12, false, PostWord<WM_NET_SAVE_DONE>},
     {PKT_LOAD_REPLY, 14, false, LoadReply},

@@ -203,7 +203,7 @@ TEST_F(Handlers, SessionPacketsPostToTheMainWindowOrAnswer) {
   EXPECT_EQ(posted[0].msg, WM_NET_TURN_RESULTS);
   EXPECT_EQ(posted[1].lParam, 77);
   EXPECT_EQ(posted[2].wParam, 1u);
-  Apply(Packet(PKT_SAVE_GAME, 8));
+  Apply(Packet(PKT_SAVE_GAME, 272));
   EXPECT_TRUE(posted.back().sent);
 
   game->AdvanceModelTurn();
@@ -238,10 +238,12 @@ TEST_F(Handlers, ALoadRequestAsksWhetherThePlayerHasTheGame) {
   Apply(request("turn5.sav", 43));  // the file is there, but another game's
   Apply(request("turn6.sav", 43));  // only the client's own copy is there
   Apply(request("turn7.sav", 43));
-  EXPECT_EQ(asked, (std::vector<std::string>{"LOADGMYN", "QTLDGMYN", "LOADGMYN", "QTLDGMYN"}));
+  box.Write("turn8.clt", std::string("\1\x2C\0\0\0", 5));
+  Apply(request("turn8", 44));  // a name without an extension: its ".clt" copy
+  EXPECT_EQ(asked, (std::vector<std::string>{"LOADGMYN", "QTLDGMYN", "LOADGMYN", "QTLDGMYN", "LOADGMYN"}));
   game = nullptr;
   Apply(request("turn5.sav", 42));  // without a game the answer is yes, unasked
-  EXPECT_EQ(asked.size(), 4u);
+  EXPECT_EQ(asked.size(), 5u);
 }
 
 TEST_F(Handlers, ChapterAndChatPacketsReachTheModelAndTheViews) {
