@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <string_view>
 
 #include "Game/net/NetSessionLinks.h"
 
@@ -31,10 +32,12 @@ struct SnifferType {
 
 class CPacketSniffer : public INetSniffer {
  public:
-  // Empties the log file and reads the definitions file.
+  // Empties the log file and reads the definitions file; the range from the
+  // installation settings.
   CPacketSniffer();
-  // The same over a definitions text and a log path of the caller's (tests).
-  CPacketSniffer(const std::string& definitions, std::string logPath);
+  // The same over a definitions text, a log file (DOS path) and a range of
+  // the caller's.
+  CPacketSniffer(std::string_view definitions, std::string logPath, int rangeMin, int rangeMax);
 
   // The "Sending" line; `slot` -1 is a packet to all (the server).
   void LogSend(std::span<const std::uint8_t> packet, int slot);
@@ -50,12 +53,14 @@ class CPacketSniffer : public INetSniffer {
   const SnifferType& Entry(int i) const { return m_types[i]; }
 
  private:
-  void ReadDefinitions(const std::string& text);
-  std::string ClockText() const;
+  void StartLog();
+  void ReadDefinitions(std::string_view text);
   bool InRange(std::span<const std::uint8_t> packet) const;
-  void Append(const std::string& line) const;
+  void Append(const std::string& text) const;
 
   int m_count = 1;
   std::string m_logPath;
+  int m_rangeMin = 0;
+  int m_rangeMax = 0;
   SnifferType m_types[kSnifferTypes];
 };

@@ -229,3 +229,23 @@ bool CGameLoader::Load() {
   }
   return true;
 }
+
+namespace {
+std::optional<CGameLoader> g_keptLoader;
+}  // namespace
+
+int RequestLoad(const char* name, LoadPlace place) {
+  g_keptLoader.reset();
+  if (name == nullptr || name[0] == '\0' || name[0] == '.') return 2;
+  if (g_saveLinks.openProgress) g_saveLinks.openProgress("LOADGAME");
+  g_keptLoader = CGameLoader::ForRequest(name, place);
+  return g_keptLoader->Request();
+}
+
+bool KeptLoaderExists() { return g_keptLoader.has_value(); }
+
+void DeleteKeptLoader() { g_keptLoader.reset(); }
+
+bool LoadKeptLoader() { return g_keptLoader && g_keptLoader->Load(); }
+
+bool LoadFromLoadPacket(std::span<const std::uint8_t> packet) { return CGameLoader::FromLoadPacket(packet).Load(); }

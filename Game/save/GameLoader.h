@@ -56,3 +56,16 @@ class CGameLoader {
   bool m_valid = true;
   SaveHeader m_header;
 };
+
+// The one loader the shell keeps between the player's request and the
+// answer to it (packet 12).
+// Makes it over `name` in `place` and sends the request: 1 sent, 2 cancelled
+// (empty name or one starting with '.'), 3 the file cannot be read.
+int RequestLoad(const char* name, LoadPlace place);
+bool KeptLoaderExists();
+void DeleteKeptLoader();
+// The kept loader reads its file (false when there is none or it fails).
+bool LoadKeptLoader();
+// A loader over packet 7 from another player (`packet` at least
+// kLoadPacketSize bytes) reads its file; false when it fails.
+bool LoadFromLoadPacket(std::span<const std::uint8_t> packet);

@@ -1,0 +1,133 @@
+#include "Game/save/EmailTurn.h"
+
+#include <array>
+#include <cstdio>
+
+#include "Game/model/ByteStream.h"
+#include "Game/model/GChapter.h"
+#include "Game/model/GGameData.h"
+#include "Game/model/GInstData.h"
+#include "Game/net/NetDispatcher.h"
+#include "Game/net/NetSession.h"
+#include "Game/net/Packets.h"
+#include "Game/save/GameLoader.h"
+#include "Game/save/SaveLinks.h"
+
+namespace {
+
+constexpr std::size_t kSuffixSize = 4;  // ".s03"
+constexpr std::size_t kNamePacketSize = 44;
+
+std::string WithoutSuffix(const std::string& gameName) {
+  return gameName.size() >= kSuffixSize ? gameName.substr(0, gameName.size() - kSuffixSize) : std::string();
+}
+
+std::string TwoDigits(std::uint16_t chapter) {
+  char text[8];
+  std::snprintf(text, sizeof text, "%02u", static_cast<unsigned>(chapter % 100));
+  return text;
+}
+
+}  // namespace
+
+std::string EmailInputFileName(const std::string& gameName) { return g_instData.GetEmailPath() + gameName; }
+
+std::string EmailTurnFileName(const std::string& gameName, std::uint16_t chapter) {
+  return g_instData.GetEmailPath() + WithoutSuffix(gameName) + ".c" + TwoDigits(chapter);
+}
+
+std::string EmailClientFileName(const std::string& gameName, std::uint16_t chapter) {
+  return WithoutSuffix(gameName) + "-" + TwoDigits(chapter) + ".ecl";
+}
+
+int ReadEmailInputFile(CNetSession& session, std::uint16_t localChapter) {
+  if (session.emailInput != nullptr) plat::fclose(session.emailInput);
+  session.emailInput = plat::fopen(EmailInputFileName(session.emailGameName).c_str(), "rb");
+  session.emailHeader = 0;
+  std::uint32_t playing = 0;
+  if (session.emailInput != nullptr) {
+    FileReader r(session.emailInput);
+    session.emailHeader = r.U32();
+    // The first turn's file carries the turn itself; every later one the
+    // turn its results close, and the player plays the one after it: the
+    // turn file names the turn played, which the server compares with its own.
+    playing = session.emailHeader == kEmailSkipReload ? r.U32() : session.emailHeader + 1;
+  }
+  const std::string turnFile = EmailTurnFileName(session.emailGameName, localChapter);
+  plat::remove(turnFile.c_str());
+  if (plat::FILE* out = plat::fopen(turnFile.c_str(), "wb")) {
+    FileWriter(out).U32(playing);
+    plat::fclose(out);
+  }
+  const std::string& g = session.emailGameName;
+  if (g.size() < 2 || g[g.size() - 2] < '0' || g[g.size() - 2] > '9' || g.back() < '0' || g.back() > '9') return -1;
+  return (g[g.size() - 2] - '0') * 10 + (g.back() - '0');
+}
+
+bool WriteEmailPacket(const CNetSession& session, std::uint16_t localChapter, const std::uint8_t* packet,
+                      std::uint32_t length) {
+  plat::FILE* out = plat::fopen(EmailTurnFileName(session.emailGameName, localChapter).c_str(), "ab");
+  if (out == nullptr) return false;
+  FileWriter w(out);
+  w.U32(length);
+  w.WriteBytes(std::span(packet, length));
+  const bool ok = w.Ok();
+  return plat::fclose(out) == 0 && ok;
+}
+
+int ReadEmailPacket(CNetSession& session, std::span<std::uint8_t> buffer, std::uint32_t* length) {
+  if (session.emailInput == nullptr) return kEmailNoPacket;
+  FileReader r(session.emailInput);
+  const std::uint32_t n = r.U32();
+  if (!r.Ok() || n > kMaxPacketSize || n > buffer.size() || !r.ReadBytes(buffer.first(n))) {
+    plat::fclose(session.emailInput);
+    session.emailInput = nullptr;
+    return kEmailNoPacket;
+  }
+  *length = n;
+  return 0;
+}
+
+bool ProcessEmailTurn(CNetSession& session) {
+  if (session.emailHeader < kEmailSkipReload) {
+    const std::uint16_t chapter = g_gameData != nullptr ? g_gameData->localChapterId
+                                  : g_saveLinks.appChapterId ? g_saveLinks.appChapterId()
+                                                             : 0;
+    if (!CGameLoader::ForEmail(EmailClientFileName(session.emailGameName, chapter).c_str()).Load()) {
+      if (g_saveLinks.showTextBox) g_saveLinks.showTextBox("EMAILCSE", nullptr);
+      return false;
+    }
+    g_gameData->emailGame = true;
+    g_gameData->turn = session.emailHeader;
+    if (g_gameData->notifications) g_gameData->notifications->Clear(kAllChapters);
+    g_gameData->pieces.ClearForeignUnitsInSpace();
+    if (g_saveLinks.deleteReplayFiles) g_saveLinks.deleteReplayFiles();
+  }
+  if (g_gameData == nullptr) return false;
+  while (DispatchPacket(session) != 0) {
+  }
+  CGameData& game = *g_gameData;
+  if (game.notifications) game.notifications->Add(game.localChapterId, 4, 403, nullptr, nullptr, 0, 0, 0xFFFFFFFFu);
+  if (session.emailHeader + 1 < 0xFFFFFFFFu) game.turn = session.emailHeader + 1;
+  if (session.emailInput != nullptr) {
+    plat::fclose(session.emailInput);
+    session.emailInput = nullptr;
+  }
+
+  const char* name = g_saveLinks.playerName ? g_saveLinks.playerName() : "";
+  std::array<std::uint8_t, kNamePacketSize> packet{};
+  plat::ByteWriter w(packet);
+  w.WriteAt<std::uint16_t>(0, PKT_PLAYER_NAME);
+  w.WriteAt<std::uint16_t>(8, game.localChapterId);
+  std::snprintf(reinterpret_cast<char*>(packet.data() + 10), kNamePacketSize - 10, "%s", name);
+  session.Send(kAllPlayersSlot, packet.data(), kNamePacketSize);
+  if (g_saveLinks.postToMainWindow) g_saveLinks.postToMainWindow(WM_NET_GAME_STARTED);
+
+  game.solarDB.AdvanceTurn();
+  if (CGChapter* local = game.GetLocalChapter()) {
+    local->RecordTurnStatistics();
+    local->SetName(name);
+  }
+  if (g_saveLinks.scrollNotificationsToTop) g_saveLinks.scrollNotificationsToTop();
+  return true;
+}
