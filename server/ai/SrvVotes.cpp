@@ -1,0 +1,56 @@
+#include "server/ai/SrvVotes.h"
+
+#include <algorithm>
+#include <iterator>
+
+#include "Game/net/Packets.h"
+#include "server/SrvPacketRead.h"
+#include "server/ai/SrvChapterState.h"
+#include "server/ai/SrvGuildTally.h"
+#include "server/ai/SrvPoliticsNotices.h"
+
+namespace {
+
+CGChapter* Voter(SrvWorld& world, std::uint16_t chapter, std::uint16_t slot) {
+  CGChapter* c = world.Chapter(chapter);
+  return SrvInPlay(c) && slot < world.chaptersPerGuild ? c : nullptr;
+}
+
+void TellMember(SrvWorld& world, const CGChapter& voter, int slot, std::uint16_t code) {
+  if (slot != voter.slot)
+    world.notices.Add(static_cast<std::uint16_t>(voter.guild * 8 + slot), kSrvVoteCategory, code, nullptr, nullptr,
+                      voter.slot, 0, kSrvNoParameter);
+}
+
+}  // namespace
+
+bool SrvTakeRenegadeVote(SrvWorld& world, std::uint16_t chapter, std::uint16_t slot, std::uint16_t value) {
+  CGChapter* c = Voter(world, chapter, slot);
+  if (c == nullptr || slot == c->slot || world.guilds->GetGuild(c->guild)->interregnum != 0) return false;
+  const std::uint32_t vote = value != 0 ? 1 : 0;
+  if (c->renegadeVotes[slot] == vote) return true;
+  c->renegadeVotes[slot] = vote;
+  TellMember(world, *c, slot, vote != 0 ? kSrvRenegadeVoteCode : kSrvLoyalVoteCode);
+  return true;
+}
+
+bool SrvTakeImperatorVote(SrvWorld& world, std::uint16_t chapter, std::uint16_t slot) {
+  CGChapter* c = Voter(world, chapter, slot);
+  if (c == nullptr) return false;
+  const int before = SrvImperatorChoice(*c, world.chaptersPerGuild);
+  if (before == slot) return true;
+  std::fill(std::begin(c->imperatorVotes), std::end(c->imperatorVotes), 0u);
+  c->imperatorVotes[slot] = 1;
+  if (before >= 0) TellMember(world, *c, before, kSrvBackingWithdrawnCode);
+  TellMember(world, *c, slot, kSrvBackingCode);
+  return true;
+}
+
+bool SrvTakeVotePacket(SrvWorld& world, std::uint16_t chapter, std::span<const std::uint8_t> packet) {
+  const std::uint16_t type = ReadU16(packet, 0);
+  if (ReadU16(packet, 8) != chapter) return false;
+  if (type == PKT_RENEGADE_VOTE && packet.size() >= 14)
+    return SrvTakeRenegadeVote(world, chapter, ReadU16(packet, 10), ReadU16(packet, 12));
+  if (type == PKT_IMPERATOR_VOTE && packet.size() >= 12) return SrvTakeImperatorVote(world, chapter, ReadU16(packet, 10));
+  return false;
+}

@@ -1,0 +1,67 @@
+#pragma once
+// A generated world with a turn context over it, for the politics, victory
+// and computer-chapter tests; packets queued for the chapters are read back
+// by type.
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "Game/model/GAsteroid.h"
+#include "Game/model/GChapter.h"
+#include "server/SrvPacketRead.h"
+#include "server/SrvTurnSteps.h"
+
+namespace srv_ai_test {
+
+struct WorldGame {
+  SrvSetup setup;
+  SrvLog log;
+  SrvWorld world;
+  SrvRandom random{99};
+
+  // `conditions` the configuration's victory bits.
+  WorldGame(std::uint16_t perGuild, std::uint16_t asteroids, std::uint16_t conditions) {
+    setup.config.SetU16(14, perGuild);
+    setup.config.SetU16(16, asteroids);
+    setup.config.SetU16(20, conditions);
+    world.Generate(setup, 4321, nullptr);
+  }
+
+  SrvTurnContext Turn() { return SrvTurnContext{world, setup, log, random}; }
+
+  CGChapter& Chapter(std::uint16_t c) { return *world.Chapter(c); }
+  void Control(std::uint16_t asteroid, std::uint16_t chapter) { world.solar.GetAsteroid(asteroid)->SetController(chapter); }
+  // Hands the next `n` asteroids nobody controls to the chapter.
+  void GiveAsteroids(std::uint16_t chapter, int n) {
+    for (std::uint16_t i = 0; n > 0 && i < CGSolarDB::GetAsteroidCount(); ++i)
+      if (world.solar.GetAsteroid(i)->controller == kNoChapter) {
+        Control(i, chapter);
+        --n;
+      }
+  }
+  // Takes every asteroid and unit from the chapter.
+  void Strip(std::uint16_t chapter) {
+    for (std::uint16_t i = 0; i < CGSolarDB::GetAsteroidCount(); ++i)
+      if (world.solar.GetAsteroid(i)->controller == chapter) Control(i, kNoChapter);
+    for (std::uint16_t at = 0; at <= CGSolarDB::GetAsteroidCount(); ++at)
+      while (CGUnit* u = world.pieces->GetOperationalUnitAt(at, chapter, 0)) world.pieces->MarkUnitUnoperational(u);
+  }
+};
+
+inline std::vector<SrvPacket> OfType(const SrvTurnContext& turn, std::uint16_t chapter, std::uint16_t type) {
+  std::vector<SrvPacket> out;
+  for (const SrvPacket& p : turn.toChapter[chapter])
+    if (ReadU16(p, 0) == type) out.push_back(p);
+  return out;
+}
+
+// The notification codes queued for a chapter, in order.
+inline std::vector<std::uint16_t> NoticeCodes(const SrvTurnContext& turn, std::uint16_t chapter) {
+  std::vector<std::uint16_t> codes;
+  for (const SrvPacket& p : OfType(turn, chapter, 1500)) codes.push_back(ReadU16(p, 10));
+  return codes;
+}
+
+}  // namespace srv_ai_test

@@ -1,0 +1,174 @@
+// Guild politics: votes weighted by the asteroids a member controls,
+// renegades, imperators, the interregnum and eliminations, with the packets
+// and notifications the clients read.
+#include <gtest/gtest.h>
+
+#include "Game/net/Packets.h"
+#include "server/ai/SrvChapterState.h"
+#include "server/ai/SrvVotes.h"
+#include "tests/server/ai/srv_ai_fixture.h"
+
+namespace {
+
+using srv_ai_test::NoticeCodes;
+using srv_ai_test::OfType;
+using srv_ai_test::WorldGame;
+
+constexpr std::uint16_t kImperatorAndInterregnum = 1 | 8 | 16;
+
+// Guild 0 of three chapters: chapter 0 holds 3 votes, chapters 1 and 2 one each.
+struct ThreeMembers : WorldGame {
+  ThreeMembers(std::uint16_t conditions = 1) : WorldGame(3, 40, conditions) { GiveAsteroids(0, 2); }
+};
+
+TEST(SrvPolitics, RenegadeVotesCountTheVotersAsteroidsAndNeedMoreThanHalf) {
+  ThreeMembers game;
+  ASSERT_TRUE(SrvTakeRenegadeVote(game.world, 1, 0, 1));
+  ASSERT_TRUE(SrvTakeRenegadeVote(game.world, 2, 0, 1));
+  auto turn = game.Turn();
+  SrvResolvePolitics(turn);
+  EXPECT_EQ(game.Chapter(0).renegade, 0u) << "2 of 5 votes";
+  const auto votes = OfType(turn, 1, PKT_GUILD_VOTES);
+  ASSERT_EQ(votes.size(), 1u);
+  EXPECT_EQ(votes[0].size(), 100u);
+  EXPECT_EQ(votes[0][10], 2);               // against chapter 0
+  EXPECT_EQ(votes[0][18], 3);               // held by chapter 0
+  EXPECT_EQ(votes[0][26 + 8 * 1 + 0], 1);   // chapter 1's vote about slot 0
+  EXPECT_EQ(ReadU16(votes[0], 98), 5u);
+  const auto theirs = OfType(turn, 8, PKT_GUILD_VOTES);
+  ASSERT_EQ(theirs.size(), 1u) << "another guild's votes stay in the guild";
+  EXPECT_EQ(ReadU16(theirs[0], 8), 1u);
+
+  game.GiveAsteroids(2, 1);  // 3 of 6 are not more than half
+  auto second = game.Turn();
+  SrvResolvePolitics(second);
+  EXPECT_EQ(game.Chapter(0).renegade, 0u);
+  game.GiveAsteroids(1, 1);  // 4 of 7
+  auto third = game.Turn();
+  SrvResolvePolitics(third);
+  EXPECT_EQ(game.Chapter(0).renegade, 1u);
+  for (std::uint16_t member : {0, 1, 2}) EXPECT_EQ(NoticeCodes(third, member), std::vector<std::uint16_t>{601});
+  EXPECT_EQ(ReadU32(OfType(third, 2, 1500)[0], 144), 0u) << "parameter 2 names chapter 0";
+
+  ASSERT_TRUE(SrvTakeRenegadeVote(game.world, 1, 0, 0));
+  auto fourth = game.Turn();
+  SrvResolvePolitics(fourth);
+  EXPECT_EQ(game.Chapter(0).renegade, 0u);
+  EXPECT_EQ(NoticeCodes(fourth, 0), (std::vector<std::uint16_t>{604, 602})) << "the withdrawn vote, then loyal again";
+}
+
+TEST(SrvPolitics, VotesOutsideTheRulesAreRefusedAndChangeNothing) {
+  ThreeMembers game(kImperatorAndInterregnum);
+  EXPECT_FALSE(SrvTakeRenegadeVote(game.world, 1, 1, 1)) << "about itself";
+  EXPECT_FALSE(SrvTakeRenegadeVote(game.world, 1, 3, 1)) << "slot outside a guild of three";
+  EXPECT_FALSE(SrvTakeImperatorVote(game.world, 1, 3));
+  EXPECT_FALSE(SrvTakeRenegadeVote(game.world, 3, 0, 1)) << "chapter 3 is not in a game of three per guild";
+  game.Chapter(2).stateFlag = kSrvChapterOut;
+  EXPECT_FALSE(SrvTakeImperatorVote(game.world, 2, 0)) << "an eliminated chapter";
+  game.world.guilds->GetGuild(0)->interregnum = 1;
+  EXPECT_FALSE(SrvTakeRenegadeVote(game.world, 1, 0, 1)) << "set aside in an interregnum";
+  EXPECT_TRUE(SrvTakeImperatorVote(game.world, 1, 0));
+  for (int s = 0; s < 3; ++s) EXPECT_EQ(game.Chapter(1).renegadeVotes[s], 0u);
+
+  PacketImage<16> renegade(PKT_RENEGADE_VOTE);
+  renegade.SetU16(8, 0);
+  renegade.SetU16(10, 1);
+  renegade.SetU16(12, 1);
+  game.world.guilds->GetGuild(0)->interregnum = 0;
+  const SrvPacket bytes(renegade.bytes.begin(), renegade.bytes.end());
+  EXPECT_FALSE(SrvTakeVotePacket(game.world, 2, bytes)) << "a vote in another chapter's name";
+  EXPECT_FALSE(SrvTakeVotePacket(game.world, 0, std::span(bytes).first(13)));
+  EXPECT_TRUE(SrvTakeVotePacket(game.world, 0, bytes));
+  EXPECT_EQ(game.Chapter(0).renegadeVotes[1], 1u);
+}
+
+TEST(SrvPolitics, ImperatorBackingIsToldToTheMembersItMovesBetween) {
+  ThreeMembers game(kImperatorAndInterregnum);
+  ASSERT_TRUE(SrvTakeImperatorVote(game.world, 2, 1));
+  ASSERT_TRUE(SrvTakeImperatorVote(game.world, 2, 0));
+  ASSERT_TRUE(SrvTakeImperatorVote(game.world, 2, 0));
+  auto turn = game.Turn();
+  SrvResolvePolitics(turn);
+  EXPECT_EQ(NoticeCodes(turn, 1), (std::vector<std::uint16_t>{605, 606}));
+  EXPECT_EQ(NoticeCodes(turn, 0), std::vector<std::uint16_t>{605});
+  EXPECT_EQ(ReadU16(OfType(turn, 0, 1500)[0], 140), 2u) << "parameter 1 the voter's slot";
+  EXPECT_TRUE(NoticeCodes(turn, 2).empty()) << "backing itself at the start told nobody";
+  EXPECT_EQ(OfType(turn, 0, PKT_GUILD_VOTES)[0][90 + 2], 0) << "chapter 2's imperator vote";
+}
+
+TEST(SrvPolitics, AnImperatorWhoLosesTheShareLeavesAnInterregnumUntilAnotherHasIt) {
+  ThreeMembers game(kImperatorAndInterregnum);
+  game.setup.config.SetU16(26, 90);
+  ASSERT_TRUE(SrvTakeImperatorVote(game.world, 1, 0));
+  auto first = game.Turn();
+  SrvResolvePolitics(first);
+  EXPECT_NE(game.Chapter(0).stateFlag, kSrvChapterImperator) << "4 of 5 votes, 90 percent needed";
+  ASSERT_TRUE(SrvTakeImperatorVote(game.world, 2, 0));
+  auto second = game.Turn();
+  SrvResolvePolitics(second);
+  EXPECT_EQ(game.Chapter(0).stateFlag, kSrvChapterImperator);
+  EXPECT_TRUE(OfType(second, 0, PKT_INTERREGNUM_START).empty());
+
+  ASSERT_TRUE(SrvTakeImperatorVote(game.world, 2, 2));
+  game.GiveAsteroids(2, 1);  // chapter 0 keeps 4 of 6
+  auto third = game.Turn();
+  SrvResolvePolitics(third);
+  EXPECT_EQ(game.Chapter(0).stateFlag, kSrvChapterInPlay);
+  const CGuild& guild = *game.world.guilds->GetGuild(0);
+  EXPECT_EQ(guild.interregnum, 1u);
+  for (std::uint16_t anyone : {0, 8, 39}) {
+    const auto start = OfType(third, anyone, PKT_INTERREGNUM_START);
+    ASSERT_EQ(start.size(), 1u) << anyone;
+    EXPECT_EQ(ReadU16(start[0], 8), 0u);
+    EXPECT_EQ(start[0][10], 0) << "the leader holds the most votes";
+    EXPECT_EQ(start[0][12 + 1], 1) << "chapter 1 backs the leader";
+    EXPECT_EQ(start[0][12 + 2], 0);
+  }
+  EXPECT_EQ(game.Chapter(1).camp, game.Chapter(0).camp);
+  EXPECT_NE(game.Chapter(2).camp, game.Chapter(0).camp) << "the camps are enemies";
+  EXPECT_FALSE(game.Chapter(0).IsAlliedWith(0, 2));
+
+  auto fourth = game.Turn();
+  SrvResolvePolitics(fourth);
+  EXPECT_TRUE(OfType(fourth, 0, PKT_INTERREGNUM_START).empty()) << "told once";
+  ASSERT_TRUE(SrvTakeImperatorVote(game.world, 2, 0));
+  auto fifth = game.Turn();
+  SrvResolvePolitics(fifth);
+  EXPECT_EQ(OfType(fifth, 24, PKT_INTERREGNUM_END).size(), 1u);
+  EXPECT_EQ(guild.interregnum, 0u);
+  EXPECT_EQ(game.Chapter(2).camp, 0u);
+  EXPECT_EQ(game.Chapter(0).stateFlag, kSrvChapterImperator);
+}
+
+TEST(SrvPolitics, WithoutTheInterregnumRuleALostImperatorLeavesNoInterregnum) {
+  ThreeMembers game(1 | 8);
+  game.setup.config.SetU16(26, 60);
+  ASSERT_TRUE(SrvTakeImperatorVote(game.world, 1, 0));
+  auto first = game.Turn();
+  SrvResolvePolitics(first);
+  ASSERT_EQ(game.Chapter(0).stateFlag, kSrvChapterImperator);
+  game.GiveAsteroids(2, 3);  // 4 of 8
+  auto second = game.Turn();
+  SrvResolvePolitics(second);
+  EXPECT_EQ(game.Chapter(0).stateFlag, kSrvChapterInPlay);
+  EXPECT_EQ(game.world.guilds->GetGuild(0)->interregnum, 0u);
+  EXPECT_TRUE(OfType(second, 0, PKT_INTERREGNUM_START).empty());
+}
+
+TEST(SrvPolitics, AChapterWithoutAsteroidsOrUnitsIsOutAndEveryoneIsTold) {
+  ThreeMembers game;
+  game.Strip(1);
+  auto turn = game.Turn();
+  SrvResolvePolitics(turn);
+  EXPECT_EQ(game.Chapter(1).stateFlag, kSrvChapterOut);
+  for (std::uint16_t c : {0, 1, 8, 34}) {
+    ASSERT_EQ(NoticeCodes(turn, c), std::vector<std::uint16_t>{409}) << c;
+    EXPECT_EQ(ReadU32(OfType(turn, c, 1500)[0], 144), 1u);
+  }
+  EXPECT_EQ(OfType(turn, 0, PKT_GUILD_VOTES)[0][18 + 1], 0) << "holds no vote";
+  auto next = game.Turn();
+  SrvResolvePolitics(next);
+  EXPECT_TRUE(NoticeCodes(next, 0).empty()) << "eliminated once";
+}
+
+}  // namespace

@@ -1,0 +1,190 @@
+// Each victory condition reached in a constructed game, and not reached one
+// step before; the game-over packet as the client's handler takes it.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "Game/model/GViewLinks.h"
+#include "Game/net/NetDispatcher.h"
+#include "Game/net/NetHandlerLinks.h"
+#include "Game/net/Packets.h"
+#include "server/ai/SrvChapterState.h"
+#include "server/ai/SrvGameOverPacket.h"
+#include "server/ai/SrvVotes.h"
+#include "tests/server/ai/srv_ai_fixture.h"
+
+namespace {
+
+using srv_ai_test::OfType;
+using srv_ai_test::WorldGame;
+
+// Politics first, as the turn runs them, then the check.
+std::optional<SrvGameEnd> EndOfTurn(WorldGame& game) {
+  auto turn = game.Turn();
+  SrvResolvePolitics(turn);
+  return SrvCheckGameEnd(turn);
+}
+
+std::uint8_t ResultOf(const SrvTurnContext& turn, std::uint16_t chapter) {
+  return OfType(turn, 0, PKT_GAME_OVER).at(0).at(8 + chapter);
+}
+
+TEST(SrvVictory, LastManStandingWhenOneGuildIsLeftItsBestScorerFirst) {
+  WorldGame game(2, 40, 1);
+  for (std::uint16_t c = 8; c < kMaxChapters; ++c)
+    if (c != 33 && game.world.HasChapter(c)) game.Strip(c);
+  ASSERT_FALSE(EndOfTurn(game)) << "chapter 33 is still in";
+  game.Strip(33);
+  game.world.scores[1] = 50;
+  auto turn = game.Turn();
+  SrvResolvePolitics(turn);
+  const auto end = SrvCheckGameEnd(turn);
+  ASSERT_TRUE(end);
+  EXPECT_EQ(end->condition, 1);
+  EXPECT_EQ(end->winners, (std::vector<std::uint16_t>{1, 0})) << "the major winner first";
+  EXPECT_EQ(ResultOf(turn, 1), 2);
+  EXPECT_EQ(ResultOf(turn, 0), 1);
+  EXPECT_EQ(ResultOf(turn, 33), 0);
+  EXPECT_EQ(OfType(turn, 39, PKT_GAME_OVER).size(), 1u) << "every chapter is told";
+}
+
+TEST(SrvVictory, ARenegadeIsNotOnItsGuildsSide) {
+  WorldGame game(3, 40, 1);
+  for (std::uint16_t c = 8; c < kMaxChapters; ++c)
+    if (game.world.HasChapter(c)) game.Strip(c);
+  game.GiveAsteroids(0, 3);
+  ASSERT_TRUE(SrvTakeRenegadeVote(game.world, 0, 2, 1));
+  ASSERT_FALSE(EndOfTurn(game)) << "chapter 2, declared renegade, fights on";
+  game.Strip(2);
+  const auto end = EndOfTurn(game);
+  ASSERT_TRUE(end);
+  EXPECT_EQ(end->winners.size(), 2u);
+}
+
+TEST(SrvVictory, CaptureTheFlagNeedsEveryGuildsFlag) {
+  WorldGame game(2, 40, 1 | 2);
+  for (int g = 1; g < kGuildCount - 1; ++g) game.Control(game.Chapter(static_cast<std::uint16_t>(8 * g)).homeAsteroid, 1);
+  ASSERT_FALSE(EndOfTurn(game)) << "guild 4's flag is still its own";
+  game.Control(game.Chapter(32).homeAsteroid, 0);
+  auto turn = game.Turn();
+  SrvResolvePolitics(turn);
+  const auto end = SrvCheckGameEnd(turn);
+  ASSERT_TRUE(end);
+  EXPECT_EQ(end->condition, 2);
+  EXPECT_EQ(ResultOf(turn, 1), 2) << "three flags";
+  EXPECT_EQ(ResultOf(turn, 0), 1) << "two flags";
+  EXPECT_EQ(ResultOf(turn, 9), 0);
+  EXPECT_EQ(ReadU16(OfType(turn, 0, PKT_GAME_OVER)[0], 48), 2u);
+}
+
+TEST(SrvVictory, TheImperatorWinsWhenItsSideControlsTheShareOfAsteroids) {
+  WorldGame game(2, 40, 1 | 8);
+  game.setup.config.SetU16(24, 51);  // 21 of 40
+  game.setup.config.SetU16(26, 100);
+  ASSERT_TRUE(SrvTakeImperatorVote(game.world, 1, 0));
+  game.GiveAsteroids(0, 11);
+  game.GiveAsteroids(1, 7);
+  ASSERT_FALSE(EndOfTurn(game)) << "20 asteroids";
+  ASSERT_EQ(game.Chapter(0).stateFlag, kSrvChapterImperator);
+  game.GiveAsteroids(1, 1);
+  auto turn = game.Turn();
+  SrvResolvePolitics(turn);
+  const auto end = SrvCheckGameEnd(turn);
+  ASSERT_TRUE(end);
+  EXPECT_EQ(end->condition, 8);
+  EXPECT_EQ(end->winners, (std::vector<std::uint16_t>{0, 1}));
+}
+
+TEST(SrvVictory, AGuildInInterregnumHasNoImperatorToWin) {
+  WorldGame game(2, 40, 1 | 8 | 16);
+  game.setup.config.SetU16(24, 10);  // 4 of 40
+  game.setup.config.SetU16(26, 100);
+  ASSERT_TRUE(SrvTakeImperatorVote(game.world, 1, 0));
+  ASSERT_FALSE(EndOfTurn(game)) << "an imperator of 2 asteroids";
+  ASSERT_TRUE(SrvTakeImperatorVote(game.world, 1, 1));
+  game.GiveAsteroids(0, 10);
+  ASSERT_FALSE(EndOfTurn(game));
+  ASSERT_EQ(game.world.guilds->GetGuild(0)->interregnum, 1u);
+  ASSERT_TRUE(SrvTakeImperatorVote(game.world, 1, 0));
+  const auto end = EndOfTurn(game);
+  ASSERT_TRUE(end) << "crowned again, and holding 12";
+  EXPECT_EQ(end->condition, 8);
+}
+
+TEST(SrvVictory, BiggestIsBestAfterTheGameLength) {
+  WorldGame game(2, 40, 1 | 4);
+  game.setup.config.SetU16(22, 30);
+  game.world.scores[17] = 900;
+  game.world.scores[16] = 10;
+  game.world.turn = 29;
+  ASSERT_FALSE(EndOfTurn(game));
+  game.world.turn = 30;
+  auto turn = game.Turn();
+  SrvResolvePolitics(turn);
+  const auto end = SrvCheckGameEnd(turn);
+  ASSERT_TRUE(end);
+  EXPECT_EQ(end->condition, 4);
+  EXPECT_EQ(ResultOf(turn, 17), 2);
+  EXPECT_EQ(ResultOf(turn, 16), 1) << "the winner's side";
+  EXPECT_EQ(ResultOf(turn, 0), 0);
+}
+
+TEST(SrvVictory, ConditionsTheConfigurationLeavesOutNeverEndTheGame) {
+  WorldGame game(2, 40, 1);
+  game.setup.config.SetU16(22, 1);
+  game.world.turn = 500;
+  for (int g = 1; g < kGuildCount; ++g) game.Control(game.Chapter(static_cast<std::uint16_t>(8 * g)).homeAsteroid, 0);
+  EXPECT_FALSE(EndOfTurn(game));
+}
+
+}  // namespace
+
+namespace {
+
+// The client's own handler of packet 19, with the movie, the dialogs and the
+// local chapter taken through its links.
+struct ClientGameOver {
+  std::string movie;
+  std::vector<std::uint8_t> shown;
+  explicit ClientGameOver(std::uint16_t local) {
+    g_netHandlerLinks = NetHandlerLinks{};
+    g_netHandlerLinks.appChapterId = [local] { return local; };
+    g_netHandlerLinks.playMovie = [this](const char* name) { movie = name; };
+    g_viewLinks.gameOverDialogs = [this](std::span<const std::uint8_t> p) { shown.assign(p.begin(), p.end()); };
+  }
+  ~ClientGameOver() {
+    g_netHandlerLinks = NetHandlerLinks{};
+    g_viewLinks.gameOverDialogs = nullptr;
+  }
+};
+
+TEST(SrvGameOverPacket, TheClientPlaysEachChaptersResultAndShowsItsFigures) {
+  WorldGame game(2, 40, 1 | 4);
+  game.GiveAsteroids(9, 2);
+  game.Chapter(9).credits = 123456;
+  game.world.poolDB.SetMineral(game.Chapter(9).homeAsteroid, MINERAL_EXOTICS, 777);
+  SrvGameOutcome outcome;
+  outcome.condition = 4;
+  outcome.results[9] = kSrvMajorWinner;
+  outcome.results[8] = kSrvMinorWinner;
+  const SrvPacket packet = SrvGameOverPacket(game.world, outcome);
+  ASSERT_EQ(packet.size(), kSrvGameOverSize);
+  ASSERT_LE(packet.size(), kMaxPacketSize);
+
+  const char* movies[] = {"loss.avi", "minorwin.avi", "majorwin.avi"};
+  for (std::uint16_t local : {0, 8, 9}) {
+    ClientGameOver client(local);
+    ASSERT_TRUE(HandlePacket(nullptr, packet, 0));
+    EXPECT_EQ(client.movie, movies[outcome.results[local]]) << local;
+    ASSERT_EQ(client.shown, packet);
+  }
+  EXPECT_EQ(ReadU16(packet, 48), 4u);
+  EXPECT_EQ(packet[50 + 9], 1) << "owns its home";
+  EXPECT_EQ(packet[90 + 9], 3) << "controls three";
+  EXPECT_EQ(ReadU32(packet, 132 + 4 * 9), 123456u);
+  EXPECT_EQ(ReadU32(packet, 612 + 4 * 9), 777u) << "exotics";
+  EXPECT_EQ(packet[8 + 2], 0) << "chapter 2 is not in a game of two per guild";
+  EXPECT_EQ(packet[50 + 2], 0);
+}
+
+}  // namespace
