@@ -95,6 +95,7 @@ std::string EmailFolder() {
 bool CreateEmailGame(const std::string& folder, const std::string& name, std::uint32_t seed, SrvLog& log) {
   FileOutbox out;
   SrvGame game(out, log, nullptr, seed, folder);
+  if (!game.LoadRules()) log.Line("the rules files could not be read: no designs, no units");
   game.SeatEveryChapter();
   out.sent.clear();
   if (!game.Receive(1, Bytes(PacketImage<12>(PKT_START)))) return false;
@@ -118,6 +119,7 @@ bool ProcessEmailTurn(const std::string& folder, const std::string& file, SrvLog
   const std::string name = file.substr(0, file.rfind('.'));
   FileOutbox out;
   SrvGame game(out, log, nullptr, 0, folder);
+  if (!game.LoadRules()) log.Line("the rules files could not be read: no designs, no units");
   if (!game.Load(folder + name + ".svr", kEmailGameIdentifier)) {
     log.Line("e-mail game \"%s\": its server file cannot be read", name.c_str());
     return false;

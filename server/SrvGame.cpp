@@ -5,7 +5,9 @@
 #include "Game/model/GChapter.h"
 #include "Game/net/Packets.h"
 #include "platform/core/bytes.h"
+#include "server/SrvOrders.h"
 #include "server/SrvPacketRead.h"
+#include "server/SrvTurnSteps.h"
 
 namespace {
 
@@ -202,6 +204,7 @@ bool SrvGame::Receive(std::uint32_t from, std::span<const std::uint8_t> packet) 
       m_log.Line("player %u ended the game", from);
       return true;
     default:
+      if (SrvIsOrderPacket(header.type)) return OnOrder(from, header.type, packet);
       return Refuse(from, header.type, "not handled by this server");
   }
 }
@@ -402,6 +405,16 @@ void SrvGame::StartGame() {
   }
 }
 
+bool SrvGame::OnOrder(std::uint32_t from, std::uint16_t type, std::span<const std::uint8_t> packet) {
+  if (!m_started) return Refuse(from, type, "no game runs");
+  const std::int32_t chapter = HeldChapter(from);
+  if (chapter < 0) return Refuse(from, type, "sender holds no chapter");
+  if (m_turnDone[chapter]) return Refuse(from, type, "the chapter's turn has ended");
+  const SrvOrderVerdict verdict = SrvSubmitOrder(m_world, static_cast<std::uint16_t>(chapter), packet);
+  if (verdict != SrvOrderVerdict::kAccepted) return Refuse(from, type, SrvOrderVerdictText(verdict));
+  return true;
+}
+
 bool SrvGame::OnEndTurn(std::uint32_t from, std::span<const std::uint8_t> packet) {
   if (!m_started) return Refuse(from, PKT_END_TURN, "no game runs");
   const std::int32_t chapter = HeldChapter(from);
@@ -445,6 +458,18 @@ void SrvGame::ResolveTurn() {
   for (std::uint32_t p : m_players)
     if (HeldChapter(p) >= 0) m_out.Send(p, SrvPacket(processing.bytes.begin(), processing.bytes.end()), true);
   if (m_autosave) Autosave();
+  SrvRandom random(m_world.seed ^ (m_world.turn * 0x9E3779B9u));
+  SrvTurnContext turn{m_world, m_setup, m_log, random};
+  for (std::uint16_t c = 0; c < kMaxChapters; ++c) turn.human[c] = m_holder[c] != 0;
+  SrvPlayComputerChapters(turn);
+  SrvResolveOrders(turn);
+  SrvResolveBattles(turn);
+  SrvResolvePolitics(turn);
+  if (const std::optional<SrvGameEnd> end = SrvCheckGameEnd(turn)) {
+    m_ended = true;
+    m_log.Line("turn %u: the game ends (condition %u, %zu winners)", m_world.turn, end->condition,
+               end->winners.size());
+  }
   m_world.AdvanceTurn();
   m_log.Line("turn %u resolved", m_world.turn - 1);
   const SrvPacket standings = BuildStandingsPacket(m_world);
@@ -457,6 +482,7 @@ void SrvGame::ResolveTurn() {
     m_out.Send(p, BuildCreditsPacket(c != nullptr ? c->credits : 0), true);
     m_out.Send(p, standings, true);
     m_out.Send(p, scores, true);
+    for (const SrvPacket& told : turn.toChapter[static_cast<std::size_t>(chapter)]) m_out.Send(p, told, true);
     m_out.Send(p, SrvPacket(results.bytes.begin(), results.bytes.end()), true);
   }
   m_turnDone = {};

@@ -38,6 +38,14 @@ class SrvGame {
   // the current one).
   SrvGame(SrvOutbox& out, SrvLog& log, SrvAsteroidNames names, std::uint32_t seed, std::string folder = "");
 
+  // The rules new worlds are built from: the installation's files, or file
+  // images (tests). False when they could not be read (the game then has no
+  // designs and no units).
+  bool LoadRules() { return m_world.LoadRules(); }
+  bool UseRules(std::span<const std::uint8_t> hulls, std::span<const std::uint8_t> modules) {
+    return m_world.UseRules(hulls, modules);
+  }
+
   void PlayerJoined(std::uint32_t player);
   // The session's host, the one player who may end the game for everyone.
   void SetHost(std::uint32_t player) { m_host = player; }
@@ -87,6 +95,8 @@ class SrvGame {
   bool OnRemovePlayer(std::uint32_t from, std::span<const std::uint8_t> p);
   bool OnStart(std::uint32_t from);
   bool OnEndTurn(std::uint32_t from, std::span<const std::uint8_t> p);
+  // A chapter's order for this turn (SrvOrders.h), until its end of turn.
+  bool OnOrder(std::uint32_t from, std::uint16_t type, std::span<const std::uint8_t> p);
   // Passes a chat message on to the chapters it is addressed to: every other
   // one (255), the sender's guild (254) or one chapter.
   bool OnChat(std::uint32_t from, std::span<const std::uint8_t> p);

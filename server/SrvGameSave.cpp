@@ -1,7 +1,8 @@
-// The server's file of a running game: "QSVR", u8 version 1, u32 identifier,
+// The server's file of a running game: "QSVR", u8 version 2, u32 identifier,
 // u32 seed, u32 turn, the 40-byte configuration, the 68-byte settings, each
-// chapter's holder name, then the solar system and the guilds as u32-length
-// blocks, the 40 pools and scores, and the end byte 0xFE. Loading reads the
+// chapter's holder name, then the solar system, the guilds and the rest of
+// the world (SrvWorldSave.h) as u32-length blocks, the 40 scores, and the end
+// byte 0xFE. Loading reads the
 // whole file before it changes anything, so a bad file leaves the game as it
 // was. Also the players' side of saving and loading: saves and loads passed
 // on to the others, and the turn's autosave.
@@ -15,11 +16,12 @@
 #include "Game/net/Packets.h"
 #include "server/SrvGame.h"
 #include "server/SrvPacketRead.h"
+#include "server/SrvWorldSave.h"
 
 namespace {
 
 constexpr std::uint32_t kMagic = 0x52565351;  // "QSVR"
-constexpr std::uint8_t kVersion = 1;
+constexpr std::uint8_t kVersion = 2;
 constexpr std::uint8_t kEndByte = 0xFE;
 // Far above any game's file: 150 asteroids and 40 chapters take well under 1 MB.
 constexpr std::size_t kMaxFileBytes = 16u << 20;
@@ -38,9 +40,9 @@ bool ReadBlock(BlockReader& r, std::vector<std::uint8_t>& block, std::size_t lim
 }  // namespace
 
 bool SrvGame::Save(const std::string& hostPath, std::uint32_t identifier) const {
-  std::vector<std::uint8_t> solar, guilds, bytes;
-  BlockWriter ws(&solar), wg(&guilds), w(&bytes);
-  if (!m_world.solar.Save(ws) || !m_world.guilds->Save(wg)) return false;
+  std::vector<std::uint8_t> solar, guilds, rest, bytes;
+  BlockWriter ws(&solar), wg(&guilds), wr(&rest), w(&bytes);
+  if (!m_world.solar.Save(ws) || !m_world.guilds->Save(wg) || !SrvSaveWorldState(m_world, wr)) return false;
   w.Write(kMagic);
   w.Write(kVersion);
   w.Write(identifier);
@@ -51,12 +53,7 @@ bool SrvGame::Save(const std::string& hostPath, std::uint32_t identifier) const 
   for (const std::string& name : m_names40) w.Name(name.c_str());
   WriteBlock(w, solar);
   WriteBlock(w, guilds);
-  for (const SrvPool& p : m_world.pools) {
-    w.Write(p.asteroid);
-    w.Write(p.storage);
-    w.Write(p.blockade);
-    for (std::uint32_t m : p.minerals) w.Write(m);
-  }
+  WriteBlock(w, rest);
   for (std::uint32_t s : m_world.scores) w.Write(s);
   w.Write(kEndByte);
   if (!w.Ok()) return false;
@@ -92,15 +89,10 @@ bool SrvGame::Load(const std::string& hostPath, std::uint32_t identifier) {
     if (!r.Name(text)) return false;
     name = text ? text.get() : "";
   }
-  std::vector<std::uint8_t> solarBlock, guildBlock;
-  if (!ReadBlock(r, solarBlock, bytes.size()) || !ReadBlock(r, guildBlock, bytes.size())) return false;
-  std::array<SrvPool, kMaxChapters> pools{};
-  for (SrvPool& p : pools) {
-    r.Read(p.asteroid);
-    r.Read(p.storage);
-    r.Read(p.blockade);
-    for (std::uint32_t& m : p.minerals) r.Read(m);
-  }
+  std::vector<std::uint8_t> solarBlock, guildBlock, restBlock;
+  if (!ReadBlock(r, solarBlock, bytes.size()) || !ReadBlock(r, guildBlock, bytes.size()) ||
+      !ReadBlock(r, restBlock, bytes.size()))
+    return false;
   std::array<std::uint32_t, kMaxChapters> scores{};
   for (std::uint32_t& s : scores) r.Read(s);
   std::uint8_t end = 0;
@@ -111,13 +103,30 @@ bool SrvGame::Load(const std::string& hostPath, std::uint32_t identifier) {
   auto guilds = std::make_unique<CGuildList>(setup.ChaptersPerGuild());
   BlockReader rg(guildBlock);
   if (guilds->Load(rg) != LoadStatus::kOk) return false;
+  // The units and designs need the loaded solar system and chapters in place:
+  // what they replace is kept, to be put back when they do not load.
+  std::vector<std::uint8_t> oldSolar, oldGuilds, oldRest;
+  BlockWriter os(&oldSolar), og(&oldGuilds), orest(&oldRest);
+  const bool kept = m_world.solar.Save(os) && m_world.guilds->Save(og) && SrvSaveWorldState(m_world, orest);
   BlockReader rs(solarBlock);
   if (m_world.solar.Load(rs) != LoadStatus::kOk) return false;
+  auto oldGuildList = std::move(m_world.guilds);
+  const std::uint32_t oldTurn = m_world.turn, oldSeed = m_world.seed;
+  const std::uint8_t oldPerGuild = m_world.chaptersPerGuild;
+  m_world.AdoptLoaded(std::move(guilds), turn, seed, setup.ChaptersPerGuild());
+  BlockReader rr(restBlock);
+  if (!SrvLoadWorldState(m_world, rr)) {
+    BlockReader bs(oldSolar), br(oldRest);
+    m_world.AdoptLoaded(std::move(oldGuildList), oldTurn, oldSeed, oldPerGuild);
+    if (kept) {
+      m_world.solar.Load(bs);
+      SrvLoadWorldState(m_world, br);
+    }
+    return false;
+  }
   m_setup = setup;
   m_seed = seed;
   m_names40 = names;
-  m_world.AdoptLoaded(std::move(guilds), turn, seed, setup.ChaptersPerGuild());
-  m_world.pools = pools;
   m_world.scores = scores;
   m_turnDone = {};
   m_turnStartMs = m_nowMs;

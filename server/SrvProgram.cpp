@@ -44,6 +44,7 @@ int RunLibraryGame(SrvLog& log) {
   const std::uint32_t seed = GameSeed();
   SrvGame game(
       link, log, [](unsigned n) { return LoadAsteroidName(n); }, seed, ServerFolder());
+  if (!game.LoadRules()) log.Line("the rules files could not be read: no designs, no units");
   link.IntroducePlayers(game);
   log.Line("joined the session");
   while (!game.Ended()) {

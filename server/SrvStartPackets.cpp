@@ -5,6 +5,7 @@
 
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GChapter.h"
+#include "Game/model/GUnit.h"
 #include "Game/model/GZone.h"
 #include "Game/rules/GRulesPackets.h"
 
@@ -112,6 +113,30 @@ SrvPacket BuildChapterStartPacket(const SrvWorld& world, std::uint16_t chapter, 
   return Bytes(p);
 }
 
+SrvPacket BuildUnitPacket(const CGUnit& unit) {
+  PacketImage<28> p(PKT_UNIT);
+  p.Put<std::uint16_t>(8, static_cast<std::uint16_t>(unit.GetChapter()));
+  p.Put<std::uint32_t>(12, unit.id);
+  p.Put<std::uint8_t>(16, static_cast<std::uint8_t>(unit.location.asteroid));
+  p.Put<std::int16_t>(18, unit.location.x);
+  p.Put<std::int16_t>(20, unit.location.y);
+  p.Put<std::int16_t>(22, unit.location.z);
+  p.Put<std::uint32_t>(24, unit.design != nullptr ? unit.design->templateId : 0xFFFFFFFFu);
+  return Bytes(p);
+}
+
+void AppendDesignsAndUnits(const SrvWorld& world, std::vector<SrvPacket>& out) {
+  for (std::uint16_t c = 0; c < kMaxChapters; ++c)
+    for (int slot = 0; slot < kFixedTemplateSlots; ++slot)
+      if (const CGUnitTemplate* t = world.templates->GetTemplate(c, slot, 1))
+        out.push_back(Bytes(BuildTemplatePacket(*t, static_cast<std::uint16_t>(slot), c)));
+  for (std::uint16_t c = 0; c < kMaxChapters; ++c)
+    for (std::uint16_t at = 0; at <= CGSolarDB::GetAsteroidCount() && at < kPieceLocations; ++at)
+      for (std::uint32_t k = 0, n = world.pieces->CountUnits(at, static_cast<std::int16_t>(c)); k < n; ++k)
+        if (const CGUnit* u = world.pieces->GetUnitAt(at, c, static_cast<std::uint16_t>(k)))
+          out.push_back(BuildUnitPacket(*u));
+}
+
 SrvPacket BuildCreditsPacket(std::uint32_t credits) {
   PacketImage<12> p(551);
   p.Put<std::uint32_t>(8, credits);
@@ -168,10 +193,11 @@ std::vector<SrvPacket> BuildStartSequence(const SrvWorld& world, std::uint16_t c
   for (std::uint16_t c = 0; c < kMaxChapters; ++c)
     if (world.HasChapter(c))
       out.push_back(BuildChapterStartPacket(world, c, c < names.size() ? names[c] : ""));
+  AppendDesignsAndUnits(world, out);
   const CGChapter* own = world.Chapter(chapter);
   out.push_back(BuildCreditsPacket(own != nullptr ? own->credits : 0));
-  if (chapter < kMaxChapters && world.pools[chapter].asteroid != 0xFFFF)
-    out.push_back(BuildPoolPacket(world.pools[chapter]));
+  if (own != nullptr && own->homeAsteroid < CGSolarDB::GetAsteroidCount())
+    out.push_back(BuildPoolPacket(world.Pool(own->homeAsteroid)));
   out.push_back(BuildStandingsPacket(world));
   out.push_back(BuildScoresPacket(world));
   out.push_back(BuildStartSignalPacket());

@@ -50,6 +50,10 @@ struct SrvGameEnd {
   std::vector<std::uint16_t> winners;
 };
 
+// Turns every entry of the world's notification list into a packet 1500
+// for its chapter, then empties the list.
+void SrvDrainNotifications(SrvTurnContext& turn);
+
 void SrvPlayComputerChapters(SrvTurnContext& turn);
 void SrvResolveOrders(SrvTurnContext& turn);
 void SrvResolveBattles(SrvTurnContext& turn);

@@ -4,10 +4,14 @@
 
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GChapter.h"
+#include "Game/model/GUnit.h"
+#include "Game/model/GUnitLinks.h"
+#include "Game/model/GUnitWorldLinks.h"
 #include "Game/model/GWorldLinks.h"
 #include "Game/model/GZone.h"
 #include "Game/rules/GRulesLinks.h"
 #include "server/SrvRandom.h"
+#include "server/SrvStartingUnits.h"
 
 namespace {
 
@@ -90,15 +94,80 @@ void MakeAsteroid(CGAsteroid& a, const CGSolarDB& solar, bool chaotic, SrvRandom
 
 }  // namespace
 
-SrvWorld::SrvWorld() : guilds(std::make_unique<CGuildList>(8)), resourceMix(MakeResourceMix()) {
+SrvWorld::SrvWorld()
+    : guilds(std::make_unique<CGuildList>(8)),
+      resourceMix(MakeResourceMix()),
+      hulls(std::make_unique<CGHullDB>("")),
+      modules(std::make_unique<CGModuleDB>("")),
+      templates(std::make_unique<CGTemplateDB>()),
+      pieces(std::make_unique<CGGamePieceDB>()) {
   InstallLinks();
 }
 
 SrvWorld::~SrvWorld() {
+  // The units go first, while the links their destructors use still point here.
+  pieces.reset();
+  templates.reset();
   if (g_worldLinks.solarDB == &solar) g_worldLinks = WorldLinks{};
+  g_unitLinks = UnitLinks{};
   g_rulesLinks.currentTurn = nullptr;
   g_rulesLinks.chaptersPerGuild = nullptr;
   g_rulesLinks.localChapterId = nullptr;
+  g_rulesLinks.allocateId = nullptr;
+  g_rulesLinks.chapterTrait = nullptr;
+  g_rulesLinks.findUnitBuiltFrom = nullptr;
+  g_rulesLinks.hullDB = nullptr;
+  g_rulesLinks.moduleDB = nullptr;
+}
+
+bool SrvWorld::LoadRules() {
+  hulls = std::make_unique<CGHullDB>();
+  modules = std::make_unique<CGModuleDB>();
+  InstallLinks();
+  return hulls->IsLoaded() && modules->IsLoaded();
+}
+
+bool SrvWorld::UseRules(std::span<const std::uint8_t> hullsImage, std::span<const std::uint8_t> modulesImage) {
+  hulls = std::make_unique<CGHullDB>("");
+  modules = std::make_unique<CGModuleDB>("");
+  const bool ok = hulls->LoadHulls(hullsImage) != 0 && modules->LoadModules(modulesImage) != 0;
+  InstallLinks();
+  return ok;
+}
+
+CGUnit* SrvWorld::CreateUnit(std::uint16_t chapter, CGUnitTemplate* design, const Location& at) {
+  CGChapter* owner = Chapter(chapter);
+  if (owner == nullptr || design == nullptr || at.asteroid > CGSolarDB::GetAsteroidCount()) return nullptr;
+  CGUnit* unit = pieces->CreateUnit(design, &at, static_cast<std::uint8_t>(chapter), owner->AllocateId());
+  if (unit != nullptr) unit->RecomputeStats();
+  return unit;
+}
+
+SrvPool SrvWorld::Pool(std::uint16_t asteroid) const {
+  SrvPool p;
+  if (asteroid >= kMaxAsteroids) return p;
+  const PoolRecord& r = poolDB.pools[asteroid];
+  p.asteroid = asteroid;
+  p.storage = r.storageFacilities;
+  p.blockade = r.blockade;
+  for (int k = 0; k < 4; ++k) p.minerals[k] = r.amounts[k];
+  return p;
+}
+
+void SrvWorld::ResetResearch() {
+  for (int g = 0; g < kGuildCount; ++g) {
+    SrvGuildResearch& r = research[static_cast<std::size_t>(g)];
+    r.modulePercent.assign(modules->GetCount(), 0);
+    r.modulePoints.assign(modules->GetCount(), 0);
+    for (int m = 0; m < modules->GetCount(); ++m)
+      if (modules->IsResearched(m) != 0) r.modulePoints[static_cast<std::size_t>(m)] = kResearched;
+    const int hullCount = hulls->GetHullCount(g);
+    r.hullPercent.assign(static_cast<std::size_t>(hullCount), 0);
+    r.hullPoints.assign(static_cast<std::size_t>(hullCount), 0);
+    for (int h = 0; h < hullCount; ++h)
+      if (const CGHull* hull = hulls->GetHull(g, h); hull != nullptr && hull->available != 0)
+        r.hullPoints[static_cast<std::size_t>(h)] = kResearched;
+  }
 }
 
 void SrvWorld::InstallLinks() {
@@ -113,6 +182,29 @@ void SrvWorld::InstallLinks() {
   // The server plays no chapter: what a local player has seen is the clients' own.
   g_rulesLinks.localChapterId = [] { return kNoChapter; };
   g_rulesLinks.chaptersPerGuild = [this] { return chaptersPerGuild; };
+  g_rulesLinks.hullDB = hulls.get();
+  g_rulesLinks.moduleDB = modules.get();
+  g_rulesLinks.allocateId = [this](std::uint8_t chapter) {
+    CGChapter* c = Chapter(chapter);
+    return c != nullptr ? c->AllocateId() : std::uint32_t{chapter} << 26;
+  };
+  g_rulesLinks.chapterTrait = [this](std::uint8_t chapter, int trait) {
+    const CGChapter* c = Chapter(chapter);
+    return c != nullptr ? c->GetTrait(trait) : std::uint8_t{0};
+  };
+  g_rulesLinks.findUnitBuiltFrom = [this](const CGUnitTemplate& design, std::uint8_t chapter) -> CGUnit* {
+    for (std::uint16_t at = 0; at <= CGSolarDB::GetAsteroidCount() && at < kPieceLocations; ++at)
+      for (std::uint32_t k = 0, n = pieces->CountUnits(at, chapter); k < n; ++k)
+        if (CGUnit* unit = pieces->GetUnitAt(at, chapter, static_cast<std::uint16_t>(k));
+            unit != nullptr && unit->GetTemplate() == &design)
+          return unit;
+    return nullptr;
+  };
+  g_worldLinks.poolDB = &poolDB;
+  g_worldLinks.notifications = &notices;
+  g_unitLinks.pieces = pieces.get();
+  g_unitLinks.templates = templates.get();
+  ConnectUnitAndWorldLinks();
 }
 
 bool SrvWorld::HasChapter(std::uint16_t chapter) const {
@@ -128,9 +220,15 @@ void SrvWorld::Generate(const SrvSetup& setup, std::uint32_t newSeed, const SrvA
   turn = 0;
   chaptersPerGuild = setup.ChaptersPerGuild();
   guilds = std::make_unique<CGuildList>(chaptersPerGuild);
-  pools = {};
   scores = {};
+  pieces = std::make_unique<CGGamePieceDB>();
+  templates = std::make_unique<CGTemplateDB>();
+  poolDB = CGPoolDB{};
+  notices.Clear(kAllChapters);
+  autoTransfers.clear();
+  inTransit.clear();
   InstallLinks();
+  ResetResearch();
   SrvRandom rng(seed);
   solar.orbitDirection = static_cast<std::int8_t>(rng.Range(0, 1) ? 1 : -1);
   solar.orbitMotion = setup.OrbitMotion();
@@ -168,8 +266,11 @@ void SrvWorld::Generate(const SrvSetup& setup, std::uint32_t newSeed, const SrvA
     z->SetOwner(static_cast<std::uint8_t>(c));
     z->SetAtvCounts(4, 2, 2, 2);
     z->SetFacilityOwner(static_cast<std::uint8_t>(c));
-    pools[c] = SrvPool{home, 1, 0, {startMinerals, startMinerals, startMinerals, startMinerals}};
+    poolDB.SetStorageFacilities(home, 1);
+    for (std::uint32_t m = 0; m < 4; ++m) poolDB.SetMineral(home, m, startMinerals);
   }
+  for (std::uint16_t c = 0; c < kMaxChapters; ++c)
+    if (HasChapter(c)) SrvGiveStartingForces(*this, c);
 }
 
 void SrvWorld::AdoptLoaded(std::unique_ptr<CGuildList> loaded, std::uint32_t loadedTurn,

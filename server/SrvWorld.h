@@ -13,22 +13,58 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 
+#include <vector>
+
+#include "Game/model/GGamePieceDB.h"
 #include "Game/model/GGuild.h"
+#include "Game/model/GNotify.h"
+#include "Game/model/GPoolDB.h"
 #include "Game/model/GSolarSys.h"
 #include "Game/model/GWorldTypes.h"
+#include "Game/rules/GHullDB.h"
+#include "Game/rules/GModuleDB.h"
+#include "Game/rules/GTemplateDB.h"
 #include "server/SrvSetup.h"
 
 // Gives asteroid name n (from 1), or nothing past the names file's end.
 using SrvAsteroidNames = std::function<std::optional<std::string>(unsigned n)>;
 
-// A chapter's store of minerals on one asteroid.
+// The pool record of one asteroid as packet 550 carries it (the pool
+// belongs to the asteroid's owner).
 struct SrvPool {
   std::uint16_t asteroid = 0xFFFF;
   std::uint8_t storage = 0;
   std::uint32_t blockade = 0;
   std::uint32_t minerals[4] = {};
+};
+
+// A guild's research: per module index and per hull of the guild's hull
+// section, the allocation in percent (0, 25, 50, 75, 100) its members set
+// and the points gathered (10,000: researched).
+struct SrvGuildResearch {
+  std::vector<std::uint16_t> modulePercent, modulePoints;
+  std::vector<std::uint16_t> hullPercent, hullPoints;
+};
+
+// A standing order of a chapter to move minerals from one of its pools to
+// another every turn (packet 555); what leaves a pool arrives `transitTurns`
+// later (SrvTransferInTransit).
+struct SrvAutoTransfer {
+  std::uint8_t chapter = 0;
+  std::uint8_t source = 0;
+  std::uint8_t destination = 0;
+  std::uint8_t mineral = 0;
+  std::uint16_t amount = 0;
+  std::uint16_t transitTurns = 0;
+};
+struct SrvTransferInTransit {
+  std::uint8_t destination = 0;
+  std::uint8_t mineral = 0;
+  std::uint16_t amount = 0;
+  std::uint32_t arrivalTurn = 0;
 };
 
 class SrvWorld {
@@ -48,6 +84,18 @@ class SrvWorld {
                    std::uint8_t perGuild);
   // The end of a turn as every client performs it: stars, orbits, the turn.
   void AdvanceTurn();
+  // Reads the rules ("hulls.dat", "modules.dat") from the installation
+  // folder; false, with empty databases, when either cannot be read. A world
+  // without rules has no designs and no units.
+  bool LoadRules();
+  // The same from file images (tests, tools).
+  bool UseRules(std::span<const std::uint8_t> hullsImage, std::span<const std::uint8_t> modulesImage);
+
+  // A new unit of `chapter` from its design at `at`, with the chapter's next
+  // id; null when the design or the place is not valid. The world owns it.
+  CGUnit* CreateUnit(std::uint16_t chapter, CGUnitTemplate* design, const Location& at);
+  // The pool of an asteroid as packet 550 carries it.
+  SrvPool Pool(std::uint16_t asteroid) const;
 
   CGSolarDB solar;
   std::unique_ptr<CGuildList> guilds;
@@ -56,13 +104,34 @@ class SrvWorld {
   std::uint8_t chaptersPerGuild = 8;
   // Four percentages (metals, silicates, exotics, reactives) per type.
   std::array<std::array<std::uint8_t, 4>, 20> resourceMix{};
-  std::array<SrvPool, kMaxChapters> pools{};
   std::array<std::uint32_t, kMaxChapters> scores{};
+
+  // The rules every design is built from (never null; empty without rules).
+  std::unique_ptr<CGHullDB> hulls;
+  std::unique_ptr<CGModuleDB> modules;
+  // Every chapter's designs: 15 fixed slots each, and the designs units still
+  // use after leaving their slot.
+  std::unique_ptr<CGTemplateDB> templates;
+  // Every unit, filed by owner and location. A unit's queued orders are its
+  // own queue (CGUnit::orders, first order first), as in the client.
+  std::unique_ptr<CGGamePieceDB> pieces;
+  // The minerals of every asteroid's pool.
+  CGPoolDB poolDB;
+  // What the turn's steps and the model raise for the players; drained into
+  // packets 1500 at the end of each turn (SrvDrainNotifications).
+  CGNotificationList notices;
+  std::array<SrvGuildResearch, kGuildCount> research{};
+  std::vector<SrvAutoTransfer> autoTransfers;
+  std::vector<SrvTransferInTransit> inTransit;
 
   // Chapter number guild x 8 + slot takes part in this game.
   bool HasChapter(std::uint16_t chapter) const;
   CGChapter* Chapter(std::uint16_t chapter) const;
 
- private:
+  // Points the model's link tables at this world (after its databases were
+  // replaced).
   void InstallLinks();
+
+ private:
+  void ResetResearch();
 };

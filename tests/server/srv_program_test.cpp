@@ -93,7 +93,10 @@ TEST(SrvProgram, CreatesAnEmailGameWithAnInputFilePerChapterAndSaysSoInItsExitCo
   std::vector<std::uint16_t> types;
   for (std::size_t at = 4; at + 4 <= results.size(); at += 4 + ReadU32(results, at))
     types.push_back(ReadU16(std::span(results).subspan(at + 4), 0));
-  EXPECT_EQ(types, (std::vector<std::uint16_t>{PKT_TURN_PROCESSING, 551, 505, 507, PKT_TURN_RESULTS}));
+  ASSERT_GE(types.size(), 5u);
+  EXPECT_EQ(std::vector<std::uint16_t>(types.begin(), types.begin() + 4),
+            (std::vector<std::uint16_t>{PKT_TURN_PROCESSING, 551, 505, 507}));
+  EXPECT_EQ(types.back(), PKT_TURN_RESULTS);
   EXPECT_EQ(ReadU32(ReadAll(folder.dir / "Mail_Game.svr"), 13), 1u) << "the server file is at turn 1";
   const std::string log = folder.Log();
   EXPECT_NE(log.find("Mail_Game.c16: not a turn file of turn 0"), std::string::npos) << log;

@@ -1,0 +1,29 @@
+#pragma once
+// The part of the server's file that holds the world beside its solar system
+// and guilds: the pools, every chapter's designs, every unit with its orders,
+// the guilds' research, the standing transfers and what they carry.
+//
+// Block: pool block (CGPoolDB); u32 design count, each: u8 chapter, u16 slot
+// (0xFFFF: not a fixed slot), u32 id, u8 hull section and index (255 255:
+// none), name, 20 x (u16 module, u8 fitted); u32 unit count, each: u32 id,
+// u32 design id, Location, u8 stage, 5 + 3 plan bytes, 20 x 3 module bytes,
+// u32 unoperational, u32 status, u8 hull and life-support damage, i32 power,
+// u16 received points, 4 ATV bytes, name, u16 order count and each order (u32
+// type, u8 flag, 8 head bytes, u32 target id, u8 blocks present (bit 0
+// construction, 1 landing, 2 recovery) and the blocks); 5 x research (u16
+// module count, percent and points each; u16 hull count, likewise); u32
+// transfers and each; u32 in transit and each; u8 0xFB.
+//
+// One thread only.
+
+#include <cstdint>
+
+#include "Game/model/GBlockStream.h"
+#include "server/SrvWorld.h"
+
+bool SrvSaveWorldState(const SrvWorld& world, BlockWriter& w);
+// Reads the block into the world, whose solar system, guilds and rules must
+// already be in place. False when the block is short or out of range; the
+// world then holds no units or designs (the caller keeps its old world when
+// that matters, by loading into a fresh one first).
+bool SrvLoadWorldState(SrvWorld& world, BlockReader& r);

@@ -1,0 +1,119 @@
+// The turn's economy after the units' orders: research, mining and income,
+// the units' power, the standing transfers, and the pools each chapter is
+// told about.
+#include <algorithm>
+
+#include "Game/model/GAsteroid.h"
+#include "Game/model/GChapter.h"
+#include "Game/model/GUnit.h"
+#include "Game/model/GZone.h"
+#include "server/SrvUnitPackets.h"
+#include "server/turn/SrvOrderSteps.h"
+
+namespace {
+
+// Research points a percent of allocation brings each turn: a research at
+// 100 percent is done in 10,000 / (100 x 20) = 5 turns.
+constexpr std::uint32_t kResearchPointsPerPercent = 20;
+// Credits each asteroid a chapter owns brings in each turn.
+constexpr std::uint32_t kIncomePerAsteroid = 10;
+constexpr std::uint32_t kMaxCredits = 0x7FFFFFFF;
+
+// Adds the points; true when that finishes the research.
+bool Gain(std::uint16_t& points, std::uint16_t percent) {
+  if (percent == 0 || points >= kResearched) return false;
+  points = static_cast<std::uint16_t>(std::min<std::uint32_t>(points + percent * kResearchPointsPerPercent, kResearched));
+  return points >= kResearched;
+}
+
+void TellGuild(SrvTurnContext& turn, int guild, const SrvPacket& packet) {
+  for (std::uint16_t c = static_cast<std::uint16_t>(guild * 8); c < guild * 8 + 8; ++c)
+    if (turn.world.HasChapter(c)) turn.Tell(c, packet);
+}
+
+// The pool a zone's output goes to: the asteroid's own when it stores, else
+// the owner's home pool.
+std::uint16_t PoolFor(const SrvWorld& world, const CGAsteroid& a, std::uint8_t owner) {
+  if (world.poolDB.GetStorageFacilities(a.id) != 0 && a.owner == owner) return a.id;
+  const CGChapter* c = world.Chapter(owner);
+  return c != nullptr ? c->homeAsteroid : 0xFFFF;
+}
+
+}  // namespace
+
+void SrvAdvanceResearch(SrvTurnContext& turn) {
+  for (int g = 0; g < kGuildCount; ++g) {
+    SrvGuildResearch& r = turn.world.research[static_cast<std::size_t>(g)];
+    for (std::size_t m = 0; m < r.modulePercent.size(); ++m) {
+      if (!Gain(r.modulePoints[m], r.modulePercent[m])) continue;
+      if (ModuleRecord* record = turn.world.modules->GetRecord(static_cast<int>(m))) record->researchPoints = kResearched;
+      TellGuild(turn, g, BuildResearchDonePacket(false, static_cast<std::uint16_t>(m)));
+    }
+    for (std::size_t h = 0; h < r.hullPercent.size(); ++h) {
+      if (!Gain(r.hullPoints[h], r.hullPercent[h])) continue;
+      if (CGHull* hull = turn.world.hulls->GetHull(g, static_cast<int>(h))) {
+        hull->researchPoints = kResearched;
+        hull->available = 1;
+      }
+      TellGuild(turn, g, BuildResearchDonePacket(true, static_cast<std::uint16_t>(h)));
+    }
+  }
+}
+
+void SrvMineAndEarn(SrvTurnContext& turn) {
+  SrvWorld& world = turn.world;
+  for (std::uint16_t i = 0; i < CGSolarDB::GetAsteroidCount(); ++i) {
+    const CGAsteroid* a = world.solar.GetAsteroid(i);
+    if (a == nullptr) continue;
+    for (std::uint16_t z = 0; z < a->GetZoneCount(); ++z) {
+      const CGZone* zone = a->GetZone(z);
+      if (zone == nullptr || zone->owner >= kMaxChapters) continue;
+      std::uint16_t out[4] = {};
+      zone->GetMiningOutput(&out[0], &out[1], &out[2], &out[3]);
+      const std::uint16_t pool = PoolFor(world, *a, zone->owner);
+      for (std::uint32_t m = 0; m < 4; ++m)
+        if (out[m] != 0) world.poolDB.AddMineral(pool, m, out[m]);
+    }
+    if (CGChapter* owner = world.Chapter(a->owner))
+      owner->credits = std::min<std::uint32_t>(owner->credits + kIncomePerAsteroid, kMaxCredits);
+  }
+}
+
+void SrvRechargeUnits(SrvTurnContext& turn) {
+  CGGamePieceDB& pieces = *turn.world.pieces;
+  for (std::uint16_t c = 0; c < kMaxChapters; ++c)
+    for (std::uint16_t at = 0; at <= CGSolarDB::GetAsteroidCount() && at < kPieceLocations; ++at)
+      for (std::uint32_t k = 0, n = pieces.CountOperationalUnits(at, static_cast<std::int16_t>(c)); k < n; ++k) {
+        CGUnit* u = pieces.GetOperationalUnitAt(at, c, static_cast<std::uint16_t>(k));
+        if (u == nullptr || u->GetPowerGeneration() <= 0 || u->power >= u->GetMaxPower()) continue;
+        u->power = std::min(u->power + u->GetPowerGeneration(), u->GetMaxPower());
+        turn.Tell(c, BuildUnitPowerPacket(*u));
+      }
+}
+
+void SrvRunTransfers(SrvTurnContext& turn) {
+  SrvWorld& world = turn.world;
+  for (const SrvAutoTransfer& t : world.autoTransfers) {
+    const CGAsteroid* from = world.solar.GetAsteroid(t.source);
+    const CGAsteroid* to = world.solar.GetAsteroid(t.destination);
+    // A transfer whose ends changed hands stops moving anything.
+    if (from == nullptr || to == nullptr || from->owner != t.chapter || to->owner != t.chapter) continue;
+    if (world.poolDB.TakeMineral(t.source, t.mineral, t.amount) == 0) continue;
+    world.inTransit.push_back({t.destination, t.mineral, t.amount, world.turn + std::max<std::uint32_t>(t.transitTurns, 1)});
+  }
+  std::erase_if(world.inTransit, [&](const SrvTransferInTransit& t) {
+    if (t.arrivalTurn > world.turn + 1) return false;
+    world.poolDB.AddMineral(t.destination, t.mineral, t.amount);
+    return true;
+  });
+}
+
+void SrvTellPools(SrvTurnContext& turn) {
+  for (std::uint16_t i = 0; i < CGSolarDB::GetAsteroidCount(); ++i) {
+    const CGAsteroid* a = turn.world.solar.GetAsteroid(i);
+    if (a == nullptr || a->owner >= kMaxChapters) continue;
+    const CGChapter* owner = turn.world.Chapter(a->owner);
+    if (owner != nullptr && (owner->homeAsteroid == i || turn.world.poolDB.GetStorageFacilities(i) != 0))
+      turn.Tell(a->owner, BuildPoolPacket(turn.world.Pool(i)));
+  }
+}

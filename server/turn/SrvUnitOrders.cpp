@@ -1,0 +1,279 @@
+// One turn of a unit's first order. Moves go by the model's own steps (the
+// same code the client predicts with): a trip to another asteroid takes
+// exactly the turns CGUnit::GetTurnsToAsteroid gave when it began, counted
+// down in the unit's stage byte; a move inside an asteroid's space is one
+// CGUnit::SimulateMoveStep a turn. Work orders take the turns
+// CGUnit::GetNumTurnsUntilOrderCompletion gives when they begin, counted down
+// in the stage byte likewise, and take effect on their last turn.
+#include <algorithm>
+
+#include "Game/model/GAsteroid.h"
+#include "Game/model/GUnit.h"
+#include "Game/model/GZone.h"
+#include "Game/rules/GUnitTem.h"
+#include "server/SrvUnitPackets.h"
+#include "server/turn/SrvOrderSteps.h"
+
+namespace {
+
+constexpr std::uint16_t kCannotComplete = 0xFFFF;
+constexpr std::uint16_t kSelfDestruct = 0xFFFE;
+constexpr std::uint32_t kUnitStopRangeSq = 90000;
+// A new ship appears this far from its builder on the y axis.
+constexpr std::int16_t kLaunchOffset = 500;
+// ATV-built notification: category 1, code 113, kind 1 (nothing to apply).
+constexpr std::uint16_t kAtvsBuiltCategory = 1;
+constexpr std::uint16_t kAtvsBuiltCode = 113;
+constexpr std::uint16_t kAtvsIntoCargo = 1;
+
+std::uint16_t SolarSpace() { return CGSolarDB::GetAsteroidCount(); }
+
+void TellMoved(SrvTurnContext& turn, const CGUnit& unit) { turn.TellAll(BuildUnitMovedPacket(unit)); }
+
+void TellStage(SrvTurnContext& turn, const CGUnit& unit) {
+  turn.Tell(static_cast<std::uint16_t>(unit.GetChapter()), BuildOrderStagePacket(unit, kNoTargetId));
+}
+
+void Arrive(SrvTurnContext& turn, CGUnit& unit, std::uint16_t asteroid) {
+  const Location at{asteroid, static_cast<std::int16_t>(kScanDistance), 0, 0};
+  unit.SetLocation(&at);
+  unit.stage = kStageNotStarted;
+  TellMoved(turn, unit);
+  TellStage(turn, unit);
+}
+
+// A move inside the unit's asteroid space toward `target`; true on arrival.
+bool StepLocally(SrvTurnContext& turn, CGUnit& unit, const Location& target, std::int32_t stopInRange,
+                 std::uint32_t rangeSq) {
+  const Location before = unit.location;
+  const std::int32_t r = unit.SimulateMoveStep(&target, 1, stopInRange, rangeSq);
+  if (unit.location.x != before.x || unit.location.y != before.y || unit.location.z != before.z)
+    TellMoved(turn, unit);
+  if (r < 0) SrvFinishFirstOrder(turn, unit, r);
+  return r == 1;
+}
+
+// Sets a work order's countdown when it begins; the turns left afterwards.
+// Finishes the order (and answers kCannotComplete) when it cannot complete.
+std::uint16_t CountDown(SrvTurnContext& turn, CGUnit& unit) {
+  if (unit.stage == kStageNotStarted) {
+    const std::uint16_t turns = unit.GetNumTurnsUntilOrderCompletion(nullptr);
+    if (turns == kCannotComplete) {
+      SrvFinishFirstOrder(turn, unit, ORDERFAIL_UNKNOWN_CAUSE);
+      return kCannotComplete;
+    }
+    if (turns == kSelfDestruct) return 0;
+    unit.stage = static_cast<std::uint8_t>(std::min<std::uint16_t>(turns > 0 ? turns - 1 : 0, 254));
+  } else if (unit.stage > 0) {
+    --unit.stage;
+  }
+  if (unit.stage > 0) TellStage(turn, unit);
+  return unit.stage;
+}
+
+void BuildAtvs(SrvTurnContext& turn, CGUnit& unit, const UnitOrder& order) {
+  std::uint32_t counts = 0;
+  for (int kind = 0; kind < kAtvKinds; ++kind) {
+    const int n = std::max<int>(order.ZoneAtvCount(kind), 0);
+    unit.AddAtvs(kind, static_cast<std::uint32_t>(n));
+    counts = (counts << 8) | static_cast<std::uint8_t>(n);
+  }
+  const auto chapter = static_cast<std::uint16_t>(unit.GetChapter());
+  turn.Tell(chapter, BuildAtvCargoPacket(unit));
+  turn.world.notices.Add(chapter, kAtvsBuiltCategory, kAtvsBuiltCode, nullptr, nullptr, kAtvsIntoCargo,
+                         std::uint32_t{unit.location.asteroid} << 16, counts);
+}
+
+void BuildShip(SrvTurnContext& turn, CGUnit& builder, const UnitOrder& order) {
+  CGUnitTemplate* design = turn.world.templates->FindTemplateById(order.Word(0));
+  Location at = builder.location;
+  at.y = static_cast<std::int16_t>(at.y + kLaunchOffset);
+  if (CGUnit* ship = turn.world.CreateUnit(static_cast<std::uint16_t>(builder.GetChapter()), design, at)) {
+    // The new ship takes a third of its storage, at most half the builder's power.
+    const std::int32_t handed = std::min(ship->GetMaxPower() / 3, std::max(builder.power, 0) / 2);
+    builder.power -= handed;
+    ship->power = handed;
+    turn.TellAll(BuildUnitPacket(*ship));
+  }
+}
+
+// The ATVs land on their zones when nobody else holds them; the others go back aboard.
+void LandAtvs(SrvTurnContext& turn, CGUnit& unit, UnitOrder& order) {
+  CGAsteroid* a = turn.world.solar.GetAsteroid(unit.location.asteroid);
+  if (a == nullptr || !order.landing) return;
+  const auto chapter = static_cast<std::uint8_t>(unit.GetChapter());
+  for (int zone = 0; zone < kZonesPerAsteroid; ++zone) {
+    CGZone* z = a->GetZone(static_cast<std::uint16_t>(zone));
+    for (int kind = 0; kind < kAtvKinds; ++kind) {
+      const std::uint8_t n = order.landing->Count(kind, zone);
+      if (n == 0) continue;
+      if (z != nullptr && (z->owner == kZoneNobody || z->owner == chapter)) {
+        z->SetOwner(chapter);
+        z->AddAtvs(static_cast<std::uint8_t>(kind), static_cast<std::int8_t>(std::min<int>(n, 127)), 0);
+      } else {
+        unit.AddAtvs(kind, n);
+      }
+    }
+  }
+  order.landing.reset();
+  turn.TellAll(BuildAsteroidPacket(*a));
+  turn.Tell(chapter, BuildAtvCargoPacket(unit));
+}
+
+void RecoverAtvs(SrvTurnContext& turn, CGUnit& unit, const UnitOrder& order) {
+  CGAsteroid* a = turn.world.solar.GetAsteroid(order.ZoneAsteroid());
+  if (a == nullptr || !order.recovery) return;
+  const auto chapter = static_cast<std::uint8_t>(unit.GetChapter());
+  for (int zone = 0; zone < kZonesPerAsteroid; ++zone) {
+    CGZone* z = a->GetZone(static_cast<std::uint16_t>(zone));
+    if (z == nullptr || z->owner != chapter) continue;
+    for (int kind = 0; kind < kAtvKinds; ++kind) {
+      const int n = std::min<int>({order.recovery->Count(zone, kind), z->atvCounts[kind], unit.GetFreeAtvCapacity()});
+      if (n <= 0) continue;
+      z->AddAtvs(static_cast<std::uint8_t>(kind), static_cast<std::int8_t>(-n), 0);
+      unit.AddAtvs(kind, static_cast<std::uint32_t>(n));
+    }
+  }
+  turn.TellAll(BuildAsteroidPacket(*a));
+  turn.Tell(chapter, BuildAtvCargoPacket(unit));
+}
+
+void RemoveUnit(SrvTurnContext& turn, CGUnit& unit) {
+  const std::uint32_t id = unit.id;
+  turn.world.pieces->DeleteUnit(id);
+  turn.TellAll(BuildUnitDeletedPacket(id));
+}
+
+// Orders that hostile units carry out against each other are the battles'.
+bool IsBattleOrder(std::uint32_t type) {
+  return type == ORDER_ATTACK_UNIT || type == ORDER_DEFEND || type == ORDER_ATTACK_ENEMY_AT_ASTEROID ||
+         type == ORDER_SPECIAL_ATTACK || type == ORDER_BOMBARD || type == ORDER_MENTAL_ATTACK ||
+         type == ORDER_STUNNED || type == ORDER_BE_CONSTRUCTED || type == ORDER_GET_REPAIRED;
+}
+
+}  // namespace
+
+void SrvFinishFirstOrder(SrvTurnContext& turn, CGUnit& unit, std::int32_t result) {
+  unit.PopFirstOrder(result, 1);
+  turn.Tell(static_cast<std::uint16_t>(unit.GetChapter()), BuildOrderRemovedPacket(unit.id, result));
+}
+
+bool SrvMoveTowardAsteroid(SrvTurnContext& turn, CGUnit& unit, std::uint16_t asteroid) {
+  if (unit.location.asteroid == asteroid) return true;
+  const CGAsteroid* target = turn.world.solar.GetAsteroid(asteroid);
+  if (target == nullptr) {
+    SrvFinishFirstOrder(turn, unit, ORDERFAIL_NO_SOLAR_DRIVE);
+    return false;
+  }
+  if (unit.stage == kStageNotStarted || unit.stage == 0) {
+    std::int32_t failure = 0;
+    const std::uint32_t turns = unit.GetTurnsToAsteroid(asteroid, &failure);
+    if (turns >= kUnreachable) {
+      SrvFinishFirstOrder(turn, unit, failure < 0 ? failure : ORDERFAIL_CANNOT_MOVE);
+      return false;
+    }
+    if (const CGAsteroid* from = turn.world.solar.GetAsteroid(unit.location.asteroid)) {
+      // The trip starts where the asteroid will be after this turn's orbit step.
+      Location out;
+      float speed = from->speed;
+      double angle = from->angle;
+      from->PredictOrbitStep(&out, &speed, &angle);
+      out.asteroid = SolarSpace();
+      unit.SetLocation(&out);
+    }
+    unit.stage = static_cast<std::uint8_t>(std::min<std::uint32_t>(turns > 0 ? turns - 1 : 0, 254));
+  } else {
+    --unit.stage;
+    Location goal;
+    target->GetPosition(&goal);
+    goal.asteroid = SolarSpace();
+    const std::int32_t speed = unit.GetDeepSpaceSpeed();
+    if (speed > 0) unit.StepSolar(&unit.location, &goal, kUnitStopRangeSq, speed, nullptr);
+  }
+  if (unit.stage == 0) {
+    Arrive(turn, unit, asteroid);
+    return true;
+  }
+  TellMoved(turn, unit);
+  TellStage(turn, unit);
+  return false;
+}
+
+void SrvAdvanceUnitOrder(SrvTurnContext& turn, CGUnit& unit) {
+  UnitOrder* order = unit.GetOrder(0);
+  if (order == nullptr || IsBattleOrder(order->type)) return;
+  switch (order->type) {
+    case ORDER_MOVE_TO_ASTEROID:
+    case ORDER_RETREAT:
+      if (SrvMoveTowardAsteroid(turn, unit, order->Asteroid())) SrvFinishFirstOrder(turn, unit, 1);
+      return;
+    case ORDER_MOVE_NEXT_TO_ASTEROID: {
+      const std::uint16_t asteroid = order->Asteroid();
+      const bool wasThere = unit.location.asteroid == asteroid;
+      if (!SrvMoveTowardAsteroid(turn, unit, asteroid) || !wasThere) return;
+      if (StepLocally(turn, unit, Location{asteroid, 0, 0, 0}, 1, kBodyRangeSq)) SrvFinishFirstOrder(turn, unit, 1);
+      return;
+    }
+    case ORDER_MOVE_TO_LOCATION:
+    case ORDER_DELAYED_MOVE: {
+      const Location target = order->GetLocation();
+      if (target.asteroid < SolarSpace() && target.asteroid != unit.location.asteroid) {
+        SrvMoveTowardAsteroid(turn, unit, target.asteroid);
+        return;
+      }
+      if (StepLocally(turn, unit, target, 0, kApproachRangeSq)) SrvFinishFirstOrder(turn, unit, 1);
+      return;
+    }
+    case ORDER_GO_TO_UNIT:
+    case ORDER_FOLLOW_FRIEND: {
+      std::uint16_t at = 0;
+      const CGUnit* target = turn.world.pieces->FindUnit(order->Word(0), &at);
+      if (target == nullptr) {
+        SrvFinishFirstOrder(turn, unit, ORDERFAIL_TARGET_DEAD);
+        return;
+      }
+      if (target->location.asteroid != unit.location.asteroid && target->location.asteroid < SolarSpace()) {
+        SrvMoveTowardAsteroid(turn, unit, target->location.asteroid);
+        return;
+      }
+      if (StepLocally(turn, unit, target->location, 1, kApproachRangeSq) && order->type == ORDER_GO_TO_UNIT)
+        SrvFinishFirstOrder(turn, unit, 1);
+      return;
+    }
+    default:
+      break;
+  }
+  const std::uint32_t type = order->type;
+  if (CountDown(turn, unit) != 0) return;
+  order = unit.GetOrder(0);
+  switch (type) {
+    case ORDER_BUILD_ATVS:
+      BuildAtvs(turn, unit, *order);
+      break;
+    case ORDER_BUILD_SHIP:
+    case ORDER_BUILD_OR_REPAIR_SHIP:
+      BuildShip(turn, unit, *order);
+      break;
+    case ORDER_LAND_ATVS:
+      LandAtvs(turn, unit, *order);
+      break;
+    case ORDER_RECOVER_ATVS:
+      RecoverAtvs(turn, unit, *order);
+      break;
+    case ORDER_DECOMMISSION:
+    case ORDER_SELF_DESTRUCT:
+      RemoveUnit(turn, unit);
+      return;
+    case ORDER_SCAN_ASTEROID:
+    case ORDER_SCAN_SHIP:
+    case ORDER_RECHARGE_FROM_ASTEROID:
+    case ORDER_RECHARGE_FROM_UNIT:
+      break;
+    default:
+      // Modifications, repairs, rebuilds, scrapping and power transfers need
+      // the two units' joint work, which this server does not carry out yet.
+      SrvFinishFirstOrder(turn, unit, ORDERFAIL_UNIMPLEMENTED);
+      return;
+  }
+  SrvFinishFirstOrder(turn, unit, 1);
+}
