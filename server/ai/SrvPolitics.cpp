@@ -3,6 +3,7 @@
 #include <array>
 
 #include "server/SrvTurnSteps.h"
+#include "server/ai/SrvAsteroidControl.h"
 #include "server/ai/SrvChapterState.h"
 #include "server/ai/SrvEliminations.h"
 #include "server/ai/SrvGuildTally.h"
@@ -98,6 +99,7 @@ void SettleImperator(SrvTurnContext& turn, int guild, int previous, const SrvGui
 void SrvResolvePolitics(SrvTurnContext& turn) {
   SrvWorld& world = turn.world;
   const SrvVictoryRules rules = SrvVictoryRulesOf(turn.setup);
+  SrvSettleAsteroidControl(turn);
   // Taken before the eliminations, so that an imperator who is out now
   // still leaves its guild without one.
   std::array<int, kGuildCount> imperators{};

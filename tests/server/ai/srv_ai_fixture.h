@@ -10,6 +10,7 @@
 
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GChapter.h"
+#include "Game/model/GZone.h"
 #include "server/SrvPacketRead.h"
 #include "server/SrvTurnSteps.h"
 
@@ -32,7 +33,15 @@ struct WorldGame {
   SrvTurnContext Turn() { return SrvTurnContext{world, setup, log, random}; }
 
   CGChapter& Chapter(std::uint16_t c) { return *world.Chapter(c); }
-  void Control(std::uint16_t asteroid, std::uint16_t chapter) { world.solar.GetAsteroid(asteroid)->SetController(chapter); }
+  // The chapter takes every zone of the asteroid, its ownership and its
+  // control (kNoChapter: nobody holds any of it).
+  void Control(std::uint16_t asteroid, std::uint16_t chapter) {
+    CGAsteroid* a = world.solar.GetAsteroid(asteroid);
+    for (std::uint16_t z = 0; z < a->GetZoneCount(); ++z)
+      a->GetZone(z)->SetOwner(chapter < kMaxChapters ? static_cast<std::uint8_t>(chapter) : kZoneNobody);
+    a->SetOwner(chapter);
+    a->SetController(chapter);
+  }
   // Hands the next `n` asteroids nobody controls to the chapter.
   void GiveAsteroids(std::uint16_t chapter, int n) {
     for (std::uint16_t i = 0; n > 0 && i < CGSolarDB::GetAsteroidCount(); ++i)

@@ -172,3 +172,28 @@ TEST(SrvPolitics, AChapterWithoutAsteroidsOrUnitsIsOutAndEveryoneIsTold) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(SrvAsteroidControl, TheChapterHoldingMostZonesTakesTheAsteroid) {
+  WorldGame game(1, 40, 1);
+  const std::uint16_t home = game.Chapter(8).homeAsteroid;
+  CGAsteroid& a = *game.world.solar.GetAsteroid(home);
+  ASSERT_GE(a.GetZoneCount(), 3);
+  a.GetZone(1)->SetOwner(16);
+  auto tie = game.Turn();
+  SrvResolvePolitics(tie);
+  EXPECT_EQ(a.controller, 8u) << "one zone each keeps the controller";
+  a.GetZone(2)->SetOwner(16);
+  auto turn = game.Turn();
+  SrvResolvePolitics(turn);
+  EXPECT_EQ(a.controller, 16u);
+  EXPECT_EQ(a.owner, 16u);
+  EXPECT_EQ(game.Chapter(16).GetOwnedAsteroidCount(), 2u);
+  EXPECT_EQ(NoticeCodes(turn, 16), (std::vector<std::uint16_t>{407, 409}));
+  EXPECT_EQ(NoticeCodes(turn, 8), (std::vector<std::uint16_t>{408, 409})) << "and out with it";
+  EXPECT_EQ(ReadU32(OfType(turn, 8, 1500)[0], 144), home);
+  EXPECT_EQ(OfType(turn, 0, PKT_ASTEROID_WITH_ZONES).size(), 1u);
+}
+
+}  // namespace

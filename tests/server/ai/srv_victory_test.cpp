@@ -179,7 +179,7 @@ TEST(SrvGameOverPacket, TheClientPlaysEachChaptersResultAndShowsItsFigures) {
     ASSERT_EQ(client.shown, packet);
   }
   EXPECT_EQ(ReadU16(packet, 48), 4u);
-  EXPECT_EQ(packet[50 + 9], 1) << "owns its home";
+  EXPECT_EQ(packet[50 + 9], 3) << "owns three";
   EXPECT_EQ(packet[90 + 9], 3) << "controls three";
   EXPECT_EQ(ReadU32(packet, 132 + 4 * 9), 123456u);
   EXPECT_EQ(ReadU32(packet, 612 + 4 * 9), 777u) << "exotics";
