@@ -279,4 +279,11 @@ HRESULT DirectDrawCreate(GUID* driver, IDirectDraw** out, void* outer);
 using LPDDENUMCALLBACK = BOOL (*)(GUID* guid, const char* description, const char* name, void* context);
 HRESULT DirectDrawEnumerate(LPDDENUMCALLBACK callback, void* context);
 
+// Defined by the Direct3D role (platform/d3d/), which answers the interface
+// ids DirectDraw does not know: IID_IDirect3D2 of a display object and
+// IID_IDirect3DTexture2 of a surface, each a new object holding a reference on
+// what it came from; E_NOINTERFACE for any other id.
+HRESULT Direct3DQueryDisplay(IDirectDraw* dd, REFIID iid, void** out);
+HRESULT Direct3DQuerySurface(IDirectDrawSurface* surface, REFIID iid, void** out);
+
 }  // namespace plat

@@ -126,7 +126,7 @@ IDirectDraw::~IDirectDraw() {
 HRESULT IDirectDraw::QueryInterface(REFIID iid, void** out) {
   if (!out) return DDERR_INVALIDPARAMS;
   *out = nullptr;
-  if (!(iid == IID_IDirectDraw) && !(iid == IID_IDirectDraw2)) return E_NOINTERFACE;
+  if (!(iid == IID_IDirectDraw) && !(iid == IID_IDirectDraw2)) return Direct3DQueryDisplay(this, iid, out);
   AddRef();
   *out = this;
   return DD_OK;

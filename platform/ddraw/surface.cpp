@@ -56,7 +56,9 @@ void IDirectDrawSurface::FailNextAccess(HRESULT result) { pendingFailure_ = resu
 HRESULT IDirectDrawSurface::QueryInterface(REFIID iid, void** out) {
   if (!out) return DDERR_INVALIDPARAMS;
   *out = nullptr;
-  if (!(iid == IID_IDirectDrawSurface) && !(iid == IID_IDirectDrawSurface2)) return E_NOINTERFACE;
+  if (!(iid == IID_IDirectDrawSurface) && !(iid == IID_IDirectDrawSurface2)) {
+    return Direct3DQuerySurface(this, iid, out);
+  }
   AddRef();
   *out = this;
   return DD_OK;
