@@ -193,6 +193,8 @@ void SrvWorld::InstallLinks() {
     return c != nullptr ? c->GetTrait(trait) : std::uint8_t{0};
   };
   g_rulesLinks.findUnitBuiltFrom = [this](const CGUnitTemplate& design, std::uint8_t chapter) -> CGUnit* {
+    // Units released while their database is being replaced ask too.
+    if (!pieces) return nullptr;
     for (std::uint16_t at = 0; at <= CGSolarDB::GetAsteroidCount() && at < kPieceLocations; ++at)
       for (std::uint32_t k = 0, n = pieces->CountUnits(at, chapter); k < n; ++k)
         if (CGUnit* unit = pieces->GetUnitAt(at, chapter, static_cast<std::uint16_t>(k));

@@ -1,0 +1,275 @@
+// Orders through the server's game as a player sends them: refused when they
+// are not the sender's to give, carried out at the turn's end by the rules the
+// client predicts with.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "Game/model/GAsteroid.h"
+#include "Game/model/GChapter.h"
+#include "Game/model/GUnit.h"
+#include "Game/model/GZone.h"
+#include "Game/net/Packets.h"
+#include "Game/rules/GGameVar.h"
+#include "Game/rules/GUnitTem.h"
+#include "server/SrvGame.h"
+#include "server/SrvOrders.h"
+#include "server/SrvPacketRead.h"
+#include "tests/server/srv_test_rules.h"
+
+namespace {
+
+struct Outbox : SrvOutbox {
+  std::vector<SrvPacket> sent;
+  void Send(std::uint32_t, const SrvPacket& packet, bool) override { sent.push_back(packet); }
+  std::size_t Count(std::uint16_t type) const {
+    return static_cast<std::size_t>(
+        std::count_if(sent.begin(), sent.end(), [&](const SrvPacket& p) { return ReadU16(p, 0) == type; }));
+  }
+};
+
+template <std::size_t N>
+std::vector<std::uint8_t> Bytes(const PacketImage<N>& p) {
+  return {p.bytes.begin(), p.bytes.end()};
+}
+
+// One player holding chapter 8 (guild 1) of a game of two chapters per guild.
+struct SrvOrders : testing::Test {
+  Outbox out;
+  SrvLog log;
+  SrvGame game{out, log, nullptr, 41, testing::TempDir()};
+  static constexpr std::uint16_t kMine = 8;
+
+  void SetUp() override {
+    const auto [hulls, modules] = SrvTestRules();
+    ASSERT_TRUE(game.UseRules(hulls, modules));
+    game.PlayerJoined(7);
+    PacketImage<40> config(PKT_GAME_CONFIG);
+    config.Put<std::uint16_t>(14, 2);
+    config.Put<std::uint16_t>(16, 20);
+    ASSERT_TRUE(game.Receive(7, Bytes(config)));
+    PacketImage<48> claim(PKT_CHAPTER_CLAIM);
+    claim.Put<std::uint16_t>(8, kMine);
+    ASSERT_TRUE(game.Receive(7, Bytes(claim)));
+    ASSERT_TRUE(game.Receive(7, Bytes(PacketImage<12>(PKT_START))));
+  }
+
+  const SrvWorld& World() const { return game.World(); }
+  CGUnit* UnitOf(std::uint16_t chapter) const {
+    const std::uint16_t home = World().Chapter(chapter)->homeAsteroid;
+    return World().pieces->GetUnitAt(home, chapter, 0);
+  }
+  void EndTurn() {
+    PacketImage<16> end(PKT_END_TURN);
+    end.Put<std::uint32_t>(8, World().turn);
+    ASSERT_TRUE(game.Receive(7, Bytes(end)));
+  }
+  bool Order(const CGUnit& unit, const UnitOrder& order, std::uint8_t mode = kInsertReplace) {
+    return game.Receive(7, Bytes(BuildOrderPacket(unit.id, order, mode)));
+  }
+  std::uint16_t OtherAsteroid(const CGUnit& unit) const {
+    return static_cast<std::uint16_t>((unit.location.asteroid + 7) % CGSolarDB::GetAsteroidCount());
+  }
+};
+
+UnitOrder MoveTo(std::uint16_t asteroid) {
+  UnitOrder o;
+  o.type = ORDER_MOVE_TO_ASTEROID;
+  o.SetWord(0, asteroid);
+  return o;
+}
+
+}  // namespace
+
+TEST_F(SrvOrders, EveryChapterStartsWithItsDesignsAndAUnitTheClientsAreSent) {
+  for (std::uint16_t c : {0, 1, 8, 33}) {
+    ASSERT_NE(World().templates->GetTemplate(c, 0, 1), nullptr) << c;
+    const CGUnit* unit = UnitOf(c);
+    ASSERT_NE(unit, nullptr) << c;
+    EXPECT_EQ(unit->GetChapter(), c);
+    EXPECT_GT(unit->GetDeepSpaceSpeed(), 0);
+    EXPECT_GT(unit->GetConstructionCapacity(), 0);
+  }
+  EXPECT_EQ(World().Chapter(2), nullptr);
+  std::vector<std::uint16_t> types;
+  for (const SrvPacket& p : out.sent) types.push_back(ReadU16(p, 0));
+  const auto firstDesign = std::find(types.begin(), types.end(), PKT_TEMPLATE);
+  const auto firstUnit = std::find(types.begin(), types.end(), PKT_UNIT);
+  ASSERT_NE(firstDesign, types.end());
+  EXPECT_LT(std::find(types.begin(), types.end(), PKT_CHAPTER_START), firstDesign);
+  EXPECT_LT(firstDesign, firstUnit);
+  EXPECT_LT(firstUnit, std::find(types.begin(), types.end(), PKT_CREDITS));
+  EXPECT_EQ(out.Count(PKT_UNIT), 10u) << "one unit for each of the ten chapters";
+}
+
+TEST_F(SrvOrders, ATripEndsInTheTurnsTheModelPredictedAndItsOwnerIsToldEachStage) {
+  CGUnit* unit = UnitOf(kMine);
+  const std::uint32_t id = unit->id;
+  const std::uint16_t target = OtherAsteroid(*unit);
+  std::int32_t failure = 0;
+  const std::uint32_t predicted = unit->GetTurnsToAsteroid(target, &failure);
+  ASSERT_LT(predicted, kUnreachable);
+  ASSERT_TRUE(Order(*unit, MoveTo(target)));
+  std::uint32_t turns = 0;
+  std::uint16_t at = 0;
+  while (World().pieces->FindUnit(id, &at)->location.asteroid != target && turns < 300) {
+    out.sent.clear();
+    EndTurn();
+    ++turns;
+  }
+  EXPECT_EQ(turns, predicted);
+  EXPECT_EQ(World().pieces->FindUnit(id, &at)->GetOrderCount(), 0);
+  const auto done = std::find_if(out.sent.begin(), out.sent.end(),
+                                 [](const SrvPacket& p) { return ReadU16(p, 0) == PKT_ORDER_REMOVED; });
+  ASSERT_NE(done, out.sent.end());
+  EXPECT_EQ(ReadU32(*done, 12), 1u);
+}
+
+TEST_F(SrvOrders, BuildingPaysAtOnceAndCompletesInThePredictedTurns) {
+  CGUnit* unit = UnitOf(kMine);
+  const std::uint16_t home = unit->location.asteroid;
+  std::uint32_t before[4];
+  World().poolDB.GetMinerals(home, before);
+  // ATVs (1, 0, 2, 0) cost three times kind 0's and twice kind 2's price.
+  UnitOrder atvs;
+  atvs.type = ORDER_BUILD_ATVS;
+  atvs.head[0] = 1;
+  atvs.head[2] = 2;
+  ASSERT_TRUE(Order(*unit, atvs));
+  std::int16_t k0[5], k2[5];
+  g_gameVariables.GetATVCosts(0, k0);
+  g_gameVariables.GetATVCosts(2, k2);
+  std::uint32_t after[4];
+  World().poolDB.GetMinerals(home, after);
+  for (int m = 0; m < 4; ++m) EXPECT_EQ(before[m] - after[m], 3u * (k0[m] + 2u * k2[m])) << m;
+  const std::uint16_t predicted = unit->GetNumTurnsUntilOrderCompletion(nullptr);
+  ASSERT_LT(predicted, 100);
+  for (std::uint16_t t = 0; t < predicted; ++t) {
+    EXPECT_EQ(unit->atvCargo[0], 0) << "turn " << t;
+    EndTurn();
+  }
+  EXPECT_EQ(unit->atvCargo[0], 1);
+  EXPECT_EQ(unit->atvCargo[2], 2);
+
+  // A ship of the chapter's first design.
+  const CGUnitTemplate* design = World().templates->GetTemplate(kMine, 0, 1);
+  UnitOrder ship;
+  ship.type = ORDER_BUILD_SHIP;
+  ship.SetWord(0, design->templateId);
+  ship.SetWord(1, kNoTargetId);
+  ASSERT_TRUE(Order(*unit, ship));
+  const std::uint16_t shipTurns = unit->GetNumTurnsUntilOrderCompletion(nullptr);
+  ASSERT_LT(shipTurns, 100);
+  const std::uint32_t units = World().pieces->CountOwnerUnits(kMine, false);
+  for (std::uint16_t t = 0; t + 1 < shipTurns; ++t) EndTurn();
+  EXPECT_EQ(World().pieces->CountOwnerUnits(kMine, false), units);
+  EndTurn();
+  EXPECT_EQ(World().pieces->CountOwnerUnits(kMine, false), units + 1);
+}
+
+TEST_F(SrvOrders, OrdersThatAreNotTheSendersOrDoNotFitAreRefusedAndChangeNothing) {
+  CGUnit* theirs = UnitOf(0);
+  CGUnit* mine = UnitOf(kMine);
+  EXPECT_FALSE(Order(*theirs, MoveTo(OtherAsteroid(*theirs)))) << "another chapter's unit";
+  EXPECT_EQ(theirs->GetOrderCount(), 0);
+  CGUnit ghost;
+  ghost.id = (kMine << 26) | 0x3FFFFFF;
+  EXPECT_FALSE(Order(ghost, MoveTo(1))) << "no such unit";
+  EXPECT_FALSE(Order(*mine, MoveTo(CGSolarDB::GetAsteroidCount()))) << "no such asteroid";
+  EXPECT_FALSE(Order(*mine, MoveTo(1), 3)) << "no such insert mode";
+  UnitOrder stunned;
+  stunned.type = ORDER_STUNNED;
+  EXPECT_FALSE(Order(*mine, stunned)) << "the server's own state";
+  auto cut = Bytes(BuildOrderPacket(mine->id, MoveTo(1), kInsertReplace));
+  cut.resize(100);
+  EXPECT_FALSE(game.Receive(7, cut));
+  EXPECT_EQ(mine->GetOrderCount(), 0);
+
+  // A build the pool cannot pay takes nothing.
+  const std::uint16_t home = mine->location.asteroid;
+  const std::uint32_t empty[4] = {};
+  const_cast<SrvWorld&>(World()).poolDB.SetMinerals(home, empty);
+  UnitOrder ship;
+  ship.type = ORDER_BUILD_SHIP;
+  ship.SetWord(0, World().templates->GetTemplate(kMine, 0, 1)->templateId);
+  const std::uint32_t credits = World().Chapter(kMine)->credits;
+  EXPECT_FALSE(Order(*mine, ship));
+  EXPECT_EQ(World().Chapter(kMine)->credits, credits);
+  EXPECT_EQ(mine->GetOrderCount(), 0);
+  // Another guild's research and another chapter's transfer.
+  PacketImage<16> research(PKT_MODULE_ALLOCATION);
+  research.Put<std::uint8_t>(8, 3);
+  research.Put<std::uint16_t>(10, 4);
+  research.Put<std::uint16_t>(12, 100);
+  EXPECT_FALSE(game.Receive(7, Bytes(research)));
+  research.Put<std::uint8_t>(8, 0);
+  research.Put<std::uint16_t>(12, 30);
+  EXPECT_FALSE(game.Receive(7, Bytes(research))) << "not a step of 25";
+  PacketImage<20> transfer(PKT_AUTO_TRANSFER);
+  transfer.Put<std::uint8_t>(8, 0);
+  transfer.Put<std::uint32_t>(16, 1);
+  EXPECT_FALSE(game.Receive(7, Bytes(transfer)));
+}
+
+TEST_F(SrvOrders, MiningFillsTheHomePoolAndResearchFinishesAndIsTold) {
+  // Mining ATVs of guild 1 dig one unit of each mix percent at level 0.
+  const CGameVariables saved = g_gameVariables;
+  g_gameVariables = CGameVariables("ATV_TECH_LEVELS=1 0 0 3 1 0 0 . .\n");
+  World().Chapter(kMine)->SetATVTechLevels(255, 0);
+  g_gameVariables = saved;
+  const std::uint16_t home = World().Chapter(kMine)->homeAsteroid;
+  std::uint16_t expected[4] = {};
+  const CGAsteroid* a = World().solar.GetAsteroid(home);
+  for (std::uint16_t z = 0; z < a->GetZoneCount(); ++z) {
+    std::uint16_t o[4] = {};
+    if (a->GetZone(z)->owner != kMine) continue;
+    a->GetZone(z)->GetMiningOutput(&o[0], &o[1], &o[2], &o[3]);
+    for (int m = 0; m < 4; ++m) expected[m] = static_cast<std::uint16_t>(expected[m] + o[m]);
+  }
+  ASSERT_GT(expected[0] + expected[1] + expected[2] + expected[3], 0);
+  std::uint32_t before[4];
+  World().poolDB.GetMinerals(home, before);
+
+  PacketImage<16> research(PKT_MODULE_ALLOCATION);
+  research.Put<std::uint8_t>(8, 0);
+  research.Put<std::uint16_t>(10, 4);
+  research.Put<std::uint16_t>(12, 100);
+  ASSERT_TRUE(game.Receive(7, Bytes(research)));
+  EndTurn();
+  std::uint32_t after[4];
+  World().poolDB.GetMinerals(home, after);
+  for (int m = 0; m < 4; ++m) EXPECT_EQ(after[m] - before[m], expected[m]) << m;
+  out.sent.clear();
+  for (int t = 0; t < 4; ++t) EndTurn();
+  EXPECT_EQ(out.Count(PKT_MODULE_RESEARCH_DONE), 1u);
+  EXPECT_EQ(World().modules->IsResearched(4), 1);
+}
+
+TEST_F(SrvOrders, AGameSavedWithAUnitUnderwayLoadsBackAndArrivesTheSameTurn) {
+  CGUnit* unit = UnitOf(kMine);
+  const std::uint32_t id = unit->id;
+  const std::uint16_t target = OtherAsteroid(*unit);
+  std::int32_t failure = 0;
+  const std::uint32_t predicted = unit->GetTurnsToAsteroid(target, &failure);
+  ASSERT_GT(predicted, 2u);
+  ASSERT_TRUE(Order(*unit, MoveTo(target)));
+  EndTurn();
+  const std::string path = testing::TempDir() + "underway.svr";
+  ASSERT_TRUE(game.Save(path, 77));
+  std::uint16_t at = 0;
+  const std::uint8_t stage = World().pieces->FindUnit(id, &at)->stage;
+  const std::uint32_t units = World().pieces->CountOwnerUnits(kMine, false);
+  EndTurn();
+  ASSERT_TRUE(game.Load(path, 77));
+  EXPECT_EQ(World().turn, 1u);
+  CGUnit* back = World().pieces->FindUnit(id, &at);
+  ASSERT_NE(back, nullptr);
+  EXPECT_EQ(back->stage, stage);
+  EXPECT_EQ(back->GetOrderCount(), 1);
+  EXPECT_EQ(World().pieces->CountOwnerUnits(kMine, false), units);
+  EXPECT_NE(World().templates->GetTemplate(kMine, 0, 1), nullptr);
+  for (std::uint32_t t = 1; t < predicted; ++t) EndTurn();
+  EXPECT_EQ(World().pieces->FindUnit(id, &at)->location.asteroid, target);
+}
