@@ -1,0 +1,97 @@
+#include "server/battle/SrvBattleReplay.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "Game/model/GUnit.h"
+#include "platform/core/bytes.h"
+#include "server/battle/SrvBattlePackets.h"
+
+namespace {
+
+// Bytes of one shot with all its parts, and of the closing codes.
+constexpr std::size_t kShotBytes = 12 + 4 + 5 + 4 + 4 + 4 + 1 + 3 * (5 + 4) + 5;
+constexpr std::size_t kClosingBytes = 5 + 5 + 5;
+constexpr std::size_t kDepartureBytes = 5 + 8;
+
+void PutLocation(plat::ByteWriter& w, const Location& at) {
+  w.U16(at.asteroid);
+  w.I16(at.x);
+  w.I16(at.y);
+  w.I16(at.z);
+}
+
+void Code(plat::ByteWriter& w, std::uint8_t code) {
+  w.U32(kReplayMarker);
+  w.U8(code);
+}
+
+void PutShot(plat::ByteWriter& w, const SrvShot& shot) {
+  w.U32(shot.unitId);
+  PutLocation(w, shot.from);
+  w.U32(kReplayNoEngine);
+  Code(w, kReplayShot);
+  w.U32(shot.weapon);
+  w.U32(shot.targetId);
+  w.U32(static_cast<std::uint32_t>(static_cast<std::int32_t>(shot.chance)));
+  w.U8(shot.effectiveRange ? 1 : 0);
+  for (std::uint8_t i = 0; i < shot.partCount; ++i) {
+    const SrvShotPart& part = shot.parts[i];
+    Code(w, part.code);
+    if (part.code == kShotShieldHeld) {
+      w.U32(part.value);
+    } else if (part.code == kShotHit || part.code == kShotDestroyed) {
+      w.U16(part.value);
+      w.U16(part.amount);
+    }
+  }
+  Code(w, kReplayStepEnd);
+}
+
+}  // namespace
+
+std::vector<std::uint8_t> BuildBattleReplay(std::uint16_t replay, std::span<CGUnit* const> units,
+                                            std::span<const std::vector<SrvShot>> rounds,
+                                            std::span<const std::uint32_t> retreated) {
+  plat::ByteWriter w;
+  std::vector<std::uint8_t> chapters;
+  for (const CGUnit* u : units) {
+    if (u != nullptr) chapters.push_back(static_cast<std::uint8_t>(u->GetChapter()));
+  }
+  std::sort(chapters.begin(), chapters.end());
+  chapters.erase(std::unique(chapters.begin(), chapters.end()), chapters.end());
+  for (std::uint8_t c : chapters) w.U8(c);
+  w.U8(0xFF);
+  w.U16(replay);
+  for (const CGUnit* u : units) {
+    if (u == nullptr) continue;
+    char abbreviation[8] = {};
+    u->GetClassAbbreviation(abbreviation);
+    const std::uint8_t n = static_cast<std::uint8_t>(std::min<std::size_t>(std::strlen(abbreviation), 5));
+    w.U32(u->id);
+    PutLocation(w, u->location);
+    w.U8(n);
+    for (std::uint8_t i = 0; i < n; ++i) w.U8(static_cast<std::uint8_t>(abbreviation[i]));
+    w.U32(0);
+    w.U32(0);
+  }
+  w.U32(kReplayMarker);
+  const std::size_t reserve = kClosingBytes + kDepartureBytes * retreated.size() + 5 * rounds.size();
+  bool full = false;
+  for (const auto& round : rounds) {
+    for (const SrvShot& shot : round) {
+      full = full || w.Size() + kShotBytes + reserve > kMaxReplayBytes;
+      if (!full) PutShot(w, shot);
+    }
+    Code(w, kReplayRoundEnd);
+  }
+  Code(w, kReplayRoundsEnd);
+  for (std::uint32_t id : retreated) {
+    if (w.Size() + kDepartureBytes + 5 > kMaxReplayBytes) break;
+    Code(w, kReplayDeparture);
+    w.U32(id);
+    w.U32(kReplayNoEngine);
+  }
+  Code(w, kReplayStop);
+  return w.Take();
+}

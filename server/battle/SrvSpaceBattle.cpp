@@ -1,0 +1,300 @@
+#include "server/battle/SrvSpaceBattle.h"
+
+#include <algorithm>
+
+#include "Game/model/GUnit.h"
+#include "Game/model/GUnitLinks.h"
+#include "Game/model/GUnitModules.h"
+
+namespace {
+
+// A rate of fire above this carries a special weapon's code: such weapons
+// fire through their own orders, never in a battle.
+constexpr std::uint8_t kMaxRateOfFire = 20;
+constexpr int kNarrowBeyondEffective = -20;
+constexpr int kEitherBeyondEffective = -10;
+constexpr int kModuleHitBelow = 50;  // of 100: the rest hits the hull, then life support
+constexpr int kHullHitBelow = 85;
+
+struct Fighter {
+  CGUnit* unit = nullptr;
+  bool out = false;  // destroyed or retreated
+};
+
+bool Armed(const CGUnit& u, int slot, const ModuleRecord** out) {
+  const ModuleRecord* m = SlotModule(u.design, slot);
+  if (!IsWeapon(m) || m->RateOfFire() > kMaxRateOfFire) return false;
+  if (u.modules[slot].FiringLevel() == 0 || u.GetSlotDamagePercent(slot) >= 100) return false;
+  if (m->MaxAmmo() != kUnlimitedAmmo && u.modules[slot].ammo == 0) return false;
+  if (out != nullptr) *out = m;
+  return true;
+}
+
+bool HasArmedSlot(const CGUnit& u) {
+  for (int s = 1; s < kUnitSlots; ++s) {
+    if (Armed(u, s, nullptr)) return true;
+  }
+  return false;
+}
+
+std::uint32_t DistanceSq(const CGUnit& a, const CGUnit& b) { return GetLocationDistanceSq(&a.location, &b.location); }
+
+bool Hostile(const CGUnit& a, const CGUnit& b) { return SrvChaptersHostile(a.GetChapter(), b.GetChapter()); }
+
+bool PlanMatches(const CGUnit& u, std::uint8_t whoToFireAt) {
+  switch (whoToFireAt) {
+    case 1: return u.GetAtvCapacity() != 0;
+    case 2: return u.GetAttackStrength() != 0;
+    case 3: return u.GetConstructionCapacity() != 0;
+    default: return true;
+  }
+}
+
+class Battle {
+ public:
+  Battle(std::span<CGUnit* const> units, SrvRandom& random) : m_random(random) {
+    for (CGUnit* u : units) {
+      if (u != nullptr && u->IsOperational() && u->design != nullptr) m_fighters.push_back({u, false});
+    }
+  }
+
+  SrvSpaceBattleResult Fight() {
+    for (Fighter& f : m_fighters) {
+      const UnitOrder* first = f.unit->GetOrderCount() != 0 ? f.unit->GetOrder(0) : nullptr;
+      if (first != nullptr && first->type == ORDER_RETREAT) Withdraw(f);
+    }
+    for (int round = 0; round < kMaxBattleRounds && HostilesRemain(); ++round) {
+      std::vector<SrvShot> shots;
+      for (std::size_t i : FiringOrder()) {
+        if (!m_fighters[i].out) FireAll(m_fighters[i], shots);
+      }
+      for (Fighter& f : m_fighters) {
+        if (!f.out && WantsToRetreat(*f.unit)) Withdraw(f);
+      }
+      if (shots.empty()) break;
+      m_result.rounds.push_back(std::move(shots));
+    }
+    return std::move(m_result);
+  }
+
+ private:
+  bool HostilesRemain() const {
+    for (std::size_t i = 0; i < m_fighters.size(); ++i) {
+      if (m_fighters[i].out) continue;
+      for (std::size_t j = i + 1; j < m_fighters.size(); ++j) {
+        if (!m_fighters[j].out && Hostile(*m_fighters[i].unit, *m_fighters[j].unit)) return true;
+      }
+    }
+    return false;
+  }
+
+  // Who fires first changes every round, so that no unit always strikes first.
+  std::vector<std::size_t> FiringOrder() {
+    std::vector<std::size_t> order(m_fighters.size());
+    for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+    for (std::size_t i = order.size(); i > 1; --i) {
+      std::swap(order[i - 1], order[static_cast<std::size_t>(m_random.Range(0, static_cast<int>(i) - 1))]);
+    }
+    return order;
+  }
+
+  void Withdraw(Fighter& f) {
+    f.out = true;
+    m_result.retreated.push_back(f.unit->id);
+  }
+
+  static bool WantsToRetreat(const CGUnit& u) {
+    if (100 - u.hullDamage < u.retreat[1] || 100 - u.lifeSupportDamage < u.retreat[0]) return true;
+    return u.retreat[2] != 0 && !HasArmedSlot(u);
+  }
+
+  Fighter* FindById(std::uint32_t id) {
+    for (Fighter& f : m_fighters) {
+      if (f.unit->id == id && !f.out) return &f;
+    }
+    return nullptr;
+  }
+
+  // The unit's target by its plan: its attack order's target only, or the
+  // nearest hostile of the kind the plan names (any nearest hostile when the
+  // plan allows it and none of that kind is there).
+  Fighter* ChooseTarget(const CGUnit& u) {
+    if (u.targeting[2] != 0) {
+      const UnitOrder* first = u.GetOrderCount() != 0 ? u.GetOrder(0) : nullptr;
+      if (first == nullptr || first->type != ORDER_ATTACK_UNIT) return nullptr;
+      Fighter* t = FindById(first->Word(0));
+      return t != nullptr && Hostile(u, *t->unit) ? t : nullptr;
+    }
+    Fighter* match = nullptr;
+    Fighter* fallback = nullptr;
+    std::uint32_t best = 0xFFFFFFFFu, fallbackBest = 0xFFFFFFFFu;
+    for (Fighter& f : m_fighters) {
+      if (f.out || !Hostile(u, *f.unit)) continue;
+      const std::uint32_t d = DistanceSq(u, *f.unit);
+      if (PlanMatches(*f.unit, u.targeting[0])) {
+        if (d < best) best = d, match = &f;
+      } else if (d < fallbackBest) {
+        fallbackBest = d, fallback = &f;
+      }
+    }
+    if (match != nullptr) return match;
+    return u.targeting[1] != 0 ? fallback : nullptr;
+  }
+
+  Fighter* NearestInRange(const CGUnit& u, std::uint32_t rangeSq) {
+    Fighter* found = nullptr;
+    std::uint32_t best = 0xFFFFFFFFu;
+    for (Fighter& f : m_fighters) {
+      if (f.out || !Hostile(u, *f.unit)) continue;
+      const std::uint32_t d = DistanceSq(u, *f.unit);
+      if (d <= rangeSq && d < best) best = d, found = &f;
+    }
+    return found;
+  }
+
+  void FireAll(Fighter& shooter, std::vector<SrvShot>& shots) {
+    CGUnit& u = *shooter.unit;
+    Fighter* target = ChooseTarget(u);
+    if (target == nullptr) return;
+    for (int slot = 1; slot < kUnitSlots && !shooter.out; ++slot) {
+      const ModuleRecord* m = nullptr;
+      if (!Armed(u, slot, &m)) continue;
+      Fighter* aim = target->out ? nullptr : target;
+      const std::uint32_t rangeSq = u.GetWeaponRangeSq(slot);
+      if (aim == nullptr || DistanceSq(u, *aim->unit) > rangeSq) {
+        aim = u.targeting[1] != 0 && u.targeting[2] == 0 ? NearestInRange(u, rangeSq) : nullptr;
+      }
+      if (aim != nullptr) FireWeapon(u, slot, *m, *aim, shots);
+    }
+  }
+
+  void FireWeapon(CGUnit& u, int slot, const ModuleRecord& m, Fighter& aim, std::vector<SrvShot>& shots) {
+    CGUnit& t = *aim.unit;
+    const bool effective = DistanceSq(u, t) <= u.GetWeaponEffectiveRangeSq(slot);
+    int chance = u.GetHitChanceAgainst(slot, &t);
+    if (!effective) {
+      if (m.Pattern() == PATTERN_BEAM) chance += kNarrowBeyondEffective;
+      if (m.Pattern() == PATTERN_MISSILE) chance += kEitherBeyondEffective;
+    }
+    chance = std::clamp(chance, 0, 100);
+    if (chance < u.targeting[4]) return;
+    const int volley = std::max<int>(m.RateOfFire(), 1);
+    for (int n = 0; n < volley && !aim.out; ++n) {
+      ModuleSlotState& state = u.modules[slot];
+      if (m.MaxAmmo() != kUnlimitedAmmo) {
+        if (state.ammo == 0) break;
+        --state.ammo;
+      }
+      SrvShot shot;
+      shot.unitId = u.id;
+      shot.from = u.location;
+      shot.weapon = u.design->slots[slot].moduleId;
+      shot.targetId = t.id;
+      shot.chance = static_cast<std::int16_t>(chance);
+      shot.effectiveRange = effective;
+      if (m_random.Range(1, 100) <= chance) {
+        std::uint32_t strength = u.GetWeaponStrengthAtLevel(slot);
+        if (!effective) strength /= 2;
+        Strike(aim, m.AttackKind(), strength, shot);
+      } else {
+        Add(shot, {kShotMiss, 0, 0});
+      }
+      shots.push_back(shot);
+    }
+    if (m.MaxAmmo() != kUnlimitedAmmo) u.RecomputeStats();
+  }
+
+  static void Add(SrvShot& shot, SrvShotPart part) {
+    if (shot.partCount < shot.parts.size()) shot.parts[shot.partCount++] = part;
+  }
+
+  // The shield module that stands against the attack kind, 0xFFFF when none.
+  static std::uint16_t ShieldModule(const CGUnit& t, std::uint8_t kind) {
+    for (int s = 0; s < kUnitSlots; ++s) {
+      const ModuleRecord* m = SlotModule(t.design, s);
+      if (m != nullptr && m->type == MODULE_DEFENSE && m->TypeByte(1 + kind) != 0 && t.GetSlotDamagePercent(s) < 100) {
+        return t.design->slots[s].moduleId;
+      }
+    }
+    return 0xFFFF;
+  }
+
+  void Strike(Fighter& aim, std::uint8_t attackKind, std::uint32_t strength, SrvShot& shot) {
+    CGUnit& t = *aim.unit;
+    const std::uint8_t kind = attackKind & 7;
+    const std::uint32_t shield = t.design->defences[kind] * t.percents[PCT_DEFENCE_FIRST + kind] / 100u;
+    if (shield != 0 || strength == 0) Add(shot, {kShotShieldHeld, ShieldModule(t, kind), 0});
+    if (strength <= shield) return;
+    std::uint32_t damage = strength - shield;
+    const int roll = m_random.Range(0, 99);
+    std::uint16_t where = roll < kHullHitBelow ? kHitHull : kHitLifeSupport;
+    if (roll < kModuleHitBelow) damage = DamageModule(t, damage, shot);
+    if (damage != 0) DamageStructure(t, where, damage, shot);
+    t.RecomputeStats();
+    if (t.hullDamage >= 100 || t.lifeSupportDamage >= 100) {
+      aim.out = true;
+      m_result.destroyed.push_back(t.id);
+      if (shot.partCount != 0) shot.parts[shot.partCount - 1].code = kShotDestroyed;
+    }
+  }
+
+  // Damages a working module chosen at random; returns what its capacity
+  // could not take.
+  std::uint32_t DamageModule(CGUnit& t, std::uint32_t damage, SrvShot& shot) {
+    int working[kUnitSlots];
+    int n = 0;
+    for (int s = 0; s < kUnitSlots; ++s) {
+      if (SlotFitted(t.design, s) != 0 && t.modules[s].damage < t.GetSlotCapacity(s)) working[n++] = s;
+    }
+    if (n == 0) return damage;
+    const int s = working[m_random.Range(0, n - 1)];
+    const std::uint32_t taken = std::min(damage, t.GetSlotCapacity(s) - t.modules[s].damage);
+    t.modules[s].damage = static_cast<std::uint8_t>(t.modules[s].damage + taken);
+    Add(shot, {kShotHit, t.design->slots[s].moduleId, static_cast<std::uint16_t>(taken)});
+    return damage - taken;
+  }
+
+  // Hull and life support take damage in percent of the design's structure
+  // (its build points): larger ships take more blows.
+  static void DamageStructure(CGUnit& t, std::uint16_t where, std::uint32_t damage, SrvShot& shot) {
+    const std::uint32_t structure = std::max<std::uint32_t>(t.design->buildPoints, 1);
+    const std::uint32_t percent = std::max<std::uint32_t>(damage * 100 / structure, 1);
+    std::uint8_t& value = where == kHitHull ? t.hullDamage : t.lifeSupportDamage;
+    const std::uint32_t after = std::min<std::uint32_t>(value + percent, 100);
+    Add(shot, {kShotHit, where, static_cast<std::uint16_t>(after - value)});
+    value = static_cast<std::uint8_t>(after);
+  }
+
+  std::vector<Fighter> m_fighters;
+  SrvRandom& m_random;
+  SrvSpaceBattleResult m_result;
+};
+
+}  // namespace
+
+std::uint32_t SrvSpaceBattleResult::ShotCount() const {
+  std::uint32_t n = 0;
+  for (const auto& round : rounds) n += static_cast<std::uint32_t>(round.size());
+  return n;
+}
+
+bool SrvChaptersHostile(std::uint32_t a, std::uint32_t b) {
+  if (a == b) return false;
+  const auto ca = static_cast<std::uint8_t>(a), cb = static_cast<std::uint8_t>(b);
+  return (a >> 3) != (b >> 3) || UnitChapterRenegade(ca) || UnitChapterRenegade(cb) ||
+         UnitChapterCamp(ca) != UnitChapterCamp(cb);
+}
+
+bool SrvHasHostilePair(std::span<CGUnit* const> units) {
+  for (std::size_t i = 0; i < units.size(); ++i) {
+    if (units[i] == nullptr || !units[i]->IsOperational()) continue;
+    for (std::size_t j = i + 1; j < units.size(); ++j) {
+      if (units[j] != nullptr && units[j]->IsOperational() && Hostile(*units[i], *units[j])) return true;
+    }
+  }
+  return false;
+}
+
+SrvSpaceBattleResult SrvFightSpaceBattle(std::span<CGUnit* const> units, SrvRandom& random) {
+  return Battle(units, random).Fight();
+}

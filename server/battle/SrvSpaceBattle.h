@@ -1,0 +1,71 @@
+#pragma once
+// One space battle: the units that meet at one place fight in rounds, each
+// unit by its battle plan, each weapon by its range, rate of fire, firing
+// level and ammunition; shields stop what they can, the rest damages modules,
+// hull or life support. The rules are told in server/README.md ("Battles").
+//
+// The battle changes the units it is given (damage, module states,
+// ammunition) and reports every shot; it neither files, moves nor deletes
+// them: a destroyed unit is only listed.
+//
+// One thread only (the units' statistics read the process-wide rules links).
+
+#include <array>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "Game/model/GLocation.h"
+#include "server/SrvRandom.h"
+
+class CGUnit;
+
+constexpr int kMaxBattleRounds = 10;
+// Hit kinds for the hull and life support; any other kind is a module index.
+constexpr std::uint16_t kHitHull = 1253;
+constexpr std::uint16_t kHitLifeSupport = 1254;
+
+enum SrvShotCode : std::uint8_t {
+  kShotMiss = 102,
+  kShotShieldHeld = 103,
+  kShotHit = 105,
+  kShotDestroyed = 106,
+};
+
+// One result part of a shot: a miss, the shield that held (value = its
+// module index), or damage of `amount` to a hit kind (value).
+struct SrvShotPart {
+  std::uint8_t code = kShotMiss;
+  std::uint16_t value = 0;
+  std::uint16_t amount = 0;
+};
+
+struct SrvShot {
+  std::uint32_t unitId = 0;
+  Location from;
+  std::uint16_t weapon = 0;  // module index
+  std::uint32_t targetId = 0;
+  std::int16_t chance = 0;  // percent
+  bool effectiveRange = false;
+  std::uint8_t partCount = 0;
+  std::array<SrvShotPart, 3> parts{};
+};
+
+struct SrvSpaceBattleResult {
+  // Shots by round, in firing order.
+  std::vector<std::vector<SrvShot>> rounds;
+  std::vector<std::uint32_t> destroyed;
+  std::vector<std::uint32_t> retreated;
+  std::uint32_t ShotCount() const;
+};
+
+// Chapters that fight each other: other guilds, or the same guild when either
+// is a renegade or their interregnum camps differ.
+bool SrvChaptersHostile(std::uint32_t a, std::uint32_t b);
+
+// True when the units hold at least one operational pair of hostile chapters.
+bool SrvHasHostilePair(std::span<CGUnit* const> units);
+
+// Fights the battle among `units` (operational ones take part; null entries
+// are passed over). Deterministic for the state of `random`.
+SrvSpaceBattleResult SrvFightSpaceBattle(std::span<CGUnit* const> units, SrvRandom& random);

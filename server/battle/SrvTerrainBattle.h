@@ -1,0 +1,56 @@
+#pragma once
+// Terrain battles: the ATVs a chapter sends against a zone (the zone's
+// attacking list) fight the zone's holder, whose facilities fire with its
+// ATVs. The rounds, chances and the fate of a taken zone are told in
+// server/README.md ("Battles"). Every shot that tells, every loss and every
+// facility destroyed becomes a terrain event for the client's recorder:
+//   a event kind (0 a facility at the start, 15 a combat round, 18 a facility
+//     destroyed), b the round (from 0), source type (2 facility, 4 shot,
+//     5 destroyed, 6 held by entrenchment), d source zone, source value (the
+//     ATV kind or the facility bit), target type (1 ATV, 5 destroyed), g
+//     target zone, target value (the ATV kind or facility bit), w the chapter
+//     acting (or losing).
+//
+// One thread only.
+
+#include <cstdint>
+#include <vector>
+
+#include "Game/model/GTerrainRec.h"
+#include "server/SrvRandom.h"
+
+class CGAsteroid;
+class CGZone;
+
+constexpr int kMaxTerrainRounds = 10;
+
+enum SrvTerrainEventKind : std::uint32_t {
+  kTerrainFacilityPresent = 0,
+  kTerrainCombatRound = 15,
+  kTerrainFacilityLost = 18,
+};
+enum SrvTerrainElement : std::uint32_t {
+  kElementAtv = 1,
+  kElementFacility = 2,
+  kElementShot = 4,
+  kElementDestroyed = 5,
+  kElementEntrenched = 6,
+};
+
+struct SrvZoneOwnerChange {
+  std::uint16_t zone = 0;
+  std::uint8_t from = 0;
+  std::uint8_t to = 0;
+};
+
+struct SrvTerrainResult {
+  std::vector<TerrainEvent> events;
+  std::vector<std::uint16_t> changedZones;
+  std::vector<SrvZoneOwnerChange> ownerChanges;
+  std::vector<std::uint8_t> chapters;  // every chapter that fought, each once
+};
+
+// Settles every attack on the asteroid's zones, changing their owners, ATV
+// counts, entrenchment, facilities and attacking lists. An attack that neither
+// wins nor is wiped out stays in the attacking list with its survivors.
+SrvTerrainResult SrvFightTerrainBattles(CGAsteroid& asteroid, SrvRandom& random);

@@ -1,0 +1,86 @@
+#pragma once
+// Reads a battle replay file back the way the client's replay view and
+// review log walk it, keeping what the tests compare with the battle.
+
+#include <cstdint>
+#include <span>
+#include <utility>
+#include <vector>
+
+#include "platform/core/bytes.h"
+
+namespace battle_test {
+
+struct ReadPart {
+  std::uint8_t code = 0;
+  std::uint32_t value = 0;
+  std::uint16_t amount = 0;
+};
+struct ReadShot {
+  std::uint32_t unit = 0, weapon = 0, target = 0, chance = 0;
+  std::uint8_t effective = 0;
+  std::vector<ReadPart> parts;
+};
+struct ReadReplay {
+  bool whole = false;  // every section read and closed by its code
+  std::vector<std::uint8_t> chapters;
+  std::uint16_t number = 0;
+  std::vector<std::uint32_t> units;
+  std::vector<std::vector<ReadShot>> rounds;
+  std::vector<std::uint32_t> departures;
+};
+
+inline ReadReplay ReadReplayFile(std::span<const std::uint8_t> bytes) {
+  ReadReplay out;
+  plat::ByteReader r(bytes);
+  auto code = [&r](std::uint8_t& c) {
+    std::uint32_t marker = 0;
+    return r.Read(marker) && marker == 0xFFFFFFFFu && r.Read(c);
+  };
+  std::uint8_t b = 0;
+  while (r.Read(b) && b != 0xFF) out.chapters.push_back(b);
+  if (!r.Read(out.number)) return out;
+  for (;;) {
+    std::uint32_t id = 0;
+    if (!r.Read(id)) return out;
+    if (id == 0xFFFFFFFFu) break;
+    std::uint8_t n = 0;
+    if (!r.Skip(8) || !r.Read(n) || n > 5 || !r.Skip(n + 8u)) return out;
+    out.units.push_back(id);
+  }
+  std::vector<ReadShot> round;
+  std::uint8_t c = 0;
+  for (;;) {
+    std::uint32_t id = 0;
+    if (!r.Read(id)) return out;
+    if (id == 0xFFFFFFFFu) {
+      if (!r.Read(c)) return out;
+    } else {
+      ReadShot shot;
+      shot.unit = id;
+      std::uint32_t engine = 0;
+      if (!r.Skip(8) || !r.Read(engine) || !code(c) || c != 101) return out;
+      if (!r.Read(shot.weapon) || !r.Read(shot.target) || !r.Read(shot.chance) || !r.Read(shot.effective)) return out;
+      while (code(c) && c > 100) {
+        ReadPart part{c, 0, 0};
+        std::uint16_t kind = 0;
+        if (c == 103 && !r.Read(part.value)) return out;
+        if ((c == 105 || c == 106) && !(r.Read(kind) && r.Read(part.amount))) return out;
+        part.value = c == 103 ? part.value : kind;
+        shot.parts.push_back(part);
+      }
+      round.push_back(std::move(shot));
+    }
+    if (c == 1) out.rounds.push_back(std::exchange(round, {}));
+    if (c == 11) break;
+  }
+  while (code(c) && c == 7) {
+    std::uint32_t id = 0, engine = 0;
+    if (!r.Read(id) || !r.Read(engine)) return out;
+    out.departures.push_back(id);
+  }
+  out.whole = c == 12 && r.Remaining() == 0;
+  return out;
+}
+
+}  // namespace battle_test

@@ -1,0 +1,187 @@
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "Game/net/ReplayFile.h"
+#include "server/battle/SrvSpaceBattle.h"
+#include "tests/server/battle/battle_fixture.h"
+#include "tests/server/battle/replay_reader.h"
+
+namespace battle_test {
+namespace {
+
+constexpr std::uint16_t kBattleAsteroid = 1;  // nobody's home
+
+class SpaceBattle : public BattleWorld {
+ protected:
+  // The replay as the client stores it from the 503 packets queued for the chapter.
+  ReadReplay ClientReplay(const SrvTurnContext& turn, std::uint16_t chapter, std::uint16_t number) {
+    // The client starts each turn's replays afresh.
+    g_replayWriter.Reset();
+    box.Write(std::to_string(number) + ".rpl", std::string());
+    for (const SrvPacket& p : OfType(turn, chapter, 503)) {
+      if (ReadU16(p, 10) != number) continue;
+      EXPECT_TRUE(g_replayWriter.AddPart(p));
+    }
+    const std::string file = box.Read(std::to_string(number) + ".rpl");
+    return ReadReplayFile(std::span(reinterpret_cast<const std::uint8_t*>(file.data()), file.size()));
+  }
+  // Parameters 1 and 2 of the chapter's space-battle notifications.
+  static std::vector<std::pair<std::uint16_t, std::uint32_t>> BattleNotices(const SrvTurnContext& turn,
+                                                                           std::uint16_t chapter) {
+    std::vector<std::pair<std::uint16_t, std::uint32_t>> out;
+    for (const SrvPacket& p : OfType(turn, chapter, 1500)) {
+      if (ReadU16(p, 8) == 4 && ReadU16(p, 10) == 401) out.emplace_back(ReadU16(p, 140), ReadU32(p, 144));
+    }
+    return out;
+  }
+  static std::size_t ShotCount(const ReadReplay& r) {
+    std::size_t n = 0;
+    for (const auto& round : r.rounds) n += round.size();
+    return n;
+  }
+};
+
+TEST_F(SpaceBattle, TheStrongerFleetDestroysTheWeakerAndKeepsItsShips) {
+  const auto strong = Fleet(0, Design(0, {kDrive, kGun, kGun, kGun}), 4, kBattleAsteroid);
+  const auto weak = Fleet(8, Design(8, {kDrive, kGun}), 1, kBattleAsteroid, 100);
+  auto turn = Resolve();
+  EXPECT_FALSE(weak[0]->IsOperational());
+  for (const CGUnit* u : strong) EXPECT_TRUE(u->IsOperational());
+  // Both sides hear of it, with a replay to review.
+  EXPECT_EQ(BattleNotices(*turn, 0), (std::vector<std::pair<std::uint16_t, std::uint32_t>>{{1, kBattleAsteroid}}));
+  EXPECT_EQ(BattleNotices(*turn, 8), BattleNotices(*turn, 0));
+  EXPECT_TRUE(BattleNotices(*turn, 16).empty());
+  // The destroyed unit's state tells the client so.
+  bool toldDestroyed = false;
+  for (const SrvPacket& p : OfType(*turn, 0, 304)) toldDestroyed |= ReadU32(p, 8) == weak[0]->id && ReadU32(p, 100) == 1;
+  EXPECT_TRUE(toldDestroyed);
+}
+
+TEST_F(SpaceBattle, APlanThatHoldsFireFiresNoShotAndAnAttackOrderNamesTheOnlyTarget) {
+  auto holders = Fleet(0, Design(0, {kDrive, kGun}), 2, kBattleAsteroid);
+  auto idle = Fleet(8, Design(8, {kDrive, kGun}), 2, kBattleAsteroid, 50);
+  for (CGUnit* u : holders) u->targeting[2] = 1;  // only the ordered target
+  for (CGUnit* u : idle) u->modules[1].SetFiringLevel(0);
+  auto turn = Resolve();
+  EXPECT_EQ(ShotCount(ClientReplay(*turn, 0, kBattleAsteroid)), 0u);
+  for (const CGUnit* u : idle) EXPECT_EQ(u->hullDamage + u->lifeSupportDamage + u->modules[0].damage, 0);
+  EXPECT_EQ(BattleNotices(*turn, 8), (std::vector<std::pair<std::uint16_t, std::uint32_t>>{{0, kBattleAsteroid}}));
+
+  auto order = std::make_unique<UnitOrder>();
+  order->type = ORDER_ATTACK_UNIT;
+  order->SetWord(0, idle[1]->id);
+  holders[0]->orders.InsertAt(order.release(), 0);
+  turn = Resolve();
+  const ReadReplay replay = ClientReplay(*turn, 0, kBattleAsteroid);
+  ASSERT_GT(ShotCount(replay), 0u);
+  for (const auto& round : replay.rounds) {
+    for (const ReadShot& shot : round) {
+      EXPECT_EQ(shot.unit, holders[0]->id);
+      EXPECT_EQ(shot.target, idle[1]->id);
+    }
+  }
+}
+
+TEST_F(SpaceBattle, ShieldedFleetsFightToTheRoundCapAndSpendTheirAmmunition) {
+  const auto a = Fleet(0, Design(0, {kDrive, kGun, kShield}), 1, kBattleAsteroid);
+  const auto b = Fleet(8, Design(8, {kDrive, kGun, kShield}), 1, kBattleAsteroid, 20);
+  auto turn = Resolve();
+  const ReadReplay replay = ClientReplay(*turn, 8, kBattleAsteroid);
+  ASSERT_TRUE(replay.whole);
+  EXPECT_EQ(replay.rounds.size(), static_cast<std::size_t>(kMaxBattleRounds));
+  for (const auto& round : replay.rounds) {
+    for (const ReadShot& shot : round) {
+      // Every hit is a shield that held: the shield module named; misses are plain.
+      ASSERT_EQ(shot.parts.size(), 1u);
+      if (shot.parts[0].code == kShotShieldHeld) {
+        EXPECT_EQ(shot.parts[0].value, kShield);
+      } else {
+        EXPECT_EQ(shot.parts[0].code, kShotMiss);
+      }
+    }
+  }
+  for (const CGUnit* u : {a[0], b[0]}) {
+    EXPECT_EQ(u->hullDamage, 0);
+    EXPECT_EQ(u->modules[1].ammo, 0);  // 30 rounds of ammunition, three a round
+  }
+}
+
+TEST_F(SpaceBattle, TheReplayTheClientStoresHoldsTheShotsThatWereResolved) {
+  const auto red = Fleet(0, Design(0, {kDrive, kGun, kGun}), 3, kBattleAsteroid);
+  const auto blue = Fleet(8, Design(8, {kDrive, kGun, kGun}), 3, kBattleAsteroid, 60);
+  blue[2]->retreat = {80, 80, 0};
+  auto turn = Resolve();
+  const ReadReplay replay = ClientReplay(*turn, 0, kBattleAsteroid);
+  ASSERT_TRUE(replay.whole);
+  EXPECT_EQ(replay.chapters, (std::vector<std::uint8_t>{0, 8}));
+  EXPECT_EQ(replay.number, kBattleAsteroid);
+  EXPECT_EQ(replay.units.size(), 6u);
+  ASSERT_GT(ShotCount(replay), 0u);
+  std::map<std::uint32_t, int> hull, life;
+  std::map<std::uint32_t, bool> destroyed;
+  for (const auto& round : replay.rounds) {
+    for (const ReadShot& shot : round) {
+      EXPECT_EQ(shot.weapon, kGun);
+      for (const ReadPart& part : shot.parts) {
+        if (part.code == kShotHit || part.code == kShotDestroyed) {
+          if (part.value == kHitHull) hull[shot.target] += part.amount;
+          if (part.value == kHitLifeSupport) life[shot.target] += part.amount;
+        }
+        if (part.code == kShotDestroyed) destroyed[shot.target] = true;
+      }
+    }
+  }
+  int hurt = 0;
+  for (const CGUnit* u : red) {
+    hurt += u->hullDamage;
+    EXPECT_EQ(hull[u->id], u->hullDamage);
+    EXPECT_EQ(life[u->id], u->lifeSupportDamage);
+    EXPECT_EQ(destroyed[u->id], !u->IsOperational());
+  }
+  for (const CGUnit* u : blue) {
+    hurt += u->hullDamage;
+    EXPECT_EQ(hull[u->id], u->hullDamage);
+    EXPECT_EQ(destroyed[u->id], !u->IsOperational());
+  }
+  EXPECT_GT(hurt, 0);
+  // The unit that would rather leave is listed as departing once hurt.
+  const bool leaving = blue[2]->hullDamage > 20 || blue[2]->lifeSupportDamage > 20;
+  EXPECT_EQ(std::count(replay.departures.begin(), replay.departures.end(), blue[2]->id), leaving && blue[2]->IsOperational() ? 1 : 0);
+}
+
+TEST_F(SpaceBattle, UnitsMeetInSolarSpaceOnlyWhenClose) {
+  const std::uint16_t solar = CGSolarDB::GetAsteroidCount();
+  const auto design0 = Design(0, {kDrive, kGun});
+  const auto design8 = Design(8, {kDrive, kGun});
+  const auto near0 = Fleet(0, design0, 1, solar, 1000);
+  const auto near8 = Fleet(8, design8, 1, solar, 1100);
+  const auto far8 = Fleet(8, design8, 1, solar, 9000);
+  auto turn = Resolve();
+  const ReadReplay replay = ClientReplay(*turn, 0, solar);
+  EXPECT_EQ(replay.units, (std::vector<std::uint32_t>{near0[0]->id, near8[0]->id}));
+  EXPECT_GT(ShotCount(replay), 0u);
+  EXPECT_EQ(far8[0]->hullDamage + far8[0]->lifeSupportDamage, 0);
+}
+
+class SameSeed : public BattleWorld {};
+
+TEST_F(SameSeed, ABattleResolvesAlikeForTheSameSeed) {
+  const std::uint32_t ids0 = world.Chapter(0)->nextObjectId, ids8 = world.Chapter(8)->nextObjectId;
+  auto fight = [&]() {
+    world.Chapter(0)->nextObjectId = ids0;
+    world.Chapter(8)->nextObjectId = ids8;
+    Fleet(0, Design(0, {kDrive, kGun, kGun}), 3, kBattleAsteroid);
+    Fleet(8, Design(8, {kDrive, kGun, kShield}), 3, kBattleAsteroid, 40);
+    random = SrvRandom(55);
+    auto turn = Resolve();
+    return turn->toChapter[0];
+  };
+  const auto first = fight();
+  for (std::uint16_t at = 0; at <= CGSolarDB::GetAsteroidCount(); ++at) world.pieces->DeleteUnitsAt(at);
+  fixedUsed.clear();
+  EXPECT_EQ(fight(), first);
+}
+
+}  // namespace
+}  // namespace battle_test

@@ -1,0 +1,132 @@
+#include <gtest/gtest.h>
+
+#include "Game/model/GTerrainRec.h"
+#include "server/battle/SrvTerrainBattle.h"
+#include "tests/server/battle/battle_fixture.h"
+
+namespace battle_test {
+namespace {
+
+constexpr std::uint16_t kField = 1;  // nobody's home
+
+class TerrainBattle : public BattleWorld {
+ protected:
+  CGZone& Zone(std::uint16_t z) { return *world.solar.GetAsteroid(kField)->GetZone(z); }
+  void Hold(CGZone& zone, std::uint8_t chapter, std::array<std::uint8_t, 4> atvs, std::uint32_t facilities = 0) {
+    zone.owner = chapter;
+    zone.SetAtvCounts(atvs[0], atvs[1], atvs[2], atvs[3]);
+    zone.SetFacilities(facilities);
+    zone.facilityOwner = chapter;
+  }
+  void Attack(CGZone& zone, std::uint8_t chapter, std::array<std::uint8_t, 4> atvs) {
+    auto* e = new ZoneAtvCount{chapter, {atvs[0], atvs[1], atvs[2], atvs[3]}};
+    zone.attacking.InsertAt(e, zone.attacking.count);
+  }
+  // The events the chapter's client records from the 602 and 603 packets queued for it.
+  static std::vector<TerrainEvent> Recorded(const SrvTurnContext& turn, std::uint16_t chapter) {
+    CRecorder recorder;
+    EXPECT_EQ(OfType(turn, chapter, 602).size(), 1u);
+    for (const SrvPacket& p : OfType(turn, chapter, 603)) {
+      EXPECT_EQ(ReadU16(p, 10), kField);
+      EXPECT_EQ(recorder.AddTerrainEventPacket(p), 1);
+    }
+    std::vector<TerrainEvent> events;
+    for (std::uint16_t i = 0; i < recorder.GetTerrainEventCount(); ++i) {
+      TerrainEvent e = *recorder.GetTerrainEvent(i);
+      e.mover = nullptr;
+      events.push_back(e);
+    }
+    return events;
+  }
+  static int Count(const std::vector<TerrainEvent>& events, std::uint32_t kind, std::uint32_t source, std::uint16_t w) {
+    return static_cast<int>(std::count_if(events.begin(), events.end(), [&](const TerrainEvent& e) {
+      return e.a == kind && e.sourceType == source && e.w == w;
+    }));
+  }
+};
+
+TEST_F(TerrainBattle, AnAttackThatWipesOutTheHoldersTakesTheZoneAsRecorded) {
+  CGZone& zone = Zone(3);
+  Hold(zone, 0, {0, 2, 0, 0}, FACILITY_POWER | FACILITY_MINING);
+  Attack(zone, 8, {12, 0, 0, 0});
+  auto turn = Resolve();
+  ASSERT_EQ(zone.owner, 8);
+  EXPECT_EQ(zone.facilities, 0u);
+  EXPECT_EQ(zone.attacking.count, 0);
+  const int survivors = zone.atvCounts[0];
+  EXPECT_GT(survivors, 0);
+  EXPECT_EQ(zone.atvCounts[1] + zone.atvCounts[2] + zone.atvCounts[3], 0);
+
+  // Both sides record the same battle: the two facilities there at the start
+  // and lost at the end, both defenders lost, and as many attackers as fell.
+  const auto events = Recorded(*turn, 0);
+  EXPECT_EQ(events.size(), Recorded(*turn, 8).size());
+  EXPECT_EQ(Count(events, kTerrainFacilityPresent, kElementFacility, 0), 2);
+  EXPECT_EQ(Count(events, kTerrainFacilityLost, kElementFacility, 0), 2);
+  EXPECT_EQ(Count(events, kTerrainCombatRound, kElementDestroyed, 0), 2);
+  EXPECT_EQ(Count(events, kTerrainCombatRound, kElementDestroyed, 8), 12 - survivors);
+  for (const TerrainEvent& e : events) {
+    EXPECT_EQ(e.d, 3u);
+    EXPECT_EQ(e.g, 3u);
+  }
+  // Every chapter is told the zone's new state; the fighters get a notification.
+  bool refreshed = false;
+  for (const SrvPacket& p : OfType(*turn, 16, 121)) {
+    refreshed |= ReadU16(p, 8) == kField && ReadU16(p, 10) == 3 && p[14] == 8 && p[15] == survivors;
+  }
+  EXPECT_TRUE(refreshed);
+  bool told = false;
+  for (const SrvPacket& p : OfType(*turn, 0, 1500)) told |= ReadU16(p, 10) == 411 && ReadU32(p, 144) == kField;
+  EXPECT_TRUE(told);
+}
+
+TEST_F(TerrainBattle, TheHoldersKeepTheZoneAgainstAnAttackTheyWipeOut) {
+  CGZone& zone = Zone(0);
+  Hold(zone, 0, {10, 0, 0, 0}, FACILITY_STORAGE);
+  Attack(zone, 8, {0, 1, 0, 0});
+  auto turn = Resolve();
+  EXPECT_EQ(zone.owner, 0);
+  EXPECT_EQ(zone.facilities, static_cast<std::uint32_t>(FACILITY_STORAGE));
+  EXPECT_EQ(zone.attacking.count, 0);
+  const auto events = Recorded(*turn, 8);
+  EXPECT_EQ(Count(events, kTerrainCombatRound, kElementDestroyed, 8), 1);
+  EXPECT_EQ(Count(events, kTerrainCombatRound, kElementDestroyed, 0), 10 - zone.atvCounts[0]);
+}
+
+TEST_F(TerrainBattle, AlliesAndEmptyZonesAreNotFought) {
+  CGZone& empty = Zone(1);
+  Hold(empty, kZoneNobody, {0, 0, 0, 0});
+  Attack(empty, 8, {3, 0, 0, 0});
+  CGZone& ally = Zone(2);
+  Hold(ally, 9, {4, 0, 0, 0});
+  Attack(ally, 8, {3, 0, 0, 0});
+  auto turn = Resolve();
+  EXPECT_EQ(empty.owner, 8);
+  EXPECT_EQ(empty.atvCounts[0], 3);
+  EXPECT_EQ(ally.owner, 9);
+  EXPECT_EQ(ally.atvCounts[0], 4);
+  EXPECT_TRUE(OfType(*turn, 8, 603).empty());
+}
+
+TEST_F(TerrainBattle, ALongFightStopsAtTheRoundCapAndAnUndecidedAttackWaits) {
+  CGZone& zone = Zone(4);
+  Hold(zone, 0, {0, 0, 0, 200});
+  Attack(zone, 8, {0, 0, 200, 0});
+  auto turn = Resolve();
+  std::uint32_t lastRound = 0;
+  for (const TerrainEvent& e : Recorded(*turn, 0)) lastRound = std::max(lastRound, e.b);
+  EXPECT_LT(lastRound, static_cast<std::uint32_t>(kMaxTerrainRounds));
+  const int holders = zone.atvCounts[3];
+  if (zone.attacking.count != 0) {
+    // Neither side was wiped out: the fight ran every round and goes on next turn.
+    EXPECT_EQ(lastRound, static_cast<std::uint32_t>(kMaxTerrainRounds - 1));
+    EXPECT_GT(zone.attacking.GetAt(0)->counts[2], 0);
+    EXPECT_GT(holders, 0);
+    EXPECT_EQ(zone.owner, 0);
+  } else {
+    EXPECT_TRUE(holders == 0 || zone.owner == 0);
+  }
+}
+
+}  // namespace
+}  // namespace battle_test
