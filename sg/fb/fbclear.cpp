@@ -2,9 +2,12 @@
 
 #include <cstring>
 
+#include "platform/d3d/d3d.h"
+#include "sg/d3d/d3ddevice.h"
 #include "sg/fb/fb_impl.h"
 #include "sg/fb/fbclear.h"
 #include "sg/fb/sgerr.h"
+#include "sg/render/renderer.h"
 
 using namespace plat;
 
@@ -40,7 +43,88 @@ SGError ClearMemory(SGFrameBuffer* fb, const RECT& r, std::uint32_t value) {
   return SG_ERROR_NONE;
 }
 
+SGD3DDevice* DeviceOf(const SGFrameBuffer* fb) {
+  return fb->fbRenderer != nullptr ? fb->fbRenderer->renD3D : nullptr;
+}
+
+// Makes the device's background material the colour (red, green, blue in the
+// top three bytes), reporting a failed step.
+SGError SetBackground(SGFrameBuffer* fb, SGD3DDevice* d3d, std::uint32_t colour) {
+  const float r = static_cast<float>((colour >> 24) & 0xFF) / 255.f;
+  const float g = static_cast<float>((colour >> 16) & 0xFF) / 255.f;
+  const float b = static_cast<float>((colour >> 8) & 0xFF) / 255.f;
+  D3DMATERIAL m;
+  m.diffuse = {r, g, b, 1.f};
+  m.ambient = m.diffuse;
+  m.dwRampSize = 1;
+  HRESULT hr = d3d->d3dBackMaterial->dmiMaterial->SetMaterial(&m);
+  if (hr != D3D_OK) {
+    ISGErrorReportResult(fb, "setting material\n%s", hr);
+    return SG_ERROR_FB_D3D_CLEAR;
+  }
+  hr = d3d->d3dViewport->SetBackground(d3d->d3dBackMaterial->dmiHandle);
+  if (hr != D3D_OK) {
+    ISGErrorReportResult(fb, "setting background\n%s", hr);
+    return SG_ERROR_FB_D3D_CLEAR;
+  }
+  return SG_ERROR_NONE;
+}
+
+// The whole frame buffer covered by two triangles of the colour, its low byte
+// as their opacity.
+void DrawCover(SGFrameBuffer* fb, SGD3DDevice* d3d, std::uint32_t colour) {
+  IDirect3DDevice2* dev = d3d->d3dDevice;
+  const D3DCOLOR c = (colour & 0xFF) << 24 | colour >> 8;
+  const float w = static_cast<float>(fb->fbWidth);
+  const float h = static_cast<float>(fb->fbHeight);
+  const D3DTLVERTEX v[6] = {{0, 0, 0, 1, c, 0xFF000000u, 0, 0}, {w, 0, 0, 1, c, 0xFF000000u, 0, 0},
+                            {0, h, 0, 1, c, 0xFF000000u, 0, 0}, {w, 0, 0, 1, c, 0xFF000000u, 0, 0},
+                            {w, h, 0, 1, c, 0xFF000000u, 0, 0}, {0, h, 0, 1, c, 0xFF000000u, 0, 0}};
+  DWORD texture = 0;
+  dev->GetRenderState(D3DRENDERSTATE_TEXTUREHANDLE, &texture);
+  dev->SetRenderState(D3DRENDERSTATE_TEXTUREHANDLE, 0);
+  dev->SetRenderState(D3DRENDERSTATE_MONOENABLE, 0);
+  dev->DrawPrimitive(D3DPT_TRIANGLELIST, D3DVT_TLVERTEX, v, 3, D3DDP_DONOTCLIP | D3DDP_DONOTUPDATEEXTENTS);
+  dev->DrawPrimitive(D3DPT_TRIANGLELIST, D3DVT_TLVERTEX, v + 3, 3, D3DDP_DONOTCLIP | D3DDP_DONOTUPDATEEXTENTS);
+  dev->SetRenderState(D3DRENDERSTATE_TEXTUREHANDLE, texture);
+}
+
+SGError ClearD3D(SGFrameBuffer* fb, SGD3DDevice* d3d, std::uint32_t colour) {
+  ISGD3DFlush(d3d);
+  SGError err = SG_ERROR_NONE;
+  if ((colour & 0xFF) == 0) {
+    SetBackground(fb, d3d, colour);
+    const D3DRECT all{0, 0, static_cast<LONG>(fb->fbWidth), static_cast<LONG>(fb->fbHeight)};
+    const HRESULT hr = d3d->d3dViewport->Clear(1, &all, D3DCLEAR_TARGET);
+    if (hr != D3D_OK) {
+      ISGErrorReportResult(fb, "clearing fb\n%s", hr);
+      err = SG_ERROR_FB_D3D_CLEAR;
+    }
+  } else {
+    DrawCover(fb, d3d, colour);
+  }
+  d3d->d3dDevice->SetRenderState(D3DRENDERSTATE_FLUSHBATCH, 0);
+  return err;
+}
+
 }  // namespace
+
+SGError ISGFrameBufferClearRegionD3D(SGFrameBuffer* fb, const RECT& r, std::uint32_t colour) {
+  SGD3DDevice* d3d = DeviceOf(fb);
+  // What was queued before the clear lies under it.
+  ISGD3DFlush(d3d);
+  if (const SGError err = SetBackground(fb, d3d, colour); err != SG_ERROR_NONE) {
+    return err;
+  }
+  const D3DRECT rect{r.left, r.top, r.right, r.bottom};
+  const HRESULT hr = d3d->d3dViewport->Clear(1, &rect, D3DCLEAR_TARGET);
+  if (hr != D3D_OK) {
+    ISGErrorReportResult(fb, "clearing region\n%s", hr);
+    return SG_ERROR_FB_D3D_CLEAR;
+  }
+  d3d->d3dDevice->SetRenderState(D3DRENDERSTATE_FLUSHBATCH, 0);
+  return SG_ERROR_NONE;
+}
 
 HRESULT ISGFrameBufferBlt(SGFrameBuffer* fb, IDirectDrawSurface* target, const RECT* dst,
                           IDirectDrawSurface* src, const RECT* srcRect, DWORD flags, const DDBLTFX* fx) {
@@ -94,6 +178,9 @@ SGError SGFrameBufferClearRegion(SGFrameBuffer* fb, std::int32_t x, std::int32_t
   if (!ISGFrameBufferClipRect(fb, x, y, width, height, &r)) {
     return SG_ERROR_NONE;
   }
+  if (DeviceOf(fb) != nullptr) {
+    return ISGFrameBufferClearRegionD3D(fb, r, colour);
+  }
   if (fb->fbDDI != nullptr && fb->fbDDI->ddiBack != nullptr) {
     return ISGFrameBufferClearRegionDD(fb, r, colour);
   }
@@ -102,6 +189,9 @@ SGError SGFrameBufferClearRegion(SGFrameBuffer* fb, std::int32_t x, std::int32_t
 
 SGError SGFrameBufferClear(SGFrameBuffer* fb, std::uint32_t colour) {
   const RECT all{0, 0, static_cast<LONG>(fb->fbWidth), static_cast<LONG>(fb->fbHeight)};
+  if (SGD3DDevice* d3d = DeviceOf(fb); d3d != nullptr) {
+    return ClearD3D(fb, d3d, colour);
+  }
   if (fb->fbDDI == nullptr || fb->fbDDI->ddiBack == nullptr) {
     return ClearMemory(fb, all, FillValue(fb, colour));
   }

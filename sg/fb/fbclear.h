@@ -22,3 +22,7 @@ plat::HRESULT ISGFrameBufferBlt(SGFrameBuffer* fb, plat::IDirectDrawSurface* tar
 // `r` is already clipped to the frame buffer.
 SGError ISGFrameBufferClearRegionDD(SGFrameBuffer* fb, const plat::RECT& r, std::uint32_t colour);
 SGError ISGFrameBufferClearRegionMem(SGFrameBuffer* fb, const plat::RECT& r, std::uint32_t colour);
+// The clear through the bound renderer's Direct3D device: its background
+// material takes the colour and the viewport clears the rectangle. Queued
+// primitives are drawn first. SG_ERROR_FB_D3D_CLEAR when a step fails.
+SGError ISGFrameBufferClearRegionD3D(SGFrameBuffer* fb, const plat::RECT& r, std::uint32_t colour);

@@ -1,8 +1,10 @@
 // Re-targeting a frame buffer onto another surface.
 
 #include "sg/core/sgassert.h"
+#include "sg/d3d/d3ddevice.h"
 #include "sg/fb/fb_impl.h"
 #include "sg/fb/fbextra.h"
+#include "sg/render/renderer.h"
 
 using namespace plat;
 
@@ -74,6 +76,9 @@ SGError SGFrameBufferSetSurface(const SGFrameBufferTarget* target) {
     fb->fbFlags |= SG_FB_FLAG_WINDOWED;
   } else {
     fb->fbFlags &= ~SG_FB_FLAG_WINDOWED;
+  }
+  if (fb->fbRenderer != nullptr && fb->fbRenderer->renD3D != nullptr) {
+    return ISGD3DRetarget(fb->fbRenderer, ddi->ddiBack);
   }
   return SG_ERROR_NONE;
 }

@@ -1,0 +1,340 @@
+// Primitive submission to the Direct3D device: the vertex batch, triangles,
+// fans, points and lines as small triangles, and the renderer's methods.
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+
+#include "platform/d3d/d3d.h"
+#include "sg/core/malloc.h"
+#include "sg/core/sgassert.h"
+#include "sg/d3d/d3ddevice.h"
+#include "sg/material/material.h"
+#include "sg/render/primitives.h"
+#include "sg/render/renderer.h"
+
+using namespace plat;
+
+namespace {
+
+constexpr std::uint32_t kKindList = 1;
+constexpr float kLineOffset = 1.4142135f;
+
+// The tag a vertex records for the current batch: the serial and, above it,
+// how often the 16-bit serial has wrapped, so that no wrapped serial can
+// match a vertex entered long ago (nor the pool's fresh 0).
+std::uint32_t Tag(const SGD3DDevice* d3d) { return d3d->d3dBatchEpoch << 16 | d3d->d3dBatch; }
+
+// Texel-centre inset by log2 of the texture width.
+float Inset(std::uint32_t width) {
+  const int k = std::bit_width(std::max(width, 1u)) - 1;
+  if (k < 1) return 0.f;
+  if (k < 3) return 1.f;
+  return 1.f / static_cast<float>((1u << (k - 1)) - 1);
+}
+
+std::uint8_t Byte(float v) { return static_cast<std::uint8_t>(static_cast<std::int64_t>(std::lround(v)) & 0xFF); }
+
+// The base colour, 0..1 per channel.
+void BaseColour(const SGD3DDevice* d3d, const SGMaterial* m, const SGTxVertex* txv, float rgb[3]) {
+  const float mat[3] = {static_cast<float>((m->matColour >> 24) & 0xFF),
+                        static_cast<float>((m->matColour >> 16) & 0xFF),
+                        static_cast<float>((m->matColour >> 8) & 0xFF)};
+  const float vert[3] = {static_cast<float>(txv->txvColour[3]), static_cast<float>(txv->txvColour[2]),
+                        static_cast<float>(txv->txvColour[1])};
+  const bool vertexColour = (m->matType & SG_MAT_TYPE_VERTEX_COLOUR) != 0;
+  if (d3d->d3dColourMode == 0) {
+    for (int k = 0; k < 3; ++k) {
+      rgb[k] = vertexColour ? mat[k] * vert[k] / 65025.f : mat[k] / 255.f;
+    }
+    return;
+  }
+  const float* src = vertexColour ? vert : mat;
+  float s = src[0] + src[1] + src[2];
+  if (d3d->d3dColourMode == -1) {
+    s = 765.f - s;
+  }
+  const float weights[3] = {d3d->d3dTintRed, d3d->d3dTintGreen, d3d->d3dTintBlue};
+  for (int k = 0; k < 3; ++k) {
+    rgb[k] = weights[k] > 0.f ? s * weights[k] / 765.f : 0.f;
+  }
+}
+
+D3DCOLOR Colour(const SGD3DDevice* d3d, const SGMaterial* m, const SGTxVertex* txv, bool lit) {
+  float rgb[3];
+  BaseColour(d3d, m, txv, rgb);
+  const float a = (m->matType & SG_MAT_TYPE_ALPHA) != 0 ? txv->txvColour[0] / 255.f : 1.f;
+  const float scale = m->matInfo != nullptr ? m->matInfo->maiScale : 1.f;
+  const float l = lit ? std::min(txv->txvShade * m->matDiffuse + m->matAmbient, 1.f) : 1.f;
+  return static_cast<D3DCOLOR>(Byte(a * scale * 255.f)) << 24 | static_cast<D3DCOLOR>(Byte(l * rgb[0] * 255.f)) << 16 |
+         static_cast<D3DCOLOR>(Byte(l * rgb[1] * 255.f)) << 8 | Byte(l * rgb[2] * 255.f);
+}
+
+// The device takes depths 0..1 and a non-negative 1/w; the clipper keeps
+// vertices there, and one that is not is pinned rather than trusted.
+void Position(D3DTLVERTEX* v, const SGTxVertex* txv) {
+  v->sx = txv->txvLoc[0];
+  v->sy = txv->txvLoc[1];
+  v->sz = std::isfinite(txv->txvLoc[2]) ? std::clamp(txv->txvLoc[2], 0.f, 1.f) : 1.f;
+  v->rhw = std::isfinite(txv->txvLoc[3]) ? std::max(txv->txvLoc[3], 0.f) : 0.f;
+}
+
+void TexCoords(const SGD3DDevice* d3d, D3DTLVERTEX* v, const SGTxVertex* txv, float t) {
+  const float half = (d3d->d3dFlags & SG_D3D_FLAG_NO_INSET) != 0 ? 0.f : t / 2.f;
+  v->tu = txv->txvUV[0] * (1.f - t) + half;
+  v->tv = txv->txvUV[1] * (1.f - t) + half;
+}
+
+void Triangle(SGD3DDevice* d3d, SGTxVertex* a, SGTxVertex* b, SGTxVertex* c) {
+  ISGD3DReserve(d3d, kKindList, 3);
+  // Reversed winding.
+  for (SGTxVertex* v : {a, c, b}) {
+    d3d->d3dIndexBuff[d3d->d3dNumIndices++] = ISGD3DAddVertex(d3d, v);
+  }
+}
+
+}  // namespace
+
+SGError ISGD3DAllocBuffers(SGD3DDevice* d3d) {
+  d3d->d3dVertMax = SG_D3D_VERT_MAX;
+  d3d->d3dIndexMax = SG_D3D_INDEX_MAX;
+  d3d->d3dVertBuff = static_cast<D3DTLVERTEX*>(SGCalloc(d3d->d3dVertMax, sizeof(D3DTLVERTEX)));
+  d3d->d3dVertMaterial = static_cast<const SGMaterial**>(SGCalloc(d3d->d3dVertMax, sizeof(SGMaterial*)));
+  d3d->d3dIndexBuff = static_cast<std::uint16_t*>(SGCalloc(d3d->d3dIndexMax, sizeof(std::uint16_t)));
+  if (d3d->d3dVertBuff == nullptr || d3d->d3dVertMaterial == nullptr || d3d->d3dIndexBuff == nullptr) {
+    ISGD3DFreeBuffers(d3d);
+    return SG_ERROR_NO_MEMORY;
+  }
+  return SG_ERROR_NONE;
+}
+
+void ISGD3DFreeBuffers(SGD3DDevice* d3d) {
+  SGFree(d3d->d3dVertBuff);
+  SGFree(d3d->d3dVertMaterial);
+  SGFree(d3d->d3dIndexBuff);
+  d3d->d3dVertBuff = nullptr;
+  d3d->d3dVertMaterial = nullptr;
+  d3d->d3dIndexBuff = nullptr;
+}
+
+void ISGD3DResetBatch(SGD3DDevice* d3d) {
+  d3d->d3dPrimKind = 0;
+  d3d->d3dNumVerts = 0;
+  d3d->d3dNumIndices = 0;
+}
+
+void ISGD3DFlush(SGD3DDevice* d3d) {
+  if (d3d->d3dPrimKind == 0 || d3d->d3dNumVerts == 0) {
+    return;
+  }
+  d3d->d3dDevice->DrawIndexedPrimitive(d3d->d3dPrimKind == 2 ? D3DPT_TRIANGLEFAN : D3DPT_TRIANGLELIST,
+                                       D3DVT_TLVERTEX, d3d->d3dVertBuff, d3d->d3dNumVerts, d3d->d3dIndexBuff,
+                                       d3d->d3dNumIndices, D3DDP_DONOTCLIP | D3DDP_DONOTUPDATEEXTENTS);
+  d3d->d3dDevice->SetRenderState(D3DRENDERSTATE_FLUSHBATCH, 0);
+  if (++d3d->d3dBatch == 0) {
+    d3d->d3dBatch = 1;
+    ++d3d->d3dBatchEpoch;
+  }
+  ISGD3DResetBatch(d3d);
+}
+
+void ISGD3DReserve(SGD3DDevice* d3d, std::uint32_t kind, std::uint32_t n) {
+  // Every entry comes with at least one index, so the index count bounds both buffers.
+  if (kind != d3d->d3dPrimKind || d3d->d3dNumIndices + n > d3d->d3dVertMax) {
+    ISGD3DFlush(d3d);
+  }
+  d3d->d3dPrimKind = kind;
+}
+
+std::uint16_t ISGD3DAddVertex(SGD3DDevice* d3d, SGTxVertex* txv) {
+  const SGMaterial* m = d3d->d3dCurrMaterial;
+  ISG_ASSERT(m, "sgd3d");
+  ISG_ASSERT(d3d->d3dNumVerts < d3d->d3dVertMax, "sgd3d");
+  const std::uint32_t tag = Tag(d3d);
+  const bool inBatch = txv->txvConverted == tag && txv->txvQIndex < d3d->d3dNumVerts;
+  if (inBatch && d3d->d3dVertMaterial[txv->txvQIndex] == m) {
+    return static_cast<std::uint16_t>(txv->txvQIndex);
+  }
+  const std::uint32_t i = d3d->d3dNumVerts++;
+  D3DTLVERTEX& v = d3d->d3dVertBuff[i];
+  if (inBatch) {
+    const D3DTLVERTEX& old = d3d->d3dVertBuff[txv->txvQIndex];
+    v = old;
+    v.color = Colour(d3d, m, txv, true);
+  } else {
+    Position(&v, txv);
+    if (m->matTexMap != nullptr) {
+      TexCoords(d3d, &v, txv, Inset(m->matTexMap->txmSize.u[0]));
+    }
+    v.color = Colour(d3d, m, txv, d3d->d3dUnlit == 0);
+    v.specular = static_cast<D3DCOLOR>(Byte(txv->txvFog * 255.f)) << 24;
+  }
+  d3d->d3dVertMaterial[i] = m;
+  txv->txvConverted = tag;
+  txv->txvQIndex = i;
+  return static_cast<std::uint16_t>(i);
+}
+
+SGError ISGD3DAddTriangle(SGRenderer* rend, SGTxVertex* a, SGTxVertex* b, SGTxVertex* c) {
+  if ((a->txvFlags & b->txvFlags & c->txvFlags & SG_XFORM_FLAG_CLIP_MASK) == 0) {
+    Triangle(rend->renD3D, a, b, c);
+  }
+  return SG_ERROR_NONE;
+}
+
+SGError ISGD3DAddFan(SGRenderer* rend, std::uint32_t count, SGTxVertex** fan, bool backward) {
+  SGD3DDevice* d3d = rend->renD3D;
+  const auto at = [&](std::uint32_t k) { return backward ? fan[k == 0 ? 0 : count - k] : fan[k]; };
+  for (std::uint32_t k = 1; k + 1 < count; ++k) {
+    ISGD3DReserve(d3d, kKindList, 3);
+    for (SGTxVertex* v : {at(0), at(k), at(k + 1)}) {
+      d3d->d3dIndexBuff[d3d->d3dNumIndices++] = ISGD3DAddVertex(d3d, v);
+    }
+  }
+  return SG_ERROR_NONE;
+}
+
+SGError ISGD3DAddPoint(SGRenderer* rend, SGTxVertex* p) {
+  p->txvLoc[0] = std::trunc(p->txvLoc[0]);
+  p->txvLoc[1] = std::trunc(p->txvLoc[1]);
+  if (p->txvLoc[0] < 2.f || p->txvLoc[1] < 2.f) {
+    return SG_ERROR_NONE;
+  }
+  SGTxVertex* left = nullptr;
+  SGTxVertex* up = nullptr;
+  if (ISGRendererNewTxVert(rend, &left) != SG_ERROR_NONE || ISGRendererNewTxVert(rend, &up) != SG_ERROR_NONE) {
+    return SG_ERROR_NO_MEMORY;
+  }
+  for (SGTxVertex* copy : {left, up}) {
+    *copy = *p;
+    copy->txvConverted = 0;
+  }
+  left->txvLoc[0] -= 2.f;
+  up->txvLoc[1] -= 2.f;
+  return ISGD3DAddTriangle(rend, up, left, p);
+}
+
+SGError ISGD3DAddLine(SGRenderer* rend, SGTxVertex* a, SGTxVertex* b) {
+  if (((a->txvFlags | b->txvFlags) & SG_XFORM_FLAG_CLIP_MASK) != 0) {
+    return SG_ERROR_NONE;
+  }
+  for (SGTxVertex* e : {a, b}) {
+    e->txvLoc[0] = std::trunc(e->txvLoc[0]);
+    e->txvLoc[1] = std::trunc(e->txvLoc[1]);
+  }
+  SGTxVertex* a2 = nullptr;
+  SGTxVertex* b2 = nullptr;
+  if (ISGRendererNewTxVert(rend, &a2) != SG_ERROR_NONE || ISGRendererNewTxVert(rend, &b2) != SG_ERROR_NONE) {
+    return SG_ERROR_NO_MEMORY;
+  }
+  *a2 = *a;
+  *b2 = *b;
+  a2->txvConverted = b2->txvConverted = 0;
+  const float dx = a->txvLoc[0] - b->txvLoc[0];
+  const float dy = a->txvLoc[1] - b->txvLoc[1];
+  if (std::fabs(dx) <= std::fabs(dy)) {
+    const float off = dy > 0.f ? kLineOffset : -kLineOffset;
+    a2->txvLoc[0] += off;
+    b2->txvLoc[0] += off;
+  } else {
+    const float off = dx > 0.f ? -kLineOffset : kLineOffset;
+    a2->txvLoc[1] += off;
+    b2->txvLoc[1] += off;
+  }
+  ISGD3DAddTriangle(rend, a2, b, a);
+  return ISGD3DAddTriangle(rend, a2, b2, b);
+}
+
+namespace {
+
+SGError UseMaterial(SGRenderer* rend, SGMaterial* mat, std::uint32_t opts) {
+  return mat == rend->renD3D->d3dCurrMaterial ? SG_ERROR_NONE : ISGD3DSetMaterial(rend, mat, opts);
+}
+
+SGError DrawPoints(SGRenderer* rend, SGScene*, SGMaterial* mat, SGTxVertex** xPt) {
+  if ((xPt[0]->txvFlags & SG_XFORM_FLAG_CLIP_MASK) != 0) {
+    return SG_ERROR_NONE;
+  }
+  if (const SGError err = UseMaterial(rend, mat, rend->renOptions | SG_D3D_OPT_ANTIALIAS); err != SG_ERROR_NONE) {
+    return err;
+  }
+  return ISGD3DAddPoint(rend, xPt[0]);
+}
+
+SGError DrawLines(SGRenderer* rend, SGScene*, SGMaterial* mat, SGTxVertex** xPt) {
+  if (((xPt[0]->txvFlags | xPt[1]->txvFlags) & SG_XFORM_FLAG_NEAR_CLIP) != 0) {
+    return SG_ERROR_NONE;
+  }
+  if (const SGError err = UseMaterial(rend, mat, rend->renOptions); err != SG_ERROR_NONE) {
+    return err;
+  }
+  return ISGD3DAddLine(rend, xPt[0], xPt[1]);
+}
+
+SGError DrawTriangle(SGRenderer* rend, SGScene*, SGMaterial* mat, SGTxVertex** xPt) {
+  if (((xPt[0]->txvFlags | xPt[1]->txvFlags | xPt[2]->txvFlags) & SG_XFORM_FLAG_NEAR_CLIP) != 0) {
+    return SG_ERROR_NONE;
+  }
+  if (const SGError err = UseMaterial(rend, mat, rend->renOptions); err != SG_ERROR_NONE) {
+    return err;
+  }
+  ISGD3DAddTriangle(rend, xPt[0], xPt[1], xPt[2]);
+  ++rend->renTriCount;
+  return SG_ERROR_NONE;
+}
+
+}  // namespace
+
+void ISGD3DInstallMethods(SGRenderer* rend) {
+  rend->renMethods.rmTransformVertex = ISGTransformVertex;
+  rend->renMethods.rmDrawPoints = DrawPoints;
+  rend->renMethods.rmDrawLines = DrawLines;
+  rend->renMethods.rmClipLine = ISGClipLine;
+  rend->renMethods.rmDrawTriangle = DrawTriangle;
+  rend->renMethods.rmClipTriangle = ISGClipTriangle;
+}
+
+SGError ISGD3DDrawShadedFan(SGRenderer* rend, std::uint32_t colourA, std::uint32_t colourB, std::uint32_t count,
+                            SGTxVertex** fan, bool backward) {
+  SGD3DDevice* d3d = rend->renD3D;
+  const SGMaterial* m = d3d->d3dCurrMaterial;
+  ISG_ASSERT(m, "sgd3d");
+  const SGTextureMap* txm = m->matTexMap;
+  const float t = txm != nullptr && txm->txmSize.u[0] != 0 ? 1.f / static_cast<float>(txm->txmSize.u[0]) : 0.f;
+  const auto make = [&](const SGTxVertex* txv) {
+    D3DTLVERTEX v{};
+    Position(&v, txv);
+    if (txm != nullptr) {
+      TexCoords(d3d, &v, txv, t);
+    }
+    const float s = txv->txvShade;
+    float rgb[3];
+    float sum = 0.f;
+    for (int k = 0; k < 3; ++k) {
+      const float a = static_cast<float>((colourA >> (24 - 8 * k)) & 0xFF);
+      const float b = static_cast<float>((colourB >> (24 - 8 * k)) & 0xFF);
+      rgb[k] = (1.f - s) * a + s * b;
+      sum += rgb[k];
+    }
+    const float weights[3] = {d3d->d3dTintRed, d3d->d3dTintGreen, d3d->d3dTintBlue};
+    if (d3d->d3dColourMode == -1) {
+      sum = 765.f - sum;
+    }
+    D3DCOLOR c = 0xFF000000u;
+    for (int k = 0; k < 3; ++k) {
+      const float unit = d3d->d3dColourMode == 0 ? rgb[k] / 255.f : weights[k] > 0.f ? sum * weights[k] / 765.f : 0.f;
+      c |= (static_cast<D3DCOLOR>(static_cast<std::int64_t>(unit * 255.f)) & 0xFF) << (16 - 8 * k);
+    }
+    v.color = c;
+    v.specular = (static_cast<D3DCOLOR>(static_cast<std::int64_t>(txv->txvFog * 255.f)) & 0xFF) << 24;
+    return v;
+  };
+  const auto at = [&](std::uint32_t k) { return backward ? fan[k == 0 ? 0 : count - k] : fan[k]; };
+  for (std::uint32_t k = 1; k + 1 < count; ++k) {
+    const D3DTLVERTEX tri[3] = {make(at(0)), make(at(k)), make(at(k + 1))};
+    d3d->d3dDevice->DrawPrimitive(D3DPT_TRIANGLELIST, D3DVT_TLVERTEX, tri, 3,
+                                  D3DDP_DONOTCLIP | D3DDP_DONOTUPDATEEXTENTS);
+    d3d->d3dDevice->SetRenderState(D3DRENDERSTATE_FLUSHBATCH, 0);
+  }
+  return SG_ERROR_NONE;
+}
