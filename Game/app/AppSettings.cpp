@@ -77,13 +77,16 @@ bool CClntApp::RequestGameSettings(GameSettingsPacket& destination, std::uint16_
     // The queue keeps every packet in a buffer of the largest packet's size.
     if (!FromBytes(std::span<const std::uint8_t>(data, kMaxPacketSize), received)) return false;
     if (destination.chapterSlot != kNoChapter) {
-      // Every field but the two unused words; the traits are the player's own.
+      // Every field but the two unused words and the traits, which are the
+      // player's own: a request made on every return to the chapter choice
+      // must not wipe what the traits screen set.
       const std::uint16_t unused14 = destination.unused14;
       const std::uint16_t unused30 = destination.unused30;
+      const auto traits = destination.traits;
       destination = received;
       destination.unused14 = unused14;
       destination.unused30 = unused30;
-      destination.traits.fill(0);
+      destination.traits = traits;
     }
     return true;
   }

@@ -13,6 +13,7 @@
 #include "platform/dialog/tooltip.h"
 #include "platform/gdi/dc.h"
 #include "platform/gdi/objects.h"
+#include "platform/gdi/shapes.h"
 #include "platform/gdi/text.h"
 #include "platform/user/cursor.h"
 #include "platform/user/window.h"
@@ -64,7 +65,7 @@ LRESULT CFrontEndScreen::OnInitDialog(HWND window) {
   const HCURSOR cursor = LoadCursor(m_instance, "IDC_CURSOR_NORMAL_RED");
   for (const ScreenButton& b : m_table) {
     auto button = std::make_unique<CImageButton>();
-    const std::string tip = m_app.Text(b.tooltipId);
+    const std::string tip = b.tooltipId ? m_app.Text(b.tooltipId) : std::string();
     button->Create(m_display, window, m_instance, m_tooltip, tip.empty() ? nullptr : tip.c_str(), b.id, b.x, b.y,
                    b.width, b.height, kNoColourKey, 0, m_module);
     button->SetImages(FrontEndArt(b.normal).c_str(), FrontEndArt(b.pressed).c_str());
@@ -81,7 +82,8 @@ LRESULT CFrontEndScreen::OnPaint(HWND window) {
   }
   CDlgBase::OnPaint(window);
   // The buttons lie over the background: draw them after it.
-  for (const auto& b : m_buttons) DrawOverControl(b->sprite.get(), b->window);
+  for (const auto& b : m_buttons)
+    if (IsWindowVisible(b->window)) DrawOverControl(b->sprite.get(), b->window);
   return 0;
 }
 
@@ -98,11 +100,31 @@ void CFrontEndScreen::Press(HWND window, std::size_t index) {
   CImageButton& button = *m_buttons[index];
   button.Toggle();
   DrawOverControl(button.sprite.get(), button.window);
-  m_result = b.result;
+  Leave(window, b.result);
+}
+
+void CFrontEndScreen::Leave(HWND window, std::int16_t result) {
+  m_result = result;
   Sleep(100);
   if (const char* sound = ClosingSound(m_result)) PlaySound(sound);
   EndDialog(window, m_result);
 }
+
+void CFrontEndScreen::SetPressed(std::size_t index, bool pressed, bool draw) {
+  if (IsPressed(index) != pressed) m_buttons[index]->Toggle();
+  if (draw) DrawButton(index);
+}
+
+void CFrontEndScreen::DrawButton(std::size_t index) {
+  DrawOverControl(m_buttons[index]->sprite.get(), m_buttons[index]->window);
+}
+
+void CFrontEndScreen::SetDisabled(std::size_t index, bool disabled, const char* image) {
+  if (image) m_buttons[index]->SetDisabledImage(FrontEndArt(image).c_str());
+  m_buttons[index]->SetDisabled(disabled ? 1 : 0);
+}
+
+void CFrontEndScreen::PlayClick() { PlaySound("click"); }
 
 void CFrontEndScreen::DrawListLine(const DRAWITEMSTRUCT& item, POINT place, std::string_view text, COLORREF selected,
                                    COLORREF normal, bool parts) {
@@ -128,6 +150,31 @@ void CFrontEndScreen::DrawListLine(const DRAWITEMSTRUCT& item, POINT place, std:
   }
   SelectObject(item.hDC, old);
   DeleteObject(font);
+}
+
+void CFrontEndScreen::DrawScreenText(HWND window, const RECT& area, std::string_view text, int height, int weight,
+                                     COLORREF colour, UINT format, bool black) {
+  const HDC dc = GetDC(window);
+  if (!dc) return;
+  if (black) {
+    FillRect(dc, &area, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+  } else if (m_background) {
+    RECT screen{};
+    GetWindowRect(window, &screen);
+    RECT dest{area.left + screen.left, area.top + screen.top, area.right + screen.left, area.bottom + screen.top};
+    ShowCursor(FALSE);
+    m_background->BltToPrimary(&dest, &area);
+    ShowCursor(TRUE);
+  }
+  const HFONT font = CreateFont(height, 0, 0, 0, weight, 0, 0, 0, 0, 0, 0, 0, 0, "Times New Roman");
+  const HGDIOBJ old = SelectObject(dc, font);
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, colour);
+  RECT r = area;
+  DrawText(dc, text.data(), static_cast<int>(text.size()), &r, format | DT_NOCLIP);
+  SelectObject(dc, old);
+  DeleteObject(font);
+  ReleaseDC(window, dc);
 }
 
 LRESULT CFrontEndScreen::TransparentControl(HDC dc) {

@@ -22,7 +22,7 @@ struct ScreenButton {
   int x, y, width, height;
   const char* normal;
   const char* pressed;
-  const char* tooltipId;  // text ID of the tooltip
+  const char* tooltipId;  // text ID of the tooltip; null: none
   std::int16_t result;
 };
 
@@ -58,12 +58,30 @@ class CFrontEndScreen : public CDlgBase {
   // by '^' go on up to three rows, the later ones indented.
   void DrawListLine(const plat::DRAWITEMSTRUCT& item, plat::POINT place, std::string_view text,
                     plat::COLORREF selected, plat::COLORREF normal, bool parts);
+  // Writes `text` on the screen over `area` of the window in "Times New
+  // Roman" on a transparent ground; first fills the area black, or, without
+  // `black`, restores the background there.
+  void DrawScreenText(plat::HWND window, const plat::RECT& area, std::string_view text, int height, int weight,
+                      plat::COLORREF colour, plat::UINT format, bool black);
   // Lets edits and lists show the background through them.
   static plat::LRESULT TransparentControl(plat::HDC dc);
   // The result the screen ends with when it ends by itself.
   void SetResult(std::int16_t result) { m_result = result; }
   // The image button of the table's entry `index`.
   CImageButton& Button(std::size_t index) { return *m_buttons[index]; }
+  // Whether the button shows its pressed image as its normal one.
+  bool IsPressed(std::size_t index) const { return m_buttons[index]->normalShown == 0; }
+  // Shows the button pressed or released, drawn at once when `draw`.
+  void SetPressed(std::size_t index, bool pressed, bool draw = true);
+  // Draws the button over its place on the screen.
+  void DrawButton(std::size_t index);
+  // The button's disabled image and state.
+  void SetDisabled(std::size_t index, bool disabled, const char* image = nullptr);
+  static void PlayClick();
+  // The table index of one of the table's entries.
+  std::size_t IndexOf(const ScreenButton& b) const { return static_cast<std::size_t>(&b - m_table.data()); }
+  // Stores the result and ends the screen after the closing sound.
+  void Leave(plat::HWND window, std::int16_t result);
 
   CClntApp& m_app;
 

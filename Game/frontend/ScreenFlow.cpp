@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <cstdint>
 
@@ -11,6 +12,8 @@
 #include "Game/frontend/ConnectionScreens.h"
 #include "Game/frontend/CreateJoinScreen.h"
 #include "Game/frontend/EmailScreen.h"
+#include "Game/frontend/LoadScreen.h"
+#include "Game/frontend/SetupScreens.h"
 #include "Game/frontend/SessionList.h"
 #include "Game/frontend/ModemScreen.h"
 #include "Game/frontend/ScreenHistory.h"
@@ -35,6 +38,7 @@ constexpr std::uint16_t kLocalConnection = 0xFFFE;
 constexpr std::uint8_t kOnlineService = 7;
 constexpr std::uint16_t kChapterAnnounceBase = 100;
 constexpr plat::DWORD kSavedGameAnswerMs = 10000;
+constexpr std::int16_t kResultStartGame = 123;
 
 void StopEffects() {
   if (g_sndPlay) g_sndPlay->StopEffect(-1);
@@ -130,19 +134,44 @@ std::int16_t TitleScreen(CClntApp& app) {
   }
 }
 
-std::int16_t SingleScreen(CClntApp& app) {
-  const std::int16_t result = RunSingleDlg(app);
-  if (result == kScreenConfigLocal) {
-    app.m_singlePlayer = 1;
-    return kScreenConfigLocal;
-  }
-  // Saved games and scenarios need the load screen, which comes with the
-  // second half of the front end: no file can be chosen yet.
-  if (result == kScreenQuickStarted || result == kResultScenario) {
-    app.ShowTextBox("FENOSCRN");
+// Lets the player pick a file with the load screen into the application's
+// directory and file name; false when none was chosen.
+bool ChooseFile(CClntApp& app, std::uint16_t mode) {
+  LoadChoice choice;
+  choice.mode = mode;
+  const bool chosen = RunLoadDlg(app, choice) == 1;
+  std::snprintf(app.m_directory, sizeof app.m_directory, "%s", choice.directory.c_str());
+  std::snprintf(app.m_fileName, sizeof app.m_fileName, "%s", chosen ? choice.fileName.c_str() : "");
+  app.m_scenario = choice.mode == LOAD_SCENARIOS ? 1 : 0;
+  return chosen;
+}
+
+// A saved game or scenario continued on a local server.
+std::int16_t LoadLocalGame(CClntApp& app, std::uint16_t mode) {
+  if (!ChooseFile(app, mode)) return kScreenSingle;
+  StopEffects();
+  if (!g_session || g_session->AutoLaunchConnect(app.m_lobbyArgument.c_str()) != 0) {
+    app.m_fileName[0] = '\0';
+    app.ShowTextBox("FEERROR_");
     return kScreenSingle;
   }
-  return result;
+  MarkLocalGameStarted(app);
+  app.m_gameConfig->word8 = 1;
+  app.m_gameConfig->word12 = 1;
+  app.m_gameConfig->word36 = 0;
+  return kScreenQuickStarted;
+}
+
+std::int16_t SingleScreen(CClntApp& app) {
+  const std::int16_t result = RunSingleDlg(app);
+  switch (result) {
+    case kScreenConfigLocal:
+      app.m_singlePlayer = 1;
+      return kScreenConfigLocal;
+    case kScreenQuickStarted: return LoadLocalGame(app, LOAD_SAVED_ONLY);
+    case kResultScenario: return LoadLocalGame(app, LOAD_SCENARIOS);
+    default: return result;
+  }
 }
 
 // What follows every successful start of a game but an e-mail one: the
@@ -150,6 +179,12 @@ std::int16_t SingleScreen(CClntApp& app) {
 std::int16_t AnnounceStartedGame(CClntApp& app) {
   app.m_gameConfig->word12 = 1;
   BroadcastChapters(static_cast<std::uint16_t>(kChapterAnnounceBase + app.m_gameConfig->chapters));
+  // The server builds the world from the configuration it holds: it gets the
+  // one the screens made.
+  if (g_session) {
+    auto config = ToBytes(*app.m_gameConfig);
+    g_session->BroadcastUnsequenced(kAllPlayersSlot, config.data(), config.size());
+  }
   app.m_chaptersPerGuild = app.m_gameConfig->chapters;
   app.SendGameSettings(*app.m_gameSettings, kNoChapterSlot);
   return app.m_standAlone ? kScreenGuildChapterHost : kScreenGuildChapter;
@@ -187,10 +222,20 @@ std::int16_t EmailScreen(CClntApp& app) {
       app.m_lobbyArgument = EmailCreateCommand(name);
       app.m_emailGame = 1;
       return kScreenConfigLocal;
+    case kResultProcessEmail: {
+      if (!ChooseFile(app, LOAD_EMAIL_GAMES)) return kScreenEmail;
+      app.m_emailGame = 1;
+      StopEffects();
+      const std::string server = std::string(g_instData.GetInstallPath()) + "QuenSrvr.exe";
+      const std::string command = std::string("-Em:") + app.m_fileName + " HVSCS";
+      const std::intptr_t code =
+          plat::_spawnl(plat::_P_WAIT, server.c_str(), server.c_str(), command.c_str(), nullptr);
+      app.ShowTextBox(code == 1 ? "EMAILPRO" : "EMAILERR");
+      return kScreenEmail;
+    }
     case kResultPlayEmail:
-    case kResultProcessEmail:
-      // Both choose their turn file with the load screen of the front end's
-      // second half: no file can be chosen yet.
+      // Playing a turn needs the e-mail input file's reader, which is not
+      // here yet.
       app.ShowTextBox("FENOSCRN");
       return kScreenEmail;
     default:
@@ -201,7 +246,6 @@ std::int16_t EmailScreen(CClntApp& app) {
 // The configuration screen's start of a local game, with the configuration
 // as it stands.
 std::int16_t StartLocalGame(CClntApp& app) {
-  app.m_gameSettings->word16 = app.m_gameConfig->word36;
   StopEffects();
   app.m_connection.connectionKind = kLocalConnection;
   if (app.m_emailGame) return CreateEmailGame(app);
@@ -217,7 +261,6 @@ std::int16_t StartLocalGame(CClntApp& app) {
 // session is created and the server program started on this computer,
 // unless this player is in the session already) or peer-to-peer.
 std::int16_t HostGame(CClntApp& app, bool peerToPeer) {
-  app.m_gameSettings->word16 = app.m_gameConfig->word36;
   StopEffects();
   if (peerToPeer || !app.m_inSession) {
     const GameConfigPacket& config = *app.m_gameConfig;
@@ -239,34 +282,79 @@ std::int16_t HostGame(CClntApp& app, bool peerToPeer) {
   return AnnounceStartedGame(app);
 }
 
-// The guild-and-chapter choice with its set-up screens taking their
-// defaults: the host takes the first chapter, a player who joins the first
-// chapter of the guild after the players already there, a stand-alone
-// server none.
-std::int16_t ChooseChapter(CClntApp& app, std::int16_t screen) {
-  std::uint16_t chapter = app.m_chapterId == kNoChapter ? 0 : app.m_chapterId;
-  if (screen == kScreenGuildChapterHost) {
-    chapter = kNoChapterSlot;
-  } else if (!app.m_host && g_session && g_session->players && g_session->multi) {
-    g_session->players->UpdatePlayerList(g_session->multi.get());
-    const int others = std::max(0, g_session->players->PlayerCount() - 1);
-    chapter = static_cast<std::uint16_t>(others * app.m_chaptersPerGuild);
-  }
+// The configuration of a new game; its continue starts it.
+std::int16_t ConfigAndStart(CClntApp& app, std::int16_t screen) {
+  const bool hostWithoutServer = app.m_host && !app.m_singlePlayer;
+  const std::int16_t result = RunConfigDlg(app, !app.m_singlePlayer, hostWithoutServer, *app.m_gameConfig);
+  app.m_gameSettings->word16 = app.m_gameConfig->word36;
+  std::int16_t next = result;
+  if (result == kScreenBack && screen == kScreenHostCS) next = kScreenConnection;
+  if (result != kResultStartGame) return next;
+  if (screen == kScreenConfigLocal) next = StartLocalGame(app);
+  else next = HostGame(app, screen == kScreenHostPeer);
+  if (g_appLinks.closeProgress) g_appLinks.closeProgress();
+  return next;
+}
+
+// The chosen chapter becomes the player's, with the number of chapters the
+// server reported.
+void TakeChapter(CClntApp& app, const ChapterChoice& choice) {
+  if (g_session) g_session->StoreOwnId(choice.chapter);
+  app.m_chapterId = app.m_secondChapterId = choice.chapter;
+  app.m_chaptersPerGuild = choice.chaptersPerGuild;
+}
+
+std::int16_t GuildChapterScreen(CClntApp& app, std::int16_t screen) {
+  ChapterChoice choice;
+  if (screen == kScreenQuickStarted) choice.chapter = kNoChapter;
+  else if (screen == kScreenGuildChapterHost) choice.chapter = kNoChapterSlot;
+  else choice.chapter = app.m_chapterId == kNoChapter ? 0 : app.m_chapterId;
+  if (app.m_settingsRequested) app.RequestGameSettings(*app.m_gameSettings, app.m_chapterId);
   app.m_settingsRequested = 1;
-  app.SendGameSettings(*app.m_gameSettings, chapter);
-  if (g_session && chapter < kNoChapterSlot) {
-    // The claim comes before anything else this player sends about the game.
-    std::array<std::uint8_t, 48> claim{};
-    plat::ByteWriter w(claim);
-    w.WriteAt<std::uint16_t>(0, PKT_CHAPTER_CLAIM);
-    w.WriteAt<std::uint16_t>(8, chapter);
-    for (std::size_t i = 0; i + 1 < sizeof app.m_chapterName && app.m_chapterName[i]; ++i)
-      claim[12 + i] = static_cast<std::uint8_t>(app.m_chapterName[i]);
-    g_session->Send(kAllPlayersSlot, claim.data(), claim.size());
-    g_session->StoreOwnId(chapter);
+  choice.held = app.m_secondChapterId;
+  choice.chaptersPerGuild = app.m_chaptersPerGuild;
+  choice.name = app.m_chapterName;
+  choice.settingsLocked = app.m_settingsLocked;
+  const std::int16_t result = RunGuildChapterDlg(app, choice);
+  app.m_settingsLocked = choice.settingsLocked;
+  switch (result) {
+    case kScreenTraits:
+      app.SendGameSettings(*app.m_gameSettings, choice.chapter);
+      TakeChapter(app, choice);
+      break;
+    case kScreenFog:
+    case kScreenFogFromConfig:
+    case kScreenStarting:
+      TakeChapter(app, choice);
+      break;
+    case kScreenWait:
+      app.m_chapterId = choice.chapter;
+      app.m_chaptersPerGuild = choice.chaptersPerGuild;
+      // The server starts the game with the last settings it got: those the
+      // screen's difficulty may just have changed.
+      if (choice.chapter < kNoChapterSlot) app.SendGameSettings(*app.m_gameSettings, choice.chapter);
+      break;
+    default:
+      break;
   }
-  app.m_chapterId = app.m_secondChapterId = chapter;
-  return kScreenWait;
+  return result;
+}
+
+// Traits, fog of war and starting values; from the configuration (mode 1)
+// play returns there.
+std::int16_t SetupScreen(CClntApp& app, std::int16_t screen) {
+  GameSettingsPacket& settings = *app.m_gameSettings;
+  const bool fromConfig = screen == kScreenFogFromConfig || screen == kScreenStartingFromConfig;
+  std::int16_t result = kScreenBack;
+  if (screen == kScreenTraits) result = RunTraitsDlg(app, settings.traits);
+  else if (screen == kScreenFog || screen == kScreenFogFromConfig) result = RunFogOfWarDlg(app, settings, fromConfig);
+  else result = RunStartingDlg(app, settings, fromConfig);
+  if (result == kScreenGuildChapter) app.m_settingsRequested = 0;
+  if (result == kScreenWait) {
+    if (fromConfig) return kScreenBack;
+    app.SendGameSettings(settings, app.m_chapterId);
+  }
+  return result;
 }
 
 std::int16_t WaitScreen(CClntApp& app) {
@@ -346,6 +434,34 @@ std::int16_t JoinSession(CClntApp& app) {
   return app.LoadedGame() ? kScreenQuickStarted : kScreenGuildChapter;
 }
 
+// A saved multiplayer game hosted again: the session is named after its file.
+std::int16_t HostSavedGame(CClntApp& app) {
+  if (!ChooseFile(app, LOAD_SAVED_ONLY)) return kScreenSessions;
+  // The session's name carries the file's; a longer one cannot be named.
+  if (std::strlen(app.m_fileName) >= sizeof app.m_connection.sessionName) {
+    app.m_fileName[0] = '\0';
+    app.ShowTextBox("FEERROR_");
+    return kScreenSessions;
+  }
+  std::memcpy(app.m_connection.sessionName, app.m_fileName, std::strlen(app.m_fileName) + 1);
+  std::snprintf(app.m_connection.description, sizeof app.m_connection.description, "%s", "s");
+  StopEffects();
+  HvMServiceEx_Struct settings;
+  settings.bytes = app.m_settingsBlock;
+  const int created = g_session ? g_session->CreateAndJoinCS(app.m_connection, &settings) : 0;
+  if (created != 1 && created != 2) {
+    app.m_fileName[0] = '\0';
+    app.ShowTextBox("FECOERR2");
+    return kScreenSessions;
+  }
+  app.m_host = app.m_sessionOpen = app.m_inSession = 1;
+  BroadcastChapters(kChapterAnnounceBase + 8);
+  app.m_gameConfig->word8 = 1;
+  app.m_gameConfig->word12 = 1;
+  app.m_gameConfig->word36 = 1;
+  return kScreenQuickStarted;
+}
+
 std::int16_t SessionsScreen(CClntApp& app) {
   const std::int16_t result = RunCreateJoinDlg(app);
   switch (result) {
@@ -357,10 +473,7 @@ std::int16_t SessionsScreen(CClntApp& app) {
       app.m_host = 1;
       return kScreenHostCS;
     case kResultLoadMultiplayer:
-      // Loading needs the load screen of the front end's second half: no
-      // file can be chosen yet.
-      app.ShowTextBox("FENOSCRN");
-      return kScreenSessions;
+      return HostSavedGame(app);
     case kResultJoin:
       return JoinSession(app);
     default:
@@ -375,17 +488,21 @@ std::int16_t ShowScreen(CClntApp& app, std::int16_t id) {
     case kScreenSingle: return SingleScreen(app);
     case kScreenEmail: return EmailScreen(app);
     case kScreenConnection: return ConnectionTypeScreen(app);
-    case kScreenConfigLocal: return StartLocalGame(app);
+    case kScreenPrefs: return RunPrefsDlg(app);
     case kScreenSessions: return SessionsScreen(app);
-    case kScreenHostCS: return HostGame(app, false);
-    case kScreenHostPeer: return HostGame(app, true);
+    case kScreenConfigLocal:
+    case kScreenHostCS:
+    case kScreenHostPeer: return ConfigAndStart(app, id);
     case kScreenGuildChapter:
     case kScreenQuickStarted:
-    case kScreenGuildChapterHost: return ChooseChapter(app, id);
+    case kScreenGuildChapterHost: return GuildChapterScreen(app, id);
+    case kScreenTraits:
+    case kScreenFog:
+    case kScreenFogFromConfig:
+    case kScreenStarting:
+    case kScreenStartingFromConfig: return SetupScreen(app, id);
     case kScreenWait: return WaitScreen(app);
     default:
-      // Screens of the front end's second half are not here yet.
-      app.ShowTextBox("FENOSCRN");
       return kScreenBack;
   }
 }

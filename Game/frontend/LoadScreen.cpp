@@ -1,0 +1,256 @@
+#include "Game/frontend/LoadScreen.h"
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <cstdio>
+#include <vector>
+
+#include "Game/app/AppGlobals.h"
+#include "Game/app/CClntApp.h"
+#include "Game/app/CMessageBoxes.h"
+#include "Game/frontend/CFrontEndScreen.h"
+#include "Game/model/GInstData.h"
+#include "Game/rules/GUnitTem.h"
+#include "Game/save/SaveGame.h"
+#include "platform/core/clock.h"
+#include "platform/dialog/dialog.h"
+#include "platform/dialog/listbox.h"
+#include "platform/user/paint.h"
+#include "platform/user/window.h"
+
+using namespace plat;
+
+namespace {
+
+constexpr int kList = 1136;
+constexpr POINT kListPlace{95, 350};
+constexpr int kItemHeight = 15;
+constexpr int kResultLoad = 1;
+constexpr int kResultCancel = 2;
+constexpr DWORD kDeletePressedMs = 1000;
+constexpr std::uint32_t kGuilds = 5;
+
+enum ButtonIndex : std::size_t { kLoad, kCancel, kDelete, kSaved, kScenarios };
+constexpr std::array<ScreenButton, 5> kButtons{{
+    {3090, 417, 340, 303, 37, "slctgmup.ima", "slctgm.ima", "FELOSLCT", kResultLoad},
+    {3091, 417, 381, 303, 37, "cancelup.ima", "cancel.ima", "FELOCNCL", kResultCancel},
+    {3092, 417, 422, 303, 37, "deleteup.ima", "delete.ima", "FELODLTE", 0},
+    {3093, 417, 464, 303, 37, "sgmeup.ima", "sgme.ima", "FELOSAVE", 0},
+    {3094, 417, 507, 303, 37, "shoscnup.ima", "shoscn.ima", "FELOSCEN", 0},
+}};
+
+bool ListsSavedGames(std::uint16_t mode) { return mode == LOAD_SAVED_GAMES || mode == LOAD_SAVED_ONLY; }
+
+std::string Upper(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return text;
+}
+
+class CDLoadDlg : public CFrontEndScreen {
+ public:
+  CDLoadDlg(CClntApp& app, LoadChoice& choice)
+      : CFrontEndScreen(app, "bkgnd5.ima", ButtonsOf(choice.mode), kResultCancel), m_choice(choice) {
+    m_choice.fileName.clear();
+    SetResult(kResultCancel);
+  }
+
+  LRESULT OnInitDialog(HWND window) override {
+    CFrontEndScreen::OnInitDialog(window);
+    m_window = window;
+    MoveWindow(GetDlgItem(window, kList), kListPlace.x, kListPlace.y, 280, 182, FALSE);
+    SendDlgItemMessage(window, kList, LB_SETITEMHEIGHT, 0, kItemHeight);
+    Button(kLoad).SetDisabledImage(FrontEndArt("slctgmgr.ima").c_str());
+    Button(kDelete).SetDisabledImage(FrontEndArt("deletegr.ima").c_str());
+    if (HasListButtons()) {
+      Button(kSaved).SetDisabledImage(FrontEndArt("sgmegr.ima").c_str());
+      Button(kScenarios).SetDisabledImage(FrontEndArt("shoscngr.ima").c_str());
+      const bool scenarios = m_choice.mode == LOAD_SCENARIOS;
+      SetPressed(scenarios ? kScenarios : kSaved, true, false);
+      if (scenarios) Button(kSaved).SetDisabled(1);
+      if (m_choice.mode != LOAD_SAVED_GAMES && !scenarios) Button(kScenarios).SetDisabled(1);
+    }
+    Fill(true);
+    return 0;
+  }
+
+  LRESULT OnCtlColor(HDC dc) override { return TransparentControl(dc); }
+
+  LRESULT OnDrawItem(DRAWITEMSTRUCT* item, HWND window) override {
+    if (!item || item->CtlID != kList) return CFrontEndScreen::OnDrawItem(item, window);
+    if (item->itemID >= m_lines.size()) return 1;
+    if (item->rcItem.top + kListPlace.y >= 600) return 1;
+    DrawListLine(*item, kListPlace, m_lines[item->itemID], RGB(255, 255, 255), RGB(0, 255, 0), false);
+    return 1;
+  }
+
+  LRESULT OnCommand(WPARAM wParam, LPARAM lParam, HWND window) override {
+    if (LOWORD(wParam) == kList) {
+      if (HIWORD(wParam) == LBN_DBLCLK && !m_names.empty()) {
+        TakeSelected();
+        Leave(window, kResultLoad);
+      }
+      return 1;
+    }
+    return CFrontEndScreen::OnCommand(wParam, lParam, window);
+  }
+
+  const char* ClosingSound(std::int16_t result) const override {
+    return result == kResultLoad ? nullptr : "shut1.wav";
+  }
+
+ protected:
+  bool Accept(HWND, const ScreenButton& b) override {
+    switch (IndexOf(b)) {
+      case kLoad:
+        TakeSelected();
+        return true;
+      case kCancel:
+        m_choice.fileName.clear();
+        return true;
+      case kDelete:
+        DeleteSelected();
+        return false;
+      case kSaved:
+        Show(LOAD_SAVED_GAMES);
+        return false;
+      case kScenarios:
+        Show(LOAD_SCENARIOS);
+        return false;
+      default:
+        return false;
+    }
+  }
+
+ private:
+  static std::span<const ScreenButton> ButtonsOf(std::uint16_t mode) {
+    const bool listButtons = mode != LOAD_TEMPLATES && mode != LOAD_BATTLE_PLANS;
+    return std::span(kButtons).first(listButtons ? kButtons.size() : kSaved);
+  }
+  bool HasListButtons() const { return ButtonsOf(m_choice.mode).size() == kButtons.size(); }
+
+  int Selected() const {
+    const LRESULT selected = SendDlgItemMessage(m_window, kList, LB_GETCURSEL, 0, 0);
+    return selected == LB_ERR || static_cast<std::size_t>(selected) >= m_names.size() ? -1 : static_cast<int>(selected);
+  }
+
+  std::string FileNameOf(const std::string& name) const {
+    return m_choice.mode == LOAD_EMAIL_TURNS ? name : name + "." + LoadExtension(m_choice.mode);
+  }
+
+  void TakeSelected() {
+    const int selected = Selected();
+    m_choice.fileName = selected < 0 ? std::string() : FileNameOf(m_names[static_cast<std::size_t>(selected)]);
+  }
+
+  // Switches between saved games and scenarios.
+  void Show(std::uint16_t mode) {
+    const std::size_t pressed = mode == LOAD_SCENARIOS ? kScenarios : kSaved;
+    if (IsPressed(pressed)) return;
+    m_choice.mode = mode;
+    PlayClick();
+    SetPressed(pressed, true);
+    SetPressed(pressed == kSaved ? kScenarios : kSaved, false);
+    Fill(false);
+  }
+
+  void DeleteSelected() {
+    const int selected = Selected();
+    if (selected < 0 || m_choice.mode == LOAD_SCENARIOS) return;
+    const std::string name = m_names[static_cast<std::size_t>(selected)];
+    char question[256];
+    m_app.TextIndex().GetText("FELODELQ", question, sizeof question, Upper(name));
+    std::uint32_t yes = 0;
+    CYesNoDlg ask(m_display, m_window, m_instance, question, 0, &yes);
+    if (!yes) return;
+    PlayClick();
+    SetPressed(kDelete, true);
+    const std::string extension = m_choice.mode == LOAD_EMAIL_TURNS ? "" : LoadExtension(m_choice.mode);
+    const bool deleted = DeleteSaveFile(m_choice.directory, name, extension);
+    // The server's save of a game goes with it; a game saved alone has none.
+    if (deleted && ListsSavedGames(m_choice.mode)) DeleteSaveFile(m_choice.directory, name, "svr");
+    if (!deleted) {
+      char text[256];
+      m_app.TextIndex().GetText("ERRINDEL", text, sizeof text, FileNameOf(name));
+      COkDlg box(m_display, m_window, m_instance, text, 0);
+    }
+    Fill(false);
+    const int next = std::max(0, selected - 1);
+    if (!m_names.empty()) SendDlgItemMessage(m_window, kList, LB_SETCURSEL, static_cast<WPARAM>(next), 0);
+    Sleep(kDeletePressedMs);
+    SetPressed(kDelete, false);
+  }
+
+  void Fill(bool initial) {
+    m_choice.directory = LoadDirectory(m_choice.mode);
+    SendDlgItemMessage(m_window, kList, LB_RESETCONTENT, 0, 0);
+    InvalidateRect(m_window, nullptr, FALSE);
+    m_names.clear();
+    m_lines.clear();
+    const bool keepExtension = m_choice.mode == LOAD_EMAIL_TURNS;
+    for (const SaveListEntry& e : ListSaveFiles(m_choice.directory, LoadExtension(m_choice.mode), keepExtension)) {
+      std::string line = Upper(e.name);
+      if (ListsSavedGames(m_choice.mode) && e.hasHeader && e.header.guild < kGuilds) {
+        char id[16];
+        std::snprintf(id, sizeof id, "GUILD0%02u", static_cast<unsigned>(e.header.guild));
+        char turn[128];
+        std::snprintf(turn, sizeof turn, "   - turn %u : %s", static_cast<unsigned>(e.header.turn),
+                      m_app.Text(id).c_str());
+        line += turn;
+      } else if (m_choice.mode == LOAD_TEMPLATES) {
+        std::array<char, 256> description{};
+        if (GetTemplateFileDescription(m_choice.directory.c_str(), e.name.c_str(), "tpl", description) > 0)
+          line += description.data();
+      }
+      m_names.push_back(e.name);
+      m_lines.push_back(line);
+      SendDlgItemMessage(m_window, kList, LB_ADDSTRING, 0, static_cast<LPARAM>(m_lines.size() - 1));
+    }
+    if (!m_names.empty()) SendDlgItemMessage(m_window, kList, LB_SETCURSEL, 0, 0);
+    const DWORD none = m_names.empty() ? 1 : 0;
+    Button(kLoad).SetDisabled(none);
+    Button(kDelete).SetDisabled(m_choice.mode == LOAD_SCENARIOS ? 1 : none);
+    if (!initial) {
+      DrawButton(kLoad);
+      DrawButton(kDelete);
+    }
+  }
+
+  LoadChoice& m_choice;
+  HWND m_window = nullptr;
+  std::vector<std::string> m_names;
+  std::vector<std::string> m_lines;
+};
+
+}  // namespace
+
+std::string LoadDirectory(std::uint16_t mode) {
+  switch (mode) {
+    case LOAD_SCENARIOS: return g_instData.GetScenarioPath();
+    case LOAD_EMAIL_GAMES:
+    case LOAD_EMAIL_TURNS: return g_instData.GetEmailPath();
+    case LOAD_TEMPLATES: return g_instData.GetTemplatePath();
+    default: return g_instData.GetSavePath();
+  }
+}
+
+const char* LoadExtension(std::uint16_t mode) {
+  switch (mode) {
+    case LOAD_SCENARIOS: return "scn";
+    case LOAD_EMAIL_GAMES: return "esv";
+    case LOAD_EMAIL_TURNS: return "s*";
+    case LOAD_TEMPLATES: return "tpl";
+    case LOAD_BATTLE_PLANS: return "bpf";
+    default: return "clt";
+  }
+}
+
+int RunLoadDlg(CClntApp& app, LoadChoice& choice) {
+  CDLoadDlg dialog(app, choice);
+  const int result = dialog.Run("IDD_LOAD");
+  if (result != kResultLoad || choice.fileName.empty()) {
+    choice.fileName.clear();
+    return kResultCancel;
+  }
+  return kResultLoad;
+}
