@@ -1,6 +1,8 @@
 #include "server/SrvWorld.h"
 
 #include <cmath>
+#include <filesystem>
+#include <fstream>
 
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GChapter.h"
@@ -92,6 +94,19 @@ void MakeAsteroid(CGAsteroid& a, const CGSolarDB& solar, bool chaotic, SrvRandom
   a.AdvanceOrbit(0, 1);
 }
 
+// The whole of a file of the current host folder; empty when it cannot be
+// read or is far larger than any rules file.
+std::vector<std::uint8_t> HostFile(const char* name) {
+  constexpr std::uintmax_t kMaxRulesFile = 16u << 20;
+  std::error_code ec;
+  const std::uintmax_t size = std::filesystem::file_size(name, ec);
+  if (ec || size > kMaxRulesFile) return {};
+  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
+  std::ifstream in(name, std::ios::binary);
+  if (!in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()))) return {};
+  return bytes;
+}
+
 }  // namespace
 
 SrvWorld::SrvWorld()
@@ -123,6 +138,8 @@ SrvWorld::~SrvWorld() {
 bool SrvWorld::LoadRules() {
   hulls = std::make_unique<CGHullDB>();
   modules = std::make_unique<CGModuleDB>();
+  // A server started outside an installation reads the rules beside it.
+  if (!hulls->IsLoaded() || !modules->IsLoaded()) return UseRules(HostFile("hulls.dat"), HostFile("modules.dat"));
   InstallLinks();
   return hulls->IsLoaded() && modules->IsLoaded();
 }

@@ -85,7 +85,7 @@ class SrvWorld {
   // The end of a turn as every client performs it: stars, orbits, the turn.
   void AdvanceTurn();
   // Reads the rules ("hulls.dat", "modules.dat") from the installation
-  // folder; false, with empty databases, when either cannot be read. A world
+  // folder, else from the current folder; false, with empty databases, when either cannot be read. A world
   // without rules has no designs and no units.
   bool LoadRules();
   // The same from file images (tests, tools).

@@ -13,6 +13,7 @@
 
 #include "Game/model/GBlockStream.h"
 #include "Game/model/GGameData.h"
+#include "Game/model/GUnit.h"
 #include "Game/net/NetDispatcher.h"
 #include "Game/net/NetSession.h"
 #include "Game/net/Packets.h"
@@ -21,6 +22,7 @@
 #include "server/SrvPacketRead.h"
 #include "server/SrvSetup.h"
 #include "tests/hvmulti/session_helpers.h"
+#include "tests/server/srv_test_rules.h"
 #include "tests/server/srv_test_support.h"
 
 namespace {
@@ -42,6 +44,12 @@ struct SrvLoopback : testing::Test {
 
   void SetUp() override {
     ::setenv("QUENSRVR_SEED", "77", 1);
+    // The server and the client's model read the same rules from the folder.
+    const auto [hulls, modules] = SrvTestRules();
+    std::ofstream(folder.dir / "hulls.dat", std::ios::binary)
+        .write(reinterpret_cast<const char*>(hulls.data()), static_cast<std::streamsize>(hulls.size()));
+    std::ofstream(folder.dir / "modules.dat", std::ios::binary)
+        .write(reinterpret_cast<const char*>(modules.data()), static_cast<std::streamsize>(modules.size()));
     if (!StartSession()) FAIL() << "the server never answered\n" << folder.Log();
   }
 
@@ -163,6 +171,11 @@ TEST_F(SrvLoopback, TheClientModelAgreesWithTheServerAfterEveryTurn) {
 
   CGameData data(8, 1);
   g_gameData = &data;
+  if (!data.hullDB->IsLoaded()) {
+    const auto [hulls, modules] = SrvTestRules();
+    ASSERT_EQ(data.hullDB->LoadHulls(hulls), 1);
+    ASSERT_EQ(data.moduleDB->LoadModules(modules), 1);
+  }
   std::uint32_t expected = 1;
   std::vector<std::uint16_t> types;
   auto apply = [&] {
@@ -176,10 +189,45 @@ TEST_F(SrvLoopback, TheClientModelAgreesWithTheServerAfterEveryTurn) {
     in.clear();
   };
   apply();
-  ASSERT_EQ(types.size(), 1u + 2 + 1 + 24 + 5 + 4 + 1);
+  // 100, two stars, 124, 24 asteroids, 5 chapters, their 5 designs and 5 units, 551, 550, 505, 507, 0.
+  ASSERT_EQ(types.size(), 1u + 2 + 1 + 24 + 5 + 5 + 5 + 4 + 1) << folder.Log();
   EXPECT_EQ(types.front(), PKT_SOLAR_SYSTEM);
   EXPECT_EQ(types.back(), PKT_START);
+  // The player's unit goes to another asteroid, as the client orders it.
+  const std::uint16_t home = data.guildList->GetChapter(8)->homeAsteroid;
+  CGUnit* unit = data.pieces.GetUnitAt(home, 8, 0);
+  ASSERT_NE(unit, nullptr);
+  // The nearest other asteroid by the client's own reckoning.
+  std::uint16_t target = home;
+  std::uint32_t eta = kUnreachable;
+  for (std::uint16_t a = 0; a < 24; ++a) {
+    std::int32_t failure = 0;
+    const std::uint32_t turns = a == home ? kUnreachable : unit->GetTurnsToAsteroid(a, &failure);
+    if (turns >= 1 && turns < eta) {
+      eta = turns;
+      target = a;
+    }
+  }
+  ASSERT_LT(eta, 10u);
+  UnitOrder move;
+  move.type = ORDER_MOVE_TO_ASTEROID;
+  move.SetWord(0, target);
+  SendTo(client, me.id, server, BuildOrderPacket(unit->id, move, kInsertReplace));
+  unit->AddOrderFromPacket([&] {
+    OrderPacket p;
+    const auto image = BuildOrderPacket(unit->id, move, kInsertReplace);
+    ParseOrderPacket(image.bytes, &p);
+    return p;
+  }());
+  const std::uint32_t unitId = unit->id;
   for (std::uint32_t turn = 0; turn < 10; ++turn) {
+    std::uint16_t at = 0;
+    CGUnit* mine = data.pieces.FindUnit(unitId, &at);
+    ASSERT_NE(mine, nullptr);
+    EXPECT_EQ(mine->location.asteroid == target, turn >= eta) << "turn " << turn;
+    if (turn < eta) {
+      EXPECT_EQ(mine->GetOrderCount(), 1) << "turn " << turn;
+    }
     PacketImage<16> end(PKT_END_TURN);
     end.Put<std::uint32_t>(8, turn);
     SendTo(client, me.id, server, end);
