@@ -8,6 +8,7 @@
 #include "sg/cull/cull.h"
 #include "sg/core/malloc.h"
 #include "sg/model/model.h"
+#include "sg/plume/plume.h"
 #include "sg/core/point.h"
 #include "sg/scene/scene.h"
 #include "sg/core/sgassert.h"
@@ -248,6 +249,9 @@ void ISGInstanceDestroy(SGInstance* inst) {
   if (inst->instCullObject != nullptr) {
     SGCullDestroy(inst->instCullObject);
     inst->instCullObject = nullptr;
+  }
+  if (inst->instPlume != nullptr) {
+    ISGPlumeRelease(inst->instPlume);
   }
   SGScene* scene = inst->instScene;
   SGInstanceRemove(inst);

@@ -1,6 +1,7 @@
 // Ray queries against instances and the pick through a pixel.
 
 #include "sg/query/raypick.h"
+#include "sg/query/wrap.h"
 
 #include <cmath>
 
@@ -46,24 +47,6 @@ void NormalizeDirection(double d[3]) {
       d[k] /= len;
     }
   }
-}
-
-double WrapAxis(double d, double r, double period, const float* direction, int axis) {
-  if (!(period > 0.0)) {
-    return d;
-  }
-  const float dc = direction != nullptr ? direction[axis] : 0.f;
-  if (dc < -0.7f) {
-    d -= period * ISGWrapPeriodsDown(d - r, period);
-    d += period * ISGWrapPeriodsUp(d + r, period);
-  } else if (dc > 0.7f) {
-    d += period * ISGWrapPeriodsUp(d + r, period);
-    d -= period * ISGWrapPeriodsDown(d - r, period);
-  } else {
-    d -= period * ISGWrapPeriodsDown(d - period / 2.0, period);
-    d += period * ISGWrapPeriodsUp(d + period / 2.0, period);
-  }
-  return d;
 }
 
 void Point(const SGMatrix& m, const float p[3], double out[3]) {
@@ -251,7 +234,7 @@ void ISGInstanceWrapOffset(const SGInstance* inst, const double origin[3], const
   for (int k = 0; k < 2; ++k) {
     const double d = origin[k] - inst->instPos[k];
     const double period = scene != nullptr ? scene->scnWorldExtent[k] : 0.0;
-    out[k] = static_cast<float>(WrapAxis(d, radius, period, direction, k));
+    out[k] = static_cast<float>(ISGWrapAxis(d, radius, period, direction, k));
   }
   out[2] = static_cast<float>(origin[2] - inst->instPos[2]);
 }

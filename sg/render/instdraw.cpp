@@ -15,6 +15,7 @@
 #include "sg/model/model.h"
 #include "sg/render/dropshadow.h"
 #include "sg/render/instsort.h"
+#include "sg/render/prepped.h"
 #include "sg/render/primitives.h"
 #include "sg/render/renderer.h"
 #include "sg/scene/scene.h"
@@ -167,7 +168,8 @@ SGError LightPart(Drawer& d, const SGModelSubTransform* mst, float* shades) {
     return SG_ERROR_NONE;
   }
   bool lit = false;
-  for (const SGInstance* light = d.scene->scnLights; light != nullptr; light = light->instScnNext) {
+  for (const SGInstance* light = ISGSceneListOwner(d.scene)->scnLights; light != nullptr;
+       light = light->instScnNext) {
     if ((light->instAttributes & SG_ATTR_HIDDEN) != 0) {
       continue;
     }
@@ -479,7 +481,9 @@ SGError DrawModel(SGRenderer* rend, SGScene* scene, SGInstance* inst) {
   }
   SetInverseMode(rend, inst);
   std::uint32_t lod = 0;
-  rend->renLODSelect(rend, inst, rend->renEye, &lod);
+  // A sub-scene is drawn from an eye lowered by its cover's height.
+  const double eye[3] = {rend->renEye[0], rend->renEye[1], rend->renEye[2] + ISGSceneEyeLift(scene)};
+  rend->renLODSelect(rend, inst, eye, &lod);
   lod = lod < model->modNumLods ? lod : model->modNumLods - 1;
   const SGModelLod& entry = model->modLods[lod];
   if ((inst->instAttributes & SG_ATTR_PRE_DRAW) != 0) {
@@ -611,6 +615,9 @@ SGError ISGInstanceDraw(SGRenderer* rend, SGScene* scene, SGInstance* inst) {
   }
   if ((inst->instFlags & SG_INST_CULLED) != 0 || inst->instData == nullptr) {
     return SG_ERROR_NONE;
+  }
+  if ((inst->instAttributes & SG_ATTR_PREPPED) != 0) {
+    return ISGInstanceDrawPrepped(rend, scene, inst);
   }
   // Sub-instances nest through hard points and complex models; a chain that
   // leads back to itself would never end.

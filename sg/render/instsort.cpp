@@ -8,10 +8,14 @@
 #include "sg/core/sgassert.h"
 #include "sg/cull/cull.h"
 #include "sg/instance/instance.h"
+#include "sg/plume/plume.h"
 #include "sg/render/renderer.h"
 #include "sg/scene/scene.h"
 
 namespace {
+
+// The per-frame bits a plume record starts each frame without (its box stays valid).
+constexpr std::uint32_t kPlumeFrameMask = 0x1900EC;
 
 double PeriodsUp(double x, double period) { return ISGWrapPeriodsUp(x, period); }
 double PeriodsDown(double x, double period) { return ISGWrapPeriodsDown(x, period); }
@@ -88,6 +92,53 @@ void DestroyRemoved(SGInstance** head) {
 }
 
 float Dot3(const float* a, const float* b) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; }
+
+bool Covered(const SGScene* scene) {
+  return scene != nullptr && (scene->scnFlags & SG_SCN_FLAG_COVERED) != 0 && scene->scnSubScene != nullptr;
+}
+
+const SGScene* SuperOf(const SGScene* scene) {
+  return scene != nullptr && (scene->scnFlags & SG_SCN_FLAG_SUB_SCENE) != 0 ? scene->scnSuperScene : nullptr;
+}
+
+// Under a cloud cover a scene shows what lies below it and its sub-scene what
+// lies above it; seen from above, a cover that hides the ground hides both.
+bool CoverAllows(const SGRenderer* rend, const SGScene* scene, const SGInstance* inst) {
+  constexpr std::uint32_t kHidesGround = 0x2 | 0x4;
+  if (Covered(scene)) {
+    const SGCloudCover& cov = scene->scnCover;
+    if (inst->instPos[2] > cov.covHeight || (inst->instAttributes & SG_ATTR_HIDE_COVERED) != 0 ||
+        (rend->renEye[2] > cov.covHeight && (cov.covFlags & kHidesGround) != 0)) {
+      return false;
+    }
+  }
+  if (const SGScene* super = SuperOf(scene); super != nullptr) {
+    const SGCloudCover& cov = super->scnCover;
+    if (inst->instPos[2] <= cov.covHeight || (inst->instAttributes & SG_ATTR_HIDE_SUB) != 0 ||
+        (rend->renEye[2] < 0.0 && (cov.covFlags & kHidesGround) != 0)) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// In a sub-scene, an instance just above the cover fades in with its height over it.
+bool FadeUnderCover(const SGScene* scene, SGInstance* inst) {
+  const SGScene* super = SuperOf(scene);
+  if (super == nullptr) {
+    return true;
+  }
+  const SGCloudCover& cov = super->scnCover;
+  const double h = inst->instPos[2] - cov.covHeight;
+  if (h < 0.0) {
+    return false;
+  }
+  if (h < cov.covThreshold) {
+    inst->instFade = static_cast<float>(h / cov.covThreshold);
+    inst->instFlags |= SG_INST_FADING;
+  }
+  return true;
+}
 
 // The sort's view of the frame: axis, signs and eye.
 struct SortView {
@@ -227,6 +278,20 @@ struct Sorter {
 
 }  // namespace
 
+SGScene* ISGSceneListOwner(SGScene* scene) {
+  if (scene != nullptr && (scene->scnFlags & SG_SCN_FLAG_SUB_SCENE) != 0 && scene->scnSuperScene != nullptr) {
+    return scene->scnSuperScene;
+  }
+  return scene;
+}
+
+float ISGSceneEyeLift(const SGScene* scene) {
+  if (scene != nullptr && (scene->scnFlags & SG_SCN_FLAG_SUB_SCENE) != 0 && scene->scnSuperScene != nullptr) {
+    return scene->scnSuperScene->scnCover.covHeight;
+  }
+  return 0.f;
+}
+
 double ISGWrapPeriodsUp(double x, double period) {
   if (x >= 0.0 || !(period > 0.0) || !std::isfinite(x)) {
     return 0.0;
@@ -263,6 +328,9 @@ SGError ISGSceneUpdateInstances(SGRenderer* rend, SGScene* scene) {
     } else {
       WrapInstance(rend, scene, inst);
     }
+    if (inst->instPlume != nullptr) {
+      ISGPlumeDraw(rend, scene, inst->instPlume);
+    }
   }
   DestroyRemoved(&scene->scnLights);
   for (SGInstance* light = scene->scnLights; light != nullptr; light = light->instScnNext) {
@@ -285,6 +353,11 @@ SGError ISGSceneUpdateInstances(SGRenderer* rend, SGScene* scene) {
       }
     }
     light->instXform.m[3][2] = static_cast<float>(light->instPos[2] - rend->renEye[2]);
+  }
+  for (SGInstance* light = scene->scnLights; light != nullptr; light = light->instScnNext) {
+    if (light->instPlume != nullptr) {
+      ISGPlumeDraw(rend, scene, light->instPlume);
+    }
   }
   return SG_ERROR_NONE;
 }
@@ -316,7 +389,9 @@ std::uint32_t ISGInstanceClassify(SGRenderer* rend, SGScene* scene, SGInstance* 
       inst->instPos[k] = rel[k] + rend->renEye[k];
       inst->instSavedPos[k] = savedPos[k];
     }
+    inst->instPos[2] += ISGSceneEyeLift(scene);
   }
+  const bool visibleHere = CoverAllows(rend, scene, inst);
   const float* pos = inst->instXform.m[3];
   const float radius = Reach(inst);
   if ((rend->renFlags & SG_REND_FLAG_FOG) != 0 && (inst->instAttributes & SG_ATTR_NO_FOG) == 0) {
@@ -325,11 +400,14 @@ std::uint32_t ISGInstanceClassify(SGRenderer* rend, SGScene* scene, SGInstance* 
       inst->instFlags |= SG_INST_FOGGED;
     }
   }
-  bool visible = true;
-  if (inst->instDropShadow == nullptr) {
+  bool visible = visibleHere;
+  if (visible && inst->instDropShadow == nullptr) {
     if (scene != nullptr && scene->scnCullRoot != nullptr) {
       ISGCullStateClear(inst->instCullState);
       visible = ISGCullTestInstance(scene->scnCullRoot, inst) != 3;
+    }
+    if (visible) {
+      visible = FadeUnderCover(scene, inst);
     }
     const float(*planes)[4] = rend->renClipPlanes;
     if (visible && (inst->instAttributes & SG_ATTR_NO_NEAR) == 0) {
@@ -403,6 +481,8 @@ SGError ISGSceneBuildInstVector(SGRenderer* rend, SGScene* scene) {
   for (int k = 0; k < 3; ++k) {
     rend->renSortEye[k] = static_cast<float>(rend->renEye[k]);
   }
+  rend->renSortEye[2] += ISGSceneEyeLift(scene);
+  SGScene* owner = ISGSceneListOwner(scene);
   if (scene->scnInstVector == nullptr) {
     scene->scnInstVector = static_cast<SGInstance**>(SGCalloc(SG_SORT_BUCKETS, sizeof(SGInstance*)));
     if (scene->scnInstVector == nullptr) {
@@ -416,14 +496,10 @@ SGError ISGSceneBuildInstVector(SGRenderer* rend, SGScene* scene) {
   }
   const float yon = rend->renViewData->viYon;
   std::uint32_t farthest = 0;
-  for (SGInstance* inst = scene->scnInstances; inst != nullptr; inst = inst->instScnNext) {
-    if (!IsModelKind(inst) || (inst->instAttributes & SG_ATTR_HIDDEN) != 0 || inst->instData == nullptr ||
-        ISGInstanceClassify(rend, scene, inst) == 0) {
-      continue;
-    }
+  auto place = [&](SGInstance* inst) {
     float box[6];
     if (SGInstanceGetBounds(inst, box) != SG_ERROR_NONE) {
-      continue;
+      return;
     }
     BoxOffsets(inst, box, rend->renSortEye);
     const std::uint32_t b = BucketOf(inst->instSortNear[view.axis], ReachesEye(box, view, rend->renSortEye), yon);
@@ -434,6 +510,21 @@ SGError ISGSceneBuildInstVector(SGRenderer* rend, SGScene* scene) {
       sorter.Insert(&buckets[b], inst);
     }
     farthest = b > farthest ? b : farthest;
+  };
+  for (SGInstance* inst = owner->scnInstances; inst != nullptr; inst = inst->instScnNext) {
+    if (!IsModelKind(inst) || (inst->instAttributes & SG_ATTR_HIDDEN) != 0 || inst->instData == nullptr ||
+        ISGInstanceClassify(rend, scene, inst) == 0) {
+      continue;
+    }
+    place(inst);
+  }
+  // The plumes' segments and caps of this frame sort among the instances by their own boxes.
+  for (SGInstance* inst = owner->scnPlumes; inst != nullptr; inst = inst->instScnNext) {
+    inst->instFlags &= ~kPlumeFrameMask;
+    inst->instFade = 1.f;
+    if (ISGInstanceClassify(rend, scene, inst) != 0) {
+      place(inst);
+    }
   }
   ISG_ASSERT(farthest < scene->scnInstVectorLen, "instsort.c");
   scene->scnSortFarthest = &buckets[farthest];

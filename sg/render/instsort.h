@@ -35,5 +35,11 @@ bool ISGInstSortInFront(const SGRenderer* rend, const SGInstance* a, const SGIns
 double ISGWrapPeriodsUp(double x, double period);
 double ISGWrapPeriodsDown(double x, double period);
 
+// The scene whose instances, lights and plumes a draw of `scene` shows: the
+// super-scene of a sub-scene, else the scene itself.
+SGScene* ISGSceneListOwner(SGScene* scene);
+// What a sub-scene's draw adds to the eye's height (its super-scene's cover height); 0 otherwise.
+float ISGSceneEyeLift(const SGScene* scene);
+
 // Draws one sorted instance (and its drop shadow).
 SGError ISGInstanceDraw(SGRenderer* rend, SGScene* scene, SGInstance* inst);

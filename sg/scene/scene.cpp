@@ -96,6 +96,7 @@ SGError SGSceneCreate(SGContext* ctx, SGScene** out) {
   scene->scnLODDistScale = 1.f;
   scene->scnLODScale = 1.f;
   scene->scnCover.covScale[0] = scene->scnCover.covScale[1] = 1.f;
+  scene->scnRandom = 1;
   for (int r = 0; r < 16; ++r) {
     for (int c = 0; c < 16; ++c) {
       const float x = static_cast<float>(c - 8) / 8.f;

@@ -108,6 +108,7 @@ struct SGScene {
   float scnFogFarRecip;
   std::uint8_t* scnFogLUT;
   SGPlumeClockFn scnPlumeClock;
+  std::uint32_t scnRandom;  // state of the scene's random numbers (sg/scene/scenerandom.h)
 };
 
 // Puts the instance on the scene (taking it off another scene first): a light on
