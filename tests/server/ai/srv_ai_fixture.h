@@ -6,6 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <fstream>
+#include <iterator>
+#include <string>
 #include <vector>
 
 #include "Game/model/GAsteroid.h"
@@ -13,6 +16,8 @@
 #include "Game/model/GZone.h"
 #include "server/SrvPacketRead.h"
 #include "server/SrvTurnSteps.h"
+#include "tools/rulesdata/hulls.h"
+#include "tools/rulesdata/modules.h"
 
 namespace srv_ai_test {
 
@@ -56,6 +61,28 @@ struct WorldGame {
       if (world.solar.GetAsteroid(i)->controller == chapter) Control(i, kNoChapter);
     for (std::uint16_t at = 0; at <= CGSolarDB::GetAsteroidCount(); ++at)
       while (CGUnit* u = world.pieces->GetOperationalUnitAt(at, chapter, 0)) world.pieces->MarkUnitUnoperational(u);
+  }
+};
+
+inline std::string SourceText(const std::string& relative) {
+  std::ifstream in(std::string(QUEN_SOURCE_DIR) + "/" + relative, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// A world of the game's own rules (compiled from data/rules), every chapter
+// with its starting designs and units.
+struct RulesGame : WorldGame {
+  RulesGame(std::uint16_t perGuild, std::uint16_t asteroids, std::uint16_t conditions, std::uint16_t difficulty)
+      : WorldGame(perGuild, asteroids, conditions) {
+    setup.settings.SetU16(12, difficulty);
+    const auto hulls = rulesdata::CompileHulls(SourceText("data/rules/hulls.txt"));
+    const auto modules = rulesdata::CompileModules(SourceText("data/rules/modules.txt"));
+    EXPECT_TRUE(world.UseRules(hulls.bytes, modules.bytes));
+    world.Generate(setup, 4321, nullptr);
+  }
+  // The units go while the databases they release their designs to still stand.
+  ~RulesGame() {
+    for (std::uint16_t at = 0; at <= CGSolarDB::GetAsteroidCount(); ++at) world.pieces->DeleteUnitsAt(at);
   }
 };
 

@@ -1,0 +1,56 @@
+#include "server/ai/SrvAiBudget.h"
+
+#include <algorithm>
+
+#include "Game/model/GChapter.h"
+#include "Game/rules/GGameVar.h"
+#include "Game/rules/GUnitTem.h"
+
+SrvAiBudget::SrvAiBudget(const SrvWorld& world, std::uint16_t chapter, int reservePercent)
+    : m_world(world), m_reserve(std::clamp(reservePercent, 0, 100)) {
+  if (const CGChapter* c = world.Chapter(chapter)) m_credits = Spendable(c->credits);
+}
+
+std::uint32_t SrvAiBudget::Spendable(std::uint32_t amount) const {
+  return static_cast<std::uint32_t>(std::uint64_t{amount} * static_cast<std::uint32_t>(100 - m_reserve) / 100);
+}
+
+std::array<std::uint32_t, 4>& SrvAiBudget::Pool(std::uint16_t asteroid) {
+  auto [at, fresh] = m_pools.try_emplace(asteroid);
+  if (fresh) {
+    std::uint32_t minerals[kMineralTypes] = {};
+    m_world.poolDB.GetMinerals(asteroid, minerals);
+    for (int m = 0; m < kMineralTypes; ++m) at->second[m] = Spendable(minerals[m]);
+  }
+  return at->second;
+}
+
+bool SrvAiBudget::Affords(std::uint16_t asteroid, const SrvAiCost& cost) {
+  const auto& pool = Pool(asteroid);
+  for (int m = 0; m < kMineralTypes; ++m)
+    if (pool[m] < cost[m]) return false;
+  return m_credits >= cost[4];
+}
+
+void SrvAiBudget::Spend(std::uint16_t asteroid, const SrvAiCost& cost) {
+  auto& pool = Pool(asteroid);
+  for (int m = 0; m < kMineralTypes; ++m) pool[m] -= std::min(pool[m], cost[m]);
+  m_credits -= std::min(m_credits, cost[4]);
+}
+
+SrvAiCost SrvAiDesignCost(const CGUnitTemplate& design) {
+  SrvAiCost cost{};
+  design.GetCost32(cost.data());
+  return cost;
+}
+
+SrvAiCost SrvAiAtvCost(const std::array<std::uint8_t, kAtvKinds>& counts) {
+  // Three times the unit cost of each ATV, as the build order charges it.
+  SrvAiCost cost{};
+  for (int kind = 0; kind < kAtvKinds; ++kind) {
+    std::int16_t each[5] = {};
+    g_gameVariables.GetATVCosts(kind, each);
+    for (int r = 0; r < 5; ++r) cost[r] += std::uint32_t{counts[kind]} * 3u * static_cast<std::uint32_t>(std::max<int>(each[r], 0));
+  }
+  return cost;
+}

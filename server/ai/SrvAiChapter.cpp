@@ -1,0 +1,97 @@
+#include "server/ai/SrvAiChapter.h"
+
+#include <algorithm>
+
+#include "Game/model/GAsteroid.h"
+#include "Game/model/GChapter.h"
+#include "Game/model/GUnit.h"
+#include "Game/rules/GUnitTem.h"
+#include "server/ai/SrvAiOrders.h"
+#include "server/ai/SrvAiPlan.h"
+#include "server/ai/SrvChapterState.h"
+#include "server/ai/SrvGuildTally.h"
+
+namespace {
+
+// A store's minerals above this are sent home, this much a turn.
+constexpr std::uint32_t kStoreKept = 200;
+constexpr std::uint16_t kTransferAmount = 50;
+
+void Research(SrvAiPlan& plan) {
+  const int guild = plan.chapter >> 3;
+  const SrvGuildResearch& research = plan.world.research[static_cast<std::size_t>(guild)];
+  const CGModuleDB& modules = *plan.world.modules;
+  int best = -1;
+  for (int m = 0; m < modules.GetCount() && static_cast<std::size_t>(m) < research.modulePercent.size(); ++m) {
+    const ModuleRecord* r = modules.GetRecord(m);
+    if (r == nullptr || (r->guildMask & (1u << guild)) == 0 || modules.IsResearched(m) != 0) continue;
+    if (research.modulePercent[static_cast<std::size_t>(m)] != 0) return;  // the guild is at work already
+    if (best < 0 || r->techLevel < modules.GetRecord(best)->techLevel) best = m;
+  }
+  if (best >= 0)
+    plan.orders.push_back(SrvAiResearchOrder(plan.chapter, static_cast<std::uint16_t>(best), plan.level.researchPercent));
+}
+
+void Vote(SrvAiPlan& plan) {
+  const int guild = plan.chapter >> 3;
+  const SrvGuildTally tally = SrvTallyGuild(plan.world, guild);
+  int strongest = -1;
+  for (int s = 0; s < tally.members; ++s) {
+    const CGChapter* c = plan.world.Chapter(static_cast<std::uint16_t>(guild * 8 + s));
+    if (SrvInPlay(c) && c->renegade == 0 && (strongest < 0 || tally.held[s] > tally.held[strongest])) strongest = s;
+  }
+  const CGChapter* self = plan.world.Chapter(plan.chapter);
+  if (strongest >= 0 && SrvImperatorChoice(*self, tally.members) != strongest)
+    plan.orders.push_back(SrvAiImperatorVote(plan.chapter, static_cast<std::uint16_t>(strongest)));
+}
+
+void BringStoresHome(SrvAiPlan& plan) {
+  const CGChapter* self = plan.world.Chapter(plan.chapter);
+  const std::uint16_t home = self->homeAsteroid;
+  const CGAsteroid* homeAsteroid = plan.world.solar.GetAsteroid(home);
+  if (homeAsteroid == nullptr || homeAsteroid->owner != plan.chapter) return;
+  for (std::uint16_t a = 0; a < CGSolarDB::GetAsteroidCount(); ++a) {
+    const CGAsteroid* store = plan.world.solar.GetAsteroid(a);
+    if (a == home || store == nullptr || store->owner != plan.chapter || plan.world.poolDB.GetStorageFacilities(a) == 0)
+      continue;
+    const int turns = CGChapter::ComputeTransferTurns(static_cast<std::uint8_t>(a), static_cast<std::uint8_t>(home));
+    if (turns <= 0) continue;
+    for (std::uint8_t m = 0; m < kMineralTypes; ++m) {
+      const bool running = std::any_of(plan.world.autoTransfers.begin(), plan.world.autoTransfers.end(),
+                                       [&](const SrvAutoTransfer& t) {
+                                         return t.chapter == plan.chapter && t.source == a && t.mineral == m;
+                                       });
+      if (!running && plan.world.poolDB.GetMineral(a, m) > kStoreKept)
+        plan.orders.push_back(SrvAiTransferOrder(plan.chapter, a, home, m, kTransferAmount,
+                                                 static_cast<std::uint16_t>(std::min(turns, 0xFFFF))));
+    }
+  }
+}
+
+std::vector<CGUnit*> IdleUnits(SrvAiPlan& plan) {
+  std::vector<CGUnit*> idle;
+  const CGGamePieceDB& pieces = *plan.world.pieces;
+  for (std::uint16_t at = 0; at <= CGSolarDB::GetAsteroidCount() && at < kPieceLocations; ++at)
+    for (std::uint32_t k = 0, n = pieces.CountOperationalUnits(at, static_cast<std::int16_t>(plan.chapter)); k < n; ++k) {
+      CGUnit* u = pieces.GetOperationalUnitAt(at, plan.chapter, static_cast<std::uint16_t>(k));
+      if (u == nullptr) continue;
+      ++plan.units;
+      if (u->GetTemplate() != nullptr && (u->GetTemplate()->construction > 0 || u->GetTemplate()->atvCapacity > 0))
+        ++plan.workers;
+      if (u->GetOrderCount() == 0) idle.push_back(u);
+    }
+  return idle;
+}
+
+}  // namespace
+
+std::vector<SrvPacket> SrvChooseOrders(SrvWorld& world, std::uint16_t chapter, const SrvAiLevel& level,
+                                       std::uint32_t seed) {
+  if (!SrvInPlay(world, chapter)) return {};
+  SrvAiPlan plan(world, chapter, level, seed);
+  Research(plan);
+  Vote(plan);
+  BringStoresHome(plan);
+  for (CGUnit* unit : IdleUnits(plan)) SrvAiCommandUnit(plan, *unit);
+  return std::move(plan.orders);
+}

@@ -1,0 +1,79 @@
+#include "server/ai/SrvAiOrders.h"
+
+#include <memory>
+
+#include "Game/net/Packets.h"
+#include "Game/rules/GRulesPackets.h"
+
+namespace {
+
+template <std::size_t N>
+SrvPacket Out(const PacketImage<N>& p) {
+  return SrvPacket(p.bytes.begin(), p.bytes.end());
+}
+
+SrvPacket Order(const CGUnit& unit, UnitOrder& order) { return Out(BuildOrderPacket(unit.id, order, kInsertReplace)); }
+
+}  // namespace
+
+SrvPacket SrvAiMoveOrder(const CGUnit& unit, std::uint16_t asteroid) {
+  UnitOrder order;
+  order.type = ORDER_MOVE_TO_ASTEROID;
+  order.SetWord(0, asteroid);
+  return Order(unit, order);
+}
+
+SrvPacket SrvAiAttackOrder(const CGUnit& unit, const CGUnit& target) {
+  UnitOrder order;
+  order.type = ORDER_ATTACK_UNIT;
+  order.SetWord(0, target.id);
+  order.SetWord(1, target.id);
+  return Order(unit, order);
+}
+
+SrvPacket SrvAiBuildShipOrder(const CGUnit& unit, const CGUnitTemplate& design) {
+  UnitOrder order;
+  order.type = ORDER_BUILD_SHIP;
+  order.SetWord(0, design.templateId);
+  order.SetWord(1, kNoTargetId);
+  return Order(unit, order);
+}
+
+SrvPacket SrvAiBuildAtvsOrder(const CGUnit& unit, const std::array<std::uint8_t, kAtvKinds>& counts) {
+  UnitOrder order;
+  order.type = ORDER_BUILD_ATVS;
+  for (int kind = 0; kind < kAtvKinds; ++kind) order.head[kind] = counts[kind];
+  order.head[5] = static_cast<std::uint8_t>(unit.location.asteroid);
+  return Order(unit, order);
+}
+
+SrvPacket SrvAiLandAtvsOrder(const CGUnit& unit, const LandingBlock& landing) {
+  UnitOrder order;
+  order.type = ORDER_LAND_ATVS;
+  order.landing = std::make_unique<LandingBlock>(landing);
+  return Order(unit, order);
+}
+
+SrvPacket SrvAiResearchOrder(std::uint16_t chapter, std::uint16_t module, std::uint16_t percent) {
+  return Out(BuildModuleAllocationPacket(static_cast<std::uint8_t>(chapter & 7), module, percent));
+}
+
+SrvPacket SrvAiTransferOrder(std::uint16_t chapter, std::uint16_t source, std::uint16_t destination,
+                             std::uint8_t mineral, std::uint16_t amount, std::uint16_t transitTurns) {
+  PacketImage<20> p(PKT_AUTO_TRANSFER);
+  p.SetU8(8, static_cast<std::uint8_t>(chapter));
+  p.SetU8(9, static_cast<std::uint8_t>(source));
+  p.SetU8(10, static_cast<std::uint8_t>(destination));
+  p.SetU8(11, mineral);
+  p.SetU16(12, amount);
+  p.SetU16(14, transitTurns);
+  p.SetU32(16, 1);
+  return Out(p);
+}
+
+SrvPacket SrvAiImperatorVote(std::uint16_t chapter, std::uint16_t slot) {
+  PacketImage<12> p(PKT_IMPERATOR_VOTE);
+  p.SetU16(8, chapter);
+  p.SetU16(10, slot);
+  return Out(p);
+}

@@ -1,0 +1,32 @@
+#pragma once
+// The packets a computer chapter gives its orders in: the very packets a
+// player's client sends for the same orders, so that they pass the same
+// checks (SrvSubmitOrder, SrvTakeVotePacket). Each replaces the unit's queue.
+//
+// Any thread.
+
+#include <array>
+#include <cstdint>
+
+#include "Game/model/GUnit.h"
+#include "Game/rules/GUnitTem.h"
+#include "server/SrvStartPackets.h"
+
+// 301: move to an asteroid (type 2).
+SrvPacket SrvAiMoveOrder(const CGUnit& unit, std::uint16_t asteroid);
+// 301: attack a unit (type 5).
+SrvPacket SrvAiAttackOrder(const CGUnit& unit, const CGUnit& target);
+// 301: build a ship of the design where the unit is (type 16).
+SrvPacket SrvAiBuildShipOrder(const CGUnit& unit, const CGUnitTemplate& design);
+// 301: build ATVs of the four kinds into the unit's hold (type 13).
+SrvPacket SrvAiBuildAtvsOrder(const CGUnit& unit, const std::array<std::uint8_t, kAtvKinds>& counts);
+// 301: land ATVs from the hold on the zones of the unit's asteroid (type 14).
+SrvPacket SrvAiLandAtvsOrder(const CGUnit& unit, const LandingBlock& landing);
+// 510: the chapter's allocation to a module's research.
+SrvPacket SrvAiResearchOrder(std::uint16_t chapter, std::uint16_t module, std::uint16_t percent);
+// 555: a standing transfer of `amount` of a mineral each turn between two of
+// the chapter's asteroids, `transitTurns` on the way.
+SrvPacket SrvAiTransferOrder(std::uint16_t chapter, std::uint16_t source, std::uint16_t destination,
+                             std::uint8_t mineral, std::uint16_t amount, std::uint16_t transitTurns);
+// 456: the chapter's imperator vote for a slot of its guild.
+SrvPacket SrvAiImperatorVote(std::uint16_t chapter, std::uint16_t slot);

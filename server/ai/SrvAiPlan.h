@@ -1,0 +1,38 @@
+#pragma once
+// A computer chapter's turn while its orders are being chosen: what it may
+// still spend, what it has and has already ordered, and the orders so far.
+//
+// One thread only.
+
+#include <cstdint>
+#include <vector>
+
+#include "server/SrvRandom.h"
+#include "server/SrvStartPackets.h"
+#include "server/ai/SrvAiBudget.h"
+#include "server/ai/SrvAiLevel.h"
+
+struct SrvAiPlan {
+  SrvAiPlan(SrvWorld& w, std::uint16_t c, const SrvAiLevel& l, std::uint32_t seed)
+      : world(w), chapter(c), level(l), rng(seed), budget(w, c, l.reservePercent) {}
+
+  SrvWorld& world;
+  std::uint16_t chapter;
+  SrvAiLevel level;
+  SrvRandom rng;
+  SrvAiBudget budget;
+  // Operational units, and ships ordered this turn.
+  int units = 0;
+  // Of those, the ones that build or carry ATVs.
+  int workers = 0;
+  // Asteroids a unit has been sent to settle this turn.
+  std::vector<std::uint16_t> settling;
+  std::vector<SrvPacket> orders;
+};
+
+// The order of one idle operational unit of the chapter, if it gets one:
+// fight an enemy where it stands; build a ship or ATVs where the chapter has
+// a pool; land ATVs it carries on free zones, or carry them to the nearest
+// asteroid it may settle; warships set out against the nearest enemy
+// asteroid as often as the level's aggression says.
+void SrvAiCommandUnit(SrvAiPlan& plan, CGUnit& unit);

@@ -1,0 +1,37 @@
+#pragma once
+// What a computer chapter looks at to choose its orders: enemy units where
+// its own stand, asteroids with zones it may land on, asteroids its enemies
+// hold. An enemy is any chapter not on its side (SrvSameSide).
+//
+// One thread only.
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "server/SrvWorld.h"
+
+// The first operational enemy unit at the location index (an asteroid, or
+// solar space), in chapter order; null when there is none.
+CGUnit* SrvAiEnemyAt(const SrvWorld& world, std::uint16_t chapter, std::uint16_t location);
+// Zones of the asteroid nobody holds, in zone order.
+std::vector<std::uint16_t> SrvAiFreeZones(const SrvWorld& world, std::uint16_t asteroid);
+// An asteroid the chapter may settle: it has a free zone and nobody but the
+// chapter controls it.
+bool SrvAiCanSettle(const SrvWorld& world, std::uint16_t chapter, std::uint16_t asteroid);
+// The asteroid nearest to `from` (by the asteroids' distance) for which
+// `wanted` holds, other than `from`; nothing when none does.
+template <class Wanted>
+std::optional<std::uint16_t> SrvAiNearest(const SrvWorld& world, std::uint16_t from, Wanted&& wanted) {
+  std::optional<std::uint16_t> best;
+  std::int32_t bestDistance = 0;
+  for (std::uint16_t a = 0; a < CGSolarDB::GetAsteroidCount(); ++a) {
+    if (a == from || !wanted(a)) continue;
+    const std::int32_t d = world.solar.GetAsteroidDistanceSquared(from, a);
+    if (!best || d < bestDistance) {
+      best = a;
+      bestDistance = d;
+    }
+  }
+  return best;
+}

@@ -1,0 +1,93 @@
+// The computer chapters: orders the intake accepts at every difficulty, the
+// same orders for the same seed, and a whole game of them.
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "Game/model/GUnit.h"
+#include "Game/net/Packets.h"
+#include "server/SrvOrders.h"
+#include "server/ai/SrvAiChapter.h"
+#include "server/ai/SrvAiLevel.h"
+#include "server/ai/SrvVotes.h"
+#include "tests/server/ai/srv_ai_fixture.h"
+
+namespace {
+
+using srv_ai_test::RulesGame;
+
+// One turn as the game runs it, the computer chapters' orders taken by hand
+// so that each verdict is seen; the orders by packet type (301 by order type).
+std::map<std::uint32_t, int> PlayTurn(RulesGame& game, std::uint8_t difficulty, std::vector<SrvPacket>* record = nullptr,
+                                      std::uint32_t seed = 0) {
+  std::map<std::uint32_t, int> given;
+  auto turn = game.Turn();
+  for (std::uint16_t c = 0; c < kMaxChapters; ++c) {
+    if (!game.world.HasChapter(c)) continue;
+    for (const SrvPacket& p : SrvChooseOrders(game.world, c, SrvAiLevelOf(difficulty), seed + game.world.turn * 100 + c)) {
+      if (record != nullptr) record->push_back(p);
+      const std::uint16_t type = ReadU16(p, 0);
+      if (type == PKT_IMPERATOR_VOTE) {
+        EXPECT_TRUE(SrvTakeVotePacket(game.world, c, p)) << "chapter " << c;
+      } else {
+        const SrvOrderVerdict v = SrvSubmitOrder(game.world, c, p);
+        EXPECT_EQ(v, SrvOrderVerdict::kAccepted)
+            << "chapter " << c << " packet " << type << " order " << ReadU32(p, 12) << ": " << SrvOrderVerdictText(v);
+      }
+      ++given[type == PKT_ORDER ? 1000 + ReadU32(p, 12) : type];
+    }
+  }
+  SrvResolveOrders(turn);
+  SrvResolveBattles(turn);
+  SrvResolvePolitics(turn);
+  game.world.AdvanceTurn();
+  return given;
+}
+
+TEST(SrvComputerChapters, EveryDifficultyGivesOrdersTheIntakeAccepts) {
+  for (std::uint8_t difficulty = 0; difficulty < 3; ++difficulty) {
+    SCOPED_TRACE(difficulty);
+    RulesGame game(2, 60, 1, difficulty);
+    std::map<std::uint32_t, int> given;
+    for (int t = 0; t < 30; ++t)
+      for (const auto& [type, n] : PlayTurn(game, difficulty)) given[type] += n;
+    EXPECT_GT(given[1000 + ORDER_BUILD_SHIP], 0);
+    EXPECT_GT(given[1000 + ORDER_MOVE_TO_ASTEROID], 0);
+    EXPECT_GT(given[PKT_MODULE_ALLOCATION], 0);
+    EXPECT_GT(given[PKT_IMPERATOR_VOTE], 0);
+  }
+}
+
+// Every chapter's orders over some turns of a game (a process holds one
+// world at a time, so games are played one after the other).
+std::vector<SrvPacket> OrdersOfAGame(std::uint32_t seed) {
+  RulesGame game(2, 60, 1, 2);
+  std::vector<SrvPacket> all;
+  for (int t = 0; t < 12; ++t) PlayTurn(game, 2, &all, seed);
+  return all;
+}
+
+TEST(SrvComputerChapters, TheSameSeedGivesTheSameOrdersAndAnotherSeedOthers) {
+  const auto first = OrdersOfAGame(77);
+  EXPECT_TRUE(first == OrdersOfAGame(77));
+  EXPECT_FALSE(first == OrdersOfAGame(78));
+}
+
+TEST(SrvComputerChapters, CustomSettingsPlayAtTheirRating) {
+  SrvSetup setup;
+  setup.settings.SetU16(12, 3);
+  for (std::size_t at = 20; at <= 28; at += 2) setup.settings.SetU16(at, 0);
+  for (std::size_t at = 36; at <= 46; at += 2) setup.settings.SetU16(at, 0);
+  EXPECT_EQ(SrvDifficultyOf(setup), 0);
+  setup.settings.SetU16(26, 4);
+  EXPECT_EQ(SrvDifficultyOf(setup), 0) << "4 is still below 5";
+  setup.settings.SetU16(28, 1);
+  EXPECT_EQ(SrvDifficultyOf(setup), 1);
+  setup.settings.SetU16(36, 6);
+  EXPECT_EQ(SrvDifficultyOf(setup), 2);
+  setup.settings.SetU16(12, 0);
+  EXPECT_EQ(SrvDifficultyOf(setup), 0) << "a chosen difficulty stands";
+  EXPECT_LT(SrvAiLevelOf(0).fleetLimit, SrvAiLevelOf(2).fleetLimit);
+}
+
+}  // namespace
