@@ -14,19 +14,38 @@ constexpr std::size_t kShotBytes = 12 + 4 + 5 + 4 + 4 + 4 + 1 + 3 * (5 + 4) + 5;
 constexpr std::size_t kClosingBytes = 5 + 5 + 5;
 constexpr std::size_t kDepartureBytes = 5 + 8;
 
-void PutLocation(plat::ByteWriter& w, const Location& at) {
+// A growing little-endian image; the replay is written field by field.
+class Writer {
+ public:
+  explicit Writer(std::size_t expected) { m_bytes.reserve(expected); }
+  void U8(std::uint8_t v) { m_bytes.push_back(v); }
+  void U16(std::uint16_t v) { Put(v); }
+  void I16(std::int16_t v) { Put(v); }
+  void U32(std::uint32_t v) { Put(v); }
+  std::size_t Size() const { return m_bytes.size(); }
+  std::vector<std::uint8_t> Take() { return std::move(m_bytes); }
+
+ private:
+  template <class T>
+  void Put(T v) {
+    for (std::uint8_t b : plat::EncodeLE(v)) m_bytes.push_back(b);
+  }
+  std::vector<std::uint8_t> m_bytes;
+};
+
+void PutLocation(Writer& w, const Location& at) {
   w.U16(at.asteroid);
   w.I16(at.x);
   w.I16(at.y);
   w.I16(at.z);
 }
 
-void Code(plat::ByteWriter& w, std::uint8_t code) {
+void Code(Writer& w, std::uint8_t code) {
   w.U32(kReplayMarker);
   w.U8(code);
 }
 
-void PutShot(plat::ByteWriter& w, const SrvShot& shot) {
+void PutShot(Writer& w, const SrvShot& shot) {
   w.U32(shot.unitId);
   PutLocation(w, shot.from);
   w.U32(kReplayNoEngine);
@@ -53,7 +72,9 @@ void PutShot(plat::ByteWriter& w, const SrvShot& shot) {
 std::vector<std::uint8_t> BuildBattleReplay(std::uint16_t replay, std::span<CGUnit* const> units,
                                             std::span<const std::vector<SrvShot>> rounds,
                                             std::span<const std::uint32_t> retreated) {
-  plat::ByteWriter w;
+  std::size_t shots = 0;
+  for (const auto& round : rounds) shots += round.size();
+  Writer w(std::min(kMaxReplayBytes, 64 + 32 * units.size() + kShotBytes * shots + kClosingBytes + 5 * rounds.size()));
   std::vector<std::uint8_t> chapters;
   for (const CGUnit* u : units) {
     if (u != nullptr) chapters.push_back(static_cast<std::uint8_t>(u->GetChapter()));

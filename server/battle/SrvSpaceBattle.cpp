@@ -1,10 +1,12 @@
 #include "server/battle/SrvSpaceBattle.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "Game/model/GUnit.h"
 #include "Game/model/GUnitLinks.h"
 #include "Game/model/GUnitModules.h"
+#include "Game/model/GWorldTypes.h"
 
 namespace {
 
@@ -40,6 +42,22 @@ bool HasArmedSlot(const CGUnit& u) {
 std::uint32_t DistanceSq(const CGUnit& a, const CGUnit& b) { return GetLocationDistanceSq(&a.location, &b.location); }
 
 bool Hostile(const CGUnit& a, const CGUnit& b) { return SrvChaptersHostile(a.GetChapter(), b.GetChapter()); }
+
+// Hostility of chapter pairs, asked of the chapters once per battle.
+class HostilityTable {
+ public:
+  HostilityTable() { std::memset(m_known, -1, sizeof(m_known)); }
+  bool operator()(const CGUnit& a, const CGUnit& b) {
+    const std::uint32_t ca = a.GetChapter(), cb = b.GetChapter();
+    if (ca >= kMaxChapters || cb >= kMaxChapters) return SrvChaptersHostile(ca, cb);
+    std::int8_t& known = m_known[ca][cb];
+    if (known < 0) known = SrvChaptersHostile(ca, cb) ? 1 : 0;
+    return known != 0;
+  }
+
+ private:
+  std::int8_t m_known[kMaxChapters][kMaxChapters];
+};
 
 bool PlanMatches(const CGUnit& u, std::uint8_t whoToFireAt) {
   switch (whoToFireAt) {
@@ -78,11 +96,11 @@ class Battle {
   }
 
  private:
-  bool HostilesRemain() const {
+  bool HostilesRemain() {
     for (std::size_t i = 0; i < m_fighters.size(); ++i) {
       if (m_fighters[i].out) continue;
       for (std::size_t j = i + 1; j < m_fighters.size(); ++j) {
-        if (!m_fighters[j].out && Hostile(*m_fighters[i].unit, *m_fighters[j].unit)) return true;
+        if (!m_fighters[j].out && m_hostile(*m_fighters[i].unit, *m_fighters[j].unit)) return true;
       }
     }
     return false;
@@ -115,21 +133,22 @@ class Battle {
     return nullptr;
   }
 
-  // The unit's target by its plan: its attack order's target only, or the
-  // nearest hostile of the kind the plan names (any nearest hostile when the
-  // plan allows it and none of that kind is there).
+  // The unit's target: its attack order's target while that is in the
+  // battle; else, unless the plan allows only that one, the nearest hostile
+  // of the kind the plan names (any nearest when none is there and the plan
+  // allows it).
   Fighter* ChooseTarget(const CGUnit& u) {
-    if (u.targeting[2] != 0) {
-      const UnitOrder* first = u.GetOrderCount() != 0 ? u.GetOrder(0) : nullptr;
-      if (first == nullptr || first->type != ORDER_ATTACK_UNIT) return nullptr;
+    const UnitOrder* first = u.GetOrderCount() != 0 ? u.GetOrder(0) : nullptr;
+    if (first != nullptr && first->type == ORDER_ATTACK_UNIT) {
       Fighter* t = FindById(first->Word(0));
-      return t != nullptr && Hostile(u, *t->unit) ? t : nullptr;
+      if (t != nullptr && m_hostile(u, *t->unit)) return t;
     }
+    if (u.targeting[2] != 0) return nullptr;
     Fighter* match = nullptr;
     Fighter* fallback = nullptr;
     std::uint32_t best = 0xFFFFFFFFu, fallbackBest = 0xFFFFFFFFu;
     for (Fighter& f : m_fighters) {
-      if (f.out || !Hostile(u, *f.unit)) continue;
+      if (f.out || !m_hostile(u, *f.unit)) continue;
       const std::uint32_t d = DistanceSq(u, *f.unit);
       if (PlanMatches(*f.unit, u.targeting[0])) {
         if (d < best) best = d, match = &f;
@@ -145,7 +164,7 @@ class Battle {
     Fighter* found = nullptr;
     std::uint32_t best = 0xFFFFFFFFu;
     for (Fighter& f : m_fighters) {
-      if (f.out || !Hostile(u, *f.unit)) continue;
+      if (f.out || !m_hostile(u, *f.unit)) continue;
       const std::uint32_t d = DistanceSq(u, *f.unit);
       if (d <= rangeSq && d < best) best = d, found = &f;
     }
@@ -266,6 +285,7 @@ class Battle {
   }
 
   std::vector<Fighter> m_fighters;
+  HostilityTable m_hostile;
   SrvRandom& m_random;
   SrvSpaceBattleResult m_result;
 };
