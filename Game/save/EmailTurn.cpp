@@ -28,6 +28,12 @@ std::string TwoDigits(std::uint16_t chapter) {
   return text;
 }
 
+// The chapter number of G's last two characters; -1 when they are not digits.
+int ChapterOfName(const std::string& g) {
+  if (g.size() < 2 || g[g.size() - 2] < '0' || g[g.size() - 2] > '9' || g.back() < '0' || g.back() > '9') return -1;
+  return (g[g.size() - 2] - '0') * 10 + (g.back() - '0');
+}
+
 }  // namespace
 
 std::string EmailInputFileName(const std::string& gameName) { return g_instData.GetEmailPath() + gameName; }
@@ -59,9 +65,7 @@ int ReadEmailInputFile(CNetSession& session, std::uint16_t localChapter) {
     FileWriter(out).U32(playing);
     plat::fclose(out);
   }
-  const std::string& g = session.emailGameName;
-  if (g.size() < 2 || g[g.size() - 2] < '0' || g[g.size() - 2] > '9' || g.back() < '0' || g.back() > '9') return -1;
-  return (g[g.size() - 2] - '0') * 10 + (g.back() - '0');
+  return ChapterOfName(session.emailGameName);
 }
 
 bool WriteEmailPacket(const CNetSession& session, std::uint16_t localChapter, const std::uint8_t* packet,
@@ -90,9 +94,11 @@ int ReadEmailPacket(CNetSession& session, std::span<std::uint8_t> buffer, std::u
 
 bool ProcessEmailTurn(CNetSession& session) {
   if (session.emailHeader < kEmailSkipReload) {
-    const std::uint16_t chapter = g_gameData != nullptr ? g_gameData->localChapterId
+    // Between turns the program holds no game: the chapter is the
+    // application's, or the one the input file is addressed to.
+    const std::uint16_t chapter = g_gameData != nullptr      ? g_gameData->localChapterId
                                   : g_saveLinks.appChapterId ? g_saveLinks.appChapterId()
-                                                             : 0;
+                                                             : static_cast<std::uint16_t>(ChapterOfName(session.emailGameName));
     if (!CGameLoader::ForEmail(EmailClientFileName(session.emailGameName, chapter).c_str()).Load()) {
       if (g_saveLinks.showTextBox) g_saveLinks.showTextBox("EMAILCSE", nullptr);
       return false;

@@ -1,0 +1,114 @@
+// An e-mail game between two players, played through files alone: the
+// server library creates the game and resolves each turn from the players'
+// turn files; each player's client reads its input file, replays it into the
+// game model, sends its moves into its turn file and keeps its state in its
+// e-mail client file between turns.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstring>
+#include <fstream>
+#include <functional>
+#include <sstream>
+
+#include "Game/model/GChapter.h"
+#include "Game/model/GGameData.h"
+#include "Game/net/NetDispatcher.h"
+#include "Game/net/NetHandlerLinks.h"
+#include "Game/net/NetSession.h"
+#include "Game/net/Packets.h"
+#include "Game/save/EmailTurn.h"
+#include "Game/save/SaveGame.h"
+#include "Game/save/SaveLinks.h"
+#include "hvmulti/HvMulti.h"
+#include "platform/core/bytes.h"
+#include "server/SrvEmail.h"
+#include "tests/Game/root/root_fixture.h"
+
+namespace {
+
+class EmailGame : public root_test::RootGame {
+ protected:
+  EmailGame() {
+    g_netHandlerLinks = NetHandlerLinks{};
+    g_netHandlerLinks.notify = [](std::uint32_t, std::uintptr_t, std::intptr_t, bool) {};
+    g_saveLinks = SaveLinks{};
+    g_saveLinks.playerName = [this] { return playerName.c_str(); };
+    folder = box.Host("").string() + "/";
+    log.Open(folder + "server.log");
+  }
+  ~EmailGame() override {
+    AttachSessionLinks(nullptr);
+    g_netHandlerLinks = NetHandlerLinks{};
+    g_saveLinks = SaveLinks{};
+    delete g_gameData;
+  }
+
+  // One player's turn: the client starts, reads its input, plays `move`
+  // (if any), ends the turn and keeps its state. The model's turn afterwards.
+  std::uint32_t PlayTurn(std::uint16_t chapter, const std::function<void(CNetSession&)>& move = {}) {
+    NetSessionLinks links;
+    CNetSession* self = nullptr;
+    links.writeEmailPacket = [&](const std::uint8_t* p, std::uint32_t n, int) {
+      EXPECT_TRUE(WriteEmailPacket(*self, chapter, p, n));
+    };
+    CNetSession session(std::make_unique<CHvMulti>(), links);
+    self = &session;
+    session.emailMode = 1;
+    char name[16];
+    std::snprintf(name, sizeof name, "duel.s%02u", static_cast<unsigned>(chapter));
+    session.emailGameName = name;
+    g_netHandlerLinks.readEmailPacket = [&](std::span<std::uint8_t> buffer, std::uint32_t* length) {
+      return ReadEmailPacket(session, buffer, length);
+    };
+    playerName = "Player " + std::to_string(chapter);
+    EXPECT_EQ(ReadEmailInputFile(session, chapter), chapter);
+    // The first input starts the game: the program makes its model for it.
+    if (session.emailHeader == kEmailSkipReload) g_gameData = new CGameData(chapter, 8);
+    AttachSessionLinks(&session);
+    EXPECT_TRUE(ProcessEmailTurn(session));
+    const std::uint32_t turn = g_gameData->turn;
+    if (move) move(session);
+    EXPECT_TRUE(WriteEmailClientFile(EmailClientFileName(session.emailGameName, chapter).c_str()));
+    AttachSessionLinks(nullptr);
+    g_netHandlerLinks.readEmailPacket = nullptr;
+    delete g_gameData;
+    return turn;
+  }
+
+  std::string ServerLog() const {
+    std::ifstream in(folder + "server.log");
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+  }
+
+  std::string folder;
+  std::string playerName;
+  SrvLog log;
+};
+
+TEST_F(EmailGame, TwoPlayersPlayThreeTurnsThroughTurnFilesOnly) {
+  ASSERT_TRUE(CreateEmailGame(folder, "duel", 11, log));
+  const auto rename = [](CNetSession& session) {
+    std::array<std::uint8_t, 48> p{};
+    plat::ByteWriter w(p);
+    w.WriteAt<std::uint16_t>(0, PKT_CHAPTER_NAME);
+    w.WriteAt<std::uint16_t>(8, 9);
+    std::memcpy(p.data() + 16, "Nine Wolves", 11);
+    session.Send(kAllPlayersSlot, p.data(), p.size());
+  };
+  for (std::uint32_t turn = 0; turn < 3; ++turn) {
+    EXPECT_EQ(PlayTurn(9, turn == 0 ? rename : std::function<void(CNetSession&)>{}), turn);
+    EXPECT_EQ(PlayTurn(17), turn);
+    ASSERT_TRUE(ProcessEmailTurn(folder, "duel.svr", log));
+    EXPECT_NE(ServerLog().find("turn " + std::to_string(turn) + " processed with 2 turn files"), std::string::npos)
+        << ServerLog();
+  }
+  // The fourth turn's input carries what the others did: the rename reached the other player.
+  std::string seen;
+  EXPECT_EQ(PlayTurn(17, [&](CNetSession&) { seen = g_gameData->guildList->GetChapter(9)->GetName(); }), 3u);
+  EXPECT_EQ(seen, "Nine Wolves");
+}
+
+}  // namespace
