@@ -15,6 +15,7 @@
 #include "sg/model/model.h"
 #include "sg/render/horizon.h"
 #include "sg/render/primitives.h"
+#include "sg/terrain/lod.h"
 
 std::uint32_t g_sgTriDrawFirst = 0;
 std::uint32_t g_sgTriDrawLast = 0xFFFFFFFF;
@@ -126,6 +127,7 @@ SGError SGRendererDestroy(SGRenderer* rend) {
   if (rend->renFrameBuffer != nullptr && rend->renFrameBuffer->fbRenderer == rend) {
     rend->renFrameBuffer->fbRenderer = nullptr;
   }
+  ISGLodDestroy(rend);
   FreeAll(rend);
   return SG_ERROR_NONE;
 }

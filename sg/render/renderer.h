@@ -189,6 +189,7 @@ struct SGRenderer {
   float renSortEye[3];  // the eye of the painter's sort, in the sorted scene's frame
   std::size_t renScratchUsed;  // bytes of the context's scratch buffer in use by the drawn instance
   std::uint32_t renDrawDepth;  // instance draws under way (sub-instances nest)
+  float renLODDistFactor;      // terrain: factor on full squared distances (sg/terrain/lod.h); <= 0 takes renLODScale
 };
 
 constexpr std::uint32_t SG_REND_MAX_SLOTS = 16;

@@ -11,6 +11,7 @@
 #include "sg/material/material.h"
 #include "sg/scene/scene.h"
 #include "sg/scene/scenefile.h"
+#include "sg/terrain/page.h"
 
 namespace {
 
@@ -265,6 +266,7 @@ SGError SGSceneLoad(SGScene* scene, SGDataPath* dp, const char* name) {
 }
 
 SGError SGSceneUnload(SGScene* scene) {
+  ISGSceneFreeTerrain(scene);
   FreeTable<SGPageHeightInfo>(scene->scnHeightTable, FreeHeightInfo);
   FreeTable<SGPageTexInfo>(scene->scnTextureTable, FreeTexInfo);
   scene->scnHeightTable = nullptr;

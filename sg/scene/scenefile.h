@@ -7,9 +7,18 @@
 
 struct SGTextureMap;
 
+struct SGPageHeightLOD;
+
 struct SGPageHeightInfo {
   std::uint32_t phiIndex;
   char* phiName;  // owned copy
+  // Kept by the terrain pages (sg/terrain/page.h): loaded state, users, height range and grids.
+  std::uint32_t phiFlags;
+  std::uint32_t phiRefCnt;
+  float phiFloor;
+  float phiCeiling;
+  std::uint32_t phiNumTerrLODs;
+  SGPageHeightLOD* phiLOD;
 };
 
 struct SGPageTexInfo {
