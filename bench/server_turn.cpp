@@ -1,103 +1,97 @@
-// One turn of a 40-chapter, 150-asteroid game resolved by the server, as a
-// ratio to the client applying the same turn's results (its packets through
-// the dispatcher, then its own advance of the model), measured in the same
-// run; and the heap the server holds for that game. The game has no units
-// yet: the server does not place any. Autosave is off: the disk is not
-// measured.
+// One turn of the server's order resolution and orbits in a 40-chapter,
+// 150-asteroid game of 2,000 units (a third of them on their way somewhere,
+// a unit whose trip ended given a new one), as a ratio to the same turn of
+// the same world without units, measured in the same run; and the heap the
+// units' world holds.
 #include <benchmark/benchmark.h>
 #include <malloc.h>
 
 #include <chrono>
+#include <memory>
 #include <vector>
 
-#include "Game/model/GGameData.h"
-#include "Game/net/NetDispatcher.h"
-#include "Game/net/Packets.h"
-#include "Game/rules/GRulesPackets.h"
-#include "server/SrvGame.h"
+#include "Game/model/GChapter.h"
+#include "Game/model/GUnit.h"
+#include "server/SrvOrders.h"
+#include "server/SrvTurnSteps.h"
+#include "tests/server/srv_test_rules.h"
 
 namespace {
 
-constexpr int kClientRounds = 200;
+constexpr int kUnits = 2000;
+constexpr int kBaselineTurns = 50;
 
-struct Recorder : SrvOutbox {
-  std::vector<SrvPacket> sent;
-  bool keep = true;
-  void Send(std::uint32_t, const SrvPacket& packet, bool) override {
-    if (keep) sent.push_back(packet);
-  }
-};
-
-template <std::size_t N>
-std::vector<std::uint8_t> Bytes(const PacketImage<N>& p) {
-  return {p.bytes.begin(), p.bytes.end()};
-}
-
-std::vector<std::uint8_t> EndTurn(std::uint32_t turn) {
-  PacketImage<16> p(PKT_END_TURN);
-  p.Put<std::uint32_t>(8, turn);
-  return Bytes(p);
-}
-
-// A started game of 8 chapters per guild and 150 asteroids, held by player 1 as chapter 0.
-void StartBigGame(SrvGame& game) {
-  game.PlayerJoined(1);
+SrvSetup BigSetup() {
   SrvSetup setup;
-  setup.config.SetU16(18, 0);
-  setup.config.SetU16(34, 1);
-  game.Receive(1, Bytes(setup.config));
-  game.Receive(1, Bytes(PacketImage<48>(PKT_CHAPTER_CLAIM)));
-  game.Receive(1, Bytes(PacketImage<12>(PKT_START)));
-  // The turn's resolution is measured, not the disk.
-  game.Receive(1, Bytes(PacketImage<12>(PKT_AUTOSAVE)));
+  setup.config.SetU16(14, 8);
+  setup.config.SetU16(16, 150);
+  return setup;
 }
 
-// Nanoseconds per turn of the client taking the server's results.
-double ClientTurnNs() {
-  Recorder out;
+std::vector<std::uint32_t> FillWithUnits(SrvWorld& world) {
+  std::vector<std::uint32_t> ids;
+  for (int k = 0; ids.size() < static_cast<std::size_t>(kUnits); ++k) {
+    const auto chapter = static_cast<std::uint16_t>(k % kMaxChapters);
+    CGChapter* c = world.Chapter(chapter);
+    CGUnitTemplate* design = world.templates->GetTemplate(chapter, 0, 1);
+    if (c == nullptr || design == nullptr) return ids;
+    const Location at{c->homeAsteroid, static_cast<std::int16_t>(1000 + 40 * (k / kMaxChapters)), 600, 0};
+    if (CGUnit* u = world.CreateUnit(chapter, design, at)) ids.push_back(u->id);
+  }
+  return ids;
+}
+
+// Every third unit without an order sets off for another asteroid.
+void GiveOrders(SrvWorld& world, const std::vector<std::uint32_t>& ids, std::uint32_t turn) {
+  for (std::size_t i = 0; i < ids.size(); i += 3) {
+    std::uint16_t at = 0;
+    const CGUnit* u = world.pieces->FindUnit(ids[i], &at);
+    if (u == nullptr || u->GetOrderCount() != 0) continue;
+    UnitOrder move;
+    move.type = ORDER_MOVE_TO_ASTEROID;
+    move.SetWord(0, static_cast<std::uint32_t>((u->location.asteroid + 1 + (i + turn) % 7) % 150));
+    SrvSubmitOrder(world, static_cast<std::uint16_t>(u->GetChapter()), BuildOrderPacket(u->id, move, kInsertReplace).bytes);
+  }
+}
+
+void ResolveTurn(SrvWorld& world, const SrvSetup& setup) {
   SrvLog log;
-  std::vector<SrvPacket> start, turn;
-  {
-    SrvGame game(out, log, nullptr, 7);
-    StartBigGame(game);
-    start = out.sent;
-    out.sent.clear();
-    game.Receive(1, EndTurn(0));
-    turn = out.sent;
-  }
-  CGameData data(0, 8);
-  g_gameData = &data;
-  for (const auto& p : start) HandlePacket(nullptr, p, 1);
+  SrvRandom random(world.turn);
+  SrvTurnContext turn{world, setup, log, random};
+  SrvResolveOrders(turn);
+  world.AdvanceTurn();
+}
+
+double EmptyTurnNs(const SrvSetup& setup) {
+  SrvWorld world;
+  world.Generate(setup, 7, nullptr);
   const auto begin = std::chrono::steady_clock::now();
-  for (int i = 0; i < kClientRounds; ++i) {
-    for (const auto& p : turn) HandlePacket(nullptr, p, 1);
-    data.AdvanceModelTurn();
-  }
-  const double ns =
-      std::chrono::duration<double, std::nano>(std::chrono::steady_clock::now() - begin).count() /
-      kClientRounds;
-  g_gameData = nullptr;
-  return ns;
+  for (int i = 0; i < kBaselineTurns; ++i) ResolveTurn(world, setup);
+  return std::chrono::duration<double, std::nano>(std::chrono::steady_clock::now() - begin).count() /
+         kBaselineTurns;
 }
 
 void BM_ServerTurn(benchmark::State& state) {
-  const double client = ClientTurnNs();
-  Recorder out;
-  out.keep = false;
-  SrvLog log;
+  const SrvSetup setup = BigSetup();
+  const double empty = EmptyTurnNs(setup);
+  const auto rules = SrvTestRules();
   const std::size_t before = mallinfo2().uordblks;
-  SrvGame game(out, log, nullptr, 7);
-  StartBigGame(game);
+  auto world = std::make_unique<SrvWorld>();
+  world->UseRules(rules.first, rules.second);
+  world->Generate(setup, 7, nullptr);
+  const std::vector<std::uint32_t> ids = FillWithUnits(*world);
   const std::size_t held = mallinfo2().uordblks - before;
-  std::uint32_t turn = 0;
   const auto begin = std::chrono::steady_clock::now();
-  for (auto _ : state) game.Receive(1, EndTurn(turn++));
-  const double each =
-      std::chrono::duration<double, std::nano>(std::chrono::steady_clock::now() - begin).count() /
-      static_cast<double>(state.iterations());
-  state.counters["x_client"] = each / client;
-  state.counters["server_bytes"] = static_cast<double>(held);
+  for (auto _ : state) {
+    GiveOrders(*world, ids, world->turn);
+    ResolveTurn(*world, setup);
+  }
+  const double each = std::chrono::duration<double, std::nano>(std::chrono::steady_clock::now() - begin).count() /
+                      static_cast<double>(state.iterations());
+  state.counters["units"] = static_cast<double>(ids.size());
+  state.counters["x_empty_world"] = each / empty;
+  state.counters["world_bytes"] = static_cast<double>(held);
 }
-BENCHMARK(BM_ServerTurn);
+BENCHMARK(BM_ServerTurn)->Unit(benchmark::kMillisecond);
 
 }  // namespace
