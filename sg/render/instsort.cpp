@@ -9,6 +9,7 @@
 #include "sg/cull/cull.h"
 #include "sg/instance/instance.h"
 #include "sg/plume/plume.h"
+#include "sg/query/terrainquery.h"
 #include "sg/render/renderer.h"
 #include "sg/scene/scene.h"
 
@@ -122,14 +123,22 @@ bool CoverAllows(const SGRenderer* rend, const SGScene* scene, const SGInstance*
   return true;
 }
 
-// In a sub-scene, an instance just above the cover fades in with its height over it.
-bool FadeUnderCover(const SGScene* scene, SGInstance* inst) {
+// In a sub-scene, an instance just above the cover fades in with its height
+// over it, measured from the cloud's own ground where that lies under it.
+bool FadeUnderCover(SGScene* scene, SGInstance* inst) {
   const SGScene* super = SuperOf(scene);
   if (super == nullptr) {
     return true;
   }
   const SGCloudCover& cov = super->scnCover;
-  const double h = inst->instPos[2] - cov.covHeight;
+  double h = inst->instPos[2] - cov.covHeight;
+  double ground = 0.0;
+  if (h < scene->scnCacheCeiling && (scene->scnFlags & SG_SCN_FLAG_TERRAIN) != 0) {
+    const double at[3] = {inst->instPos[0], inst->instPos[1], h};
+    if (ISGTerrainHeight(scene, at, &ground) == SG_HIT_TERRAIN) {
+      h -= ground;
+    }
+  }
   if (h < 0.0) {
     return false;
   }

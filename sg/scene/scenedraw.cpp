@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "sg/core/context.h"
 #include "sg/core/point.h"
 #include "sg/cull/cull.h"
 #include "sg/fb/framebuffer.h"
@@ -9,6 +10,7 @@
 #include "sg/render/horizon.h"
 #include "sg/render/instsort.h"
 #include "sg/render/renderer.h"
+#include "sg/scene/culldisplay.h"
 #include "sg/scene/scene.h"
 
 namespace {
@@ -41,6 +43,15 @@ void WithOrigin(SGScene* scene, SGInstance* camera, double sign) {
       camera->instPos[k] += sign * scene->scnOrigin[k];
     }
   }
+}
+
+constexpr std::uint32_t kCullDisplayColour = 10;
+
+// Seen from above a cloud cover that hides the ground, nothing of the scene below shows.
+bool HiddenByCover(const SGRenderer* rend, const SGScene* scene) {
+  const SGCloudCover& cov = scene->scnCover;
+  return (scene->scnFlags & SG_SCN_FLAG_COVERED) != 0 && (cov.covFlags & (0x2 | 0x4)) != 0 &&
+         rend->renEye[2] > cov.covHeight;
 }
 
 SGError CleanUp(SGRenderer* rend, SGScene* scene, SGError status) {
@@ -95,9 +106,15 @@ SGError DrawFrame(SGRenderer* rend, SGScene* scene, SGInstance* camera) {
   }
   // Terrain strips are not drawn by this build; a scene with terrain draws its
   // instances the same way as one without.
-  err = ISGSceneSortAndDraw(rend, scene);
-  if (err != SG_ERROR_NONE) {
-    return CleanUp(rend, scene, err);
+  if (!HiddenByCover(rend, scene)) {
+    err = ISGSceneSortAndDraw(rend, scene);
+    if (err != SG_ERROR_NONE) {
+      return CleanUp(rend, scene, err);
+    }
+  }
+  if (scene->scnCullRoot != nullptr && rend->renContext != nullptr &&
+      (rend->renContext->ctxDebug & SG_CTX_DEBUG_DRAW) != 0) {
+    ISGCullScene(rend, scene->scnCullRoot, nullptr, kCullDisplayColour);
   }
   if ((scene->scnFlags & SG_SCN_FLAG_DRAWING) == 0) {
     return CleanUp(rend, scene, SG_ERROR_ABANDONED);
