@@ -9,6 +9,7 @@
 #include "server/ai/SrvGuildTally.h"
 #include "server/ai/SrvPoliticsNotices.h"
 #include "server/ai/SrvPoliticsPackets.h"
+#include "server/ai/SrvScores.h"
 #include "server/ai/SrvVictoryRules.h"
 
 namespace {
@@ -111,5 +112,6 @@ void SrvResolvePolitics(SrvTurnContext& turn) {
     if (rules.Imperators()) SettleImperator(turn, g, imperators[g], tally, rules);
     TellGuild(turn, g, SrvGuildVotesPacket(world, g, tally));
   }
+  SrvUpdateScores(world);
   SrvDrainNotifications(turn);
 }

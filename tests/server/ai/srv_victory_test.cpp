@@ -35,7 +35,7 @@ TEST(SrvVictory, LastManStandingWhenOneGuildIsLeftItsBestScorerFirst) {
     if (c != 33 && game.world.HasChapter(c)) game.Strip(c);
   ASSERT_FALSE(EndOfTurn(game)) << "chapter 33 is still in";
   game.Strip(33);
-  game.world.scores[1] = 50;
+  game.GiveAsteroids(1, 2);
   auto turn = game.Turn();
   SrvResolvePolitics(turn);
   const auto end = SrvCheckGameEnd(turn);
@@ -114,8 +114,7 @@ TEST(SrvVictory, AGuildInInterregnumHasNoImperatorToWin) {
 TEST(SrvVictory, BiggestIsBestAfterTheGameLength) {
   WorldGame game(2, 40, 1 | 4);
   game.setup.config.SetU16(22, 30);
-  game.world.scores[17] = 900;
-  game.world.scores[16] = 10;
+  game.GiveAsteroids(17, 3);
   game.world.turn = 29;
   ASSERT_FALSE(EndOfTurn(game));
   game.world.turn = 30;
@@ -185,6 +184,27 @@ TEST(SrvGameOverPacket, TheClientPlaysEachChaptersResultAndShowsItsFigures) {
   EXPECT_EQ(ReadU32(packet, 612 + 4 * 9), 777u) << "exotics";
   EXPECT_EQ(packet[8 + 2], 0) << "chapter 2 is not in a game of two per guild";
   EXPECT_EQ(packet[50 + 2], 0);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(SrvScores, AsteroidsZonesAndWealthCountAndTheEliminatedKeepTheirs) {
+  WorldGame game(1, 40, 1);
+  game.Chapter(0).credits = 1000;
+  game.world.poolDB.SetMineral(game.Chapter(0).homeAsteroid, MINERAL_METALS, 250);
+  game.GiveAsteroids(0, 1);
+  auto turn = game.Turn();
+  SrvResolvePolitics(turn);
+  const std::uint32_t zones = game.world.solar.GetAsteroid(1)->GetZoneCount() + 1;  // asteroid 1 whole, the home's first
+  const std::uint32_t wealth = (1000 + 250 + 3 * 400) / 100;  // the home pool's four minerals
+  EXPECT_EQ(game.world.scores[0], 2 * 100 + 10 * zones + wealth);
+  const std::uint32_t before = game.world.scores[8];
+  game.Strip(8);
+  auto next = game.Turn();
+  SrvResolvePolitics(next);
+  EXPECT_EQ(game.world.scores[8], before);
 }
 
 }  // namespace
