@@ -79,7 +79,8 @@ SrvPacket BuildTerrainClearedPacket(std::uint16_t asteroid) {
   return Bytes(p);
 }
 
-std::vector<SrvPacket> BuildTerrainEventPackets(std::uint16_t asteroid, std::span<const TerrainEvent> events) {
+std::vector<SrvPacket> BuildTerrainEventPackets(std::uint16_t asteroid,
+                                                std::span<const TerrainEvent> events) {
   std::vector<SrvPacket> out;
   for (std::size_t at = 0; at < events.size(); at += kTerrainEventsPerPacket) {
     const std::size_t n = std::min(kTerrainEventsPerPacket, events.size() - at);
@@ -90,7 +91,8 @@ std::vector<SrvPacket> BuildTerrainEventPackets(std::uint16_t asteroid, std::spa
     for (std::size_t i = 0; i < n; ++i) {
       const TerrainEvent& e = events[at + i];
       const std::size_t r = 12 + kTerrainEventRecordSize * i;
-      const std::uint32_t fields[8] = {e.a, e.b, e.sourceType, e.d, e.sourceValue, e.targetType, e.g, e.targetValue};
+      const std::uint32_t fields[8] = {e.a,           e.b,          e.sourceType, e.d,
+                                       e.sourceValue, e.targetType, e.g,          e.targetValue};
       for (int f = 0; f < 8; ++f) w.WriteAt(r + 4 * static_cast<std::size_t>(f), fields[f]);
       w.WriteAt(r + 32, e.w);
     }

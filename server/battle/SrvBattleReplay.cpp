@@ -74,7 +74,8 @@ std::vector<std::uint8_t> BuildBattleReplay(std::uint16_t replay, std::span<CGUn
                                             std::span<const std::uint32_t> retreated) {
   std::size_t shots = 0;
   for (const auto& round : rounds) shots += round.size();
-  Writer w(std::min(kMaxReplayBytes, 64 + 32 * units.size() + kShotBytes * shots + kClosingBytes + 5 * rounds.size()));
+  Writer w(std::min(kMaxReplayBytes,
+                    64 + 32 * units.size() + kShotBytes * shots + kClosingBytes + 5 * rounds.size()));
   std::vector<std::uint8_t> chapters;
   for (const CGUnit* u : units) {
     if (u != nullptr) chapters.push_back(static_cast<std::uint8_t>(u->GetChapter()));

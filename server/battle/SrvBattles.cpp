@@ -29,7 +29,8 @@ std::vector<CGUnit*> OperationalUnitsAt(const CGGamePieceDB& pieces, std::uint16
     const auto o = static_cast<std::uint16_t>(owner);
     const std::uint32_t n = pieces.CountOperationalUnits(location, static_cast<std::int16_t>(owner));
     for (std::uint32_t k = 0; k < n; ++k) {
-      if (CGUnit* u = pieces.GetOperationalUnitAt(location, o, static_cast<std::uint16_t>(k))) units.push_back(u);
+      if (CGUnit* u = pieces.GetOperationalUnitAt(location, o, static_cast<std::uint16_t>(k)))
+        units.push_back(u);
     }
   }
   return units;
@@ -45,7 +46,8 @@ std::vector<std::vector<CGUnit*>> SolarGroups(const std::vector<CGUnit*>& units)
   };
   for (std::size_t i = 0; i < units.size(); ++i) {
     for (std::size_t j = i + 1; j < units.size(); ++j) {
-      if (GetLocationRangeSq(&units[i]->location, &units[j]->location) <= kSolarMeetRangeSq) root[find(j)] = find(i);
+      if (GetLocationRangeSq(&units[i]->location, &units[j]->location) <= kSolarMeetRangeSq)
+        root[find(j)] = find(i);
     }
   }
   std::vector<std::vector<CGUnit*>> groups(units.size());

@@ -39,9 +39,13 @@ bool HasArmedSlot(const CGUnit& u) {
   return false;
 }
 
-std::uint32_t DistanceSq(const CGUnit& a, const CGUnit& b) { return GetLocationDistanceSq(&a.location, &b.location); }
+std::uint32_t DistanceSq(const CGUnit& a, const CGUnit& b) {
+  return GetLocationDistanceSq(&a.location, &b.location);
+}
 
-bool Hostile(const CGUnit& a, const CGUnit& b) { return SrvChaptersHostile(a.GetChapter(), b.GetChapter()); }
+bool Hostile(const CGUnit& a, const CGUnit& b) {
+  return SrvChaptersHostile(a.GetChapter(), b.GetChapter());
+}
 
 // Hostility of chapter pairs, asked of the chapters once per battle.
 class HostilityTable {
@@ -61,10 +65,14 @@ class HostilityTable {
 
 bool PlanMatches(const CGUnit& u, std::uint8_t whoToFireAt) {
   switch (whoToFireAt) {
-    case 1: return u.GetAtvCapacity() != 0;
-    case 2: return u.GetAttackStrength() != 0;
-    case 3: return u.GetConstructionCapacity() != 0;
-    default: return true;
+    case 1:
+      return u.GetAtvCapacity() != 0;
+    case 2:
+      return u.GetAttackStrength() != 0;
+    case 3:
+      return u.GetConstructionCapacity() != 0;
+    default:
+      return true;
   }
 }
 
@@ -231,7 +239,8 @@ class Battle {
   static std::uint16_t ShieldModule(const CGUnit& t, std::uint8_t kind) {
     for (int s = 0; s < kUnitSlots; ++s) {
       const ModuleRecord* m = SlotModule(t.design, s);
-      if (m != nullptr && m->type == MODULE_DEFENSE && m->TypeByte(1 + kind) != 0 && t.GetSlotDamagePercent(s) < 100) {
+      if (m != nullptr && m->type == MODULE_DEFENSE && m->TypeByte(1 + kind) != 0 &&
+          t.GetSlotDamagePercent(s) < 100) {
         return t.design->slots[s].moduleId;
       }
     }

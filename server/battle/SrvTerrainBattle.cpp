@@ -18,7 +18,9 @@ constexpr std::uint32_t kFacilityBits[] = {FACILITY_POWER, FACILITY_MINING, FACI
 
 using Counts = std::array<int, kAtvKinds>;
 
-int Total(const Counts& c) { return c[0] + c[1] + c[2] + c[3]; }
+int Total(const Counts& c) {
+  return c[0] + c[1] + c[2] + c[3];
+}
 
 // Combat ATVs stand in front; the others fall after them.
 int FrontKind(const Counts& c) {
@@ -26,6 +28,22 @@ int FrontKind(const Counts& c) {
     if (c[k] > 0) return k;
   }
   return -1;
+}
+
+void AddEvent(SrvTerrainResult& out, const CGZone& zone, std::uint32_t kind, std::uint32_t round,
+              std::uint32_t sourceType, std::uint32_t sourceValue, std::uint32_t targetType,
+              std::uint32_t targetValue, std::uint8_t chapter) {
+  TerrainEvent e;
+  e.a = kind;
+  e.b = round;
+  e.sourceType = sourceType;
+  e.d = zone.index;
+  e.sourceValue = sourceValue;
+  e.targetType = targetType;
+  e.g = zone.index;
+  e.targetValue = targetValue;
+  e.w = chapter;
+  out.events.push_back(e);
 }
 
 class ZoneFight {
@@ -39,17 +57,20 @@ class ZoneFight {
   Counts Fight() {
     const std::uint8_t defender = m_zone.owner;
     for (std::uint32_t bit : kFacilityBits) {
-      if ((m_zone.facilities & bit) != 0) Event(kTerrainFacilityPresent, 0, kElementFacility, bit, 0, 0, defender);
+      if ((m_zone.facilities & bit) != 0) {
+        AddEvent(m_out, m_zone, kTerrainFacilityPresent, 0, kElementFacility, bit, 0, 0, defender);
+      }
     }
     int facilities = 0;
     for (std::uint32_t bit : kFacilityBits) facilities += (m_zone.facilities & bit) != 0 ? 1 : 0;
-    for (std::uint32_t round = 0; round < kMaxTerrainRounds && Total(m_attackers) > 0 && Total(m_defenders) > 0;
-         ++round) {
+    for (std::uint32_t round = 0;
+         round < kMaxTerrainRounds && Total(m_attackers) > 0 && Total(m_defenders) > 0; ++round) {
       Counts attackerLosses{}, defenderLosses{};
       Volley(round, m_attackers, m_attacker, m_defenders, true, defenderLosses);
       Volley(round, m_defenders, defender, m_attackers, false, attackerLosses);
       for (int shot = 0; shot < facilities; ++shot) {
-        if (m_random.Range(1, 100) <= kFacilityHit) Hit(round, kElementFacility, 0, defender, m_attackers, false, attackerLosses);
+        if (m_random.Range(1, 100) <= kFacilityHit)
+          Hit(round, kElementFacility, 0, defender, m_attackers, false, attackerLosses);
       }
       Bury(round, m_defenders, defenderLosses, defender);
       Bury(round, m_attackers, attackerLosses, m_attacker);
@@ -58,26 +79,11 @@ class ZoneFight {
     return m_attackers;
   }
 
-  void Event(std::uint32_t kind, std::uint32_t round, std::uint32_t sourceType, std::uint32_t sourceValue,
-             std::uint32_t targetType, std::uint32_t targetValue, std::uint8_t chapter) {
-    TerrainEvent e;
-    e.a = kind;
-    e.b = round;
-    e.sourceType = sourceType;
-    e.d = m_zone.index;
-    e.sourceValue = sourceValue;
-    e.targetType = targetType;
-    e.g = m_zone.index;
-    e.targetValue = targetValue;
-    e.w = chapter;
-    m_out.events.push_back(e);
-  }
-
  private:
   // Every ATV of `side` fires once at the front of the other side (counted at
   // the round's start: both sides fire at once).
-  void Volley(std::uint32_t round, const Counts& side, std::uint8_t chapter, const Counts& foe, bool foeEntrenched,
-              Counts& losses) {
+  void Volley(std::uint32_t round, const Counts& side, std::uint8_t chapter, const Counts& foe,
+              bool foeEntrenched, Counts& losses) {
     for (int k = 0; k < kAtvKinds; ++k) {
       for (int n = 0; n < side[k]; ++n) {
         if (m_random.Range(1, 100) > (k == 0 ? kCombatAtvHit : kOtherAtvHit)) continue;
@@ -93,9 +99,9 @@ class ZoneFight {
     const int victim = FrontKind(left);
     if (victim < 0) return;
     const auto v = static_cast<std::uint32_t>(victim);
-    Event(kTerrainCombatRound, round, sourceType, sourceValue, kElementAtv, v, chapter);
+    AddEvent(m_out, m_zone, kTerrainCombatRound, round, sourceType, sourceValue, kElementAtv, v, chapter);
     if (foeEntrenched && m_zone.entrenched[victim] != 0 && m_random.Range(1, 100) <= kEntrenchedHolds) {
-      Event(kTerrainCombatRound, round, kElementEntrenched, v, kElementAtv, v, chapter);
+      AddEvent(m_out, m_zone, kTerrainCombatRound, round, kElementEntrenched, v, kElementAtv, v, chapter);
       return;
     }
     ++losses[victim];
@@ -104,8 +110,8 @@ class ZoneFight {
   void Bury(std::uint32_t round, Counts& side, const Counts& losses, std::uint8_t chapter) {
     for (int k = 0; k < kAtvKinds; ++k) {
       for (int n = 0; n < losses[k]; ++n) {
-        Event(kTerrainCombatRound, round, kElementDestroyed, static_cast<std::uint32_t>(k), kElementAtv,
-              static_cast<std::uint32_t>(k), chapter);
+        AddEvent(m_out, m_zone, kTerrainCombatRound, round, kElementDestroyed, static_cast<std::uint32_t>(k),
+                 kElementAtv, static_cast<std::uint32_t>(k), chapter);
       }
       side[k] -= losses[k];
     }
@@ -126,11 +132,19 @@ void Note(std::vector<std::uint16_t>& list, std::uint16_t zone) {
   if (std::find(list.begin(), list.end(), zone) == list.end()) list.push_back(zone);
 }
 
-int ZoneAtvs(const CGZone& zone) { return zone.atvCounts[0] + zone.atvCounts[1] + zone.atvCounts[2] + zone.atvCounts[3]; }
+int ZoneAtvs(const CGZone& zone) {
+  return zone.atvCounts[0] + zone.atvCounts[1] + zone.atvCounts[2] + zone.atvCounts[3];
+}
 
-bool Held(const CGZone& zone) { return zone.owner < kZoneUnknown && ZoneAtvs(zone) != 0; }
-
+// The winner's ATVs hold the zone; the loser's facilities there are destroyed.
 void TakeOver(CGZone& zone, std::uint8_t chapter, const Counts& atvs, SrvTerrainResult& out) {
+  for (std::uint32_t bit : kFacilityBits) {
+    if ((zone.facilities & bit) != 0) {
+      AddEvent(out, zone, kTerrainFacilityLost, 0, kElementFacility, bit, kElementDestroyed, bit, zone.owner);
+    }
+  }
+  zone.SetFacilities(0);
+  zone.facilityOwner = kZoneNobody;
   out.ownerChanges.push_back({zone.index, zone.owner, chapter});
   zone.owner = chapter;
   for (int k = 0; k < kAtvKinds; ++k) {
@@ -140,35 +154,33 @@ void TakeOver(CGZone& zone, std::uint8_t chapter, const Counts& atvs, SrvTerrain
 }
 
 // One attacking entry against the zone; true when the entry is settled.
-bool SettleAttack(CGZone& zone, const ZoneAtvCount& entry, Counts& left, SrvRandom& random, SrvTerrainResult& out) {
+bool SettleAttack(CGZone& zone, const ZoneAtvCount& entry, Counts& left, SrvRandom& random,
+                  SrvTerrainResult& out) {
   Counts attackers{};
   for (int k = 0; k < kAtvKinds; ++k) attackers[k] = entry.counts[k];
   left = attackers;
   if (Total(attackers) == 0) return true;
   if (zone.owner == entry.chapter) {
-    for (int k = 0; k < kAtvKinds; ++k) zone.atvCounts[k] = static_cast<std::uint8_t>(std::min(zone.atvCounts[k] + attackers[k], 255));
+    for (int k = 0; k < kAtvKinds; ++k) {
+      zone.atvCounts[k] = static_cast<std::uint8_t>(std::min(zone.atvCounts[k] + attackers[k], 255));
+    }
     Note(out.changedZones, zone.index);
     return true;
   }
-  if (!Held(zone)) {
-    TakeOver(zone, entry.chapter, attackers, out);
-    Note(out.changedZones, zone.index);
-    return true;
-  }
-  if (!SrvChaptersHostile(zone.owner, entry.chapter)) return false;
-  Note(out.chapters, entry.chapter);
-  Note(out.chapters, zone.owner);
+  const bool owned = zone.owner < kZoneUnknown && (ZoneAtvs(zone) != 0 || zone.facilities != 0);
+  if (owned && !SrvChaptersHostile(zone.owner, entry.chapter)) return false;
   Note(out.changedZones, zone.index);
-  ZoneFight fight(zone, entry.chapter, attackers, random, out);
-  left = fight.Fight();
+  if (owned) {
+    Note(out.chapters, entry.chapter);
+    Note(out.chapters, zone.owner);
+  }
+  if (ZoneAtvs(zone) == 0) {
+    TakeOver(zone, entry.chapter, attackers, out);
+    return true;
+  }
+  left = ZoneFight(zone, entry.chapter, attackers, random, out).Fight();
   const bool defendersLeft = ZoneAtvs(zone) != 0;
   if (Total(left) > 0 && !defendersLeft) {
-    const std::uint8_t loser = zone.owner;
-    for (std::uint32_t bit : kFacilityBits) {
-      if ((zone.facilities & bit) != 0) fight.Event(kTerrainFacilityLost, 0, kElementFacility, bit, kElementDestroyed, bit, loser);
-    }
-    zone.SetFacilities(0);
-    zone.facilityOwner = kZoneNobody;
     TakeOver(zone, entry.chapter, left, out);
     return true;
   }

@@ -47,7 +47,8 @@ class BattleWorld : public ::testing::Test {
   }
 
   CGUnitTemplate* Design(std::uint16_t chapter, const std::vector<std::uint16_t>& fitted) {
-    CGUnitTemplate design(static_cast<std::uint8_t>(chapter), static_cast<std::int32_t>((chapter << 26) | 1000));
+    CGUnitTemplate design(static_cast<std::uint8_t>(chapter),
+                          static_cast<std::int32_t>((chapter << 26) | 1000));
     design.SetHull(world.hulls->GetHull(chapter >> 3, 0));
     for (std::size_t s = 0; s < fitted.size(); ++s) design.FitModule(static_cast<int>(s), fitted[s]);
     const int slot = fixedUsed[chapter]++;
@@ -60,7 +61,8 @@ class BattleWorld : public ::testing::Test {
                              std::int16_t x = 0) {
     std::vector<CGUnit*> units;
     for (int i = 0; i < n; ++i) {
-      CGUnit* u = world.CreateUnit(chapter, design, Location{asteroid, static_cast<std::int16_t>(x + 10 * i), 0, 0});
+      CGUnit* u =
+          world.CreateUnit(chapter, design, Location{asteroid, static_cast<std::int16_t>(x + 10 * i), 0, 0});
       EXPECT_NE(u, nullptr);
       if (u == nullptr) continue;
       u->retreat = {0, 0, 0};
@@ -75,7 +77,8 @@ class BattleWorld : public ::testing::Test {
     return turn;
   }
 
-  static std::vector<SrvPacket> OfType(const SrvTurnContext& turn, std::uint16_t chapter, std::uint16_t type) {
+  static std::vector<SrvPacket> OfType(const SrvTurnContext& turn, std::uint16_t chapter,
+                                       std::uint16_t type) {
     std::vector<SrvPacket> out;
     for (const SrvPacket& p : turn.toChapter[chapter]) {
       if (ReadU16(p, 0) == type) out.push_back(p);

@@ -28,7 +28,7 @@ class SpaceBattle : public BattleWorld {
   }
   // Parameters 1 and 2 of the chapter's space-battle notifications.
   static std::vector<std::pair<std::uint16_t, std::uint32_t>> BattleNotices(const SrvTurnContext& turn,
-                                                                           std::uint16_t chapter) {
+                                                                            std::uint16_t chapter) {
     std::vector<std::pair<std::uint16_t, std::uint32_t>> out;
     for (const SrvPacket& p : OfType(turn, chapter, 1500)) {
       if (ReadU16(p, 8) == 4 && ReadU16(p, 10) == 401) out.emplace_back(ReadU16(p, 140), ReadU32(p, 144));
@@ -49,12 +49,14 @@ TEST_F(SpaceBattle, TheStrongerFleetDestroysTheWeakerAndKeepsItsShips) {
   EXPECT_FALSE(weak[0]->IsOperational());
   for (const CGUnit* u : strong) EXPECT_TRUE(u->IsOperational());
   // Both sides hear of it, with a replay to review.
-  EXPECT_EQ(BattleNotices(*turn, 0), (std::vector<std::pair<std::uint16_t, std::uint32_t>>{{1, kBattleAsteroid}}));
+  EXPECT_EQ(BattleNotices(*turn, 0),
+            (std::vector<std::pair<std::uint16_t, std::uint32_t>>{{1, kBattleAsteroid}}));
   EXPECT_EQ(BattleNotices(*turn, 8), BattleNotices(*turn, 0));
   EXPECT_TRUE(BattleNotices(*turn, 16).empty());
   // The destroyed unit's state tells the client so.
   bool toldDestroyed = false;
-  for (const SrvPacket& p : OfType(*turn, 0, 304)) toldDestroyed |= ReadU32(p, 8) == weak[0]->id && ReadU32(p, 100) == 1;
+  for (const SrvPacket& p : OfType(*turn, 0, 304))
+    toldDestroyed |= ReadU32(p, 8) == weak[0]->id && ReadU32(p, 100) == 1;
   EXPECT_TRUE(toldDestroyed);
 }
 
@@ -66,7 +68,8 @@ TEST_F(SpaceBattle, APlanThatHoldsFireFiresNoShotAndAnAttackOrderNamesTheOnlyTar
   auto turn = Resolve();
   EXPECT_EQ(ShotCount(ClientReplay(*turn, 0, kBattleAsteroid)), 0u);
   for (const CGUnit* u : idle) EXPECT_EQ(u->hullDamage + u->lifeSupportDamage + u->modules[0].damage, 0);
-  EXPECT_EQ(BattleNotices(*turn, 8), (std::vector<std::pair<std::uint16_t, std::uint32_t>>{{0, kBattleAsteroid}}));
+  EXPECT_EQ(BattleNotices(*turn, 8),
+            (std::vector<std::pair<std::uint16_t, std::uint32_t>>{{0, kBattleAsteroid}}));
 
   auto order = std::make_unique<UnitOrder>();
   order->type = ORDER_ATTACK_UNIT;
@@ -147,7 +150,8 @@ TEST_F(SpaceBattle, TheReplayTheClientStoresHoldsTheShotsThatWereResolved) {
   EXPECT_GT(hurt, 0);
   // The unit that would rather leave is listed as departing once hurt.
   const bool leaving = blue[2]->hullDamage > 20 || blue[2]->lifeSupportDamage > 20;
-  EXPECT_EQ(std::count(replay.departures.begin(), replay.departures.end(), blue[2]->id), leaving && blue[2]->IsOperational() ? 1 : 0);
+  EXPECT_EQ(std::count(replay.departures.begin(), replay.departures.end(), blue[2]->id),
+            leaving && blue[2]->IsOperational() ? 1 : 0);
 }
 
 TEST_F(SpaceBattle, UnitsMeetInSolarSpaceOnlyWhenClose) {

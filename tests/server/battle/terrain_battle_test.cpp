@@ -12,7 +12,8 @@ constexpr std::uint16_t kField = 1;  // nobody's home
 class TerrainBattle : public BattleWorld {
  protected:
   CGZone& Zone(std::uint16_t z) { return *world.solar.GetAsteroid(kField)->GetZone(z); }
-  void Hold(CGZone& zone, std::uint8_t chapter, std::array<std::uint8_t, 4> atvs, std::uint32_t facilities = 0) {
+  void Hold(CGZone& zone, std::uint8_t chapter, std::array<std::uint8_t, 4> atvs,
+            std::uint32_t facilities = 0) {
     zone.owner = chapter;
     zone.SetAtvCounts(atvs[0], atvs[1], atvs[2], atvs[3]);
     zone.SetFacilities(facilities);
@@ -38,7 +39,8 @@ class TerrainBattle : public BattleWorld {
     }
     return events;
   }
-  static int Count(const std::vector<TerrainEvent>& events, std::uint32_t kind, std::uint32_t source, std::uint16_t w) {
+  static int Count(const std::vector<TerrainEvent>& events, std::uint32_t kind, std::uint32_t source,
+                   std::uint16_t w) {
     return static_cast<int>(std::count_if(events.begin(), events.end(), [&](const TerrainEvent& e) {
       return e.a == kind && e.sourceType == source && e.w == w;
     }));
@@ -76,7 +78,8 @@ TEST_F(TerrainBattle, AnAttackThatWipesOutTheHoldersTakesTheZoneAsRecorded) {
   }
   EXPECT_TRUE(refreshed);
   bool told = false;
-  for (const SrvPacket& p : OfType(*turn, 0, 1500)) told |= ReadU16(p, 10) == 411 && ReadU32(p, 144) == kField;
+  for (const SrvPacket& p : OfType(*turn, 0, 1500))
+    told |= ReadU16(p, 10) == 411 && ReadU32(p, 144) == kField;
   EXPECT_TRUE(told);
 }
 
@@ -106,6 +109,21 @@ TEST_F(TerrainBattle, AlliesAndEmptyZonesAreNotFought) {
   EXPECT_EQ(ally.owner, 9);
   EXPECT_EQ(ally.atvCounts[0], 4);
   EXPECT_TRUE(OfType(*turn, 8, 603).empty());
+}
+
+TEST_F(TerrainBattle, FacilitiesWithoutAtvsFallToAHostileAttack) {
+  CGZone& zone = Zone(5);
+  Hold(zone, 0, {0, 0, 0, 0}, FACILITY_ATV_CONSTRUCTION);
+  Attack(zone, 8, {1, 0, 0, 0});
+  auto turn = Resolve();
+  EXPECT_EQ(zone.owner, 8);
+  EXPECT_EQ(zone.atvCounts[0], 1);
+  EXPECT_EQ(zone.facilities, 0u);
+  EXPECT_EQ(zone.atvConstruction, nullptr);
+  const auto events = Recorded(*turn, 0);
+  ASSERT_EQ(events.size(), 1u);
+  EXPECT_EQ(events[0].a, kTerrainFacilityLost);
+  EXPECT_EQ(events[0].sourceValue, static_cast<std::uint32_t>(FACILITY_ATV_CONSTRUCTION));
 }
 
 TEST_F(TerrainBattle, ALongFightStopsAtTheRoundCapAndAnUndecidedAttackWaits) {
