@@ -23,6 +23,7 @@
 #include "Game/model/GInstData.h"
 #include "Game/net/NetSession.h"
 #include "Game/net/Packets.h"
+#include "Game/save/SaveGame.h"
 #include "hvmulti/HvMRecords.h"
 #include "hvmulti/HvPlayerList.h"
 #include "hvmulti/HvMulti.h"
@@ -139,7 +140,17 @@ std::int16_t TitleScreen(CClntApp& app) {
 bool ChooseFile(CClntApp& app, std::uint16_t mode) {
   LoadChoice choice;
   choice.mode = mode;
-  const bool chosen = RunLoadDlg(app, choice) == 1;
+  bool chosen = false;
+  for (;;) {
+    chosen = RunLoadDlg(app, choice) == 1;
+    // A saved game that cannot be read is said so before any server starts
+    // for it, and the list comes back.
+    SaveHeader header;
+    const std::string path = choice.directory + choice.fileName;
+    const bool savedGame = choice.mode == LOAD_SAVED_GAMES || choice.mode == LOAD_SAVED_ONLY;
+    if (!chosen || !savedGame || ReadSaveHeader(path.c_str(), &header)) break;
+    app.ShowTextBox("INVALIDF");
+  }
   std::snprintf(app.m_directory, sizeof app.m_directory, "%s", choice.directory.c_str());
   std::snprintf(app.m_fileName, sizeof app.m_fileName, "%s", chosen ? choice.fileName.c_str() : "");
   app.m_scenario = choice.mode == LOAD_SCENARIOS ? 1 : 0;
@@ -178,15 +189,8 @@ std::int16_t SingleScreen(CClntApp& app) {
 // others learn the number of chapters and the settings.
 std::int16_t AnnounceStartedGame(CClntApp& app) {
   app.m_gameConfig->word12 = 1;
-  BroadcastChapters(static_cast<std::uint16_t>(kChapterAnnounceBase + app.m_gameConfig->chapters));
-  // The server builds the world from the configuration it holds: it gets the
-  // one the screens made.
-  if (g_session) {
-    auto config = ToBytes(*app.m_gameConfig);
-    g_session->BroadcastUnsequenced(kAllPlayersSlot, config.data(), config.size());
-  }
+  AnnounceGameSetup(app);
   app.m_chaptersPerGuild = app.m_gameConfig->chapters;
-  app.SendGameSettings(*app.m_gameSettings, kNoChapterSlot);
   return app.m_standAlone ? kScreenGuildChapterHost : kScreenGuildChapter;
 }
 
@@ -508,6 +512,17 @@ std::int16_t ShowScreen(CClntApp& app, std::int16_t id) {
 }
 
 }  // namespace
+
+void AnnounceGameSetup(CClntApp& app) {
+  BroadcastChapters(static_cast<std::uint16_t>(kChapterAnnounceBase + app.m_gameConfig->chapters));
+  // The server builds the world from the configuration it holds: it gets the
+  // one the screens made.
+  if (g_session) {
+    auto config = ToBytes(*app.m_gameConfig);
+    g_session->BroadcastUnsequenced(kAllPlayersSlot, config.data(), config.size());
+  }
+  app.SendGameSettings(*app.m_gameSettings, kNoChapterSlot);
+}
 
 int RunScreenFlow(CClntApp& app, int startScreen) {
   ScreenHistory history{app.m_screenHistory, app.m_screenCount};

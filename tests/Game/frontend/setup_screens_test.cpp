@@ -1,0 +1,269 @@
+// The set-up screens run inside the front end of a real application on the
+// headless backend, answered by queued input; the packets they lead to are
+// caught from the session's file mode.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "Game/app/CClntApp.h"
+#include "Game/frontend/LoadScreen.h"
+#include "Game/frontend/ScreenFlow.h"
+#include "Game/frontend/SetupScreens.h"
+#include "Game/net/NetSession.h"
+#include "Game/save/SaveGame.h"
+#include "platform/user/input.h"
+#include "platform/user/keys.h"
+#include "tests/Game/app/shell_fixture.h"
+#include "tests/support/scratch_drive.h"
+
+namespace {
+
+using namespace plat;
+using Bytes = std::vector<std::uint8_t>;
+
+struct SetupScreens : shelltest::ShellFixture {
+  std::unique_ptr<quentest::ScratchDrive> drive;
+  std::vector<Bytes> sent;
+
+  void SetUp() override {
+    ShellFixture::SetUp();
+    drive = std::make_unique<quentest::ScratchDrive>();
+    g_appLinks.writeEmailPacket = [this](const std::uint8_t* p, std::uint32_t n, int) { sent.emplace_back(p, p + n); };
+  }
+  void TearDown() override {
+    drive.reset();
+    ShellFixture::TearDown();
+  }
+  // Runs `body` in the front end of a new application, which then ends.
+  void InFrontEnd(const std::function<void(CClntApp&)>& body) {
+    g_appLinks.runScreenFlow = [&](CClntApp& app, int) {
+      g_session->fileSendMode = 1;
+      body(app);
+      return 0;
+    };
+    EXPECT_EQ(CreateClntApp(program, SW_SHOW, ""), nullptr);
+  }
+  void Click(int x, int y) { backend->Click(x, y, input::Button::Left, 10); }
+  void Key(UINT vk) { backend->PressKey(vk, 5); }
+  // Replaces the number of an edit of the configuration.
+  void Retype(int x, int y, const char* digits) {
+    Click(x, y);
+    Key(VK_END);
+    for (int i = 0; i < 4; ++i) Key(VK_BACK);
+    for (const char* d = digits; *d; ++d) Key(static_cast<UINT>(*d));
+  }
+  void AnswerOk() { Key(VK_RETURN); }
+};
+
+void Put16(Bytes& b, std::size_t at, unsigned v) {
+  b[at] = static_cast<std::uint8_t>(v);
+  b[at + 1] = static_cast<std::uint8_t>(v >> 8);
+}
+
+// The configuration's continue: capture the flag, hours, fast, chaotic, 40
+// asteroids typed; the packet the server gets carries exactly that.
+TEST_F(SetupScreens, TheConfigurationChosenIsThePacketTheServerGets) {
+  InFrontEnd([&](CClntApp& app) {
+    app.m_singlePlayer = 1;
+    Click(80, 378);    // capture the flag
+    Click(560, 360);   // hours: 60 becomes 60 hours
+    Retype(705, 348, "1");
+    Click(470, 470);   // fast orbits
+    Click(600, 516);   // chaotic yes
+    Retype(705, 408, "40");
+    Click(400, 555);   // continue
+    EXPECT_EQ(RunConfigDlg(app, false, false, *app.m_gameConfig), 123);
+    AnnounceGameSetup(app);
+  });
+  ASSERT_EQ(sent.size(), 3u);
+  Bytes expected(40, 0);
+  Put16(expected, 0, 52);
+  Put16(expected, 14, 8);
+  Put16(expected, 16, 40);
+  Put16(expected, 18, 60);     // the 1 typed over the hours' 60 means one hour
+  Put16(expected, 20, 1 | 2 | 8);
+  Put16(expected, 22, 1000);   // biggest is best is off: its turns are kept
+  Put16(expected, 24, 51);
+  Put16(expected, 26, 35);
+  Put16(expected, 30, 3);
+  Put16(expected, 32, 50);
+  Put16(expected, 34, 1);
+  EXPECT_EQ(sent[1], expected);
+  EXPECT_EQ(sent[0][0], 23);
+  EXPECT_EQ(sent[0][8], 108);
+  EXPECT_EQ(sent[2].size(), 68u);
+}
+
+TEST_F(SetupScreens, ANumberOutOfRangeKeepsTheScreenAndPreviousStoresNothing) {
+  InFrontEnd([&](CClntApp& app) {
+    Retype(705, 408, "39");
+    Retype(705, 380, "9");
+    Click(400, 555);   // continue: only the chapters' message
+    AnswerOk();
+    Click(80, 378);    // capture the flag, then previous: nothing stored
+    Click(20, 290);
+    EXPECT_EQ(RunConfigDlg(app, true, true, *app.m_gameConfig), 100);
+    EXPECT_EQ(app.m_gameConfig->asteroids, 150);
+    EXPECT_EQ(app.m_gameConfig->chapters, 8);
+    EXPECT_EQ(app.m_gameConfig->victoryConditions, 9);
+    // Research sharing 0 is accepted although its message names 1 to 100.
+    Retype(708, 497, "0");
+    Click(400, 555);
+    EXPECT_EQ(RunConfigDlg(app, true, true, *app.m_gameConfig), 123);
+    EXPECT_EQ(app.m_gameConfig->researchShared, 0);
+  });
+}
+
+TEST_F(SetupScreens, FogOfWarChoicesAreWrittenAtOnceUnlessLocked) {
+  InFrontEnd([&](CClntApp& app) {
+    GameSettingsPacket& s = *app.m_gameSettings;
+    s.fowShowInTransit = 2;
+    s.fowShowInAsteroidal = 7;
+    Click(280, 194);   // ships always visible
+    Click(400, 240);   // asteroids after coming in range
+    Click(20, 290);    // previous keeps them
+    EXPECT_EQ(RunFogOfWarDlg(app, s, false), 100);
+    EXPECT_EQ(s.fowShowInTransit, 0);
+    EXPECT_EQ(s.fowShowAsteroids, 1);
+    EXPECT_EQ(s.fowShowInAsteroidal, 7);
+    // Locked: the choices ignore clicks; from the configuration the other
+    // set-up screens cannot be reached and play returns there.
+    s.word16 = 1;
+    Click(680, 194);   // never: locked
+    Click(130, 557);   // starting values: greyed in OK mode
+    Click(400, 496);   // OK
+    EXPECT_EQ(RunFogOfWarDlg(app, s, true), 21);
+    EXPECT_EQ(s.fowShowInTransit, 0);
+  });
+}
+
+TEST_F(SetupScreens, StartingValuesLeaveTheSystemSizeAlone) {
+  InFrontEnd([&](CClntApp& app) {
+    GameSettingsPacket& s = *app.m_gameSettings;
+    s.randomSystemSize = 1;
+    Click(500, 394);   // low resources
+    Click(650, 280);   // high forces
+    Click(100, 370);   // random economic grade
+    Click(770, 290);   // main screen
+    EXPECT_EQ(RunStartingDlg(app, s, false), 1);
+    EXPECT_EQ(s.resourceScale, 2);
+    EXPECT_EQ(s.forceScale, 0);
+    EXPECT_EQ(s.randomEconomicGrade, 1);
+    EXPECT_EQ(s.randomSystemSize, 1);
+  });
+}
+
+TEST_F(SetupScreens, PreferencesAreSavedOnlyBySave) {
+  InFrontEnd([&](CClntApp& app) {
+    app.m_options.musicLevel = 1;
+    app.m_options.effectsLevel = 2;
+    Click(100, 500);   // music off
+    Click(400, 480);   // highest effects
+    Click(20, 290);    // previous: nothing saved
+    EXPECT_EQ(RunPrefsDlg(app), 100);
+    EXPECT_EQ(app.m_options.musicLevel, 1);
+    EXPECT_EQ(app.m_options.effectsLevel, 2);
+    Click(100, 500);
+    Click(400, 480);
+    Click(680, 500);   // speech off
+    Click(400, 530);   // save
+    EXPECT_EQ(RunPrefsDlg(app), 1);
+    EXPECT_EQ(app.m_options.musicLevel, 0);
+    EXPECT_EQ(app.m_options.effectsLevel, 3);
+    EXPECT_EQ(app.m_options.speech, 0u);
+  });
+}
+
+TEST_F(SetupScreens, TraitsBeyondTheLimitCannotBePickedAndEveryWayOutStoresThem) {
+  InFrontEnd([&](CClntApp& app) {
+    auto& traits = app.m_gameSettings->traits;
+    ASSERT_EQ(traits[1], 20);
+    Click(222, 84);    // trait 0 at level 0: a fourth, refused
+    Click(280, 109);   // trait 1 at level 1: closed while level 0 is in use
+    Click(222, 109);   // trait 1 level 0 released
+    Click(280, 109);   // now level 1 stays closed: two level-0 traits remain
+    Click(20, 290);    // previous stores
+    EXPECT_EQ(RunTraitsDlg(app, traits), 100);
+    std::array<std::uint8_t, kChapterTraits> expected{};
+    expected[8] = 30;
+    expected[17] = 15;
+    EXPECT_EQ(traits, expected);
+    Click(222, 389);   // trait 8 released
+    Click(580, 362);   // trait 17 released: nothing chosen
+    Click(345, 134);   // trait 2 at level 2
+    Click(590, 80);    // trait 10 at level 0: closed by the level-2 trait
+    Click(400, 496);   // play
+    EXPECT_EQ(RunTraitsDlg(app, traits), 21);
+    expected = {};
+    expected[2] = 60;
+    EXPECT_EQ(traits, expected);
+  });
+}
+
+// Saved games in the scratch drive's save folder (its root), with their
+// times.
+struct LoadScreen : SetupScreens {
+  void Save(const std::string& name, int age) {
+    // A header: version 2, identifier, turn 7, guild 1, the server's file.
+    std::string bytes{'\x02', 1, 0, 0, 0, 7, 0, 0, 0, 1, 0, 0, 0, 4};
+    bytes += "a.svr";
+    bytes.push_back('\0');
+    drive->Write(name, bytes);
+    std::filesystem::last_write_time(drive->Host(name), std::filesystem::file_time_type::clock::now() -
+                                                            std::chrono::hours(age));
+  }
+};
+
+TEST_F(LoadScreen, TheNewestIsFirstAndDeletingAsksAndTakesTheServersFileAlong) {
+  Save("old.clt", 30);
+  Save("new.clt", 1);
+  Save("tie_b.clt", 5);
+  Save("tie_a.clt", 5);
+  drive->Write("broken.clt", "x");
+  std::filesystem::last_write_time(drive->Host("broken.clt"),
+                                   std::filesystem::file_time_type::clock::now() - std::chrono::hours(40));
+  drive->Write("new.svr", "server");
+  drive->Write("ab.c", "not listed");
+  InFrontEnd([&](CClntApp& app) {
+    LoadChoice choice;
+    Click(560, 358);   // load: the newest is selected
+    EXPECT_EQ(RunLoadDlg(app, choice), 1);
+    EXPECT_EQ(choice.fileName, "new.clt");
+    // Delete, answered No: nothing goes. Then Yes.
+    Click(560, 440);
+    Click(263 + 157 + 35, 229 + 108 + 17);
+    Click(560, 440);
+    Click(263 + 47 + 35, 229 + 108 + 17);
+    Click(560, 358);
+    EXPECT_EQ(RunLoadDlg(app, choice), 1);
+    // Files of the same time follow in name order.
+    EXPECT_EQ(choice.fileName, "tie_a.clt");
+    EXPECT_TRUE(std::filesystem::exists(drive->Host("broken.clt")));
+    EXPECT_FALSE(std::filesystem::exists(drive->Host("new.clt")));
+    EXPECT_FALSE(std::filesystem::exists(drive->Host("new.svr")));
+    EXPECT_TRUE(std::filesystem::exists(drive->Host("tie_b.clt")));
+  });
+}
+
+TEST_F(LoadScreen, ScenariosCannotBeDeletedAndCancelChoosesNothing) {
+  drive->Write("first.scn", "s");
+  InFrontEnd([&](CClntApp& app) {
+    LoadChoice choice;
+    Click(560, 525);   // scenarios
+    Click(560, 440);   // delete: disabled
+    Click(560, 358);
+    EXPECT_EQ(RunLoadDlg(app, choice), 1);
+    EXPECT_EQ(choice.mode, LOAD_SCENARIOS);
+    EXPECT_EQ(choice.fileName, "first.scn");
+    EXPECT_TRUE(std::filesystem::exists(drive->Host("first.scn")));
+    Click(560, 400);   // cancel
+    EXPECT_EQ(RunLoadDlg(app, choice), 2);
+    EXPECT_EQ(choice.fileName, "");
+  });
+}
+
+}  // namespace
