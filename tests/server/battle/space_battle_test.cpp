@@ -3,6 +3,7 @@
 #include <map>
 
 #include "Game/net/ReplayFile.h"
+#include "server/battle/SrvBattlePackets.h"
 #include "server/battle/SrvSpaceBattle.h"
 #include "tests/server/battle/battle_fixture.h"
 #include "tests/server/battle/replay_reader.h"
@@ -108,6 +109,21 @@ TEST_F(SpaceBattle, ShieldedFleetsFightToTheRoundCapAndSpendTheirAmmunition) {
     EXPECT_EQ(u->hullDamage, 0);
     EXPECT_EQ(u->modules[1].ammo, 0);  // 30 rounds of ammunition, three a round
   }
+}
+
+TEST_F(SpaceBattle, AReplayTooLongForItsPartsIsCutAtAShotAndStillClosed) {
+  std::vector<std::uint16_t> modules(19, kGun);
+  modules.insert(modules.begin(), kShield);
+  Fleet(0, Design(0, modules), 20, kBattleAsteroid);
+  Fleet(8, Design(8, modules), 20, kBattleAsteroid, 300);
+  auto turn = Resolve();
+  const auto parts = OfType(*turn, 8, 503);
+  ASSERT_EQ(parts.size(), kMaxReplayParts);
+  for (std::size_t i = 0; i < parts.size(); ++i) EXPECT_EQ(parts[i][8], i + 1);
+  const ReadReplay replay = ClientReplay(*turn, 8, kBattleAsteroid);
+  EXPECT_TRUE(replay.whole);
+  EXPECT_EQ(replay.rounds.size(), static_cast<std::size_t>(kMaxBattleRounds));
+  EXPECT_GT(ShotCount(replay), 1000u);
 }
 
 TEST_F(SpaceBattle, TheReplayTheClientStoresHoldsTheShotsThatWereResolved) {
