@@ -27,6 +27,7 @@
 #include "sg/instance/instance.h"
 #include "sg/material/material.h"
 #include "sg/model/model.h"
+#include "sg/plume/plume.h"
 #include "sg/query/raypick.h"
 #include "sg/raster/fill16.h"
 #include "sg/render/instsort.h"
@@ -312,6 +313,80 @@ void BM_SceneDraw(benchmark::State& state) {
   state.counters["full_fill_ms"] = fill * 1e3;
 }
 BENCHMARK(BM_SceneDraw)->Arg(10)->Arg(50)->Arg(200)->Arg(1000)->Arg(2000)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+// Plumes: `range` emitters flying across the view, each trailing 32 nodes,
+// against the same scene with the same emitters and no plumes. x_instances is
+// the plume frame as a ratio to that instance-only frame.
+std::uint32_t g_plumeClock = 0;
+std::uint32_t PlumeClock() { return g_plumeClock; }
+
+struct Emitters {
+  Emitters(World& w, int count, bool withPlumes) : world(w) {
+    smoke = Material(SG_MAT_TYPE_TRANSPARENT_TEXTURE, Texture(32, 90));
+    SGSceneSetPlumeClock(w.scene, PlumeClock);
+    for (int i = 0; i < count; ++i) {
+      SGInstance* inst = nullptr;
+      SGInstanceCreate(w.ctx, SG_INST_TYPE_MODEL_ONE, &inst);
+      SGInstanceSetModel(inst, w.models[0]);
+      SGInstanceSetMaterial(inst, 1, &w.materials[0]);
+      const double pos[3] = {Random(-60.f, 0.f), Random(20.f, 120.f), Random(-20.f, 20.f)};
+      SGInstanceSetPosition(inst, pos);
+      SGSceneAddInstance(w.scene, inst);
+      owners.push_back(inst);
+      if (withPlumes) {
+        SGPlume* plm = nullptr;
+        SGPlumeCreate(w.ctx, &plm);
+        SGPlumeSetLength(plm, 32);
+        SGPlumeSetMaterials(plm, 1, &smoke);
+        SGPlumeSetWidth(plm, 1.5f);
+        SGPlumeSetWidthGrowth(plm, 0.05f);
+        SGPlumeAttach(plm, inst);
+      }
+    }
+  }
+  ~Emitters() { SGMaterialDestroy(smoke); }
+
+  // One tick of the clock: every emitter moves on, then the frame.
+  void Frame() {
+    g_plumeClock += 1;
+    for (SGInstance* inst : owners) {
+      double pos[3];
+      SGInstanceGetPosition(inst, pos);
+      pos[0] = pos[0] > 60.0 ? -60.0 : pos[0] + 0.7;
+      SGInstanceSetPosition(inst, pos);
+      SGInstanceUpdate(inst);
+    }
+    world.Frame();
+  }
+
+  World& world;
+  SGMaterial* smoke = nullptr;
+  std::vector<SGInstance*> owners;
+};
+
+void BM_PlumeFrame(benchmark::State& state) {
+  const int count = static_cast<int>(state.range(0));
+  World plain(200);
+  Emitters still(plain, count, false);
+  World smoky(200);
+  Emitters trails(smoky, count, true);
+  for (int i = 0; i < 40; ++i) {
+    still.Frame();
+    trails.Frame();
+  }
+  std::vector<double> frames;
+  std::vector<double> baseline;
+  for (auto _ : state) {
+    baseline.push_back(Seconds([&] { still.Frame(); }));
+    const double t = Seconds([&] { trails.Frame(); });
+    state.SetIterationTime(t);
+    frames.push_back(t);
+  }
+  Report(state, frames);
+  state.counters["instance_only_ms"] = Percentile(baseline, 0.5) * 1e3;
+  state.counters["x_instances"] = Percentile(frames, 0.5) / Percentile(baseline, 0.5);
+}
+BENCHMARK(BM_PlumeFrame)->Arg(1)->Arg(10)->Arg(50)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 // Triangles per second through the whole pipeline for each fill family, with
 // perspective subdivision on (1) and off (0).

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "sg/core/sgassert.h"
+#include "sg/d3d/d3ddevice.h"
 #include "sg/fb/framebuffer.h"
 #include "sg/instance/instance.h"
 #include "sg/plume/plume.h"
@@ -169,6 +170,28 @@ std::uint32_t Step(SGRenderer* rend, SGScene* scene, SGPlume* plm, SGPlumeNode**
   return ISGPlumeBuildNode(rend, scene, plm, node, nullptr);
 }
 
+// A device that cannot blend as the plume's materials ask draws them without
+// that blending; only the plume's own copies change.
+void FitBlendingToDevice(const SGRenderer* rend, SGPlume* plm) {
+  SGPlumeMaterials& trail = plm->plmTrailCopies;
+  if (rend->renD3D == nullptr || trail.pmCount == 0 || (trail.pmMats[0].matType & SG_MAT_TYPE_SRC_COLOUR_BLEND) == 0) {
+    return;
+  }
+  if (ISGD3DCanSrcColorBlend(rend->renContext) != SG_ERROR_NONE) {
+    for (std::uint32_t i = 0; i < trail.pmCount; ++i) {
+      trail.pmMats[i].matType &= ~SG_MAT_TYPE_SRC_COLOUR_BLEND;
+    }
+    for (std::uint32_t i = 0; i < plm->plmCapCopies.pmCount; ++i) {
+      plm->plmCapCopies.pmMats[i].matType &= ~SG_MAT_TYPE_SRC_COLOUR_BLEND;
+    }
+  }
+  if (ISGD3DCanBlend(rend->renContext) != SG_ERROR_NONE) {
+    for (std::uint32_t i = 0; i < trail.pmCount; ++i) {
+      trail.pmMats[i].matType &= ~SG_MAT_TYPE_ALPHA;
+    }
+  }
+}
+
 }  // namespace
 
 SGError ISGPlumeDraw(SGRenderer* rend, SGScene* scene, SGPlume* plm) {
@@ -225,6 +248,7 @@ SGError ISGPlumeDraw(SGRenderer* rend, SGScene* scene, SGPlume* plm) {
   if (plm->plmStepStatus == SG_PLM_CAP || plm->plmStepStatus == SG_PLM_SEGMENT_CAP) {
     ISGPlumeAddCap(rend, scene, plm, newer);
   }
+  FitBlendingToDevice(rend, plm);
   SGPlumeNode* node = ISGPlumePrev(plm, newer);
   for (std::uint32_t i = 0; i < plm->plmLength && node->pndTimeStamp != 0; ++i) {
     const std::uint32_t status = ISGPlumeBuildNode(rend, scene, plm, node, newer);
