@@ -65,7 +65,10 @@ D3DCOLOR Colour(const SGD3DDevice* d3d, const SGMaterial* m, const SGTxVertex* t
   BaseColour(d3d, m, txv, rgb);
   const float a = (m->matType & SG_MAT_TYPE_ALPHA) != 0 ? txv->txvColour[0] / 255.f : 1.f;
   const float scale = m->matInfo != nullptr ? m->matInfo->maiScale : 1.f;
-  const float l = lit ? std::min(txv->txvShade * m->matDiffuse + m->matAmbient, 1.f) : 1.f;
+  // A vertex the lights did not shade is drawn in the material's own colour,
+  // as the software fills draw it.
+  const bool shaded = lit && (txv->txvFlags & SG_TXV_SHADED) != 0;
+  const float l = shaded ? std::min(txv->txvShade * m->matDiffuse + m->matAmbient, 1.f) : 1.f;
   return static_cast<D3DCOLOR>(Byte(a * scale * 255.f)) << 24 | static_cast<D3DCOLOR>(Byte(l * rgb[0] * 255.f)) << 16 |
          static_cast<D3DCOLOR>(Byte(l * rgb[1] * 255.f)) << 8 | Byte(l * rgb[2] * 255.f);
 }

@@ -10,6 +10,7 @@
 #include "sg/core/context.h"
 #include "sg/core/malloc.h"
 #include "sg/core/sgassert.h"
+#include "sg/d3d/d3ddevice.h"
 #include "sg/fb/framebuffer.h"
 #include "sg/instance/instance.h"
 #include "sg/model/model.h"
@@ -128,6 +129,7 @@ SGError SGRendererDestroy(SGRenderer* rend) {
     rend->renFrameBuffer->fbRenderer = nullptr;
   }
   ISGLodDestroy(rend);
+  ISGD3DDestroyDevice(rend);
   FreeAll(rend);
   return SG_ERROR_NONE;
 }
@@ -144,11 +146,15 @@ SGError SGRendererSetFrameBuffer(SGRenderer* rend, SGFrameBuffer* fb) {
   if (fb->fbMode != SG_FB_MODE_IDX) {
     rend->renShadeScale = 256;
   }
-  // The Direct3D back end is not part of this library build: a frame buffer
-  // that allows hardware 3D loses it here and is drawn in software.
-  fb->fbFlags |= SG_FB_FLAG_NO_3D;
+  if ((fb->fbFlags & SG_FB_FLAG_NO_3D) == 0 && ISGD3DCreateDevice(rend) != SG_ERROR_NONE) {
+    fb->fbFlags |= SG_FB_FLAG_NO_3D;
+  }
   if (rend->renContext != nullptr) {
-    rend->renContext->ctxD3D = nullptr;
+    rend->renContext->ctxD3D = rend->renD3D;
+  }
+  if (rend->renD3D != nullptr) {
+    ISGD3DInstallMethods(rend);
+    return SG_ERROR_NONE;
   }
   if ((rend->renFlags & SG_REND_FLAG_SOFTWARE) != 0) {
     ISGRendererInstallSoftware(rend);
@@ -211,7 +217,7 @@ SGError SGRendererSetFog(SGRenderer* rend, const std::uint32_t* colour, float fa
   rend->renFogFar = far;
   rend->renFogRecip = 1.f / far;
   rend->renFlags |= SG_REND_FLAG_FOG;
-  return SG_ERROR_NONE;
+  return ISGRendererApplyD3DFog(rend);
 }
 
 SGError SGRendererSetFogLUT(SGRenderer* rend, std::uint8_t* table) {
@@ -242,9 +248,12 @@ SGError ISGRendererSwapFog(SGRenderer* rend) {
   return ISGRendererApplyD3DFog(rend);
 }
 
-SGError ISGRendererApplyD3DFog(SGRenderer*) {
+SGError ISGRendererApplyD3DFog(SGRenderer* rend) {
   // Only a Direct3D device keeps fog of its own; the software fills read the tables.
-  return SG_ERROR_NONE;
+  if (rend->renD3D == nullptr || rend->renViewData == nullptr) {
+    return SG_ERROR_NONE;
+  }
+  return (rend->renFlags & SG_REND_FLAG_FRAME_OPEN) != 0 ? ISGD3DSetFogColour(rend) : ISGD3DApplyFog(rend);
 }
 
 SGError SGRendererPushXform(SGRenderer* rend, const SGMatrix* m) {

@@ -197,9 +197,11 @@ constexpr std::uint32_t SG_REND_MAX_SLOTS = 16;
 // Life cycle. Create: 0, 1, or SG_ERROR_NO_SLOT when all 16 slots are taken.
 SGError SGRendererCreate(SGContext* ctx, SGRenderer** out);
 SGError SGRendererDestroy(SGRenderer* rend);
-// Binds both ways. This build has no Direct3D device: the frame buffer is marked
-// as drawn without hardware 3D (SG_FB_FLAG_NO_3D), and the software table is
-// installed again when software primitives are on.
+// Binds both ways. A frame buffer that allows hardware 3D (SG_FB_FLAG_NO_3D
+// clear) gets the context's Direct3D device and its primitive table
+// (sg/d3d/d3ddevice.h); when the device cannot be made it is marked
+// SG_FB_FLAG_NO_3D and drawn in software, whose table is installed again when
+// software primitives are on.
 SGError SGRendererSetFrameBuffer(SGRenderer* rend, SGFrameBuffer* fb);
 // SG_ERROR_DRAWING while a frame is open; the frame buffer must be bound first.
 SGError SGRendererEnableSoftwarePrimitives(SGRenderer* rend, std::uint32_t on);

@@ -5,6 +5,7 @@
 
 #include "sg/core/context.h"
 #include "sg/core/sgassert.h"
+#include "sg/d3d/d3ddevice.h"
 #include "sg/fb/framebuffer.h"
 #include "sg/instance/instance.h"
 #include "sg/render/renderer.h"
@@ -22,6 +23,7 @@ SGError ISGRendererSetCamera(SGRenderer* rend, SGInstance* camera) {
   if (camera != rend->renCamera) {
     rend->renCamera = camera;
     rend->renViewData = static_cast<SGViewData*>(camera->instData);
+    ISGRendererApplyD3DFog(rend);
     rend->renViewData->viFlags &= ~SG_VI_SCALED;
   }
   return SG_ERROR_NONE;
@@ -68,6 +70,10 @@ SGError ISGRendererSetupCamera(SGRenderer* rend, SGInstance* camera) {
     }
   }
   rend->renCameraXform = projection;
+  if (rend->renD3D != nullptr) {
+    ISGD3DSetViewMatrix(rend, &view.m[0][0]);
+    ISGD3DSetProjectionMatrix(rend);
+  }
   SGMatrixMultiplyAffineInPlace(&rend->renCameraXform, &view);
   rend->renViewXform = view;
   for (int r = 0; r < 4; ++r) {
@@ -133,11 +139,15 @@ SGError ISGRendererBeginFrame(SGRenderer* rend, SGInstance* camera) {
   } else {
     rend->renFlags &= ~kBoth;
   }
+  if ((rend->renFlags & SG_REND_FLAG_FRAME_OPEN) == 0 && rend->renD3D != nullptr) {
+    ISGD3DBeginScene(rend);
+  }
   rend->renFlags |= SG_REND_FLAG_FRAME_OPEN;
   return SG_ERROR_NONE;
 }
 
 SGError ISGRendererEndFrame(SGRenderer* rend) {
+  const SGError sceneErr = rend->renD3D != nullptr ? ISGD3DEndScene(rend) : SG_ERROR_NONE;
   rend->renFlags &= ~SG_REND_FLAG_FRAME_OPEN;
   if ((rend->renFlags & SG_REND_FLAG_FOG_OVERRIDE) != 0) {
     rend->renFogLUT = rend->renSavedFogLUT;
@@ -154,7 +164,7 @@ SGError ISGRendererEndFrame(SGRenderer* rend) {
     rend->renFlags &= ~SG_REND_FLAG_FOG_OVERRIDE;
   }
   ISG_ASSERT(rend->renXformStackTop == 0, "renderer.c");
-  return SG_ERROR_NONE;
+  return sceneErr;
 }
 
 

@@ -1,0 +1,142 @@
+// The renderer drawing through the Direct3D back end: the same scenes as the
+// software back end, the device shared by renderers, the batch and its serial,
+// textures in video memory, and the frame buffer's clears and re-targeting.
+
+#include "platform/d3d/d3d.h"
+#include "sg/fb/fbextra.h"
+#include "sg/fb/texddinfo.h"
+#include "support/d3drender.h"
+
+namespace d3drendertest {
+namespace {
+
+TEST_F(D3DRenderTest, ScenesAgreeWithTheSoftwareBackEndsPictures) {
+  ASSERT_NE(rend_->renD3D, nullptr);
+  EXPECT_EQ(fb_->fbFlags & SG_FB_FLAG_NO_3D, 0u);
+  PlaceMaterialRow();
+  Prepare();
+  ASSERT_EQ(Draw(), SG_ERROR_NONE);
+  // The shaded transparent box, which the software fills leave out unlit, is the difference.
+  EXPECT_LT(DifferingShare("materials_unlit", 40), 0.025);
+  BuildShadeTable();
+  AddLight(0.3f, 1.f, -0.6f);
+  ASSERT_EQ(Draw(), SG_ERROR_NONE);
+  EXPECT_LT(DifferingShare("materials_lit", 40), 0.025);
+}
+
+TEST_F(D3DRenderTest, FogAgreesWithTheSoftwareBackEndsPicture) {
+  PlaceFogRow();
+  Prepare();
+  ASSERT_EQ(Draw(), SG_ERROR_NONE);
+  EXPECT_LT(DifferingShare("fog", 40), 0.005);
+}
+
+TEST_F(D3DRenderTest, DestroyingOneRendererLeavesTheSharedDeviceToTheOther) {
+  SGRenderer* second = nullptr;
+  ASSERT_EQ(SGRendererCreate(ctx_, &second), SG_ERROR_NONE);
+  SGRendererSetFrameBuffer(second, fb_);
+  SGD3DDevice* shared = rend_->renD3D;
+  ASSERT_NE(shared, nullptr);
+  EXPECT_EQ(second->renD3D, shared);
+  EXPECT_EQ(ctx_->ctxD3D, shared);
+  ASSERT_EQ(SGRendererDestroy(rend_), SG_ERROR_NONE);
+  rend_ = nullptr;
+  EXPECT_EQ(ctx_->ctxD3D, shared);
+  // The survivor still draws through it.
+  PlaceMaterialRow();
+  Prepare();
+  Clear();
+  ASSERT_EQ(SGSceneDraw(second, scene_, camera_), SG_ERROR_NONE);
+  EXPECT_GT(Covered(), 1000u);
+  ASSERT_EQ(SGRendererDestroy(second), SG_ERROR_NONE);
+  EXPECT_EQ(ctx_->ctxD3D, nullptr);
+}
+
+// A vertex entered in the batch before the 16-bit serial wrapped is entered
+// again afterwards, not taken for the entry its old serial once named.
+TEST_F(D3DRenderTest, TheBatchSerialWrapsWithoutReusingOldEntries) {
+  SGD3DDevice* d3d = rend_->renD3D;
+  SGMaterial* mat = Keep(rendertest::Material(SG_MAT_TYPE_FLAT, 90, nullptr));
+  Prepare();
+  ASSERT_EQ(ISGD3DBeginScene(rend_), SG_ERROR_NONE);
+  d3d->d3dCurrMaterial = mat;
+  SGTxVertex early{};
+  early.txvLoc[2] = 0.5f;
+  early.txvLoc[3] = 1.f;
+  const SGTxVertex blank = early;
+  ISGD3DReserve(d3d, 1, 3);
+  EXPECT_EQ(ISGD3DAddVertex(d3d, &early), 0);
+  // 65535 flushes later the serial is 1 again.
+  for (int i = 0; i < 65535; ++i) {
+    SGTxVertex v = blank;
+    ISGD3DReserve(d3d, 1, 3);
+    ISGD3DAddVertex(d3d, &v);
+    ISGD3DAddVertex(d3d, &v);
+    ISGD3DFlush(d3d);
+  }
+  EXPECT_EQ(d3d->d3dBatch, 1);
+  SGTxVertex fresh = blank;
+  ISGD3DReserve(d3d, 1, 3);
+  EXPECT_EQ(ISGD3DAddVertex(d3d, &fresh), 0);
+  early.txvLoc[0] = 100.f;  // moved since; its old entry must not stand for it
+  EXPECT_EQ(ISGD3DAddVertex(d3d, &early), 1);
+  EXPECT_EQ(d3d->d3dVertBuff[1].sx, 100.f);
+  EXPECT_EQ(ISGD3DAddVertex(d3d, &early), 1);  // now it is in this batch
+  EXPECT_EQ(d3d->d3dNumVerts, 2u);
+  ISGD3DResetBatch(d3d);
+  ISGD3DEndScene(rend_);
+}
+
+TEST_F(D3DRenderTest, ATextureLeavesVideoMemoryTwoFramesAfterItsLastUse) {
+  SGMaterial* mat = Keep(rendertest::Material(SG_MAT_TYPE_TEXTURE, 0, rendertest::Texture(32, 32, 40, 0)));
+  Prepare();
+  SGTextureMap* txm = mat->matTexMap;
+  ASSERT_NE(txm->txmInfo->tpiDDInfo, nullptr);
+  rend_->renFrameNum = 10;
+  ASSERT_EQ(ISGD3DLoadTexture(rend_, txm), SG_ERROR_NONE);
+  EXPECT_NE(txm->txmInfo->tpiDDInfo->tdiHandle, 0u);
+  rend_->renFrameNum = 11;
+  ISGD3DEvictTextures(rend_, 2);
+  EXPECT_EQ(txm->txmInfo->tpiDDInfo->tdiTimeStamp, 10u);
+  rend_->renFrameNum = 12;
+  ISGD3DEvictTextures(rend_, 2);
+  EXPECT_EQ(txm->txmInfo->tpiDDInfo->tdiTimeStamp, 0u);
+  EXPECT_EQ(rend_->renD3D->d3dLoadedTex, nullptr);
+}
+
+TEST_F(D3DRenderTest, FrameBufferClearsGoThroughTheDevice) {
+  Clear();
+  ASSERT_EQ(SGFrameBufferClearRegion(fb_, 10, 20, 30, 5, 0xFF000000u), SG_ERROR_NONE);
+  EXPECT_EQ(Pixel(10, 20), 0xF800u);
+  EXPECT_EQ(Pixel(39, 24), 0xF800u);
+  EXPECT_EQ(Pixel(40, 24), 0u);
+  EXPECT_EQ(Pixel(10, 25), 0u);
+  ASSERT_EQ(SGFrameBufferClear(fb_, 0x0000FF00u), SG_ERROR_NONE);
+  EXPECT_EQ(Pixel(300, 200), 0x001Fu);
+  // A low byte that is not 0 lays the colour over the picture at that opacity.
+  ASSERT_EQ(SGFrameBufferClear(fb_, 0xFF000080u), SG_ERROR_NONE);
+  const std::uint32_t p = Pixel(300, 200);
+  EXPECT_GT(p >> 11, 10u);
+  EXPECT_GT(p & 0x1F, 10u);
+}
+
+TEST_F(D3DRenderTest, ARetargetedFrameBufferDrawsIntoItsNewSurface) {
+  DDSURFACEDESC d;
+  d.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
+  d.dwWidth = fbtest::kGameWidth;
+  d.dwHeight = fbtest::kGameHeight;
+  d.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN | DDSCAPS_3DDEVICE;
+  IDirectDrawSurface* other = nullptr;
+  ASSERT_EQ(dd_->CreateSurface(&d, &other, nullptr), DD_OK);
+  surfaces_.push_back(other);
+  Paint(other, 0);
+  Clear();
+  const SGFrameBufferTarget target{fb_, rend_, other};
+  ASSERT_EQ(SGFrameBufferSetSurface(&target), SG_ERROR_NONE);
+  ASSERT_EQ(SGFrameBufferClearRegion(fb_, 0, 0, 4, 4, 0x00FF0000u), SG_ERROR_NONE);
+  EXPECT_EQ(At(other, 1, 1), 0x07E0u);
+  EXPECT_EQ(Pixel(1, 1), 0u);
+}
+
+}  // namespace
+}  // namespace d3drendertest
