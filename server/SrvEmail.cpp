@@ -10,6 +10,7 @@
 #include "Game/rules/GRulesPackets.h"
 #include "platform/core/bytes.h"
 #include "platform/core/dospath.h"
+#include "server/SrvEmailInfo.h"
 #include "server/SrvGame.h"
 
 namespace {
@@ -96,6 +97,13 @@ bool CreateEmailGame(const std::string& folder, const std::string& name, std::ui
   FileOutbox out;
   SrvGame game(out, log, nullptr, seed, folder);
   if (!game.LoadRules()) log.Line("the rules files could not be read: no designs, no units");
+  // The e-mail screen leaves the player's set-up behind; without it the
+  // front end's start values hold.
+  SrvSetup setup;
+  if (const int taken = SrvTakeEmailInfo(SrvReadEmailInfo(name), setup); taken > 0) {
+    game.UseSetup(setup);
+    log.Line("e-mail game \"%s\": %d set-up values from its information file", name.c_str(), taken);
+  }
   game.SeatEveryChapter();
   out.sent.clear();
   if (!game.Receive(1, Bytes(PacketImage<12>(PKT_START)))) return false;

@@ -65,6 +65,10 @@ class SrvGame {
   bool Save(const std::string& hostPath, std::uint32_t identifier) const;
   bool Load(const std::string& hostPath, std::uint32_t identifier);
 
+  // The set-up agreed elsewhere (an e-mail game's), taken over before the start.
+  void UseSetup(const SrvSetup& setup) {
+    if (!m_started) m_setup = setup;
+  }
   // E-mail games: every chapter of the game is held by a player of its own,
   // player c + 1 holding chapter c, as each chapter's files stand for one.
   void SeatEveryChapter();

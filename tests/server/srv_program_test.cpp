@@ -106,3 +106,18 @@ TEST(SrvProgram, CreatesAnEmailGameWithAnInputFilePerChapterAndSaysSoInItsExitCo
   EXPECT_EQ(RunServer(folder, "-Z"), 0);
   EXPECT_NE(folder.Log().find("unknown start"), std::string::npos) << folder.Log();
 }
+
+TEST(SrvProgram, AnEmailGameTakesTheSetUpTheEmailScreenLeftBehind) {
+  ScratchFolder folder;
+  std::ofstream(folder.dir / "Small_Game-eminfo.dat")
+      << "NumberOfChapters: 2\nNumberOfAsteroids: 30\nOrbitSpeed: x\nNoSuchKey: 4\nChapterTrait: 25 9\n";
+  ASSERT_EQ(RunServer(folder, "-En:Small_Game-0 HVSCS"), 1) << folder.Log();
+  EXPECT_TRUE(std::filesystem::exists(folder.dir / "Small_Game.s09"));
+  EXPECT_FALSE(std::filesystem::exists(folder.dir / "Small_Game.s02")) << "two chapters per guild";
+  const auto bytes = ReadAll(folder.dir / "Small_Game.s00");
+  int asteroids = 0;
+  for (std::size_t at = 8; at + 4 <= bytes.size(); at += 4 + ReadU32(bytes, at))
+    asteroids += ReadU16(std::span(bytes).subspan(at + 4), 0) == PKT_ASTEROID_WITH_ZONES ? 1 : 0;
+  EXPECT_EQ(asteroids, 30);
+  EXPECT_NE(folder.Log().find("2 set-up values"), std::string::npos) << folder.Log();
+}
