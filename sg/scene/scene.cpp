@@ -5,6 +5,7 @@
 #include "sg/core/malloc.h"
 #include "sg/core/sgassert.h"
 #include "sg/instance/instance.h"
+#include "sg/terrain/lod.h"
 
 namespace {
 
@@ -138,6 +139,7 @@ SGError SGSceneDestroy(SGScene* scene) {
   DestroyList(&scene->scnInstances);
   DestroyList(&scene->scnLights);
   SGFree(scene->scnInstVector);
+  ISGLodAdjustFree(scene);
   SGFree(scene->scnCover.covFogTable);
   SGFree(scene->scnShadeTable);
   FreeCache(scene);
