@@ -344,14 +344,15 @@ HRESULT IDirect3DViewport2::Clear(DWORD count, const D3DRECT* rects, DWORD flags
   for (DWORD i = 0; i < count; ++i) {
     const LONG x0 = std::max(rects[i].x1, vx0), x1 = std::min(rects[i].x2, vx1);
     const LONG y0 = std::max(rects[i].y1, vy0), y1 = std::min(rects[i].y2, vy1);
+    if (x0 >= x1) continue;
+    const std::size_t width = static_cast<std::size_t>(x1 - x0);
     for (LONG y = y0; y < y1; ++y) {
-      for (LONG x = x0; x < x1; ++x) {
-        if (flags & D3DCLEAR_TARGET) {
-          std::memcpy(px.bits + static_cast<std::ptrdiff_t>(y) * px.pitch + 2 * x, &fill, 2);
-        }
-        if (flags & D3DCLEAR_ZBUFFER) {
-          device_->depth_[static_cast<std::size_t>(y) * px.width + static_cast<std::size_t>(x)] = viewport_.dvMaxZ;
-        }
+      if (flags & D3DCLEAR_TARGET) {
+        BYTE* row = px.bits + static_cast<std::ptrdiff_t>(y) * px.pitch + 2 * static_cast<std::ptrdiff_t>(x0);
+        for (std::size_t i = 0; i < width; ++i) std::memcpy(row + 2 * i, &fill, 2);
+      }
+      if (flags & D3DCLEAR_ZBUFFER) {
+        std::fill_n(device_->depth_.begin() + static_cast<std::ptrdiff_t>(y) * px.width + x0, width, viewport_.dvMaxZ);
       }
     }
   }

@@ -92,6 +92,14 @@ float Factor(DWORD blend, const Colour& src, const Colour& dst, int channel) {
   }
 }
 
+std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {  // b > 0
+  return a >= 0 ? a / b : -((-a + b - 1) / b);
+}
+
+std::int64_t CeilDiv(std::int64_t a, std::int64_t b) {  // b > 0
+  return -FloorDiv(-a, b);
+}
+
 bool DepthPasses(DWORD func, float z, float stored) {
   switch (func) {
     case D3DCMP_NEVER: return false;
@@ -146,7 +154,9 @@ void Shade(const RasterTarget& tg, const RasterState& st, int x, int y, const Fr
     c.b = k * c.b + (1.f - k) * fc.b;
   }
   BYTE* p = tg.bits + static_cast<std::ptrdiff_t>(y) * tg.pitch + 2 * static_cast<std::ptrdiff_t>(x);
-  if (st.alphaBlend) {
+  // The usual blend of an opaque pixel is the pixel itself.
+  const bool opaqueOver = st.srcBlend == D3DBLEND_SRCALPHA && st.destBlend == D3DBLEND_INVSRCALPHA && c.a >= 255.f;
+  if (st.alphaBlend && !opaqueOver) {
     WORD old;
     std::memcpy(&old, p, 2);
     int r, g, b;
@@ -281,57 +291,80 @@ void DrawTriangle(const RasterTarget& tg, const RasterState& st, const D3DTLVERT
     // Clockwise on screen: a top edge runs rightwards, a left edge upwards.
     topLeft[k] = (dy == 0 && dx > 0) || dy < 0;
   }
-  const Fragment f[3] = {Vertex(*v[0]), Vertex(*v[1]), Vertex(*v[2])};
-  const float q[3] = {v[0]->rhw, v[1]->rhw, v[2]->rhw};
-  const bool perspective = st.texture != nullptr && st.perspective;
-  const bool flat = st.shade == D3DSHADE_FLAT;
-  // Flat shading takes the colours of the first vertex given.
-  const Colour flatDiffuse = Unpack(a.color);
-  const Colour flatSpecular = Unpack(a.specular);
+  // Every value a pixel needs is a plane over the screen: its value at the
+  // first sample and its steps along x and y, from the vertices' weights.
+  // 0 depth, 1-4 diffuse, 5-8 specular, 9-11 u, v and 1/w (u and v times 1/w
+  // when texturing is perspective-correct).
+  constexpr int kValues = 12;
+  const bool textured = st.texture != nullptr;
+  const bool perspective = textured && st.perspective;
+  const int count = textured ? kValues : 9;
+  float at[3][kValues];
+  for (int k = 0; k < 3; ++k) {
+    // Flat shading takes the colours of the first vertex given; fog still varies.
+    const Fragment f = Vertex(*v[k]);
+    const Colour d = st.shade == D3DSHADE_FLAT ? Unpack(a.color) : f.diffuse;
+    Colour sp = st.shade == D3DSHADE_FLAT ? Unpack(a.specular) : f.specular;
+    sp.a = f.specular.a;
+    const float q = perspective ? v[k]->rhw : 1.f;
+    const float values[kValues] = {f.z, d.r, d.g, d.b, d.a, sp.r, sp.g, sp.b, sp.a, f.u * q, f.v * q, q};
+    std::copy(values, values + kValues, at[k]);
+  }
+  float start[kValues], stepX[kValues], stepY[kValues];
+  for (int i = 0; i < count; ++i) {
+    double s0 = 0.0, sx = 0.0, sy = 0.0;
+    for (int k = 0; k < 3; ++k) {
+      s0 += static_cast<double>(at[k][i]) * static_cast<double>(e0[k]);
+      sx += static_cast<double>(at[k][i]) * static_cast<double>(ex[k]);
+      sy += static_cast<double>(at[k][i]) * static_cast<double>(ey[k]);
+    }
+    start[i] = static_cast<float>(s0 * inv);
+    stepX[i] = static_cast<float>(sx * inv);
+    stepY[i] = static_cast<float>(sy * inv);
+  }
+  float cur[kValues];
   for (int y = y0; y <= y1; ++y) {
     const std::int64_t dy = y - y0;
-    for (int x = x0; x <= x1; ++x) {
-      const std::int64_t dx = x - x0;
-      std::int64_t w[3];
-      bool inside = true;
-      for (int k = 0; k < 3 && inside; ++k) {
-        w[k] = e0[k] + ex[k] * dx + ey[k] * dy;
-        inside = w[k] > 0 || (w[k] == 0 && topLeft[k]);
+    std::int64_t w[3];
+    for (int k = 0; k < 3; ++k) {
+      w[k] = e0[k] + ey[k] * dy;
+    }
+    // The run of samples inside all three edges on this row.
+    std::int64_t first = 0, last = x1 - x0;
+    for (int k = 0; k < 3 && first <= last; ++k) {
+      // Inside: w + ex * dx > 0, or >= 0 on a top or left edge.
+      const std::int64_t need = topLeft[k] ? -w[k] : 1 - w[k];  // ex * dx >= need
+      if (ex[k] > 0) {
+        first = std::max(first, CeilDiv(need, ex[k]));
+      } else if (ex[k] < 0) {
+        last = std::min(last, FloorDiv(-need, -ex[k]));
+      } else if (need > 0) {
+        last = -1;
       }
-      if (!inside) {
-        continue;
-      }
-      const float l0 = static_cast<float>(static_cast<double>(w[0]) * inv);
-      const float l1 = static_cast<float>(static_cast<double>(w[1]) * inv);
-      const float l2 = static_cast<float>(static_cast<double>(w[2]) * inv);
-      Fragment p{};
-      p.z = l0 * f[0].z + l1 * f[1].z + l2 * f[2].z;
-      if (flat) {
-        p.diffuse = flatDiffuse;
-        p.specular = flatSpecular;
-        p.specular.a = l0 * f[0].specular.a + l1 * f[1].specular.a + l2 * f[2].specular.a;
-      } else {
-        p.diffuse = {l0 * f[0].diffuse.r + l1 * f[1].diffuse.r + l2 * f[2].diffuse.r,
-                     l0 * f[0].diffuse.g + l1 * f[1].diffuse.g + l2 * f[2].diffuse.g,
-                     l0 * f[0].diffuse.b + l1 * f[1].diffuse.b + l2 * f[2].diffuse.b,
-                     l0 * f[0].diffuse.a + l1 * f[1].diffuse.a + l2 * f[2].diffuse.a};
-        p.specular = {l0 * f[0].specular.r + l1 * f[1].specular.r + l2 * f[2].specular.r,
-                      l0 * f[0].specular.g + l1 * f[1].specular.g + l2 * f[2].specular.g,
-                      l0 * f[0].specular.b + l1 * f[1].specular.b + l2 * f[2].specular.b,
-                      l0 * f[0].specular.a + l1 * f[1].specular.a + l2 * f[2].specular.a};
-      }
-      if (st.texture != nullptr) {
-        if (perspective) {
-          const float qq = l0 * q[0] + l1 * q[1] + l2 * q[2];
-          const float r = qq != 0.f ? 1.f / qq : 0.f;
-          p.u = (l0 * f[0].u * q[0] + l1 * f[1].u * q[1] + l2 * f[2].u * q[2]) * r;
-          p.v = (l0 * f[0].v * q[0] + l1 * f[1].v * q[1] + l2 * f[2].v * q[2]) * r;
-        } else {
-          p.u = l0 * f[0].u + l1 * f[1].u + l2 * f[2].u;
-          p.v = l0 * f[0].v + l1 * f[1].v + l2 * f[2].v;
+    }
+    if (first > last) {
+      continue;
+    }
+    for (int i = 0; i < count; ++i) {
+      cur[i] = start[i] + stepY[i] * static_cast<float>(dy) + stepX[i] * static_cast<float>(first);
+    }
+    for (int x = x0 + static_cast<int>(first); x <= x0 + static_cast<int>(last); ++x) {
+      {
+        Fragment p;
+        p.z = cur[0];
+        p.diffuse = {cur[1], cur[2], cur[3], cur[4]};
+        p.specular = {cur[5], cur[6], cur[7], cur[8]};
+        p.u = p.v = 0.f;
+        if (textured) {
+          const float r = perspective ? (cur[11] != 0.f ? 1.f / cur[11] : 0.f) : 1.f;
+          p.u = cur[9] * r;
+          p.v = cur[10] * r;
         }
+        Shade(tg, st, x, y, p);
       }
-      Shade(tg, st, x, y, p);
+      for (int i = 0; i < count; ++i) {
+        cur[i] += stepX[i];
+      }
     }
   }
 }
