@@ -65,7 +65,9 @@ void WrapInstance(SGRenderer* rend, SGScene* scene, SGInstance* inst) {
         inst->instXform.m[3][k] = static_cast<float>(inst->instPos[k]);
       }
       ISGInstanceComplexBounds(inst);
-    } else if (inst->instType == SG_INST_TYPE_MODEL_ONE || inst->instType == SG_INST_TYPE_MODEL_TWO) {
+    } else if ((inst->instType == SG_INST_TYPE_MODEL_ONE || inst->instType == SG_INST_TYPE_MODEL_TWO) &&
+               inst->instData != nullptr && (inst->instAttributes & SG_ATTR_PREPPED) == 0) {
+      // A model instance without its block (a plume's scene record) has no corners to move.
       auto* mi = static_cast<SGModelInst*>(inst->instData);
       for (auto& corner : mi->miCorners) {
         corner[0] += static_cast<float>(shift[0]);

@@ -201,6 +201,8 @@ TEST_F(PlumeTest, ADestroyedOwnerLeavesTheTrailToShrinkAwayInTheScene) {
   Fly(plm, 1, 0.0);  // the owner goes; the plume takes its first record into the scene
   EXPECT_NE(plm->plmFlags & SG_PLM_FLAG_DYING, 0u);
   EXPECT_EQ(scene_->scnInstances->instPlume, plm);
+  // Seen from across the world, the plume's record is wrapped like any instance.
+  LookFrom(700.0, -20.0, 0.0, 0.f, 1.f, 0.f);
   for (int i = 0; i < 20; ++i) {
     g_now += 1;
     ASSERT_EQ(Draw(), SG_ERROR_NONE);
