@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <regex>
 
 #include "platform/core/bytes.h"
 #include "tests/support/scratch_drive.h"
@@ -55,10 +54,20 @@ class Packet {
 class SnifferTest : public ::testing::Test {
  protected:
   // The log (a text file: CR LF line ends) with LF line ends and each line's
-  // time of day replaced by "T".
+  // time of day ("hh:mm:ss ") replaced by "T ".
   std::string Log() const {
-    const std::string text = std::regex_replace(drive.Read("packetcl.dat"), std::regex("\r\n"), "\n");
-    return std::regex_replace(text, std::regex("(^|\n)[0-9]{2}:[0-9]{2}:[0-9]{2} "), "$1T ");
+    std::string out;
+    const std::string text = drive.Read("packetcl.dat");
+    for (std::size_t i = 0; i < text.size(); ++i) {
+      const bool lineStart = i == 0 || text[i - 1] == '\n';
+      if (lineStart && i + 9 <= text.size() && text[i + 2] == ':' && text[i + 5] == ':' && text[i + 8] == ' ') {
+        out += "T ";
+        i += 8;
+      } else if (text[i] != '\r') {
+        out += text[i];
+      }
+    }
+    return out;
   }
   quentest::ScratchDrive drive;
 };
