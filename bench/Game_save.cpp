@@ -1,0 +1,133 @@
+// Saving and loading a large game (40 chapters, 150 asteroids, 2,000 units),
+// each against one fwrite (for the save) or one fread (for the load) of the
+// same bytes measured in the same run: counters "x_fwrite" and "x_fread" say
+// how many such plain writes or reads the operation costs. The save goes
+// through its temporary file, forced to the disk and renamed into place; the
+// load keeps a copy of the running game in case the file is damaged.
+
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <vector>
+
+#include "Game/model/GGameData.h"
+#include "Game/model/GUnit.h"
+#include "Game/rules/GUnitTem.h"
+#include "Game/save/GameLoader.h"
+#include "Game/save/SaveGame.h"
+#include "platform/core/dospath.h"
+#include "platform/core/files.h"
+#include "tests/Game/world/world_generator.h"
+
+namespace {
+
+constexpr int kUnits = 2000;
+
+// Drive Q in a private folder, the current directory: the save directory of
+// an installation that names none.
+class BenchDrive {
+ public:
+  BenchDrive() : m_dir(std::filesystem::temp_directory_path() / ("quenbench-save-" + std::to_string(::getpid()))) {
+    std::filesystem::create_directories(m_dir);
+    plat::SetDrive('Q', m_dir);
+    plat::SetCurrentDosDirectory("Q:\\");
+  }
+  ~BenchDrive() {
+    std::error_code ec;
+    std::filesystem::remove_all(m_dir, ec);
+  }
+
+ private:
+  std::filesystem::path m_dir;
+};
+
+void MakeGame() {
+  delete g_gameData;
+  g_gameData = new CGameData(9, 8);
+  world_test::GenerateSolarSystem(g_gameData->solarDB, kMaxAsteroids, 7);
+  world_test::GenerateChapters(*g_gameData->guildList, 7);
+  CGUnitTemplate* designs[kMaxChapters];
+  for (std::uint8_t c = 0; c < kMaxChapters; ++c) {
+    designs[c] = new CGUnitTemplate(c, static_cast<std::int32_t>((std::uint32_t{c} << 26) | 0x1000));
+    g_gameData->templates.AddTemplate(designs[c], c);
+  }
+  for (int i = 0; i < kUnits; ++i) {
+    const auto c = static_cast<std::uint8_t>(i % kMaxChapters);
+    const Location at{static_cast<std::uint16_t>(i % kMaxAsteroids), static_cast<std::int16_t>(i), 0, 0};
+    g_gameData->pieces.CreateUnit(designs[c], &at, c, (std::uint32_t{c} << 26) | static_cast<std::uint32_t>(i + 1));
+  }
+  g_gameData->turn = 40;
+}
+
+struct Fixture {
+  BenchDrive drive;
+  std::vector<std::uint8_t> bytes;
+  Fixture() {
+    MakeGame();
+    if (!WriteSaveFileAs("", "large.clt", 1, 0, false)) std::abort();
+    bytes = *plat::ReadWholeFile("Q:\\large.clt");
+  }
+};
+
+Fixture& Large() {
+  static Fixture f;
+  return f;
+}
+
+using Clock = std::chrono::steady_clock;
+
+double PlainWriteNanoseconds() {
+  const auto& bytes = Large().bytes;
+  constexpr int kRounds = 50;
+  const auto start = Clock::now();
+  for (int i = 0; i < kRounds; ++i) {
+    plat::FILE* fp = plat::fopen("Q:\\plain.bin", "wb");
+    plat::fwrite(bytes.data(), 1, bytes.size(), fp);
+    plat::fclose(fp);
+  }
+  return std::chrono::duration<double, std::nano>(Clock::now() - start).count() / kRounds;
+}
+
+double PlainReadNanoseconds() {
+  std::vector<std::uint8_t> into(Large().bytes.size());
+  constexpr int kRounds = 50;
+  const auto start = Clock::now();
+  for (int i = 0; i < kRounds; ++i) {
+    plat::FILE* fp = plat::fopen("Q:\\large.clt", "rb");
+    benchmark::DoNotOptimize(plat::fread(into.data(), 1, into.size(), fp));
+    plat::fclose(fp);
+  }
+  return std::chrono::duration<double, std::nano>(Clock::now() - start).count() / kRounds;
+}
+
+template <class Body>
+void Against(benchmark::State& state, const char* counter, double baseline, Body body) {
+  const auto start = Clock::now();
+  for (auto _ : state) body();
+  const double each = std::chrono::duration<double, std::nano>(Clock::now() - start).count() /
+                      static_cast<double>(state.iterations());
+  state.counters[counter] = each / baseline;
+  state.counters["bytes"] = static_cast<double>(Large().bytes.size());
+}
+
+void BM_SaveLargeGame(benchmark::State& state) {
+  Large();
+  bool ok = true;
+  Against(state, "x_fwrite", PlainWriteNanoseconds(), [&] { ok = WriteSaveFileAs("", "bench.clt", 2, 0, false) && ok; });
+  if (!ok) state.SkipWithError("the save failed");
+}
+BENCHMARK(BM_SaveLargeGame)->Unit(benchmark::kMillisecond);
+
+void BM_LoadLargeGame(benchmark::State& state) {
+  Large();
+  bool ok = true;
+  Against(state, "x_fread", PlainReadNanoseconds(),
+          [&] { ok = CGameLoader::ForRequest("large.clt", LoadPlace::SaveDirectory).Load() && ok; });
+  if (!ok) state.SkipWithError("the load failed");
+}
+BENCHMARK(BM_LoadLargeGame)->Unit(benchmark::kMillisecond);
+
+}  // namespace
