@@ -140,6 +140,27 @@ TEST(SrvPolitics, AnImperatorWhoLosesTheShareLeavesAnInterregnumUntilAnotherHasI
   EXPECT_EQ(game.Chapter(0).stateFlag, kSrvChapterImperator);
 }
 
+TEST(SrvPolitics, TheInterregnumLeaderLeadsItsOwnCampWhomeverItBacks) {
+  ThreeMembers game(kImperatorAndInterregnum);
+  game.setup.config.SetU16(26, 90);
+  ASSERT_TRUE(SrvTakeImperatorVote(game.world, 1, 0));
+  ASSERT_TRUE(SrvTakeImperatorVote(game.world, 2, 0));
+  auto first = game.Turn();
+  SrvResolvePolitics(first);
+  ASSERT_EQ(game.Chapter(0).stateFlag, kSrvChapterImperator);
+  // Chapter 0, holding most, and chapter 2 back chapter 2, who has 4 of 5.
+  ASSERT_TRUE(SrvTakeImperatorVote(game.world, 0, 2));
+  ASSERT_TRUE(SrvTakeImperatorVote(game.world, 2, 2));
+  auto second = game.Turn();
+  SrvResolvePolitics(second);
+  const auto start = OfType(second, 0, PKT_INTERREGNUM_START);
+  ASSERT_EQ(start.size(), 1u);
+  EXPECT_EQ(start[0][10], 0);
+  EXPECT_EQ(start[0][12 + 0], 1) << "the leader is in the camp of its backers";
+  EXPECT_EQ(game.Chapter(0).camp, game.Chapter(1).camp);
+  EXPECT_NE(game.Chapter(0).camp, game.Chapter(2).camp);
+}
+
 TEST(SrvPolitics, WithoutTheInterregnumRuleALostImperatorLeavesNoInterregnum) {
   ThreeMembers game(1 | 8);
   game.setup.config.SetU16(26, 60);
