@@ -149,8 +149,13 @@ SGError ChooseTexelFormat(SGContext* ctx, SGD3DDevice* d3d) {
   SGDDInfo* ddi = ctx->ctxDDI;
   TexelSearch search{d3d, ddi, false};
   if (ddi->ddiPixelFormat == nullptr || ddi->ddiTexelFormat == nullptr ||
-      d3d->d3dDevice->EnumTextureFormats(OfferTexelFormat, &search) != D3D_OK || search.failed ||
-      d3d->d3dTexelDesc == nullptr) {
+      d3d->d3dDevice->EnumTextureFormats(OfferTexelFormat, &search) != D3D_OK) {
+    return SG_ERROR_D3D_SURFACE;
+  }
+  if (search.failed) {
+    return SG_ERROR_NO_MEMORY;
+  }
+  if (d3d->d3dTexelDesc == nullptr) {
     return SG_ERROR_D3D_SURFACE;
   }
   const DDPIXELFORMAT& f = d3d->d3dTexelDesc->ddpfPixelFormat;
@@ -304,9 +309,11 @@ SGError ISGD3DCreateDevice(SGRenderer* rend) {
     return FailCreation(rend, d3d, SG_ERROR_D3D_DEVICE);
   }
   SetViewport(d3d, ddi->ddiBack);
-  if (ChooseTexelFormat(ctx, d3d) == SG_ERROR_NONE) {
+  if (const SGError err = ChooseTexelFormat(ctx, d3d); err == SG_ERROR_NONE) {
     ddi->ddiTexPrep = SG_DDI_TEXPREP_D3D16;
     ProbeMaxTextureSize(ctx, d3d);
+  } else if (err == SG_ERROR_NO_MEMORY) {
+    return FailCreation(rend, d3d, err);
   } else {
     d3d->d3dFlags |= SG_D3D_FLAG_NO_TEXEL_FORMAT;
   }

@@ -140,3 +140,32 @@ TEST_F(D3DRenderTest, ARetargetedFrameBufferDrawsIntoItsNewSurface) {
 
 }  // namespace
 }  // namespace d3drendertest
+
+namespace d3drendertest {
+namespace {
+
+// Running out of memory at any step of making the device leaves nothing
+// behind and no device in the renderer or the context.
+TEST_F(D3DRenderTest, ADeviceThatCannotBeMadeLeavesNothingBehind) {
+  SGRendererDestroy(rend_);
+  rend_ = nullptr;
+  ASSERT_EQ(ctx_->ctxD3D, nullptr);
+  const int runs = sgtest::ExpectCleanOutOfMemory([&] {
+    fb_->fbFlags &= ~SG_FB_FLAG_NO_3D;
+    SGRenderer* r = nullptr;
+    if (const SGError err = SGRendererCreate(ctx_, &r); err != SG_ERROR_NONE) {
+      return err;
+    }
+    r->renFrameBuffer = fb_;
+    const SGError err = ISGD3DCreateDevice(r);
+    EXPECT_EQ(err == SG_ERROR_NONE, r->renD3D != nullptr);
+    EXPECT_EQ(ctx_->ctxD3D, r->renD3D);
+    SGRendererDestroy(r);
+    EXPECT_EQ(ctx_->ctxD3D, nullptr);
+    return err;
+  });
+  EXPECT_GT(runs, 5);
+}
+
+}  // namespace
+}  // namespace d3drendertest
