@@ -17,7 +17,8 @@ struct NamedKey {
 constexpr NamedKey kKeys[] = {{"ESCAPE", plat::VK_ESCAPE}, {"RETURN", plat::VK_RETURN}, {"TAB", plat::VK_TAB},
                               {"SPACE", plat::VK_SPACE},   {"BACK", plat::VK_BACK},     {"DELETE", plat::VK_DELETE},
                               {"SHIFT", plat::VK_SHIFT},   {"ALT", plat::VK_MENU},      {"UP", plat::VK_UP},
-                              {"DOWN", plat::VK_DOWN},     {"LEFT", plat::VK_LEFT},     {"RIGHT", plat::VK_RIGHT}};
+                              {"DOWN", plat::VK_DOWN},     {"LEFT", plat::VK_LEFT},     {"RIGHT", plat::VK_RIGHT},
+                              {"HOME", plat::VK_HOME},     {"END", plat::VK_END}};
 
 // Splits a line into words; a word in double quotes keeps its blanks.
 bool Words(std::string_view line, std::vector<std::string>& words, std::string& why) {

@@ -5,7 +5,7 @@
 //   click X Y [right]           a mouse click at a screen point
 //   key NAME                    a key press: a letter, a digit, or ESCAPE,
 //                               RETURN, TAB, SPACE, BACK, DELETE, SHIFT, ALT,
-//                               UP, DOWN, LEFT, RIGHT, F1 .. F12
+//                               UP, DOWN, LEFT, RIGHT, HOME, END, F1 .. F12
 //   text "WORDS"                the characters typed one by one (letters,
 //                               digits, blanks)
 //   sleep MS                    lets MS milliseconds pass

@@ -98,6 +98,48 @@ TEST_F(SetupScreens, TheConfigurationChosenIsThePacketTheServerGets) {
   EXPECT_EQ(sent[2].size(), 68u);
 }
 
+// Fog of war, starting values and traits as chosen are the settings packet.
+TEST_F(SetupScreens, TheSettingsChosenAreThePacketTheServerGets) {
+  InFrontEnd([&](CClntApp& app) {
+    GameSettingsPacket& s = *app.m_gameSettings;
+    Click(680, 194);   // ships never visible
+    Click(280, 345);   // all ships scanned
+    Click(20, 290);
+    EXPECT_EQ(RunFogOfWarDlg(app, s, false), 100);
+    Click(650, 337);   // average forces
+    Click(250, 290);   // no elliptical orbit
+    Click(20, 290);
+    EXPECT_EQ(RunStartingDlg(app, s, false), 100);
+    Click(222, 109);   // trait 1 released
+    Click(641, 230);   // trait 14 at level 1: closed while level 0 is in use
+    Click(582, 230);   // trait 14 at level 0
+    Click(20, 290);
+    EXPECT_EQ(RunTraitsDlg(app, s.traits), 100);
+    AnnounceGameSetup(app);
+  });
+  ASSERT_EQ(sent.size(), 3u);
+  Bytes expected(68, 0);
+  Put16(expected, 0, 53);
+  Put16(expected, 8, 40);
+  Put16(expected, 10, 1);
+  Put16(expected, 20, 1);       // random system size (not on the screens)
+  Put16(expected, 22, 0);
+  Put16(expected, 24, 0);       // no elliptical orbit
+  Put16(expected, 26, 1);
+  Put16(expected, 28, 1);       // average forces
+  Put16(expected, 36, 2);       // never
+  Put16(expected, 38, 1);       // in asteroidal space (not on the screen)
+  Put16(expected, 40, 1);
+  Put16(expected, 42, 0);       // all ships scanned
+  Put16(expected, 44, 0);
+  Put16(expected, 46, 0);
+  expected[48 + 8] = 30;
+  expected[48 + 14] = 10;
+  expected[48 + 17] = 15;
+  Put16(expected, 12, 1);       // rated average: the eleven fields sum to 7
+  EXPECT_EQ(sent[2], expected);
+}
+
 TEST_F(SetupScreens, ANumberOutOfRangeKeepsTheScreenAndPreviousStoresNothing) {
   InFrontEnd([&](CClntApp& app) {
     Retype(705, 408, "39");

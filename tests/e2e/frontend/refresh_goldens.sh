@@ -7,8 +7,11 @@ here=$(cd "$(dirname "$0")" && pwd)
 work="$build/gamedata/c/QUENBAR"
 cd "$work"
 rm -f fe_*.png
-for script in screens email serial refused quickstart; do
-  QUENBAR_CONFIG_DIR="$build/gamedata/config" "$build/Game/quenbar" --headless --script "$here/$script.txt"
+for script in screens email serial refused quickstart setup_walk prefs_load; do
+  cp "$here/UserInfo.dat" UserInfo.dat
+  # The walk into a started game is told to quit at its end.
+  QUENBAR_CONFIG_DIR="$build/gamedata/config" "$build/Game/quenbar" --headless --script "$here/$script.txt" ||
+    [ "$script" = setup_walk ]
 done
 cp fe_*.png "$here/golden/"
 echo "refreshed: $(ls "$here/golden")"

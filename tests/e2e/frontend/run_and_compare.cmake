@@ -1,9 +1,22 @@
-# Runs quenbar headless under SCRIPT in WORKDIR and compares each capture
-# named in CAPTURES (comma-separated) with its golden copy in GOLDEN. The goldens
-# change only on purpose: refresh_goldens.sh writes them again.
+# Runs quenbar headless under SCRIPT in WORKDIR, from the start values of the
+# settings file (USERINFO), and compares each capture named in CAPTURES
+# (comma-separated) with its golden copy in GOLDEN. With SERVER_LOG (a run into
+# a started game), each line of that file is a pattern the server's log of the
+# run must match. The
+# goldens change only on purpose: refresh_goldens.sh writes them again.
+if(USERINFO)
+  file(COPY_FILE ${USERINFO} ${WORKDIR}/UserInfo.dat)
+endif()
 execute_process(COMMAND ${QUENBAR} --headless --script ${SCRIPT}
-  WORKING_DIRECTORY ${WORKDIR} RESULT_VARIABLE rc TIMEOUT 120)
-if(NOT rc EQUAL 0)
+  WORKING_DIRECTORY ${WORKDIR} RESULT_VARIABLE rc ERROR_VARIABLE err TIMEOUT 120)
+message("${err}")
+# A run into a started game is told to quit at its end: no game view
+# answers Escape yet. Every wait of its script must have been met all the same.
+set(ended_in_game FALSE)
+if(SERVER_LOG AND err MATCHES "told to quit" AND NOT err MATCHES "script line")
+  set(ended_in_game TRUE)
+endif()
+if(NOT rc EQUAL 0 AND NOT ended_in_game)
   message(FATAL_ERROR "quenbar ended with ${rc} under ${SCRIPT}")
 endif()
 string(REPLACE "," ";" captures "${CAPTURES}")
@@ -15,3 +28,17 @@ foreach(capture IN LISTS captures)
       "(if the change is intended, run tests/e2e/frontend/refresh_goldens.sh)")
   endif()
 endforeach()
+if(SERVER_LOG)
+  file(READ ${WORKDIR}/SAVE/QuenSrvr.log log)
+  string(FIND "${log}" "server starts for a session" last REVERSE)
+  if(last LESS 0)
+    message(FATAL_ERROR "the server's log tells of no session")
+  endif()
+  string(SUBSTRING "${log}" ${last} -1 log)
+  file(STRINGS ${SERVER_LOG} patterns)
+  foreach(pattern IN LISTS patterns)
+    if(NOT log MATCHES "${pattern}")
+      message(FATAL_ERROR "the server's log of the run lacks \"${pattern}\":\n${log}")
+    endif()
+  endforeach()
+endif()
