@@ -170,6 +170,25 @@ TEST_F(SpaceBattle, TheReplayTheClientStoresHoldsTheShotsThatWereResolved) {
             leaving && blue[2]->IsOperational() ? 1 : 0);
 }
 
+TEST_F(SpaceBattle, UnitsOrderedOrPlannedToRetreatLeaveTheBattle) {
+  const auto hunters = Fleet(0, Design(0, {kDrive, kGun}), 1, kBattleAsteroid);
+  auto leaving = Fleet(8, Design(8, {kDrive, kGun}), 1, kBattleAsteroid, 30);
+  auto scout = Fleet(8, Design(8, {kDrive}), 1, kBattleAsteroid, 60);
+  scout[0]->retreat[2] = 1;  // leaves once it has nothing to fire
+  auto order = std::make_unique<UnitOrder>();
+  order->type = ORDER_RETREAT;
+  leaving[0]->orders.InsertAt(order.release(), 0);
+  auto turn = Resolve();
+  const ReadReplay replay = ClientReplay(*turn, 8, kBattleAsteroid);
+  ASSERT_TRUE(replay.whole);
+  EXPECT_EQ(replay.departures, (std::vector<std::uint32_t>{leaving[0]->id, scout[0]->id}));
+  for (const auto& round : replay.rounds) {
+    for (const ReadShot& shot : round) EXPECT_EQ(shot.unit, hunters[0]->id);
+  }
+  // Whoever is left standing has no one to fight once both have gone.
+  EXPECT_LE(replay.rounds.size(), 1u);
+}
+
 TEST_F(SpaceBattle, UnitsMeetInSolarSpaceOnlyWhenClose) {
   const std::uint16_t solar = CGSolarDB::GetAsteroidCount();
   const auto design0 = Design(0, {kDrive, kGun});
