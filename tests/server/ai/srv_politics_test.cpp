@@ -3,6 +3,8 @@
 // and notifications the clients read.
 #include <gtest/gtest.h>
 
+#include "Game/model/GGameData.h"
+#include "Game/net/NetDispatcher.h"
 #include "Game/net/Packets.h"
 #include "server/ai/SrvChapterState.h"
 #include "server/ai/SrvVotes.h"
@@ -215,6 +217,54 @@ TEST(SrvAsteroidControl, TheChapterHoldingMostZonesTakesTheAsteroid) {
   EXPECT_EQ(NoticeCodes(turn, 8), (std::vector<std::uint16_t>{408, 409})) << "and out with it";
   EXPECT_EQ(ReadU32(OfType(turn, 8, 1500)[0], 144), home);
   EXPECT_EQ(OfType(turn, 0, PKT_ASTEROID_WITH_ZONES).size(), 1u);
+}
+
+}  // namespace
+
+namespace {
+
+// What a client of guild 0 is sent, from the start through an interregnum,
+// applied by the client's own dispatcher to its model: nothing is refused and
+// its guild ends as the server's.
+TEST(SrvPoliticsClient, TheClientsModelFollowsTheGuildThroughAnInterregnum) {
+  std::vector<SrvPacket> sent;
+  std::uint32_t serverCamps[3] = {}, serverRenegade[3] = {};
+  {
+    ThreeMembers game(kImperatorAndInterregnum);
+    game.setup.config.SetU16(26, 90);
+    std::vector<std::string> names(kMaxChapters, "Chapter");
+    sent = BuildStartSequence(game.world, 1, names);
+    auto play = [&] {
+      auto turn = game.Turn();
+      SrvResolvePolitics(turn);
+      sent.insert(sent.end(), turn.toChapter[1].begin(), turn.toChapter[1].end());
+    };
+    ASSERT_TRUE(SrvTakeImperatorVote(game.world, 1, 0));
+    ASSERT_TRUE(SrvTakeImperatorVote(game.world, 2, 0));
+    play();
+    ASSERT_TRUE(SrvTakeImperatorVote(game.world, 2, 2));
+    ASSERT_TRUE(SrvTakeRenegadeVote(game.world, 2, 1, 1));
+    play();
+    ASSERT_EQ(game.world.guilds->GetGuild(0)->interregnum, 1u);
+    for (int s = 0; s < 3; ++s) {
+      serverCamps[s] = game.Chapter(static_cast<std::uint16_t>(s)).camp;
+      serverRenegade[s] = game.Chapter(static_cast<std::uint16_t>(s)).renegade;
+    }
+  }
+  CGameData client(1, 3);
+  g_gameData = &client;
+  for (const SrvPacket& p : sent) EXPECT_TRUE(HandlePacket(nullptr, p, 0)) << ReadU16(p, 0);
+  const CGuild& guild = *client.guildList->GetGuild(0);
+  EXPECT_EQ(guild.interregnum, 1u);
+  EXPECT_EQ(guild.votesHeld[0], 3);
+  EXPECT_EQ(guild.totalVotes, 5u);
+  for (int s = 0; s < 3; ++s) {
+    EXPECT_EQ(guild.GetChapter(s)->camp, serverCamps[s]) << s;
+    EXPECT_EQ(guild.GetChapter(s)->renegade, serverRenegade[s]) << s;
+  }
+  EXPECT_EQ(client.guildList->GetChapter(2)->imperatorVotes[2], 1u);
+  EXPECT_EQ(client.guildList->GetChapter(2)->renegadeVotes[1], 1u);
+  g_gameData = nullptr;
 }
 
 }  // namespace
