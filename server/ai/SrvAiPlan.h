@@ -34,5 +34,6 @@ struct SrvAiPlan {
 // fight an enemy where it stands; build a ship or ATVs where the chapter has
 // a pool; land ATVs it carries on free zones, or carry them to the nearest
 // asteroid it may settle; warships set out against the nearest enemy
-// asteroid as often as the level's aggression says.
+// asteroid as often as the level's aggression says; a worker with nothing to
+// do goes home.
 void SrvAiCommandUnit(SrvAiPlan& plan, CGUnit& unit);

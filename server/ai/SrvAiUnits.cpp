@@ -2,6 +2,7 @@
 #include <array>
 
 #include "Game/model/GAsteroid.h"
+#include "Game/model/GChapter.h"
 #include "Game/model/GUnit.h"
 #include "Game/model/GZone.h"
 #include "Game/rules/GTemplateDB.h"
@@ -110,6 +111,14 @@ bool SetOut(SrvAiPlan& plan, CGUnit& unit) {
   return true;
 }
 
+// A worker with nothing to do away from home goes back to its pool.
+void ReturnHome(SrvAiPlan& plan, CGUnit& unit) {
+  const CGChapter* self = plan.world.Chapter(plan.chapter);
+  if (self == nullptr || unit.location.asteroid == self->homeAsteroid) return;
+  if (unit.GetTemplate() == nullptr || !IsWorker(*unit.GetTemplate()) || !Reachable(unit, self->homeAsteroid)) return;
+  Give(plan, SrvAiMoveOrder(unit, self->homeAsteroid));
+}
+
 bool CarriesAtvs(const CGUnit& unit) {
   return std::any_of(unit.atvCargo.begin(), unit.atvCargo.end(), [](std::uint8_t n) { return n != 0; });
 }
@@ -121,8 +130,7 @@ void SrvAiCommandUnit(SrvAiPlan& plan, CGUnit& unit) {
   if (at >= CGSolarDB::GetAsteroidCount()) {
     // Stranded in solar space: home.
     const CGChapter* self = plan.world.Chapter(plan.chapter);
-    if (self != nullptr && self->homeAsteroid < CGSolarDB::GetAsteroidCount() && Reachable(unit, self->homeAsteroid))
-      Give(plan, SrvAiMoveOrder(unit, self->homeAsteroid));
+    if (self != nullptr && Reachable(unit, self->homeAsteroid)) Give(plan, SrvAiMoveOrder(unit, self->homeAsteroid));
     return;
   }
   if (unit.GetAttackStrength() > 0)
@@ -132,5 +140,6 @@ void SrvAiCommandUnit(SrvAiPlan& plan, CGUnit& unit) {
     }
   if (CarriesAtvs(unit) && (LandAtvs(plan, unit) || GoSettle(plan, unit))) return;
   if (unit.GetConstructionCapacity() > 0 && (BuildShip(plan, unit) || BuildAtvs(plan, unit))) return;
-  if (unit.GetAttackStrength() > 0) SetOut(plan, unit);
+  if (unit.GetAttackStrength() > 0 && SetOut(plan, unit)) return;
+  ReturnHome(plan, unit);
 }
