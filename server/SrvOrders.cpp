@@ -16,6 +16,9 @@ constexpr std::size_t kBattlePlanSize = 48;
 constexpr std::size_t kModuleAllocationSize = 14;
 constexpr std::size_t kHullAllocationSize = 16;
 constexpr std::size_t kAutoTransferSize = 20;
+constexpr std::uint16_t kMaxTransitTurns = 254;
+// Far above what 40 chapters' pools can send in a turn; a flood is refused.
+constexpr std::size_t kMaxTransfersPerTurn = 40 * 150 * 4;
 
 bool IsAllocationPercent(std::uint16_t percent) { return percent <= 100 && percent % 25 == 0; }
 
@@ -199,19 +202,15 @@ SrvOrderVerdict TakeHullAllocation(SrvWorld& world, std::uint16_t chapter, std::
 SrvOrderVerdict TakeAutoTransfer(SrvWorld& world, std::uint16_t chapter, std::span<const std::uint8_t> packet) {
   if (packet.size() < kAutoTransferSize) return SrvOrderVerdict::kTooShort;
   if (packet[8] != chapter) return SrvOrderVerdict::kNotOwner;
-  SrvAutoTransfer t{packet[8], packet[9], packet[10], packet[11], ReadU16(packet, 12), ReadU16(packet, 14)};
-  const bool on = ReadU32(packet, 16) != 0;
-  auto& all = world.autoTransfers;
-  std::erase_if(all, [&](const SrvAutoTransfer& o) {
-    return o.chapter == t.chapter && o.source == t.source && o.mineral == t.mineral;
-  });
-  if (!on) return SrvOrderVerdict::kAccepted;
+  const SrvAutoTransfer t{packet[8], packet[9], packet[10], packet[11], ReadU16(packet, 12),
+                          std::clamp<std::uint16_t>(ReadU16(packet, 14), 1, kMaxTransitTurns)};
   const CGAsteroid* from = world.solar.GetAsteroid(t.source);
   const CGAsteroid* to = world.solar.GetAsteroid(t.destination);
-  if (from == nullptr || to == nullptr || t.source == t.destination || t.mineral >= kMineralTypes)
+  if (from == nullptr || to == nullptr || t.source == t.destination || t.mineral >= kMineralTypes || t.amount == 0)
     return SrvOrderVerdict::kBadOrder;
   if (from->owner != chapter || to->owner != chapter) return SrvOrderVerdict::kNotOwner;
-  all.push_back(t);
+  if (world.autoTransfers.size() >= kMaxTransfersPerTurn) return SrvOrderVerdict::kBadOrder;
+  world.autoTransfers.push_back(t);
   return SrvOrderVerdict::kAccepted;
 }
 

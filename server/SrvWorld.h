@@ -49,9 +49,9 @@ struct SrvGuildResearch {
   std::vector<std::uint16_t> hullPercent, hullPoints;
 };
 
-// A standing order of a chapter to move minerals from one of its pools to
-// another every turn (packet 555); what leaves a pool arrives `transitTurns`
-// later (SrvTransferInTransit).
+// A chapter's transfer of minerals from one of its pools to another this
+// turn (packet 555; a standing transfer comes again every turn); what leaves
+// a pool arrives `transitTurns` later (SrvTransferInTransit).
 struct SrvAutoTransfer {
   std::uint8_t chapter = 0;
   std::uint8_t source = 0;
@@ -121,6 +121,7 @@ class SrvWorld {
   // packets 1500 at the end of each turn (SrvDrainNotifications).
   CGNotificationList notices;
   std::array<SrvGuildResearch, kGuildCount> research{};
+  // The transfers of the running turn, emptied as the turn resolves them.
   std::vector<SrvAutoTransfer> autoTransfers;
   std::vector<SrvTransferInTransit> inTransit;
 

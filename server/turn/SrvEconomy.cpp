@@ -96,11 +96,12 @@ void SrvRunTransfers(SrvTurnContext& turn) {
   for (const SrvAutoTransfer& t : world.autoTransfers) {
     const CGAsteroid* from = world.solar.GetAsteroid(t.source);
     const CGAsteroid* to = world.solar.GetAsteroid(t.destination);
-    // A transfer whose ends changed hands stops moving anything.
+    // A transfer whose ends changed hands since it was sent moves nothing.
     if (from == nullptr || to == nullptr || from->owner != t.chapter || to->owner != t.chapter) continue;
     if (world.poolDB.TakeMineral(t.source, t.mineral, t.amount) == 0) continue;
     world.inTransit.push_back({t.destination, t.mineral, t.amount, world.turn + std::max<std::uint32_t>(t.transitTurns, 1)});
   }
+  world.autoTransfers.clear();
   std::erase_if(world.inTransit, [&](const SrvTransferInTransit& t) {
     if (t.arrivalTurn > world.turn + 1) return false;
     world.poolDB.AddMineral(t.destination, t.mineral, t.amount);

@@ -1,0 +1,70 @@
+// The server's order intake fed packets from any bytes, then a turn resolved
+// over whatever it took, then the world saved and read back. Each record is
+// u8 chapter, u8 unit pick, u16 length, then the packet; a pick with its top
+// bit set writes the id of one of the world's units at offset 8, so that
+// orders reach real units. A world with rules (the tests' small set) is made
+// once per input.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <span>
+#include <vector>
+
+#include "Game/model/GBlockStream.h"
+#include "Game/model/GUnit.h"
+#include "server/SrvOrders.h"
+#include "server/SrvTurnSteps.h"
+#include "server/SrvWorldSave.h"
+#include "tests/server/srv_test_rules.h"
+
+namespace {
+
+std::vector<std::uint32_t> UnitIds(const SrvWorld& world) {
+  std::vector<std::uint32_t> ids;
+  for (std::uint16_t c = 0; c < kMaxChapters; ++c)
+    for (std::uint16_t at = 0; at <= CGSolarDB::GetAsteroidCount(); ++at)
+      for (std::uint32_t k = 0, n = world.pieces->CountUnits(at, static_cast<std::int16_t>(c)); k < n; ++k)
+        ids.push_back(world.pieces->GetUnitAt(at, c, static_cast<std::uint16_t>(k))->id);
+  return ids;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  static const auto rules = SrvTestRules();
+  SrvWorld world;
+  world.UseRules(rules.first, rules.second);
+  SrvSetup setup;
+  setup.config.SetU16(14, 1);
+  setup.config.SetU16(16, 8);
+  world.Generate(setup, 9, nullptr);
+  const std::vector<std::uint32_t> ids = UnitIds(world);
+
+  const std::span<const std::uint8_t> input(data, size);
+  std::size_t at = 0;
+  while (at + 4 <= input.size()) {
+    const std::uint8_t chapter = input[at], pick = input[at + 1];
+    const std::size_t n = std::min<std::size_t>(input[at + 2] | (input[at + 3] << 8), input.size() - at - 4);
+    std::vector<std::uint8_t> packet(input.begin() + static_cast<std::ptrdiff_t>(at + 4),
+                                     input.begin() + static_cast<std::ptrdiff_t>(at + 4 + n));
+    if ((pick & 0x80) != 0 && packet.size() >= 12 && !ids.empty()) {
+      const std::uint32_t id = ids[(pick & 0x7F) % ids.size()];
+      for (int b = 0; b < 4; ++b) packet[8 + b] = static_cast<std::uint8_t>(id >> (8 * b));
+    }
+    SrvSubmitOrder(world, chapter, packet);
+    at += 4 + n;
+  }
+
+  SrvLog log;
+  SrvRandom random(1);
+  SrvTurnContext turn{world, setup, log, random};
+  SrvResolveOrders(turn);
+  world.AdvanceTurn();
+
+  std::vector<std::uint8_t> saved;
+  BlockWriter w(&saved);
+  if (!SrvSaveWorldState(world, w)) std::abort();
+  BlockReader r(saved);
+  if (!SrvLoadWorldState(world, r)) std::abort();
+  return 0;
+}
