@@ -152,9 +152,11 @@ void SetVertex(SGTxVertex* v, const float p[3], float u, float vv) {
   std::memcpy(v->txvPos, p, sizeof(v->txvPos));
   v->txvUV[0] = u;
   v->txvUV[1] = vv;
+  // Full light, marked as such: the 8-bit alpha fills take their level from
+  // the shade of shaded vertices only, and would draw the smoke black.
   v->txvShade = 1.f;
   v->txvFog = 1.f;
-  v->txvFlags |= SG_TXV_UNTRANSFORMED;
+  v->txvFlags |= SG_TXV_UNTRANSFORMED | SG_TXV_SHADED;
 }
 
 void SetColour(SGTxVertex* v, std::uint8_t alpha, std::uint8_t red, std::uint8_t green, std::uint8_t blue) {

@@ -298,3 +298,40 @@ TEST_F(PlumeTest, TheEyeInsideTheTrailFogsTheFrameInItsColour) {
 }
 
 }  // namespace
+
+namespace {
+
+using namespace plat;
+
+// On an 8-bit indexed buffer the ribbon blends by its vertex alpha: soft
+// outer edges, a denser ridge.
+class IndexedPlumeTest : public PlumeTest {
+ protected:
+  IDirectDrawSurface* OpenFrame() override {
+    const DDPIXELFORMAT format = fbtest::Indexed8();
+    IDirectDrawSurface* s = Surface(fbtest::kGameWidth, fbtest::kGameHeight, &format);
+    PALETTEENTRY entries[256]{};
+    IDirectDrawPalette* palette = nullptr;
+    EXPECT_EQ(dd_->CreatePalette(DDPCAPS_8BIT, entries, &palette, nullptr), DD_OK);
+    s->SetPalette(palette);
+    palette->Release();
+    SGFrameBufferOptions o = GameOptions(s);
+    o.fboCodes = (o.fboCodes & ~SG_FB_OPT_PIXEL_MASK) | SG_FB_OPT_IDX8;
+    EXPECT_EQ(Open(o), SG_ERROR_NONE);
+    return s;
+  }
+};
+
+TEST_F(IndexedPlumeTest, TrailBlendsOverWhatIsBehindIt) {
+  ASSERT_EQ(SGRendererBuildInverseLUT(rend_), SG_ERROR_NONE);
+  ASSERT_EQ(SGRendererBuildPaletteShadeLUT(rend_), SG_ERROR_NONE);
+  LookFrom(0.0, -14.0, 5.0, 0.f, 0.94f, -0.34f);
+  Place(Keep(rendertest::Box(3.f, 0.5f, 3.f, 1)), {Keep(rendertest::Material(SG_MAT_TYPE_FLAT, 180, nullptr))}, 0.0,
+        9.0, 0.0);
+  SGPlume* plm = Emitter(-8.0, 4.0, 0.0, 24);
+  Fly(plm, 20, 0.6, 0.08);
+  EXPECT_GT(Covered(), 3000u);
+  ExpectGolden("plume_indexed");
+}
+
+}  // namespace
