@@ -192,8 +192,13 @@ bool CGameLoader::Load() {
   }
   const bool email = m_mode == Mode::Email;
   if (!ReadSaveHeader(file.get(), email, &m_header)) return false;
+  // The server loads the file the packet names as it stands, and the other
+  // players load their ".clt" copy of it: the header's server file name
+  // serves both, where the player's own name would send the server to a
+  // client file.
   if (m_mode == Mode::Request)
-    SendLoadPacket(PKT_LOAD_GAME, m_name.empty() ? m_header.serverFile : m_name, m_header.identifier, m_place);
+    SendLoadPacket(PKT_LOAD_GAME, m_header.serverFile.empty() ? m_name : m_header.serverFile, m_header.identifier,
+                   m_place);
 
   FileReader r(file.get());
   const std::uint16_t chapter = r.U16();

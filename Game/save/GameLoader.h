@@ -36,7 +36,8 @@ class CGameLoader {
   // be opened or read.
   int Request();
 
-  // Reads the whole file: header, in request mode packet 7 to all, the game
+  // Reads the whole file: header, in request mode packet 7 (naming the
+  // header's server file) to all, the game
   // data (replacing g_gameData), the application's block, the replay and
   // terrain replay files. False, with the running game as it was and the
   // "Cannot open file!" box for a file that does not open, when anything fails.

@@ -1,0 +1,105 @@
+// A save the player asks for is kept by the server too, under the same name
+// and identifier; loading it back takes the server's game back to that turn,
+// and the game goes on from there. Client and server share the game core's
+// link tables, so each runs while the other does not, and the packets pass
+// between them as bytes.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "Game/net/Packets.h"
+#include "Game/save/GameLoader.h"
+#include "Game/save/SaveGame.h"
+#include "Game/save/SaveLinks.h"
+#include "server/SrvGame.h"
+#include "server/SrvPacketRead.h"
+#include "server/SrvSetup.h"
+#include "tests/Game/root/root_fixture.h"
+
+namespace {
+
+struct Outbox : SrvOutbox {
+  std::vector<SrvPacket> sent;
+  void Send(std::uint32_t, const SrvPacket& packet, bool) override { sent.push_back(packet); }
+};
+
+template <std::size_t N>
+std::vector<std::uint8_t> Bytes(const PacketImage<N>& p) {
+  return {p.bytes.begin(), p.bytes.end()};
+}
+
+class ServerSave : public root_test::RootGame {
+ protected:
+  ServerSave() {
+    g_saveLinks = SaveLinks{};
+    g_saveLinks.sendToAll = [this](std::span<std::uint8_t> p) { fromClient.emplace_back(p.begin(), p.end()); };
+  }
+  ~ServerSave() override { g_saveLinks = SaveLinks{}; }
+
+  // A server whose game has started, with the player holding chapter 1.
+  std::unique_ptr<SrvGame> StartServer() {
+    auto server = std::make_unique<SrvGame>(out, log, nullptr, 77, box.Host("").string() + "/");
+    SrvSetup setup;
+    setup.config.SetU16(14, 2);
+    setup.config.SetU16(16, 20);
+    server->PlayerJoined(7);
+    EXPECT_TRUE(server->Receive(7, Bytes(setup.config)));
+    PacketImage<48> claim(PKT_CHAPTER_CLAIM);
+    claim.Put<std::uint16_t>(8, 1);
+    claim.SetText(12, 32, "Keepers");
+    EXPECT_TRUE(server->Receive(7, Bytes(claim)));
+    EXPECT_TRUE(server->Receive(7, Bytes(PacketImage<12>(PKT_START))));
+    return server;
+  }
+  static void EndTurn(SrvGame& server) {
+    PacketImage<16> p(PKT_END_TURN);
+    p.Put<std::uint32_t>(8, server.World().turn);
+    ASSERT_TRUE(server.Receive(7, Bytes(p)));
+  }
+  const std::vector<std::uint8_t>& Last(std::uint16_t type) const {
+    for (auto it = fromClient.rbegin(); it != fromClient.rend(); ++it)
+      if (ReadU16(*it, 0) == type) return *it;
+    static const std::vector<std::uint8_t> none;
+    return none;
+  }
+
+  Outbox out;
+  SrvLog log;
+  std::vector<std::vector<std::uint8_t>> fromClient;
+};
+
+TEST_F(ServerSave, TheServerKeepsThePlayersSaveAndGoesOnFromItWhenItIsLoaded) {
+  g_gameData = new CGameData(1, 2);
+  g_gameData->turn = 1;
+  ASSERT_TRUE(SaveGame({}, "shared"));
+  const auto before = Saved(*g_gameData);
+  delete g_gameData;
+  ASSERT_EQ(Last(PKT_SAVE_GAME).size(), kSavePacketSize);
+
+  {
+    auto server = StartServer();
+    EndTurn(*server);
+    ASSERT_TRUE(server->Receive(7, Last(PKT_SAVE_GAME)));
+    EXPECT_EQ(ReadU16(out.sent.back(), 0), PKT_SAVE_DONE);
+    EXPECT_EQ(ReadU32(out.sent.back(), 8), 1u);
+    EndTurn(*server);
+    EndTurn(*server);
+    EXPECT_EQ(server->World().turn, 3u);
+  }
+
+  g_gameData = new CGameData(4, 8);
+  ASSERT_TRUE(CGameLoader::ForRequest("shared.clt", LoadPlace::SaveDirectory).Load());
+  EXPECT_EQ(Saved(*g_gameData), before);
+  delete g_gameData;
+  const auto& load = Last(PKT_LOAD_GAME);
+  ASSERT_EQ(load.size(), kLoadPacketSize);
+  EXPECT_EQ(ReadU32(load, 264), ReadU32(Last(PKT_SAVE_GAME), 264));
+
+  auto server = StartServer();
+  ASSERT_TRUE(server->Receive(7, load));
+  EXPECT_EQ(server->World().turn, 1u);
+  EndTurn(*server);
+  EXPECT_EQ(server->World().turn, 2u);
+}
+
+}  // namespace
