@@ -33,13 +33,13 @@ HandleTables& Tables() {
 }
 
 // A fresh nonzero handle; one counter serves both kinds so a texture handle
-// is never mistaken for a material's.
-template <class Map>
-DWORD NewHandle(Map& map) {
+// is never mistaken for a material's, and a released handle is not handed out
+// again until the counter has gone all the way round.
+DWORD NewHandle() {
   HandleTables& t = Tables();
   do {
     ++t.next;
-  } while (t.next == 0 || map.contains(t.next) || t.textures.contains(t.next) || t.materials.contains(t.next));
+  } while (t.next == 0 || t.textures.contains(t.next) || t.materials.contains(t.next));
   return t.next;
 }
 
@@ -110,7 +110,7 @@ HRESULT IDirect3D2::CreateMaterial(IDirect3DMaterial2** out, void*) {
   return D3D_OK;
 }
 
-IDirect3DMaterial2::IDirect3DMaterial2() : handle_(d3d_impl::NewHandle(Tables().materials)) {
+IDirect3DMaterial2::IDirect3DMaterial2() : handle_(d3d_impl::NewHandle()) {
   Tables().materials[handle_] = this;
 }
 
@@ -135,7 +135,7 @@ HRESULT IDirect3DMaterial2::GetHandle(IDirect3DDevice2* device, D3DMATERIALHANDL
 }
 
 IDirect3DTexture2::IDirect3DTexture2(IDirectDrawSurface* surface)
-    : surface_(surface), handle_(d3d_impl::NewHandle(Tables().textures)) {
+    : surface_(surface), handle_(d3d_impl::NewHandle()) {
   surface_->AddRef();
   Tables().textures[handle_] = this;
 }

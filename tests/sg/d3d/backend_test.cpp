@@ -104,6 +104,17 @@ TEST_F(D3DRenderTest, ATextureLeavesVideoMemoryTwoFramesAfterItsLastUse) {
   EXPECT_EQ(rend_->renD3D->d3dLoadedTex, nullptr);
 }
 
+TEST_F(D3DRenderTest, ATextureOverTheDeviceLimitIsReducedByOneStepBothWays) {
+  ASSERT_EQ(SGContextSetMaxTextureSize(ctx_, 128, 256), SG_ERROR_NONE);
+  SGMaterial* mat = Keep(rendertest::Material(SG_MAT_TYPE_TEXTURE, 0, rendertest::Texture(256, 256, 40, 0)));
+  Prepare();
+  DDSURFACEDESC desc;
+  ASSERT_EQ(mat->matTexMap->txmInfo->tpiDDInfo->tdiSurface->GetSurfaceDesc(&desc), DD_OK);
+  EXPECT_EQ(desc.dwWidth, 128u);
+  EXPECT_EQ(desc.dwHeight, 128u);
+  EXPECT_EQ(mat->matTexMap->txmPitch, 256u);
+}
+
 TEST_F(D3DRenderTest, FrameBufferClearsGoThroughTheDevice) {
   Clear();
   ASSERT_EQ(SGFrameBufferClearRegion(fb_, 10, 20, 30, 5, 0xFF000000u), SG_ERROR_NONE);
