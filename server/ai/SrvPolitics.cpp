@@ -1,5 +1,6 @@
-// The turn's guild politics: who is out, who is a renegade, who is imperator,
-// and when a guild falls into or comes out of an interregnum.
+// The turn's politics: who controls each asteroid, who is out, who is a
+// renegade, who is imperator, when a guild falls into or comes out of an
+// interregnum, and the scores that follow.
 #include <array>
 
 #include "server/SrvTurnSteps.h"

@@ -91,3 +91,78 @@ TEST(SrvComputerChapters, CustomSettingsPlayAtTheirRating) {
 }
 
 }  // namespace
+
+namespace {
+
+struct UnitOrderSeen {
+  std::uint32_t unit;
+  std::uint32_t type;
+  SrvPacket packet;
+};
+
+std::vector<UnitOrderSeen> UnitOrders(RulesGame& game, std::uint16_t chapter, std::uint8_t difficulty = 1) {
+  std::vector<UnitOrderSeen> seen;
+  for (SrvPacket& p : SrvChooseOrders(game.world, chapter, SrvAiLevelOf(difficulty), 5))
+    if (ReadU16(p, 0) == PKT_ORDER) seen.push_back({ReadU32(p, 8), ReadU32(p, 12), std::move(p)});
+  return seen;
+}
+
+CGUnit* UnitWith(RulesGame& game, std::uint16_t chapter, bool (*wanted)(const CGUnit&)) {
+  for (std::uint16_t at = 0; at <= CGSolarDB::GetAsteroidCount(); ++at)
+    for (std::uint16_t k = 0; CGUnit* u = game.world.pieces->GetOperationalUnitAt(at, chapter, k); ++k)
+      if (wanted(*u)) return u;
+  return nullptr;
+}
+
+TEST(SrvComputerChapters, AWorkerLandsOneAtvOnEachFreeZoneOrCarriesThemToTheNearestFreeAsteroid) {
+  RulesGame game(1, 40, 1, 1);
+  CGUnit* worker = UnitWith(game, 0, [](const CGUnit& u) { return u.GetConstructionCapacity() > 0 && u.GetAtvCapacity() >= 4; });
+  ASSERT_NE(worker, nullptr);
+  worker->atvCargo = {0, 3, 1, 0};
+  const std::uint16_t home = game.Chapter(0).homeAsteroid;
+  const int free = static_cast<int>(game.world.solar.GetAsteroid(home)->GetZoneCount()) - 1;
+  ASSERT_GE(free, 4);
+  bool landed = false;
+  for (const auto& o : UnitOrders(game, 0)) {
+    if (o.unit != worker->id) continue;
+    ASSERT_EQ(o.type, ORDER_LAND_ATVS);
+    landed = true;
+    OrderPacket parsed;
+    ASSERT_TRUE(ParseOrderPacket(o.packet, &parsed));
+    LandingBlock landing;
+    landing.bytes = parsed.landing;
+    EXPECT_EQ(landing.Count(ATV_MINING, 1) + landing.Count(ATV_MINING, 2) + landing.Count(ATV_MINING, 3), 3);
+    EXPECT_EQ(landing.Count(ATV_POWER, 4), 1) << "mining ATVs first, one a zone";
+    EXPECT_EQ(landing.Count(ATV_MINING, 0), 0) << "zone 0 is held already";
+  }
+  EXPECT_TRUE(landed);
+  // No free zone left at home: off to the nearest asteroid nobody holds.
+  CGAsteroid& a = *game.world.solar.GetAsteroid(home);
+  for (std::uint16_t z = 0; z < a.GetZoneCount(); ++z) a.GetZone(z)->SetOwner(0);
+  bool moved = false;
+  for (const auto& o : UnitOrders(game, 0))
+    if (o.unit == worker->id) {
+      moved = o.type == ORDER_MOVE_TO_ASTEROID;
+      const std::uint16_t target = static_cast<std::uint16_t>(ReadU32(o.packet, 24));
+      EXPECT_EQ(game.world.solar.GetAsteroid(target)->controller, kNoChapter);
+    }
+  EXPECT_TRUE(moved);
+}
+
+TEST(SrvComputerChapters, AnArmedUnitAttacksTheEnemyWhereItStandsAndNothingIsBuiltBeyondThePool) {
+  RulesGame game(1, 40, 1, 1);
+  CGUnit* armed = UnitWith(game, 0, [](const CGUnit& u) { return u.GetAttackStrength() > 0; });
+  ASSERT_NE(armed, nullptr);
+  CGUnit* intruder = game.world.CreateUnit(8, game.world.templates->GetTemplate(8, 5, 1), armed->location);
+  ASSERT_NE(intruder, nullptr);
+  bool attacked = false;
+  for (const auto& o : UnitOrders(game, 0))
+    if (o.unit == armed->id) attacked = o.type == ORDER_ATTACK_UNIT && ReadU32(o.packet, 24) == intruder->id;
+  EXPECT_TRUE(attacked);
+
+  const std::uint16_t home = game.Chapter(0).homeAsteroid;
+  for (std::uint32_t m = 0; m < kMineralTypes; ++m) game.world.poolDB.SetMineral(home, m, 100);
+  for (const auto& o : UnitOrders(game, 0)) EXPECT_NE(o.type, ORDER_BUILD_SHIP) << "no design costs under 100 a mineral";
+}
+
+}  // namespace
