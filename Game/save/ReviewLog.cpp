@@ -42,24 +42,17 @@ constexpr const char* kLogFile = "ReviewLog.cpp";
 enum Counter { PRESENT_MINE, PRESENT_ALLIED, PRESENT_ENEMY, HIT_MINE, HIT_ALLIED, HIT_ENEMY };
 enum Relation { OWN, ALLIED, ENEMY };
 
-std::string Text(const char* id, std::size_t cut = 256) {
+// The text of `id` formatted with `args`, cut to `cut` characters.
+template <class... Args>
+std::string CutText(std::size_t cut, const char* id, const Args&... args) {
   std::array<char, 257> text{};
-  if (g_gameData->textIndex) g_gameData->textIndex->GetText(id, text.data(), std::min(cut + 1, text.size()));
+  if (g_gameData->textIndex) g_gameData->textIndex->GetText(id, text.data(), std::min(cut + 1, text.size()), args...);
   return text.data();
 }
 
-template <class Arg>
-std::string Text(const char* id, const Arg& a) {
-  std::array<char, 257> text{};
-  if (g_gameData->textIndex) g_gameData->textIndex->GetText(id, text.data(), text.size(), a);
-  return text.data();
-}
-
-template <class Arg1, class Arg2>
-std::string Text(const char* id, const Arg1& a, const Arg2& b) {
-  std::array<char, 257> text{};
-  if (g_gameData->textIndex) g_gameData->textIndex->GetText(id, text.data(), text.size(), a, b);
-  return text.data();
+template <class... Args>
+std::string Text(const char* id, const Args&... args) {
+  return CutText(256, id, args...);
 }
 
 std::string ChapterName(std::uint32_t chapter) {
@@ -91,7 +84,7 @@ struct ShotResult {
   std::uint16_t a = kNoModule, b = kNoModule;
   std::uint32_t aAmount = kMinorDamage, bAmount = kMinorDamage;
   // Wider than a byte: a ship that takes 300 points of hull damage reads 300.
-  std::uint32_t hull = 0, lifeSupport = 0, stun = 0;
+  std::uint32_t hull = 0, lifeSupport = 0;
 };
 
 class ReviewLogBuilder {
@@ -232,9 +225,7 @@ class ReviewLogBuilder {
         shot.hull += amount;
       } else if (kind == kLifeSupportDamage) {
         shot.lifeSupport += amount;
-      } else if (kind == kStunDamage) {
-        shot.stun += amount;
-      } else {
+      } else if (kind != kStunDamage) {  // stunning tells in no sentence
         shot.b = shot.a;
         shot.bAmount = shot.aAmount;
         shot.a = kind;
@@ -268,7 +259,7 @@ class ReviewLogBuilder {
   void WriteSentence(std::uint32_t actor, std::uint32_t weapon, std::uint32_t targetId, std::int16_t chance,
                      bool effective, const ShotResult& shot) {
     static const char* const kVerbs[] = {"MKRSHT01", "MKRSHT02", "MKRSHT03"};
-    const std::string verb = Text(kVerbs[plat::rand() % 3], 20);
+    const std::string verb = CutText(20, kVerbs[plat::rand() % 3]);
     const Side attacker = Describe(actor, "loyal", "crew");
     const Side target = Describe(targetId, "unidentified", "ship");
     const std::string first = "    " + attacker.chapter + "'s " + attacker.hull + " " + attacker.name + " " + verb +
@@ -297,7 +288,7 @@ class ReviewLogBuilder {
     std::vector<Part> parts;
     const std::string moduleEnding = kill ? " destroying the unit.\n" : "\n";
     const std::string shipEnding = kill ? " which destroyed the ship.\n" : "\n";
-    const std::string moduleAnd = Text("MKR_AND_", 8);
+    const std::string moduleAnd = CutText(8, "MKR_AND_");
     if (aSet) {
       parts.push_back({shot.a < g_gameData->moduleDB->GetCount()
                            ? Text("MKRDAM01", static_cast<std::int32_t>(shot.aAmount), ModuleName(shot.a))

@@ -84,12 +84,15 @@ TEST_F(ReviewLogTest, ABattleIsToldShotByShotAndItsShipsCounted) {
   // The enemy hits the player's ship, then fires again at once into its shields.
   r.Shot(kEnemy, 1, kOwn, 30, false).U8(105).U16(1253).U16(255).Again(0, kOwn).U8(103).U32(0xFFFF).Code(10);
   r.Shot(kEnemy, 1, kOwn, 30, false).U8(103).U32(1).Code(1);
+  // A stunning hit tells of no damage; one that destroys with nothing else reads as a miss.
+  r.Shot(kEnemy, 0, kAlly, 10, true).U8(105).U16(1252).U16(3).Code(1);
+  r.Shot(kEnemy, 0, kAlly, 10, true).U8(106).U16(1252).U16(3).Code(1);
   r.Shot(kEnemy, 0, kOwn, 30, false).U8(10);  // dropped
   r.Shot(kStranger, 1, kUnseen, -4, false).U8(102).Code(11);
   r.Shot(kOwn, 0, kEnemy, 70, true).U8(102).Code(11);  // after the end
   box.Write("4.rpl", r.bytes());
 
-  const auto verbs = Verbs(5, 5);
+  const auto verbs = Verbs(5, 7);
   ASSERT_EQ(MakeReviewLog(4), 1u);
   EXPECT_EQ(LogOf(4), "Review of battle at " + rock + "\nChapters involved:    Chapter 9       Chapter 17       \n"
             "    Chapter 9's Hull 0 'Alpha' " + verbs[0] + " a Weapon (In effective range with a chance to hit of 70%) "
@@ -101,7 +104,11 @@ TEST_F(ReviewLogTest, ABattleIsToldShotByShotAndItsShipsCounted) {
             "at Chapter 9's Hull 0 'Alpha' and does minor damage\n"
             "    Chapter 17's Hull 0 'Brute' " + verbs[3] + " a Drive (In maximum range with a chance to hit of 30%) "
             "at Chapter 9's Hull 0 'Alpha' and does minimal damage but did not penetrate the shield\n"
-            "    Chapter 20's loyal crew " + verbs[4] + " a Drive (In maximum range with a chance to hit of 0%) at "
+            "    Chapter 17's Hull 0 'Brute' " + verbs[4] + " a Weapon (In effective range with a chance to hit of 10%) "
+            "at Chapter 10's Hull 0 'Comrade' and hits but does minimal damage.\n"
+            "    Chapter 17's Hull 0 'Brute' " + verbs[5] + " a Weapon (In effective range with a chance to hit of 10%) "
+            "at Chapter 10's Hull 0 'Comrade' and misses!\n"
+            "    Chapter 20's loyal crew " + verbs[6] + " a Drive (In maximum range with a chance to hit of 0%) at "
             "Chapter 21's unidentified ship and misses!\nReport Ends");
   // Present: mine, allied, enemy; hit: the player's ship once however often.
   EXPECT_EQ(Row(4), (std::array<std::uint32_t, 6>{1, 2, 1, 1, 1, 1}));
