@@ -5,6 +5,7 @@
 #include "Game/model/GChapter.h"
 #include "Game/net/Packets.h"
 #include "platform/core/bytes.h"
+#include "server/SrvMineralTrade.h"
 #include "server/SrvOrders.h"
 #include "server/SrvPacketRead.h"
 #include "server/SrvTurnSteps.h"
@@ -185,6 +186,8 @@ bool SrvGame::Receive(std::uint32_t from, std::span<const std::uint8_t> packet) 
     case PKT_MINERAL_OFFER_POSTED:
     case PKT_MINERAL_OFFER_WITHDRAWN:
       return OnTradeBoard(from, header.type, packet);
+    case PKT_MINERAL_TRADE:
+      return OnMineralTrade(from, packet);
     case PKT_LOAD_REQUEST:
     case PKT_RESTART_REQUEST:
       return OnQuestion(from, header.type, packet);
@@ -342,9 +345,27 @@ bool SrvGame::OnTradeBoard(std::uint32_t from, std::uint16_t type, std::span<con
   int named = packet[8];
   if (type == PKT_SHIP_OFFER_POSTED || type == PKT_VOTE_OFFER_POSTED) named |= packet[9] << 8;
   if (bySeller ? named != chapter : named != (chapter >> 3)) return Refuse(from, type, "another's offer");
+  if (bySeller) {
+    const auto seller = static_cast<std::uint16_t>(chapter);
+    const SrvOrderVerdict verdict = type == PKT_MINERAL_OFFER_POSTED ? SrvPostMineralOffer(m_world, seller, packet)
+                                                                     : SrvWithdrawMineralOffer(m_world, seller, packet);
+    if (verdict != SrvOrderVerdict::kAccepted) return Refuse(from, type, SrvOrderVerdictText(verdict));
+  }
   const SrvPacket board(packet.begin(), packet.end());
   for (std::uint16_t c = 0; c < kMaxChapters; ++c)
     if (m_holder[c] != 0 && c != chapter && (c >> 3) == (chapter >> 3)) m_out.Send(m_holder[c], board, true);
+  return true;
+}
+
+bool SrvGame::OnMineralTrade(std::uint32_t from, std::span<const std::uint8_t> packet) {
+  if (!m_started) return Refuse(from, PKT_MINERAL_TRADE, "no game runs");
+  const std::int32_t chapter = HeldChapter(from);
+  if (chapter < 0) return Refuse(from, PKT_MINERAL_TRADE, "sender holds no chapter");
+  SrvPacket board;
+  const SrvOrderVerdict verdict = SrvBuyMinerals(m_world, static_cast<std::uint16_t>(chapter), packet, board);
+  if (verdict != SrvOrderVerdict::kAccepted) return Refuse(from, PKT_MINERAL_TRADE, SrvOrderVerdictText(verdict));
+  for (std::uint16_t c = 0; c < kMaxChapters; ++c)
+    if (m_holder[c] != 0 && (c >> 3) == (chapter >> 3)) m_out.Send(m_holder[c], board, true);
   return true;
 }
 

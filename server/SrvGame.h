@@ -109,6 +109,9 @@ class SrvGame {
   // Passes the guild trade board's postings and withdrawals on to the
   // poster's guild.
   bool OnTradeBoard(std::uint32_t from, std::uint16_t type, std::span<const std::uint8_t> p);
+  // A purchase from a guild's mineral offer (SrvMineralTrade.h); the guild
+  // is told how the offer stands.
+  bool OnMineralTrade(std::uint32_t from, std::span<const std::uint8_t> p);
   bool OnSaveOrLoad(std::uint32_t from, std::span<const std::uint8_t> p, bool save);
   // A player's load (11) or restart (27) request is put to every other
   // player; their answers (12, 28) are gathered into the requester's.

@@ -458,14 +458,58 @@ TEST_F(SrvGameTest, TradeBoardOffersReachThePostersGuildAndOnlyTheirOwnerPostsTh
   PacketImage<32> ship(PKT_SHIP_OFFER_POSTED);
   ship.Put<std::uint16_t>(8, 1);
   ASSERT_TRUE(game.Receive(7, Bytes(ship)));
-  PacketImage<32> minerals(PKT_MINERAL_OFFER_POSTED);
+  const SrvWorld& world = game.World();
+  const std::uint16_t sellerPool = world.Chapter(8)->homeAsteroid, buyerPool = world.Chapter(9)->homeAsteroid;
+  const std::uint32_t sellerSilicates = world.poolDB.GetMineral(sellerPool, 1);
+  PacketImage<24> minerals(PKT_MINERAL_OFFER_POSTED);
   minerals.Put<std::uint8_t>(8, 8);
+  minerals.Put<std::uint8_t>(9, static_cast<std::uint8_t>(sellerPool));
+  minerals.Put<std::uint8_t>(10, 1);
+  minerals.Put<std::uint16_t>(12, 50);
+  minerals.Put<std::uint16_t>(14, 3);
   ASSERT_TRUE(game.Receive(7, Bytes(minerals)));
+  EXPECT_EQ(world.poolDB.GetMineral(sellerPool, 1), sellerSilicates - 50) << "held back while offered";
   EXPECT_EQ(out.To(8).size(), 2u);
   EXPECT_TRUE(out.To(9).empty()) << "another guild's board";
   EXPECT_FALSE(game.Receive(9, Bytes(ship))) << "guild 1's offer from guild 2";
   EXPECT_FALSE(game.Receive(8, Bytes(minerals))) << "chapter 8's minerals offered by chapter 9";
   EXPECT_TRUE(out.To(7).empty());
+
+  // Chapter 9 buys 20 of the 50 with metals at 3 per ten; chapter 16 is of another guild.
+  PacketImage<16> buy(PKT_MINERAL_TRADE);
+  buy.Put<std::uint8_t>(8, 8);
+  buy.Put<std::uint8_t>(9, static_cast<std::uint8_t>(sellerPool));
+  buy.Put<std::uint8_t>(10, 1);
+  buy.Put<std::uint8_t>(11, 16);
+  buy.Put<std::uint8_t>(12, static_cast<std::uint8_t>(world.Chapter(16)->homeAsteroid));
+  buy.Put<std::uint16_t>(14, 20);
+  EXPECT_FALSE(game.Receive(9, Bytes(buy))) << "another guild's board";
+  buy.Put<std::uint8_t>(11, 9);
+  buy.Put<std::uint8_t>(12, static_cast<std::uint8_t>(buyerPool));
+  buy.Put<std::uint16_t>(14, 60);
+  EXPECT_FALSE(game.Receive(8, Bytes(buy))) << "more than offered";
+  buy.Put<std::uint16_t>(14, 20);
+  const std::uint32_t buyerMetals = world.poolDB.GetMineral(buyerPool, 0);
+  const std::uint32_t sellerMetals = world.poolDB.GetMineral(sellerPool, 0);
+  const std::uint32_t buyerSilicates = world.poolDB.GetMineral(buyerPool, 1);
+  ASSERT_TRUE(game.Receive(8, Bytes(buy)));
+  EXPECT_EQ(world.poolDB.GetMineral(buyerPool, 0), buyerMetals - 6);
+  EXPECT_EQ(world.poolDB.GetMineral(sellerPool, 0), sellerMetals + 6);
+  EXPECT_EQ(out.To(7).back().Type(), PKT_MINERAL_OFFER_POSTED);
+  EXPECT_EQ(ReadU16(out.To(7).back().packet, 12), 30u) << "the offer as it now stands";
+  ASSERT_TRUE(game.Receive(7, EndTurn(0)));
+  ASSERT_TRUE(game.Receive(8, EndTurn(0)));
+  ASSERT_TRUE(game.Receive(9, EndTurn(0)));
+  EXPECT_GE(world.poolDB.GetMineral(buyerPool, 1), buyerSilicates + 20) << "delivered with the turn";
+  // Withdrawn, the rest goes back to the seller's pool.
+  const std::uint32_t before = world.poolDB.GetMineral(sellerPool, 1);
+  PacketImage<12> withdraw(PKT_MINERAL_OFFER_WITHDRAWN);
+  withdraw.Put<std::uint8_t>(8, 8);
+  withdraw.Put<std::uint8_t>(9, static_cast<std::uint8_t>(sellerPool));
+  withdraw.Put<std::uint8_t>(10, 1);
+  ASSERT_TRUE(game.Receive(7, Bytes(withdraw)));
+  EXPECT_EQ(world.poolDB.GetMineral(sellerPool, 1), before + 30);
+  EXPECT_FALSE(game.Receive(7, Bytes(withdraw))) << "no such offer any more";
 }
 
 TEST_F(SrvGameTest, ARestartAllAgreedToSendsEveryoneANewWorldBetweenTheRestartPackets) {
