@@ -10,6 +10,8 @@
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GUnit.h"
 #include "Game/model/GZone.h"
+#include "Game/net/Packets.h"
+#include "Game/rules/GRulesPackets.h"
 #include "Game/rules/GUnitTem.h"
 #include "server/SrvUnitPackets.h"
 #include "server/turn/SrvOrderSteps.h"
@@ -136,6 +138,43 @@ void RecoverAtvs(SrvTurnContext& turn, CGUnit& unit, const UnitOrder& order) {
   }
   turn.TellAll(BuildAsteroidPacket(*a));
   turn.Tell(chapter, BuildAtvCargoPacket(unit));
+}
+
+// Power flows from `from` to `to` until `to` is full or `from` is empty.
+void PassPower(SrvTurnContext& turn, CGUnit& from, CGUnit& to) {
+  const std::int32_t moved = std::max(std::min(to.GetMaxPower() - to.power, from.power), 0);
+  from.power -= moved;
+  to.power += moved;
+  for (const CGUnit* u : {&from, &to}) turn.Tell(static_cast<std::uint16_t>(u->GetChapter()), BuildUnitPowerPacket(*u));
+}
+
+void Recharge(SrvTurnContext& turn, CGUnit& unit, const UnitOrder& order) {
+  if (order.type == ORDER_RECHARGE_FROM_ASTEROID) {
+    // The asteroid's output over the order's turns has filled the store.
+    unit.power = unit.GetMaxPower();
+    turn.Tell(static_cast<std::uint16_t>(unit.GetChapter()), BuildUnitPowerPacket(unit));
+    return;
+  }
+  std::uint16_t at = 0;
+  CGUnit* other = turn.world.pieces->FindOperationalUnit(order.Word(0), &at);
+  if (other == nullptr) return;
+  if (order.type == ORDER_TRANSFER_POWER)
+    PassPower(turn, unit, *other);
+  else
+    PassPower(turn, *other, unit);
+}
+
+// What the scan found: the asteroid's make-up, to the scanning chapter.
+void TellScan(SrvTurnContext& turn, const CGUnit& unit, std::uint16_t asteroid) {
+  const CGAsteroid* a = turn.world.solar.GetAsteroid(asteroid);
+  if (a == nullptr) return;
+  PacketImage<14> p(PKT_ASTEROID_POWER);
+  p.Put<std::uint16_t>(8, asteroid);
+  p.Put<std::uint8_t>(10, a->composition);
+  p.Put<std::uint8_t>(11, a->spin);
+  p.Put<std::uint8_t>(12, a->thermal);
+  p.Put<std::uint8_t>(13, a->kinetic);
+  turn.Tell(static_cast<std::uint16_t>(unit.GetChapter()), SrvPacket(p.bytes.begin(), p.bytes.end()));
 }
 
 void RemoveUnit(SrvTurnContext& turn, CGUnit& unit) {
@@ -265,13 +304,18 @@ void SrvAdvanceUnitOrder(SrvTurnContext& turn, CGUnit& unit) {
       RemoveUnit(turn, unit);
       return;
     case ORDER_SCAN_ASTEROID:
+      TellScan(turn, unit, order->Asteroid());
+      break;
     case ORDER_SCAN_SHIP:
+      break;
     case ORDER_RECHARGE_FROM_ASTEROID:
     case ORDER_RECHARGE_FROM_UNIT:
+    case ORDER_TRANSFER_POWER:
+      Recharge(turn, unit, *order);
       break;
     default:
-      // Modifications, repairs, rebuilds, scrapping and power transfers need
-      // the two units' joint work, which this server does not carry out yet.
+      // Modifications, repairs, rebuilds and scrapping need the two units'
+      // joint work on modules, which this server does not carry out yet.
       SrvFinishFirstOrder(turn, unit, ORDERFAIL_UNIMPLEMENTED);
       return;
   }
