@@ -259,8 +259,11 @@ bool CNetSession::SendOne(std::uint32_t to, std::span<std::uint8_t> packet, bool
   WritePacketSequence(packet, sequenced ? queue->NextSequence(counter) : 0);
   if (sniffer) sniffer->LogSent(packet.data(), static_cast<std::uint32_t>(packet.size()), snifferSlot);
   const auto length = static_cast<std::uint32_t>(packet.size());
+  const plat::DWORD start = plat::GetTickCount();
   int result = multi->Send(player.id, to, packet.data(), length, 1, guaranteed);
-  while (result == HVM_ERR_BUSY) {
+  // The library itself gives a busy peer up only after half a minute; a send
+  // still busy at our own limit is a lost connection like any other failure.
+  while (result == HVM_ERR_BUSY && plat::GetTickCount() - start < kSendBusyLimitMs) {
     result = multi->Send(player.id, to, packet.data(), length, 1, guaranteed);
     plat::Sleep(kBusyRetryMs);
   }

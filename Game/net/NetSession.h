@@ -113,6 +113,8 @@ class CNetSession {
   // The longest a blocking Receive waits for its packet.
   std::uint32_t receiveLimitMs = kReceiveLimitMs;
   static constexpr std::uint32_t kReceiveLimitMs = 60000;
+  // The longest a send retries a busy library before the connection counts as lost.
+  static constexpr std::uint32_t kSendBusyLimitMs = 10000;
 
  private:
   void EnsureQueue();
@@ -121,7 +123,7 @@ class CNetSession {
   // The first steps of both creates: flags, the session record, the player's names.
   void PrepareCreate(const ConnectionInfo& info);
   void ReportLostConnection();
-  // One library send with the busy retries: the sequence (when `sequenced`)
+  // One library send with the busy retries (kSendBusyLimitMs at most): the sequence (when `sequenced`)
   // of the player `counter` receives first; false when the connection was lost.
   bool SendOne(std::uint32_t to, std::span<std::uint8_t> packet, bool sequenced, std::uint32_t counter,
                int snifferSlot, int guaranteed);

@@ -161,6 +161,17 @@ TEST_F(NetSession, BusyIsRetriedEveryHundredMilliseconds) {
   EXPECT_EQ(session->sendCount, 1);
 }
 
+TEST_F(NetSession, ASendBusyPastItsLimitIsALostConnection) {
+  std::uint8_t p[8] = {};
+  fake->sendResults.assign(CNetSession::kSendBusyLimitMs / 100 + 10, HVM_ERR_BUSY);
+  fake->sendResults.push_back(0);
+  const auto start = plat::timeGetTime();
+  EXPECT_FALSE(session->Send(-1, p, 8));
+  EXPECT_EQ(plat::timeGetTime() - start, CNetSession::kSendBusyLimitMs);
+  EXPECT_EQ(links.plainBoxes.size(), 1u);
+  EXPECT_EQ(session->sendCount, 0);
+}
+
 TEST_F(NetSession, OtherFailuresAreALostConnection) {
   std::uint8_t p[8] = {};
   fake->sendResults = {HVM_ERR_CONNECTIONLOST};
