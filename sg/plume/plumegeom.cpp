@@ -297,6 +297,9 @@ std::uint32_t ISGPlumeBuildNode(SGRenderer* rend, SGScene* scene, SGPlume* plm, 
         }
         keep = true;
         cap = haveCaps;
+      } else if (ISGPlumeEyeInSegment(rend, scene, plm, node, newer) != 0) {
+        // A wrapping trail is flown through like any other, not only at the seam.
+        return SG_PLM_BREAK;
       }
     } else if (ISGPlumeEyeInSegment(rend, scene, plm, node, newer) != 0) {
       return SG_PLM_BREAK;
