@@ -132,14 +132,7 @@ TEST_F(D3DRenderTest, FrameBufferClearsGoThroughTheDevice) {
 }
 
 TEST_F(D3DRenderTest, ARetargetedFrameBufferDrawsIntoItsNewSurface) {
-  DDSURFACEDESC d;
-  d.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
-  d.dwWidth = fbtest::kGameWidth;
-  d.dwHeight = fbtest::kGameHeight;
-  d.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN | DDSCAPS_3DDEVICE;
-  IDirectDrawSurface* other = nullptr;
-  ASSERT_EQ(dd_->CreateSurface(&d, &other, nullptr), DD_OK);
-  surfaces_.push_back(other);
+  IDirectDrawSurface* other = Surface3D();
   Paint(other, 0);
   Clear();
   const SGFrameBufferTarget target{fb_, rend_, other};

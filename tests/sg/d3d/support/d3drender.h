@@ -18,7 +18,8 @@ using rendertest::Colours;
 
 class D3DRenderTest : public rendertest::RenderTest {
  protected:
-  IDirectDrawSurface* OpenFrame() override {
+  // A surface of the game's size made for 3D drawing, kept until the test ends.
+  IDirectDrawSurface* Surface3D() {
     DDSURFACEDESC d;
     d.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
     d.dwWidth = fbtest::kGameWidth;
@@ -27,6 +28,11 @@ class D3DRenderTest : public rendertest::RenderTest {
     IDirectDrawSurface* s = nullptr;
     EXPECT_EQ(dd_->CreateSurface(&d, &s, nullptr), DD_OK);
     surfaces_.push_back(s);
+    return s;
+  }
+
+  IDirectDrawSurface* OpenFrame() override {
+    IDirectDrawSurface* s = Surface3D();
     SGFrameBufferOptions o = GameOptions(s);
     o.fboCodes &= ~SG_FB_OPT_NO_3D;
     EXPECT_EQ(Open(o), SG_ERROR_NONE);
