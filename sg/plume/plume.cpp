@@ -185,6 +185,12 @@ SGError SGPlumeSetLength(SGPlume* plm, std::uint32_t n) {
   }
   plm->plmLength = n;
   plm->plmHead = plm->plmTail = plm->plmNodes;
+  // A plume resized while it runs starts its trail again: the old nodes and
+  // the head drawn from are gone with the old ring.
+  plm->plmCurrLen = 0;
+  plm->plmDrawHead = nullptr;
+  plm->plmStepStatus = SG_PLM_NOTHING;
+  plm->plmFlags &= ~SG_PLM_FLAG_FULL;
   RecomputeU(plm);
   return SG_ERROR_NONE;
 }

@@ -113,8 +113,8 @@ struct SGPlume {
 SGError SGPlumeCreate(SGContext* ctx, SGPlume** out);
 SGError SGPlumeDestroy(SGPlume* plm);
 // Sizes the ring to n slots and the record pool to n / 4 records, emptying the
-// ring; call it before the plume first runs. 1 when out of memory (the ring is
-// then empty and plmLength 0).
+// ring (a running plume starts its trail again). 1 when out of memory (the
+// ring is then empty and plmLength 0).
 SGError SGPlumeSetLength(SGPlume* plm, std::uint32_t n);
 SGError SGPlumeAttach(SGPlume* plm, SGInstance* inst);
 SGError SGPlumeGetInstance(const SGPlume* plm, SGInstance** out);

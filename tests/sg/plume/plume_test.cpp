@@ -220,6 +220,19 @@ TEST_F(PlumeTest, ASceneDestroyedWithALivingPlumeFreesIt) {
   scene_ = nullptr;  // the plume went with its owner's scene record; ASan finds a leak otherwise
 }
 
+TEST_F(PlumeTest, ARunningPlumeResizedStartsItsTrailAgain) {
+  SGPlume* plm = Emitter(0.0, 10.0, 0.0, 8);
+  Fly(plm, 12, 0.5);  // full; drawn from a head in the old ring
+  ASSERT_EQ(SGPlumeSetLength(plm, 40), SG_ERROR_NONE);
+  EXPECT_EQ(plm->plmCurrLen, 0u);
+  ASSERT_EQ(Draw(), SG_ERROR_NONE);  // a frame without a step
+  Fly(plm, 30, 0.5);
+  EXPECT_GT(plm->plmCurrLen, 8u);
+  ASSERT_EQ(SGPlumeSetLength(plm, 4), SG_ERROR_NONE);
+  Fly(plm, 10, 0.5);
+  EXPECT_EQ(plm->plmCurrLen, 4u);
+}
+
 TEST_F(PlumeTest, AHiddenPlumeAddsNothing) {
   SGPlume* plm = Emitter(0.0, 10.0, 0.0, 12);
   SGPlumeHide(plm);
