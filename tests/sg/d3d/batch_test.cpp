@@ -120,6 +120,20 @@ TEST_F(BatchTest, AFanLongerThanTheBufferIsDrawnInBatchesThatRepeatItsCentre) {
   EXPECT_EQ(d3d_->d3dNumIndices, queued);
 }
 
+TEST_F(BatchTest, AShadedFanRunsFromTheFirstColourToTheSecondByShade) {
+  Clear();
+  SGTxVertex* quad[4] = {Vertex(100, 100), Vertex(200, 100), Vertex(200, 200), Vertex(100, 200)};
+  quad[2]->txvShade = quad[3]->txvShade = 1.f;
+  quad[0]->txvShade = quad[1]->txvShade = 0.f;
+  // Drawn at once, in both orders of the fan: nothing waits in the batch.
+  ASSERT_EQ(ISGD3DDrawShadedFan(rend_, 0xFF000000u, 0x0000FF00u, 4, quad, false), SG_ERROR_NONE);
+  ASSERT_EQ(ISGD3DDrawShadedFan(rend_, 0xFF000000u, 0x0000FF00u, 4, quad, true), SG_ERROR_NONE);
+  EXPECT_EQ(d3d_->d3dNumIndices, 0u);
+  EXPECT_EQ(Pixel(150, 100), 0xF800u);
+  EXPECT_EQ(Pixel(150, 199) & 0x1F, 0x1Fu);
+  EXPECT_LT(Pixel(150, 199) >> 11, 2u);
+}
+
 TEST_F(BatchTest, DefaultOptionsAndMaterialsSetTheDeviceStates) {
   EXPECT_EQ(State(D3DRENDERSTATE_SHADEMODE), D3DSHADE_GOURAUD);
   EXPECT_EQ(State(D3DRENDERSTATE_TEXTUREPERSPECTIVE), static_cast<DWORD>(TRUE));
