@@ -15,6 +15,7 @@
 #include "server/SrvPacketRead.h"
 #include "server/SrvSetup.h"
 #include "tests/Game/root/root_fixture.h"
+#include "tests/Game/world/world_generator.h"
 
 namespace {
 
@@ -70,6 +71,9 @@ class ServerSave : public root_test::RootGame {
 
 TEST_F(ServerSave, TheServerKeepsThePlayersSaveAndGoesOnFromItWhenItIsLoaded) {
   g_gameData = new CGameData(1, 2);
+  // The game core counts asteroids in one place for all: the client's game
+  // has its own solar system, as a game in play does.
+  world_test::GenerateSolarSystem(g_gameData->solarDB, 20, 5);
   g_gameData->turn = 1;
   ASSERT_TRUE(SaveGame({}, "shared"));
   const auto before = Saved(*g_gameData);
