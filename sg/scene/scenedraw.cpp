@@ -12,6 +12,7 @@
 #include "sg/render/renderer.h"
 #include "sg/scene/culldisplay.h"
 #include "sg/scene/scene.h"
+#include "sg/terrain/terrain.h"
 
 namespace {
 
@@ -104,8 +105,10 @@ SGError DrawFrame(SGRenderer* rend, SGScene* scene, SGInstance* camera) {
   if (scene->scnCullRoot != nullptr) {
     ISGCullPrepare(scene->scnCullRoot, rend->renEye, 0, 0);
   }
-  // Terrain strips are not drawn by this build; a scene with terrain draws its
-  // instances the same way as one without.
+  err = ISGTerrainFrameDraw(rend, scene, camera);
+  if (err != SG_ERROR_NONE) {
+    return CleanUp(rend, scene, err);
+  }
   if (!HiddenByCover(rend, scene)) {
     err = ISGSceneSortAndDraw(rend, scene);
     if (err != SG_ERROR_NONE) {
@@ -118,6 +121,10 @@ SGError DrawFrame(SGRenderer* rend, SGScene* scene, SGInstance* camera) {
   }
   if ((scene->scnFlags & SG_SCN_FLAG_DRAWING) == 0) {
     return CleanUp(rend, scene, SG_ERROR_ABANDONED);
+  }
+  err = ISGTerrainFrameEnd(rend, scene, camera);
+  if (err != SG_ERROR_NONE) {
+    return CleanUp(rend, scene, err);
   }
   scene->scnFlags &= ~SG_SCN_FLAG_DRAWING;
   if ((scene->scnFlags & SG_SCN_FLAG_SUB_SCENE) == 0) {

@@ -76,7 +76,7 @@ inline SGTextureMap* Checker(std::uint32_t w, std::uint8_t a, std::uint8_t b) {
   txm->txmInfo->tpiTexels = static_cast<std::uint8_t*>(SGMalloc(static_cast<std::size_t>(w) * w));
   for (std::uint32_t y = 0; y < w; ++y) {
     for (std::uint32_t x = 0; x < w; ++x) {
-      txm->txmInfo->tpiTexels[y * w + x] = ((x * 4 / w) + (y * 4 / w)) % 2 == 0 ? a : b;
+      txm->txmInfo->tpiTexels[y * w + x] = ((x * 8 / w) + (y * 8 / w)) % 2 == 0 ? a : b;
     }
   }
   return txm;

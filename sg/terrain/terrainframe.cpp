@@ -1,0 +1,56 @@
+// The terrain's two steps in a scene's frame.
+
+#include "sg/core/stopwatch.h"
+#include "sg/render/renderer.h"
+#include "sg/scene/scene.h"
+#include "sg/terrain/lod.h"
+#include "sg/terrain/page.h"
+#include "sg/terrain/terrain.h"
+
+namespace {
+
+bool Covered(const SGScene* scene) {
+  return (scene->scnFlags & SG_SCN_FLAG_COVERED) != 0 && scene->scnSubScene != nullptr;
+}
+
+}  // namespace
+
+SGError ISGTerrainFrameDraw(SGRenderer* rend, SGScene* scene, SGInstance* camera) {
+  if (Covered(scene)) {
+    const SGError err = ISGCloudDrawBelow(rend, scene, camera);
+    if (err != SG_ERROR_NONE) {
+      return err;
+    }
+  }
+  if ((scene->scnFlags & SG_SCN_FLAG_TERRAIN) == 0) {
+    return SG_ERROR_NONE;
+  }
+  SGError err = rend->renLOD == nullptr ? ISGLodCreate(rend, scene) : SG_ERROR_NONE;
+  if (err == SG_ERROR_NONE) {
+    err = ISGSceneUpdateLOD(rend, scene);
+  }
+  if (err == SG_ERROR_NONE) {
+    err = ISGSceneFillCache(scene, rend->renEye);
+  }
+  if (err != SG_ERROR_NONE) {
+    return err;
+  }
+  // Seen from above a cover that hides what lies below, the ground is not drawn.
+  if (Covered(scene) && (scene->scnCover.covFlags & 0x6) != 0 && rend->renEye[2] > scene->scnCover.covHeight) {
+    return SG_ERROR_NONE;
+  }
+  return ISGTerrainDraw(rend, scene);
+}
+
+SGError ISGTerrainFrameEnd(SGRenderer* rend, SGScene* scene, SGInstance* camera) {
+  SGError err = SG_ERROR_NONE;
+  if (Covered(scene)) {
+    err = ISGCloudDrawAbove(rend, scene, camera);
+  }
+  const SGLODAdjust* laj = scene->scnLODAdjust;
+  if ((scene->scnFlags & SG_SCN_FLAG_SUB_SCENE) == 0 && laj != nullptr &&
+      (laj->lajFlags & SG_LAJ_FLAG_TIME_BASE) != 0 && laj->lajTimer != nullptr) {
+    ISGStopwatchStop(laj->lajTimer);
+  }
+  return err;
+}

@@ -1,0 +1,228 @@
+// Terrain scenes drawn whole through SGSceneDraw into the game's frame
+// buffer (and an 8-bit one), compared with golden pictures.
+
+#include <cmath>
+
+#include "../render/support/renderfixture.h"
+#include "support/terrainfixture.h"
+
+#include "sg/core/context.h"
+#include "sg/terrain/lod.h"
+#include "sg/terrain/terrain.h"
+
+namespace terraintest {
+namespace {
+
+using rendertest::RenderTest;
+using namespace plat;
+
+// Rolling hills: two crossing waves over the whole 4 x 4 world (64 samples a
+// period, so pages meet without a seam).
+std::vector<std::uint8_t> Hills(std::uint32_t column, std::uint32_t row) {
+  return Field(17, [=](std::uint32_t x, std::uint32_t y) {
+    const double gx = (column * 16.0 + x) / 64.0 * 2.0 * 3.14159265358979;
+    const double gy = (row * 16.0 + y) / 64.0 * 2.0 * 3.14159265358979;
+    return static_cast<std::uint8_t>(60.0 + 45.0 * std::sin(gx) * std::cos(2.0 * gy) + 30.0 * std::sin(2.0 * gy + 1.0));
+  });
+}
+
+// Cloud puffs: bumps on a grid of 32 units, thinning to nothing between them.
+std::vector<std::uint8_t> Puffs(std::uint32_t column, std::uint32_t row) {
+  return Field(17, [=](std::uint32_t x, std::uint32_t y) {
+    const double gx = (column * 16.0 + x) / 32.0 * 2.0 * 3.14159265358979;
+    const double gy = (row * 16.0 + y) / 32.0 * 2.0 * 3.14159265358979;
+    return static_cast<std::uint8_t>(std::fmax(0.0, 200.0 * std::sin(gx) * std::sin(gy + 0.7)));
+  });
+}
+
+class TerrainDraw : public RenderTest {
+ protected:
+  void SetUp() override {
+    RenderTest::SetUp();
+    // The fixture's scene gives way to a terrain scene with its own camera.
+    SGSceneDestroy(scene_);
+    scene_ = nullptr;
+    ground_ = OpenTerrain("ground", [](std::uint32_t c, std::uint32_t r) { return Hills(c, r); }, 85, 118);
+    scene_ = ground_.scene;
+    camera_ = NewInstance(SG_INST_TYPE_CAMERA);
+    SGInstanceSetCamera(camera_, 45.f, 585.f / 367.f, 0.5f, 120.f);
+    const std::int32_t origin[2] = {0, 0};
+    const std::int32_t size[2] = {585, 367};
+    SGInstanceSetViewport(camera_, origin, size);
+    SGInstanceSetAttributes(camera_, SG_ATTR_NO_PICK | SG_ATTR_NO_LOS);
+    SGSceneAddInstance(scene_, camera_);
+    LookFrom(26.0, -8.0, 30.0, 0.25f, 0.85f, -0.45f);
+  }
+  void TearDown() override {
+    if (clouds_.scene != nullptr) {
+      SGSceneDestroy(clouds_.scene);
+    }
+    RenderTest::TearDown();
+  }
+
+  struct Opened {
+    SGScene* scene = nullptr;
+    std::function<std::vector<std::uint8_t>(std::uint32_t, std::uint32_t)> heights;
+  };
+
+  static void NeedPage(std::int32_t row, std::int32_t column, std::uintptr_t data) {
+    auto* self = reinterpret_cast<Opened*>(data);
+    SGSceneLoadPage(self->scene, static_cast<std::uint32_t>(row * 4 + column), 0, row, column, nullptr);
+  }
+
+  // A 4 x 4 world of 16-unit pages, each page its own height file, with a
+  // checker texture of two palette colours.
+  Opened OpenTerrain(const std::string& name, std::function<std::vector<std::uint8_t>(std::uint32_t, std::uint32_t)> heights,
+                     std::uint8_t a, std::uint8_t b) {
+    Opened o;
+    o.heights = heights;
+    std::string text = "terrain\nSTART\ncolours.pal 16.0 25.5 17 0.0 4 4\n";
+    for (std::uint32_t i = 0; i < 16; ++i) {
+      const std::string file = name + std::to_string(i) + ".hgt";
+      drive_.Write(file, HeightFile(17, heights(i % 4, i / 4)));
+      text += "HEIGHT " + std::to_string(i) + " " + file + "\n";
+    }
+    drive_.Write(name + ".con", text);
+    EXPECT_EQ(SGSceneCreate(ctx_, &o.scene), SG_ERROR_NONE);
+    EXPECT_EQ(SGSceneLoad(o.scene, dp_, (name + ".con").c_str()), SG_ERROR_NONE);
+    SGTextureMap* txm = Checker(64, a, b);
+    EXPECT_EQ(SGSceneSetTexLOD(o.scene, txm, 0, 0), SG_ERROR_NONE);
+    SGTextureMapRelease(txm);
+    return o;
+  }
+
+  void Hook(Opened& o) { SGSceneSetPageCallback(o.scene, &TerrainDraw::NeedPage, reinterpret_cast<std::uintptr_t>(&o)); }
+
+  SGError DrawTerrain() {
+    // As the game does: the first frame derives the LOD value from the pages.
+    if (rend_->renLOD == nullptr) {
+      SGRendererSetLOD(rend_, 0.f);
+    }
+    Hook(ground_);
+    return Draw();
+  }
+
+  Opened ground_;
+  Opened clouds_;
+};
+
+TEST_F(TerrainDraw, HillsDrawBackToFrontAtTheirLevels) {
+  ASSERT_EQ(DrawTerrain(), SG_ERROR_NONE);
+  EXPECT_GT(Covered(), 150000u);
+  EXPECT_GT(g_sgTerrainStats.tsRows, 4u);
+  ExpectGolden("terrain_hills");
+  // The same frame drawn again comes out the same (pages stay, vertices are remade).
+  const auto first = Frame();
+  ASSERT_EQ(DrawTerrain(), SG_ERROR_NONE);
+  EXPECT_EQ(Frame().rgb, first.rgb);
+}
+
+// With textures off each row shows its level as a flat colour: nearer rows finer.
+TEST_F(TerrainDraw, LevelsShowAsFlatColoursWithTexturesOff) {
+  SGContextSetDebug(ctx_, SG_CTX_DEBUG_NO_TEXTURES);
+  ASSERT_EQ(DrawTerrain(), SG_ERROR_NONE);
+  ExpectGolden("terrain_levels");
+  SGContextSetDebug(ctx_, 0);
+}
+
+// A cloud cover above the camera: the sub-scene's heights hang down from
+// the cover as a ceiling, drawn from below with its winding turned round.
+TEST_F(TerrainDraw, CloudCeilingSeenFromBelow) {
+  ASSERT_EQ(SGSceneSetCoverHeight(scene_, 40.f, -0.8f), SG_ERROR_NONE);
+  clouds_ = OpenTerrain("clouds", [](std::uint32_t c, std::uint32_t r) { return Puffs(c, r); }, 234, 250);
+  ASSERT_EQ(SGSceneAttachSubScene(scene_, clouds_.scene), SG_ERROR_NONE);
+  ASSERT_EQ(SGSceneCloudsOn(scene_), SG_ERROR_NONE);
+  SGSceneSetCoverThreshold(scene_, 10.f);
+  SGSceneSetCoverDepth(scene_, 2.f);
+  Hook(clouds_);
+  LookFrom(20.0, -6.0, 24.0, 0.3f, 0.9f, 0.1f);
+  ASSERT_EQ(DrawTerrain(), SG_ERROR_NONE);
+  EXPECT_EQ(camera_->instScene, scene_);
+  EXPECT_EQ(camera_->instPos[2], 24.0);
+  ExpectGolden("terrain_clouds");
+}
+
+// Inside the layer nothing of it is drawn: the view is cleared to the cloud
+// colour, blended with the fog colour by a flicker from the scene's seeded numbers.
+TEST_F(TerrainDraw, InsideTheCloudTheViewIsFogged) {
+  ASSERT_EQ(SGSceneSetCoverHeight(scene_, 40.f, -0.15f), SG_ERROR_NONE);
+  clouds_ = OpenTerrain("clouds", [](std::uint32_t, std::uint32_t) { return Flat(17, 100); }, 239, 255);
+  ASSERT_EQ(SGSceneAttachSubScene(scene_, clouds_.scene), SG_ERROR_NONE);
+  SGSceneCloudsOn(scene_);
+  SGSceneSetCoverDepth(scene_, 5.f);
+  SGSceneSetCoverColour(scene_, 0xC0C0C000u);
+  Hook(clouds_);
+  LookFrom(20.0, -6.0, 39.0, 0.f, 1.f, 0.f);  // the ceiling hangs down to 40 - 0.15 x 20 = 37
+  ASSERT_EQ(DrawTerrain(), SG_ERROR_NONE);
+  const std::uint32_t centre = Pixel(292, 183);
+  EXPECT_EQ(Pixel(3, 3), centre);
+  EXPECT_NE(centre, 0u);
+}
+
+TEST(CloudFog, FactorBlendsEvenlyAtZeroAndNeverFallsToZero) {
+  EXPECT_FLOAT_EQ(ISGCloudFogFactor(0.f, 12345), 0.5f);
+  EXPECT_FLOAT_EQ(ISGCloudFogFactor(-2.f, 32767), 0.1f);
+  EXPECT_NEAR(ISGCloudFogFactor(1.f, 32767), 0.5f + 0.5f * 32767 * 3.051851e-5f, 1e-6);
+}
+
+// A renderer whose vertex pool (or LOD table, or screen vertices) cannot grow
+// ends the frame with status 1 and leaves nothing half-made: the next frame
+// draws whole.
+TEST_F(TerrainDraw, AllocationFailuresInTheFrameEndItCleanly) {
+  ASSERT_EQ(DrawTerrain(), SG_ERROR_NONE);
+  const auto whole = Frame();
+  int failures = 0;
+  for (std::uint32_t n = 1; n < 40; ++n) {
+    // A fresh renderer has to grow its pools again.
+    SGRendererDestroy(rend_);
+    ASSERT_EQ(SGRendererCreate(ctx_, &rend_), SG_ERROR_NONE);
+    SGRendererSetOptions(rend_, 1);
+    SGRendererSetFrameBuffer(rend_, fb_);
+    ASSERT_EQ(SGRendererEnableSoftwarePrimitives(rend_, 1), SG_ERROR_NONE);
+    SGMallocFailAt(n);
+    const SGError err = DrawTerrain();
+    SGMallocFailAt(0);
+    EXPECT_TRUE(err == SG_ERROR_NONE || err == SG_ERROR_NO_MEMORY) << n << " " << err;
+    failures += err == SG_ERROR_NO_MEMORY ? 1 : 0;
+    if (err == SG_ERROR_NO_MEMORY) {
+      ASSERT_EQ(DrawTerrain(), SG_ERROR_NONE) << n;
+      EXPECT_EQ(Frame().rgb, whole.rgb) << n;
+    }
+  }
+  EXPECT_GE(failures, 3);
+}
+
+class TerrainDraw8 : public TerrainDraw {
+ protected:
+  IDirectDrawSurface* OpenFrame() override {
+    const DDPIXELFORMAT format = fbtest::Indexed8();
+    IDirectDrawSurface* s = Surface(fbtest::kGameWidth, fbtest::kGameHeight, &format);
+    PALETTEENTRY entries[256]{};
+    IDirectDrawPalette* palette = nullptr;
+    EXPECT_EQ(dd_->CreatePalette(DDPCAPS_8BIT, entries, &palette, nullptr), DD_OK);
+    s->SetPalette(palette);
+    palette->Release();
+    SGFrameBufferOptions o = GameOptions(s);
+    o.fboCodes = (o.fboCodes & ~SG_FB_OPT_PIXEL_MASK) | SG_FB_OPT_IDX8;
+    EXPECT_EQ(Open(o), SG_ERROR_NONE);
+    return s;
+  }
+};
+
+// On an 8-bit indexed frame buffer the terrain is drawn by the 8-bit fills:
+// every pixel is one of the texture's two indices.
+TEST_F(TerrainDraw8, IndexedFrameBufferTakesThe8BitFills) {
+  ASSERT_EQ(DrawTerrain(), SG_ERROR_NONE);
+  std::size_t covered = 0;
+  for (int y = 0; y < static_cast<int>(fbtest::kGameHeight); ++y) {
+    for (int x = 0; x < static_cast<int>(fbtest::kGameWidth); ++x) {
+      const std::uint32_t p = Pixel(x, y);
+      ASSERT_TRUE(p == 0 || p == 85 || p == 118) << x << "," << y << " " << p;
+      covered += p != 0 ? 1 : 0;
+    }
+  }
+  EXPECT_GT(covered, 150000u);
+}
+
+}  // namespace
+}  // namespace terraintest
