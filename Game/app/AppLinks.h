@@ -77,6 +77,8 @@ struct ViewFrameworkLinks {
   std::function<void(plat::FILE* file)> loadSharedState;
 };
 
+struct HvMServiceEx_Struct;
+
 struct AppLinks {
   GameDataLinks game;
   LoadLinks loading;
@@ -105,4 +107,11 @@ struct AppLinks {
   std::function<bool(plat::LPARAM data)> autoSave;
   // The view framework's screen flush: 1 suspends it, 0 resumes it.
   std::function<void(int suspend)> suspendScreenFlush;
+  // The login box of a service that asks for a user name and password: it
+  // writes them into the settings. Empty: nothing asked.
+  std::function<void(HvMServiceEx_Struct& settings)> runLogin;
+  // The game configuration screen over `config`, as the server's exchange of
+  // configurations asks for it (lock button shown or not). Empty: the
+  // configuration goes as it is.
+  std::function<void(GameConfigPacket& config, bool lockShown)> runConfigScreen;
 };

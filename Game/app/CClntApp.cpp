@@ -69,6 +69,9 @@ CClntBase::CClntBase(HINSTANCE instance) : m_instance(instance) {
   links.writeEmailPacket = [](const std::uint8_t* packet, std::uint32_t length, int slot) {
     if (g_appLinks.writeEmailPacket) g_appLinks.writeEmailPacket(packet, length, slot);
   };
+  links.runLogin = [](HvMServiceEx_Struct& settings) {
+    if (g_appLinks.runLogin) g_appLinks.runLogin(settings);
+  };
   m_session = std::make_unique<CNetSession>(std::move(links));
   g_session = m_session.get();
   plat::srand(static_cast<unsigned>(plat::time(nullptr)));

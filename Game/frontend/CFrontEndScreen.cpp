@@ -54,21 +54,23 @@ std::int16_t CFrontEndScreen::Run(const char* templateName) {
 
 LRESULT CFrontEndScreen::OnInitDialog(HWND window) {
   CDlgBase::OnInitDialog(window);
-  if (m_background && m_module) {
-    m_background->SetImageName(FrontEndArt(m_backgroundName).c_str());
-    m_background->LoadImage(m_module);
+  if (m_background && BackgroundModule()) {
+    m_background->SetImageName(BackgroundPath().c_str());
+    m_background->LoadImage(BackgroundModule());
   }
-  MoveWindow(window, 0, 0, 800, 600, FALSE);
+  const RECT place = Place();
+  MoveWindow(window, place.left, place.top, place.right, place.bottom, FALSE);
   if (!m_tooltip)
     m_tooltip = CreateWindowEx(WS_EX_TOPMOST, "tooltips_class32", nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window, nullptr, m_instance, nullptr);
   const HCURSOR cursor = LoadCursor(m_instance, "IDC_CURSOR_NORMAL_RED");
-  for (const ScreenButton& b : m_table) {
+  for (std::size_t i = 0; i < m_table.size(); ++i) {
+    const ScreenButton& b = m_table[i];
     auto button = std::make_unique<CImageButton>();
     const std::string tip = b.tooltipId ? m_app.Text(b.tooltipId) : std::string();
     button->Create(m_display, window, m_instance, m_tooltip, tip.empty() ? nullptr : tip.c_str(), b.id, b.x, b.y,
-                   b.width, b.height, kNoColourKey, 0, m_module);
-    button->SetImages(FrontEndArt(b.normal).c_str(), FrontEndArt(b.pressed).c_str());
+                   b.width, b.height, kNoColourKey, 0, ImageModule(i));
+    button->SetImages(ImagePath(i, b.normal).c_str(), ImagePath(i, b.pressed).c_str());
     if (button->window) SetClassLongPtr(button->window, GCLP_HCURSOR, reinterpret_cast<LONG_PTR>(cursor));
     m_buttons.push_back(std::move(button));
   }
@@ -119,8 +121,12 @@ void CFrontEndScreen::DrawButton(std::size_t index) {
   DrawOverControl(m_buttons[index]->sprite.get(), m_buttons[index]->window);
 }
 
+std::string CFrontEndScreen::ImagePath(std::size_t, const char* name) const { return FrontEndArt(name); }
+
+std::string CFrontEndScreen::BackgroundPath() const { return FrontEndArt(m_backgroundName); }
+
 void CFrontEndScreen::SetDisabled(std::size_t index, bool disabled, const char* image) {
-  if (image) m_buttons[index]->SetDisabledImage(FrontEndArt(image).c_str());
+  if (image) m_buttons[index]->SetDisabledImage(ImagePath(index, image).c_str());
   m_buttons[index]->SetDisabled(disabled ? 1 : 0);
 }
 
@@ -131,9 +137,13 @@ void CFrontEndScreen::DrawListLine(const DRAWITEMSTRUCT& item, POINT place, std:
   constexpr int kLineHeight = 15;
   constexpr int kIndent = 10;
   if (m_background) {
+    // The background lies under the window, which need not fill the screen.
+    RECT window{};
+    GetWindowRect(GetParent(item.hwndItem), &window);
     const RECT& r = item.rcItem;
     RECT area{r.left + place.x, r.top + place.y, r.right + place.x, r.bottom + place.y};
-    m_background->BltToPrimary(&area, &area);
+    RECT screen{area.left + window.left, area.top + window.top, area.right + window.left, area.bottom + window.top};
+    m_background->BltToPrimary(&screen, &area);
   }
   const HFONT font = CreateFont(kLineHeight, 0, 0, 0, 400, 0, 0, 0, 0, 0, 0, 0, 0, "Times New Roman");
   const HGDIOBJ old = SelectObject(item.hDC, font);

@@ -43,6 +43,14 @@ class CFrontEndScreen : public CDlgBase {
   plat::LRESULT OnCommand(plat::WPARAM wParam, plat::LPARAM lParam, plat::HWND window) override;
 
  protected:
+  // Where the screen's pictures come from: a button's image by name and its
+  // module, the background's path and module, and the window's place (x, y,
+  // width, height). The front end's full screen and art by default.
+  virtual std::string ImagePath(std::size_t index, const char* name) const;
+  virtual plat::HMODULE ImageModule(std::size_t) const { return m_module; }
+  virtual std::string BackgroundPath() const;
+  virtual plat::HMODULE BackgroundModule() const { return m_module; }
+  virtual plat::RECT Place() const { return {0, 0, 800, 600}; }
   // Called when a button of the table is pressed, before anything is shown:
   // false keeps the screen open as it is.
   virtual bool Accept(plat::HWND, const ScreenButton&) { return true; }
@@ -53,8 +61,8 @@ class CFrontEndScreen : public CDlgBase {
   void Press(plat::HWND window, std::size_t button);
   // Shows the button's pressed image for a moment and its normal one again.
   void Flash(std::size_t index, plat::DWORD ms = 300);
-  // Draws a line of an owner-drawn list placed at `place` over the restored
-  // background, in the lists' font: with `parts`, the text's parts separated
+  // Draws a line of an owner-drawn list placed at `place` in the window over
+  // the restored background, in the lists' font: with `parts`, the text's parts separated
   // by '^' go on up to three rows, the later ones indented.
   void DrawListLine(const plat::DRAWITEMSTRUCT& item, plat::POINT place, std::string_view text,
                     plat::COLORREF selected, plat::COLORREF normal, bool parts);

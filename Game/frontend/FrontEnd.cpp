@@ -6,9 +6,16 @@
 #include "Game/app/AppLinks.h"
 #include "Game/app/CClntApp.h"
 #include "Game/frontend/CInitializingDlg.h"
+#include "Game/frontend/LoadScreen.h"
+#include "Game/frontend/LoginScreen.h"
+#include "Game/frontend/SetupScreens.h"
 #include "Game/frontend/ScreenFlow.h"
+#include "Game/save/GameLoader.h"
 
 namespace {
+
+// RequestLoad's answer for a file that cannot be read.
+constexpr int kLoadUnreadable = 3;
 
 // The one progress window the application keeps open.
 std::unique_ptr<CInitializingDlg>& OpenProgress() {
@@ -31,4 +38,24 @@ void InstallFrontEnd(AppLinks& links) {
                                                   "", animation);
   };
   links.closeProgress = [] { OpenProgress().reset(); };
+  links.runLogin = RunLoginDlg;
+  // A game loaded from inside a game: the load screen chooses the file; one
+  // that cannot be read is said so and the screen comes back.
+  links.loading.request = [](GameConfigPacket&, std::uint32_t loadMode) {
+    if (!g_app) return 2;
+    LoadChoice choice;
+    choice.mode = loadMode == LOAD_SAVED_ONLY ? LOAD_SAVED_ONLY : LOAD_SAVED_GAMES;
+    choice.inGame = GameExists();
+    if (RunLoadDlg(*g_app, choice) != 1) return 2;
+    const LoadPlace place = choice.mode == LOAD_SCENARIOS ? LoadPlace::ScenarioDirectory : LoadPlace::SaveDirectory;
+    const int sent = RequestLoad(choice.fileName.c_str(), place);
+    if (sent == kLoadUnreadable) {
+      g_app->ShowTextBox("INVALIDF");
+      return 0;
+    }
+    return sent == 1 ? 1 : 2;
+  };
+  links.runConfigScreen = [](GameConfigPacket& config, bool lockShown) {
+    if (g_app) RunConfigDlg(*g_app, lockShown, false, config);
+  };
 }

@@ -423,7 +423,7 @@ class CGuildChapterDlg : public CFrontEndScreen {
   std::string NameShown(std::uint16_t chapter) const {
     if (chapter == m_choice.chapter) return m_choice.name;
     if (chapter == m_choice.held) {
-      char id[16];
+      char id[24];
       std::snprintf(id, sizeof id, "CHAP00%02d", chapter);
       std::string name = m_app.Text(id);
       if (name.size() > kChapterNameChars) name.resize(kChapterNameChars);

@@ -8,10 +8,13 @@
 
 #include "Game/app/AppGlobals.h"
 #include "Game/app/CClntApp.h"
+#include "Game/app/AppLinks.h"
 #include "Game/app/CMessageBoxes.h"
+#include "Game/app/GameView.h"
 #include "Game/frontend/CFrontEndScreen.h"
 #include "Game/model/GInstData.h"
 #include "Game/rules/GUnitTem.h"
+#include "media/CSprite.h"
 #include "Game/save/SaveGame.h"
 #include "platform/core/clock.h"
 #include "platform/dialog/dialog.h"
@@ -39,6 +42,25 @@ constexpr std::array<ScreenButton, 5> kButtons{{
     {3093, 417, 464, 303, 37, "sgmeup.ima", "sgme.ima", "FELOSAVE", 0},
     {3094, 417, 507, 303, 37, "shoscnup.ima", "shoscn.ima", "FELOSCEN", 0},
 }};
+// The disabled images, in the same order.
+constexpr std::array<const char*, 5> kGreyImages{"slctgmgr.ima", nullptr, "deletegr.ima", "sgmegr.ima",
+                                                 "shoscngr.ima"};
+
+// In a running game: a window over the view, in the local guild's art.
+constexpr RECT kGamePlace{26, 96, 589, 371};
+constexpr POINT kGameListPlace{120, 130};
+constexpr std::array<ScreenButton, 5> kGameButtons{{
+    {3090, 16, 300, 202, 66, "LoadUp.ima", "LoadDown.ima", "FELOSLCT", kResultLoad},
+    {3091, 371, 300, 202, 66, "LcancelU.ima", "LcancelD.ima", "FELOCNCL", kResultCancel},
+    {3092, 408, 252, 79, 12, "loaddeup.ima", "loadde.ima", "FELODLTE", 0},
+    {3093, 111, 252, 125, 12, "loadsggr.ima", "loadsg.ima", "FELOSAVE", 0},
+    {3094, 256, 252, 109, 12, "loadscgr.ima", "loadsc.ima", "FELOSCEN", 0},
+}};
+constexpr std::array<const char*, 5> kGameGreyImages{"LoadUp.ima", nullptr, "loaddegr.ima", "loadsggr.ima",
+                                                     "loadscgr.ima"};
+// The overlays naming what modes 6 and 7 list, and where they go.
+constexpr POINT kTemplatesOverlay{169, 85};
+constexpr POINT kPlansOverlay{167, 85};
 
 bool ListsSavedGames(std::uint16_t mode) { return mode == LOAD_SAVED_GAMES || mode == LOAD_SAVED_ONLY; }
 
@@ -50,21 +72,42 @@ std::string Upper(std::string text) {
 class CDLoadDlg : public CFrontEndScreen {
  public:
   CDLoadDlg(CClntApp& app, LoadChoice& choice)
-      : CFrontEndScreen(app, "bkgnd5.ima", ButtonsOf(choice.mode), kResultCancel), m_choice(choice) {
+      : CFrontEndScreen(app, "bkgnd5.ima", ButtonsOf(choice), kResultCancel),
+        m_choice(choice),
+        m_guild(choice.inGame ? static_cast<int>(LocalChapterId() >> 3) % 5 : 0) {
     m_choice.fileName.clear();
     SetResult(kResultCancel);
+    if (m_choice.inGame) {
+      // The front end's backdrop is gone in a game: the window has its own.
+      const RECT place = Place();
+      m_background = std::make_unique<CSprite>(m_display, BackgroundPath().c_str(), BackgroundModule(),
+                                               kNoColourKey, place.right, place.bottom, place.left, place.top, 0);
+    }
+  }
+
+  ~CDLoadDlg() override {
+    if (!m_choice.inGame) return;
+    m_background.reset();
+    if (g_currentView) {
+      g_currentView->Invalidate();
+      g_currentView->Render(-1);
+    }
   }
 
   LRESULT OnInitDialog(HWND window) override {
     CFrontEndScreen::OnInitDialog(window);
     m_window = window;
-    MoveWindow(GetDlgItem(window, kList), kListPlace.x, kListPlace.y, 280, 182, FALSE);
+    const POINT list = ListPlace();
+    const RECT size = m_choice.inGame ? RECT{0, 0, 350, 113} : RECT{0, 0, 280, 182};
+    MoveWindow(GetDlgItem(window, kList), list.x, list.y, size.right, size.bottom, FALSE);
     SendDlgItemMessage(window, kList, LB_SETITEMHEIGHT, 0, kItemHeight);
-    Button(kLoad).SetDisabledImage(FrontEndArt("slctgmgr.ima").c_str());
-    Button(kDelete).SetDisabledImage(FrontEndArt("deletegr.ima").c_str());
+    const auto& grey = m_choice.inGame ? kGameGreyImages : kGreyImages;
+    Button(kLoad).SetDisabledImage(ImagePath(kLoad, grey[kLoad]).c_str());
+    Button(kDelete).SetDisabledImage(ImagePath(kDelete, grey[kDelete]).c_str());
+    DrawOverlay();
     if (HasListButtons()) {
-      Button(kSaved).SetDisabledImage(FrontEndArt("sgmegr.ima").c_str());
-      Button(kScenarios).SetDisabledImage(FrontEndArt("shoscngr.ima").c_str());
+      Button(kSaved).SetDisabledImage(ImagePath(kSaved, grey[kSaved]).c_str());
+      Button(kScenarios).SetDisabledImage(ImagePath(kScenarios, grey[kScenarios]).c_str());
       const bool scenarios = m_choice.mode == LOAD_SCENARIOS;
       SetPressed(scenarios ? kScenarios : kSaved, true, false);
       if (scenarios) Button(kSaved).SetDisabled(1);
@@ -79,8 +122,9 @@ class CDLoadDlg : public CFrontEndScreen {
   LRESULT OnDrawItem(DRAWITEMSTRUCT* item, HWND window) override {
     if (!item || item->CtlID != kList) return CFrontEndScreen::OnDrawItem(item, window);
     if (item->itemID >= m_lines.size()) return 1;
-    if (item->rcItem.top + kListPlace.y >= 600) return 1;
-    DrawListLine(*item, kListPlace, m_lines[item->itemID], RGB(255, 255, 255), RGB(0, 255, 0), false);
+    const POINT list = ListPlace();
+    if (item->rcItem.top + list.y + Place().top >= 600) return 1;
+    DrawListLine(*item, list, m_lines[item->itemID], RGB(255, 255, 255), RGB(0, 255, 0), false);
     return 1;
   }
 
@@ -95,9 +139,28 @@ class CDLoadDlg : public CFrontEndScreen {
     return CFrontEndScreen::OnCommand(wParam, lParam, window);
   }
 
+  const char* OpeningSound() const override { return m_choice.inGame ? nullptr : "open1.wav"; }
   const char* ClosingSound(std::int16_t result) const override {
-    return result == kResultLoad ? nullptr : "shut1.wav";
+    return result == kResultLoad || m_choice.inGame ? nullptr : "shut1.wav";
   }
+
+  std::string ImagePath(std::size_t index, const char* name) const override {
+    if (!m_choice.inGame) return CFrontEndScreen::ImagePath(index, name);
+    const bool guildArt = index == kLoad || index == kCancel;
+    return std::string(guildArt ? g_instData.GetGuildPath(m_guild) : g_instData.GetArtPath()) + name;
+  }
+  HMODULE ImageModule(std::size_t index) const override {
+    if (!m_choice.inGame) return CFrontEndScreen::ImageModule(index);
+    return index == kLoad || index == kCancel ? GuildModule() : GameImages();
+  }
+  std::string BackgroundPath() const override {
+    if (!m_choice.inGame) return CFrontEndScreen::BackgroundPath();
+    return std::string(g_instData.GetGuildPath(m_guild)) + "loadbkg.ima";
+  }
+  HMODULE BackgroundModule() const override {
+    return m_choice.inGame ? GuildModule() : CFrontEndScreen::BackgroundModule();
+  }
+  RECT Place() const override { return m_choice.inGame ? kGamePlace : CFrontEndScreen::Place(); }
 
  protected:
   bool Accept(HWND, const ScreenButton& b) override {
@@ -123,11 +186,26 @@ class CDLoadDlg : public CFrontEndScreen {
   }
 
  private:
-  static std::span<const ScreenButton> ButtonsOf(std::uint16_t mode) {
-    const bool listButtons = mode != LOAD_TEMPLATES && mode != LOAD_BATTLE_PLANS;
-    return std::span(kButtons).first(listButtons ? kButtons.size() : kSaved);
+  static std::span<const ScreenButton> ButtonsOf(const LoadChoice& choice) {
+    const bool listButtons = choice.mode != LOAD_TEMPLATES && choice.mode != LOAD_BATTLE_PLANS;
+    return std::span(choice.inGame ? kGameButtons : kButtons).first(listButtons ? kButtons.size() : kSaved);
   }
-  bool HasListButtons() const { return ButtonsOf(m_choice.mode).size() == kButtons.size(); }
+  bool HasListButtons() const { return ButtonsOf(m_choice).size() == kButtons.size(); }
+  POINT ListPlace() const { return m_choice.inGame ? kGameListPlace : kListPlace; }
+  HMODULE GuildModule() const { return g_appLinks.game.guildModule ? g_appLinks.game.guildModule(m_guild) : nullptr; }
+  static HMODULE GameImages() { return g_appLinks.game.imageModule ? g_appLinks.game.imageModule() : nullptr; }
+
+  // Templates and battle plans are named over the background.
+  void DrawOverlay() {
+    if ((m_choice.mode != LOAD_TEMPLATES && m_choice.mode != LOAD_BATTLE_PLANS) || !m_background) return;
+    const bool templates = m_choice.mode == LOAD_TEMPLATES;
+    const char* file = templates ? "TMOvlay.ima" : "BPOvlay.ima";
+    const std::string name = m_choice.inGame ? std::string(g_instData.GetArtPath()) + file : FrontEndArt(file);
+    const HMODULE module = m_choice.inGame ? GameImages() : m_module;
+    CSprite overlay(m_display, kNoColourKey, module, name.c_str(), 0, 0, 0);
+    const POINT at = templates ? kTemplatesOverlay : kPlansOverlay;
+    overlay.BltToSurface(m_background.get(), at.x, at.y, nullptr);
+  }
 
   int Selected() const {
     const LRESULT selected = SendDlgItemMessage(m_window, kList, LB_GETCURSEL, 0, 0);
@@ -191,7 +269,7 @@ class CDLoadDlg : public CFrontEndScreen {
     for (const SaveListEntry& e : ListSaveFiles(m_choice.directory, LoadExtension(m_choice.mode), keepExtension)) {
       std::string line = Upper(e.name);
       if (ListsSavedGames(m_choice.mode) && e.hasHeader && e.header.guild < kGuilds) {
-        char id[16];
+        char id[24];
         std::snprintf(id, sizeof id, "GUILD0%02u", static_cast<unsigned>(e.header.guild));
         char turn[128];
         std::snprintf(turn, sizeof turn, "   - turn %u : %s", static_cast<unsigned>(e.header.turn),
@@ -217,6 +295,7 @@ class CDLoadDlg : public CFrontEndScreen {
   }
 
   LoadChoice& m_choice;
+  int m_guild;
   HWND m_window = nullptr;
   std::vector<std::string> m_names;
   std::vector<std::string> m_lines;

@@ -27,6 +27,7 @@ const char* LoadExtension(std::uint16_t mode);
 
 struct LoadChoice {
   std::uint16_t mode = LOAD_SAVED_GAMES;  // in; out: the mode the list ended in
+  bool inGame = false;                    // a window over the running game, in its guild's art
   std::string directory;                  // out: the folder of the file
   std::string fileName;                   // out: "name.ext", empty when none
 };

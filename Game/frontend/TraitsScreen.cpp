@@ -61,7 +61,7 @@ class CTraitsDlg : public CFrontEndScreen {
     for (int t = 0; t < kChapterTraits; ++t) {
       for (int l = 0; l < kTraitLevels; ++l) {
         const std::size_t index = ButtonOf(t, l);
-        char id[16];
+        char id[24];
         std::snprintf(id, sizeof id, "FETRT%03d", t);
         char tip[256];
         m_app.TextIndex().GetText(id, tip, sizeof tip, static_cast<int>(kTraitValues[t][l]));

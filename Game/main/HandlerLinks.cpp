@@ -1,5 +1,6 @@
 #include "Game/main/GameLinks.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -44,5 +45,13 @@ void InstallHandlerLinks(NetHandlerLinks& links) {
     if (g_app && FromBytes(packet, settings)) g_app->ApplyReceivedSettings(settings);
   };
   links.postQuit = [](int code) { plat::PostQuitMessage(code); };
+  links.runConfigScreen = [](std::span<std::uint8_t> block) {
+    GameConfigPacket config;
+    if (!g_app || !g_appLinks.runConfigScreen || !FromBytes(block, config)) return;
+    g_appLinks.runConfigScreen(config, g_app->m_lobbyLaunch == 0);
+    const auto bytes = ToBytes(config);
+    std::copy(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(std::min(bytes.size(), block.size())),
+              block.begin());
+  };
   links.packetHandled = [](std::uint16_t type) { NoteDispatchedPacket(type); };
 }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "Game/app/CClntApp.h"
+#include "Game/frontend/FrontEnd.h"
 #include "Game/frontend/LoadScreen.h"
 #include "Game/frontend/ScreenFlow.h"
 #include "Game/frontend/SetupScreens.h"
@@ -305,6 +306,32 @@ TEST_F(LoadScreen, ScenariosCannotBeDeletedAndCancelChoosesNothing) {
     Click(560, 400);   // cancel
     EXPECT_EQ(RunLoadDlg(app, choice), 2);
     EXPECT_EQ(choice.fileName, "");
+  });
+}
+
+// In a game the load screen is a window over the view in the guild's art;
+// a chosen file that cannot be read is named and the screen comes back.
+TEST_F(LoadScreen, InAGameAnUnreadableChoiceIsRefusedAndTheScreenComesBack) {
+  Save("good.clt", 2);
+  drive->Write("broken.clt", "x");
+  InFrontEnd([&](CClntApp&) {
+    StartGame(21);
+    InstallFrontEnd(g_appLinks);
+    constexpr int kLeft = 26, kTop = 96;
+    Click(kLeft + 100, kTop + 330);   // load: the newest, unreadable
+    Key(VK_RETURN);                   // its message
+    Click(kLeft + 440, kTop + 258);   // delete it, answered Yes
+    Click(263 + 47 + 35, 229 + 108 + 17);
+    GameConfigPacket config;
+    EXPECT_EQ(g_appLinks.loading.request(config, LOAD_SAVED_GAMES), 0);
+    EXPECT_TRUE(std::filesystem::exists(drive->Host("broken.clt")));
+    Click(kLeft + 440, kTop + 258);
+    Click(263 + 47 + 35, 229 + 108 + 17);
+    Click(kLeft + 470, kTop + 330);   // cancel
+    EXPECT_EQ(g_appLinks.loading.request(config, LOAD_SAVED_GAMES), 2);
+    EXPECT_FALSE(std::filesystem::exists(drive->Host("broken.clt")));
+    EXPECT_TRUE(std::filesystem::exists(drive->Host("good.clt")));
+    g_appLinks.game.exists = nullptr;  // the front end then ends without a game
   });
 }
 
