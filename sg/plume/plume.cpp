@@ -3,6 +3,7 @@
 
 #include "sg/plume/plume.h"
 
+#include <cmath>
 #include <cstring>
 
 #include "sg/core/malloc.h"
@@ -17,7 +18,11 @@ void RecomputeU(SGPlume* plm) {
     return;
   }
   const std::uint32_t steps = (plm->plmFlags & SG_PLM_FLAG_MAX_AGE) != 0 ? plm->plmMaxAge : plm->plmLength;
-  plm->plmUPerUnit = plm->plmTexRepeat * 0.5f / (static_cast<float>(steps) * plm->plmWidthGrowth + plm->plmHalfWidth);
+  // The largest half width: at the old end when the trail grows, at the
+  // emitter when it narrows. U only ever runs forward along the trail.
+  const float widest = std::fmax(static_cast<float>(steps) * plm->plmWidthGrowth + plm->plmHalfWidth, plm->plmHalfWidth);
+  const float perUnit = plm->plmTexRepeat * 0.5f / widest;
+  plm->plmUPerUnit = perUnit > 0.f ? perUnit : 0.f;
 }
 
 void FreePool(SGPlume* plm) {
@@ -70,6 +75,9 @@ void FreeCopies(SGPlumeMaterials* set) {
 
 // Checks the materials and makes the plume's drawing copies with `typeBits`.
 SGError CopyMaterials(SGPlumeMaterials* set, std::uint32_t count, SGMaterial** mats, std::uint32_t typeBits) {
+  if (count > 0 && mats == nullptr) {
+    return SG_ERROR_UNSUPPORTED;
+  }
   for (std::uint32_t i = 0; i < count; ++i) {
     const SGMaterial* mat = mats[i];
     // The ribbon's U runs along the trail in units of its width: the texture must be square.

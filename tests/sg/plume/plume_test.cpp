@@ -131,9 +131,23 @@ TEST_F(PlumeTest, MaterialsWithoutASquareTextureAreRefused) {
   SGMaterial* bare = Keep(rendertest::Material(SG_MAT_TYPE_FLAT, 5, nullptr));
   EXPECT_EQ(SGPlumeSetMaterials(plm, 1, &wide), SG_ERROR_UNSUPPORTED);
   EXPECT_EQ(SGPlumeSetCaps(plm, 1, &bare), SG_ERROR_UNSUPPORTED);
+  EXPECT_EQ(SGPlumeSetMaterials(plm, 2, nullptr), SG_ERROR_UNSUPPORTED);
   EXPECT_EQ(plm->plmNumMats, 0u);
   EXPECT_EQ(plm->plmNumCaps, 0u);
   SGPlumeDestroy(plm);
+}
+
+TEST_F(PlumeTest, ANarrowingTrailOrBackwardRepeatKeepsItsTextureRunningForward) {
+  LookFrom(0.0, -14.0, 5.0, 0.f, 0.94f, -0.34f);
+  SGPlume* plm = Emitter(-8.0, 4.0, 0.0, 24);
+  SGPlumeSetWidth(plm, 2.f);
+  SGPlumeSetWidthGrowth(plm, -0.2f);  // would reach a negative width before the old end
+  EXPECT_FLOAT_EQ(plm->plmUPerUnit, 0.5f);
+  Fly(plm, 30, 0.6);
+  EXPECT_GT(Covered(), 500u);
+  SGPlumeSetTexRepeat(plm, -1.f);
+  EXPECT_EQ(plm->plmUPerUnit, 0.f);
+  Fly(plm, 5, 0.6);
 }
 
 TEST_F(PlumeTest, AStandingEmitterRetractsItsTrailToOneNode) {
