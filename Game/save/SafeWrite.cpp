@@ -5,12 +5,12 @@
 
 #include "platform/core/dospath.h"
 
-bool WriteFileSafely(const std::string& dosPath, const std::function<bool(plat::FILE*)>& body) {
+WriteResult WriteFileSafely(const std::string& dosPath, const std::function<bool(plat::FILE*)>& body) {
   const std::string temp = dosPath + ".tmp";
   // "c": the flush below forces the bytes to the disk before the rename
   // makes them the file.
   plat::FILE* fp = plat::fopen(temp.c_str(), "wbc");
-  if (fp == nullptr) return false;
+  if (fp == nullptr) return WriteResult::CannotCreate;
   bool ok = body(fp);
   ok = plat::fflush(fp) == 0 && ok;
   ok = plat::ferror(fp) == 0 && ok;
@@ -25,7 +25,7 @@ bool WriteFileSafely(const std::string& dosPath, const std::function<bool(plat::
     ok = from && to && !ec;
   }
   if (!ok) plat::remove(temp.c_str());
-  return ok;
+  return ok ? WriteResult::Written : WriteResult::Failed;
 }
 
 std::string ReplaceExtension(std::string_view name, std::string_view extension) {

@@ -11,11 +11,13 @@
 
 #include "platform/core/files.h"
 
+enum class WriteResult { Written, CannotCreate, Failed };
+
 // Runs `body` over a new temporary file beside `dosPath` and renames it into
-// place. False when the temporary file cannot be made, `body` fails, a write
-// or the flush fails, or the rename fails; the old file is then untouched and
-// the temporary file removed.
-bool WriteFileSafely(const std::string& dosPath, const std::function<bool(plat::FILE*)>& body);
+// place. CannotCreate when the temporary file cannot be made; Failed when
+// `body` fails, a write or the flush fails, or the rename fails. Unless
+// Written, the old file is untouched and the temporary file removed.
+WriteResult WriteFileSafely(const std::string& dosPath, const std::function<bool(plat::FILE*)>& body);
 
 // `name` with its extension from the last '.' replaced by `extension` (".clt"),
 // or with `extension` appended when it has no '.'.

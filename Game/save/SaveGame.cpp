@@ -77,13 +77,22 @@ void CopyName(std::span<std::uint8_t> packet, const std::string& name) {
   std::memcpy(packet.data() + 8, name.data(), n);
 }
 
+WriteResult WriteSave(const std::string& directory, const std::string& name, std::uint32_t identifier, int advance,
+                      bool email) {
+  const std::string serverFile = ReplaceExtension(name, ".svr");
+  return WriteFileSafely(directory + name, [&](plat::FILE* fp) {
+    return WriteSaveFile(fp, identifier, advance, email ? nullptr : serverFile.c_str()) != 0;
+  });
+}
+
 // The save proper, with its boxes.
 bool SaveAs(const std::string& name, std::uint32_t identifier) {
   if (g_saveLinks.openProgress) g_saveLinks.openProgress("SAVEGAME");
-  const bool ok = WriteSaveFileAs(g_instData.GetSavePath(), name, identifier, 0, false);
+  const WriteResult result = WriteSave(g_instData.GetSavePath(), name, identifier, 0, false);
   CloseProgress();
-  if (!ok) Show("SAVEFAIL");
-  return ok;
+  if (result == WriteResult::CannotCreate) Show("NOCRTFLE", name.c_str());
+  if (result == WriteResult::Failed) Show("SAVEFAIL");
+  return result == WriteResult::Written;
 }
 
 }  // namespace
@@ -119,10 +128,7 @@ int WriteSaveFile(plat::FILE* fp, std::uint32_t identifier, int advance, const c
 
 bool WriteSaveFileAs(const std::string& directory, const std::string& name, std::uint32_t identifier, int advance,
                      bool email) {
-  const std::string serverFile = ReplaceExtension(name, ".svr");
-  return WriteFileSafely(directory + name, [&](plat::FILE* fp) {
-    return WriteSaveFile(fp, identifier, advance, email ? nullptr : serverFile.c_str()) != 0;
-  });
+  return WriteSave(directory, name, identifier, advance, email) == WriteResult::Written;
 }
 
 bool SaveGame(std::span<const std::uint8_t> request, const char* chosen) {
@@ -169,7 +175,7 @@ bool AutoSave(std::uint32_t identifier) {
   if (const auto old = plat::ReadWholeFile(dir + "autosave.clt")) {
     const bool copied = WriteFileSafely(dir + "asavebak.clt", [&](plat::FILE* fp) {
       return plat::fwrite(old->data(), 1, old->size(), fp) == old->size();
-    });
+    }) == WriteResult::Written;
     if (!copied) return false;
   }
   return WriteSaveFileAs(dir, "autosave.clt", identifier, 1, false);

@@ -112,6 +112,10 @@ TEST_F(SaveFixture, ASaveThatRunsOutOfSpaceLeavesTheOldSaveWhole) {
   EXPECT_FALSE(Exists("keep.clt.tmp"));
   EXPECT_TRUE(sent.empty());  // nobody is asked to save what this player could not
   EXPECT_EQ(boxes, std::vector<std::string>{"SAVEFAIL"});
+  // A file that cannot even be created is named to the player.
+  std::filesystem::create_directory(box.Host("blocked.clt.tmp"));
+  EXPECT_FALSE(SaveGame({}, "blocked"));
+  EXPECT_EQ(boxes.back(), "NOCRTFLE blocked.clt");
 
   // An autosave that cannot back up the one before does not replace it.
   ASSERT_TRUE(AutoSave(2));
