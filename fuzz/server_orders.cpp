@@ -21,10 +21,7 @@ namespace {
 
 std::vector<std::uint32_t> UnitIds(const SrvWorld& world) {
   std::vector<std::uint32_t> ids;
-  for (std::uint16_t c = 0; c < kMaxChapters; ++c)
-    for (std::uint16_t at = 0; at <= CGSolarDB::GetAsteroidCount(); ++at)
-      for (std::uint32_t k = 0, n = world.pieces->CountUnits(at, static_cast<std::int16_t>(c)); k < n; ++k)
-        ids.push_back(world.pieces->GetUnitAt(at, c, static_cast<std::uint16_t>(k))->id);
+  world.ForEachUnit([&](const CGUnit& u) { ids.push_back(u.id); });
   return ids;
 }
 

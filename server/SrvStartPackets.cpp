@@ -130,11 +130,7 @@ void AppendDesignsAndUnits(const SrvWorld& world, std::vector<SrvPacket>& out) {
     for (int slot = 0; slot < kFixedTemplateSlots; ++slot)
       if (const CGUnitTemplate* t = world.templates->GetTemplate(c, slot, 1))
         out.push_back(Bytes(BuildTemplatePacket(*t, static_cast<std::uint16_t>(slot), c)));
-  for (std::uint16_t c = 0; c < kMaxChapters; ++c)
-    for (std::uint16_t at = 0; at <= CGSolarDB::GetAsteroidCount() && at < kPieceLocations; ++at)
-      for (std::uint32_t k = 0, n = world.pieces->CountUnits(at, static_cast<std::int16_t>(c)); k < n; ++k)
-        if (const CGUnit* u = world.pieces->GetUnitAt(at, c, static_cast<std::uint16_t>(k)))
-          out.push_back(BuildUnitPacket(*u));
+  world.ForEachUnit([&](const CGUnit& u) { out.push_back(BuildUnitPacket(u)); });
 }
 
 SrvPacket BuildCreditsPacket(std::uint32_t credits) {

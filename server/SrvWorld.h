@@ -94,6 +94,15 @@ class SrvWorld {
   // A new unit of `chapter` from its design at `at`, with the chapter's next
   // id; null when the design or the place is not valid. The world owns it.
   CGUnit* CreateUnit(std::uint16_t chapter, CGUnitTemplate* design, const Location& at);
+  // Calls visit(CGUnit&) for every unit: by chapter, then location, then its
+  // place in the cell (operational ones first). `visit` adds and removes no unit.
+  template <class F>
+  void ForEachUnit(F&& visit) const {
+    for (std::uint16_t c = 0; c < kMaxChapters; ++c)
+      for (std::uint16_t at = 0; at <= CGSolarDB::GetAsteroidCount() && at < kPieceLocations; ++at)
+        for (std::uint32_t k = 0, n = pieces->CountUnits(at, static_cast<std::int16_t>(c)); k < n; ++k)
+          if (CGUnit* u = pieces->GetUnitAt(at, c, static_cast<std::uint16_t>(k))) visit(*u);
+  }
   // The pool of an asteroid as packet 550 carries it.
   SrvPool Pool(std::uint16_t asteroid) const;
 

@@ -181,10 +181,7 @@ bool SrvSaveWorldState(const SrvWorld& world, BlockWriter& w) {
       WriteDesign(w, *world.templates->extra[c].items[i], kNoSlot);
   }
   std::vector<const CGUnit*> units;
-  for (std::uint16_t c = 0; c < kMaxChapters; ++c)
-    for (std::uint16_t at = 0; at <= CGSolarDB::GetAsteroidCount() && at < kPieceLocations; ++at)
-      for (std::uint32_t k = 0, n = world.pieces->CountUnits(at, static_cast<std::int16_t>(c)); k < n; ++k)
-        if (const CGUnit* u = world.pieces->GetUnitAt(at, c, static_cast<std::uint16_t>(k))) units.push_back(u);
+  world.ForEachUnit([&](const CGUnit& u) { units.push_back(&u); });
   w.Write(static_cast<std::uint32_t>(units.size()));
   for (const CGUnit* u : units) WriteUnit(w, *u);
   for (const SrvGuildResearch& g : world.research) {
@@ -261,9 +258,6 @@ bool SrvLoadWorldState(SrvWorld& world, BlockReader& r) {
     r.Read(t.arrivalTurn);
   }
   // Orders name their targets by id until every unit is back.
-  for (std::uint16_t c = 0; c < kMaxChapters; ++c)
-    for (std::uint16_t at = 0; at <= CGSolarDB::GetAsteroidCount() && at < kPieceLocations; ++at)
-      for (std::uint32_t k = 0, count = world.pieces->CountUnits(at, static_cast<std::int16_t>(c)); k < count; ++k)
-        if (CGUnit* u = world.pieces->GetUnitAt(at, c, static_cast<std::uint16_t>(k))) u->ResolveOrderTargets();
+  world.ForEachUnit([](CGUnit& u) { u.ResolveOrderTargets(); });
   return r.EndByte(kEndByte) == LoadStatus::kOk;
 }

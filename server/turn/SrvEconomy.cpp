@@ -80,15 +80,11 @@ void SrvMineAndEarn(SrvTurnContext& turn) {
 }
 
 void SrvRechargeUnits(SrvTurnContext& turn) {
-  CGGamePieceDB& pieces = *turn.world.pieces;
-  for (std::uint16_t c = 0; c < kMaxChapters; ++c)
-    for (std::uint16_t at = 0; at <= CGSolarDB::GetAsteroidCount() && at < kPieceLocations; ++at)
-      for (std::uint32_t k = 0, n = pieces.CountOperationalUnits(at, static_cast<std::int16_t>(c)); k < n; ++k) {
-        CGUnit* u = pieces.GetOperationalUnitAt(at, c, static_cast<std::uint16_t>(k));
-        if (u == nullptr || u->GetPowerGeneration() <= 0 || u->power >= u->GetMaxPower()) continue;
-        u->power = std::min(u->power + u->GetPowerGeneration(), u->GetMaxPower());
-        turn.Tell(c, BuildUnitPowerPacket(*u));
-      }
+  turn.world.ForEachUnit([&](CGUnit& u) {
+    if (!u.IsOperational() || u.GetPowerGeneration() <= 0 || u.power >= u.GetMaxPower()) return;
+    u.power = std::min(u.power + u.GetPowerGeneration(), u.GetMaxPower());
+    turn.Tell(static_cast<std::uint16_t>(u.GetChapter()), BuildUnitPowerPacket(u));
+  });
 }
 
 void SrvRunTransfers(SrvTurnContext& turn) {

@@ -17,16 +17,12 @@ void SrvResolveOrders(SrvTurnContext& turn) {
   // the database, and a built ship joins it, which would upset a walk of the
   // cells. Ids, not pointers, survive a unit removed by an earlier order.
   std::vector<std::uint32_t> ids;
-  CGGamePieceDB& pieces = *turn.world.pieces;
-  for (std::uint16_t c = 0; c < kMaxChapters; ++c)
-    for (std::uint16_t at = 0; at <= CGSolarDB::GetAsteroidCount() && at < kPieceLocations; ++at)
-      for (std::uint32_t k = 0, n = pieces.CountOperationalUnits(at, static_cast<std::int16_t>(c)); k < n; ++k)
-        if (const CGUnit* u = pieces.GetOperationalUnitAt(at, c, static_cast<std::uint16_t>(k));
-            u != nullptr && u->GetOrderCount() > 0)
-          ids.push_back(u->id);
+  turn.world.ForEachUnit([&](const CGUnit& u) {
+    if (u.IsOperational() && u.GetOrderCount() > 0) ids.push_back(u.id);
+  });
   for (std::uint32_t id : ids) {
     std::uint16_t at = 0;
-    if (CGUnit* unit = pieces.FindOperationalUnit(id, &at)) SrvAdvanceUnitOrder(turn, *unit);
+    if (CGUnit* unit = turn.world.pieces->FindOperationalUnit(id, &at)) SrvAdvanceUnitOrder(turn, *unit);
   }
   SrvAdvanceResearch(turn);
   SrvMineAndEarn(turn);
