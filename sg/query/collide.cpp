@@ -202,7 +202,7 @@ SGError SGSceneFindInCone(SGScene* scene, const double origin[3], const float di
                           float degrees, std::uint32_t mode, SGInstance** out) {
   float dir[3] = {direction[0], direction[1], direction[2]};
   const float len = std::sqrt(Dot(dir, dir));
-  if (!(len > 0.f)) {
+  if (!(len > 0.f) || !(range > 0.f)) {
     return SG_ERROR_NONE;
   }
   for (float& v : dir) {

@@ -181,6 +181,7 @@ TEST_F(Collide, ConeFindsWhatLiesAheadWithinItsAngle) {
   Sphere(-20.0, 0.0, 0.0, 1.f);  // behind the origin, on the axis
   EXPECT_EQ(Cone(origin, 1.f, 0.f, 50.f, 10.f, 0), ahead);
   EXPECT_EQ(Cone(origin, 1.f, 0.f, 15.f, 10.f, 0), nullptr);  // out of range
+  EXPECT_EQ(Cone(origin, 1.f, 0.f, -50.f, 10.f, 0), nullptr);
   // Behind the origin nothing is found, however wide the cone.
   EXPECT_EQ(Cone(origin, 0.f, 1.f, 50.f, 60.f, 0), nullptr);
   // Off the axis by 8 at 20: outside 10 degrees (3.5 + 1), inside 25 (9.3 + 1); grazing the edge counts.
