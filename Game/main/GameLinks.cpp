@@ -1,6 +1,7 @@
 #include "Game/main/GameLinks.h"
 
 #include "Game/app/AppGlobals.h"
+#include "Game/main/SaveLinks.h"
 #include "Game/model/GChapter.h"
 #include "Game/model/GGameData.h"
 #include "Game/model/GGuild.h"
@@ -70,4 +71,5 @@ void InstallGameLinks(AppLinks& links) {
   links.dispatchPacket = [] {
     if (g_session) DispatchPacket(*g_session);
   };
+  InstallSaveLinks(links);
 }
