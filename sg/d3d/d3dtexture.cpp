@@ -98,7 +98,9 @@ HRESULT LockSurface(IDirectDrawSurface* surface, DDSURFACEDESC* desc) {
   return hr;
 }
 
-void Unload(SGD3DDevice* d3d, SGTextureMap* txm) {
+// The node's back link updates the device's list head, so no device (nor
+// txmContext) is needed to let a resident texture go.
+void Unload(SGTextureMap* txm) {
   SGTexDDInfo* tdi = InfoOf(txm);
   ISG_ASSERT(tdi->tdiTimeStamp, "sgd3d");
   ISG_ASSERT(tdi->tdiLoaded, "sgd3d");
@@ -110,7 +112,7 @@ void Unload(SGD3DDevice* d3d, SGTextureMap* txm) {
   Drop(tdi->tdiVidSurface);
   tdi->tdiHandle = 0;
   tdi->tdiTimeStamp = 0;
-  d3d->d3dLoadedTex = SGListRemove(d3d->d3dLoadedTex, tdi->tdiLoaded);
+  SGListRemove(tdi->tdiLoaded, tdi->tdiLoaded);
   tdi->tdiLoaded = nullptr;
 }
 
@@ -294,7 +296,16 @@ SGError ISGD3DLoadTexture(SGRenderer* rend, SGTextureMap* txm) {
   ISG_ASSERT(rend->renFrameNum, "sgd3d");
   SGD3DDevice* d3d = rend->renD3D;
   if (InfoOf(txm) == nullptr) {
-    // A texture the context's preparation left without a device copy.
+    // A texture the context's preparation left without a device copy: made
+    // now, and the context recorded, so that its release frees the copy.
+    if (txm->txmContext == nullptr) {
+      txm->txmContext = rend->renContext;
+    }
+    if (txm->txmInfo != nullptr && txm->txmInfo->tpiPal != nullptr) {
+      if (const SGError err = ISGD3DConvertPalette(rend->renContext, txm); err != SG_ERROR_NONE) {
+        return err;
+      }
+    }
     if (const SGError err = ISGD3DCreateTexture16(rend->renContext, txm); err != SG_ERROR_NONE) {
       return err;
     }
@@ -305,7 +316,7 @@ SGError ISGD3DLoadTexture(SGRenderer* rend, SGTextureMap* txm) {
   SGTexDDInfo* tdi = InfoOf(txm);
   for (;;) {
     if (tdi->tdiTimeStamp != 0 && tdi->tdiVidSurface->IsLost() != DD_OK) {
-      Unload(d3d, txm);
+      Unload(txm);
     }
     if (tdi->tdiTimeStamp != 0) {
       break;
@@ -339,8 +350,7 @@ SGError ISGD3DLoadTexture(SGRenderer* rend, SGTextureMap* txm) {
 }
 
 SGError ISGD3DUnloadTexture(SGTextureMap* txm) {
-  ISG_ASSERT(txm->txmContext && txm->txmContext->ctxD3D, "sgd3d");
-  Unload(txm->txmContext->ctxD3D, txm);
+  Unload(txm);
   return SG_ERROR_NONE;
 }
 
@@ -348,7 +358,7 @@ void ISGD3DUnloadAll(SGD3DDevice* d3d) {
   while (d3d->d3dLoadedTex != nullptr) {
     auto* txm = reinterpret_cast<SGTextureMap*>(d3d->d3dLoadedTex->lnValue);
     ISG_ASSERT(txm && txm->txmInfo && txm->txmInfo->tpiDDInfo, "sgd3d");
-    Unload(d3d, txm);
+    Unload(txm);
   }
 }
 
@@ -364,7 +374,7 @@ SGError ISGD3DEvictTextures(SGRenderer* rend, std::uint32_t minAge) {
     ISG_ASSERT(txm && txm->txmInfo && txm->txmInfo->tpiDDInfo, "sgd3d");
     const SGTexDDInfo* tdi = txm->txmInfo->tpiDDInfo;
     if (tdi->tdiTimeStamp != 0 && rend->renFrameNum - tdi->tdiTimeStamp >= minAge) {
-      Unload(d3d, txm);
+      Unload(txm);
     }
     node = next;
   }
@@ -376,8 +386,8 @@ void ISGD3DFreeTexture(SGTextureMap* txm) {
   if (tdi == nullptr) {
     return;
   }
-  if (tdi->tdiTimeStamp != 0 && txm->txmContext != nullptr && txm->txmContext->ctxD3D != nullptr) {
-    Unload(txm->txmContext->ctxD3D, txm);
+  if (tdi->tdiTimeStamp != 0) {
+    Unload(txm);
   }
   ReleaseInfo(tdi);
   txm->txmInfo->tpiDDInfo = nullptr;

@@ -104,6 +104,21 @@ TEST_F(D3DRenderTest, ATextureLeavesVideoMemoryTwoFramesAfterItsLastUse) {
   EXPECT_EQ(rend_->renD3D->d3dLoadedTex, nullptr);
 }
 
+TEST_F(D3DRenderTest, ATextureNobodyPreparedIsConvertedWhenFirstDrawn) {
+  SGTextureMap* txm = rendertest::Texture(16, 16, 40, 0);
+  Keep(rendertest::Material(SG_MAT_TYPE_TEXTURE, 0, txm));
+  auto* pal = static_cast<SGTexturePalette*>(SGCalloc(1, sizeof(SGTexturePalette)));
+  pal->tpColours = static_cast<SGPalEntry*>(SGCalloc(256, sizeof(SGPalEntry)));
+  pal->tpNumColours = 256;
+  pal->tpRefCnt = 1;
+  txm->txmInfo->tpiPal = pal;
+  rend_->renFrameNum = 3;
+  ASSERT_EQ(ISGD3DLoadTexture(rend_, txm), SG_ERROR_NONE);
+  ASSERT_NE(txm->txmInfo->tpiDDInfo, nullptr);
+  EXPECT_NE(pal->tpMapped, nullptr);
+  EXPECT_EQ(txm->txmInfo->tpiDDInfo->tdiTimeStamp, 3u);
+}
+
 TEST_F(D3DRenderTest, ATextureOverTheDeviceLimitIsReducedByOneStepBothWays) {
   ASSERT_EQ(SGContextSetMaxTextureSize(ctx_, 128, 256), SG_ERROR_NONE);
   SGMaterial* mat = Keep(rendertest::Material(SG_MAT_TYPE_TEXTURE, 0, rendertest::Texture(256, 256, 40, 0)));
