@@ -100,6 +100,21 @@ TEST_F(EmailGame, TwoPlayersPlayThreeTurnsThroughTurnFilesOnly) {
   };
   for (std::uint32_t turn = 0; turn < 3; ++turn) {
     EXPECT_EQ(PlayTurn(9, turn == 0 ? rename : std::function<void(CNetSession&)>{}), turn);
+    // The turn file: the turn played, then what was sent, in order and unnumbered.
+    const std::string file = box.Read("duel.c09");
+    const std::vector<std::uint8_t> bytes(file.begin(), file.end());
+    ASSERT_GE(bytes.size(), 4u);
+    EXPECT_EQ(rules_test::FieldAt<std::uint32_t>(bytes, 0), turn);
+    std::vector<std::uint16_t> types;
+    for (std::size_t at = 4; at + 4 <= bytes.size();) {
+      const std::uint32_t n = rules_test::FieldAt<std::uint32_t>(bytes, at);
+      ASSERT_LE(at + 4 + n, bytes.size());
+      types.push_back(rules_test::Word(bytes, at + 4));
+      EXPECT_EQ(rules_test::FieldAt<std::uint32_t>(bytes, at + 8), 0u);
+      at += 4 + n;
+    }
+    ASSERT_FALSE(types.empty());
+    EXPECT_EQ(types.back(), turn == 0 ? PKT_CHAPTER_NAME : PKT_PLAYER_NAME);
     EXPECT_EQ(PlayTurn(17), turn);
     ASSERT_TRUE(ProcessEmailTurn(folder, "duel.svr", log));
     EXPECT_NE(ServerLog().find("turn " + std::to_string(turn) + " processed with 2 turn files"), std::string::npos)
