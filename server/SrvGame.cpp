@@ -9,6 +9,7 @@
 #include "server/SrvOrders.h"
 #include "server/SrvPacketRead.h"
 #include "server/SrvTurnSteps.h"
+#include "server/ai/SrvVotes.h"
 
 namespace {
 
@@ -188,6 +189,9 @@ bool SrvGame::Receive(std::uint32_t from, std::span<const std::uint8_t> packet) 
       return OnTradeBoard(from, header.type, packet);
     case PKT_MINERAL_TRADE:
       return OnMineralTrade(from, packet);
+    case PKT_RENEGADE_VOTE:
+    case PKT_IMPERATOR_VOTE:
+      return OnVote(from, header.type, packet);
     case PKT_LOAD_REQUEST:
     case PKT_RESTART_REQUEST:
       return OnQuestion(from, header.type, packet);
@@ -357,6 +361,16 @@ bool SrvGame::OnTradeBoard(std::uint32_t from, std::uint16_t type, std::span<con
   return true;
 }
 
+bool SrvGame::OnVote(std::uint32_t from, std::uint16_t type, std::span<const std::uint8_t> packet) {
+  const std::int32_t chapter = HeldChapter(from);
+  if (!m_started || m_ended || chapter < 0) return Refuse(from, type, "no chapter in play");
+  // A client applying the guild's votes (401) sends its guild mates' votes
+  // too; only the sender's own count.
+  if (!SrvTakeVotePacket(m_world, static_cast<std::uint16_t>(chapter), packet))
+    return Refuse(from, type, "vote outside the rules");
+  return true;
+}
+
 bool SrvGame::OnMineralTrade(std::uint32_t from, std::span<const std::uint8_t> packet) {
   if (!m_started) return Refuse(from, PKT_MINERAL_TRADE, "no game runs");
   const std::int32_t chapter = HeldChapter(from);
@@ -427,7 +441,7 @@ void SrvGame::StartGame() {
 }
 
 bool SrvGame::OnOrder(std::uint32_t from, std::uint16_t type, std::span<const std::uint8_t> packet) {
-  if (!m_started) return Refuse(from, type, "no game runs");
+  if (!m_started || m_ended) return Refuse(from, type, "no game runs");
   const std::int32_t chapter = HeldChapter(from);
   if (chapter < 0) return Refuse(from, type, "sender holds no chapter");
   if (m_turnDone[chapter]) return Refuse(from, type, "the chapter's turn has ended");
@@ -437,7 +451,7 @@ bool SrvGame::OnOrder(std::uint32_t from, std::uint16_t type, std::span<const st
 }
 
 bool SrvGame::OnEndTurn(std::uint32_t from, std::span<const std::uint8_t> packet) {
-  if (!m_started) return Refuse(from, PKT_END_TURN, "no game runs");
+  if (!m_started || m_ended) return Refuse(from, PKT_END_TURN, "no game runs");
   const std::int32_t chapter = HeldChapter(from);
   if (chapter < 0) return Refuse(from, PKT_END_TURN, "sender holds no chapter");
   if (ReadU32(packet, 8) != m_world.turn) return Refuse(from, PKT_END_TURN, "for another turn");

@@ -109,6 +109,8 @@ class SrvGame {
   // Passes the guild trade board's postings and withdrawals on to the
   // poster's guild.
   bool OnTradeBoard(std::uint32_t from, std::uint16_t type, std::span<const std::uint8_t> p);
+  // A renegade (455) or imperator (456) vote of the sender's chapter.
+  bool OnVote(std::uint32_t from, std::uint16_t type, std::span<const std::uint8_t> p);
   // A purchase from a guild's mineral offer (SrvMineralTrade.h); the guild
   // is told how the offer stands.
   bool OnMineralTrade(std::uint32_t from, std::span<const std::uint8_t> p);

@@ -6,12 +6,15 @@
 
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GChapter.h"
+#include "Game/model/GInstData.h"
 #include "Game/model/GUnit.h"
 #include "Game/model/GUnitLinks.h"
 #include "Game/model/GUnitWorldLinks.h"
 #include "Game/model/GWorldLinks.h"
 #include "Game/model/GZone.h"
+#include "Game/rules/GGameVar.h"
 #include "Game/rules/GRulesLinks.h"
+#include "platform/core/dospath.h"
 #include "server/SrvRandom.h"
 #include "server/SrvStartingUnits.h"
 
@@ -94,17 +97,28 @@ void MakeAsteroid(CGAsteroid& a, const CGSolarDB& solar, bool chaotic, SrvRandom
   a.AdvanceOrbit(0, 1);
 }
 
-// The whole of a file of the current host folder; empty when it cannot be
-// read or is far larger than any rules file.
-std::vector<std::uint8_t> HostFile(const char* name) {
+// The whole of a host file; empty when it cannot be read or is far larger
+// than any rules file.
+std::vector<std::uint8_t> HostFile(const std::filesystem::path& path) {
   constexpr std::uintmax_t kMaxRulesFile = 16u << 20;
   std::error_code ec;
-  const std::uintmax_t size = std::filesystem::file_size(name, ec);
+  const std::uintmax_t size = std::filesystem::file_size(path, ec);
   if (ec || size > kMaxRulesFile) return {};
   std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
-  std::ifstream in(name, std::ios::binary);
+  std::ifstream in(path, std::ios::binary);
   if (!in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()))) return {};
   return bytes;
+}
+
+// A rules file of the installation folder, else of the current folder (a
+// server started outside an installation reads the rules beside it).
+std::vector<std::uint8_t> RulesFile(const char* name) {
+  CInstData inst;
+  const char* install = inst.GetInstallPath();
+  if (install != nullptr && *install != '\0')
+    if (const auto dir = plat::ResolveDosPath(install))
+      if (std::vector<std::uint8_t> bytes = HostFile(*dir / name); !bytes.empty()) return bytes;
+  return HostFile(name);
 }
 
 }  // namespace
@@ -136,12 +150,11 @@ SrvWorld::~SrvWorld() {
 }
 
 bool SrvWorld::LoadRules() {
-  hulls = std::make_unique<CGHullDB>();
-  modules = std::make_unique<CGModuleDB>();
-  // A server started outside an installation reads the rules beside it.
-  if (!hulls->IsLoaded() || !modules->IsLoaded()) return UseRules(HostFile("hulls.dat"), HostFile("modules.dat"));
-  InstallLinks();
-  return hulls->IsLoaded() && modules->IsLoaded();
+  // The game variables price the ATVs and rate their mining.
+  const std::vector<std::uint8_t> variables = RulesFile("gamevar.dat");
+  if (!variables.empty())
+    g_gameVariables = CGameVariables(std::string_view(reinterpret_cast<const char*>(variables.data()), variables.size()));
+  return UseRules(RulesFile("hulls.dat"), RulesFile("modules.dat"));
 }
 
 bool SrvWorld::UseRules(std::span<const std::uint8_t> hullsImage, std::span<const std::uint8_t> modulesImage) {

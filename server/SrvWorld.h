@@ -84,7 +84,8 @@ class SrvWorld {
                    std::uint8_t perGuild);
   // The end of a turn as every client performs it: stars, orbits, the turn.
   void AdvanceTurn();
-  // Reads the rules ("hulls.dat", "modules.dat") from the installation
+  // Reads the rules ("hulls.dat", "modules.dat", and "gamevar.dat" into the
+  // process's game variables when there is one) from the installation
   // folder, else from the current folder; false, with empty databases, when either cannot be read. A world
   // without rules has no designs and no units.
   bool LoadRules();

@@ -174,6 +174,12 @@ TEST_F(SrvGameTest, TurnEndsWhenEveryHumanIsDoneAndAdvancesTheOrbits) {
   const Location before = game.World().solar.GetAsteroid(3)->position;
   out.sent.clear();
   EXPECT_FALSE(game.Receive(7, EndTurn(5))) << "another turn's end";
+  // Votes count for the sender's own chapter only.
+  PacketImage<12> vote(PKT_IMPERATOR_VOTE);
+  ASSERT_TRUE(game.Receive(7, Bytes(vote)));
+  vote.Put<std::uint16_t>(8, 8);
+  EXPECT_FALSE(game.Receive(7, Bytes(vote))) << "a vote for chapter 8 from chapter 0's player";
+  out.sent.clear();
   ASSERT_TRUE(game.Receive(7, EndTurn(0)));
   EXPECT_TRUE(out.sent.empty()) << "the turn waits for the second player";
   ASSERT_TRUE(game.Receive(8, EndTurn(0)));
