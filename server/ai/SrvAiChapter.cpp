@@ -92,6 +92,7 @@ std::vector<SrvPacket> SrvChooseOrders(SrvWorld& world, std::uint16_t chapter, c
   Research(plan);
   Vote(plan);
   BringStoresHome(plan);
+  SrvAiTrade(plan);
   for (CGUnit* unit : IdleUnits(plan)) SrvAiCommandUnit(plan, *unit);
   return std::move(plan.orders);
 }

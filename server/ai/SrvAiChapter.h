@@ -1,9 +1,9 @@
 #pragma once
 // One computer chapter's orders for a turn, as the packets its player's
 // client would send: its guild's research when nothing is being researched,
-// its imperator vote for the guild's strongest member, standing transfers
-// that bring the minerals of its outlying stores home, and an order for each
-// idle unit (SrvAiPlan.h). The world is only read; the same world, level and
+// its imperator vote for the guild's strongest member, transfers that bring
+// the minerals of its outlying stores home, trade on its guild's mineral
+// board, and an order for each idle unit (SrvAiPlan.h). The world is only read; the same world, level and
 // seed always give the same orders.
 //
 // One thread only.

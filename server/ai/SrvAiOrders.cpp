@@ -71,6 +71,30 @@ SrvPacket SrvAiTransferOrder(std::uint16_t chapter, std::uint16_t source, std::u
   return Out(p);
 }
 
+SrvPacket SrvAiMineralOffer(std::uint16_t chapter, std::uint16_t asteroid, std::uint8_t mineral, std::uint16_t amount,
+                            std::uint16_t pricePerTen) {
+  PacketImage<24> p(PKT_MINERAL_OFFER_POSTED);
+  p.SetU8(8, static_cast<std::uint8_t>(chapter));
+  p.SetU8(9, static_cast<std::uint8_t>(asteroid));
+  p.SetU8(10, mineral);
+  p.SetU16(12, amount);
+  for (int k = 0; k < kMineralTypes; ++k) p.SetU16(14 + 2 * k, pricePerTen);
+  return Out(p);
+}
+
+SrvPacket SrvAiMineralPurchase(std::uint16_t chapter, const MineralOffer& offer, std::uint16_t pool,
+                               std::uint8_t paidWith, std::uint16_t amount) {
+  PacketImage<16> p(PKT_MINERAL_TRADE);
+  p.SetU8(8, offer.seller);
+  p.SetU8(9, offer.asteroid);
+  p.SetU8(10, offer.mineral);
+  p.SetU8(11, static_cast<std::uint8_t>(chapter));
+  p.SetU8(12, static_cast<std::uint8_t>(pool));
+  p.SetU8(13, paidWith);
+  p.SetU16(14, amount);
+  return Out(p);
+}
+
 SrvPacket SrvAiImperatorVote(std::uint16_t chapter, std::uint16_t slot) {
   PacketImage<12> p(PKT_IMPERATOR_VOTE);
   p.SetU16(8, chapter);

@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdint>
 
+#include "Game/model/GGuild.h"
 #include "Game/model/GUnit.h"
 #include "Game/rules/GUnitTem.h"
 #include "server/SrvStartPackets.h"
@@ -28,5 +29,12 @@ SrvPacket SrvAiResearchOrder(std::uint16_t chapter, std::uint16_t module, std::u
 // the chapter's asteroids, `transitTurns` on the way.
 SrvPacket SrvAiTransferOrder(std::uint16_t chapter, std::uint16_t source, std::uint16_t destination,
                              std::uint8_t mineral, std::uint16_t amount, std::uint16_t transitTurns);
+// 552: an offer on the guild's board of `amount` of a mineral from the pool
+// of `asteroid`, at `pricePerTen` of each mineral for ten units.
+SrvPacket SrvAiMineralOffer(std::uint16_t chapter, std::uint16_t asteroid, std::uint8_t mineral, std::uint16_t amount,
+                            std::uint16_t pricePerTen);
+// 554: a purchase from a guildmate's offer into the pool of `pool`, paid in `paidWith`.
+SrvPacket SrvAiMineralPurchase(std::uint16_t chapter, const MineralOffer& offer, std::uint16_t pool,
+                               std::uint8_t paidWith, std::uint16_t amount);
 // 456: the chapter's imperator vote for a slot of its guild.
 SrvPacket SrvAiImperatorVote(std::uint16_t chapter, std::uint16_t slot);

@@ -37,3 +37,6 @@ struct SrvAiPlan {
 // asteroid as often as the level's aggression says; a worker with nothing to
 // do goes home.
 void SrvAiCommandUnit(SrvAiPlan& plan, CGUnit& unit);
+// Offers a surplus of the home pool on the guild's board, and buys a mineral
+// the home pool is short of from a guildmate's offer (nothing for a renegade).
+void SrvAiTrade(SrvAiPlan& plan);

@@ -2,10 +2,12 @@
 // the same intake as a player's packets; an order the intake refuses is
 // logged, as a player's would be.
 #include "Game/net/Packets.h"
+#include "server/SrvMineralTrade.h"
 #include "server/SrvOrders.h"
 #include "server/SrvPacketRead.h"
 #include "server/SrvTurnSteps.h"
 #include "server/ai/SrvAiChapter.h"
+#include "server/ai/SrvAiSubmit.h"
 #include "server/ai/SrvVotes.h"
 
 namespace {
@@ -16,27 +18,47 @@ std::uint32_t ChapterSeed(const SrvWorld& world, std::uint16_t chapter) {
   return world.seed * 2654435761u ^ (world.turn + 1u) * 40503u ^ (chapter + 1u) * 2246822519u;
 }
 
-bool Submit(SrvWorld& world, std::uint16_t chapter, const SrvPacket& packet, const char** why) {
-  const std::uint16_t type = ReadU16(packet, 0);
-  if (type == PKT_RENEGADE_VOTE || type == PKT_IMPERATOR_VOTE) {
-    *why = "vote refused";
-    return SrvTakeVotePacket(world, chapter, packet);
-  }
-  const SrvOrderVerdict verdict = SrvSubmitOrder(world, chapter, packet);
-  *why = SrvOrderVerdictText(verdict);
-  return verdict == SrvOrderVerdict::kAccepted;
+void TellGuild(SrvTurnContext& turn, std::uint16_t chapter, const SrvPacket& packet) {
+  for (std::uint16_t c = static_cast<std::uint16_t>(chapter & ~7u); c < (chapter & ~7u) + 8u; ++c)
+    if (c != chapter && turn.world.HasChapter(c)) turn.Tell(c, packet);
 }
 
 }  // namespace
+
+SrvOrderVerdict SrvSubmitComputerOrder(SrvTurnContext& turn, std::uint16_t chapter, const SrvPacket& packet) {
+  SrvWorld& world = turn.world;
+  switch (ReadU16(packet, 0)) {
+    case PKT_RENEGADE_VOTE:
+    case PKT_IMPERATOR_VOTE:
+      return SrvTakeVotePacket(world, chapter, packet) ? SrvOrderVerdict::kAccepted : SrvOrderVerdict::kBadOrder;
+    case PKT_MINERAL_OFFER_POSTED: {
+      const SrvOrderVerdict v = SrvPostMineralOffer(world, chapter, packet);
+      if (v == SrvOrderVerdict::kAccepted) TellGuild(turn, chapter, packet);
+      return v;
+    }
+    case PKT_MINERAL_TRADE: {
+      SrvPacket board;
+      const SrvOrderVerdict v = SrvBuyMinerals(world, chapter, packet, board);
+      if (v == SrvOrderVerdict::kAccepted) {
+        TellGuild(turn, chapter, board);
+        turn.Tell(chapter, board);
+      }
+      return v;
+    }
+    default:
+      return SrvSubmitOrder(world, chapter, packet);
+  }
+}
 
 void SrvPlayComputerChapters(SrvTurnContext& turn) {
   const SrvAiLevel level = SrvAiLevelOf(SrvDifficultyOf(turn.setup));
   for (std::uint16_t c = 0; c < kMaxChapters; ++c) {
     if (turn.human[c] || !turn.world.HasChapter(c)) continue;
     for (const SrvPacket& order : SrvChooseOrders(turn.world, c, level, ChapterSeed(turn.world, c))) {
-      const char* why = "";
-      if (!Submit(turn.world, c, order, &why))
-        turn.log.Line("turn %u: computer chapter %u: order %u refused: %s", turn.world.turn, c, ReadU16(order, 0), why);
+      const SrvOrderVerdict verdict = SrvSubmitComputerOrder(turn, c, order);
+      if (verdict != SrvOrderVerdict::kAccepted)
+        turn.log.Line("turn %u: computer chapter %u: order %u refused: %s", turn.world.turn, c, ReadU16(order, 0),
+                      SrvOrderVerdictText(verdict));
     }
   }
 }

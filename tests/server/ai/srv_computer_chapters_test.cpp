@@ -9,11 +9,12 @@
 #include "server/SrvOrders.h"
 #include "server/ai/SrvAiChapter.h"
 #include "server/ai/SrvAiLevel.h"
-#include "server/ai/SrvVotes.h"
+#include "server/ai/SrvAiSubmit.h"
 #include "tests/server/ai/srv_ai_fixture.h"
 
 namespace {
 
+using srv_ai_test::OfType;
 using srv_ai_test::RulesGame;
 
 // One turn as the game runs it, the computer chapters' orders taken by hand
@@ -27,13 +28,9 @@ std::map<std::uint32_t, int> PlayTurn(RulesGame& game, std::uint8_t difficulty, 
     for (const SrvPacket& p : SrvChooseOrders(game.world, c, SrvAiLevelOf(difficulty), seed + game.world.turn * 100 + c)) {
       if (record != nullptr) record->push_back(p);
       const std::uint16_t type = ReadU16(p, 0);
-      if (type == PKT_IMPERATOR_VOTE) {
-        EXPECT_TRUE(SrvTakeVotePacket(game.world, c, p)) << "chapter " << c;
-      } else {
-        const SrvOrderVerdict v = SrvSubmitOrder(game.world, c, p);
-        EXPECT_EQ(v, SrvOrderVerdict::kAccepted)
-            << "chapter " << c << " packet " << type << " order " << ReadU32(p, 12) << ": " << SrvOrderVerdictText(v);
-      }
+      const SrvOrderVerdict v = SrvSubmitComputerOrder(turn, c, p);
+      EXPECT_EQ(v, SrvOrderVerdict::kAccepted)
+          << "chapter " << c << " packet " << type << " order " << ReadU32(p, 12) << ": " << SrvOrderVerdictText(v);
       ++given[type == PKT_ORDER ? 1000 + ReadU32(p, 12) : type];
     }
   }
@@ -163,6 +160,35 @@ TEST(SrvComputerChapters, AnArmedUnitAttacksTheEnemyWhereItStandsAndNothingIsBui
   const std::uint16_t home = game.Chapter(0).homeAsteroid;
   for (std::uint32_t m = 0; m < kMineralTypes; ++m) game.world.poolDB.SetMineral(home, m, 100);
   for (const auto& o : UnitOrders(game, 0)) EXPECT_NE(o.type, ORDER_BUILD_SHIP) << "no design costs under 100 a mineral";
+}
+
+}  // namespace
+
+namespace {
+
+TEST(SrvComputerChapters, ASurplusIsOfferedOnTheGuildsBoardAndAGuildmateShortOfItBuys) {
+  RulesGame game(2, 40, 1, 1);
+  const std::uint16_t seller = game.Chapter(0).homeAsteroid, buyer = game.Chapter(1).homeAsteroid;
+  game.world.poolDB.SetMineral(seller, MINERAL_METALS, 900);
+  game.world.poolDB.SetMineral(buyer, MINERAL_METALS, 100);
+  game.world.poolDB.SetMineral(buyer, MINERAL_SILICATES, 800);
+  game.Chapter(0).credits = game.Chapter(1).credits = 0;  // no ship is built from the pools meanwhile
+  auto turn = game.Turn();
+  SrvPlayComputerChapters(turn);
+  EXPECT_EQ(game.world.guilds->GetGuild(0)->FindMineralOffer(0, static_cast<std::uint8_t>(seller), MINERAL_METALS),
+            nullptr)
+      << "offered, then bought whole";
+  EXPECT_EQ(game.world.poolDB.GetMineral(seller, MINERAL_METALS), 800u);
+  EXPECT_EQ(game.world.poolDB.GetMineral(seller, MINERAL_SILICATES), 400u + 100u) << "paid ten for ten";
+  EXPECT_EQ(game.world.poolDB.GetMineral(buyer, MINERAL_SILICATES), 600u) << "paid, and a lot of its own surplus offered";
+  EXPECT_NE(game.world.guilds->GetGuild(0)->FindMineralOffer(1, static_cast<std::uint8_t>(buyer), MINERAL_SILICATES),
+            nullptr);
+  ASSERT_EQ(game.world.inTransit.size(), 1u);
+  EXPECT_EQ(game.world.inTransit[0].destination, buyer);
+  EXPECT_EQ(game.world.inTransit[0].amount, 100u);
+  EXPECT_EQ(OfType(turn, 1, PKT_MINERAL_OFFER_POSTED).size(), 1u) << "the guildmate saw the offer";
+  EXPECT_EQ(OfType(turn, 1, PKT_MINERAL_OFFER_WITHDRAWN).size(), 1u) << "and its end";
+  EXPECT_TRUE(OfType(turn, 8, PKT_MINERAL_OFFER_POSTED).empty()) << "another guild sees nothing";
 }
 
 }  // namespace

@@ -1,0 +1,15 @@
+#pragma once
+// Hands one of a computer chapter's packets to the intake a player's packet
+// of that type goes through: votes (SrvTakeVotePacket), the guild's mineral
+// board (SrvPostMineralOffer, SrvBuyMinerals: the guild is told as it would
+// be of a player's), and orders (SrvSubmitOrder). A refused vote reads as
+// kBadOrder.
+//
+// One thread only.
+
+#include <cstdint>
+
+#include "server/SrvOrders.h"
+#include "server/SrvTurnSteps.h"
+
+SrvOrderVerdict SrvSubmitComputerOrder(SrvTurnContext& turn, std::uint16_t chapter, const SrvPacket& packet);

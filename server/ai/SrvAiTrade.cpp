@@ -1,0 +1,78 @@
+// Mineral trade inside the guild, from and into the chapter's home pool: a
+// chapter with a surplus of one mineral offers part of it on the guild's
+// board, one for one against any mineral; a chapter short of a mineral buys
+// it from a guildmate's offer, paying with its most plentiful one.
+#include <algorithm>
+#include <array>
+
+#include "Game/model/GAsteroid.h"
+#include "Game/model/GChapter.h"
+#include "server/ai/SrvAiOrders.h"
+#include "server/ai/SrvAiPlan.h"
+
+namespace {
+
+constexpr std::uint32_t kSurplus = 600;
+constexpr std::uint32_t kShort = 150;
+constexpr std::uint16_t kLot = 100;
+constexpr std::uint16_t kPricePerTen = 10;
+constexpr std::uint16_t kUnitsPerPrice = 10;
+
+std::array<std::uint32_t, kMineralTypes> Stock(const SrvWorld& world, std::uint16_t asteroid) {
+  std::array<std::uint32_t, kMineralTypes> stock{};
+  world.poolDB.GetMinerals(asteroid, stock.data());
+  return stock;
+}
+
+std::uint8_t Most(const std::array<std::uint32_t, kMineralTypes>& stock) {
+  return static_cast<std::uint8_t>(std::max_element(stock.begin(), stock.end()) - stock.begin());
+}
+
+std::uint8_t Least(const std::array<std::uint32_t, kMineralTypes>& stock) {
+  return static_cast<std::uint8_t>(std::min_element(stock.begin(), stock.end()) - stock.begin());
+}
+
+SrvAiCost Of(std::uint8_t mineral, std::uint32_t amount) {
+  SrvAiCost cost{};
+  cost[mineral] = amount;
+  return cost;
+}
+
+void Offer(SrvAiPlan& plan, std::uint16_t home, const std::array<std::uint32_t, kMineralTypes>& stock) {
+  const std::uint8_t m = Most(stock);
+  if (stock[m] < kSurplus || stock[m] < 2 * stock[Least(stock)]) return;
+  const CGuild& guild = *plan.world.guilds->GetGuild(plan.chapter >> 3);
+  if (guild.FindMineralOffer(static_cast<std::uint8_t>(plan.chapter), static_cast<std::uint8_t>(home), m) != nullptr)
+    return;
+  if (!plan.budget.Affords(home, Of(m, kLot))) return;
+  plan.budget.Spend(home, Of(m, kLot));
+  plan.orders.push_back(SrvAiMineralOffer(plan.chapter, home, m, kLot, kPricePerTen));
+}
+
+void Buy(SrvAiPlan& plan, std::uint16_t home, const std::array<std::uint32_t, kMineralTypes>& stock) {
+  const std::uint8_t wanted = Least(stock), paying = Most(stock);
+  if (stock[wanted] >= kShort || paying == wanted) return;
+  const CGuild& guild = *plan.world.guilds->GetGuild(plan.chapter >> 3);
+  for (std::uint16_t i = 0; const MineralOffer* offer = guild.GetMineralOffer(i); ++i) {
+    const std::uint16_t price = offer->terms[1 + paying];
+    if (offer->seller == plan.chapter || offer->mineral != wanted || price == 0) continue;
+    const auto amount = static_cast<std::uint16_t>(std::min(offer->terms[0], kLot) / kUnitsPerPrice * kUnitsPerPrice);
+    const std::uint32_t payment = std::uint32_t{amount} / kUnitsPerPrice * price;
+    if (amount == 0 || !plan.budget.Affords(home, Of(paying, payment))) continue;
+    plan.budget.Spend(home, Of(paying, payment));
+    plan.orders.push_back(SrvAiMineralPurchase(plan.chapter, *offer, home, paying, amount));
+    return;
+  }
+}
+
+}  // namespace
+
+void SrvAiTrade(SrvAiPlan& plan) {
+  const CGChapter* self = plan.world.Chapter(plan.chapter);
+  const std::uint16_t home = self->homeAsteroid;
+  const CGAsteroid* a = plan.world.solar.GetAsteroid(home);
+  if (self->renegade != 0 || a == nullptr || a->owner != plan.chapter) return;
+  const auto stock = Stock(plan.world, home);
+  Offer(plan, home, stock);
+  Buy(plan, home, stock);
+}
