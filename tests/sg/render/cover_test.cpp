@@ -153,6 +153,7 @@ TEST_F(CoverTest, ACloudCoverSplitsTheSceneAtItsHeight) {
   scene_->scnFlags &= ~SG_SCN_FLAG_COVERED;
   ASSERT_EQ(Draw(), SG_ERROR_NONE);
   EXPECT_GT(Covered(), covered);
+  scene_->scnFlags |= SG_SCN_FLAG_COVERED;  // a covered scene takes its sub-scene with it
 }
 
 }  // namespace
