@@ -24,7 +24,6 @@ constexpr std::uint32_t kMarker = 0xFFFFFFFF;
 constexpr std::uint8_t kEndOfReplay = 11;
 constexpr std::uint8_t kDroppedShot = 10;
 constexpr std::uint8_t kShot = 101;      // 'e'
-constexpr std::uint8_t kMiss = 102;      // 'f'
 constexpr std::uint8_t kShieldHeld = 103;  // 'g'
 constexpr std::uint8_t kHit = 105;       // 'i'
 constexpr std::uint8_t kKill = 106;      // 'j'
