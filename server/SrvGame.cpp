@@ -9,6 +9,7 @@
 #include "server/SrvOrders.h"
 #include "server/SrvPacketRead.h"
 #include "server/SrvTurnSteps.h"
+#include "server/SrvZoneOrders.h"
 #include "server/ai/SrvVotes.h"
 
 namespace {
@@ -211,7 +212,7 @@ bool SrvGame::Receive(std::uint32_t from, std::span<const std::uint8_t> packet) 
       m_log.Line("player %u ended the game", from);
       return true;
     default:
-      if (SrvIsOrderPacket(header.type)) return OnOrder(from, header.type, packet);
+      if (SrvIsOrderPacket(header.type) || SrvIsZonePacket(header.type)) return OnOrder(from, header.type, packet);
       return Refuse(from, header.type, "not handled by this server");
   }
 }
@@ -445,7 +446,9 @@ bool SrvGame::OnOrder(std::uint32_t from, std::uint16_t type, std::span<const st
   const std::int32_t chapter = HeldChapter(from);
   if (chapter < 0) return Refuse(from, type, "sender holds no chapter");
   if (m_turnDone[chapter]) return Refuse(from, type, "the chapter's turn has ended");
-  const SrvOrderVerdict verdict = SrvSubmitOrder(m_world, static_cast<std::uint16_t>(chapter), packet);
+  const auto own = static_cast<std::uint16_t>(chapter);
+  const SrvOrderVerdict verdict =
+      SrvIsZonePacket(type) ? SrvSubmitZoneOrder(m_world, own, packet) : SrvSubmitOrder(m_world, own, packet);
   if (verdict != SrvOrderVerdict::kAccepted) return Refuse(from, type, SrvOrderVerdictText(verdict));
   return true;
 }

@@ -99,7 +99,7 @@ class SrvGame {
   bool OnRemovePlayer(std::uint32_t from, std::span<const std::uint8_t> p);
   bool OnStart(std::uint32_t from);
   bool OnEndTurn(std::uint32_t from, std::span<const std::uint8_t> p);
-  // A chapter's order for this turn (SrvOrders.h), until its end of turn.
+  // A chapter's order for this turn (SrvOrders.h, SrvZoneOrders.h), until its end of turn.
   bool OnOrder(std::uint32_t from, std::uint16_t type, std::span<const std::uint8_t> p);
   // Passes a chat message on to the chapters it is addressed to: every other
   // one (255), the sender's guild (254) or one chapter.

@@ -2,6 +2,7 @@
 
 #include "Game/model/GUnit.h"
 #include "server/SrvUnitPackets.h"
+#include "server/SrvZoneOrders.h"
 #include "server/turn/SrvOrderSteps.h"
 
 void SrvDrainNotifications(SrvTurnContext& turn) {
@@ -24,6 +25,7 @@ void SrvResolveOrders(SrvTurnContext& turn) {
     std::uint16_t at = 0;
     if (CGUnit* unit = turn.world.pieces->FindOperationalUnit(id, &at)) SrvAdvanceUnitOrder(turn, *unit);
   }
+  SrvResolveZones(turn);
   SrvAdvanceResearch(turn);
   SrvMineAndEarn(turn);
   SrvRechargeUnits(turn);

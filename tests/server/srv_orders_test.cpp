@@ -273,3 +273,54 @@ TEST_F(SrvOrders, AGameSavedWithAUnitUnderwayLoadsBackAndArrivesTheSameTurn) {
   for (std::uint32_t t = 1; t < predicted; ++t) EndTurn();
   EXPECT_EQ(World().pieces->FindUnit(id, &at)->location.asteroid, target);
 }
+
+TEST_F(SrvOrders, AtvsSentToAFreeZoneHoldItAfterTheTurnAndOnlyTheHoldersAtvsGo) {
+  const std::uint16_t home = World().Chapter(kMine)->homeAsteroid;
+  const CGAsteroid* a = World().solar.GetAsteroid(home);
+  const CGZone* from = a->GetZone(0);
+  const CGZone* to = a->GetZone(1);
+  ASSERT_EQ(from->owner, kMine);
+  ASSERT_EQ(to->owner, kZoneNobody);
+  auto move = [&](std::uint16_t chapter, std::uint16_t source, std::uint16_t count) {
+    PacketImage<20> p(PKT_ZONE_ARRIVING_ATVS);
+    p.Put<std::uint16_t>(8, home);
+    p.Put<std::uint16_t>(10, 1);
+    p.Put<std::uint16_t>(12, source);
+    p.Put<std::uint16_t>(14, chapter);
+    p.Put<std::uint16_t>(16, 0);
+    p.Put<std::uint16_t>(18, count);
+    return game.Receive(7, Bytes(p));
+  };
+  EXPECT_FALSE(move(kMine, 0, 9)) << "more than the zone holds";
+  EXPECT_FALSE(move(kMine, 2, 1)) << "a zone the chapter does not hold";
+  EXPECT_FALSE(move(0, 0, 1)) << "another chapter's ATVs";
+  ASSERT_TRUE(move(kMine, 0, 3));
+  EXPECT_EQ(from->atvCounts[0], 1) << "they leave at once";
+  ASSERT_TRUE(move(kMine, 0, 256 - 1)) << "one called back";
+  EXPECT_EQ(from->atvCounts[0], 2);
+  out.sent.clear();
+  EndTurn();
+  EXPECT_EQ(to->owner, kMine);
+  EXPECT_EQ(to->atvCounts[0], 2);
+  EXPECT_EQ(to->arriving.count, 0);
+  EXPECT_GE(out.Count(PKT_ASTEROID_WITH_ZONES), 1u) << "the changed asteroid is told";
+
+  // A storage facility on the home zone, paid with one mining ATV.
+  const std::uint8_t cost = g_gameVariables.costStorageFacility;
+  g_gameVariables.costStorageFacility = 1;
+  PacketImage<20> storage(PKT_TERRAIN_VIEW_611);
+  storage.Put<std::uint16_t>(8, home);
+  storage.Put<std::uint16_t>(10, kMine);
+  storage.Put<std::uint16_t>(12, 0);
+  storage.Put<std::uint32_t>(16, FACILITY_STORAGE);
+  const std::uint8_t stores = World().poolDB.GetStorageFacilities(home);
+  const std::uint8_t miners = from->atvCounts[ATV_MINING];
+  EXPECT_TRUE(game.Receive(7, Bytes(storage)));
+  EXPECT_NE(from->facilities & FACILITY_STORAGE, 0u);
+  EXPECT_EQ(from->atvCounts[ATV_MINING], miners - 1);
+  EXPECT_EQ(World().poolDB.GetStorageFacilities(home), stores + 1);
+  EXPECT_FALSE(game.Receive(7, Bytes(storage))) << "built already";
+  storage.Put<std::uint16_t>(12, 5);
+  EXPECT_FALSE(game.Receive(7, Bytes(storage))) << "a zone nobody holds";
+  g_gameVariables.costStorageFacility = cost;
+}
