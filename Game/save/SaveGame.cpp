@@ -120,7 +120,10 @@ int WriteSaveFile(plat::FILE* fp, std::uint32_t identifier, int advance, const c
     if (game.Save(fp) == 0) return 0;
   }
   if (WriteValidityByte(fp) == 0) return 0;
-  if (g_saveLinks.saveAppState && g_saveLinks.saveAppState(fp) == 0) return 0;
+  // The application writes no block while no view is up, and says 0; that
+  // is no failure of the save. A write that fails leaves the file in error,
+  // which the safe write finds before the file takes the old one's place.
+  if (g_saveLinks.saveAppState) g_saveLinks.saveAppState(fp);
   const std::string saveDir = g_instData.GetSavePath();
   if (!PackFiles(w, saveDir, "*.rpl") || !PackFiles(w, saveDir, "*.trp")) return 0;
   return 1;
