@@ -9,7 +9,9 @@
 //   client save file  G without its last 4, "-<chapter 2 digits>.ecl"
 // Input file: u32 header (0xFFFFFFFE: a u32 turn value follows), then
 // records of u32 length and that many packet bytes (at most the largest
-// packet). The turn file: the effective turn value, then records alike.
+// packet). The turn file: the turn the player plays (the second u32 of a
+// first turn's input, else the input's turn plus one, as the server numbers
+// it), then records alike.
 //
 // Game thread only.
 
@@ -27,8 +29,8 @@ std::string EmailTurnFileName(const std::string& gameName, std::uint16_t chapter
 std::string EmailClientFileName(const std::string& gameName, std::uint16_t chapter);
 
 // Opens the input file as session.emailInput, reads the header into
-// session.emailHeader, and starts the client turn file anew with the
-// effective turn value. The chapter number of G's last two characters (-1
+// session.emailHeader, and starts the client turn file anew with the turn
+// played. The chapter number of G's last two characters (-1
 // when they are not digits or G is shorter than its suffix). A missing
 // input file leaves emailInput null (the turn file still gets its header).
 int ReadEmailInputFile(CNetSession& session, std::uint16_t localChapter);
