@@ -65,7 +65,15 @@ TEST_F(SaveFixture, ASaveLoadsBackIntoTheSameGameWithItsViewsAndReplays) {
   StartGame(5, 17);
   for (const char* f : {"12.rpl", "old.rpl", "x.trp"}) std::filesystem::remove(box.Host(f));
   sent.clear();
-  CGameLoader loader = CGameLoader::ForRequest("midgame.clt", LoadPlace::SaveDirectory);
+  // The player asks the others first; the load follows their answer.
+  CGameLoader loader = CGameLoader::ForRequest("midgame", LoadPlace::SaveDirectory);
+  ASSERT_EQ(loader.Request(), 1);
+  ASSERT_EQ(sent.size(), 1u);
+  EXPECT_EQ(rules_test::Word(sent[0], 0), PKT_LOAD_REQUEST);
+  EXPECT_STREQ(reinterpret_cast<const char*>(sent[0].data() + 8), "midgame.clt");
+  EXPECT_EQ(rules_test::FieldAt<std::uint32_t>(sent[0], 264), identifier);
+  EXPECT_EQ(rules_test::Word(sent[0], 268), 17);
+  sent.clear();
   ASSERT_TRUE(loader.Load());
   EXPECT_EQ(ModelBytes("again.bin"), before);
   EXPECT_EQ(loadedAppState, appState);
@@ -75,6 +83,7 @@ TEST_F(SaveFixture, ASaveLoadsBackIntoTheSameGameWithItsViewsAndReplays) {
   // The others load their copies of the same game.
   ASSERT_EQ(sent.size(), 1u);
   EXPECT_EQ(rules_test::Word(sent[0], 0), PKT_LOAD_GAME);
+  EXPECT_STREQ(reinterpret_cast<const char*>(sent[0].data() + 8), "midgame.svr");
   EXPECT_EQ(rules_test::FieldAt<std::uint32_t>(sent[0], 264), identifier);
 }
 
