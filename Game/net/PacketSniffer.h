@@ -49,6 +49,7 @@ class CPacketSniffer : public INetSniffer {
   // The first entry from 1 on with this type number; 0 for none.
   int FindType(std::uint16_t type) const;
 
+  // Entries in use (entry 0 included), and entry i for 0 <= i < kSnifferTypes.
   int Count() const { return m_count; }
   const SnifferType& Entry(int i) const { return m_types[i]; }
 
