@@ -104,6 +104,14 @@ SGError ISGPageLoadTextures(SGScene* scene, SGPage* page, std::uint32_t key);
 SGError SGPageDetachTextures(SGScene* scene, SGPage* page);
 // Installs a caller's texture map (one reference taken) as a level of the set of `key`.
 SGError SGSceneSetTexLOD(SGScene* scene, SGTextureMap* txm, std::uint32_t key, std::uint32_t lod);
+// The set of `key` (or the other page's) becomes the page's, one reference more.
+SGError SGPageAttachTextures(SGScene* scene, SGPage* page, std::uint32_t key);
+SGError SGPageShareTextures(SGScene* scene, SGPage* page, const SGPage* other);
+SGError SGSceneRefTextures(SGScene* scene, std::uint32_t key);
+SGError SGSceneUnrefTextures(SGScene* scene, std::uint32_t key);
+// Reads one named level of the page's set again: SG_ERROR_INST_INDEX past the
+// set's levels, SG_ERROR_PAGE_MISSING for an unnamed level that is empty.
+SGError SGPageLoadTexLOD(SGScene* scene, SGPage* page, std::uint32_t lod);
 
 // The page index and cache.
 // Finds the page at a location (taken modulo the world size); with find flag 1

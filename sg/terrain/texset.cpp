@@ -147,3 +147,58 @@ SGError SGSceneSetTexLOD(SGScene* scene, SGTextureMap* txm, std::uint32_t key, s
   pti->ptiTexLODs[lod] = txm;
   return SG_ERROR_NONE;
 }
+
+SGError SGPageAttachTextures(SGScene* scene, SGPage* page, std::uint32_t key) {
+  SGPageTexInfo* pti = nullptr;
+  const SGError err = FindSet(scene, key, &pti);
+  if (err == SG_ERROR_NONE) {
+    page->pagTextureInfo = pti;
+    pti->ptiRefCnt += 1;
+  }
+  return err;
+}
+
+SGError SGPageShareTextures(SGScene*, SGPage* page, const SGPage* other) {
+  page->pagTextureInfo = other->pagTextureInfo;
+  if (page->pagTextureInfo != nullptr) {
+    page->pagTextureInfo->ptiRefCnt += 1;
+  }
+  page->pagFlags |= other->pagFlags & SG_PAGE_FLAG_HEIGHTS;
+  return SG_ERROR_NONE;
+}
+
+SGError SGSceneRefTextures(SGScene* scene, std::uint32_t key) {
+  SGPageTexInfo* pti = nullptr;
+  const SGError err = FindSet(scene, key, &pti);
+  if (err == SG_ERROR_NONE) {
+    pti->ptiRefCnt += 1;
+  }
+  return err;
+}
+
+SGError SGSceneUnrefTextures(SGScene* scene, std::uint32_t key) {
+  SGPageTexInfo* pti = nullptr;
+  const SGError err = FindSet(scene, key, &pti);
+  if (err == SG_ERROR_NONE && pti->ptiRefCnt > 0) {
+    pti->ptiRefCnt -= 1;
+  }
+  return err;
+}
+
+SGError SGPageLoadTexLOD(SGScene* scene, SGPage* page, std::uint32_t lod) {
+  SGPageTexInfo* pti = page->pagTextureInfo;
+  if (pti == nullptr || lod >= pti->ptiNumTexLODs) {
+    return SG_ERROR_INST_INDEX;
+  }
+  if (pti->ptiNames[lod] == nullptr) {
+    return pti->ptiTexLODs[lod] != nullptr ? SG_ERROR_NONE : SG_ERROR_PAGE_MISSING;
+  }
+  SGTextureMap* txm = nullptr;
+  SGError err = SGTextureMapLoad(scene->scnDataPath, pti->ptiNames[lod], &txm);
+  if (err != SG_ERROR_NONE) {
+    return err;
+  }
+  SGTextureMapRelease(pti->ptiTexLODs[lod]);
+  pti->ptiTexLODs[lod] = txm;
+  return SGContextPrepareTexture(scene->scnContext, txm);
+}

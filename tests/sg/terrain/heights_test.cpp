@@ -189,3 +189,39 @@ TEST_F(Heights, CallerGridsStayTheCallersAndAreChecked) {
 
 }  // namespace
 }  // namespace terraintest
+
+namespace terraintest {
+namespace {
+
+// Texture sets are shared by count; the last page to let go frees the levels
+// read from files, while a level the caller installed stays for later pages.
+TEST_F(Heights, TextureSetsAreSharedAndCallerLevelsOutliveThePages) {
+  World w;
+  w.files = {HeightFile(17, Flat(17, 1))};
+  Open(w);
+  SGPage* a = nullptr;
+  SGPage* b = nullptr;
+  ASSERT_EQ(SGSceneLoadPage(Scene(), 0, 0, 0, 0, &a), SG_ERROR_NONE);
+  ASSERT_EQ(SGSceneLoadPage(Scene(), 0, 0, 0, 1, &b), SG_ERROR_NONE);
+  SGPageTexInfo* pti = a->pagTextureInfo;
+  ASSERT_EQ(pti, b->pagTextureInfo);
+  EXPECT_EQ(pti->ptiRefCnt, 2u);
+  SGTextureMap* installed = pti->ptiTexLODs[0];
+  ISGSceneFreePage(Scene(), a);
+  ISGSceneFreePage(Scene(), b);
+  EXPECT_EQ(pti->ptiRefCnt, 0u);
+  EXPECT_EQ(pti->ptiTexLODs[0], installed);
+  ASSERT_EQ(SGSceneLoadPage(Scene(), 0, 0, 2, 2, &a), SG_ERROR_NONE);
+  EXPECT_EQ(a->pagTextureInfo->ptiTexLODs[0], installed);
+  // A level neither named nor installed cannot be read again; one past the set's levels is refused.
+  SGPage* c = nullptr;
+  SGTextureMap* txm = Checker(8, 1, 2);
+  ASSERT_EQ(SGSceneSetTexLOD(Scene(), txm, 4, 1), SG_ERROR_NONE);
+  SGTextureMapRelease(txm);
+  EXPECT_EQ(SGSceneLoadPage(Scene(), 0, 4, 3, 3, &c), SG_ERROR_NONE);  // level 0 unnamed and empty, 1 installed
+  EXPECT_EQ(SGPageLoadTexLOD(Scene(), c, 0), SG_ERROR_PAGE_MISSING);
+  EXPECT_EQ(SGPageLoadTexLOD(Scene(), c, 5), SG_ERROR_INST_INDEX);
+}
+
+}  // namespace
+}  // namespace terraintest

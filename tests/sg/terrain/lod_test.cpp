@@ -24,7 +24,6 @@ class Lod : public testing::Test {
     scene_->scnMaxLOD = 4;
   }
   void TearDown() override {
-    ISGLodAdjustFree(scene_);
     SGSceneDestroy(scene_);
     SGRendererDestroy(rend_);
     SGContextDestroy(ctx_);
@@ -142,7 +141,6 @@ TEST_F(Lod, BudgetsSetTheirBandsAndReachTheSubScene) {
   EXPECT_EQ(highLevel, 3u);
   EXPECT_EQ(highYon, 1.f);
   scene_->scnSubScene = nullptr;
-  ISGLodAdjustFree(sub);
   SGSceneDestroy(sub);
 }
 
