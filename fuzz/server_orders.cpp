@@ -1,4 +1,4 @@
-// The server's order intake fed packets from any bytes, then a turn resolved
+// The server's order intake (unit, research, transfer and zone orders) fed packets from any bytes, then a turn resolved
 // over whatever it took, then the world saved and read back. Each record is
 // u8 chapter, u8 unit pick, u16 length, then the packet; a pick with its top
 // bit set writes the id of one of the world's units at offset 8, so that
@@ -15,6 +15,7 @@
 #include "server/SrvOrders.h"
 #include "server/SrvTurnSteps.h"
 #include "server/SrvWorldSave.h"
+#include "server/SrvZoneOrders.h"
 #include "tests/server/srv_test_rules.h"
 
 namespace {
@@ -48,7 +49,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       const std::uint32_t id = ids[(pick & 0x7F) % ids.size()];
       for (int b = 0; b < 4; ++b) packet[8 + b] = static_cast<std::uint8_t>(id >> (8 * b));
     }
-    SrvSubmitOrder(world, chapter, packet);
+    if (packet.size() >= 2 && SrvIsZonePacket(static_cast<std::uint16_t>(packet[0] | (packet[1] << 8))))
+      SrvSubmitZoneOrder(world, chapter, packet);
+    else
+      SrvSubmitOrder(world, chapter, packet);
     at += 4 + n;
   }
 
