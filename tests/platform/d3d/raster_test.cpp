@@ -1,5 +1,7 @@
 #include <cmath>
 #include <limits>
+#include <string>
+#include <vector>
 
 #include "d3d_fixture.h"
 
@@ -207,6 +209,39 @@ TEST_F(D3DTest, ViewportClearFillsWithTheBackgroundInsideTheViewportOnly) {
   EXPECT_EQ(At(7, 7), kBlack);
   mat->Release();
   vp->Release();
+}
+
+}  // namespace
+}  // namespace d3dtest
+
+namespace d3dtest {
+namespace {
+
+TEST_F(D3DTest, DevicesAreListedAndScenesDoNotNest) {
+  std::vector<std::string> names;
+  ASSERT_EQ(d3d_->EnumDevices(
+                [](GUID*, const char*, const char* name, D3DDEVICEDESC* hal, D3DDEVICEDESC*, void* context) {
+                  static_cast<std::vector<std::string>*>(context)->push_back(name);
+                  // Only the hardware kind describes perspective-correct texturing as its own.
+                  return (hal->dpcTriCaps.dwTextureCaps & D3DPTEXTURECAPS_PERSPECTIVE) != 0 ? D3DENUMRET_OK
+                                                                                             : D3DENUMRET_CANCEL;
+                },
+                &names),
+            D3D_OK);
+  EXPECT_EQ(names, (std::vector<std::string>{"Direct3D HAL", "MMX Emulation"}));
+  EXPECT_EQ(device_->EndScene(), D3DERR_SCENE_NOT_IN_SCENE);
+  EXPECT_EQ(device_->BeginScene(), D3D_OK);
+  EXPECT_EQ(device_->BeginScene(), D3DERR_SCENE_IN_SCENE);
+  EXPECT_EQ(device_->EndScene(), D3D_OK);
+}
+
+TEST_F(D3DTest, WireframeDrawsOnlyTheEdges) {
+  Fill(kBlack);
+  device_->SetRenderState(D3DRENDERSTATE_FILLMODE, D3DFILL_WIREFRAME);
+  ASSERT_EQ(List({V(8, 8, 0.5f, 0xFFFFFFFF), V(56, 8, 0.5f, 0xFFFFFFFF), V(8, 56, 0.5f, 0xFFFFFFFF)}), D3D_OK);
+  EXPECT_EQ(At(20, 8), 0xFFFF);
+  EXPECT_EQ(At(8, 20), 0xFFFF);
+  EXPECT_EQ(At(16, 16), kBlack);
 }
 
 }  // namespace
