@@ -313,6 +313,7 @@ TEST_F(PlumeTest, TheEyeInsideTheTrailFogsTheFrameInItsColour) {
   SGSceneSetRandomSeed(scene_, 7);
   ASSERT_EQ(Draw(), SG_ERROR_NONE);
   const auto seeded = Frame();
+  ExpectGolden("plume_inside_fog");
   SGSceneSetRandomSeed(scene_, 7);
   ASSERT_EQ(Draw(), SG_ERROR_NONE);
   EXPECT_TRUE(Frame().rgb == seeded.rgb);
