@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "../d3d/support/d3drender.h"
 #include "../render/support/renderfixture.h"
 #include "sg/plume/plume.h"
 #include "sg/render/prepped.h"
@@ -363,6 +364,53 @@ TEST_F(IndexedPlumeTest, TrailBlendsOverWhatIsBehindIt) {
   Fly(plm, 20, 0.6, 0.08);
   EXPECT_GT(Covered(), 3000u);
   ExpectGolden("plume_indexed");
+}
+
+}  // namespace
+
+namespace {
+
+// A device that lost its alpha shades to the environment: the plume draws its
+// own copies of the trail materials without alpha blending, and the caller's
+// materials, which other instances share, keep their types.
+class PlumeOnDeviceTest : public d3drendertest::D3DRenderTest {
+ protected:
+  void SetUp() override {
+    ::setenv("hvnv3", "", 1);
+    D3DRenderTest::SetUp();
+    ::unsetenv("hvnv3");
+    g_now = 100;
+    SGSceneSetPlumeClock(scene_, Clock);
+  }
+};
+
+TEST_F(PlumeOnDeviceTest, ADeviceThatCannotBlendChangesOnlyThePlumesCopies) {
+  ASSERT_NE(rend_->renD3D, nullptr);
+  ASSERT_NE(ISGD3DCanBlend(ctx_), SG_ERROR_NONE);
+  SGMaterial* smoke = Keep(rendertest::Material(SG_MAT_TYPE_TRANSPARENT_TEXTURE, 60, rendertest::Texture(32, 32, 150, 0)));
+  const std::uint32_t type = smoke->matType;
+  SGInstance* owner = Place(Keep(rendertest::Box(0.5f, 0.5f, 0.5f, 1)), {smoke}, -6.0, 6.0, 0.0);
+  Prepare();
+  SGPlume* plm = nullptr;
+  ASSERT_EQ(SGPlumeCreate(ctx_, &plm), SG_ERROR_NONE);
+  ASSERT_EQ(SGPlumeSetLength(plm, 16), SG_ERROR_NONE);
+  ASSERT_EQ(SGPlumeSetMaterials(plm, 1, &smoke), SG_ERROR_NONE);
+  SGPlumeSetWidth(plm, 1.5f);
+  SGPlumeAttach(plm, owner);
+  for (int i = 0; i < 8; ++i) {
+    double pos[3];
+    SGInstanceGetPosition(owner, pos);
+    pos[0] += 0.6;
+    SGInstanceSetPosition(owner, pos);
+    SGInstanceUpdate(owner);
+    g_now += 1;
+    ASSERT_EQ(Draw(), SG_ERROR_NONE);
+  }
+  ASSERT_GT(plm->plmCurrLen, 2u);
+  const std::uint32_t drawn = ISGPlumeTrailMaterial(plm, 0)->matType;
+  EXPECT_EQ(drawn & SG_MAT_TYPE_ALPHA, 0u);
+  EXPECT_NE(drawn & SG_MAT_TYPE_VERTEX_COLOUR, 0u);
+  EXPECT_EQ(smoke->matType, type);
 }
 
 }  // namespace
