@@ -105,11 +105,12 @@ SGError DrawFrame(SGRenderer* rend, SGScene* scene, SGInstance* camera) {
   if (scene->scnCullRoot != nullptr) {
     ISGCullPrepare(scene->scnCullRoot, rend->renEye, 0, 0);
   }
-  err = ISGTerrainFrameDraw(rend, scene, camera);
+  bool instancesDrawn = false;
+  err = ISGTerrainFrameDraw(rend, scene, camera, &instancesDrawn);
   if (err != SG_ERROR_NONE) {
     return CleanUp(rend, scene, err);
   }
-  if (!HiddenByCover(rend, scene)) {
+  if (!instancesDrawn && !HiddenByCover(rend, scene)) {
     err = ISGSceneSortAndDraw(rend, scene);
     if (err != SG_ERROR_NONE) {
       return CleanUp(rend, scene, err);

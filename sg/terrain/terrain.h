@@ -21,18 +21,21 @@ struct SGTerrainStats {
 };
 extern SGTerrainStats g_sgTerrainStats;
 
-// Draws the resident pages around the eye back to front in rows along the
+// Draws the pages within the view's reach back to front in rows along the
 // axis nearer the view direction, each row at the level of its distance; a
 // finer row's edge against a coarser one takes the coarser row's heights, so
-// no gap opens between them. 0, 1 (vertex pool), SG_ERROR_PAGE_MISSING (no
-// texture level after asking scnNeedPageLOD), SG_ERROR_ABANDONED (the draw
-// was aborted while single-step messages were handled).
-SGError ISGTerrainDraw(SGRenderer* rend, SGScene* scene);
+// no gap opens between them. With `instances`, the scene's instance vector
+// (built by ISGSceneBuildInstVector) is drawn between the rows and emptied.
+// 0, 1 (vertex pool), SG_ERROR_PAGE_MISSING (no texture level after asking
+// scnNeedPageLOD), SG_ERROR_ABANDONED (the draw was aborted while single-step
+// messages were handled).
+SGError ISGTerrainDraw(SGRenderer* rend, SGScene* scene, bool instances);
 
 // Frame steps called by the scene draw: before the instances (cloud cover
-// from below, the LOD update, the page cache and the terrain) and after them
+// from below, the LOD update, the page cache and the terrain with the
+// instances between its rows: *instancesDrawn is then true) and after them
 // (the cloud cover from above, the LOD stopwatch). 0 or a failing step's status.
-SGError ISGTerrainFrameDraw(SGRenderer* rend, SGScene* scene, SGInstance* camera);
+SGError ISGTerrainFrameDraw(SGRenderer* rend, SGScene* scene, SGInstance* camera, bool* instancesDrawn);
 SGError ISGTerrainFrameEnd(SGRenderer* rend, SGScene* scene, SGInstance* camera);
 
 // The cover.

@@ -9,6 +9,7 @@
 #include "sg/cull/cullterrain.h"
 #include "sg/instance/instance.h"
 #include "sg/material/material.h"
+#include "sg/render/instsort.h"
 #include "sg/render/primitives.h"
 #include "sg/render/renderer.h"
 #include "sg/scene/scene.h"
@@ -40,6 +41,7 @@ struct Walk {
   std::uint32_t frame;  // the renderer's frame number
   bool reversed;
   bool shades;
+  bool instances;  // the scene's instances are drawn between the rows
   SGMaterialInfo info;
   SGMaterial mat;
 };
@@ -252,6 +254,43 @@ SGError DrawRow(Walk& w, std::int32_t start, std::uint32_t level, std::int32_t f
   return SG_ERROR_NONE;
 }
 
+// Draws, farthest first, the sorted instances that lie wholly beyond the grid
+// line just walked (their nearest extent along the walk axis is past it), so
+// that rows drawn later cover them where the ground rises in front; the first
+// instance not yet passed ends the drawing until the next row.
+SGError DrawBehind(Walk& w, float line, std::int32_t step, bool all) {
+  SGScene* scene = w.scene;
+  SGInstance** buckets = scene->scnInstVector;
+  if (!w.instances || buckets == nullptr) {
+    return SG_ERROR_NONE;
+  }
+  while (scene->scnSortFarthest != nullptr && scene->scnSortFarthest >= buckets) {
+    SGInstance* inst = *scene->scnSortFarthest;
+    if (inst == nullptr) {
+      if (scene->scnSortFarthest == buckets) {
+        break;
+      }
+      --scene->scnSortFarthest;
+      continue;
+    }
+    if (!all) {
+      // The translation row holds the eye-relative position it is drawn at.
+      const double d = inst->instXform.m[3][w.major];
+      const double nearest = d + (step < 0 ? -inst->instRadius : inst->instRadius);
+      const double row = line - w.rend->renEye[w.major];
+      if (step < 0 ? nearest < row : nearest > row) {
+        break;
+      }
+    }
+    *scene->scnSortFarthest = inst->instNext;
+    const SGError err = ISGInstanceDraw(w.rend, scene, inst);
+    if (err != SG_ERROR_NONE) {
+      return err;
+    }
+  }
+  return SG_ERROR_NONE;
+}
+
 std::uint32_t LevelAt(const Walk& w, float distance) {
   std::uint32_t level = w.scene->scnMaxLOD;
   ISGLodChoose(w.rend, w.scene, distance, 0.f, &level, nullptr);
@@ -274,7 +313,7 @@ SGError StepMessages(const Walk& w) {
 
 // Rows from `from` towards `to` (exclusive) along the walk axis, each as
 // coarse as its distance allows and no coarser than the one before.
-SGError WalkRows(Walk& w, std::int32_t from, std::int32_t to) {
+SGError WalkRows(Walk& w, std::int32_t from, std::int32_t to, bool front) {
   const std::int32_t step = to > from ? 1 : -1;
   const float eye = static_cast<float>(w.rend->renEye[w.major]) / w.cell;
   std::uint32_t prev = w.scene->scnMaxLOD;
@@ -301,6 +340,9 @@ SGError WalkRows(Walk& w, std::int32_t from, std::int32_t to) {
     if (err == SG_ERROR_NONE) {
       err = StepMessages(w);
     }
+    if (err == SG_ERROR_NONE && front) {
+      err = DrawBehind(w, static_cast<float>(next) * w.cell, step, false);
+    }
     if (err != SG_ERROR_NONE) {
       return err;
     }
@@ -313,7 +355,7 @@ SGError WalkRows(Walk& w, std::int32_t from, std::int32_t to) {
 
 }  // namespace
 
-SGError ISGTerrainDraw(SGRenderer* rend, SGScene* scene) {
+SGError ISGTerrainDraw(SGRenderer* rend, SGScene* scene, bool instances) {
   g_sgTerrainStats = SGTerrainStats{};
   if (scene->scnPageNumVerts < 2 || rend->renLOD == nullptr || scene->scnWorldSize[0] == 0 ||
       scene->scnWorldSize[1] == 0) {
@@ -327,6 +369,7 @@ SGError ISGTerrainDraw(SGRenderer* rend, SGScene* scene) {
   w.cell = scene->scnPageSize / static_cast<float>(w.cells);
   w.heightScale = scene->scnHeightScale;
   w.reversed = (scene->scnFlags & SG_SCN_FLAG_REVERSED) != 0;
+  w.instances = instances;
   w.shades = (scene->scnFlags & SG_SCN_FLAG_LIGHT_SHADES) != 0 && scene->scnShadeTable != nullptr;
   w.mat.matType = SG_MAT_TYPE_SHADED_TEXTURE;
   w.mat.matAmbient = scene->scnTerrTexV;
@@ -360,9 +403,12 @@ SGError ISGTerrainDraw(SGRenderer* rend, SGScene* scene) {
   std::int32_t split = static_cast<std::int32_t>(std::floor(eyeLine)) + (toward > 0.f ? 0 : 1);
   split = split < w.lo[w.major] ? w.lo[w.major] : (split > w.hi[w.major] ? w.hi[w.major] : split);
   // In front of the eye from the far edge back to it, then behind it from the other edge.
-  SGError err = WalkRows(w, farEnd, split);
+  SGError err = WalkRows(w, farEnd, split, true);
   if (err == SG_ERROR_NONE) {
-    err = WalkRows(w, nearEnd, split);
+    err = WalkRows(w, nearEnd, split, false);
+  }
+  if (err == SG_ERROR_NONE && (scene->scnFlags & SG_SCN_FLAG_DRAWING) != 0) {
+    err = DrawBehind(w, 0.f, 1, true);
   }
   // The material lived on this stack: nothing may remember it.
   rend->renObjMaterial = nullptr;

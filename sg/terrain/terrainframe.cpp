@@ -1,6 +1,7 @@
 // The terrain's two steps in a scene's frame.
 
 #include "sg/core/stopwatch.h"
+#include "sg/render/instsort.h"
 #include "sg/render/renderer.h"
 #include "sg/scene/scene.h"
 #include "sg/terrain/lod.h"
@@ -15,7 +16,8 @@ bool Covered(const SGScene* scene) {
 
 }  // namespace
 
-SGError ISGTerrainFrameDraw(SGRenderer* rend, SGScene* scene, SGInstance* camera) {
+SGError ISGTerrainFrameDraw(SGRenderer* rend, SGScene* scene, SGInstance* camera, bool* instancesDrawn) {
+  *instancesDrawn = false;
   if (Covered(scene)) {
     const SGError err = ISGCloudDrawBelow(rend, scene, camera);
     if (err != SG_ERROR_NONE) {
@@ -39,7 +41,12 @@ SGError ISGTerrainFrameDraw(SGRenderer* rend, SGScene* scene, SGInstance* camera
   if (Covered(scene) && (scene->scnCover.covFlags & 0x6) != 0 && rend->renEye[2] > scene->scnCover.covHeight) {
     return SG_ERROR_NONE;
   }
-  return ISGTerrainDraw(rend, scene);
+  err = ISGSceneBuildInstVector(rend, scene);
+  if (err != SG_ERROR_NONE) {
+    return err;
+  }
+  *instancesDrawn = true;
+  return ISGTerrainDraw(rend, scene, true);
 }
 
 SGError ISGTerrainFrameEnd(SGRenderer* rend, SGScene* scene, SGInstance* camera) {

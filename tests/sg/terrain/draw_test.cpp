@@ -159,6 +159,47 @@ TEST_F(TerrainDraw, InsideTheCloudTheViewIsFogged) {
   EXPECT_NE(centre, 0u);
 }
 
+// Instances are drawn between the rows: a box behind a ridge is covered by
+// it, one in front of the ridge is not.
+TEST_F(TerrainDraw, InstancesBehindARidgeAreHiddenByIt) {
+  SGSceneDestroy(scene_);
+  ground_ = OpenTerrain("ridge", [](std::uint32_t, std::uint32_t r) {
+    return Field(17, [r](std::uint32_t, std::uint32_t y) { return static_cast<std::uint8_t>(r == 1 && y == 8 ? 250 : 0); });
+  }, 85, 118);
+  scene_ = ground_.scene;
+  camera_ = NewInstance(SG_INST_TYPE_CAMERA);
+  SGInstanceSetCamera(camera_, 45.f, 585.f / 367.f, 0.5f, 120.f);
+  const std::int32_t origin[2] = {0, 0};
+  const std::int32_t size[2] = {585, 367};
+  SGInstanceSetViewport(camera_, origin, size);
+  SGSceneAddInstance(scene_, camera_);
+  LookFrom(32.0, 2.0, 6.0, 0.f, 1.f, -0.05f);
+  SGModel* box = Keep(rendertest::Box(2.f, 2.f, 2.f, 1));
+  Place(box, {Keep(rendertest::Material(SG_MAT_TYPE_FLAT, 200, nullptr))}, 32.0, 45.0, 4.0);  // behind the ridge at 24
+  Place(box, {Keep(rendertest::Material(SG_MAT_TYPE_FLAT, 230, nullptr))}, 38.0, 14.0, 3.0);  // in front of it
+  ASSERT_EQ(DrawTerrain(), SG_ERROR_NONE);
+  const auto* table = static_cast<const std::uint16_t*>(fb_->fbPixelTable);
+  std::size_t behind = 0, front = 0;
+  for (int y = 0; y < static_cast<int>(fbtest::kGameHeight); ++y) {
+    for (int x = 0; x < static_cast<int>(fbtest::kGameWidth); ++x) {
+      behind += Pixel(x, y) == table[200] ? 1 : 0;
+      front += Pixel(x, y) == table[230] ? 1 : 0;
+    }
+  }
+  EXPECT_EQ(behind, 0u);
+  EXPECT_GT(front, 500u);
+  // Without the ridge the box behind shows.
+  scene_->scnFlags &= ~SG_SCN_FLAG_TERRAIN;
+  ASSERT_EQ(Draw(), SG_ERROR_NONE);
+  behind = 0;
+  for (int y = 0; y < static_cast<int>(fbtest::kGameHeight); ++y) {
+    for (int x = 0; x < static_cast<int>(fbtest::kGameWidth); ++x) {
+      behind += Pixel(x, y) == table[200] ? 1 : 0;
+    }
+  }
+  EXPECT_GT(behind, 100u);
+}
+
 TEST(CloudFog, FactorBlendsEvenlyAtZeroAndNeverFallsToZero) {
   EXPECT_FLOAT_EQ(ISGCloudFogFactor(0.f, 12345), 0.5f);
   EXPECT_FLOAT_EQ(ISGCloudFogFactor(-2.f, 32767), 0.1f);
