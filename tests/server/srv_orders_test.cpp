@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -323,4 +325,41 @@ TEST_F(SrvOrders, AtvsSentToAFreeZoneHoldItAfterTheTurnAndOnlyTheHoldersAtvsGo) 
   storage.Put<std::uint16_t>(12, 5);
   EXPECT_FALSE(game.Receive(7, Bytes(storage))) << "a zone nobody holds";
   g_gameVariables.costStorageFacility = cost;
+}
+
+TEST_F(SrvOrders, AFileWhoseUnitsDoNotReadLeavesTheRunningGameWhole) {
+  CGUnit* unit = UnitOf(kMine);
+  const std::uint32_t id = unit->id;
+  ASSERT_TRUE(Order(*unit, MoveTo(OtherAsteroid(*unit))));
+  const std::string path = testing::TempDir() + "units_damaged.svr";
+  ASSERT_TRUE(game.Save(path, 5));
+  std::vector<std::uint8_t> bytes;
+  {
+    std::ifstream in(path, std::ios::binary);
+    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+  // Past the header, the names, the solar system's and the guilds' blocks and
+  // the world block's length and pools: the design count, made impossible.
+  std::size_t at = 125;
+  for (int c = 0; c < 40; ++c) at += 1 + bytes.at(at);
+  for (int block = 0; block < 2; ++block) at += 4 + ReadU32(bytes, at);
+  at += 4 + 1 + kMaxAsteroids * 21 + 1;
+  ASSERT_LT(at + 4, bytes.size());
+  for (int b = 0; b < 4; ++b) bytes[at + b] = 0xFF;
+  std::ofstream(path, std::ios::binary | std::ios::trunc)
+      .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+
+  EndTurn();
+  const std::uint32_t units = World().pieces->CountOwnerUnits(kMine, false);
+  std::uint16_t where = 0;
+  const Location before = World().pieces->FindUnit(id, &where)->location;
+  EXPECT_FALSE(game.Load(path, 5));
+  EXPECT_EQ(World().turn, 1u);
+  EXPECT_EQ(World().pieces->CountOwnerUnits(kMine, false), units);
+  const CGUnit* kept = World().pieces->FindUnit(id, &where);
+  ASSERT_NE(kept, nullptr);
+  EXPECT_EQ(kept->location.asteroid, before.asteroid);
+  EXPECT_EQ(kept->GetOrderCount(), 1);
+  EndTurn();
+  EXPECT_EQ(World().turn, 2u);
 }
