@@ -1,7 +1,7 @@
 #pragma once
 // The packets a computer chapter gives its orders in: the very packets a
 // player's client sends for the same orders, so that they pass the same
-// checks (SrvSubmitOrder, SrvTakeVotePacket). Each replaces the unit's queue.
+// checks (SrvSubmitComputerOrder). A unit's order replaces its queue.
 //
 // Any thread.
 

@@ -18,6 +18,8 @@
 #include "server/SrvTurnSteps.h"
 #include "tools/rulesdata/hulls.h"
 #include "tools/rulesdata/modules.h"
+#include "tools/rulesdata/text_files.h"
+#include "Game/rules/GGameVar.h"
 
 namespace srv_ai_test {
 
@@ -69,9 +71,18 @@ inline std::string SourceText(const std::string& relative) {
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-// A world of the game's own rules (compiled from data/rules), every chapter
-// with its starting designs and units.
-struct RulesGame : WorldGame {
+// The game's own variables (ATV costs, mining technology) while it lives.
+struct GameVariablesScope {
+  CGameVariables before = g_gameVariables;
+  GameVariablesScope() {
+    g_gameVariables = CGameVariables(rulesdata::CompileGameVar(SourceText("data/rules/gamevar.txt")).text);
+  }
+  ~GameVariablesScope() { g_gameVariables = before; }
+};
+
+// A world of the game's own rules and variables (compiled from data/rules),
+// every chapter with its starting designs and units.
+struct RulesGame : GameVariablesScope, WorldGame {
   RulesGame(std::uint16_t perGuild, std::uint16_t asteroids, std::uint16_t conditions, std::uint16_t difficulty)
       : WorldGame(perGuild, asteroids, conditions) {
     setup.settings.SetU16(12, difficulty);

@@ -31,6 +31,7 @@ std::string ReadAll(const std::string& path) {
 TEST(SrvComputerGame, TwoHundredTurnsOfComputerChaptersEndByAVictoryCondition) {
   const std::string logPath = testing::TempDir() + "srv_computer_game.log";
   std::remove(logPath.c_str());
+  const srv_ai_test::GameVariablesScope variables;
   Silence out;
   SrvLog log;
   ASSERT_TRUE(log.Open(logPath));
