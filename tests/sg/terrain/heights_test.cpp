@@ -225,3 +225,42 @@ TEST_F(Heights, TextureSetsAreSharedAndCallerLevelsOutliveThePages) {
 
 }  // namespace
 }  // namespace terraintest
+
+namespace terraintest {
+namespace {
+
+// A texture header file: format, a word, width, height, pitch, three words, then the texels.
+std::vector<std::uint8_t> TextureFile(std::uint32_t size, std::uint8_t texel) {
+  sgtest::Bytes b;
+  b.U32(SG_TXM_FORMAT_IDX8).U32(0).U32(size).U32(size).U32(size).U32(0).U32(0).U32(0);
+  b.Fill(static_cast<std::size_t>(size) * size, texel);
+  return b.b;
+}
+
+// The description file's "TEXTURE" lines name the files of a set's levels:
+// the first page of the set reads them all, the last to let go frees them, and
+// a set naming a file that is not there refuses its page.
+TEST_F(Heights, TextureLinesLoadTheirFilesWithTheFirstPage) {
+  World w;
+  w.files = {HeightFile(17, Flat(17, 1))};
+  w.moreLines = "TEXTURE 7 2 fine.tex coarse.tex\nTEXTURE 8 1 missing.tex\n";
+  drive_.Write("fine.tex", TextureFile(64, 5));
+  drive_.Write("coarse.tex", TextureFile(16, 6));
+  Open(w);
+  SGPage* page = nullptr;
+  ASSERT_EQ(SGSceneLoadPage(Scene(), 0, 7, 0, 0, &page), SG_ERROR_NONE);
+  SGPageTexInfo* pti = page->pagTextureInfo;
+  ASSERT_EQ(pti->ptiNumTexLODs, 2u);
+  ASSERT_NE(pti->ptiTexLODs[0], nullptr);
+  ASSERT_NE(pti->ptiTexLODs[1], nullptr);
+  EXPECT_EQ(pti->ptiTexLODs[0]->txmSize.u[0], 64u);
+  EXPECT_EQ(pti->ptiTexLODs[1]->txmInfo->tpiTexels[0], 6);
+  ISGSceneFreePage(Scene(), page);
+  EXPECT_EQ(pti->ptiTexLODs[0], nullptr);
+  EXPECT_NE(SGSceneLoadPage(Scene(), 0, 8, 0, 1, &page), SG_ERROR_NONE);
+  const std::int32_t loc[2] = {1, 0};
+  EXPECT_EQ(SGSceneGetPage(Scene(), &page, loc, 0), SG_ERROR_PAGE_MISSING);
+}
+
+}  // namespace
+}  // namespace terraintest

@@ -91,6 +91,7 @@ struct World {
   // Height files by index; the page at (column, row) takes index keyOf(column, row).
   std::vector<std::vector<std::uint8_t>> files;
   std::function<std::uint32_t(std::int32_t, std::int32_t)> keyOf = [](std::int32_t, std::int32_t) { return 0u; };
+  std::string moreLines;  // further description lines ("TEXTURE ...")
 };
 
 inline std::string SceneText(const World& w) {
@@ -100,7 +101,7 @@ inline std::string SceneText(const World& w) {
   for (std::size_t i = 0; i < w.files.size(); ++i) {
     s += "HEIGHT " + std::to_string(i) + " h" + std::to_string(i) + ".hgt\n";
   }
-  return s;
+  return s + w.moreLines;
 }
 
 // Loads the scene of a World through its description file: context, data path,
