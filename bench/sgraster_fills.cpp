@@ -1,12 +1,11 @@
 // Pixel rates of the 16-bpp triangle fills, per family, for large triangles
 // (20 000 to 60 000 pixels), medium ones (40 to 60) and small ones (8 to 12),
-// beside two
-// baselines of the same run. Each fill reports pixels per second; x_memset,
-// its rate over memset's for the same triangles' pixel counts (one memset per
-// triangle); and x_plain, its rate over a plain scalar loop doing the same
-// pixel work over the triangles' own rows (for the flat fill, one memset per
-// row), set up once outside the timing, so that x_plain below 1 is the cost
-// of the fill's set-up and walk.
+// beside two baselines timed in turn with the fill's own rounds. Each fill
+// reports pixels per second; x_memset, its rate over memset's for the same
+// triangles' pixel counts (one memset per triangle); and x_plain, its rate
+// over a plain scalar loop doing the same pixel work over the triangles' own
+// rows (for the flat fill, a fill of each row), set up once outside the
+// timing, so that x_plain below 1 is the cost of the fill's set-up and walk.
 
 #include <benchmark/benchmark.h>
 
@@ -59,13 +58,6 @@ const Scene& GetScene(int size) {
                                             MakeScene<uint16_t>(kLarge, ISGFill16Flat, 255),
                                             MakeScene<uint16_t>(kMedium, ISGFill16Flat, 255)};
   return scenes[size];
-}
-
-// memset's pixel rate over a scene, measured once per scene.
-double MemsetRate(int size) {
-  static double rates[kSceneSizes] = {};
-  if (rates[size] == 0) rates[size] = SceneRate(GetScene(size), [&] { MemsetScene<uint16_t>(GetScene(size)); });
-  return rates[size];
 }
 
 enum class Family {
@@ -123,7 +115,9 @@ void PlainScene(const Scene& scene, const Work& work) {
   benchmark::ClobberMemory();
 }
 
-inline uint32_t Texel128(uint32_t u, uint32_t v) { return ((v >> 9) & 0x3F80) | ((u >> 16) & 0x7F); }
+inline uint32_t Texel128(uint32_t u, uint32_t v) {
+  return ((v >> 9) & 0x3F80) | ((u >> 16) & 0x7F);
+}
 
 void PlainFamily(const Scene& scene, Family family) {
   const Tables& t = Tab();
@@ -150,9 +144,8 @@ void PlainFamily(const Scene& scene, Family family) {
         if ((row[31] | row[32 + 63] | row[96 + 31]) != 0) p = Shade565(row, colour);
       });
     case Family::kTexture:
-      return PlainScene(scene, [&](uint16_t& p, uint32_t u, uint32_t v, uint32_t) {
-        p = colours[texels[Texel128(u, v)]];
-      });
+      return PlainScene(
+          scene, [&](uint16_t& p, uint32_t u, uint32_t v, uint32_t) { p = colours[texels[Texel128(u, v)]]; });
     case Family::kShadedTexture:
       return PlainScene(scene, [&](uint16_t& p, uint32_t u, uint32_t v, uint32_t q) {
         p = Shade565(shade + ((q >> 8) & 0xFF00), colours[texels[Texel128(u, v)]]);
@@ -168,24 +161,13 @@ void PlainFamily(const Scene& scene, Family family) {
         if (texel != 0) p = Shade565(shade + ((q >> 8) & 0xFF00), colours[texel]);
       });
     case Family::kDirectTexture:
-      return PlainScene(scene, [&](uint16_t& p, uint32_t u, uint32_t v, uint32_t) {
-        p = texels16[Texel128(u, v)];
-      });
+      return PlainScene(scene,
+                        [&](uint16_t& p, uint32_t u, uint32_t v, uint32_t) { p = texels16[Texel128(u, v)]; });
   }
-}
-
-// The plain loop's pixel rate per family and scene, measured once.
-double PlainRate(Family family, int size) {
-  static double rates[8][kSceneSizes] = {};
-  double& rate = rates[static_cast<int>(family)][size];
-  if (rate == 0) rate = SceneRate(GetScene(size), [&] { PlainFamily(GetScene(size), family); });
-  return rate;
 }
 
 void BM_Fill(benchmark::State& state, Family family, int size) {
   const Scene& scene = GetScene(size);
-  MemsetRate(size);
-  PlainRate(family, size);
   const Tables& tables = Tab();
   const SGRasterFrame* frame = &SceneFrame<uint16_t>().frame;
   const ISGTriFill fill = FillOf(family);
@@ -195,30 +177,33 @@ void BM_Fill(benchmark::State& state, Family family, int size) {
       family == Family::kFlat || family == Family::kShaded || family == Family::kShadedTransparent
           ? static_cast<const void*>(&tables.colour)
           : static_cast<const void*>(tables.colours.data());
-  const double rate =
-      RunFillScene(state, scene, MemsetRate(size), fill, frame, texels, tables.shade.data(), colours);
-  state.counters["x_plain"] = rate / PlainRate(family, size);
+  RunFillScene(state, scene, fill, frame, texels, tables.shade.data(), colours,
+               {{"x_memset", [&] { MemsetScene<uint16_t>(scene); }},
+                {"x_plain", [&] { PlainFamily(scene, family); }}});
 }
 
 void BM_Memset(benchmark::State& state, int size) {
   const Scene& scene = GetScene(size);
   for (auto _ : state) MemsetScene<uint16_t>(scene);
-  state.counters["pixels"] = benchmark::Counter(
-      static_cast<double>(scene.pixels) * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+  state.counters["pixels"] =
+      benchmark::Counter(static_cast<double>(scene.pixels) * static_cast<double>(state.iterations()),
+                         benchmark::Counter::kIsRate);
 }
 
 }  // namespace
 
-#define FILLS(size, kind)                                                                             \
-  BENCHMARK_CAPTURE(BM_Memset, size, kind);                                                           \
-  BENCHMARK_CAPTURE(BM_Fill, flat_##size, Family::kFlat, kind);                                       \
-  BENCHMARK_CAPTURE(BM_Fill, shaded_##size, Family::kShaded, kind);                                   \
-  BENCHMARK_CAPTURE(BM_Fill, shaded_transparent_##size, Family::kShadedTransparent, kind);            \
-  BENCHMARK_CAPTURE(BM_Fill, texture_##size, Family::kTexture, kind);                                 \
-  BENCHMARK_CAPTURE(BM_Fill, shaded_texture_##size, Family::kShadedTexture, kind);                    \
-  BENCHMARK_CAPTURE(BM_Fill, transparent_texture_##size, Family::kTransparentTexture, kind);          \
-  BENCHMARK_CAPTURE(BM_Fill, shaded_transparent_texture_##size, Family::kShadedTransparentTexture, kind); \
-  BENCHMARK_CAPTURE(BM_Fill, direct_texture_##size, Family::kDirectTexture, kind)
+#define FILLS(size, kind)                                                                                   \
+  BENCHMARK_CAPTURE(BM_Memset, size, kind);                                                                 \
+  BENCHMARK_CAPTURE(BM_Fill, flat_##size, Family::kFlat, kind)->UseManualTime();                            \
+  BENCHMARK_CAPTURE(BM_Fill, shaded_##size, Family::kShaded, kind)->UseManualTime();                        \
+  BENCHMARK_CAPTURE(BM_Fill, shaded_transparent_##size, Family::kShadedTransparent, kind)->UseManualTime(); \
+  BENCHMARK_CAPTURE(BM_Fill, texture_##size, Family::kTexture, kind)->UseManualTime();                      \
+  BENCHMARK_CAPTURE(BM_Fill, shaded_texture_##size, Family::kShadedTexture, kind)->UseManualTime();         \
+  BENCHMARK_CAPTURE(BM_Fill, transparent_texture_##size, Family::kTransparentTexture, kind)                 \
+      ->UseManualTime();                                                                                    \
+  BENCHMARK_CAPTURE(BM_Fill, shaded_transparent_texture_##size, Family::kShadedTransparentTexture, kind)    \
+      ->UseManualTime();                                                                                    \
+  BENCHMARK_CAPTURE(BM_Fill, direct_texture_##size, Family::kDirectTexture, kind)->UseManualTime()
 
 FILLS(large, kLarge);
 FILLS(small, kSmall);

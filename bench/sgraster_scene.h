@@ -1,7 +1,7 @@
 #pragma once
 // What the fill benchmarks share: a 640 x 480 frame of 8-bit or 16-bit
 // pixels, scenes of clockwise random triangles by size with each triangle's
-// rows, and baseline rates measured once per scene.
+// rows, and the timing of a fill beside its baselines.
 
 #include <benchmark/benchmark.h>
 
@@ -10,6 +10,8 @@
 #include <chrono>
 #include <cstdint>
 #include <cstring>
+#include <functional>
+#include <limits>
 #include <random>
 #include <vector>
 
@@ -21,7 +23,8 @@ inline constexpr int kSceneHeight = 480;
 template <class Pixel>
 struct SceneTarget {
   std::vector<Pixel> pixels = std::vector<Pixel>(kSceneWidth * kSceneHeight, 0);
-  SGRasterFrame frame{pixels.data(), kSceneWidth * static_cast<int32_t>(sizeof(Pixel)),
+  SGRasterFrame frame{pixels.data(),
+                      kSceneWidth* static_cast<int32_t>(sizeof(Pixel)),
                       {5, 0xF800, 11, 6, 0x07E0, 5, 5, 0x001F, 0}};
 };
 
@@ -82,8 +85,13 @@ Scene MakeScene(SceneSize size, ISGTriFill flat, uint32_t levels) {
   const size_t low = size == kSmall ? 8 : size == kLarge ? 20000 : 40;
   const size_t high = size == kSmall ? 12 : size == kLarge ? 60000 : 60;
   auto vertex = [&](double x, double y) {
-    return SGQVert{static_cast<int32_t>(x * 32), static_cast<int32_t>(y * 32), 1.0f, static_cast<float>(x * 32),
-                   static_cast<float>(y * 32), static_cast<float>(random() % (levels * 32) + 16), 0.0f};
+    return SGQVert{static_cast<int32_t>(x * 32),
+                   static_cast<int32_t>(y * 32),
+                   1.0f,
+                   static_cast<float>(x * 32),
+                   static_cast<float>(y * 32),
+                   static_cast<float>(random() % (levels * 32) + 16),
+                   0.0f};
   };
   while (scene.triangles.size() < wanted) {
     std::array<SGQVert, 3> t;
@@ -119,34 +127,39 @@ void MemsetScene(const Scene& scene) {
   benchmark::ClobberMemory();
 }
 
-// The pixel rate of run() over the scene, run for at least a quarter of a
-// second.
-template <class Run>
-double SceneRate(const Scene& scene, const Run& run) {
-  const auto start = std::chrono::steady_clock::now();
-  int64_t rounds = 0;
-  std::chrono::duration<double> elapsed{};
-  do {
-    run();
-    ++rounds;
-    elapsed = std::chrono::steady_clock::now() - start;
-  } while (elapsed.count() < 0.25);
-  return static_cast<double>(scene.pixels) * static_cast<double>(rounds) / elapsed.count();
-}
+// A baseline drawn beside a fill: its counter's name and one round of it
+// over the scene.
+struct SceneBaseline {
+  const char* counter;
+  std::function<void()> round;
+};
 
-// Times fill over every triangle of the scene for the benchmark's loop and
-// reports pixels per second and x_memset, the rate over memsetRate; returns
-// the rate.
-inline double RunFillScene(benchmark::State& state, const Scene& scene, double memsetRate, ISGTriFill fill,
-                           const SGRasterFrame* frame, const void* texels, const void* table, const void* colour) {
-  const auto start = std::chrono::steady_clock::now();
+// Times rounds of fill over every triangle of the scene (the benchmark's
+// manual time), each followed by one round of every baseline, so that load
+// from elsewhere on the machine falls on fill and baselines alike. Reports
+// pixels, the best round's pixels per second, and per baseline the ratio of
+// its best round's time to the fill's: the fill's rate over the baseline's.
+inline void RunFillScene(benchmark::State& state, const Scene& scene, ISGTriFill fill,
+                         const SGRasterFrame* frame, const void* texels, const void* table,
+                         const void* colour, const std::vector<SceneBaseline>& baselines) {
+  using Clock = std::chrono::steady_clock;
+  double bestFill = std::numeric_limits<double>::infinity();
+  std::vector<double> bestBaseline(baselines.size(), std::numeric_limits<double>::infinity());
   for (auto _ : state) {
+    const auto start = Clock::now();
     for (const auto& t : scene.triangles) fill(&t[0], &t[1], &t[2], frame, texels, table, colour);
     benchmark::ClobberMemory();
+    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    state.SetIterationTime(seconds);
+    bestFill = std::min(bestFill, seconds);
+    for (size_t i = 0; i < baselines.size(); ++i) {
+      const auto baselineStart = Clock::now();
+      baselines[i].round();
+      bestBaseline[i] =
+          std::min(bestBaseline[i], std::chrono::duration<double>(Clock::now() - baselineStart).count());
+    }
   }
-  const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
-  const double pixels = static_cast<double>(scene.pixels) * static_cast<double>(state.iterations());
-  state.counters["pixels"] = benchmark::Counter(pixels, benchmark::Counter::kIsRate);
-  state.counters["x_memset"] = pixels / elapsed.count() / memsetRate;
-  return pixels / elapsed.count();
+  state.counters["pixels"] = static_cast<double>(scene.pixels) / bestFill;
+  for (size_t i = 0; i < baselines.size(); ++i)
+    state.counters[baselines[i].counter] = bestBaseline[i] / bestFill;
 }

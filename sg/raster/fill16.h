@@ -71,7 +71,7 @@ ISGTriFillFn ISGFill16TransparentTexture256x128;
 ISGTriFillFn ISGFill16TransparentTexture256x64;
 
 // Shaded transparent textured fills: as the shaded textured fills, but a pixel
-// whose texel is 0 keeps its old value and the tables are not read for it.
+// whose texel is 0 keeps its old value.
 ISGTriFillFn ISGFill16ShadedTransparentTexture16x16;
 ISGTriFillFn ISGFill16ShadedTransparentTexture32x32;
 ISGTriFillFn ISGFill16ShadedTransparentTexture64x64;

@@ -14,7 +14,7 @@ template <int W, int H>
 void FillDirectTexture(const SGQVert* first, const SGQVert* second, const SGQVert* third,
                        const SGRasterFrame* frame, const void* texels, const void*, const void*) {
   ISGTriWalk<ISGAttrsUV, uint16_t>(first, second, third, frame, [&] {
-    return ISGOpDirectTexture<W, H>{static_cast<const uint16_t*>(texels)};
+    return ISGOpDirectTexture<W, H>{{}, static_cast<const uint16_t*>(texels)};
   });
 }
 

@@ -18,7 +18,7 @@ void FillShadedTexture(const SGQVert* first, const SGQVert* second, const SGQVer
   ISGWithShader(shadeTable, frame->fbPixelFormat, [&](const auto& shader) {
     ISGTriWalk<ISGAttrsUVQ, uint16_t>(first, second, third, frame, [&] {
       return ISGOpShadedTexture<W, H, std::decay_t<decltype(shader)>>{
-          static_cast<const uint8_t*>(texels), static_cast<const uint16_t*>(colourTable), shader};
+          {}, static_cast<const uint8_t*>(texels), static_cast<const uint16_t*>(colourTable), shader};
     });
   });
 }
@@ -30,7 +30,7 @@ void FillShadedTransparentTexture(const SGQVert* first, const SGQVert* second, c
   ISGWithShader(shadeTable, frame->fbPixelFormat, [&](const auto& shader) {
     ISGTriWalk<ISGAttrsUVQ, uint16_t>(first, second, third, frame, [&] {
       return ISGOpShadedTransparentTexture<W, H, std::decay_t<decltype(shader)>>{
-          static_cast<const uint8_t*>(texels), static_cast<const uint16_t*>(colourTable), shader};
+          {}, static_cast<const uint8_t*>(texels), static_cast<const uint16_t*>(colourTable), shader};
     });
   });
 }

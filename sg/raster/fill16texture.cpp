@@ -12,7 +12,8 @@ template <int W, int H>
 void FillTexture(const SGQVert* first, const SGQVert* second, const SGQVert* third,
                  const SGRasterFrame* frame, const void* texels, const void*, const void* colourTable) {
   ISGTriWalk<ISGAttrsUV, uint16_t>(first, second, third, frame, [&] {
-    return ISGOpTexture<W, H>{static_cast<const uint8_t*>(texels), static_cast<const uint16_t*>(colourTable)};
+    return ISGOpTexture<W, H>{
+        {}, static_cast<const uint8_t*>(texels), static_cast<const uint16_t*>(colourTable)};
   });
 }
 
@@ -21,8 +22,8 @@ void FillTransparentTexture(const SGQVert* first, const SGQVert* second, const S
                             const SGRasterFrame* frame, const void* texels, const void*,
                             const void* colourTable) {
   ISGTriWalk<ISGAttrsUV, uint16_t>(first, second, third, frame, [&] {
-    return ISGOpTransparentTexture<W, H>{static_cast<const uint8_t*>(texels),
-                                         static_cast<const uint16_t*>(colourTable)};
+    return ISGOpTransparentTexture<W, H>{
+        {}, static_cast<const uint8_t*>(texels), static_cast<const uint16_t*>(colourTable)};
   });
 }
 

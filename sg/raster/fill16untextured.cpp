@@ -17,7 +17,7 @@ void ISGFill16Shaded(const SGQVert* first, const SGQVert* second, const SGQVert*
                      const void* colourTable) {
   ISGWithShader(shadeTable, frame->fbPixelFormat, [&](const auto& shader) {
     ISGTriWalk<ISGAttrsQ, uint16_t>(first, second, third, frame, [&] {
-      return ISGOpShaded<std::decay_t<decltype(shader)>>{ISGReadColour16(colourTable), shader};
+      return ISGOpShaded<std::decay_t<decltype(shader)>>{{}, ISGReadColour16(colourTable), shader};
     });
   });
 }
@@ -27,7 +27,7 @@ void ISGFill16ShadedTransparent(const SGQVert* first, const SGQVert* second, con
                                 const void* colourTable) {
   ISGWithShader(shadeTable, frame->fbPixelFormat, [&](const auto& shader) {
     ISGTriWalk<ISGAttrsQ, uint16_t>(first, second, third, frame, [&] {
-      return ISGOpShadedTransparent<std::decay_t<decltype(shader)>>{ISGReadColour16(colourTable), shader};
+      return ISGOpShadedTransparent<std::decay_t<decltype(shader)>>{{}, ISGReadColour16(colourTable), shader};
     });
   });
 }

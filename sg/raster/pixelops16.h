@@ -20,7 +20,11 @@ struct ISGTexelAddress {
   static constexpr uint32_t kVMask = static_cast<uint32_t>(H - 1) << kLog2W;
   static constexpr uint32_t kUMask = W - 1;
 
-  static uint32_t Of(uint32_t u, uint32_t v) { return ((v >> kVShift) & kVMask) | ((u >> 16) & kUMask); }
+  // For one pixel's uint32_t coordinates or for ISGLanes.
+  template <class T>
+  static T Of(T u, T v) {
+    return ((v >> kVShift) & kVMask) | ((u >> 16) & kUMask);
+  }
 };
 
 // Replaces the three channels of a pixel through one shade-table row. The
@@ -42,8 +46,11 @@ struct ISGShader {
         blueShift(format.pfBlueShift),
         blueOffset((1u << format.pfRedBits) + (1u << format.pfGreenBits)) {}
 
-  // The row of level (q >> 16) & 0xFF.
-  const uint8_t* Row(uint32_t q) const { return table + ((q >> 8) & 0xFF00); }
+  // The offset in the table of the row of level (q >> 16) & 0xFF.
+  template <class T>
+  static T RowOffset(T q) {
+    return (q >> 8) & 0xFF00;
+  }
 
   uint16_t Apply(const uint8_t* row, uint32_t colour) const {
     const uint32_t r = row[(colour & redMask) >> redShift];
@@ -62,19 +69,18 @@ struct ISGShader {
 
 // ISGShader with the channel layout a compile-time constant, so that the
 // per-pixel masks and shifts are immediates rather than loads.
-template <uint32_t kRedBits, uint32_t kGreenBits, uint32_t kBlueBits, uint32_t kRedShift, uint32_t kGreenShift,
-          uint32_t kBlueShift>
+template <uint32_t kRedBits, uint32_t kGreenBits, uint32_t kBlueBits, uint32_t kRedShift,
+          uint32_t kGreenShift, uint32_t kBlueShift>
 struct ISGShaderFixed {
   static constexpr uint32_t kRedMask = ((1u << kRedBits) - 1) << kRedShift;
   static constexpr uint32_t kGreenMask = ((1u << kGreenBits) - 1) << kGreenShift;
   static constexpr uint32_t kBlueMask = ((1u << kBlueBits) - 1) << kBlueShift;
   static constexpr uint32_t kGreenOffset = 1u << kRedBits;
   static constexpr uint32_t kBlueOffset = kGreenOffset + (1u << kGreenBits);
-  static constexpr SGPixelFormat kFormat = {kRedBits,  kRedMask,  kRedShift,  kGreenBits, kGreenMask,
+  static constexpr SGPixelFormat kFormat = {kRedBits,    kRedMask,  kRedShift, kGreenBits, kGreenMask,
                                             kGreenShift, kBlueBits, kBlueMask, kBlueShift};
   const uint8_t* table;
 
-  const uint8_t* Row(uint32_t q) const { return table + ((q >> 8) & 0xFF00); }
   uint16_t Apply(const uint8_t* row, uint32_t colour) const {
     const uint32_t r = row[(colour & kRedMask) >> kRedShift];
     const uint32_t g = row[kGreenOffset + ((colour & kGreenMask) >> kGreenShift)];
@@ -92,8 +98,9 @@ using ISGShader555 = ISGShaderFixed<5, 5, 5, 10, 5, 0>;
 
 inline bool ISGSameFormat(const SGPixelFormat& a, const SGPixelFormat& b) {
   return a.pfRedBits == b.pfRedBits && a.pfRedMask == b.pfRedMask && a.pfRedShift == b.pfRedShift &&
-         a.pfGreenBits == b.pfGreenBits && a.pfGreenMask == b.pfGreenMask && a.pfGreenShift == b.pfGreenShift &&
-         a.pfBlueBits == b.pfBlueBits && a.pfBlueMask == b.pfBlueMask && a.pfBlueShift == b.pfBlueShift;
+         a.pfGreenBits == b.pfGreenBits && a.pfGreenMask == b.pfGreenMask &&
+         a.pfGreenShift == b.pfGreenShift && a.pfBlueBits == b.pfBlueBits && a.pfBlueMask == b.pfBlueMask &&
+         a.pfBlueShift == b.pfBlueShift;
 }
 
 // Calls walk(shader) with a fixed-layout shader for the two common formats
@@ -117,69 +124,100 @@ inline uint16_t ISGReadColour16(const void* colour) {
   return value;
 }
 
+// Keys of the textured operations: the texel index from (u, v) and, for the
+// shaded ones, the offset of the shade-table row from q.
 template <int W, int H>
-struct ISGOpTexture {
+struct ISGKeysTexel {
+  static constexpr std::size_t kKeys = 1;
+  template <class T>
+  static std::array<T, 1> Keys(const std::array<T, 2>& a) {
+    return {ISGTexelAddress<W, H>::Of(a[0], a[1])};
+  }
+};
+
+template <int W, int H>
+struct ISGKeysTexelRow {
+  static constexpr std::size_t kKeys = 2;
+  template <class T>
+  static std::array<T, 2> Keys(const std::array<T, 3>& a) {
+    return {ISGTexelAddress<W, H>::Of(a[0], a[1]), ISGShader::RowOffset(a[2])};
+  }
+};
+
+struct ISGKeysRow {
+  static constexpr std::size_t kKeys = 1;
+  template <class T>
+  static std::array<T, 1> Keys(const std::array<T, 1>& a) {
+    return {ISGShader::RowOffset(a[0])};
+  }
+};
+
+// Stores colour unless keep, without a branch: transparent texels scattered
+// through a texture would make every few pixels a mispredicted one.
+inline void ISGStoreUnless(uint16_t& pixel, bool keep, uint16_t colour) {
+  const uint32_t mask = 0u - static_cast<uint32_t>(keep);
+  pixel = static_cast<uint16_t>((colour & ~mask) | (pixel & mask));
+}
+
+template <int W, int H>
+struct ISGOpTexture : ISGKeysTexel<W, H> {
   const uint8_t* texels;
   const uint16_t* colours;
-  void operator()(uint16_t& pixel, const std::array<uint32_t, 2>& a) const {
-    pixel = colours[texels[ISGTexelAddress<W, H>::Of(a[0], a[1])]];
+  void Put(uint16_t& pixel, const std::array<uint32_t, 1>& keys) const { pixel = colours[texels[keys[0]]]; }
+};
+
+template <int W, int H, class Shader = ISGShader>
+struct ISGOpShadedTexture : ISGKeysTexelRow<W, H> {
+  const uint8_t* texels;
+  const uint16_t* colours;
+  Shader shader;
+  void Put(uint16_t& pixel, const std::array<uint32_t, 2>& keys) const {
+    pixel = shader.Apply(shader.table + keys[1], colours[texels[keys[0]]]);
+  }
+};
+
+template <int W, int H>
+struct ISGOpTransparentTexture : ISGKeysTexel<W, H> {
+  const uint8_t* texels;
+  const uint16_t* colours;
+  void Put(uint16_t& pixel, const std::array<uint32_t, 1>& keys) const {
+    const uint8_t texel = texels[keys[0]];
+    ISGStoreUnless(pixel, texel == 0, colours[texel]);
   }
 };
 
 template <int W, int H, class Shader = ISGShader>
-struct ISGOpShadedTexture {
+struct ISGOpShadedTransparentTexture : ISGKeysTexelRow<W, H> {
   const uint8_t* texels;
   const uint16_t* colours;
   Shader shader;
-  void operator()(uint16_t& pixel, const std::array<uint32_t, 3>& a) const {
-    pixel = shader.Apply(shader.Row(a[2]), colours[texels[ISGTexelAddress<W, H>::Of(a[0], a[1])]]);
+  void Put(uint16_t& pixel, const std::array<uint32_t, 2>& keys) const {
+    const uint8_t texel = texels[keys[0]];
+    ISGStoreUnless(pixel, texel == 0, shader.Apply(shader.table + keys[1], colours[texel]));
   }
 };
 
 template <int W, int H>
-struct ISGOpTransparentTexture {
-  const uint8_t* texels;
-  const uint16_t* colours;
-  void operator()(uint16_t& pixel, const std::array<uint32_t, 2>& a) const {
-    const uint8_t texel = texels[ISGTexelAddress<W, H>::Of(a[0], a[1])];
-    if (texel != 0) pixel = colours[texel];
-  }
-};
-
-template <int W, int H, class Shader = ISGShader>
-struct ISGOpShadedTransparentTexture {
-  const uint8_t* texels;
-  const uint16_t* colours;
-  Shader shader;
-  void operator()(uint16_t& pixel, const std::array<uint32_t, 3>& a) const {
-    const uint8_t texel = texels[ISGTexelAddress<W, H>::Of(a[0], a[1])];
-    if (texel != 0) pixel = shader.Apply(shader.Row(a[2]), colours[texel]);
-  }
-};
-
-template <int W, int H>
-struct ISGOpDirectTexture {
+struct ISGOpDirectTexture : ISGKeysTexel<W, H> {
   const uint16_t* texels;
-  void operator()(uint16_t& pixel, const std::array<uint32_t, 2>& a) const {
-    pixel = texels[ISGTexelAddress<W, H>::Of(a[0], a[1])];
+  void Put(uint16_t& pixel, const std::array<uint32_t, 1>& keys) const { pixel = texels[keys[0]]; }
+};
+
+template <class Shader = ISGShader>
+struct ISGOpShaded : ISGKeysRow {
+  uint16_t colour;
+  Shader shader;
+  void Put(uint16_t& pixel, const std::array<uint32_t, 1>& keys) const {
+    pixel = shader.Apply(shader.table + keys[0], colour);
   }
 };
 
 template <class Shader = ISGShader>
-struct ISGOpShaded {
+struct ISGOpShadedTransparent : ISGKeysRow {
   uint16_t colour;
   Shader shader;
-  void operator()(uint16_t& pixel, const std::array<uint32_t, 1>& a) const {
-    pixel = shader.Apply(shader.Row(a[0]), colour);
-  }
-};
-
-template <class Shader = ISGShader>
-struct ISGOpShadedTransparent {
-  uint16_t colour;
-  Shader shader;
-  void operator()(uint16_t& pixel, const std::array<uint32_t, 1>& a) const {
-    const uint8_t* row = shader.Row(a[0]);
+  void Put(uint16_t& pixel, const std::array<uint32_t, 1>& keys) const {
+    const uint8_t* row = shader.table + keys[0];
     if (!shader.Blackens(row)) pixel = shader.Apply(row, colour);
   }
 };

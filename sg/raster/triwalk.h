@@ -15,7 +15,13 @@
 //     void Row(int32_t row, int64_t longOffset, int64_t shortOffset,
 //              const std::array<uint32_t, N>& values) const;
 // handed every row as the walk leaves it, drawn or empty, with the long-edge
-// values (for fills that record rows first and draw them later).
+// values (for fills that record rows first and draw them later), or, with
+//     static constexpr std::size_t kKeys = K;
+//     template <class T> static std::array<T, K> Keys(const std::array<T, N>& values);
+//     void Put(Pixel& pixel, const std::array<uint32_t, K>& keys) const;
+// per pixel, where Keys turns the attribute values into the K table offsets
+// the pixel reads (the same expressions for one pixel's uint32_t values and
+// for ISGLanes of four) and Put draws with them.
 //
 // Pixel addresses are kept as signed offsets from fbPixels, so no pointer is
 // formed for a row that draws nothing.
@@ -68,15 +74,23 @@ struct ISGTriOrder {
   bool parity;
 };
 
+// The order is looked up from the three comparisons rather than branched
+// on: for random triangles each branch is a coin toss.
 inline ISGTriOrder ISGTriOrderByY(const SGQVert* p1, const SGQVert* p2, const SGQVert* p3) {
-  if (p1->y < p2->y) {
-    if (p3->y >= p2->y) return {p1, p2, p3, true};
-    if (p1->y < p3->y) return {p1, p3, p2, false};
-    return {p3, p1, p2, true};
-  }
-  if (p1->y < p3->y) return {p2, p1, p3, false};
-  if (p3->y < p2->y) return {p3, p2, p1, false};
-  return {p2, p3, p1, true};
+  struct Entry {
+    uint8_t top, middle, bottom;
+    bool parity;
+  };
+  // Indexed by (p1 < p2) * 4 + (p1 < p3) * 2 + (p3 < p2), in y; entries are
+  // vertex numbers 0-2, with ties going as the tests p1 < p2, then p3 >= p2
+  // or p1 < p3, then p1 < p3 or p3 < p2 decide them.
+  static constexpr Entry kOrders[8] = {
+      {1, 2, 0, true}, {2, 1, 0, false}, {1, 0, 2, false}, {1, 0, 2, false},
+      {0, 1, 2, true}, {2, 0, 1, true},  {0, 1, 2, true},  {0, 2, 1, false},
+  };
+  const SGQVert* vertices[3] = {p1, p2, p3};
+  const Entry& entry = kOrders[(p1->y < p2->y) * 4 + (p1->y < p3->y) * 2 + (p3->y < p2->y)];
+  return {vertices[entry.top], vertices[entry.middle], vertices[entry.bottom], entry.parity};
 }
 
 // A 27.5 value rounded up to a whole pixel row, still in 27.5.
@@ -85,57 +99,59 @@ inline int32_t ISGRoundUpRow(int32_t value) {
 }
 
 // One edge's walk state: the pixel on the current row, the two row steps
-// (stepA for the slope rounded down, stepB one pixel further right) and the
-// error term that chooses between them.
+// (stepA for the slope rounded down, stepB one pixel further right; the same
+// step for a whole slope) and the error term that chooses between them.
 struct ISGEdge {
   int64_t offset;  // pixel offset of the edge pixel from fbPixels
   int64_t stepA;
   int64_t stepB;
   int32_t error;
   int32_t fraction;
-  int32_t pixel;  // column of the edge pixel on the first row
-  int32_t whole;  // whole part of the slope, toward zero
-  int bump;       // +1: stepB was raised; -1: stepA was lowered; 0: neither
+  int32_t pixel;     // column of the edge pixel on the first row
+  int32_t columnsA;  // stepA and stepB less the pitch: columns moved per row
+  int32_t columnsB;
 };
+
+// 0x200000 / height for the heights of most edges, so that an edge's set-up
+// costs no division.
+inline constexpr int32_t kISGReciprocals = 1024;
+inline constexpr auto kISGReciprocalTable = [] {
+  std::array<int32_t, kISGReciprocals> table{};
+  for (int32_t height = 1; height < kISGReciprocals; ++height) table[height] = 0x200000 / height;
+  return table;
+}();
 
 // The slope in 16.16 pixels per row of an edge over (width, height), 27.5,
 // from a truncated integer reciprocal. height must not be 0.
 struct ISGSlopeFixed {
-  static int32_t Of(int32_t width, int32_t height) { return ISGFixedMulShift5(width, 0x200000 / height); }
+  static int32_t Of(int32_t width, int32_t height) {
+    const int32_t reciprocal =
+        static_cast<uint32_t>(height) < kISGReciprocals ? kISGReciprocalTable[height] : 0x200000 / height;
+    return ISGFixedMulShift5(width, reciprocal);
+  }
 };
 
 // Sets up the edge from (originX, originY) with the given slope at the 27.5
-// row startY. roundUp picks the left-edge rounding (ceil) over the right-edge
-// one (floor).
-inline ISGEdge ISGEdgeSetUp(int32_t originX, int32_t originY, int32_t slope, int32_t startY, bool roundUp,
-                            int32_t pitch) {
+// row startY. kRoundUp picks the left-edge rounding (ceil) over the
+// right-edge one (floor). The slope's sign is as unpredictable as the order
+// of the vertices, so it selects values instead of code.
+template <bool kRoundUp>
+inline ISGEdge ISGEdgeSetUp(int32_t originX, int32_t originY, int32_t slope, int32_t startY, int32_t pitch) {
   ISGEdge edge{};
-  edge.whole = slope >= 0 ? slope >> 16 : ISGNeg32(ISGNeg32(slope) >> 16);
-  edge.stepA = edge.stepB = static_cast<int64_t>(pitch) + edge.whole;
+  const int32_t magnitude = ISGNeg32(slope) >> 16;
+  const int32_t whole = slope >= 0 ? slope >> 16 : ISGNeg32(magnitude);
   const int32_t x = ISGAdd32(ISGShl32(originX, 11), ISGFixedMulShift5(ISGSub32(startY, originY), slope));
-  edge.fraction = slope & 0xFFFF;
-  int32_t error;
-  if (edge.fraction != 0) {
-    if (roundUp) {
-      edge.fraction = 0x10000 - edge.fraction;
-      edge.pixel = ISGAdd32(x, 0xFFFF) >> 16;
-      error = ISGSub32(ISGShl32(edge.pixel, 16), x);
-    } else {
-      edge.pixel = x >> 16;
-      error = x & 0xFFFF;
-    }
-    if (slope > 0) {
-      edge.stepB = edge.stepA + 1;
-      edge.bump = 1;
-    } else {
-      edge.stepA = edge.stepB - 1;
-      edge.bump = -1;
-    }
-  } else {
-    edge.pixel = roundUp ? ISGAdd32(x, 0xFFFF) >> 16 : x >> 16;
-    error = 0x8000;
-  }
+  const int32_t fraction = slope & 0xFFFF;
+  const bool split = fraction != 0;
+  edge.pixel = kRoundUp ? ISGAdd32(x, 0xFFFF) >> 16 : x >> 16;
+  // Rounding up, the fraction is measured from the pixel to its right.
+  edge.fraction = kRoundUp ? (0x10000 - fraction) & 0xFFFF : fraction;
+  const int32_t error = !split ? 0x8000 : kRoundUp ? ISGSub32(ISGShl32(edge.pixel, 16), x) : x & 0xFFFF;
   edge.error = ISGSub32(0x10000, error);
+  edge.columnsA = whole - (split && slope < 0);
+  edge.columnsB = whole + (split && slope > 0);
+  edge.stepA = static_cast<int64_t>(pitch) + edge.columnsA;
+  edge.stepB = static_cast<int64_t>(pitch) + edge.columnsB;
   return edge;
 }
 
@@ -165,6 +181,14 @@ struct ISGLongEdge {
 template <class Op>
 concept ISGWholeSpanOp = Op::kWholeSpans;
 template <class Op>
+concept ISGKeyedOp = Op::kKeys >
+0;
+
+// Four 32-bit lanes, one per pixel, in the compiler's vector extension:
+// shifts, masks and sums written as for uint32_t act lane by lane.
+using ISGLanes = uint32_t __attribute__((vector_size(16)));
+inline constexpr int kISGLaneCount = 4;
+template <class Op>
 concept ISGRowRecordOp = Op::kRowRecords;
 
 // Runs op along count pixels from pixel in direction kStep. The attribute
@@ -189,11 +213,46 @@ inline void ISGWalkSpan(Pixel* pixel, int64_t count, const std::array<uint32_t, 
   }
 }
 
+// ISGWalkSpan for an op that reads tables: the table offsets of four pixels
+// at a time are computed in vector lanes, leaving the scalar work to the
+// loads and the store. Lane i holds the values of pixel i of the four, which
+// are the values the one-pixel walk reaches by adding the step i times.
+template <int kStep, std::size_t N, class Pixel, class Op>
+requires ISGKeyedOp<Op>
+[[gnu::always_inline]] inline void ISGWalkSpan(Pixel* pixel, int64_t count,
+                                               const std::array<uint32_t, N>& start,
+                                               const std::array<uint32_t, N>& step, const Op& op) {
+  constexpr std::size_t K = Op::kKeys;
+  std::array<ISGLanes, N> lanes, stride;
+  for (std::size_t k = 0; k < N; ++k) {
+    lanes[k] = ISGLanes{0, 1, 2, 3} * step[k] + start[k];
+    stride[k] = ISGLanes{} + step[k] * kISGLaneCount;
+  }
+  for (; count >= kISGLaneCount; count -= kISGLaneCount, pixel += kStep * kISGLaneCount) {
+    const std::array<ISGLanes, K> keys = Op::Keys(lanes);
+#pragma GCC unroll 4
+    for (int i = 0; i < kISGLaneCount; ++i) {
+      std::array<uint32_t, K> pixelKeys;
+      for (std::size_t k = 0; k < K; ++k) pixelKeys[k] = keys[k][i];
+      op.Put(pixel[kStep * i], pixelKeys);
+    }
+    for (std::size_t k = 0; k < N; ++k) lanes[k] += stride[k];
+  }
+  std::array<uint32_t, N> values;
+  for (std::size_t k = 0; k < N; ++k) values[k] = lanes[k][0];
+  for (; count > 0; --count, pixel += kStep) {
+    op.Put(*pixel, Op::Keys(values));
+    for (std::size_t k = 0; k < N; ++k) values[k] += step[k];
+  }
+}
+
 // Draws the rows of one half until endRow. kLongRight: the long edge is the
 // right edge (area not negative) and spans run right to left.
 template <bool kLongRight, std::size_t N, class Pixel, class Op>
-void ISGTriWalkRows(ISGLongEdge<N>& longEdgeState, ISGEdge shortEdge, int32_t& rowState, int32_t endRow,
-                    const std::array<uint32_t, N>& spanStep, Pixel* base, const Op& opState) {
+[[gnu::always_inline]] inline void ISGTriWalkRows(ISGLongEdge<N>& longEdgeState, ISGEdge shortEdge,
+                                                  int32_t& rowState, int32_t endRow,
+                                                  const std::array<uint32_t, N>& spanStep, Pixel* base,
+                                                  const Op& opState) {
   // Work on copies whose addresses do not escape: as far as the compiler
   // knows, a pixel store could change anything reached through a reference.
   ISGLongEdge<N> longEdge = longEdgeState;
@@ -223,25 +282,15 @@ void ISGTriWalkRows(ISGLongEdge<N>& longEdgeState, ISGEdge shortEdge, int32_t& r
   rowState = row;
 }
 
-// Draws one half: returns false when the fill must stop (a half with rows left
-// whose short edge has no height).
-template <bool kLongRight, class Slope, std::size_t N, class Pixel, class Op>
-bool ISGTriWalkHalf(ISGLongEdge<N>& longEdge, int32_t& row, const SGQVert& origin, int32_t width,
-                    int32_t height, int32_t startY, int32_t endRow, int32_t pitch,
-                    const std::array<uint32_t, N>& spanStep, Pixel* base, const Op& op) {
-  if (row >= endRow) return true;
-  if (height == 0) return false;
-  ISGEdge shortEdge = ISGEdgeSetUp(origin.x, origin.y, Slope::Of(width, height), startY, kLongRight, pitch);
-  shortEdge.offset = static_cast<int64_t>(pitch) * row + shortEdge.pixel;
-  ISGTriWalkRows<kLongRight>(longEdge, shortEdge, row, endRow, spanStep, base, op);
-  return true;
-}
-
+// Always inlined, as are the rows it draws: a call per triangle, its
+// arguments spilled and reloaded, costs a small triangle more than its pixels.
 template <bool kLongRight, class Attrs, class Slope, class Pixel, class Op>
-void ISGTriWalkEdges(const ISGTriOrder& order, int32_t dx1, int32_t dy1, int32_t dx2, int32_t dy2,
-                     int32_t pitch, const std::array<int32_t, Attrs::kCount>& topValues,
-                     const std::array<uint32_t, Attrs::kCount>& gradX,
-                     const std::array<uint32_t, Attrs::kCount>& gradY, Pixel* base, const Op& op) {
+[[gnu::always_inline]] inline void ISGTriWalkEdges(const ISGTriOrder& order, int32_t dx1, int32_t dy1,
+                                                   int32_t dx2, int32_t dy2, int32_t pitch,
+                                                   const std::array<int32_t, Attrs::kCount>& topValues,
+                                                   const std::array<uint32_t, Attrs::kCount>& gradX,
+                                                   const std::array<uint32_t, Attrs::kCount>& gradY,
+                                                   Pixel* base, const Op& op) {
   constexpr std::size_t N = Attrs::kCount;
   const SGQVert& top = *order.top;
   const SGQVert& middle = *order.middle;
@@ -253,7 +302,7 @@ void ISGTriWalkEdges(const ISGTriOrder& order, int32_t dx1, int32_t dy1, int32_t
   const int32_t middleRow = ISGAdd32(middle.y, 31) >> 5;
 
   ISGLongEdge<N> longEdge;
-  longEdge.edge = ISGEdgeSetUp(top.x, top.y, Slope::Of(dx2, dy2), firstY, !kLongRight, pitch);
+  longEdge.edge = ISGEdgeSetUp<!kLongRight>(top.x, top.y, Slope::Of(dx2, dy2), firstY, pitch);
   longEdge.edge.offset = static_cast<int64_t>(pitch) * row + longEdge.edge.pixel;
   const int32_t towardPixel = ISGSub32(ISGShl32(longEdge.edge.pixel, 5), top.x);
   for (std::size_t k = 0; k < N; ++k) {
@@ -262,22 +311,33 @@ void ISGTriWalkEdges(const ISGTriOrder& order, int32_t dx1, int32_t dy1, int32_t
     longEdge.values[k] = static_cast<uint32_t>(ISGShl32(topValues[k], 11)) +
                          static_cast<uint32_t>(ISGFixedMulShift5(towardPixel, gx)) +
                          static_cast<uint32_t>(ISGFixedMulShift5(prestep, gy));
-    longEdge.rowA[k] = longEdge.rowB[k] = gradY[k] + static_cast<uint32_t>(longEdge.edge.whole) * gradX[k];
-    if (longEdge.edge.bump > 0)
-      longEdge.rowB[k] = longEdge.rowA[k] + gradX[k];
-    else if (longEdge.edge.bump < 0)
-      longEdge.rowA[k] = longEdge.rowB[k] - gradX[k];
+    longEdge.rowA[k] = gradY[k] + static_cast<uint32_t>(longEdge.edge.columnsA) * gradX[k];
+    longEdge.rowB[k] = gradY[k] + static_cast<uint32_t>(longEdge.edge.columnsB) * gradX[k];
   }
 
   std::array<uint32_t, N> spanStep;
   for (std::size_t k = 0; k < N; ++k) spanStep[k] = kLongRight ? 0u - gradX[k] : gradX[k];
 
-  if (row < middleRow &&
-      !ISGTriWalkHalf<kLongRight, Slope>(longEdge, row, top, dx1, dy1, firstY, middleRow, pitch, spanStep, base, op))
-    return;
-  const int32_t bottomRow = ISGAdd32(ISGShl32(bottom.y, 11), 0xFFFF) >> 16;
-  ISGTriWalkHalf<kLongRight, Slope>(longEdge, row, middle, ISGSub32(dx2, dx1), ISGSub32(dy2, dy1),
-                             ISGRoundUpRow(middle.y), bottomRow, pitch, spanStep, base, op);
+  // The upper half's short edge runs from the top, the lower half's from the
+  // middle vertex; a half with rows left whose short edge has no height ends
+  // the fill.
+  struct Half {
+    const SGQVert* origin;
+    int32_t width, height, startY, endRow;
+  };
+  const Half halves[2] = {
+      {&top, dx1, dy1, firstY, middleRow},
+      {&middle, ISGSub32(dx2, dx1), ISGSub32(dy2, dy1), ISGRoundUpRow(middle.y),
+       ISGAdd32(ISGShl32(bottom.y, 11), 0xFFFF) >> 16},
+  };
+  for (const Half& half : halves) {
+    if (row >= half.endRow) continue;
+    if (half.height == 0) return;
+    ISGEdge shortEdge = ISGEdgeSetUp<kLongRight>(half.origin->x, half.origin->y,
+                                                 Slope::Of(half.width, half.height), half.startY, pitch);
+    shortEdge.offset = static_cast<int64_t>(pitch) * row + shortEdge.pixel;
+    ISGTriWalkRows<kLongRight>(longEdge, shortEdge, row, half.endRow, spanStep, base, op);
+  }
 }
 
 // The whole fill: ordering, empty-row exit, area and back-face rejection,
@@ -324,7 +384,9 @@ void ISGTriWalk(const SGQVert* p1, const SGQVert* p2, const SGQVert* p3, const S
   Pixel* base = static_cast<Pixel*>(frame->fbPixels);
   const auto op = makeOp();
   if (area >= 0)
-    ISGTriWalkEdges<true, Attrs, ISGSlopeFixed>(order, dx1, dy1, dx2, dy2, pitch, topValues, gradX, gradY, base, op);
+    ISGTriWalkEdges<true, Attrs, ISGSlopeFixed>(order, dx1, dy1, dx2, dy2, pitch, topValues, gradX, gradY,
+                                                base, op);
   else
-    ISGTriWalkEdges<false, Attrs, ISGSlopeFixed>(order, dx1, dy1, dx2, dy2, pitch, topValues, gradX, gradY, base, op);
+    ISGTriWalkEdges<false, Attrs, ISGSlopeFixed>(order, dx1, dy1, dx2, dy2, pitch, topValues, gradX, gradY,
+                                                 base, op);
 }
