@@ -18,6 +18,7 @@
 #include "Game/net/PacketQueue.h"
 #include "Game/net/Packets.h"
 #include "hvmulti/HvMTypes.h"
+#include "hvmulti/HvMulti.h"
 #include "media/CSndPlay.h"
 #include "platform/core/bytes.h"
 #include "platform/core/clock.h"
@@ -107,9 +108,17 @@ class AnswerWait {
   std::chrono::steady_clock::time_point m_deadline;
 };
 
+// Whether anybody else is in the session to answer.
+bool SomeoneCanAnswer() {
+  if (!g_session || !g_session->queue || !g_session->multi) return false;
+  for (const auto& p : g_session->multi->GetPlayers())
+    if (p.id != g_session->player.id) return true;
+  return false;
+}
+
 // The next game packet that comes before the wait is over; empty when none came.
 std::span<const std::uint8_t> NextPacket(const AnswerWait& wait) {
-  if (!g_session || !g_session->queue) return {};
+  if (!SomeoneCanAnswer()) return {};
   for (;;) {
     g_session->Pump(0);
     std::uint8_t* data = nullptr;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "Game/app/CClntApp.h"
+#include "Game/frontend/ChapterBoard.h"
 #include "Game/frontend/FrontEnd.h"
 #include "Game/frontend/LoadScreen.h"
 #include "Game/frontend/ScreenFlow.h"
@@ -245,6 +246,43 @@ TEST_F(SetupScreens, TraitsBeyondTheLimitCannotBePickedAndEveryWayOutStoresThem)
     expected[2] = 60;
     EXPECT_EQ(traits, expected);
   });
+}
+
+// Without a server's answers every chapter stays taken: the screen still
+// runs its presets, refuses to leave without a chapter and keeps the name
+// narrow.
+TEST_F(SetupScreens, TheChapterScreenWithoutAnswersKeepsItsRules) {
+  char name[32] = "Rangers";
+  InFrontEnd([&](CClntApp& app) {
+    GameSettingsPacket& s = *app.m_gameSettings;
+    ChapterChoice choice;
+    choice.chapter = 3;
+    choice.name = name;
+    Click(140, 81);    // easy: fog of war and the random set-up at their easiest
+    Click(660, 81);    // custom: only shows
+    Click(400, 496);   // play without a chapter: refused with a message
+    Key(VK_RETURN);
+    Click(500, 390);   // the name
+    Key(VK_END);
+    for (int i = 0; i < 7; ++i) Key(VK_BACK);
+    for (int i = 0; i < 25; ++i) Key('W');  // unshifted: w
+    Click(20, 290);    // previous
+    EXPECT_EQ(RunGuildChapterDlg(app, choice), 100);
+    EXPECT_EQ(app.GetDifficulty(1), DIFFICULTY_EASY);
+    EXPECT_EQ(s.fowShowInTransit + s.fowAstStartScanned + s.fowShipStartScanned + s.randomSystemSize +
+                  s.randomOrbits + s.resourceScale + s.forceScale,
+              0);
+    EXPECT_EQ(choice.chapter, kNoSelection);
+    const std::string typed = name;
+    EXPECT_GT(typed.size(), 3u);
+    EXPECT_LT(typed.size(), 25u);
+    EXPECT_EQ(typed, std::string(typed.size(), 'w'));
+  });
+  // Asked: whether the settings are fixed, the chapters, nothing claimed.
+  ASSERT_GE(sent.size(), 2u);
+  EXPECT_EQ(sent[0][0], 24);
+  EXPECT_EQ(sent[1][0], 23);
+  for (const Bytes& p : sent) EXPECT_NE(p[0], 3);
 }
 
 // Saved games in the scratch drive's save folder (its root), with their
