@@ -7,6 +7,7 @@
 #include "platform/core/bytes.h"
 #include "server/SrvMineralTrade.h"
 #include "server/SrvOrders.h"
+#include "server/SrvShipTrade.h"
 #include "server/SrvPacketRead.h"
 #include "server/SrvTurnSteps.h"
 #include "server/SrvZoneOrders.h"
@@ -190,6 +191,8 @@ bool SrvGame::Receive(std::uint32_t from, std::span<const std::uint8_t> packet) 
       return OnTradeBoard(from, header.type, packet);
     case PKT_MINERAL_TRADE:
       return OnMineralTrade(from, packet);
+    case PKT_TRADE_REQUEST:
+      return OnShipBid(from, packet);
     case PKT_RENEGADE_VOTE:
     case PKT_IMPERATOR_VOTE:
       return OnVote(from, header.type, packet);
@@ -350,12 +353,13 @@ bool SrvGame::OnTradeBoard(std::uint32_t from, std::uint16_t type, std::span<con
   int named = packet[8];
   if (type == PKT_SHIP_OFFER_POSTED || type == PKT_VOTE_OFFER_POSTED) named |= packet[9] << 8;
   if (bySeller ? named != chapter : named != (chapter >> 3)) return Refuse(from, type, "another's offer");
-  if (bySeller) {
-    const auto seller = static_cast<std::uint16_t>(chapter);
-    const SrvOrderVerdict verdict = type == PKT_MINERAL_OFFER_POSTED ? SrvPostMineralOffer(m_world, seller, packet)
-                                                                     : SrvWithdrawMineralOffer(m_world, seller, packet);
-    if (verdict != SrvOrderVerdict::kAccepted) return Refuse(from, type, SrvOrderVerdictText(verdict));
-  }
+  const auto poster = static_cast<std::uint16_t>(chapter);
+  SrvOrderVerdict verdict = SrvOrderVerdict::kAccepted;
+  if (type == PKT_MINERAL_OFFER_POSTED) verdict = SrvPostMineralOffer(m_world, poster, packet);
+  if (type == PKT_MINERAL_OFFER_WITHDRAWN) verdict = SrvWithdrawMineralOffer(m_world, poster, packet);
+  if (type == PKT_SHIP_OFFER_POSTED) verdict = SrvPostShipOffer(m_world, poster, packet);
+  if (type == PKT_SHIP_OFFER_WITHDRAWN) verdict = SrvWithdrawShipOffer(m_world, poster, packet);
+  if (verdict != SrvOrderVerdict::kAccepted) return Refuse(from, type, SrvOrderVerdictText(verdict));
   const SrvPacket board(packet.begin(), packet.end());
   for (std::uint16_t c = 0; c < kMaxChapters; ++c)
     if (m_holder[c] != 0 && c != chapter && (c >> 3) == (chapter >> 3)) m_out.Send(m_holder[c], board, true);
@@ -369,6 +373,15 @@ bool SrvGame::OnVote(std::uint32_t from, std::uint16_t type, std::span<const std
   // too; only the sender's own count.
   if (!SrvTakeVotePacket(m_world, static_cast<std::uint16_t>(chapter), packet))
     return Refuse(from, type, "vote outside the rules");
+  return true;
+}
+
+bool SrvGame::OnShipBid(std::uint32_t from, std::span<const std::uint8_t> packet) {
+  const std::int32_t chapter = HeldChapter(from);
+  if (!m_started || m_ended || chapter < 0) return Refuse(from, PKT_TRADE_REQUEST, "no chapter in play");
+  // Bids are sealed: nobody else is told until the ship is sold.
+  const SrvOrderVerdict verdict = SrvBidForShip(m_world, static_cast<std::uint16_t>(chapter), packet);
+  if (verdict != SrvOrderVerdict::kAccepted) return Refuse(from, PKT_TRADE_REQUEST, SrvOrderVerdictText(verdict));
   return true;
 }
 

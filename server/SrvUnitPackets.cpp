@@ -4,6 +4,7 @@
 #include "Game/model/GUnit.h"
 #include "Game/net/Packets.h"
 #include "Game/rules/GRulesPackets.h"
+#include "Game/rules/GTemplateDB.h"
 
 namespace {
 
@@ -52,6 +53,31 @@ SrvPacket BuildAtvCargoPacket(const CGUnit& unit) {
   PacketImage<20> p(PKT_ATV_CARGO);
   p.Put<std::uint32_t>(8, unit.id);
   for (int k = 0; k < 4; ++k) p.Put<std::uint16_t>(12 + 2 * k, unit.atvCargo[static_cast<std::size_t>(k)]);
+  return Bytes(p);
+}
+
+SrvPacket BuildUnitResultPacket(const CGUnit& unit) {
+  constexpr std::size_t kBlockAt = 24, kBlockFrom = 8, kBlockSize = 110;
+  PacketImage<210> p(PKT_UNIT_RESULT);
+  p.Put<std::uint32_t>(8, unit.id);
+  p.Put<std::uint8_t>(12, unit.IsOperational() ? 0 : 1);
+  p.Put<std::uint8_t>(13, static_cast<std::uint8_t>(unit.statusWord));
+  if (unit.design != nullptr) {
+    const auto block = BuildTemplatePacket(*unit.design, 0, static_cast<std::uint16_t>(unit.GetChapter()));
+    p.PutBytes(kBlockAt, std::span(block.bytes).subspan(kBlockFrom, kBlockSize));
+  }
+  p.Put<std::uint16_t>(140, unit.location.asteroid);
+  p.Put<std::int16_t>(142, unit.location.x);
+  p.Put<std::int16_t>(144, unit.location.y);
+  p.Put<std::int16_t>(146, unit.location.z);
+  p.Put<std::uint8_t>(148, unit.hullDamage);
+  p.Put<std::uint8_t>(149, unit.lifeSupportDamage);
+  for (int s = 0; s < kUnitSlots; ++s) {
+    const ModuleSlotState& m = unit.modules[static_cast<std::size_t>(s)];
+    p.Put<std::uint8_t>(150 + 3 * s, m.damage);
+    p.Put<std::uint8_t>(151 + 3 * s, m.flags);
+    p.Put<std::uint8_t>(152 + 3 * s, m.ammo);
+  }
   return Bytes(p);
 }
 

@@ -23,6 +23,12 @@ SrvPacket BuildOrderStagePacket(const CGUnit& unit, std::uint32_t targetId);
 SrvPacket BuildUnitPowerPacket(const CGUnit& unit);
 // 312, 20 bytes: u32 unit id at 8, u16 ATV counts at 12, 14, 16, 18.
 SrvPacket BuildAtvCargoPacket(const CGUnit& unit);
+// 1313, 210 bytes: u32 unit id at 8, u8 out of action at 12, u8 status at
+// 13, the design's block at 24 (as packet 200's from 8, the chapter byte
+// at 30 being the unit's owner), Location at 140, u8 hull and life-support
+// damage at 148, the 60 module-state bytes at 150: a unit as a whole, made
+// anew on every client.
+SrvPacket BuildUnitResultPacket(const CGUnit& unit);
 // 1308, 12 bytes: u32 unit id at 8.
 SrvPacket BuildUnitDeletedPacket(std::uint32_t unitId);
 // 1500, 152 bytes: u16 category at 8, u16 code at 10, two 64-byte texts at 12

@@ -259,6 +259,7 @@ void SrvWorld::Generate(const SrvSetup& setup, std::uint32_t newSeed, const SrvA
   notices.Clear(kAllChapters);
   autoTransfers.clear();
   inTransit.clear();
+  shipBids.clear();
   InstallLinks();
   ResetResearch();
   SrvRandom rng(seed);

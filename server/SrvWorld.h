@@ -67,6 +67,15 @@ struct SrvTransferInTransit {
   std::uint32_t arrivalTurn = 0;
 };
 
+// A chapter's bid for a ship on its guild's board, taken from its pool
+// until the offer is settled (SrvShipTrade.h).
+struct SrvShipBid {
+  std::uint8_t bidder = 0;
+  std::uint32_t unitId = 0;
+  std::uint16_t pool = 0;
+  std::uint32_t bid[4] = {};
+};
+
 class SrvWorld {
  public:
   SrvWorld();
@@ -134,6 +143,7 @@ class SrvWorld {
   // The transfers of the running turn, emptied as the turn resolves them.
   std::vector<SrvAutoTransfer> autoTransfers;
   std::vector<SrvTransferInTransit> inTransit;
+  std::vector<SrvShipBid> shipBids;
 
   // Chapter number guild x 8 + slot takes part in this game.
   bool HasChapter(std::uint16_t chapter) const;

@@ -207,6 +207,13 @@ bool SrvSaveWorldState(const SrvWorld& world, BlockWriter& w) {
     w.Write(t.amount);
     w.Write(t.arrivalTurn);
   }
+  w.Write(static_cast<std::uint32_t>(world.shipBids.size()));
+  for (const SrvShipBid& b : world.shipBids) {
+    w.Write(b.bidder);
+    w.Write(b.unitId);
+    w.Write(b.pool);
+    for (std::uint32_t v : b.bid) w.Write(v);
+  }
   w.Write(kEndByte);
   return w.Ok();
 }
@@ -256,6 +263,14 @@ bool SrvLoadWorldState(SrvWorld& world, BlockReader& r) {
     r.Read(t.mineral);
     r.Read(t.amount);
     r.Read(t.arrivalTurn);
+  }
+  if (!r.Read(n) || n > kMaxTransfers) return false;
+  world.shipBids.assign(n, {});
+  for (SrvShipBid& b : world.shipBids) {
+    r.Read(b.bidder);
+    r.Read(b.unitId);
+    r.Read(b.pool);
+    for (std::uint32_t& v : b.bid) r.Read(v);
   }
   // Orders name their targets by id until every unit is back.
   world.ForEachUnit([](CGUnit& u) { u.ResolveOrderTargets(); });

@@ -12,7 +12,8 @@
 // type, u8 flag, 8 head bytes, u32 target id, u8 blocks present (bit 0
 // construction, 1 landing, 2 recovery) and the blocks); 5 x research (u16
 // module count, percent and points each; u16 hull count, likewise); u32
-// transfers and each; u32 in transit and each; u8 0xFB.
+// transfers and each; u32 in transit and each; u32 ship bids and each (u8
+// bidder, u32 unit, u16 pool, 4 x u32 bid); u8 0xFB.
 //
 // One thread only.
 

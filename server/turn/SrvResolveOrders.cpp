@@ -1,6 +1,7 @@
 #include <vector>
 
 #include "Game/model/GUnit.h"
+#include "server/SrvShipTrade.h"
 #include "server/SrvUnitPackets.h"
 #include "server/SrvZoneOrders.h"
 #include "server/turn/SrvOrderSteps.h"
@@ -30,6 +31,7 @@ void SrvResolveOrders(SrvTurnContext& turn) {
   SrvMineAndEarn(turn);
   SrvRechargeUnits(turn);
   SrvRunTransfers(turn);
+  SrvSettleShipOffers(turn);
   SrvTellPools(turn);
   SrvDrainNotifications(turn);
 }

@@ -461,7 +461,7 @@ TEST_F(SrvGameTest, TradeBoardOffersReachThePostersGuildAndOnlyTheirOwnerPostsTh
   ASSERT_TRUE(game.Receive(9, Claim(16, "C")));
   ASSERT_TRUE(game.Receive(7, Small(PKT_START)));
   out.sent.clear();
-  PacketImage<32> ship(PKT_SHIP_OFFER_POSTED);
+  PacketImage<32> ship(PKT_VOTE_OFFER_POSTED);
   ship.Put<std::uint16_t>(8, 1);
   ASSERT_TRUE(game.Receive(7, Bytes(ship)));
   const SrvWorld& world = game.World();

@@ -363,3 +363,65 @@ TEST_F(SrvOrders, AFileWhoseUnitsDoNotReadLeavesTheRunningGameWhole) {
   EndTurn();
   EXPECT_EQ(World().turn, 2u);
 }
+
+TEST(SrvShipTrade, TheHighestSealedBidBuysTheShipAndTheOthersGetTheirsBack) {
+  Outbox out;
+  SrvLog log;
+  SrvGame game{out, log, nullptr, 43, testing::TempDir()};
+  const auto [hulls, modules] = SrvTestRules();
+  ASSERT_TRUE(game.UseRules(hulls, modules));
+  PacketImage<40> config(PKT_GAME_CONFIG);
+  config.Put<std::uint16_t>(14, 3);
+  config.Put<std::uint16_t>(16, 20);
+  for (std::uint32_t player : {1u, 2u, 3u}) game.PlayerJoined(player);
+  ASSERT_TRUE(game.Receive(1, Bytes(config)));
+  for (std::uint16_t c : {8, 9, 10}) {
+    PacketImage<48> claim(PKT_CHAPTER_CLAIM);
+    claim.Put<std::uint16_t>(8, c);
+    ASSERT_TRUE(game.Receive(c - 7u, Bytes(claim)));
+  }
+  ASSERT_TRUE(game.Receive(1, Bytes(PacketImage<12>(PKT_START))));
+  const SrvWorld& world = game.World();
+  const std::uint16_t home8 = world.Chapter(8)->homeAsteroid;
+  const CGUnit* ship = world.pieces->GetUnitAt(home8, 8, 0);
+  ASSERT_NE(ship, nullptr);
+  const std::uint32_t shipId = ship->id;
+
+  PacketImage<36> offer(PKT_SHIP_OFFER_POSTED);
+  offer.Put<std::uint16_t>(8, 1);
+  offer.Put<std::uint8_t>(10, 0);
+  offer.Put<std::uint32_t>(12, shipId);
+  offer.Put<std::uint32_t>(20, 10);
+  EXPECT_FALSE(game.Receive(2, Bytes(offer))) << "chapter 8's ship offered by chapter 9";
+  ASSERT_TRUE(game.Receive(1, Bytes(offer)));
+  auto bid = [&](std::uint16_t chapter, std::uint32_t metals) {
+    PacketImage<36> p(PKT_TRADE_REQUEST);
+    p.Put<std::uint16_t>(8, 1);
+    p.Put<std::uint16_t>(10, chapter & 7);
+    p.Put<std::uint32_t>(12, shipId);
+    p.Put<std::uint16_t>(18, world.Chapter(chapter)->homeAsteroid);
+    p.Put<std::uint32_t>(20, metals);
+    return game.Receive(chapter - 7u, Bytes(p));
+  };
+  EXPECT_FALSE(bid(9, 5)) << "below the least bid";
+  EXPECT_FALSE(bid(8, 50)) << "the seller";
+  const std::uint16_t home9 = world.Chapter(9)->homeAsteroid, home10 = world.Chapter(10)->homeAsteroid;
+  const std::uint32_t metals9 = world.poolDB.GetMineral(home9, 0), metals10 = world.poolDB.GetMineral(home10, 0);
+  const std::uint32_t metals8 = world.poolDB.GetMineral(home8, 0);
+  ASSERT_TRUE(bid(9, 30));
+  ASSERT_TRUE(bid(10, 20));
+  EXPECT_EQ(world.poolDB.GetMineral(home9, 0), metals9 - 30) << "held until the sale";
+  out.sent.clear();
+  for (std::uint32_t player : {1u, 2u, 3u}) {
+    PacketImage<16> end(PKT_END_TURN);
+    ASSERT_TRUE(game.Receive(player, Bytes(end)));
+  }
+  std::uint16_t at = 0;
+  EXPECT_EQ(world.pieces->FindUnit(shipId, &at), nullptr) << "the seller's unit is gone";
+  EXPECT_EQ(world.pieces->CountOwnerUnits(9, false), 2u) << "the buyer holds it";
+  EXPECT_EQ(world.poolDB.GetMineral(home10, 0), metals10) << "the losing bid came back (these rules mine nothing)";
+  EXPECT_EQ(world.poolDB.GetMineral(home8, 0), metals8 + 30);
+  EXPECT_GE(out.Count(PKT_UNIT_RESULT), 1u);
+  EXPECT_GE(out.Count(PKT_SHIP_OFFER_WITHDRAWN), 1u);
+  EXPECT_EQ(world.guilds->GetGuild(1)->FindShipOffer(shipId), nullptr);
+}
