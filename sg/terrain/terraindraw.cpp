@@ -34,7 +34,6 @@ struct Walk {
   std::uint32_t n;      // samples a page side
   std::int32_t cells;   // cells a page side, n - 1
   float cell;           // world size of a cell
-  float heightScale;
   std::int32_t lo[2];   // first fine grid line of the cached pages, per axis (unwrapped)
   std::int32_t hi[2];   // last one
   int major;            // axis the walk steps along (1: rows run along x)
@@ -109,14 +108,24 @@ SGError MakeVertex(Walk& w, const SGPage* page, std::uint32_t u, std::uint32_t v
   return SG_ERROR_NONE;
 }
 
-// A grid vertex of the page, made once per frame (its slot keeps it).
-SGError GridVertex(Walk& w, const SGPage* page, std::uint32_t u, std::uint32_t v, SGTxVertex** out) {
+// A grid vertex of the page, made once per frame (its slot keeps it) at the
+// level of the row that first needs it, its height blended towards the next
+// coarser level by how far it lies into its level's band, so that a row that
+// turns coarser from one frame to the next does not jump.
+SGError GridVertex(Walk& w, const SGPage* page, std::uint32_t u, std::uint32_t v, std::uint32_t rowLevel,
+                   SGTxVertex** out) {
   SGTerrVertSlot* slot = &page->pagHeightLOD->phlVerts[v * w.n + u];
   if (slot->tvTimeStamp == w.rend->renTimeStamp && slot->tvXVert != nullptr) {
     *out = slot->tvXVert;
     return SG_ERROR_NONE;
   }
-  const float h = static_cast<float>(page->pagHeightLOD->phlHeights[v * w.n + u]) * w.heightScale;
+  const float x = page->pagEyeOrigin[0] + static_cast<float>(u) * w.cell;
+  const float y = page->pagEyeOrigin[1] + static_cast<float>(v) * w.cell;
+  std::uint32_t level = rowLevel;
+  float fraction = 0.f;
+  ISGLodChoose(w.rend, w.scene, x, y, &level, &fraction);
+  fraction = level > rowLevel ? 1.f : (level < rowLevel ? 0.f : fraction);
+  const float h = ISGLodBlendHeight(w.scene, page->pagHeightLOD->phlHeights, u, v, rowLevel, fraction);
   const SGError err = MakeVertex(w, page, u, v, h, out);
   if (err == SG_ERROR_NONE) {
     slot->tvXVert = *out;
@@ -126,23 +135,32 @@ SGError GridVertex(Walk& w, const SGPage* page, std::uint32_t u, std::uint32_t v
 }
 
 // A vertex on the edge shared with a coarser row: its height lies on that
-// row's edge, between the coarser samples on either side.
+// row's edge, between the coarser row's vertices on either side, which are
+// made as that row makes them (the edge may be another page's).
 SGError EdgeVertex(Walk& w, const SGPage* page, std::uint32_t u, std::uint32_t v, std::uint32_t coarse,
                    SGTxVertex** out) {
   std::uint32_t* minor = w.major == 1 ? &u : &v;
   const std::uint32_t step = 1u << coarse;
   const std::uint32_t offset = *minor & (step - 1);
   if (offset == 0) {
-    return GridVertex(w, page, u, v, out);
+    return GridVertex(w, page, u, v, coarse, out);
   }
   const std::uint32_t m = *minor;
+  SGTxVertex* a = nullptr;
+  SGTxVertex* b = nullptr;
   *minor = m - offset;
-  const float a = page->pagHeightLOD->phlHeights[v * w.n + u];
+  SGError err = GridVertex(w, page, u, v, coarse, &a);
   *minor = m - offset + step;
-  const float b = page->pagHeightLOD->phlHeights[v * w.n + u];
+  if (err == SG_ERROR_NONE) {
+    err = GridVertex(w, page, u, v, coarse, &b);
+  }
   *minor = m;
+  if (err != SG_ERROR_NONE) {
+    return err;
+  }
   const float f = static_cast<float>(offset) / static_cast<float>(step);
-  return MakeVertex(w, page, u, v, (a + (b - a) * f) * w.heightScale, out);
+  const float z = a->txvPos[2] + (b->txvPos[2] - a->txvPos[2]) * f;
+  return MakeVertex(w, page, u, v, z - page->pagEyeOrigin[2], out);
 }
 
 // The texture level of the page for a row, asked for once through the hook when missing.
@@ -241,7 +259,7 @@ SGError DrawRow(Walk& w, std::int32_t start, std::uint32_t level, std::int32_t f
         const std::uint32_t u = xs[order[k][0]], v = ys[order[k][1]];
         const std::uint32_t along = w.major == 1 ? v : u;
         err = stitched && along == farLocal ? EdgeVertex(w, page, u, v, farLevel, &c[k])
-                                            : GridVertex(w, page, u, v, &c[k]);
+                                            : GridVertex(w, page, u, v, level, &c[k]);
       }
       if (err == SG_ERROR_NONE) {
         err = DrawCell(w, page, c);
@@ -367,7 +385,6 @@ SGError ISGTerrainDraw(SGRenderer* rend, SGScene* scene, bool instances) {
   w.n = scene->scnPageNumVerts;
   w.cells = static_cast<std::int32_t>(w.n - 1);
   w.cell = scene->scnPageSize / static_cast<float>(w.cells);
-  w.heightScale = scene->scnHeightScale;
   w.reversed = (scene->scnFlags & SG_SCN_FLAG_REVERSED) != 0;
   w.instances = instances;
   w.shades = (scene->scnFlags & SG_SCN_FLAG_LIGHT_SHADES) != 0 && scene->scnShadeTable != nullptr;
