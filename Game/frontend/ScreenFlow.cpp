@@ -23,6 +23,7 @@
 #include "Game/model/GInstData.h"
 #include "Game/net/NetSession.h"
 #include "Game/net/Packets.h"
+#include "Game/save/EmailTurn.h"
 #include "Game/save/SaveGame.h"
 #include "hvmulti/HvMRecords.h"
 #include "hvmulti/HvPlayerList.h"
@@ -212,6 +213,36 @@ std::int16_t CreateEmailGame(CClntApp& app) {
   return app.m_standAlone ? kScreenGuildChapterHost : kScreenEmail;
 }
 
+// The chapter an e-mail game's input file is for: its last two characters.
+int ChapterOfInputFile(const std::string& name) {
+  if (name.size() < 4) return -1;
+  const char tens = name[name.size() - 2];
+  const char ones = name[name.size() - 1];
+  if (tens < '0' || tens > '9' || ones < '0' || ones > '9') return -1;
+  const int chapter = (tens - '0') * 10 + (ones - '0');
+  return chapter < kNoChapterSlot ? chapter : -1;
+}
+
+// One turn of an e-mail game: the game starts from the chosen input file and
+// the main loop plays its packets.
+std::int16_t PlayEmailTurn(CClntApp& app) {
+  LoadChoice choice;
+  choice.mode = LOAD_EMAIL_TURNS;
+  if (RunLoadDlg(app, choice) != 1) return kScreenEmail;
+  const int chapter = ChapterOfInputFile(choice.fileName);
+  if (chapter < 0 || !g_session) {
+    app.ShowTextBox("EMAILERR");
+    return kScreenEmail;
+  }
+  std::snprintf(app.m_directory, sizeof app.m_directory, "%s", choice.directory.c_str());
+  g_session->emailMode = 1;
+  g_session->emailGameName = choice.fileName;
+  app.m_chapterId = static_cast<std::uint16_t>(ReadEmailInputFile(*g_session, static_cast<std::uint16_t>(chapter)));
+  app.m_singlePlayer = app.m_emailGame = 1;
+  app.m_gameConfig->word12 = 1;
+  return kScreenPlay;
+}
+
 std::int16_t EmailScreen(CClntApp& app) {
   std::string typed;
   const std::int16_t result = RunEmailDlg(app, typed);
@@ -238,10 +269,7 @@ std::int16_t EmailScreen(CClntApp& app) {
       return kScreenEmail;
     }
     case kResultPlayEmail:
-      // Playing a turn needs the e-mail input file's reader, which is not
-      // here yet.
-      app.ShowTextBox("FENOSCRN");
-      return kScreenEmail;
+      return PlayEmailTurn(app);
     default:
       return result;
   }
