@@ -95,7 +95,8 @@ std::optional<SrvGameOutcome> SrvImperatorWins(const SrvWorld& world, const SrvV
 }
 
 std::optional<SrvGameOutcome> SrvBiggestIsBest(const SrvWorld& world, const SrvVictoryRules& rules) {
-  if (world.turn < std::max<std::uint16_t>(rules.gameLength, 1)) return std::nullopt;
+  // The check runs as a turn is resolved: that turn is played too.
+  if (world.turn + 1u < std::max<std::uint16_t>(rules.gameLength, 1)) return std::nullopt;
   const std::vector<std::uint16_t> top = TopScorers(world, InPlay(world));
   SrvGameOutcome outcome = Majors(kSrvBiggestIsBest, top);
   for (std::uint16_t c : top) CrownSide(world, c, outcome);

@@ -23,6 +23,7 @@ std::optional<SrvGameOutcome> SrvCaptureTheFlag(const SrvWorld& world);
 // A guild's imperator (not in an interregnum) whose side controls the rules'
 // share of the asteroids: the imperator is the major winner.
 std::optional<SrvGameOutcome> SrvImperatorWins(const SrvWorld& world, const SrvVictoryRules& rules);
-// Once the game has run its length (at least one turn): the chapters in play
-// of the top score are major winners, their sides minor winners.
+// When the turn being resolved completes the game's length (at least one
+// turn): the chapters in play of the top score are major winners, their
+// sides minor winners.
 std::optional<SrvGameOutcome> SrvBiggestIsBest(const SrvWorld& world, const SrvVictoryRules& rules);

@@ -115,9 +115,9 @@ TEST(SrvVictory, BiggestIsBestAfterTheGameLength) {
   WorldGame game(2, 40, 1 | 4);
   game.setup.config.SetU16(22, 30);
   game.GiveAsteroids(17, 3);
-  game.world.turn = 29;
+  game.world.turn = 28;  // resolving the 29th turn
   ASSERT_FALSE(EndOfTurn(game));
-  game.world.turn = 30;
+  game.world.turn = 29;
   auto turn = game.Turn();
   SrvResolvePolitics(turn);
   const auto end = SrvCheckGameEnd(turn);
