@@ -1,5 +1,7 @@
 // The terrain's two steps in a scene's frame.
 
+#include <utility>
+
 #include "sg/core/stopwatch.h"
 #include "sg/render/instsort.h"
 #include "sg/render/renderer.h"
@@ -9,6 +11,17 @@
 #include "sg/terrain/terrain.h"
 
 namespace {
+
+// Exchanges the scene's own fog with the renderer's (both ways alike).
+void SwapFog(SGRenderer* rend, SGScene* scene) {
+  std::swap(rend->renFogColour, scene->scnFogColour);
+  std::swap(rend->renFogFar, scene->scnFogFar);
+  std::swap(rend->renFogRecip, scene->scnFogFarRecip);
+  std::swap(rend->renFogLUT, scene->scnFogLUT);
+  rend->renFlags = rend->renFogFar > 0.f ? rend->renFlags | SG_REND_FLAG_FOG : rend->renFlags & ~SG_REND_FLAG_FOG;
+  // Fills chosen before read the other table.
+  rend->renObjMaterial = nullptr;
+}
 
 bool Covered(const SGScene* scene) {
   return (scene->scnFlags & SG_SCN_FLAG_COVERED) != 0 && scene->scnSubScene != nullptr;
@@ -46,7 +59,18 @@ SGError ISGTerrainFrameDraw(SGRenderer* rend, SGScene* scene, SGInstance* camera
     return err;
   }
   *instancesDrawn = true;
-  return ISGTerrainDraw(rend, scene, true);
+  // A scene with fog of its own draws its terrain and instances in it.
+  const bool ownFog = (scene->scnFlags & SG_SCN_FLAG_OWN_FOG) != 0;
+  const bool fogOn = (rend->renFlags & SG_REND_FLAG_FOG) != 0;
+  if (ownFog) {
+    SwapFog(rend, scene);
+  }
+  err = ISGTerrainDraw(rend, scene, true);
+  if (ownFog) {
+    SwapFog(rend, scene);
+    rend->renFlags = fogOn ? rend->renFlags | SG_REND_FLAG_FOG : rend->renFlags & ~SG_REND_FLAG_FOG;
+  }
+  return err;
 }
 
 SGError ISGTerrainFrameEnd(SGRenderer* rend, SGScene* scene, SGInstance* camera) {

@@ -200,6 +200,25 @@ TEST_F(TerrainDraw, InstancesBehindARidgeAreHiddenByIt) {
   EXPECT_GT(behind, 100u);
 }
 
+// A scene with fog of its own draws its terrain in that fog and gives the
+// renderer its own fog back afterwards.
+TEST_F(TerrainDraw, SceneFogIsTakenForTheTerrainOnly) {
+  ASSERT_EQ(DrawTerrain(), SG_ERROR_NONE);
+  const auto clear = Frame();
+  const std::uint32_t grey = 0x80808000u;
+  std::uint8_t* table = nullptr;
+  ASSERT_EQ(SGRendererBuildFogLUT(rend_, 0, grey, &table), SG_ERROR_NONE);
+  SGSceneSetFog(scene_, &grey, 60.f);
+  scene_->scnFogLUT = table;
+  ASSERT_EQ(DrawTerrain(), SG_ERROR_NONE);
+  EXPECT_NE(Frame().rgb, clear.rgb);
+  EXPECT_EQ(scene_->scnFogLUT, table);
+  EXPECT_EQ(rend_->renFlags & SG_REND_FLAG_FOG, 0u);
+  EXPECT_EQ(rend_->renFogLUT, nullptr);
+  scene_->scnFogLUT = nullptr;
+  SGFree(table);
+}
+
 TEST(CloudFog, FactorBlendsEvenlyAtZeroAndNeverFallsToZero) {
   EXPECT_FLOAT_EQ(ISGCloudFogFactor(0.f, 12345), 0.5f);
   EXPECT_FLOAT_EQ(ISGCloudFogFactor(-2.f, 32767), 0.1f);
