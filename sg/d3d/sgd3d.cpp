@@ -447,8 +447,7 @@ SGError ISGD3DSetRenderOptions(SGRenderer* rend, std::uint32_t opts) {
   if (changed == 0) {
     return SG_ERROR_NONE;
   }
-  const int count = std::popcount(changed & 0xFF);
-  ISG_ASSERT(count > 0, "sgd3d");
+  // Bits above the eighth are no render states: they change nothing on the device.
   IDirect3DDevice2* dev = rend->renD3D->d3dDevice;
   if (changed & SG_D3D_OPT_GOURAUD) {
     dev->SetRenderState(D3DRENDERSTATE_SHADEMODE, (opts & SG_D3D_OPT_GOURAUD) ? D3DSHADE_GOURAUD : D3DSHADE_FLAT);
