@@ -40,6 +40,7 @@ struct Walk {
   std::uint32_t frame;  // the renderer's frame number
   bool reversed;
   bool shades;
+  const float* shadeTable;  // the directional lights' values by normal index
   bool instances;  // the scene's instances are drawn between the rows
   SGMaterialInfo info;
   SGMaterial mat;
@@ -77,6 +78,30 @@ SGError PageAt(Walk& w, std::int32_t column, std::int32_t row, SGPage** out) {
   return err;
 }
 
+// The light at a vertex: each light listed for the page by its intensity over
+// the squared distance times the cosine's numerator, and the directional
+// lights' value for the vertex's normal.
+float Shade(const Walk& w, const SGPage* page, std::uint8_t normalIndex, const float at[3]) {
+  const float* n = w.scene->scnNormals[normalIndex];
+  float sum = 0.f;
+  for (std::uint32_t i = 0; i < page->pagNumLights; ++i) {
+    const SGInstance* light = page->pagLights[i];
+    const auto* data = static_cast<const SGLightData*>(light->instData);
+    float d[3];
+    for (int k = 0; k < 3; ++k) {
+      d[k] = static_cast<float>(light->instPos[k] - w.rend->renEye[k]) - at[k];
+    }
+    const float d2 = d[0] * d[0] + d[1] * d[1] + d[2] * d[2];
+    const float term = d2 > 0.f ? w.scene->scnTerrTexU * data->ltIntensity / d2 * (d[0] * n[0] + d[1] * n[1] + d[2] * n[2])
+                                : 0.f;
+    sum += term > 0.f ? term : 0.f;
+  }
+  if (w.shades) {
+    sum += w.shadeTable[normalIndex];
+  }
+  return sum;
+}
+
 SGError MakeVertex(Walk& w, const SGPage* page, std::uint32_t u, std::uint32_t v, float height, SGTxVertex** out) {
   SGTxVertex* t = nullptr;
   const SGError err = ISGRendererNewTxVert(w.rend, &t);
@@ -95,10 +120,10 @@ SGError MakeVertex(Walk& w, const SGPage* page, std::uint32_t u, std::uint32_t v
   t->txvConverted = 0;
   t->txvQIndex = 0;
   t->txvColour[0] = t->txvColour[1] = t->txvColour[2] = t->txvColour[3] = 255;
-  if (w.shades) {
-    const float s = w.scene->scnShadeTable[page->pagHeightLOD->phlNormals[v * w.n + u]];
-    if (s > 0.f) {
-      t->txvShade = s;
+  if (w.shades || page->pagNumLights != 0) {
+    const float shade = Shade(w, page, page->pagHeightLOD->phlNormals[v * w.n + u], t->txvPos);
+    if (shade > 0.f) {
+      t->txvShade = shade;
       t->txvFlags |= SG_TXV_SHADED;
     }
   }
@@ -387,7 +412,13 @@ SGError ISGTerrainDraw(SGRenderer* rend, SGScene* scene, bool instances) {
   w.cell = scene->scnPageSize / static_cast<float>(w.cells);
   w.reversed = (scene->scnFlags & SG_SCN_FLAG_REVERSED) != 0;
   w.instances = instances;
-  w.shades = (scene->scnFlags & SG_SCN_FLAG_LIGHT_SHADES) != 0 && scene->scnShadeTable != nullptr;
+  // A ceiling of clouds (heights not turned down) is lit as the ground it covers.
+  const SGScene* lit = (scene->scnFlags & SG_SCN_FLAG_SUB_SCENE) != 0 && scene->scnHeightScale >= 0.f &&
+                               scene->scnSuperScene != nullptr
+                           ? scene->scnSuperScene
+                           : scene;
+  w.shadeTable = lit->scnShadeTable;
+  w.shades = (scene->scnFlags & SG_SCN_FLAG_LIGHT_SHADES) != 0 && w.shadeTable != nullptr;
   w.mat.matType = SG_MAT_TYPE_SHADED_TEXTURE;
   w.mat.matAmbient = scene->scnTerrTexV;
   w.mat.matDiffuse = scene->scnTerrTexU;

@@ -40,9 +40,15 @@ class TerrainDraw : public RenderTest {
   void SetUp() override {
     RenderTest::SetUp();
     // The fixture's scene gives way to a terrain scene with its own camera.
+    ReplaceGround("ground", [](std::uint32_t c, std::uint32_t r) { return Hills(c, r); });
+    LookFrom(26.0, -8.0, 30.0, 0.25f, 0.85f, -0.45f);
+  }
+
+  // The scene gives way to a terrain scene of these heights with its own camera.
+  void ReplaceGround(const std::string& name,
+                     std::function<std::vector<std::uint8_t>(std::uint32_t, std::uint32_t)> heights) {
     SGSceneDestroy(scene_);
-    scene_ = nullptr;
-    ground_ = OpenTerrain("ground", [](std::uint32_t c, std::uint32_t r) { return Hills(c, r); }, 85, 118);
+    ground_ = OpenTerrain(name, std::move(heights), 85, 118);
     scene_ = ground_.scene;
     camera_ = NewInstance(SG_INST_TYPE_CAMERA);
     SGInstanceSetCamera(camera_, 45.f, 585.f / 367.f, 0.5f, 120.f);
@@ -51,7 +57,6 @@ class TerrainDraw : public RenderTest {
     SGInstanceSetViewport(camera_, origin, size);
     SGInstanceSetAttributes(camera_, SG_ATTR_NO_PICK | SG_ATTR_NO_LOS);
     SGSceneAddInstance(scene_, camera_);
-    LookFrom(26.0, -8.0, 30.0, 0.25f, 0.85f, -0.45f);
   }
   void TearDown() override {
     if (clouds_.scene != nullptr) {
@@ -162,17 +167,9 @@ TEST_F(TerrainDraw, InsideTheCloudTheViewIsFogged) {
 // Instances are drawn between the rows: a box behind a ridge is covered by
 // it, one in front of the ridge is not.
 TEST_F(TerrainDraw, InstancesBehindARidgeAreHiddenByIt) {
-  SGSceneDestroy(scene_);
-  ground_ = OpenTerrain("ridge", [](std::uint32_t, std::uint32_t r) {
+  ReplaceGround("ridge", [](std::uint32_t, std::uint32_t r) {
     return Field(17, [r](std::uint32_t, std::uint32_t y) { return static_cast<std::uint8_t>(r == 1 && y == 8 ? 250 : 0); });
-  }, 85, 118);
-  scene_ = ground_.scene;
-  camera_ = NewInstance(SG_INST_TYPE_CAMERA);
-  SGInstanceSetCamera(camera_, 45.f, 585.f / 367.f, 0.5f, 120.f);
-  const std::int32_t origin[2] = {0, 0};
-  const std::int32_t size[2] = {585, 367};
-  SGInstanceSetViewport(camera_, origin, size);
-  SGSceneAddInstance(scene_, camera_);
+  });
   LookFrom(32.0, 2.0, 6.0, 0.f, 1.f, -0.05f);
   SGModel* box = Keep(rendertest::Box(2.f, 2.f, 2.f, 1));
   Place(box, {Keep(rendertest::Material(SG_MAT_TYPE_FLAT, 200, nullptr))}, 32.0, 45.0, 4.0);  // behind the ridge at 24
@@ -217,6 +214,27 @@ TEST_F(TerrainDraw, SceneFogIsTakenForTheTerrainOnly) {
   EXPECT_EQ(rend_->renFogLUT, nullptr);
   scene_->scnFogLUT = nullptr;
   SGFree(table);
+}
+
+// With lighting on, a positioned light low over flat ground lights the
+// ground under it and less the farther away; without lights the ground is unshaded.
+TEST_F(TerrainDraw, APositionedLightLightsTheGroundUnderIt) {
+  ReplaceGround("flat", [](std::uint32_t, std::uint32_t) { return Flat(17, 0); });
+  LookFrom(32.0, 10.0, 12.0, 0.f, 0.7f, -0.7f);
+  BuildShadeTable();
+  SGRendererSetOptions(rend_, 0x10);
+  ASSERT_EQ(DrawTerrain(), SG_ERROR_NONE);
+  const auto unlit = Frame();
+  SGInstance* light = NewInstance(SG_INST_TYPE_LIGHT);
+  auto* data = static_cast<SGLightData*>(light->instData);
+  data->ltKind = SG_LIGHT_POSITIONED;
+  data->ltIntensity = 20.f;
+  const double pos[3] = {32.0, 22.0, 2.0};
+  SGInstanceSetPosition(light, pos);
+  ASSERT_EQ(SGSceneAddInstance(scene_, light), SG_ERROR_NONE);
+  ASSERT_EQ(DrawTerrain(), SG_ERROR_NONE);
+  EXPECT_NE(Frame().rgb, unlit.rgb);
+  ExpectGolden("terrain_light");
 }
 
 TEST(CloudFog, FactorBlendsEvenlyAtZeroAndNeverFallsToZero) {
