@@ -25,8 +25,8 @@ SrvPacket SrvAiBuildAtvsOrder(const CGUnit& unit, const std::array<std::uint8_t,
 SrvPacket SrvAiLandAtvsOrder(const CGUnit& unit, const LandingBlock& landing);
 // 510: the chapter's allocation to a module's research.
 SrvPacket SrvAiResearchOrder(std::uint16_t chapter, std::uint16_t module, std::uint16_t percent);
-// 555: a standing transfer of `amount` of a mineral each turn between two of
-// the chapter's asteroids, `transitTurns` on the way.
+// 555: this turn's share of a standing transfer: `amount` of a mineral
+// between two of the chapter's asteroids, `transitTurns` on the way.
 SrvPacket SrvAiTransferOrder(std::uint16_t chapter, std::uint16_t source, std::uint16_t destination,
                              std::uint8_t mineral, std::uint16_t amount, std::uint16_t transitTurns);
 // 552: an offer on the guild's board of `amount` of a mineral from the pool
