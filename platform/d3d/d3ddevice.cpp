@@ -346,10 +346,11 @@ HRESULT IDirect3DViewport2::Clear(DWORD count, const D3DRECT* rects, DWORD flags
     const LONG y0 = std::max(rects[i].y1, vy0), y1 = std::min(rects[i].y2, vy1);
     if (x0 >= x1) continue;
     const std::size_t width = static_cast<std::size_t>(x1 - x0);
+    const std::vector<WORD> fillRow(width, fill);
     for (LONG y = y0; y < y1; ++y) {
       if (flags & D3DCLEAR_TARGET) {
-        BYTE* row = px.bits + static_cast<std::ptrdiff_t>(y) * px.pitch + 2 * static_cast<std::ptrdiff_t>(x0);
-        for (std::size_t i = 0; i < width; ++i) std::memcpy(row + 2 * i, &fill, 2);
+        std::memcpy(px.bits + static_cast<std::ptrdiff_t>(y) * px.pitch + 2 * static_cast<std::ptrdiff_t>(x0),
+                    fillRow.data(), 2 * width);
       }
       if (flags & D3DCLEAR_ZBUFFER) {
         std::fill_n(device_->depth_.begin() + static_cast<std::ptrdiff_t>(y) * px.width + x0, width, viewport_.dvMaxZ);

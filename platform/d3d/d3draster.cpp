@@ -29,6 +29,9 @@ DWORD Wrap(int i, DWORD size, bool clamp) {
   if (clamp) {
     return static_cast<DWORD>(std::clamp(i, 0, static_cast<int>(size) - 1));
   }
+  if ((size & (size - 1)) == 0) {
+    return static_cast<DWORD>(i) & (size - 1);
+  }
   const int s = static_cast<int>(size);
   const int m = i % s;
   return static_cast<DWORD>(m < 0 ? m + s : m);
