@@ -1,4 +1,4 @@
-// The server's order intake (unit, research, transfer and zone orders) fed packets from any bytes, then a turn resolved
+// The server's order intake (unit, research, transfer, zone and trade packets) fed packets from any bytes, then a turn resolved
 // over whatever it took, then the world saved and read back. Each record is
 // u8 chapter, u8 unit pick, u16 length, then the packet; a pick with its top
 // bit set writes the id of one of the world's units at offset 8, so that
@@ -12,7 +12,10 @@
 
 #include "Game/model/GBlockStream.h"
 #include "Game/model/GUnit.h"
+#include "Game/net/Packets.h"
+#include "server/SrvMineralTrade.h"
 #include "server/SrvOrders.h"
+#include "server/SrvShipTrade.h"
 #include "server/SrvTurnSteps.h"
 #include "server/SrvWorldSave.h"
 #include "server/SrvZoneOrders.h"
@@ -24,6 +27,37 @@ std::vector<std::uint32_t> UnitIds(const SrvWorld& world) {
   std::vector<std::uint32_t> ids;
   world.ForEachUnit([&](const CGUnit& u) { ids.push_back(u.id); });
   return ids;
+}
+
+// Every intake a chapter's packet can reach outside the front end.
+void Submit(SrvWorld& world, std::uint8_t chapter, std::span<const std::uint8_t> packet) {
+  const std::uint16_t type = packet.size() >= 2 ? static_cast<std::uint16_t>(packet[0] | (packet[1] << 8)) : 0;
+  SrvPacket board;
+  switch (type) {
+    case PKT_MINERAL_OFFER_POSTED:
+      SrvPostMineralOffer(world, chapter, packet);
+      return;
+    case PKT_MINERAL_OFFER_WITHDRAWN:
+      SrvWithdrawMineralOffer(world, chapter, packet);
+      return;
+    case PKT_MINERAL_TRADE:
+      SrvBuyMinerals(world, chapter, packet, board);
+      return;
+    case PKT_SHIP_OFFER_POSTED:
+      SrvPostShipOffer(world, chapter, packet);
+      return;
+    case PKT_SHIP_OFFER_WITHDRAWN:
+      SrvWithdrawShipOffer(world, chapter, packet);
+      return;
+    case PKT_TRADE_REQUEST:
+      SrvBidForShip(world, chapter, packet);
+      return;
+    default:
+      if (SrvIsZonePacket(type))
+        SrvSubmitZoneOrder(world, chapter, packet);
+      else
+        SrvSubmitOrder(world, chapter, packet);
+  }
 }
 
 }  // namespace
@@ -49,10 +83,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       const std::uint32_t id = ids[(pick & 0x7F) % ids.size()];
       for (int b = 0; b < 4; ++b) packet[8 + b] = static_cast<std::uint8_t>(id >> (8 * b));
     }
-    if (packet.size() >= 2 && SrvIsZonePacket(static_cast<std::uint16_t>(packet[0] | (packet[1] << 8))))
-      SrvSubmitZoneOrder(world, chapter, packet);
-    else
-      SrvSubmitOrder(world, chapter, packet);
+    Submit(world, chapter, packet);
     at += 4 + n;
   }
 
