@@ -1,5 +1,6 @@
-// The server's order intake (unit, research, transfer, zone and trade packets) fed packets from any bytes, then a turn resolved
-// over whatever it took, then the world saved and read back. Each record is
+// The server's order intake (unit, research, transfer, zone and trade
+// packets) fed packets from any bytes, then a turn resolved over whatever it
+// took, then the world saved and read back. Each record is
 // u8 chapter, u8 unit pick, u16 length, then the packet; a pick with its top
 // bit set writes the id of one of the world's units at offset 8, so that
 // orders reach real units. A world with rules (the tests' small set) is made
