@@ -10,6 +10,7 @@
 #include "Game/net/Packets.h"
 #include "server/ai/SrvChapterState.h"
 #include "server/ai/SrvGameOverPacket.h"
+#include "server/ai/SrvVictoryRules.h"
 #include "server/ai/SrvVotes.h"
 #include "tests/server/ai/srv_ai_fixture.h"
 
@@ -205,6 +206,29 @@ TEST(SrvScores, AsteroidsZonesAndWealthCountAndTheEliminatedKeepTheirs) {
   auto next = game.Turn();
   SrvResolvePolitics(next);
   EXPECT_EQ(game.world.scores[8], before);
+}
+
+}  // namespace
+
+namespace {
+
+// A configuration packet may carry what the configuration screen refuses.
+TEST(SrvVictoryRules, ValuesOutsideTheScreensRangesAreBroughtInside) {
+  WorldGame game(2, 40, 1 | 4 | 8);
+  game.setup.config.SetU16(22, 0);
+  game.setup.config.SetU16(24, 0);
+  game.setup.config.SetU16(26, 0);
+  const SrvVictoryRules rules = SrvVictoryRulesOf(game.setup);
+  EXPECT_EQ(rules.imperatorVotesPercent, 1);
+  EXPECT_EQ(SrvImperatorAsteroidTarget(rules, 40), 1);
+  ASSERT_TRUE(SrvTakeImperatorVote(game.world, 1, 0));
+  auto turn = game.Turn();
+  SrvResolvePolitics(turn);
+  const auto end = SrvCheckGameEnd(turn);
+  ASSERT_TRUE(end);
+  EXPECT_EQ(end->condition, 8) << "imperator of 1 percent, before a game length of 0 ends it";
+  game.setup.config.SetU16(24, 1000);
+  EXPECT_EQ(SrvImperatorAsteroidTarget(SrvVictoryRulesOf(game.setup), 40), 40);
 }
 
 }  // namespace
