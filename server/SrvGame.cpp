@@ -462,8 +462,12 @@ bool SrvGame::OnOrder(std::uint32_t from, std::uint16_t type, std::span<const st
   const auto own = static_cast<std::uint16_t>(chapter);
   const SrvOrderVerdict verdict =
       SrvIsZonePacket(type) ? SrvSubmitZoneOrder(m_world, own, packet) : SrvSubmitOrder(m_world, own, packet);
-  if (verdict != SrvOrderVerdict::kAccepted) return Refuse(from, type, SrvOrderVerdictText(verdict));
-  return true;
+  if (verdict == SrvOrderVerdict::kAccepted) return true;
+  // The client queued the order already: its queue is brought back in step.
+  if (type == PKT_ORDER)
+    if (const SrvPacket notice = SrvRefusedOrderNotice(m_world, own, packet, verdict); !notice.empty())
+      m_out.Send(from, notice, true);
+  return Refuse(from, type, SrvOrderVerdictText(verdict));
 }
 
 bool SrvGame::OnEndTurn(std::uint32_t from, std::span<const std::uint8_t> packet) {

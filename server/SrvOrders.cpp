@@ -8,6 +8,7 @@
 #include "Game/net/Packets.h"
 #include "Game/rules/GUnitTem.h"
 #include "server/SrvPacketRead.h"
+#include "server/SrvUnitPackets.h"
 
 namespace {
 
@@ -240,6 +241,21 @@ SrvOrderVerdict SrvSubmitOrder(SrvWorld& world, std::uint16_t chapter, std::span
     default:
       return SrvOrderVerdict::kNotAnOrder;
   }
+}
+
+SrvPacket SrvRefusedOrderNotice(SrvWorld& world, std::uint16_t chapter, std::span<const std::uint8_t> packet,
+                                SrvOrderVerdict verdict) {
+  OrderPacket order;
+  if (verdict == SrvOrderVerdict::kAccepted || !ParseOrderPacket(packet, &order)) return {};
+  std::uint16_t at = 0;
+  CGUnit* unit = world.pieces->FindUnit(order.unitId, &at);
+  if (unit == nullptr || unit->GetChapter() != chapter) return {};
+  if (order.insertMode != kInsertReplace && unit->GetOrderCount() != 0) return {};
+  unit->ClearOrders(false);
+  const std::int32_t code = verdict == SrvOrderVerdict::kCannotAfford ? ORDERFAIL_LACK_MINERALS
+                            : verdict == SrvOrderVerdict::kBadTarget  ? ORDERFAIL_TARGET_DEAD
+                                                                      : ORDERFAIL_UNKNOWN_CAUSE;
+  return BuildOrderRemovedPacket(order.unitId, code);
 }
 
 const char* SrvOrderVerdictText(SrvOrderVerdict verdict) {

@@ -22,6 +22,7 @@
 #include <cstdint>
 #include <span>
 
+#include "server/SrvStartPackets.h"
 #include "server/SrvWorld.h"
 
 enum class SrvOrderVerdict : std::uint8_t {
@@ -41,5 +42,14 @@ enum class SrvOrderVerdict : std::uint8_t {
 bool SrvIsOrderPacket(std::uint16_t type);
 // Checks the packet as from `chapter` and stores the order it holds.
 SrvOrderVerdict SrvSubmitOrder(SrvWorld& world, std::uint16_t chapter, std::span<const std::uint8_t> packet);
+// The client queued a unit order (301) before the server refused it. When
+// the two queues can be brought back together, this does so and gives the
+// packet that tells the owner (303 with the failure code, which makes the
+// client drop its queue): for an order that replaced the queue, or that
+// joined a queue the server holds empty, the server's queue of the unit is
+// emptied too. Nothing (empty) otherwise, or when the unit is not the
+// chapter's.
+SrvPacket SrvRefusedOrderNotice(SrvWorld& world, std::uint16_t chapter, std::span<const std::uint8_t> packet,
+                                SrvOrderVerdict verdict);
 // A short reason for the log ("accepted" for kAccepted).
 const char* SrvOrderVerdictText(SrvOrderVerdict verdict);

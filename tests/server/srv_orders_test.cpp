@@ -197,9 +197,20 @@ TEST_F(SrvOrders, OrdersThatAreNotTheSendersOrDoNotFitAreRefusedAndChangeNothing
   ship.type = ORDER_BUILD_SHIP;
   ship.SetWord(0, World().templates->GetTemplate(kMine, 0, 1)->templateId);
   const std::uint32_t credits = World().Chapter(kMine)->credits;
+  out.sent.clear();
   EXPECT_FALSE(Order(*mine, ship));
   EXPECT_EQ(World().Chapter(kMine)->credits, credits);
   EXPECT_EQ(mine->GetOrderCount(), 0);
+  // The client queued it already: it is told to drop it, with the reason.
+  ASSERT_EQ(out.sent.size(), 1u);
+  EXPECT_EQ(ReadU16(out.sent[0], 0), PKT_ORDER_REMOVED);
+  EXPECT_EQ(static_cast<std::int32_t>(ReadU32(out.sent[0], 12)), ORDERFAIL_LACK_MINERALS);
+  // Behind an order the server holds, a refused one cannot be told apart: nothing is sent.
+  ASSERT_TRUE(Order(*mine, MoveTo(OtherAsteroid(*mine))));
+  out.sent.clear();
+  EXPECT_FALSE(Order(*mine, ship, kInsertAppend));
+  EXPECT_TRUE(out.sent.empty());
+  EXPECT_EQ(mine->GetOrderCount(), 1);
   // Another guild's research and another chapter's transfer.
   PacketImage<16> research(PKT_MODULE_ALLOCATION);
   research.Put<std::uint8_t>(8, 3);
