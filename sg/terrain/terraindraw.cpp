@@ -25,6 +25,9 @@ namespace {
 // Frames drawn with terrain in this process (28 bits); drawing thread only.
 std::uint32_t g_terrainFrame = 0;
 
+// Most pages the walk reaches from the eye along each axis.
+constexpr float kMaxPagesReach = 32.f;
+
 // Messages handled per pump in single-step mode: a handler that keeps posting cannot hold the frame.
 constexpr int kMaxMessagesPerPump = 256;
 
@@ -428,7 +431,10 @@ SGError ISGTerrainDraw(SGRenderer* rend, SGScene* scene, bool instances) {
   // bits of wrap per axis in the stamps.
   const SGViewData* vi = rend->renViewData;
   for (int k = 0; k < 2; ++k) {
-    const float reach = std::fmin(vi != nullptr ? vi->viYon : scene->scnWorldExtent[k], 1.5f * scene->scnWorldExtent[k]);
+    // Pages far smaller than the view would make a walk without end: it keeps to kMaxPagesReach pages.
+    const float reach = std::fmin(std::fmin(vi != nullptr ? vi->viYon : scene->scnWorldExtent[k],
+                                            1.5f * scene->scnWorldExtent[k]),
+                                  kMaxPagesReach * scene->scnPageSize);
     const double eye = rend->renEye[k];
     w.lo[k] = static_cast<std::int32_t>(std::floor((eye - reach) / scene->scnPageSize)) * w.cells;
     w.hi[k] = (static_cast<std::int32_t>(std::floor((eye + reach) / scene->scnPageSize)) + 1) * w.cells;
