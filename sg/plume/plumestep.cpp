@@ -60,7 +60,8 @@ void FillHead(SGScene* scene, SGPlume* plm, SGPlumeNode* node, const SGPlumeNode
                          plm->plmOffset[2] * owner->instXform.m[2][k];
     }
   }
-  if (prev->pndTimeStamp != 0) {
+  // In a one-slot ring the new node overwrites the previous one: it starts the trail again.
+  if (prev != node && prev->pndTimeStamp != 0) {
     ISG_ASSERT(plm->plmCurrLen > 1, "plume");
     float d[3];
     for (int k = 0; k < 3; ++k) {

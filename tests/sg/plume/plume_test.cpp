@@ -248,6 +248,14 @@ TEST_F(PlumeTest, ARunningPlumeResizedStartsItsTrailAgain) {
   EXPECT_EQ(plm->plmCurrLen, 4u);
 }
 
+TEST_F(PlumeTest, AOneSlotRingKeepsOnlyItsNewestNodeAndDrawsNothing) {
+  SGPlume* plm = Emitter(0.0, 10.0, 0.0, 1);
+  Fly(plm, 8, 0.5);
+  EXPECT_EQ(plm->plmCurrLen, 1u);
+  EXPECT_EQ(plm->plmHead->pndTimeStamp, plm->plmTimeStamp);
+  EXPECT_EQ(Registered(plm), 0u);
+}
+
 TEST_F(PlumeTest, AHiddenPlumeAddsNothing) {
   SGPlume* plm = Emitter(0.0, 10.0, 0.0, 12);
   SGPlumeHide(plm);
