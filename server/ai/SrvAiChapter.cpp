@@ -93,6 +93,7 @@ std::vector<SrvPacket> SrvChooseOrders(SrvWorld& world, std::uint16_t chapter, c
   Vote(plan);
   BringStoresHome(plan);
   SrvAiTrade(plan);
+  SrvAiWorkZones(plan);
   for (CGUnit* unit : IdleUnits(plan)) SrvAiCommandUnit(plan, *unit);
   return std::move(plan.orders);
 }

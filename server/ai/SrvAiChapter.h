@@ -3,7 +3,8 @@
 // client would send: its guild's research when nothing is being researched,
 // its imperator vote for the guild's strongest member, transfers that bring
 // the minerals of its outlying stores home, trade on its guild's mineral
-// board, and an order for each idle unit (SrvAiPlan.h). The world is only read; the same world, level and
+// board, work on the zones it holds, and an order for each idle unit
+// (SrvAiPlan.h). The world is only read; the same world, level and
 // seed always give the same orders.
 //
 // One thread only.

@@ -95,6 +95,27 @@ SrvPacket SrvAiMineralPurchase(std::uint16_t chapter, const MineralOffer& offer,
   return Out(p);
 }
 
+SrvPacket SrvAiZoneMove(std::uint16_t chapter, std::uint16_t asteroid, std::uint16_t from, std::uint16_t to,
+                        std::uint8_t kind, std::uint8_t count, bool attack) {
+  PacketImage<20> p(attack ? PKT_ZONE_ATTACKING_ATVS : PKT_ZONE_ARRIVING_ATVS);
+  p.SetU16(8, asteroid);
+  p.SetU16(10, to);
+  p.SetU16(12, from);
+  p.SetU16(14, chapter);
+  p.SetU16(16, kind);
+  p.SetU16(18, count);
+  return Out(p);
+}
+
+SrvPacket SrvAiZoneFacility(std::uint16_t chapter, std::uint16_t asteroid, std::uint16_t zone, std::uint32_t facility) {
+  PacketImage<20> p(PKT_TERRAIN_VIEW_611);
+  p.SetU16(8, asteroid);
+  p.SetU16(10, chapter);
+  p.SetU16(12, zone);
+  p.SetU32(16, facility);
+  return Out(p);
+}
+
 SrvPacket SrvAiImperatorVote(std::uint16_t chapter, std::uint16_t slot) {
   PacketImage<12> p(PKT_IMPERATOR_VOTE);
   p.SetU16(8, chapter);

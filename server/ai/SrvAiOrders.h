@@ -36,5 +36,11 @@ SrvPacket SrvAiMineralOffer(std::uint16_t chapter, std::uint16_t asteroid, std::
 // 554: a purchase from a guildmate's offer into the pool of `pool`, paid in `paidWith`.
 SrvPacket SrvAiMineralPurchase(std::uint16_t chapter, const MineralOffer& offer, std::uint16_t pool,
                                std::uint8_t paidWith, std::uint16_t amount);
+// 600 (`attack` false) or 607 (true): `count` ATVs of a kind set off from one
+// of the chapter's zones to another zone of the same asteroid.
+SrvPacket SrvAiZoneMove(std::uint16_t chapter, std::uint16_t asteroid, std::uint16_t from, std::uint16_t to,
+                        std::uint8_t kind, std::uint8_t count, bool attack);
+// 611: a facility (its bit) built in one of the chapter's zones.
+SrvPacket SrvAiZoneFacility(std::uint16_t chapter, std::uint16_t asteroid, std::uint16_t zone, std::uint32_t facility);
 // 456: the chapter's imperator vote for a slot of its guild.
 SrvPacket SrvAiImperatorVote(std::uint16_t chapter, std::uint16_t slot);

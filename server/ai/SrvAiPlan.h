@@ -31,8 +31,8 @@ struct SrvAiPlan {
 };
 
 // The order of one idle operational unit of the chapter, if it gets one:
-// fight an enemy where it stands; build a ship or ATVs where the chapter has
-// a pool; land ATVs it carries on free zones, or carry them to the nearest
+// fight an enemy where it stands; build a ship or ATVs (mining ones, and a
+// combat one when the level goes to war) where the chapter has a pool; land ATVs it carries on free zones, or carry them to the nearest
 // asteroid it may settle; warships set out against the nearest enemy
 // asteroid as often as the level's aggression says; a worker with nothing to
 // do goes home.
@@ -40,3 +40,8 @@ void SrvAiCommandUnit(SrvAiPlan& plan, CGUnit& unit);
 // Offers a surplus of the home pool on the guild's board, and buys a mineral
 // the home pool is short of from a guildmate's offer (nothing for a renegade).
 void SrvAiTrade(SrvAiPlan& plan);
+// One task for each zone the chapter holds: combat ATVs attack a neighbouring
+// enemy zone (when the level sends warships out), mining ATVs build a mining
+// facility (a storage facility first on an outlying asteroid without a
+// store), ATVs to spare spread to a neighbouring free zone.
+void SrvAiWorkZones(SrvAiPlan& plan);

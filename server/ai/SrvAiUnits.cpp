@@ -60,7 +60,10 @@ bool BuildShip(SrvAiPlan& plan, CGUnit& unit) {
 bool BuildAtvs(SrvAiPlan& plan, CGUnit& unit) {
   const int room = std::min(unit.GetFreeAtvCapacity(), kAtvsPerBuild);
   if (room <= 0) return false;
-  const std::array<std::uint8_t, kAtvKinds> counts{0, static_cast<std::uint8_t>(room), 0, 0};
+  // A chapter that goes to war takes one combat ATV along in each load.
+  const int combat = plan.level.aggression > 0 && room >= 2 ? 1 : 0;
+  const std::array<std::uint8_t, kAtvKinds> counts{static_cast<std::uint8_t>(combat),
+                                                   static_cast<std::uint8_t>(room - combat), 0, 0};
   const SrvAiCost cost = SrvAiAtvCost(counts);
   if (!plan.budget.Affords(unit.location.asteroid, cost)) return false;
   plan.budget.Spend(unit.location.asteroid, cost);

@@ -6,6 +6,7 @@
 #include "server/SrvOrders.h"
 #include "server/SrvPacketRead.h"
 #include "server/SrvTurnSteps.h"
+#include "server/SrvZoneOrders.h"
 #include "server/ai/SrvAiChapter.h"
 #include "server/ai/SrvAiSubmit.h"
 #include "server/ai/SrvVotes.h"
@@ -46,7 +47,8 @@ SrvOrderVerdict SrvSubmitComputerOrder(SrvTurnContext& turn, std::uint16_t chapt
       return v;
     }
     default:
-      return SrvSubmitOrder(world, chapter, packet);
+      return SrvIsZonePacket(ReadU16(packet, 0)) ? SrvSubmitZoneOrder(world, chapter, packet)
+                                                 : SrvSubmitOrder(world, chapter, packet);
   }
 }
 

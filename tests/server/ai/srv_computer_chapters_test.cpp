@@ -4,7 +4,9 @@
 
 #include <map>
 
+#include "Game/model/GAsteroid.h"
 #include "Game/model/GUnit.h"
+#include "Game/model/GZone.h"
 #include "Game/net/Packets.h"
 #include "server/SrvOrders.h"
 #include "server/ai/SrvAiChapter.h"
@@ -189,6 +191,42 @@ TEST(SrvComputerChapters, ASurplusIsOfferedOnTheGuildsBoardAndAGuildmateShortOfI
   EXPECT_EQ(OfType(turn, 1, PKT_MINERAL_OFFER_POSTED).size(), 1u) << "the guildmate saw the offer";
   EXPECT_EQ(OfType(turn, 1, PKT_MINERAL_OFFER_WITHDRAWN).size(), 1u) << "and its end";
   EXPECT_TRUE(OfType(turn, 8, PKT_MINERAL_OFFER_POSTED).empty()) << "another guild sees nothing";
+}
+
+}  // namespace
+
+namespace {
+
+TEST(SrvComputerChapters, ZonesBuildAMiningFacilityAndTheirCombatAtvsAttackANeighbouringEnemyZone) {
+  RulesGame game(1, 40, 1, 1);
+  const std::uint16_t home = game.Chapter(0).homeAsteroid;
+  CGAsteroid& a = *game.world.solar.GetAsteroid(home);
+  CGZone& zone = *a.GetZone(0);
+  zone.atvCounts[ATV_MINING] = 5;
+  auto turn = game.Turn();
+  auto zoneOrders = [&] {
+    std::vector<SrvPacket> out;
+    for (SrvPacket& p : SrvChooseOrders(game.world, 0, SrvAiLevelOf(1), 3))
+      if (ReadU16(p, 0) >= 600 && ReadU16(p, 0) < 620) out.push_back(std::move(p));
+    return out;
+  };
+  auto orders = zoneOrders();
+  ASSERT_EQ(orders.size(), 1u);
+  EXPECT_EQ(ReadU16(orders[0], 0), 611);
+  EXPECT_EQ(ReadU32(orders[0], 16), FACILITY_MINING);
+  EXPECT_EQ(SrvSubmitComputerOrder(turn, 0, orders[0]), SrvOrderVerdict::kAccepted);
+  EXPECT_NE(zone.facilities & FACILITY_MINING, 0u);
+
+  std::uint16_t enemy = 1;
+  while (a.AreZonesAdjacent(0, enemy) == 0) ++enemy;
+  a.GetZone(enemy)->SetOwner(8);
+  orders = zoneOrders();
+  ASSERT_EQ(orders.size(), 1u);
+  EXPECT_EQ(ReadU16(orders[0], 0), 607);
+  EXPECT_EQ(ReadU16(orders[0], 10), enemy);
+  EXPECT_EQ(ReadU16(orders[0], 18), zone.atvCounts[ATV_COMBAT]);
+  EXPECT_EQ(SrvSubmitComputerOrder(turn, 0, orders[0]), SrvOrderVerdict::kAccepted);
+  EXPECT_EQ(zone.atvCounts[ATV_COMBAT], 0) << "on their way";
 }
 
 }  // namespace

@@ -1,0 +1,71 @@
+// A computer chapter's work on the surfaces of its asteroids (SrvAiPlan.h).
+#include <algorithm>
+
+#include "Game/model/GAsteroid.h"
+#include "Game/model/GChapter.h"
+#include "Game/model/GZone.h"
+#include "Game/rules/GGameVar.h"
+#include "server/ai/SrvAiOrders.h"
+#include "server/ai/SrvAiPlan.h"
+#include "server/ai/SrvChapterState.h"
+
+namespace {
+
+// A neighbour of `zone` for which `wanted` holds, or -1.
+template <class Wanted>
+int Neighbour(const CGAsteroid& a, std::uint16_t zone, Wanted&& wanted) {
+  for (std::uint16_t z = 0; z < a.GetZoneCount(); ++z)
+    if (z != zone && a.AreZonesAdjacent(zone, z) != 0 && wanted(*a.GetZone(z))) return z;
+  return -1;
+}
+
+bool Attack(SrvAiPlan& plan, const CGAsteroid& a, const CGZone& zone) {
+  const std::uint8_t combat = zone.atvCounts[ATV_COMBAT];
+  if (plan.level.aggression <= 0 || combat == 0) return false;
+  const int target = Neighbour(a, zone.index, [&](const CGZone& z) {
+    return z.owner < kMaxChapters && !SrvSameSide(plan.world, plan.chapter, z.owner);
+  });
+  if (target < 0) return false;
+  plan.orders.push_back(SrvAiZoneMove(plan.chapter, a.id, zone.index, static_cast<std::uint16_t>(target), ATV_COMBAT,
+                                      std::min<std::uint8_t>(combat, 127), true));
+  return true;
+}
+
+bool BuildFacility(SrvAiPlan& plan, const CGAsteroid& a, const CGZone& zone, std::uint32_t facility,
+                   std::uint8_t cost) {
+  // One mining ATV stays behind to work the zone.
+  if ((zone.facilities & facility) != 0 || zone.atvCounts[ATV_MINING] <= cost) return false;
+  plan.orders.push_back(SrvAiZoneFacility(plan.chapter, a.id, zone.index, facility));
+  return true;
+}
+
+bool Spread(SrvAiPlan& plan, const CGAsteroid& a, const CGZone& zone) {
+  if (zone.atvCounts[ATV_MINING] < 2) return false;
+  const int target = Neighbour(a, zone.index, [](const CGZone& z) { return z.owner == kZoneNobody && z.atvLimit > 0; });
+  if (target < 0) return false;
+  plan.orders.push_back(
+      SrvAiZoneMove(plan.chapter, a.id, zone.index, static_cast<std::uint16_t>(target), ATV_MINING, 1, false));
+  return true;
+}
+
+}  // namespace
+
+void SrvAiWorkZones(SrvAiPlan& plan) {
+  const std::uint16_t home = plan.world.Chapter(plan.chapter)->homeAsteroid;
+  for (std::uint16_t i = 0; i < CGSolarDB::GetAsteroidCount(); ++i) {
+    const CGAsteroid* a = plan.world.solar.GetAsteroid(i);
+    if (a == nullptr) continue;
+    bool storeOrdered = i == home || plan.world.poolDB.GetStorageFacilities(i) != 0 || a->owner != plan.chapter;
+    for (std::uint16_t z = 0; z < a->GetZoneCount(); ++z) {
+      const CGZone* zone = a->GetZone(z);
+      if (zone == nullptr || zone->owner != plan.chapter) continue;
+      if (Attack(plan, *a, *zone)) continue;
+      if (!storeOrdered && BuildFacility(plan, *a, *zone, FACILITY_STORAGE, g_gameVariables.costStorageFacility)) {
+        storeOrdered = true;
+        continue;
+      }
+      if (BuildFacility(plan, *a, *zone, FACILITY_MINING, g_gameVariables.costMiningFacility)) continue;
+      Spread(plan, *a, *zone);
+    }
+  }
+}
