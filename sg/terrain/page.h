@@ -112,6 +112,15 @@ SGError SGSceneUnrefTextures(SGScene* scene, std::uint32_t key);
 // Reads one named level of the page's set again: SG_ERROR_INST_INDEX past the
 // set's levels, SG_ERROR_PAGE_MISSING for an unnamed level that is empty.
 SGError SGPageLoadTexLOD(SGScene* scene, SGPage* page, std::uint32_t lod);
+// The set of `key` becomes the page's (when it is not already) and that level is read.
+SGError SGPageLoadTexLODByKey(SGScene* scene, SGPage* page, std::uint32_t key, std::uint32_t lod);
+// Frees one level of a set and empties its slot: SG_ERROR_INST_INDEX past the set's levels.
+SGError ISGTexInfoReleaseLOD(SGScene* scene, SGPageTexInfo* pti, std::uint32_t lod);
+SGError SGPageReleaseTexLOD(SGScene* scene, SGPage* page, std::uint32_t lod);
+SGError SGSceneReleaseTexLOD(SGScene* scene, std::uint32_t key, std::uint32_t lod);
+// Drops one reference of the set of `key`; the last frees the set with its
+// levels and names and takes the key out of the table (no page may hold it).
+SGError SGSceneReleaseTextures(SGScene* scene, std::uint32_t key);
 
 // The page index and cache.
 // Finds the page at a location (taken modulo the world size); with find flag 1

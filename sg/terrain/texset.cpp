@@ -202,3 +202,59 @@ SGError SGPageLoadTexLOD(SGScene* scene, SGPage* page, std::uint32_t lod) {
   pti->ptiTexLODs[lod] = txm;
   return SGContextPrepareTexture(scene->scnContext, txm);
 }
+
+SGError SGPageLoadTexLODByKey(SGScene* scene, SGPage* page, std::uint32_t key, std::uint32_t lod) {
+  SGPageTexInfo* pti = nullptr;
+  const SGError err = FindSet(scene, key, &pti);
+  if (err != SG_ERROR_NONE) {
+    return err;
+  }
+  if (page->pagTextureInfo != pti) {
+    SGPageDetachTextures(scene, page);
+    page->pagTextureInfo = pti;
+    pti->ptiRefCnt += 1;
+  }
+  return SGPageLoadTexLOD(scene, page, lod);
+}
+
+SGError ISGTexInfoReleaseLOD(SGScene*, SGPageTexInfo* pti, std::uint32_t lod) {
+  if (lod >= pti->ptiNumTexLODs) {
+    return SG_ERROR_INST_INDEX;
+  }
+  SGTextureMapRelease(pti->ptiTexLODs[lod]);
+  pti->ptiTexLODs[lod] = nullptr;
+  return SG_ERROR_NONE;
+}
+
+SGError SGPageReleaseTexLOD(SGScene* scene, SGPage* page, std::uint32_t lod) {
+  return page->pagTextureInfo == nullptr ? SG_ERROR_PAGE_MISSING
+                                         : ISGTexInfoReleaseLOD(scene, page->pagTextureInfo, lod);
+}
+
+SGError SGSceneReleaseTexLOD(SGScene* scene, std::uint32_t key, std::uint32_t lod) {
+  SGPageTexInfo* pti = nullptr;
+  const SGError err = FindSet(scene, key, &pti);
+  return err != SG_ERROR_NONE ? err : ISGTexInfoReleaseLOD(scene, pti, lod);
+}
+
+SGError SGSceneReleaseTextures(SGScene* scene, std::uint32_t key) {
+  SGPageTexInfo* pti = nullptr;
+  const SGError err = FindSet(scene, key, &pti);
+  if (err != SG_ERROR_NONE) {
+    return err;
+  }
+  if (pti->ptiRefCnt > 1) {
+    pti->ptiRefCnt -= 1;
+    return SG_ERROR_NONE;
+  }
+  // The last user: the set and its names go with every level, the caller's too.
+  for (std::uint32_t i = 0; i < pti->ptiNumTexLODs; ++i) {
+    SGTextureMapRelease(pti->ptiTexLODs[i]);
+    SGFree(pti->ptiNames[i]);
+  }
+  SGHashRemove(scene->scnTextureTable, key);
+  SGFree(pti->ptiTexLODs);
+  SGFree(pti->ptiNames);
+  SGFree(pti);
+  return SG_ERROR_NONE;
+}

@@ -264,3 +264,36 @@ TEST_F(Heights, TextureLinesLoadTheirFilesWithTheFirstPage) {
 
 }  // namespace
 }  // namespace terraintest
+
+namespace terraintest {
+namespace {
+
+TEST_F(Heights, TextureLevelsAreReleasedAndReadAgainByKey) {
+  World w;
+  w.files = {HeightFile(17, Flat(17, 1))};
+  w.moreLines = "TEXTURE 7 2 fine.tex coarse.tex\n";
+  drive_.Write("fine.tex", TextureFile(64, 5));
+  drive_.Write("coarse.tex", TextureFile(16, 6));
+  Open(w);
+  SGPage* page = nullptr;
+  ASSERT_EQ(SGSceneLoadPage(Scene(), 0, 0, 0, 0, &page), SG_ERROR_NONE);  // texture set 0
+  ASSERT_EQ(SGPageLoadTexLODByKey(Scene(), page, 7, 1), SG_ERROR_NONE);
+  SGPageTexInfo* pti = page->pagTextureInfo;
+  EXPECT_EQ(pti->ptiRefCnt, 1u);
+  EXPECT_EQ(pti->ptiTexLODs[0], nullptr);
+  ASSERT_NE(pti->ptiTexLODs[1], nullptr);
+  EXPECT_EQ(SGSceneReleaseTexLOD(Scene(), 7, 1), SG_ERROR_NONE);
+  EXPECT_EQ(pti->ptiTexLODs[1], nullptr);
+  EXPECT_EQ(SGSceneReleaseTexLOD(Scene(), 7, 2), SG_ERROR_INST_INDEX);
+  ASSERT_EQ(SGPageLoadTexLOD(Scene(), page, 1), SG_ERROR_NONE);
+  EXPECT_EQ(pti->ptiTexLODs[1]->txmSize.u[0], 16u);
+  EXPECT_EQ(SGPageReleaseTexLOD(Scene(), page, 1), SG_ERROR_NONE);
+  // The page lets go; the scene's own reference on set 7 goes last and takes the key with it.
+  ASSERT_EQ(SGSceneRefTextures(Scene(), 7), SG_ERROR_NONE);
+  ISGSceneFreePage(Scene(), page);
+  EXPECT_EQ(SGSceneReleaseTextures(Scene(), 7), SG_ERROR_NONE);
+  EXPECT_EQ(SGSceneReleaseTextures(Scene(), 7), SG_ERROR_HASH_NOT_FOUND);
+}
+
+}  // namespace
+}  // namespace terraintest
