@@ -308,6 +308,11 @@ double ISGWrapPeriodsUp(double x, double period) {
     return 0.0;
   }
   double k = std::ceil(-x / period);
+  // So many periods away that one period more or less is lost in the rounding
+  // of k: the estimate stands, as the corrections below would never end.
+  if (k >= 4503599627370496.0) {
+    return k;
+  }
   while (x + k * period < 0.0) {
     k += 1.0;
   }

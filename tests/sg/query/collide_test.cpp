@@ -173,6 +173,10 @@ TEST_F(Collide, ContactsAcrossTheWorldSeam) {
   EXPECT_DOUBLE_EQ(inside[0], 998.75);
   EXPECT_DOUBLE_EQ(inside[1], 500.0);
   EXPECT_DOUBLE_EQ(inside[2], 3.0);
+  // Offsets absurdly far outside the world wrap at once instead of period by period.
+  for (const double far : {-2.28106e21, 1.67489e27, -8.22386e27}) {
+    EXPECT_TRUE(std::isfinite(ISGWrapAxis(far, 0.0, 3239.34, nullptr, 0)));
+  }
 }
 
 TEST_F(Collide, ConeFindsWhatLiesAheadWithinItsAngle) {
