@@ -2,6 +2,7 @@
 // every order they give is taken, and a victory condition ends it.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -28,41 +29,45 @@ std::string ReadAll(const std::string& path) {
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-TEST(SrvComputerGame, TwoHundredTurnsOfComputerChaptersEndByAVictoryCondition) {
-  const std::string logPath = testing::TempDir() + "srv_computer_game.log";
-  std::remove(logPath.c_str());
-  const srv_ai_test::GameVariablesScope variables;
+// A game of computer chapters only: player 1 sets it up and starts it, then
+// leaves its chapter to the server; player 2 watches, holding none. Plays
+// until the game ends or `turns` have passed; the log goes to `logPath`.
+struct ComputerGame {
+  srv_ai_test::GameVariablesScope variables;
   Silence out;
   SrvLog log;
-  ASSERT_TRUE(log.Open(logPath));
-  SrvGame game(out, log, nullptr, 2024, testing::TempDir());
-  const auto hulls = rulesdata::CompileHulls(srv_ai_test::SourceText("data/rules/hulls.txt"));
-  const auto modules = rulesdata::CompileModules(srv_ai_test::SourceText("data/rules/modules.txt"));
-  ASSERT_TRUE(game.UseRules(hulls.bytes, modules.bytes));
+  SrvGame game{out, log, nullptr, 2024, testing::TempDir()};
 
-  // Player 1 sets the game up and starts it, then leaves its chapter to the
-  // server; player 2 watches, holding none.
-  game.PlayerJoined(1);
-  game.PlayerJoined(2);
-  SrvSetup setup;
-  setup.config.SetU16(14, 3);
-  setup.config.SetU16(16, 80);
-  setup.config.SetU16(18, 0);
-  setup.config.SetU16(20, 1 | 2 | 4 | 8 | 16);
-  setup.config.SetU16(22, 150);
-  setup.settings.SetU16(12, 2);
-  ASSERT_TRUE(game.Receive(1, Bytes(setup.config)));
-  ASSERT_TRUE(game.Receive(1, Bytes(setup.settings)));
-  PacketImage<48> claim(PKT_CHAPTER_CLAIM);
-  ASSERT_TRUE(game.Receive(1, Bytes(claim)));
-  PacketImage<12> autosaveOff(PKT_AUTOSAVE);
-  ASSERT_TRUE(game.Receive(1, Bytes(autosaveOff)));
-  ASSERT_TRUE(game.Receive(1, Bytes(PacketImage<12>(PKT_START))));
-  game.PlayerLeft(1);
+  ComputerGame(const std::string& logPath, int turns) {
+    std::remove(logPath.c_str());
+    EXPECT_TRUE(log.Open(logPath));
+    const auto hulls = rulesdata::CompileHulls(srv_ai_test::SourceText("data/rules/hulls.txt"));
+    const auto modules = rulesdata::CompileModules(srv_ai_test::SourceText("data/rules/modules.txt"));
+    EXPECT_TRUE(game.UseRules(hulls.bytes, modules.bytes));
+    game.PlayerJoined(1);
+    game.PlayerJoined(2);
+    SrvSetup setup;
+    setup.config.SetU16(14, 3);
+    setup.config.SetU16(16, 80);
+    setup.config.SetU16(18, 0);
+    setup.config.SetU16(20, 1 | 2 | 4 | 8 | 16);
+    setup.config.SetU16(22, 150);
+    setup.settings.SetU16(12, 2);
+    EXPECT_TRUE(game.Receive(1, Bytes(setup.config)));
+    EXPECT_TRUE(game.Receive(1, Bytes(setup.settings)));
+    EXPECT_TRUE(game.Receive(1, Bytes(PacketImage<48>(PKT_CHAPTER_CLAIM))));
+    EXPECT_TRUE(game.Receive(1, Bytes(PacketImage<12>(PKT_AUTOSAVE))));  // autosave off
+    EXPECT_TRUE(game.Receive(1, Bytes(PacketImage<12>(PKT_START))));
+    game.PlayerLeft(1);
+    for (int t = 0; t < turns && !game.Ended(); ++t) game.EndTurnNow();
+  }
+};
 
-  for (int t = 0; t < 200 && !game.Ended(); ++t) game.EndTurnNow();
-  ASSERT_TRUE(game.Ended()) << "still running after 200 turns";
-  EXPECT_LE(game.World().turn, 150u) << "the game length ends it at the latest";
+TEST(SrvComputerGame, TwoHundredTurnsOfComputerChaptersEndByAVictoryCondition) {
+  const std::string logPath = testing::TempDir() + "srv_computer_game.log";
+  const ComputerGame played(logPath, 200);
+  ASSERT_TRUE(played.game.Ended()) << "still running after 200 turns";
+  EXPECT_LE(played.game.World().turn, 150u) << "the game length ends it at the latest";
   const std::string text = ReadAll(logPath);
   const std::size_t over = text.find("game over by condition ");
   ASSERT_NE(over, std::string::npos);
@@ -72,6 +77,18 @@ TEST(SrvComputerGame, TwoHundredTurnsOfComputerChaptersEndByAVictoryCondition) {
   EXPECT_GE(winners, 1u);
   EXPECT_LT(winners, 15u) << "the scores tell the chapters apart";
   EXPECT_EQ(text.find("refused"), std::string::npos) << text.substr(0, 2000);
+}
+
+TEST(SrvComputerGame, TheSameSeedPlaysTheSameGame) {
+  const std::string logPath = testing::TempDir() + "srv_computer_replay.log";
+  std::array<std::uint32_t, kMaxChapters> first{};
+  {
+    const ComputerGame played(logPath, 40);
+    first = played.game.World().scores;
+  }
+  const ComputerGame again(logPath, 40);
+  EXPECT_EQ(again.game.World().scores, first);
+  EXPECT_NE(first, (std::array<std::uint32_t, kMaxChapters>{}));
 }
 
 }  // namespace
