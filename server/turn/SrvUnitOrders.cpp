@@ -12,6 +12,7 @@
 #include "Game/model/GZone.h"
 #include "Game/net/Packets.h"
 #include "Game/rules/GRulesPackets.h"
+#include "Game/rules/GModuleDB.h"
 #include "Game/rules/GUnitTem.h"
 #include "server/SrvUnitPackets.h"
 #include "server/turn/SrvOrderSteps.h"
@@ -183,6 +184,44 @@ void RemoveUnit(SrvTurnContext& turn, CGUnit& unit) {
   turn.TellAll(BuildUnitDeletedPacket(id));
 }
 
+// The power a turn of the order takes, as the client reckons it: drives
+// eight times their use for moves, the working modules' use for the rest.
+std::int32_t PowerPerTurn(const CGUnit& unit, std::uint32_t type) {
+  auto use = [&](int moduleType) {
+    return static_cast<std::int32_t>(unit.GetModulePowerUse(moduleType, kAllSlots, kAllSlots));
+  };
+  switch (type) {
+    case ORDER_MOVE_TO_LOCATION:
+    case ORDER_GO_TO_UNIT:
+    case ORDER_MOVE_TO_ASTEROID:
+    case ORDER_MOVE_NEXT_TO_ASTEROID:
+    case ORDER_RETREAT:
+    case ORDER_DELAYED_MOVE:
+    case ORDER_FOLLOW_FRIEND:
+      return use(MODULE_PROPULSION) * 8;
+    case ORDER_BUILD_ATVS:
+    case ORDER_LAND_ATVS:
+    case ORDER_RECOVER_ATVS:
+      return use(MODULE_TRANSPORT);
+    case ORDER_BUILD_SHIP:
+    case ORDER_MODIFY_SHIP:
+    case ORDER_BUILD_OR_REPAIR_SHIP:
+      return use(MODULE_CONSTRUCTION);
+    case ORDER_SCAN_ASTEROID:
+    case ORDER_SCAN_SHIP:
+      return use(MODULE_SCOUT);
+    default:
+      return 0;
+  }
+}
+
+void SpendPower(SrvTurnContext& turn, CGUnit& unit, std::uint32_t type) {
+  const std::int32_t spent = std::min(PowerPerTurn(unit, type), std::max(unit.power, 0));
+  if (spent <= 0) return;
+  unit.power -= spent;
+  turn.Tell(static_cast<std::uint16_t>(unit.GetChapter()), BuildUnitPowerPacket(unit));
+}
+
 // Orders that hostile units carry out against each other are the battles'.
 bool IsBattleOrder(std::uint32_t type) {
   return type == ORDER_ATTACK_UNIT || type == ORDER_DEFEND || type == ORDER_ATTACK_ENEMY_AT_ASTEROID ||
@@ -238,9 +277,10 @@ bool SrvMoveTowardAsteroid(SrvTurnContext& turn, CGUnit& unit, std::uint16_t ast
   return false;
 }
 
-void SrvAdvanceUnitOrder(SrvTurnContext& turn, CGUnit& unit) {
+namespace {
+
+void AdvanceOrder(SrvTurnContext& turn, CGUnit& unit) {
   UnitOrder* order = unit.GetOrder(0);
-  if (order == nullptr || IsBattleOrder(order->type)) return;
   switch (order->type) {
     case ORDER_MOVE_TO_ASTEROID:
     case ORDER_RETREAT:
@@ -320,4 +360,17 @@ void SrvAdvanceUnitOrder(SrvTurnContext& turn, CGUnit& unit) {
       return;
   }
   SrvFinishFirstOrder(turn, unit, 1);
+}
+
+}  // namespace
+
+void SrvAdvanceUnitOrder(SrvTurnContext& turn, CGUnit& unit) {
+  const UnitOrder* order = unit.GetOrder(0);
+  if (order == nullptr || IsBattleOrder(order->type)) return;
+  const std::uint32_t type = order->type, id = unit.id;
+  AdvanceOrder(turn, unit);
+  // The turn's work is paid after it, so that the step the client predicted
+  // with the unit's power is the one taken.
+  std::uint16_t at = 0;
+  if (CGUnit* still = turn.world.pieces->FindUnit(id, &at)) SpendPower(turn, *still, type);
 }
