@@ -2,12 +2,49 @@
 // starts and blends, and the blended heights of terrain vertices.
 
 #include <cmath>
+#include <cstring>
 
 #include "sg/core/malloc.h"
 #include "sg/core/sgassert.h"
 #include "sg/render/renderer.h"
 #include "sg/scene/scene.h"
 #include "sg/terrain/lod.h"
+
+namespace {
+
+// The record's level starts, spans and blends from its distance-to-level table (taken over).
+void FillLevels(SGLODState* lod, std::uint32_t* lut, std::uint32_t n) {
+  lod->lodLUT = lut;
+  lod->lodLUTLen = n;
+  lod->lodBlendFrac = 1.f;
+  lod->lodBlendFracRecip = 1.f;
+  for (float& d : lod->lodDist) {
+    d = -1.f;
+  }
+  lod->lodFirst = lut[0];
+  lod->lodDist[lod->lodFirst] = 0.f;
+  for (std::uint32_t i = 1; i < n; ++i) {
+    ISG_ASSERT(lut[i] >= lut[i - 1], "lod.c");
+    for (std::uint32_t level = lut[i - 1] + 1; level <= lut[i]; ++level) {
+      lod->lodDist[level] = static_cast<float>(i);
+    }
+  }
+  lod->lodLast = lut[n - 1];
+  for (std::uint32_t level = lod->lodFirst; level < lod->lodLast; ++level) {
+    const float diff = lod->lodDist[level + 1] - lod->lodDist[level];
+    lod->lodInvDist[level] = diff > 0.f ? 1.f / diff : (level > 0 ? lod->lodInvDist[level - 1] : 0.f);
+    lod->lodBlendStart[level] = lod->lodDist[level] + (1.f - lod->lodBlendFrac) / lod->lodInvDist[level];
+  }
+  lod->lodBlendStart[lod->lodLast] = 1e33f;
+}
+
+void Replace(SGRenderer* rend, SGLODState* lod) {
+  SGFree(rend->renLOD != nullptr ? rend->renLOD->lodLUT : nullptr);
+  SGFree(rend->renLOD);
+  rend->renLOD = lod;
+}
+
+}  // namespace
 
 SGError SGRendererSetLOD(SGRenderer* rend, float value) {
   rend->renLODScale = value;
@@ -65,35 +102,37 @@ SGError ISGLodCreate(SGRenderer* rend, SGScene* scene) {
       break;
     }
   }
-  lod->lodLUT = lut;
-  lod->lodLUTLen = n;
-  lod->lodBlendFrac = 1.f;
-  lod->lodBlendFracRecip = 1.f;
+  FillLevels(lod, lut, n);
   scene->scnLODDist = rend->renLODScale * scene->scnLODScale;
-  for (float& d : lod->lodDist) {
-    d = -1.f;
-  }
-  lod->lodFirst = lut[0];
-  lod->lodDist[lod->lodFirst] = 0.f;
-  for (std::uint32_t i = 1; i < n; ++i) {
-    ISG_ASSERT(lut[i] >= lut[i - 1], "lod.c");
-    for (std::uint32_t level = lut[i - 1] + 1; level <= lut[i]; ++level) {
-      lod->lodDist[level] = static_cast<float>(i);
-    }
-  }
-  lod->lodLast = lut[n - 1];
-  for (std::uint32_t level = lod->lodFirst; level < lod->lodLast; ++level) {
-    const float diff = lod->lodDist[level + 1] - lod->lodDist[level];
-    lod->lodInvDist[level] = diff > 0.f ? 1.f / diff : (level > 0 ? lod->lodInvDist[level - 1] : 0.f);
-    lod->lodBlendStart[level] = lod->lodDist[level] + (1.f - lod->lodBlendFrac) / lod->lodInvDist[level];
-  }
-  lod->lodBlendStart[lod->lodLast] = 1e33f;
   const float page = scene->scnPageSize;
   lod->lodCeilingFactor = (lod->lodDist[maxLOD + 1] - lod->lodDist[maxLOD]) / (4.f * page * page);
   lod->lodDistScale = scene->scnLODDist;
-  SGFree(rend->renLOD != nullptr ? rend->renLOD->lodLUT : nullptr);
-  SGFree(rend->renLOD);
-  rend->renLOD = lod;
+  Replace(rend, lod);
+  return SG_ERROR_NONE;
+}
+
+SGError SGRendererSetLODTable(SGRenderer* rend, const std::uint32_t* table, std::uint32_t length) {
+  if (length == 0 || length > SG_LOD_MAX_LUT) {
+    return SG_ERROR_UNSUPPORTED;
+  }
+  for (std::uint32_t i = 0; i < length; ++i) {
+    if (table[i] >= SG_LOD_MAX_LEVELS || (i > 0 && table[i] < table[i - 1])) {
+      return SG_ERROR_UNSUPPORTED;
+    }
+  }
+  auto* lod = static_cast<SGLODState*>(SGCalloc(1, sizeof(SGLODState)));
+  auto* lut = static_cast<std::uint32_t*>(SGMalloc(static_cast<std::size_t>(length) * sizeof(std::uint32_t)));
+  if (lod == nullptr || lut == nullptr) {
+    SGFree(lod);
+    SGFree(lut);
+    return SG_ERROR_NO_MEMORY;
+  }
+  std::memcpy(lut, table, static_cast<std::size_t>(length) * sizeof(std::uint32_t));
+  FillLevels(lod, lut, length);
+  // A caller's table sets no ceiling on the distance scale.
+  lod->lodCeilingFactor = 1e33f;
+  lod->lodDistScale = rend->renLODScale;
+  Replace(rend, lod);
   return SG_ERROR_NONE;
 }
 

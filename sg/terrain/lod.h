@@ -72,6 +72,9 @@ SGError SGRendererGetLODDistFactor(const SGRenderer* rend, float* out);
 // Builds renLOD for the scene (renLODScale <= 0 is first derived from the page
 // size and resolution): 0, 1, SG_ERROR_UNSUPPORTED when the table cannot be held.
 SGError ISGLodCreate(SGRenderer* rend, SGScene* scene);
+// Replaces renLOD by one built from the caller's distance-to-level table
+// (copied; non-decreasing levels below 16): 0, 1, SG_ERROR_UNSUPPORTED.
+SGError SGRendererSetLODTable(SGRenderer* rend, const std::uint32_t* table, std::uint32_t length);
 // Frees renLOD; null renderer record accepted.
 SGError ISGLodDestroy(SGRenderer* rend);
 // Level (and, when `fraction` is given, the blend towards the next) at a horizontal offset from the eye.

@@ -67,6 +67,23 @@ TEST_F(Lod, DistanceTableIsBoundedAndRefusedWhenTooLarge) {
   EXPECT_EQ(rend_->renLOD, kept);
 }
 
+TEST_F(Lod, CallersTableGivesTheLevelsAndIsChecked) {
+  const std::uint32_t table[] = {0, 0, 1, 1, 1, 3, 3, 4};
+  ASSERT_EQ(SGRendererSetLODTable(rend_, table, 8), SG_ERROR_NONE);
+  const SGLODState* lod = rend_->renLOD;
+  EXPECT_EQ(lod->lodDist[1], 2.f);
+  EXPECT_EQ(lod->lodDist[2], 5.f);  // skipped levels start where the next one does
+  EXPECT_EQ(lod->lodDist[3], 5.f);
+  EXPECT_EQ(lod->lodDist[4], 7.f);
+  EXPECT_EQ(lod->lodLast, 4u);
+  EXPECT_FLOAT_EQ(lod->lodInvDist[2], lod->lodInvDist[1]);  // no span of its own: the previous one's
+  const std::uint32_t falling[] = {0, 2, 1};
+  EXPECT_EQ(SGRendererSetLODTable(rend_, falling, 3), SG_ERROR_UNSUPPORTED);
+  const std::uint32_t tooDeep[] = {0, 16};
+  EXPECT_EQ(SGRendererSetLODTable(rend_, tooDeep, 2), SG_ERROR_UNSUPPORTED);
+  EXPECT_EQ(rend_->renLOD, lod);
+}
+
 TEST_F(Lod, ChoiceFollowsSquaredDistanceWithBlendAndClamps) {
   ASSERT_EQ(ISGLodCreate(rend_, scene_), SG_ERROR_NONE);
   rend_->renLOD->lodDistScale = 1.f;
