@@ -13,6 +13,10 @@ int SrvControlledAsteroids(const SrvWorld& world, std::uint16_t chapter) {
   return n;
 }
 
+int SrvVotesHeld(const SrvWorld& world, std::uint16_t chapter) {
+  return SrvInPlay(world, chapter) ? SrvControlledAsteroids(world, chapter) : 0;
+}
+
 bool SrvSameSide(const SrvWorld& world, std::uint16_t a, std::uint16_t b) {
   if (a == b) return world.HasChapter(a);
   const CGChapter* ca = world.Chapter(a);

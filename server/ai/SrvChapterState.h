@@ -16,8 +16,11 @@ constexpr std::uint32_t kSrvChapterImperator = 2;
 // The chapter takes part in the game and has not been eliminated; null is not.
 bool SrvInPlay(const CGChapter* chapter);
 bool SrvInPlay(const SrvWorld& world, std::uint16_t chapter);
-// Asteroids the chapter controls (one vote each in its guild).
+// Asteroids the chapter controls.
 int SrvControlledAsteroids(const SrvWorld& world, std::uint16_t chapter);
+// The votes a chapter holds in its guild: one per asteroid it controls while
+// it is in play, none once it is out.
+int SrvVotesHeld(const SrvWorld& world, std::uint16_t chapter);
 // Two chapters on one side: the same chapter, or members of one guild of
 // which neither is a renegade and both are in the same interregnum camp.
 bool SrvSameSide(const SrvWorld& world, std::uint16_t a, std::uint16_t b);

@@ -12,8 +12,7 @@ SrvGuildTally SrvTallyGuild(const SrvWorld& world, int guild) {
   SrvGuildTally t;
   t.members = world.chaptersPerGuild;
   for (int s = 0; s < t.members; ++s) {
-    const auto number = static_cast<std::uint16_t>(guild * 8 + s);
-    if (SrvInPlay(world, number)) t.held[s] = static_cast<std::uint16_t>(SrvControlledAsteroids(world, number));
+    t.held[s] = static_cast<std::uint16_t>(SrvVotesHeld(world, static_cast<std::uint16_t>(guild * 8 + s)));
     t.total = static_cast<std::uint16_t>(t.total + t.held[s]);
   }
   for (int voter = 0; voter < t.members; ++voter) {
