@@ -60,6 +60,13 @@ bool TargetsAsteroid(std::uint32_t type) {
   }
 }
 
+// Orders whose joint work on two units' modules this server does not carry
+// out: taken, they would be paid for and then fail.
+bool IsUncarriedOrder(std::uint32_t type) {
+  return type == ORDER_SCRAP_UNIT || type == ORDER_MODIFY_SHIP || type == ORDER_REPAIR ||
+         type == ORDER_REPAIR_UNIT || type == ORDER_REBUILD_UNIT;
+}
+
 // Orders no player may give: the server's own states of a unit.
 bool IsServerOnlyOrder(std::uint32_t type) {
   return type == ORDER_STUNNED || type == ORDER_BE_CONSTRUCTED || type == ORDER_GET_REPAIRED ||
@@ -86,6 +93,7 @@ SrvOrderVerdict TakeUnitOrder(SrvWorld& world, std::uint16_t chapter, std::span<
   if (own.unit == nullptr) return own.verdict;
   CGUnit& unit = *own.unit;
   if (order.type >= kOrderTypeCount || IsServerOnlyOrder(order.type)) return SrvOrderVerdict::kBadOrder;
+  if (IsUncarriedOrder(order.type)) return SrvOrderVerdict::kNotCarriedOut;
   if (order.insertMode != kInsertReplace && order.insertMode != kInsertAppend && order.insertMode != kInsertFront)
     return SrvOrderVerdict::kBadOrder;
   if (!unit.IsOperational() && order.type != ORDER_DECOMMISSION) return SrvOrderVerdict::kUnoperational;
@@ -280,6 +288,8 @@ const char* SrvOrderVerdictText(SrvOrderVerdict verdict) {
       return "no such target";
     case SrvOrderVerdict::kCannotAfford:
       return "the pool cannot pay for it";
+    case SrvOrderVerdict::kNotCarriedOut:
+      return "an order this server does not carry out";
   }
   return "refused";
 }

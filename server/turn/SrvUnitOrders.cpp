@@ -123,18 +123,25 @@ void LandAtvs(SrvTurnContext& turn, CGUnit& unit, UnitOrder& order) {
   turn.Tell(chapter, BuildAtvCargoPacket(unit));
 }
 
+// The ATVs come aboard from the chapter's zones: per zone as the recovery
+// block asks when the order carries one, else the head's count of each kind
+// from the zones in their order. No more than the hold takes.
 void RecoverAtvs(SrvTurnContext& turn, CGUnit& unit, const UnitOrder& order) {
   CGAsteroid* a = turn.world.solar.GetAsteroid(order.ZoneAsteroid());
-  if (a == nullptr || !order.recovery) return;
+  if (a == nullptr) return;
   const auto chapter = static_cast<std::uint8_t>(unit.GetChapter());
+  int wanted[kAtvKinds] = {};
+  for (int kind = 0; kind < kAtvKinds; ++kind) wanted[kind] = std::max<int>(order.ZoneAtvCount(kind), 0);
   for (int zone = 0; zone < kZonesPerAsteroid; ++zone) {
     CGZone* z = a->GetZone(static_cast<std::uint16_t>(zone));
     if (z == nullptr || z->owner != chapter) continue;
     for (int kind = 0; kind < kAtvKinds; ++kind) {
-      const int n = std::min<int>({order.recovery->Count(zone, kind), z->atvCounts[kind], unit.GetFreeAtvCapacity()});
+      const int asked = order.recovery ? order.recovery->Count(zone, kind) : wanted[kind];
+      const int n = std::min<int>({asked, z->atvCounts[kind], unit.GetFreeAtvCapacity(), 127});
       if (n <= 0) continue;
       z->AddAtvs(static_cast<std::uint8_t>(kind), static_cast<std::int8_t>(-n), 0);
       unit.AddAtvs(kind, static_cast<std::uint32_t>(n));
+      wanted[kind] -= n;
     }
   }
   turn.TellAll(BuildAsteroidPacket(*a));
@@ -355,7 +362,8 @@ void AdvanceOrder(SrvTurnContext& turn, CGUnit& unit) {
       break;
     default:
       // Modifications, repairs, rebuilds and scrapping need the two units'
-      // joint work on modules, which this server does not carry out yet.
+      // joint work on modules, which this server does not carry out yet (the
+      // intake refuses them; a saved game's may still be queued).
       SrvFinishFirstOrder(turn, unit, ORDERFAIL_UNIMPLEMENTED);
       return;
   }

@@ -436,3 +436,37 @@ TEST(SrvShipTrade, TheHighestSealedBidBuysTheShipAndTheOthersGetTheirsBack) {
   EXPECT_GE(out.Count(PKT_SHIP_OFFER_WITHDRAWN), 1u);
   EXPECT_EQ(world.guilds->GetGuild(1)->FindShipOffer(shipId), nullptr);
 }
+
+TEST_F(SrvOrders, AtvsBuiltAboardLandOnAFreeZoneAndComeBackAboard) {
+  CGUnit* unit = UnitOf(kMine);
+  const std::uint16_t home = unit->location.asteroid;
+  UnitOrder build;
+  build.type = ORDER_BUILD_ATVS;
+  build.head[0] = 2;
+  ASSERT_TRUE(Order(*unit, build));
+  for (int t = 0; t < 20 && unit->atvCargo[0] == 0; ++t) EndTurn();
+  ASSERT_EQ(unit->atvCargo[0], 2);
+
+  UnitOrder land;
+  land.type = ORDER_LAND_ATVS;
+  land.head[5] = static_cast<std::uint8_t>(home);
+  land.landing = std::make_unique<LandingBlock>();
+  land.landing->Count(0, 3) = 2;
+  land.landing->Count(1, 3) = 1;
+  EXPECT_FALSE(Order(*unit, land)) << "one more than the hold carries";
+  land.landing->Count(1, 3) = 0;
+  ASSERT_TRUE(Order(*unit, land));
+  EXPECT_EQ(unit->atvCargo[0], 0) << "they leave the hold with the order";
+  const CGZone* zone = World().solar.GetAsteroid(home)->GetZone(3);
+  for (int t = 0; t < 20 && unit->GetOrderCount() > 0; ++t) EndTurn();
+  EXPECT_EQ(zone->owner, kMine);
+  EXPECT_EQ(zone->atvCounts[0], 2);
+
+  UnitOrder recover;
+  recover.type = ORDER_RECOVER_ATVS;
+  recover.head[0] = 1;
+  recover.head[5] = static_cast<std::uint8_t>(home);
+  ASSERT_TRUE(Order(*unit, recover));
+  for (int t = 0; t < 20 && unit->GetOrderCount() > 0; ++t) EndTurn();
+  EXPECT_EQ(unit->atvCargo[0], 1);
+}
