@@ -119,13 +119,14 @@ TEST_F(SrvLoopback, HostilePacketsAreRefusedAndTheServerKeepsAnswering) {
 
 namespace {
 
-// The solar-system block of a server file: after the fixed header (125
-// bytes) and the 40 chapter names.
-std::vector<std::uint8_t> ServerSolarBlock(const std::filesystem::path& file) {
+// Block `index` of a server file (0 the solar system, 1 the guilds, 2 the
+// rest of the world): after the fixed header (125 bytes) and the 40 chapter names.
+std::vector<std::uint8_t> ServerBlock(const std::filesystem::path& file, int index) {
   std::ifstream in(file, std::ios::binary);
   const std::vector<std::uint8_t> all((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   std::size_t at = 125;
   for (int c = 0; c < 40 && at < all.size(); ++c) at += 1 + all[at];
+  for (int skip = 0; skip < index && at + 4 <= all.size(); ++skip) at += 4 + ReadU32(all, at);
   if (at + 4 > all.size()) return {};
   const std::uint32_t n = ReadU32(all, at);
   if (at + 4 + n > all.size()) return {};
@@ -219,6 +220,17 @@ TEST_F(SrvLoopback, TheClientModelAgreesWithTheServerAfterEveryTurn) {
     ParseOrderPacket(image.bytes, &p);
     return p;
   }());
+  // Then, paid now from the home pool, ATVs built aboard once it is there.
+  UnitOrder atvs;
+  atvs.type = ORDER_BUILD_ATVS;
+  atvs.head[0] = 1;
+  SendTo(client, me.id, server, BuildOrderPacket(unit->id, atvs, kInsertAppend));
+  unit->AddOrderFromPacket([&] {
+    OrderPacket p;
+    const auto image = BuildOrderPacket(unit->id, atvs, kInsertAppend);
+    ParseOrderPacket(image.bytes, &p);
+    return p;
+  }());
   const std::uint32_t unitId = unit->id;
   for (std::uint32_t turn = 0; turn < 10; ++turn) {
     std::uint16_t at = 0;
@@ -226,8 +238,9 @@ TEST_F(SrvLoopback, TheClientModelAgreesWithTheServerAfterEveryTurn) {
     ASSERT_NE(mine, nullptr);
     EXPECT_EQ(mine->location.asteroid == target, turn >= eta) << "turn " << turn;
     if (turn < eta) {
-      EXPECT_EQ(mine->GetOrderCount(), 1) << "turn " << turn;
+      EXPECT_EQ(mine->GetOrderCount(), 2) << "turn " << turn;
     }
+    EXPECT_EQ(mine->atvCargo[0], mine->GetOrderCount() == 0 ? 1 : 0) << "turn " << turn;
     PacketImage<16> end(PKT_END_TURN);
     end.Put<std::uint32_t>(8, turn);
     SendTo(client, me.id, server, end);
@@ -243,12 +256,21 @@ TEST_F(SrvLoopback, TheClientModelAgreesWithTheServerAfterEveryTurn) {
     SendTo(client, me.id, server, save);
     ASSERT_TRUE(WaitFor(PKT_SAVE_DONE)) << folder.Log();
     apply();
-    const auto block = ServerSolarBlock(folder.dir / name);
+    const auto block = ServerBlock(folder.dir / name, 0);
     CGSolarDB theirs;
     BlockReader r(block);
     ASSERT_EQ(theirs.Load(r), LoadStatus::kOk);
     ASSERT_EQ(SharedSolarImage(data.solarDB), SharedSolarImage(theirs)) << "turn " << turn;
+    // The world block starts with the pools: the client's home pool is the server's.
+    const auto world = ServerBlock(folder.dir / name, 2);
+    CGPoolDB pools;
+    BlockReader rp(world);
+    ASSERT_EQ(pools.Load(rp), LoadStatus::kOk);
+    for (int m = 0; m < 4; ++m)
+      EXPECT_EQ(data.poolDB.pools[home].amounts[m], pools.pools[home].amounts[m]) << "turn " << turn;
   }
+  std::uint16_t at = 0;
+  EXPECT_EQ(data.pieces.FindUnit(unitId, &at)->atvCargo[0], 1) << "the trip and the building are done";
   g_gameData = nullptr;
   EXPECT_EQ(client.CloseSession(), 0);
   EXPECT_EQ(client.ServerExitCode(), 0);
