@@ -230,3 +230,24 @@ TEST(SrvComputerChapters, ZonesBuildAMiningFacilityAndTheirCombatAtvsAttackANeig
 }
 
 }  // namespace
+
+namespace {
+
+TEST(SrvComputerChapters, AChapterAPlayerHoldsIsLeftToThePlayer) {
+  RulesGame game(1, 40, 1, 2);
+  auto turn = game.Turn();
+  turn.human[0] = true;
+  SrvPlayComputerChapters(turn);
+  auto ordered = [&](std::uint16_t chapter) {
+    for (std::uint16_t at = 0; at <= CGSolarDB::GetAsteroidCount(); ++at)
+      for (std::uint16_t k = 0; const CGUnit* u = game.world.pieces->GetUnitAt(at, chapter, k); ++k)
+        if (u->GetOrderCount() != 0) return true;
+    return false;
+  };
+  EXPECT_FALSE(ordered(0));
+  EXPECT_TRUE(ordered(8));
+  EXPECT_EQ(game.world.research[0].modulePercent, std::vector<std::uint16_t>(game.world.research[0].modulePercent.size(), 0));
+  EXPECT_NE(game.world.research[1].modulePercent, std::vector<std::uint16_t>(game.world.research[1].modulePercent.size(), 0));
+}
+
+}  // namespace
