@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "fuzz/scratch.h"
+#include "fuzz/sg_terrain_files.h"
 #include "sg/core/context.h"
 #include "sg/core/datapath.h"
 #include "sg/query/terrainquery.h"
@@ -34,11 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::uint32_t n = 0;
   const std::uint8_t* heights = nullptr;
   ISGHeightFileParse(data, size, &n, &heights);
-  static SGContext* ctx = [] {
-    SGContext* c = nullptr;
-    SGContextCreate(&c);
-    return c;
-  }();
+  SGContext* ctx = fuzz::TerrainContext();
   SGDataPath* dp = nullptr;
   SGScene* scene = nullptr;
   if (ctx == nullptr || SGDataPathCreate(ctx, "Q:\\", 0, &dp) != SG_ERROR_NONE ||

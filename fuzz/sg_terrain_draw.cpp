@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "fuzz/scratch.h"
+#include "fuzz/sg_terrain_files.h"
 #include "sg/core/datapath.h"
 #include "sg/core/malloc.h"
 #include "sg/fb/framebuffer.h"
@@ -24,15 +25,6 @@
 #include "tests/support/game_frame_buffer.h"
 
 namespace {
-
-std::vector<std::uint8_t> HeightFile(std::uint32_t n) {
-  std::vector<std::uint8_t> b(1 + static_cast<std::size_t>(n) * n);
-  b[0] = static_cast<std::uint8_t>(n);
-  for (std::size_t i = 1; i < b.size(); ++i) {
-    b[i] = static_cast<std::uint8_t>(i * 37 % 251);
-  }
-  return b;
-}
 
 struct Target : quentest::GameFrameBuffer {
   Target() : GameFrameBuffer("FuzzTerrain") {
@@ -74,8 +66,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::size_t textSize = std::min<std::size_t>(data[0] | (static_cast<std::size_t>(data[1]) << 8), size - 2);
   const fuzz::Scratch& scratch = fuzz::Scratch::Get();
   static const std::vector<std::uint8_t> palette = {0, 1, 2, 3, 0};
-  static const std::vector<std::uint8_t> a = HeightFile(17);
-  static const std::vector<std::uint8_t> b = HeightFile(65);
+  static const std::vector<std::uint8_t> a = fuzz::HeightFile(17);
+  static const std::vector<std::uint8_t> b = fuzz::HeightFile(65);
   scratch.Write("p.pal", palette);
   scratch.Write("a.hgt", a);
   scratch.Write("b.hgt", b);

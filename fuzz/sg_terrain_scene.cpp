@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "fuzz/scratch.h"
+#include "fuzz/sg_terrain_files.h"
 #include "sg/core/context.h"
 #include "sg/core/datapath.h"
 #include "sg/query/terrainquery.h"
@@ -16,36 +17,19 @@
 #include "sg/terrain/lod.h"
 #include "sg/terrain/page.h"
 
-namespace {
-
-std::vector<std::uint8_t> HeightFile(std::uint32_t n) {
-  std::vector<std::uint8_t> b(1 + static_cast<std::size_t>(n) * n);
-  b[0] = static_cast<std::uint8_t>(n);
-  for (std::size_t i = 1; i < b.size(); ++i) {
-    b[i] = static_cast<std::uint8_t>(i * 37 % 251);
-  }
-  return b;
-}
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size > 1 << 14) {
     return 0;
   }
   const fuzz::Scratch& scratch = fuzz::Scratch::Get();
   static const std::vector<std::uint8_t> palette = {0, 1, 2, 3, 0};
-  static const std::vector<std::uint8_t> a = HeightFile(17);
-  static const std::vector<std::uint8_t> b = HeightFile(65);
+  static const std::vector<std::uint8_t> a = fuzz::HeightFile(17);
+  static const std::vector<std::uint8_t> b = fuzz::HeightFile(65);
   scratch.Write("p.pal", palette);
   scratch.Write("a.hgt", a);
   scratch.Write("b.hgt", b);
   scratch.Write("s.con", {data, size});
-  static SGContext* ctx = [] {
-    SGContext* c = nullptr;
-    SGContextCreate(&c);
-    return c;
-  }();
+  SGContext* ctx = fuzz::TerrainContext();
   SGDataPath* dp = nullptr;
   SGScene* scene = nullptr;
   SGRenderer* rend = nullptr;

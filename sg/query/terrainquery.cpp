@@ -68,6 +68,12 @@ float Bilinear(const float c[4], const float f[2]) {
   return c[0] * (1.f - fx) * (1.f - fy) + c[1] * fx * (1.f - fy) + c[2] * fx * fy + c[3] * (1.f - fx) * fy;
 }
 
+// The bilinear height of the stored samples at the located point.
+double StoredHeight(const SGScene* scene, const SGTerrainCell& cell) {
+  const float c[4] = {Corner(cell, 0, 0), Corner(cell, 1, 0), Corner(cell, 1, 1), Corner(cell, 0, 1)};
+  return static_cast<double>(Bilinear(c, cell.fraction)) * scene->scnHeightScale;
+}
+
 void Normalise(float n[3]) {
   const float len2 = n[0] * n[0] + n[1] * n[1] + n[2] * n[2];
   if (len2 > 0.f && (len2 < 0.9999f || len2 > 1.0001f)) {
@@ -223,6 +229,13 @@ int TerrainPage(const SGScene* scene, const SGPage* page, const double s[3], con
   return 0;
 }
 
+// The cell under a world point, the scene's origin taken off first.
+SGError LocatePoint(SGScene* scene, const double point[3], SGTerrainCell* out) {
+  double p[3];
+  Local(scene, point, p);
+  return ISGTerrainLocate(scene, p, out);
+}
+
 }  // namespace
 
 SGError ISGTerrainLocate(SGScene* scene, const double point[3], SGTerrainCell* out) {
@@ -234,16 +247,12 @@ SGError ISGTerrainLocateLOD(SGScene* scene, const double point[3], std::uint32_t
 }
 
 SGError ISGTerrainHeight(SGScene* scene, const double point[3], double* height) {
-  double p[3];
-  Local(scene, point, p);
   SGTerrainCell cell{};
-  const SGError err = ISGTerrainLocate(scene, p, &cell);
-  if (err != SG_ERROR_NONE) {
-    return err;
+  const SGError err = LocatePoint(scene, point, &cell);
+  if (err == SG_ERROR_NONE) {
+    *height = StoredHeight(scene, cell);
   }
-  const float c[4] = {Corner(cell, 0, 0), Corner(cell, 1, 0), Corner(cell, 1, 1), Corner(cell, 0, 1)};
-  *height = static_cast<double>(Bilinear(c, cell.fraction)) * scene->scnHeightScale;
-  return SG_HIT_TERRAIN;
+  return err == SG_ERROR_NONE ? SG_HIT_TERRAIN : err;
 }
 
 SGError ISGTerrainHeightOnLOD(SGRenderer* rend, SGScene* scene, const double eye[3], const double point[3],
@@ -276,10 +285,8 @@ SGError ISGTerrainHeightOnLOD(SGRenderer* rend, SGScene* scene, const double eye
 }
 
 SGError ISGTerrainHeightNormal(SGScene* scene, const double point[3], float normal[3], double* height) {
-  double p[3];
-  Local(scene, point, p);
   SGTerrainCell cell{};
-  const SGError err = ISGTerrainLocate(scene, p, &cell);
+  const SGError err = LocatePoint(scene, point, &cell);
   if (err != SG_ERROR_NONE) {
     return err;
   }
@@ -292,8 +299,7 @@ SGError ISGTerrainHeightNormal(SGScene* scene, const double point[3], float norm
   }
   Normalise(normal);
   if (height != nullptr) {
-    const float c[4] = {Corner(cell, 0, 0), Corner(cell, 1, 0), Corner(cell, 1, 1), Corner(cell, 0, 1)};
-    *height = static_cast<double>(Bilinear(c, cell.fraction)) * scene->scnHeightScale;
+    *height = StoredHeight(scene, cell);
   }
   return SG_HIT_TERRAIN;
 }
