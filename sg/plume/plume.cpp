@@ -204,6 +204,12 @@ SGError SGPlumeSetLength(SGPlume* plm, std::uint32_t n) {
 }
 
 SGError SGPlumeAttach(SGPlume* plm, SGInstance* inst) {
+  // One owner at a time: a plume driven through two owners would take its
+  // pooled records twice in a frame.
+  SGInstance* old = plm->plmInstance;
+  if (old != nullptr && old != inst && old->instPlume == plm) {
+    old->instPlume = nullptr;
+  }
   inst->instPlume = plm;
   plm->plmInstance = inst;
   return SG_ERROR_NONE;

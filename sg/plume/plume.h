@@ -116,6 +116,7 @@ SGError SGPlumeDestroy(SGPlume* plm);
 // ring (a running plume starts its trail again). 1 when out of memory (the
 // ring is then empty and plmLength 0).
 SGError SGPlumeSetLength(SGPlume* plm, std::uint32_t n);
+// Attach gives the plume to the instance; a previous owner no longer carries it.
 SGError SGPlumeAttach(SGPlume* plm, SGInstance* inst);
 SGError SGPlumeGetInstance(const SGPlume* plm, SGInstance** out);
 SGError SGInstanceGetPlume(const SGInstance* inst, SGPlume** out);

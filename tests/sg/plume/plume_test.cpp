@@ -256,6 +256,19 @@ TEST_F(PlumeTest, AOneSlotRingKeepsOnlyItsNewestNodeAndDrawsNothing) {
   EXPECT_EQ(Registered(plm), 0u);
 }
 
+TEST_F(PlumeTest, APlumeAttachedToANewOwnerLeavesTheOldOne) {
+  SGPlume* plm = Emitter(0.0, 10.0, 0.0, 12);
+  Fly(plm, 6, 0.5);
+  SGInstance* old = plm->plmInstance;
+  SGInstance* next = Place(Keep(rendertest::Box(0.5f, 0.5f, 0.5f, 1)), {cap_}, 0.0, 12.0, 0.0);
+  SGPlumeAttach(plm, next);
+  // Driven through both owners, the plume would take its records twice in one
+  // frame and list them on the scene's plume list twice, which then never ends.
+  ASSERT_EQ(old->instPlume, nullptr);
+  Fly(plm, 6, 0.5);
+  EXPECT_GT(Registered(plm), 0u);
+}
+
 TEST_F(PlumeTest, AHiddenPlumeAddsNothing) {
   SGPlume* plm = Emitter(0.0, 10.0, 0.0, 12);
   SGPlumeHide(plm);
