@@ -46,15 +46,10 @@ void SrvAdvanceResearch(SrvTurnContext& turn) {
     SrvGuildResearch& r = turn.world.research[static_cast<std::size_t>(g)];
     for (std::size_t m = 0; m < r.modulePercent.size(); ++m) {
       if (!Gain(r.modulePoints[m], r.modulePercent[m])) continue;
-      if (ModuleRecord* record = turn.world.modules->GetRecord(static_cast<int>(m))) record->researchPoints = kResearched;
       TellGuild(turn, g, BuildResearchDonePacket(false, static_cast<std::uint16_t>(m)));
     }
     for (std::size_t h = 0; h < r.hullPercent.size(); ++h) {
       if (!Gain(r.hullPoints[h], r.hullPercent[h])) continue;
-      if (CGHull* hull = turn.world.hulls->GetHull(g, static_cast<int>(h))) {
-        hull->researchPoints = kResearched;
-        hull->available = 1;
-      }
       TellGuild(turn, g, BuildResearchDonePacket(true, static_cast<std::uint16_t>(h)));
     }
   }

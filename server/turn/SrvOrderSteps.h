@@ -21,7 +21,9 @@ void SrvFinishFirstOrder(SrvTurnContext& turn, CGUnit& unit, std::int32_t result
 bool SrvMoveTowardAsteroid(SrvTurnContext& turn, CGUnit& unit, std::uint16_t asteroid);
 
 // Research points for each guild's allocations; finished research is told to
-// the guild's chapters (1501, 1502).
+// the guild's chapters (1501, 1502). The state is the guilds' own
+// (SrvWorld::research): the rules' databases stay as the game began, shared
+// by every guild.
 void SrvAdvanceResearch(SrvTurnContext& turn);
 // Each zone's mining output into its owner's pool; each chapter's income.
 void SrvMineAndEarn(SrvTurnContext& turn);
