@@ -1,11 +1,15 @@
 # The front end's scripted runs, each from the start values of the settings
 # file and compared with its golden captures; they share the installation
-# folder, so they run one at a time.
+# folder with the other runs of the program, so they run alone.
 set(quen_fe_dir ${CMAKE_CURRENT_SOURCE_DIR}/e2e/frontend)
 function(quen_frontend_run name script captures)
+  # Optional: the patterns of the server's log, the lines the settings file keeps.
   set(log "")
-  if(ARGC GREATER 3)
+  if(ARGC GREATER 3 AND ARGV3)
     set(log -DSERVER_LOG=${quen_fe_dir}/${ARGV3})
+  endif()
+  if(ARGC GREATER 4)
+    list(APPEND log -DKEPT=${quen_fe_dir}/${ARGV4})
   endif()
   add_test(NAME Quenbar.FrontEnd${name}
     COMMAND ${CMAKE_COMMAND} -DQUENBAR=$<TARGET_FILE:quenbar> -DSCRIPT=${quen_fe_dir}/${script}
@@ -14,7 +18,7 @@ function(quen_frontend_run name script captures)
       -P ${quen_fe_dir}/run_and_compare.cmake)
   set_tests_properties(Quenbar.FrontEnd${name} PROPERTIES TIMEOUT 150
     ENVIRONMENT "QUENBAR_CONFIG_DIR=${PROJECT_BINARY_DIR}/gamedata/config"
-    RESOURCE_LOCK quenbar_installation
+    RUN_SERIAL TRUE
     FAIL_REGULAR_EXPRESSION "Sanitizer|runtime error")
 endfunction()
 quen_frontend_run(ScreensAndWaysBack screens.txt
@@ -24,5 +28,6 @@ quen_frontend_run(SerialLinkChoices serial.txt fe_serial.png,fe_serial_refused.p
 quen_frontend_run(RefusedServicesAndEscape refused.txt fe_modem.png,fe_ipx_refused.png)
 quen_frontend_run(QuickStartWithoutAGame quickstart.txt fe_quickstart_refused.png)
 quen_frontend_run(SetUpScreensIntoAStartedGame setup_walk.txt
-  fe_config.png,fe_guild.png,fe_traits.png,fe_fog.png,fe_starting.png,fe_guild_held.png setup_walk.log)
-quen_frontend_run(PreferencesAndLoadScreen prefs_load.txt fe_prefs.png,fe_load.png)
+  fe_config.png,fe_guild.png,fe_traits.png,fe_fog.png,fe_starting.png,fe_guild_held.png setup_walk.log
+  setup_walk.userinfo)
+quen_frontend_run(PreferencesAndLoadScreen prefs_load.txt fe_prefs.png,fe_load.png "" prefs_load.userinfo)

@@ -2,8 +2,9 @@
 # settings file (USERINFO), and compares each capture named in CAPTURES
 # (comma-separated) with its golden copy in GOLDEN. With SERVER_LOG (a run into
 # a started game), each line of that file is a pattern the server's log of the
-# run must match. The
-# goldens change only on purpose: refresh_goldens.sh writes them again.
+# run must match. With KEPT, each line of that file is a line the settings file
+# must hold after the run. The goldens change only on purpose:
+# refresh_goldens.sh writes them again.
 if(USERINFO)
   file(COPY_FILE ${USERINFO} ${WORKDIR}/UserInfo.dat)
 endif()
@@ -39,6 +40,16 @@ if(SERVER_LOG)
   foreach(pattern IN LISTS patterns)
     if(NOT log MATCHES "${pattern}")
       message(FATAL_ERROR "the server's log of the run lacks \"${pattern}\":\n${log}")
+    endif()
+  endforeach()
+endif()
+if(KEPT)
+  file(STRINGS ${WORKDIR}/UserInfo.dat kept_lines)
+  file(STRINGS ${KEPT} wanted_lines)
+  foreach(line IN LISTS wanted_lines)
+    list(FIND kept_lines "${line}" at)
+    if(at LESS 0)
+      message(FATAL_ERROR "UserInfo.dat does not keep \"${line}\" after ${SCRIPT}")
     endif()
   endforeach()
 endif()
