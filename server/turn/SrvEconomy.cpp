@@ -7,6 +7,8 @@
 #include "Game/model/GChapter.h"
 #include "Game/model/GUnit.h"
 #include "Game/model/GZone.h"
+#include "Game/net/Packets.h"
+#include "Game/rules/GRulesPackets.h"
 #include "server/SrvUnitPackets.h"
 #include "server/turn/SrvOrderSteps.h"
 
@@ -19,11 +21,22 @@ constexpr std::uint32_t kResearchPointsPerPercent = 20;
 constexpr std::uint32_t kIncomePerAsteroid = 10;
 constexpr std::uint32_t kMaxCredits = 0x7FFFFFFF;
 
-// Adds the points; true when that finishes the research.
-bool Gain(std::uint16_t& points, std::uint16_t percent) {
-  if (percent == 0 || points >= kResearched) return false;
+enum class Progress { kNone, kGained, kDone };
+
+// Adds the points of the turn.
+Progress Gain(std::uint16_t& points, std::uint16_t percent) {
+  if (percent == 0 || points >= kResearched) return Progress::kNone;
   points = static_cast<std::uint16_t>(std::min<std::uint32_t>(points + percent * kResearchPointsPerPercent, kResearched));
-  return points >= kResearched;
+  return points >= kResearched ? Progress::kDone : Progress::kGained;
+}
+
+// 504 (module) / 509 (hull), 14 bytes: u16 index at 8, u16 points at 10,
+// u16 research word at 12 (0: the server keeps none).
+SrvPacket ProgressPacket(bool hull, std::size_t index, std::uint16_t points) {
+  PacketImage<14> p(hull ? PKT_HULL_RESEARCH : PKT_MODULE_RESEARCH);
+  p.Put<std::uint16_t>(8, static_cast<std::uint16_t>(index));
+  p.Put<std::uint16_t>(10, points);
+  return SrvPacket(p.bytes.begin(), p.bytes.end());
 }
 
 void TellGuild(SrvTurnContext& turn, int guild, const SrvPacket& packet) {
@@ -45,12 +58,14 @@ void SrvAdvanceResearch(SrvTurnContext& turn) {
   for (int g = 0; g < kGuildCount; ++g) {
     SrvGuildResearch& r = turn.world.research[static_cast<std::size_t>(g)];
     for (std::size_t m = 0; m < r.modulePercent.size(); ++m) {
-      if (!Gain(r.modulePoints[m], r.modulePercent[m])) continue;
-      TellGuild(turn, g, BuildResearchDonePacket(false, static_cast<std::uint16_t>(m)));
+      const Progress p = Gain(r.modulePoints[m], r.modulePercent[m]);
+      if (p == Progress::kGained) TellGuild(turn, g, ProgressPacket(false, m, r.modulePoints[m]));
+      if (p == Progress::kDone) TellGuild(turn, g, BuildResearchDonePacket(false, static_cast<std::uint16_t>(m)));
     }
     for (std::size_t h = 0; h < r.hullPercent.size(); ++h) {
-      if (!Gain(r.hullPoints[h], r.hullPercent[h])) continue;
-      TellGuild(turn, g, BuildResearchDonePacket(true, static_cast<std::uint16_t>(h)));
+      const Progress p = Gain(r.hullPoints[h], r.hullPercent[h]);
+      if (p == Progress::kGained) TellGuild(turn, g, ProgressPacket(true, h, r.hullPoints[h]));
+      if (p == Progress::kDone) TellGuild(turn, g, BuildResearchDonePacket(true, static_cast<std::uint16_t>(h)));
     }
   }
 }

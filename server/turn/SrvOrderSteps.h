@@ -20,8 +20,8 @@ void SrvFinishFirstOrder(SrvTurnContext& turn, CGUnit& unit, std::int32_t result
 // to an asteroid; true once the unit has arrived.
 bool SrvMoveTowardAsteroid(SrvTurnContext& turn, CGUnit& unit, std::uint16_t asteroid);
 
-// Research points for each guild's allocations; finished research is told to
-// the guild's chapters (1501, 1502). The state is the guilds' own
+// Research points for each guild's allocations; the guild's chapters are
+// told the progress (504, 509) and what is finished (1501, 1502). The state is the guilds' own
 // (SrvWorld::research): the rules' databases stay as the game began, shared
 // by every guild.
 void SrvAdvanceResearch(SrvTurnContext& turn);

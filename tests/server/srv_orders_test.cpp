@@ -257,6 +257,7 @@ TEST_F(SrvOrders, MiningFillsTheHomePoolAndResearchFinishesAndIsTold) {
   out.sent.clear();
   for (int t = 0; t < 4; ++t) EndTurn();
   EXPECT_EQ(out.Count(PKT_MODULE_RESEARCH_DONE), 1u);
+  EXPECT_GE(out.Count(PKT_MODULE_RESEARCH), 3u) << "the progress of the turns before";
   EXPECT_EQ(World().research[1].modulePoints[4], kResearched);
 }
 
