@@ -60,12 +60,17 @@ void SrvAdvanceResearch(SrvTurnContext& turn) {
     for (std::size_t m = 0; m < r.modulePercent.size(); ++m) {
       const Progress p = Gain(r.modulePoints[m], r.modulePercent[m]);
       if (p == Progress::kGained) TellGuild(turn, g, ProgressPacket(false, m, r.modulePoints[m]));
-      if (p == Progress::kDone) TellGuild(turn, g, BuildResearchDonePacket(false, static_cast<std::uint16_t>(m)));
+      if (p != Progress::kDone) continue;
+      // What is finished needs no more of the guild's effort.
+      r.modulePercent[m] = 0;
+      TellGuild(turn, g, BuildResearchDonePacket(false, static_cast<std::uint16_t>(m)));
     }
     for (std::size_t h = 0; h < r.hullPercent.size(); ++h) {
       const Progress p = Gain(r.hullPoints[h], r.hullPercent[h]);
       if (p == Progress::kGained) TellGuild(turn, g, ProgressPacket(true, h, r.hullPoints[h]));
-      if (p == Progress::kDone) TellGuild(turn, g, BuildResearchDonePacket(true, static_cast<std::uint16_t>(h)));
+      if (p != Progress::kDone) continue;
+      r.hullPercent[h] = 0;
+      TellGuild(turn, g, BuildResearchDonePacket(true, static_cast<std::uint16_t>(h)));
     }
   }
 }

@@ -259,6 +259,7 @@ TEST_F(SrvOrders, MiningFillsTheHomePoolAndResearchFinishesAndIsTold) {
   EXPECT_EQ(out.Count(PKT_MODULE_RESEARCH_DONE), 1u);
   EXPECT_GE(out.Count(PKT_MODULE_RESEARCH), 3u) << "the progress of the turns before";
   EXPECT_EQ(World().research[1].modulePoints[4], kResearched);
+  EXPECT_EQ(World().research[1].modulePercent[4], 0u) << "a finished research takes no more effort";
 }
 
 TEST_F(SrvOrders, AGameSavedWithAUnitUnderwayLoadsBackAndArrivesTheSameTurn) {
