@@ -344,7 +344,7 @@ bool SrvGame::OnChat(std::uint32_t from, std::span<const std::uint8_t> packet) {
 }
 
 bool SrvGame::OnTradeBoard(std::uint32_t from, std::uint16_t type, std::span<const std::uint8_t> packet) {
-  if (!m_started) return Refuse(from, type, "no game runs");
+  if (!m_started || m_ended) return Refuse(from, type, "no game runs");
   const std::int32_t chapter = HeldChapter(from);
   if (chapter < 0) return Refuse(from, type, "sender holds no chapter");
   // Ship and vote offers name their guild, mineral offers their seller: a
@@ -386,7 +386,7 @@ bool SrvGame::OnShipBid(std::uint32_t from, std::span<const std::uint8_t> packet
 }
 
 bool SrvGame::OnMineralTrade(std::uint32_t from, std::span<const std::uint8_t> packet) {
-  if (!m_started) return Refuse(from, PKT_MINERAL_TRADE, "no game runs");
+  if (!m_started || m_ended) return Refuse(from, PKT_MINERAL_TRADE, "no game runs");
   const std::int32_t chapter = HeldChapter(from);
   if (chapter < 0) return Refuse(from, PKT_MINERAL_TRADE, "sender holds no chapter");
   SrvPacket board;
