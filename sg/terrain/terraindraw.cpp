@@ -25,6 +25,9 @@ namespace {
 // Frames drawn with terrain in this process (28 bits); drawing thread only.
 std::uint32_t g_terrainFrame = 0;
 
+// Missing pages remembered per frame; past that many they are asked for again.
+constexpr std::uint32_t kMaxMissing = 64;
+
 // Most pages the walk reaches from the eye along each axis.
 constexpr float kMaxPagesReach = 32.f;
 
@@ -45,6 +48,9 @@ struct Walk {
   bool shades;
   const float* shadeTable;  // the directional lights' values by normal index
   bool instances;  // the scene's instances are drawn between the rows
+  // Locations (wrapped) already asked for in vain this frame: each is asked once.
+  std::uint32_t missing[kMaxMissing];
+  std::uint32_t numMissing;
   SGMaterialInfo info;
   SGMaterial mat;
 };
@@ -61,8 +67,22 @@ SGError PageAt(Walk& w, std::int32_t column, std::int32_t row, SGPage** out) {
   SGScene* scene = w.scene;
   SGPage* page = nullptr;
   const std::int32_t loc[2] = {column, row};
+  const std::uint32_t key =
+      (static_cast<std::uint32_t>(row - FloorDiv(row, static_cast<std::int32_t>(scene->scnWorldSize[1])) *
+                                            static_cast<std::int32_t>(scene->scnWorldSize[1]))
+       << 16) |
+      static_cast<std::uint32_t>(column - FloorDiv(column, static_cast<std::int32_t>(scene->scnWorldSize[0])) *
+                                              static_cast<std::int32_t>(scene->scnWorldSize[0]));
+  for (std::uint32_t i = 0; i < w.numMissing; ++i) {
+    if (w.missing[i] == key) {
+      return SG_ERROR_NONE;
+    }
+  }
   const SGError found = SGSceneGetPage(scene, &page, loc, 1);
   if (found == SG_ERROR_PAGE_MISSING) {
+    if (w.numMissing < kMaxMissing) {
+      w.missing[w.numMissing++] = key;
+    }
     return SG_ERROR_NONE;
   }
   if (found != SG_ERROR_NONE) {

@@ -250,6 +250,29 @@ TEST_F(TerrainDraw, APositionedLightLightsTheGroundUnderIt) {
   ExpectGolden("terrain_light");
 }
 
+// A page the hook cannot give is asked for once a frame, not once a row, and
+// the rest of the terrain is drawn around the hole.
+TEST_F(TerrainDraw, AMissingPageIsAskedForOnceAFrame) {
+  struct Hole {
+    Opened* ground;
+    int asked = 0;
+  } hole{&ground_};
+  SGSceneSetPageCallback(scene_, [](std::int32_t row, std::int32_t column, std::uintptr_t data) {
+    auto* h = reinterpret_cast<Hole*>(data);
+    if (row == 1 && column == 1) {
+      ++h->asked;
+      return;
+    }
+    NeedPage(row, column, reinterpret_cast<std::uintptr_t>(h->ground));
+  }, reinterpret_cast<std::uintptr_t>(&hole));
+  LookFrom(24.0, -20.0, 60.0, 0.f, 0.6f, -0.8f);
+  ASSERT_EQ(Draw(), SG_ERROR_NONE);
+  EXPECT_EQ(hole.asked, 1);
+  EXPECT_GT(Covered(), 100000u);
+  ASSERT_EQ(Draw(), SG_ERROR_NONE);
+  EXPECT_EQ(hole.asked, 2);
+}
+
 TEST(CloudFog, FactorBlendsEvenlyAtZeroAndNeverFallsToZero) {
   EXPECT_FLOAT_EQ(ISGCloudFogFactor(0.f, 12345), 0.5f);
   EXPECT_FLOAT_EQ(ISGCloudFogFactor(-2.f, 32767), 0.1f);
