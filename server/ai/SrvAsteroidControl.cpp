@@ -4,6 +4,8 @@
 
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GZone.h"
+#include "Game/net/Packets.h"
+#include "Game/rules/GRulesPackets.h"
 #include "server/ai/SrvPoliticsNotices.h"
 
 namespace {
@@ -11,6 +13,15 @@ namespace {
 void Notify(SrvWorld& world, std::uint16_t chapter, std::uint16_t code, std::uint16_t asteroid) {
   if (world.HasChapter(chapter))
     world.notices.Add(chapter, kSrvGameEventCategory, code, nullptr, nullptr, 0, asteroid, kSrvNoParameter);
+}
+
+// 123: u16 asteroid at 8, owner at 10, controller at 12.
+SrvPacket ControlPacket(const CGAsteroid& a) {
+  PacketImage<16> p(PKT_ASTEROID_OWNER);
+  p.Put<std::uint16_t>(8, a.id);
+  p.Put<std::uint16_t>(10, a.owner);
+  p.Put<std::uint16_t>(12, a.controller);
+  return SrvPacket(p.bytes.begin(), p.bytes.end());
 }
 
 }  // namespace
@@ -32,7 +43,7 @@ void SrvSettleAsteroidControl(SrvTurnContext& turn) {
     a->SetController(best);
     Notify(world, best, kSrvControlGainedCode, i);
     Notify(world, before, kSrvControlLostCode, i);
-    turn.TellAll(BuildAsteroidPacket(*a));
+    turn.TellAll(ControlPacket(*a));
     turn.log.Line("turn %u: asteroid %u controlled by chapter %u", world.turn, i, best);
   }
 }

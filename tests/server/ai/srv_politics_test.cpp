@@ -7,6 +7,7 @@
 #include "Game/net/NetDispatcher.h"
 #include "Game/net/Packets.h"
 #include "server/ai/SrvChapterState.h"
+#include "server/battle/SrvBattlePackets.h"
 #include "server/ai/SrvVotes.h"
 #include "tests/server/ai/srv_ai_fixture.h"
 
@@ -216,7 +217,44 @@ TEST(SrvAsteroidControl, TheChapterHoldingMostZonesTakesTheAsteroid) {
   EXPECT_EQ(NoticeCodes(turn, 16), (std::vector<std::uint16_t>{407, 409}));
   EXPECT_EQ(NoticeCodes(turn, 8), (std::vector<std::uint16_t>{408, 409})) << "and out with it";
   EXPECT_EQ(ReadU32(OfType(turn, 8, 1500)[0], 144), home);
-  EXPECT_EQ(OfType(turn, 0, PKT_ASTEROID_WITH_ZONES).size(), 1u);
+  EXPECT_EQ(OfType(turn, 0, PKT_ASTEROID_OWNER).size(), 1u);
+}
+
+// A client told of the new controller keeps every zone's own holder: the
+// loser's zones stay the loser's on its screen as on the server.
+TEST(SrvAsteroidControl, TheClientKeepsEachZonesHolderWhenControlChanges) {
+  std::vector<SrvPacket> sent;
+  std::vector<std::uint8_t> serverOwners;
+  std::uint16_t home = 0;
+  {
+    WorldGame game(1, 40, 1);
+    game.GiveAsteroids(8, 1);
+    home = game.Chapter(8).homeAsteroid;
+    CGAsteroid& a = *game.world.solar.GetAsteroid(home);
+    ASSERT_GE(a.GetZoneCount(), 3);
+    sent = BuildStartSequence(game.world, 8, std::vector<std::string>(kMaxChapters, "Chapter"));
+    a.GetZone(0)->SetOwner(8);
+    a.GetZone(0)->SetAtvCounts(0, 2, 0, 0);
+    for (std::uint16_t z : {1, 2}) {
+      a.GetZone(z)->SetOwner(16);
+      a.GetZone(z)->SetAtvCounts(1, 0, 0, 0);
+    }
+    // As the battles tell the zones they change.
+    for (std::uint16_t z : {0, 1, 2}) sent.push_back(BuildZonePacket(home, *a.GetZone(z)));
+    auto turn = game.Turn();
+    SrvResolvePolitics(turn);
+    ASSERT_EQ(a.controller, 16u);
+    sent.insert(sent.end(), turn.toChapter[8].begin(), turn.toChapter[8].end());
+    for (std::uint16_t z = 0; z < a.GetZoneCount(); ++z) serverOwners.push_back(a.GetZone(z)->owner);
+  }
+  CGameData client(8, 1);
+  g_gameData = &client;
+  for (const SrvPacket& p : sent) EXPECT_TRUE(HandlePacket(nullptr, p, 0)) << ReadU16(p, 0);
+  const CGAsteroid& seen = *client.solarDB.GetAsteroid(home);
+  EXPECT_EQ(seen.controller, 16u);
+  EXPECT_EQ(seen.owner, 16u);
+  for (std::uint16_t z = 0; z < serverOwners.size(); ++z) EXPECT_EQ(seen.GetZone(z)->owner, serverOwners[z]) << z;
+  g_gameData = nullptr;
 }
 
 }  // namespace
