@@ -222,6 +222,36 @@ struct ISGOpShadedTransparent : ISGKeysRow {
   }
 };
 
+// The shaded fills' one colour through the row of each level, with bit 16
+// set at the levels whose row blackens: worked out once for a triangle of
+// many pixels, so that each of its pixels is one lookup by level.
+using ISGLevelColours = std::array<uint32_t, 256>;
+
+template <class Shader>
+void ISGShadeLevels(const Shader& shader, uint16_t colour, ISGLevelColours& levels) {
+  for (uint32_t level = 0; level < levels.size(); ++level) {
+    const uint8_t* row = shader.table + (level << 8);
+    levels[level] = shader.Apply(row, colour) | static_cast<uint32_t>(shader.Blackens(row)) << 16;
+  }
+}
+
+// The shaded (kTransparent: shaded transparent) fill by its level colours.
+template <bool kTransparent>
+struct ISGOpByLevel {
+  static constexpr std::size_t kKeys = 1;
+  template <class T>
+  static std::array<T, 1> Keys(const std::array<T, 1>& a) {
+    return {(a[0] >> 16) & 0xFF};
+  }
+  const ISGLevelColours* levels;
+  void Put(uint16_t& pixel, const std::array<uint32_t, 1>& keys) const {
+    // Levels that blacken are few and seldom mixed with others, so a branch
+    // predicts well.
+    const uint32_t entry = (*levels)[keys[0]];
+    if (!kTransparent || (entry >> 16) == 0) pixel = static_cast<uint16_t>(entry);
+  }
+};
+
 // Writes whole rows. Rows of up to eight pixels, most rows of small
 // triangles, take a fixed number of overlapping stores, so that their length
 // costs no loop exit to predict; longer ones a leading 16-bit store up to a

@@ -74,23 +74,15 @@ struct ISGTriOrder {
   bool parity;
 };
 
-// The order is looked up from the three comparisons rather than branched
-// on: for random triangles each branch is a coin toss.
 inline ISGTriOrder ISGTriOrderByY(const SGQVert* p1, const SGQVert* p2, const SGQVert* p3) {
-  struct Entry {
-    uint8_t top, middle, bottom;
-    bool parity;
-  };
-  // Indexed by (p1 < p2) * 4 + (p1 < p3) * 2 + (p3 < p2), in y; entries are
-  // vertex numbers 0-2, with ties going as the tests p1 < p2, then p3 >= p2
-  // or p1 < p3, then p1 < p3 or p3 < p2 decide them.
-  static constexpr Entry kOrders[8] = {
-      {1, 2, 0, true}, {2, 1, 0, false}, {1, 0, 2, false}, {1, 0, 2, false},
-      {0, 1, 2, true}, {2, 0, 1, true},  {0, 1, 2, true},  {0, 2, 1, false},
-  };
-  const SGQVert* vertices[3] = {p1, p2, p3};
-  const Entry& entry = kOrders[(p1->y < p2->y) * 4 + (p1->y < p3->y) * 2 + (p3->y < p2->y)];
-  return {vertices[entry.top], vertices[entry.middle], vertices[entry.bottom], entry.parity};
+  if (p1->y < p2->y) {
+    if (p3->y >= p2->y) return {p1, p2, p3, true};
+    if (p1->y < p3->y) return {p1, p3, p2, false};
+    return {p3, p1, p2, true};
+  }
+  if (p1->y < p3->y) return {p2, p1, p3, false};
+  if (p3->y < p2->y) return {p3, p2, p1, false};
+  return {p2, p3, p1, true};
 }
 
 // A 27.5 value rounded up to a whole pixel row, still in 27.5.
@@ -213,6 +205,21 @@ inline void ISGWalkSpan(Pixel* pixel, int64_t count, const std::array<uint32_t, 
   }
 }
 
+// A triangle's span steps in vector lanes: lane i of offsets is i steps,
+// every lane of stride four steps.
+template <std::size_t N>
+struct ISGLaneSteps {
+  std::array<ISGLanes, N> offsets;
+  std::array<ISGLanes, N> stride;
+
+  explicit ISGLaneSteps(const std::array<uint32_t, N>& step) {
+    for (std::size_t k = 0; k < N; ++k) {
+      offsets[k] = ISGLanes{0, 1, 2, 3} * step[k];
+      stride[k] = ISGLanes{} + step[k] * kISGLaneCount;
+    }
+  }
+};
+
 // ISGWalkSpan for an op that reads tables: the table offsets of four pixels
 // at a time are computed in vector lanes, leaving the scalar work to the
 // loads and the store. Lane i holds the values of pixel i of the four, which
@@ -221,13 +228,11 @@ template <int kStep, std::size_t N, class Pixel, class Op>
 requires ISGKeyedOp<Op>
 [[gnu::always_inline]] inline void ISGWalkSpan(Pixel* pixel, int64_t count,
                                                const std::array<uint32_t, N>& start,
-                                               const std::array<uint32_t, N>& step, const Op& op) {
+                                               const std::array<uint32_t, N>& step, const Op& op,
+                                               const ISGLaneSteps<N>& laneSteps) {
   constexpr std::size_t K = Op::kKeys;
-  std::array<ISGLanes, N> lanes, stride;
-  for (std::size_t k = 0; k < N; ++k) {
-    lanes[k] = ISGLanes{0, 1, 2, 3} * step[k] + start[k];
-    stride[k] = ISGLanes{} + step[k] * kISGLaneCount;
-  }
+  std::array<ISGLanes, N> lanes;
+  for (std::size_t k = 0; k < N; ++k) lanes[k] = laneSteps.offsets[k] + start[k];
   for (; count >= kISGLaneCount; count -= kISGLaneCount, pixel += kStep * kISGLaneCount) {
     const std::array<ISGLanes, K> keys = Op::Keys(lanes);
 #pragma GCC unroll 4
@@ -236,7 +241,7 @@ requires ISGKeyedOp<Op>
       for (std::size_t k = 0; k < K; ++k) pixelKeys[k] = keys[k][i];
       op.Put(pixel[kStep * i], pixelKeys);
     }
-    for (std::size_t k = 0; k < N; ++k) lanes[k] += stride[k];
+    for (std::size_t k = 0; k < N; ++k) lanes[k] += laneSteps.stride[k];
   }
   std::array<uint32_t, N> values;
   for (std::size_t k = 0; k < N; ++k) values[k] = lanes[k][0];
@@ -258,6 +263,7 @@ template <bool kLongRight, std::size_t N, class Pixel, class Op>
   ISGLongEdge<N> longEdge = longEdgeState;
   const Op op = opState;
   const std::array<uint32_t, N> step = spanStep;
+  [[maybe_unused]] const ISGLaneSteps<N> laneSteps(step);
   int32_t row = rowState;
   while (row < endRow) {
     if constexpr (ISGRowRecordOp<Op>) {
@@ -269,8 +275,12 @@ template <bool kLongRight, std::size_t N, class Pixel, class Op>
     } else {
       const int64_t count = kLongRight ? longEdge.edge.offset - shortEdge.offset + 1
                                        : shortEdge.offset - longEdge.edge.offset + 1;
-      if (count > 0)
-        ISGWalkSpan<kLongRight ? -1 : 1>(base + longEdge.edge.offset, count, longEdge.values, step, op);
+      Pixel* const first = base + longEdge.edge.offset;
+      if constexpr (ISGKeyedOp<Op>) {
+        if (count > 0) ISGWalkSpan<kLongRight ? -1 : 1>(first, count, longEdge.values, step, op, laneSteps);
+      } else {
+        if (count > 0) ISGWalkSpan<kLongRight ? -1 : 1>(first, count, longEdge.values, step, op);
+      }
     }
     const uint32_t takeA = ISGEdgeStep<!kLongRight>(longEdge.edge);
     for (std::size_t k = 0; k < N; ++k)

@@ -14,8 +14,8 @@
 #include "canvas.h"
 #include "members.h"
 #include "reference.h"
-#include "triangles.h"
 #include "sg/raster/fill16.h"
+#include "triangles.h"
 
 namespace {
 
@@ -34,13 +34,15 @@ const FillMember kMembers[] = {
 constexpr SGPixelFormat kFormatBgr565 = {5, 0x001F, 0, 6, 0x07E0, 5, 5, 0xF800, 11};
 
 // Every member on three pitches; with `other`, every pitch in kFormatBgr565,
-// else 5-6-5 and, on the odd pitch, 5-5-5.
-void CompareWithReference(bool other) {
-  unsigned seed = other ? 1001 : 1;
+// else 5-6-5 and, on the odd pitch, 5-5-5. Frames `scale` times the usual
+// size hold triangles large enough for the fills' large-triangle paths.
+void CompareWithReference(bool other, int scale = 1) {
+  unsigned seed = (other ? 1001 : 1) + 5000 * static_cast<unsigned>(scale - 1);
   for (const FillMember& member : kMembers) {
     for (PitchKind pitch : {PitchKind::kPositive, PitchKind::kNegative, PitchKind::kOdd}) {
       const SGPixelFormat format = other ? kFormatBgr565 : pitch == PitchKind::kOdd ? kFormat555 : kFormat565;
-      const int w = 40 + static_cast<int>(seed % 29), h = 30 + static_cast<int>(seed % 17);
+      const int w = (40 + static_cast<int>(seed % 29)) * scale,
+                h = (30 + static_cast<int>(seed % 17)) * scale;
       TriangleSource source(seed++, w, h);
       std::vector<uint8_t> texels8(static_cast<size_t>(member.w) * member.h);
       std::vector<uint16_t> texels16(texels8.size());
@@ -50,13 +52,14 @@ void CompareWithReference(bool other) {
       }
       std::vector<uint8_t> shade(65536);
       for (uint8_t& s : shade) s = static_cast<uint8_t>(source.Pick(0, 7) == 0 ? 0 : source.Pick(0, 63));
+      for (size_t level = 0; level < 256; level += 8) std::fill_n(shade.begin() + level * 256, 256, 0);
       std::vector<uint16_t> colours(256);
       for (uint16_t& c : colours) c = static_cast<uint16_t>(source.Pick(0, 65535));
       const void* texels = member.mode == RefMode::kDirectTexture ? static_cast<const void*>(texels16.data())
                                                                   : static_cast<const void*>(texels8.data());
 
       Canvas expected(w, h, 8, pitch, format), actual(w, h, 8, pitch, format);
-      for (int n = 0; n < 150; ++n) {
+      for (int n = 0; n < 150 / scale; ++n) {
         SGQVert v[3];
         source.Next(v);
         if (member.mode == RefMode::kFlat || member.mode == RefMode::kShaded ||
@@ -76,9 +79,18 @@ void CompareWithReference(bool other) {
   }
 }
 
-TEST(FillDifferential, EveryMemberMatchesTheReferenceAndStaysInsideTheFrame) { CompareWithReference(false); }
+TEST(FillDifferential, EveryMemberMatchesTheReferenceAndStaysInsideTheFrame) {
+  CompareWithReference(false);
+}
 
-TEST(FillDifferential, AnyOtherPixelFormatMatchesTheReferenceToo) { CompareWithReference(true); }
+TEST(FillDifferential, AnyOtherPixelFormatMatchesTheReferenceToo) {
+  CompareWithReference(true);
+}
+
+TEST(FillDifferential, LargeTrianglesMatchTheReference) {
+  CompareWithReference(false, 4);
+  CompareWithReference(true, 4);
+}
 
 // Exact left and right x of the triangle on the horizontal line y, when the
 // line crosses it.
