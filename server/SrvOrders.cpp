@@ -63,8 +63,7 @@ bool TargetsAsteroid(std::uint32_t type) {
 // Orders whose joint work on two units' modules this server does not carry
 // out: taken, they would be paid for and then fail.
 bool IsUncarriedOrder(std::uint32_t type) {
-  return type == ORDER_SCRAP_UNIT || type == ORDER_MODIFY_SHIP || type == ORDER_REPAIR ||
-         type == ORDER_REPAIR_UNIT || type == ORDER_REBUILD_UNIT;
+  return type == ORDER_SCRAP_UNIT || type == ORDER_REPAIR;
 }
 
 // Orders no player may give: the server's own states of a unit.
@@ -106,6 +105,9 @@ SrvOrderVerdict TakeUnitOrder(SrvWorld& world, std::uint16_t chapter, std::span<
     std::uint16_t at = 0;
     target = world.pieces->FindUnit(probe.Word(0), &at);
     if (target == nullptr || target == &unit) return SrvOrderVerdict::kBadTarget;
+    // Work on a ship is done on the chapter's own.
+    if ((order.type == ORDER_REPAIR_UNIT || order.type == ORDER_REBUILD_UNIT) && target->GetChapter() != chapter)
+      return SrvOrderVerdict::kBadTarget;
   }
   if (TargetsAsteroid(order.type) && probe.Asteroid() >= asteroids) return SrvOrderVerdict::kBadTarget;
   if ((order.type == ORDER_MOVE_TO_LOCATION || order.type == ORDER_DELAYED_MOVE) &&

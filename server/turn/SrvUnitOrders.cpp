@@ -15,6 +15,7 @@
 #include "Game/rules/GModuleDB.h"
 #include "Game/rules/GUnitTem.h"
 #include "server/SrvUnitPackets.h"
+#include "server/battle/SrvBattlePackets.h"
 #include "server/turn/SrvOrderSteps.h"
 
 namespace {
@@ -183,6 +184,26 @@ void TellScan(SrvTurnContext& turn, const CGUnit& unit, std::uint16_t asteroid) 
   p.Put<std::uint8_t>(12, a->thermal);
   p.Put<std::uint8_t>(13, a->kinetic);
   turn.Tell(static_cast<std::uint16_t>(unit.GetChapter()), SrvPacket(p.bytes.begin(), p.bytes.end()));
+}
+
+// The target of word `word` takes the order's design (a modification) or is
+// made whole (a repair or rebuild); everyone sees the unit as it now is.
+void WorkOnShip(SrvTurnContext& turn, const UnitOrder& order) {
+  std::uint16_t at = 0;
+  const bool modify = order.type == ORDER_MODIFY_SHIP;
+  CGUnit* ship = turn.world.pieces->FindUnit(order.Word(modify ? 1 : 0), &at);
+  if (ship == nullptr) return;
+  if (modify) {
+    CGUnitTemplate* design = turn.world.templates->FindTemplateById(order.Word(0));
+    if (design == nullptr) return;
+    ship->SetTemplate(design, true);
+    turn.TellAll(BuildUnitResultPacket(*ship));
+    return;
+  }
+  ship->hullDamage = 0;
+  ship->lifeSupportDamage = 0;
+  for (ModuleSlotState& m : ship->modules) m.damage = 0;
+  turn.TellAll(BuildUnitStatusPacket(*ship));
 }
 
 void RemoveUnit(SrvTurnContext& turn, CGUnit& unit) {
@@ -360,9 +381,13 @@ void AdvanceOrder(SrvTurnContext& turn, CGUnit& unit) {
     case ORDER_TRANSFER_POWER:
       Recharge(turn, unit, *order);
       break;
+    case ORDER_MODIFY_SHIP:
+    case ORDER_REPAIR_UNIT:
+    case ORDER_REBUILD_UNIT:
+      WorkOnShip(turn, *order);
+      break;
     default:
-      // Modifications, repairs, rebuilds and scrapping need the two units'
-      // joint work on modules, which this server does not carry out yet (the
+      // Scrapping and self-repair are not carried out by this server (the
       // intake refuses them; a saved game's may still be queued).
       SrvFinishFirstOrder(turn, unit, ORDERFAIL_UNIMPLEMENTED);
       return;

@@ -472,3 +472,50 @@ TEST_F(SrvOrders, AtvsBuiltAboardLandOnAFreeZoneAndComeBackAboard) {
   for (int t = 0; t < 20 && unit->GetOrderCount() > 0; ++t) EndTurn();
   EXPECT_EQ(unit->atvCargo[0], 1);
 }
+
+TEST_F(SrvOrders, AShipIsRepairedAndRefittedInThePredictedTurns) {
+  CGUnit* builder = UnitOf(kMine);
+  const std::uint32_t firstId = builder->id;
+  UnitOrder build;
+  build.type = ORDER_BUILD_SHIP;
+  build.SetWord(0, World().templates->GetTemplate(kMine, 0, 1)->templateId);
+  build.SetWord(1, kNoTargetId);
+  ASSERT_TRUE(Order(*builder, build));
+  for (int t = 0; t < 30 && builder->GetOrderCount() > 0; ++t) EndTurn();
+  CGUnit* ship = nullptr;
+  World().ForEachUnit([&](CGUnit& u) {
+    if (u.GetChapter() == kMine && u.id != firstId) ship = &u;
+  });
+  ASSERT_NE(ship, nullptr);
+
+  ship->hullDamage = 40;
+  ship->modules[1].damage = 5;
+  UnitOrder repair;
+  repair.type = ORDER_REPAIR_UNIT;
+  repair.SetWord(0, ship->id);
+  ASSERT_TRUE(Order(*builder, repair));
+  const std::uint16_t repairTurns = builder->GetNumTurnsUntilOrderCompletion(nullptr);
+  ASSERT_LT(repairTurns, 100);
+  for (std::uint16_t t = 0; t + 1 < std::max<std::uint16_t>(repairTurns, 1); ++t) EndTurn();
+  EXPECT_EQ(ship->hullDamage, 40) << "not before the predicted turn";
+  out.sent.clear();
+  EndTurn();
+  EXPECT_EQ(ship->hullDamage, 0);
+  EXPECT_EQ(ship->modules[1].damage, 0);
+  EXPECT_GE(out.Count(PKT_UNIT_STATUS), 1u);
+
+  // A refit to a lighter design of the chapter's.
+  auto lighter = std::make_unique<CGUnitTemplate>(static_cast<std::uint8_t>(kMine), -1);
+  lighter->SetHull(World().hulls->GetHull(1, 0));
+  lighter->FitModule(0, 0);
+  const std::uint32_t lighterId = lighter->templateId;
+  ASSERT_EQ(World().templates->AddTemplate(lighter.release(), kMine), 1);
+  UnitOrder refit;
+  refit.type = ORDER_MODIFY_SHIP;
+  refit.SetWord(0, lighterId);
+  refit.SetWord(1, ship->id);
+  ASSERT_TRUE(Order(*builder, refit));
+  for (int t = 0; t < 30 && builder->GetOrderCount() > 0; ++t) EndTurn();
+  EXPECT_EQ(ship->GetTemplate()->templateId, lighterId);
+  EXPECT_EQ(ship->GetConstructionCapacity(), 0) << "the crane is gone";
+}
