@@ -7,6 +7,7 @@
 #include "Game/net/Packets.h"
 #include "Game/rules/GRulesPackets.h"
 #include "server/ai/SrvPoliticsNotices.h"
+#include "server/battle/SrvBattlePackets.h"
 
 namespace {
 
@@ -44,6 +45,8 @@ void SrvSettleAsteroidControl(SrvTurnContext& turn) {
     Notify(world, best, kSrvControlGainedCode, i);
     Notify(world, before, kSrvControlLostCode, i);
     turn.TellAll(ControlPacket(*a));
+    for (std::uint16_t z = 0; z < a->GetZoneCount(); ++z)
+      if (const CGZone* zone = a->GetZone(z)) turn.TellAll(BuildZonePacket(i, *zone));
     turn.log.Line("turn %u: asteroid %u controlled by chapter %u", world.turn, i, best);
   }
 }

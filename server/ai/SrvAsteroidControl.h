@@ -3,9 +3,10 @@
 // zones than the controller does takes control and ownership of it (equal
 // counts keep the controller). The new controller is told 407, the one who
 // lost it 408 (parameter 2 the asteroid); everyone gets the new owner and
-// controller (123), which leaves the zones as the clients hold them: the
-// full asteroid record (127) would hand every occupied zone to the
-// controller on their screens.
+// controller (123) and then every zone of the asteroid (121): the full
+// asteroid record (127) would hand every occupied zone to the controller on
+// the clients' screens, and zones told while nobody owned the asteroid would
+// stay nobody's there.
 //
 // One thread only.
 

@@ -220,40 +220,55 @@ TEST(SrvAsteroidControl, TheChapterHoldingMostZonesTakesTheAsteroid) {
   EXPECT_EQ(OfType(turn, 0, PKT_ASTEROID_OWNER).size(), 1u);
 }
 
-// A client told of the new controller keeps every zone's own holder: the
-// loser's zones stay the loser's on its screen as on the server.
-TEST(SrvAsteroidControl, TheClientKeepsEachZonesHolderWhenControlChanges) {
+// A client told of a new controller ends with every zone as the server holds
+// it, whatever it was told of the zones before: a contested asteroid keeps
+// the loser's zones the loser's; a free one settled by a landing (told while
+// nobody owned it) is the lander's.
+TEST(SrvAsteroidControl, TheClientsZonesMatchTheServersAfterControlChanges) {
   std::vector<SrvPacket> sent;
-  std::vector<std::uint8_t> serverOwners;
-  std::uint16_t home = 0;
+  std::vector<std::uint16_t> asteroids;
+  std::vector<std::vector<std::uint8_t>> serverOwners;
   {
     WorldGame game(1, 40, 1);
     game.GiveAsteroids(8, 1);
-    home = game.Chapter(8).homeAsteroid;
-    CGAsteroid& a = *game.world.solar.GetAsteroid(home);
-    ASSERT_GE(a.GetZoneCount(), 3);
     sent = BuildStartSequence(game.world, 8, std::vector<std::string>(kMaxChapters, "Chapter"));
-    a.GetZone(0)->SetOwner(8);
-    a.GetZone(0)->SetAtvCounts(0, 2, 0, 0);
+    CGAsteroid& contested = *game.world.solar.GetAsteroid(game.Chapter(8).homeAsteroid);
+    ASSERT_GE(contested.GetZoneCount(), 3);
+    contested.GetZone(0)->SetAtvCounts(0, 2, 0, 0);
     for (std::uint16_t z : {1, 2}) {
-      a.GetZone(z)->SetOwner(16);
-      a.GetZone(z)->SetAtvCounts(1, 0, 0, 0);
+      contested.GetZone(z)->SetOwner(16);
+      contested.GetZone(z)->SetAtvCounts(1, 0, 0, 0);
     }
     // As the battles tell the zones they change.
-    for (std::uint16_t z : {0, 1, 2}) sent.push_back(BuildZonePacket(home, *a.GetZone(z)));
+    for (std::uint16_t z : {0, 1, 2}) sent.push_back(BuildZonePacket(contested.id, *contested.GetZone(z)));
+    CGAsteroid* settled = nullptr;
+    for (std::uint16_t i = 0; settled == nullptr; ++i)
+      if (game.world.solar.GetAsteroid(i)->controller == kNoChapter) settled = game.world.solar.GetAsteroid(i);
+    settled->GetZone(0)->SetOwner(8);
+    settled->GetZone(0)->SetAtvCounts(0, 1, 0, 0);
+    // As the landing tells it.
+    sent.push_back(BuildAsteroidPacket(*settled));
     auto turn = game.Turn();
     SrvResolvePolitics(turn);
-    ASSERT_EQ(a.controller, 16u);
+    ASSERT_EQ(contested.controller, 16u);
+    ASSERT_EQ(settled->controller, 8u);
     sent.insert(sent.end(), turn.toChapter[8].begin(), turn.toChapter[8].end());
-    for (std::uint16_t z = 0; z < a.GetZoneCount(); ++z) serverOwners.push_back(a.GetZone(z)->owner);
+    for (const CGAsteroid* a : {static_cast<const CGAsteroid*>(&contested), static_cast<const CGAsteroid*>(settled)}) {
+      asteroids.push_back(a->id);
+      serverOwners.emplace_back();
+      for (std::uint16_t z = 0; z < a->GetZoneCount(); ++z) serverOwners.back().push_back(a->GetZone(z)->owner);
+    }
   }
   CGameData client(8, 1);
   g_gameData = &client;
   for (const SrvPacket& p : sent) EXPECT_TRUE(HandlePacket(nullptr, p, 0)) << ReadU16(p, 0);
-  const CGAsteroid& seen = *client.solarDB.GetAsteroid(home);
-  EXPECT_EQ(seen.controller, 16u);
-  EXPECT_EQ(seen.owner, 16u);
-  for (std::uint16_t z = 0; z < serverOwners.size(); ++z) EXPECT_EQ(seen.GetZone(z)->owner, serverOwners[z]) << z;
+  EXPECT_EQ(client.solarDB.GetAsteroid(asteroids[0])->controller, 16u);
+  EXPECT_EQ(client.solarDB.GetAsteroid(asteroids[1])->owner, 8u);
+  for (std::size_t i = 0; i < asteroids.size(); ++i) {
+    const CGAsteroid& seen = *client.solarDB.GetAsteroid(asteroids[i]);
+    for (std::uint16_t z = 0; z < serverOwners[i].size(); ++z)
+      EXPECT_EQ(seen.GetZone(z)->owner, serverOwners[i][z]) << "asteroid " << asteroids[i] << " zone " << z;
+  }
   g_gameData = nullptr;
 }
 
