@@ -60,10 +60,9 @@ bool TargetsAsteroid(std::uint32_t type) {
   }
 }
 
-// Orders whose joint work on two units' modules this server does not carry
-// out: taken, they would be paid for and then fail.
+// Orders this server does not carry out: taken, they would only fail.
 bool IsUncarriedOrder(std::uint32_t type) {
-  return type == ORDER_SCRAP_UNIT || type == ORDER_REPAIR;
+  return type == ORDER_REPAIR;
 }
 
 // Orders no player may give: the server's own states of a unit.
@@ -106,7 +105,8 @@ SrvOrderVerdict TakeUnitOrder(SrvWorld& world, std::uint16_t chapter, std::span<
     target = world.pieces->FindUnit(probe.Word(0), &at);
     if (target == nullptr || target == &unit) return SrvOrderVerdict::kBadTarget;
     // Work on a ship is done on the chapter's own.
-    if ((order.type == ORDER_REPAIR_UNIT || order.type == ORDER_REBUILD_UNIT) && target->GetChapter() != chapter)
+    if ((order.type == ORDER_REPAIR_UNIT || order.type == ORDER_REBUILD_UNIT || order.type == ORDER_SCRAP_UNIT) &&
+        target->GetChapter() != chapter)
       return SrvOrderVerdict::kBadTarget;
   }
   if (TargetsAsteroid(order.type) && probe.Asteroid() >= asteroids) return SrvOrderVerdict::kBadTarget;

@@ -206,6 +206,22 @@ void WorkOnShip(SrvTurnContext& turn, const UnitOrder& order) {
   turn.TellAll(BuildUnitStatusPacket(*ship));
 }
 
+void RemoveUnit(SrvTurnContext& turn, CGUnit& unit);
+
+// The chapter's ship is taken apart: half of what its design cost in
+// minerals goes into the pool where the scrapping unit stands.
+void Scrap(SrvTurnContext& turn, const CGUnit& scrapper, const UnitOrder& order) {
+  std::uint16_t at = 0;
+  CGUnit* ship = turn.world.pieces->FindUnit(order.Word(0), &at);
+  if (ship == nullptr || ship->GetChapter() != scrapper.GetChapter()) return;
+  if (ship->design != nullptr) {
+    std::uint32_t cost[5] = {};
+    ship->design->GetCost32(cost);
+    for (std::uint32_t m = 0; m < 4; ++m) turn.world.poolDB.AddMineral(scrapper.location.asteroid, m, cost[m] / 2);
+  }
+  RemoveUnit(turn, *ship);
+}
+
 void RemoveUnit(SrvTurnContext& turn, CGUnit& unit) {
   const std::uint32_t id = unit.id;
   turn.world.pieces->DeleteUnit(id);
@@ -386,9 +402,12 @@ void AdvanceOrder(SrvTurnContext& turn, CGUnit& unit) {
     case ORDER_REBUILD_UNIT:
       WorkOnShip(turn, *order);
       break;
+    case ORDER_SCRAP_UNIT:
+      Scrap(turn, unit, *order);
+      break;
     default:
-      // Scrapping and self-repair are not carried out by this server (the
-      // intake refuses them; a saved game's may still be queued).
+      // Self-repair is not carried out by this server (the intake refuses
+      // it; a saved game's may still be queued).
       SrvFinishFirstOrder(turn, unit, ORDERFAIL_UNIMPLEMENTED);
       return;
   }

@@ -518,4 +518,21 @@ TEST_F(SrvOrders, AShipIsRepairedAndRefittedInThePredictedTurns) {
   for (int t = 0; t < 30 && builder->GetOrderCount() > 0; ++t) EndTurn();
   EXPECT_EQ(ship->GetTemplate()->templateId, lighterId);
   EXPECT_EQ(ship->GetConstructionCapacity(), 0) << "the crane is gone";
+
+  // Scrapped, half its design's minerals come back to the pool.
+  std::uint32_t cost[5] = {};
+  ship->GetTemplate()->GetCost32(cost);
+  const std::uint16_t home = builder->location.asteroid;
+  UnitOrder scrap;
+  scrap.type = ORDER_SCRAP_UNIT;
+  scrap.SetWord(0, ship->id);
+  const std::uint32_t shipId = ship->id;
+  ASSERT_TRUE(Order(*builder, scrap));
+  const std::uint32_t metals = World().poolDB.GetMineral(home, 0);
+  out.sent.clear();
+  for (int t = 0; t < 30 && builder->GetOrderCount() > 0; ++t) EndTurn();
+  std::uint16_t at = 0;
+  EXPECT_EQ(World().pieces->FindUnit(shipId, &at), nullptr);
+  EXPECT_EQ(World().poolDB.GetMineral(home, 0), metals + cost[0] / 2);
+  EXPECT_GE(out.Count(PKT_UNIT_DELETED), 1u);
 }
