@@ -16,6 +16,18 @@ constexpr int kEntrenchedHolds = 30;
 constexpr std::uint32_t kFacilityBits[] = {FACILITY_POWER, FACILITY_MINING, FACILITY_STORAGE,
                                            FACILITY_ATV_CONSTRUCTION};
 
+// The cell of the zone where the replay draws a facility, and whence its shots fly.
+std::uint32_t FacilityCell(std::uint32_t bit) {
+  switch (bit) {
+    case FACILITY_POWER:
+      return 2;
+    case FACILITY_ATV_CONSTRUCTION:
+      return 3;
+    default:
+      return 1;
+  }
+}
+
 using Counts = std::array<int, kAtvKinds>;
 
 int Total(const Counts& c) {
@@ -57,20 +69,16 @@ class ZoneFight {
   Counts Fight() {
     const std::uint8_t defender = m_zone.owner;
     for (std::uint32_t bit : kFacilityBits) {
-      if ((m_zone.facilities & bit) != 0) {
-        AddEvent(m_out, m_zone, kTerrainFacilityPresent, 0, kElementFacility, bit, 0, 0, defender);
-      }
+      if ((m_zone.facilities & bit) != 0) NoteFacility(bit, defender);
     }
-    int facilities = 0;
-    for (std::uint32_t bit : kFacilityBits) facilities += (m_zone.facilities & bit) != 0 ? 1 : 0;
     for (std::uint32_t round = 0;
          round < kMaxTerrainRounds && Total(m_attackers) > 0 && Total(m_defenders) > 0; ++round) {
       Counts attackerLosses{}, defenderLosses{};
       Volley(round, m_attackers, m_attacker, m_defenders, true, defenderLosses);
       Volley(round, m_defenders, defender, m_attackers, false, attackerLosses);
-      for (int shot = 0; shot < facilities; ++shot) {
-        if (m_random.Range(1, 100) <= kFacilityHit)
-          Hit(round, kElementFacility, 0, defender, m_attackers, false, attackerLosses);
+      for (std::uint32_t bit : kFacilityBits) {
+        if ((m_zone.facilities & bit) != 0 && m_random.Range(1, 100) <= kFacilityHit)
+          Hit(round, FacilityCell(bit), defender, m_attackers, false, attackerLosses);
       }
       Bury(round, m_defenders, defenderLosses, defender);
       Bury(round, m_attackers, attackerLosses, m_attacker);
@@ -87,19 +95,29 @@ class ZoneFight {
     for (int k = 0; k < kAtvKinds; ++k) {
       for (int n = 0; n < side[k]; ++n) {
         if (m_random.Range(1, 100) > (k == 0 ? kCombatAtvHit : kOtherAtvHit)) continue;
-        Hit(round, kElementShot, static_cast<std::uint32_t>(k), chapter, foe, foeEntrenched, losses);
+        Hit(round, static_cast<std::uint32_t>(k), chapter, foe, foeEntrenched, losses);
       }
     }
   }
 
-  void Hit(std::uint32_t round, std::uint32_t sourceType, std::uint32_t sourceValue, std::uint8_t chapter,
-           const Counts& foe, bool foeEntrenched, Counts& losses) {
+  // The facility pictured at the start of the replay, once however often the
+  // zone is fought over in the turn.
+  void NoteFacility(std::uint32_t bit, std::uint8_t holder) {
+    for (const TerrainEvent& e : m_out.events) {
+      if (e.a == kTerrainFacilityPresent && e.d == m_zone.index && e.sourceValue == bit) return;
+    }
+    AddEvent(m_out, m_zone, kTerrainFacilityPresent, 0, kElementFacility, bit, 0, 0, holder);
+  }
+
+  // A shot from the cell `fromCell` (an ATV's kind, or a facility's place).
+  void Hit(std::uint32_t round, std::uint32_t fromCell, std::uint8_t chapter, const Counts& foe,
+           bool foeEntrenched, Counts& losses) {
     Counts left = foe;
     for (int k = 0; k < kAtvKinds; ++k) left[k] -= losses[k];
     const int victim = FrontKind(left);
     if (victim < 0) return;
     const auto v = static_cast<std::uint32_t>(victim);
-    AddEvent(m_out, m_zone, kTerrainCombatRound, round, sourceType, sourceValue, kElementAtv, v, chapter);
+    AddEvent(m_out, m_zone, kTerrainCombatRound, round, kElementShot, fromCell, kElementAtv, v, chapter);
     if (foeEntrenched && m_zone.entrenched[victim] != 0 && m_random.Range(1, 100) <= kEntrenchedHolds) {
       AddEvent(m_out, m_zone, kTerrainCombatRound, round, kElementEntrenched, v, kElementAtv, v, chapter);
       return;
@@ -137,7 +155,11 @@ int ZoneAtvs(const CGZone& zone) {
 }
 
 // The winner's ATVs hold the zone; the loser's facilities there are destroyed.
+// Their loss pictures them at the start of the replay, in place of their
+// presence, which would leave them standing after the loss is played.
 void TakeOver(CGZone& zone, std::uint8_t chapter, const Counts& atvs, SrvTerrainResult& out) {
+  std::erase_if(out.events,
+                [&](const TerrainEvent& e) { return e.a == kTerrainFacilityPresent && e.d == zone.index; });
   for (std::uint32_t bit : kFacilityBits) {
     if ((zone.facilities & bit) != 0) {
       AddEvent(out, zone, kTerrainFacilityLost, 0, kElementFacility, bit, kElementDestroyed, bit, zone.owner);
@@ -192,6 +214,21 @@ bool SettleAttack(CGZone& zone, const ZoneAtvCount& entry, Counts& left, SrvRand
   return Total(left) == 0;
 }
 
+// The replay plays the combat rounds 0, 1, ... while a round has events: the
+// rounds in which every shot missed everywhere are left out of the count.
+void NumberPlayedRounds(std::vector<TerrainEvent>& events) {
+  std::vector<std::uint32_t> played;
+  for (const TerrainEvent& e : events) {
+    if (e.a == kTerrainCombatRound) played.push_back(e.b);
+  }
+  std::sort(played.begin(), played.end());
+  played.erase(std::unique(played.begin(), played.end()), played.end());
+  for (TerrainEvent& e : events) {
+    if (e.a == kTerrainCombatRound)
+      e.b = static_cast<std::uint32_t>(std::lower_bound(played.begin(), played.end(), e.b) - played.begin());
+  }
+}
+
 }  // namespace
 
 SrvTerrainResult SrvFightTerrainBattles(CGAsteroid& asteroid, SrvRandom& random) {
@@ -210,5 +247,6 @@ SrvTerrainResult SrvFightTerrainBattles(CGAsteroid& asteroid, SrvRandom& random)
       ++i;
     }
   }
+  NumberPlayedRounds(out.events);
   return out;
 }

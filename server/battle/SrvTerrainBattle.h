@@ -5,11 +5,14 @@
 // server/README.md ("Battles"). Every shot that tells, every loss and every
 // facility destroyed becomes a terrain event for the client's recorder:
 //   a event kind (0 a facility at the start, 15 a combat round, 18 a facility
-//     destroyed), b the round (from 0), source type (2 facility, 4 shot,
-//     5 destroyed, 6 held by entrenchment), d source zone, source value (the
-//     ATV kind or the facility bit), target type (1 ATV, 5 destroyed), g
-//     target zone, target value (the ATV kind or facility bit), w the chapter
-//     acting (or losing).
+//     destroyed), b the round (from 0, counting only rounds with events, as
+//     the replay plays them), source type (2 facility, 4 shot, 5 destroyed,
+//     6 held by entrenchment), d source zone, source value (the facility bit,
+//     or the cell of the zone: the ATV kind, or for a facility's shot its
+//     place, 2 power, 1 mining and storage, 3 ATV construction), target type
+//     (1 ATV, 5 destroyed), g target zone, target value (the ATV kind or
+//     facility bit), w the chapter acting (or losing).
+// A facility destroyed is pictured at the start by its loss alone.
 //
 // One thread only.
 
