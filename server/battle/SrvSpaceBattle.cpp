@@ -251,8 +251,12 @@ class Battle {
     CGUnit& t = *aim.unit;
     const std::uint8_t kind = attackKind & 7;
     const std::uint32_t shield = t.design->defences[kind] * t.percents[PCT_DEFENCE_FIRST + kind] / 100u;
-    if (shield != 0 || strength == 0) Add(shot, {kShotShieldHeld, ShieldModule(t, kind), 0});
-    if (strength <= shield) return;
+    // Held only when nothing gets through: the replay plays a held shot as
+    // deflected, whatever damage follows it.
+    if (strength <= shield) {
+      Add(shot, {kShotShieldHeld, ShieldModule(t, kind), 0});
+      return;
+    }
     std::uint32_t damage = strength - shield;
     const int roll = m_random.Range(0, 99);
     std::uint16_t where = roll < kHullHitBelow ? kHitHull : kHitLifeSupport;

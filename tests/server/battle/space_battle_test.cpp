@@ -111,6 +111,26 @@ TEST_F(SpaceBattle, ShieldedFleetsFightToTheRoundCapAndSpendTheirAmmunition) {
   }
 }
 
+TEST_F(SpaceBattle, AShotThatGetsThroughTheShieldIsNotToldAsHeld) {
+  // At firing level 7 the gun strikes harder than the shield stops: the
+  // replay view would play a "held" part as deflected, whatever follows it.
+  auto a = Fleet(0, Design(0, {kDrive, kGun, kShield}), 1, kBattleAsteroid);
+  auto b = Fleet(8, Design(8, {kDrive, kGun, kShield}), 1, kBattleAsteroid, 20);
+  for (CGUnit* u : {a[0], b[0]}) u->modules[1].SetFiringLevel(7);
+  auto turn = Resolve();
+  const ReadReplay replay = ClientReplay(*turn, 0, kBattleAsteroid);
+  int hits = 0;
+  for (const auto& round : replay.rounds) {
+    for (const ReadShot& shot : round) {
+      for (const ReadPart& part : shot.parts) {
+        EXPECT_NE(part.code, kShotShieldHeld);
+        hits += part.code == kShotHit || part.code == kShotDestroyed ? 1 : 0;
+      }
+    }
+  }
+  EXPECT_GT(hits, 0);
+}
+
 TEST_F(SpaceBattle, AReplayTooLongForItsPartsIsCutAtAShotAndStillClosed) {
   std::vector<std::uint16_t> modules(19, kGun);
   modules.insert(modules.begin(), kShield);
