@@ -19,7 +19,8 @@ SrvGuildTally SrvTallyGuild(const SrvWorld& world, int guild) {
     const CGChapter* c = world.Chapter(static_cast<std::uint16_t>(guild * 8 + voter));
     if (!SrvInPlay(c) || t.held[voter] == 0) continue;
     for (int s = 0; s < t.members; ++s)
-      if (s != voter && c->renegadeVotes[s] != 0) t.against[s] = static_cast<std::uint16_t>(t.against[s] + t.held[voter]);
+      if (s != voter && c->renegadeVotes[s] != 0 && SrvInPlay(world, static_cast<std::uint16_t>(guild * 8 + s)))
+        t.against[s] = static_cast<std::uint16_t>(t.against[s] + t.held[voter]);
     if (const int choice = SrvImperatorChoice(*c, t.members); choice >= 0)
       t.support[choice] = static_cast<std::uint16_t>(t.support[choice] + t.held[voter]);
   }

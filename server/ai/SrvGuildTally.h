@@ -2,7 +2,9 @@
 // A guild's votes as they stand: every member in play holds one vote per
 // asteroid it controls; a renegade vote counts the voter's votes against its
 // target, an imperator vote the voter's votes for its choice. Eliminated
-// members hold and cast nothing; nobody votes about itself as a renegade.
+// members hold and cast nothing, and nothing counts against them (the
+// clients take a renegade from the votes against it); nobody votes about
+// itself as a renegade.
 //
 // One thread only.
 

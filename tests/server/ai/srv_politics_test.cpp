@@ -195,6 +195,32 @@ TEST(SrvPolitics, AChapterWithoutAsteroidsOrUnitsIsOutAndEveryoneIsTold) {
   EXPECT_TRUE(NoticeCodes(next, 0).empty()) << "eliminated once";
 }
 
+// The clients take a member's renegade flag from the votes against it that
+// 401 carries: an eliminated renegade is one no longer, on their screens as
+// on the server.
+TEST(SrvPolitics, VotesAgainstAnEliminatedMemberNoLongerCount) {
+  ThreeMembers game;
+  ASSERT_TRUE(SrvTakeRenegadeVote(game.world, 0, 1, 1));
+  auto first = game.Turn();
+  SrvResolvePolitics(first);
+  ASSERT_EQ(game.Chapter(1).renegade, 1u) << "3 of 5";
+  game.Strip(1);
+  auto turn = game.Turn();
+  SrvResolvePolitics(turn);
+  ASSERT_EQ(game.Chapter(1).stateFlag, kSrvChapterOut);
+  EXPECT_EQ(game.Chapter(1).renegade, 0u);
+  const auto votes = OfType(turn, 0, PKT_GUILD_VOTES);
+  ASSERT_EQ(votes.size(), 1u);
+  EXPECT_EQ(votes[0][10 + 1], 0);
+
+  CGameData client(0, 3);
+  g_gameData = &client;
+  client.guildList->GetChapter(1)->renegade = 1;
+  EXPECT_TRUE(HandlePacket(nullptr, votes[0], 0));
+  EXPECT_EQ(client.guildList->GetChapter(1)->renegade, 0u);
+  g_gameData = nullptr;
+}
+
 }  // namespace
 
 namespace {
