@@ -304,6 +304,8 @@ class CGuildChapterDlg : public CFrontEndScreen {
         EndWith(b.result);
         return false;
       }
+      // Refused: the player picks another; no grant can follow.
+      if (m_slot == kNoSelection) break;
       const AnswerWait second(kClaimTryMs);
       while (!second.Over()) AnswerWait::Pause();
     }

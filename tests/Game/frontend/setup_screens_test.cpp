@@ -3,7 +3,10 @@
 // caught from the session's file mode.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <deque>
+#include <string>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -16,6 +19,9 @@
 #include "Game/frontend/ScreenFlow.h"
 #include "Game/frontend/SetupScreens.h"
 #include "Game/net/NetSession.h"
+#include "Game/net/PacketQueue.h"
+#include "hvmulti/HvMTypes.h"
+#include "hvmulti/HvMulti.h"
 #include "Game/save/SaveGame.h"
 #include "platform/user/input.h"
 #include "platform/user/keys.h"
@@ -283,6 +289,97 @@ TEST_F(SetupScreens, TheChapterScreenWithoutAnswersKeepsItsRules) {
   EXPECT_EQ(sent[0][0], 24);
   EXPECT_EQ(sent[1][0], 23);
   for (const Bytes& p : sent) EXPECT_NE(p[0], 3);
+}
+
+// The server program in the library's place: it answers the chapter
+// screen's questions at once, with chapter 5 held by another player and a
+// claim of chapter 3 refused (somebody got there first).
+class FakeServer : public CHvMulti {
+ public:
+  std::deque<Bytes> waiting;
+  std::vector<unsigned> claims;
+
+  int ReceiveThread() override { return 0; }
+  int CheckMessages() override { return static_cast<int>(waiting.size()); }
+  int GetTop(std::uint8_t* buffer, std::uint32_t* length, std::uint32_t* from, std::uint32_t* to,
+             std::uint32_t* extra) override {
+    if (waiting.empty()) return HVM_ERR_NOMESSAGE;
+    const Bytes p = waiting.front();
+    waiting.pop_front();
+    std::copy(p.begin(), p.begin() + std::min<std::size_t>(p.size(), *length), buffer);
+    *length = static_cast<std::uint32_t>(p.size());
+    if (from) *from = kServer;
+    if (to) *to = 0;
+    if (extra) *extra = 1;
+    return HVM_MSG_PACKET;
+  }
+  std::vector<HvMPlayerInfo> GetPlayers() override { return {HvMPlayerInfo{kServer, true, false, "S", "Server"}}; }
+  std::uint32_t GetServerId() override { return kServer; }
+  int Send(std::uint32_t, std::uint32_t, const void* data, std::uint32_t length, std::uint8_t, int) override {
+    const auto* p = static_cast<const std::uint8_t*>(data);
+    if (length < 12) return 0;
+    const unsigned type = p[0] | p[1] << 8;
+    if (type == 24) waiting.push_back(Packet(24, 12));
+    if (type == 23) {
+      Bytes counts = Packet(23, 12);
+      Put16(counts, 8, 8);
+      waiting.push_back(counts);
+      for (unsigned c = 0; c < 40; ++c) waiting.push_back(Name(c, c == 5 ? "Rival" : "Chapter " + std::to_string(c + 1)));
+    }
+    if (type == 3 && length >= 48) {
+      const unsigned chapter = p[8] | p[9] << 8;
+      claims.push_back(chapter);
+      Bytes answer = Packet(3, 48);
+      Put16(answer, 8, chapter);
+      answer[44] = chapter == 3 ? 0 : 1;
+      const std::string holder = chapter == 3 ? "Late Comer" : "";
+      std::copy(holder.begin(), holder.end(), answer.begin() + 12);
+      waiting.push_back(answer);
+    }
+    return 0;
+  }
+
+ private:
+  static constexpr std::uint32_t kServer = 7;
+  static Bytes Packet(unsigned type, std::size_t size) {
+    Bytes b(size, 0);
+    Put16(b, 0, type);
+    return b;
+  }
+  static Bytes Name(unsigned chapter, const std::string& name) {
+    Bytes b = Packet(25, 48);
+    Put16(b, 8, chapter);
+    b[12] = chapter == 5 ? 1 : 0;
+    std::copy(name.begin(), name.end(), b.begin() + 16);
+    return b;
+  }
+};
+
+TEST_F(SetupScreens, ARefusedClaimIsSaidAndAnotherChapterCanBeClaimed) {
+  char name[32] = "Rangers";
+  FakeServer* server = nullptr;
+  InFrontEnd([&](CClntApp& app) {
+    g_session->fileSendMode = 0;
+    auto fake = std::make_unique<FakeServer>();
+    server = fake.get();
+    g_session->queue = std::make_unique<CPacketQueue>(fake.get(), 5);
+    g_session->multi = std::move(fake);
+    ChapterChoice choice;
+    choice.chapter = 3;
+    choice.name = name;
+    Click(583, 275);   // chapter 5: another player's, closed
+    Click(400, 496);   // play with chapter 3: refused
+    Key(VK_RETURN);    // "That chapter is already chosen"
+    Click(400, 496);   // no chapter selected any more
+    Key(VK_RETURN);    // "You must select a chapter"
+    Click(425, 275);   // chapter 4
+    Click(400, 496);   // granted: the screen ends
+    EXPECT_EQ(RunGuildChapterDlg(app, choice), 21);
+    EXPECT_EQ(choice.chapter, 4);
+    EXPECT_EQ(choice.chaptersPerGuild, 8);
+    EXPECT_EQ(server->claims, (std::vector<unsigned>{3, 4}));
+    g_session->queue.reset();
+  });
 }
 
 // Saved games in the scratch drive's save folder (its root), with their
