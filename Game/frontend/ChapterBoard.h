@@ -42,7 +42,6 @@ class ChapterBoard {
   const ChapterEntry& Entry(std::uint16_t chapter) const { return m_entries[chapter % kChapterCount]; }
   std::uint16_t ChaptersPerGuild() const { return m_chaptersPerGuild; }
   bool CountsKnown() const { return m_countsKnown; }
-  std::uint16_t Held() const { return m_held; }
 
  private:
   std::array<ChapterEntry, kChapterCount> m_entries;
