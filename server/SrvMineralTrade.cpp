@@ -1,7 +1,6 @@
 #include "server/SrvMineralTrade.h"
 
 #include "Game/model/GAsteroid.h"
-#include "Game/model/GChapter.h"
 #include "Game/net/Packets.h"
 #include "Game/rules/GRulesPackets.h"
 #include "server/SrvPacketRead.h"
@@ -15,11 +14,6 @@ constexpr std::uint32_t kUnitsPerPrice = 10;
 
 CGuild* GuildOf(SrvWorld& world, std::uint16_t chapter) { return world.guilds->GetGuild(chapter >> 3); }
 
-bool MayTrade(const SrvWorld& world, std::uint16_t chapter) {
-  const CGChapter* c = world.Chapter(chapter);
-  return c != nullptr && c->renegade == 0;
-}
-
 bool OwnsPool(const SrvWorld& world, std::uint16_t chapter, std::uint8_t asteroid) {
   const CGAsteroid* a = world.solar.GetAsteroid(asteroid);
   return a != nullptr && a->owner == chapter;
@@ -31,7 +25,7 @@ SrvOrderVerdict SrvPostMineralOffer(SrvWorld& world, std::uint16_t chapter, std:
   if (packet.size() < kPostSize) return SrvOrderVerdict::kTooShort;
   const std::uint8_t seller = packet[8], asteroid = packet[9], mineral = packet[10];
   const std::uint16_t amount = ReadU16(packet, 12);
-  if (seller != chapter || !MayTrade(world, chapter) || !OwnsPool(world, chapter, asteroid))
+  if (seller != chapter || !world.MayTrade(chapter) || !OwnsPool(world, chapter, asteroid))
     return SrvOrderVerdict::kNotOwner;
   bool priced = false;
   for (int k = 0; k < kMineralTypes; ++k) priced = priced || ReadU16(packet, 14 + 2 * k) != 0;
@@ -66,7 +60,7 @@ SrvOrderVerdict SrvBuyMinerals(SrvWorld& world, std::uint16_t chapter, std::span
   const std::uint8_t seller = packet[8], asteroid = packet[9], mineral = packet[10];
   const std::uint8_t buyer = packet[11], pool = packet[12], paidWith = packet[13];
   const std::uint16_t amount = ReadU16(packet, 14);
-  if (buyer != chapter || buyer == seller || !MayTrade(world, chapter) || !OwnsPool(world, chapter, pool))
+  if (buyer != chapter || buyer == seller || !world.MayTrade(chapter) || !OwnsPool(world, chapter, pool))
     return SrvOrderVerdict::kNotOwner;
   if ((seller >> 3) != (chapter >> 3)) return SrvOrderVerdict::kBadTarget;
   CGuild* guild = GuildOf(world, chapter);

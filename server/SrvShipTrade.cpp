@@ -20,11 +20,6 @@ constexpr std::size_t kBidSize = 36;
 // Far above 40 chapters bidding on every ship of a board.
 constexpr std::size_t kMaxBids = 40 * 1000;
 
-bool MayTrade(const SrvWorld& world, std::uint16_t chapter) {
-  const CGChapter* c = world.Chapter(chapter);
-  return c != nullptr && c->renegade == 0;
-}
-
 std::uint16_t Chapter(int guild, int slot) { return static_cast<std::uint16_t>(guild * 8 + slot); }
 
 void Refund(SrvWorld& world, const SrvShipBid& b) {
@@ -78,7 +73,7 @@ SrvPacket WithdrawnPacket(std::uint8_t guild, std::uint8_t slot, std::uint32_t u
 
 SrvOrderVerdict SrvPostShipOffer(SrvWorld& world, std::uint16_t chapter, std::span<const std::uint8_t> packet) {
   if (packet.size() < kOfferSize) return SrvOrderVerdict::kTooShort;
-  if (ReadU16(packet, 8) != (chapter >> 3) || packet[10] != (chapter & 7) || !MayTrade(world, chapter))
+  if (ReadU16(packet, 8) != (chapter >> 3) || packet[10] != (chapter & 7) || !world.MayTrade(chapter))
     return SrvOrderVerdict::kNotOwner;
   std::uint16_t at = 0;
   const CGUnit* ship = world.pieces->FindOperationalUnit(ReadU32(packet, 12), &at);
@@ -103,7 +98,7 @@ SrvOrderVerdict SrvWithdrawShipOffer(SrvWorld& world, std::uint16_t chapter, std
 
 SrvOrderVerdict SrvBidForShip(SrvWorld& world, std::uint16_t chapter, std::span<const std::uint8_t> packet) {
   if (packet.size() < kBidSize) return SrvOrderVerdict::kTooShort;
-  if (ReadU16(packet, 8) != (chapter >> 3) || ReadU16(packet, 10) != (chapter & 7) || !MayTrade(world, chapter))
+  if (ReadU16(packet, 8) != (chapter >> 3) || ReadU16(packet, 10) != (chapter & 7) || !world.MayTrade(chapter))
     return SrvOrderVerdict::kNotOwner;
   SrvShipBid bid{static_cast<std::uint8_t>(chapter), ReadU32(packet, 12), ReadU16(packet, 18), {}};
   for (int m = 0; m < 4; ++m) bid.bid[m] = ReadU32(packet, 20 + 4 * static_cast<std::size_t>(m));

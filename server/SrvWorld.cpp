@@ -243,6 +243,11 @@ bool SrvWorld::HasChapter(std::uint16_t chapter) const {
   return chapter < kMaxChapters && (chapter & 7) < chaptersPerGuild;
 }
 
+bool SrvWorld::MayTrade(std::uint16_t chapter) const {
+  const CGChapter* c = Chapter(chapter);
+  return c != nullptr && c->renegade == 0;
+}
+
 CGChapter* SrvWorld::Chapter(std::uint16_t chapter) const {
   return HasChapter(chapter) ? guilds->GetChapter(chapter) : nullptr;
 }

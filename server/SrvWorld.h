@@ -147,6 +147,8 @@ class SrvWorld {
 
   // Chapter number guild x 8 + slot takes part in this game.
   bool HasChapter(std::uint16_t chapter) const;
+  // The chapter is in the game and no renegade (renegades do not trade).
+  bool MayTrade(std::uint16_t chapter) const;
   CGChapter* Chapter(std::uint16_t chapter) const;
 
   // Points the model's link tables at this world (after its databases were
