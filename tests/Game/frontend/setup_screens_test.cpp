@@ -298,6 +298,8 @@ class FakeServer : public CHvMulti {
  public:
   std::deque<Bytes> waiting;
   std::vector<unsigned> claims;
+  unsigned refused = 3;         // the chapter somebody else got first
+  int onlyGranted = -1;         // when set, the one chapter granted
 
   int ReceiveThread() override { return 0; }
   int CheckMessages() override { return static_cast<int>(waiting.size()); }
@@ -331,8 +333,9 @@ class FakeServer : public CHvMulti {
       claims.push_back(chapter);
       Bytes answer = Packet(3, 48);
       Put16(answer, 8, chapter);
-      answer[44] = chapter == 3 ? 0 : 1;
-      const std::string holder = chapter == 3 ? "Late Comer" : "";
+      const bool granted = onlyGranted >= 0 ? chapter == static_cast<unsigned>(onlyGranted) : chapter != refused;
+      answer[44] = granted ? 1 : 0;
+      const std::string holder = granted ? "" : "Late Comer";
       std::copy(holder.begin(), holder.end(), answer.begin() + 12);
       waiting.push_back(answer);
     }
@@ -378,6 +381,36 @@ TEST_F(SetupScreens, ARefusedClaimIsSaidAndAnotherChapterCanBeClaimed) {
     EXPECT_EQ(choice.chapter, 4);
     EXPECT_EQ(choice.chaptersPerGuild, 8);
     EXPECT_EQ(server->claims, (std::vector<unsigned>{3, 4}));
+    g_session->queue.reset();
+  });
+}
+
+// A chapter found for the player tries every chapter number in turn: with
+// fewer than eight chapters a guild the numbers leave gaps, so the free one
+// may lie far above five times the guild size.
+TEST_F(SetupScreens, AChapterFoundForThePlayerMayLieInTheLastGuild) {
+  FakeServer* server = nullptr;
+  InFrontEnd([&](CClntApp& app) {
+    g_session->fileSendMode = 0;
+    auto fake = std::make_unique<FakeServer>();
+    server = fake.get();
+    server->onlyGranted = 33;
+    g_session->queue = std::make_unique<CPacketQueue>(fake.get(), 5);
+    g_session->multi = std::move(fake);
+    ChapterChoice choice;
+    choice.chapter = 255;
+    choice.chaptersPerGuild = 4;
+    EXPECT_EQ(RunGuildChapterDlg(app, choice), 21);
+    EXPECT_EQ(choice.chapter, 33);
+    EXPECT_EQ(server->claims.size(), 34u);
+    // Nothing granted at all: every number once, then the message and the title.
+    server->onlyGranted = 40;
+    server->claims.clear();
+    Key(VK_RETURN);
+    choice.chapter = 255;
+    EXPECT_EQ(RunGuildChapterDlg(app, choice), 1);
+    EXPECT_EQ(choice.chapter, 255);
+    EXPECT_EQ(server->claims.size(), 40u);
     g_session->queue.reset();
   });
 }
