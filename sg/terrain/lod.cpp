@@ -39,7 +39,10 @@ void FillLevels(SGLODState* lod, std::uint32_t* lut, std::uint32_t n) {
 }
 
 void Replace(SGRenderer* rend, SGLODState* lod) {
-  SGFree(rend->renLOD != nullptr ? rend->renLOD->lodLUT : nullptr);
+  if (rend->renLOD != nullptr) {
+    ISGLodFreeWeights(rend->renLOD);
+    SGFree(rend->renLOD->lodLUT);
+  }
   SGFree(rend->renLOD);
   rend->renLOD = lod;
 }
@@ -138,6 +141,7 @@ SGError SGRendererSetLODTable(SGRenderer* rend, const std::uint32_t* table, std:
 
 SGError ISGLodDestroy(SGRenderer* rend) {
   if (rend->renLOD != nullptr) {
+    ISGLodFreeWeights(rend->renLOD);
     SGFree(rend->renLOD->lodLUT);
     SGFree(rend->renLOD);
     rend->renLOD = nullptr;
@@ -179,13 +183,19 @@ SGError ISGLodForDistance(const SGRenderer* rend, const SGScene* scene, const fl
   if (lod == nullptr) {
     return SG_ERROR_NO_LOD;
   }
-  const float d = (offset[0] * offset[0] + offset[1] * offset[1] + offset[2] * offset[2]) *
-                  rend->renLODDistFactor * scene->scnLODDistScale;
+  const float d2 = offset[0] * offset[0] + offset[1] * offset[1] + offset[2] * offset[2];
+  const float d = d2 * rend->renLODDistFactor * scene->scnLODDistScale;
   std::uint32_t l = d < static_cast<float>(lod->lodLUTLen) ? lod->lodLUT[static_cast<std::uint32_t>(d)]
                                                            : scene->scnMaxLOD;
   *level = l > scene->scnMaxLOD ? scene->scnMaxLOD : l;
   if (weight != nullptr) {
     *weight = 0.f;
+    if (lod->lodWeights != nullptr) {
+      const float at = d2 * lod->lodWeightScale;
+      *weight = at < static_cast<float>(lod->lodWeightsLen)
+                    ? static_cast<float>(lod->lodWeights[static_cast<std::uint32_t>(at)] & 0xFF) / 255.f
+                    : 1.f;
+    }
   }
   return SG_ERROR_NONE;
 }

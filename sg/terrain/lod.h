@@ -40,6 +40,15 @@ struct SGLODState {
   float lodBlendFracRecip;
   float lodDistScale;      // factor on squared horizontal distance, set each frame
   float lodCeilingFactor;  // largest lodDistScale
+  // Optional blend weights by scaled squared distance (SGRendererSetLODWeights):
+  // high byte the halvings of the distance below the radius' half, low byte
+  // 256 x the weight - 1. Owned, with the 16 x 256 brightness table built with them.
+  std::uint16_t* lodWeights;
+  std::uint32_t lodWeightsLen;
+  float lodWeightScale;  // squared distance x this = index
+  std::uint32_t lodWeightWord;
+  std::uint32_t lodWeightMode;
+  std::uint8_t* lodWeightColours;  // row i: each colour index scaled by 2^((i - 8) / 8)
 };
 
 struct SGLODAdjust {
@@ -81,9 +90,34 @@ SGError ISGLodDestroy(SGRenderer* rend);
 SGError ISGLodChoose(const SGRenderer* rend, const SGScene* scene, float x, float y, std::uint32_t* level,
                      float* fraction);
 // Level by full squared distance x renLODDistFactor x scnLODDistScale, at most
-// scnMaxLOD; the weight is 0 (no blend-weight table is built).
+// scnMaxLOD; the weight comes from the blend-weight table (0..1, 1 past its
+// end), 0 without one.
 SGError ISGLodForDistance(const SGRenderer* rend, const SGScene* scene, const float offset[3], std::uint32_t* level,
                           float* weight);
+// Builds the blend-weight table of radius x radius entries over squared
+// distances 0..range (the inner radius is radius x (1 - fraction)) and, the
+// first time, the brightness table from the frame buffer's colours. 0, 1,
+// SG_ERROR_NO_LOD, SG_ERROR_UNSUPPORTED (radius 0 or above 4096, range <= 0, a
+// fraction not above 0), SG_ERROR_NO_LUT (a frame buffer without colours).
+SGError SGRendererSetLODWeights(SGRenderer* rend, std::uint32_t word, std::uint32_t mode, std::uint32_t radius,
+                                float range, float fraction);
+// Frees both tables: 0, SG_ERROR_NO_LOD, SG_ERROR_NO_WEIGHTS.
+SGError SGRendererFreeLODWeights(SGRenderer* rend);
+void ISGLodFreeWeights(SGLODState* lod);
+
+// The levels a terrain strip meets. The strip runs along x (alongX) or y from
+// the eye-relative offset (x, y), the walk going with signs dir[0] along x and
+// dir[1] along y (+1 or -1); rows are walked toward the eye, so a row offset
+// already past the eye counts as 0. bands[2L], bands[2L + 1]: the first and
+// second positions along the strip (eye-relative, in walk order) where level L
+// starts, for every level from *top down to *bottom; all other entries 0.
+// *level is the level at the offset, *top one coarser (at most `coarsest`),
+// *bottom the finest level the row reaches (at least `finest`). 0, SG_ERROR_NO_LOD.
+SGError ISGLodStripBands(const SGRenderer* rend, const SGScene* scene, float x, float y, bool alongX,
+                         const int dir[2], std::uint32_t finest, std::uint32_t coarsest,
+                         float bands[2 * SG_LOD_MAX_LEVELS], std::uint32_t* level, std::uint32_t* top,
+                         std::uint32_t* bottom);
+
 // Height of the terrain vertex (u, v) of an n x n grid at level `level`,
 // blended by `fraction` towards the next level's surface.
 float ISGLodBlendHeight(const SGScene* scene, const std::uint8_t* grid, std::uint32_t u, std::uint32_t v,
