@@ -109,9 +109,13 @@ void SrvResolvePolitics(SrvTurnContext& turn) {
   SrvEliminateChapters(turn);
   for (int g = 0; g < kGuildCount; ++g) {
     const SrvGuildTally tally = SrvTallyGuild(world, g);
-    if (world.guilds->GetGuild(static_cast<std::uint32_t>(g))->interregnum == 0) SettleRenegades(turn, g, tally);
+    const CGuild& guild = *world.guilds->GetGuild(static_cast<std::uint32_t>(g));
+    // The votes set aside in an interregnum count again from the turn after
+    // the one that ends it, when the renegades are settled again.
+    const bool aside = guild.interregnum != 0;
+    if (!aside) SettleRenegades(turn, g, tally);
     if (rules.Imperators()) SettleImperator(turn, g, imperators[g], tally, rules);
-    TellGuild(turn, g, SrvGuildVotesPacket(world, g, tally));
+    TellGuild(turn, g, SrvGuildVotesPacket(world, g, tally, aside || guild.interregnum != 0));
   }
   SrvUpdateScores(world);
   SrvDrainNotifications(turn);

@@ -16,13 +16,11 @@ std::uint8_t Byte(std::uint16_t v) { return static_cast<std::uint8_t>(std::min<s
 
 }  // namespace
 
-SrvPacket SrvGuildVotesPacket(const SrvWorld& world, int guild, const SrvGuildTally& tally) {
+SrvPacket SrvGuildVotesPacket(const SrvWorld& world, int guild, const SrvGuildTally& tally, bool renegadeVotesAside) {
   PacketImage<100> p(PKT_GUILD_VOTES);
   p.SetU16(8, static_cast<std::uint16_t>(guild));
-  const CGuild* g = world.guilds->GetGuild(static_cast<std::uint32_t>(guild));
-  const bool interregnum = g != nullptr && g->interregnum != 0;
   for (int c = 0; c < tally.members; ++c) {
-    p.SetU8(10 + c, interregnum ? 0 : Byte(tally.against[c]));
+    p.SetU8(10 + c, renegadeVotesAside ? 0 : Byte(tally.against[c]));
     p.SetU8(18 + c, Byte(tally.held[c]));
     p.SetU8(90 + c, 0xFF);
     const CGChapter* member = world.Chapter(static_cast<std::uint16_t>(guild * 8 + c));

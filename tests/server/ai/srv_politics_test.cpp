@@ -143,6 +143,46 @@ TEST(SrvPolitics, AnImperatorWhoLosesTheShareLeavesAnInterregnumUntilAnotherHasI
   EXPECT_EQ(game.Chapter(0).stateFlag, kSrvChapterImperator);
 }
 
+// Every turn the clients take each member's renegade flag from the votes
+// against it that 401 carries (more than half of the total): that turn's
+// flags on the server must be the same, also in the turn an interregnum
+// ends, when the renegade votes set aside come back.
+TEST(SrvPolitics, TheRenegadesTheClientsReadFromTheVotesAreTheServersEveryTurn) {
+  ThreeMembers game(kImperatorAndInterregnum);
+  game.setup.config.SetU16(26, 90);
+  auto agree = [&](const SrvTurnContext& turn, const char* when) {
+    const auto votes = OfType(turn, 0, PKT_GUILD_VOTES);
+    ASSERT_EQ(votes.size(), 1u) << when;
+    for (int s = 0; s < 3; ++s)
+      EXPECT_EQ(2 * votes[0][10 + s] > ReadU16(votes[0], 98) ? 1u : 0u,
+                game.Chapter(static_cast<std::uint16_t>(s)).renegade)
+          << when << ", slot " << s;
+  };
+  ASSERT_TRUE(SrvTakeImperatorVote(game.world, 1, 0));
+  ASSERT_TRUE(SrvTakeImperatorVote(game.world, 2, 0));
+  ASSERT_TRUE(SrvTakeRenegadeVote(game.world, 0, 2, 1));
+  ASSERT_TRUE(SrvTakeRenegadeVote(game.world, 1, 2, 1));
+  auto crowned = game.Turn();
+  SrvResolvePolitics(crowned);
+  ASSERT_EQ(game.Chapter(0).stateFlag, kSrvChapterImperator);
+  agree(crowned, "crowned");
+  ASSERT_TRUE(SrvTakeImperatorVote(game.world, 2, 2));
+  game.GiveAsteroids(2, 1);
+  auto fallen = game.Turn();
+  SrvResolvePolitics(fallen);
+  ASSERT_EQ(game.world.guilds->GetGuild(0)->interregnum, 1u);
+  agree(fallen, "interregnum");
+  ASSERT_TRUE(SrvTakeImperatorVote(game.world, 2, 0));
+  auto ended = game.Turn();
+  SrvResolvePolitics(ended);
+  ASSERT_EQ(game.world.guilds->GetGuild(0)->interregnum, 0u);
+  agree(ended, "interregnum over");
+  auto after = game.Turn();
+  SrvResolvePolitics(after);
+  agree(after, "the turn after");
+  EXPECT_EQ(game.Chapter(2).renegade, 1u) << "4 of 6 against it count again";
+}
+
 TEST(SrvPolitics, TheInterregnumLeaderLeadsItsOwnCampWhomeverItBacks) {
   ThreeMembers game(kImperatorAndInterregnum);
   game.setup.config.SetU16(26, 90);
