@@ -7,6 +7,7 @@
 #include "Game/model/GInstData.h"
 #include "Game/model/GStartupMessage.h"
 #include "Game/net/NetSession.h"
+#include "Game/net/PacketSniffer.h"
 #include "media/CDDraw.h"
 #include "media/CSndPlay.h"
 #include "media/CSprite.h"
@@ -58,6 +59,7 @@ void ShowStartupMessages() {
 
 CClntBase::CClntBase(HINSTANCE instance) : m_instance(instance) {
   NetSessionLinks links;
+  links.createSniffer = [] { return std::make_unique<CPacketSniffer>(); };
   links.gameExists = [] { return GameExists(); };
   links.showTextBox = [](const char* id) {
     if (g_app) g_app->ShowTextBox(id);

@@ -6,6 +6,7 @@
 #include "Game/app/CClntApp.h"
 #include "Game/net/NetSession.h"
 #include "Game/net/Packets.h"
+#include "Game/save/EmailTurn.h"
 #include "platform/core/bytes.h"
 #include "platform/core/clock.h"
 #include "platform/user/focus.h"
@@ -47,6 +48,12 @@ int CClntApp::Run() {
       w.WriteAt<std::uint16_t>(8, chapter);
       w.WriteAt<std::uint32_t>(12, g_session ? g_session->opened : 0);
       if (g_session) g_session->Send(kAllPlayersSlot, status.data(), status.size());
+    } else if (!g_session || !ProcessEmailTurn(*g_session)) {
+      // The player's saved state of this e-mail game cannot be read (the
+      // player has been told): nothing to play, back to the front end.
+      TearDownGame();
+      if (!StartFrontEnd(m_commandLine.c_str())) return 0;
+      continue;
     }
     m_running = 1;
     while (m_running) {

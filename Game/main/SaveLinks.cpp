@@ -78,12 +78,17 @@ void InstallSaveLinks(AppLinks& links) {
   links.loading.loaderExists = [] { return KeptLoaderExists(); };
   links.loading.deleteLoader = [] { DeleteKeptLoader(); };
   links.loading.load = [] { return LoadKeptLoader(); };
+  // A copy the others loaded that this player cannot: the game stays as it
+  // was, and the player is told rather than left silently out of step.
   links.loading.loadData = [](plat::LPARAM packet) {
-    LoadFromLoadPacket({reinterpret_cast<const std::uint8_t*>(packet), kLoadPacketSize});
+    if (!LoadFromLoadPacket({reinterpret_cast<const std::uint8_t*>(packet), kLoadPacketSize}) && g_app)
+      g_app->ShowTextBox("INVALIDF");
   };
   links.loading.writeClientTurnFile = [](const char* name) { return WriteEmailClientFile(name); };
+  // An order that cannot reach the turn file would be lost unseen.
   links.writeEmailPacket = [](const std::uint8_t* packet, std::uint32_t length, int) {
-    if (g_session) WriteEmailPacket(*g_session, LocalChapterId(), packet, length);
+    if (g_session && !WriteEmailPacket(*g_session, LocalChapterId(), packet, length) && g_app)
+      g_app->ShowTextBox("SAVEFAIL");
   };
   g_netHandlerLinks.readEmailPacket = [](std::span<std::uint8_t> buffer, std::uint32_t* length) {
     return g_session ? ReadEmailPacket(*g_session, buffer, length) : kEmailNoPacket;
