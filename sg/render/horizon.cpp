@@ -7,6 +7,7 @@
 
 #include "sg/core/context.h"
 #include "sg/core/malloc.h"
+#include "sg/d3d/d3ddevice.h"
 #include "sg/fb/framebuffer.h"
 #include "sg/fb/lut.h"
 #include "sg/instance/instance.h"
@@ -243,6 +244,32 @@ SGError DrawRampPolygon(SGRenderer* rend, SGTxVertex* const* verts, std::uint32_
   return SGFrameBufferUnlock(fb);
 }
 
+// With a Direct3D device a polygon is drawn at once by the device in the
+// material, its colour running from `from` to `to` by each vertex's fade
+// value; the fan is walked backwards, as it runs counter-clockwise.
+SGError DrawDeviceFan(SGRenderer* rend, SGMaterial* mat, const Poly& poly, std::uint32_t from, std::uint32_t to) {
+  if (mat == nullptr || poly.count < 3) {
+    return SG_ERROR_NONE;
+  }
+  SGTxVertex* verts[kMaxPoly];
+  SGError err = MakeVertices(rend, poly, verts);
+  if (err != SG_ERROR_NONE) {
+    return err;
+  }
+  // The colours carry the fade, so the device's fog stays off these polygons.
+  for (std::uint32_t i = 0; i < poly.count; ++i) {
+    verts[i]->txvShade = verts[i]->txvUV[0];
+    verts[i]->txvFog = 1.f;
+  }
+  if (mat != rend->renD3D->d3dCurrMaterial) {
+    err = ISGD3DSetMaterial(rend, mat, rend->renOptions & ~SG_D3D_OPT_ANTIALIAS);
+    if (err != SG_ERROR_NONE) {
+      return err;
+    }
+  }
+  return ISGD3DDrawShadedFan(rend, from, to, poly.count, verts, true);
+}
+
 }  // namespace
 
 SGError SGRendererCreateHorizon(SGRenderer* rend, std::uint32_t fade, const std::uint32_t* sky,
@@ -366,6 +393,19 @@ SGError ISGRendererDrawBackground(SGRenderer* rend, SGScene* scene) {
   }
   for (std::uint32_t i = 0; i < sky.count; ++i) {
     sky.fade[i] = 0.f;
+  }
+  if (rend->renD3D != nullptr) {
+    SGMaterial* groundMat = (hz->hzFlags & SG_HZ_BACKGROUND) != 0 ? hz->hzBackgroundMaterial : hz->hzGroundMaterial;
+    const std::uint32_t skyColour = hz->hzSkyMaterial != nullptr ? hz->hzSkyMaterial->matColour : 0;
+    SGError err = DrawDeviceFan(rend, hz->hzSkyMaterial, sky, skyColour, skyColour);
+    if (err == SG_ERROR_NONE && hz->hzGroundMaterial != nullptr) {
+      err = DrawDeviceFan(rend, hz->hzGroundMaterial, band, hz->hzGroundMaterial->matColour,
+                          static_cast<std::uint32_t>(hz->hzGroundD3DColour));
+    }
+    if (err == SG_ERROR_NONE) {
+      err = DrawDeviceFan(rend, groundMat, ground, hz->hzGroundColour, hz->hzSkyColour);
+    }
+    return err;
   }
   SGTxVertex* verts[kMaxPoly];
   SGError err = MakeVertices(rend, sky, verts);

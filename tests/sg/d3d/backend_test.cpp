@@ -188,3 +188,21 @@ TEST_F(D3DRenderTest, ADeviceThatCannotBeMadeLeavesNothingBehind) {
 
 }  // namespace
 }  // namespace d3drendertest
+
+namespace d3drendertest {
+namespace {
+
+// The device draws the horizon's fade band and ground between colour pairs
+// where the software fills read ramps, so only the sky, the haze at the top of
+// the band and the gap under the horizon line are the same picture.
+TEST_F(D3DRenderTest, HorizonBandsLieWhereTheSoftwareBackEndPutsThem) {
+  PlaceHorizonScene();
+  Prepare();
+  ASSERT_EQ(Draw(), SG_ERROR_NONE);
+  EXPECT_LT(DifferingShare("horizon", 8, 0, 40), 0.01);
+  EXPECT_LT(DifferingShare("horizon", 8, 105, 112), 0.01);
+  EXPECT_GT(DifferingShare("horizon", 8, 112, 367), 0.5);  // ground towards the sky colour
+}
+
+}  // namespace
+}  // namespace d3drendertest

@@ -62,9 +62,9 @@ class D3DRenderTest : public rendertest::RenderTest {
     }
   }
 
-  // The share of pixels whose colour differs from the render tests' golden
-  // picture `name` by more than `tolerance` in any channel.
-  double DifferingShare(const std::string& name, int tolerance) const {
+  // The share of pixels of rows [firstRow, endRow) whose colour differs from
+  // the render tests' golden picture `name` by more than `tolerance` in any channel.
+  double DifferingShare(const std::string& name, int tolerance, int firstRow = 0, int endRow = 1 << 20) const {
     const auto golden =
         ReadPng(std::filesystem::path(QUEN_TEST_DATA_DIR).parent_path().parent_path() / "render" / "data" / (name + ".png"));
     EXPECT_TRUE(golden.has_value());
@@ -72,7 +72,10 @@ class D3DRenderTest : public rendertest::RenderTest {
     const Image frame = Frame();
     EXPECT_EQ(golden->rgb.size(), frame.rgb.size());
     std::size_t differing = 0;
-    for (std::size_t i = 0; i < std::min(golden->rgb.size(), frame.rgb.size()); ++i) {
+    const std::size_t first = static_cast<std::size_t>(firstRow) * static_cast<std::size_t>(frame.width);
+    const std::size_t end = std::min({golden->rgb.size(), frame.rgb.size(),
+                                      static_cast<std::size_t>(endRow) * static_cast<std::size_t>(frame.width)});
+    for (std::size_t i = first; i < end; ++i) {
       for (int shift : {0, 8, 16}) {
         const int a = static_cast<int>((golden->rgb[i] >> shift) & 0xFF);
         const int b = static_cast<int>((frame.rgb[i] >> shift) & 0xFF);
@@ -82,7 +85,7 @@ class D3DRenderTest : public rendertest::RenderTest {
         }
       }
     }
-    return static_cast<double>(differing) / static_cast<double>(frame.rgb.size());
+    return end > first ? static_cast<double>(differing) / static_cast<double>(end - first) : 1.0;
   }
 };
 
