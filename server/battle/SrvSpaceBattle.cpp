@@ -129,8 +129,12 @@ class Battle {
     m_result.retreated.push_back(f.unit->id);
   }
 
+  // The plan keeps the hull and life-support damage the unit bears before it
+  // leaves (100: it never leaves); a unit that cannot move stays whatever
+  // its plan says.
   static bool WantsToRetreat(const CGUnit& u) {
-    if (100 - u.hullDamage < u.retreat[1] || 100 - u.lifeSupportDamage < u.retreat[0]) return true;
+    if (u.GetSpeed() <= 0) return false;
+    if (u.hullDamage > u.retreat[1] || u.lifeSupportDamage > u.retreat[0]) return true;
     return u.retreat[2] != 0 && !HasArmedSlot(u);
   }
 

@@ -65,7 +65,7 @@ class BattleWorld : public ::testing::Test {
           world.CreateUnit(chapter, design, Location{asteroid, static_cast<std::int16_t>(x + 10 * i), 0, 0});
       EXPECT_NE(u, nullptr);
       if (u == nullptr) continue;
-      u->retreat = {0, 0, 0};
+      u->retreat = {100, 100, 0};  // 100: the damage that makes it leave can never be passed
       units.push_back(u);
     }
     return units;

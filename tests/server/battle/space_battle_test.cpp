@@ -149,7 +149,7 @@ TEST_F(SpaceBattle, AReplayTooLongForItsPartsIsCutAtAShotAndStillClosed) {
 TEST_F(SpaceBattle, TheReplayTheClientStoresHoldsTheShotsThatWereResolved) {
   const auto red = Fleet(0, Design(0, {kDrive, kGun, kGun}), 3, kBattleAsteroid);
   const auto blue = Fleet(8, Design(8, {kDrive, kGun, kGun}), 3, kBattleAsteroid, 60);
-  blue[2]->retreat = {80, 80, 0};
+  blue[2]->retreat = {90, 10, 0};  // leaves past 10 hull damage or 90 life-support damage
   auto turn = Resolve();
   const ReadReplay replay = ClientReplay(*turn, 0, kBattleAsteroid);
   ASSERT_TRUE(replay.whole);
@@ -185,7 +185,7 @@ TEST_F(SpaceBattle, TheReplayTheClientStoresHoldsTheShotsThatWereResolved) {
   }
   EXPECT_GT(hurt, 0);
   // The unit that would rather leave is listed as departing once hurt.
-  const bool leaving = blue[2]->hullDamage > 20 || blue[2]->lifeSupportDamage > 20;
+  const bool leaving = blue[2]->hullDamage > 10 || blue[2]->lifeSupportDamage > 90;
   EXPECT_EQ(std::count(replay.departures.begin(), replay.departures.end(), blue[2]->id),
             leaving && blue[2]->IsOperational() ? 1 : 0);
 }
@@ -193,7 +193,7 @@ TEST_F(SpaceBattle, TheReplayTheClientStoresHoldsTheShotsThatWereResolved) {
 TEST_F(SpaceBattle, UnitsOrderedOrPlannedToRetreatLeaveTheBattle) {
   const auto hunters = Fleet(0, Design(0, {kDrive, kGun}), 1, kBattleAsteroid);
   auto leaving = Fleet(8, Design(8, {kDrive, kGun}), 1, kBattleAsteroid, 30);
-  auto scout = Fleet(8, Design(8, {kDrive}), 1, kBattleAsteroid, 60);
+  auto scout = Fleet(8, Design(8, {kDrive, kShield}), 1, kBattleAsteroid, 60);  // the gun cannot hurt it
   scout[0]->retreat[2] = 1;  // leaves once it has nothing to fire
   auto order = std::make_unique<UnitOrder>();
   order->type = ORDER_RETREAT;
@@ -221,6 +221,30 @@ TEST_F(SpaceBattle, UnitsMeetInSolarSpaceOnlyWhenClose) {
   EXPECT_EQ(replay.units, (std::vector<std::uint32_t>{near0[0]->id, near8[0]->id}));
   EXPECT_GT(ShotCount(replay), 0u);
   EXPECT_EQ(far8[0]->hullDamage + far8[0]->lifeSupportDamage, 0);
+}
+
+TEST_F(SpaceBattle, ARetreatPlanLeavesPastTheDamageItNamesAndAStationNeverLeaves) {
+  // The plan keeps the damage a unit bears before it leaves: 100 is never,
+  // 0 the first blow; a unit that cannot move stays whatever its plan says.
+  CGUnitTemplate* hunter = Design(0, {kDrive, kGun, kGun});
+  CGUnitTemplate* mobile = Design(8, {kDrive, kGun, kGun});
+  CGUnitTemplate* station = Design(8, {kGun, kGun, kGun});
+  const auto fight = [&](CGUnitTemplate* design, std::array<std::uint8_t, 3> plan) {
+    world.pieces->DeleteUnitsAt(kBattleAsteroid);
+    Fleet(0, hunter, 1, kBattleAsteroid);
+    CGUnit* u = Fleet(8, design, 1, kBattleAsteroid, 50)[0];
+    u->retreat = plan;
+    for (int s : {1, 2}) u->modules[s].SetFiringLevel(0);  // it only takes the blows
+    u->RecomputeStats();
+    auto turn = Resolve();
+    const ReadReplay replay = ClientReplay(*turn, 8, kBattleAsteroid);
+    EXPECT_TRUE(replay.whole);
+    EXPECT_GT(u->hullDamage + u->lifeSupportDamage, 0);
+    return std::count(replay.departures.begin(), replay.departures.end(), u->id);
+  };
+  EXPECT_EQ(fight(mobile, {100, 100, 0}), 0);
+  EXPECT_EQ(fight(station, {0, 0, 0}), 0);
+  EXPECT_EQ(fight(mobile, {0, 0, 0}), 1);
 }
 
 class SameSeed : public BattleWorld {};
