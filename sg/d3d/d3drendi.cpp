@@ -10,7 +10,6 @@
 #include "sg/core/sgassert.h"
 #include "sg/d3d/d3ddevice.h"
 #include "sg/material/material.h"
-#include "sg/render/primitives.h"
 #include "sg/render/renderer.h"
 
 using namespace plat;
@@ -289,12 +288,11 @@ SGError DrawTriangle(SGRenderer* rend, SGScene*, SGMaterial* mat, SGTxVertex** x
 }  // namespace
 
 void ISGD3DInstallMethods(SGRenderer* rend) {
-  rend->renMethods.rmTransformVertex = ISGTransformVertex;
+  // The transform and the clips stay the software ones; clipped pieces come back here.
+  ISGRendererInstallSoftware(rend);
   rend->renMethods.rmDrawPoints = DrawPoints;
   rend->renMethods.rmDrawLines = DrawLines;
-  rend->renMethods.rmClipLine = ISGClipLine;
   rend->renMethods.rmDrawTriangle = DrawTriangle;
-  rend->renMethods.rmClipTriangle = ISGClipTriangle;
 }
 
 SGError ISGD3DDrawShadedFan(SGRenderer* rend, std::uint32_t colourA, std::uint32_t colourB, std::uint32_t count,
