@@ -151,5 +151,29 @@ TEST_F(Classify, CullObjectsCutPagesAndCells) {
   SGCullDestroy(tree);
 }
 
+// With a fog distance of 10 on the plane y = 40, a page whose far edge lies
+// in the fog band is only partly kept, so its vertices there get fogged; a
+// page wholly before the band is kept whole.
+TEST_F(Classify, PagesInAFogBandAreTestedVertexByVertex) {
+  const float plane[4] = {0.f, -1.f, 0.f, -40.f};
+  const double centre[3] = {0.0, 40.0, 0.0};
+  SGCullObject* tree = nullptr;
+  ASSERT_EQ(ISGCullCreatePlane(plane, centre, SG_CULL_OPT_BEYOND, &tree), SG_ERROR_NONE);
+  ASSERT_EQ(SGCullSetFogDistance(tree, 10.f), SG_ERROR_NONE);
+  ISGCullPrepare(tree, rend_->renEye, 0, 0);
+  SGPage* banded = Page(0, 1);  // y 16..32: values 2.4 down to 0.8
+  SGPage* clear = Page(0, 0);   // y 0..16: values 4 down to 2.4
+  EXPECT_EQ(ISGCullClassifyPageBox(tree, Scene(), banded), 1u);
+  EXPECT_EQ(ISGCullClassifyPageBox(tree, Scene(), clear), 0u);
+  SGTxVertex v{};
+  v.txvPos[1] = 35.f;
+  v.txvFog = 1.f;
+  SGTxVertex* list[1] = {&v};
+  EXPECT_EQ(ISGCullTestVertices(tree, banded->pagCullState, list, 1), 0u);
+  EXPECT_NEAR(v.txvFog, 0.5f, 1e-5);
+  EXPECT_NE(v.txvFlags & SG_TXV_FOGGED, 0u);
+  SGCullDestroy(tree);
+}
+
 }  // namespace
 }  // namespace terraintest
