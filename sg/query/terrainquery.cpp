@@ -17,13 +17,15 @@ void Local(const SGScene* scene, const double in[3], double out[3]) {
   }
 }
 
-// The grid coordinate of a world coordinate inside its page, in [0, n - 1).
-double GridCoordinate(const SGScene* scene, double x) {
-  const double u = x / scene->scnPageSize;
-  double f = u - std::floor(u);
-  if (!(f < 1.0) || !(f >= 0.0)) {
-    f = 0.0;
-  }
+// The grid coordinate of a world coordinate inside the page found for it, in
+// [0, n - 1]. It is taken from the page's own (near) origin: the page was
+// found from the point in single precision, and a point just short of a page
+// edge may have rounded onto the next page, where its fraction of a page size
+// would put it at that page's far edge.
+double GridCoordinate(const SGScene* scene, double x, float origin) {
+  double f = (x - static_cast<double>(origin)) / scene->scnPageSize;
+  f = f >= 0.0 ? f : 0.0;
+  f = f <= 1.0 ? f : 1.0;
   return f * static_cast<double>(scene->scnPageNumVerts - 1);
 }
 
@@ -49,8 +51,8 @@ SGError LocateOn(SGScene* scene, const double point[3], std::uint32_t level, SGT
   }
   const std::uint32_t n = scene->scnPageNumVerts;
   const std::uint32_t s = 1u << level;
-  Split(GridCoordinate(scene, point[0]), n, s, &out->ix, &out->fraction[0]);
-  Split(GridCoordinate(scene, point[1]), n, s, &out->iy, &out->fraction[1]);
+  Split(GridCoordinate(scene, point[0], out->page->pagNearOrigin[0]), n, s, &out->ix, &out->fraction[0]);
+  Split(GridCoordinate(scene, point[1], out->page->pagNearOrigin[1]), n, s, &out->iy, &out->fraction[1]);
   const std::size_t at = static_cast<std::size_t>(out->iy) * n + out->ix;
   out->height = out->page->pagHeightLOD->phlHeights + at;
   out->normal = out->page->pagHeightLOD->phlNormals + at;

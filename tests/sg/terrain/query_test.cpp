@@ -84,6 +84,20 @@ TEST_F(Query, ConeAndNoiseHeightsMatchTheirSamples) {
   EXPECT_NEAR(Height(16.0 + ix + fx, iy + fy), expect, 1e-4);
 }
 
+// Ground rising to 12.8 at x = 16 and falling away again in the next page: a
+// point a hair short of the edge, which rounds onto the next page in single
+// precision, still stands at the edge and not at that page's far side.
+TEST_F(Query, PointJustShortOfAPageEdgeIsAtThatEdge) {
+  World w;
+  w.files = {HeightFile(17, Ramp(17, 4)),
+             HeightFile(17, Field(17, [](std::uint32_t x, std::uint32_t) { return static_cast<std::uint8_t>(64 - 4 * x); }))};
+  w.keyOf = [](std::int32_t c, std::int32_t) { return static_cast<std::uint32_t>(c & 1); };
+  Open(w);
+  EXPECT_NEAR(Height(16.0 - 1e-7, 5.0), 12.8, 1e-4);
+  EXPECT_NEAR(Height(16.0 + 1e-7, 5.0), 12.8, 1e-4);
+  EXPECT_NEAR(Height(15.5, 5.0), 12.4, 1e-4);
+}
+
 // Drawn at level 0 without blending, a cell is two triangles split along its
 // diagonal; on the diagonal both triangles agree.
 TEST_F(Query, HeightAsDrawnUsesTheTriangleOfTheCell) {
