@@ -182,35 +182,6 @@ SGError GridVertex(Walk& w, const SGPage* page, std::uint32_t u, std::uint32_t v
   return err;
 }
 
-// A vertex on the edge shared with a coarser row: its height lies on that
-// row's edge, between the coarser row's vertices on either side, which are
-// made as that row makes them (the edge may be another page's).
-SGError EdgeVertex(Walk& w, const SGPage* page, std::uint32_t u, std::uint32_t v, std::uint32_t coarse,
-                   SGTxVertex** out) {
-  std::uint32_t* minor = w.major == 1 ? &u : &v;
-  const std::uint32_t step = 1u << coarse;
-  const std::uint32_t offset = *minor & (step - 1);
-  if (offset == 0) {
-    return GridVertex(w, page, u, v, coarse, out);
-  }
-  const std::uint32_t m = *minor;
-  SGTxVertex* a = nullptr;
-  SGTxVertex* b = nullptr;
-  *minor = m - offset;
-  SGError err = GridVertex(w, page, u, v, coarse, &a);
-  *minor = m - offset + step;
-  if (err == SG_ERROR_NONE) {
-    err = GridVertex(w, page, u, v, coarse, &b);
-  }
-  *minor = m;
-  if (err != SG_ERROR_NONE) {
-    return err;
-  }
-  const float f = static_cast<float>(offset) / static_cast<float>(step);
-  const float z = a->txvPos[2] + (b->txvPos[2] - a->txvPos[2]) * f;
-  return MakeVertex(w, page, u, v, z - page->pagEyeOrigin[2], out);
-}
-
 // The texture level of the page for a row, asked for once through the hook when missing.
 SGError ChooseTexture(Walk& w, SGPage* page, std::uint32_t level) {
   SGScene* scene = w.scene;
@@ -239,20 +210,71 @@ SGError ChooseTexture(Walk& w, SGPage* page, std::uint32_t level) {
   return SG_ERROR_NONE;
 }
 
-SGError DrawCell(Walk& w, const SGPage* page, SGTxVertex* const c[4]) {
+// A convex cell polygon whose corners run counter-clockwise seen from above,
+// drawn as a fan from its first corner; a ceiling seen from below turns the
+// corners round.
+SGError DrawPolygon(Walk& w, const SGPage* page, SGTxVertex* const* c, std::uint32_t count) {
   ++g_sgTerrainStats.tsCells;
   if ((page->pagFlags & SG_PAGE_FLAG_CULL_PARTIAL) != 0 &&
-      ISGCullTestVertices(w.scene->scnCullRoot, page->pagCullState, c, 4) == 3) {
+      ISGCullTestVertices(w.scene->scnCullRoot, page->pagCullState, c, count) == 3) {
     return SG_ERROR_NONE;
   }
-  // Corners run counter-clockwise seen from above; a ceiling seen from below turns them round.
-  SGTxVertex* first[3] = {c[0], w.reversed ? c[2] : c[1], w.reversed ? c[1] : c[2]};
-  SGError err = ISGClipTriangle(w.rend, w.scene, &w.mat, first, 0);
-  if (err == SG_ERROR_NONE) {
-    SGTxVertex* second[3] = {c[0], w.reversed ? c[3] : c[2], w.reversed ? c[2] : c[3]};
-    err = ISGClipTriangle(w.rend, w.scene, &w.mat, second, 0);
+  SGError err = SG_ERROR_NONE;
+  for (std::uint32_t i = 1; i + 1 < count && err == SG_ERROR_NONE; ++i) {
+    SGTxVertex* tri[3] = {c[0], w.reversed ? c[i + 1] : c[i], w.reversed ? c[i] : c[i + 1]};
+    err = ISGClipTriangle(w.rend, w.scene, &w.mat, tri, 0);
   }
   return err;
+}
+
+// Most corners of a cell against a coarser row: the near edge split into at
+// most a whole page's cells, plus the two far corners.
+constexpr std::uint32_t kMaxCellCorners = 64;
+
+// The cells of a row under one edge of the coarser row behind it, as one
+// polygon: its far edge is that row's edge itself, unbroken, and its near
+// edge runs through every vertex of this row, so no vertex of one lies in
+// the middle of an edge of the other (a crack a pixel wide opens there).
+// (u0, v0)-(u1, v1) is the span's rectangle, `farAlong` its far line and `s` this row's step.
+SGError DrawStitched(Walk& w, const SGPage* page, const std::uint32_t lo[2], const std::uint32_t hi[2],
+                     std::uint32_t farAlong, std::uint32_t s, std::uint32_t level, std::uint32_t farLevel) {
+  const int along = w.major;  // grid axis 0 = u, 1 = v
+  SGTxVertex* c[kMaxCellCorners];
+  std::uint32_t count = 0;
+  // Corners counter-clockwise: bottom edge left to right, right edge up, top edge right to left, left edge down.
+  const std::uint32_t corner[4][2] = {{lo[0], lo[1]}, {hi[0], lo[1]}, {hi[0], hi[1]}, {lo[0], hi[1]}};
+  std::uint32_t cornerAt[4];  // index in c of each corner
+  for (int e = 0; e < 4; ++e) {
+    cornerAt[e] = count;
+    const std::uint32_t* from = corner[e];
+    const std::uint32_t* to = corner[(e + 1) % 4];
+    // An edge running across the walk is split when it is the near one.
+    const int moving = from[0] != to[0] ? 0 : 1;
+    const bool split = moving != along && from[along] != farAlong;
+    const std::uint32_t length = from[moving] < to[moving] ? to[moving] - from[moving] : from[moving] - to[moving];
+    const std::uint32_t steps = split ? length / s : 1;
+    for (std::uint32_t k = 0; k < steps; ++k) {
+      std::uint32_t at[2] = {from[0], from[1]};
+      const std::uint32_t offset = k * (split ? s : 0);
+      at[moving] = from[moving] < to[moving] ? at[moving] + offset : at[moving] - offset;
+      const bool far = at[along] == farAlong;
+      if (count == kMaxCellCorners) {
+        return SG_ERROR_UNSUPPORTED;
+      }
+      const SGError err = GridVertex(w, page, at[0], at[1], far ? farLevel : level, &c[count]);
+      if (err != SG_ERROR_NONE) {
+        return err;
+      }
+      ++count;
+    }
+  }
+  // The fan starts at a far corner, so the far edge is not split by a fan edge.
+  SGTxVertex* fan[kMaxCellCorners];
+  const std::uint32_t start = cornerAt[lo[along] == farAlong ? 0 : 2];
+  for (std::uint32_t i = 0; i < count; ++i) {
+    fan[i] = c[(i + start) % count];
+  }
+  return DrawPolygon(w, page, fan, count);
 }
 
 // One row: the fine grid lines [start, start + 2^level) along the walk axis,
@@ -295,22 +317,27 @@ SGError DrawRow(Walk& w, std::int32_t start, std::uint32_t level, std::int32_t f
     if (err != SG_ERROR_NONE) {
       return err;
     }
-    for (std::uint32_t m = 0; m < static_cast<std::uint32_t>(w.cells); m += static_cast<std::uint32_t>(s)) {
+    // Against a coarser row behind, a whole edge of that row is drawn at a time.
+    const std::uint32_t span = stitched ? 1u << farLevel : static_cast<std::uint32_t>(s);
+    for (std::uint32_t m = 0; m < static_cast<std::uint32_t>(w.cells); m += span) {
       const std::uint32_t a = local;
       const std::uint32_t b = local + static_cast<std::uint32_t>(s);
       // Corners (x, y) in the page's grid: (lo, lo), (hi, lo), (hi, hi), (lo, hi).
-      const std::uint32_t xs[2] = {w.major == 1 ? m : a, w.major == 1 ? m + static_cast<std::uint32_t>(s) : b};
-      const std::uint32_t ys[2] = {w.major == 1 ? a : m, w.major == 1 ? b : m + static_cast<std::uint32_t>(s)};
-      const int order[4][2] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
-      SGTxVertex* c[4];
-      for (int k = 0; k < 4 && err == SG_ERROR_NONE; ++k) {
-        const std::uint32_t u = xs[order[k][0]], v = ys[order[k][1]];
-        const std::uint32_t along = w.major == 1 ? v : u;
-        err = stitched && along == farLocal ? EdgeVertex(w, page, u, v, farLevel, &c[k])
-                                            : GridVertex(w, page, u, v, level, &c[k]);
-      }
-      if (err == SG_ERROR_NONE) {
-        err = DrawCell(w, page, c);
+      const std::uint32_t xs[2] = {w.major == 1 ? m : a, w.major == 1 ? m + span : b};
+      const std::uint32_t ys[2] = {w.major == 1 ? a : m, w.major == 1 ? b : m + span};
+      if (stitched) {
+        const std::uint32_t lo[2] = {xs[0], ys[0]};
+        const std::uint32_t hi[2] = {xs[1], ys[1]};
+        err = DrawStitched(w, page, lo, hi, farLocal, static_cast<std::uint32_t>(s), level, farLevel);
+      } else {
+        const int order[4][2] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
+        SGTxVertex* c[4];
+        for (int k = 0; k < 4 && err == SG_ERROR_NONE; ++k) {
+          err = GridVertex(w, page, xs[order[k][0]], ys[order[k][1]], level, &c[k]);
+        }
+        if (err == SG_ERROR_NONE) {
+          err = DrawPolygon(w, page, c, 4);
+        }
       }
       if (err != SG_ERROR_NONE) {
         return err;

@@ -1,0 +1,74 @@
+// Levels of detail meet without cracks: generated fields seen from above at
+// several LOD values, every pixel of the view lying on the ground, must come
+// out wholly covered.
+
+#include <cmath>
+
+#include "support/terraindrawfixture.h"
+
+#include "sg/core/context.h"
+#include "sg/render/renderer.h"
+#include "sg/terrain/lod.h"
+#include "sg/terrain/terrain.h"
+
+namespace terraintest {
+namespace {
+
+using Heights = std::function<std::vector<std::uint8_t>(std::uint32_t, std::uint32_t)>;
+
+// Fields over the whole 4 x 4 world (64 samples a side), so pages meet without a step.
+Heights WorldField(std::function<double(double, double)> f) {
+  return [f](std::uint32_t column, std::uint32_t row) {
+    return Field(17, [=](std::uint32_t x, std::uint32_t y) {
+      return static_cast<std::uint8_t>(f(column * 16.0 + x, row * 16.0 + y));
+    });
+  };
+}
+const Heights kFlat = WorldField([](double, double) { return 40.0; });
+// Up along x to the middle of the world and down again.
+const Heights kRamp = WorldField([](double x, double) { return 4.0 * (x < 32.0 ? x : 64.0 - x); });
+const Heights kCone = WorldField([](double x, double y) {
+  return std::fmax(0.0, 220.0 - 8.0 * std::hypot(x - 32.0, y - 40.0));
+});
+
+class TerrainCracks : public TerrainDraw {
+ protected:
+  // Looking steeply down from 40 units: the view's top edge meets the ground
+  // about a hundred units ahead, well inside the far distance.
+  std::size_t Uncovered(float lodValue) {
+    LookFrom(32.0, -8.0, 40.0, 0.f, 0.7f, -0.7f);
+    ISGLodDestroy(rend_);
+    SGRendererSetLOD(rend_, lodValue);
+    Hook(ground_);
+    EXPECT_EQ(Draw(), SG_ERROR_NONE);
+    return static_cast<std::size_t>(fbtest::kGameWidth) * fbtest::kGameHeight - Covered();
+  }
+};
+
+TEST_F(TerrainCracks, LevelsMeetWithoutGapsOnFlatRampAndCone) {
+  const float derived = 1.f / 128.f;  // what a LOD value of 0 gives these pages
+  struct Case {
+    const char* name;
+    const Heights* heights;
+  } cases[] = {{"flat", &kFlat}, {"ramp", &kRamp}, {"cone", &kCone}};
+  for (const Case& c : cases) {
+    ReplaceGround(c.name, *c.heights);
+    for (const float lod : {derived / 4.f, derived, derived * 4.f}) {
+      EXPECT_EQ(Uncovered(lod), 0u) << c.name << " at LOD value " << lod;
+      // Coarser values start the levels nearer: more than one shows in every case.
+      EXPECT_GT(g_sgTerrainStats.tsRows, 3u) << c.name;
+    }
+  }
+}
+
+// With textures off the levels show as flat colours, the finest nearest.
+TEST_F(TerrainCracks, ConeLevelsPicture) {
+  ReplaceGround("cone", kCone);
+  SGContextSetDebug(ctx_, SG_CTX_DEBUG_NO_TEXTURES);
+  EXPECT_EQ(Uncovered(1.f / 64.f), 0u);
+  ExpectGolden("terrain_cone_levels");
+  SGContextSetDebug(ctx_, 0);
+}
+
+}  // namespace
+}  // namespace terraintest
