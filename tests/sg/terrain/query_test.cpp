@@ -96,6 +96,12 @@ TEST_F(Query, PointJustShortOfAPageEdgeIsAtThatEdge) {
   EXPECT_NEAR(Height(16.0 - 1e-7, 5.0), 12.8, 1e-4);
   EXPECT_NEAR(Height(16.0 + 1e-7, 5.0), 12.8, 1e-4);
   EXPECT_NEAR(Height(15.5, 5.0), 12.4, 1e-4);
+  // In a world one page wide every point lies in a copy of that page.
+  terrain_.Close();
+  w.size[0] = w.size[1] = 1;
+  Open(w);
+  EXPECT_NEAR(Height(16.0 + 12.0, 5.0), 9.6, 1e-4);
+  EXPECT_NEAR(Height(-4.0, 21.0), 9.6, 1e-4);
 }
 
 // Drawn at level 0 without blending, a cell is two triangles split along its
