@@ -18,6 +18,8 @@ namespace {
 constexpr std::size_t kChapterNameWidth = 32;
 constexpr std::size_t kMaxChapterNameChars = 30;
 constexpr std::uint16_t kGiveUpOffset = 100;
+// The chapter number a stand-alone host claims: one past the last chapter.
+constexpr std::uint16_t kRunWithoutChapter = kMaxChapters;
 constexpr std::size_t kChatTextOffset = 16;
 constexpr std::uint32_t kMaxLoggedRefusals = 1000;
 constexpr std::uint8_t kChatToAll = 255;
@@ -249,6 +251,7 @@ bool SrvGame::OnChapterClaim(std::uint32_t from, std::span<const std::uint8_t> p
     for (std::uint32_t p : m_players) SendChapterName(p, chapter);
     return true;
   }
+  if (asked == kRunWithoutChapter) return OnRunWithoutChapter(from);
   PacketImage<48> answer(PKT_CHAPTER_CLAIM);
   answer.Put<std::uint16_t>(8, asked);
   const bool inGame = asked < kMaxChapters && (asked & 7) < m_setup.ChaptersPerGuild();
@@ -274,6 +277,28 @@ bool SrvGame::OnChapterClaim(std::uint32_t from, std::span<const std::uint8_t> p
     }
   } else {
     m_log.Line("chapter %u refused to player %u", asked, from);
+  }
+  m_out.Send(from, SrvPacket(answer.bytes.begin(), answer.bytes.end()), false);
+  return true;
+}
+
+bool SrvGame::OnRunWithoutChapter(std::uint32_t from) {
+  // The client takes anything but a grant as a refusal and goes on to claim
+  // real chapters, so the host's request is granted like a chapter.
+  const bool granted = from == m_host && !m_started;
+  PacketImage<48> answer(PKT_CHAPTER_CLAIM);
+  answer.Put<std::uint16_t>(8, kRunWithoutChapter);
+  answer.Put<std::uint32_t>(44, granted ? 1 : 0);
+  if (granted) {
+    const std::int32_t before = HeldChapter(from);
+    if (before >= 0) {
+      m_holder[before] = 0;
+      m_names40[before].clear();
+      for (std::uint32_t p : m_players) SendChapterName(p, static_cast<std::uint16_t>(before));
+    }
+    m_log.Line("player %u runs the game without a chapter", from);
+  } else {
+    m_log.Line("player %u may not run the game without a chapter", from);
   }
   m_out.Send(from, SrvPacket(answer.bytes.begin(), answer.bytes.end()), false);
   return true;
@@ -432,7 +457,7 @@ bool SrvGame::OnRemovePlayer(std::uint32_t from, std::span<const std::uint8_t> p
 
 bool SrvGame::OnStart(std::uint32_t from) {
   if (m_started) return Refuse(from, PKT_START, "the game has started");
-  if (HeldChapter(from) < 0) return Refuse(from, PKT_START, "sender holds no chapter");
+  if (HeldChapter(from) < 0 && from != m_host) return Refuse(from, PKT_START, "sender holds no chapter");
   StartGame();
   return true;
 }
@@ -500,9 +525,9 @@ void SrvGame::Tick(std::uint64_t nowMs) {
   if (!m_clockRead) m_turnStartMs = nowMs;
   m_clockRead = true;
   m_nowMs = nowMs;
-  const std::uint16_t limit = m_setup.TurnTimeLimit();
+  const std::uint16_t limit = m_setup.TurnTimeLimitMinutes();
   if (!m_started || m_ended || limit == 0) return;
-  if (nowMs - m_turnStartMs >= std::uint64_t{limit} * 1000u) {
+  if (nowMs - m_turnStartMs >= std::uint64_t{limit} * 60'000u) {
     m_log.Line("turn %u: time limit reached", m_world.turn);
     ResolveTurn();
   }

@@ -47,7 +47,8 @@ class SrvGame {
   }
 
   void PlayerJoined(std::uint32_t player);
-  // The session's host, the one player who may end the game for everyone.
+  // The session's host, the one player who may end the game for everyone,
+  // and who may start it holding no chapter (a stand-alone server).
   void SetHost(std::uint32_t player) { m_host = player; }
   // The player's chapter becomes computer-held; the game ends when no human
   // remains.
@@ -89,6 +90,9 @@ class SrvGame {
 
   bool OnChapterReports(std::uint32_t from);
   bool OnChapterClaim(std::uint32_t from, std::span<const std::uint8_t> p);
+  // The host's claim of chapter number 40: it runs the game without playing,
+  // giving up any chapter it held; anyone else is refused.
+  bool OnRunWithoutChapter(std::uint32_t from);
   bool OnSettings(std::uint32_t from, std::span<const std::uint8_t> p);
   bool OnConfig(std::uint32_t from, std::span<const std::uint8_t> p);
   bool OnPlayerName(std::uint32_t from, std::span<const std::uint8_t> p);

@@ -67,12 +67,17 @@ SrvOrderVerdict SrvBuyMinerals(SrvWorld& world, std::uint16_t chapter, std::span
   MineralOffer* offer = guild->FindMineralOffer(seller, asteroid, mineral);
   if (offer == nullptr) return SrvOrderVerdict::kBadTarget;
   if (paidWith >= kMineralTypes || amount == 0 || amount > offer->terms[0]) return SrvOrderVerdict::kBadOrder;
-  // The client's reckoning, in 16 bits.
-  const auto payment = static_cast<std::uint16_t>((amount / kUnitsPerPrice) * offer->terms[1 + paidWith]);
+  // The price is per ten units: only whole tens change hands, and a mineral
+  // the seller did not price buys nothing. The full product is charged, not
+  // the client's 16-bit one, which wraps to a pittance on large orders.
+  const std::uint32_t tens = amount / kUnitsPerPrice;
+  const std::uint32_t payment = tens * offer->terms[1 + paidWith];
+  if (payment == 0) return SrvOrderVerdict::kBadOrder;
   if (world.poolDB.TakeMineral(pool, paidWith, payment) == 0) return SrvOrderVerdict::kCannotAfford;
+  const auto bought = static_cast<std::uint16_t>(tens * kUnitsPerPrice);
   world.poolDB.AddMineral(asteroid, paidWith, payment);
-  world.inTransit.push_back({pool, mineral, amount, world.turn + 1});
-  offer->terms[0] = static_cast<std::uint16_t>(offer->terms[0] - amount);
+  world.inTransit.push_back({pool, mineral, bought, world.turn + 1});
+  offer->terms[0] = static_cast<std::uint16_t>(offer->terms[0] - bought);
   if (offer->terms[0] == 0) {
     guild->RemoveMineralOffer(seller, asteroid, mineral);
     PacketImage<12> gone(PKT_MINERAL_OFFER_WITHDRAWN);

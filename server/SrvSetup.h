@@ -29,8 +29,8 @@ struct SrvSetup {
   int ChapterCount() const { return 5 * ChaptersPerGuild(); }
   // At least one per chapter, at most 150.
   std::uint16_t AsteroidCount() const;
-  // Seconds; 0 for no limit.
-  std::uint16_t TurnTimeLimit() const { return config.U16(18); }
+  // Minutes, as the configuration screen stores them; 0 for no limit.
+  std::uint16_t TurnTimeLimitMinutes() const { return config.U16(18); }
   // The solar system's orbit motion: the orbit speed, 3 stored as 4.
   std::uint16_t OrbitMotion() const;
   bool ChaoticOrbits() const { return config.U16(34) != 0; }

@@ -8,6 +8,7 @@
 #include "Game/model/GUnit.h"
 #include "Game/model/GZone.h"
 #include "Game/rules/GRulesPackets.h"
+#include "server/ai/SrvChapterState.h"
 
 namespace {
 
@@ -167,6 +168,8 @@ SrvPacket BuildStandingsPacket(const SrvWorld& world) {
   for (std::size_t c = 0; c < kMaxChapters; ++c) {
     p.Put<std::uint8_t>(8 + 8 * c, static_cast<std::uint8_t>(std::min(owned[c], 255)));
     p.Put<std::uint8_t>(9 + 8 * c, static_cast<std::uint8_t>(std::min(present[c], 255)));
+    const int votes = SrvVotesHeld(world, static_cast<std::uint16_t>(c));
+    p.Put<std::uint8_t>(10 + 8 * c, static_cast<std::uint8_t>(std::min(votes, 255)));
   }
   return Bytes(p);
 }

@@ -121,6 +121,31 @@ TEST_F(SrvGameTest, ClaimsAreGrantedOnceAndAChapterGivenUpIsFreeAgain) {
   EXPECT_EQ(ReadU32(answer(8), 44), 0u) << "chapter 40 does not exist";
 }
 
+TEST_F(SrvGameTest, AStandAloneHostRunsTheGameWithoutAChapterAndStartsIt) {
+  game.SetHost(7);
+  game.PlayerJoined(9);
+  ASSERT_TRUE(game.Receive(7, Config(1, 8)));
+  ASSERT_TRUE(game.Receive(7, Claim(0, "Alpha")));
+  ASSERT_TRUE(game.Receive(8, Claim(40, "")));
+  EXPECT_EQ(ReadU32(out.To(8).back().packet, 44), 0u) << "only the host runs without a chapter";
+  ASSERT_TRUE(game.Receive(8, Claim(8, "Beta")));
+  out.sent.clear();
+  ASSERT_TRUE(game.Receive(7, Claim(40, "")));
+  const auto answer = out.To(7).back();
+  EXPECT_EQ(answer.Type(), PKT_CHAPTER_CLAIM);
+  EXPECT_EQ(ReadU16(answer.packet, 8), 40);
+  EXPECT_EQ(ReadU32(answer.packet, 44), 1u) << "the client goes on claiming chapters unless granted";
+  EXPECT_EQ(game.Holder(0), 0u) << "the host's chapter is given up";
+  EXPECT_EQ(out.To(8).back().Type(), PKT_CHAPTER_NAME);
+
+  out.sent.clear();
+  EXPECT_FALSE(game.Receive(9, Small(PKT_START))) << "another player without a chapter";
+  ASSERT_TRUE(game.Receive(7, Small(PKT_START)));
+  EXPECT_TRUE(game.Started());
+  EXPECT_TRUE(out.To(7).empty()) << "no chapter, no start sequence";
+  EXPECT_EQ(out.To(8).back().Type(), PKT_START);
+}
+
 TEST_F(SrvGameTest, StartSequenceFollowsTheClientsOrderAndEndsWithTheStartedFlag) {
   ASSERT_TRUE(game.Receive(7, Config(1, 12)));
   ASSERT_TRUE(game.Receive(7, Claim(0, "Alpha")));
@@ -160,6 +185,7 @@ TEST_F(SrvGameTest, StartSequenceFollowsTheClientsOrderAndEndsWithTheStartedFlag
     const std::uint8_t expected = c % 8 == 0 ? 1 : 0;
     EXPECT_EQ(standings->packet[8 + 8 * c], expected) << "asteroids of chapter " << c;
     EXPECT_EQ(standings->packet[9 + 8 * c], expected) << "presence of chapter " << c;
+    EXPECT_EQ(standings->packet[10 + 8 * c], expected) << "votes of chapter " << c << ": its home";
   }
   const auto& start = got[0].packet;
   EXPECT_EQ(ReadU16(start, 8), 2);
@@ -244,9 +270,10 @@ TEST_F(SrvGameTest, TheTurnTimeLimitEndsATurnNobodyFinished) {
   ASSERT_TRUE(game.Receive(7, Claim(0, "Alpha")));
   game.Tick(1000);
   ASSERT_TRUE(game.Receive(7, Small(PKT_START)));
-  game.Tick(30999);
+  // The configuration counts the limit in minutes.
+  game.Tick(1000 + 30 * 60'000 - 1);
   EXPECT_EQ(game.World().turn, 0u);
-  game.Tick(31000);
+  game.Tick(1000 + 30 * 60'000);
   EXPECT_EQ(game.World().turn, 1u);
 
   // A game started before the server first reads its clock (the start came
@@ -258,9 +285,9 @@ TEST_F(SrvGameTest, TheTurnTimeLimitEndsATurnNobodyFinished) {
   ASSERT_TRUE(early.Receive(7, Claim(0, "Alpha")));
   ASSERT_TRUE(early.Receive(7, Small(PKT_START)));
   early.Tick(5'000'000);
-  early.Tick(5'029'999);
+  early.Tick(5'000'000 + 30 * 60'000 - 1);
   EXPECT_EQ(early.World().turn, 0u);
-  early.Tick(5'030'000);
+  early.Tick(5'000'000 + 30 * 60'000);
   EXPECT_EQ(early.World().turn, 1u);
 }
 
@@ -503,10 +530,23 @@ TEST_F(SrvGameTest, TradeBoardOffersReachThePostersGuildAndOnlyTheirOwnerPostsTh
   EXPECT_EQ(world.poolDB.GetMineral(sellerPool, 0), sellerMetals + 6);
   EXPECT_EQ(out.To(7).back().Type(), PKT_MINERAL_OFFER_POSTED);
   EXPECT_EQ(ReadU16(out.To(7).back().packet, 12), 30u) << "the offer as it now stands";
+  // Nothing goes for nothing: fewer than ten units, or paid in a mineral priced at 0.
+  buy.Put<std::uint16_t>(14, 9);
+  EXPECT_FALSE(game.Receive(8, Bytes(buy))) << "nine units cost nothing";
+  buy.Put<std::uint16_t>(14, 10);
+  buy.Put<std::uint8_t>(13, 2);
+  EXPECT_FALSE(game.Receive(8, Bytes(buy))) << "exotics are not priced";
+  EXPECT_EQ(ReadU16(out.To(7).back().packet, 12), 30u) << "the offer is untouched";
+  // Fifteen units buy one ten: the odd five stay on offer.
+  buy.Put<std::uint8_t>(13, 0);
+  buy.Put<std::uint16_t>(14, 15);
+  ASSERT_TRUE(game.Receive(8, Bytes(buy)));
+  EXPECT_EQ(world.poolDB.GetMineral(buyerPool, 0), buyerMetals - 9);
+  EXPECT_EQ(ReadU16(out.To(7).back().packet, 12), 20u);
   ASSERT_TRUE(game.Receive(7, EndTurn(0)));
   ASSERT_TRUE(game.Receive(8, EndTurn(0)));
   ASSERT_TRUE(game.Receive(9, EndTurn(0)));
-  EXPECT_GE(world.poolDB.GetMineral(buyerPool, 1), buyerSilicates + 20) << "delivered with the turn";
+  EXPECT_GE(world.poolDB.GetMineral(buyerPool, 1), buyerSilicates + 30) << "delivered with the turn";
   // Withdrawn, the rest goes back to the seller's pool.
   const std::uint32_t before = world.poolDB.GetMineral(sellerPool, 1);
   PacketImage<12> withdraw(PKT_MINERAL_OFFER_WITHDRAWN);
@@ -514,7 +554,7 @@ TEST_F(SrvGameTest, TradeBoardOffersReachThePostersGuildAndOnlyTheirOwnerPostsTh
   withdraw.Put<std::uint8_t>(9, static_cast<std::uint8_t>(sellerPool));
   withdraw.Put<std::uint8_t>(10, 1);
   ASSERT_TRUE(game.Receive(7, Bytes(withdraw)));
-  EXPECT_EQ(world.poolDB.GetMineral(sellerPool, 1), before + 30);
+  EXPECT_EQ(world.poolDB.GetMineral(sellerPool, 1), before + 20);
   EXPECT_FALSE(game.Receive(7, Bytes(withdraw))) << "no such offer any more";
 }
 
