@@ -46,6 +46,41 @@ bool WriteInputFile(const std::string& path, std::uint32_t turn, bool first,
   return static_cast<bool>(out.flush());
 }
 
+constexpr const char* kServerFileExtension = ".esv";
+
+// "<game>-<turn>.<kind><chapter 2 digits>", a player's file of that turn.
+std::string PlayerFileName(const std::string& game, std::uint32_t turn, char kind, std::uint32_t chapter) {
+  char suffix[32];
+  std::snprintf(suffix, sizeof suffix, "-%u.%c%02u", turn, kind, chapter % 100);
+  return game + suffix;
+}
+
+// The game a file named on the command line belongs to: the server file's
+// name, or a player's file's without its "-<turn>".
+std::string GameOfFile(const std::string& file) {
+  const std::size_t dot = file.rfind('.');
+  const std::string stem = file.substr(0, dot);
+  if (dot != std::string::npos && file.compare(dot, std::string::npos, kServerFileExtension) == 0) return stem;
+  const std::size_t dash = stem.rfind('-');
+  if (dash == std::string::npos || dash + 1 == stem.size() ||
+      stem.find_first_not_of("0123456789", dash + 1) != std::string::npos)
+    return stem;
+  return stem.substr(0, dash);
+}
+
+// Writes each chapter's input file of `turn`; false, logged, when one cannot be written.
+bool WriteInputFiles(const std::string& folder, const std::string& game, std::uint32_t turn,
+                     std::uint32_t header, bool first, const FileOutbox& out, SrvLog& log) {
+  for (const auto& [player, packets] : out.sent) {
+    const std::string name = PlayerFileName(game, turn, 's', player - 1);
+    if (!WriteInputFile(folder + name, header, first, packets)) {
+      log.Line("e-mail game \"%s\": the input file %s cannot be written", game.c_str(), name.c_str());
+      return false;
+    }
+  }
+  return true;
+}
+
 }  // namespace
 
 // Applies chapter `chapter`'s client turn file when it is of the running
@@ -93,63 +128,54 @@ std::string EmailFolder() {
   return "";
 }
 
-bool CreateEmailGame(const std::string& folder, const std::string& name, std::uint32_t seed, SrvLog& log) {
+bool CreateEmailGame(const std::string& folder, const std::string& game, std::uint32_t seed, SrvLog& log) {
   FileOutbox out;
-  SrvGame game(out, log, nullptr, seed, folder);
-  if (!game.LoadRules()) log.Line("the rules files could not be read: no designs, no units");
+  SrvGame srv(out, log, nullptr, seed, folder);
+  if (!srv.LoadRules()) log.Line("the rules files could not be read: no designs, no units");
   // The e-mail screen leaves the player's set-up behind; without it the
   // front end's start values hold.
   SrvSetup setup;
-  if (const int taken = SrvTakeEmailInfo(SrvReadEmailInfo(name), setup); taken > 0) {
-    game.UseSetup(setup);
-    log.Line("e-mail game \"%s\": %d set-up values from its information file", name.c_str(), taken);
+  if (const int taken = SrvTakeEmailInfo(SrvReadEmailInfo(game), setup); taken > 0) {
+    srv.UseSetup(setup);
+    log.Line("e-mail game \"%s\": %d set-up values from its information file", game.c_str(), taken);
   }
-  game.SeatEveryChapter();
+  srv.SeatEveryChapter();
   out.sent.clear();
-  if (!game.Receive(1, Bytes(PacketImage<12>(PKT_START)))) return false;
-  if (!game.Save(folder + name + ".svr", kEmailGameIdentifier)) {
-    log.Line("e-mail game \"%s\": the server file cannot be written", name.c_str());
+  if (!srv.Receive(1, Bytes(PacketImage<12>(PKT_START)))) return false;
+  if (!srv.Save(folder + game + kServerFileExtension, kEmailGameIdentifier)) {
+    log.Line("e-mail game \"%s\": the server file cannot be written", game.c_str());
     return false;
   }
-  for (const auto& [player, packets] : out.sent) {
-    char suffix[8];
-    std::snprintf(suffix, sizeof suffix, ".s%02u", (player - 1) % 100);
-    if (!WriteInputFile(folder + name + suffix, 0, true, packets)) {
-      log.Line("e-mail game \"%s\": the input file %s cannot be written", name.c_str(), suffix);
-      return false;
-    }
-  }
-  log.Line("e-mail game \"%s\" created: %zu chapters", name.c_str(), out.sent.size());
+  if (!WriteInputFiles(folder, game, 0, 0, true, out, log)) return false;
+  log.Line("e-mail game \"%s\" created: %zu chapters", game.c_str(), out.sent.size());
   return true;
 }
 
 bool ProcessEmailTurn(const std::string& folder, const std::string& file, SrvLog& log) {
-  const std::string name = file.substr(0, file.rfind('.'));
+  const std::string game = GameOfFile(file);
   FileOutbox out;
-  SrvGame game(out, log, nullptr, 0, folder);
-  if (!game.LoadRules()) log.Line("the rules files could not be read: no designs, no units");
-  if (!game.Load(folder + name + ".svr", kEmailGameIdentifier)) {
-    log.Line("e-mail game \"%s\": its server file cannot be read", name.c_str());
+  SrvGame srv(out, log, nullptr, 0, folder);
+  if (!srv.LoadRules()) log.Line("the rules files could not be read: no designs, no units");
+  if (!srv.Load(folder + game + kServerFileExtension, kEmailGameIdentifier)) {
+    log.Line("e-mail game \"%s\": its server file cannot be read", game.c_str());
     return false;
   }
-  game.SeatEveryChapter();
+  srv.SeatEveryChapter();
   PacketImage<12> noAutosave(PKT_AUTOSAVE);
-  game.Receive(1, Bytes(noAutosave));
-  const std::uint32_t turn = game.World().turn;
+  srv.Receive(1, Bytes(noAutosave));
+  const std::uint32_t turn = srv.World().turn;
   int applied = 0;
   for (std::uint16_t c = 0; c < kMaxChapters; ++c) {
-    if (game.Holder(c) == 0) continue;
-    char suffix[8];
-    std::snprintf(suffix, sizeof suffix, ".c%02u", c);
-    if (ApplyClientTurnFile(game, folder + name + suffix, c, log)) ++applied;
+    if (srv.Holder(c) == 0) continue;
+    if (ApplyClientTurnFile(srv, folder + PlayerFileName(game, turn, 'c', c), c, log)) ++applied;
   }
-  if (game.World().turn == turn) game.EndTurnNow();
-  if (!game.Save(folder + name + ".svr", kEmailGameIdentifier)) return false;
-  for (const auto& [player, packets] : out.sent) {
-    char suffix[8];
-    std::snprintf(suffix, sizeof suffix, ".s%02u", (player - 1) % 100);
-    if (!WriteInputFile(folder + name + suffix, turn, false, packets)) return false;
+  if (srv.World().turn == turn) srv.EndTurnNow();
+  if (!srv.Save(folder + game + kServerFileExtension, kEmailGameIdentifier)) {
+    log.Line("e-mail game \"%s\": the server file cannot be written", game.c_str());
+    return false;
   }
-  log.Line("e-mail game \"%s\": turn %u processed with %d turn files", name.c_str(), turn, applied);
+  // Its header names the turn resolved; the client plays the one after it.
+  if (!WriteInputFiles(folder, game, turn + 1, turn, false, out, log)) return false;
+  log.Line("e-mail game \"%s\": turn %u processed with %d turn files", game.c_str(), turn, applied);
   return true;
 }

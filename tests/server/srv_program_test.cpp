@@ -46,10 +46,10 @@ TEST(SrvCommandLine, ReadsTheThreeStartsAndRefusesTheRest) {
 TEST(SrvProgram, CreatesAnEmailGameWithAnInputFilePerChapterAndSaysSoInItsExitCode) {
   ScratchFolder folder;
   ASSERT_EQ(RunServer(folder, "-En:Mail_Game-0 HVSCS"), 1) << folder.Log();
-  EXPECT_TRUE(std::filesystem::exists(folder.dir / "Mail_Game.svr"));
+  EXPECT_TRUE(std::filesystem::exists(folder.dir / "Mail_Game.esv"));
   for (int c : {0, 7, 8, 39}) {
     char name[32];
-    std::snprintf(name, sizeof name, "Mail_Game.s%02d", c);
+    std::snprintf(name, sizeof name, "Mail_Game-0.s%02d", c);
     const auto bytes = ReadAll(folder.dir / name);
     ASSERT_GE(bytes.size(), 8u) << name;
     EXPECT_EQ(ReadU32(bytes, 0), 0xFFFFFFFEu);
@@ -73,6 +73,7 @@ TEST(SrvProgram, CreatesAnEmailGameWithAnInputFilePerChapterAndSaysSoInItsExitCo
   }
 
   // Chapter 8's player names its chapter and ends turn 0; chapter 16's file is of another turn.
+  // The files of a turn carry it in their names: the client finds its saved state by them.
   auto writeTurnFile = [&](const char* name, std::uint32_t turn, std::vector<std::uint8_t> packet) {
     std::ofstream f(folder.dir / name, std::ios::binary);
     const std::uint32_t n = static_cast<std::uint32_t>(packet.size());
@@ -84,10 +85,11 @@ TEST(SrvProgram, CreatesAnEmailGameWithAnInputFilePerChapterAndSaysSoInItsExitCo
   name[0] = PKT_PLAYER_NAME;
   name[8] = 8;
   std::memcpy(&name[10], "Mailers", 7);
-  writeTurnFile("Mail_Game.c08", 0, name);
-  writeTurnFile("Mail_Game.c16", 5, name);
-  ASSERT_EQ(RunServer(folder, "-Em:Mail_Game.c08 HVSCS"), 1) << folder.Log();
-  const auto results = ReadAll(folder.dir / "Mail_Game.s08");
+  writeTurnFile("Mail_Game-0.c08", 0, name);
+  writeTurnFile("Mail_Game-0.c16", 5, name);
+  writeTurnFile("Mail_Game.c00", 0, name);
+  ASSERT_EQ(RunServer(folder, "-Em:Mail_Game-0.c08 HVSCS"), 1) << folder.Log();
+  const auto results = ReadAll(folder.dir / "Mail_Game-1.s08");
   ASSERT_GE(results.size(), 4u);
   EXPECT_EQ(ReadU32(results, 0), 0u) << "the turn resolved";
   std::vector<std::uint16_t> types;
@@ -97,10 +99,15 @@ TEST(SrvProgram, CreatesAnEmailGameWithAnInputFilePerChapterAndSaysSoInItsExitCo
   EXPECT_EQ(std::vector<std::uint16_t>(types.begin(), types.begin() + 4),
             (std::vector<std::uint16_t>{PKT_TURN_PROCESSING, 551, 505, 507}));
   EXPECT_EQ(types.back(), PKT_TURN_RESULTS);
-  EXPECT_EQ(ReadU32(ReadAll(folder.dir / "Mail_Game.svr"), 13), 1u) << "the server file is at turn 1";
+  EXPECT_EQ(ReadU32(ReadAll(folder.dir / "Mail_Game.esv"), 13), 1u) << "the server file is at turn 1";
   const std::string log = folder.Log();
-  EXPECT_NE(log.find("Mail_Game.c16: not a turn file of turn 0"), std::string::npos) << log;
+  EXPECT_NE(log.find("Mail_Game-0.c16: not a turn file of turn 0"), std::string::npos) << log;
   EXPECT_NE(log.find("turn 0 processed with 1 turn files"), std::string::npos) << log;
+  // The host's process screen names the server file; turn 1's files are then read.
+  writeTurnFile("Mail_Game-1.c08", 1, name);
+  ASSERT_EQ(RunServer(folder, "-Em:Mail_Game.esv HVSCS"), 1) << folder.Log();
+  EXPECT_NE(folder.Log().find("turn 1 processed with 1 turn files"), std::string::npos) << folder.Log();
+  EXPECT_EQ(ReadU32(ReadAll(folder.dir / "Mail_Game-2.s08"), 0), 1u);
   EXPECT_EQ(RunServer(folder, "-Em:No_Game.c00 HVSCS"), 0);
   EXPECT_EQ(RunServer(folder, "-En:../Mail_Game-0 HVSCS"), 0);
   EXPECT_EQ(RunServer(folder, "-Z"), 0);
@@ -112,9 +119,9 @@ TEST(SrvProgram, AnEmailGameTakesTheSetUpTheEmailScreenLeftBehind) {
   std::ofstream(folder.dir / "Small_Game-eminfo.dat")
       << "NumberOfChapters: 2\nNumberOfAsteroids: 30\nOrbitSpeed: x\nNoSuchKey: 4\nChapterTrait: 25 9\n";
   ASSERT_EQ(RunServer(folder, "-En:Small_Game-0 HVSCS"), 1) << folder.Log();
-  EXPECT_TRUE(std::filesystem::exists(folder.dir / "Small_Game.s09"));
-  EXPECT_FALSE(std::filesystem::exists(folder.dir / "Small_Game.s02")) << "two chapters per guild";
-  const auto bytes = ReadAll(folder.dir / "Small_Game.s00");
+  EXPECT_TRUE(std::filesystem::exists(folder.dir / "Small_Game-0.s09"));
+  EXPECT_FALSE(std::filesystem::exists(folder.dir / "Small_Game-0.s02")) << "two chapters per guild";
+  const auto bytes = ReadAll(folder.dir / "Small_Game-0.s00");
   int asteroids = 0;
   for (std::size_t at = 8; at + 4 <= bytes.size(); at += 4 + ReadU32(bytes, at))
     asteroids += ReadU16(std::span(bytes).subspan(at + 4), 0) == PKT_ASTEROID_WITH_ZONES ? 1 : 0;

@@ -44,9 +44,10 @@ class EmailGame : public root_test::RootGame {
     delete g_gameData;
   }
 
-  // One player's turn: the client starts, reads its input, plays `move`
+  // One player's turn `turn`: the client starts, reads its input, plays `move`
   // (if any), ends the turn and keeps its state. The model's turn afterwards.
-  std::uint32_t PlayTurn(std::uint16_t chapter, const std::function<void(CNetSession&)>& move = {}) {
+  std::uint32_t PlayTurn(std::uint16_t chapter, std::uint32_t turn,
+                         const std::function<void(CNetSession&)>& move = {}) {
     NetSessionLinks links;
     CNetSession* self = nullptr;
     links.writeEmailPacket = [&](const std::uint8_t* p, std::uint32_t n, int) {
@@ -55,8 +56,8 @@ class EmailGame : public root_test::RootGame {
     CNetSession session(std::make_unique<CHvMulti>(), links);
     self = &session;
     session.emailMode = 1;
-    char name[16];
-    std::snprintf(name, sizeof name, "duel.s%02u", static_cast<unsigned>(chapter));
+    char name[32];
+    std::snprintf(name, sizeof name, "duel-%u.s%02u", turn, static_cast<unsigned>(chapter));
     session.emailGameName = name;
     g_netHandlerLinks.readEmailPacket = [&](std::span<std::uint8_t> buffer, std::uint32_t* length) {
       return ReadEmailPacket(session, buffer, length);
@@ -67,13 +68,16 @@ class EmailGame : public root_test::RootGame {
     if (session.emailHeader == kEmailSkipReload) g_gameData = new CGameData(chapter, 8);
     AttachSessionLinks(&session);
     EXPECT_TRUE(ProcessEmailTurn(session));
-    const std::uint32_t turn = g_gameData->turn;
+    const std::uint32_t played = g_gameData->turn;
     if (move) move(session);
-    EXPECT_TRUE(WriteEmailClientFile(EmailClientFileName(session.emailGameName, chapter).c_str()));
+    // The end of turn names the next turn's state after the input file cut at its last '-'.
+    char next[32];
+    std::snprintf(next, sizeof next, "duel-%u-%02u.ecl", played + 1, static_cast<unsigned>(chapter));
+    EXPECT_TRUE(WriteEmailClientFile(next));
     AttachSessionLinks(nullptr);
     g_netHandlerLinks.readEmailPacket = nullptr;
     delete g_gameData;
-    return turn;
+    return played;
   }
 
   std::string ServerLog() const {
@@ -99,9 +103,9 @@ TEST_F(EmailGame, TwoPlayersPlayThreeTurnsThroughTurnFilesOnly) {
     session.Send(kAllPlayersSlot, p.data(), p.size());
   };
   for (std::uint32_t turn = 0; turn < 3; ++turn) {
-    EXPECT_EQ(PlayTurn(9, turn == 0 ? rename : std::function<void(CNetSession&)>{}), turn);
+    EXPECT_EQ(PlayTurn(9, turn, turn == 0 ? rename : std::function<void(CNetSession&)>{}), turn);
     // The turn file: the turn played, then what was sent, in order and unnumbered.
-    const std::string file = box.Read("duel.c09");
+    const std::string file = box.Read("duel-" + std::to_string(turn) + ".c09");
     const std::vector<std::uint8_t> bytes(file.begin(), file.end());
     ASSERT_GE(bytes.size(), 4u);
     EXPECT_EQ(rules_test::FieldAt<std::uint32_t>(bytes, 0), turn);
@@ -115,14 +119,14 @@ TEST_F(EmailGame, TwoPlayersPlayThreeTurnsThroughTurnFilesOnly) {
     }
     ASSERT_FALSE(types.empty());
     EXPECT_EQ(types.back(), turn == 0 ? PKT_CHAPTER_NAME : PKT_PLAYER_NAME);
-    EXPECT_EQ(PlayTurn(17), turn);
-    ASSERT_TRUE(ProcessEmailTurn(folder, "duel.svr", log));
+    EXPECT_EQ(PlayTurn(17, turn), turn);
+    ASSERT_TRUE(ProcessEmailTurn(folder, "duel.esv", log));
     EXPECT_NE(ServerLog().find("turn " + std::to_string(turn) + " processed with 2 turn files"), std::string::npos)
         << ServerLog();
   }
   // The fourth turn's input carries what the others did: the rename reached the other player.
   std::string seen;
-  EXPECT_EQ(PlayTurn(17, [&](CNetSession&) { seen = g_gameData->guildList->GetChapter(9)->GetName(); }), 3u);
+  EXPECT_EQ(PlayTurn(17, 3, [&](CNetSession&) { seen = g_gameData->guildList->GetChapter(9)->GetName(); }), 3u);
   EXPECT_EQ(seen, "Nine Wolves");
 }
 
