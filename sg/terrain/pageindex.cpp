@@ -268,8 +268,9 @@ SGError SGSceneLoadPage(SGScene* scene, std::uint32_t heightKey, std::uint32_t t
 SGError ISGSceneFillCache(SGScene* scene, const double eye[3]) {
   std::int32_t centre[2];
   for (int k = 0; k < 2; ++k) {
-    const double t = std::floor(eye[k] / scene->scnPageSize);
-    centre[k] = std::fabs(t) < 1e9 ? static_cast<std::int32_t>(t) : 0;
+    const double t = eye[k] / scene->scnPageSize;
+    const double c = std::fabs(t) < 1e9 ? t : 0.0;
+    centre[k] = static_cast<std::int32_t>(c) - (c < 0.0 ? 1 : 0);
   }
   if (scene->scnCache == nullptr || centre[0] != scene->scnCacheCentre[0] || centre[1] != scene->scnCacheCentre[1]) {
     scene->scnCacheValid = 0;

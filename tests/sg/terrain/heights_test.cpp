@@ -140,22 +140,6 @@ TEST_F(Heights, PageLookupWrapsAndAsksForMissingPages) {
 
 // The index keeps rows by y and pages by x whatever the order of loading, and
 // freeing pages anywhere keeps the links whole.
-// The cache is centred on the camera's page, also for a camera exactly on
-// the edge of a page left of the origin: the copies around it are cached.
-TEST_F(Heights, CacheIsCentredOnTheCamerasPageLeftOfTheOrigin) {
-  World w;
-  w.files = {HeightFile(17, Flat(17, 1))};
-  Open(w);
-  SGPage* page = nullptr;
-  const std::int32_t loc[2] = {3, 0};
-  ASSERT_EQ(SGSceneGetPage(Scene(), &page, loc, 1), SG_ERROR_NONE);
-  const double eye[3] = {-32.0, 8.0, 50.0};
-  ASSERT_EQ(ISGSceneFillCache(Scene(), eye), SG_ERROR_NONE);
-  EXPECT_EQ(Scene()->scnCacheCentre[0], -2);
-  EXPECT_EQ(Scene()->scnCacheCentre[1], 0);
-  EXPECT_EQ(page->pagNearOrigin[0], -16.f);  // the copy just right of the camera, not one a world away
-}
-
 TEST_F(Heights, PageIndexStaysSortedThroughLoadsAndFrees) {
   World w;
   w.files = {HeightFile(17, Flat(17, 1))};
