@@ -9,6 +9,7 @@
 #include "Game/rules/GUnitTem.h"
 #include "server/SrvPacketRead.h"
 #include "server/SrvUnitPackets.h"
+#include "server/ai/SrvChapterState.h"
 
 namespace {
 
@@ -234,7 +235,8 @@ bool SrvIsOrderPacket(std::uint16_t type) {
 
 SrvOrderVerdict SrvSubmitOrder(SrvWorld& world, std::uint16_t chapter, std::span<const std::uint8_t> packet) {
   if (packet.size() < kPacketHeaderSize) return SrvOrderVerdict::kTooShort;
-  if (world.Chapter(chapter) == nullptr) return SrvOrderVerdict::kNoChapter;
+  // An eliminated chapter keeps its record (and its guild's research) but gives no more orders.
+  if (!SrvInPlay(world, chapter)) return SrvOrderVerdict::kNoChapter;
   switch (ReadU16(packet, 0)) {
     case PKT_ORDER:
       return TakeUnitOrder(world, chapter, packet);

@@ -29,7 +29,7 @@ enum class SrvOrderVerdict : std::uint8_t {
   kAccepted,
   kTooShort,       // shorter than its layout
   kNotAnOrder,     // a type this intake does not take
-  kNoChapter,      // the chapter is not in the game
+  kNoChapter,      // the chapter is not in the game, or no longer in play
   kUnknownUnit,    // no unit of that id
   kNotOwner,       // the unit belongs to another chapter
   kUnoperational,  // the unit cannot take orders

@@ -5,6 +5,7 @@
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GChapter.h"
 #include "Game/model/GUnit.h"
+#include "Game/rules/GHullDB.h"
 #include "Game/rules/GUnitTem.h"
 #include "server/ai/SrvAiOrders.h"
 #include "server/ai/SrvAiPlan.h"
@@ -24,8 +25,10 @@ void Research(SrvAiPlan& plan) {
   int best = -1;
   for (int m = 0; m < modules.GetCount() && static_cast<std::size_t>(m) < research.modulePercent.size(); ++m) {
     const ModuleRecord* r = modules.GetRecord(m);
+    const auto at = static_cast<std::size_t>(m);
     if (r == nullptr || (r->guildMask & (1u << guild)) == 0 || modules.IsResearched(m) != 0) continue;
-    if (research.modulePercent[static_cast<std::size_t>(m)] != 0) return;  // the guild is at work already
+    if (at < research.modulePoints.size() && research.modulePoints[at] >= kResearched) continue;
+    if (research.modulePercent[at] != 0) return;  // the guild is at work already
     if (best < 0 || r->techLevel < modules.GetRecord(best)->techLevel) best = m;
   }
   if (best >= 0)

@@ -8,9 +8,12 @@
 #include "Game/model/GUnit.h"
 #include "Game/model/GZone.h"
 #include "Game/net/Packets.h"
+#include "Game/rules/GHullDB.h"
 #include "server/SrvOrders.h"
 #include "server/ai/SrvAiChapter.h"
 #include "server/ai/SrvAiLevel.h"
+#include "server/ai/SrvAiOrders.h"
+#include "server/ai/SrvChapterState.h"
 #include "server/ai/SrvAiSubmit.h"
 #include "tests/server/ai/srv_ai_fixture.h"
 
@@ -41,6 +44,42 @@ std::map<std::uint32_t, int> PlayTurn(RulesGame& game, std::uint8_t difficulty, 
   SrvResolvePolitics(turn);
   game.world.AdvanceTurn();
   return given;
+}
+
+// The module research a computer chapter of guild 0 asks for this turn
+// (none: -1).
+int ChosenResearch(RulesGame& game, std::uint16_t chapter) {
+  for (const SrvPacket& p : SrvChooseOrders(game.world, chapter, SrvAiLevelOf(1), 5))
+    if (ReadU16(p, 0) == PKT_MODULE_ALLOCATION) return ReadU16(p, 10);
+  return -1;
+}
+
+// A guild's finished research stays finished: its allocation would be spent
+// on nothing, and the guild's research would stop there.
+TEST(SrvComputerChapters, ResearchGoesToModulesTheGuildHasNotFinished) {
+  RulesGame game(2, 40, 1, 1);
+  SrvGuildResearch& research = game.world.research[0];
+  std::vector<int> chosen;
+  for (int pick = ChosenResearch(game, 0); pick >= 0; pick = ChosenResearch(game, 0)) {
+    ASSERT_LT(research.modulePoints[static_cast<std::size_t>(pick)], kResearched) << pick;
+    ASSERT_LT(chosen.size(), research.modulePoints.size()) << "chooses a module twice";
+    chosen.push_back(pick);
+    research.modulePoints[static_cast<std::size_t>(pick)] = kResearched;
+  }
+  EXPECT_GE(chosen.size(), 2u);
+}
+
+// Eliminated, a chapter keeps its place in its guild but no longer steers it.
+TEST(SrvComputerChapters, AnEliminatedChaptersOrdersAreRefused) {
+  RulesGame game(2, 40, 1, 1);
+  const int module = ChosenResearch(game, 0);
+  ASSERT_GE(module, 0);
+  const auto m = static_cast<std::uint16_t>(module);
+  game.Chapter(1).stateFlag = kSrvChapterOut;
+  EXPECT_EQ(SrvSubmitOrder(game.world, 1, SrvAiResearchOrder(1, m, 50)), SrvOrderVerdict::kNoChapter);
+  EXPECT_EQ(game.world.research[0].modulePercent[m], 0);
+  EXPECT_EQ(SrvSubmitOrder(game.world, 0, SrvAiResearchOrder(0, m, 50)), SrvOrderVerdict::kAccepted);
+  EXPECT_EQ(game.world.research[0].modulePercent[m], 50);
 }
 
 TEST(SrvComputerChapters, EveryDifficultyGivesOrdersTheIntakeAccepts) {
