@@ -9,6 +9,7 @@
 #include "Game/net/Packets.h"
 #include "Game/rules/GGameVar.h"
 #include "server/SrvPacketRead.h"
+#include "server/battle/SrvBattlePackets.h"
 
 namespace {
 
@@ -232,6 +233,11 @@ void SrvResolveZones(SrvTurnContext& turn) {
       changed = changed || z->dirty != 0;
       z->dirty = 0;
     }
-    if (changed) turn.TellAll(BuildAsteroidPacket(*a));
+    if (changed) SrvTellZones(turn, *a);
   }
+}
+
+void SrvTellZones(SrvTurnContext& turn, const CGAsteroid& asteroid) {
+  for (std::uint16_t k = 0; k < asteroid.GetZoneCount(); ++k)
+    if (const CGZone* z = asteroid.GetZone(k)) turn.TellAll(BuildZonePacket(asteroid.id, *z));
 }

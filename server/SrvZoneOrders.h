@@ -32,6 +32,8 @@
 #include "server/SrvOrders.h"
 #include "server/SrvTurnSteps.h"
 
+class CGAsteroid;
+
 bool SrvIsZonePacket(std::uint16_t type);
 SrvOrderVerdict SrvSubmitZoneOrder(SrvWorld& world, std::uint16_t chapter, std::span<const std::uint8_t> packet);
 
@@ -39,5 +41,10 @@ SrvOrderVerdict SrvSubmitZoneOrder(SrvWorld& world, std::uint16_t chapter, std::
 // is free or their chapter's (those bound for another's attack it instead),
 // zone facilities build the ATVs ordered from them where the asteroid's pool
 // pays (notice 1/113), and pending zone improvements take effect. Every
-// asteroid that changed is sent to everyone (127).
+// asteroid that changed is told to everyone zone by zone (SrvTellZones).
 void SrvResolveZones(SrvTurnContext& turn);
+
+// Tells everyone each zone of the asteroid (121). Not the whole asteroid
+// (127): that makes every occupied zone the asteroid owner's on the clients
+// and clears their entrenchments.
+void SrvTellZones(SrvTurnContext& turn, const CGAsteroid& asteroid);

@@ -15,6 +15,7 @@
 #include "Game/rules/GModuleDB.h"
 #include "Game/rules/GUnitTem.h"
 #include "server/SrvUnitPackets.h"
+#include "server/SrvZoneOrders.h"
 #include "server/battle/SrvBattlePackets.h"
 #include "server/turn/SrvOrderSteps.h"
 
@@ -120,7 +121,7 @@ void LandAtvs(SrvTurnContext& turn, CGUnit& unit, UnitOrder& order) {
     }
   }
   order.landing.reset();
-  turn.TellAll(BuildAsteroidPacket(*a));
+  SrvTellZones(turn, *a);
   turn.Tell(chapter, BuildAtvCargoPacket(unit));
 }
 
@@ -145,7 +146,7 @@ void RecoverAtvs(SrvTurnContext& turn, CGUnit& unit, const UnitOrder& order) {
       wanted[kind] -= n;
     }
   }
-  turn.TellAll(BuildAsteroidPacket(*a));
+  SrvTellZones(turn, *a);
   turn.Tell(chapter, BuildAtvCargoPacket(unit));
 }
 

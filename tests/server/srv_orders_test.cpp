@@ -318,7 +318,7 @@ TEST_F(SrvOrders, AtvsSentToAFreeZoneHoldItAfterTheTurnAndOnlyTheHoldersAtvsGo) 
   EXPECT_EQ(to->owner, kMine);
   EXPECT_EQ(to->atvCounts[0], 2);
   EXPECT_EQ(to->arriving.count, 0);
-  EXPECT_GE(out.Count(PKT_ASTEROID_WITH_ZONES), 1u) << "the changed asteroid is told";
+  EXPECT_GE(out.Count(PKT_ASTEROID_ZONES), 1u) << "the changed asteroid is told";
 
   // A storage facility on the home zone, paid with one mining ATV.
   const std::uint8_t cost = g_gameVariables.costStorageFacility;
@@ -437,6 +437,42 @@ TEST(SrvShipTrade, TheHighestSealedBidBuysTheShipAndTheOthersGetTheirsBack) {
   EXPECT_GE(out.Count(PKT_UNIT_RESULT), 1u);
   EXPECT_GE(out.Count(PKT_SHIP_OFFER_WITHDRAWN), 1u);
   EXPECT_EQ(world.guilds->GetGuild(1)->FindShipOffer(shipId), nullptr);
+}
+
+// The clients learn a zone's holder and entrenchment as the server keeps them:
+// a whole-asteroid record would give the zone to the asteroid's owner and
+// clear the entrenchment on their screens.
+TEST_F(SrvOrders, AnEntrenchedZoneIsToldAsTheServerHoldsIt) {
+  const std::uint16_t home = World().Chapter(kMine)->homeAsteroid;
+  CGAsteroid* a = World().solar.GetAsteroid(home);
+  const CGZone* zone = a->GetZone(0);
+  ASSERT_GT(zone->atvCounts[0], 0);
+  PacketImage<20> entrench(PKT_ZONE_ENTRENCHED);
+  entrench.Put<std::uint16_t>(8, home);
+  entrench.Put<std::uint16_t>(12, kMine);
+  ASSERT_TRUE(game.Receive(7, Bytes(entrench)));
+  a->owner = kMine + 1;  // an owner other than the zone's holder
+  out.sent.clear();
+  EndTurn();
+  ASSERT_NE(zone->entrenched[0], 0u);
+  bool told = false;
+  std::uint32_t toldEntrenched = 0;
+  std::uint8_t toldOwner = 0;
+  for (const SrvPacket& p : out.sent) {
+    if (ReadU16(p, 8) != home) continue;
+    if (ReadU16(p, 0) == PKT_ASTEROID_WITH_ZONES) {
+      told = true;
+      toldEntrenched = 0;
+      toldOwner = p[209] != 0 ? p[10] : kZoneNobody;
+    } else if (ReadU16(p, 0) == PKT_ASTEROID_ZONES && ReadU16(p, 10) == 0) {
+      told = true;
+      toldEntrenched = ReadU32(p, 28);
+      toldOwner = p[14];
+    }
+  }
+  ASSERT_TRUE(told);
+  EXPECT_EQ(toldEntrenched, zone->entrenched[0]);
+  EXPECT_EQ(toldOwner, zone->owner);
 }
 
 TEST_F(SrvOrders, AtvsBuiltAboardLandOnAFreeZoneAndComeBackAboard) {
