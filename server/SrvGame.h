@@ -59,8 +59,8 @@ class SrvGame {
   void Tick(std::uint64_t nowMs);
 
   // The server's own file of a running game: the set-up, the chapters'
-  // holders' names, the world. Save is false (and may leave a partial file)
-  // when the file cannot be written. Load takes a file of the same identifier
+  // holders' names, the world. Save is false when the file cannot be
+  // written, an earlier file of that name being left as it was. Load takes a file of the same identifier
   // over, or leaves the game as it was and is false: a file that does not
   // open, is not a server file, is cut short or holds another identifier.
   bool Save(const std::string& hostPath, std::uint32_t identifier) const;

@@ -57,9 +57,18 @@ bool SrvGame::Save(const std::string& hostPath, std::uint32_t identifier) const 
   for (std::uint32_t s : m_world.scores) w.Write(s);
   w.Write(kEndByte);
   if (!w.Ok()) return false;
-  std::ofstream out(hostPath, std::ios::binary | std::ios::trunc);
+  // Written beside the file and renamed over it, so a write that fails
+  // leaves the earlier save of that name whole.
+  const std::string temporary = hostPath + ".new";
+  std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
   out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-  return static_cast<bool>(out.flush());
+  out.close();
+  std::error_code ec;
+  if (out.fail() || (std::filesystem::rename(temporary, hostPath, ec), ec)) {
+    std::filesystem::remove(temporary, ec);
+    return false;
+  }
+  return true;
 }
 
 bool SrvGame::Load(const std::string& hostPath, std::uint32_t identifier) {

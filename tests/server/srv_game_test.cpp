@@ -1,9 +1,10 @@
 // The server's game without a network: what the front end is answered, the
 // start sequence each client gets, the turn cycle and the refusals.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include <algorithm>
-
+#include <csignal>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -370,6 +371,20 @@ TEST_F(SrvGameTest, ASaveTakenMidGameLoadsBackAndABadFileChangesNothing) {
   // The loaded game goes on turning.
   ASSERT_TRUE(saver.Receive(7, EndTurn(2)));
   EXPECT_EQ(saver.World().turn, 3u);
+
+  // A save the disk cannot take whole fails and leaves the earlier file of its name loadable.
+  rlimit before{};
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &before), 0);
+  rlimit small = before;
+  small.rlim_cur = std::filesystem::file_size(folder + "mid.svr") / 2;
+  const auto handler = std::signal(SIGXFSZ, SIG_IGN);
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+  const bool saved = saver.Save(folder + "mid.svr", 0x20011);
+  ::setrlimit(RLIMIT_FSIZE, &before);
+  std::signal(SIGXFSZ, handler);
+  EXPECT_FALSE(saved);
+  EXPECT_TRUE(saver.Load(folder + "mid.svr", 0x20011));
+  EXPECT_EQ(saver.World().turn, 2u);
 }
 
 TEST_F(SrvGameTest, ALoadIsAskedOfEveryOtherPlayerAndTheRequesterToldTheirAnswer) {
