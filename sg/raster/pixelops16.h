@@ -254,39 +254,34 @@ struct ISGOpByLevel {
 
 // Writes whole rows. Rows of up to eight pixels, most rows of small
 // triangles, take a fixed number of overlapping stores, so that their length
-// costs no loop exit to predict; longer ones a leading 16-bit store up to a
-// 4-byte boundary, then pixel pairs as 32-bit words (copied sixteen pixels at
-// a time where the row is long enough), a trailing 16-bit store.
+// costs no loop exit to predict; longer ones eight pixels a store from the
+// left, the last eight overlapping the store before them.
 struct ISGOpFlat {
   static constexpr bool kWholeSpans = true;
-  static constexpr int kBlockPixels = 16;
+  using Pixels8 = uint16_t __attribute__((vector_size(16)));
+  Pixels8 eight;
+  uint64_t four;
   uint16_t colour;
-  std::array<uint16_t, kBlockPixels> block;
 
-  explicit ISGOpFlat(uint16_t c) : colour(c) { block.fill(c); }
+  explicit ISGOpFlat(uint16_t c) : eight(Pixels8{} + c), four(c * 0x0001000100010001u), colour(c) {}
 
   void Span(uint16_t* left, uint16_t* right) const {
-    int64_t remaining = right - left + 1;
-    if (remaining <= 4) {
-      const int64_t half = remaining >> 1;  // 1 to 4 pixels: both ends and their inner neighbours
+    const int64_t count = right - left + 1;
+    if (count <= 4) {
+      const int64_t half = count >> 1;  // 1 to 4 pixels: both ends and their inner neighbours
       left[0] = colour;
       left[half] = colour;
       right[-half] = colour;
       right[0] = colour;
       return;
     }
-    if (remaining <= 8) {
-      std::memcpy(left, block.data(), 4 * sizeof(uint16_t));
-      std::memcpy(right - 3, block.data(), 4 * sizeof(uint16_t));
+    if (count <= 8) {
+      std::memcpy(left, &four, sizeof four);
+      std::memcpy(right - 3, &four, sizeof four);
       return;
     }
-    if (reinterpret_cast<uintptr_t>(left) & 2) {
-      *left++ = colour;
-      --remaining;
-    }
-    for (; remaining >= kBlockPixels; remaining -= kBlockPixels, left += kBlockPixels)
-      std::memcpy(left, block.data(), sizeof block);
-    for (; remaining >= 2; remaining -= 2, left += 2) std::memcpy(left, block.data(), 2 * sizeof(uint16_t));
-    if (remaining > 0) *left = colour;
+    uint16_t* const last = right - 7;
+    for (; left < last; left += 8) std::memcpy(left, &eight, sizeof eight);
+    std::memcpy(last, &eight, sizeof eight);
   }
 };
