@@ -1,6 +1,5 @@
 // The game configuration screen: victory conditions, size, pace and orbits of
 // a new game.
-#include <algorithm>
 #include <array>
 #include <string>
 
@@ -221,9 +220,7 @@ class CConfigDlg : public CFrontEndScreen {
 
   void ShowNumbers() {
     for (const NumberField& n : kNumbers) {
-      // As the up-down holds it: a stored value outside the range (the start
-      // value of the biggest-is-best turns is 1000) shows as the nearest end.
-      const int value = std::clamp<int>(m_form.*n.value, n.low, n.high);
+      const int value = m_form.*n.value;
       SendDlgItemMessage(m_window, n.upDown, UDM_SETPOS, 0, MAKELONG(value, 0));
       SetDlgItemText(m_window, n.edit, std::to_string(value).c_str());
     }

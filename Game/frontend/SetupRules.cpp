@@ -58,11 +58,14 @@ ConfigForm ReadConfigForm(const GameConfigPacket& config) {
 
 const char* ValidateConfigEntries(const ConfigEntries& e, ConfigForm& form) {
   const char* failure = nullptr;
-  // The fields of victory conditions that are off are checked too: the screen
-  // shows every value inside its range, so they pass as shown.
-  Take(e.biggestIsBestTurns, {1, 999, "FEGCBBER"}, form.biggestIsBestTurns, failure);
-  Take(e.imperatorAsteroids, {1, 100, "FEGCPAER"}, form.imperatorAsteroids, failure);
-  Take(e.imperatorVotes, {1, 100, "FEGCGVER"}, form.imperatorVotes, failure);
+  // A field of a victory condition that is off cannot be edited, so it cannot
+  // be put right either: it keeps its value unchecked (the start value of the
+  // biggest-is-best turns, 1000, lies outside the range the edit accepts).
+  if (form.biggestIsBest) Take(e.biggestIsBestTurns, {1, 999, "FEGCBBER"}, form.biggestIsBestTurns, failure);
+  if (form.imperatorWins) {
+    Take(e.imperatorAsteroids, {1, 100, "FEGCPAER"}, form.imperatorAsteroids, failure);
+    Take(e.imperatorVotes, {1, 100, "FEGCGVER"}, form.imperatorVotes, failure);
+  }
   Take(e.chapters, {1, 8, "FEGCNCER"}, form.chapters, failure);
   Take(e.asteroids, {40, 150, "FEGCNAER"}, form.asteroids, failure);
   Take(e.turnTime, {1, 60, "FEGCTTER"}, form.turnTime, failure);

@@ -39,7 +39,7 @@ struct ConfigEntries {
 ConfigForm ReadConfigForm(const GameConfigPacket& config);
 // Copies every entry inside its range into the form; the text ID of the
 // first one out of range (in the checking order), or null when all are good.
-// Every field is checked, also those of victory conditions that are off.
+// The fields of victory conditions that are off are neither checked nor taken.
 const char* ValidateConfigEntries(const ConfigEntries& entries, ConfigForm& form);
 // Writes the form into the block (type 52, victory bits, turn time in minutes).
 void StoreConfigForm(const ConfigForm& form, GameConfigPacket& config);

@@ -30,6 +30,7 @@ TEST(ConfigForm, TheTurnLimitOpensInHoursOnlyForWholeHoursAboveOne) {
 
 TEST(ConfigForm, OnlyTheFirstValueOutOfRangeIsReportedAndTheGoodOnesAreTaken) {
   GameConfigPacket config;
+  config.victoryConditions = 1 | 4 | 8;  // biggest is best and imperator: every field is checked
   ConfigForm form = ReadConfigForm(config);
   ConfigEntries e = GoodEntries();
   e.chapters = 9;
@@ -66,21 +67,18 @@ TEST(ConfigForm, OnlyTheFirstValueOutOfRangeIsReportedAndTheGoodOnesAreTaken) {
   }
 }
 
-// The fields of a victory condition that is off are checked all the same: a
-// bad value there is reported, a good one (the screen shows 999 for the start
-// value 1000) is taken and stored.
-TEST(ConfigForm, FieldsOfVictoryConditionsThatAreOffAreCheckedToo) {
-  GameConfigPacket config;
-  config.victoryConditions = 1;
+TEST(ConfigForm, FieldsOfVictoryConditionsThatAreOffKeepTheirValuesUnchecked) {
+  GameConfigPacket config;  // start values: imperator only, biggest-is-best turns 1000
   ConfigForm form = ReadConfigForm(config);
   ConfigEntries e = GoodEntries();
-  e.imperatorAsteroids = 0;
-  EXPECT_STREQ(ValidateConfigEntries(e, form), "FEGCPAER");
-  e = GoodEntries();
-  e.biggestIsBestTurns = 999;
+  e.biggestIsBestTurns = 1000;
   EXPECT_EQ(ValidateConfigEntries(e, form), nullptr);
   StoreConfigForm(form, config);
-  EXPECT_EQ(config.biggestIsBestTurns, 999);
+  EXPECT_EQ(config.biggestIsBestTurns, 1000);
+  form.imperatorWins = false;
+  e.imperatorAsteroids = 0;
+  EXPECT_EQ(ValidateConfigEntries(e, form), nullptr);
+  EXPECT_EQ(form.imperatorAsteroids, 51);
 }
 
 TEST(ConfigForm, StoringWritesTheVictoryBitsAndTheTurnLimitInMinutes) {

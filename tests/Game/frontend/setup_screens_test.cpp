@@ -94,7 +94,7 @@ TEST_F(SetupScreens, TheConfigurationChosenIsThePacketTheServerGets) {
   Put16(expected, 16, 40);
   Put16(expected, 18, 60);     // the 1 typed over the hours' 60 means one hour
   Put16(expected, 20, 1 | 2 | 8);
-  Put16(expected, 22, 999);    // the start value 1000, shown and taken as the edit's highest
+  Put16(expected, 22, 1000);   // biggest is best is off: its turns are kept
   Put16(expected, 24, 51);
   Put16(expected, 26, 35);
   Put16(expected, 30, 3);
