@@ -170,6 +170,8 @@ SrvPacket BuildStandingsPacket(const SrvWorld& world) {
     p.Put<std::uint8_t>(9 + 8 * c, static_cast<std::uint8_t>(std::min(present[c], 255)));
     const int votes = SrvVotesHeld(world, static_cast<std::uint16_t>(c));
     p.Put<std::uint8_t>(10 + 8 * c, static_cast<std::uint8_t>(std::min(votes, 255)));
+    const std::uint32_t ships = world.pieces->CountOwnerUnits(static_cast<std::uint16_t>(c), true);
+    p.Put<std::uint16_t>(12 + 8 * c, static_cast<std::uint16_t>(std::min<std::uint32_t>(ships, 0xFFFF)));
   }
   return Bytes(p);
 }

@@ -104,6 +104,11 @@ TEST_F(SrvOrders, EveryChapterStartsWithItsDesignsAndAUnitTheClientsAreSent) {
   EXPECT_LT(firstDesign, firstUnit);
   EXPECT_LT(firstUnit, std::find(types.begin(), types.end(), PKT_CREDITS));
   EXPECT_EQ(out.Count(PKT_UNIT), 10u) << "one unit for each of the ten chapters";
+  const auto standings = std::find_if(out.sent.begin(), out.sent.end(),
+                                      [](const SrvPacket& p) { return ReadU16(p, 0) == PKT_TURN_STANDINGS; });
+  ASSERT_NE(standings, out.sent.end());
+  EXPECT_EQ(ReadU16(*standings, 12 + 8 * kMine), 1) << "the chapter's ships";
+  EXPECT_EQ(ReadU16(*standings, 12 + 8 * 2), 0) << "a chapter not in the game";
 }
 
 TEST_F(SrvOrders, ATripEndsInTheTurnsTheModelPredictedAndItsOwnerIsToldEachStage) {
