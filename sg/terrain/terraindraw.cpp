@@ -2,10 +2,13 @@
 // cells, each row at the level of its distance from the eye, through the
 // renderer's transform, clipping and triangle fills.
 
+#include <algorithm>
+#include <bit>
 #include <cmath>
 
 #include "platform/user/queue.h"
 #include "sg/core/context.h"
+#include "sg/core/malloc.h"
 #include "sg/cull/cullterrain.h"
 #include "sg/instance/instance.h"
 #include "sg/material/material.h"
@@ -34,6 +37,30 @@ constexpr float kMaxPagesReach = 32.f;
 // Messages handled per pump in single-step mode: a handler that keeps posting cannot hold the frame.
 constexpr int kMaxMessagesPerPump = 256;
 
+// Most cells and rows kept for one frame (16 MiB of cells).
+constexpr std::uint32_t kMaxCells = 1u << 20;
+constexpr std::uint32_t kMaxRows = 1u << 16;
+constexpr std::uint32_t kMaxPlaces = 1u << 22;
+
+// A cell of the grid kept between the two passes: the page copy it lies in,
+// its lower corner and its level (it spans 2^level samples).
+struct Cell {
+  std::int32_t column;
+  std::int32_t row;
+  std::uint16_t u;
+  std::uint16_t v;
+  std::uint32_t level;
+  std::int32_t order;  // place of its far edge along the walk, farthest least
+};
+
+// A row's cells, drawn together; instances behind `line` follow a row of the front walk.
+struct Row {
+  std::uint32_t first;
+  std::uint32_t end;
+  float line;
+  bool front;
+};
+
 struct Walk {
   SGRenderer* rend;
   SGScene* scene;
@@ -53,6 +80,16 @@ struct Walk {
   std::uint32_t numMissing;
   SGMaterialInfo info;
   SGMaterial mat;
+  std::int32_t step;  // direction of the rows being made along the walk axis
+  Cell* cells_;       // owned for the frame
+  std::uint32_t cellsAlloc;
+  std::uint32_t numCells;
+  std::uint64_t* places;  // made grid places, open addressing; owned for the frame
+  std::uint32_t placesAlloc;
+  std::uint32_t numPlaces;
+  Row* rows;  // owned for the frame
+  std::uint32_t rowsAlloc;
+  std::uint32_t numRows;
 };
 
 std::int32_t FloorDiv(std::int32_t a, std::int32_t b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
@@ -156,24 +193,30 @@ SGError MakeVertex(Walk& w, const SGPage* page, std::uint32_t u, std::uint32_t v
   return SG_ERROR_NONE;
 }
 
-// A grid vertex of the page, made once per frame (its slot keeps it) at the
-// level of the row that first needs it, its height blended towards the next
-// coarser level by how far it lies into its level's band, so that a row that
-// turns coarser from one frame to the next does not jump.
-SGError GridVertex(Walk& w, const SGPage* page, std::uint32_t u, std::uint32_t v, std::uint32_t rowLevel,
-                   SGTxVertex** out) {
+// A grid vertex of the page, made once per frame (its slot keeps it). Its
+// height depends on its place alone, so every cell with the vertex on its
+// border puts it in the same spot: blended at the level chosen there towards
+// the next coarser one, or, off that level's grid (where a finer cell meets
+// a coarser one), wholly towards the level above its own grid.
+SGError GridVertex(Walk& w, const SGPage* page, std::uint32_t u, std::uint32_t v, SGTxVertex** out) {
   SGTerrVertSlot* slot = &page->pagHeightLOD->phlVerts[v * w.n + u];
   if (slot->tvTimeStamp == w.rend->renTimeStamp && slot->tvXVert != nullptr) {
     *out = slot->tvXVert;
     return SG_ERROR_NONE;
   }
+  const std::uint32_t maxLOD = w.scene->scnMaxLOD;
   const float x = page->pagEyeOrigin[0] + static_cast<float>(u) * w.cell;
   const float y = page->pagEyeOrigin[1] + static_cast<float>(v) * w.cell;
-  std::uint32_t level = rowLevel;
+  std::uint32_t level = maxLOD;
   float fraction = 0.f;
   ISGLodChoose(w.rend, w.scene, x, y, &level, &fraction);
-  fraction = level > rowLevel ? 1.f : (level < rowLevel ? 0.f : fraction);
-  const float h = ISGLodBlendHeight(w.scene, page->pagHeightLOD->phlHeights, u, v, rowLevel, fraction);
+  const std::uint32_t bits = u | v;
+  const std::uint32_t grid = bits == 0 ? maxLOD : std::min<std::uint32_t>(std::countr_zero(bits), maxLOD);
+  if (level > grid) {
+    level = grid;
+    fraction = 1.f;
+  }
+  const float h = ISGLodBlendHeight(w.scene, page->pagHeightLOD->phlHeights, u, v, level, fraction);
   const SGError err = MakeVertex(w, page, u, v, h, out);
   if (err == SG_ERROR_NONE) {
     slot->tvXVert = *out;
@@ -227,60 +270,145 @@ SGError DrawPolygon(Walk& w, const SGPage* page, SGTxVertex* const* c, std::uint
   return err;
 }
 
-// Most corners of a cell against a coarser row: the near edge split into at
-// most a whole page's cells, plus the two far corners.
-constexpr std::uint32_t kMaxCellCorners = 64;
+// Grows an array of `size`-byte records by doubling, to at most `most`; false when it cannot.
+bool Grow(void** items, std::uint32_t* capacity, std::uint32_t used, std::size_t size, std::uint32_t most) {
+  if (used < *capacity) {
+    return true;
+  }
+  const std::uint32_t next = *capacity == 0 ? 256 : (*capacity >= most / 2 ? most : *capacity * 2);
+  if (next <= used) {
+    return false;
+  }
+  void* grown = SGRealloc(*items, next * size);
+  if (grown == nullptr) {
+    return false;
+  }
+  *items = grown;
+  *capacity = next;
+  return true;
+}
 
-// The cells of a row under one edge of the coarser row behind it, as one
-// polygon: its far edge is that row's edge itself, unbroken, and its near
-// edge runs through every vertex of this row, so no vertex of one lies in
-// the middle of an edge of the other (a crack a pixel wide opens there).
-// (u0, v0)-(u1, v1) is the span's rectangle, `farAlong` its far line and `s` this row's step.
-SGError DrawStitched(Walk& w, const SGPage* page, const std::uint32_t lo[2], const std::uint32_t hi[2],
-                     std::uint32_t farAlong, std::uint32_t s, std::uint32_t level, std::uint32_t farLevel) {
-  const int along = w.major;  // grid axis 0 = u, 1 = v
-  SGTxVertex* c[kMaxCellCorners];
-  std::uint32_t count = 0;
-  // Corners counter-clockwise: bottom edge left to right, right edge up, top edge right to left, left edge down.
-  const std::uint32_t corner[4][2] = {{lo[0], lo[1]}, {hi[0], lo[1]}, {hi[0], hi[1]}, {lo[0], hi[1]}};
-  std::uint32_t cornerAt[4];  // index in c of each corner
-  for (int e = 0; e < 4; ++e) {
-    cornerAt[e] = count;
-    const std::uint32_t* from = corner[e];
-    const std::uint32_t* to = corner[(e + 1) % 4];
-    // An edge running across the walk is split when it is the near one.
-    const int moving = from[0] != to[0] ? 0 : 1;
-    const bool split = moving != along && from[along] != farAlong;
-    const std::uint32_t length = from[moving] < to[moving] ? to[moving] - from[moving] : from[moving] - to[moving];
-    const std::uint32_t steps = split ? length / s : 1;
-    for (std::uint32_t k = 0; k < steps; ++k) {
-      std::uint32_t at[2] = {from[0], from[1]};
-      const std::uint32_t offset = k * (split ? s : 0);
-      at[moving] = from[moving] < to[moving] ? at[moving] + offset : at[moving] - offset;
-      const bool far = at[along] == farAlong;
-      if (count == kMaxCellCorners) {
-        return SG_ERROR_UNSUPPORTED;
+// The grid places (unwrapped, over the whole world) whose vertices the first
+// pass made: a copy of a page drawn twice in a frame remakes its vertices in
+// the same slots, so the slots cannot tell which copy's neighbours made one.
+std::uint64_t PlaceKey(const Walk& w, std::int32_t column, std::int32_t row, std::uint32_t u, std::uint32_t v) {
+  const auto gx = static_cast<std::uint32_t>(column * w.cells + static_cast<std::int32_t>(u) + 0x40000000);
+  const auto gy = static_cast<std::uint32_t>(row * w.cells + static_cast<std::int32_t>(v) + 0x40000000);
+  return (std::uint64_t{1} << 63) | (static_cast<std::uint64_t>(gx) << 32) | gy;
+}
+
+std::uint32_t PlaceSlot(const Walk& w, std::uint64_t key) {
+  std::uint64_t h = key * 0x9E3779B97F4A7C15ull;
+  return static_cast<std::uint32_t>(h >> 32) & (w.placesAlloc - 1);
+}
+
+bool Made(const Walk& w, std::int32_t column, std::int32_t row, std::uint32_t u, std::uint32_t v) {
+  if (w.placesAlloc == 0) {
+    return false;
+  }
+  const std::uint64_t key = PlaceKey(w, column, row, u, v);
+  for (std::uint32_t i = PlaceSlot(w, key);; i = (i + 1) & (w.placesAlloc - 1)) {
+    if (w.places[i] == key) {
+      return true;
+    }
+    if (w.places[i] == 0) {
+      return false;
+    }
+  }
+}
+
+// Records a made place; the table stays at most half full. false when it cannot grow.
+bool Remember(Walk& w, std::int32_t column, std::int32_t row, std::uint32_t u, std::uint32_t v) {
+  if (2 * (w.numPlaces + 1) > w.placesAlloc) {
+    const std::uint32_t next = w.placesAlloc == 0 ? 1024 : w.placesAlloc * 2;
+    if (next > kMaxPlaces) {
+      return false;
+    }
+    auto* table = static_cast<std::uint64_t*>(SGCalloc(next, sizeof(std::uint64_t)));
+    if (table == nullptr) {
+      return false;
+    }
+    std::uint64_t* old = w.places;
+    const std::uint32_t oldAlloc = w.placesAlloc;
+    w.places = table;
+    w.placesAlloc = next;
+    for (std::uint32_t i = 0; i < oldAlloc; ++i) {
+      if (old[i] != 0) {
+        std::uint32_t j = PlaceSlot(w, old[i]);
+        while (table[j] != 0) {
+          j = (j + 1) & (next - 1);
+        }
+        table[j] = old[i];
       }
-      const SGError err = GridVertex(w, page, at[0], at[1], far ? farLevel : level, &c[count]);
+    }
+    SGFree(old);
+  }
+  const std::uint64_t key = PlaceKey(w, column, row, u, v);
+  std::uint32_t i = PlaceSlot(w, key);
+  while (w.places[i] != 0 && w.places[i] != key) {
+    i = (i + 1) & (w.placesAlloc - 1);
+  }
+  if (w.places[i] == 0) {
+    w.places[i] = key;
+    ++w.numPlaces;
+  }
+  return true;
+}
+
+// Splits a cell into quarters while the level chosen at its point nearest
+// the eye is finer than its own, making the corners of every cell kept.
+SGError Subdivide(Walk& w, const SGPage* page, std::int32_t column, std::int32_t row, std::uint32_t u0,
+                  std::uint32_t v0, std::uint32_t level) {
+  const std::uint32_t size = 1u << level;
+  auto nearest = [&](float from) {
+    const float to = from + static_cast<float>(size) * w.cell;
+    return from > 0.f ? from : (to < 0.f ? to : 0.f);
+  };
+  std::uint32_t needed = level;
+  ISGLodChoose(w.rend, w.scene, nearest(page->pagEyeOrigin[0] + static_cast<float>(u0) * w.cell),
+               nearest(page->pagEyeOrigin[1] + static_cast<float>(v0) * w.cell), &needed, nullptr);
+  if (level > 0 && needed < level) {
+    const std::uint32_t half = size / 2;
+    for (std::uint32_t k = 0; k < 4; ++k) {
+      const SGError err = Subdivide(w, page, column, row, u0 + (k & 1) * half, v0 + (k >> 1) * half, level - 1);
       if (err != SG_ERROR_NONE) {
         return err;
       }
-      ++count;
+    }
+    return SG_ERROR_NONE;
+  }
+  SGTxVertex* corner = nullptr;
+  for (std::uint32_t k = 0; k < 4; ++k) {
+    const std::uint32_t u = u0 + (k & 1) * size;
+    const std::uint32_t v = v0 + (k >> 1) * size;
+    const SGError err = GridVertex(w, page, u, v, &corner);
+    if (err != SG_ERROR_NONE) {
+      return err;
+    }
+    if (!Remember(w, column, row, u, v)) {
+      return SG_ERROR_NO_MEMORY;
     }
   }
-  // The fan starts at a far corner, so the far edge is not split by a fan edge.
-  SGTxVertex* fan[kMaxCellCorners];
-  const std::uint32_t start = cornerAt[lo[along] == farAlong ? 0 : 2];
-  for (std::uint32_t i = 0; i < count; ++i) {
-    fan[i] = c[(i + start) % count];
+  if (!Grow(reinterpret_cast<void**>(&w.cells_), &w.cellsAlloc, w.numCells, sizeof(Cell), kMaxCells)) {
+    return SG_ERROR_NO_MEMORY;
   }
-  return DrawPolygon(w, page, fan, count);
+  // Farther cells sort first: by the far edge's place along the walk.
+  const std::int32_t along = (w.major == 1 ? row : column) * w.cells + static_cast<std::int32_t>(w.major == 1 ? v0 : u0);
+  Cell& c = w.cells_[w.numCells++];
+  c.column = column;
+  c.row = row;
+  c.u = static_cast<std::uint16_t>(u0);
+  c.v = static_cast<std::uint16_t>(v0);
+  c.level = level;
+  c.order = w.step < 0 ? -(along + static_cast<std::int32_t>(size)) : along;
+  return SG_ERROR_NONE;
 }
 
-// One row: the fine grid lines [start, start + 2^level) along the walk axis,
-// across every cached page; `farLine` is the line shared with the row drawn
-// before it, at level `farLevel` (none when farLevel <= level).
-SGError DrawRow(Walk& w, std::int32_t start, std::uint32_t level, std::int32_t farLine, std::uint32_t farLevel) {
+// The first pass over one row: the fine grid lines [start, start + 2^level)
+// along the walk axis, across every cached page, cut into cells as fine as
+// their distance needs, whose corners are made. The cells are kept, farthest first.
+SGError MakeRow(Walk& w, std::int32_t start, std::uint32_t level, std::int32_t farLine, std::int32_t next,
+                bool front) {
   SGRenderer* rend = w.rend;
   const std::int32_t s = 1 << level;
   const int minor = 1 - w.major;
@@ -300,51 +428,72 @@ SGError DrawRow(Walk& w, std::int32_t start, std::uint32_t level, std::int32_t f
     return SG_ERROR_NONE;
   }
   ++g_sgTerrainStats.tsRows;
+  if (!Grow(reinterpret_cast<void**>(&w.rows), &w.rowsAlloc, w.numRows, sizeof(Row), kMaxRows)) {
+    return SG_ERROR_NO_MEMORY;
+  }
+  const std::uint32_t first = w.numCells;
   const std::int32_t pageMajor = FloorDiv(start, w.cells);
   const auto local = static_cast<std::uint32_t>(start - pageMajor * w.cells);
-  const auto farLocal = static_cast<std::uint32_t>(farLine - pageMajor * w.cells);
-  const bool stitched = farLevel > level;
   for (std::int32_t pm = FloorDiv(w.lo[minor], w.cells); pm * w.cells < w.hi[minor]; ++pm) {
     SGPage* page = nullptr;
-    SGError err = w.major == 1 ? PageAt(w, pm, pageMajor, &page) : PageAt(w, pageMajor, pm, &page);
+    const std::int32_t column = w.major == 1 ? pm : pageMajor;
+    const std::int32_t pageRow = w.major == 1 ? pageMajor : pm;
+    SGError err = PageAt(w, column, pageRow, &page);
+    for (std::uint32_t m = 0; err == SG_ERROR_NONE && page != nullptr && m < static_cast<std::uint32_t>(w.cells);
+         m += static_cast<std::uint32_t>(s)) {
+      err = w.major == 1 ? Subdivide(w, page, column, pageRow, m, local, level)
+                         : Subdivide(w, page, column, pageRow, local, m, level);
+    }
     if (err != SG_ERROR_NONE) {
       return err;
     }
-    if (page == nullptr) {
-      continue;
-    }
-    err = ChooseTexture(w, page, level);
-    if (err != SG_ERROR_NONE) {
-      return err;
-    }
-    // Against a coarser row behind, a whole edge of that row is drawn at a time.
-    const std::uint32_t span = stitched ? 1u << farLevel : static_cast<std::uint32_t>(s);
-    for (std::uint32_t m = 0; m < static_cast<std::uint32_t>(w.cells); m += span) {
-      const std::uint32_t a = local;
-      const std::uint32_t b = local + static_cast<std::uint32_t>(s);
-      // Corners (x, y) in the page's grid: (lo, lo), (hi, lo), (hi, hi), (lo, hi).
-      const std::uint32_t xs[2] = {w.major == 1 ? m : a, w.major == 1 ? m + span : b};
-      const std::uint32_t ys[2] = {w.major == 1 ? a : m, w.major == 1 ? b : m + span};
-      if (stitched) {
-        const std::uint32_t lo[2] = {xs[0], ys[0]};
-        const std::uint32_t hi[2] = {xs[1], ys[1]};
-        err = DrawStitched(w, page, lo, hi, farLocal, static_cast<std::uint32_t>(s), level, farLevel);
-      } else {
-        const int order[4][2] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
-        SGTxVertex* c[4];
-        for (int k = 0; k < 4 && err == SG_ERROR_NONE; ++k) {
-          err = GridVertex(w, page, xs[order[k][0]], ys[order[k][1]], level, &c[k]);
-        }
-        if (err == SG_ERROR_NONE) {
-          err = DrawPolygon(w, page, c, 4);
-        }
+  }
+  std::stable_sort(w.cells_ + first, w.cells_ + w.numCells,
+                   [](const Cell& a, const Cell& b) { return a.order < b.order; });
+  w.rows[w.numRows++] = Row{first, w.numCells, static_cast<float>(next) * w.cell, front};
+  return SG_ERROR_NONE;
+}
+
+// Most vertices around a cell: a whole page's side on each of its four.
+constexpr std::uint32_t kMaxRing = 4 * 256;
+
+// The second pass for one cell: its corners and every vertex made on its
+// sides by its neighbours, so no vertex of one cell lies in the middle of a
+// side of another (a crack a pixel wide would open there). With vertices on
+// its sides the cell is a fan around its centre.
+SGError DrawCell(Walk& w, const SGPage* page, const Cell& c) {
+  const std::uint32_t size = 1u << c.level;
+  const std::uint32_t corner[4][2] = {{c.u, c.v}, {c.u + size, c.v}, {c.u + size, c.v + size}, {c.u, c.v + size}};
+  SGTxVertex* fan[kMaxRing + 2];
+  std::uint32_t count = 1;  // fan[0] is the centre
+  for (int e = 0; e < 4; ++e) {
+    const std::uint32_t* from = corner[e];
+    const std::uint32_t* to = corner[(e + 1) % 4];
+    const int moving = from[0] != to[0] ? 0 : 1;
+    for (std::uint32_t k = 0; k < size; ++k) {
+      std::uint32_t at[2] = {from[0], from[1]};
+      at[moving] = from[moving] < to[moving] ? at[moving] + k : at[moving] - k;
+      if (k != 0 && !Made(w, c.column, c.row, at[0], at[1])) {
+        continue;
       }
+      if (count > kMaxRing) {
+        return SG_ERROR_UNSUPPORTED;
+      }
+      const SGError err = GridVertex(w, page, at[0], at[1], &fan[count++]);
       if (err != SG_ERROR_NONE) {
         return err;
       }
     }
   }
-  return SG_ERROR_NONE;
+  if (count == 5) {
+    return DrawPolygon(w, page, fan + 1, 4);
+  }
+  const SGError err = GridVertex(w, page, c.u + size / 2, c.v + size / 2, &fan[0]);
+  if (err != SG_ERROR_NONE) {
+    return err;
+  }
+  fan[count++] = fan[1];
+  return DrawPolygon(w, page, fan, count);
 }
 
 // Draws, farthest first, the sorted instances that lie wholly beyond the grid
@@ -384,10 +533,15 @@ SGError DrawBehind(Walk& w, float line, std::int32_t step, bool all) {
   return SG_ERROR_NONE;
 }
 
-std::uint32_t LevelAt(const Walk& w, float distance) {
+// A row is this many levels coarser than its distance along the walk needs:
+// its cells are split where they come nearer the eye, so its ends stay coarse.
+constexpr std::uint32_t kRowCoarsening = 2;
+
+std::uint32_t RowLevel(const Walk& w, float distance) {
   std::uint32_t level = w.scene->scnMaxLOD;
   ISGLodChoose(w.rend, w.scene, distance, 0.f, &level, nullptr);
-  return level;
+  level += kRowCoarsening;
+  return level > w.scene->scnMaxLOD ? w.scene->scnMaxLOD : level;
 }
 
 // In single-step mode the window messages waiting are handled between rows; a
@@ -404,44 +558,69 @@ SGError StepMessages(const Walk& w) {
   return (w.scene->scnFlags & SG_SCN_FLAG_DRAWING) == 0 ? SG_ERROR_ABANDONED : SG_ERROR_NONE;
 }
 
-// Rows from `from` towards `to` (exclusive) along the walk axis, each as
-// coarse as its distance allows and no coarser than the one before.
-SGError WalkRows(Walk& w, std::int32_t from, std::int32_t to, bool front) {
+// The first pass over the rows from `from` towards `to` (exclusive) along
+// the walk axis, each as tall as its distance allows.
+SGError MakeRows(Walk& w, std::int32_t from, std::int32_t to, bool front) {
   const std::int32_t step = to > from ? 1 : -1;
+  w.step = step;
   const float eye = static_cast<float>(w.rend->renEye[w.major]) / w.cell;
-  std::uint32_t prev = w.scene->scnMaxLOD;
-  std::uint32_t farLevel = 0;  // no coarser row lies beyond the first
   std::int32_t pos = from;
   auto distance = [&](std::int32_t line) {
     const float d = (static_cast<float>(line) - eye) * static_cast<float>(-step);
     return d > 0.f ? d * w.cell : 0.f;
   };
   while (pos != to) {
-    std::uint32_t level = LevelAt(w, distance(pos));
-    level = level > prev ? prev : level;
+    std::uint32_t level = RowLevel(w, distance(pos));
     while (level > 0) {
       const std::int32_t next = pos + step * (1 << level);
       const bool overshoots = step > 0 ? next > to : next < to;
-      if (!overshoots && (pos & ((1 << level) - 1)) == 0 && LevelAt(w, distance(next)) >= level) {
+      if (!overshoots && (pos & ((1 << level) - 1)) == 0) {
         break;
       }
       --level;
     }
     const std::int32_t next = pos + step * (1 << level);
-    const std::int32_t start = step > 0 ? pos : next;
-    SGError err = DrawRow(w, start, level, pos, farLevel);
-    if (err == SG_ERROR_NONE) {
-      err = StepMessages(w);
+    const SGError err = MakeRow(w, step > 0 ? pos : next, level, pos, next, front);
+    if (err != SG_ERROR_NONE) {
+      return err;
     }
-    if (err == SG_ERROR_NONE && front) {
-      err = DrawBehind(w, static_cast<float>(next) * w.cell, step, false);
+    pos = next;
+  }
+  return SG_ERROR_NONE;
+}
+
+// The second pass: the cells of every row, farthest row first, with the
+// instances behind each row of the front walk drawn after it.
+SGError DrawRows(Walk& w, std::uint32_t first, std::uint32_t end, std::int32_t step) {
+  for (std::uint32_t r = first; r < end; ++r) {
+    const Row& row = w.rows[r];
+    std::int32_t column = 0, pageRow = 0;
+    SGPage* page = nullptr;
+    for (std::uint32_t i = row.first; i < row.end; ++i) {
+      const Cell& c = w.cells_[i];
+      SGError err = SG_ERROR_NONE;
+      if (page == nullptr || c.column != column || c.row != pageRow) {
+        column = c.column;
+        pageRow = c.row;
+        err = PageAt(w, column, pageRow, &page);
+      }
+      if (err == SG_ERROR_NONE && page != nullptr) {
+        err = ChooseTexture(w, page, c.level);
+      }
+      if (err == SG_ERROR_NONE && page != nullptr) {
+        err = DrawCell(w, page, c);
+      }
+      if (err != SG_ERROR_NONE) {
+        return err;
+      }
+    }
+    SGError err = StepMessages(w);
+    if (err == SG_ERROR_NONE && row.front) {
+      err = DrawBehind(w, row.line, step, false);
     }
     if (err != SG_ERROR_NONE) {
       return err;
     }
-    farLevel = level;
-    prev = level;
-    pos = next;
   }
   return SG_ERROR_NONE;
 }
@@ -504,10 +683,24 @@ SGError ISGTerrainDraw(SGRenderer* rend, SGScene* scene, bool instances) {
   std::int32_t split = static_cast<std::int32_t>(std::floor(eyeLine)) + (toward > 0.f ? 0 : 1);
   split = split < w.lo[w.major] ? w.lo[w.major] : (split > w.hi[w.major] ? w.hi[w.major] : split);
   // In front of the eye from the far edge back to it, then behind it from the other edge.
-  SGError err = WalkRows(w, farEnd, split, true);
+  // First every row's cells and their corners, so that each cell drawn
+  // afterwards finds the vertices its neighbours put on its sides: in front
+  // of the eye from the far edge back to it, then behind it from the other edge.
+  SGError err = MakeRows(w, farEnd, split, true);
+  const std::uint32_t frontRows = w.numRows;
+  const std::int32_t frontStep = split > farEnd ? 1 : -1;
   if (err == SG_ERROR_NONE) {
-    err = WalkRows(w, nearEnd, split, false);
+    err = MakeRows(w, nearEnd, split, false);
   }
+  if (err == SG_ERROR_NONE) {
+    err = DrawRows(w, 0, frontRows, frontStep);
+  }
+  if (err == SG_ERROR_NONE) {
+    err = DrawRows(w, frontRows, w.numRows, -frontStep);
+  }
+  SGFree(w.cells_);
+  SGFree(w.rows);
+  SGFree(w.places);
   if (err == SG_ERROR_NONE && (scene->scnFlags & SG_SCN_FLAG_DRAWING) != 0) {
     err = DrawBehind(w, 0.f, 1, true);
   }
