@@ -281,7 +281,11 @@ struct ISGOpFlat {
       return;
     }
     uint16_t* const last = right - 7;
-    for (; left < last; left += 8) std::memcpy(left, &eight, sizeof eight);
+    for (; left + 8 < last; left += 16) {
+      std::memcpy(left, &eight, sizeof eight);
+      std::memcpy(left + 8, &eight, sizeof eight);
+    }
+    if (left < last) std::memcpy(left, &eight, sizeof eight);
     std::memcpy(last, &eight, sizeof eight);
   }
 };

@@ -254,10 +254,9 @@ requires ISGKeyedOp<Op>
 // Draws the rows of one half until endRow. kLongRight: the long edge is the
 // right edge (area not negative) and spans run right to left.
 template <bool kLongRight, std::size_t N, class Pixel, class Op>
-[[gnu::always_inline]] inline void ISGTriWalkRows(ISGLongEdge<N>& longEdgeState, ISGEdge shortEdge,
-                                                  int32_t& rowState, int32_t endRow,
-                                                  const std::array<uint32_t, N>& spanStep, Pixel* base,
-                                                  const Op& opState) {
+inline void ISGTriWalkRows(ISGLongEdge<N>& longEdgeState, ISGEdge shortEdge, int32_t& rowState,
+                           int32_t endRow, const std::array<uint32_t, N>& spanStep, Pixel* base,
+                           const Op& opState) {
   // Work on copies whose addresses do not escape: as far as the compiler
   // knows, a pixel store could change anything reached through a reference.
   ISGLongEdge<N> longEdge = longEdgeState;
@@ -292,15 +291,11 @@ template <bool kLongRight, std::size_t N, class Pixel, class Op>
   rowState = row;
 }
 
-// Always inlined, as are the rows it draws: a call per triangle, its
-// arguments spilled and reloaded, costs a small triangle more than its pixels.
 template <bool kLongRight, class Attrs, class Slope, class Pixel, class Op>
-[[gnu::always_inline]] inline void ISGTriWalkEdges(const ISGTriOrder& order, int32_t dx1, int32_t dy1,
-                                                   int32_t dx2, int32_t dy2, int32_t pitch,
-                                                   const std::array<int32_t, Attrs::kCount>& topValues,
-                                                   const std::array<uint32_t, Attrs::kCount>& gradX,
-                                                   const std::array<uint32_t, Attrs::kCount>& gradY,
-                                                   Pixel* base, const Op& op) {
+inline void ISGTriWalkEdges(const ISGTriOrder& order, int32_t dx1, int32_t dy1, int32_t dx2, int32_t dy2,
+                            int32_t pitch, const std::array<int32_t, Attrs::kCount>& topValues,
+                            const std::array<uint32_t, Attrs::kCount>& gradX,
+                            const std::array<uint32_t, Attrs::kCount>& gradY, Pixel* base, const Op& op) {
   constexpr std::size_t N = Attrs::kCount;
   const SGQVert& top = *order.top;
   const SGQVert& middle = *order.middle;
