@@ -5,6 +5,7 @@
 // notification.
 #include <algorithm>
 #include <numeric>
+#include <optional>
 
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GUnit.h"
@@ -64,36 +65,67 @@ std::vector<std::uint8_t> ChaptersOf(const std::vector<CGUnit*>& units) {
   return chapters;
 }
 
-// Fights each group and records them together as the replay `replay`: the
-// groups' rounds are played side by side.
-void FightSpace(SrvTurnContext& turn, std::uint16_t replay, const std::vector<std::vector<CGUnit*>>& groups) {
-  std::vector<CGUnit*> everyone;
-  SrvSpaceBattleResult all;
-  for (const auto& group : groups) {
-    SrvSpaceBattleResult r = SrvFightSpaceBattle(group, turn.random);
-    if (all.rounds.size() < r.rounds.size()) all.rounds.resize(r.rounds.size());
-    for (std::size_t i = 0; i < r.rounds.size(); ++i) {
-      all.rounds[i].insert(all.rounds[i].end(), r.rounds[i].begin(), r.rounds[i].end());
-    }
-    all.destroyed.insert(all.destroyed.end(), r.destroyed.begin(), r.destroyed.end());
-    all.retreated.insert(all.retreated.end(), r.retreated.begin(), r.retreated.end());
-    everyone.insert(everyone.end(), group.begin(), group.end());
+// Squared distance of two places in solar space, without the 32-bit wrap.
+std::int64_t SolarDistanceSq(const Location& a, const Location& b) {
+  const std::int64_t dx = a.x - b.x, dy = a.y - b.y, dz = a.z - b.z;
+  return dx * dx + dy * dy + dz * dz;
+}
+
+// A replay is known by an asteroid: the clients keep it in the file of that
+// number, and their replay view and review log take the number for the
+// battle's asteroid, refusing any other. A fight in solar space is therefore
+// named after the asteroid nearest to it that has no battle of its own this
+// turn (a second replay of one number would reset the first). Nothing when
+// every asteroid has one.
+std::optional<std::uint16_t> SolarReplayNumber(const SrvWorld& world, const std::vector<CGUnit*>& group,
+                                               const std::vector<bool>& taken) {
+  std::int64_t x = 0, y = 0, z = 0;
+  for (const CGUnit* u : group) {
+    x += u->location.x;
+    y += u->location.y;
+    z += u->location.z;
   }
-  for (CGUnit* u : everyone) {
-    if (std::find(all.destroyed.begin(), all.destroyed.end(), u->id) == all.destroyed.end()) continue;
+  const auto n = static_cast<std::int64_t>(group.size());
+  const Location centre{0, static_cast<std::int16_t>(x / n), static_cast<std::int16_t>(y / n),
+                        static_cast<std::int16_t>(z / n)};
+  std::optional<std::uint16_t> best;
+  std::int64_t bestSq = 0;
+  for (std::uint16_t i = 0; i < taken.size(); ++i) {
+    const CGAsteroid* a = world.solar.GetAsteroid(i);
+    if (taken[i] || a == nullptr) continue;
+    Location at;
+    a->GetPosition(&at);
+    const std::int64_t sq = SolarDistanceSq(centre, at);
+    if (!best || sq < bestSq) {
+      best = i;
+      bestSq = sq;
+    }
+  }
+  return best;
+}
+
+// Fights one battle place's units; the replay, when the fight has a number,
+// goes to every chapter taking part with a notification naming it.
+void FightSpace(SrvTurnContext& turn, std::optional<std::uint16_t> replay,
+                const std::vector<CGUnit*>& units) {
+  const SrvSpaceBattleResult r = SrvFightSpaceBattle(units, turn.random);
+  for (CGUnit* u : units) {
+    if (std::find(r.destroyed.begin(), r.destroyed.end(), u->id) == r.destroyed.end()) continue;
     u->ClearOrders(true);
     if (turn.world.pieces->MarkUnitUnoperational(u) == 0) u->unoperational = 1;
   }
-  const std::vector<std::uint8_t> replayData = BuildBattleReplay(replay, everyone, all.rounds, all.retreated);
-  const std::vector<SrvPacket> parts = BuildReplayPackets(replay, replayData);
-  const std::uint16_t fired = all.ShotCount() != 0 ? 1 : 0;
-  for (std::uint8_t c : ChaptersOf(everyone)) {
+  std::vector<SrvPacket> parts;
+  if (replay) parts = BuildReplayPackets(*replay, BuildBattleReplay(*replay, units, r.rounds, r.retreated));
+  const std::uint16_t fired = r.ShotCount() != 0 ? 1 : 0;
+  for (std::uint8_t c : ChaptersOf(units)) {
     for (const SrvPacket& p : parts) turn.Tell(c, p);
-    for (const CGUnit* u : everyone) turn.Tell(c, BuildUnitStatusPacket(*u));
-    turn.world.notices.Add(c, kCategoryGame, kCodeSpaceBattle, nullptr, nullptr, fired, replay, 0xFFFFFFFFu);
+    for (const CGUnit* u : units) turn.Tell(c, BuildUnitStatusPacket(*u));
+    if (replay)
+      turn.world.notices.Add(c, kCategoryGame, kCodeSpaceBattle, nullptr, nullptr, fired, *replay,
+                             0xFFFFFFFFu);
   }
-  turn.log.Line("battle at %u: %zu units, %u shots, %zu destroyed, %zu retreated", replay, everyone.size(),
-                all.ShotCount(), all.destroyed.size(), all.retreated.size());
+  turn.log.Line("battle at %d: %zu units, %u shots, %zu destroyed, %zu retreated", replay ? int{*replay} : -1,
+                units.size(), r.ShotCount(), r.destroyed.size(), r.retreated.size());
 }
 
 void FightTerrain(SrvTurnContext& turn, std::uint16_t index, CGAsteroid& asteroid) {
@@ -118,12 +150,18 @@ void SrvResolveBattles(SrvTurnContext& turn) {
   SrvWorld& world = turn.world;
   const std::uint16_t count = CGSolarDB::GetAsteroidCount();
   if (world.pieces != nullptr && count < kPieceLocations) {
+    std::vector<bool> taken(count, false);
     for (std::uint16_t at = 0; at < count; ++at) {
-      std::vector<CGUnit*> units = OperationalUnitsAt(*world.pieces, at);
-      if (SrvHasHostilePair(units)) FightSpace(turn, at, {std::move(units)});
+      const std::vector<CGUnit*> units = OperationalUnitsAt(*world.pieces, at);
+      if (!SrvHasHostilePair(units)) continue;
+      taken[at] = true;
+      FightSpace(turn, at, units);
     }
-    const auto groups = SolarGroups(OperationalUnitsAt(*world.pieces, count));
-    if (!groups.empty()) FightSpace(turn, count, groups);
+    for (const auto& group : SolarGroups(OperationalUnitsAt(*world.pieces, count))) {
+      const std::optional<std::uint16_t> replay = SolarReplayNumber(world, group, taken);
+      if (replay) taken[*replay] = true;
+      FightSpace(turn, replay, group);
+    }
   }
   for (std::uint16_t at = 0; at < count; ++at) {
     if (CGAsteroid* asteroid = world.solar.GetAsteroid(at)) FightTerrain(turn, at, *asteroid);

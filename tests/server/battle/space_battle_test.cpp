@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <set>
 
 #include "Game/net/ReplayFile.h"
 #include "server/battle/SrvBattlePackets.h"
@@ -209,18 +210,57 @@ TEST_F(SpaceBattle, UnitsOrderedOrPlannedToRetreatLeaveTheBattle) {
   EXPECT_LE(replay.rounds.size(), 1u);
 }
 
-TEST_F(SpaceBattle, UnitsMeetInSolarSpaceOnlyWhenClose) {
+// The clients find a replay, its review log and its place on screen by an
+// asteroid: a fight in solar space is named after the nearest asteroid that
+// has no battle of its own, and two fights far apart get a replay each.
+TEST_F(SpaceBattle, SolarSpaceFightsAreNamedAfterTheNearestAsteroidWithoutABattle) {
   const std::uint16_t solar = CGSolarDB::GetAsteroidCount();
+  Location at;
+  world.solar.GetAsteroid(kBattleAsteroid)->GetPosition(&at);
   const auto design0 = Design(0, {kDrive, kGun});
   const auto design8 = Design(8, {kDrive, kGun});
-  const auto near0 = Fleet(0, design0, 1, solar, 1000);
-  const auto near8 = Fleet(8, design8, 1, solar, 1100);
-  const auto far8 = Fleet(8, design8, 1, solar, 9000);
+  Fleet(0, design0, 1, kBattleAsteroid);
+  Fleet(8, design8, 1, kBattleAsteroid, 50);
+  const auto near0 = Fleet(0, design0, 1, solar, at.x);
+  const auto near8 = Fleet(8, design8, 1, solar, static_cast<std::int16_t>(at.x + 100));
+  const auto far8 =
+      Fleet(8, design8, 1, solar, static_cast<std::int16_t>(at.x > 0 ? at.x - 20000 : at.x + 20000));
+  const auto far16 = Fleet(16, Design(16, {kDrive, kGun}), 1, solar, far8[0]->location.x);
+  for (CGUnit* u : {near0[0], near8[0], far8[0], far16[0]}) {
+    u->location.y = at.y;
+    u->location.z = at.z;
+  }
+  const Location nearPlace = near0[0]->location, farPlace = far8[0]->location;
   auto turn = Resolve();
-  const ReadReplay replay = ClientReplay(*turn, 0, solar);
+
+  const auto notices = BattleNotices(*turn, 0);
+  ASSERT_EQ(notices.size(), 2u);
+  EXPECT_EQ(notices[0].second, kBattleAsteroid);
+  const std::uint32_t nearNumber = notices[1].second, farNumber = BattleNotices(*turn, 16).at(0).second;
+  EXPECT_EQ(BattleNotices(*turn, 8).size(), 3u);
+  std::set<std::uint32_t> numbers{kBattleAsteroid, nearNumber, farNumber};
+  EXPECT_EQ(numbers.size(), 3u) << "one replay file per battle";
+  const auto nearest = [&](const Location& place, std::uint32_t number) {
+    ASSERT_LT(number, solar);
+    const auto sq = [&](std::uint16_t i) {
+      Location p;
+      world.solar.GetAsteroid(i)->GetPosition(&p);
+      const double dx = p.x - place.x, dy = p.y - place.y, dz = p.z - place.z;
+      return dx * dx + dy * dy + dz * dz;
+    };
+    for (std::uint16_t i = 0; i < solar; ++i) {
+      if (i == kBattleAsteroid || i == nearNumber || i == farNumber) continue;
+      EXPECT_LE(sq(static_cast<std::uint16_t>(number)), sq(i)) << i << " is nearer";
+    }
+  };
+  nearest(nearPlace, nearNumber);
+  nearest(farPlace, farNumber);
+  const ReadReplay replay = ClientReplay(*turn, 0, static_cast<std::uint16_t>(nearNumber));
+  EXPECT_EQ(replay.number, nearNumber);
   EXPECT_EQ(replay.units, (std::vector<std::uint32_t>{near0[0]->id, near8[0]->id}));
   EXPECT_GT(ShotCount(replay), 0u);
-  EXPECT_EQ(far8[0]->hullDamage + far8[0]->lifeSupportDamage, 0);
+  EXPECT_EQ(ClientReplay(*turn, 16, static_cast<std::uint16_t>(farNumber)).units,
+            (std::vector<std::uint32_t>{far8[0]->id, far16[0]->id}));
 }
 
 TEST_F(SpaceBattle, ARetreatPlanLeavesPastTheDamageItNamesAndAStationNeverLeaves) {
