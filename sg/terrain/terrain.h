@@ -22,9 +22,9 @@ struct SGTerrainStats {
 extern SGTerrainStats g_sgTerrainStats;
 
 // Draws the pages within the view's reach back to front in rows along the
-// axis nearer the view direction, each row at the level of its distance; a
-// finer row's edge against a coarser one takes the coarser row's heights, so
-// no gap opens between them. With `instances`, the scene's instance vector
+// axis nearer the view direction, each cell at the level of its own
+// distance; a cell takes in every vertex its neighbours put on its sides, so
+// no gap opens between levels. With `instances`, the scene's instance vector
 // (built by ISGSceneBuildInstVector) is drawn between the rows and emptied.
 // 0, 1 (vertex pool), SG_ERROR_PAGE_MISSING (no texture level after asking
 // scnNeedPageLOD), SG_ERROR_ABANDONED (the draw was aborted while single-step

@@ -1,6 +1,9 @@
 // The terrain walk: the pages of the cache drawn back to front in rows of
-// cells, each row at the level of its distance from the eye, through the
-// renderer's transform, clipping and triangle fills.
+// cells, each cell split until it is as fine as its own distance from the
+// eye needs, through the renderer's transform, clipping and triangle fills.
+// Two passes: the first cuts every row into cells and makes their corners,
+// the second draws each cell with every vertex its neighbours put on its
+// sides, so that cells of different levels meet without cracks.
 
 #include <algorithm>
 #include <bit>
@@ -81,7 +84,7 @@ struct Walk {
   SGMaterialInfo info;
   SGMaterial mat;
   std::int32_t step;  // direction of the rows being made along the walk axis
-  Cell* cells_;       // owned for the frame
+  Cell* keptCells;    // owned for the frame
   std::uint32_t cellsAlloc;
   std::uint32_t numCells;
   std::uint64_t* places;  // made grid places, open addressing; owned for the frame
@@ -389,12 +392,12 @@ SGError Subdivide(Walk& w, const SGPage* page, std::int32_t column, std::int32_t
       return SG_ERROR_NO_MEMORY;
     }
   }
-  if (!Grow(reinterpret_cast<void**>(&w.cells_), &w.cellsAlloc, w.numCells, sizeof(Cell), kMaxCells)) {
+  if (!Grow(reinterpret_cast<void**>(&w.keptCells), &w.cellsAlloc, w.numCells, sizeof(Cell), kMaxCells)) {
     return SG_ERROR_NO_MEMORY;
   }
   // Farther cells sort first: by the far edge's place along the walk.
   const std::int32_t along = (w.major == 1 ? row : column) * w.cells + static_cast<std::int32_t>(w.major == 1 ? v0 : u0);
-  Cell& c = w.cells_[w.numCells++];
+  Cell& c = w.keptCells[w.numCells++];
   c.column = column;
   c.row = row;
   c.u = static_cast<std::uint16_t>(u0);
@@ -448,7 +451,7 @@ SGError MakeRow(Walk& w, std::int32_t start, std::uint32_t level, std::int32_t f
       return err;
     }
   }
-  std::stable_sort(w.cells_ + first, w.cells_ + w.numCells,
+  std::stable_sort(w.keptCells + first, w.keptCells + w.numCells,
                    [](const Cell& a, const Cell& b) { return a.order < b.order; });
   w.rows[w.numRows++] = Row{first, w.numCells, static_cast<float>(next) * w.cell, front};
   return SG_ERROR_NONE;
@@ -597,7 +600,7 @@ SGError DrawRows(Walk& w, std::uint32_t first, std::uint32_t end, std::int32_t s
     std::int32_t column = 0, pageRow = 0;
     SGPage* page = nullptr;
     for (std::uint32_t i = row.first; i < row.end; ++i) {
-      const Cell& c = w.cells_[i];
+      const Cell& c = w.keptCells[i];
       SGError err = SG_ERROR_NONE;
       if (page == nullptr || c.column != column || c.row != pageRow) {
         column = c.column;
@@ -698,7 +701,7 @@ SGError ISGTerrainDraw(SGRenderer* rend, SGScene* scene, bool instances) {
   if (err == SG_ERROR_NONE) {
     err = DrawRows(w, frontRows, w.numRows, -frontStep);
   }
-  SGFree(w.cells_);
+  SGFree(w.keptCells);
   SGFree(w.rows);
   SGFree(w.places);
   if (err == SG_ERROR_NONE && (scene->scnFlags & SG_SCN_FLAG_DRAWING) != 0) {
