@@ -251,5 +251,24 @@ TEST_F(TerrainDraw8, IndexedFrameBufferTakesThe8BitFills) {
   EXPECT_GT(covered, 150000u);
 }
 
+// The levels' flat colours with textures off are drawn by the 8-bit flat
+// fill there, as palette indices, never as 16-bit pixels.
+TEST_F(TerrainDraw8, LevelColoursAreIndicesOnAnIndexedFrameBuffer) {
+  SGContextSetDebug(ctx_, SG_CTX_DEBUG_NO_TEXTURES);
+  ASSERT_EQ(DrawTerrain(), SG_ERROR_NONE);
+  SGContextSetDebug(ctx_, 0);
+  std::set<std::uint32_t> seen;
+  for (int y = 0; y < static_cast<int>(fbtest::kGameHeight); ++y) {
+    for (int x = 0; x < static_cast<int>(fbtest::kGameWidth); ++x) {
+      seen.insert(Pixel(x, y));
+    }
+  }
+  const std::set<std::uint32_t> levels{0, 31, 63, 95, 127};
+  for (const std::uint32_t p : seen) {
+    EXPECT_TRUE(levels.count(p) == 1) << p;
+  }
+  EXPECT_GE(seen.size(), 3u);  // the background and at least two levels
+}
+
 }  // namespace
 }  // namespace terraintest
