@@ -276,6 +276,10 @@ void ApplyFogTo(const SGRenderer* rend, SGD3DDevice* d3d) {
 
 SGError ISGD3DCreateDevice(SGRenderer* rend) {
   SGContext* ctx = rend->renContext;
+  if (rend->renD3D != nullptr) {
+    // Bound again: the renderer already counts among the device's users.
+    return SG_ERROR_NONE;
+  }
   if (ctx->ctxD3D != nullptr) {
     rend->renD3D = ctx->ctxD3D;
     ++rend->renD3D->d3dUsers;

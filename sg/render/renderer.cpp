@@ -146,11 +146,15 @@ SGError SGRendererSetFrameBuffer(SGRenderer* rend, SGFrameBuffer* fb) {
   if (fb->fbMode != SG_FB_MODE_IDX) {
     rend->renShadeScale = 256;
   }
-  if ((fb->fbFlags & SG_FB_FLAG_NO_3D) == 0 && ISGD3DCreateDevice(rend) != SG_ERROR_NONE) {
-    fb->fbFlags |= SG_FB_FLAG_NO_3D;
-  }
-  if (rend->renContext != nullptr) {
-    rend->renContext->ctxD3D = rend->renD3D;
+  // A frame buffer without hardware 3D leaves the context's device alone: another
+  // renderer of the context may be drawing with it.
+  if ((fb->fbFlags & SG_FB_FLAG_NO_3D) == 0) {
+    if (ISGD3DCreateDevice(rend) != SG_ERROR_NONE) {
+      fb->fbFlags |= SG_FB_FLAG_NO_3D;
+    }
+    if (rend->renContext != nullptr) {
+      rend->renContext->ctxD3D = rend->renD3D;
+    }
   }
   if (rend->renD3D != nullptr) {
     ISGD3DInstallMethods(rend);

@@ -52,6 +52,27 @@ TEST_F(D3DRenderTest, DestroyingOneRendererLeavesTheSharedDeviceToTheOther) {
   EXPECT_EQ(ctx_->ctxD3D, nullptr);
 }
 
+// Binding again does not count the renderer twice, and a renderer bound to a
+// frame buffer without hardware 3D does not take the device from the context.
+TEST_F(D3DRenderTest, RebindingAndSoftwareRenderersKeepTheDevicesCountRight) {
+  SGD3DDevice* d3d = rend_->renD3D;
+  ASSERT_NE(d3d, nullptr);
+  SGRendererSetFrameBuffer(rend_, fb_);
+  EXPECT_EQ(rend_->renD3D, d3d);
+  SGRenderer* soft = nullptr;
+  ASSERT_EQ(SGRendererCreate(ctx_, &soft), SG_ERROR_NONE);
+  fb_->fbFlags |= SG_FB_FLAG_NO_3D;
+  SGRendererSetFrameBuffer(soft, fb_);
+  fb_->fbFlags &= ~SG_FB_FLAG_NO_3D;
+  fb_->fbRenderer = rend_;
+  EXPECT_EQ(soft->renD3D, nullptr);
+  EXPECT_EQ(ctx_->ctxD3D, d3d);
+  SGRendererDestroy(soft);
+  ASSERT_EQ(SGRendererDestroy(rend_), SG_ERROR_NONE);
+  rend_ = nullptr;
+  EXPECT_EQ(ctx_->ctxD3D, nullptr);
+}
+
 // A vertex entered in the batch before the 16-bit serial wrapped is entered
 // again afterwards, not taken for the entry its old serial once named.
 TEST_F(D3DRenderTest, TheBatchSerialWrapsWithoutReusingOldEntries) {
