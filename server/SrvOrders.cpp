@@ -93,8 +93,10 @@ SrvOrderVerdict TakeUnitOrder(SrvWorld& world, std::uint16_t chapter, std::span<
   CGUnit& unit = *own.unit;
   if (order.type >= kOrderTypeCount || IsServerOnlyOrder(order.type)) return SrvOrderVerdict::kBadOrder;
   if (IsUncarriedOrder(order.type)) return SrvOrderVerdict::kNotCarriedOut;
-  if (order.insertMode != kInsertReplace && order.insertMode != kInsertAppend && order.insertMode != kInsertFront)
-    return SrvOrderVerdict::kBadOrder;
+  // No player's client puts an order before the current one: taken, it would
+  // run on in that order's countdown (a trip's last turn would carry the unit
+  // anywhere) and slip past a stun.
+  if (order.insertMode != kInsertReplace && order.insertMode != kInsertAppend) return SrvOrderVerdict::kBadOrder;
   if (!unit.IsOperational() && order.type != ORDER_DECOMMISSION) return SrvOrderVerdict::kUnoperational;
 
   UnitOrder probe;

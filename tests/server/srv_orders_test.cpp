@@ -134,6 +134,29 @@ TEST_F(SrvOrders, ATripEndsInTheTurnsTheModelPredictedAndItsOwnerIsToldEachStage
   EXPECT_EQ(ReadU32(*done, 12), 1u);
 }
 
+// An order put before a trip's last turn does not take over its countdown.
+TEST_F(SrvOrders, AnOrderPutFirstCannotRideTheLastTurnOfATrip) {
+  CGUnit* unit = UnitOf(kMine);
+  const std::uint16_t home = unit->location.asteroid;
+  const std::uint16_t target = OtherAsteroid(*unit);
+  std::int32_t failure = 0;
+  const std::uint32_t predicted = unit->GetTurnsToAsteroid(target, &failure);
+  ASSERT_GE(predicted, 3u);
+  ASSERT_LT(predicted, kUnreachable);
+  ASSERT_TRUE(Order(*unit, MoveTo(target)));
+  for (std::uint32_t t = 0; t + 1 < predicted; ++t) EndTurn();
+  ASSERT_EQ(unit->stage, 1);
+  std::uint16_t far = home;
+  for (std::uint16_t a = 0; a < CGSolarDB::GetAsteroidCount() && far == home; ++a) {
+    const std::uint32_t turns = unit->GetTurnsToAsteroid(a, &failure);
+    if (a != target && a != home && turns >= 2 && turns < kUnreachable) far = a;
+  }
+  ASSERT_NE(far, home);
+  Order(*unit, MoveTo(far), kInsertFront);
+  EndTurn();
+  EXPECT_NE(unit->location.asteroid, far);
+}
+
 TEST_F(SrvOrders, BuildingPaysAtOnceAndCompletesInThePredictedTurns) {
   CGUnit* unit = UnitOf(kMine);
   const std::uint16_t home = unit->location.asteroid;
