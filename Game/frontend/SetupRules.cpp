@@ -148,7 +148,10 @@ std::array<bool, kChapterTraits * kTraitLevels> TraitButtonsEnabled(const TraitL
           on = false;
         } else if (levels[t] != level) {
           on = chosen[level] < kLimit[level];
-        } else if (level != kTraitLevels - 1) {
+        } else {
+          // A chosen button stays open while its level's rule is the last to
+          // apply; the highest level's always is, so stored values that mix
+          // it with others can still be released.
           on = true;
         }
       }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <limits>
 
 #include "Game/frontend/SetupRules.h"
@@ -160,6 +161,16 @@ TEST(ChapterTraits, EachLevelHasItsLimit) {
   // Stored values at two levels at once: the later rule wins and level 0 closes.
   EXPECT_EQ(EnabledCount(Levels({{0, 0}, {1, 1}}), 0), 0);
   EXPECT_EQ(EnabledCount(Levels({{0, 0}, {1, 1}}), 1), 20);
+}
+
+// Stored values with a highest-level trait beside others would close every
+// button: the chosen highest level stays open, so the player can release it.
+TEST(ChapterTraits, AHighestLevelStoredBesideOthersCanStillBeReleased) {
+  for (const TraitLevels& levels : {Levels({{0, 0}, {7, 2}}), Levels({{3, 1}, {7, 2}})}) {
+    const auto enabled = TraitButtonsEnabled(levels);
+    EXPECT_TRUE(enabled[7 * kTraitLevels + 2]);
+    EXPECT_EQ(std::count(enabled.begin(), enabled.end(), true), 1);
+  }
 }
 
 TEST(ChapterTraits, TableValuesAndBytesThatMatchNoLevel) {
