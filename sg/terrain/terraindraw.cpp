@@ -22,6 +22,7 @@
 #include "sg/terrain/lod.h"
 #include "sg/terrain/page.h"
 #include "sg/terrain/strip.h"
+#include "sg/terrain/stripoutput.h"
 #include "sg/terrain/terrain.h"
 
 SGTerrainStats g_sgTerrainStats;
@@ -257,20 +258,11 @@ SGError ChooseTexture(Walk& w, SGPage* page, std::uint32_t level) {
 }
 
 // A convex cell polygon whose corners run counter-clockwise seen from above,
-// drawn as a fan from its first corner; a ceiling seen from below turns the
-// corners round.
+// drawn as a fan from its first corner by the renderer's terrain-tile operation.
 SGError DrawPolygon(Walk& w, const SGPage* page, SGTxVertex* const* c, std::uint32_t count) {
   ++g_sgTerrainStats.tsCells;
-  if ((page->pagFlags & SG_PAGE_FLAG_CULL_PARTIAL) != 0 &&
-      ISGCullTestVertices(w.scene->scnCullRoot, page->pagCullState, c, count) == 3) {
-    return SG_ERROR_NONE;
-  }
-  SGError err = SG_ERROR_NONE;
-  for (std::uint32_t i = 1; i + 1 < count && err == SG_ERROR_NONE; ++i) {
-    SGTxVertex* tri[3] = {c[0], w.reversed ? c[i + 1] : c[i], w.reversed ? c[i] : c[i + 1]};
-    err = ISGClipTriangle(w.rend, w.scene, &w.mat, tri, 0);
-  }
-  return err;
+  SGTerrainCellArgs cell{w.scene, &w.mat, page, c, count, w.reversed};
+  return w.rend->renMethods.rmTerrainTile(w.rend, &cell);
 }
 
 // Grows an array of `size`-byte records by doubling, to at most `most`; false when it cannot.
@@ -636,6 +628,7 @@ SGError ISGTerrainDraw(SGRenderer* rend, SGScene* scene, bool instances) {
       scene->scnWorldSize[1] == 0) {
     return SG_ERROR_NONE;
   }
+  ISGTerrainInstallOps(rend);
   Walk w{};
   w.rend = rend;
   w.scene = scene;
