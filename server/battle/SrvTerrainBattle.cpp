@@ -176,8 +176,9 @@ void TakeOver(CGZone& zone, std::uint8_t chapter, const Counts& atvs, SrvTerrain
 }
 
 // One attacking entry against the zone; true when the entry is settled.
+// `fought` is set when ATVs fought ATVs.
 bool SettleAttack(CGZone& zone, const ZoneAtvCount& entry, Counts& left, SrvRandom& random,
-                  SrvTerrainResult& out) {
+                  SrvTerrainResult& out, bool& fought) {
   Counts attackers{};
   for (int k = 0; k < kAtvKinds; ++k) attackers[k] = entry.counts[k];
   left = attackers;
@@ -200,6 +201,7 @@ bool SettleAttack(CGZone& zone, const ZoneAtvCount& entry, Counts& left, SrvRand
     TakeOver(zone, entry.chapter, attackers, out);
     return true;
   }
+  fought = true;
   left = ZoneFight(zone, entry.chapter, attackers, random, out).Fight();
   const bool defendersLeft = ZoneAtvs(zone) != 0;
   if (Total(left) > 0 && !defendersLeft) {
@@ -212,6 +214,22 @@ bool SettleAttack(CGZone& zone, const ZoneAtvCount& entry, Counts& left, SrvRand
     for (auto& flag : zone.entrenched) flag = 0;
   }
   return Total(left) == 0;
+}
+
+// The replay pictures at its start the ATVs its events name: the fallen by
+// their loss, the ATVs still standing by these events, one per chapter and
+// kind in a zone fought over (the holder and the attacks that wait).
+void PictureSurvivors(const CGZone& zone, SrvTerrainResult& out) {
+  const auto picture = [&](std::uint8_t chapter, const std::uint8_t* counts) {
+    for (std::uint32_t k = 0; k < kAtvKinds; ++k) {
+      if (counts[k] != 0) AddEvent(out, zone, kTerrainAtvPresent, 0, kElementAtv, k, 0, 0, chapter);
+    }
+  };
+  if (zone.owner < kZoneUnknown) picture(zone.owner, zone.atvCounts);
+  for (std::uint16_t i = 0; i < zone.attacking.count; ++i) {
+    const ZoneAtvCount* e = zone.attacking.items[i];
+    if (e != nullptr && SrvChaptersHostile(zone.owner, e->chapter)) picture(e->chapter, e->counts);
+  }
 }
 
 // The replay plays the combat rounds 0, 1, ... while a round has events: the
@@ -236,16 +254,18 @@ SrvTerrainResult SrvFightTerrainBattles(CGAsteroid& asteroid, SrvRandom& random)
   for (int z = 0; z < asteroid.GetZoneCount(); ++z) {
     CGZone* zone = asteroid.GetZone(static_cast<std::uint16_t>(z));
     if (zone == nullptr) continue;
+    bool fought = false;
     for (std::uint16_t i = 0; i < zone->attacking.count;) {
       ZoneAtvCount* entry = zone->attacking.GetAt(i);
       Counts left{};
-      if (entry == nullptr || SettleAttack(*zone, *entry, left, random, out)) {
+      if (entry == nullptr || SettleAttack(*zone, *entry, left, random, out, fought)) {
         delete zone->attacking.RemoveAt(i);
         continue;
       }
       for (int k = 0; k < kAtvKinds; ++k) entry->counts[k] = static_cast<std::uint8_t>(left[k]);
       ++i;
     }
+    if (fought) PictureSurvivors(*zone, out);
   }
   NumberPlayedRounds(out.events);
   return out;

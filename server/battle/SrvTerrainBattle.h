@@ -4,15 +4,17 @@
 // ATVs. The rounds, chances and the fate of a taken zone are told in
 // server/README.md ("Battles"). Every shot that tells, every loss and every
 // facility destroyed becomes a terrain event for the client's recorder:
-//   a event kind (0 a facility at the start, 15 a combat round, 18 a facility
-//     destroyed), b the round (from 0, counting only rounds with events, as
+//   a event kind (0 a facility at the start, 2 ATVs standing at the start, 15
+//     a combat round, 18 a facility destroyed), b the round (from 0, counting only rounds with events, as
 //     the replay plays them), source type (2 facility, 4 shot, 5 destroyed,
 //     6 held by entrenchment), d source zone, source value (the facility bit,
 //     or the cell of the zone: the ATV kind, or for a facility's shot its
 //     place, 2 power, 1 mining and storage, 3 ATV construction), target type
 //     (1 ATV, 5 destroyed), g target zone, target value (the ATV kind or
 //     facility bit), w the chapter acting (or losing).
-// A facility destroyed is pictured at the start by its loss alone.
+// A facility destroyed is pictured at the start by its loss alone, and so is
+// an ATV that falls; the ATVs of a zone fought over that are left standing
+// get one kind-2 event per chapter and ATV kind.
 //
 // One thread only.
 
@@ -29,6 +31,7 @@ constexpr int kMaxTerrainRounds = 10;
 
 enum SrvTerrainEventKind : std::uint32_t {
   kTerrainFacilityPresent = 0,
+  kTerrainAtvPresent = 2,
   kTerrainCombatRound = 15,
   kTerrainFacilityLost = 18,
 };

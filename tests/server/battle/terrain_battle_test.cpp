@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <tuple>
 
 #include "Game/model/GTerrainRec.h"
 #include "server/battle/SrvTerrainBattle.h"
@@ -164,6 +165,44 @@ TEST_F(TerrainBattle, FacilitiesWithoutAtvsFallToAHostileAttack) {
   ASSERT_EQ(events.size(), 1u);
   EXPECT_EQ(events[0].a, kTerrainFacilityLost);
   EXPECT_EQ(events[0].sourceValue, static_cast<std::uint32_t>(FACILITY_ATV_CONSTRUCTION));
+}
+
+// The replay starts from the ATVs its events picture: those that fall by
+// their loss, and every group still standing (holders and an attack that
+// waits) by a start event of its own, or the replay would show the zone
+// emptied of them.
+TEST_F(TerrainBattle, TheReplayPicturesEveryGroupLeftStanding) {
+  CGZone& held = Zone(0);
+  Hold(held, 0, {10, 0, 2, 0});
+  Attack(held, 8, {0, 1, 0, 0});
+  CGZone& taken = Zone(4);
+  Hold(taken, 0, {0, 0, 0, 2});
+  Attack(taken, 8, {0, 0, 200, 0});
+  Attack(taken, 16, {0, 0, 0, 2});
+  CGZone& quiet = Zone(6);
+  Hold(quiet, 16, {5, 0, 0, 0});
+  auto turn = Resolve();
+  ASSERT_NE(held.atvCounts[0] + held.atvCounts[2], 0);
+  using Group = std::tuple<std::uint32_t, std::uint16_t, std::uint32_t>;  // zone, chapter, kind
+  std::multiset<Group> pictured;
+  for (const TerrainEvent& e : Recorded(*turn, 8)) {
+    if (e.a != kTerrainAtvPresent) continue;
+    EXPECT_EQ(e.sourceType, kElementAtv);
+    EXPECT_EQ(e.b, 0u);
+    pictured.insert({e.d, e.w, e.sourceValue});
+  }
+  std::multiset<Group> standing;
+  for (CGZone* z : {&held, &taken}) {
+    for (std::uint32_t k = 0; k < kAtvKinds; ++k) {
+      if (z->atvCounts[k] != 0) standing.insert({z->index, z->owner, k});
+      for (std::uint16_t i = 0; i < z->attacking.count; ++i) {
+        const ZoneAtvCount* waiting = z->attacking.GetAt(i);
+        if (waiting->counts[k] != 0) standing.insert({z->index, waiting->chapter, k});
+      }
+    }
+  }
+  EXPECT_EQ(pictured, standing);
+  EXPECT_FALSE(standing.empty());
 }
 
 TEST_F(TerrainBattle, ALongFightStopsAtTheRoundCapAndAnUndecidedAttackWaits) {
