@@ -61,13 +61,20 @@ TEST_F(TerrainCracks, LevelsMeetWithoutGapsOnFlatRampAndCone) {
   }
 }
 
-// With textures off the levels show as flat colours, the finest nearest.
-TEST_F(TerrainCracks, ConeLevelsPicture) {
+// With textures off the levels show as flat colours, the finest nearest, in
+// rings around the eye; the ramp is drawn textured.
+TEST_F(TerrainCracks, LevelPictures) {
   ReplaceGround("cone", kCone);
   SGContextSetDebug(ctx_, SG_CTX_DEBUG_NO_TEXTURES);
   EXPECT_EQ(Uncovered(1.f / 64.f), 0u);
   ExpectGolden("terrain_cone_levels");
+  ReplaceGround("flat", kFlat);
+  EXPECT_EQ(Uncovered(1.f / 32.f), 0u);
+  ExpectGolden("terrain_flat_levels");
   SGContextSetDebug(ctx_, 0);
+  ReplaceGround("ramp", kRamp);
+  EXPECT_EQ(Uncovered(1.f / 128.f), 0u);
+  ExpectGolden("terrain_ramp");
 }
 
 }  // namespace
