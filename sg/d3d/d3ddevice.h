@@ -131,7 +131,8 @@ SGError SGRendererSetD3DUnlit(SGRenderer* rend, std::uint32_t value);
 SGError ISGD3DCreateTexture16(SGContext* ctx, SGTextureMap* txm);
 SGError ISGD3DConvertPalette(SGContext* ctx, SGTextureMap* txm);
 // Writes the texels, every step-th of every step-th row, into rows `pitch`
-// bytes apart. 2 for a format the device cannot take.
+// bytes apart, indices through the palette's colours (the system colours
+// without a palette). 2 for a format the device cannot take.
 SGError ISGD3DConvertTexels16(SGContext* ctx, const SGTextureMap* txm, std::uint8_t* dest, std::int32_t pitch,
                               std::uint32_t step);
 SGError ISGD3DLoadTexture(SGRenderer* rend, SGTextureMap* txm);

@@ -3,6 +3,7 @@
 // device's materials.
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 #include "platform/d3d/d3d.h"
@@ -201,10 +202,21 @@ SGError ISGD3DConvertTexels16(SGContext* ctx, const SGTextureMap* txm, std::uint
   if (texels == nullptr || step == 0 || static_cast<std::uint64_t>(txm->txmPitch) < std::uint64_t{width} * texelBytes) {
     return SG_ERROR_UNSUPPORTED;
   }
+  // The palette's own colours, entries past its count black, as in its device
+  // colour table. That table is not read: a palette the software fills mapped
+  // first holds their pixel values under the same pointer, in half the bytes.
+  std::array<SGPalEntry, 256> paletteColours{};
   const SGPalEntry* colours = nullptr;
   if (!direct) {
     const SGTexturePalette* pal = txm->txmInfo->tpiPal;
-    colours = pal != nullptr ? static_cast<const SGPalEntry*>(pal->tpMapped) : ctx->ctxDDI->ddiSysColours;
+    if (pal != nullptr) {
+      if (pal->tpColours != nullptr) {
+        std::copy_n(pal->tpColours, std::min<std::uint32_t>(pal->tpNumColours, 256), paletteColours.begin());
+      }
+      colours = paletteColours.data();
+    } else {
+      colours = ctx->ctxDDI->ddiSysColours;
+    }
     if (colours == nullptr) {
       return SG_ERROR_UNSUPPORTED;
     }

@@ -96,6 +96,17 @@ TEST_F(TexelTest, PaletteEntryZeroKeepsItsColourUnlessTheTextureIsKeyed) {
   EXPECT_EQ(Convert(4, 1)[0], 0xF800);
 }
 
+// A palette the software fills mapped first holds 16-bit pixels in its
+// mapped table, not device colours: the conversion reads the palette itself.
+TEST_F(TexelTest, APaletteMappedForTheSoftwareFillsStillConvertsFromItsColours) {
+  ddi_.ddiPixelFormat = &format_;
+  colours_[200] = SGPalEntry{0, 255, 0, 0};
+  pal_.tpNumColours = 256;
+  ASSERT_EQ(ISGContextMapPalette(ctx_, &txm_), SG_ERROR_NONE);
+  Indexed(SG_TXM_FORMAT_IDX8, 4, 1, 4, {1, 2, 200, 0});
+  EXPECT_EQ(Convert(4, 1), (std::vector<std::uint16_t>{0x07E0, 0x001F, 0x07E0, 0xF800}));
+}
+
 TEST_F(TexelTest, A555DeviceSetsTheOpaqueBitOnEveryTexelButTheKey) {
   format_ = k555;
   Indexed(SG_TXM_FORMAT_PAL8_KEYED, 3, 1, 3, {0, 1, 3});
