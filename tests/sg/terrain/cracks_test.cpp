@@ -64,15 +64,15 @@ TEST_F(TerrainCracks, LevelsMeetWithoutGapsOnFlatRampAndCone) {
 // With textures off the levels show as flat colours, the finest nearest, in
 // rings around the eye; the ramp is drawn textured.
 TEST_F(TerrainCracks, LevelPictures) {
-  ReplaceGround("cone", kCone);
+  ReplaceGround("conepicture", kCone);
   SGContextSetDebug(ctx_, SG_CTX_DEBUG_NO_TEXTURES);
   EXPECT_EQ(Uncovered(1.f / 64.f), 0u);
   ExpectGolden("terrain_cone_levels");
-  ReplaceGround("flat", kFlat);
+  ReplaceGround("flatpicture", kFlat);
   EXPECT_EQ(Uncovered(1.f / 32.f), 0u);
   ExpectGolden("terrain_flat_levels");
   SGContextSetDebug(ctx_, 0);
-  ReplaceGround("ramp", kRamp);
+  ReplaceGround("ramppicture", kRamp);
   EXPECT_EQ(Uncovered(1.f / 128.f), 0u);
   ExpectGolden("terrain_ramp");
 }
