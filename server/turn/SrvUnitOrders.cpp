@@ -39,11 +39,19 @@ void TellStage(SrvTurnContext& turn, const CGUnit& unit) {
   turn.Tell(static_cast<std::uint16_t>(unit.GetChapter()), BuildOrderStagePacket(unit, kNoTargetId));
 }
 
+// A client whose chapter arrives where it had no unit in action drops its
+// picture of the units there (302): its player is given them anew.
 void Arrive(SrvTurnContext& turn, CGUnit& unit, std::uint16_t asteroid) {
+  const auto chapter = static_cast<std::uint16_t>(unit.GetChapter());
+  const bool unwatched = turn.world.pieces->HasOperationalUnits(asteroid, chapter) == 0;
   const Location at{asteroid, static_cast<std::int16_t>(kScanDistance), 0, 0};
   unit.SetLocation(&at);
   unit.stage = kStageNotStarted;
   TellMoved(turn, unit);
+  if (unwatched)
+    turn.world.ForEachUnit([&](const CGUnit& u) {
+      if (&u != &unit && u.location.asteroid == asteroid) turn.Tell(chapter, BuildUnitResultPacket(u));
+    });
   TellStage(turn, unit);
 }
 

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -132,6 +133,48 @@ TEST_F(SrvOrders, ATripEndsInTheTurnsTheModelPredictedAndItsOwnerIsToldEachStage
                                  [](const SrvPacket& p) { return ReadU16(p, 0) == PKT_ORDER_REMOVED; });
   ASSERT_NE(done, out.sent.end());
   EXPECT_EQ(ReadU32(*done, 12), 1u);
+}
+
+// Where a client holds the units, as its handlers keep them: its own unit
+// arriving where the chapter had none in action drops that asteroid's units.
+struct UnitPicture {
+  std::uint16_t chapter;
+  std::map<std::uint32_t, std::uint16_t> at;
+  void Apply(const SrvPacket& p) {
+    const std::uint16_t type = ReadU16(p, 0);
+    if (type == PKT_UNIT) at[ReadU32(p, 12)] = p[16];
+    if (type == PKT_UNIT_RESULT) at[ReadU32(p, 8)] = ReadU16(p, 140);
+    if (type == PKT_UNIT_DELETED) at.erase(ReadU32(p, 8));
+    if (type != PKT_UNIT_MOVED || at.count(ReadU32(p, 8)) == 0) return;
+    const std::uint32_t id = ReadU32(p, 8);
+    const std::uint16_t to = p[12];
+    auto ownThere = [&] {
+      return std::any_of(at.begin(), at.end(),
+                         [&](const auto& u) { return u.second == to && GetChapterFromId(u.first) == chapter; });
+    };
+    if (to < CGSolarDB::GetAsteroidCount() && to != at[id] && GetChapterFromId(id) == chapter && !ownThere())
+      std::erase_if(at, [&](const auto& u) { return u.second == to; });
+    at[id] = to;
+  }
+};
+
+TEST_F(SrvOrders, AClientArrivingWhereItHadNobodyIsToldTheUnitsThere) {
+  CGUnit* unit = UnitOf(kMine);
+  const std::uint16_t there = World().Chapter(1)->homeAsteroid;
+  std::int32_t failure = 0;
+  ASSERT_LT(unit->GetTurnsToAsteroid(there, &failure), kUnreachable);
+  ASSERT_TRUE(Order(*unit, MoveTo(there)));
+  for (int t = 0; t < 100 && unit->location.asteroid != there; ++t) EndTurn();
+  ASSERT_EQ(unit->location.asteroid, there);
+  UnitPicture picture{kMine, {}};
+  for (const SrvPacket& p : out.sent) picture.Apply(p);
+  std::size_t others = 0;
+  World().ForEachUnit([&](const CGUnit& u) {
+    if (u.location.asteroid != there) return;
+    others += u.GetChapter() != kMine ? 1 : 0;
+    EXPECT_EQ(picture.at.count(u.id) != 0 ? picture.at[u.id] : 0xFFFF, there) << "unit " << u.id;
+  });
+  EXPECT_GT(others, 0u);
 }
 
 // An order put before a trip's last turn does not take over its countdown.
