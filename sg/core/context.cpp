@@ -104,7 +104,9 @@ SGError Prepare8(SGContext* ctx, SGTextureMap* txm) {
     case SG_TXM_FORMAT_PAL8_KEYED:
       if (txm->txmInfo->tpiPal != nullptr) {
         if (d3d) {
-          g_d3dEntry->convertPalette(ctx, txm);
+          // The mapped table stays the software fills' own, for what they
+          // draw beside the device; the device reads the palette's colours.
+          ISGContextMapPalette(ctx, txm);
           g_d3dEntry->createTexture8(ctx, txm);
         } else {
           // A palette that cannot be mapped would leave the fills without colours.
@@ -141,7 +143,7 @@ SGError Prepare16(SGContext* ctx, SGTextureMap* txm) {
     case SG_TXM_FORMAT_PAL8_KEYED:
       if (d3d) {
         if (txm->txmInfo->tpiPal != nullptr) {
-          const SGError err = g_d3dEntry->convertPalette(ctx, txm);
+          const SGError err = ISGContextMapPalette(ctx, txm);
           if (err != SG_ERROR_NONE) {
             return err;
           }

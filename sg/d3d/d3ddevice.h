@@ -127,9 +127,8 @@ SGError SGRendererSetD3DUnlit(SGRenderer* rend, std::uint32_t value);
 // Textures and materials. Create16 makes the system copy in the device texel
 // format (0 when made already or the texture is never drawn on the device);
 // rows are read at txmPitch and written at the surface's pitch, and txmPitch
-// is left as it is. ConvertPalette makes the palette's table of device colours.
+// is left as it is.
 SGError ISGD3DCreateTexture16(SGContext* ctx, SGTextureMap* txm);
-SGError ISGD3DConvertPalette(SGContext* ctx, SGTextureMap* txm);
 // Writes the texels, every step-th of every step-th row, into rows `pitch`
 // bytes apart, indices through the palette's colours (the system colours
 // without a palette). 2 for a format the device cannot take.

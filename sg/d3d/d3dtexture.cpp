@@ -160,29 +160,6 @@ HRESULT TryLoad(SGRenderer* rend, SGTextureMap* txm, SGTexDDInfo* tdi) {
 
 }  // namespace
 
-SGError ISGD3DConvertPalette(SGContext*, SGTextureMap* txm) {
-  SGTextureInfo* tpi = txm->txmInfo;
-  ISG_ASSERT(tpi && tpi->tpiPal, "sgd3d");
-  SGTexturePalette* pal = tpi->tpiPal;
-  if (pal->tpMapped != nullptr) {
-    return SG_ERROR_NONE;
-  }
-  auto* table = static_cast<SGPalEntry*>(SGCalloc(256, sizeof(SGPalEntry)));
-  if (table == nullptr) {
-    return SG_ERROR_NO_MEMORY;
-  }
-  const std::uint32_t n = std::min<std::uint32_t>(pal->tpNumColours, 256);
-  for (std::uint32_t i = 0; i < 256; ++i) {
-    if (i < n && pal->tpColours != nullptr) {
-      table[i] = SGPalEntry{pal->tpColours[i].red, pal->tpColours[i].green, pal->tpColours[i].blue, 0};
-    } else {
-      table[i].spare = 0x80;  // reserved
-    }
-  }
-  pal->tpMapped = table;
-  return SG_ERROR_NONE;
-}
-
 SGError ISGD3DConvertTexels16(SGContext* ctx, const SGTextureMap* txm, std::uint8_t* dest, std::int32_t pitch,
                               std::uint32_t step) {
   ISG_ASSERT(ctx->ctxDDI->ddiBPP == 16, "sgd3d");
@@ -202,9 +179,9 @@ SGError ISGD3DConvertTexels16(SGContext* ctx, const SGTextureMap* txm, std::uint
   if (texels == nullptr || step == 0 || static_cast<std::uint64_t>(txm->txmPitch) < std::uint64_t{width} * texelBytes) {
     return SG_ERROR_UNSUPPORTED;
   }
-  // The palette's own colours, entries past its count black, as in its device
-  // colour table. That table is not read: a palette the software fills mapped
-  // first holds their pixel values under the same pointer, in half the bytes.
+  // The palette's own colours, entries past its count black. The palette's
+  // mapped table is the software fills' (pixel values): the device keeps no
+  // table of its own there, so neither back end reads the other's.
   std::array<SGPalEntry, 256> paletteColours{};
   const SGPalEntry* colours = nullptr;
   if (!direct) {
@@ -314,7 +291,7 @@ SGError ISGD3DLoadTexture(SGRenderer* rend, SGTextureMap* txm) {
       txm->txmContext = rend->renContext;
     }
     if (txm->txmInfo != nullptr && txm->txmInfo->tpiPal != nullptr) {
-      if (const SGError err = ISGD3DConvertPalette(rend->renContext, txm); err != SG_ERROR_NONE) {
+      if (const SGError err = ISGContextMapPalette(rend->renContext, txm); err != SG_ERROR_NONE) {
         return err;
       }
     }

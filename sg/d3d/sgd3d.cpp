@@ -47,9 +47,8 @@ SGError CreateTexture8(SGContext*, SGTextureMap*) {
   return SG_ERROR_D3D_SURFACE;
 }
 
-const SGD3DEntryPoints g_entry = {Usable,           CreateTexture8,        ISGD3DCreateTexture16,
-                                  ISGD3DConvertPalette, ISGD3DFreeTexture, ISGD3DCreateMaterial,
-                                  ISGD3DFreeMaterial,   SetMaxTextureSizeEntry};
+const SGD3DEntryPoints g_entry = {Usable,           CreateTexture8,     ISGD3DCreateTexture16, ISGD3DFreeTexture,
+                                  ISGD3DCreateMaterial, ISGD3DFreeMaterial, SetMaxTextureSizeEntry};
 
 SGError FindDevice(SGD3DDevice* d3d, SGDDInfo* ddi) {
   ISG_ASSERT(d3d->d3dDevice == nullptr, "sgd3d");

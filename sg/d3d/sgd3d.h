@@ -17,7 +17,6 @@ struct SGD3DEntryPoints {
   bool (*usable)(const SGD3DDevice* device);
   SGError (*createTexture8)(SGContext* ctx, SGTextureMap* txm);
   SGError (*createTexture16)(SGContext* ctx, SGTextureMap* txm);
-  SGError (*convertPalette)(SGContext* ctx, SGTextureMap* txm);
   // Frees the texture's device copy (tpiDDInfo).
   void (*freeTexture)(SGTextureMap* txm);
   SGError (*createMaterial)(SGContext* ctx, SGMaterial* mat);
