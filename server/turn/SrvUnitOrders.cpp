@@ -122,7 +122,9 @@ void LandAtvs(SrvTurnContext& turn, CGUnit& unit, UnitOrder& order) {
       if (n == 0) continue;
       if (z != nullptr && (z->owner == kZoneNobody || z->owner == chapter)) {
         z->SetOwner(chapter);
-        z->AddAtvs(static_cast<std::uint8_t>(kind), static_cast<std::int8_t>(std::min<int>(n, 127)), 0);
+        // The model's step is a signed byte: a hold's worth lands in several.
+        for (int left = n; left > 0; left -= 127)
+          z->AddAtvs(static_cast<std::uint8_t>(kind), static_cast<std::int8_t>(std::min(left, 127)), 0);
       } else {
         unit.AddAtvs(kind, n);
       }

@@ -571,6 +571,17 @@ TEST_F(SrvOrders, AtvsBuiltAboardLandOnAFreeZoneAndComeBackAboard) {
   EXPECT_EQ(zone->owner, kMine);
   EXPECT_EQ(zone->atvCounts[0], 2);
 
+  // A full hold lands whole, beyond what one step of the zone's count takes.
+  unit->atvCargo[1] = 200;
+  UnitOrder many;
+  many.type = ORDER_LAND_ATVS;
+  many.head[5] = static_cast<std::uint8_t>(home);
+  many.landing = std::make_unique<LandingBlock>();
+  many.landing->Count(1, 4) = 200;
+  ASSERT_TRUE(Order(*unit, many));
+  for (int t = 0; t < 20 && unit->GetOrderCount() > 0; ++t) EndTurn();
+  EXPECT_EQ(World().solar.GetAsteroid(home)->GetZone(4)->atvCounts[1], 200);
+
   UnitOrder recover;
   recover.type = ORDER_RECOVER_ATVS;
   recover.head[0] = 1;
