@@ -145,6 +145,11 @@ SGError SGPageSetUserData(SGPage* page, std::uint32_t word) {
 }
 
 SGError ISGSceneFreePage(SGScene* scene, SGPage* page) {
+  // A cache slot left on a freed page would be trusted by the next lookup of
+  // its location.
+  if (SGPage** slot = CacheSlot(scene, page->pagLoc[0], page->pagLoc[1]); slot != nullptr && *slot == page) {
+    *slot = nullptr;
+  }
   Unlink(scene, page);
   SGPageDetachTextures(scene, page);
   ISGPageDetachHeights(scene, page);

@@ -173,6 +173,23 @@ TEST_F(Heights, PageIndexStaysSortedThroughLoadsAndFrees) {
   EXPECT_EQ(seen, left);
 }
 
+// A page freed while the camera's cache holds it is not found again there
+// (under the sanitizers a stale slot is a read of freed memory).
+TEST_F(Heights, AFreedPageLeavesTheCache) {
+  World w;
+  w.files = {HeightFile(17, Flat(17, 1))};
+  Open(w);
+  SGPage* page = nullptr;
+  ASSERT_EQ(SGSceneLoadPage(Scene(), 0, 0, 1, 1, &page), SG_ERROR_NONE);
+  const double eye[3] = {1.5 * Scene()->scnPageSize, 1.5 * Scene()->scnPageSize, 10.0};
+  ASSERT_EQ(ISGSceneFillCache(Scene(), eye), SG_ERROR_NONE);
+  ISGSceneFreePage(Scene(), page);
+  const std::int32_t loc[2] = {1, 1};
+  SGPage* found = nullptr;
+  EXPECT_EQ(SGSceneGetPage(Scene(), &found, loc, 0), SG_ERROR_PAGE_MISSING);
+  EXPECT_EQ(found, nullptr);
+}
+
 TEST_F(Heights, CallerGridsStayTheCallersAndAreChecked) {
   World w;
   Open(w);
