@@ -11,6 +11,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <span>
@@ -40,6 +41,11 @@ struct SrvPool {
   std::uint32_t blockade = 0;
   std::uint32_t minerals[4] = {};
 };
+
+// The key of SrvWorld::atvOrigins: ATVs of `chapter` bound for a zone.
+constexpr std::uint32_t SrvAtvOriginKey(std::uint16_t asteroid, std::uint16_t zone, std::uint8_t chapter) {
+  return (std::uint32_t{asteroid} << 16) | (std::uint32_t{zone & 0xFFu} << 8) | chapter;
+}
 
 // A guild's research: per module index and per hull of the guild's hull
 // section, the allocation in percent (0, 25, 50, 75, 100) its members set
@@ -144,6 +150,10 @@ class SrvWorld {
   std::vector<SrvAutoTransfer> autoTransfers;
   std::vector<SrvTransferInTransit> inTransit;
   std::vector<SrvShipBid> shipBids;
+  // The zone a chapter's ATVs last set off from for a zone (600, 607), by
+  // SrvAtvOriginKey: the terrain replay draws an attack there. Kept while
+  // the server runs only; an attack without one is drawn in the zone attacked.
+  std::map<std::uint32_t, std::uint16_t> atvOrigins;
 
   // Chapter number guild x 8 + slot takes part in this game.
   bool HasChapter(std::uint16_t chapter) const;

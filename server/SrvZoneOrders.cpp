@@ -70,6 +70,7 @@ SrvOrderVerdict TakeMove(SrvWorld& world, std::uint16_t chapter, std::span<const
   if (n < 128) {
     if (from->owner != chapter || from->atvCounts[kind] < n) return SrvOrderVerdict::kNotOwner;
     from->AddAtvs(static_cast<std::uint8_t>(kind), static_cast<std::int8_t>(-n), 0);
+    world.atvOrigins[SrvAtvOriginKey(asteroid, zone, self)] = source;
   } else {
     // Called back: they return to the zone they left.
     const int back = 256 - n;

@@ -129,7 +129,7 @@ void FightSpace(SrvTurnContext& turn, std::optional<std::uint16_t> replay,
 }
 
 void FightTerrain(SrvTurnContext& turn, std::uint16_t index, CGAsteroid& asteroid) {
-  const SrvTerrainResult r = SrvFightTerrainBattles(asteroid, turn.random);
+  const SrvTerrainResult r = SrvFightTerrainBattles(asteroid, turn.world.atvOrigins, turn.random);
   for (std::uint16_t z : r.changedZones) {
     if (const CGZone* zone = asteroid.GetZone(z)) turn.TellAll(BuildZonePacket(index, *zone));
   }

@@ -5,6 +5,7 @@
 
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GZone.h"
+#include "server/SrvWorld.h"
 #include "server/battle/SrvSpaceBattle.h"
 
 namespace {
@@ -42,26 +43,42 @@ int FrontKind(const Counts& c) {
   return -1;
 }
 
-void AddEvent(SrvTerrainResult& out, const CGZone& zone, std::uint32_t kind, std::uint32_t round,
-              std::uint32_t sourceType, std::uint32_t sourceValue, std::uint32_t targetType,
-              std::uint32_t targetValue, std::uint8_t chapter) {
+// An event from the cell (from, sourceValue) to the cell (to, targetValue).
+void AddEvent(SrvTerrainResult& out, std::uint16_t from, std::uint16_t to, std::uint32_t kind,
+              std::uint32_t round, std::uint32_t sourceType, std::uint32_t sourceValue,
+              std::uint32_t targetType, std::uint32_t targetValue, std::uint8_t chapter) {
   TerrainEvent e;
   e.a = kind;
   e.b = round;
   e.sourceType = sourceType;
-  e.d = zone.index;
+  e.d = from;
   e.sourceValue = sourceValue;
   e.targetType = targetType;
-  e.g = zone.index;
+  e.g = to;
   e.targetValue = targetValue;
   e.w = chapter;
   out.events.push_back(e);
 }
 
+void AddEvent(SrvTerrainResult& out, const CGZone& zone, std::uint32_t kind, std::uint32_t round,
+              std::uint32_t sourceType, std::uint32_t sourceValue, std::uint32_t targetType,
+              std::uint32_t targetValue, std::uint8_t chapter) {
+  AddEvent(out, zone.index, zone.index, kind, round, sourceType, sourceValue, targetType, targetValue,
+           chapter);
+}
+
+// The attackers are drawn in the cells of the zone they set off from
+// (`origin`), so that they do not cover the holders'.
 class ZoneFight {
  public:
-  ZoneFight(CGZone& zone, std::uint8_t attacker, Counts attackers, SrvRandom& random, SrvTerrainResult& out)
-      : m_zone(zone), m_attacker(attacker), m_random(random), m_out(out), m_attackers(attackers) {
+  ZoneFight(CGZone& zone, std::uint8_t attacker, std::uint16_t origin, Counts attackers, SrvRandom& random,
+            SrvTerrainResult& out)
+      : m_zone(zone),
+        m_attacker(attacker),
+        m_origin(origin),
+        m_random(random),
+        m_out(out),
+        m_attackers(attackers) {
     for (int k = 0; k < kAtvKinds; ++k) m_defenders[k] = zone.atvCounts[k];
   }
 
@@ -80,8 +97,8 @@ class ZoneFight {
         if ((m_zone.facilities & bit) != 0 && m_random.Range(1, 100) <= kFacilityHit)
           Hit(round, FacilityCell(bit), defender, m_attackers, false, attackerLosses);
       }
-      Bury(round, m_defenders, defenderLosses, defender);
-      Bury(round, m_attackers, attackerLosses, m_attacker);
+      Bury(round, m_defenders, defenderLosses, defender, m_zone.index);
+      Bury(round, m_attackers, attackerLosses, m_attacker, m_origin);
     }
     for (int k = 0; k < kAtvKinds; ++k) m_zone.atvCounts[k] = static_cast<std::uint8_t>(m_defenders[k]);
     return m_attackers;
@@ -91,11 +108,11 @@ class ZoneFight {
   // Every ATV of `side` fires once at the front of the other side (counted at
   // the round's start: both sides fire at once).
   void Volley(std::uint32_t round, const Counts& side, std::uint8_t chapter, const Counts& foe,
-              bool foeEntrenched, Counts& losses) {
+              bool atHolders, Counts& losses) {
     for (int k = 0; k < kAtvKinds; ++k) {
       for (int n = 0; n < side[k]; ++n) {
         if (m_random.Range(1, 100) > (k == 0 ? kCombatAtvHit : kOtherAtvHit)) continue;
-        Hit(round, static_cast<std::uint32_t>(k), chapter, foe, foeEntrenched, losses);
+        Hit(round, static_cast<std::uint32_t>(k), chapter, foe, atHolders, losses);
       }
     }
   }
@@ -111,24 +128,25 @@ class ZoneFight {
 
   // A shot from the cell `fromCell` (an ATV's kind, or a facility's place).
   void Hit(std::uint32_t round, std::uint32_t fromCell, std::uint8_t chapter, const Counts& foe,
-           bool foeEntrenched, Counts& losses) {
+           bool atHolders, Counts& losses) {
     Counts left = foe;
     for (int k = 0; k < kAtvKinds; ++k) left[k] -= losses[k];
     const int victim = FrontKind(left);
     if (victim < 0) return;
     const auto v = static_cast<std::uint32_t>(victim);
-    AddEvent(m_out, m_zone, kTerrainCombatRound, round, kElementShot, fromCell, kElementAtv, v, chapter);
-    if (foeEntrenched && m_zone.entrenched[victim] != 0 && m_random.Range(1, 100) <= kEntrenchedHolds) {
+    const std::uint16_t from = atHolders ? m_origin : m_zone.index, to = atHolders ? m_zone.index : m_origin;
+    AddEvent(m_out, from, to, kTerrainCombatRound, round, kElementShot, fromCell, kElementAtv, v, chapter);
+    if (atHolders && m_zone.entrenched[victim] != 0 && m_random.Range(1, 100) <= kEntrenchedHolds) {
       AddEvent(m_out, m_zone, kTerrainCombatRound, round, kElementEntrenched, v, kElementAtv, v, chapter);
       return;
     }
     ++losses[victim];
   }
 
-  void Bury(std::uint32_t round, Counts& side, const Counts& losses, std::uint8_t chapter) {
+  void Bury(std::uint32_t round, Counts& side, const Counts& losses, std::uint8_t chapter, std::uint16_t at) {
     for (int k = 0; k < kAtvKinds; ++k) {
       for (int n = 0; n < losses[k]; ++n) {
-        AddEvent(m_out, m_zone, kTerrainCombatRound, round, kElementDestroyed, static_cast<std::uint32_t>(k),
+        AddEvent(m_out, at, at, kTerrainCombatRound, round, kElementDestroyed, static_cast<std::uint32_t>(k),
                  kElementAtv, static_cast<std::uint32_t>(k), chapter);
       }
       side[k] -= losses[k];
@@ -137,6 +155,7 @@ class ZoneFight {
 
   CGZone& m_zone;
   std::uint8_t m_attacker;
+  std::uint16_t m_origin;
   SrvRandom& m_random;
   SrvTerrainResult& m_out;
   Counts m_attackers{};
@@ -177,8 +196,8 @@ void TakeOver(CGZone& zone, std::uint8_t chapter, const Counts& atvs, SrvTerrain
 
 // One attacking entry against the zone; true when the entry is settled.
 // `fought` is set when ATVs fought ATVs.
-bool SettleAttack(CGZone& zone, const ZoneAtvCount& entry, Counts& left, SrvRandom& random,
-                  SrvTerrainResult& out, bool& fought) {
+bool SettleAttack(CGZone& zone, const ZoneAtvCount& entry, std::uint16_t origin, Counts& left,
+                  SrvRandom& random, SrvTerrainResult& out, bool& fought) {
   Counts attackers{};
   for (int k = 0; k < kAtvKinds; ++k) attackers[k] = entry.counts[k];
   left = attackers;
@@ -202,7 +221,7 @@ bool SettleAttack(CGZone& zone, const ZoneAtvCount& entry, Counts& left, SrvRand
     return true;
   }
   fought = true;
-  left = ZoneFight(zone, entry.chapter, attackers, random, out).Fight();
+  left = ZoneFight(zone, entry.chapter, origin, attackers, random, out).Fight();
   const bool defendersLeft = ZoneAtvs(zone) != 0;
   if (Total(left) > 0 && !defendersLeft) {
     TakeOver(zone, entry.chapter, left, out);
@@ -216,19 +235,41 @@ bool SettleAttack(CGZone& zone, const ZoneAtvCount& entry, Counts& left, SrvRand
   return Total(left) == 0;
 }
 
+// The zone a chapter's attack on the zone set off from, where the replay
+// draws it; the zone itself when that is not known.
+class AttackOrigins {
+ public:
+  AttackOrigins(const CGAsteroid& asteroid, const std::map<std::uint32_t, std::uint16_t>& origins)
+      : m_asteroid(asteroid), m_origins(origins) {}
+  std::uint16_t Of(const CGZone& zone, std::uint8_t chapter) const {
+    const auto it = m_origins.find(SrvAtvOriginKey(m_asteroid.id, zone.index, chapter));
+    if (it == m_origins.end() || it->second >= m_asteroid.GetZoneCount()) return zone.index;
+    return it->second;
+  }
+
+ private:
+  const CGAsteroid& m_asteroid;
+  const std::map<std::uint32_t, std::uint16_t>& m_origins;
+};
+
 // The replay pictures at its start the ATVs its events name: the fallen by
 // their loss, the ATVs still standing by these events, one per chapter and
-// kind in a zone fought over (the holder and the attacks that wait).
-void PictureSurvivors(const CGZone& zone, SrvTerrainResult& out) {
-  const auto picture = [&](std::uint8_t chapter, const std::uint8_t* counts) {
+// kind in a zone fought over: the holder, the attacks that wait where they
+// set off from, and attackers that took the zone there too, moving in.
+void PictureSurvivors(const CGZone& zone, bool newHolder, const AttackOrigins& origins,
+                      SrvTerrainResult& out) {
+  const auto picture = [&](std::uint8_t chapter, const std::uint8_t* counts, bool movesIn) {
+    const std::uint16_t from = origins.Of(zone, chapter);
+    const std::uint32_t kind = movesIn && from != zone.index ? kTerrainAtvMovesIn : kTerrainAtvPresent;
+    const std::uint16_t to = kind == kTerrainAtvMovesIn ? zone.index : from;
     for (std::uint32_t k = 0; k < kAtvKinds; ++k) {
-      if (counts[k] != 0) AddEvent(out, zone, kTerrainAtvPresent, 0, kElementAtv, k, 0, 0, chapter);
+      if (counts[k] != 0) AddEvent(out, from, to, kind, 0, kElementAtv, k, kElementAtv, k, chapter);
     }
   };
-  if (zone.owner < kZoneUnknown) picture(zone.owner, zone.atvCounts);
+  if (zone.owner < kZoneUnknown) picture(zone.owner, zone.atvCounts, newHolder);
   for (std::uint16_t i = 0; i < zone.attacking.count; ++i) {
     const ZoneAtvCount* e = zone.attacking.items[i];
-    if (e != nullptr && SrvChaptersHostile(zone.owner, e->chapter)) picture(e->chapter, e->counts);
+    if (e != nullptr && SrvChaptersHostile(zone.owner, e->chapter)) picture(e->chapter, e->counts, false);
   }
 }
 
@@ -249,23 +290,28 @@ void NumberPlayedRounds(std::vector<TerrainEvent>& events) {
 
 }  // namespace
 
-SrvTerrainResult SrvFightTerrainBattles(CGAsteroid& asteroid, SrvRandom& random) {
+SrvTerrainResult SrvFightTerrainBattles(CGAsteroid& asteroid,
+                                        const std::map<std::uint32_t, std::uint16_t>& origins,
+                                        SrvRandom& random) {
   SrvTerrainResult out;
+  const AttackOrigins origin(asteroid, origins);
   for (int z = 0; z < asteroid.GetZoneCount(); ++z) {
     CGZone* zone = asteroid.GetZone(static_cast<std::uint16_t>(z));
     if (zone == nullptr) continue;
     bool fought = false;
+    const std::uint8_t holder = zone->owner;
     for (std::uint16_t i = 0; i < zone->attacking.count;) {
       ZoneAtvCount* entry = zone->attacking.GetAt(i);
       Counts left{};
-      if (entry == nullptr || SettleAttack(*zone, *entry, left, random, out, fought)) {
+      if (entry == nullptr ||
+          SettleAttack(*zone, *entry, origin.Of(*zone, entry->chapter), left, random, out, fought)) {
         delete zone->attacking.RemoveAt(i);
         continue;
       }
       for (int k = 0; k < kAtvKinds; ++k) entry->counts[k] = static_cast<std::uint8_t>(left[k]);
       ++i;
     }
-    if (fought) PictureSurvivors(*zone, out);
+    if (fought) PictureSurvivors(*zone, zone->owner != holder, origin, out);
   }
   NumberPlayedRounds(out.events);
   return out;

@@ -4,21 +4,24 @@
 // ATVs. The rounds, chances and the fate of a taken zone are told in
 // server/README.md ("Battles"). Every shot that tells, every loss and every
 // facility destroyed becomes a terrain event for the client's recorder:
-//   a event kind (0 a facility at the start, 2 ATVs standing at the start, 15
-//     a combat round, 18 a facility destroyed), b the round (from 0, counting only rounds with events, as
-//     the replay plays them), source type (2 facility, 4 shot, 5 destroyed,
-//     6 held by entrenchment), d source zone, source value (the facility bit,
-//     or the cell of the zone: the ATV kind, or for a facility's shot its
-//     place, 2 power, 1 mining and storage, 3 ATV construction), target type
-//     (1 ATV, 5 destroyed), g target zone, target value (the ATV kind or
-//     facility bit), w the chapter acting (or losing).
-// A facility destroyed is pictured at the start by its loss alone, and so is
-// an ATV that falls; the ATVs of a zone fought over that are left standing
-// get one kind-2 event per chapter and ATV kind.
+//   a event kind (0 a facility at the start, 2 ATVs standing at the start,
+//     15 a combat round, 17 ATVs that took the zone moving in, 18 a facility
+//     destroyed), b the round (from 0, counting only rounds with events, as
+//     the replay plays them), source type (1 ATV, 2 facility, 4 shot, 5
+//     destroyed, 6 held by entrenchment), d source zone, source value (the
+//     facility bit, or the cell of the zone: the ATV kind, or for a
+//     facility's shot its place, 2 power, 1 mining and storage, 3 ATV
+//     construction), target type (1 ATV, 5 destroyed), g target zone, target
+//     value (the ATV kind or facility bit), w the chapter acting (or losing).
+// Attackers stand in the cells of the zone they set off from, apart from the
+// holders. A facility destroyed is pictured at the start by its loss alone,
+// and so is an ATV that falls; the ATVs of a zone fought over that are left
+// standing get one kind-2 (or kind-17) event per chapter and ATV kind.
 //
 // One thread only.
 
 #include <cstdint>
+#include <map>
 #include <vector>
 
 #include "Game/model/GTerrainRec.h"
@@ -33,6 +36,7 @@ enum SrvTerrainEventKind : std::uint32_t {
   kTerrainFacilityPresent = 0,
   kTerrainAtvPresent = 2,
   kTerrainCombatRound = 15,
+  kTerrainAtvMovesIn = 17,
   kTerrainFacilityLost = 18,
 };
 enum SrvTerrainElement : std::uint32_t {
@@ -59,4 +63,7 @@ struct SrvTerrainResult {
 // Settles every attack on the asteroid's zones, changing their owners, ATV
 // counts, entrenchment, facilities and attacking lists. An attack that neither
 // wins nor is wiped out stays in the attacking list with its survivors.
-SrvTerrainResult SrvFightTerrainBattles(CGAsteroid& asteroid, SrvRandom& random);
+// `origins` (SrvWorld::atvOrigins) tells where each attack set off from.
+SrvTerrainResult SrvFightTerrainBattles(CGAsteroid& asteroid,
+                                        const std::map<std::uint32_t, std::uint16_t>& origins,
+                                        SrvRandom& random);

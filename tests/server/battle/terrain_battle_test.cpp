@@ -4,6 +4,8 @@
 #include <tuple>
 
 #include "Game/model/GTerrainRec.h"
+#include "Game/net/Packets.h"
+#include "server/SrvZoneOrders.h"
 #include "server/battle/SrvTerrainBattle.h"
 #include "tests/server/battle/battle_fixture.h"
 
@@ -203,6 +205,50 @@ TEST_F(TerrainBattle, TheReplayPicturesEveryGroupLeftStanding) {
   }
   EXPECT_EQ(pictured, standing);
   EXPECT_FALSE(standing.empty());
+}
+
+// Attackers fight from the cells of the zone they set off from: drawn in the
+// zone they attack they would cover its holders, kind for kind.
+TEST_F(TerrainBattle, AttackersAreDrawnInTheZoneTheySetOffFrom) {
+  CGZone& from = Zone(2);
+  CGZone& zone = Zone(3);
+  Hold(from, 8, {12, 0, 0, 0});
+  Hold(zone, 0, {0, 2, 0, 0});
+  std::vector<std::uint8_t> attack(20, 0);
+  const auto put = [&](std::size_t at, std::uint16_t v) {
+    attack[at] = static_cast<std::uint8_t>(v);
+    attack[at + 1] = static_cast<std::uint8_t>(v >> 8);
+  };
+  put(0, PKT_ZONE_ATTACKING_ATVS);
+  put(8, kField);
+  put(10, 3);
+  put(12, 2);
+  put(14, 8);
+  put(18, 12);
+  ASSERT_EQ(SrvSubmitZoneOrder(world, 8, attack), SrvOrderVerdict::kAccepted);
+  auto turn = Resolve();
+  ASSERT_EQ(zone.owner, 8);
+  int shots = 0, movedIn = 0;
+  for (const TerrainEvent& e : Recorded(*turn, 0)) {
+    const std::uint32_t mine = e.w == 8 ? 2 : 3, theirs = e.w == 8 ? 3 : 2;
+    if (e.a == kTerrainCombatRound && e.sourceType == kElementShot) {
+      ++shots;
+      EXPECT_EQ(e.d, mine);
+      EXPECT_EQ(e.g, theirs);
+    } else if (e.a == kTerrainCombatRound && e.sourceType == kElementDestroyed) {
+      EXPECT_EQ(e.d, mine);
+    } else if (e.a == kTerrainAtvMovesIn) {
+      ++movedIn;
+      EXPECT_EQ(e.w, 8);
+      EXPECT_EQ(e.d, 2u);
+      EXPECT_EQ(e.g, 3u);
+      EXPECT_EQ(e.sourceValue, 0u);
+    } else {
+      EXPECT_NE(e.a, kTerrainAtvPresent) << "the new holders are drawn moving in";
+    }
+  }
+  EXPECT_GT(shots, 0);
+  EXPECT_EQ(movedIn, 1);
 }
 
 TEST_F(TerrainBattle, ALongFightStopsAtTheRoundCapAndAnUndecidedAttackWaits) {
