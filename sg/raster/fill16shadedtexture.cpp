@@ -11,28 +11,43 @@
 
 namespace {
 
+template <int W, int H, bool kTransparent, template <int, int, class> class Op>
+void FillShaded(const SGQVert* first, const SGQVert* second, const SGQVert* third, const SGRasterFrame* frame,
+                const void* texels, const void* shadeTable, const void* colourTable) {
+  const auto* texels8 = static_cast<const uint8_t*>(texels);
+  const auto* colours = static_cast<const uint16_t*>(colourTable);
+  ISGWithShader(shadeTable, frame->fbPixelFormat, [&](const auto& shader) {
+    using Shader = std::decay_t<decltype(shader)>;
+    if constexpr (!std::is_same_v<Shader, ISGShader>) {
+      if (ISGManyPixels(first, second, third)) {
+        ISGColourSplits splits;
+        ISGTriWalk<ISGAttrsUVQ, uint16_t>(first, second, third, frame, [&] {
+          for (size_t texel = 0; texel < splits.size(); ++texel)
+            splits[texel] = Shader::Split(colours[texel]);
+          return ISGOpShadedTextureSplit<W, H, kTransparent, Shader>{{}, texels8, &splits, shader};
+        });
+        return;
+      }
+    }
+    ISGTriWalk<ISGAttrsUVQ, uint16_t>(first, second, third, frame, [&] {
+      return Op<W, H, Shader>{{}, texels8, colours, shader};
+    });
+  });
+}
+
 template <int W, int H>
 void FillShadedTexture(const SGQVert* first, const SGQVert* second, const SGQVert* third,
                        const SGRasterFrame* frame, const void* texels, const void* shadeTable,
                        const void* colourTable) {
-  ISGWithShader(shadeTable, frame->fbPixelFormat, [&](const auto& shader) {
-    ISGTriWalk<ISGAttrsUVQ, uint16_t>(first, second, third, frame, [&] {
-      return ISGOpShadedTexture<W, H, std::decay_t<decltype(shader)>>{
-          {}, static_cast<const uint8_t*>(texels), static_cast<const uint16_t*>(colourTable), shader};
-    });
-  });
+  FillShaded<W, H, false, ISGOpShadedTexture>(first, second, third, frame, texels, shadeTable, colourTable);
 }
 
 template <int W, int H>
 void FillShadedTransparentTexture(const SGQVert* first, const SGQVert* second, const SGQVert* third,
                                   const SGRasterFrame* frame, const void* texels, const void* shadeTable,
                                   const void* colourTable) {
-  ISGWithShader(shadeTable, frame->fbPixelFormat, [&](const auto& shader) {
-    ISGTriWalk<ISGAttrsUVQ, uint16_t>(first, second, third, frame, [&] {
-      return ISGOpShadedTransparentTexture<W, H, std::decay_t<decltype(shader)>>{
-          {}, static_cast<const uint8_t*>(texels), static_cast<const uint16_t*>(colourTable), shader};
-    });
-  });
+  FillShaded<W, H, true, ISGOpShadedTransparentTexture>(first, second, third, frame, texels, shadeTable,
+                                                        colourTable);
 }
 
 }  // namespace

@@ -1,6 +1,5 @@
 // The untextured 16-bpp fills: flat, Gouraud and Gouraud with skipped pixels.
 
-#include <cmath>
 #include <type_traits>
 
 #include "sg/raster/fill16.h"
@@ -15,22 +14,10 @@ void ISGFill16Flat(const SGQVert* first, const SGQVert* second, const SGQVert* t
 
 namespace {
 
-// From about this many pixels a triangle's shaded colours are looked up by
-// level: working out all 256 costs about as much as shading a few hundred
-// pixels one by one.
-constexpr double kLevelTablePixels = 2048;
-
-bool ManyPixels(const SGQVert* a, const SGQVert* b, const SGQVert* c) {
-  // Twice the area in 27.5 units is 2048 times the area in pixels.
-  const double cross = (static_cast<double>(b->x) - a->x) * (static_cast<double>(c->y) - a->y) -
-                       (static_cast<double>(c->x) - a->x) * (static_cast<double>(b->y) - a->y);
-  return std::abs(cross) >= kLevelTablePixels * 2048;
-}
-
 template <bool kTransparent, template <class> class Op>
 void FillShaded(const SGQVert* first, const SGQVert* second, const SGQVert* third, const SGRasterFrame* frame,
                 const void* shadeTable, const void* colourTable) {
-  if (ManyPixels(first, second, third)) {
+  if (ISGManyPixels(first, second, third)) {
     ISGLevelColours levels;
     ISGTriWalk<ISGAttrsQ, uint16_t>(first, second, third, frame, [&] {
       ISGWithShader(shadeTable, frame->fbPixelFormat, [&](const auto& shader) {

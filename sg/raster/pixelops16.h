@@ -4,6 +4,7 @@
 
 #include <array>
 #include <bit>
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 
@@ -86,6 +87,18 @@ struct ISGShaderFixed {
     const uint32_t g = row[kGreenOffset + ((colour & kGreenMask) >> kGreenShift)];
     const uint32_t b = row[kBlueOffset + ((colour & kBlueMask) >> kBlueShift)];
     return static_cast<uint16_t>((r << kRedShift) | (g << kGreenShift) | (b << kBlueShift));
+  }
+  // The colour's indices in a row, one a byte: red, green, blue from the
+  // low byte up (every index of these layouts is below 256).
+  static_assert(kBlueOffset + (1u << kBlueBits) <= 256);
+  static uint32_t Split(uint32_t colour) {
+    return (colour & kRedMask) >> kRedShift | (kGreenOffset + ((colour & kGreenMask) >> kGreenShift)) << 8 |
+           (kBlueOffset + ((colour & kBlueMask) >> kBlueShift)) << 16;
+  }
+  // Apply for a colour given by its Split.
+  uint16_t ApplySplit(const uint8_t* row, uint32_t split) const {
+    return static_cast<uint16_t>(row[split & 0xFF] << kRedShift | row[(split >> 8) & 0xFF] << kGreenShift |
+                                 row[split >> 16] << kBlueShift);
   }
   bool Blackens(const uint8_t* row) const {
     return (row[kRedMask >> kRedShift] | row[kGreenOffset + (kGreenMask >> kGreenShift)] |
@@ -197,6 +210,26 @@ struct ISGOpShadedTransparentTexture : ISGKeysTexelRow<W, H> {
   }
 };
 
+// The shaded textured fills for a triangle of many pixels in a fixed-layout
+// format: the colour table split once into row indices (ISGShaderFixed::Split),
+// so that a pixel's channels need no masks or shifts to find.
+using ISGColourSplits = std::array<uint32_t, 256>;
+
+template <int W, int H, bool kTransparent, class Shader>
+struct ISGOpShadedTextureSplit : ISGKeysTexelRow<W, H> {
+  const uint8_t* texels;
+  const ISGColourSplits* splits;
+  Shader shader;
+  void Put(uint16_t& pixel, const std::array<uint32_t, 2>& keys) const {
+    const uint8_t texel = texels[keys[0]];
+    const uint16_t colour = shader.ApplySplit(shader.table + keys[1], (*splits)[texel]);
+    if constexpr (kTransparent)
+      ISGStoreUnless(pixel, texel == 0, colour);
+    else
+      pixel = colour;
+  }
+};
+
 template <int W, int H>
 struct ISGOpDirectTexture : ISGKeysTexel<W, H> {
   const uint16_t* texels;
@@ -221,6 +254,19 @@ struct ISGOpShadedTransparent : ISGKeysRow {
     if (!shader.Blackens(row)) pixel = shader.Apply(row, colour);
   }
 };
+
+// From about this many pixels a shaded triangle works out per-triangle
+// tables (ISGLevelColours, ISGColourSplits): making one costs about as much
+// as shading a few hundred pixels one by one.
+inline constexpr double kISGTablePixels = 2048;
+
+// True when the triangle covers about kISGTablePixels or more.
+inline bool ISGManyPixels(const SGQVert* a, const SGQVert* b, const SGQVert* c) {
+  // Twice the area in 27.5 units is 2048 times the area in pixels.
+  const double cross = (static_cast<double>(b->x) - a->x) * (static_cast<double>(c->y) - a->y) -
+                       (static_cast<double>(c->x) - a->x) * (static_cast<double>(b->y) - a->y);
+  return std::abs(cross) >= kISGTablePixels * 2048;
+}
 
 // The shaded fills' one colour through the row of each level, with bit 16
 // set at the levels whose row blackens: worked out once for a triangle of
