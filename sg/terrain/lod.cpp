@@ -1,6 +1,7 @@
 // The renderer's terrain LOD record: the distance-to-level table, the level
 // starts and blends, and the blended heights of terrain vertices.
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -155,7 +156,8 @@ SGError ISGLodChoose(const SGRenderer* rend, const SGScene* scene, float x, floa
   if (lod == nullptr) {
     return SG_ERROR_NO_LOD;
   }
-  const float d = (x * x + y * y) * lod->lodDistScale;
+  // A scale set negative after the table was made must not index before it.
+  const float d = std::max(0.f, (x * x + y * y) * lod->lodDistScale);
   if (fraction != nullptr) {
     *fraction = 0.f;
   }
@@ -184,14 +186,14 @@ SGError ISGLodForDistance(const SGRenderer* rend, const SGScene* scene, const fl
     return SG_ERROR_NO_LOD;
   }
   const float d2 = offset[0] * offset[0] + offset[1] * offset[1] + offset[2] * offset[2];
-  const float d = d2 * rend->renLODDistFactor * scene->scnLODDistScale;
+  const float d = std::max(0.f, d2 * rend->renLODDistFactor * scene->scnLODDistScale);
   std::uint32_t l = d < static_cast<float>(lod->lodLUTLen) ? lod->lodLUT[static_cast<std::uint32_t>(d)]
                                                            : scene->scnMaxLOD;
   *level = l > scene->scnMaxLOD ? scene->scnMaxLOD : l;
   if (weight != nullptr) {
     *weight = 0.f;
     if (lod->lodWeights != nullptr) {
-      const float at = d2 * lod->lodWeightScale;
+      const float at = std::max(0.f, d2 * lod->lodWeightScale);
       *weight = at < static_cast<float>(lod->lodWeightsLen)
                     ? static_cast<float>(lod->lodWeights[static_cast<std::uint32_t>(at)] & 0xFF) / 255.f
                     : 1.f;

@@ -104,6 +104,11 @@ TEST_F(Lod, ChoiceFollowsSquaredDistanceWithBlendAndClamps) {
   ASSERT_EQ(ISGLodChoose(rend_, scene_, 0.5f, 0.f, &level, &f), SG_ERROR_NONE);
   EXPECT_EQ(level, 2u);
   EXPECT_EQ(f, 0.f);
+  // A negative scale reads the table's start, never before it.
+  scene_->scnMinLOD = 0;
+  rend_->renLOD->lodDistScale = -1.f;
+  ASSERT_EQ(ISGLodChoose(rend_, scene_, 100.f, 0.f, &level, &f), SG_ERROR_NONE);
+  EXPECT_EQ(level, 0u);
 }
 
 // A vertex between two of the next level's samples morphs towards their mean.
