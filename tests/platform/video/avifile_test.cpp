@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <fstream>
+#include <tuple>
 #include <vector>
 
 #include "platform/core/dospath.h"
@@ -25,6 +26,11 @@ struct Movie {
     if (audio) AVIStreamRelease(audio);
     AVIFileRelease(file);
   }
+  // Both streams of the movie, or a failed assertion.
+  void OpenStreams() {
+    ASSERT_EQ(AVIFileGetStream(file, &video, streamtypeVIDEO, 0), AVIERR_OK);
+    ASSERT_EQ(AVIFileGetStream(file, &audio, streamtypeAUDIO, 0), AVIERR_OK);
+  }
   PAVIFILE file = nullptr;
   PAVISTREAM video = nullptr;
   PAVISTREAM audio = nullptr;
@@ -43,8 +49,7 @@ AviSpec TenFrames() {
 TEST(AviFile, StreamsDescribeTheMovie) {
   const AviSpec movie = TenFrames();
   Movie m(avitest::WriteAvi(movie));
-  ASSERT_EQ(AVIFileGetStream(m.file, &m.video, streamtypeVIDEO, 0), AVIERR_OK);
-  ASSERT_EQ(AVIFileGetStream(m.file, &m.audio, streamtypeAUDIO, 0), AVIERR_OK);
+  m.OpenStreams();
   PAVISTREAM none = nullptr;
   EXPECT_EQ(AVIFileGetStream(m.file, &none, streamtypeVIDEO, 1), AVIERR_NODATA);
   EXPECT_EQ(none, nullptr);
@@ -52,15 +57,12 @@ TEST(AviFile, StreamsDescribeTheMovie) {
   AVISTREAMINFO v, a;
   static_assert(sizeof(AVISTREAMINFO) == 140);
   ASSERT_EQ(AVIStreamInfo(m.video, &v, sizeof v), AVIERR_OK);
-  EXPECT_EQ(v.fccType, streamtypeVIDEO);
-  EXPECT_EQ(static_cast<double>(v.dwRate) / v.dwScale, 15.0);
-  EXPECT_EQ(v.dwLength, 10u);
-  EXPECT_EQ(v.dwSampleSize, 0u);
-  EXPECT_EQ(v.dwSuggestedBufferSize, 32u * 3 * 24);
+  EXPECT_EQ(std::make_tuple(v.fccType, static_cast<double>(v.dwRate) / v.dwScale, v.dwLength, v.dwSampleSize,
+                            v.dwSuggestedBufferSize),
+            std::make_tuple(streamtypeVIDEO, 15.0, 10u, 0u, 32u * 3 * 24));
   ASSERT_EQ(AVIStreamInfo(m.audio, &a, sizeof a), AVIERR_OK);
-  EXPECT_EQ(a.dwSampleSize, 4u);
-  EXPECT_EQ(a.dwLength, movie.audio.size());
-  EXPECT_EQ(static_cast<double>(a.dwRate) / a.dwScale, 22050.0);
+  EXPECT_EQ(std::make_tuple(a.dwSampleSize, std::size_t{a.dwLength}, static_cast<double>(a.dwRate) / a.dwScale),
+            std::make_tuple(4u, movie.audio.size(), 22050.0));
   EXPECT_GT(a.dwSuggestedBufferSize, 0u);
   EXPECT_EQ(a.dwSuggestedBufferSize % 4, 0u);
 
@@ -69,25 +71,19 @@ TEST(AviFile, StreamsDescribeTheMovie) {
   ASSERT_EQ(size, 40);
   BITMAPINFOHEADER bi;
   ASSERT_EQ(AVIStreamReadFormat(m.video, 0, &bi, &size), AVIERR_OK);
-  EXPECT_EQ(bi.biWidth, 32);
-  EXPECT_EQ(bi.biHeight, 24);
-  EXPECT_EQ(bi.biBitCount, 24);
-  EXPECT_EQ(bi.biCompression, 0u);
+  EXPECT_EQ(std::make_tuple(bi.biWidth, bi.biHeight, bi.biBitCount, bi.biCompression),
+            std::make_tuple(32, 24, 24, 0u));
   WAVEFORMATEX wf;
   size = sizeof wf;
   ASSERT_EQ(AVIStreamReadFormat(m.audio, 0, &wf, &size), AVIERR_OK);
-  EXPECT_EQ(size, 16);
-  EXPECT_EQ(wf.wFormatTag, WAVE_FORMAT_PCM);
-  EXPECT_EQ(wf.nChannels, 2);
-  EXPECT_EQ(wf.nSamplesPerSec, 22050u);
-  EXPECT_EQ(wf.nAvgBytesPerSec, 88200u);
+  EXPECT_EQ(std::make_tuple(size, wf.wFormatTag, wf.nChannels, wf.nSamplesPerSec, wf.nAvgBytesPerSec),
+            std::make_tuple(16, WAVE_FORMAT_PCM, 2, 22050u, 88200u));
 }
 
 TEST(AviFile, SamplesReadAsWrittenWithinTheirBounds) {
   const AviSpec movie = TenFrames();
   Movie m(avitest::WriteAvi(movie));
-  ASSERT_EQ(AVIFileGetStream(m.file, &m.video, streamtypeVIDEO, 0), AVIERR_OK);
-  ASSERT_EQ(AVIFileGetStream(m.file, &m.audio, streamtypeAUDIO, 0), AVIERR_OK);
+  m.OpenStreams();
   std::vector<std::uint8_t> frame(4000);
   LONG bytes = 0, samples = 0;
   ASSERT_EQ(AVIStreamRead(m.video, 3, 1, frame.data(), 4000, &bytes, &samples), AVIERR_OK);
@@ -107,11 +103,7 @@ TEST(AviFile, SamplesReadAsWrittenWithinTheirBounds) {
   std::vector<std::int16_t> pcm(4000);
   const LONG length = AVIStreamLength(m.audio);
   ASSERT_EQ(AVIStreamRead(m.audio, 100, 50, pcm.data(), 8000, &bytes, &samples), AVIERR_OK);
-  EXPECT_EQ(samples, 50);
-  EXPECT_EQ(bytes, 200);
-  EXPECT_EQ(pcm[0], 100);
-  EXPECT_EQ(pcm[1], 100);
-  EXPECT_EQ(pcm[99], 149);
+  EXPECT_EQ(std::make_tuple(samples, bytes, pcm[0], pcm[1], pcm[99]), std::make_tuple(50, 200, 100, 100, 149));
   ASSERT_EQ(AVIStreamRead(m.audio, length - 10, 50, pcm.data(), 8000, &bytes, &samples), AVIERR_OK);
   EXPECT_EQ(samples, 10);
   ASSERT_EQ(AVIStreamRead(m.audio, 0, AVISTREAMREAD_CONVENIENT, pcm.data(), 402, &bytes, &samples), AVIERR_OK);
@@ -126,19 +118,17 @@ TEST(AviFile, KeyFramesFoundEitherWay) {
   for (auto& f : movie.frames) f.bytes = {1, 2, 3};
   Movie m(avitest::WriteAvi(movie));  // keys 0, 4, 8; 6 dropped
   ASSERT_EQ(AVIFileGetStream(m.file, &m.video, streamtypeVIDEO, 0), AVIERR_OK);
-  EXPECT_EQ(AVIStreamFindSample(m.video, 5, FIND_PREV | FIND_KEY), 4);
-  EXPECT_EQ(AVIStreamFindSample(m.video, 4, FIND_PREV | FIND_KEY), 4);
-  EXPECT_EQ(AVIStreamFindSample(m.video, 5, FIND_NEXT | FIND_KEY), 8);
-  EXPECT_EQ(AVIStreamFindSample(m.video, 9, FIND_NEXT | FIND_KEY), -1);
-  EXPECT_EQ(AVIStreamFindSample(m.video, 99, FIND_PREV | FIND_KEY), 8);
-  EXPECT_EQ(AVIStreamFindSample(m.video, 6, FIND_NEXT | FIND_ANY), 7);
-  EXPECT_EQ(AVIStreamFindSample(m.video, 6, FIND_PREV | FIND_ANY), 5);
+  // from, how, found
+  for (auto [from, how, found] : {std::tuple{5, FIND_PREV | FIND_KEY, 4}, {4, FIND_PREV | FIND_KEY, 4},
+                                  {5, FIND_NEXT | FIND_KEY, 8}, {9, FIND_NEXT | FIND_KEY, -1},
+                                  {99, FIND_PREV | FIND_KEY, 8}, {6, FIND_NEXT | FIND_ANY, 7},
+                                  {6, FIND_PREV | FIND_ANY, 5}})
+    EXPECT_EQ(AVIStreamFindSample(m.video, from, how), found) << from << " " << how;
 }
 
 TEST(AviFile, TimesAndSamplesConvertBothWaysWithoutOverflow) {
   Movie m(avitest::WriteAvi(TenFrames()));
-  ASSERT_EQ(AVIFileGetStream(m.file, &m.video, streamtypeVIDEO, 0), AVIERR_OK);
-  ASSERT_EQ(AVIFileGetStream(m.file, &m.audio, streamtypeAUDIO, 0), AVIERR_OK);
+  m.OpenStreams();
   for (LONG n : {0, 1, 2, 14, 15, 1000})
     EXPECT_EQ(AVIStreamTimeToSample(m.video, AVIStreamSampleToTime(m.video, n)), n);
   EXPECT_EQ(AVIStreamSampleToTime(m.video, 1), 67);

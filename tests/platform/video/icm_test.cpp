@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <tuple>
 #include <vector>
 
 #include "platform/backend/headless.h"
@@ -51,6 +52,8 @@ class Codec : public ::testing::Test {
     in_.biWidth = 8;
     in_.biHeight = 4;
     in_.biBitCount = 24;
+    codec_ = ICLocate(ICTYPE_VIDEO, 0, &in_, nullptr, ICMODE_DECOMPRESS);
+    ASSERT_NE(codec_, nullptr);
   }
   void TearDown() override {
     if (codec_) ICClose(codec_);
@@ -67,12 +70,9 @@ class Codec : public ::testing::Test {
 };
 
 TEST_F(Codec, RawFramesDecodeIntoEveryDepthAndPlace) {
-  codec_ = ICLocate(ICTYPE_VIDEO, 0, &in_, nullptr, ICMODE_DECOMPRESS);
-  ASSERT_NE(codec_, nullptr);
   Dib rgb(8, 4, 24);
   ASSERT_EQ(Decode(0, rgb, 0, 0, 8, 4), ICERR_OK);
-  EXPECT_EQ(rgb.At(3, 0)[2], 255);
-  EXPECT_EQ(rgb.At(3, 0)[0], 0);
+  EXPECT_EQ(std::make_tuple(rgb.At(3, 0)[2], rgb.At(3, 0)[0]), std::make_tuple(255, 0));
 
   // Into the lower right quarter of a larger, top-down 16-bit picture, halved.
   Dib wide(16, -8, 16);
@@ -102,15 +102,12 @@ TEST_F(Codec, RawFramesDecodeIntoEveryDepthAndPlace) {
 }
 
 TEST_F(Codec, EightBitOutputFollowsThePaletteGiven) {
-  codec_ = ICLocate(ICTYPE_VIDEO, 0, &in_, nullptr, ICMODE_DECOMPRESS);
-  ASSERT_NE(codec_, nullptr);
   Dib out(8, 4, 8);
   ASSERT_EQ(ICDecompressGetPalette(codec_, &in_, &out.info), ICERR_OK);
   EXPECT_EQ(out.info.bmiHeader.biClrUsed, 256u);
   ASSERT_EQ(Decode(0, out, 0, 0, 8, 4), ICERR_OK);
   const RGBQUAD red = out.Colors()[*out.At(2, 1)];
-  EXPECT_EQ(red.rgbRed, 255);
-  EXPECT_EQ(red.rgbGreen, 0);
+  EXPECT_EQ(std::make_tuple(red.rgbRed, red.rgbGreen), std::make_tuple(255, 0));
 
   // A palette of the caller's: pure blue sits at 77.
   Dib given(8, 4, 8);
@@ -156,8 +153,8 @@ TEST(CodecLocate, MpegFourMovieDecodesFrameAfterFrame) {
   ASSERT_EQ(AVIFileOpen(&file, path.c_str(), OF_SHARE_DENY_WRITE, nullptr), AVIERR_OK);
   ASSERT_EQ(AVIFileGetStream(file, &video, streamtypeVIDEO, 0), AVIERR_OK);
   EXPECT_EQ(AVIStreamLength(video), 15);
-  EXPECT_EQ(AVIStreamFindSample(video, 7, FIND_PREV | FIND_KEY), 5);
-  EXPECT_EQ(AVIStreamFindSample(video, 7, FIND_NEXT | FIND_KEY), 10);
+  EXPECT_EQ(std::make_tuple(AVIStreamFindSample(video, 7, FIND_PREV | FIND_KEY),
+                           AVIStreamFindSample(video, 7, FIND_NEXT | FIND_KEY)), std::make_tuple(5, 10));
   BITMAPINFOHEADER in;
   LONG size = sizeof in;
   ASSERT_EQ(AVIStreamReadFormat(video, 0, &in, &size), AVIERR_OK);
@@ -201,9 +198,7 @@ TEST(DrawDib, DrawsAndStretchesDibsOntoADc) {
   const auto px = [&](int x, int y) {
     return static_cast<const BYTE*>(bits) + static_cast<std::size_t>(7 - y) * 24 + static_cast<std::size_t>(x) * 3;
   };
-  EXPECT_EQ(px(5, 5)[1], 200);
-  EXPECT_EQ(px(6, 6)[1], 0);
-  EXPECT_EQ(px(1, 1)[2], 250);
+  EXPECT_EQ(std::make_tuple(px(5, 5)[1], px(6, 6)[1], px(1, 1)[2]), std::make_tuple(200, 0, 250));
   Dib twelve(2, 2, 12);
   EXPECT_FALSE(DrawDibDraw(dd, dc, 0, 0, -1, -1, twelve.header(), twelve.pixels.data(), 0, 0, -1, -1, 0));
   EXPECT_TRUE(DrawDibEnd(dd));
