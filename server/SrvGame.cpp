@@ -125,6 +125,14 @@ bool SrvGame::Refuse(std::uint32_t from, std::uint16_t type, const char* why) {
   return false;
 }
 
+bool SrvGame::MaySetUp(std::uint32_t player) const {
+  // Only the waiting room's initiator may start, and the others' clients
+  // send their copy of the set-up as they pick a chapter: taken from anyone,
+  // it would overwrite the host's. A game without a host (e-mail) has only
+  // its chapters' players.
+  return m_host == 0 || player == m_host;
+}
+
 std::int32_t SrvGame::HeldChapter(std::uint32_t player) const {
   if (player == 0) return -1;
   for (std::uint16_t c = 0; c < kMaxChapters; ++c)
@@ -311,6 +319,7 @@ bool SrvGame::OnSettings(std::uint32_t from, std::span<const std::uint8_t> packe
     return true;
   }
   if (m_started) return Refuse(from, PKT_GAME_SETTINGS, "settings after the start");
+  if (!MaySetUp(from)) return Refuse(from, PKT_GAME_SETTINGS, "settings from a player who is not the host");
   m_setup.TakeSettings(packet);
   SendToOthers(from, SrvPacket(m_setup.settings.bytes.begin(), m_setup.settings.bytes.end()));
   return true;
@@ -318,6 +327,7 @@ bool SrvGame::OnSettings(std::uint32_t from, std::span<const std::uint8_t> packe
 
 bool SrvGame::OnConfig(std::uint32_t from, std::span<const std::uint8_t> packet) {
   if (m_started) return Refuse(from, PKT_GAME_CONFIG, "configuration after the start");
+  if (!MaySetUp(from)) return Refuse(from, PKT_GAME_CONFIG, "configuration from a player who is not the host");
   m_setup.TakeConfig(packet);
   m_log.Line("configuration from player %u: %u chapters per guild, %u asteroids", from,
              m_setup.ChaptersPerGuild(), m_setup.AsteroidCount());
@@ -457,6 +467,7 @@ bool SrvGame::OnRemovePlayer(std::uint32_t from, std::span<const std::uint8_t> p
 
 bool SrvGame::OnStart(std::uint32_t from) {
   if (m_started) return Refuse(from, PKT_START, "the game has started");
+  if (!MaySetUp(from)) return Refuse(from, PKT_START, "only the host starts the game");
   if (HeldChapter(from) < 0 && from != m_host) return Refuse(from, PKT_START, "sender holds no chapter");
   StartGame();
   return true;

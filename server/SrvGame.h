@@ -47,8 +47,9 @@ class SrvGame {
   }
 
   void PlayerJoined(std::uint32_t player);
-  // The session's host, the one player who may end the game for everyone,
-  // and who may start it holding no chapter (a stand-alone server).
+  // The session's host, the one player who may configure, start and end the
+  // game for everyone, and who may start it holding no chapter (a
+  // stand-alone server).
   void SetHost(std::uint32_t player) { m_host = player; }
   // The player's chapter becomes computer-held; the game ends when no human
   // remains.
@@ -85,6 +86,9 @@ class SrvGame {
 
  private:
   bool Refuse(std::uint32_t from, std::uint16_t type, const char* why);
+  // The player may configure and start the game: the session's host, or
+  // anyone when the game has no host.
+  bool MaySetUp(std::uint32_t player) const;
   std::int32_t HeldChapter(std::uint32_t player) const;
   std::string ChapterName(std::uint16_t chapter) const;
 

@@ -147,6 +147,27 @@ TEST_F(SrvGameTest, AStandAloneHostRunsTheGameWithoutAChapterAndStartsIt) {
   EXPECT_EQ(out.To(8).back().Type(), PKT_START);
 }
 
+TEST_F(SrvGameTest, InAHostedGameOnlyTheHostConfiguresAndStarts) {
+  game.SetHost(7);
+  ASSERT_TRUE(game.Receive(7, Config(2, 20)));
+  ASSERT_TRUE(game.Receive(7, Claim(0, "Alpha")));
+  ASSERT_TRUE(game.Receive(8, Claim(8, "Beta")));
+  out.sent.clear();
+  EXPECT_FALSE(game.Receive(8, Config(8, 150)));
+  EXPECT_EQ(game.Setup().ChaptersPerGuild(), 2);
+  SrvSetup joiner;
+  joiner.settings.SetU16(10, 1);
+  joiner.settings.SetU16(12, 2);
+  EXPECT_FALSE(game.Receive(8, Bytes(joiner.settings))) << "a joiner's copy would overwrite the host's";
+  EXPECT_NE(game.Setup().settings.U16(12), 2);
+  EXPECT_TRUE(out.To(7).empty()) << "nothing refused is passed on";
+  joiner.settings.SetU16(10, 0);
+  EXPECT_TRUE(game.Receive(8, Bytes(joiner.settings))) << "anyone may ask for the settings";
+  EXPECT_FALSE(game.Receive(8, Small(PKT_START)));
+  EXPECT_FALSE(game.Started());
+  EXPECT_TRUE(game.Receive(7, Small(PKT_START)));
+}
+
 TEST_F(SrvGameTest, StartSequenceFollowsTheClientsOrderAndEndsWithTheStartedFlag) {
   ASSERT_TRUE(game.Receive(7, Config(1, 12)));
   ASSERT_TRUE(game.Receive(7, Claim(0, "Alpha")));
