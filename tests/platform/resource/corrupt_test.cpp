@@ -1,5 +1,7 @@
 // Damaged modules are refused with an error and never read past their end.
 #include <cstdint>
+#include <initializer_list>
+#include <utility>
 #include <vector>
 
 #include "platform/core/bytes.h"
@@ -17,12 +19,6 @@ std::uint32_t Get32(const std::vector<std::uint8_t>& b, std::size_t at) {
   std::uint32_t v = 0;
   EXPECT_TRUE(plat::ByteReader(b).ReadAt(at, v)) << at;
   return v;
-}
-void Put32(std::vector<std::uint8_t>& b, std::size_t at, std::uint32_t v) {
-  EXPECT_TRUE(plat::ByteWriter(b).WriteAt(at, v)) << at;
-}
-void Put16(std::vector<std::uint8_t>& b, std::size_t at, std::uint16_t v) {
-  EXPECT_TRUE(plat::ByteWriter(b).WriteAt(at, v)) << at;
 }
 
 bool Loads(const std::vector<std::uint8_t>& bytes) {
@@ -42,12 +38,30 @@ std::size_t FirstDataEntry(const std::vector<std::uint8_t>& b) {
   return dir;
 }
 
+// A field of the module overwritten: its place, width in bytes and new value.
+struct Patch {
+  std::size_t at;
+  int width;
+  std::uint32_t value;
+};
+
 class CorruptModule : public ::testing::Test {
  protected:
   void SetUp() override {
     good_ = restest::FixtureBytes();
     ASSERT_GT(good_.size(), kRsrc);
     ASSERT_TRUE(Loads(good_));
+  }
+  std::vector<std::uint8_t> With(std::initializer_list<Patch> patches) const {
+    auto bad = good_;
+    for (const Patch& p : patches) {
+      plat::ByteWriter w(bad);
+      EXPECT_TRUE(p.width == 1   ? w.WriteAt(p.at, static_cast<std::uint8_t>(p.value))
+                  : p.width == 2 ? w.WriteAt(p.at, static_cast<std::uint16_t>(p.value))
+                                 : w.WriteAt(p.at, p.value))
+          << p.at;
+    }
+    return bad;
   }
   std::vector<std::uint8_t> good_;
 };
@@ -60,71 +74,36 @@ TEST_F(CorruptModule, EveryTruncationIsRefused) {
   EXPECT_FALSE(plat::LastModuleError().empty());
 }
 
-TEST_F(CorruptModule, BadHeadersAreRefused) {
-  auto bad = good_;
-  bad[0] = 'X';
-  EXPECT_FALSE(Loads(bad));
-  bad = good_;
-  Put32(bad, 0x3C, 0xFFFFFFF0u);  // PE header past the end
-  EXPECT_FALSE(Loads(bad));
-  bad = good_;
-  bad[kPe] = 'Q';
-  EXPECT_FALSE(Loads(bad));
-  bad = good_;
-  Put16(bad, kPe + 24, 0x1234);  // unknown optional header
-  EXPECT_FALSE(Loads(bad));
-  bad = good_;
-  Put16(bad, kPe + 20, 8);  // an optional header too short for its fields
-  EXPECT_FALSE(Loads(bad));
-  bad = good_;
-  Put16(bad, kPe + 6, 0xFFFF);  // absurd section count
-  EXPECT_FALSE(Loads(bad));
-  bad = good_;
-  Put32(bad, kSectionTable + 16, 0x7FFFFFFF);  // section data larger than the file
-  EXPECT_FALSE(Loads(bad));
-}
-
-TEST_F(CorruptModule, DirectoryDamageIsRefused) {
-  auto bad = good_;
-  Put32(bad, kRsrc + 16 + 4, 0x80000000u);  // the first type's directory is the root again
-  EXPECT_FALSE(Loads(bad));
+TEST_F(CorruptModule, BadHeadersAndDirectoriesAreRefused) {
+  ASSERT_NE(Get32(good_, kRsrc + 16) & 0x80000000u, 0u);  // the fixture's first type is named
+  const std::pair<Patch, const char*> cases[] = {
+      {{0, 1, 'X'}, "no MZ"},
+      {{0x3C, 4, 0xFFFFFFF0u}, "PE header past the end"},
+      {{kPe, 1, 'Q'}, "no PE signature"},
+      {{kPe + 24, 2, 0x1234}, "unknown optional header"},
+      {{kPe + 20, 2, 8}, "an optional header too short for its fields"},
+      {{kPe + 6, 2, 0xFFFF}, "absurd section count"},
+      {{kSectionTable + 16, 4, 0x7FFFFFFF}, "section data larger than the file"},
+      {{kRsrc + 16 + 4, 4, 0x80FFFFF0u}, "a directory past the section"},
+      {{kRsrc + 16, 4, 0x8FFFFFF0u}, "the first type's name past the end"},
+      {{kRsrc + 16, 4, 0x00120000u}, "a number above 16 bits"},
+  };
+  for (const auto& [patch, why] : cases) EXPECT_FALSE(Loads(With({patch}))) << why;
+  // More entries than the section holds.
+  EXPECT_FALSE(Loads(With({{kRsrc + 12, 2, 0xFFFF}, {kRsrc + 14, 2, 0xFFFF}})));
+  EXPECT_FALSE(Loads(With({{kRsrc + 16 + 4, 4, 0x80000000u}})));  // the first type's directory is the root again
   EXPECT_NE(plat::LastModuleError().find("loop"), std::string::npos);
-
-  bad = good_;
-  Put32(bad, kRsrc + 16 + 4, 0x80FFFFF0u);  // a directory past the section
-  EXPECT_FALSE(Loads(bad));
-
-  bad = good_;
-  Put16(bad, kRsrc + 12, 0xFFFF);  // more entries than the section holds
-  Put16(bad, kRsrc + 14, 0xFFFF);
-  EXPECT_FALSE(Loads(bad));
-
-  bad = good_;
-  ASSERT_NE(Get32(bad, kRsrc + 16) & 0x80000000u, 0u);  // the fixture's first type is named
-  Put32(bad, kRsrc + 16, 0x8FFFFFF0u);  // its name past the end
-  EXPECT_FALSE(Loads(bad));
-
-  bad = good_;
-  Put32(bad, kRsrc + 16, 0x00120000u);  // a number above 16 bits
-  EXPECT_FALSE(Loads(bad));
 }
 
 TEST_F(CorruptModule, DataPastTheEndIsRefused) {
-  std::size_t entry = FirstDataEntry(good_);
-  auto bad = good_;
-  Put32(bad, entry, 0xFFFFFF00u);  // address outside every section
-  EXPECT_FALSE(Loads(bad));
-  bad = good_;
-  Put32(bad, entry + 4, 0x10000000u);  // size past the section
-  EXPECT_FALSE(Loads(bad));
-  bad = good_;
-  Put32(bad, entry + 4, 0);  // an empty resource is fine
-  EXPECT_TRUE(Loads(bad));
+  const std::size_t entry = FirstDataEntry(good_);
+  EXPECT_FALSE(Loads(With({{entry, 4, 0xFFFFFF00u}})));     // address outside every section
+  EXPECT_FALSE(Loads(With({{entry + 4, 4, 0x10000000u}})));  // size past the section
+  EXPECT_TRUE(Loads(With({{entry + 4, 4, 0}})));            // an empty resource is fine
 }
 
 TEST_F(CorruptModule, AModuleWithoutResourcesLoadsEmpty) {
-  auto none = good_;
-  Put32(none, kPe + 24 + 96 + 16, 0);  // no resource directory
+  const auto none = With({{kPe + 24 + 96 + 16, 4, 0}});  // no resource directory
   plat::HMODULE m = plat::LoadLibraryFromMemory(none);
   ASSERT_NE(m, nullptr);
   EXPECT_EQ(plat::FindResource(m, 7, "HELP"), nullptr);
