@@ -11,9 +11,9 @@
 
 namespace {
 
-constexpr std::size_t kPe = 0x80;            // where the fixture's PE header starts
+constexpr std::size_t kPe = 0x80;             // where the fixture's PE header starts
 constexpr std::size_t kSectionTable = 0x178;  // after a 224-byte optional header
-constexpr std::size_t kRsrc = 0x200;         // the resource section's file offset
+constexpr std::size_t kRsrc = 0x200;          // the resource section's file offset
 
 std::uint32_t Get32(const std::vector<std::uint8_t>& b, std::size_t at) {
   std::uint32_t v = 0;
@@ -91,15 +91,16 @@ TEST_F(CorruptModule, BadHeadersAndDirectoriesAreRefused) {
   for (const auto& [patch, why] : cases) EXPECT_FALSE(Loads(With({patch}))) << why;
   // More entries than the section holds.
   EXPECT_FALSE(Loads(With({{kRsrc + 12, 2, 0xFFFF}, {kRsrc + 14, 2, 0xFFFF}})));
-  EXPECT_FALSE(Loads(With({{kRsrc + 16 + 4, 4, 0x80000000u}})));  // the first type's directory is the root again
+  // The first type's directory is the root again.
+  EXPECT_FALSE(Loads(With({{kRsrc + 16 + 4, 4, 0x80000000u}})));
   EXPECT_NE(plat::LastModuleError().find("loop"), std::string::npos);
 }
 
 TEST_F(CorruptModule, DataPastTheEndIsRefused) {
   const std::size_t entry = FirstDataEntry(good_);
-  EXPECT_FALSE(Loads(With({{entry, 4, 0xFFFFFF00u}})));     // address outside every section
+  EXPECT_FALSE(Loads(With({{entry, 4, 0xFFFFFF00u}})));      // address outside every section
   EXPECT_FALSE(Loads(With({{entry + 4, 4, 0x10000000u}})));  // size past the section
-  EXPECT_TRUE(Loads(With({{entry + 4, 4, 0}})));            // an empty resource is fine
+  EXPECT_TRUE(Loads(With({{entry + 4, 4, 0}})));             // an empty resource is fine
 }
 
 TEST_F(CorruptModule, AModuleWithoutResourcesLoadsEmpty) {

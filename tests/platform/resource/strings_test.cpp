@@ -14,9 +14,9 @@ class LoadStringTest : public FixtureModule {};
 // Across block edges, and converted to Windows-1252.
 TEST_F(LoadStringTest, FindsStringsAcrossBlocksInTheCodePage) {
   const std::pair<unsigned, std::string> cases[] = {
-      {0, "zero"}, {15, "last of block 0"}, {16, "first of block 1"}, {65535, "top"},
-      {40, "Say \"hi\"\tnow\n"}, {300, "caf\xE9 \\ end"},
-      {301, "\x80uro"},    // the euro sign's place in the code page
+      {0, "zero"},      {15, "last of block 0"},   {16, "first of block 1"},
+      {65535, "top"},   {40, "Say \"hi\"\tnow\n"}, {300, "caf\xE9 \\ end"},
+      {301, "\x80uro"},  // the euro sign's place in the code page
       {302, "snow ?"}};  // no such character in the code page
   for (const auto& [id, text] : cases) {
     char buf[64];
