@@ -75,19 +75,14 @@ TEST_F(DefBPTest, TwoBlocksChangeTwoClasses) {
 
   ASSERT_EQ(links.sent.size(), 1u);
   EXPECT_TRUE(links.sent[0].unsequenced);
-  const auto& p = links.sent[0].bytes;
-  ASSERT_EQ(p.size(), 100u);
-  EXPECT_EQ(Word(p, 0), 315);
-  EXPECT_EQ(Word(p, 8), 13);
-  EXPECT_EQ(p[10], 1);
-  EXPECT_EQ(p[14], 25);
-  EXPECT_EQ(p[15], 2);       // class 1's targeting part
-  EXPECT_EQ(p[10 + 5 * 10 + 4], 10);
-  EXPECT_EQ(p[65], 50);      // class 0's retreat part
-  EXPECT_EQ(p[65 + 3], 0);   // class 1
-  EXPECT_EQ(p[65 + 3 * 10], 80);
-  EXPECT_EQ(p[98], 0);
-  EXPECT_EQ(p[99], 0);
+  // Type, the header's rest left to the session, chapter, every class's targeting part, every class's
+  // retreat part, two spare bytes.
+  rules_test::Image want;
+  want.U16(315).U16(0).U32(0).U16(13).U8(1).U8(0).U8(1).U8(3).U8(25).U8(2).U8(0).U8(0).U8(1).U8(5);
+  for (int c = 2; c < 11; ++c) want.U8(0).U8(1).U8(0).U8(2).U8(10);
+  want.U8(50).U8(40).U8(1);
+  for (int c = 1; c < 11; ++c) want.U8(c < 3 ? 0 : 80).U8(c < 3 ? 0 : 80).U8(0);
+  EXPECT_EQ(links.sent[0].bytes, want.U16(0).bytes);
 }
 
 TEST_F(DefBPTest, ATwelfthBlockIsRefusedWithoutTouchingClassZero) {

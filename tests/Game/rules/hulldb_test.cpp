@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "Game/rules/GModuleDB.h"
 #include "tests/Game/rules/rules_fixture.h"
 
@@ -40,15 +42,14 @@ TEST_F(HullDBTest, EmptyEntryUsesUpItsIndex) {
   CGHullDB db(Sandbox::Dos("none.dat").c_str());
   EXPECT_EQ(db.LoadHulls(HullsImage(2, {a, b}, 1).bytes), 1);
   ASSERT_EQ(db.GetHullCount(2), 2);
-  EXPECT_EQ(db.GetHull(2, 0)->index, 0);
-  EXPECT_EQ(db.GetHull(2, 1)->index, 2);  // index 1 was the empty entry
-  EXPECT_STREQ(db.GetHull(2, 1)->name, "Second");
-  EXPECT_EQ(db.GetHull(2, 1)->section, 2);
+  const CGHull& first = *db.GetHull(2, 0);
+  const CGHull& second = *db.GetHull(2, 1);
+  // Index 1 was the empty entry.
+  EXPECT_EQ(std::make_tuple(first.index, second.index, second.section), std::make_tuple(0, 2, 2));
+  EXPECT_STREQ(second.name, "Second");
   EXPECT_EQ(db.FindHull(2, 2), db.GetHull(2, 1));
   EXPECT_EQ(db.FindHull(2, 1), nullptr);
-  EXPECT_EQ(db.GetHull(2, 0)->available, 1u);
-  EXPECT_EQ(db.GetHull(2, 0)->researchPoints, 10000);
-  EXPECT_EQ(db.GetHull(2, 1)->available, 0u);
+  EXPECT_EQ(std::make_tuple(first.available, first.researchPoints, second.available), std::make_tuple(1u, 10000, 0u));
   EXPECT_EQ(db.FindResearchedHullOfClass(2, 8), db.GetHull(2, 0));
   EXPECT_EQ(db.FindResearchedHullOfClass(2, 9), nullptr);
 }
@@ -61,16 +62,15 @@ TEST_F(HullDBTest, SlotListsAndTheirEnds) {
   CGHullDB db = Load(HullsImage(0, {none, two}));
   const CGHull* first = db.GetHull(0, 0);
   const CGHull* second = db.GetHull(0, 1);
-  EXPECT_EQ(first->GetSlotCount(), 0);
-  EXPECT_EQ(first->FindSlotAt(45, 45), -1);
+  EXPECT_EQ(std::make_tuple(first->GetSlotCount(), first->FindSlotAt(45, 45)), std::make_tuple(0, -1));
   EXPECT_EQ(second->GetSlotCount(), 2);
-  EXPECT_EQ(second->FindSlotAt(10 + 29, 20 + 29), 0);
-  EXPECT_EQ(second->FindSlotAt(10 + 30, 20), -1);
-  EXPECT_EQ(second->FindSlotAt(9, 20), -1);
-  EXPECT_EQ(second->SlotAcceptsModuleType(0, 10), 1);
-  EXPECT_EQ(second->SlotAcceptsModuleType(0, 5), 0);
-  EXPECT_EQ(second->SlotAcceptsModuleType(1, 5), 1);  // 0x1000 takes every type
-  EXPECT_EQ(second->SlotAcceptsModuleType(2, 5), 0);  // past the list
+  EXPECT_EQ(std::make_tuple(second->FindSlotAt(10 + 29, 20 + 29), second->FindSlotAt(10 + 30, 20),
+                            second->FindSlotAt(9, 20)),
+            std::make_tuple(0, -1, -1));
+  // 0x1000 takes every type; slot 2 is past the list.
+  EXPECT_EQ(std::make_tuple(second->SlotAcceptsModuleType(0, 10), second->SlotAcceptsModuleType(0, 5),
+                            second->SlotAcceptsModuleType(1, 5), second->SlotAcceptsModuleType(2, 5)),
+            std::make_tuple(1, 0, 1, 0));
 }
 
 TEST_F(HullDBTest, SlotsBeyondTwentyArePassedOverAndReadingGoesOn) {
@@ -138,8 +138,7 @@ TEST(HullCosts, PercentFallsWithResearchAndStopsAtZero) {
   hull.researchPoints = 11500;
   std::uint16_t costs[4];
   hull.GetCosts(costs);
-  EXPECT_EQ(costs[0], 170);
-  EXPECT_EQ(hull.GetBuildPoints(), 255);
+  EXPECT_EQ(std::make_tuple(costs[0], hull.GetBuildPoints()), std::make_tuple(170, 255));
 }
 
 TEST_F(HullDBTest, ResearchMessages) {
@@ -172,17 +171,14 @@ TEST_F(HullDBTest, ReclaimTakesBackWhatThePoolExceedsInOneWalk) {
   db.GetHull(1, 2)->scienceBonus = 10;
   modules.freeSciencePool = 20;
   db.ReclaimScienceBonus(8);  // 12 over: 4 from the first, 8 from the third
-  EXPECT_EQ(db.GetHull(1, 0)->scienceBonus, 0);
-  EXPECT_EQ(db.GetHull(1, 2)->scienceBonus, 2);
-  EXPECT_EQ(modules.freeSciencePool, 8);
+  EXPECT_EQ(std::make_tuple(db.GetHull(1, 0)->scienceBonus, db.GetHull(1, 2)->scienceBonus, modules.freeSciencePool),
+            std::make_tuple(0, 2, 8));
   ASSERT_EQ(links.sent.size(), 2u);
-  EXPECT_EQ(Word(links.sent[1].bytes, 14), 2);
-  EXPECT_EQ(Word(links.sent[1].bytes, 16), 8);
+  EXPECT_EQ(std::make_tuple(Word(links.sent[1].bytes, 14), Word(links.sent[1].bytes, 16)), std::make_tuple(2, 8));
 
   modules.freeSciencePool = 50;  // more than the hulls hold: the walk ends all the same
   db.ReclaimScienceBonus(0);
-  EXPECT_EQ(modules.freeSciencePool, 48);
-  EXPECT_EQ(db.GetHull(1, 2)->scienceBonus, 0);
+  EXPECT_EQ(std::make_tuple(modules.freeSciencePool, db.GetHull(1, 2)->scienceBonus), std::make_tuple(48, 0));
 }
 
 TEST_F(HullDBTest, ResearchStateRoundTrip) {
@@ -201,8 +197,8 @@ TEST_F(HullDBTest, ResearchStateRoundTrip) {
 
   auto load = [&](plat::FILE* fp) { return again.Load(fp); };
   ASSERT_EQ(box.Loaded(bytes, load), 1);
-  EXPECT_EQ(again.GetHull(4, 1)->researchWord, 0x5678);
-  EXPECT_EQ(again.GetHull(4, 1)->scienceBonus, 9);
+  EXPECT_EQ(std::make_tuple(again.GetHull(4, 1)->researchWord, again.GetHull(4, 1)->scienceBonus),
+            std::make_tuple(0x5678, 9));
   EXPECT_EQ(box.Loaded(bytes.substr(0, 16) + "\xFE", load), 0);
   EXPECT_EQ(box.Loaded(bytes.substr(0, 10), load), 0);
 }

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
+#include <utility>
 
 #include "tests/Game/rules/rules_fixture.h"
 
@@ -40,16 +42,13 @@ TEST_F(ModuleDBTest, WeaponRangesAreScaledWhenRead) {
   plat::ByteWriter(file).WriteAt(farTypeData + 4, std::uint16_t{700});
   EXPECT_EQ(db.LoadModules(file), 1);
   ASSERT_EQ(db.GetCount(), 4);
-  EXPECT_EQ(db.GetRecord(0)->MaxRange(), 2600);
+  EXPECT_EQ(std::make_tuple(db.GetRecord(0)->MaxRange(), db.GetRecord(2)->MaxRange(), db.GetMaxRange(3)),
+            std::make_tuple(2600, 0xFFFF, 0.0));
   EXPECT_DOUBLE_EQ(db.GetMaxRange(0), 3.84);
   EXPECT_DOUBLE_EQ(db.GetEffectiveRange(0), 1040 * 3.84 / 2600);
-  EXPECT_EQ(db.GetRecord(2)->MaxRange(), 0xFFFF);
-  EXPECT_EQ(db.GetMaxRange(3), 0.0);
-  EXPECT_STREQ(db.GetExplosionName(0), "exp900");  // discharge, rate of fire above 20
-  EXPECT_STREQ(db.GetExplosionName(1), "rap600");
-  EXPECT_STREQ(db.GetExplosionName(2), "exp500");
-  EXPECT_STREQ(db.GetExplosionName(3), "exp100");  // not a weapon
-  EXPECT_STREQ(db.GetExplosionName(99), "exp100");
+  // Discharge, rate of fire above 20, range; then not a weapon, and no module.
+  for (auto [i, name] : {std::pair{0, "exp900"}, {1, "rap600"}, {2, "exp500"}, {3, "exp100"}, {99, "exp100"}})
+    EXPECT_STREQ(db.GetExplosionName(i), name) << i;
   EXPECT_EQ(db.GetRecord(3)->TypeByte(8), 8);
 }
 
@@ -60,17 +59,13 @@ TEST_F(ModuleDBTest, PackedTypeDataTakesItsPlaces) {
   ModuleEntry computer = Module("Core", 1, {3, 1, 2, 3, 4, 5, 6, 7, 8, 9});
   Build({drive, power, bay, computer});
   const ModuleRecord* d = db.GetRecord(0);
-  EXPECT_EQ(d->DeepThrust(), 30);
-  EXPECT_EQ(d->TypeWord(1), 0x2211);
-  EXPECT_EQ(d->TypeWord(3), 0x6655);
-  EXPECT_EQ(d->LocalThrust(), 18);
-  EXPECT_EQ(db.GetRecord(1)->TypeWord(0), 10);
-  EXPECT_EQ(db.GetRecord(1)->TypeWord(1), 300);
-  EXPECT_EQ(db.GetRecord(1)->TypeWord(2), 25);
+  EXPECT_EQ(std::make_tuple(d->DeepThrust(), d->TypeWord(1), d->TypeWord(3), d->LocalThrust()),
+            std::make_tuple(30, 0x2211, 0x6655, 18));
+  const ModuleRecord* p = db.GetRecord(1);
+  EXPECT_EQ(std::make_tuple(p->TypeWord(0), p->TypeWord(1), p->TypeWord(2)), std::make_tuple(10, 300, 25));
   EXPECT_EQ(db.GetRecord(2)->TypeWord(0), 16);
-  EXPECT_EQ(db.GetComputerType(3), 3);
-  EXPECT_EQ(db.GetComputerType(0), kNotAComputer);
-  EXPECT_EQ(db.GetRecord(3)->TypeByte(9), 9);
+  EXPECT_EQ(std::make_tuple(db.GetComputerType(3), db.GetComputerType(0), db.GetRecord(3)->TypeByte(9)),
+            std::make_tuple(3, kNotAComputer, 9));
 }
 
 // A game never starts on part of the modules: a broken or empty image gives none.
@@ -111,15 +106,13 @@ TEST_F(ModuleDBTest, BlockGrowsPastTwentyAndIndexesAreBounded) {
   for (int i = 0; i < 25; ++i) many.push_back(Module("M" + std::to_string(i)));
   many[24].techLevel = 2;
   Build(many);
-  EXPECT_EQ(db.GetCount(), 25);
-  EXPECT_EQ(db.capacity, 30);
+  EXPECT_EQ(std::make_tuple(db.GetCount(), db.capacity, db.IsResearched(0), db.IsResearched(24)),
+            std::make_tuple(25, 30, 1, 0));
   EXPECT_STREQ(db.GetRecord(24)->name, "M24");
-  EXPECT_EQ(db.IsResearched(0), 1);
-  EXPECT_EQ(db.IsResearched(24), 0);
   EXPECT_EQ(db.GetRecord(25), nullptr);
-  EXPECT_EQ(db.GetBuildPoints(25), 0);  // within the capacity but past the records
-  EXPECT_EQ(db.GetBaseBuildPoints(-1), 0);
-  EXPECT_EQ(db.GetMass(1000), 0);
+  // Within the capacity but past the records, below them, far beyond.
+  EXPECT_EQ(std::make_tuple(db.GetBuildPoints(25), db.GetBaseBuildPoints(-1), db.GetMass(1000)),
+            std::make_tuple(0, 0, 0));
 }
 
 TEST_F(ModuleDBTest, ResearchScalesCostsAndTraitsLowerMassAndPower) {
@@ -136,15 +129,12 @@ TEST_F(ModuleDBTest, ResearchScalesCostsAndTraitsLowerMassAndPower) {
   r->researchPoints = 32500;
   std::uint16_t costs[5];
   db.GetCosts(0, costs);
-  EXPECT_EQ(costs[4], 20);
-  EXPECT_EQ(db.GetBuildPoints(0), 10);
-  EXPECT_EQ(db.GetBaseBuildPoints(0), 20);
+  EXPECT_EQ(std::make_tuple(costs[4], db.GetBuildPoints(0), db.GetBaseBuildPoints(0)), std::make_tuple(20, 10, 20));
   r->researchPoints = 2500;
   EXPECT_EQ(db.GetResearchPercent(0), 25);
   links.traits[19] = 25;
   links.traits[18] = 150;  // more than the whole: nothing left, not a wrap
-  EXPECT_EQ(db.GetMass(0), 8);
-  EXPECT_EQ(db.GetPowerUse(0), 0);
+  EXPECT_EQ(std::make_tuple(db.GetMass(0), db.GetPowerUse(0)), std::make_tuple(8, 0));
 }
 
 TEST_F(ModuleDBTest, GuildsAndBestPropulsion) {
@@ -163,9 +153,7 @@ TEST_F(ModuleDBTest, GuildsAndBestPropulsion) {
   shared.guildMask = (1 << 2) | 1;
   shared.typeData[0] = 80;
   Build({none, slow, fast, unresearched, shared});
-  EXPECT_EQ(db.GetGuildIndex(0), -1);
-  EXPECT_EQ(db.GetGuildIndex(4), 0);
-  EXPECT_EQ(db.GetGuildIndex(1), 2);
+  EXPECT_EQ(std::make_tuple(db.GetGuildIndex(0), db.GetGuildIndex(4), db.GetGuildIndex(1)), std::make_tuple(-1, 0, 2));
   links.localChapter = 2 * 8 + 1;
   EXPECT_EQ(db.FindBestPropulsion(), 2);
   links.localChapter = 3 * 8;
@@ -175,12 +163,14 @@ TEST_F(ModuleDBTest, GuildsAndBestPropulsion) {
 TEST_F(ModuleDBTest, NamesInOrderCaseIgnored) {
   Build({Module("delta"), Module("Alpha"), Module("charlie"), Module("alpha"), Module("2nd Bravo")});
   // Up from the start: 2nd Bravo, Alpha(1), alpha(3), charlie, delta.
-  std::vector<std::uint16_t> up;
-  for (std::uint16_t i = db.GetNextByName(kNoModule, 1); i != kNoModule; i = db.GetNextByName(i, 1)) up.push_back(i);
-  EXPECT_EQ(up, (std::vector<std::uint16_t>{4, 1, 3, 2, 0}));
-  std::vector<std::uint16_t> down;
-  for (std::uint16_t i = db.GetNextByName(kNoModule, 0); i != kNoModule; i = db.GetNextByName(i, 0)) down.push_back(i);
-  EXPECT_EQ(down, (std::vector<std::uint16_t>{0, 2, 1, 3, 4}));
+  const auto walk = [&](int up) {
+    std::vector<std::uint16_t> order;
+    for (std::uint16_t i = db.GetNextByName(kNoModule, up); i != kNoModule; i = db.GetNextByName(i, up))
+      order.push_back(i);
+    return order;
+  };
+  EXPECT_EQ(walk(1), (std::vector<std::uint16_t>{4, 1, 3, 2, 0}));
+  EXPECT_EQ(walk(0), (std::vector<std::uint16_t>{0, 2, 1, 3, 4}));
   EXPECT_EQ(db.GetNextByName(77, 1), kNoModule);
 }
 
@@ -232,14 +222,12 @@ TEST_F(ModuleDBTest, ResearchMessagesAndReclaim) {
   db.GetRecord(1)->scienceBonus = 5;  // another guild's: never taken
   db.freeSciencePool = 30;
   db.ReclaimScienceBonus(25);  // five back: two from the first, three from the third
-  EXPECT_EQ(db.GetRecord(0)->scienceBonus, 0);
-  EXPECT_EQ(db.GetRecord(1)->scienceBonus, 5);
-  EXPECT_EQ(db.GetRecord(2)->scienceBonus, 3);
-  EXPECT_EQ(db.freeSciencePool, 25);
+  EXPECT_EQ(std::make_tuple(db.GetRecord(0)->scienceBonus, db.GetRecord(1)->scienceBonus,
+                            db.GetRecord(2)->scienceBonus, db.freeSciencePool),
+            std::make_tuple(0, 5, 3, 25));
   ASSERT_EQ(links.sent.size(), 2u);
-  EXPECT_EQ(Word(links.sent[1].bytes, 10), 2);
-  EXPECT_EQ(Word(links.sent[1].bytes, 12), 3);
-  EXPECT_EQ(Word(links.sent[1].bytes, 14), 25);
+  const auto& last = links.sent[1].bytes;
+  EXPECT_EQ(std::make_tuple(Word(last, 10), Word(last, 12), Word(last, 14)), std::make_tuple(2, 3, 25));
 
   db.freeSciencePool = 100;  // more than the guild's modules hold: one walk, then done
   db.ReclaimScienceBonus(0);

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+#include <utility>
+
 #include "tests/Game/rules/design_fixture.h"
 
 namespace {
@@ -77,9 +80,8 @@ TEST_F(TemplateDBTest, ASlotCanTakeACopyOfItsOwnDesign) {
 TEST_F(TemplateDBTest, ExtraListsAndLookups) {
   for (std::uint32_t s = 1; s <= 3; ++s) db.AddTemplate(Design(6, s), 6);
   EXPECT_NE(db.GetTemplate(6, 2, 0), nullptr);
-  EXPECT_EQ(db.GetTemplate(6, 3, 0), nullptr);
-  EXPECT_EQ(db.GetTemplate(6, -1, 0), nullptr);
-  EXPECT_EQ(db.GetTemplate(41, 0, 0), nullptr);
+  for (auto [chapter, index] : {std::pair{6, 3}, {6, -1}, {41, 0}})
+    EXPECT_EQ(db.GetTemplate(chapter, index, 0), nullptr) << chapter << " " << index;
   int fixedFlag = -1;
   EXPECT_EQ(db.GetTemplateIndex(*db.GetTemplate(6, 1, 0), 6, &fixedFlag), 1);
   EXPECT_EQ(fixedFlag, 0);
@@ -130,20 +132,14 @@ TEST_F(TemplateDBTest, DesignMessageLayout) {
   ASSERT_EQ(links.sent.size(), 1u);
   const auto& p = links.sent[0].bytes;
   ASSERT_EQ(p.size(), 124u);
-  EXPECT_EQ(Word(p, 0), 200);
-  EXPECT_EQ(Long(p, 8), 3u << 26 | 44);
-  EXPECT_EQ(Word(p, 12), 14);
-  EXPECT_EQ(Word(p, 14), 3);
+  EXPECT_EQ(std::make_tuple(Word(p, 0), Long(p, 8), Word(p, 12), Word(p, 14)),
+            std::make_tuple(200, 3u << 26 | 44, 14, 3));
   EXPECT_EQ(std::string(reinterpret_cast<const char*>(&p[16])), "A name longer than the twenty");
-  EXPECT_EQ(p[45], 0);
-  EXPECT_EQ(p[46], 0);  // hull index
-  EXPECT_EQ(Word(p, 48 + 2), 0);
-  EXPECT_EQ(Word(p, 48 + 6), 3);
-  EXPECT_EQ(Word(p, 48 + 10), 0);
-  EXPECT_EQ(Word(p, 48), 0);
-  EXPECT_EQ(p[98 + 1], 1);
-  EXPECT_EQ(p[98 + 3], 1);
-  EXPECT_EQ(p[98 + 5], 0);
+  EXPECT_EQ(std::make_tuple(p[45], p[46]), std::make_tuple(0, 0));  // the name's end, the hull index
+  // Module ids from 48, fitted flags from 98.
+  EXPECT_EQ(std::make_tuple(Word(p, 48), Word(p, 48 + 2), Word(p, 48 + 6), Word(p, 48 + 10)),
+            std::make_tuple(0, 0, 3, 0));
+  EXPECT_EQ(std::make_tuple(p[98 + 1], p[98 + 3], p[98 + 5]), std::make_tuple(1, 1, 0));
   for (int i = 118; i < 124; ++i) EXPECT_EQ(p[i], 0);
 }
 
@@ -155,8 +151,7 @@ TEST_F(TemplateDBTest, ClassStatRanges) {
   EXPECT_EQ(db.SetClassStatRanges(std::span(message).first(975)), 0);
   EXPECT_EQ(db.GetClassStatRanges(0)[0], 0);
   EXPECT_EQ(db.SetClassStatRanges(message), 1);
-  EXPECT_EQ(db.GetClassStatRanges(0)[0], 7);
-  EXPECT_EQ(db.GetClassStatRanges(10)[43], 0x1234);
+  EXPECT_EQ(std::make_tuple(db.GetClassStatRanges(0)[0], db.GetClassStatRanges(10)[43]), std::make_tuple(7, 0x1234));
 }
 
 TEST_F(TemplateDBTest, EmptyDatabaseSavesFifteenZerosAndACountPerChapter) {
@@ -182,9 +177,9 @@ TEST_F(TemplateDBTest, SaveLoadRoundTrip) {
   EXPECT_EQ(again.GetTemplate(1, 0, 0), nullptr);
   ASSERT_NE(again.GetTemplate(7, 4, 1), nullptr);
   EXPECT_EQ(again.GetTemplate(7, 4, 1)->hull, world.Frame());
-  EXPECT_EQ(again.GetTemplate(7, 0, 0)->templateId, 7u << 26 | 2);
-  EXPECT_EQ(again.GetTemplate(39, 0, 0)->templateId, 39u << 26 | 3);
-  EXPECT_EQ(again.classStatRanges[5][6], 99);
+  EXPECT_EQ(std::make_tuple(again.GetTemplate(7, 0, 0)->templateId, again.GetTemplate(39, 0, 0)->templateId,
+                            again.classStatRanges[5][6]),
+            std::make_tuple(7u << 26 | 2, 39u << 26 | 3, 99));
   EXPECT_EQ(SaveBytes(again), bytes);
 
   std::string bad = bytes;

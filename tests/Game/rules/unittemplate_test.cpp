@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "tests/Game/rules/design_fixture.h"
 
 namespace {
@@ -31,20 +33,17 @@ class DesignTest : public ::testing::Test {
 TEST_F(DesignTest, NewDesignIsEmpty) {
   links.localChapter = 9;
   CGUnitTemplate mine(9, -1);
-  EXPECT_EQ(mine.templateId, (9u << 26) | 5);
-  EXPECT_EQ(mine.visible, 1u);
-  EXPECT_EQ(mine.creationTurn, 17);
+  EXPECT_EQ(std::make_tuple(mine.templateId, mine.visible, mine.creationTurn),
+            std::make_tuple((9u << 26) | 5, 1u, 17));
   EXPECT_EQ(mine.GetName(), nullptr);
   EXPECT_EQ(mine.hull, nullptr);
-  for (int s = 0; s < kTemplateSlots; ++s) {
-    EXPECT_EQ(mine.slots[s].moduleId, kNoModuleId);
-    EXPECT_EQ(mine.slots[s].fitted, 0);
-    EXPECT_EQ(mine.GetModuleId(s), kNoModuleId);
-  }
+  for (int s = 0; s < kTemplateSlots; ++s)
+    EXPECT_EQ(std::make_tuple(mine.slots[s].moduleId, mine.slots[s].fitted, mine.GetModuleId(s)),
+              std::make_tuple(kNoModuleId, 0, kNoModuleId))
+        << s;
   EXPECT_EQ(mine.GetModuleId(20), kNoModuleId);
   CGUnitTemplate theirs(3, 0x0C000001);
-  EXPECT_EQ(theirs.templateId, 0x0C000001u);
-  EXPECT_EQ(theirs.visible, 0u);
+  EXPECT_EQ(std::make_tuple(theirs.templateId, theirs.visible), std::make_tuple(0x0C000001u, 0u));
 }
 
 TEST_F(DesignTest, MisfitsCostMoreEachTime) {
@@ -63,45 +62,36 @@ TEST_F(DesignTest, MisfitsCostMoreEachTime) {
   EXPECT_EQ(fits.costs[0], 100 + 30 + 30);
   const int first = oneMisfit.costs[0] - fits.costs[0];
   const int second = twoMisfits.costs[0] - oneMisfit.costs[0];
-  EXPECT_EQ(first, 5);
-  EXPECT_EQ(second, 4 * first);
+  EXPECT_EQ(std::make_tuple(first, second), std::make_tuple(5, 4 * first));
   EXPECT_EQ(twoMisfits.buildPoints - oneMisfit.buildPoints, 4 * (oneMisfit.buildPoints - fits.buildPoints));
-  EXPECT_EQ(fits.costs[4], 80);
-  EXPECT_EQ(fits.moduleCount, 2);
-  EXPECT_EQ(fits.unitClass, 8);
+  EXPECT_EQ(std::make_tuple(fits.costs[4], fits.moduleCount, fits.unitClass), std::make_tuple(80, 2, 8));
 }
 
 TEST_F(DesignTest, StatisticsFromModulesTraitsAndTheComputer) {
   CGUnitTemplate t(0, 1);
   t.SetHull(world.Frame());
-  t.FitModule(1, 0);   // weapon
-  t.FitModule(4, 2);   // scout in the "any" slot
-  t.FitModule(3, 3);   // drive
-  EXPECT_EQ(t.survey, 10);
-  EXPECT_EQ(t.attack, 10);
-  EXPECT_EQ(t.totalAmmo, 40);
-  EXPECT_EQ(t.computerType, kNotAComputer);
-  EXPECT_EQ(t.mass, 200u + 10 + 10 + 10);
-  EXPECT_EQ(t.GetLocalSpaceSpeed(), 12u * 5000 / 230);
-  EXPECT_EQ(t.GetDeepSpaceSpeed(), 20u * 5000 / 230);
+  t.FitModule(1, 0);  // weapon
+  t.FitModule(4, 2);  // scout in the "any" slot
+  t.FitModule(3, 3);  // drive
+  EXPECT_EQ(std::make_tuple(t.survey, t.attack, t.totalAmmo, t.computerType, t.mass),
+            std::make_tuple(10, 10, 40, kNotAComputer, 200u + 10 + 10 + 10));
+  EXPECT_EQ(std::make_tuple(t.GetLocalSpaceSpeed(), t.GetDeepSpaceSpeed()),
+            std::make_tuple(12u * 5000 / 230, 20u * 5000 / 230));
 
   EXPECT_EQ(t.FitModule(0, 1), 1);  // the computer: survey byte 10 raises survey by 20 percent
-  EXPECT_EQ(t.computerType, 2);
-  EXPECT_EQ(t.survey, 12);
+  EXPECT_EQ(std::make_tuple(t.computerType, t.survey), std::make_tuple(2, 12));
   EXPECT_EQ(t.RemoveModule(0), kNotAComputer);
   EXPECT_EQ(t.survey, 10);
 
   links.traits[0] = 50;  // corrosive attacks
   links.traits[16] = 10;  // costs
   t.Recompute();
-  EXPECT_EQ(t.attack, 15);
-  EXPECT_EQ(t.GetWeaponStrength(1), 15);
-  EXPECT_EQ(t.GetWeaponStrength(3), 0);
-  EXPECT_EQ(t.costs[4], (40 + 40 + 40) * 9 / 10);
-  EXPECT_EQ(t.GetWeaponMaxRange(1), 2080);
-  EXPECT_EQ(t.GetWeaponEffectiveRange(1), 1040);
-  EXPECT_EQ(t.FindFreeSlotForModuleType(10), 2);
-  EXPECT_EQ(t.FindFreeSlotForModuleType(5), -1);
+  EXPECT_EQ(std::make_tuple(t.attack, t.GetWeaponStrength(1), t.GetWeaponStrength(3), t.costs[4]),
+            std::make_tuple(15, 15, 0, (40 + 40 + 40) * 9 / 10));
+  EXPECT_EQ(std::make_tuple(t.GetWeaponMaxRange(1), t.GetWeaponEffectiveRange(1)),
+            std::make_tuple(2080, 1040));
+  EXPECT_EQ(std::make_tuple(t.FindFreeSlotForModuleType(10), t.FindFreeSlotForModuleType(5)),
+            std::make_tuple(2, -1));
   EXPECT_EQ(t.FitModule(20, 0), 0);
 
   t.slots[2] = {77, 1};  // a module the database does not know adds nothing
@@ -110,9 +100,9 @@ TEST_F(DesignTest, StatisticsFromModulesTraitsAndTheComputer) {
 }
 
 TEST_F(DesignTest, ClassAbbreviations) {
-  EXPECT_EQ(GetUnitClassFromAbbreviation("crus"), 9);
-  EXPECT_EQ(GetUnitClassFromAbbreviation("zzzz"), 0);
-  EXPECT_EQ(GetUnitClassFromAbbreviation(nullptr), 0);
+  EXPECT_EQ(std::make_tuple(GetUnitClassFromAbbreviation("crus"), GetUnitClassFromAbbreviation("zzzz"),
+                            GetUnitClassFromAbbreviation(nullptr)),
+            std::make_tuple(9, 0, 0));
   EXPECT_STREQ(GetUnitClassAbbreviation(12), "genp");
 }
 
@@ -147,9 +137,8 @@ TEST_F(DesignTest, CopiesAndComparisons) {
   a.FitModule(1, 0);
   a.slots[2] = {0, 0};
   CGUnitTemplate copy(a, 4);
-  EXPECT_EQ(copy.chapter, 4);
-  EXPECT_EQ(copy.templateId, (4u << 26) | 5);
-  EXPECT_EQ(copy.slots[2].moduleId, kNoModuleId);
+  EXPECT_EQ(std::make_tuple(copy.chapter, copy.templateId, copy.slots[2].moduleId),
+            std::make_tuple(4, (4u << 26) | 5, kNoModuleId));
   EXPECT_EQ(copy.moduleCount, 0);  // statistics cleared
   EXPECT_TRUE(copy.IsSameDesign(a) == false);
   CGUnitTemplate b(2, 9);
@@ -178,10 +167,8 @@ TEST_F(DesignTest, TemplateFileRoundTrip) {
   const std::string bytes = SaveBytes(t);
   ASSERT_EQ(bytes.size(), 1 + 1 + 1 + 4 + 2 + 2 + 1 + 4 + 20 + 6 + 1 + 6 + 4 + 8 + 4 + 8 + 16 + 4 + 10 + 16 + 60 + 1 +
                               1 + 6 + 1u);
-  EXPECT_EQ(bytes[0], 2);
-  EXPECT_EQ(bytes[1], 5);
-  EXPECT_EQ(bytes[2], 8);
-  EXPECT_EQ(bytes.substr(7, 2), std::string("\x00\x00", 2));  // hull index 0, section 0
+  EXPECT_EQ(bytes.substr(0, 3), std::string("\x02\x05\x08", 3));  // version, chapter, class
+  EXPECT_EQ(bytes.substr(7, 2), std::string("\x00\x00", 2));      // hull index 0, section 0
   EXPECT_EQ(bytes.substr(12, 4), std::string("\x45\x23\x01\x00", 4));
   EXPECT_EQ(static_cast<unsigned char>(bytes.back()), 0xDC);
   EXPECT_EQ(bytes.substr(bytes.size() - 9, 8), std::string("\x01\x06Lancer", 8));
@@ -206,10 +193,8 @@ TEST_F(DesignTest, OlderAndBrokenTemplateFiles) {
   for (int k = 4; k >= 0; --k) v1.insert(costsAt + 2 * k + 2, std::string("\x99\x99", 2));
   CGUnitTemplate old(0, 0);
   ASSERT_EQ(LoadBytes(old, v1), 1);
-  EXPECT_EQ(old.costs[0], t.costs[0]);
-  EXPECT_EQ(old.costs[4], t.costs[4]);
-  EXPECT_EQ(old.defences[0], t.defences[0]);
-  EXPECT_EQ(old.slots[1].moduleId, 0);
+  EXPECT_EQ(std::make_tuple(old.costs[0], old.costs[4], old.defences[0], old.slots[1].moduleId),
+            std::make_tuple(t.costs[0], t.costs[4], t.defences[0], 0));
 
   CGUnitTemplate x(0, 0);
   auto with = [&](std::size_t at, char c) {
