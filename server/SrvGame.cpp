@@ -5,6 +5,7 @@
 #include "Game/model/GChapter.h"
 #include "Game/net/Packets.h"
 #include "platform/core/bytes.h"
+#include "server/SrvDesigns.h"
 #include "server/SrvMineralTrade.h"
 #include "server/SrvOrders.h"
 #include "server/SrvShipTrade.h"
@@ -201,6 +202,8 @@ bool SrvGame::Receive(std::uint32_t from, std::span<const std::uint8_t> packet) 
       return OnTradeBoard(from, header.type, packet);
     case PKT_MINERAL_TRADE:
       return OnMineralTrade(from, packet);
+    case PKT_TEMPLATE:
+      return OnDesign(from, packet);
     case PKT_TRADE_REQUEST:
       return OnShipBid(from, packet);
     case PKT_RENEGADE_VOTE:
@@ -429,6 +432,20 @@ bool SrvGame::OnMineralTrade(std::uint32_t from, std::span<const std::uint8_t> p
   if (verdict != SrvOrderVerdict::kAccepted) return Refuse(from, PKT_MINERAL_TRADE, SrvOrderVerdictText(verdict));
   for (std::uint16_t c = 0; c < kMaxChapters; ++c)
     if (m_holder[c] != 0 && (c >> 3) == (chapter >> 3)) m_out.Send(m_holder[c], board, true);
+  return true;
+}
+
+bool SrvGame::OnDesign(std::uint32_t from, std::span<const std::uint8_t> packet) {
+  const std::int32_t chapter = HeldChapter(from);
+  if (!m_started || m_ended || chapter < 0) return Refuse(from, PKT_TEMPLATE, "no chapter in play");
+  const auto own = static_cast<std::uint16_t>(chapter);
+  const SrvOrderVerdict verdict = SrvTakeDesign(m_world, own, packet);
+  if (verdict != SrvOrderVerdict::kAccepted) return Refuse(from, PKT_TEMPLATE, SrvOrderVerdictText(verdict));
+  // The others learn the design as the server holds it, so that their
+  // databases and the server's resolve its id alike.
+  const std::uint16_t slot = ReadU16(packet, 12);
+  const auto stored = BuildTemplatePacket(*m_world.templates->GetTemplate(own, slot, 1), slot, own);
+  SendToOthers(from, SrvPacket(stored.bytes.begin(), stored.bytes.end()), true);
   return true;
 }
 

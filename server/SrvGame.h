@@ -124,6 +124,8 @@ class SrvGame {
   // A purchase from a guild's mineral offer (SrvMineralTrade.h); the guild
   // is told how the offer stands.
   bool OnMineralTrade(std::uint32_t from, std::span<const std::uint8_t> p);
+  // A player's design for its chapter's slot (SrvDesigns.h), passed on to the others.
+  bool OnDesign(std::uint32_t from, std::span<const std::uint8_t> p);
   bool OnSaveOrLoad(std::uint32_t from, std::span<const std::uint8_t> p, bool save);
   // A player's load (11) or restart (27) request is put to every other
   // player; their answers (12, 28) are gathered into the requester's.

@@ -1,0 +1,133 @@
+// What a player sends about its guild's research and designs: designs for
+// its own slots, checked against what the guild has researched, and its
+// share of the science bonus.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "Game/model/GChapter.h"
+#include "Game/model/GUnit.h"
+#include "Game/net/Packets.h"
+#include "Game/rules/GUnitTem.h"
+#include "server/SrvGame.h"
+#include "server/SrvPacketRead.h"
+#include "tests/server/srv_test_rules.h"
+
+namespace {
+
+struct Outbox : SrvOutbox {
+  std::vector<std::pair<std::uint32_t, SrvPacket>> sent;
+  void Send(std::uint32_t to, const SrvPacket& packet, bool) override { sent.emplace_back(to, packet); }
+  std::vector<SrvPacket> Of(std::uint32_t to, std::uint16_t type) const {
+    std::vector<SrvPacket> out;
+    for (const auto& [who, p] : sent)
+      if (who == to && ReadU16(p, 0) == type) out.push_back(p);
+    return out;
+  }
+};
+
+template <std::size_t N>
+std::vector<std::uint8_t> Bytes(const PacketImage<N>& p) {
+  return {p.bytes.begin(), p.bytes.end()};
+}
+
+// Players 7 and 9 hold chapters 8 and 9 of guild 1, player 11 chapter 0.
+struct SrvPlayerResearch : testing::Test {
+  Outbox out;
+  SrvLog log;
+  SrvGame game{out, log, nullptr, 41, testing::TempDir()};
+  static constexpr std::uint16_t kMine = 8;
+
+  void SetUp() override {
+    const auto [hulls, modules] = SrvTestRules();
+    ASSERT_TRUE(game.UseRules(hulls, modules));
+    for (std::uint32_t p : {7u, 9u, 11u}) game.PlayerJoined(p);
+    PacketImage<40> config(PKT_GAME_CONFIG);
+    config.Put<std::uint16_t>(14, 2);
+    config.Put<std::uint16_t>(16, 20);
+    ASSERT_TRUE(game.Receive(7, Bytes(config)));
+    for (auto [player, chapter] : {std::pair{7u, 8}, {9u, 9}, {11u, 0}}) {
+      PacketImage<48> claim(PKT_CHAPTER_CLAIM);
+      claim.Put<std::uint16_t>(8, static_cast<std::uint16_t>(chapter));
+      ASSERT_TRUE(game.Receive(player, Bytes(claim)));
+    }
+    ASSERT_TRUE(game.Receive(7, Bytes(PacketImage<12>(PKT_START))));
+    out.sent.clear();
+  }
+  const SrvWorld& World() const { return game.World(); }
+  void EndTurn() {
+    for (std::uint32_t p : {7u, 9u, 11u}) {
+      PacketImage<16> end(PKT_END_TURN);
+      end.Put<std::uint32_t>(8, World().turn);
+      ASSERT_TRUE(game.Receive(p, Bytes(end)));
+    }
+  }
+};
+
+// A Hauler (hull 0) of chapter 8 for `slot` with the given modules in its first slots.
+PacketImage<124> Design(std::uint16_t slot, std::vector<std::uint16_t> modules, std::uint8_t hull = 0,
+                        std::uint16_t chapter = 8) {
+  PacketImage<124> p(PKT_TEMPLATE);
+  p.Put<std::uint32_t>(8, (std::uint32_t{chapter} << 26) | 900);
+  p.Put<std::uint16_t>(12, slot);
+  p.Put<std::uint16_t>(14, chapter);
+  p.SetText(16, 30, "Digger");
+  p.Put<std::uint8_t>(46, hull);
+  for (std::size_t s = 0; s < modules.size(); ++s) {
+    p.Put<std::uint16_t>(48 + 2 * s, modules[s]);
+    p.Put<std::uint8_t>(98 + s, 1);
+  }
+  return p;
+}
+
+}  // namespace
+
+TEST_F(SrvPlayerResearch, APlayersDesignTakesItsSlotIsPassedOnAndCanBeBuilt) {
+  ASSERT_TRUE(game.Receive(7, Bytes(Design(5, {0, 1}))));
+  const CGUnitTemplate* stored = World().templates->GetTemplate(kMine, 5, 1);
+  ASSERT_NE(stored, nullptr);
+  EXPECT_EQ(stored->templateId, (8u << 26) | 900);
+  EXPECT_EQ(stored->moduleCount, 2);
+  EXPECT_EQ(std::string(stored->GetName()), "Digger");
+  for (std::uint32_t other : {9u, 11u}) {
+    const auto told = out.Of(other, PKT_TEMPLATE);
+    ASSERT_EQ(told.size(), 1u) << other;
+    EXPECT_EQ(ReadU16(told[0], 12), 5);
+    EXPECT_EQ(ReadU16(told[0], 14), kMine);
+  }
+  EXPECT_TRUE(out.Of(7, PKT_TEMPLATE).empty()) << "the sender holds it already";
+
+  const std::uint16_t home = World().Chapter(kMine)->homeAsteroid;
+  const CGUnit* builder = World().pieces->GetUnitAt(home, kMine, 0);
+  UnitOrder build;
+  build.type = ORDER_BUILD_SHIP;
+  build.SetWord(0, stored->templateId);
+  build.SetWord(1, kNoTargetId);
+  EXPECT_TRUE(game.Receive(7, Bytes(BuildOrderPacket(builder->id, build, kInsertReplace))));
+}
+
+TEST_F(SrvPlayerResearch, DesignsTheGuildCannotBuildOrThatAreNotTheSendersAreRefused) {
+  const std::vector<PacketImage<124>> refused = {
+      Design(5, {0, 4}),             // the laser is not researched
+      Design(5, {0}, 1),             // nor is the cruiser hull
+      Design(5, {0}, 2),             // no such hull
+      Design(5, {0, 1, 2, 3, 0}),    // the hauler has four slots
+      Design(5, {}),                 // nothing fitted
+      Design(15, {0}),               // past the fixed slots
+      Design(5, {0}, 0, 9),          // a guild mate's slot
+      Design(5, {77}),               // no such module
+  };
+  for (std::size_t k = 0; k < refused.size(); ++k) EXPECT_FALSE(game.Receive(7, Bytes(refused[k]))) << k;
+  auto otherId = Design(5, {0});
+  otherId.Put<std::uint32_t>(8, (9u << 26) | 900);
+  EXPECT_FALSE(game.Receive(7, Bytes(otherId)));
+  auto unnamed = Design(5, {0});
+  unnamed.SetText(16, 30, "");
+  EXPECT_FALSE(game.Receive(7, Bytes(unnamed)));
+  auto shortPacket = Bytes(Design(5, {0}));
+  shortPacket.resize(100);
+  EXPECT_FALSE(game.Receive(7, shortPacket));
+  EXPECT_EQ(World().templates->GetTemplate(kMine, 5, 1), nullptr);
+  EXPECT_TRUE(out.sent.empty());
+}
