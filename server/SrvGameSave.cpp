@@ -1,4 +1,4 @@
-// The server's file of a running game: "QSVR", u8 version 2, u32 identifier,
+// The server's file of a running game: "QSVR", u8 version 3 (2: without the science bonus), u32 identifier,
 // u32 seed, u32 turn, the 40-byte configuration, the 68-byte settings, each
 // chapter's holder name, then the solar system, the guilds and the rest of
 // the world (SrvWorldSave.h) as u32-length blocks, the 40 scores, and the end
@@ -21,7 +21,9 @@
 namespace {
 
 constexpr std::uint32_t kMagic = 0x52565351;  // "QSVR"
-constexpr std::uint8_t kVersion = 2;
+constexpr std::uint8_t kVersion = 3;
+// Files before the science bonus are read too, with no bonus given.
+constexpr std::uint8_t kVersionWithoutBonus = 2;
 constexpr std::uint8_t kEndByte = 0xFE;
 // Far above any game's file: 150 asteroids and 40 chapters take well under 1 MB.
 constexpr std::size_t kMaxFileBytes = 16u << 20;
@@ -86,7 +88,8 @@ bool SrvGame::Load(const std::string& hostPath, std::uint32_t identifier) {
   r.Read(magic);
   r.Read(version);
   r.Read(fileId);
-  if (!r.Ok() || magic != kMagic || version != kVersion || fileId != identifier) return false;
+  if (!r.Ok() || magic != kMagic || (version != kVersion && version != kVersionWithoutBonus) || fileId != identifier)
+    return false;
   r.Read(seed);
   r.Read(turn);
   SrvSetup setup;
@@ -124,7 +127,7 @@ bool SrvGame::Load(const std::string& hostPath, std::uint32_t identifier) {
   const std::uint8_t oldPerGuild = m_world.chaptersPerGuild;
   m_world.AdoptLoaded(std::move(guilds), turn, seed, setup.ChaptersPerGuild());
   BlockReader rr(restBlock);
-  if (!SrvLoadWorldState(m_world, rr)) {
+  if (!SrvLoadWorldState(m_world, rr, version == kVersion)) {
     BlockReader bs(oldSolar), br(oldRest);
     m_world.AdoptLoaded(std::move(oldGuildList), oldTurn, oldSeed, oldPerGuild);
     if (kept) {

@@ -8,6 +8,7 @@
 #include "Game/net/Packets.h"
 #include "Game/rules/GUnitTem.h"
 #include "server/SrvPacketRead.h"
+#include "server/SrvScienceBonus.h"
 #include "server/SrvUnitPackets.h"
 #include "server/ai/SrvChapterState.h"
 
@@ -232,7 +233,8 @@ SrvOrderVerdict TakeAutoTransfer(SrvWorld& world, std::uint16_t chapter, std::sp
 
 bool SrvIsOrderPacket(std::uint16_t type) {
   return type == PKT_ORDER || type == PKT_ORDERS_CANCELLED || type == PKT_BATTLE_PLAN ||
-         type == PKT_MODULE_ALLOCATION || type == PKT_HULL_ALLOCATION || type == PKT_AUTO_TRANSFER;
+         type == PKT_MODULE_ALLOCATION || type == PKT_HULL_ALLOCATION || type == PKT_AUTO_TRANSFER ||
+         type == PKT_MODULE_SCIENCE_BONUS || type == PKT_HULL_SCIENCE_BONUS;
 }
 
 SrvOrderVerdict SrvSubmitOrder(SrvWorld& world, std::uint16_t chapter, std::span<const std::uint8_t> packet) {
@@ -252,6 +254,9 @@ SrvOrderVerdict SrvSubmitOrder(SrvWorld& world, std::uint16_t chapter, std::span
       return TakeHullAllocation(world, chapter, packet);
     case PKT_AUTO_TRANSFER:
       return TakeAutoTransfer(world, chapter, packet);
+    case PKT_MODULE_SCIENCE_BONUS:
+    case PKT_HULL_SCIENCE_BONUS:
+      return SrvTakeScienceBonus(world, chapter, packet);
     default:
       return SrvOrderVerdict::kNotAnOrder;
   }

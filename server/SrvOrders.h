@@ -11,6 +11,7 @@
 //   314  battle plan of a unit (BattlePlanPacket, 48 bytes)
 //   510  module research allocation: u8 chapter slot at 8, u16 module at 10, u16 percent at 12
 //   511  hull research allocation: u16 section at 8, u8 slot at 10, u16 hull at 12, u16 percent at 14
+//   512, 513  science bonus (SrvScienceBonus.h)
 //   555  transfer (20 bytes): u8 chapter at 8, u8 source asteroid at 9, u8
 //        destination at 10, u8 mineral at 11, u16 amount at 12, u16 transit
 //        turns at 14 (at least 1), u32 at 16 (1: a standing transfer, which

@@ -8,6 +8,7 @@
 #include "Game/model/GUnit.h"
 #include "Game/model/GZone.h"
 #include "Game/rules/GRulesPackets.h"
+#include "server/SrvScienceBonus.h"
 #include "server/ai/SrvChapterState.h"
 
 namespace {
@@ -172,6 +173,7 @@ SrvPacket BuildStandingsPacket(const SrvWorld& world) {
     p.Put<std::uint8_t>(10 + 8 * c, static_cast<std::uint8_t>(std::min(votes, 255)));
     const std::uint32_t ships = world.pieces->CountOwnerUnits(static_cast<std::uint16_t>(c), true);
     p.Put<std::uint16_t>(12 + 8 * c, static_cast<std::uint16_t>(std::min<std::uint32_t>(ships, 0xFFFF)));
+    p.Put<std::uint16_t>(14 + 8 * c, SrvScienceBonusLimit(world, static_cast<std::uint16_t>(c)));
   }
   return Bytes(p);
 }

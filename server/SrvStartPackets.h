@@ -29,8 +29,7 @@ SrvPacket BuildPoolPacket(const SrvPool& pool);
 SrvPacket BuildScoresPacket(const SrvWorld& world);
 // 505, 328 bytes: per chapter from 8, eight bytes: u8 asteroids owned, u8
 // asteroids it is present on, u8 votes held in its guild, u8 0, u16 ships
-// (its operational units), u16 science-bonus limit (0: this server grants
-// no science bonus).
+// (its operational units), u16 science-bonus limit (SrvScienceBonusLimit).
 SrvPacket BuildStandingsPacket(const SrvWorld& world);
 // 0, 12 bytes: u16 started at 8.
 SrvPacket BuildStartSignalPacket();

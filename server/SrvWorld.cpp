@@ -189,11 +189,13 @@ void SrvWorld::ResetResearch() {
     SrvGuildResearch& r = research[static_cast<std::size_t>(g)];
     r.modulePercent.assign(modules->GetCount(), 0);
     r.modulePoints.assign(modules->GetCount(), 0);
+    for (auto& given : r.moduleBonus) given.assign(modules->GetCount(), 0);
     for (int m = 0; m < modules->GetCount(); ++m)
       if (modules->IsResearched(m) != 0) r.modulePoints[static_cast<std::size_t>(m)] = kResearched;
     const int hullCount = hulls->GetHullCount(g);
     r.hullPercent.assign(static_cast<std::size_t>(hullCount), 0);
     r.hullPoints.assign(static_cast<std::size_t>(hullCount), 0);
+    for (auto& given : r.hullBonus) given.assign(static_cast<std::size_t>(hullCount), 0);
     for (int h = 0; h < hullCount; ++h)
       if (const CGHull* hull = hulls->GetHull(g, h); hull != nullptr && hull->available != 0)
         r.hullPoints[static_cast<std::size_t>(h)] = kResearched;

@@ -49,10 +49,12 @@ constexpr std::uint32_t SrvAtvOriginKey(std::uint16_t asteroid, std::uint16_t zo
 
 // A guild's research: per module index and per hull of the guild's hull
 // section, the allocation in percent (0, 25, 50, 75, 100) its members set
-// and the points gathered (10,000: researched).
+// and the points gathered (10,000: researched); and per member slot the
+// science-bonus points it gives each (SrvScienceBonus.h).
 struct SrvGuildResearch {
   std::vector<std::uint16_t> modulePercent, modulePoints;
   std::vector<std::uint16_t> hullPercent, hullPoints;
+  std::array<std::vector<std::uint16_t>, 8> moduleBonus, hullBonus;
 };
 
 // A chapter's transfer of minerals from one of its pools to another this

@@ -193,6 +193,9 @@ bool SrvSaveWorldState(const SrvWorld& world, BlockWriter& w) {
         w.Write(points[i]);
       }
     }
+    for (const auto* given : {&g.moduleBonus, &g.hullBonus})
+      for (const auto& member : *given)
+        for (std::uint16_t v : member) w.Write(v);
   }
   w.Write(static_cast<std::uint32_t>(world.autoTransfers.size()));
   for (const SrvAutoTransfer& t : world.autoTransfers) {
@@ -218,7 +221,7 @@ bool SrvSaveWorldState(const SrvWorld& world, BlockWriter& w) {
   return w.Ok();
 }
 
-bool SrvLoadWorldState(SrvWorld& world, BlockReader& r) {
+bool SrvLoadWorldState(SrvWorld& world, BlockReader& r, bool withScienceBonus) {
   world.pieces = std::make_unique<CGGamePieceDB>();
   world.templates = std::make_unique<CGTemplateDB>();
   world.InstallLinks();
@@ -247,6 +250,12 @@ bool SrvLoadWorldState(SrvWorld& world, BlockReader& r) {
     if (research.modulePercent.size() != world.modules->GetCount() ||
         research.hullPercent.size() != static_cast<std::size_t>(world.hulls->GetHullCount(g)))
       return false;
+    for (auto* given : {&research.moduleBonus, &research.hullBonus})
+      for (auto& member : *given) {
+        member.assign((given == &research.moduleBonus ? research.modulePercent : research.hullPercent).size(), 0);
+        if (withScienceBonus)
+          for (std::uint16_t& v : member) r.Read(v);
+      }
   }
   std::uint32_t n = 0;
   if (!r.Read(n) || n > kMaxTransfers) return false;

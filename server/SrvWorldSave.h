@@ -11,7 +11,9 @@
 // u16 received points, 4 ATV bytes, name, u16 order count and each order (u32
 // type, u8 flag, 8 head bytes, u32 target id, u8 blocks present (bit 0
 // construction, 1 landing, 2 recovery) and the blocks); 5 x research (u16
-// module count, percent and points each; u16 hull count, likewise); u32
+// module count, percent and points each; u16 hull count, likewise; per
+// member slot 0..7 a u16 science bonus per module, then per member slot one
+// per hull; files of version 2 have no bonus); u32
 // transfers and each; u32 in transit and each; u32 ship bids and each (u8
 // bidder, u32 unit, u16 pool, 4 x u32 bid); u8 0xFB.
 //
@@ -26,5 +28,6 @@ bool SrvSaveWorldState(const SrvWorld& world, BlockWriter& w);
 // Reads the block into the world, whose solar system, guilds and rules must
 // already be in place. False when the block is short or out of range; the
 // world then holds no units or designs (the caller keeps its old world when
-// that matters, by loading into a fresh one first).
-bool SrvLoadWorldState(SrvWorld& world, BlockReader& r);
+// that matters, by loading into a fresh one first). A block without the
+// science bonus (`withScienceBonus` false) leaves every bonus at 0.
+bool SrvLoadWorldState(SrvWorld& world, BlockReader& r, bool withScienceBonus = true);

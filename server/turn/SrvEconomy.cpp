@@ -23,8 +23,9 @@ constexpr std::uint32_t kMaxCredits = 0x7FFFFFFF;
 
 enum class Progress { kNone, kGained, kDone };
 
-// Adds the points of the turn.
-Progress Gain(std::uint16_t& points, std::uint16_t percent) {
+// Adds the points of the turn: the allocation's and the members' science
+// bonus, a point of which counts as a percent.
+Progress Gain(std::uint16_t& points, std::uint32_t percent) {
   if (percent == 0 || points >= kResearched) return Progress::kNone;
   points = static_cast<std::uint16_t>(std::min<std::uint32_t>(points + percent * kResearchPointsPerPercent, kResearched));
   return points >= kResearched ? Progress::kDone : Progress::kGained;
@@ -52,13 +53,20 @@ std::uint16_t PoolFor(const SrvWorld& world, const CGAsteroid& a, std::uint8_t o
   return c != nullptr ? c->homeAsteroid : 0xFFFF;
 }
 
+// The science-bonus points the guild's members give the item.
+std::uint32_t Bonus(const std::array<std::vector<std::uint16_t>, 8>& given, std::size_t item) {
+  std::uint32_t sum = 0;
+  for (const auto& member : given) sum += item < member.size() ? member[item] : 0;
+  return sum;
+}
+
 }  // namespace
 
 void SrvAdvanceResearch(SrvTurnContext& turn) {
   for (int g = 0; g < kGuildCount; ++g) {
     SrvGuildResearch& r = turn.world.research[static_cast<std::size_t>(g)];
     for (std::size_t m = 0; m < r.modulePercent.size(); ++m) {
-      const Progress p = Gain(r.modulePoints[m], r.modulePercent[m]);
+      const Progress p = Gain(r.modulePoints[m], r.modulePercent[m] + Bonus(r.moduleBonus, m));
       if (p == Progress::kGained) TellGuild(turn, g, ProgressPacket(false, m, r.modulePoints[m]));
       if (p != Progress::kDone) continue;
       // What is finished needs no more of the guild's effort.
@@ -66,7 +74,7 @@ void SrvAdvanceResearch(SrvTurnContext& turn) {
       TellGuild(turn, g, BuildResearchDonePacket(false, static_cast<std::uint16_t>(m)));
     }
     for (std::size_t h = 0; h < r.hullPercent.size(); ++h) {
-      const Progress p = Gain(r.hullPoints[h], r.hullPercent[h]);
+      const Progress p = Gain(r.hullPoints[h], r.hullPercent[h] + Bonus(r.hullBonus, h));
       if (p == Progress::kGained) TellGuild(turn, g, ProgressPacket(true, h, r.hullPoints[h]));
       if (p != Progress::kDone) continue;
       r.hullPercent[h] = 0;

@@ -131,3 +131,52 @@ TEST_F(SrvPlayerResearch, DesignsTheGuildCannotBuildOrThatAreNotTheSendersAreRef
   EXPECT_EQ(World().templates->GetTemplate(kMine, 5, 1), nullptr);
   EXPECT_TRUE(out.sent.empty());
 }
+
+namespace {
+
+PacketImage<16> ModuleBonus(std::uint8_t slot, std::uint16_t module, std::uint16_t points) {
+  PacketImage<16> p(PKT_MODULE_SCIENCE_BONUS);
+  p.Put<std::uint8_t>(8, slot);
+  p.Put<std::uint16_t>(10, module);
+  p.Put<std::uint16_t>(12, points);
+  return p;
+}
+
+PacketImage<20> HullBonus(std::uint16_t section, std::uint8_t slot, std::uint16_t hull, std::uint16_t points) {
+  PacketImage<20> p(PKT_HULL_SCIENCE_BONUS);
+  p.Put<std::uint16_t>(8, section);
+  p.Put<std::uint8_t>(10, slot);
+  p.Put<std::uint16_t>(12, hull);
+  p.Put<std::uint16_t>(14, points);
+  return p;
+}
+
+}  // namespace
+
+TEST_F(SrvPlayerResearch, TheScienceBonusIsTheStandingsLimitAndSpeedsTheResearchItIsGiven) {
+  EndTurn();
+  const auto standings = out.Of(7, PKT_TURN_STANDINGS);
+  ASSERT_FALSE(standings.empty());
+  const std::uint16_t limit = ReadU16(standings.back(), 14 + 8 * kMine);
+  EXPECT_EQ(limit, 5 + World().Chapter(kMine)->GetTrait(12)) << "one owned asteroid";
+  EXPECT_EQ(ReadU16(standings.back(), 14 + 8 * 2), 0) << "a chapter not in the game";
+
+  // Chapter 8 (slot 0) gives the laser all but one point and the cruiser hull
+  // the last; nothing passes the limit, and its guild mate's slot is its own.
+  ASSERT_TRUE(game.Receive(7, Bytes(ModuleBonus(0, 4, static_cast<std::uint16_t>(limit - 1)))));
+  EXPECT_FALSE(game.Receive(7, Bytes(HullBonus(1, 0, 1, 2))));
+  ASSERT_TRUE(game.Receive(7, Bytes(HullBonus(1, 0, 1, 1))));
+  EXPECT_FALSE(game.Receive(7, Bytes(ModuleBonus(1, 4, 1))));
+  EXPECT_FALSE(game.Receive(7, Bytes(HullBonus(2, 0, 1, 0))));
+  EXPECT_FALSE(game.Receive(7, Bytes(ModuleBonus(0, 77, 0))));
+  ASSERT_TRUE(game.Receive(9, Bytes(ModuleBonus(1, 4, 3))));
+  EXPECT_TRUE(out.Of(11, PKT_MODULE_SCIENCE_BONUS).empty());
+
+  const std::string file = "bonus.svr";
+  ASSERT_TRUE(game.Save(file, 77));
+  ASSERT_TRUE(game.Receive(7, Bytes(ModuleBonus(0, 4, 0)))) << "points are always given back";
+  ASSERT_TRUE(game.Load(file, 77));
+  EndTurn();
+  EXPECT_EQ(World().research[1].modulePoints[4], 20u * (limit - 1 + 3)) << "a point counts as a percent";
+  EXPECT_EQ(World().research[1].hullPoints[1], 20u);
+}
