@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <tuple>
 
 #include "platform/backend/headless.h"
 #include "platform/backend/sdl_keys.h"
@@ -69,10 +70,8 @@ TEST(Png, CaptureRoundTripsThroughAFile) {
   ASSERT_TRUE(img);
   EXPECT_EQ(img->width, 800);
   EXPECT_EQ(img->height, 600);
-  EXPECT_EQ(img->rgb[0], 0xFF0000u);
-  EXPECT_EQ(img->rgb[599 * 800 + 799], 0x00FF00u);
-  EXPECT_EQ(img->rgb[5 * 800 + 5], 0xFFFFFFu);
-  EXPECT_EQ(img->rgb[1], 0u);
+  EXPECT_EQ(std::make_tuple(img->rgb[0], img->rgb[599 * 800 + 799], img->rgb[5 * 800 + 5], img->rgb[1]),
+            std::make_tuple(0xFF0000u, 0x00FF00u, 0xFFFFFFu, 0u));
   std::filesystem::remove(path);
   EXPECT_FALSE(ReadPng(path));
   EXPECT_FALSE(WritePng(path, Image{}));

@@ -1,6 +1,9 @@
 // List boxes (standard and owner-drawn) and the drop-down list combo box.
 
 #include "platform/dialog/combobox.h"
+
+#include <tuple>
+
 #include "platform/dialog/listbox.h"
 #include "platform/dialog/ownerdraw.h"
 #include "platform/user/system.h"
@@ -156,9 +159,8 @@ TEST_F(ListTest, OwnerDrawnListsMeasureDrawAndAskForKeys) {
   ASSERT_EQ(drawn_.size(), 3u);
   for (UINT i = 0; i < 3; ++i) {
     EXPECT_EQ(drawn_[i].CtlType, ODT_LISTBOX);
-    EXPECT_EQ(drawn_[i].itemID, i);
-    EXPECT_EQ(drawn_[i].itemAction, ODA_DRAWENTIRE);
-    EXPECT_EQ(drawn_[i].rcItem.top, static_cast<LONG>(15 * i));
+    EXPECT_EQ(std::make_tuple(drawn_[i].itemID, drawn_[i].itemAction, drawn_[i].rcItem.top),
+              std::make_tuple(i, ODA_DRAWENTIRE, static_cast<LONG>(15 * i)));
     EXPECT_EQ(drawn_[i].rcItem.bottom - drawn_[i].rcItem.top, 15);
     EXPECT_EQ(drawn_[i].hwndItem, Item(IDC_DRAWN));
   }

@@ -2,6 +2,9 @@
 // messages, submenus, mouse and keys, dismissal, and from a modal dialog.
 
 #include "platform/dialog/menu.h"
+
+#include <tuple>
+
 #include "platform/dialog/ownerdraw.h"
 #include "platform/gdi/dc.h"
 #include "tests/platform/dialog/dialog_fixture.h"
@@ -133,10 +136,8 @@ TEST_F(MenuTest, TrackingSendsItsMessagesInOrderAndPostsTheChoice) {
   ASSERT_EQ(drawn_.size(), 4u);
   for (UINT i = 0; i < 3; ++i) {
     const DRAWITEMSTRUCT& d = drawn_[i].dis;
-    EXPECT_EQ(d.CtlType, ODT_MENU);
-    EXPECT_EQ(d.CtlID, 0u);
-    EXPECT_EQ(d.itemAction, ODA_DRAWENTIRE);
-    EXPECT_EQ(d.itemState, 0u);
+    EXPECT_EQ(std::make_tuple(d.CtlType, d.CtlID, d.itemAction, d.itemState),
+              std::make_tuple(ODT_MENU, 0u, ODA_DRAWENTIRE, 0u));
     EXPECT_EQ(reinterpret_cast<HMENU>(d.hwndItem), menu_);
     EXPECT_EQ(d.itemID, d.itemData);
     // rcItem is in the DC's coordinates; GetMenuItemRect gives the screen's.
@@ -146,9 +147,8 @@ TEST_F(MenuTest, TrackingSendsItsMessagesInOrderAndPostsTheChoice) {
   }
   EXPECT_EQ(drawn_[0].onScreen.left, 200 + kBorder);
   EXPECT_EQ(drawn_[0].onScreen.top, 150 + kBorder);
-  EXPECT_EQ(drawn_[3].dis.itemID, 505u);
-  EXPECT_EQ(drawn_[3].dis.itemAction, ODA_SELECT);
-  EXPECT_EQ(drawn_[3].dis.itemState, ODS_SELECTED);
+  EXPECT_EQ(std::make_tuple(drawn_[3].dis.itemID, drawn_[3].dis.itemAction, drawn_[3].dis.itemState),
+            std::make_tuple(505u, ODA_SELECT, ODS_SELECTED));
 
   const auto selects = OwnerMessages(WM_MENUSELECT);
   EXPECT_EQ(selects[0].wParam, MAKEWPARAM(505, MF_OWNERDRAW | MF_HILITE));

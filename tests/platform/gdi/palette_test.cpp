@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
 #include <vector>
 
 #include "platform/gdi/palette.h"
@@ -55,10 +56,8 @@ TEST(Palettes, SystemPaletteHoldsTheStaticColours) {
   PALETTEENTRY e[256];
   ASSERT_EQ(GetSystemPaletteEntries(t.dc(), 0, 256, e), 256u);
   EXPECT_EQ(e[0].peRed + e[0].peGreen + e[0].peBlue, 0);
-  EXPECT_EQ(e[249].peRed, 255);
-  EXPECT_EQ(e[249].peGreen, 0);
-  EXPECT_EQ(e[255].peBlue, 255);
-  EXPECT_EQ(e[7].peRed, 192);
+  EXPECT_EQ(std::make_tuple(e[249].peRed, e[249].peGreen, e[255].peBlue, e[7].peRed),
+            std::make_tuple(255, 0, 255, 192));
   EXPECT_EQ(GetSystemPaletteEntries(t.dc(), 250, 10, e), 6u);
 
   HPALETTE p = Make({{1, 2, 3, 0}});

@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <string>
+#include <tuple>
 
 #include "platform/gdi/shapes.h"
 #include "platform/gdi/text.h"
@@ -107,9 +108,7 @@ TEST_F(TextTest, TextColoursAreExactOnBothSixteenBitLayouts) {
     SetBkColor(o.dc(), RGB(0, 0, 255));
     TextOut(o.dc(), 2, 2, "Thingys", 7);
     const RECT cell = o.BoundsOf(o.Colour(RGB(0, 0, 255)));
-    EXPECT_EQ(cell.left, 2);
-    EXPECT_EQ(cell.top, 2);
-    EXPECT_EQ(cell.bottom, 2 + 16);
+    EXPECT_EQ(std::make_tuple(cell.left, cell.top, cell.bottom), std::make_tuple(2, 2, 2 + 16));
     EXPECT_LE(cell.right, 2 + Width(o, "Thingys"));
     EXPECT_EQ(o.Count(0) + o.Count(o.Colour(kInk)) + o.Count(o.Colour(RGB(0, 0, 255))), 120 * 40);
   }

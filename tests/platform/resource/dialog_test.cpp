@@ -1,4 +1,7 @@
 #include "platform/resource/dialogtemplate.h"
+
+#include <tuple>
+
 #include "tests/platform/resource/fixture.h"
 
 namespace {
@@ -17,11 +20,8 @@ TEST_F(DialogTest, ReadsAClassicTemplate) {
   ASSERT_TRUE(d);
   EXPECT_FALSE(d->extended);
   // DS_MODALFRAME | WS_POPUP, plus WS_CAPTION for the caption and DS_SETFONT for the font.
-  EXPECT_EQ(d->style, 0x80000080u | 0x00C00000u | plat::DS_SETFONT);
-  EXPECT_EQ(d->x, 10);
-  EXPECT_EQ(d->y, 20);
-  EXPECT_EQ(d->cx, 200);
-  EXPECT_EQ(d->cy, 100);
+  EXPECT_EQ(std::make_tuple(d->style, d->x, d->y, d->cx, d->cy),
+            std::make_tuple(0x80000080u | 0x00C00000u | plat::DS_SETFONT, 10, 20, 200, 100));
   EXPECT_TRUE(d->menu.Empty());
   EXPECT_TRUE(d->windowClass.Empty());
   EXPECT_EQ(d->caption, "Okay");
@@ -41,9 +41,8 @@ TEST_F(DialogTest, ReadsAClassicTemplate) {
   EXPECT_EQ(d->items[1].style, kChildVisible);  // NOT WS_TABSTOP took the default away
   const plat::DialogItem& label = d->items[2];
   EXPECT_EQ(label.id, 0xFFFFu);  // IDC_STATIC in a 16-bit field
-  EXPECT_EQ(label.x, -1);
-  EXPECT_EQ(label.style, kChildVisible | kGroup);
-  EXPECT_EQ(label.windowClass.ordinal, plat::DLG_CLASS_STATIC);
+  EXPECT_EQ(std::make_tuple(label.x, label.style, label.windowClass.ordinal),
+            std::make_tuple(-1, kChildVisible | kGroup, plat::DLG_CLASS_STATIC));
 
   const plat::DialogItem& edit = d->items[3];
   EXPECT_EQ(edit.windowClass.ordinal, plat::DLG_CLASS_EDIT);
@@ -70,9 +69,8 @@ TEST_F(DialogTest, ReadsAnExtendedTemplate) {
   auto d = plat::LoadDialogTemplate(module_, 107);
   ASSERT_TRUE(d);
   EXPECT_TRUE(d->extended);
-  EXPECT_EQ(d->helpId, 77u);
-  EXPECT_EQ(d->style, 0x40000000u | 0x00C00000u | plat::DS_SETFONT);
-  EXPECT_EQ(d->exStyle, 0x80u);
+  EXPECT_EQ(std::make_tuple(d->helpId, d->style, d->exStyle),
+            std::make_tuple(77u, 0x40000000u | 0x00C00000u | plat::DS_SETFONT, 0x80u));
   EXPECT_EQ(d->windowClass.text, "FixtureClass");
   EXPECT_EQ(d->caption, "Extended");
   EXPECT_EQ(d->pointSize, 9);
@@ -83,13 +81,11 @@ TEST_F(DialogTest, ReadsAnExtendedTemplate) {
 
   const plat::DialogItem& check = d->items[0];
   EXPECT_EQ(check.windowClass.ordinal, plat::DLG_CLASS_BUTTON);  // "button" stored by number
-  EXPECT_EQ(check.style, kChildVisible | 0x3u | kTabStop);
-  EXPECT_EQ(check.exStyle, 0x200u);
-  EXPECT_EQ(check.helpId, 55u);
+  EXPECT_EQ(std::make_tuple(check.style, check.exStyle, check.helpId),
+            std::make_tuple(kChildVisible | 0x3u | kTabStop, 0x200u, 55u));
   EXPECT_EQ(d->items[1].id, 70000u);  // 32-bit ids in DIALOGEX
-  EXPECT_EQ(d->items[2].style, kChildVisible | 0x7u);
-  EXPECT_EQ(d->items[3].windowClass.ordinal, plat::DLG_CLASS_SCROLLBAR);
-  EXPECT_EQ(d->items[3].style, kChildVisible | 0x1u);
+  EXPECT_EQ(std::make_tuple(d->items[2].style, d->items[3].windowClass.ordinal, d->items[3].style),
+            std::make_tuple(kChildVisible | 0x7u, plat::DLG_CLASS_SCROLLBAR, kChildVisible | 0x1u));
 }
 
 TEST_F(DialogTest, RefusesTemplatesThatEndEarly) {

@@ -1,4 +1,7 @@
 #include "platform/resource/cursoricon.h"
+
+#include <tuple>
+
 #include "platform/resource/dib.h"
 #include "tests/platform/resource/fixture.h"
 
@@ -14,11 +17,8 @@ TEST_F(ImagesTest, CursorKeepsItsHotspotAndMask) {
   EXPECT_TRUE(g->isCursor);
   ASSERT_EQ(g->images.size(), 1u);
   const plat::CursorIconImage& c = g->images[0];
-  EXPECT_EQ(c.hotspot.x, 5);
-  EXPECT_EQ(c.hotspot.y, 7);
-  EXPECT_EQ(c.width, 16);
-  EXPECT_EQ(c.height, 16);
-  EXPECT_EQ(c.header.bitCount, 1);
+  EXPECT_EQ(std::make_tuple(c.hotspot.x, c.hotspot.y, c.width, c.height, c.header.bitCount),
+            std::make_tuple(5, 7, 16, 16, 1));
   ASSERT_EQ(c.header.palette.size(), 2u);
   EXPECT_EQ(c.header.palette[1], 0xFFFFFFu);
   EXPECT_EQ(c.header.stride, 4u);
@@ -33,9 +33,8 @@ TEST_F(ImagesTest, IconGroupHoldsEverySize) {
   EXPECT_FALSE(g->isCursor);
   ASSERT_EQ(g->images.size(), 2u);
   EXPECT_EQ(g->images[0].width, 16);
-  EXPECT_EQ(g->images[1].width, 32);
-  EXPECT_EQ(g->images[1].height, 32);
-  EXPECT_EQ(g->images[1].header.bitCount, 4);
+  EXPECT_EQ(std::make_tuple(g->images[1].width, g->images[1].height, g->images[1].header.bitCount),
+            std::make_tuple(32, 32, 4));
   EXPECT_EQ(g->images[1].header.palette.size(), 16u);
   EXPECT_NE(g->images[0].resourceId, g->images[1].resourceId);
 }
@@ -44,15 +43,11 @@ TEST_F(ImagesTest, BitmapRowsAreWhereTheHeaderSays) {
   auto b = plat::LoadBitmapResource(module_, "IDB_PICTURE");
   ASSERT_TRUE(b);
   EXPECT_EQ(b->header.width, 3);
-  EXPECT_EQ(b->header.height, 2);
-  EXPECT_EQ(b->header.bitCount, 24);
-  EXPECT_EQ(b->header.stride, 12u);
-  EXPECT_EQ(b->header.bitsOffset, 40u);
+  EXPECT_EQ(std::make_tuple(b->header.height, b->header.bitCount, b->header.stride, b->header.bitsOffset),
+            std::make_tuple(2, 24, 12u, 40u));
   // Row 1, pixel 2: blue 21, green 12, red 200.
   std::size_t at = b->header.bitsOffset + 12 + 2 * 3;
-  EXPECT_EQ(b->dib[at], 21);
-  EXPECT_EQ(b->dib[at + 1], 12);
-  EXPECT_EQ(b->dib[at + 2], 200);
+  EXPECT_EQ(std::make_tuple(b->dib[at], b->dib[at + 1], b->dib[at + 2]), std::make_tuple(21, 12, 200));
   EXPECT_FALSE(plat::LoadBitmapResource(module_, "NO_SUCH_BITMAP"));
 }
 
