@@ -1,6 +1,8 @@
 // Byte images of the library's records and the frame format's refusals.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "hvmulti/HvMRecords.h"
 #include "hvmulti/HvMTypes.h"
 #include "hvmulti/Wire.h"
@@ -14,10 +16,8 @@ TEST(HvMRecords, FieldsSitAtTheirOffsets) {
   service.SetU8(HvMService_Struct::kType, 6);
   service.SetU16(HvMService_Struct::kFlags, 0x0010);
   EXPECT_EQ(service.bytes[32], 0x44);
-  EXPECT_EQ(service.bytes[35], 0x11);
-  EXPECT_EQ(service.bytes[37], 6);
-  EXPECT_EQ(service.bytes[38], 0x10);
-  EXPECT_EQ(service.bytes[39], 0x00);
+  EXPECT_EQ(std::make_tuple(service.bytes[35], service.bytes[37], service.bytes[38], service.bytes[39]),
+            std::make_tuple(0x11, 6, 0x10, 0x00));
 
   HvMServiceEx_Struct settings;
   EXPECT_EQ(settings.bytes.size(), 336u);
@@ -64,9 +64,8 @@ TEST(HvMWire, FramesRoundTripAndArriveInPieces) {
   ASSERT_EQ(hvm::ParseFrame(encoded, out, used), hvm::ParseStatus::Ok);
   EXPECT_EQ(used, encoded.size());
   const auto& back = std::get<hvm::DataFrame>(out);
-  EXPECT_EQ(back.from, 7u);
-  EXPECT_EQ(back.to, HVM_ID_ALLPLAYERS);
-  EXPECT_EQ(back.payload, data.payload);
+  EXPECT_EQ(std::make_tuple(back.from, back.to, back.payload),
+            std::make_tuple(7u, HVM_ID_ALLPLAYERS, data.payload));
 
   hvm::HelloFrame hello{"guid", 6, "pw", "nick", "A long name", "token"};
   ASSERT_EQ(hvm::ParseFrame(hvm::EncodeFrame(hello), out, used), hvm::ParseStatus::Ok);
