@@ -1,4 +1,7 @@
 #include "media/CImageButton.h"
+
+#include <tuple>
+
 #include "platform/dialog/commctrl.h"
 #include "platform/dialog/tooltip.h"
 #include "platform/user/keys.h"
@@ -101,10 +104,8 @@ TEST_F(ButtonTest, AltRightClickAsksForTheHelpTopicOnlyInAGame) {
   g_buttonShowHelp = &RecordHelp;
   SendMessage(button_.window, WM_RBUTTONDOWN, 0, at);
   ASSERT_EQ(g_help.size(), 1u);
-  EXPECT_EQ(g_help[0].parent, parent_);
-  EXPECT_EQ(g_help[0].helpId, 77u);
-  EXPECT_EQ(g_help[0].x, 101);
-  EXPECT_EQ(g_help[0].y, 50);
+  EXPECT_EQ(std::make_tuple(g_help[0].parent, g_help[0].helpId, g_help[0].x, g_help[0].y),
+            std::make_tuple(parent_, 77u, 101, 50));
   backend_->KeyUp(VK_MENU);
   backend_->RunUntilIdle();
   SendMessage(button_.window, WM_RBUTTONDOWN, 0, at);

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <tuple>
 
 #include "platform/core/dospath.h"
 #include "platform/core/files.h"
@@ -43,9 +44,7 @@ TEST_F(SpriteTest, ImaAndTgaLoadOnBothPixelFormatsWithTheirColourKeys) {
     SetScreenFormat555(c.is555);
     CDDraw& dd = Windowed();
     CSprite s(&dd, 0xFF00FF, Images(), c.name, 5, 6, 0);
-    EXPECT_EQ(s.width, 2u);
-    EXPECT_EQ(s.height, 2u);
-    EXPECT_EQ(s.loaded, 1u);
+    EXPECT_EQ(std::make_tuple(s.width, s.height, s.loaded), std::make_tuple(2u, 2u, 1u));
     EXPECT_EQ(All(s), c.expect);
     DDCOLORKEY key;
     ASSERT_EQ(s.surface->GetColorKey(DDCKEY_SRCBLT, &key), DD_OK);
@@ -280,9 +279,7 @@ TEST_F(SpriteTest, ImageMagickBitmapsLoadOnTheEightBitPath) {
     CDDraw& dd = Windowed();
     dd.bitsPerPixel = 8;
     CSprite s(&dd, kNoColourKey, nullptr, "T:\\pic.bmp", 0, 0, 0);
-    EXPECT_EQ(s.width, 4u);
-    EXPECT_EQ(s.height, 2u);
-    EXPECT_EQ(s.loaded, 1u);
+    EXPECT_EQ(std::make_tuple(s.width, s.height, s.loaded), std::make_tuple(4u, 2u, 1u));
     EXPECT_EQ(At(s, 0, 0), 0x001F);
     EXPECT_EQ(At(s, 1, 0), 0xF800);
     EXPECT_EQ(At(s, 3, 1), 0xF800);

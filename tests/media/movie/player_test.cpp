@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "media/CMovieDlg.h"
 #include "media/CVideoDecoder.h"
 #include "media/ScreenWindow.h"
@@ -123,10 +125,8 @@ TEST_F(MovieTest, JumpsAreCaughtUpFromKeyFramesOrSkipped) {
   EXPECT_EQ(engine.lastDrawn, 0);
   AdvanceVirtualClock(4 * 1000 / 15);  // frame 12: two after key 10
   ASSERT_EQ(engine.FrameStep(), 0);
-  EXPECT_EQ(engine.lastDrawn, 12);
-  EXPECT_EQ(engine.previousKey, 10);
-  EXPECT_EQ(engine.nextKey, 15);
-  EXPECT_EQ(engine.framesSkipped, 11);
+  EXPECT_EQ(std::make_tuple(engine.lastDrawn, engine.previousKey, engine.nextKey, engine.framesSkipped),
+            std::make_tuple(12, 10, 15, 11));
   screen.Stop();
 
   // Stopped, the same frame is drawn straight from its decoded predecessors.
