@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <stdexcept>
+#include <tuple>
 
 #include "tools/art/inventory.h"
 
@@ -50,10 +51,8 @@ TEST(Inventory, ButtonStatesComeFromNamesOrTheLastGroup) {
                                                   "other.ima"}));
   EXPECT_EQ(g1.assets[0].label, "Go");
   EXPECT_EQ(g1.assets[2].state, art::ButtonState::Disabled);
-  EXPECT_EQ(g1.assets[2].width, 10);
-  EXPECT_EQ(g1.assets[5].state, art::ButtonState::Lit);
-  EXPECT_EQ(g1.assets[10].state, art::ButtonState::Disabled);
-  EXPECT_EQ(g1.assets[7].state, art::ButtonState::Normal);
+  EXPECT_EQ(std::make_tuple(g1.assets[2].width, g1.assets[5].state, g1.assets[10].state, g1.assets[7].state),
+            std::make_tuple(10, art::ButtonState::Lit, art::ButtonState::Disabled, art::ButtonState::Normal));
   EXPECT_EQ(g1.Find("UP.IMA")->kind, "button");
   EXPECT_EQ(inv.containers[1].Find("other.ima"), nullptr);
 }

@@ -1,5 +1,8 @@
 // Dialog statements compile into templates the reader parses back.
 #include "platform/resource/dialogtemplate.h"
+
+#include <tuple>
+
 #include "tests/tools/rc/helpers.h"
 
 namespace {
@@ -42,9 +45,8 @@ TEST(DialogScript, ItemDefaultsAndStyleArithmetic) {
   EXPECT_EQ(d->items[0].style, 0x50010002u);
   EXPECT_EQ(d->items[1].style, 0x50020004u);
   EXPECT_EQ(d->items[2].style, 0x50000101u);
-  EXPECT_EQ(d->items[3].exStyle, 0x00020000u);
-  EXPECT_EQ(d->items[4].style, 0x4000000Du);
-  EXPECT_EQ(d->items[4].windowClass.ordinal, plat::DLG_CLASS_STATIC);
+  EXPECT_EQ(std::make_tuple(d->items[3].exStyle, d->items[4].style, d->items[4].windowClass.ordinal),
+            std::make_tuple(0x00020000u, 0x4000000Du, plat::DLG_CLASS_STATIC));
   EXPECT_TRUE(d->items[5].text.isOrdinal);
   EXPECT_EQ(d->items[5].text.ordinal, 9);
   EXPECT_EQ(d->items[5].windowClass.ordinal, plat::DLG_CLASS_COMBOBOX);
@@ -98,9 +100,8 @@ TEST(DialogScript, EncoderAndParserAgreeOnEveryField) {
     ASSERT_TRUE(back);
     EXPECT_EQ(back->caption, t.caption);
     EXPECT_EQ(back->menu.text, "MENU");
-    EXPECT_EQ(back->windowClass.ordinal, 0x1234);
-    EXPECT_EQ(back->x, -5);
-    EXPECT_EQ(back->cx, 700);
+    EXPECT_EQ(std::make_tuple(back->windowClass.ordinal, back->x, back->cx),
+              std::make_tuple(0x1234, -5, 700));
     EXPECT_EQ(back->faceName, "Face");
     EXPECT_EQ(back->weight, ex ? 600 : 0);
     ASSERT_EQ(back->items.size(), 2u);

@@ -2,6 +2,7 @@
 // modules of the data build.
 #include <fstream>
 #include <iterator>
+#include <tuple>
 
 #include "platform/core/bytes.h"
 #include "platform/resource/cursoricon.h"
@@ -44,10 +45,7 @@ TEST(Files, CursorAndIconPicturesGetTheirOwnNumbers) {
   // The cursor group entry: 16 wide, 32 rows (colour and mask), 1 plane, 1 bit, 4 + picture bytes.
   auto group = plat::ResourceBytes(m.Get(), "A", plat::RT_GROUP_CURSOR);
   ASSERT_EQ(group.size(), 6u + 14u);
-  EXPECT_EQ(group[6], 16);
-  EXPECT_EQ(group[8], 32);
-  EXPECT_EQ(group[10], 1);
-  EXPECT_EQ(group[12], 1);
+  EXPECT_EQ(std::make_tuple(group[6], group[8], group[10], group[12]), std::make_tuple(16, 32, 1, 1));
 }
 
 TEST(Files, DamagedPictureFilesAreRefused) {

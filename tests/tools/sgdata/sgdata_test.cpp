@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "sg/core/context.h"
 #include "sg/core/datapath.h"
 #include "sg/material/material.h"
@@ -58,9 +60,8 @@ TEST_F(Drive, ModelFileAndTexturesLoad) {
     Write("t.bin", sgdata::MakeBinTexture(w, h, 3));
     SGTextureMap* txm = nullptr;
     ASSERT_EQ(SGTextureMapLoad(nullptr, "t.bin", &txm), SG_ERROR_NONE);
-    EXPECT_EQ(txm->txmSize.u[0], w);
-    EXPECT_EQ(txm->txmSize.u[1], h);
-    EXPECT_EQ(txm->txmInfo->tpiTexels[4], 4);
+    EXPECT_EQ(std::make_tuple(txm->txmSize.u[0], txm->txmSize.u[1], txm->txmInfo->tpiTexels[4]),
+              std::make_tuple(w, h, 4));
     SGTextureMapRelease(txm);
   }
   EXPECT_THROW(sgdata::MakeBinTexture(48, 16, 0), std::invalid_argument);
