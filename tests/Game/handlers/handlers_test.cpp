@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <tuple>
 #include <vector>
 
 #include "Game/model/GAsteroid.h"
@@ -200,9 +201,8 @@ TEST_F(Handlers, SessionPacketsPostToTheMainWindowOrAnswer) {
   Apply(Packet(PKT_AUTOSAVE, 12).Put<std::uint32_t>(8, 77));
   Apply(Packet(PKT_LOAD_REPLY, 14).Put<std::uint32_t>(8, 1));
   ASSERT_EQ(posted.size(), 3u);
-  EXPECT_EQ(posted[0].msg, WM_NET_TURN_RESULTS);
-  EXPECT_EQ(posted[1].lParam, 77);
-  EXPECT_EQ(posted[2].wParam, 1u);
+  EXPECT_EQ(std::make_tuple(posted[0].msg, posted[1].lParam, posted[2].wParam),
+            std::make_tuple(WM_NET_TURN_RESULTS, 77, 1u));
   Apply(Packet(PKT_SAVE_GAME, 272));
   EXPECT_TRUE(posted.back().sent);
 
@@ -210,9 +210,8 @@ TEST_F(Handlers, SessionPacketsPostToTheMainWindowOrAnswer) {
   EXPECT_EQ(game->turn, 1u);
 
   Apply(Packet(PKT_GAME_CONFIG, 36).Put<std::uint8_t>(14, 3).Put<std::uint16_t>(22, 60).Put<std::uint16_t>(30, 3));
-  EXPECT_EQ(game->chaptersPerGuild, 3);
-  EXPECT_EQ(game->gameLength, 60);
-  EXPECT_EQ(game->solarDB.orbitMotion, 4);
+  EXPECT_EQ(std::make_tuple(game->chaptersPerGuild, game->gameLength, game->solarDB.orbitMotion),
+            std::make_tuple(3, 60, 4));
   std::vector<std::string> movies;
   g_netHandlerLinks.playMovie = [&](const char* file) { movies.emplace_back(file); };
   Apply(Packet(PKT_GAME_OVER, 50).Put<std::uint8_t>(8 + 9, 2).Put<std::uint16_t>(48, 32));

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 #include "Game/model/GStartupMessage.h"
 #include "platform/core/dospath.h"
@@ -25,9 +26,8 @@ TEST_F(GameVarTest, DefaultsStandWhereTheFileIsSilent) {
   EXPECT_EQ(v.creditsPerAsteroid, 75u);
   EXPECT_EQ(v.asteroidCollisionRange, 9000u);
   EXPECT_EQ(v.costStorageFacility, 255);
-  EXPECT_EQ(v.effectPowerFacility, 100u);
-  EXPECT_EQ(v.facilityDestruction[4], 100);
-  EXPECT_EQ(v.leechAmount, 0);
+  EXPECT_EQ(std::make_tuple(v.effectPowerFacility, v.facilityDestruction[4], v.leechAmount),
+            std::make_tuple(100u, 100, 0));
   ATVTechEntry e{};
   v.GetATVTechEntry(4, 3, 3, &e);
   EXPECT_EQ(e, (ATVTechEntry{0, 0, 0, 0, '.', '.'}));
@@ -56,9 +56,7 @@ TEST_F(GameVarTest, EveryKindOfValue) {
   EXPECT_EQ(costs[1], -2);
   EXPECT_EQ(costs[4], 5);
   v.GetATVCosts(2, costs);  // three numbers: the last two keep their defaults
-  EXPECT_EQ(costs[0], 7);
-  EXPECT_EQ(costs[2], 9);
-  EXPECT_EQ(costs[3], 0);
+  EXPECT_EQ(std::make_tuple(costs[0], costs[2], costs[3]), std::make_tuple(7, 9, 0));
   std::int16_t untouched[5] = {9, 9, 9, 9, 9};
   v.GetATVCosts(4, untouched);
   EXPECT_EQ(untouched[0], 9);
@@ -99,10 +97,8 @@ TEST_F(GameVarTest, LineRulesOfTheFormat) {
   std::int16_t costs[5] = {};
   v.GetATVCosts(0, costs);
   EXPECT_EQ(costs[0], 0);
-  EXPECT_EQ(v.costMiningFacility, 3);
-  EXPECT_EQ(v.costPowerFacility, 255);
-  EXPECT_EQ(v.leechAmount, 0);
-  EXPECT_EQ(v.creditsPerAsteroid, 66u);
+  EXPECT_EQ(std::make_tuple(v.costMiningFacility, v.costPowerFacility, v.leechAmount, v.creditsPerAsteroid),
+            std::make_tuple(3, 255, 0, 66u));
 }
 
 TEST_F(GameVarTest, ALastLineWithoutLineEndIsNotUsed) {

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <limits>
 #include <numbers>
+#include <tuple>
 
 #include "Game/model/GLocation.h"
 #include "Game/model/GVector.h"
@@ -43,10 +44,7 @@ TEST(LocationTest, DirectionAndFrame) {
   Location c = L(9, 1, 0, 0);
   const Location a = L(0, 0, 1, 0), b = L(0, 0, 0, 1);
   ExpressLocationInFrame(&c, &a, &b);
-  EXPECT_EQ(c.asteroid, 9);
-  EXPECT_EQ(c.x, -1024);
-  EXPECT_EQ(c.y, 0);
-  EXPECT_EQ(c.z, 0);
+  EXPECT_EQ(std::make_tuple(c.asteroid, c.x, c.y, c.z), std::make_tuple(9, -1024, 0, 0));
 
   Location d = L(0, 0, 5, 0);
   ExpressLocationInFrame(&d, &a, &b);  // lies along a: (0, 5, 0) scaled
@@ -63,9 +61,7 @@ TEST(LocationTest, DirectionAndFrame) {
   Location big = L(0, 0, 0, 30000);
   const Location ba = L(0, 30000, 0, 0), bb = L(0, 0, 30000, 0);
   ExpressLocationInFrame(&big, &ba, &bb);  // -(a x b) . c = -2.7e13
-  EXPECT_EQ(big.x, -1024);
-  EXPECT_EQ(big.y, 0);
-  EXPECT_EQ(big.z, 0);
+  EXPECT_EQ(std::make_tuple(big.x, big.y, big.z), std::make_tuple(-1024, 0, 0));
 }
 
 TEST(LocationTest, SaveAndLoadAreFourWords) {
@@ -81,9 +77,7 @@ TEST(LocationTest, SaveAndLoadAreFourWords) {
   EXPECT_EQ(LoadLocation(&b, fp), 1);
   EXPECT_EQ(LoadLocation(&b, fp), 0);  // nothing left; b keeps its value
   plat::fclose(fp);
-  EXPECT_EQ(b.asteroid, a.asteroid);
-  EXPECT_EQ(b.x, -2);
-  EXPECT_EQ(b.z, 0x7FFF);
+  EXPECT_EQ(std::make_tuple(b.asteroid, b.x, b.z), std::make_tuple(a.asteroid, -2, 0x7FFF));
 }
 
 TEST(VectorTest, Normalize) {

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <tuple>
 
 #include "Game/net/NetSession.h"
 #include "Game/net/PacketQueue.h"
@@ -68,10 +69,8 @@ TEST_F(NetSession, AClientServerClientNumbersEverySendInOneSequence) {
   EXPECT_TRUE(session->BroadcastUnsequenced(-1, p, 16));
   EXPECT_TRUE(session->Send(3, p, 16));
   ASSERT_EQ(fake->sent.size(), 4u);
-  EXPECT_EQ(fake->sent[0].to, HVM_ID_ALLPLAYERS);
-  EXPECT_EQ(fake->sent[1].to, 99u);
-  EXPECT_EQ(fake->sent[3].to, 5u);
-  EXPECT_EQ(fake->sent[0].from, 5u);
+  EXPECT_EQ(std::make_tuple(fake->sent[0].to, fake->sent[1].to, fake->sent[3].to, fake->sent[0].from),
+            std::make_tuple(HVM_ID_ALLPLAYERS, 99u, 5u, 5u));
   std::vector<std::uint32_t> seq;
   for (const auto& s : fake->sent) seq.push_back(SequenceOf(s.bytes));
   EXPECT_EQ(seq, (std::vector<std::uint32_t>{1, 2, 0, 3}));

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <tuple>
 
 #include "Game/model/GChapter.h"
 #include "Game/model/GGameData.h"
@@ -99,9 +100,7 @@ TEST_F(RootGame, AScienceBonusLimitAboveThePoolIsNotedOutsideEmailGames) {
   g->StoreTurnStandings(StandingsMessage(1, 30));
   ASSERT_EQ(g->notifications->GetCount(), 1);
   const Notification* n = g->notifications->GetEntry(0);
-  EXPECT_EQ(n->code, 427);
-  EXPECT_EQ(n->param2, 30u);
-  EXPECT_EQ(n->param3, 0xFFFFFFFFu);
+  EXPECT_EQ(std::make_tuple(n->code, n->param2, n->param3), std::make_tuple(427, 30u, 0xFFFFFFFFu));
 }
 
 TEST_F(RootGame, UnitGroupsSelectNewestFirstAndForgetDestroyedUnits) {
@@ -232,9 +231,8 @@ TEST_F(RootGame, GameSetupTakesTheChaptersTraitsAndTheFogOfWar) {
   EXPECT_EQ(g->allShipsScanned, 1u);
   EXPECT_EQ(g->allAsteroidsScanned, 0u);
   EXPECT_EQ(g->asteroidControlShown, 0);
-  EXPECT_EQ(g->asteroidsHiddenUntilSeen, 0u);
-  EXPECT_EQ(g->gameLength, 40);
-  EXPECT_EQ(g->chaoticOrbits, 1u);
+  EXPECT_EQ(std::make_tuple(g->asteroidsHiddenUntilSeen, g->gameLength, g->chaoticOrbits),
+            std::make_tuple(0u, 40, 1u));
   EXPECT_EQ(g->guildControlPercent, 0);  // the block's values, all of them
   EXPECT_FALSE(g->ApplyGameSetup(std::span(setup).first(67), 9, {}));
 }

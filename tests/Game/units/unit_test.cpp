@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "Game/rules/GDefBP.h"
 #include "tests/Game/units/units_fixture.h"
 
@@ -98,10 +100,8 @@ TEST_F(UnitTest, StatusRecordAndBattlePlanPacket) {
   EXPECT_FALSE(u->ApplyStatusUpdate(std::span(record).first(107)));
   ASSERT_TRUE(u->ApplyStatusUpdate(record));
   EXPECT_EQ(u->hullDamage, 30);
-  EXPECT_EQ(u->lifeSupportDamage, 40);
-  EXPECT_EQ(u->modules[6].damage, 7);
-  EXPECT_EQ(u->receivedPoints, 55);
-  EXPECT_EQ(u->statusWord, 9u);
+  EXPECT_EQ(std::make_tuple(u->lifeSupportDamage, u->modules[6].damage, u->receivedPoints, u->statusWord),
+            std::make_tuple(40, 7, 55, 9u));
   EXPECT_EQ(u->GetRepairPoints(), 77);
 
   u->targeting = {1, 2, 3, 4, 5};
@@ -162,10 +162,8 @@ TEST_F(UnitTest, SaveAndLoadKeepEveryField) {
   EXPECT_EQ(loaded.design, design);
   EXPECT_EQ(loaded.location.z, -7);
   EXPECT_EQ(loaded.stage, 9);
-  EXPECT_EQ(loaded.hullDamage, 12);
-  EXPECT_EQ(loaded.receivedPoints, 300);
-  EXPECT_EQ(loaded.atvCargo, u->atvCargo);
-  EXPECT_EQ(loaded.targeting, u->targeting);
+  EXPECT_EQ(std::make_tuple(loaded.hullDamage, loaded.receivedPoints, loaded.atvCargo, loaded.targeting),
+            std::make_tuple(12, 300, u->atvCargo, u->targeting));
   ASSERT_EQ(loaded.GetOrderCount(), 2);
   EXPECT_EQ(loaded.GetOrder(0)->savedTargetId, target->id);
   loaded.ResolveOrderTargets();

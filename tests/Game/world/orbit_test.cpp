@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <numbers>
+#include <tuple>
 
 #include "tests/Game/world/world_fixture.h"
 
@@ -41,9 +42,8 @@ TEST_F(OrbitTest, EllipticAngleWrapsAtTheSinglePrecisionValue) {
 TEST_F(OrbitTest, EllipticPositionWorkedExample) {
   Start(ORBIT_ELLIPTIC, 3.0, 0.0f);
   a->AdvanceOrbit(1, 1);
-  EXPECT_EQ(a->position.x, 1000 - 4949 - 890);
-  EXPECT_EQ(a->position.y, 423);
-  EXPECT_EQ(a->position.z, -197);
+  EXPECT_EQ(std::make_tuple(a->position.x, a->position.y, a->position.z),
+            std::make_tuple(1000 - 4949 - 890, 423, -197));
 }
 
 TEST_F(OrbitTest, AnimationForwardThenBackwardReturnsToTheStart) {
@@ -58,9 +58,8 @@ TEST_F(OrbitTest, AnimationForwardThenBackwardReturnsToTheStart) {
   for (int i = 0; i < 27; ++i) a->AdvanceOrbit(1, 0);
   a->AdvanceOrbit(1, 1);
   EXPECT_NEAR(a->angle, 0.5, 1e-12);
-  EXPECT_EQ(a->position.x, atStart.x);
-  EXPECT_EQ(a->position.y, atStart.y);
-  EXPECT_EQ(a->position.z, atStart.z);
+  EXPECT_EQ(std::make_tuple(a->position.x, a->position.y, a->position.z),
+            std::make_tuple(atStart.x, atStart.y, atStart.z));
   // A turn's step starts from the start-of-turn state whatever the animation did.
   CGAsteroid fresh(2);
   fresh.SetOrbitRadii(5000, 3000);
@@ -69,10 +68,8 @@ TEST_F(OrbitTest, AnimationForwardThenBackwardReturnsToTheStart) {
   fresh.center2 = a->center2;
   a->AdvanceOrbit(0, 1);
   fresh.AdvanceOrbit(0, 1);
-  EXPECT_EQ(a->angle, fresh.angle);
-  EXPECT_EQ(a->position.x, fresh.position.x);
-  EXPECT_EQ(a->previousPosition.y, fresh.position.y);
-  EXPECT_EQ(a->animationStep, 0);
+  EXPECT_EQ(std::make_tuple(a->angle, a->position.x, a->previousPosition.y, a->animationStep),
+            std::make_tuple(fresh.angle, fresh.position.x, fresh.position.y, 0));
 }
 
 TEST_F(OrbitTest, AnimationStepsCountDownForwardAndUpBackward) {
@@ -98,10 +95,8 @@ TEST_F(OrbitTest, OscillationTurnsAtItsBound) {
   a->zFactor = 2.5f;
   Start(ORBIT_OSCILLATING, 990.0, 50.0f);
   a->AdvanceOrbit(1, 1);
-  EXPECT_EQ(a->angle, 1000.0);
-  EXPECT_EQ(a->speed, -50.0f);
-  EXPECT_EQ(a->position.x, 1000);
-  EXPECT_EQ(a->position.y, 0);
+  EXPECT_EQ(std::make_tuple(a->angle, a->speed, a->position.x, a->position.y),
+            std::make_tuple(1000.0, -50.0f, 1000, 0));
   a->AdvanceOrbit(1, 1);
   EXPECT_EQ(a->angle, 775.0);
   EXPECT_EQ(a->position.x, 775);
