@@ -3,6 +3,7 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <tuple>
 
 #include "../sgtest.h"
 #include "sg/core/apphooks.h"
@@ -194,9 +195,7 @@ TEST_F(Prepare, TrueColourTexelsBecomePaletteIndices) {
                                 {10, 20, 30, 1, 40, 50, 60, 2, 10, 20, 30, 3, 70, 80, 90, 4});
   ASSERT_EQ(SGContextPrepareTexture(ctx_, a), SG_ERROR_NONE);
   const std::uint8_t* t = a->txmInfo->tpiTexels;
-  EXPECT_EQ(t[0], 254);
-  EXPECT_EQ(t[1], 255);
-  EXPECT_EQ(t[2], 254);
+  EXPECT_EQ(std::make_tuple(t[0], t[1], t[2]), std::make_tuple(254, 255, 254));
   EXPECT_EQ(t[3], 0);  // no free entry left
   EXPECT_EQ(palette_[255].red, 40);
   EXPECT_EQ(ctx_->ctxPaletteUsed, 256u);
@@ -215,10 +214,7 @@ TEST_F(Prepare, IndexAlphaTexturesBecomeKeyed) {
   EXPECT_EQ(txm->txmFormat, SG_TXM_FORMAT_IDX8 | SG_TXM_KEYED);
   EXPECT_EQ(txm->txmPitch, 6u);
   const std::uint8_t* t = txm->txmInfo->tpiTexels;
-  EXPECT_EQ(t[0], 5);
-  EXPECT_EQ(t[1], 0);
-  EXPECT_EQ(t[2], 7);
-  EXPECT_EQ(t[3], 0);
+  EXPECT_EQ(std::make_tuple(t[0], t[1], t[2], t[3]), std::make_tuple(5, 0, 7, 0));
   // Prepared again it is an ordinary indexed texture.
   EXPECT_EQ(SGContextPrepareTexture(ctx_, txm), SG_ERROR_NONE);
   EXPECT_EQ(t[0], 5);

@@ -3,6 +3,8 @@
 
 #include "support/fbfixture.h"
 
+#include <tuple>
+
 #include "platform/resource/module.h"
 #include "platform/user/messages.h"
 #include "platform/user/queue.h"
@@ -26,18 +28,16 @@ TEST_F(Create, GameConfigurationDrawsStraightIntoTheGameSurface) {
   SGFrameBufferGetSize(fb_, size);
   EXPECT_EQ(size[0], kGameWidth);
   EXPECT_EQ(size[1], kGameHeight);
-  EXPECT_EQ(fb_->fbMode, SG_FB_MODE_QUASI_RGB);
-  EXPECT_EQ(fb_->fbBPP, 16u);
-  EXPECT_EQ(fb_->fbPitch, 1172);
+  EXPECT_EQ(std::make_tuple(fb_->fbMode, fb_->fbBPP, fb_->fbPitch),
+            std::make_tuple(SG_FB_MODE_QUASI_RGB, 16u, 1172));
   EXPECT_EQ(fb_->fbFlags, SG_FB_FLAG_CALLER_WINDOW | SG_FB_FLAG_USER_PALETTE | SG_FB_FLAG_NO_3D |
                               SG_FB_FLAG_SINGLE_SURFACE);
   const SGPixelFormat rgb565{5, 0xF800, 11, 6, 0x07E0, 5, 5, 0x001F, 0};
   EXPECT_EQ(std::memcmp(&fb_->fbPixelFormat, &rgb565, sizeof rgb565), 0);
   EXPECT_EQ(std::memcmp(&fb_->fbTexelFormat, &rgb565, sizeof rgb565), 0);
   EXPECT_EQ(ctx_->ctxDDI, fb_->fbDDI);
-  EXPECT_EQ(fb_->fbDDI->ddiPixelFormat, &fb_->fbPixelFormat);
-  EXPECT_EQ(fb_->fbDDI->ddiBack, s);
-  EXPECT_EQ(fb_->fbDDI->ddiWindow, hwnd_);
+  EXPECT_EQ(std::make_tuple(fb_->fbDDI->ddiPixelFormat, fb_->fbDDI->ddiBack, fb_->fbDDI->ddiWindow),
+            std::make_tuple(&fb_->fbPixelFormat, s, hwnd_));
   EXPECT_EQ(fb_->fbPixelTable, nullptr);
 
   // The game presents its own surface: the swap has nothing to do.
@@ -87,9 +87,8 @@ TEST_F(Create, IndexedCallerSurfaceNeedsItsPalette) {
   ASSERT_EQ(dd_->CreatePalette(DDPCAPS_8BIT, entries, &palette, nullptr), DD_OK);
   s->SetPalette(palette);
   ASSERT_EQ(Open(o), SG_ERROR_NONE);
-  EXPECT_EQ(fb_->fbMode, SG_FB_MODE_IDX);
-  EXPECT_EQ(fb_->fbBPP, 8u);
-  EXPECT_EQ(fb_->fbDDI->ddiPalette, palette);
+  EXPECT_EQ(std::make_tuple(fb_->fbMode, fb_->fbBPP, fb_->fbDDI->ddiPalette),
+            std::make_tuple(SG_FB_MODE_IDX, 8u, palette));
   SGFrameBufferDestroy(fb_);
   fb_ = nullptr;
   EXPECT_EQ(palette->Release(), 1u);  // the surface's reference is the one left
@@ -306,10 +305,8 @@ TEST_F(OwnDevice, SharedDeviceInformationDrawsIntoTheOwnersSurface) {
   o.fboDDI = owner->fbDDI;
   ASSERT_EQ(Open(o), SG_ERROR_NONE);
   EXPECT_TRUE(fb_->fbFlags & SG_FB_FLAG_SHARED_DDI);
-  EXPECT_EQ(fb_->fbWidth, kGameWidth);
-  EXPECT_EQ(fb_->fbHeight, 100u);
-  EXPECT_EQ(fb_->fbPitch, owner->fbPitch);
-  EXPECT_EQ(fb_->fbMode, SG_FB_MODE_QUASI_RGB);
+  EXPECT_EQ(std::make_tuple(fb_->fbWidth, fb_->fbHeight, fb_->fbPitch, fb_->fbMode),
+            std::make_tuple(kGameWidth, 100u, owner->fbPitch, SG_FB_MODE_QUASI_RGB));
   EXPECT_EQ(ctx_->ctxDDI, fb_->fbDDI);
   void* pixels = nullptr;
   ASSERT_EQ(SGFrameBufferLock(fb_, &pixels), SG_ERROR_NONE);

@@ -2,6 +2,8 @@
 
 #include "support/fbfixture.h"
 
+#include <tuple>
+
 #include "sg/fb/fbextra.h"
 #include "sg/fb/texddinfo.h"
 
@@ -19,9 +21,7 @@ TEST_F(Extra, RetargetingMovesTheReferencesToTheNewSurface) {
   ASSERT_EQ(SGFrameBufferLock(fb_, &pixels), SG_ERROR_NONE);
   const SGFrameBufferTarget target{fb_, nullptr, second};
   ASSERT_EQ(SGFrameBufferSetSurface(&target), SG_ERROR_NONE);
-  EXPECT_EQ(fb_->fbWidth, 40u);
-  EXPECT_EQ(fb_->fbHeight, 30u);
-  EXPECT_EQ(fb_->fbPitch, 80);
+  EXPECT_EQ(std::make_tuple(fb_->fbWidth, fb_->fbHeight, fb_->fbPitch), std::make_tuple(40u, 30u, 80));
   EXPECT_TRUE(fb_->fbFlags & SG_FB_FLAG_SINGLE_SURFACE);
   EXPECT_EQ(Refs(first), firstRefs - 1);
   EXPECT_EQ(Refs(second), secondRefs + 1);

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <memory>
+#include <tuple>
 
 #include "../sgtest.h"
 #include "sg/instance/instance.h"
@@ -46,9 +47,8 @@ TEST(Instance, NewInstances) {
       EXPECT_EQ(model->instXform.m[i][j], id.m[i][j]);
     }
   }
-  EXPECT_EQ(model->instCollideMask, 1u);
-  EXPECT_EQ(model->instSortPriority, 1.f);
-  EXPECT_EQ(model->instAttributes, 0u);
+  EXPECT_EQ(std::make_tuple(model->instCollideMask, model->instSortPriority, model->instAttributes),
+            std::make_tuple(1u, 1.f, 0u));
   EXPECT_NE(model->instCullState, nullptr);
   EXPECT_EQ(model->instFlags & SG_INST_MODE_ANGLES, 0u);  // consumed by the update in create
   ISGInstanceDestroy(model);
@@ -56,11 +56,8 @@ TEST(Instance, NewInstances) {
   SGInstance* camera = Make(SG_INST_TYPE_CAMERA);
   EXPECT_EQ(camera->instAttributes, SG_ATTR_NO_WRAP);
   const auto* vi = static_cast<const SGViewData*>(camera->instData);
-  EXPECT_EQ(vi->viFov, 40.f);
-  EXPECT_EQ(vi->viAspect, 1.f);
-  EXPECT_EQ(vi->viHither, 0.001f);
-  EXPECT_EQ(vi->viYon, 1.f);
-  EXPECT_EQ(vi->viFlags, 0u);
+  EXPECT_EQ(std::make_tuple(vi->viFov, vi->viAspect, vi->viHither, vi->viYon, vi->viFlags),
+            std::make_tuple(40.f, 1.f, 0.001f, 1.f, 0u));
   ISGInstanceDestroy(camera);
 
   for (std::uint32_t type : {SG_INST_TYPE_CAMERA, SG_INST_TYPE_MODEL_TWO, SG_INST_TYPE_LIGHT, 5u}) {
@@ -362,10 +359,8 @@ TEST(Camera, ViewportAndWindow) {
   ASSERT_EQ(SGInstanceSetCamera(camera, 20.f, 2.f, 1.f, 400.f), SG_ERROR_NONE);
   ASSERT_EQ(SGInstanceSetViewport(camera, origin, size), SG_ERROR_NONE);
   const auto* vi = static_cast<const SGViewData*>(camera->instData);
-  EXPECT_EQ(vi->viMaxYon, 400.f);
-  EXPECT_EQ(vi->viScale[0], 292.f);
-  EXPECT_EQ(vi->viOffset[1], 98.5f);
-  EXPECT_EQ(vi->viFlags, SG_VI_VIEWPORT);
+  EXPECT_EQ(std::make_tuple(vi->viMaxYon, vi->viScale[0], vi->viOffset[1], vi->viFlags),
+            std::make_tuple(400.f, 292.f, 98.5f, SG_VI_VIEWPORT));
   ASSERT_EQ(SGInstanceSetViewWindow(camera, 0.25f, 0.75f, 0.f, 0.5f), SG_ERROR_NONE);
   EXPECT_EQ(vi->viWindowLo[0], -0.5f);
   EXPECT_EQ(vi->viWindowHi[1], 0.f);
@@ -386,9 +381,8 @@ TEST(Complex, SubInstancesShareAttributesAndBounds) {
   const double pos[3] = {1.0, 2.0, 3.0};
   SGInstanceSetPosition(complex, pos);
   SGInstanceUpdate(complex);
-  EXPECT_EQ(complex->instWorldBox[0], 1.f);
-  EXPECT_EQ(complex->instWorldBox[5], 3.f);
-  EXPECT_EQ(complex->instRadius, 0.f);
+  EXPECT_EQ(std::make_tuple(complex->instWorldBox[0], complex->instWorldBox[5], complex->instRadius),
+            std::make_tuple(1.f, 3.f, 0.f));
 
   SGModel* model = SGModelCreate();
   for (int k = 0; k < 3; ++k) {

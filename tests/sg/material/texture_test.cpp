@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <functional>
+#include <tuple>
 
 #include "../sgtest.h"
 #include "sg/core/context.h"
@@ -58,10 +59,8 @@ TEST_F(Textures, BinFiles) {
   EXPECT_EQ(txm->txmFormat, SG_TXM_FORMAT_IDX8);
   EXPECT_EQ(txm->txmSize.u[0], 64u);
   EXPECT_EQ(txm->txmSize.u[1], 32u);
-  EXPECT_EQ(txm->txmPitch, 64u);
-  EXPECT_EQ(txm->txmInfo->tpiTexels[2047], 0xFF);
-  EXPECT_EQ(txm->txmRefCnt, 1u);
-  EXPECT_EQ(txm->txmContext, ctx_);
+  EXPECT_EQ(std::make_tuple(txm->txmPitch, txm->txmInfo->tpiTexels[2047], txm->txmRefCnt, txm->txmContext),
+            std::make_tuple(64u, 0xFF, 1u, ctx_));
   EXPECT_EQ(txm->txmName, nullptr);
   SGTextureMapRelease(txm);
 
@@ -91,9 +90,8 @@ TEST_F(Textures, HeaderFileWithOwnPalette) {
   EXPECT_EQ(txm->txmInfo->tpiTexels[0], 0x02);
   const SGTexturePalette* pal = txm->txmInfo->tpiPal;
   ASSERT_NE(pal, nullptr);
-  EXPECT_EQ(pal->tpNumColours, 3u);
-  EXPECT_EQ(pal->tpColours[2].red, 2);
-  EXPECT_EQ(pal->tpRefCnt, 1u);
+  EXPECT_EQ(std::make_tuple(pal->tpNumColours, pal->tpColours[2].red, pal->tpRefCnt),
+            std::make_tuple(3u, 2, 1u));
   EXPECT_STREQ(pal->tpName, "pal.pal");
 
   // A second map sharing the palette keeps it alive past the first one.
@@ -189,10 +187,7 @@ TEST_F(Textures, TgaImagesAreReadTopRowFirst) {
   EXPECT_EQ(txm->txmFormat, SG_TXM_FORMAT_RGBA32);
   EXPECT_EQ(txm->txmPitch, 8u);
   const std::uint8_t* t = txm->txmInfo->tpiTexels;
-  EXPECT_EQ(t[0], 9);
-  EXPECT_EQ(t[2], 7);
-  EXPECT_EQ(t[3], 255);
-  EXPECT_EQ(t[8], 3);
+  EXPECT_EQ(std::make_tuple(t[0], t[2], t[3], t[8]), std::make_tuple(9, 7, 255, 3));
   SGTextureMapRelease(txm);
 
   // Run-length, 16-bit: a run of four red pixels over a 4 x 1 image.
