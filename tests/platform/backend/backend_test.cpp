@@ -68,8 +68,7 @@ TEST(Png, CaptureRoundTripsThroughAFile) {
   ASSERT_TRUE(b.SaveCapture(path));
   auto img = ReadPng(path);
   ASSERT_TRUE(img);
-  EXPECT_EQ(img->width, 800);
-  EXPECT_EQ(img->height, 600);
+  EXPECT_EQ(std::make_tuple(img->width, img->height), std::make_tuple(800, 600));
   EXPECT_EQ(std::make_tuple(img->rgb[0], img->rgb[599 * 800 + 799], img->rgb[5 * 800 + 5], img->rgb[1]),
             std::make_tuple(0xFF0000u, 0x00FF00u, 0xFFFFFFu, 0u));
   std::filesystem::remove(path);

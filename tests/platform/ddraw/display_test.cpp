@@ -1,4 +1,7 @@
 #include "platform/user/window.h"
+
+#include <tuple>
+
 #include "tests/platform/ddraw/dd_fixture.h"
 
 namespace {
@@ -12,8 +15,7 @@ TEST_F(DisplayObjectTest, ThePrimaryIsTheScreen) {
   ASSERT_NE(primary, nullptr);
   DDSURFACEDESC d;
   ASSERT_EQ(primary->GetSurfaceDesc(&d), DD_OK);
-  EXPECT_EQ(d.dwWidth, 800u);
-  EXPECT_EQ(d.dwHeight, 600u);
+  EXPECT_EQ(std::make_tuple(d.dwWidth, d.dwHeight), std::make_tuple(800u, 600u));
   EXPECT_TRUE(d.ddsCaps.dwCaps & DDSCAPS_PRIMARYSURFACE);
   Put16(primary, 10, 20, 0xABCD);
   EXPECT_EQ(GetScreen().At(10, 20), 0xABCD);
@@ -66,8 +68,7 @@ TEST_F(DisplayObjectTest, FlipChainNeedsExclusiveModeAndTradesPictures) {
 TEST_F(DisplayObjectTest, DisplayModeCapsAndInterfaces) {
   DDSURFACEDESC mode;
   ASSERT_EQ(dd_->GetDisplayMode(&mode), DD_OK);
-  EXPECT_EQ(mode.dwWidth, 800u);
-  EXPECT_EQ(mode.ddpfPixelFormat.dwRGBBitCount, 16u);
+  EXPECT_EQ(std::make_tuple(mode.dwWidth, mode.ddpfPixelFormat.dwRGBBitCount), std::make_tuple(800u, 16u));
   EXPECT_EQ(dd_->SetDisplayMode(800, 600, 16), DD_OK);
   EXPECT_EQ(dd_->SetDisplayMode(640, 480, 8), DDERR_INVALIDMODE);
 

@@ -1,3 +1,5 @@
+#include <tuple>
+
 #include "tests/platform/ddraw/dd_fixture.h"
 
 namespace {
@@ -99,8 +101,7 @@ TEST_F(SurfaceTest, EightBitSurfacesCarryTheirPalette) {
   EXPECT_EQ(got->SetEntries(0, 255, 2, &blue), DDERR_INVALIDPARAMS);  // past the end
   got->Release();
   const auto view = s->Pixels();
-  EXPECT_EQ(view.bitCount, 8u);
-  EXPECT_EQ(view.palette, got);
+  EXPECT_EQ(std::make_tuple(view.bitCount, view.palette), std::make_tuple(8u, got));
 
   IDirectDrawSurface* s16 = Offscreen(4, 4);
   EXPECT_EQ(s16->SetPalette(got), DDERR_NOT8BITCOLOR);

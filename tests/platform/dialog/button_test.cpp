@@ -1,9 +1,10 @@
 // Buttons: owner drawing with its states, presses and releases, check boxes,
 // radio groups and the Space key.
 
+#include "platform/dialog/button.h"
+
 #include <tuple>
 
-#include "platform/dialog/button.h"
 #include "platform/dialog/ownerdraw.h"
 #include "platform/dialog/static.h"
 #include "platform/gdi/dc.h"
@@ -62,8 +63,7 @@ TEST_F(ButtonTest, OwnerDrawnPressIsDrawnAtOnceWithTheFullState) {
                             {no, ODA_SELECT, ODS_SELECTED | ODS_FOCUS}};
   ASSERT_EQ(steps(), want);
   const DRAWITEMSTRUCT& dis = drawn_[2].dis;
-  EXPECT_EQ(dis.CtlType, ODT_BUTTON);
-  EXPECT_EQ(dis.CtlID, static_cast<UINT>(IDNO));
+  EXPECT_EQ(std::make_tuple(dis.CtlType, dis.CtlID), std::make_tuple(ODT_BUTTON, static_cast<UINT>(IDNO)));
   RECT client, window;
   GetClientRect(no, &client);
   EXPECT_EQ(EdgesOf(dis.rcItem), EdgesOf(client));

@@ -2,6 +2,9 @@
 // procedure's return protocol, item helpers, the tab walk and the dialog keys.
 
 #include "platform/dialog/button.h"
+
+#include <tuple>
+
 #include "platform/dialog/edit.h"
 #include "platform/gdi/dc.h"
 #include "platform/gdi/objects.h"
@@ -50,8 +53,7 @@ TEST_F(DialogTest, BuildsATemplateByNameInItsFontsDialogUnits) {
   DeleteObject(font);
   RECT unit{4, 8, 0, 0};
   ASSERT_TRUE(MapDialogRect(d, &unit));
-  EXPECT_EQ(unit.left, (letters.cx / 26 + 1) / 2);
-  EXPECT_EQ(unit.top, tm.tmHeight);
+  EXPECT_EQ(std::make_tuple(unit.left, unit.top), std::make_tuple((letters.cx / 26 + 1) / 2, tm.tmHeight));
 
   // Each control's place and size are scaled apart, as the classic manager did.
   RECT name{50, 4, 100, 12};  // x, y, width, height
@@ -68,8 +70,7 @@ TEST_F(DialogTest, BuildsATemplateByNameInItsFontsDialogUnits) {
   MapDialogRect(d, &place);
   POINT origin{0, 0};
   ClientToScreen(d, &origin);
-  EXPECT_EQ(origin.x, place.left);
-  EXPECT_EQ(origin.y, place.top);
+  EXPECT_EQ(std::make_tuple(origin.x, origin.y), std::make_tuple(place.left, place.top));
   RECT window;
   GetWindowRect(d, &window);
   EXPECT_LT(window.top, origin.y - GetSystemMetrics(SM_CYCAPTION) + 1);

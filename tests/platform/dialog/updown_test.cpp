@@ -1,6 +1,9 @@
 // The up-down control with its buddy field, and the scroll bar control.
 
 #include "platform/dialog/edit.h"
+
+#include <tuple>
+
 #include "platform/dialog/scrollbar.h"
 #include "platform/dialog/updown.h"
 #include "tests/platform/dialog/dialog_fixture.h"
@@ -88,8 +91,7 @@ TEST_F(UpDownTest, AStepAsksTheParentFirstAndScrollsAfter) {
   ClickArrow(true);
   Pump(dialog_);
   ASSERT_EQ(steps_.size(), 1u);
-  EXPECT_EQ(steps_[0].pos, 5);
-  EXPECT_EQ(steps_[0].delta, 1);
+  EXPECT_EQ(std::make_tuple(steps_[0].pos, steps_[0].delta), std::make_tuple(5, 1));
   EXPECT_EQ(TextOf(Item(IDC_BUDDY)), "6");
   EXPECT_EQ(Scrolls(Item(IDC_UPDOWN)),
             (std::vector<std::pair<WORD, WORD>>{{SB_THUMBPOSITION, 6}, {SB_ENDSCROLL, 6}}));

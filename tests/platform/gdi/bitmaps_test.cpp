@@ -5,6 +5,7 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "platform/gdi/bitmaps.h"
@@ -81,11 +82,9 @@ TEST(DibSections, LayoutAndFormats) {
   ASSERT_NE(bits, nullptr);
   BITMAP info;
   ASSERT_EQ(GetObject(b, sizeof info, &info), static_cast<int>(sizeof info));
-  EXPECT_EQ(info.bmWidth, 3);
-  EXPECT_EQ(info.bmHeight, 2);
+  EXPECT_EQ(std::make_tuple(info.bmWidth, info.bmHeight), std::make_tuple(3, 2));
   EXPECT_EQ(info.bmWidthBytes, 4);  // rows pad to 4 bytes
-  EXPECT_EQ(info.bmBitsPixel, 8);
-  EXPECT_EQ(info.bmBits, bits);
+  EXPECT_EQ(std::make_tuple(info.bmBitsPixel, info.bmBits), std::make_tuple(8, bits));
   EXPECT_EQ(GetObject(b, 0, nullptr), static_cast<int>(sizeof info));
   EXPECT_EQ(GetObject(b, 4, &info), 0);
   EXPECT_EQ(GetObject(GetStockObject(BLACK_PEN), sizeof info, &info), 0);
@@ -279,8 +278,7 @@ TEST(ModuleBitmaps, LoadBitmapMakesADibSection) {
   ASSERT_NE(b, nullptr);
   BITMAP info;
   GetObject(b, sizeof info, &info);
-  EXPECT_EQ(info.bmWidth, 3);
-  EXPECT_EQ(info.bmHeight, 2);
+  EXPECT_EQ(std::make_tuple(info.bmWidth, info.bmHeight), std::make_tuple(3, 2));
   Target t(3, 2, PixelFormat::kRgb565);
   BlitOnto(b, t);
   // Memory row 1 is the top row; its pixel 2 is red 200, green 12, blue 21.

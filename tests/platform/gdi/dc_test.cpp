@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "platform/display/screen.h"
 #include "platform/gdi/shapes.h"
 #include "platform/gdi/text.h"
@@ -93,8 +95,7 @@ TEST_F(WindowDcTest, DrawsOntoTheScreenInsideTheClientArea) {
   ASSERT_NE(dc, nullptr);
   POINT origin;
   ASSERT_TRUE(GetDCOrgEx(dc, &origin));
-  EXPECT_EQ(origin.x, 100);
-  EXPECT_EQ(origin.y, 50);
+  EXPECT_EQ(std::make_tuple(origin.x, origin.y), std::make_tuple(100, 50));
   EXPECT_EQ(GetDeviceCaps(dc, BITSPIXEL), 16);
   HPEN pen = CreatePen(PS_SOLID, 1, RGB(255, 255, 255));
   SelectObject(dc, pen);

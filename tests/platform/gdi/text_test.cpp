@@ -153,8 +153,7 @@ TEST_F(DrawTextTest, WordBreakCountsLinesByWidth) {
   EXPECT_EQ(fits.right, 2 * word + space);
   RECT tight{0, 0, 2 * word + space - 1, 0};
   EXPECT_EQ(DrawText(t_.dc(), six, -1, &tight, DT_WORDBREAK | DT_CALCRECT), 6 * 16);
-  EXPECT_EQ(tight.right, word);
-  EXPECT_EQ(tight.bottom, 6 * 16);
+  EXPECT_EQ(std::make_tuple(tight.right, tight.bottom), std::make_tuple(word, 6 * 16));
   // Blanks at a break are dropped: a run of them still breaks once.
   RECT runs{0, 0, 2 * word + space, 0};
   EXPECT_EQ(DrawText(t_.dc(), "mmmm     mmmm mmmm", -1, &runs, DT_WORDBREAK | DT_CALCRECT), 2 * 16);

@@ -60,8 +60,7 @@ TEST_F(DialogTest, ReadsAClassicTemplate) {
 
   const plat::DialogItem& icon = d->items[7];
   EXPECT_TRUE(icon.text.isOrdinal);
-  EXPECT_EQ(icon.text.ordinal, 1);
-  EXPECT_EQ(icon.style, kChildVisible | 0x3u);
+  EXPECT_EQ(std::make_tuple(icon.text.ordinal, icon.style), std::make_tuple(1, kChildVisible | 0x3u));
   EXPECT_EQ(plat::PredefinedDialogClassName(icon.windowClass.ordinal), std::string("Static"));
 }
 
@@ -73,8 +72,7 @@ TEST_F(DialogTest, ReadsAnExtendedTemplate) {
             std::make_tuple(77u, 0x40000000u | 0x00C00000u | plat::DS_SETFONT, 0x80u));
   EXPECT_EQ(d->windowClass.text, "FixtureClass");
   EXPECT_EQ(d->caption, "Extended");
-  EXPECT_EQ(d->pointSize, 9);
-  EXPECT_EQ(d->weight, 700);
+  EXPECT_EQ(std::make_tuple(d->pointSize, d->weight), std::make_tuple(9, 700));
   EXPECT_TRUE(d->italic);
   EXPECT_EQ(d->faceName, "Times New Roman");
   ASSERT_EQ(d->items.size(), 4u);

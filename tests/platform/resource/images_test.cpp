@@ -20,8 +20,7 @@ TEST_F(ImagesTest, CursorKeepsItsHotspotAndMask) {
   EXPECT_EQ(std::make_tuple(c.hotspot.x, c.hotspot.y, c.width, c.height, c.header.bitCount),
             std::make_tuple(5, 7, 16, 16, 1));
   ASSERT_EQ(c.header.palette.size(), 2u);
-  EXPECT_EQ(c.header.palette[1], 0xFFFFFFu);
-  EXPECT_EQ(c.header.stride, 4u);
+  EXPECT_EQ(std::make_tuple(c.header.palette[1], c.header.stride), std::make_tuple(0xFFFFFFu, 4u));
   EXPECT_EQ(c.dib[c.header.bitsOffset], 0xAA);
   EXPECT_EQ(c.dib[c.header.bitsOffset + 16 * 4], 0x0F);  // the AND mask follows the colour rows
   EXPECT_FALSE(plat::LoadIconGroup(module_, "idc_cursor_normal_red"));

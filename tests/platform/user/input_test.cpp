@@ -2,6 +2,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <tuple>
 
 #include "platform/core/clock.h"
 #include "platform/display/screen.h"
@@ -201,8 +202,7 @@ TEST_F(InputTest, CursorCounterClipAndClassCursor) {
   backend_->Service();
   POINT p;
   GetCursorPos(&p);
-  EXPECT_EQ(p.x, 199);
-  EXPECT_EQ(p.y, 100);
+  EXPECT_EQ(std::make_tuple(p.x, p.y), std::make_tuple(199, 100));
   ClipCursor(nullptr);
   ASSERT_TRUE(GetClipCursor(&got));
   EXPECT_EQ(EdgesOf(got), (Edges{0, 0, 800, 600}));
@@ -232,8 +232,7 @@ TEST_F(InputTest, CursorCounterClipAndClassCursor) {
   EXPECT_EQ(GetCursor(), red);
   const CursorOverlay o = CurrentCursorOverlay();
   ASSERT_NE(o.image, nullptr);
-  EXPECT_EQ(o.image->hotspot.x, 5);
-  EXPECT_EQ(o.image->hotspot.y, 7);
+  EXPECT_EQ(std::make_tuple(o.image->hotspot.x, o.image->hotspot.y), std::make_tuple(5, 7));
   ASSERT_EQ(o.image->width, 16);
   // The bottom row (stored first): colour bits 1010..., AND mask 0000 1111.
   EXPECT_EQ(o.image->argb[15 * 16 + 0], 0xFFFFFFFFu);

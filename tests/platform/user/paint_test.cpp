@@ -1,4 +1,7 @@
 #include "platform/core/clock.h"
+
+#include <tuple>
+
 #include "tests/platform/user/user_fixture.h"
 
 namespace usertest {
@@ -72,8 +75,7 @@ TEST_F(PaintTest, BeginPaintErasesOnlyWhenAskedAndValidates) {
   InvalidateRect(w, &part, FALSE);
   backend_->RunUntilIdle();
   EXPECT_TRUE(Only(WM_ERASEBKGND).empty());
-  EXPECT_EQ(seen.rcPaint.left, 5);
-  EXPECT_EQ(seen.rcPaint.bottom, 8);
+  EXPECT_EQ(std::make_tuple(seen.rcPaint.left, seen.rcPaint.bottom), std::make_tuple(5, 8));
   EXPECT_FALSE(seen.fErase);
   EXPECT_FALSE(GetUpdateRect(w, nullptr, FALSE));
 
@@ -114,8 +116,7 @@ TEST_F(PaintTest, UncoveringAnAreaRepaintsWhatWasBelow) {
   DestroyWindow(box);
   RECT r;
   ASSERT_TRUE(GetUpdateRect(main, &r, FALSE));
-  EXPECT_EQ(r.left, 100);
-  EXPECT_EQ(r.right, 150);
+  EXPECT_EQ(std::make_tuple(r.left, r.right), std::make_tuple(100, 150));
   backend_->RunUntilIdle();
   EXPECT_EQ(MessagesOf(main, {WM_PAINT}).size(), 1u);
   // Painting now, without the queue.

@@ -1,4 +1,5 @@
 #include <thread>
+#include <tuple>
 
 #include "platform/core/clock.h"
 #include "tests/platform/user/user_fixture.h"
@@ -261,8 +262,7 @@ TEST_F(QueueTest, AnotherThreadCanPostAndWakeAWait) {
   MSG m;
   ASSERT_TRUE(GetMessage(&m, nullptr, WM_USER + 9, WM_USER + 9));
   poster.join();
-  EXPECT_EQ(m.hwnd, w);
-  EXPECT_EQ(m.lParam, 2);
+  EXPECT_EQ(std::make_tuple(m.hwnd, m.lParam), std::make_tuple(w, 2));
 }
 
 }  // namespace

@@ -1,4 +1,7 @@
 #include "platform/display/screen.h"
+
+#include <tuple>
+
 #include "platform/user/system.h"
 #include "tests/platform/user/user_fixture.h"
 #include "tests/support/golden.h"
@@ -108,8 +111,7 @@ TEST_F(SystemTest, QuitInsideAMessageBoxEndsItAndReachesTheOuterLoop) {
   EXPECT_EQ(MessageBox(nullptr, "text", "caption", MB_OKCANCEL), IDCANCEL);
   MSG m;
   ASSERT_TRUE(PeekMessage(&m, nullptr, 0, 0, PM_REMOVE));
-  EXPECT_EQ(m.message, WM_QUIT);
-  EXPECT_EQ(m.wParam, 3u);
+  EXPECT_EQ(std::make_tuple(m.message, m.wParam), std::make_tuple(WM_QUIT, 3u));
 }
 
 }  // namespace

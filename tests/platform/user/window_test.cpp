@@ -1,3 +1,5 @@
+#include <tuple>
+
 #include "tests/platform/user/user_fixture.h"
 
 namespace usertest {
@@ -105,8 +107,7 @@ TEST_F(WindowTest, GeometryThroughBordersAndNesting) {
   EXPECT_EQ(EdgesOf(client), (Edges{0, 0, 298, 198}));
   POINT p{1, 2};
   ClientToScreen(child, &p);
-  EXPECT_EQ(p.x, 100 + 1 + 10 + 1);
-  EXPECT_EQ(p.y, 50 + 1 + 20 + 2);
+  EXPECT_EQ(std::make_tuple(p.x, p.y), std::make_tuple(100 + 1 + 10 + 1, 50 + 1 + 20 + 2));
   ScreenToClient(top, &p);
   EXPECT_EQ(p.x, 11);
   RECT wr;
@@ -114,8 +115,7 @@ TEST_F(WindowTest, GeometryThroughBordersAndNesting) {
   EXPECT_EQ(wr.left, 111);
   POINT pts[1] = {{0, 0}};
   MapWindowPoints(child, top, pts, 1);
-  EXPECT_EQ(pts[0].x, 10);
-  EXPECT_EQ(pts[0].y, 20);
+  EXPECT_EQ(std::make_tuple(pts[0].x, pts[0].y), std::make_tuple(10, 20));
   MoveWindow(child, 30, 40, 50, 60, TRUE);
   GetWindowRect(child, &wr);
   EXPECT_EQ(EdgesOf(wr), (Edges{131, 91, 181, 151}));
