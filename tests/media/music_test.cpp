@@ -1,4 +1,5 @@
 #include <cstdlib>
+#include <tuple>
 
 #include "platform/core/random.h"
 #include "platform/user/queue.h"
@@ -53,8 +54,7 @@ class MusicTest : public SoundPlayerTest {
 TEST_F(MusicTest, TitleThenGameTracksInTurnAfterRandomPauses) {
   CSndPlay& p = Start(2);
   ASSERT_EQ(p.musicAvailable, 1u);
-  EXPECT_EQ(p.trackPlaying, 1u);
-  EXPECT_EQ(p.currentTrack, kTitleTrack);
+  EXPECT_EQ(std::make_tuple(p.trackPlaying, p.currentTrack), std::make_tuple(1u, kTitleTrack));
   DWORD volume = 0;
   auxGetVolume(kCdAudioAuxDevice, &volume);
   EXPECT_EQ(volume, 0xAAAAAAAAu);
@@ -68,8 +68,7 @@ TEST_F(MusicTest, TitleThenGameTracksInTurnAfterRandomPauses) {
   const DWORD pause = static_cast<DWORD>(plat::rand() % 18 + 30) * 6000;
   plat::srand(11);
   p.PlayTrack(1);
-  EXPECT_EQ(p.trackPlaying, 1u);
-  EXPECT_EQ(p.nextChangeTime, timeGetTime() + pause);
+  EXPECT_EQ(std::make_tuple(p.trackPlaying, p.nextChangeTime), std::make_tuple(1u, timeGetTime() + pause));
   const int a = plat::rand() % 18 + 5, b = plat::rand() % 18 + 4;
   plat::srand(11);
   plat::rand();
@@ -82,8 +81,7 @@ TEST_F(MusicTest, TitleThenGameTracksInTurnAfterRandomPauses) {
   p.OnTimer(p.nextChangeTime);
   EXPECT_EQ(p.trackPlaying, 0u);
   p.OnTimer(p.nextChangeTime + 1);
-  EXPECT_EQ(p.trackPlaying, 1u);
-  EXPECT_EQ(p.currentTrack, 2u);
+  EXPECT_EQ(std::make_tuple(p.trackPlaying, p.currentTrack), std::make_tuple(1u, 2u));
   EXPECT_EQ(p.PlayNextTrack(3), 0);  // one plays
 
   p.StopMusic();
@@ -92,8 +90,7 @@ TEST_F(MusicTest, TitleThenGameTracksInTurnAfterRandomPauses) {
   p.OnTimer(timeGetTime());
   EXPECT_EQ(p.currentTrack, 3u);
   p.SetLevels(0, 3, 1);
-  EXPECT_EQ(p.trackPlaying, 0u);
-  EXPECT_EQ(p.musicEnabled, 0u);
+  EXPECT_EQ(std::make_tuple(p.trackPlaying, p.musicEnabled), std::make_tuple(0u, 0u));
   p.SetMusicEnabled(1);
   p.cd.Open(0, window_, 8);
   for (DWORD asked : {6u, 0u}) {

@@ -62,8 +62,7 @@ TEST_F(SpriteTest, MissingImageCountsAsLoadedButAShortOneFails) {
   EXPECT_EQ(All(missing), std::vector<std::uint16_t>(16, 0));
 
   CSprite broken(&dd, kNoColourKey, m, "short.ima", 0, 0, 0);
-  EXPECT_EQ(broken.width, 4u);
-  EXPECT_EQ(broken.loaded, 0u);
+  EXPECT_EQ(std::make_tuple(broken.width, broken.loaded), std::make_tuple(4u, 0u));
   EXPECT_EQ(broken.LoadIMAImage(), 1);
   EXPECT_EQ(All(broken), std::vector<std::uint16_t>(16, 0));
 
@@ -195,8 +194,7 @@ TEST_F(SpriteTest, FullScreenWithBackBufferFlipsAndRestoresTheDesktopMode) {
 TEST_F(SpriteTest, WindowedDisplayWithAClipperRestoresIt) {
   auto windowed = std::make_unique<CDDraw>(Window(), 1);
   CDDraw& dd = *windowed;
-  EXPECT_EQ(dd.bitsPerPixel, 16u);
-  EXPECT_EQ(dd.fullScreen, 0u);
+  EXPECT_EQ(std::make_tuple(dd.bitsPerPixel, dd.fullScreen), std::make_tuple(16u, 0u));
   ASSERT_NE(dd.clipper, nullptr);
   IDirectDrawClipper* attached = nullptr;
   ASSERT_EQ(dd.primary->GetClipper(&attached), DD_OK);

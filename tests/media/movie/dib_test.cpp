@@ -2,6 +2,7 @@
 
 #include <fstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "media/CDibImage.h"
@@ -72,12 +73,10 @@ TEST_F(DibTest, ImageMagicksBitmapLoadsAtEveryDepth) {
   EXPECT_EQ(image.GetHeight(), 3);
   RECT r;
   image.GetRect(&r);
-  EXPECT_EQ(r.right, 21);
-  EXPECT_EQ(r.bottom, 3);
+  EXPECT_EQ(std::make_tuple(r.right, r.bottom), std::make_tuple(21, 3));
   const RGBQUAD left = image.info->bmiColors[*image.GetPixelAddress(0, 0)];
   const RGBQUAD right = image.info->bmiColors[*image.GetPixelAddress(20, 2)];
-  EXPECT_EQ(left.rgbBlue, 255);
-  EXPECT_EQ(left.rgbRed, 0);
+  EXPECT_EQ(std::make_tuple(left.rgbBlue, left.rgbRed), std::make_tuple(255, 0));
   EXPECT_EQ(right.rgbRed, 255);
   EXPECT_EQ(image.GetPixelAddress(21, 0), nullptr);
   EXPECT_EQ(image.GetPixelAddress(0, 3), nullptr);
@@ -89,8 +88,7 @@ TEST_F(DibTest, ImageMagicksBitmapLoadsAtEveryDepth) {
   EXPECT_EQ(image.GetPixelAddress(0, 0) - image.GetPixelAddress(0, 1), 44) << "rows of 21 x 2 bytes padded";
   ASSERT_EQ(image.LoadFile(0, "F:\\grad8.bmp", 24), 1);
   p = image.GetPixelAddress(20, 1);
-  EXPECT_EQ(p[0], 0);
-  EXPECT_EQ(p[2], 255);
+  EXPECT_EQ(std::make_tuple(p[0], p[2]), std::make_tuple(0, 255));
   EXPECT_TRUE(g_shown.empty());
 }
 

@@ -188,8 +188,7 @@ TEST_F(MovieTest, QuitEndsTheMovieAndReachesTheCallersLoop) {
   EXPECT_LT(timeGetTime() - start, 100u);
   MSG msg;
   ASSERT_TRUE(PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE));
-  EXPECT_EQ(msg.message, static_cast<UINT>(WM_QUIT));
-  EXPECT_EQ(msg.wParam, 3u);
+  EXPECT_EQ(std::make_tuple(msg.message, msg.wParam), std::make_tuple(static_cast<UINT>(WM_QUIT), 3u));
 }
 
 TEST_F(MovieTest, MissingOrDamagedMoviesAreSkipped) {
@@ -272,8 +271,7 @@ TEST_F(MovieTest, OutputAtOtherDepthsAndSizes) {
   auto* colours = reinterpret_cast<BITMAPINFO*>(table.data());
   ASSERT_EQ(ICDecompressGetPalette(engine.decoder()->codec, nullptr, colours), ICERR_OK);
   const auto* entry = reinterpret_cast<const RGBQUAD*>(table.data() + 40);
-  EXPECT_EQ(entry[10].rgbBlue, 250);
-  EXPECT_EQ(entry[11].rgbRed, 250);
+  EXPECT_EQ(std::make_tuple(entry[10].rgbBlue, entry[11].rgbRed), std::make_tuple(250, 250));
   EXPECT_EQ(entry[7].rgbRed, 192) << "the static colours stay";
   screen.Play();
   EXPECT_EQ(engine.SetupOutput(1.0f, 8, 0, 0, 0, 0, 0), -4) << "not while playing";
