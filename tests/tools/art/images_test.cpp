@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "media/ImaImage.h"
 #include "paths.h"
 #include "platform/core/bytes.h"
@@ -65,8 +67,7 @@ TEST(BuiltImages, CursorsHaveTheirHotSpotsInsideAndPointWithOpaquePixels) {
   const auto icon = plat::LoadIconGroup(program, plat::ResName(255));
   ASSERT_TRUE(icon.has_value());
   ASSERT_EQ(icon->images.size(), 2u);
-  EXPECT_EQ(icon->images[0].width, 32);
-  EXPECT_EQ(icon->images[1].height, 16);
+  EXPECT_EQ(std::make_tuple(icon->images[0].width, icon->images[1].height), std::make_tuple(32, 16));
   plat::FreeLibrary(program);
 }
 

@@ -42,17 +42,15 @@ TEST(DialogScript, ItemDefaultsAndStyleArithmetic) {
   EXPECT_TRUE(d->menu.isOrdinal);
   EXPECT_EQ(d->menu.ordinal, 12);
   ASSERT_EQ(d->items.size(), 7u);
-  EXPECT_EQ(d->items[0].style, 0x50010002u);
-  EXPECT_EQ(d->items[1].style, 0x50020004u);
-  EXPECT_EQ(d->items[2].style, 0x50000101u);
+  EXPECT_EQ(std::make_tuple(d->items[0].style, d->items[1].style, d->items[2].style),
+            std::make_tuple(0x50010002u, 0x50020004u, 0x50000101u));
   EXPECT_EQ(std::make_tuple(d->items[3].exStyle, d->items[4].style, d->items[4].windowClass.ordinal),
             std::make_tuple(0x00020000u, 0x4000000Du, plat::DLG_CLASS_STATIC));
   EXPECT_TRUE(d->items[5].text.isOrdinal);
   EXPECT_EQ(d->items[5].text.ordinal, 9);
   EXPECT_EQ(d->items[5].windowClass.ordinal, plat::DLG_CLASS_COMBOBOX);
   EXPECT_EQ(d->items[6].text.text, "named");
-  EXPECT_EQ(d->items[6].cy, 4);
-  EXPECT_EQ(d->items[6].style, 0x50000203u);
+  EXPECT_EQ(std::make_tuple(d->items[6].cy, d->items[6].style), std::make_tuple(4, 0x50000203u));
 }
 
 TEST(DialogScript, ExtendedOnlyFieldsNeedDialogEx) {
@@ -62,8 +60,7 @@ TEST(DialogScript, ExtendedOnlyFieldsNeedDialogEx) {
             std::string::npos);
   auto d = CompileDialog("D DIALOGEX 0, 0, 1, 1 FONT 8, \"f\" { LTEXT \"a\", 1, 0, 0, 1, 1, 0, 0, 5 }", "D");
   ASSERT_TRUE(d);
-  EXPECT_EQ(d->weight, 0);
-  EXPECT_EQ(d->items[0].helpId, 5u);
+  EXPECT_EQ(std::make_tuple(d->weight, d->items[0].helpId), std::make_tuple(0, 5u));
 }
 
 TEST(DialogScript, EncoderAndParserAgreeOnEveryField) {
@@ -109,8 +106,7 @@ TEST(DialogScript, EncoderAndParserAgreeOnEveryField) {
       EXPECT_EQ(i.id, ex ? 0x12345u : 0x2345u);
       EXPECT_EQ(i.windowClass.text, "Custom");
       EXPECT_EQ(i.text.text, "odd");
-      EXPECT_EQ(i.creationData, item.creationData);
-      EXPECT_EQ(i.helpId, ex ? 9u : 0u);
+      EXPECT_EQ(std::make_tuple(i.creationData, i.helpId), std::make_tuple(item.creationData, ex ? 9u : 0u));
     }
   }
 }

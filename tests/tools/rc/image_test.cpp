@@ -4,6 +4,7 @@
 #include <fstream>
 #include <iterator>
 #include <random>
+#include <tuple>
 
 #include "platform/core/bytes.h"
 #include "platform/resource/peimage.h"
@@ -128,8 +129,7 @@ TEST(ModuleImage, DirectoriesListNamesSortedThenNumbersAscending) {
   EXPECT_EQ(named, 2);
   EXPECT_EQ(names[0].name, "ALPHA.IMA");
   EXPECT_EQ(names[1].name, "ZETA.IMA");
-  EXPECT_EQ(names[2].id, 2u);
-  EXPECT_EQ(names[3].id, 5u);
+  EXPECT_EQ(std::make_tuple(names[2].id, names[3].id), std::make_tuple(2u, 5u));
 }
 
 TEST(ModuleImage, ReaderGetsBackEveryResourceByteForByte) {

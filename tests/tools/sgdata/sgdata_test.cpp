@@ -34,8 +34,7 @@ TEST(ShipModel, RelocatesAndPacksBackExactly) {
     ASSERT_EQ(block[i], 0) << i;
   }
   EXPECT_GT(m->modRadius, 2.f);
-  EXPECT_EQ(m->modMin[0], -2.f);
-  EXPECT_EQ(m->modMax[0], 2.f);
+  EXPECT_EQ(std::make_tuple(m->modMin[0], m->modMax[0]), std::make_tuple(-2.f, 2.f));
   EXPECT_EQ(SGModelCountHardPoints(m), 2u);
   const float p[3] = {1.5f, 0.f, 0.5f};
   EXPECT_EQ(SGModelFindHardPoint(m, p), 1u);
@@ -93,8 +92,7 @@ TEST_F(Drive, PalettedTextureAndMaterial) {
 
   SGMaterial* mat = nullptr;
   ASSERT_EQ(SGMaterialLoad(dp, "wall.mat", &mat), SG_ERROR_NONE);
-  EXPECT_EQ(mat->matInfo->maiLUT[7], 8);
-  EXPECT_EQ(mat->matTexMap->txmSize.u[0], 32u);
+  EXPECT_EQ(std::make_tuple(mat->matInfo->maiLUT[7], mat->matTexMap->txmSize.u[0]), std::make_tuple(8, 32u));
   SGMaterialDestroy(mat);
   SGDataPathDestroy(dp);
   SGContextDestroy(ctx);
