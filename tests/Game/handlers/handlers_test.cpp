@@ -111,8 +111,7 @@ TEST_F(Handlers, GuildVotesAreStoredWithoutSendingVotesForOthers) {
   EXPECT_TRUE(Apply(votes));
   EXPECT_TRUE(sends.sent.empty());
   const CGChapter* member = game->guildList->GetChapter(12);
-  EXPECT_EQ(member->imperatorVotes[3], 1u);
-  EXPECT_EQ(member->renegadeVotes[2], 1u);
+  EXPECT_EQ(std::make_tuple(member->imperatorVotes[3], member->renegadeVotes[2]), std::make_tuple(1u, 1u));
 }
 
 TEST_F(Handlers, UnitsEnterMoveAndAreReplacedByTheirResults) {
@@ -139,8 +138,7 @@ TEST_F(Handlers, UnitsEnterMoveAndAreReplacedByTheirResults) {
   CGUnit* remade = game->pieces.FindUnit((17u << 26) | 1, &at);
   ASSERT_NE(remade, nullptr);
   EXPECT_EQ(remade->GetTemplate()->templateId, (17u << 26) | 2);
-  EXPECT_EQ(remade->hullDamage, 40);
-  EXPECT_EQ(remade->statusWord, 5u);
+  EXPECT_EQ(std::make_tuple(remade->hullDamage, remade->statusWord), std::make_tuple(40, 5u));
   EXPECT_TRUE(Apply(Packet(PKT_UNIT_DELETED, 12).Put<std::uint32_t>(8, (17u << 26) | 1)));
   EXPECT_EQ(game->pieces.FindUnit((17u << 26) | 1, &at), nullptr);
 }
@@ -165,8 +163,7 @@ TEST_F(Handlers, NotificationsCarryTheirModelChanges) {
   other->SetFacilities(FACILITY_ATV_CONSTRUCTION);
   ASSERT_TRUE(zone->atvConstruction && other->atvConstruction);
   EXPECT_TRUE(Apply(Notice(1, 113, (4 << 8) | 2, (3u << 16) | 1, 0x0A0B0C0D)));
-  EXPECT_EQ(zone->atvConstruction[0], 0x0A);
-  EXPECT_EQ(zone->atvConstruction[3], 0x0D);
+  EXPECT_EQ(std::make_tuple(zone->atvConstruction[0], zone->atvConstruction[3]), std::make_tuple(0x0A, 0x0D));
   EXPECT_EQ(other->atvConstruction[0], 0);
   EXPECT_EQ(game->notifications->GetCount(), 2);
 }
@@ -321,8 +318,7 @@ TEST_F(HandlerGame, ATurnsResultsUpdateTheWholeModel) {
   EXPECT_EQ(game->poolDB.GetMineral(11, 0), 101u);
   EXPECT_EQ(game->solarDB.GetAsteroid(10)->GetTerrainEventCount(), 4);
   const CGUnit* unit = game->pieces.FindUnit(game_streams::UnitId(shape, 39), &at);
-  EXPECT_EQ(unit->power, 40);
-  EXPECT_EQ(unit->location.x, 3 + 39);
+  EXPECT_EQ(std::make_tuple(unit->power, unit->location.x), std::make_tuple(40, 3 + 39));
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <tuple>
 #include <vector>
 
 #include "Game/model/ByteStream.h"
@@ -65,15 +66,13 @@ TEST_F(ArrayManTest, SetAtAppendsFillsWithNullAndGrowsByStep) {
   ArrayMan<Item> b;
   Item* p = Make(1);
   b.SetAt(p, 25);  // past the end: empty slots before it, the capacity rounded up
-  EXPECT_EQ(b.capacity, 30);
-  EXPECT_EQ(b.count, 26);
+  EXPECT_EQ(std::make_tuple(b.capacity, b.count), std::make_tuple(30, 26));
   for (std::uint16_t i = 0; i < 25; ++i) EXPECT_EQ(b.GetAt(i), nullptr);
   EXPECT_EQ(b.GetAt(25), p);
   // Inside the capacity but past the count: count follows, nothing shifts.
   Item* q = Make(2);
   b.SetAt(q, 28);
-  EXPECT_EQ(b.capacity, 30);
-  EXPECT_EQ(b.count, 29);
+  EXPECT_EQ(std::make_tuple(b.capacity, b.count), std::make_tuple(30, 29));
   EXPECT_EQ(b.GetAt(25), p);
   b.SetAt(q, 3);  // overwrite
   EXPECT_EQ(b.count, 29);
@@ -90,8 +89,7 @@ TEST_F(ArrayManTest, InsertAtShiftsFillsGapsAndGrows) {
   EXPECT_EQ(Values(a), (std::vector<int>{3, 1, 2, -1, -1, -1, -1, 4}));
   EXPECT_EQ(a.capacity, 10);
   a.InsertAt(Make(5), 33);  // past the capacity: grows like SetAt
-  EXPECT_EQ(a.capacity, 40);
-  EXPECT_EQ(a.count, 34);
+  EXPECT_EQ(std::make_tuple(a.capacity, a.count), std::make_tuple(40, 34));
   a.InsertAt(Make(6), 0xFFFF);
   EXPECT_EQ(a.GetAt(34)->value, 6u);
 
@@ -120,8 +118,7 @@ TEST_F(ArrayManTest, RemoveAtShiftsShrinksAndRefusesPastEnd) {
   ASSERT_EQ(b.capacity, 30);
   Item* first = b.GetAt(0);
   EXPECT_EQ(b.RemoveAt(0), first);
-  EXPECT_EQ(b.capacity, 20);
-  EXPECT_EQ(b.count, 4);
+  EXPECT_EQ(std::make_tuple(b.capacity, b.count), std::make_tuple(20, 4));
   EXPECT_EQ(b.GetAt(0)->value, 1u);
 }
 
@@ -140,8 +137,7 @@ TEST_F(ArrayManTest, StaysWithinSixteenBitLimits) {
   ArrayMan<Item> a;
   Item* p = Make(1);
   a.SetAt(p, 65534);  // the last real index
-  EXPECT_EQ(a.capacity, 65535);
-  EXPECT_EQ(a.count, 65535);
+  EXPECT_EQ(std::make_tuple(a.capacity, a.count), std::make_tuple(65535, 65535));
   EXPECT_EQ(a.GetAt(65534), p);
   a.SetAt(Make(2), 0xFFFF);  // full: refused
   a.InsertAt(Make(3), 0);
@@ -176,8 +172,7 @@ TEST_F(ArrayManTest, SavesAndLoadsCountAndElements) {
   ASSERT_EQ(b.count, 3);
   std::vector<std::unique_ptr<Item>> loaded;
   for (std::uint16_t i = 0; i < 3; ++i) loaded.emplace_back(b.GetAt(i));
-  EXPECT_EQ(loaded[0]->value, 0x01020304u);
-  EXPECT_EQ(loaded[2]->value, 0xFFFFFFFFu);
+  EXPECT_EQ(std::make_tuple(loaded[0]->value, loaded[2]->value), std::make_tuple(0x01020304u, 0xFFFFFFFFu));
 
   // The generic form writes the count only and discards it when loading.
   ArrayMan<Item> generic;

@@ -23,9 +23,8 @@ class GameVarTest : public ::testing::Test {
 TEST_F(GameVarTest, DefaultsStandWhereTheFileIsSilent) {
   WriteFile("CREDITS_PER_ASTEROID=75\n");
   CGameVariables v;
-  EXPECT_EQ(v.creditsPerAsteroid, 75u);
-  EXPECT_EQ(v.asteroidCollisionRange, 9000u);
-  EXPECT_EQ(v.costStorageFacility, 255);
+  EXPECT_EQ(std::make_tuple(v.creditsPerAsteroid, v.asteroidCollisionRange, v.costStorageFacility),
+            std::make_tuple(75u, 9000u, 255));
   EXPECT_EQ(std::make_tuple(v.effectPowerFacility, v.facilityDestruction[4], v.leechAmount),
             std::make_tuple(100u, 100, 0));
   ATVTechEntry e{};
@@ -53,8 +52,7 @@ TEST_F(GameVarTest, EveryKindOfValue) {
   CGameVariables v;
   std::int16_t costs[5] = {};
   v.GetATVCosts(0, costs);
-  EXPECT_EQ(costs[1], -2);
-  EXPECT_EQ(costs[4], 5);
+  EXPECT_EQ(std::make_tuple(costs[1], costs[4]), std::make_tuple(-2, 5));
   v.GetATVCosts(2, costs);  // three numbers: the last two keep their defaults
   EXPECT_EQ(std::make_tuple(costs[0], costs[2], costs[3]), std::make_tuple(7, 9, 0));
   std::int16_t untouched[5] = {9, 9, 9, 9, 9};
@@ -68,8 +66,7 @@ TEST_F(GameVarTest, EveryKindOfValue) {
   EXPECT_EQ(v.costATVConstructionFacility, 12);
   EXPECT_EQ(v.GetChapterStartingResource(4), 5000u);
   EXPECT_EQ(v.GetChapterStartingResource(5), 0u);
-  EXPECT_EQ(v.powerBases[2], 6);
-  EXPECT_EQ(v.leechAmount, 3);
+  EXPECT_EQ(std::make_tuple(v.powerBases[2], v.leechAmount), std::make_tuple(6, 3));
   EXPECT_EQ(v.effectMiningFacility, 0u);  // not a number: what atoi gives
 
   ATVTechEntry e{};
@@ -104,8 +101,7 @@ TEST_F(GameVarTest, LineRulesOfTheFormat) {
 TEST_F(GameVarTest, ALastLineWithoutLineEndIsNotUsed) {
   WriteFile("LEECH_AMOUNT=4\nCREDITS_PER_ASTEROID=75");
   CGameVariables v;
-  EXPECT_EQ(v.leechAmount, 4);
-  EXPECT_EQ(v.creditsPerAsteroid, 50u);
+  EXPECT_EQ(std::make_tuple(v.leechAmount, v.creditsPerAsteroid), std::make_tuple(4, 50u));
 }
 
 TEST_F(GameVarTest, TheParentDirectoryIsTriedThenThePlayerIsTold) {

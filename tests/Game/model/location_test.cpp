@@ -54,8 +54,7 @@ TEST(LocationTest, DirectionAndFrame) {
   EXPECT_EQ(zero.x, 0);
   Location keep = L(0, 7, 8, 9);
   ExpressLocationInFrame(&keep, nullptr, &b);
-  EXPECT_EQ(keep.x, 7);
-  EXPECT_EQ(keep.z, 9);
+  EXPECT_EQ(std::make_tuple(keep.x, keep.z), std::make_tuple(7, 9));
 
   // Large coordinates: the products exceed 32 bits but the direction holds.
   Location big = L(0, 0, 0, 30000);

@@ -226,8 +226,7 @@ TEST_F(NetSession, ServicesAreFiledByType) {
   EXPECT_EQ(info.serviceIds[CONNECT_TCPIP], 60u);
   EXPECT_EQ(info.serviceIds[CONNECT_IPX], 40u);
   EXPECT_EQ(info.serviceIds[CONNECT_MODEM], 10u);
-  EXPECT_EQ(info.serviceIds[CONNECT_SERIAL], 50u);
-  EXPECT_EQ(info.onlineFlags, 0x10);
+  EXPECT_EQ(std::make_tuple(info.serviceIds[CONNECT_SERIAL], info.onlineFlags), std::make_tuple(50u, 0x10));
 }
 
 TEST_F(NetSession, CreateFillsTheSessionRecord) {

@@ -44,8 +44,7 @@ TEST_F(RootGame, NewGameHasItsDefaultsAndConnectsTheModelUntilItEnds) {
     ChapterStanding s;
     ASSERT_TRUE(g->GetChapterStanding(7, 39, &s));
     EXPECT_EQ(s.asteroids + s.presence + s.votes, 3);
-    EXPECT_EQ(s.ships, 2);
-    EXPECT_EQ(s.scienceBonusLimit, 0);
+    EXPECT_EQ(std::make_tuple(s.ships, s.scienceBonusLimit), std::make_tuple(2, 0));
     EXPECT_FALSE(g->GetChapterStanding(50, 0, &s));
     EXPECT_DOUBLE_EQ(g->GetGameDate(), 3541.0);
     g->turn = 10;
@@ -175,8 +174,7 @@ TEST_F(RootGame, SaveAndLoadGiveBackTheSameGame) {
   }
   auto loaded = NewGame(0, 8);
   ASSERT_EQ(LoadInto(*loaded), 1);
-  EXPECT_EQ(loaded->localChapterId, 12);
-  EXPECT_EQ(loaded->chaptersPerGuild, 6);
+  EXPECT_EQ(std::make_tuple(loaded->localChapterId, loaded->chaptersPerGuild), std::make_tuple(12, 6));
   const auto again = Saved(*loaded, "again.sav");
   EXPECT_EQ(again, first);
   // A group keeps its order across the load.
@@ -228,9 +226,8 @@ TEST_F(RootGame, GameSetupTakesTheChaptersTraitsAndTheFogOfWar) {
   EXPECT_EQ(c->difficulty, 2);
   EXPECT_EQ(c->GetTrait(19), 20);
   EXPECT_EQ(g->shipDisplay, 2);
-  EXPECT_EQ(g->allShipsScanned, 1u);
-  EXPECT_EQ(g->allAsteroidsScanned, 0u);
-  EXPECT_EQ(g->asteroidControlShown, 0);
+  EXPECT_EQ(std::make_tuple(g->allShipsScanned, g->allAsteroidsScanned, g->asteroidControlShown),
+            std::make_tuple(1u, 0u, 0));
   EXPECT_EQ(std::make_tuple(g->asteroidsHiddenUntilSeen, g->gameLength, g->chaoticOrbits),
             std::make_tuple(0u, 40, 1u));
   EXPECT_EQ(g->guildControlPercent, 0);  // the block's values, all of them

@@ -5,6 +5,7 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <tuple>
 
 #include "Game/model/GUnitOrder.h"
 #include "tests/Game/units/units_fixture.h"
@@ -164,8 +165,7 @@ TEST_F(OrdersTest, CancelPacketsAndTheirFlags) {
     EXPECT_EQ(std::vector<std::uint8_t>(p.begin(), p.begin() + 8), last);
     EXPECT_EQ(Long(p, 8), unit->id);
     EXPECT_EQ(Word(p, 12), 0);
-    EXPECT_EQ(p[14], k);
-    EXPECT_EQ(p[15], 0);
+    EXPECT_EQ(std::make_tuple(p[14], p[15]), std::make_tuple(k, 0));
   }
   EXPECT_EQ(unit->GetOrderCount(), 0);
 }

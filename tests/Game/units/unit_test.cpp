@@ -19,8 +19,7 @@ TEST_F(UnitTest, NewUnitsTakeTheirNameClassPlanAndModuleStates) {
   ASSERT_NE(u, nullptr);
   EXPECT_EQ(u->name, "cons 13-7");
   EXPECT_EQ(design->references, 1);
-  EXPECT_EQ(u->stage, kStageNotStarted);
-  EXPECT_EQ(u->statusWord, 1u);
+  EXPECT_EQ(std::make_tuple(u->stage, u->statusWord), std::make_tuple(kStageNotStarted, 1u));
   const std::uint8_t* plan = GetDefaultTargetingPlan(design->unitClass);
   EXPECT_EQ(std::vector<std::uint8_t>(u->targeting.begin(), u->targeting.end()), std::vector<std::uint8_t>(plan, plan + 5));
   EXPECT_EQ(u->modules[1].FiringLevel(), 2);
@@ -122,8 +121,7 @@ TEST_F(UnitTest, StatusRecordAndBattlePlanPacket) {
   EXPECT_FALSE(BattlePlanPacket::Parse(std::span(p).first(47), &back));
   CGUnit* v = Unit(Builder(), {2, 0, 0, 0});
   v->ApplyBattlePlanPacket(back);
-  EXPECT_EQ(v->targeting, u->targeting);
-  EXPECT_EQ(v->retreat, u->retreat);
+  EXPECT_EQ(std::make_tuple(v->targeting, v->retreat), std::make_tuple(u->targeting, u->retreat));
   EXPECT_EQ(v->GetFiringLevel(3), 5);
 }
 
@@ -159,9 +157,7 @@ TEST_F(UnitTest, SaveAndLoadKeepEveryField) {
   ASSERT_EQ(box.Loaded(bytes, [&](plat::FILE* fp) { return loaded.Load(fp); }), 1);
   EXPECT_EQ(loaded.id, u->id);
   EXPECT_EQ(loaded.name, "Harbinger");
-  EXPECT_EQ(loaded.design, design);
-  EXPECT_EQ(loaded.location.z, -7);
-  EXPECT_EQ(loaded.stage, 9);
+  EXPECT_EQ(std::make_tuple(loaded.design, loaded.location.z, loaded.stage), std::make_tuple(design, -7, 9));
   EXPECT_EQ(std::make_tuple(loaded.hullDamage, loaded.receivedPoints, loaded.atvCargo, loaded.targeting),
             std::make_tuple(12, 300, u->atvCargo, u->targeting));
   ASSERT_EQ(loaded.GetOrderCount(), 2);

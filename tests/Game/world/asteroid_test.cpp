@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <tuple>
 #include <vector>
 
 #include "tests/Game/world/world_fixture.h"
@@ -45,8 +46,7 @@ TEST_F(AsteroidTest, OwnersKeepTheChaptersCounts) {
   asteroid->SetOwner(9);  // guild 1, as the local chapter 12
   EXPECT_EQ(Chapter(3)->GetOwnedAsteroidCount(), 0);
   EXPECT_EQ(Chapter(9)->GetOwnedAsteroidCount(), 1);
-  EXPECT_EQ(asteroid->previousOwner, 3);
-  EXPECT_EQ(asteroid->detected, 1u);
+  EXPECT_EQ(std::make_tuple(asteroid->previousOwner, asteroid->detected), std::make_tuple(3, 1u));
   asteroid->SetOwner(kNoChapter);
   EXPECT_EQ(Chapter(9)->GetOwnedAsteroidCount(), 0);
   Chapter(9)->DecOwnedAsteroidCount();  // never below 0
@@ -114,8 +114,7 @@ TEST_F(AsteroidTest, SavedBlockLoadsBackWhole) {
 TEST_F(AsteroidTest, AnUnnamedAsteroidSavesTheEmptyName) {
   CGAsteroid unnamed(3);
   const std::vector<std::uint8_t> bytes = Saved(unnamed);
-  EXPECT_EQ(bytes[1], 1);
-  EXPECT_EQ(bytes[2], 0);
+  EXPECT_EQ(std::make_tuple(bytes[1], bytes[2]), std::make_tuple(1, 0));
   CGAsteroid copy(0);
   ASSERT_EQ(Load(copy, bytes), LoadStatus::kOk);
   ASSERT_NE(copy.PeekName(), nullptr);

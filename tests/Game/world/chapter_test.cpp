@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "Game/rules/GModuleDB.h"
@@ -71,8 +72,7 @@ TEST_F(ChapterTest, VotesAreSentWhenTheyChange) {
   EXPECT_EQ(rules.sent[0].bytes, (std::vector<std::uint8_t>{0xC7, 1, 0, 0, 0, 0, 0, 0, 11, 0, 2, 0, 1, 0, 0, 0}));
   EXPECT_EQ(rules.sent[1].bytes[12], 0);
   EXPECT_EQ(rules.sent[2].bytes, (std::vector<std::uint8_t>{0xC8, 1, 0, 0, 0, 0, 0, 0, 11, 0, 5, 0}));
-  EXPECT_EQ(chapter.imperatorVotes[3], 0u);
-  EXPECT_EQ(chapter.imperatorVotes[5], 1u);
+  EXPECT_EQ(std::make_tuple(chapter.imperatorVotes[3], chapter.imperatorVotes[5]), std::make_tuple(0u, 1u));
 }
 
 TEST_F(ChapterTest, AtvTechnologyFollowsTheGameVariables) {
@@ -99,8 +99,7 @@ TEST_F(ChapterTest, TurnStatisticsGoToTheTurnsRow) {
   chapter.RecordTurnStatistics();
   std::uint32_t row[kStatFields];
   chapter.GetTurnStatistics(7, row);
-  EXPECT_EQ(row[6], 70u);
-  EXPECT_EQ(row[9], 1234u);
+  EXPECT_EQ(std::make_tuple(row[6], row[9]), std::make_tuple(70u, 1234u));
   EXPECT_EQ(row[0] + row[8], 0u);
 }
 
@@ -119,8 +118,7 @@ TEST_F(ChapterTest, AutoTransfersReplaceByKeyAndAreSent) {
   ASSERT_EQ(rules.sent.size(), 1u);
   EXPECT_EQ(rules.sent[0].bytes,
             (std::vector<std::uint8_t>{0x2B, 2, 0, 0, 0, 0, 0, 0, 11, 4, 6, 0, 200, 0, 0xFF, 0xFF, 1, 0, 0, 0}));
-  EXPECT_EQ(chapter.previousRenegade, 1u);
-  EXPECT_EQ(chapter.previousCamp, 1u);
+  EXPECT_EQ(std::make_tuple(chapter.previousRenegade, chapter.previousCamp), std::make_tuple(1u, 1u));
 }
 
 // Thrust T and mass M move a cargo at 3T / (3 (M + 15)) x 5000 a turn

@@ -98,8 +98,7 @@ TEST_F(OrbitTest, OscillationTurnsAtItsBound) {
   EXPECT_EQ(std::make_tuple(a->angle, a->speed, a->position.x, a->position.y),
             std::make_tuple(1000.0, -50.0f, 1000, 0));
   a->AdvanceOrbit(1, 1);
-  EXPECT_EQ(a->angle, 775.0);
-  EXPECT_EQ(a->position.x, 775);
+  EXPECT_EQ(std::make_tuple(a->angle, a->position.x), std::make_tuple(775.0, 775));
   EXPECT_EQ(a->position.y, -315);  // moving back: the lower half
   EXPECT_EQ(a->position.z, 1937);  // 775 x 2.5
   Start(ORBIT_OSCILLATING, 0.0, 0.1f);  // a step below 0.1 goes a further 0.1
@@ -119,8 +118,7 @@ TEST_F(OrbitTest, AnOscillationWithoutWidthStaysPut) {
   Start(ORBIT_OSCILLATING, 3.0, 20.0f);
   const Location before = a->position;
   a->AdvanceOrbit(1, 1);
-  EXPECT_EQ(a->angle, 3.0);
-  EXPECT_EQ(a->position.x, before.x);
+  EXPECT_EQ(std::make_tuple(a->angle, a->position.x), std::make_tuple(3.0, before.x));
   EXPECT_EQ(a->GetEllipseY(), 0);
   a->AdvanceOrbit(0, 1);
   EXPECT_EQ(a->GetThermalCoefficient(), 13);  // 13700 / 1000 from the centre

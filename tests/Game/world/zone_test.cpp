@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
 #include <vector>
 
 #include "tests/Game/world/world_fixture.h"
@@ -148,13 +149,11 @@ TEST_F(ZoneTest, OlderVersionsLackTheirLaterFields) {
   std::vector<std::uint8_t> v3 = plain;
   v3.erase(v3.begin() + 33, v3.begin() + 37);  // no zone word
   ASSERT_EQ(Load(copy, v3, 3), LoadStatus::kOk);
-  EXPECT_EQ(copy.zoneWord, 0u);
-  EXPECT_EQ(copy.facilityOwner, kOwner);
+  EXPECT_EQ(std::make_tuple(copy.zoneWord, copy.facilityOwner), std::make_tuple(0u, kOwner));
   std::vector<std::uint8_t> v1 = v3;
   v1.erase(v1.begin() + 8, v1.begin() + 13);  // no facility owner or facilities
   ASSERT_EQ(Load(copy, v1, 1), LoadStatus::kOk);
-  EXPECT_EQ(copy.facilityOwner, 0);
-  EXPECT_EQ(copy.arriving.count, 1);
+  EXPECT_EQ(std::make_tuple(copy.facilityOwner, copy.arriving.count), std::make_tuple(0, 1));
 
   std::vector<std::uint8_t> bad = v4;
   bad.back() = 0xE3;
