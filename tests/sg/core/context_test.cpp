@@ -44,8 +44,7 @@ TEST_F(Context, CreateTakesTheApplicationsName) {
   SGContext* ctx = nullptr;
   ASSERT_EQ(SGContextCreate(&ctx), SG_ERROR_NONE);
   EXPECT_STREQ(ctx->ctxName, "");
-  EXPECT_EQ(ctx->ctxBufferSize, 1024u);
-  EXPECT_EQ(ctx->ctxDebug, 0u);
+  EXPECT_EQ(std::make_tuple(ctx->ctxBufferSize, ctx->ctxDebug), std::make_tuple(1024u, 0u));
   SGContextDestroy(ctx);
 
   SGSetApplicationHooks(GameName, nullptr);
@@ -246,8 +245,7 @@ TEST_F(Prepare, PalettesMapToThePixelFormat) {
   ASSERT_EQ(SGContextPrepareTexture(ctx_, txm), SG_ERROR_NONE);
   ASSERT_NE(pal->tpMapped, nullptr);
   const auto* mapped = static_cast<const std::uint16_t*>(pal->tpMapped);
-  EXPECT_EQ(mapped[1], 0xF81F);
-  EXPECT_EQ(mapped[2], 0x0821);
+  EXPECT_EQ(std::make_tuple(mapped[1], mapped[2]), std::make_tuple(0xF81F, 0x0821));
   EXPECT_EQ(mapped[255], 0);  // every index has an entry
 
   std::uint32_t table[256] = {};

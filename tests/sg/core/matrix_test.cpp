@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <tuple>
 
 #include "sg/core/matrix.h"
 #include "sg/core/point.h"
@@ -81,8 +82,7 @@ TEST(Matrix, Perspective) {
   EXPECT_NEAR(p.m[1][1], 1.f, 1e-6f);
   EXPECT_FLOAT_EQ(p.m[2][2], -1.5f);
   EXPECT_FLOAT_EQ(p.m[3][2], -1.5f);
-  EXPECT_EQ(p.m[2][3], -1.f);
-  EXPECT_EQ(p.m[3][3], 0.f);
+  EXPECT_EQ(std::make_tuple(p.m[2][3], p.m[3][3]), std::make_tuple(-1.f, 0.f));
 }
 
 TEST(Matrix, ProductsAgreeAndAliasSafely) {
@@ -116,8 +116,7 @@ TEST(Matrix, ProductsAgreeAndAliasSafely) {
   c.m[3][3] = 2.f;
   SGMatrix out;
   EXPECT_EQ(SGMatrixMultByAffine(&out, &c, &b), &c);
-  EXPECT_EQ(out.m[0][3], 0.5f);
-  EXPECT_EQ(out.m[3][3], 2.f);
+  EXPECT_EQ(std::make_tuple(out.m[0][3], out.m[3][3]), std::make_tuple(0.5f, 2.f));
   EXPECT_NEAR(out.m[3][1], 2.f * b.m[3][1] + 5.f * b.m[0][1], 1e-5f);
 }
 

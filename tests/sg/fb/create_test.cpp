@@ -26,8 +26,7 @@ TEST_F(Create, GameConfigurationDrawsStraightIntoTheGameSurface) {
 
   std::uint32_t size[2];
   SGFrameBufferGetSize(fb_, size);
-  EXPECT_EQ(size[0], kGameWidth);
-  EXPECT_EQ(size[1], kGameHeight);
+  EXPECT_EQ(std::make_tuple(size[0], size[1]), std::make_tuple(kGameWidth, kGameHeight));
   EXPECT_EQ(std::make_tuple(fb_->fbMode, fb_->fbBPP, fb_->fbPitch),
             std::make_tuple(SG_FB_MODE_QUASI_RGB, 16u, 1172));
   EXPECT_EQ(fb_->fbFlags, SG_FB_FLAG_CALLER_WINDOW | SG_FB_FLAG_USER_PALETTE | SG_FB_FLAG_NO_3D |
@@ -265,8 +264,7 @@ TEST_F(OwnDevice, OffscreenSingleSurfaceTakesTheContextFormat) {
   ASSERT_EQ(Open(o), SG_ERROR_NONE);
   EXPECT_EQ(fb_->fbFlags & (SG_FB_FLAG_OFFSCREEN | SG_FB_FLAG_SINGLE_SURFACE | SG_FB_FLAG_CALLER_DD),
             SG_FB_FLAG_OFFSCREEN | SG_FB_FLAG_SINGLE_SURFACE | SG_FB_FLAG_CALLER_DD);
-  EXPECT_EQ(fb_->fbWidth, 64u);
-  EXPECT_EQ(fb_->fbPixelFormat.pfGreenBits, 6u);
+  EXPECT_EQ(std::make_tuple(fb_->fbWidth, fb_->fbPixelFormat.pfGreenBits), std::make_tuple(64u, 6u));
   EXPECT_EQ(ctx_->ctxDDI, game->fbDDI);  // not replaced
   DDCOLORKEY key;
   EXPECT_EQ(fb_->fbDDI->ddiBack->GetColorKey(DDCKEY_SRCBLT, &key), DD_OK);

@@ -37,8 +37,7 @@ TEST_F(Extra, RetargetingOntoAnotherDepthKeepsTheOldTarget) {
   const DDPIXELFORMAT format = Indexed8();
   const SGFrameBufferTarget target{fb_, nullptr, Surface(8, 8, &format)};
   EXPECT_EQ(SGFrameBufferSetSurface(&target), SG_ERROR_UNSUPPORTED);
-  EXPECT_EQ(fb_->fbDDI->ddiBack, first);
-  EXPECT_EQ(fb_->fbWidth, kGameWidth);
+  EXPECT_EQ(std::make_tuple(fb_->fbDDI->ddiBack, fb_->fbWidth), std::make_tuple(first, kGameWidth));
 }
 
 TEST_F(Extra, SurfacePaletteOnlyOnAnIndexedSurface) {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <tuple>
 #include <vector>
 
 #include "sg/core/malloc.h"
@@ -102,8 +103,7 @@ TEST_F(Lut, IndexedFogLevels) {
   std::uint8_t* table = nullptr;
   ASSERT_EQ(SGRendererBuildFogLUT(&rend_, 0, Word(0, 0, 0, 3), &table), SG_ERROR_NONE);  // toward white
   EXPECT_EQ(table[4], 2);  // level 0: the first entry of its own colour
-  EXPECT_EQ(table[15 * 256 + 0], 3);
-  EXPECT_EQ(table[15 * 256 + 5], 3);
+  EXPECT_EQ(std::make_tuple(table[15 * 256 + 0], table[15 * 256 + 5]), std::make_tuple(3, 3));
   EXPECT_EQ(table[8 * 256 + 0], 2);   // half way: 0 + trunc(255 x 8 / 15 + 0.5) = 136, nearest 128
   EXPECT_EQ(table[15 * 256 + 6], 0);  // past the palette count: untouched
   // Nearest entries from another palette.
@@ -147,8 +147,7 @@ TEST_F(Lut, QuasiRgbShadeScalesEachChannel) {
   const std::uint8_t* t = rend_.renShadeLUT;
   EXPECT_EQ(t[31], 0);               // row 0: all dark
   EXPECT_EQ(t[255 * 256 + 31], 31);  // row 255: unchanged
-  EXPECT_EQ(t[255 * 256 + 32 + 63], 63);
-  EXPECT_EQ(t[255 * 256 + 96 + 31], 31);
+  EXPECT_EQ(std::make_tuple(t[255 * 256 + 32 + 63], t[255 * 256 + 96 + 31]), std::make_tuple(63, 31));
   EXPECT_EQ(t[128 * 256 + 32 + 63], static_cast<std::uint8_t>(63.f * static_cast<float>(128 / 255.0)));
   EXPECT_TRUE(rend_.renFlags & 0x10);
 }
@@ -163,8 +162,7 @@ TEST_F(Lut, AlphaTablesOfAnIndexedFrameBuffer) {
   std::vector<std::uint8_t> block(4 + 65536, 9);
   block[4] = 1;
   ASSERT_EQ(SGRendererSetInverseLUT(&rend_, block.data()), SG_ERROR_NONE);
-  EXPECT_EQ(rend_.renAlphaIndex[0], 1);
-  EXPECT_EQ(rend_.renAlphaIndex[65535], 9);
+  EXPECT_EQ(std::make_tuple(rend_.renAlphaIndex[0], rend_.renAlphaIndex[65535]), std::make_tuple(1, 9));
 
   ASSERT_EQ(SGRendererBuildPaletteShadeLUT(&rend_), SG_ERROR_NONE);
   auto at = [&](std::uint32_t level, std::uint32_t k) {
@@ -201,8 +199,7 @@ TEST_F(Lut, HorizonRampsFromTheirColours) {
   ASSERT_EQ(hz.hzGroundRampCount, 16u);
   EXPECT_EQ(hz.hzGroundRamp[0], 0);
   EXPECT_EQ(hz.hzGroundRamp[4], 1);  // 0 + trunc(255 x 4 / 15 + 0.5) = 68
-  EXPECT_EQ(hz.hzGroundRamp[15], 3);
-  EXPECT_EQ(hz.hzGroundRamp[16], 3);
+  EXPECT_EQ(std::make_tuple(hz.hzGroundRamp[15], hz.hzGroundRamp[16]), std::make_tuple(3, 3));
 
   SGMaterial ground{};
   ground.matColour = Word(200, 0, 0, 5);

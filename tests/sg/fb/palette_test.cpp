@@ -4,6 +4,7 @@
 #include "support/fbfixture.h"
 
 #include <array>
+#include <tuple>
 
 #include "sg/core/malloc.h"
 #include "sg/fb/fb_impl.h"
@@ -116,8 +117,7 @@ TEST_F(IndexedPalette, FullScreenTakesOverEveryEntryAndLinksTheContext) {
   ASSERT_EQ(SGFrameBufferInstallPalette(fb_, colours.data(), 256), SG_ERROR_NONE);
   const auto* table = static_cast<const SGPalEntry*>(fb_->fbPixelTable);
   EXPECT_EQ(table[200].red, 200);
-  EXPECT_EQ(ctx_->ctxPalette, table);
-  EXPECT_EQ(ctx_->ctxPaletteUsed, 256u);
+  EXPECT_EQ(std::make_tuple(ctx_->ctxPalette, ctx_->ctxPaletteUsed), std::make_tuple(table, 256u));
   EXPECT_EQ(palette_->Entries()[0].peRed, 0);
   EXPECT_EQ(palette_->Entries()[255].peRed, 255);
 }

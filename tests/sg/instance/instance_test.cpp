@@ -239,8 +239,7 @@ TEST(Instance, ModelsBoundsAndPartTransforms) {
   model->modCentre[1] = 4.f;
   SGInstance* inst = Make(SG_INST_TYPE_MODEL_TWO);
   ASSERT_EQ(SGInstanceSetModel(inst, model), SG_ERROR_NONE);
-  EXPECT_EQ(inst->instRadius, 2.f);
-  EXPECT_EQ(inst->instReach, 7.f);
+  EXPECT_EQ(std::make_tuple(inst->instRadius, inst->instReach), std::make_tuple(2.f, 7.f));
   const auto* mi = static_cast<const SGModelInst*>(inst->instData);
   EXPECT_EQ(mi->miNumXforms, 2u);
   EXPECT_EQ(mi->miXforms[2].m[3][3], 1.f);  // one more, the identity
@@ -250,8 +249,7 @@ TEST(Instance, ModelsBoundsAndPartTransforms) {
   SGInstanceUpdate(inst);
   float box[6];
   ASSERT_EQ(SGInstanceGetBounds(inst, box), SG_ERROR_NONE);
-  EXPECT_EQ(box[0], 9.f);
-  EXPECT_EQ(box[3], 11.f);
+  EXPECT_EQ(std::make_tuple(box[0], box[3]), std::make_tuple(9.f, 11.f));
   float centre[3];
   SGInstanceGetCentre(inst, centre);
   EXPECT_EQ(centre[0], 13.f);
@@ -362,8 +360,7 @@ TEST(Camera, ViewportAndWindow) {
   EXPECT_EQ(std::make_tuple(vi->viMaxYon, vi->viScale[0], vi->viOffset[1], vi->viFlags),
             std::make_tuple(400.f, 292.f, 98.5f, SG_VI_VIEWPORT));
   ASSERT_EQ(SGInstanceSetViewWindow(camera, 0.25f, 0.75f, 0.f, 0.5f), SG_ERROR_NONE);
-  EXPECT_EQ(vi->viWindowLo[0], -0.5f);
-  EXPECT_EQ(vi->viWindowHi[1], 0.f);
+  EXPECT_EQ(std::make_tuple(vi->viWindowLo[0], vi->viWindowHi[1]), std::make_tuple(-0.5f, 0.f));
   float lx, hx, ly, hy;
   SGInstanceSetViewWindow(camera, 0.5f, 0.5f, 0.f, 1.f);  // empty: dropped
   EXPECT_EQ(vi->viFlags & SG_VI_WINDOW, 0u);

@@ -56,9 +56,8 @@ TEST_F(Textures, BinFiles) {
   drive_.Write("ship.bin", b.b);
   SGTextureMap* txm = nullptr;
   ASSERT_EQ(Load("ship.bin", &txm), SG_ERROR_NONE);
-  EXPECT_EQ(txm->txmFormat, SG_TXM_FORMAT_IDX8);
-  EXPECT_EQ(txm->txmSize.u[0], 64u);
-  EXPECT_EQ(txm->txmSize.u[1], 32u);
+  EXPECT_EQ(std::make_tuple(txm->txmFormat, txm->txmSize.u[0], txm->txmSize.u[1]),
+            std::make_tuple(SG_TXM_FORMAT_IDX8, 64u, 32u));
   EXPECT_EQ(std::make_tuple(txm->txmPitch, txm->txmInfo->tpiTexels[2047], txm->txmRefCnt, txm->txmContext),
             std::make_tuple(64u, 0xFF, 1u, ctx_));
   EXPECT_EQ(txm->txmName, nullptr);
@@ -184,8 +183,7 @@ TEST_F(Textures, TgaImagesAreReadTopRowFirst) {
   drive_.Write("pic.tga", b.b);
   SGTextureMap* txm = nullptr;
   ASSERT_EQ(Load("pic.tga", &txm), SG_ERROR_NONE);
-  EXPECT_EQ(txm->txmFormat, SG_TXM_FORMAT_RGBA32);
-  EXPECT_EQ(txm->txmPitch, 8u);
+  EXPECT_EQ(std::make_tuple(txm->txmFormat, txm->txmPitch), std::make_tuple(SG_TXM_FORMAT_RGBA32, 8u));
   const std::uint8_t* t = txm->txmInfo->tpiTexels;
   EXPECT_EQ(std::make_tuple(t[0], t[2], t[3], t[8]), std::make_tuple(9, 7, 255, 3));
   SGTextureMapRelease(txm);
@@ -258,8 +256,7 @@ TEST_F(Materials, RecordRoundTrip) {
   bool hasTexture = false;
   ASSERT_EQ(SGMaterialRecordRead(rec.b.data(), rec.b.size(), &mat, &hasTexture), SG_ERROR_NONE);
   EXPECT_TRUE(hasTexture);
-  EXPECT_EQ(mat.matColour, 0xFF102030u);
-  EXPECT_EQ(mat.matDiffuse, 0.75f);
+  EXPECT_EQ(std::make_tuple(mat.matColour, mat.matDiffuse), std::make_tuple(0xFF102030u, 0.75f));
   EXPECT_EQ(mat.matInfo, nullptr);
   std::uint8_t out[SG_RECORD_SIZE];
   SGMaterialRecordWrite(&mat, hasTexture, out);

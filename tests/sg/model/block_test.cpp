@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <tuple>
 
 #include "../sgtest.h"
 #include "sg/model/model.h"
@@ -75,8 +76,7 @@ TEST(ModelBlock, RelocatesIntoNativeRecords) {
   ASSERT_EQ(n->gdType, SG_GD_TYPE_XFORM);
   const auto* mst = static_cast<const SGModelSubTransform*>(n->gdData);
   EXPECT_EQ(mst->mstVerts, lod.mdlRoot.mstVerts);  // stored once, shared after relocation
-  EXPECT_EQ(mst->mstNormals, lod.mdlRoot.mstNormals);
-  EXPECT_EQ(mst->mstUVs[1].v, 1.f);
+  EXPECT_EQ(std::make_tuple(mst->mstNormals, mst->mstUVs[1].v), std::make_tuple(lod.mdlRoot.mstNormals, 1.f));
   n = n->gdNext;
   const auto* fcl = static_cast<const SGFaceList*>(n->gdData);
   EXPECT_EQ(fcl->fclFaces[0].facUVIndex[2], SG_UV_NONE);
@@ -228,8 +228,7 @@ TEST(ModelBlock, OutOfMemoryFreesPartialWork) {
 TEST(ModelBlock, SwapWordsReversesEachWord) {
   std::uint8_t buf[6] = {1, 2, 3, 4, 5, 6};
   SGSwapWords(buf, 6);
-  EXPECT_EQ(buf[0], 4);
-  EXPECT_EQ(buf[3], 1);
+  EXPECT_EQ(std::make_tuple(buf[0], buf[3]), std::make_tuple(4, 1));
   EXPECT_EQ(buf[4], 5);  // the partial word is left
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <tuple>
 
 #include "../sgtest.h"
 #include "sg/core/datapath.h"
@@ -99,8 +100,7 @@ TEST(ModelGeometry, FacePlanesAndBounds) {
   SGModelAddLod(m, 0.f);
   AddCube(m, 0, 4);
   ASSERT_EQ(SGModelComputeBounds(m), SG_ERROR_NONE);
-  EXPECT_EQ(m->modMin[0], 0.f);
-  EXPECT_EQ(m->modMax[2], 1.f);
+  EXPECT_EQ(std::make_tuple(m->modMin[0], m->modMax[2]), std::make_tuple(0.f, 1.f));
   EXPECT_FLOAT_EQ(m->modCentre[1], 0.5f);
   EXPECT_FLOAT_EQ(m->modRadius, std::sqrt(3.f));
   const auto* fcl = static_cast<const SGFaceList*>(m->modLods[0].mdlData->gdData);
