@@ -35,6 +35,7 @@ std::uint32_t SrvScienceBonusGiven(const SrvWorld& world, std::uint16_t chapter)
 SrvOrderVerdict SrvTakeScienceBonus(SrvWorld& world, std::uint16_t chapter, std::span<const std::uint8_t> packet) {
   const bool hull = ReadU16(packet, 0) == PKT_HULL_SCIENCE_BONUS;
   if (packet.size() < (hull ? kHullBonusSize : kModuleBonusSize)) return SrvOrderVerdict::kTooShort;
+  if (!world.HasChapter(chapter)) return SrvOrderVerdict::kNoChapter;
   const std::size_t guild = chapter >> 3;
   if (packet[hull ? 10 : 8] != (chapter & 7) || (hull && ReadU16(packet, 8) != guild))
     return SrvOrderVerdict::kNotOwner;
