@@ -57,11 +57,23 @@ bool Number(const std::string& word, std::uint32_t max, std::uint32_t& out) {
 bool ParseStep(const std::vector<std::string>& w, ScriptStep& step, std::string& why) {
   using Kind = ScriptStep::Kind;
   const std::string& verb = w[0];
-  auto timeout = [&](std::size_t at) {
-    if (w.size() <= at) return w.size() == at;
-    return w.size() == at + 1 && Number(w[at], 3600000, step.timeoutMs);
-  };
   std::uint32_t x = 0, y = 0;
+  // An optional time limit, then an optional "real", end the line.
+  auto timeout = [&](std::size_t at) {
+    std::size_t end = w.size();
+    if (end > at && w[end - 1] == "real") {
+      step.realTime = true;
+      --end;
+    }
+    if (end <= at) return end == at;
+    return end == at + 1 && Number(w[at], 3600000, step.timeoutMs);
+  };
+  auto point = [&](std::size_t at) {
+    if (w.size() < at + 2 || !Number(w[at], 799, x) || !Number(w[at + 1], 599, y)) return false;
+    step.x = static_cast<int>(x);
+    step.y = static_cast<int>(y);
+    return true;
+  };
   if (verb == "click") {
     step.kind = Kind::Click;
     step.right = w.size() == 4 && w[3] == "right";
@@ -105,19 +117,26 @@ bool ParseStep(const std::vector<std::string>& w, ScriptStep& step, std::string&
   } else if (verb == "wait" && w.size() >= 3) {
     const std::string& what = w[1];
     bool ok = false;
-    if (what == "dialog" || what == "text") {
-      step.kind = what == "dialog" ? Kind::WaitDialog : Kind::WaitText;
+    if (what == "dialog" || what == "closed" || what == "text") {
+      step.kind = what == "dialog" ? Kind::WaitDialog : what == "closed" ? Kind::WaitClosed : Kind::WaitText;
       step.text = w[2];
       ok = !step.text.empty() && timeout(3);
     } else if (what == "packet") {
       step.kind = Kind::WaitPacket;
       ok = Number(w[2], 0xFFFF, step.number) && timeout(3);
+    } else if (what == "enabled") {
+      step.kind = Kind::WaitEnabled;
+      ok = point(2) && timeout(4);
+    } else if (what == "items") {
+      step.kind = Kind::WaitItems;
+      ok = point(2) && w.size() >= 5 && Number(w[4], 100000, step.number) && timeout(5);
     } else if (what == "frames") {
       step.kind = Kind::WaitFrames;
       ok = w.size() == 3 && Number(w[2], 100000, step.number);
     }
     if (!ok) {
-      why = "wait takes dialog NAME, text \"WORDS\", packet TYPE (each with an optional time limit) or frames N";
+      why = "wait takes dialog NAME, closed NAME, text \"WORDS\", packet TYPE, enabled X Y or items X Y N (each with an optional "
+            "time limit and \"real\") or frames N";
       return false;
     }
   } else {

@@ -10,12 +10,19 @@
 //                               digits, blanks)
 //   sleep MS                    lets MS milliseconds pass
 //   wait dialog NAME [MS]       until a dialog of template NAME is open
+//   wait closed NAME [MS]       until no dialog of template NAME is open
 //   wait text "WORDS" [MS]      until a visible window's text contains WORDS
 //   wait packet TYPE [MS]       until a packet of that type was dispatched
+//   wait enabled X Y [MS]       until the control at a screen point is enabled
+//   wait items X Y N [MS]       until the list box at a screen point holds at
+//                               least N lines
 //   wait frames N               until N frame periods (35 ms) have passed
 //   capture FILE.png            writes the screen as a PNG
 //
 // A wait gives up after MS milliseconds of program time (10000 by default).
+// The headless program's clock races ahead while nothing happens, so a wait
+// on another process ends the line with "real": its MS then count on the
+// wall clock (e.g. "wait packet 0 30000 real").
 // Game thread only.
 
 #include <cstdint>
@@ -27,15 +34,18 @@
 constexpr std::uint32_t kDefaultWaitMs = 10000;
 
 struct ScriptStep {
-  enum class Kind { Click, Key, Text, Sleep, WaitDialog, WaitText, WaitPacket, WaitFrames, Capture };
+  enum class Kind {
+    Click, Key, Text, Sleep, WaitDialog, WaitClosed, WaitText, WaitPacket, WaitEnabled, WaitItems, WaitFrames, Capture
+  };
   Kind kind = Kind::Sleep;
   int x = 0;
   int y = 0;
   bool right = false;
   std::uint32_t vk = 0;
   std::string text;            // typed text, dialog name, window text or capture file
-  std::uint32_t number = 0;    // packet type, frame count or sleep time
+  std::uint32_t number = 0;    // packet type, frame count, line count or sleep time
   std::uint32_t timeoutMs = kDefaultWaitMs;
+  bool realTime = false;       // timeoutMs counts on the wall clock
   int line = 0;
 };
 

@@ -1,6 +1,7 @@
 #include "Game/main/ScriptedBackend.h"
 
 #include <cctype>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -9,6 +10,7 @@
 #include "Game/app/CDlgBase.h"
 #include "Game/app/CFrameTimer.h"
 #include "platform/core/clock.h"
+#include "platform/dialog/listbox.h"
 #include "platform/user/keys.h"
 #include "platform/user/queue.h"
 #include "platform/user/window.h"
@@ -30,6 +32,13 @@ bool TextShown(HWND first, const std::string& wanted, int& budget) {
     if (TextShown(GetWindow(w, GW_CHILD), wanted, budget)) return true;
   }
   return false;
+}
+
+HWND ControlAt(int x, int y) { return WindowFromPoint(POINT{x, y}); }
+
+std::uint64_t WallClockMs() {
+  using namespace std::chrono;
+  return static_cast<std::uint64_t>(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
 }
 
 }  // namespace
@@ -55,6 +64,7 @@ void ScriptedBackend::Advance() {
     if (!stepStarted_) {
       stepStarted_ = true;
       stepStart_ = now;
+      stepStartWall_ = WallClockMs();
     }
     if (!RunStep(steps_[stepIndex_], now)) break;
     ++stepIndex_;
@@ -77,8 +87,13 @@ bool ScriptedBackend::RunStep(const ScriptStep& step, DWORD now) {
   const DWORD waited = now - stepStart_;
   auto waitFor = [&](bool met, const char* what) {
     if (met) return true;
-    if (waited < step.timeoutMs) return false;
-    const std::string awaited = step.kind == Kind::WaitPacket ? std::to_string(step.number) : step.text;
+    const std::uint64_t spent = step.realTime ? WallClockMs() - stepStartWall_ : waited;
+    if (spent < step.timeoutMs) return false;
+    std::string awaited = step.text;
+    if (step.kind == Kind::WaitPacket) awaited = std::to_string(step.number);
+    if (step.kind == Kind::WaitEnabled || step.kind == Kind::WaitItems)
+      awaited = "at " + std::to_string(step.x) + " " + std::to_string(step.y);
+    if (step.kind == Kind::WaitItems) awaited = std::to_string(step.number) + " lines " + awaited;
     Fail(step, std::string("gave up waiting for ") + what + " " + awaited);
     return true;
   };
@@ -101,9 +116,11 @@ bool ScriptedBackend::RunStep(const ScriptStep& step, DWORD now) {
       return waited >= step.number;
     case Kind::WaitFrames:
       return waited >= step.number * kFramePeriodMs;
-    case Kind::WaitDialog: {
+    case Kind::WaitDialog:
+    case Kind::WaitClosed: {
       bool open = false;
       for (const std::string& name : OpenDialogTemplates()) open = open || name == step.text;
+      if (step.kind == Kind::WaitClosed) return waitFor(!open, "the end of dialog");
       return waitFor(open, "dialog");
     }
     case Kind::WaitText: {
@@ -113,6 +130,15 @@ bool ScriptedBackend::RunStep(const ScriptStep& step, DWORD now) {
     }
     case Kind::WaitPacket:
       return waitFor(DispatchedPacketCount(static_cast<std::uint16_t>(step.number)) > 0, "packet");
+    case Kind::WaitEnabled: {
+      const HWND control = ControlAt(step.x, step.y);
+      return waitFor(control && IsWindowEnabled(control), "an enabled control");
+    }
+    case Kind::WaitItems: {
+      const HWND list = ControlAt(step.x, step.y);
+      const LRESULT lines = list ? SendMessage(list, LB_GETCOUNT, 0, 0) : 0;
+      return waitFor(lines >= 0 && static_cast<std::uint32_t>(lines) >= step.number, "a list box with");
+    }
     case Kind::Capture:
       if (!SaveCapture(step.text)) Fail(step, "cannot write " + step.text);
       return true;

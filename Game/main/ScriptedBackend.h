@@ -34,6 +34,7 @@ class ScriptedBackend : public plat::HeadlessBackend {
   std::size_t stepIndex_ = 0;
   bool stepStarted_ = false;
   plat::DWORD stepStart_ = 0;
+  std::uint64_t stepStartWall_ = 0;  // ms on the wall clock, for waits bounded in real time
   plat::DWORD endedAt_ = 0;
   bool ended_ = false;
   bool forcedQuit_ = false;

@@ -62,10 +62,31 @@ TEST(GameScript, ParsesEveryStep) {
   EXPECT_EQ((*steps)[11].text, "out.png");
 }
 
+TEST(GameScript, WaitsOnControlsAndOnTheWallClock) {
+  std::string error;
+  const auto steps = ParseGameScript(
+      "wait enabled 609 146\nwait items 100 400 2 30000 real\nwait closed IDD_WAIT real\nwait packet 0 500\n", error);
+  ASSERT_TRUE(steps) << error;
+  ASSERT_EQ(steps->size(), 4u);
+  using Kind = ScriptStep::Kind;
+  EXPECT_EQ((*steps)[0].kind, Kind::WaitEnabled);
+  EXPECT_EQ((*steps)[0].x, 609);
+  EXPECT_FALSE((*steps)[0].realTime);
+  EXPECT_EQ((*steps)[1].kind, Kind::WaitItems);
+  EXPECT_EQ((*steps)[1].number, 2u);
+  EXPECT_EQ((*steps)[1].timeoutMs, 30000u);
+  EXPECT_TRUE((*steps)[1].realTime);
+  EXPECT_EQ((*steps)[2].kind, Kind::WaitClosed);
+  EXPECT_EQ((*steps)[2].timeoutMs, kDefaultWaitMs);
+  EXPECT_TRUE((*steps)[2].realTime);
+  EXPECT_FALSE((*steps)[3].realTime);
+}
+
 TEST(GameScript, RefusesWhatItCannotRun) {
   for (const char* bad : {"click 800 10", "click 1 2 left", "key F13", "key", "text \"a-b\"", "text \"open",
                           "sleep -1", "wait dialog", "wait frames x", "wait text \"x\" 5 6", "capture shot.bmp",
-                          "jump 1", "key f12", "wait packet 70000"}) {
+                          "jump 1", "key f12", "wait packet 70000", "wait enabled 800 1", "wait items 1 2",
+                          "wait packet 1 real 5", "wait closed"}) {
     std::string error;
     EXPECT_FALSE(ParseGameScript(std::string("sleep 1\n") + bad + "\n", error)) << bad;
     EXPECT_EQ(error.rfind("line 2: ", 0), 0u) << error;
