@@ -41,3 +41,12 @@ set_tests_properties(Quenbar.FrontEndTwoPlayersMeetInTheWaitingRoom PROPERTIES T
   ENVIRONMENT "QUENBAR_CONFIG_DIR=${PROJECT_BINARY_DIR}/gamedata/config"
   RUN_SERIAL TRUE
   FAIL_REGULAR_EXPRESSION "Sanitizer|runtime error")
+# An e-mail game created, one chapter's turn played from its input file into
+# its turn file, and that turn processed by the host.
+add_test(NAME Quenbar.FrontEndEmailTurnPlayedAndProcessed
+  COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/e2e/email/run_email_turn.sh $<TARGET_FILE:quenbar>
+    ${PROJECT_BINARY_DIR}/gamedata/c/QUENBAR ${quen_fe_dir}/UserInfo.dat)
+set_tests_properties(Quenbar.FrontEndEmailTurnPlayedAndProcessed PROPERTIES TIMEOUT 150
+  ENVIRONMENT "QUENBAR_CONFIG_DIR=${PROJECT_BINARY_DIR}/gamedata/config"
+  RUN_SERIAL TRUE
+  FAIL_REGULAR_EXPRESSION "Sanitizer|runtime error")
