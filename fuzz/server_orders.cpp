@@ -1,5 +1,5 @@
-// The server's order intake (unit, research, transfer, zone and trade
-// packets) fed packets from any bytes, then a turn resolved over whatever it
+// The server's order intake (unit, research, science bonus, design,
+// transfer, zone and trade packets) fed packets from any bytes, then a turn resolved over whatever it
 // took, then the world saved and read back. Each record is
 // u8 chapter, u8 unit pick, u16 length, then the packet; a pick with its top
 // bit set writes the id of one of the world's units at offset 8, so that
@@ -14,6 +14,7 @@
 #include "Game/model/GBlockStream.h"
 #include "Game/model/GUnit.h"
 #include "Game/net/Packets.h"
+#include "server/SrvDesigns.h"
 #include "server/SrvMineralTrade.h"
 #include "server/SrvOrders.h"
 #include "server/SrvShipTrade.h"
@@ -52,6 +53,9 @@ void Submit(SrvWorld& world, std::uint8_t chapter, std::span<const std::uint8_t>
       return;
     case PKT_TRADE_REQUEST:
       SrvBidForShip(world, chapter, packet);
+      return;
+    case PKT_TEMPLATE:
+      SrvTakeDesign(world, chapter, packet);
       return;
     default:
       if (SrvIsZonePacket(type))
