@@ -310,7 +310,10 @@ class CWaitDlg : public CFrontEndScreen {
       std::uint32_t id = 0;
       if (!r.ReadAt(0, type)) continue;
       if (type == PKT_START) {
+        // What the server sends behind the start (the world, the chapters)
+        // belongs to the game's dispatcher, not to this room.
         report = Report::Start;
+        break;
       } else if (type == PKT_REMOVE_PLAYER && r.ReadAt(8, id)) {
         const int answer = g_session->multi ? g_session->multi->DeletePlayer(id) : -1;
         report = Report::Removed;
