@@ -86,10 +86,19 @@ SrvGame::SrvGame(SrvOutbox& out, SrvLog& log, SrvAsteroidNames names, std::uint3
 void SrvGame::PlayerJoined(std::uint32_t player) {
   if (std::find(m_players.begin(), m_players.end(), player) == m_players.end()) m_players.push_back(player);
   m_log.Line("player %u joined", player);
+  if (m_started) return;
+  for (const auto& [sender, state] : m_ready) {
+    if (sender == player) continue;
+    PacketImage<16> ready(PKT_READY);
+    ready.Put<std::uint32_t>(8, sender);
+    ready.Put<std::uint32_t>(12, state);
+    m_out.Send(player, SrvPacket(ready.bytes.begin(), ready.bytes.end()), false);
+  }
 }
 
 void SrvGame::PlayerLeft(std::uint32_t player) {
   m_players.erase(std::remove(m_players.begin(), m_players.end(), player), m_players.end());
+  m_ready.erase(player);
   const std::int32_t chapter = HeldChapter(player);
   if (chapter >= 0) {
     m_holder[chapter] = 0;
@@ -458,10 +467,14 @@ bool SrvGame::OnReady(std::uint32_t from, std::span<const std::uint8_t> packet) 
   // Waiting rooms go on announcing readiness until they close; once play has
   // begun nobody is listening for it.
   if (m_started) return true;
+  const std::uint32_t state = ReadU32(packet, 12);
+  const auto [known, isNew] = m_ready.try_emplace(from, state);
+  if (!isNew && known->second == state) return true;
+  known->second = state;
   // Clients send 0 for themselves: the receivers need to know whose it is.
   PacketImage<16> ready(PKT_READY);
   ready.Put<std::uint32_t>(8, from);
-  ready.Put<std::uint32_t>(12, ReadU32(packet, 12));
+  ready.Put<std::uint32_t>(12, state);
   SendToOthers(from, SrvPacket(ready.bytes.begin(), ready.bytes.end()));
   return true;
 }

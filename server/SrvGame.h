@@ -159,6 +159,9 @@ class SrvGame {
   bool m_autosave = true;
   std::uint32_t m_host = 0;
   std::map<std::uint32_t, std::uint32_t> m_refusals;
+  // Each player's last announced waiting-room state: waiting rooms repeat
+  // theirs on every refresh, and only a change (or a newcomer) is passed on.
+  std::map<std::uint32_t, std::uint32_t> m_ready;
   // A question waiting for the other players' answers (asker 0: none).
   std::uint32_t m_asker = 0;
   std::uint16_t m_question = 0;
