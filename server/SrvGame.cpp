@@ -5,6 +5,7 @@
 #include "Game/model/GChapter.h"
 #include "Game/net/Packets.h"
 #include "platform/core/bytes.h"
+#include "platform/core/random.h"
 #include "server/SrvDesigns.h"
 #include "server/SrvMineralTrade.h"
 #include "server/SrvOrders.h"
@@ -504,6 +505,7 @@ bool SrvGame::OnStart(std::uint32_t from) {
 }
 
 void SrvGame::StartGame() {
+  plat::srand(m_seed);
   m_world.Generate(m_setup, m_seed, m_names);
   m_started = true;
   m_turnDone = {};
@@ -580,6 +582,10 @@ void SrvGame::ResolveTurn() {
     if (HeldChapter(p) >= 0) m_out.Send(p, SrvPacket(processing.bytes.begin(), processing.bytes.end()), true);
   if (m_autosave) Autosave();
   SrvRandom random(m_world.seed ^ (m_world.turn * 0x9E3779B9u));
+  // The model draws a few numbers of its own (star cycles, detours) from the
+  // C runtime's generator: seeded by the game and turn, so a seed replays the
+  // same game whatever ran in the process before.
+  plat::srand(m_world.seed ^ (m_world.turn * 0x85EBCA6Bu));
   SrvTurnContext turn{m_world, m_setup, m_log, random};
   for (std::uint16_t c = 0; c < kMaxChapters; ++c) turn.human[c] = m_holder[c] != 0;
   SrvPlayComputerChapters(turn);
