@@ -360,19 +360,7 @@ using namespace plat;
 // outer edges, a denser ridge.
 class IndexedPlumeTest : public PlumeTest {
  protected:
-  IDirectDrawSurface* OpenFrame() override {
-    const DDPIXELFORMAT format = fbtest::Indexed8();
-    IDirectDrawSurface* s = Surface(fbtest::kGameWidth, fbtest::kGameHeight, &format);
-    PALETTEENTRY entries[256]{};
-    IDirectDrawPalette* palette = nullptr;
-    EXPECT_EQ(dd_->CreatePalette(DDPCAPS_8BIT, entries, &palette, nullptr), DD_OK);
-    s->SetPalette(palette);
-    palette->Release();
-    SGFrameBufferOptions o = GameOptions(s);
-    o.fboCodes = (o.fboCodes & ~SG_FB_OPT_PIXEL_MASK) | SG_FB_OPT_IDX8;
-    EXPECT_EQ(Open(o), SG_ERROR_NONE);
-    return s;
-  }
+  IDirectDrawSurface* OpenFrame() override { return OpenIndexedFrame(); }
 };
 
 TEST_F(IndexedPlumeTest, TrailBlendsOverWhatIsBehindIt) {

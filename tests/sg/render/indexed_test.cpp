@@ -13,19 +13,7 @@ namespace {
 
 class IndexedDrawTest : public RenderTest {
  protected:
-  IDirectDrawSurface* OpenFrame() override {
-    const DDPIXELFORMAT format = fbtest::Indexed8();
-    IDirectDrawSurface* s = Surface(fbtest::kGameWidth, fbtest::kGameHeight, &format);
-    PALETTEENTRY entries[256]{};
-    IDirectDrawPalette* palette = nullptr;
-    EXPECT_EQ(dd_->CreatePalette(DDPCAPS_8BIT, entries, &palette, nullptr), DD_OK);
-    s->SetPalette(palette);
-    palette->Release();
-    SGFrameBufferOptions o = GameOptions(s);
-    o.fboCodes = (o.fboCodes & ~SG_FB_OPT_PIXEL_MASK) | SG_FB_OPT_IDX8;
-    EXPECT_EQ(Open(o), SG_ERROR_NONE);
-    return s;
-  }
+  IDirectDrawSurface* OpenFrame() override { return OpenIndexedFrame(); }
 
   // The material's own colours: a 16-entry ramp of its hue, black at level 0,
   // for the untextured types; for textured ones a 16 x 256 table that darkens
