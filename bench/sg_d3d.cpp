@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/thread_time.h"
 #include "platform/core/dospath.h"
 #include "platform/ddraw/ddraw.h"
 #include "platform/user/window.h"
@@ -32,6 +33,9 @@
 #include "sg/scene/scene.h"
 
 namespace {
+
+using bench_time::Median;
+using bench_time::ThreadSeconds;
 
 using namespace plat;
 
@@ -229,17 +233,6 @@ struct World {
   std::vector<SGModel*> models;
   std::vector<SGMaterial*> materials;
 };
-
-double ThreadSeconds() {
-  timespec ts{};
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-  return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
-}
-
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
-}
 
 // The software frame of the same scene, median of 30 (the baseline).
 double SoftwareFrame(int count) {

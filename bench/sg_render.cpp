@@ -16,6 +16,7 @@
 #include <fstream>
 #include <vector>
 
+#include "bench/thread_time.h"
 #include "platform/core/dospath.h"
 #include "platform/ddraw/ddraw.h"
 #include "platform/user/window.h"
@@ -36,6 +37,9 @@
 #include "tests/support/game_frame_buffer.h"
 
 namespace {
+
+using bench_time::Seconds;
+using bench_time::ThreadSeconds;
 
 using namespace plat;
 
@@ -231,21 +235,6 @@ struct World : quentest::GameFrameBuffer {
   std::vector<SGModel*> models;
   std::vector<SGMaterial*> materials;
 };
-
-// Times are the thread's CPU time, so that other work on the machine does not
-// stretch them; the baseline is measured the same way.
-double ThreadSeconds() {
-  timespec ts{};
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-  return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
-}
-
-template <class Fn>
-double Seconds(Fn&& fn) {
-  const double t0 = ThreadSeconds();
-  fn();
-  return ThreadSeconds() - t0;
-}
 
 double Percentile(std::vector<double> v, double p) {
   std::sort(v.begin(), v.end());

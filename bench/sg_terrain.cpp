@@ -17,6 +17,7 @@
 #include <fstream>
 #include <vector>
 
+#include "bench/thread_time.h"
 #include "platform/core/dospath.h"
 #include "sg/core/datapath.h"
 #include "sg/core/malloc.h"
@@ -31,6 +32,10 @@
 #include "tests/support/game_frame_buffer.h"
 
 namespace {
+
+using bench_time::Median;
+using bench_time::Seconds;
+using bench_time::ThreadSeconds;
 
 using namespace plat;
 
@@ -190,24 +195,6 @@ struct World : quentest::GameFrameBuffer {
   SGModel* box = nullptr;
   SGMaterial* boxMat = nullptr;
 };
-
-double ThreadSeconds() {
-  timespec ts{};
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-  return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
-}
-
-template <class Fn>
-double Seconds(Fn&& fn) {
-  const double t0 = ThreadSeconds();
-  fn();
-  return ThreadSeconds() - t0;
-}
-
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
-}
 
 // The instance-only frame: the boxes, terrain off. Median of 100.
 double InstanceFrame() {
