@@ -37,9 +37,10 @@ std::vector<SaveListEntry> ListSaveFiles(const std::string& directory, const std
     } while (list.size() < kMaxListedSaves && plat::_findnext(search, &found) == 0);
     plat::_findclose(search);
   }
-  // Newest first; files of the same time stay in name order.
-  std::stable_sort(list.begin(), list.end(),
-                   [](const SaveListEntry& a, const SaveListEntry& b) { return a.written > b.written; });
+  // Newest first; files of the same time in name order, not the directory's.
+  std::sort(list.begin(), list.end(), [](const SaveListEntry& a, const SaveListEntry& b) {
+    return a.written != b.written ? a.written > b.written : a.name < b.name;
+  });
 
   const bool clientSaves = extension.size() == 3 && SameName(extension, "clt");
   if (!clientSaves) return list;

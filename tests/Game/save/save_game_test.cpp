@@ -202,24 +202,25 @@ TEST_F(SaveFixture, TheListShowsNewestFirstWithTheBackupBehindItsAutosave) {
   box.Write("ab.clt", "not a save");
   // A first-layout header: no turn and guild.
   box.Write("first.clt", std::string("\x01\x05\x00\x00\x00\x04" "a.svr", 11));
+  const auto now = std::chrono::floor<std::chrono::seconds>(std::filesystem::file_time_type::clock::now());
   const auto at = [&](const char* name, int seconds) {
-    std::filesystem::last_write_time(box.Host(std::string("") + name),
-                                     std::filesystem::file_time_type::clock::now() + std::chrono::seconds(seconds));
+    std::filesystem::last_write_time(box.Host(std::string("") + name), now + std::chrono::seconds(seconds));
   };
   at("older.clt", -50);
   at("asavebak.clt", 10);  // the backup written in the same second as its autosave, or later
   at("autosave.clt", 9);
+  // Of the same time: name order, whatever order the directory keeps.
   at("first.clt", -100);
-  at("ab.clt", -200);
+  at("ab.clt", -100);
   const auto list = ListSaveFiles(g_instData.GetSavePath(), "clt", false);
   std::vector<std::string> names;
   for (const auto& e : list) names.push_back(e.name);
-  EXPECT_EQ(names, (std::vector<std::string>{"autosave", "asavebak", "older", "first", "ab"}));
+  EXPECT_EQ(names, (std::vector<std::string>{"autosave", "asavebak", "older", "ab", "first"}));
   EXPECT_TRUE(list[0].hasHeader);
   EXPECT_EQ(list[0].header.turn, 23u);
-  EXPECT_TRUE(list[3].hasHeader);
-  EXPECT_EQ(list[3].header.identifier, 5u);
-  EXPECT_FALSE(list[4].hasHeader);
+  EXPECT_TRUE(list[4].hasHeader);
+  EXPECT_EQ(list[4].header.identifier, 5u);
+  EXPECT_FALSE(list[3].hasHeader);
   EXPECT_GT(list[0].written, list[2].written);
 
   EXPECT_TRUE(DeleteSaveFile(g_instData.GetSavePath(), "older", "clt"));

@@ -1,7 +1,7 @@
 #!/bin/sh
-# An e-mail game from creation to the host's processing of a turn: play_turn.txt
-# creates the game and plays the first chapter's turn from its input file,
-# which must leave that chapter's turn file (the turn played, then records of
+# An e-mail game from creation to the host's processing of a turn:
+# create_game.txt creates the game, play_turn.txt plays the first chapter's
+# turn from its input file, which must leave that chapter's turn file (the turn played, then records of
 # length and packet, the first a chapter packet 13); process_turn.txt then has
 # the server process the turn, and its success box is compared with its
 # golden capture. Each run is bounded in time; a failure shows the run's log.
@@ -16,6 +16,11 @@ cd "$workdir" || exit 1
 cp "$userinfo" UserInfo.dat || exit 1
 rm -f EMAIL/EMail_Game-0.*
 
+timeout -k 5 120 "$quenbar" --headless --script "$here/create_game.txt" 2>"$log" ||
+  fail "create_game.txt ended with $?:"
+# The load list shows the newest first, and the server writes forty input
+# files, maybe across a second's turn: the first chapter's is made the newest.
+touch -d "@$(($(date +%s) + 2))" EMAIL/EMail_Game-0.s00 || exit 1
 timeout -k 5 120 "$quenbar" --headless --script "$here/play_turn.txt" 2>"$log"
 rc=$?
 # Nothing in a started game answers Escape yet: the run is told to quit.
