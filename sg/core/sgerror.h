@@ -52,5 +52,5 @@ constexpr SGError SG_ERROR_FILE_READ = 0x702;       // texture, palette or mater
 constexpr SGError SG_ERROR_CONTEXT_NAME = 0x901;
 
 constexpr SGError SG_ERROR_HASH_NOT_FOUND = 0x8502;  // normal outcome
-constexpr SGError SG_HIT_TERRAIN = 0x8601;           // ray query: the terrain was met first
+constexpr SGError SG_COLLIDE_TERRAIN = 0x8601;       // ray query: the terrain was met first
 constexpr SGError SG_HIT_INSTANCE = 0x8602;          // ray query: an instance was met first

@@ -51,14 +51,14 @@ bool HasTerrain(const SGScene* scene) { return scene != nullptr && (scene->scnFl
 
 bool GroundAtOrAbove(SGScene* scene, const double point[3], double z) {
   double h = 0.0;
-  return ISGTerrainHeight(scene, point, &h) == SG_HIT_TERRAIN && z <= h;
+  return ISGTerrainHeight(scene, point, &h) == SG_COLLIDE_TERRAIN && z <= h;
 }
 
 // The first time below `best` at which a ray from the point along the motion meets the ground.
 void RayTime(SGScene* scene, const double from[3], const float motion[3], float limit, std::uint32_t mode,
              float* best) {
   float t = 0.f;
-  if (ISGCollideTerrain(scene, from, motion, limit, mode, &t) == SG_HIT_TERRAIN && t < *best) {
+  if (ISGCollideTerrain(scene, from, motion, limit, mode, &t) == SG_COLLIDE_TERRAIN && t < *best) {
     *best = t;
   }
 }
@@ -118,7 +118,7 @@ SGError ISGCollideInstanceTerrain(SGScene* scene, SGInstance* inst, std::uint32_
   if (model == nullptr) {
     if (GroundAtOrAbove(scene, inst->instPos, inst->instPos[2] - radius)) {
       *time = 0.f;
-      return SG_HIT_TERRAIN;
+      return SG_COLLIDE_TERRAIN;
     }
     if ((mode & SG_COLLIDE_MOTION) == 0) {
       return SG_ERROR_NONE;
@@ -131,7 +131,7 @@ SGError ISGCollideInstanceTerrain(SGScene* scene, SGInstance* inst, std::uint32_
       const double p[3] = {corners[i][0], corners[i][1], corners[i][2]};
       if (GroundAtOrAbove(scene, p, p[2])) {
         *time = 0.f;
-        return SG_HIT_TERRAIN;
+        return SG_COLLIDE_TERRAIN;
       }
     }
     if ((mode & SG_COLLIDE_MOTION) == 0) {
@@ -164,7 +164,7 @@ SGError ISGCollideInstanceTerrain(SGScene* scene, SGInstance* inst, std::uint32_
   }
   if (best < limit) {
     *time = best;
-    return SG_HIT_TERRAIN;
+    return SG_COLLIDE_TERRAIN;
   }
   return SG_ERROR_NONE;
 }
@@ -177,7 +177,7 @@ SGError SGSceneCollide(SGScene* scene, SGCollideFn fn, std::uintptr_t arg, std::
     const bool aOut = (a->instAttributes & SG_ATTR_NO_COLLIDE) != 0;
     float time = 0.f;
     if ((a->instCollideMask & 1) != 0 && (mode & SG_COLLIDE_NO_TERRAIN) == 0 && !aOut &&
-        ISGCollideInstanceTerrain(scene, a, mode, limit, &time) == SG_HIT_TERRAIN && Within(time, limit)) {
+        ISGCollideInstanceTerrain(scene, a, mode, limit, &time) == SG_COLLIDE_TERRAIN && Within(time, limit)) {
       fn(arg, a, nullptr, time);
     }
     for (SGInstance* b = a->instCollNext; b != nullptr; b = b->instCollNext) {
@@ -236,7 +236,7 @@ SGError SGSceneFindInCone(SGScene* scene, const double origin[3], const float di
     }
     if ((mode & SG_COLLIDE_NO_TERRAIN) == 0 && HasTerrain(scene)) {
       float t = 0.f;
-      if (ISGCollideTerrain(scene, origin, e, 1.f, mode, &t) == SG_HIT_TERRAIN) {
+      if (ISGCollideTerrain(scene, origin, e, 1.f, mode, &t) == SG_COLLIDE_TERRAIN) {
         continue;  // the ground stands between
       }
     }

@@ -29,7 +29,7 @@ SGError SGSceneCollide(SGScene* scene, SGCollideFn fn, std::uintptr_t arg, std::
 // 1 when the two spheres touch now (entry 0) or, with SG_COLLIDE_MOTION, will
 // touch while moving (entry and exit times of the contact), else 0.
 std::uint32_t ISGCollidePair(SGInstance* a, SGInstance* b, std::uint32_t mode, float* entry, float* exit);
-// SG_HIT_TERRAIN with the time when the instance meets the ground within the
+// SG_COLLIDE_TERRAIN with the time when the instance meets the ground within the
 // limit (0 when it is in it already), else 0. A scene without terrain answers 0.
 SGError ISGCollideInstanceTerrain(SGScene* scene, SGInstance* inst, std::uint32_t mode, float limit, float* time);
 // SG_HIT_INSTANCE with an instance of the line-of-sight list whose sphere lies

@@ -366,7 +366,7 @@ SGError SGCollidePickScreen(SGRenderer* rend, SGScene* scene, const std::uint32_
   float t = 0.f;
   SGInstance* hit = nullptr;
   const SGError err = ISGCollideRay(scene, rend->renEye, direction, kPickRange, mode, &hit, &t);
-  if (err == SG_HIT_INSTANCE || err == SG_HIT_TERRAIN) {
+  if (err == SG_HIT_INSTANCE || err == SG_COLLIDE_TERRAIN) {
     double dir[3] = {direction[0], direction[1], direction[2]};
     NormalizeDirection(dir);
     for (int k = 0; k < 3; ++k) {

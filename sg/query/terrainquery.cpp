@@ -254,7 +254,7 @@ SGError ISGTerrainHeight(SGScene* scene, const double point[3], double* height) 
   if (err == SG_ERROR_NONE) {
     *height = StoredHeight(scene, cell);
   }
-  return err == SG_ERROR_NONE ? SG_HIT_TERRAIN : err;
+  return err == SG_ERROR_NONE ? SG_COLLIDE_TERRAIN : err;
 }
 
 SGError ISGTerrainHeightOnLOD(SGRenderer* rend, SGScene* scene, const double eye[3], const double point[3],
@@ -283,7 +283,7 @@ SGError ISGTerrainHeightOnLOD(SGRenderer* rend, SGScene* scene, const double eye
   const float fx = cell.fraction[0], fy = cell.fraction[1];
   const float h = fx < fy ? h00 * (1.f - fy) + h01 * (fy - fx) + h11 * fx : h00 * (1.f - fx) + h10 * (fx - fy) + h11 * fy;
   *height = h;
-  return SG_HIT_TERRAIN;
+  return SG_COLLIDE_TERRAIN;
 }
 
 SGError ISGTerrainHeightNormal(SGScene* scene, const double point[3], float normal[3], double* height) {
@@ -303,7 +303,7 @@ SGError ISGTerrainHeightNormal(SGScene* scene, const double point[3], float norm
   if (height != nullptr) {
     *height = StoredHeight(scene, cell);
   }
-  return SG_HIT_TERRAIN;
+  return SG_COLLIDE_TERRAIN;
 }
 
 SGError ISGTerrainNormal(SGScene* scene, const double point[3], float normal[3]) {
@@ -333,7 +333,7 @@ SGError SGInstanceGetAltitude(SGInstance* inst, float* out) {
   }
   double h = 0.0;
   const SGError err = ISGTerrainHeight(inst->instScene, inst->instPos, &h);
-  if (err == SG_HIT_TERRAIN) {
+  if (err == SG_COLLIDE_TERRAIN) {
     *out = static_cast<float>(inst->instPos[2] - h);
   }
   return err;
@@ -376,7 +376,7 @@ SGError ISGCollideTerrain(SGScene* scene, const double origin[3], const float di
     if (TerrainPage(scene, page, p, rest, mode, hit) != 0) {
       const double oh[3] = {hit[0] - o[0], hit[1] - o[1], hit[2] - o[2]};
       *distance = static_cast<float>(std::sqrt(Dot(oh, oh)) / dirLen);
-      return SG_HIT_TERRAIN;
+      return SG_COLLIDE_TERRAIN;
     }
     // Leave the page through the nearer of its x and y edges ahead.
     double t = 1.0;

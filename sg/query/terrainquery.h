@@ -2,7 +2,7 @@
 // Terrain queries on a scene's paged height field: the height under a point
 // (bilinear as stored, or as drawn at the level of detail seen from an eye),
 // the normal, an instance's altitude, and the first crossing of a ray with the
-// terrain. Each answers SG_HIT_TERRAIN when a value was found, or passes on the
+// terrain. Each answers SG_COLLIDE_TERRAIN when a value was found, or passes on the
 // page look-up's status (SG_ERROR_PAGE_MISSING when the page under the point is
 // not resident; missing pages are asked for through scnNeedPage). Points are
 // world positions; a scene with an origin (flag 0x100) has it taken off first.
@@ -43,7 +43,7 @@ void ISGTerrainCellPlane(const SGScene* scene, const std::uint8_t* height, const
 // The instance's height above the terrain under it, in its scene.
 SGError SGInstanceGetAltitude(SGInstance* inst, float* out);
 // The first crossing of the ray origin + t x direction, 0 <= t <= maximum, with
-// the terrain seen from above: SG_HIT_TERRAIN with t in `distance`, or 0.
+// the terrain seen from above: SG_COLLIDE_TERRAIN with t in `distance`, or 0.
 // Mode SG_COLLIDE_TERRAIN_BOXES answers the entry into a page's height box.
 SGError ISGCollideTerrain(SGScene* scene, const double origin[3], const float direction[3], float maximum,
                           std::uint32_t mode, float* distance);

@@ -137,7 +137,7 @@ bool FadeUnderCover(SGScene* scene, SGInstance* inst) {
   double ground = 0.0;
   if (h < scene->scnCacheCeiling && (scene->scnFlags & SG_SCN_FLAG_TERRAIN) != 0) {
     const double at[3] = {inst->instPos[0], inst->instPos[1], h};
-    if (ISGTerrainHeight(scene, at, &ground) == SG_HIT_TERRAIN) {
+    if (ISGTerrainHeight(scene, at, &ground) == SG_COLLIDE_TERRAIN) {
       h -= ground;
     }
   }

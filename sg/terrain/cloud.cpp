@@ -20,7 +20,7 @@ namespace {
 // The sub-scene's terrain height under the camera, or `fallback` when it has none there.
 double HeightUnder(SGScene* sub, const SGInstance* camera, double fallback) {
   double h = fallback;
-  if (ISGTerrainHeight(sub, camera->instPos, &h) != SG_HIT_TERRAIN) {
+  if (ISGTerrainHeight(sub, camera->instPos, &h) != SG_COLLIDE_TERRAIN) {
     h = fallback;
   }
   return h;

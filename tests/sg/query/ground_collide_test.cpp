@@ -73,10 +73,10 @@ TEST_F(Ground, SpheresOnTheGroundAndFallingOnIt) {
   SGInstance* standing = Add(5.0, 5.0, 20.3, 0.5f, 0.f);
   SGInstance* falling = Add(30.0, 9.0, 21.0, 0.5f, 2.f);
   float time = -1.f;
-  ASSERT_EQ(ISGCollideInstanceTerrain(Scene(), standing, 0, 1.f, &time), SG_HIT_TERRAIN);
+  ASSERT_EQ(ISGCollideInstanceTerrain(Scene(), standing, 0, 1.f, &time), SG_COLLIDE_TERRAIN);
   EXPECT_EQ(time, 0.f);
   EXPECT_EQ(ISGCollideInstanceTerrain(Scene(), falling, 0, 1.f, &time), SG_ERROR_NONE);
-  ASSERT_EQ(ISGCollideInstanceTerrain(Scene(), falling, SG_COLLIDE_MOTION, 1.f, &time), SG_HIT_TERRAIN);
+  ASSERT_EQ(ISGCollideInstanceTerrain(Scene(), falling, SG_COLLIDE_MOTION, 1.f, &time), SG_COLLIDE_TERRAIN);
   EXPECT_NEAR(time, 0.25f, 1e-4f);  // its underside, 0.5 above the ground, falls 2 a step
   EXPECT_EQ(ISGCollideInstanceTerrain(Scene(), falling, SG_COLLIDE_MOTION, 0.2f, &time), SG_ERROR_NONE);
   // The scene reports both against the ground, with no other instance.
@@ -96,9 +96,9 @@ TEST_F(Ground, BoxesMeetTheGroundWithTheirLowestCorners) {
   SGInstance* dropping = AddBox(40.0, 24.0, 23.0, 4.f);
   SGInstance* rising = AddBox(24.0, 40.0, 23.0, -4.f);
   float time = -1.f;
-  ASSERT_EQ(ISGCollideInstanceTerrain(Scene(), resting, 0, 1.f, &time), SG_HIT_TERRAIN);
+  ASSERT_EQ(ISGCollideInstanceTerrain(Scene(), resting, 0, 1.f, &time), SG_COLLIDE_TERRAIN);
   EXPECT_EQ(time, 0.f);
-  ASSERT_EQ(ISGCollideInstanceTerrain(Scene(), dropping, SG_COLLIDE_MOTION, 1.f, &time), SG_HIT_TERRAIN);
+  ASSERT_EQ(ISGCollideInstanceTerrain(Scene(), dropping, SG_COLLIDE_MOTION, 1.f, &time), SG_COLLIDE_TERRAIN);
   EXPECT_NEAR(time, 0.5f, 1e-4f);  // corners 2 above the ground, 4 a step
   EXPECT_EQ(ISGCollideInstanceTerrain(Scene(), rising, SG_COLLIDE_MOTION, 1.f, &time), SG_ERROR_NONE);
 }

@@ -20,7 +20,7 @@ class Query : public TerrainTest {
   double Height(double x, double y) {
     const double p[3] = {x, y, 0.0};
     double h = -1.0;
-    EXPECT_EQ(ISGTerrainHeight(Scene(), p, &h), SG_HIT_TERRAIN);
+    EXPECT_EQ(ISGTerrainHeight(Scene(), p, &h), SG_COLLIDE_TERRAIN);
     return h;
   }
   // The ray's distance in lengths of the direction, or -1 without a crossing.
@@ -29,8 +29,8 @@ class Query : public TerrainTest {
     const float d[3] = {dx, dy, dz};
     float dist = -1.f;
     const SGError err = ISGCollideTerrain(Scene(), o, d, maximum, mode, &dist);
-    EXPECT_TRUE(err == SG_HIT_TERRAIN || err == SG_ERROR_NONE) << err;
-    return err == SG_HIT_TERRAIN ? dist : -1.f;
+    EXPECT_TRUE(err == SG_COLLIDE_TERRAIN || err == SG_ERROR_NONE) << err;
+    return err == SG_COLLIDE_TERRAIN ? dist : -1.f;
   }
 };
 
@@ -43,7 +43,7 @@ TEST_F(Query, FlatFieldHasOneHeightAndAnUprightNormalEverywhere) {
   }
   const double p[3] = {7.3, 2.2, 0.0};
   float n[3];
-  ASSERT_EQ(ISGTerrainNormal(Scene(), p, n), SG_HIT_TERRAIN);
+  ASSERT_EQ(ISGTerrainNormal(Scene(), p, n), SG_COLLIDE_TERRAIN);
   EXPECT_FLOAT_EQ(n[0], 0.f);
   EXPECT_FLOAT_EQ(n[1], 0.f);
   EXPECT_FLOAT_EQ(n[2], 1.f);
@@ -61,7 +61,7 @@ TEST_F(Query, RampHeightsAndNormalFollowTheSlope) {
   const double p[3] = {6.5, 6.5, 0.0};
   float n[3];
   double h = 0.0;
-  ASSERT_EQ(ISGTerrainHeightNormal(Scene(), p, n, &h), SG_HIT_TERRAIN);
+  ASSERT_EQ(ISGTerrainHeightNormal(Scene(), p, n, &h), SG_COLLIDE_TERRAIN);
   EXPECT_NEAR(h, 5.2, 1e-5);
   EXPECT_NEAR(n[0], -0.625f, 1e-6);  // quantised -0.6247
   EXPECT_NEAR(n[1], 0.f, 1e-6);
@@ -122,7 +122,7 @@ TEST_F(Query, HeightAsDrawnUsesTheTriangleOfTheCell) {
   for (const auto& f : cases) {
     const double p[3] = {ix + f[0], iy + f[1], 0.0};
     double got = 0.0;
-    ASSERT_EQ(ISGTerrainHeightOnLOD(rend, Scene(), eye, p, &got), SG_HIT_TERRAIN);
+    ASSERT_EQ(ISGTerrainHeightOnLOD(rend, Scene(), eye, p, &got), SG_COLLIDE_TERRAIN);
     const double fx = f[0], fy = f[1];
     const double want = fx < fy ? at(ix, iy) * (1 - fy) + at(ix, iy + 1) * (fy - fx) + at(ix + 1, iy + 1) * fx
                                 : at(ix, iy) * (1 - fx) + at(ix + 1, iy) * (fx - fy) + at(ix + 1, iy + 1) * fy;
@@ -141,7 +141,7 @@ TEST_F(Query, AltitudeIsTheHeightAboveTheGround) {
   SGInstanceSetPosition(inst, pos);
   ASSERT_EQ(SGSceneAddInstance(Scene(), inst), SG_ERROR_NONE);
   float alt = 0.f;
-  ASSERT_EQ(SGInstanceGetAltitude(inst, &alt), SG_HIT_TERRAIN);
+  ASSERT_EQ(SGInstanceGetAltitude(inst, &alt), SG_COLLIDE_TERRAIN);
   EXPECT_NEAR(alt, 10.f, 1e-5);
 }
 
