@@ -514,11 +514,16 @@ void SrvGame::StartGame() {
              m_setup.ChapterCount());
   std::vector<std::string> names(kMaxChapters);
   for (std::uint16_t c = 0; c < kMaxChapters; ++c) names[c] = ChapterName(c);
+  // Every waiting room ends on a plain start (its word at 8 is 0, which the
+  // dispatcher ignores) and leaves what follows to the game's dispatcher.
+  for (std::uint32_t p : m_players) m_out.Send(p, BuildRoomStartPacket(), true);
+  m_sight = SrvUnitSight{};
   for (std::uint32_t p : m_players) {
     const std::int32_t chapter = HeldChapter(p);
     if (chapter < 0) continue;
-    for (const SrvPacket& packet : BuildStartSequence(m_world, static_cast<std::uint16_t>(chapter), names))
-      m_out.Send(p, packet, true);
+    auto sequence = BuildStartSequence(m_world, static_cast<std::uint16_t>(chapter), names);
+    m_sight.Filter(m_world, SrvFogRules::From(m_setup), static_cast<std::uint16_t>(chapter), sequence);
+    for (const SrvPacket& packet : sequence) m_out.Send(p, packet, true);
   }
 }
 
@@ -599,6 +604,8 @@ void SrvGame::ResolveTurn() {
   }
   m_world.AdvanceTurn();
   m_log.Line("turn %u resolved", m_world.turn - 1);
+  for (std::uint16_t c = 0; c < kMaxChapters; ++c)
+    if (m_holder[c] != 0) m_sight.Filter(m_world, SrvFogRules::From(m_setup), c, turn.toChapter[c]);
   const SrvPacket standings = BuildStandingsPacket(m_world);
   const SrvPacket scores = BuildScoresPacket(m_world);
   PacketImage<12> results(PKT_TURN_RESULTS);

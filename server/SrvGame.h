@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "server/SrvFog.h"
 #include "server/SrvLog.h"
 #include "server/SrvSetup.h"
 #include "server/SrvStartPackets.h"
@@ -149,6 +150,8 @@ class SrvGame {
   std::string m_folder;
   SrvSetup m_setup;
   SrvWorld m_world;
+  // What each chapter's client has been told of the others' units.
+  SrvUnitSight m_sight;
   std::vector<std::uint32_t> m_players;
   std::array<std::uint32_t, kMaxChapters> m_holder{};
   std::array<std::string, kMaxChapters> m_names40{};

@@ -143,6 +143,7 @@ bool SrvGame::Load(const std::string& hostPath, std::uint32_t identifier) {
   m_turnDone = {};
   m_turnStartMs = m_nowMs;
   m_started = true;
+  m_sight.Reset(m_world, SrvFogRules::From(m_setup));
   return true;
 }
 

@@ -56,12 +56,14 @@ void SrvGame::Restart() {
   std::vector<std::string> names(kMaxChapters);
   for (std::uint16_t c = 0; c < kMaxChapters; ++c) names[c] = ChapterName(c);
   const PacketImage<12> restart(PKT_RESTART), views(PKT_RESTART_VIEWS);
+  m_sight = SrvUnitSight{};
   for (std::uint32_t p : m_players) {
     const std::int32_t chapter = HeldChapter(p);
     if (chapter < 0) continue;
     m_out.Send(p, SrvPacket(restart.bytes.begin(), restart.bytes.end()), true);
     auto sequence = BuildStartSequence(m_world, static_cast<std::uint16_t>(chapter), names);
     sequence.pop_back();  // the views' restart stands for the start signal
+    m_sight.Filter(m_world, SrvFogRules::From(m_setup), static_cast<std::uint16_t>(chapter), sequence);
     for (const SrvPacket& packet : sequence) m_out.Send(p, packet, true);
     m_out.Send(p, SrvPacket(views.bytes.begin(), views.bytes.end()), true);
   }

@@ -178,6 +178,8 @@ SrvPacket BuildStandingsPacket(const SrvWorld& world) {
   return Bytes(p);
 }
 
+SrvPacket BuildRoomStartPacket() { return Bytes(PacketImage<12>(0)); }
+
 SrvPacket BuildStartSignalPacket() {
   PacketImage<12> p(0);
   p.Put<std::uint16_t>(8, 1);

@@ -31,6 +31,8 @@ SrvPacket BuildScoresPacket(const SrvWorld& world);
 // asteroids it is present on, u8 votes held in its guild, u8 0, u16 ships
 // (its operational units), u16 science-bonus limit (SrvScienceBonusLimit).
 SrvPacket BuildStandingsPacket(const SrvWorld& world);
+// 0, 12 bytes, u16 0 at 8: ends the waiting rooms.
+SrvPacket BuildRoomStartPacket();
 // 0, 12 bytes: u16 started at 8.
 SrvPacket BuildStartSignalPacket();
 

@@ -143,7 +143,8 @@ TEST_F(SrvGameTest, AStandAloneHostRunsTheGameWithoutAChapterAndStartsIt) {
   EXPECT_FALSE(game.Receive(9, Small(PKT_START))) << "another player without a chapter";
   ASSERT_TRUE(game.Receive(7, Small(PKT_START)));
   EXPECT_TRUE(game.Started());
-  EXPECT_TRUE(out.To(7).empty()) << "no chapter, no start sequence";
+  ASSERT_EQ(out.To(7).size(), 1u) << "no chapter, no start sequence";
+  EXPECT_EQ(out.To(7)[0].Type(), PKT_START) << "the waiting room's end";
   EXPECT_EQ(out.To(8).back().Type(), PKT_START);
 }
 
@@ -177,7 +178,7 @@ TEST_F(SrvGameTest, StartSequenceFollowsTheClientsOrderAndEndsWithTheStartedFlag
   EXPECT_FALSE(game.Receive(8, Small(PKT_START))) << "a second start is refused";
 
   const auto got = out.To(7);
-  std::vector<std::uint16_t> expected = {100, 110, 110, 124};
+  std::vector<std::uint16_t> expected = {0, 100, 110, 110, 124};
   for (int i = 0; i < 12; ++i) expected.push_back(127);
   for (int i = 0; i < 5; ++i) expected.push_back(450);
   for (std::uint16_t t : {551, 550, 505, 507, 0}) expected.push_back(t);
@@ -209,7 +210,8 @@ TEST_F(SrvGameTest, StartSequenceFollowsTheClientsOrderAndEndsWithTheStartedFlag
     EXPECT_EQ(standings->packet[9 + 8 * c], expected) << "presence of chapter " << c;
     EXPECT_EQ(standings->packet[10 + 8 * c], expected) << "votes of chapter " << c << ": its home";
   }
-  const auto& start = got[0].packet;
+  EXPECT_EQ(ReadU16(got[0].packet, 8), 0) << "a waiting room's end, not the start";
+  const auto& start = got[1].packet;
   EXPECT_EQ(ReadU16(start, 8), 2);
   EXPECT_EQ(ReadU16(start, 12), 12);
 }

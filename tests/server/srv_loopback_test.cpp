@@ -79,13 +79,13 @@ struct SrvLoopback : testing::Test {
   }
 
   // Waits for the packet of `type`, keeping every packet that came.
-  bool WaitFor(std::uint16_t type) {
+  bool WaitFor(std::uint16_t type, std::size_t count = 1) {
     return Collect(
         client, in,
         [&](const Received& r) {
           return r.result == HVM_MSG_PACKET && r.data.size() >= 8 && ReadU16(r.data, 0) == type;
         },
-        1);
+        count);
   }
 
   std::vector<Received> Packets() const {
@@ -163,12 +163,14 @@ TEST_F(SrvLoopback, TheClientModelAgreesWithTheServerAfterEveryTurn) {
   setup.config.SetU16(30, 3);
   setup.config.SetU16(34, 1);
   SendTo(client, me.id, server, setup.config);
+  for (int k = 0; k < 6; ++k) setup.settings.SetU16(36 + 2 * k, 0);  // no fog: the model holds every unit
+  SendTo(client, me.id, server, setup.settings);
   PacketImage<48> claim(PKT_CHAPTER_CLAIM);
   claim.Put<std::uint16_t>(8, 8);
   SendTo(client, me.id, server, claim);
   ASSERT_TRUE(WaitFor(PKT_CHAPTER_CLAIM)) << folder.Log();
   SendTo(client, me.id, server, PacketImage<12>(PKT_START));
-  ASSERT_TRUE(WaitFor(PKT_START)) << folder.Log();
+  ASSERT_TRUE(WaitFor(PKT_START, 2)) << "the room's end and the start signal\n" << folder.Log();
 
   CGameData data(8, 1);
   g_gameData = &data;
@@ -190,9 +192,10 @@ TEST_F(SrvLoopback, TheClientModelAgreesWithTheServerAfterEveryTurn) {
     in.clear();
   };
   apply();
-  // 100, two stars, 124, 24 asteroids, 5 chapters, their 5 designs and 5 units, 551, 550, 505, 507, 0.
-  ASSERT_EQ(types.size(), 1u + 2 + 1 + 24 + 5 + 5 + 5 + 4 + 1) << folder.Log();
-  EXPECT_EQ(types.front(), PKT_SOLAR_SYSTEM);
+  // The room's end, 100, two stars, 124, 24 asteroids, 5 chapters, their 5 designs and 5 units, 551, 550,
+  // 505, 507, 0.
+  ASSERT_EQ(types.size(), 1u + 1 + 2 + 1 + 24 + 5 + 5 + 5 + 4 + 1) << folder.Log();
+  EXPECT_EQ(types[1], PKT_SOLAR_SYSTEM);
   EXPECT_EQ(types.back(), PKT_START);
   // The player's unit goes to another asteroid, as the client orders it.
   const std::uint16_t home = data.guildList->GetChapter(8)->homeAsteroid;

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,7 @@
 #include "Game/net/Packets.h"
 #include "Game/rules/GGameVar.h"
 #include "Game/rules/GUnitTem.h"
+#include "server/SrvFog.h"
 #include "server/SrvGame.h"
 #include "server/SrvOrders.h"
 #include "server/SrvPacketRead.h"
@@ -53,12 +55,18 @@ struct SrvOrders : testing::Test {
     config.Put<std::uint16_t>(14, 2);
     config.Put<std::uint16_t>(16, 20);
     ASSERT_TRUE(game.Receive(7, Bytes(config)));
+    // The fog-of-war presets, levels 0 (off) to 2.
+    const std::uint16_t fogPresets[3][6] = {{0, 0, 0, 0, 0, 0}, {1, 1, 1, 1, 0, 0}, {2, 2, 1, 1, 1, 1}};
+    SrvSetup settings;
+    for (int k = 0; k < 6; ++k) settings.settings.SetU16(36 + 2 * k, fogPresets[FogLevel()][k]);
+    ASSERT_TRUE(game.Receive(7, Bytes(settings.settings)));
     PacketImage<48> claim(PKT_CHAPTER_CLAIM);
     claim.Put<std::uint16_t>(8, kMine);
     ASSERT_TRUE(game.Receive(7, Bytes(claim)));
     ASSERT_TRUE(game.Receive(7, Bytes(PacketImage<12>(PKT_START))));
   }
 
+  virtual int FogLevel() const { return 0; }
   const SrvWorld& World() const { return game.World(); }
   CGUnit* UnitOf(std::uint16_t chapter) const {
     const std::uint16_t home = World().Chapter(chapter)->homeAsteroid;
@@ -175,6 +183,67 @@ TEST_F(SrvOrders, AClientArrivingWhereItHadNobodyIsToldTheUnitsThere) {
     EXPECT_EQ(picture.at.count(u.id) != 0 ? picture.at[u.id] : 0xFFFF, there) << "unit " << u.id;
   });
   EXPECT_GT(others, 0u);
+}
+
+// The same game under the fog of war's first preset: ships seen in range only.
+struct SrvFogOfWar : SrvOrders {
+  int FogLevel() const override { return 1; }
+  std::set<std::uint32_t> Seen(const SrvFogRules& fog) const { return SrvVisibleUnits(World(), fog, kMine); }
+  std::set<std::uint32_t> Told(const UnitPicture& picture) const {
+    std::set<std::uint32_t> ids;
+    for (const auto& [id, at] : picture.at)
+      if (GetChapterFromId(id) != kMine) ids.insert(id);
+    return ids;
+  }
+};
+
+TEST_F(SrvFogOfWar, AChapterIsToldTheOthersUnitsOnlyWhileItSeesThem) {
+  const SrvFogRules fog{1, 1};
+  UnitPicture picture{kMine, {}};
+  for (const SrvPacket& p : out.sent) picture.Apply(p);
+  EXPECT_EQ(Told(picture), Seen(fog));
+  EXPECT_LT(Told(picture).size(), 9u) << "the other chapters' homes lie out of sight";
+
+  // A trip to another home and back: whatever comes into sight or leaves it is told.
+  CGUnit* unit = UnitOf(kMine);
+  const std::uint32_t watched = UnitOf(1)->id;
+  auto trip = [&](std::uint16_t to) {
+    ASSERT_TRUE(Order(*unit, MoveTo(to)));
+    for (int t = 0; t < 100 && unit->location.asteroid != to; ++t) {
+      out.sent.clear();
+      EndTurn();
+      for (const SrvPacket& p : out.sent) picture.Apply(p);
+      ASSERT_EQ(Told(picture), Seen(fog)) << "turn " << t;
+    }
+    ASSERT_EQ(unit->location.asteroid, to);
+  };
+  const std::uint16_t home = unit->location.asteroid;
+  trip(World().Chapter(1)->homeAsteroid);
+  EXPECT_EQ(Told(picture).count(watched), 1u);
+  trip(home);
+  EXPECT_EQ(Told(picture).count(watched), 0u);
+}
+
+TEST_F(SrvFogOfWar, InSolarSpaceShipsAreSeenWithinRangeOrAlwaysOrNever) {
+  CGUnit* mine = UnitOf(kMine);
+  CGUnit* theirs = UnitOf(0);
+  const std::uint16_t space = CGSolarDB::GetAsteroidCount();
+  const Location here{space, 20000, 20000, 0}, near{space, 20000 + kSrvSightRange - 1, 20000, 0},
+      far{space, 20000 + kSrvSightRange, 20000, 0};
+  mine->SetLocation(&here);
+  theirs->SetLocation(&near);
+  EXPECT_EQ(Seen({1, 1}).count(theirs->id), 1u);
+  EXPECT_EQ(Seen({2, 0}).count(theirs->id), 0u) << "never in transit";
+  theirs->SetLocation(&far);
+  EXPECT_EQ(Seen({1, 1}).count(theirs->id), 0u);
+  EXPECT_EQ(Seen({0, 1}).count(theirs->id), 1u) << "always in transit";
+  // At an asteroid: where the chapter is present, else by the second setting.
+  const Location away{UnitOf(1)->location.asteroid, 0, 0, 0};
+  theirs->SetLocation(&away);
+  EXPECT_EQ(Seen({0, 2}).count(theirs->id), 0u);
+  EXPECT_EQ(Seen({2, 0}).count(theirs->id), 1u);
+  mine->SetLocation(&away);
+  EXPECT_EQ(Seen({2, 2}).count(theirs->id), 1u);
 }
 
 // An order put before a trip's last turn does not take over its countdown.
