@@ -1,10 +1,9 @@
 // One screen composed with every kind of sprite drawing, compared whole with
 // tests/media/data/sprites.png (QUEN_REFRESH_GOLDEN=1 rewrites it).
-#include <cstdlib>
 #include <filesystem>
-#include <string>
 
 #include "tests/media/media_fixture.h"
+#include "tests/support/golden.h"
 
 namespace {
 
@@ -48,21 +47,7 @@ TEST_F(GoldenTest, EveryBlitKindOnOneScreen) {
   back.ScrollDown(5);
   ASSERT_EQ(back.BltToPrimary(nullptr, nullptr), 0);
 
-  const Image frame = ScreenImage();
-  const auto path = std::filesystem::path(QUEN_TEST_DATA_DIR) / "sprites.png";
-  const char* refresh = std::getenv("QUEN_REFRESH_GOLDEN");
-  if (refresh && std::string(refresh) == "1") {
-    ASSERT_TRUE(WritePng(path, frame));
-  }
-  const auto golden = ReadPng(path);
-  ASSERT_TRUE(golden.has_value()) << path << " (QUEN_REFRESH_GOLDEN=1 makes it)";
-  ASSERT_EQ(golden->width, frame.width);
-  ASSERT_EQ(golden->height, frame.height);
-  std::size_t differ = 0;
-  for (std::size_t i = 0; i < frame.rgb.size(); ++i) {
-    differ += golden->rgb[i] != frame.rgb[i] ? 1 : 0;
-  }
-  EXPECT_EQ(differ, 0u);
+  EXPECT_TRUE(quentest::MatchesGolden(ScreenImage(), std::filesystem::path(QUEN_TEST_DATA_DIR) / "sprites.png"));
 }
 
 }  // namespace

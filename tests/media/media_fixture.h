@@ -14,6 +14,7 @@
 #include "platform/display/screen.h"
 #include "platform/resource/module.h"
 #include "platform/user/window.h"
+#include "tests/support/plain_window.h"
 #include "tools/rc/moduleimage.h"
 
 namespace mediatest {
@@ -66,14 +67,7 @@ class MediaTest : public ::testing::Test {
     StopBackend();
   }
 
-  HWND Window() {
-    WNDCLASSEX wc;
-    wc.lpszClassName = "MediaPlain";
-    wc.lpfnWndProc = DefWindowProc;
-    RegisterClassEx(&wc);
-    return CreateWindowEx(0, "MediaPlain", "", WS_POPUP | WS_VISIBLE, 0, 0, 800, 600, nullptr, nullptr,
-                          nullptr, nullptr);
-  }
+  static HWND Window() { return quentest::PlainWindow("MediaPlain", 0, 0, 800, 600); }
   CDDraw& Windowed() {
     ddraw_ = std::make_unique<CDDraw>(Window(), 0);
     return *ddraw_;

@@ -5,6 +5,7 @@
 #include "platform/user/queue.h"
 #include "platform/user/window.h"
 #include "tests/media/sound_fixture.h"
+#include "tests/support/plain_window.h"
 
 namespace {
 
@@ -20,18 +21,14 @@ class MusicTest : public SoundPlayerTest {
  protected:
   void SetUp() override {
     SoundPlayerTest::SetUp();
-    std::ofstream(dir_ / "cd" / "Avi" / "intro.avi") << "movie";
+    quentest::WriteHostFile(dir_ / "cd" / "Avi" / "intro.avi", "movie");
     for (int cdTrack = 2; cdTrack <= 7; ++cdTrack) {
       const auto file = dir_ / "cd" / "MUSIC" / ("TRACK0" + std::to_string(cdTrack) + ".ogg");
       const std::string cmd = "sox -n -r 44100 -c 2 '" + file.string() + "' synth 0.2 sine " +
                               std::to_string(100 * cdTrack) + " 2>/dev/null";
       ASSERT_EQ(std::system(cmd.c_str()), 0) << "sox is needed: scripts/setup installs it";
     }
-    WNDCLASSEX wc;
-    wc.lpszClassName = "MusicMain";
-    wc.lpfnWndProc = MainProc;
-    RegisterClassEx(&wc);
-    window_ = CreateWindowEx(0, "MusicMain", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    window_ = quentest::PlainWindow("MusicMain", 0, 0, 10, 10, WS_POPUP, nullptr, MainProc);
   }
   void TearDown() override {
     g_sndPlay = nullptr;

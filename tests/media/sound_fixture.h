@@ -4,10 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -17,6 +15,7 @@
 #include "platform/core/clock.h"
 #include "platform/core/dospath.h"
 #include "platform/display/audio.h"
+#include "tests/support/temp_dir.h"
 
 namespace mediatest {
 
@@ -62,8 +61,6 @@ class SoundPlayerTest : public ::testing::Test {
  protected:
   void SetUp() override {
     backend_ = &StartHeadlessBackend();
-    dir_ = std::filesystem::temp_directory_path() / ("quen_sndplay_" + std::to_string(::getpid()));
-    std::filesystem::remove_all(dir_);
     std::filesystem::create_directories(dir_ / "sound");
     std::filesystem::create_directories(dir_ / "cd" / "Avi");
     std::filesystem::create_directories(dir_ / "cd" / "MUSIC");
@@ -79,11 +76,9 @@ class SoundPlayerTest : public ::testing::Test {
     CSndPlay::soundPathSource = nullptr;
     StopBackend();
     ClearDrives();
-    std::filesystem::remove_all(dir_);
   }
   void Write(const std::string& name, const std::vector<std::uint8_t>& bytes) {
-    std::ofstream(dir_ / name, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    quentest::WriteHostFile(dir_ / name, std::string(bytes.begin(), bytes.end()));
   }
   CSndPlay& Player(short music = 0, short effects = 3) {
     player_ = std::make_unique<CSndPlay>();
@@ -99,7 +94,8 @@ class SoundPlayerTest : public ::testing::Test {
   }
 
   HeadlessBackend* backend_ = nullptr;
-  std::filesystem::path dir_;
+  quentest::TempDir tmp_{"quen_sndplay"};
+  const std::filesystem::path& dir_ = tmp_.path();
   std::unique_ptr<CSndPlay> player_;
 };
 

@@ -1,5 +1,3 @@
-#include <unistd.h>
-
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -9,6 +7,7 @@
 #include "platform/core/files.h"
 #include "platform/gdi/shapes.h"
 #include "tests/media/media_fixture.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 
@@ -265,8 +264,8 @@ TEST_F(SpriteTest, FadeStepsMatchThePerPixelBlend) {
 // Bitmap files made by an outside tool, as a user's own would be, through the
 // 8-bit display's path: sized from the file, then stretched onto the surface.
 TEST_F(SpriteTest, ImageMagickBitmapsLoadOnTheEightBitPath) {
-  const auto dir = std::filesystem::temp_directory_path() / ("quen_bmp_" + std::to_string(::getpid()));
-  std::filesystem::create_directories(dir);
+  const quentest::TempDir tmp("quen_bmp");
+  const auto& dir = tmp.path();
   SetDrive('T', dir);
   for (const char* type :
        {"-type palette BMP3:", "-type truecolor BMP3:", "-colors 200 -type palette BMP:"}) {
@@ -302,7 +301,6 @@ TEST_F(SpriteTest, ImageMagickBitmapsLoadOnTheEightBitPath) {
   missing.LoadImage(nullptr);
   EXPECT_EQ(missing.loaded, 0u);
   ClearDrives();
-  std::filesystem::remove_all(dir);
 }
 
 TEST_F(SpriteTest, ScrollsMoveAndClear) {

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -59,8 +58,7 @@ class DibTest : public ::testing::Test {
     StopBackend();
   }
   std::string Write(const std::string& name, const std::vector<std::uint8_t>& bytes) {
-    std::ofstream(dir_.path() / name, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    quentest::WriteHostFile(dir_.path() / name, std::string(bytes.begin(), bytes.end()));
     return "T:\\" + name;
   }
   quentest::TempDir dir_{"dib"};

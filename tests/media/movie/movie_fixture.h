@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -19,6 +18,7 @@
 #include "platform/resource/module.h"
 #include "platform/user/window.h"
 #include "tests/platform/video/avi_writer.h"
+#include "tests/support/plain_window.h"
 #include "tests/support/temp_dir.h"
 #include "tools/rc/compiler.h"
 
@@ -62,12 +62,7 @@ class MovieTest : public ::testing::Test {
     ASSERT_TRUE(compiled.Ok()) << compiled.error;
     module_ = LoadLibraryFromMemory(rc::WriteModuleImage(compiled.resources));
     ASSERT_NE(module_, nullptr);
-    WNDCLASSEX wc;
-    wc.lpszClassName = "MovieMain";
-    wc.lpfnWndProc = DefWindowProc;
-    RegisterClassEx(&wc);
-    main_ = CreateWindowEx(0, "MovieMain", "", WS_POPUP | WS_VISIBLE, 0, 0, 800, 600, nullptr, nullptr, nullptr,
-                           nullptr);
+    main_ = quentest::PlainWindow("MovieMain", 0, 0, 800, 600);
     g_mediaMessageBox = [](const char* text) { messages_.push_back(text); };
     messages_.clear();
   }
@@ -81,8 +76,7 @@ class MovieTest : public ::testing::Test {
   }
 
   std::string Write(const std::string& name, const std::vector<std::uint8_t>& bytes) {
-    std::ofstream(dir_.path() / name, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    quentest::WriteHostFile(dir_.path() / name, std::string(bytes.begin(), bytes.end()));
     return "T:\\" + name;
   }
   // A movie FFmpeg's program encodes as the game's are (MPEG-4, a key frame

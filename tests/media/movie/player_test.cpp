@@ -166,12 +166,7 @@ LRESULT NeverValidates(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 TEST_F(MovieTest, AWindowThatNeverValidatesCannotHoldTheMovie) {
-  WNDCLASSEX wc;
-  wc.lpszClassName = "MovieNeverValid";
-  wc.lpfnWndProc = NeverValidates;
-  RegisterClassEx(&wc);
-  HWND w = CreateWindowEx(0, "MovieNeverValid", "", WS_POPUP | WS_VISIBLE, 0, 0, 10, 10, nullptr, nullptr, nullptr,
-                          nullptr);
+  HWND w = quentest::PlainWindow("MovieNeverValid", 0, 0, 10, 10, WS_POPUP | WS_VISIBLE, nullptr, NeverValidates);
   InvalidateRect(w, nullptr, FALSE);
   const std::string path = Write("busy.avi", avitest::WriteAvi(Movie(15, 15, true)));
   const DWORD start = timeGetTime();

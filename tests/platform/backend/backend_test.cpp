@@ -14,6 +14,7 @@
 #include "platform/user/messages.h"
 #include "platform/user/queue.h"
 #include "platform/user/window.h"
+#include "tests/support/plain_window.h"
 
 namespace {
 
@@ -132,15 +133,12 @@ TEST(Keys, ViewKeysThroughBothBackends) {
   };
   HeadlessBackend& b = StartHeadlessBackend();
   ResetUserLayer();
-  WNDCLASSEX wc;
-  wc.lpszClassName = "KeyTarget";
-  wc.lpfnWndProc = [](HWND h, UINT m, WPARAM w, LPARAM l) -> LRESULT {
-    if (m == WM_KEYDOWN || m == WM_SYSKEYDOWN || m == WM_CHAR) KeysSeen().push_back(MSG{h, m, w, l, 0, {}});
-    return DefWindowProc(h, m, w, l);
-  };
-  RegisterClassEx(&wc);
-  HWND w = CreateWindowEx(0, "KeyTarget", "", WS_POPUP | WS_VISIBLE, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
-  SetFocus(w);
+  SetFocus(quentest::PlainWindow("KeyTarget", 0, 0, 10, 10, WS_POPUP | WS_VISIBLE, nullptr,
+                                 [](HWND h, UINT m, WPARAM w, LPARAM l) -> LRESULT {
+                                   if (m == WM_KEYDOWN || m == WM_SYSKEYDOWN || m == WM_CHAR)
+                                     KeysSeen().push_back(MSG{h, m, w, l, 0, {}});
+                                   return DefWindowProc(h, m, w, l);
+                                 }));
   for (const Row& r : rows) {
     EXPECT_EQ(VirtualKeyForSdlKeyName(r.sdlName), r.vk) << r.sdlName;
     KeysSeen().clear();

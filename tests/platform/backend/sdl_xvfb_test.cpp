@@ -23,6 +23,7 @@
 #include "platform/user/cursor.h"
 #include "platform/user/focus.h"
 #include "platform/user/window.h"
+#include "tests/support/fixture_module.h"
 
 extern char** environ;
 
@@ -139,11 +140,11 @@ TEST(SdlChild, DrawAndCapture) {
   }
   primary->Unlock(nullptr);
   // A main window whose class has an icon: the host window takes it.
-  HMODULE icons = LoadLibrary((std::filesystem::path(QUEN_SOURCE_DIR) / "tests/platform/resource/data/fixture.dll").c_str());
+  const quentest::FixtureModule icons;
   WNDCLASSEX wc;
   wc.lpfnWndProc = DefWindowProc;
   wc.lpszClassName = "WithIcon";
-  wc.hIcon = LoadIcon(icons, 1);
+  wc.hIcon = LoadIcon(icons.module, 1);
   ASSERT_NE(RegisterClassEx(&wc), 0);
   SetActiveWindow(CreateWindowEx(0, "WithIcon", "", WS_POPUP | WS_VISIBLE, 0, 0, 10, 10, nullptr, nullptr, nullptr,
                                  nullptr));
@@ -158,7 +159,6 @@ TEST(SdlChild, DrawAndCapture) {
   primary->Release();
   dd->Release();
   ResetUserLayer();
-  FreeLibrary(icons);
   StopBackend();
 }
 

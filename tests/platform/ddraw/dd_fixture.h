@@ -10,6 +10,7 @@
 #include "platform/display/screen.h"
 #include "platform/ddraw/ddraw.h"
 #include "platform/user/window.h"
+#include "tests/support/plain_window.h"
 
 namespace ddtest {
 
@@ -53,11 +54,7 @@ class DisplayTest : public ::testing::Test {
 
   // A window of a plain class that does nothing of its own.
   HWND PlainWindow(int x, int y, int w, int h, DWORD style = WS_POPUP | WS_VISIBLE, HWND parent = nullptr) {
-    WNDCLASSEX wc;
-    wc.lpszClassName = "DdPlain";
-    wc.lpfnWndProc = DefWindowProc;
-    RegisterClassEx(&wc);
-    return CreateWindowEx(0, "DdPlain", "", style, x, y, w, h, parent, nullptr, nullptr, nullptr);
+    return quentest::PlainWindow("DdPlain", x, y, w, h, style, parent);
   }
 
   IDirectDraw* dd_ = nullptr;

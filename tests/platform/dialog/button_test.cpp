@@ -12,6 +12,7 @@
 #include "platform/user/paint.h"
 #include "platform/user/system.h"
 #include "tests/platform/dialog/dialog_fixture.h"
+#include "tests/support/fixture_module.h"
 
 namespace dlgtest {
 namespace {
@@ -183,10 +184,10 @@ TEST_F(ButtonTest, SpaceClicksTheFocusedButtonAndDisabledButtonsIgnoreClicks) {
 // The screens set one cursor on the dialog and every control, then another on
 // their buttons; each control shows its own class cursor.
 TEST_F(ButtonTest, ButtonsShowTheirClassCursorInsideADialogWithOne) {
-  HMODULE cursors = LoadLibrary((std::filesystem::path(QUEN_SOURCE_DIR) / "tests/platform/resource/data/fixture.dll").c_str());
-  ASSERT_NE(cursors, nullptr);
+  const quentest::FixtureModule cursors;
+  ASSERT_NE(cursors.module, nullptr);
   HCURSOR guild = LoadCursor(nullptr, IDC_ARROW);
-  HCURSOR red = LoadCursor(cursors, "IDC_CURSOR_NORMAL_RED");
+  HCURSOR red = LoadCursor(cursors.module, "IDC_CURSOR_NORMAL_RED");
   Script s;
   HWND d = Shown("IDD_FORM", &s);
   SetClassLongPtr(d, GCLP_HCURSOR, reinterpret_cast<LONG_PTR>(guild));
@@ -207,7 +208,6 @@ TEST_F(ButtonTest, ButtonsShowTheirClassCursorInsideADialogWithOne) {
   backend_->MoveMouse(r.right - 2, r.bottom - 2, 10);
   Pump(d);
   EXPECT_EQ(GetCursor(), guild);
-  FreeLibrary(cursors);
 }
 
 // Static frames draw only their edge, in their style's colour.

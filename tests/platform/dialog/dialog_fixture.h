@@ -8,39 +8,28 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <array>
-#include <functional>
 #include <set>
 #include <string>
 #include <vector>
 
-#include "platform/backend/headless.h"
 #include "platform/display/screen.h"
-#include "platform/core/clock.h"
 #include "platform/dialog/commctrl.h"
 #include "platform/dialog/dialog.h"
 #include "platform/gdi/pixels.h"
 #include "platform/resource/module.h"
-#include "platform/user/focus.h"
-#include "platform/user/input.h"
-#include "platform/user/keys.h"
-#include "platform/user/queue.h"
-#include "platform/user/window.h"
+#include "tests/platform/user/user_fixture.h"
 #include "tests/support/temp_dir.h"
 
 namespace dlgtest {
 
 using namespace plat;
+using namespace usertest;
 
 // The controls of the templates.
 constexpr int IDC_NAME = 101, IDC_NUMBER = 102, IDC_READONLY = 103, IDC_NOTES = 104, IDC_CHECK = 110;
 constexpr int IDC_RADIO1 = 111, IDC_RADIO2 = 112, IDC_RADIO3 = 113, IDC_LABEL = 120, IDC_DISABLED = 121;
 constexpr int IDC_HIDDEN = 122, IDC_TAIL = 123, IDC_BOX = 124;
 constexpr int IDC_LIST = 201, IDC_DRAWN = 202, IDC_COMBO = 203, IDC_BUDDY = 204, IDC_UPDOWN = 205, IDC_BAR = 206;
-
-// A rectangle's edges in one value, so a comparison names all four.
-using Edges = std::array<LONG, 4>;
-inline Edges EdgesOf(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
 
 // The module compiled from data/dialogs.rc, made once per test program in a
 // folder of its own that goes when the program ends.
@@ -57,21 +46,6 @@ inline const std::filesystem::path& TemplatesPath() {
   };
   static const Compiled compiled;
   return compiled.module;
-}
-
-struct Seen {
-  HWND hwnd;
-  UINT msg;
-  WPARAM wParam;
-  LPARAM lParam;
-};
-
-// The entries of `log` that are `msg`, in order.
-inline std::vector<Seen> OnlyOf(const std::vector<Seen>& log, UINT msg) {
-  std::vector<Seen> out;
-  for (const Seen& s : log)
-    if (s.msg == msg) out.push_back(s);
-  return out;
 }
 
 // One dialog's procedure: what it received and how it answers. The dialog
@@ -129,49 +103,24 @@ inline LRESULT ScriptedProc(HWND h, UINT m, WPARAM w, LPARAM l) {
   return s->on ? s->on(h, m, w, l) : FALSE;
 }
 
-// Everything an owner window (not a dialog) received.
-inline std::vector<Seen>& OwnerLog() {
-  static std::vector<Seen> log;
-  return log;
-}
-inline std::function<LRESULT(HWND, UINT, WPARAM, LPARAM, bool*)>& OwnerReaction() {
-  static std::function<LRESULT(HWND, UINT, WPARAM, LPARAM, bool*)> r;
-  return r;
-}
-inline LRESULT OwnerProc(HWND h, UINT m, WPARAM w, LPARAM l) {
-  OwnerLog().push_back({h, m, w, l});
-  if (OwnerReaction()) {
-    bool handled = false;
-    const LRESULT r = OwnerReaction()(h, m, w, l, &handled);
-    if (handled) return r;
-  }
-  return DefWindowProc(h, m, w, l);
-}
-
-class DialogTest : public ::testing::Test {
+// The owner is a recording window of the user layer's tests: what it received
+// is in Log(), its reaction in Reactions()[owner_].
+class DialogTest : public usertest::UserTest {
  protected:
   void SetUp() override {
-    backend_ = &StartHeadlessBackend();
-    ResetUserLayer();
+    UserTest::SetUp();
     InitCommonControls();
-    OwnerLog().clear();
-    OwnerReaction() = nullptr;
     Pending() = nullptr;
     ASSERT_FALSE(TemplatesPath().empty()) << "quenrc could not compile data/dialogs.rc";
     module_ = LoadLibrary(TemplatesPath().c_str());
     ASSERT_NE(module_, nullptr) << LastModuleError();
-    WNDCLASSEX wc;
-    wc.lpfnWndProc = OwnerProc;
-    wc.lpszClassName = "TestOwner";
-    ASSERT_NE(RegisterClassEx(&wc), 0);
-    owner_ = CreateWindowEx(0, "TestOwner", "owner", WS_POPUP | WS_VISIBLE, 0, 0, 800, 600, nullptr, nullptr,
-                            nullptr, nullptr);
+    owner_ = Popup(0, 0, 800, 600);
     ASSERT_NE(owner_, nullptr);
   }
   void TearDown() override {
     ResetUserLayer();
     FreeLibrary(module_);
-    StopBackend();
+    UserTest::TearDown();
   }
 
   // A modeless dialog of the templates, with `script` as its procedure's.
@@ -249,7 +198,6 @@ class DialogTest : public ::testing::Test {
     return static_cast<std::uint16_t>(EncodeColour(PixelFormat::kRgb565, {}, c));
   }
 
-  HeadlessBackend* backend_ = nullptr;
   HMODULE module_ = nullptr;
   HWND owner_ = nullptr;
 };

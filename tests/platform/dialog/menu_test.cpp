@@ -26,7 +26,7 @@ class MenuTest : public DialogTest {
  protected:
   void SetUp() override {
     DialogTest::SetUp();
-    OwnerReaction() = [this](HWND h, UINT m, WPARAM, LPARAM l, bool* handled) -> LRESULT {
+    Reactions()[owner_] = [this](HWND h, UINT m, WPARAM, LPARAM l, bool* handled) -> LRESULT {
       if (m == WM_MEASUREITEM) {
         auto* mis = reinterpret_cast<MEASUREITEMSTRUCT*>(l);
         mis->itemWidth = kItemWidth;
@@ -61,10 +61,10 @@ class MenuTest : public DialogTest {
   static POINT ItemCentre(int x, int y, int i) {
     return POINT{x + kBorder + kItemWidth / 2, y + kBorder + kItemHeight * i + kItemHeight / 2};
   }
-  static std::vector<Seen> OwnerMessages(UINT msg) { return OnlyOf(OwnerLog(), msg); }
+  static std::vector<Seen> OwnerMessages(UINT msg) { return OnlyOf(Log(), msg); }
   std::vector<UINT> Commands() const {
     std::vector<UINT> out;
-    for (const Seen& s : OwnerLog())
+    for (const Seen& s : Log())
       if (s.msg == WM_COMMAND) out.push_back(LOWORD(s.wParam));
     return out;
   }
@@ -122,7 +122,7 @@ TEST_F(MenuTest, TrackingSendsItsMessagesInOrderAndPostsTheChoice) {
   EXPECT_TRUE(TrackPopupMenu(menu_, TPM_RIGHTBUTTON, 200, 150, 0, owner_, nullptr));
 
   std::vector<UINT> order;
-  for (const Seen& s : OwnerLog())
+  for (const Seen& s : Log())
     if (s.msg == WM_INITMENUPOPUP || s.msg == WM_MEASUREITEM || s.msg == WM_DRAWITEM || s.msg == WM_MENUSELECT)
       order.push_back(s.msg);
   const std::vector<UINT> expected = {WM_INITMENUPOPUP, WM_MEASUREITEM, WM_MEASUREITEM, WM_MEASUREITEM,
@@ -200,7 +200,7 @@ TEST_F(MenuTest, SubmenusCascadeByMouseAndByKeys) {
   EXPECT_EQ(Commands(), std::vector<UINT>{515});
 
   // Keys: down to the opener, right into the submenu, down, Enter.
-  OwnerLog().clear();
+  Log().clear();
   for (UINT key : {VK_UP, VK_RIGHT, VK_DOWN, VK_RETURN}) backend_->PressKey(key, 10);
   EXPECT_EQ(TrackPopupMenu(menu_, TPM_RETURNCMD, 100, 100, 0, owner_, nullptr), 515);
   backend_->RunUntilIdle();
@@ -231,7 +231,7 @@ TEST_F(MenuTest, EscapeClicksOutsideAndDisabledItemsChooseNothing) {
   const POINT first = ItemCentre(50, 50, 0);
   backend_->Click(first.x, first.y, input::Button::Left, 10);
   backend_->PressKey(VK_ESCAPE, 10);
-  OwnerLog().clear();
+  Log().clear();
   EXPECT_TRUE(TrackPopupMenu(menu_, 0, 50, 50, 0, owner_, nullptr));
   backend_->RunUntilIdle();
   EXPECT_TRUE(Commands().empty());

@@ -133,12 +133,12 @@ TEST_F(TooltipTest, RemovingToolsGivesBackTheWindowsProcedure) {
   EXPECT_EQ(GetWindowLongPtr(button_, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(&LateProc));
   DestroyWindow(tip_);
   g_ownCalls = 0;
-  OwnerLog().clear();
+  Log().clear();
   backend_->Click(120, 110);
   backend_->RunUntilIdle();
   EXPECT_GT(g_ownCalls, 0);
   bool clicked = false;
-  for (const Seen& seen : OwnerLog())
+  for (const Seen& seen : Log())
     clicked |= seen.msg == WM_COMMAND && seen.wParam == MAKEWPARAM(kButtonId, BN_CLICKED);
   EXPECT_TRUE(clicked);
 
@@ -162,8 +162,7 @@ TEST_F(TooltipTest, WithoutAlwaysTipOnlyTheActiveWindowsToolsShow) {
   HWND tip = NewTip(0);
   const TOOLINFO ti = Tool();
   ASSERT_TRUE(SendMessage(tip, TTM_ADDTOOL, 0, reinterpret_cast<LPARAM>(&ti)));
-  HWND other = CreateWindowEx(0, "TestOwner", "other", WS_POPUP | WS_VISIBLE, 600, 500, 50, 50, nullptr, nullptr,
-                              nullptr, nullptr);
+  HWND other = Popup(600, 500, 50, 50);
   ASSERT_EQ(GetActiveWindow(), other);
   backend_->MoveMouse(120, 110);
   backend_->RunFor(GetDoubleClickTime() + 200);

@@ -12,6 +12,7 @@
 #include "platform/gdi/shapes.h"
 #include "platform/resource/module.h"
 #include "tests/platform/gdi/gdi_fixture.h"
+#include "tests/support/fixture_module.h"
 #include "tests/support/temp_dir.h"
 
 namespace gditest {
@@ -271,8 +272,8 @@ TEST_F(BmpFileTest, RefusesFilesThatDoNotHoldWhatTheySay) {
 
 // The resource tests' module holds a 3 x 2 24-bit bitmap.
 TEST(ModuleBitmaps, LoadBitmapMakesADibSection) {
-  const auto path = std::filesystem::path(QUEN_TEST_DATA_DIR) / ".." / ".." / "resource" / "data" / "fixture.dll";
-  HMODULE module = LoadLibrary(path.c_str());
+  const quentest::FixtureModule fixture;
+  const HMODULE module = fixture.module;
   ASSERT_NE(module, nullptr) << LastModuleError();
   HBITMAP b = LoadBitmap(module, "IDB_PICTURE");
   ASSERT_NE(b, nullptr);
@@ -288,7 +289,6 @@ TEST(ModuleBitmaps, LoadBitmapMakesADibSection) {
   EXPECT_NE(same, nullptr);
   DeleteObject(same);
   EXPECT_EQ(LoadBitmap(module, "NO_SUCH_BITMAP"), nullptr);
-  FreeLibrary(module);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include "platform/user/queue.h"
 #include "platform/user/window.h"
 #include "tests/platform/sound/sound_fixture.h"
+#include "tests/support/plain_window.h"
 
 namespace {
 
@@ -12,14 +13,7 @@ using namespace soundtest;
 std::vector<MSG> g_notes;
 
 LRESULT NoteProc(HWND h, UINT m, WPARAM w, LPARAM l) {
-  if (m == MM_MCINOTIFY) {
-    MSG msg;
-    msg.hwnd = h;
-    msg.message = m;
-    msg.wParam = w;
-    msg.lParam = l;
-    g_notes.push_back(msg);
-  }
+  if (m == MM_MCINOTIFY) g_notes.push_back(MSG{h, m, w, l, 0, {}});
   return DefWindowProc(h, m, w, l);
 }
 
@@ -28,11 +22,7 @@ class CdAudioTest : public SoundTest {
   void SetUp() override {
     SoundTest::SetUp();
     g_notes.clear();
-    WNDCLASSEX wc;
-    wc.lpszClassName = "CdNotes";
-    wc.lpfnWndProc = NoteProc;
-    RegisterClassEx(&wc);
-    window_ = CreateWindowEx(0, "CdNotes", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    window_ = quentest::PlainWindow("CdNotes", 0, 0, 10, 10, WS_POPUP, nullptr, NoteProc);
   }
   void TearDown() override {
     mciSendCommand(device_, MCI_CLOSE, 0, nullptr);

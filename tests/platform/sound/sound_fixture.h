@@ -8,7 +8,6 @@
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -17,6 +16,7 @@
 #include "platform/core/dospath.h"
 #include "platform/display/audio.h"
 #include "platform/sound/dsound.h"
+#include "tests/support/temp_dir.h"
 
 namespace soundtest {
 
@@ -27,8 +27,6 @@ class SoundTest : public ::testing::Test {
   void SetUp() override {
     backend_ = &StartHeadlessBackend();
     InstallAudioOutput(std::make_unique<MemoryAudioOutput>());
-    dir_ = std::filesystem::temp_directory_path() / ("quen_sound_" + std::to_string(::getpid()));
-    std::filesystem::remove_all(dir_);
     std::filesystem::create_directories(dir_ / "cd" / "MUSIC");
     SetDrive('T', dir_);
     SetDrive('D', dir_ / "cd", DriveType::CdRom);
@@ -39,7 +37,6 @@ class SoundTest : public ::testing::Test {
     if (ds_) ds_->Release();
     StopBackend();
     ClearDrives();
-    std::filesystem::remove_all(dir_);
   }
 
   MemoryAudioOutput& Output() { return *CurrentMemoryAudioOutput(); }
@@ -64,16 +61,10 @@ class SoundTest : public ::testing::Test {
     return b;
   }
 
-  std::filesystem::path Write(const std::string& name, const std::vector<std::uint8_t>& bytes) {
-    auto p = dir_ / name;
-    std::ofstream(p, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    return p;
-  }
-
   HeadlessBackend* backend_ = nullptr;
   IDirectSound* ds_ = nullptr;
-  std::filesystem::path dir_;
+  quentest::TempDir tmp_{"quen_sound"};
+  const std::filesystem::path& dir_ = tmp_.path();
 };
 
 }  // namespace soundtest

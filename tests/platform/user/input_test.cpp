@@ -1,5 +1,4 @@
 #include <algorithm>
-#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <tuple>
@@ -10,6 +9,7 @@
 #include "platform/resource/module.h"
 #include "platform/user/cursor.h"
 #include "tests/platform/user/user_fixture.h"
+#include "tests/support/fixture_module.h"
 
 namespace usertest {
 namespace {
@@ -18,18 +18,7 @@ using namespace plat;
 
 class InputTest : public UserTest {};
 
-// The resource tests' fixture module, with its cursor and icons, loaded for a
-// test.
-struct FixtureModule {
-  static std::filesystem::path Path() {
-    return std::filesystem::path(QUEN_SOURCE_DIR) / "tests/platform/resource/data/fixture.dll";
-  }
-  FixtureModule() : module(LoadLibrary(Path().c_str())) {}
-  ~FixtureModule() { FreeLibrary(module); }
-  FixtureModule(const FixtureModule&) = delete;
-  FixtureModule& operator=(const FixtureModule&) = delete;
-  HMODULE module;
-};
+using quentest::FixtureModule;
 
 constexpr std::initializer_list<UINT> kButtons = {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK};
 
@@ -315,7 +304,7 @@ TEST_F(InputTest, TheWindowUnderTheMouseChoosesTheCursor) {
 // usually hands back the same memory) must not be served the first one's
 // cursor: every load shows its own picture.
 TEST_F(InputTest, CursorsNeverComeFromAFreedModule) {
-  std::ifstream in(FixtureModule::Path(), std::ios::binary);
+  std::ifstream in(quentest::FixtureModulePath(), std::ios::binary);
   const std::vector<std::uint8_t> white{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
   HMODULE probe = LoadLibraryFromMemory(white);
   ASSERT_NE(probe, nullptr);

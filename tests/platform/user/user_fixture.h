@@ -52,13 +52,14 @@ inline plat::LRESULT RecordingProc(plat::HWND h, plat::UINT m, plat::WPARAM w, p
   return plat::DefWindowProc(h, m, w, l);
 }
 
-// The messages of `kind` in the log, in order.
-inline std::vector<Seen> Only(plat::UINT kind) {
+// The messages of `kind` in `log` (the recording procedure's by default), in order.
+inline std::vector<Seen> OnlyOf(const std::vector<Seen>& log, plat::UINT kind) {
   std::vector<Seen> out;
-  for (const Seen& s : Log())
+  for (const Seen& s : log)
     if (s.msg == kind) out.push_back(s);
   return out;
 }
+inline std::vector<Seen> Only(plat::UINT kind) { return OnlyOf(Log(), kind); }
 
 inline std::vector<plat::UINT> MessagesOf(plat::HWND h, std::initializer_list<plat::UINT> kinds) {
   std::vector<plat::UINT> out;

@@ -35,10 +35,9 @@ struct AviSpec {
 };
 
 inline std::uint32_t Cc(const char* s) {
-  return static_cast<std::uint32_t>(static_cast<std::uint8_t>(s[0])) |
-         static_cast<std::uint32_t>(static_cast<std::uint8_t>(s[1])) << 8 |
-         static_cast<std::uint32_t>(static_cast<std::uint8_t>(s[2])) << 16 |
-         static_cast<std::uint32_t>(static_cast<std::uint8_t>(s[3])) << 24;
+  std::uint32_t v = 0;
+  for (int i = 3; i >= 0; --i) v = v << 8 | static_cast<std::uint8_t>(s[i]);
+  return v;
 }
 
 inline std::vector<std::uint8_t> Chunk(const char* id, const std::vector<std::uint8_t>& body) {
@@ -65,24 +64,20 @@ inline std::vector<std::uint8_t> RawFrame(const AviSpec& s, const Frame& f) {
   return rows;
 }
 
-inline std::vector<std::uint8_t> StreamHeader(const char* type, std::uint32_t handler, std::uint32_t scale,
-                                              std::uint32_t rate, std::uint32_t length, std::uint32_t buffer,
-                                              std::uint32_t sampleSize, int w, int h) {
+// A stream's "strl" list: its header, then its format as "strf".
+inline std::vector<std::uint8_t> StreamList(const char* type, std::uint32_t handler, std::uint32_t scale,
+                                            std::uint32_t rate, std::uint32_t length, std::uint32_t buffer,
+                                            std::uint32_t sampleSize, int w, int h, std::vector<std::uint8_t> format) {
   plat::ByteWriter v;
   v.Chars(type);
-  v.U32(handler);
-  v.U32(0);
-  v.U32(0);  // priority, language
-  v.U32(0);
-  v.U32(scale);
-  v.U32(rate);
-  v.U32(0);
-  v.U32(length);
-  v.U32(buffer);
-  v.U32(0xFFFFFFFF);
-  v.U32(sampleSize);
+  // handler, flags, priority and language, initial frames, scale, rate, start,
+  // length, buffer, quality, sample size
+  for (std::uint32_t u : {handler, 0u, 0u, 0u, scale, rate, 0u, length, buffer, 0xFFFFFFFFu, sampleSize}) v.U32(u);
   for (int c : {0, 0, w, h}) v.U16(static_cast<std::uint16_t>(c));
-  return Chunk("strh", v.Take());
+  std::vector<std::uint8_t> strl = Chunk("strh", v.Take());
+  const auto strf = Chunk("strf", format);
+  strl.insert(strl.end(), strf.begin(), strf.end());
+  return List("strl", strl);
 }
 
 inline std::vector<std::uint8_t> WriteAvi(const AviSpec& s) {
@@ -131,37 +126,27 @@ inline std::vector<std::uint8_t> WriteAvi(const AviSpec& s) {
     avih.U32(v);
   hdrl.WriteBytes(Chunk("avih", avih.Take()));
   if (s.video) {
-    plat::ByteWriter bi;
-    bi.U32(40);
-    bi.I32(s.width);
-    bi.I32(s.height);
+    plat::ByteWriter bi;  // BITMAPINFOHEADER
+    for (std::uint32_t v : {40u, static_cast<std::uint32_t>(s.width), static_cast<std::uint32_t>(s.height)}) bi.U32(v);
     bi.U16(1);
     bi.U16(static_cast<std::uint16_t>(s.bitCount));
     bi.U32(fourcc);
     bi.U32(static_cast<std::uint32_t>(((s.width * 3 + 3) & ~3) * s.height));
     bi.Zeros(16);
-    std::vector<std::uint8_t> strl = StreamHeader("vids", fourcc, 1, static_cast<std::uint32_t>(s.fps),
-                                                  static_cast<std::uint32_t>(s.frames.size()), maxVideo, 0, s.width,
-                                                  s.height);
-    const auto strf = Chunk("strf", bi.Take());
-    strl.insert(strl.end(), strf.begin(), strf.end());
-    hdrl.WriteBytes(List("strl", strl));
+    hdrl.WriteBytes(StreamList("vids", fourcc, 1, static_cast<std::uint32_t>(s.fps),
+                               static_cast<std::uint32_t>(s.frames.size()), maxVideo, 0, s.width, s.height, bi.Take()));
   }
   if (s.audioRate) {
-    plat::ByteWriter wf;
+    const auto rate = static_cast<std::uint32_t>(s.audioRate), blockAlign = static_cast<std::uint32_t>(align);
+    plat::ByteWriter wf;  // WAVEFORMAT, PCM
     wf.U16(1);
     wf.U16(static_cast<std::uint16_t>(s.channels));
-    wf.U32(static_cast<std::uint32_t>(s.audioRate));
-    wf.U32(static_cast<std::uint32_t>(s.audioRate * align));
+    wf.U32(rate);
+    wf.U32(rate * blockAlign);
     wf.U16(static_cast<std::uint16_t>(align));
     wf.U16(16);
-    std::vector<std::uint8_t> strl =
-        StreamHeader("auds", 0, static_cast<std::uint32_t>(align), static_cast<std::uint32_t>(s.audioRate * align),
-                     static_cast<std::uint32_t>(s.audio.size()), static_cast<std::uint32_t>(perFrame * align),
-                     static_cast<std::uint32_t>(align), 0, 0);
-    const auto strf = Chunk("strf", wf.Take());
-    strl.insert(strl.end(), strf.begin(), strf.end());
-    hdrl.WriteBytes(List("strl", strl));
+    hdrl.WriteBytes(StreamList("auds", 0, blockAlign, rate * blockAlign, static_cast<std::uint32_t>(s.audio.size()),
+                               static_cast<std::uint32_t>(perFrame) * blockAlign, blockAlign, 0, 0, wf.Take()));
   }
   plat::ByteWriter body;
   body.WriteBytes(List("hdrl", hdrl.Take()));
