@@ -140,13 +140,9 @@ TEST(HvMultiRole, DISABLED_LingeringServer) {
 
 // Hosts a client-server session on a free loopback port with role `role` as its server program.
 int HostWithServer(CHvMulti& host, HvMPlayer_Struct& hp, const char* role) {
-  const auto at = Address("127.0.0.1:0");
-  if (host.InitServiceEx(HVM_SERVICEID_TCPIP, kGuid, &at) != 0) return -1;
-  HvMSession_Struct s;
-  s.SetText(HvMSession_Struct::kName, HvMSession_Struct::kNameWidth, "Hosted");
-  s.SetU32(HvMSession_Struct::kMaxPlayers, 40);
-  const std::string self = SelfPath();
-  return host.CreateAndJoinCS(&s, &hp, self.c_str(), RoleArguments(role).c_str(), 6, nullptr);
+  HvMSession_Struct s = Session();
+  return OnLoopback(host) ? host.CreateAndJoinCS(&s, &hp, SelfPath().c_str(), RoleArguments(role).c_str(), 6, nullptr)
+                          : -1;
 }
 
 // Each case hosts as "host".

@@ -84,16 +84,26 @@ inline bool IsNotice(const Received& r, std::int32_t code, std::uint32_t id) {
   return r.result == HVM_MSG_SYSTEM && r.NoticeCode() == code && r.NoticeId() == id;
 }
 
-// Hosts a peer-to-peer session on a free loopback port.
-inline int Host(CHvMulti& m, HvMPlayer_Struct& p, const char* password = "") {
-  const auto at = Address("127.0.0.1:0");
-  if (m.InitServiceEx(HVM_SERVICEID_TCPIP, kGuid, &at) != 0) return -1;
+// This application's session: "Test game", room for 40.
+inline HvMSession_Struct Session(const char* password = "") {
   HvMSession_Struct s;
   s.SetText(HvMSession_Struct::kName, HvMSession_Struct::kNameWidth, "Test game");
   s.SetText(HvMSession_Struct::kDescription, HvMSession_Struct::kDescriptionWidth, "n_60_8_40_2");
   s.SetText(HvMSession_Struct::kPassword, HvMSession_Struct::kPasswordWidth, password);
   s.SetU32(HvMSession_Struct::kMaxPlayers, 40);
-  return m.CreateAndJoin(&s, &p);
+  return s;
+}
+
+// TCP/IP on a free loopback port; false when the service did not start.
+inline bool OnLoopback(CHvMulti& m) {
+  const auto at = Address("127.0.0.1:0");
+  return m.InitServiceEx(HVM_SERVICEID_TCPIP, kGuid, &at) == 0;
+}
+
+// Hosts a peer-to-peer session on a free loopback port.
+inline int Host(CHvMulti& m, HvMPlayer_Struct& p, const char* password = "") {
+  HvMSession_Struct s = Session(password);
+  return OnLoopback(m) ? m.CreateAndJoin(&s, &p) : -1;
 }
 
 // The identifier of the one session found at the port, or 0 (after `waitMs`).

@@ -6,10 +6,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "media/MoviePlayer.h"
+#include "media/ScreenWindow.h"
 #include "platform/backend/headless.h"
 #include "platform/core/clock.h"
 #include "platform/core/dospath.h"
@@ -67,6 +69,7 @@ class MovieTest : public ::testing::Test {
     messages_.clear();
   }
   void TearDown() override {
+    screen_.reset();
     g_mediaMessageBox = nullptr;
     if (main_) DestroyWindow(main_);
     if (module_) FreeLibrary(module_);
@@ -78,6 +81,14 @@ class MovieTest : public ::testing::Test {
   std::string Write(const std::string& name, const std::vector<std::uint8_t>& bytes) {
     quentest::WriteHostFile(dir_.path() / name, std::string(bytes.begin(), bytes.end()));
     return "T:\\" + name;
+  }
+  std::string WriteMovie(const std::string& name, int frames, int fps, bool sound) {
+    return Write(name, avitest::WriteAvi(Movie(frames, fps, sound)));
+  }
+  // The movie at `path` on a screen window over the main window, replacing the
+  // one before; its status says whether it opened.
+  ScreenWindow& Screen(const std::string& path) {
+    return screen_.emplace(main_, path.c_str(), 0, 0, 1, kMovieDoneMessage, main_, 1, 1);
   }
   // A movie FFmpeg's program encodes as the game's are (MPEG-4, a key frame
   // every fifth frame, 15 frames a second) from its test pattern.
@@ -99,6 +110,7 @@ class MovieTest : public ::testing::Test {
   quentest::TempDir dir_{"movie"};
   HMODULE module_ = nullptr;
   HWND main_ = nullptr;
+  std::optional<ScreenWindow> screen_;
   static inline std::vector<std::string> messages_;
 };
 

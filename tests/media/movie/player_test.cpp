@@ -18,8 +18,7 @@ namespace {
 constexpr int kCentreX = 400, kCentreY = 300;
 
 TEST_F(MovieTest, FramesShowAtTheirTimesWithTheSoundInStep) {
-  const std::string path = Write("timed.avi", avitest::WriteAvi(Movie(30, 15, true)));
-  ScreenWindow screen(main_, path.c_str(), 0, 0, 1, kMovieDoneMessage, main_, 1, 1);
+  ScreenWindow& screen = Screen(WriteMovie("timed.avi", 30, 15, true));
   ASSERT_EQ(screen.status, 0);
   EXPECT_EQ(screen.GetFrameCount(), 30);
   EXPECT_EQ(ScreenColour(kCentreX, kCentreY), Rgb(Colour(0)));
@@ -66,8 +65,7 @@ class EagerAudioOutput : public AudioOutput {
 
 TEST_F(MovieTest, BlocksThatFinishWhileOthersAreSentAreAllSentOnce) {
   InstallAudioOutput(std::make_unique<EagerAudioOutput>());
-  const std::string path = Write("eager.avi", avitest::WriteAvi(Movie(60, 15, true)));
-  ScreenWindow screen(main_, path.c_str(), 0, 0, 1, kMovieDoneMessage, main_, 1, 1);
+  ScreenWindow& screen = Screen(WriteMovie("eager.avi", 60, 15, true));
   ASSERT_EQ(screen.status, 0);
   screen.Play();
   const AviEngine& engine = *screen.engine;
@@ -79,17 +77,15 @@ TEST_F(MovieTest, BlocksThatFinishWhileOthersAreSentAreAllSentOnce) {
 }
 
 TEST_F(MovieTest, AStoppedMoviesClockDoesNotRunOnIntoTheNext) {
-  const std::string path = Write("again.avi", avitest::WriteAvi(Movie(30, 15, true)));
-  {
-    ScreenWindow screen(main_, path.c_str(), 0, 0, 1, kMovieDoneMessage, main_, 1, 1);
-    ASSERT_EQ(screen.status, 0);
-    screen.Play();
-    // Stopped on its first frame, the device still at its start.
-    for (int i = 0; i < 3; ++i) EXPECT_EQ(screen.engine->Clock(), 0);
-    screen.Stop();
-  }
+  const std::string path = WriteMovie("again.avi", 30, 15, true);
+  ASSERT_EQ(Screen(path).status, 0);
+  screen_->Play();
+  // Stopped on its first frame, the device still at its start.
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(screen_->engine->Clock(), 0);
+  screen_->Stop();
+  screen_.reset();
   AdvanceVirtualClock(60000);
-  ScreenWindow screen(main_, path.c_str(), 0, 0, 1, kMovieDoneMessage, main_, 1, 1);
+  ScreenWindow& screen = Screen(path);
   ASSERT_EQ(screen.status, 0);
   screen.Play();
   EXPECT_EQ(screen.engine->Clock(), 0);
@@ -99,8 +95,7 @@ TEST_F(MovieTest, AStoppedMoviesClockDoesNotRunOnIntoTheNext) {
 }
 
 TEST_F(MovieTest, WithoutSoundTheSystemClockKeepsTheRate) {
-  const std::string path = Write("silent.avi", avitest::WriteAvi(Movie(20, 10, false)));
-  ScreenWindow screen(main_, path.c_str(), 0, 0, 1, kMovieDoneMessage, main_, 1, 1);
+  ScreenWindow& screen = Screen(WriteMovie("silent.avi", 20, 10, false));
   ASSERT_EQ(screen.status, 0);
   screen.Play();
   EXPECT_EQ(screen.engine->Clock(), -10);
@@ -114,8 +109,7 @@ TEST_F(MovieTest, WithoutSoundTheSystemClockKeepsTheRate) {
 // Coded frames depend on those before them: a jump is decoded from the key
 // frame before it, or waits for the next when that one is nearer.
 TEST_F(MovieTest, JumpsAreCaughtUpFromKeyFramesOrSkipped) {
-  const std::string path = EncodedMovie(30);
-  ScreenWindow screen(main_, path.c_str(), 0, 0, 1, kMovieDoneMessage, main_, 1, 1);
+  ScreenWindow& screen = Screen(EncodedMovie(30));
   ASSERT_EQ(screen.status, 0);
   const std::uint32_t first = ScreenColour(300, 250);
   screen.Play();
@@ -145,7 +139,7 @@ TEST_F(MovieTest, JumpsAreCaughtUpFromKeyFramesOrSkipped) {
 }
 
 TEST_F(MovieTest, EachKeyEndsTheMovie) {
-  const std::string path = Write("keys.avi", avitest::WriteAvi(Movie(45, 15, true)));
+  const std::string path = WriteMovie("keys.avi", 45, 15, true);
   for (UINT key : {VK_RETURN, VK_ESCAPE, VK_SPACE}) {
     const DWORD start = timeGetTime();
     backend_->PressKey(key, 500);
@@ -168,7 +162,7 @@ LRESULT NeverValidates(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
 TEST_F(MovieTest, AWindowThatNeverValidatesCannotHoldTheMovie) {
   HWND w = quentest::PlainWindow("MovieNeverValid", 0, 0, 10, 10, WS_POPUP | WS_VISIBLE, nullptr, NeverValidates);
   InvalidateRect(w, nullptr, FALSE);
-  const std::string path = Write("busy.avi", avitest::WriteAvi(Movie(15, 15, true)));
+  const std::string path = WriteMovie("busy.avi", 15, 15, true);
   const DWORD start = timeGetTime();
   EXPECT_EQ(PlayMovie(main_, module_, path.c_str()), 1);
   EXPECT_NEAR(static_cast<double>(timeGetTime() - start), 14 * 1000.0 / 15, 80);
@@ -176,7 +170,7 @@ TEST_F(MovieTest, AWindowThatNeverValidatesCannotHoldTheMovie) {
 }
 
 TEST_F(MovieTest, QuitEndsTheMovieAndReachesTheCallersLoop) {
-  const std::string path = Write("quit.avi", avitest::WriteAvi(Movie(45, 15, true)));
+  const std::string path = WriteMovie("quit.avi", 45, 15, true);
   PostQuitMessage(3);
   const DWORD start = timeGetTime();
   EXPECT_EQ(PlayMovie(main_, module_, path.c_str()), 1);
@@ -209,7 +203,7 @@ TEST_F(MovieTest, MissingOrDamagedMoviesAreSkipped) {
   giant.height = 16000;
   giant.bitCount = 24;  // a picture of 768 MB from a file of a few hundred bytes
   const std::string tooLarge = Write("toolarge.avi", avitest::WriteAvi(giant));
-  const std::string empty = Write("empty.avi", avitest::WriteAvi(Movie(0, 15, false)));
+  const std::string empty = WriteMovie("empty.avi", 0, 15, false);
 
   for (const std::string& path :
        {std::string("T:\\missing.avi"), cut, mangled, noVideo, noCodec, tooWide, tooLarge, empty}) {
@@ -231,8 +225,7 @@ TEST_F(MovieTest, MissingOrDamagedMoviesAreSkipped) {
 // The picture at other depths and sizes: 16 bits from a DIB section, 32 bits
 // (which no DIB section holds) through DrawDib, and twice its size.
 TEST_F(MovieTest, OutputAtOtherDepthsAndSizes) {
-  const std::string path = Write("depths.avi", avitest::WriteAvi(Movie(8, 15, false)));
-  ScreenWindow screen(main_, path.c_str(), 0, 0, 1, kMovieDoneMessage, main_, 1, 1);
+  ScreenWindow& screen = Screen(WriteMovie("depths.avi", 8, 15, false));
   ASSERT_EQ(screen.status, 0);
   AviEngine& engine = *screen.engine;
   EXPECT_EQ(engine.SetupOutput(0, 12, 0, 0, 0, 0, 0), -5);
@@ -274,7 +267,7 @@ TEST_F(MovieTest, OutputAtOtherDepthsAndSizes) {
 
 // Every wave-out device taken: one more try, then the movie ends at once.
 TEST_F(MovieTest, ABusySoundDeviceEndsTheMovieWithoutWaiting) {
-  const std::string path = Write("busy.avi", avitest::WriteAvi(Movie(45, 15, true)));
+  const std::string path = WriteMovie("busy.avi", 45, 15, true);
   WAVEFORMATEX f{WAVE_FORMAT_PCM, 1, 22050, 44100, 2, 16, 0};
   std::vector<HWAVEOUT> taken(kMaxWaveOuts);
   for (auto& h : taken) ASSERT_EQ(waveOutOpen(&h, WAVE_MAPPER, &f, 0, 0, CALLBACK_NULL), MMSYSERR_NOERROR);

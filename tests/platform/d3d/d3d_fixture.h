@@ -39,6 +39,7 @@ class D3DTest : public ::testing::Test {
     d3d_ = static_cast<IDirect3D2*>(iface);
     ASSERT_EQ(d3d_->CreateDevice(IID_IDirect3DHALDevice, target_, &device_), D3D_OK);
     device_->SetRenderState(D3DRENDERSTATE_CULLMODE, D3DCULL_NONE);
+    Fill(0);
   }
   void TearDown() override {
     if (device_) device_->Release();

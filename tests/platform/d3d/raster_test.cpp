@@ -12,7 +12,6 @@ constexpr WORD kBlack = 0x0000;
 constexpr WORD kGrey = 0x8410;
 
 TEST_F(D3DTest, DepthTestKeepsTheNearerOfTwoCrossingTriangles) {
-  Fill(kBlack);
   IDirect3DViewport2* vp = nullptr;
   ASSERT_EQ(d3d_->CreateViewport(&vp, nullptr), D3D_OK);
   ASSERT_EQ(device_->AddViewport(vp), D3D_OK);
@@ -36,7 +35,6 @@ TEST_F(D3DTest, DepthTestKeepsTheNearerOfTwoCrossingTriangles) {
 }
 
 TEST_F(D3DTest, GouraudBlendsTheCornerColoursAndFlatTakesTheFirst) {
-  Fill(kBlack);
   ASSERT_EQ(List({V(2, 2, 0.5f, 0xFFFF0000), V(62, 2, 0.5f, 0xFF00FF00), V(2, 62, 0.5f, 0xFF0000FF)}), D3D_OK);
   device_->SetRenderState(D3DRENDERSTATE_SHADEMODE, D3DSHADE_FLAT);
   ASSERT_EQ(List({V(62, 8, 0.5f, 0xFFFFFF00), V(62, 62, 0.5f, 0xFF00FFFF), V(8, 62, 0.5f, 0xFFFF00FF)}), D3D_OK);
@@ -45,7 +43,6 @@ TEST_F(D3DTest, GouraudBlendsTheCornerColoursAndFlatTakesTheFirst) {
 }
 
 TEST_F(D3DTest, PerspectiveTexturingFollowsTheDepthOfAReceedingQuad) {
-  Fill(kBlack);
   D3DTEXTUREHANDLE h = 0;
   IDirect3DTexture2* tex = Checker(16, 4, 0xFFFF, 0xF800, &h);
   device_->SetRenderState(D3DRENDERSTATE_TEXTUREHANDLE, h);
@@ -84,7 +81,6 @@ TEST_F(D3DTest, ColourKeyedTexelsLeaveTheTargetAsItWas) {
 }
 
 TEST_F(D3DTest, TrianglesSharingAnEdgeCoverEachPixelOnce) {
-  Fill(kBlack);
   device_->SetRenderState(D3DRENDERSTATE_ALPHABLENDENABLE, TRUE);
   device_->SetRenderState(D3DRENDERSTATE_SRCBLEND, D3DBLEND_ONE);
   device_->SetRenderState(D3DRENDERSTATE_DESTBLEND, D3DBLEND_ONE);
@@ -108,7 +104,6 @@ TEST_F(D3DTest, TrianglesSharingAnEdgeCoverEachPixelOnce) {
 }
 
 TEST_F(D3DTest, CullingDropsTheWindingItIsAskedTo) {
-  Fill(kBlack);
   const std::vector<D3DTLVERTEX> clockwise{V(8, 8, 0.5f, 0xFFFFFFFF), V(56, 8, 0.5f, 0xFFFFFFFF),
                                            V(8, 56, 0.5f, 0xFFFFFFFF)};
   device_->SetRenderState(D3DRENDERSTATE_CULLMODE, D3DCULL_CW);
@@ -120,7 +115,6 @@ TEST_F(D3DTest, CullingDropsTheWindingItIsAskedTo) {
 }
 
 TEST_F(D3DTest, BadBatchesAreRefusedWholeAndWildVerticesStayInside) {
-  Fill(kBlack);
   const D3DTLVERTEX v[3] = {V(0, 0, 0.5f, 0xFFFFFFFF), V(60, 0, 0.5f, 0xFFFFFFFF), V(0, 60, 0.5f, 0xFFFFFFFF)};
   const WORD past[3] = {0, 1, 3};
   EXPECT_EQ(device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, D3DVT_TLVERTEX, v, 3, past, 3, 0),
@@ -154,7 +148,6 @@ TEST_F(D3DTest, BadBatchesAreRefusedWholeAndWildVerticesStayInside) {
 }
 
 TEST_F(D3DTest, AReleasedTexturesHandleDrawsUntexturedAndNeverReachesAnother) {
-  Fill(kBlack);
   D3DTEXTUREHANDLE h = 0;
   IDirect3DTexture2* tex = Checker(8, 1, 0x001F, 0x001F, &h);
   tex->Release();
@@ -183,7 +176,6 @@ TEST_F(D3DTest, TheDirect3DObjectAndTexturesKeepWhatTheyCameFromAlive) {
 }
 
 TEST_F(D3DTest, ViewportClearFillsWithTheBackgroundInsideTheViewportOnly) {
-  Fill(kBlack);
   IDirect3DViewport2* vp = nullptr;
   d3d_->CreateViewport(&vp, nullptr);
   const D3DRECT all{0, 0, 64, 64};
@@ -211,12 +203,6 @@ TEST_F(D3DTest, ViewportClearFillsWithTheBackgroundInsideTheViewportOnly) {
   vp->Release();
 }
 
-}  // namespace
-}  // namespace d3dtest
-
-namespace d3dtest {
-namespace {
-
 TEST_F(D3DTest, DevicesAreListedAndScenesDoNotNest) {
   std::vector<std::string> names;
   ASSERT_EQ(d3d_->EnumDevices(
@@ -236,7 +222,6 @@ TEST_F(D3DTest, DevicesAreListedAndScenesDoNotNest) {
 }
 
 TEST_F(D3DTest, WireframeDrawsOnlyTheEdges) {
-  Fill(kBlack);
   device_->SetRenderState(D3DRENDERSTATE_FILLMODE, D3DFILL_WIREFRAME);
   ASSERT_EQ(List({V(8, 8, 0.5f, 0xFFFFFFFF), V(56, 8, 0.5f, 0xFFFFFFFF), V(8, 56, 0.5f, 0xFFFFFFFF)}), D3D_OK);
   EXPECT_EQ(At(20, 8), 0xFFFF);
