@@ -103,6 +103,7 @@ void SrvGame::PlayerLeft(std::uint32_t player) {
   const std::int32_t chapter = HeldChapter(player);
   if (chapter >= 0) {
     m_holder[chapter] = 0;
+    if (!m_started) m_traits[static_cast<std::size_t>(chapter)] = {};
     m_log.Line("player %u left; chapter %d is computer-held from now on", player, chapter);
     for (std::uint32_t p : m_players) SendChapterName(p, static_cast<std::uint16_t>(chapter));
   } else {
@@ -267,8 +268,7 @@ bool SrvGame::OnChapterClaim(std::uint32_t from, std::span<const std::uint8_t> p
     if (chapter >= kMaxChapters || m_holder[chapter] != from)
       return Refuse(from, PKT_CHAPTER_CLAIM, "gives up a chapter it does not hold");
     if (m_started) return Refuse(from, PKT_CHAPTER_CLAIM, "gives up a chapter in play");
-    m_holder[chapter] = 0;
-    m_names40[chapter].clear();
+    ReleaseChapter(chapter);
     for (std::uint32_t p : m_players) SendChapterName(p, chapter);
     return true;
   }
@@ -282,10 +282,7 @@ bool SrvGame::OnChapterClaim(std::uint32_t from, std::span<const std::uint8_t> p
   answer.Put<std::uint32_t>(44, granted ? 1 : 0);
   if (granted) {
     const std::int32_t before = HeldChapter(from);
-    if (before >= 0 && before != asked) {
-      m_holder[before] = 0;
-      m_names40[before].clear();
-    }
+    if (before >= 0 && before != asked) ReleaseChapter(static_cast<std::uint16_t>(before));
     m_holder[asked] = from;
     std::string name = ReadText(packet, 12, kChapterNameWidth);
     if (name.size() > kMaxChapterNameChars) name.resize(kMaxChapterNameChars);
@@ -313,8 +310,7 @@ bool SrvGame::OnRunWithoutChapter(std::uint32_t from) {
   if (granted) {
     const std::int32_t before = HeldChapter(from);
     if (before >= 0) {
-      m_holder[before] = 0;
-      m_names40[before].clear();
+      ReleaseChapter(static_cast<std::uint16_t>(before));
       for (std::uint32_t p : m_players) SendChapterName(p, static_cast<std::uint16_t>(before));
     }
     m_log.Line("player %u runs the game without a chapter", from);
@@ -332,10 +328,40 @@ bool SrvGame::OnSettings(std::uint32_t from, std::span<const std::uint8_t> packe
     return true;
   }
   if (m_started) return Refuse(from, PKT_GAME_SETTINGS, "settings after the start");
-  if (!MaySetUp(from)) return Refuse(from, PKT_GAME_SETTINGS, "settings from a player who is not the host");
+  // Every player's client sends its settings with its chapter's traits; the
+  // rest of the settings is the host's to set.
+  const std::uint16_t slot = ReadU16(packet, 8);
+  const bool ownChapter = slot < kMaxChapters && m_holder[slot] == from;
+  if (!MaySetUp(from) && !ownChapter)
+    return Refuse(from, PKT_GAME_SETTINGS, "settings from a player who is not the host");
+  SrvTraitBytes traits{};
+  std::copy_n(packet.begin() + kSrvTraitsOffset, traits.size(), traits.begin());
+  if (ownChapter) {
+    if (!SrvTraitsAllowed(traits)) return Refuse(from, PKT_GAME_SETTINGS, "traits the traits screen does not allow");
+    m_traits[slot] = traits;
+    m_log.Line("traits of chapter %u from player %u", slot, from);
+  }
+  if (!MaySetUp(from)) return true;
   m_setup.TakeSettings(packet);
-  SendToOthers(from, SrvPacket(m_setup.settings.bytes.begin(), m_setup.settings.bytes.end()));
+  PassSettingsOn(from);
   return true;
+}
+
+void SrvGame::PassSettingsOn(std::uint32_t from) {
+  for (std::uint32_t p : m_players) {
+    if (p == from) continue;
+    PacketImage<68> settings = m_setup.settings;
+    const std::int32_t held = HeldChapter(p);
+    const SrvTraitBytes own = held >= 0 ? m_traits[static_cast<std::size_t>(held)] : SrvTraitBytes{};
+    std::copy(own.begin(), own.end(), settings.bytes.begin() + kSrvTraitsOffset);
+    m_out.Send(p, SrvPacket(settings.bytes.begin(), settings.bytes.end()), false);
+  }
+}
+
+void SrvGame::ReleaseChapter(std::uint16_t chapter) {
+  m_holder[chapter] = 0;
+  m_names40[chapter].clear();
+  m_traits[chapter] = {};
 }
 
 bool SrvGame::OnConfig(std::uint32_t from, std::span<const std::uint8_t> packet) {
@@ -506,7 +532,7 @@ bool SrvGame::OnStart(std::uint32_t from) {
 
 void SrvGame::StartGame() {
   plat::srand(m_seed);
-  m_world.Generate(m_setup, m_seed, m_names);
+  m_world.Generate(m_setup, m_seed, m_names, m_traits);
   m_started = true;
   m_turnDone = {};
   m_turnStartMs = m_nowMs;

@@ -98,7 +98,14 @@ class SrvGame {
   // The host's claim of chapter number 40: it runs the game without playing,
   // giving up any chapter it held; anyone else is refused.
   bool OnRunWithoutChapter(std::uint32_t from);
+  // The host's settings (53 with flag 1), and any player's traits for the
+  // chapter it holds, named at 8.
   bool OnSettings(std::uint32_t from, std::span<const std::uint8_t> p);
+  // Passes the host's settings on, each receiver's own traits in place of the
+  // host's (a client takes the traits it receives for its own chapter).
+  void PassSettingsOn(std::uint32_t from);
+  // A chapter nobody holds before the start: its holder's traits go with it.
+  void ReleaseChapter(std::uint16_t chapter);
   bool OnConfig(std::uint32_t from, std::span<const std::uint8_t> p);
   bool OnPlayerName(std::uint32_t from, std::span<const std::uint8_t> p);
   // A waiting room's ready state, passed on to the others with the sender's
@@ -155,6 +162,8 @@ class SrvGame {
   std::vector<std::uint32_t> m_players;
   std::array<std::uint32_t, kMaxChapters> m_holder{};
   std::array<std::string, kMaxChapters> m_names40{};
+  // The traits each chapter's holder chose before the start.
+  SrvChapterTraits m_traits{};
   std::array<bool, kMaxChapters> m_turnDone{};
   bool m_started = false;
   bool m_ended = false;

@@ -3,6 +3,7 @@
 // theirs (or left); a restart that all agreed to is carried out at once.
 #include <algorithm>
 
+#include "Game/model/GChapter.h"
 #include "Game/net/Packets.h"
 #include "server/SrvGame.h"
 #include "server/SrvPacketRead.h"
@@ -49,7 +50,12 @@ void SrvGame::FinishQuestionWhenAnswered() {
 
 void SrvGame::Restart() {
   ++m_seed;
-  m_world.Generate(m_setup, m_seed, m_names);
+  // The chapters keep their traits (a loaded game's too).
+  SrvChapterTraits traits{};
+  for (std::uint16_t c = 0; c < kMaxChapters; ++c)
+    if (const CGChapter* chapter = m_world.Chapter(c))
+      for (int t = 0; t < kTraitCount; ++t) traits[c][static_cast<std::size_t>(t)] = chapter->GetTrait(t);
+  m_world.Generate(m_setup, m_seed, m_names, traits);
   m_turnDone = {};
   m_turnStartMs = m_nowMs;
   m_log.Line("game restarted: seed %u", m_seed);

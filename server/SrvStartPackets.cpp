@@ -178,6 +178,12 @@ SrvPacket BuildStandingsPacket(const SrvWorld& world) {
   return Bytes(p);
 }
 
+SrvPacket BuildChapterTraitsPacket(const CGChapter& chapter) {
+  PacketImage<28> p(PKT_CHAPTER_TRAITS);
+  for (int t = 0; t < kTraitCount; ++t) p.Put<std::uint8_t>(8 + static_cast<std::size_t>(t), chapter.GetTrait(t));
+  return Bytes(p);
+}
+
 SrvPacket BuildRoomStartPacket() { return Bytes(PacketImage<12>(0)); }
 
 SrvPacket BuildStartSignalPacket() {
@@ -198,8 +204,9 @@ std::vector<SrvPacket> BuildStartSequence(const SrvWorld& world, std::uint16_t c
   for (std::uint16_t c = 0; c < kMaxChapters; ++c)
     if (world.HasChapter(c))
       out.push_back(BuildChapterStartPacket(world, c, c < names.size() ? names[c] : ""));
-  AppendDesignsAndUnits(world, out);
   const CGChapter* own = world.Chapter(chapter);
+  if (own != nullptr) out.push_back(BuildChapterTraitsPacket(*own));
+  AppendDesignsAndUnits(world, out);
   out.push_back(BuildCreditsPacket(own != nullptr ? own->credits : 0));
   if (own != nullptr && own->homeAsteroid < CGSolarDB::GetAsteroidCount())
     out.push_back(BuildPoolPacket(world.Pool(own->homeAsteroid)));

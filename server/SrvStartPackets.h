@@ -2,7 +2,7 @@
 // The packets that hand a client the new world, in the order its start
 // handling expects: the solar system (100), each star (110), the resource
 // mix (124), each asteroid with its zones (127), each chapter's start (450),
-// every chapter's designs (200) and units (300),
+// the client's chapter's traits (464), every chapter's designs (200) and units (300),
 // the client's credits (551) and pool (550), the standings (505), the scores (507), then the
 // start signal (0) with the started flag set.
 //
@@ -21,6 +21,8 @@ SrvPacket BuildStarPacket(const CGStar& star);
 SrvPacket BuildResourceMixPacket(const SrvWorld& world);
 SrvPacket BuildAsteroidPacket(const CGAsteroid& asteroid);
 SrvPacket BuildChapterStartPacket(const SrvWorld& world, std::uint16_t chapter, const std::string& name);
+// 464, 28 bytes: the chapter's 20 traits at 8.
+SrvPacket BuildChapterTraitsPacket(const CGChapter& chapter);
 // 300, 28 bytes: u16 chapter at 8, u32 unit id at 12, u8 asteroid at 16,
 // i16 x, y, z at 18, u32 design id at 24.
 SrvPacket BuildUnitPacket(const CGUnit& unit);

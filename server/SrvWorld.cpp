@@ -254,7 +254,8 @@ CGChapter* SrvWorld::Chapter(std::uint16_t chapter) const {
   return HasChapter(chapter) ? guilds->GetChapter(chapter) : nullptr;
 }
 
-void SrvWorld::Generate(const SrvSetup& setup, std::uint32_t newSeed, const SrvAsteroidNames& names) {
+void SrvWorld::Generate(const SrvSetup& setup, std::uint32_t newSeed, const SrvAsteroidNames& names,
+                        const SrvChapterTraits& traits) {
   seed = newSeed;
   turn = 0;
   chaptersPerGuild = setup.ChaptersPerGuild();
@@ -269,6 +270,9 @@ void SrvWorld::Generate(const SrvSetup& setup, std::uint32_t newSeed, const SrvA
   shipBids.clear();
   InstallLinks();
   ResetResearch();
+  // Before any unit: the traits shape the units' statistics.
+  for (std::uint16_t c = 0; c < kMaxChapters; ++c)
+    if (CGChapter* chapter = Chapter(c)) chapter->SetTraits(traits[c].data());
   SrvRandom rng(seed);
   solar.orbitDirection = static_cast<std::int8_t>(rng.Range(0, 1) ? 1 : -1);
   solar.orbitMotion = setup.OrbitMotion();

@@ -29,6 +29,7 @@
 #include "Game/rules/GModuleDB.h"
 #include "Game/rules/GTemplateDB.h"
 #include "server/SrvSetup.h"
+#include "server/SrvTraits.h"
 
 // Gives asteroid name n (from 1), or nothing past the names file's end.
 using SrvAsteroidNames = std::function<std::optional<std::string>(unsigned n)>;
@@ -94,8 +95,9 @@ class SrvWorld {
   // Builds a new world from the set-up; the same set-up and seed always give
   // the same world. Names come from `names` (a missing one becomes
   // "Asteroid <n>"). Chapters of the set-up's guild size all take part, each
-  // with a home asteroid of its own.
-  void Generate(const SrvSetup& setup, std::uint32_t seed, const SrvAsteroidNames& names);
+  // with a home asteroid of its own and its `traits`.
+  void Generate(const SrvSetup& setup, std::uint32_t seed, const SrvAsteroidNames& names,
+                const SrvChapterTraits& traits = {});
   // Takes a loaded game's guilds and counters (its solar system was loaded in place).
   void AdoptLoaded(std::unique_ptr<CGuildList> loaded, std::uint32_t loadedTurn, std::uint32_t loadedSeed,
                    std::uint8_t perGuild);

@@ -169,6 +169,43 @@ TEST_F(SrvGameTest, InAHostedGameOnlyTheHostConfiguresAndStarts) {
   EXPECT_TRUE(game.Receive(7, Small(PKT_START)));
 }
 
+TEST_F(SrvGameTest, EachPlayerSetsItsOwnChaptersTraitsAndOnlyTheHostTheRest) {
+  game.SetHost(7);
+  ASSERT_TRUE(game.Receive(7, Config(2, 20)));
+  ASSERT_TRUE(game.Receive(7, Claim(0, "Alpha")));
+  ASSERT_TRUE(game.Receive(8, Claim(8, "Beta")));
+  auto settings = [](std::uint16_t slot, std::uint16_t difficulty, std::initializer_list<std::pair<int, int>> traits) {
+    SrvSetup s;
+    s.settings.SetU16(8, slot);
+    s.settings.SetU16(12, difficulty);
+    for (int t = 0; t < 20; ++t) s.settings.SetU8(48 + t, 0);
+    for (const auto& [t, v] : traits) s.settings.SetU8(48 + t, static_cast<std::uint8_t>(v));
+    return Bytes(s.settings);
+  };
+  out.sent.clear();
+  EXPECT_TRUE(game.Receive(8, settings(8, 2, {{3, 45}})));
+  EXPECT_NE(game.Setup().settings.U16(12), 2) << "the rest of the settings is the host's";
+  EXPECT_TRUE(out.sent.empty()) << "the others would take the traits as their own";
+  EXPECT_FALSE(game.Receive(8, settings(0, 0, {}))) << "the host's chapter";
+  EXPECT_FALSE(game.Receive(8, settings(8, 0, {{3, 45}, {4, 50}}))) << "two traits at the highest level";
+  EXPECT_FALSE(game.Receive(8, settings(8, 0, {{12, 4}}))) << "no level of trait 12 gives 4";
+  ASSERT_TRUE(game.Receive(7, settings(0, 2, {{0, 20}, {1, 20}, {8, 30}})));
+  EXPECT_EQ(game.Setup().settings.U16(12), 2);
+  const auto passed = out.To(8);
+  ASSERT_EQ(passed.size(), 1u);
+  EXPECT_EQ(passed[0].packet[48 + 3], 45) << "the receiver's own traits";
+  EXPECT_EQ(passed[0].packet[48 + 0], 0);
+
+  ASSERT_TRUE(game.Receive(7, Small(PKT_START)));
+  EXPECT_EQ(game.World().Chapter(8)->GetTrait(3), 45);
+  EXPECT_EQ(game.World().Chapter(0)->GetTrait(8), 30);
+  EXPECT_EQ(game.World().Chapter(1)->GetTrait(3), 0);
+  const auto joiner = out.To(8);
+  const auto told = std::find_if(joiner.begin(), joiner.end(), [](const Sent& s) { return s.Type() == 464; });
+  ASSERT_NE(told, joiner.end());
+  EXPECT_EQ(told->packet[8 + 3], 45);
+}
+
 TEST_F(SrvGameTest, StartSequenceFollowsTheClientsOrderAndEndsWithTheStartedFlag) {
   ASSERT_TRUE(game.Receive(7, Config(1, 12)));
   ASSERT_TRUE(game.Receive(7, Claim(0, "Alpha")));
@@ -181,7 +218,7 @@ TEST_F(SrvGameTest, StartSequenceFollowsTheClientsOrderAndEndsWithTheStartedFlag
   std::vector<std::uint16_t> expected = {0, 100, 110, 110, 124};
   for (int i = 0; i < 12; ++i) expected.push_back(127);
   for (int i = 0; i < 5; ++i) expected.push_back(450);
-  for (std::uint16_t t : {551, 550, 505, 507, 0}) expected.push_back(t);
+  for (std::uint16_t t : {464, 551, 550, 505, 507, 0}) expected.push_back(t);
   std::vector<std::uint16_t> types;
   for (const auto& s : got) {
     types.push_back(s.Type());
