@@ -9,6 +9,7 @@
 #include "platform/backend/headless.h"
 #include "platform/core/bytes.h"
 #include "platform/core/dospath.h"
+#include "tests/support/bmp_file.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -20,27 +21,13 @@ std::vector<std::string> g_shown;
 // An 8-bit BMP: `colours` table entries (0x00RRGGBB), rows given bottom row first.
 std::vector<std::uint8_t> Bmp8(int w, int h, const std::vector<DWORD>& colours, const std::vector<BYTE>& indexes,
                                DWORD sizeLie = 0) {
-  const DWORD pitch = CDibImage::RowBytes(w, 8);
-  const DWORD offset = 54 + static_cast<DWORD>(colours.size()) * 4;
-  ByteWriter out;
-  out.U16(0x4D42);
-  out.U32(sizeLie ? sizeLie : offset + pitch * static_cast<DWORD>(h));
-  out.U32(0);
-  out.U32(offset);
-  out.U32(40);
-  out.I32(w);
-  out.I32(h);
-  out.U16(1);
-  out.U16(8);
-  out.Zeros(16);
-  out.U32(static_cast<DWORD>(colours.size()));
-  out.U32(0);
-  for (DWORD c : colours) out.U32(c);
+  ByteWriter table, rows;
+  for (DWORD c : colours) table.U32(c);
   for (int y = 0; y < h; ++y) {
-    for (int x = 0; x < w; ++x) out.U8(indexes[static_cast<std::size_t>(y * w + x)]);
-    out.Zeros(pitch - static_cast<DWORD>(w));
+    for (int x = 0; x < w; ++x) rows.U8(indexes[static_cast<std::size_t>(y * w + x)]);
+    rows.Zeros(CDibImage::RowBytes(w, 8) - static_cast<DWORD>(w));
   }
-  return out.Take();
+  return quentest::BmpFile(8, w, h, table.Take(), rows.Take(), 0, sizeLie);
 }
 
 class DibTest : public ::testing::Test {

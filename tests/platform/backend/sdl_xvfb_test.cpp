@@ -49,25 +49,17 @@ const char* FindXvfb() {
   return nullptr;
 }
 
-pid_t Spawn(const std::vector<std::string>& args, const std::vector<std::string>& extraEnv) {
-  std::vector<char*> argv;
+// Starts `args` with `extraEnv` ahead of this process's environment: a lookup
+// takes the first entry of a name, so the extra ones win.
+pid_t Spawn(const std::vector<std::string>& args, std::vector<std::string> env) {
+  std::vector<char*> argv, envp;
   for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
   argv.push_back(nullptr);
-  std::vector<std::string> envStrings;
-  for (char** e = environ; *e; ++e) {
-    const std::string entry = *e;
-    bool replaced = false;
-    for (const auto& x : extraEnv)
-      if (entry.compare(0, x.find('=') + 1, x, 0, x.find('=') + 1) == 0) replaced = true;
-    if (!replaced) envStrings.push_back(entry);
-  }
-  for (const auto& x : extraEnv) envStrings.push_back(x);
-  std::vector<char*> envp;
-  for (auto& e : envStrings) envp.push_back(e.data());
+  for (char** e = environ; *e; ++e) env.emplace_back(*e);
+  for (auto& e : env) envp.push_back(e.data());
   envp.push_back(nullptr);
   pid_t pid = -1;
-  if (posix_spawn(&pid, args[0].c_str(), nullptr, nullptr, argv.data(), envp.data()) != 0) return -1;
-  return pid;
+  return posix_spawn(&pid, args[0].c_str(), nullptr, nullptr, argv.data(), envp.data()) == 0 ? pid : -1;
 }
 
 TEST(SdlUnderXvfb, WindowShowsThePrimarySurface) {

@@ -9,11 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/backend/headless.h"
 #include "platform/d3d/d3d.h"
 #include "platform/d3d/d3draster.h"
-#include "platform/display/screen.h"
-#include "platform/user/window.h"
+#include "tests/platform/ddraw/dd_fixture.h"
 #include "tests/support/golden.h"
 
 namespace d3dtest {
@@ -26,13 +24,12 @@ inline D3DTLVERTEX V(float x, float y, float z, D3DCOLOR c, float u = 0, float v
   return D3DTLVERTEX{x, y, z, rhw, c, 0xFF000000u, u, v};
 }
 
-class D3DTest : public ::testing::Test {
+// The display object is the DirectDraw tests' fixture's; the target and
+// textures are 5-6-5 surfaces of it.
+class D3DTest : public ddtest::DisplayTest {
  protected:
   void SetUp() override {
-    StartHeadlessBackend();
-    ResetUserLayer();
-    SetScreenFormat555(false);
-    ASSERT_EQ(DirectDrawCreate(nullptr, &dd_, nullptr), DD_OK);
+    DisplayTest::SetUp();
     target_ = Surface(kSize, kSize, DDSCAPS_3DDEVICE);
     void* iface = nullptr;
     ASSERT_EQ(dd_->QueryInterface(IID_IDirect3D2, &iface), DD_OK);
@@ -45,25 +42,12 @@ class D3DTest : public ::testing::Test {
     if (device_) device_->Release();
     if (d3d_) d3d_->Release();
     if (target_) target_->Release();
-    if (dd_) dd_->Release();
-    ResetUserLayer();
-    StopBackend();
+    DisplayTest::TearDown();
   }
 
-  IDirectDrawSurface* Surface(DWORD w, DWORD h, DWORD caps = 0, bool r555 = false) {
-    DDSURFACEDESC d;
-    d.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT | DDSD_PIXELFORMAT;
-    d.dwWidth = w;
-    d.dwHeight = h;
-    d.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN | caps;
-    d.ddpfPixelFormat.dwFlags = DDPF_RGB;
-    d.ddpfPixelFormat.dwRGBBitCount = 16;
-    d.ddpfPixelFormat.dwRBitMask = r555 ? 0x7C00 : 0xF800;
-    d.ddpfPixelFormat.dwGBitMask = r555 ? 0x03E0 : 0x07E0;
-    d.ddpfPixelFormat.dwBBitMask = 0x001F;
-    IDirectDrawSurface* s = nullptr;
-    EXPECT_EQ(dd_->CreateSurface(&d, &s, nullptr), DD_OK);
-    return s;
+  IDirectDrawSurface* Surface(DWORD w, DWORD h, DWORD caps = 0) {
+    const DDPIXELFORMAT f565 = ddtest::Rgb16(0xF800, 0x07E0);
+    return Offscreen(w, h, &f565, caps);
   }
 
   // A checker texture of `cells` squares a side in two 5-6-5 colours, with
@@ -85,11 +69,7 @@ class D3DTest : public ::testing::Test {
     return t;
   }
 
-  void Fill(WORD value) {
-    DDBLTFX fx;
-    fx.dwFillColor = value;
-    ASSERT_EQ(target_->Blt(nullptr, nullptr, nullptr, DDBLT_COLORFILL | DDBLT_WAIT, &fx), DD_OK);
-  }
+  void Fill(WORD value) { ddtest::Fill16(target_, value); }
 
   WORD At(int x, int y) const {
     const auto px = target_->Pixels();
@@ -120,7 +100,6 @@ class D3DTest : public ::testing::Test {
     return device_->DrawPrimitive(D3DPT_TRIANGLELIST, D3DVT_TLVERTEX, v.data(), static_cast<DWORD>(v.size()), 0);
   }
 
-  IDirectDraw* dd_ = nullptr;
   IDirectDrawSurface* target_ = nullptr;
   IDirect3D2* d3d_ = nullptr;
   IDirect3DDevice2* device_ = nullptr;

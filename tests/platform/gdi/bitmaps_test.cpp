@@ -12,6 +12,7 @@
 #include "platform/gdi/shapes.h"
 #include "platform/resource/module.h"
 #include "tests/platform/gdi/gdi_fixture.h"
+#include "tests/support/bmp_file.h"
 #include "tests/support/fixture_module.h"
 #include "tests/support/temp_dir.h"
 
@@ -190,29 +191,10 @@ TEST_F(BlitTest, StretchScalesAndMirrors) {
   EXPECT_EQ(GetStretchBltMode(t.dc()), COLORONCOLOR);
 }
 
-// BMP files as the game's 8-bit images and the tools write them.
 std::string Bmp(WORD bits, int w, int h, const std::vector<BYTE>& table, const std::vector<BYTE>& rows,
-                DWORD offsetShift = 0) {
-  std::string b;
-  auto u16 = [&](unsigned v) { b += static_cast<char>(v & 0xFF), b += static_cast<char>((v >> 8) & 0xFF); };
-  auto u32 = [&](DWORD v) { u16(v & 0xFFFF), u16(v >> 16); };
-  const DWORD offset = 14 + 40 + static_cast<DWORD>(table.size()) + offsetShift;
-  u16(0x4D42);
-  u32(offset + static_cast<DWORD>(rows.size()));
-  u32(0);
-  u32(offset);
-  u32(40);
-  u32(static_cast<DWORD>(w));
-  u32(static_cast<DWORD>(h));
-  u16(1);
-  u16(bits);
-  for (int i = 0; i < 4; ++i) u32(0);  // compression, image size, resolutions
-  u32(bits == 8 ? static_cast<DWORD>(table.size() / 4) : 0);
-  u32(0);
-  b.append(table.begin(), table.end());
-  b.append(offsetShift, '\0');
-  b.append(rows.begin(), rows.end());
-  return b;
+                DWORD gap = 0) {
+  const auto b = quentest::BmpFile(bits, w, h, table, rows, gap);
+  return {b.begin(), b.end()};
 }
 
 class BmpFileTest : public ::testing::Test {
