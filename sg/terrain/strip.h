@@ -35,3 +35,16 @@ SGError ISGPageClassify(SGRenderer* rend, SGScene* scene, SGPage* page);
 SGError ISGPageAddLight(SGPage* page, SGInstance* light);
 // Sets SG_STRIP_FLAG_SKIP or SG_STRIP_FLAG_CLIP from the row's box against the six view planes.
 void ISGStripTestFrustum(const SGRenderer* rend, const SGScene* scene, SGTerrainRow* row);
+
+// The ground the view can reach: the view volume cut by the slab between the
+// resident pages' lowest floor and highest ceiling, as five eye-relative
+// lines a x + b y <= c (the far plane and the four sides); ground outside any
+// of them is out of view at every height of the slab.
+struct SGTerrainFootprint {
+  float ftTrace[5][3];
+};
+void ISGTerrainFootprint(const SGRenderer* rend, const SGScene* scene, SGTerrainFootprint* out);
+// The extent [*from, *to] along a row (along x when alongX, else along y) of
+// the band across it from `lo` to `hi` (eye-relative) within the footprint;
+// false when no part of the band lies in it.
+bool ISGFootprintRowExtent(const SGTerrainFootprint* ft, bool alongX, float lo, float hi, float* from, float* to);

@@ -13,6 +13,7 @@
 #include "sg/core/context.h"
 #include "sg/core/malloc.h"
 #include "sg/cull/cullterrain.h"
+#include "sg/d3d/d3ddevice.h"
 #include "sg/instance/instance.h"
 #include "sg/material/material.h"
 #include "sg/render/instsort.h"
@@ -24,6 +25,7 @@
 #include "sg/terrain/strip.h"
 #include "sg/terrain/stripoutput.h"
 #include "sg/terrain/terrain.h"
+#include "sg/terrain/tsp.h"
 
 SGTerrainStats g_sgTerrainStats;
 
@@ -76,9 +78,8 @@ struct Walk {
   int major;            // axis the walk steps along (1: rows run along x)
   std::uint32_t frame;  // the renderer's frame number
   bool reversed;
-  bool shades;
-  const float* shadeTable;  // the directional lights' values by normal index
   bool instances;  // the scene's instances are drawn between the rows
+  SGTerrainFootprint footprint;
   // Locations (wrapped) already asked for in vain this frame: each is asked once.
   std::uint32_t missing[kMaxMissing];
   std::uint32_t numMissing;
@@ -97,6 +98,14 @@ struct Walk {
 };
 
 std::int32_t FloorDiv(std::int32_t a, std::int32_t b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
+
+// The stamp of the copy of a page at an unwrapped location: the frame's with
+// the copy's wraps in the top four bits, so each copy's vertices are made for it.
+std::uint32_t CopyStamp(const Walk& w, std::int32_t column, std::int32_t row) {
+  const auto wrapX = static_cast<std::uint32_t>(FloorDiv(column, static_cast<std::int32_t>(w.scene->scnWorldSize[0])));
+  const auto wrapY = static_cast<std::uint32_t>(FloorDiv(row, static_cast<std::int32_t>(w.scene->scnWorldSize[1])));
+  return (w.frame & 0x0FFFFFFF) | ((wrapY & 3) << 28) | ((wrapX & 3) << 30);
+}
 
 // The page at an unwrapped page location (the world repeats), classified for
 // this frame and copy of it; a missing page is asked for (scnNeedPage). Null
@@ -129,9 +138,7 @@ SGError PageAt(Walk& w, std::int32_t column, std::int32_t row, SGPage** out) {
   if (found != SG_ERROR_NONE) {
     return found;
   }
-  const auto wrapX = static_cast<std::uint32_t>(FloorDiv(column, static_cast<std::int32_t>(scene->scnWorldSize[0])));
-  const auto wrapY = static_cast<std::uint32_t>(FloorDiv(row, static_cast<std::int32_t>(scene->scnWorldSize[1])));
-  w.rend->renTimeStamp = (w.frame & 0x0FFFFFFF) | ((wrapY & 3) << 28) | ((wrapX & 3) << 30);
+  w.rend->renTimeStamp = CopyStamp(w, column, row);
   page->pagNearOrigin[0] = static_cast<float>(column) * scene->scnPageSize;
   page->pagNearOrigin[1] = static_cast<float>(row) * scene->scnPageSize;
   ISGPageSetEyeOrigin(w.rend, page);
@@ -142,126 +149,80 @@ SGError PageAt(Walk& w, std::int32_t column, std::int32_t row, SGPage** out) {
   return err;
 }
 
-// The light at a vertex: each light listed for the page by its intensity over
-// the squared distance times the cosine's numerator, and the directional
-// lights' value for the vertex's normal.
-float Shade(const Walk& w, const SGPage* page, std::uint8_t normalIndex, const float at[3]) {
-  const float* n = w.scene->scnNormals[normalIndex];
-  float sum = 0.f;
-  for (std::uint32_t i = 0; i < page->pagNumLights; ++i) {
-    const SGInstance* light = page->pagLights[i];
-    const auto* data = static_cast<const SGLightData*>(light->instData);
-    float d[3];
-    for (int k = 0; k < 3; ++k) {
-      d[k] = static_cast<float>(light->instPos[k] - w.rend->renEye[k]) - at[k];
+// A vertex on a page edge is copied into the resident pages across that edge
+// (and across the corner), so they take it as it is instead of making it again.
+SGError Ghosts(Walk& w, std::int32_t column, std::int32_t row, std::uint32_t u, std::uint32_t v,
+               const SGTerrVertSlot* slot) {
+  const std::uint32_t last = w.n - 1;
+  const int du = u == 0 ? -1 : (u == last ? 1 : 0);
+  const int dv = v == 0 ? -1 : (v == last ? 1 : 0);
+  for (std::uint32_t mode = 1; mode <= 3; ++mode) {
+    const int sx = (mode & 1) != 0 ? du : 0;
+    const int sy = (mode & 2) != 0 ? dv : 0;
+    if (((mode & 1) != 0 && du == 0) || ((mode & 2) != 0 && dv == 0)) {
+      continue;
     }
-    const float d2 = d[0] * d[0] + d[1] * d[1] + d[2] * d[2];
-    const float term = d2 > 0.f ? w.scene->scnTerrTexU * data->ltIntensity / d2 * (d[0] * n[0] + d[1] * n[1] + d[2] * n[2])
-                                : 0.f;
-    sum += term > 0.f ? term : 0.f;
-  }
-  if (w.shades) {
-    sum += w.shadeTable[normalIndex];
-  }
-  return sum;
-}
-
-SGError MakeVertex(Walk& w, const SGPage* page, std::uint32_t u, std::uint32_t v, float height, SGTxVertex** out) {
-  SGTxVertex* t = nullptr;
-  const SGError err = ISGRendererNewTxVert(w.rend, &t);
-  if (err != SG_ERROR_NONE) {
-    return err;
-  }
-  t->txvPos[0] = page->pagEyeOrigin[0] + static_cast<float>(u) * w.cell;
-  t->txvPos[1] = page->pagEyeOrigin[1] + static_cast<float>(v) * w.cell;
-  t->txvPos[2] = page->pagEyeOrigin[2] + height;
-  t->txvFlags = 0;
-  t->txvUV[0] = static_cast<float>(u) / static_cast<float>(w.cells);
-  t->txvUV[1] = static_cast<float>(v) / static_cast<float>(w.cells);
-  t->txvShade = 0.f;
-  t->txvFog = 1.f;
-  t->txvTexture = nullptr;
-  t->txvConverted = 0;
-  t->txvQIndex = 0;
-  t->txvColour[0] = t->txvColour[1] = t->txvColour[2] = t->txvColour[3] = 255;
-  if (w.shades || page->pagNumLights != 0) {
-    const float shade = Shade(w, page, page->pagHeightLOD->phlNormals[v * w.n + u], t->txvPos);
-    if (shade > 0.f) {
-      t->txvShade = shade;
-      t->txvFlags |= SG_TXV_SHADED;
+    const std::int32_t loc[2] = {column + sx, row + sy};
+    SGPage* other = nullptr;
+    if (SGSceneGetPage(w.scene, &other, loc, 0) != SG_ERROR_NONE) {
+      continue;
+    }
+    const std::uint32_t tu = sx == 0 ? u : last - u;
+    const std::uint32_t tv = sy == 0 ? v : last - v;
+    SGTerrVertSlot* target = &other->pagHeightLOD->phlVerts[tv * w.n + tu];
+    const std::uint32_t stamp = CopyStamp(w, loc[0], loc[1]);
+    if (target->tvTimeStamp != stamp || target->tvXVert == nullptr) {
+      const SGError err = ISGTspGhost(w.rend, mode, slot, target, stamp);
+      if (err != SG_ERROR_NONE) {
+        return err;
+      }
     }
   }
-  ISGTransformVertex(w.rend, t);
-  ++g_sgTerrainStats.tsVertices;
-  *out = t;
   return SG_ERROR_NONE;
 }
 
-// A grid vertex of the page, made once per frame (its slot keeps it). Its
-// height depends on its place alone, so every cell with the vertex on its
-// border puts it in the same spot: blended at the level chosen there towards
-// the next coarser one, or, off that level's grid (where a finer cell meets
-// a coarser one), wholly towards the level above its own grid.
-SGError GridVertex(Walk& w, const SGPage* page, std::uint32_t u, std::uint32_t v, SGTxVertex** out) {
+// A grid vertex of the page copy at (column, row), made once per frame (its
+// slot keeps it). Its height depends on its place alone, so every cell with
+// the vertex on its border puts it in the same spot: blended at the level
+// chosen there towards the next coarser one, or, off that level's grid
+// (where a finer cell meets a coarser one), wholly towards the level above
+// its own grid.
+SGError GridVertex(Walk& w, const SGPage* page, std::int32_t column, std::int32_t row, std::uint32_t u,
+                   std::uint32_t v, SGTxVertex** out) {
   SGTerrVertSlot* slot = &page->pagHeightLOD->phlVerts[v * w.n + u];
   if (slot->tvTimeStamp == w.rend->renTimeStamp && slot->tvXVert != nullptr) {
     *out = slot->tvXVert;
     return SG_ERROR_NONE;
   }
   const std::uint32_t maxLOD = w.scene->scnMaxLOD;
-  const float x = page->pagEyeOrigin[0] + static_cast<float>(u) * w.cell;
-  const float y = page->pagEyeOrigin[1] + static_cast<float>(v) * w.cell;
+  const float at[2] = {page->pagEyeOrigin[0] + static_cast<float>(u) * w.cell,
+                       page->pagEyeOrigin[1] + static_cast<float>(v) * w.cell};
   std::uint32_t level = maxLOD;
   float fraction = 0.f;
-  ISGLodChoose(w.rend, w.scene, x, y, &level, &fraction);
+  ISGLodChoose(w.rend, w.scene, at[0], at[1], &level, &fraction);
   const std::uint32_t bits = u | v;
   const std::uint32_t grid = bits == 0 ? maxLOD : std::min<std::uint32_t>(std::countr_zero(bits), maxLOD);
   if (level > grid) {
     level = grid;
     fraction = 1.f;
   }
-  const float h = ISGLodBlendHeight(w.scene, page->pagHeightLOD->phlHeights, u, v, level, fraction);
-  const SGError err = MakeVertex(w, page, u, v, h, out);
+  const float position[3] = {at[0], at[1],
+                             page->pagEyeOrigin[2] +
+                                 ISGLodBlendHeight(w.scene, page->pagHeightLOD->phlHeights, u, v, level, fraction)};
+  SGError err = ISGTspMakeVert(w.rend, w.scene, page, position, u, v, slot, out);
   if (err == SG_ERROR_NONE) {
-    slot->tvXVert = *out;
-    slot->tvTimeStamp = w.rend->renTimeStamp;
+    ++g_sgTerrainStats.tsVertices;
+    if (u == 0 || v == 0 || u == w.n - 1 || v == w.n - 1) {
+      err = Ghosts(w, column, row, u, v, slot);
+    }
   }
   return err;
 }
 
-// The texture level of the page for a row, asked for once through the hook when missing.
-SGError ChooseTexture(Walk& w, SGPage* page, std::uint32_t level) {
-  SGScene* scene = w.scene;
-  SGTextureMap* txm = nullptr;
-  for (int attempt = 0; attempt < 2 && txm == nullptr; ++attempt) {
-    const SGPageTexInfo* pti = page->pagTextureInfo;
-    std::uint32_t lod = level;
-    if (pti != nullptr && pti->ptiNumTexLODs != 0) {
-      lod = level < pti->ptiNumTexLODs ? level : pti->ptiNumTexLODs - 1;
-      txm = pti->ptiTexLODs[lod];
-    }
-    if (txm == nullptr && attempt == 0) {
-      scene->scnNeedPageLOD(page->pagLoc[1], page->pagLoc[0], lod, scene->scnNeedPageLODData);
-    }
-  }
-  if (txm == nullptr) {
-    return SG_ERROR_PAGE_MISSING;
-  }
-  // A flat colour per level shows the levels when textures are off.
-  const std::uint32_t colour = ((level & 3) + 1) * 32 - 1;
-  if (txm != w.mat.matTexMap || colour != (w.mat.matColour & 0xFF)) {
-    w.mat.matTexMap = txm;
-    w.mat.matColour = colour | (colour << 8) | (colour << 16) | (colour << 24);
-    w.rend->renObjMaterial = nullptr;
-  }
-  return SG_ERROR_NONE;
-}
-
 // A convex cell polygon whose corners run counter-clockwise seen from above,
 // drawn as a fan from its first corner by the renderer's terrain-tile operation.
-SGError DrawPolygon(Walk& w, const SGPage* page, SGTxVertex* const* c, std::uint32_t count) {
-  ++g_sgTerrainStats.tsCells;
-  SGTerrainCellArgs cell{w.scene, &w.mat, page, c, count, w.reversed};
+SGError DrawPolygon(Walk& w, SGPage* page, std::uint32_t level, SGTxVertex** c, std::uint32_t count) {
+  SGTerrainCell cell{w.scene, page, level, w.reversed, &w.mat, nullptr, SGTxQuad{0, count, c}};
   return w.rend->renMethods.rmTerrainTile(w.rend, &cell);
 }
 
@@ -376,7 +337,7 @@ SGError Subdivide(Walk& w, const SGPage* page, std::int32_t column, std::int32_t
   for (std::uint32_t k = 0; k < 4; ++k) {
     const std::uint32_t u = u0 + (k & 1) * size;
     const std::uint32_t v = v0 + (k >> 1) * size;
-    const SGError err = GridVertex(w, page, u, v, &corner);
+    const SGError err = GridVertex(w, page, column, row, u, v, &corner);
     if (err != SG_ERROR_NONE) {
       return err;
     }
@@ -409,13 +370,26 @@ SGError MakeRow(Walk& w, std::int32_t start, std::uint32_t level, std::int32_t f
   const int minor = 1 - w.major;
   const float eyeMinor = static_cast<float>(rend->renEye[minor]);
   const float eyeMajor = static_cast<float>(rend->renEye[w.major]);
+  // Only the part of the row within the view's footprint is cut into cells.
+  float from = 0.f, to = 0.f;
+  const float band = static_cast<float>(start) * w.cell - eyeMajor;
+  if (!ISGFootprintRowExtent(&w.footprint, w.major == 1, band, band + static_cast<float>(s) * w.cell, &from, &to)) {
+    return SG_ERROR_NONE;
+  }
+  const float first = std::floor((from + eyeMinor) / w.cell);
+  const float last = std::ceil((to + eyeMinor) / w.cell);
+  const std::int32_t lo = first > static_cast<float>(w.lo[minor]) ? static_cast<std::int32_t>(first) : w.lo[minor];
+  const std::int32_t hi = last < static_cast<float>(w.hi[minor]) ? static_cast<std::int32_t>(last) : w.hi[minor];
+  if (lo >= hi) {
+    return SG_ERROR_NONE;
+  }
   SGTerrainRow row{};
   row.rowFlags = SG_STRIP_FLAG_ROW;
   row.rowLOD = level;
   row.rowAlongX = w.major == 1 ? 1 : 0;
-  row.rowStart[minor] = static_cast<float>(w.lo[minor]) * w.cell - eyeMinor;
+  row.rowStart[minor] = static_cast<float>(lo) * w.cell - eyeMinor;
   row.rowStart[w.major] = static_cast<float>(farLine) * w.cell - eyeMajor;
-  row.rowEnd = static_cast<float>(w.hi[minor]) * w.cell - eyeMinor;
+  row.rowEnd = static_cast<float>(hi) * w.cell - eyeMinor;
   row.rowDepth = static_cast<float>(farLine == start ? s : -s) * w.cell;
   ISGStripTestFrustum(rend, w.scene, &row);
   if ((row.rowFlags & SG_STRIP_FLAG_SKIP) != 0 ||
@@ -426,16 +400,20 @@ SGError MakeRow(Walk& w, std::int32_t start, std::uint32_t level, std::int32_t f
   if (!Grow(reinterpret_cast<void**>(&w.rows), &w.rowsAlloc, w.numRows, sizeof(Row), kMaxRows)) {
     return SG_ERROR_NO_MEMORY;
   }
-  const std::uint32_t first = w.numCells;
+  const std::uint32_t firstCell = w.numCells;
   const std::int32_t pageMajor = FloorDiv(start, w.cells);
   const auto local = static_cast<std::uint32_t>(start - pageMajor * w.cells);
-  for (std::int32_t pm = FloorDiv(w.lo[minor], w.cells); pm * w.cells < w.hi[minor]; ++pm) {
+  for (std::int32_t pm = FloorDiv(lo, w.cells); pm * w.cells < hi; ++pm) {
     SGPage* page = nullptr;
     const std::int32_t column = w.major == 1 ? pm : pageMajor;
     const std::int32_t pageRow = w.major == 1 ? pageMajor : pm;
     SGError err = PageAt(w, column, pageRow, &page);
     for (std::uint32_t m = 0; err == SG_ERROR_NONE && page != nullptr && m < static_cast<std::uint32_t>(w.cells);
          m += static_cast<std::uint32_t>(s)) {
+      const std::int32_t at = pm * w.cells + static_cast<std::int32_t>(m);
+      if (at + s <= lo || at >= hi) {
+        continue;
+      }
       err = w.major == 1 ? Subdivide(w, page, column, pageRow, m, local, level)
                          : Subdivide(w, page, column, pageRow, local, m, level);
     }
@@ -443,9 +421,9 @@ SGError MakeRow(Walk& w, std::int32_t start, std::uint32_t level, std::int32_t f
       return err;
     }
   }
-  std::stable_sort(w.keptCells + first, w.keptCells + w.numCells,
+  std::stable_sort(w.keptCells + firstCell, w.keptCells + w.numCells,
                    [](const Cell& a, const Cell& b) { return a.order < b.order; });
-  w.rows[w.numRows++] = Row{first, w.numCells, static_cast<float>(next) * w.cell, front};
+  w.rows[w.numRows++] = Row{firstCell, w.numCells, static_cast<float>(next) * w.cell, front};
   return SG_ERROR_NONE;
 }
 
@@ -456,7 +434,7 @@ constexpr std::uint32_t kMaxRing = 4 * 256;
 // sides by its neighbours, so no vertex of one cell lies in the middle of a
 // side of another (a crack a pixel wide would open there). With vertices on
 // its sides the cell is a fan around its centre.
-SGError DrawCell(Walk& w, const SGPage* page, const Cell& c) {
+SGError DrawCell(Walk& w, SGPage* page, const Cell& c) {
   const std::uint32_t size = 1u << c.level;
   const std::uint32_t corner[4][2] = {{c.u, c.v}, {c.u + size, c.v}, {c.u + size, c.v + size}, {c.u, c.v + size}};
   SGTxVertex* fan[kMaxRing + 2];
@@ -474,21 +452,21 @@ SGError DrawCell(Walk& w, const SGPage* page, const Cell& c) {
       if (count > kMaxRing) {
         return SG_ERROR_UNSUPPORTED;
       }
-      const SGError err = GridVertex(w, page, at[0], at[1], &fan[count++]);
+      const SGError err = GridVertex(w, page, c.column, c.row, at[0], at[1], &fan[count++]);
       if (err != SG_ERROR_NONE) {
         return err;
       }
     }
   }
   if (count == 5) {
-    return DrawPolygon(w, page, fan + 1, 4);
+    return DrawPolygon(w, page, c.level, fan + 1, 4);
   }
-  const SGError err = GridVertex(w, page, c.u + size / 2, c.v + size / 2, &fan[0]);
+  const SGError err = GridVertex(w, page, c.column, c.row, c.u + size / 2, c.v + size / 2, &fan[0]);
   if (err != SG_ERROR_NONE) {
     return err;
   }
   fan[count++] = fan[1];
-  return DrawPolygon(w, page, fan, count);
+  return DrawPolygon(w, page, c.level, fan, count);
 }
 
 // Draws, farthest first, the sorted instances that lie wholly beyond the grid
@@ -600,9 +578,6 @@ SGError DrawRows(Walk& w, std::uint32_t first, std::uint32_t end, std::int32_t s
         err = PageAt(w, column, pageRow, &page);
       }
       if (err == SG_ERROR_NONE && page != nullptr) {
-        err = ChooseTexture(w, page, c.level);
-      }
-      if (err == SG_ERROR_NONE && page != nullptr) {
         err = DrawCell(w, page, c);
       }
       if (err != SG_ERROR_NONE) {
@@ -637,13 +612,6 @@ SGError ISGTerrainDraw(SGRenderer* rend, SGScene* scene, bool instances) {
   w.cell = scene->scnPageSize / static_cast<float>(w.cells);
   w.reversed = (scene->scnFlags & SG_SCN_FLAG_REVERSED) != 0;
   w.instances = instances;
-  // A ceiling of clouds (heights not turned down) is lit as the ground it covers.
-  const SGScene* lit = (scene->scnFlags & SG_SCN_FLAG_SUB_SCENE) != 0 && scene->scnHeightScale >= 0.f &&
-                               scene->scnSuperScene != nullptr
-                           ? scene->scnSuperScene
-                           : scene;
-  w.shadeTable = lit->scnShadeTable;
-  w.shades = (scene->scnFlags & SG_SCN_FLAG_LIGHT_SHADES) != 0 && w.shadeTable != nullptr;
   w.mat.matType = SG_MAT_TYPE_SHADED_TEXTURE;
   w.mat.matAmbient = scene->scnTerrTexV;
   w.mat.matDiffuse = scene->scnTerrTexU;
@@ -669,6 +637,7 @@ SGError ISGTerrainDraw(SGRenderer* rend, SGScene* scene, bool instances) {
     g_terrainFrame = 1;
   }
   w.frame = g_terrainFrame;
+  ISGTerrainFootprint(rend, scene, &w.footprint);
   const float dx = rend->renViewDir[0], dy = rend->renViewDir[1];
   w.major = std::fabs(dy) >= std::fabs(dx) ? 1 : 0;
   const float toward = rend->renViewDir[w.major];
@@ -700,7 +669,14 @@ SGError ISGTerrainDraw(SGRenderer* rend, SGScene* scene, bool instances) {
   if (err == SG_ERROR_NONE && (scene->scnFlags & SG_SCN_FLAG_DRAWING) != 0) {
     err = DrawBehind(w, 0.f, 1, true);
   }
-  // The material lived on this stack: nothing may remember it.
+  // The material lived on this stack and a texture may leave with its page: nothing may remember them.
   rend->renObjMaterial = nullptr;
+  if (rend->renD3D != nullptr) {
+    if (rend->renD3D->d3dCurrMaterial == &w.mat) {
+      rend->renD3D->d3dCurrMaterial = nullptr;
+    }
+  } else {
+    ISGRendererSetTerrainFill(rend, 0, nullptr);
+  }
   return err;
 }

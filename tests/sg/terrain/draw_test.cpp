@@ -66,7 +66,7 @@ TEST_F(TerrainDraw, CloudCeilingSeenFromBelow) {
 // colour, blended with the fog colour by a flicker from the scene's seeded numbers.
 TEST_F(TerrainDraw, InsideTheCloudTheViewIsFogged) {
   ASSERT_EQ(SGSceneSetCoverHeight(scene_, 40.f, -0.15f), SG_ERROR_NONE);
-  clouds_ = OpenTerrain("clouds", [](std::uint32_t, std::uint32_t) { return Flat(17, 100); }, 239, 255);
+  clouds_ = OpenTerrain("clouds", [](std::uint32_t, std::uint32_t) { return terraintest::Flat(17, 100); }, 239, 255);
   ASSERT_EQ(SGSceneAttachSubScene(scene_, clouds_.scene), SG_ERROR_NONE);
   SGSceneCloudsOn(scene_);
   SGSceneSetCoverDepth(scene_, 5.f);
@@ -145,7 +145,7 @@ TEST_F(TerrainDraw, SceneFogIsTakenForTheTerrainOnly) {
 // With lighting on, a positioned light low over flat ground lights the
 // ground under it and less the farther away; without lights the ground is unshaded.
 TEST_F(TerrainDraw, APositionedLightLightsTheGroundUnderIt) {
-  ReplaceGround("flat", [](std::uint32_t, std::uint32_t) { return Flat(17, 0); });
+  ReplaceGround("flat", [](std::uint32_t, std::uint32_t) { return terraintest::Flat(17, 0); });
   LookFrom(32.0, 10.0, 12.0, 0.f, 0.7f, -0.7f);
   BuildShadeTable();
   SGRendererSetOptions(rend_, 0x10);

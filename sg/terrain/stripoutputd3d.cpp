@@ -1,0 +1,59 @@
+// The Direct3D pair of terrain operations: cells queued in the device's batch.
+
+#include "sg/d3d/d3ddevice.h"
+#include "sg/render/renderer.h"
+#include "sg/terrain/page.h"
+#include "sg/terrain/stripoutput.h"
+#include "sg/terrain/terrain.h"
+#include "sg/terrain/tsp.h"
+
+SGError ISGD3dtspStrip(SGRenderer* rend, void* data) {
+  auto* cell = static_cast<SGTerrainCell*>(data);
+  ++g_sgTerrainStats.tsCells;
+  if ((cell->page->pagFlags & SG_PAGE_FLAG_CULLED) != 0) {
+    return SG_ERROR_NONE;
+  }
+  SGTxQuad& quad = cell->quad;
+  if (!ISGTspRejectCell(cell, &quad.txqFlags)) {
+    return SG_ERROR_NONE;
+  }
+  const std::uint32_t n = quad.txqNumVerts;
+  SGTxVertex* const* c = quad.txqVerts;
+  // Screen places exist only for vertices beyond the near limit.
+  if ((quad.txqFlags & SG_XFORM_FLAG_NEAR_CLIP) == 0) {
+    bool facing = false;
+    for (std::uint32_t i = 1; i + 1 < n && !facing; ++i) {
+      facing = cell->reversed ? ISGTspFacesViewer(c[0], c[n - i], c[n - i - 1])
+                              : ISGTspFacesViewer(c[0], c[i], c[i + 1]);
+    }
+    if (!facing) {
+      return SG_ERROR_NONE;
+    }
+  }
+  if ((quad.txqFlags & SG_XFORM_FLAG_CLIP_MASK) != 0) {
+    return ISGTspClipCell(rend, cell);
+  }
+  const SGError err = ISGTspSetTexture(rend, cell);
+  if (err != SG_ERROR_NONE || cell->current == nullptr) {
+    return err;
+  }
+  rend->renTriCount += n - 2;
+  return ISGD3DAddFan(rend, n, quad.txqVerts, cell->reversed);
+}
+
+SGError ISGD3dtspTriangle(SGRenderer* rend, void* data) {
+  auto* cell = static_cast<SGTerrainCell*>(data);
+  SGTxVertex* const* t = cell->quad.txqVerts;
+  const std::uint32_t all = t[0]->txvFlags & t[1]->txvFlags & t[2]->txvFlags;
+  const std::uint32_t any = t[0]->txvFlags | t[1]->txvFlags | t[2]->txvFlags;
+  if ((all & SG_XFORM_FLAG_CLIP_MASK) != 0 || (any & SG_XFORM_FLAG_NEAR_CLIP) != 0 ||
+      !ISGTspFacesViewer(t[0], t[1], t[2])) {
+    return SG_ERROR_NONE;
+  }
+  const SGError err = ISGTspSetTexture(rend, cell);
+  if (err != SG_ERROR_NONE || cell->current == nullptr) {
+    return err;
+  }
+  ++rend->renTriCount;
+  return ISGD3DAddTriangle(rend, t[2], t[1], t[0]);
+}
