@@ -5,18 +5,13 @@
 #include <vector>
 
 #include "media/CDibImage.h"
-#include "media/MediaMessage.h"
-#include "platform/backend/headless.h"
 #include "platform/core/bytes.h"
-#include "platform/core/dospath.h"
+#include "tests/media/movie/movie_fixture.h"
 #include "tests/support/bmp_file.h"
-#include "tests/support/temp_dir.h"
 
 namespace {
 
 using namespace plat;
-
-std::vector<std::string> g_shown;
 
 // An 8-bit BMP: `colours` table entries (0x00RRGGBB), rows given bottom row first.
 std::vector<std::uint8_t> Bmp8(int w, int h, const std::vector<DWORD>& colours, const std::vector<BYTE>& indexes,
@@ -30,25 +25,14 @@ std::vector<std::uint8_t> Bmp8(int w, int h, const std::vector<DWORD>& colours, 
   return quentest::BmpFile(8, w, h, table.Take(), rows.Take(), 0, sizeLie);
 }
 
-class DibTest : public ::testing::Test {
+// The movie tests' drive T: and message capture, with the pictures of
+// data/ on drive F:.
+class DibTest : public movietest::MovieTest {
  protected:
   void SetUp() override {
-    StartHeadlessBackend();
-    SetDrive('T', dir_.path());
+    MovieTest::SetUp();
     SetDrive('F', std::filesystem::path(QUEN_TEST_DATA_DIR));
-    g_mediaMessageBox = [](const char* text) { g_shown.push_back(text); };
-    g_shown.clear();
   }
-  void TearDown() override {
-    g_mediaMessageBox = nullptr;
-    ClearDrives();
-    StopBackend();
-  }
-  std::string Write(const std::string& name, const std::vector<std::uint8_t>& bytes) {
-    quentest::WriteHostFile(dir_.path() / name, std::string(bytes.begin(), bytes.end()));
-    return "T:\\" + name;
-  }
-  quentest::TempDir dir_{"dib"};
 };
 
 TEST_F(DibTest, ImageMagicksBitmapLoadsAtEveryDepth) {
@@ -74,7 +58,7 @@ TEST_F(DibTest, ImageMagicksBitmapLoadsAtEveryDepth) {
   ASSERT_EQ(image.LoadFile(0, "F:\\grad8.bmp", 24), 1);
   p = image.GetPixelAddress(20, 1);
   EXPECT_EQ(std::make_tuple(p[0], p[2]), std::make_tuple(0, 255));
-  EXPECT_TRUE(g_shown.empty());
+  EXPECT_TRUE(messages_.empty());
 }
 
 TEST_F(DibTest, OnlyUncompressedEightBitWindowsBitmapsLoad) {
@@ -83,9 +67,9 @@ TEST_F(DibTest, OnlyUncompressedEightBitWindowsBitmapsLoad) {
   EXPECT_EQ(image.LoadFile(0, "F:\\three24.bmp", 8), 0);
   EXPECT_EQ(image.LoadFile(0, "F:\\four.bmp", 8), 0);
   EXPECT_EQ(image.LoadFile(0, "F:\\v5.bmp", 8), 0);
-  EXPECT_EQ(g_shown, (std::vector<std::string>{"Not a 256 color bitmap.", "Not a 256 color bitmap.",
+  EXPECT_EQ(messages_, (std::vector<std::string>{"Not a 256 color bitmap.", "Not a 256 color bitmap.",
                                                "Not a Windows DIB."}));
-  g_shown.clear();
+  messages_.clear();
   auto good = Bmp8(3, 2, {0xFF0000, 0x00FF00}, {0, 1, 1, 0, 0, 1});
   auto shortFile = good;
   shortFile.resize(shortFile.size() - 3);
@@ -98,7 +82,7 @@ TEST_F(DibTest, OnlyUncompressedEightBitWindowsBitmapsLoad) {
         Write("notbm.bmp", std::vector<std::uint8_t>(notBm.begin(), notBm.end()))})
     EXPECT_EQ(image.LoadFile(0, path.c_str(), 8), 0) << path;
   EXPECT_EQ(image.LoadFile(0, Write("good.bmp", good).c_str(), 32), 0) << "no such target";
-  EXPECT_TRUE(g_shown.empty());
+  EXPECT_TRUE(messages_.empty());
   EXPECT_EQ(image.GetWidth(), 21) << "a failed load keeps the image it had";
 }
 
