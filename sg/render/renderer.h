@@ -189,7 +189,8 @@ struct SGRenderer {
   float renSortEye[3];  // the eye of the painter's sort, in the sorted scene's frame
   std::size_t renScratchUsed;  // bytes of the context's scratch buffer in use by the drawn instance
   std::uint32_t renDrawDepth;  // instance draws under way (sub-instances nest)
-  float renLODDistFactor;      // terrain: factor on full squared distances (sg/terrain/lod.h); <= 0 takes renLODScale
+  float renLODDistFactor;      // terrain: factor on full squared distances (sg/terrain/lod.h); <= 0 takes renLODValue
+  float renLODValue;           // terrain: the LOD value (sg/terrain/lod.h); 0 is derived from the first terrain scene
 };
 
 constexpr std::uint32_t SG_REND_MAX_SLOTS = 16;

@@ -10,6 +10,7 @@
 #include "sg/instance/instance.h"
 #include "sg/render/renderer.h"
 #include "sg/scene/scene.h"
+#include "sg/terrain/lod.h"
 
 SGError ISGRendererSetCamera(SGRenderer* rend, SGInstance* camera) {
   ISG_ASSERT(camera->instType == SG_INST_TYPE_CAMERA, "renderer.c");
@@ -97,6 +98,10 @@ SGError ISGRendererBeginFrame(SGRenderer* rend, SGInstance* camera) {
   rend->renObjMaterial = nullptr;
   SGMatrixIdentity(&rend->renXformStack[0]);
   ISGRendererSetCamera(rend, camera);
+  const SGError lodErr = ISGSceneUpdateLOD(rend, camera->instScene);
+  if (lodErr != SG_ERROR_NONE) {
+    return lodErr;
+  }
   SGViewData* vi = rend->renViewData;
   if ((vi->viFlags & SG_VI_VIEWPORT) == 0) {
     vi->viOrigin[0] = vi->viOrigin[1] = 0;

@@ -51,12 +51,12 @@ void Replace(SGRenderer* rend, SGLODState* lod) {
 }  // namespace
 
 SGError SGRendererSetLOD(SGRenderer* rend, float value) {
-  rend->renLODScale = value;
+  rend->renLODValue = value;
   return SG_ERROR_NONE;
 }
 
 SGError SGRendererGetLOD(const SGRenderer* rend, float* out) {
-  *out = rend->renLODScale;
+  *out = rend->renLODValue;
   return SG_ERROR_NONE;
 }
 
@@ -81,12 +81,12 @@ SGError ISGLodCreate(SGRenderer* rend, SGScene* scene) {
       (1u << (2 * (maxLOD + 1))) + 1 > SG_LOD_MAX_LUT || scene->scnPageNumVerts < 2) {
     return SG_ERROR_UNSUPPORTED;
   }
-  if (!(rend->renLODScale > 0.f)) {
+  if (!(rend->renLODValue > 0.f)) {
     const float v = 16.f * scene->scnPageSize / static_cast<float>(scene->scnPageNumVerts - 1) / std::sqrt(2.f);
-    rend->renLODScale = 1.f / (v * v);
+    rend->renLODValue = 1.f / (v * v);
   }
   if (!(rend->renLODDistFactor > 0.f)) {
-    rend->renLODDistFactor = rend->renLODScale;
+    rend->renLODDistFactor = rend->renLODValue;
   }
   const std::uint32_t len = (1u << (2 * (maxLOD + 1))) + 1;
   auto* lod = static_cast<SGLODState*>(SGCalloc(1, sizeof(SGLODState)));
@@ -107,7 +107,7 @@ SGError ISGLodCreate(SGRenderer* rend, SGScene* scene) {
     }
   }
   FillLevels(lod, lut, n);
-  scene->scnLODDist = rend->renLODScale * scene->scnLODScale;
+  scene->scnLODDist = rend->renLODValue * scene->scnLODScale;
   const float page = scene->scnPageSize;
   lod->lodCeilingFactor = (lod->lodDist[maxLOD + 1] - lod->lodDist[maxLOD]) / (4.f * page * page);
   lod->lodDistScale = scene->scnLODDist;
@@ -135,7 +135,7 @@ SGError SGRendererSetLODTable(SGRenderer* rend, const std::uint32_t* table, std:
   FillLevels(lod, lut, length);
   // A caller's table sets no ceiling on the distance scale.
   lod->lodCeilingFactor = 1e33f;
-  lod->lodDistScale = rend->renLODScale;
+  lod->lodDistScale = rend->renLODValue;
   Replace(rend, lod);
   return SG_ERROR_NONE;
 }

@@ -1,7 +1,7 @@
 #pragma once
 // Terrain levels of detail: level L steps over 2^L height samples and grows by
 // one each time the horizontal distance from the eye doubles, scaled by the
-// renderer's LOD value (renLODScale). The renderer owns its LOD record
+// renderer's LOD value (renLODValue). The renderer owns its LOD record
 // (renLOD), built for the first scene it draws; a scene may own an
 // auto-adjuster that scales the LOD distances each frame to hold a frame-time
 // or polygon budget. Drawing thread only.
@@ -70,7 +70,6 @@ struct SGLODAdjust {
   std::uint32_t lajHistoryNext;
   std::uint32_t lajHistoryCount;
   std::uint32_t lajLastStep;  // 0 none, 1 coarser, 2 finer
-  std::uint32_t lajTriMark;   // renTriCount at the last update: the polygon reading is the difference
 };
 
 SGError SGRendererSetLOD(SGRenderer* rend, float value);
@@ -78,7 +77,7 @@ SGError SGRendererGetLOD(const SGRenderer* rend, float* out);
 SGError SGRendererSetLODDistFactor(SGRenderer* rend, float value);
 SGError SGRendererGetLODDistFactor(const SGRenderer* rend, float* out);
 
-// Builds renLOD for the scene (renLODScale <= 0 is first derived from the page
+// Builds renLOD for the scene (renLODValue <= 0 is first derived from the page
 // size and resolution): 0, 1, SG_ERROR_UNSUPPORTED when the table cannot be held.
 SGError ISGLodCreate(SGRenderer* rend, SGScene* scene);
 // Replaces renLOD by one built from the caller's distance-to-level table
@@ -141,7 +140,11 @@ SGError SGSceneGetLODHeightParams(const SGScene* scene, std::uint32_t* lowLevel,
 SGError SGSceneSetLODHistory(SGScene* scene, std::uint32_t length);
 // One adjustment from a reading (nanoseconds of the last frame, or its triangles).
 void ISGLodAdjustStep(SGScene* scene, std::uint32_t reading);
-// The per-frame level range and adjustment, from the begin of the frame.
+// The begin of each frame's LOD preparation for the camera's scene: a terrain
+// scene gets renLOD when the renderer has none, its level range and (unless a
+// frame is already open or the frame buffer is off screen) its adjustment;
+// unless a frame is open the renderer's face and triangle counters are
+// cleared. 0, or ISGLodCreate's failure.
 SGError ISGSceneUpdateLOD(SGRenderer* rend, SGScene* scene);
 // Frees the scene's adjuster (scene teardown).
 void ISGLodAdjustFree(SGScene* scene);

@@ -232,79 +232,104 @@ void ISGLodAdjustStep(SGScene* scene, std::uint32_t x) {
   }
 }
 
-SGError ISGSceneUpdateLOD(SGRenderer* rend, SGScene* scene) {
+namespace {
+
+// The adjuster's reading of the frame: the time since the last update (the
+// stopwatch starts again) or the triangles drawn since the counters were cleared.
+void Adjust(SGRenderer* rend, SGScene* scene, SGLODAdjust* laj) {
+  if ((laj->lajFlags & SG_LAJ_FLAG_TIME_BASE) != 0 && laj->lajTimer != nullptr) {
+    std::int32_t time = 0;
+    std::uint32_t overhead = 0;
+    ISGStopwatchRead(laj->lajTimer, &time, &overhead);
+    ISGStopwatchReset(laj->lajTimer);
+    ISGStopwatchStart(laj->lajTimer);
+    ISGLodAdjustStep(scene, time > 0 ? static_cast<std::uint32_t>(time) : 0u);
+  } else if ((laj->lajFlags & SG_LAJ_FLAG_POLY_BASE) != 0) {
+    ISGLodAdjustStep(scene, rend->renTriCount);
+  }
+}
+
+void UpdateLevels(SGRenderer* rend, SGScene* scene) {
   SGLODState* lod = rend->renLOD;
-  if (lod == nullptr) {
-    return SG_ERROR_NO_LOD;
+  const float g = 2.f * std::fabs(rend->renViewDir[2]) + 1.f;
+  const float base = rend->renLODValue * scene->scnLODScale;
+  const float low = base * 0.125f;
+  const float ceiling = lod->lodCeilingFactor;
+  SGViewData* vi = rend->renViewData;
+  const bool fogOverride = (rend->renFlags & SG_REND_FLAG_FOG_OVERRIDE) != 0;
+  if (scene->scnLODDist <= 0.f) {
+    scene->scnLODDist = base;
   }
-  if ((scene->scnFlags & SG_SCN_FLAG_SKIP_LOD) == 0) {
-    const float g = 2.f * std::fabs(rend->renViewDir[2]) + 1.f;
-    const float base = rend->renLODScale * scene->scnLODScale;
-    const float low = base * 0.125f;
-    const float ceiling = lod->lodCeilingFactor;
-    SGViewData* vi = rend->renViewData;
-    const bool fogOverride = (rend->renFlags & SG_REND_FLAG_FOG_OVERRIDE) != 0;
-    if (scene->scnLODDist <= 0.f) {
-      scene->scnLODDist = base;
+  SGLODAdjust* laj = scene->scnLODAdjust;
+  if (laj != nullptr && laj->lajLowHeight < laj->lajHighHeight) {
+    const float eye = static_cast<float>(rend->renEye[2]);
+    const float span = laj->lajHighHeight - laj->lajLowHeight;
+    float a = 0.f;
+    if (eye >= 0.f) {
+      a = (eye - laj->lajLowHeight) / span;
+    } else {
+      const float d = (scene->scnFlags & SG_SCN_FLAG_SUB_SCENE) != 0 && scene->scnSuperScene != nullptr
+                          ? span * scene->scnSuperScene->scnCover.covBot
+                          : -span;
+      a = d != 0.f ? (laj->lajLowHeight + eye) / d : 0.f;
     }
-    SGLODAdjust* laj = scene->scnLODAdjust;
-    if (laj != nullptr && laj->lajLowHeight < laj->lajHighHeight) {
-      const float eye = static_cast<float>(rend->renEye[2]);
-      const float span = laj->lajHighHeight - laj->lajLowHeight;
-      float a = 0.f;
-      if (eye >= 0.f) {
-        a = (eye - laj->lajLowHeight) / span;
-      } else {
-        const float d = (scene->scnFlags & SG_SCN_FLAG_SUB_SCENE) != 0 && scene->scnSuperScene != nullptr
-                            ? span * scene->scnSuperScene->scnCover.covBot
-                            : -span;
-        a = d != 0.f ? (laj->lajLowHeight + eye) / d : 0.f;
-      }
-      const float yonBase = fogOverride ? vi->viYon : vi->viMaxYon;
-      std::uint32_t minLOD = 0;
-      if (a >= 0.f && a < 1.f) {
-        vi->viYon = (laj->lajLowYon + (laj->lajHighYon - laj->lajLowYon) * a) * yonBase;
-        const float levels = static_cast<float>(laj->lajHighLevel) - static_cast<float>(laj->lajLowLevel);
-        minLOD = static_cast<std::uint32_t>(static_cast<float>(laj->lajLowLevel) + std::trunc(levels * a));
-      } else if (a >= 1.f) {
-        vi->viYon = laj->lajHighYon * yonBase;
-        minLOD = laj->lajHighLevel;
-      } else {
-        vi->viYon = laj->lajLowYon * yonBase;
-        minLOD = laj->lajLowLevel;
-      }
-      scene->scnMinLOD = minLOD > scene->scnMaxLOD ? scene->scnMaxLOD : minLOD;
-    } else if (!fogOverride) {
-      vi->viYon = vi->viMaxYon;
+    const float yonBase = fogOverride ? vi->viYon : vi->viMaxYon;
+    std::uint32_t minLOD = 0;
+    if (a >= 0.f && a < 1.f) {
+      vi->viYon = (laj->lajLowYon + (laj->lajHighYon - laj->lajLowYon) * a) * yonBase;
+      const float levels = static_cast<float>(laj->lajHighLevel) - static_cast<float>(laj->lajLowLevel);
+      minLOD = static_cast<std::uint32_t>(static_cast<float>(laj->lajLowLevel) + std::trunc(levels * a));
+    } else if (a >= 1.f) {
+      vi->viYon = laj->lajHighYon * yonBase;
+      minLOD = laj->lajHighLevel;
+    } else {
+      vi->viYon = laj->lajLowYon * yonBase;
+      minLOD = laj->lajLowLevel;
     }
-    if (laj != nullptr && (laj->lajFlags & SG_LAJ_FLAG_TIME_BASE) != 0 && laj->lajTimer != nullptr) {
-      std::int32_t time = 0;
-      std::uint32_t overhead = 0;
-      ISGStopwatchRead(laj->lajTimer, &time, &overhead);
-      ISGStopwatchReset(laj->lajTimer);
-      ISGStopwatchStart(laj->lajTimer);
-      ISGLodAdjustStep(scene, time > 0 ? static_cast<std::uint32_t>(time) : 0u);
-    } else if (laj != nullptr && (laj->lajFlags & SG_LAJ_FLAG_POLY_BASE) != 0) {
-      ISGLodAdjustStep(scene, rend->renTriCount - laj->lajTriMark);
-    } else if (laj != nullptr && laj->lajLowHeight < laj->lajHighHeight) {
-      scene->scnLODDist = base;
+    scene->scnMinLOD = minLOD > scene->scnMaxLOD ? scene->scnMaxLOD : minLOD;
+  } else if (!fogOverride) {
+    vi->viYon = vi->viMaxYon;
+  }
+  // A budget adjusts with or without the camera-height rule; a scene drawn
+  // inside another's frame (a cloud cover) or off screen does not.
+  constexpr std::uint32_t kBases = SG_LAJ_FLAG_TIME_BASE | SG_LAJ_FLAG_POLY_BASE;
+  if (laj != nullptr && (laj->lajFlags & kBases) != 0) {
+    if ((rend->renFlags & (SG_REND_FLAG_FRAME_OPEN | SG_REND_FLAG_OFFSCREEN_FB)) == 0) {
+      Adjust(rend, scene, laj);
     }
-    if (laj != nullptr) {
-      laj->lajTriMark = rend->renTriCount;
+  } else if (laj != nullptr && laj->lajLowHeight < laj->lajHighHeight) {
+    scene->scnLODDist = base;
+  }
+  lod->lodDistScale = scene->scnLODDist * g;
+  if (lod->lodDistScale >= ceiling) {
+    lod->lodDistScale = ceiling;
+    scene->scnLODDist = ceiling / g;
+  } else if (lod->lodDistScale < low) {
+    lod->lodDistScale = low;
+    scene->scnLODDist = low / g;
+  }
+  if ((scene->scnFlags & SG_SCN_FLAG_COVERED) != 0 && scene->scnCover.covHeight < rend->renEye[2]) {
+    scene->scnMinLOD = scene->scnMaxLOD;
+  }
+}
+
+}  // namespace
+
+SGError ISGSceneUpdateLOD(SGRenderer* rend, SGScene* scene) {
+  SGError err = SG_ERROR_NONE;
+  if (scene != nullptr && (scene->scnFlags & SG_SCN_FLAG_TERRAIN) != 0) {
+    if (rend->renLOD == nullptr) {
+      err = ISGLodCreate(rend, scene);
     }
-    lod->lodDistScale = scene->scnLODDist * g;
-    if (lod->lodDistScale >= ceiling) {
-      lod->lodDistScale = ceiling;
-      scene->scnLODDist = ceiling / g;
-    } else if (lod->lodDistScale < low) {
-      lod->lodDistScale = low;
-      scene->scnLODDist = low / g;
-    }
-    if ((scene->scnFlags & SG_SCN_FLAG_COVERED) != 0 && scene->scnCover.covHeight < rend->renEye[2]) {
-      scene->scnMinLOD = scene->scnMaxLOD;
+    if (err == SG_ERROR_NONE && (scene->scnFlags & SG_SCN_FLAG_SKIP_LOD) == 0) {
+      UpdateLevels(rend, scene);
     }
   }
-  return SG_ERROR_NONE;
+  if ((rend->renFlags & SG_REND_FLAG_FRAME_OPEN) == 0) {
+    rend->renFaceCount = 0;
+    rend->renTriCount = 0;
+  }
+  return err;
 }
 
 void ISGLodAdjustFree(SGScene* scene) {

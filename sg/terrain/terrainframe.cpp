@@ -40,13 +40,7 @@ SGError ISGTerrainFrameDraw(SGRenderer* rend, SGScene* scene, SGInstance* camera
   if ((scene->scnFlags & SG_SCN_FLAG_TERRAIN) == 0) {
     return SG_ERROR_NONE;
   }
-  SGError err = rend->renLOD == nullptr ? ISGLodCreate(rend, scene) : SG_ERROR_NONE;
-  if (err == SG_ERROR_NONE) {
-    err = ISGSceneUpdateLOD(rend, scene);
-  }
-  if (err == SG_ERROR_NONE) {
-    err = ISGSceneFillCache(scene, rend->renEye);
-  }
+  SGError err = ISGSceneFillCache(scene, rend->renEye);
   if (err != SG_ERROR_NONE) {
     return err;
   }

@@ -33,10 +33,12 @@ class Lod : public testing::Test {
   SGScene* scene_ = nullptr;
 };
 
+// The terrain's LOD value is its own: the instances' LOD scale stays as it was.
 TEST_F(Lod, ValueZeroIsDerivedFromThePageAndLevelsStartAtPowersOfFour) {
   SGRendererSetLOD(rend_, 0.f);
   ASSERT_EQ(ISGLodCreate(rend_, scene_), SG_ERROR_NONE);
-  EXPECT_FLOAT_EQ(rend_->renLODScale, 2.f);
+  EXPECT_FLOAT_EQ(rend_->renLODValue, 2.f);
+  EXPECT_FLOAT_EQ(rend_->renLODScale, 1.f);
   EXPECT_FLOAT_EQ(rend_->renLODDistFactor, 2.f);
   const SGLODState* lod = rend_->renLOD;
   EXPECT_EQ(lod->lodFirst, 0u);
@@ -181,6 +183,36 @@ TEST_F(Lod, AdjustmentStepsIgnoreInsaneReadingsAndDampOscillation) {
   EXPECT_EQ(scene_->scnLODAdjust->lajLastStep, 0u);
 }
 
+// The begin of a frame reads the last frame's triangles and clears the
+// counters; a scene drawn inside an open frame (a cloud cover) or to an
+// off-screen frame buffer leaves the distances alone.
+TEST_F(Lod, PolygonBudgetStepsOnlyBetweenFramesAndClearsTheCounters) {
+  SGInstance* camera = nullptr;
+  ASSERT_EQ(SGInstanceCreate(ctx_, SG_INST_TYPE_CAMERA, &camera), SG_ERROR_NONE);
+  rend_->renViewData = static_cast<SGViewData*>(camera->instData);
+  scene_->scnFlags |= SG_SCN_FLAG_TERRAIN;
+  ASSERT_EQ(ISGSceneUpdateLOD(rend_, scene_), SG_ERROR_NONE);  // makes the record
+  ASSERT_NE(rend_->renLOD, nullptr);
+  ASSERT_EQ(SGSceneSetLODPolyBudget(scene_, 1000), SG_ERROR_NONE);
+  const float dist = scene_->scnLODDist;
+  for (const std::uint32_t flag : {SG_REND_FLAG_FRAME_OPEN, SG_REND_FLAG_OFFSCREEN_FB}) {
+    rend_->renFlags |= flag;
+    rend_->renTriCount = 1500;
+    ASSERT_EQ(ISGSceneUpdateLOD(rend_, scene_), SG_ERROR_NONE);
+    EXPECT_EQ(scene_->scnLODDist, dist);
+    EXPECT_EQ(rend_->renTriCount, flag == SG_REND_FLAG_FRAME_OPEN ? 1500u : 0u);
+    rend_->renFlags &= ~flag;
+  }
+  rend_->renTriCount = 1500;
+  rend_->renFaceCount = 9;
+  ASSERT_EQ(ISGSceneUpdateLOD(rend_, scene_), SG_ERROR_NONE);
+  EXPECT_NEAR(scene_->scnLODDist, dist * 1.5f, 1e-5);
+  EXPECT_EQ(rend_->renTriCount, 0u);
+  EXPECT_EQ(rend_->renFaceCount, 0u);
+  rend_->renViewData = nullptr;
+  ISGInstanceDestroy(camera);
+}
+
 std::uint64_t g_fakeCycles = 0;
 std::uint64_t FakeCounter() { return g_fakeCycles; }
 
@@ -192,6 +224,7 @@ TEST_F(Lod, TimeBudgetConvergesUnderAFakeClock) {
   SGInstanceSetCamera(camera, 45.f, 1.f, 0.5f, 200.f);
   rend_->renViewData = static_cast<SGViewData*>(camera->instData);
   rend_->renViewDir[2] = 0.f;
+  scene_->scnFlags |= SG_SCN_FLAG_TERRAIN;
   ASSERT_EQ(ISGLodCreate(rend_, scene_), SG_ERROR_NONE);
   ASSERT_EQ(SGSceneSetLODTimeBudget(scene_, 50.f), SG_ERROR_NONE);
   ISGSetCycleCounterSource(FakeCounter);
