@@ -9,6 +9,7 @@
 #include "sg/instance/instance.h"
 #include "sg/core/malloc.h"
 #include "sg/query/terrainquery.h"
+#include "sg/render/instsort.h"
 #include "sg/render/renderer.h"
 #include "sg/scene/scene.h"
 #include "sg/scene/scenerandom.h"
@@ -27,14 +28,25 @@ double HeightUnder(SGScene* sub, const SGInstance* camera, double fallback) {
 }
 
 // Draws the sub-scene from the camera lowered to the cover, then gives the
-// camera back to the scene and the renderer back to the scene's frame.
+// camera back to the scene and the renderer back to the scene's frame (the
+// sub-scene's frame set its own LOD scale and yon).
 SGError DrawSub(SGRenderer* rend, SGScene* scene, SGInstance* camera) {
   SGScene* sub = scene->scnSubScene;
   const SGMatrix xform = rend->renXform;
+  SGViewData* vi = rend->renViewData;
+  const float yon = vi != nullptr ? vi->viYon : 0.f;
+  const SGLODState* lod = rend->renLOD;
+  const float distScale = lod != nullptr ? lod->lodDistScale : 0.f;
   const double z = camera->instPos[2];
   camera->instPos[2] = z - scene->scnCover.covHeight;
   const SGError err = SGSceneDraw(rend, sub, camera);
   camera->instPos[2] = z;
+  if (vi != nullptr) {
+    vi->viYon = yon;
+  }
+  if (lod != nullptr && rend->renLOD == lod) {
+    rend->renLOD->lodDistScale = distScale;
+  }
   SGSceneAddInstance(scene, camera);
   ISGRendererSetCamera(rend, camera);
   const SGError setup = ISGRendererSetupCamera(rend, camera);
@@ -43,6 +55,16 @@ SGError DrawSub(SGRenderer* rend, SGScene* scene, SGInstance* camera) {
   rend->renFlags |= SG_REND_FLAG_FRAME_OPEN;
   return err != SG_ERROR_NONE ? err : setup;
 }
+
+// A sub-scene is drawn without its own instance update; one with fog of its
+// own gets it here, from the cover.
+SGError UpdateSubInstances(SGRenderer* rend, SGScene* sub) {
+  return (sub->scnFlags & SG_SCN_FLAG_OWN_FOG) != 0 ? ISGSceneUpdateInstances(rend, sub) : SG_ERROR_NONE;
+}
+
+// How deep inside the layer the camera is, in depths of the layer; a layer
+// without depth has no measure of it and takes the middle.
+float FogParameter(double inside, float depth) { return depth > 0.f ? static_cast<float>(inside / depth) : 0.f; }
 
 SGError SetCoverFlag(SGScene* scene, std::uint32_t bit, std::uint32_t on) {
   scene->scnCover.covFlags = on != 0 ? scene->scnCover.covFlags | bit : scene->scnCover.covFlags & ~bit;
@@ -173,8 +195,8 @@ SGError ISGCloudDrawBelow(SGRenderer* rend, SGScene* scene, SGInstance* camera) 
     double h = HeightUnder(sub, camera, z);
     if (h > cov.covThreshold) {
       h = cov.covBot * h + cov.covHeight;
-      if (z + cov.covDepth > h && cov.covDepth > 0.f) {
-        return ISGCloudFog(rend, scene, static_cast<float>((h - z) / cov.covDepth));
+      if (z + cov.covDepth > h) {
+        return ISGCloudFog(rend, scene, FogParameter(h - z, cov.covDepth));
       }
     }
     SGError err = SG_ERROR_NONE;
@@ -200,10 +222,10 @@ SGError ISGCloudDrawBelow(SGRenderer* rend, SGScene* scene, SGInstance* camera) 
     const double above = z - cov.covHeight - h;
     if (cov.covDepth > above) {
       sub->scnFlags |= SG_SCN_FLAG_INSIDE;
-      return ISGCloudFog(rend, scene, cov.covDepth > 0.f ? static_cast<float>(above / cov.covDepth) : 0.f);
+      return ISGCloudFog(rend, scene, FogParameter(above, cov.covDepth));
     }
   }
-  return SG_ERROR_NONE;
+  return UpdateSubInstances(rend, sub);
 }
 
 SGError ISGCloudDrawAbove(SGRenderer* rend, SGScene* scene, SGInstance* camera) {
@@ -215,5 +237,6 @@ SGError ISGCloudDrawAbove(SGRenderer* rend, SGScene* scene, SGInstance* camera) 
     sub->scnFlags &= ~SG_SCN_FLAG_INSIDE;
     return SG_ERROR_NONE;
   }
-  return DrawSub(rend, scene, camera);
+  const SGError err = UpdateSubInstances(rend, sub);
+  return err != SG_ERROR_NONE ? err : DrawSub(rend, scene, camera);
 }
