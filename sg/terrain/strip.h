@@ -21,7 +21,7 @@ struct SGTerrainRow {
   std::uint32_t rowFlags;
   std::uint32_t rowLOD;
   std::uint32_t rowAlongX;  // 1: the row runs along x and the walk steps in y
-  float rowStart[3];        // the row's start corner on its far edge (z 0)
+  float rowStart[3];        // the row's start corner on its far edge (z: the ground level, -eye height)
   float rowEnd;             // end coordinate along the row
   float rowDepth;           // extent across the row, signed towards the far side
 };

@@ -389,6 +389,7 @@ SGError MakeRow(Walk& w, std::int32_t start, std::uint32_t level, std::int32_t f
   row.rowAlongX = w.major == 1 ? 1 : 0;
   row.rowStart[minor] = static_cast<float>(lo) * w.cell - eyeMinor;
   row.rowStart[w.major] = static_cast<float>(farLine) * w.cell - eyeMajor;
+  row.rowStart[2] = -static_cast<float>(rend->renEye[2]);
   row.rowEnd = static_cast<float>(hi) * w.cell - eyeMinor;
   row.rowDepth = static_cast<float>(farLine == start ? s : -s) * w.cell;
   ISGStripTestFrustum(rend, w.scene, &row);
