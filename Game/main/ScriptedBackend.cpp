@@ -34,7 +34,23 @@ bool TextShown(HWND first, const std::string& wanted, int& budget) {
   return false;
 }
 
-HWND ControlAt(int x, int y) { return WindowFromPoint(POINT{x, y}); }
+// The deepest visible window at a point, disabled ones too: the mouse's own
+// search passes over a disabled control to the dialog behind it, which would
+// make a wait for an enabled control succeed on the dialog.
+HWND ControlAt(int x, int y) {
+  HWND at = WindowFromPoint(POINT{x, y});
+  for (HWND child = at ? GetWindow(at, GW_CHILD) : nullptr; child != nullptr;) {
+    RECT r{};
+    if (IsWindowVisible(child) && GetWindowRect(child, &r) && x >= r.left && x < r.right && y >= r.top &&
+        y < r.bottom) {
+      at = child;
+      child = GetWindow(child, GW_CHILD);
+    } else {
+      child = GetWindow(child, GW_HWNDNEXT);
+    }
+  }
+  return at;
+}
 
 std::uint64_t WallClockMs() {
   using namespace std::chrono;

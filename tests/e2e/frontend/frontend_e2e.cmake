@@ -32,12 +32,12 @@ quen_frontend_run(SetUpScreensIntoAStartedGame setup_walk.txt
   setup_walk.userinfo)
 quen_frontend_run(PreferencesAndLoadScreen prefs_load.txt fe_prefs.png,fe_load.png "" prefs_load.userinfo)
 # Two players on this machine: one hosts over TCP/IP, the other joins from the
-# session list; they see each other ready and chat.
+# session list; they see each other ready, chat, and the host starts the game.
 set(quen_mp_dir ${CMAKE_CURRENT_SOURCE_DIR}/e2e/multiplayer)
-add_test(NAME Quenbar.FrontEndTwoPlayersMeetInTheWaitingRoom
+add_test(NAME Quenbar.FrontEndTwoPlayersMeetAndStartAGame
   COMMAND sh ${quen_mp_dir}/run_two_players.sh $<TARGET_FILE:quenbar> ${PROJECT_BINARY_DIR}/gamedata/c/QUENBAR
     ${quen_fe_dir}/UserInfo.dat)
-set_tests_properties(Quenbar.FrontEndTwoPlayersMeetInTheWaitingRoom PROPERTIES TIMEOUT 150
+set_tests_properties(Quenbar.FrontEndTwoPlayersMeetAndStartAGame PROPERTIES TIMEOUT 150
   ENVIRONMENT "QUENBAR_CONFIG_DIR=${PROJECT_BINARY_DIR}/gamedata/config"
   RUN_SERIAL TRUE
   FAIL_REGULAR_EXPRESSION "Sanitizer|runtime error")
