@@ -102,8 +102,8 @@ TEST_F(CoverTest, PreparedTrianglesDrawTheSamePixelsAsTheirModel) {
 
 TEST_F(CoverTest, CullTreeEdgesAreDrawnUnderTheDrawingDebugFlag) {
   SGModel* box = Keep(Box(1.f, 1.f, 1.f, 1));
-  Place(box, {Keep(Material(SG_MAT_TYPE_FLAT, 90, nullptr))}, 0.0, 10.0, 0.0);
-  Place(box, {Keep(Material(SG_MAT_TYPE_FLAT, 150, nullptr))}, 9.0, 10.0, 0.0);
+  Place(box, {Flat(90)}, 0.0, 10.0, 0.0);
+  Place(box, {Flat(150)}, 9.0, 10.0, 0.0);
   // A window in the plane y = 4: what it does not show is cut away.
   const float plane[4] = {0.f, 1.f, 0.f, 4.f};
   const double corners[4][3] = {{-3.0, 4.0, -2.0}, {-3.0, 4.0, 2.0}, {3.0, 4.0, 2.0}, {3.0, 4.0, -2.0}};
@@ -138,9 +138,9 @@ TEST_F(CoverTest, ACloudCoverSplitsTheSceneAtItsHeight) {
   scene_->scnCover.covThreshold = 2.f;
   SGModel* box = Keep(Box(0.8f, 0.8f, 0.8f, 1));
   SGMaterial* mat = Keep(Material(SG_MAT_TYPE_TEXTURE, 0, Texture(32, 32, 100, 9)));
-  Place(box, {mat}, -4.0, 12.0, 0.0);                                                  // below
-  Place(box, {mat}, 0.0, 12.0, 4.0);                                                   // just above: half faded
-  Place(box, {mat}, 4.0, 12.0, 7.0);                                                   // well above
+  Place(box, {mat}, -4.0, 12.0, 0.0);  // below
+  Place(box, {mat}, 0.0, 12.0, 4.0);   // just above: half faded
+  Place(box, {mat}, 4.0, 12.0, 7.0);   // well above
   SGInstanceSetAttributes(Place(box, {mat}, -8.0, 12.0, 0.5), SG_ATTR_HIDE_COVERED);  // hidden under a cover
   LookFrom(0.0, -6.0, 2.0, 0.f, 0.97f, 0.24f);
   ASSERT_EQ(Draw(), SG_ERROR_NONE);

@@ -52,7 +52,8 @@ class FrameTest : public RenderTest {
     wc.lpszClassName = "RenderStepWindow";
     wc.lpfnWndProc = StepProc;
     RegisterClassEx(&wc);
-    return CreateWindowEx(0, "RenderStepWindow", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    return CreateWindowEx(0, "RenderStepWindow", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr,
+                          nullptr);
   }
 };
 
@@ -162,8 +163,8 @@ TEST_F(FrameTest, AViewportBeyondTheBufferIsFittedToIt) {
 // nothing outside the buffer.
 TEST_F(FrameTest, DegenerateCamerasNeverWriteOutsideTheBuffer) {
   PlaceBoxes(20);
-  const float settings[][4] = {{0.f, 1.6f, 0.5f, 200.f}, {180.f, 1.6f, 0.5f, 200.f}, {45.f, 1.6f, 5.f, 5.f},
-                               {45.f, 0.f, 0.5f, 200.f}};
+  const float settings[][4] = {
+      {0.f, 1.6f, 0.5f, 200.f}, {180.f, 1.6f, 0.5f, 200.f}, {45.f, 1.6f, 5.f, 5.f}, {45.f, 0.f, 0.5f, 200.f}};
   for (const auto& c : settings) {
     SGInstanceSetCamera(camera_, c[0], c[1], c[2], c[3]);
     Draw();
@@ -174,13 +175,13 @@ TEST_F(FrameTest, DegenerateCamerasNeverWriteOutsideTheBuffer) {
 // The game keeps a scene per view and draws whichever is shown with its one
 // renderer: each frame shows its own scene through its own camera.
 TEST_F(FrameTest, OneRendererDrawsAScenePerView) {
-  Place(Keep(Box(2.f, 2.f, 2.f, 1)), {Keep(Material(SG_MAT_TYPE_FLAT, 40, nullptr))}, 0.0, 0.0, 0.0);
+  Place(Keep(Box(2.f, 2.f, 2.f, 1)), {Flat(40)}, 0.0, 0.0, 0.0);
   SGScene* other = nullptr;
   ASSERT_EQ(SGSceneCreate(ctx_, &other), SG_ERROR_NONE);
   ASSERT_EQ(SGSceneLoad(other, dp_, "Quenbar.con"), SG_ERROR_NONE);
   SGInstance* box = NewInstance(SG_INST_TYPE_MODEL_ONE);
   SGInstanceSetModel(box, Keep(Box(2.f, 2.f, 2.f, 1)));
-  auto& table = tables_.emplace_back(std::vector<SGMaterial*>{Keep(Material(SG_MAT_TYPE_FLAT, 150, nullptr))});
+  auto& table = tables_.emplace_back(std::vector<SGMaterial*>{Flat(150)});
   SGInstanceSetMaterial(box, 1, table.data());
   const double ahead[3] = {0.0, 10.0, 0.0};
   SGInstanceSetPosition(box, ahead);
@@ -192,13 +193,12 @@ TEST_F(FrameTest, OneRendererDrawsAScenePerView) {
   SGInstanceSetOrientation(camera, forward, up);
   SGInstanceUpdate(camera);
   SGSceneAddInstance(other, camera);
-  const auto* colours = static_cast<const std::uint16_t*>(fb_->fbPixelTable);
   for (int round = 0; round < 2; ++round) {
     ASSERT_EQ(Draw(), SG_ERROR_NONE);
-    EXPECT_EQ(Pixel(292, 183), colours[40]);
+    EXPECT_EQ(Pixel(292, 183), Colour(40));
     Clear();
     ASSERT_EQ(SGSceneDraw(rend_, other, camera), SG_ERROR_NONE);
-    EXPECT_EQ(Pixel(292, 183), colours[150]);
+    EXPECT_EQ(Pixel(292, 183), Colour(150));
     EXPECT_EQ(rend_->renCamera, camera);
   }
   SGSceneDestroy(other);
@@ -207,8 +207,8 @@ TEST_F(FrameTest, OneRendererDrawsAScenePerView) {
 // The scene's cull tree removes what lies wholly beyond its plane, seen from the eye.
 TEST_F(FrameTest, TheCullTreeRemovesInstancesBeyondItsPlane) {
   SGModel* box = Keep(Box(1.f, 1.f, 1.f, 1));
-  SGInstance* before = Place(box, {Keep(Material(SG_MAT_TYPE_FLAT, 40, nullptr))}, -3.0, 0.0, 0.0);
-  SGInstance* beyond = Place(box, {Keep(Material(SG_MAT_TYPE_FLAT, 90, nullptr))}, 3.0, 30.0, 0.0);
+  SGInstance* before = Place(box, {Flat(40)}, -3.0, 0.0, 0.0);
+  SGInstance* beyond = Place(box, {Flat(90)}, 3.0, 30.0, 0.0);
   const float plane[4] = {0.f, 1.f, 0.f, 10.f};
   const double centre[3] = {0.0, 10.0, 0.0};
   SGCullObject* wall = nullptr;

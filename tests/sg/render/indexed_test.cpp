@@ -2,6 +2,7 @@
 // fills each material type chooses, compared with golden pictures.
 
 #include <set>
+#include <utility>
 
 #include "sg/fb/lut.h"
 #include "sg/raster/fill8.h"
@@ -60,7 +61,8 @@ TEST_F(IndexedDrawTest, FogTakesUntexturedAndTexturedTypesThroughTheFogTable) {
 // fog rows, whatever texture coordinates its vertices take from the texture.
 TEST_F(IndexedDrawTest, FoggedColourIgnoresTextureCoordinates) {
   GreyFog();
-  Place(Keep(Box(3.f, 3.f, 3.f, 1)), {Keep(Material(SG_MAT_TYPE_FLAT, 200, Texture(64, 64, 180, 7)))}, 0.0, 100.0, 0.0);
+  Place(Keep(Box(3.f, 3.f, 3.f, 1)), {Keep(Material(SG_MAT_TYPE_FLAT, 200, Texture(64, 64, 180, 7)))}, 0.0,
+        100.0, 0.0);
   ASSERT_EQ(Draw(), SG_ERROR_NONE);
   std::set<std::uint32_t> rows;
   for (int level = 0; level < 16; ++level) {
@@ -89,7 +91,8 @@ TEST_F(IndexedDrawTest, AlphaTrianglesBlendWithWhatIsBeneath) {
   Paint(surface_, 180);
   auto triangle = [&](SGMaterial* mat, float left, std::uint8_t alpha) {
     SGTxVertex v[3]{};
-    const float corners[3][4] = {{left + 100.f, 40.f, 0.f, 0.f}, {left, 320.f, 0.f, 1.f}, {left + 200.f, 320.f, 1.f, 1.f}};
+    const float corners[3][4] = {
+        {left + 100.f, 40.f, 0.f, 0.f}, {left, 320.f, 0.f, 1.f}, {left + 200.f, 320.f, 1.f, 1.f}};
     for (int k = 0; k < 3; ++k) {
       v[k].txvLoc[0] = corners[k][0] * 32.f;
       v[k].txvLoc[1] = corners[k][1] * 32.f;
@@ -139,19 +142,47 @@ TEST_F(IndexedDrawTest, HorizonBandsAreRampPolygons) {
 // Outlines on an indexed buffer draw the colour index and stay inside it.
 TEST_F(IndexedDrawTest, OutlinesDrawTheIndexInsideTheBuffer) {
   Clear();
-  const SGQVert a{500 * 32, 10 * 32, 1.f, 0, 0, 0, 0};
-  const SGQVert b{630 * 32, 10 * 32, 1.f, 0, 0, 0, 0};
-  const SGQVert c{500 * 32, 20 * 32, 1.f, 0, 0, 0, 0};
-  void* pixels = nullptr;
-  ASSERT_EQ(SGFrameBufferLock(fb_, &pixels), SG_ERROR_NONE);
-  ISGTriOutline(&a, &b, &c, fb_, 127);
-  SGFrameBufferUnlock(fb_);
+  OutlinePastTheRightEdge();
   EXPECT_EQ(Pixel(520, 10), 127u);
   EXPECT_EQ(Pixel(583, 10), 127u);
   EXPECT_EQ(Pixel(500, 15), 127u);
   for (int x = 0; x < 60; ++x) {
     EXPECT_EQ(Pixel(x, 11), 0u) << x;
   }
+}
+
+// Points and lines write palette indices; shaded, the index goes through the
+// table row of its level.
+TEST_F(IndexedDrawTest, PointsAndLinesWriteIndices) {
+  Clear();
+  SGMaterial mat{};
+  mat.matColour = 77;
+  SGTxVertex a{}, b{}, c{};
+  a.txvLoc[0] = 3 * 32.f;
+  a.txvLoc[1] = 4 * 32.f;
+  SGTxVertex* one = &a;
+  ISGEPDrawPoints(rend_, nullptr, &mat, &one);
+  EXPECT_EQ(Pixel(3, 4), 77u);
+  std::vector<std::uint8_t> shades(16 * 256);
+  for (std::size_t i = 0; i < shades.size(); ++i) {
+    shades[i] = static_cast<std::uint8_t>(i / 256 + 100);
+  }
+  std::uint8_t* const own = std::exchange(rend_->renShadeLUT, shades.data());
+  mat.matAmbient = 1.f;
+  a.txvFlags = SG_TXV_SHADED;
+  a.txvLoc[0] = 5 * 32.f;
+  ISGEPDrawPoints(rend_, nullptr, &mat, &one);
+  EXPECT_EQ(Pixel(5, 4), 114u);  // the last of 15 levels
+  rend_->renShadeLUT = own;
+  b.txvLoc[0] = -10 * 32.f;
+  b.txvLoc[1] = c.txvLoc[1] = 10 * 32.f;
+  c.txvLoc[0] = 600 * 32.f;
+  SGTxVertex* pair[2] = {&b, &c};
+  ISGEPDrawLines(rend_, nullptr, &mat, pair);
+  for (int x = 0; x < 584; ++x) {
+    EXPECT_EQ(Pixel(x, 10), 77u) << x;
+  }
+  EXPECT_EQ(Pixel(10, 9), 0u);
 }
 
 // A missing table or an unfilled size refuses the choice and keeps the memo,

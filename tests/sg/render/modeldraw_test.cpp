@@ -12,9 +12,6 @@ constexpr int kCy = 183;
 
 class ModelDrawTest : public RenderTest {
  protected:
-  std::uint16_t Colour(std::uint8_t index) const { return static_cast<const std::uint16_t*>(fb_->fbPixelTable)[index]; }
-  SGMaterial* Flat(std::uint8_t index) { return Keep(Material(SG_MAT_TYPE_FLAT, index, nullptr)); }
-
   // Appends a node to LOD 0's chain.
   static void Append(SGModel* m, std::uint32_t type, void* data) {
     m->modLods[0].mdlData = ISGGeoChainAppend(m->modLods[0].mdlData, ISGGeoNodeCreate(type, data));
@@ -51,7 +48,7 @@ TEST_F(ModelDrawTest, PartTransformsMoveTheirPartAndHideIt) {
   ASSERT_EQ(SGInstanceSetXform(inst, 0, &shift), SG_ERROR_NONE);
   ASSERT_EQ(Draw(), SG_ERROR_NONE);
   EXPECT_EQ(Pixel(kCx, kCy), Colour(40));
-  const int right = kCx + static_cast<int>(4.0 / (std::tan(22.5 * 3.14159265358979 / 180.0) * 19.5) * 183.5);
+  const int right = kCx + PixelsOff(4.0, 19.5);
   EXPECT_EQ(Pixel(right, kCy), Colour(90));
   shift.m[3][3] = 0.f;  // hidden
   SGInstanceSetXform(inst, 0, &shift);
@@ -92,7 +89,7 @@ TEST_F(ModelDrawTest, HardPointSubInstancesFollowTheirParent) {
   SGInstanceSetPosition(parent, moved);
   SGInstanceUpdate(parent);
   ASSERT_EQ(Draw(), SG_ERROR_NONE);
-  const int up = kCy - static_cast<int>(1.0 / (std::tan(22.5 * 3.14159265358979 / 180.0) * 19.5) * 183.5);
+  const int up = kCy - PixelsOff(1.0, 19.5);
   EXPECT_EQ(Pixel(kCx, up), Colour(150));  // 3 above a parent 2 below the eye
   // A turret that carries its parent would nest for ever: the draw stops.
   SGModel* mount = Keep(Box(0.5f, 0.5f, 0.5f, 1));
@@ -134,16 +131,8 @@ TEST_F(ModelDrawTest, PointAndLineListsAreDrawnAndClipped) {
   Append(m, SG_GD_TYPE_POINTS, points);
   Place(m, {Flat(40), Flat(150)}, 0.0, 0.0, 0.0);
   ASSERT_EQ(Draw(), SG_ERROR_NONE);
-  std::size_t lineColour = 0;
-  std::size_t pointColour = 0;
-  for (int y = 0; y < 367; ++y) {
-    for (int x = 0; x < 585; ++x) {
-      lineColour += Pixel(x, y) == Colour(40) ? 1 : 0;
-      pointColour += Pixel(x, y) == Colour(150) ? 1 : 0;
-    }
-  }
-  EXPECT_GT(lineColour, 250u);  // from the corner to the left edge of the frame
-  EXPECT_EQ(pointColour, 1u);
+  EXPECT_GT(CountPixels(Colour(40)), 250u);  // from the corner to the left edge of the frame
+  EXPECT_EQ(CountPixels(Colour(150)), 1u);
   bool reachesLeftEdge = false;
   for (int y = 0; y < 367; ++y) {
     reachesLeftEdge = reachesLeftEdge || Pixel(0, y) == Colour(40);

@@ -16,8 +16,6 @@ class PickTest : public RenderTest {
     RenderTest::TearDown();
   }
 
-  SGMaterial* Flat(std::uint8_t index) { return Keep(Material(SG_MAT_TYPE_FLAT, index, nullptr)); }
-
   SGError Pick(const std::uint32_t pixel[2], std::uint32_t mode = SG_COLLIDE_PICK_MODE) {
     picked_ = nullptr;
     return SGCollidePickScreen(rend_, scene_, pixel, mode, &picked_, point_);
@@ -129,8 +127,7 @@ TEST_F(PickTest, TransparentBillboardTexelsAreSkipped) {
   ASSERT_EQ(Draw(), SG_ERROR_NONE);
   EXPECT_EQ(PickOpaque(kCentre), sprite);
   // 1.9 units off centre on the billboard's plane, 20 units from the eye: its border.
-  const auto border = static_cast<std::uint32_t>(292 + 1.9 / (std::tan(22.5 * 3.14159265358979 / 180.0) * 20.0) * 183.5);
-  const std::uint32_t edge[2] = {border, 183};
+  const std::uint32_t edge[2] = {static_cast<std::uint32_t>(292 + PixelsOff(1.9, 20.0)), 183};
   ASSERT_EQ(Pick(edge), SG_HIT_INSTANCE);
   EXPECT_EQ(picked_, sprite);
   EXPECT_EQ(PickOpaque(edge), box);

@@ -48,14 +48,16 @@ class PipelineTest : public RenderTest {
   std::size_t ClippedTriangles(SGTxVertex* a, SGTxVertex* b, SGTxVertex* c) {
     rend_->renMethods.rmDrawTriangle = Record;
     SGTxVertex* triple[3] = {a, b, c};
-    SGMaterial* mat = Keep(Material(SG_MAT_TYPE_FLAT, 5, nullptr));
+    SGMaterial* mat = Flat(5);
     g_drawn.clear();
     EXPECT_EQ(ISGClipTriangle(rend_, scene_, mat, triple, 0), SG_ERROR_NONE);
     return g_drawn.size() / 3;
   }
 
   // A screen vertex in whole pixels.
-  static SGQVert Q(float x, float y, float rhw) { return SGQVert{static_cast<int32_t>(x * 32), static_cast<int32_t>(y * 32), rhw, 0, 0, 16, 0}; }
+  static SGQVert Q(float x, float y, float rhw) {
+    return SGQVert{static_cast<int32_t>(x * 32), static_cast<int32_t>(y * 32), rhw, 0, 0, 16, 0};
+  }
 
   int Fills(const SGQVert& a, const SGQVert& b, const SGQVert& c) {
     g_fills = 0;
@@ -175,15 +177,21 @@ TEST_F(PipelineTest, OnlyLongOrSlantedEdgesAreSubdivided) {
 
 class FillChoiceTest : public PipelineTest {
  protected:
-  // Draws one face of a box of `mat` lit (shaded vertices) or not.
-  SGError DrawOnce(SGMaterial* mat, bool shaded) {
-    SGTxVertex* t[3] = {Vertex(-1, 10, -1), Vertex(1, 10, -1), Vertex(0, 10, 1)};
-    for (SGTxVertex* v : t) {
-      v->txvFlags |= shaded ? SG_TXV_SHADED : 0;
+  // A face 10 ahead of the eye (its top `topY` ahead), its vertices flagged `flags`.
+  SGTxVertex** Face(std::uint32_t flags = 0, float topY = 10) {
+    face_[0] = Vertex(-1, 10, -1);
+    face_[1] = Vertex(1, 10, -1);
+    face_[2] = Vertex(0, topY, 1);
+    for (SGTxVertex* v : face_) {
+      v->txvFlags |= flags;
     }
-    SGTxVertex* ccw[3] = {t[0], t[1], t[2]};
-    return ISGEPDrawTriangle(rend_, scene_, mat, ccw);
+    return face_;
   }
+  // Draws the face in `mat` lit (shaded vertices) or not.
+  SGError DrawOnce(SGMaterial* mat, bool shaded) {
+    return ISGEPDrawTriangle(rend_, scene_, mat, Face(shaded ? SG_TXV_SHADED : 0));
+  }
+  SGTxVertex* face_[3] = {};
 };
 
 TEST_F(FillChoiceTest, ShadedTextureWithoutLightTakesThePlainTextureFill) {
@@ -206,7 +214,7 @@ TEST_F(FillChoiceTest, SizesWithoutAFillDrawNothingAndAskAgain) {
 }
 
 TEST_F(FillChoiceTest, NoFillFlagCountsTrianglesAndDrawsNone) {
-  SGMaterial* mat = Keep(Material(SG_MAT_TYPE_FLAT, 5, nullptr));
+  SGMaterial* mat = Flat(5);
   ctx_->ctxDebug |= SG_CTX_DEBUG_NO_FILL;
   const std::uint32_t count = rend_->renTriCount;
   Clear();
@@ -223,27 +231,26 @@ TEST_F(FillChoiceTest, NoFillFlagCountsTrianglesAndDrawsNone) {
 TEST_F(FillChoiceTest, UntexturedDebugDrawsTheMaterialColour) {
   BuildShadeTable();
   ctx_->ctxDebug |= SG_CTX_DEBUG_NO_TEXTURES;
-  const auto* table = static_cast<const std::uint16_t*>(fb_->fbPixelTable);
   SGMaterial* shaded = Keep(Material(SG_MAT_TYPE_SHADED_TEXTURE, 77, Texture(64, 64, 10, 1)));
   ASSERT_EQ(DrawOnce(shaded, true), SG_ERROR_NONE);
   EXPECT_EQ(rend_->renTriFill, &ISGFill16Shaded);
-  EXPECT_EQ(rend_->renFillColour, &table[77]);
+  EXPECT_EQ(rend_->renFillColour, static_cast<const std::uint16_t*>(fb_->fbPixelTable) + 77);
   SGMaterial* transparent = Keep(Material(SG_MAT_TYPE_TRANSPARENT_TEXTURE, 78, Texture(64, 64, 10, 1)));
   ASSERT_EQ(DrawOnce(transparent, false), SG_ERROR_NONE);
   EXPECT_EQ(rend_->renTriFill, &ISGFill16Flat);
-  EXPECT_EQ(rend_->renFillColour, &table[78]);
+  EXPECT_EQ(rend_->renFillColour, static_cast<const std::uint16_t*>(fb_->fbPixelTable) + 78);
   Clear();
   SGMaterial* plain = Keep(Material(SG_MAT_TYPE_TEXTURE, 79, Texture(64, 64, 10, 1)));
   ASSERT_EQ(DrawOnce(plain, false), SG_ERROR_NONE);
-  EXPECT_EQ(Pixel(292, 183), table[79]);
+  EXPECT_EQ(Pixel(292, 183), Colour(79));
 }
 
 // The fills do not clip: a triangle that reaches them outside the buffer,
 // whatever went wrong before, is dropped.
 TEST_F(FillChoiceTest, ATriangleOutsideTheBufferNeverReachesAFill) {
-  SGMaterial* mat = Keep(Material(SG_MAT_TYPE_FLAT, 5, nullptr));
+  SGMaterial* mat = Flat(5);
   for (const float x : {-5000.f, 19000.f, 5e9f}) {
-    SGTxVertex* t[3] = {Vertex(-1, 10, -1), Vertex(1, 10, -1), Vertex(0, 10, 1)};
+    SGTxVertex** t = Face();
     t[1]->txvLoc[0] = x;
     Clear();
     ASSERT_EQ(ISGEPDrawTriangle(rend_, scene_, mat, t), SG_ERROR_NONE);
@@ -262,14 +269,8 @@ TEST_F(FillChoiceTest, AFogOverrideReachesMaterialsAlreadyDrawn) {
   SGRendererSetFogLUT(rend_, own);  // the renderer frees it
   const std::uint32_t grey = 0x40404000;
   SGRendererSetFog(rend_, &grey, 50.f);
-  SGMaterial* mat = Keep(Material(SG_MAT_TYPE_FLAT, 5, nullptr));
-  auto drawFogged = [&] {
-    SGTxVertex* t[3] = {Vertex(-1, 10, -1), Vertex(1, 10, -1), Vertex(0, 10, 1)};
-    for (SGTxVertex* v : t) {
-      v->txvFlags |= SG_TXV_FOGGED;
-    }
-    return ISGEPDrawTriangle(rend_, scene_, mat, t);
-  };
+  SGMaterial* mat = Flat(5);
+  auto drawFogged = [&] { return ISGEPDrawTriangle(rend_, scene_, mat, Face(SG_TXV_FOGGED)); };
   ASSERT_EQ(drawFogged(), SG_ERROR_NONE);
   EXPECT_EQ(rend_->renFillLUT, own);
   rend_->renFlags |= SG_REND_FLAG_FRAME_OPEN;
@@ -284,10 +285,8 @@ TEST_F(FillChoiceTest, AFogOverrideReachesMaterialsAlreadyDrawn) {
 }
 
 TEST_F(FillChoiceTest, ATriangleTouchingTheNearPlaneIsDropped) {
-  SGMaterial* mat = Keep(Material(SG_MAT_TYPE_FLAT, 5, nullptr));
-  SGTxVertex* t[3] = {Vertex(-1, 10, -1), Vertex(1, 10, -1), Vertex(0, -30, 1)};
   const std::uint32_t count = rend_->renTriCount;
-  ASSERT_EQ(ISGEPDrawTriangle(rend_, scene_, mat, t), SG_ERROR_NONE);
+  ASSERT_EQ(ISGEPDrawTriangle(rend_, scene_, Flat(5), Face(0, -30)), SG_ERROR_NONE);
   EXPECT_EQ(rend_->renTriCount, count);
 }
 

@@ -115,74 +115,11 @@ TEST_F(PointsTest, LinesAreClippedWithoutChangingTheirSlope) {
 // would otherwise take the overflow on the next row.
 TEST_F(PointsTest, OutlinesAreClippedToTheBuffer) {
   Clear();
-  const SGQVert a{500 * 32, 10 * 32, 1.f, 0, 0, 0, 0};
-  const SGQVert b{630 * 32, 10 * 32, 1.f, 0, 0, 0, 0};
-  const SGQVert c{500 * 32, 20 * 32, 1.f, 0, 0, 0, 0};
-  void* pixels = nullptr;
-  ASSERT_EQ(SGFrameBufferLock(fb_, &pixels), SG_ERROR_NONE);
-  ISGTriOutline(&a, &b, &c, fb_, 127);
-  SGFrameBufferUnlock(fb_);
+  OutlinePastTheRightEdge();
   EXPECT_NE(Pixel(583, 10), 0u);
   for (int x = 0; x < 60; ++x) {
     EXPECT_EQ(Pixel(x, 11), 0u) << x;
   }
-}
-
-}  // namespace
-}  // namespace rendertest
-
-namespace rendertest {
-namespace {
-
-// Points and lines write palette indices on an indexed buffer.
-class IndexedPointsTest : public fbtest::FrameBufferTest {};
-
-TEST_F(IndexedPointsTest, PointsAndLinesWriteIndices) {
-  const DDPIXELFORMAT format = fbtest::Indexed8();
-  IDirectDrawSurface* s = Surface(64, 32, &format);
-  PALETTEENTRY entries[256]{};
-  IDirectDrawPalette* palette = nullptr;
-  ASSERT_EQ(dd_->CreatePalette(DDPCAPS_8BIT, entries, &palette, nullptr), DD_OK);
-  s->SetPalette(palette);
-  palette->Release();
-  SGFrameBufferOptions o = GameOptions(s);
-  o.fboCodes = (o.fboCodes & ~SG_FB_OPT_PIXEL_MASK) | SG_FB_OPT_IDX8;
-  ASSERT_EQ(Open(o), SG_ERROR_NONE);
-  SGRenderer* rend = nullptr;
-  ASSERT_EQ(SGRendererCreate(ctx_, &rend), SG_ERROR_NONE);
-  SGRendererSetFrameBuffer(rend, fb_);
-  SGRendererEnableSoftwarePrimitives(rend, 1);
-  SGMaterial mat{};
-  mat.matColour = 77;
-  SGTxVertex a{}, b{}, c{};
-  a.txvLoc[0] = 3 * 32.f;
-  a.txvLoc[1] = 4 * 32.f;
-  SGTxVertex* one = &a;
-  ISGEPDrawPoints(rend, nullptr, &mat, &one);
-  EXPECT_EQ(At(s, 3, 4), 77u);
-  // Shaded: the index goes through the table row of its level.
-  std::vector<std::uint8_t> shades(16 * 256);
-  for (std::size_t i = 0; i < shades.size(); ++i) {
-    shades[i] = static_cast<std::uint8_t>(i / 256 + 100);
-  }
-  rend->renShadeLUT = shades.data();
-  mat.matAmbient = 1.f;
-  a.txvFlags = SG_TXV_SHADED;
-  a.txvLoc[0] = 5 * 32.f;
-  ISGEPDrawPoints(rend, nullptr, &mat, &one);
-  EXPECT_EQ(At(s, 5, 4), 114u);  // the last of 15 levels
-  rend->renShadeLUT = nullptr;
-  b.txvLoc[0] = -10 * 32.f;
-  b.txvLoc[1] = 10 * 32.f;
-  c.txvLoc[0] = 70 * 32.f;
-  c.txvLoc[1] = 10 * 32.f;
-  SGTxVertex* pair[2] = {&b, &c};
-  ISGEPDrawLines(rend, nullptr, &mat, pair);
-  for (int x = 0; x < 63; ++x) {
-    EXPECT_EQ(At(s, x, 10), 77u) << x;
-  }
-  EXPECT_EQ(At(s, 10, 9), 0u);
-  SGRendererDestroy(rend);
 }
 
 }  // namespace

@@ -21,12 +21,6 @@ TEST_F(SceneDrawTest, EachMaterialTypeLitAndUnlit) {
   ExpectGolden("materials_lit");
 }
 
-}  // namespace
-}  // namespace rendertest
-
-namespace rendertest {
-namespace {
-
 // A ring of 17 billboards seen from above at a slant, each turned a 17th of a
 // turn further: each shows the image of the azimuth it is seen from (8
 // around) and of its polar angle (3 rows).
@@ -71,7 +65,8 @@ TEST_F(SceneDrawTest, BoxesAcrossEveryPlaneAreClipped) {
   SGModel* box = Keep(Box(2.f, 2.f, 2.f, 6));
   std::vector<SGMaterial*> sides;
   for (int s = 0; s < 6; ++s) {
-    sides.push_back(Keep(Material(SG_MAT_TYPE_TEXTURE, 0, Texture(32, 32, static_cast<std::uint8_t>(3 + 40 * s), 9))));
+    sides.push_back(
+        Keep(Material(SG_MAT_TYPE_TEXTURE, 0, Texture(32, 32, static_cast<std::uint8_t>(3 + 40 * s), 9))));
   }
   const double y = 20.0;  // 40 ahead of the camera
   const double halfWidth = std::tan(22.5 * 3.14159265358979 / 180.0) * 585.0 / 367.0 * 40.0;
@@ -104,19 +99,14 @@ TEST_F(SceneDrawTest, SubdivisionKeepsTexturesInPerspective) {
   EXPECT_NE(affine.rgb, Frame().rgb);
 }
 
-}  // namespace
-}  // namespace rendertest
-
-namespace rendertest {
-namespace {
-
 // Boxes floating over the ground each lay a dark quad under themselves; a box
 // whose shadow is disabled lays none.
 TEST_F(SceneDrawTest, DropShadowsLieOnTheGroundUnderTheirInstances) {
   BuildShadeTable();
   SGModel* box = Keep(Box(1.f, 1.f, 1.f, 1));
   for (int i = 0; i < 3; ++i) {
-    SGMaterial* mat = Keep(Material(SG_MAT_TYPE_TEXTURE, 0, Texture(32, 32, static_cast<std::uint8_t>(200 + i), 7)));
+    SGMaterial* mat =
+        Keep(Material(SG_MAT_TYPE_TEXTURE, 0, Texture(32, 32, static_cast<std::uint8_t>(200 + i), 7)));
     SGInstance* inst = Place(box, {mat}, -5.0 + 5.0 * i, 0.0, 3.0);
     ASSERT_EQ(SGDropShadowCreate(inst), SG_ERROR_NONE);
     SGDropShadowSetSize(inst, 3.f + static_cast<float>(i), 2.f);
@@ -128,12 +118,6 @@ TEST_F(SceneDrawTest, DropShadowsLieOnTheGroundUnderTheirInstances) {
   ASSERT_EQ(Draw(), SG_ERROR_NONE);
   ExpectGolden("drop_shadows");
 }
-
-}  // namespace
-}  // namespace rendertest
-
-namespace rendertest {
-namespace {
 
 TEST_F(SceneDrawTest, HorizonDrawsSkyFadeBandAndGroundBehindTheInstances) {
   std::uint32_t ignored = 0;
@@ -147,12 +131,6 @@ TEST_F(SceneDrawTest, HorizonDrawsSkyFadeBandAndGroundBehindTheInstances) {
   ASSERT_EQ(Draw(), SG_ERROR_NONE);
   EXPECT_EQ(Pixel(5, 5), 0u);
 }
-
-}  // namespace
-}  // namespace rendertest
-
-namespace rendertest {
-namespace {
 
 // Boxes ever farther into the fog band fade towards the fog colour; the last
 // stands beyond the yon and is not drawn.

@@ -22,25 +22,23 @@ SGInstance Sorted(float priority, float near, float far, double distance) {
   return inst;
 }
 
-TEST(SortOrder, PriorityWinsWhateverTheDistances) {
+// Priority wins whatever the distances; then the nearer box; of equal boxes,
+// the one whose centre is nearer the eye is drawn last.
+TEST(SortOrder, PriorityThenBoxesThenCentres) {
   const SGRenderer rend{};
-  const SGInstance high = Sorted(2.f, 50.f, 52.f, 51.0);
-  const SGInstance low = Sorted(1.f, 10.f, 12.f, 11.0);
-  EXPECT_TRUE(ISGInstSortInFront(&rend, &high, &low));
-  EXPECT_FALSE(ISGInstSortInFront(&rend, &low, &high));
-}
-
-TEST(SortOrder, SeparateBoxesAndEqualBoxes) {
-  const SGRenderer rend{};
-  const SGInstance nearBox = Sorted(1.f, 10.f, 12.f, 11.0);
-  const SGInstance farBox = Sorted(1.f, 20.f, 22.f, 21.0);
-  EXPECT_TRUE(ISGInstSortInFront(&rend, &nearBox, &farBox));
-  EXPECT_FALSE(ISGInstSortInFront(&rend, &farBox, &nearBox));
-  // Equal boxes: the one whose centre is nearer the eye is drawn last.
-  const SGInstance a = Sorted(1.f, 10.f, 12.f, 10.5);
-  const SGInstance b = Sorted(1.f, 10.f, 12.f, 11.5);
-  EXPECT_TRUE(ISGInstSortInFront(&rend, &a, &b));
-  EXPECT_FALSE(ISGInstSortInFront(&rend, &b, &a));
+  const struct {
+    SGInstance front, back;
+    const char* why;
+  } rows[] = {
+      {Sorted(2.f, 50.f, 52.f, 51.0), Sorted(1.f, 10.f, 12.f, 11.0), "priority"},
+      {Sorted(1.f, 10.f, 12.f, 11.0), Sorted(1.f, 20.f, 22.f, 21.0), "separate boxes"},
+      {Sorted(1.f, 10.f, 12.f, 10.5), Sorted(1.f, 10.f, 12.f, 11.5), "equal boxes"},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.why);
+    EXPECT_TRUE(ISGInstSortInFront(&rend, &r.front, &r.back));
+    EXPECT_FALSE(ISGInstSortInFront(&rend, &r.back, &r.front));
+  }
 }
 
 class Wrap : public testing::Test {

@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "tests/support/source_scan.h"
+
 struct AssetUse {
   std::string text;  // the literal's contents
   int line = 0;
@@ -23,6 +25,4 @@ std::vector<AssetUse> FindAssetUses(std::string_view source);
 // backslash, or after a leading format directive such as "%s".
 std::string LookupPart(std::string_view text);
 
-// Whether a printf format can produce the name, case ignored: %s and %c stand
-// for any text, %d for decimal digits, %x for hexadecimal ones, %% for '%'.
-bool FormatMatches(std::string_view format, std::string_view name);
+using quentest::FormatMatches;

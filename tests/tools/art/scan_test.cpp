@@ -3,9 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <set>
-#include <sstream>
 
 #include "asset_scan.h"
 #include "paths.h"
@@ -13,13 +11,6 @@
 #include "platform/resource/module.h"
 
 namespace {
-
-std::string ReadFile(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
 
 std::vector<std::string> Texts(const std::vector<AssetUse>& uses) {
   std::vector<std::string> out;
@@ -45,9 +36,9 @@ TEST(AssetScan, FindsNamesFormatsCursorsTopicsAndSoundCalls) {
     FindResource(help, "#239", "HELP"); g_sndPlay->PlayEffect( "click", 1.0f, 0.0f, 0);
     Play("%smovies\\intro.avi"); PlaySoundAt("@beam_f.wav", point);
   )src");
-  EXPECT_EQ(Texts(uses), (std::vector<std::string>{"%sbkgnd%d.ima@2", "frontend.DLL@2", "IDC_CURSOR_NORMAL_RED@3",
-                                                    "#239@4", "click@4!", "%smovies\\intro.avi@5",
-                                                    "@beam_f.wav@5!"}));
+  EXPECT_EQ(Texts(uses),
+            (std::vector<std::string>{"%sbkgnd%d.ima@2", "frontend.DLL@2", "IDC_CURSOR_NORMAL_RED@3",
+                                      "#239@4", "click@4!", "%smovies\\intro.avi@5", "@beam_f.wav@5!"}));
 }
 
 TEST(AssetScan, SkipsCommentsCharactersRawStringsAndOtherLiterals) {
@@ -88,38 +79,38 @@ TEST(AssetScan, EveryAssetTheCodeAsksForIsBuilt) {
   ASSERT_NE(help, nullptr);
 
   auto anyMatches = [](const std::vector<std::string>& names, const std::string& format) {
-    return std::any_of(names.begin(), names.end(), [&](const std::string& n) { return FormatMatches(format, n); });
+    return std::any_of(names.begin(), names.end(),
+                       [&](const std::string& n) { return FormatMatches(format, n); });
   };
   int checked = 0;
-  const std::set<std::string> extensions = {".cpp", ".cc", ".h", ".hpp", ".inl"};
-  for (const char* dir : {"Game", "media", "sg"}) {
-    if (!std::filesystem::is_directory(SourceDir() / dir)) continue;
-    for (const auto& file : std::filesystem::recursive_directory_iterator(SourceDir() / dir)) {
-      if (!file.is_regular_file() || !extensions.contains(file.path().extension().string())) continue;
-      for (const AssetUse& use : FindAssetUses(ReadFile(file.path()))) {
-        ++checked;
-        const std::string where = file.path().string() + ":" + std::to_string(use.line) + ": \"" + use.text + "\"";
-        const std::string part = LookupPart(use.text);
-        const std::string ext = Lower(std::filesystem::path(part).extension().string());
-        if (use.text.rfind("IDC_CURSOR_", 0) == 0) {
-          if (use.text.find('%') == std::string::npos) {
-            EXPECT_TRUE(plat::LoadCursorGroup(program, plat::ResName(use.text)).has_value()) << where;
+  quentest::ForEachSourceFile(
+      SourceDir(), {"Game", "media", "sg"}, {".cpp", ".cc", ".h", ".hpp", ".inl"},
+      [&](const std::filesystem::path& file, const std::string& text) {
+        for (const AssetUse& use : FindAssetUses(text)) {
+          ++checked;
+          const std::string where = file.string() + ":" + std::to_string(use.line) + ": \"" + use.text + "\"";
+          const std::string part = LookupPart(use.text);
+          const std::string ext = Lower(std::filesystem::path(part).extension().string());
+          if (use.text.rfind("IDC_CURSOR_", 0) == 0) {
+            if (use.text.find('%') == std::string::npos) {
+              EXPECT_TRUE(plat::LoadCursorGroup(program, plat::ResName(use.text)).has_value()) << where;
+            }
+          } else if (use.text[0] == '#') {
+            EXPECT_FALSE(plat::ResourceBytes(help, plat::ResName(use.text), plat::ResName("HELP")).empty())
+                << where;
+          } else if (ext == ".dll") {
+            const std::string name = Lower(part);
+            EXPECT_TRUE(kOtherModules.contains(name) ||
+                        std::find(modules.begin(), modules.end(), name) != modules.end())
+                << where;
+          } else if (use.soundCall) {
+            EXPECT_TRUE(anyMatches(sounds, part)) << where << " is no sound of the inventory";
+          } else {
+            EXPECT_TRUE(anyMatches(ext == ".ima" || ext == ".tga" || ext == ".bmp" ? images : files, part))
+                << where << " is in no module or folder of the inventory";
           }
-        } else if (use.text[0] == '#') {
-          EXPECT_FALSE(plat::ResourceBytes(help, plat::ResName(use.text), plat::ResName("HELP")).empty()) << where;
-        } else if (ext == ".dll") {
-          const std::string name = Lower(part);
-          EXPECT_TRUE(kOtherModules.contains(name) || std::find(modules.begin(), modules.end(), name) != modules.end())
-              << where;
-        } else if (use.soundCall) {
-          EXPECT_TRUE(anyMatches(sounds, part)) << where << " is no sound of the inventory";
-        } else {
-          EXPECT_TRUE(anyMatches(ext == ".ima" || ext == ".tga" || ext == ".bmp" ? images : files, part))
-              << where << " is in no module or folder of the inventory";
         }
-      }
-    }
-  }
+      });
   plat::FreeLibrary(help);
   plat::FreeLibrary(program);
   RecordProperty("asset uses checked", checked);

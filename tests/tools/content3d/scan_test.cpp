@@ -6,9 +6,8 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
+#include "tests/support/source_scan.h"
 #include "tools/content3d/content3d.h"
 
 namespace {
@@ -16,51 +15,10 @@ namespace {
 // The string literals of C++ source, outside comments and character literals.
 std::vector<std::string> Literals(const std::string& src) {
   std::vector<std::string> out;
-  for (std::size_t i = 0; i < src.size(); ++i) {
-    if (src.compare(i, 2, "//") == 0) {
-      i = src.find('\n', i);
-      if (i == std::string::npos) break;
-    } else if (src.compare(i, 2, "/*") == 0) {
-      i = src.find("*/", i + 2);
-      if (i == std::string::npos) break;
-      ++i;
-    } else if (src[i] == '\'' && (i == 0 || !std::isalnum(static_cast<unsigned char>(src[i - 1])))) {
-      while (++i < src.size() && src[i] != '\'') i += src[i] == '\\';
-    } else if (src[i] == '"') {
-      std::string text;
-      while (++i < src.size() && src[i] != '"') {
-        if (src[i] == '\\' && i + 1 < src.size()) ++i;
-        text += src[i];
-      }
-      out.push_back(text);
-    }
+  for (const auto& token : quentest::TokenizeSource(src)) {
+    if (token.kind == quentest::SourceToken::kString) out.push_back(token.text);
   }
   return out;
-}
-
-// Whether `text` (from `t`) matches the printf format `f` (from `i`): "%s" any
-// text, "%02d" and "%0.02d" two digits, "%d" one digit or more, other
-// characters themselves in any case.
-bool Matches(const std::string& f, std::size_t i, const std::string& text, std::size_t t) {
-  if (i == f.size()) return t == text.size();
-  if (f[i] == '%') {
-    std::size_t j = i + 1;
-    while (j < f.size() && (std::isdigit(static_cast<unsigned char>(f[j])) || f[j] == '.')) ++j;
-    if (j == f.size()) return false;
-    if (f[j] == 'd') {
-      const bool two = f.compare(i, j - i, "%02") == 0 || f.compare(i, j - i, "%0.02") == 0;
-      for (std::size_t n = 1; t + n <= text.size() && std::isdigit(static_cast<unsigned char>(text[t + n - 1])); ++n) {
-        if ((!two || n == 2) && Matches(f, j + 1, text, t + n)) return true;
-        if (two && n == 2) break;
-      }
-      return false;
-    }
-    for (std::size_t n = t; n <= text.size(); ++n)
-      if (Matches(f, j + 1, text, n)) return true;
-    return false;
-  }
-  return t < text.size() && std::tolower(static_cast<unsigned char>(f[i])) == std::tolower(static_cast<unsigned char>(text[t])) &&
-         Matches(f, i + 1, text, t + 1);
 }
 
 // An asset path (below the 3D data path) matches a name the code forms when
@@ -68,7 +26,7 @@ bool Matches(const std::string& f, std::size_t i, const std::string& text, std::
 bool Names(const std::string& format, const std::string& path) {
   std::size_t at = 0;
   for (;;) {
-    if (Matches(format, 0, path, at)) return true;
+    if (quentest::FormatMatches(format, std::string_view(path).substr(at))) return true;
     at = path.find('\\', at);
     if (at == std::string::npos) return false;
     ++at;
@@ -84,7 +42,8 @@ bool IsThreeD(const std::string& lit) {
 }
 
 TEST(Scan3DNames, LiteralsAndFormatsArePickedOut) {
-  const auto lits = Literals("// \"a.mdl\"\nx(\"%sBBLarge.mdl\"); char c = '\"'; /* \"b.mat\" */ y(\"%ssun\\\\%s.mat\");");
+  const auto lits =
+      Literals("// \"a.mdl\"\nx(\"%sBBLarge.mdl\"); char c = '\"'; /* \"b.mat\" */ y(\"%ssun\\\\%s.mat\");");
   EXPECT_EQ(lits, (std::vector<std::string>{"%sBBLarge.mdl", "%ssun\\%s.mat"}));
   EXPECT_TRUE(Names("%ssun\\%s.mat", "sun\\sun0.mat"));
   EXPECT_TRUE(Names("%s%0.02d.mat", "explode\\exp10003.mat"));
@@ -96,24 +55,17 @@ TEST(Scan3DNames, LiteralsAndFormatsArePickedOut) {
 TEST(Scan3DNames, EveryNameTheGameCodeUsesIsGenerated) {
   const auto catalog = content3d::MakeCatalog(content3d::PlaceholderPicture);
   int checked = 0;
-  for (const char* dir : {"Game", "media"}) {
-    const auto root = std::filesystem::path(QUEN_SOURCE_DIR) / dir;
-    if (!std::filesystem::exists(root)) continue;
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
-      const auto ext = entry.path().extension();
-      if (ext != ".cpp" && ext != ".h") continue;
-      std::ifstream in(entry.path(), std::ios::binary);
-      std::ostringstream text;
-      text << in.rdbuf();
-      for (const auto& lit : Literals(text.str())) {
-        if (!IsThreeD(lit)) continue;
-        const bool found = std::any_of(catalog.begin(), catalog.end(),
-                                       [&](const content3d::Asset& a) { return Names(lit, a.path); });
-        EXPECT_TRUE(found) << lit << " in " << entry.path();
-        ++checked;
-      }
-    }
-  }
+  quentest::ForEachSourceFile(QUEN_SOURCE_DIR, {"Game", "media"}, {".cpp", ".h"},
+                              [&](const std::filesystem::path& file, const std::string& text) {
+                                for (const auto& lit : Literals(text)) {
+                                  if (!IsThreeD(lit)) continue;
+                                  const bool found = std::any_of(
+                                      catalog.begin(), catalog.end(),
+                                      [&](const content3d::Asset& a) { return Names(lit, a.path); });
+                                  EXPECT_TRUE(found) << lit << " in " << file;
+                                  ++checked;
+                                }
+                              });
   RecordProperty("names", checked);
 }
 

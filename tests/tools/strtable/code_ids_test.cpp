@@ -30,7 +30,7 @@ TEST(CodeScan, FindsIdLiteralsPassedToTextFunctions) {
     AskYesNo("LOADGMYN");
   )src");
   EXPECT_EQ(Ids(uses), (std::vector<std::string>{"SAVEGAME@2", "VOTE!OW1@3", "MKR&DOES@3", "ETC??___@5",
-                                                  "GUILD000@6", "NOCRTFLE@7", "LOADGMYN@8"}));
+                                                 "GUILD000@6", "NOCRTFLE@7", "LOADGMYN@8"}));
   EXPECT_EQ(uses[0].function, "GetText");
 }
 
@@ -53,7 +53,8 @@ TEST(CodeScan, IgnoresWhatIsNoTextIdUse) {
 TEST(CodeScan, EveryIdTheCodeAsksForIsInTheTable) {
   const auto root = ProjectSourceDir();
   std::set<std::string> table;
-  for (const auto& e : strtable::ParseStringSource(ReadWholeFile(root / "data" / "strings" / "strings.txt")).entries) {
+  for (const auto& e :
+       strtable::ParseStringSource(ReadWholeFile(root / "data" / "strings" / "strings.txt")).entries) {
     table.insert(e.id);
   }
   ASSERT_FALSE(table.empty());
@@ -61,16 +62,13 @@ TEST(CodeScan, EveryIdTheCodeAsksForIsInTheTable) {
   // (the texts are held as MODIFY__ and UPNOTIMP): those lines stay empty.
   const std::set<std::string> knownAbsent = {"MODIFT__", "URNOTIMP"};
 
-  const std::set<std::string> extensions = {".cpp", ".cc", ".cxx", ".h", ".hpp", ".inl"};
-  for (const char* dir : {"Game", "media", "sg", "platform"}) {
-    if (!std::filesystem::is_directory(root / dir)) continue;
-    for (const auto& file : std::filesystem::recursive_directory_iterator(root / dir)) {
-      if (!file.is_regular_file() || !extensions.contains(file.path().extension().string())) continue;
-      for (const TextIdUse& use : FindTextIdUses(ReadWholeFile(file.path()))) {
-        EXPECT_TRUE(table.contains(use.id) || knownAbsent.contains(use.id))
-            << file.path().string() << ':' << use.line << ": " << use.function << " asks for \"" << use.id
-            << "\", which the string table does not hold";
-      }
-    }
-  }
+  quentest::ForEachSourceFile(
+      root, {"Game", "media", "sg", "platform"}, {".cpp", ".cc", ".cxx", ".h", ".hpp", ".inl"},
+      [&](const std::filesystem::path& file, const std::string& text) {
+        for (const TextIdUse& use : FindTextIdUses(text)) {
+          EXPECT_TRUE(table.contains(use.id) || knownAbsent.contains(use.id))
+              << file.string() << ':' << use.line << ": " << use.function << " asks for \"" << use.id
+              << "\", which the string table does not hold";
+        }
+      });
 }

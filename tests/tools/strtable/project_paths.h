@@ -1,7 +1,8 @@
 #pragma once
 
 #include <filesystem>
-#include <string>
+
+#include "tests/support/source_scan.h"
 
 // The source tree and the build tree of the project this test belongs to.
 inline std::filesystem::path ProjectSourceDir() {
@@ -10,4 +11,4 @@ inline std::filesystem::path ProjectSourceDir() {
 
 inline std::filesystem::path ProjectBuildDir() { return std::filesystem::path(QUEN_BUILD_DIR); }
 
-std::string ReadWholeFile(const std::filesystem::path& path);
+using quentest::ReadWholeFile;

@@ -14,7 +14,6 @@
 
 #include "../../fb/support/fbfixture.h"
 #include "platform/display/backend.h"
-#include "tests/support/golden.h"
 #include "sg/core/datapath.h"
 #include "sg/core/malloc.h"
 #include "sg/fb/lut.h"
@@ -22,8 +21,10 @@
 #include "sg/material/material.h"
 #include "sg/model/model.h"
 #include "sg/render/horizon.h"
+#include "sg/render/primitives.h"
 #include "sg/render/renderer.h"
 #include "sg/scene/scene.h"
+#include "tests/support/golden.h"
 
 namespace rendertest {
 
@@ -88,8 +89,8 @@ inline SGMaterial* Material(std::uint32_t type, std::uint8_t index, SGTextureMap
   auto* mat = static_cast<SGMaterial*>(SGCalloc(1, sizeof(SGMaterial)));
   mat->matType = type;
   const SGPalEntry c = Colours()[index];
-  mat->matColour = index | (static_cast<std::uint32_t>(c.blue) << 8) | (static_cast<std::uint32_t>(c.green) << 16) |
-                   (static_cast<std::uint32_t>(c.red) << 24);
+  mat->matColour = index | (static_cast<std::uint32_t>(c.blue) << 8) |
+                   (static_cast<std::uint32_t>(c.green) << 16) | (static_cast<std::uint32_t>(c.red) << 24);
   mat->matTexMap = txm;
   mat->matAmbient = 0.25f;
   mat->matDiffuse = 0.75f;
@@ -112,7 +113,8 @@ inline SGModel* Box(float hx, float hy, float hz, std::uint32_t materials) {
   }
   static constexpr std::uint32_t kSides[6][4] = {{0, 2, 3, 1}, {4, 5, 7, 6}, {0, 1, 5, 4},
                                                  {2, 6, 7, 3}, {0, 4, 6, 2}, {1, 3, 7, 5}};
-  static constexpr float kNormals[6][3] = {{0, 0, -1}, {0, 0, 1}, {0, -1, 0}, {0, 1, 0}, {-1, 0, 0}, {1, 0, 0}};
+  static constexpr float kNormals[6][3] = {{0, 0, -1}, {0, 0, 1},  {0, -1, 0},
+                                           {0, 1, 0},  {-1, 0, 0}, {1, 0, 0}};
   mst->mstNumNormals = 6;
   mst->mstNormals = static_cast<SGPoint3s*>(SGCalloc(6, sizeof(SGPoint3s)));
   mst->mstNumUVs = 4;
@@ -315,7 +317,8 @@ class RenderTest : public fbtest::FrameBufferTest {
     for (int i = 0; i < 7; ++i) {
       const std::uint32_t type = kTypes[i];
       const bool textured = type == SG_MAT_TYPE_TEXTURE || type == SG_MAT_TYPE_SHADED_TEXTURE ||
-                            type == SG_MAT_TYPE_TRANSPARENT_TEXTURE || type == SG_MAT_TYPE_SHADED_TRANSPARENT_TEXTURE;
+                            type == SG_MAT_TYPE_TRANSPARENT_TEXTURE ||
+                            type == SG_MAT_TYPE_SHADED_TRANSPARENT_TEXTURE;
       SGTextureMap* txm = textured ? Texture(64, 64, static_cast<std::uint8_t>(40 + 20 * i), 0) : nullptr;
       SGMaterial* mat = Keep(Material(type | typeFlags, static_cast<std::uint8_t>(70 + 20 * i), txm));
       if (prepare != nullptr) {
@@ -384,15 +387,40 @@ class RenderTest : public fbtest::FrameBufferTest {
 
   std::uint32_t Pixel(int x, int y) const { return At(surface_, x, y); }
 
-  // Pixels of the frame that are not black.
-  std::size_t Covered() const {
+  // Pixels of the frame of `value`; pixels that are not black.
+  std::size_t CountPixels(std::uint32_t value) const {
     std::size_t n = 0;
     for (int y = 0; y < static_cast<int>(fbtest::kGameHeight); ++y) {
       for (int x = 0; x < static_cast<int>(fbtest::kGameWidth); ++x) {
-        n += Pixel(x, y) != 0 ? 1 : 0;
+        n += Pixel(x, y) == value ? 1 : 0;
       }
     }
     return n;
+  }
+  std::size_t Covered() const { return fbtest::kGameWidth * fbtest::kGameHeight - CountPixels(0); }
+
+  // The 5-6-5 pixel of colour `index` once the palette is installed.
+  std::uint16_t Colour(std::uint8_t index) const {
+    return static_cast<const std::uint16_t*>(fb_->fbPixelTable)[index];
+  }
+  SGMaterial* Flat(std::uint8_t index) { return Keep(Material(SG_MAT_TYPE_FLAT, index, nullptr)); }
+
+  // Whole pixels from the centre of the frame to a point `units` off the axis
+  // `distance` ahead of the fixture's 45-degree camera.
+  static int PixelsOff(double units, double distance) {
+    return static_cast<int>(units / (std::tan(22.5 * 3.14159265358979 / 180.0) * distance) * 183.5);
+  }
+
+  // A triangle outline in colour 127 running from (500, 10) 130 pixels right,
+  // past the right edge of the buffer.
+  void OutlinePastTheRightEdge() {
+    const SGQVert a{500 * 32, 10 * 32, 1.f, 0, 0, 0, 0};
+    const SGQVert b{630 * 32, 10 * 32, 1.f, 0, 0, 0, 0};
+    const SGQVert c{500 * 32, 20 * 32, 1.f, 0, 0, 0, 0};
+    void* pixels = nullptr;
+    ASSERT_EQ(SGFrameBufferLock(fb_, &pixels), SG_ERROR_NONE);
+    ISGTriOutline(&a, &b, &c, fb_, 127);
+    SGFrameBufferUnlock(fb_);
   }
 
   // Compares the frame whole with tests/sg/render/data/<name>.png.
