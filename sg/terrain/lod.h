@@ -96,7 +96,7 @@ SGError ISGLodForDistance(const SGRenderer* rend, const SGScene* scene, const fl
 // Builds the blend-weight table of radius x radius entries over squared
 // distances 0..range (the inner radius is radius x (1 - fraction)) and, the
 // first time, the brightness table from the frame buffer's colours. 0, 1,
-// SG_ERROR_NO_LOD, SG_ERROR_UNSUPPORTED (radius 0 or above 4096, range <= 0, a
+// SG_ERROR_NO_LOD, SG_ERROR_UNSUPPORTED (radius 0 or above 1024, range <= 0, a
 // fraction not above 0), SG_ERROR_NO_LUT (a frame buffer without colours).
 SGError SGRendererSetLODWeights(SGRenderer* rend, std::uint32_t word, std::uint32_t mode, std::uint32_t radius,
                                 float range, float fraction);
