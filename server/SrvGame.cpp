@@ -10,6 +10,7 @@
 #include "server/SrvMineralTrade.h"
 #include "server/SrvOrders.h"
 #include "server/SrvShipTrade.h"
+#include "server/SrvVoteTrade.h"
 #include "server/SrvPacketRead.h"
 #include "server/SrvTurnSteps.h"
 #include "server/SrvZoneOrders.h"
@@ -216,7 +217,8 @@ bool SrvGame::Receive(std::uint32_t from, std::span<const std::uint8_t> packet) 
     case PKT_TEMPLATE:
       return OnDesign(from, packet);
     case PKT_TRADE_REQUEST:
-      return OnShipBid(from, packet);
+    case PKT_TRADE_ANSWER:
+      return OnBid(from, header.type, packet);
     case PKT_RENEGADE_VOTE:
     case PKT_IMPERATOR_VOTE:
       return OnVote(from, header.type, packet);
@@ -433,6 +435,8 @@ bool SrvGame::OnTradeBoard(std::uint32_t from, std::uint16_t type, std::span<con
   if (type == PKT_MINERAL_OFFER_WITHDRAWN) verdict = SrvWithdrawMineralOffer(m_world, poster, packet);
   if (type == PKT_SHIP_OFFER_POSTED) verdict = SrvPostShipOffer(m_world, poster, packet);
   if (type == PKT_SHIP_OFFER_WITHDRAWN) verdict = SrvWithdrawShipOffer(m_world, poster, packet);
+  if (type == PKT_VOTE_OFFER_POSTED) verdict = SrvPostVoteOffer(m_world, poster, packet);
+  if (type == PKT_VOTE_OFFER_WITHDRAWN) verdict = SrvWithdrawVoteOffer(m_world, poster, packet);
   if (verdict != SrvOrderVerdict::kAccepted) return Refuse(from, type, SrvOrderVerdictText(verdict));
   const SrvPacket board(packet.begin(), packet.end());
   for (std::uint16_t c = 0; c < kMaxChapters; ++c)
@@ -450,12 +454,14 @@ bool SrvGame::OnVote(std::uint32_t from, std::uint16_t type, std::span<const std
   return true;
 }
 
-bool SrvGame::OnShipBid(std::uint32_t from, std::span<const std::uint8_t> packet) {
+bool SrvGame::OnBid(std::uint32_t from, std::uint16_t type, std::span<const std::uint8_t> packet) {
   const std::int32_t chapter = HeldChapter(from);
-  if (!m_started || m_ended || chapter < 0) return Refuse(from, PKT_TRADE_REQUEST, "no chapter in play");
-  // Bids are sealed: nobody else is told until the ship is sold.
-  const SrvOrderVerdict verdict = SrvBidForShip(m_world, static_cast<std::uint16_t>(chapter), packet);
-  if (verdict != SrvOrderVerdict::kAccepted) return Refuse(from, PKT_TRADE_REQUEST, SrvOrderVerdictText(verdict));
+  if (!m_started || m_ended || chapter < 0) return Refuse(from, type, "no chapter in play");
+  // Bids are sealed: nobody else is told until the offer is settled.
+  const auto bidder = static_cast<std::uint16_t>(chapter);
+  const SrvOrderVerdict verdict = type == PKT_TRADE_REQUEST ? SrvBidForShip(m_world, bidder, packet)
+                                                            : SrvBidForVote(m_world, bidder, packet);
+  if (verdict != SrvOrderVerdict::kAccepted) return Refuse(from, type, SrvOrderVerdictText(verdict));
   return true;
 }
 

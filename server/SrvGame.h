@@ -127,8 +127,9 @@ class SrvGame {
   bool OnTradeBoard(std::uint32_t from, std::uint16_t type, std::span<const std::uint8_t> p);
   // A renegade (455) or imperator (456) vote of the sender's chapter.
   bool OnVote(std::uint32_t from, std::uint16_t type, std::span<const std::uint8_t> p);
-  // A sealed bid for a ship on the guild's board (SrvShipTrade.h).
-  bool OnShipBid(std::uint32_t from, std::span<const std::uint8_t> p);
+  // A sealed bid for a ship (457, SrvShipTrade.h) or an asteroid's vote (462,
+  // SrvVoteTrade.h) on the guild's board.
+  bool OnBid(std::uint32_t from, std::uint16_t type, std::span<const std::uint8_t> p);
   // A purchase from a guild's mineral offer (SrvMineralTrade.h); the guild
   // is told how the offer stands.
   bool OnMineralTrade(std::uint32_t from, std::span<const std::uint8_t> p);

@@ -21,9 +21,6 @@
 namespace {
 
 constexpr std::uint32_t kMagic = 0x52565351;  // "QSVR"
-constexpr std::uint8_t kVersion = 3;
-// Files before the science bonus are read too, with no bonus given.
-constexpr std::uint8_t kVersionWithoutBonus = 2;
 constexpr std::uint8_t kEndByte = 0xFE;
 // Far above any game's file: 150 asteroids and 40 chapters take well under 1 MB.
 constexpr std::size_t kMaxFileBytes = 16u << 20;
@@ -46,7 +43,7 @@ bool SrvGame::Save(const std::string& hostPath, std::uint32_t identifier) const 
   BlockWriter ws(&solar), wg(&guilds), wr(&rest), w(&bytes);
   if (!m_world.solar.Save(ws) || !m_world.guilds->Save(wg) || !SrvSaveWorldState(m_world, wr)) return false;
   w.Write(kMagic);
-  w.Write(kVersion);
+  w.Write(kSrvFileVersion);
   w.Write(identifier);
   w.Write(m_seed);
   w.Write(m_world.turn);
@@ -88,7 +85,7 @@ bool SrvGame::Load(const std::string& hostPath, std::uint32_t identifier) {
   r.Read(magic);
   r.Read(version);
   r.Read(fileId);
-  if (!r.Ok() || magic != kMagic || (version != kVersion && version != kVersionWithoutBonus) || fileId != identifier)
+  if (!r.Ok() || magic != kMagic || (version < kSrvFileVersionWithoutBonus || version > kSrvFileVersion) || fileId != identifier)
     return false;
   r.Read(seed);
   r.Read(turn);
@@ -127,7 +124,7 @@ bool SrvGame::Load(const std::string& hostPath, std::uint32_t identifier) {
   const std::uint8_t oldPerGuild = m_world.chaptersPerGuild;
   m_world.AdoptLoaded(std::move(guilds), turn, seed, setup.ChaptersPerGuild());
   BlockReader rr(restBlock);
-  if (!SrvLoadWorldState(m_world, rr, version == kVersion)) {
+  if (!SrvLoadWorldState(m_world, rr, version)) {
     BlockReader bs(oldSolar), br(oldRest);
     m_world.AdoptLoaded(std::move(oldGuildList), oldTurn, oldSeed, oldPerGuild);
     if (kept) {

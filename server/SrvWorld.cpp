@@ -268,6 +268,8 @@ void SrvWorld::Generate(const SrvSetup& setup, std::uint32_t newSeed, const SrvA
   autoTransfers.clear();
   inTransit.clear();
   shipBids.clear();
+  voteBids.clear();
+  soldVotes.clear();
   InstallLinks();
   ResetResearch();
   // Before any unit: the traits shape the units' statistics.

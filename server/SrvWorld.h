@@ -85,6 +85,22 @@ struct SrvShipBid {
   std::uint32_t bid[4] = {};
 };
 
+// A chapter's bid for an asteroid's vote on its guild's board, taken from
+// its pool until the offer is settled (SrvVoteTrade.h).
+struct SrvVoteBid {
+  std::uint8_t bidder = 0;
+  std::uint8_t asteroid = 0;
+  std::uint16_t pool = 0;
+  std::uint32_t bid[4] = {};
+};
+// An asteroid's vote sold by its controller: it counts for the buyer while
+// the seller controls the asteroid.
+struct SrvSoldVote {
+  std::uint8_t asteroid = 0;
+  std::uint8_t seller = 0;
+  std::uint8_t buyer = 0;
+};
+
 class SrvWorld {
  public:
   SrvWorld();
@@ -154,6 +170,8 @@ class SrvWorld {
   std::vector<SrvAutoTransfer> autoTransfers;
   std::vector<SrvTransferInTransit> inTransit;
   std::vector<SrvShipBid> shipBids;
+  std::vector<SrvVoteBid> voteBids;
+  std::vector<SrvSoldVote> soldVotes;
   // The zone a chapter's ATVs last set off from for a zone (600, 607), by
   // SrvAtvOriginKey: the terrain replay draws an attack there. Kept while
   // the server runs only; an attack without one is drawn in the zone attacked.

@@ -217,11 +217,21 @@ bool SrvSaveWorldState(const SrvWorld& world, BlockWriter& w) {
     w.Write(b.pool);
     for (std::uint32_t v : b.bid) w.Write(v);
   }
+  w.Write(static_cast<std::uint32_t>(world.voteBids.size()));
+  for (const SrvVoteBid& b : world.voteBids) {
+    for (std::uint8_t v : {b.bidder, b.asteroid}) w.Write(v);
+    w.Write(b.pool);
+    for (std::uint32_t v : b.bid) w.Write(v);
+  }
+  w.Write(static_cast<std::uint32_t>(world.soldVotes.size()));
+  for (const SrvSoldVote& s : world.soldVotes)
+    for (std::uint8_t v : {s.asteroid, s.seller, s.buyer}) w.Write(v);
   w.Write(kEndByte);
   return w.Ok();
 }
 
-bool SrvLoadWorldState(SrvWorld& world, BlockReader& r, bool withScienceBonus) {
+bool SrvLoadWorldState(SrvWorld& world, BlockReader& r, std::uint8_t fileVersion) {
+  const bool withScienceBonus = fileVersion > kSrvFileVersionWithoutBonus;
   world.pieces = std::make_unique<CGGamePieceDB>();
   world.templates = std::make_unique<CGTemplateDB>();
   world.InstallLinks();
@@ -280,6 +290,21 @@ bool SrvLoadWorldState(SrvWorld& world, BlockReader& r, bool withScienceBonus) {
     r.Read(b.unitId);
     r.Read(b.pool);
     for (std::uint32_t& v : b.bid) r.Read(v);
+  }
+  world.voteBids.clear();
+  world.soldVotes.clear();
+  if (fileVersion > kSrvFileVersionWithoutVoteTrade) {
+    if (!r.Read(n) || n > kMaxTransfers) return false;
+    world.voteBids.assign(n, {});
+    for (SrvVoteBid& b : world.voteBids) {
+      for (std::uint8_t* v : {&b.bidder, &b.asteroid}) r.Read(*v);
+      r.Read(b.pool);
+      for (std::uint32_t& v : b.bid) r.Read(v);
+    }
+    if (!r.Read(n) || n > kMaxAsteroids) return false;
+    world.soldVotes.assign(n, {});
+    for (SrvSoldVote& s : world.soldVotes)
+      for (std::uint8_t* v : {&s.asteroid, &s.seller, &s.buyer}) r.Read(*v);
   }
   // Orders name their targets by id until every unit is back.
   world.ForEachUnit([](CGUnit& u) { u.ResolveOrderTargets(); });

@@ -15,7 +15,10 @@
 // member slot 0..7 a u16 science bonus per module, then per member slot one
 // per hull; files of version 2 have no bonus); u32
 // transfers and each; u32 in transit and each; u32 ship bids and each (u8
-// bidder, u32 unit, u16 pool, 4 x u32 bid); u8 0xFB.
+// bidder, u32 unit, u16 pool, 4 x u32 bid); u32 vote bids and each (u8
+// bidder, u8 asteroid, u16 pool, 4 x u32 bid) and u32 sold votes and each (u8
+// asteroid, seller, buyer), both absent from files of version 3 and before;
+// u8 0xFB.
 //
 // One thread only.
 
@@ -24,10 +27,15 @@
 #include "Game/model/GBlockStream.h"
 #include "server/SrvWorld.h"
 
+// The server file's version whose world block this is; earlier ones are read too.
+constexpr std::uint8_t kSrvFileVersion = 4;
+constexpr std::uint8_t kSrvFileVersionWithoutVoteTrade = 3;
+constexpr std::uint8_t kSrvFileVersionWithoutBonus = 2;
+
 bool SrvSaveWorldState(const SrvWorld& world, BlockWriter& w);
 // Reads the block into the world, whose solar system, guilds and rules must
 // already be in place. False when the block is short or out of range; the
 // world then holds no units or designs (the caller keeps its old world when
-// that matters, by loading into a fresh one first). A block without the
-// science bonus (`withScienceBonus` false) leaves every bonus at 0.
-bool SrvLoadWorldState(SrvWorld& world, BlockReader& r, bool withScienceBonus = true);
+// that matters, by loading into a fresh one first). A block of an earlier
+// `fileVersion` leaves what it lacks empty (no science bonus, no vote trade).
+bool SrvLoadWorldState(SrvWorld& world, BlockReader& r, std::uint8_t fileVersion = kSrvFileVersion);

@@ -14,7 +14,16 @@ int SrvControlledAsteroids(const SrvWorld& world, std::uint16_t chapter) {
 }
 
 int SrvVotesHeld(const SrvWorld& world, std::uint16_t chapter) {
-  return SrvInPlay(world, chapter) ? SrvControlledAsteroids(world, chapter) : 0;
+  if (!SrvInPlay(world, chapter)) return 0;
+  int held = SrvControlledAsteroids(world, chapter);
+  for (const SrvSoldVote& sold : world.soldVotes) {
+    // A sale lapses when its asteroid changes controller.
+    const CGAsteroid* a = world.solar.GetAsteroid(sold.asteroid);
+    if (a == nullptr || a->controller != sold.seller) continue;
+    if (sold.seller == chapter) --held;
+    if (sold.buyer == chapter) ++held;
+  }
+  return held;
 }
 
 bool SrvSameSide(const SrvWorld& world, std::uint16_t a, std::uint16_t b) {

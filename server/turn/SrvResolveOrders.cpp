@@ -3,6 +3,7 @@
 #include "Game/model/GUnit.h"
 #include "server/SrvShipTrade.h"
 #include "server/SrvUnitPackets.h"
+#include "server/SrvVoteTrade.h"
 #include "server/SrvZoneOrders.h"
 #include "server/turn/SrvOrderSteps.h"
 
@@ -32,6 +33,7 @@ void SrvResolveOrders(SrvTurnContext& turn) {
   SrvRechargeUnits(turn);
   SrvRunTransfers(turn);
   SrvSettleShipOffers(turn);
+  SrvSettleVoteOffers(turn);
   SrvTellPools(turn);
   SrvDrainNotifications(turn);
 }

@@ -563,10 +563,11 @@ TEST_F(SrvGameTest, TradeBoardOffersReachThePostersGuildAndOnlyTheirOwnerPostsTh
   ASSERT_TRUE(game.Receive(9, Claim(16, "C")));
   ASSERT_TRUE(game.Receive(7, Small(PKT_START)));
   out.sent.clear();
+  const SrvWorld& world = game.World();
   PacketImage<32> ship(PKT_VOTE_OFFER_POSTED);
   ship.Put<std::uint16_t>(8, 1);
+  ship.Put<std::uint8_t>(12, static_cast<std::uint8_t>(world.Chapter(8)->homeAsteroid));
   ASSERT_TRUE(game.Receive(7, Bytes(ship)));
-  const SrvWorld& world = game.World();
   const std::uint16_t sellerPool = world.Chapter(8)->homeAsteroid, buyerPool = world.Chapter(9)->homeAsteroid;
   const std::uint32_t sellerSilicates = world.poolDB.GetMineral(sellerPool, 1);
   PacketImage<24> minerals(PKT_MINERAL_OFFER_POSTED);

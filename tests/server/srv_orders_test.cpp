@@ -22,6 +22,7 @@
 #include "server/SrvGame.h"
 #include "server/SrvOrders.h"
 #include "server/SrvPacketRead.h"
+#include "server/ai/SrvChapterState.h"
 #include "tests/server/srv_test_rules.h"
 
 namespace {
@@ -517,24 +518,45 @@ TEST_F(SrvOrders, AFileWhoseUnitsDoNotReadLeavesTheRunningGameWhole) {
   EXPECT_EQ(World().turn, 2u);
 }
 
-TEST(SrvShipTrade, TheHighestSealedBidBuysTheShipAndTheOthersGetTheirsBack) {
+namespace {
+
+// Chapters 8, 9 and 10 of guild 1, each held by player chapter - 7.
+struct SrvGuildTrade : testing::Test {
   Outbox out;
   SrvLog log;
   SrvGame game{out, log, nullptr, 43, testing::TempDir()};
-  const auto [hulls, modules] = SrvTestRules();
-  ASSERT_TRUE(game.UseRules(hulls, modules));
-  PacketImage<40> config(PKT_GAME_CONFIG);
-  config.Put<std::uint16_t>(14, 3);
-  config.Put<std::uint16_t>(16, 20);
-  for (std::uint32_t player : {1u, 2u, 3u}) game.PlayerJoined(player);
-  ASSERT_TRUE(game.Receive(1, Bytes(config)));
-  for (std::uint16_t c : {8, 9, 10}) {
-    PacketImage<48> claim(PKT_CHAPTER_CLAIM);
-    claim.Put<std::uint16_t>(8, c);
-    ASSERT_TRUE(game.Receive(c - 7u, Bytes(claim)));
-  }
-  ASSERT_TRUE(game.Receive(1, Bytes(PacketImage<12>(PKT_START))));
   const SrvWorld& world = game.World();
+
+  void SetUp() override {
+    const auto [hulls, modules] = SrvTestRules();
+    ASSERT_TRUE(game.UseRules(hulls, modules));
+    PacketImage<40> config(PKT_GAME_CONFIG);
+    config.Put<std::uint16_t>(14, 3);
+    config.Put<std::uint16_t>(16, 20);
+    for (std::uint32_t player : {1u, 2u, 3u}) game.PlayerJoined(player);
+    ASSERT_TRUE(game.Receive(1, Bytes(config)));
+    for (std::uint16_t c : {8, 9, 10}) {
+      PacketImage<48> claim(PKT_CHAPTER_CLAIM);
+      claim.Put<std::uint16_t>(8, c);
+      ASSERT_TRUE(game.Receive(c - 7u, Bytes(claim)));
+    }
+    ASSERT_TRUE(game.Receive(1, Bytes(PacketImage<12>(PKT_START))));
+  }
+  void EndTurn() {
+    for (std::uint32_t player : {1u, 2u, 3u}) {
+      PacketImage<16> end(PKT_END_TURN);
+      end.Put<std::uint32_t>(8, world.turn);
+      ASSERT_TRUE(game.Receive(player, Bytes(end)));
+    }
+  }
+  std::uint32_t Metals(std::uint16_t chapter) const {
+    return world.poolDB.GetMineral(world.Chapter(chapter)->homeAsteroid, 0);
+  }
+};
+
+}  // namespace
+
+TEST_F(SrvGuildTrade, TheHighestSealedBidBuysTheShipAndTheOthersGetTheirsBack) {
   const std::uint16_t home8 = world.Chapter(8)->homeAsteroid;
   const CGUnit* ship = world.pieces->GetUnitAt(home8, 8, 0);
   ASSERT_NE(ship, nullptr);
@@ -565,10 +587,7 @@ TEST(SrvShipTrade, TheHighestSealedBidBuysTheShipAndTheOthersGetTheirsBack) {
   ASSERT_TRUE(bid(10, 20));
   EXPECT_EQ(world.poolDB.GetMineral(home9, 0), metals9 - 30) << "held until the sale";
   out.sent.clear();
-  for (std::uint32_t player : {1u, 2u, 3u}) {
-    PacketImage<16> end(PKT_END_TURN);
-    ASSERT_TRUE(game.Receive(player, Bytes(end)));
-  }
+  EndTurn();
   std::uint16_t at = 0;
   EXPECT_EQ(world.pieces->FindUnit(shipId, &at), nullptr) << "the seller's unit is gone";
   EXPECT_EQ(world.pieces->CountOwnerUnits(9, false), 2u) << "the buyer holds it";
@@ -577,6 +596,49 @@ TEST(SrvShipTrade, TheHighestSealedBidBuysTheShipAndTheOthersGetTheirsBack) {
   EXPECT_GE(out.Count(PKT_UNIT_RESULT), 1u);
   EXPECT_GE(out.Count(PKT_SHIP_OFFER_WITHDRAWN), 1u);
   EXPECT_EQ(world.guilds->GetGuild(1)->FindShipOffer(shipId), nullptr);
+}
+
+TEST_F(SrvGuildTrade, AnAsteroidsVoteGoesToTheHighestBidderUntilItChangesController) {
+  const std::uint16_t home8 = world.Chapter(8)->homeAsteroid;
+  PacketImage<32> offer(PKT_VOTE_OFFER_POSTED);
+  offer.Put<std::uint16_t>(8, 1);
+  offer.Put<std::uint8_t>(10, 1);
+  offer.Put<std::uint8_t>(12, static_cast<std::uint8_t>(home8));
+  offer.Put<std::uint32_t>(16, 10);
+  EXPECT_FALSE(game.Receive(2, Bytes(offer))) << "chapter 9 does not control the asteroid";
+  offer.Put<std::uint8_t>(10, 0);
+  ASSERT_TRUE(game.Receive(1, Bytes(offer)));
+  auto bid = [&](std::uint16_t chapter, std::uint32_t metals) {
+    PacketImage<32> p(PKT_TRADE_ANSWER);
+    p.Put<std::uint16_t>(8, 1);
+    p.Put<std::uint16_t>(10, chapter & 7);
+    p.Put<std::uint16_t>(12, home8);
+    p.Put<std::uint16_t>(14, world.Chapter(chapter)->homeAsteroid);
+    p.Put<std::uint32_t>(16, metals);
+    return game.Receive(chapter - 7u, Bytes(p));
+  };
+  EXPECT_FALSE(bid(9, 5)) << "below the least bid";
+  EXPECT_FALSE(bid(8, 50)) << "the seller";
+  const std::uint32_t metals8 = Metals(8), metals9 = Metals(9), metals10 = Metals(10);
+  ASSERT_TRUE(bid(10, 20));
+  ASSERT_TRUE(bid(9, 30));
+  EXPECT_EQ(Metals(9), metals9 - 30) << "held until the sale";
+  out.sent.clear();
+  EndTurn();
+  EXPECT_EQ(SrvVotesHeld(world, 9), 2);
+  EXPECT_EQ(SrvVotesHeld(world, 8), 0);
+  EXPECT_EQ(Metals(8), metals8 + 30);
+  EXPECT_EQ(Metals(10), metals10) << "the losing bid came back";
+  EXPECT_EQ(out.Count(PKT_VOTE_OFFER_WITHDRAWN), 3u) << "the guild's board";
+  EXPECT_EQ(world.guilds->GetGuild(1)->FindVoteOffer(static_cast<std::uint8_t>(home8)), nullptr);
+  EXPECT_FALSE(game.Receive(1, Bytes(offer))) << "a vote sold is not sold twice";
+
+  const std::string file = testing::TempDir() + "votes.svr";
+  ASSERT_TRUE(game.Save(file, 5));
+  ASSERT_TRUE(game.Load(file, 5));
+  EXPECT_EQ(SrvVotesHeld(world, 9), 2) << "the sale is saved";
+  world.solar.GetAsteroid(home8)->SetController(10);
+  EXPECT_EQ(SrvVotesHeld(world, 9), 1) << "the sale lapses with the control";
 }
 
 // The clients learn a zone's holder and entrenchment as the server keeps them:
