@@ -239,21 +239,20 @@ void RemoveUnit(SrvTurnContext& turn, CGUnit& unit) {
   turn.TellAll(BuildUnitDeletedPacket(id));
 }
 
+bool IsMoveOrder(std::uint32_t type) {
+  return type == ORDER_MOVE_TO_LOCATION || type == ORDER_GO_TO_UNIT || type == ORDER_MOVE_TO_ASTEROID ||
+         type == ORDER_MOVE_NEXT_TO_ASTEROID || type == ORDER_RETREAT || type == ORDER_DELAYED_MOVE ||
+         type == ORDER_FOLLOW_FRIEND;
+}
+
 // The power a turn of the order takes, as the client reckons it: drives
 // eight times their use for moves, the working modules' use for the rest.
 std::int32_t PowerPerTurn(const CGUnit& unit, std::uint32_t type) {
   auto use = [&](int moduleType) {
     return static_cast<std::int32_t>(unit.GetModulePowerUse(moduleType, kAllSlots, kAllSlots));
   };
+  if (IsMoveOrder(type)) return use(MODULE_PROPULSION) * 8;
   switch (type) {
-    case ORDER_MOVE_TO_LOCATION:
-    case ORDER_GO_TO_UNIT:
-    case ORDER_MOVE_TO_ASTEROID:
-    case ORDER_MOVE_NEXT_TO_ASTEROID:
-    case ORDER_RETREAT:
-    case ORDER_DELAYED_MOVE:
-    case ORDER_FOLLOW_FRIEND:
-      return use(MODULE_PROPULSION) * 8;
     case ORDER_BUILD_ATVS:
     case ORDER_LAND_ATVS:
     case ORDER_RECOVER_ATVS:
@@ -431,6 +430,13 @@ void SrvAdvanceUnitOrder(SrvTurnContext& turn, CGUnit& unit) {
   const UnitOrder* order = unit.GetOrder(0);
   if (order == nullptr || IsBattleOrder(order->type)) return;
   const std::uint32_t type = order->type, id = unit.id;
+  // A move's step takes its drives' power: a unit whose store and a turn's
+  // generation fall short of it cannot make the step, as the client's
+  // prediction of the trip's power says.
+  if (IsMoveOrder(type) && unit.power + unit.GetPowerGeneration() < PowerPerTurn(unit, type)) {
+    SrvFinishFirstOrder(turn, unit, ORDERFAIL_LACK_POWER);
+    return;
+  }
   AdvanceOrder(turn, unit);
   // The turn's work is paid after it, so that the step the client predicted
   // with the unit's power is the one taken.

@@ -9,6 +9,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "Game/model/GAsteroid.h"
@@ -142,6 +143,26 @@ TEST_F(SrvOrders, ATripEndsInTheTurnsTheModelPredictedAndItsOwnerIsToldEachStage
                                  [](const SrvPacket& p) { return ReadU16(p, 0) == PKT_ORDER_REMOVED; });
   ASSERT_NE(done, out.sent.end());
   EXPECT_EQ(ReadU32(*done, 12), 1u);
+}
+
+TEST_F(SrvOrders, AUnitWithoutThePowerItsDrivesTakeStaysAndIsToldWhy) {
+  CGUnit* unit = UnitOf(kMine);
+  // A second, power-hungry drive in slot 1 (slot 0's takes no power).
+  World().modules->GetRecord(0)->powerUse = 200;
+  unit->GetTemplate()->slots[1].moduleId = 0;
+  unit->power = 0;
+  const Location before = unit->location;
+  ASSERT_GT(unit->GetModulePowerUse(MODULE_PROPULSION, kAllSlots, kAllSlots) * 8u,
+            static_cast<std::uint32_t>(unit->GetPowerGeneration()));
+  ASSERT_TRUE(Order(*unit, MoveTo(OtherAsteroid(*unit))));
+  out.sent.clear();
+  EndTurn();
+  EXPECT_EQ(unit->GetOrderCount(), 0);
+  EXPECT_EQ(std::tie(unit->location.asteroid, unit->location.x), std::tie(before.asteroid, before.x));
+  const auto told = std::find_if(out.sent.begin(), out.sent.end(),
+                                 [](const SrvPacket& p) { return ReadU16(p, 0) == PKT_ORDER_REMOVED; });
+  ASSERT_NE(told, out.sent.end());
+  EXPECT_EQ(static_cast<std::int32_t>(ReadU32(*told, 12)), ORDERFAIL_LACK_POWER);
 }
 
 // Where a client holds the units, as its handlers keep them: its own unit
