@@ -21,7 +21,9 @@ SGError ISGRendererSetCamera(SGRenderer* rend, SGInstance* camera) {
   for (int k = 0; k < 3; ++k) {
     rend->renViewDir[k] = -camera->instXform.m[2][k];
   }
-  if (camera != rend->renCamera) {
+  // A camera made where a destroyed one lay has the address the renderer
+  // remembers but a view block of its own.
+  if (camera != rend->renCamera || camera->instData != rend->renViewData) {
     rend->renCamera = camera;
     rend->renViewData = static_cast<SGViewData*>(camera->instData);
     ISGRendererApplyD3DFog(rend);

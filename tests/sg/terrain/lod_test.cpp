@@ -213,6 +213,21 @@ TEST_F(Lod, PolygonBudgetStepsOnlyBetweenFramesAndClearsTheCounters) {
   ISGInstanceDestroy(camera);
 }
 
+// The frame's LOD update reads the yon through the renderer's view data: a
+// camera made where a destroyed one lay must not leave it on the old block.
+TEST_F(Lod, ACameraAtADestroyedCamerasAddressGetsItsOwnViewData) {
+  SGInstance* camera = nullptr;
+  ASSERT_EQ(SGInstanceCreate(ctx_, SG_INST_TYPE_CAMERA, &camera), SG_ERROR_NONE);
+  SGViewData stale{};
+  rend_->renCamera = camera;
+  rend_->renViewData = &stale;
+  ASSERT_EQ(ISGRendererSetCamera(rend_, camera), SG_ERROR_NONE);
+  EXPECT_EQ(rend_->renViewData, camera->instData);
+  rend_->renCamera = nullptr;
+  rend_->renViewData = nullptr;
+  ISGInstanceDestroy(camera);
+}
+
 std::uint64_t g_fakeCycles = 0;
 std::uint64_t FakeCounter() { return g_fakeCycles; }
 
