@@ -14,7 +14,6 @@
 #include "platform/user/pump.h"
 #include "platform/user/queue.h"
 #include "shell_fixture.h"
-#include "tests/support/scratch_drive.h"
 
 namespace {
 
@@ -65,21 +64,15 @@ class LoggingView : public IGameView {
   ViewType type_;
 };
 
-struct App : shelltest::ShellFixture {
-  std::unique_ptr<quentest::ScratchDrive> drive;
-  bool game = false;
+struct App : shelltest::AppFixture {
   int frontEndRuns = 0;
   std::vector<int> frontEndResults{1, 0};
   std::function<void(int pass)> onPacketPass;
   int packetPasses = 0;
 
   void SetUp() override {
-    ShellFixture::SetUp();
-    drive = std::make_unique<quentest::ScratchDrive>();
+    AppFixture::SetUp();
     g_log.clear();
-    g_appLinks.game.create = [this](std::uint16_t, std::uint16_t) { return game = true; };
-    g_appLinks.game.destroy = [this] { game = false; };
-    g_appLinks.game.exists = [this] { return game; };
     g_appLinks.game.localChapterId = [] { return std::uint16_t{3}; };
     g_appLinks.createView = [](ViewType type, HWND, HINSTANCE) { return std::make_unique<LoggingView>(type); };
     g_appLinks.runScreenFlow = [this](CClntApp&, int) {
@@ -91,16 +84,6 @@ struct App : shelltest::ShellFixture {
       g_log.push_back("packet");
       if (onPacketPass) onPacketPass(++packetPasses);
     };
-  }
-  void TearDown() override {
-    DestroyClntApp();
-    drive.reset();
-    ShellFixture::TearDown();
-  }
-  CClntApp& Start() {
-    CClntApp* app = CreateClntApp(program, SW_SHOW, "");
-    EXPECT_NE(app, nullptr);
-    return *app;
   }
   static std::vector<std::string> Since(std::size_t from) { return {g_log.begin() + static_cast<long>(from), g_log.end()}; }
 };
@@ -208,7 +191,7 @@ TEST_F(App, MainLoopOrderOfWorkAndQuitToTheDesktop) {
   onPacketPass = [&](int pass) {
     if (pass == 3) SendMessage(g_mainWnd, WM_ACTIVATEAPP, 1, 0);  // asks for a full redraw
     if (pass == 200) {
-      backend->Click(263 + 47 + 35, 229 + 108 + 17, input::Button::Left, 10);  // Yes
+      Answer(true);
       ConfirmQuit(1, nullptr);
     }
   };
@@ -245,7 +228,7 @@ TEST_F(App, AGameThatEndsReturnsToTheFrontEnd) {
   SendMessage(g_mainWnd, WM_APP_GAME_STARTED, 0, 0);
   onPacketPass = [&](int pass) {
     if (pass == 5) {
-      backend->Click(263 + 47 + 35, 229 + 108 + 17, input::Button::Left, 10);
+      Answer(true);
       ConfirmQuit(0, nullptr);
     }
   };
@@ -372,7 +355,7 @@ TEST_F(App, EscapeInAListOfTheMainWindowAsksTheQuitQuestion) {
                              nullptr);
   ASSERT_NE(list, nullptr);
   app.m_running = 1;
-  backend->Click(263 + 47 + 35, 229 + 108 + 17, input::Button::Left, 10);  // Yes
+  Answer(true);
   PostMessage(list, WM_VKEYTOITEM, VK_ESCAPE, 0);
   PumpUntilIdle();
   EXPECT_EQ(app.m_running, 0u);
@@ -407,7 +390,7 @@ TEST_F(App, QuitMessageEndsTheLoopAtOnce) {
 TEST_F(App, NoAnswerToTheQuitQuestionChangesNothing) {
   CClntApp& app = Start();
   app.m_running = 1;
-  backend->Click(263 + 157 + 35, 229 + 108 + 17, input::Button::Left, 10);  // No
+  Answer(false);
   ConfirmQuit(1, nullptr);
   EXPECT_EQ(app.m_running, 1u);
   EXPECT_EQ(app.m_quit, 0u);

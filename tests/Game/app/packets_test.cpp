@@ -13,40 +13,28 @@
 #include "platform/user/pump.h"
 #include "platform/user/queue.h"
 #include "shell_fixture.h"
-#include "tests/support/scratch_drive.h"
+#include "tests/Game/rules/rules_fixture.h"
 
 namespace {
 
 using namespace plat;
 using Bytes = std::vector<std::uint8_t>;
+using Le = rules_test::Image;  // little-endian fields: type, 0, the session's sequence, the rest
 
-struct Packets : shelltest::ShellFixture {
-  std::unique_ptr<quentest::ScratchDrive> drive;
+struct Packets : shelltest::AppFixture {
   std::vector<Bytes> sent;
-  bool game = false;
 
   void SetUp() override {
-    ShellFixture::SetUp();
-    drive = std::make_unique<quentest::ScratchDrive>();
-    g_appLinks.game.create = [this](std::uint16_t, std::uint16_t) { return game = true; };
-    g_appLinks.game.destroy = [this] { game = false; };
-    g_appLinks.game.exists = [this] { return game; };
+    AppFixture::SetUp();
     g_appLinks.game.localChapterId = [] { return std::uint16_t{21}; };
     g_appLinks.runScreenFlow = [](CClntApp&, int) { return 1; };
     g_appLinks.writeEmailPacket = [this](const std::uint8_t* p, std::uint32_t n, int) { sent.emplace_back(p, p + n); };
   }
-  void TearDown() override {
-    DestroyClntApp();
-    drive.reset();
-    ShellFixture::TearDown();
-  }
   CClntApp& Start() {
-    CClntApp* app = CreateClntApp(program, SW_SHOW, "");
+    CClntApp& app = AppFixture::Start();
     g_session->fileSendMode = 1;
-    return *app;
+    return app;
   }
-  static unsigned U16(const Bytes& p, std::size_t at) { return p[at] | p[at + 1] << 8; }
-  static unsigned U32(const Bytes& p, std::size_t at) { return U16(p, at) | U16(p, at + 2) << 16; }
 };
 
 TEST_F(Packets, StatusAtGameStartWithNoUnsetBytes) {
@@ -54,21 +42,15 @@ TEST_F(Packets, StatusAtGameStartWithNoUnsetBytes) {
   g_session->opened = 0xA1B2C3D4;
   g_appLinks.dispatchPacket = [] { PostQuitMessage(0); };
   app.Run();
-  ASSERT_EQ(sent.size(), 1u);
-  const Bytes& p = sent[0];
-  ASSERT_EQ(p.size(), 16u);
-  EXPECT_EQ(U16(p, 0), 16u);
-  EXPECT_EQ(U16(p, 2), 0u);
-  EXPECT_EQ(U16(p, 8), 21u);  // the local chapter of the game
-  EXPECT_EQ(U16(p, 10), 0u);
-  EXPECT_EQ(U32(p, 12), 0xA1B2C3D4u);
+  ASSERT_EQ(sent.size(), 1u);  // the local chapter of the game, the session's opening
+  EXPECT_EQ(sent[0], Le().U16(16).U16(0).U32(1).U16(21).U16(0).U32(0xA1B2C3D4).bytes);
   // A loaded game names the chosen chapter instead.
   sent.clear();
   app.m_chapterId = 5;
   std::snprintf(app.m_fileName, sizeof app.m_fileName, "%s", "game.clt");
   app.Run();
   ASSERT_EQ(sent.size(), 1u);
-  EXPECT_EQ(U16(sent[0], 8), 5u);
+  EXPECT_EQ(rules_test::Word(sent[0], 8), 5u);
 }
 
 TEST_F(Packets, LeavingASessionSendsTheLeavePacketOnlyAsAClient) {
@@ -81,12 +63,7 @@ TEST_F(Packets, LeavingASessionSendsTheLeavePacketOnlyAsAClient) {
   EXPECT_EQ(app.m_secondChapterId, 12u);
   app.UnwindToScreen(12);
   ASSERT_EQ(sent.size(), 1u);
-  const Bytes& p = sent[0];
-  ASSERT_EQ(p.size(), 48u);
-  EXPECT_EQ(U16(p, 0), 3u);
-  EXPECT_EQ(U16(p, 8), 112u);
-  EXPECT_EQ(U16(p, 10), 12u);
-  EXPECT_TRUE(std::all_of(p.begin() + 12, p.end(), [](std::uint8_t b) { return b == 0; }));
+  EXPECT_EQ(sent[0], Le().U16(3).U16(0).U32(1).U16(112).U16(12).Text("", 36).bytes);
   EXPECT_EQ(app.m_secondChapterId, kNoChapter);
   app.m_secondChapterId = 12;
   app.m_host = 1;
@@ -99,35 +76,32 @@ TEST_F(Packets, LeavingASessionSendsTheLeavePacketOnlyAsAClient) {
 
 TEST_F(Packets, QuitQuestionWordingsAndThePacketsOfEachAnswer) {
   CClntApp& app = Start();
-  auto answerYes = [&] { backend->Click(263 + 47 + 35, 229 + 108 + 17, input::Button::Left, 10); };
   // A client of a multiplayer game tells the others it leaves, never ends the game.
-  answerYes();
+  Answer(true);
   ConfirmQuit(1, nullptr);
   ASSERT_EQ(sent.size(), 1u);
-  EXPECT_EQ(sent[0].size(), 12u);
-  EXPECT_EQ(U16(sent[0], 0), 20u);
-  EXPECT_EQ(U16(sent[0], 8), 21u);
+  EXPECT_EQ(sent[0], Le().U16(20).U16(0).U32(1).U16(21).U16(0).bytes);
   EXPECT_EQ(app.m_quit, 1u);
   // A host ends the game (packet 5) only when Shift differs from the switch (off here).
   sent.clear();
   app.m_host = 1;
-  answerYes();
+  Answer(true);
   ConfirmQuit(1, nullptr);
   EXPECT_TRUE(sent.empty());
   input::Key(VK_SHIFT, true);
   PumpUntilIdle();
-  answerYes();
+  Answer(true);
   ConfirmQuit(1, nullptr);
   input::Key(VK_SHIFT, false);
   ASSERT_EQ(sent.size(), 1u);
-  EXPECT_EQ(U16(sent[0], 0), 5u);
+  EXPECT_EQ(rules_test::Word(sent[0], 0), 5u);
   // Back to the main menu: no packet, the loop stops without quitting.
   sent.clear();
   app.m_quit = 0;
   app.m_running = 1;
   std::int32_t marker = 7;
   g_appLinks.views.setTurnMarker = [&](std::int32_t m) { marker = m; };
-  answerYes();
+  Answer(true);
   ConfirmQuit(0, nullptr);
   EXPECT_TRUE(sent.empty());
   EXPECT_EQ(app.m_running, 0u);
@@ -155,9 +129,9 @@ TEST_F(Packets, TheHandlersReachTheApplicationThroughTheProgramsLinks) {
   links.setPendingEscape();
   EXPECT_EQ(app.m_pendingEscape, 1u);
   EXPECT_EQ(links.appChapterId(), 21u);
-  backend->Click(263 + 157 + 35, 229 + 108 + 17, input::Button::Left, 10);
+  Answer(false);
   EXPECT_EQ(links.askYesNo("QUITPLAN"), 0);
-  backend->Click(263 + 47 + 35, 229 + 108 + 17, input::Button::Left, 10);
+  Answer(true);
   EXPECT_EQ(links.askYesNo("QUITPLAN"), 1);
 }
 
@@ -169,10 +143,10 @@ TEST_F(Packets, SettingsSentAsTheyStandAndReceivedAsCustom) {
   app.SendGameSettings(settings, kNoChapterSlot);
   ASSERT_EQ(sent.size(), 1u);
   ASSERT_EQ(sent[0].size(), kGameSettingsSize);
-  EXPECT_EQ(U16(sent[0], 0), 53u);
-  EXPECT_EQ(U16(sent[0], 8), 40u);
-  EXPECT_EQ(U16(sent[0], 10), 1u);
-  EXPECT_EQ(U16(sent[0], 12), DIFFICULTY_HARD);
+  EXPECT_EQ(rules_test::Word(sent[0], 0), 53u);
+  EXPECT_EQ(rules_test::Word(sent[0], 8), 40u);
+  EXPECT_EQ(rules_test::Word(sent[0], 10), 1u);
+  EXPECT_EQ(rules_test::Word(sent[0], 12), DIFFICULTY_HARD);
   std::vector<std::uint16_t> applied;
   g_appLinks.game.applyGameSetup = [&](const GameSettingsPacket& s, const GameConfigPacket*, std::uint16_t) { applied.push_back(s.difficulty); };
   app.m_gameSettings->chapterSlot = 7;
@@ -182,10 +156,6 @@ TEST_F(Packets, SettingsSentAsTheyStandAndReceivedAsCustom) {
   EXPECT_EQ(app.m_gameSettings->traits[4], 99u);
   EXPECT_EQ(applied, std::vector<std::uint16_t>{DIFFICULTY_CUSTOM});
 }
-
-}  // namespace
-
-namespace {
 
 TEST_F(Packets, EmailEndOfTurnSendsPacketOneWritesTheTurnFileAndLeaves) {
   CClntApp& app = Start();
@@ -199,10 +169,7 @@ TEST_F(Packets, EmailEndOfTurnSendsPacketOneWritesTheTurnFileAndLeaves) {
   g_appLinks.views.setTurnMarker = [&](std::int32_t m) { marker = m; };
   SendMessage(g_mainWnd, WM_APP_EMAIL_END_TURN, 0x1234, 0);
   ASSERT_EQ(sent.size(), 1u);
-  ASSERT_EQ(sent[0].size(), 16u);
-  EXPECT_EQ(U16(sent[0], 0), 1u);
-  EXPECT_EQ(U32(sent[0], 8), 6u);
-  EXPECT_EQ(U16(sent[0], 12), 0x1234u);
+  EXPECT_EQ(sent[0], Le().U16(1).U16(0).U32(1).U32(6).U16(0x1234).U16(0).bytes);
   EXPECT_TRUE(files.empty());  // not an e-mail game: nothing more
   g_session->emailMode = 1;
   g_session->emailGameName = "duel-6-03";

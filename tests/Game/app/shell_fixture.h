@@ -5,14 +5,18 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 
 #include "Game/app/AppGlobals.h"
+#include "Game/app/CClntApp.h"
 #include "platform/backend/headless.h"
 #include "platform/core/clock.h"
 #include "platform/resource/module.h"
+#include "platform/user/input.h"
 #include "platform/user/system.h"
 #include "platform/user/window.h"
+#include "tests/support/scratch_drive.h"
 
 namespace shelltest {
 
@@ -38,10 +42,37 @@ struct ShellFixture : testing::Test {
     plat::StopBackend();
     plat::UseRealClock();
   }
+  // Clicks Yes or No of the next yes/no box (the quit question's place).
+  void Answer(bool yes) { backend->Click(263 + (yes ? 47 : 157) + 35, 229 + 108 + 17, plat::input::Button::Left, 10); }
   // Makes a game exist with the given local chapter.
   void StartGame(std::uint16_t chapter) {
     g_appLinks.game.exists = [] { return true; };
     g_appLinks.game.localChapterId = [chapter] { return chapter; };
+  }
+};
+
+// The application over a scratch drive, with a game its links make and end;
+// the application goes with the test.
+struct AppFixture : ShellFixture {
+  std::unique_ptr<quentest::ScratchDrive> drive;
+  bool game = false;
+
+  void SetUp() override {
+    ShellFixture::SetUp();
+    drive = std::make_unique<quentest::ScratchDrive>();
+    g_appLinks.game.create = [this](std::uint16_t, std::uint16_t) { return game = true; };
+    g_appLinks.game.destroy = [this] { game = false; };
+    g_appLinks.game.exists = [this] { return game; };
+  }
+  void TearDown() override {
+    DestroyClntApp();
+    drive.reset();
+    ShellFixture::TearDown();
+  }
+  CClntApp& Start() {
+    CClntApp* app = CreateClntApp(program, plat::SW_SHOW, "");
+    EXPECT_NE(app, nullptr);
+    return *app;
   }
 };
 

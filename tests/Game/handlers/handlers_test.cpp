@@ -70,7 +70,6 @@ TEST_F(Handlers, PacketsShorterThanTheirFieldsAreDroppedWithoutATrace) {
   // The longest packet of each type reads nothing past its fields.
   for (auto group : {SolarHandlers(), UnitHandlers(), TurnHandlers(), TerrainHandlers()})
     for (const HandlerEntry& e : group) HandlePacket(nullptr, Packet(e.type, kMaxPacketSize).bytes, 0);
-
 }
 
 TEST_F(Handlers, IndexesOutsideTheirTablesAreRefusedWhole) {
@@ -291,10 +290,6 @@ TEST_F(Handlers, TheDispatcherTakesOnePacketPerCallAndGivesEveryNodeBack) {
   EXPECT_EQ(game->GetLocalChapter()->credits, 777u);
   EXPECT_EQ(DispatchPacket(session), 0u);
 }
-
-}  // namespace
-
-namespace {
 
 TEST_F(HandlerGame, ATurnsResultsUpdateTheWholeModel) {
   const game_streams::Shape shape{12, 2, 40};
