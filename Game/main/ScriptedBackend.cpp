@@ -82,9 +82,16 @@ void ScriptedBackend::Advance() {
       stepStart_ = now;
       stepStartWall_ = WallClockMs();
     }
-    if (!RunStep(steps_[stepIndex_], now)) break;
+    const ScriptStep& step = steps_[stepIndex_];
+    if (!RunStep(step, now)) break;
     ++stepIndex_;
     stepStarted_ = false;
+    // Input is aimed when it is delivered (keys at the focus of that moment):
+    // the program takes what a step put in before the next step runs, or
+    // text typed after a click would miss the field the click focuses.
+    if (step.kind == ScriptStep::Kind::Click || step.kind == ScriptStep::Kind::Key ||
+        step.kind == ScriptStep::Kind::Text)
+      break;
   }
   if (stepIndex_ == steps_.size() && !ended_) {
     ended_ = true;
