@@ -38,7 +38,8 @@ SGError ISGD3dtspStrip(SGRenderer* rend, void* data) {
     return err;
   }
   rend->renTriCount += n - 2;
-  return ISGD3DAddFan(rend, n, quad.txqVerts, cell->reversed);
+  // The corners run counter-clockwise on the screen; the device keeps clockwise triangles.
+  return ISGD3DAddFan(rend, n, quad.txqVerts, !cell->reversed);
 }
 
 SGError ISGD3dtspTriangle(SGRenderer* rend, void* data) {
@@ -55,5 +56,6 @@ SGError ISGD3dtspTriangle(SGRenderer* rend, void* data) {
     return err;
   }
   ++rend->renTriCount;
-  return ISGD3DAddTriangle(rend, t[2], t[1], t[0]);
+  // The device's triangle turns the corners round itself: they go in as they face the viewer.
+  return ISGD3DAddTriangle(rend, t[0], t[1], t[2]);
 }

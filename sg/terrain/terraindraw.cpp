@@ -614,8 +614,10 @@ SGError ISGTerrainDraw(SGRenderer* rend, SGScene* scene, bool instances) {
   w.reversed = (scene->scnFlags & SG_SCN_FLAG_REVERSED) != 0;
   w.instances = instances;
   w.mat.matType = SG_MAT_TYPE_SHADED_TEXTURE;
+  w.mat.matColour = 0xFFFFFFFFu;  // the device modulates the texture by it
   w.mat.matAmbient = scene->scnTerrTexV;
   w.mat.matDiffuse = scene->scnTerrTexU;
+  w.info.maiScale = 1.f;  // opaque: the device blends by it
   w.mat.matInfo = &w.info;
   // The walk covers the view's reach around the eye, at most one and a half
   // world extents each way: four copies of a page at most, told apart by two
