@@ -62,11 +62,6 @@ bool TargetsAsteroid(std::uint32_t type) {
   }
 }
 
-// Orders this server does not carry out: taken, they would only fail.
-bool IsUncarriedOrder(std::uint32_t type) {
-  return type == ORDER_REPAIR;
-}
-
 // Orders no player may give: the server's own states of a unit.
 bool IsServerOnlyOrder(std::uint32_t type) {
   return type == ORDER_STUNNED || type == ORDER_BE_CONSTRUCTED || type == ORDER_GET_REPAIRED ||
@@ -93,7 +88,9 @@ SrvOrderVerdict TakeUnitOrder(SrvWorld& world, std::uint16_t chapter, std::span<
   if (own.unit == nullptr) return own.verdict;
   CGUnit& unit = *own.unit;
   if (order.type >= kOrderTypeCount || IsServerOnlyOrder(order.type)) return SrvOrderVerdict::kBadOrder;
-  if (IsUncarriedOrder(order.type)) return SrvOrderVerdict::kNotCarriedOut;
+  // Self-repair is the work of the unit's damage control.
+  if (order.type == ORDER_REPAIR && (unit.design == nullptr || unit.design->damageControl == 0))
+    return SrvOrderVerdict::kBadOrder;
   // No player's client puts an order before the current one: taken, it would
   // run on in that order's countdown (a trip's last turn would carry the unit
   // anywhere) and slip past a stun.
@@ -299,8 +296,6 @@ const char* SrvOrderVerdictText(SrvOrderVerdict verdict) {
       return "no such target";
     case SrvOrderVerdict::kCannotAfford:
       return "the pool cannot pay for it";
-    case SrvOrderVerdict::kNotCarriedOut:
-      return "an order this server does not carry out";
   }
   return "refused";
 }

@@ -37,7 +37,6 @@ enum class SrvOrderVerdict : std::uint8_t {
   kBadOrder,       // an order type, mode, place or value out of range
   kBadTarget,      // the order's target does not exist or may not be used
   kCannotAfford,   // a building order its pool cannot pay
-  kNotCarriedOut,  // an order this server does not carry out (yet): nothing is paid for it
 };
 
 // The packet types SrvSubmitOrder takes.

@@ -219,6 +219,33 @@ void WorkOnShip(SrvTurnContext& turn, const UnitOrder& order) {
 
 void RemoveUnit(SrvTurnContext& turn, CGUnit& unit);
 
+// A turn of self-repair: the unit's working damage control mends as many
+// points of damage, its modules' first in slot order, then its hull and its
+// life support, until none is left.
+void SelfRepair(SrvTurnContext& turn, CGUnit& unit) {
+  if (unit.GetRepairPoints() == 0) {
+    SrvFinishFirstOrder(turn, unit, 1);
+    return;
+  }
+  std::int32_t rate =
+      unit.design != nullptr ? unit.design->damageControl * unit.percents[PCT_DAMAGE_CONTROL] / 100 : 0;
+  if (rate <= 0) {
+    SrvFinishFirstOrder(turn, unit, ORDERFAIL_UNKNOWN_CAUSE);
+    return;
+  }
+  auto mend = [&](std::uint8_t& damage) {
+    const std::int32_t n = std::min<std::int32_t>(damage, rate);
+    damage = static_cast<std::uint8_t>(damage - n);
+    rate -= n;
+  };
+  for (ModuleSlotState& m : unit.modules) mend(m.damage);
+  mend(unit.hullDamage);
+  mend(unit.lifeSupportDamage);
+  unit.RecomputeStats();
+  turn.TellAll(BuildUnitStatusPacket(unit));
+  if (unit.GetRepairPoints() == 0) SrvFinishFirstOrder(turn, unit, 1);
+}
+
 // The chapter's ship is taken apart: half of what its design cost in
 // minerals goes into the pool where the scrapping unit stands.
 void Scrap(SrvTurnContext& turn, const CGUnit& scrapper, const UnitOrder& order) {
@@ -264,6 +291,8 @@ std::int32_t PowerPerTurn(const CGUnit& unit, std::uint32_t type) {
     case ORDER_SCAN_ASTEROID:
     case ORDER_SCAN_SHIP:
       return use(MODULE_SCOUT);
+    case ORDER_REPAIR:
+      return use(MODULE_DAMAGECONTROL);
     default:
       return 0;
   }
@@ -357,6 +386,9 @@ void AdvanceOrder(SrvTurnContext& turn, CGUnit& unit) {
       if (StepLocally(turn, unit, target, 0, kApproachRangeSq)) SrvFinishFirstOrder(turn, unit, 1);
       return;
     }
+    case ORDER_REPAIR:
+      SelfRepair(turn, unit);
+      return;
     case ORDER_GO_TO_UNIT:
     case ORDER_FOLLOW_FRIEND: {
       std::uint16_t at = 0;
@@ -416,8 +448,6 @@ void AdvanceOrder(SrvTurnContext& turn, CGUnit& unit) {
       Scrap(turn, unit, *order);
       break;
     default:
-      // Self-repair is not carried out by this server (the intake refuses
-      // it; a saved game's may still be queued).
       SrvFinishFirstOrder(turn, unit, ORDERFAIL_UNIMPLEMENTED);
       return;
   }

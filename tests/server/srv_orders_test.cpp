@@ -806,3 +806,27 @@ TEST_F(SrvOrders, AShipIsRepairedAndRefittedInThePredictedTurns) {
   EXPECT_EQ(World().poolDB.GetMineral(home, 0), metals + cost[0] / 2);
   EXPECT_GE(out.Count(PKT_UNIT_DELETED), 1u);
 }
+
+TEST_F(SrvOrders, SelfRepairMendsItsDamageControlsWorthEachTurnUntilWhole) {
+  CGUnit* unit = UnitOf(kMine);
+  UnitOrder self;
+  self.type = ORDER_REPAIR;
+  EXPECT_FALSE(Order(*unit, self)) << "no damage control";
+  // The laser made a damage-control module of 10 points, fitted in the crane's place.
+  ModuleRecord* medic = World().modules->GetRecord(4);
+  medic->type = MODULE_DAMAGECONTROL;
+  medic->typeData[0] = 10;
+  unit->GetTemplate()->FitModule(1, 4);
+  unit->RecomputeStats();
+  unit->hullDamage = 12;
+  unit->modules[2].damage = 3;
+  ASSERT_TRUE(Order(*unit, self));
+  out.sent.clear();
+  EndTurn();
+  EXPECT_EQ(std::make_tuple(+unit->modules[2].damage, +unit->hullDamage), std::make_tuple(0, 5)) << "the module first";
+  EXPECT_EQ(unit->GetOrderCount(), 1);
+  EXPECT_GE(out.Count(PKT_UNIT_STATUS), 1u);
+  EndTurn();
+  EXPECT_EQ(unit->hullDamage, 0);
+  EXPECT_EQ(unit->GetOrderCount(), 0);
+}
