@@ -2,6 +2,8 @@
 
 #include <memory>
 
+#include "Game/model/GChapter.h"
+#include "Game/model/GUnit.h"
 #include "Game/rules/GUnitTem.h"
 #include "server/SrvPacketRead.h"
 
@@ -9,6 +11,7 @@ namespace {
 
 constexpr std::size_t kNameAt = 16, kNameWidth = 30, kHullAt = 46, kModulesAt = 48, kFlagsAt = 98;
 constexpr unsigned kIdChapterShift = 26;
+constexpr std::uint32_t kLastSerial = (1u << kIdChapterShift) - 1;
 
 bool Researched(const std::vector<std::uint16_t>& points, std::size_t index) {
   return index < points.size() && points[index] >= kResearched;
@@ -45,6 +48,16 @@ SrvOrderVerdict SrvTakeDesign(SrvWorld& world, std::uint16_t chapter, std::span<
     anyModule = true;
   }
   if (!anyModule || design->mass > hull->massLimit) return SrvOrderVerdict::kBadOrder;
+  // A client numbers its designs from its own copy of the chapter's counter,
+  // which never saw the ids the server gave the chapter's designs and units:
+  // an id another design holds would make lookups by id find that one. It
+  // gets a fresh id; an unused one is kept, and the server's counter moves
+  // past it so that nothing the server makes takes it later.
+  CGChapter* owner = world.Chapter(chapter);
+  if (world.templates->FindTemplateById(id) != nullptr || GetSerialFromId(id) == kLastSerial)
+    design->templateId = owner->AllocateId();
+  else if (id >= owner->nextObjectId)
+    owner->nextObjectId = id + 1;
   world.templates->SetFixedTemplate(*design, chapter, slot);
   return SrvOrderVerdict::kAccepted;
 }

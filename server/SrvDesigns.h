@@ -9,7 +9,8 @@
 //   type the hull's slot takes), at least one module, the mass within the
 //   hull's limit.
 // An accepted design takes the slot as the client's own database takes it
-// (a design still used by units stays with them).
+// (a design still used by units stays with them). An id another of the
+// chapter's designs holds is replaced by a fresh one of the chapter's.
 //
 // One thread only.
 
@@ -22,5 +23,6 @@
 inline constexpr std::size_t kDesignPacketSize = 124;
 
 // Stores the design in `chapter`'s slot when every check holds; the stored
-// design is then `world.templates->GetTemplate(chapter, slot, 1)`.
+// design is then `world.templates->GetTemplate(chapter, slot, 1)`, its id
+// the packet's unless that one was taken.
 SrvOrderVerdict SrvTakeDesign(SrvWorld& world, std::uint16_t chapter, std::span<const std::uint8_t> packet);

@@ -484,10 +484,14 @@ bool SrvGame::OnDesign(std::uint32_t from, std::span<const std::uint8_t> packet)
   const SrvOrderVerdict verdict = SrvTakeDesign(m_world, own, packet);
   if (verdict != SrvOrderVerdict::kAccepted) return Refuse(from, PKT_TEMPLATE, SrvOrderVerdictText(verdict));
   // The others learn the design as the server holds it, so that their
-  // databases and the server's resolve its id alike.
+  // databases and the server's resolve its id alike; so does the sender when
+  // the server gave it another id.
   const std::uint16_t slot = ReadU16(packet, 12);
-  const auto stored = BuildTemplatePacket(*m_world.templates->GetTemplate(own, slot, 1), slot, own);
-  SendToOthers(from, SrvPacket(stored.bytes.begin(), stored.bytes.end()), true);
+  const CGUnitTemplate& design = *m_world.templates->GetTemplate(own, slot, 1);
+  const auto stored = BuildTemplatePacket(design, slot, own);
+  const bool renumbered = design.templateId != ReadU32(packet, 8);
+  for (std::uint32_t p : m_players)
+    if (p != from || renumbered) m_out.Send(p, SrvPacket(stored.bytes.begin(), stored.bytes.end()), true);
   return true;
 }
 

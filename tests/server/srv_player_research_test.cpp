@@ -114,6 +114,26 @@ TEST_F(SrvPlayerResearch, APlayersOwnDesignOfResearchedPartsIsStoredPassedOnAndC
   EXPECT_TRUE(game.Receive(7, Bytes(BuildOrderPacket(builder->id, build, kInsertReplace))));
 }
 
+TEST_F(SrvPlayerResearch, ADesignWhoseIdTheServerGaveAlreadyGetsAFreshOneAndItsSenderIsToldIt) {
+  // A client's counter starts where the server's did: its first design takes
+  // the id of the chapter's first starting design, which units still use.
+  auto first = Design(5, {0, 1});
+  first[8] = first[9] = first[10] = 0;
+  const std::uint32_t taken = World().templates->GetTemplate(kMine, 0, 1)->templateId;
+  ASSERT_EQ(ReadU32(first, 8), taken);
+  ASSERT_TRUE(game.Receive(7, first));
+  const CGUnitTemplate* stored = World().templates->GetTemplate(kMine, 5, 1);
+  EXPECT_NE(stored->templateId, taken);
+  EXPECT_EQ(World().templates->FindTemplateById(stored->templateId), stored);
+  ASSERT_EQ(out.Of(7, PKT_TEMPLATE).size(), 1u) << "the sender learns the new id";
+  EXPECT_EQ(ReadU32(out.Of(7, PKT_TEMPLATE)[0], 8), stored->templateId);
+  // An unused id is kept, and nothing the server makes takes it afterwards.
+  ASSERT_TRUE(game.Receive(7, Design(6, {0, 1})));
+  const std::uint32_t kept = World().templates->GetTemplate(kMine, 6, 1)->templateId;
+  EXPECT_EQ(kept, (std::uint32_t{kMine} << 26) | 900);
+  EXPECT_GT(World().Chapter(kMine)->nextObjectId, kept);
+}
+
 TEST_F(SrvPlayerResearch, TheScienceBonusIsTheStandingsLimitAndSpeedsTheResearchItIsGiven) {
   EndTurn();
   const std::uint16_t limit = ReadU16(out.Of(7, PKT_TURN_STANDINGS).back(), 14 + 8 * kMine);
