@@ -19,7 +19,8 @@ bool SrvInPlay(const SrvWorld& world, std::uint16_t chapter);
 // Asteroids the chapter controls.
 int SrvControlledAsteroids(const SrvWorld& world, std::uint16_t chapter);
 // The votes a chapter holds in its guild: one per asteroid it controls while
-// it is in play, none once it is out.
+// it is in play, less those it sold, plus those it bought (SrvVoteTrade.h);
+// none once it is out.
 int SrvVotesHeld(const SrvWorld& world, std::uint16_t chapter);
 // Two chapters on one side: the same chapter, or members of one guild of
 // which neither is a renegade and both are in the same interregnum camp.
