@@ -42,6 +42,16 @@ class Sandbox {
     return load(fp.get());
   }
 
+  // The same for an object's Save(FILE*) and Load(FILE*).
+  template <class T>
+  std::string SavedOf(T& object, const std::string& name = "saved.bin") const {
+    return Saved([&](plat::FILE* fp) { return object.Save(fp); }, name);
+  }
+  template <class T>
+  int LoadedInto(T& object, const std::string& bytes) const {
+    return Loaded(bytes, [&](plat::FILE* fp) { return object.Load(fp); });
+  }
+
   // Sets a string value under HKEY_CURRENT_USER\SOFTWARE\Halvorn\Quenbar\<key>.
   void SetValue(const char* key, const char* name, const std::string& value) const {
     const std::string path = std::string("SOFTWARE\\Halvorn\\Quenbar\\") + key;

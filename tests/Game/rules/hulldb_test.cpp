@@ -190,17 +190,16 @@ TEST_F(HullDBTest, ResearchStateRoundTrip) {
   h->researchWord = 0x5678;
   h->researchAllocation = 50;
   h->scienceBonus = 9;
-  const std::string bytes = box.Saved([&](plat::FILE* fp) { return two.Save(fp); });
+  const std::string bytes = box.SavedOf(two);
   ASSERT_EQ(bytes.size(), 2 * 8 + 1u);
   EXPECT_EQ(static_cast<unsigned char>(bytes.back()), 0xD0);
   EXPECT_EQ(bytes.substr(8, 8), std::string("\x34\x12\x78\x56\x32\x00\x09\x00", 8));
 
-  auto load = [&](plat::FILE* fp) { return again.Load(fp); };
-  ASSERT_EQ(box.Loaded(bytes, load), 1);
+  ASSERT_EQ(box.LoadedInto(again, bytes), 1);
   EXPECT_EQ(std::make_tuple(again.GetHull(4, 1)->researchWord, again.GetHull(4, 1)->scienceBonus),
             std::make_tuple(0x5678, 9));
-  EXPECT_EQ(box.Loaded(bytes.substr(0, 16) + "\xFE", load), 0);
-  EXPECT_EQ(box.Loaded(bytes.substr(0, 10), load), 0);
+  EXPECT_EQ(box.LoadedInto(again, bytes.substr(0, 16) + "\xFE"), 0);
+  EXPECT_EQ(box.LoadedInto(again, bytes.substr(0, 10)), 0);
 }
 
 }  // namespace

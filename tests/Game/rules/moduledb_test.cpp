@@ -242,18 +242,17 @@ TEST_F(ModuleDBTest, ResearchStateRoundTrip) {
   r->scienceBonus = 7;
   r->researchWord = 0xBEEF;
   db.freeSciencePool = 300;
-  const std::string bytes = box.Saved([&](plat::FILE* fp) { return db.Save(fp); });
+  const std::string bytes = box.SavedOf(db);
   ASSERT_EQ(bytes.size(), 2 * 8 + 2 + 1u);
   EXPECT_EQ(bytes.substr(8, 8), std::string("\xE1\x10\x19\x00\x07\x00\xEF\xBE", 8));
   EXPECT_EQ(bytes.substr(16), std::string("\x2C\x01\xD5", 3));
 
   CGModuleDB again(Sandbox::Dos("none.dat").c_str());
   again.LoadModules(rules_test::ModulesFile({Module("A"), Module("B")}));
-  auto load = [&](plat::FILE* fp) { return again.Load(fp); };
-  ASSERT_EQ(box.Loaded(bytes, load), 1);
+  ASSERT_EQ(box.LoadedInto(again, bytes), 1);
   EXPECT_EQ(again.GetRecord(1)->researchWord, 0xBEEF);
   EXPECT_EQ(again.freeSciencePool, 300);
-  EXPECT_EQ(box.Loaded(bytes.substr(0, 18) + "\xD0", load), 0);
+  EXPECT_EQ(box.LoadedInto(again, bytes.substr(0, 18) + "\xD0"), 0);
 }
 
 }  // namespace

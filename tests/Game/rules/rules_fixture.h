@@ -112,7 +112,7 @@ struct HullEntry {
   std::vector<std::array<std::uint32_t, 5>> slots = {{10, 20, 1, 1, 0x1000}};
 
   CGHull Record(int section, int index) const {
-    CGHull h;
+    CGHull h = CGHull();  // value-initialised: padding zero, as the database's records are
     plat::FixedText::Set(h.name, name);
     h.section = static_cast<std::uint8_t>(section);
     h.index = static_cast<std::uint8_t>(index);
@@ -166,7 +166,7 @@ struct ModuleEntry {
   std::vector<std::uint8_t> typeData = {1, 12, 0x28, 0x0A, 0x18, 0x06, 3, 70, 40, 0};  // range 25, effective 15
 
   ModuleRecord Record() const {
-    ModuleRecord m;
+    ModuleRecord m = ModuleRecord();
     plat::FixedText::Set(m.name, name);
     m.guildMask = guildMask;
     m.type = type;

@@ -21,61 +21,33 @@ std::vector<std::uint8_t> Pinned(const char* name) {
 
 // Section 2: an empty entry, then a hull with two slots.
 CGHull PinnedHull() {
-  CGHull h = CGHull();  // value-initialised: its padding is zero, as the database's records are
-  std::strcpy(h.name, "Pin");
-  h.section = 2;
-  h.index = 1;
-  h.unitClass = 8;
-  h.attribute = 0;
-  h.mass = 200;
-  h.massLimit = 600;
-  h.available = 1;
+  rules_test::HullEntry e;
+  e.name = "Pin";
+  e.slots = {{10, 20, 1, 1, kSlotAcceptsAny}, {40, 20, 5, 6, 1u << 10}};
+  CGHull h = e.Record(2, 1);
   h.researchPoints = kResearched;
-  const std::uint16_t costs[4] = {100, 50, 20, 10};
-  std::copy(std::begin(costs), std::end(costs), h.costs);
-  h.structurePoints = 200;
-  h.slots[0] = HullSlot{10, 20, 1, 1, kSlotAcceptsAny};
-  h.slots[1] = HullSlot{40, 20, 5, 6, 1u << 10};
   return h;
 }
 
+// A researched weapon (the fixture's default module) and a drive of guild 1.
 std::vector<ModuleRecord> PinnedModules() {
-  ModuleRecord gun = ModuleRecord();
-  std::strcpy(gun.name, "Pin Gun");
-  gun.guildMask = 1;
-  gun.type = MODULE_WEAPON;
-  const std::uint16_t gunCosts[5] = {30, 20, 10, 5, 40};
-  std::copy(std::begin(gunCosts), std::end(gunCosts), gun.costs);
-  gun.helpTopic = 1010;
-  gun.buildPoints = 20;
-  gun.techLevel = 1;
-  gun.researchPoints = 10000;
-  std::strcpy(gun.imageName, "wpin");
-  std::strcpy(gun.soundName, "@boom");
-  gun.powerUse = 8;
-  gun.mass = 10;
-  const std::uint8_t gunData[10] = {1, 12, 0, 0, 0, 0, 3, 70, 40, 0};
-  std::copy(std::begin(gunData), std::end(gunData), gun.typeData);
-  gun.SetTypeWord(1, 25 * kWeaponRangeScale);
-  gun.SetTypeWord(2, 15 * kWeaponRangeScale);
-
-  ModuleRecord drive = ModuleRecord();
-  std::strcpy(drive.name, "Pin Drive");
-  drive.guildMask = 2;
+  rules_test::ModuleEntry gun, drive;
+  gun.name = "Pin Gun";
+  gun.image = "wpin";
+  drive.name = "Pin Drive";
   drive.type = MODULE_PROPULSION;
-  const std::uint16_t driveCosts[5] = {1, 2, 3, 4, 5};
-  std::copy(std::begin(driveCosts), std::end(driveCosts), drive.costs);
-  drive.helpTopic = 1005;
+  drive.typeData = {9, 0, 2, 1, 0, 0, 4, 3, 6, 0};
+  drive.guildMask = 2;
+  for (int i = 0; i < 5; ++i) drive.costs[i] = static_cast<std::uint16_t>(i + 1);
   drive.buildPoints = 7;
   drive.techLevel = 2;
-  std::strcpy(drive.imageName, "dpin");
+  drive.image = "dpin";
+  drive.sound = "";
   drive.powerUse = 3;
   drive.mass = 4;
-  drive.typeData[0] = 9;
-  drive.SetTypeWord(1, 0x0102);
-  drive.SetTypeWord(3, 0x0304);
-  drive.typeData[8] = 6;
-  return {gun, drive};
+  std::vector<ModuleRecord> records = {gun.Record(), drive.Record()};
+  records[0].researchPoints = 10000;
+  return records;
 }
 
 std::vector<std::uint8_t> Bytes(const void* p, std::size_t n) {

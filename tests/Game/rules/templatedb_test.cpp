@@ -26,12 +26,6 @@ class TemplateDBTest : public ::testing::Test {
     t->FitModule(1, 0);
     return t;
   }
-  std::string SaveBytes(const CGTemplateDB& db) {
-    return box.Saved([&](plat::FILE* fp) { return db.Save(fp); });
-  }
-  int LoadBytes(CGTemplateDB& db, const std::string& bytes) {
-    return box.Loaded(bytes, [&](plat::FILE* fp) { return db.Load(fp); });
-  }
   Sandbox box;
   RulesLinksScope links;
   DesignWorld world{box};
@@ -155,10 +149,10 @@ TEST_F(TemplateDBTest, ClassStatRanges) {
 }
 
 TEST_F(TemplateDBTest, EmptyDatabaseSavesFifteenZerosAndACountPerChapter) {
-  const std::string bytes = SaveBytes(db);
+  const std::string bytes = box.SavedOf(db);
   EXPECT_EQ(bytes, std::string(40 * (15 * 4 + 4) + 11 * 44 * 2, '\0'));
   CGTemplateDB again;
-  EXPECT_EQ(LoadBytes(again, bytes), 1);
+  EXPECT_EQ(box.LoadedInto(again, bytes), 1);
 }
 
 TEST_F(TemplateDBTest, SaveLoadRoundTrip) {
@@ -169,26 +163,26 @@ TEST_F(TemplateDBTest, SaveLoadRoundTrip) {
   db.AddTemplate(Design(7, 2), 7);
   db.AddTemplate(Design(39, 3), 39);
   db.classStatRanges[5][6] = 99;
-  const std::string bytes = SaveBytes(db);
+  const std::string bytes = box.SavedOf(db);
 
   CGTemplateDB again;
   again.AddTemplate(Design(1, 1), 1);  // replaced by the load
-  ASSERT_EQ(LoadBytes(again, bytes), 1);
+  ASSERT_EQ(box.LoadedInto(again, bytes), 1);
   EXPECT_EQ(again.GetTemplate(1, 0, 0), nullptr);
   ASSERT_NE(again.GetTemplate(7, 4, 1), nullptr);
   EXPECT_EQ(again.GetTemplate(7, 4, 1)->hull, world.Frame());
   EXPECT_EQ(std::make_tuple(again.GetTemplate(7, 0, 0)->templateId, again.GetTemplate(39, 0, 0)->templateId,
                             again.classStatRanges[5][6]),
             std::make_tuple(7u << 26 | 2, 39u << 26 | 3, 99));
-  EXPECT_EQ(SaveBytes(again), bytes);
+  EXPECT_EQ(box.SavedOf(again), bytes);
 
   std::string bad = bytes;
   bad[0] = 2;  // a present flag that is neither 0 nor 1
-  EXPECT_EQ(LoadBytes(again, bad), 0);
+  EXPECT_EQ(box.LoadedInto(again, bad), 0);
   bad = bytes;
   bad.replace(15 * 4, 4, std::string("\xFF\xFF\xFF\x7F", 4));  // chapter 0's extra count
-  EXPECT_EQ(LoadBytes(again, bad), 0);
-  EXPECT_EQ(LoadBytes(again, bytes.substr(0, bytes.size() - 1)), 0);
+  EXPECT_EQ(box.LoadedInto(again, bad), 0);
+  EXPECT_EQ(box.LoadedInto(again, bytes.substr(0, bytes.size() - 1)), 0);
 }
 
 }  // namespace

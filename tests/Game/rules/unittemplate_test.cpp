@@ -18,12 +18,6 @@ class DesignTest : public ::testing::Test {
     g_rulesLinks.allocateId = [this](std::uint8_t chapter) { return (std::uint32_t{chapter} << 26) | nextSerial++; };
     g_rulesLinks.currentTurn = [] { return 17u; };
   }
-  std::string SaveBytes(const CGUnitTemplate& t, const char* name = "t.tpl") {
-    return box.Saved([&](plat::FILE* fp) { return t.Save(fp); }, name);
-  }
-  int LoadBytes(CGUnitTemplate& t, const std::string& bytes) {
-    return box.Loaded(bytes, [&](plat::FILE* fp) { return t.Load(fp); });
-  }
   Sandbox box;
   RulesLinksScope links;
   DesignWorld world{box};
@@ -164,7 +158,7 @@ TEST_F(DesignTest, TemplateFileRoundTrip) {
   t.trailingWords[1] = 0x1111;
   t.trailingLongs[3] = 0xDEADBEEF;
   t.buildPoints = 0x00012345;
-  const std::string bytes = SaveBytes(t);
+  const std::string bytes = box.SavedOf(t);
   ASSERT_EQ(bytes.size(), 1 + 1 + 1 + 4 + 2 + 2 + 1 + 4 + 20 + 6 + 1 + 6 + 4 + 8 + 4 + 8 + 16 + 4 + 10 + 16 + 60 + 1 +
                               1 + 6 + 1u);
   EXPECT_EQ(bytes.substr(0, 3), std::string("\x02\x05\x08", 3));  // version, chapter, class
@@ -174,25 +168,25 @@ TEST_F(DesignTest, TemplateFileRoundTrip) {
   EXPECT_EQ(bytes.substr(bytes.size() - 9, 8), std::string("\x01\x06Lancer", 8));
 
   CGUnitTemplate back(0, 0);
-  ASSERT_EQ(LoadBytes(back, bytes), 1);
+  ASSERT_EQ(box.LoadedInto(back, bytes), 1);
   EXPECT_EQ(back.hull, world.Frame());
   EXPECT_STREQ(back.GetName(), "Lancer");
   EXPECT_EQ(back.trailingLongs[3], 0xDEADBEEFu);
-  EXPECT_EQ(SaveBytes(back, "again.tpl"), bytes);
+  EXPECT_EQ(box.SavedOf(back, "again.tpl"), bytes);
 }
 
 TEST_F(DesignTest, OlderAndBrokenTemplateFiles) {
   CGUnitTemplate t(1, 0x04000002);
   t.SetHull(world.Frame());
   t.FitModule(1, 0);
-  const std::string v2 = SaveBytes(t);
+  const std::string v2 = box.SavedOf(t);
   // Version 1: one more u16 after each of the five costs (at offset 93 with a hull).
   const std::size_t costsAt = 93;
   std::string v1 = v2;
   v1[0] = 1;
   for (int k = 4; k >= 0; --k) v1.insert(costsAt + 2 * k + 2, std::string("\x99\x99", 2));
   CGUnitTemplate old(0, 0);
-  ASSERT_EQ(LoadBytes(old, v1), 1);
+  ASSERT_EQ(box.LoadedInto(old, v1), 1);
   EXPECT_EQ(std::make_tuple(old.costs[0], old.costs[4], old.defences[0], old.slots[1].moduleId),
             std::make_tuple(t.costs[0], t.costs[4], t.defences[0], 0));
 
@@ -202,22 +196,22 @@ TEST_F(DesignTest, OlderAndBrokenTemplateFiles) {
     b[at] = c;
     return b;
   };
-  EXPECT_EQ(LoadBytes(x, with(v2.size() - 1, '\xDD')), 0);
-  EXPECT_EQ(LoadBytes(x, with(0, 3)), 0);
-  EXPECT_EQ(LoadBytes(x, with(1, 40)), 0);             // no such chapter
-  EXPECT_EQ(LoadBytes(x, with(v2.size() - 2, 2)), 0);  // a name flag that is neither 0 nor 1
-  EXPECT_EQ(LoadBytes(x, v2.substr(0, v2.size() - 2) + std::string("\x01\xF0", 2) + "abc"), 0);  // name past the end
-  EXPECT_EQ(LoadBytes(x, v2.substr(0, 50)), 0);
-  ASSERT_EQ(LoadBytes(x, with(7, 9)), 1);  // a hull the database does not know
+  EXPECT_EQ(box.LoadedInto(x, with(v2.size() - 1, '\xDD')), 0);
+  EXPECT_EQ(box.LoadedInto(x, with(0, 3)), 0);
+  EXPECT_EQ(box.LoadedInto(x, with(1, 40)), 0);             // no such chapter
+  EXPECT_EQ(box.LoadedInto(x, with(v2.size() - 2, 2)), 0);  // a name flag that is neither 0 nor 1
+  EXPECT_EQ(box.LoadedInto(x, v2.substr(0, v2.size() - 2) + std::string("\x01\xF0", 2) + "abc"), 0);  // name past the end
+  EXPECT_EQ(box.LoadedInto(x, v2.substr(0, 50)), 0);
+  ASSERT_EQ(box.LoadedInto(x, with(7, 9)), 1);  // a hull the database does not know
   EXPECT_EQ(x.hull, nullptr);
 
   CGUnitTemplate empty(0, 0);
   empty.SetName("");
-  const std::string noName = SaveBytes(empty);
+  const std::string noName = box.SavedOf(empty);
   EXPECT_EQ(noName.substr(noName.size() - 3), std::string("\x01\x00\xDC", 3));
   EXPECT_EQ(static_cast<unsigned char>(noName[7]), 0xFF);  // no hull: a single 255
   CGUnitTemplate e2(0, 0);
-  ASSERT_EQ(LoadBytes(e2, noName), 1);
+  ASSERT_EQ(box.LoadedInto(e2, noName), 1);
   ASSERT_NE(e2.GetName(), nullptr);
   EXPECT_STREQ(e2.GetName(), "");
 }
@@ -226,7 +220,7 @@ TEST_F(DesignTest, FileDescription) {
   g_rulesLinks.guildName = [](int guild) { return guild == 2 ? std::string("Blue Talon Corps") : std::string("?"); };
   CGUnitTemplate t(2 * 8 + 1, 1);
   t.SetHull(world.Frame());
-  SaveBytes(t, "LANCER.TPL");
+  box.SavedOf(t, "LANCER.TPL");
   char out[64];
   EXPECT_EQ(GetTemplateFileDescription("C:\\", "LANCER", "TPL", out), 1);
   EXPECT_STREQ(out, " - Blue Talon Corps ");  // no text index: the class text is empty

@@ -21,11 +21,11 @@ class CostsTest : public UnitWorld {
   // Saves every unit and loads them into a new database that takes the old one's place.
   void SaveAndLoad() {
     CGGamePieceDB& current = reloaded ? *reloaded : pieces;
-    const std::string bytes = box.Saved([&](plat::FILE* fp) { return current.Save(fp); });
+    const std::string bytes = box.SavedOf(current);
     const std::uint32_t id = builder->id;
     reloaded = std::make_unique<CGGamePieceDB>();
     g_unitLinks.pieces = reloaded.get();
-    ASSERT_EQ(box.Loaded(bytes, [this](plat::FILE* fp) { return reloaded->Load(fp); }), 1);
+    ASSERT_EQ(box.LoadedInto(*reloaded, bytes), 1);
     builder = reloaded->FindUnit(id, nullptr);
     ASSERT_NE(builder, nullptr);
   }

@@ -146,11 +146,11 @@ TEST_F(GamePieceTest, SaveAndLoadKeepCellsAndCounters) {
   pieces.MarkUnitUnoperational(a);
   b->OrderOnUnit(ORDER_GO_TO_UNIT, c, kInsertReplace);
   b->GetOrder(1)->target = c;
-  const std::string bytes = box.Saved([&](plat::FILE* fp) { return pieces.Save(fp); });
+  const std::string bytes = box.SavedOf(pieces);
 
   auto loaded = std::make_unique<CGGamePieceDB>();
   g_unitLinks.pieces = loaded.get();
-  ASSERT_EQ(box.Loaded(bytes, [&](plat::FILE* fp) { return loaded->Load(fp); }), 1);
+  ASSERT_EQ(box.LoadedInto(*loaded, bytes), 1);
   EXPECT_EQ(loaded->CountUnits(0, 4), 2u);
   EXPECT_EQ(loaded->CountOperationalUnits(0, -1), 1u);
   EXPECT_EQ(loaded->GetUnitAt(0, 4, 0)->id, c->id);
@@ -158,11 +158,11 @@ TEST_F(GamePieceTest, SaveAndLoadKeepCellsAndCounters) {
   ASSERT_NE(b2, nullptr);
   EXPECT_EQ(b2->GetOrder(1)->target, loaded->FindUnit(c->id, nullptr));
   EXPECT_EQ(b2->percents, b->percents);
-  EXPECT_EQ(box.Saved([&](plat::FILE* fp) { return loaded->Save(fp); }, "again.bin"), bytes);
+  EXPECT_EQ(box.SavedOf(*loaded, "again.bin"), bytes);
   g_unitLinks.pieces = &pieces;
 
   CGGamePieceDB shortOne;
-  EXPECT_EQ(box.Loaded(bytes.substr(0, bytes.size() - 3), [&](plat::FILE* fp) { return shortOne.Load(fp); }), 0);
+  EXPECT_EQ(box.LoadedInto(shortOne, bytes.substr(0, bytes.size() - 3)), 0);
   EXPECT_EQ(shortOne.CountUnits(0, -1), 2u);  // counters match what was read
   EXPECT_EQ(shortOne.CountOperationalUnits(0, -1), 1u);
 }
@@ -215,11 +215,11 @@ TEST_F(GamePieceTest, OrdersForgetATargetThatLeavesTheGame) {
   pieces.ClearForeignUnitsInSpace();
   EXPECT_EQ(spacer->GetOrder(0)->target, nullptr);
   // Saving writes the ids of cached targets: none may point at a freed unit.
-  EXPECT_FALSE(box.Saved([&](plat::FILE* fp) { return pieces.Save(fp); }).empty());
+  EXPECT_FALSE(box.SavedOf(pieces).empty());
 }
 
 TEST_F(GamePieceTest, AnEmptyDatabaseSavesZeroCounts) {
-  const std::string bytes = box.Saved([&](plat::FILE* fp) { return pieces.Save(fp); });
+  const std::string bytes = box.SavedOf(pieces);
   EXPECT_EQ(bytes, std::string(40 * (numAsteroids + 1) * 4, '\0'));
 }
 

@@ -150,11 +150,11 @@ TEST_F(UnitTest, SaveAndLoadKeepEveryField) {
   landing[9] = 2;
   u->OrderLandAtvs(landing, kInsertAppend);
   u->stage = 9;
-  const std::string bytes = box.Saved([&](plat::FILE* fp) { return u->Save(fp); });
+  const std::string bytes = box.SavedOf(*u);
   EXPECT_EQ(static_cast<std::uint8_t>(bytes.back()), kUnitEndByte);
 
   CGUnit loaded;
-  ASSERT_EQ(box.Loaded(bytes, [&](plat::FILE* fp) { return loaded.Load(fp); }), 1);
+  ASSERT_EQ(box.LoadedInto(loaded, bytes), 1);
   EXPECT_EQ(loaded.id, u->id);
   EXPECT_EQ(loaded.name, "Harbinger");
   EXPECT_EQ(std::make_tuple(loaded.design, loaded.location.z, loaded.stage), std::make_tuple(design, -7, 9));
@@ -169,12 +169,12 @@ TEST_F(UnitTest, SaveAndLoadKeepEveryField) {
   // Cut anywhere, the block is refused.
   for (std::size_t cut : {std::size_t{0}, std::size_t{1}, std::size_t{40}, bytes.size() / 2, bytes.size() - 1}) {
     CGUnit partial;
-    EXPECT_EQ(box.Loaded(bytes.substr(0, cut), [&](plat::FILE* fp) { return partial.Load(fp); }), 0) << cut;
+    EXPECT_EQ(box.LoadedInto(partial, bytes.substr(0, cut)), 0) << cut;
   }
   std::string later = bytes;
   later[0] = 4;
   CGUnit refused;
-  EXPECT_EQ(box.Loaded(later, [&](plat::FILE* fp) { return refused.Load(fp); }), 0);
+  EXPECT_EQ(box.LoadedInto(refused, later), 0);
 }
 
 TEST_F(UnitTest, AFirstOrderOnAVanishedTargetEmptiesTheSavedQueue) {
@@ -182,7 +182,7 @@ TEST_F(UnitTest, AFirstOrderOnAVanishedTargetEmptiesTheSavedQueue) {
   CGUnit* prey = Unit(Builder(9), {0, 100, 0, 0}, 9);
   u->OrderOnUnit(ORDER_ATTACK_UNIT, prey, kInsertReplace);
   pieces.DeleteUnit(prey->id);
-  box.Saved([&](plat::FILE* fp) { return u->Save(fp); });
+  box.SavedOf(*u);
   EXPECT_EQ(u->GetOrderCount(), 0);
 }
 
@@ -191,9 +191,9 @@ TEST_F(UnitTest, ADesignNoDatabaseHoldsIsSavedInline) {
   loose.SetHull(hullDB->GetHull(0, 0));
   loose.FitModule(0, kComputer);
   CGUnit u(&loose, std::data({Location{0, 0, 0, 0}}), 2, (2u << 26) | 5);
-  const std::string bytes = box.Saved([&](plat::FILE* fp) { return u.Save(fp); });
+  const std::string bytes = box.SavedOf(u);
   CGUnit loaded;
-  ASSERT_EQ(box.Loaded(bytes, [&](plat::FILE* fp) { return loaded.Load(fp); }), 1);
+  ASSERT_EQ(box.LoadedInto(loaded, bytes), 1);
   ASSERT_NE(loaded.design, nullptr);
   EXPECT_TRUE(loaded.design->IsSameDesign(loose));
   EXPECT_EQ(templates.GetTemplateIndex(*loaded.design, 2, nullptr), 0);  // now a design of its chapter
