@@ -9,6 +9,7 @@
 #include "Game/net/Packets.h"
 #include "Game/rules/GRulesPackets.h"
 #include "Game/rules/GUnitTem.h"
+#include "server/SrvBids.h"
 #include "server/SrvPacketRead.h"
 #include "server/SrvUnitPackets.h"
 
@@ -17,25 +18,6 @@ namespace {
 constexpr std::size_t kOfferSize = 36;
 constexpr std::size_t kWithdrawSize = 16;
 constexpr std::size_t kBidSize = 36;
-// Far above 40 chapters bidding on every ship of a board.
-constexpr std::size_t kMaxBids = 40 * 1000;
-
-std::uint16_t Chapter(int guild, int slot) { return static_cast<std::uint16_t>(guild * 8 + slot); }
-
-void Refund(SrvWorld& world, const SrvShipBid& b) {
-  for (std::uint32_t m = 0; m < 4; ++m) world.poolDB.AddMineral(b.pool, m, b.bid[m]);
-}
-
-// Gives back every bid on the unit and drops them.
-void RefundBids(SrvWorld& world, std::uint32_t unitId) {
-  std::erase_if(world.shipBids, [&](const SrvShipBid& b) {
-    if (b.unitId != unitId) return false;
-    Refund(world, b);
-    return true;
-  });
-}
-
-std::uint64_t Total(const SrvShipBid& b) { return std::uint64_t{b.bid[0]} + b.bid[1] + b.bid[2] + b.bid[3]; }
 
 // The seller's unit made the buyer's: a copy of its design joins the
 // buyer's designs, and a unit of the buyer takes the ship's place and state.
@@ -92,7 +74,7 @@ SrvOrderVerdict SrvWithdrawShipOffer(SrvWorld& world, std::uint16_t chapter, std
   if (offer == nullptr) return SrvOrderVerdict::kBadTarget;
   if (offer->sellerSlot != (chapter & 7)) return SrvOrderVerdict::kNotOwner;
   guild->RemoveShipOffer(unitId);
-  RefundBids(world, unitId);
+  SrvRefundBids(world, world.shipBids, unitId);
   return SrvOrderVerdict::kAccepted;
 }
 
@@ -107,20 +89,7 @@ SrvOrderVerdict SrvBidForShip(SrvWorld& world, std::uint16_t chapter, std::span<
   if (offer->sellerSlot == (chapter & 7)) return SrvOrderVerdict::kBadOrder;
   const CGAsteroid* pool = world.solar.GetAsteroid(bid.pool);
   if (pool == nullptr || pool->owner != chapter) return SrvOrderVerdict::kNotOwner;
-  for (int m = 0; m < 4; ++m)
-    if (bid.bid[m] < offer->terms[m]) return SrvOrderVerdict::kBadOrder;
-  if (world.shipBids.size() >= kMaxBids) return SrvOrderVerdict::kBadOrder;
-  // The bidder's earlier bid on this ship comes back before the new one is taken.
-  const auto earlier = std::find_if(world.shipBids.begin(), world.shipBids.end(), [&](const SrvShipBid& b) {
-    return b.unitId == bid.unitId && b.bidder == bid.bidder;
-  });
-  if (earlier != world.shipBids.end()) {
-    Refund(world, *earlier);
-    world.shipBids.erase(earlier);
-  }
-  if (world.poolDB.TakeMinerals(bid.pool, bid.bid) == 0) return SrvOrderVerdict::kCannotAfford;
-  world.shipBids.push_back(bid);
-  return SrvOrderVerdict::kAccepted;
+  return SrvPlaceBid(world, world.shipBids, bid, offer->terms);
 }
 
 void SrvSettleShipOffers(SrvTurnContext& turn) {
@@ -129,12 +98,10 @@ void SrvSettleShipOffers(SrvTurnContext& turn) {
     CGuild* guild = world.guilds->GetGuild(g);
     for (std::uint32_t i = 0; guild != nullptr && i < guild->shipOffers.count;) {
       const ShipOffer offer = *guild->GetShipOffer(i);
-      auto best = world.shipBids.end();
-      for (auto b = world.shipBids.begin(); b != world.shipBids.end(); ++b)
-        if (b->unitId == offer.unitId && (best == world.shipBids.end() || Total(*b) > Total(*best))) best = b;
+      const auto best = SrvBestBid(world.shipBids, offer.unitId);
       std::uint16_t at = 0;
       CGUnit* ship = world.pieces->FindOperationalUnit(offer.unitId, &at);
-      const std::uint16_t seller = Chapter(g, offer.sellerSlot);
+      const auto seller = static_cast<std::uint16_t>(g * 8 + offer.sellerSlot);
       const bool gone = ship == nullptr || ship->GetChapter() != seller;
       if (!gone && best == world.shipBids.end()) {
         ++i;
@@ -147,14 +114,12 @@ void SrvSettleShipOffers(SrvTurnContext& turn) {
           if (const CGChapter* c = world.Chapter(seller))
             for (std::uint32_t m = 0; m < 4; ++m) world.poolDB.AddMineral(c->homeAsteroid, m, won.bid[m]);
         } else {
-          Refund(world, won);
+          SrvRefundBid(world, won);
         }
       }
-      RefundBids(world, offer.unitId);
+      SrvRefundBids(world, world.shipBids, offer.unitId);
       guild->RemoveShipOffer(offer.unitId);
-      const SrvPacket withdrawn = WithdrawnPacket(static_cast<std::uint8_t>(g), offer.sellerSlot, offer.unitId);
-      for (int slot = 0; slot < 8; ++slot)
-        if (world.HasChapter(Chapter(g, slot))) turn.Tell(Chapter(g, slot), withdrawn);
+      turn.TellGuild(g, WithdrawnPacket(static_cast<std::uint8_t>(g), offer.sellerSlot, offer.unitId));
     }
   }
 }

@@ -42,6 +42,10 @@ struct SrvTurnContext {
   void TellAll(const SrvPacket& packet) {
     for (auto& queue : toChapter) queue.push_back(packet);
   }
+  void TellGuild(int guild, const SrvPacket& packet) {
+    for (int slot = 0; slot < kMaxChaptersPerGuild; ++slot)
+      if (const auto c = static_cast<std::uint16_t>(guild * 8 + slot); world.HasChapter(c)) Tell(c, packet);
+  }
 };
 
 // How a game ended: the winners' chapters and the condition that ended it.

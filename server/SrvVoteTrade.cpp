@@ -6,6 +6,7 @@
 #include "Game/model/GChapter.h"
 #include "Game/net/Packets.h"
 #include "Game/rules/GRulesPackets.h"
+#include "server/SrvBids.h"
 #include "server/SrvPacketRead.h"
 
 namespace {
@@ -13,24 +14,6 @@ namespace {
 constexpr std::size_t kOfferSize = 32;
 constexpr std::size_t kWithdrawSize = 12;
 constexpr std::size_t kBidSize = 32;
-// Far above 40 chapters bidding on every asteroid's vote.
-constexpr std::size_t kMaxBids = 40 * 1000;
-
-std::uint16_t Chapter(int guild, int slot) { return static_cast<std::uint16_t>(guild * 8 + slot); }
-
-void Refund(SrvWorld& world, const SrvVoteBid& b) {
-  for (std::uint32_t m = 0; m < 4; ++m) world.poolDB.AddMineral(b.pool, m, b.bid[m]);
-}
-
-void RefundBids(SrvWorld& world, std::uint8_t asteroid) {
-  std::erase_if(world.voteBids, [&](const SrvVoteBid& b) {
-    if (b.asteroid != asteroid) return false;
-    Refund(world, b);
-    return true;
-  });
-}
-
-std::uint64_t Total(const SrvVoteBid& b) { return std::uint64_t{b.bid[0]} + b.bid[1] + b.bid[2] + b.bid[3]; }
 
 // The seller may offer the asteroid's vote: it controls the asteroid and has
 // not sold its vote already.
@@ -69,7 +52,7 @@ SrvOrderVerdict SrvWithdrawVoteOffer(SrvWorld& world, std::uint16_t chapter, std
   if (offer == nullptr) return SrvOrderVerdict::kBadTarget;
   if (offer->sellerSlot != (chapter & 7)) return SrvOrderVerdict::kNotOwner;
   guild->RemoveVoteOffer(asteroid);
-  RefundBids(world, asteroid);
+  SrvRefundBids(world, world.voteBids, asteroid);
   return SrvOrderVerdict::kAccepted;
 }
 
@@ -86,19 +69,7 @@ SrvOrderVerdict SrvBidForVote(SrvWorld& world, std::uint16_t chapter, std::span<
   if (offer->sellerSlot == (chapter & 7)) return SrvOrderVerdict::kBadOrder;
   const CGAsteroid* pool = world.solar.GetAsteroid(bid.pool);
   if (pool == nullptr || pool->owner != chapter) return SrvOrderVerdict::kNotOwner;
-  for (int m = 0; m < 4; ++m)
-    if (bid.bid[m] < offer->terms[m]) return SrvOrderVerdict::kBadOrder;
-  if (world.voteBids.size() >= kMaxBids) return SrvOrderVerdict::kBadOrder;
-  const auto earlier = std::find_if(world.voteBids.begin(), world.voteBids.end(), [&](const SrvVoteBid& b) {
-    return b.asteroid == bid.asteroid && b.bidder == bid.bidder;
-  });
-  if (earlier != world.voteBids.end()) {
-    Refund(world, *earlier);
-    world.voteBids.erase(earlier);
-  }
-  if (world.poolDB.TakeMinerals(bid.pool, bid.bid) == 0) return SrvOrderVerdict::kCannotAfford;
-  world.voteBids.push_back(bid);
-  return SrvOrderVerdict::kAccepted;
+  return SrvPlaceBid(world, world.voteBids, bid, offer->terms);
 }
 
 void SrvSettleVoteOffers(SrvTurnContext& turn) {
@@ -111,10 +82,8 @@ void SrvSettleVoteOffers(SrvTurnContext& turn) {
     CGuild* guild = world.guilds->GetGuild(g);
     for (std::uint32_t i = 0; guild != nullptr && i < guild->voteOffers.count;) {
       const VoteOffer offer = *guild->GetVoteOffer(i);
-      auto best = world.voteBids.end();
-      for (auto b = world.voteBids.begin(); b != world.voteBids.end(); ++b)
-        if (b->asteroid == offer.asteroid && (best == world.voteBids.end() || Total(*b) > Total(*best))) best = b;
-      const std::uint16_t seller = Chapter(g, offer.sellerSlot);
+      const auto best = SrvBestBid(world.voteBids, offer.asteroid);
+      const auto seller = static_cast<std::uint16_t>(g * 8 + offer.sellerSlot);
       const bool valid = MaySell(world, seller, offer.asteroid);
       if (valid && best == world.voteBids.end()) {
         ++i;
@@ -129,17 +98,15 @@ void SrvSettleVoteOffers(SrvTurnContext& turn) {
         turn.log.Line("turn %u: chapter %u bought the vote of asteroid %u from chapter %u", world.turn, won.bidder,
                       offer.asteroid, seller);
       }
-      RefundBids(world, offer.asteroid);
+      SrvRefundBids(world, world.voteBids, offer.asteroid);
       guild->RemoveVoteOffer(offer.asteroid);
-      const SrvPacket withdrawn = WithdrawnPacket(static_cast<std::uint8_t>(g), offer.sellerSlot, offer.asteroid);
-      for (int slot = 0; slot < 8; ++slot)
-        if (world.HasChapter(Chapter(g, slot))) turn.Tell(Chapter(g, slot), withdrawn);
+      turn.TellGuild(g, WithdrawnPacket(static_cast<std::uint8_t>(g), offer.sellerSlot, offer.asteroid));
     }
   }
   // Bids whose offer left the board (its asteroid changed controller) go back.
   std::erase_if(world.voteBids, [&](const SrvVoteBid& b) {
     if (world.guilds->GetGuild(b.bidder >> 3)->FindVoteOffer(b.asteroid) != nullptr) return false;
-    Refund(world, b);
+    SrvRefundBid(world, b);
     return true;
   });
 }

@@ -83,6 +83,7 @@ struct SrvShipBid {
   std::uint32_t unitId = 0;
   std::uint16_t pool = 0;
   std::uint32_t bid[4] = {};
+  std::uint32_t Key() const { return unitId; }
 };
 
 // A chapter's bid for an asteroid's vote on its guild's board, taken from
@@ -92,6 +93,7 @@ struct SrvVoteBid {
   std::uint8_t asteroid = 0;
   std::uint16_t pool = 0;
   std::uint32_t bid[4] = {};
+  std::uint32_t Key() const { return asteroid; }
 };
 // An asteroid's vote sold by its controller: it counts for the buyer while
 // the seller controls the asteroid.
