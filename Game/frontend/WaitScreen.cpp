@@ -26,6 +26,7 @@
 #include "platform/gdi/text.h"
 #include "platform/user/paint.h"
 #include "platform/user/queue.h"
+#include "platform/user/system.h"
 #include "platform/user/window.h"
 
 using namespace plat;
@@ -128,8 +129,10 @@ class CWaitDlg : public CFrontEndScreen {
       if (m_host) Button(kRemove).SetDisabled(selected ? 0 : 1);
       return 1;
     }
-    // Enter in the chat line sends it.
-    if (LOWORD(wParam) == 1) wParam = kButtons[kSend].id;
+    // Enter in the chat line sends it; Escape leaves as the leave button
+    // does, so that the others learn of it.
+    if (LOWORD(wParam) == IDOK) wParam = kButtons[kSend].id;
+    if (LOWORD(wParam) == IDCANCEL) wParam = kButtons[kLeave].id;
     return CFrontEndScreen::OnCommand(wParam, lParam, window);
   }
 
