@@ -2,6 +2,7 @@
 // skipped pixels.
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 
@@ -18,17 +19,24 @@ struct OpFlat8 {
   }
 };
 
-struct OpRamp8 {
-  const uint8_t* ramp;
-  void operator()(uint8_t& pixel, const std::array<uint32_t, 1>& values) const {
-    pixel = ramp[(values[0] >> 16) & 15];
+// The ramp entry of a pixel's level, bits 16..19 of its q.
+struct KeysRamp8 {
+  static constexpr std::size_t kKeys = 1;
+  template <class T>
+  static std::array<T, 1> Keys(const std::array<T, 1>& a) {
+    return {(a[0] >> 16) & 15};
   }
 };
 
-struct OpRampTransparent8 {
+struct OpRamp8 : KeysRamp8 {
   const uint8_t* ramp;
-  void operator()(uint8_t& pixel, const std::array<uint32_t, 1>& values) const {
-    const uint8_t index = ramp[(values[0] >> 16) & 15];
+  void Put(uint8_t& pixel, const std::array<uint32_t, 1>& keys) const { pixel = ramp[keys[0]]; }
+};
+
+struct OpRampTransparent8 : KeysRamp8 {
+  const uint8_t* ramp;
+  void Put(uint8_t& pixel, const std::array<uint32_t, 1>& keys) const {
+    const uint8_t index = ramp[keys[0]];
     if (index != 0) pixel = index;
   }
 };
@@ -44,11 +52,11 @@ void ISGFill8Flat(const SGQVert* first, const SGQVert* second, const SGQVert* th
 void ISGFill8Shaded(const SGQVert* first, const SGQVert* second, const SGQVert* third,
                     const SGRasterFrame* frame, const void*, const void* ramp, const void*) {
   ISGTriWalk<ISGAttrsQ, uint8_t>(first, second, third, frame,
-                                 [&] { return OpRamp8{static_cast<const uint8_t*>(ramp)}; });
+                                 [&] { return OpRamp8{{}, static_cast<const uint8_t*>(ramp)}; });
 }
 
 void ISGFill8ShadedTransparent(const SGQVert* first, const SGQVert* second, const SGQVert* third,
                                const SGRasterFrame* frame, const void*, const void* ramp, const void*) {
   ISGTriWalk<ISGAttrsQ, uint8_t>(first, second, third, frame,
-                                 [&] { return OpRampTransparent8{static_cast<const uint8_t*>(ramp)}; });
+                                 [&] { return OpRampTransparent8{{}, static_cast<const uint8_t*>(ramp)}; });
 }
