@@ -7,20 +7,13 @@
 
 #include <cstdlib>
 #include <fstream>
-#include <sstream>
 
 #include "paths.h"
+#include "tests/support/source_scan.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string Read(const fs::path& p) {
-  std::ifstream in(p);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
 
 class AssetCache : public ::testing::Test {
  protected:
@@ -55,20 +48,20 @@ class AssetCache : public ::testing::Test {
 
 TEST_F(AssetCache, RunsOncePerInputsAndAgainWhenOneChanges) {
   ASSERT_EQ(Run(), 0);
-  EXPECT_EQ(Read(dir_ / "out" / "copy.txt"), "first");
-  EXPECT_EQ(Read(dir_ / "tree" / "copy.txt"), "first");
+  EXPECT_EQ(quentest::ReadWholeFile(dir_ / "out" / "copy.txt"), "first");
+  EXPECT_EQ(quentest::ReadWholeFile(dir_ / "tree" / "copy.txt"), "first");
   EXPECT_TRUE(fs::exists(dir_ / "stamp"));
   EXPECT_FALSE(fs::exists(dir_ / "out" / ".complete"));
 
   fs::remove_all(dir_ / "out");
   ASSERT_EQ(Run(), 0);  // from the cache: the generator does not run again
-  EXPECT_EQ(Read(dir_ / "out" / "copy.txt"), "first");
-  EXPECT_EQ(Read(dir_ / "runs.log"), "run\n");
+  EXPECT_EQ(quentest::ReadWholeFile(dir_ / "out" / "copy.txt"), "first");
+  EXPECT_EQ(quentest::ReadWholeFile(dir_ / "runs.log"), "run\n");
 
   Write("second");
   ASSERT_EQ(Run(), 0);
-  EXPECT_EQ(Read(dir_ / "out" / "copy.txt"), "second");
-  EXPECT_EQ(Read(dir_ / "runs.log"), "run\nrun\n");
+  EXPECT_EQ(quentest::ReadWholeFile(dir_ / "out" / "copy.txt"), "second");
+  EXPECT_EQ(quentest::ReadWholeFile(dir_ / "runs.log"), "run\nrun\n");
   // the entry of the old inputs was dropped, only the current one is kept
   EXPECT_EQ(std::distance(fs::directory_iterator(dir_ / "cache"), fs::directory_iterator()), 1);
 }
@@ -77,8 +70,8 @@ TEST_F(AssetCache, AFailingGeneratorLeavesNoEntryAndKeepsTheOldOutput) {
   ASSERT_EQ(Run(), 0);
   Write("changed");
   EXPECT_NE(Run(true), 0);
-  EXPECT_EQ(Read(dir_ / "out" / "copy.txt"), "first");
+  EXPECT_EQ(quentest::ReadWholeFile(dir_ / "out" / "copy.txt"), "first");
   EXPECT_EQ(std::distance(fs::directory_iterator(dir_ / "cache"), fs::directory_iterator()), 1);
   ASSERT_EQ(Run(), 0);  // and the next good run makes the entry
-  EXPECT_EQ(Read(dir_ / "out" / "copy.txt"), "changed");
+  EXPECT_EQ(quentest::ReadWholeFile(dir_ / "out" / "copy.txt"), "changed");
 }

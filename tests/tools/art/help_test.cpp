@@ -2,19 +2,14 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
-
 #include "paths.h"
 #include "platform/core/bytes.h"
 #include "platform/resource/module.h"
+#include "tests/support/source_scan.h"
 #include "tools/help/topics.h"
 
 TEST(Help, TopicsReadBackFromTheBuiltModule) {
-  std::ifstream in(SourceDir() / "data" / "help" / "topics.txt", std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  const auto topics = help::ParseTopics(text.str());
+  const auto topics = help::ParseTopics(quentest::ReadWholeFile(SourceDir() / "data" / "help" / "topics.txt"));
   ASSERT_GT(topics.size(), 100u);
   plat::HMODULE module = plat::LoadLibrary((InstallDir() / "HELP" / "help.dll").string().c_str());
   ASSERT_NE(module, nullptr);

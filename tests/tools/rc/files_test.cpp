@@ -1,11 +1,10 @@
 // Bitmap, cursor and icon files, the checked-in fixture module, and the
 // modules of the data build.
-#include <fstream>
-#include <iterator>
 #include <tuple>
 
 #include "platform/core/bytes.h"
 #include "platform/resource/cursoricon.h"
+#include "tests/support/source_scan.h"
 #include "tests/tools/rc/helpers.h"
 
 namespace {
@@ -15,10 +14,7 @@ const std::filesystem::path kFixtures =
     (std::filesystem::path(QUEN_TEST_DATA_DIR) / ".." / ".." / ".." / "platform" / "resource" / "data")
         .lexically_normal();
 
-std::vector<std::uint8_t> ReadFile(const std::filesystem::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+std::vector<std::uint8_t> ReadFile(const std::filesystem::path& p) { return rctest::Bytes(quentest::ReadWholeFile(p)); }
 
 TEST(Fixture, CompilingItsScriptGivesTheCheckedInModule) {
   auto r = rc::CompileScript(kFixtures / "fixture.rc");
@@ -94,8 +90,7 @@ TEST(DataBuild, InstallationTreeAndRegistry) {
                           "c/QUENBAR/HELP", "c/QUENBAR/SAVE", "d"}) {
     EXPECT_TRUE(std::filesystem::is_directory(tree / dir)) << dir;
   }
-  std::ifstream in(tree / "config" / "registry.reg");
-  std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  const std::string text = quentest::ReadWholeFile(tree / "config" / "registry.reg");
   EXPECT_EQ(text.rfind("Windows Registry Editor Version 5.00\n", 0), 0u);
   for (const char* line : {"[HKEY_CURRENT_USER\\SOFTWARE\\Halvorn\\Quenbar\\Release]",
                            "\"ARTPATH\"=\"C:\\\\QUENBAR\\\\ART\\\\\"", "\"TEMPLATE_PATH\"=",
