@@ -11,27 +11,16 @@
 
 namespace {
 
-using Family = ISGTriFill[ISG_FILL_NUM_SIZES];
-
-// The raster's 256 x 32 members are left out: that size has no fill at either depth.
-#define ISG_FAMILY8(prefix)                                                                         \
-  {                                                                                                 \
-    prefix##16x16, prefix##32x32, prefix##64x64, prefix##128x128, prefix##256x256, prefix##512x512, \
-        prefix##64x32, prefix##128x64, prefix##128x32, prefix##256x128, prefix##256x64              \
-  }
-constexpr Family kTexture = ISG_FAMILY8(ISGFill8Texture);
-constexpr Family kShadedTexture = ISG_FAMILY8(ISGFill8ShadedTexture);
-constexpr Family kTransparentTexture = ISG_FAMILY8(ISGFill8TransparentTexture);
-constexpr Family kShadedTransparentTexture = ISG_FAMILY8(ISGFill8ShadedTransparentTexture);
-constexpr Family kAlphaTexture = ISG_FAMILY8(ISGFill8AlphaTexture);
-#undef ISG_FAMILY8
+constexpr ISGFillFamily kTexture = ISG_FILL_FAMILY(ISGFill8Texture);
+constexpr ISGFillFamily kShadedTexture = ISG_FILL_FAMILY(ISGFill8ShadedTexture);
+constexpr ISGFillFamily kTransparentTexture = ISG_FILL_FAMILY(ISGFill8TransparentTexture);
+constexpr ISGFillFamily kShadedTransparentTexture = ISG_FILL_FAMILY(ISGFill8ShadedTransparentTexture);
+constexpr ISGFillFamily kAlphaTexture = ISG_FILL_FAMILY(ISGFill8AlphaTexture);
 
 // Dithered fills by square member (32, 128 and 512 texels have one).
 constexpr ISGTriFill kDithered[6] = {nullptr, ISGFill8DitheredTexture32x32,
                                      nullptr, ISGFill8DitheredTexture128x128,
                                      nullptr, ISGFill8DitheredTexture512x512};
-
-using FillChoice = ISGFillChoice;
 
 // Untextured colours drawn by textured fills (fog, alpha) read a 16 x 16 block
 // of their index: whatever u and v the vertices carry, every texel is the colour.
@@ -74,64 +63,43 @@ SGError ISGEPSetMaterial8(SGRenderer* rend, SGScene*, SGMaterial* mat, std::uint
   const std::uint32_t base = type & SG_MAT_TYPE_MASK;
   const std::uint32_t unfogged = base & ~SG_MAT_TYPE_FOG;
 
-  FillChoice c;
-  auto textured = [&](const Family& family, bool shadedFill) {
-    if (hasTexture) {
-      c = FillChoice{family[size], texels, shadedFill ? table : nullptr, nullptr, true, shadedFill};
-    }
-  };
-  const FillChoice flat{ISGFill8Flat, nullptr, nullptr, colourByte};
-  const FillChoice shaded{ISGFill8Shaded, nullptr, table, colourByte, false, true};
-  const FillChoice shadedTransparent{ISGFill8ShadedTransparent, nullptr, table, colourByte, false, true};
+  ISGFillChoice c;
   if ((type & SG_MAT_TYPE_ALPHA_STRIP) != 0) {
     if (texels != nullptr) {
-      c = FillChoice{ISGFill8AlphaStrip, texels, rend->renAlphaLUT, rend->renAlphaIndex, true};
+      c = ISGFillChoice{ISGFill8AlphaStrip, texels, rend->renAlphaLUT, rend->renAlphaIndex, true};
     }
   } else if ((type & SG_MAT_TYPE_ALPHA) != 0) {
     if (unfogged == SG_MAT_TYPE_FLAT || unfogged == SG_MAT_TYPE_SHADED || unfogged == 5 ||
         unfogged == SG_MAT_TYPE_SHADED_TRANSPARENT) {
-      c = FillChoice{ISGFill8AlphaTexture16x16, solid, rend->renAlphaLUT, rend->renAlphaIndex};
+      c = ISGFillChoice{ISGFill8AlphaTexture16x16, solid, rend->renAlphaLUT, rend->renAlphaIndex};
     } else if (unfogged == SG_MAT_TYPE_TEXTURE || unfogged == SG_MAT_TYPE_SHADED_TEXTURE ||
                unfogged == SG_MAT_TYPE_TRANSPARENT_TEXTURE ||
                unfogged == SG_MAT_TYPE_SHADED_TRANSPARENT_TEXTURE) {
       if (hasTexture) {
-        c = FillChoice{kAlphaTexture[size], texels, rend->renAlphaLUT, rend->renAlphaIndex, true};
+        c = ISGFillChoice{kAlphaTexture[size], texels, rend->renAlphaLUT, rend->renAlphaIndex, true};
       }
     }
     // Without the blend tables the alpha fills have nothing to blend with.
     if (!blendTables) {
-      c = FillChoice{};
+      c = ISGFillChoice{};
     }
   } else {
-    switch (ISGFillKindOf(type, noTextures)) {
-      case ISGFillKind::Flat:
-        c = flat;
-        break;
-      case ISGFillKind::Shaded:
-        c = shaded;
-        break;
-      case ISGFillKind::ShadedTransparent:
-        c = shadedTransparent;
-        break;
-      case ISGFillKind::FoggedColour:
-        // The colour's fog rows give it at each level.
-        c = FillChoice{ISGFill8ShadedTexture16x16, solid, table, nullptr, false, true};
-        break;
-      case ISGFillKind::Texture:
-        textured(kTexture, false);
-        break;
-      case ISGFillKind::TransparentTexture:
-        textured(kTransparentTexture, false);
-        break;
-      case ISGFillKind::ShadedTexture:
-        textured(kShadedTexture, true);
-        break;
-      case ISGFillKind::ShadedTransparentTexture:
-        textured(kShadedTransparentTexture, true);
-        break;
-      case ISGFillKind::None:
-        break;
-    }
+    c = ISGFillChoose(ISGFillKindOf(type, noTextures),
+                      ISGFillSet{
+                          .flat = {ISGFill8Flat, nullptr, nullptr, colourByte},
+                          .shaded = {ISGFill8Shaded, nullptr, table, colourByte, false, true},
+                          .shadedTransparent = {ISGFill8ShadedTransparent, nullptr, table, colourByte, false, true},
+                          // The colour's fog rows give it at each level.
+                          .foggedColour = {ISGFill8ShadedTexture16x16, solid, table, nullptr, false, true},
+                          .texture = &kTexture,
+                          .transparentTexture = &kTransparentTexture,
+                          .shadedTexture = &kShadedTexture,
+                          .shadedTransparentTexture = &kShadedTransparentTexture,
+                          .texels = texels,
+                          .size = size,
+                          .lut = table,
+                          .colour = nullptr,
+                      });
   }
   return ISGEPApplyFill(rend, mat, type, c, ISGFill8Flat);
 }

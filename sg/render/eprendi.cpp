@@ -19,34 +19,13 @@ constexpr std::uint32_t kNumSizes = ISG_FILL_NUM_SIZES;
 constexpr std::uint32_t kSizeKeys[kNumSizes] = {16400, 32800, 65600, 131200, 262400, 524800,
                                                 32832, 65664, 32896, 131328, 65792};
 
-using Family = ISGTriFill[kNumSizes];
-
 // How far (27.5) a clipped vertex may stray outside the buffer: half a pixel and rounding.
 constexpr std::int64_t kSlack = 32;
 
-constexpr Family kTexture = {ISGFill16Texture16x16,   ISGFill16Texture32x32,   ISGFill16Texture64x64,
-                             ISGFill16Texture128x128, ISGFill16Texture256x256, ISGFill16Texture512x512,
-                             ISGFill16Texture64x32,   ISGFill16Texture128x64,  ISGFill16Texture128x32,
-                             ISGFill16Texture256x128, ISGFill16Texture256x64};
-constexpr Family kShadedTexture = {
-    ISGFill16ShadedTexture16x16,   ISGFill16ShadedTexture32x32,   ISGFill16ShadedTexture64x64,
-    ISGFill16ShadedTexture128x128, ISGFill16ShadedTexture256x256, ISGFill16ShadedTexture512x512,
-    ISGFill16ShadedTexture64x32,   ISGFill16ShadedTexture128x64,  ISGFill16ShadedTexture128x32,
-    ISGFill16ShadedTexture256x128, ISGFill16ShadedTexture256x64};
-constexpr Family kTransparentTexture = {
-    ISGFill16TransparentTexture16x16,   ISGFill16TransparentTexture32x32,
-    ISGFill16TransparentTexture64x64,   ISGFill16TransparentTexture128x128,
-    ISGFill16TransparentTexture256x256, ISGFill16TransparentTexture512x512,
-    ISGFill16TransparentTexture64x32,   ISGFill16TransparentTexture128x64,
-    ISGFill16TransparentTexture128x32,  ISGFill16TransparentTexture256x128,
-    ISGFill16TransparentTexture256x64};
-constexpr Family kShadedTransparentTexture = {
-    ISGFill16ShadedTransparentTexture16x16,   ISGFill16ShadedTransparentTexture32x32,
-    ISGFill16ShadedTransparentTexture64x64,   ISGFill16ShadedTransparentTexture128x128,
-    ISGFill16ShadedTransparentTexture256x256, ISGFill16ShadedTransparentTexture512x512,
-    ISGFill16ShadedTransparentTexture64x32,   ISGFill16ShadedTransparentTexture128x64,
-    ISGFill16ShadedTransparentTexture128x32,  ISGFill16ShadedTransparentTexture256x128,
-    ISGFill16ShadedTransparentTexture256x64};
+constexpr ISGFillFamily kTexture = ISG_FILL_FAMILY(ISGFill16Texture);
+constexpr ISGFillFamily kShadedTexture = ISG_FILL_FAMILY(ISGFill16ShadedTexture);
+constexpr ISGFillFamily kTransparentTexture = ISG_FILL_FAMILY(ISGFill16TransparentTexture);
+constexpr ISGFillFamily kShadedTransparentTexture = ISG_FILL_FAMILY(ISGFill16ShadedTransparentTexture);
 
 bool IsQuasi16(const SGFrameBuffer* fb) {
   return fb->fbMode == SG_FB_MODE_QUASI_RGB && fb->fbBPP == 16;
@@ -136,8 +115,6 @@ std::uint32_t ConvertVertex(SGRenderer* rend, const SGMaterial* mat, SGTxVertex*
   return index;
 }
 
-using FillChoice = ISGFillChoice;
-
 }  // namespace
 
 std::uint32_t ISGFillSizeIndex(const SGTextureMap* txm) {
@@ -180,6 +157,36 @@ ISGFillKind ISGFillKindOf(std::uint32_t type, bool noTextures) {
   }
 }
 
+ISGFillChoice ISGFillChoose(ISGFillKind kind, const ISGFillSet& set) {
+  auto textured = [&set](const ISGFillFamily* family, bool shaded) {
+    if (set.texels == nullptr || set.size >= ISG_FILL_NUM_SIZES) {
+      return ISGFillChoice{};
+    }
+    return ISGFillChoice{(*family)[set.size], set.texels, shaded ? set.lut : nullptr, set.colour, true, shaded};
+  };
+  switch (kind) {
+    case ISGFillKind::Flat:
+      return set.flat;
+    case ISGFillKind::Shaded:
+      return set.shaded;
+    case ISGFillKind::ShadedTransparent:
+      return set.shadedTransparent;
+    case ISGFillKind::FoggedColour:
+      return set.foggedColour;
+    case ISGFillKind::Texture:
+      return textured(set.texture, false);
+    case ISGFillKind::TransparentTexture:
+      return textured(set.transparentTexture, false);
+    case ISGFillKind::ShadedTexture:
+      return textured(set.shadedTexture, true);
+    case ISGFillKind::ShadedTransparentTexture:
+      return textured(set.shadedTransparentTexture, true);
+    case ISGFillKind::None:
+      break;
+  }
+  return ISGFillChoice{};
+}
+
 SGError ISGEPSetMaterial16(SGRenderer* rend, SGScene*, SGMaterial* mat, std::uint32_t type) {
   ISG_ASSERT((mat != rend->renObjMaterial) || (type != rend->renObjMatType), "eprendi.c");
   const SGFrameBuffer* fb = rend->renFrameBuffer;
@@ -204,43 +211,23 @@ SGError ISGEPSetMaterial16(SGRenderer* rend, SGScene*, SGMaterial* mat, std::uin
   }
   const bool fogged = (type & SG_MAT_TYPE_FOG) != 0;
   const std::uint8_t* table = fogged ? rend->renFogLUT : rend->renShadeLUT;
-  FillChoice c;
-  // A textured fill: the family member of the texture's size, or none.
-  auto textured = [&](const Family& family, bool shaded) {
-    if (texels == nullptr || size == kNumSizes) {
-      return;
-    }
-    c = FillChoice{family[size], texels, shaded ? table : nullptr, colourTable, true, shaded};
-  };
-  const FillChoice flat{ISGFill16Flat, nullptr, nullptr, colourEntry};
-  const FillChoice shadedColour{ISGFill16Shaded, nullptr, table, colourEntry, false, true};
-  const FillChoice shadedTransparent{ISGFill16ShadedTransparent, nullptr, table, colourEntry, false, true};
-  switch (ISGFillKindOf(type, noTextures)) {
-    case ISGFillKind::Flat:
-      c = flat;
-      break;
-    case ISGFillKind::Shaded:
-    case ISGFillKind::FoggedColour:
-      c = shadedColour;
-      break;
-    case ISGFillKind::ShadedTransparent:
-      c = shadedTransparent;
-      break;
-    case ISGFillKind::Texture:
-      textured(kTexture, false);
-      break;
-    case ISGFillKind::TransparentTexture:
-      textured(kTransparentTexture, false);
-      break;
-    case ISGFillKind::ShadedTexture:
-      textured(kShadedTexture, true);
-      break;
-    case ISGFillKind::ShadedTransparentTexture:
-      textured(kShadedTransparentTexture, true);
-      break;
-    case ISGFillKind::None:
-      break;
-  }
+  const ISGFillChoice shaded{ISGFill16Shaded, nullptr, table, colourEntry, false, true};
+  const ISGFillChoice c = ISGFillChoose(
+      ISGFillKindOf(type, noTextures),
+      ISGFillSet{
+          .flat = {ISGFill16Flat, nullptr, nullptr, colourEntry},
+          .shaded = shaded,
+          .shadedTransparent = {ISGFill16ShadedTransparent, nullptr, table, colourEntry, false, true},
+          .foggedColour = shaded,
+          .texture = &kTexture,
+          .transparentTexture = &kTransparentTexture,
+          .shadedTexture = &kShadedTexture,
+          .shadedTransparentTexture = &kShadedTransparentTexture,
+          .texels = texels,
+          .size = size,
+          .lut = table,
+          .colour = colourTable,
+      });
   return ISGEPApplyFill(rend, mat, type, c, ISGFill16Flat);
 }
 

@@ -123,6 +123,26 @@ ISGFillKind ISGFillKindOf(std::uint32_t type, bool noTextures);
 constexpr std::uint32_t ISG_FILL_NUM_SIZES = 11;
 // The family member of the texture's size, or ISG_FILL_NUM_SIZES when it has none.
 std::uint32_t ISGFillSizeIndex(const SGTextureMap* txm);
+// A family of textured fills, one member a size. The raster's 256 x 32 members
+// are left out: that size has no fill at either depth.
+using ISGFillFamily = ISGTriFill[ISG_FILL_NUM_SIZES];
+#define ISG_FILL_FAMILY(prefix)                                                                     \
+  {                                                                                                 \
+    prefix##16x16, prefix##32x32, prefix##64x64, prefix##128x128, prefix##256x256, prefix##512x512, \
+        prefix##64x32, prefix##128x64, prefix##128x32, prefix##256x128, prefix##256x64              \
+  }
+// One depth's fills for each kind: the untextured choices whole; a textured
+// kind draws `texels` with its family's member `size` (no fill when texels is
+// null or size is ISG_FILL_NUM_SIZES), handed `lut` when shaded and `colour`.
+struct ISGFillSet {
+  ISGFillChoice flat, shaded, shadedTransparent, foggedColour;
+  const ISGFillFamily *texture, *transparentTexture, *shadedTexture, *shadedTransparentTexture;
+  const void* texels;
+  std::uint32_t size;
+  const void* lut;
+  const void* colour;
+};
+ISGFillChoice ISGFillChoose(ISGFillKind kind, const ISGFillSet& set);
 // The 8-bit terrain fills of a square size (member 0..5): the transparent
 // families for a colour-keyed texture, else the dithered fill for both when
 // `dither` is set and the size has one.
