@@ -42,6 +42,24 @@
 #include "sg/raster/fill.h"
 #include "sg/raster/fixed.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+// The vertex fields from u on as 27.5 integers by ISGFixedFromFloat. The
+// processor's conversion of four floats at once gives INT32_MIN for a NaN
+// or a value outside the 32-bit range too, without a test per field.
+inline std::array<int32_t, 4> ISGFixedFromVertex(const SGQVert& vertex) {
+#if defined(__SSE2__)
+  std::array<int32_t, 4> out;
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(out.data()), _mm_cvttps_epi32(_mm_loadu_ps(&vertex.u)));
+  return out;
+#else
+  return {ISGFixedFromFloat(vertex.u), ISGFixedFromFloat(vertex.v), ISGFixedFromFloat(vertex.q),
+          ISGFixedFromFloat(vertex.col)};
+#endif
+}
+
 // Attribute sets, read from the vertex by truncation to 27.5 integers.
 struct ISGAttrsNone {
   static constexpr std::size_t kCount = 0;
@@ -50,25 +68,25 @@ struct ISGAttrsNone {
 
 struct ISGAttrsQ {
   static constexpr std::size_t kCount = 1;
-  static void Load(const SGQVert& vertex, std::array<int32_t, 1>& out) {
-    out[0] = ISGFixedFromFloat(vertex.q);
-  }
+  static void Load(const SGQVert& vertex, std::array<int32_t, 1>& out) { out[0] = ISGFixedFromVertex(vertex)[2]; }
 };
 
 struct ISGAttrsUV {
   static constexpr std::size_t kCount = 2;
   static void Load(const SGQVert& vertex, std::array<int32_t, 2>& out) {
-    out[0] = ISGFixedFromFloat(vertex.u);
-    out[1] = ISGFixedFromFloat(vertex.v);
+    const std::array<int32_t, 4> all = ISGFixedFromVertex(vertex);
+    out[0] = all[0];
+    out[1] = all[1];
   }
 };
 
 struct ISGAttrsUVQ {
   static constexpr std::size_t kCount = 3;
   static void Load(const SGQVert& vertex, std::array<int32_t, 3>& out) {
-    out[0] = ISGFixedFromFloat(vertex.u);
-    out[1] = ISGFixedFromFloat(vertex.v);
-    out[2] = ISGFixedFromFloat(vertex.q);
+    const std::array<int32_t, 4> all = ISGFixedFromVertex(vertex);
+    out[0] = all[0];
+    out[1] = all[1];
+    out[2] = all[2];
   }
 };
 
@@ -148,6 +166,7 @@ struct ISGLaneSteps {
   std::array<ISGLanes, N> stride;
 
   explicit ISGLaneSteps(const std::array<uint32_t, N>& step) {
+    #pragma GCC unroll 4
     for (std::size_t k = 0; k < N; ++k) {
       offsets[k] = ISGLanes{0, 1, 2, 3} * step[k];
       stride[k] = ISGLanes{} + step[k] * kISGLaneCount;
@@ -163,6 +182,7 @@ template <std::size_t N, class Pixel, class Op>
 #pragma GCC unroll 4
   for (int i = 0; i < kISGLaneCount; ++i) {
     std::array<uint32_t, K> pixelKeys;
+    #pragma GCC unroll 4
     for (std::size_t k = 0; k < K; ++k) pixelKeys[k] = keys[k][i];
     op.Put(pixel[i], pixelKeys);
   }
@@ -175,15 +195,19 @@ template <std::size_t N, class Pixel, class Op>
                                               const std::array<uint32_t, N>& step,
                                               const ISGLaneSteps<N>& laneSteps, const Op& op) {
   std::array<ISGLanes, N> lanes;
+  #pragma GCC unroll 4
   for (std::size_t k = 0; k < N; ++k) lanes[k] = laneSteps.offsets[k] + start[k];
   for (; count >= kISGLaneCount; count -= kISGLaneCount, left += kISGLaneCount) {
     ISGPutFour(left, lanes, op);
+    #pragma GCC unroll 4
     for (std::size_t k = 0; k < N; ++k) lanes[k] += laneSteps.stride[k];
   }
   std::array<uint32_t, N> values;
+  #pragma GCC unroll 4
   for (std::size_t k = 0; k < N; ++k) values[k] = lanes[k][0];
   for (; count > 0; --count, ++left) {
     op.Put(*left, Op::Keys(values));
+    #pragma GCC unroll 4
     for (std::size_t k = 0; k < N; ++k) values[k] += step[k];
   }
 }
@@ -212,18 +236,21 @@ template <bool kLongRight, std::size_t N, class Pixel, class Op>
     if constexpr (ISGRowRecordOp<Op>) {
       const int64_t longPixel = kLongRight ? right : left;
       std::array<uint32_t, N> values;
+      #pragma GCC unroll 4
       for (std::size_t k = 0; k < N; ++k) values[k] = s.rowValues[k] + static_cast<uint32_t>(longPixel) * gradX[k];
       op.Row(s.row, s.rowOffset + longPixel, s.rowOffset + (kLongRight ? left : right), values);
     } else if constexpr (ISGWholeSpanOp<Op>) {
       if (left <= right) op.Span(base + s.rowOffset + left, base + s.rowOffset + right);
     } else {
       std::array<uint32_t, N> values;
+      #pragma GCC unroll 4
       for (std::size_t k = 0; k < N; ++k) values[k] = s.rowValues[k] + static_cast<uint32_t>(left) * gradX[k];
       if (left <= right) ISGPutSpan(base + s.rowOffset + left, right - left + 1, values, gradX, laneSteps, op);
     }
     s.leftX += s.leftSlope;
     s.rightX += s.rightSlope;
     s.rowOffset += pitch;
+    #pragma GCC unroll 4
     for (std::size_t k = 0; k < N; ++k) s.rowValues[k] += gradY[k];
   }
 }
@@ -264,6 +291,7 @@ template <bool kLongRight, class Attrs, class Slope, class Pixel, class Op>
   s.rowOffset = static_cast<int64_t>(pitch) * s.row;
   const int32_t longPixel = static_cast<int32_t>(longX >> 16);
   const int32_t towardPixel = ISGSub32(ISGShl32(longPixel, 5), top.x);
+  #pragma GCC unroll 4
   for (std::size_t k = 0; k < N; ++k) {
     const uint32_t atLongPixel =
         static_cast<uint32_t>(ISGShl32(topValues[k], 11)) +
@@ -313,6 +341,7 @@ template <class Attrs, class Pixel, class MakeOp>
   const int32_t extentX = ISGSub32(std::max({p1->x, p2->x, p3->x}), std::min({p1->x, p2->x, p3->x}));
   const int32_t threshold = std::max(extentX, dy2);
   if (N > 0 && !(area < threshold && ISGNeg32(area) < threshold)) {
+    #pragma GCC unroll 4
     for (std::size_t k = 0; k < N; ++k) {
       const int32_t da1 = ISGSub32(middleValues[k], topValues[k]);
       const int32_t da2 = ISGSub32(bottomValues[k], topValues[k]);

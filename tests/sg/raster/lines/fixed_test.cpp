@@ -52,10 +52,10 @@ TEST(FixedPoint, WrappingHelpersWrapLikeThirtyTwoBitRegisters) {
   EXPECT_EQ(ISGMul32(0x10000, 0x10000), 0);
 }
 
-// The shared-inverse division gives the exact truncated quotient: random
+// The double division gives the exact truncated quotient: random
 // operands of every magnitude, exact multiples (remainder 0) and the sizes
 // around the switch to the exact division.
-TEST(FixedPoint, GradientByInverseIsTheExactQuotient) {
+TEST(FixedPoint, QuickGradientIsTheExactQuotient) {
   std::mt19937_64 random(3);
   auto any = [&](int bits) {
     const int64_t range = int64_t{1} << bits;
@@ -71,7 +71,7 @@ TEST(FixedPoint, GradientByInverseIsTheExactQuotient) {
     const int32_t mult = n % 7 == 0 ? area : a;
     ASSERT_EQ(ISGFixedGradientQuick(mult, b, c, d, area), ISGFixedGradient(mult, b, c, d, area))
         << mult << " " << b << " " << c << " " << d << " " << area;
-  }  // Exact multiples just below a power of two, where area x (1 / area) rounds under 1.
+  }  // Exact multiples just below a power of two.
   for (int32_t area = -3000; area <= 3000; ++area)
     for (int k = 0; k < 9 && area != 0; ++k)
       ASSERT_EQ(ISGFixedGradientQuick(area, 1 << k, 0, 0, area), -(2048 << k)) << area << " " << k;
