@@ -7,34 +7,20 @@
 
 #include <benchmark/benchmark.h>
 
-#include <unistd.h>
-
 #include <algorithm>
-#include <ctime>
-#include <cmath>
-#include <filesystem>
 #include <fstream>
 #include <vector>
 
+#include "bench/sg_world.h"
 #include "bench/thread_time.h"
-#include "platform/core/dospath.h"
-#include "platform/ddraw/ddraw.h"
-#include "platform/user/window.h"
 #include "sg/core/context.h"
 #include "sg/core/datapath.h"
-#include "sg/core/malloc.h"
-#include "sg/fb/framebuffer.h"
 #include "sg/fb/lut.h"
-#include "sg/instance/instance.h"
-#include "sg/material/material.h"
-#include "sg/model/model.h"
 #include "sg/plume/plume.h"
 #include "sg/query/raypick.h"
 #include "sg/raster/fill16.h"
 #include "sg/render/instsort.h"
 #include "sg/render/renderer.h"
-#include "sg/scene/scene.h"
-#include "tests/support/game_frame_buffer.h"
 
 namespace {
 
@@ -47,24 +33,11 @@ constexpr DWORD kWidth = quentest::kGameFrameWidth;
 constexpr DWORD kHeight = quentest::kGameFrameHeight;
 
 std::uint32_t g_seed = 12345;
-float Random(float lo, float hi) {
-  g_seed = g_seed * 1103515245u + 12345u;
-  return lo + (hi - lo) * static_cast<float>((g_seed >> 8) & 0xFFFF) / 65535.f;
-}
+float Random(float lo, float hi) { return sg_bench::Random(&g_seed, lo, hi); }
 
 SGTextureMap* Texture(std::uint32_t size, std::uint8_t first) {
-  auto* txm = static_cast<SGTextureMap*>(SGCalloc(1, sizeof(SGTextureMap)));
-  txm->txmFormat = SG_TXM_FORMAT_IDX8;
-  txm->txmSize = SGVec2u{{size, size}};
-  txm->txmPitch = size;
-  txm->txmRefCnt = 1;
-  txm->txmInfo = static_cast<SGTextureInfo*>(SGCalloc(1, sizeof(SGTextureInfo)));
-  txm->txmInfo->tpiTexels = static_cast<std::uint8_t*>(SGMalloc(std::size_t{size} * size));
-  for (std::uint32_t i = 0; i < size * size; ++i) {
-    const std::uint32_t x = i % size, y = i / size;
-    txm->txmInfo->tpiTexels[i] = static_cast<std::uint8_t>(first + ((x / 8 + y / 8) % 4) * 7 + (x * y) % 3);
-  }
-  return txm;
+  return sg_bench::Texture(
+      size, [first](std::uint32_t x, std::uint32_t y) { return first + ((x / 8 + y / 8) % 4) * 7 + (x * y) % 3; });
 }
 
 SGMaterial* Material(std::uint32_t type, SGTextureMap* txm) {
@@ -78,127 +51,29 @@ SGMaterial* Material(std::uint32_t type, SGTextureMap* txm) {
   return mat;
 }
 
-// One level of a rough rock: a sphere of `seg` segments and `rings` rings
-// whose radius is jittered by `jitter` (seg x (rings + 1) factors).
-void RockLevel(SGModelLod* lod, float radius, std::uint32_t seg, std::uint32_t rings) {
-  SGModelSubTransform* mst = &lod->mdlRoot;
-  const std::uint32_t numVerts = (rings + 1) * (seg + 1);
-  mst->mstNumVerts = mst->mstNumNormals = mst->mstNumUVs = numVerts;
-  mst->mstVerts = static_cast<SGPoint3s*>(SGCalloc(numVerts, sizeof(SGPoint3s)));
-  mst->mstNormals = static_cast<SGPoint3s*>(SGCalloc(numVerts, sizeof(SGPoint3s)));
-  mst->mstUVs = static_cast<SGTexCoord*>(SGCalloc(numVerts, sizeof(SGTexCoord)));
-  for (std::uint32_t r = 0; r <= rings; ++r) {
-    for (std::uint32_t s = 0; s <= seg; ++s) {
-      const float lat = 3.14159265f * static_cast<float>(r) / static_cast<float>(rings);
-      const float lon = 2.f * 3.14159265f * static_cast<float>(s) / static_cast<float>(seg);
-      const float k = radius * (0.85f + 0.15f * std::sin(3.f * lon + 2.f * lat));
-      const SGPoint3s n{std::sin(lat) * std::cos(lon), std::sin(lat) * std::sin(lon), std::cos(lat)};
-      const std::uint32_t i = r * (seg + 1) + s;
-      mst->mstVerts[i] = SGPoint3s{n.x * k, n.y * k, n.z * k};
-      mst->mstNormals[i] = n;
-      mst->mstUVs[i] = SGTexCoord{static_cast<float>(s) / static_cast<float>(seg),
-                                  static_cast<float>(r) / static_cast<float>(rings)};
-    }
-  }
-  SGFaceList* fcl = ISGFaceListCreate();
-  fcl->fclFaces = static_cast<SGFace*>(SGCalloc(2 * seg * rings, sizeof(SGFace)));
-  for (std::uint32_t r = 0; r < rings; ++r) {
-    for (std::uint32_t s = 0; s < seg; ++s) {
-      const std::uint32_t a = r * (seg + 1) + s, b = a + seg + 1, c = b + 1, d = a + 1;
-      // Counter-clockwise seen from outside: rings run down, segments east.
-      const std::uint32_t tris[2][3] = {{a, b, c}, {a, c, d}};
-      for (const auto& t : tris) {
-        SGFace& f = fcl->fclFaces[fcl->fclNumFaces++];
-        for (int k = 0; k < 3; ++k) {
-          f.facVertIndex[k] = f.facNormalIndex[k] = f.facUVIndex[k] = t[k];
-        }
-      }
-    }
-  }
-  ISGGeoAppendFaces(lod, fcl);
-}
-
-// A rock with three levels of detail: 80, 48 and 24 triangles, the coarser
-// from 40 and 90 radii away.
-SGModel* Rock(float radius) {
-  SGModel* m = SGModelCreate();
-  const float distances[3] = {0.f, 40.f * radius, 90.f * radius};
-  const std::uint32_t shape[3][2] = {{8, 5}, {6, 4}, {4, 3}};
-  for (int i = 0; i < 3; ++i) {
-    const std::uint32_t lod = SGModelAddLod(m, distances[i]);
-    RockLevel(&m->modLods[lod], radius, shape[i][0], shape[i][1]);
-  }
-  SGModelComputeBounds(m);
-  return m;
-}
-
 // The game's configuration with an asteroid-space scene of `count` rocks.
-struct World : quentest::GameFrameBuffer {
+struct World : sg_bench::SceneDrive, quentest::GameFrameBuffer {
   explicit World(int count, bool oneBucket = false, std::uint32_t type = SG_MAT_TYPE_SHADED_TEXTURE)
-      : GameFrameBuffer("BenchRender") {
-    dir = std::filesystem::temp_directory_path() / ("sgbench-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(dir);
-    ClearDrives();
-    SetDrive('Q', dir);
+      : SceneDrive("sgbench-"), GameFrameBuffer("BenchRender") {
     std::ofstream(dir / "Quenbar.con") << "START\ncolours.pal 256.0 10.0 17 0.0 16 16\n";
-    std::ofstream pal(dir / "colours.pal", std::ios::binary);
-    pal.put(static_cast<char>(255));
-    for (int i = 0; i < 256; ++i) {
-      const char c[4] = {static_cast<char>(i), static_cast<char>(255 - i), static_cast<char>(i * 7), 0};
-      pal.write(c, 4);
-    }
-    pal.close();
     SGDataPathCreate(ctx, "Q:\\", 0, &dp);
     SGSceneCreate(ctx, &scene);
     SGSceneLoad(scene, dp, "Quenbar.con");
-    std::vector<SGPalEntry> colours(scene->scnPaletteLen);
-    for (std::uint32_t i = 0; i < scene->scnPaletteLen; ++i) {
-      const std::uint32_t w = scene->scnPalette[i];
-      colours[i] = SGPalEntry{static_cast<std::uint8_t>(w), static_cast<std::uint8_t>(w >> 8),
-                              static_cast<std::uint8_t>(w >> 16), 0};
-    }
-    SGFrameBufferInstallPalette(fb, colours.data(), scene->scnPaletteLen);
+    const std::vector<SGPalEntry> colours = sg_bench::Colours();
+    SGFrameBufferInstallPalette(fb, colours.data(), 256);
     SGRendererCreate(ctx, &rend);
     SGRendererSetOptions(rend, 1);
     SGRendererSetFrameBuffer(rend, fb);
     SGRendererEnableSoftwarePrimitives(rend, 1);
     SGRendererBuildShadeLUT(rend, scene);
-    SGInstanceCreate(ctx, SG_INST_TYPE_CAMERA, &camera);
-    SGInstanceSetCamera(camera, 45.f, static_cast<float>(kWidth) / kHeight, 1.f, 250.f);
-    const std::int32_t origin[2] = {0, 0};
-    const std::int32_t size[2] = {static_cast<std::int32_t>(kWidth), static_cast<std::int32_t>(kHeight)};
-    SGInstanceSetViewport(camera, origin, size);
-    SGInstanceSetAttributes(camera, SG_ATTR_NO_PICK | SG_ATTR_NO_LOS);
     const float forward[3] = {0.f, 1.f, 0.f};
-    const float up[3] = {0.f, 0.f, 1.f};
-    SGInstanceSetOrientation(camera, forward, up);
-    SGInstanceUpdate(camera);
-    SGSceneAddInstance(scene, camera);
-    SGInstance* light = nullptr;
-    SGInstanceCreate(ctx, SG_INST_TYPE_LIGHT, &light);
-    const float lf[3] = {0.4f, 0.8f, -0.4f};
-    const float lu[3] = {0.f, 0.f, 1.f};
-    SGInstanceSetOrientation(light, lf, lu);
-    SGSceneAddInstance(scene, light);
+    camera = sg_bench::AddCamera(ctx, scene, 1.f, 250.f, nullptr, forward, SG_ATTR_NO_PICK | SG_ATTR_NO_LOS);
+    sg_bench::AddLight(ctx, scene);
     for (int i = 0; i < 8; ++i) {
-      models.push_back(Rock(0.8f + 0.5f * static_cast<float>(i)));
+      models.push_back(sg_bench::Rock(0.8f + 0.5f * static_cast<float>(i), 3));
       materials.push_back(Material(type, Texture(64, static_cast<std::uint8_t>(20 * i))));
     }
-    Populate(count, oneBucket);
-  }
-
-  void Populate(int count, bool oneBucket) {
-    for (int i = 0; i < count; ++i) {
-      SGInstance* inst = nullptr;
-      SGInstanceCreate(ctx, SG_INST_TYPE_MODEL_ONE, &inst);
-      SGInstanceSetModel(inst, models[i % models.size()]);
-      SGInstanceSetMaterial(inst, 1, &materials[i % materials.size()]);
-      const double pos[3] = {Random(-70.f, 70.f), oneBucket ? 60.0 : Random(15.f, 230.f), Random(-40.f, 40.f)};
-      const float angles[3] = {Random(0.f, 6.f), Random(0.f, 6.f), Random(0.f, 6.f)};
-      SGInstanceSetPosition(inst, pos);
-      SGInstanceSetAngles(inst, angles);
-      SGSceneAddInstance(scene, inst);
-    }
+    sg_bench::ScatterRocks(ctx, scene, models, materials, count, &g_seed, oneBucket);
   }
 
   ~World() {
@@ -211,7 +86,6 @@ struct World : quentest::GameFrameBuffer {
     }
     SGRendererDestroy(rend);
     SGDataPathDestroy(dp);
-    std::filesystem::remove_all(dir);
   }
 
   SGError Frame() { return SGSceneDraw(rend, scene, camera); }
@@ -227,7 +101,6 @@ struct World : quentest::GameFrameBuffer {
     ISGRendererEndFrame(rend);
   }
 
-  std::filesystem::path dir;
   SGDataPath* dp = nullptr;
   SGScene* scene = nullptr;
   SGRenderer* rend = nullptr;

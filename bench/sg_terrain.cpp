@@ -8,28 +8,19 @@
 
 #include <benchmark/benchmark.h>
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <cmath>
-#include <ctime>
-#include <filesystem>
 #include <fstream>
+#include <string>
 #include <vector>
 
+#include "bench/sg_world.h"
 #include "bench/thread_time.h"
-#include "platform/core/dospath.h"
 #include "sg/core/datapath.h"
-#include "sg/core/malloc.h"
-#include "sg/instance/instance.h"
-#include "sg/material/material.h"
-#include "sg/model/model.h"
 #include "sg/render/renderer.h"
-#include "sg/scene/scene.h"
 #include "sg/terrain/lod.h"
 #include "sg/terrain/page.h"
 #include "sg/terrain/terrain.h"
-#include "tests/support/game_frame_buffer.h"
 
 namespace {
 
@@ -40,17 +31,7 @@ using bench_time::ThreadSeconds;
 using namespace plat;
 
 SGTextureMap* Texture(std::uint32_t size, std::uint8_t first) {
-  auto* txm = static_cast<SGTextureMap*>(SGCalloc(1, sizeof(SGTextureMap)));
-  txm->txmFormat = SG_TXM_FORMAT_IDX8;
-  txm->txmSize = SGVec2u{{size, size}};
-  txm->txmPitch = size;
-  txm->txmRefCnt = 1;
-  txm->txmInfo = static_cast<SGTextureInfo*>(SGCalloc(1, sizeof(SGTextureInfo)));
-  txm->txmInfo->tpiTexels = static_cast<std::uint8_t*>(SGMalloc(std::size_t{size} * size));
-  for (std::uint32_t i = 0; i < size * size; ++i) {
-    txm->txmInfo->tpiTexels[i] = static_cast<std::uint8_t>(first + ((i % size) / 8 + (i / size) / 8) % 2 * 9);
-  }
-  return txm;
+  return sg_bench::Texture(size, [first](std::uint32_t x, std::uint32_t y) { return first + (x / 8 + y / 8) % 2 * 9; });
 }
 
 // A box of half size h: six sides of two triangles, counter-clockwise from outside.
@@ -101,12 +82,8 @@ void NeedPage(std::int32_t row, std::int32_t column, std::uintptr_t data) {
                   nullptr);
 }
 
-struct World : quentest::GameFrameBuffer {
-  World() : GameFrameBuffer("BenchTerrain") {
-    dir = std::filesystem::temp_directory_path() / ("sgterrain-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(dir);
-    ClearDrives();
-    SetDrive('Q', dir);
+struct World : sg_bench::SceneDrive, quentest::GameFrameBuffer {
+  World() : SceneDrive("sgterrain-"), GameFrameBuffer("BenchTerrain") {
     std::ofstream con(dir / "terrain.con");
     con << "START\ncolours.pal 16.0 25.5 17 0.0 4 4\n";
     for (std::uint32_t p = 0; p < 16; ++p) {
@@ -120,20 +97,10 @@ struct World : quentest::GameFrameBuffer {
       }
     }
     con.close();
-    std::ofstream pal(dir / "colours.pal", std::ios::binary);
-    pal.put(static_cast<char>(255));
-    std::vector<SGPalEntry> colours(256);
-    for (int i = 0; i < 256; ++i) {
-      colours[i] = SGPalEntry{static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(255 - i),
-                              static_cast<std::uint8_t>(i * 7), 0};
-      const char c[4] = {static_cast<char>(colours[i].red), static_cast<char>(colours[i].green),
-                         static_cast<char>(colours[i].blue), 0};
-      pal.write(c, 4);
-    }
-    pal.close();
     SGDataPathCreate(ctx, "Q:\\", 0, &dp);
     SGSceneCreate(ctx, &scene);
     SGSceneLoad(scene, dp, "terrain.con");
+    const std::vector<SGPalEntry> colours = sg_bench::Colours();
     SGFrameBufferInstallPalette(fb, colours.data(), 256);
     SGTextureMap* ground = Texture(64, 60);
     SGSceneSetTexLOD(scene, ground, 0, 0);
@@ -144,19 +111,9 @@ struct World : quentest::GameFrameBuffer {
     SGRendererSetLOD(rend, 0.f);
     SGRendererSetFrameBuffer(rend, fb);
     SGRendererEnableSoftwarePrimitives(rend, 1);
-    SGInstanceCreate(ctx, SG_INST_TYPE_CAMERA, &camera);
-    SGInstanceSetCamera(camera, 45.f, 585.f / 367.f, 0.5f, 120.f);
-    const std::int32_t origin[2] = {0, 0};
-    const std::int32_t size[2] = {585, 367};
-    SGInstanceSetViewport(camera, origin, size);
-    SGInstanceSetAttributes(camera, SG_ATTR_NO_PICK | SG_ATTR_NO_LOS);
     const double pos[3] = {26.0, -8.0, 30.0};
     const float forward[3] = {0.25f, 0.85f, -0.45f};
-    const float up[3] = {0.f, 0.f, 1.f};
-    SGInstanceSetPosition(camera, pos);
-    SGInstanceSetOrientation(camera, forward, up);
-    SGInstanceUpdate(camera);
-    SGSceneAddInstance(scene, camera);
+    camera = sg_bench::AddCamera(ctx, scene, 0.5f, 120.f, pos, forward, SG_ATTR_NO_PICK | SG_ATTR_NO_LOS);
     box = Box(0.6f);
     boxMat = static_cast<SGMaterial*>(SGCalloc(1, sizeof(SGMaterial)));
     boxMat->matType = SG_MAT_TYPE_TEXTURE;
@@ -169,7 +126,6 @@ struct World : quentest::GameFrameBuffer {
     SGMaterialDestroy(boxMat);
     SGRendererDestroy(rend);
     SGDataPathDestroy(dp);
-    std::filesystem::remove_all(dir);
   }
 
   // 100 boxes spread over the view, 10 to 90 units ahead.
@@ -187,7 +143,6 @@ struct World : quentest::GameFrameBuffer {
 
   SGError Frame() { return SGSceneDraw(rend, scene, camera); }
 
-  std::filesystem::path dir;
   SGDataPath* dp = nullptr;
   SGScene* scene = nullptr;
   SGRenderer* rend = nullptr;

@@ -1,0 +1,189 @@
+#pragma once
+// What the renderer, Direct3D and terrain benchmarks build their worlds from:
+// a scratch drive Q: with the scene's colours, square textures of 8-bit
+// indices, rough rocks, the camera, the light and a scattering of rocks. The
+// steps are not checked: the benchmarks run on the headless backend, where
+// each succeeds. Not for use from several threads.
+
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "platform/core/dospath.h"
+#include "sg/core/malloc.h"
+#include "sg/instance/instance.h"
+#include "sg/material/material.h"
+#include "sg/model/model.h"
+#include "sg/scene/scene.h"
+#include "tests/support/game_frame_buffer.h"
+
+namespace sg_bench {
+
+// The benchmarks' colours: index i is red i, green 255 - i, blue 7 i.
+inline std::vector<SGPalEntry> Colours() {
+  std::vector<SGPalEntry> colours(256);
+  for (int i = 0; i < 256; ++i) {
+    colours[i] = SGPalEntry{static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(255 - i),
+                            static_cast<std::uint8_t>(i * 7), 0};
+  }
+  return colours;
+}
+
+// A scratch folder of this process, the only drive (Q:), holding Colours() as
+// "colours.pal"; removed with everything in it on destruction.
+struct SceneDrive {
+  explicit SceneDrive(const char* prefix)
+      : dir(std::filesystem::temp_directory_path() / (prefix + std::to_string(::getpid()))) {
+    std::filesystem::create_directories(dir);
+    plat::ClearDrives();
+    plat::SetDrive('Q', dir);
+    std::ofstream pal(dir / "colours.pal", std::ios::binary);
+    pal.put(static_cast<char>(255));
+    for (const SGPalEntry& c : Colours()) {
+      const char bytes[4] = {static_cast<char>(c.red), static_cast<char>(c.green), static_cast<char>(c.blue), 0};
+      pal.write(bytes, 4);
+    }
+  }
+  ~SceneDrive() { std::filesystem::remove_all(dir); }
+  SceneDrive(const SceneDrive&) = delete;
+  SceneDrive& operator=(const SceneDrive&) = delete;
+
+  std::filesystem::path dir;
+};
+
+// A square texture of 8-bit indices, `texel(x, y)` at each place, with a
+// reference for the caller (SGTextureMapRelease, or its material's destroy).
+template <class Texel>
+SGTextureMap* Texture(std::uint32_t size, Texel texel) {
+  auto* txm = static_cast<SGTextureMap*>(SGCalloc(1, sizeof(SGTextureMap)));
+  txm->txmFormat = SG_TXM_FORMAT_IDX8;
+  txm->txmSize = SGVec2u{{size, size}};
+  txm->txmPitch = size;
+  txm->txmRefCnt = 1;
+  txm->txmInfo = static_cast<SGTextureInfo*>(SGCalloc(1, sizeof(SGTextureInfo)));
+  txm->txmInfo->tpiTexels = static_cast<std::uint8_t*>(SGMalloc(std::size_t{size} * size));
+  for (std::uint32_t i = 0; i < size * size; ++i) {
+    txm->txmInfo->tpiTexels[i] = static_cast<std::uint8_t>(texel(i % size, i / size));
+  }
+  return txm;
+}
+
+// One level of a rough rock: a sphere of `seg` segments and `rings` rings
+// whose radius is jittered, its triangles counter-clockwise seen from outside.
+inline void RockLevel(SGModelLod* lod, float radius, std::uint32_t seg, std::uint32_t rings) {
+  SGModelSubTransform* mst = &lod->mdlRoot;
+  const std::uint32_t numVerts = (rings + 1) * (seg + 1);
+  mst->mstNumVerts = mst->mstNumNormals = mst->mstNumUVs = numVerts;
+  mst->mstVerts = static_cast<SGPoint3s*>(SGCalloc(numVerts, sizeof(SGPoint3s)));
+  mst->mstNormals = static_cast<SGPoint3s*>(SGCalloc(numVerts, sizeof(SGPoint3s)));
+  mst->mstUVs = static_cast<SGTexCoord*>(SGCalloc(numVerts, sizeof(SGTexCoord)));
+  for (std::uint32_t r = 0; r <= rings; ++r) {
+    for (std::uint32_t s = 0; s <= seg; ++s) {
+      const float lat = 3.14159265f * static_cast<float>(r) / static_cast<float>(rings);
+      const float lon = 2.f * 3.14159265f * static_cast<float>(s) / static_cast<float>(seg);
+      const float k = radius * (0.85f + 0.15f * std::sin(3.f * lon + 2.f * lat));
+      const SGPoint3s n{std::sin(lat) * std::cos(lon), std::sin(lat) * std::sin(lon), std::cos(lat)};
+      const std::uint32_t i = r * (seg + 1) + s;
+      mst->mstVerts[i] = SGPoint3s{n.x * k, n.y * k, n.z * k};
+      mst->mstNormals[i] = n;
+      mst->mstUVs[i] = SGTexCoord{static_cast<float>(s) / static_cast<float>(seg),
+                                  static_cast<float>(r) / static_cast<float>(rings)};
+    }
+  }
+  SGFaceList* fcl = ISGFaceListCreate();
+  fcl->fclFaces = static_cast<SGFace*>(SGCalloc(2 * seg * rings, sizeof(SGFace)));
+  for (std::uint32_t r = 0; r < rings; ++r) {
+    for (std::uint32_t s = 0; s < seg; ++s) {
+      // Rings run down, segments east.
+      const std::uint32_t a = r * (seg + 1) + s, b = a + seg + 1, c = b + 1, d = a + 1;
+      const std::uint32_t tris[2][3] = {{a, b, c}, {a, c, d}};
+      for (const auto& t : tris) {
+        SGFace& f = fcl->fclFaces[fcl->fclNumFaces++];
+        for (int k = 0; k < 3; ++k) {
+          f.facVertIndex[k] = f.facNormalIndex[k] = f.facUVIndex[k] = t[k];
+        }
+      }
+    }
+  }
+  ISGGeoAppendFaces(lod, fcl);
+}
+
+// A rock of the first `levels` (1 to 3) of: 80, 48 and 24 triangles, the
+// coarser from 40 and 90 radii away.
+inline SGModel* Rock(float radius, int levels) {
+  SGModel* m = SGModelCreate();
+  const float distances[3] = {0.f, 40.f * radius, 90.f * radius};
+  const std::uint32_t shape[3][2] = {{8, 5}, {6, 4}, {4, 3}};
+  for (int i = 0; i < levels; ++i) {
+    const std::uint32_t lod = SGModelAddLod(m, distances[i]);
+    RockLevel(&m->modLods[lod], radius, shape[i][0], shape[i][1]);
+  }
+  SGModelComputeBounds(m);
+  return m;
+}
+
+// The next of a linear-congruential sequence, scaled to lo..hi.
+inline float Random(std::uint32_t* seed, float lo, float hi) {
+  *seed = *seed * 1103515245u + 12345u;
+  return lo + (hi - lo) * static_cast<float>((*seed >> 8) & 0xFFFF) / 65535.f;
+}
+
+// The camera of a game frame (45 degrees, from `nearZ` to `farZ`) at `pos`
+// (none: the origin) looking along `forward`, z up, with the attribute bits
+// `attributes` set; added to the scene.
+inline SGInstance* AddCamera(SGContext* ctx, SGScene* scene, float nearZ, float farZ, const double* pos,
+                             const float forward[3], std::uint32_t attributes) {
+  constexpr auto kWidth = quentest::kGameFrameWidth, kHeight = quentest::kGameFrameHeight;
+  SGInstance* camera = nullptr;
+  SGInstanceCreate(ctx, SG_INST_TYPE_CAMERA, &camera);
+  SGInstanceSetCamera(camera, 45.f, static_cast<float>(kWidth) / kHeight, nearZ, farZ);
+  const std::int32_t origin[2] = {0, 0};
+  const std::int32_t size[2] = {static_cast<std::int32_t>(kWidth), static_cast<std::int32_t>(kHeight)};
+  SGInstanceSetViewport(camera, origin, size);
+  if (attributes != 0) {
+    SGInstanceSetAttributes(camera, attributes);
+  }
+  if (pos != nullptr) {
+    SGInstanceSetPosition(camera, pos);
+  }
+  const float up[3] = {0.f, 0.f, 1.f};
+  SGInstanceSetOrientation(camera, forward, up);
+  SGInstanceUpdate(camera);
+  SGSceneAddInstance(scene, camera);
+  return camera;
+}
+
+// The light of the rock scenes, added to the scene.
+inline void AddLight(SGContext* ctx, SGScene* scene) {
+  SGInstance* light = nullptr;
+  SGInstanceCreate(ctx, SG_INST_TYPE_LIGHT, &light);
+  const float forward[3] = {0.4f, 0.8f, -0.4f};
+  const float up[3] = {0.f, 0.f, 1.f};
+  SGInstanceSetOrientation(light, forward, up);
+  SGSceneAddInstance(scene, light);
+}
+
+// `count` rocks, models and materials taken in turn, at random places ahead
+// (all 60 units ahead when `oneBucket`) and random angles, drawn from `seed`.
+inline void ScatterRocks(SGContext* ctx, SGScene* scene, const std::vector<SGModel*>& models,
+                         std::vector<SGMaterial*>& materials, int count, std::uint32_t* seed, bool oneBucket) {
+  for (int i = 0; i < count; ++i) {
+    SGInstance* inst = nullptr;
+    SGInstanceCreate(ctx, SG_INST_TYPE_MODEL_ONE, &inst);
+    SGInstanceSetModel(inst, models[i % models.size()]);
+    SGInstanceSetMaterial(inst, 1, &materials[i % materials.size()]);
+    const double pos[3] = {Random(seed, -70.f, 70.f), oneBucket ? 60.0 : Random(seed, 15.f, 230.f),
+                           Random(seed, -40.f, 40.f)};
+    const float angles[3] = {Random(seed, 0.f, 6.f), Random(seed, 0.f, 6.f), Random(seed, 0.f, 6.f)};
+    SGInstanceSetPosition(inst, pos);
+    SGInstanceSetAngles(inst, angles);
+    SGSceneAddInstance(scene, inst);
+  }
+}
+
+}  // namespace sg_bench
