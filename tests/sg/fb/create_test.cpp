@@ -66,8 +66,7 @@ TEST_F(Create, UnsupportedSizeAndPixelFieldsAreRefused) {
 }
 
 TEST_F(Create, CallerSurfaceOfAnotherDepthIsRefused) {
-  const DDPIXELFORMAT format = Indexed8();
-  IDirectDrawSurface* s = Surface(64, 32, &format);
+  IDirectDrawSurface* s = Surface(64, 32, &kIndexed8);
   const ULONG refs = Refs(s);
   EXPECT_EQ(Open(GameOptions(s)), SG_ERROR_UNSUPPORTED);
   EXPECT_EQ(fb_, nullptr);
@@ -75,10 +74,8 @@ TEST_F(Create, CallerSurfaceOfAnotherDepthIsRefused) {
 }
 
 TEST_F(Create, IndexedCallerSurfaceNeedsItsPalette) {
-  const DDPIXELFORMAT format = Indexed8();
-  IDirectDrawSurface* s = Surface(64, 32, &format);
-  SGFrameBufferOptions o = GameOptions(s);
-  o.fboCodes = (o.fboCodes & ~SG_FB_OPT_PIXEL_MASK) | SG_FB_OPT_IDX8;
+  IDirectDrawSurface* s = Surface(64, 32, &kIndexed8);
+  const SGFrameBufferOptions o = IndexedOptions(s);
   EXPECT_EQ(Open(o), SG_ERROR_NO_LUT);
 
   PALETTEENTRY entries[256]{};

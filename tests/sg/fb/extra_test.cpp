@@ -34,8 +34,7 @@ TEST_F(Extra, RetargetingMovesTheReferencesToTheNewSurface) {
 
 TEST_F(Extra, RetargetingOntoAnotherDepthKeepsTheOldTarget) {
   IDirectDrawSurface* first = OpenGame();
-  const DDPIXELFORMAT format = Indexed8();
-  const SGFrameBufferTarget target{fb_, nullptr, Surface(8, 8, &format)};
+  const SGFrameBufferTarget target{fb_, nullptr, Surface(8, 8, &kIndexed8)};
   EXPECT_EQ(SGFrameBufferSetSurface(&target), SG_ERROR_UNSUPPORTED);
   EXPECT_EQ(std::make_tuple(fb_->fbDDI->ddiBack, fb_->fbWidth), std::make_tuple(first, kGameWidth));
 }
@@ -43,9 +42,8 @@ TEST_F(Extra, RetargetingOntoAnotherDepthKeepsTheOldTarget) {
 TEST_F(Extra, SurfacePaletteOnlyOnAnIndexedSurface) {
   OpenGame();
   ASSERT_EQ(SGFrameBufferInstallPalette(fb_, nullptr, 0), SG_ERROR_NONE);  // reads the system colours
-  const DDPIXELFORMAT format = Indexed8();
   SGTexDDInfo tdi{};
-  tdi.tdiSurface = Surface(8, 8, &format);
+  tdi.tdiSurface = Surface(8, 8, &kIndexed8);
   ASSERT_EQ(ISGFrameBufferCreateSurfacePalette(fb_, &tdi), SG_ERROR_NONE);
   IDirectDrawPalette* attached = nullptr;
   ASSERT_EQ(tdi.tdiSurface->GetPalette(&attached), DD_OK);

@@ -77,21 +77,14 @@ class IndexedPalette : public FrameBufferTest {
  protected:
   // An 8-bit caller surface with its own palette; with a clipper it is windowed.
   void OpenIndexed(bool windowed) {
-    const DDPIXELFORMAT format = Indexed8();
-    IDirectDrawSurface* s = Surface(64, 32, &format);
-    PALETTEENTRY entries[256]{};
-    ASSERT_EQ(dd_->CreatePalette(DDPCAPS_8BIT, entries, &palette_, nullptr), DD_OK);
-    s->SetPalette(palette_);
-    palette_->Release();
+    IDirectDrawSurface* s = IndexedSurface(64, 32, &palette_);
     if (windowed) {
       IDirectDrawClipper* clipper = nullptr;
       dd_->CreateClipper(0, &clipper, nullptr);
       s->SetClipper(clipper);
       clipper->Release();
     }
-    SGFrameBufferOptions o = GameOptions(s);
-    o.fboCodes = (o.fboCodes & ~SG_FB_OPT_PIXEL_MASK) | SG_FB_OPT_IDX8;
-    ASSERT_EQ(Open(o), SG_ERROR_NONE);
+    ASSERT_EQ(Open(IndexedOptions(s)), SG_ERROR_NONE);
     // Caller surfaces come with a user palette; without it the library sets the
     // palette's entries itself.
     fb_->fbFlags &= ~SG_FB_FLAG_USER_PALETTE;

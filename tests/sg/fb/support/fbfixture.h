@@ -35,6 +35,8 @@ inline DDPIXELFORMAT Indexed8() {
   return f;
 }
 
+inline const DDPIXELFORMAT kIndexed8 = Indexed8();
+
 inline DDPIXELFORMAT Rgb555() {
   DDPIXELFORMAT f;
   f.dwFlags = DDPF_RGB;
@@ -106,6 +108,25 @@ class FrameBufferTest : public ::testing::Test {
     o.fboFront = surface;
     o.fboBack = surface;
     return o;
+  }
+
+  // The game's options over `surface` at 8-bit indexed colour.
+  SGFrameBufferOptions IndexedOptions(IDirectDrawSurface* surface) const {
+    SGFrameBufferOptions o = GameOptions(surface);
+    o.fboCodes = (o.fboCodes & ~SG_FB_OPT_PIXEL_MASK) | SG_FB_OPT_IDX8;
+    return o;
+  }
+  // An 8-bit surface kept until the test ends, with a blank palette of its
+  // own (which `palette`, when asked for, receives; the surface holds it).
+  IDirectDrawSurface* IndexedSurface(DWORD w, DWORD h, IDirectDrawPalette** palette = nullptr) {
+    IDirectDrawSurface* s = Surface(w, h, &kIndexed8);
+    PALETTEENTRY entries[256]{};
+    IDirectDrawPalette* p = nullptr;
+    EXPECT_EQ(dd_->CreatePalette(DDPCAPS_8BIT, entries, &p, nullptr), DD_OK);
+    s->SetPalette(p);
+    p->Release();
+    if (palette != nullptr) *palette = p;
+    return s;
   }
 
   SGError Open(const SGFrameBufferOptions& o) { return SGFrameBufferCreate(ctx_, &fb_, &o); }

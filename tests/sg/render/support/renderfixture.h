@@ -250,16 +250,8 @@ class RenderTest : public fbtest::FrameBufferTest {
 
   // The game's frame buffer at 8-bit indexed colour, for tests of the 8-bit fills.
   IDirectDrawSurface* OpenIndexedFrame() {
-    const DDPIXELFORMAT format = fbtest::Indexed8();
-    IDirectDrawSurface* s = Surface(fbtest::kGameWidth, fbtest::kGameHeight, &format);
-    PALETTEENTRY entries[256]{};
-    IDirectDrawPalette* palette = nullptr;
-    EXPECT_EQ(dd_->CreatePalette(DDPCAPS_8BIT, entries, &palette, nullptr), DD_OK);
-    s->SetPalette(palette);
-    palette->Release();
-    SGFrameBufferOptions o = GameOptions(s);
-    o.fboCodes = (o.fboCodes & ~SG_FB_OPT_PIXEL_MASK) | SG_FB_OPT_IDX8;
-    EXPECT_EQ(Open(o), SG_ERROR_NONE);
+    IDirectDrawSurface* s = IndexedSurface(fbtest::kGameWidth, fbtest::kGameHeight);
+    EXPECT_EQ(Open(IndexedOptions(s)), SG_ERROR_NONE);
     return s;
   }
 
