@@ -53,3 +53,9 @@ bool ISGFootprintRowExtent(const SGTerrainFootprint* ft, bool alongX, float lo, 
   *to = last;
   return first <= last;
 }
+
+std::int32_t ISGSnapToLOD(std::int32_t place, std::uint32_t level, int sign) {
+  const std::int32_t size = 1 << level;
+  const std::int32_t down = place >= 0 ? place / size * size : -((-place + size - 1) / size * size);
+  return sign < 0 || down == place ? down : down + size;
+}

@@ -48,3 +48,6 @@ void ISGTerrainFootprint(const SGRenderer* rend, const SGScene* scene, SGTerrain
 // the band across it from `lo` to `hi` (eye-relative) within the footprint;
 // false when no part of the band lies in it.
 bool ISGFootprintRowExtent(const SGTerrainFootprint* ft, bool alongX, float lo, float hi, float* from, float* to);
+// The grid line of a level (a multiple of 2^level fine cells) at or beyond
+// `place` (fine cells) in the direction `sign` (+1 up, -1 down).
+std::int32_t ISGSnapToLOD(std::int32_t place, std::uint32_t level, int sign);

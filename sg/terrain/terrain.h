@@ -21,11 +21,12 @@ struct SGTerrainStats {
 };
 extern SGTerrainStats g_sgTerrainStats;
 
-// Draws the pages within the view's reach back to front in rows along the
-// axis nearer the view direction, each cell at the level of its own
-// distance; a cell takes in every vertex its neighbours put on its sides, so
-// no gap opens between levels. With `instances`, the scene's instance vector
-// (built by ISGSceneBuildInstVector) is drawn between the rows and emptied.
+// Draws the ground in view back to front in rows from the far edge of the
+// view's footprint toward the eye, each row a strip of cells that splits into
+// finer cells (through split and merge fans) where it comes nearer the eye;
+// cells of different levels meet without cracks. With `instances`, the
+// scene's instance vector (built by ISGSceneBuildInstVector) is drawn between
+// the rows and emptied.
 // 0, 1 (vertex pool), SG_ERROR_PAGE_MISSING (no texture level after asking
 // scnNeedPageLOD), SG_ERROR_ABANDONED (the draw was aborted while single-step
 // messages were handled).

@@ -1,9 +1,12 @@
-// The terrain walk: the pages of the cache drawn back to front in rows of
-// cells, each cell split until it is as fine as its own distance from the
-// eye needs, through the renderer's transform, clipping and triangle fills.
-// Two passes: the first cuts every row into cells and makes their corners,
-// the second draws each cell with every vertex its neighbours put on its
-// sides, so that cells of different levels meet without cracks.
+// The terrain walk: the ground in view drawn back to front in rows from the
+// far edge of the view's footprint toward the eye, each row a strip of cells
+// at the level of its ends that splits into finer cells where it comes nearer
+// the eye and merges back beyond. A split cell and a merge cell are fans with
+// the finer level's vertices on the sides toward the finer cells; between
+// them the finer level's two rows (the intermediate row behind, then the
+// strip itself) are drawn as strips of their own. A cell takes the vertices
+// the row behind it made on its far edge, so cells of different levels meet
+// without cracks; vertices on page edges are copied into the pages across.
 
 #include <algorithm>
 #include <bit>
@@ -43,29 +46,8 @@ constexpr float kMaxPagesReach = 32.f;
 // Messages handled per pump in single-step mode: a handler that keeps posting cannot hold the frame.
 constexpr int kMaxMessagesPerPump = 256;
 
-// Most cells and rows kept for one frame (16 MiB of cells).
-constexpr std::uint32_t kMaxCells = 1u << 20;
-constexpr std::uint32_t kMaxRows = 1u << 16;
-constexpr std::uint32_t kMaxPlaces = 1u << 22;
-
-// A cell of the grid kept between the two passes: the page copy it lies in,
-// its lower corner and its level (it spans 2^level samples).
-struct Cell {
-  std::int32_t column;
-  std::int32_t row;
-  std::uint16_t u;
-  std::uint16_t v;
-  std::uint32_t level;
-  std::int32_t order;  // place of its far edge along the walk, farthest least
-};
-
-// A row's cells, drawn together; instances behind `line` follow a row of the front walk.
-struct Row {
-  std::uint32_t first;
-  std::uint32_t end;
-  float line;
-  bool front;
-};
+// Most vertices of a cell polygon: a fan's centre, ring and closing vertex.
+constexpr std::uint32_t kMaxCellVerts = 10;
 
 struct Walk {
   SGRenderer* rend;
@@ -73,10 +55,13 @@ struct Walk {
   std::uint32_t n;      // samples a page side
   std::int32_t cells;   // cells a page side, n - 1
   float cell;           // world size of a cell
-  std::int32_t lo[2];   // first fine grid line of the cached pages, per axis (unwrapped)
+  std::int32_t lo[2];   // first fine grid line of the walk's reach, per axis (unwrapped)
   std::int32_t hi[2];   // last one
-  int major;            // axis the walk steps along (1: rows run along x)
+  int major;            // axis the rows step along (1: rows run along x and step in y)
+  int minor;            // axis along the rows
+  int sign[2];          // walk sign along x and y: from the far side toward the eye
   std::uint32_t frame;  // the renderer's frame number
+  std::uint32_t minLOD;
   bool reversed;
   bool instances;  // the scene's instances are drawn between the rows
   SGTerrainFootprint footprint;
@@ -85,16 +70,17 @@ struct Walk {
   std::uint32_t numMissing;
   SGMaterialInfo info;
   SGMaterial mat;
-  std::int32_t step;  // direction of the rows being made along the walk axis
-  Cell* keptCells;    // owned for the frame
-  std::uint32_t cellsAlloc;
-  std::uint32_t numCells;
-  std::uint64_t* places;  // made grid places, open addressing; owned for the frame
-  std::uint32_t placesAlloc;
-  std::uint32_t numPlaces;
-  Row* rows;  // owned for the frame
-  std::uint32_t rowsAlloc;
-  std::uint32_t numRows;
+  // A page seen more than once in a frame (the world repeats within the view)
+  // keeps the vertices of its copy in the eye's own world period in its slot
+  // table and those of every other copy in a table of the walk's.
+  std::int32_t home[2];  // the eye's world period, per axis
+  struct CopySlots {
+    std::int32_t column;
+    std::int32_t row;
+    SGTerrVertSlot* slots;  // owned for the frame
+  }* copies;
+  std::uint32_t numCopies;
+  std::uint32_t copiesAlloc;
 };
 
 std::int32_t FloorDiv(std::int32_t a, std::int32_t b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
@@ -105,6 +91,50 @@ std::uint32_t CopyStamp(const Walk& w, std::int32_t column, std::int32_t row) {
   const auto wrapX = static_cast<std::uint32_t>(FloorDiv(column, static_cast<std::int32_t>(w.scene->scnWorldSize[0])));
   const auto wrapY = static_cast<std::uint32_t>(FloorDiv(row, static_cast<std::int32_t>(w.scene->scnWorldSize[1])));
   return (w.frame & 0x0FFFFFFF) | ((wrapY & 3) << 28) | ((wrapX & 3) << 30);
+}
+
+// Most page copies outside the eye's world period kept in one frame.
+constexpr std::uint32_t kMaxCopies = 4096;
+
+// The slot table of the copy of a page at an unwrapped location; null when
+// the walk's table cannot grow.
+SGTerrVertSlot* Slots(Walk& w, const SGPage* page, std::int32_t column, std::int32_t row) {
+  if (FloorDiv(column, static_cast<std::int32_t>(w.scene->scnWorldSize[0])) == w.home[0] &&
+      FloorDiv(row, static_cast<std::int32_t>(w.scene->scnWorldSize[1])) == w.home[1]) {
+    return page->pagHeightLOD->phlVerts;
+  }
+  for (std::uint32_t i = 0; i < w.numCopies; ++i) {
+    if (w.copies[i].column == column && w.copies[i].row == row) {
+      return w.copies[i].slots;
+    }
+  }
+  if (w.numCopies == w.copiesAlloc) {
+    const std::uint32_t grown = w.copiesAlloc == 0 ? 16 : 2 * w.copiesAlloc;
+    if (grown > kMaxCopies) {
+      return nullptr;
+    }
+    auto* copies = static_cast<Walk::CopySlots*>(SGRealloc(w.copies, grown * sizeof(Walk::CopySlots)));
+    if (copies == nullptr) {
+      return nullptr;
+    }
+    w.copies = copies;
+    w.copiesAlloc = grown;
+  }
+  auto* slots = static_cast<SGTerrVertSlot*>(SGCalloc(static_cast<std::size_t>(w.n) * w.n, sizeof(SGTerrVertSlot)));
+  if (slots == nullptr) {
+    return nullptr;
+  }
+  w.copies[w.numCopies++] = Walk::CopySlots{column, row, slots};
+  return slots;
+}
+
+void FreeCopies(Walk& w) {
+  for (std::uint32_t i = 0; i < w.numCopies; ++i) {
+    SGFree(w.copies[i].slots);
+  }
+  SGFree(w.copies);
+  w.copies = nullptr;
+  w.numCopies = w.copiesAlloc = 0;
 }
 
 // The page at an unwrapped page location (the world repeats), classified for
@@ -149,36 +179,52 @@ SGError PageAt(Walk& w, std::int32_t column, std::int32_t row, SGPage** out) {
   return err;
 }
 
-// A vertex on a page edge is copied into the resident pages across that edge
-// (and across the corner), so they take it as it is instead of making it again.
-SGError Ghosts(Walk& w, std::int32_t column, std::int32_t row, std::uint32_t u, std::uint32_t v,
-               const SGTerrVertSlot* slot) {
+// The copies of a place on a page edge in the resident pages across that
+// edge and across the corner: `visit`(mode, page location, slot there) for
+// each, mode 0x1 across a column edge, 0x2 across a row edge, 0x3 both.
+// Stops at the first non-zero result of `visit` and returns it.
+template <typename Visit>
+SGError Twins(Walk& w, std::int32_t column, std::int32_t row, std::uint32_t u, std::uint32_t v, Visit visit) {
   const std::uint32_t last = w.n - 1;
   const int du = u == 0 ? -1 : (u == last ? 1 : 0);
   const int dv = v == 0 ? -1 : (v == last ? 1 : 0);
   for (std::uint32_t mode = 1; mode <= 3; ++mode) {
-    const int sx = (mode & 1) != 0 ? du : 0;
-    const int sy = (mode & 2) != 0 ? dv : 0;
     if (((mode & 1) != 0 && du == 0) || ((mode & 2) != 0 && dv == 0)) {
       continue;
     }
-    const std::int32_t loc[2] = {column + sx, row + sy};
+    const std::int32_t loc[2] = {column + ((mode & 1) != 0 ? du : 0), row + ((mode & 2) != 0 ? dv : 0)};
     SGPage* other = nullptr;
     if (SGSceneGetPage(w.scene, &other, loc, 0) != SG_ERROR_NONE) {
       continue;
     }
-    const std::uint32_t tu = sx == 0 ? u : last - u;
-    const std::uint32_t tv = sy == 0 ? v : last - v;
-    SGTerrVertSlot* target = &other->pagHeightLOD->phlVerts[tv * w.n + tu];
-    const std::uint32_t stamp = CopyStamp(w, loc[0], loc[1]);
-    if (target->tvTimeStamp != stamp || target->tvXVert == nullptr) {
-      const SGError err = ISGTspGhost(w.rend, mode, slot, target, stamp);
-      if (err != SG_ERROR_NONE) {
-        return err;
-      }
+    const std::uint32_t tu = (mode & 1) != 0 ? last - u : u;
+    const std::uint32_t tv = (mode & 2) != 0 ? last - v : v;
+    SGTerrVertSlot* slots = Slots(w, other, loc[0], loc[1]);
+    if (slots == nullptr) {
+      return SG_ERROR_NO_MEMORY;
+    }
+    const SGError result = visit(mode, loc, &slots[tv * w.n + tu]);
+    if (result != SG_ERROR_NONE) {
+      return result;
     }
   }
   return SG_ERROR_NONE;
+}
+
+// A copy made this frame of the place (u, v) of the page copy at (column,
+// row) in a page across its edge, or null.
+SGTerrVertSlot* Twin(Walk& w, std::int32_t column, std::int32_t row, std::uint32_t u, std::uint32_t v,
+                     std::uint32_t* mode) {
+  SGTerrVertSlot* found = nullptr;
+  Twins(w, column, row, u, v, [&](std::uint32_t m, const std::int32_t* loc, SGTerrVertSlot* slot) {
+    if (slot->tvTimeStamp == CopyStamp(w, loc[0], loc[1]) && slot->tvXVert != nullptr) {
+      found = slot;
+      *mode = m;
+      return SG_ERROR_UNSUPPORTED;  // stops the search
+    }
+    return SG_ERROR_NONE;
+  });
+  return found;
 }
 
 // A grid vertex of the page copy at (column, row), made once per frame (its
@@ -189,10 +235,22 @@ SGError Ghosts(Walk& w, std::int32_t column, std::int32_t row, std::uint32_t u, 
 // its own grid.
 SGError GridVertex(Walk& w, const SGPage* page, std::int32_t column, std::int32_t row, std::uint32_t u,
                    std::uint32_t v, SGTxVertex** out) {
-  SGTerrVertSlot* slot = &page->pagHeightLOD->phlVerts[v * w.n + u];
+  SGTerrVertSlot* slots = Slots(w, page, column, row);
+  if (slots == nullptr) {
+    return SG_ERROR_NO_MEMORY;
+  }
+  SGTerrVertSlot* slot = &slots[v * w.n + u];
   if (slot->tvTimeStamp == w.rend->renTimeStamp && slot->tvXVert != nullptr) {
     *out = slot->tvXVert;
     return SG_ERROR_NONE;
+  }
+  const bool edge = u == 0 || v == 0 || u == w.n - 1 || v == w.n - 1;
+  // A page read in after its neighbour made the vertex takes that one.
+  std::uint32_t mode = 0;
+  if (const SGTerrVertSlot* twin = edge ? Twin(w, column, row, u, v, &mode) : nullptr; twin != nullptr) {
+    const SGError err = ISGTspGhost(w.rend, mode, twin, slot, w.rend->renTimeStamp);
+    *out = slot->tvXVert;
+    return err;
   }
   const std::uint32_t maxLOD = w.scene->scnMaxLOD;
   const float at[2] = {page->pagEyeOrigin[0] + static_cast<float>(u) * w.cell,
@@ -212,8 +270,14 @@ SGError GridVertex(Walk& w, const SGPage* page, std::int32_t column, std::int32_
   SGError err = ISGTspMakeVert(w.rend, w.scene, page, position, u, v, slot, out);
   if (err == SG_ERROR_NONE) {
     ++g_sgTerrainStats.tsVertices;
-    if (u == 0 || v == 0 || u == w.n - 1 || v == w.n - 1) {
-      err = Ghosts(w, column, row, u, v, slot);
+    if (edge) {
+      // Copied into the pages across the edge, so they take it as it is instead of making it again.
+      err = Twins(w, column, row, u, v, [&](std::uint32_t m, const std::int32_t* loc, SGTerrVertSlot* target) {
+        const std::uint32_t stamp = CopyStamp(w, loc[0], loc[1]);
+        return target->tvTimeStamp == stamp && target->tvXVert != nullptr
+                   ? SG_ERROR_NONE
+                   : ISGTspGhost(w.rend, m, slot, target, stamp);
+      });
     }
   }
   return err;
@@ -224,250 +288,6 @@ SGError GridVertex(Walk& w, const SGPage* page, std::int32_t column, std::int32_
 SGError DrawPolygon(Walk& w, SGPage* page, std::uint32_t level, SGTxVertex** c, std::uint32_t count) {
   SGTerrainCell cell{w.scene, page, level, w.reversed, &w.mat, nullptr, SGTxQuad{0, count, c}};
   return w.rend->renMethods.rmTerrainTile(w.rend, &cell);
-}
-
-// Grows an array of `size`-byte records by doubling, to at most `most`; false when it cannot.
-bool Grow(void** items, std::uint32_t* capacity, std::uint32_t used, std::size_t size, std::uint32_t most) {
-  if (used < *capacity) {
-    return true;
-  }
-  const std::uint32_t next = *capacity == 0 ? 256 : (*capacity >= most / 2 ? most : *capacity * 2);
-  if (next <= used) {
-    return false;
-  }
-  void* grown = SGRealloc(*items, next * size);
-  if (grown == nullptr) {
-    return false;
-  }
-  *items = grown;
-  *capacity = next;
-  return true;
-}
-
-// The grid places (unwrapped, over the whole world) whose vertices the first
-// pass made: a copy of a page drawn twice in a frame remakes its vertices in
-// the same slots, so the slots cannot tell which copy's neighbours made one.
-std::uint64_t PlaceKey(const Walk& w, std::int32_t column, std::int32_t row, std::uint32_t u, std::uint32_t v) {
-  const auto gx = static_cast<std::uint32_t>(column * w.cells + static_cast<std::int32_t>(u) + 0x40000000);
-  const auto gy = static_cast<std::uint32_t>(row * w.cells + static_cast<std::int32_t>(v) + 0x40000000);
-  return (std::uint64_t{1} << 63) | (static_cast<std::uint64_t>(gx) << 32) | gy;
-}
-
-std::uint32_t PlaceSlot(const Walk& w, std::uint64_t key) {
-  std::uint64_t h = key * 0x9E3779B97F4A7C15ull;
-  return static_cast<std::uint32_t>(h >> 32) & (w.placesAlloc - 1);
-}
-
-bool Made(const Walk& w, std::int32_t column, std::int32_t row, std::uint32_t u, std::uint32_t v) {
-  if (w.placesAlloc == 0) {
-    return false;
-  }
-  const std::uint64_t key = PlaceKey(w, column, row, u, v);
-  for (std::uint32_t i = PlaceSlot(w, key);; i = (i + 1) & (w.placesAlloc - 1)) {
-    if (w.places[i] == key) {
-      return true;
-    }
-    if (w.places[i] == 0) {
-      return false;
-    }
-  }
-}
-
-// Records a made place; the table stays at most half full. false when it cannot grow.
-bool Remember(Walk& w, std::int32_t column, std::int32_t row, std::uint32_t u, std::uint32_t v) {
-  if (2 * (w.numPlaces + 1) > w.placesAlloc) {
-    const std::uint32_t next = w.placesAlloc == 0 ? 1024 : w.placesAlloc * 2;
-    if (next > kMaxPlaces) {
-      return false;
-    }
-    auto* table = static_cast<std::uint64_t*>(SGCalloc(next, sizeof(std::uint64_t)));
-    if (table == nullptr) {
-      return false;
-    }
-    std::uint64_t* old = w.places;
-    const std::uint32_t oldAlloc = w.placesAlloc;
-    w.places = table;
-    w.placesAlloc = next;
-    for (std::uint32_t i = 0; i < oldAlloc; ++i) {
-      if (old[i] != 0) {
-        std::uint32_t j = PlaceSlot(w, old[i]);
-        while (table[j] != 0) {
-          j = (j + 1) & (next - 1);
-        }
-        table[j] = old[i];
-      }
-    }
-    SGFree(old);
-  }
-  const std::uint64_t key = PlaceKey(w, column, row, u, v);
-  std::uint32_t i = PlaceSlot(w, key);
-  while (w.places[i] != 0 && w.places[i] != key) {
-    i = (i + 1) & (w.placesAlloc - 1);
-  }
-  if (w.places[i] == 0) {
-    w.places[i] = key;
-    ++w.numPlaces;
-  }
-  return true;
-}
-
-// Splits a cell into quarters while the level chosen at its point nearest
-// the eye is finer than its own, making the corners of every cell kept.
-SGError Subdivide(Walk& w, const SGPage* page, std::int32_t column, std::int32_t row, std::uint32_t u0,
-                  std::uint32_t v0, std::uint32_t level) {
-  const std::uint32_t size = 1u << level;
-  auto nearest = [&](float from) {
-    const float to = from + static_cast<float>(size) * w.cell;
-    return from > 0.f ? from : (to < 0.f ? to : 0.f);
-  };
-  std::uint32_t needed = level;
-  ISGLodChoose(w.rend, w.scene, nearest(page->pagEyeOrigin[0] + static_cast<float>(u0) * w.cell),
-               nearest(page->pagEyeOrigin[1] + static_cast<float>(v0) * w.cell), &needed, nullptr);
-  if (level > 0 && needed < level) {
-    const std::uint32_t half = size / 2;
-    for (std::uint32_t k = 0; k < 4; ++k) {
-      const SGError err = Subdivide(w, page, column, row, u0 + (k & 1) * half, v0 + (k >> 1) * half, level - 1);
-      if (err != SG_ERROR_NONE) {
-        return err;
-      }
-    }
-    return SG_ERROR_NONE;
-  }
-  SGTxVertex* corner = nullptr;
-  for (std::uint32_t k = 0; k < 4; ++k) {
-    const std::uint32_t u = u0 + (k & 1) * size;
-    const std::uint32_t v = v0 + (k >> 1) * size;
-    const SGError err = GridVertex(w, page, column, row, u, v, &corner);
-    if (err != SG_ERROR_NONE) {
-      return err;
-    }
-    if (!Remember(w, column, row, u, v)) {
-      return SG_ERROR_NO_MEMORY;
-    }
-  }
-  if (!Grow(reinterpret_cast<void**>(&w.keptCells), &w.cellsAlloc, w.numCells, sizeof(Cell), kMaxCells)) {
-    return SG_ERROR_NO_MEMORY;
-  }
-  // Farther cells sort first: by the far edge's place along the walk.
-  const std::int32_t along = (w.major == 1 ? row : column) * w.cells + static_cast<std::int32_t>(w.major == 1 ? v0 : u0);
-  Cell& c = w.keptCells[w.numCells++];
-  c.column = column;
-  c.row = row;
-  c.u = static_cast<std::uint16_t>(u0);
-  c.v = static_cast<std::uint16_t>(v0);
-  c.level = level;
-  c.order = w.step < 0 ? -(along + static_cast<std::int32_t>(size)) : along;
-  return SG_ERROR_NONE;
-}
-
-// The first pass over one row: the fine grid lines [start, start + 2^level)
-// along the walk axis, across every cached page, cut into cells as fine as
-// their distance needs, whose corners are made. The cells are kept, farthest first.
-SGError MakeRow(Walk& w, std::int32_t start, std::uint32_t level, std::int32_t farLine, std::int32_t next,
-                bool front) {
-  SGRenderer* rend = w.rend;
-  const std::int32_t s = 1 << level;
-  const int minor = 1 - w.major;
-  const float eyeMinor = static_cast<float>(rend->renEye[minor]);
-  const float eyeMajor = static_cast<float>(rend->renEye[w.major]);
-  // Only the part of the row within the view's footprint is cut into cells.
-  float from = 0.f, to = 0.f;
-  const float band = static_cast<float>(start) * w.cell - eyeMajor;
-  if (!ISGFootprintRowExtent(&w.footprint, w.major == 1, band, band + static_cast<float>(s) * w.cell, &from, &to)) {
-    return SG_ERROR_NONE;
-  }
-  const float first = std::floor((from + eyeMinor) / w.cell);
-  const float last = std::ceil((to + eyeMinor) / w.cell);
-  const std::int32_t lo = first > static_cast<float>(w.lo[minor]) ? static_cast<std::int32_t>(first) : w.lo[minor];
-  const std::int32_t hi = last < static_cast<float>(w.hi[minor]) ? static_cast<std::int32_t>(last) : w.hi[minor];
-  if (lo >= hi) {
-    return SG_ERROR_NONE;
-  }
-  SGTerrainRow row{};
-  row.rowFlags = SG_STRIP_FLAG_ROW;
-  row.rowLOD = level;
-  row.rowAlongX = w.major == 1 ? 1 : 0;
-  row.rowStart[minor] = static_cast<float>(lo) * w.cell - eyeMinor;
-  row.rowStart[w.major] = static_cast<float>(farLine) * w.cell - eyeMajor;
-  row.rowStart[2] = -static_cast<float>(rend->renEye[2]);
-  row.rowEnd = static_cast<float>(hi) * w.cell - eyeMinor;
-  row.rowDepth = static_cast<float>(farLine == start ? s : -s) * w.cell;
-  ISGStripTestFrustum(rend, w.scene, &row);
-  if ((row.rowFlags & SG_STRIP_FLAG_SKIP) != 0 ||
-      (w.scene->scnCullRoot != nullptr && ISGCullClassifyStrip(w.scene->scnCullRoot, w.scene, &row) == 3)) {
-    return SG_ERROR_NONE;
-  }
-  ++g_sgTerrainStats.tsRows;
-  if (!Grow(reinterpret_cast<void**>(&w.rows), &w.rowsAlloc, w.numRows, sizeof(Row), kMaxRows)) {
-    return SG_ERROR_NO_MEMORY;
-  }
-  const std::uint32_t firstCell = w.numCells;
-  const std::int32_t pageMajor = FloorDiv(start, w.cells);
-  const auto local = static_cast<std::uint32_t>(start - pageMajor * w.cells);
-  for (std::int32_t pm = FloorDiv(lo, w.cells); pm * w.cells < hi; ++pm) {
-    SGPage* page = nullptr;
-    const std::int32_t column = w.major == 1 ? pm : pageMajor;
-    const std::int32_t pageRow = w.major == 1 ? pageMajor : pm;
-    SGError err = PageAt(w, column, pageRow, &page);
-    for (std::uint32_t m = 0; err == SG_ERROR_NONE && page != nullptr && m < static_cast<std::uint32_t>(w.cells);
-         m += static_cast<std::uint32_t>(s)) {
-      const std::int32_t at = pm * w.cells + static_cast<std::int32_t>(m);
-      if (at + s <= lo || at >= hi) {
-        continue;
-      }
-      err = w.major == 1 ? Subdivide(w, page, column, pageRow, m, local, level)
-                         : Subdivide(w, page, column, pageRow, local, m, level);
-    }
-    if (err != SG_ERROR_NONE) {
-      return err;
-    }
-  }
-  std::stable_sort(w.keptCells + firstCell, w.keptCells + w.numCells,
-                   [](const Cell& a, const Cell& b) { return a.order < b.order; });
-  w.rows[w.numRows++] = Row{firstCell, w.numCells, static_cast<float>(next) * w.cell, front};
-  return SG_ERROR_NONE;
-}
-
-// Most vertices around a cell: a whole page's side on each of its four.
-constexpr std::uint32_t kMaxRing = 4 * 256;
-
-// The second pass for one cell: its corners and every vertex made on its
-// sides by its neighbours, so no vertex of one cell lies in the middle of a
-// side of another (a crack a pixel wide would open there). With vertices on
-// its sides the cell is a fan around its centre.
-SGError DrawCell(Walk& w, SGPage* page, const Cell& c) {
-  const std::uint32_t size = 1u << c.level;
-  const std::uint32_t corner[4][2] = {{c.u, c.v}, {c.u + size, c.v}, {c.u + size, c.v + size}, {c.u, c.v + size}};
-  SGTxVertex* fan[kMaxRing + 2];
-  std::uint32_t count = 1;  // fan[0] is the centre
-  for (int e = 0; e < 4; ++e) {
-    const std::uint32_t* from = corner[e];
-    const std::uint32_t* to = corner[(e + 1) % 4];
-    const int moving = from[0] != to[0] ? 0 : 1;
-    for (std::uint32_t k = 0; k < size; ++k) {
-      std::uint32_t at[2] = {from[0], from[1]};
-      at[moving] = from[moving] < to[moving] ? at[moving] + k : at[moving] - k;
-      if (k != 0 && !Made(w, c.column, c.row, at[0], at[1])) {
-        continue;
-      }
-      if (count > kMaxRing) {
-        return SG_ERROR_UNSUPPORTED;
-      }
-      const SGError err = GridVertex(w, page, c.column, c.row, at[0], at[1], &fan[count++]);
-      if (err != SG_ERROR_NONE) {
-        return err;
-      }
-    }
-  }
-  if (count == 5) {
-    return DrawPolygon(w, page, c.level, fan + 1, 4);
-  }
-  const SGError err = GridVertex(w, page, c.column, c.row, c.u + size / 2, c.v + size / 2, &fan[0]);
-  if (err != SG_ERROR_NONE) {
-    return err;
-  }
-  fan[count++] = fan[1];
-  return DrawPolygon(w, page, c.level, fan, count);
 }
 
 // Draws, farthest first, the sorted instances that lie wholly beyond the grid
@@ -507,17 +327,6 @@ SGError DrawBehind(Walk& w, float line, std::int32_t step, bool all) {
   return SG_ERROR_NONE;
 }
 
-// A row is this many levels coarser than its distance along the walk needs:
-// its cells are split where they come nearer the eye, so its ends stay coarse.
-constexpr std::uint32_t kRowCoarsening = 2;
-
-std::uint32_t RowLevel(const Walk& w, float distance) {
-  std::uint32_t level = w.scene->scnMaxLOD;
-  ISGLodChoose(w.rend, w.scene, distance, 0.f, &level, nullptr);
-  level += kRowCoarsening;
-  return level > w.scene->scnMaxLOD ? w.scene->scnMaxLOD : level;
-}
-
 // In single-step mode the window messages waiting are handled between rows; a
 // handler may abandon the draw.
 SGError StepMessages(const Walk& w) {
@@ -532,69 +341,352 @@ SGError StepMessages(const Walk& w) {
   return (w.scene->scnFlags & SG_SCN_FLAG_DRAWING) == 0 ? SG_ERROR_ABANDONED : SG_ERROR_NONE;
 }
 
-// The first pass over the rows from `from` towards `to` (exclusive) along
-// the walk axis, each as tall as its distance allows.
-SGError MakeRows(Walk& w, std::int32_t from, std::int32_t to, bool front) {
-  const std::int32_t step = to > from ? 1 : -1;
-  w.step = step;
-  const float eye = static_cast<float>(w.rend->renEye[w.major]) / w.cell;
-  std::int32_t pos = from;
-  auto distance = [&](std::int32_t line) {
-    const float d = (static_cast<float>(line) - eye) * static_cast<float>(-step);
-    return d > 0.f ? d * w.cell : 0.f;
-  };
-  while (pos != to) {
-    std::uint32_t level = RowLevel(w, distance(pos));
-    while (level > 0) {
-      const std::int32_t next = pos + step * (1 << level);
-      const bool overshoots = step > 0 ? next > to : next < to;
-      if (!overshoots && (pos & ((1 << level) - 1)) == 0) {
-        break;
-      }
-      --level;
+// A grid place of the walk from its place along a row (t, growing in walk
+// order) and its line across the rows.
+void Place(const Walk& w, std::int32_t t, std::int32_t line, std::int32_t g[2]) {
+  g[w.minor] = w.sign[w.minor] * t;
+  g[w.major] = line;
+}
+
+// The copy of a page a cell lies in, with its stamp.
+struct PageRef {
+  SGPage* page;
+  std::int32_t column;
+  std::int32_t row;
+  std::uint32_t stamp;
+};
+
+// The page copy holding a cell whose lowest corner is `lo`; page null when
+// it is missing or out of view (the cell is not drawn).
+SGError CellPage(Walk& w, const std::int32_t lo[2], PageRef* out) {
+  out->column = FloorDiv(lo[0], w.cells);
+  out->row = FloorDiv(lo[1], w.cells);
+  out->stamp = CopyStamp(w, out->column, out->row);
+  return PageAt(w, out->column, out->row, &out->page);
+}
+
+bool Current(Walk& w, const PageRef& p, const std::int32_t g[2]) {
+  const std::int32_t u = g[0] - p.column * w.cells;
+  const std::int32_t v = g[1] - p.row * w.cells;
+  if (u < 0 || v < 0 || u > w.cells || v > w.cells) {
+    return false;
+  }
+  const SGTerrVertSlot* slots = Slots(w, p.page, p.column, p.row);
+  if (slots == nullptr) {
+    return false;
+  }
+  const SGTerrVertSlot& slot = slots[v * static_cast<std::int32_t>(w.n) + u];
+  if (slot.tvTimeStamp == p.stamp && slot.tvXVert != nullptr) {
+    return true;
+  }
+  const bool edge = u == 0 || v == 0 || u == w.cells || v == w.cells;
+  std::uint32_t mode = 0;
+  return edge && Twin(w, p.column, p.row, static_cast<std::uint32_t>(u), static_cast<std::uint32_t>(v), &mode) != nullptr;
+}
+
+// A cell polygon on the grid: corners in the order the strip meets them, or
+// a fan (centre first, then its ring, closed on the ring's first corner).
+struct CellShape {
+  std::int32_t g[kMaxCellVerts][2];
+  std::uint32_t count;
+  bool fan;
+  std::uint32_t level;
+};
+
+void Add(const Walk& w, CellShape* s, std::int32_t t, std::int32_t line) {
+  Place(w, t, line, s->g[s->count++]);
+}
+
+// Makes the cell's vertices in its page and hands it to the renderer's
+// terrain-tile operation, its corners turned to run counter-clockwise seen from above.
+SGError DrawShape(Walk& w, CellShape* s) {
+  const std::uint32_t first = s->fan ? 1 : 0;
+  std::int32_t lo[2] = {s->g[0][0], s->g[0][1]};
+  double area = 0.0;
+  for (std::uint32_t i = 0; i < s->count; ++i) {
+    lo[0] = std::min(lo[0], s->g[i][0]);
+    lo[1] = std::min(lo[1], s->g[i][1]);
+    if (i >= first) {
+      const std::int32_t* a = s->g[i];
+      const std::int32_t* b = s->g[i + 1 < s->count ? i + 1 : first];
+      area += static_cast<double>(a[0]) * b[1] - static_cast<double>(b[0]) * a[1];
     }
-    const std::int32_t next = pos + step * (1 << level);
-    const SGError err = MakeRow(w, step > 0 ? pos : next, level, pos, next, front);
+  }
+  if (area < 0.0) {
+    std::reverse(&s->g[first], &s->g[s->count]);
+  }
+  PageRef p{};
+  SGError err = CellPage(w, lo, &p);
+  if (err != SG_ERROR_NONE || p.page == nullptr) {
+    return err;
+  }
+  SGTxVertex* verts[kMaxCellVerts];
+  for (std::uint32_t i = 0; i < s->count; ++i) {
+    w.rend->renTimeStamp = p.stamp;
+    err = GridVertex(w, p.page, p.column, p.row, static_cast<std::uint32_t>(s->g[i][0] - p.column * w.cells),
+                     static_cast<std::uint32_t>(s->g[i][1] - p.row * w.cells), &verts[i]);
     if (err != SG_ERROR_NONE) {
       return err;
     }
-    pos = next;
+  }
+  return DrawPolygon(w, p.page, s->level, verts, s->count);
+}
+
+// Whether the vertex at (t, line) was made this frame in the page of the
+// cell whose opposite corners are (t0, line0) and (t1, line1).
+bool Made(Walk& w, std::int32_t t, std::int32_t line, std::int32_t t0, std::int32_t line0, std::int32_t t1,
+          std::int32_t line1) {
+  std::int32_t g[2], a[2], b[2];
+  Place(w, t, line, g);
+  Place(w, t0, line0, a);
+  Place(w, t1, line1, b);
+  const std::int32_t lo[2] = {std::min(a[0], b[0]), std::min(a[1], b[1])};
+  PageRef p{};
+  if (CellPage(w, lo, &p) != SG_ERROR_NONE || p.page == nullptr) {
+    return false;
+  }
+  return Current(w, p, g);
+}
+
+// Where a strip on `line` needs cells finer than `level`: the places (t)
+// strictly between *from and *to. false when it needs none.
+bool FinerBand(const Walk& w, std::uint32_t level, std::int32_t line, float* from, float* to) {
+  const SGLODState* lod = w.rend->renLOD;
+  if (level <= w.minLOD || level >= SG_LOD_MAX_LEVELS || !(lod->lodDist[level] > 0.f) ||
+      !(lod->lodDistScale > 0.f)) {
+    return false;
+  }
+  // A line past the eye counts as the eye's own: the walk comes toward it.
+  float across = static_cast<float>(line) * w.cell - static_cast<float>(w.rend->renEye[w.major]);
+  if (across * static_cast<float>(w.sign[w.major]) > 0.f) {
+    across = 0.f;
+  }
+  const float reach = lod->lodDist[level] / lod->lodDistScale - across * across;
+  if (reach <= 0.f) {
+    return false;
+  }
+  const float half = std::sqrt(reach) / w.cell;
+  const float eye = static_cast<float>(w.sign[w.minor]) * static_cast<float>(w.rend->renEye[w.minor]) / w.cell;
+  *from = eye - half;
+  *to = eye + half;
+  return true;
+}
+
+SGError Strip(Walk& w, std::uint32_t level, std::int32_t line, std::int32_t start, std::int32_t end, bool openEnd);
+
+// The fan of a split (finer toward the end) or merge (finer toward the start)
+// over the cell [c, c + size] of a strip on `line` at `level` + 1: the finer
+// level's vertices on its near side and on the side toward the finer cells,
+// and on its far side where the row behind made one.
+SGError Fan(Walk& w, std::uint32_t level, std::int32_t line, std::int32_t c, bool split) {
+  const std::int32_t s = 1 << level;
+  const std::int32_t across = -w.sign[w.major] * s;  // one finer step toward the far side
+  CellShape f{};
+  f.fan = true;
+  f.level = level;
+  Add(w, &f, c + s, line + across);
+  Add(w, &f, c, line + 2 * across);
+  if (!split) {
+    Add(w, &f, c, line + across);
+  }
+  Add(w, &f, c, line);
+  Add(w, &f, c + s, line);
+  Add(w, &f, c + 2 * s, line);
+  if (split) {
+    Add(w, &f, c + 2 * s, line + across);
+  }
+  Add(w, &f, c + 2 * s, line + 2 * across);
+  if (Made(w, c + s, line + 2 * across, c, line + 2 * across, c + 2 * s, line)) {
+    Add(w, &f, c + s, line + 2 * across);
+  }
+  std::copy(f.g[1], f.g[1] + 2, f.g[f.count++]);
+  return DrawShape(w, &f);
+}
+
+// The cells of a strip at `level` on the row line `line` (its near edge)
+// from place `start` to `end` (multiples of the level's step, walk order).
+// Where the cells come within the finer level's band they split: a split
+// fan, then the finer level's two rows over the band as strips of their own
+// (the intermediate row behind first), then a merge fan. A cell whose far
+// corner the coarser row behind did not make takes one step more (five
+// corners). With `openEnd` nothing lies beyond `end` in this row; else the
+// finer cells stop one cell short of it, leaving room for the merge fan.
+SGError Strip(Walk& w, std::uint32_t level, std::int32_t line, std::int32_t start, std::int32_t end, bool openEnd) {
+  const std::int32_t size = 1 << level;
+  const std::int32_t far = line - w.sign[w.major] * size;
+  float from = 0.f, to = 0.f;
+  const bool band = FinerBand(w, level, line, &from, &to);
+  // A cell splits when it reaches into the band, the row behind made both its
+  // far corners and that of the cell after it (where a merge fan may go), and
+  // a merge fan still fits before the strip's end.
+  auto splits = [&](std::int32_t c) {
+    if (!band || !(static_cast<float>(c + size) > from && static_cast<float>(c) < to)) {
+      return false;
+    }
+    if (!openEnd && c + size >= end) {
+      return false;
+    }
+    return Made(w, c + size, far, c, far, c + size, line) &&
+           (c + 2 * size > end || Made(w, c + 2 * size, far, c + size, far, c + 2 * size, line));
+  };
+  SGError err = SG_ERROR_NONE;
+  std::int32_t c = start;
+  while (c < end && err == SG_ERROR_NONE) {
+    if (splits(c)) {
+      err = Fan(w, level - 1, line, c, true);
+      std::int32_t d = c + size;
+      while (d < end && splits(d)) {
+        d += size;
+      }
+      if (err == SG_ERROR_NONE && d > c + size) {
+        const bool open = openEnd && d == end;
+        err = Strip(w, level - 1, line - w.sign[w.major] * size / 2, c + size, d, open);
+        if (err == SG_ERROR_NONE) {
+          err = Strip(w, level - 1, line, c + size, d, open);
+        }
+      }
+      if (err == SG_ERROR_NONE && d < end) {
+        err = Fan(w, level - 1, line, d, false);
+        d += size;
+      }
+      c = d;
+      continue;
+    }
+    CellShape q{};
+    q.level = level;
+    const std::int32_t u = c + size;
+    Add(w, &q, u, line);
+    std::int32_t next = u;
+    if (!Made(w, u, far, c, far, u, line) && level < w.scene->scnMaxLOD && (u & size) != 0 && u + size <= end) {
+      // The row behind is coarser here and lacks the far corner.
+      Add(w, &q, u + size, line);
+      Add(w, &q, u + size, far);
+      next = u + size;
+    } else {
+      Add(w, &q, u, far);
+    }
+    Add(w, &q, c, far);
+    Add(w, &q, c, line);
+    err = DrawShape(w, &q);
+    c = next;
+  }
+  return err;
+}
+
+// The level the walk's LOD tables give at a grid place.
+std::uint32_t LevelAt(const Walk& w, std::int32_t t, std::int32_t line) {
+  std::int32_t g[2];
+  Place(w, t, line, g);
+  std::uint32_t level = w.scene->scnMaxLOD;
+  ISGLodChoose(w.rend, w.scene, static_cast<float>(g[0]) * w.cell - static_cast<float>(w.rend->renEye[0]),
+               static_cast<float>(g[1]) * w.cell - static_cast<float>(w.rend->renEye[1]), &level, nullptr);
+  return level;
+}
+
+// One row: the band between the row lines `farLine` and `line`, tested
+// against the view and the cull objects, drawn as a strip over its extent
+// in the footprint. *empty when no part of it lies in the footprint.
+SGError Row(Walk& w, std::int32_t farLine, std::int32_t line, std::uint32_t* level, bool* empty) {
+  SGRenderer* rend = w.rend;
+  const int a = w.major, b = w.minor;
+  const float eyeA = static_cast<float>(rend->renEye[a]);
+  const float eyeB = static_cast<float>(rend->renEye[b]);
+  const float lineLo = static_cast<float>(std::min(farLine, line)) * w.cell - eyeA;
+  const float lineHi = static_cast<float>(std::max(farLine, line)) * w.cell - eyeA;
+  float from = 0.f, to = 0.f;
+  *empty = !ISGFootprintRowExtent(&w.footprint, a == 1, lineLo, lineHi, &from, &to);
+  if (*empty) {
+    return SG_ERROR_NONE;
+  }
+  const std::int32_t lo = std::max(w.lo[b], static_cast<std::int32_t>(std::fmax(std::floor((from + eyeB) / w.cell),
+                                                                                  static_cast<float>(w.lo[b]))));
+  const std::int32_t hi = std::min(w.hi[b], static_cast<std::int32_t>(std::fmin(std::ceil((to + eyeB) / w.cell),
+                                                                                  static_cast<float>(w.hi[b]))));
+  if (lo >= hi) {
+    *empty = true;
+    return SG_ERROR_NONE;
+  }
+  // The strip starts on the far side along the row, on the grid of the level above its own.
+  const int sb = w.sign[b];
+  const std::uint32_t snap = std::min<std::uint32_t>(*level + 1, w.scene->scnMaxLOD);
+  const std::int32_t start = ISGSnapToLOD(std::min(sb * lo, sb * hi), snap, -1);
+  const std::int32_t end = ISGSnapToLOD(std::max(sb * lo, sb * hi), snap, 1);
+  SGTerrainRow row{};
+  row.rowFlags = SG_STRIP_FLAG_ROW;
+  row.rowLOD = *level;
+  row.rowAlongX = a == 1 ? 1 : 0;
+  row.rowStart[b] = static_cast<float>(lo) * w.cell - eyeB;
+  row.rowStart[a] = static_cast<float>(farLine) * w.cell - eyeA;
+  row.rowStart[2] = -static_cast<float>(rend->renEye[2]);
+  row.rowEnd = static_cast<float>(hi) * w.cell - eyeB;
+  row.rowDepth = static_cast<float>(line - farLine) * w.cell;
+  ISGStripTestFrustum(rend, w.scene, &row);
+  if ((row.rowFlags & SG_STRIP_FLAG_SKIP) != 0 ||
+      (w.scene->scnCullRoot != nullptr && ISGCullClassifyStrip(w.scene->scnCullRoot, w.scene, &row) == 3)) {
+    return SG_ERROR_NONE;
+  }
+  ++g_sgTerrainStats.tsRows;
+  return Strip(w, *level, line, start, end, true);
+}
+
+// The rows from the far edge of the walk's reach toward the eye, each as
+// fine as the LOD tables give at its start and never coarser than the row
+// before it; past the eye they keep their level until the footprint ends.
+SGError Rows(Walk& w) {
+  const int a = w.major;
+  const int sa = w.sign[a];
+  std::int32_t line = sa < 0 ? w.hi[a] : w.lo[a];
+  const std::int32_t last = sa < 0 ? w.lo[a] : w.hi[a];
+  const float eye = static_cast<float>(w.rend->renEye[a]) / w.cell;
+  std::uint32_t level = w.scene->scnMaxLOD;
+  bool started = false;
+  while (line != last) {
+    const std::int32_t next = line + sa * (1 << level);
+    if ((sa < 0 && next < last) || (sa > 0 && next > last)) {
+      if (level == 0) {
+        break;
+      }
+      --level;
+      continue;
+    }
+    // Finer where the row starts than the row's level: one level finer, the same line.
+    bool empty = false;
+    if (level > w.minLOD) {
+      float from = 0.f, to = 0.f;
+      const float lineLo = static_cast<float>(std::min(line, next)) * w.cell - static_cast<float>(w.rend->renEye[a]);
+      const float lineHi = static_cast<float>(std::max(line, next)) * w.cell - static_cast<float>(w.rend->renEye[a]);
+      if (ISGFootprintRowExtent(&w.footprint, a == 1, lineLo, lineHi, &from, &to)) {
+        const float eyeB = static_cast<float>(w.rend->renEye[w.minor]);
+        const float startB = w.sign[w.minor] > 0 ? from : to;
+        const float clamped = std::fmin(std::fmax(startB + eyeB, static_cast<float>(w.lo[w.minor]) * w.cell),
+                                        static_cast<float>(w.hi[w.minor]) * w.cell);
+        const auto t = static_cast<std::int32_t>(std::floor(clamped / w.cell)) * w.sign[w.minor];
+        if (LevelAt(w, t, next) < level) {
+          --level;
+          continue;
+        }
+      }
+    }
+    SGError err = Row(w, line, next, &level, &empty);
+    if (err == SG_ERROR_NONE && !empty) {
+      started = true;
+      err = StepMessages(w);
+      if (err == SG_ERROR_NONE) {
+        err = DrawBehind(w, static_cast<float>(next) * w.cell, sa, false);
+      }
+    }
+    if (err != SG_ERROR_NONE) {
+      return err;
+    }
+    const bool pastEye = (static_cast<float>(next) - eye) * static_cast<float>(sa) > 0.f;
+    if (empty && (started || pastEye)) {
+      break;
+    }
+    line = next;
   }
   return SG_ERROR_NONE;
 }
 
-// The second pass: the cells of every row, farthest row first, with the
-// instances behind each row of the front walk drawn after it.
-SGError DrawRows(Walk& w, std::uint32_t first, std::uint32_t end, std::int32_t step) {
-  for (std::uint32_t r = first; r < end; ++r) {
-    const Row& row = w.rows[r];
-    std::int32_t column = 0, pageRow = 0;
-    SGPage* page = nullptr;
-    for (std::uint32_t i = row.first; i < row.end; ++i) {
-      const Cell& c = w.keptCells[i];
-      SGError err = SG_ERROR_NONE;
-      if (page == nullptr || c.column != column || c.row != pageRow) {
-        column = c.column;
-        pageRow = c.row;
-        err = PageAt(w, column, pageRow, &page);
-      }
-      if (err == SG_ERROR_NONE && page != nullptr) {
-        err = DrawCell(w, page, c);
-      }
-      if (err != SG_ERROR_NONE) {
-        return err;
-      }
-    }
-    SGError err = StepMessages(w);
-    if (err == SG_ERROR_NONE && row.front) {
-      err = DrawBehind(w, row.line, step, false);
-    }
-    if (err != SG_ERROR_NONE) {
-      return err;
-    }
-  }
-  return SG_ERROR_NONE;
-}
 
 }  // namespace
 
@@ -643,32 +735,18 @@ SGError ISGTerrainDraw(SGRenderer* rend, SGScene* scene, bool instances) {
   ISGTerrainFootprint(rend, scene, &w.footprint);
   const float dx = rend->renViewDir[0], dy = rend->renViewDir[1];
   w.major = std::fabs(dy) >= std::fabs(dx) ? 1 : 0;
-  const float toward = rend->renViewDir[w.major];
-  const std::int32_t farEnd = toward > 0.f ? w.hi[w.major] : w.lo[w.major];
-  const std::int32_t nearEnd = toward > 0.f ? w.lo[w.major] : w.hi[w.major];
-  // The eye's grid line, on the cache's grid of whole pages' cells.
-  const float eyeLine = static_cast<float>(rend->renEye[w.major]) / w.cell;
-  std::int32_t split = static_cast<std::int32_t>(std::floor(eyeLine)) + (toward > 0.f ? 0 : 1);
-  split = split < w.lo[w.major] ? w.lo[w.major] : (split > w.hi[w.major] ? w.hi[w.major] : split);
-  // In front of the eye from the far edge back to it, then behind it from the other edge.
-  // First every row's cells and their corners, so that each cell drawn
-  // afterwards finds the vertices its neighbours put on its sides: in front
-  // of the eye from the far edge back to it, then behind it from the other edge.
-  SGError err = MakeRows(w, farEnd, split, true);
-  const std::uint32_t frontRows = w.numRows;
-  const std::int32_t frontStep = split > farEnd ? 1 : -1;
-  if (err == SG_ERROR_NONE) {
-    err = MakeRows(w, nearEnd, split, false);
+  w.minor = 1 - w.major;
+  // From the far side toward the eye along both axes.
+  w.sign[0] = dx > 0.f ? -1 : 1;
+  w.sign[1] = dy > 0.f ? -1 : 1;
+  w.minLOD = std::min(scene->scnMinLOD, scene->scnMaxLOD);
+  for (int k = 0; k < 2; ++k) {
+    const double page = std::floor(rend->renEye[k] / scene->scnPageSize);
+    w.home[k] = FloorDiv(static_cast<std::int32_t>(std::fmax(-1e9, std::fmin(1e9, page))),
+                         static_cast<std::int32_t>(scene->scnWorldSize[k]));
   }
-  if (err == SG_ERROR_NONE) {
-    err = DrawRows(w, 0, frontRows, frontStep);
-  }
-  if (err == SG_ERROR_NONE) {
-    err = DrawRows(w, frontRows, w.numRows, -frontStep);
-  }
-  SGFree(w.keptCells);
-  SGFree(w.rows);
-  SGFree(w.places);
+  SGError err = Rows(w);
+  FreeCopies(w);
   if (err == SG_ERROR_NONE && (scene->scnFlags & SG_SCN_FLAG_DRAWING) != 0) {
     err = DrawBehind(w, 0.f, 1, true);
   }

@@ -61,6 +61,23 @@ TEST_F(TerrainCracks, LevelsMeetWithoutGapsOnFlatRampAndCone) {
   }
 }
 
+// The walk runs from the far side toward the eye whichever way the view
+// looks: around the cone in eight directions, and down the diagonals between
+// the axes, the ground stays whole.
+TEST_F(TerrainCracks, ViewsFromEveryDirectionMeetWithoutGaps) {
+  ReplaceGround("conearound", kCone);
+  Hook(ground_);
+  for (int k = 0; k < 8; ++k) {
+    const double a = k * 3.14159265358979 / 4.0 + 0.1;
+    const float dx = static_cast<float>(0.7 * std::cos(a)), dy = static_cast<float>(0.7 * std::sin(a));
+    LookFrom(32.0 - 40.0 * std::cos(a), 40.0 - 40.0 * std::sin(a), 40.0, dx, dy, -0.7f);
+    ISGLodDestroy(rend_);
+    SGRendererSetLOD(rend_, 1.f / 256.f);
+    EXPECT_EQ(Draw(), SG_ERROR_NONE);
+    EXPECT_EQ(static_cast<std::size_t>(fbtest::kGameWidth) * fbtest::kGameHeight - Covered(), 0u) << "direction " << k;
+  }
+}
+
 // With textures off the levels show as flat colours, the finest nearest, in
 // rings around the eye; the ramp is drawn textured.
 TEST_F(TerrainCracks, LevelPictures) {
