@@ -5,13 +5,19 @@
 // triangles' pixel counts (one memset per triangle); and x_plain, its rate
 // over a plain scalar loop doing the same pixel work over the triangles' own
 // rows (for the flat fill, a fill of each row), set up once outside the
-// timing, so that x_plain below 1 is the cost of the fill's set-up and walk.
+// timing, so that x_plain below 1 is the cost of the fill's set-up and walk;
+// and x_naive, its rate over a textbook floating-point loop that sets each
+// triangle up from its vertices (edges, rows, and u, v and level
+// interpolated across it) and does the same pixel work over the same rows,
+// to within rounding: the fill's rate against a loop that also has to find
+// its pixels.
 
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
 #include <array>
 #include <chrono>
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <random>
@@ -119,7 +125,57 @@ inline uint32_t Texel128(uint32_t u, uint32_t v) {
   return ((v >> 9) & 0x3F80) | ((u >> 16) & 0x7F);
 }
 
-void PlainFamily(const Scene& scene, Family family) {
+// The textbook loop: each triangle sorted by y, its edges and gradients in
+// float, the rows from the top y rounded up to before the bottom y rounded
+// up, in each the columns from the left edge rounded up to the right edge
+// rounded down; u, v and the level (16.16, as the plain loop's) start each
+// row from the gradients and step by the x gradients.
+template <class Work>
+void NaiveScene(const Scene& scene, const Work& work) {
+  uint16_t* pixels = SceneFrame<uint16_t>().pixels.data();
+  for (const auto& t : scene.triangles) {
+    const SGQVert *a = &t[0], *b = &t[1], *c = &t[2];
+    if (b->y < a->y) std::swap(a, b);
+    if (c->y < a->y) std::swap(a, c);
+    if (c->y < b->y) std::swap(b, c);
+    const float x0 = a->x / 32.0f, y0 = a->y / 32.0f, x1 = b->x / 32.0f, y1 = b->y / 32.0f;
+    const float x2 = c->x / 32.0f, y2 = c->y / 32.0f;
+    const float area = (x1 - x0) * (y2 - y0) - (x2 - x0) * (y1 - y0);
+    if (area == 0 || y2 == y0) continue;
+    const float perArea = 2048.0f / area;  // 16.16 from values x 32
+    const auto gradients = [&](float v0, float v1, float v2) {
+      return std::array<float, 2>{((v1 - v0) * (y2 - y0) - (v2 - v0) * (y1 - y0)) * perArea,
+                                  ((v2 - v0) * (x1 - x0) - (v1 - v0) * (x2 - x0)) * perArea};
+    };
+    const auto gu = gradients(a->u, b->u, c->u), gv = gradients(a->v, b->v, c->v),
+               gq = gradients(a->q, b->q, c->q);
+    const float longSlope = (x2 - x0) / (y2 - y0);
+    const float upperSlope = y1 > y0 ? (x1 - x0) / (y1 - y0) : 0.0f;
+    const float lowerSlope = y2 > y1 ? (x2 - x1) / (y2 - y1) : 0.0f;
+    const uint32_t du = static_cast<uint32_t>(static_cast<int32_t>(gu[0]));
+    const uint32_t dv = static_cast<uint32_t>(static_cast<int32_t>(gv[0]));
+    const uint32_t dq = static_cast<uint32_t>(static_cast<int32_t>(gq[0]));
+    for (int row = static_cast<int>(std::ceil(y0)); row < static_cast<int>(std::ceil(y2)); ++row) {
+      const float y = static_cast<float>(row);
+      const float longX = x0 + (y - y0) * longSlope;
+      const float shortX = y < y1 ? x0 + (y - y0) * upperSlope : x1 + (y - y1) * lowerSlope;
+      const int left = static_cast<int>(std::ceil(std::min(longX, shortX)));
+      const int right = static_cast<int>(std::floor(std::max(longX, shortX)));
+      const float dx = static_cast<float>(left) - x0, dy = y - y0;
+      uint32_t u = static_cast<uint32_t>(static_cast<int32_t>(a->u * 2048.0f + dx * gu[0] + dy * gu[1]));
+      uint32_t v = static_cast<uint32_t>(static_cast<int32_t>(a->v * 2048.0f + dx * gv[0] + dy * gv[1]));
+      uint32_t q = static_cast<uint32_t>(static_cast<int32_t>(a->q * 2048.0f + dx * gq[0] + dy * gq[1]));
+      uint16_t* pixel = pixels + static_cast<ptrdiff_t>(row) * kSceneWidth;
+      for (int x = left; x <= right; ++x, u += du, v += dv, q += dq) work(pixel[x], u, v, q);
+    }
+  }
+  benchmark::ClobberMemory();
+}
+
+// The pixel work of each family on one pixel, from its u, v and level in
+// 16.16; kFlat's is a store of the colour.
+template <class Round>
+void FamilyWork(Family family, const Round& round) {
   const Tables& t = Tab();
   const uint8_t* texels = t.texels.data();
   const uint16_t* texels16 = t.texels16.data();
@@ -127,43 +183,52 @@ void PlainFamily(const Scene& scene, Family family) {
   const uint8_t* shade = t.shade.data();
   const uint16_t colour = t.colour;
   switch (family) {
-    case Family::kFlat: {
-      uint16_t* pixels = SceneFrame<uint16_t>().pixels.data();
-      for (const auto& spans : scene.spans)
-        for (const SceneSpan& span : spans) std::fill_n(pixels + span.offset, span.count, colour);
-      benchmark::ClobberMemory();
-      return;
-    }
+    case Family::kFlat:
+      return round([&](uint16_t& p, uint32_t, uint32_t, uint32_t) { p = colour; });
     case Family::kShaded:
-      return PlainScene(scene, [&](uint16_t& p, uint32_t, uint32_t, uint32_t q) {
+      return round([&](uint16_t& p, uint32_t, uint32_t, uint32_t q) {
         p = Shade565(shade + ((q >> 8) & 0xFF00), colour);
       });
     case Family::kShadedTransparent:
-      return PlainScene(scene, [&](uint16_t& p, uint32_t, uint32_t, uint32_t q) {
+      return round([&](uint16_t& p, uint32_t, uint32_t, uint32_t q) {
         const uint8_t* row = shade + ((q >> 8) & 0xFF00);
         if ((row[31] | row[32 + 63] | row[96 + 31]) != 0) p = Shade565(row, colour);
       });
     case Family::kTexture:
-      return PlainScene(
-          scene, [&](uint16_t& p, uint32_t u, uint32_t v, uint32_t) { p = colours[texels[Texel128(u, v)]]; });
+      return round([&](uint16_t& p, uint32_t u, uint32_t v, uint32_t) { p = colours[texels[Texel128(u, v)]]; });
     case Family::kShadedTexture:
-      return PlainScene(scene, [&](uint16_t& p, uint32_t u, uint32_t v, uint32_t q) {
+      return round([&](uint16_t& p, uint32_t u, uint32_t v, uint32_t q) {
         p = Shade565(shade + ((q >> 8) & 0xFF00), colours[texels[Texel128(u, v)]]);
       });
     case Family::kTransparentTexture:
-      return PlainScene(scene, [&](uint16_t& p, uint32_t u, uint32_t v, uint32_t) {
+      return round([&](uint16_t& p, uint32_t u, uint32_t v, uint32_t) {
         const uint8_t texel = texels[Texel128(u, v)];
         if (texel != 0) p = colours[texel];
       });
     case Family::kShadedTransparentTexture:
-      return PlainScene(scene, [&](uint16_t& p, uint32_t u, uint32_t v, uint32_t q) {
+      return round([&](uint16_t& p, uint32_t u, uint32_t v, uint32_t q) {
         const uint8_t texel = texels[Texel128(u, v)];
         if (texel != 0) p = Shade565(shade + ((q >> 8) & 0xFF00), colours[texel]);
       });
     case Family::kDirectTexture:
-      return PlainScene(scene,
-                        [&](uint16_t& p, uint32_t u, uint32_t v, uint32_t) { p = texels16[Texel128(u, v)]; });
+      return round([&](uint16_t& p, uint32_t u, uint32_t v, uint32_t) { p = texels16[Texel128(u, v)]; });
   }
+}
+
+void PlainFamily(const Scene& scene, Family family) {
+  if (family == Family::kFlat) {
+    const uint16_t colour = Tab().colour;
+    uint16_t* pixels = SceneFrame<uint16_t>().pixels.data();
+    for (const auto& spans : scene.spans)
+      for (const SceneSpan& span : spans) std::fill_n(pixels + span.offset, span.count, colour);
+    benchmark::ClobberMemory();
+    return;
+  }
+  FamilyWork(family, [&](const auto& work) { PlainScene(scene, work); });
+}
+
+void NaiveFamily(const Scene& scene, Family family) {
+  FamilyWork(family, [&](const auto& work) { NaiveScene(scene, work); });
 }
 
 void BM_Fill(benchmark::State& state, Family family, int size) {
@@ -179,7 +244,8 @@ void BM_Fill(benchmark::State& state, Family family, int size) {
           : static_cast<const void*>(tables.colours.data());
   RunFillScene(state, scene, fill, frame, texels, tables.shade.data(), colours,
                {{"x_memset", [&] { MemsetScene<uint16_t>(scene); }},
-                {"x_plain", [&] { PlainFamily(scene, family); }}});
+                {"x_plain", [&] { PlainFamily(scene, family); }},
+                {"x_naive", [&] { NaiveFamily(scene, family); }}});
 }
 
 void BM_Memset(benchmark::State& state, int size) {
