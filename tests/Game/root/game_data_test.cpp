@@ -234,10 +234,6 @@ TEST_F(RootGame, GameSetupTakesTheChaptersTraitsAndTheFogOfWar) {
   EXPECT_FALSE(g->ApplyGameSetup(std::span(setup).first(67), 9, {}));
 }
 
-}  // namespace
-
-namespace {
-
 TEST_F(RootGame, AnOldRootGoingAwayLeavesTheNewOnesLinks) {
   auto old = NewGame();
   auto fresh = NewGame();

@@ -203,12 +203,6 @@ TEST_F(TurnsTest, ModificationTurns) {
   EXPECT_EQ(builder->GetModifyTurns(0, 1, nullptr, 0x3FFFFFF, 0), 0xFFFF);
 }
 
-}  // namespace
-}  // namespace units_test
-
-namespace units_test {
-namespace {
-
 // Every order type issued to a unit that can do everything, with a target
 // next to it: each is queued and sent, and its turns are known except for
 // the types the client has no rule for.
