@@ -21,18 +21,9 @@ TEST(GameSetup, PresetsMatchTheirDifficultyAndStartValuesRateAverage) {
     s.Reset(SETUP_RANDOM, level);
     EXPECT_EQ(s.settings.word16, 0u);
     EXPECT_EQ(RateDifficulty(s.settings, 1), level) << "level " << level;
+    EXPECT_EQ(RateDifficulty(s.settings, 0), level) << "level " << level;  // by the sums: 4 + 4, 8 + 7
+    EXPECT_EQ(RateDifficulty(s.settings, 9), 9);
   }
-  SetupBlocks s;
-  s.Reset(SETUP_FOG, 1);
-  s.Reset(SETUP_RANDOM, 1);
-  EXPECT_EQ(RateDifficulty(s.settings, 0), DIFFICULTY_AVERAGE);  // 4 + 4
-  s.Reset(SETUP_FOG, 2);
-  s.Reset(SETUP_RANDOM, 2);
-  EXPECT_EQ(RateDifficulty(s.settings, 0), DIFFICULTY_HARD);  // 8 + 7
-  s.Reset(SETUP_FOG, 0);
-  s.Reset(SETUP_RANDOM, 0);
-  EXPECT_EQ(RateDifficulty(s.settings, 0), DIFFICULTY_EASY);
-  EXPECT_EQ(RateDifficulty(s.settings, 9), 9);
 }
 
 TEST(GameSetup, PresetMatchIgnoresTheSecondFogFieldAndSystemSizeOnly) {
@@ -48,14 +39,11 @@ TEST(GameSetup, PresetMatchIgnoresTheSecondFogFieldAndSystemSizeOnly) {
 
 TEST(GameSetup, RatingBoundaries) {
   SetupBlocks s;
-  s.settings.fowShowInTransit = 4;
-  EXPECT_EQ(RateDifficulty(s.settings, 0), DIFFICULTY_EASY);
-  s.settings.fowShowInTransit = 5;
-  EXPECT_EQ(RateDifficulty(s.settings, 0), DIFFICULTY_AVERAGE);
-  s.settings.fowShowInTransit = 10;
-  EXPECT_EQ(RateDifficulty(s.settings, 0), DIFFICULTY_AVERAGE);
-  s.settings.fowShowInTransit = 11;
-  EXPECT_EQ(RateDifficulty(s.settings, 0), DIFFICULTY_HARD);
+  for (auto [sum, rating] : {std::pair{4, DIFFICULTY_EASY}, {5, DIFFICULTY_AVERAGE}, {10, DIFFICULTY_AVERAGE},
+                             {11, DIFFICULTY_HARD}}) {
+    s.settings.fowShowInTransit = static_cast<std::uint16_t>(sum);
+    EXPECT_EQ(RateDifficulty(s.settings, 0), rating) << sum;
+  }
   // A 16-bit sum wraps as the packet's own arithmetic does.
   s.settings.fowShowInTransit = 65535;
   s.settings.forceScale = 3;

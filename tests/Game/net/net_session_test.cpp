@@ -222,11 +222,9 @@ TEST_F(NetSession, ServicesAreFiledByType) {
   ConnectionInfo info;
   info.serviceIds[2] = 1234;
   session->EnumServices(info);
-  EXPECT_EQ(info.serviceIds[CONNECT_ONLINE], 70u);
-  EXPECT_EQ(info.serviceIds[CONNECT_TCPIP], 60u);
-  EXPECT_EQ(info.serviceIds[CONNECT_IPX], 40u);
-  EXPECT_EQ(info.serviceIds[CONNECT_MODEM], 10u);
-  EXPECT_EQ(std::make_tuple(info.serviceIds[CONNECT_SERIAL], info.onlineFlags), std::make_tuple(50u, 0x10));
+  EXPECT_EQ(std::make_tuple(info.serviceIds[CONNECT_ONLINE], info.serviceIds[CONNECT_TCPIP], info.serviceIds[CONNECT_IPX],
+                            info.serviceIds[CONNECT_MODEM], info.serviceIds[CONNECT_SERIAL], info.onlineFlags),
+            std::make_tuple(70u, 60u, 40u, 10u, 50u, 0x10));
 }
 
 TEST_F(NetSession, CreateFillsTheSessionRecord) {
