@@ -4,6 +4,8 @@
 
 #include <cstring>
 #include <string>
+#include <tuple>
+#include <utility>
 
 #include "platform/resource/module.h"
 
@@ -35,19 +37,14 @@ TEST_F(IDStringTest, FindUsesTheFirstEightCharacters) {
   EXPECT_EQ(ids.Find("GREETING", &number, &length), 2);
   EXPECT_EQ(number, 2);
   EXPECT_EQ(length, 30);
-  EXPECT_EQ(ids.Find("GREETINGXY", &number, &length), 2);
-  EXPECT_EQ(ids.Find("SHORT", &number, &length), 8);
-  EXPECT_EQ(ids.Find("\xC9" "CLAIRS_", &number, &length), 11);  // sorts after 'Z'
-  EXPECT_EQ(ids.Find("AAAAAAAA", &number, &length), 1);
-  EXPECT_EQ(ids.Find("ZZZZZZZZ", &number, &length), 10);
-
-  length = 77;
-  EXPECT_EQ(ids.Find("0BELOWAL", &number, &length), -1);
-  EXPECT_EQ(number, -1);
-  EXPECT_EQ(length, 77);
-  EXPECT_EQ(ids.Find("\xFF" "ABOVE", &number, &length), -1);
-  EXPECT_EQ(ids.Find("GREETINH", &number, &length), -1);
-  EXPECT_EQ(ids.Find("", &number, &length), -1);
+  // \xC9 sorts after 'Z'.
+  for (auto [id, index] : {std::pair{"GREETINGXY", 2}, {"SHORT", 8}, {"\xC9" "CLAIRS_", 11},
+                           {"AAAAAAAA", 1}, {"ZZZZZZZZ", 10}})
+    EXPECT_EQ(ids.Find(id, &number, &length), index) << id;
+  length = 77;  // a miss leaves it alone
+  for (const char* id : {"0BELOWAL", "\xFF" "ABOVE", "GREETINH", ""})
+    EXPECT_EQ(ids.Find(id, &number, &length), -1) << id;
+  EXPECT_EQ(std::make_tuple(number, length), std::make_tuple(-1, 77));
 }
 
 TEST_F(IDStringTest, RawTextIsLoadedWithTheIndexLength) {
