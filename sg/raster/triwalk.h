@@ -166,7 +166,7 @@ struct ISGLaneSteps {
   std::array<ISGLanes, N> stride;
 
   explicit ISGLaneSteps(const std::array<uint32_t, N>& step) {
-    #pragma GCC unroll 4
+  #pragma GCC unroll 4
     for (std::size_t k = 0; k < N; ++k) {
       offsets[k] = ISGLanes{0, 1, 2, 3} * step[k];
       stride[k] = ISGLanes{} + step[k] * kISGLaneCount;
@@ -182,32 +182,37 @@ template <std::size_t N, class Pixel, class Op>
 #pragma GCC unroll 4
   for (int i = 0; i < kISGLaneCount; ++i) {
     std::array<uint32_t, K> pixelKeys;
-    #pragma GCC unroll 4
+  #pragma GCC unroll 4
     for (std::size_t k = 0; k < K; ++k) pixelKeys[k] = keys[k][i];
     op.Put(pixel[i], pixelKeys);
   }
 }
 
 // Draws the count pixels from left, whose first has the values start, a
-// column adding step: four at a time, then one by one.
+// column adding step: four at a time, the rest one by one; a short span
+// skips the set-up of the four lanes.
 template <std::size_t N, class Pixel, class Op>
 [[gnu::always_inline]] inline void ISGPutSpan(Pixel* left, int64_t count, const std::array<uint32_t, N>& start,
                                               const std::array<uint32_t, N>& step,
                                               const ISGLaneSteps<N>& laneSteps, const Op& op) {
-  std::array<ISGLanes, N> lanes;
-  #pragma GCC unroll 4
-  for (std::size_t k = 0; k < N; ++k) lanes[k] = laneSteps.offsets[k] + start[k];
-  for (; count >= kISGLaneCount; count -= kISGLaneCount, left += kISGLaneCount) {
-    ISGPutFour(left, lanes, op);
-    #pragma GCC unroll 4
-    for (std::size_t k = 0; k < N; ++k) lanes[k] += laneSteps.stride[k];
+  std::array<uint32_t, N> values = start;
+  if (count >= kISGLaneCount) {
+    std::array<ISGLanes, N> lanes;
+#pragma GCC unroll 4
+    for (std::size_t k = 0; k < N; ++k) lanes[k] = laneSteps.offsets[k] + start[k];
+    do {
+      ISGPutFour(left, lanes, op);
+#pragma GCC unroll 4
+      for (std::size_t k = 0; k < N; ++k) lanes[k] += laneSteps.stride[k];
+      count -= kISGLaneCount;
+      left += kISGLaneCount;
+    } while (count >= kISGLaneCount);
+#pragma GCC unroll 4
+    for (std::size_t k = 0; k < N; ++k) values[k] = lanes[k][0];
   }
-  std::array<uint32_t, N> values;
-  #pragma GCC unroll 4
-  for (std::size_t k = 0; k < N; ++k) values[k] = lanes[k][0];
   for (; count > 0; --count, ++left) {
     op.Put(*left, Op::Keys(values));
-    #pragma GCC unroll 4
+  #pragma GCC unroll 4
     for (std::size_t k = 0; k < N; ++k) values[k] += step[k];
   }
 }
@@ -236,21 +241,21 @@ template <bool kLongRight, std::size_t N, class Pixel, class Op>
     if constexpr (ISGRowRecordOp<Op>) {
       const int64_t longPixel = kLongRight ? right : left;
       std::array<uint32_t, N> values;
-      #pragma GCC unroll 4
+    #pragma GCC unroll 4
       for (std::size_t k = 0; k < N; ++k) values[k] = s.rowValues[k] + static_cast<uint32_t>(longPixel) * gradX[k];
       op.Row(s.row, s.rowOffset + longPixel, s.rowOffset + (kLongRight ? left : right), values);
     } else if constexpr (ISGWholeSpanOp<Op>) {
       if (left <= right) op.Span(base + s.rowOffset + left, base + s.rowOffset + right);
     } else {
       std::array<uint32_t, N> values;
-      #pragma GCC unroll 4
+    #pragma GCC unroll 4
       for (std::size_t k = 0; k < N; ++k) values[k] = s.rowValues[k] + static_cast<uint32_t>(left) * gradX[k];
       if (left <= right) ISGPutSpan(base + s.rowOffset + left, right - left + 1, values, gradX, laneSteps, op);
     }
     s.leftX += s.leftSlope;
     s.rightX += s.rightSlope;
     s.rowOffset += pitch;
-    #pragma GCC unroll 4
+  #pragma GCC unroll 4
     for (std::size_t k = 0; k < N; ++k) s.rowValues[k] += gradY[k];
   }
 }
@@ -291,7 +296,7 @@ template <bool kLongRight, class Attrs, class Slope, class Pixel, class Op>
   s.rowOffset = static_cast<int64_t>(pitch) * s.row;
   const int32_t longPixel = static_cast<int32_t>(longX >> 16);
   const int32_t towardPixel = ISGSub32(ISGShl32(longPixel, 5), top.x);
-  #pragma GCC unroll 4
+#pragma GCC unroll 4
   for (std::size_t k = 0; k < N; ++k) {
     const uint32_t atLongPixel =
         static_cast<uint32_t>(ISGShl32(topValues[k], 11)) +
@@ -341,7 +346,7 @@ template <class Attrs, class Pixel, class MakeOp>
   const int32_t extentX = ISGSub32(std::max({p1->x, p2->x, p3->x}), std::min({p1->x, p2->x, p3->x}));
   const int32_t threshold = std::max(extentX, dy2);
   if (N > 0 && !(area < threshold && ISGNeg32(area) < threshold)) {
-    #pragma GCC unroll 4
+  #pragma GCC unroll 4
     for (std::size_t k = 0; k < N; ++k) {
       const int32_t da1 = ISGSub32(middleValues[k], topValues[k]);
       const int32_t da2 = ISGSub32(bottomValues[k], topValues[k]);
