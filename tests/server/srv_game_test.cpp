@@ -15,51 +15,18 @@
 #include "Game/model/GChapter.h"
 #include "Game/net/Packets.h"
 #include "Game/rules/GRulesPackets.h"
-#include "server/SrvGame.h"
-#include "server/SrvPacketRead.h"
+#include "tests/server/srv_game_fixture.h"
 
 namespace {
 
-struct Sent {
-  std::uint32_t to;
-  SrvPacket packet;
-  bool sequenced;
-  std::uint16_t Type() const { return ReadU16(packet, 0); }
-};
-
-struct RecordingOutbox : SrvOutbox {
-  std::vector<Sent> sent;
-  void Send(std::uint32_t player, const SrvPacket& packet, bool sequenced) override {
-    sent.push_back({player, packet, sequenced});
-  }
-  std::vector<Sent> To(std::uint32_t player) const {
-    std::vector<Sent> out;
-    for (const auto& s : sent)
-      if (s.to == player) out.push_back(s);
-    return out;
-  }
-};
-
-template <std::size_t N>
-std::vector<std::uint8_t> Bytes(const PacketImage<N>& p) {
-  return {p.bytes.begin(), p.bytes.end()};
-}
-
 std::vector<std::uint8_t> Claim(std::uint16_t chapter, const char* name) {
-  PacketImage<48> p(PKT_CHAPTER_CLAIM);
-  p.Put<std::uint16_t>(8, chapter);
-  p.SetText(12, 32, name);
-  return Bytes(p);
+  return Pkt<48>(PKT_CHAPTER_CLAIM).U16(8, chapter).Text(12, 32, name);
 }
-
 std::vector<std::uint8_t> EndTurn(std::uint32_t turn) {
-  PacketImage<16> p(PKT_END_TURN);
-  p.Put<std::uint32_t>(8, turn);
-  return Bytes(p);
+  return Pkt<16>(PKT_END_TURN).U32(8, turn);
 }
-
 std::vector<std::uint8_t> Small(std::uint16_t type) {
-  return Bytes(PacketImage<12>(type));
+  return Pkt<12>(type);
 }
 
 std::vector<std::uint8_t> Config(std::uint16_t chaptersPerGuild, std::uint16_t asteroids) {
@@ -77,6 +44,18 @@ struct SrvGameTest : testing::Test {
   void SetUp() override {
     game.PlayerJoined(7);
     game.PlayerJoined(8);
+  }
+  // Player 7 sets the game up; each of `seats` claims its chapter (named A,
+  // B, ...); player 7 starts it, when `start`.
+  static void Begin(SrvGame& g, std::uint16_t perGuild, std::uint16_t asteroids, Seats seats,
+                    bool start = true) {
+    ASSERT_TRUE(g.Receive(7, Config(perGuild, asteroids)));
+    char name[] = "A";
+    for (const auto& [player, chapter] : seats)
+      ASSERT_TRUE(g.Receive(player, Claim(chapter, name))) << name[0]++;
+    if (start) {
+      ASSERT_TRUE(g.Receive(7, Small(PKT_START)));
+    }
   }
 };
 
@@ -125,9 +104,7 @@ TEST_F(SrvGameTest, ClaimsAreGrantedOnceAndAChapterGivenUpIsFreeAgain) {
 TEST_F(SrvGameTest, AStandAloneHostRunsTheGameWithoutAChapterAndStartsIt) {
   game.SetHost(7);
   game.PlayerJoined(9);
-  ASSERT_TRUE(game.Receive(7, Config(1, 8)));
-  ASSERT_TRUE(game.Receive(7, Claim(0, "Alpha")));
-  ASSERT_TRUE(game.Receive(8, Claim(40, "")));
+  Begin(game, 1, 8, {{7, 0}, {8, 40}}, false);
   EXPECT_EQ(ReadU32(out.To(8).back().packet, 44), 0u) << "only the host runs without a chapter";
   ASSERT_TRUE(game.Receive(8, Claim(8, "Beta")));
   out.sent.clear();
@@ -150,9 +127,7 @@ TEST_F(SrvGameTest, AStandAloneHostRunsTheGameWithoutAChapterAndStartsIt) {
 
 TEST_F(SrvGameTest, InAHostedGameOnlyTheHostConfiguresAndStarts) {
   game.SetHost(7);
-  ASSERT_TRUE(game.Receive(7, Config(2, 20)));
-  ASSERT_TRUE(game.Receive(7, Claim(0, "Alpha")));
-  ASSERT_TRUE(game.Receive(8, Claim(8, "Beta")));
+  Begin(game, 2, 20, {{7, 0}, {8, 8}}, false);
   out.sent.clear();
   EXPECT_FALSE(game.Receive(8, Config(8, 150)));
   EXPECT_EQ(game.Setup().ChaptersPerGuild(), 2);
@@ -171,9 +146,7 @@ TEST_F(SrvGameTest, InAHostedGameOnlyTheHostConfiguresAndStarts) {
 
 TEST_F(SrvGameTest, EachPlayerSetsItsOwnChaptersTraitsAndOnlyTheHostTheRest) {
   game.SetHost(7);
-  ASSERT_TRUE(game.Receive(7, Config(2, 20)));
-  ASSERT_TRUE(game.Receive(7, Claim(0, "Alpha")));
-  ASSERT_TRUE(game.Receive(8, Claim(8, "Beta")));
+  Begin(game, 2, 20, {{7, 0}, {8, 8}}, false);
   auto settings = [](std::uint16_t slot, std::uint16_t difficulty, std::initializer_list<std::pair<int, int>> traits) {
     SrvSetup s;
     s.settings.SetU16(8, slot);
@@ -205,9 +178,7 @@ TEST_F(SrvGameTest, EachPlayerSetsItsOwnChaptersTraitsAndOnlyTheHostTheRest) {
 }
 
 TEST_F(SrvGameTest, StartSequenceFollowsTheClientsOrderAndEndsWithTheStartedFlag) {
-  ASSERT_TRUE(game.Receive(7, Config(1, 12)));
-  ASSERT_TRUE(game.Receive(7, Claim(0, "Alpha")));
-  ASSERT_TRUE(game.Receive(8, Claim(8, "Beta")));
+  Begin(game, 1, 12, {{7, 0}, {8, 8}}, false);
   out.sent.clear();
   ASSERT_TRUE(game.Receive(7, Small(PKT_START)));
   EXPECT_FALSE(game.Receive(8, Small(PKT_START))) << "a second start is refused";
@@ -252,18 +223,14 @@ TEST_F(SrvGameTest, StartSequenceFollowsTheClientsOrderAndEndsWithTheStartedFlag
 }
 
 TEST_F(SrvGameTest, TurnEndsWhenEveryHumanIsDoneAndAdvancesTheOrbits) {
-  ASSERT_TRUE(game.Receive(7, Config(1, 10)));
-  ASSERT_TRUE(game.Receive(7, Claim(0, "Alpha")));
-  ASSERT_TRUE(game.Receive(8, Claim(8, "Beta")));
-  ASSERT_TRUE(game.Receive(7, Small(PKT_START)));
+  Begin(game, 1, 10, {{7, 0}, {8, 8}});
   const Location before = game.World().solar.GetAsteroid(3)->position;
   out.sent.clear();
   EXPECT_FALSE(game.Receive(7, EndTurn(5))) << "another turn's end";
   // Votes count for the sender's own chapter only.
-  PacketImage<12> vote(PKT_IMPERATOR_VOTE);
-  ASSERT_TRUE(game.Receive(7, Bytes(vote)));
-  vote.Put<std::uint16_t>(8, 8);
-  EXPECT_FALSE(game.Receive(7, Bytes(vote))) << "a vote for chapter 8 from chapter 0's player";
+  ASSERT_TRUE(game.Receive(7, Pkt<12>(PKT_IMPERATOR_VOTE)));
+  EXPECT_FALSE(game.Receive(7, Pkt<12>(PKT_IMPERATOR_VOTE).U16(8, 8)))
+      << "a vote for chapter 8 from chapter 0's player";
   out.sent.clear();
   ASSERT_TRUE(game.Receive(7, EndTurn(0)));
   EXPECT_TRUE(out.sent.empty()) << "the turn waits for the second player";
@@ -324,30 +291,24 @@ TEST_F(SrvGameTest, TheTurnTimeLimitEndsATurnNobodyFinished) {
   SrvSetup setup;
   setup.config.SetU16(14, 1);
   setup.config.SetU16(16, 5);
-  setup.config.SetU16(18, 30);
-  ASSERT_TRUE(game.Receive(7, Bytes(setup.config)));
-  ASSERT_TRUE(game.Receive(7, Claim(0, "Alpha")));
-  game.Tick(1000);
-  ASSERT_TRUE(game.Receive(7, Small(PKT_START)));
-  // The configuration counts the limit in minutes.
-  game.Tick(1000 + 30 * 60'000 - 1);
-  EXPECT_EQ(game.World().turn, 0u);
-  game.Tick(1000 + 30 * 60'000);
-  EXPECT_EQ(game.World().turn, 1u);
-
-  // A game started before the server first reads its clock (the start came
-  // with the first packets) still has its whole first turn.
-  RecordingOutbox out2;
-  SrvGame early{out2, log, nullptr, 1234, testing::TempDir()};
-  early.PlayerJoined(7);
-  ASSERT_TRUE(early.Receive(7, Bytes(setup.config)));
-  ASSERT_TRUE(early.Receive(7, Claim(0, "Alpha")));
-  ASSERT_TRUE(early.Receive(7, Small(PKT_START)));
-  early.Tick(5'000'000);
-  early.Tick(5'000'000 + 30 * 60'000 - 1);
-  EXPECT_EQ(early.World().turn, 0u);
-  early.Tick(5'000'000 + 30 * 60'000);
-  EXPECT_EQ(early.World().turn, 1u);
+  setup.config.SetU16(18, 30);  // minutes
+  // Also a game started before the server first reads its clock (the start
+  // came with the first packets) has its whole first turn.
+  for (const std::uint64_t clockAtStart : {1000, 5'000'000}) {
+    SCOPED_TRACE(clockAtStart);
+    const bool clockFirst = clockAtStart == 1000;
+    SrvGame timed{out, log, nullptr, 1234, testing::TempDir()};
+    timed.PlayerJoined(7);
+    ASSERT_TRUE(timed.Receive(7, Bytes(setup.config)));
+    ASSERT_TRUE(timed.Receive(7, Claim(0, "Alpha")));
+    if (clockFirst) timed.Tick(clockAtStart);
+    ASSERT_TRUE(timed.Receive(7, Small(PKT_START)));
+    if (!clockFirst) timed.Tick(clockAtStart);
+    timed.Tick(clockAtStart + 30 * 60'000 - 1);
+    EXPECT_EQ(timed.World().turn, 0u);
+    timed.Tick(clockAtStart + 30 * 60'000);
+    EXPECT_EQ(timed.World().turn, 1u);
+  }
 }
 
 TEST(SrvWorld, TheSameSeedGivesTheSameWorldAndAnotherSeedAnother) {
@@ -378,17 +339,10 @@ std::vector<std::uint8_t> SolarImage(const SrvGame& game) {
 }
 
 std::vector<std::uint8_t> SaveRequest(const char* name, std::uint32_t id) {
-  PacketImage<272> p(PKT_SAVE_GAME);
-  p.SetText(8, 256, name);
-  p.Put<std::uint32_t>(264, id);
-  return Bytes(p);
+  return Pkt<272>(PKT_SAVE_GAME).Text(8, 256, name).U32(264, id);
 }
-
 std::vector<std::uint8_t> LoadRequest(const char* name, std::uint32_t id) {
-  PacketImage<276> p(PKT_LOAD_GAME);
-  p.SetText(8, 256, name);
-  p.Put<std::uint32_t>(264, id);
-  return Bytes(p);
+  return Pkt<276>(PKT_LOAD_GAME).Text(8, 256, name).U32(264, id);
 }
 
 }  // namespace
@@ -397,8 +351,7 @@ TEST_F(SrvGameTest, ASaveTakenMidGameLoadsBackAndABadFileChangesNothing) {
   const std::string folder = testing::TempDir();
   SrvGame saver(out, log, nullptr, 99, folder);
   saver.PlayerJoined(7);
-  ASSERT_TRUE(saver.Receive(7, Config(2, 30)));
-  ASSERT_TRUE(saver.Receive(7, Claim(1, "Keepers")));
+  Begin(saver, 2, 30, {{7, 1}}, false);
   EXPECT_FALSE(saver.Receive(7, SaveRequest("early.svr", 5))) << "nothing to save before the start";
   ASSERT_TRUE(saver.Receive(7, Small(PKT_START)));
   for (std::uint32_t t = 0; t < 2; ++t) ASSERT_TRUE(saver.Receive(7, EndTurn(t)));
@@ -446,29 +399,24 @@ TEST_F(SrvGameTest, ASaveTakenMidGameLoadsBackAndABadFileChangesNothing) {
 }
 
 TEST_F(SrvGameTest, ALoadIsAskedOfEveryOtherPlayerAndTheRequesterToldTheirAnswer) {
-  ASSERT_TRUE(game.Receive(7, Config(1, 8)));
-  ASSERT_TRUE(game.Receive(7, Claim(0, "A")));
-  ASSERT_TRUE(game.Receive(8, Claim(8, "B")));
-  ASSERT_TRUE(game.Receive(7, Small(PKT_START)));
+  Begin(game, 1, 8, {{7, 0}, {8, 8}});
   out.sent.clear();
-  PacketImage<276> ask(PKT_LOAD_REQUEST);
-  ask.SetText(8, 256, "old.clt");
-  ask.Put<std::uint16_t>(268, 77);
-  ASSERT_TRUE(game.Receive(7, Bytes(ask)));
-  EXPECT_FALSE(game.Receive(7, Bytes(ask))) << "one question at a time";
+  const auto ask = Pkt<276>(PKT_LOAD_REQUEST).Text(8, 256, "old.clt").U16(268, 77);
+  ASSERT_TRUE(game.Receive(7, ask));
+  EXPECT_FALSE(game.Receive(7, ask)) << "one question at a time";
   ASSERT_EQ(out.To(8).size(), 1u);
   EXPECT_EQ(out.To(8)[0].Type(), PKT_LOAD_REQUEST);
   EXPECT_TRUE(out.To(7).empty());
-  PacketImage<16> no(PKT_LOAD_ANSWER);
-  EXPECT_FALSE(game.Receive(7, Bytes(no))) << "the requester does not answer itself";
-  ASSERT_TRUE(game.Receive(8, Bytes(no)));
+  const auto no = Pkt<16>(PKT_LOAD_ANSWER);
+  EXPECT_FALSE(game.Receive(7, no)) << "the requester does not answer itself";
+  ASSERT_TRUE(game.Receive(8, no));
   ASSERT_EQ(out.To(7).size(), 1u);
   EXPECT_EQ(ReadU32(out.To(7)[0].packet, 8), 0u);
   EXPECT_EQ(ReadU16(out.To(7)[0].packet, 12), 77);
-  EXPECT_FALSE(game.Receive(8, Bytes(no))) << "nothing is asked any more";
+  EXPECT_FALSE(game.Receive(8, no)) << "nothing is asked any more";
 
   // A player who leaves instead of answering no longer holds the question up.
-  ASSERT_TRUE(game.Receive(7, Bytes(ask)));
+  ASSERT_TRUE(game.Receive(7, ask));
   game.PlayerLeft(8);
   const auto got = out.To(7);
   ASSERT_EQ(got.back().Type(), PKT_LOAD_ANSWER);
@@ -481,9 +429,7 @@ TEST_F(SrvGameTest, EachTurnIsAutosavedAsItBeginsProcessingUnlessTurnedOff) {
   std::filesystem::create_directories(folder);
   SrvGame saver(out, log, nullptr, 3, folder);
   saver.PlayerJoined(7);
-  ASSERT_TRUE(saver.Receive(7, Config(1, 8)));
-  ASSERT_TRUE(saver.Receive(7, Claim(0, "A")));
-  ASSERT_TRUE(saver.Receive(7, Small(PKT_START)));
+  Begin(saver, 1, 8, {{7, 0}});
   out.sent.clear();
   ASSERT_TRUE(saver.Receive(7, EndTurn(0)));
   std::vector<std::uint16_t> types;
@@ -505,8 +451,7 @@ TEST_F(SrvGameTest, EachTurnIsAutosavedAsItBeginsProcessingUnlessTurnedOff) {
   SrvGame reader(out, log, nullptr, 0, folder);
   EXPECT_TRUE(reader.Load(folder + "asavebak.svr", id));
 
-  PacketImage<12> off(PKT_AUTOSAVE);
-  ASSERT_TRUE(saver.Receive(7, Bytes(off)));
+  ASSERT_TRUE(saver.Receive(7, Small(PKT_AUTOSAVE)));
   out.sent.clear();
   ASSERT_TRUE(saver.Receive(7, EndTurn(2)));
   for (const auto& s : out.sent) EXPECT_NE(s.Type(), PKT_AUTOSAVE);
@@ -514,18 +459,9 @@ TEST_F(SrvGameTest, EachTurnIsAutosavedAsItBeginsProcessingUnlessTurnedOff) {
 
 TEST_F(SrvGameTest, ChatGoesOnlyToItsAddresseesAndNobodySpeaksForAnother) {
   game.PlayerJoined(9);
-  ASSERT_TRUE(game.Receive(7, Config(2, 12)));
-  ASSERT_TRUE(game.Receive(7, Claim(0, "A")));
-  ASSERT_TRUE(game.Receive(8, Claim(1, "B")));
-  ASSERT_TRUE(game.Receive(9, Claim(8, "C")));
-  ASSERT_TRUE(game.Receive(7, Small(PKT_START)));
+  Begin(game, 2, 12, {{7, 0}, {8, 1}, {9, 8}});
   auto chat = [](std::uint8_t sender, std::uint8_t to) {
-    PacketImage<516> p(PKT_CHAT);
-    p.Put<std::uint8_t>(8, sender);
-    p.Put<std::uint8_t>(9, to);
-    p.Put<std::uint32_t>(12, 1);
-    p.SetText(16, 500, "hello");
-    return Bytes(p);
+    return Pkt<516>(PKT_CHAT).U8(8, sender).U8(9, to).U32(12, 1).Text(16, 500, "hello");
   };
   auto chats = [&](std::uint32_t player) {
     return std::count_if(out.sent.begin(), out.sent.end(),
@@ -544,77 +480,58 @@ TEST_F(SrvGameTest, ChatGoesOnlyToItsAddresseesAndNobodySpeaksForAnother) {
   EXPECT_EQ(chats(8), 2);
 
   // Renaming in play: only the holder, and the others hear of it.
-  PacketImage<48> rename(PKT_CHAPTER_NAME);
-  rename.Put<std::uint16_t>(8, 1);
-  rename.SetText(16, 32, "Renamed");
-  EXPECT_FALSE(game.Receive(7, Bytes(rename)));
-  ASSERT_TRUE(game.Receive(8, Bytes(rename)));
+  const auto rename = Pkt<48>(PKT_CHAPTER_NAME).U16(8, 1).Text(16, 32, "Renamed");
+  EXPECT_FALSE(game.Receive(7, rename));
+  ASSERT_TRUE(game.Receive(8, rename));
   EXPECT_EQ(out.To(7).back().Type(), PKT_CHAPTER_NAME);
   EXPECT_EQ(ReadText(out.To(9).back().packet, 16, 32), "Renamed");
 }
 
 TEST_F(SrvGameTest, TradeBoardOffersReachThePostersGuildAndOnlyTheirOwnerPostsThem) {
   game.PlayerJoined(9);
-  ASSERT_TRUE(game.Receive(7, Config(2, 12)));
-  ASSERT_TRUE(game.Receive(7, Claim(8, "A")));
-  ASSERT_TRUE(game.Receive(8, Claim(9, "B")));
-  ASSERT_TRUE(game.Receive(9, Claim(16, "C")));
-  ASSERT_TRUE(game.Receive(7, Small(PKT_START)));
+  Begin(game, 2, 12, {{7, 8}, {8, 9}, {9, 16}});
   out.sent.clear();
   const SrvWorld& world = game.World();
-  PacketImage<32> ship(PKT_VOTE_OFFER_POSTED);
-  ship.Put<std::uint16_t>(8, 1);
-  ship.Put<std::uint8_t>(12, static_cast<std::uint8_t>(world.Chapter(8)->homeAsteroid));
-  ASSERT_TRUE(game.Receive(7, Bytes(ship)));
+  const auto home8 = static_cast<std::uint8_t>(world.Chapter(8)->homeAsteroid);
+  const auto ship = Pkt<32>(PKT_VOTE_OFFER_POSTED).U16(8, 1).U8(12, home8);
+  ASSERT_TRUE(game.Receive(7, ship));
   const std::uint16_t sellerPool = world.Chapter(8)->homeAsteroid, buyerPool = world.Chapter(9)->homeAsteroid;
   const std::uint32_t sellerSilicates = world.poolDB.GetMineral(sellerPool, 1);
-  PacketImage<24> minerals(PKT_MINERAL_OFFER_POSTED);
-  minerals.Put<std::uint8_t>(8, 8);
-  minerals.Put<std::uint8_t>(9, static_cast<std::uint8_t>(sellerPool));
-  minerals.Put<std::uint8_t>(10, 1);
-  minerals.Put<std::uint16_t>(12, 50);
-  minerals.Put<std::uint16_t>(14, 3);
-  ASSERT_TRUE(game.Receive(7, Bytes(minerals)));
+  const auto seller = static_cast<std::uint8_t>(sellerPool);
+  const auto minerals =
+      Pkt<24>(PKT_MINERAL_OFFER_POSTED).U8(8, 8).U8(9, seller).U8(10, 1).U16(12, 50).U16(14, 3);
+  ASSERT_TRUE(game.Receive(7, minerals));
   EXPECT_EQ(world.poolDB.GetMineral(sellerPool, 1), sellerSilicates - 50) << "held back while offered";
   EXPECT_EQ(out.To(8).size(), 2u);
   EXPECT_TRUE(out.To(9).empty()) << "another guild's board";
-  EXPECT_FALSE(game.Receive(9, Bytes(ship))) << "guild 1's offer from guild 2";
-  EXPECT_FALSE(game.Receive(8, Bytes(minerals))) << "chapter 8's minerals offered by chapter 9";
+  EXPECT_FALSE(game.Receive(9, ship)) << "guild 1's offer from guild 2";
+  EXPECT_FALSE(game.Receive(8, minerals)) << "chapter 8's minerals offered by chapter 9";
   EXPECT_TRUE(out.To(7).empty());
 
   // Chapter 9 buys 20 of the 50 with metals at 3 per ten; chapter 16 is of another guild.
-  PacketImage<16> buy(PKT_MINERAL_TRADE);
-  buy.Put<std::uint8_t>(8, 8);
-  buy.Put<std::uint8_t>(9, static_cast<std::uint8_t>(sellerPool));
-  buy.Put<std::uint8_t>(10, 1);
-  buy.Put<std::uint8_t>(11, 16);
-  buy.Put<std::uint8_t>(12, static_cast<std::uint8_t>(world.Chapter(16)->homeAsteroid));
-  buy.Put<std::uint16_t>(14, 20);
-  EXPECT_FALSE(game.Receive(9, Bytes(buy))) << "another guild's board";
-  buy.Put<std::uint8_t>(11, 9);
-  buy.Put<std::uint8_t>(12, static_cast<std::uint8_t>(buyerPool));
-  buy.Put<std::uint16_t>(14, 60);
-  EXPECT_FALSE(game.Receive(8, Bytes(buy))) << "more than offered";
-  buy.Put<std::uint16_t>(14, 20);
+  auto buy = Pkt<16>(PKT_MINERAL_TRADE).U8(8, 8).U8(9, seller).U8(10, 1).U8(11, 16).U16(14, 20);
+  EXPECT_FALSE(game.Receive(9, buy.U8(12, static_cast<std::uint8_t>(world.Chapter(16)->homeAsteroid))))
+      << "another guild's board";
+  buy.U8(11, 9).U8(12, static_cast<std::uint8_t>(buyerPool));
+  EXPECT_FALSE(game.Receive(8, buy.U16(14, 60))) << "more than offered";
+  buy.U16(14, 20);
   const std::uint32_t buyerMetals = world.poolDB.GetMineral(buyerPool, 0);
   const std::uint32_t sellerMetals = world.poolDB.GetMineral(sellerPool, 0);
   const std::uint32_t buyerSilicates = world.poolDB.GetMineral(buyerPool, 1);
-  ASSERT_TRUE(game.Receive(8, Bytes(buy)));
+  ASSERT_TRUE(game.Receive(8, buy));
   EXPECT_EQ(world.poolDB.GetMineral(buyerPool, 0), buyerMetals - 6);
   EXPECT_EQ(world.poolDB.GetMineral(sellerPool, 0), sellerMetals + 6);
   EXPECT_EQ(out.To(7).back().Type(), PKT_MINERAL_OFFER_POSTED);
   EXPECT_EQ(ReadU16(out.To(7).back().packet, 12), 30u) << "the offer as it now stands";
   // Nothing goes for nothing: fewer than ten units, or paid in a mineral priced at 0.
-  buy.Put<std::uint16_t>(14, 9);
-  EXPECT_FALSE(game.Receive(8, Bytes(buy))) << "nine units cost nothing";
-  buy.Put<std::uint16_t>(14, 10);
-  buy.Put<std::uint8_t>(13, 2);
-  EXPECT_FALSE(game.Receive(8, Bytes(buy))) << "exotics are not priced";
+  buy.U16(14, 9);
+  EXPECT_FALSE(game.Receive(8, buy)) << "nine units cost nothing";
+  buy.U16(14, 10).U8(13, 2);
+  EXPECT_FALSE(game.Receive(8, buy)) << "exotics are not priced";
   EXPECT_EQ(ReadU16(out.To(7).back().packet, 12), 30u) << "the offer is untouched";
   // Fifteen units buy one ten: the odd five stay on offer.
-  buy.Put<std::uint8_t>(13, 0);
-  buy.Put<std::uint16_t>(14, 15);
-  ASSERT_TRUE(game.Receive(8, Bytes(buy)));
+  buy.U8(13, 0).U16(14, 15);
+  ASSERT_TRUE(game.Receive(8, buy));
   EXPECT_EQ(world.poolDB.GetMineral(buyerPool, 0), buyerMetals - 9);
   EXPECT_EQ(ReadU16(out.To(7).back().packet, 12), 20u);
   ASSERT_TRUE(game.Receive(7, EndTurn(0)));
@@ -623,38 +540,30 @@ TEST_F(SrvGameTest, TradeBoardOffersReachThePostersGuildAndOnlyTheirOwnerPostsTh
   EXPECT_GE(world.poolDB.GetMineral(buyerPool, 1), buyerSilicates + 30) << "delivered with the turn";
   // Withdrawn, the rest goes back to the seller's pool.
   const std::uint32_t before = world.poolDB.GetMineral(sellerPool, 1);
-  PacketImage<12> withdraw(PKT_MINERAL_OFFER_WITHDRAWN);
-  withdraw.Put<std::uint8_t>(8, 8);
-  withdraw.Put<std::uint8_t>(9, static_cast<std::uint8_t>(sellerPool));
-  withdraw.Put<std::uint8_t>(10, 1);
-  ASSERT_TRUE(game.Receive(7, Bytes(withdraw)));
+  const auto withdraw = Pkt<12>(PKT_MINERAL_OFFER_WITHDRAWN).U8(8, 8).U8(9, seller).U8(10, 1);
+  ASSERT_TRUE(game.Receive(7, withdraw));
   EXPECT_EQ(world.poolDB.GetMineral(sellerPool, 1), before + 20);
-  EXPECT_FALSE(game.Receive(7, Bytes(withdraw))) << "no such offer any more";
+  EXPECT_FALSE(game.Receive(7, withdraw)) << "no such offer any more";
 }
 
 TEST_F(SrvGameTest, ARestartAllAgreedToSendsEveryoneANewWorldBetweenTheRestartPackets) {
-  ASSERT_TRUE(game.Receive(7, Config(1, 8)));
-  ASSERT_TRUE(game.Receive(7, Claim(0, "A")));
-  ASSERT_TRUE(game.Receive(8, Claim(8, "B")));
-  ASSERT_TRUE(game.Receive(7, Small(PKT_START)));
+  Begin(game, 1, 8, {{7, 0}, {8, 8}});
   ASSERT_TRUE(game.Receive(7, EndTurn(0)));
   ASSERT_TRUE(game.Receive(8, EndTurn(0)));
   ASSERT_EQ(game.World().turn, 1u);
-  PacketImage<12> ask(PKT_RESTART_REQUEST);
-  ask.Put<std::uint16_t>(8, 5);
-  PacketImage<16> yes(PKT_RESTART_ANSWER), no(PKT_RESTART_ANSWER);
-  yes.Put<std::uint32_t>(8, 1);
+  const auto ask = Pkt<12>(PKT_RESTART_REQUEST).U16(8, 5);
+  const auto yes = Pkt<16>(PKT_RESTART_ANSWER).U32(8, 1), no = Pkt<16>(PKT_RESTART_ANSWER);
 
-  ASSERT_TRUE(game.Receive(7, Bytes(ask)));
-  EXPECT_FALSE(game.Receive(8, Bytes(PacketImage<16>(PKT_LOAD_ANSWER)))) << "not the question asked";
-  ASSERT_TRUE(game.Receive(8, Bytes(no)));
+  ASSERT_TRUE(game.Receive(7, ask));
+  EXPECT_FALSE(game.Receive(8, Pkt<16>(PKT_LOAD_ANSWER))) << "not the question asked";
+  ASSERT_TRUE(game.Receive(8, no));
   EXPECT_EQ(ReadU32(out.To(7).back().packet, 8), 0u);
   EXPECT_EQ(game.World().turn, 1u) << "refused: the game goes on";
 
   out.sent.clear();
-  ASSERT_TRUE(game.Receive(7, Bytes(ask)));
+  ASSERT_TRUE(game.Receive(7, ask));
   EXPECT_EQ(out.To(8).front().Type(), PKT_RESTART_REQUEST);
-  ASSERT_TRUE(game.Receive(8, Bytes(yes)));
+  ASSERT_TRUE(game.Receive(8, yes));
   EXPECT_EQ(game.World().turn, 0u);
   for (std::uint32_t p : {7u, 8u}) {
     auto got = out.To(p);
@@ -679,16 +588,8 @@ TEST_F(SrvGameTest, ARestartAllAgreedToSendsEveryoneANewWorldBetweenTheRestartPa
 TEST_F(SrvGameTest, WaitingRoomReadinessReachesTheOthersAndARemovalOnlyItsTarget) {
   game.SetHost(7);
   game.PlayerJoined(9);
-  auto ready = [](std::uint32_t flag) {
-    PacketImage<16> p(PKT_READY);
-    p.Put<std::uint32_t>(12, flag);
-    return Bytes(p);
-  };
-  auto removal = [](std::uint32_t player) {
-    PacketImage<12> p(PKT_REMOVE_PLAYER);
-    p.Put<std::uint32_t>(8, player);
-    return Bytes(p);
-  };
+  auto ready = [](std::uint32_t flag) { return Pkt<16>(PKT_READY).U32(12, flag); };
+  auto removal = [](std::uint32_t player) { return Pkt<12>(PKT_REMOVE_PLAYER).U32(8, player); };
 
   ASSERT_TRUE(game.Receive(8, ready(1)));
   ASSERT_TRUE(game.Receive(9, ready(0)));

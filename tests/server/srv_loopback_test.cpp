@@ -213,27 +213,23 @@ TEST_F(SrvLoopback, TheClientModelAgreesWithTheServerAfterEveryTurn) {
     }
   }
   ASSERT_LT(eta, 10u);
+  // Sent to the server and queued on the client's unit as the client does.
+  auto give = [&](const UnitOrder& order, std::uint8_t mode) {
+    const auto image = BuildOrderPacket(unit->id, order, mode);
+    SendTo(client, me.id, server, image);
+    OrderPacket p;
+    ParseOrderPacket(image.bytes, &p);
+    unit->AddOrderFromPacket(p);
+  };
   UnitOrder move;
   move.type = ORDER_MOVE_TO_ASTEROID;
   move.SetWord(0, target);
-  SendTo(client, me.id, server, BuildOrderPacket(unit->id, move, kInsertReplace));
-  unit->AddOrderFromPacket([&] {
-    OrderPacket p;
-    const auto image = BuildOrderPacket(unit->id, move, kInsertReplace);
-    ParseOrderPacket(image.bytes, &p);
-    return p;
-  }());
+  give(move, kInsertReplace);
   // Then, paid now from the home pool, ATVs built aboard once it is there.
   UnitOrder atvs;
   atvs.type = ORDER_BUILD_ATVS;
   atvs.head[0] = 1;
-  SendTo(client, me.id, server, BuildOrderPacket(unit->id, atvs, kInsertAppend));
-  unit->AddOrderFromPacket([&] {
-    OrderPacket p;
-    const auto image = BuildOrderPacket(unit->id, atvs, kInsertAppend);
-    ParseOrderPacket(image.bytes, &p);
-    return p;
-  }());
+  give(atvs, kInsertAppend);
   const std::uint32_t unitId = unit->id;
   for (std::uint32_t turn = 0; turn < 10; ++turn) {
     std::uint16_t at = 0;

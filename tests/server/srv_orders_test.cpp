@@ -24,48 +24,23 @@
 #include "server/SrvOrders.h"
 #include "server/SrvPacketRead.h"
 #include "server/ai/SrvChapterState.h"
-#include "tests/server/srv_test_rules.h"
+#include "tests/server/srv_game_fixture.h"
 
 namespace {
 
-struct Outbox : SrvOutbox {
-  std::vector<SrvPacket> sent;
-  void Send(std::uint32_t, const SrvPacket& packet, bool) override { sent.push_back(packet); }
-  std::size_t Count(std::uint16_t type) const {
-    return static_cast<std::size_t>(
-        std::count_if(sent.begin(), sent.end(), [&](const SrvPacket& p) { return ReadU16(p, 0) == type; }));
-  }
-};
-
-template <std::size_t N>
-std::vector<std::uint8_t> Bytes(const PacketImage<N>& p) {
-  return {p.bytes.begin(), p.bytes.end()};
-}
-
 // One player holding chapter 8 (guild 1) of a game of two chapters per guild.
 struct SrvOrders : testing::Test {
-  Outbox out;
+  RecordingOutbox out;
   SrvLog log;
   SrvGame game{out, log, nullptr, 41, testing::TempDir()};
   static constexpr std::uint16_t kMine = 8;
 
   void SetUp() override {
-    const auto [hulls, modules] = SrvTestRules();
-    ASSERT_TRUE(game.UseRules(hulls, modules));
-    game.PlayerJoined(7);
-    PacketImage<40> config(PKT_GAME_CONFIG);
-    config.Put<std::uint16_t>(14, 2);
-    config.Put<std::uint16_t>(16, 20);
-    ASSERT_TRUE(game.Receive(7, Bytes(config)));
     // The fog-of-war presets, levels 0 (off) to 2.
     const std::uint16_t fogPresets[3][6] = {{0, 0, 0, 0, 0, 0}, {1, 1, 1, 1, 0, 0}, {2, 2, 1, 1, 1, 1}};
     SrvSetup settings;
     for (int k = 0; k < 6; ++k) settings.settings.SetU16(36 + 2 * k, fogPresets[FogLevel()][k]);
-    ASSERT_TRUE(game.Receive(7, Bytes(settings.settings)));
-    PacketImage<48> claim(PKT_CHAPTER_CLAIM);
-    claim.Put<std::uint16_t>(8, kMine);
-    ASSERT_TRUE(game.Receive(7, Bytes(claim)));
-    ASSERT_TRUE(game.Receive(7, Bytes(PacketImage<12>(PKT_START))));
+    StartTestGame(game, {{7, kMine}}, 2, &settings);
   }
 
   virtual int FogLevel() const { return 0; }
@@ -74,11 +49,7 @@ struct SrvOrders : testing::Test {
     const std::uint16_t home = World().Chapter(chapter)->homeAsteroid;
     return World().pieces->GetUnitAt(home, chapter, 0);
   }
-  void EndTurn() {
-    PacketImage<16> end(PKT_END_TURN);
-    end.Put<std::uint32_t>(8, World().turn);
-    ASSERT_TRUE(game.Receive(7, Bytes(end)));
-  }
+  void EndTurn() { EndTestTurn(game, {{7, kMine}}); }
   bool Order(const CGUnit& unit, const UnitOrder& order, std::uint8_t mode = kInsertReplace) {
     return game.Receive(7, Bytes(BuildOrderPacket(unit.id, order, mode)));
   }
@@ -88,10 +59,7 @@ struct SrvOrders : testing::Test {
 };
 
 UnitOrder MoveTo(std::uint16_t asteroid) {
-  UnitOrder o;
-  o.type = ORDER_MOVE_TO_ASTEROID;
-  o.SetWord(0, asteroid);
-  return o;
+  return Ordered(ORDER_MOVE_TO_ASTEROID, {asteroid});
 }
 
 }  // namespace
@@ -107,7 +75,7 @@ TEST_F(SrvOrders, EveryChapterStartsWithItsDesignsAndAUnitTheClientsAreSent) {
   }
   EXPECT_EQ(World().Chapter(2), nullptr);
   std::vector<std::uint16_t> types;
-  for (const SrvPacket& p : out.sent) types.push_back(ReadU16(p, 0));
+  for (const Sent& s : out.sent) types.push_back(s.Type());
   const auto firstDesign = std::find(types.begin(), types.end(), PKT_TEMPLATE);
   const auto firstUnit = std::find(types.begin(), types.end(), PKT_UNIT);
   ASSERT_NE(firstDesign, types.end());
@@ -115,9 +83,8 @@ TEST_F(SrvOrders, EveryChapterStartsWithItsDesignsAndAUnitTheClientsAreSent) {
   EXPECT_LT(firstDesign, firstUnit);
   EXPECT_LT(firstUnit, std::find(types.begin(), types.end(), PKT_CREDITS));
   EXPECT_EQ(out.Count(PKT_UNIT), 10u) << "one unit for each of the ten chapters";
-  const auto standings = std::find_if(out.sent.begin(), out.sent.end(),
-                                      [](const SrvPacket& p) { return ReadU16(p, 0) == PKT_TURN_STANDINGS; });
-  ASSERT_NE(standings, out.sent.end());
+  const SrvPacket* standings = out.First(PKT_TURN_STANDINGS);
+  ASSERT_NE(standings, nullptr);
   EXPECT_EQ(ReadU16(*standings, 12 + 8 * kMine), 1) << "the chapter's ships";
   EXPECT_EQ(ReadU16(*standings, 12 + 8 * 2), 0) << "a chapter not in the game";
 }
@@ -139,9 +106,8 @@ TEST_F(SrvOrders, ATripEndsInTheTurnsTheModelPredictedAndItsOwnerIsToldEachStage
   }
   EXPECT_EQ(turns, predicted);
   EXPECT_EQ(World().pieces->FindUnit(id, &at)->GetOrderCount(), 0);
-  const auto done = std::find_if(out.sent.begin(), out.sent.end(),
-                                 [](const SrvPacket& p) { return ReadU16(p, 0) == PKT_ORDER_REMOVED; });
-  ASSERT_NE(done, out.sent.end());
+  const SrvPacket* done = out.First(PKT_ORDER_REMOVED);
+  ASSERT_NE(done, nullptr);
   EXPECT_EQ(ReadU32(*done, 12), 1u);
 }
 
@@ -157,9 +123,8 @@ TEST_F(SrvOrders, AUnitWithoutThePowerItsDrivesTakeStaysAndIsToldWhy) {
   EndTurn();
   EXPECT_EQ(unit->GetOrderCount(), 0);
   EXPECT_EQ(std::tie(unit->location.asteroid, unit->location.x), std::tie(before.asteroid, before.x));
-  const auto told = std::find_if(out.sent.begin(), out.sent.end(),
-                                 [](const SrvPacket& p) { return ReadU16(p, 0) == PKT_ORDER_REMOVED; });
-  ASSERT_NE(told, out.sent.end());
+  const SrvPacket* told = out.First(PKT_ORDER_REMOVED);
+  ASSERT_NE(told, nullptr);
   EXPECT_EQ(static_cast<std::int32_t>(ReadU32(*told, 12)), ORDERFAIL_LACK_POWER);
 }
 
@@ -195,7 +160,7 @@ TEST_F(SrvOrders, AClientArrivingWhereItHadNobodyIsToldTheUnitsThere) {
   for (int t = 0; t < 100 && unit->location.asteroid != there; ++t) EndTurn();
   ASSERT_EQ(unit->location.asteroid, there);
   UnitPicture picture{kMine, {}};
-  for (const SrvPacket& p : out.sent) picture.Apply(p);
+  for (const Sent& s : out.sent) picture.Apply(s.packet);
   std::size_t others = 0;
   World().ForEachUnit([&](const CGUnit& u) {
     if (u.location.asteroid != there) return;
@@ -220,7 +185,7 @@ struct SrvFogOfWar : SrvOrders {
 TEST_F(SrvFogOfWar, AChapterIsToldTheOthersUnitsOnlyWhileItSeesThem) {
   const SrvFogRules fog{1, 1};
   UnitPicture picture{kMine, {}};
-  for (const SrvPacket& p : out.sent) picture.Apply(p);
+  for (const Sent& s : out.sent) picture.Apply(s.packet);
   EXPECT_EQ(Told(picture), Seen(fog));
   EXPECT_LT(Told(picture).size(), 9u) << "the other chapters' homes lie out of sight";
 
@@ -232,7 +197,7 @@ TEST_F(SrvFogOfWar, AChapterIsToldTheOthersUnitsOnlyWhileItSeesThem) {
     for (int t = 0; t < 100 && unit->location.asteroid != to; ++t) {
       out.sent.clear();
       EndTurn();
-      for (const SrvPacket& p : out.sent) picture.Apply(p);
+      for (const Sent& s : out.sent) picture.Apply(s.packet);
       ASSERT_EQ(Told(picture), Seen(fog)) << "turn " << t;
     }
     ASSERT_EQ(unit->location.asteroid, to);
@@ -316,11 +281,7 @@ TEST_F(SrvOrders, BuildingPaysAtOnceAndCompletesInThePredictedTurns) {
 
   // A ship of the chapter's first design.
   const CGUnitTemplate* design = World().templates->GetTemplate(kMine, 0, 1);
-  UnitOrder ship;
-  ship.type = ORDER_BUILD_SHIP;
-  ship.SetWord(0, design->templateId);
-  ship.SetWord(1, kNoTargetId);
-  ASSERT_TRUE(Order(*unit, ship));
+  ASSERT_TRUE(Order(*unit, Ordered(ORDER_BUILD_SHIP, {design->templateId, kNoTargetId})));
   const std::uint16_t shipTurns = unit->GetNumTurnsUntilOrderCompletion(nullptr);
   ASSERT_LT(shipTurns, 100);
   const std::uint32_t units = World().pieces->CountOwnerUnits(kMine, false);
@@ -340,9 +301,7 @@ TEST_F(SrvOrders, OrdersThatAreNotTheSendersOrDoNotFitAreRefusedAndChangeNothing
   EXPECT_FALSE(Order(ghost, MoveTo(1))) << "no such unit";
   EXPECT_FALSE(Order(*mine, MoveTo(CGSolarDB::GetAsteroidCount()))) << "no such asteroid";
   EXPECT_FALSE(Order(*mine, MoveTo(1), 3)) << "no such insert mode";
-  UnitOrder stunned;
-  stunned.type = ORDER_STUNNED;
-  EXPECT_FALSE(Order(*mine, stunned)) << "the server's own state";
+  EXPECT_FALSE(Order(*mine, Ordered(ORDER_STUNNED))) << "the server's own state";
   auto cut = Bytes(BuildOrderPacket(mine->id, MoveTo(1), kInsertReplace));
   cut.resize(100);
   EXPECT_FALSE(game.Receive(7, cut));
@@ -352,9 +311,7 @@ TEST_F(SrvOrders, OrdersThatAreNotTheSendersOrDoNotFitAreRefusedAndChangeNothing
   const std::uint16_t home = mine->location.asteroid;
   const std::uint32_t empty[4] = {};
   const_cast<SrvWorld&>(World()).poolDB.SetMinerals(home, empty);
-  UnitOrder ship;
-  ship.type = ORDER_BUILD_SHIP;
-  ship.SetWord(0, World().templates->GetTemplate(kMine, 0, 1)->templateId);
+  const UnitOrder ship = Ordered(ORDER_BUILD_SHIP, {World().templates->GetTemplate(kMine, 0, 1)->templateId});
   const std::uint32_t credits = World().Chapter(kMine)->credits;
   out.sent.clear();
   EXPECT_FALSE(Order(*mine, ship));
@@ -362,8 +319,8 @@ TEST_F(SrvOrders, OrdersThatAreNotTheSendersOrDoNotFitAreRefusedAndChangeNothing
   EXPECT_EQ(mine->GetOrderCount(), 0);
   // The client queued it already: it is told to drop it, with the reason.
   ASSERT_EQ(out.sent.size(), 1u);
-  EXPECT_EQ(ReadU16(out.sent[0], 0), PKT_ORDER_REMOVED);
-  EXPECT_EQ(static_cast<std::int32_t>(ReadU32(out.sent[0], 12)), ORDERFAIL_LACK_MINERALS);
+  EXPECT_EQ(out.sent[0].Type(), PKT_ORDER_REMOVED);
+  EXPECT_EQ(static_cast<std::int32_t>(ReadU32(out.sent[0].packet, 12)), ORDERFAIL_LACK_MINERALS);
   // Behind an order the server holds, a refused one cannot be told apart: nothing is sent.
   ASSERT_TRUE(Order(*mine, MoveTo(OtherAsteroid(*mine))));
   out.sent.clear();
@@ -371,18 +328,9 @@ TEST_F(SrvOrders, OrdersThatAreNotTheSendersOrDoNotFitAreRefusedAndChangeNothing
   EXPECT_TRUE(out.sent.empty());
   EXPECT_EQ(mine->GetOrderCount(), 1);
   // Another guild's research and another chapter's transfer.
-  PacketImage<16> research(PKT_MODULE_ALLOCATION);
-  research.Put<std::uint8_t>(8, 3);
-  research.Put<std::uint16_t>(10, 4);
-  research.Put<std::uint16_t>(12, 100);
-  EXPECT_FALSE(game.Receive(7, Bytes(research)));
-  research.Put<std::uint8_t>(8, 0);
-  research.Put<std::uint16_t>(12, 30);
-  EXPECT_FALSE(game.Receive(7, Bytes(research))) << "not a step of 25";
-  PacketImage<20> transfer(PKT_AUTO_TRANSFER);
-  transfer.Put<std::uint8_t>(8, 0);
-  transfer.Put<std::uint32_t>(16, 1);
-  EXPECT_FALSE(game.Receive(7, Bytes(transfer)));
+  EXPECT_FALSE(game.Receive(7, Pkt<16>(PKT_MODULE_ALLOCATION).U8(8, 3).U16(10, 4).U16(12, 100)));
+  EXPECT_FALSE(game.Receive(7, Pkt<16>(PKT_MODULE_ALLOCATION).U16(10, 4).U16(12, 30))) << "not a step of 25";
+  EXPECT_FALSE(game.Receive(7, Pkt<20>(PKT_AUTO_TRANSFER).U32(16, 1)));
 }
 
 TEST_F(SrvOrders, MiningFillsTheHomePoolAndResearchFinishesAndIsTold) {
@@ -404,11 +352,7 @@ TEST_F(SrvOrders, MiningFillsTheHomePoolAndResearchFinishesAndIsTold) {
   std::uint32_t before[4];
   World().poolDB.GetMinerals(home, before);
 
-  PacketImage<16> research(PKT_MODULE_ALLOCATION);
-  research.Put<std::uint8_t>(8, 0);
-  research.Put<std::uint16_t>(10, 4);
-  research.Put<std::uint16_t>(12, 100);
-  ASSERT_TRUE(game.Receive(7, Bytes(research)));
+  ASSERT_TRUE(game.Receive(7, Pkt<16>(PKT_MODULE_ALLOCATION).U16(10, 4).U16(12, 100)));
   EndTurn();
   std::uint32_t after[4];
   World().poolDB.GetMinerals(home, after);
@@ -456,14 +400,8 @@ TEST_F(SrvOrders, AtvsSentToAFreeZoneHoldItAfterTheTurnAndOnlyTheHoldersAtvsGo) 
   ASSERT_EQ(from->owner, kMine);
   ASSERT_EQ(to->owner, kZoneNobody);
   auto move = [&](std::uint16_t chapter, std::uint16_t source, std::uint16_t count) {
-    PacketImage<20> p(PKT_ZONE_ARRIVING_ATVS);
-    p.Put<std::uint16_t>(8, home);
-    p.Put<std::uint16_t>(10, 1);
-    p.Put<std::uint16_t>(12, source);
-    p.Put<std::uint16_t>(14, chapter);
-    p.Put<std::uint16_t>(16, 0);
-    p.Put<std::uint16_t>(18, count);
-    return game.Receive(7, Bytes(p));
+    auto p = Pkt<20>(PKT_ZONE_ARRIVING_ATVS).U16(8, home).U16(10, 1).U16(12, source).U16(14, chapter);
+    return game.Receive(7, p.U16(18, count));
   };
   EXPECT_FALSE(move(kMine, 0, 9)) << "more than the zone holds";
   EXPECT_FALSE(move(kMine, 2, 1)) << "a zone the chapter does not hold";
@@ -482,20 +420,16 @@ TEST_F(SrvOrders, AtvsSentToAFreeZoneHoldItAfterTheTurnAndOnlyTheHoldersAtvsGo) 
   // A storage facility on the home zone, paid with one mining ATV.
   const std::uint8_t cost = g_gameVariables.costStorageFacility;
   g_gameVariables.costStorageFacility = 1;
-  PacketImage<20> storage(PKT_TERRAIN_VIEW_611);
-  storage.Put<std::uint16_t>(8, home);
-  storage.Put<std::uint16_t>(10, kMine);
-  storage.Put<std::uint16_t>(12, 0);
-  storage.Put<std::uint32_t>(16, FACILITY_STORAGE);
+  auto storage = Pkt<20>(PKT_TERRAIN_VIEW_611).U16(8, home).U16(10, kMine).U32(16, FACILITY_STORAGE);
   const std::uint8_t stores = World().poolDB.GetStorageFacilities(home);
   const std::uint8_t miners = from->atvCounts[ATV_MINING];
-  EXPECT_TRUE(game.Receive(7, Bytes(storage)));
+  EXPECT_TRUE(game.Receive(7, storage));
   EXPECT_NE(from->facilities & FACILITY_STORAGE, 0u);
   EXPECT_EQ(from->atvCounts[ATV_MINING], miners - 1);
   EXPECT_EQ(World().poolDB.GetStorageFacilities(home), stores + 1);
-  EXPECT_FALSE(game.Receive(7, Bytes(storage))) << "built already";
-  storage.Put<std::uint16_t>(12, 5);
-  EXPECT_FALSE(game.Receive(7, Bytes(storage))) << "a zone nobody holds";
+  EXPECT_FALSE(game.Receive(7, storage)) << "built already";
+  storage.U16(12, 5);
+  EXPECT_FALSE(game.Receive(7, storage)) << "a zone nobody holds";
   g_gameVariables.costStorageFacility = cost;
 }
 
@@ -540,33 +474,13 @@ namespace {
 
 // Chapters 8, 9 and 10 of guild 1, each held by player chapter - 7.
 struct SrvGuildTrade : testing::Test {
-  Outbox out;
+  RecordingOutbox out;
   SrvLog log;
   SrvGame game{out, log, nullptr, 43, testing::TempDir()};
   const SrvWorld& world = game.World();
 
-  void SetUp() override {
-    const auto [hulls, modules] = SrvTestRules();
-    ASSERT_TRUE(game.UseRules(hulls, modules));
-    PacketImage<40> config(PKT_GAME_CONFIG);
-    config.Put<std::uint16_t>(14, 3);
-    config.Put<std::uint16_t>(16, 20);
-    for (std::uint32_t player : {1u, 2u, 3u}) game.PlayerJoined(player);
-    ASSERT_TRUE(game.Receive(1, Bytes(config)));
-    for (std::uint16_t c : {8, 9, 10}) {
-      PacketImage<48> claim(PKT_CHAPTER_CLAIM);
-      claim.Put<std::uint16_t>(8, c);
-      ASSERT_TRUE(game.Receive(c - 7u, Bytes(claim)));
-    }
-    ASSERT_TRUE(game.Receive(1, Bytes(PacketImage<12>(PKT_START))));
-  }
-  void EndTurn() {
-    for (std::uint32_t player : {1u, 2u, 3u}) {
-      PacketImage<16> end(PKT_END_TURN);
-      end.Put<std::uint32_t>(8, world.turn);
-      ASSERT_TRUE(game.Receive(player, Bytes(end)));
-    }
-  }
+  void SetUp() override { StartTestGame(game, {{1, 8}, {2, 9}, {3, 10}}, 3); }
+  void EndTurn() { EndTestTurn(game, {{1, 8}, {2, 9}, {3, 10}}); }
   std::uint32_t Metals(std::uint16_t chapter) const {
     return world.poolDB.GetMineral(world.Chapter(chapter)->homeAsteroid, 0);
   }
@@ -580,21 +494,12 @@ TEST_F(SrvGuildTrade, TheHighestSealedBidBuysTheShipAndTheOthersGetTheirsBack) {
   ASSERT_NE(ship, nullptr);
   const std::uint32_t shipId = ship->id;
 
-  PacketImage<36> offer(PKT_SHIP_OFFER_POSTED);
-  offer.Put<std::uint16_t>(8, 1);
-  offer.Put<std::uint8_t>(10, 0);
-  offer.Put<std::uint32_t>(12, shipId);
-  offer.Put<std::uint32_t>(20, 10);
-  EXPECT_FALSE(game.Receive(2, Bytes(offer))) << "chapter 8's ship offered by chapter 9";
-  ASSERT_TRUE(game.Receive(1, Bytes(offer)));
+  const auto offer = Pkt<36>(PKT_SHIP_OFFER_POSTED).U16(8, 1).U32(12, shipId).U32(20, 10);
+  EXPECT_FALSE(game.Receive(2, offer)) << "chapter 8's ship offered by chapter 9";
+  ASSERT_TRUE(game.Receive(1, offer));
   auto bid = [&](std::uint16_t chapter, std::uint32_t metals) {
-    PacketImage<36> p(PKT_TRADE_REQUEST);
-    p.Put<std::uint16_t>(8, 1);
-    p.Put<std::uint16_t>(10, chapter & 7);
-    p.Put<std::uint32_t>(12, shipId);
-    p.Put<std::uint16_t>(18, world.Chapter(chapter)->homeAsteroid);
-    p.Put<std::uint32_t>(20, metals);
-    return game.Receive(chapter - 7u, Bytes(p));
+    auto p = Pkt<36>(PKT_TRADE_REQUEST).U16(8, 1).U16(10, chapter & 7).U32(12, shipId).U32(20, metals);
+    return game.Receive(chapter - 7u, p.U16(18, world.Chapter(chapter)->homeAsteroid));
   };
   EXPECT_FALSE(bid(9, 5)) << "below the least bid";
   EXPECT_FALSE(bid(8, 50)) << "the seller";
@@ -618,22 +523,13 @@ TEST_F(SrvGuildTrade, TheHighestSealedBidBuysTheShipAndTheOthersGetTheirsBack) {
 
 TEST_F(SrvGuildTrade, AnAsteroidsVoteGoesToTheHighestBidderUntilItChangesController) {
   const std::uint16_t home8 = world.Chapter(8)->homeAsteroid;
-  PacketImage<32> offer(PKT_VOTE_OFFER_POSTED);
-  offer.Put<std::uint16_t>(8, 1);
-  offer.Put<std::uint8_t>(10, 1);
-  offer.Put<std::uint8_t>(12, static_cast<std::uint8_t>(home8));
-  offer.Put<std::uint32_t>(16, 10);
-  EXPECT_FALSE(game.Receive(2, Bytes(offer))) << "chapter 9 does not control the asteroid";
-  offer.Put<std::uint8_t>(10, 0);
-  ASSERT_TRUE(game.Receive(1, Bytes(offer)));
+  auto offer =
+      Pkt<32>(PKT_VOTE_OFFER_POSTED).U16(8, 1).U8(10, 1).U8(12, static_cast<std::uint8_t>(home8)).U32(16, 10);
+  EXPECT_FALSE(game.Receive(2, offer)) << "chapter 9 does not control the asteroid";
+  ASSERT_TRUE(game.Receive(1, offer.U8(10, 0)));
   auto bid = [&](std::uint16_t chapter, std::uint32_t metals) {
-    PacketImage<32> p(PKT_TRADE_ANSWER);
-    p.Put<std::uint16_t>(8, 1);
-    p.Put<std::uint16_t>(10, chapter & 7);
-    p.Put<std::uint16_t>(12, home8);
-    p.Put<std::uint16_t>(14, world.Chapter(chapter)->homeAsteroid);
-    p.Put<std::uint32_t>(16, metals);
-    return game.Receive(chapter - 7u, Bytes(p));
+    auto p = Pkt<32>(PKT_TRADE_ANSWER).U16(8, 1).U16(10, chapter & 7).U16(12, home8).U32(16, metals);
+    return game.Receive(chapter - 7u, p.U16(14, world.Chapter(chapter)->homeAsteroid));
   };
   EXPECT_FALSE(bid(9, 5)) << "below the least bid";
   EXPECT_FALSE(bid(8, 50)) << "the seller";
@@ -649,7 +545,7 @@ TEST_F(SrvGuildTrade, AnAsteroidsVoteGoesToTheHighestBidderUntilItChangesControl
   EXPECT_EQ(Metals(10), metals10) << "the losing bid came back";
   EXPECT_EQ(out.Count(PKT_VOTE_OFFER_WITHDRAWN), 3u) << "the guild's board";
   EXPECT_EQ(world.guilds->GetGuild(1)->FindVoteOffer(static_cast<std::uint8_t>(home8)), nullptr);
-  EXPECT_FALSE(game.Receive(1, Bytes(offer))) << "a vote sold is not sold twice";
+  EXPECT_FALSE(game.Receive(1, offer)) << "a vote sold is not sold twice";
 
   const std::string file = testing::TempDir() + "votes.svr";
   ASSERT_TRUE(game.Save(file, 5));
@@ -657,6 +553,23 @@ TEST_F(SrvGuildTrade, AnAsteroidsVoteGoesToTheHighestBidderUntilItChangesControl
   EXPECT_EQ(SrvVotesHeld(world, 9), 2) << "the sale is saved";
   world.solar.GetAsteroid(home8)->SetController(10);
   EXPECT_EQ(SrvVotesHeld(world, 9), 1) << "the sale lapses with the control";
+}
+
+// A purchase is charged its whole price: the client reckons it in 16 bits,
+// where a dear enough offer wraps round to nothing.
+TEST_F(SrvGuildTrade, AMineralPriceThatWrapsIn16BitsIsChargedInFullAndRefusedWhenTheBuyerCannotPay) {
+  const auto sellerPool = static_cast<std::uint8_t>(world.Chapter(8)->homeAsteroid);
+  const auto buyerPool = static_cast<std::uint8_t>(world.Chapter(9)->homeAsteroid);
+  // Twenty reactives at 32768 metals per ten: 65536, which is 0 in 16 bits.
+  ASSERT_TRUE(game.Receive(
+      1, Pkt<24>(PKT_MINERAL_OFFER_POSTED).U8(8, 8).U8(9, sellerPool).U8(10, 3).U16(12, 20).U16(14, 32768)));
+  const std::size_t shipments = world.inTransit.size();
+  const std::uint32_t metals = world.poolDB.GetMineral(buyerPool, 0);
+  ASSERT_LT(metals, 65536u);
+  auto buy = Pkt<16>(PKT_MINERAL_TRADE).U8(8, 8).U8(9, sellerPool).U8(10, 3).U8(11, 9).U8(12, buyerPool);
+  EXPECT_FALSE(game.Receive(2, buy.U16(14, 20)));
+  EXPECT_EQ(world.inTransit.size(), shipments) << "nothing sent";
+  EXPECT_EQ(world.poolDB.GetMineral(buyerPool, 0), metals);
 }
 
 // The clients learn a zone's holder and entrenchment as the server keeps them:
@@ -667,10 +580,7 @@ TEST_F(SrvOrders, AnEntrenchedZoneIsToldAsTheServerHoldsIt) {
   CGAsteroid* a = World().solar.GetAsteroid(home);
   const CGZone* zone = a->GetZone(0);
   ASSERT_GT(zone->atvCounts[0], 0);
-  PacketImage<20> entrench(PKT_ZONE_ENTRENCHED);
-  entrench.Put<std::uint16_t>(8, home);
-  entrench.Put<std::uint16_t>(12, kMine);
-  ASSERT_TRUE(game.Receive(7, Bytes(entrench)));
+  ASSERT_TRUE(game.Receive(7, Pkt<20>(PKT_ZONE_ENTRENCHED).U16(8, home).U16(12, kMine)));
   a->owner = kMine + 1;  // an owner other than the zone's holder
   out.sent.clear();
   EndTurn();
@@ -678,7 +588,8 @@ TEST_F(SrvOrders, AnEntrenchedZoneIsToldAsTheServerHoldsIt) {
   bool told = false;
   std::uint32_t toldEntrenched = 0;
   std::uint8_t toldOwner = 0;
-  for (const SrvPacket& p : out.sent) {
+  for (const Sent& s : out.sent) {
+    const SrvPacket& p = s.packet;
     if (ReadU16(p, 8) != home) continue;
     if (ReadU16(p, 0) == PKT_ASTEROID_WITH_ZONES) {
       told = true;
@@ -743,11 +654,8 @@ TEST_F(SrvOrders, AtvsBuiltAboardLandOnAFreeZoneAndComeBackAboard) {
 TEST_F(SrvOrders, AShipIsRepairedAndRefittedInThePredictedTurns) {
   CGUnit* builder = UnitOf(kMine);
   const std::uint32_t firstId = builder->id;
-  UnitOrder build;
-  build.type = ORDER_BUILD_SHIP;
-  build.SetWord(0, World().templates->GetTemplate(kMine, 0, 1)->templateId);
-  build.SetWord(1, kNoTargetId);
-  ASSERT_TRUE(Order(*builder, build));
+  const std::uint32_t design = World().templates->GetTemplate(kMine, 0, 1)->templateId;
+  ASSERT_TRUE(Order(*builder, Ordered(ORDER_BUILD_SHIP, {design, kNoTargetId})));
   for (int t = 0; t < 30 && builder->GetOrderCount() > 0; ++t) EndTurn();
   CGUnit* ship = nullptr;
   World().ForEachUnit([&](CGUnit& u) {
@@ -757,10 +665,7 @@ TEST_F(SrvOrders, AShipIsRepairedAndRefittedInThePredictedTurns) {
 
   ship->hullDamage = 40;
   ship->modules[1].damage = 5;
-  UnitOrder repair;
-  repair.type = ORDER_REPAIR_UNIT;
-  repair.SetWord(0, ship->id);
-  ASSERT_TRUE(Order(*builder, repair));
+  ASSERT_TRUE(Order(*builder, Ordered(ORDER_REPAIR_UNIT, {ship->id})));
   const std::uint16_t repairTurns = builder->GetNumTurnsUntilOrderCompletion(nullptr);
   ASSERT_LT(repairTurns, 100);
   for (std::uint16_t t = 0; t + 1 < std::max<std::uint16_t>(repairTurns, 1); ++t) EndTurn();
@@ -777,11 +682,7 @@ TEST_F(SrvOrders, AShipIsRepairedAndRefittedInThePredictedTurns) {
   lighter->FitModule(0, 0);
   const std::uint32_t lighterId = lighter->templateId;
   ASSERT_EQ(World().templates->AddTemplate(lighter.release(), kMine), 1);
-  UnitOrder refit;
-  refit.type = ORDER_MODIFY_SHIP;
-  refit.SetWord(0, lighterId);
-  refit.SetWord(1, ship->id);
-  ASSERT_TRUE(Order(*builder, refit));
+  ASSERT_TRUE(Order(*builder, Ordered(ORDER_MODIFY_SHIP, {lighterId, ship->id})));
   for (int t = 0; t < 30 && builder->GetOrderCount() > 0; ++t) EndTurn();
   EXPECT_EQ(ship->GetTemplate()->templateId, lighterId);
   EXPECT_EQ(ship->GetConstructionCapacity(), 0) << "the crane is gone";
@@ -790,11 +691,8 @@ TEST_F(SrvOrders, AShipIsRepairedAndRefittedInThePredictedTurns) {
   std::uint32_t cost[5] = {};
   ship->GetTemplate()->GetCost32(cost);
   const std::uint16_t home = builder->location.asteroid;
-  UnitOrder scrap;
-  scrap.type = ORDER_SCRAP_UNIT;
-  scrap.SetWord(0, ship->id);
   const std::uint32_t shipId = ship->id;
-  ASSERT_TRUE(Order(*builder, scrap));
+  ASSERT_TRUE(Order(*builder, Ordered(ORDER_SCRAP_UNIT, {shipId})));
   const std::uint32_t metals = World().poolDB.GetMineral(home, 0);
   out.sent.clear();
   for (int t = 0; t < 30 && builder->GetOrderCount() > 0; ++t) EndTurn();
@@ -806,8 +704,7 @@ TEST_F(SrvOrders, AShipIsRepairedAndRefittedInThePredictedTurns) {
 
 TEST_F(SrvOrders, SelfRepairMendsItsDamageControlsWorthEachTurnUntilWhole) {
   CGUnit* unit = UnitOf(kMine);
-  UnitOrder self;
-  self.type = ORDER_REPAIR;
+  const UnitOrder self = Ordered(ORDER_REPAIR);
   EXPECT_FALSE(Order(*unit, self)) << "no damage control";
   // The laser made a damage-control module of 10 points, fitted in the crane's place.
   ModuleRecord* medic = World().modules->GetRecord(4);

@@ -9,85 +9,38 @@
 #include "Game/model/GUnit.h"
 #include "Game/net/Packets.h"
 #include "Game/rules/GUnitTem.h"
-#include "server/SrvGame.h"
-#include "server/SrvPacketRead.h"
-#include "tests/server/srv_test_rules.h"
+#include "tests/server/srv_game_fixture.h"
 
 namespace {
 
-struct Outbox : SrvOutbox {
-  std::vector<std::pair<std::uint32_t, SrvPacket>> sent;
-  void Send(std::uint32_t to, const SrvPacket& packet, bool) override { sent.emplace_back(to, packet); }
-  std::vector<SrvPacket> Of(std::uint32_t to, std::uint16_t type) const {
-    std::vector<SrvPacket> out;
-    for (const auto& [who, p] : sent)
-      if (who == to && ReadU16(p, 0) == type) out.push_back(p);
-    return out;
-  }
-};
-
-template <std::size_t N>
-std::vector<std::uint8_t> Bytes(const PacketImage<N>& p) {
-  return {p.bytes.begin(), p.bytes.end()};
-}
-
 // Players 7 and 9 hold chapters 8 and 9 of guild 1, player 11 chapter 0.
 struct SrvPlayerResearch : testing::Test {
-  Outbox out;
+  RecordingOutbox out;
   SrvLog log;
   SrvGame game{out, log, nullptr, 41, testing::TempDir()};
   static constexpr std::uint16_t kMine = 8;
 
   void SetUp() override {
-    const auto [hulls, modules] = SrvTestRules();
-    ASSERT_TRUE(game.UseRules(hulls, modules));
-    for (std::uint32_t p : {7u, 9u, 11u}) game.PlayerJoined(p);
-    PacketImage<40> config(PKT_GAME_CONFIG);
-    config.Put<std::uint16_t>(14, 2);
-    config.Put<std::uint16_t>(16, 20);
-    ASSERT_TRUE(game.Receive(7, Bytes(config)));
-    for (auto [player, chapter] : {std::pair{7u, 8}, {9u, 9}, {11u, 0}}) {
-      PacketImage<48> claim(PKT_CHAPTER_CLAIM);
-      claim.Put<std::uint16_t>(8, static_cast<std::uint16_t>(chapter));
-      ASSERT_TRUE(game.Receive(player, Bytes(claim)));
-    }
-    ASSERT_TRUE(game.Receive(7, Bytes(PacketImage<12>(PKT_START))));
+    StartTestGame(game, {{7, 8}, {9, 9}, {11, 0}}, 2);
     out.sent.clear();
   }
   const SrvWorld& World() const { return game.World(); }
-  void EndTurn() {
-    for (std::uint32_t p : {7u, 9u, 11u}) {
-      PacketImage<16> end(PKT_END_TURN);
-      end.Put<std::uint32_t>(8, World().turn);
-      ASSERT_TRUE(game.Receive(p, Bytes(end)));
-    }
-  }
+  void EndTurn() { EndTestTurn(game, {{7, 8}, {9, 9}, {11, 0}}); }
 };
 
 // A Hauler (hull 0, four slots) of `chapter` for `slot`, the modules in its first slots.
 std::vector<std::uint8_t> Design(std::uint16_t slot, std::vector<std::uint16_t> modules, std::uint8_t hull = 0,
                                  std::uint16_t chapter = 8) {
-  PacketImage<124> p(PKT_TEMPLATE);
-  p.Put<std::uint32_t>(8, (std::uint32_t{chapter} << 26) | 900);
-  p.Put<std::uint16_t>(12, slot);
-  p.Put<std::uint16_t>(14, chapter);
-  p.SetText(16, 30, "Digger");
-  p.Put<std::uint8_t>(46, hull);
-  for (std::size_t s = 0; s < modules.size(); ++s) {
-    p.Put<std::uint16_t>(48 + 2 * s, modules[s]);
-    p.Put<std::uint8_t>(98 + s, 1);
-  }
-  return Bytes(p);
+  auto p = Pkt<124>(PKT_TEMPLATE).U32(8, (std::uint32_t{chapter} << 26) | 900).U16(12, slot).U16(14, chapter);
+  p.Text(16, 30, "Digger").U8(46, hull);
+  for (std::size_t s = 0; s < modules.size(); ++s) p.U16(48 + 2 * s, modules[s]).U8(98 + s, 1);
+  return p;
 }
 
 // 512 (hull false) or 513 for guild 1's slot `slot`.
 std::vector<std::uint8_t> Bonus(bool hull, std::uint8_t slot, std::uint16_t item, std::uint16_t points) {
-  PacketImage<20> p(hull ? PKT_HULL_SCIENCE_BONUS : PKT_MODULE_SCIENCE_BONUS);
-  if (hull) p.Put<std::uint16_t>(8, 1);
-  p.Put<std::uint8_t>(hull ? 10 : 8, slot);
-  p.Put<std::uint16_t>(hull ? 12 : 10, item);
-  p.Put<std::uint16_t>(hull ? 14 : 12, points);
-  return Bytes(p);
+  if (hull) return Pkt<20>(PKT_HULL_SCIENCE_BONUS).U16(8, 1).U8(10, slot).U16(12, item).U16(14, points);
+  return Pkt<20>(PKT_MODULE_SCIENCE_BONUS).U8(8, slot).U16(10, item).U16(12, points);
 }
 
 }  // namespace
@@ -107,10 +60,7 @@ TEST_F(SrvPlayerResearch, APlayersOwnDesignOfResearchedPartsIsStoredPassedOnAndC
   EXPECT_TRUE(out.Of(7, PKT_TEMPLATE).empty()) << "the sender holds it already";
 
   const CGUnit* builder = World().pieces->GetUnitAt(World().Chapter(kMine)->homeAsteroid, kMine, 0);
-  UnitOrder build;
-  build.type = ORDER_BUILD_SHIP;
-  build.SetWord(0, stored->templateId);
-  build.SetWord(1, kNoTargetId);
+  const UnitOrder build = Ordered(ORDER_BUILD_SHIP, {stored->templateId, kNoTargetId});
   EXPECT_TRUE(game.Receive(7, Bytes(BuildOrderPacket(builder->id, build, kInsertReplace))));
 }
 

@@ -10,6 +10,7 @@
 #include "Game/net/Packets.h"
 #include "server/SrvCommandLine.h"
 #include "server/SrvPacketRead.h"
+#include "tests/server/srv_packets.h"
 #include "tests/server/srv_test_support.h"
 
 namespace {
@@ -82,10 +83,7 @@ TEST(SrvProgram, CreatesAnEmailGameWithAnInputFilePerChapterAndSaysSoInItsExitCo
     f.write(reinterpret_cast<const char*>(&n), 4);
     f.write(reinterpret_cast<const char*>(packet.data()), n);
   };
-  std::vector<std::uint8_t> name(44, 0);
-  name[0] = PKT_PLAYER_NAME;
-  name[8] = 8;
-  std::memcpy(&name[10], "Mailers", 7);
+  const std::vector<std::uint8_t> name = Pkt<44>(PKT_PLAYER_NAME).U16(8, 8).Text(10, 32, "Mailers");
   writeTurnFile("Mail_Game-0.c08", 0, name);
   writeTurnFile("Mail_Game-0.c16", 5, name);
   writeTurnFile("Mail_Game.c00", 0, name);

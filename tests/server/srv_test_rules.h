@@ -15,7 +15,7 @@
 
 namespace {
 
-ModuleRecord TestModule(const char* name, std::uint8_t type, std::uint8_t techLevel) {
+inline ModuleRecord TestModule(const char* name, std::uint8_t type, std::uint8_t techLevel) {
   ModuleRecord m;
   std::strncpy(m.name, name, sizeof m.name - 1);
   m.guildMask = 0x1F;
@@ -27,7 +27,7 @@ ModuleRecord TestModule(const char* name, std::uint8_t type, std::uint8_t techLe
   return m;
 }
 
-std::pair<std::vector<std::uint8_t>, std::vector<std::uint8_t>> SrvTestRules() {
+inline std::pair<std::vector<std::uint8_t>, std::vector<std::uint8_t>> SrvTestRules() {
   std::vector<ModuleRecord> modules;
   ModuleRecord drive = TestModule("Drive", MODULE_PROPULSION, 1);
   drive.typeData[0] = 60;

@@ -14,12 +14,12 @@
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GChapter.h"
 #include "Game/model/GZone.h"
-#include "server/SrvPacketRead.h"
+#include "Game/rules/GGameVar.h"
 #include "server/SrvTurnSteps.h"
+#include "tests/server/srv_packets.h"
 #include "tools/rulesdata/hulls.h"
 #include "tools/rulesdata/modules.h"
 #include "tools/rulesdata/text_files.h"
-#include "Game/rules/GGameVar.h"
 
 namespace srv_ai_test {
 
@@ -38,6 +38,12 @@ struct WorldGame {
   }
 
   SrvTurnContext Turn() { return SrvTurnContext{world, setup, log, random}; }
+  // A turn whose politics are resolved, as the turn runs them.
+  SrvTurnContext Politics() {
+    SrvTurnContext turn = Turn();
+    SrvResolvePolitics(turn);
+    return turn;
+  }
 
   CGChapter& Chapter(std::uint16_t c) { return *world.Chapter(c); }
   // The chapter takes every zone of the asteroid, its ownership and its
@@ -97,12 +103,7 @@ struct RulesGame : GameVariablesScope, WorldGame {
   }
 };
 
-inline std::vector<SrvPacket> OfType(const SrvTurnContext& turn, std::uint16_t chapter, std::uint16_t type) {
-  std::vector<SrvPacket> out;
-  for (const SrvPacket& p : turn.toChapter[chapter])
-    if (ReadU16(p, 0) == type) out.push_back(p);
-  return out;
-}
+using ::OfType;
 
 // The notification codes queued for a chapter, in order.
 inline std::vector<std::uint16_t> NoticeCodes(const SrvTurnContext& turn, std::uint16_t chapter) {

@@ -128,10 +128,6 @@ TEST(SrvComputerChapters, CustomSettingsPlayAtTheirRating) {
   EXPECT_LT(SrvAiLevelOf(0).fleetLimit, SrvAiLevelOf(2).fleetLimit);
 }
 
-}  // namespace
-
-namespace {
-
 struct UnitOrderSeen {
   std::uint32_t unit;
   std::uint32_t type;
@@ -203,10 +199,6 @@ TEST(SrvComputerChapters, AnArmedUnitAttacksTheEnemyWhereItStandsAndNothingIsBui
   for (const auto& o : UnitOrders(game, 0)) EXPECT_NE(o.type, ORDER_BUILD_SHIP) << "no design costs under 100 a mineral";
 }
 
-}  // namespace
-
-namespace {
-
 TEST(SrvComputerChapters, ASurplusIsOfferedOnTheGuildsBoardAndAGuildmateShortOfItBuys) {
   RulesGame game(2, 40, 1, 1);
   const std::uint16_t seller = game.Chapter(0).homeAsteroid, buyer = game.Chapter(1).homeAsteroid;
@@ -231,10 +223,6 @@ TEST(SrvComputerChapters, ASurplusIsOfferedOnTheGuildsBoardAndAGuildmateShortOfI
   EXPECT_EQ(OfType(turn, 1, PKT_MINERAL_OFFER_WITHDRAWN).size(), 1u) << "and its end";
   EXPECT_TRUE(OfType(turn, 8, PKT_MINERAL_OFFER_POSTED).empty()) << "another guild sees nothing";
 }
-
-}  // namespace
-
-namespace {
 
 TEST(SrvComputerChapters, ZonesBuildAMiningFacilityAndTheirCombatAtvsAttackANeighbouringEnemyZone) {
   RulesGame game(1, 40, 1, 1);
@@ -267,10 +255,6 @@ TEST(SrvComputerChapters, ZonesBuildAMiningFacilityAndTheirCombatAtvsAttackANeig
   EXPECT_EQ(SrvSubmitComputerOrder(turn, 0, orders[0]), SrvOrderVerdict::kAccepted);
   EXPECT_EQ(zone.atvCounts[ATV_COMBAT], 0) << "on their way";
 }
-
-}  // namespace
-
-namespace {
 
 TEST(SrvComputerChapters, AChapterAPlayerHoldsIsLeftToThePlayer) {
   RulesGame game(1, 40, 1, 2);

@@ -12,22 +12,13 @@
 #include "Game/rules/GRulesPackets.h"
 #include "server/SrvGame.h"
 #include "tests/server/ai/srv_ai_fixture.h"
+#include "tests/server/srv_game_fixture.h"
 
 namespace {
 
 struct Silence : SrvOutbox {
   void Send(std::uint32_t, const SrvPacket&, bool) override {}
 };
-
-template <std::size_t N>
-std::vector<std::uint8_t> Bytes(const PacketImage<N>& p) {
-  return {p.bytes.begin(), p.bytes.end()};
-}
-
-std::string ReadAll(const std::string& path) {
-  std::ifstream in(path);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 // A game of computer chapters only: player 1 sets it up and starts it, then
 // leaves its chapter to the server; player 2 watches, holding none. Plays
@@ -55,9 +46,9 @@ struct ComputerGame {
     setup.settings.SetU16(12, 2);
     EXPECT_TRUE(game.Receive(1, Bytes(setup.config)));
     EXPECT_TRUE(game.Receive(1, Bytes(setup.settings)));
-    EXPECT_TRUE(game.Receive(1, Bytes(PacketImage<48>(PKT_CHAPTER_CLAIM))));
-    EXPECT_TRUE(game.Receive(1, Bytes(PacketImage<12>(PKT_AUTOSAVE))));  // autosave off
-    EXPECT_TRUE(game.Receive(1, Bytes(PacketImage<12>(PKT_START))));
+    EXPECT_TRUE(game.Receive(1, Pkt<48>(PKT_CHAPTER_CLAIM)));
+    EXPECT_TRUE(game.Receive(1, Pkt<12>(PKT_AUTOSAVE)));  // autosave off
+    EXPECT_TRUE(game.Receive(1, Pkt<12>(PKT_START)));
     game.PlayerLeft(1);
     for (int t = 0; t < turns && !game.Ended(); ++t) game.EndTurnNow();
   }
@@ -68,7 +59,8 @@ TEST(SrvComputerGame, TwoHundredTurnsOfComputerChaptersEndByAVictoryCondition) {
   const ComputerGame played(logPath, 200);
   ASSERT_TRUE(played.game.Ended()) << "still running after 200 turns";
   EXPECT_LE(played.game.World().turn, 150u) << "the game length ends it at the latest";
-  const std::string text = ReadAll(logPath);
+  std::ifstream in(logPath);
+  const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
   const std::size_t over = text.find("game over by condition ");
   ASSERT_NE(over, std::string::npos);
   unsigned condition = 0, winners = 0;

@@ -19,17 +19,21 @@ using srv_ai_test::WorldGame;
 
 constexpr std::uint16_t kImperatorAndInterregnum = 1 | 8 | 16;
 
-// Guild 0 of three chapters: chapter 0 holds 3 votes, chapters 1 and 2 one each.
+// Guild 0 of three chapters: chapter 0 holds 3 votes, chapters 1 and 2 one
+// each; an imperator needs `imperatorPercent` of the votes.
 struct ThreeMembers : WorldGame {
-  ThreeMembers(std::uint16_t conditions = 1) : WorldGame(3, 40, conditions) { GiveAsteroids(0, 2); }
+  explicit ThreeMembers(std::uint16_t conditions = 1, std::uint16_t imperatorPercent = 0)
+      : WorldGame(3, 40, conditions) {
+    GiveAsteroids(0, 2);
+    if (imperatorPercent != 0) setup.config.SetU16(26, imperatorPercent);
+  }
 };
 
 TEST(SrvPolitics, RenegadeVotesCountTheVotersAsteroidsAndNeedMoreThanHalf) {
   ThreeMembers game;
   ASSERT_TRUE(SrvTakeRenegadeVote(game.world, 1, 0, 1));
   ASSERT_TRUE(SrvTakeRenegadeVote(game.world, 2, 0, 1));
-  auto turn = game.Turn();
-  SrvResolvePolitics(turn);
+  auto turn = game.Politics();
   EXPECT_EQ(game.Chapter(0).renegade, 0u) << "2 of 5 votes";
   const auto votes = OfType(turn, 1, PKT_GUILD_VOTES);
   ASSERT_EQ(votes.size(), 1u);
@@ -43,19 +47,16 @@ TEST(SrvPolitics, RenegadeVotesCountTheVotersAsteroidsAndNeedMoreThanHalf) {
   EXPECT_EQ(ReadU16(theirs[0], 8), 1u);
 
   game.GiveAsteroids(2, 1);  // 3 of 6 are not more than half
-  auto second = game.Turn();
-  SrvResolvePolitics(second);
+  auto second = game.Politics();
   EXPECT_EQ(game.Chapter(0).renegade, 0u);
   game.GiveAsteroids(1, 1);  // 4 of 7
-  auto third = game.Turn();
-  SrvResolvePolitics(third);
+  auto third = game.Politics();
   EXPECT_EQ(game.Chapter(0).renegade, 1u);
   for (std::uint16_t member : {0, 1, 2}) EXPECT_EQ(NoticeCodes(third, member), std::vector<std::uint16_t>{601});
   EXPECT_EQ(ReadU32(OfType(third, 2, 1500)[0], 144), 0u) << "parameter 2 names chapter 0";
 
   ASSERT_TRUE(SrvTakeRenegadeVote(game.world, 1, 0, 0));
-  auto fourth = game.Turn();
-  SrvResolvePolitics(fourth);
+  auto fourth = game.Politics();
   EXPECT_EQ(game.Chapter(0).renegade, 0u);
   EXPECT_EQ(NoticeCodes(fourth, 0), (std::vector<std::uint16_t>{604, 602})) << "the withdrawn vote, then loyal again";
 }
@@ -90,8 +91,7 @@ TEST(SrvPolitics, ImperatorBackingIsToldToTheMembersItMovesBetween) {
   ASSERT_TRUE(SrvTakeImperatorVote(game.world, 2, 1));
   ASSERT_TRUE(SrvTakeImperatorVote(game.world, 2, 0));
   ASSERT_TRUE(SrvTakeImperatorVote(game.world, 2, 0));
-  auto turn = game.Turn();
-  SrvResolvePolitics(turn);
+  auto turn = game.Politics();
   EXPECT_EQ(NoticeCodes(turn, 1), (std::vector<std::uint16_t>{605, 606}));
   EXPECT_EQ(NoticeCodes(turn, 0), std::vector<std::uint16_t>{605});
   EXPECT_EQ(ReadU16(OfType(turn, 0, 1500)[0], 140), 2u) << "parameter 1 the voter's slot";
@@ -100,22 +100,18 @@ TEST(SrvPolitics, ImperatorBackingIsToldToTheMembersItMovesBetween) {
 }
 
 TEST(SrvPolitics, AnImperatorWhoLosesTheShareLeavesAnInterregnumUntilAnotherHasIt) {
-  ThreeMembers game(kImperatorAndInterregnum);
-  game.setup.config.SetU16(26, 90);
+  ThreeMembers game(kImperatorAndInterregnum, 90);
   ASSERT_TRUE(SrvTakeImperatorVote(game.world, 1, 0));
-  auto first = game.Turn();
-  SrvResolvePolitics(first);
+  auto first = game.Politics();
   EXPECT_NE(game.Chapter(0).stateFlag, kSrvChapterImperator) << "4 of 5 votes, 90 percent needed";
   ASSERT_TRUE(SrvTakeImperatorVote(game.world, 2, 0));
-  auto second = game.Turn();
-  SrvResolvePolitics(second);
+  auto second = game.Politics();
   EXPECT_EQ(game.Chapter(0).stateFlag, kSrvChapterImperator);
   EXPECT_TRUE(OfType(second, 0, PKT_INTERREGNUM_START).empty());
 
   ASSERT_TRUE(SrvTakeImperatorVote(game.world, 2, 2));
   game.GiveAsteroids(2, 1);  // chapter 0 keeps 4 of 6
-  auto third = game.Turn();
-  SrvResolvePolitics(third);
+  auto third = game.Politics();
   EXPECT_EQ(game.Chapter(0).stateFlag, kSrvChapterInPlay);
   const CGuild& guild = *game.world.guilds->GetGuild(0);
   EXPECT_EQ(guild.interregnum, 1u);
@@ -131,12 +127,10 @@ TEST(SrvPolitics, AnImperatorWhoLosesTheShareLeavesAnInterregnumUntilAnotherHasI
   EXPECT_NE(game.Chapter(2).camp, game.Chapter(0).camp) << "the camps are enemies";
   EXPECT_FALSE(game.Chapter(0).IsAlliedWith(0, 2));
 
-  auto fourth = game.Turn();
-  SrvResolvePolitics(fourth);
+  auto fourth = game.Politics();
   EXPECT_TRUE(OfType(fourth, 0, PKT_INTERREGNUM_START).empty()) << "told once";
   ASSERT_TRUE(SrvTakeImperatorVote(game.world, 2, 0));
-  auto fifth = game.Turn();
-  SrvResolvePolitics(fifth);
+  auto fifth = game.Politics();
   EXPECT_EQ(OfType(fifth, 24, PKT_INTERREGNUM_END).size(), 1u);
   EXPECT_EQ(guild.interregnum, 0u);
   EXPECT_EQ(game.Chapter(2).camp, 0u);
@@ -148,8 +142,7 @@ TEST(SrvPolitics, AnImperatorWhoLosesTheShareLeavesAnInterregnumUntilAnotherHasI
 // flags on the server must be the same, also in the turn an interregnum
 // ends, when the renegade votes set aside come back.
 TEST(SrvPolitics, TheRenegadesTheClientsReadFromTheVotesAreTheServersEveryTurn) {
-  ThreeMembers game(kImperatorAndInterregnum);
-  game.setup.config.SetU16(26, 90);
+  ThreeMembers game(kImperatorAndInterregnum, 90);
   auto agree = [&](const SrvTurnContext& turn, const char* when) {
     const auto votes = OfType(turn, 0, PKT_GUILD_VOTES);
     ASSERT_EQ(votes.size(), 1u) << when;
@@ -162,40 +155,33 @@ TEST(SrvPolitics, TheRenegadesTheClientsReadFromTheVotesAreTheServersEveryTurn) 
   ASSERT_TRUE(SrvTakeImperatorVote(game.world, 2, 0));
   ASSERT_TRUE(SrvTakeRenegadeVote(game.world, 0, 2, 1));
   ASSERT_TRUE(SrvTakeRenegadeVote(game.world, 1, 2, 1));
-  auto crowned = game.Turn();
-  SrvResolvePolitics(crowned);
+  auto crowned = game.Politics();
   ASSERT_EQ(game.Chapter(0).stateFlag, kSrvChapterImperator);
   agree(crowned, "crowned");
   ASSERT_TRUE(SrvTakeImperatorVote(game.world, 2, 2));
   game.GiveAsteroids(2, 1);
-  auto fallen = game.Turn();
-  SrvResolvePolitics(fallen);
+  auto fallen = game.Politics();
   ASSERT_EQ(game.world.guilds->GetGuild(0)->interregnum, 1u);
   agree(fallen, "interregnum");
   ASSERT_TRUE(SrvTakeImperatorVote(game.world, 2, 0));
-  auto ended = game.Turn();
-  SrvResolvePolitics(ended);
+  auto ended = game.Politics();
   ASSERT_EQ(game.world.guilds->GetGuild(0)->interregnum, 0u);
   agree(ended, "interregnum over");
-  auto after = game.Turn();
-  SrvResolvePolitics(after);
+  auto after = game.Politics();
   agree(after, "the turn after");
   EXPECT_EQ(game.Chapter(2).renegade, 1u) << "4 of 6 against it count again";
 }
 
 TEST(SrvPolitics, TheInterregnumLeaderLeadsItsOwnCampWhomeverItBacks) {
-  ThreeMembers game(kImperatorAndInterregnum);
-  game.setup.config.SetU16(26, 90);
+  ThreeMembers game(kImperatorAndInterregnum, 90);
   ASSERT_TRUE(SrvTakeImperatorVote(game.world, 1, 0));
   ASSERT_TRUE(SrvTakeImperatorVote(game.world, 2, 0));
-  auto first = game.Turn();
-  SrvResolvePolitics(first);
+  auto first = game.Politics();
   ASSERT_EQ(game.Chapter(0).stateFlag, kSrvChapterImperator);
   // Chapter 0, holding most, and chapter 2 back chapter 2, who has 4 of 5.
   ASSERT_TRUE(SrvTakeImperatorVote(game.world, 0, 2));
   ASSERT_TRUE(SrvTakeImperatorVote(game.world, 2, 2));
-  auto second = game.Turn();
-  SrvResolvePolitics(second);
+  auto second = game.Politics();
   const auto start = OfType(second, 0, PKT_INTERREGNUM_START);
   ASSERT_EQ(start.size(), 1u);
   EXPECT_EQ(start[0][10], 0);
@@ -205,15 +191,12 @@ TEST(SrvPolitics, TheInterregnumLeaderLeadsItsOwnCampWhomeverItBacks) {
 }
 
 TEST(SrvPolitics, WithoutTheInterregnumRuleALostImperatorLeavesNoInterregnum) {
-  ThreeMembers game(1 | 8);
-  game.setup.config.SetU16(26, 60);
+  ThreeMembers game(1 | 8, 60);
   ASSERT_TRUE(SrvTakeImperatorVote(game.world, 1, 0));
-  auto first = game.Turn();
-  SrvResolvePolitics(first);
+  auto first = game.Politics();
   ASSERT_EQ(game.Chapter(0).stateFlag, kSrvChapterImperator);
   game.GiveAsteroids(2, 3);  // 4 of 8
-  auto second = game.Turn();
-  SrvResolvePolitics(second);
+  auto second = game.Politics();
   EXPECT_EQ(game.Chapter(0).stateFlag, kSrvChapterInPlay);
   EXPECT_EQ(game.world.guilds->GetGuild(0)->interregnum, 0u);
   EXPECT_TRUE(OfType(second, 0, PKT_INTERREGNUM_START).empty());
@@ -222,16 +205,14 @@ TEST(SrvPolitics, WithoutTheInterregnumRuleALostImperatorLeavesNoInterregnum) {
 TEST(SrvPolitics, AChapterWithoutAsteroidsOrUnitsIsOutAndEveryoneIsTold) {
   ThreeMembers game;
   game.Strip(1);
-  auto turn = game.Turn();
-  SrvResolvePolitics(turn);
+  auto turn = game.Politics();
   EXPECT_EQ(game.Chapter(1).stateFlag, kSrvChapterOut);
   for (std::uint16_t c : {0, 1, 8, 34}) {
     ASSERT_EQ(NoticeCodes(turn, c), std::vector<std::uint16_t>{409}) << c;
     EXPECT_EQ(ReadU32(OfType(turn, c, 1500)[0], 144), 1u);
   }
   EXPECT_EQ(OfType(turn, 0, PKT_GUILD_VOTES)[0][18 + 1], 0) << "holds no vote";
-  auto next = game.Turn();
-  SrvResolvePolitics(next);
+  auto next = game.Politics();
   EXPECT_TRUE(NoticeCodes(next, 0).empty()) << "eliminated once";
 }
 
@@ -241,12 +222,10 @@ TEST(SrvPolitics, AChapterWithoutAsteroidsOrUnitsIsOutAndEveryoneIsTold) {
 TEST(SrvPolitics, VotesAgainstAnEliminatedMemberNoLongerCount) {
   ThreeMembers game;
   ASSERT_TRUE(SrvTakeRenegadeVote(game.world, 0, 1, 1));
-  auto first = game.Turn();
-  SrvResolvePolitics(first);
+  auto first = game.Politics();
   ASSERT_EQ(game.Chapter(1).renegade, 1u) << "3 of 5";
   game.Strip(1);
-  auto turn = game.Turn();
-  SrvResolvePolitics(turn);
+  auto turn = game.Politics();
   ASSERT_EQ(game.Chapter(1).stateFlag, kSrvChapterOut);
   EXPECT_EQ(game.Chapter(1).renegade, 0u);
   const auto votes = OfType(turn, 0, PKT_GUILD_VOTES);
@@ -261,22 +240,16 @@ TEST(SrvPolitics, VotesAgainstAnEliminatedMemberNoLongerCount) {
   g_gameData = nullptr;
 }
 
-}  // namespace
-
-namespace {
-
 TEST(SrvAsteroidControl, TheChapterHoldingMostZonesTakesTheAsteroid) {
   WorldGame game(1, 40, 1);
   const std::uint16_t home = game.Chapter(8).homeAsteroid;
   CGAsteroid& a = *game.world.solar.GetAsteroid(home);
   ASSERT_GE(a.GetZoneCount(), 3);
   a.GetZone(1)->SetOwner(16);
-  auto tie = game.Turn();
-  SrvResolvePolitics(tie);
+  auto tie = game.Politics();
   EXPECT_EQ(a.controller, 8u) << "one zone each keeps the controller";
   a.GetZone(2)->SetOwner(16);
-  auto turn = game.Turn();
-  SrvResolvePolitics(turn);
+  auto turn = game.Politics();
   EXPECT_EQ(a.controller, 16u);
   EXPECT_EQ(a.owner, 16u);
   EXPECT_EQ(game.Chapter(16).GetOwnedAsteroidCount(), 2u);
@@ -314,8 +287,7 @@ TEST(SrvAsteroidControl, TheClientsZonesMatchTheServersAfterControlChanges) {
     settled->GetZone(0)->SetAtvCounts(0, 1, 0, 0);
     // As the landing tells it.
     sent.push_back(BuildAsteroidPacket(*settled));
-    auto turn = game.Turn();
-    SrvResolvePolitics(turn);
+    auto turn = game.Politics();
     ASSERT_EQ(contested.controller, 16u);
     ASSERT_EQ(settled->controller, 8u);
     sent.insert(sent.end(), turn.toChapter[8].begin(), turn.toChapter[8].end());
@@ -338,10 +310,6 @@ TEST(SrvAsteroidControl, TheClientsZonesMatchTheServersAfterControlChanges) {
   g_gameData = nullptr;
 }
 
-}  // namespace
-
-namespace {
-
 // What a client of guild 0 is sent, from the start through an interregnum,
 // applied by the client's own dispatcher to its model: nothing is refused and
 // its guild ends as the server's.
@@ -349,13 +317,11 @@ TEST(SrvPoliticsClient, TheClientsModelFollowsTheGuildThroughAnInterregnum) {
   std::vector<SrvPacket> sent;
   std::uint32_t serverCamps[3] = {}, serverRenegade[3] = {};
   {
-    ThreeMembers game(kImperatorAndInterregnum);
-    game.setup.config.SetU16(26, 90);
+    ThreeMembers game(kImperatorAndInterregnum, 90);
     std::vector<std::string> names(kMaxChapters, "Chapter");
     sent = BuildStartSequence(game.world, 1, names);
     auto play = [&] {
-      auto turn = game.Turn();
-      SrvResolvePolitics(turn);
+      auto turn = game.Politics();
       sent.insert(sent.end(), turn.toChapter[1].begin(), turn.toChapter[1].end());
     };
     ASSERT_TRUE(SrvTakeImperatorVote(game.world, 1, 0));

@@ -21,8 +21,7 @@ using srv_ai_test::WorldGame;
 
 // Politics first, as the turn runs them, then the check.
 std::optional<SrvGameEnd> EndOfTurn(WorldGame& game) {
-  auto turn = game.Turn();
-  SrvResolvePolitics(turn);
+  auto turn = game.Politics();
   return SrvCheckGameEnd(turn);
 }
 
@@ -37,8 +36,7 @@ TEST(SrvVictory, LastManStandingWhenOneGuildIsLeftItsBestScorerFirst) {
   ASSERT_FALSE(EndOfTurn(game)) << "chapter 33 is still in";
   game.Strip(33);
   game.GiveAsteroids(1, 2);
-  auto turn = game.Turn();
-  SrvResolvePolitics(turn);
+  auto turn = game.Politics();
   const auto end = SrvCheckGameEnd(turn);
   ASSERT_TRUE(end);
   EXPECT_EQ(end->condition, 1);
@@ -67,8 +65,7 @@ TEST(SrvVictory, CaptureTheFlagNeedsEveryGuildsFlag) {
   for (int g = 1; g < kGuildCount - 1; ++g) game.Control(game.Chapter(static_cast<std::uint16_t>(8 * g)).homeAsteroid, 1);
   ASSERT_FALSE(EndOfTurn(game)) << "guild 4's flag is still its own";
   game.Control(game.Chapter(32).homeAsteroid, 0);
-  auto turn = game.Turn();
-  SrvResolvePolitics(turn);
+  auto turn = game.Politics();
   const auto end = SrvCheckGameEnd(turn);
   ASSERT_TRUE(end);
   EXPECT_EQ(end->condition, 2);
@@ -88,8 +85,7 @@ TEST(SrvVictory, TheImperatorWinsWhenItsSideControlsTheShareOfAsteroids) {
   ASSERT_FALSE(EndOfTurn(game)) << "20 asteroids";
   ASSERT_EQ(game.Chapter(0).stateFlag, kSrvChapterImperator);
   game.GiveAsteroids(1, 1);
-  auto turn = game.Turn();
-  SrvResolvePolitics(turn);
+  auto turn = game.Politics();
   const auto end = SrvCheckGameEnd(turn);
   ASSERT_TRUE(end);
   EXPECT_EQ(end->condition, 8);
@@ -119,8 +115,7 @@ TEST(SrvVictory, BiggestIsBestAfterTheGameLength) {
   game.world.turn = 28;  // resolving the 29th turn
   ASSERT_FALSE(EndOfTurn(game));
   game.world.turn = 29;
-  auto turn = game.Turn();
-  SrvResolvePolitics(turn);
+  auto turn = game.Politics();
   const auto end = SrvCheckGameEnd(turn);
   ASSERT_TRUE(end);
   EXPECT_EQ(end->condition, 4);
@@ -136,10 +131,6 @@ TEST(SrvVictory, ConditionsTheConfigurationLeavesOutNeverEndTheGame) {
   for (int g = 1; g < kGuildCount; ++g) game.Control(game.Chapter(static_cast<std::uint16_t>(8 * g)).homeAsteroid, 0);
   EXPECT_FALSE(EndOfTurn(game));
 }
-
-}  // namespace
-
-namespace {
 
 // The client's own handler of packet 19, with the movie, the dialogs and the
 // local chapter taken through its links.
@@ -187,30 +178,20 @@ TEST(SrvGameOverPacket, TheClientPlaysEachChaptersResultAndShowsItsFigures) {
   EXPECT_EQ(packet[50 + 2], 0);
 }
 
-}  // namespace
-
-namespace {
-
 TEST(SrvScores, AsteroidsZonesAndWealthCountAndTheEliminatedKeepTheirs) {
   WorldGame game(1, 40, 1);
   game.Chapter(0).credits = 1000;
   game.world.poolDB.SetMineral(game.Chapter(0).homeAsteroid, MINERAL_METALS, 250);
   game.GiveAsteroids(0, 1);
-  auto turn = game.Turn();
-  SrvResolvePolitics(turn);
+  game.Politics();
   const std::uint32_t zones = game.world.solar.GetAsteroid(1)->GetZoneCount() + 1;  // asteroid 1 whole, the home's first
   const std::uint32_t wealth = (1000 + 250 + 3 * 400) / 100;  // the home pool's four minerals
   EXPECT_EQ(game.world.scores[0], 2 * 100 + 10 * zones + wealth);
   const std::uint32_t before = game.world.scores[8];
   game.Strip(8);
-  auto next = game.Turn();
-  SrvResolvePolitics(next);
+  game.Politics();
   EXPECT_EQ(game.world.scores[8], before);
 }
-
-}  // namespace
-
-namespace {
 
 // A configuration packet may carry what the configuration screen refuses.
 TEST(SrvVictoryRules, ValuesOutsideTheScreensRangesAreBroughtInside) {
@@ -222,8 +203,7 @@ TEST(SrvVictoryRules, ValuesOutsideTheScreensRangesAreBroughtInside) {
   EXPECT_EQ(rules.imperatorVotesPercent, 1);
   EXPECT_EQ(SrvImperatorAsteroidTarget(rules, 40), 1);
   ASSERT_TRUE(SrvTakeImperatorVote(game.world, 1, 0));
-  auto turn = game.Turn();
-  SrvResolvePolitics(turn);
+  auto turn = game.Politics();
   const auto end = SrvCheckGameEnd(turn);
   ASSERT_TRUE(end);
   EXPECT_EQ(end->condition, 8) << "imperator of 1 percent, before a game length of 0 ends it";

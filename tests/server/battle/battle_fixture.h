@@ -16,9 +16,9 @@
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GUnit.h"
 #include "Game/model/GZone.h"
-#include "server/SrvPacketRead.h"
 #include "server/SrvTurnSteps.h"
 #include "tests/Game/rules/rules_fixture.h"
+#include "tests/server/srv_packets.h"
 
 namespace battle_test {
 
@@ -75,15 +75,6 @@ class BattleWorld : public ::testing::Test {
     auto turn = std::make_unique<SrvTurnContext>(SrvTurnContext{world, setup, log, random});
     SrvResolveBattles(*turn);
     return turn;
-  }
-
-  static std::vector<SrvPacket> OfType(const SrvTurnContext& turn, std::uint16_t chapter,
-                                       std::uint16_t type) {
-    std::vector<SrvPacket> out;
-    for (const SrvPacket& p : turn.toChapter[chapter]) {
-      if (ReadU16(p, 0) == type) out.push_back(p);
-    }
-    return out;
   }
 
   rules_test::Sandbox box;

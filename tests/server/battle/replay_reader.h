@@ -28,6 +28,12 @@ struct ReadReplay {
   std::vector<std::uint32_t> units;
   std::vector<std::vector<ReadShot>> rounds;
   std::vector<std::uint32_t> departures;
+  // Every shot, round after round.
+  std::vector<ReadShot> Shots() const {
+    std::vector<ReadShot> all;
+    for (const auto& round : rounds) all.insert(all.end(), round.begin(), round.end());
+    return all;
+  }
 };
 
 inline ReadReplay ReadReplayFile(std::span<const std::uint8_t> bytes) {

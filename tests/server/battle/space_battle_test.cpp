@@ -37,11 +37,6 @@ class SpaceBattle : public BattleWorld {
     }
     return out;
   }
-  static std::size_t ShotCount(const ReadReplay& r) {
-    std::size_t n = 0;
-    for (const auto& round : r.rounds) n += round.size();
-    return n;
-  }
 };
 
 TEST_F(SpaceBattle, TheStrongerFleetDestroysTheWeakerAndKeepsItsShips) {
@@ -68,7 +63,7 @@ TEST_F(SpaceBattle, APlanThatHoldsFireFiresNoShotAndAnAttackOrderNamesTheOnlyTar
   for (CGUnit* u : holders) u->targeting[2] = 1;  // only the ordered target
   for (CGUnit* u : idle) u->modules[1].SetFiringLevel(0);
   auto turn = Resolve();
-  EXPECT_EQ(ShotCount(ClientReplay(*turn, 0, kBattleAsteroid)), 0u);
+  EXPECT_EQ(ClientReplay(*turn, 0, kBattleAsteroid).Shots().size(), 0u);
   for (const CGUnit* u : idle) EXPECT_EQ(u->hullDamage + u->lifeSupportDamage + u->modules[0].damage, 0);
   EXPECT_EQ(BattleNotices(*turn, 8),
             (std::vector<std::pair<std::uint16_t, std::uint32_t>>{{0, kBattleAsteroid}}));
@@ -79,12 +74,10 @@ TEST_F(SpaceBattle, APlanThatHoldsFireFiresNoShotAndAnAttackOrderNamesTheOnlyTar
   holders[0]->orders.InsertAt(order.release(), 0);
   turn = Resolve();
   const ReadReplay replay = ClientReplay(*turn, 0, kBattleAsteroid);
-  ASSERT_GT(ShotCount(replay), 0u);
-  for (const auto& round : replay.rounds) {
-    for (const ReadShot& shot : round) {
-      EXPECT_EQ(shot.unit, holders[0]->id);
-      EXPECT_EQ(shot.target, idle[1]->id);
-    }
+  ASSERT_GT(replay.Shots().size(), 0u);
+  for (const ReadShot& shot : replay.Shots()) {
+    EXPECT_EQ(shot.unit, holders[0]->id);
+    EXPECT_EQ(shot.target, idle[1]->id);
   }
 }
 
@@ -95,15 +88,13 @@ TEST_F(SpaceBattle, ShieldedFleetsFightToTheRoundCapAndSpendTheirAmmunition) {
   const ReadReplay replay = ClientReplay(*turn, 8, kBattleAsteroid);
   ASSERT_TRUE(replay.whole);
   EXPECT_EQ(replay.rounds.size(), static_cast<std::size_t>(kMaxBattleRounds));
-  for (const auto& round : replay.rounds) {
-    for (const ReadShot& shot : round) {
-      // Every hit is a shield that held: the shield module named; misses are plain.
-      ASSERT_EQ(shot.parts.size(), 1u);
-      if (shot.parts[0].code == kShotShieldHeld) {
-        EXPECT_EQ(shot.parts[0].value, kShield);
-      } else {
-        EXPECT_EQ(shot.parts[0].code, kShotMiss);
-      }
+  for (const ReadShot& shot : replay.Shots()) {
+    // Every hit is a shield that held: the shield module named; misses are plain.
+    ASSERT_EQ(shot.parts.size(), 1u);
+    if (shot.parts[0].code == kShotShieldHeld) {
+      EXPECT_EQ(shot.parts[0].value, kShield);
+    } else {
+      EXPECT_EQ(shot.parts[0].code, kShotMiss);
     }
   }
   for (const CGUnit* u : {a[0], b[0]}) {
@@ -121,12 +112,10 @@ TEST_F(SpaceBattle, AShotThatGetsThroughTheShieldIsNotToldAsHeld) {
   auto turn = Resolve();
   const ReadReplay replay = ClientReplay(*turn, 0, kBattleAsteroid);
   int hits = 0;
-  for (const auto& round : replay.rounds) {
-    for (const ReadShot& shot : round) {
-      for (const ReadPart& part : shot.parts) {
-        EXPECT_NE(part.code, kShotShieldHeld);
-        hits += part.code == kShotHit || part.code == kShotDestroyed ? 1 : 0;
-      }
+  for (const ReadShot& shot : replay.Shots()) {
+    for (const ReadPart& part : shot.parts) {
+      EXPECT_NE(part.code, kShotShieldHeld);
+      hits += part.code == kShotHit || part.code == kShotDestroyed ? 1 : 0;
     }
   }
   EXPECT_GT(hits, 0);
@@ -144,7 +133,7 @@ TEST_F(SpaceBattle, AReplayTooLongForItsPartsIsCutAtAShotAndStillClosed) {
   const ReadReplay replay = ClientReplay(*turn, 8, kBattleAsteroid);
   EXPECT_TRUE(replay.whole);
   EXPECT_EQ(replay.rounds.size(), static_cast<std::size_t>(kMaxBattleRounds));
-  EXPECT_GT(ShotCount(replay), 1000u);
+  EXPECT_GT(replay.Shots().size(), 1000u);
 }
 
 TEST_F(SpaceBattle, TheReplayTheClientStoresHoldsTheShotsThatWereResolved) {
@@ -157,32 +146,27 @@ TEST_F(SpaceBattle, TheReplayTheClientStoresHoldsTheShotsThatWereResolved) {
   EXPECT_EQ(replay.chapters, (std::vector<std::uint8_t>{0, 8}));
   EXPECT_EQ(replay.number, kBattleAsteroid);
   EXPECT_EQ(replay.units.size(), 6u);
-  ASSERT_GT(ShotCount(replay), 0u);
+  ASSERT_GT(replay.Shots().size(), 0u);
   std::map<std::uint32_t, int> hull, life;
   std::map<std::uint32_t, bool> destroyed;
-  for (const auto& round : replay.rounds) {
-    for (const ReadShot& shot : round) {
-      EXPECT_EQ(shot.weapon, kGun);
-      for (const ReadPart& part : shot.parts) {
-        if (part.code == kShotHit || part.code == kShotDestroyed) {
-          if (part.value == kHitHull) hull[shot.target] += part.amount;
-          if (part.value == kHitLifeSupport) life[shot.target] += part.amount;
-        }
-        if (part.code == kShotDestroyed) destroyed[shot.target] = true;
+  for (const ReadShot& shot : replay.Shots()) {
+    EXPECT_EQ(shot.weapon, kGun);
+    for (const ReadPart& part : shot.parts) {
+      if (part.code == kShotHit || part.code == kShotDestroyed) {
+        if (part.value == kHitHull) hull[shot.target] += part.amount;
+        if (part.value == kHitLifeSupport) life[shot.target] += part.amount;
       }
+      if (part.code == kShotDestroyed) destroyed[shot.target] = true;
     }
   }
   int hurt = 0;
-  for (const CGUnit* u : red) {
-    hurt += u->hullDamage;
-    EXPECT_EQ(hull[u->id], u->hullDamage);
-    EXPECT_EQ(life[u->id], u->lifeSupportDamage);
-    EXPECT_EQ(destroyed[u->id], !u->IsOperational());
-  }
-  for (const CGUnit* u : blue) {
-    hurt += u->hullDamage;
-    EXPECT_EQ(hull[u->id], u->hullDamage);
-    EXPECT_EQ(destroyed[u->id], !u->IsOperational());
+  for (const auto* side : {&red, &blue}) {
+    for (const CGUnit* u : *side) {
+      hurt += u->hullDamage;
+      EXPECT_EQ(hull[u->id], u->hullDamage);
+      EXPECT_EQ(life[u->id], u->lifeSupportDamage);
+      EXPECT_EQ(destroyed[u->id], !u->IsOperational());
+    }
   }
   EXPECT_GT(hurt, 0);
   // The unit that would rather leave is listed as departing once hurt.
@@ -203,9 +187,7 @@ TEST_F(SpaceBattle, UnitsOrderedOrPlannedToRetreatLeaveTheBattle) {
   const ReadReplay replay = ClientReplay(*turn, 8, kBattleAsteroid);
   ASSERT_TRUE(replay.whole);
   EXPECT_EQ(replay.departures, (std::vector<std::uint32_t>{leaving[0]->id, scout[0]->id}));
-  for (const auto& round : replay.rounds) {
-    for (const ReadShot& shot : round) EXPECT_EQ(shot.unit, hunters[0]->id);
-  }
+  for (const ReadShot& shot : replay.Shots()) EXPECT_EQ(shot.unit, hunters[0]->id);
   // Whoever is left standing has no one to fight once both have gone.
   EXPECT_LE(replay.rounds.size(), 1u);
 }
@@ -258,7 +240,7 @@ TEST_F(SpaceBattle, SolarSpaceFightsAreNamedAfterTheNearestAsteroidWithoutABattl
   const ReadReplay replay = ClientReplay(*turn, 0, static_cast<std::uint16_t>(nearNumber));
   EXPECT_EQ(replay.number, nearNumber);
   EXPECT_EQ(replay.units, (std::vector<std::uint32_t>{near0[0]->id, near8[0]->id}));
-  EXPECT_GT(ShotCount(replay), 0u);
+  EXPECT_GT(replay.Shots().size(), 0u);
   EXPECT_EQ(ClientReplay(*turn, 16, static_cast<std::uint16_t>(farNumber)).units,
             (std::vector<std::uint32_t>{far8[0]->id, far16[0]->id}));
 }

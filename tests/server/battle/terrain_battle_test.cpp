@@ -214,17 +214,8 @@ TEST_F(TerrainBattle, AttackersAreDrawnInTheZoneTheySetOffFrom) {
   CGZone& zone = Zone(3);
   Hold(from, 8, {12, 0, 0, 0});
   Hold(zone, 0, {0, 2, 0, 0});
-  std::vector<std::uint8_t> attack(20, 0);
-  const auto put = [&](std::size_t at, std::uint16_t v) {
-    attack[at] = static_cast<std::uint8_t>(v);
-    attack[at + 1] = static_cast<std::uint8_t>(v >> 8);
-  };
-  put(0, PKT_ZONE_ATTACKING_ATVS);
-  put(8, kField);
-  put(10, 3);
-  put(12, 2);
-  put(14, 8);
-  put(18, 12);
+  const auto attack =
+      Pkt<20>(PKT_ZONE_ATTACKING_ATVS).U16(8, kField).U16(10, 3).U16(12, 2).U16(14, 8).U16(18, 12);
   ASSERT_EQ(SrvSubmitZoneOrder(world, 8, attack), SrvOrderVerdict::kAccepted);
   auto turn = Resolve();
   ASSERT_EQ(zone.owner, 8);

@@ -128,11 +128,7 @@ TEST_F(D3DRenderTest, ATextureLeavesVideoMemoryTwoFramesAfterItsLastUse) {
 TEST_F(D3DRenderTest, ATextureNobodyPreparedIsConvertedWhenFirstDrawn) {
   SGTextureMap* txm = rendertest::Texture(16, 16, 40, 0);
   Keep(rendertest::Material(SG_MAT_TYPE_TEXTURE, 0, txm));
-  auto* pal = static_cast<SGTexturePalette*>(SGCalloc(1, sizeof(SGTexturePalette)));
-  pal->tpColours = static_cast<SGPalEntry*>(SGCalloc(256, sizeof(SGPalEntry)));
-  pal->tpNumColours = 256;
-  pal->tpRefCnt = 1;
-  txm->txmInfo->tpiPal = pal;
+  SGTexturePalette* pal = txm->txmInfo->tpiPal = NewPalette();
   rend_->renFrameNum = 3;
   ASSERT_EQ(ISGD3DLoadTexture(rend_, txm), SG_ERROR_NONE);
   ASSERT_NE(txm->txmInfo->tpiDDInfo, nullptr);
@@ -178,12 +174,6 @@ TEST_F(D3DRenderTest, ARetargetedFrameBufferDrawsIntoItsNewSurface) {
   EXPECT_EQ(Pixel(1, 1), 0u);
 }
 
-}  // namespace
-}  // namespace d3drendertest
-
-namespace d3drendertest {
-namespace {
-
 // Running out of memory at any step of making the device leaves nothing
 // behind and no device in the renderer or the context.
 TEST_F(D3DRenderTest, ADeviceThatCannotBeMadeLeavesNothingBehind) {
@@ -206,12 +196,6 @@ TEST_F(D3DRenderTest, ADeviceThatCannotBeMadeLeavesNothingBehind) {
   });
   EXPECT_GT(runs, 5);
 }
-
-}  // namespace
-}  // namespace d3drendertest
-
-namespace d3drendertest {
-namespace {
 
 // The device draws the horizon's fade band and ground between colour pairs
 // where the software fills read ramps, so only the sky, the haze at the top of

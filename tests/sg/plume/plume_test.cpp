@@ -17,6 +17,21 @@ using rendertest::RenderTest;
 std::uint32_t g_now = 0;
 std::uint32_t Clock() { return g_now; }
 
+// Moves the owner by dx and dz and draws one frame per clock tick, `ticks` times.
+template <class DrawFrame>
+void FlyOwner(DrawFrame draw, SGInstance* owner, int ticks, double dx, double dz = 0.0) {
+  for (int i = 0; i < ticks; ++i) {
+    double pos[3];
+    SGInstanceGetPosition(owner, pos);
+    pos[0] += dx;
+    pos[2] += dz;
+    SGInstanceSetPosition(owner, pos);
+    SGInstanceUpdate(owner);
+    g_now += 1;
+    ASSERT_EQ(draw(), SG_ERROR_NONE);
+  }
+}
+
 class PlumeTest : public RenderTest {
  protected:
   void SetUp() override {
@@ -44,19 +59,8 @@ class PlumeTest : public RenderTest {
     return plm;
   }
 
-  // Moves the owner by dx and draws one frame per clock tick, `ticks` times.
   void Fly(SGPlume* plm, int ticks, double dx, double dz = 0.0) {
-    for (int i = 0; i < ticks; ++i) {
-      SGInstance* owner = plm->plmInstance;
-      double pos[3];
-      SGInstanceGetPosition(owner, pos);
-      pos[0] += dx;
-      pos[2] += dz;
-      SGInstanceSetPosition(owner, pos);
-      SGInstanceUpdate(owner);
-      g_now += 1;
-      ASSERT_EQ(Draw(), SG_ERROR_NONE);
-    }
+    FlyOwner([&] { return Draw(); }, plm->plmInstance, ticks, dx, dz);
   }
 
   // Segments and caps the plume registered in the last frame.
@@ -280,10 +284,6 @@ TEST_F(PlumeTest, AHiddenPlumeAddsNothing) {
   EXPECT_GT(Registered(plm), 0u);
 }
 
-}  // namespace
-
-namespace {
-
 TEST_F(PlumeTest, WindCarriesOlderNodesFurther) {
   SGPlume* plm = Emitter(0.0, 10.0, 0.0, 16);
   const float wind[3] = {0.f, 0.f, 0.1f};
@@ -350,10 +350,6 @@ TEST_F(PlumeTest, TheEyeInsideTheTrailFogsTheFrameInItsColour) {
   EXPECT_EQ(Covered(), 585u * 367u);
 }
 
-}  // namespace
-
-namespace {
-
 using namespace plat;
 
 // On an 8-bit indexed buffer the ribbon blends by its vertex alpha: soft
@@ -374,10 +370,6 @@ TEST_F(IndexedPlumeTest, TrailBlendsOverWhatIsBehindIt) {
   EXPECT_GT(Covered(), 3000u);
   ExpectGolden("plume_indexed");
 }
-
-}  // namespace
-
-namespace {
 
 // A device that lost its alpha shades to the environment: the plume draws its
 // own copies of the trail materials without alpha blending, and the caller's
@@ -406,15 +398,7 @@ TEST_F(PlumeOnDeviceTest, ADeviceThatCannotBlendChangesOnlyThePlumesCopies) {
   ASSERT_EQ(SGPlumeSetMaterials(plm, 1, &smoke), SG_ERROR_NONE);
   SGPlumeSetWidth(plm, 1.5f);
   SGPlumeAttach(plm, owner);
-  for (int i = 0; i < 8; ++i) {
-    double pos[3];
-    SGInstanceGetPosition(owner, pos);
-    pos[0] += 0.6;
-    SGInstanceSetPosition(owner, pos);
-    SGInstanceUpdate(owner);
-    g_now += 1;
-    ASSERT_EQ(Draw(), SG_ERROR_NONE);
-  }
+  FlyOwner([&] { return Draw(); }, owner, 8, 0.6);
   ASSERT_GT(plm->plmCurrLen, 2u);
   const std::uint32_t drawn = ISGPlumeTrailMaterial(plm, 0)->matType;
   EXPECT_EQ(drawn & SG_MAT_TYPE_ALPHA, 0u);

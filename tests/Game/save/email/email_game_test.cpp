@@ -24,6 +24,7 @@
 #include "platform/core/bytes.h"
 #include "server/SrvEmail.h"
 #include "tests/Game/root/root_fixture.h"
+#include "tests/server/srv_packets.h"
 
 namespace {
 
@@ -95,12 +96,8 @@ class EmailGame : public root_test::RootGame {
 TEST_F(EmailGame, TwoPlayersPlayThreeTurnsThroughTurnFilesOnly) {
   ASSERT_TRUE(CreateEmailGame(folder, "duel", 11, log));
   const auto rename = [](CNetSession& session) {
-    std::array<std::uint8_t, 48> p{};
-    plat::ByteWriter w(p);
-    w.WriteAt<std::uint16_t>(0, PKT_CHAPTER_NAME);
-    w.WriteAt<std::uint16_t>(8, 9);
-    std::memcpy(p.data() + 16, "Nine Wolves", 11);
-    session.Send(kAllPlayersSlot, p.data(), p.size());
+    auto p = Pkt<48>(PKT_CHAPTER_NAME).U16(8, 9).Text(16, 32, "Nine Wolves");
+    session.Send(kAllPlayersSlot, p.image.bytes.data(), 48);
   };
   for (std::uint32_t turn = 0; turn < 3; ++turn) {
     EXPECT_EQ(PlayTurn(9, turn, turn == 0 ? rename : std::function<void(CNetSession&)>{}), turn);

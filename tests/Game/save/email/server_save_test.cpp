@@ -16,6 +16,7 @@
 #include "server/SrvSetup.h"
 #include "tests/Game/root/root_fixture.h"
 #include "tests/Game/world/world_generator.h"
+#include "tests/server/srv_packets.h"
 
 namespace {
 
@@ -23,11 +24,6 @@ struct Outbox : SrvOutbox {
   std::vector<SrvPacket> sent;
   void Send(std::uint32_t, const SrvPacket& packet, bool) override { sent.push_back(packet); }
 };
-
-template <std::size_t N>
-std::vector<std::uint8_t> Bytes(const PacketImage<N>& p) {
-  return {p.bytes.begin(), p.bytes.end()};
-}
 
 class ServerSave : public root_test::RootGame {
  protected:
@@ -45,17 +41,12 @@ class ServerSave : public root_test::RootGame {
     setup.config.SetU16(16, 20);
     server->PlayerJoined(7);
     EXPECT_TRUE(server->Receive(7, Bytes(setup.config)));
-    PacketImage<48> claim(PKT_CHAPTER_CLAIM);
-    claim.Put<std::uint16_t>(8, 1);
-    claim.SetText(12, 32, "Keepers");
-    EXPECT_TRUE(server->Receive(7, Bytes(claim)));
-    EXPECT_TRUE(server->Receive(7, Bytes(PacketImage<12>(PKT_START))));
+    EXPECT_TRUE(server->Receive(7, Pkt<48>(PKT_CHAPTER_CLAIM).U16(8, 1).Text(12, 32, "Keepers")));
+    EXPECT_TRUE(server->Receive(7, Pkt<12>(PKT_START)));
     return server;
   }
   static void EndTurn(SrvGame& server) {
-    PacketImage<16> p(PKT_END_TURN);
-    p.Put<std::uint32_t>(8, server.World().turn);
-    ASSERT_TRUE(server.Receive(7, Bytes(p)));
+    ASSERT_TRUE(server.Receive(7, Pkt<16>(PKT_END_TURN).U32(8, server.World().turn)));
   }
   const std::vector<std::uint8_t>& Last(std::uint16_t type) const {
     for (auto it = fromClient.rbegin(); it != fromClient.rend(); ++it)

@@ -39,6 +39,15 @@ class D3DRenderTest : public rendertest::RenderTest {
     return s;
   }
 
+  // A palette of 256 black entries, owned by the texture it is given to.
+  static SGTexturePalette* NewPalette() {
+    auto* pal = static_cast<SGTexturePalette*>(SGCalloc(1, sizeof(SGTexturePalette)));
+    pal->tpColours = static_cast<SGPalEntry*>(SGCalloc(256, sizeof(SGPalEntry)));
+    pal->tpNumColours = 256;
+    pal->tpRefCnt = 1;
+    return pal;
+  }
+
   // Gives every kept material's texture the test colours as its palette and
   // prepares the materials for the context's device. The device modulates a
   // texture by its material's colour, which the software fills leave aside:
@@ -50,13 +59,9 @@ class D3DRenderTest : public rendertest::RenderTest {
         m->matColour = 0xFFFFFF00u | (m->matColour & 0xFF);
       }
       if (txm != nullptr && txm->txmInfo->tpiPal == nullptr) {
-        auto* pal = static_cast<SGTexturePalette*>(SGCalloc(1, sizeof(SGTexturePalette)));
-        pal->tpColours = static_cast<SGPalEntry*>(SGCalloc(256, sizeof(SGPalEntry)));
+        txm->txmInfo->tpiPal = NewPalette();
         const auto colours = Colours();
-        std::copy(colours.begin(), colours.end(), pal->tpColours);
-        pal->tpNumColours = 256;
-        pal->tpRefCnt = 1;
-        txm->txmInfo->tpiPal = pal;
+        std::copy(colours.begin(), colours.end(), txm->txmInfo->tpiPal->tpColours);
       }
       ASSERT_EQ(SGContextPrepareMaterial(ctx_, m), SG_ERROR_NONE);
     }
