@@ -53,6 +53,16 @@ struct RecordingOutbox : SrvOutbox {
   }
 };
 
+// A case with a game of its own (seeded with `Seed`, saving into the test's
+// temporary folder) and a record of what it sends.
+template <std::uint32_t Seed>
+struct SrvGameCase : testing::Test {
+  RecordingOutbox out;
+  SrvLog log;
+  SrvGame game{out, log, nullptr, Seed, testing::TempDir()};
+  const SrvWorld& World() const { return game.World(); }
+};
+
 // A unit order of `type` whose first words are `words`.
 inline UnitOrder Ordered(std::uint32_t type, std::initializer_list<std::uint32_t> words = {}) {
   UnitOrder order;

@@ -37,10 +37,7 @@ std::vector<std::uint8_t> Config(std::uint16_t chaptersPerGuild, std::uint16_t a
   return Bytes(setup.config);
 }
 
-struct SrvGameTest : testing::Test {
-  RecordingOutbox out;
-  SrvLog log;
-  SrvGame game{out, log, nullptr, 1234, testing::TempDir()};
+struct SrvGameTest : SrvGameCase<1234> {
   void SetUp() override {
     game.PlayerJoined(7);
     game.PlayerJoined(8);

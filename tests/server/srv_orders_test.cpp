@@ -29,10 +29,7 @@
 namespace {
 
 // One player holding chapter 8 (guild 1) of a game of two chapters per guild.
-struct SrvOrders : testing::Test {
-  RecordingOutbox out;
-  SrvLog log;
-  SrvGame game{out, log, nullptr, 41, testing::TempDir()};
+struct SrvOrders : SrvGameCase<41> {
   static constexpr std::uint16_t kMine = 8;
 
   void SetUp() override {
@@ -44,7 +41,6 @@ struct SrvOrders : testing::Test {
   }
 
   virtual int FogLevel() const { return 0; }
-  const SrvWorld& World() const { return game.World(); }
   CGUnit* UnitOf(std::uint16_t chapter) const {
     const std::uint16_t home = World().Chapter(chapter)->homeAsteroid;
     return World().pieces->GetUnitAt(home, chapter, 0);
@@ -473,10 +469,7 @@ TEST_F(SrvOrders, AFileWhoseUnitsDoNotReadLeavesTheRunningGameWhole) {
 namespace {
 
 // Chapters 8, 9 and 10 of guild 1, each held by player chapter - 7.
-struct SrvGuildTrade : testing::Test {
-  RecordingOutbox out;
-  SrvLog log;
-  SrvGame game{out, log, nullptr, 43, testing::TempDir()};
+struct SrvGuildTrade : SrvGameCase<43> {
   const SrvWorld& world = game.World();
 
   void SetUp() override { StartTestGame(game, {{1, 8}, {2, 9}, {3, 10}}, 3); }

@@ -14,17 +14,13 @@
 namespace {
 
 // Players 7 and 9 hold chapters 8 and 9 of guild 1, player 11 chapter 0.
-struct SrvPlayerResearch : testing::Test {
-  RecordingOutbox out;
-  SrvLog log;
-  SrvGame game{out, log, nullptr, 41, testing::TempDir()};
+struct SrvPlayerResearch : SrvGameCase<41> {
   static constexpr std::uint16_t kMine = 8;
 
   void SetUp() override {
     StartTestGame(game, {{7, 8}, {9, 9}, {11, 0}}, 2);
     out.sent.clear();
   }
-  const SrvWorld& World() const { return game.World(); }
   void EndTurn() { EndTestTurn(game, {{7, 8}, {9, 9}, {11, 0}}); }
 };
 
