@@ -195,7 +195,8 @@ void FamilyWork(Family family, const Round& round) {
         if ((row[31] | row[32 + 63] | row[96 + 31]) != 0) p = Shade565(row, colour);
       });
     case Family::kTexture:
-      return round([&](uint16_t& p, uint32_t u, uint32_t v, uint32_t) { p = colours[texels[Texel128(u, v)]]; });
+      return round(
+          [&](uint16_t& p, uint32_t u, uint32_t v, uint32_t) { p = colours[texels[Texel128(u, v)]]; });
     case Family::kShadedTexture:
       return round([&](uint16_t& p, uint32_t u, uint32_t v, uint32_t q) {
         p = Shade565(shade + ((q >> 8) & 0xFF00), colours[texels[Texel128(u, v)]]);

@@ -43,20 +43,22 @@ struct OpRampTransparent8 : KeysRamp8 {
 
 }  // namespace
 
-void ISGFill8Flat(const SGQVert* first, const SGQVert* second, const SGQVert* third, const SGRasterFrame* frame,
-                  const void*, const void*, const void* colour) {
+void ISGFill8Flat(const SGQVert* first, const SGQVert* second, const SGQVert* third,
+                  const SGRasterFrame* frame, const void*, const void*, const void* colour) {
   ISGTriWalk<ISGAttrsNone, uint8_t>(first, second, third, frame,
                                     [&] { return OpFlat8{*static_cast<const uint8_t*>(colour)}; });
 }
 
 void ISGFill8Shaded(const SGQVert* first, const SGQVert* second, const SGQVert* third,
                     const SGRasterFrame* frame, const void*, const void* ramp, const void*) {
-  ISGTriWalk<ISGAttrsQ, uint8_t>(first, second, third, frame,
-                                 [&] { return OpRamp8{{}, static_cast<const uint8_t*>(ramp)}; });
+  ISGTriWalk<ISGAttrsQ, uint8_t>(first, second, third, frame, [&] {
+    return OpRamp8{{}, static_cast<const uint8_t*>(ramp)};
+  });
 }
 
 void ISGFill8ShadedTransparent(const SGQVert* first, const SGQVert* second, const SGQVert* third,
                                const SGRasterFrame* frame, const void*, const void* ramp, const void*) {
-  ISGTriWalk<ISGAttrsQ, uint8_t>(first, second, third, frame,
-                                 [&] { return OpRampTransparent8{{}, static_cast<const uint8_t*>(ramp)}; });
+  ISGTriWalk<ISGAttrsQ, uint8_t>(first, second, third, frame, [&] {
+    return OpRampTransparent8{{}, static_cast<const uint8_t*>(ramp)};
+  });
 }

@@ -20,15 +20,13 @@
 // draws pixel by pixel, where Keys turns the 16.16 attribute values of a
 // pixel into the K table offsets it reads (the same expressions for one
 // pixel's uint32_t values and for ISGLanes of four) and Put draws with them.
-// Put may be called more than once for a pixel, always with its own keys,
-// and must then leave it as one call does (a store, or a store unless the
-// keys say keep).
 //
 // The walk's attribute values are affine in the pixel, modulo 2^32: starting
 // from the long-edge pixel of the first row, each row adds the row gradient
 // and each column the column gradient, whatever path the edges take. So a
-// pixel's values follow from its row and column alone, and spans are drawn
-// from their left end whichever side the long edge is on.
+// pixel's values follow from its row and column alone, no value is stepped
+// along an edge, and spans are drawn from their left end whichever side the
+// long edge is on.
 //
 // Pixel addresses are kept as signed offsets from fbPixels, so no pointer is
 // formed for a row that draws nothing.
@@ -68,7 +66,9 @@ struct ISGAttrsNone {
 
 struct ISGAttrsQ {
   static constexpr std::size_t kCount = 1;
-  static void Load(const SGQVert& vertex, std::array<int32_t, 1>& out) { out[0] = ISGFixedFromVertex(vertex)[2]; }
+  static void Load(const SGQVert& vertex, std::array<int32_t, 1>& out) {
+    out[0] = ISGFixedFromVertex(vertex)[2];
+  }
 };
 
 struct ISGAttrsUV {
@@ -107,8 +107,8 @@ inline ISGTriOrder ISGTriOrderByY(const SGQVert* p1, const SGQVert* p2, const SG
       {2, 1, 0, 0}, {1, 0, 2, 0}, {1, 2, 0, 1}, {1, 0, 2, 0},
       {2, 0, 1, 1}, {0, 2, 1, 0}, {0, 1, 2, 1}, {0, 1, 2, 1},
   };
-  const unsigned index = static_cast<unsigned>(p1->y < p2->y) << 2 | static_cast<unsigned>(p3->y >= p2->y) << 1 |
-                         static_cast<unsigned>(p1->y < p3->y);
+  const unsigned index = static_cast<unsigned>(p1->y < p2->y) << 2 |
+                         static_cast<unsigned>(p3->y >= p2->y) << 1 | static_cast<unsigned>(p1->y < p3->y);
   const SGQVert* const points[3] = {p1, p2, p3};
   const uint8_t* order = kOrders[index];
   return {points[order[0]], points[order[1]], points[order[2]], order[3] != 0};
@@ -166,7 +166,7 @@ struct ISGLaneSteps {
   std::array<ISGLanes, N> stride;
 
   explicit ISGLaneSteps(const std::array<uint32_t, N>& step) {
-  #pragma GCC unroll 4
+#pragma GCC unroll 4
     for (std::size_t k = 0; k < N; ++k) {
       offsets[k] = ISGLanes{0, 1, 2, 3} * step[k];
       stride[k] = ISGLanes{} + step[k] * kISGLaneCount;
@@ -176,13 +176,14 @@ struct ISGLaneSteps {
 
 // Puts the four pixels from pixel, whose first has the values in lane 0.
 template <std::size_t N, class Pixel, class Op>
-[[gnu::always_inline]] inline void ISGPutFour(Pixel* pixel, const std::array<ISGLanes, N>& lanes, const Op& op) {
+[[gnu::always_inline]] inline void ISGPutFour(Pixel* pixel, const std::array<ISGLanes, N>& lanes,
+                                              const Op& op) {
   constexpr std::size_t K = Op::kKeys;
   const std::array<ISGLanes, K> keys = Op::Keys(lanes);
 #pragma GCC unroll 4
   for (int i = 0; i < kISGLaneCount; ++i) {
     std::array<uint32_t, K> pixelKeys;
-  #pragma GCC unroll 4
+#pragma GCC unroll 4
     for (std::size_t k = 0; k < K; ++k) pixelKeys[k] = keys[k][i];
     op.Put(pixel[i], pixelKeys);
   }
@@ -192,7 +193,8 @@ template <std::size_t N, class Pixel, class Op>
 // column adding step: four at a time, the rest one by one; a short span
 // skips the set-up of the four lanes.
 template <std::size_t N, class Pixel, class Op>
-[[gnu::always_inline]] inline void ISGPutSpan(Pixel* left, int64_t count, const std::array<uint32_t, N>& start,
+[[gnu::always_inline]] inline void ISGPutSpan(Pixel* left, int64_t count,
+                                              const std::array<uint32_t, N>& start,
                                               const std::array<uint32_t, N>& step,
                                               const ISGLaneSteps<N>& laneSteps, const Op& op) {
   std::array<uint32_t, N> values = start;
@@ -212,7 +214,7 @@ template <std::size_t N, class Pixel, class Op>
   }
   for (; count > 0; --count, ++left) {
     op.Put(*left, Op::Keys(values));
-  #pragma GCC unroll 4
+#pragma GCC unroll 4
     for (std::size_t k = 0; k < N; ++k) values[k] += step[k];
   }
 }
@@ -241,21 +243,23 @@ template <bool kLongRight, std::size_t N, class Pixel, class Op>
     if constexpr (ISGRowRecordOp<Op>) {
       const int64_t longPixel = kLongRight ? right : left;
       std::array<uint32_t, N> values;
-    #pragma GCC unroll 4
-      for (std::size_t k = 0; k < N; ++k) values[k] = s.rowValues[k] + static_cast<uint32_t>(longPixel) * gradX[k];
+#pragma GCC unroll 4
+      for (std::size_t k = 0; k < N; ++k)
+        values[k] = s.rowValues[k] + static_cast<uint32_t>(longPixel) * gradX[k];
       op.Row(s.row, s.rowOffset + longPixel, s.rowOffset + (kLongRight ? left : right), values);
     } else if constexpr (ISGWholeSpanOp<Op>) {
       if (left <= right) op.Span(base + s.rowOffset + left, base + s.rowOffset + right);
     } else {
       std::array<uint32_t, N> values;
-    #pragma GCC unroll 4
+#pragma GCC unroll 4
       for (std::size_t k = 0; k < N; ++k) values[k] = s.rowValues[k] + static_cast<uint32_t>(left) * gradX[k];
-      if (left <= right) ISGPutSpan(base + s.rowOffset + left, right - left + 1, values, gradX, laneSteps, op);
+      if (left <= right)
+        ISGPutSpan(base + s.rowOffset + left, right - left + 1, values, gradX, laneSteps, op);
     }
     s.leftX += s.leftSlope;
     s.rightX += s.rightSlope;
     s.rowOffset += pitch;
-  #pragma GCC unroll 4
+#pragma GCC unroll 4
     for (std::size_t k = 0; k < N; ++k) s.rowValues[k] += gradY[k];
   }
 }
@@ -267,8 +271,8 @@ template <bool kLongRight, class Attrs, class Slope, class Pixel, class Op>
                                                    int32_t dx2, int32_t dy2, int32_t pitch,
                                                    const std::array<int32_t, Attrs::kCount>& topValues,
                                                    const std::array<uint32_t, Attrs::kCount>& gradX,
-                                                   const std::array<uint32_t, Attrs::kCount>& gradY, Pixel* base,
-                                                   const Op& op) {
+                                                   const std::array<uint32_t, Attrs::kCount>& gradY,
+                                                   Pixel* base, const Op& op) {
   constexpr std::size_t N = Attrs::kCount;
   constexpr int32_t kLongBias = kLongRight ? 0 : 0xFFFF;
   constexpr int32_t kShortBias = 0xFFFF - kLongBias;
@@ -346,7 +350,7 @@ template <class Attrs, class Pixel, class MakeOp>
   const int32_t extentX = ISGSub32(std::max({p1->x, p2->x, p3->x}), std::min({p1->x, p2->x, p3->x}));
   const int32_t threshold = std::max(extentX, dy2);
   if (N > 0 && !(area < threshold && ISGNeg32(area) < threshold)) {
-  #pragma GCC unroll 4
+#pragma GCC unroll 4
     for (std::size_t k = 0; k < N; ++k) {
       const int32_t da1 = ISGSub32(middleValues[k], topValues[k]);
       const int32_t da2 = ISGSub32(bottomValues[k], topValues[k]);
