@@ -24,11 +24,17 @@ struct ScreenChoice {
   const char* grey;
 };
 
+// A button greyed from the start, and the picture it shows.
+using GreyedButton = std::pair<std::size_t, const char*>;
+
 class CChoiceScreen : public CFrontEndScreen {
  public:
   CChoiceScreen(CClntApp& app, const char* background, std::span<const ScreenButton> buttons,
-                std::span<const ScreenChoice> choices, bool locked)
-      : CFrontEndScreen(app, background, buttons, kScreenBack), m_choices(choices), m_locked(locked) {}
+                std::span<const ScreenChoice> choices, bool locked, std::span<const GreyedButton> greyed = {})
+      : CFrontEndScreen(app, background, buttons, kScreenBack),
+        m_choices(choices),
+        m_locked(locked),
+        m_greyed(greyed) {}
 
   LRESULT OnInitDialog(HWND window) override {
     CFrontEndScreen::OnInitDialog(window);
@@ -39,17 +45,13 @@ class CChoiceScreen : public CFrontEndScreen {
       if (c.go) Button(i).SetDisabledImage(FrontEndArt(current ? c.go : c.grey).c_str());
       Button(i).SetDisabled(m_locked ? 1 : 0);
     }
+    for (const auto& [index, grey] : m_greyed) SetDisabled(index, true, grey);
     return 0;
   }
 
  protected:
   // The setting of a group.
   virtual std::uint16_t& Field(int group) = 0;
-  // The screens opened from the configuration lead nowhere but back to it:
-  // the buttons to the other set-up screens are greyed.
-  void GreyOtherScreens(std::span<const std::pair<std::size_t, const char*>> buttons) {
-    for (const auto& [index, grey] : buttons) SetDisabled(index, true, grey);
-  }
   // A navigation button is pressed: false keeps the screen.
   virtual bool Navigate(HWND, const ScreenButton&) { return true; }
 
@@ -70,6 +72,7 @@ class CChoiceScreen : public CFrontEndScreen {
  private:
   std::span<const ScreenChoice> m_choices;
   bool m_locked;
+  std::span<const GreyedButton> m_greyed;
 };
 
 // The play button of the fog-of-war and starting-values screens, or OK.
@@ -117,23 +120,17 @@ constexpr std::array<ScreenButton, 17> FogButtons(bool ok) {
 }
 constexpr auto kFogButtons = FogButtons(false);
 constexpr auto kFogOkButtons = FogButtons(true);
+// Opened from the configuration (OK mode), the screen leads nowhere but back
+// to it: the buttons to the other set-up screens are greyed.
+constexpr std::array<GreyedButton, 3> kFogOkGreyed{
+    {{kFogStartingValues, "stvalgry.ima"}, {kFogTraits, "chtrtgry.ima"}, {kFogGuild, "pkgldgry.ima"}}};
 
 class CFogOfWarDlg : public CChoiceScreen {
  public:
   CFogOfWarDlg(CClntApp& app, GameSettingsPacket& settings, bool okMode)
-      : CChoiceScreen(app, "bkgnd13.ima", okMode ? kFogOkButtons : kFogButtons, kFogChoices, settings.word16 != 0),
-        m_settings(settings),
-        m_okMode(okMode) {}
-
-  LRESULT OnInitDialog(HWND window) override {
-    CChoiceScreen::OnInitDialog(window);
-    if (m_okMode) {
-      constexpr std::array<std::pair<std::size_t, const char*>, 3> kGrey{
-          {{kFogStartingValues, "stvalgry.ima"}, {kFogTraits, "chtrtgry.ima"}, {kFogGuild, "pkgldgry.ima"}}};
-      GreyOtherScreens(kGrey);
-    }
-    return 0;
-  }
+      : CChoiceScreen(app, "bkgnd13.ima", okMode ? kFogOkButtons : kFogButtons, kFogChoices, settings.word16 != 0,
+                      okMode ? kFogOkGreyed : std::span<const GreyedButton>()),
+        m_settings(settings) {}
 
   const char* OpeningSound() const override { return "open2.wav"; }
   const char* ClosingSound(std::int16_t result) const override {
@@ -153,7 +150,6 @@ class CFogOfWarDlg : public CChoiceScreen {
 
  private:
   GameSettingsPacket& m_settings;
-  bool m_okMode;
 };
 
 enum StartingGroup { kEconomicGrade, kOrbits, kResources, kForces };
@@ -193,24 +189,15 @@ constexpr std::array<ScreenButton, 16> StartingButtons(bool ok) {
 }
 constexpr auto kStartingButtons = StartingButtons(false);
 constexpr auto kStartingOkButtons = StartingButtons(true);
+constexpr std::array<GreyedButton, 3> kStartingOkGreyed{
+    {{kStartFog, "fgwargry.ima"}, {kStartTraits, "chtrtgry.ima"}, {kStartGuild, "pkgldgry.ima"}}};
 
 class CStartingDlg : public CChoiceScreen {
  public:
   CStartingDlg(CClntApp& app, GameSettingsPacket& settings, bool okMode)
       : CChoiceScreen(app, "bkgnd12.ima", okMode ? kStartingOkButtons : kStartingButtons, kStartingChoices,
-                      settings.word16 != 0),
-        m_settings(settings),
-        m_okMode(okMode) {}
-
-  LRESULT OnInitDialog(HWND window) override {
-    CChoiceScreen::OnInitDialog(window);
-    if (m_okMode) {
-      constexpr std::array<std::pair<std::size_t, const char*>, 3> kGrey{
-          {{kStartFog, "fgwargry.ima"}, {kStartTraits, "chtrtgry.ima"}, {kStartGuild, "pkgldgry.ima"}}};
-      GreyOtherScreens(kGrey);
-    }
-    return 0;
-  }
+                      settings.word16 != 0, okMode ? kStartingOkGreyed : std::span<const GreyedButton>()),
+        m_settings(settings) {}
 
   const char* OpeningSound() const override { return "open2.wav"; }
   const char* ClosingSound(std::int16_t) const override { return "shut2.wav"; }
@@ -227,7 +214,6 @@ class CStartingDlg : public CChoiceScreen {
 
  private:
   GameSettingsPacket& m_settings;
-  bool m_okMode;
 };
 
 enum PrefsGroup { kMusic, kSpeech, kEffects };
