@@ -31,6 +31,7 @@
 #include "platform/core/clock.h"
 #include "platform/core/files.h"
 #include "platform/core/process.h"
+#include "media/CDDraw.h"
 #include "media/CSndPlay.h"
 #include "platform/core/bytes.h"
 
@@ -98,11 +99,18 @@ std::int16_t QuickStart(CClntApp& app) {
 }
 
 // The tutorial's launcher is a program of its own; the title waits for it.
-// A launcher that is not installed starts nothing.
+// A full-screen display gives the screen up meanwhile so that the launcher's
+// window can be seen. A launcher that is not installed starts nothing.
 void RunLauncher() {
   const std::string launcher = std::string(g_instData.GetTutorialPath()) + "launcher.exe";
+  plat::IDirectDraw* display = g_ddraw && g_ddraw->fullScreen ? g_ddraw->directDraw : nullptr;
+  if (display) display->SetCooperativeLevel(g_ddraw->window, plat::DDSCL_NORMAL);
   StopEffects();
   plat::_spawnl(plat::_P_WAIT, launcher.c_str(), launcher.c_str(), nullptr);
+  if (display) {
+    display->SetCooperativeLevel(g_ddraw->window, plat::DDSCL_EXCLUSIVE | plat::DDSCL_FULLSCREEN);
+    display->SetDisplayMode(kScreenWidth, kScreenHeight, 16);
+  }
 }
 
 std::int16_t TitleScreen(CClntApp& app) {
