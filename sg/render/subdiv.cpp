@@ -32,7 +32,9 @@ bool Acceptable(std::uint32_t len, const SGQVert* x, const SGQVert* y) {
   if (len > kFlatEdge) {
     return false;
   }
-  const float r = Ratio(x, y);
+  // Taken from the farther end whichever way the edge runs: the two triangles
+  // that share an edge must split it alike, or a crack opens between them.
+  const float r = x->rhw <= y->rhw ? Ratio(x, y) : Ratio(y, x);
   return r >= 0.45f && r <= 0.55f;
 }
 

@@ -413,7 +413,10 @@ SGError DrawShape(Walk& w, CellShape* s) {
     }
   }
   if (area < 0.0) {
-    std::reverse(&s->g[first], &s->g[s->count]);
+    // The fan keeps its first corner: a five-corner cell's is the midpoint of
+    // its straight side, and a fan from a corner of that side would lay a flat
+    // triangle along it (and its diagonal, split on the screen, off the side).
+    std::reverse(&s->g[1], &s->g[s->count]);
   }
   PageRef p{};
   SGError err = CellPage(w, lo, &p);

@@ -7,6 +7,7 @@
 #include "support/terraindrawfixture.h"
 
 #include "sg/core/context.h"
+#include "sg/render/primitives.h"
 #include "sg/render/renderer.h"
 #include "sg/terrain/lod.h"
 #include "sg/terrain/terrain.h"
@@ -76,6 +77,57 @@ TEST_F(TerrainCracks, ViewsFromEveryDirectionMeetWithoutGaps) {
     EXPECT_EQ(Draw(), SG_ERROR_NONE);
     EXPECT_EQ(static_cast<std::size_t>(fbtest::kGameWidth) * fbtest::kGameHeight - Covered(), 0u) << "direction " << k;
   }
+}
+
+// Looking across the ramp's slope, where five-corner cells meet finer rows,
+// the textured ground split for perspective has no single-pixel holes.
+TEST_F(TerrainCracks, PerspectiveSplitsLeaveNoPinholes) {
+  ReplaceGround("rampacross", kRamp);
+  Hook(ground_);
+  ASSERT_NE(rend_->renOptions & SG_REND_OPT_PERSPECTIVE, 0u);
+  for (int k = 0; k < 4; ++k) {
+    const double a = k * 3.14159265358979 / 2.0 + 3.0 * 3.14159265358979 / 8.0 + 0.05;
+    const float dx = static_cast<float>(0.7 * std::cos(a)), dy = static_cast<float>(0.7 * std::sin(a));
+    LookFrom(32.0 - 40.0 * std::cos(a), 40.0 - 40.0 * std::sin(a), 60.0, dx, dy, -0.45f);
+    ISGLodDestroy(rend_);
+    SGRendererSetLOD(rend_, 1.f / 512.f);
+    ASSERT_EQ(Draw(), SG_ERROR_NONE);
+    // The sky shows above the ground: a hole is an empty pixel with its four neighbours drawn.
+    int holes = 0;
+    for (int y = 1; y + 1 < static_cast<int>(fbtest::kGameHeight); ++y) {
+      for (int x = 1; x + 1 < static_cast<int>(fbtest::kGameWidth); ++x) {
+        holes += Pixel(x, y) == 0 && Pixel(x - 1, y) != 0 && Pixel(x + 1, y) != 0 && Pixel(x, y - 1) != 0 &&
+                 Pixel(x, y + 1) != 0;
+      }
+    }
+    EXPECT_EQ(holes, 0) << "direction " << k;
+  }
+}
+
+int g_pieces = 0;
+void CountPiece(const SGQVert*, const SGQVert*, const SGQVert*, const SGRasterFrame*, const void*, const void*,
+                const void*) {
+  ++g_pieces;
+}
+
+// An edge 30 pixels long whose ends' depths lie at the border of the accepted
+// ratio is split alike by the triangles on both of its sides.
+TEST_F(TerrainCracks, SharedEdgeSplitsAlikeFromBothSides) {
+  const auto q = [](std::int32_t x, std::int32_t y, float rhw) { return SGQVert{x * 32, y * 32, rhw, 0, 0, 16, 0}; };
+  const float near = 0.0970870033f, far = 0.0794348121f, middle = (near + far) / 2.f;
+  const SGQVert a = q(100, 100, near), b = q(130, 100, far);
+  const SGQVert above = q(115, 90, middle), below = q(115, 110, middle);
+  int pieces[2] = {};
+  for (int side = 0; side < 2; ++side) {
+    g_pieces = 0;
+    if (side == 0) {
+      ISGTriDrawSubdivided(&a, &b, &above, rend_, CountPiece, 0, 0, 0);
+    } else {
+      ISGTriDrawSubdivided(&b, &a, &below, rend_, CountPiece, 0, 0, 0);
+    }
+    pieces[side] = g_pieces;
+  }
+  EXPECT_EQ(pieces[0], pieces[1]);
 }
 
 // With textures off the levels show as flat colours, the finest nearest, in
