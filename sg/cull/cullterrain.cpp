@@ -17,52 +17,6 @@ bool Prepared(const SGCullObject* co) {
   return (co->coFlags & (SG_CULL_FLAG_PLANE_READY | SG_CULL_FLAG_GROUP_READY)) != 0;
 }
 
-// A box: 3 when no corner is on the kept side, 1 when both sides hold corners.
-// With `fog`, a fogging object's band (kept side, value below 1) counts as
-// both sides, so that the vertices there are still fogged one by one.
-std::uint32_t BoxCode(const SGCullObject* co, const float corners[8][3], bool fog) {
-  const bool band = fog && (co->coFlags & SG_CULL_FLAG_FOG) != 0;
-  bool positive = false, negative = false;
-  for (int i = 0; i < 8 && !(positive && negative); ++i) {
-    const float v = Value(co, corners[i]);
-    positive = positive || v >= 0.f;
-    negative = negative || v < 0.f || (band && v < 1.f);
-  }
-  return !positive ? 3 : (negative ? 1 : 0);
-}
-
-std::uint32_t ClassifyBox(SGCullObject* co, const float corners[8][3], SGCullState* state, bool fog);
-
-std::uint32_t ClassifyBoxOne(SGCullObject* co, const float corners[8][3], SGCullState* state, bool fog) {
-  std::uint32_t code = 0;
-  if ((co->coFlags & SG_CULL_FLAG_PLANE_READY) != 0) {
-    code = BoxCode(co, corners, fog);
-  } else if ((co->coFlags & SG_CULL_FLAG_GROUP_READY) != 0) {
-    code = 3;
-  }
-  if (Prepared(co)) {
-    for (std::uint32_t i = 0; i < co->coNumANDs && code != 0; ++i) {
-      code &= ClassifyBox(co->coANDs[i], corners, state, fog);
-    }
-  }
-  if (state != nullptr && co->coIndex < SG_CULL_MAX_OBJECTS) {
-    state->csWords[co->coIndex >> 4] |= code << (2 * (co->coIndex & 15));
-  }
-  return code;
-}
-
-std::uint32_t ClassifyBox(SGCullObject* co, const float corners[8][3], SGCullState* state, bool fog) {
-  std::uint32_t all = 0;
-  for (; co != nullptr; co = co->coORs) {
-    const std::uint32_t code = ClassifyBoxOne(co, corners, state, fog);
-    if (code == 3) {
-      return 3;
-    }
-    all |= code;
-  }
-  return all;
-}
-
 std::uint32_t VertexCode(const SGCullObject* co, SGTxVertex* const* verts, std::uint32_t count) {
   const bool fog = (co->coFlags & SG_CULL_FLAG_FOG) != 0;
   bool positive = false, negative = false;
@@ -96,7 +50,7 @@ std::uint32_t ISGCullClassifyPageBox(SGCullObject* tree, const SGScene* scene, S
     corners[i][1] = page->pagEyeOrigin[1] + ((i & 2) != 0 ? scene->scnPageSize : 0.f);
     corners[i][2] = page->pagEyeOrigin[2] + ((i & 4) != 0 ? phi->phiFloor : phi->phiCeiling);
   }
-  return ClassifyBox(tree, corners, page->pagCullState, true);
+  return ISGCullClassifyBox(tree, corners, true, page->pagCullState);
 }
 
 std::uint32_t ISGCullClassifyStrip(SGCullObject* tree, const SGScene* scene, const SGTerrainRow* row) {
@@ -111,7 +65,7 @@ std::uint32_t ISGCullClassifyStrip(SGCullObject* tree, const SGScene* scene, con
     corners[i][1] = row->rowAlongX != 0 ? across : along;
     corners[i][2] = z + ((i & 4) != 0 ? scene->scnCacheFloor : scene->scnCacheCeiling);
   }
-  return ClassifyBox(tree, corners, nullptr, false);
+  return ISGCullClassifyBox(tree, corners, false, nullptr);
 }
 
 std::uint32_t ISGCullTestVertices(SGCullObject* tree, const SGCullState* state, SGTxVertex* const* verts,
