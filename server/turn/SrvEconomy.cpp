@@ -65,21 +65,19 @@ std::uint32_t Bonus(const std::array<std::vector<std::uint16_t>, 8>& given, std:
 void SrvAdvanceResearch(SrvTurnContext& turn) {
   for (int g = 0; g < kGuildCount; ++g) {
     SrvGuildResearch& r = turn.world.research[static_cast<std::size_t>(g)];
-    for (std::size_t m = 0; m < r.modulePercent.size(); ++m) {
-      const Progress p = Gain(r.modulePoints[m], r.modulePercent[m] + Bonus(r.moduleBonus, m));
-      if (p == Progress::kGained) TellGuild(turn, g, ProgressPacket(false, m, r.modulePoints[m]));
-      if (p != Progress::kDone) continue;
-      // What is finished needs no more of the guild's effort.
-      r.modulePercent[m] = 0;
-      TellGuild(turn, g, BuildResearchDonePacket(false, static_cast<std::uint16_t>(m)));
-    }
-    for (std::size_t h = 0; h < r.hullPercent.size(); ++h) {
-      const Progress p = Gain(r.hullPoints[h], r.hullPercent[h] + Bonus(r.hullBonus, h));
-      if (p == Progress::kGained) TellGuild(turn, g, ProgressPacket(true, h, r.hullPoints[h]));
-      if (p != Progress::kDone) continue;
-      r.hullPercent[h] = 0;
-      TellGuild(turn, g, BuildResearchDonePacket(true, static_cast<std::uint16_t>(h)));
-    }
+    auto advance = [&](bool hull, std::vector<std::uint16_t>& percent, std::vector<std::uint16_t>& points,
+                       const std::array<std::vector<std::uint16_t>, 8>& bonus) {
+      for (std::size_t i = 0; i < percent.size(); ++i) {
+        const Progress p = Gain(points[i], percent[i] + Bonus(bonus, i));
+        if (p == Progress::kGained) TellGuild(turn, g, ProgressPacket(hull, i, points[i]));
+        if (p != Progress::kDone) continue;
+        // What is finished needs no more of the guild's effort.
+        percent[i] = 0;
+        TellGuild(turn, g, BuildResearchDonePacket(hull, static_cast<std::uint16_t>(i)));
+      }
+    };
+    advance(false, r.modulePercent, r.modulePoints, r.moduleBonus);
+    advance(true, r.hullPercent, r.hullPoints, r.hullBonus);
   }
 }
 
