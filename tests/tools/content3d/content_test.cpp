@@ -3,6 +3,7 @@
 // for are all there; generation is deterministic.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -29,16 +30,9 @@ struct Index {
   }
   // As the views look names up: a binary search by unsigned bytes; 0 when missing.
   std::uint32_t Find(const std::string& key) const {
-    std::size_t lo = 0, hi = entries.size();
-    while (lo < hi) {
-      const std::size_t mid = (lo + hi) / 2;
-      if (entries[mid].first < key) {
-        lo = mid + 1;
-      } else {
-        hi = mid;
-      }
-    }
-    return lo < entries.size() && entries[lo].first == key ? entries[lo].second : 0;
+    const auto at = std::lower_bound(entries.begin(), entries.end(), key,
+                                     [](const auto& entry, const std::string& k) { return entry.first < k; });
+    return at != entries.end() && at->first == key ? at->second : 0;
   }
   std::vector<std::pair<std::string, std::uint32_t>> entries;
 };

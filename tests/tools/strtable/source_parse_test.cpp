@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "tools/strtable/string_source.h"
 
 using strtable::ParseStringSource;
@@ -14,15 +16,13 @@ TEST(StringSource, ReadsEntriesSkippingCommentsAndBlankLines) {
       "MKR&DOES 0 \"\"");
   ASSERT_TRUE(parsed.errors.empty()) << parsed.errors[0].message;
   ASSERT_EQ(parsed.entries.size(), 3u);
-  EXPECT_EQ(parsed.entries[0].id, "SAVEGAME");
-  EXPECT_EQ(parsed.entries[0].number, 12);
-  EXPECT_EQ(parsed.entries[0].text, "Saving Game...");
-  EXPECT_EQ(parsed.entries[0].line, 4);
-  EXPECT_EQ(parsed.entries[1].id, "VOTE!OW1");
-  EXPECT_EQ(parsed.entries[1].number, 65535);
-  EXPECT_EQ(parsed.entries[1].text, "a \"b\" \\ c\n\td");
-  EXPECT_EQ(parsed.entries[2].text, "");
-  EXPECT_EQ(parsed.entries[2].line, 6);
+  auto fields = [&](std::size_t i) {
+    const auto& e = parsed.entries[i];
+    return std::make_tuple(e.id, static_cast<int>(e.number), e.text, e.line);
+  };
+  EXPECT_EQ(fields(0), std::make_tuple("SAVEGAME", 12, "Saving Game...", 4));
+  EXPECT_EQ(fields(1), std::make_tuple("VOTE!OW1", 65535, "a \"b\" \\ c\n\td", 5));
+  EXPECT_EQ(fields(2), std::make_tuple("MKR&DOES", 0, "", 6));
 }
 
 TEST(StringSource, RefusesMalformedLinesAndKeepsTheRest) {
