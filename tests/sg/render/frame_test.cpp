@@ -179,13 +179,7 @@ TEST_F(FrameTest, OneRendererDrawsAScenePerView) {
   SGScene* other = nullptr;
   ASSERT_EQ(SGSceneCreate(ctx_, &other), SG_ERROR_NONE);
   ASSERT_EQ(SGSceneLoad(other, dp_, "Quenbar.con"), SG_ERROR_NONE);
-  SGInstance* box = NewInstance(SG_INST_TYPE_MODEL_ONE);
-  SGInstanceSetModel(box, Keep(Box(2.f, 2.f, 2.f, 1)));
-  auto& table = tables_.emplace_back(std::vector<SGMaterial*>{Flat(150)});
-  SGInstanceSetMaterial(box, 1, table.data());
-  const double ahead[3] = {0.0, 10.0, 0.0};
-  SGInstanceSetPosition(box, ahead);
-  SGSceneAddInstance(other, box);
+  SGSceneAddInstance(other, Instance(Keep(Box(2.f, 2.f, 2.f, 1)), {Flat(150)}, 0.0, 10.0, 0.0));
   SGInstance* camera = NewInstance(SG_INST_TYPE_CAMERA);
   SGInstanceSetCamera(camera, 30.f, 1.f, 0.5f, 100.f);
   const float forward[3] = {0.f, 1.f, 0.f};

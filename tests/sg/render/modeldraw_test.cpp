@@ -76,12 +76,8 @@ TEST_F(ModelDrawTest, HardPointSubInstancesFollowTheirParent) {
   auto* hp = static_cast<SGGeoHardPoint*>(SGCalloc(1, sizeof(SGGeoHardPoint)));
   Append(ship, SG_GD_TYPE_HARDPOINT, hp);
   SGInstance* parent = Place(ship, {Flat(40)}, 0.0, 0.0, 0.0);
-  SGInstance* turret = NewInstance(SG_INST_TYPE_MODEL_ONE);
-  SGInstanceSetModel(turret, Keep(Box(0.5f, 0.5f, 0.5f, 1)));
-  auto& table = tables_.emplace_back(std::vector<SGMaterial*>{Flat(150)});
-  SGInstanceSetMaterial(turret, 1, table.data());
-  const double above[3] = {0.0, 0.0, 3.0};
-  SGInstanceSetPosition(turret, above);
+  SGInstance* turret = Instance(Keep(Box(0.5f, 0.5f, 0.5f, 1)), {Flat(150)}, 0.0, 0.0, 3.0);
+  std::vector<SGMaterial*>& table = tables_.back();
   SGInstanceUpdate(turret);
   ASSERT_EQ(SGInstanceAllocHardPoints(parent, ship, -1), SG_ERROR_NONE);
   SGInstanceSetHardPoint(parent, reinterpret_cast<std::uintptr_t>(turret), 0);
@@ -166,12 +162,8 @@ TEST_F(ModelDrawTest, ComplexModelsDrawTheirTreeBackToFront) {
   SGInstance* subs[2];
   const std::uint8_t colours[2] = {40, 150};
   for (int i = 0; i < 2; ++i) {
-    subs[i] = NewInstance(SG_INST_TYPE_MODEL_ONE);
-    SGInstanceSetModel(subs[i], box);
-    auto& table = tables_.emplace_back(std::vector<SGMaterial*>{Flat(colours[i])});
-    SGInstanceSetMaterial(subs[i], 1, table.data());
     const double pos[3] = {0.0, i == 0 ? -3.0 : 3.0, 0.0};
-    SGInstanceSetPosition(subs[i], pos);
+    subs[i] = Instance(box, {Flat(colours[i])}, pos[0], pos[1], pos[2]);
     SGInstanceUpdate(subs[i]);
     ASSERT_EQ(SGInstanceAddSubInstance(complex, subs[i], pos), SG_ERROR_NONE);
   }

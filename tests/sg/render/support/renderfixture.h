@@ -283,14 +283,19 @@ class RenderTest : public fbtest::FrameBufferTest {
     return m;
   }
 
-  // A model instance in the scene at `pos` with the given materials.
-  SGInstance* Place(SGModel* model, const std::vector<SGMaterial*>& mats, double x, double y, double z) {
+  // A model instance at (x, y, z) with the given materials, in no scene yet.
+  SGInstance* Instance(SGModel* model, const std::vector<SGMaterial*>& mats, double x, double y, double z) {
     SGInstance* inst = NewInstance(SG_INST_TYPE_MODEL_ONE);
     EXPECT_EQ(SGInstanceSetModel(inst, model), SG_ERROR_NONE);
     auto& table = tables_.emplace_back(mats);
     SGInstanceSetMaterial(inst, static_cast<std::uint32_t>(table.size()), table.data());
     const double pos[3] = {x, y, z};
     SGInstanceSetPosition(inst, pos);
+    return inst;
+  }
+  // The same, in the fixture's scene.
+  SGInstance* Place(SGModel* model, const std::vector<SGMaterial*>& mats, double x, double y, double z) {
+    SGInstance* inst = Instance(model, mats, x, y, z);
     EXPECT_EQ(SGSceneAddInstance(scene_, inst), SG_ERROR_NONE);
     return inst;
   }
