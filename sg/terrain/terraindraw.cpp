@@ -290,17 +290,35 @@ SGError DrawPolygon(Walk& w, SGPage* page, std::uint32_t level, SGTxVertex** c, 
   return w.rend->renMethods.rmTerrainTile(w.rend, &cell);
 }
 
+// The side of an instance nearest the eye along the walk axis, eye-relative
+// (the translation row holds the eye-relative place it is drawn at): its
+// box's, or, for an instance without a box, its sphere's.
+double NearSide(const Walk& w, SGInstance* inst, std::int32_t step) {
+  const int a = w.major;
+  const double at = inst->instXform.m[3][a];
+  float box[6];
+  if (SGInstanceGetBounds(inst, box) == SG_ERROR_NONE) {
+    return at + static_cast<double>(step < 0 ? box[a] : box[3 + a]) - inst->instPos[a];
+  }
+  return at + (step < 0 ? -inst->instRadius : inst->instRadius);
+}
+
 // Draws, farthest first, the sorted instances that lie wholly beyond the grid
-// line just walked (their nearest extent along the walk axis is past it), so
+// line just walked (their near side along the walk axis is past it), so
 // that rows drawn later cover them where the ground rises in front; the first
-// instance not yet passed ends the drawing until the next row.
+// instance not yet passed ends the drawing until the next row. Between the
+// rows they are drawn in the renderer's alternate fog when it has one.
 SGError DrawBehind(Walk& w, float line, std::int32_t step, bool all) {
   SGScene* scene = w.scene;
+  SGRenderer* rend = w.rend;
   SGInstance** buckets = scene->scnInstVector;
   if (!w.instances || buckets == nullptr) {
     return SG_ERROR_NONE;
   }
-  while (scene->scnSortFarthest != nullptr && scene->scnSortFarthest >= buckets) {
+  const bool altFog = !all && (rend->renFlags & SG_REND_FLAG_ALT_FOG) != 0;
+  bool swapped = false;
+  SGError err = SG_ERROR_NONE;
+  while (err == SG_ERROR_NONE && scene->scnSortFarthest != nullptr && scene->scnSortFarthest >= buckets) {
     SGInstance* inst = *scene->scnSortFarthest;
     if (inst == nullptr) {
       if (scene->scnSortFarthest == buckets) {
@@ -310,21 +328,30 @@ SGError DrawBehind(Walk& w, float line, std::int32_t step, bool all) {
       continue;
     }
     if (!all) {
-      // The translation row holds the eye-relative position it is drawn at.
-      const double d = inst->instXform.m[3][w.major];
-      const double nearest = d + (step < 0 ? -inst->instRadius : inst->instRadius);
-      const double row = line - w.rend->renEye[w.major];
+      const double nearest = NearSide(w, inst, step);
+      const double row = line - rend->renEye[w.major];
       if (step < 0 ? nearest < row : nearest > row) {
         break;
       }
     }
-    *scene->scnSortFarthest = inst->instNext;
-    const SGError err = ISGInstanceDraw(w.rend, scene, inst);
-    if (err != SG_ERROR_NONE) {
-      return err;
+    if (altFog && !swapped) {
+      err = ISGRendererSwapFog(rend);
+      swapped = true;
+      // The fills chosen before read the other fog table.
+      rend->renObjMaterial = nullptr;
+      if (err != SG_ERROR_NONE) {
+        break;
+      }
     }
+    *scene->scnSortFarthest = inst->instNext;
+    err = ISGInstanceDraw(rend, scene, inst);
   }
-  return SG_ERROR_NONE;
+  if (swapped) {
+    const SGError back = ISGRendererSwapFog(rend);
+    rend->renObjMaterial = nullptr;
+    err = err != SG_ERROR_NONE ? err : back;
+  }
+  return err;
 }
 
 // In single-step mode the window messages waiting are handled between rows; a

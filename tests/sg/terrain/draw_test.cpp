@@ -3,13 +3,16 @@
 
 #include <cmath>
 #include <set>
+#include <utility>
 
 #include "support/terraindrawfixture.h"
 
 #include "sg/core/context.h"
 #include "sg/scene/scenerandom.h"
 #include "sg/terrain/lod.h"
+#include "sg/terrain/stripoutput.h"
 #include "sg/terrain/terrain.h"
+#include "sg/terrain/tsp.h"
 
 namespace terraintest {
 namespace {
@@ -121,6 +124,52 @@ TEST_F(TerrainDraw, InstancesBehindARidgeAreHiddenByIt) {
     }
   }
   EXPECT_GT(behind, 100u);
+}
+
+// What a frame hands the renderer: the farthest eye-relative y of the
+// nearest ground cell drawn before the first instance triangle, and the fog
+// distance that triangle was drawn in.
+SGDrawPrimFn g_triangle = nullptr;
+SGTerrainPrimFn g_tile = nullptr;
+float g_groundBefore = 1e9f;
+float g_instanceFog = -1.f;
+SGError RecordTriangle(SGRenderer* rend, SGScene* scene, SGMaterial* mat, SGTxVertex** verts) {
+  if (g_instanceFog < 0.f) {
+    g_instanceFog = rend->renFogFar;
+  }
+  return g_triangle(rend, scene, mat, verts);
+}
+SGError RecordTile(SGRenderer* rend, void* data) {
+  const auto* cell = static_cast<const SGTerrainCell*>(data);
+  if (g_instanceFog < 0.f) {
+    float far = -1e9f;
+    for (std::uint32_t i = 0; i < cell->quad.txqNumVerts; ++i) {
+      far = std::fmax(far, cell->quad.txqVerts[i]->txvPos[1]);
+    }
+    g_groundBefore = std::fmin(g_groundBefore, far);
+  }
+  return g_tile(rend, data);
+}
+
+// A box wide across the view is drawn as soon as the rows have passed its
+// near side (not its far wider sphere), so no ground nearer than it is drawn
+// before it; between the rows it is drawn in the renderer's alternate fog,
+// and the renderer has its own fog back afterwards.
+TEST_F(TerrainDraw, InstancesBetweenRowsFollowTheirBoxInTheAlternateFog) {
+  ReplaceGround("wide", [](std::uint32_t, std::uint32_t) { return terraintest::Flat(17, 0); });
+  LookFrom(32.0, 2.0, 6.0, 0.f, 1.f, -0.1f);
+  Place(Keep(rendertest::Box(10.f, 0.5f, 0.5f, 1)), {Keep(rendertest::Material(SG_MAT_TYPE_FLAT, 200, nullptr))}, 32.0,
+        40.0, 1.0);
+  ISGTerrainInstallOps(rend_);
+  g_triangle = std::exchange(rend_->renMethods.rmDrawTriangle, RecordTriangle);
+  g_tile = std::exchange(rend_->renMethods.rmTerrainTile, RecordTile);
+  const std::uint32_t colour = 0x40404000u;
+  SGRendererSetAltFog(rend_, &colour, 33.f);
+  ASSERT_EQ(DrawTerrain(), SG_ERROR_NONE);
+  EXPECT_GE(g_groundBefore, 40.f - 0.5f - 2.f);  // the box's near side, seen from y = 2
+  EXPECT_EQ(g_instanceFog, 33.f);
+  EXPECT_EQ(rend_->renFogFar, 0.f);
+  EXPECT_EQ(rend_->renAltFogFar, 33.f);
 }
 
 // A scene with fog of its own draws its terrain in that fog and gives the
