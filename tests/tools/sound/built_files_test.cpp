@@ -3,7 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <initializer_list>
+#include <string_view>
+#include <utility>
+#include <vector>
 #include <fstream>
 
 #include "media/WavFile.h"
@@ -47,64 +52,62 @@ class BuiltFiles : public ::testing::Test {
     return frames;
   }
 
+  // The assets of the inventory of any of `kinds`, with their containers.
+  std::vector<std::pair<const art::Container*, const art::Asset*>> Assets(
+      std::initializer_list<std::string_view> kinds) const {
+    std::vector<std::pair<const art::Container*, const art::Asset*>> out;
+    for (const auto& c : inventory_.containers)
+      for (const auto& a : c.assets)
+        if (std::find(kinds.begin(), kinds.end(), a.kind) != kinds.end()) out.emplace_back(&c, &a);
+    return out;
+  }
+
   art::Inventory inventory_;
 };
 
 }  // namespace
 
 TEST_F(BuiltFiles, EverySoundAndVoiceIsPcmTheWavReaderAccepts) {
-  int checked = 0;
-  for (const auto& c : inventory_.containers) {
-    for (const auto& a : c.assets) {
-      if (a.kind != "effect" && a.kind != "voice") continue;
-      const std::string path = DosPath(c, a);
-      plat::HMMIO file = nullptr;
-      std::unique_ptr<WavFormat> format;
-      plat::MMCKINFO riff, data;
-      ASSERT_EQ(WavOpen(path.c_str(), &file, &format, &riff), 0u) << path;
-      EXPECT_EQ(format->head.wFormatTag, 1) << path;
-      EXPECT_EQ(format->head.wBitsPerSample, 16) << path;
-      EXPECT_EQ(WavSeekData(file, &data, &riff), 0u) << path;
-      EXPECT_GT(data.cksize, 1000u) << path;
-      WavClose(&file, &format);
-      ++checked;
-    }
+  const auto sounds = Assets({"effect", "voice"});
+  EXPECT_EQ(sounds.size(), 49u + 5 * 38);
+  for (const auto& [c, a] : sounds) {
+    const std::string path = DosPath(*c, *a);
+    plat::HMMIO file = nullptr;
+    std::unique_ptr<WavFormat> format;
+    plat::MMCKINFO riff, data;
+    ASSERT_EQ(WavOpen(path.c_str(), &file, &format, &riff), 0u) << path;
+    EXPECT_EQ(format->head.wFormatTag, 1) << path;
+    EXPECT_EQ(format->head.wBitsPerSample, 16) << path;
+    EXPECT_EQ(WavSeekData(file, &data, &riff), 0u) << path;
+    EXPECT_GT(data.cksize, 1000u) << path;
+    WavClose(&file, &format);
   }
-  EXPECT_EQ(checked, 49 + 5 * 38);
 }
 
 TEST_F(BuiltFiles, MusicTracksDecodeForAMinuteOrMore) {
-  int tracks = 0;
-  for (const auto& c : inventory_.containers) {
-    for (const auto& a : c.assets) {
-      if (a.kind != "music") continue;
-      const fs::path path = kTree / art::TreeFolder(c) / a.name;
-      EXPECT_GE(DecodedFrames(path, 61 * 44100), 59u * 44100u) << path;
-      ++tracks;
-    }
+  const auto tracks = Assets({"music"});
+  EXPECT_EQ(tracks.size(), 10u);
+  for (const auto& [c, a] : tracks) {
+    const fs::path path = kTree / art::TreeFolder(*c) / a->name;
+    EXPECT_GE(DecodedFrames(path, 61 * 44100), 59u * 44100u) << path;
   }
-  EXPECT_EQ(tracks, 10);
 }
 
 TEST_F(BuiltFiles, MoviesAreAviWithMpeg4VideoAndSoundFfmpegReads) {
-  int movies = 0;
-  for (const auto& c : inventory_.containers) {
-    for (const auto& a : c.assets) {
-      if (a.kind != "movie") continue;
-      const fs::path path = kTree / art::TreeFolder(c) / a.name;
-      std::ifstream in(path, std::ios::binary);
-      std::string head(4096, '\0');
-      in.read(head.data(), static_cast<std::streamsize>(head.size()));
-      EXPECT_EQ(head.substr(0, 4), "RIFF") << path;
-      EXPECT_EQ(head.substr(8, 4), "AVI ") << path;
-      EXPECT_NE(head.find("vids"), std::string::npos) << path;
-      EXPECT_NE(head.find("FMP4"), std::string::npos) << path;  // FFmpeg's MPEG-4 part 2
-      EXPECT_GE(DecodedFrames(path, 10 * 44100), 5u * 44100u) << path;  // the soundtrack
-      // every video frame decodes with FFmpeg's decoder (until the game's movie decoder can say so)
-      const std::string decode = "ffmpeg -v error -nostdin -i '" + path.string() + "' -map 0:v -f null - 2>&1";
-      EXPECT_EQ(std::system(decode.c_str()), 0) << path;
-      ++movies;
-    }
+  const auto movies = Assets({"movie"});
+  EXPECT_EQ(movies.size(), 5u);
+  for (const auto& [c, a] : movies) {
+    const fs::path path = kTree / art::TreeFolder(*c) / a->name;
+    std::ifstream in(path, std::ios::binary);
+    std::string head(4096, '\0');
+    in.read(head.data(), static_cast<std::streamsize>(head.size()));
+    EXPECT_EQ(head.substr(0, 4), "RIFF") << path;
+    EXPECT_EQ(head.substr(8, 4), "AVI ") << path;
+    EXPECT_NE(head.find("vids"), std::string::npos) << path;
+    EXPECT_NE(head.find("FMP4"), std::string::npos) << path;  // FFmpeg's MPEG-4 part 2
+    EXPECT_GE(DecodedFrames(path, 10 * 44100), 5u * 44100u) << path;  // the soundtrack
+    // every video frame decodes with FFmpeg's decoder (until the game's movie decoder can say so)
+    const std::string decode = "ffmpeg -v error -nostdin -i '" + path.string() + "' -map 0:v -f null - 2>&1";
+    EXPECT_EQ(std::system(decode.c_str()), 0) << path;
   }
-  EXPECT_EQ(movies, 5);
 }
