@@ -91,7 +91,7 @@ struct ISGAttrsUVQ {
 };
 
 // Top, middle and bottom by y; parity is true for an even reordering of the
-// passed order. Ties are broken exactly as the table of tests below does.
+// passed order. Ties are broken as the table below sets out.
 struct ISGTriOrder {
   const SGQVert* top;
   const SGQVert* middle;
