@@ -22,6 +22,7 @@
 #include "Game/frontend/WaitScreen.h"
 #include "Game/model/GInstData.h"
 #include "Game/net/NetSession.h"
+#include "Game/net/PacketQueue.h"
 #include "Game/net/Packets.h"
 #include "Game/save/EmailTurn.h"
 #include "Game/save/SaveGame.h"
@@ -436,22 +437,29 @@ std::int16_t ConnectionTypeScreen(CClntApp& app) {
 }
 
 // Whether a saved game being continued needs its file here: the host
-// answers packet 24 with 1 when it sends the game itself.
+// answers packet 24 with 1 when it sends the game itself. A host that has not
+// answered within 10 s is taken to send nothing; the connection may well be
+// sound, so no loss is reported.
 bool SavedGameComesFromHost() {
   std::array<std::uint8_t, 12> ask{};
   plat::ByteWriter w(ask);
   w.WriteAt<std::uint16_t>(0, PKT_SETTINGS_QUERY);
   g_session->BroadcastUnsequenced(kAllPlayersSlot, ask.data(), ask.size());
+  if (!g_session->queue) return false;
   const plat::DWORD started = plat::timeGetTime();
-  for (;;) {
+  while (plat::timeGetTime() - started < kSavedGameAnswerMs) {
+    g_session->Pump(0);
     std::uint8_t* packet = nullptr;
-    if (g_session->Receive(&packet) != 0 || !packet) return false;
-    plat::ByteReader r(std::span<const std::uint8_t>(packet, 12));
+    std::uint32_t length = 0;
+    const int code = g_session->queue->GetNext(&packet, &length, nullptr, nullptr, nullptr, nullptr);
+    if (code == kQueueEmpty) plat::Sleep(1);
+    if (code != HVM_MSG_PACKET || !packet) continue;
+    plat::ByteReader r(std::span<const std::uint8_t>(packet, length));
     std::uint16_t type = 0;
     std::uint32_t value = 0;
     if (r.ReadAt(0, type) && type == PKT_SETTINGS_QUERY && r.ReadAt(8, value)) return value == 1;
-    if (plat::timeGetTime() - started > kSavedGameAnswerMs) return false;
   }
+  return false;
 }
 
 std::int16_t JoinSession(CClntApp& app) {
