@@ -26,15 +26,16 @@ struct NumberField {
   RECT place;  // x, y, width, height of the edit
   int low, high;
   std::uint16_t ConfigForm::*value;
+  std::uint32_t ConfigEntries::*entry;  // where the edit's text goes to be checked
 };
 constexpr std::array<NumberField, 7> kNumbers{{
-    {1059, 1060, {353, 402, 21, 19}, 1, 999, &ConfigForm::biggestIsBestTurns},
-    {1048, 1049, {353, 455, 21, 19}, 1, 100, &ConfigForm::imperatorAsteroids},
-    {1050, 1051, {353, 499, 21, 19}, 1, 100, &ConfigForm::imperatorVotes},
-    {1043, 1044, {699, 339, 21, 19}, 1, 60, &ConfigForm::turnTime},
-    {1037, 1038, {699, 371, 21, 19}, 1, 8, &ConfigForm::chapters},
-    {1039, 1040, {699, 399, 21, 19}, 40, 150, &ConfigForm::asteroids},
-    {1041, 1042, {699, 488, 22, 19}, 0, 100, &ConfigForm::researchShared},
+    {1059, 1060, {353, 402, 21, 19}, 1, 999, &ConfigForm::biggestIsBestTurns, &ConfigEntries::biggestIsBestTurns},
+    {1048, 1049, {353, 455, 21, 19}, 1, 100, &ConfigForm::imperatorAsteroids, &ConfigEntries::imperatorAsteroids},
+    {1050, 1051, {353, 499, 21, 19}, 1, 100, &ConfigForm::imperatorVotes, &ConfigEntries::imperatorVotes},
+    {1043, 1044, {699, 339, 21, 19}, 1, 60, &ConfigForm::turnTime, &ConfigEntries::turnTime},
+    {1037, 1038, {699, 371, 21, 19}, 1, 8, &ConfigForm::chapters, &ConfigEntries::chapters},
+    {1039, 1040, {699, 399, 21, 19}, 40, 150, &ConfigForm::asteroids, &ConfigEntries::asteroids},
+    {1041, 1042, {699, 488, 22, 19}, 0, 100, &ConfigForm::researchShared, &ConfigEntries::researchShared},
 }};
 enum NumberIndex : std::size_t { kBibTurns, kImpAsteroids, kImpVotes, kTurnTime, kChapters, kAsteroids, kResearch };
 constexpr RECT kImperatorCount{323, 468, 344, 487};
@@ -170,11 +171,7 @@ class CConfigDlg : public CFrontEndScreen {
       case kFog:
       case kContinue: {
         ConfigEntries e{};
-        std::array<std::uint32_t*, kNumbers.size()> into{&e.biggestIsBestTurns, &e.imperatorAsteroids,
-                                                           &e.imperatorVotes,     &e.turnTime,
-                                                           &e.chapters,           &e.asteroids,
-                                                           &e.researchShared};
-        for (std::size_t i = 0; i < kNumbers.size(); ++i) *into[i] = EditNumber(EditText(window, kNumbers[i].edit));
+        for (const NumberField& n : kNumbers) e.*n.entry = EditNumber(EditText(window, n.edit));
         const char* failure = ValidateConfigEntries(e, m_form);
         ShowNumbers();
         if (failure) {

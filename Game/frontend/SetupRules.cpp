@@ -1,6 +1,7 @@
 #include "Game/frontend/SetupRules.h"
 
 #include <limits>
+#include <utility>
 
 namespace {
 
@@ -10,6 +11,17 @@ constexpr std::uint16_t kVictoryBiggestIsBest = 4;
 constexpr std::uint16_t kVictoryImperator = 8;
 constexpr std::uint16_t kVictoryInterregnum = 16;
 constexpr std::uint16_t kMinutesPerHour = 60;
+
+// The numbers the form keeps as the block does.
+constexpr std::pair<std::uint16_t ConfigForm::*, std::uint16_t GameConfigPacket::*> kSameNumbers[] = {
+    {&ConfigForm::orbitSpeed, &GameConfigPacket::orbitSpeed},
+    {&ConfigForm::chapters, &GameConfigPacket::chapters},
+    {&ConfigForm::biggestIsBestTurns, &GameConfigPacket::biggestIsBestTurns},
+    {&ConfigForm::imperatorAsteroids, &GameConfigPacket::imperatorAsteroids},
+    {&ConfigForm::imperatorVotes, &GameConfigPacket::imperatorVotes},
+    {&ConfigForm::asteroids, &GameConfigPacket::asteroids},
+    {&ConfigForm::researchShared, &GameConfigPacket::researchShared},
+};
 
 struct Range {
   std::uint32_t low, high;
@@ -46,13 +58,7 @@ ConfigForm ReadConfigForm(const GameConfigPacket& config) {
   const std::uint16_t limit = config.turnTimeLimit;
   form.minutes = !(limit > kMinutesPerHour && limit % kMinutesPerHour == 0);
   form.turnTime = form.minutes ? limit : static_cast<std::uint16_t>(limit / kMinutesPerHour);
-  form.orbitSpeed = config.orbitSpeed;
-  form.chapters = config.chapters;
-  form.biggestIsBestTurns = config.biggestIsBestTurns;
-  form.imperatorAsteroids = config.imperatorAsteroids;
-  form.imperatorVotes = config.imperatorVotes;
-  form.asteroids = config.asteroids;
-  form.researchShared = config.researchShared;
+  for (const auto& [inForm, inBlock] : kSameNumbers) form.*inForm = config.*inBlock;
   return form;
 }
 
@@ -88,13 +94,7 @@ void StoreConfigForm(const ConfigForm& form, GameConfigPacket& config) {
       form.minutes ? form.turnTime : static_cast<std::uint16_t>(form.turnTime * kMinutesPerHour);
   config.chaoticOrbits = form.chaotic ? 1 : 0;
   config.randomEvents = form.randomEvents ? 1 : 0;
-  config.orbitSpeed = form.orbitSpeed;
-  config.chapters = form.chapters;
-  config.asteroids = form.asteroids;
-  config.biggestIsBestTurns = form.biggestIsBestTurns;
-  config.imperatorAsteroids = form.imperatorAsteroids;
-  config.imperatorVotes = form.imperatorVotes;
-  config.researchShared = form.researchShared;
+  for (const auto& [inForm, inBlock] : kSameNumbers) config.*inBlock = form.*inForm;
   config.word36 = form.locked ? 1 : 0;
 }
 
