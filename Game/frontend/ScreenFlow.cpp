@@ -471,7 +471,11 @@ std::int16_t JoinSession(CClntApp& app) {
     if (SavedGameComesFromHost()) {
       app.m_connection.sessionName[0] = '\0';
     } else {
-      if (!FileExists(std::string(g_instData.GetSavePath()) + app.m_connection.sessionName)) {
+      // The name comes from the host: only a plain file name can name a game
+      // in this player's save folder.
+      const std::string name = app.m_connection.sessionName;
+      if (name.find_first_of("\\/:") != std::string::npos ||
+          !FileExists(std::string(g_instData.GetSavePath()) + name)) {
         app.ShowTextBox("FECOERR6");
         return kScreenConnection;
       }
