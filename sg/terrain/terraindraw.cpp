@@ -46,8 +46,10 @@ constexpr float kMaxPagesReach = 32.f;
 // Messages handled per pump in single-step mode: a handler that keeps posting cannot hold the frame.
 constexpr int kMaxMessagesPerPump = 256;
 
-// Most vertices of a cell polygon: a fan's centre, ring and closing vertex.
-constexpr std::uint32_t kMaxCellVerts = 10;
+// Most vertices of a cell polygon: a fan's centre, ring and closing vertex,
+// and on its far side those of the finer cells behind it, room for a row
+// behind five levels finer; past that the finest of them are left out.
+constexpr std::uint32_t kMaxCellVerts = 48;
 
 struct Walk {
   SGRenderer* rend;
@@ -478,6 +480,23 @@ bool Made(Walk& w, std::int32_t t, std::int32_t line, std::int32_t t0, std::int3
   return Current(w, p, g);
 }
 
+// The vertices the row behind made strictly between (from, line) and (to,
+// line), the far side of the cell whose opposite corners are (t0, line0) and
+// (t1, line1), added in order from `from` to `to`, leaving `room` places
+// free. That row's near side is cut into aligned halvings of the levels'
+// steps, so a vertex lies between two only where their midpoint is one too.
+void AddMadeBetween(Walk& w, CellShape* s, std::int32_t from, std::int32_t to, std::int32_t line, std::int32_t t0,
+                    std::int32_t line0, std::int32_t t1, std::int32_t line1, std::uint32_t room) {
+  if (std::abs(to - from) < 2 || s->count + room >= kMaxCellVerts ||
+      !Made(w, (from + to) / 2, line, t0, line0, t1, line1)) {
+    return;
+  }
+  const std::int32_t mid = (from + to) / 2;
+  AddMadeBetween(w, s, from, mid, line, t0, line0, t1, line1, room + 1);
+  Add(w, s, mid, line);
+  AddMadeBetween(w, s, mid, to, line, t0, line0, t1, line1, room);
+}
+
 // Where a strip on `line` needs cells finer than `level`: the places (t)
 // strictly between *from and *to. false when it needs none.
 bool FinerBand(const Walk& w, std::uint32_t level, std::int32_t line, float* from, float* to) {
@@ -507,7 +526,7 @@ SGError Strip(Walk& w, std::uint32_t level, std::int32_t line, std::int32_t star
 // The fan of a split (finer toward the end) or merge (finer toward the start)
 // over the cell [c, c + size] of a strip on `line` at `level` + 1: the finer
 // level's vertices on its near side and on the side toward the finer cells,
-// and on its far side where the row behind made one.
+// and on its far side every one the row behind made (it may be finer there).
 SGError Fan(Walk& w, std::uint32_t level, std::int32_t line, std::int32_t c, bool split) {
   const std::int32_t s = 1 << level;
   const std::int32_t across = -w.sign[w.major] * s;  // one finer step toward the far side
@@ -526,9 +545,7 @@ SGError Fan(Walk& w, std::uint32_t level, std::int32_t line, std::int32_t c, boo
     Add(w, &f, c + 2 * s, line + across);
   }
   Add(w, &f, c + 2 * s, line + 2 * across);
-  if (Made(w, c + s, line + 2 * across, c, line + 2 * across, c + 2 * s, line)) {
-    Add(w, &f, c + s, line + 2 * across);
-  }
+  AddMadeBetween(w, &f, c + 2 * s, c, line + 2 * across, c, line + 2 * across, c + 2 * s, line, 1);
   std::copy(f.g[1], f.g[1] + 2, f.g[f.count++]);
   return DrawShape(w, &f);
 }
@@ -539,7 +556,8 @@ SGError Fan(Walk& w, std::uint32_t level, std::int32_t line, std::int32_t c, boo
 // fan, then the finer level's two rows over the band as strips of their own
 // (the intermediate row behind first), then a merge fan. A cell whose far
 // corner the coarser row behind did not make takes one step more (five
-// corners). With `openEnd` nothing lies beyond `end` in this row; else the
+// corners); a cell takes on its far side every vertex a finer row behind
+// made. With `openEnd` nothing lies beyond `end` in this row; else the
 // finer cells stop one cell short of it, leaving room for the merge fan.
 SGError Strip(Walk& w, std::uint32_t level, std::int32_t line, std::int32_t start, std::int32_t end, bool openEnd) {
   const std::int32_t size = 1 << level;
@@ -590,11 +608,10 @@ SGError Strip(Walk& w, std::uint32_t level, std::int32_t line, std::int32_t star
     if (!Made(w, u, far, c, far, u, line) && level < w.scene->scnMaxLOD && (u & size) != 0 && u + size <= end) {
       // The row behind is coarser here and lacks the far corner.
       Add(w, &q, u + size, line);
-      Add(w, &q, u + size, far);
       next = u + size;
-    } else {
-      Add(w, &q, u, far);
     }
+    Add(w, &q, next, far);
+    AddMadeBetween(w, &q, next, c, far, c, far, next, line, 2);
     Add(w, &q, c, far);
     Add(w, &q, c, line);
     err = DrawShape(w, &q);
