@@ -7,15 +7,11 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
-#include <fstream>
 #include <vector>
 
 #include "bench/sg_world.h"
 #include "bench/thread_time.h"
 #include "sg/core/context.h"
-#include "sg/core/datapath.h"
-#include "sg/fb/lut.h"
-#include "sg/render/renderer.h"
 
 namespace {
 
@@ -24,29 +20,15 @@ using bench_time::ThreadSeconds;
 
 // A context, frame buffer, renderer and scene of `count` rocks; the frame
 // buffer's surface takes a Direct3D device when `direct3D`.
-struct World : sg_bench::SceneDrive, quentest::GameFrameBuffer {
-  World(int count, bool direct3D) : SceneDrive("sgd3dbench-"), GameFrameBuffer("BenchD3D", direct3D) {
-    std::ofstream(dir / "Quenbar.con") << "START\ncolours.pal 256.0 10.0 17 0.0 16 16\n";
+struct World : sg_bench::RockWorld {
+  World(int count, bool direct3D) : RockWorld("sgd3dbench-", "BenchD3D", direct3D, 1, 0) {
     const std::vector<SGPalEntry> colours = sg_bench::Colours();
     pal = static_cast<SGTexturePalette*>(SGCalloc(1, sizeof(SGTexturePalette)));
     pal->tpColours = static_cast<SGPalEntry*>(SGCalloc(256, sizeof(SGPalEntry)));
     pal->tpNumColours = 256;
     pal->tpRefCnt = 1;
     std::copy(colours.begin(), colours.end(), pal->tpColours);
-    SGDataPathCreate(ctx, "Q:\\", 0, &dp);
-    SGSceneCreate(ctx, &scene);
-    SGSceneLoad(scene, dp, "Quenbar.con");
-    SGFrameBufferInstallPalette(fb, pal->tpColours, 256);
-    SGRendererCreate(ctx, &rend);
-    SGRendererSetOptions(rend, 1);
-    SGRendererSetFrameBuffer(rend, fb);
-    SGRendererEnableSoftwarePrimitives(rend, 1);
-    SGRendererBuildShadeLUT(rend, scene);
-    const float forward[3] = {0.f, 1.f, 0.f};
-    camera = sg_bench::AddCamera(ctx, scene, 1.f, 250.f, nullptr, forward, 0);
-    sg_bench::AddLight(ctx, scene);
     for (int i = 0; i < 8; ++i) {
-      models.push_back(sg_bench::Rock(0.8f + 0.5f * static_cast<float>(i), 1));
       auto* mat = static_cast<SGMaterial*>(SGCalloc(1, sizeof(SGMaterial)));
       mat->matType = SG_MAT_TYPE_SHADED_TEXTURE;
       mat->matColour = 0xC0C0C000u | 40;
@@ -64,14 +46,8 @@ struct World : sg_bench::SceneDrive, quentest::GameFrameBuffer {
     std::uint32_t seed = 12345;
     sg_bench::ScatterRocks(ctx, scene, models, materials, count, &seed, false);
   }
-  ~World() {
-    SGSceneDestroy(scene);
-    for (SGModel* m : models) SGModelFree(m);
-    for (SGMaterial* m : materials) SGMaterialDestroy(m);
-    ISGTexturePaletteRelease(pal);
-    SGRendererDestroy(rend);
-    SGDataPathDestroy(dp);
-  }
+  // The textures hold the palette on: it goes with the last of them.
+  ~World() { ISGTexturePaletteRelease(pal); }
 
   // Frames are cleared first, as the game does.
   void Frame() {
@@ -80,12 +56,6 @@ struct World : sg_bench::SceneDrive, quentest::GameFrameBuffer {
   }
 
   SGTexturePalette* pal = nullptr;
-  SGDataPath* dp = nullptr;
-  SGScene* scene = nullptr;
-  SGRenderer* rend = nullptr;
-  SGInstance* camera = nullptr;
-  std::vector<SGModel*> models;
-  std::vector<SGMaterial*> materials;
 };
 
 // The software frame of the same scene, median of 30 (the baseline).

@@ -8,14 +8,11 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
-#include <fstream>
 #include <vector>
 
 #include "bench/sg_world.h"
 #include "bench/thread_time.h"
 #include "sg/core/context.h"
-#include "sg/core/datapath.h"
-#include "sg/fb/lut.h"
 #include "sg/plume/plume.h"
 #include "sg/query/raypick.h"
 #include "sg/raster/fill16.h"
@@ -52,40 +49,13 @@ SGMaterial* Material(std::uint32_t type, SGTextureMap* txm) {
 }
 
 // The game's configuration with an asteroid-space scene of `count` rocks.
-struct World : sg_bench::SceneDrive, quentest::GameFrameBuffer {
+struct World : sg_bench::RockWorld {
   explicit World(int count, bool oneBucket = false, std::uint32_t type = SG_MAT_TYPE_SHADED_TEXTURE)
-      : SceneDrive("sgbench-"), GameFrameBuffer("BenchRender") {
-    std::ofstream(dir / "Quenbar.con") << "START\ncolours.pal 256.0 10.0 17 0.0 16 16\n";
-    SGDataPathCreate(ctx, "Q:\\", 0, &dp);
-    SGSceneCreate(ctx, &scene);
-    SGSceneLoad(scene, dp, "Quenbar.con");
-    const std::vector<SGPalEntry> colours = sg_bench::Colours();
-    SGFrameBufferInstallPalette(fb, colours.data(), 256);
-    SGRendererCreate(ctx, &rend);
-    SGRendererSetOptions(rend, 1);
-    SGRendererSetFrameBuffer(rend, fb);
-    SGRendererEnableSoftwarePrimitives(rend, 1);
-    SGRendererBuildShadeLUT(rend, scene);
-    const float forward[3] = {0.f, 1.f, 0.f};
-    camera = sg_bench::AddCamera(ctx, scene, 1.f, 250.f, nullptr, forward, SG_ATTR_NO_PICK | SG_ATTR_NO_LOS);
-    sg_bench::AddLight(ctx, scene);
+      : RockWorld("sgbench-", "BenchRender", false, 3, SG_ATTR_NO_PICK | SG_ATTR_NO_LOS) {
     for (int i = 0; i < 8; ++i) {
-      models.push_back(sg_bench::Rock(0.8f + 0.5f * static_cast<float>(i), 3));
       materials.push_back(Material(type, Texture(64, static_cast<std::uint8_t>(20 * i))));
     }
     sg_bench::ScatterRocks(ctx, scene, models, materials, count, &g_seed, oneBucket);
-  }
-
-  ~World() {
-    SGSceneDestroy(scene);
-    for (SGModel* m : models) {
-      SGModelFree(m);
-    }
-    for (SGMaterial* m : materials) {
-      SGMaterialDestroy(m);
-    }
-    SGRendererDestroy(rend);
-    SGDataPathDestroy(dp);
   }
 
   SGError Frame() { return SGSceneDraw(rend, scene, camera); }
@@ -101,12 +71,6 @@ struct World : sg_bench::SceneDrive, quentest::GameFrameBuffer {
     ISGRendererEndFrame(rend);
   }
 
-  SGDataPath* dp = nullptr;
-  SGScene* scene = nullptr;
-  SGRenderer* rend = nullptr;
-  SGInstance* camera = nullptr;
-  std::vector<SGModel*> models;
-  std::vector<SGMaterial*> materials;
 };
 
 double Percentile(std::vector<double> v, double p) {

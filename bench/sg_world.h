@@ -1,7 +1,8 @@
 #pragma once
 // What the renderer, Direct3D and terrain benchmarks build their worlds from:
 // a scratch drive Q: with the scene's colours, square textures of 8-bit
-// indices, rough rocks, the camera, the light and a scattering of rocks. The
+// indices, rough rocks, the camera, the light, a scattering of rocks and the
+// scene of rocks they are scattered in. The
 // steps are not checked: the benchmarks run on the headless backend, where
 // each succeeds. Not for use from several threads.
 
@@ -15,10 +16,13 @@
 #include <vector>
 
 #include "platform/core/dospath.h"
+#include "sg/core/datapath.h"
 #include "sg/core/malloc.h"
+#include "sg/fb/lut.h"
 #include "sg/instance/instance.h"
 #include "sg/material/material.h"
 #include "sg/model/model.h"
+#include "sg/render/renderer.h"
 #include "sg/scene/scene.h"
 #include "tests/support/game_frame_buffer.h"
 
@@ -185,5 +189,53 @@ inline void ScatterRocks(SGContext* ctx, SGScene* scene, const std::vector<SGMod
     SGSceneAddInstance(scene, inst);
   }
 }
+
+// The game's frame buffer (its surface with a Direct3D device when
+// `direct3D`) and a scene of rocks: "Quenbar.con" on the drive, a software
+// renderer with its shade table, the camera at the origin looking along y
+// with the attribute bits `cameraAttributes`, the light, and eight rock
+// models of `levels` levels, 0.8 to 4.3 units in radius. The owner fills
+// `materials` (destroyed here) and places the rocks.
+struct RockWorld : SceneDrive, quentest::GameFrameBuffer {
+  RockWorld(const char* prefix, const char* windowClass, bool direct3D, int levels,
+            std::uint32_t cameraAttributes)
+      : SceneDrive(prefix), GameFrameBuffer(windowClass, direct3D) {
+    std::ofstream(dir / "Quenbar.con") << "START\ncolours.pal 256.0 10.0 17 0.0 16 16\n";
+    SGDataPathCreate(ctx, "Q:\\", 0, &dp);
+    SGSceneCreate(ctx, &scene);
+    SGSceneLoad(scene, dp, "Quenbar.con");
+    const std::vector<SGPalEntry> colours = Colours();
+    SGFrameBufferInstallPalette(fb, colours.data(), 256);
+    SGRendererCreate(ctx, &rend);
+    SGRendererSetOptions(rend, 1);
+    SGRendererSetFrameBuffer(rend, fb);
+    SGRendererEnableSoftwarePrimitives(rend, 1);
+    SGRendererBuildShadeLUT(rend, scene);
+    const float forward[3] = {0.f, 1.f, 0.f};
+    camera = AddCamera(ctx, scene, 1.f, 250.f, nullptr, forward, cameraAttributes);
+    AddLight(ctx, scene);
+    for (int i = 0; i < 8; ++i) {
+      models.push_back(Rock(0.8f + 0.5f * static_cast<float>(i), levels));
+    }
+  }
+  ~RockWorld() {
+    SGSceneDestroy(scene);
+    for (SGModel* m : models) {
+      SGModelFree(m);
+    }
+    for (SGMaterial* m : materials) {
+      SGMaterialDestroy(m);
+    }
+    SGRendererDestroy(rend);
+    SGDataPathDestroy(dp);
+  }
+
+  SGDataPath* dp = nullptr;
+  SGScene* scene = nullptr;
+  SGRenderer* rend = nullptr;
+  SGInstance* camera = nullptr;
+  std::vector<SGModel*> models;
+  std::vector<SGMaterial*> materials;
+};
 
 }  // namespace sg_bench
