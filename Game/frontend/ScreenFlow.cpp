@@ -330,9 +330,9 @@ std::int16_t ConfigAndStart(CClntApp& app, std::int16_t screen) {
   app.m_gameSettings->word16 = app.m_gameConfig->word36;
   std::int16_t next = result;
   if (result == kScreenBack && screen == kScreenHostCS) next = kScreenConnection;
-  if (result != kResultStartGame) return next;
-  if (screen == kScreenConfigLocal) next = StartLocalGame(app);
-  else next = HostGame(app, screen == kScreenHostPeer);
+  if (result == kResultStartGame)
+    next = screen == kScreenConfigLocal ? StartLocalGame(app) : HostGame(app, screen == kScreenHostPeer);
+  // A progress window still open from an earlier start goes whichever way on.
   if (g_appLinks.closeProgress) g_appLinks.closeProgress();
   return next;
 }

@@ -1,6 +1,6 @@
-// Joining a listed session inside the front end of a real application on the
-// headless backend, over a stand-in library; each screen is answered as it
-// opens.
+// Ways through the screen flow inside the front end of a real application on
+// the headless backend, over a stand-in library; each screen is answered as
+// it opens.
 #include <gtest/gtest.h>
 
 #include <map>
@@ -40,7 +40,7 @@ class SavedGameOffered : public nettest::FakeMulti {
   std::string name_;
 };
 
-struct SessionJoin : shelltest::ShellFixture {
+struct ScreenFlowRun : shelltest::ShellFixture {
   quentest::ScratchDrive drive;
   std::string top;                 // the dialog open last
   HWND topWindow = nullptr;        // and its window
@@ -68,7 +68,7 @@ struct SessionJoin : shelltest::ShellFixture {
 
 // Joins the saved game `name` in a new application; what is needed is asked
 // for and refused, so the way leads back to the title.
-void JoinSavedGame(SessionJoin& t, const std::string& name, DWORD& waited) {
+void JoinSavedGame(ScreenFlowRun& t, const std::string& name, DWORD& waited) {
   g_appLinks.runScreenFlow = [&](CClntApp& app, int) {
     g_session->multi = std::make_unique<SavedGameOffered>(name);
     app.m_connection.connectionKind = 1;
@@ -93,7 +93,7 @@ void JoinSavedGame(SessionJoin& t, const std::string& name, DWORD& waited) {
 // A saved game's host that does not say within 10 s whether it sends the game
 // means the file is needed here; without it the player hears so once, and
 // the connection type comes back.
-TEST_F(SessionJoin, ASavedGameWhoseHostDoesNotAnswerNeedsItsFileAfterTenSeconds) {
+TEST_F(ScreenFlowRun, ASavedGameWhoseHostDoesNotAnswerNeedsItsFileAfterTenSeconds) {
   DWORD waited = 0;
   JoinSavedGame(*this, "old.clt", waited);
   EXPECT_EQ(okBoxes, 1);
@@ -102,12 +102,32 @@ TEST_F(SessionJoin, ASavedGameWhoseHostDoesNotAnswerNeedsItsFileAfterTenSeconds)
 }
 
 // The host names the file: one outside the save folder is not looked for.
-TEST_F(SessionJoin, ASavedGameNamedWithAPathIsNotLookedForOutsideTheSaveFolder) {
+TEST_F(ScreenFlowRun, ASavedGameNamedWithAPathIsNotLookedForOutsideTheSaveFolder) {
   drive.Write("old.clt", "a saved game");
   drive.Write("SAVE/x", "");
   DWORD waited = 0;
   JoinSavedGame(*this, "SAVE\\..\\old.clt", waited);
   EXPECT_EQ(okBoxes, 1);
+}
+
+// A progress window left open goes whichever way the configuration leads.
+TEST_F(ScreenFlowRun, TheConfigurationClosesAnOpenProgressWindowOnEveryWayOut) {
+  int closed = 0;
+  g_appLinks.runScreenFlow = [&](CClntApp& app, int) {
+    g_appLinks.closeProgress = [&closed] { ++closed; };
+    const std::map<std::string, std::pair<int, int>> press{{"IDD_CONFIG", {20, 290}},  // previous
+                                                           {"IDD_MAIN", {-1, VK_ESCAPE}}};
+    SetIdleHook([&] {
+      backend->Service();
+      Answer(press);
+    });
+    EXPECT_EQ(RunScreenFlow(app, 11), 0);
+    SetIdleHook([this] { backend->Service(); });
+    EXPECT_GE(closed, 1);
+    g_appLinks.closeProgress = nullptr;
+    return 0;
+  };
+  CreateClntApp(program, SW_SHOW, "");
 }
 
 }  // namespace
