@@ -9,6 +9,7 @@
 #include "platform/d3d/d3d.h"
 #include "sg/core/context.h"
 #include "sg/core/malloc.h"
+#include "sg/core/releasefield.h"
 #include "sg/core/sgassert.h"
 #include "sg/core/sglist.h"
 #include "sg/d3d/d3ddevice.h"
@@ -29,14 +30,6 @@ constexpr int kMaxLockTries = 8;
 constexpr std::uint32_t kPageLocked = 0x1000000;
 constexpr std::uint32_t kNonLocal = 0x400000;
 constexpr std::uint32_t kLocal = 0x800000;
-
-template <class T>
-void Drop(T*& object) {
-  if (object != nullptr) {
-    object->Release();
-    object = nullptr;
-  }
-}
 
 SGTexDDInfo* InfoOf(const SGTextureMap* txm) {
   return txm->txmInfo != nullptr ? txm->txmInfo->tpiDDInfo : nullptr;
@@ -83,11 +76,11 @@ DDSURFACEDESC TextureDesc(const SGD3DDevice* d3d, const SGTextureMap* txm, DWORD
 }
 
 void ReleaseInfo(SGTexDDInfo* tdi) {
-  Drop(tdi->tdiVidTexture);
-  Drop(tdi->tdiVidSurface);
-  Drop(tdi->tdiTexture);
-  Drop(tdi->tdiSurface);
-  Drop(tdi->tdiPalette);
+  ISGReleaseField(tdi->tdiVidTexture);
+  ISGReleaseField(tdi->tdiVidSurface);
+  ISGReleaseField(tdi->tdiTexture);
+  ISGReleaseField(tdi->tdiSurface);
+  ISGReleaseField(tdi->tdiPalette);
   SGFree(tdi);
 }
 
@@ -109,8 +102,8 @@ void Unload(SGTextureMap* txm) {
     tdi->tdiSurface->PageUnlock(0);
     txm->txmFormat &= ~kPageLocked;
   }
-  Drop(tdi->tdiVidTexture);
-  Drop(tdi->tdiVidSurface);
+  ISGReleaseField(tdi->tdiVidTexture);
+  ISGReleaseField(tdi->tdiVidSurface);
   tdi->tdiHandle = 0;
   tdi->tdiTimeStamp = 0;
   SGListRemove(tdi->tdiLoaded, tdi->tdiLoaded);
@@ -313,16 +306,16 @@ SGError ISGD3DLoadTexture(SGRenderer* rend, SGTextureMap* txm) {
     if (TryLoad(rend, txm, tdi) == DD_OK) {
       tdi->tdiLoaded = SGListPush(&d3d->d3dLoadedTex, reinterpret_cast<std::uintptr_t>(txm));
       if (tdi->tdiLoaded == nullptr) {
-        Drop(tdi->tdiVidTexture);
-        Drop(tdi->tdiVidSurface);
+        ISGReleaseField(tdi->tdiVidTexture);
+        ISGReleaseField(tdi->tdiVidSurface);
         tdi->tdiHandle = 0;
         return SG_ERROR_NO_MEMORY;
       }
       tdi->tdiTimeStamp = rend->renFrameNum;
       break;
     }
-    Drop(tdi->tdiVidTexture);
-    Drop(tdi->tdiVidSurface);
+    ISGReleaseField(tdi->tdiVidTexture);
+    ISGReleaseField(tdi->tdiVidSurface);
     tdi->tdiHandle = 0;
     // Video memory may be full: draw what is queued, empty it and try again,
     // but not for ever.
@@ -407,7 +400,7 @@ SGError ISGD3DCreateMaterial(SGContext* ctx, SGMaterial* mat) {
   if (d3d->d3dDirect3D->CreateMaterial(&dmi->dmiMaterial, nullptr) != D3D_OK ||
       dmi->dmiMaterial->SetMaterial(&m) != D3D_OK ||
       dmi->dmiMaterial->GetHandle(d3d->d3dDevice, &dmi->dmiHandle) != D3D_OK) {
-    Drop(dmi->dmiMaterial);
+    ISGReleaseField(dmi->dmiMaterial);
     SGFree(dmi);
     return SG_ERROR_D3D_SURFACE;
   }
@@ -448,7 +441,7 @@ void ISGD3DFreeMaterial(SGMaterial* mat) {
   if (mat->matTexMap != nullptr) {
     ISGD3DFreeTexture(mat->matTexMap);
   }
-  Drop(mat->matInfo->maiD3D->dmiMaterial);
+  ISGReleaseField(mat->matInfo->maiD3D->dmiMaterial);
   SGFree(mat->matInfo->maiD3D);
   mat->matInfo->maiD3D = nullptr;
 }

@@ -9,6 +9,7 @@
 #include "platform/d3d/d3d.h"
 #include "sg/core/context.h"
 #include "sg/core/malloc.h"
+#include "sg/core/releasefield.h"
 #include "sg/core/sgassert.h"
 #include "sg/core/sglist.h"
 #include "sg/d3d/d3ddevice.h"
@@ -26,14 +27,6 @@ namespace {
 
 D3DMATRIX g_viewMatrix;
 D3DMATRIX g_projectionMatrix;
-
-template <class T>
-void Drop(T*& object) {
-  if (object != nullptr) {
-    object->Release();
-    object = nullptr;
-  }
-}
 
 bool Usable(const SGD3DDevice* d3d) { return (d3d->d3dFlags & SG_D3D_FLAG_NO_TEXEL_FORMAT) == 0; }
 
@@ -212,15 +205,15 @@ void ReleaseDevice(SGD3DDevice* d3d) {
   ISGD3DFreeBuffers(d3d);
   SGListFree(d3d->d3dLoadedTex);
   if (d3d->d3dBackMaterial != nullptr) {
-    Drop(d3d->d3dBackMaterial->dmiMaterial);
+    ISGReleaseField(d3d->d3dBackMaterial->dmiMaterial);
     SGFree(d3d->d3dBackMaterial);
   }
   if (d3d->d3dDevice != nullptr && d3d->d3dViewport != nullptr) {
     d3d->d3dDevice->DeleteViewport(d3d->d3dViewport);
   }
-  Drop(d3d->d3dViewport);
-  Drop(d3d->d3dDevice);
-  Drop(d3d->d3dDirect3D);
+  ISGReleaseField(d3d->d3dViewport);
+  ISGReleaseField(d3d->d3dDevice);
+  ISGReleaseField(d3d->d3dDirect3D);
   SGFree(d3d->d3dTexelDesc);
   SGFree(d3d);
 }

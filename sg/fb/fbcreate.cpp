@@ -6,6 +6,7 @@
 #include "platform/user/window.h"
 #include "sg/core/context.h"
 #include "sg/core/malloc.h"
+#include "sg/core/releasefield.h"
 #include "sg/core/sgassert.h"
 #include "sg/fb/fb_impl.h"
 #include "sg/material/material.h"
@@ -16,14 +17,6 @@ namespace {
 
 constexpr std::uint32_t kDefaultWidth = 640;
 constexpr std::uint32_t kDefaultHeight = 480;
-
-template <class T>
-void ReleaseField(T*& object) {
-  if (object != nullptr) {
-    object->Release();
-    object = nullptr;
-  }
-}
 
 // Size, mode and depth from the option words.
 SGError TakeOptions(SGFrameBuffer* fb, const SGFrameBufferOptions* opts) {
@@ -135,15 +128,15 @@ SGError SGFrameBufferDestroy(SGFrameBuffer* fb) {
   SGFrameBufferUnlock(fb);
   if (ddi != nullptr && !(fb->fbFlags & SG_FB_FLAG_SHARED_DDI)) {
     // Whatever a failed opening got so far is released too.
-    ReleaseField(ddi->ddiClipper);
-    ReleaseField(ddi->ddiPalette);
-    ReleaseField(ddi->ddiZBuffer);
-    ReleaseField(ddi->ddiBack);
+    ISGReleaseField(ddi->ddiClipper);
+    ISGReleaseField(ddi->ddiPalette);
+    ISGReleaseField(ddi->ddiZBuffer);
+    ISGReleaseField(ddi->ddiBack);
     if (fb->fbFlags & SG_FB_FLAG_SINGLE_SURFACE) {
       ddi->ddiFront = nullptr;  // its one reference went with the back surface
     }
-    ReleaseField(ddi->ddiFront);
-    ReleaseField(ddi->ddiDD);
+    ISGReleaseField(ddi->ddiFront);
+    ISGReleaseField(ddi->ddiDD);
     if (ddi->ddiWindow != nullptr) {
       if (!(fb->fbFlags & SG_FB_FLAG_CALLER_WINDOW)) {
         DestroyWindow(ddi->ddiWindow);

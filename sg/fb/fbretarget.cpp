@@ -1,5 +1,6 @@
 // Re-targeting a frame buffer onto another surface.
 
+#include "sg/core/releasefield.h"
 #include "sg/core/sgassert.h"
 #include "sg/d3d/d3ddevice.h"
 #include "sg/fb/fb_impl.h"
@@ -7,18 +8,6 @@
 #include "sg/render/renderer.h"
 
 using namespace plat;
-
-namespace {
-
-template <class T>
-void Drop(T*& object) {
-  if (object != nullptr) {
-    object->Release();
-    object = nullptr;
-  }
-}
-
-}  // namespace
 
 SGError SGFrameBufferSetSurface(const SGFrameBufferTarget* target) {
   IDirectDrawSurface* lpdds = target->surface;
@@ -49,13 +38,13 @@ SGError SGFrameBufferSetSurface(const SGFrameBufferTarget* target) {
   }
   // The frame buffer holds a reference on each surface it keeps, one when the
   // back surface is the front surface.
-  Drop(ddi->ddiBack);
+  ISGReleaseField(ddi->ddiBack);
   if (fb->fbFlags & SG_FB_FLAG_SINGLE_SURFACE) {
     ddi->ddiFront = nullptr;
   }
-  Drop(ddi->ddiFront);
-  Drop(ddi->ddiPalette);
-  Drop(ddi->ddiClipper);
+  ISGReleaseField(ddi->ddiFront);
+  ISGReleaseField(ddi->ddiPalette);
+  ISGReleaseField(ddi->ddiClipper);
   lpdds->AddRef();
   ddi->ddiFront = lpdds;
   if (back != nullptr) {
