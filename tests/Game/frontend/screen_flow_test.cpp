@@ -3,15 +3,20 @@
 // it opens.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "Game/app/CClntApp.h"
 #include "Game/app/CDlgBase.h"
 #include "Game/frontend/ScreenFlow.h"
 #include "Game/net/NetSession.h"
+#include "media/CDDraw.h"
 #include "platform/core/clock.h"
+#include "platform/core/registry.h"
 #include "platform/user/focus.h"
 #include "platform/user/keys.h"
 #include "tests/Game/app/shell_fixture.h"
@@ -40,94 +45,124 @@ class SavedGameOffered : public nettest::FakeMulti {
   std::string name_;
 };
 
+// A click at (x, y), or with `key` that key.
+struct Press {
+  int x = 0, y = 0;
+  UINT key = 0;
+};
+// The presses of a screen, one each time it opens; the last one repeats.
+using Answers = std::map<std::string, std::vector<Press>>;
+
 struct ScreenFlowRun : shelltest::ShellFixture {
   quentest::ScratchDrive drive;
-  std::string top;                 // the dialog open last
-  HWND topWindow = nullptr;        // and its window
-  int okBoxes = 0;
-  int joined = 0;
-  DWORD firstBoxAt = 0;
+  std::string top;           // the dialog open last
+  HWND topWindow = nullptr;  // and its window
+  std::map<std::string, std::size_t> seen;
+  DWORD started = 0, firstBoxAt = 0;
 
-  // Answers each screen once as it opens: `press` clicks a point (x, y) or
-  // presses a key (x < 0: the key y).
-  void Answer(const std::map<std::string, std::pair<int, int>>& press) {
+  // Runs the flow from `start` in a new application, `prepare` first and
+  // `idle` at every wait; it must end by quitting.
+  void Flow(int start, const Answers& answers, const std::function<void(CClntApp&)>& prepare,
+            const std::function<void()>& idle = {}) {
+    g_appLinks.runScreenFlow = [&](CClntApp& app, int) {
+      prepare(app);
+      SetIdleHook([&] {
+        backend->Service();
+        if (idle) idle();
+        Answer(answers);
+      });
+      started = timeGetTime();
+      EXPECT_EQ(RunScreenFlow(app, start), 0);
+      SetIdleHook([this] { backend->Service(); });
+      return 0;
+    };
+    CreateClntApp(program, SW_SHOW, "");
+  }
+  void Answer(const Answers& answers) {
     const auto open = OpenDialogTemplates();
     const std::string now = open.empty() ? "" : open.back();
     if (now == top && GetActiveWindow() == topWindow) return;
     top = now;
     topWindow = GetActiveWindow();
-    if (now == "IDD_OK_DLG" && okBoxes++ == 0) firstBoxAt = timeGetTime();
-    // The list joins once; shown again, it leads to the title.
-    if (now == "IDD_CREATEJOIN" && joined++ > 0) return backend->Click(777, 290, input::Button::Left, 10);
-    const auto it = press.find(now);
-    if (it == press.end()) return;
-    if (it->second.first < 0) backend->PressKey(static_cast<UINT>(it->second.second), 5);
-    else backend->Click(it->second.first, it->second.second, input::Button::Left, 10);
+    const std::size_t times = seen[now]++;
+    if (now == "IDD_OK_DLG" && times == 0) firstBoxAt = timeGetTime();
+    const auto it = answers.find(now);
+    if (it == answers.end() || it->second.empty()) return;
+    const Press& p = it->second[std::min(times, it->second.size() - 1)];
+    if (p.key) backend->PressKey(p.key, 5);
+    else backend->Click(p.x, p.y, input::Button::Left, 10);
+  }
+  // Joins the listed saved game `name`; the file is asked for and refused,
+  // and the way leads back to the title.
+  void JoinSavedGame(const std::string& name) {
+    Flow(9,
+         {{"IDD_CREATEJOIN", {{585, 462}, {777, 290}}},  // join; then the title
+          {"IDD_OK_DLG", {{0, 0, VK_RETURN}}},
+          {"IDD_SERVICE", {{0, 0, VK_ESCAPE}}},
+          {"IDD_GUILDCHAPTER", {{0, 0, VK_ESCAPE}}},
+          {"IDD_MAIN", {{0, 0, VK_ESCAPE}}}},
+         [&](CClntApp& app) {
+           g_session->multi = std::make_unique<SavedGameOffered>(name);
+           app.m_connection.connectionKind = 1;
+         });
   }
 };
-
-// Joins the saved game `name` in a new application; what is needed is asked
-// for and refused, so the way leads back to the title.
-void JoinSavedGame(ScreenFlowRun& t, const std::string& name, DWORD& waited) {
-  g_appLinks.runScreenFlow = [&](CClntApp& app, int) {
-    g_session->multi = std::make_unique<SavedGameOffered>(name);
-    app.m_connection.connectionKind = 1;
-    const std::map<std::string, std::pair<int, int>> press{{"IDD_CREATEJOIN", {585, 462}},  // join
-                                                           {"IDD_OK_DLG", {-1, VK_RETURN}},
-                                                           {"IDD_SERVICE", {-1, VK_ESCAPE}},
-                                                           {"IDD_GUILDCHAPTER", {-1, VK_ESCAPE}},
-                                                           {"IDD_MAIN", {-1, VK_ESCAPE}}};
-    SetIdleHook([&] {
-      t.backend->Service();
-      t.Answer(press);
-    });
-    const DWORD started = timeGetTime();
-    EXPECT_EQ(RunScreenFlow(app, 9), 0);
-    SetIdleHook([&t] { t.backend->Service(); });
-    waited = t.firstBoxAt - started;
-    return 0;
-  };
-  CreateClntApp(t.program, SW_SHOW, "");
-}
 
 // A saved game's host that does not say within 10 s whether it sends the game
 // means the file is needed here; without it the player hears so once, and
 // the connection type comes back.
 TEST_F(ScreenFlowRun, ASavedGameWhoseHostDoesNotAnswerNeedsItsFileAfterTenSeconds) {
-  DWORD waited = 0;
-  JoinSavedGame(*this, "old.clt", waited);
-  EXPECT_EQ(okBoxes, 1);
-  EXPECT_GE(waited, 10000u);
-  EXPECT_LT(waited, 12000u);
+  JoinSavedGame("old.clt");
+  EXPECT_EQ(seen["IDD_OK_DLG"], 1u);
+  EXPECT_GE(firstBoxAt - started, 10000u);
+  EXPECT_LT(firstBoxAt - started, 12000u);
 }
 
 // The host names the file: one outside the save folder is not looked for.
 TEST_F(ScreenFlowRun, ASavedGameNamedWithAPathIsNotLookedForOutsideTheSaveFolder) {
   drive.Write("old.clt", "a saved game");
   drive.Write("SAVE/x", "");
-  DWORD waited = 0;
-  JoinSavedGame(*this, "SAVE\\..\\old.clt", waited);
-  EXPECT_EQ(okBoxes, 1);
+  JoinSavedGame("SAVE\\..\\old.clt");
+  EXPECT_EQ(seen["IDD_OK_DLG"], 1u);
 }
 
 // A progress window left open goes whichever way the configuration leads.
 TEST_F(ScreenFlowRun, TheConfigurationClosesAnOpenProgressWindowOnEveryWayOut) {
   int closed = 0;
-  g_appLinks.runScreenFlow = [&](CClntApp& app, int) {
-    g_appLinks.closeProgress = [&closed] { ++closed; };
-    const std::map<std::string, std::pair<int, int>> press{{"IDD_CONFIG", {20, 290}},  // previous
-                                                           {"IDD_MAIN", {-1, VK_ESCAPE}}};
-    SetIdleHook([&] {
-      backend->Service();
-      Answer(press);
-    });
-    EXPECT_EQ(RunScreenFlow(app, 11), 0);
-    SetIdleHook([this] { backend->Service(); });
-    EXPECT_GE(closed, 1);
-    g_appLinks.closeProgress = nullptr;
-    return 0;
-  };
-  CreateClntApp(program, SW_SHOW, "");
+  Flow(11, {{"IDD_CONFIG", {{20, 290}}}, {"IDD_MAIN", {{0, 0, VK_ESCAPE}}}},  // previous, then quit
+       [&](CClntApp&) { g_appLinks.closeProgress = [&closed] { ++closed; }; });
+  EXPECT_GE(closed, 1);
+}
+
+// A full-screen display is given up while the tutorial's launcher runs, so
+// that its window can be seen, and taken back when the title returns.
+TEST_F(ScreenFlowRun, TheTutorialsLauncherRunsWithTheScreenGivenUp) {
+  drive.Write("launcher.sh", "#!/bin/sh\nsleep 0.3\n");
+  std::filesystem::permissions(drive.Host("launcher.sh"), std::filesystem::perms::owner_exec,
+                               std::filesystem::perm_options::add);
+  const std::string launcher = drive.Host("launcher.sh").string();
+  HKEY key = nullptr;
+  ASSERT_EQ(RegCreateKeyEx(HKEY_LOCAL_MACHINE, "SOFTWARE\\QuenbarPlatform\\Programs", 0, nullptr,
+                           REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+            ERROR_SUCCESS);
+  RegSetValueEx(key, "launcher.exe", 0, REG_SZ, reinterpret_cast<const BYTE*>(launcher.c_str()),
+                static_cast<DWORD>(launcher.size() + 1));
+  RegCloseKey(key);
+  bool gaveUp = false, exclusiveAfter = false;
+  Flow(
+      1, {{"IDD_MAIN", {{314, 374}, {0, 0, VK_ESCAPE}}}},  // tutorial, then quit
+      [](CClntApp&) {
+        g_ddraw->fullScreen = 1;
+        g_ddraw->directDraw->SetCooperativeLevel(g_ddraw->window, DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN);
+      },
+      [&] {
+        gaveUp = gaveUp || !backend->Exclusive();
+        exclusiveAfter = backend->Exclusive();
+        // The windowed display it was made as goes as such.
+        if (seen["IDD_MAIN"] == 2) g_ddraw->fullScreen = 0;
+      });
+  EXPECT_TRUE(gaveUp);
+  EXPECT_TRUE(exclusiveAfter);
 }
 
 }  // namespace
