@@ -93,9 +93,10 @@ TEST_F(SrvPlayerResearch, TheScienceBonusIsTheStandingsLimitAndSpeedsTheResearch
   EXPECT_FALSE(game.Receive(7, Bonus(false, 1, 4, 1)));
   ASSERT_TRUE(game.Receive(9, Bonus(false, 1, 4, 3)));
 
-  ASSERT_TRUE(game.Save("bonus.svr", 77));
+  const std::string path = testing::TempDir() + "bonus.svr";
+  ASSERT_TRUE(game.Save(path, 77));
   ASSERT_TRUE(game.Receive(7, Bonus(false, 0, 4, 0))) << "points are always given back";
-  ASSERT_TRUE(game.Load("bonus.svr", 77));
+  ASSERT_TRUE(game.Load(path, 77));
   EndTurn();
   EXPECT_EQ(World().research[1].modulePoints[4], 20u * (limit - 1 + 3)) << "a point counts as a percent";
   EXPECT_EQ(World().research[1].hullPoints[1], 20u);
