@@ -79,11 +79,14 @@ struct ScreenFlowRun : shelltest::ShellFixture {
     CreateClntApp(program, SW_SHOW, "");
   }
   void Answer(const Answers& answers) {
+    // A dialog that ends gives the activation back to the main window first.
+    const HWND active = GetActiveWindow();
     const auto open = OpenDialogTemplates();
-    const std::string now = open.empty() ? "" : open.back();
-    if (now == top && GetActiveWindow() == topWindow) return;
+    if (!active || active == g_mainWnd || open.empty()) return;
+    const std::string now = open.back();
+    if (now == top && active == topWindow) return;
     top = now;
-    topWindow = GetActiveWindow();
+    topWindow = active;
     const std::size_t times = seen[now]++;
     if (now == "IDD_OK_DLG" && times == 0) firstBoxAt = timeGetTime();
     const auto it = answers.find(now);
