@@ -111,6 +111,40 @@ struct ScreenFlowRun : shelltest::ShellFixture {
   }
 };
 
+// However the player leaves the waiting room, the others learn it: the
+// chapter (6) is given up and the player is no longer ready.
+void ExpectLeavingTold(ScreenFlowRun& t, Press leave) {
+  std::vector<nettest::Sent> sent;
+  nettest::FakeMulti* library = nullptr;
+  t.Flow(
+      21, {{"IDD_WAIT", {leave}}, {"IDD_SERVICE", {{0, 0, VK_ESCAPE}}}, {"IDD_MAIN", {{0, 0, VK_ESCAPE}}}},
+      [&](CClntApp& app) {
+        auto fake = std::make_unique<nettest::FakeMulti>();
+        library = fake.get();
+        library->players = {HvMPlayerInfo{77, false, true, "Me", "Me"}, HvMPlayerInfo{78, false, false, "You", "You"}};
+        g_session->player.id = 77;
+        g_session->multi = std::move(fake);
+        app.m_chapterId = 6;
+        app.m_host = 1;
+      },
+      [&] { sent = library->sent; });
+  std::vector<std::vector<std::uint8_t>> leaves, ready;
+  for (const auto& p : sent) {
+    if (p.bytes.size() == 48 && p.bytes[0] == 3) leaves.push_back(p.bytes);
+    if (p.bytes.size() == 16 && p.bytes[0] == 32) ready.push_back(p.bytes);
+  }
+  ASSERT_EQ(leaves.size(), 1u);
+  EXPECT_EQ(leaves[0][8], 106);
+  EXPECT_EQ(leaves[0][10], 6);
+  ASSERT_EQ(ready.size(), 2u);  // ready on opening, not ready on leaving
+  EXPECT_EQ(ready[0][12], 1);
+  EXPECT_EQ(ready[1][12], 0);
+}
+
+TEST_F(ScreenFlowRun, LeavingTheWaitingRoomByItsButtonTellsTheOthers) { ExpectLeavingTold(*this, {609, 74}); }
+
+TEST_F(ScreenFlowRun, LeavingTheWaitingRoomByEscapeTellsTheOthers) { ExpectLeavingTold(*this, {0, 0, VK_ESCAPE}); }
+
 // A saved game's host that does not say within 10 s whether it sends the game
 // means the file is needed here; without it the player hears so once, and
 // the connection type comes back.
