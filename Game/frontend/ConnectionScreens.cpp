@@ -96,6 +96,8 @@ class CTcpIpDlg : public CFrontEndScreen {
     m_app.m_settingsBlock = settings.bytes;
     return true;
   }
+  // Only the connection-type screen sounds as it opens and closes.
+  const char* OpeningSound() const override { return nullptr; }
   const char* ClosingSound(std::int16_t) const override { return nullptr; }
 };
 

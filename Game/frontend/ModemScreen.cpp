@@ -59,6 +59,8 @@ class CModemDlg : public CFrontEndScreen {
     return 1;
   }
   LRESULT OnCtlColor(HDC dc) override { return TransparentControl(dc); }
+  // Only the connection-type screen sounds as it opens and closes.
+  const char* OpeningSound() const override { return nullptr; }
   const char* ClosingSound(std::int16_t) const override { return nullptr; }
 
  protected:

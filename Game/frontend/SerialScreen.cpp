@@ -68,6 +68,8 @@ class CSerialDlg : public CFrontEndScreen {
       if (m_choices.values[kChoices[i].group] == kChoices[i].value) Button(i).Toggle();
     return 0;
   }
+  // Only the connection-type screen sounds as it opens and closes.
+  const char* OpeningSound() const override { return nullptr; }
   const char* ClosingSound(std::int16_t) const override { return nullptr; }
 
  protected:
