@@ -110,6 +110,7 @@ class CCreateJoinDlg : public CFrontEndScreen {
         Flash(kRefresh);
         return false;
       case kButtons[kStandAlone].id:
+        PlayClick();
         m_standAlone = m_standAlone ? 0 : 1;
         Button(kStandAlone).Toggle();
         DrawOverControl(Button(kStandAlone).sprite.get(), Button(kStandAlone).window);
@@ -136,6 +137,7 @@ class CCreateJoinDlg : public CFrontEndScreen {
         }
         GetDlgItemText(window, kJoinPasswordEdit, c.password, kPasswordLimit + 1);
         if (entry.password && c.password[0] == '\0') {
+          PlayClick();
           m_app.ShowTextBox("PASSWORD");
           return false;
         }
