@@ -106,6 +106,31 @@ bool ISGTspFacesViewer(const SGTxVertex* a, const SGTxVertex* b, const SGTxVerte
   return (p1[1] - p0[1]) * (p2[0] - p0[0]) > (p1[0] - p0[0]) * (p2[1] - p0[1]);
 }
 
+bool ISGTspCellFacesViewer(const SGTerrainCell* cell) {
+  const std::uint32_t n = cell->quad.txqNumVerts;
+  SGTxVertex* const* c = cell->quad.txqVerts;
+  for (std::uint32_t i = 1; i + 1 < n; ++i) {
+    if (cell->reversed ? ISGTspFacesViewer(c[0], c[n - i], c[n - i - 1]) : ISGTspFacesViewer(c[0], c[i], c[i + 1])) {
+      return true;
+    }
+  }
+  return false;
+}
+
+SGError ISGTspReadyTriangle(SGRenderer* rend, SGTerrainCell* cell, std::uint32_t* any, bool* draw) {
+  *draw = false;
+  SGTxVertex* const* t = cell->quad.txqVerts;
+  const std::uint32_t all = t[0]->txvFlags & t[1]->txvFlags & t[2]->txvFlags;
+  *any = t[0]->txvFlags | t[1]->txvFlags | t[2]->txvFlags;
+  if ((all & SG_XFORM_FLAG_CLIP_MASK) != 0 || (*any & SG_XFORM_FLAG_NEAR_CLIP) != 0 ||
+      !ISGTspFacesViewer(t[0], t[1], t[2])) {
+    return SG_ERROR_NONE;
+  }
+  const SGError err = ISGTspSetTexture(rend, cell);
+  *draw = err == SG_ERROR_NONE && cell->current != nullptr;
+  return err;
+}
+
 bool ISGTspRejectCell(const SGTerrainCell* cell, std::uint32_t* flags) {
   const SGTxQuad& quad = cell->quad;
   std::uint32_t shared = SG_XFORM_FLAG_CLIP_MASK;
@@ -165,11 +190,7 @@ SGError ISGEptspCell(SGRenderer* rend, SGTerrainCell* cell, std::uint32_t* indic
   const SGTxQuad& quad = cell->quad;
   const std::uint32_t n = quad.txqNumVerts;
   SGTxVertex* const* c = quad.txqVerts;
-  bool facing = false;
-  for (std::uint32_t i = 1; i + 1 < n && !facing; ++i) {
-    facing = cell->reversed ? ISGTspFacesViewer(c[0], c[n - i], c[n - i - 1]) : ISGTspFacesViewer(c[0], c[i], c[i + 1]);
-  }
-  if (!facing) {
+  if (!ISGTspCellFacesViewer(cell)) {
     return SG_ERROR_NONE;
   }
   for (std::uint32_t i = 0; i < n; ++i) {
@@ -281,14 +302,10 @@ SGError ISGEptspStrip(SGRenderer* rend, void* data) {
 SGError ISGEptspTriangle(SGRenderer* rend, void* data) {
   auto* cell = static_cast<SGTerrainCell*>(data);
   SGTxVertex* const* t = cell->quad.txqVerts;
-  const std::uint32_t all = t[0]->txvFlags & t[1]->txvFlags & t[2]->txvFlags;
-  const std::uint32_t any = t[0]->txvFlags | t[1]->txvFlags | t[2]->txvFlags;
-  if ((all & SG_XFORM_FLAG_CLIP_MASK) != 0 || (any & SG_XFORM_FLAG_NEAR_CLIP) != 0 ||
-      !ISGTspFacesViewer(t[0], t[1], t[2])) {
-    return SG_ERROR_NONE;
-  }
-  const SGError err = ISGTspSetTexture(rend, cell);
-  if (err != SG_ERROR_NONE || cell->current == nullptr) {
+  std::uint32_t any = 0;
+  bool draw = false;
+  const SGError err = ISGTspReadyTriangle(rend, cell, &any, &draw);
+  if (!draw) {
     return err;
   }
   std::uint32_t indices[3];

@@ -51,3 +51,10 @@ SGError ISGEptspFan(SGRenderer* rend, const std::uint32_t* indices, std::uint32_
 // Whether the screen triangle (a, b, c) faces the viewer: corners that run
 // counter-clockwise seen from above do (screen y grows downward).
 bool ISGTspFacesViewer(const SGTxVertex* a, const SGTxVertex* b, const SGTxVertex* c);
+// Whether any triangle of the cell's fan faces the viewer, in the cell's winding.
+bool ISGTspCellFacesViewer(const SGTerrainCell* cell);
+// A clipped triangle cell (three vertices) is drawn when it is not wholly
+// outside a view plane, not cut by the near plane, faces the viewer and its
+// texture can be made current: `draw` says so, `any` holds its vertices'
+// flags together; the texture's failure is returned.
+SGError ISGTspReadyTriangle(SGRenderer* rend, SGTerrainCell* cell, std::uint32_t* any, bool* draw);

@@ -18,17 +18,9 @@ SGError ISGD3dtspStrip(SGRenderer* rend, void* data) {
     return SG_ERROR_NONE;
   }
   const std::uint32_t n = quad.txqNumVerts;
-  SGTxVertex* const* c = quad.txqVerts;
   // Screen places exist only for vertices beyond the near limit.
-  if ((quad.txqFlags & SG_XFORM_FLAG_NEAR_CLIP) == 0) {
-    bool facing = false;
-    for (std::uint32_t i = 1; i + 1 < n && !facing; ++i) {
-      facing = cell->reversed ? ISGTspFacesViewer(c[0], c[n - i], c[n - i - 1])
-                              : ISGTspFacesViewer(c[0], c[i], c[i + 1]);
-    }
-    if (!facing) {
-      return SG_ERROR_NONE;
-    }
+  if ((quad.txqFlags & SG_XFORM_FLAG_NEAR_CLIP) == 0 && !ISGTspCellFacesViewer(cell)) {
+    return SG_ERROR_NONE;
   }
   if ((quad.txqFlags & SG_XFORM_FLAG_CLIP_MASK) != 0) {
     return ISGTspClipCell(rend, cell);
@@ -45,14 +37,10 @@ SGError ISGD3dtspStrip(SGRenderer* rend, void* data) {
 SGError ISGD3dtspTriangle(SGRenderer* rend, void* data) {
   auto* cell = static_cast<SGTerrainCell*>(data);
   SGTxVertex* const* t = cell->quad.txqVerts;
-  const std::uint32_t all = t[0]->txvFlags & t[1]->txvFlags & t[2]->txvFlags;
-  const std::uint32_t any = t[0]->txvFlags | t[1]->txvFlags | t[2]->txvFlags;
-  if ((all & SG_XFORM_FLAG_CLIP_MASK) != 0 || (any & SG_XFORM_FLAG_NEAR_CLIP) != 0 ||
-      !ISGTspFacesViewer(t[0], t[1], t[2])) {
-    return SG_ERROR_NONE;
-  }
-  const SGError err = ISGTspSetTexture(rend, cell);
-  if (err != SG_ERROR_NONE || cell->current == nullptr) {
+  std::uint32_t any = 0;
+  bool draw = false;
+  const SGError err = ISGTspReadyTriangle(rend, cell, &any, &draw);
+  if (!draw) {
     return err;
   }
   ++rend->renTriCount;
