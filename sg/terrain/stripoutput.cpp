@@ -106,6 +106,11 @@ bool ISGTspFacesViewer(const SGTxVertex* a, const SGTxVertex* b, const SGTxVerte
   return (p1[1] - p0[1]) * (p2[0] - p0[0]) > (p1[0] - p0[0]) * (p2[1] - p0[1]);
 }
 
+bool ISGTspCellInView(SGTerrainCell* cell) {
+  ++g_sgTerrainStats.tsCells;
+  return (cell->page->pagFlags & SG_PAGE_FLAG_CULLED) == 0 && ISGTspRejectCell(cell, &cell->quad.txqFlags);
+}
+
 bool ISGTspCellFacesViewer(const SGTerrainCell* cell) {
   const std::uint32_t n = cell->quad.txqNumVerts;
   SGTxVertex* const* c = cell->quad.txqVerts;
@@ -271,14 +276,10 @@ SGError ISGEptspFan(SGRenderer* rend, const std::uint32_t* indices, std::uint32_
 
 SGError ISGEptspStrip(SGRenderer* rend, void* data) {
   auto* cell = static_cast<SGTerrainCell*>(data);
-  ++g_sgTerrainStats.tsCells;
-  if ((cell->page->pagFlags & SG_PAGE_FLAG_CULLED) != 0) {
+  if (!ISGTspCellInView(cell)) {
     return SG_ERROR_NONE;
   }
   SGTxQuad& quad = cell->quad;
-  if (!ISGTspRejectCell(cell, &quad.txqFlags)) {
-    return SG_ERROR_NONE;
-  }
   if ((quad.txqFlags & SG_XFORM_FLAG_CLIP_MASK) != 0) {
     return ISGTspClipCell(rend, cell);
   }

@@ -51,6 +51,9 @@ SGError ISGEptspFan(SGRenderer* rend, const std::uint32_t* indices, std::uint32_
 // Whether the screen triangle (a, b, c) faces the viewer: corners that run
 // counter-clockwise seen from above do (screen y grows downward).
 bool ISGTspFacesViewer(const SGTxVertex* a, const SGTxVertex* b, const SGTxVertex* c);
+// Counts the cell, then whether it is to be output: its page is not culled
+// and ISGTspRejectCell keeps it (which sets its flags).
+bool ISGTspCellInView(SGTerrainCell* cell);
 // Whether any triangle of the cell's fan faces the viewer, in the cell's winding.
 bool ISGTspCellFacesViewer(const SGTerrainCell* cell);
 // A clipped triangle cell (three vertices) is drawn when it is not wholly

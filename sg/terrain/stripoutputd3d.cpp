@@ -9,14 +9,10 @@
 
 SGError ISGD3dtspStrip(SGRenderer* rend, void* data) {
   auto* cell = static_cast<SGTerrainCell*>(data);
-  ++g_sgTerrainStats.tsCells;
-  if ((cell->page->pagFlags & SG_PAGE_FLAG_CULLED) != 0) {
+  if (!ISGTspCellInView(cell)) {
     return SG_ERROR_NONE;
   }
   SGTxQuad& quad = cell->quad;
-  if (!ISGTspRejectCell(cell, &quad.txqFlags)) {
-    return SG_ERROR_NONE;
-  }
   const std::uint32_t n = quad.txqNumVerts;
   // Screen places exist only for vertices beyond the near limit.
   if ((quad.txqFlags & SG_XFORM_FLAG_NEAR_CLIP) == 0 && !ISGTspCellFacesViewer(cell)) {
