@@ -13,25 +13,7 @@
 namespace terraintest {
 namespace {
 
-class Lod : public testing::Test {
- protected:
-  void SetUp() override {
-    ASSERT_EQ(SGContextCreate(&ctx_), SG_ERROR_NONE);
-    ASSERT_EQ(SGRendererCreate(ctx_, &rend_), SG_ERROR_NONE);
-    ASSERT_EQ(SGSceneCreate(ctx_, &scene_), SG_ERROR_NONE);
-    scene_->scnPageSize = 1.f;
-    scene_->scnPageNumVerts = 17;
-    scene_->scnMaxLOD = 4;
-  }
-  void TearDown() override {
-    SGSceneDestroy(scene_);
-    SGRendererDestroy(rend_);
-    SGContextDestroy(ctx_);
-  }
-  SGContext* ctx_ = nullptr;
-  SGRenderer* rend_ = nullptr;
-  SGScene* scene_ = nullptr;
-};
+using Lod = LodScene;
 
 // The terrain's LOD value is its own: the instances' LOD scale stays as it was.
 TEST_F(Lod, ValueZeroIsDerivedFromThePageAndLevelsStartAtPowersOfFour) {

@@ -13,23 +13,13 @@ namespace {
 
 // Page size 1, 17 samples, LOD value derived (2): level L starts at a squared
 // distance of lodDist[L] / 2, that is radii 0.71, 1.41, 2.83 and 5.66.
-class LodBands : public testing::Test {
+class LodBands : public LodScene {
  protected:
   void SetUp() override {
-    ASSERT_EQ(SGContextCreate(&ctx_), SG_ERROR_NONE);
-    ASSERT_EQ(SGRendererCreate(ctx_, &rend_), SG_ERROR_NONE);
-    ASSERT_EQ(SGSceneCreate(ctx_, &scene_), SG_ERROR_NONE);
-    scene_->scnPageSize = 1.f;
-    scene_->scnPageNumVerts = 17;
-    scene_->scnMaxLOD = 4;
+    LodScene::SetUp();
+    if (HasFatalFailure()) return;
     SGRendererSetLOD(rend_, 0.f);
     ASSERT_EQ(ISGLodCreate(rend_, scene_), SG_ERROR_NONE);
-  }
-  void TearDown() override {
-    rend_->renFrameBuffer = nullptr;
-    SGSceneDestroy(scene_);
-    SGRendererDestroy(rend_);
-    SGContextDestroy(ctx_);
   }
   // A strip along x (or y) from (x, y), rows walked toward the eye from +y.
   void Bands(float x, float y, int along, std::uint32_t finest = 0, std::uint32_t coarsest = 4, bool alongX = true) {
@@ -37,9 +27,6 @@ class LodBands : public testing::Test {
     ASSERT_EQ(ISGLodStripBands(rend_, scene_, x, y, alongX, dir, finest, coarsest, bands_, &level_, &top_, &bottom_),
               SG_ERROR_NONE);
   }
-  SGContext* ctx_ = nullptr;
-  SGRenderer* rend_ = nullptr;
-  SGScene* scene_ = nullptr;
   float bands_[2 * SG_LOD_MAX_LEVELS];
   std::uint32_t level_ = 99, top_ = 99, bottom_ = 99;
 };

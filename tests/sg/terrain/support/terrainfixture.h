@@ -18,6 +18,7 @@
 #include "sg/core/datapath.h"
 #include "sg/core/malloc.h"
 #include "sg/material/material.h"
+#include "sg/render/renderer.h"
 #include "sg/scene/scene.h"
 #include "sg/terrain/page.h"
 
@@ -161,6 +162,29 @@ class TerrainTest : public testing::Test {
   sgtest::TempDrive drive_;
   SGContext* ctx_ = nullptr;
   TerrainScene terrain_;
+};
+
+// A renderer and a bare scene of 1-unit pages of 17 samples and five levels,
+// for the level-of-detail cases.
+class LodScene : public testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(SGContextCreate(&ctx_), SG_ERROR_NONE);
+    ASSERT_EQ(SGRendererCreate(ctx_, &rend_), SG_ERROR_NONE);
+    ASSERT_EQ(SGSceneCreate(ctx_, &scene_), SG_ERROR_NONE);
+    scene_->scnPageSize = 1.f;
+    scene_->scnPageNumVerts = 17;
+    scene_->scnMaxLOD = 4;
+  }
+  void TearDown() override {
+    if (rend_ != nullptr) rend_->renFrameBuffer = nullptr;
+    SGSceneDestroy(scene_);
+    SGRendererDestroy(rend_);
+    SGContextDestroy(ctx_);
+  }
+  SGContext* ctx_ = nullptr;
+  SGRenderer* rend_ = nullptr;
+  SGScene* scene_ = nullptr;
 };
 
 }  // namespace terraintest
