@@ -14,7 +14,7 @@
 #include "Game/model/GGameData.h"
 #include "Game/net/NetDispatcher.h"
 #include "Game/net/NetHandlerLinks.h"
-#include "tests/Game/handlers/game_streams.h"
+#include "tests/Game/net/handlers/game_streams.h"
 
 namespace {
 

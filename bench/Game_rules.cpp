@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "Game/arrayman/ArrayMan.h"
-#include "Game/model/ByteStream.h"
+#include "Game/base/ByteStream.h"
 #include "Game/rules/GHullDB.h"
 #include "Game/rules/GModuleDB.h"
 #include "Game/rules/GUnitTem.h"

@@ -20,7 +20,7 @@
 #include "Game/save/SaveGame.h"
 #include "platform/core/dospath.h"
 #include "platform/core/files.h"
-#include "tests/Game/world/world_generator.h"
+#include "tests/Game/model/world/world_generator.h"
 
 namespace {
 

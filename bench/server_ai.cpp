@@ -6,8 +6,8 @@
 #include <chrono>
 #include <memory>
 
-#include "server/SrvOrders.h"
-#include "server/SrvTurnSteps.h"
+#include "server/orders/SrvOrders.h"
+#include "server/turn/SrvTurnSteps.h"
 #include "server/ai/SrvAiChapter.h"
 #include "tests/server/srv_test_rules.h"
 

@@ -14,7 +14,7 @@
 #include "Game/rules/GModuleDB.h"
 #include "Game/rules/GTemplateDB.h"
 #include "Game/rules/GUnitTem.h"
-#include "server/SrvTurnSteps.h"
+#include "server/turn/SrvTurnSteps.h"
 
 namespace {
 

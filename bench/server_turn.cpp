@@ -12,8 +12,8 @@
 
 #include "Game/model/GChapter.h"
 #include "Game/model/GUnit.h"
-#include "server/SrvOrders.h"
-#include "server/SrvTurnSteps.h"
+#include "server/orders/SrvOrders.h"
+#include "server/turn/SrvTurnSteps.h"
 #include "tests/server/srv_test_rules.h"
 
 namespace {

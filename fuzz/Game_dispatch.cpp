@@ -13,7 +13,7 @@
 #include "Game/model/GGameData.h"
 #include "Game/net/NetDispatcher.h"
 #include "Game/net/NetHandlerLinks.h"
-#include "Game/net/Packets.h"
+#include "Game/base/Packets.h"
 #include "fuzz/scratch.h"
 #include "platform/core/bytes.h"
 #include "platform/core/clock.h"

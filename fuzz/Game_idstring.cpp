@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "Game/model/GIDString.h"
+#include "Game/base/GIDString.h"
 #include "fuzz/scratch.h"
 #include "platform/core/bytes.h"
 #include "platform/resource/module.h"

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "Game/net/PacketQueue.h"
-#include "Game/net/Packets.h"
+#include "Game/base/Packets.h"
 #include "hvmulti/HvMulti.h"
 #include "platform/core/bytes.h"
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "Game/model/GLocation.h"
-#include "Game/model/GPersist.h"
+#include "Game/base/GPersist.h"
 #include "Game/arrayman/ArrayMan.h"
 #include "fuzz/scratch.h"
 

@@ -8,7 +8,7 @@
 #include <span>
 
 #include "Game/net/NetSession.h"
-#include "Game/net/Packets.h"
+#include "Game/base/Packets.h"
 #include "Game/save/EmailTurn.h"
 #include "fuzz/scratch.h"
 #include "hvmulti/HvMulti.h"

@@ -11,7 +11,7 @@
 #include "Game/rules/GAstNames.h"
 #include "Game/rules/GDefBP.h"
 #include "Game/rules/GGameVar.h"
-#include "Game/model/GKeyValueReader.h"
+#include "Game/base/GKeyValueReader.h"
 #include "fuzz/scratch.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "Game/model/GTextFormat.h"
+#include "Game/base/GTextFormat.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   FuzzedDataProvider in(data, size);

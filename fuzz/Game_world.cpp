@@ -11,13 +11,13 @@
 #include <span>
 #include <vector>
 
-#include "Game/model/GBlockStream.h"
+#include "Game/base/GBlockStream.h"
 #include "Game/model/GGuild.h"
 #include "Game/model/GNotify.h"
 #include "Game/model/GPoolDB.h"
 #include "Game/model/GSolarSys.h"
 #include "Game/model/GWorldLinks.h"
-#include "tests/Game/world/world_generator.h"
+#include "tests/Game/model/world/world_generator.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "fuzz/scratch.h"
-#include "server/SrvEmail.h"
+#include "server/email/SrvEmail.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static SrvLog log;

@@ -11,16 +11,16 @@
 #include <span>
 #include <vector>
 
-#include "Game/model/GBlockStream.h"
+#include "Game/base/GBlockStream.h"
 #include "Game/model/GUnit.h"
-#include "Game/net/Packets.h"
-#include "server/SrvDesigns.h"
-#include "server/SrvMineralTrade.h"
-#include "server/SrvOrders.h"
-#include "server/SrvShipTrade.h"
-#include "server/SrvTurnSteps.h"
-#include "server/SrvWorldSave.h"
-#include "server/SrvZoneOrders.h"
+#include "Game/base/Packets.h"
+#include "server/orders/SrvDesigns.h"
+#include "server/trade/SrvMineralTrade.h"
+#include "server/orders/SrvOrders.h"
+#include "server/trade/SrvShipTrade.h"
+#include "server/turn/SrvTurnSteps.h"
+#include "server/world/SrvWorldSave.h"
+#include "server/orders/SrvZoneOrders.h"
 #include "tests/server/srv_test_rules.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "Game/net/Packets.h"
+#include "Game/base/Packets.h"
 #include "Game/rules/GRulesPackets.h"
 #include "fuzz/scratch.h"
 #include "server/SrvGame.h"

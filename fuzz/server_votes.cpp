@@ -11,7 +11,7 @@
 
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GZone.h"
-#include "server/SrvTurnSteps.h"
+#include "server/turn/SrvTurnSteps.h"
 #include "server/ai/SrvVotes.h"
 
 namespace {

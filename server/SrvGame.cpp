@@ -3,17 +3,18 @@
 #include <algorithm>
 
 #include "Game/model/GChapter.h"
-#include "Game/net/Packets.h"
+#include "Game/base/Packets.h"
+#include "Game/setup/SetupRules.h"
 #include "platform/core/bytes.h"
 #include "platform/core/random.h"
-#include "server/SrvDesigns.h"
-#include "server/SrvMineralTrade.h"
-#include "server/SrvOrders.h"
-#include "server/SrvShipTrade.h"
-#include "server/SrvVoteTrade.h"
-#include "server/SrvPacketRead.h"
-#include "server/SrvTurnSteps.h"
-#include "server/SrvZoneOrders.h"
+#include "server/orders/SrvDesigns.h"
+#include "server/trade/SrvMineralTrade.h"
+#include "server/orders/SrvOrders.h"
+#include "server/trade/SrvShipTrade.h"
+#include "server/trade/SrvVoteTrade.h"
+#include "server/orders/SrvPacketRead.h"
+#include "server/turn/SrvTurnSteps.h"
+#include "server/orders/SrvZoneOrders.h"
 #include "server/ai/SrvVotes.h"
 
 namespace {
@@ -339,7 +340,7 @@ bool SrvGame::OnSettings(std::uint32_t from, std::span<const std::uint8_t> packe
   SrvTraitBytes traits{};
   std::copy_n(packet.begin() + kSrvTraitsOffset, traits.size(), traits.begin());
   if (ownChapter) {
-    if (!SrvTraitsAllowed(traits)) return Refuse(from, PKT_GAME_SETTINGS, "traits the traits screen does not allow");
+    if (!TraitPicksAllowed(traits)) return Refuse(from, PKT_GAME_SETTINGS, "traits the traits screen does not allow");
     m_traits[slot] = traits;
     m_log.Line("traits of chapter %u from player %u", slot, from);
   }

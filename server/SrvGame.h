@@ -19,11 +19,11 @@
 #include <string>
 #include <vector>
 
-#include "server/SrvFog.h"
+#include "server/world/SrvFog.h"
 #include "server/SrvLog.h"
-#include "server/SrvSetup.h"
-#include "server/SrvStartPackets.h"
-#include "server/SrvWorld.h"
+#include "server/world/SrvSetup.h"
+#include "server/world/SrvStartPackets.h"
+#include "server/world/SrvWorld.h"
 
 class SrvOutbox {
  public:

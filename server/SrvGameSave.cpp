@@ -12,11 +12,11 @@
 #include <fstream>
 #include <iterator>
 
-#include "Game/model/GBlockStream.h"
-#include "Game/net/Packets.h"
+#include "Game/base/GBlockStream.h"
+#include "Game/base/Packets.h"
 #include "server/SrvGame.h"
-#include "server/SrvPacketRead.h"
-#include "server/SrvWorldSave.h"
+#include "server/orders/SrvPacketRead.h"
+#include "server/world/SrvWorldSave.h"
 
 namespace {
 

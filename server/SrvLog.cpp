@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <ctime>
 
-#include "Game/model/GInstData.h"
+#include "Game/base/GInstData.h"
 #include "platform/core/dospath.h"
 
 SrvLog::~SrvLog() {

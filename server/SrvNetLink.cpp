@@ -4,9 +4,9 @@
 #include <thread>
 
 #include "Game/net/NetSession.h"
-#include "Game/net/Packets.h"
+#include "Game/base/Packets.h"
 #include "platform/core/bytes.h"
-#include "server/SrvPacketRead.h"
+#include "server/orders/SrvPacketRead.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include "Game/rules/GAstNames.h"
 #include "hvmulti/HvMulti.h"
 #include "server/SrvCommandLine.h"
-#include "server/SrvEmail.h"
+#include "server/email/SrvEmail.h"
 #include "server/SrvGame.h"
 #include "server/SrvLog.h"
 #include "server/SrvNetLink.h"

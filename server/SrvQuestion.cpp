@@ -4,9 +4,9 @@
 #include <algorithm>
 
 #include "Game/model/GChapter.h"
-#include "Game/net/Packets.h"
+#include "Game/base/Packets.h"
 #include "server/SrvGame.h"
-#include "server/SrvPacketRead.h"
+#include "server/orders/SrvPacketRead.h"
 
 bool SrvGame::OnQuestion(std::uint32_t from, std::uint16_t type, std::span<const std::uint8_t> packet) {
   if (HeldChapter(from) < 0) return Refuse(from, type, "sender holds no chapter");

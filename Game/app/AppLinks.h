@@ -11,7 +11,7 @@
 #include <memory>
 #include <string>
 
-#include "Game/app/GameSetup.h"
+#include "Game/setup/GameSetup.h"
 #include "Game/app/GameView.h"
 #include "platform/core/files.h"
 #include "platform/core/types.h"

@@ -4,9 +4,9 @@
 #include "Game/app/AppGlobals.h"
 #include "Game/app/CClntApp.h"
 #include "Game/app/SettingsFile.h"
-#include "Game/model/GInstData.h"
+#include "Game/base/GInstData.h"
 #include "Game/net/NetSession.h"
-#include "Game/net/Packets.h"
+#include "Game/base/Packets.h"
 #include "Game/rules/GDefBP.h"
 
 namespace {

@@ -4,8 +4,8 @@
 
 #include "Game/app/AppGlobals.h"
 #include "Game/app/CMessageBoxes.h"
-#include "Game/model/GInstData.h"
-#include "Game/model/GStartupMessage.h"
+#include "Game/base/GInstData.h"
+#include "Game/base/GStartupMessage.h"
 #include "Game/net/NetSession.h"
 #include "Game/net/PacketSniffer.h"
 #include "media/CDDraw.h"
@@ -74,6 +74,7 @@ CClntBase::CClntBase(HINSTANCE instance) : m_instance(instance) {
   links.runLogin = [](HvMServiceEx_Struct& settings) {
     if (g_appLinks.runLogin) g_appLinks.runLogin(settings);
   };
+  links.postQuit = [] { PostQuitMessage(0); };
   m_session = std::make_unique<CNetSession>(std::move(links));
   g_session = m_session.get();
   plat::srand(static_cast<unsigned>(plat::time(nullptr)));

@@ -12,9 +12,9 @@
 #include <string>
 
 #include "Game/app/CFrameTimer.h"
-#include "Game/app/GameSetup.h"
+#include "Game/setup/GameSetup.h"
 #include "Game/app/GameView.h"
-#include "Game/model/GIDString.h"
+#include "Game/base/GIDString.h"
 #include "Game/net/ConnectionInfo.h"
 #include "platform/core/files.h"
 #include "platform/core/types.h"

@@ -6,9 +6,9 @@
 #include <utility>
 
 #include "Game/app/AppGlobals.h"
-#include "Game/model/GInstData.h"
+#include "Game/base/GInstData.h"
 #include "Game/net/NetSession.h"
-#include "Game/net/Packets.h"
+#include "Game/base/Packets.h"
 #include "media/CSndPlay.h"
 #include "media/CSprite.h"
 #include "platform/core/bytes.h"

@@ -5,7 +5,7 @@
 #include "Game/app/AppGlobals.h"
 #include "Game/app/CClntApp.h"
 #include "Game/net/NetSession.h"
-#include "Game/net/Packets.h"
+#include "Game/base/Packets.h"
 #include "Game/save/EmailTurn.h"
 #include "platform/core/bytes.h"
 #include "platform/core/clock.h"

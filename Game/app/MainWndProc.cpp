@@ -8,7 +8,7 @@
 #include "Game/app/CClntApp.h"
 #include "Game/app/CMessageBoxes.h"
 #include "Game/app/SettingsFile.h"
-#include "Game/net/Packets.h"
+#include "Game/base/Packets.h"
 #include "platform/core/bytes.h"
 #include "platform/user/system.h"
 #include "Game/net/NetSession.h"

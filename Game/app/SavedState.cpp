@@ -4,9 +4,9 @@
 
 #include "Game/app/AppGlobals.h"
 #include "Game/app/CClntApp.h"
-#include "Game/model/ByteStream.h"
+#include "Game/base/ByteStream.h"
 #include "Game/net/NetSession.h"
-#include "Game/net/Packets.h"
+#include "Game/base/Packets.h"
 #include "media/CSndPlay.h"
 #include "platform/core/bytes.h"
 #include "platform/core/random.h"

@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "Game/app/GameSetup.h"
+#include "Game/setup/GameSetup.h"
 
 // Where the settings live: views of the application's own fields.
 struct UserInfoFields {

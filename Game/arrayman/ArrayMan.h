@@ -29,8 +29,8 @@
 #include <type_traits>
 #include <vector>
 
-#include "Game/model/ByteStream.h"
-#include "Game/model/TraceError.h"
+#include "Game/base/ByteStream.h"
+#include "Game/base/TraceError.h"
 #include "platform/core/files.h"
 
 struct GenericElementIO {};

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "Game/model/TraceError.h"
+#include "Game/base/TraceError.h"
 
 template <class T>
 class IndexedArray {

@@ -5,7 +5,7 @@
 
 #include "Game/app/AppGlobals.h"
 #include "Game/app/CClntApp.h"
-#include "Game/model/GInstData.h"
+#include "Game/base/GInstData.h"
 #include "media/CSndPlay.h"
 #include "media/CSprite.h"
 #include "platform/core/clock.h"

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "Game/model/GInstData.h"
+#include "Game/base/GInstData.h"
 #include "media/CSndPlay.h"
 #include "media/CSprite.h"
 #include "platform/core/clock.h"

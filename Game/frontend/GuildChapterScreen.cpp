@@ -16,7 +16,7 @@
 #include "Game/frontend/SetupScreens.h"
 #include "Game/net/NetSession.h"
 #include "Game/net/PacketQueue.h"
-#include "Game/net/Packets.h"
+#include "Game/base/Packets.h"
 #include "hvmulti/HvMTypes.h"
 #include "hvmulti/HvMulti.h"
 #include "media/CSndPlay.h"

@@ -12,7 +12,7 @@
 #include "Game/app/CMessageBoxes.h"
 #include "Game/app/GameView.h"
 #include "Game/frontend/CFrontEndScreen.h"
-#include "Game/model/GInstData.h"
+#include "Game/base/GInstData.h"
 #include "Game/rules/GUnitTem.h"
 #include "media/CSprite.h"
 #include "Game/save/SaveGame.h"

@@ -7,7 +7,7 @@
 #include <array>
 #include <cstdint>
 
-#include "Game/app/GameSetup.h"
+#include "Game/setup/GameSetup.h"
 
 class CClntApp;
 

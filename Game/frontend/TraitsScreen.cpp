@@ -6,7 +6,7 @@
 #include "Game/app/CClntApp.h"
 #include "Game/frontend/CFrontEndScreen.h"
 #include "Game/frontend/ScreenHistory.h"
-#include "Game/frontend/SetupRules.h"
+#include "Game/setup/SetupRules.h"
 #include "Game/frontend/SetupScreens.h"
 #include "platform/user/paint.h"
 #include "platform/user/window.h"

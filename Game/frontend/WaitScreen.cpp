@@ -11,7 +11,7 @@
 #include "Game/frontend/ScreenHistory.h"
 #include "Game/net/NetSession.h"
 #include "Game/net/PacketQueue.h"
-#include "Game/net/Packets.h"
+#include "Game/base/Packets.h"
 #include "hvmulti/HvMRecords.h"
 #include "hvmulti/HvMulti.h"
 #include "hvmulti/HvPlayerList.h"

@@ -6,10 +6,13 @@
 #include "Game/model/GGameData.h"
 #include "Game/model/GGuild.h"
 #include "Game/model/GNotify.h"
+#include "Game/model/GWorldLinks.h"
 #include "Game/net/NetDispatcher.h"
 #include "Game/net/NetHandlerLinks.h"
+#include "platform/user/system.h"
 
 void InstallGameLinks(AppLinks& links) {
+  g_worldLinks.selectionFull = [] { plat::MessageBeep(plat::MB_ICONEXCLAMATION); };
   links.game.create = [](std::uint16_t chapterId, std::uint16_t chaptersPerGuild) {
     delete g_gameData;  // clears g_gameData
     g_gameData = new CGameData(chapterId, static_cast<std::uint8_t>(chaptersPerGuild));

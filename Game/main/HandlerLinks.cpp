@@ -45,6 +45,13 @@ void InstallHandlerLinks(NetHandlerLinks& links) {
     if (g_app && FromBytes(packet, settings)) g_app->ApplyReceivedSettings(settings);
   };
   links.postQuit = [](int code) { plat::PostQuitMessage(code); };
+  links.windowMessage = [](plat::HWND window, std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam,
+                           bool send) {
+    if (send)
+      plat::SendMessage(window, msg, wParam, lParam);
+    else
+      plat::PostMessage(window, msg, wParam, lParam);
+  };
   links.runConfigScreen = [](std::span<std::uint8_t> block) {
     GameConfigPacket config;
     if (!g_app || !g_appLinks.runConfigScreen || !FromBytes(block, config)) return;

@@ -16,7 +16,7 @@
 
 #include "Game/arrayman/ArrayMan.h"
 #include "Game/arrayman/IndexedArray.h"
-#include "Game/model/GBlockStream.h"
+#include "Game/base/GBlockStream.h"
 #include "Game/model/GLocation.h"
 #include "Game/model/GTerrainRec.h"
 #include "Game/model/GWorldTypes.h"

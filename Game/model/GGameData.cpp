@@ -3,20 +3,19 @@
 #include <algorithm>
 #include <string>
 
-#include "Game/model/ByteStream.h"
+#include "Game/base/ByteStream.h"
 #include "Game/model/GChapter.h"
-#include "Game/model/GIDString.h"
-#include "Game/model/GInstData.h"
-#include "Game/model/GPersist.h"
+#include "Game/base/GIDString.h"
+#include "Game/base/GInstData.h"
+#include "Game/base/GPersist.h"
 #include "Game/model/GUnit.h"
-#include "Game/model/TraceError.h"
+#include "Game/base/TraceError.h"
 #include "Game/model/GViewLinks.h"
 #include "Game/model/GWorldLinks.h"
 #include "Game/rules/GHullDB.h"
 #include "Game/rules/GModuleDB.h"
 #include "platform/core/bytes.h"
 #include "platform/resource/module.h"
-#include "platform/user/system.h"
 
 CGameData* g_gameData = nullptr;
 
@@ -103,7 +102,7 @@ int CGameData::AddToSelection(std::uint16_t kind, std::uint32_t id, std::uint16_
     location = 0xFFFF;
   }
   if (selection.size() >= kMaxSelection) {
-    plat::MessageBeep(plat::MB_ICONEXCLAMATION);
+    if (g_worldLinks.selectionFull) g_worldLinks.selectionFull();
     return 0;
   }
   if ((kind == SEL_UNIT && id == 0xFFFFFFFFu) || (kind == SEL_ASTEROID && id > g_numAsteroids))

@@ -82,6 +82,7 @@ void DisconnectGameDataLinks() {
   world.releaseSpriteMover = std::move(g_worldLinks.releaseSpriteMover);
   world.gameSettingsTraits = std::move(g_worldLinks.gameSettingsTraits);
   world.startingResources = std::move(g_worldLinks.startingResources);
+  world.selectionFull = std::move(g_worldLinks.selectionFull);
   g_worldLinks = std::move(world);
 
   UnitLinks units;

@@ -1,8 +1,8 @@
 // The game data's block of a saved game: the root's own fields, then every
 // database in a fixed order.
-#include "Game/model/ByteStream.h"
+#include "Game/base/ByteStream.h"
 #include "Game/model/GGameData.h"
-#include "Game/model/GPersist.h"
+#include "Game/base/GPersist.h"
 #include "Game/model/GWorldLinks.h"
 #include "Game/rules/GHullDB.h"
 #include "Game/rules/GModuleDB.h"

@@ -4,10 +4,10 @@
 #include <memory>
 #include <vector>
 
-#include "Game/model/ByteStream.h"
+#include "Game/base/ByteStream.h"
 #include "Game/model/GUnit.h"
 #include "Game/model/GUnitLinks.h"
-#include "Game/model/TraceError.h"
+#include "Game/base/TraceError.h"
 #include "Game/rules/GRulesLinks.h"
 
 CGGamePieceDB::CGGamePieceDB() {

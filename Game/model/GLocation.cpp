@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <limits>
 
-#include "Game/model/ByteStream.h"
-#include "Game/model/TraceError.h"
+#include "Game/base/ByteStream.h"
+#include "Game/base/TraceError.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "Game/model/GBlockStream.h"
+#include "Game/base/GBlockStream.h"
 #include "platform/core/files.h"
 
 constexpr std::uint8_t kNotifyEndByte = 0xD6;

@@ -5,10 +5,10 @@
 #include <string>
 
 #include "Game/model/GGamePieceDB.h"
-#include "Game/model/GIDString.h"
+#include "Game/base/GIDString.h"
 #include "Game/model/GUnit.h"
 #include "Game/model/GUnitLinks.h"
-#include "Game/model/TraceError.h"
+#include "Game/base/TraceError.h"
 #include "Game/rules/GRulesLinks.h"
 
 namespace {

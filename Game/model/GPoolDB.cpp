@@ -5,7 +5,7 @@
 #include "Game/model/GChapter.h"
 #include "Game/model/GWorldLinks.h"
 #include "Game/model/GWorldMath.h"
-#include "Game/model/TraceError.h"
+#include "Game/base/TraceError.h"
 #include "Game/rules/GGameVar.h"
 #include "Game/rules/GRulesLinks.h"
 

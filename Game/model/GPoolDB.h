@@ -8,7 +8,7 @@
 
 #include <cstdint>
 
-#include "Game/model/GBlockStream.h"
+#include "Game/base/GBlockStream.h"
 #include "Game/model/GWorldTypes.h"
 #include "platform/core/files.h"
 

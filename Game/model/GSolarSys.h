@@ -11,7 +11,7 @@
 
 #include "Game/arrayman/IndexedArray.h"
 #include "Game/model/GAsteroid.h"
-#include "Game/model/GBlockStream.h"
+#include "Game/base/GBlockStream.h"
 #include "Game/model/GStar.h"
 #include "platform/core/files.h"
 

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "Game/model/GPersist.h"
+#include "Game/base/GPersist.h"
 #include "Game/model/GWorldMath.h"
 #include "platform/core/random.h"
 

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "Game/model/GBlockStream.h"
+#include "Game/base/GBlockStream.h"
 #include "Game/model/GLocation.h"
 #include "platform/core/files.h"
 

@@ -4,7 +4,7 @@
 
 #include "Game/model/GWorldArrays.h"
 #include "Game/model/GWorldLinks.h"
-#include "Game/model/TraceError.h"
+#include "Game/base/TraceError.h"
 
 namespace {
 

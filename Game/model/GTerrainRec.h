@@ -12,7 +12,7 @@
 #include <span>
 
 #include "Game/arrayman/ArrayMan.h"
-#include "Game/model/GBlockStream.h"
+#include "Game/base/GBlockStream.h"
 #include "platform/core/files.h"
 
 class CSpriteMover;

@@ -7,12 +7,12 @@
 #include <cstring>
 #include <vector>
 
-#include "Game/model/ByteStream.h"
+#include "Game/base/ByteStream.h"
 #include "Game/model/GGamePieceDB.h"
-#include "Game/model/GPersist.h"
+#include "Game/base/GPersist.h"
 #include "Game/model/GUnitLinks.h"
 #include "Game/model/GUnitModules.h"
-#include "Game/model/TraceError.h"
+#include "Game/base/TraceError.h"
 #include "Game/rules/GDefBP.h"
 #include "Game/rules/GTemplateDB.h"
 #include "Game/rules/GUnitTem.h"

@@ -9,7 +9,7 @@
 #include "Game/model/GGamePieceDB.h"
 #include "Game/model/GUnit.h"
 #include "Game/model/GUnitLinks.h"
-#include "Game/model/TraceError.h"
+#include "Game/base/TraceError.h"
 #include "Game/rules/GUnitTem.h"
 #include "platform/core/random.h"
 

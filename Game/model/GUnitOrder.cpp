@@ -1,7 +1,7 @@
 #include "Game/model/GUnitOrder.h"
 
-#include "Game/model/ByteStream.h"
-#include "Game/model/GPersist.h"
+#include "Game/base/ByteStream.h"
+#include "Game/base/GPersist.h"
 #include "Game/model/GUnit.h"
 #include "platform/core/bytes.h"
 

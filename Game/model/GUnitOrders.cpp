@@ -6,7 +6,7 @@
 #include "Game/model/GGamePieceDB.h"
 #include "Game/model/GUnit.h"
 #include "Game/model/GUnitLinks.h"
-#include "Game/model/TraceError.h"
+#include "Game/base/TraceError.h"
 #include "Game/rules/GRulesLinks.h"
 
 PacketImage<kOrderPacketSize> BuildOrderPacket(std::uint32_t unitId, const UnitOrder& order, std::uint8_t insertMode) {

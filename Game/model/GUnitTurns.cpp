@@ -9,7 +9,7 @@
 #include "Game/model/GUnit.h"
 #include "Game/model/GUnitLinks.h"
 #include "Game/model/GUnitModules.h"
-#include "Game/model/TraceError.h"
+#include "Game/base/TraceError.h"
 #include "Game/rules/GGameVar.h"
 #include "Game/rules/GTemplateDB.h"
 

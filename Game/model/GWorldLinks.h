@@ -51,6 +51,8 @@ struct WorldLinks {
   // When a view and the notification panel exist: CVNotify::ScrollOneLine
   // (1, 1) and CVNotify::Refresh (nothing).
   std::function<void()> notificationPanelNewLine;
+  // The selection is full and refused another entry: the system beep (nothing).
+  std::function<void()> selectionFull;
   // CSpriteMover::ResetFrameSprites, then deletes the mover (nothing; no mover
   // exists without the terrain replay).
   std::function<void(CSpriteMover* mover)> releaseSpriteMover;

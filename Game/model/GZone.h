@@ -11,7 +11,7 @@
 #include <memory>
 
 #include "Game/arrayman/ArrayMan.h"
-#include "Game/model/GBlockStream.h"
+#include "Game/base/GBlockStream.h"
 #include "Game/model/GWorldTypes.h"
 #include "platform/core/files.h"
 

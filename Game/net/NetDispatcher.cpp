@@ -3,15 +3,14 @@
 #include <array>
 
 #include "Game/model/GGameData.h"
-#include "Game/model/TraceError.h"
+#include "Game/base/TraceError.h"
 #include "Game/net/NetHandlerLinks.h"
 #include "Game/net/NetHandlers.h"
 #include "Game/net/NetSession.h"
 #include "Game/net/PacketQueue.h"
-#include "Game/net/Packets.h"
+#include "Game/base/Packets.h"
 #include "Game/rules/GRulesLinks.h"
 #include "hvmulti/HvPlayerList.h"
-#include "platform/user/queue.h"
 
 NetHandlerLinks g_netHandlerLinks;
 
@@ -48,11 +47,8 @@ void NotifyWindow(const PacketContext& p, std::uint32_t msg, std::uintptr_t wPar
     g_netHandlerLinks.notify(msg, wParam, lParam, send);
     return;
   }
-  if (p.session == nullptr || p.session->notifyWindow == nullptr) return;
-  if (send)
-    plat::SendMessage(p.session->notifyWindow, msg, wParam, lParam);
-  else
-    plat::PostMessage(p.session->notifyWindow, msg, wParam, lParam);
+  if (p.session == nullptr || p.session->notifyWindow == nullptr || !g_netHandlerLinks.windowMessage) return;
+  g_netHandlerLinks.windowMessage(p.session->notifyWindow, msg, wParam, lParam, send);
 }
 
 void SendToAll(const PacketContext& p, std::span<std::uint8_t> packet) {

@@ -12,6 +12,8 @@
 #include <functional>
 #include <span>
 
+#include "platform/core/types.h"
+
 struct NetHandlerLinks {
   // A Yes/No box with the text of a text ID in the local guild's art; 1 yes (1).
   std::function<int(const char* textId)> askYesNo;
@@ -44,8 +46,11 @@ struct NetHandlerLinks {
   // runs wait on it (nothing).
   std::function<void(std::uint16_t type)> packetHandled;
   // Posts (send = false) or sends a message to the session's notify window.
-  // Empty: the platform's PostMessage / SendMessage. Tests put a recorder here.
+  // Empty: windowMessage to that window. Tests put a recorder here.
   std::function<void(std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam, bool send)> notify;
+  // The windowing layer's PostMessage / SendMessage (nothing).
+  std::function<void(plat::HWND window, std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam, bool send)>
+      windowMessage;
 };
 
 extern NetHandlerLinks g_netHandlerLinks;

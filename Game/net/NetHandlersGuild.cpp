@@ -7,7 +7,7 @@
 #include "Game/model/GGameData.h"
 #include "Game/model/GViewLinks.h"
 #include "Game/net/NetHandlers.h"
-#include "Game/net/Packets.h"
+#include "Game/base/Packets.h"
 
 namespace {
 

@@ -4,16 +4,16 @@
 #include <cstdio>
 #include <cstring>
 
-#include "Game/model/ByteStream.h"
+#include "Game/base/ByteStream.h"
 #include "Game/model/GChapter.h"
 #include "Game/model/GGameData.h"
-#include "Game/model/GInstData.h"
+#include "Game/base/GInstData.h"
 #include "Game/model/GViewLinks.h"
 #include "Game/net/NetDispatcher.h"
 #include "Game/net/NetHandlerLinks.h"
 #include "Game/net/NetHandlers.h"
 #include "Game/net/NetSession.h"
-#include "Game/net/Packets.h"
+#include "Game/base/Packets.h"
 #include "hvmulti/HvPlayerList.h"
 #include "platform/core/clock.h"
 

@@ -2,7 +2,7 @@
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GGameData.h"
 #include "Game/net/NetHandlers.h"
-#include "Game/net/Packets.h"
+#include "Game/base/Packets.h"
 
 namespace {
 

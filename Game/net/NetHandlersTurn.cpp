@@ -6,7 +6,7 @@
 #include "Game/model/GUnit.h"
 #include "Game/model/GZone.h"
 #include "Game/net/NetHandlers.h"
-#include "Game/net/Packets.h"
+#include "Game/base/Packets.h"
 #include "Game/net/ReplayFile.h"
 #include "Game/rules/GHullDB.h"
 #include "Game/rules/GModuleDB.h"

@@ -5,7 +5,7 @@
 #include "Game/model/GGameData.h"
 #include "Game/model/GUnit.h"
 #include "Game/net/NetHandlers.h"
-#include "Game/net/Packets.h"
+#include "Game/base/Packets.h"
 #include "Game/rules/GHullDB.h"
 #include "Game/rules/GUnitTem.h"
 

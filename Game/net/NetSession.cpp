@@ -3,17 +3,16 @@
 #include <cstdio>
 #include <cstring>
 
-#include "Game/model/GInstData.h"
+#include "Game/base/GInstData.h"
 #include "Game/net/PacketQueue.h"
-#include "Game/net/Packets.h"
-#include "Game/model/TraceError.h"
+#include "Game/base/Packets.h"
+#include "Game/base/TraceError.h"
 #include "hvmulti/HvChatManager.h"
 #include "hvmulti/HvMulti.h"
 #include "hvmulti/HvPlayerList.h"
 #include "platform/core/bytes.h"
 #include "platform/core/clock.h"
 #include "platform/core/dospath.h"
-#include "platform/user/queue.h"
 
 namespace {
 
@@ -279,7 +278,7 @@ bool CNetSession::SendOne(std::uint32_t to, std::span<std::uint8_t> packet, bool
 void CNetSession::ReportLostConnection() {
   if (links_.gameExists && links_.gameExists()) {
     if (links_.showTextBox) links_.showTextBox("COMM_ERR");
-    plat::PostQuitMessage(0);
+    if (links_.postQuit) links_.postQuit();
   } else if (links_.showPlainBox) {
     links_.showPlainBox(kLostContactText);
   }

@@ -33,4 +33,6 @@ struct NetSessionLinks {
   std::function<void(const std::uint8_t* packet, std::uint32_t length, int slot)> writeEmailPacket;
   // Runs the login screen over the service settings' user name and password.
   std::function<void(HvMServiceEx_Struct& settings)> runLogin;
+  // Ends the program's message loop: a lost connection ends a running game.
+  std::function<void()> postQuit;
 };

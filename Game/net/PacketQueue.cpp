@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "Game/net/Packets.h"
+#include "Game/base/Packets.h"
 #include "hvmulti/HvMulti.h"
 
 CPacketQueue::CPacketQueue(CHvMulti* m, std::int16_t n) : multi(m) {

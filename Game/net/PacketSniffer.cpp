@@ -4,8 +4,8 @@
 #include <cstring>
 #include <ctime>
 
-#include "Game/model/GInstData.h"
-#include "Game/model/TraceError.h"
+#include "Game/base/GInstData.h"
+#include "Game/base/TraceError.h"
 #include "platform/core/bytes.h"
 #include "platform/core/files.h"
 

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <string>
 
-#include "Game/model/GInstData.h"
+#include "Game/base/GInstData.h"
 #include "Game/net/NetHandlerLinks.h"
 #include "platform/core/bytes.h"
 #include "platform/core/files.h"

@@ -1,6 +1,6 @@
 #include "Game/rules/GAstNames.h"
 
-#include "Game/model/GInstData.h"
+#include "Game/base/GInstData.h"
 
 namespace {
 

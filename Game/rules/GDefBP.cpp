@@ -1,11 +1,11 @@
 #include "Game/rules/GDefBP.h"
 
 #include "Game/rules/GDefBPKeys.h"
-#include "Game/model/GInstData.h"
-#include "Game/model/GKeyValueReader.h"
-#include "Game/model/GNumberText.h"
+#include "Game/base/GInstData.h"
+#include "Game/base/GKeyValueReader.h"
+#include "Game/base/GNumberText.h"
 #include "Game/rules/GRulesLinks.h"
-#include "Game/model/TraceError.h"
+#include "Game/base/TraceError.h"
 
 namespace {
 

@@ -4,11 +4,11 @@
 #include <type_traits>
 #include <variant>
 
-#include "Game/model/GInstData.h"
-#include "Game/model/GKeyValueReader.h"
-#include "Game/model/GNumberText.h"
-#include "Game/model/GStartupMessage.h"
-#include "Game/model/TraceError.h"
+#include "Game/base/GInstData.h"
+#include "Game/base/GKeyValueReader.h"
+#include "Game/base/GNumberText.h"
+#include "Game/base/GStartupMessage.h"
+#include "Game/base/TraceError.h"
 
 namespace {
 

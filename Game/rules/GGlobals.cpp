@@ -2,7 +2,7 @@
 // program's entry runs. They stand in one file because their order matters:
 // the game variables read their file through g_instData.
 #include "Game/rules/GGameVar.h"
-#include "Game/model/GInstData.h"
+#include "Game/base/GInstData.h"
 
 CInstData g_instData;
 CGameVariables g_gameVariables;

@@ -4,14 +4,14 @@
 #include <string>
 #include <vector>
 
-#include "Game/model/ByteStream.h"
-#include "Game/model/GDataFile.h"
-#include "Game/model/GInstData.h"
+#include "Game/base/ByteStream.h"
+#include "Game/base/GDataFile.h"
+#include "Game/base/GInstData.h"
 #include "Game/rules/GModuleDB.h"
 #include "Game/rules/GRulesLinks.h"
 #include "Game/rules/GRulesPackets.h"
 #include "Game/rules/GUnitClass.h"
-#include "Game/model/TraceError.h"
+#include "Game/base/TraceError.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
 // The module database's display texts, explosion models and file names.
 #include <cstdio>
 
-#include "Game/model/GInstData.h"
+#include "Game/base/GInstData.h"
 #include "Game/rules/GModuleDB.h"
 #include "Game/rules/GRulesLinks.h"
-#include "Game/model/TraceError.h"
+#include "Game/base/TraceError.h"
 
 namespace {
 

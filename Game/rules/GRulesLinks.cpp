@@ -1,6 +1,6 @@
 #include "Game/rules/GRulesLinks.h"
 
-#include "Game/model/GIDString.h"
+#include "Game/base/GIDString.h"
 
 RulesLinks g_rulesLinks;
 

@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <span>
 
-#include "Game/net/Packets.h"
+#include "Game/base/Packets.h"
 #include "platform/core/bytes.h"
 
 // A packet of N bytes, zero-filled, its header holding the type (sequence 0:

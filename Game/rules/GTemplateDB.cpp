@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <memory>
 
-#include "Game/model/ByteStream.h"
+#include "Game/base/ByteStream.h"
 #include "Game/rules/GHullDB.h"
 #include "Game/rules/GRulesLinks.h"
-#include "Game/model/TraceError.h"
+#include "Game/base/TraceError.h"
 
 namespace {
 

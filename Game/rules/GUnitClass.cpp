@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "Game/rules/GRulesLinks.h"
-#include "Game/model/TraceError.h"
+#include "Game/base/TraceError.h"
 
 namespace {
 

@@ -4,12 +4,12 @@
 #include <string>
 #include <vector>
 
-#include "Game/model/ByteStream.h"
+#include "Game/base/ByteStream.h"
 #include "Game/rules/GHullDB.h"
-#include "Game/model/GInstData.h"
+#include "Game/base/GInstData.h"
 #include "Game/rules/GRulesLinks.h"
 #include "Game/rules/GUnitTem.h"
-#include "Game/model/TraceError.h"
+#include "Game/base/TraceError.h"
 
 namespace {
 

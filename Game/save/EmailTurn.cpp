@@ -3,13 +3,13 @@
 #include <array>
 #include <cstdio>
 
-#include "Game/model/ByteStream.h"
+#include "Game/base/ByteStream.h"
 #include "Game/model/GChapter.h"
 #include "Game/model/GGameData.h"
-#include "Game/model/GInstData.h"
+#include "Game/base/GInstData.h"
 #include "Game/net/NetDispatcher.h"
 #include "Game/net/NetSession.h"
-#include "Game/net/Packets.h"
+#include "Game/base/Packets.h"
 #include "Game/save/GameLoader.h"
 #include "Game/save/SaveLinks.h"
 

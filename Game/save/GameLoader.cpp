@@ -7,12 +7,12 @@
 #include <memory>
 #include <vector>
 
-#include "Game/model/ByteStream.h"
+#include "Game/base/ByteStream.h"
 #include "Game/model/GGameData.h"
-#include "Game/model/GInstData.h"
-#include "Game/model/GPersist.h"
-#include "Game/model/TraceError.h"
-#include "Game/net/Packets.h"
+#include "Game/base/GInstData.h"
+#include "Game/base/GPersist.h"
+#include "Game/base/TraceError.h"
+#include "Game/base/Packets.h"
 #include "Game/save/SafeWrite.h"
 #include "Game/save/SaveLinks.h"
 

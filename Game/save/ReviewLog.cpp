@@ -6,13 +6,13 @@
 #include <string>
 #include <vector>
 
-#include "Game/model/ByteStream.h"
+#include "Game/base/ByteStream.h"
 #include "Game/model/GChapter.h"
 #include "Game/model/GGameData.h"
-#include "Game/model/GIDString.h"
-#include "Game/model/GInstData.h"
+#include "Game/base/GIDString.h"
+#include "Game/base/GInstData.h"
 #include "Game/model/GUnit.h"
-#include "Game/model/TraceError.h"
+#include "Game/base/TraceError.h"
 #include "Game/rules/GHullDB.h"
 #include "Game/rules/GModuleDB.h"
 #include "Game/rules/GUnitTem.h"

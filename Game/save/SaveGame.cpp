@@ -5,11 +5,11 @@
 #include <cstring>
 #include <vector>
 
-#include "Game/model/ByteStream.h"
+#include "Game/base/ByteStream.h"
 #include "Game/model/GGameData.h"
-#include "Game/model/GInstData.h"
-#include "Game/model/GPersist.h"
-#include "Game/net/Packets.h"
+#include "Game/base/GInstData.h"
+#include "Game/base/GPersist.h"
+#include "Game/base/Packets.h"
 #include "Game/save/SafeWrite.h"
 #include "Game/save/SaveLinks.h"
 #include "platform/core/dospath.h"

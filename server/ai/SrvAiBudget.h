@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <map>
 
-#include "server/SrvWorld.h"
+#include "server/world/SrvWorld.h"
 
 // Metals, silicates, exotics, reactives, organics.
 using SrvAiCost = std::array<std::uint32_t, 5>;

@@ -12,7 +12,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "server/SrvStartPackets.h"
+#include "server/world/SrvStartPackets.h"
 #include "server/ai/SrvAiLevel.h"
 
 std::vector<SrvPacket> SrvChooseOrders(SrvWorld& world, std::uint16_t chapter, const SrvAiLevel& level,

@@ -1,18 +1,12 @@
 #include "server/ai/SrvAiLevel.h"
 
-namespace {
-
-constexpr std::uint16_t kCustom = 3;
-constexpr std::size_t kRatedFields[] = {20, 22, 24, 26, 28, 36, 38, 40, 42, 44, 46};
-
-}  // namespace
+#include "Game/setup/GameSetup.h"
 
 std::uint8_t SrvDifficultyOf(const SrvSetup& setup) {
-  const std::uint16_t chosen = setup.settings.U16(12);
-  if (chosen < kCustom) return static_cast<std::uint8_t>(chosen);
-  std::uint16_t rating = 0;
-  for (std::size_t at : kRatedFields) rating = static_cast<std::uint16_t>(rating + setup.settings.U16(at));
-  return rating < 5 ? 0 : rating <= 10 ? 1 : 2;
+  GameSettingsPacket settings;
+  FromBytes(setup.settings.bytes, settings);
+  if (settings.difficulty < DIFFICULTY_CUSTOM) return static_cast<std::uint8_t>(settings.difficulty);
+  return static_cast<std::uint8_t>(RateDifficulty(settings, 0));
 }
 
 SrvAiLevel SrvAiLevelOf(std::uint8_t difficulty) {

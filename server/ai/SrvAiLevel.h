@@ -1,14 +1,13 @@
 #pragma once
 // How hard the computer chapters play, from the game settings' difficulty
-// (u16 at 12: 0 easy, 1 average, 2 hard, 3 custom). Custom settings play at
-// their rating, the sum of the random set-up and fog-of-war fields (20 to
-// 28, 36 to 46): below 5 easy, 5 to 10 average, 11 and up hard.
+// (easy, average, hard or custom). Custom settings play at the difficulty
+// rating the set-up screens show for them.
 //
 // Any thread.
 
 #include <cstdint>
 
-#include "server/SrvSetup.h"
+#include "server/world/SrvSetup.h"
 
 struct SrvAiLevel {
   std::uint8_t difficulty = 1;

@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "Game/net/Packets.h"
+#include "Game/base/Packets.h"
 #include "Game/rules/GRulesPackets.h"
 
 namespace {

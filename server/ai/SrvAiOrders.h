@@ -11,7 +11,7 @@
 #include "Game/model/GGuild.h"
 #include "Game/model/GUnit.h"
 #include "Game/rules/GUnitTem.h"
-#include "server/SrvStartPackets.h"
+#include "server/world/SrvStartPackets.h"
 
 // 301: move to an asteroid (type 2).
 SrvPacket SrvAiMoveOrder(const CGUnit& unit, std::uint16_t asteroid);

@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "server/SrvRandom.h"
-#include "server/SrvStartPackets.h"
+#include "server/world/SrvRandom.h"
+#include "server/world/SrvStartPackets.h"
 #include "server/ai/SrvAiBudget.h"
 #include "server/ai/SrvAiLevel.h"
 

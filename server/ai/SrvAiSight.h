@@ -9,7 +9,7 @@
 #include <optional>
 #include <vector>
 
-#include "server/SrvWorld.h"
+#include "server/world/SrvWorld.h"
 
 // The first operational enemy unit at the location index (an asteroid, or
 // solar space), in chapter order; null when there is none.

@@ -9,7 +9,7 @@
 
 #include <cstdint>
 
-#include "server/SrvOrders.h"
-#include "server/SrvTurnSteps.h"
+#include "server/orders/SrvOrders.h"
+#include "server/turn/SrvTurnSteps.h"
 
 SrvOrderVerdict SrvSubmitComputerOrder(SrvTurnContext& turn, std::uint16_t chapter, const SrvPacket& packet);

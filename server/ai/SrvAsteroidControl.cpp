@@ -4,7 +4,7 @@
 
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GZone.h"
-#include "Game/net/Packets.h"
+#include "Game/base/Packets.h"
 #include "Game/rules/GRulesPackets.h"
 #include "server/ai/SrvPoliticsNotices.h"
 #include "server/battle/SrvBattlePackets.h"

@@ -10,6 +10,6 @@
 //
 // One thread only.
 
-#include "server/SrvTurnSteps.h"
+#include "server/turn/SrvTurnSteps.h"
 
 void SrvSettleAsteroidControl(SrvTurnContext& turn);

@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-#include "server/SrvWorld.h"
+#include "server/world/SrvWorld.h"
 
 constexpr std::uint32_t kSrvChapterOut = 0;
 constexpr std::uint32_t kSrvChapterInPlay = 1;

@@ -1,12 +1,12 @@
 // The chapters no human holds choose their orders and hand them in through
 // the same intake as a player's packets; an order the intake refuses is
 // logged, as a player's would be.
-#include "Game/net/Packets.h"
-#include "server/SrvMineralTrade.h"
-#include "server/SrvOrders.h"
-#include "server/SrvPacketRead.h"
-#include "server/SrvTurnSteps.h"
-#include "server/SrvZoneOrders.h"
+#include "Game/base/Packets.h"
+#include "server/trade/SrvMineralTrade.h"
+#include "server/orders/SrvOrders.h"
+#include "server/orders/SrvPacketRead.h"
+#include "server/turn/SrvTurnSteps.h"
+#include "server/orders/SrvZoneOrders.h"
 #include "server/ai/SrvAiChapter.h"
 #include "server/ai/SrvAiSubmit.h"
 #include "server/ai/SrvVotes.h"

@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "server/SrvTurnSteps.h"
+#include "server/turn/SrvTurnSteps.h"
 
 // The chapters eliminated now, in chapter order.
 std::vector<std::uint16_t> SrvEliminateChapters(SrvTurnContext& turn);

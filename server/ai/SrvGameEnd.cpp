@@ -1,6 +1,6 @@
 // The end of the game: the first victory condition of the configuration that
 // holds, in a fixed order, ends it for every chapter.
-#include "server/SrvTurnSteps.h"
+#include "server/turn/SrvTurnSteps.h"
 #include "server/ai/SrvVictory.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "Game/model/GAsteroid.h"
-#include "Game/net/Packets.h"
+#include "Game/base/Packets.h"
 #include "Game/rules/GRulesPackets.h"
 #include "server/ai/SrvChapterState.h"
 

@@ -12,8 +12,8 @@
 #include <array>
 #include <cstdint>
 
-#include "server/SrvStartPackets.h"
-#include "server/SrvWorld.h"
+#include "server/world/SrvStartPackets.h"
+#include "server/world/SrvWorld.h"
 
 enum SrvGameResult : std::uint8_t { kSrvDefeated = 0, kSrvMinorWinner = 1, kSrvMajorWinner = 2 };
 

@@ -11,7 +11,7 @@
 #include <array>
 #include <cstdint>
 
-#include "server/SrvWorld.h"
+#include "server/world/SrvWorld.h"
 
 struct SrvGuildTally {
   int members = 0;

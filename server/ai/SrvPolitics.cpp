@@ -3,7 +3,7 @@
 // interregnum, and the scores that follow.
 #include <array>
 
-#include "server/SrvTurnSteps.h"
+#include "server/turn/SrvTurnSteps.h"
 #include "server/ai/SrvAsteroidControl.h"
 #include "server/ai/SrvChapterState.h"
 #include "server/ai/SrvEliminations.h"

@@ -16,7 +16,7 @@
 #include <array>
 #include <cstdint>
 
-#include "server/SrvStartPackets.h"
+#include "server/world/SrvStartPackets.h"
 #include "server/ai/SrvGuildTally.h"
 
 SrvPacket SrvGuildVotesPacket(const SrvWorld& world, int guild, const SrvGuildTally& tally, bool renegadeVotesAside);

@@ -7,6 +7,6 @@
 //
 // One thread only.
 
-#include "server/SrvWorld.h"
+#include "server/world/SrvWorld.h"
 
 void SrvUpdateScores(SrvWorld& world);

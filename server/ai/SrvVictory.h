@@ -9,7 +9,7 @@
 
 #include <optional>
 
-#include "server/SrvWorld.h"
+#include "server/world/SrvWorld.h"
 #include "server/ai/SrvGameOverPacket.h"
 #include "server/ai/SrvVictoryRules.h"
 

@@ -9,7 +9,7 @@
 
 #include <cstdint>
 
-#include "server/SrvSetup.h"
+#include "server/world/SrvSetup.h"
 
 enum SrvVictoryCondition : std::uint8_t {
   kSrvLastManStanding = 1,

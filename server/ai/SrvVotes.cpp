@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <iterator>
 
-#include "Game/net/Packets.h"
-#include "server/SrvPacketRead.h"
+#include "Game/base/Packets.h"
+#include "server/orders/SrvPacketRead.h"
 #include "server/ai/SrvChapterState.h"
 #include "server/ai/SrvGuildTally.h"
 #include "server/ai/SrvPoliticsNotices.h"

@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <span>
 
-#include "server/SrvWorld.h"
+#include "server/world/SrvWorld.h"
 
 // False (nothing stored, nobody told) when the chapter is not in play, the
 // slot is outside its guild or is its own, or its guild is in an

@@ -5,7 +5,7 @@
 #include "Game/model/GTerrainRec.h"
 #include "Game/model/GUnit.h"
 #include "Game/model/GZone.h"
-#include "Game/net/Packets.h"
+#include "Game/base/Packets.h"
 #include "Game/rules/GRulesPackets.h"
 
 namespace {

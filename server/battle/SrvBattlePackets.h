@@ -10,7 +10,7 @@
 #include <span>
 #include <vector>
 
-#include "server/SrvStartPackets.h"
+#include "server/world/SrvStartPackets.h"
 
 class CGUnit;
 class CGZone;

@@ -10,7 +10,7 @@
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GUnit.h"
 #include "Game/model/GZone.h"
-#include "server/SrvTurnSteps.h"
+#include "server/turn/SrvTurnSteps.h"
 #include "server/battle/SrvBattlePackets.h"
 #include "server/battle/SrvBattleReplay.h"
 #include "server/battle/SrvSpaceBattle.h"

@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "Game/model/GLocation.h"
-#include "server/SrvRandom.h"
+#include "server/world/SrvRandom.h"
 
 class CGUnit;
 

@@ -5,7 +5,7 @@
 
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GZone.h"
-#include "server/SrvWorld.h"
+#include "server/world/SrvWorld.h"
 #include "server/battle/SrvSpaceBattle.h"
 
 namespace {

@@ -25,7 +25,7 @@
 #include <vector>
 
 #include "Game/model/GTerrainRec.h"
-#include "server/SrvRandom.h"
+#include "server/world/SrvRandom.h"
 
 class CGAsteroid;
 class CGZone;

@@ -7,9 +7,9 @@
 #include "Game/model/GChapter.h"
 #include "Game/model/GUnit.h"
 #include "Game/model/GZone.h"
-#include "Game/net/Packets.h"
+#include "Game/base/Packets.h"
 #include "Game/rules/GRulesPackets.h"
-#include "server/SrvUnitPackets.h"
+#include "server/orders/SrvUnitPackets.h"
 #include "server/turn/SrvOrderSteps.h"
 
 namespace {

@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "server/SrvTurnSteps.h"
+#include "server/turn/SrvTurnSteps.h"
 
 class CGUnit;
 

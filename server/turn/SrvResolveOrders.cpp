@@ -1,10 +1,10 @@
 #include <vector>
 
 #include "Game/model/GUnit.h"
-#include "server/SrvShipTrade.h"
-#include "server/SrvUnitPackets.h"
-#include "server/SrvVoteTrade.h"
-#include "server/SrvZoneOrders.h"
+#include "server/trade/SrvShipTrade.h"
+#include "server/orders/SrvUnitPackets.h"
+#include "server/trade/SrvVoteTrade.h"
+#include "server/orders/SrvZoneOrders.h"
 #include "server/turn/SrvOrderSteps.h"
 
 void SrvDrainNotifications(SrvTurnContext& turn) {

@@ -13,7 +13,7 @@
 
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GChapter.h"
-#include "Game/net/Packets.h"
+#include "Game/base/Packets.h"
 #include "Game/rules/GRulesPackets.h"
 #include "tests/server/srv_game_fixture.h"
 

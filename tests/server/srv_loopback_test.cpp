@@ -11,16 +11,16 @@
 #include <string>
 #include <vector>
 
-#include "Game/model/GBlockStream.h"
+#include "Game/base/GBlockStream.h"
 #include "Game/model/GGameData.h"
 #include "Game/model/GUnit.h"
 #include "Game/net/NetDispatcher.h"
 #include "Game/net/NetSession.h"
-#include "Game/net/Packets.h"
+#include "Game/base/Packets.h"
 #include "Game/rules/GRulesPackets.h"
 #include "hvmulti/HvMulti.h"
-#include "server/SrvPacketRead.h"
-#include "server/SrvSetup.h"
+#include "server/orders/SrvPacketRead.h"
+#include "server/world/SrvSetup.h"
 #include "tests/hvmulti/session_helpers.h"
 #include "tests/server/srv_test_rules.h"
 #include "tests/server/srv_test_support.h"

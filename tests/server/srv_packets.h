@@ -7,10 +7,10 @@
 #include <string_view>
 #include <vector>
 
-#include "Game/net/Packets.h"
+#include "Game/base/Packets.h"
 #include "Game/rules/GRulesPackets.h"
-#include "server/SrvPacketRead.h"
-#include "server/SrvTurnSteps.h"
+#include "server/orders/SrvPacketRead.h"
+#include "server/turn/SrvTurnSteps.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 
 #include "Game/model/GChapter.h"
 #include "Game/model/GUnit.h"
-#include "Game/net/Packets.h"
+#include "Game/base/Packets.h"
 #include "Game/rules/GUnitTem.h"
 #include "tests/server/srv_game_fixture.h"
 

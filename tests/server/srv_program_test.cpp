@@ -7,9 +7,9 @@
 #include <iterator>
 #include <vector>
 
-#include "Game/net/Packets.h"
+#include "Game/base/Packets.h"
 #include "server/SrvCommandLine.h"
-#include "server/SrvPacketRead.h"
+#include "server/orders/SrvPacketRead.h"
 #include "tests/server/srv_packets.h"
 #include "tests/server/srv_test_support.h"
 

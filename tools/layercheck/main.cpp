@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -55,6 +56,31 @@ bool Allowed(const std::vector<std::string>& allowed, const std::string& header)
                      [&](const std::string& p) { return Within(header, p); });
 }
 
+// Prints and counts the includes of one source that name a project folder
+// its layer may not include from.
+int CheckIncludes(const fs::path& file, const std::string& rel, const std::vector<std::string>& allowed,
+                  const std::set<std::string>& tops) {
+  int violations = 0;
+  std::ifstream in(file);
+  std::string line;
+  for (int number = 1; std::getline(in, line); ++number) {
+    const auto hash = line.find_first_not_of(" \t");
+    if (hash == std::string::npos || line.compare(hash, 8, "#include") != 0) continue;
+    const auto open = line.find('"', hash);
+    const auto close = open == std::string::npos ? open : line.find('"', open + 1);
+    if (close == std::string::npos) continue;
+    const std::string header = line.substr(open + 1, close - open - 1);
+    // Only paths from the root can cross layers; others are beside the source.
+    const auto slash = header.find('/');
+    if (slash == std::string::npos || !tops.count(header.substr(0, slash))) continue;
+    if (!Allowed(allowed, header)) {
+      std::printf("%s:%d: includes \"%s\" from a higher layer\n", rel.c_str(), number, header.c_str());
+      ++violations;
+    }
+  }
+  return violations;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -68,11 +94,16 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "quenlayercheck: cannot read tools/layercheck/layers.txt\n");
     return 2;
   }
+  // Every top folder the table names is walked whole; an include crosses
+  // layers when its first folder is one of them.
+  std::set<std::string> tops;
+  for (const auto& [folder, unused] : table) {
+    (void)unused;
+    tops.insert(folder.substr(0, folder.find('/')));
+  }
   int violations = 0;
   int files = 0;
-  for (const auto& [top, unused] : table) {
-    (void)unused;
-    if (top.find('/') != std::string::npos) continue;  // walked from its top folder
+  for (const std::string& top : tops) {
     const fs::path dir = root / top;
     if (!fs::is_directory(dir)) continue;
     for (const auto& entry : fs::recursive_directory_iterator(dir)) {
@@ -86,24 +117,7 @@ int main(int argc, char** argv) {
         continue;
       }
       ++files;
-      std::ifstream in(entry.path());
-      std::string line;
-      for (int number = 1; std::getline(in, line); ++number) {
-        const auto hash = line.find_first_not_of(" \t");
-        if (hash == std::string::npos || line.compare(hash, 8, "#include") != 0) continue;
-        const auto open = line.find('"', hash);
-        const auto close = open == std::string::npos ? open : line.find('"', open + 1);
-        if (close == std::string::npos) continue;
-        const std::string header = line.substr(open + 1, close - open - 1);
-        // Only paths from the root can cross layers; others are beside the source
-        // or relative to it.
-        const std::string first = header.substr(0, header.find('/'));
-        if (header.find('/') == std::string::npos || !table.count(first)) continue;
-        if (!Allowed(*allowed, header)) {
-          std::printf("%s:%d: includes \"%s\" from a higher layer\n", rel.c_str(), number, header.c_str());
-          ++violations;
-        }
-      }
+      violations += CheckIncludes(entry.path(), rel, *allowed, tops);
     }
   }
   std::printf("quenlayercheck: %d files, %d upward includes\n", files, violations);

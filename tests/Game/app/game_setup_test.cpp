@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "Game/app/GameSetup.h"
+#include "Game/setup/GameSetup.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <limits>
 
-#include "Game/frontend/SetupRules.h"
+#include "Game/setup/SetupRules.h"
 
 namespace {
 

@@ -4,10 +4,10 @@
 #include <tuple>
 #include <vector>
 
-#include "Game/model/ByteStream.h"
+#include "Game/base/ByteStream.h"
 #include "Game/arrayman/ArrayMan.h"
 #include "Game/arrayman/IndexedArray.h"
-#include "tests/Game/model/sandbox.h"
+#include "tests/Game/base/sandbox.h"
 
 namespace {
 

@@ -5,9 +5,9 @@
 #include <string>
 #include <tuple>
 
-#include "Game/model/GStartupMessage.h"
+#include "Game/base/GStartupMessage.h"
 #include "platform/core/dospath.h"
-#include "tests/Game/model/sandbox.h"
+#include "tests/Game/base/sandbox.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 
 #include "Game/model/GLocation.h"
 #include "Game/model/GVector.h"
-#include "tests/Game/model/sandbox.h"
+#include "tests/Game/base/sandbox.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 
 #include "Game/net/NetSession.h"
 #include "Game/net/PacketQueue.h"
-#include "Game/net/Packets.h"
+#include "Game/base/Packets.h"
 #include "fake_multi.h"
 #include "platform/core/clock.h"
 #include "tests/hvmulti/session_helpers.h"

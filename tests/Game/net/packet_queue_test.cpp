@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "Game/net/PacketQueue.h"
-#include "Game/net/Packets.h"
+#include "Game/base/Packets.h"
 #include "fake_multi.h"
 
 using nettest::FakeMulti;

@@ -11,7 +11,7 @@
 #include "Game/rules/GGameVar.h"
 #include "Game/rules/GHullDB.h"
 #include "Game/rules/GModuleDB.h"
-#include "Game/model/GStartupMessage.h"
+#include "Game/base/GStartupMessage.h"
 #include "Game/rules/GUnitTem.h"
 #include "tests/Game/rules/rules_fixture.h"
 

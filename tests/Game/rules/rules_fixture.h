@@ -17,7 +17,7 @@
 #include "Game/rules/GModuleDB.h"
 #include "Game/rules/GRulesLinks.h"
 #include "platform/core/bytes.h"
-#include "tests/Game/model/sandbox.h"
+#include "tests/Game/base/sandbox.h"
 
 namespace rules_test {
 

@@ -12,12 +12,12 @@
 #include <vector>
 
 #include "Game/model/GGameData.h"
-#include "Game/model/GInstData.h"
+#include "Game/base/GInstData.h"
 #include "Game/model/GUnit.h"
 #include "Game/rules/GUnitTem.h"
 #include "Game/save/SaveLinks.h"
-#include "tests/Game/root/root_fixture.h"
-#include "tests/Game/world/world_generator.h"
+#include "tests/Game/model/root/root_fixture.h"
+#include "tests/Game/model/world/world_generator.h"
 
 namespace save_test {
 

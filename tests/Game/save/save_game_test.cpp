@@ -3,8 +3,8 @@
 
 #include <csignal>
 
-#include "Game/model/GInstData.h"
-#include "Game/net/Packets.h"
+#include "Game/base/GInstData.h"
+#include "Game/base/Packets.h"
 #include "Game/save/GameLoader.h"
 #include "Game/save/SaveGame.h"
 #include "tests/Game/save/save_fixture.h"

@@ -15,7 +15,7 @@
 #include "Game/model/GChapter.h"
 #include "Game/model/GZone.h"
 #include "Game/rules/GGameVar.h"
-#include "server/SrvTurnSteps.h"
+#include "server/turn/SrvTurnSteps.h"
 #include "tests/server/srv_packets.h"
 #include "tools/rulesdata/hulls.h"
 #include "tools/rulesdata/modules.h"

@@ -8,7 +8,7 @@
 #include <iterator>
 #include <string>
 
-#include "Game/net/Packets.h"
+#include "Game/base/Packets.h"
 #include "Game/rules/GRulesPackets.h"
 #include "server/SrvGame.h"
 #include "tests/server/ai/srv_ai_fixture.h"

@@ -5,7 +5,7 @@
 
 #include "Game/model/GGameData.h"
 #include "Game/net/NetDispatcher.h"
-#include "Game/net/Packets.h"
+#include "Game/base/Packets.h"
 #include "server/ai/SrvChapterState.h"
 #include "server/battle/SrvBattlePackets.h"
 #include "server/ai/SrvVotes.h"

@@ -7,7 +7,7 @@
 #include "Game/model/GViewLinks.h"
 #include "Game/net/NetDispatcher.h"
 #include "Game/net/NetHandlerLinks.h"
-#include "Game/net/Packets.h"
+#include "Game/base/Packets.h"
 #include "server/ai/SrvChapterState.h"
 #include "server/ai/SrvGameOverPacket.h"
 #include "server/ai/SrvVictoryRules.h"

@@ -16,7 +16,7 @@
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GUnit.h"
 #include "Game/model/GZone.h"
-#include "server/SrvTurnSteps.h"
+#include "server/turn/SrvTurnSteps.h"
 #include "tests/Game/rules/rules_fixture.h"
 #include "tests/server/srv_packets.h"
 

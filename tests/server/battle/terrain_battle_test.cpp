@@ -4,8 +4,8 @@
 #include <tuple>
 
 #include "Game/model/GTerrainRec.h"
-#include "Game/net/Packets.h"
-#include "server/SrvZoneOrders.h"
+#include "Game/base/Packets.h"
+#include "server/orders/SrvZoneOrders.h"
 #include "server/battle/SrvTerrainBattle.h"
 #include "tests/server/battle/battle_fixture.h"
 

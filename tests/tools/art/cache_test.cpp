@@ -30,15 +30,20 @@ class AssetCache : public ::testing::Test {
 
   // Runs the cache script with a generator that logs each run and copies the
   // input into its output folder (or fails when `fail`); the exit status.
-  int Run(bool fail = false) {
-    const std::string generator = fail ? "exit 3" : "echo run >> '" + (dir_ / "runs.log").string() + "' && cp '" +
-                                                        (dir_ / "input.txt").string() + "' @OUT@/copy.txt";
-    const std::string command = "QUEN_ASSET_CACHE='" + (dir_ / "cache").string() + "' cmake -DNAME=test -DOUT='" +
-                                (dir_ / "out").string() + "' -DSTAMP='" + (dir_ / "stamp").string() + "' -DINPUTS='" +
-                                (dir_ / "inputs.txt").string() + "' -DINSTALL='" + (dir_ / "tree").string() +
-                                "' -P '" + (SourceDir() / "data" / "assets" / "cache.cmake").string() +
-                                "' -- sh -c \"" + generator + "\" > /dev/null 2>&1";
-    return std::system(command.c_str());
+  int Run(bool fail = false) { return std::system(Command(fail, "out", "").c_str()); }
+
+  // The cache script's command line for a build writing into `out`; `delay`
+  // is a shell step run before the generator copies (joined with &&: the
+  // script takes a ";" as a list separator).
+  std::string Command(bool fail, const std::string& out, const std::string& delay) const {
+    const std::string generator = fail ? "exit 3"
+                                       : delay + "echo run >> '" + (dir_ / "runs.log").string() + "' && cp '" +
+                                             (dir_ / "input.txt").string() + "' @OUT@/copy.txt";
+    return "QUEN_ASSET_CACHE='" + (dir_ / "cache").string() + "' cmake -DNAME=test -DOUT='" + (dir_ / out).string() +
+           "' -DSTAMP='" + (dir_ / "stamp").string() + "' -DINPUTS='" + (dir_ / "inputs.txt").string() +
+           "' -DINSTALL='" + (dir_ / ("tree-" + out)).string() + "' -P '" +
+           (SourceDir() / "data" / "assets" / "cache.cmake").string() + "' -- sh -c \"" + generator +
+           "\" > /dev/null 2>&1";
   }
 
   fs::path dir_;
@@ -49,7 +54,7 @@ class AssetCache : public ::testing::Test {
 TEST_F(AssetCache, RunsOncePerInputsAndAgainWhenOneChanges) {
   ASSERT_EQ(Run(), 0);
   EXPECT_EQ(quentest::ReadWholeFile(dir_ / "out" / "copy.txt"), "first");
-  EXPECT_EQ(quentest::ReadWholeFile(dir_ / "tree" / "copy.txt"), "first");
+  EXPECT_EQ(quentest::ReadWholeFile(dir_ / "tree-out" / "copy.txt"), "first");
   EXPECT_TRUE(fs::exists(dir_ / "stamp"));
   EXPECT_FALSE(fs::exists(dir_ / "out" / ".complete"));
 
@@ -74,4 +79,17 @@ TEST_F(AssetCache, AFailingGeneratorLeavesNoEntryAndKeepsTheOldOutput) {
   EXPECT_EQ(std::distance(fs::directory_iterator(dir_ / "cache"), fs::directory_iterator()), 1);
   ASSERT_EQ(Run(), 0);  // and the next good run makes the entry
   EXPECT_EQ(quentest::ReadWholeFile(dir_ / "out" / "copy.txt"), "changed");
+}
+
+TEST_F(AssetCache, TwoBuildsDrawingTheSameEntryAtOnceBothSucceed) {
+  // Both generators are still drawing when either finishes: neither may find
+  // its folder taken or emptied by the other.
+  const std::string first = Command(false, "out-a", "sleep 1 && ");
+  const std::string second = Command(false, "out-b", "sleep 1 && ");
+  const std::string both = "(" + first + ") & a=$!; (" + second + "); b=$?; wait $a; exit $(( $? | b ))";
+  ASSERT_EQ(std::system(both.c_str()), 0);
+  EXPECT_EQ(quentest::ReadWholeFile(dir_ / "out-a" / "copy.txt"), "first");
+  EXPECT_EQ(quentest::ReadWholeFile(dir_ / "out-b" / "copy.txt"), "first");
+  // one entry, and no drawing folder left behind
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir_ / "cache"), fs::directory_iterator()), 1);
 }

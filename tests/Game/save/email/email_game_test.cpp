@@ -16,14 +16,14 @@
 #include "Game/net/NetDispatcher.h"
 #include "Game/net/NetHandlerLinks.h"
 #include "Game/net/NetSession.h"
-#include "Game/net/Packets.h"
+#include "Game/base/Packets.h"
 #include "Game/save/EmailTurn.h"
 #include "Game/save/SaveGame.h"
 #include "Game/save/SaveLinks.h"
 #include "hvmulti/HvMulti.h"
 #include "platform/core/bytes.h"
-#include "server/SrvEmail.h"
-#include "tests/Game/root/root_fixture.h"
+#include "server/email/SrvEmail.h"
+#include "tests/Game/model/root/root_fixture.h"
 #include "tests/server/srv_packets.h"
 
 namespace {

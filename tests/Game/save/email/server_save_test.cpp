@@ -7,15 +7,15 @@
 
 #include <memory>
 
-#include "Game/net/Packets.h"
+#include "Game/base/Packets.h"
 #include "Game/save/GameLoader.h"
 #include "Game/save/SaveGame.h"
 #include "Game/save/SaveLinks.h"
 #include "server/SrvGame.h"
-#include "server/SrvPacketRead.h"
-#include "server/SrvSetup.h"
-#include "tests/Game/root/root_fixture.h"
-#include "tests/Game/world/world_generator.h"
+#include "server/orders/SrvPacketRead.h"
+#include "server/world/SrvSetup.h"
+#include "tests/Game/model/root/root_fixture.h"
+#include "tests/Game/model/world/world_generator.h"
 #include "tests/server/srv_packets.h"
 
 namespace {

@@ -1,0 +1,69 @@
+#include "Game/base/GBlockStream.h"
+
+#include <algorithm>
+#include <cstring>
+
+bool BlockReader::ReadRaw(std::span<std::uint8_t> out) {
+  if (out.empty()) return true;
+  if (m_fp != nullptr) return plat::fread(out.data(), 1, out.size(), m_fp) == out.size();
+  if (out.size() > m_bytes.size() - m_pos) return false;
+  std::copy_n(m_bytes.begin() + static_cast<std::ptrdiff_t>(m_pos), out.size(), out.begin());
+  m_pos += out.size();
+  return true;
+}
+
+bool BlockReader::Name(std::unique_ptr<char[]>& out) {
+  std::uint8_t length = 0;
+  if (!Read(length)) return false;
+  if (length == 0) {
+    out.reset();
+    return true;
+  }
+  auto text = std::make_unique<char[]>(std::size_t{length} + 1);
+  if (!ReadBytes({reinterpret_cast<std::uint8_t*>(text.get()), length})) return false;
+  text[length] = '\0';
+  out = std::move(text);
+  return true;
+}
+
+LoadStatus BlockReader::Text32(std::unique_ptr<char[]>& out, std::uint32_t maxLength) {
+  std::uint32_t length = 0;
+  if (!Read(length)) return LoadStatus::kTruncated;
+  if (length > maxLength) return LoadStatus::kBadCount;
+  auto text = std::make_unique<char[]>(std::size_t{length} + 1);
+  if (!ReadBytes({reinterpret_cast<std::uint8_t*>(text.get()), length})) return LoadStatus::kTruncated;
+  text[length] = '\0';
+  out = std::move(text);
+  return LoadStatus::kOk;
+}
+
+LoadStatus BlockReader::EndByte(std::uint8_t expected) {
+  std::uint8_t byte = 0;
+  if (!Read(byte)) return LoadStatus::kTruncated;
+  return byte == expected ? LoadStatus::kOk : LoadStatus::kBadEndByte;
+}
+
+bool BlockWriter::WriteRaw(std::span<const std::uint8_t> bytes) {
+  if (bytes.empty()) return true;
+  if (m_sink != nullptr) {
+    // Fields are a few bytes each: appending byte by byte beats a ranged
+    // insert, whose set-up costs more than the copy.
+    for (std::uint8_t b : bytes) m_sink->push_back(b);
+    return true;
+  }
+  return m_fp != nullptr && plat::fwrite(bytes.data(), 1, bytes.size(), m_fp) == bytes.size();
+}
+
+bool BlockWriter::Name(const char* name) {
+  const std::size_t chars = name == nullptr ? 0 : std::min<std::size_t>(std::strlen(name), 254);
+  U8(static_cast<std::uint8_t>(chars + 1));
+  if (chars != 0) WriteBytes({reinterpret_cast<const std::uint8_t*>(name), chars});
+  return U8(0);
+}
+
+bool BlockWriter::Text32(const char* text) {
+  const std::size_t chars = text == nullptr ? 0 : std::strlen(text);
+  U32(static_cast<std::uint32_t>(chars + 1));
+  if (chars != 0) WriteBytes({reinterpret_cast<const std::uint8_t*>(text), chars});
+  return U8(0);
+}

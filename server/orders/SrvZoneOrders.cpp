@@ -1,0 +1,244 @@
+#include "server/orders/SrvZoneOrders.h"
+
+#include <algorithm>
+
+#include "Game/model/GAsteroid.h"
+#include "Game/model/GChapter.h"
+#include "Game/model/GWorldArrays.h"
+#include "Game/model/GZone.h"
+#include "Game/base/Packets.h"
+#include "Game/rules/GGameVar.h"
+#include "server/orders/SrvPacketRead.h"
+#include "server/battle/SrvBattlePackets.h"
+
+namespace {
+
+constexpr std::size_t kMoveSize = 20;
+constexpr std::size_t kEntrenchSize = 20;
+constexpr std::size_t kAutomanageSize = 11;
+constexpr std::size_t kFacilitySize = 20;
+constexpr std::size_t kConstructionSize = 18;
+constexpr std::size_t kImproveSize = 16;
+constexpr std::uint8_t kMaxZoneValue = 16;
+// ATVs built by a zone: category 1, code 113, kind 0 (the block is applied).
+constexpr std::uint16_t kAtvsBuiltCategory = 1;
+constexpr std::uint16_t kAtvsBuiltCode = 113;
+
+CGZone* ZoneOf(SrvWorld& world, std::uint16_t asteroid, std::uint16_t zone) {
+  CGAsteroid* a = world.solar.GetAsteroid(asteroid);
+  return a != nullptr ? a->GetZone(zone) : nullptr;
+}
+
+// Adds n (8-bit; 256 - m takes m away) to the chapter's entry of a list,
+// made when absent and dropped when it empties.
+void AddToList(ZoneAtvCountArray& list, std::uint8_t chapter, std::uint8_t kind, std::uint8_t n) {
+  std::uint16_t i = 0;
+  while (i < list.count && list.items[i]->chapter != chapter) ++i;
+  if (i == list.count) {
+    auto* e = new ZoneAtvCount{};
+    e->chapter = chapter;
+    if (!AppendOwned(list, e)) return;
+  }
+  ZoneAtvCount* e = list.items[i];
+  e->counts[kind] = static_cast<std::uint8_t>(e->counts[kind] + n);
+  if ((e->counts[0] | e->counts[1] | e->counts[2] | e->counts[3]) == 0) delete list.RemoveAt(i);
+}
+
+std::uint8_t ListCount(const ZoneAtvCountArray& list, std::uint8_t chapter, std::uint8_t kind) {
+  for (std::uint16_t i = 0; i < list.count; ++i)
+    if (list.items[i]->chapter == chapter) return list.items[i]->counts[kind];
+  return 0;
+}
+
+// Puts n ATVs of a kind into a zone the chapter holds (the model's step is a signed byte).
+void Land(CGZone& z, std::uint8_t chapter, std::uint8_t kind, int n) {
+  z.SetOwner(chapter);
+  for (; n > 0; n -= 127) z.AddAtvs(kind, static_cast<std::int8_t>(std::min(n, 127)), 0);
+}
+
+SrvOrderVerdict TakeMove(SrvWorld& world, std::uint16_t chapter, std::span<const std::uint8_t> p, bool attack) {
+  if (p.size() < kMoveSize) return SrvOrderVerdict::kTooShort;
+  const std::uint16_t asteroid = ReadU16(p, 8), zone = ReadU16(p, 10), source = ReadU16(p, 12);
+  const std::uint16_t kind = ReadU16(p, 16);
+  const auto n = static_cast<std::uint8_t>(ReadU16(p, 18));
+  if (ReadU16(p, 14) != chapter) return SrvOrderVerdict::kNotOwner;
+  CGZone* to = ZoneOf(world, asteroid, zone);
+  CGZone* from = ZoneOf(world, asteroid, source);
+  if (to == nullptr || from == nullptr || to == from || kind >= kAtvKinds || n == 0) return SrvOrderVerdict::kBadOrder;
+  ZoneAtvCountArray& list = attack ? to->attacking : to->arriving;
+  const auto self = static_cast<std::uint8_t>(chapter);
+  if (n < 128) {
+    if (from->owner != chapter || from->atvCounts[kind] < n) return SrvOrderVerdict::kNotOwner;
+    from->AddAtvs(static_cast<std::uint8_t>(kind), static_cast<std::int8_t>(-n), 0);
+    world.atvOrigins[SrvAtvOriginKey(asteroid, zone, self)] = source;
+  } else {
+    // Called back: they return to the zone they left.
+    const int back = 256 - n;
+    if (ListCount(list, self, static_cast<std::uint8_t>(kind)) < back) return SrvOrderVerdict::kBadOrder;
+    if (from->owner != chapter && from->owner != kZoneNobody) return SrvOrderVerdict::kNotOwner;
+    Land(*from, self, static_cast<std::uint8_t>(kind), back);
+  }
+  AddToList(list, self, static_cast<std::uint8_t>(kind), n);
+  from->dirty = 1;
+  to->dirty = 1;
+  return SrvOrderVerdict::kAccepted;
+}
+
+// The zone of (asteroid, zone), when the chapter holds it.
+CGZone* OwnZone(SrvWorld& world, std::uint16_t chapter, std::uint16_t asteroid, std::uint16_t zone) {
+  CGZone* z = ZoneOf(world, asteroid, zone);
+  return z != nullptr && z->owner == chapter ? z : nullptr;
+}
+
+SrvOrderVerdict TakeEntrench(SrvWorld& world, std::uint16_t chapter, std::span<const std::uint8_t> p) {
+  if (p.size() < kEntrenchSize) return SrvOrderVerdict::kTooShort;
+  if (ReadU16(p, 12) != chapter) return SrvOrderVerdict::kNotOwner;
+  CGZone* z = OwnZone(world, chapter, ReadU16(p, 8), ReadU16(p, 10));
+  const std::uint16_t kind = ReadU16(p, 16);
+  if (z == nullptr) return SrvOrderVerdict::kNotOwner;
+  if (kind >= kAtvKinds || z->atvCounts[kind] == 0) return SrvOrderVerdict::kBadOrder;
+  z->SetAtvKindEntrenched(static_cast<std::uint8_t>(kind), 1);
+  z->dirty = 1;
+  return SrvOrderVerdict::kAccepted;
+}
+
+SrvOrderVerdict TakeAutomanage(SrvWorld& world, std::uint16_t chapter, std::span<const std::uint8_t> p) {
+  if (p.size() < kAutomanageSize) return SrvOrderVerdict::kTooShort;
+  CGAsteroid* a = world.solar.GetAsteroid(ReadU16(p, 8));
+  if (a == nullptr || a->owner != chapter) return SrvOrderVerdict::kNotOwner;
+  a->SetAutomanage(p[10] != 0 ? 1 : 0, 0);
+  return SrvOrderVerdict::kAccepted;
+}
+
+SrvOrderVerdict TakeFacility(SrvWorld& world, std::uint16_t chapter, std::span<const std::uint8_t> p) {
+  if (p.size() < kFacilitySize) return SrvOrderVerdict::kTooShort;
+  if (ReadU16(p, 10) != chapter) return SrvOrderVerdict::kNotOwner;
+  CGZone* z = OwnZone(world, chapter, ReadU16(p, 8), ReadU16(p, 12));
+  if (z == nullptr) return SrvOrderVerdict::kNotOwner;
+  const std::uint32_t bit = ReadU32(p, 16);
+  if ((z->facilities & bit) != 0) return SrvOrderVerdict::kBadOrder;
+  if (z->BuildFacility(bit) == 0) return SrvOrderVerdict::kCannotAfford;
+  z->dirty = 1;
+  return SrvOrderVerdict::kAccepted;
+}
+
+SrvOrderVerdict TakeConstruction(SrvWorld& world, std::uint16_t chapter, std::span<const std::uint8_t> p) {
+  if (p.size() < kConstructionSize) return SrvOrderVerdict::kTooShort;
+  if (ReadU16(p, 12) != chapter) return SrvOrderVerdict::kNotOwner;
+  CGZone* z = OwnZone(world, chapter, ReadU16(p, 8), ReadU16(p, 10));
+  if (z == nullptr) return SrvOrderVerdict::kNotOwner;
+  if ((z->facilities & FACILITY_ATV_CONSTRUCTION) == 0 || !z->atvConstruction) return SrvOrderVerdict::kBadOrder;
+  std::copy_n(p.begin() + 14, kAtvKinds, z->atvConstruction.get());
+  return SrvOrderVerdict::kAccepted;
+}
+
+SrvOrderVerdict TakeImprovement(SrvWorld& world, std::uint16_t chapter, std::span<const std::uint8_t> p,
+                                bool limit) {
+  if (p.size() < kImproveSize) return SrvOrderVerdict::kTooShort;
+  if (ReadU16(p, 10) != chapter) return SrvOrderVerdict::kNotOwner;
+  CGZone* z = OwnZone(world, chapter, ReadU16(p, 12), ReadU16(p, 14));
+  if (z == nullptr) return SrvOrderVerdict::kNotOwner;
+  if (z->atvCounts[ATV_SEED_BANK] == 0) return SrvOrderVerdict::kBadOrder;
+  std::uint8_t& value = limit ? z->atvLimit : z->miningValue;
+  if (value >= kMaxZoneValue) return SrvOrderVerdict::kBadOrder;
+  ++value;
+  z->dirty = 1;
+  return SrvOrderVerdict::kAccepted;
+}
+
+// The zone's ATV-construction block, paid from its asteroid's pool and its
+// owner's credits when they hold the whole price.
+void BuildZoneAtvs(SrvTurnContext& turn, const CGAsteroid& a, CGZone& z) {
+  std::uint8_t* block = z.atvConstruction.get();
+  if (block == nullptr || z.owner >= kMaxChapters || (block[0] | block[1] | block[2] | block[3]) == 0) return;
+  std::uint32_t cost[5] = {};
+  for (int kind = 0; kind < kAtvKinds; ++kind) {
+    std::int16_t each[5] = {};
+    g_gameVariables.GetATVCosts(kind, each);
+    for (int r = 0; r < 5; ++r) cost[r] += block[kind] * static_cast<std::uint32_t>(std::max<std::int16_t>(each[r], 0));
+  }
+  CGChapter* owner = turn.world.Chapter(z.owner);
+  if (owner == nullptr || owner->credits < cost[4] || turn.world.poolDB.TakeMinerals(a.id, cost) == 0) return;
+  owner->credits -= cost[4];
+  for (int kind = 0; kind < kAtvKinds; ++kind) {
+    Land(z, z.owner, static_cast<std::uint8_t>(kind), block[kind]);
+    block[kind] = 0;
+  }
+  z.dirty = 1;
+  turn.world.notices.Add(z.owner, kAtvsBuiltCategory, kAtvsBuiltCode, nullptr, nullptr,
+                         static_cast<std::uint16_t>(z.index << 8), std::uint32_t{a.id} << 16, 0);
+}
+
+void SettleArrivals(CGZone& z) {
+  while (z.arriving.count > 0) {
+    const ZoneAtvCount e = *z.arriving.items[0];
+    delete z.arriving.RemoveAt(0);
+    const bool joins = z.owner == kZoneNobody || z.owner == e.chapter;
+    for (std::uint8_t kind = 0; kind < kAtvKinds; ++kind) {
+      if (e.counts[kind] == 0) continue;
+      if (joins)
+        Land(z, e.chapter, kind, e.counts[kind]);
+      else
+        AddToList(z.attacking, e.chapter, kind, e.counts[kind]);
+    }
+    z.dirty = 1;
+  }
+}
+
+}  // namespace
+
+bool SrvIsZonePacket(std::uint16_t type) {
+  return type == PKT_ZONE_ARRIVING_ATVS || type == PKT_ZONE_ATVS || type == PKT_TERRAIN_VIEW_605 ||
+         type == PKT_TERRAIN_VIEW_606 || type == PKT_ZONE_ATTACKING_ATVS || type == PKT_ZONE_ENTRENCHED ||
+         type == PKT_ATVS_RETURNED || type == PKT_AUTOMANAGE || type == PKT_TERRAIN_VIEW_611 ||
+         type == PKT_TERRAIN_VIEW_612;
+}
+
+SrvOrderVerdict SrvSubmitZoneOrder(SrvWorld& world, std::uint16_t chapter, std::span<const std::uint8_t> packet) {
+  if (packet.size() < kPacketHeaderSize) return SrvOrderVerdict::kTooShort;
+  if (world.Chapter(chapter) == nullptr) return SrvOrderVerdict::kNoChapter;
+  switch (ReadU16(packet, 0)) {
+    case PKT_ZONE_ARRIVING_ATVS:
+      return TakeMove(world, chapter, packet, false);
+    case PKT_ZONE_ATTACKING_ATVS:
+      return TakeMove(world, chapter, packet, true);
+    case PKT_ZONE_ENTRENCHED:
+      return TakeEntrench(world, chapter, packet);
+    case PKT_AUTOMANAGE:
+      return TakeAutomanage(world, chapter, packet);
+    case PKT_TERRAIN_VIEW_611:
+      return TakeFacility(world, chapter, packet);
+    case PKT_TERRAIN_VIEW_612:
+      return TakeConstruction(world, chapter, packet);
+    case PKT_TERRAIN_VIEW_605:
+    case PKT_TERRAIN_VIEW_606:
+      return TakeImprovement(world, chapter, packet, ReadU16(packet, 0) == PKT_TERRAIN_VIEW_606);
+    case PKT_ZONE_ATVS:
+    case PKT_ATVS_RETURNED:
+      return SrvOrderVerdict::kAccepted;
+    default:
+      return SrvOrderVerdict::kNotAnOrder;
+  }
+}
+
+void SrvResolveZones(SrvTurnContext& turn) {
+  for (std::uint16_t i = 0; i < CGSolarDB::GetAsteroidCount(); ++i) {
+    CGAsteroid* a = turn.world.solar.GetAsteroid(i);
+    if (a == nullptr) continue;
+    bool changed = false;
+    for (std::uint16_t k = 0; k < a->GetZoneCount(); ++k) {
+      CGZone* z = a->GetZone(k);
+      if (z == nullptr) continue;
+      SettleArrivals(*z);
+      BuildZoneAtvs(turn, *a, *z);
+      changed = changed || z->dirty != 0;
+      z->dirty = 0;
+    }
+    if (changed) SrvTellZones(turn, *a);
+  }
+}
+
+void SrvTellZones(SrvTurnContext& turn, const CGAsteroid& asteroid) {
+  for (std::uint16_t k = 0; k < asteroid.GetZoneCount(); ++k)
+    if (const CGZone* z = asteroid.GetZone(k)) turn.TellAll(BuildZonePacket(asteroid.id, *z));
+}

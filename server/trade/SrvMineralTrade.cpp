@@ -1,0 +1,97 @@
+#include "server/trade/SrvMineralTrade.h"
+
+#include "Game/model/GAsteroid.h"
+#include "Game/base/Packets.h"
+#include "Game/rules/GRulesPackets.h"
+#include "server/orders/SrvPacketRead.h"
+
+namespace {
+
+constexpr std::size_t kPostSize = 24;
+constexpr std::size_t kWithdrawSize = 12;
+constexpr std::size_t kBuySize = 16;
+constexpr std::uint32_t kUnitsPerPrice = 10;
+
+CGuild* GuildOf(SrvWorld& world, std::uint16_t chapter) { return world.guilds->GetGuild(chapter >> 3); }
+
+bool OwnsPool(const SrvWorld& world, std::uint16_t chapter, std::uint8_t asteroid) {
+  const CGAsteroid* a = world.solar.GetAsteroid(asteroid);
+  return a != nullptr && a->owner == chapter;
+}
+
+}  // namespace
+
+SrvOrderVerdict SrvPostMineralOffer(SrvWorld& world, std::uint16_t chapter, std::span<const std::uint8_t> packet) {
+  if (packet.size() < kPostSize) return SrvOrderVerdict::kTooShort;
+  const std::uint8_t seller = packet[8], asteroid = packet[9], mineral = packet[10];
+  const std::uint16_t amount = ReadU16(packet, 12);
+  if (seller != chapter || !world.MayTrade(chapter) || !OwnsPool(world, chapter, asteroid))
+    return SrvOrderVerdict::kNotOwner;
+  bool priced = false;
+  for (int k = 0; k < kMineralTypes; ++k) priced = priced || ReadU16(packet, 14 + 2 * k) != 0;
+  if (mineral >= kMineralTypes || amount == 0 || !priced) return SrvOrderVerdict::kBadOrder;
+  CGuild* guild = GuildOf(world, chapter);
+  const MineralOffer* standing = guild->FindMineralOffer(seller, asteroid, mineral);
+  const std::uint16_t held = standing != nullptr ? standing->terms[0] : 0;
+  if (amount > held) {
+    if (world.poolDB.TakeMineral(asteroid, mineral, amount - held) == 0) return SrvOrderVerdict::kCannotAfford;
+  } else {
+    world.poolDB.AddMineral(asteroid, mineral, held - amount);
+  }
+  guild->PostMineralOffer(packet);
+  return SrvOrderVerdict::kAccepted;
+}
+
+SrvOrderVerdict SrvWithdrawMineralOffer(SrvWorld& world, std::uint16_t chapter, std::span<const std::uint8_t> packet) {
+  if (packet.size() < kWithdrawSize) return SrvOrderVerdict::kTooShort;
+  const std::uint8_t seller = packet[8], asteroid = packet[9], mineral = packet[10];
+  if (seller != chapter) return SrvOrderVerdict::kNotOwner;
+  CGuild* guild = GuildOf(world, chapter);
+  const MineralOffer* standing = guild->FindMineralOffer(seller, asteroid, mineral);
+  if (standing == nullptr) return SrvOrderVerdict::kBadTarget;
+  world.poolDB.AddMineral(asteroid, mineral, standing->terms[0]);
+  guild->RemoveMineralOffer(seller, asteroid, mineral);
+  return SrvOrderVerdict::kAccepted;
+}
+
+SrvOrderVerdict SrvBuyMinerals(SrvWorld& world, std::uint16_t chapter, std::span<const std::uint8_t> packet,
+                               SrvPacket& board) {
+  if (packet.size() < kBuySize) return SrvOrderVerdict::kTooShort;
+  const std::uint8_t seller = packet[8], asteroid = packet[9], mineral = packet[10];
+  const std::uint8_t buyer = packet[11], pool = packet[12], paidWith = packet[13];
+  const std::uint16_t amount = ReadU16(packet, 14);
+  if (buyer != chapter || buyer == seller || !world.MayTrade(chapter) || !OwnsPool(world, chapter, pool))
+    return SrvOrderVerdict::kNotOwner;
+  if ((seller >> 3) != (chapter >> 3)) return SrvOrderVerdict::kBadTarget;
+  CGuild* guild = GuildOf(world, chapter);
+  MineralOffer* offer = guild->FindMineralOffer(seller, asteroid, mineral);
+  if (offer == nullptr) return SrvOrderVerdict::kBadTarget;
+  if (paidWith >= kMineralTypes || amount == 0 || amount > offer->terms[0]) return SrvOrderVerdict::kBadOrder;
+  // The price is per ten units: only whole tens change hands, and a mineral
+  // the seller did not price buys nothing. The full product is charged, not
+  // the client's 16-bit one, which wraps to a pittance on large orders.
+  const std::uint32_t tens = amount / kUnitsPerPrice;
+  const std::uint32_t payment = tens * offer->terms[1 + paidWith];
+  if (payment == 0) return SrvOrderVerdict::kBadOrder;
+  if (world.poolDB.TakeMineral(pool, paidWith, payment) == 0) return SrvOrderVerdict::kCannotAfford;
+  const auto bought = static_cast<std::uint16_t>(tens * kUnitsPerPrice);
+  world.poolDB.AddMineral(asteroid, paidWith, payment);
+  world.inTransit.push_back({pool, mineral, bought, world.turn + 1});
+  offer->terms[0] = static_cast<std::uint16_t>(offer->terms[0] - bought);
+  if (offer->terms[0] == 0) {
+    guild->RemoveMineralOffer(seller, asteroid, mineral);
+    PacketImage<12> gone(PKT_MINERAL_OFFER_WITHDRAWN);
+    gone.Put<std::uint8_t>(8, seller);
+    gone.Put<std::uint8_t>(9, asteroid);
+    gone.Put<std::uint8_t>(10, mineral);
+    board.assign(gone.bytes.begin(), gone.bytes.end());
+  } else {
+    PacketImage<24> now(PKT_MINERAL_OFFER_POSTED);
+    now.Put<std::uint8_t>(8, seller);
+    now.Put<std::uint8_t>(9, asteroid);
+    now.Put<std::uint8_t>(10, mineral);
+    for (int i = 0; i < 5; ++i) now.Put<std::uint16_t>(12 + 2 * i, offer->terms[i]);
+    board.assign(now.bytes.begin(), now.bytes.end());
+  }
+  return SrvOrderVerdict::kAccepted;
+}

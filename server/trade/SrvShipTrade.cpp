@@ -1,0 +1,125 @@
+#include "server/trade/SrvShipTrade.h"
+
+#include <algorithm>
+#include <memory>
+
+#include "Game/model/GAsteroid.h"
+#include "Game/model/GChapter.h"
+#include "Game/model/GUnit.h"
+#include "Game/base/Packets.h"
+#include "Game/rules/GRulesPackets.h"
+#include "Game/rules/GUnitTem.h"
+#include "server/trade/SrvBids.h"
+#include "server/orders/SrvPacketRead.h"
+#include "server/orders/SrvUnitPackets.h"
+
+namespace {
+
+constexpr std::size_t kOfferSize = 36;
+constexpr std::size_t kWithdrawSize = 16;
+constexpr std::size_t kBidSize = 36;
+
+// The seller's unit made the buyer's: a copy of its design joins the
+// buyer's designs, and a unit of the buyer takes the ship's place and state.
+CGUnit* HandOver(SrvTurnContext& turn, CGUnit& ship, std::uint8_t buyer) {
+  SrvWorld& world = turn.world;
+  if (ship.design == nullptr) return nullptr;
+  auto copy = std::make_unique<CGUnitTemplate>(buyer, -1);
+  copy->CopyDesign(*ship.design, buyer);
+  CGUnitTemplate* design = copy.get();
+  if (world.templates->AddTemplate(copy.release(), buyer) == 0) return nullptr;
+  CGUnit* bought = world.CreateUnit(buyer, design, ship.location);
+  if (bought == nullptr) return nullptr;
+  bought->power = ship.power;
+  bought->hullDamage = ship.hullDamage;
+  bought->lifeSupportDamage = ship.lifeSupportDamage;
+  bought->modules = ship.modules;
+  bought->atvCargo = ship.atvCargo;
+  bought->SetName(ship.GetName());
+  const std::uint32_t gone = ship.id;
+  world.pieces->DeleteUnit(gone);
+  turn.TellAll(BuildUnitDeletedPacket(gone));
+  turn.TellAll(BuildUnitResultPacket(*bought));
+  return bought;
+}
+
+SrvPacket WithdrawnPacket(std::uint8_t guild, std::uint8_t slot, std::uint32_t unitId) {
+  PacketImage<16> p(PKT_SHIP_OFFER_WITHDRAWN);
+  p.Put<std::uint8_t>(8, guild);
+  p.Put<std::uint8_t>(9, slot);
+  p.Put<std::uint32_t>(12, unitId);
+  return SrvPacket(p.bytes.begin(), p.bytes.end());
+}
+
+}  // namespace
+
+SrvOrderVerdict SrvPostShipOffer(SrvWorld& world, std::uint16_t chapter, std::span<const std::uint8_t> packet) {
+  if (packet.size() < kOfferSize) return SrvOrderVerdict::kTooShort;
+  if (ReadU16(packet, 8) != (chapter >> 3) || packet[10] != (chapter & 7) || !world.MayTrade(chapter))
+    return SrvOrderVerdict::kNotOwner;
+  std::uint16_t at = 0;
+  const CGUnit* ship = world.pieces->FindOperationalUnit(ReadU32(packet, 12), &at);
+  if (ship == nullptr) return SrvOrderVerdict::kUnknownUnit;
+  if (ship->GetChapter() != chapter) return SrvOrderVerdict::kNotOwner;
+  world.guilds->GetGuild(chapter >> 3)->PostShipOffer(packet);
+  return SrvOrderVerdict::kAccepted;
+}
+
+SrvOrderVerdict SrvWithdrawShipOffer(SrvWorld& world, std::uint16_t chapter, std::span<const std::uint8_t> packet) {
+  if (packet.size() < kWithdrawSize) return SrvOrderVerdict::kTooShort;
+  if (packet[8] != (chapter >> 3) || packet[9] != (chapter & 7)) return SrvOrderVerdict::kNotOwner;
+  CGuild* guild = world.guilds->GetGuild(chapter >> 3);
+  const std::uint32_t unitId = ReadU32(packet, 12);
+  const ShipOffer* offer = guild->FindShipOffer(unitId);
+  if (offer == nullptr) return SrvOrderVerdict::kBadTarget;
+  if (offer->sellerSlot != (chapter & 7)) return SrvOrderVerdict::kNotOwner;
+  guild->RemoveShipOffer(unitId);
+  SrvRefundBids(world, world.shipBids, unitId);
+  return SrvOrderVerdict::kAccepted;
+}
+
+SrvOrderVerdict SrvBidForShip(SrvWorld& world, std::uint16_t chapter, std::span<const std::uint8_t> packet) {
+  if (packet.size() < kBidSize) return SrvOrderVerdict::kTooShort;
+  if (ReadU16(packet, 8) != (chapter >> 3) || ReadU16(packet, 10) != (chapter & 7) || !world.MayTrade(chapter))
+    return SrvOrderVerdict::kNotOwner;
+  SrvShipBid bid{static_cast<std::uint8_t>(chapter), ReadU32(packet, 12), ReadU16(packet, 18), {}};
+  for (int m = 0; m < 4; ++m) bid.bid[m] = ReadU32(packet, 20 + 4 * static_cast<std::size_t>(m));
+  const ShipOffer* offer = world.guilds->GetGuild(chapter >> 3)->FindShipOffer(bid.unitId);
+  if (offer == nullptr) return SrvOrderVerdict::kBadTarget;
+  if (offer->sellerSlot == (chapter & 7)) return SrvOrderVerdict::kBadOrder;
+  const CGAsteroid* pool = world.solar.GetAsteroid(bid.pool);
+  if (pool == nullptr || pool->owner != chapter) return SrvOrderVerdict::kNotOwner;
+  return SrvPlaceBid(world, world.shipBids, bid, offer->terms);
+}
+
+void SrvSettleShipOffers(SrvTurnContext& turn) {
+  SrvWorld& world = turn.world;
+  for (int g = 0; g < kGuildCount; ++g) {
+    CGuild* guild = world.guilds->GetGuild(g);
+    for (std::uint32_t i = 0; guild != nullptr && i < guild->shipOffers.count;) {
+      const ShipOffer offer = *guild->GetShipOffer(i);
+      const auto best = SrvBestBid(world.shipBids, offer.unitId);
+      std::uint16_t at = 0;
+      CGUnit* ship = world.pieces->FindOperationalUnit(offer.unitId, &at);
+      const auto seller = static_cast<std::uint16_t>(g * 8 + offer.sellerSlot);
+      const bool gone = ship == nullptr || ship->GetChapter() != seller;
+      if (!gone && best == world.shipBids.end()) {
+        ++i;
+        continue;
+      }
+      if (!gone) {
+        const SrvShipBid won = *best;
+        world.shipBids.erase(best);
+        if (HandOver(turn, *ship, won.bidder) != nullptr) {
+          if (const CGChapter* c = world.Chapter(seller))
+            for (std::uint32_t m = 0; m < 4; ++m) world.poolDB.AddMineral(c->homeAsteroid, m, won.bid[m]);
+        } else {
+          SrvRefundBid(world, won);
+        }
+      }
+      SrvRefundBids(world, world.shipBids, offer.unitId);
+      guild->RemoveShipOffer(offer.unitId);
+      turn.TellGuild(g, WithdrawnPacket(static_cast<std::uint8_t>(g), offer.sellerSlot, offer.unitId));
+    }
+  }
+}

@@ -1,0 +1,112 @@
+#include "server/trade/SrvVoteTrade.h"
+
+#include <algorithm>
+
+#include "Game/model/GAsteroid.h"
+#include "Game/model/GChapter.h"
+#include "Game/base/Packets.h"
+#include "Game/rules/GRulesPackets.h"
+#include "server/trade/SrvBids.h"
+#include "server/orders/SrvPacketRead.h"
+
+namespace {
+
+constexpr std::size_t kOfferSize = 32;
+constexpr std::size_t kWithdrawSize = 12;
+constexpr std::size_t kBidSize = 32;
+
+// The seller may offer the asteroid's vote: it controls the asteroid and has
+// not sold its vote already.
+bool MaySell(const SrvWorld& world, std::uint16_t seller, std::uint16_t asteroid) {
+  const CGAsteroid* a = world.solar.GetAsteroid(asteroid);
+  return a != nullptr && a->controller == seller &&
+         std::none_of(world.soldVotes.begin(), world.soldVotes.end(),
+                      [&](const SrvSoldVote& s) { return s.asteroid == asteroid; });
+}
+
+SrvPacket WithdrawnPacket(std::uint8_t guild, std::uint8_t slot, std::uint8_t asteroid) {
+  PacketImage<12> p(PKT_VOTE_OFFER_WITHDRAWN);
+  p.Put<std::uint8_t>(8, guild);
+  p.Put<std::uint8_t>(9, slot);
+  p.Put<std::uint8_t>(10, asteroid);
+  return SrvPacket(p.bytes.begin(), p.bytes.end());
+}
+
+}  // namespace
+
+SrvOrderVerdict SrvPostVoteOffer(SrvWorld& world, std::uint16_t chapter, std::span<const std::uint8_t> packet) {
+  if (packet.size() < kOfferSize) return SrvOrderVerdict::kTooShort;
+  if (ReadU16(packet, 8) != (chapter >> 3) || packet[10] != (chapter & 7) || !world.MayTrade(chapter))
+    return SrvOrderVerdict::kNotOwner;
+  if (!MaySell(world, chapter, packet[12])) return SrvOrderVerdict::kBadTarget;
+  world.guilds->GetGuild(chapter >> 3)->PostVoteOffer(packet);
+  return SrvOrderVerdict::kAccepted;
+}
+
+SrvOrderVerdict SrvWithdrawVoteOffer(SrvWorld& world, std::uint16_t chapter, std::span<const std::uint8_t> packet) {
+  if (packet.size() < kWithdrawSize) return SrvOrderVerdict::kTooShort;
+  if (packet[8] != (chapter >> 3) || packet[9] != (chapter & 7)) return SrvOrderVerdict::kNotOwner;
+  CGuild* guild = world.guilds->GetGuild(chapter >> 3);
+  const std::uint8_t asteroid = packet[10];
+  const VoteOffer* offer = guild->FindVoteOffer(asteroid);
+  if (offer == nullptr) return SrvOrderVerdict::kBadTarget;
+  if (offer->sellerSlot != (chapter & 7)) return SrvOrderVerdict::kNotOwner;
+  guild->RemoveVoteOffer(asteroid);
+  SrvRefundBids(world, world.voteBids, asteroid);
+  return SrvOrderVerdict::kAccepted;
+}
+
+SrvOrderVerdict SrvBidForVote(SrvWorld& world, std::uint16_t chapter, std::span<const std::uint8_t> packet) {
+  if (packet.size() < kBidSize) return SrvOrderVerdict::kTooShort;
+  if (ReadU16(packet, 8) != (chapter >> 3) || ReadU16(packet, 10) != (chapter & 7) || !world.MayTrade(chapter))
+    return SrvOrderVerdict::kNotOwner;
+  const std::uint16_t asteroid = ReadU16(packet, 12);
+  if (asteroid > 0xFF) return SrvOrderVerdict::kBadTarget;
+  SrvVoteBid bid{static_cast<std::uint8_t>(chapter), static_cast<std::uint8_t>(asteroid), ReadU16(packet, 14), {}};
+  for (int m = 0; m < 4; ++m) bid.bid[m] = ReadU32(packet, 16 + 4 * static_cast<std::size_t>(m));
+  const VoteOffer* offer = world.guilds->GetGuild(chapter >> 3)->FindVoteOffer(bid.asteroid);
+  if (offer == nullptr) return SrvOrderVerdict::kBadTarget;
+  if (offer->sellerSlot == (chapter & 7)) return SrvOrderVerdict::kBadOrder;
+  const CGAsteroid* pool = world.solar.GetAsteroid(bid.pool);
+  if (pool == nullptr || pool->owner != chapter) return SrvOrderVerdict::kNotOwner;
+  return SrvPlaceBid(world, world.voteBids, bid, offer->terms);
+}
+
+void SrvSettleVoteOffers(SrvTurnContext& turn) {
+  SrvWorld& world = turn.world;
+  std::erase_if(world.soldVotes, [&](const SrvSoldVote& s) {
+    const CGAsteroid* a = world.solar.GetAsteroid(s.asteroid);
+    return a == nullptr || a->controller != s.seller;
+  });
+  for (int g = 0; g < kGuildCount; ++g) {
+    CGuild* guild = world.guilds->GetGuild(g);
+    for (std::uint32_t i = 0; guild != nullptr && i < guild->voteOffers.count;) {
+      const VoteOffer offer = *guild->GetVoteOffer(i);
+      const auto best = SrvBestBid(world.voteBids, offer.asteroid);
+      const auto seller = static_cast<std::uint16_t>(g * 8 + offer.sellerSlot);
+      const bool valid = MaySell(world, seller, offer.asteroid);
+      if (valid && best == world.voteBids.end()) {
+        ++i;
+        continue;
+      }
+      if (valid) {
+        const SrvVoteBid won = *best;
+        world.voteBids.erase(best);
+        world.soldVotes.push_back({offer.asteroid, static_cast<std::uint8_t>(seller), won.bidder});
+        if (const CGChapter* c = world.Chapter(seller))
+          for (std::uint32_t m = 0; m < 4; ++m) world.poolDB.AddMineral(c->homeAsteroid, m, won.bid[m]);
+        turn.log.Line("turn %u: chapter %u bought the vote of asteroid %u from chapter %u", world.turn, won.bidder,
+                      offer.asteroid, seller);
+      }
+      SrvRefundBids(world, world.voteBids, offer.asteroid);
+      guild->RemoveVoteOffer(offer.asteroid);
+      turn.TellGuild(g, WithdrawnPacket(static_cast<std::uint8_t>(g), offer.sellerSlot, offer.asteroid));
+    }
+  }
+  // Bids whose offer left the board (its asteroid changed controller) go back.
+  std::erase_if(world.voteBids, [&](const SrvVoteBid& b) {
+    if (world.guilds->GetGuild(b.bidder >> 3)->FindVoteOffer(b.asteroid) != nullptr) return false;
+    SrvRefundBid(world, b);
+    return true;
+  });
+}

@@ -1,0 +1,65 @@
+#pragma once
+// The steps of a turn's resolution after every order of the turn is in, in
+// the order SrvGame runs them (server/README.md gives the rules of each):
+//   1. the computer chapters choose their orders;
+//   2. the orders are carried out: movement, construction, research, mining,
+//      power, trade, transfers;
+//   3. hostile units that meet fight;
+//   4. votes and the interregnum are settled, then the victory conditions
+//      are checked.
+// Each step reads and changes the world and queues what each chapter must be
+// told; SrvGame sends the queues after the turn's own packets.
+//
+// One thread only.
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "Game/model/GWorldTypes.h"
+#include "server/SrvLog.h"
+#include "server/world/SrvRandom.h"
+#include "server/world/SrvSetup.h"
+#include "server/world/SrvStartPackets.h"
+#include "server/world/SrvWorld.h"
+
+struct SrvTurnContext {
+  SrvWorld& world;
+  const SrvSetup& setup;
+  SrvLog& log;
+  // The turn's own random numbers (seeded from the world's seed and turn, so
+  // a game replays the same for the same orders).
+  SrvRandom& random;
+  // Chapters a human player holds; the others are played by the server.
+  std::array<bool, kMaxChapters> human{};
+  // Packets for each chapter, sent in order after the turn's results.
+  std::array<std::vector<SrvPacket>, kMaxChapters> toChapter{};
+
+  void Tell(std::uint16_t chapter, SrvPacket packet) {
+    if (chapter < kMaxChapters) toChapter[chapter].push_back(std::move(packet));
+  }
+  void TellAll(const SrvPacket& packet) {
+    for (auto& queue : toChapter) queue.push_back(packet);
+  }
+  void TellGuild(int guild, const SrvPacket& packet) {
+    for (int slot = 0; slot < kMaxChaptersPerGuild; ++slot)
+      if (const auto c = static_cast<std::uint16_t>(guild * 8 + slot); world.HasChapter(c)) Tell(c, packet);
+  }
+};
+
+// How a game ended: the winners' chapters and the condition that ended it.
+struct SrvGameEnd {
+  std::uint8_t condition = 0;
+  std::vector<std::uint16_t> winners;
+};
+
+// Turns every entry of the world's notification list into a packet 1500
+// for its chapter, then empties the list.
+void SrvDrainNotifications(SrvTurnContext& turn);
+
+void SrvPlayComputerChapters(SrvTurnContext& turn);
+void SrvResolveOrders(SrvTurnContext& turn);
+void SrvResolveBattles(SrvTurnContext& turn);
+void SrvResolvePolitics(SrvTurnContext& turn);
+std::optional<SrvGameEnd> SrvCheckGameEnd(SrvTurnContext& turn);

@@ -1,0 +1,39 @@
+#pragma once
+// The game's set-up as the front end agreed it: the 40-byte configuration
+// (packet 52) and the 68-byte settings (packet 53), kept as the images the
+// clients sent, and the values the server takes from them.
+//
+// One thread only.
+
+#include <cstdint>
+#include <span>
+
+#include "Game/rules/GRulesPackets.h"
+
+struct SrvSetup {
+  PacketImage<40> config{52};
+  PacketImage<68> settings{53};
+
+  // The front end's start values at average difficulty.
+  SrvSetup();
+
+  // Takes a client's block over; false (nothing taken) for a short block.
+  bool TakeConfig(std::span<const std::uint8_t> packet);
+  bool TakeSettings(std::span<const std::uint8_t> packet);
+
+  // 1..8.
+  std::uint8_t ChaptersPerGuild() const;
+  // Five guilds of ChaptersPerGuild.
+  int ChapterCount() const { return 5 * ChaptersPerGuild(); }
+  // At least one per chapter, at most 150.
+  std::uint16_t AsteroidCount() const;
+  // Minutes, as the configuration screen stores them; 0 for no limit.
+  std::uint16_t TurnTimeLimitMinutes() const { return config.U16(18); }
+  // The solar system's orbit motion: the orbit speed, 3 stored as 4.
+  std::uint16_t OrbitMotion() const;
+  bool ChaoticOrbits() const { return config.U16(34) != 0; }
+  // Fog of war: asteroids start scanned.
+  bool AsteroidsStartScanned() const { return settings.U16(40) != 0; }
+  // Random set-up: resource scale 0..2.
+  std::uint16_t ResourceScale() const { return settings.U16(26); }
+};

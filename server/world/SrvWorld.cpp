@@ -1,0 +1,334 @@
+#include "server/world/SrvWorld.h"
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+
+#include "Game/model/GAsteroid.h"
+#include "Game/model/GChapter.h"
+#include "Game/base/GInstData.h"
+#include "Game/model/GUnit.h"
+#include "Game/model/GUnitLinks.h"
+#include "Game/model/GUnitWorldLinks.h"
+#include "Game/model/GWorldLinks.h"
+#include "Game/model/GZone.h"
+#include "Game/rules/GGameVar.h"
+#include "Game/rules/GRulesLinks.h"
+#include "platform/core/dospath.h"
+#include "server/world/SrvRandom.h"
+#include "server/world/SrvStartingUnits.h"
+
+namespace {
+
+constexpr double kTwoPi = 6.283;
+constexpr std::int16_t kStarOffset = 4000;
+
+// Type 0 and the last three are even mixes; types 1..16 lean, four steps
+// each, toward metals, silicates, exotics and reactives in turn.
+std::array<std::array<std::uint8_t, 4>, 20> MakeResourceMix() {
+  std::array<std::array<std::uint8_t, 4>, 20> mix{};
+  for (auto& m : mix) m = {25, 25, 25, 25};
+  for (int t = 1; t <= 16; ++t) {
+    const int mineral = (t - 1) / 4, step = (t - 1) % 4;
+    const int main = 40 + 10 * step, rest = 100 - main;
+    for (int k = 0; k < 4; ++k) mix[t][k] = static_cast<std::uint8_t>(k == mineral ? main : rest / 3);
+    mix[t][(mineral + 1) % 4] = static_cast<std::uint8_t>(mix[t][(mineral + 1) % 4] + rest % 3);
+  }
+  return mix;
+}
+
+void MakeStars(CGSolarDB& solar, SrvRandom& rng) {
+  solar.CreateStarArray(2);
+  solar.CreateStars();
+  for (std::uint16_t i = 0; i < 2; ++i) {
+    CGStar* s = solar.GetStar(i);
+    const Location at{i, static_cast<std::int16_t>(i == 0 ? -kStarOffset : kStarOffset), 0, 0};
+    s->SetLocation(&at);
+    s->GetName();  // settles the star's own name, which the clients are sent
+    const double peak = rng.Range(2000, 9000);
+    s->SetRadiationCycle(peak, rng.Range(0, static_cast<int>(peak)));
+    s->baseRadiation = rng.Range(1000, 3000);
+    s->rising = static_cast<std::uint32_t>(rng.Range(0, 1));
+  }
+}
+
+void MakeZones(CGAsteroid& a, SrvRandom& rng) {
+  a.CreateZones();
+  for (std::uint16_t i = 0; i < a.GetZoneCount(); ++i) {
+    CGZone* z = a.GetZone(i);
+    z->Reset();
+    z->SetOwner(kZoneNobody);
+    z->atvLimit = static_cast<std::uint8_t>(4 + 2 * a.sizeClass);
+    z->miningValue = static_cast<std::uint8_t>(rng.Range(1, 10));
+  }
+}
+
+void MakeAsteroid(CGAsteroid& a, const CGSolarDB& solar, bool chaotic, SrvRandom& rng,
+                  const std::string& name) {
+  a.sizeClass = static_cast<std::uint8_t>(rng.Range(0, 4));
+  a.SetName(name.c_str());
+  a.SetCompositionType(static_cast<std::uint8_t>(rng.Range(0, 19)));
+  Location c1, c2;
+  solar.GetStar(a.id % 2)->GetLocation(&c1);
+  solar.GetStar((a.id + 1) % 2)->GetLocation(&c2);
+  const bool oscillating = chaotic && rng.Range(0, 3) == 0;
+  const auto r1 = static_cast<std::uint16_t>(rng.Range(1500, 14000));
+  const auto r2 = static_cast<std::uint16_t>(r1 * rng.Range(60, 100) / 100);
+  const auto z = static_cast<float>(rng.Range(-600, 600));
+  double angle;
+  float speed;
+  if (oscillating) {
+    angle = rng.Range(-r1 + 1, r1 - 1);
+    speed = static_cast<float>(rng.Range(20, 80)) * (rng.Range(0, 1) ? 1.0f : -1.0f);
+  } else {
+    angle = kTwoPi * rng.Range(0, 999) / 1000.0;
+    speed = static_cast<float>(rng.Range(10, 50));
+  }
+  a.SetOrbitShape(oscillating ? ORBIT_OSCILLATING : ORBIT_ELLIPTIC, z / 10.0f, speed, angle);
+  a.SetOrbitAngle(angle, speed);
+  a.SetOrbitRadii(r1, r2);
+  a.SetOrbitCenters(&c1, &c2);
+  a.SetPowerCoefficients(static_cast<std::uint8_t>(rng.Range(0, 100)), 0,
+                         static_cast<std::uint8_t>(rng.Range(0, 100)));
+  // One step places it on its orbit and derives its thermal and radiation
+  // coefficients, exactly as every later turn does.
+  Location at{g_numAsteroids, 0, 0, 0};
+  a.SetPosition(&at);
+  a.AdvanceOrbit(0, 1);
+}
+
+// The whole of a host file; empty when it cannot be read or is far larger
+// than any rules file.
+std::vector<std::uint8_t> HostFile(const std::filesystem::path& path) {
+  constexpr std::uintmax_t kMaxRulesFile = 16u << 20;
+  std::error_code ec;
+  const std::uintmax_t size = std::filesystem::file_size(path, ec);
+  if (ec || size > kMaxRulesFile) return {};
+  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
+  std::ifstream in(path, std::ios::binary);
+  if (!in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()))) return {};
+  return bytes;
+}
+
+// A rules file of the installation folder, else of the current folder (a
+// server started outside an installation reads the rules beside it).
+std::vector<std::uint8_t> RulesFile(const char* name) {
+  CInstData inst;
+  const char* install = inst.GetInstallPath();
+  if (install != nullptr && *install != '\0')
+    if (const auto dir = plat::ResolveDosPath(install))
+      if (std::vector<std::uint8_t> bytes = HostFile(*dir / name); !bytes.empty()) return bytes;
+  return HostFile(name);
+}
+
+}  // namespace
+
+SrvWorld::SrvWorld()
+    : guilds(std::make_unique<CGuildList>(8)),
+      resourceMix(MakeResourceMix()),
+      hulls(std::make_unique<CGHullDB>("")),
+      modules(std::make_unique<CGModuleDB>("")),
+      templates(std::make_unique<CGTemplateDB>()),
+      pieces(std::make_unique<CGGamePieceDB>()) {
+  InstallLinks();
+}
+
+SrvWorld::~SrvWorld() {
+  // The units go first, while the links their destructors use still point here.
+  pieces.reset();
+  templates.reset();
+  if (g_worldLinks.solarDB == &solar) g_worldLinks = WorldLinks{};
+  g_unitLinks = UnitLinks{};
+  g_rulesLinks.currentTurn = nullptr;
+  g_rulesLinks.chaptersPerGuild = nullptr;
+  g_rulesLinks.localChapterId = nullptr;
+  g_rulesLinks.allocateId = nullptr;
+  g_rulesLinks.chapterTrait = nullptr;
+  g_rulesLinks.findUnitBuiltFrom = nullptr;
+  g_rulesLinks.hullDB = nullptr;
+  g_rulesLinks.moduleDB = nullptr;
+}
+
+bool SrvWorld::LoadRules() {
+  // The game variables price the ATVs and rate their mining.
+  const std::vector<std::uint8_t> variables = RulesFile("gamevar.dat");
+  if (!variables.empty())
+    g_gameVariables = CGameVariables(std::string_view(reinterpret_cast<const char*>(variables.data()), variables.size()));
+  return UseRules(RulesFile("hulls.dat"), RulesFile("modules.dat"));
+}
+
+bool SrvWorld::UseRules(std::span<const std::uint8_t> hullsImage, std::span<const std::uint8_t> modulesImage) {
+  hulls = std::make_unique<CGHullDB>("");
+  modules = std::make_unique<CGModuleDB>("");
+  const bool ok = hulls->LoadHulls(hullsImage) != 0 && modules->LoadModules(modulesImage) != 0;
+  InstallLinks();
+  return ok;
+}
+
+CGUnit* SrvWorld::CreateUnit(std::uint16_t chapter, CGUnitTemplate* design, const Location& at) {
+  CGChapter* owner = Chapter(chapter);
+  if (owner == nullptr || design == nullptr || at.asteroid > CGSolarDB::GetAsteroidCount()) return nullptr;
+  CGUnit* unit = pieces->CreateUnit(design, &at, static_cast<std::uint8_t>(chapter), owner->AllocateId());
+  if (unit != nullptr) unit->RecomputeStats();
+  return unit;
+}
+
+SrvPool SrvWorld::Pool(std::uint16_t asteroid) const {
+  SrvPool p;
+  if (asteroid >= kMaxAsteroids) return p;
+  const PoolRecord& r = poolDB.pools[asteroid];
+  p.asteroid = asteroid;
+  p.storage = r.storageFacilities;
+  p.blockade = r.blockade;
+  for (int k = 0; k < 4; ++k) p.minerals[k] = r.amounts[k];
+  return p;
+}
+
+void SrvWorld::ResetResearch() {
+  for (int g = 0; g < kGuildCount; ++g) {
+    SrvGuildResearch& r = research[static_cast<std::size_t>(g)];
+    r.modulePercent.assign(modules->GetCount(), 0);
+    r.modulePoints.assign(modules->GetCount(), 0);
+    for (auto& given : r.moduleBonus) given.assign(modules->GetCount(), 0);
+    for (int m = 0; m < modules->GetCount(); ++m)
+      if (modules->IsResearched(m) != 0) r.modulePoints[static_cast<std::size_t>(m)] = kResearched;
+    const int hullCount = hulls->GetHullCount(g);
+    r.hullPercent.assign(static_cast<std::size_t>(hullCount), 0);
+    r.hullPoints.assign(static_cast<std::size_t>(hullCount), 0);
+    for (auto& given : r.hullBonus) given.assign(static_cast<std::size_t>(hullCount), 0);
+    for (int h = 0; h < hullCount; ++h)
+      if (const CGHull* hull = hulls->GetHull(g, h); hull != nullptr && hull->available != 0)
+        r.hullPoints[static_cast<std::size_t>(h)] = kResearched;
+  }
+}
+
+void SrvWorld::InstallLinks() {
+  g_worldLinks.solarDB = &solar;
+  g_worldLinks.guildList = guilds.get();
+  g_worldLinks.resourceMix = [this](std::uint8_t type, std::uint8_t out[4]) {
+    if (type >= resourceMix.size()) return false;
+    for (int k = 0; k < 4; ++k) out[k] = resourceMix[type][k];
+    return true;
+  };
+  g_rulesLinks.currentTurn = [this] { return turn; };
+  // The server plays no chapter: what a local player has seen is the clients' own.
+  g_rulesLinks.localChapterId = [] { return kNoChapter; };
+  g_rulesLinks.chaptersPerGuild = [this] { return chaptersPerGuild; };
+  g_rulesLinks.hullDB = hulls.get();
+  g_rulesLinks.moduleDB = modules.get();
+  g_rulesLinks.allocateId = [this](std::uint8_t chapter) {
+    CGChapter* c = Chapter(chapter);
+    return c != nullptr ? c->AllocateId() : std::uint32_t{chapter} << 26;
+  };
+  g_rulesLinks.chapterTrait = [this](std::uint8_t chapter, int trait) {
+    const CGChapter* c = Chapter(chapter);
+    return c != nullptr ? c->GetTrait(trait) : std::uint8_t{0};
+  };
+  g_rulesLinks.findUnitBuiltFrom = [this](const CGUnitTemplate& design, std::uint8_t chapter) -> CGUnit* {
+    // Units released while their database is being replaced ask too.
+    if (!pieces) return nullptr;
+    for (std::uint16_t at = 0; at <= CGSolarDB::GetAsteroidCount() && at < kPieceLocations; ++at)
+      for (std::uint32_t k = 0, n = pieces->CountUnits(at, chapter); k < n; ++k)
+        if (CGUnit* unit = pieces->GetUnitAt(at, chapter, static_cast<std::uint16_t>(k));
+            unit != nullptr && unit->GetTemplate() == &design)
+          return unit;
+    return nullptr;
+  };
+  g_worldLinks.poolDB = &poolDB;
+  g_worldLinks.notifications = &notices;
+  g_unitLinks.pieces = pieces.get();
+  g_unitLinks.templates = templates.get();
+  ConnectUnitAndWorldLinks();
+}
+
+bool SrvWorld::HasChapter(std::uint16_t chapter) const {
+  return chapter < kMaxChapters && (chapter & 7) < chaptersPerGuild;
+}
+
+bool SrvWorld::MayTrade(std::uint16_t chapter) const {
+  const CGChapter* c = Chapter(chapter);
+  return c != nullptr && c->renegade == 0;
+}
+
+CGChapter* SrvWorld::Chapter(std::uint16_t chapter) const {
+  return HasChapter(chapter) ? guilds->GetChapter(chapter) : nullptr;
+}
+
+void SrvWorld::Generate(const SrvSetup& setup, std::uint32_t newSeed, const SrvAsteroidNames& names,
+                        const SrvChapterTraits& traits) {
+  seed = newSeed;
+  turn = 0;
+  chaptersPerGuild = setup.ChaptersPerGuild();
+  guilds = std::make_unique<CGuildList>(chaptersPerGuild);
+  scores = {};
+  pieces = std::make_unique<CGGamePieceDB>();
+  templates = std::make_unique<CGTemplateDB>();
+  poolDB = CGPoolDB{};
+  notices.Clear(kAllChapters);
+  autoTransfers.clear();
+  inTransit.clear();
+  shipBids.clear();
+  voteBids.clear();
+  soldVotes.clear();
+  InstallLinks();
+  ResetResearch();
+  // Before any unit: the traits shape the units' statistics.
+  for (std::uint16_t c = 0; c < kMaxChapters; ++c)
+    if (CGChapter* chapter = Chapter(c)) chapter->SetTraits(traits[c].data());
+  SrvRandom rng(seed);
+  solar.orbitDirection = static_cast<std::int8_t>(rng.Range(0, 1) ? 1 : -1);
+  solar.orbitMotion = setup.OrbitMotion();
+  MakeStars(solar, rng);
+  const std::uint16_t count = setup.AsteroidCount();
+  solar.CreateAsteroidArray(count);
+  for (std::uint16_t i = 0; i < count; ++i) {
+    auto a = std::make_unique<CGAsteroid>(i);
+    std::string name = names ? names(i + 1u).value_or("") : "";
+    if (name.empty()) name = "Asteroid " + std::to_string(i + 1);
+    MakeAsteroid(*a, solar, setup.ChaoticOrbits(), rng, name);
+    MakeZones(*a, rng);
+    solar.SetAsteroid(std::move(a));
+  }
+  // Homes are spread evenly over the asteroid list, which is in no spatial
+  // order, so neighbours in the list are not neighbours in space.
+  const int chapters = setup.ChapterCount();
+  const std::uint32_t startMinerals = 200u * (setup.ResourceScale() + 1u);
+  int k = 0;
+  for (std::uint16_t c = 0; c < kMaxChapters; ++c) {
+    CGChapter* chapter = Chapter(c);
+    if (chapter == nullptr) continue;
+    const auto home = static_cast<std::uint16_t>(k * count / chapters);
+    ++k;
+    CGAsteroid* a = solar.GetAsteroid(home);
+    if (a->sizeClass < 2) {
+      a->sizeClass = 2;
+      MakeZones(*a, rng);
+    }
+    chapter->SetHomeAsteroid(home);
+    chapter->credits = 5000;
+    a->SetOwner(c);
+    a->SetController(c);
+    CGZone* z = a->GetZone(0);
+    z->SetOwner(static_cast<std::uint8_t>(c));
+    z->SetAtvCounts(4, 2, 2, 2);
+    z->SetFacilityOwner(static_cast<std::uint8_t>(c));
+    poolDB.SetStorageFacilities(home, 1);
+    for (std::uint32_t m = 0; m < 4; ++m) poolDB.SetMineral(home, m, startMinerals);
+  }
+  for (std::uint16_t c = 0; c < kMaxChapters; ++c)
+    if (HasChapter(c)) SrvGiveStartingForces(*this, c);
+}
+
+void SrvWorld::AdoptLoaded(std::unique_ptr<CGuildList> loaded, std::uint32_t loadedTurn,
+                           std::uint32_t loadedSeed, std::uint8_t perGuild) {
+  guilds = std::move(loaded);
+  turn = loadedTurn;
+  seed = loadedSeed;
+  chaptersPerGuild = perGuild;
+  InstallLinks();
+}
+
+void SrvWorld::AdvanceTurn() {
+  solar.AdvanceTurn();
+  ++turn;
+}

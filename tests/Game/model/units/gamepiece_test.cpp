@@ -1,0 +1,254 @@
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "tests/Game/model/units/units_fixture.h"
+
+namespace units_test {
+namespace {
+
+class GamePieceTest : public UnitWorld {
+ protected:
+  // Every counter against a scan of the cells.
+  void ExpectCountersMatchAScan() const {
+    for (std::uint16_t loc = 0; loc <= numAsteroids; ++loc) {
+      std::uint32_t total = 0;
+      std::uint32_t operational = 0;
+      for (std::int16_t owner = 0; owner < kPieceOwners; ++owner) {
+        std::uint32_t inCell = 0;
+        std::uint32_t opInCell = 0;
+        bool seenUnoperational = false;
+        for (std::uint16_t k = 0; CGUnit* u = pieces.GetUnitAt(loc, owner, k); ++k) {
+          ++inCell;
+          EXPECT_EQ(u->location.asteroid, loc);
+          EXPECT_EQ(u->GetChapter(), static_cast<std::uint32_t>(owner));
+          if (u->IsOperational()) {
+            ASSERT_FALSE(seenUnoperational) << "an operational unit behind an unoperational one";
+            ++opInCell;
+          } else {
+            seenUnoperational = true;
+          }
+        }
+        ASSERT_EQ(pieces.CountUnits(loc, owner), inCell);
+        ASSERT_EQ(pieces.CountOperationalUnits(loc, owner), opInCell);
+        total += inCell;
+        operational += opInCell;
+      }
+      ASSERT_EQ(pieces.CountUnits(loc, -1), total) << loc;
+      ASSERT_EQ(pieces.CountOperationalUnits(loc, -1), operational) << loc;
+    }
+  }
+};
+
+TEST_F(GamePieceTest, CountersAgreeWithAScanAfterThousandsOfChanges) {
+  CGUnitTemplate* design = Design(0, {kComputer, kDrive});
+  std::mt19937 random(7);
+  std::vector<std::uint32_t> ids;
+  std::uint32_t serial = 0;
+  for (int step = 0; step < 6000; ++step) {
+    const int action = ids.empty() ? 0 : static_cast<int>(random() % 6);
+    if (action <= 1) {
+      const auto chapter = static_cast<std::uint8_t>(random() % kPieceOwners);
+      const Location at{static_cast<std::uint16_t>(random() % (numAsteroids + 1)), 0, 0, 0};
+      const std::uint32_t id = (std::uint32_t{chapter} << 26) | ++serial;
+      ASSERT_NE(pieces.CreateUnit(design, &at, chapter, id), nullptr);
+      ids.push_back(id);
+      continue;
+    }
+    const std::size_t pick = random() % ids.size();
+    CGUnit* u = pieces.FindUnit(ids[pick], nullptr);
+    ASSERT_NE(u, nullptr);
+    if (action == 2 || action == 3) {
+      const Location to{static_cast<std::uint16_t>(random() % (numAsteroids + 1)), 1, 2, 3};
+      u->SetLocation(&to);
+    } else if (action == 4) {
+      EXPECT_EQ(pieces.MarkUnitUnoperational(u), 1);
+    } else {
+      EXPECT_EQ(pieces.DeleteUnit(ids[pick]), 1);
+      ids.erase(ids.begin() + static_cast<std::ptrdiff_t>(pick));
+    }
+  }
+  ExpectCountersMatchAScan();
+  std::uint32_t all = 0;
+  for (std::uint16_t owner = 0; owner < kPieceOwners; ++owner) all += pieces.CountOwnerUnits(owner, false);
+  EXPECT_EQ(all, ids.size());
+  pieces.Recount();
+  ExpectCountersMatchAScan();
+  pieces.DeleteUnitsAt(2);
+  EXPECT_EQ(pieces.CountUnits(2, -1), 0u);
+  ExpectCountersMatchAScan();
+}
+
+TEST_F(GamePieceTest, OperationalUnitsStayAheadOfUnoperationalOnes) {
+  CGUnitTemplate* design = Design(0, {kComputer});
+  CGUnit* a = Unit(design, {1, 0, 0, 0});
+  CGUnit* b = Unit(design, {1, 0, 0, 0});
+  pieces.MarkUnitUnoperational(a);
+  pieces.MarkUnitUnoperational(b);
+  CGUnit* c = Unit(design, {1, 0, 0, 0});
+  EXPECT_EQ(pieces.GetUnitAt(1, 0, 0), c);  // count - 2 = index 0
+  EXPECT_EQ(pieces.GetOperationalUnitAt(1, 0, 0), c);
+  EXPECT_EQ(pieces.GetOperationalUnitAt(1, 0, 1), nullptr);
+  EXPECT_EQ(pieces.FindOperationalUnitAt(1, a->id), nullptr);
+  EXPECT_EQ(pieces.FindUnitAt(1, a->id), a);
+  EXPECT_EQ(pieces.HasOperationalUnits(1, 0), 1);
+  EXPECT_EQ(pieces.RemoveUnitAt(0, 1, 7), nullptr);
+  EXPECT_EQ(pieces.FindUnit((40u << 26) | 1, nullptr), nullptr);
+  std::uint16_t where = 99;
+  EXPECT_EQ(pieces.FindOperationalUnit(c->id, &where), c);
+  EXPECT_EQ(where, 1);
+}
+
+TEST_F(GamePieceTest, SingleMovingUnit) {
+  CGUnit* u = Unit(Design(0, {kComputer, kDrive}), {1, 0, 0, 0});
+  EXPECT_EQ(pieces.HasSingleMovingUnit(1, 0), 0);
+  u->OrderOnAsteroid(ORDER_MOVE_TO_ASTEROID, 2, kInsertReplace);
+  EXPECT_EQ(pieces.HasSingleMovingUnit(1, 0), 1);
+  Unit(u->design, {1, 0, 0, 0});
+  EXPECT_EQ(pieces.HasSingleMovingUnit(1, 0), 0);
+  EXPECT_EQ(pieces.HasSingleMovingUnit(9, 0), 0);
+}
+
+TEST_F(GamePieceTest, NearestUnitsEnemiesAndBattleTargets) {
+  CGUnitTemplate* hauler = Design(8, {kComputer, kTransport});  // unarmed, carries ATVs
+  CGUnitTemplate* gunboat = Design(9, {kComputer, kWeapon});
+  CGUnit* own = Unit(Design(0, {kComputer, kWeapon}), {1, 0, 0, 0}, 0);
+  CGUnit* friendInGuild = Unit(Design(1, {kComputer}), {1, 10, 0, 0}, 1);
+  CGUnit* near = Unit(hauler, {1, 100, 0, 0}, 8);
+  CGUnit* far = Unit(gunboat, {1, 0, 900, 0}, 9);
+  const Location at = own->location;
+  std::uint32_t d = 0;
+  EXPECT_EQ(pieces.FindNearestUnit(&at, own->id, &d, 0), friendInGuild);
+  EXPECT_EQ(d, 100u);
+  EXPECT_EQ(pieces.FindNearestEnemyUnit(&at, own->id, &d), near);
+  EXPECT_EQ(d, 10000u);
+  g_unitLinks.chapterRenegade = [](std::uint8_t c) { return c == 1; };
+  EXPECT_EQ(pieces.FindNearestEnemyUnit(&at, own->id, &d), friendInGuild);
+  g_unitLinks.chapterRenegade = nullptr;
+
+  const std::uint8_t armed[5] = {2, 0, 0, 0, 0};
+  EXPECT_EQ(pieces.FindBattleTarget(&at, own, &d, armed), far);
+  const std::uint8_t carriers[5] = {1, 0, 0, 0, 0};
+  EXPECT_EQ(pieces.FindBattleTarget(&at, own, &d, carriers), near);
+  const std::uint8_t primaryOnly[5] = {0, 0, 1, 0, 0};
+  EXPECT_EQ(pieces.FindBattleTarget(&at, own, &d, primaryOnly), nullptr);
+  pieces.DeleteUnit(far->id);
+  EXPECT_EQ(pieces.FindBattleTarget(&at, own, &d, armed), nullptr);
+  const std::uint8_t armedOrClosest[5] = {2, 1, 0, 0, 0};
+  EXPECT_EQ(pieces.FindBattleTarget(&at, own, &d, armedOrClosest), near);
+}
+
+TEST_F(GamePieceTest, SaveAndLoadKeepCellsAndCounters) {
+  CGUnitTemplate* design = Design(4, {kComputer, kDrive});
+  CGUnit* a = Unit(design, {0, 1, 2, 3}, 4);
+  CGUnit* b = Unit(design, {4, 1, 2, 3}, 4);
+  CGUnit* c = Unit(design, {0, 5, 5, 5}, 4);
+  pieces.MarkUnitUnoperational(a);
+  b->OrderOnUnit(ORDER_GO_TO_UNIT, c, kInsertReplace);
+  b->GetOrder(1)->target = c;
+  const std::string bytes = box.SavedOf(pieces);
+
+  auto loaded = std::make_unique<CGGamePieceDB>();
+  g_unitLinks.pieces = loaded.get();
+  ASSERT_EQ(box.LoadedInto(*loaded, bytes), 1);
+  EXPECT_EQ(loaded->CountUnits(0, 4), 2u);
+  EXPECT_EQ(loaded->CountOperationalUnits(0, -1), 1u);
+  EXPECT_EQ(loaded->GetUnitAt(0, 4, 0)->id, c->id);
+  CGUnit* b2 = loaded->FindUnit(b->id, nullptr);
+  ASSERT_NE(b2, nullptr);
+  EXPECT_EQ(b2->GetOrder(1)->target, loaded->FindUnit(c->id, nullptr));
+  EXPECT_EQ(b2->percents, b->percents);
+  EXPECT_EQ(box.SavedOf(*loaded, "again.bin"), bytes);
+  g_unitLinks.pieces = &pieces;
+
+  CGGamePieceDB shortOne;
+  EXPECT_EQ(box.LoadedInto(shortOne, bytes.substr(0, bytes.size() - 3)), 0);
+  EXPECT_EQ(shortOne.CountUnits(0, -1), 2u);  // counters match what was read
+  EXPECT_EQ(shortOne.CountOperationalUnits(0, -1), 1u);
+}
+
+TEST_F(GamePieceTest, TheGroupBattlePlanGoesToEverySelectedUnit) {
+  CGUnitTemplate* design = Design(0, {kComputer, kWeapon});
+  CGUnit* a = Unit(design, {1, 0, 0, 0});
+  CGUnit* b = Unit(design, {1, 9, 0, 0});
+  b->modules[1].SetFiringLevel(6);
+  const std::vector<std::pair<std::uint16_t, std::uint32_t>> selection = {{1, a->id}, {1, 12345}, {1, b->id}};
+  g_unitLinks.selectionCount = [&] { return static_cast<int>(selection.size()); };
+  g_unitLinks.selectionEntry = [&](int i, std::uint16_t* loc, std::uint32_t* id) {
+    *loc = selection[i].first;
+    *id = selection[i].second;
+    return true;
+  };
+  EXPECT_EQ(pieces.EditSelectionBattlePlan(), 1);  // no dialog: cancelled
+  EXPECT_TRUE(links.sent.empty());
+  g_unitLinks.runGroupBattlePlanDialog = [](BattlePlanPacket& plan) {
+    plan.targeting = {3, 1, 0, 1, 50};
+    return true;
+  };
+  links.sent.clear();
+  EXPECT_EQ(pieces.EditSelectionBattlePlan(), 1);
+  ASSERT_EQ(links.sent.size(), 2u);  // the missing unit is passed over
+  EXPECT_EQ(a->targeting, b->targeting);
+  EXPECT_EQ(b->targeting[0], 3);
+  EXPECT_EQ(b->GetFiringLevel(1), 6);  // each keeps its own firing levels
+  EXPECT_EQ(rules_test::Long(links.sent[1].bytes, 8), b->id);
+  g_unitLinks.selectionCount = [] { return 0; };
+  EXPECT_EQ(pieces.EditSelectionBattlePlan(), 0);
+}
+
+TEST_F(GamePieceTest, OrdersForgetATargetThatLeavesTheGame) {
+  CGUnitTemplate* design = Design(0, {kComputer, kDrive});
+  CGUnitTemplate* foreign = Design(3, {kComputer});
+  CGUnit* hunter = Unit(design, {0, 0, 0, 0});
+  CGUnit* prey = Unit(foreign, {0, 500, 0, 0}, 3);
+  CGUnit* spacer = Unit(design, {4, 0, 0, 0});
+  CGUnit* drifter = Unit(foreign, {4, 500, 0, 0}, 3);
+  ASSERT_EQ(hunter->OrderOnUnit(ORDER_ATTACK_UNIT, prey, kInsertReplace), 1);
+  ASSERT_EQ(spacer->OrderOnUnit(ORDER_ATTACK_UNIT, drifter, kInsertReplace), 1);
+  ASSERT_EQ(hunter->GetOrder(0)->target, prey);
+
+  const std::uint32_t preyId = prey->id;
+  EXPECT_EQ(pieces.DeleteUnit(preyId), 1);
+  EXPECT_EQ(hunter->GetOrder(0)->target, nullptr);
+  EXPECT_EQ(hunter->GetETA(), -1);  // looked up again by id: gone
+  g_unitLinks.shipDisplaySetting = [] { return 1; };
+  pieces.ClearForeignUnitsInSpace();
+  EXPECT_EQ(spacer->GetOrder(0)->target, nullptr);
+  // Saving writes the ids of cached targets: none may point at a freed unit.
+  EXPECT_FALSE(box.SavedOf(pieces).empty());
+}
+
+TEST_F(GamePieceTest, AnEmptyDatabaseSavesZeroCounts) {
+  const std::string bytes = box.SavedOf(pieces);
+  EXPECT_EQ(bytes, std::string(40 * (numAsteroids + 1) * 4, '\0'));
+}
+
+TEST_F(GamePieceTest, ForeignShipsInSpaceAndDetection) {
+  CGUnitTemplate* design = Design(0, {kComputer, kDrive});
+  Unit(design, {4, 0, 0, 0}, 0);
+  Unit(Design(3, {kComputer}), {4, 0, 0, 0}, 3);
+  Unit(Design(3, {kComputer}), {1, 0, 0, 0}, 3);
+  pieces.ClearForeignUnitsInSpace();
+  EXPECT_EQ(pieces.CountUnits(4, -1), 2u);  // the setting is off
+  g_unitLinks.shipDisplaySetting = [] { return 1; };
+  pieces.ClearForeignUnitsInSpace();
+  EXPECT_EQ(pieces.CountUnits(4, -1), 1u);
+  EXPECT_EQ(pieces.CountUnits(1, 3), 1u);
+
+  // The local unit stands at (0, 0, 0) in space: asteroid 0 is there, 1 is 10000 away.
+  std::vector<std::uint16_t> detected;
+  std::vector<int> codes;
+  g_unitLinks.asteroidDetected = [](std::uint16_t) { return false; };
+  g_unitLinks.setAsteroidDetected = [&](std::uint16_t a) { detected.push_back(a); };
+  g_unitLinks.addNotification = [&](std::uint16_t, int, int code, std::int32_t, std::int32_t, std::int32_t) {
+    codes.push_back(code);
+  };
+  pieces.DetectAsteroidsNearUnitsInSpace(true);
+  EXPECT_EQ(detected, (std::vector<std::uint16_t>{0}));
+  EXPECT_TRUE(codes.empty());
+  pieces.DetectAsteroidsNearUnitsInSpace(false);
+  EXPECT_EQ(codes, (std::vector<int>{414}));
+}
+
+}  // namespace
+}  // namespace units_test

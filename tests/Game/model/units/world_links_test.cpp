@@ -1,0 +1,66 @@
+#include <gtest/gtest.h>
+
+#include "Game/model/GAsteroid.h"
+#include "Game/model/GPoolDB.h"
+#include "Game/model/GSolarSys.h"
+#include "Game/model/GUnitWorldLinks.h"
+#include "Game/model/GWorldLinks.h"
+#include "tests/Game/model/units/units_fixture.h"
+
+namespace units_test {
+namespace {
+
+// The unit code over the real solar system and pools: a build pays from the
+// asteroid's pool and a cancel gives it back; the world asks the game pieces.
+class WorldLinksTest : public UnitWorld {
+ protected:
+  WorldLinksTest() {
+    solar.CreateAsteroidArray(3);
+    for (std::uint16_t i = 0; i < 3; ++i) {
+      auto a = std::make_unique<CGAsteroid>(i);
+      const Location at{3, static_cast<std::int16_t>(i * 5000), 0, 0};
+      a->SetPosition(&at);
+      solar.SetAsteroid(std::move(a));
+    }
+    g_worldLinks = WorldLinks{};
+    g_worldLinks.solarDB = &solar;
+    g_worldLinks.poolDB = &poolDB;
+    ConnectUnitAndWorldLinks();
+    g_unitLinks.chapterOrganics = [](std::uint8_t) { return 1000u; };
+    g_unitLinks.setChapterOrganics = [](std::uint8_t, std::uint32_t) {};
+  }
+  ~WorldLinksTest() override {
+    g_worldLinks = WorldLinks{};
+    g_numAsteroids = 0;
+  }
+  CGSolarDB solar;
+  CGPoolDB poolDB;
+};
+
+TEST_F(WorldLinksTest, OrdersPayFromTheWorldsPoolsAndTheWorldSeesTheUnits) {
+  EXPECT_EQ(UnitNumAsteroids(), 3);
+  const std::uint32_t held[4] = {1000, 1000, 1000, 1000};
+  poolDB.SetMinerals(1, held);
+  CGUnit* builder = Unit(Builder(), {1, 100, 0, 0});
+  CGUnitTemplate* ship = Design(0, {kComputer});
+  ASSERT_EQ(builder->IssueOrder(ORDER_BUILD_SHIP, ship->templateId, kInsertReplace, nullptr, true), 1);
+  EXPECT_EQ(poolDB.GetMineral(1, 0), 1000u - ship->costs[0]);
+  builder->CancelOrders();
+  EXPECT_EQ(poolDB.GetMineral(1, 0), 1000u);
+
+  EXPECT_TRUE(g_worldLinks.hasOperationalUnits(0, 1));
+  EXPECT_EQ(g_worldLinks.countOperationalUnits(0, 1), 1);
+  EXPECT_FALSE(g_worldLinks.hasOperationalUnits(0, 2));
+
+  // A unit in solar space at asteroid 2's position detects it.
+  Unit(builder->design, {3, 10000, 0, 0});
+  g_worldLinks.detectAsteroidsNearUnitsInSpace(1);
+  EXPECT_EQ(solar.GetAsteroid(2)->detected, 1u);
+  EXPECT_EQ(solar.GetAsteroid(1)->detected, 0u);
+  std::uint32_t d = 0;
+  EXPECT_EQ(g_unitLinks.findNearestAsteroid(std::data({Location{3, 4900, 0, 0}}), 400, &d), 1);
+  EXPECT_EQ(d, 10000u);
+}
+
+}  // namespace
+}  // namespace units_test

@@ -1,0 +1,719 @@
+// Orders through the server's game as a player sends them: refused when they
+// are not the sender's to give, carried out at the turn's end by the rules the
+// client predicts with.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <set>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "Game/model/GAsteroid.h"
+#include "Game/model/GChapter.h"
+#include "Game/model/GUnit.h"
+#include "Game/model/GZone.h"
+#include "Game/base/Packets.h"
+#include "Game/rules/GGameVar.h"
+#include "Game/rules/GUnitTem.h"
+#include "server/world/SrvFog.h"
+#include "server/SrvGame.h"
+#include "server/orders/SrvOrders.h"
+#include "server/orders/SrvPacketRead.h"
+#include "server/ai/SrvChapterState.h"
+#include "tests/server/srv_game_fixture.h"
+
+namespace {
+
+// One player holding chapter 8 (guild 1) of a game of two chapters per guild.
+struct SrvOrders : SrvGameCase<41> {
+  static constexpr std::uint16_t kMine = 8;
+
+  void SetUp() override {
+    // The fog-of-war presets, levels 0 (off) to 2.
+    const std::uint16_t fogPresets[3][6] = {{0, 0, 0, 0, 0, 0}, {1, 1, 1, 1, 0, 0}, {2, 2, 1, 1, 1, 1}};
+    SrvSetup settings;
+    for (int k = 0; k < 6; ++k) settings.settings.SetU16(36 + 2 * k, fogPresets[FogLevel()][k]);
+    StartTestGame(game, {{7, kMine}}, 2, &settings);
+  }
+
+  virtual int FogLevel() const { return 0; }
+  CGUnit* UnitOf(std::uint16_t chapter) const {
+    const std::uint16_t home = World().Chapter(chapter)->homeAsteroid;
+    return World().pieces->GetUnitAt(home, chapter, 0);
+  }
+  void EndTurn() { EndTestTurn(game, {{7, kMine}}); }
+  bool Order(const CGUnit& unit, const UnitOrder& order, std::uint8_t mode = kInsertReplace) {
+    return game.Receive(7, Bytes(BuildOrderPacket(unit.id, order, mode)));
+  }
+  std::uint16_t OtherAsteroid(const CGUnit& unit) const {
+    return static_cast<std::uint16_t>((unit.location.asteroid + 7) % CGSolarDB::GetAsteroidCount());
+  }
+};
+
+UnitOrder MoveTo(std::uint16_t asteroid) {
+  return Ordered(ORDER_MOVE_TO_ASTEROID, {asteroid});
+}
+
+}  // namespace
+
+TEST_F(SrvOrders, EveryChapterStartsWithItsDesignsAndAUnitTheClientsAreSent) {
+  for (std::uint16_t c : {0, 1, 8, 33}) {
+    ASSERT_NE(World().templates->GetTemplate(c, 0, 1), nullptr) << c;
+    const CGUnit* unit = UnitOf(c);
+    ASSERT_NE(unit, nullptr) << c;
+    EXPECT_EQ(unit->GetChapter(), c);
+    EXPECT_GT(unit->GetDeepSpaceSpeed(), 0);
+    EXPECT_GT(unit->GetConstructionCapacity(), 0);
+  }
+  EXPECT_EQ(World().Chapter(2), nullptr);
+  std::vector<std::uint16_t> types;
+  for (const Sent& s : out.sent) types.push_back(s.Type());
+  const auto firstDesign = std::find(types.begin(), types.end(), PKT_TEMPLATE);
+  const auto firstUnit = std::find(types.begin(), types.end(), PKT_UNIT);
+  ASSERT_NE(firstDesign, types.end());
+  EXPECT_LT(std::find(types.begin(), types.end(), PKT_CHAPTER_START), firstDesign);
+  EXPECT_LT(firstDesign, firstUnit);
+  EXPECT_LT(firstUnit, std::find(types.begin(), types.end(), PKT_CREDITS));
+  EXPECT_EQ(out.Count(PKT_UNIT), 10u) << "one unit for each of the ten chapters";
+  const SrvPacket* standings = out.First(PKT_TURN_STANDINGS);
+  ASSERT_NE(standings, nullptr);
+  EXPECT_EQ(ReadU16(*standings, 12 + 8 * kMine), 1) << "the chapter's ships";
+  EXPECT_EQ(ReadU16(*standings, 12 + 8 * 2), 0) << "a chapter not in the game";
+}
+
+TEST_F(SrvOrders, ATripEndsInTheTurnsTheModelPredictedAndItsOwnerIsToldEachStage) {
+  CGUnit* unit = UnitOf(kMine);
+  const std::uint32_t id = unit->id;
+  const std::uint16_t target = OtherAsteroid(*unit);
+  std::int32_t failure = 0;
+  const std::uint32_t predicted = unit->GetTurnsToAsteroid(target, &failure);
+  ASSERT_LT(predicted, kUnreachable);
+  ASSERT_TRUE(Order(*unit, MoveTo(target)));
+  std::uint32_t turns = 0;
+  std::uint16_t at = 0;
+  while (World().pieces->FindUnit(id, &at)->location.asteroid != target && turns < 300) {
+    out.sent.clear();
+    EndTurn();
+    ++turns;
+  }
+  EXPECT_EQ(turns, predicted);
+  EXPECT_EQ(World().pieces->FindUnit(id, &at)->GetOrderCount(), 0);
+  const SrvPacket* done = out.First(PKT_ORDER_REMOVED);
+  ASSERT_NE(done, nullptr);
+  EXPECT_EQ(ReadU32(*done, 12), 1u);
+}
+
+TEST_F(SrvOrders, AUnitWithoutThePowerItsDrivesTakeStaysAndIsToldWhy) {
+  CGUnit* unit = UnitOf(kMine);
+  // A second, power-hungry drive in slot 1 (slot 0's takes no power).
+  World().modules->GetRecord(0)->powerUse = 200;
+  unit->GetTemplate()->slots[1].moduleId = 0;
+  unit->power = 0;
+  const Location before = unit->location;
+  ASSERT_TRUE(Order(*unit, MoveTo(OtherAsteroid(*unit))));
+  out.sent.clear();
+  EndTurn();
+  EXPECT_EQ(unit->GetOrderCount(), 0);
+  EXPECT_EQ(std::tie(unit->location.asteroid, unit->location.x), std::tie(before.asteroid, before.x));
+  const SrvPacket* told = out.First(PKT_ORDER_REMOVED);
+  ASSERT_NE(told, nullptr);
+  EXPECT_EQ(static_cast<std::int32_t>(ReadU32(*told, 12)), ORDERFAIL_LACK_POWER);
+}
+
+// Where a client holds the units, as its handlers keep them: its own unit
+// arriving where the chapter had none in action drops that asteroid's units.
+struct UnitPicture {
+  std::uint16_t chapter;
+  std::map<std::uint32_t, std::uint16_t> at;
+  void Apply(const SrvPacket& p) {
+    const std::uint16_t type = ReadU16(p, 0);
+    if (type == PKT_UNIT) at[ReadU32(p, 12)] = p[16];
+    if (type == PKT_UNIT_RESULT) at[ReadU32(p, 8)] = ReadU16(p, 140);
+    if (type == PKT_UNIT_DELETED) at.erase(ReadU32(p, 8));
+    if (type != PKT_UNIT_MOVED || at.count(ReadU32(p, 8)) == 0) return;
+    const std::uint32_t id = ReadU32(p, 8);
+    const std::uint16_t to = p[12];
+    auto ownThere = [&] {
+      return std::any_of(at.begin(), at.end(),
+                         [&](const auto& u) { return u.second == to && GetChapterFromId(u.first) == chapter; });
+    };
+    if (to < CGSolarDB::GetAsteroidCount() && to != at[id] && GetChapterFromId(id) == chapter && !ownThere())
+      std::erase_if(at, [&](const auto& u) { return u.second == to; });
+    at[id] = to;
+  }
+};
+
+TEST_F(SrvOrders, AClientArrivingWhereItHadNobodyIsToldTheUnitsThere) {
+  CGUnit* unit = UnitOf(kMine);
+  const std::uint16_t there = World().Chapter(1)->homeAsteroid;
+  std::int32_t failure = 0;
+  ASSERT_LT(unit->GetTurnsToAsteroid(there, &failure), kUnreachable);
+  ASSERT_TRUE(Order(*unit, MoveTo(there)));
+  for (int t = 0; t < 100 && unit->location.asteroid != there; ++t) EndTurn();
+  ASSERT_EQ(unit->location.asteroid, there);
+  UnitPicture picture{kMine, {}};
+  for (const Sent& s : out.sent) picture.Apply(s.packet);
+  std::size_t others = 0;
+  World().ForEachUnit([&](const CGUnit& u) {
+    if (u.location.asteroid != there) return;
+    others += u.GetChapter() != kMine ? 1 : 0;
+    EXPECT_EQ(picture.at.count(u.id) != 0 ? picture.at[u.id] : 0xFFFF, there) << "unit " << u.id;
+  });
+  EXPECT_GT(others, 0u);
+}
+
+// The same game under the fog of war's first preset: ships seen in range only.
+struct SrvFogOfWar : SrvOrders {
+  int FogLevel() const override { return 1; }
+  std::set<std::uint32_t> Seen(const SrvFogRules& fog) const { return SrvVisibleUnits(World(), fog, kMine); }
+  std::set<std::uint32_t> Told(const UnitPicture& picture) const {
+    std::set<std::uint32_t> ids;
+    for (const auto& [id, at] : picture.at)
+      if (GetChapterFromId(id) != kMine) ids.insert(id);
+    return ids;
+  }
+};
+
+TEST_F(SrvFogOfWar, AChapterIsToldTheOthersUnitsOnlyWhileItSeesThem) {
+  const SrvFogRules fog{1, 1};
+  UnitPicture picture{kMine, {}};
+  for (const Sent& s : out.sent) picture.Apply(s.packet);
+  EXPECT_EQ(Told(picture), Seen(fog));
+  EXPECT_LT(Told(picture).size(), 9u) << "the other chapters' homes lie out of sight";
+
+  // A trip to another home and back: whatever comes into sight or leaves it is told.
+  CGUnit* unit = UnitOf(kMine);
+  const std::uint32_t watched = UnitOf(1)->id;
+  auto trip = [&](std::uint16_t to) {
+    ASSERT_TRUE(Order(*unit, MoveTo(to)));
+    for (int t = 0; t < 100 && unit->location.asteroid != to; ++t) {
+      out.sent.clear();
+      EndTurn();
+      for (const Sent& s : out.sent) picture.Apply(s.packet);
+      ASSERT_EQ(Told(picture), Seen(fog)) << "turn " << t;
+    }
+    ASSERT_EQ(unit->location.asteroid, to);
+  };
+  const std::uint16_t home = unit->location.asteroid;
+  trip(World().Chapter(1)->homeAsteroid);
+  EXPECT_EQ(Told(picture).count(watched), 1u);
+  trip(home);
+  EXPECT_EQ(Told(picture).count(watched), 0u);
+}
+
+TEST_F(SrvFogOfWar, InSolarSpaceShipsAreSeenWithinRangeOrAlwaysOrNever) {
+  CGUnit* mine = UnitOf(kMine);
+  CGUnit* theirs = UnitOf(0);
+  const std::uint16_t space = CGSolarDB::GetAsteroidCount();
+  const Location here{space, 20000, 20000, 0}, near{space, 20000 + kSrvSightRange - 1, 20000, 0},
+      far{space, 20000 + kSrvSightRange, 20000, 0};
+  mine->SetLocation(&here);
+  theirs->SetLocation(&near);
+  EXPECT_EQ(Seen({1, 1}).count(theirs->id), 1u);
+  EXPECT_EQ(Seen({2, 0}).count(theirs->id), 0u) << "never in transit";
+  theirs->SetLocation(&far);
+  EXPECT_EQ(Seen({1, 1}).count(theirs->id), 0u);
+  EXPECT_EQ(Seen({0, 1}).count(theirs->id), 1u) << "always in transit";
+  // At an asteroid: where the chapter is present, else by the second setting.
+  const Location away{UnitOf(1)->location.asteroid, 0, 0, 0};
+  theirs->SetLocation(&away);
+  EXPECT_EQ(Seen({0, 2}).count(theirs->id), 0u);
+  mine->SetLocation(&away);
+  EXPECT_EQ(Seen({2, 2}).count(theirs->id), 1u);
+}
+
+// An order put before a trip's last turn does not take over its countdown.
+TEST_F(SrvOrders, AnOrderPutFirstCannotRideTheLastTurnOfATrip) {
+  CGUnit* unit = UnitOf(kMine);
+  const std::uint16_t home = unit->location.asteroid;
+  const std::uint16_t target = OtherAsteroid(*unit);
+  std::int32_t failure = 0;
+  const std::uint32_t predicted = unit->GetTurnsToAsteroid(target, &failure);
+  ASSERT_GE(predicted, 3u);
+  ASSERT_LT(predicted, kUnreachable);
+  ASSERT_TRUE(Order(*unit, MoveTo(target)));
+  for (std::uint32_t t = 0; t + 1 < predicted; ++t) EndTurn();
+  ASSERT_EQ(unit->stage, 1);
+  std::uint16_t far = home;
+  for (std::uint16_t a = 0; a < CGSolarDB::GetAsteroidCount() && far == home; ++a) {
+    const std::uint32_t turns = unit->GetTurnsToAsteroid(a, &failure);
+    if (a != target && a != home && turns >= 2 && turns < kUnreachable) far = a;
+  }
+  ASSERT_NE(far, home);
+  Order(*unit, MoveTo(far), kInsertFront);
+  EndTurn();
+  EXPECT_NE(unit->location.asteroid, far);
+}
+
+TEST_F(SrvOrders, BuildingPaysAtOnceAndCompletesInThePredictedTurns) {
+  CGUnit* unit = UnitOf(kMine);
+  const std::uint16_t home = unit->location.asteroid;
+  std::uint32_t before[4];
+  World().poolDB.GetMinerals(home, before);
+  // ATVs (1, 0, 2, 0) cost three times kind 0's and twice kind 2's price.
+  UnitOrder atvs;
+  atvs.type = ORDER_BUILD_ATVS;
+  atvs.head[0] = 1;
+  atvs.head[2] = 2;
+  ASSERT_TRUE(Order(*unit, atvs));
+  std::int16_t k0[5], k2[5];
+  g_gameVariables.GetATVCosts(0, k0);
+  g_gameVariables.GetATVCosts(2, k2);
+  std::uint32_t after[4];
+  World().poolDB.GetMinerals(home, after);
+  for (int m = 0; m < 4; ++m) EXPECT_EQ(before[m] - after[m], 3u * (k0[m] + 2u * k2[m])) << m;
+  const std::uint16_t predicted = unit->GetNumTurnsUntilOrderCompletion(nullptr);
+  ASSERT_LT(predicted, 100);
+  for (std::uint16_t t = 0; t < predicted; ++t) {
+    EXPECT_EQ(unit->atvCargo[0], 0) << "turn " << t;
+    EndTurn();
+  }
+  EXPECT_EQ(unit->atvCargo[0], 1);
+  EXPECT_EQ(unit->atvCargo[2], 2);
+
+  // A ship of the chapter's first design.
+  const CGUnitTemplate* design = World().templates->GetTemplate(kMine, 0, 1);
+  ASSERT_TRUE(Order(*unit, Ordered(ORDER_BUILD_SHIP, {design->templateId, kNoTargetId})));
+  const std::uint16_t shipTurns = unit->GetNumTurnsUntilOrderCompletion(nullptr);
+  ASSERT_LT(shipTurns, 100);
+  const std::uint32_t units = World().pieces->CountOwnerUnits(kMine, false);
+  for (std::uint16_t t = 0; t + 1 < shipTurns; ++t) EndTurn();
+  EXPECT_EQ(World().pieces->CountOwnerUnits(kMine, false), units);
+  EndTurn();
+  EXPECT_EQ(World().pieces->CountOwnerUnits(kMine, false), units + 1);
+}
+
+TEST_F(SrvOrders, OrdersThatAreNotTheSendersOrDoNotFitAreRefusedAndChangeNothing) {
+  CGUnit* theirs = UnitOf(0);
+  CGUnit* mine = UnitOf(kMine);
+  EXPECT_FALSE(Order(*theirs, MoveTo(OtherAsteroid(*theirs)))) << "another chapter's unit";
+  EXPECT_EQ(theirs->GetOrderCount(), 0);
+  CGUnit ghost;
+  ghost.id = (kMine << 26) | 0x3FFFFFF;
+  EXPECT_FALSE(Order(ghost, MoveTo(1))) << "no such unit";
+  EXPECT_FALSE(Order(*mine, MoveTo(CGSolarDB::GetAsteroidCount()))) << "no such asteroid";
+  EXPECT_FALSE(Order(*mine, MoveTo(1), 3)) << "no such insert mode";
+  EXPECT_FALSE(Order(*mine, Ordered(ORDER_STUNNED))) << "the server's own state";
+  auto cut = Bytes(BuildOrderPacket(mine->id, MoveTo(1), kInsertReplace));
+  cut.resize(100);
+  EXPECT_FALSE(game.Receive(7, cut));
+  EXPECT_EQ(mine->GetOrderCount(), 0);
+
+  // A build the pool cannot pay takes nothing.
+  const std::uint16_t home = mine->location.asteroid;
+  const std::uint32_t empty[4] = {};
+  const_cast<SrvWorld&>(World()).poolDB.SetMinerals(home, empty);
+  const UnitOrder ship = Ordered(ORDER_BUILD_SHIP, {World().templates->GetTemplate(kMine, 0, 1)->templateId});
+  const std::uint32_t credits = World().Chapter(kMine)->credits;
+  out.sent.clear();
+  EXPECT_FALSE(Order(*mine, ship));
+  EXPECT_EQ(World().Chapter(kMine)->credits, credits);
+  EXPECT_EQ(mine->GetOrderCount(), 0);
+  // The client queued it already: it is told to drop it, with the reason.
+  ASSERT_EQ(out.sent.size(), 1u);
+  EXPECT_EQ(out.sent[0].Type(), PKT_ORDER_REMOVED);
+  EXPECT_EQ(static_cast<std::int32_t>(ReadU32(out.sent[0].packet, 12)), ORDERFAIL_LACK_MINERALS);
+  // Behind an order the server holds, a refused one cannot be told apart: nothing is sent.
+  ASSERT_TRUE(Order(*mine, MoveTo(OtherAsteroid(*mine))));
+  out.sent.clear();
+  EXPECT_FALSE(Order(*mine, ship, kInsertAppend));
+  EXPECT_TRUE(out.sent.empty());
+  EXPECT_EQ(mine->GetOrderCount(), 1);
+  // Another guild's research and another chapter's transfer.
+  EXPECT_FALSE(game.Receive(7, Pkt<16>(PKT_MODULE_ALLOCATION).U8(8, 3).U16(10, 4).U16(12, 100)));
+  EXPECT_FALSE(game.Receive(7, Pkt<16>(PKT_MODULE_ALLOCATION).U16(10, 4).U16(12, 30))) << "not a step of 25";
+  EXPECT_FALSE(game.Receive(7, Pkt<20>(PKT_AUTO_TRANSFER).U32(16, 1)));
+}
+
+TEST_F(SrvOrders, MiningFillsTheHomePoolAndResearchFinishesAndIsTold) {
+  // Mining ATVs of guild 1 dig one unit of each mix percent at level 0.
+  const CGameVariables saved = g_gameVariables;
+  g_gameVariables = CGameVariables("ATV_TECH_LEVELS=1 0 0 3 1 0 0 . .\n");
+  World().Chapter(kMine)->SetATVTechLevels(255, 0);
+  g_gameVariables = saved;
+  const std::uint16_t home = World().Chapter(kMine)->homeAsteroid;
+  std::uint16_t expected[4] = {};
+  const CGAsteroid* a = World().solar.GetAsteroid(home);
+  for (std::uint16_t z = 0; z < a->GetZoneCount(); ++z) {
+    std::uint16_t o[4] = {};
+    if (a->GetZone(z)->owner != kMine) continue;
+    a->GetZone(z)->GetMiningOutput(&o[0], &o[1], &o[2], &o[3]);
+    for (int m = 0; m < 4; ++m) expected[m] = static_cast<std::uint16_t>(expected[m] + o[m]);
+  }
+  ASSERT_GT(expected[0] + expected[1] + expected[2] + expected[3], 0);
+  std::uint32_t before[4];
+  World().poolDB.GetMinerals(home, before);
+
+  ASSERT_TRUE(game.Receive(7, Pkt<16>(PKT_MODULE_ALLOCATION).U16(10, 4).U16(12, 100)));
+  EndTurn();
+  std::uint32_t after[4];
+  World().poolDB.GetMinerals(home, after);
+  for (int m = 0; m < 4; ++m) EXPECT_EQ(after[m] - before[m], expected[m]) << m;
+  out.sent.clear();
+  for (int t = 0; t < 4; ++t) EndTurn();
+  EXPECT_EQ(out.Count(PKT_MODULE_RESEARCH_DONE), 1u);
+  EXPECT_GE(out.Count(PKT_MODULE_RESEARCH), 3u) << "the progress of the turns before";
+  EXPECT_EQ(World().research[1].modulePoints[4], kResearched);
+  EXPECT_EQ(World().research[1].modulePercent[4], 0u) << "a finished research takes no more effort";
+}
+
+TEST_F(SrvOrders, AGameSavedWithAUnitUnderwayLoadsBackAndArrivesTheSameTurn) {
+  CGUnit* unit = UnitOf(kMine);
+  const std::uint32_t id = unit->id;
+  const std::uint16_t target = OtherAsteroid(*unit);
+  std::int32_t failure = 0;
+  const std::uint32_t predicted = unit->GetTurnsToAsteroid(target, &failure);
+  ASSERT_GT(predicted, 2u);
+  ASSERT_TRUE(Order(*unit, MoveTo(target)));
+  EndTurn();
+  const std::string path = testing::TempDir() + "underway.svr";
+  ASSERT_TRUE(game.Save(path, 77));
+  std::uint16_t at = 0;
+  const std::uint8_t stage = World().pieces->FindUnit(id, &at)->stage;
+  const std::uint32_t units = World().pieces->CountOwnerUnits(kMine, false);
+  EndTurn();
+  ASSERT_TRUE(game.Load(path, 77));
+  EXPECT_EQ(World().turn, 1u);
+  CGUnit* back = World().pieces->FindUnit(id, &at);
+  ASSERT_NE(back, nullptr);
+  EXPECT_EQ(back->stage, stage);
+  EXPECT_EQ(back->GetOrderCount(), 1);
+  EXPECT_EQ(World().pieces->CountOwnerUnits(kMine, false), units);
+  EXPECT_NE(World().templates->GetTemplate(kMine, 0, 1), nullptr);
+  for (std::uint32_t t = 1; t < predicted; ++t) EndTurn();
+  EXPECT_EQ(World().pieces->FindUnit(id, &at)->location.asteroid, target);
+}
+
+TEST_F(SrvOrders, AtvsSentToAFreeZoneHoldItAfterTheTurnAndOnlyTheHoldersAtvsGo) {
+  const std::uint16_t home = World().Chapter(kMine)->homeAsteroid;
+  const CGAsteroid* a = World().solar.GetAsteroid(home);
+  const CGZone* from = a->GetZone(0);
+  const CGZone* to = a->GetZone(1);
+  ASSERT_EQ(from->owner, kMine);
+  ASSERT_EQ(to->owner, kZoneNobody);
+  auto move = [&](std::uint16_t chapter, std::uint16_t source, std::uint16_t count) {
+    auto p = Pkt<20>(PKT_ZONE_ARRIVING_ATVS).U16(8, home).U16(10, 1).U16(12, source).U16(14, chapter);
+    return game.Receive(7, p.U16(18, count));
+  };
+  EXPECT_FALSE(move(kMine, 0, 9)) << "more than the zone holds";
+  EXPECT_FALSE(move(kMine, 2, 1)) << "a zone the chapter does not hold";
+  EXPECT_FALSE(move(0, 0, 1)) << "another chapter's ATVs";
+  ASSERT_TRUE(move(kMine, 0, 3));
+  EXPECT_EQ(from->atvCounts[0], 1) << "they leave at once";
+  ASSERT_TRUE(move(kMine, 0, 256 - 1)) << "one called back";
+  EXPECT_EQ(from->atvCounts[0], 2);
+  out.sent.clear();
+  EndTurn();
+  EXPECT_EQ(to->owner, kMine);
+  EXPECT_EQ(to->atvCounts[0], 2);
+  EXPECT_EQ(to->arriving.count, 0);
+  EXPECT_GE(out.Count(PKT_ASTEROID_ZONES), 1u) << "the changed asteroid is told";
+
+  // A storage facility on the home zone, paid with one mining ATV.
+  const std::uint8_t cost = g_gameVariables.costStorageFacility;
+  g_gameVariables.costStorageFacility = 1;
+  auto storage = Pkt<20>(PKT_TERRAIN_VIEW_611).U16(8, home).U16(10, kMine).U32(16, FACILITY_STORAGE);
+  const std::uint8_t stores = World().poolDB.GetStorageFacilities(home);
+  const std::uint8_t miners = from->atvCounts[ATV_MINING];
+  EXPECT_TRUE(game.Receive(7, storage));
+  EXPECT_NE(from->facilities & FACILITY_STORAGE, 0u);
+  EXPECT_EQ(from->atvCounts[ATV_MINING], miners - 1);
+  EXPECT_EQ(World().poolDB.GetStorageFacilities(home), stores + 1);
+  EXPECT_FALSE(game.Receive(7, storage)) << "built already";
+  storage.U16(12, 5);
+  EXPECT_FALSE(game.Receive(7, storage)) << "a zone nobody holds";
+  g_gameVariables.costStorageFacility = cost;
+}
+
+TEST_F(SrvOrders, AFileWhoseUnitsDoNotReadLeavesTheRunningGameWhole) {
+  CGUnit* unit = UnitOf(kMine);
+  const std::uint32_t id = unit->id;
+  ASSERT_TRUE(Order(*unit, MoveTo(OtherAsteroid(*unit))));
+  const std::string path = testing::TempDir() + "units_damaged.svr";
+  ASSERT_TRUE(game.Save(path, 5));
+  std::vector<std::uint8_t> bytes;
+  {
+    std::ifstream in(path, std::ios::binary);
+    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+  // Past the header, the names, the solar system's and the guilds' blocks and
+  // the world block's length and pools: the design count, made impossible.
+  std::size_t at = 125;
+  for (int c = 0; c < 40; ++c) at += 1 + bytes.at(at);
+  for (int block = 0; block < 2; ++block) at += 4 + ReadU32(bytes, at);
+  at += 4 + 1 + kMaxAsteroids * 21 + 1;
+  ASSERT_LT(at + 4, bytes.size());
+  for (int b = 0; b < 4; ++b) bytes[at + b] = 0xFF;
+  std::ofstream(path, std::ios::binary | std::ios::trunc)
+      .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+
+  EndTurn();
+  const std::uint32_t units = World().pieces->CountOwnerUnits(kMine, false);
+  std::uint16_t where = 0;
+  const Location before = World().pieces->FindUnit(id, &where)->location;
+  EXPECT_FALSE(game.Load(path, 5));
+  EXPECT_EQ(World().turn, 1u);
+  EXPECT_EQ(World().pieces->CountOwnerUnits(kMine, false), units);
+  const CGUnit* kept = World().pieces->FindUnit(id, &where);
+  ASSERT_NE(kept, nullptr);
+  EXPECT_EQ(kept->location.asteroid, before.asteroid);
+  EXPECT_EQ(kept->GetOrderCount(), 1);
+  EndTurn();
+  EXPECT_EQ(World().turn, 2u);
+}
+
+namespace {
+
+// Chapters 8, 9 and 10 of guild 1, each held by player chapter - 7.
+struct SrvGuildTrade : SrvGameCase<43> {
+  const SrvWorld& world = game.World();
+
+  void SetUp() override { StartTestGame(game, {{1, 8}, {2, 9}, {3, 10}}, 3); }
+  void EndTurn() { EndTestTurn(game, {{1, 8}, {2, 9}, {3, 10}}); }
+  std::uint32_t Metals(std::uint16_t chapter) const {
+    return world.poolDB.GetMineral(world.Chapter(chapter)->homeAsteroid, 0);
+  }
+};
+
+}  // namespace
+
+TEST_F(SrvGuildTrade, TheHighestSealedBidBuysTheShipAndTheOthersGetTheirsBack) {
+  const std::uint16_t home8 = world.Chapter(8)->homeAsteroid;
+  const CGUnit* ship = world.pieces->GetUnitAt(home8, 8, 0);
+  ASSERT_NE(ship, nullptr);
+  const std::uint32_t shipId = ship->id;
+
+  const auto offer = Pkt<36>(PKT_SHIP_OFFER_POSTED).U16(8, 1).U32(12, shipId).U32(20, 10);
+  EXPECT_FALSE(game.Receive(2, offer)) << "chapter 8's ship offered by chapter 9";
+  ASSERT_TRUE(game.Receive(1, offer));
+  auto bid = [&](std::uint16_t chapter, std::uint32_t metals) {
+    auto p = Pkt<36>(PKT_TRADE_REQUEST).U16(8, 1).U16(10, chapter & 7).U32(12, shipId).U32(20, metals);
+    return game.Receive(chapter - 7u, p.U16(18, world.Chapter(chapter)->homeAsteroid));
+  };
+  EXPECT_FALSE(bid(9, 5)) << "below the least bid";
+  EXPECT_FALSE(bid(8, 50)) << "the seller";
+  const std::uint16_t home9 = world.Chapter(9)->homeAsteroid, home10 = world.Chapter(10)->homeAsteroid;
+  const std::uint32_t metals9 = world.poolDB.GetMineral(home9, 0), metals10 = world.poolDB.GetMineral(home10, 0);
+  const std::uint32_t metals8 = world.poolDB.GetMineral(home8, 0);
+  ASSERT_TRUE(bid(9, 30));
+  ASSERT_TRUE(bid(10, 20));
+  EXPECT_EQ(world.poolDB.GetMineral(home9, 0), metals9 - 30) << "held until the sale";
+  out.sent.clear();
+  EndTurn();
+  std::uint16_t at = 0;
+  EXPECT_EQ(world.pieces->FindUnit(shipId, &at), nullptr) << "the seller's unit is gone";
+  EXPECT_EQ(world.pieces->CountOwnerUnits(9, false), 2u) << "the buyer holds it";
+  EXPECT_EQ(world.poolDB.GetMineral(home10, 0), metals10) << "the losing bid came back (these rules mine nothing)";
+  EXPECT_EQ(world.poolDB.GetMineral(home8, 0), metals8 + 30);
+  EXPECT_GE(out.Count(PKT_UNIT_RESULT), 1u);
+  EXPECT_GE(out.Count(PKT_SHIP_OFFER_WITHDRAWN), 1u);
+  EXPECT_EQ(world.guilds->GetGuild(1)->FindShipOffer(shipId), nullptr);
+}
+
+TEST_F(SrvGuildTrade, AnAsteroidsVoteGoesToTheHighestBidderUntilItChangesController) {
+  const std::uint16_t home8 = world.Chapter(8)->homeAsteroid;
+  auto offer =
+      Pkt<32>(PKT_VOTE_OFFER_POSTED).U16(8, 1).U8(10, 1).U8(12, static_cast<std::uint8_t>(home8)).U32(16, 10);
+  EXPECT_FALSE(game.Receive(2, offer)) << "chapter 9 does not control the asteroid";
+  ASSERT_TRUE(game.Receive(1, offer.U8(10, 0)));
+  auto bid = [&](std::uint16_t chapter, std::uint32_t metals) {
+    auto p = Pkt<32>(PKT_TRADE_ANSWER).U16(8, 1).U16(10, chapter & 7).U16(12, home8).U32(16, metals);
+    return game.Receive(chapter - 7u, p.U16(14, world.Chapter(chapter)->homeAsteroid));
+  };
+  EXPECT_FALSE(bid(9, 5)) << "below the least bid";
+  EXPECT_FALSE(bid(8, 50)) << "the seller";
+  const std::uint32_t metals8 = Metals(8), metals9 = Metals(9), metals10 = Metals(10);
+  ASSERT_TRUE(bid(10, 20));
+  ASSERT_TRUE(bid(9, 30));
+  EXPECT_EQ(Metals(9), metals9 - 30) << "held until the sale";
+  out.sent.clear();
+  EndTurn();
+  EXPECT_EQ(SrvVotesHeld(world, 9), 2);
+  EXPECT_EQ(SrvVotesHeld(world, 8), 0);
+  EXPECT_EQ(Metals(8), metals8 + 30);
+  EXPECT_EQ(Metals(10), metals10) << "the losing bid came back";
+  EXPECT_EQ(out.Count(PKT_VOTE_OFFER_WITHDRAWN), 3u) << "the guild's board";
+  EXPECT_EQ(world.guilds->GetGuild(1)->FindVoteOffer(static_cast<std::uint8_t>(home8)), nullptr);
+  EXPECT_FALSE(game.Receive(1, offer)) << "a vote sold is not sold twice";
+
+  const std::string file = testing::TempDir() + "votes.svr";
+  ASSERT_TRUE(game.Save(file, 5));
+  ASSERT_TRUE(game.Load(file, 5));
+  EXPECT_EQ(SrvVotesHeld(world, 9), 2) << "the sale is saved";
+  world.solar.GetAsteroid(home8)->SetController(10);
+  EXPECT_EQ(SrvVotesHeld(world, 9), 1) << "the sale lapses with the control";
+}
+
+// A purchase is charged its whole price: the client reckons it in 16 bits,
+// where a dear enough offer wraps round to nothing.
+TEST_F(SrvGuildTrade, AMineralPriceThatWrapsIn16BitsIsChargedInFullAndRefusedWhenTheBuyerCannotPay) {
+  const auto sellerPool = static_cast<std::uint8_t>(world.Chapter(8)->homeAsteroid);
+  const auto buyerPool = static_cast<std::uint8_t>(world.Chapter(9)->homeAsteroid);
+  // Twenty reactives at 32768 metals per ten: 65536, which is 0 in 16 bits.
+  ASSERT_TRUE(game.Receive(
+      1, Pkt<24>(PKT_MINERAL_OFFER_POSTED).U8(8, 8).U8(9, sellerPool).U8(10, 3).U16(12, 20).U16(14, 32768)));
+  const std::size_t shipments = world.inTransit.size();
+  const std::uint32_t metals = world.poolDB.GetMineral(buyerPool, 0);
+  ASSERT_LT(metals, 65536u);
+  auto buy = Pkt<16>(PKT_MINERAL_TRADE).U8(8, 8).U8(9, sellerPool).U8(10, 3).U8(11, 9).U8(12, buyerPool);
+  EXPECT_FALSE(game.Receive(2, buy.U16(14, 20)));
+  EXPECT_EQ(world.inTransit.size(), shipments) << "nothing sent";
+  EXPECT_EQ(world.poolDB.GetMineral(buyerPool, 0), metals);
+}
+
+// The clients learn a zone's holder and entrenchment as the server keeps them:
+// a whole-asteroid record would give the zone to the asteroid's owner and
+// clear the entrenchment on their screens.
+TEST_F(SrvOrders, AnEntrenchedZoneIsToldAsTheServerHoldsIt) {
+  const std::uint16_t home = World().Chapter(kMine)->homeAsteroid;
+  CGAsteroid* a = World().solar.GetAsteroid(home);
+  const CGZone* zone = a->GetZone(0);
+  ASSERT_GT(zone->atvCounts[0], 0);
+  ASSERT_TRUE(game.Receive(7, Pkt<20>(PKT_ZONE_ENTRENCHED).U16(8, home).U16(12, kMine)));
+  a->owner = kMine + 1;  // an owner other than the zone's holder
+  out.sent.clear();
+  EndTurn();
+  ASSERT_NE(zone->entrenched[0], 0u);
+  bool told = false;
+  std::uint32_t toldEntrenched = 0;
+  std::uint8_t toldOwner = 0;
+  for (const Sent& s : out.sent) {
+    const SrvPacket& p = s.packet;
+    if (ReadU16(p, 8) != home) continue;
+    if (ReadU16(p, 0) == PKT_ASTEROID_WITH_ZONES) {
+      told = true;
+      toldEntrenched = 0;
+      toldOwner = p[209] != 0 ? p[10] : kZoneNobody;
+    } else if (ReadU16(p, 0) == PKT_ASTEROID_ZONES && ReadU16(p, 10) == 0) {
+      told = true;
+      toldEntrenched = ReadU32(p, 28);
+      toldOwner = p[14];
+    }
+  }
+  ASSERT_TRUE(told);
+  EXPECT_EQ(toldEntrenched, zone->entrenched[0]);
+  EXPECT_EQ(toldOwner, zone->owner);
+}
+
+TEST_F(SrvOrders, AtvsBuiltAboardLandOnAFreeZoneAndComeBackAboard) {
+  CGUnit* unit = UnitOf(kMine);
+  const std::uint16_t home = unit->location.asteroid;
+  UnitOrder build;
+  build.type = ORDER_BUILD_ATVS;
+  build.head[0] = 2;
+  ASSERT_TRUE(Order(*unit, build));
+  for (int t = 0; t < 20 && unit->atvCargo[0] == 0; ++t) EndTurn();
+  ASSERT_EQ(unit->atvCargo[0], 2);
+
+  UnitOrder land;
+  land.type = ORDER_LAND_ATVS;
+  land.head[5] = static_cast<std::uint8_t>(home);
+  land.landing = std::make_unique<LandingBlock>();
+  land.landing->Count(0, 3) = 2;
+  land.landing->Count(1, 3) = 1;
+  EXPECT_FALSE(Order(*unit, land)) << "one more than the hold carries";
+  land.landing->Count(1, 3) = 0;
+  ASSERT_TRUE(Order(*unit, land));
+  EXPECT_EQ(unit->atvCargo[0], 0) << "they leave the hold with the order";
+  const CGZone* zone = World().solar.GetAsteroid(home)->GetZone(3);
+  for (int t = 0; t < 20 && unit->GetOrderCount() > 0; ++t) EndTurn();
+  EXPECT_EQ(zone->owner, kMine);
+  EXPECT_EQ(zone->atvCounts[0], 2);
+
+  // A full hold lands whole, beyond what one step of the zone's count takes.
+  unit->atvCargo[1] = 200;
+  UnitOrder many;
+  many.type = ORDER_LAND_ATVS;
+  many.head[5] = static_cast<std::uint8_t>(home);
+  many.landing = std::make_unique<LandingBlock>();
+  many.landing->Count(1, 4) = 200;
+  ASSERT_TRUE(Order(*unit, many));
+  for (int t = 0; t < 20 && unit->GetOrderCount() > 0; ++t) EndTurn();
+  EXPECT_EQ(World().solar.GetAsteroid(home)->GetZone(4)->atvCounts[1], 200);
+
+  UnitOrder recover;
+  recover.type = ORDER_RECOVER_ATVS;
+  recover.head[0] = 1;
+  recover.head[5] = static_cast<std::uint8_t>(home);
+  ASSERT_TRUE(Order(*unit, recover));
+  for (int t = 0; t < 20 && unit->GetOrderCount() > 0; ++t) EndTurn();
+  EXPECT_EQ(unit->atvCargo[0], 1);
+}
+
+TEST_F(SrvOrders, AShipIsRepairedAndRefittedInThePredictedTurns) {
+  CGUnit* builder = UnitOf(kMine);
+  const std::uint32_t firstId = builder->id;
+  const std::uint32_t design = World().templates->GetTemplate(kMine, 0, 1)->templateId;
+  ASSERT_TRUE(Order(*builder, Ordered(ORDER_BUILD_SHIP, {design, kNoTargetId})));
+  for (int t = 0; t < 30 && builder->GetOrderCount() > 0; ++t) EndTurn();
+  CGUnit* ship = nullptr;
+  World().ForEachUnit([&](CGUnit& u) {
+    if (u.GetChapter() == kMine && u.id != firstId) ship = &u;
+  });
+  ASSERT_NE(ship, nullptr);
+
+  ship->hullDamage = 40;
+  ship->modules[1].damage = 5;
+  ASSERT_TRUE(Order(*builder, Ordered(ORDER_REPAIR_UNIT, {ship->id})));
+  const std::uint16_t repairTurns = builder->GetNumTurnsUntilOrderCompletion(nullptr);
+  ASSERT_LT(repairTurns, 100);
+  for (std::uint16_t t = 0; t + 1 < std::max<std::uint16_t>(repairTurns, 1); ++t) EndTurn();
+  EXPECT_EQ(ship->hullDamage, 40) << "not before the predicted turn";
+  out.sent.clear();
+  EndTurn();
+  EXPECT_EQ(ship->hullDamage, 0);
+  EXPECT_EQ(ship->modules[1].damage, 0);
+  EXPECT_GE(out.Count(PKT_UNIT_STATUS), 1u);
+
+  // A refit to a lighter design of the chapter's.
+  auto lighter = std::make_unique<CGUnitTemplate>(static_cast<std::uint8_t>(kMine), -1);
+  lighter->SetHull(World().hulls->GetHull(1, 0));
+  lighter->FitModule(0, 0);
+  const std::uint32_t lighterId = lighter->templateId;
+  ASSERT_EQ(World().templates->AddTemplate(lighter.release(), kMine), 1);
+  ASSERT_TRUE(Order(*builder, Ordered(ORDER_MODIFY_SHIP, {lighterId, ship->id})));
+  for (int t = 0; t < 30 && builder->GetOrderCount() > 0; ++t) EndTurn();
+  EXPECT_EQ(ship->GetTemplate()->templateId, lighterId);
+  EXPECT_EQ(ship->GetConstructionCapacity(), 0) << "the crane is gone";
+
+  // Scrapped, half its design's minerals come back to the pool.
+  std::uint32_t cost[5] = {};
+  ship->GetTemplate()->GetCost32(cost);
+  const std::uint16_t home = builder->location.asteroid;
+  const std::uint32_t shipId = ship->id;
+  ASSERT_TRUE(Order(*builder, Ordered(ORDER_SCRAP_UNIT, {shipId})));
+  const std::uint32_t metals = World().poolDB.GetMineral(home, 0);
+  out.sent.clear();
+  for (int t = 0; t < 30 && builder->GetOrderCount() > 0; ++t) EndTurn();
+  std::uint16_t at = 0;
+  EXPECT_EQ(World().pieces->FindUnit(shipId, &at), nullptr);
+  EXPECT_EQ(World().poolDB.GetMineral(home, 0), metals + cost[0] / 2);
+  EXPECT_GE(out.Count(PKT_UNIT_DELETED), 1u);
+}
+
+TEST_F(SrvOrders, SelfRepairMendsItsDamageControlsWorthEachTurnUntilWhole) {
+  CGUnit* unit = UnitOf(kMine);
+  const UnitOrder self = Ordered(ORDER_REPAIR);
+  EXPECT_FALSE(Order(*unit, self)) << "no damage control";
+  // The laser made a damage-control module of 10 points, fitted in the crane's place.
+  ModuleRecord* medic = World().modules->GetRecord(4);
+  medic->type = MODULE_DAMAGECONTROL;
+  medic->typeData[0] = 10;
+  unit->GetTemplate()->FitModule(1, 4);
+  unit->RecomputeStats();
+  unit->hullDamage = 12;
+  unit->modules[2].damage = 3;
+  ASSERT_TRUE(Order(*unit, self));
+  out.sent.clear();
+  EndTurn();
+  EXPECT_EQ(std::make_tuple(+unit->modules[2].damage, +unit->hullDamage), std::make_tuple(0, 5)) << "the module first";
+  EXPECT_EQ(unit->GetOrderCount(), 1);
+  EXPECT_GE(out.Count(PKT_UNIT_STATUS), 1u);
+  EndTurn();
+  EXPECT_EQ(unit->hullDamage, 0);
+  EXPECT_EQ(unit->GetOrderCount(), 0);
+}

@@ -1,0 +1,3 @@
+#pragma once
+#include "Game/views/frame/CVGeneric.h"
+#include "platform/core/files.h"

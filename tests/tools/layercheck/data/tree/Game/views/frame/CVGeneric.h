@@ -1,0 +1,3 @@
+#pragma once
+#include "Game/model/GUnit.h"
+#include "platform/user/window.h"

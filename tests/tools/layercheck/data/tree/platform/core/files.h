@@ -1,0 +1,2 @@
+#pragma once
+#include "platform/user/window.h"

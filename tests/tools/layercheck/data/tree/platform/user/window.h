@@ -1,0 +1,2 @@
+#pragma once
+#include "platform/core/files.h"
