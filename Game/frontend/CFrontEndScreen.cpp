@@ -6,11 +6,9 @@
 #include "Game/app/AppGlobals.h"
 #include "Game/app/CClntApp.h"
 #include "Game/base/GInstData.h"
-#include "media/CSndPlay.h"
 #include "media/CSprite.h"
 #include "platform/core/clock.h"
 #include "platform/dialog/dialog.h"
-#include "platform/dialog/tooltip.h"
 #include "platform/gdi/dc.h"
 #include "platform/gdi/objects.h"
 #include "platform/gdi/shapes.h"
@@ -22,27 +20,21 @@ using namespace plat;
 
 namespace {
 constexpr int kIdCancel = 2;
-
-void PlaySound(const char* name) {
-  if (g_sndPlay) g_sndPlay->PlayEffect(name, 0.0f, 0.0f, 0);
-}
 }  // namespace
 
 std::string FrontEndArt(const char* name) { return std::string(g_instData.GetFrontEndArtPath()) + name; }
 
 CFrontEndScreen::CFrontEndScreen(CClntApp& app, const char* background, std::span<const ScreenButton> buttons,
                                  std::int16_t escapeResult)
-    : CDlgBase(g_ddraw, g_mainWnd, app.m_instance, 0, nullptr),
+    : CButtonTableDlg(g_ddraw, g_mainWnd, app.m_instance, 0, buttons),
       m_app(app),
       m_backgroundName(background),
-      m_table(buttons),
       m_escapeResult(escapeResult),
       m_result(escapeResult) {
   m_background = std::move(app.m_backdrop);
 }
 
 CFrontEndScreen::~CFrontEndScreen() {
-  m_buttons.clear();
   // The flow keeps the backdrop from screen to screen.
   if (m_background) m_app.m_backdrop = std::move(m_background);
 }
@@ -60,77 +52,28 @@ LRESULT CFrontEndScreen::OnInitDialog(HWND window) {
   }
   const RECT place = Place();
   MoveWindow(window, place.left, place.top, place.right, place.bottom, FALSE);
-  if (!m_tooltip)
-    m_tooltip = CreateWindowEx(WS_EX_TOPMOST, "tooltips_class32", nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
-                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window, nullptr, m_instance, nullptr);
-  const HCURSOR cursor = LoadCursor(m_instance, "IDC_CURSOR_NORMAL_RED");
-  for (std::size_t i = 0; i < m_table.size(); ++i) {
-    const ScreenButton& b = m_table[i];
-    auto button = std::make_unique<CImageButton>();
-    const std::string tip = b.tooltipId ? m_app.Text(b.tooltipId) : std::string();
-    button->Create(m_display, window, m_instance, m_tooltip, tip.empty() ? nullptr : tip.c_str(), b.id, b.x, b.y,
-                   b.width, b.height, kNoColourKey, 0, ImageModule(i));
-    button->SetImages(ImagePath(i, b.normal).c_str(), ImagePath(i, b.pressed).c_str());
-    if (button->window) SetClassLongPtr(button->window, GCLP_HCURSOR, reinterpret_cast<LONG_PTR>(cursor));
-    m_buttons.push_back(std::move(button));
-  }
+  CreateButtons(window);
   return 0;
-}
-
-LRESULT CFrontEndScreen::OnPaint(HWND window) {
-  if (!m_openPlayed) {
-    m_openPlayed = true;
-    if (const char* sound = OpeningSound()) PlaySound(sound);
-  }
-  CDlgBase::OnPaint(window);
-  // The buttons lie over the background: draw them after it.
-  for (const auto& b : m_buttons)
-    if (IsWindowVisible(b->window)) DrawOverControl(b->sprite.get(), b->window);
-  return 0;
-}
-
-LRESULT CFrontEndScreen::OnDrawItem(DRAWITEMSTRUCT* item, HWND) {
-  for (const auto& b : m_buttons)
-    if (item && item->hwndItem == b->window) DrawOverControl(b->sprite.get(), b->window);
-  return 1;
 }
 
 void CFrontEndScreen::Press(HWND window, std::size_t index) {
-  const ScreenButton& b = m_table[index];
+  const ScreenButton& b = Entry(index);
   if (!Accept(window, b)) return;
-  PlaySound("click");
-  CImageButton& button = *m_buttons[index];
-  button.Toggle();
-  DrawOverControl(button.sprite.get(), button.window);
+  PlayClick();
+  ToggleButton(index);
   Leave(window, b.result);
 }
 
 void CFrontEndScreen::Leave(HWND window, std::int16_t result) {
   m_result = result;
   Sleep(100);
-  if (const char* sound = ClosingSound(m_result)) PlaySound(sound);
+  if (const char* sound = ClosingSound(m_result)) PlayEffect(sound);
   EndDialog(window, m_result);
-}
-
-void CFrontEndScreen::SetPressed(std::size_t index, bool pressed, bool draw) {
-  if (IsPressed(index) != pressed) m_buttons[index]->Toggle();
-  if (draw) DrawButton(index);
-}
-
-void CFrontEndScreen::DrawButton(std::size_t index) {
-  DrawOverControl(m_buttons[index]->sprite.get(), m_buttons[index]->window);
 }
 
 std::string CFrontEndScreen::ImagePath(std::size_t, const char* name) const { return FrontEndArt(name); }
 
 std::string CFrontEndScreen::BackgroundPath() const { return FrontEndArt(m_backgroundName); }
-
-void CFrontEndScreen::SetDisabled(std::size_t index, bool disabled, const char* image) {
-  if (image) m_buttons[index]->SetDisabledImage(ImagePath(index, image).c_str());
-  m_buttons[index]->SetDisabled(disabled ? 1 : 0);
-}
-
-void CFrontEndScreen::PlayClick() { PlaySound("click"); }
 
 void CFrontEndScreen::DrawListLine(const DRAWITEMSTRUCT& item, POINT place, std::string_view text, COLORREF selected,
                                    COLORREF normal, bool parts) {
@@ -192,27 +135,11 @@ LRESULT CFrontEndScreen::TransparentControl(HDC dc) {
   return reinterpret_cast<LRESULT>(GetStockObject(HOLLOW_BRUSH));
 }
 
-void CFrontEndScreen::Flash(std::size_t index, DWORD ms) {
-  PlaySound("click");
-  CImageButton& button = *m_buttons[index];
-  button.Toggle();
-  DrawOverControl(button.sprite.get(), button.window);
-  Sleep(ms);
-  button.Toggle();
-  DrawOverControl(button.sprite.get(), button.window);
-}
-
-LRESULT CFrontEndScreen::OnCommand(WPARAM wParam, LPARAM, HWND window) {
-  const int id = LOWORD(wParam);
-  if (id == kIdCancel) {
+LRESULT CFrontEndScreen::OnCommand(WPARAM wParam, LPARAM lParam, HWND window) {
+  if (LOWORD(wParam) == kIdCancel) {
     m_result = m_escapeResult;
     EndDialog(window, m_result);
     return 1;
   }
-  for (std::size_t i = 0; i < m_table.size(); ++i) {
-    if (m_table[i].id != id) continue;
-    Press(window, i);
-    return 1;
-  }
-  return 0;
+  return CButtonTableDlg::OnCommand(wParam, lParam, window);
 }

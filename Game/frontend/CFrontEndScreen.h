@@ -1,7 +1,7 @@
 #pragma once
 // The common body of the full-screen front-end screens: a background image
-// drawn into the flow's backdrop sprite, a row of image buttons with their
-// tooltips, and the end of the screen when one is pressed (click, pressed
+// drawn into the flow's backdrop sprite, a table of image buttons with their
+// tooltips (CButtonTableDlg), and the end of the screen when one is pressed (click, pressed
 // image, 100 ms, closing sound). A screen names its buttons in a table and
 // adds what else it has. Escape acts as the screen's way back. Game thread
 // only.
@@ -12,21 +12,11 @@
 #include <string_view>
 #include <vector>
 
-#include "Game/app/CDlgBase.h"
-#include "media/CImageButton.h"
+#include "Game/app/CButtonTableDlg.h"
 
 class CClntApp;
 
-struct ScreenButton {
-  int id;
-  int x, y, width, height;
-  const char* normal;
-  const char* pressed;
-  const char* tooltipId;  // text ID of the tooltip; null: none
-  std::int16_t result;
-};
-
-class CFrontEndScreen : public CDlgBase {
+class CFrontEndScreen : public CButtonTableDlg {
  public:
   // Borrows the application's backdrop for the life of the screen.
   CFrontEndScreen(CClntApp& app, const char* background, std::span<const ScreenButton> buttons,
@@ -38,16 +28,14 @@ class CFrontEndScreen : public CDlgBase {
   std::int16_t Run(const char* templateName);
 
   plat::LRESULT OnInitDialog(plat::HWND window) override;
-  plat::LRESULT OnPaint(plat::HWND window) override;
-  plat::LRESULT OnDrawItem(plat::DRAWITEMSTRUCT* item, plat::HWND window) override;
   plat::LRESULT OnCommand(plat::WPARAM wParam, plat::LPARAM lParam, plat::HWND window) override;
 
  protected:
   // Where the screen's pictures come from: a button's image by name and its
   // module, the background's path and module, and the window's place (x, y,
   // width, height). The front end's full screen and art by default.
-  virtual std::string ImagePath(std::size_t index, const char* name) const;
-  virtual plat::HMODULE ImageModule(std::size_t) const { return m_module; }
+  std::string ImagePath(std::size_t index, const char* name) const override;
+  plat::HMODULE ImageModule(std::size_t) const override { return m_module; }
   virtual std::string BackgroundPath() const;
   virtual plat::HMODULE BackgroundModule() const { return m_module; }
   virtual plat::RECT Place() const { return {0, 0, 800, 600}; }
@@ -55,12 +43,11 @@ class CFrontEndScreen : public CDlgBase {
   // false keeps the screen open as it is.
   virtual bool Accept(plat::HWND, const ScreenButton&) { return true; }
   // The sounds of the first paint and of leaving with `result`; null: none.
-  virtual const char* OpeningSound() const { return "open1.wav"; }
+  const char* OpeningSound() const override { return "open1.wav"; }
   virtual const char* ClosingSound(std::int16_t) const { return "shut1.wav"; }
   // Ends the screen with the button's result after its pressed image.
   void Press(plat::HWND window, std::size_t button);
-  // Shows the button's pressed image for a moment and its normal one again.
-  void Flash(std::size_t index, plat::DWORD ms = 300);
+  void OnButton(plat::HWND window, std::size_t index) override { Press(window, index); }
   // Draws a line of an owner-drawn list placed at `place` in the window over
   // the restored background, in the lists' font: with `parts`, the text's parts separated
   // by '^' go on up to three rows, the later ones indented.
@@ -75,19 +62,6 @@ class CFrontEndScreen : public CDlgBase {
   static plat::LRESULT TransparentControl(plat::HDC dc);
   // The result the screen ends with when it ends by itself.
   void SetResult(std::int16_t result) { m_result = result; }
-  // The image button of the table's entry `index`.
-  CImageButton& Button(std::size_t index) { return *m_buttons[index]; }
-  // Whether the button shows its pressed image as its normal one.
-  bool IsPressed(std::size_t index) const { return m_buttons[index]->normalShown == 0; }
-  // Shows the button pressed or released, drawn at once when `draw`.
-  void SetPressed(std::size_t index, bool pressed, bool draw = true);
-  // Draws the button over its place on the screen.
-  void DrawButton(std::size_t index);
-  // The button's disabled image and state.
-  void SetDisabled(std::size_t index, bool disabled, const char* image = nullptr);
-  static void PlayClick();
-  // The table index of one of the table's entries.
-  std::size_t IndexOf(const ScreenButton& b) const { return static_cast<std::size_t>(&b - m_table.data()); }
   // Stores the result and ends the screen after the closing sound.
   void Leave(plat::HWND window, std::int16_t result);
 
@@ -95,11 +69,8 @@ class CFrontEndScreen : public CDlgBase {
 
  private:
   const char* m_backgroundName;
-  std::span<const ScreenButton> m_table;
-  std::vector<std::unique_ptr<CImageButton>> m_buttons;
   std::int16_t m_escapeResult;
   std::int16_t m_result;
-  bool m_openPlayed = false;
 };
 
 // The front-end art path followed by `name`.
