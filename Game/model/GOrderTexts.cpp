@@ -76,26 +76,30 @@ void GetOrderFailureText(std::int32_t code, char* out, std::size_t size) {
 
 const char* GetOrderTypeNameId(std::uint32_t type, std::uint16_t construction) {
   switch (type) {
-    case 0: case 1: case 2: case 3: return "MOVEMENT";
-    case 4: return "RETREAT_";
-    case 5: case 31: case 34: return "MOVFRRNG";
-    case 6: return "POWERTFR";
-    case 7: case 8: return "RECHARGE";
-    case 9: return "SCRAP___";
-    case 10: return "DECOMMIS";
-    case 11: return "SCANATRD";
-    case 12: return "SCANUNIT";
-    case 13: return "BILD_ATV";
-    case 14: return "LAND_ATV";
-    case 15: return "RCVR_ATV";
-    case 16: return "UNITCONS";
-    case 17: return "UNIT_MOD";
-    case 18: return "UNITBRPR";
-    case 19: case 20: return "REPAIR__";
-    case 21: return construction != 0 ? "BECONSTR" : "BEREPAIR";
-    case 22: return "GETREPAR";
-    case 23: return "REBUILD_";
-    case 32: return "BOMBARD_";
+    case ORDER_MOVE_TO_LOCATION:
+    case ORDER_GO_TO_UNIT:
+    case ORDER_MOVE_TO_ASTEROID:
+    case ORDER_MOVE_NEXT_TO_ASTEROID:
+      return "MOVEMENT";
+    case ORDER_RETREAT: return "RETREAT_";
+    case ORDER_ATTACK_UNIT: case ORDER_SPECIAL_ATTACK: case ORDER_MENTAL_ATTACK: return "MOVFRRNG";
+    case ORDER_TRANSFER_POWER: return "POWERTFR";
+    case ORDER_RECHARGE_FROM_UNIT: case ORDER_RECHARGE_FROM_ASTEROID: return "RECHARGE";
+    case ORDER_SCRAP_UNIT: return "SCRAP___";
+    case ORDER_DECOMMISSION: return "DECOMMIS";
+    case ORDER_SCAN_ASTEROID: return "SCANATRD";
+    case ORDER_SCAN_SHIP: return "SCANUNIT";
+    case ORDER_BUILD_ATVS: return "BILD_ATV";
+    case ORDER_LAND_ATVS: return "LAND_ATV";
+    case ORDER_RECOVER_ATVS: return "RCVR_ATV";
+    case ORDER_BUILD_SHIP: return "UNITCONS";
+    case ORDER_MODIFY_SHIP: return "UNIT_MOD";
+    case ORDER_BUILD_OR_REPAIR_SHIP: return "UNITBRPR";
+    case ORDER_REPAIR: case ORDER_REPAIR_UNIT: return "REPAIR__";
+    case ORDER_BE_CONSTRUCTED: return construction != 0 ? "BECONSTR" : "BEREPAIR";
+    case ORDER_GET_REPAIRED: return "GETREPAR";
+    case ORDER_REBUILD_UNIT: return "REBUILD_";
+    case ORDER_BOMBARD: return "BOMBARD_";
     default: return "UNKNOWN_";
   }
 }
@@ -106,21 +110,21 @@ void GetOrderTypeName(std::uint32_t type, char* out, std::uint16_t construction,
 
 const char* GetOrderVerbId(std::uint32_t type) {
   switch (type) {
-    case 5: case 31: return "ATTACK__";
-    case 6: return "TRANSFTO";
-    case 7: case 8: return "RECHARGE";
-    case 9: return "SCRAP___";
-    case 10: return "DECOMMIS";
-    case 12: return "SCAN____";
+    case ORDER_ATTACK_UNIT: case ORDER_SPECIAL_ATTACK: return "ATTACK__";
+    case ORDER_TRANSFER_POWER: return "TRANSFTO";
+    case ORDER_RECHARGE_FROM_UNIT: case ORDER_RECHARGE_FROM_ASTEROID: return "RECHARGE";
+    case ORDER_SCRAP_UNIT: return "SCRAP___";
+    case ORDER_DECOMMISSION: return "DECOMMIS";
+    case ORDER_SCAN_SHIP: return "SCAN____";
     // The verb of a modification; an ID the table lacks left it empty.
-    case 17: return "MODIFY__";
-    case 20: return "REPAIR__";
-    case 23: return "REBUILD_";
-    case 24: return "SELFDSCT";
-    case 27: return "FOLOWFD2";
-    case 32: return "BOMBARD_";
-    case 34: return "MINDATT_";
-    case 35: return "STUNNED_";
+    case ORDER_MODIFY_SHIP: return "MODIFY__";
+    case ORDER_REPAIR_UNIT: return "REPAIR__";
+    case ORDER_REBUILD_UNIT: return "REBUILD_";
+    case ORDER_SELF_DESTRUCT: return "SELFDSCT";
+    case ORDER_FOLLOW_FRIEND: return "FOLOWFD2";
+    case ORDER_BOMBARD: return "BOMBARD_";
+    case ORDER_MENTAL_ATTACK: return "MINDATT_";
+    case ORDER_STUNNED: return "STUNNED_";
     default: return nullptr;
   }
 }
@@ -130,7 +134,7 @@ void CGUnit::GetNextOrderVerb(char* out, std::size_t size) const {
   out[0] = '\0';
   const UnitOrder* next = orders.GetAt(1);
   if (next == nullptr) return;
-  if (next->type == 26 || next->type == 30 || next->type == 33) {
+  if (next->type == ORDER_TYPE_26 || next->type == ORDER_CANCEL_FIRST || next->type == ORDER_TYPE_33) {
     TraceError("No verb for this order", __FILE__, __LINE__);
     return;
   }
@@ -144,50 +148,50 @@ void CGUnit::GetOrderStatusText(std::int32_t index, char* out, std::size_t size)
   const bool started = stage != kStageNotStarted;
   auto choose = [&](const char* running, const char* preparing) { Text(started ? running : preparing, out, size); };
   switch (order->type) {
-    case 0: return Text("MOVTOLOC", out, size);
-    case 1: {
+    case ORDER_MOVE_TO_LOCATION: return Text("MOVTOLOC", out, size);
+    case ORDER_GO_TO_UNIT: {
       char verb[32];
       GetNextOrderVerb(verb, sizeof verb);
       return Text("GOINGTO_", out, size, verb);
     }
-    case 2: return AsteroidText("MOVINGTO", "MOVTOAST", order->Asteroid(), out, size);
-    case 3: return AsteroidText("MVNXTANM", "MVNXTAST", order->Asteroid(), out, size);
-    case 4: return Text("RETREATG", out, size);
-    case 5: case 31: return Text("ATTACKUT", out, size);
-    case 6: {
+    case ORDER_MOVE_TO_ASTEROID: return AsteroidText("MOVINGTO", "MOVTOAST", order->Asteroid(), out, size);
+    case ORDER_MOVE_NEXT_TO_ASTEROID: return AsteroidText("MVNXTANM", "MVNXTAST", order->Asteroid(), out, size);
+    case ORDER_RETREAT: return Text("RETREATG", out, size);
+    case ORDER_ATTACK_UNIT: case ORDER_SPECIAL_ATTACK: return Text("ATTACKUT", out, size);
+    case ORDER_TRANSFER_POWER: {
       const bool inRange = order->target != nullptr && IsUnitInRange(6, order->target, kWorkRangeSq) != 0;
       return Text(inRange ? "TRANSPWR" : "MTRNSPWR", out, size);
     }
-    case 7: return choose("RECHGING", "ABOUTRCG");
-    case 8: return choose("RECHGNGA", "ABOUTRGA");
-    case 9: return choose("SCRAPPNG", "ABOUTSCP");
-    case 10: return Text("DECOMMNG", out, size);
-    case 11: return Text("SCANASTD", out, size);
-    case 12: return Text("SCANSHIP", out, size);
-    case 13: return Text("BUILDATV", out, size);
-    case 14: return Text("LANDATVS", out, size);
-    case 15: return Text("RECOVATV", out, size);
-    case 16: return Text("BUILDSHP", out, size);
-    case 17: return Text("MODFYSHP", out, size);
-    case 18: return Text("BLDRPRSP", out, size);
-    case 19: case 21: case 22: return Text("REPAIRNG", out, size);
-    case 20: return choose("REPRUNIT", "ABOUTRPR");
-    case 23: return choose("REBLDING", "ABOUTRBD");
-    case 24: return Text("SELFDSTG", out, size);
-    case 25: return AsteroidText("DELYMOV_", "DELYMOVA", order->Asteroid(), out, size);
-    case 27:
+    case ORDER_RECHARGE_FROM_UNIT: return choose("RECHGING", "ABOUTRCG");
+    case ORDER_RECHARGE_FROM_ASTEROID: return choose("RECHGNGA", "ABOUTRGA");
+    case ORDER_SCRAP_UNIT: return choose("SCRAPPNG", "ABOUTSCP");
+    case ORDER_DECOMMISSION: return Text("DECOMMNG", out, size);
+    case ORDER_SCAN_ASTEROID: return Text("SCANASTD", out, size);
+    case ORDER_SCAN_SHIP: return Text("SCANSHIP", out, size);
+    case ORDER_BUILD_ATVS: return Text("BUILDATV", out, size);
+    case ORDER_LAND_ATVS: return Text("LANDATVS", out, size);
+    case ORDER_RECOVER_ATVS: return Text("RECOVATV", out, size);
+    case ORDER_BUILD_SHIP: return Text("BUILDSHP", out, size);
+    case ORDER_MODIFY_SHIP: return Text("MODFYSHP", out, size);
+    case ORDER_BUILD_OR_REPAIR_SHIP: return Text("BLDRPRSP", out, size);
+    case ORDER_REPAIR: case ORDER_BE_CONSTRUCTED: case ORDER_GET_REPAIRED: return Text("REPAIRNG", out, size);
+    case ORDER_REPAIR_UNIT: return choose("REPRUNIT", "ABOUTRPR");
+    case ORDER_REBUILD_UNIT: return choose("REBLDING", "ABOUTRBD");
+    case ORDER_SELF_DESTRUCT: return Text("SELFDSTG", out, size);
+    case ORDER_DELAYED_MOVE: return AsteroidText("DELYMOV_", "DELYMOVA", order->Asteroid(), out, size);
+    case ORDER_FOLLOW_FRIEND:
       if (started) return Text("FOLOWFD1", out, size, GetSerialFromId(order->Word(0)));
       return Text("FOLOWFD2", out, size);
-    case 28:
+    case ORDER_DEFEND:
       if (index != 0) return Literal("Will be defending", out, size);
       return Text("DEFENDNG", out, size, AsteroidName(location.asteroid));
-    case 29:
+    case ORDER_ATTACK_ENEMY_AT_ASTEROID:
       if (index != 0) return Literal("Will be attacking", out, size);
       return Text("ATTACKEN", out, size, AsteroidName(location.asteroid));
-    case 30: return Text("CANCELNG", out, size);
-    case 32: return AsteroidText("BOMBARD_", "BOMBARDA", order->Asteroid(), out, size);
-    case 34: return Text("MNDATTEN", out, size);
-    case 35: return Text("STUNNED_", out, size);
+    case ORDER_CANCEL_FIRST: return Text("CANCELNG", out, size);
+    case ORDER_BOMBARD: return AsteroidText("BOMBARD_", "BOMBARDA", order->Asteroid(), out, size);
+    case ORDER_MENTAL_ATTACK: return Text("MNDATTEN", out, size);
+    case ORDER_STUNNED: return Text("STUNNED_", out, size);
     default: TraceError("No status text for this order", __FILE__, __LINE__); return;
   }
 }

@@ -277,7 +277,8 @@ namespace {
 constexpr int kSavedTargetingOrder[5] = {1, 0, 2, 3, 4};
 
 bool RevalidatesTargetBeforeSave(std::uint32_t type) {
-  return type == 12 || type == 5 || type == 1 || type == 23 || type == 34 || type == 31;
+  return type == ORDER_SCAN_SHIP || type == ORDER_ATTACK_UNIT || type == ORDER_GO_TO_UNIT ||
+         type == ORDER_REBUILD_UNIT || type == ORDER_MENTAL_ATTACK || type == ORDER_SPECIAL_ATTACK;
 }
 
 }  // namespace

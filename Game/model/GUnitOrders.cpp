@@ -175,7 +175,13 @@ bool CGUnit::NeedsMoveBeforeOrder(std::uint32_t type, std::uint16_t asteroid, st
     const UnitOrder* o = orders.GetAt(static_cast<std::uint16_t>(i));
     if (o == nullptr) continue;
     switch (o->type) {
-      case 2: case 3: case 4: case 8: case 11: case 32: return o->Asteroid() != asteroid;
+      case ORDER_MOVE_TO_ASTEROID:
+      case ORDER_MOVE_NEXT_TO_ASTEROID:
+      case ORDER_RETREAT:
+      case ORDER_RECHARGE_FROM_ASTEROID:
+      case ORDER_SCAN_ASTEROID:
+      case ORDER_BOMBARD:
+        return o->Asteroid() != asteroid;
       default: break;
     }
   }
@@ -289,7 +295,13 @@ void CGUnit::CleanUpRemovedOrder(UnitOrder* order, std::uint16_t index) {
     case ORDER_SCRAP_UNIT:
       if (index == 0 && order->target != nullptr && order->target != this) order->target->ClearOrders(false);
       break;
-    case 13: case 16: case 17: case 18: case 20: case 23: CancelConstructionOrder(order, index, -1); break;
+    case ORDER_BUILD_ATVS:
+    case ORDER_BUILD_SHIP:
+    case ORDER_MODIFY_SHIP:
+    case ORDER_BUILD_OR_REPAIR_SHIP:
+    case ORDER_REPAIR_UNIT:
+    case ORDER_REBUILD_UNIT:
+      CancelConstructionOrder(order, index, -1); break;
     case ORDER_LAND_ATVS: ReturnLandingAtvs(order); break;
     case ORDER_RECOVER_ATVS: ReturnRecoveryAtvs(order); break;
     case ORDER_BE_CONSTRUCTED: receivedPoints = 0; break;
@@ -325,17 +337,17 @@ void CGUnit::PopFirstOrder(std::int32_t result, std::uint32_t /*ignored*/) {
         ReturnRecoveryAtvs(order.get());
       }
       break;
-    case 16: case 17: case 18:
+    case ORDER_BUILD_SHIP: case ORDER_MODIFY_SHIP: case ORDER_BUILD_OR_REPAIR_SHIP:
       if (order->target == this) {
         ReleaseDesignById(order->Word(0), nullptr);
       } else {
         CancelConstructionOrder(order.get(), 0, result);
       }
       break;
-    case 20: case 23:
+    case ORDER_REPAIR_UNIT: case ORDER_REBUILD_UNIT:
       if (order->target != this) CancelConstructionOrder(order.get(), 0, result);
       break;
-    case 21: case 22: receivedPoints = 0; break;
+    case ORDER_BE_CONSTRUCTED: case ORDER_GET_REPAIRED: receivedPoints = 0; break;
     default: break;
   }
   stage = kStageNotStarted;
@@ -422,7 +434,14 @@ bool CGUnit::HasAsteroidTargetOrder() const {
   const UnitOrder* first = orders.GetAt(0);
   if (first == nullptr) return false;
   switch (first->type) {
-    case 3: case 2: case 11: case 14: case 15: case 32: case 8: return true;
+    case ORDER_MOVE_NEXT_TO_ASTEROID:
+    case ORDER_MOVE_TO_ASTEROID:
+    case ORDER_SCAN_ASTEROID:
+    case ORDER_LAND_ATVS:
+    case ORDER_RECOVER_ATVS:
+    case ORDER_BOMBARD:
+    case ORDER_RECHARGE_FROM_ASTEROID:
+      return true;
     default: return false;
   }
 }

@@ -10,6 +10,8 @@
 #include "Game/net/PacketQueue.h"
 #include "Game/base/Packets.h"
 #include "Game/rules/GRulesLinks.h"
+#include "hvmulti/HvMRecords.h"
+#include "hvmulti/HvMTypes.h"
 #include "hvmulti/HvPlayerList.h"
 
 NetHandlerLinks g_netHandlerLinks;
@@ -29,10 +31,6 @@ const std::array<const HandlerEntry*, kLastHandledType + 1>& HandlerTable() {
   }();
   return table;
 }
-
-// Library messages that change who is in the session.
-constexpr std::int32_t kPlayerJoined = -5;
-constexpr std::int32_t kPlayerLeft = -2;
 
 }  // namespace
 
@@ -102,18 +100,19 @@ std::uint32_t DispatchPacket(CNetSession& session) {
     case kQueueEmpty:
       dispatched = 0;
       break;
-    case 3: {
-      std::int32_t code = 0;
-      if (data != nullptr && length >= 4) plat::ByteReader({data, length}).ReadAt(0, code);
-      if ((code == kPlayerJoined || code == kPlayerLeft) && session.players)
+    case HVM_MSG_SYSTEM: {
+      HvMNotice notice;
+      // Who is in the session changed: the player list is read again.
+      if (data != nullptr && HvMNotice::Read({data, length}, notice) &&
+          (notice.code == HVM_NOTICE_JOINED || notice.code == HVM_NOTICE_LEFT) && session.players)
         session.players->UpdatePlayerList(session.multi.get());
       dispatched = 0;
       break;
     }
-    case 4:
+    case HVM_MSG_CHAT:
       dispatched = 0;
       break;
-    case 0:
+    case HVM_MSG_PACKET:
       if (session.notifyWindow == nullptr && !g_netHandlerLinks.notify) {
         dispatched = 0;
         break;

@@ -3,15 +3,9 @@
 // error results. Constants only: may be used from any thread.
 
 #include "platform/core/types.h"
+#include "platform/sound/mmio.h"
 
 namespace plat {
-
-using FOURCC = DWORD;
-
-constexpr FOURCC mmioFOURCC(char a, char b, char c, char d) {
-  return static_cast<FOURCC>(static_cast<BYTE>(a)) | (static_cast<FOURCC>(static_cast<BYTE>(b)) << 8) |
-         (static_cast<FOURCC>(static_cast<BYTE>(c)) << 16) | (static_cast<FOURCC>(static_cast<BYTE>(d)) << 24);
-}
 
 constexpr FOURCC streamtypeVIDEO = mmioFOURCC('v', 'i', 'd', 's');
 constexpr FOURCC streamtypeAUDIO = mmioFOURCC('a', 'u', 'd', 's');
