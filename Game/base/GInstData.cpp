@@ -61,6 +61,9 @@ struct CInstData::NamedBuffer {
   ValueBuffer value = {};
 };
 
+// Built ahead of the default static initialisers of every other file.
+__attribute__((init_priority(200))) CInstData g_instData;
+
 CInstData::CInstData() : m_debugKey(OpenKey(kDebugKey)), m_releaseKey(OpenKey(kReleaseKey)) {
   const std::string cd = Directory("CDPATH");
   const std::string art = Directory("ARTPATH");

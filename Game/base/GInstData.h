@@ -114,7 +114,7 @@ class CInstData {
 };
 
 // The installation settings of the whole run, built before the program's entry
-// (see GGlobals.cpp).
+// and before any other static object, since those may read files through it.
 extern CInstData g_instData;
 
 // g_instData.OpenDataFile.

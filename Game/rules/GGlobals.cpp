@@ -1,8 +1,6 @@
-// The process-wide settings objects, built by static initialisers before the
-// program's entry runs. They stand in one file because their order matters:
-// the game variables read their file through g_instData.
+// The process-wide game variables, built by a static initialiser before the
+// program's entry runs. They read their file through g_instData, which is
+// built before every ordinary static object (GInstData.cpp).
 #include "Game/rules/GGameVar.h"
-#include "Game/base/GInstData.h"
 
-CInstData g_instData;
 CGameVariables g_gameVariables;
