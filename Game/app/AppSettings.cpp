@@ -17,8 +17,8 @@ constexpr int kMaxPacketsSkipped = 10000;
 UserInfoFields FieldsOf(CClntApp& app) {
   if (!app.m_gameConfig) app.m_gameConfig = std::make_unique<GameConfigPacket>();
   if (!app.m_gameSettings) app.m_gameSettings = std::make_unique<GameSettingsPacket>();
-  return {app.m_connection.playerName, app.m_connection.nickname, app.m_chapterName, &app.m_chapterId,
-          &app.m_secondChapterId,      app.m_gameConfig.get(),    app.m_gameSettings.get(), &app.m_options};
+  return {app.m_network.connection.playerName, app.m_network.connection.nickname, app.m_chapter.name, &app.m_chapter.id,
+          &app.m_chapter.secondId,      app.m_gameConfig.get(),    app.m_gameSettings.get(), &app.m_options};
 }
 
 std::string InstallFile(const std::string& name) { return std::string(g_instData.GetInstallPath()) + name; }
@@ -99,5 +99,5 @@ void CClntApp::ApplyReceivedSettings(const GameSettingsPacket& packet) {
   *m_gameSettings = packet;
   m_gameSettings->chapterSlot = slot;
   m_gameSettings->difficulty = DIFFICULTY_CUSTOM;
-  if (g_appLinks.game.applyGameSetup) g_appLinks.game.applyGameSetup(*m_gameSettings, m_gameConfig.get(), m_chapterId);
+  if (g_appLinks.game.applyGameSetup) g_appLinks.game.applyGameSetup(*m_gameSettings, m_gameConfig.get(), m_chapter.id);
 }

@@ -91,9 +91,9 @@ CClntApp::CClntApp(HINSTANCE instance, int showCommand, const char* commandLine)
   g_currentView = nullptr;
   g_getMessageHook = nullptr;
   g_app = this;
-  std::snprintf(m_connection.playerName, sizeof m_connection.playerName, "%s", "Quenbar Player");
-  std::snprintf(m_connection.nickname, sizeof m_connection.nickname, "%s", "Player");
-  m_connection.connectionKind = 0xFFFF;
+  std::snprintf(m_network.connection.playerName, sizeof m_network.connection.playerName, "%s", "Quenbar Player");
+  std::snprintf(m_network.connection.nickname, sizeof m_network.connection.nickname, "%s", "Player");
+  m_network.connection.connectionKind = 0xFFFF;
   InitCommonControls();
   if (!CreateMainWindow(instance, showCommand)) {
     MessageBox(nullptr, "Can't build window!!", "error", MB_OK);
@@ -104,7 +104,7 @@ CClntApp::CClntApp(HINSTANCE instance, int showCommand, const char* commandLine)
   g_sndPlay = new CSndPlay();
   SetTimer(g_mainWnd, kSoundTimer, kSoundTimerPeriodMs, nullptr);
   m_commandLine = commandLine ? commandLine : "";
-  m_lobbyArgument.clear();
+  m_role.lobbyArgument.clear();
   if (g_instData.GetExclusiveMode())
     g_ddraw = new CDDraw(g_mainWnd, kScreenWidth, kScreenHeight, 16, 1);
   else

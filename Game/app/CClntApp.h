@@ -68,6 +68,50 @@ class CClntBase {
   std::unique_ptr<CNetSession> m_session;
 };
 
+// How this program takes part in the game.
+struct AppRole {
+  std::uint32_t host = 0;
+  std::uint32_t singlePlayer = 0;
+  std::uint32_t standAlone = 0;
+  std::uint32_t settingsLocked = 0;
+  std::uint32_t lobbyLaunch = 0;
+  std::uint32_t emailGame = 0;
+  std::string lobbyArgument;
+  std::uint32_t lobbyConnectResult = 0;
+};
+
+// The chapter the player plays, and the one a joining player gives up.
+struct AppChapter {
+  std::uint16_t id = kNoChapter;
+  std::uint16_t secondId = kNoChapter;
+  std::uint16_t perGuild = 8;
+  char name[32] = "Rangers";
+};
+
+// The connection and whether a session is open and joined.
+struct AppNetwork {
+  ConnectionInfo connection;
+  std::uint32_t sessionOpen = 0;
+  std::uint32_t inSession = 0;
+};
+
+// The saved game or scenario chosen to load.
+struct AppLoad {
+  char fileName[255] = {};  // non-empty is the loaded-game flag
+  char directory[257] = {};
+  std::uint32_t scenario = 0;
+  std::uint32_t mode = 1;
+
+  bool LoadedGame() const { return fileName[0] != '\0'; }
+};
+
+// The front end's way back through its screens.
+struct AppScreens {
+  std::array<std::uint16_t, 50> history{};
+  std::uint16_t count = 0;
+  std::uint16_t frontEndWord = 0;
+};
+
 class CClntApp : public CClntBase {
  public:
   // Builds everything in order and runs the front end.
@@ -135,37 +179,20 @@ class CClntApp : public CClntBase {
   int m_showCommand = 0;
   std::uint32_t m_playPhase = 0;
   std::uint32_t m_fullRedraw = 0;
-  std::uint32_t m_host = 0;
-  std::uint32_t m_singlePlayer = 0;
-  std::uint32_t m_standAlone = 0;
-  std::uint32_t m_settingsLocked = 0;
-  std::uint32_t m_lobbyLaunch = 0;
-  std::uint32_t m_emailGame = 0;
-  std::string m_lobbyArgument;
+  AppRole m_role;
+  AppChapter m_chapter;
+  AppNetwork m_network;
+  AppLoad m_load;
+  AppScreens m_screens;
   std::string m_commandLine;
-  std::uint32_t m_lobbyConnectResult = 0;
   std::uint32_t m_running = 0;
   std::uint32_t m_quit = 0;
   std::uint32_t m_busy = 0;
   std::uint8_t m_settingsRequested = 1;
-  std::uint16_t m_chapterId = kNoChapter;
-  std::uint16_t m_secondChapterId = kNoChapter;
-  std::uint16_t m_chaptersPerGuild = 8;
-  char m_chapterName[32] = "Rangers";
-  std::uint16_t m_frontEndWord = 0;
-  ConnectionInfo m_connection;
-  std::uint32_t m_sessionOpen = 0;
-  std::uint32_t m_inSession = 0;
   std::array<std::uint8_t, 336> m_settingsBlock{};
   std::unique_ptr<GameConfigPacket> m_gameConfig;
   std::unique_ptr<GameSettingsPacket> m_gameSettings;
   PlayerOptions m_options;
-  std::array<std::uint16_t, 50> m_screenHistory{};
-  std::uint16_t m_screenCount = 0;
-  char m_fileName[255] = {};  // the saved game to load: non-empty is the loaded-game flag
-  char m_directory[257] = {};
-  std::uint32_t m_scenario = 0;
-  std::uint32_t m_loadMode = 1;
   plat::COLORREF m_savedTipText = 0xFFFFFFFF;
   plat::COLORREF m_savedTipBack = 0xFFFFFFFF;
   std::uint8_t m_screenSaverWasActive = 0;
@@ -175,7 +202,7 @@ class CClntApp : public CClntBase {
   std::unique_ptr<CSprite> m_backdrop;
   std::uint32_t m_gameRandomSeed = 0;
 
-  bool LoadedGame() const { return m_fileName[0] != '\0'; }
+  bool LoadedGame() const { return m_load.LoadedGame(); }
 
  private:
   CIDString m_text;

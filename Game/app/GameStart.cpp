@@ -74,7 +74,7 @@ int CClntApp::StartFrontEnd(const char* commandLine) {
   ResetSettings(SETUP_CONFIG, 0);
   for (std::int16_t group = SETUP_FOG; group <= SETUP_OPTIONS; ++group) ResetSettings(group, 1);
   m_gameSettings->word16 = 0;
-  m_frontEndWord = 1;
+  m_screens.frontEndWord = 1;
   // A damaged or missing file is written again whole from what was good.
   if (!ReadUserInfo("UserInfo.dat")) WriteUserInfo();
   if (g_sndPlay) {
@@ -82,23 +82,23 @@ int CClntApp::StartFrontEnd(const char* commandLine) {
     g_sndPlay->SetLevels(m_options.musicLevel, m_options.effectsLevel, m_options.speech);
   }
   m_gameSettings->difficulty = GetDifficulty(0);
-  m_lobbyLaunch = 0;
+  m_role.lobbyLaunch = 0;
 
   const std::string line = commandLine ? commandLine : "";
   if (line.rfind("HV", 0) == 0 && g_session) {
-    m_connection.sessionId = 0;
-    m_lobbyConnectResult = static_cast<std::uint32_t>(g_session->InitAutoLaunch(line.c_str()));
-    if (m_lobbyConnectResult == 32) {
-      if (g_session->OpenAndJoin(m_connection) < 0) {
+    m_network.connection.sessionId = 0;
+    m_role.lobbyConnectResult = static_cast<std::uint32_t>(g_session->InitAutoLaunch(line.c_str()));
+    if (m_role.lobbyConnectResult == 32) {
+      if (g_session->OpenAndJoin(m_network.connection) < 0) {
         COkDlg box(g_ddraw, g_mainWnd, m_instance,
                    "Can't connect to this game session. Please try connecting directly.", 0);
       } else {
-        m_lobbyLaunch = 1;
-        m_lobbyArgument = line;
+        m_role.lobbyLaunch = 1;
+        m_role.lobbyArgument = line;
       }
-    } else if (m_lobbyConnectResult == 16) {
-      m_lobbyLaunch = 1;
-      m_host = 1;
+    } else if (m_role.lobbyConnectResult == 16) {
+      m_role.lobbyLaunch = 1;
+      m_role.host = 1;
     }
   } else if (line.rfind("-I:", 0) == 0 && g_session) {
     g_session->joinByName = 1;
@@ -116,13 +116,13 @@ int CClntApp::StartFrontEnd(const char* commandLine) {
     m_backdrop->LoadImage(m_frontEndModule);
     m_backdrop->BltToPrimary(nullptr, nullptr);
   }
-  if (g_session) g_session->EnumServices(m_connection);
+  if (g_session) g_session->EnumServices(m_network.connection);
 
   int start = kTitleScreen;
   if (g_session && g_session->joinByName)
     start = kHostScreen;
-  else if (m_lobbyLaunch)
-    start = m_host ? kHostScreen : kJoinScreen;
+  else if (m_role.lobbyLaunch)
+    start = m_role.host ? kHostScreen : kJoinScreen;
   const int result = g_appLinks.runScreenFlow ? g_appLinks.runScreenFlow(*this, start) : PlaceholderScreenFlow(*this);
 
   auto leaveFrontEnd = [this] {
@@ -136,12 +136,12 @@ int CClntApp::StartFrontEnd(const char* commandLine) {
     return 0;
   }
   if (!LoadedGame() && g_appLinks.openProgress) g_appLinks.openProgress(Text("GAMEINI1").c_str(), 1);
-  if (m_singlePlayer && !LoadedGame()) WriteUserInfo();
+  if (m_role.singlePlayer && !LoadedGame()) WriteUserInfo();
   leaveFrontEnd();
-  if (!LoadedGame() && g_appLinks.game.create) g_appLinks.game.create(m_chapterId, m_chaptersPerGuild);
-  if (GameExists() && m_chapterId < 40) {
-    if (g_appLinks.game.applyGameSetup) g_appLinks.game.applyGameSetup(*m_gameSettings, m_gameConfig.get(), m_chapterId);
-    if (g_appLinks.game.setChapterName) g_appLinks.game.setChapterName(m_chapterName);
+  if (!LoadedGame() && g_appLinks.game.create) g_appLinks.game.create(m_chapter.id, m_chapter.perGuild);
+  if (GameExists() && m_chapter.id < 40) {
+    if (g_appLinks.game.applyGameSetup) g_appLinks.game.applyGameSetup(*m_gameSettings, m_gameConfig.get(), m_chapter.id);
+    if (g_appLinks.game.setChapterName) g_appLinks.game.setChapterName(m_chapter.name);
   }
   if (g_session) g_session->notifyWindow = g_mainWnd;
   ApplyGameColors(1);
@@ -151,34 +151,34 @@ int CClntApp::StartFrontEnd(const char* commandLine) {
 void CClntApp::UnwindToScreen(std::int16_t screen) {
   if (GameExists() && g_appLinks.game.destroy) g_appLinks.game.destroy();
   if (screen < 13 && g_session) {
-    if (m_host) {
-      if (m_inSession) g_session->BroadcastEndGame();
-      if (m_sessionOpen && g_session->multi) g_session->multi->CloseSession();
-      m_inSession = 0;
-      m_sessionOpen = 0;
+    if (m_role.host) {
+      if (m_network.inSession) g_session->BroadcastEndGame();
+      if (m_network.sessionOpen && g_session->multi) g_session->multi->CloseSession();
+      m_network.inSession = 0;
+      m_network.sessionOpen = 0;
     }
-    if (m_secondChapterId != kNoChapter && !m_singlePlayer && !m_host) {
+    if (m_chapter.secondId != kNoChapter && !m_role.singlePlayer && !m_role.host) {
       std::array<std::uint8_t, 48> leave{};
       ByteWriter w(leave);
       w.WriteAt<std::uint16_t>(0, PKT_CHAPTER_CLAIM);
-      w.WriteAt<std::uint16_t>(8, static_cast<std::uint16_t>(m_chapterId + 100));
-      w.WriteAt<std::uint16_t>(10, m_chapterId);
+      w.WriteAt<std::uint16_t>(8, static_cast<std::uint16_t>(m_chapter.id + 100));
+      w.WriteAt<std::uint16_t>(10, m_chapter.id);
       g_session->Send(kAllPlayersSlot, leave.data(), leave.size());
     }
     if (g_session->queue) g_session->queue->ResetSequence();
-    m_secondChapterId = kNoChapter;
+    m_chapter.secondId = kNoChapter;
   }
   if (screen < 4) {
-    m_emailGame = 0;
-    m_lobbyArgument.clear();
+    m_role.emailGame = 0;
+    m_role.lobbyArgument.clear();
   }
-  if (screen < 10) m_fileName[0] = '\0';
-  if (screen < 9 && m_connection.connectionKind != 0xFFFF && g_session && g_session->multi) {
+  if (screen < 10) m_load.fileName[0] = '\0';
+  if (screen < 9 && m_network.connection.connectionKind != 0xFFFF && g_session && g_session->multi) {
     g_session->multi->CloseService();
-    m_connection.connectionKind = 0xFFFF;
+    m_network.connection.connectionKind = 0xFFFF;
   }
-  if (screen < 10) m_host = 0;
-  if (screen < 3) m_singlePlayer = 0;
+  if (screen < 10) m_role.host = 0;
+  if (screen < 3) m_role.singlePlayer = 0;
 }
 
 void CClntApp::TearDownGame() {

@@ -39,12 +39,12 @@ int CClntApp::Run() {
   m_busy = 0;
   bool altWasDown = true;
   for (;;) {
-    if (!m_emailGame) {
+    if (!m_role.emailGame) {
       // Every byte set, so nothing of the sender's memory leaves with it.
       std::array<std::uint8_t, 16> status{};
       ByteWriter w(status);
       w.WriteAt<std::uint16_t>(0, PKT_STATUS);
-      const std::uint16_t chapter = LoadedGame() ? m_chapterId : LocalChapterId();
+      const std::uint16_t chapter = LoadedGame() ? m_chapter.id : LocalChapterId();
       w.WriteAt<std::uint16_t>(8, chapter);
       w.WriteAt<std::uint32_t>(12, g_session ? g_session->opened : 0);
       if (g_session) g_session->Send(kAllPlayersSlot, status.data(), status.size());

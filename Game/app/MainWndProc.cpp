@@ -191,9 +191,9 @@ LRESULT PrivateMessage(CClntApp& app, HWND window, UINT message, WPARAM wParam, 
       int result = 0;
       for (int i = 0; i < kMaxLoadRequests && result == 0; ++i) {
         DeleteLoader();
-        result = g_appLinks.loading.request ? g_appLinks.loading.request(*app.m_gameConfig, app.m_loadMode) : 2;
+        result = g_appLinks.loading.request ? g_appLinks.loading.request(*app.m_gameConfig, app.m_load.mode) : 2;
       }
-      app.m_loadMode = 1;
+      app.m_load.mode = 1;
       if (result != 1) {
         app.m_playPhase = 1;
         SuspendScreenFlush(0);
@@ -203,7 +203,7 @@ LRESULT PrivateMessage(CClntApp& app, HWND window, UINT message, WPARAM wParam, 
         if (g_reloadAfterFailure) app.m_running = 0;
       }
       g_reloadAfterFailure = 0;
-      app.m_fileName[0] = '\0';
+      app.m_load.fileName[0] = '\0';
       return 0;
     }
     case WM_APP_LOAD_REPLY:
@@ -262,11 +262,11 @@ LRESULT PrivateMessage(CClntApp& app, HWND window, UINT message, WPARAM wParam, 
       if (g_appLinks.game.clearNotifications) g_appLinks.game.clearNotifications();
       OpenProgress(app, "RSRTGAME", 1);
       const std::uint16_t chapter = LocalChapterId();
-      const std::string name = g_appLinks.game.chapterName ? g_appLinks.game.chapterName() : app.m_chapterName;
+      const std::string name = g_appLinks.game.chapterName ? g_appLinks.game.chapterName() : app.m_chapter.name;
       if (GameExists() && g_appLinks.game.destroy) g_appLinks.game.destroy();
-      if (g_appLinks.game.create) g_appLinks.game.create(chapter, app.m_chaptersPerGuild);
+      if (g_appLinks.game.create) g_appLinks.game.create(chapter, app.m_chapter.perGuild);
       if (g_appLinks.game.setChapterName) g_appLinks.game.setChapterName(name.c_str());
-      if (g_appLinks.game.applyGameSetup) g_appLinks.game.applyGameSetup(*app.m_gameSettings, app.m_gameConfig.get(), app.m_chapterId);
+      if (g_appLinks.game.applyGameSetup) g_appLinks.game.applyGameSetup(*app.m_gameSettings, app.m_gameConfig.get(), app.m_chapter.id);
       return 0;
     }
     case WM_APP_SAVE:

@@ -42,7 +42,7 @@ int CClntApp::LoadState(plat::FILE* file) {
   cw.WriteAt<std::uint16_t>(0, PKT_PLAYER_NAME);
   cw.WriteAt<std::uint16_t>(8, LocalChapterId());
   // The name as text from offset 10, cut to leave its terminator in the packet.
-  std::memcpy(chapter.data() + 10, m_chapterName, strnlen(m_chapterName, kChapterPacketSize - 11));
+  std::memcpy(chapter.data() + 10, m_chapter.name, strnlen(m_chapter.name, kChapterPacketSize - 11));
   if (g_session) g_session->Send(kAllPlayersSlot, chapter.data(), chapter.size());
   g_currentView = nullptr;
   DeleteViews();

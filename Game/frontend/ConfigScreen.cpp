@@ -109,7 +109,7 @@ class CConfigDlg : public CFrontEndScreen {
       SetPressed(kLock, m_lockEnabled && m_form.locked, false);
     }
     EnableVictoryFields();
-    if (m_app.m_singlePlayer) {
+    if (m_app.m_role.singlePlayer) {
       ShowWindow(Button(kStarting).window, SW_HIDE);
       ShowWindow(Button(kFog).window, SW_HIDE);
     }

@@ -69,7 +69,7 @@ class CCreateJoinDlg : public CFrontEndScreen {
     Button(kJoin).SetDisabledImage(FrontEndArt("jngmegry.ima").c_str());
     Refresh(window);
     SetTimer(window, kRefreshTimer, kRefreshPeriodMs, nullptr);
-    ConnectionInfo& c = m_app.m_connection;
+    ConnectionInfo& c = m_app.m_network.connection;
     c.sessionName[0] = c.description[0] = c.password[0] = '\0';
     SetDlgItemText(window, kNameEdit, "Quenbar Session");
     SetDlgItemText(window, kPasswordEdit, "");
@@ -103,7 +103,7 @@ class CCreateJoinDlg : public CFrontEndScreen {
 
  protected:
   bool Accept(HWND window, const ScreenButton& b) override {
-    ConnectionInfo& c = m_app.m_connection;
+    ConnectionInfo& c = m_app.m_network.connection;
     switch (b.id) {
       case kButtons[kRefresh].id:
         Refresh(window);
@@ -120,7 +120,7 @@ class CCreateJoinDlg : public CFrontEndScreen {
         GetDlgItemText(window, kPasswordEdit, c.password, kPasswordLimit + 1);
         ReplaceBlanks(c.sessionName);
         ReplaceBlanks(c.password);
-        m_app.m_standAlone = m_standAlone;
+        m_app.m_role.standAlone = m_standAlone;
         break;
       case kButtons[kJoin].id: {
         const LRESULT selected = SendDlgItemMessage(window, kSessionList, LB_GETCURSEL, 0, 0);

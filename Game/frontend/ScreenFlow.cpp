@@ -59,8 +59,8 @@ void BroadcastChapters(std::uint16_t value) {
 
 // The local server is running and this player hosts it alone.
 void MarkLocalGameStarted(CClntApp& app) {
-  app.m_host = app.m_singlePlayer = app.m_sessionOpen = app.m_inSession = 1;
-  app.m_connection.connectionKind = kLocalConnection;
+  app.m_role.host = app.m_role.singlePlayer = app.m_network.sessionOpen = app.m_network.inSession = 1;
+  app.m_network.connection.connectionKind = kLocalConnection;
 }
 
 bool FileExists(const std::string& path) {
@@ -75,20 +75,20 @@ std::int16_t QuickStart(CClntApp& app) {
   const std::string last = g_instData.GetQuickStartFile();
   const std::string savePath = g_instData.GetSavePath();
   if (last.empty() || !FileExists(savePath + last)) {
-    std::snprintf(app.m_directory, sizeof app.m_directory, "%s", g_instData.GetScenarioPath());
-    std::snprintf(app.m_fileName, sizeof app.m_fileName, "%s", "QikStart.clt");
-    app.m_scenario = 1;
+    std::snprintf(app.m_load.directory, sizeof app.m_load.directory, "%s", g_instData.GetScenarioPath());
+    std::snprintf(app.m_load.fileName, sizeof app.m_load.fileName, "%s", "QikStart.clt");
+    app.m_load.scenario = 1;
   } else {
-    std::snprintf(app.m_directory, sizeof app.m_directory, "%s", savePath.c_str());
-    std::snprintf(app.m_fileName, sizeof app.m_fileName, "%s", last.c_str());
-    app.m_scenario = 0;
+    std::snprintf(app.m_load.directory, sizeof app.m_load.directory, "%s", savePath.c_str());
+    std::snprintf(app.m_load.fileName, sizeof app.m_load.fileName, "%s", last.c_str());
+    app.m_load.scenario = 0;
   }
   StopEffects();
   // Without the scenario either there is nothing to load: no server is
   // started for a game that cannot come.
-  const bool present = FileExists(std::string(app.m_directory) + app.m_fileName);
-  if (!present || !g_session || g_session->AutoLaunchConnect(app.m_lobbyArgument.c_str()) != 0) {
-    app.m_fileName[0] = '\0';
+  const bool present = FileExists(std::string(app.m_load.directory) + app.m_load.fileName);
+  if (!present || !g_session || g_session->AutoLaunchConnect(app.m_role.lobbyArgument.c_str()) != 0) {
+    app.m_load.fileName[0] = '\0';
     app.ShowTextBox("FEERROR_");
     return kScreenSingle;
   }
@@ -124,13 +124,13 @@ std::int16_t TitleScreen(CClntApp& app) {
   const std::int16_t result = RunMainDlg(app);
   switch (result) {
     case kScreenSingle:
-      app.m_host = 1;
+      app.m_role.host = 1;
       return kScreenSingle;
     case kScreenSessions:
-      app.m_connection.serviceType = kOnlineService;
-      app.m_connection.connectionKind = 0;
+      app.m_network.connection.serviceType = kOnlineService;
+      app.m_network.connection.connectionKind = 0;
       StopEffects();
-      if (g_session) g_session->InitService(app.m_connection, nullptr);
+      if (g_session) g_session->InitService(app.m_network.connection, nullptr);
       return kScreenSessions;
     case kResultIntro:
       app.PlayIntro();
@@ -161,9 +161,9 @@ bool ChooseFile(CClntApp& app, std::uint16_t mode) {
     if (!chosen || !savedGame || ReadSaveHeader(path.c_str(), &header)) break;
     app.ShowTextBox("INVALIDF");
   }
-  std::snprintf(app.m_directory, sizeof app.m_directory, "%s", choice.directory.c_str());
-  std::snprintf(app.m_fileName, sizeof app.m_fileName, "%s", chosen ? choice.fileName.c_str() : "");
-  app.m_scenario = choice.mode == LOAD_SCENARIOS ? 1 : 0;
+  std::snprintf(app.m_load.directory, sizeof app.m_load.directory, "%s", choice.directory.c_str());
+  std::snprintf(app.m_load.fileName, sizeof app.m_load.fileName, "%s", chosen ? choice.fileName.c_str() : "");
+  app.m_load.scenario = choice.mode == LOAD_SCENARIOS ? 1 : 0;
   return chosen;
 }
 
@@ -171,8 +171,8 @@ bool ChooseFile(CClntApp& app, std::uint16_t mode) {
 std::int16_t LoadLocalGame(CClntApp& app, std::uint16_t mode) {
   if (!ChooseFile(app, mode)) return kScreenSingle;
   StopEffects();
-  if (!g_session || g_session->AutoLaunchConnect(app.m_lobbyArgument.c_str()) != 0) {
-    app.m_fileName[0] = '\0';
+  if (!g_session || g_session->AutoLaunchConnect(app.m_role.lobbyArgument.c_str()) != 0) {
+    app.m_load.fileName[0] = '\0';
     app.ShowTextBox("FEERROR_");
     return kScreenSingle;
   }
@@ -187,7 +187,7 @@ std::int16_t SingleScreen(CClntApp& app) {
   const std::int16_t result = RunSingleDlg(app);
   switch (result) {
     case kScreenConfigLocal:
-      app.m_singlePlayer = 1;
+      app.m_role.singlePlayer = 1;
       return kScreenConfigLocal;
     case kScreenQuickStarted: return LoadLocalGame(app, LOAD_SAVED_ONLY);
     case kResultScenario: return LoadLocalGame(app, LOAD_SCENARIOS);
@@ -200,8 +200,8 @@ std::int16_t SingleScreen(CClntApp& app) {
 std::int16_t AnnounceStartedGame(CClntApp& app) {
   app.m_gameConfig->word12 = 1;
   AnnounceGameSetup(app);
-  app.m_chaptersPerGuild = app.m_gameConfig->chapters;
-  return app.m_standAlone ? kScreenGuildChapterHost : kScreenGuildChapter;
+  app.m_chapter.perGuild = app.m_gameConfig->chapters;
+  return app.m_role.standAlone ? kScreenGuildChapterHost : kScreenGuildChapter;
 }
 
 // The server program creates the e-mail game's first files and ends; the
@@ -210,7 +210,7 @@ std::int16_t CreateEmailGame(CClntApp& app) {
   app.WriteEmailInfo();
   const std::string server = std::string(g_instData.GetInstallPath()) + "QuenSrvr.exe";
   const std::intptr_t code =
-      plat::_spawnl(plat::_P_WAIT, server.c_str(), server.c_str(), app.m_lobbyArgument.c_str(), nullptr);
+      plat::_spawnl(plat::_P_WAIT, server.c_str(), server.c_str(), app.m_role.lobbyArgument.c_str(), nullptr);
   if (code != 1) {
     app.ShowTextBox("EMAILCER");
     app.ShowTextBox("FEERROR_");
@@ -218,8 +218,8 @@ std::int16_t CreateEmailGame(CClntApp& app) {
   }
   app.ShowTextBox("EMAILCRE");
   app.m_gameConfig->word12 = 1;
-  app.m_chaptersPerGuild = app.m_gameConfig->chapters;
-  return app.m_standAlone ? kScreenGuildChapterHost : kScreenEmail;
+  app.m_chapter.perGuild = app.m_gameConfig->chapters;
+  return app.m_role.standAlone ? kScreenGuildChapterHost : kScreenEmail;
 }
 
 // The chapter an e-mail game's input file is for: its last two characters.
@@ -243,11 +243,11 @@ std::int16_t PlayEmailTurn(CClntApp& app) {
     app.ShowTextBox("EMAILERR");
     return kScreenEmail;
   }
-  std::snprintf(app.m_directory, sizeof app.m_directory, "%s", choice.directory.c_str());
+  std::snprintf(app.m_load.directory, sizeof app.m_load.directory, "%s", choice.directory.c_str());
   g_session->emailMode = 1;
   g_session->emailGameName = choice.fileName;
-  app.m_chapterId = static_cast<std::uint16_t>(ReadEmailInputFile(*g_session, static_cast<std::uint16_t>(chapter)));
-  app.m_singlePlayer = app.m_emailGame = 1;
+  app.m_chapter.id = static_cast<std::uint16_t>(ReadEmailInputFile(*g_session, static_cast<std::uint16_t>(chapter)));
+  app.m_role.singlePlayer = app.m_role.emailGame = 1;
   app.m_gameConfig->word12 = 1;
   return kScreenPlay;
 }
@@ -263,15 +263,15 @@ std::int16_t EmailScreen(CClntApp& app) {
   switch (result) {
     case kResultCreateEmail:
       if (name.empty()) return kScreenEmail;
-      app.m_lobbyArgument = EmailCreateCommand(name);
-      app.m_emailGame = 1;
+      app.m_role.lobbyArgument = EmailCreateCommand(name);
+      app.m_role.emailGame = 1;
       return kScreenConfigLocal;
     case kResultProcessEmail: {
       if (!ChooseFile(app, LOAD_EMAIL_GAMES)) return kScreenEmail;
-      app.m_emailGame = 1;
+      app.m_role.emailGame = 1;
       StopEffects();
       const std::string server = std::string(g_instData.GetInstallPath()) + "QuenSrvr.exe";
-      const std::string command = std::string("-Em:") + app.m_fileName + " HVSCS";
+      const std::string command = std::string("-Em:") + app.m_load.fileName + " HVSCS";
       const std::intptr_t code =
           plat::_spawnl(plat::_P_WAIT, server.c_str(), server.c_str(), command.c_str(), nullptr);
       app.ShowTextBox(code == 1 ? "EMAILPRO" : "EMAILERR");
@@ -288,9 +288,9 @@ std::int16_t EmailScreen(CClntApp& app) {
 // as it stands.
 std::int16_t StartLocalGame(CClntApp& app) {
   StopEffects();
-  app.m_connection.connectionKind = kLocalConnection;
-  if (app.m_emailGame) return CreateEmailGame(app);
-  if (!g_session || g_session->AutoLaunchConnect(app.m_lobbyArgument.c_str()) != 0) {
+  app.m_network.connection.connectionKind = kLocalConnection;
+  if (app.m_role.emailGame) return CreateEmailGame(app);
+  if (!g_session || g_session->AutoLaunchConnect(app.m_role.lobbyArgument.c_str()) != 0) {
     app.ShowTextBox("FEERROR_");
     return kScreenTitle;
   }
@@ -303,30 +303,30 @@ std::int16_t StartLocalGame(CClntApp& app) {
 // unless this player is in the session already) or peer-to-peer.
 std::int16_t HostGame(CClntApp& app, bool peerToPeer) {
   StopEffects();
-  if (peerToPeer || !app.m_inSession) {
+  if (peerToPeer || !app.m_network.inSession) {
     const GameConfigPacket& config = *app.m_gameConfig;
     const std::string description =
         NewSessionDescription(config.turnTimeLimit, config.chapters, config.asteroids, config.victoryConditions);
-    std::snprintf(app.m_connection.description, sizeof app.m_connection.description, "%s", description.c_str());
+    std::snprintf(app.m_network.connection.description, sizeof app.m_network.connection.description, "%s", description.c_str());
     HvMServiceEx_Struct settings;
     settings.bytes = app.m_settingsBlock;
     int created = 0;
     if (g_session)
-      created = peerToPeer ? g_session->CreateAndJoin(app.m_connection)
-                           : g_session->CreateAndJoinCS(app.m_connection, &settings);
+      created = peerToPeer ? g_session->CreateAndJoin(app.m_network.connection)
+                           : g_session->CreateAndJoinCS(app.m_network.connection, &settings);
     if (created != 1 && created != 2) {
       app.ShowTextBox("FEERROR_");
       return kScreenTitle;
     }
-    app.m_sessionOpen = app.m_inSession = 1;
+    app.m_network.sessionOpen = app.m_network.inSession = 1;
   }
   return AnnounceStartedGame(app);
 }
 
 // The configuration of a new game; its continue starts it.
 std::int16_t ConfigAndStart(CClntApp& app, std::int16_t screen) {
-  const bool hostWithoutServer = app.m_host && !app.m_singlePlayer;
-  const std::int16_t result = RunConfigDlg(app, !app.m_singlePlayer, hostWithoutServer, *app.m_gameConfig);
+  const bool hostWithoutServer = app.m_role.host && !app.m_role.singlePlayer;
+  const std::int16_t result = RunConfigDlg(app, !app.m_role.singlePlayer, hostWithoutServer, *app.m_gameConfig);
   app.m_gameSettings->word16 = app.m_gameConfig->word36;
   std::int16_t next = result;
   if (result == kScreenBack && screen == kScreenHostCS) next = kScreenConnection;
@@ -341,23 +341,23 @@ std::int16_t ConfigAndStart(CClntApp& app, std::int16_t screen) {
 // server reported.
 void TakeChapter(CClntApp& app, const ChapterChoice& choice) {
   if (g_session) g_session->StoreOwnId(choice.chapter);
-  app.m_chapterId = app.m_secondChapterId = choice.chapter;
-  app.m_chaptersPerGuild = choice.chaptersPerGuild;
+  app.m_chapter.id = app.m_chapter.secondId = choice.chapter;
+  app.m_chapter.perGuild = choice.chaptersPerGuild;
 }
 
 std::int16_t GuildChapterScreen(CClntApp& app, std::int16_t screen) {
   ChapterChoice choice;
   if (screen == kScreenQuickStarted) choice.chapter = kNoChapter;
   else if (screen == kScreenGuildChapterHost) choice.chapter = kNoChapterSlot;
-  else choice.chapter = app.m_chapterId == kNoChapter ? 0 : app.m_chapterId;
-  if (app.m_settingsRequested) app.RequestGameSettings(*app.m_gameSettings, app.m_chapterId);
+  else choice.chapter = app.m_chapter.id == kNoChapter ? 0 : app.m_chapter.id;
+  if (app.m_settingsRequested) app.RequestGameSettings(*app.m_gameSettings, app.m_chapter.id);
   app.m_settingsRequested = 1;
-  choice.held = app.m_secondChapterId;
-  choice.chaptersPerGuild = app.m_chaptersPerGuild;
-  choice.name = app.m_chapterName;
-  choice.settingsLocked = app.m_settingsLocked;
+  choice.held = app.m_chapter.secondId;
+  choice.chaptersPerGuild = app.m_chapter.perGuild;
+  choice.name = app.m_chapter.name;
+  choice.settingsLocked = app.m_role.settingsLocked;
   const std::int16_t result = RunGuildChapterDlg(app, choice);
-  app.m_settingsLocked = choice.settingsLocked;
+  app.m_role.settingsLocked = choice.settingsLocked;
   switch (result) {
     case kScreenTraits:
       app.SendGameSettings(*app.m_gameSettings, choice.chapter);
@@ -369,8 +369,8 @@ std::int16_t GuildChapterScreen(CClntApp& app, std::int16_t screen) {
       TakeChapter(app, choice);
       break;
     case kScreenWait:
-      app.m_chapterId = choice.chapter;
-      app.m_chaptersPerGuild = choice.chaptersPerGuild;
+      app.m_chapter.id = choice.chapter;
+      app.m_chapter.perGuild = choice.chaptersPerGuild;
       // The server starts the game with the last settings it got: those the
       // screen's difficulty may just have changed.
       if (choice.chapter < kNoChapterSlot) app.SendGameSettings(*app.m_gameSettings, choice.chapter);
@@ -393,14 +393,14 @@ std::int16_t SetupScreen(CClntApp& app, std::int16_t screen) {
   if (result == kScreenGuildChapter) app.m_settingsRequested = 0;
   if (result == kScreenWait) {
     if (fromConfig) return kScreenBack;
-    app.SendGameSettings(settings, app.m_chapterId);
+    app.SendGameSettings(settings, app.m_chapter.id);
   }
   return result;
 }
 
 std::int16_t WaitScreen(CClntApp& app) {
-  if (app.m_settingsLocked) return kScreenPlay;
-  if (app.m_singlePlayer) {
+  if (app.m_role.settingsLocked) return kScreenPlay;
+  if (app.m_role.singlePlayer) {
     std::array<std::uint8_t, 12> start{};
     plat::ByteWriter w(start);
     w.WriteAt<std::uint16_t>(0, PKT_START);
@@ -414,7 +414,7 @@ std::int16_t WaitScreen(CClntApp& app) {
 std::int16_t OpenService(CClntApp& app) {
   HvMServiceEx_Struct settings;
   settings.bytes = app.m_settingsBlock;
-  const int result = g_session ? g_session->InitService(app.m_connection, &settings) : -1;
+  const int result = g_session ? g_session->InitService(app.m_network.connection, &settings) : -1;
   app.m_settingsBlock = settings.bytes;
   if (result == 0) return kScreenSessions;
   app.ShowTextBox("FEMCCONN");
@@ -463,17 +463,17 @@ bool SavedGameComesFromHost() {
 }
 
 std::int16_t JoinSession(CClntApp& app) {
-  if (!g_session || g_session->OpenAndJoin(app.m_connection) < 0) {
-    app.ShowTextBox(app.m_connection.password[0] ? "FECOERR5" : "FECOERR1");
+  if (!g_session || g_session->OpenAndJoin(app.m_network.connection) < 0) {
+    app.ShowTextBox(app.m_network.connection.password[0] ? "FECOERR5" : "FECOERR1");
     return kScreenSessions;
   }
-  if (app.m_connection.sessionName[0]) {
+  if (app.m_network.connection.sessionName[0]) {
     if (SavedGameComesFromHost()) {
-      app.m_connection.sessionName[0] = '\0';
+      app.m_network.connection.sessionName[0] = '\0';
     } else {
       // The name comes from the host: only a plain file name can name a game
       // in this player's save folder.
-      const std::string name = app.m_connection.sessionName;
+      const std::string name = app.m_network.connection.sessionName;
       if (name.find_first_of("\\/:") != std::string::npos ||
           !FileExists(std::string(g_instData.GetSavePath()) + name)) {
         app.ShowTextBox("FECOERR6");
@@ -481,8 +481,8 @@ std::int16_t JoinSession(CClntApp& app) {
       }
     }
   }
-  std::snprintf(app.m_directory, sizeof app.m_directory, "%s", g_instData.GetSavePath());
-  std::snprintf(app.m_fileName, sizeof app.m_fileName, "%s", app.m_connection.sessionName);
+  std::snprintf(app.m_load.directory, sizeof app.m_load.directory, "%s", g_instData.GetSavePath());
+  std::snprintf(app.m_load.fileName, sizeof app.m_load.fileName, "%s", app.m_network.connection.sessionName);
   return app.LoadedGame() ? kScreenQuickStarted : kScreenGuildChapter;
 }
 
@@ -490,23 +490,23 @@ std::int16_t JoinSession(CClntApp& app) {
 std::int16_t HostSavedGame(CClntApp& app) {
   if (!ChooseFile(app, LOAD_SAVED_ONLY)) return kScreenSessions;
   // The session's name carries the file's; a longer one cannot be named.
-  if (std::strlen(app.m_fileName) >= sizeof app.m_connection.sessionName) {
-    app.m_fileName[0] = '\0';
+  if (std::strlen(app.m_load.fileName) >= sizeof app.m_network.connection.sessionName) {
+    app.m_load.fileName[0] = '\0';
     app.ShowTextBox("FEERROR_");
     return kScreenSessions;
   }
-  std::memcpy(app.m_connection.sessionName, app.m_fileName, std::strlen(app.m_fileName) + 1);
-  std::snprintf(app.m_connection.description, sizeof app.m_connection.description, "%s", "s");
+  std::memcpy(app.m_network.connection.sessionName, app.m_load.fileName, std::strlen(app.m_load.fileName) + 1);
+  std::snprintf(app.m_network.connection.description, sizeof app.m_network.connection.description, "%s", "s");
   StopEffects();
   HvMServiceEx_Struct settings;
   settings.bytes = app.m_settingsBlock;
-  const int created = g_session ? g_session->CreateAndJoinCS(app.m_connection, &settings) : 0;
+  const int created = g_session ? g_session->CreateAndJoinCS(app.m_network.connection, &settings) : 0;
   if (created != 1 && created != 2) {
-    app.m_fileName[0] = '\0';
+    app.m_load.fileName[0] = '\0';
     app.ShowTextBox("FECOERR2");
     return kScreenSessions;
   }
-  app.m_host = app.m_sessionOpen = app.m_inSession = 1;
+  app.m_role.host = app.m_network.sessionOpen = app.m_network.inSession = 1;
   BroadcastChapters(kChapterAnnounceBase + 8);
   app.m_gameConfig->word8 = 1;
   app.m_gameConfig->word12 = 1;
@@ -518,11 +518,11 @@ std::int16_t SessionsScreen(CClntApp& app) {
   const std::int16_t result = RunCreateJoinDlg(app);
   switch (result) {
     case kScreenHostCS:
-      if (app.m_connection.connectionKind == 0 && app.m_connection.serviceType == kOnlineService) {
+      if (app.m_network.connection.connectionKind == 0 && app.m_network.connection.serviceType == kOnlineService) {
         app.ShowTextBox("FEONLYJN");
         return kScreenSessions;
       }
-      app.m_host = 1;
+      app.m_role.host = 1;
       return kScreenHostCS;
     case kResultLoadMultiplayer:
       return HostSavedGame(app);
@@ -573,8 +573,8 @@ void AnnounceGameSetup(CClntApp& app) {
 }
 
 int RunScreenFlow(CClntApp& app, int startScreen) {
-  ScreenHistory history{app.m_screenHistory, app.m_screenCount};
-  app.m_screenCount = 0;
+  ScreenHistory history{app.m_screens.history, app.m_screens.count};
+  app.m_screens.count = 0;
   auto next = static_cast<std::int16_t>(startScreen);
   while (next != kScreenPlay) {
     if (next == kScreenQuit) return 0;

@@ -38,7 +38,7 @@ void InstallHandlerLinks(NetHandlerLinks& links) {
   links.setPendingEscape = [] {
     if (g_app) g_app->m_pendingEscape = 1;
   };
-  links.lobbyLaunch = [] { return g_app && g_app->m_lobbyLaunch != 0; };
+  links.lobbyLaunch = [] { return g_app && g_app->m_role.lobbyLaunch != 0; };
   links.appChapterId = [] { return GameExists() ? LocalChapterId() : std::uint16_t{0}; };
   links.applyReceivedSettings = [](std::span<const std::uint8_t> packet) {
     GameSettingsPacket settings;
@@ -55,7 +55,7 @@ void InstallHandlerLinks(NetHandlerLinks& links) {
   links.runConfigScreen = [](std::span<std::uint8_t> block) {
     GameConfigPacket config;
     if (!g_app || !g_appLinks.runConfigScreen || !FromBytes(block, config)) return;
-    g_appLinks.runConfigScreen(config, g_app->m_lobbyLaunch == 0);
+    g_appLinks.runConfigScreen(config, g_app->m_role.lobbyLaunch == 0);
     const auto bytes = ToBytes(config);
     std::copy(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(std::min(bytes.size(), block.size())),
               block.begin());

@@ -54,8 +54,8 @@ void InstallApplicationSide(SaveLinks& s) {
   s.sendToAll = [](std::span<std::uint8_t> packet) {
     if (g_session) g_session->Send(kAllPlayersSlot, packet.data(), static_cast<std::uint32_t>(packet.size()));
   };
-  s.appChapterId = [] { return g_app ? g_app->m_chapterId : std::uint16_t{0}; };
-  s.playerName = [] { return g_app ? static_cast<const char*>(g_app->m_chapterName) : ""; };
+  s.appChapterId = [] { return g_app ? g_app->m_chapter.id : std::uint16_t{0}; };
+  s.playerName = [] { return g_app ? static_cast<const char*>(g_app->m_chapter.name) : ""; };
   s.deleteReplayFiles = [] {
     if (!g_app) return;
     g_app->DeleteReplayFiles();

@@ -46,8 +46,8 @@ TEST_F(Packets, StatusAtGameStartWithNoUnsetBytes) {
   EXPECT_EQ(sent[0], Le().U16(16).U16(0).U32(1).U16(21).U16(0).U32(0xA1B2C3D4).bytes);
   // A loaded game names the chosen chapter instead.
   sent.clear();
-  app.m_chapterId = 5;
-  std::snprintf(app.m_fileName, sizeof app.m_fileName, "%s", "game.clt");
+  app.m_chapter.id = 5;
+  std::snprintf(app.m_load.fileName, sizeof app.m_load.fileName, "%s", "game.clt");
   app.Run();
   ASSERT_EQ(sent.size(), 1u);
   EXPECT_EQ(rules_test::Word(sent[0], 8), 5u);
@@ -55,22 +55,22 @@ TEST_F(Packets, StatusAtGameStartWithNoUnsetBytes) {
 
 TEST_F(Packets, LeavingASessionSendsTheLeavePacketOnlyAsAClient) {
   CClntApp& app = Start();
-  app.m_chapterId = 12;
-  app.m_secondChapterId = 12;
+  app.m_chapter.id = 12;
+  app.m_chapter.secondId = 12;
   app.UnwindToScreen(13);
   EXPECT_TRUE(sent.empty());
   EXPECT_FALSE(game);  // the game data goes at any screen
-  EXPECT_EQ(app.m_secondChapterId, 12u);
+  EXPECT_EQ(app.m_chapter.secondId, 12u);
   app.UnwindToScreen(12);
   ASSERT_EQ(sent.size(), 1u);
   EXPECT_EQ(sent[0], Le().U16(3).U16(0).U32(1).U16(112).U16(12).Text("", 36).bytes);
-  EXPECT_EQ(app.m_secondChapterId, kNoChapter);
-  app.m_secondChapterId = 12;
-  app.m_host = 1;
-  std::snprintf(app.m_fileName, sizeof app.m_fileName, "%s", "x");
+  EXPECT_EQ(app.m_chapter.secondId, kNoChapter);
+  app.m_chapter.secondId = 12;
+  app.m_role.host = 1;
+  std::snprintf(app.m_load.fileName, sizeof app.m_load.fileName, "%s", "x");
   app.UnwindToScreen(9);
   EXPECT_EQ(sent.size(), 1u);  // the host sends no leave packet
-  EXPECT_EQ(app.m_host, 0u);
+  EXPECT_EQ(app.m_role.host, 0u);
   EXPECT_FALSE(app.LoadedGame());
 }
 
@@ -84,7 +84,7 @@ TEST_F(Packets, QuitQuestionWordingsAndThePacketsOfEachAnswer) {
   EXPECT_EQ(app.m_quit, 1u);
   // A host ends the game (packet 5) only when Shift differs from the switch (off here).
   sent.clear();
-  app.m_host = 1;
+  app.m_role.host = 1;
   Answer(true);
   ConfirmQuit(1, nullptr);
   EXPECT_TRUE(sent.empty());
@@ -192,13 +192,13 @@ TEST_F(Packets, LoadRequestAsksUntilAnswerAndACancelledRetryLeavesTheGame) {
     return a;
   };
   g_appLinks.loading.deleteLoader = [&] { ++deleted; };
-  app.m_loadMode = 3;
-  std::snprintf(app.m_fileName, sizeof app.m_fileName, "%s", "old.clt");
+  app.m_load.mode = 3;
+  std::snprintf(app.m_load.fileName, sizeof app.m_load.fileName, "%s", "old.clt");
   SendMessage(g_mainWnd, WM_APP_LOAD_REQUEST, 0, 0);
   EXPECT_TRUE(answers.empty());
   EXPECT_EQ(deleted, 3);  // before each request
   EXPECT_EQ(app.m_busy, 1u);  // the reply clears it
-  EXPECT_EQ(app.m_loadMode, 1u);
+  EXPECT_EQ(app.m_load.mode, 1u);
   EXPECT_FALSE(app.LoadedGame());
   // A load permission without a loader is ignored.
   SendMessage(g_mainWnd, WM_APP_LOAD_PERMISSION, 1, 0);
@@ -221,7 +221,7 @@ TEST_F(Packets, RestartMakesTheGameAgainForTheSameChapter) {
     calls.push_back("create " + std::to_string(chapter) + " " + std::to_string(perGuild));
     return game = true;
   };
-  app.m_chaptersPerGuild = 4;
+  app.m_chapter.perGuild = 4;
   SendMessage(g_mainWnd, WM_APP_RESTART, 0, 0);
   EXPECT_EQ(calls, (std::vector<std::string>{"create 21 4", "name Blue Wing"}));
   EXPECT_EQ(app.m_playPhase, 0u);

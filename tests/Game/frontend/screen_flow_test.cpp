@@ -106,7 +106,7 @@ struct ScreenFlowRun : shelltest::ShellFixture {
           {"IDD_MAIN", {{0, 0, VK_ESCAPE}}}},
          [&](CClntApp& app) {
            g_session->multi = std::make_unique<SavedGameOffered>(name);
-           app.m_connection.connectionKind = 1;
+           app.m_network.connection.connectionKind = 1;
          });
   }
 };
@@ -124,8 +124,8 @@ void ExpectLeavingTold(ScreenFlowRun& t, Press leave) {
         library->players = {HvMPlayerInfo{77, false, true, "Me", "Me"}, HvMPlayerInfo{78, false, false, "You", "You"}};
         g_session->player.id = 77;
         g_session->multi = std::move(fake);
-        app.m_chapterId = 6;
-        app.m_host = 1;
+        app.m_chapter.id = 6;
+        app.m_role.host = 1;
       },
       [&] { sent = library->sent; });
   std::vector<std::vector<std::uint8_t>> leaves, ready;

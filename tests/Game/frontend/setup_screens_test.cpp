@@ -76,7 +76,7 @@ void Put16(Bytes& b, std::size_t at, unsigned v) {
 // asteroids typed; the packet the server gets carries exactly that.
 TEST_F(SetupScreens, TheConfigurationChosenIsThePacketTheServerGets) {
   InFrontEnd([&](CClntApp& app) {
-    app.m_singlePlayer = 1;
+    app.m_role.singlePlayer = 1;
     Click(80, 378);    // capture the flag
     Click(560, 360);   // hours: 60 becomes 60 hours
     Retype(705, 348, "1");
