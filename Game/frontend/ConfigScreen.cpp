@@ -4,6 +4,7 @@
 #include <string>
 
 #include "Game/app/CClntApp.h"
+#include "Game/frontend/FrontEndControls.h"
 #include "Game/frontend/CFrontEndScreen.h"
 #include "Game/frontend/ScreenHistory.h"
 #include "Game/setup/SetupRules.h"
@@ -29,13 +30,13 @@ struct NumberField {
   std::uint32_t ConfigEntries::*entry;  // where the edit's text goes to be checked
 };
 constexpr std::array<NumberField, 7> kNumbers{{
-    {1059, 1060, {353, 402, 21, 19}, 1, 999, &ConfigForm::biggestIsBestTurns, &ConfigEntries::biggestIsBestTurns},
-    {1048, 1049, {353, 455, 21, 19}, 1, 100, &ConfigForm::imperatorAsteroids, &ConfigEntries::imperatorAsteroids},
-    {1050, 1051, {353, 499, 21, 19}, 1, 100, &ConfigForm::imperatorVotes, &ConfigEntries::imperatorVotes},
-    {1043, 1044, {699, 339, 21, 19}, 1, 60, &ConfigForm::turnTime, &ConfigEntries::turnTime},
-    {1037, 1038, {699, 371, 21, 19}, 1, 8, &ConfigForm::chapters, &ConfigEntries::chapters},
-    {1039, 1040, {699, 399, 21, 19}, 40, 150, &ConfigForm::asteroids, &ConfigEntries::asteroids},
-    {1041, 1042, {699, 488, 22, 19}, 0, 100, &ConfigForm::researchShared, &ConfigEntries::researchShared},
+    {IDC_CONFIG_BIB_TURNS, IDC_CONFIG_BIB_TURNS_SPIN, {353, 402, 21, 19}, 1, 999, &ConfigForm::biggestIsBestTurns, &ConfigEntries::biggestIsBestTurns},
+    {IDC_CONFIG_IMPERATOR_ASTEROIDS, IDC_CONFIG_IMPERATOR_ASTEROIDS_SPIN, {353, 455, 21, 19}, 1, 100, &ConfigForm::imperatorAsteroids, &ConfigEntries::imperatorAsteroids},
+    {IDC_CONFIG_IMPERATOR_VOTES, IDC_CONFIG_IMPERATOR_VOTES_SPIN, {353, 499, 21, 19}, 1, 100, &ConfigForm::imperatorVotes, &ConfigEntries::imperatorVotes},
+    {IDC_CONFIG_TURN_TIME, IDC_CONFIG_TURN_TIME_SPIN, {699, 339, 21, 19}, 1, 60, &ConfigForm::turnTime, &ConfigEntries::turnTime},
+    {IDC_CONFIG_CHAPTERS, IDC_CONFIG_CHAPTERS_SPIN, {699, 371, 21, 19}, 1, 8, &ConfigForm::chapters, &ConfigEntries::chapters},
+    {IDC_CONFIG_ASTEROIDS, IDC_CONFIG_ASTEROIDS_SPIN, {699, 399, 21, 19}, 40, 150, &ConfigForm::asteroids, &ConfigEntries::asteroids},
+    {IDC_CONFIG_RESEARCH_SHARED, IDC_CONFIG_RESEARCH_SHARED_SPIN, {699, 488, 22, 19}, 0, 100, &ConfigForm::researchShared, &ConfigEntries::researchShared},
 }};
 enum NumberIndex : std::size_t { kBibTurns, kImpAsteroids, kImpVotes, kTurnTime, kChapters, kAsteroids, kResearch };
 constexpr RECT kImperatorCount{323, 468, 344, 487};

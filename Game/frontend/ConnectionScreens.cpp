@@ -3,6 +3,7 @@
 #include <array>
 #include <string>
 
+#include "Game/frontend/FrontEndControls.h"
 #include "Game/app/CClntApp.h"
 #include "Game/frontend/CFrontEndScreen.h"
 #include "Game/frontend/ScreenHistory.h"
@@ -33,7 +34,7 @@ constexpr std::array<ScreenButton, 6> kServiceButtons{{
 constexpr std::array<ServiceChoice, 4> kServices{{
     {1, 6, "intrntgr.ima"}, {2, 4, "netwrkgr.ima"}, {3, 1, "modemgr.ima"}, {4, 5, "serialgr.ima"}}};
 
-constexpr int kAddressEdit = 1248;
+constexpr int kAddressEdit = IDC_TCPIP_ADDRESS;
 constexpr int kAddressLimit = 51;
 constexpr std::array<ScreenButton, 3> kTcpIpButtons{{
     {3200, 334, 392, 131, 40, "okup2.ima", "ok2.ima", "FETC__OK", kScreenSessions},

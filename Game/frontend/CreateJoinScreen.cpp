@@ -5,6 +5,7 @@
 #include <cstring>
 #include <vector>
 
+#include "Game/frontend/FrontEndControls.h"
 #include "Game/app/AppGlobals.h"
 #include "Game/app/CClntApp.h"
 #include "Game/app/CMessageBoxes.h"
@@ -29,10 +30,10 @@ using namespace plat;
 
 namespace {
 
-constexpr int kNameEdit = 1094;
-constexpr int kPasswordEdit = 1206;
-constexpr int kJoinPasswordEdit = 1096;
-constexpr int kSessionList = 1092;
+constexpr int kNameEdit = IDC_CREATEJOIN_NAME;
+constexpr int kPasswordEdit = IDC_CREATEJOIN_PASSWORD;
+constexpr int kJoinPasswordEdit = IDC_CREATEJOIN_JOIN_PASSWORD;
+constexpr int kSessionList = IDC_CREATEJOIN_SESSIONS;
 constexpr RECT kListPlace{449, 117, 449 + 275, 117 + 304};
 constexpr int kItemHeight = 45;
 constexpr UINT_PTR kRefreshTimer = 3939;

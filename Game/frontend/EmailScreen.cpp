@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "Game/frontend/FrontEndControls.h"
 #include "Game/app/CClntApp.h"
 #include "Game/frontend/CFrontEndScreen.h"
 #include "Game/frontend/ScreenHistory.h"
@@ -13,7 +14,7 @@ using namespace plat;
 
 namespace {
 
-constexpr int kNameEdit = 1270;
+constexpr int kNameEdit = IDC_EMAIL_NAME;
 constexpr int kNameLimit = 259;
 
 constexpr std::array<ScreenButton, 5> kButtons{{

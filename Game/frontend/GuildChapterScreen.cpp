@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "Game/app/AppGlobals.h"
+#include "Game/frontend/FrontEndControls.h"
 #include "Game/app/CClntApp.h"
 #include "Game/frontend/CFrontEndScreen.h"
 #include "Game/frontend/ChapterBoard.h"
@@ -35,7 +36,7 @@ using namespace plat;
 
 namespace {
 
-constexpr int kNameEdit = 1268;
+constexpr int kNameEdit = IDC_GUILDCHAPTER_NAME;
 constexpr UINT_PTR kPacketTimer = 4646;
 constexpr UINT kPacketPeriodMs = 1000;
 constexpr DWORD kAnswerMs = 10000;

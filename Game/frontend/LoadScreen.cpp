@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "Game/frontend/FrontEndControls.h"
 #include "Game/app/AppGlobals.h"
 #include "Game/app/CClntApp.h"
 #include "Game/app/AppLinks.h"
@@ -26,7 +27,7 @@ using namespace plat;
 
 namespace {
 
-constexpr int kList = 1136;
+constexpr int kList = IDC_LOAD_LIST;
 constexpr POINT kListPlace{95, 350};
 constexpr int kItemHeight = 15;
 constexpr int kResultLoad = 1;

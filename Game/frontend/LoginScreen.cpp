@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "Game/frontend/FrontEndControls.h"
 #include "Game/app/AppGlobals.h"
 #include "Game/app/CClntApp.h"
 #include "Game/app/CDlgBase.h"
@@ -21,8 +22,8 @@ namespace {
 constexpr int kWidth = 279;
 constexpr int kHeight = 211;
 constexpr int kOk = 1;
-constexpr int kUserEdit = 1545;
-constexpr int kPasswordEdit = 1546;
+constexpr int kUserEdit = IDC_LOGIN_USER;
+constexpr int kPasswordEdit = IDC_LOGIN_PASSWORD;
 constexpr int kUserLimit = 31;
 constexpr int kPasswordLimit = 15;
 

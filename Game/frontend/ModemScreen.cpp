@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "Game/frontend/FrontEndControls.h"
 #include "Game/app/CClntApp.h"
 #include "Game/frontend/CFrontEndScreen.h"
 #include "Game/frontend/ScreenHistory.h"
@@ -22,8 +23,8 @@ namespace {
 
 constexpr const char* kModemKey = "System\\CurrentControlSet\\Services\\Class\\Modem\\";
 constexpr DWORD kNameSize = 100;
-constexpr int kPhoneEdit = 1264;
-constexpr int kModemList = 1249;
+constexpr int kPhoneEdit = IDC_MODEM_PHONE;
+constexpr int kModemList = IDC_MODEM_LIST;
 constexpr POINT kListPlace{246, 351};
 constexpr int kItemHeight = 15;
 constexpr int kModemNameLimit = 51;

@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "Game/frontend/FrontEndControls.h"
 #include "Game/app/CClntApp.h"
 #include "Game/frontend/CFrontEndScreen.h"
 #include "Game/frontend/ScreenHistory.h"
@@ -13,8 +14,8 @@ using namespace plat;
 
 namespace {
 
-constexpr int kNameEdit = 1211;
-constexpr int kNicknameEdit = 1212;
+constexpr int kNameEdit = IDC_MAIN_NAME;
+constexpr int kNicknameEdit = IDC_MAIN_NICKNAME;
 constexpr int kNameLimit = 51;
 constexpr int kNicknameLimit = 31;
 

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "Game/frontend/FrontEndControls.h"
 #include "Game/app/AppGlobals.h"
 #include "Game/app/CClntApp.h"
 #include "Game/frontend/CFrontEndScreen.h"
@@ -33,9 +34,9 @@ using namespace plat;
 
 namespace {
 
-constexpr int kPlayerList = 1204;
-constexpr int kChatList = 1209;
-constexpr int kChatEdit = 1203;
+constexpr int kPlayerList = IDC_WAIT_PLAYERS;
+constexpr int kChatList = IDC_WAIT_CHAT_LINES;
+constexpr int kChatEdit = IDC_WAIT_CHAT_ENTRY;
 constexpr POINT kPlayerListPlace{62, 69};
 constexpr POINT kChatListPlace{61, 375};
 constexpr int kItemHeight = 15;
