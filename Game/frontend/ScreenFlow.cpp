@@ -9,17 +9,19 @@
 
 #include "Game/app/AppGlobals.h"
 #include "Game/app/CClntApp.h"
-#include "Game/frontend/ConnectionScreens.h"
-#include "Game/frontend/CreateJoinScreen.h"
-#include "Game/frontend/EmailScreen.h"
-#include "Game/frontend/LoadScreen.h"
+#include "Game/frontend/CServiceDlg.h"
+#include "Game/frontend/CTcpIpDlg.h"
+#include "Game/frontend/CCreateJoinDlg.h"
+#include "Game/frontend/CEmailDlg.h"
+#include "Game/frontend/CDLoadDlg.h"
 #include "Game/frontend/SetupScreens.h"
 #include "Game/frontend/SessionList.h"
-#include "Game/frontend/ModemScreen.h"
+#include "Game/frontend/CModemDlg.h"
 #include "Game/frontend/ScreenHistory.h"
-#include "Game/frontend/SerialScreen.h"
-#include "Game/frontend/TitleScreens.h"
-#include "Game/frontend/WaitScreen.h"
+#include "Game/frontend/CSerialDlg.h"
+#include "Game/frontend/CMainDlg.h"
+#include "Game/frontend/CSingleDlg.h"
+#include "Game/frontend/CWaitDlg.h"
 #include "Game/base/GInstData.h"
 #include "Game/net/NetSession.h"
 #include "Game/net/PacketQueue.h"
@@ -114,7 +116,7 @@ void RunLauncher() {
   }
 }
 
-std::int16_t TitleScreen(CClntApp& app) {
+std::int16_t RunTitleScreen(CClntApp& app) {
   // A first start shows the intro before the title; the title follows even
   // when the settings file cannot be written, so the intro never repeats.
   if (!FileExists(std::string(g_instData.GetInstallPath()) + "userinfo.dat")) {
@@ -183,7 +185,7 @@ std::int16_t LoadLocalGame(CClntApp& app, std::uint16_t mode) {
   return kScreenQuickStarted;
 }
 
-std::int16_t SingleScreen(CClntApp& app) {
+std::int16_t RunSinglePlayerScreen(CClntApp& app) {
   const std::int16_t result = RunSingleDlg(app);
   switch (result) {
     case kScreenConfigLocal:
@@ -252,7 +254,7 @@ std::int16_t PlayEmailTurn(CClntApp& app) {
   return kScreenPlay;
 }
 
-std::int16_t EmailScreen(CClntApp& app) {
+std::int16_t RunEmailScreen(CClntApp& app) {
   std::string typed;
   const std::int16_t result = RunEmailDlg(app, typed);
   std::string name;
@@ -324,7 +326,7 @@ std::int16_t HostGame(CClntApp& app, bool peerToPeer) {
 }
 
 // The configuration of a new game; its continue starts it.
-std::int16_t ConfigAndStart(CClntApp& app, std::int16_t screen) {
+std::int16_t RunConfigAndStart(CClntApp& app, std::int16_t screen) {
   const bool hostWithoutServer = app.m_role.host && !app.m_role.singlePlayer;
   const std::int16_t result = RunConfigDlg(app, !app.m_role.singlePlayer, hostWithoutServer, *app.m_gameConfig);
   app.m_gameSettings->word16 = app.m_gameConfig->word36;
@@ -345,7 +347,7 @@ void TakeChapter(CClntApp& app, const ChapterChoice& choice) {
   app.m_chapter.perGuild = choice.chaptersPerGuild;
 }
 
-std::int16_t GuildChapterScreen(CClntApp& app, std::int16_t screen) {
+std::int16_t RunGuildChapterScreen(CClntApp& app, std::int16_t screen) {
   ChapterChoice choice;
   if (screen == kScreenQuickStarted) choice.chapter = kNoChapter;
   else if (screen == kScreenGuildChapterHost) choice.chapter = kNoChapterSlot;
@@ -383,22 +385,33 @@ std::int16_t GuildChapterScreen(CClntApp& app, std::int16_t screen) {
 
 // Traits, fog of war and starting values; from the configuration (mode 1)
 // play returns there.
-std::int16_t SetupScreen(CClntApp& app, std::int16_t screen) {
-  GameSettingsPacket& settings = *app.m_gameSettings;
-  const bool fromConfig = screen == kScreenFogFromConfig || screen == kScreenStartingFromConfig;
-  std::int16_t result = kScreenBack;
-  if (screen == kScreenTraits) result = RunTraitsDlg(app, settings.traits);
-  else if (screen == kScreenFog || screen == kScreenFogFromConfig) result = RunFogOfWarDlg(app, settings, fromConfig);
-  else result = RunStartingDlg(app, settings, fromConfig);
+// What the fog-of-war, starting-values and traits screens share on the way
+// out: the guild screen asks for the settings anew, and going on to play sends
+// them (from the configuration the screen only returns to it).
+std::int16_t AfterSetupScreen(CClntApp& app, std::int16_t result, bool fromConfig) {
   if (result == kScreenGuildChapter) app.m_settingsRequested = 0;
   if (result == kScreenWait) {
     if (fromConfig) return kScreenBack;
-    app.SendGameSettings(settings, app.m_chapter.id);
+    app.SendGameSettings(*app.m_gameSettings, app.m_chapter.id);
   }
   return result;
 }
 
-std::int16_t WaitScreen(CClntApp& app) {
+std::int16_t RunTraitsScreen(CClntApp& app) {
+  return AfterSetupScreen(app, RunTraitsDlg(app, app.m_gameSettings->traits), false);
+}
+
+std::int16_t RunFogOfWarScreen(CClntApp& app, bool fromConfig) {
+  return AfterSetupScreen(app, RunFogOfWarDlg(app, *app.m_gameSettings, fromConfig), fromConfig);
+}
+
+std::int16_t RunStartingScreen(CClntApp& app, bool fromConfig) {
+  return AfterSetupScreen(app, RunStartingDlg(app, *app.m_gameSettings, fromConfig), fromConfig);
+}
+
+std::int16_t RunPrefsScreen(CClntApp& app) { return RunPrefsDlg(app); }
+
+std::int16_t RunWaitScreen(CClntApp& app) {
   if (app.m_role.settingsLocked) return kScreenPlay;
   if (app.m_role.singlePlayer) {
     std::array<std::uint8_t, 12> start{};
@@ -421,7 +434,7 @@ std::int16_t OpenService(CClntApp& app) {
   return kScreenConnection;
 }
 
-std::int16_t ConnectionTypeScreen(CClntApp& app) {
+std::int16_t RunConnectionTypeScreen(CClntApp& app) {
   const std::int16_t result = RunServiceDlg(app);
   if (result == kResultIpx) return OpenService(app);
   std::int16_t (*details)(CClntApp&) = nullptr;
@@ -514,7 +527,7 @@ std::int16_t HostSavedGame(CClntApp& app) {
   return kScreenQuickStarted;
 }
 
-std::int16_t SessionsScreen(CClntApp& app) {
+std::int16_t RunSessionScreen(CClntApp& app) {
   const std::int16_t result = RunCreateJoinDlg(app);
   switch (result) {
     case kScreenHostCS:
@@ -536,24 +549,24 @@ std::int16_t SessionsScreen(CClntApp& app) {
 std::int16_t ShowScreen(CClntApp& app, std::int16_t id) {
   app.UnwindToScreen(id);
   switch (id) {
-    case kScreenTitle: return TitleScreen(app);
-    case kScreenSingle: return SingleScreen(app);
-    case kScreenEmail: return EmailScreen(app);
-    case kScreenConnection: return ConnectionTypeScreen(app);
-    case kScreenPrefs: return RunPrefsDlg(app);
-    case kScreenSessions: return SessionsScreen(app);
+    case kScreenTitle: return RunTitleScreen(app);
+    case kScreenSingle: return RunSinglePlayerScreen(app);
+    case kScreenEmail: return RunEmailScreen(app);
+    case kScreenConnection: return RunConnectionTypeScreen(app);
+    case kScreenPrefs: return RunPrefsScreen(app);
+    case kScreenSessions: return RunSessionScreen(app);
     case kScreenConfigLocal:
     case kScreenHostCS:
-    case kScreenHostPeer: return ConfigAndStart(app, id);
+    case kScreenHostPeer: return RunConfigAndStart(app, id);
     case kScreenGuildChapter:
     case kScreenQuickStarted:
-    case kScreenGuildChapterHost: return GuildChapterScreen(app, id);
-    case kScreenTraits:
+    case kScreenGuildChapterHost: return RunGuildChapterScreen(app, id);
+    case kScreenTraits: return RunTraitsScreen(app);
     case kScreenFog:
-    case kScreenFogFromConfig:
+    case kScreenFogFromConfig: return RunFogOfWarScreen(app, id == kScreenFogFromConfig);
     case kScreenStarting:
-    case kScreenStartingFromConfig: return SetupScreen(app, id);
-    case kScreenWait: return WaitScreen(app);
+    case kScreenStartingFromConfig: return RunStartingScreen(app, id == kScreenStartingFromConfig);
+    case kScreenWait: return RunWaitScreen(app);
     default:
       return kScreenBack;
   }

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "Game/app/AppGlobals.h"
-#include "Game/frontend/LoginScreen.h"
+#include "Game/frontend/CLoginDlg.h"
 #include "hvmulti/HvMRecords.h"
 #include "platform/backend/headless.h"
 #include "platform/core/clock.h"

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "Game/frontend/ModemScreen.h"
+#include "Game/frontend/CModemDlg.h"
 #include "platform/core/registry.h"
 #include "tests/support/temp_dir.h"
 

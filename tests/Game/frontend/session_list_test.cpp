@@ -57,7 +57,7 @@ TEST(SessionList, BlanksInNamesAndPasswordsBecomeUnderscores) {
 
 }  // namespace
 
-#include "Game/frontend/EmailScreen.h"
+#include "Game/frontend/CEmailDlg.h"
 
 namespace {
 

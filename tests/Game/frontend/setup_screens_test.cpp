@@ -15,7 +15,7 @@
 #include "Game/app/CClntApp.h"
 #include "Game/frontend/ChapterBoard.h"
 #include "Game/frontend/FrontEnd.h"
-#include "Game/frontend/LoadScreen.h"
+#include "Game/frontend/CDLoadDlg.h"
 #include "Game/frontend/ScreenFlow.h"
 #include "Game/frontend/SetupScreens.h"
 #include "Game/net/NetSession.h"

@@ -1,4 +1,4 @@
-#include "Game/frontend/LoginScreen.h"
+#include "Game/frontend/CLoginDlg.h"
 
 #include <memory>
 

@@ -1,4 +1,4 @@
-#include "Game/frontend/EmailScreen.h"
+#include "Game/frontend/CEmailDlg.h"
 
 #include <array>
 

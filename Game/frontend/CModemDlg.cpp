@@ -1,4 +1,4 @@
-#include "Game/frontend/ModemScreen.h"
+#include "Game/frontend/CModemDlg.h"
 
 #include <array>
 

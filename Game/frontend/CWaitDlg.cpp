@@ -1,4 +1,4 @@
-#include "Game/frontend/WaitScreen.h"
+#include "Game/frontend/CWaitDlg.h"
 
 #include <array>
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "Game/frontend/CreateJoinScreen.h"
+#include "Game/frontend/CCreateJoinDlg.h"
 
 #include <array>
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "Game/frontend/SerialScreen.h"
+#include "Game/frontend/CSerialDlg.h"
 
 #include "Game/app/CClntApp.h"
 #include "Game/frontend/CFrontEndScreen.h"

@@ -1,4 +1,4 @@
-#include "Game/frontend/LoadScreen.h"
+#include "Game/frontend/CDLoadDlg.h"
 
 #include <algorithm>
 #include <array>

@@ -1,10 +1,11 @@
-#include "Game/frontend/TitleScreens.h"
+#include "Game/frontend/CMainDlg.h"
 
 #include <array>
 
-#include "Game/frontend/FrontEndControls.h"
 #include "Game/app/CClntApp.h"
 #include "Game/frontend/CFrontEndScreen.h"
+#include "Game/frontend/CSingleDlg.h"
+#include "Game/frontend/FrontEndControls.h"
 #include "Game/frontend/ScreenHistory.h"
 #include "platform/dialog/dialog.h"
 #include "platform/dialog/edit.h"
@@ -29,14 +30,6 @@ constexpr std::array<ScreenButton, 9> kMainButtons{{
     {2907, 404, 346, 165, 56, "prfncsup.ima", "prfrnces.ima", "FEMSPREF", kScreenPrefs},
     {2908, 576, 346, 165, 56, "rplyinup.ima", "rplyintr.ima", "FEMSRPLY", kResultIntro},
     {2909, 318, 416, 165, 56, "quitup.ima", "quit.ima", "FEMSQUIT", kScreenQuit},
-}};
-
-constexpr std::array<ScreenButton, 5> kSingleButtons{{
-    {2910, 55, 26, 233, 142, "newgmeup.ima", "newgame.ima", "FESP_NEW", kScreenConfigLocal},
-    {2911, 288, 26, 233, 142, "scnrioup.ima", "scenario.ima", "FESPSCEN", kResultScenario},
-    {2912, 521, 26, 233, 142, "svdgmeup.ima", "savdgame.ima", "FESPLOAD", kScreenQuickStarted},
-    {2913, 0, 190, 46, 198, "prviusup.ima", "previous.ima", "FESPPREV", kScreenTitle},
-    {2914, 754, 190, 46, 198, "mnscrnup.ima", "mainscrn.ima", "FESPMAIN", kScreenTitle},
 }};
 
 class CMainDlg : public CFrontEndScreen {
@@ -74,9 +67,4 @@ class CMainDlg : public CFrontEndScreen {
 std::int16_t RunMainDlg(CClntApp& app) {
   CMainDlg dialog(app);
   return dialog.Run("IDD_MAIN");
-}
-
-std::int16_t RunSingleDlg(CClntApp& app) {
-  CFrontEndScreen dialog(app, "bkgnd.ima", kSingleButtons, kScreenTitle);
-  return dialog.Run("IDD_SINGLE");
 }
