@@ -98,7 +98,8 @@ void ScriptedBackend::Advance() {
     endedAt_ = now;
   }
   if (ended_ && !forcedQuit_ && ScriptDone() && now - endedAt_ >= kGraceMs) {
-    std::fprintf(stderr, "the program did not end when the script did; told to quit\n");
+    // A script need not close the program itself: its end does.
+    std::fprintf(stderr, "the script ended; the program is told to quit\n");
     forcedQuit_ = true;
     PostQuitMessage(0);
   }

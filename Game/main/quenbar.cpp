@@ -25,7 +25,26 @@
 namespace {
 
 constexpr int kScriptUnreadable = 2;
+constexpr int kUsageError = 2;
 constexpr std::size_t kMaxScriptSize = 1 << 20;
+
+constexpr const char* kUsage =
+    "usage: quenbar [--headless | --windowed | --fullscreen] [--integer-scale] [--script FILE]\n"
+    "\n"
+    "The player's program of quenbar, a turn-based space strategy game.\n"
+    "  --headless       no window: the screens are drawn in memory (the default when\n"
+    "                   there is no display)\n"
+    "  --windowed       an 800 x 600 window, scaled with the window\n"
+    "  --fullscreen     the whole screen, the picture scaled keeping its shape\n"
+    "  --integer-scale  scale the picture by whole steps only\n"
+    "  --script FILE    play a script of timed input, waits and captures (headless);\n"
+    "                   exits 0 when every wait was met, 1 when not, 2 when the script\n"
+    "                   cannot be read\n"
+    "  --help           show this text\n"
+    "\n"
+    "Environment: QUENBAR_CONFIG_DIR names the folder of the settings and the\n"
+    "installation's registry file (else $XDG_CONFIG_HOME/quenbar or\n"
+    "~/.config/quenbar); SDL_VIDEODRIVER and SDL_AUDIODRIVER choose SDL's drivers.\n";
 
 // Takes "--script FILE" out of the arguments; empty when absent.
 std::string TakeScriptOption(std::vector<std::string>& args) {
@@ -65,8 +84,22 @@ int RunProgram(const std::vector<std::string>& args) {
 
 int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
+  for (const std::string& a : args) {
+    if (a == "--help" || a == "-h") {
+      std::fputs(kUsage, stdout);
+      return 0;
+    }
+  }
   plat::BackendOptions options = plat::TakeBackendOptions(args);
   const std::string scriptFile = TakeScriptOption(args);
+  // What is left is a lobby's start line for the game; an option of ours that
+  // is not known is a typing error, not something to pass on.
+  for (const std::string& a : args) {
+    if (a.rfind("--", 0) == 0) {
+      std::fprintf(stderr, "quenbar: unknown option %s (try --help)\n", a.c_str());
+      return kUsageError;
+    }
+  }
   const bool headless = options.kind == plat::BackendKind::Headless ||
                         (options.kind == plat::BackendKind::Auto && !plat::HostDisplayAvailable());
   if (scriptFile.empty() && !headless) {
