@@ -103,17 +103,18 @@ std::int16_t QuickStart(CClntApp& app) {
 
 // The tutorial's launcher is a program of its own; the title waits for it.
 // A full-screen display gives the screen up meanwhile so that the launcher's
-// window can be seen. A launcher that is not installed starts nothing.
-void RunLauncher() {
+// window can be seen. A launcher that cannot be started is reported.
+void RunLauncher(CClntApp& app) {
   const std::string launcher = std::string(g_instData.GetTutorialPath()) + "launcher.exe";
   plat::IDirectDraw* display = g_ddraw && g_ddraw->fullScreen ? g_ddraw->directDraw : nullptr;
   if (display) display->SetCooperativeLevel(g_ddraw->window, plat::DDSCL_NORMAL);
   StopEffects();
-  plat::_spawnl(plat::_P_WAIT, launcher.c_str(), launcher.c_str(), nullptr);
+  const std::intptr_t ran = plat::_spawnl(plat::_P_WAIT, launcher.c_str(), launcher.c_str(), nullptr);
   if (display) {
     display->SetCooperativeLevel(g_ddraw->window, plat::DDSCL_EXCLUSIVE | plat::DDSCL_FULLSCREEN);
     display->SetDisplayMode(kScreenWidth, kScreenHeight, 16);
   }
+  if (ran == -1) app.ShowTextBox("FENOTUTR");
 }
 
 std::int16_t RunTitleScreen(CClntApp& app) {
@@ -138,7 +139,7 @@ std::int16_t RunTitleScreen(CClntApp& app) {
       app.PlayIntro();
       return kScreenTitle;
     case kResultTutorial:
-      RunLauncher();
+      RunLauncher(app);
       return kScreenTitle;
     case kScreenQuickStarted:
       return QuickStart(app);

@@ -27,6 +27,7 @@ quen_frontend_run(CreatesAnEmailGame email.txt fe_email.png,fe_email_created.png
 quen_frontend_run(SerialLinkChoices serial.txt fe_serial.png,fe_serial_refused.png)
 quen_frontend_run(RefusedServicesAndEscape refused.txt fe_modem.png,fe_ipx_refused.png)
 quen_frontend_run(QuickStartWithoutAGame quickstart.txt fe_quickstart_refused.png)
+quen_frontend_run(TutorialNotInstalled tutorial.txt fe_tutorial_missing.png)
 quen_frontend_run(SetUpScreensIntoAStartedGame setup_walk.txt
   fe_config.png,fe_guild.png,fe_traits.png,fe_fog.png,fe_starting.png,fe_guild_held.png setup_walk.log
   setup_walk.userinfo)
