@@ -4,7 +4,10 @@
 // (Game/app/GameScript.h) and exits with 0 when every wait was met, 1 when
 // not, 2 when the script cannot be read. Headless without a script it runs
 // under an empty one, so it shows its first screen and ends by itself.
+#include <unistd.h>
+
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -18,6 +21,7 @@
 #include "Game/main/ScriptedBackend.h"
 #include "media/MoviePlayer.h"
 #include "platform/backend/start.h"
+#include "platform/core/config.h"
 #include "platform/core/files.h"
 #include "platform/resource/module.h"
 #include "platform/user/window.h"
@@ -80,9 +84,34 @@ int RunProgram(const std::vector<std::string>& args) {
   return WinMain(plat::GetModuleHandle(nullptr), nullptr, JoinCommandLine(args).c_str(), plat::SW_SHOW);
 }
 
+// Run straight from the build tree with no installation of the user's own,
+// the program takes the one the data build laid beside it. The installation
+// is read by static objects before main runs, so the program starts again in
+// its folder, as if started from there (a script file keeps the place it was
+// named from).
+void StartInInstallation(int argc, char** argv) {
+  const auto config = plat::UseInstallationBesideProgram();
+  if (!config) return;
+  const std::filesystem::path folder = config->parent_path() / "c" / "QUENBAR";
+  std::error_code error;
+  if (!std::filesystem::is_directory(folder, error)) return;
+  std::vector<std::string> args(argv, argv + argc);
+  for (std::size_t i = 1; i + 1 < args.size(); ++i)
+    if (args[i] == "--script") args[i + 1] = std::filesystem::absolute(args[i + 1], error).string();
+  std::filesystem::current_path(folder, error);
+  if (error) return;
+  std::printf("quenbar: playing from the installation in %s (captures are written there)\n", folder.c_str());
+  std::fflush(stdout);
+  std::vector<char*> again;
+  for (std::string& a : args) again.push_back(a.data());
+  again.push_back(nullptr);
+  ::execv("/proc/self/exe", again.data());
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  StartInInstallation(argc, argv);
   std::vector<std::string> args(argv + 1, argv + argc);
   for (const std::string& a : args) {
     if (a == "--help" || a == "-h") {

@@ -20,4 +20,16 @@ std::filesystem::path ConfigDirectory() {
   return std::filesystem::path(".config") / "quenbar";
 }
 
+std::optional<std::filesystem::path> UseInstallationBesideProgram() {
+  if (NonEmptyEnv("QUENBAR_CONFIG_DIR")) return std::nullopt;
+  std::error_code error;
+  if (std::filesystem::exists(ConfigDirectory() / "registry.reg", error)) return std::nullopt;
+  const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
+  if (error) return std::nullopt;
+  const std::filesystem::path built = self.parent_path().parent_path() / "gamedata" / "config";
+  if (!std::filesystem::exists(built / "registry.reg", error)) return std::nullopt;
+  if (::setenv("QUENBAR_CONFIG_DIR", built.c_str(), 1) != 0) return std::nullopt;
+  return built;
+}
+
 }  // namespace plat
