@@ -1,6 +1,7 @@
 #include "server/SrvProgram.h"
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <thread>
 
@@ -15,6 +16,7 @@
 namespace {
 
 constexpr auto kIdleWait = std::chrono::milliseconds(5);
+constexpr int kUnreadableStart = 2;
 
 // The world's seed: the environment's QUENSRVR_SEED when it holds a number
 // (to replay a game exactly), else the clock.
@@ -79,5 +81,6 @@ int RunServerProgram(const std::vector<std::string>& args) {
       break;
   }
   log.Line("unknown start; the arguments are \"-En:<name>-0 HVSCS\", \"-Em:<file> HVSCS\" or none");
-  return 0;
+  std::fprintf(stderr, "quensrvr: cannot read the start (try --help)\n");
+  return kUnreadableStart;
 }

@@ -4,11 +4,11 @@
 #include <string>
 #include <vector>
 
-#include "server/SrvCommandLine.h"
 #include "server/SrvProgram.h"
 
 namespace {
 
+// The exit code of a start the server cannot read (RunServerProgram's too).
 constexpr int kUsageError = 2;
 
 constexpr const char* kUsage =
@@ -43,10 +43,6 @@ int main(int argc, char** argv) {
   // known, or a start the server cannot read, is refused here, on the console.
   if (!args.empty() && args[0].rfind("--", 0) == 0) {
     std::fprintf(stderr, "quensrvr: unknown option %s (try --help)\n", args[0].c_str());
-    return kUsageError;
-  }
-  if (ParseServerCommandLine(args).mode == SrvStartMode::Invalid) {
-    std::fprintf(stderr, "quensrvr: cannot read the start \"%s\" (try --help)\n", args.empty() ? "" : args[0].c_str());
     return kUsageError;
   }
   return RunServerProgram(args);
