@@ -33,6 +33,11 @@ bool CClntApp::ReadUserInfo(const char* fileName) {
   return ParseUserInfo(text, FieldsOf(*this));
 }
 
+void CClntApp::LoadUserInfo() {
+  std::string text;
+  if (!ReadUserInfo("UserInfo.dat") && ReadSettingsFile(InstallFile("UserInfo.dat"), text)) WriteUserInfo();
+}
+
 void CClntApp::WriteEmailInfo() {
   const std::string name = g_session ? g_session->emailGameName : std::string();
   FieldsOf(*this);

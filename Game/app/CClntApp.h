@@ -131,6 +131,10 @@ class CClntApp : public CClntBase {
   void WriteUserInfo();
   // False when the file was missing or damaged (and should be written whole).
   bool ReadUserInfo(const char* fileName);
+  // Reads "UserInfo.dat" at start: a damaged file is written again whole from
+  // what was good; a missing one stays missing, since the title takes that
+  // for the program's first start.
+  void LoadUserInfo();
   void WriteEmailInfo();
   // The game set-up.
   void ResetSettings(std::int16_t group, std::int16_t level);

@@ -75,8 +75,7 @@ int CClntApp::StartFrontEnd(const char* commandLine) {
   for (std::int16_t group = SETUP_FOG; group <= SETUP_OPTIONS; ++group) ResetSettings(group, 1);
   m_gameSettings->word16 = 0;
   m_screens.frontEndWord = 1;
-  // A damaged or missing file is written again whole from what was good.
-  if (!ReadUserInfo("UserInfo.dat")) WriteUserInfo();
+  LoadUserInfo();
   if (g_sndPlay) {
     g_sndPlay->Init(g_mainWnd, m_options.musicLevel, m_options.effectsLevel, m_options.speech);
     g_sndPlay->SetLevels(m_options.musicLevel, m_options.effectsLevel, m_options.speech);

@@ -3,7 +3,12 @@
 # folder with the other runs of the program, so they run alone.
 set(quen_fe_dir ${CMAKE_CURRENT_SOURCE_DIR}/e2e/frontend)
 function(quen_frontend_run name script captures)
-  # Optional: the patterns of the server's log, the lines the settings file keeps.
+  # Optional: the patterns of the server's log, the lines the settings file
+  # keeps, and the settings file the run starts from ("NONE": none).
+  set(userinfo ${quen_fe_dir}/UserInfo.dat)
+  if(ARGC GREATER 5)
+    set(userinfo ${ARGV5})
+  endif()
   set(log "")
   if(ARGC GREATER 3 AND ARGV3)
     set(log -DSERVER_LOG=${quen_fe_dir}/${ARGV3})
@@ -14,7 +19,7 @@ function(quen_frontend_run name script captures)
   add_test(NAME Quenbar.FrontEnd${name}
     COMMAND ${CMAKE_COMMAND} -DQUENBAR=$<TARGET_FILE:quenbar> -DSCRIPT=${quen_fe_dir}/${script}
       -DWORKDIR=${PROJECT_BINARY_DIR}/gamedata/c/QUENBAR -DGOLDEN=${quen_fe_dir}/golden -DCAPTURES=${captures}
-      -DUSERINFO=${quen_fe_dir}/UserInfo.dat ${log}
+      -DUSERINFO=${userinfo} ${log}
       -P ${quen_fe_dir}/run_and_compare.cmake)
   set_tests_properties(Quenbar.FrontEnd${name} PROPERTIES TIMEOUT 150
     ENVIRONMENT "QUENBAR_CONFIG_DIR=${PROJECT_BINARY_DIR}/gamedata/config"
@@ -28,6 +33,7 @@ quen_frontend_run(SerialLinkChoices serial.txt fe_serial.png,fe_serial_refused.p
 quen_frontend_run(RefusedServicesAndEscape refused.txt fe_modem.png,fe_ipx_refused.png)
 quen_frontend_run(QuickStartWithoutAGame quickstart.txt fe_quickstart_refused.png)
 quen_frontend_run(TutorialNotInstalled tutorial.txt fe_tutorial_missing.png)
+quen_frontend_run(FirstStartPlaysTheIntro first_start.txt fe_first_start_intro.png "" first_start.userinfo NONE)
 quen_frontend_run(SetUpScreensIntoAStartedGame setup_walk.txt
   fe_config.png,fe_guild.png,fe_traits.png,fe_fog.png,fe_starting.png,fe_guild_held.png setup_walk.log
   setup_walk.userinfo)

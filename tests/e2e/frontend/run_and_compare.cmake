@@ -1,11 +1,15 @@
 # Runs quenbar headless under SCRIPT in WORKDIR, from the start values of the
 # settings file (USERINFO), and compares each capture named in CAPTURES
-# (comma-separated) with its golden copy in GOLDEN. With SERVER_LOG (a run into
+# (comma-separated) with its golden copy in GOLDEN (USERINFO "NONE": from no
+# settings file at all). With SERVER_LOG (a run into
 # a started game), each line of that file is a pattern the server's log of the
 # run must match. With KEPT, each line of that file is a line the settings file
 # must hold after the run. The goldens change only on purpose:
 # refresh_goldens.sh writes them again.
-if(USERINFO)
+# USERINFO "NONE": the run starts without a settings file, as a first start.
+if(USERINFO STREQUAL "NONE")
+  file(REMOVE ${WORKDIR}/UserInfo.dat)
+elseif(USERINFO)
   file(COPY_FILE ${USERINFO} ${WORKDIR}/UserInfo.dat)
 endif()
 execute_process(COMMAND ${QUENBAR} --headless --script ${SCRIPT}
