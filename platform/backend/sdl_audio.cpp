@@ -1,6 +1,9 @@
 #include "platform/backend/sdl_audio.h"
 
 #include <SDL.h>
+#include <dlfcn.h>
+
+#include <cstdio>
 
 namespace plat {
 namespace {
@@ -23,10 +26,30 @@ class SdlAudioOutput final : public AudioOutput {
   SDL_AudioDeviceID device_;
 };
 
+// The sound library prints its own lines for every device it tries and does
+// not find; the program says once that it plays without sound instead.
+void QuietAlsa(const char*, int, const char*, int, const char*, ...) {}
+
+void SilenceAlsaErrors() {
+  // The library SDL loads itself, if it is there at all: not a link dependency.
+  void* alsa = dlopen("libasound.so.2", RTLD_LAZY | RTLD_NOLOAD);
+  if (alsa == nullptr) alsa = dlopen("libasound.so.2", RTLD_LAZY);
+  if (alsa == nullptr) return;
+  using Handler = void (*)(const char*, int, const char*, int, const char*, ...);
+  using SetHandler = int (*)(Handler);
+  if (auto set = reinterpret_cast<SetHandler>(dlsym(alsa, "snd_lib_error_set_handler"))) set(&QuietAlsa);
+}
+
+void ReportNoSound() { std::fprintf(stderr, "sound: no output (%s): playing without sound\n", SDL_GetError()); }
+
 }  // namespace
 
 std::unique_ptr<AudioOutput> OpenSdlAudioOutput() {
-  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return nullptr;
+  SilenceAlsaErrors();
+  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+    ReportNoSound();
+    return nullptr;
+  }
   SDL_AudioSpec want{};
   want.freq = kAudioRate;
   want.format = AUDIO_S16SYS;
@@ -36,6 +59,7 @@ std::unique_ptr<AudioOutput> OpenSdlAudioOutput() {
   SDL_AudioSpec have{};
   const SDL_AudioDeviceID device = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
   if (device == 0) {
+    ReportNoSound();
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
     return nullptr;
   }

@@ -2,8 +2,10 @@
 // cursor moves in real time. SDL's dummy driver stands in for a sound card.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -43,3 +45,20 @@ TEST(SdlAudio, TheDevicePullsTheMixInRealTime) {
 }
 
 }  // namespace
+
+TEST(SdlAudio, AMachineWithoutASoundCardSaysSoInOneLine) {
+  // On a machine with no sound card the sound library would print a line for
+  // every device it tries; the program prints one of its own, or nothing when
+  // a card answers.
+  setenv("SDL_AUDIODRIVER", "alsa", 1);
+  setenv("AUDIODEV", "quenbar-no-such-device", 1);
+  testing::internal::CaptureStderr();
+  auto output = OpenSdlAudioOutput();
+  const std::string said = testing::internal::GetCapturedStderr();
+  unsetenv("AUDIODEV");
+  EXPECT_EQ(said.find("ALSA lib"), std::string::npos) << said;
+  if (output == nullptr) {
+    EXPECT_NE(said.find("playing without sound"), std::string::npos) << said;
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+  }
+}
