@@ -75,15 +75,30 @@ class SdlBackend final : public Backend {
     if (now - lastPresent_ >= kFrameInterval) Present();
   }
 
+  // An idle program shows the same picture frame after frame: the window is
+  // drawn again only when the screen, the cursor or the window has changed.
   void Present() override {
     lastPresent_ = std::chrono::steady_clock::now();
     ShowProgramIcon();
-    if (Render()) SDL_RenderPresent(renderer_.get());
+    const Screen& s = GetScreen();
+    const CursorOverlay cursor = CurrentCursorOverlay();
+    const bool same = !windowChanged_ && s.pixels == shownPixels_ && s.is555 == shownIs555_ &&
+                      cursor.image == shownCursor_.image && cursor.position.x == shownCursor_.position.x &&
+                      cursor.position.y == shownCursor_.position.y && pointerInside_ == shownPointerInside_;
+    if (same) return;
+    if (!Render()) return;
+    SDL_RenderPresent(renderer_.get());
+    shownPixels_ = s.pixels;
+    shownIs555_ = s.is555;
+    shownCursor_ = cursor;
+    shownPointerInside_ = pointerInside_;
+    windowChanged_ = false;
   }
 
   void SetExclusive(bool exclusive) override {
     exclusive_ = exclusive;
     ApplyWindowMode();
+    windowChanged_ = true;
   }
 
   Image Capture() override {
@@ -274,6 +289,7 @@ class SdlBackend final : public Backend {
         break;
       case SDL_WINDOWEVENT_EXPOSED:
       case SDL_WINDOWEVENT_SIZE_CHANGED:
+        windowChanged_ = true;
         Present();
         break;
       default:
@@ -293,6 +309,12 @@ class SdlBackend final : public Backend {
   bool exclusive_ = false;
   bool pointerInside_ = true;
   std::chrono::steady_clock::time_point lastPresent_{};
+  // What the window shows now.
+  std::vector<BYTE> shownPixels_;
+  bool shownIs555_ = false;
+  CursorOverlay shownCursor_;
+  bool shownPointerInside_ = true;
+  bool windowChanged_ = true;
 };
 
 }  // namespace
