@@ -137,7 +137,21 @@ class SdlBackend final : public Backend {
   void ApplyWindowMode() {
     const bool full =
         options_.kind == BackendKind::FullScreen || (options_.kind == BackendKind::Auto && exclusive_);
+    // Without a window manager nobody resizes the window for the full-screen
+    // state: it is placed over the whole display itself, so the picture, which
+    // is scaled to the window's size, fills what is really shown.
+    SDL_Rect bounds{};
+    const int display = SDL_GetWindowDisplayIndex(window_.get());
+    if (full && display >= 0 && SDL_GetDisplayBounds(display, &bounds) == 0) {
+      SDL_SetWindowPosition(window_.get(), bounds.x, bounds.y);
+      SDL_SetWindowSize(window_.get(), bounds.w, bounds.h);
+    }
     SDL_SetWindowFullscreen(window_.get(), full ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+    if (!full && wasFull_) {
+      SDL_SetWindowSize(window_.get(), Screen::kWidth, Screen::kHeight);
+      SDL_SetWindowPosition(window_.get(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+    }
+    wasFull_ = full;
   }
 
   // Where the screen goes in the renderer's output: as large as fits with the
@@ -307,6 +321,7 @@ class SdlBackend final : public Backend {
   const CursorImage* cursorImage_ = nullptr;
   HICON shownIcon_ = nullptr;
   bool exclusive_ = false;
+  bool wasFull_ = false;
   bool pointerInside_ = true;
   std::chrono::steady_clock::time_point lastPresent_{};
   // What the window shows now.
