@@ -42,6 +42,29 @@ void MixBeep(std::int32_t* mix, std::size_t frames) {
   g_beepLeft.store(left, std::memory_order_relaxed);
 }
 
+// The mix's limiter: many sounds at once (a screen's sound over the music,
+// twenty effects in a battle) would add up past full scale and clip. Below the
+// ceiling the mix passes untouched; a peak above it turns the gain down at once
+// to meet the ceiling exactly, and the gain comes back over about 60 ms.
+constexpr std::int32_t kCeiling = 29491;  // 90% of full scale
+constexpr float kRelease = 1.0f / (kAudioRate * 60 / 1000);
+std::atomic<float> g_limiterGain{1.0f};
+
+void Limit(const std::int32_t* mix, std::int16_t* out, std::size_t samples) {
+  float gain = g_limiterGain.load(std::memory_order_relaxed);
+  for (std::size_t i = 0; i < samples; i += kAudioChannels) {
+    std::int32_t peak = 0;
+    for (std::size_t c = 0; c < kAudioChannels; ++c) peak = std::max(peak, std::abs(mix[i + c]));
+    if (peak * gain > kCeiling) gain = static_cast<float>(kCeiling) / static_cast<float>(peak);
+    for (std::size_t c = 0; c < kAudioChannels; ++c) {
+      const std::int32_t v = gain >= 1.0f ? mix[i + c] : static_cast<std::int32_t>(mix[i + c] * gain);
+      out[i + c] = static_cast<std::int16_t>(std::clamp<std::int32_t>(v, -kCeiling, kCeiling));
+    }
+    if (gain < 1.0f) gain = std::min(1.0f, gain + kRelease);
+  }
+  g_limiterGain.store(gain, std::memory_order_relaxed);
+}
+
 std::unique_ptr<AudioOutput>& Output() {
   static std::unique_ptr<AudioOutput> output;
   return output;
@@ -80,8 +103,7 @@ void RenderAudio(std::int16_t* out, std::size_t frames) {
         if (s) s->MixInto(mix.data(), n);
     }
     MixBeep(mix.data(), n);
-    for (std::size_t i = 0; i < n * kAudioChannels; ++i)
-      out[i] = static_cast<std::int16_t>(std::clamp<std::int32_t>(mix[i], -32768, 32767));
+    Limit(mix.data(), out, n * kAudioChannels);
     out += n * kAudioChannels;
     frames -= n;
   }

@@ -76,6 +76,8 @@ struct ScreenFlowRun : shelltest::ShellFixture {
       SetIdleHook([this] { backend->Service(); });
       return 0;
     };
+    // Every start but the first finds its settings file; the first plays the intro.
+    if (drive.Read("UserInfo.dat").empty()) drive.Write("UserInfo.dat", "PlayerName: Quenbar_Player\n");
     CreateClntApp(program, SW_SHOW, "");
   }
   void Answer(const Answers& answers) {

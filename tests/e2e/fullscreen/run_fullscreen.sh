@@ -17,17 +17,24 @@ cp "$userinfo" "$install/UserInfo.dat"
 cd "$install" || exit 1
 "$quenbar" --fullscreen >"$work/log" 2>&1 &
 game=$!
-sleep 4
 # Where the picture lies: as large as fits, centred.
 scale=$(echo "$width $height" | awk '{ s = $1 / 800; if ($2 / 600 < s) s = $2 / 600; print s }')
 left=$(echo "$width $scale" | awk '{ print int(($1 - 800 * $2) / 2) }')
 top=$(echo "$height $scale" | awk '{ print int(($1 - 600 * $2) / 2) }')
-import -window root "$work/shot.png"
-# The picture's bottom right corner shows the title, not the black outside it.
-corner=$(convert "$work/shot.png" -format "%[pixel:p{$((width - left - 5)),$((height - top - 5))}]" info:)
-case "$corner" in
-  *"black"*|"srgb(0,0,0)") echo "the picture does not fill the display: $corner at its corner"; exit 1 ;;
-esac
+# The picture's bottom right corner shows the title, not the black outside it,
+# once the title is up (a loaded machine takes its time).
+shown=
+for _ in $(seq 60); do
+  sleep 0.5
+  import -window root "$work/shot.png" 2>/dev/null || continue
+  corner=$(convert "$work/shot.png" -format "%[pixel:p{$((width - left - 5)),$((height - top - 5))}]" info:)
+  case "$corner" in
+    *"black"*|"srgb(0,0,0)") ;;
+    *) shown=1; break ;;
+  esac
+done
+[ -n "$shown" ] || { echo "the picture does not fill the display: $corner at its corner"; exit 1; }
+sleep 1
 x=$(echo "$left $scale" | awk '{ print int($1 + 400 * $2) }')
 y=$(echo "$top $scale" | awk '{ print int($1 + 444 * $2) }')
 xdotool mousemove "$x" "$y"
