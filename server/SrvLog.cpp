@@ -31,6 +31,19 @@ void SrvLog::Line(const char* format, ...) {
   std::string line = stamp;
   line += text;
   line += '\n';
+  if (m_blamed != 0) {
+    std::size_t& written = m_written[m_blamed];
+    if (written >= kMaxBytesPerPlayer) return;
+    written += line.size();
+    if (written >= kMaxBytesPerPlayer) {
+      Write(line);
+      line = std::string(stamp) + "player " + std::to_string(m_blamed) + ": its further lines are not logged\n";
+    }
+  }
+  Write(line);
+}
+
+void SrvLog::Write(const std::string& line) {
   std::fwrite(line.data(), 1, line.size(), m_file);
   std::fflush(m_file);
 }
