@@ -42,7 +42,7 @@ class SrvGame {
   // The rules new worlds are built from: the installation's files, or file
   // images (tests). False when they could not be read (the game then has no
   // designs and no units).
-  bool LoadRules() { return m_world.LoadRules(); }
+  bool LoadRules(std::string* fault = nullptr) { return m_world.LoadRules(fault); }
   bool UseRules(std::span<const std::uint8_t> hulls, std::span<const std::uint8_t> modules) {
     return m_world.UseRules(hulls, modules);
   }

@@ -7,10 +7,13 @@
 // Loading reads the whole file before it changes anything, so a bad file
 // leaves the game as it was. Also the players' side of saving and loading:
 // saves and loads passed on to the others, and the turn's autosave.
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cstring>
-#include <filesystem>
+#include <fstream>
 #include <iterator>
 
 #include "Game/base/GBlockStream.h"
@@ -49,11 +52,12 @@ bool IsSaveName(const std::string& name) {
 // True when nothing lies at `path`, or the server's own file does (its first
 // bytes say so): a save may replace one of the server's files, never another's.
 bool MayReplace(const std::string& path) {
-  std::error_code ec;
-  if (!std::filesystem::exists(std::filesystem::symlink_status(path, ec))) return !ec;
-  if (!std::filesystem::is_regular_file(std::filesystem::symlink_status(path, ec))) return false;
-  const auto head = SrvReadWholeFile(path, kMaxFileBytes);
-  return head && head->size() >= 4 && ReadU32(*head, 0) == kMagic;
+  struct stat info {};
+  if (::lstat(path.c_str(), &info) != 0) return errno == ENOENT;
+  if (!S_ISREG(info.st_mode)) return false;
+  std::array<std::uint8_t, 4> head{};
+  std::ifstream in(path, std::ios::binary);
+  return in.read(reinterpret_cast<char*>(head.data()), head.size()) && ReadU32(head, 0) == kMagic;
 }
 
 bool WriteBlock(BlockWriter& w, const std::vector<std::uint8_t>& block) {

@@ -17,6 +17,24 @@ bool SrvLog::Open(const std::string& hostPath) {
   return m_file != nullptr;
 }
 
+std::string SrvLog::Stamp() {
+  char stamp[32] = "";
+  const std::time_t now = std::time(nullptr);
+  std::tm parts{};
+  if (::gmtime_r(&now, &parts) != nullptr) std::strftime(stamp, sizeof stamp, "%Y-%m-%d %H:%M:%S ", &parts);
+  return stamp;
+}
+
+void SrvLog::Alarm(const char* format, ...) {
+  char text[512];
+  va_list args;
+  va_start(args, format);
+  std::vsnprintf(text, sizeof text, format, args);
+  va_end(args);
+  std::fprintf(stderr, "quensrvr: %s\n", text);
+  if (m_file != nullptr) Write(Stamp() + text + "\n");
+}
+
 void SrvLog::Line(const char* format, ...) {
   if (m_file == nullptr) return;
   char text[512];
@@ -24,10 +42,7 @@ void SrvLog::Line(const char* format, ...) {
   va_start(args, format);
   std::vsnprintf(text, sizeof text, format, args);
   va_end(args);
-  char stamp[32] = "";
-  const std::time_t now = std::time(nullptr);
-  std::tm parts{};
-  if (::gmtime_r(&now, &parts) != nullptr) std::strftime(stamp, sizeof stamp, "%Y-%m-%d %H:%M:%S ", &parts);
+  const std::string stamp = Stamp();
   std::string line = stamp;
   line += text;
   line += '\n';
@@ -37,7 +52,7 @@ void SrvLog::Line(const char* format, ...) {
     written += line.size();
     if (written >= kMaxBytesPerPlayer) {
       Write(line);
-      line = std::string(stamp) + "player " + std::to_string(m_blamed) + ": its further lines are not logged\n";
+      line = stamp + "player " + std::to_string(m_blamed) + ": its further lines are not logged\n";
     }
   }
   Write(line);

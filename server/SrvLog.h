@@ -42,9 +42,13 @@ class SrvLog {
   // Writes one line, printf-style, unless the player blamed for it has used
   // up its share.
   void Line(const char* format, ...) __attribute__((format(printf, 2, 3)));
+  // A line the host must see even without reading the log: also written to
+  // the standard error, and never left out.
+  void Alarm(const char* format, ...) __attribute__((format(printf, 2, 3)));
 
  private:
   void Write(const std::string& line);
+  static std::string Stamp();
 
   std::FILE* m_file = nullptr;
   std::uint32_t m_blamed = 0;

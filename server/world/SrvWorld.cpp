@@ -149,12 +149,14 @@ SrvWorld::~SrvWorld() {
   g_rulesLinks.moduleDB = nullptr;
 }
 
-bool SrvWorld::LoadRules() {
+bool SrvWorld::LoadRules(std::string* fault) {
   // The game variables price the ATVs and rate their mining.
   const std::vector<std::uint8_t> variables = RulesFile("gamevar.dat");
   if (!variables.empty())
     g_gameVariables = CGameVariables(std::string_view(reinterpret_cast<const char*>(variables.data()), variables.size()));
-  return UseRules(RulesFile("hulls.dat"), RulesFile("modules.dat"));
+  const bool ok = UseRules(RulesFile("hulls.dat"), RulesFile("modules.dat"));
+  if (!ok && fault != nullptr) *fault = hulls->IsLoaded() ? "modules.dat" : "hulls.dat";
+  return ok;
 }
 
 bool SrvWorld::UseRules(std::span<const std::uint8_t> hullsImage, std::span<const std::uint8_t> modulesImage) {
