@@ -155,7 +155,12 @@ bool SrvWorld::LoadRules(std::string* fault) {
   if (!variables.empty())
     g_gameVariables = CGameVariables(std::string_view(reinterpret_cast<const char*>(variables.data()), variables.size()));
   const bool ok = UseRules(RulesFile("hulls.dat"), RulesFile("modules.dat"));
-  if (!ok && fault != nullptr) *fault = hulls->IsLoaded() ? "modules.dat" : "hulls.dat";
+  if (!ok && fault != nullptr) {
+    // The modules are read only after the hulls were.
+    int hullCount = 0;
+    for (int section = 0; section < kHullSections; ++section) hullCount += hulls->GetHullCount(section);
+    *fault = hullCount == 0 ? "hulls.dat" : "modules.dat";
+  }
   return ok;
 }
 
