@@ -20,6 +20,11 @@ inline constexpr const char* kSrvTemporarySuffix = ".new";
 // the temporary removed) when any step fails.
 bool SrvWriteFileDurably(const std::string& hostPath, std::span<const std::uint8_t> bytes);
 
+// Whether writes wait for the disk (on at the start). A fuzzing run, which
+// writes a game's files thousands of times a second into a folder that goes
+// when it ends, turns it off; the temporary and the rename stay.
+void SrvSetSyncedWrites(bool on);
+
 // The whole file, or nothing when it cannot be read or is longer than `limit`.
 std::optional<std::vector<std::uint8_t>> SrvReadWholeFile(const std::string& hostPath, std::size_t limit);
 
