@@ -30,6 +30,11 @@ bool CreateGame(const std::string& folder, SrvLog& log) {
   plat::RegSetValueEx(key, "PATH", 0, plat::REG_SZ, reinterpret_cast<const plat::BYTE*>(install), sizeof install);
   plat::RegCloseKey(key);
   WriteSrvTestRules(scratch.dir());
+  // A small game, so that a turn costs little, under the hardest fog, so that its filters run.
+  const std::string setup =
+      "NumberOfChapters: 1\nNumberOfAsteroids: 8\nFOWShowInTransit: 2\nFOWShowInAsteroidal: 2\n"
+      "FOWAstStartScanned: 1\nFOWShipStartScanned: 1\nFOWDispControlOfAst: 1\nFOWShowAsteroids: 1\n";
+  scratch.Write("F-eminfo.dat", std::span(reinterpret_cast<const std::uint8_t*>(setup.data()), setup.size()));
   // The folder goes with the run: its files need not wait for the disk.
   SrvSetSyncedWrites(false);
   return CreateEmailGame(folder, "F", 1, log);
