@@ -17,6 +17,18 @@ bool SrvLog::Open(const std::string& hostPath) {
   return m_file != nullptr;
 }
 
+namespace {
+
+// Formats one line of the log: texts that came from players (names, file
+// names) cannot break it into lines of their own.
+void Format(char (&text)[512], const char* format, va_list args) {
+  std::vsnprintf(text, sizeof text, format, args);
+  for (char* c = text; *c != '\0'; ++c)
+    if (static_cast<unsigned char>(*c) < 0x20 || *c == 0x7F) *c = '?';
+}
+
+}  // namespace
+
 std::string SrvLog::Stamp() {
   char stamp[32] = "";
   const std::time_t now = std::time(nullptr);
@@ -29,7 +41,7 @@ void SrvLog::Alarm(const char* format, ...) {
   char text[512];
   va_list args;
   va_start(args, format);
-  std::vsnprintf(text, sizeof text, format, args);
+  Format(text, format, args);
   va_end(args);
   std::fprintf(stderr, "quensrvr: %s\n", text);
   if (m_file != nullptr) Write(Stamp() + text + "\n");
@@ -40,7 +52,7 @@ void SrvLog::Line(const char* format, ...) {
   char text[512];
   va_list args;
   va_start(args, format);
-  std::vsnprintf(text, sizeof text, format, args);
+  Format(text, format, args);
   va_end(args);
   const std::string stamp = Stamp();
   std::string line = stamp;

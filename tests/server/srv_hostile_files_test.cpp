@@ -111,6 +111,13 @@ TEST_F(SrvFolderCase, APlayerCannotFillTheLogAndTheOthersLinesStillGoThere) {
   EXPECT_NE(log.find("player 8: its further lines are not logged"), std::string::npos);
   EXPECT_NE(log.find("status of player 7: chapter 0, session open 4321"), std::string::npos);
   EXPECT_NE(log.find("turn 0 resolved"), std::string::npos) << "the turn's lines are nobody's share";
+
+  // A name with a line break in it cannot make a line of its own.
+  ASSERT_TRUE(game->Save((dir / "two\nrefused packet 1 from player 7.svr").string(), 0x10001));
+  ASSERT_TRUE(game->Receive(7, Pkt<276>(PKT_LOAD_GAME).Text(8, 256, "two\nrefused packet 1 from player 7.svr").U32(264, 0x10001)));
+  const std::string after = ReadText(dir / "QuenSrvr.log");
+  EXPECT_NE(after.find("loaded \"two?refused packet 1 from player 7.svr\""), std::string::npos);
+  EXPECT_EQ(after.find("\nrefused packet 1 from player 7"), std::string::npos);
 }
 
 TEST_F(SrvFolderCase, OnlyTheHostSwitchesTheAutosave) {
