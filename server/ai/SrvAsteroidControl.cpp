@@ -6,7 +6,7 @@
 #include "Game/model/GZone.h"
 #include "Game/base/Packets.h"
 #include "Game/rules/GRulesPackets.h"
-#include "server/SrvFog.h"
+#include "server/world/SrvFog.h"
 #include "server/ai/SrvPoliticsNotices.h"
 #include "server/battle/SrvBattlePackets.h"
 

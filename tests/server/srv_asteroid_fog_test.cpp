@@ -9,7 +9,7 @@
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GChapter.h"
 #include "Game/model/GZone.h"
-#include "server/SrvFog.h"
+#include "server/world/SrvFog.h"
 #include "server/battle/SrvBattlePackets.h"
 #include "tests/server/srv_game_fixture.h"
 

@@ -13,7 +13,7 @@
 #include <string>
 
 #include "server/SrvDurableFile.h"
-#include "server/SrvWorldSave.h"
+#include "server/world/SrvWorldSave.h"
 #include "tests/server/srv_game_fixture.h"
 
 namespace {

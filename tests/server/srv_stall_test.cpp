@@ -8,10 +8,10 @@
 #include <thread>
 
 #include "Game/net/NetSession.h"
-#include "Game/net/Packets.h"
+#include "Game/base/Packets.h"
 #include "Game/rules/GRulesPackets.h"
 #include "hvmulti/HvMulti.h"
-#include "server/SrvPacketRead.h"
+#include "server/orders/SrvPacketRead.h"
 #include "tests/hvmulti/session_helpers.h"
 #include "tests/server/srv_test_rules.h"
 #include "tests/server/srv_test_support.h"
