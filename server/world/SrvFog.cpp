@@ -139,9 +139,6 @@ void SrvUnitSight::Reset(const SrvWorld& world, const SrvFogRules& fog) {
     if (!world.HasChapter(c) || fog.AsteroidsOpen()) continue;
     std::vector<SrvPacket> none;
     FilterAsteroids(world, fog, c, none);
-    for (std::uint16_t a = 0; a < m_asteroids[c].size(); ++a)
-      if (const CGAsteroid* asteroid = world.solar.GetAsteroid(a))
-        m_asteroids[c][a].scanned = fog.asteroidsScanned == 0 || GuildOwns(*asteroid, c);
   }
 }
 
@@ -199,14 +196,13 @@ void SrvUnitSight::FilterAsteroids(const SrvWorld& world, const SrvFogRules& fog
     if (a == nullptr) return true;
     switch (ReadU16(p, 0)) {
       case PKT_ASTEROID_WITH_ZONES:
-        // The whole record: the client's picture of the asteroid starts again from it.
-        known[i].scanned = fog.asteroidsScanned == 0 || GuildOwns(*a, chapter);
+        // The whole record, which only a start sequence holds: the client's
+        // picture of the asteroid starts from it.
         known[i].told = inView[i];
-        p = AsteroidAsKnown(*a, inView[i], known[i].scanned);
+        p = AsteroidAsKnown(*a, inView[i], fog.asteroidsScanned == 0 || GuildOwns(*a, chapter));
         return false;
       case PKT_ASTEROID_POWER:
-        known[i].scanned = true;
-        return false;
+        return false;  // a scan's result, the scanning chapter's own
       default:
         return !(inView[i] && known[i].told);
     }

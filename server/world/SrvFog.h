@@ -86,9 +86,8 @@ class SrvUnitSight {
 
  private:
   struct AsteroidKnown {
-    bool seen = false;     // it has been in range
-    bool told = false;     // its client holds its control and zones as they stand
-    bool scanned = false;  // its client holds its make-up
+    bool seen = false;  // it has been in range
+    bool told = false;  // its client holds its control and zones as they stand
   };
   void FilterAsteroids(const SrvWorld& world, const SrvFogRules& fog, std::uint16_t chapter,
                        std::vector<SrvPacket>& queue);
