@@ -160,6 +160,7 @@ std::string SrvGame::ChapterName(std::uint16_t chapter) const {
 }
 
 bool SrvGame::Receive(std::uint32_t from, std::span<const std::uint8_t> packet) {
+  const SrvLog::Blame blame(m_log, from);
   PacketHeader header;
   if (!ReadPacketHeader(packet, header)) return Refuse(from, 0xFFFF, "shorter than a header");
   if (std::find(m_players.begin(), m_players.end(), from) == m_players.end())
@@ -230,6 +231,8 @@ bool SrvGame::Receive(std::uint32_t from, std::span<const std::uint8_t> packet) 
     case PKT_RESTART_ANSWER:
       return OnAnswer(from, header.type, packet);
     case PKT_AUTOSAVE:
+      // The switch is the game's, not one player's: the others' clients save with it.
+      if (!MaySetUp(from)) return Refuse(from, PKT_AUTOSAVE, "only the host switches the autosave");
       m_autosave = ReadU32(packet, 8) != 0;
       m_log.Line("autosave %s by player %u", m_autosave ? "on" : "off", from);
       return true;
@@ -619,6 +622,8 @@ void SrvGame::Tick(std::uint64_t nowMs) {
 }
 
 void SrvGame::ResolveTurn() {
+  // The turn's lines are the game's, whoever's end of turn set it off.
+  const SrvLog::Blame nobody(m_log, 0);
   PacketImage<12> processing(PKT_TURN_PROCESSING);
   for (std::uint32_t p : m_players)
     if (HeldChapter(p) >= 0) m_out.Send(p, SrvPacket(processing.bytes.begin(), processing.bytes.end()), true);

@@ -42,7 +42,7 @@ class SrvGame {
   // The rules new worlds are built from: the installation's files, or file
   // images (tests). False when they could not be read (the game then has no
   // designs and no units).
-  bool LoadRules() { return m_world.LoadRules(); }
+  bool LoadRules(std::string* fault = nullptr) { return m_world.LoadRules(fault); }
   bool UseRules(std::span<const std::uint8_t> hulls, std::span<const std::uint8_t> modules) {
     return m_world.UseRules(hulls, modules);
   }
@@ -172,6 +172,14 @@ class SrvGame {
   bool m_autosave = true;
   std::uint32_t m_host = 0;
   std::map<std::uint32_t, std::uint32_t> m_refusals;
+  // The saves each player had the server write: in the turn counted, and the
+  // names of the files (SrvGameSave.cpp bounds both).
+  struct SaveCount {
+    std::uint32_t turn = 0;
+    int thisTurn = 0;
+    std::vector<std::string> files;
+  };
+  std::map<std::uint32_t, SaveCount> m_saveCounts;
   // Each player's last announced waiting-room state: waiting rooms repeat
   // theirs on every refresh, and only a change (or a newcomer) is passed on.
   std::map<std::uint32_t, std::uint32_t> m_ready;

@@ -1,19 +1,24 @@
-// The server's file of a running game: "QSVR", u8 version 3 (2: without the science bonus), u32 identifier,
-// u32 seed, u32 turn, the 40-byte configuration, the 68-byte settings, each
-// chapter's holder name, then the solar system, the guilds and the rest of
-// the world (SrvWorldSave.h) as u32-length blocks, the 40 scores, and the end
-// byte 0xFE. Loading reads the
-// whole file before it changes anything, so a bad file leaves the game as it
-// was. Also the players' side of saving and loading: saves and loads passed
-// on to the others, and the turn's autosave.
+// The server's file of a running game: "QSVR", u8 version 5 (4: without the
+// checksum, 3: without the vote trade, 2: without the science bonus either),
+// u32 identifier, u32 seed, u32 turn, the 40-byte configuration, the 68-byte
+// settings, each chapter's holder name, then the solar system, the guilds and
+// the rest of the world (SrvWorldSave.h) as u32-length blocks, the 40 scores,
+// the end byte 0xFE and, from version 5, the CRC-32 of every byte before it.
+// Loading reads the whole file before it changes anything, so a bad file
+// leaves the game as it was. Also the players' side of saving and loading:
+// saves and loads passed on to the others, and the turn's autosave.
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <cctype>
+#include <cerrno>
 #include <cstring>
-#include <filesystem>
 #include <fstream>
 #include <iterator>
 
 #include "Game/base/GBlockStream.h"
 #include "Game/base/Packets.h"
+#include "server/SrvDurableFile.h"
 #include "server/SrvGame.h"
 #include "server/orders/SrvPacketRead.h"
 #include "server/world/SrvWorldSave.h"
@@ -24,6 +29,36 @@ constexpr std::uint32_t kMagic = 0x52565351;  // "QSVR"
 constexpr std::uint8_t kEndByte = 0xFE;
 // Far above any game's file: 150 asteroids and 40 chapters take well under 1 MB.
 constexpr std::size_t kMaxFileBytes = 16u << 20;
+constexpr std::size_t kChecksumBytes = 4;
+constexpr const char* kSaveExtension = ".svr";
+// Saves one player may have the server write: in one turn, and new files in
+// all (a save over one of its earlier files adds none).
+constexpr int kMaxSavesPerTurn = 3;
+constexpr std::size_t kMaxSaveFilesPerPlayer = 64;
+
+// A name a player may give a save: a plain file name of printable
+// characters, ending in the server's own extension.
+bool IsSaveName(const std::string& name) {
+  if (name.size() <= std::strlen(kSaveExtension) || name.find_first_of("\\/:") != std::string::npos ||
+      name.find("..") != std::string::npos)
+    return false;
+  for (const char c : name)
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return false;
+  std::string ext = name.substr(name.size() - std::strlen(kSaveExtension));
+  for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return ext == kSaveExtension;
+}
+
+// True when nothing lies at `path`, or the server's own file does (its first
+// bytes say so): a save may replace one of the server's files, never another's.
+bool MayReplace(const std::string& path) {
+  struct stat info {};
+  if (::lstat(path.c_str(), &info) != 0) return errno == ENOENT;
+  if (!S_ISREG(info.st_mode)) return false;
+  std::array<std::uint8_t, 4> head{};
+  std::ifstream in(path, std::ios::binary);
+  return in.read(reinterpret_cast<char*>(head.data()), head.size()) && ReadU32(head, 0) == kMagic;
+}
 
 bool WriteBlock(BlockWriter& w, const std::vector<std::uint8_t>& block) {
   return w.Write(static_cast<std::uint32_t>(block.size())) && w.WriteBytes(block);
@@ -55,29 +90,22 @@ bool SrvGame::Save(const std::string& hostPath, std::uint32_t identifier) const 
   WriteBlock(w, rest);
   for (std::uint32_t s : m_world.scores) w.Write(s);
   w.Write(kEndByte);
+  w.Write(SrvChecksum(bytes));
   if (!w.Ok()) return false;
-  // Written beside the file and renamed over it, so a write that fails
-  // leaves the earlier save of that name whole.
-  const std::string temporary = hostPath + ".new";
-  std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-  out.close();
-  std::error_code ec;
-  if (out.fail() || (std::filesystem::rename(temporary, hostPath, ec), ec)) {
-    std::filesystem::remove(temporary, ec);
-    return false;
-  }
-  return true;
+  return SrvWriteFileDurably(hostPath, bytes);
 }
 
 bool SrvGame::Load(const std::string& hostPath, std::uint32_t identifier) {
-  std::ifstream in(hostPath, std::ios::binary);
-  if (!in) return false;
-  std::vector<std::uint8_t> bytes;
-  char chunk[4096];
-  while (in.read(chunk, sizeof chunk) || in.gcount() > 0) {
-    bytes.insert(bytes.end(), chunk, chunk + in.gcount());
-    if (bytes.size() > kMaxFileBytes) return false;
+  const auto file = SrvReadWholeFile(hostPath, kMaxFileBytes);
+  if (!file) return false;
+  std::span<const std::uint8_t> bytes = *file;
+  // A file of this version carries its checksum last; one that does not
+  // match was damaged after it was written. Earlier versions end at their
+  // end byte.
+  if (bytes.size() > 4 + 1 + kChecksumBytes && bytes[4] >= kSrvFileVersionWithChecksum) {
+    const std::size_t body = bytes.size() - kChecksumBytes;
+    if (SrvChecksum(bytes.first(body)) != ReadU32(bytes, body)) return false;
+    bytes = bytes.first(body);
   }
   BlockReader r(bytes);
   std::uint32_t magic = 0, fileId = 0, seed = 0, turn = 0;
@@ -105,7 +133,7 @@ bool SrvGame::Load(const std::string& hostPath, std::uint32_t identifier) {
   std::array<std::uint32_t, kMaxChapters> scores{};
   for (std::uint32_t& s : scores) r.Read(s);
   std::uint8_t end = 0;
-  if (!r.Read(end) || end != kEndByte) return false;
+  if (!r.Read(end) || end != kEndByte || r.Pos() != bytes.size()) return false;
 
   // The guilds load into a list of their own first: the solar system's load
   // is the last step that can fail, and it changes nothing when it does.
@@ -155,6 +183,18 @@ bool SrvGame::OnSaveOrLoad(std::uint32_t from, std::span<const std::uint8_t> pac
   const std::uint32_t identifier = ReadU32(packet, 264);
   const std::string path = m_folder + name;
   if (save) {
+    // Any player may save, and the folder holds the log and the players' own
+    // files too: a save goes only to a name of the server's own kind, over
+    // nothing but one of its own files, and one player's saves are counted.
+    if (!IsSaveName(name)) return Refuse(from, type, "not a name of a server save");
+    if (!MayReplace(path)) return Refuse(from, type, "names a file that is not a server save");
+    SaveCount& count = m_saveCounts[from];
+    if (count.turn != m_world.turn) count = {m_world.turn, 0, count.files};
+    if (count.thisTurn >= kMaxSavesPerTurn) return Refuse(from, type, "too many saves this turn");
+    const bool newFile = std::find(count.files.begin(), count.files.end(), name) == count.files.end();
+    if (newFile && count.files.size() >= kMaxSaveFilesPerPlayer) return Refuse(from, type, "too many save files");
+    ++count.thisTurn;
+    if (newFile) count.files.push_back(name);
     const bool ok = Save(path, identifier);
     m_log.Line("save of turn %u to \"%s\": %s", m_world.turn, name.c_str(), ok ? "done" : "failed");
     PacketImage<12> done(PKT_SAVE_DONE);
@@ -174,9 +214,11 @@ void SrvGame::Autosave() {
   // The clients save as the turn begins processing, their header one turn on;
   // the server's file is of the same moment and carries the same identifier.
   const std::uint32_t identifier = ((m_world.turn + 1) << 16) | (m_seed & 0xFFFF);
-  std::error_code ec;
-  std::filesystem::copy_file(m_folder + "autosave.svr", m_folder + "asavebak.svr",
-                             std::filesystem::copy_options::overwrite_existing, ec);
+  // The backup is written as every save is, so that a cut during it leaves
+  // the earlier backup whole.
+  if (const auto previous = SrvReadWholeFile(m_folder + "autosave.svr", kMaxFileBytes))
+    if (!SrvWriteFileDurably(m_folder + "asavebak.svr", *previous))
+      m_log.Line("the autosave of turn %u could not be kept as \"asavebak.svr\"", m_world.turn);
   if (!Save(m_folder + "autosave.svr", identifier)) m_log.Line("autosave of turn %u failed", m_world.turn);
   PacketImage<12> p(PKT_AUTOSAVE);
   p.Put<std::uint32_t>(8, identifier);

@@ -6,11 +6,31 @@
 //
 // One thread only.
 
+#include <cstdint>
 #include <cstdio>
+#include <map>
 #include <string>
 
 class SrvLog {
  public:
+  // What one player's packets may make the server write to its log; the
+  // lines past it are left out, with one line saying so.
+  static constexpr std::size_t kMaxBytesPerPlayer = 1u << 20;
+
+  // While it lives, the lines written count against `player` (0: against
+  // nobody, as the game's own lines of a turn).
+  class Blame {
+   public:
+    Blame(SrvLog& log, std::uint32_t player) : m_log(log), m_before(log.m_blamed) { log.m_blamed = player; }
+    ~Blame() { m_log.m_blamed = m_before; }
+    Blame(const Blame&) = delete;
+    Blame& operator=(const Blame&) = delete;
+
+   private:
+    SrvLog& m_log;
+    std::uint32_t m_before;
+  };
+
   SrvLog() = default;
   ~SrvLog();
   SrvLog(const SrvLog&) = delete;
@@ -19,11 +39,20 @@ class SrvLog {
   // Opens (appending) the log at a host path; false when it cannot be
   // opened, in which case lines go nowhere.
   bool Open(const std::string& hostPath);
-  // Writes one line, printf-style.
+  // Writes one line, printf-style, unless the player blamed for it has used
+  // up its share.
   void Line(const char* format, ...) __attribute__((format(printf, 2, 3)));
+  // A line the host must see even without reading the log: also written to
+  // the standard error, and never left out.
+  void Alarm(const char* format, ...) __attribute__((format(printf, 2, 3)));
 
  private:
+  void Write(const std::string& line);
+  static std::string Stamp();
+
   std::FILE* m_file = nullptr;
+  std::uint32_t m_blamed = 0;
+  std::map<std::uint32_t, std::size_t> m_written;
 };
 
 // The host folder of the server's files (its log and saves): the

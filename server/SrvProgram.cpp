@@ -8,6 +8,7 @@
 #include "Game/rules/GAstNames.h"
 #include "hvmulti/HvMulti.h"
 #include "server/SrvCommandLine.h"
+#include "server/SrvDurableFile.h"
 #include "server/email/SrvEmail.h"
 #include "server/SrvGame.h"
 #include "server/SrvLog.h"
@@ -38,15 +39,20 @@ std::uint64_t NowMs() {
 int RunLibraryGame(SrvLog& log) {
   CHvMulti multi;
   SrvNetLink link(multi, log);
+  SrvGame game(
+      link, log, [](unsigned n) { return LoadAsteroidName(n); }, GameSeed(), ServerFolder());
+  // Without its rules the game would start with no designs and no units:
+  // the server does not join, so the host's start fails at once.
+  std::string fault;
+  if (!game.LoadRules(&fault)) {
+    log.Alarm("the rules file \"%s\" is missing or damaged: no game can start without it", fault.c_str());
+    return 0;
+  }
   const int joined = link.Join();
   if (joined != 0) {
     log.Line("could not join the session (%d): %s", joined, multi.LastErrorText().c_str());
     return 0;
   }
-  const std::uint32_t seed = GameSeed();
-  SrvGame game(
-      link, log, [](unsigned n) { return LoadAsteroidName(n); }, seed, ServerFolder());
-  if (!game.LoadRules()) log.Line("the rules files could not be read: no designs, no units");
   link.IntroducePlayers(game);
   log.Line("joined the session");
   while (!game.Ended()) {
@@ -69,6 +75,11 @@ int RunServerProgram(const std::vector<std::string>& args) {
   SrvLog log;
   log.Open(ServerFolder() + "QuenSrvr.log");
   const SrvStart start = ParseServerCommandLine(args);
+  // What a server killed while writing left behind.
+  const std::string folders[] = {ServerFolder(), EmailFolder()};
+  for (const std::string& folder : folders)
+    if (const int stale = SrvRemoveStaleTemporaries(folder); stale > 0)
+      log.Line("%d unfinished file(s) of an earlier run removed", stale);
   switch (start.mode) {
     case SrvStartMode::Library:
       log.Line("server starts for a session");

@@ -6,6 +6,7 @@
 #include "Game/model/GZone.h"
 #include "Game/base/Packets.h"
 #include "Game/rules/GRulesPackets.h"
+#include "server/world/SrvFog.h"
 #include "server/ai/SrvPoliticsNotices.h"
 #include "server/battle/SrvBattlePackets.h"
 
@@ -14,15 +15,6 @@ namespace {
 void Notify(SrvWorld& world, std::uint16_t chapter, std::uint16_t code, std::uint16_t asteroid) {
   if (world.HasChapter(chapter))
     world.notices.Add(chapter, kSrvGameEventCategory, code, nullptr, nullptr, 0, asteroid, kSrvNoParameter);
-}
-
-// 123: u16 asteroid at 8, owner at 10, controller at 12.
-SrvPacket ControlPacket(const CGAsteroid& a) {
-  PacketImage<16> p(PKT_ASTEROID_OWNER);
-  p.Put<std::uint16_t>(8, a.id);
-  p.Put<std::uint16_t>(10, a.owner);
-  p.Put<std::uint16_t>(12, a.controller);
-  return SrvPacket(p.bytes.begin(), p.bytes.end());
 }
 
 }  // namespace
@@ -44,7 +36,7 @@ void SrvSettleAsteroidControl(SrvTurnContext& turn) {
     a->SetController(best);
     Notify(world, best, kSrvControlGainedCode, i);
     Notify(world, before, kSrvControlLostCode, i);
-    turn.TellAll(ControlPacket(*a));
+    turn.TellAll(BuildAsteroidControlPacket(*a));
     for (std::uint16_t z = 0; z < a->GetZoneCount(); ++z)
       if (const CGZone* zone = a->GetZone(z)) turn.TellAll(BuildZonePacket(i, *zone));
     turn.log.Line("turn %u: asteroid %u controlled by chapter %u", world.turn, i, best);

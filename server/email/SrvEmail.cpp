@@ -10,6 +10,7 @@
 #include "Game/rules/GRulesPackets.h"
 #include "platform/core/bytes.h"
 #include "platform/core/dospath.h"
+#include "server/SrvDurableFile.h"
 #include "server/email/SrvEmailInfo.h"
 #include "server/SrvGame.h"
 
@@ -40,10 +41,7 @@ bool WriteInputFile(const std::string& path, std::uint32_t turn, bool first,
     w.Write(static_cast<std::uint32_t>(p.size()));
     w.WriteBytes(p);
   }
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  const auto bytes = w.Data();
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-  return static_cast<bool>(out.flush());
+  return SrvWriteFileDurably(path, w.Data());
 }
 
 constexpr const char* kServerFileExtension = ".esv";
@@ -79,6 +77,15 @@ bool WriteInputFiles(const std::string& folder, const std::string& game, std::ui
     }
   }
   return true;
+}
+
+// A game is played by its rules or not at all: without them it would have no
+// designs and no units, and a turn would lose every unit the game holds.
+bool RulesRead(SrvGame& game, SrvLog& log) {
+  std::string fault;
+  if (game.LoadRules(&fault)) return true;
+  log.Alarm("the rules file \"%s\" is missing or damaged: no game can be played without it", fault.c_str());
+  return false;
 }
 
 }  // namespace
@@ -131,7 +138,7 @@ std::string EmailFolder() {
 bool CreateEmailGame(const std::string& folder, const std::string& game, std::uint32_t seed, SrvLog& log) {
   FileOutbox out;
   SrvGame srv(out, log, nullptr, seed, folder);
-  if (!srv.LoadRules()) log.Line("the rules files could not be read: no designs, no units");
+  if (!RulesRead(srv, log)) return false;
   // The e-mail screen leaves the player's set-up behind; without it the
   // front end's start values hold.
   SrvSetup setup;
@@ -155,7 +162,7 @@ bool ProcessEmailTurn(const std::string& folder, const std::string& file, SrvLog
   const std::string game = GameOfFile(file);
   FileOutbox out;
   SrvGame srv(out, log, nullptr, 0, folder);
-  if (!srv.LoadRules()) log.Line("the rules files could not be read: no designs, no units");
+  if (!RulesRead(srv, log)) return false;
   if (!srv.Load(folder + game + kServerFileExtension, kEmailGameIdentifier)) {
     log.Line("e-mail game \"%s\": its server file cannot be read", game.c_str());
     return false;

@@ -7,6 +7,7 @@
 #include "Game/model/GUnit.h"
 #include "Game/model/GZone.h"
 #include "Game/base/Packets.h"
+#include "server/battle/SrvBattlePackets.h"
 #include "server/orders/SrvPacketRead.h"
 #include "server/orders/SrvUnitPackets.h"
 
@@ -77,7 +78,48 @@ struct Sight {
   }
 };
 
+bool GuildOwns(const CGAsteroid& a, std::uint16_t chapter) {
+  return a.owner < kMaxChapters && (a.owner >> 3) == (chapter >> 3);
+}
+
+// Offsets in the asteroid record (127) of what fog may hide.
+constexpr std::size_t kOwnerAt = 10, kPreviousOwnerAt = 12, kControllerAt = 14, kAutomanageAt = 16;
+constexpr std::size_t kCompositionAt = 58, kCoefficientsAt = 60, kCoefficients = 3;
+constexpr std::size_t kZoneTablesAt = 116;
+
+// The record of `a` as a chapter may know it: without its control and zones
+// unless `control`, without its make-up unless `scanned`.
+SrvPacket AsteroidAsKnown(const CGAsteroid& a, bool control, bool scanned) {
+  SrvPacket p = BuildAsteroidPacket(a);
+  if (!control) {
+    for (const std::size_t at : {kOwnerAt, kPreviousOwnerAt, kControllerAt}) {
+      p[at] = static_cast<std::uint8_t>(kNoChapter & 0xFF);
+      p[at + 1] = static_cast<std::uint8_t>(kNoChapter >> 8);
+    }
+    p[kAutomanageAt] = 0;
+    std::fill(p.begin() + kZoneTablesAt, p.end(), std::uint8_t{0});
+  }
+  if (!scanned) {
+    p[kCompositionAt] = 0;
+    std::fill_n(p.begin() + kCoefficientsAt, kCoefficients, std::uint8_t{0});
+  }
+  return p;
+}
+
+bool IsAsteroidPacket(std::uint16_t type) {
+  return type == PKT_ASTEROID_WITH_ZONES || type == PKT_ASTEROID_ZONES || type == PKT_ASTEROID_OWNER ||
+         type == PKT_ASTEROID_POWER;
+}
+
 }  // namespace
+
+SrvPacket BuildAsteroidControlPacket(const CGAsteroid& a) {
+  PacketImage<16> p(PKT_ASTEROID_OWNER);
+  p.Put<std::uint16_t>(8, a.id);
+  p.Put<std::uint16_t>(10, a.owner);
+  p.Put<std::uint16_t>(12, a.controller);
+  return SrvPacket(p.bytes.begin(), p.bytes.end());
+}
 
 std::set<std::uint32_t> SrvVisibleUnits(const SrvWorld& world, const SrvFogRules& fog, std::uint16_t chapter) {
   std::set<std::uint32_t> seen;
@@ -89,13 +131,22 @@ std::set<std::uint32_t> SrvVisibleUnits(const SrvWorld& world, const SrvFogRules
 }
 
 void SrvUnitSight::Reset(const SrvWorld& world, const SrvFogRules& fog) {
-  for (std::uint16_t c = 0; c < kMaxChapters; ++c)
+  for (std::uint16_t c = 0; c < kMaxChapters; ++c) {
     m_known[c] = world.HasChapter(c) && !fog.Off() ? SrvVisibleUnits(world, fog, c) : std::set<std::uint32_t>{};
+    // A loaded game's clients load their own picture of the asteroids; what
+    // they may know now counts as told.
+    m_asteroids[c].assign(CGSolarDB::GetAsteroidCount(), AsteroidKnown{});
+    if (!world.HasChapter(c) || fog.AsteroidsOpen()) continue;
+    std::vector<SrvPacket> none;
+    FilterAsteroids(world, fog, c, none);
+  }
 }
 
 void SrvUnitSight::Filter(const SrvWorld& world, const SrvFogRules& fog, std::uint16_t chapter,
                           std::vector<SrvPacket>& queue) {
-  if (fog.Off() || chapter >= kMaxChapters) return;
+  if (chapter >= kMaxChapters) return;
+  if (!fog.AsteroidsOpen()) FilterAsteroids(world, fog, chapter, queue);
+  if (fog.Off()) return;
   std::set<std::uint32_t>& known = m_known[chapter];
   const std::set<std::uint32_t> seen = SrvVisibleUnits(world, fog, chapter);
   std::erase_if(queue, [&](const SrvPacket& p) {
@@ -121,5 +172,51 @@ void SrvUnitSight::Filter(const SrvWorld& world, const SrvFogRules& fog, std::ui
     }
     queue.push_back(BuildUnitDeletedPacket(*it));
     it = known.erase(it);
+  }
+}
+
+void SrvUnitSight::FilterAsteroids(const SrvWorld& world, const SrvFogRules& fog, std::uint16_t chapter,
+                                   std::vector<SrvPacket>& queue) {
+  const std::uint16_t count = CGSolarDB::GetAsteroidCount();
+  std::vector<AsteroidKnown>& known = m_asteroids[chapter];
+  known.resize(count);
+  const Sight sight(world, chapter);
+  std::vector<bool> inView(count, false);
+  for (std::uint16_t i = 0; i < count; ++i) {
+    const CGAsteroid* a = world.solar.GetAsteroid(i);
+    if (a == nullptr) continue;
+    const bool guilds = GuildOwns(*a, chapter);
+    known[i].seen = known[i].seen || fog.showAsteroids == 0 || guilds || sight.present[i] || sight.InRange(a->position);
+    inView[i] = known[i].seen && (fog.controlShown == 0 || sight.present[i] || guilds);
+  }
+  std::erase_if(queue, [&](SrvPacket& p) {
+    if (p.size() < 10 || !IsAsteroidPacket(ReadU16(p, 0))) return false;
+    const std::uint16_t i = ReadU16(p, 8);
+    const CGAsteroid* a = i < count ? world.solar.GetAsteroid(i) : nullptr;
+    if (a == nullptr) return true;
+    switch (ReadU16(p, 0)) {
+      case PKT_ASTEROID_WITH_ZONES:
+        // The whole record, which only a start sequence holds: the client's
+        // picture of the asteroid starts from it.
+        known[i].told = inView[i];
+        p = AsteroidAsKnown(*a, inView[i], fog.asteroidsScanned == 0 || GuildOwns(*a, chapter));
+        return false;
+      case PKT_ASTEROID_POWER:
+        return false;  // a scan's result, the scanning chapter's own
+      default:
+        return !(inView[i] && known[i].told);
+    }
+  });
+  for (std::uint16_t i = 0; i < count; ++i) {
+    const CGAsteroid* a = world.solar.GetAsteroid(i);
+    if (a == nullptr || !inView[i]) {
+      known[i].told = false;
+      continue;
+    }
+    if (known[i].told) continue;
+    known[i].told = true;
+    queue.push_back(BuildAsteroidControlPacket(*a));
+    for (std::uint16_t z = 0; z < a->GetZoneCount(); ++z)
+      if (const CGZone* zone = a->GetZone(z)) queue.push_back(BuildZonePacket(i, *zone));
   }
 }

@@ -149,12 +149,19 @@ SrvWorld::~SrvWorld() {
   g_rulesLinks.moduleDB = nullptr;
 }
 
-bool SrvWorld::LoadRules() {
+bool SrvWorld::LoadRules(std::string* fault) {
   // The game variables price the ATVs and rate their mining.
   const std::vector<std::uint8_t> variables = RulesFile("gamevar.dat");
   if (!variables.empty())
     g_gameVariables = CGameVariables(std::string_view(reinterpret_cast<const char*>(variables.data()), variables.size()));
-  return UseRules(RulesFile("hulls.dat"), RulesFile("modules.dat"));
+  const bool ok = UseRules(RulesFile("hulls.dat"), RulesFile("modules.dat"));
+  if (!ok && fault != nullptr) {
+    // The modules are read only after the hulls were.
+    int hullCount = 0;
+    for (int section = 0; section < kHullSections; ++section) hullCount += hulls->GetHullCount(section);
+    *fault = hullCount == 0 ? "hulls.dat" : "modules.dat";
+  }
+  return ok;
 }
 
 bool SrvWorld::UseRules(std::span<const std::uint8_t> hullsImage, std::span<const std::uint8_t> modulesImage) {

@@ -123,9 +123,9 @@ class SrvWorld {
   void AdvanceTurn();
   // Reads the rules ("hulls.dat", "modules.dat", and "gamevar.dat" into the
   // process's game variables when there is one) from the installation
-  // folder, else from the current folder; false, with empty databases, when either cannot be read. A world
-  // without rules has no designs and no units.
-  bool LoadRules();
+  // folder, else from the current folder; false, with empty databases, when either cannot be read
+  // (`fault`, when given, then names the file). A world without rules has no designs and no units.
+  bool LoadRules(std::string* fault = nullptr);
   // The same from file images (tests, tools).
   bool UseRules(std::span<const std::uint8_t> hullsImage, std::span<const std::uint8_t> modulesImage);
 

@@ -28,7 +28,10 @@
 #include "server/world/SrvWorld.h"
 
 // The server file's version whose world block this is; earlier ones are read too.
-constexpr std::uint8_t kSrvFileVersion = 4;
+constexpr std::uint8_t kSrvFileVersion = 5;
+// The first version whose file ends in its checksum (SrvGameSave.cpp); the
+// world block is that of version 4.
+constexpr std::uint8_t kSrvFileVersionWithChecksum = 5;
 constexpr std::uint8_t kSrvFileVersionWithoutVoteTrade = 3;
 constexpr std::uint8_t kSrvFileVersionWithoutBonus = 2;
 

@@ -45,11 +45,7 @@ struct SrvLoopback : testing::Test {
   void SetUp() override {
     ::setenv("QUENSRVR_SEED", "77", 1);
     // The server and the client's model read the same rules from the folder.
-    const auto [hulls, modules] = SrvTestRules();
-    std::ofstream(folder.dir / "hulls.dat", std::ios::binary)
-        .write(reinterpret_cast<const char*>(hulls.data()), static_cast<std::streamsize>(hulls.size()));
-    std::ofstream(folder.dir / "modules.dat", std::ios::binary)
-        .write(reinterpret_cast<const char*>(modules.data()), static_cast<std::streamsize>(modules.size()));
+    WriteSrvTestRules(folder.dir);
     if (!StartSession()) FAIL() << "the server never answered\n" << folder.Log();
   }
 
@@ -277,6 +273,7 @@ TEST_F(SrvLoopback, TheClientModelAgreesWithTheServerAfterEveryTurn) {
 
 TEST(SrvLoopbackHosted, TwoClientsClaimApartStartTogetherAndEachCountsFromOne) {
   ScratchFolder folder;
+  WriteSrvTestRules(folder.dir);
   CHvMulti host, guest;
   HvMPlayer_Struct hp, gp;
   plat::FixedText::Set(hp.shortName, "Host");

@@ -11,6 +11,7 @@
 #include "server/SrvCommandLine.h"
 #include "server/orders/SrvPacketRead.h"
 #include "tests/server/srv_packets.h"
+#include "tests/server/srv_test_rules.h"
 #include "tests/server/srv_test_support.h"
 
 namespace {
@@ -46,6 +47,7 @@ TEST(SrvCommandLine, ReadsTheThreeStartsAndRefusesTheRest) {
 
 TEST(SrvProgram, CreatesAnEmailGameWithAnInputFilePerChapterAndSaysSoInItsExitCode) {
   ScratchFolder folder;
+  WriteSrvTestRules(folder.dir);
   ASSERT_EQ(RunServer(folder, "-En:Mail_Game-0 HVSCS"), 1) << folder.Log();
   EXPECT_TRUE(std::filesystem::exists(folder.dir / "Mail_Game.esv"));
   for (int c : {0, 7, 8, 39}) {
@@ -116,6 +118,7 @@ TEST(SrvProgram, CreatesAnEmailGameWithAnInputFilePerChapterAndSaysSoInItsExitCo
 
 TEST(SrvProgram, AnEmailGameTakesTheSetUpTheEmailScreenLeftBehind) {
   ScratchFolder folder;
+  WriteSrvTestRules(folder.dir);
   std::ofstream(folder.dir / "Small_Game-eminfo.dat")
       << "NumberOfChapters: 2\nNumberOfAsteroids: 30\nOrbitSpeed: x\nNoSuchKey: 4\nChapterTrait: 25 9\n";
   ASSERT_EQ(RunServer(folder, "-En:Small_Game-0 HVSCS"), 1) << folder.Log();

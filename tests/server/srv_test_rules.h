@@ -6,6 +6,8 @@
 
 #include <cstdint>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <utility>
 #include <vector>
 
@@ -68,6 +70,16 @@ inline std::pair<std::vector<std::uint8_t>, std::vector<std::uint8_t>> SrvTestRu
     }
   }
   return {WriteHullsImage(list), WriteModulesImage(modules)};
+}
+
+// The test rules as "hulls.dat" and "modules.dat" in `dir`, where a server
+// started there reads them.
+inline void WriteSrvTestRules(const std::filesystem::path& dir) {
+  const auto [hulls, modules] = SrvTestRules();
+  std::ofstream(dir / "hulls.dat", std::ios::binary)
+      .write(reinterpret_cast<const char*>(hulls.data()), static_cast<std::streamsize>(hulls.size()));
+  std::ofstream(dir / "modules.dat", std::ios::binary)
+      .write(reinterpret_cast<const char*>(modules.data()), static_cast<std::streamsize>(modules.size()));
 }
 
 }  // namespace

@@ -37,6 +37,8 @@ class EmailGame : public root_test::RootGame {
     g_saveLinks.playerName = [this] { return playerName.c_str(); };
     folder = box.Host("").string() + "/";
     log.Open(folder + "server.log");
+    // The server plays by the installation's rules, which the root wrote at C:\.
+    box.SetValue("Release", "PATH", "C:\\");
   }
   ~EmailGame() override {
     AttachSessionLinks(nullptr);

@@ -1,0 +1,137 @@
+// Fog of war over the asteroids: what each client is told of an asteroid's
+// make-up, control and zones at each fog level, and as asteroids come into
+// view and leave it.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "Game/model/GAsteroid.h"
+#include "Game/model/GChapter.h"
+#include "Game/model/GZone.h"
+#include "server/world/SrvFog.h"
+#include "server/battle/SrvBattlePackets.h"
+#include "tests/server/srv_game_fixture.h"
+
+namespace {
+
+constexpr std::uint16_t kMine = 8;
+// The fog-of-war presets, levels 0 (off) to 2, for the settings at 36 to 46.
+constexpr std::uint16_t kFogPresets[3][6] = {{0, 0, 0, 0, 0, 0}, {1, 1, 1, 1, 0, 0}, {2, 2, 1, 1, 1, 1}};
+
+SrvSetup FogSetup(int level) {
+  SrvSetup setup;
+  setup.config.SetU16(14, 2);
+  setup.config.SetU16(16, 30);
+  for (int k = 0; k < 6; ++k) setup.settings.SetU16(36 + 2 * k, kFogPresets[level][k]);
+  return setup;
+}
+
+bool Guilds(const CGAsteroid& a) { return a.owner < kMaxChapters && (a.owner >> 3) == (kMine >> 3); }
+
+// The record's fields a fog may hide: owner to automanage, make-up, zones.
+bool ControlHidden(const SrvPacket& p) {
+  return ReadU16(p, 10) == kNoChapter && ReadU16(p, 14) == kNoChapter &&
+         std::all_of(p.begin() + 116, p.end(), [](std::uint8_t b) { return b == 0; });
+}
+bool MakeUpHidden(const SrvPacket& p) { return p[58] == 0 && p[60] == 0 && p[61] == 0 && p[62] == 0; }
+
+}  // namespace
+
+TEST(SrvAsteroidFog, EachFogLevelTellsTheStartWhatTheChapterMayKnowAndAlwaysTheOrbit) {
+  for (int level = 0; level < 3; ++level) {
+    SCOPED_TRACE(level);
+    RecordingOutbox out;
+    SrvLog log;
+    SrvGame game(out, log, nullptr, 17, testing::TempDir());
+    const SrvSetup setup = FogSetup(level);
+    StartTestGame(game, {{7, kMine}}, 2, &setup);
+    const auto records = out.Of(7, PKT_ASTEROID_WITH_ZONES);
+    ASSERT_EQ(records.size(), 20u);
+    int controlHidden = 0, makeUpHidden = 0;
+    for (const SrvPacket& told : records) {
+      const CGAsteroid& a = *game.World().solar.GetAsteroid(ReadU16(told, 8));
+      const SrvPacket whole = BuildAsteroidPacket(a);
+      // The name, size, orbit and rings: always as they are.
+      EXPECT_TRUE(std::equal(told.begin() + 17, told.begin() + 58, whole.begin() + 17)) << a.id;
+      EXPECT_TRUE(std::equal(told.begin() + 63, told.begin() + 116, whole.begin() + 63)) << a.id;
+      if (level == 0 || Guilds(a)) {
+        EXPECT_EQ(told, whole) << a.id;
+        continue;
+      }
+      if (ControlHidden(told)) {
+        ++controlHidden;
+        EXPECT_EQ(level, 2) << a.id;
+      } else {
+        EXPECT_TRUE(std::equal(told.begin() + 116, told.end(), whole.begin() + 116)) << a.id;
+        EXPECT_EQ(ReadU16(told, 10), a.owner);
+      }
+      EXPECT_TRUE(MakeUpHidden(told)) << a.id << ": only the guild's asteroids start scanned";
+      makeUpHidden += MakeUpHidden(whole) ? 0 : 1;
+    }
+    EXPECT_GT(makeUpHidden, level == 0 ? -1 : 10);
+    if (level == 2) {
+      // The other guilds' homes lie far from this chapter's.
+      int hiddenHomes = 0;
+      for (std::uint16_t c : {0, 1, 16, 17, 24, 25, 32, 33}) {
+        const std::uint16_t home = game.World().Chapter(c)->homeAsteroid;
+        for (const SrvPacket& told : records)
+          if (ReadU16(told, 8) == home) hiddenHomes += ControlHidden(told) ? 1 : 0;
+      }
+      EXPECT_GE(hiddenHomes, 6);
+      EXPECT_GE(controlHidden, hiddenHomes);
+    }
+  }
+}
+
+TEST(SrvAsteroidFog, ControlAndZonesReachAChapterOnlyWhileItIsPresentAtTheHardLevel) {
+  const SrvSetup setup = FogSetup(2);
+  SrvWorld world;
+  const auto [hulls, modules] = SrvTestRules();
+  ASSERT_TRUE(world.UseRules(hulls, modules));
+  world.Generate(setup, 17, nullptr);
+  const SrvFogRules fog = SrvFogRules::From(setup);
+  SrvUnitSight sight;
+  auto start = BuildStartSequence(world, kMine, std::vector<std::string>(kMaxChapters));
+  sight.Filter(world, fog, kMine, start);
+  // An asteroid of another guild that the start kept from view.
+  CGAsteroid* far = nullptr;
+  for (const SrvPacket& p : start)
+    if (ReadU16(p, 0) == PKT_ASTEROID_WITH_ZONES && ControlHidden(p) && far == nullptr)
+      far = world.solar.GetAsteroid(ReadU16(p, 8));
+  ASSERT_NE(far, nullptr);
+  ASSERT_GE(far->GetZoneCount(), 2);
+  CGZone& zone = *far->GetZone(1);
+
+  auto filtered = [&](std::vector<SrvPacket> queue, const SrvFogRules& rules) {
+    sight.Filter(world, rules, kMine, queue);
+    std::vector<std::uint16_t> types;
+    for (const SrvPacket& p : queue)
+      if (ReadU16(p, 8) == far->id) types.push_back(ReadU16(p, 0));
+    return types;
+  };
+  const std::vector<SrvPacket> news = {BuildAsteroidControlPacket(*far), BuildZonePacket(far->id, zone)};
+  EXPECT_TRUE(filtered(news, fog).empty()) << "out of view: neither its control nor its zones";
+
+  // The chapter lands on a zone: the asteroid is told whole, then kept up to date.
+  zone.SetOwner(kMine);
+  std::vector<std::uint16_t> whole = {PKT_ASTEROID_OWNER};
+  whole.insert(whole.end(), far->GetZoneCount(), PKT_ASTEROID_ZONES);
+  EXPECT_EQ(filtered({}, fog), whole);
+  EXPECT_EQ(filtered(news, fog), (std::vector<std::uint16_t>{PKT_ASTEROID_OWNER, PKT_ASTEROID_ZONES}));
+
+  // It leaves: the asteroid stays on its map, but its control is known only with a presence.
+  zone.SetOwner(kZoneNobody);
+  EXPECT_TRUE(filtered(news, fog).empty());
+  // What the chapter scans is its own to know wherever it is.
+  PacketImage<14> scan(PKT_ASTEROID_POWER);
+  scan.Put<std::uint16_t>(8, far->id);
+  EXPECT_EQ(filtered({SrvPacket(scan.bytes.begin(), scan.bytes.end())}, fog),
+            (std::vector<std::uint16_t>{PKT_ASTEROID_POWER}));
+
+  // At the first level control is always known: the asteroid comes back
+  // into view whole (its news in it), and its news pass from then on.
+  const SrvFogRules open = SrvFogRules::From(FogSetup(1));
+  EXPECT_EQ(filtered(news, open), whole);
+  EXPECT_EQ(filtered(news, open), (std::vector<std::uint16_t>{PKT_ASTEROID_OWNER, PKT_ASTEROID_ZONES}));
+}

@@ -1,0 +1,191 @@
+// What a hostile player, a damaged file or a cut in the middle of a write can
+// do to the server's folder: saves only to the server's own kind of file and
+// in bounded number, a log no player can fill, the autosave switch the
+// host's, saves that a damaged byte or a kill leaves refused or whole.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "server/SrvDurableFile.h"
+#include "server/world/SrvWorldSave.h"
+#include "tests/server/srv_game_fixture.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string ReadText(const fs::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+void WriteText(const fs::path& file, const std::string& text) {
+  std::ofstream(file, std::ios::binary) << text;
+}
+
+std::vector<std::uint8_t> SaveRequest(const std::string& name, std::uint32_t id = 0x10001) {
+  return Pkt<272>(PKT_SAVE_GAME).Text(8, 256, name).U32(264, id);
+}
+
+// A started game of two players in a folder of its own: 7 the host, 8 a guest.
+struct SrvFolderCase : testing::Test {
+  fs::path dir = fs::path(testing::TempDir()) / ("srvfiles_" + std::to_string(::getpid()));
+  RecordingOutbox out;
+  SrvLog log;
+  std::unique_ptr<SrvGame> game;
+
+  void SetUp() override {
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    ASSERT_TRUE(log.Open((dir / "QuenSrvr.log").string()));
+    game = std::make_unique<SrvGame>(out, log, nullptr, 21, dir.string() + "/");
+    game->SetHost(7);
+    StartTestGame(*game, {{7, 0}, {8, 8}}, 1);
+  }
+  void TearDown() override { fs::remove_all(dir); }
+  // The guest's save request: true when the server saved.
+  bool GuestSaves(const std::string& name) {
+    out.sent.clear();
+    return game->Receive(8, SaveRequest(name));
+  }
+};
+
+}  // namespace
+
+TEST_F(SrvFolderCase, AGuestsSaveNamesOnlyTheServersOwnKindOfFile) {
+  WriteText(dir / "victim.clt", "the player's own save");
+  WriteText(dir / "foreign.svr", "not a server file");
+  const std::string logBefore = ReadText(dir / "QuenSrvr.log");
+  for (const std::string name : {"victim.clt", "QuenSrvr.log", "foreign.svr", "line\nbreak.svr", "tab\tname.svr",
+                                 "bell\x07.svr", "../up.svr", "sub/x.svr", "c:x.svr", "back\\x.svr", ".svr", "plain",
+                                 "name.svr.clt"}) {
+    EXPECT_FALSE(GuestSaves(name)) << name;
+    EXPECT_TRUE(out.sent.empty()) << name << ": nothing answered or passed on";
+  }
+  EXPECT_EQ(ReadText(dir / "victim.clt"), "the player's own save");
+  EXPECT_EQ(ReadText(dir / "foreign.svr"), "not a server file");
+  EXPECT_EQ(ReadText(dir / "QuenSrvr.log").substr(0, logBefore.size()), logBefore) << "the log is only appended to";
+  for (const auto& entry : fs::directory_iterator(dir)) {
+    const std::string file = entry.path().filename().string();
+    EXPECT_TRUE(file == "victim.clt" || file == "foreign.svr" || file == "QuenSrvr.log") << file;
+  }
+  // A server save of the guest's, in either case of the extension, is written and may be written over.
+  EXPECT_TRUE(GuestSaves("mine.svr"));
+  EXPECT_TRUE(GuestSaves("MINE2.SVR"));
+  EXPECT_TRUE(GuestSaves("mine.svr"));
+  EXPECT_TRUE(game->Load((dir / "MINE2.SVR").string(), 0x10001));
+}
+
+TEST_F(SrvFolderCase, OnePlayersSavesAreBoundedPerTurnAndInAll) {
+  int saved = 0;
+  for (int i = 0; i < 5; ++i) saved += GuestSaves("turn0_" + std::to_string(i) + ".svr") ? 1 : 0;
+  EXPECT_EQ(saved, 3);
+  EXPECT_TRUE(game->Receive(7, SaveRequest("host.svr"))) << "the host counts on its own";
+  std::size_t files = 3;
+  for (std::uint32_t turn = 0; files < 64; ++turn) {
+    EndTestTurn(*game, {{7, 0}, {8, 8}});
+    for (int i = 0; i < 3 && files < 64; ++i, ++files)
+      ASSERT_TRUE(GuestSaves("t" + std::to_string(turn) + "_" + std::to_string(i) + ".svr")) << files;
+  }
+  EndTestTurn(*game, {{7, 0}, {8, 8}});
+  EXPECT_FALSE(GuestSaves("one_more.svr")) << "64 files in all";
+  EXPECT_FALSE(fs::exists(dir / "one_more.svr"));
+  EXPECT_TRUE(GuestSaves("turn0_1.svr")) << "one of its own files may still be saved over";
+}
+
+TEST_F(SrvFolderCase, APlayerCannotFillTheLogAndTheOthersLinesStillGoThere) {
+  const auto before = fs::file_size(dir / "QuenSrvr.log");
+  const auto status = Pkt<16>(PKT_STATUS).U16(8, 8);
+  for (int i = 0; i < 200'000; ++i) game->Receive(8, status);
+  const auto grown = fs::file_size(dir / "QuenSrvr.log") - before;
+  EXPECT_LE(grown, SrvLog::kMaxBytesPerPlayer + 200);
+  EXPECT_GE(grown, SrvLog::kMaxBytesPerPlayer / 2);
+  EXPECT_TRUE(game->Receive(7, Pkt<16>(PKT_STATUS).U16(8, 0).U32(12, 4321)));
+  EndTestTurn(*game, {{7, 0}, {8, 8}});
+  const std::string log = ReadText(dir / "QuenSrvr.log");
+  EXPECT_NE(log.find("player 8: its further lines are not logged"), std::string::npos);
+  EXPECT_NE(log.find("status of player 7: chapter 0, session open 4321"), std::string::npos);
+  EXPECT_NE(log.find("turn 0 resolved"), std::string::npos) << "the turn's lines are nobody's share";
+
+  // A name with a line break in it cannot make a line of its own.
+  ASSERT_TRUE(game->Save((dir / "two\nrefused packet 1 from player 7.svr").string(), 0x10001));
+  ASSERT_TRUE(game->Receive(7, Pkt<276>(PKT_LOAD_GAME).Text(8, 256, "two\nrefused packet 1 from player 7.svr").U32(264, 0x10001)));
+  const std::string after = ReadText(dir / "QuenSrvr.log");
+  EXPECT_NE(after.find("loaded \"two?refused packet 1 from player 7.svr\""), std::string::npos);
+  EXPECT_EQ(after.find("\nrefused packet 1 from player 7"), std::string::npos);
+}
+
+TEST_F(SrvFolderCase, OnlyTheHostSwitchesTheAutosave) {
+  EXPECT_FALSE(game->Receive(8, Pkt<12>(PKT_AUTOSAVE)));
+  EndTestTurn(*game, {{7, 0}, {8, 8}});
+  EXPECT_TRUE(fs::exists(dir / "autosave.svr"));
+  EXPECT_EQ(out.Count(PKT_AUTOSAVE), 2u);
+  ASSERT_TRUE(game->Receive(7, Pkt<12>(PKT_AUTOSAVE)));
+  out.sent.clear();
+  EndTestTurn(*game, {{7, 0}, {8, 8}});
+  EXPECT_EQ(out.Count(PKT_AUTOSAVE), 0u);
+}
+
+TEST_F(SrvFolderCase, ASaveWithAnyByteDamagedIsRefusedAndTheGameKept) {
+  const std::string path = (dir / "whole.svr").string();
+  ASSERT_TRUE(game->Save(path, 0x10001));
+  const std::string whole = ReadText(path);
+  ASSERT_EQ(static_cast<std::uint8_t>(whole[4]), kSrvFileVersion);
+  EndTestTurn(*game, {{7, 0}, {8, 8}});
+  // Forty single-byte changes spread over the file, the identifier's aside
+  // (another identifier is refused for its own reason).
+  int loaded = 0;
+  for (int k = 0; k < 40; ++k) {
+    std::string damaged = whole;
+    std::size_t at = 9 + (damaged.size() - 10) * static_cast<std::size_t>(k) / 40;
+    if (k == 0) at = 4;  // the version byte: a file of this version read as an older one
+    damaged[at] = static_cast<char>(damaged[at] ^ (k % 2 == 0 ? 0x01 : 0x5A));
+    WriteText(dir / "damaged.svr", damaged);
+    loaded += game->Load((dir / "damaged.svr").string(), 0x10001) ? 1 : 0;
+    EXPECT_EQ(game->World().turn, 1u) << "byte " << at;
+  }
+  EXPECT_EQ(loaded, 0);
+  EXPECT_TRUE(game->Load(path, 0x10001));
+  EXPECT_EQ(game->World().turn, 0u);
+  // A file of the version before, without its checksum, is still read.
+  std::string older = whole.substr(0, whole.size() - 4);
+  older[4] = static_cast<char>(kSrvFileVersion - 1);
+  WriteText(dir / "older.svr", older);
+  EndTestTurn(*game, {{7, 0}, {8, 8}});
+  EXPECT_TRUE(game->Load((dir / "older.svr").string(), 0x10001));
+  EXPECT_EQ(game->World().turn, 0u);
+}
+
+TEST_F(SrvFolderCase, AKillDuringASaveLeavesTheOldFileOrTheNewWholeAndTheNextStartClearsTheRest) {
+  const std::string path = (dir / "kept.svr").string();
+  ASSERT_TRUE(game->Save(path, 0x10001));
+  for (int delayUs : {0, 200, 900, 2500, 6000}) {
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      for (;;) game->Save(path, 0x10001);
+    }
+    ::usleep(static_cast<useconds_t>(delayUs));
+    ::kill(child, SIGKILL);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    EXPECT_TRUE(game->Load(path, 0x10001)) << delayUs;
+  }
+  WriteText(dir / "kept.svr.new", "cut");
+  WriteText(dir / "Mail-3.esv.new", "cut");
+  WriteText(dir / "Mail-3.s07.new", "cut");
+  WriteText(dir / "notes.txt.new", "another program's");
+  WriteText(dir / "Mail-3.s07", "kept");
+  EXPECT_GE(SrvRemoveStaleTemporaries(dir.string() + "/"), 3);
+  EXPECT_FALSE(fs::exists(dir / "kept.svr.new"));
+  EXPECT_FALSE(fs::exists(dir / "Mail-3.esv.new"));
+  EXPECT_FALSE(fs::exists(dir / "Mail-3.s07.new"));
+  EXPECT_TRUE(fs::exists(dir / "notes.txt.new"));
+  EXPECT_TRUE(fs::exists(dir / "Mail-3.s07"));
+  EXPECT_TRUE(fs::exists(dir / "kept.svr"));
+}
