@@ -27,6 +27,20 @@ void Connection::QueueData(const DataView& frame) {
   AppendDataFrame(out_, frame);
 }
 
+void Connection::Unqueue(std::span<const Span> runs) {
+  auto at = [this](std::uint64_t position) {
+    return out_.begin() + static_cast<std::ptrdiff_t>(outStart_ + (position - written_));
+  };
+  auto to = out_.begin() + static_cast<std::ptrdiff_t>(outStart_);
+  std::uint64_t kept = written_;  // the start of the bytes kept after the last run
+  for (const auto& run : runs) {
+    to = std::copy(at(kept), at(run.begin), to);
+    kept = run.end;
+  }
+  to = std::copy(at(kept), out_.end(), to);
+  out_.erase(to, out_.end());
+}
+
 // The buffer keeps its size once made, so a read neither allocates nor clears.
 bool Connection::ReadAvailable() {
   if (inStart_ > 0) {

@@ -403,7 +403,10 @@ void Engine::Run() {
     fds.push_back({wake_.Fd(), POLLIN, 0});
     const std::size_t firstPeer = role_ == Role::Host ? 3 : 2;
     if (role_ == Role::Host) {
-      fds.push_back({listener_.Get(), POLLIN, 0});
+      // While no newcomer can be given room, the listener is not watched: it
+      // would report the waiting connections on every turn.
+      const bool accepting = PendingFrom(nullptr) < limits_.maxPending || AnyPendingOverGrace(NowMs());
+      fds.push_back({listener_.Get(), static_cast<short>(accepting ? POLLIN : 0), 0});
       fds.push_back({udp_.Valid() ? udp_.Get() : -1, POLLIN, 0});
       for (auto& p : peers_) {
         const bool read = reading && p->state != PeerState::Closing;
@@ -440,38 +443,53 @@ void Engine::Run() {
 }
 
 void Engine::AcceptPeers() {
+  const std::int64_t now = NowMs();
   for (;;) {
+    // Room for a newcomer is made at the expense of a connection that had its
+    // time to say hello and did not: refusing newcomers instead would let a few
+    // silent connections lock every real player out, and pushing out one whose
+    // hello is merely on its way would turn real joiners away.
+    if (!MakeRoom(nullptr, now)) return;  // the rest wait in the system's queue
     Endpoint from;
     Fd fd = AcceptTcp(listener_, from);
     if (!fd.Valid()) return;
-    // Room for the newcomer is made at the expense of the connection that has
-    // waited longest without a hello: refusing the newcomer instead would let
-    // a few silent connections lock every real player out.
-    if (PendingFrom(&from.address) >= limits_.maxPendingPerAddress)
-      DropOldestPending(&from.address);
-    else if (PendingFrom(nullptr) >= limits_.maxPending)
-      DropOldestPending(nullptr);
+    MakeRoom(&from.address, now);
     auto peer = std::make_unique<Peer>(std::move(fd));
     peer->address = from.address;
-    peer->deadline = NowMs() + limits_.helloTimeoutMs;
-    peer->lastWrite = NowMs();
+    peer->accepted = now;
+    peer->deadline = now + limits_.helloTimeoutMs;
+    peer->lastWrite = now;
     peers_.push_back(std::move(peer));
   }
+}
+
+bool Engine::MakeRoom(const std::uint32_t* address, std::int64_t now) {
+  const std::size_t limit = address ? limits_.maxPendingPerAddress : limits_.maxPending;
+  if (PendingFrom(address) < limit) return true;
+  for (auto& p : peers_)
+    if (p->state == PeerState::Pending && !p->dead) ServePeer(*p, POLLIN);
+  if (PendingFrom(address) < limit) return true;
+  Peer* oldest = nullptr;
+  for (auto& p : peers_) {
+    if (p->state != PeerState::Pending || p->dead || (address && p->address != *address)) continue;
+    if (now - p->accepted < limits_.pendingGraceMs) continue;
+    if (!oldest || p->accepted < oldest->accepted) oldest = p.get();
+  }
+  if (!oldest) return false;
+  oldest->dead = true;
+  return true;
+}
+
+bool Engine::AnyPendingOverGrace(std::int64_t now) const {
+  return std::any_of(peers_.begin(), peers_.end(), [&](const auto& p) {
+    return p->state == PeerState::Pending && !p->dead && now - p->accepted >= limits_.pendingGraceMs;
+  });
 }
 
 std::size_t Engine::PendingFrom(const std::uint32_t* address) const {
   return static_cast<std::size_t>(std::count_if(peers_.begin(), peers_.end(), [address](const auto& p) {
     return p->state == PeerState::Pending && !p->dead && (!address || p->address == *address);
   }));
-}
-
-void Engine::DropOldestPending(const std::uint32_t* address) {
-  Peer* oldest = nullptr;
-  for (auto& p : peers_) {
-    if (p->state != PeerState::Pending || p->dead || (address && p->address != *address)) continue;
-    if (!oldest || p->deadline < oldest->deadline) oldest = p.get();
-  }
-  if (oldest) oldest->dead = true;
 }
 
 void Engine::AnswerEnumeration() {
@@ -492,11 +510,13 @@ void Engine::ServePeer(Peer& peer, short events) {
       return;
     }
   }
-  if (!(events & (POLLIN | POLLHUP | POLLERR))) return;
   if (peer.state == PeerState::Closing) {
-    peer.dead = true;
+    // Only flushed, so never read: a POLLIN here was asked for while it still
+    // waited for its hello, and its refusal must still go out.
+    if (events & (POLLHUP | POLLERR)) peer.dead = true;
     return;
   }
+  if (!(events & (POLLIN | POLLHUP | POLLERR))) return;
   const bool open = peer.conn.ReadAvailable();
   const bool whole = TakeFrames(
       peer.conn, peer.lastFrame,
@@ -612,8 +632,8 @@ void Engine::SweepPeers() {
     if (p->state == PeerState::Player && now - p->lastFrame > limits_.idleLimitMs) p->dead = true;
     if (p->state == PeerState::Player && WriteStalled(p->conn, p->written, p->lastWrite, now)) p->dead = true;
     if (p->state == PeerState::Closing && (!p->conn.WantsWrite() || now >= p->deadline)) p->dead = true;
-    if (p->conn.Pending() > kDropBytes) p->dead = true;
   }
+  DropOverLimit();
   // Removing a player queues leave notices to the others, which may push one of
   // them over its limit; repeat until nothing changes.
   bool removed = true;
@@ -625,11 +645,90 @@ void Engine::SweepPeers() {
       const std::uint32_t id = (*it)->id;
       peers_.erase(it);
       if (wasPlayer) RemovePlayer(id);
-      for (auto& p : peers_)
-        if (p->conn.Pending() > kDropBytes) p->dead = true;
+      DropOverLimit();
       removed = true;
       break;
     }
+  }
+}
+
+void Engine::DropOverLimit() {
+  for (auto& p : peers_) {
+    if (p->dead || p->conn.Pending() <= kDropBytes) continue;
+    // The server program reading more slowly than a member floods it is no
+    // reason to end the game for everyone: the flooder goes instead.
+    if (p->state == PeerState::Player && p->id == serverId_)
+      DropFlooders(*p);
+    else
+      p->dead = true;
+  }
+}
+
+void Engine::NoteShare(Peer& server, std::uint32_t origin, std::uint64_t begin) {
+  // Runs are kept to a bounded length, so that taking a flooder's frames back
+  // leaves at most one run of it behind (the one the socket has started on).
+  constexpr std::uint64_t kRunBytes = 64 * 1024;
+  auto& shares = server.shares;
+  const std::uint64_t written = server.conn.Written();
+  while (server.shareStart < shares.size() && shares[server.shareStart].bytes.end <= written) ++server.shareStart;
+  if (server.shareStart == shares.size()) {
+    shares.clear();
+    server.shareStart = 0;
+  }
+  const std::uint64_t end = server.conn.Queued();
+  if (!shares.empty() && shares.back().origin == origin && shares.back().bytes.end == begin &&
+      end - shares.back().bytes.begin <= kRunBytes) {
+    shares.back().bytes.end = end;
+    return;
+  }
+  if (server.shareStart > 0 && server.shareStart * 2 >= shares.size()) {
+    shares.erase(shares.begin(), shares.begin() + static_cast<std::ptrdiff_t>(server.shareStart));
+    server.shareStart = 0;
+  }
+  shares.push_back(Share{origin, {begin, end}});
+}
+
+void Engine::DropFlooders(Peer& server) {
+  while (server.conn.Pending() > kDropBytes) {
+    const std::uint64_t written = server.conn.Written();
+    // Bytes waiting per member; the host's own (its frames and its player's
+    // packets, held to the busy mark) are no flood.
+    std::vector<std::pair<std::uint32_t, std::uint64_t>> waiting;
+    for (std::size_t i = server.shareStart; i < server.shares.size(); ++i) {
+      const Share& s = server.shares[i];
+      if (s.bytes.end <= written || s.origin == localId_ || s.origin == server.id || !FindPeer(s.origin)) continue;
+      const std::uint64_t n = s.bytes.end - std::max(s.bytes.begin, written);
+      const auto it = std::find_if(waiting.begin(), waiting.end(), [&](const auto& w) { return w.first == s.origin; });
+      if (it == waiting.end())
+        waiting.emplace_back(s.origin, n);
+      else
+        it->second += n;
+    }
+    if (waiting.empty()) return;
+    const std::uint32_t flooder =
+        std::max_element(waiting.begin(), waiting.end(), [](const auto& a, const auto& b) { return a.second < b.second; })
+            ->first;
+    FindPeer(flooder)->dead = true;
+
+    std::vector<Connection::Span> runs;
+    std::vector<Share> kept;
+    std::uint64_t removed = 0;
+    for (std::size_t i = server.shareStart; i < server.shares.size(); ++i) {
+      Share s = server.shares[i];
+      if (s.bytes.end <= written) continue;
+      if (s.origin == flooder && s.bytes.begin >= written) {
+        runs.push_back(s.bytes);
+        removed += s.bytes.end - s.bytes.begin;
+        continue;
+      }
+      const std::uint64_t shift = removed;
+      s.bytes.begin = s.bytes.begin < written ? s.bytes.begin : s.bytes.begin - shift;
+      s.bytes.end -= shift;
+      kept.push_back(s);
+    }
+    server.conn.Unqueue(runs);
+    server.shares = std::move(kept);
+    server.shareStart = 0;
   }
 }
 
@@ -649,8 +748,11 @@ void Engine::DeliverData(const DataView& data) {
   for (const auto t : targets_) {
     if (t == localId_)
       inbox_.push_back(InMessage{HVM_MSG_PACKET, data.from, data.to, data.extra, Buffer(data.payload)});
-    else if (Peer* p = FindPeer(t))
+    else if (Peer* p = FindPeer(t)) {
+      const std::uint64_t begin = p->conn.Queued();
       p->conn.QueueData(data);
+      if (t == serverId_) NoteShare(*p, data.from, begin);
+    }
   }
 }
 
@@ -663,7 +765,9 @@ void Engine::Deliver(const Frame& frame, const InMessage& local) {
     }
     if (Peer* p = FindPeer(t)) {
       if (encoded.empty()) encoded = EncodeFrame(frame);
+      const std::uint64_t begin = p->conn.Queued();
       p->conn.Queue(encoded);
+      if (t == serverId_) NoteShare(*p, local.from, begin);
     }
   }
 }

@@ -108,17 +108,27 @@ class Engine {
  private:
   enum class Role { None, Host, Client };
   enum class PeerState { Pending, Player, Closing };
+  // A run of whole frames from one member, by stream position.
+  struct Share {
+    std::uint32_t origin = 0;
+    Connection::Span bytes;
+  };
   struct Peer {
     explicit Peer(Fd fd) : conn(std::move(fd)) {}
     Connection conn;
     PeerState state = PeerState::Pending;
     std::uint32_t id = 0;
     std::uint32_t address = 0;   // the peer's IPv4 address
+    std::int64_t accepted = 0;   // ms: when the connection was accepted
     std::int64_t deadline = 0;   // ms: for a pending peer to say hello, a closing one to flush
     std::int64_t lastFrame = 0;  // ms: when the peer last completed a frame
     std::uint64_t written = 0;   // conn.Written() when last looked at
     std::int64_t lastWrite = 0;  // ms: since when the peer has taken no byte while busy
     bool dead = false;
+    // Of the server program's connection: who sent the bytes waiting in it,
+    // in stream order from shares[shareStart].
+    std::vector<Share> shares;
+    std::size_t shareStart = 0;
   };
   struct InMessage {
     int result = 0;
@@ -134,8 +144,13 @@ class Engine {
 
   // Host side.
   void AcceptPeers();
+  // A newcomer may be accepted: the connections waiting for their hello (from
+  // `address`, or in all) are below their count, or are so once the hellos
+  // already received are taken, or one that had its time was pushed out.
+  bool MakeRoom(const std::uint32_t* address, std::int64_t now);
+  // Some connection waiting for its hello has had its time to say it.
+  bool AnyPendingOverGrace(std::int64_t now) const;
   std::size_t PendingFrom(const std::uint32_t* address) const;
-  void DropOldestPending(const std::uint32_t* address);
   void AnswerEnumeration();
   void ServePeer(Peer& peer, short events);
   void HandlePeerFrame(Peer& peer, Frame& frame);
@@ -147,6 +162,14 @@ class Engine {
   void Targets(std::uint32_t from, std::uint32_t to, bool data);
   void Deliver(const Frame& frame, const InMessage& local);
   void DeliverData(const DataView& data);
+  // Notes that `origin` queued the bytes from `begin` on to the server program.
+  void NoteShare(Peer& server, std::uint32_t origin, std::uint64_t begin);
+  // The server program's queue is past the drop limit: members with the most
+  // bytes waiting in it are dropped, and their frames not yet started taken
+  // back, until it is within the limit or only the host's own are left.
+  void DropFlooders(Peer& server);
+  // Marks every peer past the drop limit dead, the server program aside.
+  void DropOverLimit();
   // A received-message buffer holding `bytes`, recycled when one is spare.
   std::vector<std::uint8_t> Buffer(std::span<const std::uint8_t> bytes);
   // Serves what the sockets hold now, on the calling thread. True when that
