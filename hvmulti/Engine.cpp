@@ -25,6 +25,12 @@ constexpr std::int64_t kClosingFlushMs = 2000;
 // The keep-alive interval while the game asks for its heartbeat.
 constexpr std::int64_t kHeartbeatMs = 2000;
 constexpr int kPollSliceMs = 50;
+// A packet sent within this time of the one before is part of a burst.
+constexpr std::int64_t kBurstNs = 2000;
+// Bytes of a burst the caller writes itself rather than leave to the engine thread.
+constexpr std::size_t kFlushChunk = 64 * 1024;
+// A game that read its sockets itself this recently is taken to go on doing so.
+constexpr std::int64_t kGameReadsMs = 2;
 // Listening ports the system is asked for before a host goes without enumeration.
 constexpr int kPortAttempts = 8;
 
@@ -37,6 +43,11 @@ bool IsReservedId(std::uint32_t id) {
 Engine::Engine() = default;
 
 Engine::~Engine() { Close(); }
+
+std::int64_t Engine::NowNs() {
+  return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
 
 std::int64_t Engine::NowMs() {
   return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
@@ -208,23 +219,45 @@ int Engine::SendData(std::uint32_t from, std::uint32_t to, std::span<const std::
   // player's leaving must not end the game for the others. The host routes it
   // (to the server program of a client-server session, else nowhere).
   const DataView frame{from, to, extra, data};
-  bool pending = false;
+  Connection* single = nullptr;  // the one connection written to, for the burst check
   if (role_ == Role::Client) {
     if (hub_->Pending() > kBusyBytes) return HVM_ERR_BUSY;
     hub_->QueueData(frame);
-    // A failed write is the engine thread's to find and report.
-    pending = !hub_->WriteAvailable() || hub_->WantsWrite();
+    single = hub_.get();
   } else {
     Targets(from, to, true);
     for (const auto t : targets_)
       if (const Peer* p = FindPeer(t); p && p->conn.Pending() > kBusyBytes) return HVM_ERR_BUSY;
     DeliverData(frame);
-    for (const auto t : targets_)
-      if (Peer* p = FindPeer(t)) pending = pending || !p->conn.WriteAvailable() || p->conn.WantsWrite();
+  }
+  // Packets sent back to back go out together, written by the engine thread
+  // (or by the caller once a good deal waits, or by Flush): one system call
+  // for many rather than one each. A packet on its own goes out at once.
+  const std::int64_t now = NowNs();
+  const bool burst = now - lastSendNs_ < kBurstNs && !flushedSinceSend_;
+  lastSendNs_ = now;
+  flushedSinceSend_ = false;
+  bool wake = false;
+  if (burst && (!single || single->Pending() < kFlushChunk)) {
+    wake = !flushOwed_;
+    flushOwed_ = true;
+  } else {
+    wake = WriteQueued();
   }
   lock.unlock();
-  if (pending) wake_.Raise();
+  if (wake) wake_.Raise();
   return 0;
+}
+
+bool Engine::WriteQueued() {
+  // A failed write is the engine thread's to find and report.
+  if (role_ == Role::Client) return hub_ && (!hub_->WriteAvailable() || hub_->WantsWrite());
+  bool work = false;
+  for (auto& p : peers_) {
+    if (!p->dead && p->conn.WantsWrite() && !p->conn.WriteAvailable()) p->dead = true;
+    work = work || p->dead || p->conn.WantsWrite();
+  }
+  return work;
 }
 
 int Engine::SendChat(std::uint32_t from, std::uint32_t to, const std::string& text) {
@@ -251,7 +284,13 @@ int Engine::SendChat(std::uint32_t from, std::uint32_t to, const std::string& te
   return 0;
 }
 
-void Engine::Flush() { wake_.Raise(); }
+void Engine::Flush() {
+  std::unique_lock lock(mu_);
+  flushedSinceSend_ = true;
+  if (role_ == Role::None || !WriteQueued()) return;
+  lock.unlock();
+  wake_.Raise();
+}
 
 int Engine::CheckMessages() {
   std::unique_lock lock(mu_);
@@ -264,18 +303,28 @@ int Engine::CheckMessages() {
 }
 
 bool Engine::ReadNow() {
+  lastLook_ = NowMs();
   if (role_ == Role::Client) {
     if (!hub_) return false;
     ServeHub(POLLIN);
+    if (hub_ && hub_->WantsWrite() && !hub_->WriteAvailable()) LoseHub();
     return !hub_ || hub_->WantsWrite();
   }
-  bool work = false;
+  // One look at every socket rather than a read of each, when there are several.
+  // A closing peer is only flushed; reading it would end it early.
+  lookFds_.clear();
+  lookPeers_.clear();
   for (auto& p : peers_) {
-    // A closing peer is only flushed; reading it would end it early.
-    if (!p->dead && p->state != PeerState::Closing) ServePeer(*p, POLLIN);
-    work = work || p->dead || p->conn.WantsWrite();
+    if (p->dead || p->state == PeerState::Closing) continue;
+    lookFds_.push_back({p->conn.Handle(), POLLIN, 0});
+    lookPeers_.push_back(p.get());
   }
-  return work;
+  if (lookFds_.size() == 1) lookFds_[0].revents = POLLIN;
+  else if (!lookFds_.empty() && ::poll(lookFds_.data(), lookFds_.size(), 0) <= 0) lookFds_.clear();
+  for (std::size_t i = 0; i < lookFds_.size(); ++i)
+    if (lookFds_[i].revents) ServePeer(*lookPeers_[i], POLLIN);
+  // What that relayed goes out now, not on the engine thread's next turn.
+  return WriteQueued();
 }
 
 std::vector<std::uint8_t> Engine::Buffer(std::span<const std::uint8_t> bytes) {
@@ -395,6 +444,10 @@ void Engine::Run() {
   if (role_ == Role::Client && hub_) TakeHubFrames();
   while (!stopping_) {
     const bool reading = inbox_.size() < kInboxHigh;
+    // While the game's thread looks for messages itself, it reads the players'
+    // sockets: this thread reading them too would only wait for the lock, and
+    // make the game's thread wait for it.
+    const bool gameReads = NowMs() - lastLook_ < kGameReadsMs;
     // Kept between turns, so a turn allocates nothing.
     std::vector<pollfd>& fds = pollFds_;
     std::vector<Peer*>& polled = polled_;
@@ -409,17 +462,20 @@ void Engine::Run() {
       fds.push_back({listener_.Get(), static_cast<short>(accepting ? POLLIN : 0), 0});
       fds.push_back({udp_.Valid() ? udp_.Get() : -1, POLLIN, 0});
       for (auto& p : peers_) {
-        const bool read = reading && p->state != PeerState::Closing;
+        const bool read =
+            reading && p->state != PeerState::Closing && !(gameReads && p->state == PeerState::Player);
         fds.push_back({p->conn.Handle(), static_cast<short>((read ? POLLIN : 0) | (p->conn.WantsWrite() ? POLLOUT : 0)), 0});
         polled.push_back(p.get());
       }
     } else {
       const bool live = hub_ != nullptr;
       fds.push_back({live ? hub_->Handle() : -1,
-                     static_cast<short>((reading ? POLLIN : 0) | (live && hub_->WantsWrite() ? POLLOUT : 0)), 0});
+                     static_cast<short>((reading && !gameReads ? POLLIN : 0) |
+                                        (live && hub_->WantsWrite() ? POLLOUT : 0)),
+                     0});
     }
     lock.unlock();
-    ::poll(fds.data(), fds.size(), kPollSliceMs);
+    ::poll(fds.data(), fds.size(), gameReads ? static_cast<int>(kGameReadsMs) : kPollSliceMs);
     lock.lock();
     if (stopping_) break;
     if (!reading) PauseIdleClocks(NowMs());
@@ -429,8 +485,7 @@ void Engine::Run() {
       if (fds[2].revents & POLLIN) AnswerEnumeration();
       for (std::size_t i = 0; i < polled.size(); ++i) ServePeer(*polled[i], fds[firstPeer + i].revents);
       // Frames queued while serving others, or by the client's thread.
-      for (auto& p : peers_)
-        if (!p->dead && p->conn.WantsWrite() && !p->conn.WriteAvailable()) p->dead = true;
+      WriteQueued();
       SweepPeers();
     } else if (hub_) {
       ServeHub(fds[firstPeer - 1].revents);
@@ -438,6 +493,7 @@ void Engine::Run() {
       if (hub_ && NowMs() - hubLastFrame_ > limits_.idleLimitMs) LoseHub();
       if (hub_ && WriteStalled(*hub_, hubWritten_, hubLastWrite_, NowMs())) LoseHub();
     }
+    flushOwed_ = false;  // written above, or waiting for the socket to take it
     if (NowMs() >= nextKeepAlive_) SendKeepAlives();
   }
 }

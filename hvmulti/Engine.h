@@ -79,7 +79,7 @@ class Engine {
   // Queues a game packet or a chat text. 0 or an HVM_ERR_* code.
   int SendData(std::uint32_t from, std::uint32_t to, std::span<const std::uint8_t> data, std::uint32_t extra);
   int SendChat(std::uint32_t from, std::uint32_t to, const std::string& text);
-  // Pushes queued bytes out now rather than on the engine thread's next turn.
+  // Hands queued bytes to the sockets now, on the calling thread.
   void Flush();
 
   // Received messages, oldest first.
@@ -141,6 +141,11 @@ class Engine {
   void StopThread();
   void ResetState();
   static std::int64_t NowMs();
+  static std::int64_t NowNs();
+  // Hands every connection's queued bytes to its socket, on the calling
+  // thread. True when that left the engine thread work: bytes the socket did
+  // not take, or a connection to drop.
+  bool WriteQueued();
 
   // Host side.
   void AcceptPeers();
@@ -217,6 +222,15 @@ class Engine {
   // The engine thread's own, kept between its turns.
   std::vector<pollfd> pollFds_;
   std::vector<Peer*> polled_;
+  // The client's thread's own, for ReadNow.
+  std::vector<pollfd> lookFds_;
+  std::vector<Peer*> lookPeers_;
+  std::int64_t lastLook_ = 0;  // ms: when the client's thread last read the sockets itself
+  // Sending: when the client's thread last sent a packet (ns), whether it
+  // flushed since, and whether the engine thread owes a write of a burst.
+  std::int64_t lastSendNs_ = 0;
+  bool flushedSinceSend_ = false;
+  bool flushOwed_ = false;
   HvMSession_Struct session_;
   bool clientServer_ = false;
   bool heartbeat_ = false;
