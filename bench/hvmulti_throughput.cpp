@@ -252,7 +252,7 @@ void Report(benchmark::State& state, const Ratio& r, double packets, bool rate, 
 }
 
 void Senders(benchmark::State& state, int senders) {
-  constexpr int kBatch = 2000;
+  const int batch = 20000 / senders;
   const std::size_t size = static_cast<std::size_t>(state.range(0));
   Session s(senders);
   std::vector<RawPair> raw(static_cast<std::size_t>(senders));
@@ -265,14 +265,14 @@ void Senders(benchmark::State& state, int senders) {
   std::vector<std::unique_ptr<Worker>> libSenders, rawSenders;
   for (int i = 0; i < senders; ++i) {
     libSenders.push_back(std::make_unique<Worker>([&, i] {
-      for (int k = 0; k < kBatch; ++k) Session::Send(*s.guests[i], s.ids[i], s.hp.id, packet);
+      for (int k = 0; k < batch; ++k) Session::Send(*s.guests[i], s.ids[i], s.hp.id, packet);
     }));
     rawSenders.push_back(std::make_unique<Worker>([&, i] {
-      for (int k = 0; k < kBatch; ++k) RawSend(raw[i].a, message);
+      for (int k = 0; k < batch; ++k) RawSend(raw[i].a, message);
     }));
   }
   std::vector<RawReader> readers(static_cast<std::size_t>(senders));
-  const int expected = kBatch * senders;
+  const int expected = batch * senders;
   Ratio total;
   for (auto _ : state) {
     Alternate(total,

@@ -294,7 +294,11 @@ void Engine::Flush() {
 
 int Engine::CheckMessages() {
   std::unique_lock lock(mu_);
-  if (!inbox_.empty() || role_ == Role::None) return static_cast<int>(inbox_.size());
+  if (role_ == Role::None) return static_cast<int>(inbox_.size());
+  // A burst sent before the game came back to look goes out now.
+  if (flushOwed_ && WriteQueued()) wake_.Raise();
+  flushOwed_ = false;
+  if (!inbox_.empty()) return static_cast<int>(inbox_.size());
   const bool work = ReadNow();
   const int n = static_cast<int>(inbox_.size());
   lock.unlock();
