@@ -16,7 +16,17 @@
 // caller's thread (the engine thread only finishes what the socket did not
 // take), a check for messages with none waiting reads the sockets on the
 // caller's thread, and packet buffers are recycled, so the steady state makes
-// no allocation per packet.
+// no allocation per packet. Packets sent back to back are written together
+// (by the engine thread, by the caller once a good deal waits, by Flush or by
+// the caller's next look for messages), one system call for many. While the
+// caller keeps looking for messages itself, the engine thread leaves the
+// players' sockets to it, so the two seldom wait for each other's lock; a host
+// relays what such a look reads at once.
+//
+// A host never drops the server program of a client-server session for the
+// bytes waiting towards it: when it reads more slowly than members send, the
+// member with the most bytes waiting is dropped instead, and its frames not yet
+// started are taken back.
 //
 // A member whose connection ends, who sends anything that is not a valid
 // frame for its state, who completes no frame within the idle limit
