@@ -820,7 +820,7 @@ void Engine::Deliver(const Frame& frame, const InMessage& local) {
   std::vector<std::uint8_t> encoded;
   for (const auto t : targets_) {
     if (t == localId_) {
-      inbox_.push_back(local);
+      inbox_.push_back(InMessage(local));
       continue;
     }
     if (Peer* p = FindPeer(t)) {

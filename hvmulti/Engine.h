@@ -38,7 +38,6 @@
 
 #include <condition_variable>
 #include <cstdint>
-#include <deque>
 #include <memory>
 #include <mutex>
 #include <span>
@@ -48,6 +47,7 @@
 
 #include "hvmulti/Connection.h"
 #include "hvmulti/HvMRecords.h"
+#include "hvmulti/Ring.h"
 #include "hvmulti/Socket.h"
 #include "hvmulti/TransportLimits.h"
 #include "hvmulti/Wire.h"
@@ -226,7 +226,7 @@ class Engine {
   Role role_ = Role::None;
   std::uint32_t localId_ = 0;
   std::vector<PlayerInfo> players_;
-  std::deque<InMessage> inbox_;
+  Ring<InMessage> inbox_;
   std::vector<std::vector<std::uint8_t>> spare_;  // buffers of messages taken
   std::vector<std::uint32_t> targets_;
   // The engine thread's own, kept between its turns.
