@@ -19,8 +19,6 @@ constexpr std::size_t kBusyBytes = 256 * 1024;
 constexpr std::size_t kDropBytes = 8 * 1024 * 1024;
 // Received messages waiting above which the engine stops reading its sockets.
 constexpr std::size_t kInboxHigh = 8192;
-// Buffers of taken messages kept for reuse.
-constexpr std::size_t kSpareBuffers = 64;
 constexpr std::int64_t kClosingFlushMs = 2000;
 // The keep-alive interval while the game asks for its heartbeat.
 constexpr std::int64_t kHeartbeatMs = 2000;
@@ -219,16 +217,18 @@ int Engine::SendData(std::uint32_t from, std::uint32_t to, std::span<const std::
   // player's leaving must not end the game for the others. The host routes it
   // (to the server program of a client-server session, else nowhere).
   const DataView frame{from, to, extra, data};
-  Connection* single = nullptr;  // the one connection written to, for the burst check
+  bool chunk = false;  // a connection now holds a good deal to write
   if (role_ == Role::Client) {
     if (hub_->Pending() > kBusyBytes) return HVM_ERR_BUSY;
     hub_->QueueData(frame);
-    single = hub_.get();
+    chunk = hub_->Pending() >= kFlushChunk;
   } else {
     Targets(from, to, true);
     for (const auto t : targets_)
       if (const Peer* p = FindPeer(t); p && p->conn.Pending() > kBusyBytes) return HVM_ERR_BUSY;
     DeliverData(frame);
+    for (const auto t : targets_)
+      if (const Peer* p = FindPeer(t)) chunk = chunk || p->conn.Pending() >= kFlushChunk;
   }
   // Packets sent back to back go out together, written by the engine thread
   // (or by the caller once a good deal waits, or by Flush): one system call
@@ -238,7 +238,7 @@ int Engine::SendData(std::uint32_t from, std::uint32_t to, std::span<const std::
   lastSendNs_ = now;
   flushedSinceSend_ = false;
   bool wake = false;
-  if (burst && (!single || single->Pending() < kFlushChunk)) {
+  if (burst && !chunk) {
     wake = !flushOwed_;
     flushOwed_ = true;
   } else {
@@ -275,9 +275,7 @@ int Engine::SendChat(std::uint32_t from, std::uint32_t to, const std::string& te
     Targets(from, to, false);
     for (const auto t : targets_)
       if (const Peer* p = FindPeer(t); p && p->conn.Pending() > kBusyBytes) return HVM_ERR_BUSY;
-    InMessage local{HVM_MSG_CHAT, from, to, 0, std::vector<std::uint8_t>(text.begin(), text.end())};
-    local.data.push_back(0);
-    Deliver(frame, local);
+    DeliverChat(frame);
   }
   lock.unlock();
   wake_.Raise();
@@ -295,15 +293,19 @@ void Engine::Flush() {
 int Engine::CheckMessages() {
   std::unique_lock lock(mu_);
   if (role_ == Role::None) return static_cast<int>(inbox_.size());
-  // A burst sent before the game came back to look goes out now.
-  if (flushOwed_ && WriteQueued()) wake_.Raise();
-  flushOwed_ = false;
+  WriteOwed();
   if (!inbox_.empty()) return static_cast<int>(inbox_.size());
   const bool work = ReadNow();
   const int n = static_cast<int>(inbox_.size());
   lock.unlock();
   if (work) wake_.Raise();
   return n;
+}
+
+void Engine::WriteOwed() {
+  // A burst sent before the game came back to look for messages goes out now.
+  if (flushOwed_ && WriteQueued()) wake_.Raise();
+  flushOwed_ = false;
 }
 
 bool Engine::ReadNow() {
@@ -331,37 +333,41 @@ bool Engine::ReadNow() {
   return WriteQueued();
 }
 
-std::vector<std::uint8_t> Engine::Buffer(std::span<const std::uint8_t> bytes) {
-  std::vector<std::uint8_t> buffer;
-  if (!spare_.empty()) {
-    buffer = std::move(spare_.back());
-    spare_.pop_back();
-  }
-  buffer.assign(bytes.begin(), bytes.end());
-  return buffer;
+template <class It>
+void Engine::Push(int result, std::uint32_t from, std::uint32_t to, std::uint32_t extra, It begin, It end,
+                  bool zeroEnd) {
+  // The slot keeps the buffer of the message it held before.
+  InMessage& m = inbox_.PushSlot();
+  m.result = result;
+  m.from = from;
+  m.to = to;
+  m.extra = extra;
+  m.data.assign(begin, end);
+  if (zeroEnd) m.data.push_back(0);
 }
 
 int Engine::GetTop(std::uint8_t* buffer, std::uint32_t* length, std::uint32_t* from, std::uint32_t* to,
                    std::uint32_t* extra) {
   if (!buffer || !length) return HVM_ERR_BADPARAM;
   std::unique_lock lock(mu_);
+  if (role_ != Role::None) WriteOwed();
   if (inbox_.empty() && role_ != Role::None && ReadNow()) wake_.Raise();
   if (inbox_.empty()) return HVM_ERR_NOMESSAGE;
-  InMessage m = std::move(inbox_.front());
-  inbox_.pop_front();
+  // Read in place: the slot keeps its buffer for a later message.
+  const InMessage& m = inbox_.front();
   if (from) *from = m.from;
   if (to) *to = m.to;
   if (extra) *extra = m.extra;
   const auto size = static_cast<std::uint32_t>(m.data.size());
-  if (size > *length) {
-    *length = size;
-    return HVM_ERR_BUFFERSMALL;
+  int result = HVM_ERR_BUFFERSMALL;
+  if (size <= *length) {
+    std::copy(m.data.begin(), m.data.end(), buffer);
+    result = m.result;
   }
-  std::copy(m.data.begin(), m.data.end(), buffer);
   *length = size;
-  if (spare_.size() < kSpareBuffers) spare_.push_back(std::move(m.data));
+  inbox_.pop_front();
   if (inbox_.size() + 1 == kInboxHigh) wake_.Raise();  // reading may resume
-  return m.result;
+  return result;
 }
 
 int Engine::DeletePlayer(std::uint32_t id) {
@@ -626,11 +632,8 @@ void Engine::HandlePeerFrame(Peer& peer, Frame& frame) {
   }
   if (auto* chat = std::get_if<ChatFrame>(&frame)) {
     chat->from = peer.id;
-    InMessage local{HVM_MSG_CHAT, chat->from, chat->to, 0,
-                    std::vector<std::uint8_t>(chat->text.begin(), chat->text.end())};
-    local.data.push_back(0);
     Targets(chat->from, chat->to, false);
-    Deliver(*chat, local);
+    DeliverChat(*chat);
   } else if (std::holds_alternative<PingFrame>(frame)) {
   } else {
     peer.dead = true;  // a Bye, or a frame only the host may send
@@ -781,9 +784,10 @@ void Engine::DropFlooders(Peer& server) {
         removed += s.bytes.end - s.bytes.begin;
         continue;
       }
-      const std::uint64_t shift = removed;
-      s.bytes.begin = s.bytes.begin < written ? s.bytes.begin : s.bytes.begin - shift;
-      s.bytes.end -= shift;
+      // Only the run the socket has started on begins before `written`, and
+      // nothing before it was taken out.
+      if (s.bytes.begin >= written) s.bytes.begin -= removed;
+      s.bytes.end -= removed;
       kept.push_back(s);
     }
     server.conn.Unqueue(runs);
@@ -807,7 +811,7 @@ void Engine::DeliverData(const DataView& data) {
   Targets(data.from, data.to, true);
   for (const auto t : targets_) {
     if (t == localId_)
-      inbox_.push_back(InMessage{HVM_MSG_PACKET, data.from, data.to, data.extra, Buffer(data.payload)});
+      Push(HVM_MSG_PACKET, data.from, data.to, data.extra, data.payload.begin(), data.payload.end());
     else if (Peer* p = FindPeer(t)) {
       const std::uint64_t begin = p->conn.Queued();
       p->conn.QueueData(data);
@@ -816,18 +820,18 @@ void Engine::DeliverData(const DataView& data) {
   }
 }
 
-void Engine::Deliver(const Frame& frame, const InMessage& local) {
+void Engine::DeliverChat(const ChatFrame& chat) {
   std::vector<std::uint8_t> encoded;
   for (const auto t : targets_) {
     if (t == localId_) {
-      inbox_.push_back(InMessage(local));
+      Push(HVM_MSG_CHAT, chat.from, chat.to, 0, chat.text.begin(), chat.text.end(), true);
       continue;
     }
     if (Peer* p = FindPeer(t)) {
-      if (encoded.empty()) encoded = EncodeFrame(frame);
+      if (encoded.empty()) encoded = EncodeFrame(chat);
       const std::uint64_t begin = p->conn.Queued();
       p->conn.Queue(encoded);
-      if (t == serverId_) NoteShare(*p, local.from, begin);
+      if (t == serverId_) NoteShare(*p, chat.from, begin);
     }
   }
 }
@@ -870,7 +874,7 @@ bool Engine::TakeHubFrames() {
   const bool whole = TakeFrames(
       *hub_, hubLastFrame_,
       [&](const DataView& data) {
-        inbox_.push_back(InMessage{HVM_MSG_PACKET, data.from, data.to, data.extra, Buffer(data.payload)});
+        Push(HVM_MSG_PACKET, data.from, data.to, data.extra, data.payload.begin(), data.payload.end());
         return true;
       },
       [&](Frame& frame) {
@@ -883,9 +887,7 @@ bool Engine::TakeHubFrames() {
 
 void Engine::HandleHubFrame(Frame& frame) {
   if (auto* chat = std::get_if<ChatFrame>(&frame)) {
-    InMessage m{HVM_MSG_CHAT, chat->from, chat->to, 0, std::vector<std::uint8_t>(chat->text.begin(), chat->text.end())};
-    m.data.push_back(0);
-    inbox_.push_back(std::move(m));
+    Push(HVM_MSG_CHAT, chat->from, chat->to, 0, chat->text.begin(), chat->text.end(), true);
   } else if (auto* joined = std::get_if<JoinedFrame>(&frame)) {
     if (KnownPlayer(joined->id)) return;
     players_.push_back(PlayerInfo{joined->id, joined->flags, joined->shortName, joined->longName});
@@ -917,7 +919,8 @@ void Engine::LoseHub() {
 }
 
 void Engine::PushNotice(std::int32_t code, std::uint32_t id) {
-  inbox_.push_back(InMessage{HVM_MSG_SYSTEM, HVM_ID_NONE, localId_, 0, HvMNotice{code, id}.Bytes()});
+  const auto bytes = HvMNotice{code, id}.Bytes();
+  Push(HVM_MSG_SYSTEM, HVM_ID_NONE, localId_, 0, bytes.begin(), bytes.end());
 }
 
 bool Engine::WriteStalled(const Connection& conn, std::uint64_t& written, std::int64_t& since, std::int64_t now) const {

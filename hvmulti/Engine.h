@@ -156,6 +156,8 @@ class Engine {
   // thread. True when that left the engine thread work: bytes the socket did
   // not take, or a connection to drop.
   bool WriteQueued();
+  // Writes what a burst left for the engine thread, if anything.
+  void WriteOwed();
 
   // Host side.
   void AcceptPeers();
@@ -175,7 +177,8 @@ class Engine {
   void SweepPeers();
   // The receivers of a message, in targets_.
   void Targets(std::uint32_t from, std::uint32_t to, bool data);
-  void Deliver(const Frame& frame, const InMessage& local);
+  // Hands a chat text to the receivers in targets_.
+  void DeliverChat(const ChatFrame& chat);
   void DeliverData(const DataView& data);
   // Notes that `origin` queued the bytes from `begin` on to the server program.
   void NoteShare(Peer& server, std::uint32_t origin, std::uint64_t begin);
@@ -185,8 +188,11 @@ class Engine {
   void DropFlooders(Peer& server);
   // Marks every peer past the drop limit dead, the server program aside.
   void DropOverLimit();
-  // A received-message buffer holding `bytes`, recycled when one is spare.
-  std::vector<std::uint8_t> Buffer(std::span<const std::uint8_t> bytes);
+  // Adds a received message holding the bytes from `begin` to `end` (and a
+  // terminating zero when `zeroEnd`).
+  template <class It>
+  void Push(int result, std::uint32_t from, std::uint32_t to, std::uint32_t extra, It begin, It end,
+            bool zeroEnd = false);
   // Serves what the sockets hold now, on the calling thread. True when that
   // left the engine thread work: bytes to write, or a connection to drop.
   bool ReadNow();
@@ -227,7 +233,6 @@ class Engine {
   std::uint32_t localId_ = 0;
   std::vector<PlayerInfo> players_;
   Ring<InMessage> inbox_;
-  std::vector<std::vector<std::uint8_t>> spare_;  // buffers of messages taken
   std::vector<std::uint32_t> targets_;
   // The engine thread's own, kept between its turns.
   std::vector<pollfd> pollFds_;

@@ -1,8 +1,9 @@
 #pragma once
 // A first-in, first-out queue over one array that grows to the largest count
-// it held and keeps that size: unlike std::deque, whose blocks come and go as
-// the queue moves, a steady flow through it allocates nothing. Not for use by
-// several threads at once.
+// it held and keeps that size, its slots keeping what they held: unlike
+// std::deque, whose blocks come and go as the queue moves, a flow through it
+// reuses the items' own storage and allocates nothing once it has grown. Not
+// for use by several threads at once.
 
 #include <cstddef>
 #include <utility>
@@ -16,15 +17,19 @@ class Ring {
   bool empty() const { return count_ == 0; }
   std::size_t size() const { return count_; }
   T& front() { return items_[head_]; }
-  // The item taken stays in its slot, moved from or not, until the slot is reused.
+  // The item taken stays in its slot until the slot is reused.
   void pop_front() {
     head_ = (head_ + 1) & (items_.size() - 1);
     --count_;
   }
-  void push_back(T item) {
+  // The slot after the last item, made the last item. It still holds what it
+  // held before (a taken item, or a default one), for the caller to overwrite
+  // reusing its storage.
+  T& PushSlot() {
     if (count_ == items_.size()) Grow();
-    items_[(head_ + count_) & (items_.size() - 1)] = std::move(item);
+    T& slot = items_[(head_ + count_) & (items_.size() - 1)];
     ++count_;
+    return slot;
   }
   void clear() {
     items_.clear();
