@@ -26,7 +26,7 @@ constexpr int kPollSliceMs = 50;
 // A packet sent within this time of the one before is part of a burst.
 constexpr std::int64_t kBurstNs = 2000;
 // Bytes of a burst the caller writes itself rather than leave to the engine thread.
-constexpr std::size_t kFlushChunk = 64 * 1024;
+constexpr std::size_t kFlushChunk = 16 * 1024;
 // A game that read its sockets itself this recently is taken to go on doing so.
 constexpr std::int64_t kGameReadsMs = 2;
 // Listening ports the system is asked for before a host goes without enumeration.
@@ -607,12 +607,13 @@ void Engine::ServePeer(Peer& peer, short events) {
 // malformed frame stops as well. True when every complete frame was taken.
 template <class OnData, class OnFrame>
 bool Engine::TakeFrames(Connection& conn, std::int64_t& lastFrame, OnData onData, OnFrame onFrame) {
+  const std::int64_t now = NowMs();  // all of them came in one read
   for (;;) {
     DataView data;
     auto status = conn.NextData(data);
     if (status == ParseStatus::NeedMore) return true;
     if (status == ParseStatus::Garbage) return false;
-    lastFrame = NowMs();
+    lastFrame = now;
     if (status == ParseStatus::Ok) {
       if (!onData(data)) return false;
       continue;
