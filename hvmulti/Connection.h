@@ -50,6 +50,10 @@ class Connection {
   ParseStatus NextData(DataView& out);
 
  private:
+  // Frees the front of the write buffer that the socket has taken, once it is
+  // the larger part.
+  void DropWritten();
+
   Fd fd_;
   std::vector<std::uint8_t> in_;  // holds inStart_ .. inEnd_; its size is only room
   std::size_t inStart_ = 0;
