@@ -9,22 +9,46 @@ namespace hvm {
 namespace {
 // One read takes at most this much, so a flooding peer cannot starve the others.
 constexpr std::size_t kReadChunk = 64 * 1024;
+// Bytes already written that the write buffer drops from its front once they
+// are its larger part.
+constexpr std::size_t kDropWrittenBytes = 64 * 1024;
 }  // namespace
 
 void Connection::Queue(std::span<const std::uint8_t> frame) {
-  if (outStart_ > 0 && outStart_ == out_.size()) {
-    out_.clear();
-    outStart_ = 0;
-  }
+  DropWritten();
   out_.insert(out_.end(), frame.begin(), frame.end());
 }
 
 void Connection::QueueData(const DataView& frame) {
-  if (outStart_ > 0 && outStart_ == out_.size()) {
+  DropWritten();
+  AppendDataFrame(out_, frame);
+}
+
+// A socket that never takes everything at once would otherwise leave the
+// buffer growing by all that was ever written.
+void Connection::DropWritten() {
+  if (outStart_ == 0) return;
+  if (outStart_ == out_.size()) {
     out_.clear();
     outStart_ = 0;
+  } else if (outStart_ >= kDropWrittenBytes && outStart_ * 2 >= out_.size()) {
+    out_.erase(out_.begin(), out_.begin() + static_cast<std::ptrdiff_t>(outStart_));
+    outStart_ = 0;
   }
-  AppendDataFrame(out_, frame);
+}
+
+void Connection::Unqueue(std::span<const Span> runs) {
+  auto at = [this](std::uint64_t position) {
+    return out_.begin() + static_cast<std::ptrdiff_t>(outStart_ + (position - written_));
+  };
+  auto to = out_.begin() + static_cast<std::ptrdiff_t>(outStart_);
+  std::uint64_t kept = written_;  // the start of the bytes kept after the last run
+  for (const auto& run : runs) {
+    to = std::copy(at(kept), at(run.begin), to);
+    kept = run.end;
+  }
+  to = std::copy(at(kept), out_.end(), to);
+  out_.erase(to, out_.end());
 }
 
 // The buffer keeps its size once made, so a read neither allocates nor clears.

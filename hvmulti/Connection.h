@@ -26,6 +26,16 @@ class Connection {
   bool WantsWrite() const { return Pending() > 0; }
   // Bytes the socket has taken since the connection was made.
   std::uint64_t Written() const { return written_; }
+  // Bytes queued since the connection was made: the stream position the next
+  // queued byte takes.
+  std::uint64_t Queued() const { return written_ + Pending(); }
+  // A run of queued bytes by stream position, end excluded.
+  struct Span {
+    std::uint64_t begin = 0, end = 0;
+  };
+  // Takes the runs back out of the write buffer, closing the gaps. The runs are
+  // in stream order, apart, and none of their bytes was handed to the socket.
+  void Unqueue(std::span<const Span> runs);
 
   // Moves what the socket holds into the read buffer (at most one frame's
   // worth of room beyond what is buffered). False when the peer closed the
@@ -40,6 +50,10 @@ class Connection {
   ParseStatus NextData(DataView& out);
 
  private:
+  // Frees the front of the write buffer that the socket has taken, once it is
+  // the larger part.
+  void DropWritten();
+
   Fd fd_;
   std::vector<std::uint8_t> in_;  // holds inStart_ .. inEnd_; its size is only room
   std::size_t inStart_ = 0;

@@ -19,12 +19,16 @@ constexpr std::size_t kBusyBytes = 256 * 1024;
 constexpr std::size_t kDropBytes = 8 * 1024 * 1024;
 // Received messages waiting above which the engine stops reading its sockets.
 constexpr std::size_t kInboxHigh = 8192;
-// Buffers of taken messages kept for reuse.
-constexpr std::size_t kSpareBuffers = 64;
 constexpr std::int64_t kClosingFlushMs = 2000;
 // The keep-alive interval while the game asks for its heartbeat.
 constexpr std::int64_t kHeartbeatMs = 2000;
 constexpr int kPollSliceMs = 50;
+// A packet sent within this time of the one before is part of a burst.
+constexpr std::int64_t kBurstNs = 2000;
+// Bytes of a burst the caller writes itself rather than leave to the engine thread.
+constexpr std::size_t kFlushChunk = 16 * 1024;
+// A game that read its sockets itself this recently is taken to go on doing so.
+constexpr std::int64_t kGameReadsMs = 2;
 // Listening ports the system is asked for before a host goes without enumeration.
 constexpr int kPortAttempts = 8;
 
@@ -37,6 +41,11 @@ bool IsReservedId(std::uint32_t id) {
 Engine::Engine() = default;
 
 Engine::~Engine() { Close(); }
+
+std::int64_t Engine::NowNs() {
+  return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
 
 std::int64_t Engine::NowMs() {
   return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
@@ -208,23 +217,47 @@ int Engine::SendData(std::uint32_t from, std::uint32_t to, std::span<const std::
   // player's leaving must not end the game for the others. The host routes it
   // (to the server program of a client-server session, else nowhere).
   const DataView frame{from, to, extra, data};
-  bool pending = false;
+  bool chunk = false;  // a connection now holds a good deal to write
   if (role_ == Role::Client) {
     if (hub_->Pending() > kBusyBytes) return HVM_ERR_BUSY;
     hub_->QueueData(frame);
-    // A failed write is the engine thread's to find and report.
-    pending = !hub_->WriteAvailable() || hub_->WantsWrite();
+    chunk = hub_->Pending() >= kFlushChunk;
   } else {
     Targets(from, to, true);
     for (const auto t : targets_)
       if (const Peer* p = FindPeer(t); p && p->conn.Pending() > kBusyBytes) return HVM_ERR_BUSY;
     DeliverData(frame);
     for (const auto t : targets_)
-      if (Peer* p = FindPeer(t)) pending = pending || !p->conn.WriteAvailable() || p->conn.WantsWrite();
+      if (const Peer* p = FindPeer(t)) chunk = chunk || p->conn.Pending() >= kFlushChunk;
+  }
+  // Packets sent back to back go out together, written by the engine thread
+  // (or by the caller once a good deal waits, or by Flush): one system call
+  // for many rather than one each. A packet on its own goes out at once.
+  const std::int64_t now = NowNs();
+  const bool burst = now - lastSendNs_ < kBurstNs && !flushedSinceSend_;
+  lastSendNs_ = now;
+  flushedSinceSend_ = false;
+  bool wake = false;
+  if (burst && !chunk) {
+    wake = !flushOwed_;
+    flushOwed_ = true;
+  } else {
+    wake = WriteQueued();
   }
   lock.unlock();
-  if (pending) wake_.Raise();
+  if (wake) wake_.Raise();
   return 0;
+}
+
+bool Engine::WriteQueued() {
+  // A failed write is the engine thread's to find and report.
+  if (role_ == Role::Client) return hub_ && (!hub_->WriteAvailable() || hub_->WantsWrite());
+  bool work = false;
+  for (auto& p : peers_) {
+    if (!p->dead && p->conn.WantsWrite() && !p->conn.WriteAvailable()) p->dead = true;
+    work = work || p->dead || p->conn.WantsWrite();
+  }
+  return work;
 }
 
 int Engine::SendChat(std::uint32_t from, std::uint32_t to, const std::string& text) {
@@ -242,20 +275,26 @@ int Engine::SendChat(std::uint32_t from, std::uint32_t to, const std::string& te
     Targets(from, to, false);
     for (const auto t : targets_)
       if (const Peer* p = FindPeer(t); p && p->conn.Pending() > kBusyBytes) return HVM_ERR_BUSY;
-    InMessage local{HVM_MSG_CHAT, from, to, 0, std::vector<std::uint8_t>(text.begin(), text.end())};
-    local.data.push_back(0);
-    Deliver(frame, local);
+    DeliverChat(frame);
   }
   lock.unlock();
   wake_.Raise();
   return 0;
 }
 
-void Engine::Flush() { wake_.Raise(); }
+void Engine::Flush() {
+  std::unique_lock lock(mu_);
+  flushedSinceSend_ = true;
+  if (role_ == Role::None || !WriteQueued()) return;
+  lock.unlock();
+  wake_.Raise();
+}
 
 int Engine::CheckMessages() {
   std::unique_lock lock(mu_);
-  if (!inbox_.empty() || role_ == Role::None) return static_cast<int>(inbox_.size());
+  if (role_ == Role::None) return static_cast<int>(inbox_.size());
+  WriteOwed();
+  if (!inbox_.empty()) return static_cast<int>(inbox_.size());
   const bool work = ReadNow();
   const int n = static_cast<int>(inbox_.size());
   lock.unlock();
@@ -263,52 +302,72 @@ int Engine::CheckMessages() {
   return n;
 }
 
+void Engine::WriteOwed() {
+  // A burst sent before the game came back to look for messages goes out now.
+  if (flushOwed_ && WriteQueued()) wake_.Raise();
+  flushOwed_ = false;
+}
+
 bool Engine::ReadNow() {
+  lastLook_ = NowMs();
   if (role_ == Role::Client) {
     if (!hub_) return false;
     ServeHub(POLLIN);
+    if (hub_ && hub_->WantsWrite() && !hub_->WriteAvailable()) LoseHub();
     return !hub_ || hub_->WantsWrite();
   }
-  bool work = false;
+  // One look at every socket rather than a read of each, when there are several.
+  // A closing peer is only flushed; reading it would end it early.
+  lookFds_.clear();
+  lookPeers_.clear();
   for (auto& p : peers_) {
-    // A closing peer is only flushed; reading it would end it early.
-    if (!p->dead && p->state != PeerState::Closing) ServePeer(*p, POLLIN);
-    work = work || p->dead || p->conn.WantsWrite();
+    if (p->dead || p->state == PeerState::Closing) continue;
+    lookFds_.push_back({p->conn.Handle(), POLLIN, 0});
+    lookPeers_.push_back(p.get());
   }
-  return work;
+  if (lookFds_.size() == 1) lookFds_[0].revents = POLLIN;
+  else if (!lookFds_.empty() && ::poll(lookFds_.data(), lookFds_.size(), 0) <= 0) lookFds_.clear();
+  for (std::size_t i = 0; i < lookFds_.size(); ++i)
+    if (lookFds_[i].revents) ServePeer(*lookPeers_[i], POLLIN);
+  // What that relayed goes out now, not on the engine thread's next turn.
+  return WriteQueued();
 }
 
-std::vector<std::uint8_t> Engine::Buffer(std::span<const std::uint8_t> bytes) {
-  std::vector<std::uint8_t> buffer;
-  if (!spare_.empty()) {
-    buffer = std::move(spare_.back());
-    spare_.pop_back();
-  }
-  buffer.assign(bytes.begin(), bytes.end());
-  return buffer;
+template <class It>
+void Engine::Push(int result, std::uint32_t from, std::uint32_t to, std::uint32_t extra, It begin, It end,
+                  bool zeroEnd) {
+  // The slot keeps the buffer of the message it held before.
+  InMessage& m = inbox_.PushSlot();
+  m.result = result;
+  m.from = from;
+  m.to = to;
+  m.extra = extra;
+  m.data.assign(begin, end);
+  if (zeroEnd) m.data.push_back(0);
 }
 
 int Engine::GetTop(std::uint8_t* buffer, std::uint32_t* length, std::uint32_t* from, std::uint32_t* to,
                    std::uint32_t* extra) {
   if (!buffer || !length) return HVM_ERR_BADPARAM;
   std::unique_lock lock(mu_);
+  if (role_ != Role::None) WriteOwed();
   if (inbox_.empty() && role_ != Role::None && ReadNow()) wake_.Raise();
   if (inbox_.empty()) return HVM_ERR_NOMESSAGE;
-  InMessage m = std::move(inbox_.front());
-  inbox_.pop_front();
+  // Read in place: the slot keeps its buffer for a later message.
+  const InMessage& m = inbox_.front();
   if (from) *from = m.from;
   if (to) *to = m.to;
   if (extra) *extra = m.extra;
   const auto size = static_cast<std::uint32_t>(m.data.size());
-  if (size > *length) {
-    *length = size;
-    return HVM_ERR_BUFFERSMALL;
+  int result = HVM_ERR_BUFFERSMALL;
+  if (size <= *length) {
+    std::copy(m.data.begin(), m.data.end(), buffer);
+    result = m.result;
   }
-  std::copy(m.data.begin(), m.data.end(), buffer);
   *length = size;
-  if (spare_.size() < kSpareBuffers) spare_.push_back(std::move(m.data));
+  inbox_.pop_front();
   if (inbox_.size() + 1 == kInboxHigh) wake_.Raise();  // reading may resume
-  return m.result;
+  return result;
 }
 
 int Engine::DeletePlayer(std::uint32_t id) {
@@ -395,6 +454,10 @@ void Engine::Run() {
   if (role_ == Role::Client && hub_) TakeHubFrames();
   while (!stopping_) {
     const bool reading = inbox_.size() < kInboxHigh;
+    // While the game's thread looks for messages itself, it reads the players'
+    // sockets: this thread reading them too would only wait for the lock, and
+    // make the game's thread wait for it.
+    const bool gameReads = NowMs() - lastLook_ < kGameReadsMs;
     // Kept between turns, so a turn allocates nothing.
     std::vector<pollfd>& fds = pollFds_;
     std::vector<Peer*>& polled = polled_;
@@ -403,20 +466,26 @@ void Engine::Run() {
     fds.push_back({wake_.Fd(), POLLIN, 0});
     const std::size_t firstPeer = role_ == Role::Host ? 3 : 2;
     if (role_ == Role::Host) {
-      fds.push_back({listener_.Get(), POLLIN, 0});
+      // While no newcomer can be given room, the listener is not watched: it
+      // would report the waiting connections on every turn.
+      const bool accepting = PendingFrom(nullptr) < limits_.maxPending || AnyPendingOverGrace(NowMs());
+      fds.push_back({listener_.Get(), static_cast<short>(accepting ? POLLIN : 0), 0});
       fds.push_back({udp_.Valid() ? udp_.Get() : -1, POLLIN, 0});
       for (auto& p : peers_) {
-        const bool read = reading && p->state != PeerState::Closing;
+        const bool read =
+            reading && p->state != PeerState::Closing && !(gameReads && p->state == PeerState::Player);
         fds.push_back({p->conn.Handle(), static_cast<short>((read ? POLLIN : 0) | (p->conn.WantsWrite() ? POLLOUT : 0)), 0});
         polled.push_back(p.get());
       }
     } else {
       const bool live = hub_ != nullptr;
       fds.push_back({live ? hub_->Handle() : -1,
-                     static_cast<short>((reading ? POLLIN : 0) | (live && hub_->WantsWrite() ? POLLOUT : 0)), 0});
+                     static_cast<short>((reading && !gameReads ? POLLIN : 0) |
+                                        (live && hub_->WantsWrite() ? POLLOUT : 0)),
+                     0});
     }
     lock.unlock();
-    ::poll(fds.data(), fds.size(), kPollSliceMs);
+    ::poll(fds.data(), fds.size(), gameReads ? static_cast<int>(kGameReadsMs) : kPollSliceMs);
     lock.lock();
     if (stopping_) break;
     if (!reading) PauseIdleClocks(NowMs());
@@ -426,8 +495,7 @@ void Engine::Run() {
       if (fds[2].revents & POLLIN) AnswerEnumeration();
       for (std::size_t i = 0; i < polled.size(); ++i) ServePeer(*polled[i], fds[firstPeer + i].revents);
       // Frames queued while serving others, or by the client's thread.
-      for (auto& p : peers_)
-        if (!p->dead && p->conn.WantsWrite() && !p->conn.WriteAvailable()) p->dead = true;
+      WriteQueued();
       SweepPeers();
     } else if (hub_) {
       ServeHub(fds[firstPeer - 1].revents);
@@ -435,43 +503,59 @@ void Engine::Run() {
       if (hub_ && NowMs() - hubLastFrame_ > limits_.idleLimitMs) LoseHub();
       if (hub_ && WriteStalled(*hub_, hubWritten_, hubLastWrite_, NowMs())) LoseHub();
     }
+    flushOwed_ = false;  // written above, or waiting for the socket to take it
     if (NowMs() >= nextKeepAlive_) SendKeepAlives();
   }
 }
 
 void Engine::AcceptPeers() {
+  const std::int64_t now = NowMs();
   for (;;) {
+    // Room for a newcomer is made at the expense of a connection that had its
+    // time to say hello and did not: refusing newcomers instead would let a few
+    // silent connections lock every real player out, and pushing out one whose
+    // hello is merely on its way would turn real joiners away.
+    if (!MakeRoom(nullptr, now)) return;  // the rest wait in the system's queue
     Endpoint from;
     Fd fd = AcceptTcp(listener_, from);
     if (!fd.Valid()) return;
-    // Room for the newcomer is made at the expense of the connection that has
-    // waited longest without a hello: refusing the newcomer instead would let
-    // a few silent connections lock every real player out.
-    if (PendingFrom(&from.address) >= limits_.maxPendingPerAddress)
-      DropOldestPending(&from.address);
-    else if (PendingFrom(nullptr) >= limits_.maxPending)
-      DropOldestPending(nullptr);
+    MakeRoom(&from.address, now);
     auto peer = std::make_unique<Peer>(std::move(fd));
     peer->address = from.address;
-    peer->deadline = NowMs() + limits_.helloTimeoutMs;
-    peer->lastWrite = NowMs();
+    peer->accepted = now;
+    peer->deadline = now + limits_.helloTimeoutMs;
+    peer->lastWrite = now;
     peers_.push_back(std::move(peer));
   }
+}
+
+bool Engine::MakeRoom(const std::uint32_t* address, std::int64_t now) {
+  const std::size_t limit = address ? limits_.maxPendingPerAddress : limits_.maxPending;
+  if (PendingFrom(address) < limit) return true;
+  for (auto& p : peers_)
+    if (p->state == PeerState::Pending && !p->dead) ServePeer(*p, POLLIN);
+  if (PendingFrom(address) < limit) return true;
+  Peer* oldest = nullptr;
+  for (auto& p : peers_) {
+    if (p->state != PeerState::Pending || p->dead || (address && p->address != *address)) continue;
+    if (now - p->accepted < limits_.pendingGraceMs) continue;
+    if (!oldest || p->accepted < oldest->accepted) oldest = p.get();
+  }
+  if (!oldest) return false;
+  oldest->dead = true;
+  return true;
+}
+
+bool Engine::AnyPendingOverGrace(std::int64_t now) const {
+  return std::any_of(peers_.begin(), peers_.end(), [&](const auto& p) {
+    return p->state == PeerState::Pending && !p->dead && now - p->accepted >= limits_.pendingGraceMs;
+  });
 }
 
 std::size_t Engine::PendingFrom(const std::uint32_t* address) const {
   return static_cast<std::size_t>(std::count_if(peers_.begin(), peers_.end(), [address](const auto& p) {
     return p->state == PeerState::Pending && !p->dead && (!address || p->address == *address);
   }));
-}
-
-void Engine::DropOldestPending(const std::uint32_t* address) {
-  Peer* oldest = nullptr;
-  for (auto& p : peers_) {
-    if (p->state != PeerState::Pending || p->dead || (address && p->address != *address)) continue;
-    if (!oldest || p->deadline < oldest->deadline) oldest = p.get();
-  }
-  if (oldest) oldest->dead = true;
 }
 
 void Engine::AnswerEnumeration() {
@@ -492,11 +576,13 @@ void Engine::ServePeer(Peer& peer, short events) {
       return;
     }
   }
-  if (!(events & (POLLIN | POLLHUP | POLLERR))) return;
   if (peer.state == PeerState::Closing) {
-    peer.dead = true;
+    // Only flushed, so never read: a POLLIN here was asked for while it still
+    // waited for its hello, and its refusal must still go out.
+    if (events & (POLLHUP | POLLERR)) peer.dead = true;
     return;
   }
+  if (!(events & (POLLIN | POLLHUP | POLLERR))) return;
   const bool open = peer.conn.ReadAvailable();
   const bool whole = TakeFrames(
       peer.conn, peer.lastFrame,
@@ -521,12 +607,13 @@ void Engine::ServePeer(Peer& peer, short events) {
 // malformed frame stops as well. True when every complete frame was taken.
 template <class OnData, class OnFrame>
 bool Engine::TakeFrames(Connection& conn, std::int64_t& lastFrame, OnData onData, OnFrame onFrame) {
+  const std::int64_t now = NowMs();  // all of them came in one read
   for (;;) {
     DataView data;
     auto status = conn.NextData(data);
     if (status == ParseStatus::NeedMore) return true;
     if (status == ParseStatus::Garbage) return false;
-    lastFrame = NowMs();
+    lastFrame = now;
     if (status == ParseStatus::Ok) {
       if (!onData(data)) return false;
       continue;
@@ -546,11 +633,8 @@ void Engine::HandlePeerFrame(Peer& peer, Frame& frame) {
   }
   if (auto* chat = std::get_if<ChatFrame>(&frame)) {
     chat->from = peer.id;
-    InMessage local{HVM_MSG_CHAT, chat->from, chat->to, 0,
-                    std::vector<std::uint8_t>(chat->text.begin(), chat->text.end())};
-    local.data.push_back(0);
     Targets(chat->from, chat->to, false);
-    Deliver(*chat, local);
+    DeliverChat(*chat);
   } else if (std::holds_alternative<PingFrame>(frame)) {
   } else {
     peer.dead = true;  // a Bye, or a frame only the host may send
@@ -612,8 +696,8 @@ void Engine::SweepPeers() {
     if (p->state == PeerState::Player && now - p->lastFrame > limits_.idleLimitMs) p->dead = true;
     if (p->state == PeerState::Player && WriteStalled(p->conn, p->written, p->lastWrite, now)) p->dead = true;
     if (p->state == PeerState::Closing && (!p->conn.WantsWrite() || now >= p->deadline)) p->dead = true;
-    if (p->conn.Pending() > kDropBytes) p->dead = true;
   }
+  DropOverLimit();
   // Removing a player queues leave notices to the others, which may push one of
   // them over its limit; repeat until nothing changes.
   bool removed = true;
@@ -625,11 +709,91 @@ void Engine::SweepPeers() {
       const std::uint32_t id = (*it)->id;
       peers_.erase(it);
       if (wasPlayer) RemovePlayer(id);
-      for (auto& p : peers_)
-        if (p->conn.Pending() > kDropBytes) p->dead = true;
+      DropOverLimit();
       removed = true;
       break;
     }
+  }
+}
+
+void Engine::DropOverLimit() {
+  for (auto& p : peers_) {
+    if (p->dead || p->conn.Pending() <= kDropBytes) continue;
+    // The server program reading more slowly than a member floods it is no
+    // reason to end the game for everyone: the flooder goes instead.
+    if (p->state == PeerState::Player && p->id == serverId_)
+      DropFlooders(*p);
+    else
+      p->dead = true;
+  }
+}
+
+void Engine::NoteShare(Peer& server, std::uint32_t origin, std::uint64_t begin) {
+  // Runs are kept to a bounded length, so that taking a flooder's frames back
+  // leaves at most one run of it behind (the one the socket has started on).
+  constexpr std::uint64_t kRunBytes = 64 * 1024;
+  auto& shares = server.shares;
+  const std::uint64_t written = server.conn.Written();
+  while (server.shareStart < shares.size() && shares[server.shareStart].bytes.end <= written) ++server.shareStart;
+  if (server.shareStart == shares.size()) {
+    shares.clear();
+    server.shareStart = 0;
+  }
+  const std::uint64_t end = server.conn.Queued();
+  if (!shares.empty() && shares.back().origin == origin && shares.back().bytes.end == begin &&
+      end - shares.back().bytes.begin <= kRunBytes) {
+    shares.back().bytes.end = end;
+    return;
+  }
+  if (server.shareStart > 0 && server.shareStart * 2 >= shares.size()) {
+    shares.erase(shares.begin(), shares.begin() + static_cast<std::ptrdiff_t>(server.shareStart));
+    server.shareStart = 0;
+  }
+  shares.push_back(Share{origin, {begin, end}});
+}
+
+void Engine::DropFlooders(Peer& server) {
+  while (server.conn.Pending() > kDropBytes) {
+    const std::uint64_t written = server.conn.Written();
+    // Bytes waiting per member; the host's own (its frames and its player's
+    // packets, held to the busy mark) are no flood.
+    std::vector<std::pair<std::uint32_t, std::uint64_t>> waiting;
+    for (std::size_t i = server.shareStart; i < server.shares.size(); ++i) {
+      const Share& s = server.shares[i];
+      if (s.bytes.end <= written || s.origin == localId_ || s.origin == server.id || !FindPeer(s.origin)) continue;
+      const std::uint64_t n = s.bytes.end - std::max(s.bytes.begin, written);
+      const auto it = std::find_if(waiting.begin(), waiting.end(), [&](const auto& w) { return w.first == s.origin; });
+      if (it == waiting.end())
+        waiting.emplace_back(s.origin, n);
+      else
+        it->second += n;
+    }
+    if (waiting.empty()) return;
+    const std::uint32_t flooder =
+        std::max_element(waiting.begin(), waiting.end(), [](const auto& a, const auto& b) { return a.second < b.second; })
+            ->first;
+    FindPeer(flooder)->dead = true;
+
+    std::vector<Connection::Span> runs;
+    std::vector<Share> kept;
+    std::uint64_t removed = 0;
+    for (std::size_t i = server.shareStart; i < server.shares.size(); ++i) {
+      Share s = server.shares[i];
+      if (s.bytes.end <= written) continue;
+      if (s.origin == flooder && s.bytes.begin >= written) {
+        runs.push_back(s.bytes);
+        removed += s.bytes.end - s.bytes.begin;
+        continue;
+      }
+      // Only the run the socket has started on begins before `written`, and
+      // nothing before it was taken out.
+      if (s.bytes.begin >= written) s.bytes.begin -= removed;
+      s.bytes.end -= removed;
+      kept.push_back(s);
+    }
+    server.conn.Unqueue(runs);
+    server.shares = std::move(kept);
+    server.shareStart = 0;
   }
 }
 
@@ -648,22 +812,27 @@ void Engine::DeliverData(const DataView& data) {
   Targets(data.from, data.to, true);
   for (const auto t : targets_) {
     if (t == localId_)
-      inbox_.push_back(InMessage{HVM_MSG_PACKET, data.from, data.to, data.extra, Buffer(data.payload)});
-    else if (Peer* p = FindPeer(t))
+      Push(HVM_MSG_PACKET, data.from, data.to, data.extra, data.payload.begin(), data.payload.end());
+    else if (Peer* p = FindPeer(t)) {
+      const std::uint64_t begin = p->conn.Queued();
       p->conn.QueueData(data);
+      if (t == serverId_) NoteShare(*p, data.from, begin);
+    }
   }
 }
 
-void Engine::Deliver(const Frame& frame, const InMessage& local) {
+void Engine::DeliverChat(const ChatFrame& chat) {
   std::vector<std::uint8_t> encoded;
   for (const auto t : targets_) {
     if (t == localId_) {
-      inbox_.push_back(local);
+      Push(HVM_MSG_CHAT, chat.from, chat.to, 0, chat.text.begin(), chat.text.end(), true);
       continue;
     }
     if (Peer* p = FindPeer(t)) {
-      if (encoded.empty()) encoded = EncodeFrame(frame);
+      if (encoded.empty()) encoded = EncodeFrame(chat);
+      const std::uint64_t begin = p->conn.Queued();
       p->conn.Queue(encoded);
+      if (t == serverId_) NoteShare(*p, chat.from, begin);
     }
   }
 }
@@ -706,7 +875,7 @@ bool Engine::TakeHubFrames() {
   const bool whole = TakeFrames(
       *hub_, hubLastFrame_,
       [&](const DataView& data) {
-        inbox_.push_back(InMessage{HVM_MSG_PACKET, data.from, data.to, data.extra, Buffer(data.payload)});
+        Push(HVM_MSG_PACKET, data.from, data.to, data.extra, data.payload.begin(), data.payload.end());
         return true;
       },
       [&](Frame& frame) {
@@ -719,9 +888,7 @@ bool Engine::TakeHubFrames() {
 
 void Engine::HandleHubFrame(Frame& frame) {
   if (auto* chat = std::get_if<ChatFrame>(&frame)) {
-    InMessage m{HVM_MSG_CHAT, chat->from, chat->to, 0, std::vector<std::uint8_t>(chat->text.begin(), chat->text.end())};
-    m.data.push_back(0);
-    inbox_.push_back(std::move(m));
+    Push(HVM_MSG_CHAT, chat->from, chat->to, 0, chat->text.begin(), chat->text.end(), true);
   } else if (auto* joined = std::get_if<JoinedFrame>(&frame)) {
     if (KnownPlayer(joined->id)) return;
     players_.push_back(PlayerInfo{joined->id, joined->flags, joined->shortName, joined->longName});
@@ -753,7 +920,8 @@ void Engine::LoseHub() {
 }
 
 void Engine::PushNotice(std::int32_t code, std::uint32_t id) {
-  inbox_.push_back(InMessage{HVM_MSG_SYSTEM, HVM_ID_NONE, localId_, 0, HvMNotice{code, id}.Bytes()});
+  const auto bytes = HvMNotice{code, id}.Bytes();
+  Push(HVM_MSG_SYSTEM, HVM_ID_NONE, localId_, 0, bytes.begin(), bytes.end());
 }
 
 bool Engine::WriteStalled(const Connection& conn, std::uint64_t& written, std::int64_t& since, std::int64_t now) const {

@@ -16,7 +16,17 @@
 // caller's thread (the engine thread only finishes what the socket did not
 // take), a check for messages with none waiting reads the sockets on the
 // caller's thread, and packet buffers are recycled, so the steady state makes
-// no allocation per packet.
+// no allocation per packet. Packets sent back to back are written together
+// (by the engine thread, by the caller once a good deal waits, by Flush or by
+// the caller's next look for messages), one system call for many. While the
+// caller keeps looking for messages itself, the engine thread leaves the
+// players' sockets to it, so the two seldom wait for each other's lock; a host
+// relays what such a look reads at once.
+//
+// A host never drops the server program of a client-server session for the
+// bytes waiting towards it: when it reads more slowly than members send, the
+// member with the most bytes waiting is dropped instead, and its frames not yet
+// started are taken back.
 //
 // A member whose connection ends, who sends anything that is not a valid
 // frame for its state, who completes no frame within the idle limit
@@ -28,7 +38,6 @@
 
 #include <condition_variable>
 #include <cstdint>
-#include <deque>
 #include <memory>
 #include <mutex>
 #include <span>
@@ -38,6 +47,7 @@
 
 #include "hvmulti/Connection.h"
 #include "hvmulti/HvMRecords.h"
+#include "hvmulti/Ring.h"
 #include "hvmulti/Socket.h"
 #include "hvmulti/TransportLimits.h"
 #include "hvmulti/Wire.h"
@@ -79,7 +89,7 @@ class Engine {
   // Queues a game packet or a chat text. 0 or an HVM_ERR_* code.
   int SendData(std::uint32_t from, std::uint32_t to, std::span<const std::uint8_t> data, std::uint32_t extra);
   int SendChat(std::uint32_t from, std::uint32_t to, const std::string& text);
-  // Pushes queued bytes out now rather than on the engine thread's next turn.
+  // Hands queued bytes to the sockets now, on the calling thread.
   void Flush();
 
   // Received messages, oldest first.
@@ -108,17 +118,27 @@ class Engine {
  private:
   enum class Role { None, Host, Client };
   enum class PeerState { Pending, Player, Closing };
+  // A run of whole frames from one member, by stream position.
+  struct Share {
+    std::uint32_t origin = 0;
+    Connection::Span bytes;
+  };
   struct Peer {
     explicit Peer(Fd fd) : conn(std::move(fd)) {}
     Connection conn;
     PeerState state = PeerState::Pending;
     std::uint32_t id = 0;
     std::uint32_t address = 0;   // the peer's IPv4 address
+    std::int64_t accepted = 0;   // ms: when the connection was accepted
     std::int64_t deadline = 0;   // ms: for a pending peer to say hello, a closing one to flush
     std::int64_t lastFrame = 0;  // ms: when the peer last completed a frame
     std::uint64_t written = 0;   // conn.Written() when last looked at
     std::int64_t lastWrite = 0;  // ms: since when the peer has taken no byte while busy
     bool dead = false;
+    // Of the server program's connection: who sent the bytes waiting in it,
+    // in stream order from shares[shareStart].
+    std::vector<Share> shares;
+    std::size_t shareStart = 0;
   };
   struct InMessage {
     int result = 0;
@@ -131,11 +151,23 @@ class Engine {
   void StopThread();
   void ResetState();
   static std::int64_t NowMs();
+  static std::int64_t NowNs();
+  // Hands every connection's queued bytes to its socket, on the calling
+  // thread. True when that left the engine thread work: bytes the socket did
+  // not take, or a connection to drop.
+  bool WriteQueued();
+  // Writes what a burst left for the engine thread, if anything.
+  void WriteOwed();
 
   // Host side.
   void AcceptPeers();
+  // A newcomer may be accepted: the connections waiting for their hello (from
+  // `address`, or in all) are below their count, or are so once the hellos
+  // already received are taken, or one that had its time was pushed out.
+  bool MakeRoom(const std::uint32_t* address, std::int64_t now);
+  // Some connection waiting for its hello has had its time to say it.
+  bool AnyPendingOverGrace(std::int64_t now) const;
   std::size_t PendingFrom(const std::uint32_t* address) const;
-  void DropOldestPending(const std::uint32_t* address);
   void AnswerEnumeration();
   void ServePeer(Peer& peer, short events);
   void HandlePeerFrame(Peer& peer, Frame& frame);
@@ -145,10 +177,22 @@ class Engine {
   void SweepPeers();
   // The receivers of a message, in targets_.
   void Targets(std::uint32_t from, std::uint32_t to, bool data);
-  void Deliver(const Frame& frame, const InMessage& local);
+  // Hands a chat text to the receivers in targets_.
+  void DeliverChat(const ChatFrame& chat);
   void DeliverData(const DataView& data);
-  // A received-message buffer holding `bytes`, recycled when one is spare.
-  std::vector<std::uint8_t> Buffer(std::span<const std::uint8_t> bytes);
+  // Notes that `origin` queued the bytes from `begin` on to the server program.
+  void NoteShare(Peer& server, std::uint32_t origin, std::uint64_t begin);
+  // The server program's queue is past the drop limit: members with the most
+  // bytes waiting in it are dropped, and their frames not yet started taken
+  // back, until it is within the limit or only the host's own are left.
+  void DropFlooders(Peer& server);
+  // Marks every peer past the drop limit dead, the server program aside.
+  void DropOverLimit();
+  // Adds a received message holding the bytes from `begin` to `end` (and a
+  // terminating zero when `zeroEnd`).
+  template <class It>
+  void Push(int result, std::uint32_t from, std::uint32_t to, std::uint32_t extra, It begin, It end,
+            bool zeroEnd = false);
   // Serves what the sockets hold now, on the calling thread. True when that
   // left the engine thread work: bytes to write, or a connection to drop.
   bool ReadNow();
@@ -188,12 +232,20 @@ class Engine {
   Role role_ = Role::None;
   std::uint32_t localId_ = 0;
   std::vector<PlayerInfo> players_;
-  std::deque<InMessage> inbox_;
-  std::vector<std::vector<std::uint8_t>> spare_;  // buffers of messages taken
+  Ring<InMessage> inbox_;
   std::vector<std::uint32_t> targets_;
   // The engine thread's own, kept between its turns.
   std::vector<pollfd> pollFds_;
   std::vector<Peer*> polled_;
+  // The client's thread's own, for ReadNow.
+  std::vector<pollfd> lookFds_;
+  std::vector<Peer*> lookPeers_;
+  std::int64_t lastLook_ = 0;  // ms: when the client's thread last read the sockets itself
+  // Sending: when the client's thread last sent a packet (ns), whether it
+  // flushed since, and whether the engine thread owes a write of a burst.
+  std::int64_t lastSendNs_ = 0;
+  bool flushedSinceSend_ = false;
+  bool flushOwed_ = false;
   HvMSession_Struct session_;
   bool clientServer_ = false;
   bool heartbeat_ = false;

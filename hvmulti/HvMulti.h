@@ -116,7 +116,9 @@ class CHvMulti {
   // Sends a packet of 1 to HVM_MAX_PACKET bytes from the local player to a
   // player, HVM_ID_ALLPLAYERS or HVM_ID_SESSION; a packet to a player who is
   // not in the session goes nowhere (or, in a client-server session, to the
-  // server program as every packet does) and counts as sent. 0; HVM_ERR_BUSY
+  // server program as every packet does) and counts as sent. A packet sent
+  // right behind another may wait a moment to go out with those that follow;
+  // Flush, or the next CheckMessages, sends it at once. 0; HVM_ERR_BUSY
   // while too much is waiting to go out; HVM_ERR_TOOLARGE; HVM_ERR_CONNECTIONLOST; others.
   virtual int Send(std::uint32_t from, std::uint32_t to, const void* data, std::uint32_t length, std::uint8_t flags,
                    int guaranteed);

@@ -46,6 +46,11 @@ std::optional<std::uint32_t> ResolveHost(const std::string& host) {
   return address;
 }
 
+// Connections the system completes before the host accepts them: room for a
+// crowd joining at once while the host holds back behind its count of
+// connections still waiting for their hello.
+constexpr int kListenBacklog = 128;
+
 Fd NewSocket(int type) { return Fd(::socket(AF_INET, type | SOCK_NONBLOCK | SOCK_CLOEXEC, 0)); }
 
 }  // namespace
@@ -83,7 +88,7 @@ Fd ListenTcp(const Endpoint& at, Endpoint& bound) {
   const int one = 1;
   ::setsockopt(fd.Get(), SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
   sockaddr_in sa = ToSockaddr(at);
-  if (::bind(fd.Get(), reinterpret_cast<sockaddr*>(&sa), sizeof sa) != 0 || ::listen(fd.Get(), 16) != 0)
+  if (::bind(fd.Get(), reinterpret_cast<sockaddr*>(&sa), sizeof sa) != 0 || ::listen(fd.Get(), kListenBacklog) != 0)
     return Fd();
   socklen_t len = sizeof sa;
   ::getsockname(fd.Get(), reinterpret_cast<sockaddr*>(&sa), &len);

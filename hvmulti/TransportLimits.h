@@ -13,10 +13,15 @@ struct TransportLimits {
   int helloTimeoutMs = 5000;
   // Connections still waiting for their hello, in all and from one address.
   // A new connection past either count pushes out the oldest waiting one (of
-  // its address when that count is the one reached), so a real joiner, who
-  // says hello at once, always gets through.
+  // its address when that count is the one reached) that has had
+  // pendingGraceMs to say hello, so a real joiner, who says hello at once,
+  // always gets through. Hellos already received are taken before anyone is
+  // pushed out. While all of maxPending are younger than that, newcomers wait
+  // in the system's queue of connections; past maxPendingPerAddress, young
+  // ones of one address are bounded by maxPending alone.
   std::size_t maxPending = 16;
   std::size_t maxPendingPerAddress = 4;
+  int pendingGraceMs = 250;
   // A joined connection that completes no frame for this long is dropped (its
   // player leaves, with a leave notice), whatever the game's own keep-alive
   // setting. The time does not run while the library itself stops reading

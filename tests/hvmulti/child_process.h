@@ -15,6 +15,8 @@
 #include <thread>
 #include <vector>
 
+#include "session_helpers.h"
+
 extern char** environ;
 
 namespace hvmtest {
@@ -28,6 +30,13 @@ inline std::string SelfPath() {
 // The arguments that run only role test `role` (a DISABLED_ test of HvMultiRole).
 inline std::string RoleArguments(const std::string& role) {
   return "--gtest_filter=HvMultiRole.DISABLED_" + role + " --gtest_also_run_disabled_tests";
+}
+
+// Hosts a client-server session on a free loopback port with role `role` as its server program.
+inline int HostWithServer(CHvMulti& host, HvMPlayer_Struct& hp, const char* role) {
+  HvMSession_Struct s = Session();
+  return OnLoopback(host) ? host.CreateAndJoinCS(&s, &hp, SelfPath().c_str(), RoleArguments(role).c_str(), 6, nullptr)
+                          : -1;
 }
 
 class ChildProcess {

@@ -22,6 +22,7 @@
 #include "hvmulti/ServerProgram.h"
 #include "hvmulti/Socket.h"
 #include "hvmulti/Wire.h"
+#include "raw_peer.h"
 #include "session_helpers.h"
 
 using namespace hvmtest;
@@ -138,13 +139,6 @@ TEST(HvMultiRole, DISABLED_LingeringServer) {
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
 }
 
-// Hosts a client-server session on a free loopback port with role `role` as its server program.
-int HostWithServer(CHvMulti& host, HvMPlayer_Struct& hp, const char* role) {
-  HvMSession_Struct s = Session();
-  return OnLoopback(host) ? host.CreateAndJoinCS(&s, &hp, SelfPath().c_str(), RoleArguments(role).c_str(), 6, nullptr)
-                          : -1;
-}
-
 // Each case hosts as "host".
 struct HvMultiProcesses : testing::Test {
   CHvMulti host;
@@ -235,35 +229,6 @@ TEST_F(HvMultiProcesses, ServerProgramThatCannotStartFailsTheCreate) {
   EXPECT_EQ(host.CreateAndJoinCS(&s, &hp, "/nonexistent/QuenSrvr.exe", "", 0, nullptr), HVM_ERR_SERVERSTART);
   EXPECT_EQ(host.CloseSession(), HVM_ERR_NOSESSION);
 }
-
-// A raw peer: joins by hand, then speaks garbage.
-class RawPeer {
- public:
-  explicit RawPeer(std::uint16_t port) : conn_(hvm::ConnectTcp(hvm::Endpoint{hvm::kLoopback, port}, 2000)) {}
-  std::uint32_t Join() {
-    conn_.Queue(hvm::EncodeFrame(hvm::HelloFrame{kGuid, HVM_PROTOCOL_VERSION, "", "raw", "raw", ""}));
-    conn_.WriteAvailable();
-    std::uint32_t id = 0;
-    WaitUntil([&] {
-      conn_.ReadAvailable();
-      hvm::Frame f;
-      while (conn_.NextFrame(f) == hvm::ParseStatus::Ok)
-        if (auto* w = std::get_if<hvm::WelcomeFrame>(&f)) id = w->yourId;
-      return id != 0;
-    });
-    return id;
-  }
-  void SendRaw(const std::vector<std::uint8_t>& bytes) {
-    ::send(conn_.Handle(), bytes.data(), bytes.size(), MSG_NOSIGNAL);
-  }
-  // True when the other side closed the connection.
-  bool ClosedByHost() {
-    return WaitUntil([&] { return !conn_.ReadAvailable(); }, 5000);
-  }
-
- private:
-  hvm::Connection conn_;
-};
 
 TEST_F(HvMultiProcesses, MalformedFramesDropTheirSenderOnly) {
   CHvMulti good;

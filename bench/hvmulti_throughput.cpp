@@ -1,0 +1,469 @@
+// The multiplayer library against plain TCP over loopback, each figure a ratio
+// to a baseline measured in the same benchmark, batch by batch alternately, so
+// that the machine's load weighs on both alike (each side's fastest batch
+// counts; see Report):
+//   OneWay       one member sends to the host as fast as it may; x_raw is the
+//                library's packets per second over plain TCP's (goal >= 1).
+//   EightSenders eight members send to the host at once; x_raw as above.
+//   RoundTrip    a member sends one packet, the host's game answers it; x_raw
+//                is the library's time per trip over plain TCP's (goal <= 1.2).
+//   RelayedTrip  a member sends one packet to another member, which answers it,
+//                both through the host; x_direct is its time per trip over a
+//                direct trip to the host's game, measured in turn with it
+//                (goal <= 1.3), raw_x_direct the same for plain TCP through a
+//                plain relay, x_raw the library's relayed trip over that one.
+// Every side waits as a game's main loop does: it looks for a message and
+// yields when none is there. Plain TCP does the same with non-blocking sockets
+// and one send per message. "csw" counts the process's voluntary context
+// switches (lock and poll waits) per packet the library carries.
+#include <benchmark/benchmark.h>
+
+#include <poll.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstring>
+#include <functional>
+#include <memory>
+#include <thread>
+#include <vector>
+
+#include "hvmulti/HvMulti.h"
+#include "hvmulti/Socket.h"
+
+namespace {
+
+constexpr const char* kGuid = "bench-throughput-guid";
+constexpr int kRounds = 10;  // alternate library and plain TCP batches per iteration
+
+double Now() {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
+double Sum(const std::vector<double>& v) {
+  double sum = 0;
+  for (const double x : v) sum += x;
+  return sum;
+}
+
+long VoluntarySwitches() {
+  rusage u{};
+  getrusage(RUSAGE_SELF, &u);
+  return u.ru_nvcsw;
+}
+
+// ---- the library ------------------------------------------------------------
+
+// A host and `guests` members in this process, each with its own library thread.
+struct Session {
+  CHvMulti host;
+  std::vector<std::unique_ptr<CHvMulti>> guests;
+  HvMPlayer_Struct hp;
+  std::vector<std::uint32_t> ids;
+  bool ok = false;
+
+  explicit Session(int guestCount) {
+    HvMServiceEx_Struct at;
+    at.SetText(HvMServiceEx_Struct::kAddress, HvMServiceEx_Struct::kAddressWidth, "127.0.0.1:0");
+    HvMSession_Struct s;
+    s.SetU32(HvMSession_Struct::kMaxPlayers, 40);
+    if (host.InitServiceEx(HVM_SERVICEID_TCPIP, kGuid, &at) != 0 || host.CreateAndJoin(&s, &hp) != HVM_CREATED) return;
+    HvMServiceEx_Struct there;
+    there.SetText(HvMServiceEx_Struct::kAddress, HvMServiceEx_Struct::kAddressWidth,
+                  "127.0.0.1:" + std::to_string(host.GetHostPort()));
+    for (int i = 0; i < guestCount; ++i) {
+      auto g = std::make_unique<CHvMulti>();
+      std::uint32_t session = 0;
+      if (g->InitServiceEx(HVM_SERVICEID_TCPIP, kGuid, &there) != 0) return;
+      g->EnumSessions(
+          [](const HvMSession_Struct* r, void* ctx) {
+            *static_cast<std::uint32_t*>(ctx) = r->U32(HvMSession_Struct::kSessionId);
+            return 0;
+          },
+          &session, 2000);
+      HvMPlayer_Struct gp;
+      if (session == 0 || g->OpenAndJoin(session, "", &gp) != 0) return;
+      ids.push_back(gp.id);
+      guests.push_back(std::move(g));
+    }
+    // Every member knows every other one, and the notices are taken.
+    for (auto& g : guests)
+      while (g->GetPlayers().size() != guests.size() + 1) std::this_thread::yield();
+    const auto end = Now() + 0.2;
+    while (Now() < end) {
+      Take(host);
+      for (auto& g : guests) Take(*g);
+    }
+    ok = true;
+  }
+
+  // Takes one message; true when it was a packet.
+  static bool Take(CHvMulti& m) {
+    std::uint8_t buffer[HVM_MAX_PACKET];
+    std::uint32_t length = sizeof buffer;
+    return m.GetTop(buffer, &length, nullptr, nullptr, nullptr) == HVM_MSG_PACKET;
+  }
+  static void WaitPacket(CHvMulti& m) {
+    while (!Take(m)) std::this_thread::yield();
+  }
+  static void Send(CHvMulti& m, std::uint32_t from, std::uint32_t to, const std::vector<std::uint8_t>& p) {
+    while (m.Send(from, to, p.data(), static_cast<std::uint32_t>(p.size()), 1, 1) == HVM_ERR_BUSY)
+      std::this_thread::yield();
+  }
+};
+
+// ---- plain TCP ------------------------------------------------------------------
+
+// A connected loopback pair, both ends non-blocking with no send delay.
+struct RawPair {
+  hvm::Fd a, b;
+  RawPair() {
+    hvm::Endpoint bound, from;
+    const hvm::Fd listener = hvm::ListenTcp(hvm::Endpoint{hvm::kLoopback, 0}, bound);
+    a = hvm::ConnectTcp(bound, 2000);
+    pollfd p{listener.Get(), POLLIN, 0};
+    ::poll(&p, 1, 2000);
+    b = hvm::AcceptTcp(listener, from);
+  }
+  bool Valid() const { return a.Valid() && b.Valid(); }
+};
+
+// One message, length first, with one send call (repeated while the socket
+// takes only part of it).
+void RawSend(const hvm::Fd& fd, const std::vector<std::uint8_t>& message) {
+  std::size_t done = 0;
+  while (done < message.size()) {
+    const ssize_t n = ::send(fd.Get(), message.data() + done, message.size() - done, MSG_NOSIGNAL);
+    if (n > 0)
+      done += static_cast<std::size_t>(n);
+    else
+      std::this_thread::yield();
+  }
+}
+
+std::vector<std::uint8_t> RawMessage(std::size_t size) {
+  std::vector<std::uint8_t> m(4 + size, 0x5A);
+  const auto n = static_cast<std::uint32_t>(size);
+  std::memcpy(m.data(), &n, 4);
+  return m;
+}
+
+// The receiving side of one connection: reads what is there and counts the
+// whole messages in it.
+struct RawReader {
+  std::vector<std::uint8_t> buffer = std::vector<std::uint8_t>(64 * 1024 + 2048);
+  std::size_t held = 0;
+  // Whole messages read now; 0 when none was there.
+  int Read(const hvm::Fd& fd) {
+    const ssize_t n = ::recv(fd.Get(), buffer.data() + held, buffer.size() - held, 0);
+    if (n <= 0) return 0;
+    held += static_cast<std::size_t>(n);
+    int messages = 0;
+    std::size_t at = 0;
+    while (held - at >= 4) {
+      std::uint32_t size = 0;
+      std::memcpy(&size, buffer.data() + at, 4);
+      if (held - at < 4 + size) break;
+      at += 4 + size;
+      ++messages;
+    }
+    std::memmove(buffer.data(), buffer.data() + at, held - at);
+    held -= at;
+    return messages;
+  }
+  void WaitOne(const hvm::Fd& fd) {
+    while (Read(fd) == 0) std::this_thread::yield();
+  }
+};
+
+// ---- driving ----------------------------------------------------------------
+
+// A thread that runs `batch` each time the measuring thread asks for one, and
+// sleeps in between, so that it takes no processor from the other side's batch.
+class Worker {
+ public:
+  explicit Worker(std::function<void()> batch)
+      : batch_(std::move(batch)), thread_([this] {
+          int done = 0;
+          for (;;) {
+            asked_.wait(done);
+            const int asked = asked_.load();
+            if (asked < 0) return;
+            batch_();
+            done = asked;
+          }
+        }) {}
+  ~Worker() {
+    asked_ = -1;
+    asked_.notify_one();
+    thread_.join();
+  }
+  void Ask() {
+    ++asked_;
+    asked_.notify_one();
+  }
+
+ private:
+  std::function<void()> batch_;
+  std::atomic<int> asked_{0};
+  std::thread thread_;
+};
+
+// Times of library and baseline batches, taken in turn.
+struct Ratio {
+  std::vector<double> library, baseline;
+  long switches = 0;
+};
+
+// Runs kRounds pairs of batches, the library's and the baseline's in turn.
+template <class Library, class Baseline>
+void Alternate(Ratio& r, Library library, Baseline baseline) {
+  for (int i = 0; i < kRounds; ++i) {
+    const long s0 = VoluntarySwitches();
+    double t0 = Now();
+    library();
+    r.library.push_back(Now() - t0);
+    r.switches += VoluntarySwitches() - s0;
+    t0 = Now();
+    baseline();
+    r.baseline.push_back(Now() - t0);
+  }
+}
+
+// The median over the rounds of each round's ratio of `over` to `under`.
+double MedianRatio(const std::vector<double>& over, const std::vector<double>& under) {
+  std::vector<double> ratios;
+  for (std::size_t i = 0; i < over.size() && i < under.size(); ++i) ratios.push_back(over[i] / under[i]);
+  std::sort(ratios.begin(), ratios.end());
+  return ratios.empty() ? 0 : ratios[ratios.size() / 2];
+}
+
+// The library's best round over the baseline's (the inverse for a rate): the
+// machine's load only ever adds time, so each side's fastest round is the
+// steadiest reading of what it costs. "x_med" is the median of the rounds'
+// own ratios, for comparison. `packets` is what the library batches carried.
+void Report(benchmark::State& state, const Ratio& r, double packets, bool rate, const char* name) {
+  const double library = *std::min_element(r.library.begin(), r.library.end());
+  const double baseline = *std::min_element(r.baseline.begin(), r.baseline.end());
+  const double median = MedianRatio(r.library, r.baseline);
+  state.counters[name] = rate ? baseline / library : library / baseline;
+  state.counters["x_med"] = rate ? 1 / median : median;
+  state.counters["csw"] = static_cast<double>(r.switches) / packets;
+}
+
+void Senders(benchmark::State& state, int senders) {
+  const int batch = 20000 / senders;
+  const std::size_t size = static_cast<std::size_t>(state.range(0));
+  Session s(senders);
+  std::vector<RawPair> raw(static_cast<std::size_t>(senders));
+  if (!s.ok || !std::all_of(raw.begin(), raw.end(), [](const RawPair& p) { return p.Valid(); })) {
+    state.SkipWithError("no loopback session");
+    return;
+  }
+  const std::vector<std::uint8_t> packet(size, 0x33);
+  const auto message = RawMessage(size);
+  std::vector<std::unique_ptr<Worker>> libSenders, rawSenders;
+  for (int i = 0; i < senders; ++i) {
+    libSenders.push_back(std::make_unique<Worker>([&, i] {
+      for (int k = 0; k < batch; ++k) Session::Send(*s.guests[i], s.ids[i], s.hp.id, packet);
+    }));
+    rawSenders.push_back(std::make_unique<Worker>([&, i] {
+      for (int k = 0; k < batch; ++k) RawSend(raw[i].a, message);
+    }));
+  }
+  std::vector<RawReader> readers(static_cast<std::size_t>(senders));
+  const int expected = batch * senders;
+  Ratio total;
+  for (auto _ : state) {
+    Alternate(total,
+        [&] {
+          for (auto& w : libSenders) w->Ask();
+          for (int got = 0; got < expected;)
+            if (Session::Take(s.host))
+              ++got;
+            else
+              std::this_thread::yield();
+        },
+        [&] {
+          for (auto& w : rawSenders) w->Ask();
+          for (int got = 0; got < expected;) {
+            int now = 0;
+            for (int i = 0; i < senders; ++i) now += readers[i].Read(raw[i].b);
+            got += now;
+            if (now == 0) std::this_thread::yield();
+          }
+        });
+  }
+  const double packets = static_cast<double>(state.iterations()) * kRounds * expected;
+  Report(state, total, packets, true, "x_raw");
+  state.SetItemsProcessed(static_cast<std::int64_t>(packets));
+}
+
+void BM_OneWay(benchmark::State& state) { Senders(state, 1); }
+void BM_EightSenders(benchmark::State& state) { Senders(state, 8); }
+BENCHMARK(BM_OneWay)->Arg(64)->Arg(1056)->UseRealTime()->Iterations(4);
+BENCHMARK(BM_EightSenders)->Arg(64)->Arg(1056)->UseRealTime()->Iterations(4);
+
+void BM_RoundTrip(benchmark::State& state) {
+  constexpr int kTrips = 2000;
+  const std::size_t size = static_cast<std::size_t>(state.range(0));
+  Session s(1);
+  RawPair raw;
+  if (!s.ok || !raw.Valid()) {
+    state.SkipWithError("no loopback session");
+    return;
+  }
+  const std::vector<std::uint8_t> packet(size, 0x44);
+  const auto message = RawMessage(size);
+  CHvMulti& guest = *s.guests[0];
+  Worker hostEcho([&] {
+    for (int k = 0; k < kTrips; ++k) {
+      Session::WaitPacket(s.host);
+      Session::Send(s.host, s.hp.id, s.ids[0], packet);
+    }
+  });
+  RawReader echoReader, reader;
+  Worker rawEcho([&] {
+    for (int k = 0; k < kTrips; ++k) {
+      echoReader.WaitOne(raw.b);
+      RawSend(raw.b, message);
+    }
+  });
+  Ratio total;
+  for (auto _ : state) {
+    Alternate(total,
+        [&] {
+          hostEcho.Ask();
+          for (int k = 0; k < kTrips; ++k) {
+            Session::Send(guest, s.ids[0], s.hp.id, packet);
+            Session::WaitPacket(guest);
+          }
+        },
+        [&] {
+          rawEcho.Ask();
+          for (int k = 0; k < kTrips; ++k) {
+            RawSend(raw.a, message);
+            reader.WaitOne(raw.a);
+          }
+        });
+  }
+  const double trips = static_cast<double>(state.iterations()) * kRounds * kTrips;
+  Report(state, total, 2 * trips, false, "x_raw");
+  state.counters["us_per_trip"] = Sum(total.library) / trips * 1e6;
+  state.SetItemsProcessed(static_cast<std::int64_t>(trips));
+}
+BENCHMARK(BM_RoundTrip)->Arg(64)->Arg(1056)->UseRealTime()->Iterations(4);
+
+// The host's game runs its loop meanwhile, as it does in play, taking what
+// reaches it (here nothing but what it answers itself). Plain TCP does the
+// same through a relaying thread that loops likewise: its relayed trip over its
+// direct one ("raw_x_direct") is what the extra pair of hops costs by itself,
+// and x_raw compares the library's relayed trip with it.
+void BM_RelayedTrip(benchmark::State& state) {
+  constexpr int kTrips = 2000;
+  const std::size_t size = static_cast<std::size_t>(state.range(0));
+  Session s(2);
+  RawPair aToRelay, relayToB, direct;
+  if (!s.ok || !aToRelay.Valid() || !relayToB.Valid() || !direct.Valid()) {
+    state.SkipWithError("no loopback session");
+    return;
+  }
+  const std::vector<std::uint8_t> packet(size, 0x45);
+  const auto message = RawMessage(size);
+  CHvMulti& a = *s.guests[0];
+  CHvMulti& b = *s.guests[1];
+  std::atomic<bool> stop{false};
+  // The host's game: answers a's packets in the direct batches, and otherwise
+  // only looks for messages.
+  std::thread hostLoop([&] {
+    while (!stop) {
+      if (Session::Take(s.host)) {
+        Session::Send(s.host, s.hp.id, s.ids[0], packet);
+      } else {
+        std::this_thread::yield();
+      }
+    }
+  });
+  std::thread relay([&] {
+    std::vector<std::uint8_t> buffer(64 * 1024);
+    auto forward = [&](const hvm::Fd& from, const hvm::Fd& to) {
+      const ssize_t n = ::recv(from.Get(), buffer.data(), buffer.size(), 0);
+      for (ssize_t done = 0; n > 0 && done < n;) {
+        const ssize_t w = ::send(to.Get(), buffer.data() + done, static_cast<std::size_t>(n - done), MSG_NOSIGNAL);
+        if (w > 0) done += w;
+      }
+      return n > 0;
+    };
+    while (!stop) {
+      const bool moved = forward(aToRelay.b, relayToB.a) | forward(relayToB.a, aToRelay.b);
+      if (!moved) std::this_thread::yield();
+    }
+  });
+  Worker bEcho([&] {
+    for (int k = 0; k < kTrips; ++k) {
+      Session::WaitPacket(b);
+      Session::Send(b, s.ids[1], s.ids[0], packet);
+    }
+  });
+  RawReader rawBReader, rawAReader, rawEchoReader, rawDirectReader;
+  Worker rawBEcho([&] {
+    for (int k = 0; k < kTrips; ++k) {
+      rawBReader.WaitOne(relayToB.b);
+      RawSend(relayToB.b, message);
+    }
+  });
+  Worker rawEcho([&] {
+    for (int k = 0; k < kTrips; ++k) {
+      rawEchoReader.WaitOne(direct.b);
+      RawSend(direct.b, message);
+    }
+  });
+  Ratio library, raw;
+  for (auto _ : state) {
+    Alternate(library,
+        [&] {
+          bEcho.Ask();
+          for (int k = 0; k < kTrips; ++k) {
+            Session::Send(a, s.ids[0], s.ids[1], packet);
+            Session::WaitPacket(a);
+          }
+        },
+        [&] {
+          for (int k = 0; k < kTrips; ++k) {
+            Session::Send(a, s.ids[0], s.hp.id, packet);
+            Session::WaitPacket(a);
+          }
+        });
+    Alternate(raw,
+        [&] {
+          rawBEcho.Ask();
+          for (int k = 0; k < kTrips; ++k) {
+            RawSend(aToRelay.a, message);
+            rawAReader.WaitOne(aToRelay.a);
+          }
+        },
+        [&] {
+          rawEcho.Ask();
+          for (int k = 0; k < kTrips; ++k) {
+            RawSend(direct.a, message);
+            rawDirectReader.WaitOne(direct.a);
+          }
+        });
+  }
+  stop = true;
+  hostLoop.join();
+  relay.join();
+  const double trips = static_cast<double>(state.iterations()) * kRounds * kTrips;
+  Report(state, library, 4 * trips, false, "x_direct");
+  auto best = [](const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); };
+  state.counters["raw_x_direct"] = best(raw.library) / best(raw.baseline);
+  state.counters["x_raw"] = best(library.library) / best(raw.library);
+  state.counters["us_per_trip"] = Sum(library.library) / trips * 1e6;
+  state.SetItemsProcessed(static_cast<std::int64_t>(trips));
+}
+BENCHMARK(BM_RelayedTrip)->Arg(64)->Arg(1056)->UseRealTime()->Iterations(4);
+
+}  // namespace

@@ -1,0 +1,151 @@
+// Sessions under pressure on loopback: a crowd joining at the same moment, and
+// a member that floods a server program which reads more slowly than it sends.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <thread>
+
+#include "child_process.h"
+#include "raw_peer.h"
+#include "session_helpers.h"
+
+using namespace hvmtest;
+
+namespace {
+
+// The file whose existence lets the slow server program read again.
+constexpr const char* kGoVariable = "HVMT_GO";
+
+// A server program that takes nothing (its library fills its own inbox and then
+// stops reading) until the test creates the file named in kGoVariable, then
+// echoes every packet that starts with 'g' to its sender until the host is gone.
+TEST(HvMultiRole, DISABLED_SlowServer) {
+  CHvMulti m;
+  HvMPlayer_Struct p = Player("server");
+  ASSERT_EQ(m.JoinAsServer(kGuid, &p), 0);
+  const char* go = std::getenv(kGoVariable);
+  ASSERT_NE(go, nullptr);
+  ASSERT_TRUE(WaitUntil([&] { return ::access(go, F_OK) == 0; }, 30000));
+  std::uint32_t hostId = 0;
+  for (const auto& player : m.GetPlayers())
+    if (player.isHost) hostId = player.id;
+  std::vector<Received> in;
+  const bool ended = WaitUntil(
+      [&] {
+        in.clear();
+        Drain(m, in);
+        for (const auto& r : in) {
+          if (IsNotice(r, HVM_NOTICE_LEFT, hostId)) return true;
+          if (r.result == HVM_MSG_PACKET && !r.data.empty() && r.data[0] == 'g')
+            m.Send(p.id, r.from, r.data.data(), static_cast<std::uint32_t>(r.data.size()), 1, 1);
+        }
+        return false;
+      },
+      30000);
+  EXPECT_TRUE(ended);
+}
+
+TEST(HvMultiPressure, AFloodingMemberIsDroppedAndTheSlowServerStays) {
+  char go[] = "/tmp/hvmt-go-XXXXXX";
+  const int made = ::mkstemp(go);
+  ASSERT_GE(made, 0);
+  ::close(made);
+  ::unlink(go);  // the name only; the file appears when the server may read
+  ::setenv(kGoVariable, go, 1);
+  struct Cleanup {
+    const char* path;
+    ~Cleanup() {
+      ::unlink(path);
+      ::unsetenv(kGoVariable);
+    }
+  } cleanup{go};
+
+  CHvMulti host;
+  HvMPlayer_Struct hp = Player("host");
+  ASSERT_EQ(HostWithServer(host, hp, "SlowServer"), HVM_CREATED);
+  const std::uint32_t serverId = host.GetServerId();
+  ASSERT_NE(serverId, HVM_ID_NONE);
+  const std::uint16_t port = host.GetHostPort();
+  CHvMulti good;
+  HvMPlayer_Struct gp = Player("good");
+  ASSERT_EQ(Join(good, gp, port), 0);
+  const auto early = Numbered('g', 1, 300);
+  ASSERT_EQ(good.Send(gp.id, serverId, early.data(), 300, 1, 1), 0);
+
+  RawPeer flooder(port);
+  const std::uint32_t id = flooder.Join();
+  ASSERT_NE(id, 0u);
+  const auto frame = hvm::EncodeFrame(hvm::DataFrame{id, serverId, 1, std::vector<std::uint8_t>(HVM_MAX_PACKET, 'f')});
+  EXPECT_TRUE(flooder.FloodUntilClosed(frame, std::uint64_t{512} << 20, 30000));
+
+  std::vector<Received> hostIn;
+  ASSERT_TRUE(Collect(host, hostIn, [&](const Received& r) { return IsNotice(r, HVM_NOTICE_LEFT, id); }, 1));
+  EXPECT_EQ(host.GetServerId(), serverId);
+
+  // The server reads again: the well-behaved member's packets, sent before and
+  // after the flood, come back; nobody else left.
+  std::FILE* f = std::fopen(go, "w");
+  ASSERT_NE(f, nullptr);
+  std::fclose(f);
+  const auto late = Numbered('g', 2, 40);
+  ASSERT_EQ(good.Send(gp.id, serverId, late.data(), 40, 1, 1), 0);
+  std::vector<Received> goodIn;
+  auto echo = [&](const Received& r) { return r.result == HVM_MSG_PACKET && r.from == serverId; };
+  ASSERT_TRUE(Collect(good, goodIn, echo, 2, 30000));
+  std::vector<std::vector<std::uint8_t>> echoes;
+  for (const auto& r : goodIn)
+    if (echo(r)) echoes.push_back(r.data);
+  EXPECT_EQ(echoes, (std::vector<std::vector<std::uint8_t>>{early, late}));
+  Drain(host, hostIn);
+  for (const std::uint32_t stayed : {serverId, gp.id})
+    EXPECT_EQ(std::count_if(hostIn.begin(), hostIn.end(),
+                            [&](const Received& r) { return IsNotice(r, HVM_NOTICE_LEFT, stayed); }),
+              0);
+  EXPECT_EQ(host.GetPlayers().size(), 3u);
+  EXPECT_EQ(host.CloseSession(), 0);
+  EXPECT_EQ(host.ServerExitCode(), 0);
+}
+
+// Joiners from one address whose hellos are on their way are no silent
+// connections: each one joins, or hears that the session is full.
+TEST(HvMultiPressure, SixtyJoinersAtOnceJoinOrHearTheSessionIsFull) {
+  CHvMulti host;
+  HvMPlayer_Struct hp = Player("host");
+  ASSERT_EQ(Host(host, hp), HVM_CREATED);
+  const std::uint16_t port = host.GetHostPort();
+
+  constexpr int kJoiners = 60;
+  std::vector<std::unique_ptr<CHvMulti>> joiners;
+  std::vector<std::uint32_t> sessions;
+  for (int i = 0; i < kJoiners; ++i) {
+    joiners.push_back(std::make_unique<CHvMulti>());
+    sessions.push_back(FindSession(*joiners.back(), port));
+    ASSERT_NE(sessions.back(), 0u);
+  }
+  std::atomic<bool> go{false};
+  std::vector<int> results(kJoiners, 1);
+  std::vector<std::thread> threads;
+  for (int i = 0; i < kJoiners; ++i)
+    threads.emplace_back([&, i] {
+      HvMPlayer_Struct p = Player(("j" + std::to_string(i)).c_str());
+      while (!go) std::this_thread::yield();
+      results[i] = joiners[i]->OpenAndJoin(sessions[i], "", &p);
+    });
+  go = true;
+  for (auto& t : threads) t.join();
+
+  std::string codes;
+  for (const int r : results) codes += std::to_string(r) + " ";
+  // The host is one of the 40.
+  EXPECT_EQ(std::count(results.begin(), results.end(), 0), 39) << codes;
+  EXPECT_EQ(std::count(results.begin(), results.end(), HVM_ERR_SESSIONFULL), kJoiners - 39) << codes;
+  EXPECT_EQ(host.GetPlayers().size(), 40u);
+}
+
+}  // namespace
