@@ -20,6 +20,7 @@ struct SGD3DDevice;
 struct SGFrameBuffer;
 struct SGInstance;
 struct SGLODState;
+struct SGTerrainCopies;
 struct SGMaterial;
 struct SGScene;
 struct SGTextureMap;
@@ -139,6 +140,7 @@ struct SGRenderer {
   std::uint32_t renWord;
   float renLODScale;
   SGLODState* renLOD;
+  SGTerrainCopies* renTerrainCopies;  // terrain: the page-copy slot tables kept between frames (sg/terrain)
   SGHorizon renHorizon;
   std::uint32_t renSavedFogColour;
   float renSavedFogFar;
