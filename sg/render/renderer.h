@@ -141,6 +141,10 @@ struct SGRenderer {
   float renLODScale;
   SGLODState* renLOD;
   SGTerrainCopies* renTerrainCopies;  // terrain: the page-copy slot tables kept between frames (sg/terrain)
+  // Above 0 while a scene draw runs: the software triangles then leave the
+  // frame buffer locked from one to the next (outside single-step mode), and
+  // the scene draw unlocks it at its end.
+  std::uint32_t renHoldFrameLock;
   SGHorizon renHorizon;
   std::uint32_t renSavedFogColour;
   float renSavedFogFar;
