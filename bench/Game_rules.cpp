@@ -148,6 +148,7 @@ void ArrayLoad(benchmark::State& state) {
 BENCHMARK(ArrayLoad<ElementIO>)->Name("ArrayMan/Load10000/ElementByElement");
 BENCHMARK(ArrayLoad<ElementRecordIO>)->Name("ArrayMan/Load10000/Block");
 BENCHMARK(ArrayLoad<ElementRecordIO, true>)->Name("ArrayMan/Load10000/BlockAgainstAllocation");
+BENCHMARK(ArrayLoad<ElementIO, true>)->Name("ArrayMan/Load10000/ElementByElementAgainstAllocation");
 
 void ArrayAppend(benchmark::State& state) {
   constexpr int kElements = 60000;
