@@ -1,4 +1,4 @@
-// Saving and loading a large game (40 chapters, 150 asteroids, 2,000 units),
+// Saving and loading a game (40 chapters, 150 asteroids, 200 or 2,000 units),
 // each against one fwrite (for the save) or one fread (for the load) of the
 // same bytes measured in the same run: counters "x_fwrite" and "x_fread" say
 // how many such plain writes or reads the operation costs, and "allocs" the
@@ -13,6 +13,9 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <map>
+#include <memory>
+#include <string>
 #include <vector>
 
 #include "Game/model/GGameData.h"
@@ -27,7 +30,6 @@
 
 namespace {
 
-constexpr int kUnits = 2000;
 
 // Drive Q in a private folder, the current directory: the save directory of
 // an installation that names none.
@@ -47,7 +49,7 @@ class BenchDrive {
   std::filesystem::path m_dir;
 };
 
-void MakeGame() {
+void MakeGame(int units) {
   delete g_gameData;
   g_gameData = new CGameData(9, 8);
   world_test::GenerateSolarSystem(g_gameData->solarDB, kMaxAsteroids, 7);
@@ -57,7 +59,7 @@ void MakeGame() {
     designs[c] = new CGUnitTemplate(c, static_cast<std::int32_t>((std::uint32_t{c} << 26) | 0x1000));
     g_gameData->templates.AddTemplate(designs[c], c);
   }
-  for (int i = 0; i < kUnits; ++i) {
+  for (int i = 0; i < units; ++i) {
     const auto c = static_cast<std::uint8_t>(i % kMaxChapters);
     const Location at{static_cast<std::uint16_t>(i % kMaxAsteroids), static_cast<std::int16_t>(i), 0, 0};
     g_gameData->pieces.CreateUnit(designs[c], &at, c, (std::uint32_t{c} << 26) | static_cast<std::uint32_t>(i + 1));
@@ -65,25 +67,35 @@ void MakeGame() {
   g_gameData->turn = 40;
 }
 
+// The game of `units` units, saved once as Q:\game<units>.clt.
 struct Fixture {
   BenchDrive drive;
+  std::string name;
   std::vector<std::uint8_t> bytes;
-  Fixture() {
-    MakeGame();
-    if (!WriteSaveFileAs("", "large.clt", 1, 0, false)) std::abort();
-    bytes = *plat::ReadWholeFile("Q:\\large.clt");
+  explicit Fixture(int units) : name("game" + std::to_string(units) + ".clt") {
+    MakeGame(units);
+    if (!WriteSaveFileAs("", name.c_str(), 1, 0, false)) std::abort();
+    bytes = *plat::ReadWholeFile("Q:\\" + name);
   }
 };
 
-Fixture& Large() {
-  static Fixture f;
-  return f;
+// The game of `units` units is the running one from here on.
+Fixture& Game(int units) {
+  static std::map<int, std::unique_ptr<Fixture>> games;
+  auto& game = games[units];
+  if (!game) game = std::make_unique<Fixture>(units);
+  static int running = 0;
+  if (running != units || g_gameData == nullptr) {
+    MakeGame(units);
+    running = units;
+  }
+  return *game;
 }
 
 using Clock = std::chrono::steady_clock;
 
-double PlainWriteNanoseconds() {
-  const auto& bytes = Large().bytes;
+double PlainWriteNanoseconds(const Fixture& game) {
+  const auto& bytes = game.bytes;
   constexpr int kRounds = 50;
   const auto start = Clock::now();
   for (int i = 0; i < kRounds; ++i) {
@@ -94,12 +106,12 @@ double PlainWriteNanoseconds() {
   return std::chrono::duration<double, std::nano>(Clock::now() - start).count() / kRounds;
 }
 
-double PlainReadNanoseconds() {
-  std::vector<std::uint8_t> into(Large().bytes.size());
+double PlainReadNanoseconds(const Fixture& game) {
+  std::vector<std::uint8_t> into(game.bytes.size());
   constexpr int kRounds = 50;
   const auto start = Clock::now();
   for (int i = 0; i < kRounds; ++i) {
-    plat::FILE* fp = plat::fopen("Q:\\large.clt", "rb");
+    plat::FILE* fp = plat::fopen(("Q:\\" + game.name).c_str(), "rb");
     benchmark::DoNotOptimize(plat::fread(into.data(), 1, into.size(), fp));
     plat::fclose(fp);
   }
@@ -108,7 +120,8 @@ double PlainReadNanoseconds() {
 
 // Times `body` after `prepare`, which is not timed.
 template <class Body, class Prepare = void (*)()>
-void Against(benchmark::State& state, const char* counter, double baseline, Body body, Prepare prepare = [] {}) {
+void Against(benchmark::State& state, const Fixture& game, const char* counter, double baseline, Body body,
+             Prepare prepare = [] {}) {
   double nanoseconds = 0;
   std::size_t allocations = 0;
   for (auto _ : state) {
@@ -124,32 +137,33 @@ void Against(benchmark::State& state, const char* counter, double baseline, Body
   const auto n = static_cast<double>(state.iterations());
   state.counters[counter] = nanoseconds / n / baseline;
   state.counters["allocs"] = static_cast<double>(allocations) / n;
-  state.counters["bytes"] = static_cast<double>(Large().bytes.size());
+  state.counters["bytes"] = static_cast<double>(game.bytes.size());
 }
 
-void BM_SaveLargeGame(benchmark::State& state) {
-  Large();
+void BM_SaveGame(benchmark::State& state) {
+  const Fixture& game = Game(static_cast<int>(state.range(0)));
   bool ok = true;
-  Against(state, "x_fwrite", PlainWriteNanoseconds(), [&] { ok = WriteSaveFileAs("", "bench.clt", 2, 0, false) && ok; });
+  Against(state, game, "x_fwrite", PlainWriteNanoseconds(game),
+          [&] { ok = WriteSaveFileAs("", "bench.clt", 2, 0, false) && ok; });
   if (!ok) state.SkipWithError("the save failed");
 }
-BENCHMARK(BM_SaveLargeGame)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SaveGame)->Arg(200)->Arg(2000)->UseManualTime()->Unit(benchmark::kMillisecond);
 
-void BM_LoadLargeGameOverRunningGame(benchmark::State& state) {
-  Large();
+void BM_LoadGameOverRunningGame(benchmark::State& state) {
+  const Fixture& game = Game(static_cast<int>(state.range(0)));
   bool ok = true;
-  Against(state, "x_fread", PlainReadNanoseconds(),
-          [&] { ok = CGameLoader::ForRequest("large.clt", LoadPlace::SaveDirectory).Load() && ok; });
+  Against(state, game, "x_fread", PlainReadNanoseconds(game),
+          [&] { ok = CGameLoader::ForRequest(game.name.c_str(), LoadPlace::SaveDirectory).Load() && ok; });
   if (!ok) state.SkipWithError("the load failed");
 }
-BENCHMARK(BM_LoadLargeGameOverRunningGame)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LoadGameOverRunningGame)->Arg(200)->Arg(2000)->UseManualTime()->Unit(benchmark::kMillisecond);
 
-void BM_LoadLargeGameFromFrontEnd(benchmark::State& state) {
-  Large();
+void BM_LoadGameFromFrontEnd(benchmark::State& state) {
+  const Fixture& game = Game(static_cast<int>(state.range(0)));
   bool ok = true;
   Against(
-      state, "x_fread", PlainReadNanoseconds(),
-      [&] { ok = CGameLoader::ForRequest("large.clt", LoadPlace::SaveDirectory).Load() && ok; },
+      state, game, "x_fread", PlainReadNanoseconds(game),
+      [&] { ok = CGameLoader::ForRequest(game.name.c_str(), LoadPlace::SaveDirectory).Load() && ok; },
       [] {
         // Leaving the running game is not part of the load.
         delete g_gameData;
@@ -157,6 +171,6 @@ void BM_LoadLargeGameFromFrontEnd(benchmark::State& state) {
       });
   if (!ok) state.SkipWithError("the load failed");
 }
-BENCHMARK(BM_LoadLargeGameFromFrontEnd)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LoadGameFromFrontEnd)->Arg(200)->Arg(2000)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 }  // namespace

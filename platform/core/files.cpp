@@ -190,13 +190,25 @@ class FILE {
     return ch;
   }
 
-  std::size_t Read(char* out, std::size_t size) {
-    if (!mode_.text && pushback_ < 0 && size <= readEnd_ - readPos_) {
-      std::memcpy(out, buffer_ + readPos_, size);
-      readPos_ += size;
-      lastRawLen_ = 0;
-      return size;
+  // The common read: a field of a binary file, whole in the buffer. False,
+  // with nothing read, otherwise.
+  [[gnu::always_inline]] bool ReadBuffered(char* out, std::size_t size) {
+    if (mode_.text || pushback_ >= 0 || size > readEnd_ - readPos_) return false;
+    const char* from = buffer_ + readPos_;
+    switch (size) {  // fields of one to eight bytes, copied without a call
+      case 1: *out = *from; break;
+      case 2: std::memcpy(out, from, 2); break;
+      case 4: std::memcpy(out, from, 4); break;
+      case 8: std::memcpy(out, from, 8); break;
+      default: std::memcpy(out, from, size); break;
     }
+    readPos_ += size;
+    lastRawLen_ = 0;
+    return true;
+  }
+
+  std::size_t Read(char* out, std::size_t size) {
+    if (ReadBuffered(out, size)) return size;
     std::size_t done = 0;
     while (done < size) {
       // Large binary reads go straight to the caller's memory.
@@ -227,6 +239,24 @@ class FILE {
       out[done++] = static_cast<char>(c);
     }
     return done;
+  }
+
+  // The common write: a field of a binary file that fits the buffer's room
+  // (with at least a byte to spare, so the buffer never fills here). False,
+  // with nothing written, otherwise.
+  [[gnu::always_inline]] bool WriteBuffered(const char* data, std::size_t size) {
+    if (mode_.text || !mode_.write || readEnd_ != 0 || pushback_ >= 0 || size >= kBufferSize - writeLen_)
+      return false;
+    char* to = buffer_ + writeLen_;
+    switch (size) {
+      case 1: *to = *data; break;
+      case 2: std::memcpy(to, data, 2); break;
+      case 4: std::memcpy(to, data, 4); break;
+      case 8: std::memcpy(to, data, 8); break;
+      default: std::memcpy(to, data, size); break;
+    }
+    writeLen_ += size;
+    return true;
   }
 
   bool Write(const char* data, std::size_t size) {
@@ -451,6 +481,7 @@ std::size_t fread(void* buffer, std::size_t size, std::size_t count, FILE* f) {
   if (f == nullptr || buffer == nullptr || size == 0 || count == 0) return 0;
   if (count > std::numeric_limits<std::size_t>::max() / size) return 0;
   std::lock_guard lock(f->mutex());
+  if (f->ReadBuffered(static_cast<char*>(buffer), size * count)) return count;
   const std::size_t got = f->Read(static_cast<char*>(buffer), size * count);
   return got == size * count ? count : got / size;  // a whole read needs no division
 }
@@ -459,6 +490,7 @@ std::size_t fwrite(const void* buffer, std::size_t size, std::size_t count, FILE
   if (f == nullptr || buffer == nullptr || size == 0 || count == 0) return 0;
   if (count > std::numeric_limits<std::size_t>::max() / size) return 0;
   std::lock_guard lock(f->mutex());
+  if (f->WriteBuffered(static_cast<const char*>(buffer), size * count)) return count;
   return f->Write(static_cast<const char*>(buffer), size * count) ? count : 0;
 }
 
