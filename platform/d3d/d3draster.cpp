@@ -266,6 +266,12 @@ class SpanShader {
       height_ = static_cast<float>(t.height);
       keyed_ = st.colourKey && t.hasKey;
       decal_ = st.mapBlend == D3DTBLEND_DECAL || st.mapBlend == D3DTBLEND_DECALALPHA;
+      // Wrap's power-of-two case, settled for the triangle.
+      const auto mask = [&](DWORD size) -> int {
+        return !st.clampUV && (size & (size - 1)) == 0 ? static_cast<int>(size - 1) : -1;
+      };
+      maskX_ = mask(t.width);
+      maskY_ = mask(t.height);
     }
   }
 
@@ -326,10 +332,13 @@ class SpanShader {
         return;
       }
       const RasterTexture& t = *st_.texture;
-      const WORD nearest = Texel(t, Wrap(FloorToInt(x + 0.5f), t.width, st_.clampUV),
-                                 Wrap(FloorToInt(y + 0.5f), t.height, st_.clampUV));
-      if (keyed_ && nearest == t.key) {
-        return;
+      // A filtered texel reads the nearest one only for its colour key.
+      WORD nearest = 0;
+      if (!kLinear || keyed_) {
+        nearest = Texel(t, WrapX(FloorToInt(x + 0.5f)), WrapY(FloorToInt(y + 0.5f)));
+        if (keyed_ && nearest == t.key) {
+          return;
+        }
       }
       Lanes tc;
       if constexpr (kLinear) {
@@ -337,8 +346,8 @@ class SpanShader {
         const int top = FloorToInt(y);
         const float fx = x - static_cast<float>(left);
         const float fy = y - static_cast<float>(top);
-        const DWORD x0 = Wrap(left, t.width, st_.clampUV), x1 = Wrap(left + 1, t.width, st_.clampUV);
-        const DWORD y0 = Wrap(top, t.height, st_.clampUV), y1 = Wrap(top + 1, t.height, st_.clampUV);
+        const DWORD x0 = WrapX(left), x1 = WrapX(left + 1);
+        const DWORD y0 = WrapY(top), y1 = WrapY(top + 1);
         // The weights in Shade's order, summed onto 0 in the same order.
         tc = Lanes{0.f, 0.f, 0.f, 0.f};
         tc += ((1.f - fx) * (1.f - fy)) * TexelLanes(t, x0, y0);
@@ -383,9 +392,18 @@ class SpanShader {
     }
   }
 
+  // Wrap for a column or row of the texture.
+  [[gnu::always_inline]] DWORD WrapX(int i) const {
+    return maskX_ >= 0 ? static_cast<DWORD>(i & maskX_) : Wrap(i, st_.texture->width, st_.clampUV);
+  }
+  [[gnu::always_inline]] DWORD WrapY(int i) const {
+    return maskY_ >= 0 ? static_cast<DWORD>(i & maskY_) : Wrap(i, st_.texture->height, st_.clampUV);
+  }
+
   const RasterTarget& tg_;
   const RasterState& st_;
   const Lanes fog_;
+  int maskX_ = -1, maskY_ = -1;  // size - 1 of a wrapped power-of-two side, else -1
   float width_ = 0.f, height_ = 0.f;
   bool keyed_ = false;
   bool decal_ = false;
