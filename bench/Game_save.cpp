@@ -1,9 +1,11 @@
-// Saving and loading a large game (40 chapters, 150 asteroids, 2,000 units),
+// Saving and loading a game (40 chapters, 150 asteroids, 200 or 2,000 units),
 // each against one fwrite (for the save) or one fread (for the load) of the
 // same bytes measured in the same run: counters "x_fwrite" and "x_fread" say
-// how many such plain writes or reads the operation costs. The save goes
-// through its temporary file, forced to the disk and renamed into place; the
-// load keeps a copy of the running game in case the file is damaged.
+// how many such plain writes or reads the operation costs, and "allocs" the
+// heap calls each makes. The save goes through its temporary file, forced to
+// the disk and renamed into place (the plain write is forced too). A load over
+// a running game first keeps a copy of it in case the file is damaged; the load
+// from the front end, with no game running, shows the load alone.
 
 #include <benchmark/benchmark.h>
 #include <unistd.h>
@@ -11,6 +13,9 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <map>
+#include <memory>
+#include <string>
 #include <vector>
 
 #include "Game/model/GGameData.h"
@@ -18,13 +23,13 @@
 #include "Game/rules/GUnitTem.h"
 #include "Game/save/GameLoader.h"
 #include "Game/save/SaveGame.h"
+#include "bench/count_allocations.h"
 #include "platform/core/dospath.h"
 #include "platform/core/files.h"
 #include "tests/Game/model/world/world_generator.h"
 
 namespace {
 
-constexpr int kUnits = 2000;
 
 // Drive Q in a private folder, the current directory: the save directory of
 // an installation that names none.
@@ -44,7 +49,7 @@ class BenchDrive {
   std::filesystem::path m_dir;
 };
 
-void MakeGame() {
+void MakeGame(int units) {
   delete g_gameData;
   g_gameData = new CGameData(9, 8);
   world_test::GenerateSolarSystem(g_gameData->solarDB, kMaxAsteroids, 7);
@@ -54,7 +59,7 @@ void MakeGame() {
     designs[c] = new CGUnitTemplate(c, static_cast<std::int32_t>((std::uint32_t{c} << 26) | 0x1000));
     g_gameData->templates.AddTemplate(designs[c], c);
   }
-  for (int i = 0; i < kUnits; ++i) {
+  for (int i = 0; i < units; ++i) {
     const auto c = static_cast<std::uint8_t>(i % kMaxChapters);
     const Location at{static_cast<std::uint16_t>(i % kMaxAsteroids), static_cast<std::int16_t>(i), 0, 0};
     g_gameData->pieces.CreateUnit(designs[c], &at, c, (std::uint32_t{c} << 26) | static_cast<std::uint32_t>(i + 1));
@@ -62,72 +67,110 @@ void MakeGame() {
   g_gameData->turn = 40;
 }
 
+// The game of `units` units, saved once as Q:\game<units>.clt.
 struct Fixture {
   BenchDrive drive;
+  std::string name;
   std::vector<std::uint8_t> bytes;
-  Fixture() {
-    MakeGame();
-    if (!WriteSaveFileAs("", "large.clt", 1, 0, false)) std::abort();
-    bytes = *plat::ReadWholeFile("Q:\\large.clt");
+  explicit Fixture(int units) : name("game" + std::to_string(units) + ".clt") {
+    MakeGame(units);
+    if (!WriteSaveFileAs("", name.c_str(), 1, 0, false)) std::abort();
+    bytes = *plat::ReadWholeFile("Q:\\" + name);
   }
 };
 
-Fixture& Large() {
-  static Fixture f;
-  return f;
+// The game of `units` units is the running one from here on.
+Fixture& Game(int units) {
+  static std::map<int, std::unique_ptr<Fixture>> games;
+  auto& game = games[units];
+  if (!game) game = std::make_unique<Fixture>(units);
+  static int running = 0;
+  if (running != units || g_gameData == nullptr) {
+    MakeGame(units);
+    running = units;
+  }
+  return *game;
 }
 
 using Clock = std::chrono::steady_clock;
 
-double PlainWriteNanoseconds() {
-  const auto& bytes = Large().bytes;
+double PlainWriteNanoseconds(const Fixture& game) {
+  const auto& bytes = game.bytes;
   constexpr int kRounds = 50;
   const auto start = Clock::now();
   for (int i = 0; i < kRounds; ++i) {
-    plat::FILE* fp = plat::fopen("Q:\\plain.bin", "wb");
+    plat::FILE* fp = plat::fopen("Q:\\plain.bin", "wbc");
     plat::fwrite(bytes.data(), 1, bytes.size(), fp);
     plat::fclose(fp);
   }
   return std::chrono::duration<double, std::nano>(Clock::now() - start).count() / kRounds;
 }
 
-double PlainReadNanoseconds() {
-  std::vector<std::uint8_t> into(Large().bytes.size());
+double PlainReadNanoseconds(const Fixture& game) {
+  std::vector<std::uint8_t> into(game.bytes.size());
   constexpr int kRounds = 50;
   const auto start = Clock::now();
   for (int i = 0; i < kRounds; ++i) {
-    plat::FILE* fp = plat::fopen("Q:\\large.clt", "rb");
+    plat::FILE* fp = plat::fopen(("Q:\\" + game.name).c_str(), "rb");
     benchmark::DoNotOptimize(plat::fread(into.data(), 1, into.size(), fp));
     plat::fclose(fp);
   }
   return std::chrono::duration<double, std::nano>(Clock::now() - start).count() / kRounds;
 }
 
-template <class Body>
-void Against(benchmark::State& state, const char* counter, double baseline, Body body) {
-  const auto start = Clock::now();
-  for (auto _ : state) body();
-  const double each = std::chrono::duration<double, std::nano>(Clock::now() - start).count() /
-                      static_cast<double>(state.iterations());
-  state.counters[counter] = each / baseline;
-  state.counters["bytes"] = static_cast<double>(Large().bytes.size());
+// Times `body` after `prepare`, which is not timed.
+template <class Body, class Prepare = void (*)()>
+void Against(benchmark::State& state, const Fixture& game, const char* counter, double baseline, Body body,
+             Prepare prepare = [] {}) {
+  double nanoseconds = 0;
+  std::size_t allocations = 0;
+  for (auto _ : state) {
+    prepare();
+    const std::size_t before = bench::g_allocations.load(std::memory_order_relaxed);
+    const auto start = Clock::now();
+    body();
+    const double each = std::chrono::duration<double, std::nano>(Clock::now() - start).count();
+    allocations += bench::g_allocations.load(std::memory_order_relaxed) - before;
+    nanoseconds += each;
+    state.SetIterationTime(each * 1e-9);
+  }
+  const auto n = static_cast<double>(state.iterations());
+  state.counters[counter] = nanoseconds / n / baseline;
+  state.counters["allocs"] = static_cast<double>(allocations) / n;
+  state.counters["bytes"] = static_cast<double>(game.bytes.size());
 }
 
-void BM_SaveLargeGame(benchmark::State& state) {
-  Large();
+void BM_SaveGame(benchmark::State& state) {
+  const Fixture& game = Game(static_cast<int>(state.range(0)));
   bool ok = true;
-  Against(state, "x_fwrite", PlainWriteNanoseconds(), [&] { ok = WriteSaveFileAs("", "bench.clt", 2, 0, false) && ok; });
+  Against(state, game, "x_fwrite", PlainWriteNanoseconds(game),
+          [&] { ok = WriteSaveFileAs("", "bench.clt", 2, 0, false) && ok; });
   if (!ok) state.SkipWithError("the save failed");
 }
-BENCHMARK(BM_SaveLargeGame)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SaveGame)->Arg(200)->Arg(2000)->UseManualTime()->Unit(benchmark::kMillisecond);
 
-void BM_LoadLargeGame(benchmark::State& state) {
-  Large();
+void BM_LoadGameOverRunningGame(benchmark::State& state) {
+  const Fixture& game = Game(static_cast<int>(state.range(0)));
   bool ok = true;
-  Against(state, "x_fread", PlainReadNanoseconds(),
-          [&] { ok = CGameLoader::ForRequest("large.clt", LoadPlace::SaveDirectory).Load() && ok; });
+  Against(state, game, "x_fread", PlainReadNanoseconds(game),
+          [&] { ok = CGameLoader::ForRequest(game.name.c_str(), LoadPlace::SaveDirectory).Load() && ok; });
   if (!ok) state.SkipWithError("the load failed");
 }
-BENCHMARK(BM_LoadLargeGame)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LoadGameOverRunningGame)->Arg(200)->Arg(2000)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+void BM_LoadGameFromFrontEnd(benchmark::State& state) {
+  const Fixture& game = Game(static_cast<int>(state.range(0)));
+  bool ok = true;
+  Against(
+      state, game, "x_fread", PlainReadNanoseconds(game),
+      [&] { ok = CGameLoader::ForRequest(game.name.c_str(), LoadPlace::SaveDirectory).Load() && ok; },
+      [] {
+        // Leaving the running game is not part of the load.
+        delete g_gameData;
+        g_gameData = nullptr;
+      });
+  if (!ok) state.SkipWithError("the load failed");
+}
+BENCHMARK(BM_LoadGameFromFrontEnd)->Arg(200)->Arg(2000)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 }  // namespace

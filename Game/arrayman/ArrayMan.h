@@ -67,6 +67,8 @@ class ArrayMan {
   // write; it stops at the first failing one. An empty slot cannot be saved
   // and fails the save.
   virtual int Save(plat::FILE* fp) {
+    // The elements are written field by field: the file's lock is taken once.
+    plat::FileLockGuard hold(fp);
     if constexpr (RecordElementIO<ElementIO, T>) {
       plat::ByteWriter w;
       w.Write(count);
@@ -97,6 +99,7 @@ class ArrayMan {
   // at the first element that cannot be read and returns 0; the elements read
   // before it stay.
   virtual int Load(plat::FILE* fp) {
+    plat::FileLockGuard hold(fp);
     FileReader r(fp);
     std::uint16_t n = 0;
     if (!r.Read(n)) return 0;

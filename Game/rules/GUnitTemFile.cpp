@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "Game/base/ByteStream.h"
@@ -26,9 +27,11 @@ void EachOf(Stream& s, T (&values)[N]) {
 
 }  // namespace
 
-// The design goes out in one write: its fields are laid out in memory first.
+// The design goes out in one write: its fields are laid out in memory first,
+// on the stack (a design and its longest name take well under kReadAhead bytes).
 int CGUnitTemplate::Save(plat::FILE* fp) const {
-  plat::ByteWriter w;
+  std::uint8_t image[kReadAhead];
+  plat::ByteWriter w{std::span<std::uint8_t>(image)};
   w.Write(kTemplateVersion);
   w.Write(chapter);
   w.Write(unitClass);
@@ -64,13 +67,12 @@ int CGUnitTemplate::Save(plat::FILE* fp) const {
     const std::size_t length = std::min(name->size(), kMaxStoredName);
     w.Write(std::uint8_t{1});
     w.Write(static_cast<std::uint8_t>(length));
-    std::vector<std::uint8_t> text(name->begin(), name->begin() + static_cast<std::ptrdiff_t>(length));
-    w.WriteBytes(text);
+    w.Chars(std::string_view(*name).substr(0, length));
   } else {
     w.Write(std::uint8_t{0});
   }
   w.Write(kTemplateEndByte);
-  return FileWriter(fp).WriteBytes(w.Data()) ? 1 : 0;
+  return w.Ok() && FileWriter(fp).WriteBytes(w.Data()) ? 1 : 0;
 }
 
 // The design comes in with one read: more than it can take is read ahead,

@@ -107,7 +107,10 @@ class GameSnapshot {
     m_perGuild = g_gameData->chaptersPerGuild;
     m_email = g_gameData->emailGame;
     plat::FILE* fp = plat::fopen(m_path.c_str(), "wb");
-    m_taken = fp != nullptr && g_gameData->Save(fp) != 0;
+    if (fp != nullptr) {
+      plat::FileLockGuard hold(fp);
+      m_taken = g_gameData->Save(fp) != 0;
+    }
     if (fp != nullptr) m_taken = plat::fclose(fp) == 0 && m_taken;
   }
   ~GameSnapshot() {
@@ -126,7 +129,10 @@ class GameSnapshot {
     g_gameData = new CGameData(m_chapter, m_perGuild);
     g_gameData->emailGame = m_email;
     plat::FILE* fp = plat::fopen(m_path.c_str(), "rb");
+    std::optional<plat::FileLockGuard> hold;
+    if (fp != nullptr) hold.emplace(fp);
     if (fp == nullptr || g_gameData->Load(fp) == 0) TraceError("The game before a load could not be restored", "GameLoader.cpp", __LINE__);
+    hold.reset();
     if (fp != nullptr) plat::fclose(fp);
   }
 
@@ -190,6 +196,8 @@ bool CGameLoader::Load() {
     if (g_saveLinks.showPlainBox) g_saveLinks.showPlainBox("Cannot open file!");
     return false;
   }
+  // The game is read field by field: its lock is taken once for all of them.
+  plat::FileLockGuard hold(file.get());
   const bool email = m_mode == Mode::Email;
   if (!ReadSaveHeader(file.get(), email, &m_header)) return false;
   // The server loads the file the packet names as it stands, and the other

@@ -11,7 +11,12 @@ WriteResult WriteFileSafely(const std::string& dosPath, const std::function<bool
   // makes them the file.
   plat::FILE* fp = plat::fopen(temp.c_str(), "wbc");
   if (fp == nullptr) return WriteResult::CannotCreate;
-  bool ok = body(fp);
+  bool ok = false;
+  {
+    // The save writes field by field: its lock is taken once for all of them.
+    plat::FileLockGuard hold(fp);
+    ok = body(fp);
+  }
   ok = plat::fflush(fp) == 0 && ok;
   ok = plat::ferror(fp) == 0 && ok;
   ok = plat::fclose(fp) == 0 && ok;

@@ -1,8 +1,8 @@
 #include "platform/core/files.h"
 
+#include <atomic>
 #include <cerrno>
 #include <cstring>
-#include <fstream>
 #include <limits>
 #include <memory>
 #include <mutex>
@@ -21,7 +21,6 @@ namespace plat {
 namespace {
 
 constexpr int kCtrlZ = 0x1A;
-constexpr std::size_t kBufferSize = 4096;
 
 struct Mode {
   int flags = 0;
@@ -93,9 +92,55 @@ int OpenRegularForRead(const std::filesystem::path& host, struct stat* st) {
 
 }  // namespace
 
-// An open file: the descriptor, a buffer of raw bytes read ahead, a buffer of
-// raw bytes waiting to be written (at most one of the two holds anything), and
-// the classic one-character push-back.
+// The lock each FILE takes for the length of one call, which LockFile can hold
+// over a run of calls. Calls that read or write a few bytes are the common
+// case (one field of a saved block each): a call from the thread that holds
+// the lock only counts itself in and out, and an uncontended lock and unlock
+// is a single atomic exchange each. A thread that finds the lock held by
+// another sleeps in the kernel until the holder lets go.
+class FileLock {
+ public:
+  void lock() {
+    const std::uintptr_t me = ThisThread();
+    if (owner_.load(std::memory_order_relaxed) == me) {
+      ++depth_;
+      return;
+    }
+    int seen = kFree;
+    if (!state_.compare_exchange_strong(seen, kHeld, std::memory_order_acquire)) {
+      if (seen != kContended) seen = state_.exchange(kContended, std::memory_order_acquire);
+      while (seen != kFree) {
+        state_.wait(kContended, std::memory_order_relaxed);
+        seen = state_.exchange(kContended, std::memory_order_acquire);
+      }
+    }
+    owner_.store(me, std::memory_order_relaxed);
+    depth_ = 1;
+  }
+  void unlock() {
+    if (--depth_ > 0) return;
+    owner_.store(0, std::memory_order_relaxed);
+    if (state_.exchange(kFree, std::memory_order_release) == kContended) state_.notify_one();
+  }
+
+ private:
+  static constexpr int kFree = 0;
+  static constexpr int kHeld = 1;
+  static constexpr int kContended = 2;
+  static std::uintptr_t ThisThread() {
+    static thread_local const char tag = 0;
+    return reinterpret_cast<std::uintptr_t>(&tag);
+  }
+  std::atomic<int> state_{kFree};
+  // Only the holder writes these, and only the holder can find its own mark.
+  std::atomic<std::uintptr_t> owner_{0};
+  unsigned depth_ = 0;
+};
+
+// An open file: the descriptor, one buffer holding either raw bytes read ahead
+// or raw bytes waiting to be written (never both), and the classic
+// one-character push-back. The descriptor's offset is remembered, so that
+// positions and seeks inside the buffer cost no system call.
 class FILE {
  public:
   FILE(int fd, const Mode& mode) : fd_(fd), mode_(mode) {}
@@ -145,7 +190,25 @@ class FILE {
     return ch;
   }
 
+  // The common read: a field of a binary file, whole in the buffer. False,
+  // with nothing read, otherwise.
+  [[gnu::always_inline]] bool ReadBuffered(char* out, std::size_t size) {
+    if (mode_.text || pushback_ >= 0 || size > readEnd_ - readPos_) return false;
+    const char* from = buffer_ + readPos_;
+    switch (size) {  // fields of one to eight bytes, copied without a call
+      case 1: *out = *from; break;
+      case 2: std::memcpy(out, from, 2); break;
+      case 4: std::memcpy(out, from, 4); break;
+      case 8: std::memcpy(out, from, 8); break;
+      default: std::memcpy(out, from, size); break;
+    }
+    readPos_ += size;
+    lastRawLen_ = 0;
+    return true;
+  }
+
   std::size_t Read(char* out, std::size_t size) {
+    if (ReadBuffered(out, size)) return size;
     std::size_t done = 0;
     while (done < size) {
       // Large binary reads go straight to the caller's memory.
@@ -157,13 +220,15 @@ class FILE {
           (n < 0 ? error_ : eof_) = true;
           break;
         }
+        Advanced(n);
         done += static_cast<std::size_t>(n);
+        readPos_ = readEnd_ = 0;
         lastRawLen_ = 0;
         continue;
       }
       if (!mode_.text && pushback_ < 0 && readPos_ < readEnd_) {
         const std::size_t n = std::min(size - done, readEnd_ - readPos_);
-        std::memcpy(out + done, readBuf_.get() + readPos_, n);
+        std::memcpy(out + done, buffer_ + readPos_, n);
         readPos_ += n;
         done += n;
         lastRawLen_ = 0;
@@ -176,17 +241,51 @@ class FILE {
     return done;
   }
 
+  // The common write: a field of a binary file that fits the buffer's room
+  // (with at least a byte to spare, so the buffer never fills here). False,
+  // with nothing written, otherwise.
+  [[gnu::always_inline]] bool WriteBuffered(const char* data, std::size_t size) {
+    if (mode_.text || !mode_.write || readEnd_ != 0 || pushback_ >= 0 || size >= kBufferSize - writeLen_)
+      return false;
+    char* to = buffer_ + writeLen_;
+    switch (size) {
+      case 1: *to = *data; break;
+      case 2: std::memcpy(to, data, 2); break;
+      case 4: std::memcpy(to, data, 4); break;
+      case 8: std::memcpy(to, data, 8); break;
+      default: std::memcpy(to, data, size); break;
+    }
+    writeLen_ += size;
+    return true;
+  }
+
   bool Write(const char* data, std::size_t size) {
     if (!mode_.write) {
       Fail();
       return false;
     }
     if (!DropReadAhead()) return false;
-    for (std::size_t i = 0; i < size; ++i) {
-      if (mode_.text && data[i] == '\n') writeBuf_ += '\r';
-      writeBuf_ += data[i];
+    if (!mode_.text) {
+      if (size <= kBufferSize - writeLen_) {
+        std::memcpy(buffer_ + writeLen_, data, size);
+        writeLen_ += size;
+        return writeLen_ < kBufferSize || FlushWrites();
+      }
+      // What does not fit goes out with the buffer's content; a large write
+      // goes straight from the caller's memory.
+      if (!FlushWrites()) return false;
+      if (size >= kBufferSize) return WriteOut(data, size);
+      std::memcpy(buffer_, data, size);
+      writeLen_ = size;
+      return true;
     }
-    return writeBuf_.size() < kBufferSize || FlushWrites();
+    for (std::size_t i = 0; i < size; ++i) {
+      // Room for a CR LF pair: a line end is never split over two flushes.
+      if (kBufferSize - writeLen_ < 2 && !FlushWrites()) return false;
+      if (data[i] == '\n') buffer_[writeLen_++] = '\r';
+      buffer_[writeLen_++] = data[i];
+    }
+    return writeLen_ < kBufferSize || FlushWrites();
   }
 
   bool Flush() {
@@ -198,9 +297,11 @@ class FILE {
     return true;
   }
 
+  // Writes what is buffered, so that the file holds everything up to the
+  // position told, as the classic runtime's ftell left it.
   long Tell() {
     if (!FlushWrites()) return -1;
-    const off_t at = ::lseek(fd_, 0, SEEK_CUR);
+    const off_t at = DescriptorOffset();
     if (at < 0) return -1;
     const off_t pos = at - static_cast<off_t>(readEnd_ - readPos_) - (pushback_ >= 0 ? 1 : 0);
     return pos > std::numeric_limits<long>::max() ? -1 : static_cast<long>(std::max<off_t>(pos, 0));
@@ -214,10 +315,22 @@ class FILE {
       if (here < 0) return -1;
       target += here;
     }
+    if (origin != SEEK_END && target < 0) return -1;
+    // A target inside the bytes read ahead is reached without the kernel.
+    if (origin != SEEK_END && readEnd_ > 0 && fdPos_ >= 0) {
+      const off_t bufferStart = fdPos_ - static_cast<off_t>(readEnd_);
+      if (target >= bufferStart && target <= fdPos_) {
+        readPos_ = static_cast<std::size_t>(target - bufferStart);
+        pushback_ = -1;
+        lastRawLen_ = 0;
+        eof_ = false;
+        return 0;
+      }
+    }
     if (!FlushWrites()) return -1;
-    const off_t at = (origin == SEEK_END) ? ::lseek(fd_, offset, SEEK_END)
-                                          : (target < 0 ? -1 : ::lseek(fd_, target, SEEK_SET));
+    const off_t at = ::lseek(fd_, origin == SEEK_END ? offset : target, origin == SEEK_END ? SEEK_END : SEEK_SET);
     if (at < 0) return -1;
+    fdPos_ = at;
     readPos_ = readEnd_ = 0;
     pushback_ = -1;
     lastRawLen_ = 0;
@@ -227,48 +340,65 @@ class FILE {
 
   // Each call holds the file's lock, as the classic runtime's stream lock did,
   // so threads sharing a file never corrupt it.
-  std::mutex& mutex() { return mutex_; }
+  FileLock& mutex() { return lock_; }
   bool eof() const { return eof_; }
   bool error() const { return error_; }
   void ClearFlags() { eof_ = error_ = false; }
   bool readable() const { return mode_.read; }
 
  private:
+  // Large enough that a saved game goes out in a few dozen writes.
+  static constexpr std::size_t kBufferSize = 32 * 1024;
+
   int Fail() {
     error_ = true;
     return EOF;
+  }
+
+  // The descriptor's offset, asked of the kernel only when not known (after
+  // an appending write).
+  off_t DescriptorOffset() {
+    if (fdPos_ < 0) fdPos_ = ::lseek(fd_, 0, SEEK_CUR);
+    return fdPos_;
+  }
+  void Advanced(ssize_t n) {
+    if (fdPos_ >= 0) fdPos_ += n;
   }
 
   // The raw byte at the read position, refilling the buffer when it is spent.
   int PeekRaw() {
     if (readPos_ == readEnd_) {
       if (!FlushWrites()) return EOF;
-      if (!readBuf_) readBuf_ = std::make_unique<char[]>(kBufferSize);
       ssize_t n;
       do {
-        n = ::read(fd_, readBuf_.get(), kBufferSize);
+        n = ::read(fd_, buffer_, kBufferSize);
       } while (n < 0 && errno == EINTR);
       if (n < 0) error_ = true;
       readPos_ = 0;
       readEnd_ = n > 0 ? static_cast<std::size_t>(n) : 0;
       lastRawLen_ = 0;
       if (n <= 0) return EOF;
+      Advanced(n);
     }
-    return static_cast<unsigned char>(readBuf_[readPos_]);
+    return static_cast<unsigned char>(buffer_[readPos_]);
   }
 
   // The character that the raw bytes at `at` read as.
   int Translated(std::size_t at) const {
-    const int c = static_cast<unsigned char>(readBuf_[at]);
+    const int c = static_cast<unsigned char>(buffer_[at]);
     return (mode_.text && c == '\r' && lastRawLen_ == 2) ? '\n' : c;
   }
 
   // Before a write: the bytes read ahead are given back to the file position.
   bool DropReadAhead() {
     const off_t unread = static_cast<off_t>(readEnd_ - readPos_) + (pushback_ >= 0 ? 1 : 0);
-    if (unread > 0 && !(mode_.flags & O_APPEND) && ::lseek(fd_, -unread, SEEK_CUR) < 0) {
-      error_ = true;
-      return false;
+    if (unread > 0 && !(mode_.flags & O_APPEND)) {
+      const off_t at = ::lseek(fd_, -unread, SEEK_CUR);
+      if (at < 0) {
+        error_ = true;
+        return false;
+      }
+      fdPos_ = at;
     }
     readPos_ = readEnd_ = 0;
     pushback_ = -1;
@@ -276,25 +406,38 @@ class FILE {
     return true;
   }
 
-  bool FlushWrites() {
-    if (writeBuf_.empty()) return true;
-    const bool ok = WriteAll(fd_, writeBuf_.data(), writeBuf_.size());
-    writeBuf_.clear();
+  bool WriteOut(const char* data, std::size_t size) {
+    const bool ok = WriteAll(fd_, data, size);
+    // An appending write lands at the end, wherever the offset was.
+    if (mode_.flags & O_APPEND) {
+      fdPos_ = -1;
+    } else if (ok) {
+      Advanced(static_cast<ssize_t>(size));
+    } else {
+      fdPos_ = -1;
+    }
     if (!ok) error_ = true;
     return ok;
   }
 
-  std::mutex mutex_;
+  bool FlushWrites() {
+    if (writeLen_ == 0) return true;
+    const std::size_t size = std::exchange(writeLen_, 0);
+    return WriteOut(buffer_, size);
+  }
+
+  FileLock lock_;
   int fd_;
   Mode mode_;
-  std::unique_ptr<char[]> readBuf_;
+  off_t fdPos_ = 0;  // the descriptor's offset; -1 when unknown
   std::size_t readPos_ = 0;
   std::size_t readEnd_ = 0;
+  std::size_t writeLen_ = 0;
   std::size_t lastRawLen_ = 0;  // raw bytes the last character read took, 0 when unknown
   int pushback_ = -1;
-  std::string writeBuf_;
   bool eof_ = false;
   bool error_ = false;
+  char buffer_[kBufferSize];
 };
 
 FILE* fopen(const char* dosPath, const char* mode) {
@@ -319,6 +462,14 @@ FILE* fopen(const char* dosPath, const char* mode) {
   return std::make_unique<FILE>(fd, *m).release();
 }
 
+void LockFile(FILE* f) {
+  if (f != nullptr) f->mutex().lock();
+}
+
+void UnlockFile(FILE* f) {
+  if (f != nullptr) f->mutex().unlock();
+}
+
 int fclose(FILE* f) {
   if (f == nullptr) return EOF;
   std::unique_ptr<FILE> owned(f);
@@ -330,13 +481,16 @@ std::size_t fread(void* buffer, std::size_t size, std::size_t count, FILE* f) {
   if (f == nullptr || buffer == nullptr || size == 0 || count == 0) return 0;
   if (count > std::numeric_limits<std::size_t>::max() / size) return 0;
   std::lock_guard lock(f->mutex());
-  return f->Read(static_cast<char*>(buffer), size * count) / size;
+  if (f->ReadBuffered(static_cast<char*>(buffer), size * count)) return count;
+  const std::size_t got = f->Read(static_cast<char*>(buffer), size * count);
+  return got == size * count ? count : got / size;  // a whole read needs no division
 }
 
 std::size_t fwrite(const void* buffer, std::size_t size, std::size_t count, FILE* f) {
   if (f == nullptr || buffer == nullptr || size == 0 || count == 0) return 0;
   if (count > std::numeric_limits<std::size_t>::max() / size) return 0;
   std::lock_guard lock(f->mutex());
+  if (f->WriteBuffered(static_cast<const char*>(buffer), size * count)) return count;
   return f->Write(static_cast<const char*>(buffer), size * count) ? count : 0;
 }
 
@@ -381,15 +535,22 @@ int fputs(const char* text, FILE* f) {
 
 int vfprintf(FILE* f, const char* format, std::va_list args) {
   if (f == nullptr || format == nullptr) return -1;
+  // Most lines fit the stack; only a longer text is formatted on the heap.
+  char line[512];
   std::va_list again;
   va_copy(again, args);
-  const int length = std::vsnprintf(nullptr, 0, format, again);
+  const int length = std::vsnprintf(line, sizeof line, format, again);
   va_end(again);
   if (length < 0) return -1;
-  std::string text(static_cast<std::size_t>(length) + 1, '\0');
-  std::vsnprintf(text.data(), text.size(), format, args);
+  std::string longer;
+  const char* text = line;
+  if (static_cast<std::size_t>(length) >= sizeof line) {
+    longer.assign(static_cast<std::size_t>(length) + 1, '\0');
+    std::vsnprintf(longer.data(), longer.size(), format, args);
+    text = longer.data();
+  }
   std::lock_guard lock(f->mutex());
-  return f->Write(text.data(), static_cast<std::size_t>(length)) ? length : -1;
+  return f->Write(text, static_cast<std::size_t>(length)) ? length : -1;
 }
 
 int fprintf(FILE* f, const char* format, ...) {
@@ -503,19 +664,23 @@ std::optional<std::vector<std::uint8_t>> ReadHostFile(const std::filesystem::pat
   struct stat st {};
   const int fd = OpenRegularForRead(hostPath, &st);
   if (fd < 0) return std::nullopt;
-  std::vector<std::uint8_t> bytes;
-  std::uint8_t chunk[kBufferSize];
+  // Sized by the file as it was opened; a file that grows meanwhile is read
+  // to its new end, one that shrinks to where it ends.
+  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(st.st_size));
+  std::size_t have = 0;
   for (;;) {
-    const ssize_t n = ::read(fd, chunk, sizeof chunk);
+    if (have == bytes.size()) bytes.resize(have + 4096);
+    const ssize_t n = ::read(fd, bytes.data() + have, bytes.size() - have);
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) {
       ::close(fd);
       return std::nullopt;
     }
     if (n == 0) break;
-    bytes.insert(bytes.end(), chunk, chunk + n);
+    have += static_cast<std::size_t>(n);
   }
   ::close(fd);
+  bytes.resize(have);
   return bytes;
 }
 

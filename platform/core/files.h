@@ -33,6 +33,24 @@ FILE* fopen(const char* dosPath, const char* mode);
 // Flushes and closes; 0, or EOF when the final flush failed. Null is refused (EOF).
 int fclose(FILE* f);
 
+// Holds the file's lock for the calling thread until the matching UnlockFile,
+// so that a run of calls (a whole saved game) takes it once: the calls made
+// meanwhile by the holding thread take no lock, other threads wait. Pairs may
+// nest. FileLockGuard below pairs them over a scope.
+void LockFile(FILE* f);
+void UnlockFile(FILE* f);
+
+class FileLockGuard {
+ public:
+  explicit FileLockGuard(FILE* f) : f_(f) { LockFile(f_); }
+  ~FileLockGuard() { UnlockFile(f_); }
+  FileLockGuard(const FileLockGuard&) = delete;
+  FileLockGuard& operator=(const FileLockGuard&) = delete;
+
+ private:
+  FILE* f_;
+};
+
 std::size_t fread(void* buffer, std::size_t size, std::size_t count, FILE* f);
 std::size_t fwrite(const void* buffer, std::size_t size, std::size_t count, FILE* f);
 int fgetc(FILE* f);

@@ -80,11 +80,15 @@ bool IDirectDrawSurface::Inside(const RECT& r) const {
          r.bottom <= static_cast<LONG>(height_) && !Empty(r);
 }
 
-std::vector<RECT> IDirectDrawSurface::ClipList() const {
+void IDirectDrawSurface::ClipList() {
   const RECT whole{0, 0, static_cast<LONG>(width_), static_cast<LONG>(height_)};
+  clips_.clear();
   HWND hwnd = nullptr;
-  if (!clipper_ || clipper_->GetHWnd(&hwnd) != DD_OK || !hwnd) return {whole};
-  if (!IsWindow(hwnd) || !IsWindowVisible(hwnd)) return {};
+  if (!clipper_ || clipper_->GetHWnd(&hwnd) != DD_OK || !hwnd) {
+    clips_.push_back(whole);
+    return;
+  }
+  if (!IsWindow(hwnd) || !IsWindowVisible(hwnd)) return;
   RECT client;
   GetClientRect(hwnd, &client);
   POINT origin{0, 0};
@@ -93,13 +97,13 @@ std::vector<RECT> IDirectDrawSurface::ClipList() const {
   client.right += origin.x;
   client.top += origin.y;
   client.bottom += origin.y;
-  std::vector<RECT> list{Clip(client, whole)};
-  for (const RECT& child : ClippedChildren(hwnd)) {
-    std::vector<RECT> rest;
-    for (const RECT& r : list) Subtract(r, child, rest);
-    list = std::move(rest);
+  clips_.push_back(Clip(client, whole));
+  ClippedChildren(hwnd, children_);
+  for (const RECT& child : children_) {
+    clipsRest_.clear();
+    for (const RECT& r : clips_) Subtract(r, child, clipsRest_);
+    clips_.swap(clipsRest_);
   }
-  return list;
 }
 
 void IDirectDrawSurface::Fill(const RECT& r, DWORD value) {
@@ -122,11 +126,10 @@ HRESULT IDirectDrawSurface::CopyFrom(IDirectDrawSurface* src, const RECT& dst, c
   const std::int64_t sw = s.right - s.left, sh = s.bottom - s.top;
   const bool stretch = dw != sw || dh != sh;
   const BYTE* sbits = src->Bits();
-  std::vector<BYTE> snapshot;
   if (src == this && Overlap(dst, s)) {
     // Reading and writing the same pixels: read from a copy.
-    snapshot.assign(sbits, sbits + static_cast<std::size_t>(pitch_) * height_);
-    sbits = snapshot.data();
+    snapshot_.assign(sbits, sbits + static_cast<std::size_t>(pitch_) * height_);
+    sbits = snapshot_.data();
   }
   const std::size_t spitch = static_cast<std::size_t>(src->pitch_);
   BYTE* dbits = Bits();
@@ -135,7 +138,7 @@ HRESULT IDirectDrawSurface::CopyFrom(IDirectDrawSurface* src, const RECT& dst, c
     if (Empty(clip)) continue;
     const std::size_t count = static_cast<std::size_t>(clip.right - clip.left);
     // Source column of each destination column, worked out once when stretching.
-    std::vector<std::size_t> columns;
+    std::vector<std::size_t>& columns = columns_;
     if (stretch) {
       columns.resize(count);
       for (std::size_t i = 0; i < count; ++i)
@@ -191,10 +194,11 @@ HRESULT IDirectDrawSurface::Blt(const RECT* dstRect, IDirectDrawSurface* src, co
   const RECT whole{0, 0, static_cast<LONG>(width_), static_cast<LONG>(height_)};
   const RECT dst = dstRect ? *dstRect : whole;
   if (Empty(dst)) return DDERR_INVALIDRECT;
-  std::vector<RECT> clips{dst};
+  std::span<const RECT> clips(&dst, 1);
   if (clipper_) {
-    clips = ClipList();
-    for (RECT& r : clips) r = Clip(dst, r);
+    ClipList();
+    for (RECT& r : clips_) r = Clip(dst, r);
+    clips = clips_;
   } else if (!Inside(dst)) {
     return DDERR_INVALIDRECT;
   }

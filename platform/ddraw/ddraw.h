@@ -220,8 +220,10 @@ class IDirectDrawSurface : public DDObject {
   bool SameFormat(const IDirectDrawSurface& other) const;
   bool Inside(const RECT& r) const;
   // The rectangles a blit may write with the clipper attached: the clipper
-  // window's client area on the surface, less its clipped children.
-  std::vector<RECT> ClipList() const;
+  // window's client area on the surface, less its clipped children. Into
+  // clips_, whose room (and that of the other scratch lists below) stays
+  // from one blit to the next, so a warm frame's blits make no heap call.
+  void ClipList();
   void Blank();
 
   IDirectDraw* owner_;
@@ -240,6 +242,9 @@ class IDirectDrawSurface : public DDObject {
   IDirectDrawPalette* palette_ = nullptr;     // owned reference
   IDirectDrawClipper* clipper_ = nullptr;     // owned reference
   HDC dc_ = nullptr;                          // the GDI layer's
+  std::vector<RECT> clips_, clipsRest_, children_;
+  std::vector<std::size_t> columns_;  // source column of each destination column of a stretch
+  std::vector<BYTE> snapshot_;        // the pixels of a copy within the surface
 };
 
 class IDirectDraw : public DDObject {

@@ -35,15 +35,18 @@ struct TrackDecoder::State {
     avformat_close_input(&format);
   }
 
+  // Resamples straight onto the end of `pending`, whose room stays from one
+  // frame to the next: a warm decoder makes no heap call here.
   void Convert(const AVFrame* f) {
     const int room = swr_get_out_samples(resampler, f ? f->nb_samples : 0);
     if (room <= 0) return;
-    std::vector<std::int16_t> out(static_cast<std::size_t>(room) * kAudioChannels);
-    std::uint8_t* dst[1] = {reinterpret_cast<std::uint8_t*>(out.data())};
+    const std::size_t had = pending.size();
+    pending.resize(had + static_cast<std::size_t>(room) * kAudioChannels);
+    std::uint8_t* dst[1] = {reinterpret_cast<std::uint8_t*>(pending.data() + had)};
     const int made =
         swr_convert(resampler, dst, room, f ? const_cast<const std::uint8_t**>(f->extended_data) : nullptr,
                     f ? f->nb_samples : 0);
-    if (made > 0) pending.insert(pending.end(), out.begin(), out.begin() + made * kAudioChannels);
+    pending.resize(had + static_cast<std::size_t>(std::max(made, 0)) * kAudioChannels);
   }
 
   // Decodes until some frames are pending or the file is done.

@@ -71,11 +71,16 @@ using namespace user_impl;
 
 std::vector<RECT> ClippedChildren(HWND hwnd) {
   std::vector<RECT> out;
+  ClippedChildren(hwnd, out);
+  return out;
+}
+
+void ClippedChildren(HWND hwnd, std::vector<RECT>& out) {
+  out.clear();
   HWND__* w = Live(hwnd);
-  if (!w || !(w->style & WS_CLIPCHILDREN)) return out;
+  if (!w || !(w->style & WS_CLIPCHILDREN)) return;
   for (HWND c : w->children)
     if (c->style & WS_VISIBLE) out.push_back(ScreenRectOf(c));
-  return out;
 }
 
 BOOL InvalidateRect(HWND hwnd, const RECT* rect, BOOL erase) {

@@ -48,6 +48,8 @@ bool IsWindowUpdateLocked(HWND hwnd);
 // with WS_CLIPCHILDREN leaves alone (its DCs, a clipper bound to it); empty for
 // a window without the style.
 std::vector<RECT> ClippedChildren(HWND hwnd);
+// The same into `out` (emptied first), whose room is kept for the next call.
+void ClippedChildren(HWND hwnd, std::vector<RECT>& out);
 
 // Defined by the GDI layer: a DC on the client area of `hwnd`, clipped to
 // `paint` (client coordinates), and its release.

@@ -17,6 +17,7 @@
 #include "sg/render/horizon.h"
 #include "sg/render/primitives.h"
 #include "sg/terrain/lod.h"
+#include "sg/terrain/terrain.h"
 
 std::uint32_t g_sgTriDrawFirst = 0;
 std::uint32_t g_sgTriDrawLast = 0xFFFFFFFF;
@@ -129,6 +130,7 @@ SGError SGRendererDestroy(SGRenderer* rend) {
     rend->renFrameBuffer->fbRenderer = nullptr;
   }
   ISGLodDestroy(rend);
+  ISGTerrainDrawDestroy(rend);
   ISGD3DDestroyDevice(rend);
   FreeAll(rend);
   return SG_ERROR_NONE;

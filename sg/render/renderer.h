@@ -20,6 +20,7 @@ struct SGD3DDevice;
 struct SGFrameBuffer;
 struct SGInstance;
 struct SGLODState;
+struct SGTerrainCopies;
 struct SGMaterial;
 struct SGScene;
 struct SGTextureMap;
@@ -139,6 +140,11 @@ struct SGRenderer {
   std::uint32_t renWord;
   float renLODScale;
   SGLODState* renLOD;
+  SGTerrainCopies* renTerrainCopies;  // terrain: the page-copy slot tables kept between frames (sg/terrain)
+  // Above 0 while a scene draw runs: the software triangles then leave the
+  // frame buffer locked from one to the next (outside single-step mode), and
+  // the scene draw unlocks it at its end.
+  std::uint32_t renHoldFrameLock;
   SGHorizon renHorizon;
   std::uint32_t renSavedFogColour;
   float renSavedFogFar;

@@ -138,11 +138,16 @@ std::uint32_t ISGQVertDist2(const SGQVert* a, const SGQVert* b) {
 
 SGError ISGTriDrawSubdivided(const SGQVert* a, const SGQVert* b, const SGQVert* c, SGRenderer* rend, ISGTriFill fill,
                              std::uint32_t ab, std::uint32_t bc, std::uint32_t ca) {
-  // One lock for all the pieces of a triangle: locking costs more than a small piece.
+  // One lock for all the pieces of a triangle, and within a scene draw for all
+  // its triangles: locking costs more than a small piece. In single-step mode
+  // the window's handlers show the frame between faces, so each unlocks.
   SGFrameBuffer* fb = rend->renFrameBuffer;
   void* pixels = nullptr;
   if (SGFrameBufferLock(fb, &pixels) == SG_ERROR_NONE) {
     Subdivide(rend, fill, Piece{{a, b, c}, {ab, bc, ca}});
+  }
+  if (rend->renHoldFrameLock != 0 && (rend->renFlags & SG_REND_FLAG_SINGLE_STEP) == 0) {
+    return SG_ERROR_NONE;
   }
   return SGFrameBufferUnlock(fb);
 }

@@ -181,7 +181,14 @@ SGError SGSceneDraw(SGRenderer* rend, SGScene* scene, SGInstance* camera) {
     return SG_ERROR_DRAWING;
   }
   WithOrigin(scene, camera, -1.0);
-  const SGError err = DrawFrame(rend, scene, camera);
+  ++rend->renHoldFrameLock;
+  SGError err = DrawFrame(rend, scene, camera);
+  // The lock the triangles kept goes with the outermost draw, so the frame
+  // buffer is left as the draw found it: unlocked, for the blits that follow.
+  if (--rend->renHoldFrameLock == 0 && rend->renFrameBuffer != nullptr) {
+    const SGError unlocked = SGFrameBufferUnlock(rend->renFrameBuffer);
+    err = err != SG_ERROR_NONE ? err : unlocked;
+  }
   WithOrigin(scene, camera, 1.0);
   return err;
 }

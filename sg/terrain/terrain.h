@@ -31,6 +31,8 @@ extern SGTerrainStats g_sgTerrainStats;
 // scnNeedPageLOD), SG_ERROR_ABANDONED (the draw was aborted while single-step
 // messages were handled).
 SGError ISGTerrainDraw(SGRenderer* rend, SGScene* scene, bool instances);
+// Frees what the terrain draw keeps in the renderer between frames.
+void ISGTerrainDrawDestroy(SGRenderer* rend);
 
 // Frame steps called by the scene draw: before the instances (cloud cover
 // from below, the LOD update, the page cache and the terrain with the

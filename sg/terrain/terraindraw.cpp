@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#include <cstring>
 
 #include "platform/user/queue.h"
 #include "sg/core/context.h"
@@ -51,6 +52,25 @@ constexpr int kMaxMessagesPerPump = 256;
 // behind five levels finer; past that the finest of them are left out.
 constexpr std::uint32_t kMaxCellVerts = 48;
 
+}  // namespace
+
+// The slot tables of page copies outside the eye's world period, kept by the
+// renderer from one frame to the next so that a warm frame allocates none:
+// `copies` has room for `alloc` entries, of which the first `made` own a
+// table of `slotsEach` slots. A table lent again is cleared, as a new one is.
+struct SGTerrainCopies {
+  struct CopySlots {
+    std::int32_t column;
+    std::int32_t row;
+    SGTerrVertSlot* slots;
+  }* copies;
+  std::uint32_t alloc;
+  std::uint32_t made;
+  std::size_t slotsEach;
+};
+
+namespace {
+
 struct Walk {
   SGRenderer* rend;
   SGScene* scene;
@@ -76,13 +96,8 @@ struct Walk {
   // keeps the vertices of its copy in the eye's own world period in its slot
   // table and those of every other copy in a table of the walk's.
   std::int32_t home[2];  // the eye's world period, per axis
-  struct CopySlots {
-    std::int32_t column;
-    std::int32_t row;
-    SGTerrVertSlot* slots;  // owned for the frame
-  }* copies;
+  SGTerrainCopies* kept;  // the renderer's tables, lent to the walk
   std::uint32_t numCopies;
-  std::uint32_t copiesAlloc;
 };
 
 std::int32_t FloorDiv(std::int32_t a, std::int32_t b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
@@ -105,38 +120,48 @@ SGTerrVertSlot* Slots(Walk& w, const SGPage* page, std::int32_t column, std::int
       FloorDiv(row, static_cast<std::int32_t>(w.scene->scnWorldSize[1])) == w.home[1]) {
     return page->pagHeightLOD->phlVerts;
   }
+  SGTerrainCopies& kept = *w.kept;
   for (std::uint32_t i = 0; i < w.numCopies; ++i) {
-    if (w.copies[i].column == column && w.copies[i].row == row) {
-      return w.copies[i].slots;
+    if (kept.copies[i].column == column && kept.copies[i].row == row) {
+      return kept.copies[i].slots;
     }
   }
-  if (w.numCopies == w.copiesAlloc) {
-    const std::uint32_t grown = w.copiesAlloc == 0 ? 16 : 2 * w.copiesAlloc;
+  const std::size_t slotsEach = static_cast<std::size_t>(w.n) * w.n;
+  if (w.numCopies < kept.made) {
+    SGTerrainCopies::CopySlots& copy = kept.copies[w.numCopies++];
+    std::memset(static_cast<void*>(copy.slots), 0, slotsEach * sizeof(SGTerrVertSlot));
+    copy.column = column;
+    copy.row = row;
+    return copy.slots;
+  }
+  if (w.numCopies == kept.alloc) {
+    const std::uint32_t grown = kept.alloc == 0 ? 16 : 2 * kept.alloc;
     if (grown > kMaxCopies) {
       return nullptr;
     }
-    auto* copies = static_cast<Walk::CopySlots*>(SGRealloc(w.copies, grown * sizeof(Walk::CopySlots)));
+    auto* copies = static_cast<SGTerrainCopies::CopySlots*>(
+        SGRealloc(kept.copies, grown * sizeof(SGTerrainCopies::CopySlots)));
     if (copies == nullptr) {
       return nullptr;
     }
-    w.copies = copies;
-    w.copiesAlloc = grown;
+    kept.copies = copies;
+    kept.alloc = grown;
   }
-  auto* slots = static_cast<SGTerrVertSlot*>(SGCalloc(static_cast<std::size_t>(w.n) * w.n, sizeof(SGTerrVertSlot)));
+  auto* slots = static_cast<SGTerrVertSlot*>(SGCalloc(slotsEach, sizeof(SGTerrVertSlot)));
   if (slots == nullptr) {
     return nullptr;
   }
-  w.copies[w.numCopies++] = Walk::CopySlots{column, row, slots};
+  kept.copies[w.numCopies++] = SGTerrainCopies::CopySlots{column, row, slots};
+  kept.made = w.numCopies;
   return slots;
 }
 
-void FreeCopies(Walk& w) {
-  for (std::uint32_t i = 0; i < w.numCopies; ++i) {
-    SGFree(w.copies[i].slots);
+void FreeCopies(SGTerrainCopies* kept) {
+  for (std::uint32_t i = 0; i < kept->made; ++i) {
+    SGFree(kept->copies[i].slots);
   }
-  SGFree(w.copies);
-  w.copies = nullptr;
-  w.numCopies = w.copiesAlloc = 0;
+  SGFree(kept->copies);
+  *kept = SGTerrainCopies{};
 }
 
 // The page at an unwrapped page location (the world repeats), classified for
@@ -744,10 +769,22 @@ SGError ISGTerrainDraw(SGRenderer* rend, SGScene* scene, bool instances) {
     return SG_ERROR_NONE;
   }
   ISGTerrainInstallOps(rend);
+  if (rend->renTerrainCopies == nullptr) {
+    rend->renTerrainCopies = static_cast<SGTerrainCopies*>(SGCalloc(1, sizeof(SGTerrainCopies)));
+    if (rend->renTerrainCopies == nullptr) {
+      return SG_ERROR_NO_MEMORY;
+    }
+  }
   Walk w{};
   w.rend = rend;
   w.scene = scene;
   w.n = scene->scnPageNumVerts;
+  w.kept = rend->renTerrainCopies;
+  // Tables made for pages of another size are of no use to this scene.
+  if (w.kept->slotsEach != static_cast<std::size_t>(w.n) * w.n) {
+    FreeCopies(w.kept);
+    w.kept->slotsEach = static_cast<std::size_t>(w.n) * w.n;
+  }
   w.cells = static_cast<std::int32_t>(w.n - 1);
   w.cell = scene->scnPageSize / static_cast<float>(w.cells);
   w.reversed = (scene->scnFlags & SG_SCN_FLAG_REVERSED) != 0;
@@ -793,7 +830,6 @@ SGError ISGTerrainDraw(SGRenderer* rend, SGScene* scene, bool instances) {
                          static_cast<std::int32_t>(scene->scnWorldSize[k]));
   }
   SGError err = Rows(w);
-  FreeCopies(w);
   if (err == SG_ERROR_NONE && (scene->scnFlags & SG_SCN_FLAG_DRAWING) != 0) {
     err = DrawBehind(w, 0.f, 1, true);
   }
@@ -807,4 +843,12 @@ SGError ISGTerrainDraw(SGRenderer* rend, SGScene* scene, bool instances) {
     ISGRendererSetTerrainFill(rend, 0, nullptr);
   }
   return err;
+}
+
+void ISGTerrainDrawDestroy(SGRenderer* rend) {
+  if (rend->renTerrainCopies != nullptr) {
+    FreeCopies(rend->renTerrainCopies);
+    SGFree(rend->renTerrainCopies);
+    rend->renTerrainCopies = nullptr;
+  }
 }

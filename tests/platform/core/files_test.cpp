@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstring>
 #include <string>
+#include <thread>
 
 #include "platform/core/dospath.h"
 #include "tests/support/scoped_file.h"
@@ -126,6 +129,88 @@ TEST_F(FilesTest, LargeBinaryReadsAfterSmallOnes) {
   EXPECT_EQ(big.substr(0, 5000), bytes.substr(15000));
   EXPECT_EQ(plat::feof(f), 1);
   EXPECT_EQ(plat::ftell(f), 20000);
+}
+
+// Many small writes and reads go through the file's buffer: what reaches the
+// disk must be exactly what one block write would have put there, wherever the
+// buffer's edges fall (a text line end is never split from its CR).
+TEST_F(FilesTest, FieldByFieldEqualsOneBlock) {
+  std::string expected;
+  {
+    ScopedFile f("C:\\fields.bin", "wb");
+    ASSERT_TRUE(f);
+    const std::string large(40000, 'L');
+    for (int i = 0; i < 30000; ++i) {
+      const std::uint32_t v = static_cast<std::uint32_t>(i) * 2654435761u;
+      const std::size_t width = 1 + i % 4;
+      ASSERT_EQ(plat::fwrite(&v, width, 1, f), 1u);
+      expected.append(reinterpret_cast<const char*>(&v), width);
+      if (i % 9000 == 4500) {  // a write larger than the buffer, between small ones
+        ASSERT_EQ(plat::fwrite(large.data(), 1, large.size(), f), large.size());
+        expected += large;
+      }
+    }
+    EXPECT_EQ(plat::ftell(f), static_cast<long>(expected.size()));
+  }
+  EXPECT_EQ(drive.Read("fields.bin"), expected);
+
+  std::string lines, crlf;
+  {
+    ScopedFile f("C:\\lines.txt", "w");
+    for (int i = 0; i < 9000; ++i) {
+      const std::string line = "x" + std::string(static_cast<std::size_t>(i % 7), 'y') + "\n";
+      plat::fputs(line.c_str(), f);
+      lines += line;
+      crlf += line.substr(0, line.size() - 1) + "\r\n";
+    }
+  }
+  EXPECT_EQ(drive.Read("lines.txt"), crlf);
+
+  // Read back field by field, with a read-ahead that gives back what it did
+  // not use, as the design loader does.
+  ScopedFile f("C:\\fields.bin", "rb");
+  std::string back;
+  char ahead[1024];
+  while (back.size() < expected.size()) {
+    const std::size_t got = plat::fread(ahead, 1, sizeof ahead, f);
+    ASSERT_GT(got, 0u);
+    const std::size_t used = std::min<std::size_t>(got, 1 + back.size() % 700);
+    back.append(ahead, used);
+    ASSERT_EQ(plat::fseek(f, -static_cast<long>(got - used), SEEK_CUR), 0);
+    ASSERT_EQ(plat::ftell(f), static_cast<long>(back.size()));
+  }
+  EXPECT_EQ(back, expected);
+  EXPECT_EQ(plat::fgetc(f), EOF);
+  EXPECT_EQ(plat::fseek(f, 3, SEEK_SET), 0);
+  EXPECT_EQ(plat::fgetc(f), static_cast<unsigned char>(expected[3]));
+}
+
+// A held lock keeps other threads out for the whole run of calls, and the
+// holder's own calls (nested holds too) go through.
+TEST_F(FilesTest, HeldLockKeepsOtherThreadsOutUntilReleased) {
+  ScopedFile f("C:\\shared.bin", "wb+");
+  ASSERT_TRUE(f);
+  std::atomic<bool> otherWrote{false};
+  std::thread other;
+  {
+    plat::FileLockGuard hold(f);
+    other = std::thread([&] {
+      plat::fputc('B', f);
+      otherWrote = true;
+    });
+    for (char c : std::string("AAAA")) {
+      plat::FileLockGuard nested(f);
+      ASSERT_EQ(plat::fputc(c, f), c);
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    EXPECT_FALSE(otherWrote.load());
+  }
+  other.join();
+  EXPECT_TRUE(otherWrote.load());
+  plat::rewind(f);
+  char back[6] = {};
+  EXPECT_EQ(plat::fread(back, 1, 5, f), 5u);
+  EXPECT_STREQ(back, "AAAAB");
 }
 
 TEST_F(FilesTest, AppendModes) {

@@ -168,7 +168,7 @@ TEST_F(BlitTest, ClipperKeepsBlitsInsideItsWindow) {
 
 TEST_F(BlitTest, ClipperOfAClipChildrenWindowLeavesTheChildrenAlone) {
   HWND w = PlainWindow(100, 100, 50, 40, WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN);
-  PlainWindow(10, 10, 20, 10, WS_CHILD | WS_VISIBLE, w);
+  HWND childWindow = PlainWindow(10, 10, 20, 10, WS_CHILD | WS_VISIBLE, w);
   IDirectDrawSurface* primary = Primary();
   IDirectDrawClipper* clipper = nullptr;
   ASSERT_EQ(dd_->CreateClipper(0, &clipper, nullptr), DD_OK);
@@ -205,7 +205,16 @@ TEST_F(BlitTest, ClipperOfAClipChildrenWindowLeavesTheChildrenAlone) {
   EXPECT_EQ(Get16(primary, 105, 120), 119);
   EXPECT_EQ(Get16(primary, 140, 111), 110);
   EXPECT_EQ(Get16(primary, 115, 115), child);
+  // The clip list is worked out afresh for every blit: a child hidden since
+  // the last one no longer keeps its pixels, and a detached clipper none.
+  ShowWindow(childWindow, SW_HIDE);
+  RECT dst{0, 0, 200, 200};
+  ASSERT_EQ(primary->Blt(&dst, src, nullptr, DDBLT_WAIT, nullptr), DD_OK);
+  EXPECT_EQ(GetScreen().At(115, 115), 0xFFFF);
+  EXPECT_EQ(GetScreen().At(99, 100), 0);
   primary->SetClipper(nullptr);
+  ASSERT_EQ(primary->Blt(&dst, src, nullptr, DDBLT_WAIT, nullptr), DD_OK);
+  EXPECT_EQ(GetScreen().At(99, 100), 0xFFFF);
   src->Release();
   primary->Release();
 }

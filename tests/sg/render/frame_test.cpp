@@ -134,6 +134,19 @@ TEST_F(FrameTest, AWarmFrameAllocatesNothing) {
   EXPECT_GT(Covered(), 1000u);
 }
 
+// The triangles of a frame share one lock of the frame buffer, which the
+// draw gives back at its end: the surface is free for the blits that follow.
+TEST_F(FrameTest, TheFrameBufferIsUnlockedWhenTheDrawEnds) {
+  PlaceBoxes(20);
+  ASSERT_EQ(Draw(), SG_ERROR_NONE);
+  EXPECT_GT(Covered(), 1000u);
+  EXPECT_EQ(rend_->renHoldFrameLock, 0u);
+  EXPECT_EQ(fb_->fbDDI->ddiFlags & SG_DDI_LOCKED, 0u);
+  DDSURFACEDESC desc;
+  ASSERT_EQ(surface_->Lock(nullptr, &desc, DDLOCK_WAIT, nullptr), DD_OK);
+  surface_->Unlock(nullptr);
+}
+
 // A viewport larger than the frame buffer is narrowed to a window inside it,
 // so that no fill writes outside the buffer.
 TEST_F(FrameTest, AViewportBeyondTheBufferIsFittedToIt) {

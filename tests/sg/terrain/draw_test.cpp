@@ -40,6 +40,23 @@ TEST_F(TerrainDraw, HillsDrawBackToFrontAtTheirLevels) {
   EXPECT_EQ(Frame().rgb, first.rgb);
 }
 
+// The world repeats within this view: the vertex tables of the page copies
+// outside the eye's world period stay with the renderer, so a warm frame
+// takes no memory and draws as the first one did.
+TEST_F(TerrainDraw, AWarmFrameAllocatesNothing) {
+  // The first frame loads the pages and grows the pools; the second may still
+  // grow a pool the first frame's pages did not reach.
+  ASSERT_EQ(DrawTerrain(), SG_ERROR_NONE);
+  ASSERT_EQ(DrawTerrain(), SG_ERROR_NONE);
+  const auto first = Frame();
+  const std::uint64_t before = SGMallocCount();
+  for (int i = 0; i < 3; ++i) {
+    ASSERT_EQ(DrawTerrain(), SG_ERROR_NONE);
+  }
+  EXPECT_EQ(SGMallocCount(), before);
+  EXPECT_EQ(Frame().rgb, first.rgb);
+}
+
 // With textures off each row shows its level as a flat colour: nearer rows finer.
 TEST_F(TerrainDraw, LevelsShowAsFlatColoursWithTexturesOff) {
   SGContextSetDebug(ctx_, SG_CTX_DEBUG_NO_TEXTURES);
