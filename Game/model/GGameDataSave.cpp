@@ -50,13 +50,15 @@ int CGameData::Save(plat::FILE* fp) const {
 
   // The selection and the groups are the player's convenience: a failure
   // there does not fail the save.
+  // Each entry closes with its own validity byte; an empty selection is its
+  // count alone.
   w.U16(static_cast<std::uint16_t>(selection.size()));
   for (const SelectionEntry& e : selection) {
     w.U16(e.location);
     w.U16(e.kind);
     w.U32(e.id);
+    WriteValidityByte(fp);
   }
-  WriteValidityByte(fp);
   w.U16(kUnitGroups);
   for (const auto& group : unitGroups) {
     w.U8(group ? 1 : 0);
@@ -115,6 +117,8 @@ int CGameData::Load(plat::FILE* fp) {
     g_worldLinks.guildList = guildList.get();
   }
 
+  // An entry with a wrong validity byte is kept and the load goes on: the
+  // bytes after it are still in step.
   selection.clear();
   const std::uint16_t selected = r.U16();
   for (std::uint16_t i = 0; i < selected && r.Ok(); ++i) {
@@ -122,9 +126,9 @@ int CGameData::Load(plat::FILE* fp) {
     r.Read(e.location);
     r.Read(e.kind);
     r.Read(e.id);
+    ReadValidityByte(fp);
     if (r.Ok()) selection.push_back(e);
   }
-  ReadValidityByte(fp);
   // A file may hold more slots than the game uses; the extra ones are read
   // and dropped so that the blocks after them stay in step.
   const std::uint16_t slots = r.U16();

@@ -34,6 +34,12 @@ int ChapterOfName(const std::string& g) {
   return (g[g.size() - 2] - '0') * 10 + (g.back() - '0');
 }
 
+void CloseEmailInput(CNetSession& session) {
+  if (session.emailInput == nullptr) return;
+  plat::fclose(session.emailInput);
+  session.emailInput = nullptr;
+}
+
 }  // namespace
 
 std::string EmailInputFileName(const std::string& gameName) { return g_instData.GetEmailPath() + gameName; }
@@ -47,7 +53,7 @@ std::string EmailClientFileName(const std::string& gameName, std::uint16_t chapt
 }
 
 int ReadEmailInputFile(CNetSession& session, std::uint16_t localChapter) {
-  if (session.emailInput != nullptr) plat::fclose(session.emailInput);
+  CloseEmailInput(session);
   session.emailInput = plat::fopen(EmailInputFileName(session.emailGameName).c_str(), "rb");
   session.emailHeader = 0;
   std::uint32_t playing = 0;
@@ -58,6 +64,12 @@ int ReadEmailInputFile(CNetSession& session, std::uint16_t localChapter) {
     // turn its results close, and the player plays the one after it: the
     // turn file names the turn played, which the server compares with its own.
     playing = session.emailHeader == kEmailSkipReload ? r.U32() : session.emailHeader + 1;
+    // A file too short for its header holds no packets: it is not kept open.
+    if (!r.Ok()) {
+      CloseEmailInput(session);
+      session.emailHeader = 0;
+      playing = 0;
+    }
   }
   const std::string turnFile = EmailTurnFileName(session.emailGameName, localChapter);
   plat::remove(turnFile.c_str());
@@ -84,8 +96,7 @@ int ReadEmailPacket(CNetSession& session, std::span<std::uint8_t> buffer, std::u
   FileReader r(session.emailInput);
   const std::uint32_t n = r.U32();
   if (!r.Ok() || n > kMaxPacketSize || n > buffer.size() || !r.ReadBytes(buffer.first(n))) {
-    plat::fclose(session.emailInput);
-    session.emailInput = nullptr;
+    CloseEmailInput(session);
     return kEmailNoPacket;
   }
   *length = n;
@@ -100,6 +111,7 @@ bool ProcessEmailTurn(CNetSession& session) {
                                   : g_saveLinks.appChapterId ? g_saveLinks.appChapterId()
                                                              : static_cast<std::uint16_t>(ChapterOfName(session.emailGameName));
     if (!CGameLoader::ForEmail(EmailClientFileName(session.emailGameName, chapter).c_str()).Load()) {
+      CloseEmailInput(session);
       if (g_saveLinks.showTextBox) g_saveLinks.showTextBox("EMAILCSE", nullptr);
       return false;
     }
@@ -109,16 +121,16 @@ bool ProcessEmailTurn(CNetSession& session) {
     g_gameData->pieces.ClearForeignUnitsInSpace();
     if (g_saveLinks.deleteReplayFiles) g_saveLinks.deleteReplayFiles();
   }
-  if (g_gameData == nullptr) return false;
+  if (g_gameData == nullptr) {
+    CloseEmailInput(session);
+    return false;
+  }
   while (DispatchPacket(session) != 0) {
   }
   CGameData& game = *g_gameData;
   if (game.notifications) game.notifications->Add(game.localChapterId, 4, 403, nullptr, nullptr, 0, 0, 0xFFFFFFFFu);
   if (session.emailHeader + 1 < 0xFFFFFFFFu) game.turn = session.emailHeader + 1;
-  if (session.emailInput != nullptr) {
-    plat::fclose(session.emailInput);
-    session.emailInput = nullptr;
-  }
+  CloseEmailInput(session);
 
   const char* name = g_saveLinks.playerName ? g_saveLinks.playerName() : "";
   std::array<std::uint8_t, kNamePacketSize> packet{};

@@ -32,7 +32,8 @@ std::string EmailClientFileName(const std::string& gameName, std::uint16_t chapt
 // session.emailHeader, and starts the client turn file anew with the turn
 // played. The chapter number of G's last two characters (-1
 // when they are not digits or G is shorter than its suffix). A missing
-// input file leaves emailInput null (the turn file still gets its header).
+// input file, or one too short for its header, leaves emailInput null (the
+// turn file still gets its header).
 int ReadEmailInputFile(CNetSession& session, std::uint16_t localChapter);
 
 // Appends one record to the client turn file; false when it cannot be written.

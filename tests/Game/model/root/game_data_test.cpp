@@ -182,15 +182,53 @@ TEST_F(RootGame, SaveAndLoadGiveBackTheSameGame) {
   EXPECT_EQ(loaded->GetUnitGroup(2)[0] & 0xFF, 2u);
 }
 
+// Where the selection array starts: version, turn, validity; 2 + 80 + 1; 16;
+// 50 x 40 x 7; 160; validity.
+constexpr std::size_t kSelectionAt = 6 + 83 + 16 + kStandingRows * kMaxChapters * 7 + 160 + 1;
+
 TEST_F(RootGame, AGameWithoutGroupsSavesTwelveEmptySlots) {
   auto g = NewGame();
   EXPECT_EQ(g->StoreUnitGroup(3), 1);  // from an empty selection
   const auto bytes = Saved(*g);
-  // version, turn, validity; 2 + 80 + 1; 16; 50 x 40 x 7; 160; validity; selection 2 + validity.
-  const std::size_t groups = 6 + 83 + 16 + kStandingRows * kMaxChapters * 7 + 160 + 1 + 3;
+  // An empty selection is its count alone.
+  const std::size_t groups = kSelectionAt + 2;
+  EXPECT_EQ(rules_test::Word(bytes, kSelectionAt), 0);
   ASSERT_GT(bytes.size(), groups + 14);
   EXPECT_EQ(rules_test::Word(bytes, groups), 12);
   for (int s = 0; s < 12; ++s) EXPECT_EQ(bytes[groups + 2 + s], 0) << s;
+}
+
+TEST_F(RootGame, EverySelectedEntryClosesWithItsOwnValidityByte) {
+  auto g = NewGame();
+  g->solarDB.CreateAsteroidArray(4);
+  g->AddToSelection(SEL_ASTEROID, 2, 2);
+  g->AddToSelection(SEL_UNIT, 0x24000007, 3);
+  g->AddToSelection(SEL_ASTEROID, 1, 1);
+  auto bytes = Saved(*g);
+  ASSERT_GT(bytes.size(), kSelectionAt + 2 + 3 * 9 + 2);
+  EXPECT_EQ(rules_test::Word(bytes, kSelectionAt), 3);
+  const std::size_t second = kSelectionAt + 2 + 9;
+  EXPECT_EQ(std::make_tuple(rules_test::Word(bytes, second), rules_test::Word(bytes, second + 2),
+                            rules_test::Long(bytes, second + 4)),
+            std::make_tuple(3, SEL_UNIT, 0x24000007u));
+  for (int e = 0; e < 3; ++e) EXPECT_EQ(bytes[kSelectionAt + 2 + 9 * e + 8], 0xFE) << e;
+  // The unit groups' slot count follows the last entry directly.
+  EXPECT_EQ(rules_test::Word(bytes, kSelectionAt + 2 + 27), 12);
+
+  auto other = NewGame();
+  box.Write("game.sav", bytes);
+  ASSERT_EQ(LoadInto(*other), 1);
+  ASSERT_EQ(other->GetSelectionCount(), 3u);
+  EXPECT_EQ(std::make_tuple(other->selection[1].location, other->selection[1].kind, other->selection[1].id),
+            std::make_tuple(3, SEL_UNIT, 0x24000007u));
+  EXPECT_EQ(other->selection[2].id, 1u);
+
+  // A damaged entry's byte is no reason to lose the game: it still loads.
+  bytes[kSelectionAt + 2 + 8] = 0;
+  box.Write("damaged.sav", bytes);
+  auto third = NewGame();
+  EXPECT_EQ(LoadInto(*third, "damaged.sav"), 1);
+  EXPECT_EQ(third->GetSelectionCount(), 3u);
 }
 
 TEST_F(RootGame, LoadStopsAtTheFirstBadValidityByteAndAShortFile) {

@@ -129,4 +129,30 @@ TEST_F(EmailGame, TwoPlayersPlayThreeTurnsThroughTurnFilesOnly) {
   EXPECT_EQ(seen, "Nine Wolves");
 }
 
+TEST_F(EmailGame, AnInputFileWithoutItsHeaderOrAGameToReplayIntoIsClosed) {
+  const auto write = [](const std::string& name, std::span<const std::uint8_t> bytes) {
+    plat::FILE* fp = plat::fopen(EmailInputFileName(name).c_str(), "wb");
+    ASSERT_NE(fp, nullptr);
+    if (!bytes.empty()) plat::fwrite(bytes.data(), 1, bytes.size(), fp);
+    plat::fclose(fp);
+  };
+  CNetSession session(std::make_unique<CHvMulti>(), NetSessionLinks{});
+  for (const std::size_t size : {0, 3}) {
+    session.emailGameName = "empty-" + std::to_string(size) + ".s09";
+    write(session.emailGameName, std::vector<std::uint8_t>(size, 0x11));
+    EXPECT_EQ(ReadEmailInputFile(session, 9), 9);
+    EXPECT_EQ(session.emailInput, nullptr) << size;
+    EXPECT_EQ(session.emailHeader, 0u);
+  }
+
+  // A later turn whose saved state is missing: the input is given up with the turn.
+  session.emailGameName = "lost-4.s09";
+  const std::array<std::uint8_t, 4> turnFour{4, 0, 0, 0};
+  write(session.emailGameName, turnFour);
+  EXPECT_EQ(ReadEmailInputFile(session, 9), 9);
+  ASSERT_NE(session.emailInput, nullptr);
+  EXPECT_FALSE(ProcessEmailTurn(session));
+  EXPECT_EQ(session.emailInput, nullptr);
+}
+
 }  // namespace
