@@ -57,13 +57,24 @@ struct InputDeleter {
 
 DWORD Clamp32(std::int64_t v) { return static_cast<DWORD>(std::clamp<std::int64_t>(v, 0, 0x7FFFFFFF)); }
 
+// The demuxer makes every height positive and marks raw rows stored bottom-up
+// by these bytes at the end of the extra data; raw rows without it were
+// stored top-down, which a DIB says by a negative height.
+constexpr char kBottomUp[] = "BottomUp";
+
+bool RawBottomUp(const AVCodecParameters& p) {
+  constexpr auto n = sizeof kBottomUp;
+  return p.extradata && p.extradata_size >= static_cast<int>(n) &&
+         std::memcmp(p.extradata + p.extradata_size - n, kBottomUp, n) == 0;
+}
+
 std::vector<BYTE> VideoFormat(const AVCodecParameters& p) {
   ByteWriter w;
   const WORD bits = p.bits_per_coded_sample > 0 ? static_cast<WORD>(p.bits_per_coded_sample) : 24;
   const bool raw = p.codec_tag == 0;
   w.U32(40);
   w.I32(p.width);
-  w.I32(p.height);
+  w.I32(raw && !RawBottomUp(p) ? -p.height : p.height);
   w.U16(1);
   w.U16(bits);
   w.U32(p.codec_tag);
@@ -71,11 +82,17 @@ std::vector<BYTE> VideoFormat(const AVCodecParameters& p) {
   const auto side = [](int v) { return std::clamp<std::int64_t>(v, 0, 1 << 24); };
   w.U32(Clamp32(((side(p.width) * bits / 8 + 3) & ~std::int64_t{3}) * side(p.height)));
   w.Zeros(16);
-  // The demuxer marks raw rows as bottom-up with extra bytes of its own; a raw
-  // DIB says so by its positive height already.
+  // A raw DIB's row order is in its height, not in extra bytes.
   if (!raw && p.extradata && p.extradata_size > 0)
     w.WriteBytes(std::span<const BYTE>(p.extradata, static_cast<std::size_t>(p.extradata_size)));
   return w.Take();
+}
+
+// Bytes per second as the file gives them: PCM's follow from its rate and
+// frame size, a compressed stream's only from its own header.
+DWORD AudioBytesPerSecond(const AVCodecParameters& p, WORD align) {
+  if (p.codec_tag == WAVE_FORMAT_PCM || p.bit_rate <= 0) return Clamp32(static_cast<std::int64_t>(p.sample_rate) * align);
+  return Clamp32(p.bit_rate / 8);
 }
 
 std::vector<BYTE> AudioFormat(const AVCodecParameters& p, WORD align) {
@@ -83,7 +100,7 @@ std::vector<BYTE> AudioFormat(const AVCodecParameters& p, WORD align) {
   w.U16(static_cast<WORD>(p.codec_tag));
   w.U16(static_cast<WORD>(p.ch_layout.nb_channels));
   w.U32(Clamp32(p.sample_rate));
-  w.U32(Clamp32(static_cast<std::int64_t>(p.sample_rate) * align));
+  w.U32(AudioBytesPerSecond(p, align));
   w.U16(align);
   w.U16(static_cast<WORD>(p.bits_per_coded_sample));
   if (p.codec_tag != WAVE_FORMAT_PCM) {
@@ -111,7 +128,8 @@ AviTrack Describe(const AVStream& s) {
     i.fccType = streamtypeAUDIO;
     i.dwSampleSize = align;
     i.dwScale = align;
-    i.dwRate = std::max<DWORD>(Clamp32(static_cast<std::int64_t>(p.sample_rate) * align), 1);
+    // Blocks of `align` bytes at the stream's own byte rate.
+    i.dwRate = std::max<DWORD>(AudioBytesPerSecond(p, align), 1);
     t.format = AudioFormat(p, align);
   }
   return t;

@@ -25,6 +25,7 @@ struct AviSpec {
   int height = 24;
   int fps = 15;
   int bitCount = 24;        // what the header says; raw frames are 24-bit
+  bool topDown = false;     // the header's height negative (frames' bytes as given)
   std::string compression;  // empty: raw BI_RGB; else its four characters
   std::vector<Frame> frames;
   bool video = true;
@@ -32,6 +33,13 @@ struct AviSpec {
   int channels = 1;
   // Sample i of the sound (mono, repeated on each channel).
   std::vector<std::int16_t> audio;
+  // Compressed sound in place of PCM: its format bytes (a WAVEFORMATEX), its
+  // blocks of `blockAlign` bytes (one chunk after each frame) and the byte
+  // rate its header states.
+  std::vector<std::uint8_t> soundFormat;
+  std::vector<std::vector<std::uint8_t>> soundBlocks;
+  std::uint32_t blockAlign = 0;
+  std::uint32_t bytesPerSecond = 0;
 };
 
 inline std::uint32_t Cc(const char* s) {
@@ -85,7 +93,8 @@ inline std::vector<std::uint8_t> WriteAvi(const AviSpec& s) {
   const std::uint32_t fourcc = raw ? 0 : Cc(s.compression.c_str());
   const int align = s.channels * 2;
   const int perFrame = s.audioRate ? s.audioRate / s.fps : 0;
-  const int streams = (s.video ? 1 : 0) + (s.audioRate ? 1 : 0);
+  const bool compressed = !s.soundFormat.empty();
+  const int streams = (s.video ? 1 : 0) + (s.audioRate || compressed ? 1 : 0);
   const char* videoId = raw ? "00db" : "00dc";
   const char* audioId = s.video ? "01wb" : "00wb";
 
@@ -110,6 +119,7 @@ inline std::vector<std::uint8_t> WriteAvi(const AviSpec& s) {
       maxVideo = std::max(maxVideo, static_cast<std::uint32_t>(body.size()));
       add(videoId, body, fr.key && !fr.dropped);
     }
+    if (compressed && f < s.soundBlocks.size()) add(audioId, s.soundBlocks[f], true);
     if (s.audioRate && audioAt < s.audio.size()) {
       plat::ByteWriter a;
       for (int i = 0; i < perFrame && audioAt < s.audio.size(); ++i, ++audioAt)
@@ -127,7 +137,9 @@ inline std::vector<std::uint8_t> WriteAvi(const AviSpec& s) {
   hdrl.WriteBytes(Chunk("avih", avih.Take()));
   if (s.video) {
     plat::ByteWriter bi;  // BITMAPINFOHEADER
-    for (std::uint32_t v : {40u, static_cast<std::uint32_t>(s.width), static_cast<std::uint32_t>(s.height)}) bi.U32(v);
+    for (std::uint32_t v : {40u, static_cast<std::uint32_t>(s.width),
+                            static_cast<std::uint32_t>(s.topDown ? -s.height : s.height)})
+      bi.U32(v);
     bi.U16(1);
     bi.U16(static_cast<std::uint16_t>(s.bitCount));
     bi.U32(fourcc);
@@ -148,6 +160,10 @@ inline std::vector<std::uint8_t> WriteAvi(const AviSpec& s) {
     hdrl.WriteBytes(StreamList("auds", 0, blockAlign, rate * blockAlign, static_cast<std::uint32_t>(s.audio.size()),
                                static_cast<std::uint32_t>(perFrame) * blockAlign, blockAlign, 0, 0, wf.Take()));
   }
+  if (compressed)
+    hdrl.WriteBytes(StreamList("auds", 0, s.blockAlign, s.bytesPerSecond,
+                               static_cast<std::uint32_t>(s.soundBlocks.size()), s.blockAlign, s.blockAlign, 0, 0,
+                               s.soundFormat));
   plat::ByteWriter body;
   body.WriteBytes(List("hdrl", hdrl.Take()));
   body.WriteBytes(List("movi", movi.Take()));

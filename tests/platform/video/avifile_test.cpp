@@ -111,6 +111,40 @@ TEST(AviFile, SamplesReadAsWrittenWithinTheirBounds) {
   EXPECT_EQ(AVIStreamRead(m.audio, length, 1, pcm.data(), 8000, &bytes, &samples), AVIERR_BADPARAM);
 }
 
+// IMA ADPCM in blocks of 256 bytes (505 samples each): the stream is counted
+// in blocks at the byte rate its header states, not as 16-bit samples.
+TEST(AviFile, CompressedSoundKeepsItsOwnRates) {
+  AviSpec movie = TenFrames();
+  movie.audioRate = 0;
+  movie.blockAlign = 256;
+  movie.bytesPerSecond = 11155;
+  plat::ByteWriter wf;
+  for (std::uint16_t v : {0x11, 1}) wf.U16(v);
+  wf.U32(22050);
+  wf.U32(movie.bytesPerSecond);
+  for (std::uint16_t v : {256, 4, 2, 505}) wf.U16(v);
+  movie.soundFormat = wf.Take();
+  for (std::size_t b = 0; b < movie.frames.size(); ++b)
+    movie.soundBlocks.push_back(std::vector<std::uint8_t>(256, static_cast<std::uint8_t>(b)));
+  Movie m(avitest::WriteAvi(movie));
+  m.OpenStreams();
+  AVISTREAMINFO a;
+  ASSERT_EQ(AVIStreamInfo(m.audio, &a, sizeof a), AVIERR_OK);
+  EXPECT_EQ(std::make_tuple(a.dwSampleSize, a.dwScale, a.dwRate, a.dwLength), std::make_tuple(256u, 256u, 11155u, 10u));
+  std::vector<BYTE> format(64);
+  LONG size = static_cast<LONG>(format.size());
+  ASSERT_EQ(AVIStreamReadFormat(m.audio, 0, format.data(), &size), AVIERR_OK);
+  ASSERT_GE(size, 20);
+  WAVEFORMATEX wf2;
+  std::memcpy(&wf2, format.data(), sizeof wf2);
+  EXPECT_EQ(std::make_tuple(wf2.wFormatTag, wf2.nSamplesPerSec, wf2.nAvgBytesPerSec, wf2.nBlockAlign, wf2.wBitsPerSample),
+            std::make_tuple(0x11, 22050u, 11155u, 256, 4));
+  std::vector<BYTE> block(512);
+  LONG bytes = 0, samples = 0;
+  ASSERT_EQ(AVIStreamRead(m.audio, 3, 1, block.data(), 512, &bytes, &samples), AVIERR_OK);
+  EXPECT_EQ(std::make_tuple(bytes, samples, block[0], block[255]), std::make_tuple(256, 1, 3, 3));
+}
+
 TEST(AviFile, KeyFramesFoundEitherWay) {
   // Raw frames are all key frames whatever the index says; a codec's are not.
   AviSpec movie = TenFrames();

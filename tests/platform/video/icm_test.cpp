@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdlib>
 #include <cstring>
 #include <tuple>
@@ -171,6 +172,45 @@ TEST(CodecLocate, MpegFourMovieDecodesFrameAfterFrame) {
     ASSERT_EQ(ICDecompressEx(codec, d), ICERR_OK) << n;
     EXPECT_GT(out.At(30, 20)[2], 230) << n;
     EXPECT_LT(out.At(30, 20)[1], 25) << n;
+  }
+  ICClose(codec);
+  AVIStreamRelease(video);
+  AVIFileRelease(file);
+}
+
+// A raw movie stored top-down (a negative height in its header): its format
+// says so, and its first row in the file is the top row of the picture.
+TEST(CodecLocate, TopDownRawMovieShowsItsFirstRowOnTop) {
+  avitest::AviSpec spec;
+  spec.width = 4;
+  spec.height = 3;
+  spec.topDown = true;
+  avitest::Frame frame;
+  // Rows from the top: red, then blue; pixels as the file stores them (B, G, R).
+  for (int y = 0; y < 3; ++y)
+    for (int x = 0; x < 4; ++x)
+      for (BYTE c : y == 0 ? std::array<BYTE, 3>{0, 0, 250} : std::array<BYTE, 3>{250, 0, 0}) frame.bytes.push_back(c);
+  spec.frames = {frame, frame};
+  PAVIFILE file = nullptr;
+  PAVISTREAM video = nullptr;
+  ASSERT_EQ(AVIFileOpenBytes(&file, avitest::WriteAvi(spec)), AVIERR_OK);
+  ASSERT_EQ(AVIFileGetStream(file, &video, streamtypeVIDEO, 0), AVIERR_OK);
+  BITMAPINFOHEADER in;
+  LONG size = sizeof in;
+  ASSERT_EQ(AVIStreamReadFormat(video, 0, &in, &size), AVIERR_OK);
+  EXPECT_EQ(in.biHeight, -3);
+  HIC codec = ICLocate(ICTYPE_VIDEO, 0, &in, nullptr, ICMODE_DECOMPRESS);
+  ASSERT_NE(codec, nullptr);
+  std::vector<BYTE> bytes(64);
+  LONG read = 0;
+  ASSERT_EQ(AVIStreamRead(video, 0, 1, bytes.data(), 64, &read, nullptr), AVIERR_OK);
+  in.biSizeImage = static_cast<DWORD>(read);
+  for (LONG h : {3, -3}) {
+    Dib out(4, h, 24);
+    ICDECOMPRESSEX d{0, &in, bytes.data(), out.header(), out.pixels.data(), 0, 0, 4, 3, 0, 0, 4, 3};
+    ASSERT_EQ(ICDecompressEx(codec, d), ICERR_OK);
+    EXPECT_EQ(std::make_tuple(out.At(1, 0)[2], out.At(1, 0)[0]), std::make_tuple(250, 0)) << h;
+    EXPECT_EQ(std::make_tuple(out.At(1, 2)[2], out.At(1, 2)[0]), std::make_tuple(0, 250)) << h;
   }
   ICClose(codec);
   AVIStreamRelease(video);
