@@ -4,6 +4,7 @@
 
 #include "Game/app/AppGlobals.h"
 #include "Game/app/CMessageBoxes.h"
+#include "Game/app/InstallCheck.h"
 #include "Game/base/GInstData.h"
 #include "Game/base/GStartupMessage.h"
 #include "Game/net/NetSession.h"
@@ -44,12 +45,19 @@ int SlotOf(ViewType type) {
   return -1;
 }
 
-// The messages the settings raised before the entry, now that a window
-// exists. No game data exists yet, so they go in the system box; without
-// anybody to answer it they go to the terminal only.
+// The messages the settings raised before the entry and what the check of
+// the installation found, now that a window exists. No game data exists yet,
+// and the art the game's own box needs may be what is missing, so they go in
+// the system box; without anybody to answer it they go to the terminal only.
 void ShowStartupMessages() {
+  const InstallationReport installation = CheckInstallation(g_instData);
+  std::vector<std::string> texts = TakeStartupMessages();
+  // Without its folders the program finds no file at all: the registry file is
+  // the one to name, not each file it could not find.
+  if (!installation.foldersKnown) texts.clear();
+  texts.insert(texts.end(), installation.problems.begin(), installation.problems.end());
   const Backend* backend = CurrentBackend();
-  for (const std::string& text : TakeStartupMessages()) {
+  for (const std::string& text : texts) {
     std::puts(text.c_str());
     if (backend && backend->CanAskUser()) MessageBox(g_mainWnd, text.c_str(), "Quenbar", MB_OK);
   }

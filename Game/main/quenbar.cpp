@@ -19,6 +19,7 @@
 #include "Game/frontend/FrontEnd.h"
 #include "Game/main/GameLinks.h"
 #include "Game/main/ScriptedBackend.h"
+#include "Game/rules/GRulesLinks.h"
 #include "media/MoviePlayer.h"
 #include "platform/backend/start.h"
 #include "platform/core/config.h"
@@ -81,6 +82,9 @@ int RunProgram(const std::vector<std::string>& args) {
     COkDlg box(g_ddraw, g_mainWnd, g_app ? g_app->m_instance : nullptr, text,
                static_cast<std::uint32_t>(LocalGuild()));
   };
+  // The rules' own complaints: a rules file missing or damaged when a game
+  // starts, the battle-plan file not found, damaged or read only.
+  g_rulesLinks.showMessage = g_mediaMessageBox;
   return WinMain(plat::GetModuleHandle(nullptr), nullptr, JoinCommandLine(args).c_str(), plat::SW_SHOW);
 }
 

@@ -82,15 +82,20 @@ CGameVariables::CGameVariables() {
   plat::FILE* fp = OpenDataFile("gamevar.dat", "r");
   if (fp == nullptr) fp = OpenDataFile("..\\gamevar.dat", "r");
   if (fp == nullptr) {
-    QueueStartupMessage("gamevar.dat file not found");
+    QueueStartupMessage(kGameVarNotFound);
     return;
   }
-  ReadFile(fp);
+  if (ReadFile(fp) == 0) QueueStartupMessage(kGameVarDamaged);
   plat::fclose(fp);
 }
 
-void CGameVariables::ReadFile(plat::FILE* fp) {
-  ReadKeyValueLines(fp, [this](std::string_view key, std::string_view value) { Store(key, value); });
+int CGameVariables::ReadFile(plat::FILE* fp) {
+  int keys = 0;
+  ReadKeyValueLines(fp, [this, &keys](std::string_view key, std::string_view value) {
+    if (IsKey(key)) ++keys;
+    Store(key, value);
+  });
+  return keys;
 }
 
 void CGameVariables::Store(std::string_view key, std::string_view value) {

@@ -18,11 +18,16 @@ constexpr int kATVTypes = 4;  // combat, mining, power, seed bank
 // One entry of the ATV technology table: four numbers, then two characters.
 using ATVTechEntry = std::array<std::uint8_t, 6>;
 
+// What the player is told of "gamevar.dat".
+constexpr const char* kGameVarNotFound = "gamevar.dat file not found";
+constexpr const char* kGameVarDamaged = "The rules file gamevar.dat is empty or damaged: default values are used.";
+
 class CGameVariables {
  public:
-  // Sets the defaults, then reads "gamevar.dat" (else "..\gamevar.dat"); when
-  // neither opens, queues "gamevar.dat file not found" for the player
-  // (GStartupMessage.h).
+  // Sets the defaults, then reads "gamevar.dat" (else "..\gamevar.dat"). For
+  // the player (GStartupMessage.h): kGameVarNotFound when neither opens,
+  // kGameVarDamaged when the file holds no key of its own (empty, or not a
+  // rules file at all).
   CGameVariables();
   // Sets the defaults, then reads `text` as the content of "gamevar.dat".
   explicit CGameVariables(std::string_view text);
@@ -58,7 +63,8 @@ class CGameVariables {
 
  private:
   void SetDefaults();
-  void ReadFile(plat::FILE* fp);
+  // The number of lines with a key of the file's own.
+  int ReadFile(plat::FILE* fp);
   void Store(std::string_view key, std::string_view value);
   void StoreATVTechLevels(std::string_view value);
 };

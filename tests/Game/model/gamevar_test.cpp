@@ -117,4 +117,14 @@ TEST_F(GameVarTest, TheParentDirectoryIsTriedThenThePlayerIsTold) {
   EXPECT_EQ(TakeStartupMessages(), std::vector<std::string>{"gamevar.dat file not found"});
 }
 
+TEST_F(GameVarTest, AFileWithoutAKeyOfItsOwnIsToldAsDamaged) {
+  for (const std::string& text : {std::string(), std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\n", 17),
+                                  std::string("NOT_A_KEY=4\n")}) {
+    WriteFile(text);
+    CGameVariables v;
+    EXPECT_EQ(v.creditsPerAsteroid, 50u);
+    EXPECT_EQ(TakeStartupMessages(), std::vector<std::string>{kGameVarDamaged}) << text.size();
+  }
+}
+
 }  // namespace

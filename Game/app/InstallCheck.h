@@ -1,0 +1,36 @@
+#pragma once
+// The installation as the program finds it when it starts: the registry file
+// that names its folders, the rules files, the asteroid names, the 3D archive
+// and its colour table, the image modules and the art folder. A damaged or
+// missing piece would otherwise show only later as an empty game or a blank
+// screen, so each one found wrong gives the player a text naming it. Game
+// thread only.
+
+#include <string>
+#include <vector>
+
+class CInstData;
+
+struct InstallationReport {
+  // False when the registry does not name the installation's folders: then
+  // nothing else could be looked for, and every other complaint (such as a
+  // rules file not found) is a consequence of that one.
+  bool foldersKnown = true;
+  // One text per problem, in the order above; empty for a sound installation.
+  std::vector<std::string> problems;
+};
+
+// The folders come from `installation`; the rules files are looked for as the
+// game looks for them (through g_instData, which the program passes here too).
+InstallationReport CheckInstallation(CInstData& installation);
+
+// What the player is told; the file names are the installation's own.
+std::string RegistryDamagedText();
+constexpr const char* kAstNamesMissingText =
+    "The asteroid names file astnames.dat is missing or empty. Please reinstall the game.";
+constexpr const char* kArchiveDamagedText = "The 3D data archive 3ddata.nob is missing or damaged. Please reinstall the game.";
+constexpr const char* kPaletteDamagedText = "The 3D colour table palette.dat is missing or damaged. Please reinstall the game.";
+constexpr const char* kFrontEndModuleDamagedText =
+    "The image module frontend.dll is missing or damaged. Please reinstall the game.";
+constexpr const char* kImageModuleDamagedText = "The image module ima.dll is missing or damaged. Please reinstall the game.";
+std::string ArtFolderMissingText(const std::string& folder);
