@@ -9,6 +9,28 @@
 #include <string>
 
 #include "Game/frontend/SessionList.h"
+#include "fuzz/seeds.h"
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  // Sessions as the library enumerates them: a new game's, a saved game's,
+  // one with a password.
+  fuzz::WriteSeedsIfAsked([] {
+    fuzz::Seeds seeds;
+    const auto add = [&seeds](const char* name, const std::string& description, bool password) {
+      HvMSession_Struct s;
+      s.SetText(HvMSession_Struct::kName, HvMSession_Struct::kNameWidth, name);
+      s.SetText(HvMSession_Struct::kDescription, HvMSession_Struct::kDescriptionWidth, description);
+      s.SetU32(HvMSession_Struct::kSessionId, 7);
+      s.SetText(HvMSession_Struct::kPassword, HvMSession_Struct::kPasswordWidth, password ? "x" : "");
+      seeds.emplace_back(s.bytes.begin(), s.bytes.end());
+    };
+    add("Open skies", NewSessionDescription(120, 4, 60, 0x1E), false);
+    add("Saved duel", "s_0_0_0_0", false);
+    add("Guarded", NewSessionDescription(45, 8, 150, 0x04), true);
+    return seeds;
+  });
+  return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   HvMSession_Struct session;

@@ -15,6 +15,7 @@
 #include "Game/model/GUnitLinks.h"
 #include "Game/rules/GUnitTem.h"
 #include "fuzz/scratch.h"
+#include "fuzz/seeds.h"
 
 namespace {
 
@@ -72,6 +73,20 @@ void Packets(std::span<const std::uint8_t> bytes, CGUnit* unit) {
 }
 
 }  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  // The well-formed database as laid (nothing changed), and an order packet
+  // for the unit (laid over the database too, which it then damages).
+  fuzz::WriteSeedsIfAsked([] {
+    fuzz::Scratch::Get();
+    UnitOrder move;
+    move.type = ORDER_MOVE_TO_ASTEROID;
+    const auto order = BuildOrderPacket(9, move, kInsertAppend);
+    return fuzz::Seeds{std::vector<std::uint8_t>(Seed().size(), 0),
+                       std::vector<std::uint8_t>(order.bytes.begin(), order.bytes.end())};
+  });
+  return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const fuzz::Scratch& scratch = fuzz::Scratch::Get();  // drive Q, before the seed is written there

@@ -17,6 +17,7 @@
 #include "Game/model/GPoolDB.h"
 #include "Game/model/GSolarSys.h"
 #include "Game/model/GWorldLinks.h"
+#include "fuzz/seeds.h"
 #include "tests/Game/model/world/world_generator.h"
 
 namespace {
@@ -75,6 +76,20 @@ std::vector<std::uint8_t> SeedOf(const World& w, int kind) {
 }
 
 }  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  // One seed per kind: its byte, then the well-formed block laid unchanged.
+  fuzz::WriteSeedsIfAsked([] {
+    const World world;
+    fuzz::Seeds seeds;
+    for (int kind = 0; kind < 16; ++kind) {
+      seeds.emplace_back(1 + SeedOf(world, kind).size(), 0);
+      seeds.back()[0] = static_cast<std::uint8_t>(kind);
+    }
+    return seeds;
+  });
+  return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size < 1) return 0;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "fuzz/scratch.h"
+#include "fuzz/seeds.h"
 #include "media/SoundStream.h"
 
 namespace {
@@ -45,6 +46,19 @@ void Read(const std::vector<std::uint8_t>& bytes) {
 }
 
 }  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  // The well-formed file as it is, and one with a chunk to pass over before
+  // its data.
+  fuzz::WriteSeedsIfAsked([] {
+    std::vector<std::uint8_t> listed = Seed();
+    const std::uint8_t list[] = {'L', 'I', 'S', 'T', 4, 0, 0, 0, 'I', 'N', 'F', 'O'};
+    listed.insert(listed.begin() + 36, std::begin(list), std::end(list));
+    listed[4] = static_cast<std::uint8_t>(listed.size() - 8);
+    return fuzz::Seeds{Seed(), listed};
+  });
+  return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   std::vector<std::uint8_t> bytes(data, data + size);
