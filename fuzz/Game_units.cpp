@@ -79,6 +79,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   // for the unit (laid over the database too, which it then damages).
   fuzz::WriteSeedsIfAsked([] {
     fuzz::Scratch::Get();
+    g_unitLinks = UnitLinks{};
+    g_unitLinks.numAsteroids = [] { return std::uint16_t{1}; };
     UnitOrder move;
     move.type = ORDER_MOVE_TO_ASTEROID;
     const auto order = BuildOrderPacket(9, move, kInsertAppend);
