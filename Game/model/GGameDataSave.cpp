@@ -49,9 +49,8 @@ int CGameData::Save(plat::FILE* fp) const {
   if (!w.Ok() || WriteValidityByte(fp) == 0) return 0;
 
   // The selection and the groups are the player's convenience: a failure
-  // there does not fail the save.
-  // Each entry closes with its own validity byte; an empty selection is its
-  // count alone.
+  // there does not fail the save. Each selected entry closes with its own
+  // validity byte; an empty selection is its count alone.
   w.U16(static_cast<std::uint16_t>(selection.size()));
   for (const SelectionEntry& e : selection) {
     w.U16(e.location);

@@ -49,4 +49,5 @@ int ReadEmailPacket(CNetSession& session, std::span<std::uint8_t> buffer, std::u
 // not to), applies every packet of the input file, starts the next turn,
 // sends packet 13 (into the turn file) and advances the model's turn.
 // False when the client save file could not be read ("EMAILCSE" is shown).
+// The input file is closed whatever the outcome.
 bool ProcessEmailTurn(CNetSession& session);
