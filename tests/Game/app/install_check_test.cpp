@@ -15,7 +15,7 @@
 #include "Game/rules/GModuleDB.h"
 #include "Game/rules/GRulesLinks.h"
 #include "media/ArchiveFormat.h"
-#include "tests/Game/root/root_fixture.h"
+#include "tests/Game/model/root/root_fixture.h"
 
 namespace {
 
