@@ -220,7 +220,13 @@ bool StatusRequest(const PacketContext& p) {
 
 bool GameSettings(const PacketContext& p) {
   CGameData& g = *p.game;
-  g.SetChaptersPerGuild(p.U8(14));
+  // The guilds were made for the game's count of chapters; a configuration
+  // naming another count cannot change them any more (a save would no longer
+  // load), so the rest of it is taken and the count kept.
+  if (p.U8(14) != g.chaptersPerGuild)
+    Refuse(p, "Configuration with another count of chapters per guild than the game's");
+  else
+    g.SetChaptersPerGuild(p.U8(14));
   g.turnTimeLimit = p.U16(18);
   g.victoryFlags = p.U16(20);
   g.gameLength = p.U16(22);

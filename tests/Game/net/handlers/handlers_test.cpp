@@ -205,9 +205,13 @@ TEST_F(Handlers, SessionPacketsPostToTheMainWindowOrAnswer) {
   game->AdvanceModelTurn();
   EXPECT_EQ(game->turn, 1u);
 
-  Apply(Packet(PKT_GAME_CONFIG, 36).Put<std::uint8_t>(14, 3).Put<std::uint16_t>(22, 60).Put<std::uint16_t>(30, 3));
+  // A configuration for another count of chapters per guild than the game was
+  // made with keeps the game's (its guilds and saves are made for it).
+  const std::uint8_t perGuild = game->chaptersPerGuild;
+  Apply(Packet(PKT_GAME_CONFIG, 36).Put<std::uint8_t>(14, perGuild == 3 ? 4 : 3).Put<std::uint16_t>(22, 60)
+            .Put<std::uint16_t>(30, 3));
   EXPECT_EQ(std::make_tuple(game->chaptersPerGuild, game->gameLength, game->solarDB.orbitMotion),
-            std::make_tuple(3, 60, 4));
+            std::make_tuple(perGuild, 60, 4));
   std::vector<std::string> movies;
   g_netHandlerLinks.playMovie = [&](const char* file) { movies.emplace_back(file); };
   Apply(Packet(PKT_GAME_OVER, 50).Put<std::uint8_t>(8 + 9, 2).Put<std::uint16_t>(48, 32));
