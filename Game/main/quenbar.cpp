@@ -75,6 +75,7 @@ std::string JoinCommandLine(const std::vector<std::string>& args) {
 int RunProgram(const std::vector<std::string>& args) {
   InstallGameLinks(g_appLinks);
   InstallFrontEnd(g_appLinks);
+  InstallDialogLinks();
   g_appLinks.playMovie = [](plat::HWND window, plat::HINSTANCE instance, const char* path) {
     PlayMovie(window, instance, path);
   };

@@ -1,0 +1,82 @@
+#include "Game/dialogs/DialogArt.h"
+
+#include "Game/app/AppGlobals.h"
+#include "Game/app/CClntApp.h"
+#include "Game/app/GameView.h"
+#include "Game/base/GInstData.h"
+#include "Game/dialogs/DialogLinks.h"
+#include "Game/rules/GRulesLinks.h"
+#include "media/CSndPlay.h"
+#include "media/CSprite.h"
+#include "platform/gdi/dc.h"
+#include "platform/gdi/objects.h"
+#include "platform/gdi/text.h"
+#include "platform/user/window.h"
+
+using namespace plat;
+
+DialogLinks g_dialogLinks;
+
+std::string DialogArt(std::string_view name) { return std::string(g_instData.GetArtPath()).append(name); }
+
+int LocalGuildIndex() {
+  const int guild = LocalGuild();
+  return guild >= 0 && guild < 5 ? guild : 0;
+}
+
+std::string GuildArt(std::string_view name) {
+  return std::string(g_instData.GetGuildPath(LocalGuildIndex())).append(name);
+}
+
+HMODULE LocalGuildModule() {
+  HMODULE module = g_appLinks.game.guildModule ? g_appLinks.game.guildModule(LocalGuildIndex()) : nullptr;
+  if (!module && g_appLinks.game.imageModule) module = g_appLinks.game.imageModule();
+  return module;
+}
+
+void RedrawGameView() {
+  if (!g_currentView) return;
+  g_currentView->Invalidate();
+  g_currentView->Render(-1);
+}
+
+void DrawDialogListLine(const DRAWITEMSTRUCT& item, CSprite* background, std::string_view text, COLORREF selected,
+                        COLORREF normal) {
+  constexpr int kLineHeight = 15;
+  if (background) {
+    // The list lies inside the dialog, whose background sits under both.
+    RECT list{}, dialog{};
+    GetWindowRect(item.hwndItem, &list);
+    GetWindowRect(GetParent(item.hwndItem), &dialog);
+    const RECT& r = item.rcItem;
+    RECT area{r.left + list.left - dialog.left, r.top + list.top - dialog.top, r.right + list.left - dialog.left,
+              r.bottom + list.top - dialog.top};
+    RECT screen{r.left + list.left, r.top + list.top, r.right + list.left, r.bottom + list.top};
+    background->BltToPrimary(&screen, &area);
+  }
+  const HFONT font = CreateFont(kLineHeight, 0, 0, 0, 400, 0, 0, 0, 0, 0, 0, 0, 0, "Times New Roman");
+  const HGDIOBJ old = SelectObject(item.hDC, font);
+  SetBkMode(item.hDC, TRANSPARENT);
+  SetTextColor(item.hDC, (item.itemState & ODS_SELECTED) ? selected : normal);
+  RECT line = item.rcItem;
+  DrawText(item.hDC, text.data(), static_cast<int>(text.size()), &line, DT_LEFT | DT_SINGLELINE | DT_NOCLIP);
+  SelectObject(item.hDC, old);
+  DeleteObject(font);
+}
+
+LRESULT TransparentControlColour(HDC dc) {
+  SetBkMode(dc, TRANSPARENT);
+  return reinterpret_cast<LRESULT>(GetStockObject(HOLLOW_BRUSH));
+}
+
+std::string DialogText(const char* id) {
+  if (g_app) return g_app->Text(id);
+  char text[1024];
+  return FetchRulesText(id, text, sizeof(text));
+}
+
+void PlayDialogClick() {
+  if (g_sndPlay) g_sndPlay->PlayEffect("click", 0.0f, 0.0f, 0);
+}
+
+HINSTANCE DialogInstance() { return g_app ? g_app->m_instance : nullptr; }

@@ -1,0 +1,69 @@
+#pragma once
+// The packets of the guild's market and of chat, built and read in one place
+// by the client's dialogs and panels and by the server:
+//   552  a mineral offer posted or changed (24 bytes): u8 seller at 8, u8
+//        asteroid of the seller's pool at 9, u8 mineral at 10, u16 amount at
+//        12, u16 price per ten units in each mineral at 14, 16, 18, 20
+//   554  a purchase from an offer (16 bytes): u8 seller at 8, u8 asteroid at
+//        9, u8 mineral at 10, u8 buyer at 11, u8 buyer's pool at 12, u8
+//        mineral paid with at 13, u16 amount at 14
+//   1506 a chat line: u8 sender at 8, u8 target at 9 (255 everyone, 254 the
+//        sender's guild, else a chapter), u32 intercepted at 12 (the server's
+//        to set), the text from 16 up to its zero
+// The battle-plan packets are built beside their records (314: GUnit.h,
+// 315: GDefBP.h). Plain functions: any thread.
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "Game/rules/GRulesPackets.h"
+
+constexpr std::size_t kMineralOfferSize = 24;
+constexpr std::size_t kMineralPurchaseSize = 16;
+constexpr std::size_t kChatTextOffset = 16;
+// Longest chat text a packet carries (the dialog takes 498 characters).
+constexpr std::size_t kMaxChatText = 500;
+constexpr std::uint8_t kChatToAll = 255;
+constexpr std::uint8_t kChatToGuild = 254;
+
+struct MineralOfferPacket {
+  std::uint8_t seller = 0;
+  std::uint8_t asteroid = 0;
+  std::uint8_t mineral = 0;
+  std::uint16_t amount = 0;
+  std::uint16_t price[4] = {};
+
+  PacketImage<kMineralOfferSize> Build() const;
+  // False when the image is shorter than 24 bytes.
+  static bool Parse(std::span<const std::uint8_t> image, MineralOfferPacket* out);
+};
+
+struct MineralPurchasePacket {
+  std::uint8_t seller = 0;
+  std::uint8_t asteroid = 0;
+  std::uint8_t mineral = 0;
+  std::uint8_t buyer = 0;
+  std::uint8_t pool = 0;
+  std::uint8_t paidWith = 0;
+  std::uint16_t amount = 0;
+
+  PacketImage<kMineralPurchaseSize> Build() const;
+  // False when the image is shorter than 16 bytes.
+  static bool Parse(std::span<const std::uint8_t> image, MineralPurchasePacket* out);
+};
+
+struct ChatPacket {
+  std::uint8_t sender = 0;
+  std::uint8_t target = kChatToAll;
+  std::uint32_t intercepted = 0;
+  std::string text;
+
+  // The header, the fields and the text (cut to kMaxChatText) with its zero.
+  std::vector<std::uint8_t> Build() const;
+  // False when the image is shorter than 16 bytes; the text runs to its zero
+  // or the image's end, at most kMaxChatText characters.
+  static bool Parse(std::span<const std::uint8_t> image, ChatPacket* out);
+};
