@@ -2,14 +2,13 @@
 
 #include "Game/model/GAsteroid.h"
 #include "Game/base/Packets.h"
+#include "Game/net/GuildPackets.h"
 #include "Game/rules/GRulesPackets.h"
 #include "server/orders/SrvPacketRead.h"
 
 namespace {
 
-constexpr std::size_t kPostSize = 24;
 constexpr std::size_t kWithdrawSize = 12;
-constexpr std::size_t kBuySize = 16;
 constexpr std::uint32_t kUnitsPerPrice = 10;
 
 CGuild* GuildOf(SrvWorld& world, std::uint16_t chapter) { return world.guilds->GetGuild(chapter >> 3); }
@@ -22,13 +21,14 @@ bool OwnsPool(const SrvWorld& world, std::uint16_t chapter, std::uint8_t asteroi
 }  // namespace
 
 SrvOrderVerdict SrvPostMineralOffer(SrvWorld& world, std::uint16_t chapter, std::span<const std::uint8_t> packet) {
-  if (packet.size() < kPostSize) return SrvOrderVerdict::kTooShort;
-  const std::uint8_t seller = packet[8], asteroid = packet[9], mineral = packet[10];
-  const std::uint16_t amount = ReadU16(packet, 12);
+  MineralOfferPacket post;
+  if (!MineralOfferPacket::Parse(packet, &post)) return SrvOrderVerdict::kTooShort;
+  const std::uint8_t seller = post.seller, asteroid = post.asteroid, mineral = post.mineral;
+  const std::uint16_t amount = post.amount;
   if (seller != chapter || !world.MayTrade(chapter) || !OwnsPool(world, chapter, asteroid))
     return SrvOrderVerdict::kNotOwner;
   bool priced = false;
-  for (int k = 0; k < kMineralTypes; ++k) priced = priced || ReadU16(packet, 14 + 2 * k) != 0;
+  for (int k = 0; k < kMineralTypes; ++k) priced = priced || post.price[k] != 0;
   if (mineral >= kMineralTypes || amount == 0 || !priced) return SrvOrderVerdict::kBadOrder;
   CGuild* guild = GuildOf(world, chapter);
   const MineralOffer* standing = guild->FindMineralOffer(seller, asteroid, mineral);
@@ -56,10 +56,11 @@ SrvOrderVerdict SrvWithdrawMineralOffer(SrvWorld& world, std::uint16_t chapter, 
 
 SrvOrderVerdict SrvBuyMinerals(SrvWorld& world, std::uint16_t chapter, std::span<const std::uint8_t> packet,
                                SrvPacket& board) {
-  if (packet.size() < kBuySize) return SrvOrderVerdict::kTooShort;
-  const std::uint8_t seller = packet[8], asteroid = packet[9], mineral = packet[10];
-  const std::uint8_t buyer = packet[11], pool = packet[12], paidWith = packet[13];
-  const std::uint16_t amount = ReadU16(packet, 14);
+  MineralPurchasePacket buy;
+  if (!MineralPurchasePacket::Parse(packet, &buy)) return SrvOrderVerdict::kTooShort;
+  const std::uint8_t seller = buy.seller, asteroid = buy.asteroid, mineral = buy.mineral;
+  const std::uint8_t buyer = buy.buyer, pool = buy.pool, paidWith = buy.paidWith;
+  const std::uint16_t amount = buy.amount;
   if (buyer != chapter || buyer == seller || !world.MayTrade(chapter) || !OwnsPool(world, chapter, pool))
     return SrvOrderVerdict::kNotOwner;
   if ((seller >> 3) != (chapter >> 3)) return SrvOrderVerdict::kBadTarget;
@@ -86,11 +87,9 @@ SrvOrderVerdict SrvBuyMinerals(SrvWorld& world, std::uint16_t chapter, std::span
     gone.Put<std::uint8_t>(10, mineral);
     board.assign(gone.bytes.begin(), gone.bytes.end());
   } else {
-    PacketImage<24> now(PKT_MINERAL_OFFER_POSTED);
-    now.Put<std::uint8_t>(8, seller);
-    now.Put<std::uint8_t>(9, asteroid);
-    now.Put<std::uint8_t>(10, mineral);
-    for (int i = 0; i < 5; ++i) now.Put<std::uint16_t>(12 + 2 * i, offer->terms[i]);
+    MineralOfferPacket standing{seller, asteroid, mineral, offer->terms[0],
+                                {offer->terms[1], offer->terms[2], offer->terms[3], offer->terms[4]}};
+    const auto now = standing.Build();
     board.assign(now.bytes.begin(), now.bytes.end());
   }
   return SrvOrderVerdict::kAccepted;
