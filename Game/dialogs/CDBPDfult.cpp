@@ -92,7 +92,7 @@ void CDBPDfult::SelectClass(HWND window, int unitClass) {
 bool CDBPDfult::DrawOwnItem(const DRAWITEMSTRUCT& item) {
   const int unitClass = ClassOfButton(static_cast<int>(item.CtlID));
   if (unitClass < 0) return false;
-  DrawOverControl(Picture(static_cast<int>(item.CtlID), unitClass == s_currentClass ? 'd' : 'u'), item.hwndItem);
+  DrawPicture(Picture(static_cast<int>(item.CtlID), unitClass == s_currentClass ? 'd' : 'u'), item.hwndItem);
   return true;
 }
 

@@ -177,15 +177,15 @@ bool CDBattlePlanDlg::DrawOwnItem(const DRAWITEMSTRUCT& item) {
   if (level >= 0) {
     const int slot = Slot();
     const bool current = slot >= 0 && m_firingLevels[slot] == level;
-    DrawOverControl(Picture(id, current ? 'd' : 'u'), item.hwndItem);
+    DrawPicture(Picture(id, current ? 'd' : 'u'), item.hwndItem);
     return true;
   }
   switch (id) {
     case IDC_SHIP_PICTURE:
-      DrawOverControl(m_ship.get(), item.hwndItem);
+      DrawPicture(m_ship.get(), item.hwndItem);
       return true;
     case IDC_MODULE_PICTURE:
-      DrawOverControl(m_modulePictures[std::max(Slot(), 0)].get(), item.hwndItem);
+      DrawPicture(m_modulePictures[std::max(Slot(), 0)].get(), item.hwndItem);
       return true;
     case IDC_MODULE_TYPE: {
       if (m_background) {

@@ -12,6 +12,7 @@
 #include "platform/dialog/dialog.h"
 #include "platform/dialog/edit.h"
 #include "platform/dialog/updown.h"
+#include "platform/gdi/text.h"
 #include "platform/user/paint.h"
 #include "platform/user/queue.h"
 #include "platform/user/window.h"
@@ -23,6 +24,9 @@ namespace {
 constexpr std::uint32_t kPerPrice = 10;
 constexpr int kCostFields[4] = {IDC_TRADE_METALS, IDC_TRADE_SILICATES, IDC_TRADE_EXOTICS, IDC_TRADE_REACTIVES};
 constexpr const char* kMineralPictures[4] = {nullptr, "smsili.ima", "smexot.ima", "smreac.ima"};
+
+constexpr RECT kMineralCaptions[4] = {{110, 120, 270, 136}, {110, 169, 270, 185}, {279, 120, 440, 136},
+                                      {279, 169, 440, 185}};
 
 enum : std::size_t { kOk, kCancel, kPayFirst };
 const ScreenButton kButtons[] = {
@@ -112,6 +116,9 @@ LRESULT CDBuyDlg::OnInitDialog(HWND window) {
     if (auto picture = LoadImage(DialogArt(kMineralPictures[m_offer.mineral]).c_str(), 78, 12))
       picture->BltToSurface(m_background.get(), 78, 12, nullptr);
   }
+  // The background names neither the amount nor the minerals.
+  WriteOnBackground(m_background.get(), {100, 88, 260, 104}, DialogText("ITDAMONT"), 15, kCaptionColour, DT_LEFT);
+  WriteMineralNames(m_background.get(), kMineralCaptions);
   if (m_offer.mineral < 4) EnableWindow(GetDlgItem(window, kCostFields[m_offer.mineral]), FALSE);
   SetDlgItemInt(window, IDC_TRADE_AMOUNT, 0, FALSE);
   for (int field : kCostFields) SetDlgItemInt(window, field, 0, FALSE);

@@ -173,7 +173,7 @@ CSprite* CDPlanDlgBase::Picture(int id, char state) {
 void CDPlanDlgBase::DrawControl(HWND window, int id) {
   const int c = ControlIndex(id);
   if (c < 0) return;
-  if (HWND control = GetDlgItem(window, id)) DrawOverControl(Picture(id, kStateLetters[m_controls.state[c] & 3]), control);
+  if (HWND control = GetDlgItem(window, id)) DrawPicture(Picture(id, kStateLetters[m_controls.state[c] & 3]), control);
 }
 
 LRESULT CDPlanDlgBase::OnDrawItem(DRAWITEMSTRUCT* item, HWND window) {
@@ -183,10 +183,20 @@ LRESULT CDPlanDlgBase::OnDrawItem(DRAWITEMSTRUCT* item, HWND window) {
   if (ControlIndex(id) >= 0) {
     DrawControl(window, id);
   } else {
-    DrawOverControl(Picture(id, (item->itemState & ODS_SELECTED) ? 'd' : 'u'), item->hwndItem);
+    DrawPicture(Picture(id, (item->itemState & ODS_SELECTED) ? 'd' : 'u'), item->hwndItem);
   }
   return 1;
 }
+
+void CDPlanDlgBase::DrawPicture(CSprite* sprite, HWND control) {
+  if (sprite) {
+    DrawOverControl(sprite, control);
+  } else {
+    RestoreUnderControl(m_background.get(), control);
+  }
+}
+
+LRESULT CDPlanDlgBase::OnCtlColor(HDC dc) { return TransparentControlColour(dc); }
 
 void CDPlanDlgBase::ShowControls(HWND window) {
   SetDlgItemInt(window, IDC_HIT_CHANCE_EDIT, m_controls.hitChance, FALSE);

@@ -79,6 +79,7 @@ class CDPlanDlgBase : public CDlgBase {
   plat::LRESULT OnInitDialog(plat::HWND window) override;
   plat::LRESULT OnDrawItem(plat::DRAWITEMSTRUCT* item, plat::HWND window) override;
   plat::LRESULT OnCommand(plat::WPARAM wParam, plat::LPARAM lParam, plat::HWND window) override;
+  plat::LRESULT OnCtlColor(plat::HDC dc) override;
 
   // 1 confirmed, 0 cancelled.
   std::uint16_t m_result = 0;
@@ -112,6 +113,8 @@ class CDPlanDlgBase : public CDlgBase {
   void RedrawAll(plat::HWND window);
   // Redraws the control's picture as its state now is.
   void DrawControl(plat::HWND window, int id);
+  // Draws a picture over its control, or the background where it has none.
+  void DrawPicture(CSprite* sprite, plat::HWND control);
   // The sprite of a control's picture with a state letter, loaded once.
   CSprite* Picture(int id, char state);
   static void PlayClick();

@@ -12,6 +12,7 @@
 #include "platform/dialog/dialog.h"
 #include "platform/dialog/edit.h"
 #include "platform/dialog/updown.h"
+#include "platform/gdi/text.h"
 #include "platform/user/paint.h"
 #include "platform/user/queue.h"
 #include "platform/user/window.h"
@@ -25,6 +26,8 @@ constexpr int kPriceFields[4] = {IDC_TRADE_METALS, IDC_TRADE_SILICATES, IDC_TRAD
 constexpr int kPriceArrows[4] = {IDC_TRADE_METALS_ARROWS, IDC_TRADE_SILICATES_ARROWS, IDC_TRADE_EXOTICS_ARROWS,
                                  IDC_TRADE_REACTIVES_ARROWS};
 constexpr RECT kPricePlaces[4] = {{138, 138, 30, 27}, {138, 187, 30, 27}, {290, 138, 31, 27}, {290, 187, 31, 27}};
+constexpr RECT kMineralCaptions[4] = {{138, 121, 280, 137}, {138, 170, 280, 186}, {290, 121, 440, 137},
+                                      {290, 170, 440, 186}};
 constexpr const char* kMineralPictures[4] = {nullptr, "smsili.ima", "smexot.ima", "smreac.ima"};
 
 enum : std::size_t { kOk, kCancel };
@@ -83,6 +86,10 @@ LRESULT CDSellDlg::OnInitDialog(HWND window) {
     if (auto picture = LoadImage(DialogArt(kMineralPictures[mineral]).c_str(), 78, 12))
       picture->BltToSurface(m_background.get(), 78, 12, nullptr);
   }
+  // The background names neither the amount nor the prices.
+  WriteOnBackground(m_background.get(), {100, 88, 260, 104}, DialogText("ITDAMONT"), 15, kCaptionColour, DT_LEFT);
+  WriteOnBackground(m_background.get(), {110, 100, 480, 116}, DialogText("ITDOCPET"), 13, kCaptionColour, DT_LEFT);
+  WriteMineralNames(m_background.get(), kMineralCaptions);
   if (mineral < 4) {
     EnableWindow(GetDlgItem(window, kPriceFields[mineral]), FALSE);
     EnableWindow(GetDlgItem(window, kPriceArrows[mineral]), FALSE);

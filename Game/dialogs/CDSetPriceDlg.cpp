@@ -11,6 +11,7 @@
 #include "platform/dialog/dialog.h"
 #include "platform/dialog/edit.h"
 #include "platform/dialog/updown.h"
+#include "platform/gdi/text.h"
 #include "platform/user/paint.h"
 #include "platform/user/queue.h"
 #include "platform/user/window.h"
@@ -23,6 +24,8 @@ constexpr int kFields[4] = {IDC_PRICE_METALS, IDC_PRICE_SILICATES, IDC_PRICE_EXO
 constexpr int kArrows[4] = {IDC_PRICE_METALS_ARROWS, IDC_PRICE_SILICATES_ARROWS, IDC_PRICE_EXOTICS_ARROWS,
                             IDC_PRICE_REACTIVES_ARROWS};
 constexpr RECT kPlaces[4] = {{16, 68, 48, 25}, {233, 122, 49, 26}, {16, 178, 48, 25}, {233, 232, 49, 26}};
+
+constexpr RECT kCaptions[4] = {{16, 50, 160, 66}, {233, 104, 300, 120}, {16, 160, 160, 176}, {233, 214, 300, 230}};
 
 enum : std::size_t { kOk, kCancel };
 const ScreenButton kButtons[] = {
@@ -64,6 +67,8 @@ LRESULT CDSetPriceDlg::OnInitDialog(HWND window) {
     if (auto label = LoadImage(DialogArt("stbuyfor.ima").c_str(), 140, 16))
       label->BltToSurface(m_background.get(), 140, 16, nullptr);
   }
+  // The background does not name the minerals.
+  WriteMineralNames(m_background.get(), kCaptions);
   for (int m = 0; m < 4; ++m) {
     const RECT& p = kPlaces[m];
     MoveWindow(GetDlgItem(window, kFields[m]), p.left, p.top, p.right, p.bottom, FALSE);

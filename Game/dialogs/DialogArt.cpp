@@ -11,6 +11,7 @@
 #include "platform/gdi/dc.h"
 #include "platform/gdi/objects.h"
 #include "platform/gdi/text.h"
+#include "platform/user/cursor.h"
 #include "platform/user/window.h"
 
 using namespace plat;
@@ -80,3 +81,38 @@ void PlayDialogClick() {
 }
 
 HINSTANCE DialogInstance() { return g_app ? g_app->m_instance : nullptr; }
+
+void WriteOnBackground(CSprite* background, const RECT& area, std::string_view text, int height, COLORREF colour,
+                       UINT format) {
+  if (!background || text.empty()) return;
+  const HDC dc = background->GetDC();
+  if (!dc) return;
+  const HFONT font = CreateFont(height, 0, 0, 0, 700, 0, 0, 0, 0, 0, 0, 0, 0, "Times New Roman");
+  const HGDIOBJ old = SelectObject(dc, font);
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, colour);
+  RECT r = area;
+  DrawText(dc, text.data(), static_cast<int>(text.size()), &r, format | DT_SINGLELINE | DT_NOCLIP);
+  SelectObject(dc, old);
+  DeleteObject(font);
+  background->ReleaseDC(dc);
+}
+
+void RestoreUnderControl(CSprite* background, HWND control) {
+  if (!background || !control) return;
+  RECT screen{}, dialog{};
+  GetWindowRect(control, &screen);
+  GetWindowRect(GetParent(control), &dialog);
+  RECT area{screen.left - dialog.left, screen.top - dialog.top, screen.right - dialog.left,
+            screen.bottom - dialog.top};
+  ShowCursor(FALSE);
+  background->BltToPrimary(&screen, &area);
+  ShowCursor(TRUE);
+}
+
+void WriteMineralNames(CSprite* background, const RECT (&areas)[4]) {
+  for (int m = 0; m < 4; ++m) {
+    const char id[] = {'M', 'I', 'N', 'T', 'Y', 'P', 'E', static_cast<char>('0' + m), '\0'};
+    WriteOnBackground(background, areas[m], DialogText(id), 15, kCaptionColour, DT_LEFT);
+  }
+}

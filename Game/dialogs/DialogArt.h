@@ -36,3 +36,14 @@ void PlayDialogClick();
 // The program's instance, where the dialog templates are (null without the
 // application).
 plat::HINSTANCE DialogInstance();
+// Writes `text` into the background picture over `area` (dialog pixels), in
+// "Times New Roman" bold, `height` pixels high: the captions of fields the
+// picture does not name.
+void WriteOnBackground(CSprite* background, const plat::RECT& area, std::string_view text, int height,
+                       plat::COLORREF colour, plat::UINT format);
+// Puts the background back over a control that has no picture of its own.
+void RestoreUnderControl(CSprite* background, plat::HWND control);
+// The colour of the captions written on the backgrounds.
+constexpr plat::COLORREF kCaptionColour = plat::RGB(235, 215, 150);
+// Writes the four minerals' names ("MINTYPE0".."MINTYPE3") over their areas.
+void WriteMineralNames(CSprite* background, const plat::RECT (&areas)[4]);

@@ -1,0 +1,365 @@
+// Each in-game dialog run modally by scripted input over the game's own
+// templates and pictures as built, its look compared with a golden capture
+// taken while it is open, and what it hands back checked.
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "Game/app/AppGlobals.h"
+#include "Game/base/GIDString.h"
+#include "Game/dialogs/CDBPDfult.h"
+#include "Game/dialogs/CDBattlePlanDlg.h"
+#include "Game/dialogs/CDBuyDlg.h"
+#include "Game/dialogs/CDChatDlg.h"
+#include "Game/dialogs/CDGroupBattlePlanDlg.h"
+#include "Game/dialogs/CDMultilineEditDlg.h"
+#include "Game/dialogs/CDSaveDlg.h"
+#include "Game/dialogs/CDSellDlg.h"
+#include "Game/dialogs/CDSetPriceDlg.h"
+#include "Game/dialogs/DialogLinks.h"
+#include "media/CDDraw.h"
+#include "platform/backend/headless.h"
+#include "platform/core/clock.h"
+#include "platform/resource/module.h"
+#include "platform/user/keys.h"
+#include "platform/user/queue.h"
+#include "platform/user/system.h"
+#include "platform/user/window.h"
+#include "tests/Game/model/units/units_fixture.h"
+#include "tests/support/golden.h"
+#include "tests/support/plain_window.h"
+
+namespace {
+
+using namespace plat;
+
+std::optional<Image> g_capture;
+RECT g_captureArea{};
+
+void CaptureNow(HWND, UINT, UINT_PTR id, DWORD) {
+  KillTimer(nullptr, id);
+  g_capture = quentest::ScreenArea(g_captureArea);
+}
+
+class DialogRuns : public units_test::UnitWorld {
+ protected:
+  void SetUp() override {
+    backend = &StartHeadlessBackend();
+    ResetUserLayer();
+    InitCommonControls();
+    const std::string build = QUEN_BUILD_DIR;
+    SetProgramModulePath(build + "/Game/quenbar.dll");
+    program = LoadLibrary((build + "/Game/quenbar.dll").c_str());
+    images = LoadLibrary((build + "/gamedata/c/QUENBAR/ART/ima.dll").c_str());
+    guild = LoadLibrary((build + "/gamedata/c/QUENBAR/ART/GUILD1/guild.dll").c_str());
+    ASSERT_NE(program, nullptr);
+    ASSERT_NE(images, nullptr) << "the game's pictures are built with the game data";
+    ASSERT_NE(guild, nullptr);
+    texts = std::make_unique<CIDString>();
+    g_rulesLinks.textIndex = texts.get();
+    g_rulesLinks.guildName = [](int g) { return std::string("Guild ") + char('A' + g); };
+    g_appLinks = AppLinks{};
+    g_appLinks.game.exists = [] { return true; };
+    g_appLinks.game.localChapterId = [] { return std::uint16_t{2}; };
+    g_appLinks.game.imageModule = [this] { return images; };
+    g_appLinks.game.guildModule = [this](int) { return guild; };
+    main = quentest::PlainWindow("DialogRunsMain", 0, 0, 800, 600);
+    ddraw = std::make_unique<CDDraw>(main, 0);
+    g_ddraw = ddraw.get();
+    g_mainWnd = main;
+    g_capture.reset();
+  }
+  void TearDown() override {
+    g_ddraw = nullptr;
+    g_mainWnd = nullptr;
+    ddraw.reset();
+    ResetUserLayer();
+    g_appLinks = AppLinks{};
+    g_dialogLinks = DialogLinks{};
+    texts.reset();
+    for (HMODULE m : {guild, images, program})
+      if (m) FreeLibrary(m);
+    SetProgramModulePath("/nonexistent/quenbar.dll");
+    StopBackend();
+    UseRealClock();
+  }
+
+  // The screen's `area` is captured `ms` after the dialog opens.
+  static void CaptureAfter(DWORD ms, RECT area) {
+    g_captureArea = area;
+    SetTimer(nullptr, 0, ms, CaptureNow);
+  }
+  ::testing::AssertionResult Looks(const char* golden) const {
+    if (!g_capture) return ::testing::AssertionFailure() << "nothing captured";
+    return quentest::MatchesGolden(*g_capture, std::filesystem::path(QUEN_TEST_DATA_DIR) / golden);
+  }
+  void Click(int x, int y, DWORD after = 150) { backend->Click(x, y, input::Button::Left, after); }
+  void Type(const std::string& text) {
+    for (char c : text) {
+      const bool upper = std::isupper(static_cast<unsigned char>(c)) != 0;
+      if (upper) backend->KeyDown(VK_SHIFT, 20);
+      backend->PressKey(c == ' ' ? VK_SPACE : static_cast<UINT>(std::toupper(static_cast<unsigned char>(c))), 20);
+      if (upper) backend->KeyUp(VK_SHIFT, 20);
+    }
+  }
+
+  HeadlessBackend* backend = nullptr;
+  HMODULE program = nullptr, images = nullptr, guild = nullptr;
+  std::unique_ptr<CIDString> texts;
+  HWND main = nullptr;
+  std::unique_ptr<CDDraw> ddraw;
+};
+
+// The unit dialog at (13, 80): a fitted unit whose list shows its seven
+// modules; the fourth entry is slot 3 (power), set to maximum; No Shots
+// toggled; OK.
+TEST_F(DialogRuns, UnitBattlePlan) {
+  CGUnit* unit = Unit(Builder(), {0, 100, 100, 100});
+  ASSERT_NE(unit, nullptr);
+  BattlePlanPacket record;
+  unit->BuildBattlePlanPacket(&record);
+  const RetreatPart before = unit->retreat;
+  CaptureAfter(300, {13, 80, 13 + 787, 80 + 396});
+  Click(13 + 24 + 30, 80 + 310 + 12, 600);          // No Shots
+  Click(13 + 642 + 30, 80 + 100 + 3 * 15 + 7);      // fourth list entry
+  Click(13 + 677 + 40, 80 + 308 + 6);               // Maximum
+  Click(13 + 260 + 40, 80 + 269 + 17);              // OK
+  CDBattlePlanDlg dialog(ddraw.get(), main, program, unit, &record, kPlanHelpId);
+  EXPECT_EQ(dialog.m_result, 1);
+  EXPECT_TRUE(Looks("unit_battle_plan.png"));
+  EXPECT_EQ(record.unitId, unit->id);
+  for (int s = 0; s < kUnitSlots; ++s) EXPECT_EQ(record.firingLevels[s], s == 3 ? 3 : unit->GetFiringLevel(s)) << s;
+  EXPECT_EQ(record.retreat[2], before[2] ? 0 : 1);
+  EXPECT_EQ(record.targeting, unit->targeting);
+}
+
+// Cancel hands nothing back, whatever was changed.
+TEST_F(DialogRuns, GroupBattlePlanCancelled) {
+  CGUnit* unit = Unit(Builder(), {0, 100, 100, 100});
+  BattlePlanPacket record;
+  unit->BuildBattlePlanPacket(&record);
+  const BattlePlanPacket built = record;
+  CaptureAfter(300, {26, 96, 26 + 590, 96 + 372});
+  Click(26 + 12 + 30, 96 + 277 + 7, 600);  // No Shots
+  Click(26 + 137 + 50, 96 + 315 + 20);     // Cancel
+  CDGroupBattlePlanDlg dialog(unit, &record, kPlanHelpId, /*canMove=*/false, /*canAttack=*/true);
+  EXPECT_EQ(dialog.m_result, 0);
+  EXPECT_TRUE(Looks("group_battle_plan.png"));
+  EXPECT_EQ(record.Build().bytes, built.Build().bytes);
+}
+
+// Switching class keeps the edits of the class left; the class shown last
+// is shown first next time.
+TEST_F(DialogRuns, DefaultBattlePlans) {
+  CDBPDfult::s_currentClass = 0;
+  DefaultBattlePlanTable plans;
+  const DefaultBattlePlanTable before = plans;
+  Click(26 + 12 + 30, 96 + 277 + 7, 400);  // No Shots of class 0 (genp)
+  Click(26 + 456 + 30, 96 + 140 + 6);      // dest
+  CaptureAfter(1000, {26, 96, 26 + 590, 96 + 372});
+  Click(26 + 96 + 50, 96 + 35 + 12, 800);  // Only at Selected of class 8
+  Click(26 + 243 + 50, 96 + 256 + 20);     // OK
+  ASSERT_TRUE(RunDefaultBattlePlanDialog(plans));
+  EXPECT_TRUE(Looks("default_battle_plans.png"));
+  EXPECT_EQ(CDBPDfult::s_currentClass, 8);
+  EXPECT_NE(plans.retreat[0][2], before.retreat[0][2]);
+  EXPECT_NE(plans.targeting[8][2], before.targeting[8][2]);
+  for (int c = 1; c < kUnitClassCount; ++c) {
+    if (c == 8) continue;
+    EXPECT_EQ(plans.targeting[c], before.targeting[c]) << c;
+    EXPECT_EQ(plans.retreat[c], before.retreat[c]) << c;
+  }
+}
+
+// An offer of 25 silicates priced in exotics and reactives; the arrow goes up
+// three times to the whole offer; OK.
+TEST_F(DialogRuns, BuyMinerals) {
+  MineralOffer offer;
+  offer.seller = 5;
+  offer.asteroid = 2;
+  offer.mineral = 1;
+  offer.terms[0] = 25;
+  offer.terms[3] = 4;
+  offer.terms[4] = 6;
+  std::uint16_t amount = 99;
+  std::uint8_t paying = 9;
+  std::uint32_t success = 7;
+  const int upX = 27 + 157 + 5, upY = 96 + 65 + 5;
+  Click(upX, upY, 400);
+  Click(upX, upY, 800);
+  Click(upX, upY, 800);
+  CaptureAfter(2500, {27, 96, 27 + 590, 96 + 372});
+  Click(27 + 124 + 90, 96 + 247 + 37, 800);
+  CDBuyDlg dialog(ddraw.get(), main, program, offer, 3, {0, 0, 100, 0}, &amount, &paying, &success);
+  EXPECT_EQ(dialog.m_result, 1);
+  EXPECT_TRUE(Looks("buy_minerals.png"));
+  EXPECT_EQ(amount, 25);
+  EXPECT_EQ(paying, 2);  // the first priced of metals, silicates, exotics
+  EXPECT_EQ(success, 1u);
+}
+
+// A pool of 1,234 with an offer of 200 standing: the dialog starts at the
+// offer, and typing 9999 is held to 1,190.
+TEST_F(DialogRuns, SellMinerals) {
+  MineralOffer standing;
+  standing.seller = 2;
+  standing.asteroid = 4;
+  standing.mineral = 0;
+  standing.terms[0] = 200;
+  standing.terms[2] = 12;
+  MineralOfferPacket record;
+  record.seller = 2;
+  record.asteroid = 4;
+  record.mineral = 0;
+  record.price[1] = 77;
+  std::uint32_t success = 0;
+  CaptureAfter(400, {27, 96, 27 + 590, 96 + 372});
+  Click(27 + 129 + 10, 96 + 65 + 10, 800);
+  backend->PressKey(VK_END, 20);
+  for (int i = 0; i < 4; ++i) backend->PressKey(VK_BACK, 20);
+  Type("999");
+  Click(27 + 124 + 90, 96 + 247 + 37, 300);
+  CDSellDlg dialog(ddraw.get(), main, program, &record, &success, 1234, &standing);
+  EXPECT_EQ(dialog.m_result, 1);
+  EXPECT_TRUE(Looks("sell_minerals.png"));
+  EXPECT_EQ(dialog.m_limit, 1190);
+  EXPECT_EQ(success, 1u);
+  EXPECT_EQ(record.amount, 990);
+  EXPECT_EQ(record.price[0], 0);
+  EXPECT_EQ(record.price[1], 12);
+  EXPECT_EQ(record.Build().bytes.size(), kMineralOfferSize);
+}
+
+// With bounds: a typed value above the bound comes back held to it.
+TEST_F(DialogRuns, SetPriceWithBounds) {
+  std::uint32_t values[4] = {10, 0, 5, 0};
+  const std::uint32_t upper[4] = {90, 50, 50, 50};
+  std::uint32_t success = 0;
+  CaptureAfter(400, {169, 106, 169 + 306, 106 + 351});
+  Click(169 + 16 + 20, 106 + 68 + 10, 800);
+  backend->PressKey(VK_END, 20);
+  for (int i = 0; i < 4; ++i) backend->PressKey(VK_BACK, 20);
+  Type("999");
+  Click(169 + 21 + 50, 106 + 298 + 20, 300);
+  CDSetPriceDlg dialog(ddraw.get(), main, program, values, &success, upper);
+  EXPECT_EQ(dialog.m_result, 1);
+  EXPECT_TRUE(Looks("set_price.png"));
+  EXPECT_EQ(success, 1u);
+  EXPECT_EQ(values[0], 90u);
+  EXPECT_EQ(values[1], 0u);
+  EXPECT_EQ(values[2], 5u);
+}
+
+// Chapter mode, then guild mode: the lists go dark again and the text goes
+// to the guild.
+TEST_F(DialogRuns, ChatToTheGuild) {
+  char text[kChatBufferSize];
+  std::memset(text, 'x', sizeof text);
+  std::uint8_t target = 0;
+  std::uint32_t success = 0;
+  Type("Hello guild");
+  Click(25 + 389 + 70, 96 + 295 + 14, 200);  // to one chapter
+  Click(25 + 373 + 60, 96 + 265 + 12, 200);  // to the guild
+  CaptureAfter(1000, {25, 96, 25 + 590, 96 + 372});
+  Click(25 + 63 + 70, 96 + 265 + 33, 600);   // send
+  CDChatDlg dialog(ddraw.get(), main, program, text, &target, &success, guild);
+  EXPECT_EQ(dialog.m_result, 1);
+  EXPECT_TRUE(Looks("chat.png"));
+  EXPECT_EQ(success, 1u);
+  EXPECT_EQ(target, kChatToGuild);
+  EXPECT_STREQ(text, "Hello guild");
+}
+
+TEST_F(DialogRuns, ChatCancelledClearsTheFlag) {
+  char text[kChatBufferSize] = {};
+  std::uint8_t target = 0;
+  std::uint32_t success = 0;
+  Click(25 + 233 + 60, 96 + 265 + 33, 300);
+  CDChatDlg dialog(ddraw.get(), main, program, text, &target, &success, guild);
+  EXPECT_EQ(dialog.m_result, 2);
+  EXPECT_EQ(success, 0u);
+}
+
+TEST_F(DialogRuns, NotesKeptOnOkAndEmptiedOnCancel) {
+  char text[64] = "Scout the belt";
+  CaptureAfter(300, {25, 96, 25 + 590, 96 + 372});
+  backend->PressKey(VK_END, 500);
+  Type(" twice");
+  Click(25 + 74 + 50, 96 + 226 + 50, 300);
+  CDMultilineEditDlg dialog(ddraw.get(), main, program, text, sizeof text);
+  EXPECT_EQ(dialog.m_result, 1);
+  EXPECT_TRUE(Looks("notes.png"));
+  EXPECT_STREQ(text, "Scout the belt twice");
+  Click(25 + 420 + 50, 96 + 226 + 50, 300);
+  CDMultilineEditDlg cancelled(ddraw.get(), main, program, text, sizeof text);
+  EXPECT_EQ(cancelled.m_result, 2);
+  EXPECT_STREQ(text, "");
+}
+
+// Battle plans in the save path (here the drive's root): newest first; a
+// typed name takes the extension.
+TEST_F(DialogRuns, SaveBattlePlan) {
+  box.Write("older.bpf", std::string(8, '\0'));
+  box.Write("newer.bpf", std::string(8, '\0'));
+  std::filesystem::last_write_time(box.Host("older.bpf"),
+                                   std::filesystem::last_write_time(box.Host("newer.bpf")) - std::chrono::hours(1));
+  char directory[kSaveDirectorySize] = "x";
+  char name[kSaveNameSize] = "x";
+  std::uint32_t success = 0;
+  CaptureAfter(300, {26, 96, 26 + 589, 96 + 371});
+  Click(26 + 185 + 100, 96 + 269 + 11, 600);
+  Type("turn5");
+  Click(26 + 16 + 100, 96 + 300 + 33, 300);
+  CDSaveDlg dialog(ddraw.get(), main, program, directory, name, SAVE_BATTLE_PLAN, &success, guild);
+  EXPECT_EQ(dialog.m_result, 1);
+  EXPECT_TRUE(Looks("save_battle_plan.png"));
+  EXPECT_EQ(success, 1u);
+  EXPECT_STREQ(name, "turn5.bpf");
+}
+
+// Deleting a saved game takes its server half with it; Cancel then.
+TEST_F(DialogRuns, DeleteTakesTheServerHalf) {
+  box.Write("game1.clt", "client");
+  box.Write("game1.svr", "server");
+  box.Write("game2.clt", "client");
+  char directory[kSaveDirectorySize] = {};
+  char name[kSaveNameSize] = {};
+  std::uint32_t success = 1;
+  Click(26 + 185 + 100, 96 + 269 + 11, 400);
+  Type("game1");
+  Click(26 + 408 + 40, 96 + 252 + 6, 300);
+  Click(26 + 371 + 100, 96 + 300 + 33, 300);
+  CDSaveDlg dialog(ddraw.get(), main, program, directory, name, SAVE_GAME, &success, guild);
+  EXPECT_EQ(dialog.m_result, 0);
+  EXPECT_EQ(success, 0u);
+  EXPECT_FALSE(std::filesystem::exists(box.Host("game1.clt")));
+  EXPECT_FALSE(std::filesystem::exists(box.Host("game1.svr")));
+  EXPECT_TRUE(std::filesystem::exists(box.Host("game2.clt")));
+}
+
+// Load in a plan dialog reads the file the load screen chose.
+TEST_F(DialogRuns, LoadFillsThePlanFromTheChosenFile) {
+  box.Write("plan.bpf", std::string({1, 3, 1, 1, 40, 90, 70, 1}));
+  g_dialogLinks.chooseLoadFile = [](int mode, std::string* directory, std::string* name) {
+    EXPECT_EQ(mode, 7);
+    *directory = "C:\\";
+    *name = "plan.bpf";
+    return true;
+  };
+  CGUnit* unit = Unit(Builder(), {0, 100, 100, 100});
+  BattlePlanPacket record;
+  unit->BuildBattlePlanPacket(&record);
+  Click(26 + 243 + 50, 96 + 315 + 20, 400);  // Load
+  Click(26 + 243 + 50, 96 + 256 + 20, 600);  // OK
+  CDGroupBattlePlanDlg dialog(unit, &record, kPlanHelpId, true, true);
+  EXPECT_EQ(dialog.m_result, 1);
+  EXPECT_EQ(record.targeting, (TargetingPart{3, 1, 1, 1, 40}));
+  EXPECT_EQ(record.retreat, (RetreatPart{90, 70, 1}));
+}
+
+}  // namespace
