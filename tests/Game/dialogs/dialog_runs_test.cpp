@@ -363,3 +363,12 @@ TEST_F(DialogRuns, LoadFillsThePlanFromTheChosenFile) {
 }
 
 }  // namespace
+namespace {
+TEST_F(DialogRuns, DefaultBattlePlansCancelled) {
+  DefaultBattlePlanTable plans;
+  for (int run = 0; run < 2; ++run) {
+    Click(26 + 137 + 50, 96 + 315 + 20, 300);
+    EXPECT_FALSE(RunDefaultBattlePlanDialog(plans)) << run;
+  }
+}
+}  // namespace
