@@ -372,3 +372,23 @@ TEST_F(DialogRuns, DefaultBattlePlansCancelled) {
   }
 }
 }  // namespace
+namespace {
+// Save in a plan dialog asks the save dialog for a name and writes the plan
+// as the controls show it.
+TEST_F(DialogRuns, SaveWritesThePlanUnderTheChosenName) {
+  CGUnit* unit = Unit(Builder(), {0, 100, 100, 100});
+  unit->targeting = {2, 1, 0, 2, 0};
+  unit->retreat = {100, 100, 0};
+  BattlePlanPacket record;
+  unit->BuildBattlePlanPacket(&record);
+  Click(26 + 12 + 30, 96 + 277 + 7, 400);    // No Shots on
+  Click(26 + 350 + 50, 96 + 315 + 20, 300);  // Save
+  Click(26 + 185 + 100, 96 + 269 + 11, 600); // the save dialog's name
+  Type("fleet");
+  Click(26 + 16 + 100, 96 + 300 + 33, 300);  // its Save
+  Click(26 + 137 + 50, 96 + 315 + 20, 600);  // Cancel the plan dialog
+  CDGroupBattlePlanDlg dialog(unit, &record, kPlanHelpId, true, true);
+  EXPECT_EQ(dialog.m_result, 0);
+  EXPECT_EQ(box.Read("fleet.bpf"), std::string({1, 2, 0, 2, 0, 100, 100, 1}));
+}
+}  // namespace
