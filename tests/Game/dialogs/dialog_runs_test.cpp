@@ -115,27 +115,41 @@ class DialogRuns : public units_test::UnitWorld {
   std::unique_ptr<CDDraw> ddraw;
 };
 
-// The unit dialog at (13, 80): a fitted unit whose list shows its seven
-// modules; the fourth entry is slot 3 (power), set to maximum; No Shots
-// toggled; OK.
+// The unit dialog at (13, 80) over a design fitted in slots 1, 3 and 4: the
+// third list entry is slot 4, set to maximum; No Shots toggled; OK.
 TEST_F(DialogRuns, UnitBattlePlan) {
-  CGUnit* unit = Unit(Builder(), {0, 100, 100, 100});
+  CGUnit* unit = Unit(Design(0, {kNoModuleId, units_test::kWeapon, kNoModuleId, units_test::kDrive,
+                                 units_test::kPower}),
+                      {0, 100, 100, 100});
   ASSERT_NE(unit, nullptr);
   BattlePlanPacket record;
   unit->BuildBattlePlanPacket(&record);
   const RetreatPart before = unit->retreat;
   CaptureAfter(300, {13, 80, 13 + 787, 80 + 396});
   Click(13 + 24 + 30, 80 + 310 + 12, 600);          // No Shots
-  Click(13 + 642 + 30, 80 + 100 + 3 * 15 + 7);      // fourth list entry
+  Click(13 + 642 + 30, 80 + 100 + 2 * 15 + 7);      // third list entry
   Click(13 + 677 + 40, 80 + 308 + 6);               // Maximum
   Click(13 + 260 + 40, 80 + 269 + 17);              // OK
   CDBattlePlanDlg dialog(ddraw.get(), main, program, unit, &record, kPlanHelpId);
   EXPECT_EQ(dialog.m_result, 1);
   EXPECT_TRUE(Looks("unit_battle_plan.png"));
   EXPECT_EQ(record.unitId, unit->id);
-  for (int s = 0; s < kUnitSlots; ++s) EXPECT_EQ(record.firingLevels[s], s == 3 ? 3 : unit->GetFiringLevel(s)) << s;
+  for (int s = 0; s < kUnitSlots; ++s) EXPECT_EQ(record.firingLevels[s], s == 4 ? 3 : unit->GetFiringLevel(s)) << s;
   EXPECT_EQ(record.retreat[2], before[2] ? 0 : 1);
   EXPECT_EQ(record.targeting, unit->targeting);
+}
+
+// A design with one module: its entry is selected and its level set.
+TEST_F(DialogRuns, UnitWithOneModuleSelectsIt) {
+  CGUnit* unit = Unit(Design(0, {kNoModuleId, kNoModuleId, units_test::kWeapon}), {0, 100, 100, 100});
+  BattlePlanPacket record;
+  unit->BuildBattlePlanPacket(&record);
+  Click(13 + 652 + 25, 80 + 252 + 6, 400);  // Off
+  Click(13 + 260 + 40, 80 + 269 + 17);      // OK
+  CDBattlePlanDlg dialog(ddraw.get(), main, program, unit, &record, kPlanHelpId);
+  EXPECT_EQ(dialog.m_position, 0);
+  EXPECT_EQ(record.firingLevels[2], 0);
+  EXPECT_EQ(record.firingLevels[0], unit->GetFiringLevel(0));
 }
 
 // Cancel hands nothing back, whatever was changed.
@@ -390,5 +404,30 @@ TEST_F(DialogRuns, SaveWritesThePlanUnderTheChosenName) {
   CDGroupBattlePlanDlg dialog(unit, &record, kPlanHelpId, true, true);
   EXPECT_EQ(dialog.m_result, 0);
   EXPECT_EQ(box.Read("fleet.bpf"), std::string({1, 2, 0, 2, 0, 100, 100, 1}));
+}
+}  // namespace
+namespace {
+// OK on a name in use asks first; No leaves the dialog open with the name.
+TEST_F(DialogRuns, SaveOverAnExistingNameAsksAndNoKeepsTheDialogOpen) {
+  box.Write("game1.clt", "client");
+  char directory[kSaveDirectorySize] = {};
+  char name[kSaveNameSize] = {};
+  std::uint32_t success = 0;
+  Click(26 + 185 + 100, 96 + 269 + 11, 400);
+  Type("game1");
+  Click(26 + 16 + 100, 96 + 300 + 33, 300);    // Save
+  Click(263 + 157 + 35, 229 + 108 + 17, 600);  // No
+  Click(26 + 371 + 100, 96 + 300 + 33, 600);   // Cancel: the dialog was still open
+  CDSaveDlg kept(ddraw.get(), main, program, directory, name, SAVE_GAME, &success, guild);
+  EXPECT_EQ(kept.m_result, 0);
+  EXPECT_EQ(success, 0u);
+  Click(26 + 185 + 100, 96 + 269 + 11, 400);
+  Type("game1");
+  Click(26 + 16 + 100, 96 + 300 + 33, 300);   // Save
+  Click(263 + 47 + 35, 229 + 108 + 17, 600);  // Yes
+  CDSaveDlg replaced(ddraw.get(), main, program, directory, name, SAVE_GAME, &success, guild);
+  EXPECT_EQ(replaced.m_result, 1);
+  EXPECT_EQ(success, 1u);
+  EXPECT_STREQ(name, "game1.clt");
 }
 }  // namespace
