@@ -13,6 +13,7 @@
 #include "platform/dialog/edit.h"
 #include "platform/dialog/updown.h"
 #include "platform/gdi/text.h"
+#include "platform/core/types.h"
 #include "platform/user/paint.h"
 #include "platform/user/queue.h"
 #include "platform/user/window.h"
@@ -125,7 +126,9 @@ LRESULT CDBuyDlg::OnInitDialog(HWND window) {
   const std::uint8_t paying = FirstPayingMineral(m_offer);
   *m_paying = paying;
   SetPressed(kPayFirst + paying, true, false);
-  SendDlgItemMessage(window, IDC_TRADE_AMOUNT_ARROWS, UDM_SETRANGE, 0, MAKELONG(m_offer.terms[0], 0));
+  // The arrows count in 16 signed bits; no offer is near that.
+  const auto top = static_cast<WORD>(std::min<int>(m_offer.terms[0], UD_MAXVAL));
+  SendDlgItemMessage(window, IDC_TRADE_AMOUNT_ARROWS, UDM_SETRANGE, 0, MAKELONG(top, 0));
   SendDlgItemMessage(window, IDC_TRADE_AMOUNT_ARROWS, UDM_SETPOS, 0, 0);
   SendDlgItemMessage(window, IDC_TRADE_AMOUNT, EM_LIMITTEXT, 3, 0);
   return 0;
