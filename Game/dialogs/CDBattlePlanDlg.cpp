@@ -1,6 +1,7 @@
 #include "Game/dialogs/CDBattlePlanDlg.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 
 #include "Game/app/AppGlobals.h"
@@ -59,6 +60,7 @@ constexpr PlanPlace kPlaces[] = {
 };
 constexpr int kLevelIds[] = {IDC_ZERO, IDC_MINIMUM, IDC_NORMAL, IDC_MAXIMUM, IDC_EMERGANCY};
 constexpr std::uint8_t kNormalLevel = 2;
+constexpr std::size_t kPathSize = 260;
 constexpr COLORREF kSelectedColour = RGB(255, 255, 255);
 constexpr COLORREF kLineColour = RGB(0, 255, 0);
 constexpr COLORREF kTypeColour = RGB(255, 255, 255);
@@ -105,15 +107,18 @@ LRESULT CDBattlePlanDlg::OnInitDialog(HWND window) {
   LimitControls();
   ShowControls(window);
   const int guild = LocalGuildIndex();
-  m_background = LoadImage(DialogArt("btlplan\\indvdual\\iBkgnd" + std::to_string(guild + 1) + ".ima").c_str(), 0, 0);
+  char file[kPathSize];
+  std::snprintf(file, sizeof file, "%sbtlplan\\indvdual\\iBkgnd%d.ima", g_instData.GetArtPath(), guild + 1);
+  m_background = LoadImage(file, 0, 0);
   MoveWindow(window, 13, 80, 787, 396, FALSE);
   // The ship and module pictures are the guild's.
   const HMODULE own = m_module;
   m_module = LocalGuildModule();
   char abbreviation[8] = {};
   m_unit->GetClassAbbreviation(abbreviation);
-  const std::string ship = m_unit->IsOperational() ? std::string(abbreviation) : std::string("reck");
-  m_ship = LoadImage(GuildArt("units\\" + ship + "_gt.ima").c_str(), 31, 100);
+  std::snprintf(file, sizeof file, "%sunits\\%s_gt.ima", g_instData.GetGuildPath(guild),
+                m_unit->IsOperational() ? abbreviation : "reck");
+  m_ship = LoadImage(file, 31, 100);
   m_module = own;
   const HWND list = GetDlgItem(window, IDC_MODULE_LIST);
   for (int slot : m_slots) {
@@ -145,15 +150,13 @@ void CDBattlePlanDlg::ShowSlot(HWND window, int position) {
     const HMODULE own = m_module;
     m_module = LocalGuildModule();
     const int guild = LocalGuildIndex();
-    std::string name;
+    char file[kPathSize] = {};
     if (m && g_rulesLinks.moduleDB) {
-      char file[260] = {};
       g_rulesLinks.moduleDB->GetSmallImageFileName(m_unit->GetTemplate()->GetModuleId(slot), file, guild);
-      name = file;
     } else {
-      name = GuildArt("hull" + std::to_string(guild) + ".ima");
+      std::snprintf(file, sizeof file, "%shull%d.ima", g_instData.GetGuildPath(guild), guild);
     }
-    m_modulePictures[pictureSlot] = LoadImage(name.c_str(), 469, 166);
+    m_modulePictures[pictureSlot] = LoadImage(file, 469, 166);
     m_module = own;
   }
   const char* type = m && g_rulesLinks.moduleDB
