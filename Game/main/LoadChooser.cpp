@@ -1,7 +1,7 @@
 // The front end's load screen as the in-game dialogs' file chooser.
 #include "Game/app/AppGlobals.h"
 #include "Game/app/CClntApp.h"
-#include "Game/frontend/LoadScreen.h"
+#include "Game/frontend/CDLoadDlg.h"
 #include "Game/main/GameLinks.h"
 
 bool ChooseLoadFile(int mode, std::string* directory, std::string* name) {
