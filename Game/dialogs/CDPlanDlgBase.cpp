@@ -159,7 +159,7 @@ LRESULT CDPlanDlgBase::OnInitDialog(HWND window) {
 }
 
 CSprite* CDPlanDlgBase::Picture(int id, char state) {
-  for (const Picture_& p : m_pictures)
+  for (const LoadedPicture& p : m_pictures)
     if (p.id == id && p.state == state) return p.sprite.get();
   const PlanPlace* place = nullptr;
   for (const PlanPlace& p : m_places)

@@ -131,12 +131,12 @@ class CDPlanDlgBase : public CDlgBase {
 
   const char* m_imagePrefix;
   // Pictures by control id and state letter.
-  struct Picture_ {
+  struct LoadedPicture {
     int id;
     char state;
     std::unique_ptr<CSprite> sprite;
   };
-  std::vector<Picture_> m_pictures;
+  std::vector<LoadedPicture> m_pictures;
 };
 
 // The places of the plan controls and buttons of the default-plans and

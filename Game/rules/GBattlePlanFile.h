@@ -1,7 +1,8 @@
 #pragma once
 // The battle-plan file (".bpf") the battle-plan dialogs load and save: the
 // eight bytes of one plan, targeting bytes in the order 1, 0, 2, 3, 4, then
-// the three retreat bytes. Nothing else is in the file.
+// the three retreat bytes. Nothing else is in the file. Any thread: the FILE
+// is the caller's.
 
 #include <cstdint>
 #include <span>
