@@ -7,6 +7,7 @@
 #include "Game/setup/SetupRules.h"
 #include "platform/core/bytes.h"
 #include "platform/core/random.h"
+#include "server/orders/SrvAsteroidOrders.h"
 #include "server/orders/SrvDesigns.h"
 #include "server/trade/SrvMineralTrade.h"
 #include "server/orders/SrvOrders.h"
@@ -28,6 +29,12 @@ constexpr std::size_t kChatTextOffset = 16;
 constexpr std::uint32_t kMaxLoggedRefusals = 1000;
 constexpr std::uint8_t kChatToAll = 255;
 constexpr std::uint8_t kChatToGuild = 254;
+// 23 from the host's front end carries this plus its chapters per guild.
+constexpr std::uint16_t kChaptersAnnounced = 100;
+constexpr std::size_t kConfigChaptersOffset = 14;
+// How long a hosted start waits for the host's configuration (52) before
+// the game starts with the one the server holds.
+constexpr std::uint64_t kConfigAnswerWaitMs = 60'000;
 
 // The smallest block each handled type must have.
 std::size_t MinimumSize(std::uint16_t type) {
@@ -174,7 +181,7 @@ bool SrvGame::Receive(std::uint32_t from, std::span<const std::uint8_t> packet) 
       return true;
     }
     case PKT_CHAPTER_REPORTS:
-      return OnChapterReports(from);
+      return OnChapterReports(from, packet);
     case PKT_CHAPTER_CLAIM:
       return OnChapterClaim(from, packet);
     case PKT_GAME_SETTINGS:
@@ -245,12 +252,21 @@ bool SrvGame::Receive(std::uint32_t from, std::span<const std::uint8_t> packet) 
       m_log.Line("player %u ended the game", from);
       return true;
     default:
-      if (SrvIsOrderPacket(header.type) || SrvIsZonePacket(header.type)) return OnOrder(from, header.type, packet);
+      if (SrvIsOrderPacket(header.type) || SrvIsZonePacket(header.type) || SrvIsAsteroidRequestPacket(header.type))
+        return OnOrder(from, header.type, packet);
       return Refuse(from, header.type, "not handled by this server");
   }
 }
 
-bool SrvGame::OnChapterReports(std::uint32_t from) {
+bool SrvGame::OnChapterReports(std::uint32_t from, std::span<const std::uint8_t> packet) {
+  // The host's front end announces the chapters per guild it configured as
+  // 100 + their number; the rest of the configuration it gives when asked (50).
+  const std::uint16_t announced = packet.size() >= 10 ? ReadU16(packet, 8) : 0;
+  if (announced > kChaptersAnnounced && announced <= kChaptersAnnounced + kMaxChaptersPerGuild && !m_started &&
+      MaySetUp(from)) {
+    m_setup.config.SetU16(kConfigChaptersOffset, static_cast<std::uint16_t>(announced - kChaptersAnnounced));
+    m_log.Line("player %u announces %u chapters per guild", from, announced - kChaptersAnnounced);
+  }
   PacketImage<12> p(PKT_CHAPTER_REPORTS);
   p.Put<std::uint16_t>(8, m_setup.ChaptersPerGuild());
   m_out.Send(from, SrvPacket(p.bytes.begin(), p.bytes.end()), false);
@@ -373,10 +389,19 @@ void SrvGame::ReleaseChapter(std::uint16_t chapter) {
 bool SrvGame::OnConfig(std::uint32_t from, std::span<const std::uint8_t> packet) {
   if (m_started) return Refuse(from, PKT_GAME_CONFIG, "configuration after the start");
   if (!MaySetUp(from)) return Refuse(from, PKT_GAME_CONFIG, "configuration from a player who is not the host");
+  // A session's host gives its configuration in answer to 50 alone.
+  if (m_host != 0 && !m_configAsked) return Refuse(from, PKT_GAME_CONFIG, "configuration nobody asked for");
   m_setup.TakeConfig(packet);
   m_log.Line("configuration from player %u: %u chapters per guild, %u asteroids", from,
              m_setup.ChaptersPerGuild(), m_setup.AsteroidCount());
-  SendToOthers(from, SrvPacket(m_setup.config.bytes.begin(), m_setup.config.bytes.end()));
+  const SrvPacket config(m_setup.config.bytes.begin(), m_setup.config.bytes.end());
+  if (!m_configAsked) {
+    SendToOthers(from, config);
+    return true;
+  }
+  // The others' games are made: they take it as the game's settings.
+  SendToOthers(from, config, true);
+  StartGame();
   return true;
 }
 
@@ -537,11 +562,28 @@ bool SrvGame::OnRemovePlayer(std::uint32_t from, std::span<const std::uint8_t> p
 }
 
 bool SrvGame::OnStart(std::uint32_t from) {
-  if (m_started) return Refuse(from, PKT_START, "the game has started");
+  if (m_started || m_configAsked) return Refuse(from, PKT_START, "the game has started");
   if (!MaySetUp(from)) return Refuse(from, PKT_START, "only the host starts the game");
   if (HeldChapter(from) < 0 && from != m_host) return Refuse(from, PKT_START, "sender holds no chapter");
-  StartGame();
+  if (m_host == 0) {
+    StartGame();
+    return true;
+  }
+  // The waiting rooms end first: the host's game then answers 50 with its
+  // configuration (52), from which the world is made.
+  SendRoomStart();
+  PacketImage<12> ask(PKT_CONFIG_EXCHANGE);
+  m_out.Send(m_host, SrvPacket(ask.bytes.begin(), ask.bytes.end()), true);
+  m_configAsked = true;
+  m_configAskedMs = m_nowMs;
+  m_log.Line("the host is asked for the configuration");
   return true;
+}
+
+void SrvGame::SendRoomStart() {
+  // Every waiting room ends on a plain start (its word at 8 is 0, which the
+  // dispatcher ignores) and leaves what follows to the game's dispatcher.
+  for (std::uint32_t p : m_players) m_out.Send(p, BuildRoomStartPacket(), true);
 }
 
 void SrvGame::StartGame() {
@@ -554,9 +596,8 @@ void SrvGame::StartGame() {
              m_setup.ChapterCount());
   std::vector<std::string> names(kMaxChapters);
   for (std::uint16_t c = 0; c < kMaxChapters; ++c) names[c] = ChapterName(c);
-  // Every waiting room ends on a plain start (its word at 8 is 0, which the
-  // dispatcher ignores) and leaves what follows to the game's dispatcher.
-  for (std::uint32_t p : m_players) m_out.Send(p, BuildRoomStartPacket(), true);
+  if (!m_configAsked) SendRoomStart();
+  m_configAsked = false;
   m_sight = SrvUnitSight{};
   for (std::uint32_t p : m_players) {
     const std::int32_t chapter = HeldChapter(p);
@@ -573,8 +614,9 @@ bool SrvGame::OnOrder(std::uint32_t from, std::uint16_t type, std::span<const st
   if (chapter < 0) return Refuse(from, type, "sender holds no chapter");
   if (m_turnDone[chapter]) return Refuse(from, type, "the chapter's turn has ended");
   const auto own = static_cast<std::uint16_t>(chapter);
-  const SrvOrderVerdict verdict =
-      SrvIsZonePacket(type) ? SrvSubmitZoneOrder(m_world, own, packet) : SrvSubmitOrder(m_world, own, packet);
+  const SrvOrderVerdict verdict = SrvIsZonePacket(type)              ? SrvSubmitZoneOrder(m_world, own, packet)
+                                  : SrvIsAsteroidRequestPacket(type) ? SrvSubmitAsteroidRequest(m_world, own, packet)
+                                                                     : SrvSubmitOrder(m_world, own, packet);
   if (verdict == SrvOrderVerdict::kAccepted) return true;
   // The client queued the order already: its queue is brought back in step.
   if (type == PKT_ORDER)
@@ -610,11 +652,22 @@ void SrvGame::EndTurnNow() {
 void SrvGame::Tick(std::uint64_t nowMs) {
   // A turn begun before the clock was first read (the start can arrive with
   // the first packets) begins now, not at the clock's zero.
-  if (!m_clockRead) m_turnStartMs = nowMs;
+  if (!m_clockRead) m_turnStartMs = m_configAskedMs = nowMs;
   m_clockRead = true;
   m_nowMs = nowMs;
+  if (m_configAsked && nowMs - m_configAskedMs >= kConfigAnswerWaitMs) {
+    m_log.Line("the host did not give its configuration: the game starts with the one held");
+    StartGame();
+  }
+  if (!m_started || m_ended) return;
+  // Computer chapters end their turns as the turns begin: a game nobody
+  // plays in runs on at once, a turn a tick.
+  if (std::all_of(m_holder.begin(), m_holder.end(), [](std::uint32_t holder) { return holder == 0; })) {
+    ResolveTurn();
+    return;
+  }
   const std::uint16_t limit = m_setup.TurnTimeLimitMinutes();
-  if (!m_started || m_ended || limit == 0) return;
+  if (limit == 0) return;
   if (nowMs - m_turnStartMs >= std::uint64_t{limit} * 60'000u) {
     m_log.Line("turn %u: time limit reached", m_world.turn);
     ResolveTurn();

@@ -57,7 +57,8 @@ class SrvGame {
   void PlayerLeft(std::uint32_t player);
   // Handles one packet; false when it was refused.
   bool Receive(std::uint32_t from, std::span<const std::uint8_t> packet);
-  // Ends the turn when its time limit has passed (`nowMs` from any steady clock).
+  // Ends the turn when its time limit has passed (`nowMs` from any steady
+  // clock), or at once when no player holds a chapter.
   void Tick(std::uint64_t nowMs);
 
   // The server's own file of a running game: the set-up, the chapters'
@@ -93,7 +94,9 @@ class SrvGame {
   std::int32_t HeldChapter(std::uint32_t player) const;
   std::string ChapterName(std::uint16_t chapter) const;
 
-  bool OnChapterReports(std::uint32_t from);
+  // The chapter list, to the sender; the host's 100 + n sets the chapters
+  // per guild.
+  bool OnChapterReports(std::uint32_t from, std::span<const std::uint8_t> p);
   bool OnChapterClaim(std::uint32_t from, std::span<const std::uint8_t> p);
   // The host's claim of chapter number 40: it runs the game without playing,
   // giving up any chapter it held; anyone else is refused.
@@ -148,6 +151,8 @@ class SrvGame {
 
   void SendChapterName(std::uint32_t to, std::uint16_t chapter);
   void SendToOthers(std::uint32_t from, const SrvPacket& packet, bool sequenced = false);
+  void SendRoomStart();
+  // Makes the world and sends each player its start sequence.
   void StartGame();
   void ResolveTurn();
 
@@ -167,6 +172,9 @@ class SrvGame {
   SrvChapterTraits m_traits{};
   std::array<bool, kMaxChapters> m_turnDone{};
   bool m_started = false;
+  // A hosted start waits for the host's answer to 50 (at most a minute).
+  bool m_configAsked = false;
+  std::uint64_t m_configAskedMs = 0;
   bool m_ended = false;
   std::uint64_t m_turnStartMs = 0;
   bool m_autosave = true;

@@ -76,7 +76,7 @@ enum PacketType : std::uint16_t {
   PKT_ASTEROID_OWNER = 123,
   PKT_RESOURCE_MIX = 124,
   PKT_ORBIT_RADII = 125,
-  PKT_VIEW_REQUEST = 126,       // out
+  PKT_REFUEL_AT_ASTEROID = 126, // out: a unit recharges from the asteroid it is at
   PKT_ASTEROID_WITH_ZONES = 127,
   PKT_ASTEROID_COMPOSITION = 128,
 
@@ -103,7 +103,7 @@ enum PacketType : std::uint16_t {
   PKT_GUILD_VOTES = 401,
   PKT_SHIP_OFFER_WITHDRAWN = 402,  // both
   PKT_VOTE_OFFER_WITHDRAWN = 403,  // both
-  PKT_POPUP_COMMAND = 405,         // out
+  PKT_DISTRIBUTE_RESOURCES = 405,  // out: an asteroid's pool spread over its owner's stores
   PKT_CHAPTER_START = 450,
   PKT_CHAPTER_NAME_SET = 451,
   PKT_RENEGADE_VOTE = 455,         // out

@@ -576,13 +576,8 @@ std::int16_t ShowScreen(CClntApp& app, std::int16_t id) {
 }  // namespace
 
 void AnnounceGameSetup(CClntApp& app) {
+  // The rest of the configuration goes to the server when it asks (50).
   BroadcastChapters(static_cast<std::uint16_t>(kChapterAnnounceBase + app.m_gameConfig->chapters));
-  // The server builds the world from the configuration it holds: it gets the
-  // one the screens made.
-  if (g_session) {
-    auto config = ToBytes(*app.m_gameConfig);
-    g_session->BroadcastUnsequenced(kAllPlayersSlot, config.data(), config.size());
-  }
   app.SendGameSettings(*app.m_gameSettings, kNoChapterSlot);
 }
 

@@ -1,6 +1,7 @@
 #include "Game/main/GameLinks.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -52,10 +53,19 @@ void InstallHandlerLinks(NetHandlerLinks& links) {
     else
       plat::PostMessage(window, msg, wParam, lParam);
   };
+  links.gameConfigBlock = []() -> std::span<std::uint8_t> {
+    // The handler reads and sends the block at once; the screen's changes
+    // go back into the application's own packet (runConfigScreen).
+    static std::array<std::uint8_t, kGameConfigSize> block{};
+    if (!g_app || !g_app->m_gameConfig) return {};
+    block = ToBytes(*g_app->m_gameConfig);
+    return block;
+  };
   links.runConfigScreen = [](std::span<std::uint8_t> block) {
     GameConfigPacket config;
     if (!g_app || !g_appLinks.runConfigScreen || !FromBytes(block, config)) return;
     g_appLinks.runConfigScreen(config, g_app->m_role.lobbyLaunch == 0);
+    if (g_app->m_gameConfig) *g_app->m_gameConfig = config;
     const auto bytes = ToBytes(config);
     std::copy(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(std::min(bytes.size(), block.size())),
               block.begin());

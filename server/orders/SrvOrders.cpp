@@ -296,6 +296,8 @@ const char* SrvOrderVerdictText(SrvOrderVerdict verdict) {
       return "no such target";
     case SrvOrderVerdict::kCannotAfford:
       return "the pool cannot pay for it";
+    case SrvOrderVerdict::kRepeated:
+      return "asked already this turn";
   }
   return "refused";
 }

@@ -37,6 +37,7 @@ enum class SrvOrderVerdict : std::uint8_t {
   kBadOrder,       // an order type, mode, place or value out of range
   kBadTarget,      // the order's target does not exist or may not be used
   kCannotAfford,   // a building order its pool cannot pay
+  kRepeated,       // asked already this turn, and done once a turn
 };
 
 // The packet types SrvSubmitOrder takes.

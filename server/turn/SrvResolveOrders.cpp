@@ -1,6 +1,7 @@
 #include <vector>
 
 #include "Game/model/GUnit.h"
+#include "server/orders/SrvAsteroidOrders.h"
 #include "server/trade/SrvShipTrade.h"
 #include "server/orders/SrvUnitPackets.h"
 #include "server/trade/SrvVoteTrade.h"
@@ -31,6 +32,8 @@ void SrvResolveOrders(SrvTurnContext& turn) {
   SrvAdvanceResearch(turn);
   SrvMineAndEarn(turn);
   SrvRechargeUnits(turn);
+  SrvRefuelAtAsteroids(turn);
+  SrvDistributePools(turn);
   SrvRunTransfers(turn);
   SrvSettleShipOffers(turn);
   SrvSettleVoteOffers(turn);

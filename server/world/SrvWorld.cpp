@@ -277,6 +277,8 @@ void SrvWorld::Generate(const SrvSetup& setup, std::uint32_t newSeed, const SrvA
   shipBids.clear();
   voteBids.clear();
   soldVotes.clear();
+  refuels.clear();
+  distributions.clear();
   InstallLinks();
   ResetResearch();
   // Before any unit: the traits shape the units' statistics.
@@ -332,6 +334,8 @@ void SrvWorld::AdoptLoaded(std::unique_ptr<CGuildList> loaded, std::uint32_t loa
   turn = loadedTurn;
   seed = loadedSeed;
   chaptersPerGuild = perGuild;
+  refuels.clear();
+  distributions.clear();
   InstallLinks();
 }
 

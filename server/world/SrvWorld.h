@@ -103,6 +103,15 @@ struct SrvSoldVote {
   std::uint8_t buyer = 0;
 };
 
+// A chapter's request of the running turn about one of its asteroids
+// (SrvAsteroidOrders.h): a unit refuelled there (126, `unitId` set), or the
+// asteroid's pool distributed (405).
+struct SrvAsteroidRequest {
+  std::uint8_t chapter = 0;
+  std::uint16_t asteroid = 0;
+  std::uint32_t unitId = 0;
+};
+
 class SrvWorld {
  public:
   SrvWorld();
@@ -174,6 +183,10 @@ class SrvWorld {
   std::vector<SrvShipBid> shipBids;
   std::vector<SrvVoteBid> voteBids;
   std::vector<SrvSoldVote> soldVotes;
+  // The running turn's refuelling and distribution requests, in the order
+  // they came; carried out and emptied as the turn resolves. A save does
+  // not keep them (a loaded turn starts without any).
+  std::vector<SrvAsteroidRequest> refuels, distributions;
   // The zone a chapter's ATVs last set off from for a zone (600, 607), by
   // SrvAtvOriginKey: the terrain replay draws an attack there. Kept while
   // the server runs only; an attack without one is drawn in the zone attacked.

@@ -43,10 +43,15 @@ struct SrvGameTest : SrvGameCase<1234> {
     game.PlayerJoined(8);
   }
   // Player 7 sets the game up; each of `seats` claims its chapter (named A,
-  // B, ...); player 7 starts it, when `start`.
+  // B, ...); player 7 starts it, when `start`. The host of a session (`hosted`)
+  // announces its chapters per guild alone, and gives the rest of its
+  // configuration when the start asks for it (AnswerConfig).
   static void Begin(SrvGame& g, std::uint16_t perGuild, std::uint16_t asteroids, Seats seats,
-                    bool start = true) {
-    ASSERT_TRUE(g.Receive(7, Config(perGuild, asteroids)));
+                    bool start = true, bool hosted = false) {
+    ASSERT_TRUE(g.Receive(7, Pkt<12>(PKT_CHAPTER_REPORTS).U16(8, static_cast<std::uint16_t>(100 + perGuild))));
+    if (!hosted) {
+      ASSERT_TRUE(g.Receive(7, Config(perGuild, asteroids)));
+    }
     char name[] = "A";
     for (const auto& [player, chapter] : seats)
       ASSERT_TRUE(g.Receive(player, Claim(chapter, name))) << name[0]++;
@@ -101,7 +106,7 @@ TEST_F(SrvGameTest, ClaimsAreGrantedOnceAndAChapterGivenUpIsFreeAgain) {
 TEST_F(SrvGameTest, AStandAloneHostRunsTheGameWithoutAChapterAndStartsIt) {
   game.SetHost(7);
   game.PlayerJoined(9);
-  Begin(game, 1, 8, {{7, 0}, {8, 40}}, false);
+  Begin(game, 1, 8, {{7, 0}, {8, 40}}, false, true);
   EXPECT_EQ(ReadU32(out.To(8).back().packet, 44), 0u) << "only the host runs without a chapter";
   ASSERT_TRUE(game.Receive(8, Claim(8, "Beta")));
   out.sent.clear();
@@ -116,15 +121,17 @@ TEST_F(SrvGameTest, AStandAloneHostRunsTheGameWithoutAChapterAndStartsIt) {
   out.sent.clear();
   EXPECT_FALSE(game.Receive(9, Small(PKT_START))) << "another player without a chapter";
   ASSERT_TRUE(game.Receive(7, Small(PKT_START)));
+  ASSERT_TRUE(game.Receive(7, Config(1, 8)));
   EXPECT_TRUE(game.Started());
-  ASSERT_EQ(out.To(7).size(), 1u) << "no chapter, no start sequence";
+  ASSERT_EQ(out.To(7).size(), 2u) << "no chapter, no start sequence";
   EXPECT_EQ(out.To(7)[0].Type(), PKT_START) << "the waiting room's end";
+  EXPECT_EQ(out.To(7)[1].Type(), PKT_CONFIG_EXCHANGE);
   EXPECT_EQ(out.To(8).back().Type(), PKT_START);
 }
 
 TEST_F(SrvGameTest, InAHostedGameOnlyTheHostConfiguresAndStarts) {
   game.SetHost(7);
-  Begin(game, 2, 20, {{7, 0}, {8, 8}}, false);
+  Begin(game, 2, 20, {{7, 0}, {8, 8}}, false, true);
   out.sent.clear();
   EXPECT_FALSE(game.Receive(8, Config(8, 150)));
   EXPECT_EQ(game.Setup().ChaptersPerGuild(), 2);
@@ -139,11 +146,14 @@ TEST_F(SrvGameTest, InAHostedGameOnlyTheHostConfiguresAndStarts) {
   EXPECT_FALSE(game.Receive(8, Small(PKT_START)));
   EXPECT_FALSE(game.Started());
   EXPECT_TRUE(game.Receive(7, Small(PKT_START)));
+  EXPECT_FALSE(game.Receive(8, Config(8, 150))) << "asked of the host alone";
+  EXPECT_TRUE(game.Receive(7, Config(2, 20)));
+  EXPECT_TRUE(game.Started());
 }
 
 TEST_F(SrvGameTest, EachPlayerSetsItsOwnChaptersTraitsAndOnlyTheHostTheRest) {
   game.SetHost(7);
-  Begin(game, 2, 20, {{7, 0}, {8, 8}}, false);
+  Begin(game, 2, 20, {{7, 0}, {8, 8}}, false, true);
   auto settings = [](std::uint16_t slot, std::uint16_t difficulty, std::initializer_list<std::pair<int, int>> traits) {
     SrvSetup s;
     s.settings.SetU16(8, slot);
@@ -166,6 +176,7 @@ TEST_F(SrvGameTest, EachPlayerSetsItsOwnChaptersTraitsAndOnlyTheHostTheRest) {
   EXPECT_EQ(passed[0].packet[48 + 3], 45) << "the receiver's own traits";
 
   ASSERT_TRUE(game.Receive(7, Small(PKT_START)));
+  ASSERT_TRUE(game.Receive(7, Config(2, 20)));
   EXPECT_EQ(game.World().Chapter(8)->GetTrait(3), 45);
   EXPECT_EQ(game.World().Chapter(0)->GetTrait(8), 30);
   const auto joiner = out.To(8);
@@ -629,8 +640,94 @@ TEST_F(SrvGameTest, WaitingRoomReadinessReachesTheOthersAndARemovalOnlyItsTarget
   // Once play has begun the waiting room is gone.
   ASSERT_TRUE(game.Receive(7, Claim(0, "Iron Fist")));
   ASSERT_TRUE(game.Receive(7, Small(PKT_START)));
+  ASSERT_TRUE(game.Receive(7, Config(1, 8)));
   out.sent.clear();
   EXPECT_TRUE(game.Receive(8, ready(1)));
   EXPECT_FALSE(game.Receive(7, removal(8)));
   EXPECT_TRUE(out.sent.empty());
+}
+
+// A session's host announces its chapters per guild (23 with 100 + n) and
+// gives its configuration only when the start asks for it: 50 to the host
+// after every waiting room's end, the world made from the answer, which the
+// others are passed numbered.
+TEST_F(SrvGameTest, AHostedStartAsksTheHostForItsConfigurationBeforeMakingTheWorld) {
+  game.SetHost(7);
+  EXPECT_FALSE(game.Receive(7, Config(2, 20))) << "nobody asked";
+  ASSERT_TRUE(game.Receive(8, Pkt<12>(PKT_CHAPTER_REPORTS).U16(8, 105)));
+  EXPECT_EQ(game.Setup().ChaptersPerGuild(), 8) << "only the host's announcement counts";
+  ASSERT_TRUE(game.Receive(7, Pkt<12>(PKT_CHAPTER_REPORTS).U16(8, 102)));
+  EXPECT_EQ(game.Setup().ChaptersPerGuild(), 2);
+  ASSERT_TRUE(game.Receive(7, Claim(0, "A")));
+  ASSERT_TRUE(game.Receive(8, Claim(3, "B")));
+  EXPECT_EQ(game.Holder(3), 0u) << "chapter 3 lies outside two per guild";
+  ASSERT_TRUE(game.Receive(8, Claim(8, "B")));
+
+  out.sent.clear();
+  ASSERT_TRUE(game.Receive(7, Small(PKT_START)));
+  EXPECT_FALSE(game.Started());
+  ASSERT_EQ(out.sent.size(), 3u);
+  EXPECT_EQ(out.sent[0].Type(), PKT_START);
+  EXPECT_EQ(out.sent[1].Type(), PKT_START);
+  EXPECT_EQ(out.sent[2].to, 7u);
+  EXPECT_EQ(out.sent[2].Type(), PKT_CONFIG_EXCHANGE);
+  for (const Sent& s : out.sent) EXPECT_TRUE(s.sequenced);
+  EXPECT_FALSE(game.Receive(7, Small(PKT_START))) << "the start is under way";
+
+  out.sent.clear();
+  ASSERT_TRUE(game.Receive(7, Config(2, 14)));
+  ASSERT_TRUE(game.Started());
+  EXPECT_EQ(CGSolarDB::GetAsteroidCount(), 14) << "the world follows the answer";
+  const auto joiner = out.To(8);
+  ASSERT_FALSE(joiner.empty());
+  EXPECT_EQ(joiner[0].Type(), PKT_GAME_CONFIG);
+  EXPECT_TRUE(joiner[0].sequenced);
+  EXPECT_EQ(ReadU16(joiner[0].packet, 16), 14);
+  EXPECT_EQ(joiner[1].Type(), PKT_SOLAR_SYSTEM);
+  const auto host = out.To(7);
+  ASSERT_FALSE(host.empty());
+  EXPECT_EQ(host[0].Type(), PKT_SOLAR_SYSTEM) << "the host's own block is not sent back";
+  EXPECT_EQ(out.Count(PKT_START), 2u) << "each start sequence's last packet, and no second room end";
+}
+
+// A host that never answers holds the start up for a minute at most; the
+// game then starts with the configuration the server holds.
+TEST_F(SrvGameTest, AHostThatNeverAnswersIsWaitedForAMinute) {
+  game.SetHost(7);
+  game.Tick(10'000);
+  ASSERT_TRUE(game.Receive(7, Pkt<12>(PKT_CHAPTER_REPORTS).U16(8, 101)));
+  ASSERT_TRUE(game.Receive(7, Claim(0, "A")));
+  ASSERT_TRUE(game.Receive(7, Small(PKT_START)));
+  game.Tick(69'999);
+  EXPECT_FALSE(game.Started());
+  game.Tick(70'000);
+  EXPECT_TRUE(game.Started());
+  EXPECT_EQ(game.World().chaptersPerGuild, 1);
+  EXPECT_FALSE(game.Receive(7, Config(2, 20))) << "too late";
+}
+
+// Nobody plays: every chapter is the computer's, whose turns end as they
+// begin, so the game runs a turn a tick with the clock standing still, and
+// the game length ends it.
+TEST_F(SrvGameTest, AGameWithoutHumanPlayersRunsItsTwentyTurnsWithoutTheClock) {
+  game.SetHost(7);
+  const auto [hulls, modules] = SrvTestRules();
+  ASSERT_TRUE(game.UseRules(hulls, modules));
+  ASSERT_TRUE(game.Receive(7, Pkt<12>(PKT_CHAPTER_REPORTS).U16(8, 101)));
+  ASSERT_TRUE(game.Receive(7, Claim(40, "")));
+  ASSERT_TRUE(game.Receive(7, Pkt<12>(PKT_AUTOSAVE)));
+  ASSERT_TRUE(game.Receive(7, Small(PKT_START)));
+  SrvSetup setup;
+  setup.config.SetU16(14, 1);
+  setup.config.SetU16(16, 10);
+  setup.config.SetU16(18, 60);  // an hour a turn, were anyone playing
+  setup.config.SetU16(20, 4);   // biggest is best
+  setup.config.SetU16(22, 20);
+  ASSERT_TRUE(game.Receive(7, Bytes(setup.config)));
+  ASSERT_TRUE(game.Started());
+  int ticks = 0;
+  for (; ticks < 100 && !game.Ended(); ++ticks) game.Tick(1000);
+  EXPECT_TRUE(game.Ended());
+  EXPECT_EQ(ticks, 20);
+  EXPECT_EQ(game.World().turn, 20u);
 }

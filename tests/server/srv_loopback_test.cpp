@@ -5,6 +5,7 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <array>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -15,6 +16,7 @@
 #include "Game/model/GGameData.h"
 #include "Game/model/GUnit.h"
 #include "Game/net/NetDispatcher.h"
+#include "Game/net/NetHandlerLinks.h"
 #include "Game/net/NetSession.h"
 #include "Game/base/Packets.h"
 #include "Game/rules/GRulesPackets.h"
@@ -158,7 +160,11 @@ TEST_F(SrvLoopback, TheClientModelAgreesWithTheServerAfterEveryTurn) {
   setup.config.SetU16(18, 0);
   setup.config.SetU16(30, 3);
   setup.config.SetU16(34, 1);
-  SendTo(client, me.id, server, setup.config);
+  // The front end announces its chapters per guild; the rest of the
+  // configuration waits until the server asks for it.
+  PacketImage<12> announce(PKT_CHAPTER_REPORTS);
+  announce.Put<std::uint16_t>(8, 101);
+  SendTo(client, me.id, server, announce);
   for (int k = 0; k < 6; ++k) setup.settings.SetU16(36 + 2 * k, 0);  // no fog: the model holds every unit
   SendTo(client, me.id, server, setup.settings);
   PacketImage<48> claim(PKT_CHAPTER_CLAIM);
@@ -166,7 +172,22 @@ TEST_F(SrvLoopback, TheClientModelAgreesWithTheServerAfterEveryTurn) {
   SendTo(client, me.id, server, claim);
   ASSERT_TRUE(WaitFor(PKT_CHAPTER_CLAIM)) << folder.Log();
   SendTo(client, me.id, server, PacketImage<12>(PKT_START));
+  ASSERT_TRUE(WaitFor(PKT_CONFIG_EXCHANGE)) << folder.Log();
+  // The room's end, then the question, numbered, and nothing of the world
+  // before the answer.
+  std::vector<std::uint16_t> asked;
+  for (const auto& r : Packets())
+    if (ReadU32(r.data, 4) != 0) asked.push_back(ReadU16(r.data, 0));
+  EXPECT_EQ(asked, (std::vector<std::uint16_t>{PKT_START, PKT_CONFIG_EXCHANGE}));
+  // The game answers with its configuration, numbered as its first packet.
+  PacketImage<40> answer = setup.config;
+  answer.Put<std::uint32_t>(4, 1);
+  SendTo(client, me.id, server, answer);
   ASSERT_TRUE(WaitFor(PKT_START, 2)) << "the room's end and the start signal\n" << folder.Log();
+  std::array<std::uint8_t, 40> held{};
+  std::copy(setup.config.bytes.begin(), setup.config.bytes.end(), held.begin());
+  held[12] = 1;  // started: the client's answer runs no screen
+  g_netHandlerLinks.gameConfigBlock = [&held] { return std::span<std::uint8_t>(held); };
 
   CGameData data(8, 1);
   g_gameData = &data;
@@ -188,10 +209,11 @@ TEST_F(SrvLoopback, TheClientModelAgreesWithTheServerAfterEveryTurn) {
     in.clear();
   };
   apply();
-  // The room's end, 100, two stars, 124, 24 asteroids, 5 chapters, 464, their 5 designs and 5 units, 551,
-  // 550, 505, 507, 0.
-  ASSERT_EQ(types.size(), 1u + 1 + 2 + 1 + 24 + 5 + 1 + 5 + 5 + 4 + 1) << folder.Log();
-  EXPECT_EQ(types[1], PKT_SOLAR_SYSTEM);
+  g_netHandlerLinks.gameConfigBlock = nullptr;
+  // The room's end, 50, 100, two stars, 124, 24 asteroids, 5 chapters, 464, their 5 designs and 5 units,
+  // 551, 550, 505, 507, 0.
+  ASSERT_EQ(types.size(), 1u + 1 + 1 + 2 + 1 + 24 + 5 + 1 + 5 + 5 + 4 + 1) << folder.Log();
+  EXPECT_EQ(types[2], PKT_SOLAR_SYSTEM);
   EXPECT_EQ(types.back(), PKT_START);
   // The player's unit goes to another asteroid, as the client orders it.
   const std::uint16_t home = data.guildList->GetChapter(8)->homeAsteroid;
@@ -303,7 +325,9 @@ TEST(SrvLoopbackHosted, TwoClientsClaimApartStartTogetherAndEachCountsFromOne) {
   setup.config.SetU16(14, 2);
   setup.config.SetU16(16, 15);
   setup.config.SetU16(18, 0);
-  SendTo(host, hp.id, server, setup.config);
+  PacketImage<12> announce(PKT_CHAPTER_REPORTS);
+  announce.Put<std::uint16_t>(8, 102);
+  SendTo(host, hp.id, server, announce);
   PacketImage<48> claim(PKT_CHAPTER_CLAIM);
   claim.Put<std::uint16_t>(8, 1);
   SendTo(host, hp.id, server, claim);
@@ -320,8 +344,13 @@ TEST(SrvLoopbackHosted, TwoClientsClaimApartStartTogetherAndEachCountsFromOne) {
   EXPECT_EQ(grants, (std::vector<std::uint32_t>{0, 1}));
 
   SendTo(host, hp.id, server, PacketImage<12>(PKT_START));
-  ASSERT_TRUE(waitFor(host, hostIn, PKT_START)) << folder.Log();
-  ASSERT_TRUE(waitFor(guest, guestIn, PKT_START)) << folder.Log();
+  ASSERT_TRUE(waitFor(host, hostIn, PKT_CONFIG_EXCHANGE)) << folder.Log();
+  PacketImage<40> answer = setup.config;
+  answer.Put<std::uint32_t>(4, 1);
+  SendTo(host, hp.id, server, answer);
+  ASSERT_TRUE(waitFor(host, hostIn, PKT_START, 2)) << folder.Log();
+  ASSERT_TRUE(waitFor(guest, guestIn, PKT_START, 2)) << folder.Log();
+  EXPECT_TRUE(waitFor(guest, guestIn, PKT_GAME_CONFIG)) << "the host's configuration, passed on";
   for (std::uint32_t turn = 0; turn < 2; ++turn) {
     PacketImage<16> end(PKT_END_TURN);
     end.Put<std::uint32_t>(8, turn);
