@@ -13,6 +13,9 @@ namespace {
 constexpr std::size_t kShotBytes = 12 + 4 + 5 + 4 + 4 + 4 + 1 + 3 * (5 + 4) + 5;
 constexpr std::size_t kClosingBytes = 5 + 5 + 5;
 constexpr std::size_t kDepartureBytes = 5 + 8;
+constexpr std::size_t kDestroyedBytes = 5 + 4 + 8 + 5;
+constexpr std::size_t kActBytes = 5 + 12;
+constexpr std::size_t kUnitRecordBytes = 4 + 8 + 1 + 5 + 8;
 
 // A growing little-endian image; the replay is written field by field.
 class Writer {
@@ -45,6 +48,38 @@ void Code(Writer& w, std::uint8_t code) {
   w.U8(code);
 }
 
+void PutUnitRecord(Writer& w, const CGUnit& u) {
+  char abbreviation[8] = {};
+  u.GetClassAbbreviation(abbreviation);
+  const std::uint8_t n = static_cast<std::uint8_t>(std::min<std::size_t>(std::strlen(abbreviation), 5));
+  w.U32(u.id);
+  PutLocation(w, u.location);
+  w.U8(n);
+  for (std::uint8_t i = 0; i < n; ++i) w.U8(static_cast<std::uint8_t>(abbreviation[i]));
+  w.U32(0);
+  w.U32(0);
+}
+
+void PutAct(Writer& w, const SrvBattleAct& act) {
+  Code(w, act.code);
+  switch (act.code) {
+    case kActScan:
+      w.U32(act.target);
+      w.U32(act.module);
+      w.U32(act.unitId);
+      break;
+    case kActBombard:
+      w.U32(act.unitId);
+      w.U32(act.target);
+      w.U32(act.module);
+      break;
+    default:
+      w.U32(act.unitId);
+      w.U32(act.module);
+      break;
+  }
+}
+
 void PutShot(Writer& w, const SrvShot& shot) {
   w.U32(shot.unitId);
   PutLocation(w, shot.from);
@@ -70,35 +105,28 @@ void PutShot(Writer& w, const SrvShot& shot) {
 }  // namespace
 
 std::vector<std::uint8_t> BuildBattleReplay(std::uint16_t replay, std::span<CGUnit* const> units,
-                                            std::span<const std::vector<SrvShot>> rounds,
-                                            std::span<const std::uint32_t> retreated) {
+                                            const SrvSpaceBattleResult& result, std::span<CGUnit* const> joined) {
+  const auto& rounds = result.rounds;
   std::size_t shots = 0;
   for (const auto& round : rounds) shots += round.size();
+  // The battle section is written whole: the shots give way to it.
+  const std::size_t section = kActBytes * result.acts.size() + kDestroyedBytes * result.destroyed.size() +
+                              kDepartureBytes * result.retreated.size() + kUnitRecordBytes * joined.size();
   Writer w(std::min(kMaxReplayBytes,
-                    64 + 32 * units.size() + kShotBytes * shots + kClosingBytes + 5 * rounds.size()));
+                    64 + 32 * units.size() + kShotBytes * shots + kClosingBytes + 5 * rounds.size() + section));
   std::vector<std::uint8_t> chapters;
-  for (const CGUnit* u : units) {
-    if (u != nullptr) chapters.push_back(static_cast<std::uint8_t>(u->GetChapter()));
-  }
+  for (const auto& group : {units, joined})
+    for (const CGUnit* u : group)
+      if (u != nullptr) chapters.push_back(static_cast<std::uint8_t>(u->GetChapter()));
   std::sort(chapters.begin(), chapters.end());
   chapters.erase(std::unique(chapters.begin(), chapters.end()), chapters.end());
   for (std::uint8_t c : chapters) w.U8(c);
   w.U8(0xFF);
   w.U16(replay);
-  for (const CGUnit* u : units) {
-    if (u == nullptr) continue;
-    char abbreviation[8] = {};
-    u->GetClassAbbreviation(abbreviation);
-    const std::uint8_t n = static_cast<std::uint8_t>(std::min<std::size_t>(std::strlen(abbreviation), 5));
-    w.U32(u->id);
-    PutLocation(w, u->location);
-    w.U8(n);
-    for (std::uint8_t i = 0; i < n; ++i) w.U8(static_cast<std::uint8_t>(abbreviation[i]));
-    w.U32(0);
-    w.U32(0);
-  }
+  for (const CGUnit* u : units)
+    if (u != nullptr) PutUnitRecord(w, *u);
   w.U32(kReplayMarker);
-  const std::size_t reserve = kClosingBytes + kDepartureBytes * retreated.size() + 5 * rounds.size();
+  const std::size_t reserve = kClosingBytes + section + 5 * rounds.size();
   bool full = false;
   for (const auto& round : rounds) {
     for (const SrvShot& shot : round) {
@@ -108,11 +136,31 @@ std::vector<std::uint8_t> BuildBattleReplay(std::uint16_t replay, std::span<CGUn
     Code(w, kReplayRoundEnd);
   }
   Code(w, kReplayRoundsEnd);
-  for (std::uint32_t id : retreated) {
-    if (w.Size() + kDepartureBytes + 5 > kMaxReplayBytes) break;
+  // What no unit could do in a movement phase, in the order the battle began
+  // and ended: the acts, the destructions, the departures, the arrivals;
+  // each whole or not at all, and always the stop after them.
+  const auto room = [&](std::size_t bytes) { return w.Size() + bytes + 5 <= kMaxReplayBytes; };
+  for (const SrvBattleAct& act : result.acts)
+    if (room(kActBytes)) PutAct(w, act);
+  for (std::uint32_t id : result.destroyed) {
+    if (!room(kDestroyedBytes)) break;
+    Code(w, kReplayDestroyed);
+    w.U32(id);
+    w.U32(id);
+    w.U32(1);
+    w.U32(kReplayMarker);
+    w.U8(kReplayStepEnd);
+  }
+  for (std::uint32_t id : result.retreated) {
+    if (!room(kDepartureBytes)) break;
     Code(w, kReplayDeparture);
     w.U32(id);
     w.U32(kReplayNoEngine);
+  }
+  for (const CGUnit* u : joined) {
+    if (u == nullptr || !room(kUnitRecordBytes)) continue;
+    Code(w, kReplayJoined);
+    PutUnitRecord(w, *u);
   }
   Code(w, kReplayStop);
   return w.Take();

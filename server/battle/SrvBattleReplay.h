@@ -10,8 +10,14 @@
 //     and a code (102 miss; 103 shield held + u32 shield module; 105 hit,
 //     106 destroying hit + u16 kind + u16 amount), and marker + 10; the round
 //     ends with marker + 1;
-//   marker + 11; per retreating unit marker + 7, u32 id, u32 0xFFFFFFFE;
-//   marker + 12.
+//   marker + 11; then the battle section's items, each a marker, a code and
+//   its payload: per act of a unit (SrvBattleAct) 4 (scan: u32 unit scanned,
+//   u32 scanner module, u32 scanning unit), 5 or 6 (transport: u32 unit, u32
+//   transport module) or 9 (fire on the asteroid: u32 unit, u32 asteroid as
+//   0xFFFF0000 | index, u32 weapon module); per destroyed unit 3, u32 id and
+//   its wreck list (u32 id, u32 flag 1; u32 0xFFFFFFFF, code 10); per
+//   retreating unit 7, u32 id, u32 0xFFFFFFFE; per unit that joined the
+//   battle 8 and its unit record; marker + 12.
 // A marker is u32 0xFFFFFFFF. A replay is kept within what its 503 parts can
 // carry: shots past that are left out of it (they were fought all the same).
 //
@@ -29,10 +35,14 @@ constexpr std::uint8_t kReplayShot = 101;
 constexpr std::uint8_t kReplayStepEnd = 10;
 constexpr std::uint8_t kReplayRoundEnd = 1;
 constexpr std::uint8_t kReplayRoundsEnd = 11;
+constexpr std::uint8_t kReplayDestroyed = 3;
 constexpr std::uint8_t kReplayDeparture = 7;
+constexpr std::uint8_t kReplayJoined = 8;
 constexpr std::uint8_t kReplayStop = 12;
 
-// `units` in their state at the start of the battle (their places and classes).
+// `units` in their state at the start of the battle (their places and
+// classes); `joined` came as it was fought (the participants are both's
+// chapters).
 std::vector<std::uint8_t> BuildBattleReplay(std::uint16_t replay, std::span<CGUnit* const> units,
-                                            std::span<const std::vector<SrvShot>> rounds,
-                                            std::span<const std::uint32_t> retreated);
+                                            const SrvSpaceBattleResult& result,
+                                            std::span<CGUnit* const> joined = {});

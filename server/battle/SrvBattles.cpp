@@ -104,10 +104,11 @@ std::optional<std::uint16_t> SolarReplayNumber(const SrvWorld& world, const std:
   return best;
 }
 
-// Fights one battle place's units; the replay, when the fight has a number,
-// goes to every chapter taking part with a notification naming it.
-void FightSpace(SrvTurnContext& turn, std::optional<std::uint16_t> replay,
-                const std::vector<CGUnit*>& units) {
+// Fights one battle place's units; `joined` arrived as it was fought and
+// only look on. The replay, when the fight has a number, goes to every
+// chapter taking part with a notification naming it.
+void FightSpace(SrvTurnContext& turn, std::optional<std::uint16_t> replay, const std::vector<CGUnit*>& units,
+                const std::vector<CGUnit*>& joined = {}) {
   const SrvSpaceBattleResult r = SrvFightSpaceBattle(units, turn.random);
   for (CGUnit* u : units) {
     if (std::find(r.destroyed.begin(), r.destroyed.end(), u->id) == r.destroyed.end()) continue;
@@ -115,11 +116,13 @@ void FightSpace(SrvTurnContext& turn, std::optional<std::uint16_t> replay,
     if (turn.world.pieces->MarkUnitUnoperational(u) == 0) u->unoperational = 1;
   }
   std::vector<SrvPacket> parts;
-  if (replay) parts = BuildReplayPackets(*replay, BuildBattleReplay(*replay, units, r.rounds, r.retreated));
+  if (replay) parts = BuildReplayPackets(*replay, BuildBattleReplay(*replay, units, r, joined));
   const std::uint16_t fired = r.ShotCount() != 0 ? 1 : 0;
-  for (std::uint8_t c : ChaptersOf(units)) {
+  std::vector<CGUnit*> everyone = units;
+  everyone.insert(everyone.end(), joined.begin(), joined.end());
+  for (std::uint8_t c : ChaptersOf(everyone)) {
     for (const SrvPacket& p : parts) turn.Tell(c, p);
-    for (const CGUnit* u : units) turn.Tell(c, BuildUnitStatusPacket(*u));
+    for (const CGUnit* u : everyone) turn.Tell(c, BuildUnitStatusPacket(*u));
     if (replay)
       turn.world.notices.Add(c, kCategoryGame, kCodeSpaceBattle, nullptr, nullptr, fired, *replay,
                              0xFFFFFFFFu);
@@ -152,10 +155,17 @@ void SrvResolveBattles(SrvTurnContext& turn) {
   if (world.pieces != nullptr && count < kPieceLocations) {
     std::vector<bool> taken(count, false);
     for (std::uint16_t at = 0; at < count; ++at) {
-      const std::vector<CGUnit*> units = OperationalUnitsAt(*world.pieces, at);
+      // A unit that arrived this turn comes upon the battle as it is fought:
+      // it looks on, and fights from the next turn.
+      std::vector<CGUnit*> units = OperationalUnitsAt(*world.pieces, at), joined;
+      std::erase_if(units, [&](CGUnit* u) {
+        const bool arrived = std::find(turn.arrivals.begin(), turn.arrivals.end(), u->id) != turn.arrivals.end();
+        if (arrived) joined.push_back(u);
+        return arrived;
+      });
       if (!SrvHasHostilePair(units)) continue;
       taken[at] = true;
-      FightSpace(turn, at, units);
+      FightSpace(turn, at, units, joined);
     }
     for (const auto& group : SolarGroups(OperationalUnitsAt(*world.pieces, count))) {
       const std::optional<std::uint16_t> replay = SolarReplayNumber(world, group, taken);

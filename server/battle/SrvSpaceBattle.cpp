@@ -89,6 +89,9 @@ class Battle {
       const UnitOrder* first = f.unit->GetOrderCount() != 0 ? f.unit->GetOrder(0) : nullptr;
       if (first != nullptr && first->type == ORDER_RETREAT) Withdraw(f);
     }
+    for (Fighter& f : m_fighters) {
+      if (!f.out) Act(*f.unit);
+    }
     for (int round = 0; round < kMaxBattleRounds && HostilesRemain(); ++round) {
       std::vector<SrvShot> shots;
       for (std::size_t i : FiringOrder()) {
@@ -122,6 +125,39 @@ class Battle {
       std::swap(order[i - 1], order[static_cast<std::size_t>(m_random.Range(0, static_cast<int>(i) - 1))]);
     }
     return order;
+  }
+
+  // The slot of the first working module of the type, -1 when none.
+  static int WorkingSlot(const CGUnit& u, std::uint8_t type) {
+    for (int s = 0; s < kUnitSlots; ++s) {
+      const ModuleRecord* m = SlotModule(u.design, s);
+      if (m != nullptr && m->type == type && u.GetSlotDamagePercent(s) < 100) return s;
+    }
+    return -1;
+  }
+
+  // What the unit's modules and first order make it do as the battle begins.
+  void Act(const CGUnit& u) {
+    if (const int s = WorkingSlot(u, MODULE_SCOUT); s >= 0) {
+      if (const Fighter* seen = NearestInRange(u, 0xFFFFFFFFu))
+        m_result.acts.push_back({kActScan, u.id, u.design->slots[s].moduleId, seen->unit->id});
+    }
+    const UnitOrder* first = u.GetOrderCount() != 0 ? u.GetOrder(0) : nullptr;
+    if (first == nullptr) return;
+    if (first->type == ORDER_LAND_ATVS || first->type == ORDER_RECOVER_ATVS) {
+      if (const int s = WorkingSlot(u, MODULE_TRANSPORT); s >= 0)
+        m_result.acts.push_back({first->type == ORDER_LAND_ATVS ? kActLanding : kActRecovery, u.id,
+                                 u.design->slots[s].moduleId, u.id});
+    }
+    if (first->type == ORDER_BOMBARD && first->Asteroid() == u.location.asteroid &&
+        u.location.asteroid < UnitNumAsteroids()) {
+      for (int s = 1; s < kUnitSlots; ++s) {
+        if (!Armed(u, s, nullptr)) continue;
+        m_result.acts.push_back(
+            {kActBombard, u.id, u.design->slots[s].moduleId, kAsteroidTargetTag | u.location.asteroid});
+        break;
+      }
+    }
   }
 
   void Withdraw(Fighter& f) {

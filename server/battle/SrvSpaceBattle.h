@@ -51,9 +51,31 @@ struct SrvShot {
   std::array<SrvShotPart, 3> parts{};
 };
 
+// What a unit does in a battle besides firing, as it begins (server/README.md,
+// "Battles"): a scan of the nearest hostile unit by its scanner, its
+// transport at work on the ATVs its first order lands or recovers, or its
+// weapon's fire on the asteroid its first order bombards.
+enum SrvBattleActCode : std::uint8_t {
+  kActScan = 4,
+  kActLanding = 5,
+  kActRecovery = 6,
+  kActBombard = 9,
+};
+// The asteroid as a target is named as the views name objects: 0xFFFF above
+// its index.
+constexpr std::uint32_t kAsteroidTargetTag = 0xFFFF0000u;
+
+struct SrvBattleAct {
+  std::uint8_t code = kActScan;
+  std::uint32_t unitId = 0;
+  std::uint16_t module = 0;  // the scanner, transport or weapon at work
+  std::uint32_t target = 0;  // the unit scanned, or the asteroid bombarded
+};
+
 struct SrvSpaceBattleResult {
   // Shots by round, in firing order.
   std::vector<std::vector<SrvShot>> rounds;
+  std::vector<SrvBattleAct> acts;
   std::vector<std::uint32_t> destroyed;
   std::vector<std::uint32_t> retreated;
   std::uint32_t ShotCount() const;

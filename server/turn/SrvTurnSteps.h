@@ -35,6 +35,9 @@ struct SrvTurnContext {
   std::array<bool, kMaxChapters> human{};
   // Packets for each chapter, sent in order after the turn's results.
   std::array<std::vector<SrvPacket>, kMaxChapters> toChapter{};
+  // Units whose trip to an asteroid ended this turn: they come upon a
+  // battle there as it is fought (SrvResolveBattles).
+  std::vector<std::uint32_t> arrivals{};
 
   void Tell(std::uint16_t chapter, SrvPacket packet) {
     if (chapter < kMaxChapters) toChapter[chapter].push_back(std::move(packet));

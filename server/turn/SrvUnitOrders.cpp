@@ -47,6 +47,7 @@ void Arrive(SrvTurnContext& turn, CGUnit& unit, std::uint16_t asteroid) {
   const Location at{asteroid, static_cast<std::int16_t>(kScanDistance), 0, 0};
   unit.SetLocation(&at);
   unit.stage = kStageNotStarted;
+  turn.arrivals.push_back(unit.id);
   TellMoved(turn, unit);
   if (unwatched)
     turn.world.ForEachUnit([&](const CGUnit& u) {

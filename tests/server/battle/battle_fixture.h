@@ -5,7 +5,8 @@
 //
 // Modules: 0 gun (attack kind 0, strength 40, range 25 / effective 15 file
 // units, rate of fire 3, hit 70, ammo 30, pattern 0), 1 shield (stops 60 of
-// attack kind 0), 2 drive. Every module has 20 build points.
+// attack kind 0), 2 drive, 3 scanner, 4 ATV hold. Every module has 20 build
+// points.
 
 #include <gtest/gtest.h>
 
@@ -22,7 +23,7 @@
 
 namespace battle_test {
 
-enum TestModule : std::uint16_t { kGun = 0, kShield = 1, kDrive = 2 };
+enum TestModule : std::uint16_t { kGun = 0, kShield = 1, kDrive = 2, kScanner = 3, kHold = 4 };
 
 class BattleWorld : public ::testing::Test {
  protected:
@@ -36,7 +37,9 @@ class BattleWorld : public ::testing::Test {
     auto gun = rules_test::Module("Gun", 10, rules_test::WeaponData(0, 40, 25, 15, 3, 70, 30, 0));
     auto shield = rules_test::Module("Shield", 3, {0, 60, 0, 0, 0, 0, 0, 0, 0});
     auto drive = rules_test::Module("Drive", 5, rules_test::DriveData(20, 12));
-    std::vector<rules_test::ModuleEntry> modules = {gun, shield, drive};
+    auto scanner = rules_test::Module("Scanner", MODULE_SCOUT, {20, 0, 0, 0, 0, 0, 0, 0, 0});
+    auto hold = rules_test::Module("Hold", MODULE_TRANSPORT, {4, 0, 0, 0, 0, 0, 0, 0, 0});
+    std::vector<rules_test::ModuleEntry> modules = {gun, shield, drive, scanner, hold};
     for (auto& m : modules) m.guildMask = 0x1F;
     EXPECT_TRUE(world.UseRules(rules_test::HullsFile(sections), rules_test::ModulesFile(modules)));
   }
@@ -71,8 +74,10 @@ class BattleWorld : public ::testing::Test {
     return units;
   }
 
-  std::unique_ptr<SrvTurnContext> Resolve() {
+  // The turn's battles; `arrivals` came this turn.
+  std::unique_ptr<SrvTurnContext> Resolve(std::vector<std::uint32_t> arrivals = {}) {
     auto turn = std::make_unique<SrvTurnContext>(SrvTurnContext{world, setup, log, random});
+    turn->arrivals = std::move(arrivals);
     SrvResolveBattles(*turn);
     return turn;
   }

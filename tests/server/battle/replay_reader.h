@@ -2,6 +2,7 @@
 // Reads a battle replay file back the way the client's replay view and
 // review log walk it, keeping what the tests compare with the battle.
 
+#include <algorithm>
 #include <cstdint>
 #include <span>
 #include <utility>
@@ -21,6 +22,13 @@ struct ReadShot {
   std::uint8_t effective = 0;
   std::vector<ReadPart> parts;
 };
+// A battle-section item other than a departure: its code and payload words
+// in file order (a destruction's wreck list in `wrecks`).
+struct ReadItem {
+  std::uint8_t code = 0;
+  std::vector<std::uint32_t> words;
+  std::vector<std::pair<std::uint32_t, std::uint32_t>> wrecks;
+};
 struct ReadReplay {
   bool whole = false;  // every section read and closed by its code
   std::vector<std::uint8_t> chapters;
@@ -28,6 +36,15 @@ struct ReadReplay {
   std::vector<std::uint32_t> units;
   std::vector<std::vector<ReadShot>> rounds;
   std::vector<std::uint32_t> departures;
+  std::vector<ReadItem> items;
+  std::vector<std::uint32_t> joined;  // units brought in by item 8
+  // The items of one code.
+  std::vector<ReadItem> Items(std::uint8_t code) const {
+    std::vector<ReadItem> out;
+    for (const ReadItem& item : items)
+      if (item.code == code) out.push_back(item);
+    return out;
+  }
   // Every shot, round after round.
   std::vector<ReadShot> Shots() const {
     std::vector<ReadShot> all;
@@ -81,10 +98,54 @@ inline ReadReplay ReadReplayFile(std::span<const std::uint8_t> bytes) {
     if (c == 1) out.rounds.push_back(std::exchange(round, {}));
     if (c == 11) break;
   }
-  while (code(c) && c == 7) {
-    std::uint32_t id = 0, engine = 0;
-    if (!r.Read(id) || !r.Read(engine)) return out;
-    out.departures.push_back(id);
+  // The battle section as the replay view reads it: a destruction's wreck
+  // list follows only when its unit is on the screen (a start unit or one
+  // brought in), and an item the view does not know ends the reading.
+  auto known = [&out](std::uint32_t id) {
+    return std::find(out.units.begin(), out.units.end(), id) != out.units.end() ||
+           std::find(out.joined.begin(), out.joined.end(), id) != out.joined.end();
+  };
+  auto words = [&r](ReadItem& item, int n) {
+    for (int i = 0; i < n; ++i) {
+      std::uint32_t v = 0;
+      if (!r.Read(v)) return false;
+      item.words.push_back(v);
+    }
+    return true;
+  };
+  while (code(c) && c != 12) {
+    ReadItem item{c, {}, {}};
+    if (c == 7) {
+      std::uint32_t id = 0, engine = 0;
+      if (!r.Read(id) || !r.Read(engine)) return out;
+      out.departures.push_back(id);
+      continue;
+    }
+    if (c == 3) {
+      if (!words(item, 1) || !known(item.words[0])) return out;
+      for (;;) {
+        std::uint32_t id = 0, flag = 0;
+        if (!r.Read(id)) return out;
+        if (id == 0xFFFFFFFFu) break;
+        if (!r.Read(flag)) return out;
+        item.wrecks.emplace_back(id, flag);
+      }
+      std::uint8_t end = 0;
+      if (!r.Read(end) || end != 10) return out;
+    } else if (c == 4 || c == 9) {
+      if (!words(item, 3)) return out;
+    } else if (c == 5 || c == 6) {
+      if (!words(item, 2)) return out;
+    } else if (c == 8) {
+      std::uint32_t id = 0;
+      std::uint8_t n = 0;
+      if (!r.Read(id) || id == 0xFFFFFFFFu || !r.Skip(8) || !r.Read(n) || n > 5 || !r.Skip(n + 8u)) return out;
+      out.joined.push_back(id);
+      item.words.push_back(id);
+    } else {
+      return out;
+    }
+    out.items.push_back(std::move(item));
   }
   out.whole = c == 12 && r.Remaining() == 0;
   return out;

@@ -269,6 +269,106 @@ TEST_F(SpaceBattle, ARetreatPlanLeavesPastTheDamageItNamesAndAStationNeverLeaves
   EXPECT_EQ(fight(mobile, {0, 0, 0}), 1);
 }
 
+// Each destroyed unit is told after the movement phases, where the replay
+// view reads it, with its wreck list, so that it stays on the screen as a
+// wreck.
+TEST_F(SpaceBattle, EveryDestroyedUnitIsToldWithItsWreck) {
+  const auto strong = Fleet(0, Design(0, {kDrive, kGun, kGun, kGun}), 4, kBattleAsteroid);
+  const auto weak = Fleet(8, Design(8, {kDrive, kGun}), 2, kBattleAsteroid, 100);
+  auto turn = Resolve();
+  const ReadReplay replay = ClientReplay(*turn, 8, kBattleAsteroid);
+  ASSERT_TRUE(replay.whole);
+  std::vector<std::uint32_t> told, wrecks, expected;
+  for (const ReadItem& item : replay.Items(3)) {
+    told.push_back(item.words[0]);
+    for (const auto& [id, flag] : item.wrecks) {
+      EXPECT_EQ(flag, 1u);
+      wrecks.push_back(id);
+    }
+  }
+  for (const auto* side : {&strong, &weak})
+    for (const CGUnit* u : *side)
+      if (!u->IsOperational()) expected.push_back(u->id);
+  ASSERT_FALSE(expected.empty());
+  std::sort(told.begin(), told.end());
+  std::sort(wrecks.begin(), wrecks.end());
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(told, expected);
+  EXPECT_EQ(wrecks, expected);
+}
+
+std::vector<std::vector<std::uint32_t>> Payloads(const std::vector<ReadItem>& items) {
+  std::vector<std::vector<std::uint32_t>> out;
+  for (const ReadItem& item : items) out.push_back(item.words);
+  std::sort(out.begin(), out.end());
+  return out;
+}
+
+// As the battle begins, each scanner scans the nearest hostile unit, a
+// transport at work on its landing or recovery shows it, and a unit
+// bombarding the asteroid fires on it; the view plays them from the
+// battle section.
+TEST_F(SpaceBattle, ScansTransportsAndFireOnTheAsteroidAreToldAsTheBattleBegins) {
+  const auto scout = Fleet(0, Design(0, {kDrive, kScanner, kGun}), 1, kBattleAsteroid);
+  const auto carriers = Fleet(0, Design(0, {kDrive, kHold}), 2, kBattleAsteroid, 20);
+  const auto bomber = Fleet(8, Design(8, {kDrive, kGun}), 1, kBattleAsteroid, 200);
+  const auto enemyScout = Fleet(8, Design(8, {kDrive, kScanner}), 1, kBattleAsteroid, 60);
+  auto give = [](CGUnit* u, std::uint32_t type, std::uint32_t word0) {
+    auto order = std::make_unique<UnitOrder>();
+    order->type = type;
+    order->SetWord(0, word0);
+    u->orders.InsertAt(order.release(), 0);
+  };
+  give(carriers[0], ORDER_LAND_ATVS, kBattleAsteroid);
+  give(carriers[1], ORDER_RECOVER_ATVS, kBattleAsteroid);
+  give(bomber[0], ORDER_BOMBARD, kBattleAsteroid);
+  auto turn = Resolve();
+  const ReadReplay replay = ClientReplay(*turn, 0, kBattleAsteroid);
+  ASSERT_TRUE(replay.whole);
+  using Words = std::vector<std::vector<std::uint32_t>>;
+  // The scanned unit, the scanner, the unit whose scanner it is.
+  Words scans{{enemyScout[0]->id, kScanner, scout[0]->id}, {carriers[1]->id, kScanner, enemyScout[0]->id}};
+  std::sort(scans.begin(), scans.end());
+  EXPECT_EQ(Payloads(replay.Items(4)), scans);
+  EXPECT_EQ(Payloads(replay.Items(5)), (Words{{carriers[0]->id, kHold}}));
+  EXPECT_EQ(Payloads(replay.Items(6)), (Words{{carriers[1]->id, kHold}}));
+  EXPECT_EQ(Payloads(replay.Items(9)), (Words{{bomber[0]->id, 0xFFFF0000u | kBattleAsteroid, kGun}}));
+  // None of them without a cause: a recovery order elsewhere, no scanner.
+  for (const ReadItem& item : replay.items) EXPECT_NE(item.code, 8);
+}
+
+// A unit that arrived this turn comes upon the battle as it is fought: it
+// neither fires nor is fired at, is brought into the replay at its end, and
+// its chapter sees it. Arrivals alone make no battle.
+TEST_F(SpaceBattle, AUnitArrivingThisTurnLooksOnAndIsBroughtIntoTheReplay) {
+  const auto red = Fleet(0, Design(0, {kDrive, kGun, kGun}), 2, kBattleAsteroid);
+  const auto blue = Fleet(8, Design(8, {kDrive, kGun, kGun}), 2, kBattleAsteroid, 40);
+  const auto late = Fleet(16, Design(16, {kDrive, kGun, kGun}), 1, kBattleAsteroid, 20);
+  constexpr std::uint16_t kQuiet = 2;
+  const auto host = Fleet(0, Design(0, {kDrive, kGun}), 1, kQuiet);
+  const auto visitor = Fleet(8, Design(8, {kDrive, kGun}), 1, kQuiet, 10);
+  auto turn = Resolve({late[0]->id, visitor[0]->id});
+  const ReadReplay replay = ClientReplay(*turn, 16, kBattleAsteroid);
+  ASSERT_TRUE(replay.whole);
+  EXPECT_EQ(replay.chapters, (std::vector<std::uint8_t>{0, 8, 16}));
+  EXPECT_EQ(replay.joined, (std::vector<std::uint32_t>{late[0]->id}));
+  EXPECT_EQ(std::count(replay.units.begin(), replay.units.end(), late[0]->id), 0);
+  ASSERT_GT(replay.Shots().size(), 0u);
+  for (const ReadShot& shot : replay.Shots()) {
+    EXPECT_NE(shot.unit, late[0]->id);
+    EXPECT_NE(shot.target, late[0]->id);
+  }
+  EXPECT_EQ(late[0]->hullDamage + late[0]->lifeSupportDamage, 0);
+  EXPECT_TRUE(OfType(*turn, 0, 503).size() == OfType(*turn, 16, 503).size());
+  EXPECT_EQ(host[0]->hullDamage + visitor[0]->hullDamage, 0);
+  for (const SrvPacket& p : OfType(*turn, 8, 503)) EXPECT_NE(ReadU16(p, 10), kQuiet) << "no battle yet";
+  // The next turn it fights.
+  turn = Resolve();
+  bool fought = false;
+  for (const SrvPacket& p : OfType(*turn, 8, 503)) fought |= ReadU16(p, 10) == kQuiet;
+  EXPECT_TRUE(fought);
+}
+
 class SameSeed : public BattleWorld {};
 
 TEST_F(SameSeed, ABattleResolvesAlikeForTheSameSeed) {
