@@ -23,6 +23,10 @@ constexpr std::uint32_t kSolarMeetRangeSq = kApproachRangeSq;
 constexpr std::uint16_t kCategoryGame = 4;
 constexpr std::uint16_t kCodeSpaceBattle = 401;
 constexpr std::uint16_t kCodeTerrainBattle = 411;
+// Percent of a bombardment's shots that tell; an entrenched kind holds as in
+// the zones' fights.
+constexpr int kBombardHit = 50;
+constexpr int kEntrenchedHolds = 30;
 
 std::vector<CGUnit*> OperationalUnitsAt(const CGGamePieceDB& pieces, std::uint16_t location) {
   std::vector<CGUnit*> units;
@@ -127,8 +131,63 @@ void FightSpace(SrvTurnContext& turn, std::optional<std::uint16_t> replay, const
       turn.world.notices.Add(c, kCategoryGame, kCodeSpaceBattle, nullptr, nullptr, fired, *replay,
                              0xFFFFFFFFu);
   }
+  // A unit destroyed over an asteroid falls onto it: its owner's terrain
+  // replay shows the strike and the burst in the zone it hits.
+  const std::uint16_t over = units.empty() ? CGSolarDB::GetAsteroidCount() : units.front()->location.asteroid;
+  if (const CGAsteroid* a = turn.world.solar.GetAsteroid(over); a != nullptr && a->GetZoneCount() > 0) {
+    for (std::uint32_t id : r.destroyed) {
+      const auto zone = static_cast<std::uint16_t>(id % a->GetZoneCount());
+      const auto chapter = static_cast<std::uint8_t>(id >> 26);
+      SrvSurfaceRecord& record = turn.surface[over];
+      record.Add(SrvTerrainEvent(kTerrainCollision, 0, kElementDestroyed, zone, 0, 0, zone, 0, chapter), chapter);
+      record.Add(SrvTerrainEvent(kTerrainExplosion, 0, kElementDestroyed, zone, id % 4, 0, zone, 0, chapter), chapter);
+    }
+  }
   turn.log.Line("battle at %d: %zu units, %u shots, %zu destroyed, %zu retreated", replay ? int{*replay} : -1,
                 units.size(), r.ShotCount(), r.destroyed.size(), r.retreated.size());
+}
+
+// Units whose first order bombards the asteroid they stand at fire their
+// first weapon once a turn on the zone of a chapter hostile to them that
+// holds the most ATVs (the lowest on a tie): a telling shot takes its front
+// ATV, combat ones first.
+void Bombard(SrvTurnContext& turn, std::uint16_t index, CGAsteroid& asteroid) {
+  for (CGUnit* u : OperationalUnitsAt(*turn.world.pieces, index)) {
+    const UnitOrder* first = u->GetOrderCount() != 0 ? u->GetOrder(0) : nullptr;
+    if (first == nullptr || first->type != ORDER_BOMBARD || first->Asteroid() != index || SrvFirstArmedSlot(*u) < 0)
+      continue;
+    const auto chapter = static_cast<std::uint8_t>(u->GetChapter());
+    CGZone* target = nullptr;
+    int most = 0;
+    for (std::uint16_t k = 0; k < asteroid.GetZoneCount(); ++k) {
+      CGZone* z = asteroid.GetZone(k);
+      if (z == nullptr || z->owner >= kMaxChapters || !SrvChaptersHostile(z->owner, chapter)) continue;
+      const int atvs = z->atvCounts[0] + z->atvCounts[1] + z->atvCounts[2] + z->atvCounts[3];
+      if (atvs > most) most = atvs, target = z;
+    }
+    if (target == nullptr) continue;
+    int victim = 0;
+    while (target->atvCounts[victim] == 0) ++victim;
+    std::uint32_t result = kElementShot;
+    if (turn.random.Range(1, 100) <= kBombardHit) {
+      result = kElementDestroyed;
+      if (target->entrenched[victim] != 0 && turn.random.Range(1, 100) <= kEntrenchedHolds) result = kElementEntrenched;
+    }
+    const std::uint8_t holder = target->owner;
+    SrvSurfaceRecord& record = turn.surface[index];
+    record.Add(SrvTerrainEvent(kTerrainBombardment, 0, kElementShot, target->index, 0, result, target->index,
+                               static_cast<std::uint32_t>(victim), chapter),
+               chapter);
+    record.Concerns(holder);
+    if (result != kElementDestroyed) continue;
+    --target->atvCounts[victim];
+    if (target->atvCounts[0] + target->atvCounts[1] + target->atvCounts[2] + target->atvCounts[3] == 0 &&
+        target->facilities == 0) {
+      target->owner = kZoneNobody;
+      for (auto& flag : target->entrenched) flag = 0;
+    }
+    turn.TellAll(BuildZonePacket(index, *target));
+  }
 }
 
 void FightTerrain(SrvTurnContext& turn, std::uint16_t index, CGAsteroid& asteroid) {
@@ -136,13 +195,26 @@ void FightTerrain(SrvTurnContext& turn, std::uint16_t index, CGAsteroid& asteroi
   for (std::uint16_t z : r.changedZones) {
     if (const CGZone* zone = asteroid.GetZone(z)) turn.TellAll(BuildZonePacket(index, *zone));
   }
-  if (r.chapters.empty()) return;
-  const std::vector<SrvPacket> events = BuildTerrainEventPackets(index, r.events);
-  for (std::uint8_t c : r.chapters) {
+  // What else happened on the surface plays in the same replay, for the
+  // chapters it concerns; the fighters alone hear of a battle.
+  std::vector<TerrainEvent> all;
+  std::vector<std::uint8_t> told = r.chapters;
+  if (const auto surface = turn.surface.find(index); surface != turn.surface.end()) {
+    all = surface->second.events;
+    for (std::uint8_t c : surface->second.chapters)
+      if (std::find(told.begin(), told.end(), c) == told.end()) told.push_back(c);
+  }
+  all.insert(all.end(), r.events.begin(), r.events.end());
+  if (all.size() > kMaxTerrainEvents) all.resize(kMaxTerrainEvents);
+  if (told.empty()) return;
+  const std::vector<SrvPacket> events = BuildTerrainEventPackets(index, all);
+  for (std::uint8_t c : told) {
     turn.Tell(c, BuildTerrainClearedPacket(index));
     for (const SrvPacket& p : events) turn.Tell(c, p);
-    turn.world.notices.Add(c, kCategoryGame, kCodeTerrainBattle, nullptr, nullptr, 0, index, 0xFFFFFFFFu);
+    if (std::find(r.chapters.begin(), r.chapters.end(), c) != r.chapters.end())
+      turn.world.notices.Add(c, kCategoryGame, kCodeTerrainBattle, nullptr, nullptr, 0, index, 0xFFFFFFFFu);
   }
+  if (r.chapters.empty()) return;
   turn.log.Line("terrain battle on %u: %zu events, %zu zones changed hands", index, r.events.size(),
                 r.ownerChanges.size());
 }
@@ -174,7 +246,10 @@ void SrvResolveBattles(SrvTurnContext& turn) {
     }
   }
   for (std::uint16_t at = 0; at < count; ++at) {
-    if (CGAsteroid* asteroid = world.solar.GetAsteroid(at)) FightTerrain(turn, at, *asteroid);
+    if (CGAsteroid* asteroid = world.solar.GetAsteroid(at)) {
+      if (world.pieces != nullptr) Bombard(turn, at, *asteroid);
+      FightTerrain(turn, at, *asteroid);
+    }
   }
   SrvDrainNotifications(turn);
 }

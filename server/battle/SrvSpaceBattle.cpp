@@ -151,12 +151,9 @@ class Battle {
     }
     if (first->type == ORDER_BOMBARD && first->Asteroid() == u.location.asteroid &&
         u.location.asteroid < UnitNumAsteroids()) {
-      for (int s = 1; s < kUnitSlots; ++s) {
-        if (!Armed(u, s, nullptr)) continue;
+      if (const int s = SrvFirstArmedSlot(u); s >= 0)
         m_result.acts.push_back(
             {kActBombard, u.id, u.design->slots[s].moduleId, kAsteroidTargetTag | u.location.asteroid});
-        break;
-      }
     }
   }
 
@@ -366,6 +363,13 @@ bool SrvHasHostilePair(std::span<CGUnit* const> units) {
     }
   }
   return false;
+}
+
+int SrvFirstArmedSlot(const CGUnit& unit) {
+  if (unit.design == nullptr) return -1;
+  for (int s = 1; s < kUnitSlots; ++s)
+    if (Armed(unit, s, nullptr)) return s;
+  return -1;
 }
 
 SrvSpaceBattleResult SrvFightSpaceBattle(std::span<CGUnit* const> units, SrvRandom& random) {

@@ -88,6 +88,10 @@ bool SrvChaptersHostile(std::uint32_t a, std::uint32_t b);
 // True when the units hold at least one operational pair of hostile chapters.
 bool SrvHasHostilePair(std::span<CGUnit* const> units);
 
+// The first weapon slot of the unit able to fire (1-19, working, with a
+// firing level and ammunition, not special); -1 when none.
+int SrvFirstArmedSlot(const CGUnit& unit);
+
 // Fights the battle among `units` (operational ones take part; null entries
 // are passed over). Deterministic for the state of `random`.
 SrvSpaceBattleResult SrvFightSpaceBattle(std::span<CGUnit* const> units, SrvRandom& random);

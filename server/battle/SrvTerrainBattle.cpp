@@ -43,21 +43,11 @@ int FrontKind(const Counts& c) {
   return -1;
 }
 
-// An event from the cell (from, sourceValue) to the cell (to, targetValue).
 void AddEvent(SrvTerrainResult& out, std::uint16_t from, std::uint16_t to, std::uint32_t kind,
               std::uint32_t round, std::uint32_t sourceType, std::uint32_t sourceValue,
               std::uint32_t targetType, std::uint32_t targetValue, std::uint8_t chapter) {
-  TerrainEvent e;
-  e.a = kind;
-  e.b = round;
-  e.sourceType = sourceType;
-  e.d = from;
-  e.sourceValue = sourceValue;
-  e.targetType = targetType;
-  e.g = to;
-  e.targetValue = targetValue;
-  e.w = chapter;
-  out.events.push_back(e);
+  out.events.push_back(
+      SrvTerrainEvent(kind, round, sourceType, from, sourceValue, targetType, to, targetValue, chapter));
 }
 
 void AddEvent(SrvTerrainResult& out, const CGZone& zone, std::uint32_t kind, std::uint32_t round,
@@ -88,6 +78,7 @@ class ZoneFight {
     for (std::uint32_t bit : kFacilityBits) {
       if ((m_zone.facilities & bit) != 0) NoteFacility(bit, defender);
     }
+    OpeningFire(defender);
     for (std::uint32_t round = 0;
          round < kMaxTerrainRounds && Total(m_attackers) > 0 && Total(m_defenders) > 0; ++round) {
       Counts attackerLosses{}, defenderLosses{};
@@ -114,6 +105,21 @@ class ZoneFight {
         if (m_random.Range(1, 100) > (k == 0 ? kCombatAtvHit : kOtherAtvHit)) continue;
         Hit(round, static_cast<std::uint32_t>(k), chapter, foe, atHolders, losses);
       }
+    }
+  }
+
+  // As the attack comes in, each of the zone's facilities fires once at its
+  // front ATV where it set off from (the replay plays this before the rounds).
+  void OpeningFire(std::uint8_t defender) {
+    for (std::uint32_t bit : kFacilityBits) {
+      if ((m_zone.facilities & bit) == 0 || m_random.Range(1, 100) > kFacilityHit) continue;
+      const int victim = FrontKind(m_attackers);
+      if (victim < 0) return;
+      const auto v = static_cast<std::uint32_t>(victim);
+      AddEvent(m_out, m_zone.index, m_origin, kTerrainDefenceFire, 0, kElementShot, FacilityCell(bit), kElementAtv,
+               v, defender);
+      AddEvent(m_out, m_origin, m_origin, kTerrainDefenceHit, 0, kElementDestroyed, v, kElementAtv, v, m_attacker);
+      --m_attackers[static_cast<std::size_t>(victim)];
     }
   }
 
@@ -289,6 +295,22 @@ void NumberPlayedRounds(std::vector<TerrainEvent>& events) {
 }
 
 }  // namespace
+
+TerrainEvent SrvTerrainEvent(std::uint32_t kind, std::uint32_t round, std::uint32_t sourceType, std::uint16_t from,
+                             std::uint32_t sourceValue, std::uint32_t targetType, std::uint16_t to,
+                             std::uint32_t targetValue, std::uint8_t chapter) {
+  TerrainEvent e;
+  e.a = kind;
+  e.b = round;
+  e.sourceType = sourceType;
+  e.d = from;
+  e.sourceValue = sourceValue;
+  e.targetType = targetType;
+  e.g = to;
+  e.targetValue = targetValue;
+  e.w = chapter;
+  return e;
+}
 
 SrvTerrainResult SrvFightTerrainBattles(CGAsteroid& asteroid,
                                         const std::map<std::uint32_t, std::uint16_t>& origins,

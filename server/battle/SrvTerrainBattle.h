@@ -20,6 +20,7 @@
 //
 // One thread only.
 
+#include <cstddef>
 #include <cstdint>
 #include <map>
 #include <vector>
@@ -34,7 +35,16 @@ constexpr int kMaxTerrainRounds = 10;
 
 enum SrvTerrainEventKind : std::uint32_t {
   kTerrainFacilityPresent = 0,
+  kTerrainPickUp = 1,        // ATVs taken aboard from a zone (a pod calls for them)
   kTerrainAtvPresent = 2,
+  kTerrainCollision = 3,     // a wreck strikes the asteroid...
+  kTerrainExplosion = 4,     // ...and bursts in a zone
+  kTerrainBombardment = 5,   // a unit in orbit fires on a zone
+  kTerrainLanding = 7,       // ATVs (source ATV) and their pods (source pod) come down
+  kTerrainPodShotDown = 8,   // a defender's shot at a landing pod
+  kTerrainDefenceFire = 12,  // the holder's facility fires as an attack comes in...
+  kTerrainDefenceHit = 13,   // ...and the attacker it struck
+  kTerrainAtvAdvance = 14,   // ATVs set off from a zone toward the zone they join
   kTerrainCombatRound = 15,
   kTerrainAtvMovesIn = 17,
   kTerrainFacilityLost = 18,
@@ -45,7 +55,18 @@ enum SrvTerrainElement : std::uint32_t {
   kElementShot = 4,
   kElementDestroyed = 5,
   kElementEntrenched = 6,
+  kElementPod = 7,
 };
+
+// The events the recorder takes for one asteroid (its saved count is 16 bits);
+// a turn's record is cut there.
+constexpr std::size_t kMaxTerrainEvents = 16384;
+
+// An event from the cell (from, sourceValue) to the cell (to, targetValue),
+// told for `chapter`.
+TerrainEvent SrvTerrainEvent(std::uint32_t kind, std::uint32_t round, std::uint32_t sourceType, std::uint16_t from,
+                             std::uint32_t sourceValue, std::uint32_t targetType, std::uint16_t to,
+                             std::uint32_t targetValue, std::uint8_t chapter);
 
 struct SrvZoneOwnerChange {
   std::uint16_t zone = 0;

@@ -10,6 +10,7 @@
 #include "Game/rules/GGameVar.h"
 #include "server/orders/SrvPacketRead.h"
 #include "server/battle/SrvBattlePackets.h"
+#include "server/battle/SrvTerrainBattle.h"
 
 namespace {
 
@@ -169,17 +170,25 @@ void BuildZoneAtvs(SrvTurnContext& turn, const CGAsteroid& a, CGZone& z) {
                          static_cast<std::uint16_t>(z.index << 8), std::uint32_t{a.id} << 16, 0);
 }
 
-void SettleArrivals(CGZone& z) {
+void SettleArrivals(SrvTurnContext& turn, const CGAsteroid& a, CGZone& z) {
   while (z.arriving.count > 0) {
     const ZoneAtvCount e = *z.arriving.items[0];
     delete z.arriving.RemoveAt(0);
     const bool joins = z.owner == kZoneNobody || z.owner == e.chapter;
+    // ATVs that join a zone from another are shown setting off toward it.
+    const auto origin = turn.world.atvOrigins.find(SrvAtvOriginKey(a.id, z.index, e.chapter));
+    const bool moved = joins && origin != turn.world.atvOrigins.end() && origin->second != z.index &&
+                       origin->second < a.GetZoneCount();
     for (std::uint8_t kind = 0; kind < kAtvKinds; ++kind) {
       if (e.counts[kind] == 0) continue;
       if (joins)
         Land(z, e.chapter, kind, e.counts[kind]);
       else
         AddToList(z.attacking, e.chapter, kind, e.counts[kind]);
+      if (moved)
+        turn.surface[a.id].Add(SrvTerrainEvent(kTerrainAtvAdvance, 0, kElementAtv, origin->second, kind, kElementAtv,
+                                               z.index, kind, e.chapter),
+                               e.chapter);
     }
     z.dirty = 1;
   }
@@ -229,7 +238,7 @@ void SrvResolveZones(SrvTurnContext& turn) {
     for (std::uint16_t k = 0; k < a->GetZoneCount(); ++k) {
       CGZone* z = a->GetZone(k);
       if (z == nullptr) continue;
-      SettleArrivals(*z);
+      SettleArrivals(turn, *a, *z);
       BuildZoneAtvs(turn, *a, *z);
       changed = changed || z->dirty != 0;
       z->dirty = 0;

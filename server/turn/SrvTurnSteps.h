@@ -12,17 +12,35 @@
 //
 // One thread only.
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <vector>
 
+#include "Game/model/GTerrainRec.h"
 #include "Game/model/GWorldTypes.h"
 #include "server/SrvLog.h"
 #include "server/world/SrvRandom.h"
 #include "server/world/SrvSetup.h"
 #include "server/world/SrvStartPackets.h"
 #include "server/world/SrvWorld.h"
+
+// What happened on an asteroid's surface in the turn outside its zone fights
+// (landings, pick-ups, moves, falls), for the terrain replay, and the
+// chapters it concerns.
+struct SrvSurfaceRecord {
+  std::vector<TerrainEvent> events;
+  std::vector<std::uint8_t> chapters;
+  void Add(const TerrainEvent& e, std::uint8_t chapter) {
+    events.push_back(e);
+    Concerns(chapter);
+  }
+  void Concerns(std::uint8_t chapter) {
+    if (std::find(chapters.begin(), chapters.end(), chapter) == chapters.end()) chapters.push_back(chapter);
+  }
+};
 
 struct SrvTurnContext {
   SrvWorld& world;
@@ -38,6 +56,8 @@ struct SrvTurnContext {
   // Units whose trip to an asteroid ended this turn: they come upon a
   // battle there as it is fought (SrvResolveBattles).
   std::vector<std::uint32_t> arrivals{};
+  // By asteroid: sent with the asteroid's terrain battles (SrvResolveBattles).
+  std::map<std::uint16_t, SrvSurfaceRecord> surface{};
 
   void Tell(std::uint16_t chapter, SrvPacket packet) {
     if (chapter < kMaxChapters) toChapter[chapter].push_back(std::move(packet));

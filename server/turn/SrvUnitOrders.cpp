@@ -17,6 +17,8 @@
 #include "server/orders/SrvUnitPackets.h"
 #include "server/orders/SrvZoneOrders.h"
 #include "server/battle/SrvBattlePackets.h"
+#include "server/battle/SrvSpaceBattle.h"
+#include "server/battle/SrvTerrainBattle.h"
 #include "server/turn/SrvOrderSteps.h"
 
 namespace {
@@ -30,6 +32,8 @@ constexpr std::int16_t kLaunchOffset = 500;
 constexpr std::uint16_t kAtvsBuiltCategory = 1;
 constexpr std::uint16_t kAtvsBuiltCode = 113;
 constexpr std::uint16_t kAtvsIntoCargo = 1;
+// Percent per shot of a hostile combat ATV at a pod landing beside its zone.
+constexpr int kPodHit = 20;
 
 std::uint16_t SolarSpace() { return CGSolarDB::GetAsteroidCount(); }
 
@@ -112,6 +116,39 @@ void BuildShip(SrvTurnContext& turn, CGUnit& builder, const UnitOrder& order) {
 }
 
 // The ATVs land on their zones when nobody else holds them; the others go back aboard.
+// The pods bringing `n` ATVs down on zone `z` pass the hostile zones beside
+// it: each combat ATV there fires once at them, and each hit downs a pod with
+// its ATV. Returns the ATVs lost; the shots go to the record.
+int ShootAtPods(SrvTurnContext& turn, const CGAsteroid& a, const CGZone& z, std::uint8_t chapter, int kind, int n) {
+  int lost = 0;
+  for (std::uint16_t k = 0; k < a.GetZoneCount() && lost < n; ++k) {
+    const CGZone* guard = a.GetZone(k);
+    if (guard == nullptr || k == z.index || guard->owner >= kMaxChapters || !a.AreZonesAdjacent(k, z.index) ||
+        !SrvChaptersHostile(guard->owner, chapter))
+      continue;
+    for (int shot = 0; shot < guard->atvCounts[0] && lost < n; ++shot) {
+      if (turn.random.Range(1, 100) > kPodHit) continue;
+      ++lost;
+      turn.surface[a.id].Add(SrvTerrainEvent(kTerrainPodShotDown, 0, kElementShot, k, 0, kElementPod, z.index,
+                                             static_cast<std::uint32_t>(kind), guard->owner),
+                             guard->owner);
+    }
+  }
+  return lost;
+}
+
+// The landing as the terrain replay shows it: one event per ATV, those whose
+// pod was downed first (the replay matches its hits with them in order), and
+// the pods of the kind.
+void RecordLanding(SrvTurnContext& turn, const CGAsteroid& a, std::uint16_t zone, std::uint8_t chapter, int kind,
+                   int n) {
+  SrvSurfaceRecord& record = turn.surface[a.id];
+  const auto k = static_cast<std::uint32_t>(kind);
+  for (int i = 0; i < n; ++i)
+    record.Add(SrvTerrainEvent(kTerrainLanding, 0, kElementAtv, zone, k, kElementAtv, zone, k, chapter), chapter);
+  record.Add(SrvTerrainEvent(kTerrainLanding, 0, kElementPod, zone, k, kElementAtv, zone, k, chapter), chapter);
+}
+
 void LandAtvs(SrvTurnContext& turn, CGUnit& unit, UnitOrder& order) {
   CGAsteroid* a = turn.world.solar.GetAsteroid(unit.location.asteroid);
   if (a == nullptr || !order.landing) return;
@@ -122,9 +159,12 @@ void LandAtvs(SrvTurnContext& turn, CGUnit& unit, UnitOrder& order) {
       const std::uint8_t n = order.landing->Count(kind, zone);
       if (n == 0) continue;
       if (z != nullptr && (z->owner == kZoneNobody || z->owner == chapter)) {
+        RecordLanding(turn, *a, z->index, chapter, kind, n);
+        const int landed = n - ShootAtPods(turn, *a, *z, chapter, kind, n);
+        if (landed == 0) continue;
         z->SetOwner(chapter);
         // The model's step is a signed byte: a hold's worth lands in several.
-        for (int left = n; left > 0; left -= 127)
+        for (int left = landed; left > 0; left -= 127)
           z->AddAtvs(static_cast<std::uint8_t>(kind), static_cast<std::int8_t>(std::min(left, 127)), 0);
       } else {
         unit.AddAtvs(kind, n);
@@ -155,6 +195,10 @@ void RecoverAtvs(SrvTurnContext& turn, CGUnit& unit, const UnitOrder& order) {
       z->AddAtvs(static_cast<std::uint8_t>(kind), static_cast<std::int8_t>(-n), 0);
       unit.AddAtvs(kind, static_cast<std::uint32_t>(n));
       wanted[kind] -= n;
+      const auto k = static_cast<std::uint32_t>(kind);
+      turn.surface[a->id].Add(SrvTerrainEvent(kTerrainPickUp, 0, kElementPod, z->index, k, kElementAtv, z->index, k,
+                                              chapter),
+                              chapter);
     }
   }
   SrvTellZones(turn, *a);

@@ -72,7 +72,11 @@ TEST_F(TerrainBattle, AnAttackThatWipesOutTheHoldersTakesTheZoneAsRecorded) {
   EXPECT_EQ(Count(events, kTerrainFacilityPresent, kElementFacility, 0), 0);
   EXPECT_EQ(Count(events, kTerrainFacilityLost, kElementFacility, 0), 2);
   EXPECT_EQ(Count(events, kTerrainCombatRound, kElementDestroyed, 0), 2);
-  EXPECT_EQ(Count(events, kTerrainCombatRound, kElementDestroyed, 8), 12 - survivors);
+  // The facilities' opening fire as the attack came in, then the rounds.
+  EXPECT_EQ(Count(events, kTerrainDefenceHit, kElementDestroyed, 8) +
+                Count(events, kTerrainCombatRound, kElementDestroyed, 8),
+            12 - survivors);
+  EXPECT_EQ(Count(events, kTerrainDefenceHit, kElementDestroyed, 8), Count(events, kTerrainDefenceFire, kElementShot, 0));
   for (const TerrainEvent& e : events) {
     EXPECT_EQ(e.d, 3u);
     EXPECT_EQ(e.g, 3u);
@@ -131,7 +135,7 @@ TEST_F(TerrainBattle, EveryRecordedRoundHoldsAnEventSoTheReplayPlaysToTheEnd) {
 
 TEST_F(TerrainBattle, AFacilityFoughtOverTwiceIsPicturedOnce) {
   CGZone& zone = Zone(2);
-  Hold(zone, 0, {1, 0, 0, 0}, FACILITY_STORAGE);
+  Hold(zone, 0, {3, 0, 0, 0}, FACILITY_STORAGE);
   Attack(zone, 8, {0, 0, 0, 1});
   Attack(zone, 16, {0, 0, 0, 1});
   auto turn = Resolve();
