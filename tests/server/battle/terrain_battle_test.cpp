@@ -266,5 +266,80 @@ TEST_F(TerrainBattle, ALongFightStopsAtTheRoundCapAndAnUndecidedAttackWaits) {
   }
 }
 
+// Everything else that happens on the surface in the turn plays in the same
+// replay: a unit in orbit bombarding the zone of a hostile chapter, a ship
+// destroyed overhead striking the ground, the holder's facilities firing as
+// an attack comes in, and ATVs setting off to join a zone of their own.
+TEST_F(TerrainBattle, BombardmentWrecksTheDefencesOpeningFireAndAdvancesAreRecorded) {
+  CGZone& defended = Zone(3);
+  Hold(defended, 0, {0, 2, 0, 0}, FACILITY_POWER | FACILITY_MINING | FACILITY_STORAGE | FACILITY_ATV_CONSTRUCTION);
+  Attack(defended, 8, {12, 0, 0, 0});
+  CGZone& bombarded = Zone(5);
+  Hold(bombarded, 0, {12, 0, 0, 0});  // more than any other zone of a chapter hostile to 8 (a home has 10)
+  // Two mining ATVs of chapter 8 went from zone 2 to the free zone 6.
+  world.atvOrigins[SrvAtvOriginKey(kField, 6, 8)] = 2;
+  Zone(6).arriving.InsertAt(new ZoneAtvCount{8, {0, 2, 0, 0}}, 0);
+  const auto bomber = Fleet(8, Design(8, {kDrive, kGun, kGun, kGun}), 3, kField);
+  auto order = std::make_unique<UnitOrder>();
+  order->type = ORDER_BOMBARD;
+  order->SetWord(0, kField);
+  bomber[0]->orders.InsertAt(order.release(), 0);
+  const auto doomed = Fleet(0, Design(0, {kDrive}), 1, kField, 30);
+
+  auto turn = std::make_unique<SrvTurnContext>(SrvTurnContext{world, setup, log, random});
+  SrvResolveZones(*turn);
+  SrvResolveBattles(*turn);
+  ASSERT_FALSE(doomed[0]->IsOperational());
+
+  const auto attacker = Recorded(*turn, 8);
+  const auto holder = Recorded(*turn, 0);
+  // The bomber's shot, at the zone of the most ATVs, told to both sides.
+  const int bombs = Count(attacker, kTerrainBombardment, kElementShot, 8);
+  EXPECT_EQ(bombs, 1);
+  EXPECT_EQ(Count(holder, kTerrainBombardment, kElementShot, 8), 1);
+  for (const TerrainEvent& e : attacker)
+    if (e.a == kTerrainBombardment) {
+      EXPECT_EQ(e.g, 5u);
+      EXPECT_EQ(e.targetValue, 0u) << "the combat ATVs stand in front";
+      EXPECT_EQ(bombarded.atvCounts[0], e.targetType == kElementDestroyed ? 11 : 12);
+    }
+  // The wreck falls on the asteroid: the strike and the burst in one zone,
+  // in the asteroid's one replay, which both sides play.
+  EXPECT_EQ(Count(holder, kTerrainCollision, kElementDestroyed, 0), 1);
+  EXPECT_EQ(Count(holder, kTerrainExplosion, kElementDestroyed, 0), 1);
+  EXPECT_EQ(attacker.size(), holder.size());
+  // The facilities' opening fire: a shot from the facility's cell for each attacker it struck.
+  const int opening = Count(holder, kTerrainDefenceFire, kElementShot, 0);
+  EXPECT_GT(opening, 0);
+  EXPECT_EQ(Count(attacker, kTerrainDefenceHit, kElementDestroyed, 8), opening);
+  for (const TerrainEvent& e : holder)
+    if (e.a == kTerrainDefenceFire) {
+      EXPECT_EQ(e.d, 3u);
+      EXPECT_TRUE(e.sourceValue >= 1 && e.sourceValue <= 3) << "a facility's cell";
+    }
+  // The mining ATVs set off from zone 2 toward zone 6, which they hold now.
+  EXPECT_EQ(Zone(6).owner, 8);
+  EXPECT_EQ(Count(attacker, kTerrainAtvAdvance, kElementAtv, 8), 1);
+  for (const TerrainEvent& e : attacker)
+    if (e.a == kTerrainAtvAdvance) {
+      EXPECT_EQ(e.d, 2u);
+      EXPECT_EQ(e.g, 6u);
+      EXPECT_EQ(e.sourceValue, 1u);
+    }
+}
+
+// A turn without a fight on the surface still tells its surface events,
+// without a battle notice; a turn with none tells nothing.
+TEST_F(TerrainBattle, SurfaceEventsWithoutAFightComeWithoutANotice) {
+  world.atvOrigins[SrvAtvOriginKey(kField, 6, 8)] = 2;
+  Zone(6).arriving.InsertAt(new ZoneAtvCount{8, {0, 2, 0, 0}}, 0);
+  auto turn = std::make_unique<SrvTurnContext>(SrvTurnContext{world, setup, log, random});
+  SrvResolveZones(*turn);
+  SrvResolveBattles(*turn);
+  EXPECT_EQ(Recorded(*turn, 8).size(), 1u);
+  for (const SrvPacket& p : OfType(*turn, 8, 1500)) EXPECT_NE(ReadU16(p, 10), 411);
+  EXPECT_TRUE(OfType(*turn, 0, 602).empty());
+}
+
 }  // namespace
 }  // namespace battle_test
