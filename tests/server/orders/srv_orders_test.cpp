@@ -15,6 +15,7 @@
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GChapter.h"
 #include "Game/model/GUnit.h"
+#include "Game/model/GTerrainRec.h"
 #include "Game/model/GZone.h"
 #include "Game/base/Packets.h"
 #include "Game/rules/GGameVar.h"
@@ -24,6 +25,7 @@
 #include "server/orders/SrvOrders.h"
 #include "server/orders/SrvPacketRead.h"
 #include "server/ai/SrvChapterState.h"
+#include "server/battle/SrvTerrainBattle.h"
 #include "tests/server/srv_game_fixture.h"
 
 namespace {
@@ -642,6 +644,111 @@ TEST_F(SrvOrders, AtvsBuiltAboardLandOnAFreeZoneAndComeBackAboard) {
   ASSERT_TRUE(Order(*unit, recover));
   for (int t = 0; t < 20 && unit->GetOrderCount() > 0; ++t) EndTurn();
   EXPECT_EQ(unit->atvCargo[0], 1);
+}
+
+// The client's recorder of the asteroid filled from the 602 and 603 packets
+// sent to the player since `from`.
+std::vector<TerrainEvent> RecordedFor(const RecordingOutbox& out, std::size_t from, std::uint16_t asteroid) {
+  CRecorder recorder;
+  for (std::size_t i = from; i < out.sent.size(); ++i) {
+    const Sent& s = out.sent[i];
+    if (s.Type() == PKT_TERRAIN_CLEARED && ReadU16(s.packet, 8) == asteroid) recorder.Clear();
+    if (s.Type() == PKT_TERRAIN_EVENTS && ReadU16(s.packet, 10) == asteroid) {
+      EXPECT_EQ(recorder.AddTerrainEventPacket(s.packet), 1);
+    }
+  }
+  std::vector<TerrainEvent> events;
+  for (std::uint16_t i = 0; i < recorder.GetTerrainEventCount(); ++i) events.push_back(*recorder.GetTerrainEvent(i));
+  for (TerrainEvent& e : events) e.mover = nullptr;
+  return events;
+}
+
+int CountKind(const std::vector<TerrainEvent>& events, std::uint32_t kind, std::uint32_t source) {
+  return static_cast<int>(
+      std::count_if(events.begin(), events.end(), [&](const TerrainEvent& e) { return e.a == kind && e.sourceType == source; }));
+}
+
+// ATVs landing come down in pods, which the combat ATVs of a hostile zone
+// beside the landing zone shoot at: a downed pod's ATV is lost. A recovery
+// calls them back up. The terrain replay the client records shows both.
+TEST_F(SrvOrders, LandingsAndPickUpsArePlayedInTheTerrainReplay) {
+  CGUnit* unit = UnitOf(kMine);
+  const std::uint16_t home = unit->location.asteroid;
+  CGAsteroid* asteroid = const_cast<SrvWorld&>(World()).solar.GetAsteroid(home);
+  // A free landing zone with a neighbour held by chapter 0, hostile to guild
+  // 1; none of the chapter's zones borders it, so that its computer player
+  // finds nothing to attack while the unit closes in.
+  const auto free = [&](std::uint16_t z) { return asteroid->GetZone(z)->owner == kZoneNobody; };
+  const auto bordersMine = [&](std::uint16_t z) {
+    for (std::uint16_t k = 0; k < asteroid->GetZoneCount(); ++k)
+      if (asteroid->GetZone(k)->owner == kMine && asteroid->AreZonesAdjacent(z, k)) return true;
+    return false;
+  };
+  std::uint16_t landing = 0xFFFF, guard = 0xFFFF;
+  for (std::uint16_t z = 1; z < asteroid->GetZoneCount() && landing == 0xFFFF; ++z)
+    for (std::uint16_t k = 1; k < asteroid->GetZoneCount(); ++k)
+      if (k != z && free(z) && free(k) && asteroid->AreZonesAdjacent(z, k) && !bordersMine(k)) {
+        landing = z;
+        guard = k;
+        break;
+      }
+  ASSERT_NE(landing, 0xFFFF);
+  CGZone* guarded = asteroid->GetZone(guard);
+  guarded->owner = 0;
+  guarded->SetAtvCounts(8, 0, 0, 0);
+  unit->atvCargo[1] = 6;
+  UnitOrder land;
+  land.type = ORDER_LAND_ATVS;
+  land.head[5] = static_cast<std::uint8_t>(home);
+  land.landing = std::make_unique<LandingBlock>();
+  land.landing->Count(1, landing) = 6;
+  ASSERT_TRUE(Order(*unit, land));
+  std::size_t turnStart = out.sent.size();
+  // The unit first closes in on the asteroid's centre.
+  for (int t = 0; t < 60 && unit->GetOrderCount() > 0; ++t) {
+    turnStart = out.sent.size();
+    EndTurn();
+  }
+  ASSERT_EQ(unit->GetOrderCount(), 0);
+  const CGZone* zone = asteroid->GetZone(landing);
+  const int landed = zone->atvCounts[1];
+  auto events = RecordedFor(out, turnStart, home);
+  EXPECT_EQ(CountKind(events, kTerrainLanding, kElementAtv), 6) << "one per ATV that came down";
+  EXPECT_EQ(CountKind(events, kTerrainLanding, kElementPod), 1) << "the pods of the kind";
+  const int downed = CountKind(events, kTerrainPodShotDown, kElementShot);
+  EXPECT_GT(downed, 0) << "eight guns at 20 in 100";
+  ASSERT_LT(downed, 6);
+  EXPECT_EQ(landed, 6 - downed);
+  for (const TerrainEvent& e : events)
+    if (e.a == kTerrainPodShotDown) {
+      EXPECT_EQ(e.d, guard);
+      EXPECT_EQ(e.g, landing);
+      EXPECT_EQ(e.w, 0);
+    }
+  EXPECT_EQ(unit->atvCargo[1], 0) << "a downed pod's ATV is lost";
+  guarded->owner = kZoneNobody;  // the guard withdraws before it attacks the new neighbour
+  guarded->SetAtvCounts(0, 0, 0, 0);
+
+  UnitOrder recover;
+  recover.type = ORDER_RECOVER_ATVS;
+  recover.head[1] = static_cast<std::uint8_t>(landed);
+  recover.head[5] = static_cast<std::uint8_t>(home);
+  ASSERT_TRUE(Order(*unit, recover));
+  for (int t = 0; t < 60 && unit->GetOrderCount() > 0; ++t) {
+    turnStart = out.sent.size();
+    EndTurn();
+  }
+  ASSERT_EQ(unit->atvCargo[1], landed);
+  events = RecordedFor(out, turnStart, home);
+  // A pod for each zone the mining ATVs come up from, the home's first.
+  ASSERT_GE(CountKind(events, kTerrainPickUp, kElementPod), 1);
+  for (const TerrainEvent& e : events)
+    if (e.a == kTerrainPickUp) {
+      EXPECT_TRUE(e.g == landing || e.g == 0u) << e.g;
+      EXPECT_EQ(e.d, e.g);
+      EXPECT_EQ(e.targetValue, 1u);
+      EXPECT_EQ(e.w, kMine);
+    }
 }
 
 TEST_F(SrvOrders, AShipIsRepairedAndRefittedInThePredictedTurns) {
