@@ -12,10 +12,10 @@
 #include "Game/model/GChapter.h"
 #include "Game/model/GUnit.h"
 #include "Game/model/GZone.h"
-#include "Game/net/Packets.h"
+#include "Game/base/Packets.h"
 #include "Game/rules/GGameVar.h"
 #include "server/SrvGame.h"
-#include "server/SrvPacketRead.h"
+#include "server/orders/SrvPacketRead.h"
 #include "tests/server/srv_game_fixture.h"
 
 namespace {
