@@ -80,6 +80,8 @@ class SrvGame {
   void EndTurnNow();
 
   bool Started() const { return m_started; }
+  // A session's game: its host gives the configuration when the start asks.
+  bool Hosted() const { return m_host != 0; }
   bool Ended() const { return m_ended; }
   const SrvWorld& World() const { return m_world; }
   const SrvSetup& Setup() const { return m_setup; }

@@ -76,20 +76,29 @@ using Seats = std::initializer_list<std::pair<std::uint32_t, std::uint16_t>>;
 
 // Starts a game of the test rules, `perGuild` chapters a guild on 20
 // asteroids: every player of `seats` joins and claims its chapter; the first
-// sets the game up (with `settings`, when given) and starts it.
+// sets the game up (with `settings`, when given) and starts it. A session's
+// host (SrvGame::SetHost) announces its chapters per guild and gives the
+// configuration when the start asks for it.
 inline void StartTestGame(SrvGame& game, Seats seats, std::uint16_t perGuild,
                           const SrvSetup* settings = nullptr) {
   const auto [hulls, modules] = SrvTestRules();
   ASSERT_TRUE(game.UseRules(hulls, modules));
   for (const auto& [player, chapter] : seats) game.PlayerJoined(player);
   const std::uint32_t host = seats.begin()->first;
-  ASSERT_TRUE(game.Receive(host, Pkt<40>(PKT_GAME_CONFIG).U16(14, perGuild).U16(16, 20)));
+  const std::vector<std::uint8_t> config = Pkt<40>(PKT_GAME_CONFIG).U16(14, perGuild).U16(16, 20);
+  ASSERT_TRUE(game.Receive(host, Pkt<12>(PKT_CHAPTER_REPORTS).U16(8, static_cast<std::uint16_t>(100 + perGuild))));
+  if (!game.Hosted()) {
+    ASSERT_TRUE(game.Receive(host, config));
+  }
   if (settings != nullptr) {
     ASSERT_TRUE(game.Receive(host, Bytes(settings->settings)));
   }
   for (const auto& [player, chapter] : seats)
     ASSERT_TRUE(game.Receive(player, Pkt<48>(PKT_CHAPTER_CLAIM).U16(8, chapter)));
   ASSERT_TRUE(game.Receive(host, Pkt<12>(PKT_START)));
+  if (game.Hosted()) {
+    ASSERT_TRUE(game.Receive(host, config));
+  }
 }
 
 // Every player of `seats` ends the running turn.

@@ -117,12 +117,14 @@ TEST_F(SrvNetLinkTest, APlayerWhoTakesNothingWaitsAloneAndIsDroppedAtItsLimit) {
 }
 
 TEST_F(SrvNetLinkTest, WhileTheLibraryIsBusyPacketsWaitAndGoOutInOrderNumberedWithoutAGap) {
-  library.From(kHost, Pkt<40>(PKT_GAME_CONFIG).U16(14, 1).U16(16, 10));
+  library.From(kHost, Pkt<12>(PKT_CHAPTER_REPORTS).U16(8, 101));
   library.From(kHost, Pkt<48>(PKT_CHAPTER_CLAIM).U16(8, 0));
   library.From(kReader, Pkt<48>(PKT_CHAPTER_CLAIM).U16(8, 8));
   PumpAll();
   library.allBusy = true;
   library.From(kHost, Pkt<12>(PKT_START));
+  // The host's game answers the server's question (50) with its configuration.
+  library.From(kHost, Pkt<40>(PKT_GAME_CONFIG).U16(14, 1).U16(16, 10));
   PumpAll();
   ASSERT_TRUE(game.Started());
   EXPECT_GT(link.Waiting(kReader), 10u);
@@ -137,8 +139,10 @@ TEST_F(SrvNetLinkTest, WhileTheLibraryIsBusyPacketsWaitAndGoOutInOrderNumberedWi
       EXPECT_EQ(ReadU32(p, 4), expected++);
       types.push_back(ReadU16(p, 0));
     }
-    ASSERT_GE(types.size(), 3u);
-    EXPECT_EQ(types[1], PKT_SOLAR_SYSTEM);
+    ASSERT_GE(types.size(), 4u);
+    EXPECT_EQ(types[0], PKT_START) << "the waiting room's end";
+    EXPECT_EQ(types[1], player == kHost ? PKT_CONFIG_EXCHANGE : PKT_GAME_CONFIG);
+    EXPECT_EQ(types[2], PKT_SOLAR_SYSTEM);
     EXPECT_EQ(types.back(), PKT_START);
   }
 }
