@@ -16,7 +16,10 @@
 #include "server/orders/SrvPacketRead.h"
 #include "server/turn/SrvTurnSteps.h"
 #include "server/orders/SrvZoneOrders.h"
+#include "server/world/SrvChapterNames.h"
+#include "server/world/SrvDesignPackets.h"
 #include "server/ai/SrvVotes.h"
+#include "server/turn/SrvRandomEvents.h"
 
 namespace {
 
@@ -91,12 +94,20 @@ std::size_t MinimumSize(std::uint16_t type) {
 }  // namespace
 
 SrvGame::SrvGame(SrvOutbox& out, SrvLog& log, SrvAsteroidNames names, std::uint32_t seed, std::string folder)
-    : m_out(out), m_log(log), m_names(std::move(names)), m_seed(seed), m_folder(std::move(folder)) {}
+    : m_out(out),
+      m_log(log),
+      m_names(std::move(names)),
+      m_seed(seed),
+      m_folder(std::move(folder)),
+      m_defaultNames(SrvDefaultChapterNames()) {}
 
 void SrvGame::PlayerJoined(std::uint32_t player) {
   if (std::find(m_players.begin(), m_players.end(), player) == m_players.end()) m_players.push_back(player);
   m_log.Line("player %u joined", player);
-  if (m_started) return;
+  if (m_started) {
+    GreetPlayerInPlay(player);
+    return;
+  }
   for (const auto& [sender, state] : m_ready) {
     if (sender == player) continue;
     PacketImage<16> ready(PKT_READY);
@@ -109,12 +120,14 @@ void SrvGame::PlayerJoined(std::uint32_t player) {
 void SrvGame::PlayerLeft(std::uint32_t player) {
   m_players.erase(std::remove(m_players.begin(), m_players.end(), player), m_players.end());
   m_ready.erase(player);
+  m_alive.Forget(player);
   const std::int32_t chapter = HeldChapter(player);
   if (chapter >= 0) {
     m_holder[chapter] = 0;
     if (!m_started) m_traits[static_cast<std::size_t>(chapter)] = {};
     m_log.Line("player %u left; chapter %d is computer-held from now on", player, chapter);
     for (std::uint32_t p : m_players) SendChapterName(p, static_cast<std::uint16_t>(chapter));
+    if (m_started) SendPlayerId(static_cast<std::uint16_t>(chapter));
   } else {
     m_log.Line("player %u left", player);
   }
@@ -163,7 +176,7 @@ std::int32_t SrvGame::HeldChapter(std::uint32_t player) const {
 
 std::string SrvGame::ChapterName(std::uint16_t chapter) const {
   if (!m_names40[chapter].empty()) return m_names40[chapter];
-  return "Chapter " + std::to_string(chapter + 1);
+  return m_defaultNames[chapter];
 }
 
 bool SrvGame::Receive(std::uint32_t from, std::span<const std::uint8_t> packet) {
@@ -172,6 +185,7 @@ bool SrvGame::Receive(std::uint32_t from, std::span<const std::uint8_t> packet) 
   if (!ReadPacketHeader(packet, header)) return Refuse(from, 0xFFFF, "shorter than a header");
   if (std::find(m_players.begin(), m_players.end(), from) == m_players.end())
     return Refuse(from, header.type, "sender is not in the session");
+  m_alive.Heard(from, m_nowMs);
   if (packet.size() < MinimumSize(header.type)) return Refuse(from, header.type, "too short");
   switch (header.type) {
     case PKT_SETTINGS_QUERY: {
@@ -424,9 +438,10 @@ bool SrvGame::OnChapterRenamed(std::uint32_t from, std::span<const std::uint8_t>
   if (name.size() > kMaxChapterNameChars) name.resize(kMaxChapterNameChars);
   if (name.empty()) return Refuse(from, PKT_CHAPTER_NAME, "an empty name");
   m_names40[chapter] = name;
-  PacketImage<48> p(PKT_CHAPTER_NAME);
-  p.Put<std::uint16_t>(8, chapter);
-  p.SetText(16, kChapterNameWidth, name);
+  PacketImage<48> p(PKT_CHAPTER_NAME_SET);
+  p.Put<std::uint16_t>(8, static_cast<std::uint16_t>(chapter >> 3));
+  p.Put<std::uint16_t>(10, static_cast<std::uint16_t>(chapter & 7));
+  p.SetText(12, kChapterNameWidth, name);
   SendToOthers(from, SrvPacket(p.bytes.begin(), p.bytes.end()), true);
   return true;
 }
@@ -519,8 +534,11 @@ bool SrvGame::OnDesign(std::uint32_t from, std::span<const std::uint8_t> packet)
   const CGUnitTemplate& design = *m_world.templates->GetTemplate(own, slot, 1);
   const auto stored = BuildTemplatePacket(design, slot, own);
   const bool renumbered = design.templateId != ReadU32(packet, 8);
-  for (std::uint32_t p : m_players)
+  const SrvPacket values = BuildTemplateValuesPacket(design);
+  for (std::uint32_t p : m_players) {
     if (p != from || renumbered) m_out.Send(p, SrvPacket(stored.bytes.begin(), stored.bytes.end()), true);
+    m_out.Send(p, values, true);
+  }
   return true;
 }
 
@@ -594,15 +612,16 @@ void SrvGame::StartGame() {
   m_turnStartMs = m_nowMs;
   m_log.Line("game started: seed %u, %u asteroids, %d chapters", m_seed, m_setup.AsteroidCount(),
              m_setup.ChapterCount());
-  std::vector<std::string> names(kMaxChapters);
-  for (std::uint16_t c = 0; c < kMaxChapters; ++c) names[c] = ChapterName(c);
   if (!m_configAsked) SendRoomStart();
   m_configAsked = false;
   m_sight = SrvUnitSight{};
+  m_asteroidNews.Reset(m_world);
+  m_classRanges = BuildClassStatRangesPacket(m_world);
+  TurnBegins();
   for (std::uint32_t p : m_players) {
     const std::int32_t chapter = HeldChapter(p);
     if (chapter < 0) continue;
-    auto sequence = BuildStartSequence(m_world, static_cast<std::uint16_t>(chapter), names);
+    auto sequence = StartSequenceFor(static_cast<std::uint16_t>(chapter));
     m_sight.Filter(m_world, SrvFogRules::From(m_setup), static_cast<std::uint16_t>(chapter), sequence);
     for (const SrvPacket& packet : sequence) m_out.Send(p, packet, true);
   }
@@ -631,6 +650,7 @@ bool SrvGame::OnEndTurn(std::uint32_t from, std::span<const std::uint8_t> packet
   if (chapter < 0) return Refuse(from, PKT_END_TURN, "sender holds no chapter");
   if (ReadU32(packet, 8) != m_world.turn) return Refuse(from, PKT_END_TURN, "for another turn");
   m_turnDone[chapter] = true;
+  SendTurnLamps(static_cast<std::uint16_t>(chapter));
   for (std::uint16_t c = 0; c < kMaxChapters; ++c)
     if (m_holder[c] != 0 && !m_turnDone[c]) return true;
   ResolveTurn();
@@ -638,6 +658,7 @@ bool SrvGame::OnEndTurn(std::uint32_t from, std::span<const std::uint8_t> packet
 }
 
 void SrvGame::SeatEveryChapter() {
+  m_byFiles = true;
   for (std::uint16_t c = 0; c < kMaxChapters; ++c) {
     if ((c & 7) >= m_setup.ChaptersPerGuild()) continue;
     PlayerJoined(c + 1u);
@@ -652,9 +673,11 @@ void SrvGame::EndTurnNow() {
 void SrvGame::Tick(std::uint64_t nowMs) {
   // A turn begun before the clock was first read (the start can arrive with
   // the first packets) begins now, not at the clock's zero.
-  if (!m_clockRead) m_turnStartMs = m_configAskedMs = nowMs;
+  const bool firstReading = !m_clockRead;
+  if (firstReading) m_turnStartMs = m_configAskedMs = nowMs;
   m_clockRead = true;
   m_nowMs = nowMs;
+  if (firstReading) TurnBegins();
   if (m_configAsked && nowMs - m_configAskedMs >= kConfigAnswerWaitMs) {
     m_log.Line("the host did not give its configuration: the game starts with the one held");
     StartGame();
@@ -666,8 +689,9 @@ void SrvGame::Tick(std::uint64_t nowMs) {
     ResolveTurn();
     return;
   }
+  KeepAliveTick();
   const std::uint16_t limit = m_setup.TurnTimeLimitMinutes();
-  if (limit == 0) return;
+  if (m_ended || limit == 0) return;
   if (nowMs - m_turnStartMs >= std::uint64_t{limit} * 60'000u) {
     m_log.Line("turn %u: time limit reached", m_world.turn);
     ResolveTurn();
@@ -697,6 +721,8 @@ void SrvGame::ResolveTurn() {
     m_log.Line("turn %u: the game ends (condition %u, %zu winners)", m_world.turn, end->condition,
                end->winners.size());
   }
+  SrvRandomEvents(turn);
+  TurnNews(turn);
   m_world.AdvanceTurn();
   m_log.Line("turn %u resolved", m_world.turn - 1);
   for (std::uint16_t c = 0; c < kMaxChapters; ++c)
@@ -716,4 +742,5 @@ void SrvGame::ResolveTurn() {
   }
   m_turnDone = {};
   m_turnStartMs = m_nowMs;
+  TurnBegins();
 }

@@ -20,10 +20,14 @@
 #include <vector>
 
 #include "server/world/SrvFog.h"
+#include "server/SrvKeepAlive.h"
+#include "server/world/SrvAsteroidNews.h"
 #include "server/SrvLog.h"
 #include "server/world/SrvSetup.h"
 #include "server/world/SrvStartPackets.h"
 #include "server/world/SrvWorld.h"
+
+struct SrvTurnContext;
 
 class SrvOutbox {
  public:
@@ -152,6 +156,32 @@ class SrvGame {
   void Autosave();
 
   void SendChapterName(std::uint32_t to, std::uint16_t chapter);
+  // What the session adds to the world's packets (SrvSessionNews.cpp): the
+  // start sequence of a chapter's holder with its settings (54) and the
+  // holders' player ids (4) before its start signal.
+  std::vector<SrvPacket> StartSequenceFor(std::uint16_t chapter) const;
+  // 54: the stored settings with the chapter's own traits.
+  SrvPacket SettingsStoredPacket(std::uint16_t chapter) const;
+  // 4, 16 bytes: u16 chapter at 8, u32 its holder's identifier at 12 (0 for none).
+  SrvPacket PlayerIdPacket(std::uint16_t chapter) const;
+  // 4 for `chapter` to every holder.
+  void SendPlayerId(std::uint16_t chapter);
+  // A player joining a game in play: 4 for every held chapter, and 51.
+  void GreetPlayerInPlay(std::uint32_t player);
+  // The chapters held by players that have ended the running turn.
+  std::uint16_t TurnLampCount() const;
+  // 31 to every holder after `chapter` ended its turn.
+  void SendTurnLamps(std::uint16_t chapter);
+  // A turn begins waiting for the players: the keep-alive counts from now.
+  void TurnBegins();
+  // While a turn waits: keep-alive requests (26), and silent players dropped.
+  void KeepAliveTick();
+  // After a player's load (7): 10 to it, and when the game was loaded, each
+  // holder its settings (54) and a status request (51).
+  void AfterLoad(std::uint32_t loader, bool loaded);
+  // What the turn changed of the asteroids and the class stat ranges, into
+  // the chapters' queues before the orbits advance.
+  void TurnNews(SrvTurnContext& turn);
   void SendToOthers(std::uint32_t from, const SrvPacket& packet, bool sequenced = false);
   void SendRoomStart();
   // Makes the world and sends each player its start sequence.
@@ -167,6 +197,16 @@ class SrvGame {
   SrvWorld m_world;
   // What each chapter's client has been told of the others' units.
   SrvUnitSight m_sight;
+  // ... and of the asteroids.
+  SrvAsteroidNews m_asteroidNews;
+  // The class stat ranges (508) last sent.
+  SrvPacket m_classRanges;
+  SrvKeepAlive m_alive;
+  // An e-mail game's chapters are played apart, each from its files: no turn
+  // lamps, no player ids, no keep-alive.
+  bool m_byFiles = false;
+  // The names of chapters no player has named (SrvChapterNames.h).
+  std::array<std::string, kMaxChapters> m_defaultNames;
   std::vector<std::uint32_t> m_players;
   std::array<std::uint32_t, kMaxChapters> m_holder{};
   std::array<std::string, kMaxChapters> m_names40{};

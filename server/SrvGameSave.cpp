@@ -19,6 +19,7 @@
 #include "Game/base/GBlockStream.h"
 #include "Game/base/Packets.h"
 #include "server/SrvDurableFile.h"
+#include "server/world/SrvDesignPackets.h"
 #include "server/SrvGame.h"
 #include "server/orders/SrvPacketRead.h"
 #include "server/world/SrvWorldSave.h"
@@ -169,6 +170,8 @@ bool SrvGame::Load(const std::string& hostPath, std::uint32_t identifier) {
   m_turnStartMs = m_nowMs;
   m_started = true;
   m_sight.Reset(m_world, SrvFogRules::From(m_setup));
+  m_asteroidNews.Reset(m_world);
+  m_classRanges = BuildClassStatRangesPacket(m_world);
   return true;
 }
 
@@ -204,9 +207,13 @@ bool SrvGame::OnSaveOrLoad(std::uint32_t from, std::span<const std::uint8_t> pac
     if (ok) SendToOthers(from, SrvPacket(packet.begin(), packet.begin() + 272), true);
     return ok;
   }
-  if (!Load(path, identifier)) return Refuse(from, type, "the server file could not be loaded");
+  if (!Load(path, identifier)) {
+    AfterLoad(from, false);
+    return Refuse(from, type, "the server file could not be loaded");
+  }
   m_log.Line("loaded \"%s\" at turn %u", name.c_str(), m_world.turn);
   SendToOthers(from, SrvPacket(packet.begin(), packet.begin() + 276), true);
+  AfterLoad(from, true);
   return true;
 }
 

@@ -5,6 +5,7 @@
 
 #include "Game/model/GChapter.h"
 #include "Game/base/Packets.h"
+#include "server/world/SrvDesignPackets.h"
 #include "server/SrvGame.h"
 #include "server/orders/SrvPacketRead.h"
 
@@ -59,15 +60,16 @@ void SrvGame::Restart() {
   m_turnDone = {};
   m_turnStartMs = m_nowMs;
   m_log.Line("game restarted: seed %u", m_seed);
-  std::vector<std::string> names(kMaxChapters);
-  for (std::uint16_t c = 0; c < kMaxChapters; ++c) names[c] = ChapterName(c);
   const PacketImage<12> restart(PKT_RESTART), views(PKT_RESTART_VIEWS);
   m_sight = SrvUnitSight{};
+  m_asteroidNews.Reset(m_world);
+  m_classRanges = BuildClassStatRangesPacket(m_world);
+  TurnBegins();
   for (std::uint32_t p : m_players) {
     const std::int32_t chapter = HeldChapter(p);
     if (chapter < 0) continue;
     m_out.Send(p, SrvPacket(restart.bytes.begin(), restart.bytes.end()), true);
-    auto sequence = BuildStartSequence(m_world, static_cast<std::uint16_t>(chapter), names);
+    auto sequence = StartSequenceFor(static_cast<std::uint16_t>(chapter));
     sequence.pop_back();  // the views' restart stands for the start signal
     m_sight.Filter(m_world, SrvFogRules::From(m_setup), static_cast<std::uint16_t>(chapter), sequence);
     for (const SrvPacket& packet : sequence) m_out.Send(p, packet, true);

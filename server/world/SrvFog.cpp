@@ -108,7 +108,7 @@ SrvPacket AsteroidAsKnown(const CGAsteroid& a, bool control, bool scanned) {
 
 bool IsAsteroidPacket(std::uint16_t type) {
   return type == PKT_ASTEROID_WITH_ZONES || type == PKT_ASTEROID_ZONES || type == PKT_ASTEROID_OWNER ||
-         type == PKT_ASTEROID_POWER;
+         type == PKT_ASTEROID_POWER || type == PKT_ASTEROID || type == PKT_ASTEROID_COMPOSITION;
 }
 
 }  // namespace
@@ -201,6 +201,20 @@ void SrvUnitSight::FilterAsteroids(const SrvWorld& world, const SrvFogRules& fog
         known[i].told = inView[i];
         p = AsteroidAsKnown(*a, inView[i], fog.asteroidsScanned == 0 || GuildOwns(*a, chapter));
         return false;
+      case PKT_ASTEROID: {
+        // A changed record (the turn's news) remakes the client's zones: as
+        // the start's record, it keeps what the chapter may know.
+        // Its motion is as the news took it, before the orbits advanced: only
+        // the hidden fields are taken from the record as known.
+        known[i].told = inView[i];
+        const SrvPacket shown = AsteroidAsKnown(*a, inView[i], fog.asteroidsScanned == 0 || GuildOwns(*a, chapter));
+        std::copy(shown.begin() + kOwnerAt, shown.begin() + kAutomanageAt + 1, p.begin() + kOwnerAt);
+        std::copy_n(shown.begin() + kCompositionAt, 1, p.begin() + kCompositionAt);
+        std::copy_n(shown.begin() + kCoefficientsAt, kCoefficients, p.begin() + kCoefficientsAt);
+        return false;
+      }
+      case PKT_ASTEROID_COMPOSITION:
+        return !(fog.asteroidsScanned == 0 || GuildOwns(*a, chapter));
       case PKT_ASTEROID_POWER:
         return false;  // a scan's result, the scanning chapter's own
       default:

@@ -9,6 +9,7 @@
 #include "Game/model/GZone.h"
 #include "Game/rules/GRulesPackets.h"
 #include "server/world/SrvScienceBonus.h"
+#include "server/world/SrvDesignPackets.h"
 #include "server/ai/SrvChapterState.h"
 
 namespace {
@@ -130,8 +131,11 @@ SrvPacket BuildUnitPacket(const CGUnit& unit) {
 void AppendDesignsAndUnits(const SrvWorld& world, std::vector<SrvPacket>& out) {
   for (std::uint16_t c = 0; c < kMaxChapters; ++c)
     for (int slot = 0; slot < kFixedTemplateSlots; ++slot)
-      if (const CGUnitTemplate* t = world.templates->GetTemplate(c, slot, 1))
+      if (const CGUnitTemplate* t = world.templates->GetTemplate(c, slot, 1)) {
         out.push_back(Bytes(BuildTemplatePacket(*t, static_cast<std::uint16_t>(slot), c)));
+        out.push_back(BuildTemplateValuesPacket(*t));
+      }
+  out.push_back(BuildClassStatRangesPacket(world));
   world.ForEachUnit([&](const CGUnit& u) { out.push_back(BuildUnitPacket(u)); });
 }
 

@@ -2,7 +2,8 @@
 // The packets that hand a client the new world, in the order its start
 // handling expects: the solar system (100), each star (110), the resource
 // mix (124), each asteroid with its zones (127), each chapter's start (450),
-// the client's chapter's traits (464), every chapter's designs (200) and units (300),
+// the client's chapter's traits (464), every chapter's designs (200, 201), the
+// class stat ranges (508) and the units (300),
 // the client's credits (551) and pool (550), the standings (505), the scores (507), then the
 // start signal (0) with the started flag set.
 //
@@ -38,7 +39,8 @@ SrvPacket BuildRoomStartPacket();
 // 0, 12 bytes: u16 started at 8.
 SrvPacket BuildStartSignalPacket();
 
-// Every chapter's fixed designs (200), then every unit (300).
+// Every chapter's fixed designs (200, each with its values, 201), the class
+// stat ranges (508), then every unit (300).
 void AppendDesignsAndUnits(const SrvWorld& world, std::vector<SrvPacket>& out);
 
 // The whole start sequence for the client that holds `chapter`; `names` are

@@ -195,7 +195,9 @@ TEST_F(SrvGameTest, StartSequenceFollowsTheClientsOrderAndEndsWithTheStartedFlag
   std::vector<std::uint16_t> expected = {0, 100, 110, 110, 124};
   for (int i = 0; i < 12; ++i) expected.push_back(127);
   for (int i = 0; i < 5; ++i) expected.push_back(450);
-  for (std::uint16_t t : {464, 551, 550, 505, 507, 0}) expected.push_back(t);
+  // No rules, so no designs, but their class ranges; the session's settings
+  // and the two players' ids before the start signal.
+  for (std::uint16_t t : {464, 508, 551, 550, 505, 507, 54, 4, 4, 0}) expected.push_back(t);
   std::vector<std::uint16_t> types;
   for (const auto& s : got) {
     types.push_back(s.Type());
@@ -241,11 +243,13 @@ TEST_F(SrvGameTest, TurnEndsWhenEveryHumanIsDoneAndAdvancesTheOrbits) {
       << "a vote for chapter 8 from chapter 0's player";
   out.sent.clear();
   ASSERT_TRUE(game.Receive(7, EndTurn(0)));
-  EXPECT_TRUE(out.sent.empty()) << "the turn waits for the second player";
+  EXPECT_EQ(out.Count(PKT_TURN_PROCESSING), 0u) << "the turn waits for the second player";
   ASSERT_TRUE(game.Receive(8, EndTurn(0)));
   const auto got = out.To(8);
-  ASSERT_FALSE(got.empty());
-  EXPECT_EQ(got.front().Type(), PKT_TURN_PROCESSING);
+  ASSERT_GE(got.size(), 3u);
+  EXPECT_EQ(got[0].Type(), PKT_TURN_LAMPS) << "chapter 0's end of turn";
+  EXPECT_EQ(got[1].Type(), PKT_TURN_LAMPS) << "its own";
+  EXPECT_EQ(got[2].Type(), PKT_TURN_PROCESSING);
   EXPECT_EQ(got.back().Type(), PKT_TURN_RESULTS);
   EXPECT_EQ(game.World().turn, 1u);
   const Location after = game.World().solar.GetAsteroid(3)->position;
@@ -312,9 +316,17 @@ TEST_F(SrvGameTest, TheTurnTimeLimitEndsATurnNobodyFinished) {
     if (clockFirst) timed.Tick(clockAtStart);
     ASSERT_TRUE(timed.Receive(7, Small(PKT_START)));
     if (!clockFirst) timed.Tick(clockAtStart);
-    timed.Tick(clockAtStart + 30 * 60'000 - 1);
+    // The player's client answers every keep-alive request meanwhile.
+    auto waitUntil = [&](std::uint64_t end) {
+      for (std::uint64_t now = clockAtStart; now < end; now += 60'000) {
+        timed.Tick(now);
+        timed.Receive(7, Pkt<12>(PKT_KEEPALIVE));
+      }
+      timed.Tick(end);
+    };
+    waitUntil(clockAtStart + 30 * 60'000 - 1);
     EXPECT_EQ(timed.World().turn, 0u);
-    timed.Tick(clockAtStart + 30 * 60'000);
+    waitUntil(clockAtStart + 30 * 60'000);
     EXPECT_EQ(timed.World().turn, 1u);
   }
 }
@@ -442,14 +454,14 @@ TEST_F(SrvGameTest, EachTurnIsAutosavedAsItBeginsProcessingUnlessTurnedOff) {
   ASSERT_TRUE(saver.Receive(7, EndTurn(0)));
   std::vector<std::uint16_t> types;
   for (const auto& s : out.sent) types.push_back(s.Type());
-  // The turn's own results first, what the steps told the chapter (its pool
-  // among them), then the end of the results.
-  ASSERT_GE(types.size(), 7u);
-  EXPECT_EQ(std::vector<std::uint16_t>(types.begin(), types.begin() + 5),
-            (std::vector<std::uint16_t>{PKT_TURN_PROCESSING, PKT_AUTOSAVE, 551, 505, 507}));
+  // The player's lamp, the turn's own results, what the steps told the
+  // chapter (its pool among them), then the end of the results.
+  ASSERT_GE(types.size(), 8u);
+  EXPECT_EQ(std::vector<std::uint16_t>(types.begin(), types.begin() + 6),
+            (std::vector<std::uint16_t>{PKT_TURN_LAMPS, PKT_TURN_PROCESSING, PKT_AUTOSAVE, 551, 505, 507}));
   EXPECT_NE(std::find(types.begin(), types.end(), PKT_POOL_STATE), types.end());
   EXPECT_EQ(types.back(), PKT_TURN_RESULTS);
-  const std::uint32_t id = ReadU32(out.sent[1].packet, 8);
+  const std::uint32_t id = ReadU32(out.sent[2].packet, 8);
   EXPECT_EQ(id >> 16, 1u);
   EXPECT_TRUE(std::filesystem::exists(folder + "autosave.svr"));
   EXPECT_FALSE(std::filesystem::exists(folder + "asavebak.svr"));
@@ -491,8 +503,10 @@ TEST_F(SrvGameTest, ChatGoesOnlyToItsAddresseesAndNobodySpeaksForAnother) {
   const auto rename = Pkt<48>(PKT_CHAPTER_NAME).U16(8, 1).Text(16, 32, "Renamed");
   EXPECT_FALSE(game.Receive(7, rename));
   ASSERT_TRUE(game.Receive(8, rename));
-  EXPECT_EQ(out.To(7).back().Type(), PKT_CHAPTER_NAME);
-  EXPECT_EQ(ReadText(out.To(9).back().packet, 16, 32), "Renamed");
+  EXPECT_EQ(out.To(7).back().Type(), PKT_CHAPTER_NAME_SET);
+  EXPECT_EQ(ReadU16(out.To(9).back().packet, 8), 0);
+  EXPECT_EQ(ReadU16(out.To(9).back().packet, 10), 1);
+  EXPECT_EQ(ReadText(out.To(9).back().packet, 12, 32), "Renamed");
 }
 
 TEST_F(SrvGameTest, TradeBoardOffersReachThePostersGuildAndOnlyTheirOwnerPostsThem) {

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,7 @@
 #include "hvmulti/HvMulti.h"
 #include "server/orders/SrvPacketRead.h"
 #include "server/world/SrvSetup.h"
+#include "platform/core/clock.h"
 #include "tests/hvmulti/session_helpers.h"
 #include "tests/server/srv_test_rules.h"
 #include "tests/server/srv_test_support.h"
@@ -160,6 +162,7 @@ TEST_F(SrvLoopback, TheClientModelAgreesWithTheServerAfterEveryTurn) {
   setup.config.SetU16(18, 0);
   setup.config.SetU16(30, 3);
   setup.config.SetU16(34, 1);
+  setup.config.SetU16(28, 1);  // random events: orbits disturbed and veins laid bare, which the client is told
   // The front end announces its chapters per guild; the rest of the
   // configuration waits until the server asks for it.
   PacketImage<12> announce(PKT_CHAPTER_REPORTS);
@@ -198,21 +201,23 @@ TEST_F(SrvLoopback, TheClientModelAgreesWithTheServerAfterEveryTurn) {
   }
   std::uint32_t expected = 1;
   std::vector<std::uint16_t> types;
+  std::multiset<std::uint16_t> told;
   auto apply = [&] {
     types.clear();
     for (const auto& r : Packets()) {
       if (ReadU32(r.data, 4) == 0) continue;
       EXPECT_EQ(ReadU32(r.data, 4), expected++);
       types.push_back(ReadU16(r.data, 0));
+      told.insert(types.back());
       EXPECT_TRUE(HandlePacket(nullptr, r.data, server)) << types.back();
     }
     in.clear();
   };
   apply();
   g_netHandlerLinks.gameConfigBlock = nullptr;
-  // The room's end, 50, 100, two stars, 124, 24 asteroids, 5 chapters, 464, their 5 designs and 5 units,
-  // 551, 550, 505, 507, 0.
-  ASSERT_EQ(types.size(), 1u + 1 + 1 + 2 + 1 + 24 + 5 + 1 + 5 + 5 + 4 + 1) << folder.Log();
+  // The room's end, 50, 100, two stars, 124, 24 asteroids, 5 chapters, 464, their 5 designs with their
+  // values, the class ranges and 5 units, 551, 550, 505, 507, the settings, the player's id, 0.
+  ASSERT_EQ(types.size(), 1u + 1 + 1 + 2 + 1 + 24 + 5 + 1 + 10 + 1 + 5 + 4 + 2 + 1) << folder.Log();
   EXPECT_EQ(types[2], PKT_SOLAR_SYSTEM);
   EXPECT_EQ(types.back(), PKT_START);
   // The player's unit goes to another asteroid, as the client orders it.
@@ -263,7 +268,9 @@ TEST_F(SrvLoopback, TheClientModelAgreesWithTheServerAfterEveryTurn) {
     SendTo(client, me.id, server, end);
     ASSERT_TRUE(WaitFor(PKT_TURN_RESULTS)) << folder.Log();
     apply();
-    EXPECT_EQ(types.front(), PKT_TURN_PROCESSING);
+    ASSERT_GE(types.size(), 2u);
+    EXPECT_EQ(types[0], PKT_TURN_LAMPS) << "the player's own lamp";
+    EXPECT_EQ(types[1], PKT_TURN_PROCESSING);
     data.AdvanceModelTurn();
 
     const std::string name = "turn" + std::to_string(turn) + ".svr";
@@ -288,6 +295,25 @@ TEST_F(SrvLoopback, TheClientModelAgreesWithTheServerAfterEveryTurn) {
   }
   std::uint16_t at = 0;
   EXPECT_EQ(data.pieces.FindUnit(unitId, &at)->atvCargo[0], 1) << "the trip and the building are done";
+  // An orbit was disturbed, and the client was told (the models agreed after every turn).
+  const std::string log = folder.Log();
+  EXPECT_NE(log.find("is disturbed"), std::string::npos) << log;
+  EXPECT_GE(told.count(PKT_ORBIT_RADII), 1u);
+  // The player loads the last save: the load is answered with its lamps, the
+  // file's settings and a request for the client's status.
+  PacketImage<276> load(PKT_LOAD_GAME);
+  load.SetText(8, 256, "turn9.svr");
+  load.Put<std::uint32_t>(264, 10);
+  SendTo(client, me.id, server, load);
+  ASSERT_TRUE(WaitFor(PKT_STATUS_REQUEST)) << folder.Log();
+  plat::UseVirtualClock();  // the client's answer waits a second
+  apply();
+  plat::UseRealClock();
+  EXPECT_EQ(types, (std::vector<std::uint16_t>{PKT_LOAD_REPLY, PKT_GAME_SETTINGS_STORE, PKT_STATUS_REQUEST}));
+  // A capture of the game holds each packet of the session's own.
+  for (std::uint16_t type : {PKT_TURN_LAMPS, PKT_PLAYER_ID, PKT_GAME_SETTINGS_STORE, PKT_STATUS_REQUEST,
+                             PKT_LOAD_REPLY, PKT_TEMPLATE_VALUES, PKT_CLASS_STAT_RANGES, PKT_ORBIT_RADII})
+    EXPECT_GE(told.count(type), 1u) << type;
   g_gameData = nullptr;
   EXPECT_EQ(client.CloseSession(), 0);
   EXPECT_EQ(client.ServerExitCode(), 0);

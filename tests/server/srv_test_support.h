@@ -12,13 +12,13 @@
 
 namespace {
 
-// The server program built beside this test program.
+// The server program, built beside the client program and its module.
 std::string ServerPath() {
   char path[PATH_MAX] = {};
   const ssize_t n = ::readlink("/proc/self/exe", path, sizeof path - 1);
   if (n <= 0) return {};
   return (std::filesystem::path(std::string(path, static_cast<std::size_t>(n))).parent_path().parent_path() /
-          "server" / "quensrvr")
+          "Game" / "quensrvr")
       .string();
 }
 
