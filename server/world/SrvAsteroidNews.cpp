@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "Game/model/GAsteroid.h"
 #include "Game/base/Packets.h"
+#include "Game/model/GAsteroid.h"
 #include "Game/rules/GRulesPackets.h"
 #include "platform/core/bytes.h"
 #include "server/battle/SrvBattlePackets.h"
@@ -59,7 +59,8 @@ void SrvAsteroidNews::Reset(const SrvWorld& world) {
     if (const CGAsteroid* a = world.solar.GetAsteroid(i)) m_told[i] = BuildAsteroidRecordPacket(*a);
 }
 
-void SrvAsteroidNews::Append(const SrvWorld& world, std::array<std::vector<SrvPacket>, kMaxChapters>& queues) {
+void SrvAsteroidNews::Append(const SrvWorld& world,
+                             std::array<std::vector<SrvPacket>, kMaxChapters>& queues) {
   const std::uint16_t count = CGSolarDB::GetAsteroidCount();
   m_told.resize(count);
   std::vector<SrvPacket> news;
@@ -68,10 +69,10 @@ void SrvAsteroidNews::Append(const SrvWorld& world, std::array<std::vector<SrvPa
     if (a == nullptr) continue;
     SrvPacket now = BuildAsteroidRecordPacket(*a);
     SrvPacket& before = m_told[i];
-    const bool newRecord =
-        before.size() != now.size() ||
-        std::any_of(std::begin(kFixedParts), std::end(kFixedParts),
-                    [&](const auto& part) { return Differs(before, now, part.first, part.second); });
+    const bool newRecord = before.size() != now.size() ||
+                           std::any_of(std::begin(kFixedParts), std::end(kFixedParts), [&](const auto& part) {
+                             return Differs(before, now, part.first, part.second);
+                           });
     if (newRecord) {
       news.push_back(now);
       for (std::uint16_t z = 0; z < a->GetZoneCount(); ++z)

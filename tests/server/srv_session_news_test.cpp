@@ -404,13 +404,15 @@ TEST_F(SrvSessionNews, UnderFogAVeinIsToldOnlyWhereTheMakeUpIsKnown) {
   for (const auto& [player, chapter] : kSeats) {
     std::size_t told = 0;
     for (const SrvPacket& p : out.Of(player, PKT_ASTEROID_COMPOSITION)) told += ReadU16(p, 8) == *changed;
-    EXPECT_EQ(told, owner < kMaxChapters && (owner >> 3) == (chapter >> 3) ? 1u : 0u) << "chapter " << chapter;
+    EXPECT_EQ(told, owner < kMaxChapters && (owner >> 3) == (chapter >> 3) ? 1u : 0u)
+        << "chapter " << chapter;
   }
 }
 
 TEST_F(SrvSessionNews, AVeinLaidBareIsToldToEveryChapterThatKnowsTheAsteroid) {
   SrvSetup setup;
-  setup.config.SetU16(28, 1);  // random events; every asteroid shown
+  setup.config.SetU16(28, 1);    // random events
+  setup.settings.SetU16(40, 0);  // every asteroid's make-up known
   StartWith(setup);
   std::vector<std::uint8_t> before(20);
   for (std::uint16_t a = 0; a < 20; ++a) before[a] = World().solar.GetAsteroid(a)->composition;
