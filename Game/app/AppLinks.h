@@ -1,8 +1,8 @@
 #pragma once
 // What the application needs from parts of the client built around it: the
 // game data, the packet dispatcher, the views, the front-end screens, the
-// help library, the progress and in-game options dialogs and the movie
-// player. The program fills these in before it creates the application; an
+// progress dialog and the movie player (what it tells the game screen goes
+// through Game/app/AppViewNotices.h). The program fills these in before it creates the application; an
 // empty link does the sound nothing (no game exists, no packet is dispatched,
 // no view is made, no movie plays). Game thread only.
 
@@ -67,22 +67,11 @@ struct LoadLinks {
   std::function<bool(const char* name)> writeClientTurnFile;
 };
 
-// The view framework's turn marker (-1 none) and its design chamber.
-struct ViewFrameworkLinks {
-  std::function<std::int32_t()> turnMarker;
-  std::function<void(std::int32_t)> setTurnMarker;
-  std::function<void()> newDesign;
-  // The framework's shared block of a saved game, before the views' blocks.
-  std::function<void(plat::FILE* file)> saveSharedState;
-  std::function<void(plat::FILE* file)> loadSharedState;
-};
-
 struct HvMServiceEx_Struct;
 
 struct AppLinks {
   GameDataLinks game;
   LoadLinks loading;
-  ViewFrameworkLinks views;
   // Appends a packet to the e-mail turn file (e-mail games and file-send mode).
   std::function<void(const std::uint8_t* packet, std::uint32_t length, int slot)> writeEmailPacket;
   // Lets the packet dispatcher handle at most one received packet.
@@ -93,20 +82,14 @@ struct AppLinks {
   // player left, else nonzero with a game chosen. Empty: a placeholder screen
   // that says the front end is not there and leaves.
   std::function<int(CClntApp& app, int startScreen)> runScreenFlow;
-  // Shows a help topic; empty: nothing shown.
-  std::function<void(CDDraw* display, plat::HWND parent, plat::HINSTANCE instance, std::uint32_t topic)> showHelp;
   // Plays a movie file modally over the main window; empty: it ends at once.
   std::function<void(plat::HWND window, plat::HINSTANCE instance, const char* path)> playMovie;
   // The progress dialog: opened (or its texts changed) and closed.
   std::function<void(const char* text, int animation)> openProgress;
   std::function<void()> closeProgress;
-  // Runs the in-game options dialog modally.
-  std::function<void(CDDraw* display, plat::HWND window, plat::HINSTANCE instance, IGameView* view)> runOptions;
   // Saves the game to the named file, and the autosave; false on failure.
   std::function<bool(const char* name)> saveGame;
   std::function<bool(plat::LPARAM data)> autoSave;
-  // The view framework's screen flush: 1 suspends it, 0 resumes it.
-  std::function<void(int suspend)> suspendScreenFlush;
   // The login box of a service that asks for a user name and password: it
   // writes them into the settings. Empty: nothing asked.
   std::function<void(HvMServiceEx_Struct& settings)> runLogin;

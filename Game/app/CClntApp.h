@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 
+#include "Game/app/AppMessages.h"
 #include "Game/app/CFrameTimer.h"
 #include "Game/setup/GameSetup.h"
 #include "Game/app/GameView.h"
@@ -25,30 +26,9 @@ class CSprite;
 // The main window's timer that drives the sound player.
 constexpr plat::UINT_PTR kSoundTimer = 8008;
 constexpr plat::UINT kSoundTimerPeriodMs = 90;
-constexpr int kScreenWidth = 800;
-constexpr int kScreenHeight = 600;
 constexpr const char* kMainWindowClass = "Thingys of Quenbar";
 constexpr std::uint16_t kNoChapter = 255;
 
-// Private messages of the main window.
-enum AppMessage : plat::UINT {
-  WM_APP_SWITCH_VIEW = 0x800,
-  WM_APP_GO_TO = 0x802,
-  WM_APP_GAME_STARTED = 0x803,
-  WM_APP_TURN_RESULTS = 0x804,
-  WM_APP_EMAIL_END_TURN = 0x905,
-  WM_APP_SAVE = 0x906,
-  WM_APP_AUTOSAVE = 0x907,
-  WM_APP_SAVE_FINISHED = 0x908,
-  WM_APP_LOAD_REQUEST = 0x909,
-  WM_APP_LOAD_REPLY = 0x90A,
-  WM_APP_LOAD_PERMISSION = 0x90C,
-  WM_APP_LOAD_DATA = 0x90D,
-  WM_APP_TURN_PROCESSING = 0x90E,
-  WM_APP_RESTART = 0x911,
-  WM_APP_RESTART_VIEWS = 0x912,
-  WM_APP_RESTART_REPLY = 0x913,
-};
 
 // The render argument that asks for one render and then becomes -1.
 constexpr std::int32_t kRenderOnce = 0xFFFE;

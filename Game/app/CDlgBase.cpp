@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "Game/app/AppGlobals.h"
+#include "Game/app/AppViewNotices.h"
 #include "Game/base/GInstData.h"
 #include "Game/net/NetSession.h"
 #include "Game/base/Packets.h"
@@ -159,8 +160,8 @@ LRESULT CDlgBase::OnMouseMove(HWND, WORD) { return 0; }
 
 LRESULT CDlgBase::OnRButtonDown(HWND window, WPARAM, LPARAM) {
   CDlgBase* self = ObjectOf(window);
-  if (self && (GetKeyState(VK_MENU) & 0x8000) && GameExists() && g_appLinks.showHelp)
-    g_appLinks.showHelp(self->m_display, window, self->m_instance, self->m_helpId);
+  if (self && (GetKeyState(VK_MENU) & 0x8000) && GameExists())
+    AppViewNotices().ShowHelp(self->m_display, window, self->m_instance, self->m_helpId);
   return 1;
 }
 

@@ -22,18 +22,19 @@ enum ViewType : std::uint32_t {
 class IGameView {
  public:
   virtual ~IGameView() = default;
+  // Input: nonzero when the view used it (the application ignores it).
   virtual void UpdateCursor() {}
   virtual void SetCursorSet(std::uint32_t /*kind*/) {}
-  virtual void OnLButtonDown(int /*x*/, int /*y*/, plat::WPARAM /*keys*/) {}
-  virtual void OnRButtonDown(int /*x*/, int /*y*/, plat::WPARAM /*keys*/) {}
-  virtual void OnLButtonUp(int /*x*/, int /*y*/, plat::WPARAM /*keys*/) {}
-  virtual void OnRButtonUp(int /*x*/, int /*y*/, plat::WPARAM /*keys*/) {}
-  virtual void OnLButtonDblClk(int /*x*/, int /*y*/) {}
-  virtual void OnKeyUp(plat::WPARAM /*key*/, plat::LPARAM /*keyData*/) {}
-  virtual void OnKeyDown(plat::WPARAM /*key*/, plat::LPARAM /*keyData*/) {}
+  virtual int OnLButtonDown(int /*x*/, int /*y*/, plat::WPARAM /*keys*/) { return 0; }
+  virtual int OnRButtonDown(int /*x*/, int /*y*/, plat::WPARAM /*keys*/) { return 0; }
+  virtual int OnLButtonUp(int /*x*/, int /*y*/, plat::WPARAM /*keys*/) { return 0; }
+  virtual int OnRButtonUp(int /*x*/, int /*y*/, plat::WPARAM /*keys*/) { return 0; }
+  virtual int OnLButtonDblClk(int /*x*/, int /*y*/) { return 0; }
+  virtual int OnKeyUp(plat::WPARAM /*key*/, plat::LPARAM /*keyData*/) { return 0; }
+  virtual int OnKeyDown(plat::WPARAM /*key*/, plat::LPARAM /*keyData*/) { return 0; }
   // The position packed as x in the low and y in the high 16 bits.
-  virtual void OnMouseMove(plat::WPARAM /*keys*/, plat::LPARAM /*position*/) {}
-  virtual void OnMouseWheel(plat::WPARAM /*wParam*/, plat::LPARAM /*lParam*/) {}
+  virtual int OnMouseMove(plat::WPARAM /*keys*/, plat::LPARAM /*position*/) { return 0; }
+  virtual int OnMouseWheel(plat::WPARAM /*wParam*/, plat::LPARAM /*lParam*/) { return 0; }
   // -1 asks for a full frame.
   virtual void Render(std::int32_t /*argument*/) {}
   virtual void Invalidate() {}

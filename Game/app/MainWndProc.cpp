@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "Game/app/AppGlobals.h"
+#include "Game/app/AppViewNotices.h"
 #include "Game/app/CClntApp.h"
 #include "Game/app/CMessageBoxes.h"
 #include "Game/app/SettingsFile.h"
@@ -71,7 +72,7 @@ void PlayClick() {
 }
 
 void SuspendScreenFlush(int suspend) {
-  if (g_appLinks.suspendScreenFlush) g_appLinks.suspendScreenFlush(suspend);
+  AppViewNotices().SuspendScreenFlush(suspend);
 }
 
 void CloseProgress() {
@@ -108,8 +109,8 @@ void OnEscape(CClntApp& app) {
   if (g_session && g_session->emailMode) {
     const std::string text = app.Text("EMLENDTR");
     COkDlg box(g_ddraw, g_mainWnd, app.m_instance, text.c_str(), static_cast<std::uint32_t>(LocalGuild()));
-  } else if (g_appLinks.runOptions) {
-    g_appLinks.runOptions(g_ddraw, g_mainWnd, app.m_instance, g_currentView);
+  } else {
+    AppViewNotices().RunOptions(g_ddraw, g_mainWnd, app.m_instance, g_currentView);
   }
 }
 
@@ -147,7 +148,7 @@ LRESULT PrivateMessage(CClntApp& app, HWND window, UINT message, WPARAM wParam, 
     case WM_APP_TURN_RESULTS:
       if (!g_currentView) return 0;
       if (g_appLinks.game.turnResults) {
-        const std::int32_t marker = g_appLinks.views.turnMarker ? g_appLinks.views.turnMarker() : -1;
+        const std::int32_t marker = AppViewNotices().TurnMarker();
         g_appLinks.game.turnResults(marker == -1 || marker == static_cast<std::int32_t>(GameTurn()));
       }
       CloseProgress();
@@ -181,7 +182,7 @@ LRESULT PrivateMessage(CClntApp& app, HWND window, UINT message, WPARAM wParam, 
         app.ShowTextBox("SAVEFAIL");
       g_currentView = nullptr;
       app.m_running = 0;
-      if (g_appLinks.views.setTurnMarker) g_appLinks.views.setTurnMarker(-1);
+      AppViewNotices().SetTurnMarker(-1);
       return 0;
     }
     case WM_APP_LOAD_REQUEST: {
@@ -256,7 +257,7 @@ LRESULT PrivateMessage(CClntApp& app, HWND window, UINT message, WPARAM wParam, 
     case WM_APP_RESTART: {
       app.m_playPhase = 0;
       SuspendScreenFlush(1);
-      if (g_appLinks.views.newDesign) g_appLinks.views.newDesign();
+      AppViewNotices().NewDesign();
       if (g_currentView) g_currentView->OnTurnProcessing();
       CloseProgress();
       if (g_appLinks.game.clearNotifications) g_appLinks.game.clearNotifications();

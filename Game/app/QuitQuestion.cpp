@@ -3,6 +3,7 @@
 #include <string>
 
 #include "Game/app/AppGlobals.h"
+#include "Game/app/AppViewNotices.h"
 #include "Game/app/CClntApp.h"
 #include "Game/app/CMessageBoxes.h"
 #include "Game/base/GInstData.h"
@@ -53,7 +54,7 @@ void ConfirmQuit(std::uint32_t toDesktop, HWND parent) {
   } else {
     if (g_session && g_session->queue) g_session->queue->ResetSequence();
     // The next game's first turn results advance the model whatever its turn.
-    if (g_appLinks.views.setTurnMarker) g_appLinks.views.setTurnMarker(-1);
+    AppViewNotices().SetTurnMarker(-1);
   }
 }
 
@@ -83,7 +84,7 @@ void CClntApp::PlayMovie(const char* name) {
   g_moviePlaying = true;
   if (g_appLinks.playMovie) g_appLinks.playMovie(g_mainWnd, m_instance, path.c_str());
   g_moviePlaying = false;
-  if (g_appLinks.suspendScreenFlush) g_appLinks.suspendScreenFlush(0);
+  AppViewNotices().SuspendScreenFlush(0);
   if (g_sndPlay) g_sndPlay->Reopen(g_mainWnd);
 }
 

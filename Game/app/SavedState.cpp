@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "Game/app/AppGlobals.h"
+#include "Game/app/AppViewNotices.h"
 #include "Game/app/CClntApp.h"
 #include "Game/base/ByteStream.h"
 #include "Game/net/NetSession.h"
@@ -26,7 +27,7 @@ int CClntApp::SaveState(plat::FILE* file) {
   if (!g_currentView) return 0;
   FileWriter w(file);
   w.U32(m_gameRandomSeed);
-  if (g_appLinks.views.saveSharedState) g_appLinks.views.saveSharedState(file);
+  AppViewNotices().SaveSharedState(file);
   for (ViewType type : kSavedViews)
     if (IGameView* view = View(type)) view->SaveState(file);
   w.U8(1);
@@ -51,7 +52,7 @@ int CClntApp::LoadState(plat::FILE* file) {
   plat::srand(m_gameRandomSeed);
   CreateViews({VIEW_SOLAR, VIEW_DESIGN, VIEW_TERRAIN, VIEW_ASTEROID_SPACE, VIEW_TERRAIN_REPLAY, VIEW_SPACE_REPLAY});
   g_currentView = View(VIEW_SOLAR);
-  if (g_appLinks.views.loadSharedState) g_appLinks.views.loadSharedState(file);
+  AppViewNotices().LoadSharedState(file);
   for (ViewType type : kSavedViews)
     if (IGameView* view = View(type)) view->LoadState(file);
   r.U8();

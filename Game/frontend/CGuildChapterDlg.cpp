@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "Game/app/AppGlobals.h"
+#include "Game/app/AppViewNotices.h"
 #include "Game/frontend/FrontEndControls.h"
 #include "Game/app/CClntApp.h"
 #include "Game/frontend/CFrontEndScreen.h"
@@ -260,7 +261,7 @@ class CGuildChapterDlg : public CFrontEndScreen {
     switch (index) {
       case kInfo:
         PlayClick();
-        if (g_appLinks.showHelp) g_appLinks.showHelp(m_display, window, m_instance, kGuildHelpTopic + m_guild);
+        AppViewNotices().ShowHelp(m_display, window, m_instance, kGuildHelpTopic + m_guild);
         return false;
       case kEasy:
       case kAverage:

@@ -1,6 +1,9 @@
 #include "Game/main/GameLinks.h"
 
+#include <memory>
+
 #include "Game/app/AppGlobals.h"
+#include "Game/app/AppViewNotices.h"
 #include "Game/main/SaveLinks.h"
 #include "Game/model/GChapter.h"
 #include "Game/model/GGameData.h"
@@ -9,10 +12,17 @@
 #include "Game/model/GWorldLinks.h"
 #include "Game/net/NetDispatcher.h"
 #include "Game/net/NetHandlerLinks.h"
+#include "Game/views/frame/CVStandIn.h"
+#include "Game/views/frame/CViewNotices.h"
 #include "platform/user/system.h"
 
 void InstallGameLinks(AppLinks& links) {
-  g_worldLinks.selectionFull = [] { plat::MessageBeep(plat::MB_ICONEXCLAMATION); };
+  // The game screen hears what the game data, handlers and application tell it.
+  static CViewNotices screen;
+  RegisterAppViewNotices(&screen);
+  links.createView = [](ViewType type, plat::HWND window, plat::HINSTANCE instance) -> std::unique_ptr<IGameView> {
+    return std::make_unique<CVStandIn>(type, window, instance);
+  };
   links.game.create = [](std::uint16_t chapterId, std::uint16_t chaptersPerGuild) {
     delete g_gameData;  // clears g_gameData
     g_gameData = new CGameData(chapterId, static_cast<std::uint8_t>(chaptersPerGuild));

@@ -10,7 +10,7 @@
 #include "Game/base/GPersist.h"
 #include "Game/model/GUnit.h"
 #include "Game/base/TraceError.h"
-#include "Game/model/GViewLinks.h"
+#include "Game/model/GViewNotices.h"
 #include "Game/model/GWorldLinks.h"
 #include "Game/rules/GHullDB.h"
 #include "Game/rules/GModuleDB.h"
@@ -39,7 +39,7 @@ CGameData::CGameData(std::uint16_t localChapter, std::uint8_t perGuild)
   moduleDB = std::make_unique<CGModuleDB>();
   hullDB = std::make_unique<CGHullDB>();
   textIndex = std::make_unique<CIDString>();
-  helpLibrary = ViewCreateHelpLibrary();
+  helpLibrary = ViewNotices().CreateHelpLibrary();
   LoadResourceModules();
   ConnectLinks();
 }
@@ -52,7 +52,7 @@ CGameData::~CGameData() {
   notifications.reset();
   ClearUnitGroups();
   selection.clear();
-  ViewReleaseHelpLibrary(helpLibrary);
+  if (helpLibrary) ViewNotices().ReleaseHelpLibrary(helpLibrary);
   helpLibrary = nullptr;
   if (imageModule != nullptr) plat::FreeLibrary(imageModule);
   for (plat::HMODULE& m : guildModules) {
@@ -102,7 +102,7 @@ int CGameData::AddToSelection(std::uint16_t kind, std::uint32_t id, std::uint16_
     location = 0xFFFF;
   }
   if (selection.size() >= kMaxSelection) {
-    if (g_worldLinks.selectionFull) g_worldLinks.selectionFull();
+    ViewNotices().SelectionFull();
     return 0;
   }
   if ((kind == SEL_UNIT && id == 0xFFFFFFFFu) || (kind == SEL_ASTEROID && id > g_numAsteroids))

@@ -77,12 +77,9 @@ void DisconnectGameDataLinks() {
 
   // Everything the game data connected, and nothing the views put there.
   WorldLinks world;
-  world.asteroidNotice = std::move(g_worldLinks.asteroidNotice);
-  world.notificationPanelNewLine = std::move(g_worldLinks.notificationPanelNewLine);
   world.releaseSpriteMover = std::move(g_worldLinks.releaseSpriteMover);
   world.gameSettingsTraits = std::move(g_worldLinks.gameSettingsTraits);
   world.startingResources = std::move(g_worldLinks.startingResources);
-  world.selectionFull = std::move(g_worldLinks.selectionFull);
   g_worldLinks = std::move(world);
 
   UnitLinks units;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "Game/model/GViewNotices.h"
 #include "Game/model/GWorldLinks.h"
 
 namespace {
@@ -38,7 +39,7 @@ int CGNotificationList::Add(std::uint16_t chapter, std::uint16_t category, std::
     entries = std::move(grown);
     capacity = static_cast<std::uint16_t>(capacity + kNotifyGrowStep);
   }
-  if (IsFiltered(added) == 0 && g_worldLinks.notificationPanelNewLine) g_worldLinks.notificationPanelNewLine();
+  if (IsFiltered(added) == 0) ViewNotices().NotificationPanelNewLine();
   return 1;
 }
 

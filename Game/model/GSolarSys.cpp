@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "Game/model/GNotify.h"
+#include "Game/model/GViewNotices.h"
 #include "Game/model/GWorldLinks.h"
 #include "Game/rules/GGameVar.h"
 #include "Game/rules/GRulesLinks.h"
@@ -221,7 +222,7 @@ int CGSolarDB::CheckCollision(CGAsteroid* asteroid, int forward) {
     if (GetLocationDistanceSq(&asteroid->position, &other->position) >= limit) continue;
     asteroid->animationStep = forward != 0 ? 25 : 1;
     other->animationStep = forward != 0 ? 26 : 1;
-    if (g_worldLinks.asteroidNotice) g_worldLinks.asteroidNotice(asteroid, other);
+    ViewNotices().AsteroidNotice(asteroid, other);
     return 1;
   }
   return 0;

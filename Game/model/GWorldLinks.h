@@ -46,13 +46,6 @@ struct WorldLinks {
   // CGGamePieceDB::DetectAsteroidsNearUnitsInSpace (nothing).
   std::function<void(int silent)> detectAsteroidsNearUnitsInSpace;
 
-  // CVGeneric::OnAsteroidNotice of the current view, when one exists (nothing).
-  std::function<void(CGAsteroid* a, CGAsteroid* b)> asteroidNotice;
-  // When a view and the notification panel exist: CVNotify::ScrollOneLine
-  // (1, 1) and CVNotify::Refresh (nothing).
-  std::function<void()> notificationPanelNewLine;
-  // The selection is full and refused another entry: the system beep (nothing).
-  std::function<void()> selectionFull;
   // CSpriteMover::ResetFrameSprites, then deletes the mover (nothing; no mover
   // exists without the terrain replay).
   std::function<void(CSpriteMover* mover)> releaseSpriteMover;

@@ -5,7 +5,7 @@
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GChapter.h"
 #include "Game/model/GGameData.h"
-#include "Game/model/GViewLinks.h"
+#include "Game/model/GViewNotices.h"
 #include "Game/net/NetHandlers.h"
 #include "Game/base/Packets.h"
 
@@ -131,9 +131,8 @@ bool MineralOfferWithdrawn(const PacketContext& p) {
 
 bool Chat(const PacketContext& p) {
   if (CGChapter* local = p.game->GetLocalChapter()) local->AddChatMessage(p.bytes);
-  if (g_viewLinks.chatLight) g_viewLinks.chatLight(1, 0);
-  if (g_viewLinks.infoPanelShowsChat && g_viewLinks.infoPanelShowsChat() && g_viewLinks.invalidateView)
-    g_viewLinks.invalidateView();
+  ViewNotices().ChatLight(1, 0);
+  if (ViewNotices().InfoPanelShowsChat()) ViewNotices().InvalidateView();
   return true;
 }
 

@@ -4,7 +4,7 @@
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GGameData.h"
 #include "Game/model/GStar.h"
-#include "Game/model/GViewLinks.h"
+#include "Game/model/GViewNotices.h"
 #include "Game/model/GZone.h"
 #include "Game/net/NetHandlers.h"
 #include "Game/base/Packets.h"
@@ -134,7 +134,7 @@ bool Owner(const PacketContext& p) {
   if (a == nullptr) return Refuse(p, "Unknown asteroid");
   a->SetOwner(p.U16(10));
   a->SetController(p.U16(12));
-  if (g_viewLinks.infoPanelOwnerChanged) g_viewLinks.infoPanelOwnerChanged();
+  ViewNotices().InfoPanelOwnerChanged();
   return true;
 }
 

@@ -8,7 +8,7 @@
 #include "Game/model/GChapter.h"
 #include "Game/model/GGameData.h"
 #include "Game/base/GInstData.h"
-#include "Game/model/GViewLinks.h"
+#include "Game/model/GViewNotices.h"
 #include "Game/net/NetDispatcher.h"
 #include "Game/net/NetHandlerLinks.h"
 #include "Game/net/NetHandlers.h"
@@ -52,7 +52,7 @@ void SendStatus(const PacketContext& p) {
 bool GameStarted(const PacketContext& p) { return p.U16(8) == 0 || Post(p, WM_NET_GAME_STARTED); }
 
 bool EndTurnCommand(const PacketContext&) {
-  if (g_viewLinks.controlCommand) g_viewLinks.controlCommand(111);
+  ViewNotices().ControlCommand(111);
   return true;
 }
 
@@ -75,7 +75,7 @@ bool LoadData(const PacketContext& p) {
 
 bool LoadReply(const PacketContext& p) {
   Post(p, WM_NET_LOAD_REPLY, p.U32(8));
-  if (g_viewLinks.setTurnLampCount) g_viewLinks.setTurnLampCount(p.U16(12));
+  ViewNotices().SetTurnLampCount(p.U16(12));
   return true;
 }
 
@@ -151,7 +151,7 @@ bool GameOver(const PacketContext& p) {
     static constexpr const char* kMovies[3] = {"loss.avi", "minorwin.avi", "majorwin.avi"};
     if (const std::uint8_t result = p.U8(8 + local); result < 3) g_netHandlerLinks.playMovie(kMovies[result]);
   }
-  if (g_viewLinks.gameOverDialogs) g_viewLinks.gameOverDialogs(p.bytes);
+  ViewNotices().GameOverDialogs(p.bytes);
   if (g_netHandlerLinks.setPendingEscape) g_netHandlerLinks.setPendingEscape();
   if (p.U16(48) != 32 && p.game != nullptr) p.game->victoryFlags = 1;
   return true;
@@ -182,7 +182,7 @@ bool RestartQuestion(const PacketContext& p) {
 }
 
 bool TurnLamps(const PacketContext& p) {
-  if (g_viewLinks.turnLampPacket) g_viewLinks.turnLampPacket(p.bytes);
+  ViewNotices().TurnLampPacket(p.bytes);
   return true;
 }
 

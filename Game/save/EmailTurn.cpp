@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "Game/base/ByteStream.h"
+#include "Game/model/GViewNotices.h"
 #include "Game/model/GChapter.h"
 #include "Game/model/GGameData.h"
 #include "Game/base/GInstData.h"
@@ -146,6 +147,6 @@ bool ProcessEmailTurn(CNetSession& session) {
     local->RecordTurnStatistics();
     local->SetName(name);
   }
-  if (g_saveLinks.scrollNotificationsToTop) g_saveLinks.scrollNotificationsToTop();
+  ViewNotices().ScrollNotificationsToTop();
   return true;
 }

@@ -38,8 +38,6 @@ struct SaveLinks {
   std::function<void()> deleteReplayFiles;
   // Posts a message to the main window (nothing).
   std::function<void(std::uint32_t msg)> postToMainWindow;
-  // The notification view scrolls to its top (nothing).
-  std::function<void()> scrollNotificationsToTop;
 };
 
 extern SaveLinks g_saveLinks;

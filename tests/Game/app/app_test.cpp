@@ -29,9 +29,18 @@ class LoggingView : public IGameView {
   ViewType GetViewType() const override { return type_; }
   void UpdateCursor() override { Log("UpdateCursor"); }
   void SetCursorSet(std::uint32_t kind) override { Log("SetCursorSet " + std::to_string(kind)); }
-  void OnKeyDown(WPARAM key, LPARAM) override { Log("KeyDown " + std::to_string(key)); }
-  void OnLButtonDown(int x, int y, WPARAM) override { Log("LButtonDown " + std::to_string(x) + "," + std::to_string(y)); }
-  void OnMouseMove(WPARAM, LPARAM) override { Log("MouseMove"); }
+  int OnKeyDown(WPARAM key, LPARAM) override {
+    Log("KeyDown " + std::to_string(key));
+    return 0;
+  }
+  int OnLButtonDown(int x, int y, WPARAM) override {
+    Log("LButtonDown " + std::to_string(x) + "," + std::to_string(y));
+    return 0;
+  }
+  int OnMouseMove(WPARAM, LPARAM) override {
+    Log("MouseMove");
+    return 0;
+  }
   void Render(std::int32_t argument) override { Log("Render " + std::to_string(argument)); }
   void Invalidate() override { Log("Invalidate"); }
   void RedrawBackground() override { Log("RedrawBackground"); }
@@ -130,7 +139,7 @@ TEST_F(App, SwitchViewRendersAndRenderOnceFallsBack) {
 TEST_F(App, BusyIgnoresInputAndTurnResultsRepostAPendingEscape) {
   CClntApp& app = Start();
   int optionsRuns = 0;
-  g_appLinks.runOptions = [&](CDDraw*, HWND, HINSTANCE, IGameView*) { ++optionsRuns; };
+  screen.runOptions = [&] { ++optionsRuns; };
   SendMessage(g_mainWnd, WM_APP_GAME_STARTED, 0, 0);
   app.m_busy = 1;
   std::size_t from = g_log.size();
@@ -158,7 +167,7 @@ TEST_F(App, BusyIgnoresInputAndTurnResultsRepostAPendingEscape) {
 TEST_F(App, EscapeInAChildReachesTheMainWindowOnceAndEmailGamesShowTheHint) {
   CClntApp& app = Start();
   int optionsRuns = 0;
-  g_appLinks.runOptions = [&](CDDraw*, HWND, HINSTANCE, IGameView*) { ++optionsRuns; };
+  screen.runOptions = [&] { ++optionsRuns; };
   SendMessage(g_mainWnd, WM_APP_GAME_STARTED, 0, 0);
   HWND child = CreateWindowEx(0, "Edit", "", WS_CHILD | WS_VISIBLE, 10, 10, 100, 20, g_mainWnd, nullptr, program,
                               nullptr);
@@ -272,7 +281,7 @@ TEST_F(App, SaveLoadAndRestartMessagesBracketTheirWorkWithBusyAndTheProgressDial
     steps.push_back(std::string("open ") + text + " " + std::to_string(animation));
   };
   g_appLinks.closeProgress = [&] { steps.push_back("close"); };
-  g_appLinks.suspendScreenFlush = [&](int s) { steps.push_back("flush " + std::to_string(s)); };
+  screen.suspendScreenFlush = [&](int s) { steps.push_back("flush " + std::to_string(s)); };
   g_appLinks.saveGame = [&](const char* name) {
     steps.push_back(std::string("save ") + name + (app.m_busy ? " busy" : ""));
     return false;

@@ -105,7 +105,7 @@ TEST_F(DialogBase, TooltipWindowGoesWithTheDialogObject) {
 
 TEST_F(DialogBase, AltRightClickShowsHelpOnlyDuringAGame) {
   std::vector<std::uint32_t> topics;
-  g_appLinks.showHelp = [&](CDDraw*, HWND, HINSTANCE, std::uint32_t topic) { topics.push_back(topic); };
+  screen.showHelp = [&](std::uint32_t topic) { topics.push_back(topic); };
   CDlgBase dialog(nullptr, nullptr, program, 321, program);
   HWND window = dialog.CreateModeless("IDD_OK_DLG");
   ShowWindow(window, SW_SHOW);

@@ -100,7 +100,7 @@ TEST_F(Packets, QuitQuestionWordingsAndThePacketsOfEachAnswer) {
   app.m_quit = 0;
   app.m_running = 1;
   std::int32_t marker = 7;
-  g_appLinks.views.setTurnMarker = [&](std::int32_t m) { marker = m; };
+  screen.setTurnMarker = [&](std::int32_t m) { marker = m; };
   Answer(true);
   ConfirmQuit(0, nullptr);
   EXPECT_TRUE(sent.empty());
@@ -166,7 +166,7 @@ TEST_F(Packets, EmailEndOfTurnSendsPacketOneWritesTheTurnFileAndLeaves) {
     return true;
   };
   std::int32_t marker = 6;
-  g_appLinks.views.setTurnMarker = [&](std::int32_t m) { marker = m; };
+  screen.setTurnMarker = [&](std::int32_t m) { marker = m; };
   SendMessage(g_mainWnd, WM_APP_EMAIL_END_TURN, 0x1234, 0);
   ASSERT_EQ(sent.size(), 1u);
   EXPECT_EQ(sent[0], Le().U16(1).U16(0).U32(1).U32(6).U16(0x1234).U16(0).bytes);

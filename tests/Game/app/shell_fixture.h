@@ -5,10 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 
 #include "Game/app/AppGlobals.h"
+#include "Game/app/AppViewNotices.h"
 #include "Game/app/CClntApp.h"
 #include "platform/backend/headless.h"
 #include "platform/core/clock.h"
@@ -20,9 +22,31 @@
 
 namespace shelltest {
 
+// The game screen as the application tells it things: each notice a test
+// cares about is a function it sets.
+struct FakeScreen : IAppViewNotices {
+  std::function<void(std::int32_t)> setTurnMarker;
+  std::function<void(int)> suspendScreenFlush;
+  std::function<void(std::uint32_t topic)> showHelp;
+  std::function<void()> runOptions;
+  void SetTurnMarker(std::int32_t turn) override {
+    if (setTurnMarker) setTurnMarker(turn);
+  }
+  void SuspendScreenFlush(int suspend) override {
+    if (suspendScreenFlush) suspendScreenFlush(suspend);
+  }
+  void ShowHelp(CDDraw*, plat::HWND, plat::HINSTANCE, std::uint32_t topic) override {
+    if (showHelp) showHelp(topic);
+  }
+  void RunOptions(CDDraw*, plat::HWND, plat::HINSTANCE, IGameView*) override {
+    if (runOptions) runOptions();
+  }
+};
+
 struct ShellFixture : testing::Test {
   plat::HeadlessBackend* backend = nullptr;
   plat::HMODULE program = nullptr;
+  FakeScreen screen;
 
   void SetUp() override {
     backend = &plat::StartHeadlessBackend();
@@ -33,8 +57,10 @@ struct ShellFixture : testing::Test {
     program = plat::LoadLibrary(module.c_str());
     ASSERT_NE(program, nullptr) << "the program's resource module is built with the program";
     g_appLinks = AppLinks{};
+    RegisterAppViewNotices(&screen);
   }
   void TearDown() override {
+    RegisterAppViewNotices(nullptr);
     plat::ResetUserLayer();
     if (program) plat::FreeLibrary(program);
     g_appLinks = AppLinks{};

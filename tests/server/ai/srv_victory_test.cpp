@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "Game/model/GViewLinks.h"
+#include "Game/model/GViewNotices.h"
 #include "Game/net/NetDispatcher.h"
 #include "Game/net/NetHandlerLinks.h"
 #include "Game/base/Packets.h"
@@ -134,19 +134,20 @@ TEST(SrvVictory, ConditionsTheConfigurationLeavesOutNeverEndTheGame) {
 
 // The client's own handler of packet 19, with the movie, the dialogs and the
 // local chapter taken through its links.
-struct ClientGameOver {
+struct ClientGameOver : IViewNotices {
   std::string movie;
   std::vector<std::uint8_t> shown;
   explicit ClientGameOver(std::uint16_t local) {
     g_netHandlerLinks = NetHandlerLinks{};
     g_netHandlerLinks.appChapterId = [local] { return local; };
     g_netHandlerLinks.playMovie = [this](const char* name) { movie = name; };
-    g_viewLinks.gameOverDialogs = [this](std::span<const std::uint8_t> p) { shown.assign(p.begin(), p.end()); };
+    RegisterViewNotices(this);
   }
-  ~ClientGameOver() {
+  ~ClientGameOver() override {
     g_netHandlerLinks = NetHandlerLinks{};
-    g_viewLinks.gameOverDialogs = nullptr;
+    RegisterViewNotices(nullptr);
   }
+  void GameOverDialogs(std::span<const std::uint8_t> p) override { shown.assign(p.begin(), p.end()); }
 };
 
 TEST(SrvGameOverPacket, TheClientPlaysEachChaptersResultAndShowsItsFigures) {

@@ -72,8 +72,12 @@ TEST_F(PoolTest, SavedPools) {
 class NotifyTest : public WorldTest {};
 
 TEST_F(NotifyTest, TheListGrowsAheadOfItsLastEntry) {
-  int lines = 0;
-  g_worldLinks.notificationPanelNewLine = [&lines] { ++lines; };
+  struct Panel : IViewNotices {
+    int lines = 0;
+    void NotificationPanelNewLine() override { ++lines; }
+  } panel;
+  RegisterViewNotices(&panel);
+  const int& lines = panel.lines;
   for (int i = 0; i < 19; ++i) notes.Add(3, 1, 101, nullptr, nullptr, 0, 0, 0);
   EXPECT_EQ(notes.GetCapacity(), 20);
   notes.Add(5, 1, 101, nullptr, "second only", 0, 0, 0);
@@ -85,6 +89,7 @@ TEST_F(NotifyTest, TheListGrowsAheadOfItsLastEntry) {
   notes.Add(5, 1, 101, std::string(100, 'a').c_str(), nullptr, 0, 0, 0);
   EXPECT_EQ(lines, 20);  // filtered: the panel stays
   EXPECT_EQ(std::strlen(notes.GetEntry(20)->text1), 63u);
+  RegisterViewNotices(nullptr);
 }
 
 TEST_F(NotifyTest, ClearingAndFilters) {

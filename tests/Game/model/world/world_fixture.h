@@ -16,6 +16,7 @@
 #include "Game/model/GNotify.h"
 #include "Game/model/GPoolDB.h"
 #include "Game/model/GSolarSys.h"
+#include "Game/model/GViewNotices.h"
 #include "Game/model/GWorldLinks.h"
 #include "Game/rules/GGameVar.h"
 #include "platform/core/random.h"
@@ -52,11 +53,12 @@ class WorldTest : public ::testing::Test {
       return true;
     };
     g_worldLinks.randomEvents = [this] { return randomEvents; };
-    g_worldLinks.asteroidNotice = [this](CGAsteroid* a, CGAsteroid* b) { notices.push_back({a->id, b->id}); };
+    RegisterViewNotices(&screen);
     plat::srand(1);
     Wire();
   }
   ~WorldTest() override {
+    RegisterViewNotices(nullptr);
     g_worldLinks = WorldLinks{};
     g_gameVariables = savedVars;
   }
@@ -95,6 +97,12 @@ class WorldTest : public ::testing::Test {
   bool randomEvents = false;
   std::uint8_t mix[20][4] = {{40, 30, 20, 10}};
   std::vector<std::pair<int, int>> notices;
+  // The game screen hears of asteroid collisions.
+  struct Screen : IViewNotices {
+    std::vector<std::pair<int, int>>& seen;
+    explicit Screen(std::vector<std::pair<int, int>>& s) : seen(s) {}
+    void AsteroidNotice(CGAsteroid* a, CGAsteroid* b) override { seen.push_back({a->id, b->id}); }
+  } screen{notices};
   CGSolarDB solar;
   CGuildList guilds{8};
   CGPoolDB pools;

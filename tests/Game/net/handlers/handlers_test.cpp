@@ -7,7 +7,7 @@
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GChapter.h"
 #include "Game/model/GUnit.h"
-#include "Game/model/GViewLinks.h"
+#include "Game/model/GViewNotices.h"
 #include "Game/model/GZone.h"
 #include "Game/net/NetHandlers.h"
 #include "Game/net/NetSession.h"
@@ -246,10 +246,15 @@ TEST_F(Handlers, ALoadRequestAsksWhetherThePlayerHasTheGame) {
 }
 
 TEST_F(Handlers, ChapterAndChatPacketsReachTheModelAndTheViews) {
-  int lights = 0, redraws = 0;
-  g_viewLinks.chatLight = [&](int on, int sound) { lights += on && !sound; };
-  g_viewLinks.infoPanelShowsChat = [] { return true; };
-  g_viewLinks.invalidateView = [&] { ++redraws; };
+  struct Screen : IViewNotices {
+    int lights = 0, redraws = 0;
+    void ChatLight(int on, int sound) override { lights += on && !sound; }
+    bool InfoPanelShowsChat() override { return true; }
+    void InvalidateView() override { ++redraws; }
+  } screen;
+  RegisterViewNotices(&screen);
+  const int& lights = screen.lights;
+  const int& redraws = screen.redraws;
   Apply(Packet(PKT_CHAPTER_START, 66).Put<std::uint16_t>(8, 1).Put<std::uint16_t>(10, 1).Text(12, "Mine")
             .Put<std::uint16_t>(64, 7));
   EXPECT_EQ(game->guildList->GetChapter(9)->GetName(), nullptr);  // the local player's name stays
@@ -263,7 +268,7 @@ TEST_F(Handlers, ChapterAndChatPacketsReachTheModelAndTheViews) {
   EXPECT_EQ(redraws, 1);
   Apply(Packet(PKT_INTERREGNUM_END, 10).Put<std::uint16_t>(8, 4));
   EXPECT_EQ(game->notifications->GetEntry(0)->code, 413);
-  g_viewLinks = ViewLinks{};
+  RegisterViewNotices(nullptr);
 }
 
 TEST_F(Handlers, TheDispatcherTakesOnePacketPerCallAndGivesEveryNodeBack) {

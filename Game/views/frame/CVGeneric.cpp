@@ -1,0 +1,357 @@
+// The shared game screen: built by the first view, freed by the first one
+// destroyed; the composition surface, its dirty rectangle and flush, and the
+// text and line drawing of the panels.
+#include "Game/views/frame/CVGeneric.h"
+
+#include <algorithm>
+#include <cctype>
+#include <string>
+
+#include "Game/app/AppGlobals.h"
+#include "Game/app/AppMessages.h"
+#include "Game/base/GIDString.h"
+#include "Game/base/GInstData.h"
+#include "Game/model/GChapter.h"
+#include "Game/model/GGameData.h"
+#include "Game/model/GGuild.h"
+#include "Game/model/GNotify.h"
+#include "Game/model/GUnit.h"
+#include "Game/panels/CInfoPanel.h"
+#include "Game/panels/CVData.h"
+#include "Game/panels/CVNotify.h"
+#include "Game/views/frame/ViewApplication.h"
+#include "media/CDDraw.h"
+#include "media/CImageButton.h"
+#include "media/CSprite.h"
+#include "platform/gdi/bitmaps.h"
+#include "platform/gdi/dc.h"
+#include "platform/gdi/shapes.h"
+#include "platform/gdi/text.h"
+#include "platform/user/cursor.h"
+#include "platform/user/window.h"
+
+using namespace plat;
+
+CDDraw* g_viewDDraw = nullptr;
+HWND g_viewWnd = nullptr;
+HINSTANCE g_viewInstance = nullptr;
+CSprite* g_screenSprite = nullptr;
+RECT g_dirtyRect{};
+std::uint32_t g_flushSuspended = 1;
+CSprite* g_viewportSprite = nullptr;
+CSprite* g_textStripSprite = nullptr;
+std::uint16_t g_textStripWidth = kViewportWidth;
+HFONT g_angularFont = nullptr;
+HFONT g_boldFont = nullptr;
+HBRUSH g_blackBrush = nullptr;
+HWND g_tooltipWnd = nullptr;
+std::array<CImageButton*, kControlButtonCount> g_controlButtons{};
+CSprite* g_emptyGotoSprite = nullptr;
+CSprite* g_gotoTabSprite = nullptr;
+CSprite* g_gotoTabCurrentSprite = nullptr;
+CSprite* g_turnLampOnSprite = nullptr;
+CSprite* g_turnLampOffSprite = nullptr;
+std::array<GotoEntry, kGotoGroups * kGotoColumns> g_gotoSlots{};
+std::uint8_t g_gotoGroup = 0;
+std::uint16_t g_cursorKind = 0xFFFE;
+CVData* g_dataPanel = nullptr;
+CVNotify* g_notifyPanel = nullptr;
+CInfoPanel* g_infoPanel = nullptr;
+std::uint32_t g_infoPanelVisible = 0;
+std::uint16_t g_replayMode = 0;
+std::uint16_t g_turnLampCount = 0;
+std::uint32_t g_chatLightOn = 0;
+std::uint32_t g_viewType = VIEW_SOLAR;
+std::uint32_t g_previousViewType = VIEW_SOLAR;
+std::uint16_t g_previousViewAsteroid = 0xFFFF;
+std::uint32_t g_endTurnSentTurn = 0xFFFFFFFF;
+std::uint32_t g_commandMode = kNoCommandMode;
+std::uint32_t g_commandUnitId = 0xFFFFFFFF;
+std::uint8_t g_menuObjectKind = 0xFF;
+std::uint32_t g_menuObjectId = 0xFFFFFFFF;
+std::uint8_t g_pendingOrderOption = 0xFF;
+std::uint32_t g_shipFacingOff = 0;
+std::uint32_t g_cameraTravelOff = 0;
+std::uint32_t g_frameAnimationsOn = 1;
+CPopupMenu* g_popupMenu = nullptr;
+
+namespace {
+
+constexpr RECT kWholeScreen{0, 0, kScreenWidth, kScreenHeight};
+constexpr int kTextStripHeight = 20;
+constexpr int kGameEventCategory = 4;
+constexpr std::uint16_t kWelcomeCodes[] = {402, 419, 420, 421, 422, 423};
+
+// The viewport as the flush shows it under the info panel: faded, with the
+// panel over it. The fading works on this copy's source, which the flush
+// puts back afterwards, so the composition surface never fades twice.
+CSprite* g_flushCopySprite = nullptr;
+
+bool IsEmpty(const RECT& r) { return r.right <= r.left || r.bottom <= r.top; }
+
+RECT Intersect(const RECT& a, const RECT& b);
+
+// The display keeps the control buttons' windows out of the main window's
+// copies: what lies under a shown button reaches the screen through the
+// button's own window.
+void ShowUnderControlButtons(const RECT& dirty) {
+  HDC screen = nullptr;
+  for (CImageButton* button : g_controlButtons) {
+    if (!button || !button->window || !IsWindowVisible(button->window)) continue;
+    const RECT area{button->x, button->y, button->x + button->width, button->y + button->height};
+    const RECT shown = Intersect(area, dirty);
+    if (IsEmpty(shown)) continue;
+    if (!screen && !(screen = g_screenSprite->GetDC())) return;
+    if (HDC dc = GetDC(button->window)) {
+      BitBlt(dc, shown.left - area.left, shown.top - area.top, shown.right - shown.left, shown.bottom - shown.top,
+             screen, shown.left, shown.top, SRCCOPY);
+      ReleaseDC(button->window, dc);
+    }
+  }
+  if (screen) g_screenSprite->ReleaseDC(screen);
+}
+
+RECT Union(const RECT& a, const RECT& b) {
+  return {std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right), std::max(a.bottom, b.bottom)};
+}
+
+RECT Intersect(const RECT& a, const RECT& b) {
+  return {std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right), std::min(a.bottom, b.bottom)};
+}
+
+template <typename T>
+void Release(T*& p) {
+  delete p;
+  p = nullptr;
+}
+
+void ReleaseFont(HFONT& font) {
+  if (font) DeleteObject(font);
+  font = nullptr;
+}
+
+// Draws `text` (upper-cased on request) into `rect` of a sprite's DC.
+int DrawTextOn(CSprite* sprite, const char* text, RECT rect, COLORREF colour, UINT format, HFONT font,
+               int upperCase) {
+  if (!sprite || !text) return 0;
+  HDC dc = sprite->GetDC();
+  if (!dc) return 0;
+  std::string shown(text);
+  if (upperCase)
+    std::transform(shown.begin(), shown.end(), shown.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+  HGDIOBJ old = font ? SelectObject(dc, font) : nullptr;
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, colour);
+  const int height = DrawText(dc, shown.c_str(), -1, &rect, format);
+  if (old) SelectObject(dc, old);
+  sprite->ReleaseDC(dc);
+  return height;
+}
+
+bool TextRefused(int x, int y, int width, int bold) {
+  return x >= kViewportWidth || y >= (bold ? 351 : 361) || x + width <= 0 || y <= 0;
+}
+
+bool LineRefused(int x1, int y1, int x2, int y2) {
+  return x2 < 1 || y1 < 1 || y2 < 1 || y1 >= kViewportHeight || y2 >= kViewportHeight ||
+         std::max(x1, 1) >= kViewportWidth;
+}
+
+}  // namespace
+
+void AddDirtyRect(const RECT& rect) { g_dirtyRect = IsEmpty(g_dirtyRect) ? rect : Union(g_dirtyRect, rect); }
+
+void DrawViewSprite(CSprite* sprite, LONG x, LONG y, const RECT* source) {
+  if (!sprite || !g_screenSprite) return;
+  const LONG left = x == -1 ? sprite->x : x;
+  const LONG top = y == -1 ? sprite->y : y;
+  AddDirtyRect({left, top, left + static_cast<LONG>(sprite->width), top + static_cast<LONG>(sprite->height)});
+  sprite->BltToSurface(g_screenSprite, left, top, source);
+}
+
+void FlushScreen() {
+  if (g_flushSuspended || !g_screenSprite) return;
+  if (IsEmpty(g_dirtyRect)) g_dirtyRect = kWholeScreen;
+  const bool panelShown = g_infoPanelVisible && g_infoPanel && g_flushCopySprite &&
+                          !IsEmpty(Intersect(g_dirtyRect, kViewportRect));
+  if (panelShown) {
+    g_screenSprite->BltToSurface(g_flushCopySprite, 0, 0, &kViewportRect);
+    const std::uint32_t guild = g_gameData ? g_gameData->GetLocalGuildIndex() : 0;
+    g_screenSprite->Fade(50, GetMediumColor(guild), &kViewportRect);
+    g_screenSprite->Fade(35, RGB(0, 0, 0), &kViewportRect);
+    g_infoPanel->Draw();
+    RECT hot{};
+    if (g_infoPanel->HighlightedRect(&hot)) g_screenSprite->Fade(50, RGB(255, 255, 255), &hot);
+  }
+  const RECT r = Intersect(g_dirtyRect, kWholeScreen);
+  if (!IsEmpty(r)) {
+    ShowCursor(FALSE);
+    g_screenSprite->BltToPrimary(&r, &r);
+    ShowUnderControlButtons(r);
+    ShowCursor(TRUE);
+  }
+  if (panelShown) g_flushCopySprite->BltToSurface(g_screenSprite, kViewportRect.left, kViewportRect.top, nullptr);
+  g_dirtyRect = {};
+}
+
+void FlushViewport() {
+  if (g_flushSuspended || !g_screenSprite) return;
+  ShowCursor(FALSE);
+  g_screenSprite->BltToPrimary(&kViewportRect, &kViewportRect);
+  ShowCursor(TRUE);
+}
+
+void SuspendScreenFlush(int suspend) {
+  if (!suspend) g_dirtyRect = kWholeScreen;
+  g_flushSuspended = suspend ? 1 : 0;
+}
+
+int DrawScreenText(const char* text, int x, int y, int width, COLORREF colour, UINT format, int bold,
+                   int upperCase) {
+  if (TextRefused(x, y, width, bold)) return 0;
+  const RECT rect{x + 29, y + 98, x + width + 29, kViewportRect.bottom};
+  const int height = DrawTextOn(g_screenSprite, text, rect, colour, format, bold ? g_boldFont : g_angularFont,
+                                upperCase);
+  AddDirtyRect({rect.left, rect.top, rect.right, std::min<LONG>(rect.top + height, rect.bottom)});
+  return height;
+}
+
+int DrawViewportText(const char* text, int x, int y, int width, COLORREF colour, UINT format, int bold,
+                     int upperCase) {
+  if (TextRefused(x, y, width, bold) || !g_textStripSprite) return 0;
+  const RECT used{0, 0, g_textStripWidth, kTextStripHeight};
+  g_textStripSprite->FillSurface(RGB(0, 0, 0), &used);
+  const int drawWidth = std::min(width, kViewportWidth);
+  const int height = DrawTextOn(g_textStripSprite, text, {0, 0, drawWidth, kTextStripHeight}, colour, format,
+                                bold ? g_boldFont : g_angularFont, upperCase);
+  g_textStripWidth = static_cast<std::uint16_t>(drawWidth);
+  RECT source{std::max(0, -x), 0, std::min(drawWidth, kViewportWidth - x),
+              std::min(kTextStripHeight, kViewportHeight - y)};
+  if (IsEmpty(source)) return height;
+  const LONG left = std::max(x, 0) + kViewportRect.left;
+  const LONG top = y + kViewportRect.top;
+  AddDirtyRect({left, top, left + source.right - source.left, top + source.bottom - source.top});
+  g_textStripSprite->BltToSurface(g_screenSprite, left, top, &source);
+  return height;
+}
+
+int DrawViewportLine(int x1, int y1, int x2, int y2, COLORREF colour, int penWidth) {
+  if (LineRefused(x1, y1, x2, y2) || !g_screenSprite) return 0;
+  HDC dc = g_screenSprite->GetDC();
+  if (!dc) return 1;
+  HPEN pen = CreatePen(PS_SOLID, penWidth, colour);
+  HGDIOBJ old = SelectObject(dc, pen);
+  MoveToEx(dc, std::max(x1, 1) + 29, y1 + 98, nullptr);
+  LineTo(dc, std::min(x2, kViewportWidth - 1) + 29, y2 + 98);
+  SelectObject(dc, old);
+  DeleteObject(pen);
+  g_screenSprite->ReleaseDC(dc);
+  return 1;
+}
+
+int ShadeViewportRect(int left, int top, int right, int bottom, COLORREF colour, std::uint8_t percent) {
+  if (LineRefused(left, top, right, bottom) || !g_screenSprite) return 0;
+  const RECT r{std::max(left, 1) + 29, top + 98, std::min(right, kViewportWidth - 1) + 29, bottom + 98};
+  g_screenSprite->Fade(percent, colour, &r);
+  return 1;
+}
+
+void DrawGotoBarText(const char* text, int column, int dx, int dy, int width, COLORREF colour, UINT format) {
+  const int left = GotoColumnLeft(column) + dx;
+  DrawTextOn(g_screenSprite, text, {left, dy + 10, left + width, 75}, colour, format | DT_WORDBREAK, g_angularFont,
+             0);
+}
+
+CVGeneric::CVGeneric(HWND window, HINSTANCE instance) {
+  if (g_viewDDraw) return;
+  CopyDisplaySettingsFromApplication();
+  g_dirtyRect = kWholeScreen;
+  g_viewWnd = window;
+  g_viewInstance = instance;
+  g_replayMode = 0;
+  g_turnLampCount = 0;
+  SetCursorSet(CURSOR_NORMAL);
+  g_angularFont = CreateFont(5, 0, 0, 0, 400, 0, 0, 0, 0, 0, 0, 0, 0, "Angular3");
+  g_boldFont = CreateFont(13, 0, 0, 0, 600, 0, 0, 0, 0, 0, 0, PROOF_QUALITY, 0, "Times New Roman Bold");
+  CreateControlPanel();
+  // A display that cannot make surfaces leaves the panels out.
+  if (!g_viewDDraw) return;
+  g_viewportSprite = new CSprite(g_viewDDraw, nullptr, kNoColourKey, kViewportWidth, kViewportHeight,
+                                 kViewportRect.left, kViewportRect.top, 0);
+  g_flushCopySprite = new CSprite(g_viewDDraw, nullptr, kNoColourKey, kViewportWidth, kViewportHeight,
+                                  kViewportRect.left, kViewportRect.top, 0);
+  g_textStripSprite = new CSprite(g_viewDDraw, nullptr, 0, kViewportWidth, kTextStripHeight, kViewportRect.left,
+                                  kViewportRect.top, 0);
+  g_textStripWidth = kViewportWidth;
+  const std::uint16_t local = g_gameData ? g_gameData->localChapterId : 0;
+  g_dataPanel = new CVData(g_boldFont, g_screenSprite, &g_dirtyRect, g_viewDDraw, window, instance);
+  g_notifyPanel = new CVNotify(g_viewDDraw, g_screenSprite, window, instance, &g_dirtyRect, g_tooltipWnd, local);
+  const CGChapter* chapter = g_gameData ? g_gameData->GetLocalChapter() : nullptr;
+  const std::uint16_t home = chapter ? chapter->homeAsteroid : 0xFFFF;
+  if (g_gameData && g_gameData->notifications) {
+    for (int i = 0; i < 6; ++i)
+      g_gameData->notifications->Add(local, kGameEventCategory, kWelcomeCodes[i], nullptr, nullptr,
+                                     i < 4 ? home : 0, 0, 0xFFFFFFFFu);
+  }
+  g_infoPanel = new CInfoPanel(g_viewDDraw, window, instance, g_screenSprite);
+  SetGotoSlot(2, GOTO_ASTEROID, home, 0);
+  SetGotoSlot(1, GOTO_SOLAR, 0, 0);
+  SetGotoSlot(0, GOTO_DESIGN, 0, 0);
+  DrawGotoBar();
+  SetChatLight(0, 0);
+}
+
+CVGeneric::~CVGeneric() {
+  if (!g_viewDDraw) return;
+  if (g_popupMenu) ReleasePopupMenu(g_popupMenu);
+  g_popupMenu = nullptr;
+  Release(g_textStripSprite);
+  Release(g_emptyGotoSprite);
+  for (CImageButton*& button : g_controlButtons) Release(button);
+  Release(g_gotoTabSprite);
+  Release(g_gotoTabCurrentSprite);
+  Release(g_turnLampOnSprite);
+  Release(g_turnLampOffSprite);
+  Release(g_infoPanel);
+  Release(g_notifyPanel);
+  Release(g_dataPanel);
+  Release(g_viewportSprite);
+  Release(g_flushCopySprite);
+  if (g_blackBrush) DeleteObject(g_blackBrush);
+  g_blackBrush = nullptr;
+  Release(g_screenSprite);
+  ReleaseFont(g_angularFont);
+  ReleaseFont(g_boldFont);
+  if (g_tooltipWnd) DestroyWindow(g_tooltipWnd);
+  g_tooltipWnd = nullptr;
+  g_infoPanelVisible = 0;
+  g_flushSuspended = 1;
+  g_dirtyRect = {};
+  g_viewDDraw = nullptr;
+}
+
+void CVGeneric::RedrawBackground() {
+  if (g_screenSprite) g_screenSprite->LoadImage(nullptr);
+  g_dirtyRect = kWholeScreen;
+  if (g_viewportSprite && g_viewportSprite->surface && g_viewportSprite->surface->IsLost() != 0)
+    g_viewportSprite->RestoreSurface();
+  if (g_notifyPanel) g_notifyPanel->Refresh();
+  // The button faces live on the composition surface: the new frame covered them.
+  for (CImageButton* button : g_controlButtons)
+    if (button && button->sprite && IsWindowVisible(button->window))
+      DrawViewSprite(button->sprite.get(), button->x, button->y, nullptr);
+  SetChatLight(static_cast<int>(g_chatLightOn), 0);
+  DrawTurnLamps();
+}
+
+int CVGeneric::CanOrderUnit(CGUnit* unit) {
+  if (unit && !unit->IsOperational()) {
+    char text[256] = {};
+    if (g_gameData && g_gameData->textIndex) g_gameData->textIndex->GetText("CNTORDDY", text, sizeof text);
+    SetStatusText(text, 26);
+    return 0;
+  }
+  g_pendingOrderOption = 0xFF;
+  return 1;
+}

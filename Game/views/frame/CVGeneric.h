@@ -1,0 +1,293 @@
+#pragma once
+// The base of every game view and the game screen they share. A view object
+// holds nothing of the screen: the first view constructed builds the shared
+// state below (composition surface, fonts, control panel, goto bar, panels)
+// and the first one destroyed frees all of it, so the next game's first view
+// builds it anew. All drawing goes to the 800 x 600 composition surface and
+// reaches the display only through a flush of the dirty rectangle.
+//
+// Screen layout (right and bottom exclusive): goto tabs y 0..7, goto slots
+// column n at (7 + 79n, 10)..(80 + 79n, 75), viewport (29, 98)..(614, 465),
+// notification area 22 < x < 601 and 496 < y < 592, control area
+// (637, 494)..(790, 592), info area 28 < x < 615 and 97 < y < 466.
+//
+// Game thread only.
+
+#include <array>
+#include <cstdint>
+#include <span>
+
+#include "Game/app/GameView.h"
+#include "platform/core/files.h"
+#include "platform/core/types.h"
+#include "platform/dialog/ownerdraw.h"
+#include "platform/gdi/objects.h"
+
+class CDDraw;
+class CSprite;
+class CImageButton;
+class CVData;
+class CVNotify;
+class CInfoPanel;
+class CGUnit;
+
+// One goto-bar bookmark: kind 0 or 12 asteroid, 1 solar view, 2 unit,
+// 17 design chamber, 100 empty; others are kept but not drawn.
+struct GotoEntry {
+  std::uint16_t kind = 100;
+  std::uint32_t id = 0;
+};
+
+enum GotoKind : std::uint16_t {
+  GOTO_ASTEROID = 0,
+  GOTO_SOLAR = 1,
+  GOTO_UNIT = 2,
+  GOTO_TERRAIN_ASTEROID = 12,
+  GOTO_DESIGN = 17,
+  GOTO_EMPTY = 100,
+};
+
+// The 15 cursor kinds; 15 and above show NORMAL, 0xFFFF sets the current one again.
+enum CursorKind : std::uint16_t {
+  CURSOR_NORMAL = 0,
+  CURSOR_TARGET = 1,
+  CURSOR_LAND = 2,
+  CURSOR_SCAN = 3,
+  CURSOR_ALL_EFFEC = 4,
+  CURSOR_ALL_MAX = 5,
+  CURSOR_CONSTRUCT = 6,
+  CURSOR_HELP = 7,
+  CURSOR_NO_RANGE = 8,
+  CURSOR_REFUEL = 9,
+  CURSOR_REPAIR = 10,
+  CURSOR_SOME_EFFEC = 11,
+  CURSOR_SOME_MAX = 12,
+  CURSOR_SELECT = 13,
+  CURSOR_XFER = 14,
+  CURSOR_AGAIN = 0xFFFF,
+};
+
+constexpr int kGotoGroups = 10;
+constexpr int kGotoColumns = 10;
+constexpr int kControlButtonCount = 27;
+constexpr std::uint16_t kNoCommandMode = 0xFFFF;
+constexpr plat::RECT kViewportRect{29, 98, 614, 465};
+constexpr plat::RECT kControlArea{637, 494, 790, 592};
+constexpr int kViewportWidth = 585;
+constexpr int kViewportHeight = 367;
+
+// The shared state of the game screen (null and start values while no view exists).
+extern CDDraw* g_viewDDraw;
+extern plat::HWND g_viewWnd;
+extern plat::HINSTANCE g_viewInstance;
+extern CSprite* g_screenSprite;
+extern plat::RECT g_dirtyRect;
+extern std::uint32_t g_flushSuspended;
+extern CSprite* g_viewportSprite;
+extern CSprite* g_textStripSprite;
+extern std::uint16_t g_textStripWidth;
+extern plat::HFONT g_angularFont;
+extern plat::HFONT g_boldFont;
+extern plat::HBRUSH g_blackBrush;
+extern plat::HWND g_tooltipWnd;
+extern std::array<CImageButton*, kControlButtonCount> g_controlButtons;
+extern CSprite* g_emptyGotoSprite;
+extern CSprite* g_gotoTabSprite;
+extern CSprite* g_gotoTabCurrentSprite;
+extern CSprite* g_turnLampOnSprite;
+extern CSprite* g_turnLampOffSprite;
+extern std::array<GotoEntry, kGotoGroups * kGotoColumns> g_gotoSlots;
+extern std::uint8_t g_gotoGroup;
+extern std::uint16_t g_cursorKind;
+extern CVData* g_dataPanel;
+extern CVNotify* g_notifyPanel;
+extern CInfoPanel* g_infoPanel;
+extern std::uint32_t g_infoPanelVisible;
+extern std::uint16_t g_replayMode;
+extern std::uint16_t g_turnLampCount;
+extern std::uint32_t g_chatLightOn;
+extern std::uint32_t g_viewType;
+extern std::uint32_t g_previousViewType;
+extern std::uint16_t g_previousViewAsteroid;
+extern std::uint32_t g_endTurnSentTurn;
+extern std::uint32_t g_commandMode;
+extern std::uint32_t g_commandUnitId;
+extern std::uint8_t g_menuObjectKind;
+extern std::uint32_t g_menuObjectId;
+extern std::uint8_t g_pendingOrderOption;
+extern std::uint32_t g_shipFacingOff;
+extern std::uint32_t g_cameraTravelOff;
+extern std::uint32_t g_frameAnimationsOn;
+// The open popup menu, or null (built by the popup-menu code).
+class CPopupMenu;
+extern CPopupMenu* g_popupMenu;
+// Takes a popup menu down and frees it.
+void ReleasePopupMenu(CPopupMenu* menu);
+
+// Drawing on the composition surface. DrawViewSprite copies a sprite to
+// (x, y) (-1: the sprite's own place) and adds that rectangle to the dirty one.
+void DrawViewSprite(CSprite* sprite, plat::LONG x, plat::LONG y, const plat::RECT* source);
+// Adds a rectangle to the dirty rectangle (an empty one becomes it).
+void AddDirtyRect(const plat::RECT& rect);
+// Copies the dirty rectangle (empty: the whole screen) to the display and
+// empties it; nothing while suspended.
+void FlushScreen();
+// Copies the viewport alone; the dirty rectangle stays.
+void FlushViewport();
+// 1 suspends the flush; 0 marks the whole screen dirty and resumes it.
+void SuspendScreenFlush(int suspend);
+
+// Text in viewport coordinates; 0 when refused (x >= 585, y >= 351 bold or
+// 361 otherwise, x + width <= 0, y <= 0), else the drawn height.
+int DrawScreenText(const char* text, int x, int y, int width, plat::COLORREF colour, plat::UINT format, int bold,
+                   int upperCase);
+// The same through the black-keyed text strip (only the letters reach the screen).
+int DrawViewportText(const char* text, int x, int y, int width, plat::COLORREF colour, plat::UINT format, int bold,
+                     int upperCase);
+// 0 when refused (x2 < 1, y1 or y2 < 1 or >= 367, max(x1, 1) >= 585), else 1.
+// The dirty rectangle is not touched.
+int DrawViewportLine(int x1, int y1, int x2, int y2, plat::COLORREF colour, int penWidth);
+int ShadeViewportRect(int left, int top, int right, int bottom, plat::COLORREF colour, std::uint8_t percent);
+// Text in goto-slot coordinates ("Angular3", word-broken); never refused.
+void DrawGotoBarText(const char* text, int column, int dx, int dy, int width, plat::COLORREF colour,
+                     plat::UINT format);
+
+// The left edge of goto column n, and the column under x (0..9; the tabs and
+// the slots share this one geometry).
+constexpr int GotoColumnLeft(int column) { return 7 + 79 * column; }
+int GotoColumnAt(int x);
+// The tab under x: the 80-pixel columns of the tab row.
+constexpr int GotoTabAt(int x) { return x * 10 / 800; }
+
+// Restart request: asks "RESTARTG" and on yes sends packet 27.
+void AskRestartGame();
+
+// Help topic `topic` at (x, y) over `parent`, in the local guild's look.
+void ShowHelpTopic(CDDraw* display, plat::HWND parent, plat::HINSTANCE instance, std::uint32_t topic, int x, int y);
+// The in-game options and settings dialogs, modal.
+void RunInGameOptionsDialog(CDDraw* display, plat::HWND window, plat::HINSTANCE instance, IGameView* view);
+void RunInGameSettingsDialog(CDDraw* display, plat::HWND window, plat::HINSTANCE instance, IGameView* view);
+// The game summary and high-score dialogs of packet 19.
+void ShowGameOverDialogs(std::span<const std::uint8_t> packet);
+
+class CVGeneric : public IGameView {
+ public:
+  // The first view builds the shared state; the others find it.
+  CVGeneric(plat::HWND window, plat::HINSTANCE instance);
+  // The first view destroyed frees the shared state.
+  ~CVGeneric() override;
+  CVGeneric(const CVGeneric&) = delete;
+  CVGeneric& operator=(const CVGeneric&) = delete;
+
+  // Slots, in their order; the base bodies.
+  void UpdateCursor() override;
+  int OnLButtonDown(int x, int y, plat::WPARAM keys) override;
+  int OnRButtonDown(int x, int y, plat::WPARAM keys) override;
+  int OnLButtonUp(int, int, plat::WPARAM) override { return 0; }
+  int OnRButtonUp(int, int, plat::WPARAM) override { return 0; }
+  int OnLButtonDblClk(int x, int y) override;
+  int OnKeyUp(plat::WPARAM key, plat::LPARAM flags) override;
+  int OnKeyDown(plat::WPARAM key, plat::LPARAM flags) override;
+  int OnMouseMove(plat::WPARAM keys, plat::LPARAM position) override;
+  int OnMouseWheel(plat::WPARAM wheel, plat::LPARAM position) override;
+  virtual int IsStarBackgroundOn() { return 1; }
+  virtual void SetStarBackground(int /*on*/) {}
+  virtual int IsDistanceFogOn() { return 1; }
+  virtual void SetDistanceFog(int /*on*/) {}
+  void DrawGotoBar() override;
+  void UpdateControlPanel() override;
+  virtual void LeaveReplayMode(int switchBack);
+  virtual void OnReplayModeEntered() {}
+  virtual void OnReplayModeLeft() {}
+  virtual void OnReplayPlay() {}
+  virtual void OnReplayPause() {}
+  virtual void OnReplayAdvance() {}
+  virtual void OnReplayRestart() {}
+  plat::LRESULT OnMenuCommand(std::uint32_t id) override;
+  virtual void DrawStatusText();
+  void PlayFrameAnimation(std::uint32_t elapsedMs) override;
+  virtual void OnDataPanelCommand(int row, std::uint32_t argument);
+  virtual void OnSelectGuild(int /*guild*/) {}
+  virtual void OnSelectChapter(std::uint32_t /*value*/) {}
+  virtual int IsBusy() { return 0; }
+  virtual void RecenterCamera() {}
+  virtual void ShowObject(int /*kind*/, std::uint32_t /*id*/) {}
+  virtual void OnAsteroidNotice(std::uint16_t /*a*/, std::uint16_t /*b*/) {}
+  virtual void OnStatusTextChanged() {}
+  virtual void ActivateGotoSlot(int slot, int x, int y);
+  virtual int IsRedrawPending() { return 0; }
+  virtual int ShowContextMenu(int /*x*/, int /*y*/) { return 1; }
+  virtual int CanOrderUnit(CGUnit* unit);
+  virtual int UnnamedSlot50(std::uint32_t /*argument*/) { return 1; }
+  virtual int SelectUnitForOrder();
+  virtual void HighlightObject(int /*kind*/, std::uint32_t /*id*/) {}
+  virtual int SelectObject(int kind, std::uint32_t id);
+  virtual int PickTarget(int kind, std::uint32_t id);
+  virtual int ExecuteOrderMode(int kind, std::uint32_t id);
+  virtual void OnDblClkObject(std::uint32_t /*id*/) {}
+  virtual void UpdateSelectionDisplay(int flag);
+  virtual void DeleteAllOrders();
+  virtual void RefreshDataPanel(int flag);
+  virtual std::uint16_t GetCurrentAsteroidId() { return 0xFFFF; }
+  virtual int GetGotoSlotAtX(int x);
+  virtual int HasObject(std::uint32_t /*key*/) { return 0; }
+
+  // Owner drawing and commands of the main window.
+  void DrawControlButton(plat::DRAWITEMSTRUCT* item) override;
+  void RouteDrawItem(plat::DRAWITEMSTRUCT* item, int viewSpecific) override;
+  void DrawMenuItem(plat::DRAWITEMSTRUCT* item) override;
+  void OnMenuSelect(plat::HMENU menu, std::uint32_t item) override;
+  // 1 when the id was a control command (101..271 with a row), else 0.
+  plat::LRESULT OnControlCommand(std::uint32_t id) override;
+  void RedrawEndTurnButton() override;
+  void RedrawBackground() override;
+
+  // Cursors: a `CursorKind` in the local guild's colour (16-bit display only).
+  void SetCursorSet(std::uint32_t kind) override;
+  // Goto bar.
+  void SetGotoSlot(int column, std::uint16_t kind, std::uint32_t id, int redraw);
+  void DrawGotoSlotLabel(int column, CGUnit* unit, int inverted);
+  // The selected object when exactly one is selected (kind, id); false otherwise.
+  bool GetSingleSelection(std::uint16_t* kind, std::uint32_t* id);
+
+  // Control panel.
+  void SelectInfoPanel(std::uint32_t id, int redraw);
+  void UpdateSwitchViewButton(std::uint32_t id);
+  void ClearControlArea();
+  void HideControlButtons();
+  // The button of a control id, or null.
+  static CImageButton* ControlButton(std::uint32_t id);
+
+  // Later parts of the screen, reached from here (status line, info panel,
+  // turn lamps, chat light, frame animations, voices, help, order menu).
+  void SetStatusText(const char* text, int attribute);
+  void ToggleInfoPanel();
+  void DrawTurnLamps() override;
+  void ResetTurnLamps() override;
+  void SetChatLight(int on, int force);
+  void SetTurnLampCount(std::uint16_t count);
+  void OnTurnLampPacket(std::span<const std::uint8_t> packet);
+  // The framework's block of a saved game, before the views' own blocks.
+  static void SaveSharedState(plat::FILE* file);
+  static void LoadSharedState(plat::FILE* file);
+  void ShowHelpTopic(std::uint32_t topic, int x, int y);
+  void ShowOrderMenu(int kind, std::uint32_t id, int x, int y);
+  void RunInGameOptions();
+  void RunInGameSettings();
+
+ protected:
+  // The popup menu goes (and the cursor follows the mode again).
+  void ClosePopupMenu();
+  // The END TURN button shows pressed exactly while END TURN was given this turn.
+  void ShowEndTurnState();
+
+ private:
+  void CreateControlPanel();
+  void DrawGotoColumn(int column, plat::HMODULE asteroidModule);
+  void FillEmptyGotoSlot(int x);
+};
+
+// Which control buttons exist; for the tests.
+constexpr std::array<std::uint32_t, kControlButtonCount> kControlButtonIds{
+    130, 101, 111, 131, 132, 260, 261, 262, 263, 264, 265, 266, 267, 268,
+    269, 270, 271, 200, 204, 202, 203, 201, 162, 163, 164, 166, 165};

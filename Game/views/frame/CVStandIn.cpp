@@ -1,0 +1,12 @@
+#include "Game/views/frame/CVStandIn.h"
+
+CVStandIn::CVStandIn(ViewType type, plat::HWND window, plat::HINSTANCE instance)
+    : CVGeneric(window, instance), type_(type) {}
+
+int CVStandIn::ShowContextMenu(int x, int y) {
+  if (y >= 74 || x < 0 || x >= 800) return 1;
+  const GotoEntry& e = g_gotoSlots[static_cast<std::size_t>(GetGotoSlotAtX(x))];
+  if (e.kind == GOTO_EMPTY) return 1;
+  ShowOrderMenu(e.kind, e.id, x, y);
+  return 1;
+}

@@ -1,0 +1,92 @@
+#include "Game/views/frame/CViewNotices.h"
+
+#include "Game/app/AppGlobals.h"
+#include "Game/model/GAsteroid.h"
+#include "Game/panels/CInfoPanel.h"
+#include "Game/panels/CVNotify.h"
+#include "Game/views/frame/CVGeneric.h"
+#include "Game/views/frame/ViewApplication.h"
+#include "platform/user/system.h"
+
+namespace {
+
+constexpr std::uint8_t kChatPanel = 6;
+
+CVGeneric* CurrentView() { return dynamic_cast<CVGeneric*>(g_currentView); }
+
+}  // namespace
+
+// The help object comes with the help library; until then there is none.
+void* CViewNotices::CreateHelpLibrary() { return nullptr; }
+void CViewNotices::ReleaseHelpLibrary(void* /*library*/) {}
+
+void CViewNotices::ControlCommand(std::uint32_t id) {
+  if (g_currentView) g_currentView->OnControlCommand(id);
+}
+
+void CViewNotices::SetTurnLampCount(std::uint16_t count) {
+  if (CVGeneric* view = CurrentView())
+    view->SetTurnLampCount(count);
+  else
+    g_turnLampCount = count;
+}
+
+void CViewNotices::TurnLampPacket(std::span<const std::uint8_t> packet) {
+  if (CVGeneric* view = CurrentView()) view->OnTurnLampPacket(packet);
+}
+
+void CViewNotices::InfoPanelOwnerChanged() {
+  if (g_infoPanel) g_infoPanel->ownerChangeMark = 0xFFFF;
+}
+
+bool CViewNotices::InfoPanelShowsChat() {
+  return g_infoPanelVisible && g_infoPanel && g_infoPanel->type == kChatPanel;
+}
+
+void CViewNotices::ChatLight(int on, int sound) {
+  if (CVGeneric* view = CurrentView()) view->SetChatLight(on, sound);
+  FlushScreen();
+}
+
+void CViewNotices::InvalidateView() {
+  if (g_currentView) g_currentView->Invalidate();
+}
+
+void CViewNotices::GameOverDialogs(std::span<const std::uint8_t> packet) {
+  ShowGameOverDialogs(packet);
+  AskFullRedraw();
+}
+
+void CViewNotices::AsteroidNotice(CGAsteroid* a, CGAsteroid* b) {
+  if (CVGeneric* view = CurrentView(); view && a && b) view->OnAsteroidNotice(a->id, b->id);
+}
+
+void CViewNotices::NotificationPanelNewLine() {
+  if (!g_currentView || !g_notifyPanel) return;
+  g_notifyPanel->ScrollOneLine(1, 1);
+  g_notifyPanel->Refresh();
+}
+
+void CViewNotices::SelectionFull() { plat::MessageBeep(plat::MB_ICONEXCLAMATION); }
+
+void CViewNotices::ScrollNotificationsToTop() {
+  if (g_notifyPanel) g_notifyPanel->ScrollToTop();
+}
+
+std::int32_t CViewNotices::TurnMarker() { return static_cast<std::int32_t>(g_endTurnSentTurn); }
+
+void CViewNotices::SetTurnMarker(std::int32_t turn) { g_endTurnSentTurn = static_cast<std::uint32_t>(turn); }
+
+void CViewNotices::SaveSharedState(plat::FILE* file) { CVGeneric::SaveSharedState(file); }
+
+void CViewNotices::LoadSharedState(plat::FILE* file) { CVGeneric::LoadSharedState(file); }
+
+void CViewNotices::SuspendScreenFlush(int suspend) { ::SuspendScreenFlush(suspend); }
+
+void CViewNotices::ShowHelp(CDDraw* display, plat::HWND parent, plat::HINSTANCE instance, std::uint32_t topic) {
+  ShowHelpTopic(display, parent, instance, topic, 0, 0);
+}
+
+void CViewNotices::RunOptions(CDDraw* display, plat::HWND window, plat::HINSTANCE instance, IGameView* view) {
+  RunInGameOptionsDialog(display, window, instance, view);
+}
