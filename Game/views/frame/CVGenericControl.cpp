@@ -143,6 +143,13 @@ void CVGeneric::CreateControlPanel() {
   g_viewDDraw = g_ddraw;
   if (!g_viewDDraw) return;
   g_screenSprite = LoadGuildSprite("frame.ima", kNoColourKey);
+  if (!g_screenSprite->surface) {
+    // Without its picture the screen is a black one of its size, so the game still shows.
+    delete g_screenSprite;
+    const std::string path = GuildArt("frame.ima");
+    g_screenSprite =
+        new CSprite(g_viewDDraw, path.c_str(), LocalGuildModule(), kNoColourKey, kScreenWidth, kScreenHeight, 0, 0, 0);
+  }
   char empty[16];
   const int slot = g_gameData ? g_gameData->localChapterId & 7 : 0;
   std::snprintf(empty, sizeof empty, "chap%ds.ima", slot);

@@ -61,8 +61,9 @@ void CVGeneric::SetCursorSet(std::uint32_t kind) {
   if (kind != CURSOR_AGAIN) g_cursorKind = static_cast<std::uint16_t>(kind);
   const int guild = std::clamp(LocalGuildIndex(), 0, kGuilds - 1);
   const char* part = g_cursorKind < std::size(kCursorNames) ? kCursorNames[g_cursorKind] : kCursorNames[0];
-  const std::string name = std::string("IDC_CURSOR_") + part + "_" + kGuildColours[guild];
-  if (HCURSOR cursor = LoadCursor(g_viewInstance, name.c_str())) SetCursor(cursor);
+  char name[64];
+  std::snprintf(name, sizeof name, "IDC_CURSOR_%s_%s", part, kGuildColours[guild]);
+  if (HCURSOR cursor = LoadCursor(g_viewInstance, name)) SetCursor(cursor);
 }
 
 void CVGeneric::UpdateCursor() {
@@ -156,7 +157,9 @@ void CVGeneric::DrawGotoColumn(int n, HMODULE asteroidModule) {
         std::snprintf(abbreviation, sizeof abbreviation, "reck");
       else
         unit->GetClassAbbreviation(abbreviation);
-      DrawPicture(guildArt + "units\\" + abbreviation + "_gt.ima", guildModule, kNoColourKey, x, 10);
+      char picture[300];
+      std::snprintf(picture, sizeof picture, "%sunits\\%s_gt.ima", guildArt.c_str(), abbreviation);
+      DrawPicture(picture, guildModule, kNoColourKey, x, 10);
       DrawGotoSlotLabel(n, unit, 0);
       break;
     }

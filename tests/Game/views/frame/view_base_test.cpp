@@ -1,0 +1,368 @@
+// The view base over a headless display: the shared screen built once and
+// freed, the flush and its dirty rectangle, the refusals of the text and line
+// drawing, END TURN, the key table, the goto bar's geometry and the cursors.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "Game/app/AppGlobals.h"
+#include "Game/app/AppMessages.h"
+#include "Game/model/GChapter.h"
+#include "Game/model/GGameData.h"
+#include "Game/model/GNotify.h"
+#include "Game/views/frame/CVGeneric.h"
+#include "media/CDDraw.h"
+#include "media/CImageButton.h"
+#include "media/CSprite.h"
+#include "platform/backend/headless.h"
+#include "platform/core/clock.h"
+#include "platform/dialog/commctrl.h"
+#include "platform/gdi/text.h"
+#include "platform/resource/module.h"
+#include "platform/user/cursor.h"
+#include "platform/user/focus.h"
+#include "platform/user/input.h"
+#include "platform/user/keys.h"
+#include "platform/user/queue.h"
+#include "platform/user/system.h"
+#include "platform/user/window.h"
+#include "tests/support/plain_window.h"
+
+namespace {
+
+using namespace plat;
+
+// A view that says which way the base sent it.
+class TestView : public CVGeneric {
+ public:
+  TestView(ViewType type, HWND window, HINSTANCE instance) : CVGeneric(window, instance), type(type) {}
+  ViewType GetViewType() const override { return type; }
+  void GoToView(WPARAM a, LPARAM b) override { log.push_back("go " + std::to_string(a) + " " + std::to_string(b)); }
+  int SelectObject(int kind, std::uint32_t id) override {
+    log.push_back("select " + std::to_string(kind) + " " + std::to_string(id));
+    return 1;
+  }
+  int PickTarget(int kind, std::uint32_t id) override {
+    log.push_back("pick " + std::to_string(kind) + " " + std::to_string(id));
+    return 1;
+  }
+  int ExecuteOrderMode(int kind, std::uint32_t id) override {
+    log.push_back("execute " + std::to_string(kind) + " " + std::to_string(id));
+    return 1;
+  }
+  int IsBusy() override { return busy; }
+  ViewType type;
+  int busy = 0;
+  std::vector<std::string> log;
+};
+
+class ViewBase : public testing::Test {
+ protected:
+  void SetUp() override {
+    backend = &StartHeadlessBackend();
+    UseVirtualClock(1000);
+    ResetUserLayer();
+    InitCommonControls();
+    const std::string module = std::string(QUEN_BUILD_DIR) + "/Game/quenbar.dll";
+    program = LoadLibrary(module.c_str());
+    ASSERT_NE(program, nullptr);
+    window = quentest::PlainWindow("ViewBaseMain", 0, 0, 800, 600, WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN);
+    SetActiveWindow(window);
+    SetFocus(window);
+    g_ddraw = new CDDraw(window, 1);
+    g_gameData = new CGameData(kLocal, 8);
+    if (CGChapter* local = g_gameData->GetLocalChapter()) local->homeAsteroid = 7;
+    g_gameData->turn = 4;
+    // The screen's process-wide state as at program start.
+    g_gotoGroup = 0;
+    g_commandMode = kNoCommandMode;
+    g_endTurnSentTurn = 0xFFFFFFFF;
+    g_cursorKind = 0xFFFE;
+    g_viewType = g_previousViewType = VIEW_SOLAR;
+  }
+  void TearDown() override {
+    view.reset();
+    delete g_gameData;
+    delete g_ddraw;
+    g_ddraw = nullptr;
+    ResetUserLayer();
+    if (program) FreeLibrary(program);
+    StopBackend();
+    UseRealClock();
+  }
+  TestView& Make(ViewType type = VIEW_SOLAR) {
+    view = std::make_unique<TestView>(type, window, program);
+    SuspendScreenFlush(0);
+    return *view;
+  }
+  // Lets the window layer take the input given so far.
+  static void Pump() {
+    MSG msg;
+    while (PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessage(&msg);
+  }
+  // Posted messages of a kind waiting in the queue, taken out.
+  int Posted(UINT message) {
+    int n = 0;
+    MSG msg;
+    while (PeekMessage(&msg, window, message, message, PM_REMOVE)) ++n;
+    return n;
+  }
+  static constexpr std::uint16_t kLocal = 9;
+  HeadlessBackend* backend = nullptr;
+  HMODULE program = nullptr;
+  HWND window = nullptr;
+  std::unique_ptr<TestView> view;
+};
+
+TEST_F(ViewBase, TheFirstViewBuildsTheScreenTheFirstDestroyedFreesItAndANewGameBuildsItAgain) {
+  auto first = std::make_unique<TestView>(VIEW_SOLAR, window, program);
+  ASSERT_NE(g_viewDDraw, nullptr);
+  CSprite* screen = g_screenSprite;
+  ASSERT_NE(screen, nullptr);
+  for (CImageButton* b : g_controlButtons) ASSERT_NE(b, nullptr);
+  int shown = 0;
+  for (CImageButton* b : g_controlButtons) shown += IsWindowVisible(b->window) ? 1 : 0;
+  EXPECT_EQ(shown, 5);
+  EXPECT_NE(g_angularFont, nullptr);
+  EXPECT_NE(g_boldFont, nullptr);
+  EXPECT_NE(g_notifyPanel, nullptr);
+
+  // A second view finds the state and changes nothing.
+  g_gotoGroup = 3;
+  auto second = std::make_unique<TestView>(VIEW_DESIGN, window, program);
+  EXPECT_EQ(g_screenSprite, screen);
+  EXPECT_EQ(g_gotoGroup, 3);
+  first.reset();
+  EXPECT_EQ(g_viewDDraw, nullptr);
+  EXPECT_EQ(g_screenSprite, nullptr);
+  EXPECT_EQ(g_notifyPanel, nullptr);
+  EXPECT_EQ(g_controlButtons[0], nullptr);
+  second.reset();  // finds nothing left to free
+
+  g_gotoGroup = 0;
+  auto again = std::make_unique<TestView>(VIEW_SOLAR, window, program);
+  EXPECT_NE(g_screenSprite, nullptr);
+  EXPECT_NE(g_controlButtons[26], nullptr);
+}
+
+TEST_F(ViewBase, TheFirstFrameShowsDesignSolarAndHomeInGroupZeroAndTheWelcomeNotices) {
+  Make();
+  EXPECT_EQ(g_gotoGroup, 0);
+  EXPECT_EQ(g_gotoSlots[0].kind, GOTO_DESIGN);
+  EXPECT_EQ(g_gotoSlots[1].kind, GOTO_SOLAR);
+  EXPECT_EQ(g_gotoSlots[2].kind, GOTO_ASTEROID);
+  EXPECT_EQ(g_gotoSlots[2].id, 7u);
+  for (int i = 3; i < 100; ++i) EXPECT_EQ(g_gotoSlots[static_cast<std::size_t>(i)].kind, GOTO_EMPTY) << i;
+  std::vector<int> codes;
+  for (std::uint16_t i = 0; const Notification* n = g_gameData->notifications->GetEntry(i); ++i)
+    if (n->chapter == kLocal) codes.push_back(n->code);
+  EXPECT_EQ(codes, (std::vector<int>{402, 419, 420, 421, 422, 423}));
+}
+
+TEST_F(ViewBase, TheDirtyRectangleGrowsUntilAFlushAndSuspendingKeepsItGrowing) {
+  Make();
+  FlushScreen();
+  EXPECT_EQ(g_dirtyRect.right - g_dirtyRect.left, 0);
+  AddDirtyRect({10, 10, 20, 20});
+  AddDirtyRect({100, 5, 110, 15});
+  EXPECT_EQ(g_dirtyRect.left, 10);
+  EXPECT_EQ(g_dirtyRect.top, 5);
+  EXPECT_EQ(g_dirtyRect.right, 110);
+  EXPECT_EQ(g_dirtyRect.bottom, 20);
+  SuspendScreenFlush(1);
+  FlushScreen();
+  EXPECT_EQ(g_dirtyRect.right, 110);  // nothing reached the display
+  AddDirtyRect({300, 300, 310, 310});
+  EXPECT_EQ(g_dirtyRect.bottom, 310);
+  SuspendScreenFlush(0);
+  EXPECT_EQ(g_dirtyRect.left, 0);
+  EXPECT_EQ(g_dirtyRect.bottom, 600);
+  FlushScreen();
+  EXPECT_EQ(g_dirtyRect.right, 0);
+}
+
+TEST_F(ViewBase, TwoFlushesUnderTheInfoPanelShowTheSamePixels) {
+  Make();
+  g_infoPanelVisible = 1;
+  AddDirtyRect(kViewportRect);
+  FlushScreen();
+  const auto once = backend->Capture();
+  AddDirtyRect(kViewportRect);
+  FlushScreen();
+  const auto twice = backend->Capture();
+  EXPECT_EQ(once.rgb, twice.rgb);
+  g_infoPanelVisible = 0;
+}
+
+TEST_F(ViewBase, TextAndLinesAreRefusedAtTheViewportsEdges) {
+  Make();
+  // The bold font needs 16 more rows than "Angular3" above the bottom.
+  EXPECT_EQ(DrawScreenText("X", 10, 355, 50, 0xFFFFFF, DT_LEFT, 1, 0), 0);
+  EXPECT_GT(DrawScreenText("X", 10, 355, 50, 0xFFFFFF, DT_LEFT, 0, 0), 0);
+  EXPECT_GT(DrawScreenText("X", 10, 350, 50, 0xFFFFFF, DT_LEFT, 1, 0), 0);
+  EXPECT_EQ(DrawScreenText("X", 10, 361, 50, 0xFFFFFF, DT_LEFT, 0, 0), 0);
+  EXPECT_EQ(DrawScreenText("X", 585, 10, 50, 0xFFFFFF, DT_LEFT, 0, 0), 0);
+  EXPECT_EQ(DrawScreenText("X", -50, 10, 50, 0xFFFFFF, DT_LEFT, 0, 0), 0);
+  EXPECT_GT(DrawScreenText("X", -49, 10, 50, 0xFFFFFF, DT_LEFT, 0, 0), 0);
+  EXPECT_EQ(DrawScreenText("X", 10, 0, 50, 0xFFFFFF, DT_LEFT, 0, 0), 0);
+  EXPECT_GT(DrawViewportText("X", 570, 1, 100, 0xFFFFFF, DT_LEFT, 0, 1), 0);
+  EXPECT_EQ(g_textStripWidth, 100);
+  EXPECT_EQ(DrawViewportText("X", 585, 1, 100, 0xFFFFFF, DT_LEFT, 0, 1), 0);
+
+  EXPECT_EQ(DrawViewportLine(5, 5, 0, 5, 0xFFFFFF, 1), 0);
+  EXPECT_EQ(DrawViewportLine(5, 0, 10, 5, 0xFFFFFF, 1), 0);
+  EXPECT_EQ(DrawViewportLine(5, 5, 10, 367, 0xFFFFFF, 1), 0);
+  EXPECT_EQ(DrawViewportLine(585, 5, 600, 5, 0xFFFFFF, 1), 0);
+  FlushScreen();
+  EXPECT_EQ(DrawViewportLine(-20, 5, 700, 366, 0xFFFFFF, 1), 1);
+  EXPECT_EQ(g_dirtyRect.right, 0);  // lines leave the dirty rectangle alone
+  EXPECT_EQ(ShadeViewportRect(0, 1, 584, 366, 0, 50), 1);
+  EXPECT_EQ(ShadeViewportRect(0, 1, 584, 367, 0, 50), 0);
+}
+
+TEST_F(ViewBase, EndTurnIsSentOnceATurnAndTheButtonShowsWhetherItWas) {
+  TestView& v = Make();
+  CImageButton* endTurn = CVGeneric::ControlButton(111);
+  ASSERT_NE(endTurn, nullptr);
+  Posted(WM_APP_EMAIL_END_TURN);
+  v.busy = 1;
+  EXPECT_EQ(v.OnControlCommand(111), 1);
+  EXPECT_EQ(Posted(WM_APP_EMAIL_END_TURN), 0);  // refused while busy
+  v.busy = 0;
+  EXPECT_EQ(v.OnControlCommand(111), 1);
+  EXPECT_EQ(v.OnControlCommand(111), 1);
+  EXPECT_EQ(Posted(WM_APP_EMAIL_END_TURN), 1);
+  EXPECT_EQ(g_endTurnSentTurn, 4u);
+  EXPECT_EQ(endTurn->normalShown, 0u);  // pressed
+  // Redrawing in the same turn keeps it pressed; the next turn releases it.
+  v.RedrawEndTurnButton();
+  EXPECT_EQ(endTurn->normalShown, 0u);
+  g_gameData->turn = 5;
+  v.RedrawEndTurnButton();
+  v.RedrawEndTurnButton();
+  EXPECT_EQ(endTurn->normalShown, 1u);
+  EXPECT_EQ(v.OnControlCommand(111), 1);
+  EXPECT_EQ(Posted(WM_APP_EMAIL_END_TURN), 1);
+  // Ctrl+End is END TURN too; ids without a row are not control commands.
+  EXPECT_EQ(v.OnControlCommand(100), 0);
+  EXPECT_EQ(v.OnControlCommand(272), 0);
+  EXPECT_EQ(v.OnControlCommand(150), 0);
+}
+
+TEST_F(ViewBase, TheKeyTable) {
+  TestView& v = Make(VIEW_ASTEROID_SPACE);
+  EXPECT_EQ(v.OnKeyDown('3', 0), 1);
+  EXPECT_EQ(g_gotoGroup, 2);
+  EXPECT_EQ(v.OnKeyDown('0', 0), 1);
+  EXPECT_EQ(g_gotoGroup, 9);
+  EXPECT_EQ(v.OnKeyDown(VK_TAB, 0), 0);
+  g_previousViewType = VIEW_TERRAIN;
+  g_previousViewAsteroid = 12;
+  EXPECT_EQ(v.OnKeyDown(VK_RETURN, 0), 0);
+  g_previousViewType = VIEW_SOLAR;
+  EXPECT_EQ(v.OnKeyDown(VK_RETURN, 0), 0);
+  EXPECT_EQ(v.OnKeyDown('S', 0), 1);  // back to the solar view
+  EXPECT_EQ(v.log, (std::vector<std::string>{"go 1 " + std::to_string(static_cast<LPARAM>(0xFFFF000Cu)),
+                                             "go 2 -1", "go 2 -1"}));
+  CImageButton* info = CVGeneric::ControlButton(130);
+  EXPECT_EQ(v.OnKeyDown('D', 0), 1);
+  EXPECT_EQ(info->normalShown, 0u);
+  // Ctrl+End ends the turn; End alone does nothing.
+  Posted(WM_APP_EMAIL_END_TURN);
+  EXPECT_EQ(v.OnKeyDown(VK_END, 0), 0);
+  input::Key(VK_CONTROL, true);
+  Pump();
+  EXPECT_EQ(v.OnKeyDown(VK_END, 0), 1);
+  EXPECT_EQ(v.OnKeyDown('L', 0), 1);
+  EXPECT_EQ(Posted(WM_APP_EMAIL_END_TURN), 1);
+  EXPECT_EQ(Posted(WM_APP_LOAD_REQUEST), 1);
+  input::Key(VK_CONTROL, false);
+  Pump();
+  // A child with the focus keeps the keys.
+  HWND child = quentest::PlainWindow("ViewBaseChild", 10, 10, 50, 20, WS_CHILD | WS_VISIBLE, window);
+  SetFocus(child);
+  EXPECT_EQ(v.OnKeyDown('5', 0), 1);
+  EXPECT_EQ(v.OnKeyUp('5', 0), 1);
+  EXPECT_EQ(g_gotoGroup, 9);
+  SetFocus(window);
+  EXPECT_EQ(v.OnKeyUp('5', 0), 0);
+  // The design view ignores the digits.
+  v.type = VIEW_DESIGN;
+  EXPECT_EQ(v.OnKeyDown('4', 0), 0);
+  EXPECT_EQ(g_gotoGroup, 9);
+}
+
+TEST_F(ViewBase, GotoTabsSlotsAndHalves) {
+  TestView& v = Make(VIEW_SOLAR);
+  EXPECT_EQ(v.OnLButtonDown(795, 3, 0), 1);
+  EXPECT_EQ(g_gotoGroup, 9);
+  EXPECT_EQ(v.OnLButtonDown(5, 3, 0), 1);
+  EXPECT_EQ(g_gotoGroup, 0);
+  // Past the screen (a position left of the window wraps): no group.
+  EXPECT_EQ(v.OnLButtonDown(-3, 3, 0), 0);
+  EXPECT_EQ(g_gotoGroup, 0);
+  // Slots lie at 7 + 79n and are hit where they lie.
+  EXPECT_EQ(v.GetGotoSlotAtX(85), 0);
+  EXPECT_EQ(v.GetGotoSlotAtX(86), 1);
+  EXPECT_EQ(v.GetGotoSlotAtX(2), 0);
+  EXPECT_EQ(v.GetGotoSlotAtX(799), 9);
+  g_gotoGroup = 2;
+  EXPECT_EQ(v.GetGotoSlotAtX(86), 21);
+  g_gotoGroup = 0;
+  // An asteroid slot: the right half is the terrain view.
+  v.ActivateGotoSlot(2, 7 + 2 * 79 + 39, 30);
+  v.ActivateGotoSlot(2, 7 + 2 * 79 + 38, 30);
+  v.ActivateGotoSlot(0, 10, 30);  // the design chamber
+  v.ActivateGotoSlot(1, 90, 30);  // the solar view is current: nothing
+  EXPECT_EQ(v.log, (std::vector<std::string>{"go 1 " + std::to_string(static_cast<LPARAM>(0xFFFF0007u)),
+                                             "go 3 " + std::to_string(static_cast<LPARAM>(0xFFFF0007u)),
+                                             "go 0 -1"}));
+  // An empty slot double-clicked in the solar view with nothing selected keeps the solar view.
+  v.ActivateGotoSlot(5, 7 + 5 * 79 + 3, 30);
+  EXPECT_EQ(g_gotoSlots[5].kind, GOTO_SOLAR);
+  // Clicks on slots: the asteroid is selected; with a mode pending it is the mode's target.
+  v.log.clear();
+  v.OnLButtonDown(7 + 2 * 79 + 3, 30, 0);
+  g_commandMode = 5;
+  v.OnLButtonDown(7 + 2 * 79 + 3, 30, 0);
+  g_commandMode = 26;
+  v.OnLButtonDown(7 + 2 * 79 + 3, 30, 0);
+  g_commandMode = kNoCommandMode;
+  v.OnLButtonDown(7 + 7 * 79 + 3, 30, 0);  // empty: nothing
+  EXPECT_EQ(v.log, (std::vector<std::string>{"select 0 7", "execute 0 7", "pick 0 7"}));
+  // The design view leaves the slots alone but still changes group by tab.
+  v.type = VIEW_DESIGN;
+  v.log.clear();
+  v.OnLButtonDown(7 + 2 * 79 + 3, 30, 0);
+  EXPECT_TRUE(v.log.empty());
+  v.OnLButtonDown(250, 3, 0);
+  EXPECT_EQ(g_gotoGroup, 3);
+}
+
+TEST_F(ViewBase, TheCursorFollowsTheOrderMode) {
+  TestView& v = Make();
+  EXPECT_EQ(g_cursorKind, CURSOR_NORMAL);
+  const std::vector<std::pair<std::uint32_t, std::uint16_t>> modes{
+      {6, CURSOR_TARGET}, {7, CURSOR_REFUEL}, {8, CURSOR_REFUEL}, {11, CURSOR_SCAN}, {12, CURSOR_SCAN},
+      {14, CURSOR_LAND}, {16, CURSOR_CONSTRUCT}, {18, CURSOR_CONSTRUCT}, {19, CURSOR_REPAIR}, {23, CURSOR_REPAIR},
+      {24, CURSOR_NORMAL}, {kNoCommandMode, CURSOR_NORMAL}};
+  for (const auto& [mode, kind] : modes) {
+    g_commandMode = mode;
+    v.UpdateCursor();
+    EXPECT_EQ(g_cursorKind, kind) << mode;
+  }
+  g_gameData->AddToSelection(2, 5, 0);
+  v.UpdateCursor();
+  EXPECT_EQ(g_cursorKind, CURSOR_SELECT);
+  g_gameData->ClearSelection();
+  const HCURSOR select = GetCursor();
+  v.SetCursorSet(CURSOR_AGAIN);  // the same kind again, from the resource
+  EXPECT_EQ(g_cursorKind, CURSOR_SELECT);
+  v.SetCursorSet(CURSOR_HELP);
+  EXPECT_NE(GetCursor(), select);
+  EXPECT_NE(GetCursor(), nullptr);
+}
+
+}  // namespace
