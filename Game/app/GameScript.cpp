@@ -83,6 +83,12 @@ bool ParseStep(const std::vector<std::string>& w, ScriptStep& step, std::string&
     }
     step.x = static_cast<int>(x);
     step.y = static_cast<int>(y);
+  } else if (verb == "move") {
+    step.kind = Kind::Move;
+    if (w.size() != 3 || !point(1)) {
+      why = "move takes a point on the 800 x 600 screen";
+      return false;
+    }
   } else if (verb == "key") {
     step.kind = Kind::Key;
     if (w.size() != 2 || (step.vk = KeyCodeOf(w[1])) == 0) {

@@ -3,6 +3,7 @@
 //
 //   # a comment                 blank lines and comments are skipped
 //   click X Y [right]           a mouse click at a screen point
+//   move X Y                    the mouse moves to a screen point and rests
 //   key NAME                    a key press: a letter, a digit, or ESCAPE,
 //                               RETURN, TAB, SPACE, BACK, DELETE, SHIFT, ALT,
 //                               UP, DOWN, LEFT, RIGHT, HOME, END, F1 .. F12
@@ -35,7 +36,7 @@ constexpr std::uint32_t kDefaultWaitMs = 10000;
 
 struct ScriptStep {
   enum class Kind {
-    Click, Key, Text, Sleep, WaitDialog, WaitClosed, WaitText, WaitPacket, WaitEnabled, WaitItems, WaitFrames, Capture
+    Click, Move, Key, Text, Sleep, WaitDialog, WaitClosed, WaitText, WaitPacket, WaitEnabled, WaitItems, WaitFrames, Capture
   };
   Kind kind = Kind::Sleep;
   int x = 0;

@@ -89,8 +89,8 @@ void ScriptedBackend::Advance() {
     // Input is aimed when it is delivered (keys at the focus of that moment):
     // the program takes what a step put in before the next step runs, or
     // text typed after a click would miss the field the click focuses.
-    if (step.kind == ScriptStep::Kind::Click || step.kind == ScriptStep::Kind::Key ||
-        step.kind == ScriptStep::Kind::Text)
+    if (step.kind == ScriptStep::Kind::Click || step.kind == ScriptStep::Kind::Move ||
+        step.kind == ScriptStep::Kind::Key || step.kind == ScriptStep::Kind::Text)
       break;
   }
   if (stepIndex_ == steps_.size() && !ended_) {
@@ -124,6 +124,9 @@ bool ScriptedBackend::RunStep(const ScriptStep& step, DWORD now) {
   switch (step.kind) {
     case Kind::Click:
       Click(step.x, step.y, step.right ? input::Button::Right : input::Button::Left);
+      return true;
+    case Kind::Move:
+      MoveMouse(step.x, step.y);
       return true;
     case Kind::Key:
       PressKey(step.vk);

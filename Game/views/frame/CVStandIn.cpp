@@ -10,3 +10,8 @@ int CVStandIn::ShowContextMenu(int x, int y) {
   ShowOrderMenu(e.kind, e.id, x, y);
   return 1;
 }
+
+void CVStandIn::Render(std::int32_t /*argument*/) {
+  AddDirtyRect({0, 0, 800, 600});
+  FlushScreen();
+}

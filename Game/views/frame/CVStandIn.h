@@ -1,7 +1,8 @@
 #pragma once
 // A view of a given type with the base's behaviour only, for the view types
 // whose own views are not there yet: the game screen, its control panel, keys
-// and goto bar work around an empty viewport. A right click on a goto slot
+// and goto bar work around an empty viewport, and a paint shows the
+// composition surface again. A right click on a goto slot
 // opens the order menu of the entry under it. Game thread only.
 
 #include "Game/views/frame/CVGeneric.h"
@@ -12,6 +13,8 @@ class CVStandIn : public CVGeneric {
 
   ViewType GetViewType() const override { return type_; }
   int ShowContextMenu(int x, int y) override;
+  // The picture is the screen as it stands: it is shown again whole.
+  void Render(std::int32_t argument) override;
 
  private:
   ViewType type_;

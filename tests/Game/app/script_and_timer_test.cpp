@@ -43,10 +43,11 @@ TEST(GameScript, ParsesEveryStep) {
   std::string error;
   const auto steps = ParseGameScript(
       "# start\n\nclick 10 20\nclick 799 599 right\nkey ESCAPE\nkey F12\nkey q\ntext \"Ada 7\"\nsleep 50\n"
-      "wait dialog IDD_OK_DLG\nwait text \"Press OK\" 300\nwait packet 53\nwait frames 4\ncapture out.png  # done\n",
+      "wait dialog IDD_OK_DLG\nwait text \"Press OK\" 300\nwait packet 53\nwait frames 4\ncapture out.png  # done\n"
+      "move 799 599\n",
       error);
   ASSERT_TRUE(steps) << error;
-  ASSERT_EQ(steps->size(), 12u);
+  ASSERT_EQ(steps->size(), 13u);
   using Kind = ScriptStep::Kind;
   EXPECT_EQ((*steps)[0].kind, Kind::Click);
   EXPECT_EQ((*steps)[0].y, 20);
@@ -60,6 +61,9 @@ TEST(GameScript, ParsesEveryStep) {
   EXPECT_EQ((*steps)[7].timeoutMs, kDefaultWaitMs);
   EXPECT_EQ((*steps)[9].number, 53u);
   EXPECT_EQ((*steps)[11].text, "out.png");
+  EXPECT_EQ((*steps)[12].kind, Kind::Move);
+  EXPECT_EQ((*steps)[12].x, 799);
+  EXPECT_EQ((*steps)[12].y, 599);
 }
 
 TEST(GameScript, WaitsOnControlsAndOnTheWallClock) {
@@ -86,7 +90,8 @@ TEST(GameScript, RefusesWhatItCannotRun) {
   for (const char* bad : {"click 800 10", "click 1 2 left", "key F13", "key", "text \"a-b\"", "text \"open",
                           "sleep -1", "wait dialog", "wait frames x", "wait text \"x\" 5 6", "capture shot.bmp",
                           "jump 1", "key f12", "wait packet 70000", "wait enabled 800 1", "wait items 1 2",
-                          "wait packet 1 real 5", "wait closed"}) {
+                          "wait packet 1 real 5", "wait closed",
+                          "move 800 1", "move 1"}) {
     std::string error;
     EXPECT_FALSE(ParseGameScript(std::string("sleep 1\n") + bad + "\n", error)) << bad;
     EXPECT_EQ(error.rfind("line 2: ", 0), 0u) << error;

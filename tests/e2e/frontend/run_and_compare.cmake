@@ -4,7 +4,10 @@
 # settings file at all). With SERVER_LOG (a run into
 # a started game), each line of that file is a pattern the server's log of the
 # run must match. With KEPT, each line of that file is a line the settings file
-# must hold after the run. The goldens change only on purpose:
+# must hold after the run. With LEAVES (comma-separated globs under WORKDIR,
+# e.g. the autosaves of a played turn), what the run left there is removed
+# again, so the runs after it see the folder as it was. The goldens change
+# only on purpose:
 # refresh_goldens.sh writes them again.
 # USERINFO "NONE": the run starts without a settings file, as a first start.
 if(USERINFO STREQUAL "NONE")
@@ -15,6 +18,15 @@ endif()
 execute_process(COMMAND ${QUENBAR} --headless --script ${SCRIPT}
   WORKING_DIRECTORY ${WORKDIR} RESULT_VARIABLE rc ERROR_VARIABLE err TIMEOUT 120)
 message("${err}")
+if(LEAVES)
+  string(REPLACE "," ";" leaves "${LEAVES}")
+  foreach(pattern IN LISTS leaves)
+    file(GLOB left ${WORKDIR}/${pattern})
+    if(left)
+      file(REMOVE ${left})
+    endif()
+  endforeach()
+endif()
 # A run into a started game is told to quit at its end: no game view
 # answers Escape yet. Every wait of its script must have been met all the same.
 set(ended_in_game FALSE)
