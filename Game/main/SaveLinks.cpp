@@ -71,7 +71,10 @@ void InstallSaveLinks(AppLinks& links) {
   // The save request's packet (6) and the load data's (7) reach the shell
   // through the message's pointer; the dispatcher passed them on only when
   // they hold every field.
+  // The save request of a packet carries its address; the player's own (the
+  // view's Ctrl+S) carries none, and the name is then the player's to choose.
   links.saveGame = [](const char* packet) {
+    if (!packet) return SaveGame({}, nullptr);
     return SaveGame({reinterpret_cast<const std::uint8_t*>(packet), kSavePacketSize}, nullptr);
   };
   links.autoSave = [](plat::LPARAM identifier) { return AutoSave(static_cast<std::uint32_t>(identifier)); };

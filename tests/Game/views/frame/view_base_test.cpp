@@ -276,8 +276,10 @@ TEST_F(ViewBase, TheKeyTable) {
   Pump();
   EXPECT_EQ(v.OnKeyDown(VK_END, 0), 1);
   EXPECT_EQ(v.OnKeyDown('L', 0), 1);
+  EXPECT_EQ(v.OnKeyDown('S', 0), 1);
   EXPECT_EQ(Posted(WM_APP_EMAIL_END_TURN), 1);
   EXPECT_EQ(Posted(WM_APP_LOAD_REQUEST), 1);
+  EXPECT_EQ(Posted(WM_APP_SAVE), 1);
   input::Key(VK_CONTROL, false);
   Pump();
   // A child with the focus keeps the keys.
