@@ -308,7 +308,12 @@ CVGeneric::~CVGeneric() {
   g_popupMenu = nullptr;
   Release(g_textStripSprite);
   Release(g_emptyGotoSprite);
-  for (CImageButton*& button : g_controlButtons) Release(button);
+  for (CImageButton*& button : g_controlButtons) {
+    // The next game makes its own buttons: these windows go now, not with the main window.
+    HWND window = button ? button->window : nullptr;
+    Release(button);
+    if (window) DestroyWindow(window);
+  }
   Release(g_gotoTabSprite);
   Release(g_gotoTabCurrentSprite);
   Release(g_turnLampOnSprite);

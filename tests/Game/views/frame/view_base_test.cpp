@@ -133,12 +133,14 @@ TEST_F(ViewBase, TheFirstViewBuildsTheScreenTheFirstDestroyedFreesItAndANewGameB
   g_gotoGroup = 3;
   auto second = std::make_unique<TestView>(VIEW_DESIGN, window, program);
   EXPECT_EQ(g_screenSprite, screen);
+  HWND endTurn = CVGeneric::ControlButton(111)->window;
   EXPECT_EQ(g_gotoGroup, 3);
   first.reset();
   EXPECT_EQ(g_viewDDraw, nullptr);
   EXPECT_EQ(g_screenSprite, nullptr);
   EXPECT_EQ(g_notifyPanel, nullptr);
   EXPECT_EQ(g_controlButtons[0], nullptr);
+  EXPECT_FALSE(IsWindow(endTurn));
   second.reset();  // finds nothing left to free
 
   g_gotoGroup = 0;
@@ -341,6 +343,26 @@ TEST_F(ViewBase, GotoTabsSlotsAndHalves) {
   EXPECT_TRUE(v.log.empty());
   v.OnLButtonDown(250, 3, 0);
   EXPECT_EQ(g_gotoGroup, 3);
+}
+
+TEST_F(ViewBase, VanishedUnitsEmptyTheirSlotsAndUnknownKindsStay) {
+  TestView& v = Make();
+  v.SetGotoSlot(3, GOTO_UNIT, (9u << 26) | 77, 0);
+  v.SetGotoSlot(4, 55, 1, 0);
+  v.SetGotoSlot(10, GOTO_SOLAR, 0, 0);  // no such column: nothing stored
+  v.DrawGotoBar();
+  EXPECT_EQ(g_gotoSlots[3].kind, GOTO_EMPTY);
+  EXPECT_EQ(g_gotoSlots[4].kind, 55);
+  EXPECT_EQ(g_gotoSlots[10].kind, GOTO_EMPTY);
+  // The info panel takes the clicks over the viewport while it is shown.
+  EXPECT_EQ(v.OnLButtonDown(300, 200, 0), 0);
+  g_infoPanelVisible = 1;
+  EXPECT_EQ(v.OnLButtonDown(300, 200, 0), 1);
+  EXPECT_EQ(v.OnLButtonDown(615, 200, 0), 0);
+  g_infoPanelVisible = 0;
+  // Positions past the screen fall in no area.
+  EXPECT_EQ(v.OnMouseMove(0, MAKELPARAM(300, 700)), 0);
+  EXPECT_EQ(v.OnLButtonDblClk(-5, 550), 0);
 }
 
 TEST_F(ViewBase, TheCursorFollowsTheOrderMode) {
