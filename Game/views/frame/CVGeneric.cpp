@@ -149,6 +149,11 @@ int DrawTextOn(CSprite* sprite, const char* text, RECT rect, COLORREF colour, UI
   return height;
 }
 
+// Alt + right click on a button during a game: its help topic.
+void ShowButtonHelp(CDDraw* display, HWND parent, HINSTANCE instance, DWORD topic, short x, short y, int /*flag*/) {
+  ShowHelpTopic(display, parent, instance, topic, x, y);
+}
+
 bool TextRefused(int x, int y, int width, int bold) {
   return x >= kViewportWidth || y >= (bold ? 351 : 361) || x + width <= 0 || y <= 0;
 }
@@ -275,6 +280,7 @@ CVGeneric::CVGeneric(HWND window, HINSTANCE instance) {
   g_angularFont = CreateFont(5, 0, 0, 0, 400, 0, 0, 0, 0, 0, 0, 0, 0, "Angular3");
   g_boldFont = CreateFont(13, 0, 0, 0, 600, 0, 0, 0, 0, 0, 0, PROOF_QUALITY, 0, "Times New Roman Bold");
   CreateControlPanel();
+  g_buttonShowHelp = &ShowButtonHelp;
   // A display that cannot make surfaces leaves the panels out.
   if (!g_viewDDraw) return;
   g_viewportSprite = new CSprite(g_viewDDraw, nullptr, kNoColourKey, kViewportWidth, kViewportHeight,
@@ -330,6 +336,7 @@ CVGeneric::~CVGeneric() {
   ReleaseFont(g_boldFont);
   if (g_tooltipWnd) DestroyWindow(g_tooltipWnd);
   g_tooltipWnd = nullptr;
+  g_buttonShowHelp = nullptr;
   g_infoPanelVisible = 0;
   g_flushSuspended = 1;
   g_dirtyRect = {};
