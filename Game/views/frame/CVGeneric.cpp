@@ -350,9 +350,12 @@ void CVGeneric::RedrawBackground() {
     g_viewportSprite->RestoreSurface();
   if (g_notifyPanel) g_notifyPanel->Refresh();
   // The button faces live on the composition surface: the new frame covered them.
-  for (CImageButton* button : g_controlButtons)
+  // The info button (created first) goes on top of the four it overlaps: last.
+  for (std::size_t i = 1; i <= g_controlButtons.size(); ++i) {
+    CImageButton* button = g_controlButtons[i % g_controlButtons.size()];
     if (button && button->sprite && IsWindowVisible(button->window))
       DrawViewSprite(button->sprite.get(), button->x, button->y, nullptr);
+  }
   SetChatLight(static_cast<int>(g_chatLightOn), 0);
   DrawTurnLamps();
 }

@@ -106,10 +106,19 @@ void PlayClick() {
   if (g_sndPlay) g_sndPlay->PlayEffect("Click", 1.0f, 0.0f, 0);
 }
 
+bool Overlap(const CImageButton& a, const CImageButton& b) {
+  return a.x < b.x + b.width && b.x < a.x + a.width && a.y < b.y + b.height && b.y < a.y + a.height;
+}
+
 // Draws a button's current face onto the composition surface and flushes.
+// The round info button sits over the corners of the four below it and
+// stays on top of them.
 void DrawButtonFace(CImageButton* button) {
   if (!button || !button->sprite) return;
   DrawViewSprite(button->sprite.get(), button->x, button->y, nullptr);
+  CImageButton* info = CVGeneric::ControlButton(kInfoButtonId);
+  if (info && info != button && info->sprite && IsWindowVisible(info->window) && Overlap(*info, *button))
+    DrawViewSprite(info->sprite.get(), info->x, info->y, nullptr);
   FlushScreen();
 }
 

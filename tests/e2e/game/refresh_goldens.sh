@@ -10,5 +10,7 @@ cp "$here/../frontend/UserInfo.dat" UserInfo.dat
 # The run ends in play and is told to quit.
 QUENBAR_CONFIG_DIR="$build/gamedata/config" QUENSRVR_SEED=7 "$build/Game/quenbar" --headless \
   --script "$here/game_screen.txt" || true
+# The played turn leaves autosaves the other runs must not find.
+rm -f SAVE/autosave.* SAVE/asavebak.*
 cp game_*.png "$here/golden/"
 echo "refreshed: $(ls "$here/golden")"
