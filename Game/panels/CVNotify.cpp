@@ -17,3 +17,4 @@ int CVNotify::OnWheel(int) { return 0; }
 void CVNotify::ToggleCategoryFilter(std::uint32_t) {}
 void CVNotify::FilterSelectedKind() {}
 void CVNotify::ToggleShowAll() {}
+CImageButton* CVNotify::Button(std::uint32_t) { return nullptr; }

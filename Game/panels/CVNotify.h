@@ -9,6 +9,7 @@
 #include "platform/core/types.h"
 
 class CDDraw;
+class CImageButton;
 class CSprite;
 
 class CVNotify {
@@ -36,6 +37,8 @@ class CVNotify {
   void ToggleCategoryFilter(std::uint32_t id);
   void FilterSelectedKind();
   void ToggleShowAll();
+  // The panel's own buttons (filters 105..110, 250..253); null for another id.
+  CImageButton* Button(std::uint32_t id);
 
   std::uint16_t localChapter;
   CSprite* screen;

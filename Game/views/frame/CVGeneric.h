@@ -159,6 +159,11 @@ int GotoColumnAt(int x);
 // The tab under x: the 80-pixel columns of the tab row.
 constexpr int GotoTabAt(int x) { return x * 10 / 800; }
 
+// A held scroll button of the notification panel (direction 0 up, 1 down):
+// scrolls a line at a time until a left-button-up waits for `button`, and
+// gives up after a minute of program time in any case.
+void RepeatNotificationScroll(plat::HWND button, int direction);
+
 // Restart request: asks "RESTARTG" and on yes sends packet 27.
 void AskRestartGame();
 

@@ -122,11 +122,12 @@ void DrawButtonFace(CImageButton* button) {
   FlushScreen();
 }
 
-// The held scroll button repeats until its left button comes up. The wait
-// lets program time pass and the input arrive (PeekMessage services the
-// display's input), and gives up after a minute so a lost button-up cannot
-// hold the game.
-void RepeatScroll(HWND button, int direction) {
+}  // namespace
+
+// The wait lets program time pass and the input arrive (Sleep and
+// PeekMessage service the display's input), so a scripted run goes on, and a
+// lost button-up cannot hold the game.
+void RepeatNotificationScroll(HWND button, int direction) {
   const DWORD start = timeGetTime();
   MSG msg;
   do {
@@ -136,8 +137,6 @@ void RepeatScroll(HWND button, int direction) {
   } while (!PeekMessage(&msg, button, WM_LBUTTONUP, WM_LBUTTONUP, PM_NOREMOVE) &&
            timeGetTime() - start < kScrollRepeatLimitMs);
 }
-
-}  // namespace
 
 CImageButton* CVGeneric::ControlButton(std::uint32_t id) {
   for (std::size_t i = 0; i < kButtons.size(); ++i)
@@ -195,14 +194,16 @@ void CVGeneric::DrawControlButton(DRAWITEMSTRUCT* item) {
   if (!item) return;
   const std::uint32_t id = item->CtlID;
   CImageButton* button = ControlButton(id);
-  if (!button || !button->sprite) return;  // the notification panel draws its own buttons
+  if (!button && g_notifyPanel) button = g_notifyPanel->Button(id);
+  if (!button || !button->sprite) return;
   const char* face = button->disabled                        ? button->disabledImage
                      : (item->itemState & ODS_SELECTED) != 0 ? button->pressedImage
                                                              : button->normalImage;
   button->sprite->SetImageName(face);
   button->sprite->LoadImage(nullptr);
   DrawButtonFace(button);
-  if ((id == 250 || id == 251) && (item->itemState & ODS_SELECTED) != 0) RepeatScroll(button->window, id - 250);
+  if ((id == 250 || id == 251) && (item->itemState & ODS_SELECTED) != 0)
+    RepeatNotificationScroll(button->window, static_cast<int>(id - 250));
   SetFocus(g_viewWnd);
 }
 

@@ -365,6 +365,21 @@ TEST_F(ViewBase, VanishedUnitsEmptyTheirSlotsAndUnknownKindsStay) {
   EXPECT_EQ(v.OnLButtonDblClk(-5, 550), 0);
 }
 
+TEST_F(ViewBase, AHeldScrollButtonRepeatsUntilItsButtonUpAndNoLonger) {
+  Make();
+  HWND button = quentest::PlainWindow("ViewBaseScroll", 500, 500, 16, 24, WS_CHILD | WS_VISIBLE, window);
+  PostMessage(button, WM_LBUTTONUP, 0, 0);
+  DWORD start = timeGetTime();
+  RepeatNotificationScroll(button, 0);
+  EXPECT_LT(timeGetTime() - start, 200u);  // one line, then the release is seen
+  Pump();
+  // The release never comes: program time passes and the loop lets go.
+  start = timeGetTime();
+  RepeatNotificationScroll(button, 1);
+  EXPECT_GE(timeGetTime() - start, 60000u);
+  EXPECT_LT(timeGetTime() - start, 61000u);
+}
+
 TEST_F(ViewBase, TheCursorFollowsTheOrderMode) {
   TestView& v = Make();
   EXPECT_EQ(g_cursorKind, CURSOR_NORMAL);
