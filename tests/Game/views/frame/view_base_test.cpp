@@ -12,6 +12,7 @@
 #include "Game/model/GChapter.h"
 #include "Game/model/GGameData.h"
 #include "Game/model/GNotify.h"
+#include "Game/net/NetSession.h"
 #include "Game/views/frame/CVGeneric.h"
 #include "media/CDDraw.h"
 #include "media/CImageButton.h"
@@ -378,6 +379,31 @@ TEST_F(ViewBase, AHeldScrollButtonRepeatsUntilItsButtonUpAndNoLonger) {
   RepeatNotificationScroll(button, 1);
   EXPECT_GE(timeGetTime() - start, 60000u);
   EXPECT_LT(timeGetTime() - start, 61000u);
+}
+
+TEST_F(ViewBase, ARestartIsAskedAndOnYesRequestedOfAllWithTheLocalChapter) {
+  Make();
+  std::vector<std::vector<std::uint8_t>> sent;
+  NetSessionLinks links;
+  links.writeEmailPacket = [&](const std::uint8_t* p, std::uint32_t n, int) { sent.emplace_back(p, p + n); };
+  g_session = new CNetSession(std::move(links));
+  g_session->fileSendMode = 1;
+  auto answer = [&](bool yes) {
+    backend->Click(263 + (yes ? 47 : 157) + 35, 229 + 108 + 17, input::Button::Left, 10);
+  };
+  answer(false);
+  AskRestartGame();
+  EXPECT_TRUE(sent.empty());
+  answer(true);
+  AskRestartGame();
+  ASSERT_EQ(sent.size(), 1u);
+  ASSERT_EQ(sent[0].size(), 12u);
+  EXPECT_EQ(sent[0][0], 27);
+  EXPECT_EQ(sent[0][1], 0);
+  EXPECT_EQ(sent[0][8], kLocal);
+  EXPECT_EQ(sent[0][9], 0);
+  delete g_session;
+  g_session = nullptr;
 }
 
 TEST_F(ViewBase, TheCursorFollowsTheOrderMode) {
