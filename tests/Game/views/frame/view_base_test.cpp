@@ -12,6 +12,7 @@
 #include "Game/model/GChapter.h"
 #include "Game/model/GGameData.h"
 #include "Game/model/GNotify.h"
+#include "Game/model/GUnit.h"
 #include "Game/net/NetSession.h"
 #include "Game/views/frame/CVGeneric.h"
 #include "media/CDDraw.h"
@@ -404,6 +405,18 @@ TEST_F(ViewBase, ARestartIsAskedAndOnYesRequestedOfAllWithTheLocalChapter) {
   EXPECT_EQ(sent[0][9], 0);
   delete g_session;
   g_session = nullptr;
+}
+
+TEST_F(ViewBase, ADestroyedUnitTakesNoOrder) {
+  TestView& v = Make();
+  CGUnit unit;
+  g_pendingOrderOption = 3;
+  EXPECT_EQ(v.CanOrderUnit(&unit), 1);
+  EXPECT_EQ(g_pendingOrderOption, 0xFF);
+  unit.unoperational = 1;
+  g_pendingOrderOption = 3;
+  EXPECT_EQ(v.CanOrderUnit(&unit), 0);
+  EXPECT_EQ(g_pendingOrderOption, 3);
 }
 
 TEST_F(ViewBase, TheCursorFollowsTheOrderMode) {
