@@ -223,7 +223,6 @@ class CVGeneric : public IGameView {
   virtual int IsRedrawPending() { return 0; }
   virtual int ShowContextMenu(int /*x*/, int /*y*/) { return 1; }
   virtual int CanOrderUnit(CGUnit* unit);
-  virtual int UnnamedSlot50(std::uint32_t /*argument*/) { return 1; }
   virtual int SelectUnitForOrder();
   virtual void HighlightObject(int /*kind*/, std::uint32_t /*id*/) {}
   virtual int SelectObject(int kind, std::uint32_t id);
@@ -291,8 +290,3 @@ class CVGeneric : public IGameView {
   void DrawGotoColumn(int column, plat::HMODULE asteroidModule);
   void FillEmptyGotoSlot(int x);
 };
-
-// Which control buttons exist; for the tests.
-constexpr std::array<std::uint32_t, kControlButtonCount> kControlButtonIds{
-    130, 101, 111, 131, 132, 260, 261, 262, 263, 264, 265, 266, 267, 268,
-    269, 270, 271, 200, 204, 202, 203, 201, 162, 163, 164, 166, 165};
