@@ -16,7 +16,7 @@
 #include "Game/model/GChapter.h"
 #include "Game/model/GGameData.h"
 #include "Game/model/GUnit.h"
-#include "Game/model/GViewLinks.h"
+#include "Game/model/GViewNotices.h"
 #include "Game/net/NetDispatcher.h"
 #include "Game/net/NetHandlerLinks.h"
 #include "Game/net/NetSession.h"
@@ -35,7 +35,7 @@ constexpr std::uint32_t kServerId = 1000;
 // A client's session over a stand-in for the library that records what the
 // client's handlers send; with the links through which its handlers reach
 // the views and the application recorded too.
-struct Client {
+struct Client : IViewNotices {
   std::unique_ptr<nettest::FakeMulti> owned = std::make_unique<nettest::FakeMulti>();
   nettest::FakeMulti& multi = *owned;
   CNetSession session{(owned->serverId = kServerId, std::move(owned)), NetSessionLinks{}};
@@ -45,8 +45,7 @@ struct Client {
   std::size_t taken = 0;
 
   Client() {
-    g_viewLinks.turnLampPacket = [this](std::span<const std::uint8_t> p) { lamps = ReadU16(p, 10); };
-    g_viewLinks.setTurnLampCount = [this](std::uint16_t count) { lamps = count; };
+    RegisterViewNotices(this);
     g_netHandlerLinks.applyReceivedSettings = [this](std::span<const std::uint8_t> p) {
       settingsFor.push_back(ReadU16(p, 8));
     };
@@ -55,11 +54,13 @@ struct Client {
     };
     plat::UseVirtualClock();  // the status request's second passes at once
   }
-  ~Client() {
+  ~Client() override {
     plat::UseRealClock();
-    g_viewLinks = ViewLinks{};
+    RegisterViewNotices(nullptr);
     g_netHandlerLinks = NetHandlerLinks{};
   }
+  void TurnLampPacket(std::span<const std::uint8_t> p) override { lamps = ReadU16(p, 10); }
+  void SetTurnLampCount(std::uint16_t count) override { lamps = count; }
   // Applies what `player` was sent since the last call, those of `types`
   // only when given (the others need a game model).
   void TakeNew(const RecordingOutbox& out, std::uint32_t player, std::vector<std::uint16_t> types = {}) {
