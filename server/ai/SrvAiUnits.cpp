@@ -114,12 +114,31 @@ bool SetOut(SrvAiPlan& plan, CGUnit& unit) {
   return true;
 }
 
-// A worker with nothing to do away from home goes back to its pool.
+// An armed unit fights the nearest enemy where it stands, closing in first
+// when its weapons do not reach: a unit that waits out of range would keep
+// both sides in a battle without a shot.
+bool Fight(SrvAiPlan& plan, CGUnit& unit) {
+  if (unit.GetAttackStrength() <= 0) return false;
+  const CGUnit* enemy = SrvAiNearestEnemy(plan.world, plan.chapter, unit);
+  if (enemy == nullptr) return false;
+  if (SrvAiInReach(unit, *enemy))
+    Give(plan, SrvAiAttackOrder(unit, *enemy));
+  else if (unit.GetSpeed() > 0)
+    Give(plan, SrvAiApproachOrder(unit, *enemy));
+  else
+    return false;
+  return true;
+}
+
+// A worker with nothing to do away from home goes back to its pool; so does
+// any unit that cannot fire where an enemy stands, which would otherwise sit
+// in a battle without a shot turn after turn.
 void ReturnHome(SrvAiPlan& plan, CGUnit& unit) {
   const CGChapter* self = plan.world.Chapter(plan.chapter);
-  if (self == nullptr || unit.location.asteroid == self->homeAsteroid) return;
-  if (unit.GetTemplate() == nullptr || !IsWorker(*unit.GetTemplate()) || !Reachable(unit, self->homeAsteroid)) return;
-  Give(plan, SrvAiMoveOrder(unit, self->homeAsteroid));
+  if (self == nullptr || unit.location.asteroid == self->homeAsteroid || !Reachable(unit, self->homeAsteroid)) return;
+  const bool worker = unit.GetTemplate() != nullptr && IsWorker(*unit.GetTemplate());
+  if (worker || SrvAiNearestEnemy(plan.world, plan.chapter, unit) != nullptr)
+    Give(plan, SrvAiMoveOrder(unit, self->homeAsteroid));
 }
 
 bool CarriesAtvs(const CGUnit& unit) {
@@ -136,11 +155,7 @@ void SrvAiCommandUnit(SrvAiPlan& plan, CGUnit& unit) {
     if (self != nullptr && Reachable(unit, self->homeAsteroid)) Give(plan, SrvAiMoveOrder(unit, self->homeAsteroid));
     return;
   }
-  if (unit.GetAttackStrength() > 0)
-    if (const CGUnit* enemy = SrvAiEnemyAt(plan.world, plan.chapter, at)) {
-      Give(plan, SrvAiAttackOrder(unit, *enemy));
-      return;
-    }
+  if (Fight(plan, unit)) return;
   if (CarriesAtvs(unit) && (LandAtvs(plan, unit) || GoSettle(plan, unit))) return;
   if (unit.GetConstructionCapacity() > 0 && (BuildShip(plan, unit) || BuildAtvs(plan, unit))) return;
   if (unit.GetAttackStrength() > 0 && SetOut(plan, unit)) return;
