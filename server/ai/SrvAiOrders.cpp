@@ -38,6 +38,12 @@ SrvPacket SrvAiApproachOrder(const CGUnit& unit, const CGUnit& target) {
   return Order(unit, order);
 }
 
+SrvPacket SrvAiSelfDestructOrder(const CGUnit& unit) {
+  UnitOrder order;
+  order.type = ORDER_SELF_DESTRUCT;
+  return Order(unit, order);
+}
+
 SrvPacket SrvAiBuildShipOrder(const CGUnit& unit, const CGUnitTemplate& design) {
   UnitOrder order;
   order.type = ORDER_BUILD_SHIP;

@@ -44,3 +44,9 @@ bool SrvAiCanSettle(const SrvWorld& world, std::uint16_t chapter, std::uint16_t 
   return a != nullptr && (a->controller == kNoChapter || a->controller == chapter) &&
          !SrvAiFreeZones(world, asteroid).empty();
 }
+
+bool SrvAiCanInvade(const SrvWorld& world, std::uint16_t chapter, std::uint16_t asteroid) {
+  const CGAsteroid* a = world.solar.GetAsteroid(asteroid);
+  return a != nullptr && a->controller < kMaxChapters && !SrvSameSide(world, chapter, a->controller) &&
+         !SrvAiFreeZones(world, asteroid).empty();
+}

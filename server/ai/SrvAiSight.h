@@ -22,6 +22,8 @@ std::vector<std::uint16_t> SrvAiFreeZones(const SrvWorld& world, std::uint16_t a
 // An asteroid the chapter may settle: it has a free zone and nobody but the
 // chapter controls it.
 bool SrvAiCanSettle(const SrvWorld& world, std::uint16_t chapter, std::uint16_t asteroid);
+// An asteroid an enemy of the chapter controls that has a free zone to land on.
+bool SrvAiCanInvade(const SrvWorld& world, std::uint16_t chapter, std::uint16_t asteroid);
 // The asteroid nearest to `from` (by the asteroids' distance) for which
 // `wanted` holds, other than `from`; nothing when none does.
 template <class Wanted>

@@ -4,6 +4,7 @@
 // tournament reports: asteroids held, battles without a shot and how long a
 // place stays in them, pools, eliminations and the game's end.
 
+#include <array>
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
@@ -13,8 +14,12 @@
 
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GChapter.h"
+#include "Game/model/GUnit.h"
 #include "platform/core/random.h"
 #include "Game/rules/GGameVar.h"
+#include "server/ai/SrvAiChapter.h"
+#include "server/ai/SrvAiLevel.h"
+#include "server/ai/SrvAiSubmit.h"
 #include "server/ai/SrvChapterState.h"
 #include "server/turn/SrvTurnSteps.h"
 #include "tools/rulesdata/hulls.h"
@@ -23,9 +28,13 @@
 
 namespace srv_ai_test {
 
+// Levels a tournament game is played at: all chapters at one, or mixed (the
+// chapters take easy, average and hard in turn, shifted by one each guild).
+constexpr int kMixedLevels = -1;
+
 struct TournamentFigures {
-  // Asteroids controlled by all chapters together at turns 100 and 300 (-1:
-  // the game ended before).
+  // Asteroids controlled by all chapters together at turn 100 (-1: the game
+  // ended before) and at turn 300 or the end, if sooner.
   int asteroidsAt100 = -1;
   int asteroidsAt300 = -1;
   int eliminated = 0;
@@ -39,7 +48,42 @@ struct TournamentFigures {
   std::uint64_t minerals = 0;  // in every pool at the end
   std::uint64_t creditsAt50 = 0;
   std::uint64_t mineralsAt50 = 0;
+  // In a mixed game, by level: the asteroids its chapters control and their
+  // scores at turns 100 and 300 (or the end, if sooner), its chapters eliminated.
+  std::array<int, 3> heldByLevel100{}, heldByLevel{};
+  std::array<std::uint64_t, 3> scoreByLevel{};
+  std::array<int, 3> eliminatedByLevel{};
 };
+
+inline std::uint8_t MixedLevelOf(std::uint16_t chapter) {
+  return static_cast<std::uint8_t>(((chapter & 7) + (chapter >> 3)) % 3);
+}
+
+inline void CountByLevel(const SrvWorld& world, std::array<int, 3>& held, std::array<std::uint64_t, 3>* scores) {
+  held = {};
+  for (std::uint16_t a = 0; a < CGSolarDB::GetAsteroidCount(); ++a)
+    if (const CGAsteroid* as = world.solar.GetAsteroid(a); as != nullptr && as->controller < kMaxChapters)
+      ++held[MixedLevelOf(as->controller)];
+  if (scores != nullptr) {
+    *scores = {};
+    for (std::uint16_t c = 0; c < kMaxChapters; ++c)
+      if (world.HasChapter(c)) (*scores)[MixedLevelOf(c)] += world.scores[c];
+  }
+}
+
+// The computer chapters' turn with each chapter at its own level, through
+// the intake the server uses; refusals are logged as the server logs them.
+inline void PlayMixedLevels(SrvTurnContext& turn) {
+  SrvWorld& world = turn.world;
+  ResetUnitDetours();
+  for (std::uint16_t c = 0; c < kMaxChapters; ++c) {
+    if (!world.HasChapter(c)) continue;
+    const std::uint32_t seed = world.seed * 2654435761u ^ (world.turn + 1u) * 40503u ^ (c + 1u) * 2246822519u;
+    for (const SrvPacket& order : SrvChooseOrders(world, c, SrvAiLevelOf(MixedLevelOf(c)), seed))
+      if (SrvSubmitComputerOrder(turn, c, order) != SrvOrderVerdict::kAccepted)
+        turn.log.Line("turn %u: computer chapter %u: order refused", world.turn, c);
+  }
+}
 
 inline int ControlledByAll(const SrvWorld& world) {
   int n = 0;
@@ -65,7 +109,7 @@ inline std::uint64_t MineralsOfAll(const SrvWorld& world) {
 // Plays up to `turns` turns of a computer-only game of `perGuild` chapters a
 // guild on `asteroids` asteroids at `difficulty`, with every victory
 // condition and the given game length; the log goes to `logPath`.
-inline TournamentFigures PlayTournamentGame(std::uint16_t perGuild, std::uint16_t asteroids, std::uint16_t difficulty,
+inline TournamentFigures PlayTournamentGame(std::uint16_t perGuild, std::uint16_t asteroids, int difficulty,
                                             std::uint32_t seed, int turns, std::uint16_t length,
                                             const std::string& logPath) {
   std::remove(logPath.c_str());
@@ -87,7 +131,7 @@ inline TournamentFigures PlayTournamentGame(std::uint16_t perGuild, std::uint16_
   game.setup.config.SetU16(16, asteroids);
   game.setup.config.SetU16(20, 1 | 2 | 4 | 8 | 16);
   game.setup.config.SetU16(22, length);
-  game.setup.settings.SetU16(12, difficulty);
+  game.setup.settings.SetU16(12, static_cast<std::uint16_t>(difficulty < 0 ? 1 : difficulty));
   game.world.UseRules(rulesdata::CompileHulls(source("data/rules/hulls.txt")).bytes,
                       rulesdata::CompileModules(source("data/rules/modules.txt")).bytes);
   game.world.Generate(game.setup, seed, nullptr);
@@ -98,7 +142,10 @@ inline TournamentFigures PlayTournamentGame(std::uint16_t perGuild, std::uint16_
     SrvRandom random(world.seed ^ (world.turn * 0x9E3779B9u));
     plat::srand(world.seed ^ (world.turn * 0x85EBCA6Bu));
     SrvTurnContext turn{world, game.setup, game.log, random};
-    SrvPlayComputerChapters(turn);
+    if (difficulty == kMixedLevels)
+      PlayMixedLevels(turn);
+    else
+      SrvPlayComputerChapters(turn);
     SrvResolveOrders(turn);
     SrvResolveBattles(turn);
     SrvResolvePolitics(turn);
@@ -109,8 +156,14 @@ inline TournamentFigures PlayTournamentGame(std::uint16_t perGuild, std::uint16_
       f.creditsAt50 = CreditsOfAll(world);
       f.mineralsAt50 = MineralsOfAll(world);
     }
-    if (world.turn == 101) f.asteroidsAt100 = ControlledByAll(world);
-    if (world.turn == 301) f.asteroidsAt300 = ControlledByAll(world);
+    if (world.turn == 101) {
+      f.asteroidsAt100 = ControlledByAll(world);
+      CountByLevel(world, f.heldByLevel100, nullptr);
+    }
+    if (world.turn == 301 || end || t + 1 == turns) {
+      f.asteroidsAt300 = ControlledByAll(world);
+      CountByLevel(world, f.heldByLevel, &f.scoreByLevel);
+    }
     if (end) {
       f.endTurn = static_cast<int>(world.turn - 1);
       f.condition = end->condition;
@@ -118,7 +171,10 @@ inline TournamentFigures PlayTournamentGame(std::uint16_t perGuild, std::uint16_
     }
   }
   for (std::uint16_t c = 0; c < kMaxChapters; ++c)
-    if (game.world.HasChapter(c) && !SrvInPlay(game.world, c)) ++f.eliminated;
+    if (game.world.HasChapter(c) && !SrvInPlay(game.world, c)) {
+      ++f.eliminated;
+      ++f.eliminatedByLevel[MixedLevelOf(c)];
+    }
   f.credits = CreditsOfAll(game.world);
   f.minerals = MineralsOfAll(game.world);
 
