@@ -22,6 +22,9 @@ struct SrvAiLevel {
   // The chance, in percent, that an idle warship sets out against an enemy
   // asteroid in a turn (0: warships only fight where they stand).
   int aggression = 0;
+  // Warships kept to guard each asteroid it controls while it still has
+  // asteroids to settle; only the others set out.
+  int guardsPerAsteroid = 0;
   // ATVs built into a hold at once.
   int atvsPerLoad = 0;
   // The workers (units that build or carry ATVs) it keeps: this many, plus

@@ -136,12 +136,13 @@ bool GoSettle(SrvAiPlan& plan, CGUnit& unit) {
   return true;
 }
 
-// While the chapter still has asteroids to settle within their reach, one
-// warship for each asteroid it controls stays to guard them; the others, and
-// all once nothing is left to settle, go to war.
+// While the chapter still has asteroids to settle within their reach, the
+// level's guards for each asteroid it controls stay to guard them; the
+// others, and all once nothing is left to settle, go to war.
 bool SetOut(SrvAiPlan& plan, CGUnit& unit) {
   if (plan.level.aggression <= 0 || plan.rng.Range(1, 100) > plan.level.aggression) return false;
-  if (plan.warships <= SrvControlledAsteroids(plan.world, plan.chapter) && SettleTarget(plan, unit)) return false;
+  const int guards = plan.level.guardsPerAsteroid * SrvControlledAsteroids(plan.world, plan.chapter);
+  if (plan.warships <= guards && SettleTarget(plan, unit)) return false;
   const auto target = SrvAiNearest(plan.world, unit.location.asteroid, [&](std::uint16_t a) {
     const CGAsteroid* asteroid = plan.world.solar.GetAsteroid(a);
     return asteroid != nullptr && asteroid->controller < kMaxChapters &&
@@ -168,6 +169,13 @@ bool Fight(SrvAiPlan& plan, CGUnit& unit) {
   return true;
 }
 
+// Whether the unit has drives and the power for a move's step (its drives'
+// use eight times over, as the intake reckons a move).
+bool CanMove(const CGUnit& unit) {
+  const auto step = static_cast<std::int64_t>(unit.GetModulePowerUse(MODULE_PROPULSION, kAllSlots, kAllSlots)) * 8;
+  return unit.GetSpeed() > 0 && std::int64_t{unit.power} + unit.GetPowerGeneration() >= step;
+}
+
 // A worker with nothing to do away from home goes back to its pool; so does
 // any unit that cannot fire where an enemy stands, which would otherwise sit
 // in a battle without a shot turn after turn. One that can neither fire nor
@@ -175,14 +183,11 @@ bool Fight(SrvAiPlan& plan, CGUnit& unit) {
 void ReturnHome(SrvAiPlan& plan, CGUnit& unit) {
   const CGChapter* self = plan.world.Chapter(plan.chapter);
   if (self == nullptr || unit.location.asteroid == self->homeAsteroid) return;
-  const bool threatened = SrvAiNearestEnemy(plan.world, plan.chapter, unit) != nullptr;
-  if (threatened && unit.GetSpeed() <= 0) {
-    Give(plan, SrvAiSelfDestructOrder(unit));
-    return;
-  }
-  if (!Reachable(unit, self->homeAsteroid)) return;
-  const bool worker = unit.GetTemplate() != nullptr && IsWorker(*unit.GetTemplate());
-  if (worker || threatened) Give(plan, SrvAiMoveOrder(unit, self->homeAsteroid));
+  const bool canGo = CanMove(unit) && Reachable(unit, self->homeAsteroid);
+  if (SrvAiNearestEnemy(plan.world, plan.chapter, unit) != nullptr)
+    Give(plan, canGo ? SrvAiMoveOrder(unit, self->homeAsteroid) : SrvAiSelfDestructOrder(unit));
+  else if (canGo && unit.GetTemplate() != nullptr && IsWorker(*unit.GetTemplate()))
+    Give(plan, SrvAiMoveOrder(unit, self->homeAsteroid));
 }
 
 bool CarriesAtvs(const CGUnit& unit) {
@@ -196,7 +201,7 @@ void SrvAiCommandUnit(SrvAiPlan& plan, CGUnit& unit) {
   if (at >= CGSolarDB::GetAsteroidCount()) {
     // Stranded in solar space: home, or destroyed when it cannot move.
     const CGChapter* self = plan.world.Chapter(plan.chapter);
-    if (unit.GetSpeed() <= 0)
+    if (!CanMove(unit))
       Give(plan, SrvAiSelfDestructOrder(unit));
     else if (self != nullptr && Reachable(unit, self->homeAsteroid))
       Give(plan, SrvAiMoveOrder(unit, self->homeAsteroid));
