@@ -78,7 +78,7 @@ void BringStoresHome(SrvAiPlan& plan) {
 bool StaleAttack(const SrvWorld& world, const CGUnit& unit) {
   const UnitOrder* first = unit.GetOrder(0);
   if (first == nullptr || first->type != ORDER_ATTACK_UNIT) return false;
-  if (unit.GetAttackStrength() <= 0) return true;
+  if (!SrvAiCanFire(unit)) return true;
   const CGUnit* target = world.pieces->FindUnitAt(unit.location.asteroid, first->Word(0));
   return target == nullptr || !target->IsOperational() || !SrvAiInReach(unit, *target);
 }

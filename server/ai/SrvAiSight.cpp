@@ -5,6 +5,7 @@
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GLocation.h"
 #include "Game/model/GUnit.h"
+#include "Game/model/GUnitModules.h"
 #include "Game/model/GZone.h"
 #include "server/ai/SrvChapterState.h"
 
@@ -22,6 +23,18 @@ CGUnit* SrvAiNearestEnemy(const SrvWorld& world, std::uint16_t chapter, const CG
     }
   }
   return nearest;
+}
+
+bool SrvAiCanFire(const CGUnit& unit) {
+  // Faster fire than this marks a special weapon, which fires only by its own orders.
+  constexpr std::uint8_t kMaxRateOfFire = 20;
+  for (int s = 1; s < kUnitSlots; ++s) {
+    const ModuleRecord* m = SlotModule(unit.design, s);
+    if (!IsWeapon(m) || m->RateOfFire() > kMaxRateOfFire) continue;
+    if (unit.modules[s].FiringLevel() == 0 || unit.GetSlotDamagePercent(s) >= 100) continue;
+    if (m->MaxAmmo() == kUnlimitedAmmo || unit.modules[s].ammo != 0) return true;
+  }
+  return false;
 }
 
 bool SrvAiInReach(const CGUnit& unit, const CGUnit& target) {

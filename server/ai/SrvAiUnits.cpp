@@ -45,7 +45,7 @@ const CGUnitTemplate* ChooseDesign(SrvAiPlan& plan, std::uint16_t asteroid, bool
 bool ArmedHere(const SrvAiPlan& plan, const CGUnit& unit) {
   const std::uint16_t at = unit.location.asteroid;
   for (std::uint16_t k = 0; const CGUnit* u = plan.world.pieces->GetOperationalUnitAt(at, plan.chapter, k); ++k)
-    if (u->GetAttackStrength() > 0 || (u->GetTemplate() != nullptr && IsWarship(*u->GetTemplate()))) return true;
+    if (SrvAiCanFire(*u)) return true;
   return false;
 }
 
@@ -157,7 +157,7 @@ bool SetOut(SrvAiPlan& plan, CGUnit& unit) {
 // when its weapons do not reach: a unit that waits out of range would keep
 // both sides in a battle without a shot.
 bool Fight(SrvAiPlan& plan, CGUnit& unit) {
-  if (unit.GetAttackStrength() <= 0) return false;
+  if (!SrvAiCanFire(unit)) return false;
   const CGUnit* enemy = SrvAiNearestEnemy(plan.world, plan.chapter, unit);
   if (enemy == nullptr) return false;
   if (SrvAiInReach(unit, *enemy))
@@ -210,6 +210,6 @@ void SrvAiCommandUnit(SrvAiPlan& plan, CGUnit& unit) {
   if (Fight(plan, unit)) return;
   if (CarriesAtvs(unit) && (LandAtvs(plan, unit) || GoSettle(plan, unit))) return;
   if (unit.GetConstructionCapacity() > 0 && (BuildShip(plan, unit) || BuildAtvs(plan, unit))) return;
-  if (unit.GetAttackStrength() > 0 && SetOut(plan, unit)) return;
+  if (SrvAiCanFire(unit) && SetOut(plan, unit)) return;
   ReturnHome(plan, unit);
 }
