@@ -28,6 +28,7 @@ CGUnit* SrvAiNearestEnemy(const SrvWorld& world, std::uint16_t chapter, const CG
 bool SrvAiCanFire(const CGUnit& unit) {
   // Faster fire than this marks a special weapon, which fires only by its own orders.
   constexpr std::uint8_t kMaxRateOfFire = 20;
+  if (unit.GetAttackStrength() <= 0) return false;
   for (int s = 1; s < kUnitSlots; ++s) {
     const ModuleRecord* m = SlotModule(unit.design, s);
     if (!IsWeapon(m) || m->RateOfFire() > kMaxRateOfFire) continue;

@@ -14,9 +14,9 @@
 // The operational enemy unit nearest to `unit` where it stands; null when
 // there is none.
 CGUnit* SrvAiNearestEnemy(const SrvWorld& world, std::uint16_t chapter, const CGUnit& unit);
-// Whether the unit has a weapon it can fire in a battle: working, set to
-// fire, and with ammunition left (a unit whose missiles are spent still
-// counts its attack strength).
+// Whether the unit can fire in a battle: an attack strength, and a weapon
+// working, set to fire and with ammunition left (a unit whose missiles are
+// spent still counts its attack strength).
 bool SrvAiCanFire(const CGUnit& unit);
 // Whether `target` stands where `unit` does, within the shortest range of its
 // weapons (or the range units close in to, when that is longer).

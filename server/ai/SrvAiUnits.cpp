@@ -45,7 +45,9 @@ const CGUnitTemplate* ChooseDesign(SrvAiPlan& plan, std::uint16_t asteroid, bool
 bool ArmedHere(const SrvAiPlan& plan, const CGUnit& unit) {
   const std::uint16_t at = unit.location.asteroid;
   for (std::uint16_t k = 0; const CGUnit* u = plan.world.pieces->GetOperationalUnitAt(at, plan.chapter, k); ++k)
-    if (SrvAiCanFire(*u)) return true;
+    // A warship that cannot fire yet counts: building more of the same
+    // would not help.
+    if (SrvAiCanFire(*u) || (u->GetTemplate() != nullptr && IsWarship(*u->GetTemplate()))) return true;
   return false;
 }
 

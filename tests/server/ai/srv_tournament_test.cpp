@@ -27,7 +27,9 @@ TEST(SrvTournament, HardChaptersEndAheadOfEasyOnes) {
     heldHard += f.heldByLevel[2];
     if (f.scoreByLevel[2] > f.scoreByLevel[0]) ++hardAhead;
     EXPECT_EQ(f.endTurn, kTurns - 1) << "the game length ends it";
-    EXPECT_LE(f.longestIdleBattle, 10);
+    // Two unarmed units at work (a landing, a build) may share a place until
+    // the work is done; none stays for good.
+    EXPECT_LE(f.longestIdleBattle, 20);
   }
   EXPECT_GE(hardAhead, 3) << "of 4 seeds";
   EXPECT_GT(heldHard, heldEasy + heldEasy / 5);
