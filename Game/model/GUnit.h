@@ -118,6 +118,12 @@ constexpr std::size_t kUnitStatusRecordSize = 108;
 
 struct UnitOrderIO {};  // the queue's elements are saved by CGUnit itself
 
+// Units' detours resume their search where the last one left off, across
+// units and turns; this starts the search afresh, its first direction drawn
+// from the C runtime's generator, so that a server seeding that generator
+// each turn replays the same game whatever ran in the process before.
+void ResetUnitDetours();
+
 class CGUnit {
  public:
   // A new unit of `owner` (chapter number) built from `design` at `loc`.

@@ -58,6 +58,12 @@ std::uint32_t NearestUnitSq(const Location& at, std::uint32_t excludedId) {
 // The search of detour directions resumes where the last successful one left off.
 std::uint16_t g_detourPattern = 0xFFFF;
 
+}  // namespace
+
+void ResetUnitDetours() { g_detourPattern = 0xFFFF; }
+
+namespace {
+
 void DetourCandidate(int pattern, double dx, double dy, double dz, double c[3]) {
   switch (pattern) {
     case 0: case 4: c[0] = dy; c[1] = dx; c[2] = dz; break;

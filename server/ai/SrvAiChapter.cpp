@@ -9,6 +9,7 @@
 #include "Game/rules/GUnitTem.h"
 #include "server/ai/SrvAiOrders.h"
 #include "server/ai/SrvAiPlan.h"
+#include "server/ai/SrvAiSight.h"
 #include "server/ai/SrvChapterState.h"
 #include "server/ai/SrvGuildTally.h"
 
@@ -71,6 +72,23 @@ void BringStoresHome(SrvAiPlan& plan) {
   }
 }
 
+// An attack order stands until its target is gone; one whose target has left,
+// or stands beyond the unit's reach, or whose unit can no longer fire, is
+// chosen again (a battle order does not move the unit).
+bool StaleAttack(const SrvWorld& world, const CGUnit& unit) {
+  const UnitOrder* first = unit.GetOrder(0);
+  if (first == nullptr || first->type != ORDER_ATTACK_UNIT) return false;
+  if (!SrvAiCanFire(unit)) return true;
+  const CGUnit* target = world.pieces->FindUnitAt(unit.location.asteroid, first->Word(0));
+  return target == nullptr || !target->IsOperational() || !SrvAiInReach(unit, *target);
+}
+
+// A unit in solar space whose drives are gone goes nowhere, whatever its
+// orders, and every passing enemy would meet it there.
+bool Adrift(const CGUnit& unit) {
+  return unit.location.asteroid >= CGSolarDB::GetAsteroidCount() && unit.GetSpeed() <= 0;
+}
+
 std::vector<CGUnit*> IdleUnits(SrvAiPlan& plan) {
   std::vector<CGUnit*> idle;
   const CGGamePieceDB& pieces = *plan.world.pieces;
@@ -81,7 +99,8 @@ std::vector<CGUnit*> IdleUnits(SrvAiPlan& plan) {
       ++plan.units;
       if (u->GetTemplate() != nullptr && (u->GetTemplate()->construction > 0 || u->GetTemplate()->atvCapacity > 0))
         ++plan.workers;
-      if (u->GetOrderCount() == 0) idle.push_back(u);
+      if (u->GetAttackStrength() > 0) ++plan.warships;
+      if (u->GetOrderCount() == 0 || StaleAttack(plan.world, *u) || Adrift(*u)) idle.push_back(u);
     }
   return idle;
 }

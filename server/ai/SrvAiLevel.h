@@ -11,8 +11,10 @@
 
 struct SrvAiLevel {
   std::uint8_t difficulty = 1;
-  // The chapter builds ships while it has fewer operational units.
+  // The chapter builds ships while it has fewer operational units than this,
+  // plus `fleetPerAsteroid` for each asteroid it controls.
   int fleetLimit = 0;
+  int fleetPerAsteroid = 0;
   // The part of a pool a chapter keeps back when it builds.
   int reservePercent = 0;
   // The allocation it gives its guild's research.
@@ -20,6 +22,18 @@ struct SrvAiLevel {
   // The chance, in percent, that an idle warship sets out against an enemy
   // asteroid in a turn (0: warships only fight where they stand).
   int aggression = 0;
+  // Warships kept to guard each asteroid it controls while it still has
+  // asteroids to settle; only the others set out.
+  int guardsPerAsteroid = 0;
+  // ATVs built into a hold at once.
+  int atvsPerLoad = 0;
+  // The workers (units that build or carry ATVs) it keeps: this many, plus
+  // one for each `asteroidsPerWorker` asteroids it controls.
+  int baseWorkers = 0;
+  int asteroidsPerWorker = 1;
+  // Whether its workers carry combat ATVs to enemy asteroids with a free
+  // zone when nothing is left to settle, to take them zone by zone.
+  bool invades = false;
 };
 
 std::uint8_t SrvDifficultyOf(const SrvSetup& setup);

@@ -31,6 +31,19 @@ SrvPacket SrvAiAttackOrder(const CGUnit& unit, const CGUnit& target) {
   return Order(unit, order);
 }
 
+SrvPacket SrvAiApproachOrder(const CGUnit& unit, const CGUnit& target) {
+  UnitOrder order;
+  order.type = ORDER_GO_TO_UNIT;
+  order.SetWord(0, target.id);
+  return Order(unit, order);
+}
+
+SrvPacket SrvAiSelfDestructOrder(const CGUnit& unit) {
+  UnitOrder order;
+  order.type = ORDER_SELF_DESTRUCT;
+  return Order(unit, order);
+}
+
 SrvPacket SrvAiBuildShipOrder(const CGUnit& unit, const CGUnitTemplate& design) {
   UnitOrder order;
   order.type = ORDER_BUILD_SHIP;

@@ -17,6 +17,11 @@
 SrvPacket SrvAiMoveOrder(const CGUnit& unit, std::uint16_t asteroid);
 // 301: attack a unit (type 5).
 SrvPacket SrvAiAttackOrder(const CGUnit& unit, const CGUnit& target);
+// 301: close in on a unit where the unit stands, to the smallest attack
+// range (type 1).
+SrvPacket SrvAiApproachOrder(const CGUnit& unit, const CGUnit& target);
+// 301: the unit destroys itself (type 24).
+SrvPacket SrvAiSelfDestructOrder(const CGUnit& unit);
 // 301: build a ship of the design where the unit is (type 16).
 SrvPacket SrvAiBuildShipOrder(const CGUnit& unit, const CGUnitTemplate& design);
 // 301: build ATVs of the four kinds into the unit's hold (type 13).

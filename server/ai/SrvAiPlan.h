@@ -23,8 +23,9 @@ struct SrvAiPlan {
   SrvAiBudget budget;
   // Operational units, and ships ordered this turn.
   int units = 0;
-  // Of those, the ones that build or carry ATVs.
+  // Of those, the ones that build or carry ATVs, and the armed ones.
   int workers = 0;
+  int warships = 0;
   // Asteroids a unit has been sent to settle this turn.
   std::vector<std::uint16_t> settling;
   std::vector<SrvPacket> orders;

@@ -1,15 +1,47 @@
 #include "server/ai/SrvAiSight.h"
 
+#include <algorithm>
+
 #include "Game/model/GAsteroid.h"
+#include "Game/model/GLocation.h"
+#include "Game/model/GUnit.h"
+#include "Game/model/GUnitModules.h"
 #include "Game/model/GZone.h"
 #include "server/ai/SrvChapterState.h"
 
-CGUnit* SrvAiEnemyAt(const SrvWorld& world, std::uint16_t chapter, std::uint16_t location) {
+CGUnit* SrvAiNearestEnemy(const SrvWorld& world, std::uint16_t chapter, const CGUnit& unit) {
+  CGUnit* nearest = nullptr;
+  std::uint32_t best = 0;
+  const std::uint16_t at = unit.location.asteroid;
   for (std::uint16_t c = 0; c < kMaxChapters; ++c) {
     if (!world.HasChapter(c) || SrvSameSide(world, chapter, c)) continue;
-    if (CGUnit* u = world.pieces->GetOperationalUnitAt(location, c, 0)) return u;
+    for (std::uint32_t k = 0, n = world.pieces->CountOperationalUnits(at, static_cast<std::int16_t>(c)); k < n; ++k) {
+      CGUnit* u = world.pieces->GetOperationalUnitAt(at, c, static_cast<std::uint16_t>(k));
+      if (u == nullptr) continue;
+      const std::uint32_t d = GetLocationDistanceSq(&unit.location, &u->location);
+      if (nearest == nullptr || d < best) nearest = u, best = d;
+    }
   }
-  return nullptr;
+  return nearest;
+}
+
+bool SrvAiCanFire(const CGUnit& unit) {
+  // Faster fire than this marks a special weapon, which fires only by its own orders.
+  constexpr std::uint8_t kMaxRateOfFire = 20;
+  if (unit.GetAttackStrength() <= 0) return false;
+  for (int s = 1; s < kUnitSlots; ++s) {
+    const ModuleRecord* m = SlotModule(unit.design, s);
+    if (!IsWeapon(m) || m->RateOfFire() > kMaxRateOfFire) continue;
+    if (unit.modules[s].FiringLevel() == 0 || unit.GetSlotDamagePercent(s) >= 100) continue;
+    if (m->MaxAmmo() == kUnlimitedAmmo || unit.modules[s].ammo != 0) return true;
+  }
+  return false;
+}
+
+bool SrvAiInReach(const CGUnit& unit, const CGUnit& target) {
+  const std::uint32_t d = GetLocationDistanceSq(&unit.location, &target.location);
+  return target.location.asteroid == unit.location.asteroid &&
+         d <= std::max(unit.GetMinWeaponRangeSq(), kApproachRangeSq);
 }
 
 std::vector<std::uint16_t> SrvAiFreeZones(const SrvWorld& world, std::uint16_t asteroid) {
@@ -24,5 +56,11 @@ std::vector<std::uint16_t> SrvAiFreeZones(const SrvWorld& world, std::uint16_t a
 bool SrvAiCanSettle(const SrvWorld& world, std::uint16_t chapter, std::uint16_t asteroid) {
   const CGAsteroid* a = world.solar.GetAsteroid(asteroid);
   return a != nullptr && (a->controller == kNoChapter || a->controller == chapter) &&
+         !SrvAiFreeZones(world, asteroid).empty();
+}
+
+bool SrvAiCanInvade(const SrvWorld& world, std::uint16_t chapter, std::uint16_t asteroid) {
+  const CGAsteroid* a = world.solar.GetAsteroid(asteroid);
+  return a != nullptr && a->controller < kMaxChapters && !SrvSameSide(world, chapter, a->controller) &&
          !SrvAiFreeZones(world, asteroid).empty();
 }

@@ -11,14 +11,23 @@
 
 #include "server/world/SrvWorld.h"
 
-// The first operational enemy unit at the location index (an asteroid, or
-// solar space), in chapter order; null when there is none.
-CGUnit* SrvAiEnemyAt(const SrvWorld& world, std::uint16_t chapter, std::uint16_t location);
+// The operational enemy unit nearest to `unit` where it stands; null when
+// there is none.
+CGUnit* SrvAiNearestEnemy(const SrvWorld& world, std::uint16_t chapter, const CGUnit& unit);
+// Whether the unit can fire in a battle: an attack strength, and a weapon
+// working, set to fire and with ammunition left (a unit whose missiles are
+// spent still counts its attack strength).
+bool SrvAiCanFire(const CGUnit& unit);
+// Whether `target` stands where `unit` does, within the shortest range of its
+// weapons (or the range units close in to, when that is longer).
+bool SrvAiInReach(const CGUnit& unit, const CGUnit& target);
 // Zones of the asteroid nobody holds, in zone order.
 std::vector<std::uint16_t> SrvAiFreeZones(const SrvWorld& world, std::uint16_t asteroid);
 // An asteroid the chapter may settle: it has a free zone and nobody but the
 // chapter controls it.
 bool SrvAiCanSettle(const SrvWorld& world, std::uint16_t chapter, std::uint16_t asteroid);
+// An asteroid an enemy of the chapter controls that has a free zone to land on.
+bool SrvAiCanInvade(const SrvWorld& world, std::uint16_t chapter, std::uint16_t asteroid);
 // The asteroid nearest to `from` (by the asteroids' distance) for which
 // `wanted` holds, other than `from`; nothing when none does.
 template <class Wanted>

@@ -2,6 +2,7 @@
 // the same intake as a player's packets; an order the intake refuses is
 // logged, as a player's would be.
 #include "Game/base/Packets.h"
+#include "Game/model/GUnit.h"
 #include "server/trade/SrvMineralTrade.h"
 #include "server/orders/SrvOrders.h"
 #include "server/orders/SrvPacketRead.h"
@@ -53,6 +54,9 @@ SrvOrderVerdict SrvSubmitComputerOrder(SrvTurnContext& turn, std::uint16_t chapt
 }
 
 void SrvPlayComputerChapters(SrvTurnContext& turn) {
+  // The turn's first step: from here on the units' detours draw from the
+  // turn's seeding alone.
+  ResetUnitDetours();
   const SrvAiLevel level = SrvAiLevelOf(SrvDifficultyOf(turn.setup));
   for (std::uint16_t c = 0; c < kMaxChapters; ++c) {
     if (turn.human[c] || !turn.world.HasChapter(c)) continue;

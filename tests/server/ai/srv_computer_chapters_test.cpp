@@ -84,7 +84,7 @@ TEST(SrvComputerChapters, AnEliminatedChaptersOrdersAreRefused) {
 
 TEST(SrvComputerChapters, EveryDifficultyGivesOrdersTheIntakeAccepts) {
   for (std::uint8_t difficulty = 0; difficulty < 3; ++difficulty) {
-    SCOPED_TRACE(difficulty);
+    SCOPED_TRACE(static_cast<int>(difficulty));
     RulesGame game(2, 60, 1, difficulty);
     std::map<std::uint32_t, int> given;
     for (int t = 0; t < 30; ++t)

@@ -1,0 +1,61 @@
+// A seeded tournament of computer chapters: default worlds (40 chapters, 150
+// asteroids, every victory condition, 300 turns at most) played at each
+// level, and with the levels mixed in every guild. Its output is the figures a player would judge the computer by:
+// asteroids held at turns 100 and 300, eliminations, the turn and condition
+// of each game's end, battles without a shot and how long one place stayed
+// in them, and the pools at turn 50 and at the end.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "tests/server/ai/srv_tournament.h"
+
+namespace {
+
+constexpr std::uint32_t kSeeds[] = {11, 23, 37};
+constexpr int kTurns = 300;
+constexpr std::uint16_t kPerGuild = 8, kAsteroids = 150;
+
+void BM_Tournament(benchmark::State& state) {
+  const auto level = static_cast<int>(state.range(0));
+  for (auto _ : state) {
+    double held100 = 0, held300 = 0, eliminated = 0, ended = 0, idle = 0, battles = 0, longest = 0;
+    for (std::uint32_t seed : kSeeds) {
+      const srv_ai_test::TournamentFigures f = srv_ai_test::PlayTournamentGame(
+          kPerGuild, kAsteroids, level, seed, kTurns, kTurns, (std::filesystem::temp_directory_path() / ("tournament" + std::to_string(seed) + ".log")).string());
+      std::printf("level %d seed %u: asteroids %d at 100, %d at 300; %d eliminated; end turn %d condition %d; "
+                  "%d battles, %d without a shot (longest run %d); credits %llu -> %llu, minerals %llu -> %llu\n",
+                  level, seed, f.asteroidsAt100, f.asteroidsAt300, f.eliminated, f.endTurn, f.condition, f.battles,
+                  f.battlesWithoutShot, f.longestIdleBattle, static_cast<unsigned long long>(f.creditsAt50),
+                  static_cast<unsigned long long>(f.credits), static_cast<unsigned long long>(f.mineralsAt50),
+                  static_cast<unsigned long long>(f.minerals));
+      if (level == srv_ai_test::kMixedLevels)
+        std::printf("  by level (easy, average, hard): asteroids at 100 %d %d %d, at the end %d %d %d; "
+                    "scores %llu %llu %llu; eliminated %d %d %d\n",
+                    f.heldByLevel100[0], f.heldByLevel100[1], f.heldByLevel100[2], f.heldByLevel[0], f.heldByLevel[1],
+                    f.heldByLevel[2], static_cast<unsigned long long>(f.scoreByLevel[0]),
+                    static_cast<unsigned long long>(f.scoreByLevel[1]),
+                    static_cast<unsigned long long>(f.scoreByLevel[2]), f.eliminatedByLevel[0],
+                    f.eliminatedByLevel[1], f.eliminatedByLevel[2]);
+      held100 += f.asteroidsAt100;
+      held300 += f.asteroidsAt300;
+      eliminated += f.eliminated;
+      ended += f.endTurn != 0 ? 1 : 0;
+      idle += f.battlesWithoutShot;
+      battles += f.battles;
+      longest = std::max<double>(longest, f.longestIdleBattle);
+    }
+    const double n = std::size(kSeeds);
+    state.counters["held100"] = held100 / n;
+    state.counters["held300"] = held300 / n;
+    state.counters["eliminated"] = eliminated / n;
+    state.counters["ended"] = ended / n;
+    state.counters["idle_battle_share"] = battles > 0 ? idle / battles : 0;
+    state.counters["longest_idle_run"] = longest;
+  }
+}
+BENCHMARK(BM_Tournament)->Arg(0)->Arg(1)->Arg(2)->Arg(srv_ai_test::kMixedLevels)->Iterations(1)->Unit(benchmark::kSecond);
+
+}  // namespace

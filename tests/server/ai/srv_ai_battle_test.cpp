@@ -1,0 +1,96 @@
+// Battles the computer chapters stand in end: an armed unit closes in on an
+// enemy its weapons do not reach, an attack whose target has gone is chosen
+// again, and a unit that cannot fire leaves an enemy's place.
+#include <gtest/gtest.h>
+
+#include "Game/base/Packets.h"
+#include "Game/model/GUnit.h"
+#include "Game/rules/GTemplateDB.h"
+#include "server/ai/SrvAiChapter.h"
+#include "server/ai/SrvAiLevel.h"
+#include "server/ai/SrvAiSight.h"
+#include "server/ai/SrvAiSubmit.h"
+#include "tests/server/ai/srv_ai_fixture.h"
+#include "tests/server/ai/srv_tournament.h"
+
+namespace {
+
+using srv_ai_test::RulesGame;
+
+// The order type the chapter gives the unit this turn (-1: none).
+std::int64_t OrderFor(RulesGame& game, std::uint16_t chapter, const CGUnit& unit, SrvPacket* packet = nullptr) {
+  for (SrvPacket& p : SrvChooseOrders(game.world, chapter, SrvAiLevelOf(2), 5))
+    if (ReadU16(p, 0) == PKT_ORDER && ReadU32(p, 8) == unit.id) {
+      if (packet != nullptr) *packet = p;
+      return ReadU32(p, 12);
+    }
+  return -1;
+}
+
+CGUnitTemplate* DesignOf(RulesGame& game, std::uint16_t chapter, bool armed) {
+  for (int slot = 0; slot < kFixedTemplateSlots; ++slot) {
+    CGUnitTemplate* d = game.world.templates->GetTemplate(chapter, slot, 1);
+    if (d != nullptr && d->hull != nullptr && (d->attack > 0) == armed && d->deepThrust > 0) return d;
+  }
+  return nullptr;
+}
+
+TEST(SrvAiBattle, AnArmedUnitOutOfReachClosesInThenAttacksAndAGoneTargetIsForgotten) {
+  RulesGame game(1, 40, 1, 2);
+  const std::uint16_t home = game.Chapter(0).homeAsteroid;
+  CGUnitTemplate* warship = DesignOf(game, 8, true);
+  ASSERT_NE(warship, nullptr);
+  // The defender: chapter 0's unit furthest out along x, the raider beyond it.
+  const CGUnit* defender = nullptr;
+  for (std::uint16_t k = 0; const CGUnit* u = game.world.pieces->GetOperationalUnitAt(home, 0, k); ++k)
+    if (defender == nullptr || u->location.x > defender->location.x) defender = u;
+  ASSERT_NE(defender, nullptr);
+  CGUnit* raider = game.world.CreateUnit(8, warship, defender->location);
+  ASSERT_NE(raider, nullptr);
+  raider->location.x = static_cast<std::int16_t>(defender->location.x + raider->GetMinWeaponRange() + 500);
+  ASSERT_FALSE(SrvAiInReach(*raider, *defender));
+
+  SrvPacket approach;
+  ASSERT_EQ(OrderFor(game, 8, *raider, &approach), ORDER_GO_TO_UNIT);
+  auto turn = game.Turn();
+  ASSERT_EQ(SrvSubmitComputerOrder(turn, 8, approach), SrvOrderVerdict::kAccepted);
+  for (int t = 0; t < 20 && raider->GetOrderCount() != 0; ++t) {
+    auto step = game.Turn();
+    SrvResolveOrders(step);
+  }
+  ASSERT_TRUE(SrvAiInReach(*raider, *defender)) << "closed in within twenty turns";
+  SrvPacket attack;
+  ASSERT_EQ(OrderFor(game, 8, *raider, &attack), ORDER_ATTACK_UNIT);
+  ASSERT_EQ(SrvSubmitComputerOrder(turn, 8, attack), SrvOrderVerdict::kAccepted);
+  EXPECT_EQ(OrderFor(game, 8, *raider), -1) << "a standing attack in reach is kept";
+
+  // The target leaves: the attack order no longer holds the raider.
+  for (std::uint16_t k = 0; CGUnit* u = game.world.pieces->GetOperationalUnitAt(home, 0, k);)
+    game.world.pieces->MarkUnitUnoperational(u);
+  EXPECT_NE(OrderFor(game, 8, *raider), -1);
+}
+
+TEST(SrvAiBattle, AUnitThatCannotFireLeavesAPlaceAnEnemyHolds) {
+  RulesGame game(1, 40, 1, 2);
+  const std::uint16_t home = game.Chapter(0).homeAsteroid;
+  CGUnitTemplate* unarmed = DesignOf(game, 8, false);
+  ASSERT_NE(unarmed, nullptr);
+  const CGUnit* defender = game.world.pieces->GetOperationalUnitAt(home, 0, 0);
+  ASSERT_NE(defender, nullptr);
+  CGUnit* visitor = game.world.CreateUnit(8, unarmed, defender->location);
+  ASSERT_NE(visitor, nullptr);
+  visitor->atvCargo = {};
+  SrvPacket order;
+  ASSERT_EQ(OrderFor(game, 8, *visitor, &order), ORDER_MOVE_TO_ASTEROID);
+  EXPECT_EQ(ReadU32(order, 24), game.Chapter(8).homeAsteroid);
+}
+
+// Over a whole game no place stays in a battle without a shot for long.
+TEST(SrvAiBattle, NoPlaceStaysInABattleWithoutAShot) {
+  const auto f = srv_ai_test::PlayTournamentGame(2, 40, 2, 5, 150, 150, testing::TempDir() + "srv_ai_battles.log");
+  EXPECT_GT(f.battles, 0);
+  EXPECT_LE(f.longestIdleBattle, 10);
+  EXPECT_LT(f.battlesWithoutShot * 4, f.battles) << f.battlesWithoutShot << " of " << f.battles;
+}
+
+}  // namespace

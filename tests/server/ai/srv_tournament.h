@@ -1,0 +1,207 @@
+#pragma once
+// A computer-only game played turn by turn as the server plays it (the same
+// steps, seeds and C-runtime seeding as SrvGame), with the figures a
+// tournament reports: asteroids held, battles without a shot and how long a
+// place stays in them, pools, eliminations and the game's end.
+
+#include <array>
+#include <cstdint>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <string>
+
+#include "Game/model/GAsteroid.h"
+#include "Game/model/GChapter.h"
+#include "Game/model/GUnit.h"
+#include "platform/core/random.h"
+#include "Game/rules/GGameVar.h"
+#include "server/ai/SrvAiChapter.h"
+#include "server/ai/SrvAiLevel.h"
+#include "server/ai/SrvAiSubmit.h"
+#include "server/ai/SrvChapterState.h"
+#include "server/turn/SrvTurnSteps.h"
+#include "tools/rulesdata/hulls.h"
+#include "tools/rulesdata/modules.h"
+#include "tools/rulesdata/text_files.h"
+
+namespace srv_ai_test {
+
+// Levels a tournament game is played at: all chapters at one, or mixed (the
+// chapters take easy, average and hard in turn, shifted by one each guild).
+constexpr int kMixedLevels = -1;
+
+struct TournamentFigures {
+  // Asteroids controlled by all chapters together at turn 100 (-1: the game
+  // ended before) and at turn 300 or the end, if sooner.
+  int asteroidsAt100 = -1;
+  int asteroidsAt300 = -1;
+  int eliminated = 0;
+  int endTurn = 0;  // 0: still running at the turn limit
+  int condition = 0;
+  int battles = 0;
+  int battlesWithoutShot = 0;
+  // The longest run of consecutive turns one place had a battle without a shot.
+  int longestIdleBattle = 0;
+  std::uint64_t credits = 0;   // of every chapter at the end
+  std::uint64_t minerals = 0;  // in every pool at the end
+  std::uint64_t creditsAt50 = 0;
+  std::uint64_t mineralsAt50 = 0;
+  // In a mixed game, by level: the asteroids its chapters control and their
+  // scores at turns 100 and 300 (or the end, if sooner), its chapters eliminated.
+  std::array<int, 3> heldByLevel100{}, heldByLevel{};
+  std::array<std::uint64_t, 3> scoreByLevel{};
+  std::array<int, 3> eliminatedByLevel{};
+};
+
+inline std::uint8_t MixedLevelOf(std::uint16_t chapter) {
+  return static_cast<std::uint8_t>(((chapter & 7) + (chapter >> 3)) % 3);
+}
+
+inline void CountByLevel(const SrvWorld& world, std::array<int, 3>& held, std::array<std::uint64_t, 3>* scores) {
+  held = {};
+  for (std::uint16_t a = 0; a < CGSolarDB::GetAsteroidCount(); ++a)
+    if (const CGAsteroid* as = world.solar.GetAsteroid(a); as != nullptr && as->controller < kMaxChapters)
+      ++held[MixedLevelOf(as->controller)];
+  if (scores != nullptr) {
+    *scores = {};
+    for (std::uint16_t c = 0; c < kMaxChapters; ++c)
+      if (world.HasChapter(c)) (*scores)[MixedLevelOf(c)] += world.scores[c];
+  }
+}
+
+// The computer chapters' turn with each chapter at its own level, through
+// the intake the server uses; refusals are logged as the server logs them.
+inline void PlayMixedLevels(SrvTurnContext& turn) {
+  SrvWorld& world = turn.world;
+  ResetUnitDetours();
+  for (std::uint16_t c = 0; c < kMaxChapters; ++c) {
+    if (!world.HasChapter(c)) continue;
+    const std::uint32_t seed = world.seed * 2654435761u ^ (world.turn + 1u) * 40503u ^ (c + 1u) * 2246822519u;
+    for (const SrvPacket& order : SrvChooseOrders(world, c, SrvAiLevelOf(MixedLevelOf(c)), seed))
+      if (SrvSubmitComputerOrder(turn, c, order) != SrvOrderVerdict::kAccepted)
+        turn.log.Line("turn %u: computer chapter %u: order refused", world.turn, c);
+  }
+}
+
+inline int ControlledByAll(const SrvWorld& world) {
+  int n = 0;
+  for (std::uint16_t a = 0; a < CGSolarDB::GetAsteroidCount(); ++a)
+    if (const CGAsteroid* as = world.solar.GetAsteroid(a); as != nullptr && as->controller < kMaxChapters) ++n;
+  return n;
+}
+
+inline std::uint64_t CreditsOfAll(const SrvWorld& world) {
+  std::uint64_t n = 0;
+  for (std::uint16_t c = 0; c < kMaxChapters; ++c)
+    if (const CGChapter* ch = world.Chapter(c); world.HasChapter(c) && ch != nullptr) n += ch->credits;
+  return n;
+}
+
+inline std::uint64_t MineralsOfAll(const SrvWorld& world) {
+  std::uint64_t n = 0;
+  for (std::uint16_t a = 0; a < CGSolarDB::GetAsteroidCount(); ++a)
+    for (std::uint8_t m = 0; m < kMineralTypes; ++m) n += world.poolDB.GetMineral(a, m);
+  return n;
+}
+
+// Plays up to `turns` turns of a computer-only game of `perGuild` chapters a
+// guild on `asteroids` asteroids at `difficulty`, with every victory
+// condition and the given game length; the log goes to `logPath`.
+inline TournamentFigures PlayTournamentGame(std::uint16_t perGuild, std::uint16_t asteroids, int difficulty,
+                                            std::uint32_t seed, int turns, std::uint16_t length,
+                                            const std::string& logPath) {
+  std::remove(logPath.c_str());
+  auto source = [](const char* relative) {
+    std::ifstream in(std::string(QUEN_SOURCE_DIR) + "/" + relative, std::ios::binary);
+    return std::string{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  };
+  const CGameVariables variablesBefore = g_gameVariables;
+  g_gameVariables = CGameVariables(rulesdata::CompileGameVar(source("data/rules/gamevar.txt")).text);
+  struct Game {
+    SrvSetup setup;
+    SrvLog log;
+    SrvWorld world;
+    ~Game() {
+      for (std::uint16_t at = 0; at <= CGSolarDB::GetAsteroidCount(); ++at) world.pieces->DeleteUnitsAt(at);
+    }
+  } game;
+  game.setup.config.SetU16(14, perGuild);
+  game.setup.config.SetU16(16, asteroids);
+  game.setup.config.SetU16(20, 1 | 2 | 4 | 8 | 16);
+  game.setup.config.SetU16(22, length);
+  game.setup.settings.SetU16(12, static_cast<std::uint16_t>(difficulty < 0 ? 1 : difficulty));
+  game.world.UseRules(rulesdata::CompileHulls(source("data/rules/hulls.txt")).bytes,
+                      rulesdata::CompileModules(source("data/rules/modules.txt")).bytes);
+  game.world.Generate(game.setup, seed, nullptr);
+  game.log.Open(logPath);
+  TournamentFigures f;
+  for (int t = 0; t < turns; ++t) {
+    SrvWorld& world = game.world;
+    SrvRandom random(world.seed ^ (world.turn * 0x9E3779B9u));
+    plat::srand(world.seed ^ (world.turn * 0x85EBCA6Bu));
+    SrvTurnContext turn{world, game.setup, game.log, random};
+    if (difficulty == kMixedLevels)
+      PlayMixedLevels(turn);
+    else
+      SrvPlayComputerChapters(turn);
+    SrvResolveOrders(turn);
+    SrvResolveBattles(turn);
+    SrvResolvePolitics(turn);
+    const std::optional<SrvGameEnd> end = SrvCheckGameEnd(turn);
+    world.AdvanceTurn();
+    game.log.Line("turn resolved");
+    if (world.turn == 51) {
+      f.creditsAt50 = CreditsOfAll(world);
+      f.mineralsAt50 = MineralsOfAll(world);
+    }
+    if (world.turn == 101) {
+      f.asteroidsAt100 = ControlledByAll(world);
+      CountByLevel(world, f.heldByLevel100, nullptr);
+    }
+    if (world.turn == 301 || end || t + 1 == turns) {
+      f.asteroidsAt300 = ControlledByAll(world);
+      CountByLevel(world, f.heldByLevel, &f.scoreByLevel);
+    }
+    if (end) {
+      f.endTurn = static_cast<int>(world.turn - 1);
+      f.condition = end->condition;
+      break;
+    }
+  }
+  for (std::uint16_t c = 0; c < kMaxChapters; ++c)
+    if (game.world.HasChapter(c) && !SrvInPlay(game.world, c)) {
+      ++f.eliminated;
+      ++f.eliminatedByLevel[MixedLevelOf(c)];
+    }
+  f.credits = CreditsOfAll(game.world);
+  f.minerals = MineralsOfAll(game.world);
+
+  // The battles from the log: a line per battle, a line per turn.
+  std::ifstream in(logPath);
+  std::string line;
+  std::vector<int> run(asteroids + 1, 0), seen(asteroids + 1, 0);
+  while (std::getline(in, line)) {
+    if (line.find("turn resolved") != std::string::npos) {
+      for (std::size_t i = 0; i < run.size(); ++i)
+        if (!seen[i]) run[i] = 0;
+      std::fill(seen.begin(), seen.end(), 0);
+      continue;
+    }
+    const std::size_t at = line.find("battle at ");
+    if (at == std::string::npos) continue;
+    int place = 0;
+    unsigned units = 0, shots = 0;
+    if (std::sscanf(line.c_str() + at, "battle at %d: %u units, %u shots", &place, &units, &shots) != 3) continue;
+    ++f.battles;
+    if (shots != 0 || place < 0 || static_cast<std::size_t>(place) >= run.size()) continue;
+    ++f.battlesWithoutShot;
+    seen[static_cast<std::size_t>(place)] = 1;
+    f.longestIdleBattle = std::max(f.longestIdleBattle, ++run[static_cast<std::size_t>(place)]);
+  }
+  g_gameVariables = variablesBefore;
+  return f;
+}
+
+}  // namespace srv_ai_test
