@@ -3,6 +3,9 @@
 // easy ones, no place stays in a battle without a shot, and a seed replays
 // the same game.
 #include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <string>
 
 #include "tests/server/ai/srv_tournament.h"
 
@@ -14,8 +17,13 @@ using srv_ai_test::TournamentFigures;
 
 constexpr int kTurns = 300;
 
+// The figures are read back from the game's log: each test (run in parallel
+// with the others) writes its own.
 TournamentFigures Play(std::uint32_t seed) {
-  return PlayTournamentGame(3, 60, kMixedLevels, seed, kTurns, kTurns, testing::TempDir() + "srv_tournament.log");
+  const std::string log = testing::TempDir() + "srv_tournament_" +
+                          testing::UnitTest::GetInstance()->current_test_info()->name() + "_" +
+                          std::to_string(::getpid()) + ".log";
+  return PlayTournamentGame(3, 60, kMixedLevels, seed, kTurns, kTurns, log);
 }
 
 TEST(SrvTournament, HardChaptersEndAheadOfEasyOnes) {
