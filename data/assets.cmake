@@ -76,8 +76,17 @@ foreach(i RANGE 0 ${last} 2)
   math(EXPR j "${i} + 1")
   list(GET image_modules ${i} id)
   list(GET image_modules ${j} module)
-  quen_cached_asset(NAME art_${id} INPUTS ${art_inputs} DEPENDS quenart PRODUCTS module.rc
-    COMMAND $<TARGET_FILE:quenart> images ${CMAKE_CURRENT_SOURCE_DIR}/assets ${module} @OUT@)
+  # The front end's backdrops carry the captions of data/assets/captions.tab,
+  # placed by the screens' dialog templates.
+  set(caption_inputs)
+  set(caption_args)
+  if(id STREQUAL "frontend")
+    set(caption_args ${CMAKE_CURRENT_SOURCE_DIR}/assets/captions.tab ${CMAKE_CURRENT_SOURCE_DIR}/frontend.rc
+                     ${CMAKE_CURRENT_SOURCE_DIR}/strings/strings.txt)
+    set(caption_inputs ${caption_args})
+  endif()
+  quen_cached_asset(NAME art_${id} INPUTS ${art_inputs} ${caption_inputs} DEPENDS quenart PRODUCTS module.rc
+    COMMAND $<TARGET_FILE:quenart> images ${CMAKE_CURRENT_SOURCE_DIR}/assets ${module} @OUT@ ${caption_args})
   get_filename_component(folder ${module} DIRECTORY)
   get_filename_component(file ${module} NAME)
   quen_gamedata_module(NAME ${file} DEST ${folder} SCRIPT ${QUEN_ASSET_DIR}/art_${id}/module.rc

@@ -35,7 +35,22 @@ int ClassIndex(const std::string& stem) {
 
 double Phase(const Asset& a) { return a.count > 1 ? static_cast<double>(a.index) / a.count : 0.0; }
 
-void Backdrop(Canvas& c, const Asset& a, const Palette& p, Random& rnd) {
+void Captions(Canvas& c, const Palette& p, const std::vector<PlacedCaption>& captions) {
+  for (const PlacedCaption& k : captions) {
+    const Box& b = k.box;
+    c.Colour({0, 0, 0}, 0.5);  // a dark plate keeps the words clear of bright stars
+    c.RoundedRect(b.x - 2, b.y, b.w + 4, b.h, 3);
+    cairo_fill(c.cr());
+    if (k.heading) {
+      c.Colour(p.accent, 0.6);
+      cairo_rectangle(c.cr(), b.x, b.y + b.h - 1.5, b.w, 1);
+      cairo_fill(c.cr());
+    }
+    c.Text(k.text, b.x, b.y, b.w, b.h, k.heading ? p.accent : p.accent.Mix({1, 1, 1}, 0.35), k.size, true);
+  }
+}
+
+void Backdrop(Canvas& c, const Asset& a, const Palette& p, Random& rnd, const BackdropWords* words) {
   c.Space(rnd, p.glow, 1.0, c.width() * c.height() / 900);
   const std::string stem = Stem(a.name);
   if (a.label.empty()) return;
@@ -54,14 +69,18 @@ void Backdrop(Canvas& c, const Asset& a, const Palette& p, Random& rnd) {
     cairo_pattern_destroy(g);
     c.Text(a.label, 0, c.height() * 0.08, c.width(), c.height() * 0.2, p.accent, c.height() * 0.15, true, 1.0);
   } else {
+    // The name banner, moved down where the screen's buttons fill the top.
+    const double top = words ? words->bannerY : 0, h = kBannerHeight;
     c.Colour(p.base.Scaled(0.35), 0.55);
-    cairo_rectangle(c.cr(), 0, 0, c.width(), c.height() * 0.07);
+    cairo_rectangle(c.cr(), 0, top, c.width(), h);
     cairo_fill(c.cr());
     c.Colour(p.accent, 0.8);
-    cairo_rectangle(c.cr(), 0, c.height() * 0.07, c.width(), 1.5);
+    if (top > 0) cairo_rectangle(c.cr(), 0, top - 1.5, c.width(), 1.5);
+    cairo_rectangle(c.cr(), 0, top + h, c.width(), 1.5);
     cairo_fill(c.cr());
-    c.Text(a.label, 0, 0, c.width(), c.height() * 0.07, p.accent, c.height() * 0.05, true, 0.6);
+    c.Text(a.label, 0, top, c.width(), h, p.accent, 30, true, 0.6);
   }
+  if (words) Captions(c, p, words->captions);
 }
 
 // The game screen: a metal frame around the black 3D viewport (29, 98)-(614, 465),
@@ -638,12 +657,12 @@ Palette PaletteFor(int guild) {
   }
 }
 
-Pixels DrawImage(const Asset& asset, int guild) {
+Pixels DrawImage(const Asset& asset, int guild, const BackdropWords* words) {
   Canvas c(asset.width, asset.height);
   Random rnd(HashText(asset.name) ^ static_cast<std::uint64_t>(guild + 7));
   const Palette p = PaletteFor(guild);
   const std::string& k = asset.kind;
-  if (k == "backdrop") Backdrop(c, asset, p, rnd);
+  if (k == "backdrop") Backdrop(c, asset, p, rnd, words);
   else if (k == "screen") GameScreen(c, p, rnd);
   else if (k == "panel") Panel(c, asset, p, rnd);
   else if (k == "border") Border(c, p);
