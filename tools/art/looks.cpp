@@ -407,73 +407,440 @@ void Sun(Canvas& c, double cx, double cy, double r, const Rgb& colour) {
   cairo_pattern_destroy(g);
 }
 
-// A ship seen from above: a hull shape that grows with the class, in the guild's colours.
-void Ship(Canvas& c, int cls, const Palette& p, Random& rnd, bool wreck) {
+// A ship seen from above, nose up, in its guild's own lines: Ember ships are
+// swept arrowheads, Verdant ones rounded seed pods, Talon ones forked claws,
+// Aurum ones blocky hulls in a ring, Facet ones cut crystals. Bigger classes
+// grow longer and carry more pods, fins and engines.
+void ShipOutline(cairo_t* cr, int guild, double cx, double cy, double len, double wid) {
+  const double top = cy - len / 2, bottom = cy + len / 2;
+  cairo_new_path(cr);
+  switch (guild) {
+    case 0:  // arrowhead with swept wings
+      cairo_move_to(cr, cx, top);
+      cairo_line_to(cr, cx + wid * 0.3, cy - len * 0.05);
+      cairo_line_to(cr, cx + wid, bottom - len * 0.02);
+      cairo_line_to(cr, cx + wid * 0.55, bottom - len * 0.12);
+      cairo_line_to(cr, cx + wid * 0.25, bottom);
+      cairo_line_to(cr, cx - wid * 0.25, bottom);
+      cairo_line_to(cr, cx - wid * 0.55, bottom - len * 0.12);
+      cairo_line_to(cr, cx - wid, bottom - len * 0.02);
+      cairo_line_to(cr, cx - wid * 0.3, cy - len * 0.05);
+      break;
+    case 1:  // seed pod: one smooth rounded hull
+      cairo_move_to(cr, cx, top);
+      cairo_curve_to(cr, cx + wid * 1.1, top + len * 0.25, cx + wid * 0.9, bottom - len * 0.1, cx + wid * 0.3, bottom);
+      cairo_line_to(cr, cx - wid * 0.3, bottom);
+      cairo_curve_to(cr, cx - wid * 0.9, bottom - len * 0.1, cx - wid * 1.1, top + len * 0.25, cx, top);
+      break;
+    case 2:  // claw: two prongs forward around a narrow spine
+      cairo_move_to(cr, cx - wid * 0.55, top);
+      cairo_line_to(cr, cx - wid * 0.25, top + len * 0.3);
+      cairo_line_to(cr, cx, top + len * 0.18);
+      cairo_line_to(cr, cx + wid * 0.25, top + len * 0.3);
+      cairo_line_to(cr, cx + wid * 0.55, top);
+      cairo_line_to(cr, cx + wid * 0.8, top + len * 0.45);
+      cairo_line_to(cr, cx + wid * 0.35, bottom);
+      cairo_line_to(cr, cx - wid * 0.35, bottom);
+      cairo_line_to(cr, cx - wid * 0.8, top + len * 0.45);
+      break;
+    case 3:  // block: a broad squared hull with shoulders
+      cairo_move_to(cr, cx - wid * 0.3, top);
+      cairo_line_to(cr, cx + wid * 0.3, top);
+      cairo_line_to(cr, cx + wid * 0.45, top + len * 0.2);
+      cairo_line_to(cr, cx + wid, top + len * 0.35);
+      cairo_line_to(cr, cx + wid, bottom - len * 0.15);
+      cairo_line_to(cr, cx + wid * 0.5, bottom);
+      cairo_line_to(cr, cx - wid * 0.5, bottom);
+      cairo_line_to(cr, cx - wid, bottom - len * 0.15);
+      cairo_line_to(cr, cx - wid, top + len * 0.35);
+      cairo_line_to(cr, cx - wid * 0.45, top + len * 0.2);
+      break;
+    default:  // crystal: a long cut diamond
+      cairo_move_to(cr, cx, top);
+      cairo_line_to(cr, cx + wid * 0.6, top + len * 0.3);
+      cairo_line_to(cr, cx + wid, cy + len * 0.05);
+      cairo_line_to(cr, cx + wid * 0.4, bottom);
+      cairo_line_to(cr, cx, bottom - len * 0.08);
+      cairo_line_to(cr, cx - wid * 0.4, bottom);
+      cairo_line_to(cr, cx - wid, cy + len * 0.05);
+      cairo_line_to(cr, cx - wid * 0.6, top + len * 0.3);
+      break;
+  }
+  cairo_close_path(cr);
+}
+
+void Ship(Canvas& c, int cls, int guild, const Palette& p, Random& rnd, bool wreck) {
   cairo_t* cr = c.cr();
   const double w = c.width(), h = c.height();
   c.Stars(rnd, 0, 0, w, h, static_cast<int>(w * h / 300));
-  const double len = h * (0.45 + 0.04 * std::max(cls, 0)), wid = w * (0.18 + 0.05 * (cls % 5));
+  const int size = std::max(cls, 0);                  // 0 general purpose .. 10 battleship
+  const double len = h * (0.5 + 0.035 * size), wid = w * (0.15 + 0.017 * size);
   const double cx = w / 2, cy = h / 2;
-  cairo_new_path(cr);
-  cairo_move_to(cr, cx, cy - len / 2);
-  cairo_line_to(cr, cx + wid * 0.35, cy - len * 0.1);
-  cairo_line_to(cr, cx + wid, cy + len * 0.3);
-  cairo_line_to(cr, cx + wid * 0.4, cy + len / 2);
-  cairo_line_to(cr, cx - wid * 0.4, cy + len / 2);
-  cairo_line_to(cr, cx - wid, cy + len * 0.3);
-  cairo_line_to(cr, cx - wid * 0.35, cy - len * 0.1);
-  cairo_close_path(cr);
+  const int g = std::clamp(guild, 0, 4);
   const Rgb body = wreck ? Rgb{0.25, 0.22, 0.2} : p.base.Mix({0.7, 0.7, 0.72}, 0.35);
-  cairo_pattern_t* g = cairo_pattern_create_linear(cx - wid, 0, cx + wid, 0);
-  cairo_pattern_add_color_stop_rgb(g, 0, body.r * 0.5, body.g * 0.5, body.b * 0.5);
-  cairo_pattern_add_color_stop_rgb(g, 0.5, body.r * 1.2, body.g * 1.2, body.b * 1.2);
-  cairo_pattern_add_color_stop_rgb(g, 1, body.r * 0.4, body.g * 0.4, body.b * 0.4);
-  cairo_set_source(cr, g);
+  const Rgb trim = wreck ? Rgb{0.9, 0.4, 0.1} : p.accent;
+  const double line = std::max(0.8, w / 120);
+  // side pods: one pair from the destroyers up, two from the battleships
+  const int pods = size >= 10 ? 2 : size >= 8 ? 1 : 0;
+  for (int i = 0; i < pods; ++i) {
+    const double px = wid * (1.05 + 0.25 * i), py = cy + len * (0.05 + 0.18 * i), pl = len * 0.3, pw = wid * 0.18;
+    for (double side : {-1.0, 1.0}) {
+      c.Colour(body.Scaled(0.7));
+      c.RoundedRect(cx + side * px - pw / 2, py - pl / 2, pw, pl, pw / 2);
+      cairo_fill_preserve(cr);
+      c.Colour(trim, 0.7);
+      cairo_set_line_width(cr, line);
+      cairo_stroke(cr);
+    }
+  }
+  ShipOutline(cr, g, cx, cy, len, wid);
+  cairo_pattern_t* grad = cairo_pattern_create_linear(cx - wid, 0, cx + wid, 0);
+  cairo_pattern_add_color_stop_rgb(grad, 0, body.r * 0.5, body.g * 0.5, body.b * 0.5);
+  cairo_pattern_add_color_stop_rgb(grad, 0.5, std::min(1.0, body.r * 1.25), std::min(1.0, body.g * 1.25),
+                                   std::min(1.0, body.b * 1.25));
+  cairo_pattern_add_color_stop_rgb(grad, 1, body.r * 0.4, body.g * 0.4, body.b * 0.4);
+  cairo_set_source(cr, grad);
   cairo_fill_preserve(cr);
-  cairo_pattern_destroy(g);
-  c.Colour(wreck ? Rgb{0.9, 0.4, 0.1} : p.accent, 0.8);
-  cairo_set_line_width(cr, std::max(0.8, w / 120));
+  cairo_pattern_destroy(grad);
+  c.Colour(trim, 0.85);
+  cairo_set_line_width(cr, line);
   cairo_stroke(cr);
-  if (!wreck) {  // engine glow
-    c.Colour(p.glow.Mix({1, 1, 1}, 0.4), 0.9);
-    cairo_arc(cr, cx, cy + len / 2, wid * 0.25, 0, M_PI);
+  // the guild's trim: a stripe down the spine and a band across the beam
+  c.Colour(p.glow, wreck ? 0.15 : 0.55);
+  cairo_rectangle(cr, cx - wid * 0.06, cy - len * 0.35, wid * 0.12, len * 0.7);
+  cairo_fill(cr);
+  cairo_rectangle(cr, cx - wid * 0.5, cy + len * 0.12, wid, len * 0.035);
+  cairo_fill(cr);
+  // bridge
+  c.Colour(trim.Mix({1, 1, 1}, 0.3), 0.9);
+  cairo_arc(cr, cx, cy - len * 0.12, std::max(1.5, wid * 0.13), 0, 2 * M_PI);
+  cairo_fill(cr);
+  if (wreck) {  // scorch and cracks
+    c.Colour({0, 0, 0}, 0.6);
+    for (int i = 0; i < 6; ++i) {
+      cairo_arc(cr, cx + rnd.Range(-wid, wid) * 0.6, cy + rnd.Range(-len, len) * 0.35, rnd.Range(1.5, wid * 0.25), 0,
+                2 * M_PI);
+      cairo_fill(cr);
+    }
+    return;
+  }
+  // engines: one more for each third of the classes
+  const int engines = 1 + size / 4;
+  for (int i = 0; i < engines; ++i) {
+    const double ex = cx + (i - (engines - 1) / 2.0) * wid * 0.45;
+    c.Colour(p.glow.Mix({1, 1, 1}, 0.45), 0.9);
+    cairo_arc(cr, ex, cy + len / 2, std::max(1.5, wid * 0.16), 0, M_PI);
     cairo_fill(cr);
   }
 }
 
+// Module pictures show what the module is: the stem's letters name its kind and
+// its last digit the level, shown as pips.
 void Device(Canvas& c, const std::string& stem, const Palette& p) {
   cairo_t* cr = c.cr();
   const double w = c.width(), h = c.height();
   c.Bevel(0, 0, w, h, p.base.Scaled(0.35), 2, 4);
-  const double cx = w / 2, cy = h / 2, r = std::min(w, h) * 0.3;
-  c.Colour(p.accent.Mix({1, 1, 1}, 0.2));
-  cairo_set_line_width(cr, std::max(1.0, r / 8));
-  const char t = stem.empty() ? 'x' : stem[0];
-  if (t == 'w') {  // weapon: barrel
-    cairo_rectangle(cr, cx - r * 0.2, cy - r * 1.2, r * 0.4, r * 1.8);
+  {
+    cairo_pattern_t* g = cairo_pattern_create_radial(w / 2, h * 0.45, 0, w / 2, h * 0.45, std::max(w, h) * 0.55);
+    cairo_pattern_add_color_stop_rgba(g, 0, p.glow.r, p.glow.g, p.glow.b, 0.3);
+    cairo_pattern_add_color_stop_rgba(g, 1, 0, 0, 0, 0);
+    cairo_set_source(cr, g);
+    cairo_rectangle(cr, 3, 3, w - 6, h - 6);
     cairo_fill(cr);
-    cairo_arc(cr, cx, cy + r * 0.6, r * 0.55, 0, 2 * M_PI);
-    cairo_stroke(cr);
-  } else if (t == 's' && stem[1] == 'd') {  // shield: arc
-    cairo_arc(cr, cx, cy + r, r * 1.5, M_PI * 1.15, M_PI * 1.85);
-    cairo_stroke(cr);
-  } else if (t == 'm') {  // drive: nozzle
-    cairo_move_to(cr, cx - r * 0.5, cy - r);
-    cairo_line_to(cr, cx + r * 0.5, cy - r);
-    cairo_line_to(cr, cx + r, cy + r);
-    cairo_line_to(cr, cx - r, cy + r);
+    cairo_pattern_destroy(g);
+  }
+  std::string kind = stem;
+  if (!kind.empty() && kind.back() == 's' && kind.size() > 4) kind.pop_back();  // the small picture
+  int level = 1;
+  if (!kind.empty() && std::isdigit(static_cast<unsigned char>(kind.back()))) {
+    level = kind.back() - '0';
+    kind.pop_back();
+  }
+  const double cx = w / 2, cy = h * 0.45, r = std::min(w, h) * 0.3;
+  const Rgb ink = p.accent.Mix({1, 1, 1}, 0.25), hot = p.glow.Mix({1, 1, 1}, 0.5);
+  cairo_set_line_width(cr, std::max(1.0, r / 7));
+  cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
+  c.Colour(ink);
+  if (kind == "wcan") {  // cannon: a barrel on a turret
+    cairo_arc(cr, cx, cy + r * 0.45, r * 0.55, 0, 2 * M_PI);
+    cairo_fill(cr);
+    cairo_rectangle(cr, cx - r * 0.16, cy - r * 1.1, r * 0.32, r * 1.4);
+    cairo_fill(cr);
+    c.Colour(hot);
+    cairo_arc(cr, cx, cy - r * 1.15, r * 0.18, 0, 2 * M_PI);
+    cairo_fill(cr);
+  } else if (kind == "wbem") {  // beam: an emitter and its ray
+    cairo_move_to(cr, cx - r * 0.6, cy + r * 0.9);
+    cairo_line_to(cr, cx + r * 0.6, cy + r * 0.9);
+    cairo_line_to(cr, cx + r * 0.25, cy);
+    cairo_line_to(cr, cx - r * 0.25, cy);
     cairo_close_path(cr);
+    cairo_fill(cr);
+    c.Colour(hot);
+    cairo_set_line_width(cr, std::max(1.5, r / 4));
+    cairo_move_to(cr, cx, cy);
+    cairo_line_to(cr, cx, cy - r * 1.2);
     cairo_stroke(cr);
-  } else {  // everything else: a ring with a core
-    cairo_arc(cr, cx, cy, r, 0, 2 * M_PI);
+  } else if (kind == "wmsl") {  // missile: body, fins and flame
+    cairo_move_to(cr, cx, cy - r * 1.2);
+    cairo_line_to(cr, cx + r * 0.22, cy - r * 0.8);
+    cairo_line_to(cr, cx + r * 0.22, cy + r * 0.5);
+    cairo_line_to(cr, cx + r * 0.5, cy + r * 0.85);
+    cairo_line_to(cr, cx - r * 0.5, cy + r * 0.85);
+    cairo_line_to(cr, cx - r * 0.22, cy + r * 0.5);
+    cairo_line_to(cr, cx - r * 0.22, cy - r * 0.8);
+    cairo_close_path(cr);
+    cairo_fill(cr);
+    c.Colour(hot);
+    cairo_move_to(cr, cx - r * 0.15, cy + r * 0.9);
+    cairo_line_to(cr, cx, cy + r * 1.3);
+    cairo_line_to(cr, cx + r * 0.15, cy + r * 0.9);
+    cairo_fill(cr);
+  } else if (kind == "sdef") {  // shield: nested arcs before a hull
+    for (int i = 0; i < 3; ++i) {
+      c.Colour(i < level ? hot : ink.Scaled(0.5));
+      cairo_arc(cr, cx, cy + r * 1.1, r * (0.9 + 0.35 * i), M_PI * 1.2, M_PI * 1.8);
+      cairo_stroke(cr);
+    }
+    c.Colour(ink);
+    cairo_rectangle(cr, cx - r * 0.3, cy + r * 0.4, r * 0.6, r * 0.5);
+    cairo_fill(cr);
+  } else if (kind == "mdrv") {  // drive: nozzles with exhaust
+    for (int i = 0; i < level; ++i) {
+      const double nx = cx + (i - (level - 1) / 2.0) * r * 0.7;
+      c.Colour(ink);
+      cairo_move_to(cr, nx - r * 0.15, cy - r * 0.6);
+      cairo_line_to(cr, nx + r * 0.15, cy - r * 0.6);
+      cairo_line_to(cr, nx + r * 0.3, cy + r * 0.3);
+      cairo_line_to(cr, nx - r * 0.3, cy + r * 0.3);
+      cairo_close_path(cr);
+      cairo_fill(cr);
+      c.Colour(hot);
+      cairo_move_to(cr, nx - r * 0.25, cy + r * 0.35);
+      cairo_line_to(cr, nx, cy + r * 1.1);
+      cairo_line_to(cr, nx + r * 0.25, cy + r * 0.35);
+      cairo_fill(cr);
+    }
+  } else if (kind == "scan") {  // survey array: a dish and its waves
+    cairo_arc(cr, cx - r * 0.3, cy + r * 0.2, r * 0.7, M_PI * 0.25, M_PI * 1.25);
+    cairo_close_path(cr);
+    cairo_fill(cr);
+    c.Colour(hot);
+    for (int i = 1; i <= 3; ++i) {
+      cairo_arc(cr, cx - r * 0.1, cy, r * 0.35 * i, -M_PI * 0.45, -M_PI * 0.05);
+      cairo_stroke(cr);
+    }
+  } else if (kind == "trk") {  // fire control: a scope's crosshair
+    cairo_arc(cr, cx, cy, r * 0.8, 0, 2 * M_PI);
     cairo_stroke(cr);
-    cairo_arc(cr, cx, cy, r * 0.4, 0, 2 * M_PI);
+    cairo_move_to(cr, cx - r * 1.1, cy);
+    cairo_line_to(cr, cx + r * 1.1, cy);
+    cairo_move_to(cr, cx, cy - r * 1.1);
+    cairo_line_to(cr, cx, cy + r * 1.1);
+    cairo_stroke(cr);
+    c.Colour(hot);
+    cairo_arc(cr, cx, cy, r * 0.15, 0, 2 * M_PI);
+    cairo_fill(cr);
+  } else if (kind == "ecm") {  // jammer: an antenna broadcasting a jagged wave
+    cairo_move_to(cr, cx - r * 0.4, cy + r);
+    cairo_line_to(cr, cx, cy - r * 0.2);
+    cairo_line_to(cr, cx + r * 0.4, cy + r);
+    cairo_stroke(cr);
+    c.Colour(hot);
+    cairo_move_to(cr, cx - r * 1.1, cy - r * 0.6);
+    for (int i = 1; i <= 8; ++i) cairo_line_to(cr, cx - r * 1.1 + i * r * 0.275, cy - r * (i % 2 ? 1.0 : 0.6));
+    cairo_stroke(cr);
+  } else if (kind == "drep") {  // repair drones: a wrench among drones
+    cairo_move_to(cr, cx - r * 0.7, cy + r * 0.7);
+    cairo_line_to(cr, cx + r * 0.3, cy - r * 0.3);
+    cairo_stroke(cr);
+    cairo_arc(cr, cx + r * 0.45, cy - r * 0.45, r * 0.35, M_PI * 0.5, M_PI * 2.0);
+    cairo_stroke(cr);
+    c.Colour(hot);
+    for (int i = 0; i < 1 + level; ++i) {
+      cairo_arc(cr, cx - r * 0.9 + i * r * 0.6, cy - r * 0.95 + (i % 2) * r * 0.3, r * 0.14, 0, 2 * M_PI);
+      cairo_fill(cr);
+    }
+  } else if (kind == "pcell") {  // power cell: a battery with a charge
+    c.RoundedRect(cx - r * 0.5, cy - r * 0.8, r, r * 1.7, r * 0.15);
+    cairo_stroke(cr);
+    cairo_rectangle(cr, cx - r * 0.2, cy - r * 1.0, r * 0.4, r * 0.2);
+    cairo_fill(cr);
+    c.Colour(hot);
+    cairo_move_to(cr, cx + r * 0.1, cy - r * 0.6);
+    cairo_line_to(cr, cx - r * 0.25, cy + r * 0.1);
+    cairo_line_to(cr, cx + r * 0.05, cy + r * 0.1);
+    cairo_line_to(cr, cx - r * 0.1, cy + r * 0.7);
+    cairo_line_to(cr, cx + r * 0.25, cy - r * 0.1);
+    cairo_line_to(cr, cx - r * 0.05, cy - r * 0.1);
+    cairo_close_path(cr);
+    cairo_fill(cr);
+  } else if (kind == "preac") {  // reactor: a core in three orbits
+    for (int i = 0; i < 3; ++i) {
+      cairo_save(cr);
+      cairo_translate(cr, cx, cy);
+      cairo_rotate(cr, i * M_PI / 3);
+      cairo_scale(cr, 1, 0.38);
+      cairo_arc(cr, 0, 0, r * 1.0, 0, 2 * M_PI);
+      cairo_restore(cr);
+      cairo_stroke(cr);
+    }
+    c.Colour(hot);
+    cairo_arc(cr, cx, cy, r * 0.22, 0, 2 * M_PI);
+    cairo_fill(cr);
+  } else if (kind == "tbay") {  // vehicle bay: a hangar mouth and a vehicle
+    cairo_move_to(cr, cx - r, cy + r * 0.8);
+    cairo_line_to(cr, cx - r, cy - r * 0.2);
+    cairo_arc(cr, cx, cy - r * 0.2, r, M_PI, 2 * M_PI);
+    cairo_line_to(cr, cx + r, cy + r * 0.8);
+    cairo_stroke(cr);
+    c.Colour(hot);
+    cairo_rectangle(cr, cx - r * 0.45, cy + r * 0.1, r * 0.9, r * 0.35);
+    cairo_fill(cr);
+    for (double x : {-0.28, 0.28}) {
+      cairo_arc(cr, cx + r * x, cy + r * 0.55, r * 0.13, 0, 2 * M_PI);
+      cairo_fill(cr);
+    }
+  } else if (kind == "xasm") {  // assembler: a gear and a crane arm
+    cairo_new_path(cr);
+    for (int i = 0; i < 16; ++i) {
+      const double a = i * M_PI / 8, rr = i % 2 ? r * 0.75 : r * 0.55;
+      cairo_line_to(cr, cx - r * 0.25 + rr * std::cos(a), cy + r * 0.25 + rr * std::sin(a));
+    }
+    cairo_close_path(cr);
+    cairo_fill(cr);
+    c.Colour(hot);
+    cairo_move_to(cr, cx + r * 0.3, cy + r * 0.2);
+    cairo_line_to(cr, cx + r * 0.8, cy - r * 0.9);
+    cairo_line_to(cr, cx + r * 1.1, cy - r * 0.5);
+    cairo_stroke(cr);
+  } else {  // command cores: a chip, with crossed blades on the war core
+    c.RoundedRect(cx - r * 0.7, cy - r * 0.7, r * 1.4, r * 1.4, r * 0.15);
+    cairo_fill(cr);
+    c.Colour(p.base.Scaled(0.3));
+    for (int i = 0; i < 4; ++i) {
+      cairo_rectangle(cr, cx - r * 0.9, cy - r * 0.55 + i * r * 0.35, r * 0.2, r * 0.12);
+      cairo_rectangle(cr, cx + r * 0.7, cy - r * 0.55 + i * r * 0.35, r * 0.2, r * 0.12);
+    }
+    cairo_fill(cr);
+    c.Colour(hot);
+    if (Starts(kind, "cwar")) {
+      cairo_move_to(cr, cx - r * 0.5, cy - r * 0.5);
+      cairo_line_to(cr, cx + r * 0.5, cy + r * 0.5);
+      cairo_move_to(cr, cx + r * 0.5, cy - r * 0.5);
+      cairo_line_to(cr, cx - r * 0.5, cy + r * 0.5);
+      cairo_stroke(cr);
+    } else {
+      cairo_arc(cr, cx, cy, r * 0.3, 0, 2 * M_PI);
+      cairo_fill(cr);
+    }
+  }
+  // the level as pips along the bottom
+  c.Colour(p.accent);
+  for (int i = 0; i < level; ++i) {
+    cairo_arc(cr, cx + (i - (level - 1) / 2.0) * h * 0.1, h * 0.86, std::max(1.5, h * 0.03), 0, 2 * M_PI);
     cairo_fill(cr);
   }
-  std::string upper = stem;
-  for (char& ch : upper) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
-  if (!upper.empty() && upper.back() == 'S') upper.pop_back();
-  c.Text(upper, 2, h * 0.78, w - 4, h * 0.2, p.accent, h * 0.16, false);
+}
+
+// A chapter's emblem: a shield in the guild's colours with one of eight charges,
+// so the eight chapters of a guild tell apart at a glance.
+void ChapterEmblem(Canvas& c, int chapter, const Palette& p, Random& rnd) {
+  cairo_t* cr = c.cr();
+  const double w = c.width(), h = c.height();
+  c.Space(rnd, p.glow, 0.6, static_cast<int>(w * h / 200));
+  const double cx = w / 2, top = h * 0.1, sw = std::min(w, h) * 0.36, sh = h * 0.8;
+  auto shield = [&] {
+    cairo_new_path(cr);
+    cairo_move_to(cr, cx - sw, top);
+    cairo_line_to(cr, cx + sw, top);
+    cairo_line_to(cr, cx + sw, top + sh * 0.45);
+    cairo_curve_to(cr, cx + sw, top + sh * 0.8, cx + sw * 0.3, top + sh * 0.9, cx, top + sh);
+    cairo_curve_to(cr, cx - sw * 0.3, top + sh * 0.9, cx - sw, top + sh * 0.8, cx - sw, top + sh * 0.45);
+    cairo_close_path(cr);
+  };
+  shield();
+  cairo_pattern_t* g = cairo_pattern_create_linear(0, top, 0, top + sh);
+  const Rgb a = p.base.Mix({1, 1, 1}, 0.15), b = p.base.Scaled(0.45);
+  cairo_pattern_add_color_stop_rgb(g, 0, a.r, a.g, a.b);
+  cairo_pattern_add_color_stop_rgb(g, 1, b.r, b.g, b.b);
+  cairo_set_source(cr, g);
+  cairo_fill_preserve(cr);
+  cairo_pattern_destroy(g);
+  c.Colour(p.accent);
+  cairo_set_line_width(cr, std::max(1.5, w / 40));
+  cairo_stroke(cr);
+  const double x = cx, y = top + sh * 0.45, r = sw * 0.6;
+  c.Colour(p.accent.Mix({1, 1, 1}, 0.3));
+  cairo_set_line_width(cr, std::max(1.5, r / 5));
+  cairo_new_path(cr);
+  switch (chapter % 8) {
+    case 0:  // star
+      for (int i = 0; i < 10; ++i) {
+        const double ang = -M_PI / 2 + i * M_PI / 5, rr = i % 2 ? r * 0.42 : r;
+        cairo_line_to(cr, x + rr * std::cos(ang), y + rr * std::sin(ang));
+      }
+      cairo_close_path(cr);
+      cairo_fill(cr);
+      break;
+    case 1:  // crescent
+      cairo_arc(cr, x, y, r, 0, 2 * M_PI);
+      cairo_fill(cr);
+      c.Colour(p.base.Scaled(0.8));
+      cairo_arc(cr, x + r * 0.4, y - r * 0.2, r * 0.8, 0, 2 * M_PI);
+      cairo_fill(cr);
+      break;
+    case 2:  // crossed blades
+      cairo_move_to(cr, x - r, y - r);
+      cairo_line_to(cr, x + r, y + r);
+      cairo_move_to(cr, x + r, y - r);
+      cairo_line_to(cr, x - r, y + r);
+      cairo_stroke(cr);
+      break;
+    case 3:  // tower
+      cairo_rectangle(cr, x - r * 0.45, y - r * 0.5, r * 0.9, r * 1.4);
+      for (int i = 0; i < 3; ++i) cairo_rectangle(cr, x - r * 0.6 + i * r * 0.45, y - r * 0.85, r * 0.3, r * 0.4);
+      cairo_fill(cr);
+      break;
+    case 4:  // wings
+      for (double side : {-1.0, 1.0}) {
+        cairo_move_to(cr, x, y + r * 0.3);
+        cairo_curve_to(cr, x + side * r * 0.5, y - r * 0.9, x + side * r * 1.1, y - r * 0.7, x + side * r * 1.1, y - r * 0.3);
+        cairo_curve_to(cr, x + side * r * 0.8, y, x + side * r * 0.4, y + r * 0.2, x, y + r * 0.3);
+      }
+      cairo_fill(cr);
+      break;
+    case 5:  // ringed planet
+      cairo_arc(cr, x, y, r * 0.55, 0, 2 * M_PI);
+      cairo_fill(cr);
+      cairo_save(cr);
+      cairo_translate(cr, x, y);
+      cairo_rotate(cr, -0.35);
+      cairo_scale(cr, 1, 0.3);
+      cairo_arc(cr, 0, 0, r * 1.05, 0, 2 * M_PI);
+      cairo_restore(cr);
+      cairo_stroke(cr);
+      break;
+    case 6:  // eye
+      cairo_move_to(cr, x - r, y);
+      cairo_curve_to(cr, x - r * 0.4, y - r * 0.7, x + r * 0.4, y - r * 0.7, x + r, y);
+      cairo_curve_to(cr, x + r * 0.4, y + r * 0.7, x - r * 0.4, y + r * 0.7, x - r, y);
+      cairo_stroke(cr);
+      cairo_arc(cr, x, y, r * 0.28, 0, 2 * M_PI);
+      cairo_fill(cr);
+      break;
+    default:  // trident
+      cairo_move_to(cr, x, y + r);
+      cairo_line_to(cr, x, y - r);
+      cairo_move_to(cr, x - r * 0.6, y - r * 0.8);
+      cairo_line_to(cr, x - r * 0.6, y - r * 0.2);
+      cairo_line_to(cr, x + r * 0.6, y - r * 0.2);
+      cairo_line_to(cr, x + r * 0.6, y - r * 0.8);
+      cairo_stroke(cr);
+      break;
+  }
+  // the chapter's number, small, under the charge
+  c.Text(std::to_string(chapter % 8 + 1), cx - sw * 0.5, top + sh * 0.72, sw, sh * 0.18, p.accent, sh * 0.16);
 }
 
 void Gauge(Canvas& c, const std::string& stem, const Palette& p) {
@@ -492,7 +859,7 @@ void Gauge(Canvas& c, const std::string& stem, const Palette& p) {
   cairo_fill(c.cr());
 }
 
-void Picture(Canvas& c, const Asset& a, const Palette& p, Random& rnd) {
+void Picture(Canvas& c, const Asset& a, int guild, const Palette& p, Random& rnd) {
   const std::string stem = Stem(a.name);
   const double w = c.width(), h = c.height();
   if (Starts(stem, "ast") && a.label == "asteroid") {
@@ -505,7 +872,7 @@ void Picture(Canvas& c, const Asset& a, const Palette& p, Random& rnd) {
     cairo_paint(c.cr());
     Asteroid(c, rnd, w / 2, h, w * 0.6);
   } else if (a.label == "unit" || a.label == "hull") {
-    Ship(c, ClassIndex(stem), p, rnd, Starts(stem, "reck"));
+    Ship(c, ClassIndex(stem), guild, p, rnd, Starts(stem, "reck"));
     if (a.label == "hull") {  // the design chamber shows the hull's outline large
       c.Colour(p.accent, 0.3);
       cairo_set_line_width(c.cr(), 1);
@@ -517,6 +884,8 @@ void Picture(Canvas& c, const Asset& a, const Palette& p, Random& rnd) {
     }
   } else if (a.label == "module") {
     Device(c, stem, p);
+  } else if (a.label == "chapter" && Starts(stem, "chap") && stem.size() > 4) {
+    ChapterEmblem(c, stem[4] - '0', p, rnd);
   } else if (a.label == "gauge" || a.label == "bar") {
     Gauge(c, stem, p);
   } else if (a.label == "resource") {
@@ -669,7 +1038,7 @@ Pixels DrawImage(const Asset& asset, int guild, const BackdropWords* words) {
   else if (k == "button" || k == "side" || k == "check" || k == "choice") Button(c, asset, p);
   else if (k == "menu") Menu(c, asset, p);
   else if (k == "icon") Icon(c, asset, p, rnd);
-  else if (k == "picture") Picture(c, asset, p, rnd);
+  else if (k == "picture") Picture(c, asset, guild, p, rnd);
   else if (k == "frame") Frame(c, asset, p, rnd);
   else if (k == "nebula") Nebula(c, asset, rnd);
   return c.Take();
