@@ -128,7 +128,7 @@ quen_cached_asset(NAME voices INPUTS ${sound_inputs} ${inventory_inputs} ${CMAKE
   COMMAND $<TARGET_FILE:quensound> voices ${CMAKE_CURRENT_SOURCE_DIR}/assets ${CMAKE_CURRENT_SOURCE_DIR}/voices/voices.txt @OUT@)
 file(GLOB music_inputs CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tools/music/*.cpp ${PROJECT_SOURCE_DIR}/tools/music/*.h)
 quen_cached_asset(NAME music INPUTS ${music_inputs} ${inventory_inputs} DEPENDS quenmusic INSTALL ${QUEN_INSTALL_TREE}
-  COMMAND $<TARGET_FILE:quenmusic> ${CMAKE_CURRENT_SOURCE_DIR}/assets 60 @OUT@)
+  COMMAND $<TARGET_FILE:quenmusic> ${CMAKE_CURRENT_SOURCE_DIR}/assets 150 @OUT@)
 file(GLOB movie_inputs CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tools/movies/*.cpp ${PROJECT_SOURCE_DIR}/tools/movies/*.h
      ${PROJECT_SOURCE_DIR}/tools/art/looks.cpp)
 quen_cached_asset(NAME movies INPUTS ${movie_inputs} ${music_inputs} ${sound_inputs} ${inventory_inputs}
