@@ -198,6 +198,18 @@ void Button(Canvas& c, const Asset& a, const Palette& p) {
     c.RoundedRect(1, 1, w - 2, h - 2, std::min(w, h) / 5);
     cairo_stroke(cr);
   }
+  if (a.label == "^" || a.label == "v" || a.label == "<" || a.label == ">") {
+    // scroll buttons: a drawn arrowhead, not a letter standing in for one
+    const double cx = w / 2 + shift, cy = h / 2 + shift, r = std::min(w, h) * 0.3;
+    const double dir = a.label == "^" ? -M_PI / 2 : a.label == "v" ? M_PI / 2 : a.label == "<" ? M_PI : 0;
+    c.Colour(text);
+    cairo_move_to(cr, cx + r * std::cos(dir), cy + r * std::sin(dir));
+    cairo_line_to(cr, cx + r * std::cos(dir + 2.4), cy + r * std::sin(dir + 2.4));
+    cairo_line_to(cr, cx + r * std::cos(dir - 2.4), cy + r * std::sin(dir - 2.4));
+    cairo_close_path(cr);
+    cairo_fill(cr);
+    return;
+  }
   c.Text(a.label, 3 + shift, 1 + shift, w - 6, h - 2, text, std::min(h * 0.55, 26.0));
 }
 
@@ -260,6 +272,105 @@ void Building(Canvas& c, const Rgb& body, Random& rnd) {
   for (int i = 0; i < blocks; ++i) {
     const double bw = w / (blocks + 1.0), bh = h * rnd.Range(0.35, 0.85);
     c.Bevel(w * 0.08 + i * bw * 1.1, h - bh - 2, bw, bh, body.Mix({0.5, 0.5, 0.55}, 0.4), 1, 1);
+  }
+}
+
+// The small pictures of the goto bar and the event bar: an empty hull slot,
+// hull and life-support damage, and the placement bar's commands.
+void GlyphIcon(Canvas& c, const std::string& stem, const Palette& p) {
+  cairo_t* cr = c.cr();
+  const double w = c.width(), h = c.height(), cx = w / 2, cy = h / 2, r = std::min(w, h) * 0.38;
+  c.Bevel(0, 0, w, h, p.base.Scaled(0.35), 1, 2);
+  const Rgb ink = p.accent.Mix({1, 1, 1}, 0.3), hot = p.glow.Mix({1, 1, 1}, 0.35);
+  cairo_set_line_width(cr, std::max(1.2, w / 14));
+  cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
+  cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
+  auto hullShape = [&] {
+    cairo_new_path(cr);
+    cairo_move_to(cr, cx, cy - r);
+    cairo_line_to(cr, cx + r * 0.6, cy - r * 0.1);
+    cairo_line_to(cr, cx + r * 0.45, cy + r);
+    cairo_line_to(cr, cx - r * 0.45, cy + r);
+    cairo_line_to(cr, cx - r * 0.6, cy - r * 0.1);
+    cairo_close_path(cr);
+  };
+  c.Colour(ink);
+  if (stem == "damhull") {  // a hull plate cracked through
+    hullShape();
+    cairo_stroke(cr);
+    c.Colour({1.0, 0.45, 0.15});
+    cairo_move_to(cr, cx - r * 0.1, cy - r * 0.7);
+    cairo_line_to(cr, cx + r * 0.15, cy - r * 0.1);
+    cairo_line_to(cr, cx - r * 0.15, cy + r * 0.2);
+    cairo_line_to(cr, cx + r * 0.1, cy + r * 0.9);
+    cairo_stroke(cr);
+  } else if (Starts(stem, "hull")) {  // an empty hull slot: the outline, dashed
+    const double dash = std::max(1.5, w / 10);
+    cairo_set_dash(cr, &dash, 1, 0);
+    hullShape();
+    cairo_stroke(cr);
+    cairo_set_dash(cr, nullptr, 0, 0);
+  } else if (Starts(stem, "life")) {  // life support: a heartbeat line over a lung of air
+    c.Colour(hot, 0.5);
+    cairo_arc(cr, cx, cy, r, 0, 2 * M_PI);
+    cairo_fill(cr);
+    c.Colour({1.0, 0.4, 0.35});
+    cairo_move_to(cr, cx - r, cy);
+    cairo_line_to(cr, cx - r * 0.35, cy);
+    cairo_line_to(cr, cx - r * 0.15, cy - r * 0.7);
+    cairo_line_to(cr, cx + r * 0.1, cy + r * 0.6);
+    cairo_line_to(cr, cx + r * 0.3, cy);
+    cairo_line_to(cr, cx + r, cy);
+    cairo_stroke(cr);
+  } else if (stem == "gotoship") {  // the unit being loaded
+    hullShape();
+    cairo_fill(cr);
+  } else if (stem == "gotosel" || stem == "gotodsel") {  // every kind on, or every kind off
+    for (int i = 0; i < 4; ++i) {
+      const double bx = cx - r + (i % 2) * r * 1.1, by = cy - r + (i / 2) * r * 1.1, side = r * 0.85;
+      cairo_rectangle(cr, bx, by, side, side);
+      if (stem == "gotosel") {
+        cairo_fill(cr);
+      } else {
+        cairo_stroke(cr);
+      }
+    }
+  } else if (stem == "gotofill") {  // the hold filling
+    cairo_rectangle(cr, cx - r * 0.6, cy - r, r * 1.2, r * 2);
+    cairo_stroke(cr);
+    c.Colour(hot);
+    cairo_rectangle(cr, cx - r * 0.45, cy - r * 0.1, r * 0.9, r * 0.95);
+    cairo_fill(cr);
+  } else if (stem == "gotodone") {  // a tick
+    cairo_move_to(cr, cx - r * 0.8, cy);
+    cairo_line_to(cr, cx - r * 0.2, cy + r * 0.6);
+    cairo_line_to(cr, cx + r * 0.9, cy - r * 0.7);
+    cairo_stroke(cr);
+  } else if (stem == "gotorest") {  // start over: a turning arrow
+    cairo_arc(cr, cx, cy, r * 0.75, -M_PI * 0.2, M_PI * 1.5);
+    cairo_stroke(cr);
+    cairo_move_to(cr, cx + r * 0.95, cy - r * 0.75);
+    cairo_line_to(cr, cx + r * 0.65, cy - r * 0.2);
+    cairo_line_to(cr, cx + r * 0.25, cy - r * 0.65);
+    cairo_close_path(cr);
+    cairo_fill(cr);
+  } else {  // land: an arrow down to the ground; recover: up from it
+    const bool up = stem == "gotorcvr";
+    c.Colour(hot);
+    cairo_move_to(cr, cx - r, cy + r * 0.9);
+    cairo_line_to(cr, cx + r, cy + r * 0.9);
+    cairo_stroke(cr);
+    c.Colour(ink);
+    const double tip = up ? cy - r : cy + r * 0.55, tail = up ? cy + r * 0.55 : cy - r;
+    cairo_move_to(cr, cx, tail);
+    cairo_line_to(cr, cx, tip);
+    cairo_stroke(cr);
+    const double dir = up ? 1 : -1;
+    cairo_move_to(cr, cx, tip);
+    cairo_line_to(cr, cx - r * 0.45, tip + dir * r * 0.5);
+    cairo_line_to(cr, cx + r * 0.45, tip + dir * r * 0.5);
+    cairo_close_path(cr);
+    cairo_fill(cr);
   }
 }
 
@@ -354,6 +465,24 @@ void Icon(Canvas& c, const Asset& a, const Palette& p, Random& rnd) {
       cairo_rectangle(cr, w * 0.72, 0, w * 0.1, h * 0.3);
       cairo_fill(cr);
     }
+    return;
+  }
+  if (Starts(stem, "bm")) {  // the load dialog's check boxes: clear, or ticked
+    const double side = std::min(w, h) - 2, x0 = (w - side) / 2, y0 = (h - side) / 2;
+    c.Bevel(x0, y0, side, side, p.base.Scaled(0.35), -1, 1);
+    if (stem == "bmx") {
+      c.Colour(p.glow.Mix({1, 1, 1}, 0.4));
+      cairo_set_line_width(cr, std::max(1.5, side / 7));
+      cairo_move_to(cr, x0 + side * 0.22, y0 + side * 0.22);
+      cairo_line_to(cr, x0 + side * 0.78, y0 + side * 0.78);
+      cairo_move_to(cr, x0 + side * 0.78, y0 + side * 0.22);
+      cairo_line_to(cr, x0 + side * 0.22, y0 + side * 0.78);
+      cairo_stroke(cr);
+    }
+    return;
+  }
+  if (Starts(stem, "hull") || stem == "damhull" || Starts(stem, "life") || Starts(stem, "goto")) {
+    GlyphIcon(c, stem, p);
     return;
   }
   // A gem-like glyph in a hue chosen by the name, with the name's first letter.
@@ -892,6 +1021,17 @@ void Picture(Canvas& c, const Asset& a, int guild, const Palette& p, Random& rnd
     c.Bevel(0, 0, w, h, p.base.Scaled(0.3), 2, 4);
     Random rocks(HashText(stem));
     for (int i = 0; i < 5; ++i) Asteroid(c, rocks, rocks.Range(w * 0.15, w * 0.85), rocks.Range(h * 0.3, h * 0.8), h * 0.16);
+  } else if (a.label == "research") {  // a hull being researched: its outline on a blueprint
+    c.Bevel(0, 0, w, h, Rgb{0.08, 0.16, 0.32}, -2, 3);
+    c.Colour({0.45, 0.65, 0.95}, 0.35);
+    cairo_set_line_width(c.cr(), 1);
+    for (double x = 6; x < w - 4; x += 8) cairo_move_to(c.cr(), x + 0.5, 4), cairo_line_to(c.cr(), x + 0.5, h - 4);
+    for (double y = 6; y < h - 4; y += 8) cairo_move_to(c.cr(), 4, y + 0.5), cairo_line_to(c.cr(), w - 4, y + 0.5);
+    cairo_stroke(c.cr());
+    c.Colour({0.85, 0.92, 1.0});
+    cairo_set_line_width(c.cr(), 1.5);
+    ShipOutline(c.cr(), std::max(guild, 0), w / 2, h / 2, h * 0.7, w * 0.28);
+    cairo_stroke(c.cr());
   } else {  // empty slots and other plates
     c.Bevel(0, 0, w, h, p.base.Scaled(0.25), -2, 3);
     c.Text(a.label, 0, 0, w, h, p.accent.Scaled(0.6), h * 0.22, false);
