@@ -246,18 +246,77 @@ void Lamp(Canvas& c, const Rgb& colour, double level) {
   cairo_pattern_destroy(g);
 }
 
-void Vehicle(Canvas& c, const Rgb& body, bool highlight) {
+// An all-terrain vehicle from the side: a track, a sloped hull with a cab, and
+// the tool of its kind on top (c combat gun, m mining drill, p power dish, s
+// seed-bank dome).
+void Vehicle(Canvas& c, const Rgb& body, char kind, bool highlight) {
   cairo_t* cr = c.cr();
   const double w = c.width(), h = c.height();
-  c.Bevel(w * 0.12, h * 0.3, w * 0.76, h * 0.38, body, 1, 3);
-  for (double x : {0.28, 0.72}) {
-    c.Colour({0.15, 0.15, 0.15});
-    cairo_arc(cr, w * x, h * 0.72, h * 0.13, 0, 2 * M_PI);
+  // track
+  c.Colour({0.12, 0.12, 0.13});
+  c.RoundedRect(w * 0.08, h * 0.64, w * 0.84, h * 0.24, h * 0.12);
+  cairo_fill(cr);
+  c.Colour({0.45, 0.45, 0.48});
+  for (int i = 0; i < 4; ++i) {
+    cairo_arc(cr, w * (0.2 + 0.2 * i), h * 0.76, h * 0.07, 0, 2 * M_PI);
     cairo_fill(cr);
   }
-  c.Colour(body.Mix({1, 1, 1}, 0.5));
-  cairo_rectangle(cr, w * 0.45, h * 0.12, w * 0.1, h * 0.2);
+  // hull with a sloped nose and a cab window
+  cairo_new_path(cr);
+  cairo_move_to(cr, w * 0.1, h * 0.66);
+  cairo_line_to(cr, w * 0.14, h * 0.42);
+  cairo_line_to(cr, w * 0.62, h * 0.42);
+  cairo_line_to(cr, w * 0.9, h * 0.56);
+  cairo_line_to(cr, w * 0.9, h * 0.66);
+  cairo_close_path(cr);
+  cairo_pattern_t* g = cairo_pattern_create_linear(0, h * 0.42, 0, h * 0.66);
+  cairo_pattern_add_color_stop_rgb(g, 0, std::min(1.0, body.r * 1.3), std::min(1.0, body.g * 1.3), std::min(1.0, body.b * 1.3));
+  cairo_pattern_add_color_stop_rgb(g, 1, body.r * 0.5, body.g * 0.5, body.b * 0.5);
+  cairo_set_source(cr, g);
   cairo_fill(cr);
+  cairo_pattern_destroy(g);
+  c.Colour({0.6, 0.85, 1.0}, 0.85);
+  cairo_move_to(cr, w * 0.64, h * 0.46);
+  cairo_line_to(cr, w * 0.82, h * 0.55);
+  cairo_line_to(cr, w * 0.64, h * 0.55);
+  cairo_close_path(cr);
+  cairo_fill(cr);
+  const Rgb tool = body.Mix({1, 1, 1}, 0.45);
+  c.Colour(tool);
+  cairo_set_line_width(cr, std::max(1.0, h * 0.07));
+  switch (kind) {
+    case 'c':  // a turret and its barrel
+      cairo_arc(cr, w * 0.38, h * 0.4, h * 0.12, M_PI, 2 * M_PI);
+      cairo_fill(cr);
+      cairo_move_to(cr, w * 0.4, h * 0.33);
+      cairo_line_to(cr, w * 0.85, h * 0.18);
+      cairo_stroke(cr);
+      break;
+    case 'm':  // a drill arm reaching down in front
+      cairo_move_to(cr, w * 0.5, h * 0.42);
+      cairo_line_to(cr, w * 0.78, h * 0.2);
+      cairo_stroke(cr);
+      cairo_move_to(cr, w * 0.72, h * 0.16);
+      cairo_line_to(cr, w * 0.96, h * 0.26);
+      cairo_line_to(cr, w * 0.84, h * 0.12);
+      cairo_close_path(cr);
+      cairo_fill(cr);
+      break;
+    case 'p':  // a collector dish on a mast
+      cairo_move_to(cr, w * 0.38, h * 0.42);
+      cairo_line_to(cr, w * 0.38, h * 0.26);
+      cairo_stroke(cr);
+      cairo_arc(cr, w * 0.38, h * 0.14, h * 0.14, M_PI * 0.1, M_PI * 0.9);
+      cairo_fill(cr);
+      break;
+    default:  // a seed-bank dome
+      cairo_arc(cr, w * 0.36, h * 0.42, h * 0.2, M_PI, 2 * M_PI);
+      cairo_fill(cr);
+      c.Colour({0.4, 0.9, 0.45}, 0.8);
+      cairo_arc(cr, w * 0.36, h * 0.38, h * 0.07, 0, 2 * M_PI);
+      cairo_fill(cr);
+      break;
+  }
   if (highlight) {
     c.Colour({1, 1, 0.6});
     cairo_set_line_width(cr, 1);
@@ -394,7 +453,8 @@ void Icon(Canvas& c, const Asset& a, const Palette& p, Random& rnd) {
                      : Starts(stem, "min") || Starts(stem, "smmin") ? Rgb{0.75, 0.6, 0.3}
                      : Starts(stem, "pow") || Starts(stem, "smpow") ? Rgb{0.3, 0.6, 0.9}
                                                                     : Rgb{0.35, 0.8, 0.4};
-    Vehicle(c, body, stem.back() == 'h');
+    const char kind = Starts(stem, "sm") ? stem[2] : stem[0];
+    Vehicle(c, body, kind, stem.back() == 'h');
     return;
   }
   if (Has(stem, "fcty") || stem == "artifact") {
