@@ -76,8 +76,17 @@ foreach(i RANGE 0 ${last} 2)
   math(EXPR j "${i} + 1")
   list(GET image_modules ${i} id)
   list(GET image_modules ${j} module)
-  quen_cached_asset(NAME art_${id} INPUTS ${art_inputs} DEPENDS quenart PRODUCTS module.rc
-    COMMAND $<TARGET_FILE:quenart> images ${CMAKE_CURRENT_SOURCE_DIR}/assets ${module} @OUT@)
+  # The front end's backdrops carry the captions of data/assets/captions.tab,
+  # placed by the screens' dialog templates.
+  set(caption_inputs)
+  set(caption_args)
+  if(id STREQUAL "frontend")
+    set(caption_args ${CMAKE_CURRENT_SOURCE_DIR}/assets/captions.tab ${CMAKE_CURRENT_SOURCE_DIR}/frontend.rc
+                     ${CMAKE_CURRENT_SOURCE_DIR}/strings/strings.txt)
+    set(caption_inputs ${caption_args})
+  endif()
+  quen_cached_asset(NAME art_${id} INPUTS ${art_inputs} ${caption_inputs} DEPENDS quenart PRODUCTS module.rc
+    COMMAND $<TARGET_FILE:quenart> images ${CMAKE_CURRENT_SOURCE_DIR}/assets ${module} @OUT@ ${caption_args})
   get_filename_component(folder ${module} DIRECTORY)
   get_filename_component(file ${module} NAME)
   quen_gamedata_module(NAME ${file} DEST ${folder} SCRIPT ${QUEN_ASSET_DIR}/art_${id}/module.rc
@@ -119,7 +128,7 @@ quen_cached_asset(NAME voices INPUTS ${sound_inputs} ${inventory_inputs} ${CMAKE
   COMMAND $<TARGET_FILE:quensound> voices ${CMAKE_CURRENT_SOURCE_DIR}/assets ${CMAKE_CURRENT_SOURCE_DIR}/voices/voices.txt @OUT@)
 file(GLOB music_inputs CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tools/music/*.cpp ${PROJECT_SOURCE_DIR}/tools/music/*.h)
 quen_cached_asset(NAME music INPUTS ${music_inputs} ${inventory_inputs} DEPENDS quenmusic INSTALL ${QUEN_INSTALL_TREE}
-  COMMAND $<TARGET_FILE:quenmusic> ${CMAKE_CURRENT_SOURCE_DIR}/assets 60 @OUT@)
+  COMMAND $<TARGET_FILE:quenmusic> ${CMAKE_CURRENT_SOURCE_DIR}/assets 150 @OUT@)
 file(GLOB movie_inputs CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tools/movies/*.cpp ${PROJECT_SOURCE_DIR}/tools/movies/*.h
      ${PROJECT_SOURCE_DIR}/tools/art/looks.cpp)
 quen_cached_asset(NAME movies INPUTS ${movie_inputs} ${music_inputs} ${sound_inputs} ${inventory_inputs}

@@ -45,6 +45,9 @@ HRESULT CVideoDecoder::Open(FOURCC handler, const BITMAPINFOHEADER& input) {
   out.biCompression = BI_RGB;
   out.biSizeImage = 0;
   std::memcpy(outputFormat.data(), &out, 40);
+  // The codec's own colours fill the table from the start, so a caller's palette
+  // set before any 8-bit drawing keeps the codec's static colours around it.
+  ICDecompressGetPalette(codec, &Input()->bmiHeader, Output());
   const VideoRect whole{0, 0, input.biWidth, std::abs(input.biHeight)};
   source = destination = blit = output = whole;
   buffer.resize(ImageSize(input));

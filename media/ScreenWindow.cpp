@@ -44,7 +44,12 @@ ScreenWindow::ScreenWindow(HWND hwnd, const char* name, LONG x, LONG y, int zoom
   } else {
     MoveWindow(hwnd, x, y, w, h, FALSE);
   }
-  if (engine->SetupOutput(static_cast<float>(zoom), 0, 0, 0, 0, ox, oy) != 0) {
+  // On a display of more than 8 bits the picture is decoded at 16 bits: an
+  // 8-bit halftone of it would show its dither pattern over every smooth shade.
+  HDC windowDc = GetDC(hwnd);
+  const int depth = windowDc && GetDeviceCaps(windowDc, BITSPIXEL) > 8 ? 16 : 0;
+  if (windowDc) ReleaseDC(hwnd, windowDc);
+  if (engine->SetupOutput(static_cast<float>(zoom), depth, 0, 0, 0, ox, oy) != 0) {
     status = 4;
     return;
   }

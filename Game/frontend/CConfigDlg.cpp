@@ -24,23 +24,23 @@ constexpr std::int16_t kResultStart = 123;
 
 struct NumberField {
   int edit, upDown;
-  RECT place;  // x, y, width, height of the edit
+  RECT place;  // x, y, width, height of the edit: wide enough for the largest value and the caret
   int low, high;
   std::uint16_t ConfigForm::*value;
   std::uint32_t ConfigEntries::*entry;  // where the edit's text goes to be checked
 };
 constexpr std::array<NumberField, 7> kNumbers{{
-    {IDC_CONFIG_BIB_TURNS, IDC_CONFIG_BIB_TURNS_SPIN, {353, 402, 21, 19}, 1, 999, &ConfigForm::biggestIsBestTurns, &ConfigEntries::biggestIsBestTurns},
-    {IDC_CONFIG_IMPERATOR_ASTEROIDS, IDC_CONFIG_IMPERATOR_ASTEROIDS_SPIN, {353, 455, 21, 19}, 1, 100, &ConfigForm::imperatorAsteroids, &ConfigEntries::imperatorAsteroids},
-    {IDC_CONFIG_IMPERATOR_VOTES, IDC_CONFIG_IMPERATOR_VOTES_SPIN, {353, 499, 21, 19}, 1, 100, &ConfigForm::imperatorVotes, &ConfigEntries::imperatorVotes},
-    {IDC_CONFIG_TURN_TIME, IDC_CONFIG_TURN_TIME_SPIN, {699, 339, 21, 19}, 1, 60, &ConfigForm::turnTime, &ConfigEntries::turnTime},
-    {IDC_CONFIG_CHAPTERS, IDC_CONFIG_CHAPTERS_SPIN, {699, 371, 21, 19}, 1, 8, &ConfigForm::chapters, &ConfigEntries::chapters},
-    {IDC_CONFIG_ASTEROIDS, IDC_CONFIG_ASTEROIDS_SPIN, {699, 399, 21, 19}, 40, 150, &ConfigForm::asteroids, &ConfigEntries::asteroids},
-    {IDC_CONFIG_RESEARCH_SHARED, IDC_CONFIG_RESEARCH_SHARED_SPIN, {699, 488, 22, 19}, 0, 100, &ConfigForm::researchShared, &ConfigEntries::researchShared},
+    {IDC_CONFIG_BIB_TURNS, IDC_CONFIG_BIB_TURNS_SPIN, {353, 402, 23, 19}, 1, 999, &ConfigForm::biggestIsBestTurns, &ConfigEntries::biggestIsBestTurns},
+    {IDC_CONFIG_IMPERATOR_ASTEROIDS, IDC_CONFIG_IMPERATOR_ASTEROIDS_SPIN, {353, 455, 23, 19}, 1, 100, &ConfigForm::imperatorAsteroids, &ConfigEntries::imperatorAsteroids},
+    {IDC_CONFIG_IMPERATOR_VOTES, IDC_CONFIG_IMPERATOR_VOTES_SPIN, {353, 499, 23, 19}, 1, 100, &ConfigForm::imperatorVotes, &ConfigEntries::imperatorVotes},
+    {IDC_CONFIG_TURN_TIME, IDC_CONFIG_TURN_TIME_SPIN, {699, 339, 23, 19}, 1, 60, &ConfigForm::turnTime, &ConfigEntries::turnTime},
+    {IDC_CONFIG_CHAPTERS, IDC_CONFIG_CHAPTERS_SPIN, {699, 371, 23, 19}, 1, 8, &ConfigForm::chapters, &ConfigEntries::chapters},
+    {IDC_CONFIG_ASTEROIDS, IDC_CONFIG_ASTEROIDS_SPIN, {699, 399, 23, 19}, 40, 150, &ConfigForm::asteroids, &ConfigEntries::asteroids},
+    {IDC_CONFIG_RESEARCH_SHARED, IDC_CONFIG_RESEARCH_SHARED_SPIN, {699, 488, 23, 19}, 0, 100, &ConfigForm::researchShared, &ConfigEntries::researchShared},
 }};
 enum NumberIndex : std::size_t { kBibTurns, kImpAsteroids, kImpVotes, kTurnTime, kChapters, kAsteroids, kResearch };
 constexpr RECT kImperatorCount{323, 468, 344, 487};
-constexpr int kNumberFontHeight = 12;
+constexpr int kNumberFontHeight = 11;
 
 enum ButtonIndex : std::size_t {
   kCapture, kBiggest, kImperator, kInterregnum, kRandomEvents, kHours, kMinutes,

@@ -150,10 +150,10 @@ void Canvas::Space(Random& rnd, const Rgb& tint, double cloudiness, int stars) {
   Stars(rnd, 0, 0, width_, height_, stars);
 }
 
-void Canvas::Text(std::string_view text, double x, double y, double w, double h, const Rgb& colour, double size,
-                  bool bold, double glow) {
-  if (text.empty() || w < 2 || h < 2) return;
-  PangoLayout* layout = pango_cairo_create_layout(cr_);
+namespace {
+
+PangoLayout* NewLayout(cairo_t* cr, std::string_view text) {
+  PangoLayout* layout = pango_cairo_create_layout(cr);
   // Hinting and subpixel choices of the desktop must not change our bytes.
   cairo_font_options_t* options = cairo_font_options_create();
   cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_GRAY);
@@ -162,6 +162,26 @@ void Canvas::Text(std::string_view text, double x, double y, double w, double h,
   pango_cairo_context_set_font_options(pango_layout_get_context(layout), options);
   cairo_font_options_destroy(options);
   pango_layout_set_text(layout, text.data(), static_cast<int>(text.size()));
+  return layout;
+}
+
+}  // namespace
+
+void Canvas::Measure(std::string_view text, double size, bool bold, int& width, int& height) {
+  Canvas scratch(1, 1, true);
+  PangoLayout* layout = NewLayout(scratch.cr(), text);
+  PangoFontDescription* font = pango_font_description_from_string(bold ? "Liberation Serif Bold" : "Liberation Serif");
+  pango_font_description_set_absolute_size(font, size * PANGO_SCALE);
+  pango_layout_set_font_description(layout, font);
+  pango_font_description_free(font);
+  pango_layout_get_pixel_size(layout, &width, &height);
+  g_object_unref(layout);
+}
+
+void Canvas::Text(std::string_view text, double x, double y, double w, double h, const Rgb& colour, double size,
+                  bool bold, double glow) {
+  if (text.empty() || w < 2 || h < 2) return;
+  PangoLayout* layout = NewLayout(cr_, text);
   int tw = 0, th = 0;
   for (double s = std::min(size, h * 0.8); s >= 4; s *= 0.9) {
     PangoFontDescription* font = pango_font_description_from_string(bold ? "Liberation Serif Bold" : "Liberation Serif");

@@ -63,6 +63,9 @@ class Canvas {
             bool bold = true, double glow = 0.0);
   Pixels Take();  // the picture; alpha not premultiplied
 
+  // The width and height in pixels `text` takes at `size` in the face Text uses.
+  static void Measure(std::string_view text, double size, bool bold, int& width, int& height);
+
  private:
   int width_, height_;
   cairo_surface_t* surface_;

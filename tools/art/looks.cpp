@@ -35,7 +35,22 @@ int ClassIndex(const std::string& stem) {
 
 double Phase(const Asset& a) { return a.count > 1 ? static_cast<double>(a.index) / a.count : 0.0; }
 
-void Backdrop(Canvas& c, const Asset& a, const Palette& p, Random& rnd) {
+void Captions(Canvas& c, const Palette& p, const std::vector<PlacedCaption>& captions) {
+  for (const PlacedCaption& k : captions) {
+    const Box& b = k.box;
+    c.Colour({0, 0, 0}, 0.5);  // a dark plate keeps the words clear of bright stars
+    c.RoundedRect(b.x - 2, b.y, b.w + 4, b.h, 3);
+    cairo_fill(c.cr());
+    if (k.heading) {
+      c.Colour(p.accent, 0.6);
+      cairo_rectangle(c.cr(), b.x, b.y + b.h - 1.5, b.w, 1);
+      cairo_fill(c.cr());
+    }
+    c.Text(k.text, b.x, b.y, b.w, b.h, k.heading ? p.accent : p.accent.Mix({1, 1, 1}, 0.35), k.size, true);
+  }
+}
+
+void Backdrop(Canvas& c, const Asset& a, const Palette& p, Random& rnd, const BackdropWords* words) {
   c.Space(rnd, p.glow, 1.0, c.width() * c.height() / 900);
   const std::string stem = Stem(a.name);
   if (a.label.empty()) return;
@@ -54,14 +69,18 @@ void Backdrop(Canvas& c, const Asset& a, const Palette& p, Random& rnd) {
     cairo_pattern_destroy(g);
     c.Text(a.label, 0, c.height() * 0.08, c.width(), c.height() * 0.2, p.accent, c.height() * 0.15, true, 1.0);
   } else {
+    // The name banner, moved down where the screen's buttons fill the top.
+    const double top = words ? words->bannerY : 0, h = kBannerHeight;
     c.Colour(p.base.Scaled(0.35), 0.55);
-    cairo_rectangle(c.cr(), 0, 0, c.width(), c.height() * 0.07);
+    cairo_rectangle(c.cr(), 0, top, c.width(), h);
     cairo_fill(c.cr());
     c.Colour(p.accent, 0.8);
-    cairo_rectangle(c.cr(), 0, c.height() * 0.07, c.width(), 1.5);
+    if (top > 0) cairo_rectangle(c.cr(), 0, top - 1.5, c.width(), 1.5);
+    cairo_rectangle(c.cr(), 0, top + h, c.width(), 1.5);
     cairo_fill(c.cr());
-    c.Text(a.label, 0, 0, c.width(), c.height() * 0.07, p.accent, c.height() * 0.05, true, 0.6);
+    c.Text(a.label, 0, top, c.width(), h, p.accent, 30, true, 0.6);
   }
+  if (words) Captions(c, p, words->captions);
 }
 
 // The game screen: a metal frame around the black 3D viewport (29, 98)-(614, 465),
@@ -179,6 +198,18 @@ void Button(Canvas& c, const Asset& a, const Palette& p) {
     c.RoundedRect(1, 1, w - 2, h - 2, std::min(w, h) / 5);
     cairo_stroke(cr);
   }
+  if (a.label == "^" || a.label == "v" || a.label == "<" || a.label == ">") {
+    // scroll buttons: a drawn arrowhead, not a letter standing in for one
+    const double cx = w / 2 + shift, cy = h / 2 + shift, r = std::min(w, h) * 0.3;
+    const double dir = a.label == "^" ? -M_PI / 2 : a.label == "v" ? M_PI / 2 : a.label == "<" ? M_PI : 0;
+    c.Colour(text);
+    cairo_move_to(cr, cx + r * std::cos(dir), cy + r * std::sin(dir));
+    cairo_line_to(cr, cx + r * std::cos(dir + 2.4), cy + r * std::sin(dir + 2.4));
+    cairo_line_to(cr, cx + r * std::cos(dir - 2.4), cy + r * std::sin(dir - 2.4));
+    cairo_close_path(cr);
+    cairo_fill(cr);
+    return;
+  }
   c.Text(a.label, 3 + shift, 1 + shift, w - 6, h - 2, text, std::min(h * 0.55, 26.0));
 }
 
@@ -215,18 +246,77 @@ void Lamp(Canvas& c, const Rgb& colour, double level) {
   cairo_pattern_destroy(g);
 }
 
-void Vehicle(Canvas& c, const Rgb& body, bool highlight) {
+// An all-terrain vehicle from the side: a track, a sloped hull with a cab, and
+// the tool of its kind on top (c combat gun, m mining drill, p power dish, s
+// seed-bank dome).
+void Vehicle(Canvas& c, const Rgb& body, char kind, bool highlight) {
   cairo_t* cr = c.cr();
   const double w = c.width(), h = c.height();
-  c.Bevel(w * 0.12, h * 0.3, w * 0.76, h * 0.38, body, 1, 3);
-  for (double x : {0.28, 0.72}) {
-    c.Colour({0.15, 0.15, 0.15});
-    cairo_arc(cr, w * x, h * 0.72, h * 0.13, 0, 2 * M_PI);
+  // track
+  c.Colour({0.12, 0.12, 0.13});
+  c.RoundedRect(w * 0.08, h * 0.64, w * 0.84, h * 0.24, h * 0.12);
+  cairo_fill(cr);
+  c.Colour({0.45, 0.45, 0.48});
+  for (int i = 0; i < 4; ++i) {
+    cairo_arc(cr, w * (0.2 + 0.2 * i), h * 0.76, h * 0.07, 0, 2 * M_PI);
     cairo_fill(cr);
   }
-  c.Colour(body.Mix({1, 1, 1}, 0.5));
-  cairo_rectangle(cr, w * 0.45, h * 0.12, w * 0.1, h * 0.2);
+  // hull with a sloped nose and a cab window
+  cairo_new_path(cr);
+  cairo_move_to(cr, w * 0.1, h * 0.66);
+  cairo_line_to(cr, w * 0.14, h * 0.42);
+  cairo_line_to(cr, w * 0.62, h * 0.42);
+  cairo_line_to(cr, w * 0.9, h * 0.56);
+  cairo_line_to(cr, w * 0.9, h * 0.66);
+  cairo_close_path(cr);
+  cairo_pattern_t* g = cairo_pattern_create_linear(0, h * 0.42, 0, h * 0.66);
+  cairo_pattern_add_color_stop_rgb(g, 0, std::min(1.0, body.r * 1.3), std::min(1.0, body.g * 1.3), std::min(1.0, body.b * 1.3));
+  cairo_pattern_add_color_stop_rgb(g, 1, body.r * 0.5, body.g * 0.5, body.b * 0.5);
+  cairo_set_source(cr, g);
   cairo_fill(cr);
+  cairo_pattern_destroy(g);
+  c.Colour({0.6, 0.85, 1.0}, 0.85);
+  cairo_move_to(cr, w * 0.64, h * 0.46);
+  cairo_line_to(cr, w * 0.82, h * 0.55);
+  cairo_line_to(cr, w * 0.64, h * 0.55);
+  cairo_close_path(cr);
+  cairo_fill(cr);
+  const Rgb tool = body.Mix({1, 1, 1}, 0.45);
+  c.Colour(tool);
+  cairo_set_line_width(cr, std::max(1.0, h * 0.07));
+  switch (kind) {
+    case 'c':  // a turret and its barrel
+      cairo_arc(cr, w * 0.38, h * 0.4, h * 0.12, M_PI, 2 * M_PI);
+      cairo_fill(cr);
+      cairo_move_to(cr, w * 0.4, h * 0.33);
+      cairo_line_to(cr, w * 0.85, h * 0.18);
+      cairo_stroke(cr);
+      break;
+    case 'm':  // a drill arm reaching down in front
+      cairo_move_to(cr, w * 0.5, h * 0.42);
+      cairo_line_to(cr, w * 0.78, h * 0.2);
+      cairo_stroke(cr);
+      cairo_move_to(cr, w * 0.72, h * 0.16);
+      cairo_line_to(cr, w * 0.96, h * 0.26);
+      cairo_line_to(cr, w * 0.84, h * 0.12);
+      cairo_close_path(cr);
+      cairo_fill(cr);
+      break;
+    case 'p':  // a collector dish on a mast
+      cairo_move_to(cr, w * 0.38, h * 0.42);
+      cairo_line_to(cr, w * 0.38, h * 0.26);
+      cairo_stroke(cr);
+      cairo_arc(cr, w * 0.38, h * 0.14, h * 0.14, M_PI * 0.1, M_PI * 0.9);
+      cairo_fill(cr);
+      break;
+    default:  // a seed-bank dome
+      cairo_arc(cr, w * 0.36, h * 0.42, h * 0.2, M_PI, 2 * M_PI);
+      cairo_fill(cr);
+      c.Colour({0.4, 0.9, 0.45}, 0.8);
+      cairo_arc(cr, w * 0.36, h * 0.38, h * 0.07, 0, 2 * M_PI);
+      cairo_fill(cr);
+      break;
+  }
   if (highlight) {
     c.Colour({1, 1, 0.6});
     cairo_set_line_width(cr, 1);
@@ -241,6 +331,105 @@ void Building(Canvas& c, const Rgb& body, Random& rnd) {
   for (int i = 0; i < blocks; ++i) {
     const double bw = w / (blocks + 1.0), bh = h * rnd.Range(0.35, 0.85);
     c.Bevel(w * 0.08 + i * bw * 1.1, h - bh - 2, bw, bh, body.Mix({0.5, 0.5, 0.55}, 0.4), 1, 1);
+  }
+}
+
+// The small pictures of the goto bar and the event bar: an empty hull slot,
+// hull and life-support damage, and the placement bar's commands.
+void GlyphIcon(Canvas& c, const std::string& stem, const Palette& p) {
+  cairo_t* cr = c.cr();
+  const double w = c.width(), h = c.height(), cx = w / 2, cy = h / 2, r = std::min(w, h) * 0.38;
+  c.Bevel(0, 0, w, h, p.base.Scaled(0.35), 1, 2);
+  const Rgb ink = p.accent.Mix({1, 1, 1}, 0.3), hot = p.glow.Mix({1, 1, 1}, 0.35);
+  cairo_set_line_width(cr, std::max(1.2, w / 14));
+  cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
+  cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
+  auto hullShape = [&] {
+    cairo_new_path(cr);
+    cairo_move_to(cr, cx, cy - r);
+    cairo_line_to(cr, cx + r * 0.6, cy - r * 0.1);
+    cairo_line_to(cr, cx + r * 0.45, cy + r);
+    cairo_line_to(cr, cx - r * 0.45, cy + r);
+    cairo_line_to(cr, cx - r * 0.6, cy - r * 0.1);
+    cairo_close_path(cr);
+  };
+  c.Colour(ink);
+  if (stem == "damhull") {  // a hull plate cracked through
+    hullShape();
+    cairo_stroke(cr);
+    c.Colour({1.0, 0.45, 0.15});
+    cairo_move_to(cr, cx - r * 0.1, cy - r * 0.7);
+    cairo_line_to(cr, cx + r * 0.15, cy - r * 0.1);
+    cairo_line_to(cr, cx - r * 0.15, cy + r * 0.2);
+    cairo_line_to(cr, cx + r * 0.1, cy + r * 0.9);
+    cairo_stroke(cr);
+  } else if (Starts(stem, "hull")) {  // an empty hull slot: the outline, dashed
+    const double dash = std::max(1.5, w / 10);
+    cairo_set_dash(cr, &dash, 1, 0);
+    hullShape();
+    cairo_stroke(cr);
+    cairo_set_dash(cr, nullptr, 0, 0);
+  } else if (Starts(stem, "life")) {  // life support: a heartbeat line over a lung of air
+    c.Colour(hot, 0.5);
+    cairo_arc(cr, cx, cy, r, 0, 2 * M_PI);
+    cairo_fill(cr);
+    c.Colour({1.0, 0.4, 0.35});
+    cairo_move_to(cr, cx - r, cy);
+    cairo_line_to(cr, cx - r * 0.35, cy);
+    cairo_line_to(cr, cx - r * 0.15, cy - r * 0.7);
+    cairo_line_to(cr, cx + r * 0.1, cy + r * 0.6);
+    cairo_line_to(cr, cx + r * 0.3, cy);
+    cairo_line_to(cr, cx + r, cy);
+    cairo_stroke(cr);
+  } else if (stem == "gotoship") {  // the unit being loaded
+    hullShape();
+    cairo_fill(cr);
+  } else if (stem == "gotosel" || stem == "gotodsel") {  // every kind on, or every kind off
+    for (int i = 0; i < 4; ++i) {
+      const double bx = cx - r + (i % 2) * r * 1.1, by = cy - r + (i / 2) * r * 1.1, side = r * 0.85;
+      cairo_rectangle(cr, bx, by, side, side);
+      if (stem == "gotosel") {
+        cairo_fill(cr);
+      } else {
+        cairo_stroke(cr);
+      }
+    }
+  } else if (stem == "gotofill") {  // the hold filling
+    cairo_rectangle(cr, cx - r * 0.6, cy - r, r * 1.2, r * 2);
+    cairo_stroke(cr);
+    c.Colour(hot);
+    cairo_rectangle(cr, cx - r * 0.45, cy - r * 0.1, r * 0.9, r * 0.95);
+    cairo_fill(cr);
+  } else if (stem == "gotodone") {  // a tick
+    cairo_move_to(cr, cx - r * 0.8, cy);
+    cairo_line_to(cr, cx - r * 0.2, cy + r * 0.6);
+    cairo_line_to(cr, cx + r * 0.9, cy - r * 0.7);
+    cairo_stroke(cr);
+  } else if (stem == "gotorest") {  // start over: a turning arrow
+    cairo_arc(cr, cx, cy, r * 0.75, -M_PI * 0.2, M_PI * 1.5);
+    cairo_stroke(cr);
+    cairo_move_to(cr, cx + r * 0.95, cy - r * 0.75);
+    cairo_line_to(cr, cx + r * 0.65, cy - r * 0.2);
+    cairo_line_to(cr, cx + r * 0.25, cy - r * 0.65);
+    cairo_close_path(cr);
+    cairo_fill(cr);
+  } else {  // land: an arrow down to the ground; recover: up from it
+    const bool up = stem == "gotorcvr";
+    c.Colour(hot);
+    cairo_move_to(cr, cx - r, cy + r * 0.9);
+    cairo_line_to(cr, cx + r, cy + r * 0.9);
+    cairo_stroke(cr);
+    c.Colour(ink);
+    const double tip = up ? cy - r : cy + r * 0.55, tail = up ? cy + r * 0.55 : cy - r;
+    cairo_move_to(cr, cx, tail);
+    cairo_line_to(cr, cx, tip);
+    cairo_stroke(cr);
+    const double dir = up ? 1 : -1;
+    cairo_move_to(cr, cx, tip);
+    cairo_line_to(cr, cx - r * 0.45, tip + dir * r * 0.5);
+    cairo_line_to(cr, cx + r * 0.45, tip + dir * r * 0.5);
+    cairo_close_path(cr);
+    cairo_fill(cr);
   }
 }
 
@@ -264,7 +453,8 @@ void Icon(Canvas& c, const Asset& a, const Palette& p, Random& rnd) {
                      : Starts(stem, "min") || Starts(stem, "smmin") ? Rgb{0.75, 0.6, 0.3}
                      : Starts(stem, "pow") || Starts(stem, "smpow") ? Rgb{0.3, 0.6, 0.9}
                                                                     : Rgb{0.35, 0.8, 0.4};
-    Vehicle(c, body, stem.back() == 'h');
+    const char kind = Starts(stem, "sm") ? stem[2] : stem[0];
+    Vehicle(c, body, kind, stem.back() == 'h');
     return;
   }
   if (Has(stem, "fcty") || stem == "artifact") {
@@ -337,6 +527,24 @@ void Icon(Canvas& c, const Asset& a, const Palette& p, Random& rnd) {
     }
     return;
   }
+  if (Starts(stem, "bm")) {  // the load dialog's check boxes: clear, or ticked
+    const double side = std::min(w, h) - 2, x0 = (w - side) / 2, y0 = (h - side) / 2;
+    c.Bevel(x0, y0, side, side, p.base.Scaled(0.35), -1, 1);
+    if (stem == "bmx") {
+      c.Colour(p.glow.Mix({1, 1, 1}, 0.4));
+      cairo_set_line_width(cr, std::max(1.5, side / 7));
+      cairo_move_to(cr, x0 + side * 0.22, y0 + side * 0.22);
+      cairo_line_to(cr, x0 + side * 0.78, y0 + side * 0.78);
+      cairo_move_to(cr, x0 + side * 0.78, y0 + side * 0.22);
+      cairo_line_to(cr, x0 + side * 0.22, y0 + side * 0.78);
+      cairo_stroke(cr);
+    }
+    return;
+  }
+  if (Starts(stem, "hull") || stem == "damhull" || Starts(stem, "life") || Starts(stem, "goto")) {
+    GlyphIcon(c, stem, p);
+    return;
+  }
   // A gem-like glyph in a hue chosen by the name, with the name's first letter.
   const double hue = static_cast<double>(HashText(stem) % 360) / 360.0;
   const Rgb col{0.5 + 0.45 * std::sin(hue * 6.283), 0.5 + 0.45 * std::sin(hue * 6.283 + 2.1),
@@ -388,73 +596,440 @@ void Sun(Canvas& c, double cx, double cy, double r, const Rgb& colour) {
   cairo_pattern_destroy(g);
 }
 
-// A ship seen from above: a hull shape that grows with the class, in the guild's colours.
-void Ship(Canvas& c, int cls, const Palette& p, Random& rnd, bool wreck) {
+// A ship seen from above, nose up, in its guild's own lines: Ember ships are
+// swept arrowheads, Verdant ones rounded seed pods, Talon ones forked claws,
+// Aurum ones blocky hulls in a ring, Facet ones cut crystals. Bigger classes
+// grow longer and carry more pods, fins and engines.
+void ShipOutline(cairo_t* cr, int guild, double cx, double cy, double len, double wid) {
+  const double top = cy - len / 2, bottom = cy + len / 2;
+  cairo_new_path(cr);
+  switch (guild) {
+    case 0:  // arrowhead with swept wings
+      cairo_move_to(cr, cx, top);
+      cairo_line_to(cr, cx + wid * 0.3, cy - len * 0.05);
+      cairo_line_to(cr, cx + wid, bottom - len * 0.02);
+      cairo_line_to(cr, cx + wid * 0.55, bottom - len * 0.12);
+      cairo_line_to(cr, cx + wid * 0.25, bottom);
+      cairo_line_to(cr, cx - wid * 0.25, bottom);
+      cairo_line_to(cr, cx - wid * 0.55, bottom - len * 0.12);
+      cairo_line_to(cr, cx - wid, bottom - len * 0.02);
+      cairo_line_to(cr, cx - wid * 0.3, cy - len * 0.05);
+      break;
+    case 1:  // seed pod: one smooth rounded hull
+      cairo_move_to(cr, cx, top);
+      cairo_curve_to(cr, cx + wid * 1.1, top + len * 0.25, cx + wid * 0.9, bottom - len * 0.1, cx + wid * 0.3, bottom);
+      cairo_line_to(cr, cx - wid * 0.3, bottom);
+      cairo_curve_to(cr, cx - wid * 0.9, bottom - len * 0.1, cx - wid * 1.1, top + len * 0.25, cx, top);
+      break;
+    case 2:  // claw: two prongs forward around a narrow spine
+      cairo_move_to(cr, cx - wid * 0.55, top);
+      cairo_line_to(cr, cx - wid * 0.25, top + len * 0.3);
+      cairo_line_to(cr, cx, top + len * 0.18);
+      cairo_line_to(cr, cx + wid * 0.25, top + len * 0.3);
+      cairo_line_to(cr, cx + wid * 0.55, top);
+      cairo_line_to(cr, cx + wid * 0.8, top + len * 0.45);
+      cairo_line_to(cr, cx + wid * 0.35, bottom);
+      cairo_line_to(cr, cx - wid * 0.35, bottom);
+      cairo_line_to(cr, cx - wid * 0.8, top + len * 0.45);
+      break;
+    case 3:  // block: a broad squared hull with shoulders
+      cairo_move_to(cr, cx - wid * 0.3, top);
+      cairo_line_to(cr, cx + wid * 0.3, top);
+      cairo_line_to(cr, cx + wid * 0.45, top + len * 0.2);
+      cairo_line_to(cr, cx + wid, top + len * 0.35);
+      cairo_line_to(cr, cx + wid, bottom - len * 0.15);
+      cairo_line_to(cr, cx + wid * 0.5, bottom);
+      cairo_line_to(cr, cx - wid * 0.5, bottom);
+      cairo_line_to(cr, cx - wid, bottom - len * 0.15);
+      cairo_line_to(cr, cx - wid, top + len * 0.35);
+      cairo_line_to(cr, cx - wid * 0.45, top + len * 0.2);
+      break;
+    default:  // crystal: a long cut diamond
+      cairo_move_to(cr, cx, top);
+      cairo_line_to(cr, cx + wid * 0.6, top + len * 0.3);
+      cairo_line_to(cr, cx + wid, cy + len * 0.05);
+      cairo_line_to(cr, cx + wid * 0.4, bottom);
+      cairo_line_to(cr, cx, bottom - len * 0.08);
+      cairo_line_to(cr, cx - wid * 0.4, bottom);
+      cairo_line_to(cr, cx - wid, cy + len * 0.05);
+      cairo_line_to(cr, cx - wid * 0.6, top + len * 0.3);
+      break;
+  }
+  cairo_close_path(cr);
+}
+
+void Ship(Canvas& c, int cls, int guild, const Palette& p, Random& rnd, bool wreck) {
   cairo_t* cr = c.cr();
   const double w = c.width(), h = c.height();
   c.Stars(rnd, 0, 0, w, h, static_cast<int>(w * h / 300));
-  const double len = h * (0.45 + 0.04 * std::max(cls, 0)), wid = w * (0.18 + 0.05 * (cls % 5));
+  const int size = std::max(cls, 0);                  // 0 general purpose .. 10 battleship
+  const double len = h * (0.5 + 0.035 * size), wid = w * (0.15 + 0.017 * size);
   const double cx = w / 2, cy = h / 2;
-  cairo_new_path(cr);
-  cairo_move_to(cr, cx, cy - len / 2);
-  cairo_line_to(cr, cx + wid * 0.35, cy - len * 0.1);
-  cairo_line_to(cr, cx + wid, cy + len * 0.3);
-  cairo_line_to(cr, cx + wid * 0.4, cy + len / 2);
-  cairo_line_to(cr, cx - wid * 0.4, cy + len / 2);
-  cairo_line_to(cr, cx - wid, cy + len * 0.3);
-  cairo_line_to(cr, cx - wid * 0.35, cy - len * 0.1);
-  cairo_close_path(cr);
+  const int g = std::clamp(guild, 0, 4);
   const Rgb body = wreck ? Rgb{0.25, 0.22, 0.2} : p.base.Mix({0.7, 0.7, 0.72}, 0.35);
-  cairo_pattern_t* g = cairo_pattern_create_linear(cx - wid, 0, cx + wid, 0);
-  cairo_pattern_add_color_stop_rgb(g, 0, body.r * 0.5, body.g * 0.5, body.b * 0.5);
-  cairo_pattern_add_color_stop_rgb(g, 0.5, body.r * 1.2, body.g * 1.2, body.b * 1.2);
-  cairo_pattern_add_color_stop_rgb(g, 1, body.r * 0.4, body.g * 0.4, body.b * 0.4);
-  cairo_set_source(cr, g);
+  const Rgb trim = wreck ? Rgb{0.9, 0.4, 0.1} : p.accent;
+  const double line = std::max(0.8, w / 120);
+  // side pods: one pair from the destroyers up, two from the battleships
+  const int pods = size >= 10 ? 2 : size >= 8 ? 1 : 0;
+  for (int i = 0; i < pods; ++i) {
+    const double px = wid * (1.05 + 0.25 * i), py = cy + len * (0.05 + 0.18 * i), pl = len * 0.3, pw = wid * 0.18;
+    for (double side : {-1.0, 1.0}) {
+      c.Colour(body.Scaled(0.7));
+      c.RoundedRect(cx + side * px - pw / 2, py - pl / 2, pw, pl, pw / 2);
+      cairo_fill_preserve(cr);
+      c.Colour(trim, 0.7);
+      cairo_set_line_width(cr, line);
+      cairo_stroke(cr);
+    }
+  }
+  ShipOutline(cr, g, cx, cy, len, wid);
+  cairo_pattern_t* grad = cairo_pattern_create_linear(cx - wid, 0, cx + wid, 0);
+  cairo_pattern_add_color_stop_rgb(grad, 0, body.r * 0.5, body.g * 0.5, body.b * 0.5);
+  cairo_pattern_add_color_stop_rgb(grad, 0.5, std::min(1.0, body.r * 1.25), std::min(1.0, body.g * 1.25),
+                                   std::min(1.0, body.b * 1.25));
+  cairo_pattern_add_color_stop_rgb(grad, 1, body.r * 0.4, body.g * 0.4, body.b * 0.4);
+  cairo_set_source(cr, grad);
   cairo_fill_preserve(cr);
-  cairo_pattern_destroy(g);
-  c.Colour(wreck ? Rgb{0.9, 0.4, 0.1} : p.accent, 0.8);
-  cairo_set_line_width(cr, std::max(0.8, w / 120));
+  cairo_pattern_destroy(grad);
+  c.Colour(trim, 0.85);
+  cairo_set_line_width(cr, line);
   cairo_stroke(cr);
-  if (!wreck) {  // engine glow
-    c.Colour(p.glow.Mix({1, 1, 1}, 0.4), 0.9);
-    cairo_arc(cr, cx, cy + len / 2, wid * 0.25, 0, M_PI);
+  // the guild's trim: a stripe down the spine and a band across the beam
+  c.Colour(p.glow, wreck ? 0.15 : 0.55);
+  cairo_rectangle(cr, cx - wid * 0.06, cy - len * 0.35, wid * 0.12, len * 0.7);
+  cairo_fill(cr);
+  cairo_rectangle(cr, cx - wid * 0.5, cy + len * 0.12, wid, len * 0.035);
+  cairo_fill(cr);
+  // bridge
+  c.Colour(trim.Mix({1, 1, 1}, 0.3), 0.9);
+  cairo_arc(cr, cx, cy - len * 0.12, std::max(1.5, wid * 0.13), 0, 2 * M_PI);
+  cairo_fill(cr);
+  if (wreck) {  // scorch and cracks
+    c.Colour({0, 0, 0}, 0.6);
+    for (int i = 0; i < 6; ++i) {
+      cairo_arc(cr, cx + rnd.Range(-wid, wid) * 0.6, cy + rnd.Range(-len, len) * 0.35, rnd.Range(1.5, wid * 0.25), 0,
+                2 * M_PI);
+      cairo_fill(cr);
+    }
+    return;
+  }
+  // engines: one more for each third of the classes
+  const int engines = 1 + size / 4;
+  for (int i = 0; i < engines; ++i) {
+    const double ex = cx + (i - (engines - 1) / 2.0) * wid * 0.45;
+    c.Colour(p.glow.Mix({1, 1, 1}, 0.45), 0.9);
+    cairo_arc(cr, ex, cy + len / 2, std::max(1.5, wid * 0.16), 0, M_PI);
     cairo_fill(cr);
   }
 }
 
+// Module pictures show what the module is: the stem's letters name its kind and
+// its last digit the level, shown as pips.
 void Device(Canvas& c, const std::string& stem, const Palette& p) {
   cairo_t* cr = c.cr();
   const double w = c.width(), h = c.height();
   c.Bevel(0, 0, w, h, p.base.Scaled(0.35), 2, 4);
-  const double cx = w / 2, cy = h / 2, r = std::min(w, h) * 0.3;
-  c.Colour(p.accent.Mix({1, 1, 1}, 0.2));
-  cairo_set_line_width(cr, std::max(1.0, r / 8));
-  const char t = stem.empty() ? 'x' : stem[0];
-  if (t == 'w') {  // weapon: barrel
-    cairo_rectangle(cr, cx - r * 0.2, cy - r * 1.2, r * 0.4, r * 1.8);
+  {
+    cairo_pattern_t* g = cairo_pattern_create_radial(w / 2, h * 0.45, 0, w / 2, h * 0.45, std::max(w, h) * 0.55);
+    cairo_pattern_add_color_stop_rgba(g, 0, p.glow.r, p.glow.g, p.glow.b, 0.3);
+    cairo_pattern_add_color_stop_rgba(g, 1, 0, 0, 0, 0);
+    cairo_set_source(cr, g);
+    cairo_rectangle(cr, 3, 3, w - 6, h - 6);
     cairo_fill(cr);
-    cairo_arc(cr, cx, cy + r * 0.6, r * 0.55, 0, 2 * M_PI);
-    cairo_stroke(cr);
-  } else if (t == 's' && stem[1] == 'd') {  // shield: arc
-    cairo_arc(cr, cx, cy + r, r * 1.5, M_PI * 1.15, M_PI * 1.85);
-    cairo_stroke(cr);
-  } else if (t == 'm') {  // drive: nozzle
-    cairo_move_to(cr, cx - r * 0.5, cy - r);
-    cairo_line_to(cr, cx + r * 0.5, cy - r);
-    cairo_line_to(cr, cx + r, cy + r);
-    cairo_line_to(cr, cx - r, cy + r);
+    cairo_pattern_destroy(g);
+  }
+  std::string kind = stem;
+  if (!kind.empty() && kind.back() == 's' && kind.size() > 4) kind.pop_back();  // the small picture
+  int level = 1;
+  if (!kind.empty() && std::isdigit(static_cast<unsigned char>(kind.back()))) {
+    level = kind.back() - '0';
+    kind.pop_back();
+  }
+  const double cx = w / 2, cy = h * 0.45, r = std::min(w, h) * 0.3;
+  const Rgb ink = p.accent.Mix({1, 1, 1}, 0.25), hot = p.glow.Mix({1, 1, 1}, 0.5);
+  cairo_set_line_width(cr, std::max(1.0, r / 7));
+  cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
+  c.Colour(ink);
+  if (kind == "wcan") {  // cannon: a barrel on a turret
+    cairo_arc(cr, cx, cy + r * 0.45, r * 0.55, 0, 2 * M_PI);
+    cairo_fill(cr);
+    cairo_rectangle(cr, cx - r * 0.16, cy - r * 1.1, r * 0.32, r * 1.4);
+    cairo_fill(cr);
+    c.Colour(hot);
+    cairo_arc(cr, cx, cy - r * 1.15, r * 0.18, 0, 2 * M_PI);
+    cairo_fill(cr);
+  } else if (kind == "wbem") {  // beam: an emitter and its ray
+    cairo_move_to(cr, cx - r * 0.6, cy + r * 0.9);
+    cairo_line_to(cr, cx + r * 0.6, cy + r * 0.9);
+    cairo_line_to(cr, cx + r * 0.25, cy);
+    cairo_line_to(cr, cx - r * 0.25, cy);
     cairo_close_path(cr);
+    cairo_fill(cr);
+    c.Colour(hot);
+    cairo_set_line_width(cr, std::max(1.5, r / 4));
+    cairo_move_to(cr, cx, cy);
+    cairo_line_to(cr, cx, cy - r * 1.2);
     cairo_stroke(cr);
-  } else {  // everything else: a ring with a core
-    cairo_arc(cr, cx, cy, r, 0, 2 * M_PI);
+  } else if (kind == "wmsl") {  // missile: body, fins and flame
+    cairo_move_to(cr, cx, cy - r * 1.2);
+    cairo_line_to(cr, cx + r * 0.22, cy - r * 0.8);
+    cairo_line_to(cr, cx + r * 0.22, cy + r * 0.5);
+    cairo_line_to(cr, cx + r * 0.5, cy + r * 0.85);
+    cairo_line_to(cr, cx - r * 0.5, cy + r * 0.85);
+    cairo_line_to(cr, cx - r * 0.22, cy + r * 0.5);
+    cairo_line_to(cr, cx - r * 0.22, cy - r * 0.8);
+    cairo_close_path(cr);
+    cairo_fill(cr);
+    c.Colour(hot);
+    cairo_move_to(cr, cx - r * 0.15, cy + r * 0.9);
+    cairo_line_to(cr, cx, cy + r * 1.3);
+    cairo_line_to(cr, cx + r * 0.15, cy + r * 0.9);
+    cairo_fill(cr);
+  } else if (kind == "sdef") {  // shield: nested arcs before a hull
+    for (int i = 0; i < 3; ++i) {
+      c.Colour(i < level ? hot : ink.Scaled(0.5));
+      cairo_arc(cr, cx, cy + r * 1.1, r * (0.9 + 0.35 * i), M_PI * 1.2, M_PI * 1.8);
+      cairo_stroke(cr);
+    }
+    c.Colour(ink);
+    cairo_rectangle(cr, cx - r * 0.3, cy + r * 0.4, r * 0.6, r * 0.5);
+    cairo_fill(cr);
+  } else if (kind == "mdrv") {  // drive: nozzles with exhaust
+    for (int i = 0; i < level; ++i) {
+      const double nx = cx + (i - (level - 1) / 2.0) * r * 0.7;
+      c.Colour(ink);
+      cairo_move_to(cr, nx - r * 0.15, cy - r * 0.6);
+      cairo_line_to(cr, nx + r * 0.15, cy - r * 0.6);
+      cairo_line_to(cr, nx + r * 0.3, cy + r * 0.3);
+      cairo_line_to(cr, nx - r * 0.3, cy + r * 0.3);
+      cairo_close_path(cr);
+      cairo_fill(cr);
+      c.Colour(hot);
+      cairo_move_to(cr, nx - r * 0.25, cy + r * 0.35);
+      cairo_line_to(cr, nx, cy + r * 1.1);
+      cairo_line_to(cr, nx + r * 0.25, cy + r * 0.35);
+      cairo_fill(cr);
+    }
+  } else if (kind == "scan") {  // survey array: a dish and its waves
+    cairo_arc(cr, cx - r * 0.3, cy + r * 0.2, r * 0.7, M_PI * 0.25, M_PI * 1.25);
+    cairo_close_path(cr);
+    cairo_fill(cr);
+    c.Colour(hot);
+    for (int i = 1; i <= 3; ++i) {
+      cairo_arc(cr, cx - r * 0.1, cy, r * 0.35 * i, -M_PI * 0.45, -M_PI * 0.05);
+      cairo_stroke(cr);
+    }
+  } else if (kind == "trk") {  // fire control: a scope's crosshair
+    cairo_arc(cr, cx, cy, r * 0.8, 0, 2 * M_PI);
     cairo_stroke(cr);
-    cairo_arc(cr, cx, cy, r * 0.4, 0, 2 * M_PI);
+    cairo_move_to(cr, cx - r * 1.1, cy);
+    cairo_line_to(cr, cx + r * 1.1, cy);
+    cairo_move_to(cr, cx, cy - r * 1.1);
+    cairo_line_to(cr, cx, cy + r * 1.1);
+    cairo_stroke(cr);
+    c.Colour(hot);
+    cairo_arc(cr, cx, cy, r * 0.15, 0, 2 * M_PI);
+    cairo_fill(cr);
+  } else if (kind == "ecm") {  // jammer: an antenna broadcasting a jagged wave
+    cairo_move_to(cr, cx - r * 0.4, cy + r);
+    cairo_line_to(cr, cx, cy - r * 0.2);
+    cairo_line_to(cr, cx + r * 0.4, cy + r);
+    cairo_stroke(cr);
+    c.Colour(hot);
+    cairo_move_to(cr, cx - r * 1.1, cy - r * 0.6);
+    for (int i = 1; i <= 8; ++i) cairo_line_to(cr, cx - r * 1.1 + i * r * 0.275, cy - r * (i % 2 ? 1.0 : 0.6));
+    cairo_stroke(cr);
+  } else if (kind == "drep") {  // repair drones: a wrench among drones
+    cairo_move_to(cr, cx - r * 0.7, cy + r * 0.7);
+    cairo_line_to(cr, cx + r * 0.3, cy - r * 0.3);
+    cairo_stroke(cr);
+    cairo_arc(cr, cx + r * 0.45, cy - r * 0.45, r * 0.35, M_PI * 0.5, M_PI * 2.0);
+    cairo_stroke(cr);
+    c.Colour(hot);
+    for (int i = 0; i < 1 + level; ++i) {
+      cairo_arc(cr, cx - r * 0.9 + i * r * 0.6, cy - r * 0.95 + (i % 2) * r * 0.3, r * 0.14, 0, 2 * M_PI);
+      cairo_fill(cr);
+    }
+  } else if (kind == "pcell") {  // power cell: a battery with a charge
+    c.RoundedRect(cx - r * 0.5, cy - r * 0.8, r, r * 1.7, r * 0.15);
+    cairo_stroke(cr);
+    cairo_rectangle(cr, cx - r * 0.2, cy - r * 1.0, r * 0.4, r * 0.2);
+    cairo_fill(cr);
+    c.Colour(hot);
+    cairo_move_to(cr, cx + r * 0.1, cy - r * 0.6);
+    cairo_line_to(cr, cx - r * 0.25, cy + r * 0.1);
+    cairo_line_to(cr, cx + r * 0.05, cy + r * 0.1);
+    cairo_line_to(cr, cx - r * 0.1, cy + r * 0.7);
+    cairo_line_to(cr, cx + r * 0.25, cy - r * 0.1);
+    cairo_line_to(cr, cx - r * 0.05, cy - r * 0.1);
+    cairo_close_path(cr);
+    cairo_fill(cr);
+  } else if (kind == "preac") {  // reactor: a core in three orbits
+    for (int i = 0; i < 3; ++i) {
+      cairo_save(cr);
+      cairo_translate(cr, cx, cy);
+      cairo_rotate(cr, i * M_PI / 3);
+      cairo_scale(cr, 1, 0.38);
+      cairo_arc(cr, 0, 0, r * 1.0, 0, 2 * M_PI);
+      cairo_restore(cr);
+      cairo_stroke(cr);
+    }
+    c.Colour(hot);
+    cairo_arc(cr, cx, cy, r * 0.22, 0, 2 * M_PI);
+    cairo_fill(cr);
+  } else if (kind == "tbay") {  // vehicle bay: a hangar mouth and a vehicle
+    cairo_move_to(cr, cx - r, cy + r * 0.8);
+    cairo_line_to(cr, cx - r, cy - r * 0.2);
+    cairo_arc(cr, cx, cy - r * 0.2, r, M_PI, 2 * M_PI);
+    cairo_line_to(cr, cx + r, cy + r * 0.8);
+    cairo_stroke(cr);
+    c.Colour(hot);
+    cairo_rectangle(cr, cx - r * 0.45, cy + r * 0.1, r * 0.9, r * 0.35);
+    cairo_fill(cr);
+    for (double x : {-0.28, 0.28}) {
+      cairo_arc(cr, cx + r * x, cy + r * 0.55, r * 0.13, 0, 2 * M_PI);
+      cairo_fill(cr);
+    }
+  } else if (kind == "xasm") {  // assembler: a gear and a crane arm
+    cairo_new_path(cr);
+    for (int i = 0; i < 16; ++i) {
+      const double a = i * M_PI / 8, rr = i % 2 ? r * 0.75 : r * 0.55;
+      cairo_line_to(cr, cx - r * 0.25 + rr * std::cos(a), cy + r * 0.25 + rr * std::sin(a));
+    }
+    cairo_close_path(cr);
+    cairo_fill(cr);
+    c.Colour(hot);
+    cairo_move_to(cr, cx + r * 0.3, cy + r * 0.2);
+    cairo_line_to(cr, cx + r * 0.8, cy - r * 0.9);
+    cairo_line_to(cr, cx + r * 1.1, cy - r * 0.5);
+    cairo_stroke(cr);
+  } else {  // command cores: a chip, with crossed blades on the war core
+    c.RoundedRect(cx - r * 0.7, cy - r * 0.7, r * 1.4, r * 1.4, r * 0.15);
+    cairo_fill(cr);
+    c.Colour(p.base.Scaled(0.3));
+    for (int i = 0; i < 4; ++i) {
+      cairo_rectangle(cr, cx - r * 0.9, cy - r * 0.55 + i * r * 0.35, r * 0.2, r * 0.12);
+      cairo_rectangle(cr, cx + r * 0.7, cy - r * 0.55 + i * r * 0.35, r * 0.2, r * 0.12);
+    }
+    cairo_fill(cr);
+    c.Colour(hot);
+    if (Starts(kind, "cwar")) {
+      cairo_move_to(cr, cx - r * 0.5, cy - r * 0.5);
+      cairo_line_to(cr, cx + r * 0.5, cy + r * 0.5);
+      cairo_move_to(cr, cx + r * 0.5, cy - r * 0.5);
+      cairo_line_to(cr, cx - r * 0.5, cy + r * 0.5);
+      cairo_stroke(cr);
+    } else {
+      cairo_arc(cr, cx, cy, r * 0.3, 0, 2 * M_PI);
+      cairo_fill(cr);
+    }
+  }
+  // the level as pips along the bottom
+  c.Colour(p.accent);
+  for (int i = 0; i < level; ++i) {
+    cairo_arc(cr, cx + (i - (level - 1) / 2.0) * h * 0.1, h * 0.86, std::max(1.5, h * 0.03), 0, 2 * M_PI);
     cairo_fill(cr);
   }
-  std::string upper = stem;
-  for (char& ch : upper) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
-  if (!upper.empty() && upper.back() == 'S') upper.pop_back();
-  c.Text(upper, 2, h * 0.78, w - 4, h * 0.2, p.accent, h * 0.16, false);
+}
+
+// A chapter's emblem: a shield in the guild's colours with one of eight charges,
+// so the eight chapters of a guild tell apart at a glance.
+void ChapterEmblem(Canvas& c, int chapter, const Palette& p, Random& rnd) {
+  cairo_t* cr = c.cr();
+  const double w = c.width(), h = c.height();
+  c.Space(rnd, p.glow, 0.6, static_cast<int>(w * h / 200));
+  const double cx = w / 2, top = h * 0.1, sw = std::min(w, h) * 0.36, sh = h * 0.8;
+  auto shield = [&] {
+    cairo_new_path(cr);
+    cairo_move_to(cr, cx - sw, top);
+    cairo_line_to(cr, cx + sw, top);
+    cairo_line_to(cr, cx + sw, top + sh * 0.45);
+    cairo_curve_to(cr, cx + sw, top + sh * 0.8, cx + sw * 0.3, top + sh * 0.9, cx, top + sh);
+    cairo_curve_to(cr, cx - sw * 0.3, top + sh * 0.9, cx - sw, top + sh * 0.8, cx - sw, top + sh * 0.45);
+    cairo_close_path(cr);
+  };
+  shield();
+  cairo_pattern_t* g = cairo_pattern_create_linear(0, top, 0, top + sh);
+  const Rgb a = p.base.Mix({1, 1, 1}, 0.15), b = p.base.Scaled(0.45);
+  cairo_pattern_add_color_stop_rgb(g, 0, a.r, a.g, a.b);
+  cairo_pattern_add_color_stop_rgb(g, 1, b.r, b.g, b.b);
+  cairo_set_source(cr, g);
+  cairo_fill_preserve(cr);
+  cairo_pattern_destroy(g);
+  c.Colour(p.accent);
+  cairo_set_line_width(cr, std::max(1.5, w / 40));
+  cairo_stroke(cr);
+  const double x = cx, y = top + sh * 0.45, r = sw * 0.6;
+  c.Colour(p.accent.Mix({1, 1, 1}, 0.3));
+  cairo_set_line_width(cr, std::max(1.5, r / 5));
+  cairo_new_path(cr);
+  switch (chapter % 8) {
+    case 0:  // star
+      for (int i = 0; i < 10; ++i) {
+        const double ang = -M_PI / 2 + i * M_PI / 5, rr = i % 2 ? r * 0.42 : r;
+        cairo_line_to(cr, x + rr * std::cos(ang), y + rr * std::sin(ang));
+      }
+      cairo_close_path(cr);
+      cairo_fill(cr);
+      break;
+    case 1:  // crescent
+      cairo_arc(cr, x, y, r, 0, 2 * M_PI);
+      cairo_fill(cr);
+      c.Colour(p.base.Scaled(0.8));
+      cairo_arc(cr, x + r * 0.4, y - r * 0.2, r * 0.8, 0, 2 * M_PI);
+      cairo_fill(cr);
+      break;
+    case 2:  // crossed blades
+      cairo_move_to(cr, x - r, y - r);
+      cairo_line_to(cr, x + r, y + r);
+      cairo_move_to(cr, x + r, y - r);
+      cairo_line_to(cr, x - r, y + r);
+      cairo_stroke(cr);
+      break;
+    case 3:  // tower
+      cairo_rectangle(cr, x - r * 0.45, y - r * 0.5, r * 0.9, r * 1.4);
+      for (int i = 0; i < 3; ++i) cairo_rectangle(cr, x - r * 0.6 + i * r * 0.45, y - r * 0.85, r * 0.3, r * 0.4);
+      cairo_fill(cr);
+      break;
+    case 4:  // wings
+      for (double side : {-1.0, 1.0}) {
+        cairo_move_to(cr, x, y + r * 0.3);
+        cairo_curve_to(cr, x + side * r * 0.5, y - r * 0.9, x + side * r * 1.1, y - r * 0.7, x + side * r * 1.1, y - r * 0.3);
+        cairo_curve_to(cr, x + side * r * 0.8, y, x + side * r * 0.4, y + r * 0.2, x, y + r * 0.3);
+      }
+      cairo_fill(cr);
+      break;
+    case 5:  // ringed planet
+      cairo_arc(cr, x, y, r * 0.55, 0, 2 * M_PI);
+      cairo_fill(cr);
+      cairo_save(cr);
+      cairo_translate(cr, x, y);
+      cairo_rotate(cr, -0.35);
+      cairo_scale(cr, 1, 0.3);
+      cairo_arc(cr, 0, 0, r * 1.05, 0, 2 * M_PI);
+      cairo_restore(cr);
+      cairo_stroke(cr);
+      break;
+    case 6:  // eye
+      cairo_move_to(cr, x - r, y);
+      cairo_curve_to(cr, x - r * 0.4, y - r * 0.7, x + r * 0.4, y - r * 0.7, x + r, y);
+      cairo_curve_to(cr, x + r * 0.4, y + r * 0.7, x - r * 0.4, y + r * 0.7, x - r, y);
+      cairo_stroke(cr);
+      cairo_arc(cr, x, y, r * 0.28, 0, 2 * M_PI);
+      cairo_fill(cr);
+      break;
+    default:  // trident
+      cairo_move_to(cr, x, y + r);
+      cairo_line_to(cr, x, y - r);
+      cairo_move_to(cr, x - r * 0.6, y - r * 0.8);
+      cairo_line_to(cr, x - r * 0.6, y - r * 0.2);
+      cairo_line_to(cr, x + r * 0.6, y - r * 0.2);
+      cairo_line_to(cr, x + r * 0.6, y - r * 0.8);
+      cairo_stroke(cr);
+      break;
+  }
+  // the chapter's number, small, under the charge
+  c.Text(std::to_string(chapter % 8 + 1), cx - sw * 0.5, top + sh * 0.72, sw, sh * 0.18, p.accent, sh * 0.16);
 }
 
 void Gauge(Canvas& c, const std::string& stem, const Palette& p) {
@@ -473,7 +1048,7 @@ void Gauge(Canvas& c, const std::string& stem, const Palette& p) {
   cairo_fill(c.cr());
 }
 
-void Picture(Canvas& c, const Asset& a, const Palette& p, Random& rnd) {
+void Picture(Canvas& c, const Asset& a, int guild, const Palette& p, Random& rnd) {
   const std::string stem = Stem(a.name);
   const double w = c.width(), h = c.height();
   if (Starts(stem, "ast") && a.label == "asteroid") {
@@ -486,7 +1061,7 @@ void Picture(Canvas& c, const Asset& a, const Palette& p, Random& rnd) {
     cairo_paint(c.cr());
     Asteroid(c, rnd, w / 2, h, w * 0.6);
   } else if (a.label == "unit" || a.label == "hull") {
-    Ship(c, ClassIndex(stem), p, rnd, Starts(stem, "reck"));
+    Ship(c, ClassIndex(stem), guild, p, rnd, Starts(stem, "reck"));
     if (a.label == "hull") {  // the design chamber shows the hull's outline large
       c.Colour(p.accent, 0.3);
       cairo_set_line_width(c.cr(), 1);
@@ -498,12 +1073,25 @@ void Picture(Canvas& c, const Asset& a, const Palette& p, Random& rnd) {
     }
   } else if (a.label == "module") {
     Device(c, stem, p);
+  } else if (a.label == "chapter" && Starts(stem, "chap") && stem.size() > 4) {
+    ChapterEmblem(c, stem[4] - '0', p, rnd);
   } else if (a.label == "gauge" || a.label == "bar") {
     Gauge(c, stem, p);
   } else if (a.label == "resource") {
     c.Bevel(0, 0, w, h, p.base.Scaled(0.3), 2, 4);
     Random rocks(HashText(stem));
     for (int i = 0; i < 5; ++i) Asteroid(c, rocks, rocks.Range(w * 0.15, w * 0.85), rocks.Range(h * 0.3, h * 0.8), h * 0.16);
+  } else if (a.label == "research") {  // a hull being researched: its outline on a blueprint
+    c.Bevel(0, 0, w, h, Rgb{0.08, 0.16, 0.32}, -2, 3);
+    c.Colour({0.45, 0.65, 0.95}, 0.35);
+    cairo_set_line_width(c.cr(), 1);
+    for (double x = 6; x < w - 4; x += 8) cairo_move_to(c.cr(), x + 0.5, 4), cairo_line_to(c.cr(), x + 0.5, h - 4);
+    for (double y = 6; y < h - 4; y += 8) cairo_move_to(c.cr(), 4, y + 0.5), cairo_line_to(c.cr(), w - 4, y + 0.5);
+    cairo_stroke(c.cr());
+    c.Colour({0.85, 0.92, 1.0});
+    cairo_set_line_width(c.cr(), 1.5);
+    ShipOutline(c.cr(), std::max(guild, 0), w / 2, h / 2, h * 0.7, w * 0.28);
+    cairo_stroke(c.cr());
   } else {  // empty slots and other plates
     c.Bevel(0, 0, w, h, p.base.Scaled(0.25), -2, 3);
     c.Text(a.label, 0, 0, w, h, p.accent.Scaled(0.6), h * 0.22, false);
@@ -638,19 +1226,19 @@ Palette PaletteFor(int guild) {
   }
 }
 
-Pixels DrawImage(const Asset& asset, int guild) {
+Pixels DrawImage(const Asset& asset, int guild, const BackdropWords* words) {
   Canvas c(asset.width, asset.height);
   Random rnd(HashText(asset.name) ^ static_cast<std::uint64_t>(guild + 7));
   const Palette p = PaletteFor(guild);
   const std::string& k = asset.kind;
-  if (k == "backdrop") Backdrop(c, asset, p, rnd);
+  if (k == "backdrop") Backdrop(c, asset, p, rnd, words);
   else if (k == "screen") GameScreen(c, p, rnd);
   else if (k == "panel") Panel(c, asset, p, rnd);
   else if (k == "border") Border(c, p);
   else if (k == "button" || k == "side" || k == "check" || k == "choice") Button(c, asset, p);
   else if (k == "menu") Menu(c, asset, p);
   else if (k == "icon") Icon(c, asset, p, rnd);
-  else if (k == "picture") Picture(c, asset, p, rnd);
+  else if (k == "picture") Picture(c, asset, guild, p, rnd);
   else if (k == "frame") Frame(c, asset, p, rnd);
   else if (k == "nebula") Nebula(c, asset, rnd);
   return c.Take();

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "tools/art/canvas.h"
+#include "tools/art/captions.h"
 #include "tools/art/imagefiles.h"
 #include "tools/art/inventory.h"
 
@@ -21,7 +22,13 @@ struct Palette {
 // guild 0..4, or -1 for the front end and the shared modules.
 Palette PaletteFor(int guild);
 
-Pixels DrawImage(const Asset& asset, int guild);
+// The words a backdrop carries beside its screen's controls.
+struct BackdropWords {
+  double bannerY = 0;
+  std::vector<PlacedCaption> captions;
+};
+
+Pixels DrawImage(const Asset& asset, int guild, const BackdropWords* words = nullptr);
 
 struct CursorPicture {
   std::string resourceName;  // "IDC_CURSOR_NORMAL_RED"

@@ -1,11 +1,16 @@
 // quenart: draws the game's images and cursors.
-//   quenart images INVENTORY_DIR MODULE OUT_DIR   every image of MODULE ("ART/ima.dll")
+//   quenart images INVENTORY_DIR MODULE OUT_DIR [CAPTIONS TEMPLATES STRINGS]
+//                                                  every image of MODULE ("ART/ima.dll"); with
+//                                                  a caption table, the dialog templates and the
+//                                                  string table, backdrops carry their captions
 //   quenart cursors OUT_DIR                        the 75 mouse cursors and the program's icon
 // OUT_DIR receives the pictures (".ima" or ".cur"), the resource script that
 // names them (module.rc or cursors.rc) and a contact sheet (sheet.png).
 #include <cstdio>
 #include <exception>
 #include <fstream>
+#include <iterator>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -31,12 +36,34 @@ void WriteText(const fs::path& path, const std::string& text) {
   if (!out) throw std::runtime_error("cannot write " + path.string());
 }
 
+std::string ReadText(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw std::runtime_error("cannot read " + path.string());
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
 std::string Lower(std::string s) {
   for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   return s;
 }
 
-int Images(const fs::path& inventoryDir, const std::string& module, const fs::path& out) {
+// The words of each captioned backdrop, by its name in lower case.
+std::map<std::string, art::BackdropWords> ReadWords(const std::vector<std::string>& files) {
+  std::map<std::string, art::BackdropWords> out;
+  if (files.empty()) return out;
+  const art::Templates templates = art::ReadTemplates(ReadText(files[1]));
+  const auto strings = art::ReadStringNames(ReadText(files[2]));
+  for (const art::ScreenCaptions& s : art::ReadCaptionTable(ReadText(files[0]), strings)) {
+    art::BackdropWords& w = out[Lower(s.backdrop)];
+    w.bannerY = s.bannerY;
+    w.captions = art::LayOutCaptions(s, templates);
+  }
+  return out;
+}
+
+int Images(const fs::path& inventoryDir, const std::string& module, const fs::path& out,
+           const std::vector<std::string>& captionFiles) {
+  const auto words = ReadWords(captionFiles);
   const art::Inventory inv = art::ReadInventory(inventoryDir);
   const art::Container* box = inv.FindContainer(module);
   if (!box || !box->isModule) {
@@ -48,7 +75,8 @@ int Images(const fs::path& inventoryDir, const std::string& module, const fs::pa
   std::vector<art::Pixels> pictures;
   pictures.reserve(box->assets.size());
   for (const art::Asset& a : box->assets) {
-    pictures.push_back(art::DrawImage(a, box->guild));
+    const auto w = words.find(Lower(a.name));
+    pictures.push_back(art::DrawImage(a, box->guild, w == words.end() ? nullptr : &w->second));
     const std::string file = Lower(a.name);
     WriteFile(out / file, art::EncodeIma(pictures.back()));
     script += art::ResourceLine(file, "IMA", file);
@@ -87,7 +115,8 @@ int main(int argc, char** argv) {
   try {
     const std::vector<std::string> args(argv + 1, argv + argc);
     int result = -1;
-    if (args.size() == 4 && args[0] == "images") result = Images(args[1], args[2], args[3]);
+    if ((args.size() == 4 || args.size() == 7) && args[0] == "images")
+      result = Images(args[1], args[2], args[3], {args.begin() + 4, args.end()});
     if (args.size() == 2 && args[0] == "cursors") result = Cursors(args[1]);
     if (result >= 0) {
       art::ReleaseDrawingCaches();
@@ -97,6 +126,6 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "quenart: %s\n", e.what());
     return 1;
   }
-  std::fprintf(stderr, "usage: quenart images INVENTORY_DIR MODULE OUT_DIR | quenart cursors OUT_DIR\n");
+  std::fprintf(stderr, "usage: quenart images INVENTORY_DIR MODULE OUT_DIR [CAPTIONS TEMPLATES STRINGS] | quenart cursors OUT_DIR\n");
   return 2;
 }

@@ -20,6 +20,9 @@ constexpr std::array<Movie, 4> kMovies = {{
     {"majorwin", 7.0, "victory"},
 }};
 
+constexpr double kStageW = 320, kStageH = 240;
+constexpr double kStageScale = kWidth / kStageW;
+
 double Smooth(double x) {
   x = std::clamp(x, 0.0, 1.0);
   return x * x * (3 - 2 * x);
@@ -33,7 +36,7 @@ void FlyingStars(art::Canvas& c, double t, double speed) {
     const double x = rnd.Range(-1, 1), y = rnd.Range(-1, 1);
     double z = rnd.Range(0.05, 1.0) - std::fmod(t * speed, 1.0);
     if (z <= 0.02) z += 1.0;
-    const double sx = kWidth / 2.0 + x / z * 60, sy = kHeight / 2.0 + y / z * 60;
+    const double sx = kStageW / 2.0 + x / z * 60, sy = kStageH / 2.0 + y / z * 60;
     c.Colour({0.9, 0.92, 1.0}, std::min(1.0, 0.3 / z));
     cairo_arc(cr, sx, sy, std::min(2.0, 0.4 / z), 0, 2 * M_PI);
     cairo_fill(cr);
@@ -77,49 +80,78 @@ art::Pixels DrawFrame(const Movie& movie, int frame) {
   const art::Palette p = art::PaletteFor(-1);
   art::Random sky(77);
   c.Space(sky, p.glow, 0.6, 0);
+  cairo_scale(c.cr(), kStageScale, kStageScale);
   if (movie.name == "intro") {
     FlyingStars(c, t, 0.12);
-    Planet(c, kWidth / 2.0, kHeight * (1.6 - 0.5 * Smooth(u * 1.5)), 150, {0.3, 0.45, 0.8});
-    for (int s = 0; s < 3; ++s) {  // three ships crossing
-      const double x = -40 + (kWidth + 80) * Smooth(u * 1.4 - s * 0.12), y = 70 + 25 * s;
-      art::Rgb col = art::PaletteFor(s).glow;
-      c.Colour(col);
-      cairo_move_to(c.cr(), x + 12, y);
-      cairo_line_to(c.cr(), x - 8, y - 5);
-      cairo_line_to(c.cr(), x - 8, y + 5);
+    Planet(c, kStageW / 2.0, kStageH * (1.6 - 0.5 * Smooth(u * 1.5)), 150, {0.3, 0.45, 0.8});
+    for (int s = 0; s < 5; ++s) {  // a ship of each guild crossing, engines trailing light
+      const double x = -40 + (kStageW + 80) * Smooth(u * 1.3 - s * 0.09), y = 62 + 22 * s + 6 * std::sin(t + s);
+      const art::Palette guild = art::PaletteFor(s);
+      cairo_pattern_t* trail = cairo_pattern_create_linear(x - 70, y, x - 8, y);
+      cairo_pattern_add_color_stop_rgba(trail, 0, guild.glow.r, guild.glow.g, guild.glow.b, 0);
+      cairo_pattern_add_color_stop_rgba(trail, 1, 1, 1, 0.9, 0.8);
+      cairo_set_source(c.cr(), trail);
+      cairo_set_line_width(c.cr(), 2.5);
+      cairo_move_to(c.cr(), x - 70, y);
+      cairo_line_to(c.cr(), x - 8, y);
+      cairo_stroke(c.cr());
+      cairo_pattern_destroy(trail);
+      const art::Rgb hull = guild.base.Mix({0.75, 0.75, 0.78}, 0.4);
+      c.Colour(hull);
+      cairo_move_to(c.cr(), x + 14, y);
+      cairo_line_to(c.cr(), x + 2, y - 3);
+      cairo_line_to(c.cr(), x - 8, y - 8);
+      cairo_line_to(c.cr(), x - 6, y - 2);
+      cairo_line_to(c.cr(), x - 9, y);
+      cairo_line_to(c.cr(), x - 6, y + 2);
+      cairo_line_to(c.cr(), x - 8, y + 8);
+      cairo_line_to(c.cr(), x + 2, y + 3);
       cairo_close_path(c.cr());
-      cairo_fill(c.cr());
+      cairo_fill_preserve(c.cr());
+      c.Colour(guild.accent, 0.9);
+      cairo_set_line_width(c.cr(), 0.7);
+      cairo_stroke(c.cr());
     }
     const double a = Smooth((u - 0.45) * 3);
-    if (a > 0) c.Text("QUENBAR", 0, 30, kWidth, 60, p.accent.Scaled(a), 48, true, a);
+    if (a > 0) c.Text("QUENBAR", 0, 30, kStageW, 60, p.accent.Scaled(a), 48, true, a);
   } else if (movie.name == "loss") {
     const double boom = std::clamp((u - 0.3) * 2.5, 0.0, 1.0);
-    if (boom < 0.15) Planet(c, kWidth / 2.0, kHeight / 2.0, 50, {0.6, 0.45, 0.35});
-    if (boom > 0) Burst(c, kWidth / 2.0, kHeight / 2.0, 30 + 200 * boom, 1.0 - boom * 0.8, {1.0, 0.5, 0.15});
+    if (boom < 0.15) Planet(c, kStageW / 2.0, kStageH / 2.0, 50, {0.6, 0.45, 0.35});
+    if (boom > 0) Burst(c, kStageW / 2.0, kStageH / 2.0, 30 + 200 * boom, 1.0 - boom * 0.8, {1.0, 0.5, 0.15});
+    if (boom > 0 && boom < 1) {  // the shock front running out
+      c.Colour({1.0, 0.85, 0.6}, 0.7 * (1 - boom));
+      cairo_set_line_width(c.cr(), 2.5);
+      cairo_save(c.cr());
+      cairo_translate(c.cr(), kStageW / 2.0, kStageH / 2.0);
+      cairo_scale(c.cr(), 1, 0.35);
+      cairo_arc(c.cr(), 0, 0, 40 + 260 * boom, 0, 2 * M_PI);
+      cairo_restore(c.cr());
+      cairo_stroke(c.cr());
+    }
     art::Random debris(5);
     for (int i = 0; i < 40 && boom > 0; ++i) {
       const double ang = debris.Range(0, 2 * M_PI), d = boom * debris.Range(40, 200);
       c.Colour({0.5, 0.4, 0.3}, 1 - boom * 0.5);
-      cairo_arc(c.cr(), kWidth / 2.0 + d * std::cos(ang), kHeight / 2.0 + d * std::sin(ang), debris.Range(1, 3), 0, 2 * M_PI);
+      cairo_arc(c.cr(), kStageW / 2.0 + d * std::cos(ang), kStageH / 2.0 + d * std::sin(ang), debris.Range(1, 3), 0, 2 * M_PI);
       cairo_fill(c.cr());
     }
     const double a = Smooth((u - 0.6) * 3);
-    if (a > 0) c.Text("DEFEAT", 0, kHeight - 70, kWidth, 50, art::Rgb{0.9, 0.3, 0.2}.Scaled(a), 40, true, a);
+    if (a > 0) c.Text("DEFEAT", 0, kStageH - 70, kStageW, 50, art::Rgb{0.9, 0.3, 0.2}.Scaled(a), 40, true, a);
   } else {
     const bool major = movie.name == "majorwin";
-    Planet(c, kWidth / 2.0, kHeight * 1.3, 120, {0.35, 0.6, 0.4});
+    Planet(c, kStageW / 2.0, kStageH * 1.3, 120, {0.35, 0.6, 0.4});
     art::Random fireworks(major ? 9 : 3);
     const int bursts = major ? 10 : 4;
     for (int i = 0; i < bursts; ++i) {
-      const double start = fireworks.Range(0, 0.7), x = fireworks.Range(40, kWidth - 40), y = fireworks.Range(30, 140);
+      const double start = fireworks.Range(0, 0.7), x = fireworks.Range(40, kStageW - 40), y = fireworks.Range(30, 140);
       const art::Rgb col = art::PaletteFor(fireworks.Below(5)).glow;
       const double age = (u - start) * 4;
       if (age > 0 && age < 1) Burst(c, x, y, 10 + 40 * age, 1 - age, col);
     }
     const double a = Smooth((u - 0.25) * 3);
     if (a > 0) {
-      c.Text(major ? "IMPERATOR" : "VICTORY", 0, 80, kWidth, 60, p.accent.Scaled(a), 44, true, a);
-      c.Text(major ? "The solar space is yours" : "Your guild prevails", 0, 140, kWidth, 30, art::Rgb{0.8, 0.85, 1.0}.Scaled(a), 18, false);
+      c.Text(major ? "IMPERATOR" : "VICTORY", 0, 80, kStageW, 60, p.accent.Scaled(a), 44, true, a);
+      c.Text(major ? "The solar space is yours" : "Your guild prevails", 0, 140, kStageW, 30, art::Rgb{0.8, 0.85, 1.0}.Scaled(a), 18, false);
     }
   }
   return c.Take();

@@ -1,5 +1,6 @@
 #include "tools/sound/synth.h"
 
+#include <array>
 #include <algorithm>
 #include <cmath>
 #include <functional>
@@ -28,6 +29,8 @@ float Envelope(float t, float attack, float halfLife) {
 }
 
 namespace {
+
+constexpr float kLoopLevel = 0.4f;  // -8 dB
 
 // Everything a recipe needs: time in seconds, the seed's noise, and a
 // variation factor near 1 so files sharing a recipe differ a little.
@@ -88,10 +91,21 @@ std::vector<float> Make(std::string_view recipe, Ctx& c) {
     });
   }
   if (recipe == "gong") {
-    return Render(2.5f, c, [&](float t, Ctx&) {
-      const float partials = Sine(220 * v * t) + 0.6f * Sine(220 * 2.76f * v * t) + 0.4f * Sine(220 * 5.4f * v * t) +
-                             0.25f * Sine(220 * 8.9f * v * t) * Envelope(t, 0.001f, 0.08f);
-      return Envelope(t, 0.004f, 0.45f) * partials;
+    // A struck metal plate: inharmonic partials from the hum to the shimmer,
+    // the higher ones dying sooner, pairs a little apart so the tone beats,
+    // and the mallet's splash of bright noise at the strike.
+    static constexpr std::array<float, 12> kRatios = {1.0f, 1.52f, 2.0f, 2.76f, 3.41f, 4.12f,
+                                                     5.4f, 6.79f, 8.93f, 11.2f, 14.1f, 17.6f};
+    return Render(2.5f, c, [&](float t, Ctx& x) {
+      float ring = 0;
+      for (std::size_t k = 0; k < kRatios.size(); ++k) {
+        const float f = 220 * v * kRatios[k];
+        const float halfLife = 0.9f / (1.0f + 0.35f * static_cast<float>(k));
+        ring += Envelope(t, 0.002f, halfLife) / (1.0f + 0.25f * static_cast<float>(k)) *
+                (Sine(f * t) + 0.5f * Sine(f * 1.003f * t));
+      }
+      const float bright = x.noise.Next() - lp.Step(x.noise.Next(), 3500);
+      return ring + 0.9f * Envelope(t, 0.001f, 0.06f) * bright;
     });
   }
   if (recipe == "chime") {
@@ -156,13 +170,17 @@ std::vector<float> Make(std::string_view recipe, Ctx& c) {
   }
   if (recipe == "engine" || recipe == "hum" || recipe == "shield") {
     const float base = recipe == "engine" ? 55 : recipe == "hum" ? 110 : 330;
-    return Render(1.5f, c, [&, base](float t, Ctx& x) {
+    std::vector<float> loop = Render(1.5f, c, [&, base](float t, Ctx& x) {
       const float wobble = 1.0f + 0.01f * Sine(3 * t);
       float s = Saw(base * v * wobble * t) * 0.5f + Square(base * 0.5f * v * t) * 0.2f + Sine(base * 2 * v * t) * 0.3f;
       if (recipe == "shield") s = Sine(base * v * t) * (0.6f + 0.4f * Sine(9 * t)) + 0.3f * lp2.Step(x.noise.Next(), 3000);
       // Loops seamlessly enough: no envelope but the short edge fades.
       return lp.Step(s, 1800) + 0.15f * lp2.Step(x.noise.Next(), 300);
     });
+    // A loop sounds all the time at its peak level where the other effects
+    // only touch it: 8 dB down it sits with them.
+    for (float& sample : loop) sample *= kLoopLevel;
+    return loop;
   }
   throw std::invalid_argument("unknown sound recipe \"" + std::string(recipe) + "\"");
 }

@@ -265,6 +265,26 @@ TEST_F(MovieTest, OutputAtOtherDepthsAndSizes) {
   EXPECT_EQ(engine.SetupOutput(1.0f, 8, 0, 0, 0, 0, 0), -4) << "not while playing";
 }
 
+TEST_F(MovieTest, SmoothShadesShowWithoutADitherPattern) {
+  // A dark shade between the levels of the codecs' 8-bit colour cube (0, 51): a
+  // halftone would show it as a checkerboard of those two levels, 11 or more away.
+  avitest::AviSpec spec = movietest::Movie(2, 15, false);
+  for (auto& f : spec.frames) f.rgb = {40, 44, 30};
+  ScreenWindow& screen = Screen(Write("shade.avi", avitest::WriteAvi(spec)));
+  ASSERT_EQ(screen.status, 0);
+  screen.ShowFrame(0);
+  // centred in 800 x 600: the 160 x 120 picture starts at (320, 240)
+  for (int y = 250; y < 270; ++y) {
+    for (int x = 330; x < 350; ++x) {
+      const std::uint32_t c = ScreenColour(x, y);
+      EXPECT_NEAR(static_cast<int>(c >> 16), 40, 9) << x << "," << y;
+      EXPECT_NEAR(static_cast<int>(c >> 8 & 0xFF), 44, 9) << x << "," << y;
+      EXPECT_NEAR(static_cast<int>(c & 0xFF), 30, 9) << x << "," << y;
+      if (HasFailure()) return;
+    }
+  }
+}
+
 // Every wave-out device taken: one more try, then the movie ends at once.
 TEST_F(MovieTest, ABusySoundDeviceEndsTheMovieWithoutWaiting) {
   const std::string path = WriteMovie("busy.avi", 45, 15, true);

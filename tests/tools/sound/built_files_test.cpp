@@ -15,6 +15,7 @@
 #include "platform/core/dospath.h"
 #include "platform/sound/trackdecoder.h"
 #include "tools/art/inventory.h"
+#include "tools/music/loudness.h"
 
 namespace {
 
@@ -90,6 +91,25 @@ TEST_F(BuiltFiles, MusicTracksDecodeForAMinuteOrMore) {
   for (const auto& [c, a] : tracks) {
     const fs::path path = kTree / art::TreeFolder(*c) / a->name;
     EXPECT_GE(DecodedFrames(path, 61 * 44100), 59u * 44100u) << path;
+  }
+}
+
+TEST_F(BuiltFiles, MusicTracksRunTwoMinutesAtTheTargetLoudness) {
+  for (const auto& [c, a] : Assets({"music"})) {
+    const fs::path path = kTree / art::TreeFolder(*c) / a->name;
+    auto decoder = plat::TrackDecoder::Open(path);
+    ASSERT_TRUE(decoder) << path;
+    std::vector<std::int16_t> pcm;
+    std::vector<std::int16_t> buffer(2 * 4096);
+    while (pcm.size() < 2u * 200 * 44100) {
+      const std::size_t n = decoder->Read(buffer.data(), 4096);
+      if (n == 0) break;
+      pcm.insert(pcm.end(), buffer.begin(), buffer.begin() + static_cast<std::ptrdiff_t>(2 * n));
+    }
+    std::vector<float> stereo(pcm.size());
+    for (std::size_t i = 0; i < pcm.size(); ++i) stereo[i] = pcm[i] / 32768.0f;
+    EXPECT_GE(stereo.size() / 2, 120u * 44100u) << path;
+    EXPECT_NEAR(music::IntegratedLoudness(stereo, 44100), music::kTargetLufs, 1.0) << path;
   }
 }
 

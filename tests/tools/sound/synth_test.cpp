@@ -3,10 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <stdexcept>
 
 #include "tools/music/composer.h"
+#include "tools/music/loudness.h"
 #include "tools/sound/synth.h"
 #include "tools/sound/voices.h"
 #include "tools/sound/wav.h"
@@ -19,7 +21,78 @@ double Rms(const std::vector<float>& s) {
   return std::sqrt(sum / static_cast<double>(std::max<std::size_t>(1, s.size())));
 }
 
+// Energy of `s` (mono) above `hz`, in dB relative to all its energy: two
+// one-pole high-passes in a row.
+double DbAbove(const std::vector<float>& s, double hz, int rate) {
+  const double a = 1.0 / (1.0 + 2 * M_PI * hz / rate);
+  double x1 = 0, y1 = 0, y2 = 0, z1 = 0, high = 0, all = 0;
+  for (float v : s) {
+    const double y = a * (y1 + v - x1);
+    const double z = a * (z1 + y - y2);
+    x1 = v, y1 = y, y2 = y, z1 = z;
+    high += z * z;
+    all += static_cast<double>(v) * v;
+  }
+  return 10 * std::log10(high / all);
+}
+
+std::vector<float> StereoSine(double hz, double amplitude, double seconds, int rate) {
+  std::vector<float> out(static_cast<std::size_t>(seconds * rate) * 2);
+  for (std::size_t i = 0; i < out.size() / 2; ++i) {
+    out[2 * i] = out[2 * i + 1] = static_cast<float>(amplitude * std::sin(2 * M_PI * hz * i / rate));
+  }
+  return out;
+}
+
 }  // namespace
+
+TEST(Synth, GongRingsAboveThreeKilohertzAndLoopsSitWithTheOtherEffects) {
+  const auto gong = sound::RenderEffect("gong", 7);
+  EXPECT_GT(DbAbove(gong, 3000, sound::kRate), -25.0);
+  // a loop plays all the time: its level is no more than the loudest one-shot's
+  double loudestShot = 0;
+  for (const char* shot : {"explosion", "cannon", "gun", "missile", "beam"})
+    loudestShot = std::max(loudestShot, Rms(sound::RenderEffect(shot, 3)));
+  for (const char* loop : {"engine", "hum", "shield"}) {
+    EXPECT_LE(Rms(sound::RenderEffect(loop, 3)), loudestShot * 1.12) << loop;  // within 1 dB
+  }
+}
+
+TEST(Loudness, MeterReadsSinesAsTheStandardDoesAndGatesSilence) {
+  // a 997 Hz sine at amplitude 0.1 in both channels reads -20 LUFS, at any rate
+  for (int rate : {22050, 44100, 48000}) {
+    EXPECT_NEAR(music::IntegratedLoudness(StereoSine(997, 0.1, 5, rate), rate), -20.0, 0.15) << rate;
+  }
+  // the gates leave out silence: half silent reads as the sound alone
+  auto half = StereoSine(997, 0.1, 10, 22050);
+  std::fill(half.begin(), half.begin() + static_cast<std::ptrdiff_t>(half.size() / 2), 0.0f);
+  EXPECT_NEAR(music::IntegratedLoudness(half, 22050), -20.0, 0.3);
+  // K-weighting: deep bass counts for less than the same level at 1 kHz
+  EXPECT_LT(music::IntegratedLoudness(StereoSine(40, 0.1, 5, 22050), 22050), -22.0);
+  EXPECT_LE(music::IntegratedLoudness(std::vector<float>(44100, 0.0f), 22050), -70.0);
+  EXPECT_LE(music::IntegratedLoudness(StereoSine(997, 0.5, 0.2, 22050), 22050), -70.0);  // shorter than a block
+}
+
+TEST(Music, PiecesAreBrightLoudnessNormalisedAndLoopOnBarLines) {
+  for (const char* name : {"title", "battle", "requiem"}) {
+    SCOPED_TRACE(name);
+    const music::Mood* mood = music::FindMood(name);
+    ASSERT_NE(mood, nullptr);
+    const double seconds = music::WholeBars(*mood, 40);
+    EXPECT_GE(seconds, 40);
+    EXPECT_LT(seconds, 40 + mood->barSeconds);
+    const auto s = music::Compose(*mood, seconds);
+    EXPECT_NEAR(music::IntegratedLoudness(s, music::kRate), music::kTargetLufs, 0.5);
+    std::vector<float> left(s.size() / 2);
+    for (std::size_t i = 0; i < left.size(); ++i) left[i] = s[2 * i];
+    EXPECT_GT(DbAbove(left, 1000, music::kRate), -20.0);
+    // the seam from the last frame to the first is no bigger a step than the piece takes inside
+    std::vector<float> steps;
+    for (std::size_t i = 1; i < left.size(); ++i) steps.push_back(std::fabs(left[i] - left[i - 1]));
+    std::nth_element(steps.begin(), steps.begin() + static_cast<std::ptrdiff_t>(steps.size() * 999 / 1000), steps.end());
+    EXPECT_LE(std::fabs(left.front() - left.back()), steps[steps.size() * 999 / 1000]);
+  }
+}
 
 TEST(Synth, EveryRecipeIsAudibleBoundedAndRepeatable) {
   for (const char* recipe : {"click", "open", "shut", "gong", "chime", "thud", "land", "explosion", "hit", "gun",

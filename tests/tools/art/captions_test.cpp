@@ -1,0 +1,157 @@
+// The caption table against the screens it captions: every control a player
+// types into or picks from has a caption, and every caption lies on the
+// backdrop, clear of the template's controls, of the buttons the screens place
+// in code, of the name banner and of the other captions, in lettering of at
+// least 11 pixels.
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <regex>
+#include <set>
+
+#include "paths.h"
+#include "tools/art/captions.h"
+
+namespace {
+
+std::string Read(const std::filesystem::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  EXPECT_TRUE(in) << p;
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+std::string Lower(std::string s) {
+  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return s;
+}
+
+struct Project {
+  art::Templates templates = art::ReadTemplates(Read(SourceDir() / "data" / "frontend.rc"));
+  std::vector<art::ScreenCaptions> screens = art::ReadCaptionTable(
+      Read(SourceDir() / "data" / "assets" / "captions.tab"),
+      art::ReadStringNames(Read(SourceDir() / "data" / "strings" / "strings.txt")));
+};
+
+const Project& TheProject() {
+  static const Project project;
+  return project;
+}
+
+// The buttons each screen's code places, by its backdrop: the screen's source
+// names its backdrop and lists its buttons as {id, x, y, width, height, "image", ...}.
+std::map<std::string, std::vector<art::Box>> CodeButtons() {
+  std::map<std::string, std::vector<art::Box>> out;
+  const std::regex backdrop(R"(Screen\(app, \"([A-Za-z0-9]+\.ima)\")");
+  const std::regex button(R"(\{(\d+), (\d+), (\d+), (\d+), (\d+), \"[a-z0-9]+\.ima\")");
+  for (const auto& entry : std::filesystem::directory_iterator(SourceDir() / "Game" / "frontend")) {
+    if (entry.path().extension() != ".cpp") continue;
+    const std::string code = Read(entry.path());
+    std::smatch name;
+    if (!std::regex_search(code, name, backdrop)) continue;
+    auto& boxes = out[Lower(name[1])];
+    for (std::sregex_iterator it(code.begin(), code.end(), button), end; it != end; ++it) {
+      boxes.push_back({std::stod((*it)[2]), std::stod((*it)[3]), std::stod((*it)[4]), std::stod((*it)[5])});
+    }
+  }
+  return out;
+}
+
+std::string Where(const art::ScreenCaptions& s, const art::PlacedCaption& c) {
+  return s.backdrop + " \"" + c.text + "\" at " + std::to_string(c.box.x) + "," + std::to_string(c.box.y);
+}
+
+}  // namespace
+
+TEST(Captions, EveryTypedOrPickedControlOfTheFrontEndScreensHasACaption) {
+  const Project& p = TheProject();
+  std::set<std::string> captioned;
+  for (const auto& s : p.screens) {
+    for (const auto& line : s.lines) {
+      if (line.control.empty()) continue;
+      captioned.insert(line.control);
+      // an up-down's caption names the number of the edit it sits beside
+      constexpr std::string_view kSpin = "_SPIN";
+      if (line.control.ends_with(kSpin)) captioned.insert(line.control.substr(0, line.control.size() - kSpin.size()));
+    }
+  }
+  int fields = 0;
+  for (const auto& [dialog, controls] : p.templates) {
+    if (dialog == "IDD_LOGIN") continue;  // a panel over another screen, not a backdrop
+    for (const auto& c : controls) {
+      if (c.kind == "CONTROL") continue;  // up-downs and buttons label themselves or sit beside an edit
+      EXPECT_TRUE(captioned.count(c.name)) << dialog << " " << c.name << " has no caption";
+      ++fields;
+    }
+  }
+  EXPECT_GE(fields, 19);
+}
+
+TEST(Captions, LieOnTheBackdropClearOfControlsBannerAndEachOther) {
+  const Project& p = TheProject();
+  const auto buttons = CodeButtons();
+  int checked = 0;
+  for (const auto& s : p.screens) {
+    const auto placed = art::LayOutCaptions(s, p.templates);
+    const art::Box banner = art::BannerBox(s);
+    const auto code = buttons.find(Lower(s.backdrop));
+    for (std::size_t i = 0; i < placed.size(); ++i) {
+      const art::PlacedCaption& c = placed[i];
+      EXPECT_GE(c.size, 11) << Where(s, c);
+      EXPECT_TRUE(c.box.Inside(800, 600)) << Where(s, c);
+      if (s.backdrop != "main.ima") {
+        EXPECT_FALSE(c.box.Overlaps(banner)) << Where(s, c) << " is under the banner";
+      }
+      for (const auto& t : p.templates.at(s.dialog)) {
+        EXPECT_FALSE(c.box.Overlaps(t.place)) << Where(s, c) << " covers " << t.name;
+      }
+      if (code != buttons.end()) {
+        for (const art::Box& b : code->second) {
+          EXPECT_FALSE(c.box.Overlaps(b)) << Where(s, c) << " covers a button at " << b.x << "," << b.y;
+        }
+      }
+      for (std::size_t j = i + 1; j < placed.size(); ++j) {
+        EXPECT_FALSE(c.box.Overlaps(placed[j].box)) << Where(s, c) << " overlaps \"" << placed[j].text << "\"";
+      }
+      ++checked;
+    }
+    // The banner itself must not lie under the screen's buttons.
+    if (code != buttons.end() && s.backdrop != "main.ima") {
+      for (const art::Box& b : code->second) {
+        EXPECT_FALSE(banner.Overlaps(b)) << s.backdrop << " banner under a button at " << b.x << "," << b.y;
+      }
+    }
+  }
+  EXPECT_GT(checked, 60);
+}
+
+TEST(Captions, EveryScreenWithButtonsInCodeIsFoundByTheButtonReader) {
+  // Guards the reader above: were it to find nothing, the overlap checks would pass vacuously.
+  const auto buttons = CodeButtons();
+  for (const char* backdrop : {"main.ima", "bkgnd.ima", "bkgnd4.ima", "bkgnd9.ima", "bkgnd11.ima", "bkgnd15.ima"}) {
+    const auto it = buttons.find(backdrop);
+    ASSERT_NE(it, buttons.end()) << backdrop;
+    EXPECT_GE(it->second.size(), 3u) << backdrop;
+  }
+}
+
+TEST(Captions, TableAndTemplateErrorsNameTheirLine) {
+  const std::map<std::string, std::string> strings{{"A", "alpha"}};
+  EXPECT_THROW(art::ReadCaptionTable("IDC_X left Name\n", strings), std::runtime_error);  // before a screen
+  EXPECT_THROW(art::ReadCaptionTable("screen a.ima IDD_A\n IDC_X sideways Name\n", strings), std::runtime_error);
+  EXPECT_THROW(art::ReadCaptionTable("screen a.ima IDD_A\n at 1 2 $B\n", strings), std::runtime_error);
+  EXPECT_THROW(art::ReadCaptionTable("screen a.ima IDD_A\n at 1\n", strings), std::runtime_error);
+  const auto ok = art::ReadCaptionTable("screen a.ima IDD_A banner 400\n at 1 2 $A\n", strings);
+  ASSERT_EQ(ok.size(), 1u);
+  EXPECT_EQ(ok[0].bannerY, 400);
+  EXPECT_EQ(ok[0].lines.at(0).text, "alpha");
+  EXPECT_THROW(art::ReadTemplates("IDD_A DIALOG 0, 0, 10, 10\nBEGIN\n EDITTEXT IDC_A, 1, 2\nEND\n"), std::runtime_error);
+  // A caption of a control its template lacks is an error, not a caption at 0, 0.
+  const art::Templates t = art::ReadTemplates("IDD_A DIALOG 0, 0, 10, 10\nBEGIN\n EDITTEXT IDC_A, 10, 20, 30, 13\nEND\n");
+  EXPECT_THROW(art::LayOutCaptions(art::ReadCaptionTable("screen a.ima IDD_A\n IDC_B left B\n", strings)[0], t),
+               std::runtime_error);
+  const auto placed = art::LayOutCaptions(art::ReadCaptionTable("screen a.ima IDD_A\n IDC_A below B\n", strings)[0], t);
+  ASSERT_EQ(placed.size(), 1u);
+  EXPECT_GE(placed[0].box.y, t.at("IDD_A")[0].place.y + t.at("IDD_A")[0].place.h);
+}
