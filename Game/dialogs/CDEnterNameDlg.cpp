@@ -1,0 +1,74 @@
+#include "Game/dialogs/CDEnterNameDlg.h"
+
+#include <cstring>
+
+#include "Game/app/AppGlobals.h"
+#include "Game/dialogs/DialogArt.h"
+#include "Game/dialogs/NameIds.h"
+#include "platform/core/clock.h"
+#include "platform/dialog/dialog.h"
+#include "platform/dialog/edit.h"
+#include "platform/user/window.h"
+
+using namespace plat;
+
+namespace {
+
+const ScreenButton kButtons[] = {
+    {IDOK, 100, 162, 80, 49, "editoku.ima", "editokd.ima", nullptr, 0},
+};
+
+}  // namespace
+
+CDEnterNameDlg::CDEnterNameDlg(CDDraw* display, HWND parent, HINSTANCE instance, std::string_view prompt, int guild,
+                               char* result, std::uint32_t* success)
+    : CDNamePrompt(display, parent, instance, prompt, guild, kButtons), m_text(result), m_success(success) {
+  m_text[kNameBufferSize - 1] = '\0';
+  m_result = DoModal("IDD_ENTER_NAME_DLG");
+}
+
+CDEnterNameDlg::~CDEnterNameDlg() { RedrawGameView(); }
+
+LRESULT CDEnterNameDlg::OnInitDialog(HWND window) {
+  CDNamePrompt::OnInitDialog(window);
+  MoveWindow(window, 261, 195, 279, 211, FALSE);
+  return 0;
+}
+
+LRESULT CDEnterNameDlg::OnPaint(HWND window) {
+  CDNamePrompt::OnPaint(window);
+  // Whatever the player typed before a repaint gives way to the caller's
+  // text, selected whole so typing replaces it.
+  SetDlgItemText(window, IDC_NAME_TEXT, m_text);
+  SendDlgItemMessage(window, IDC_NAME_TEXT, EM_SETSEL, 0, -1);
+  return 0;
+}
+
+void CDEnterNameDlg::Finish(HWND window, bool ok) {
+  PlayClick();
+  const std::string text = FieldText(window);
+  std::memcpy(m_text, text.c_str(), text.size() + 1);
+  if (m_success) *m_success = ok ? 1 : 0;
+  if (ok) {
+    ToggleButton(0);
+    Sleep(100);
+  }
+  EndDialog(window, ok ? 0 : 1);
+}
+
+void CDEnterNameDlg::OnButton(HWND window, std::size_t) { Finish(window, true); }
+
+LRESULT CDEnterNameDlg::OnOtherCommand(WPARAM wParam, LPARAM, HWND window) {
+  if (LOWORD(wParam) != IDCANCEL) return 0;
+  Finish(window, false);
+  return 1;
+}
+
+bool RunEnterNameDialog(std::string_view prompt, std::string* text) {
+  char buffer[kNameBufferSize] = {};
+  std::strncpy(buffer, text->c_str(), kNameTextLimit);
+  std::uint32_t success = 0;
+  CDEnterNameDlg dialog(g_ddraw, g_mainWnd, DialogInstance(), prompt, LocalGuildIndex(), buffer, &success);
+  *text = buffer;
+  return success == 1;
+}

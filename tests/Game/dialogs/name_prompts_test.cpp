@@ -1,0 +1,210 @@
+// The two one-line prompts: the asteroid search's completion over a small
+// solar system, and both prompts run modally by scripted input, their looks
+// compared with golden captures.
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "Game/app/AppGlobals.h"
+#include "Game/base/GIDString.h"
+#include "Game/dialogs/CDEnterNameDlg.h"
+#include "Game/dialogs/CDFindAsteroidDlg.h"
+#include "Game/model/GAsteroid.h"
+#include "Game/model/GGameData.h"
+#include "Game/model/GSolarSys.h"
+#include "Game/rules/GRulesLinks.h"
+#include "media/CDDraw.h"
+#include "platform/backend/headless.h"
+#include "platform/core/clock.h"
+#include "platform/resource/module.h"
+#include "platform/user/keys.h"
+#include "platform/user/queue.h"
+#include "platform/user/system.h"
+#include "platform/user/window.h"
+#include "tests/support/golden.h"
+#include "tests/support/plain_window.h"
+
+namespace {
+
+using namespace plat;
+
+// Asteroids named in index order; `undetected` ones not yet seen.
+void NameAsteroids(CGSolarDB& solar, std::initializer_list<const char*> names, std::initializer_list<int> undetected = {}) {
+  solar.CreateAsteroidArray(static_cast<std::uint16_t>(names.size()));
+  std::uint16_t id = 0;
+  for (const char* name : names) {
+    auto asteroid = std::make_unique<CGAsteroid>(id);
+    asteroid->SetName(name);
+    asteroid->detected = 1;
+    for (int u : undetected)
+      if (u == id) asteroid->detected = 0;
+    solar.SetAsteroid(std::move(asteroid));
+    ++id;
+  }
+}
+
+TEST(MatchAsteroidName, CompletesOnlyASingleCaseBlindMatch) {
+  CGSolarDB solar;
+  NameAsteroids(solar, {"Vesta", "Vega Minor", "Pallas"});
+  EXPECT_EQ(MatchAsteroidName(solar, "ve", false), kNoAsteroid);
+  EXPECT_EQ(MatchAsteroidName(solar, "VES", false), 0);
+  EXPECT_EQ(MatchAsteroidName(solar, "veg", false), 1);
+  EXPECT_EQ(MatchAsteroidName(solar, "p", false), 2);
+  EXPECT_EQ(MatchAsteroidName(solar, "", false), kNoAsteroid);
+  EXPECT_EQ(MatchAsteroidName(solar, "Vesta and more", false), kNoAsteroid);
+  EXPECT_EQ(MatchAsteroidName(solar, "x", false), kNoAsteroid);
+}
+
+TEST(MatchAsteroidName, UndetectedAsteroidsHiddenUnderTheScanFlag) {
+  CGSolarDB solar;
+  NameAsteroids(solar, {"Vesta", "Vega Minor", "Pallas"}, {0, 2});
+  EXPECT_EQ(MatchAsteroidName(solar, "pal", true), kNoAsteroid);
+  EXPECT_EQ(MatchAsteroidName(solar, "pal", false), 2);
+  // The hidden one no longer stands in the way of the other.
+  EXPECT_EQ(MatchAsteroidName(solar, "ve", true), 1);
+  EXPECT_EQ(MatchAsteroidName(solar, "", true), 1);
+}
+
+std::optional<Image> g_capture;
+RECT g_captureArea{};
+
+void CaptureNow(HWND, UINT, UINT_PTR id, DWORD) {
+  KillTimer(nullptr, id);
+  g_capture = quentest::ScreenArea(g_captureArea);
+}
+
+class NamePromptRuns : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    backend = &StartHeadlessBackend();
+    ResetUserLayer();
+    InitCommonControls();
+    const std::string build = QUEN_BUILD_DIR;
+    SetProgramModulePath(build + "/Game/quenbar.dll");
+    program = LoadLibrary((build + "/Game/quenbar.dll").c_str());
+    images = LoadLibrary((build + "/gamedata/c/QUENBAR/ART/ima.dll").c_str());
+    guild = LoadLibrary((build + "/gamedata/c/QUENBAR/ART/GUILD1/guild.dll").c_str());
+    ASSERT_NE(program, nullptr);
+    ASSERT_NE(images, nullptr) << "the game's pictures are built with the game data";
+    ASSERT_NE(guild, nullptr);
+    texts = std::make_unique<CIDString>();
+    g_rulesLinks.textIndex = texts.get();
+    g_appLinks = AppLinks{};
+    g_appLinks.game.exists = [] { return true; };
+    g_appLinks.game.localChapterId = [] { return std::uint16_t{2}; };
+    g_appLinks.game.imageModule = [this] { return images; };
+    g_appLinks.game.guildModule = [this](int) { return guild; };
+    main = quentest::PlainWindow("NamePromptMain", 0, 0, 800, 600);
+    ddraw = std::make_unique<CDDraw>(main, 0);
+    g_ddraw = ddraw.get();
+    g_mainWnd = main;
+    g_capture.reset();
+  }
+  void TearDown() override {
+    g_gameData = nullptr;
+    game.reset();
+    g_ddraw = nullptr;
+    g_mainWnd = nullptr;
+    ddraw.reset();
+    ResetUserLayer();
+    g_appLinks = AppLinks{};
+    g_rulesLinks.textIndex = nullptr;
+    texts.reset();
+    for (HMODULE m : {guild, images, program})
+      if (m) FreeLibrary(m);
+    SetProgramModulePath("/nonexistent/quenbar.dll");
+    StopBackend();
+    UseRealClock();
+  }
+
+  static void CaptureAfter(DWORD ms, RECT area) {
+    g_captureArea = area;
+    SetTimer(nullptr, 0, ms, CaptureNow);
+  }
+  ::testing::AssertionResult Looks(const char* golden) const {
+    if (!g_capture) return ::testing::AssertionFailure() << "nothing captured";
+    return quentest::MatchesGolden(*g_capture, std::filesystem::path(QUEN_TEST_DATA_DIR) / golden);
+  }
+  void Click(int x, int y, DWORD after = 150) { backend->Click(x, y, input::Button::Left, after); }
+  void Type(const std::string& text, DWORD after = 20) {
+    for (char c : text) {
+      const bool upper = std::isupper(static_cast<unsigned char>(c)) != 0;
+      if (upper) backend->KeyDown(VK_SHIFT, 20);
+      backend->PressKey(c == ' ' ? VK_SPACE : static_cast<UINT>(std::toupper(static_cast<unsigned char>(c))), after);
+      if (upper) backend->KeyUp(VK_SHIFT, 20);
+    }
+  }
+
+  HeadlessBackend* backend = nullptr;
+  HMODULE program = nullptr, images = nullptr, guild = nullptr;
+  std::unique_ptr<CIDString> texts;
+  std::unique_ptr<CGameData> game;
+  HWND main = nullptr;
+  std::unique_ptr<CDDraw> ddraw;
+};
+
+// The initial text comes selected: typing replaces it; OK hands it back.
+TEST_F(NamePromptRuns, EnterNameReplacesTheSelectedText) {
+  char name[kNameBufferSize] = "Old name";
+  std::uint32_t success = 7;
+  CaptureAfter(300, {261, 195, 261 + 279, 195 + 211});
+  Type("Scout", 400);
+  Click(261 + 100 + 40, 195 + 162 + 24, 300);
+  CDEnterNameDlg dialog(ddraw.get(), main, program, "Name this unit", 1, name, &success);
+  EXPECT_EQ(dialog.m_result, 0);
+  EXPECT_TRUE(Looks("enter_name.png"));
+  EXPECT_EQ(success, 1u);
+  EXPECT_STREQ(name, "Scout");
+}
+
+// Escape still copies what was typed, and clears the flag; the field takes
+// 49 characters at most.
+TEST_F(NamePromptRuns, EnterNameCancelledKeepsTheTextAndClearsTheFlag) {
+  char name[kNameBufferSize] = {};
+  std::uint32_t success = 1;
+  Type(std::string(60, 'a'), 20);
+  backend->PressKey(VK_ESCAPE, 200);
+  CDEnterNameDlg dialog(ddraw.get(), main, program, std::string(150, 'p'), 0, name, &success);
+  EXPECT_EQ(dialog.m_result, 1);
+  EXPECT_EQ(success, 0u);
+  EXPECT_EQ(std::string(name), std::string(kNameTextLimit, 'a'));
+}
+
+// Two letters shared by two names stay as typed; the third completes.
+TEST_F(NamePromptRuns, FindAsteroidCompletesAfterTheThirdLetter) {
+  game = std::make_unique<CGameData>(2, 8);
+  g_gameData = game.get();
+  NameAsteroids(game->solarDB, {"Vesta", "Vega Minor", "Pallas"});
+  game->asteroidsHiddenUntilSeen = 0;
+  std::uint16_t asteroid = 1;
+  CaptureAfter(1200, {261, 195, 261 + 279, 195 + 211});
+  Type("ve", 300);
+  Type("g", 400);
+  Click(261 + 100 + 40, 195 + 163 + 24, 600);
+  CDFindAsteroidDlg dialog(ddraw.get(), main, program, 1, &asteroid);
+  EXPECT_EQ(dialog.m_result, 0);
+  EXPECT_TRUE(Looks("find_asteroid.png"));
+  EXPECT_EQ(asteroid, 1);
+}
+
+// A letter after a completed name matches nothing: the asteroid found is
+// dropped again.
+TEST_F(NamePromptRuns, FindAsteroidDropsTheMatchWhenTypingGoesOn) {
+  game = std::make_unique<CGameData>(2, 8);
+  g_gameData = game.get();
+  NameAsteroids(game->solarDB, {"Vesta", "Vega Minor", "Pallas"});
+  std::uint16_t asteroid = 0;
+  Type("p", 100);
+  Type("x", 100);
+  Click(261 + 100 + 40, 195 + 163 + 24, 300);
+  CDFindAsteroidDlg dialog(ddraw.get(), main, program, 1, &asteroid);
+  EXPECT_EQ(dialog.m_result, 0);
+  EXPECT_EQ(asteroid, kNoAsteroid);
+}
+
+}  // namespace
