@@ -1,6 +1,7 @@
-// The two one-line prompts: the asteroid search's completion over a small
-// solar system, and both prompts run modally by scripted input, their looks
-// compared with golden captures.
+// The one-line prompts and the high-score table: the asteroid search's
+// completion over a small solar system, and the dialogs run modally by
+// scripted input, their looks compared with golden captures and their files
+// checked.
 #include <gtest/gtest.h>
 
 #include <cctype>
@@ -14,6 +15,9 @@
 #include "Game/base/GIDString.h"
 #include "Game/dialogs/CDEnterNameDlg.h"
 #include "Game/dialogs/CDFindAsteroidDlg.h"
+#include "Game/dialogs/CDHighScoreDlg.h"
+#include "Game/dialogs/DialogArt.h"
+#include "Game/model/GChapter.h"
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GGameData.h"
 #include "Game/model/GSolarSys.h"
@@ -26,6 +30,7 @@
 #include "platform/user/queue.h"
 #include "platform/user/system.h"
 #include "platform/user/window.h"
+#include "tests/Game/rules/rules_fixture.h"
 #include "tests/support/golden.h"
 #include "tests/support/plain_window.h"
 
@@ -78,7 +83,7 @@ void CaptureNow(HWND, UINT, UINT_PTR id, DWORD) {
   g_capture = quentest::ScreenArea(g_captureArea);
 }
 
-class NamePromptRuns : public ::testing::Test {
+class SecondHalfRuns : public ::testing::Test {
  protected:
   void SetUp() override {
     backend = &StartHeadlessBackend();
@@ -144,12 +149,13 @@ class NamePromptRuns : public ::testing::Test {
   HMODULE program = nullptr, images = nullptr, guild = nullptr;
   std::unique_ptr<CIDString> texts;
   std::unique_ptr<CGameData> game;
+  rules_test::Sandbox box;
   HWND main = nullptr;
   std::unique_ptr<CDDraw> ddraw;
 };
 
 // The initial text comes selected: typing replaces it; OK hands it back.
-TEST_F(NamePromptRuns, EnterNameReplacesTheSelectedText) {
+TEST_F(SecondHalfRuns, EnterNameReplacesTheSelectedText) {
   char name[kNameBufferSize] = "Old name";
   std::uint32_t success = 7;
   CaptureAfter(300, {261, 195, 261 + 279, 195 + 211});
@@ -164,7 +170,7 @@ TEST_F(NamePromptRuns, EnterNameReplacesTheSelectedText) {
 
 // Escape still copies what was typed, and clears the flag; the field takes
 // 49 characters at most.
-TEST_F(NamePromptRuns, EnterNameCancelledKeepsTheTextAndClearsTheFlag) {
+TEST_F(SecondHalfRuns, EnterNameCancelledKeepsTheTextAndClearsTheFlag) {
   char name[kNameBufferSize] = {};
   std::uint32_t success = 1;
   Type(std::string(60, 'a'), 20);
@@ -176,7 +182,7 @@ TEST_F(NamePromptRuns, EnterNameCancelledKeepsTheTextAndClearsTheFlag) {
 }
 
 // Two letters shared by two names stay as typed; the third completes.
-TEST_F(NamePromptRuns, FindAsteroidCompletesAfterTheThirdLetter) {
+TEST_F(SecondHalfRuns, FindAsteroidCompletesAfterTheThirdLetter) {
   game = std::make_unique<CGameData>(2, 8);
   g_gameData = game.get();
   NameAsteroids(game->solarDB, {"Vesta", "Vega Minor", "Pallas"});
@@ -194,7 +200,7 @@ TEST_F(NamePromptRuns, FindAsteroidCompletesAfterTheThirdLetter) {
 
 // A letter after a completed name matches nothing: the asteroid found is
 // dropped again.
-TEST_F(NamePromptRuns, FindAsteroidDropsTheMatchWhenTypingGoesOn) {
+TEST_F(SecondHalfRuns, FindAsteroidDropsTheMatchWhenTypingGoesOn) {
   game = std::make_unique<CGameData>(2, 8);
   g_gameData = game.get();
   NameAsteroids(game->solarDB, {"Vesta", "Vega Minor", "Pallas"});
@@ -205,6 +211,75 @@ TEST_F(NamePromptRuns, FindAsteroidDropsTheMatchWhenTypingGoesOn) {
   CDFindAsteroidDlg dialog(ddraw.get(), main, program, 1, &asteroid);
   EXPECT_EQ(dialog.m_result, 0);
   EXPECT_EQ(asteroid, kNoAsteroid);
+}
+
+// A finished game of a major winner scoring 70,000 against a table of two:
+// it goes to the top, lit, and OK writes the whole score into the file.
+TEST_F(SecondHalfRuns, FinishedGameReachesTheTableAndTheFile) {
+  HighScoreTable table{};
+  table[0].SetName("Old Guard");
+  table[0].score = 5000;
+  table[0].guild = 0;
+  table[0].result = 1;
+  table[0].chapters = 40;
+  table[0].turns = 120;
+  table[0].conditions = kConditionBiggest;
+  table[1] = table[0];
+  table[1].SetName("Latecomers");
+  table[1].score = 4000;
+  table[1].guild = 4;
+  table[1].result = 0;
+  const std::vector<std::uint8_t> before = EncodeHighScores(table);
+  box.Write("hiscore.dat", before);
+  game = std::make_unique<CGameData>(2, 8);
+  g_gameData = game.get();
+  game->GetLocalChapter()->SetName("Northern Reach");
+  game->solarDB.CreateAsteroidArray(12);
+  for (int a = 0; a < 5; ++a) game->GetLocalChapter()->IncOwnedAsteroidCount();
+  game->scores[2] = 70000;
+  game->turn = 41;
+  game->victoryFlags = kConditionCaptureFlag | kConditionImperator;
+  std::vector<std::uint8_t> gameOver(8 + 40 + 2, 0);
+  gameOver[8 + 2] = 2;
+  CaptureAfter(300, {0, 0, 800, 600});
+  Click(333 + 69, 510 + 25, 600);
+  CDHighScoreDlg dialog(ddraw.get(), main, program, true, gameOver, guild);
+  EXPECT_TRUE(dialog.m_shown);
+  EXPECT_EQ(dialog.m_newRow, 0);
+  EXPECT_TRUE(Looks("high_scores.png"));
+  const std::string file = box.Read("hiscore.dat");
+  const HighScoreTable written = DecodeHighScores(std::vector<std::uint8_t>(file.begin(), file.end()));
+  EXPECT_STREQ(written[0].name, "Northern Reach");
+  EXPECT_EQ(written[0].score, 70000);
+  EXPECT_EQ(written[0].result, 2);
+  EXPECT_EQ(written[0].turns, 42);
+  EXPECT_EQ(written[0].chapters, 40);
+  EXPECT_EQ(written[0].guild, 0);
+  EXPECT_EQ(written[0].owned, 5);
+  EXPECT_EQ(written[0].asteroids, 12);
+  EXPECT_STREQ(written[1].name, "Old Guard");
+  EXPECT_STREQ(written[2].name, "Latecomers");
+  // Capture the flag and imperator: the texts follow each other, no chapter count.
+  const HighScoreRowTexts texts = HighScoreTexts(written[0]);
+  EXPECT_EQ(texts.conditions, DialogText("HSLSTMAN") + DialogText("HSCAPFLG") + DialogText("HS_IMPER"));
+  EXPECT_TRUE(texts.chapters.empty());
+}
+
+// A score below a full table: nothing shows, the file is written unchanged.
+TEST_F(SecondHalfRuns, FinishedGameBelowAFullTableShowsNothing) {
+  HighScoreTable table{};
+  for (int r = 0; r < kHighScoreRows; ++r) {
+    table[r].SetName("Holder");
+    table[r].score = 900 - r;
+  }
+  box.Write("hiscore.dat", EncodeHighScores(table));
+  game = std::make_unique<CGameData>(2, 8);
+  g_gameData = game.get();
+  game->scores[2] = 10;
+  CDHighScoreDlg dialog(ddraw.get(), main, program, true, {}, guild);
+  EXPECT_FALSE(dialog.m_shown);
+  const std::string file = box.Read("hiscore.dat");
+  EXPECT_EQ(std::vector<std::uint8_t>(file.begin(), file.end()), EncodeHighScores(table));
 }
 
 }  // namespace
