@@ -15,6 +15,7 @@
 #include "Game/base/GIDString.h"
 #include "Game/dialogs/CDEnterNameDlg.h"
 #include "Game/dialogs/CDFindAsteroidDlg.h"
+#include "Game/dialogs/CDGameSummaryDlg.h"
 #include "Game/dialogs/CDHighScoreDlg.h"
 #include "Game/dialogs/DialogArt.h"
 #include "Game/model/GChapter.h"
@@ -280,6 +281,42 @@ TEST_F(SecondHalfRuns, FinishedGameBelowAFullTableShowsNothing) {
   EXPECT_FALSE(dialog.m_shown);
   const std::string file = box.Read("hiscore.dat");
   EXPECT_EQ(std::vector<std::uint8_t>(file.begin(), file.end()), EncodeHighScores(table));
+}
+
+// The game's end: the summary (its second page looked at, back to the
+// first, OK), then the high-score table, whose OK writes the file.
+TEST_F(SecondHalfRuns, GameOverShowsTheSummaryThenTheHighScores) {
+  game = std::make_unique<CGameData>(9, 3);
+  g_gameData = game.get();
+  const char* names[] = {"Red Hand", "Ember", "Cinder", "Verdant", "Moss", "Fern"};
+  for (int g = 0; g < 2; ++g)
+    for (int s = 0; s < 3; ++s) game->guildList->GetGuild(g)->GetChapter(s)->SetName(names[g * 3 + s]);
+  const std::int32_t scores[] = {400, 250, 250, 900, 120, 0};
+  for (int g = 0; g < 2; ++g)
+    for (int s = 0; s < 3; ++s) game->scores[g * 8 + s] = static_cast<std::uint32_t>(scores[g * 3 + s]);
+  std::vector<std::uint8_t> gameOver(1012, 0);
+  gameOver[8 + 8] = 2;  // Verdant, a major winner
+  gameOver[8 + 9] = 1;  // Moss, the local chapter, a minor winner
+  for (int c = 0; c < 40; ++c) {
+    gameOver[50 + c] = static_cast<std::uint8_t>(c % 8 + 1);
+    gameOver[90 + c] = static_cast<std::uint8_t>(c / 8 + 2);
+    gameOver[132 + 4 * c] = static_cast<std::uint8_t>(10 * c);
+    gameOver[932 + 2 * c] = static_cast<std::uint8_t>(c);
+  }
+  CaptureAfter(1200, {0, 0, 800, 600});
+  Click(184 + 69, 510 + 25, 400);   // the second page
+  Click(184 + 69, 510 + 25, 400);   // back to the first
+  Click(477 + 69, 510 + 25, 800);   // OK
+  Click(333 + 69, 510 + 25, 600);   // the high scores' OK
+  ShowGameOverDialogs(gameOver);
+  EXPECT_TRUE(Looks("game_summary.png"));
+  const std::string file = box.Read("hiscore.dat");
+  const HighScoreTable written = DecodeHighScores(std::vector<std::uint8_t>(file.begin(), file.end()));
+  EXPECT_STREQ(written[0].name, "Moss");
+  EXPECT_EQ(written[0].score, 120);
+  EXPECT_EQ(written[0].result, 1);
+  EXPECT_EQ(written[0].chapters, 15);
+  EXPECT_TRUE(written[1].Empty());
 }
 
 }  // namespace
