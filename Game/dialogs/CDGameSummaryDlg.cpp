@@ -179,7 +179,7 @@ void CDGameSummaryDlg::OnButton(HWND window, std::size_t index) {
   EndDialog(window, 1);
 }
 
-void ShowGameOverDialogs(std::span<const std::uint8_t> gameOver) {
+void RunGameOverDialogs(std::span<const std::uint8_t> gameOver) {
   { CDGameSummaryDlg summary(g_ddraw, g_mainWnd, DialogInstance(), gameOver, LocalGuildModule()); }
   RunFinishedHighScoreDialog(gameOver);
 }

@@ -61,4 +61,4 @@ class CDGameSummaryDlg : public CButtonTableDlg {
 };
 
 // The summary and then the high-score table, with the same game-over packet.
-void ShowGameOverDialogs(std::span<const std::uint8_t> gameOver);
+void RunGameOverDialogs(std::span<const std::uint8_t> gameOver);

@@ -1,13 +1,11 @@
-// The in-game dialogs behind the game model's battle-plan and game-over
-// links, and the front end's load screen behind the dialogs' Load buttons.
+// The in-game dialogs behind the game model's battle-plan links, and the
+// front end's load screen behind the dialogs' Load buttons.
 #include "Game/dialogs/CDBPDfult.h"
 #include "Game/dialogs/CDBattlePlanDlg.h"
-#include "Game/dialogs/CDGameSummaryDlg.h"
 #include "Game/dialogs/CDGroupBattlePlanDlg.h"
 #include "Game/dialogs/DialogLinks.h"
 #include "Game/main/GameLinks.h"
 #include "Game/model/GUnitLinks.h"
-#include "Game/model/GViewLinks.h"
 #include "Game/rules/GRulesLinks.h"
 
 void InstallDialogLinks() {
@@ -15,5 +13,4 @@ void InstallDialogLinks() {
   g_unitLinks.runGroupBattlePlanDialog = RunGroupBattlePlanDialog;
   g_rulesLinks.runDefaultBattlePlanDialog = RunDefaultBattlePlanDialog;
   g_dialogLinks.chooseLoadFile = ChooseLoadFile;
-  g_viewLinks.gameOverDialogs = ShowGameOverDialogs;
 }

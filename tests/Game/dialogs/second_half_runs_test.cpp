@@ -308,7 +308,7 @@ TEST_F(SecondHalfRuns, GameOverShowsTheSummaryThenTheHighScores) {
   Click(184 + 69, 510 + 25, 400);   // back to the first
   Click(477 + 69, 510 + 25, 800);   // OK
   Click(333 + 69, 510 + 25, 600);   // the high scores' OK
-  ShowGameOverDialogs(gameOver);
+  RunGameOverDialogs(gameOver);
   EXPECT_TRUE(Looks("game_summary.png"));
   const std::string file = box.Read("hiscore.dat");
   const HighScoreTable written = DecodeHighScores(std::vector<std::uint8_t>(file.begin(), file.end()));
