@@ -14,6 +14,7 @@
 #include "Game/app/AppGlobals.h"
 #include "Game/base/GIDString.h"
 #include "Game/dialogs/CDEnterNameDlg.h"
+#include "Game/dialogs/CDConstructAtvDlg.h"
 #include "Game/dialogs/CDFindAsteroidDlg.h"
 #include "Game/dialogs/CDGameSummaryDlg.h"
 #include "Game/dialogs/CDHighScoreDlg.h"
@@ -22,6 +23,7 @@
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GGameData.h"
 #include "Game/model/GSolarSys.h"
+#include "Game/rules/GGameVar.h"
 #include "Game/rules/GRulesLinks.h"
 #include "media/CDDraw.h"
 #include "platform/backend/headless.h"
@@ -317,6 +319,51 @@ TEST_F(SecondHalfRuns, GameOverShowsTheSummaryThenTheHighScores) {
   EXPECT_EQ(written[0].result, 1);
   EXPECT_EQ(written[0].chapters, 15);
   EXPECT_TRUE(written[1].Empty());
+}
+
+// At a build rate of 10 with a pool: two combat ATVs of 12 points take 3
+// turns and cost three times their price; OK hands the counts back.
+TEST_F(SecondHalfRuns, ConstructAtvsAtABuildRate) {
+  const CGameVariables saved = g_gameVariables;
+  for (int t = 0; t < 4; ++t) {
+    g_gameVariables.atvBuildPoints[t] = 12;
+    for (int m = 0; m < 4; ++m) g_gameVariables.atvCosts[t][m] = static_cast<std::int16_t>(5 * (m + 1));
+  }
+  game = std::make_unique<CGameData>(2, 8);
+  g_gameData = game.get();
+  const std::uint32_t pool[4] = {500, 400, 300, 200};
+  game->poolDB.SetMinerals(1, pool);
+  AtvCounts counts{0, 0, 0, 0};
+  const int up = 182 + 41 + 7, upY = 96 + 19 + 4;
+  Click(up, upY, 400);
+  Click(up, upY, 300);
+  CaptureAfter(1200, {182, 96, 182 + 279, 96 + 372});
+  Click(182 + 27 + 34, 96 + 332 + 20, 900);
+  CDConstructAtvDlg dialog(ddraw.get(), main, program, nullptr, 10, &counts, guild, 1);
+  g_gameVariables = saved;
+  EXPECT_EQ(dialog.m_result, 1);
+  EXPECT_TRUE(Looks("construct_atv.png"));
+  EXPECT_EQ(counts, (AtvCounts{2, 0, 0, 0}));
+}
+
+// Without a pool the arrows only go down from the counts handed in; Cancel
+// puts those back.
+TEST_F(SecondHalfRuns, ConstructAtvsWithoutAPoolAndCancelled) {
+  AtvCounts counts{1, 0, 0, 0};
+  const int upX = 182 + 41 + 7, upY = 96 + 19 + 4, downY = 96 + 19 + 15;
+  Click(upX, upY, 400);
+  Click(182 + 27 + 34, 96 + 332 + 20, 900);
+  CDConstructAtvDlg held(ddraw.get(), main, program, nullptr, kNoBuildRate, &counts, guild, kNoPool);
+  EXPECT_EQ(counts, (AtvCounts{1, 0, 0, 0}));
+  Click(upX, downY, 400);
+  Click(182 + 184 + 34, 96 + 332 + 20, 900);
+  CDConstructAtvDlg cancelled(ddraw.get(), main, program, nullptr, kNoBuildRate, &counts, guild, kNoPool);
+  EXPECT_EQ(cancelled.m_result, 2);
+  EXPECT_EQ(counts, (AtvCounts{1, 0, 0, 0}));
+  Click(upX, downY, 400);
+  Click(182 + 27 + 34, 96 + 332 + 20, 900);
+  CDConstructAtvDlg lowered(ddraw.get(), main, program, nullptr, kNoBuildRate, &counts, guild, kNoPool);
+  EXPECT_EQ(counts, (AtvCounts{0, 0, 0, 0}));
 }
 
 }  // namespace
