@@ -17,6 +17,7 @@
 #include "Game/dialogs/CDConstructAtvDlg.h"
 #include "Game/dialogs/CDFindAsteroidDlg.h"
 #include "Game/dialogs/CDGameSummaryDlg.h"
+#include "Game/dialogs/CDHelpDlg.h"
 #include "Game/dialogs/CDHighScoreDlg.h"
 #include "Game/dialogs/DialogArt.h"
 #include "Game/model/GChapter.h"
@@ -30,6 +31,7 @@
 #include "platform/core/clock.h"
 #include "platform/resource/module.h"
 #include "platform/user/keys.h"
+#include "platform/user/messages.h"
 #include "platform/user/queue.h"
 #include "platform/user/system.h"
 #include "platform/user/window.h"
@@ -364,6 +366,49 @@ TEST_F(SecondHalfRuns, ConstructAtvsWithoutAPoolAndCancelled) {
   Click(182 + 27 + 34, 96 + 332 + 20, 900);
   CDConstructAtvDlg lowered(ddraw.get(), main, program, nullptr, kNoBuildRate, &counts, guild, kNoPool);
   EXPECT_EQ(counts, (AtvCounts{0, 0, 0, 0}));
+}
+
+std::string HelpText() {
+  std::string text = "Asteroids hold minerals that mining ATVs bring up.\nPools keep them.\n";
+  for (int i = 0; i < 14; ++i) text += "Line " + std::to_string(i) + " tells of storage facilities and their upkeep. ";
+  return text;
+}
+
+// A text of some hundred characters asked about at (300, 300) opens 256 x 256
+// above the place; holding the down arrow goes on a line at a time.
+TEST_F(SecondHalfRuns, HelpWindowScrollsWhileTheArrowIsHeld) {
+  const std::string text = HelpText();
+  ASSERT_GE(text.size(), 100u);
+  ASSERT_LT(text.size(), 1000u);
+  CaptureAfter(300, {300, 30, 300 + 256, 30 + 256});
+  backend->MoveMouse(300 + 248, 30 + 256 - 24, 500);
+  backend->MouseDown(input::Button::Left, 20);
+  backend->MouseUp(input::Button::Left, 450);
+  Click(300 + 128, 30 + 256 - 18, 300);
+  CDHelpDlg dialog(ddraw.get(), main, program, text.c_str(), 1, 300, 300, nullptr);
+  EXPECT_TRUE(Looks("help.png"));
+  EXPECT_EQ(dialog.m_rect.left, 300);
+  EXPECT_EQ(dialog.m_rect.top, 30);
+  EXPECT_EQ(dialog.m_visibleLines, 9);
+  EXPECT_GE(dialog.m_scroll, 4);
+  EXPECT_LE(dialog.m_scroll, 6);
+}
+
+// The wheel stops with the last line in view, and at the first line.
+TEST_F(SecondHalfRuns, HelpWindowScrollsWithinTheText) {
+  const std::string text = HelpText();
+  const int lines = static_cast<int>(WrapHelpText(text, (256 - 64) / 6).size());
+  backend->MoveMouse(300 + 100, 30 + 100, 300);
+  for (int i = 0; i < 40; ++i) backend->Wheel(-WHEEL_DELTA, 20);
+  Click(300 + 128, 30 + 256 - 18, 300);
+  CDHelpDlg down(ddraw.get(), main, program, text.c_str(), 1, 300, 300, nullptr);
+  EXPECT_EQ(down.m_scroll, lines - down.m_visibleLines);
+  backend->MoveMouse(300 + 100, 30 + 100, 300);
+  for (int i = 0; i < 3; ++i) backend->Wheel(-WHEEL_DELTA, 20);
+  for (int i = 0; i < 6; ++i) backend->Wheel(WHEEL_DELTA, 20);
+  Click(300 + 128, 30 + 256 - 18, 300);
+  CDHelpDlg up(ddraw.get(), main, program, text.c_str(), 1, 300, 300, nullptr);
+  EXPECT_EQ(up.m_scroll, 0);
 }
 
 }  // namespace
