@@ -19,6 +19,8 @@
 #include "Game/dialogs/CDGameSummaryDlg.h"
 #include "Game/dialogs/CDHelpDlg.h"
 #include "Game/dialogs/CDHighScoreDlg.h"
+#include "Game/dialogs/CDInGameOptionsDlg.h"
+#include "Game/app/AppMessages.h"
 #include "Game/dialogs/DialogArt.h"
 #include "Game/model/GChapter.h"
 #include "Game/model/GAsteroid.h"
@@ -409,6 +411,34 @@ TEST_F(SecondHalfRuns, HelpWindowScrollsWithinTheText) {
   Click(300 + 128, 30 + 256 - 18, 300);
   CDHelpDlg up(ddraw.get(), main, program, text.c_str(), 1, 300, 300, nullptr);
   EXPECT_EQ(up.m_scroll, 0);
+}
+
+// High scores from the menu: the table shows in viewing mode and leaves the
+// file alone; the menu closes with the choice.
+TEST_F(SecondHalfRuns, OptionsMenuShowsTheHighScores) {
+  HighScoreTable table{};
+  table[0].SetName("Old Guard");
+  table[0].score = 5000;
+  box.Write("hiscore.dat", EncodeHighScores(table));
+  const std::string before = box.Read("hiscore.dat");
+  CaptureAfter(300, {26, 96, 26 + 590, 96 + 372});
+  Click(26 + 384 + 80, 96 + 109 + 28, 600);
+  Click(333 + 69, 510 + 25, 1200);
+  CDInGameOptionsDlg dialog(ddraw.get(), main, program, {});
+  EXPECT_EQ(dialog.m_result, kOptionHighScores);
+  EXPECT_TRUE(Looks("options_menu.png"));
+  EXPECT_EQ(box.Read("hiscore.dat"), before);
+}
+
+// Save recentres the camera first and asks the main window to save.
+TEST_F(SecondHalfRuns, OptionsMenuSaveAsksTheMainWindow) {
+  int recentred = 0;
+  Click(26 + 45 + 80, 96 + 109 + 28, 400);
+  CDInGameOptionsDlg dialog(ddraw.get(), main, program, {[&] { ++recentred; }, nullptr});
+  EXPECT_EQ(dialog.m_result, kOptionSave);
+  EXPECT_EQ(recentred, 1);
+  MSG msg{};
+  EXPECT_TRUE(PeekMessage(&msg, main, WM_APP_SAVE, WM_APP_SAVE, PM_REMOVE));
 }
 
 }  // namespace
