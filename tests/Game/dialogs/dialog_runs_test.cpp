@@ -30,6 +30,7 @@
 #include "platform/user/queue.h"
 #include "platform/user/system.h"
 #include "platform/user/window.h"
+#include "tests/Game/dialogs/dialog_screen.h"
 #include "tests/Game/model/units/units_fixture.h"
 #include "tests/support/golden.h"
 #include "tests/support/plain_window.h"
@@ -38,81 +39,15 @@ namespace {
 
 using namespace plat;
 
-std::optional<Image> g_capture;
-RECT g_captureArea{};
+using dialogs_test::g_capture;
 
-void CaptureNow(HWND, UINT, UINT_PTR id, DWORD) {
-  KillTimer(nullptr, id);
-  g_capture = quentest::ScreenArea(g_captureArea);
-}
-
-class DialogRuns : public units_test::UnitWorld {
+class DialogRuns : public units_test::UnitWorld, protected dialogs_test::DialogScreen {
  protected:
   void SetUp() override {
-    backend = &StartHeadlessBackend();
-    ResetUserLayer();
-    InitCommonControls();
-    const std::string build = QUEN_BUILD_DIR;
-    SetProgramModulePath(build + "/Game/quenbar.dll");
-    program = LoadLibrary((build + "/Game/quenbar.dll").c_str());
-    images = LoadLibrary((build + "/gamedata/c/QUENBAR/ART/ima.dll").c_str());
-    guild = LoadLibrary((build + "/gamedata/c/QUENBAR/ART/GUILD1/guild.dll").c_str());
-    ASSERT_NE(program, nullptr);
-    ASSERT_NE(images, nullptr) << "the game's pictures are built with the game data";
-    ASSERT_NE(guild, nullptr);
-    texts = std::make_unique<CIDString>();
-    g_rulesLinks.textIndex = texts.get();
+    OpenScreen("DialogRunsMain");
     g_rulesLinks.guildName = [](int g) { return std::string("Guild ") + char('A' + g); };
-    g_appLinks = AppLinks{};
-    g_appLinks.game.exists = [] { return true; };
-    g_appLinks.game.localChapterId = [] { return std::uint16_t{2}; };
-    g_appLinks.game.imageModule = [this] { return images; };
-    g_appLinks.game.guildModule = [this](int) { return guild; };
-    main = quentest::PlainWindow("DialogRunsMain", 0, 0, 800, 600);
-    ddraw = std::make_unique<CDDraw>(main, 0);
-    g_ddraw = ddraw.get();
-    g_mainWnd = main;
-    g_capture.reset();
   }
-  void TearDown() override {
-    g_ddraw = nullptr;
-    g_mainWnd = nullptr;
-    ddraw.reset();
-    ResetUserLayer();
-    g_appLinks = AppLinks{};
-    g_dialogLinks = DialogLinks{};
-    texts.reset();
-    for (HMODULE m : {guild, images, program})
-      if (m) FreeLibrary(m);
-    SetProgramModulePath("/nonexistent/quenbar.dll");
-    StopBackend();
-    UseRealClock();
-  }
-
-  // The screen's `area` is captured `ms` after the dialog opens.
-  static void CaptureAfter(DWORD ms, RECT area) {
-    g_captureArea = area;
-    SetTimer(nullptr, 0, ms, CaptureNow);
-  }
-  ::testing::AssertionResult Looks(const char* golden) const {
-    if (!g_capture) return ::testing::AssertionFailure() << "nothing captured";
-    return quentest::MatchesGolden(*g_capture, std::filesystem::path(QUEN_TEST_DATA_DIR) / golden);
-  }
-  void Click(int x, int y, DWORD after = 150) { backend->Click(x, y, input::Button::Left, after); }
-  void Type(const std::string& text) {
-    for (char c : text) {
-      const bool upper = std::isupper(static_cast<unsigned char>(c)) != 0;
-      if (upper) backend->KeyDown(VK_SHIFT, 20);
-      backend->PressKey(c == ' ' ? VK_SPACE : static_cast<UINT>(std::toupper(static_cast<unsigned char>(c))), 20);
-      if (upper) backend->KeyUp(VK_SHIFT, 20);
-    }
-  }
-
-  HeadlessBackend* backend = nullptr;
-  HMODULE program = nullptr, images = nullptr, guild = nullptr;
-  std::unique_ptr<CIDString> texts;
-  HWND main = nullptr;
-  std::unique_ptr<CDDraw> ddraw;
+  void TearDown() override { CloseScreen(); }
 };
 
 // The unit dialog at (13, 80) over a design fitted in slots 1, 3 and 4: the
