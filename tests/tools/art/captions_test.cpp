@@ -8,7 +8,7 @@
 
 #include <fstream>
 #include <iterator>
-#include <regex>
+#include <cstdio>
 #include <set>
 
 #include "paths.h"
@@ -43,16 +43,24 @@ const Project& TheProject() {
 // names its backdrop and lists its buttons as {id, x, y, width, height, "image", ...}.
 std::map<std::string, std::vector<art::Box>> CodeButtons() {
   std::map<std::string, std::vector<art::Box>> out;
-  const std::regex backdrop(R"(Screen\(app, \"([A-Za-z0-9]+\.ima)\")");
-  const std::regex button(R"(\{(\d+), (\d+), (\d+), (\d+), (\d+), \"[a-z0-9]+\.ima\")");
+  constexpr std::string_view kBackdrop = "Screen(app, \"";
   for (const auto& entry : std::filesystem::directory_iterator(SourceDir() / "Game" / "frontend")) {
     if (entry.path().extension() != ".cpp") continue;
     const std::string code = Read(entry.path());
-    std::smatch name;
-    if (!std::regex_search(code, name, backdrop)) continue;
-    auto& boxes = out[Lower(name[1])];
-    for (std::sregex_iterator it(code.begin(), code.end(), button), end; it != end; ++it) {
-      boxes.push_back({std::stod((*it)[2]), std::stod((*it)[3]), std::stod((*it)[4]), std::stod((*it)[5])});
+    const std::size_t named = code.find(kBackdrop);
+    if (named == std::string::npos) continue;
+    const std::size_t start = named + kBackdrop.size();
+    const std::string backdrop = code.substr(start, code.find('"', start) - start);
+    if (backdrop.size() < 5 || backdrop.compare(backdrop.size() - 4, 4, ".ima") != 0) continue;
+    auto& boxes = out[Lower(backdrop)];
+    for (std::size_t at = code.find('{'); at != std::string::npos; at = code.find('{', at + 1)) {
+      int id = 0, x = 0, y = 0, w = 0, h = 0, used = 0;
+      char image[64] = {};
+      if (std::sscanf(code.c_str() + at, "{%d, %d, %d, %d, %d, \"%63[a-z0-9.]\"%n", &id, &x, &y, &w, &h, image,
+                      &used) < 6 || used == 0)
+        continue;
+      const std::string_view name(image);
+      if (name.size() > 4 && name.substr(name.size() - 4) == ".ima") boxes.push_back({double(x), double(y), double(w), double(h)});
     }
   }
   return out;
@@ -91,6 +99,9 @@ TEST(Captions, EveryTypedOrPickedControlOfTheFrontEndScreensHasACaption) {
 TEST(Captions, LieOnTheBackdropClearOfControlsBannerAndEachOther) {
   const Project& p = TheProject();
   const auto buttons = CodeButtons();
+  std::size_t read = 0;
+  for (const auto& [backdrop, boxes] : buttons) read += boxes.size();
+  ASSERT_GT(read, 100u) << "the screens' own buttons were not read from their code";
   int checked = 0;
   for (const auto& s : p.screens) {
     const auto placed = art::LayOutCaptions(s, p.templates);
