@@ -19,6 +19,7 @@
 #include "Game/panels/CInfoPanel.h"
 #include "Game/panels/CVData.h"
 #include "Game/panels/CVNotify.h"
+#include "Game/views/frame/CVFrameEffects.h"
 #include "Game/views/frame/ViewApplication.h"
 #include "media/CDDraw.h"
 #include "media/CImageButton.h"
@@ -310,6 +311,7 @@ CVGeneric::CVGeneric(HWND window, HINSTANCE instance) {
 
 CVGeneric::~CVGeneric() {
   if (!g_viewDDraw) return;
+  StopFrameAnimation();
   if (g_popupMenu) ReleasePopupMenu(g_popupMenu);
   g_popupMenu = nullptr;
   Release(g_textStripSprite);

@@ -16,6 +16,7 @@
 #include <array>
 #include <cstdint>
 #include <span>
+#include <string>
 
 #include "Game/app/GameView.h"
 #include "platform/core/files.h"
@@ -118,6 +119,14 @@ extern std::uint8_t g_pendingOrderOption;
 extern std::uint32_t g_shipFacingOff;
 extern std::uint32_t g_cameraTravelOff;
 extern std::uint32_t g_frameAnimationsOn;
+// The status line: its text and the animation steps it stays shown (0: not drawn).
+extern std::string g_statusText;
+extern std::uint16_t g_statusShown;
+// Set by the solar view: its future view is on, and 2 while it runs.
+extern std::uint32_t g_futureView;
+extern std::uint8_t g_futureViewState;
+// The command the info panel's switch passes to the view first.
+constexpr std::uint32_t kToggleInfoPanelCommand = 161;
 // The open popup menu, or null (built by the popup-menu code).
 class CPopupMenu;
 extern CPopupMenu* g_popupMenu;
@@ -264,8 +273,17 @@ class CVGeneric : public IGameView {
 
   // Later parts of the screen, reached from here (status line, info panel,
   // turn lamps, chat light, frame animations, voices, help, order menu).
-  void SetStatusText(const char* text, int attribute);
+  void SetStatusText(const char* text, int displayTime);
   void ToggleInfoPanel();
+  void SetInfoPanelVisible(int visible);
+  void EnterReplayMode();
+  // A guild voice, message 1..38: 1 when one was started.
+  int PlayVoice(int message);
+  // One step of the frame animations.
+  void AnimateFrame(std::uint32_t elapsedMs);
+  // The lamp frame's two pictures in turn: 1 when drawn.
+  int ShowLampFrame4();
+  int ShowLampFrame8();
   void DrawTurnLamps() override;
   void ResetTurnLamps() override;
   void SetChatLight(int on, int force);

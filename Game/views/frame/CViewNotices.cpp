@@ -2,8 +2,10 @@
 
 #include "Game/app/AppGlobals.h"
 #include "Game/model/GAsteroid.h"
+#include "Game/model/GGameData.h"
 #include "Game/panels/CInfoPanel.h"
 #include "Game/panels/CVNotify.h"
+#include "Game/views/frame/CHelpLibrary.h"
 #include "Game/views/frame/CVGeneric.h"
 #include "Game/views/frame/ViewApplication.h"
 #include "platform/user/system.h"
@@ -16,9 +18,9 @@ CVGeneric* CurrentView() { return dynamic_cast<CVGeneric*>(g_currentView); }
 
 }  // namespace
 
-// The help object comes with the help library; until then there is none.
-void* CViewNotices::CreateHelpLibrary() { return nullptr; }
-void CViewNotices::ReleaseHelpLibrary(void* /*library*/) {}
+void* CViewNotices::CreateHelpLibrary() { return new CHelpLibrary(); }
+
+void CViewNotices::ReleaseHelpLibrary(void* library) { delete static_cast<CHelpLibrary*>(library); }
 
 void CViewNotices::ControlCommand(std::uint32_t id) {
   if (g_currentView) g_currentView->OnControlCommand(id);
@@ -89,4 +91,10 @@ void CViewNotices::ShowHelp(CDDraw* display, plat::HWND parent, plat::HINSTANCE 
 
 void CViewNotices::RunOptions(CDDraw* display, plat::HWND window, plat::HINSTANCE instance, IGameView* view) {
   RunInGameOptionsDialog(display, window, instance, view);
+}
+
+// The game's help library answers every help request of the game screen.
+void ShowHelpTopic(CDDraw* display, plat::HWND parent, plat::HINSTANCE instance, std::uint32_t topic, int x, int y) {
+  if (const auto* help = g_gameData ? static_cast<const CHelpLibrary*>(g_gameData->helpLibrary) : nullptr)
+    help->ShowTopic(display, parent, instance, topic, x, y, 0);
 }
