@@ -119,9 +119,11 @@ void CVGeneric::LeaveReplayMode(int switchBack) {
 }
 
 void CVGeneric::ToggleInfoPanel() {
-  OnMenuCommand(kToggleInfoPanelCommand);
-  SetInfoPanelVisible(g_infoPanelVisible ? 0 : 1);
+  OnCommand(kToggleInfoPanelCommand);
+  g_infoPanelVisible = g_infoPanelVisible ? 0 : 1;
   if (!g_infoPanelVisible) SetCursorSet(CURSOR_NORMAL);
+  Invalidate();
+  UpdateControlPanel();
 }
 
 void CVGeneric::SetInfoPanelVisible(int visible) {

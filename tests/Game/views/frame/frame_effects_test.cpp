@@ -89,6 +89,10 @@ class TestView : public CVGeneric {
   void OnReplayModeLeft() override { log.push_back("left"); }
   void OnStatusTextChanged() override { log.push_back("status"); }
   int IsRedrawPending() override { return redrawPending; }
+  LRESULT OnCommand(std::uint32_t id) override {
+    log.push_back("command " + std::to_string(id));
+    return 0;
+  }
   ViewType type;
   int redrawPending = 0;
   std::vector<std::string> log;
@@ -204,6 +208,13 @@ TEST_F(FrameEffects, TheControlPanelShowsTheSetOfEachState) {
   EXPECT_EQ(Shown(), withPanels);
   v.SetInfoPanelVisible(0);
   EXPECT_EQ(Shown(), normal);
+  // The switch tells the view first.
+  v.ToggleInfoPanel();
+  EXPECT_EQ(g_infoPanelVisible, 1u);
+  EXPECT_EQ(Shown(), withPanels);
+  v.ToggleInfoPanel();
+  EXPECT_EQ(Shown(), normal);
+  EXPECT_EQ(v.log, (std::vector<std::string>{"command 161", "command 161"}));
 
   // The future view replaces the normal buttons in the solar view only,
   // unless the info panel is shown.
