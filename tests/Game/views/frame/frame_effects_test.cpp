@@ -28,6 +28,7 @@
 #include "platform/user/system.h"
 #include "platform/user/window.h"
 #include "tests/support/plain_window.h"
+#include "tools/rc/moduleimage.h"
 
 namespace {
 
@@ -60,6 +61,24 @@ TEST(HelpLibrary, WithoutTheModuleEveryTopicIsMissingAndShowingOneIsQuiet) {
   if (help.module) GTEST_SKIP() << "an installed help.dll was found";
   EXPECT_EQ(help.LoadTopicText(201), std::nullopt);
   EXPECT_EQ(help.ShowTopic(nullptr, nullptr, nullptr, 201, 0, 0, 0), 1);
+}
+
+TEST(HelpLibrary, TopicsAreFoundByNumberInTheModule) {
+  CHelpLibrary help;
+  if (help.module) FreeLibrary(help.module);
+  const std::string text = "Info panel\r\n\r\nShows the chapter's state.";
+  const auto image = rc::WriteModuleImage({
+      {ResName("HELP"), ResName(308), rc::kDefaultLanguage, HelpResource(static_cast<std::uint32_t>(text.size()), text)},
+      {ResName("HELP"), ResName(309), rc::kDefaultLanguage, HelpResource(0, "unused")},
+      {ResName("HELP"), ResName(310), rc::kDefaultLanguage, HelpResource(400, "Cut short")},
+  });
+  help.module = LoadLibraryFromMemory(image);
+  ASSERT_NE(help.module, nullptr);
+  EXPECT_EQ(help.LoadTopicText(308), text + "\n");
+  EXPECT_EQ(help.LoadTopicText(309), std::nullopt);
+  EXPECT_EQ(help.LoadTopicText(310), "Cut short\n");
+  EXPECT_EQ(help.LoadTopicText(311), std::nullopt);
+  EXPECT_EQ(help.ShowTopic(nullptr, nullptr, nullptr, 309, 0, 0, 0), 1);
 }
 
 TEST(TurnLampRow, EveryRowFromOneToEightChaptersFitsTheFrameWithoutOverlap) {
