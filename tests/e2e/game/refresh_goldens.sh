@@ -6,7 +6,7 @@ build=${1:?usage: refresh_goldens.sh BUILD_DIR}
 here=$(cd "$(dirname "$0")" && pwd)
 cd "$build/gamedata/c/QUENBAR"
 rm -f game_*.png
-cp "$here/../frontend/UserInfo.dat" UserInfo.dat
+cp "$here/UserInfo.dat" UserInfo.dat
 # The run ends in play and is told to quit.
 QUENBAR_CONFIG_DIR="$build/gamedata/config" QUENSRVR_SEED=7 "$build/Game/quenbar" --headless \
   --script "$here/game_screen.txt" || true
