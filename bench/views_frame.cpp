@@ -2,7 +2,9 @@
 // ratio to a baseline timed in the same run: a whole-screen flush and a
 // 100 x 20 flush against memcpy of the same bytes; a goto-bar draw, and the
 // load and release of its asteroid module alone, against a whole flush; and
-// the heap allocations of a frame in which nothing changes.
+// the heap allocations of a frame in which nothing changes; a frame-animation
+// step and a lamp row against a whole flush, and frames whose animation step
+// is not due, which must not allocate.
 
 #include <benchmark/benchmark.h>
 
@@ -16,9 +18,11 @@
 #include "Game/app/AppGlobals.h"
 #include "Game/base/GInstData.h"
 #include "Game/model/GGameData.h"
+#include "Game/views/frame/CVFrameEffects.h"
 #include "Game/views/frame/CVGeneric.h"
 #include "bench/count_allocations.h"
 #include "media/CDDraw.h"
+#include "media/CSprite.h"
 #include "platform/backend/headless.h"
 #include "platform/resource/module.h"
 #include "platform/user/messages.h"
@@ -137,6 +141,7 @@ BENCHMARK(BM_GotoBarModuleLoad);
 // goto bar, no animation is due and nothing is dirty. It must not touch the heap.
 void BM_FrameWithoutChange(benchmark::State& state) {
   Screen s;
+  g_frameAnimation.idle = kFrameAnimationsOff;
   const std::size_t before = bench::g_allocations.load();
   for (auto _ : state) {
     s.view->OnMouseMove(0, MAKELPARAM(300, 250));
@@ -147,6 +152,60 @@ void BM_FrameWithoutChange(benchmark::State& state) {
       static_cast<double>(bench::g_allocations.load() - before) / static_cast<double>(state.iterations());
 }
 BENCHMARK(BM_FrameWithoutChange);
+
+// One frame-animation step (its picture looked up, drawn and flushed; where the
+// bench's installation lacks the guild module the lookup finds nothing) and a
+// whole lamp row, against a whole flush.
+void BM_FrameAnimationStep(benchmark::State& state) {
+  Screen s;
+  FrameAnimation& a = g_frameAnimation;
+  a = FrameAnimation{};
+  Against(
+      state, "ratio_to_whole_flush",
+      [&] {
+        while (a.kind == kNoFrameAnimation) {
+          a.quota = 0;
+          a.idle = 1000;
+          s.view->AnimateFrame(0);
+        }
+        s.view->AnimateFrame(61);
+      },
+      FlushWhole);
+  StopFrameAnimation();
+}
+BENCHMARK(BM_FrameAnimationStep);
+
+void BM_TurnLampRow(benchmark::State& state) {
+  Screen s;
+  // Lamps of their size in place of pictures the bench's installation may not reach.
+  for (CSprite** lamp : {&g_turnLampOnSprite, &g_turnLampOffSprite}) {
+    delete *lamp;
+    *lamp = new CSprite(g_ddraw, nullptr, kNoColourKey, 6, 6, 0, 0, 0);
+  }
+  Against(state, "ratio_to_whole_flush", [&] { s.view->SetTurnLampCount(17); }, FlushWhole);
+}
+BENCHMARK(BM_TurnLampRow);
+
+// Frames while an animation plays but its next step is not yet due.
+void BM_FramesWithoutADueStep(benchmark::State& state) {
+  Screen s;
+  FrameAnimation& a = g_frameAnimation;
+  a = FrameAnimation{};
+  while (a.kind == kNoFrameAnimation) {
+    a.quota = 0;
+    a.idle = 1000;
+    s.view->AnimateFrame(0);
+  }
+  const std::size_t before = bench::g_allocations.load();
+  for (auto _ : state) {
+    a.timer = 0;
+    s.view->AnimateFrame(35);
+  }
+  state.counters["allocations_per_frame"] =
+      static_cast<double>(bench::g_allocations.load() - before) / static_cast<double>(state.iterations());
+  StopFrameAnimation();
+}
+BENCHMARK(BM_FramesWithoutADueStep);
 
 // The same with the viewport shown again: what a copy to the display costs the heap.
 void BM_ViewportFlushAllocations(benchmark::State& state) {
