@@ -4,6 +4,7 @@
 #include <string>
 
 #include "Game/base/GInstData.h"
+#include "Game/dialogs/CDHelpDlg.h"
 #include "platform/resource/module.h"
 #include "platform/user/focus.h"
 #include "platform/user/system.h"
@@ -49,13 +50,11 @@ std::optional<std::string> CHelpLibrary::LoadTopicText(std::uint32_t topic) cons
 // The help window of the dialogs is not part of the game yet: the system's
 // message box shows the text meanwhile, with its first line (the title) as
 // the caption.
-int CHelpLibrary::ShowTopic(CDDraw* /*owner*/, HWND window, HINSTANCE /*instance*/, std::uint32_t topic, int /*x*/,
-                            int /*y*/, int /*flag*/) const {
+int CHelpLibrary::ShowTopic(CDDraw* /*owner*/, HWND window, HINSTANCE /*instance*/, std::uint32_t topic, int x, int y,
+                            int /*flag*/) const {
   const auto text = LoadTopicText(topic);
   if (!text) return 1;
-  const std::size_t lineEnd = text->find_first_of("\r\n");
-  const std::string title = text->substr(0, lineEnd);
-  MessageBox(window, text->c_str(), title.c_str(), MB_OK);
+  RunHelpDialog(text->c_str(), x, y);
   SetFocus(window);
   return 1;
 }

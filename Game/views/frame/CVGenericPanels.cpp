@@ -7,9 +7,7 @@
 using namespace plat;
 
 void ReleasePopupMenu(CPopupMenu* /*menu*/) {}
-void RunInGameOptionsDialog(CDDraw* /*display*/, HWND /*window*/, HINSTANCE /*instance*/, IGameView* /*view*/) {}
 void RunInGameSettingsDialog(CDDraw* /*display*/, HWND /*window*/, HINSTANCE /*instance*/, IGameView* /*view*/) {}
-void ShowGameOverDialogs(std::span<const std::uint8_t> /*packet*/) {}
 
 void CVGeneric::ShowOrderMenu(int /*kind*/, std::uint32_t /*id*/, int /*x*/, int /*y*/) {}
 void CVGeneric::SaveSharedState(plat::FILE* /*file*/) {}
