@@ -168,14 +168,14 @@ void CVGeneric::CreateControlPanel() {
   g_turnLampOffSprite = LoadGuildSprite("plrdneof.ima", kBlackKey);
   g_gotoSlots.fill(GotoEntry{});
   for (std::size_t i = 0; i < kButtons.size(); ++i) {
-    const ButtonSpec& spec = kButtons[i];
+    const ButtonSpec& entry = kButtons[i];
     char tip[256] = {};
-    if (g_gameData && g_gameData->textIndex) g_gameData->textIndex->GetText(spec.tooltip, tip, sizeof tip);
+    if (g_gameData && g_gameData->textIndex) g_gameData->textIndex->GetText(entry.tooltip, tip, sizeof tip);
     auto* button = new CImageButton();
-    button->Create(g_viewDDraw, g_viewWnd, g_viewInstance, g_tooltipWnd, tip, static_cast<int>(spec.id), spec.x,
-                   spec.y, spec.width, spec.height, spec.colourKey, spec.help, LocalGuildModule());
-    const std::string normal = GuildArt((std::string(spec.normal) + ".ima").c_str());
-    const std::string pressed = GuildArt((std::string(spec.pressed) + ".ima").c_str());
+    button->Create(g_viewDDraw, g_viewWnd, g_viewInstance, g_tooltipWnd, tip, static_cast<int>(entry.id), entry.x,
+                   entry.y, entry.width, entry.height, entry.colourKey, entry.help, LocalGuildModule());
+    const std::string normal = GuildArt((std::string(entry.normal) + ".ima").c_str());
+    const std::string pressed = GuildArt((std::string(entry.pressed) + ".ima").c_str());
     button->SetImages(normal.c_str(), pressed.c_str());
     if (static_cast<int>(i) >= kShownAtStart) ShowWindow(button->window, SW_HIDE);
     g_controlButtons[i] = button;

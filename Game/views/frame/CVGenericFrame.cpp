@@ -201,9 +201,9 @@ void CVGeneric::AnimateFrame(std::uint32_t elapsedMs) {
     }
     if (a.idle < kIdleBeforeAnimationMs) return;
     a.kind = static_cast<std::uint8_t>(a.quota == 0 ? plat::rand() % 3 : 3 + plat::rand() % 5);
-    const AnimationSpec& spec = kAnimations[a.kind];
+    const AnimationSpec& shape = kAnimations[a.kind];
     a.step = 1;
-    a.frame = spec.firstFrame;
+    a.frame = shape.firstFrame;
     delete a.sprite;
     a.sprite = nullptr;
     if (g_animationModule) FreeLibrary(g_animationModule);
@@ -215,14 +215,14 @@ void CVGeneric::AnimateFrame(std::uint32_t elapsedMs) {
       module = g_animationModule = LoadLibrary(path);
     }
     if (g_viewDDraw) {
-      a.sprite = new CSprite(g_viewDDraw, nullptr, module, kNoColourKey, static_cast<DWORD>(spec.width),
-                             static_cast<DWORD>(spec.height), spec.x, spec.y, 0);
+      a.sprite = new CSprite(g_viewDDraw, nullptr, module, kNoColourKey, static_cast<DWORD>(shape.width),
+                             static_cast<DWORD>(shape.height), shape.x, shape.y, 0);
       if (!a.sprite->surface) {
         delete a.sprite;
         a.sprite = nullptr;
       }
     }
-    a.lastFrame = a.kind == kPlate && !a.plateForward ? 255 : spec.lastFrame;
+    a.lastFrame = a.kind == kPlate && !a.plateForward ? 255 : shape.lastFrame;
   }
   a.timer += elapsedMs;
   if (a.timer <= kFrameStepMs) return;

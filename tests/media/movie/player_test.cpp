@@ -268,9 +268,9 @@ TEST_F(MovieTest, OutputAtOtherDepthsAndSizes) {
 TEST_F(MovieTest, SmoothShadesShowWithoutADitherPattern) {
   // A dark shade between the levels of the codecs' 8-bit colour cube (0, 51): a
   // halftone would show it as a checkerboard of those two levels, 11 or more away.
-  avitest::AviSpec spec = movietest::Movie(2, 15, false);
-  for (auto& f : spec.frames) f.rgb = {40, 44, 30};
-  ScreenWindow& screen = Screen(Write("shade.avi", avitest::WriteAvi(spec)));
+  avitest::AviSpec movie = movietest::Movie(2, 15, false);
+  for (auto& f : movie.frames) f.rgb = {40, 44, 30};
+  ScreenWindow& screen = Screen(Write("shade.avi", avitest::WriteAvi(movie)));
   ASSERT_EQ(screen.status, 0);
   screen.ShowFrame(0);
   // centred in 800 x 600: the 160 x 120 picture starts at (320, 240)

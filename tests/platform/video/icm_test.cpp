@@ -181,19 +181,19 @@ TEST(CodecLocate, MpegFourMovieDecodesFrameAfterFrame) {
 // A raw movie stored top-down (a negative height in its header): its format
 // says so, and its first row in the file is the top row of the picture.
 TEST(CodecLocate, TopDownRawMovieShowsItsFirstRowOnTop) {
-  avitest::AviSpec spec;
-  spec.width = 4;
-  spec.height = 3;
-  spec.topDown = true;
+  avitest::AviSpec movie;
+  movie.width = 4;
+  movie.height = 3;
+  movie.topDown = true;
   avitest::Frame frame;
   // Rows from the top: red, then blue; pixels as the file stores them (B, G, R).
   for (int y = 0; y < 3; ++y)
     for (int x = 0; x < 4; ++x)
       for (BYTE c : y == 0 ? std::array<BYTE, 3>{0, 0, 250} : std::array<BYTE, 3>{250, 0, 0}) frame.bytes.push_back(c);
-  spec.frames = {frame, frame};
+  movie.frames = {frame, frame};
   PAVIFILE file = nullptr;
   PAVISTREAM video = nullptr;
-  ASSERT_EQ(AVIFileOpenBytes(&file, avitest::WriteAvi(spec)), AVIERR_OK);
+  ASSERT_EQ(AVIFileOpenBytes(&file, avitest::WriteAvi(movie)), AVIERR_OK);
   ASSERT_EQ(AVIFileGetStream(file, &video, streamtypeVIDEO, 0), AVIERR_OK);
   BITMAPINFOHEADER in;
   LONG size = sizeof in;
