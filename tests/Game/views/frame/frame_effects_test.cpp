@@ -27,6 +27,7 @@
 #include "platform/user/focus.h"
 #include "platform/user/system.h"
 #include "platform/user/window.h"
+#include "tests/Game/views/frame/view_screen.h"
 #include "tests/support/plain_window.h"
 #include "tools/rc/moduleimage.h"
 
@@ -117,20 +118,10 @@ class TestView : public CVGeneric {
   std::vector<std::string> log;
 };
 
-class FrameEffects : public testing::Test {
+class FrameEffects : public testing::Test, protected views_test::ViewScreen {
  protected:
   void SetUp() override {
-    StartHeadlessBackend();
-    UseVirtualClock(1000);
-    ResetUserLayer();
-    InitCommonControls();
-    const std::string module = std::string(QUEN_BUILD_DIR) + "/Game/quenbar.dll";
-    program = LoadLibrary(module.c_str());
-    ASSERT_NE(program, nullptr);
-    window = quentest::PlainWindow("FrameEffectsMain", 0, 0, 800, 600, WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN);
-    SetActiveWindow(window);
-    g_ddraw = new CDDraw(window, 1);
-    g_gameData = new CGameData(kLocal, 8);
+    OpenViewScreen("FrameEffectsMain");
     g_gotoGroup = 0;
     g_infoPanelVisible = 0;
     g_replayMode = 0;
@@ -144,14 +135,7 @@ class FrameEffects : public testing::Test {
   void TearDown() override {
     view.reset();
     StopFrameAnimation();
-    delete g_gameData;
-    g_gameData = nullptr;
-    delete g_ddraw;
-    g_ddraw = nullptr;
-    ResetUserLayer();
-    if (program) FreeLibrary(program);
-    StopBackend();
-    UseRealClock();
+    CloseViewScreen();
   }
   TestView& Make(ViewType type = VIEW_SOLAR) {
     view = std::make_unique<TestView>(type, window, program);
@@ -165,9 +149,6 @@ class FrameEffects : public testing::Test {
       if (CImageButton* b = CVGeneric::ControlButton(id); b && IsWindowVisible(b->window)) ids.insert(id);
     return ids;
   }
-  static constexpr std::uint16_t kLocal = 9;
-  HMODULE program = nullptr;
-  HWND window = nullptr;
   std::unique_ptr<TestView> view;
 };
 

@@ -30,6 +30,7 @@
 #include "platform/user/queue.h"
 #include "platform/user/system.h"
 #include "platform/user/window.h"
+#include "tests/Game/views/frame/view_screen.h"
 #include "tests/support/plain_window.h"
 
 namespace {
@@ -60,21 +61,10 @@ class TestView : public CVGeneric {
   std::vector<std::string> log;
 };
 
-class ViewBase : public testing::Test {
+class ViewBase : public testing::Test, protected views_test::ViewScreen {
  protected:
   void SetUp() override {
-    backend = &StartHeadlessBackend();
-    UseVirtualClock(1000);
-    ResetUserLayer();
-    InitCommonControls();
-    const std::string module = std::string(QUEN_BUILD_DIR) + "/Game/quenbar.dll";
-    program = LoadLibrary(module.c_str());
-    ASSERT_NE(program, nullptr);
-    window = quentest::PlainWindow("ViewBaseMain", 0, 0, 800, 600, WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN);
-    SetActiveWindow(window);
-    SetFocus(window);
-    g_ddraw = new CDDraw(window, 1);
-    g_gameData = new CGameData(kLocal, 8);
+    OpenViewScreen("ViewBaseMain");
     if (CGChapter* local = g_gameData->GetLocalChapter()) local->homeAsteroid = 7;
     g_gameData->turn = 4;
     // The screen's process-wide state as at program start.
@@ -86,13 +76,7 @@ class ViewBase : public testing::Test {
   }
   void TearDown() override {
     view.reset();
-    delete g_gameData;
-    delete g_ddraw;
-    g_ddraw = nullptr;
-    ResetUserLayer();
-    if (program) FreeLibrary(program);
-    StopBackend();
-    UseRealClock();
+    CloseViewScreen();
   }
   TestView& Make(ViewType type = VIEW_SOLAR) {
     view = std::make_unique<TestView>(type, window, program);
@@ -111,10 +95,6 @@ class ViewBase : public testing::Test {
     while (PeekMessage(&msg, window, message, message, PM_REMOVE)) ++n;
     return n;
   }
-  static constexpr std::uint16_t kLocal = 9;
-  HeadlessBackend* backend = nullptr;
-  HMODULE program = nullptr;
-  HWND window = nullptr;
   std::unique_ptr<TestView> view;
 };
 
