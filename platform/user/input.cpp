@@ -185,6 +185,11 @@ void NoteRemovedInput(const MSG& msg) {
 
 void ResetInput() { In() = InputState{}; }
 
+void ForgetInputWindow(HWND hwnd) {
+  InputState& s = In();
+  if (s.lastDownWindow == hwnd) s.lastDownWindow = nullptr;
+}
+
 }  // namespace user_impl
 
 using namespace user_impl;

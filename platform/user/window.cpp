@@ -181,6 +181,7 @@ void FinishDestroyTree(HWND hwnd) {
   SendMessage(hwnd, WM_NCDESTROY, 0, 0);
   KillTimersOf(hwnd);
   DropMessagesOf(hwnd);
+  ForgetInputWindow(hwnd);
   std::erase(SiblingsOf(hwnd), hwnd);
   hwnd->destroyed = true;
 }

@@ -91,6 +91,9 @@ void DropMessagesOf(HWND hwnd);
 void ResetQueue();
 void ResetTimers();
 void ResetInput();
+// A window going away ends any double click begun on it: its handle may be
+// reused by the next window made.
+void ForgetInputWindow(HWND hwnd);
 void ResetCursors();
 void ResetSystem();
 // Activation after the active window goes away or is hidden.

@@ -63,6 +63,27 @@ TEST_F(InputTest, DoubleClicksNeedTheClassStyleAndCloseClicks) {
   EXPECT_EQ(Only(WM_MBUTTONDOWN)[0].wParam & MK_MBUTTON, MK_MBUTTON);
 }
 
+TEST_F(InputTest, AReusedHandleStartsNoDoubleClick) {
+  // A window made where a clicked one was destroyed may get its handle; its
+  // first click is still a click, not the second half of a double click.
+  HWND first = Popup(0, 0, 100, 100, nullptr, "DoubleClicker");
+  backend_->RunUntilIdle();
+  backend_->Click(10, 10);
+  backend_->RunUntilIdle();
+  const HWND gone = first;
+  DestroyWindow(first);
+  HWND again = nullptr;
+  for (int i = 0; i < 50 && again != gone; ++i) {
+    if (again) DestroyWindow(again);
+    again = Popup(0, 0, 100, 100, nullptr, "DoubleClicker");
+  }
+  if (again != gone) GTEST_SKIP() << "no handle was reused";
+  Log().clear();
+  backend_->Click(10, 10, input::Button::Left, 10);
+  backend_->RunUntilIdle();
+  EXPECT_EQ(MessagesOf(again, kButtons), (std::vector<UINT>{WM_LBUTTONDOWN, WM_LBUTTONUP}));
+}
+
 TEST_F(InputTest, CaptureTakesTheMouseAndLosingItIsAnnounced) {
   HWND a = Popup(0, 0, 100, 100);
   HWND b = Popup(300, 300, 100, 100);
