@@ -85,6 +85,12 @@ foreach(i RANGE 0 ${last} 2)
                      ${CMAKE_CURRENT_SOURCE_DIR}/strings/strings.txt)
     set(caption_inputs ${caption_args})
   endif()
+  # The game's dialog panels carry those of data/assets/dialog_captions.tab.
+  if(id STREQUAL "ima" OR id MATCHES "^guild")
+    set(caption_args ${CMAKE_CURRENT_SOURCE_DIR}/assets/dialog_captions.tab ${CMAKE_CURRENT_SOURCE_DIR}/dialogs.rc
+                     ${CMAKE_CURRENT_SOURCE_DIR}/strings/strings.txt)
+    set(caption_inputs ${caption_args})
+  endif()
   quen_cached_asset(NAME art_${id} INPUTS ${art_inputs} ${caption_inputs} DEPENDS quenart PRODUCTS module.rc
     COMMAND $<TARGET_FILE:quenart> images ${CMAKE_CURRENT_SOURCE_DIR}/assets ${module} @OUT@ ${caption_args})
   get_filename_component(folder ${module} DIRECTORY)

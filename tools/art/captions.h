@@ -1,5 +1,7 @@
 #pragma once
-// The words painted on the front-end backdrops: one table (data/assets/captions.tab)
+// The words painted on the front-end backdrops (and, from a second table of the
+// same form, data/assets/dialog_captions.tab, on the game's dialog panels, whose
+// "at" places are the panel's pixels): one table (data/assets/captions.tab)
 // says, per screen, which control gets which caption and on which side; where the
 // control lies comes from the dialog templates the program loads (data/frontend.rc),
 // so a moved control moves its caption. Controls a screen places in code have no

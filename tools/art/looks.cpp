@@ -122,7 +122,7 @@ void GameScreen(Canvas& c, const Palette& p, Random& rnd) {
   cairo_stroke(cr);
 }
 
-void Panel(Canvas& c, const Asset& a, const Palette& p, Random& rnd) {
+void Panel(Canvas& c, const Asset& a, const Palette& p, Random& rnd, const BackdropWords* words) {
   cairo_t* cr = c.cr();
   const double w = c.width(), h = c.height();
   c.Bevel(0, 0, w, h, p.base.Scaled(0.45), std::max(1.0, std::min(w, h) / 40), 3);
@@ -137,6 +137,7 @@ void Panel(Canvas& c, const Asset& a, const Palette& p, Random& rnd) {
     cairo_stroke(cr);
   }
   if (!a.label.empty()) c.Text(a.label, 4, 2, w - 8, std::min(h * 0.14, 28.0) + (h < 60 ? h : 0), p.accent, 18);
+  if (words) Captions(c, p, words->captions);
 }
 
 void Border(Canvas& c, const Palette& p) {
@@ -1233,7 +1234,7 @@ Pixels DrawImage(const Asset& asset, int guild, const BackdropWords* words) {
   const std::string& k = asset.kind;
   if (k == "backdrop") Backdrop(c, asset, p, rnd, words);
   else if (k == "screen") GameScreen(c, p, rnd);
-  else if (k == "panel") Panel(c, asset, p, rnd);
+  else if (k == "panel") Panel(c, asset, p, rnd, words);
   else if (k == "border") Border(c, p);
   else if (k == "button" || k == "side" || k == "check" || k == "choice") Button(c, asset, p);
   else if (k == "menu") Menu(c, asset, p);

@@ -22,7 +22,7 @@ struct Palette {
 // guild 0..4, or -1 for the front end and the shared modules.
 Palette PaletteFor(int guild);
 
-// The words a backdrop carries beside its screen's controls.
+// The words a backdrop or a dialog's panel carries beside its controls.
 struct BackdropWords {
   double bannerY = 0;
   std::vector<PlacedCaption> captions;

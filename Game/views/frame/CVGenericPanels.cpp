@@ -7,7 +7,6 @@
 using namespace plat;
 
 void ReleasePopupMenu(CPopupMenu* /*menu*/) {}
-void RunInGameSettingsDialog(CDDraw* /*display*/, HWND /*window*/, HINSTANCE /*instance*/, IGameView* /*view*/) {}
 
 void CVGeneric::ShowOrderMenu(int /*kind*/, std::uint32_t /*id*/, int /*x*/, int /*y*/) {}
 void CVGeneric::SaveSharedState(plat::FILE* /*file*/) {}

@@ -1,0 +1,27 @@
+#pragma once
+// Control IDs of the in-game settings ("IDD_INGAMESETTINGS"), shared by its
+// resource script and its code; the resource compiler reads the defines
+// alone. Each switch has an on and an off button; the effects volume four.
+
+#define IDC_SETTINGS_SFX_SILENT 3110
+#define IDC_SETTINGS_SFX_LOW 3111
+#define IDC_SETTINGS_SFX_MEDIUM 3112
+#define IDC_SETTINGS_SFX_HIGH 3113
+#define IDC_SETTINGS_MUSIC_OFF 3114
+#define IDC_SETTINGS_MUSIC_ON 3115
+#define IDC_SETTINGS_FACING_OFF 3116
+#define IDC_SETTINGS_FACING_ON 3117
+#define IDC_SETTINGS_ZOOM_OFF 3118
+#define IDC_SETTINGS_ZOOM_ON 3119
+#define IDC_SETTINGS_FOG_OFF 3120
+#define IDC_SETTINGS_FOG_ON 3121
+#define IDC_SETTINGS_AUTOSAVE_OFF 3122
+#define IDC_SETTINGS_AUTOSAVE_ON 3123
+#define IDC_SETTINGS_STARS_OFF 3124
+#define IDC_SETTINGS_STARS_ON 3125
+#define IDC_SETTINGS_SPEECH_OFF 3126
+#define IDC_SETTINGS_SPEECH_ON 3127
+#define IDC_SETTINGS_SAVE 3128
+#define IDC_SETTINGS_CANCEL 3129
+#define IDC_SETTINGS_FRAMES_OFF 3130
+#define IDC_SETTINGS_FRAMES_ON 3131

@@ -1,0 +1,12 @@
+#pragma once
+// Packet 8, 12 bytes, a u32 at offset 8. Sent by a client it switches the
+// game's autosave (1 on, 0 off); sent by the server it asks for an autosave
+// and the u32 is the save's identifier. Plain functions: any thread.
+
+#include <cstddef>
+
+#include "Game/rules/GRulesPackets.h"
+
+constexpr std::size_t kAutosavePacketSize = 12;
+
+PacketImage<kAutosavePacketSize> BuildAutosaveSwitchPacket(bool on);

@@ -1,0 +1,49 @@
+// The settings dialog opened from the control panel: the view framework
+// copies its switches in and takes them back on Save. The distance fog and
+// the star background are the current view's (the 3D views answer them; the
+// base view has both on and keeps nothing); the facing, camera and
+// frame-animation switches are the framework's own.
+#include <utility>
+
+#include "Game/app/AppGlobals.h"
+#include "Game/dialogs/CDInGameSettingsDlg.h"
+#include "Game/model/GGameData.h"
+#include "Game/net/AutosavePacket.h"
+#include "Game/net/NetSession.h"
+#include "Game/views/frame/CVGeneric.h"
+#include "Game/views/frame/SettingsApplication.h"
+#include "media/CSndPlay.h"
+
+using namespace plat;
+
+void RunInGameSettingsDialog(CDDraw* display, HWND window, HINSTANCE instance, IGameView* view) {
+  CVGeneric* generic = dynamic_cast<CVGeneric*>(view);
+  InGameSettings current;
+  CopySettingsFromApplication(current);
+  if (g_sndPlay) current.speech = g_sndPlay->speechEnabled ? 1 : 0;
+  current.shipFacing = g_shipFacingOff ? 0 : 1;
+  current.autozoom = g_cameraTravelOff ? 0 : 1;
+  current.frameAnimation = g_frameAnimationsOn;
+  if (generic) {
+    current.distanceFog = static_cast<std::uint32_t>(generic->IsDistanceFogOn());
+    current.stars = static_cast<std::uint32_t>(generic->IsStarBackgroundOn());
+  }
+  if (g_gameData) current.autosave = g_gameData->inGameSwitch;
+
+  SettingsLinks links;
+  links.applyToView = [generic](const InGameSettings& s) {
+    g_cameraTravelOff = s.autozoom ? 0 : 1;
+    g_frameAnimationsOn = s.frameAnimation;
+    g_shipFacingOff = s.shipFacing ? 0 : 1;
+    if (generic) {
+      generic->SetStarBackground(static_cast<int>(s.stars));
+      generic->SetDistanceFog(static_cast<int>(s.distanceFog));
+    }
+  };
+  LinkSettingsToApplication(links);
+  links.autosaveSwitched = [](bool on) {
+    auto packet = BuildAutosaveSwitchPacket(on);
+    if (g_session) g_session->Send(kAllPlayersSlot, packet.bytes.data(), static_cast<std::uint32_t>(packet.bytes.size()));
+  };
+  CDInGameSettingsDlg dialog(display, window, instance, current, ApplicationMayChangeAutosave(), std::move(links));
+}

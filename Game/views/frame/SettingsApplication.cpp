@@ -1,0 +1,22 @@
+#include "Game/views/frame/SettingsApplication.h"
+
+#include "Game/app/AppGlobals.h"
+#include "Game/app/CClntApp.h"
+#include "Game/dialogs/CDInGameSettingsDlg.h"
+
+void CopySettingsFromApplication(InGameSettings& settings) {
+  if (!g_app) return;
+  settings.effectsLevel = g_app->m_options.effectsLevel;
+  settings.musicLevel = g_app->m_options.musicLevel;
+  settings.speech = g_app->m_options.speech;
+}
+
+void LinkSettingsToApplication(SettingsLinks& links) {
+  if (!g_app) return;
+  links.options = &g_app->m_options;
+  links.writeUserInfo = [] {
+    if (g_app) g_app->WriteUserInfo();
+  };
+}
+
+bool ApplicationMayChangeAutosave() { return g_app && g_app->m_role.host != 0; }

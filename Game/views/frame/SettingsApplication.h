@@ -1,0 +1,14 @@
+#pragma once
+// What the in-game settings take from and give back to the application
+// object, kept apart from the game model's headers (the application's
+// chapter constants differ from the model's). Game thread only.
+
+struct InGameSettings;
+struct SettingsLinks;
+
+// The effects and music levels and the speech flag (nothing without an application).
+void CopySettingsFromApplication(InGameSettings& settings);
+// Save's way to the application's fields and to "UserInfo.dat".
+void LinkSettingsToApplication(SettingsLinks& links);
+// The server takes the autosave switch from the player who hosts the game alone.
+bool ApplicationMayChangeAutosave();
