@@ -48,6 +48,8 @@ struct GameDataLinks {
   std::function<std::uint32_t()> turn;
   // Clears every chapter's notifications (before turn processing and a restart).
   std::function<void()> clearNotifications;
+  // The local chapter has a home asteroid.
+  std::function<bool()> localHasHome;
 };
 
 // The saved-game loader and the e-mail turn file.

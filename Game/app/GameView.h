@@ -58,6 +58,8 @@ class IGameView {
   virtual void MarkStale() {}
   virtual void ResetTurnLamps() {}
   virtual void RedrawEndTurnButton() {}
+  // The goto bar back to its first entries: home, solar system, design.
+  virtual void ResetGotoSlots() {}
   virtual void RebuildDisplay() {}
   // Before turn processing and before a restart.
   virtual void OnTurnProcessing() {}

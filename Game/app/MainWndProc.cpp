@@ -314,6 +314,8 @@ LRESULT PrivateMessage(CClntApp& app, HWND window, UINT message, WPARAM wParam, 
       for (ViewType t : {VIEW_ASTEROID_SPACE, VIEW_SOLAR})
         if (IGameView* v = app.View(t)) v->MarkStale();
       g_currentView = app.View(VIEW_SOLAR);
+      if (g_currentView && g_appLinks.game.localHasHome && g_appLinks.game.localHasHome())
+        g_currentView->ResetGotoSlots();
       CloseProgress();
       app.m_playPhase = 1;
       SuspendScreenFlush(0);

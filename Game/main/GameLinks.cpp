@@ -67,6 +67,10 @@ void InstallGameLinks(AppLinks& links) {
     light = l;
     return true;
   };
+  links.game.localHasHome = [] {
+    const CGChapter* chapter = g_gameData ? g_gameData->GetLocalChapter() : nullptr;
+    return chapter && chapter->homeAsteroid != 0xFFFF;
+  };
   links.game.clearNotifications = [] {
     if (g_gameData && g_gameData->notifications) g_gameData->notifications->Clear(kAllChapters);
   };

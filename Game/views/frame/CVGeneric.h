@@ -253,6 +253,7 @@ class CVGeneric : public IGameView {
   // 1 when the id was a control command (101..271 with a row), else 0.
   plat::LRESULT OnControlCommand(std::uint32_t id) override;
   void RedrawEndTurnButton() override;
+  void ResetGotoSlots() override;
   void RedrawBackground() override;
 
   // Cursors: a `CursorKind` in the local guild's colour (16-bit display only).

@@ -7,6 +7,7 @@
 #include "Game/base/GIDString.h"
 #include "Game/base/GInstData.h"
 #include "Game/model/GAsteroid.h"
+#include "Game/model/GChapter.h"
 #include "Game/model/GGameData.h"
 #include "Game/model/GGuild.h"
 #include "Game/model/GUnit.h"
@@ -88,6 +89,17 @@ void CVGeneric::SetGotoSlot(int column, std::uint16_t kind, std::uint32_t id, in
   if (column < 0 || column >= kGotoColumns) return;
   g_gotoSlots[static_cast<std::size_t>(column + kGotoColumns * g_gotoGroup)] = GotoEntry{kind, id};
   if (redraw) DrawGotoBar();
+}
+
+void CVGeneric::ResetGotoSlots() {
+  // The first two entries of group 0 are kept, as a restart finds them.
+  for (std::size_t i = 2; i < g_gotoSlots.size(); ++i) g_gotoSlots[i] = GotoEntry{};
+  const CGChapter* chapter = g_gameData ? g_gameData->GetLocalChapter() : nullptr;
+  SetGotoSlot(2, GOTO_ASTEROID, chapter ? chapter->homeAsteroid : 0xFFFF, 0);
+  SetGotoSlot(1, GOTO_SOLAR, 0, 0);
+  SetGotoSlot(0, GOTO_DESIGN, 0, 0);
+  DrawGotoBar();
+  g_endTurnSentTurn = 0xFFFFFFFFu;
 }
 
 void CVGeneric::DrawGotoBar() {

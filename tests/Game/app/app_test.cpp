@@ -67,6 +67,7 @@ class LoggingView : public IGameView {
   LRESULT OnControlCommand(std::uint32_t id) override { Log("Control " + std::to_string(id)); return 7; }
   LRESULT OnMenuCommand(std::uint32_t id) override { Log("Menu " + std::to_string(id)); return 8; }
   void OnTurnProcessing() override { Log("TurnProcessing"); }
+  void ResetGotoSlots() override { Log("ResetGoto"); }
 
  private:
   void Log(const std::string& what) const { g_log.push_back(std::to_string(type_) + ":" + what); }
@@ -321,14 +322,21 @@ TEST_F(App, SaveLoadAndRestartMessagesBracketTheirWorkWithBusyAndTheProgressDial
   EXPECT_EQ(app.m_busy, 0u);
   EXPECT_TRUE(backend->ScriptDone());
 
-  // Restarted views: made again, solar first, and the game goes on.
-  const std::size_t from = g_log.size();
+  // Restarted views: made again, solar first, and the game goes on; the goto
+  // bar starts again only for a chapter with a home.
+  std::size_t from = g_log.size();
   SendMessage(g_mainWnd, WM_APP_RESTART_VIEWS, 0, 0);
-  const auto log = Since(from);
+  auto log = Since(from);
   EXPECT_EQ(std::count(log.begin(), log.end(), "2:made"), 1);
   EXPECT_EQ(std::find(log.begin(), log.end(), "2:made") - log.begin(), 6);  // after the six old views went
+  EXPECT_EQ(std::count(log.begin(), log.end(), "2:ResetGoto"), 0);
   EXPECT_EQ(g_currentView, app.View(VIEW_SOLAR));
   EXPECT_EQ(app.m_playPhase, 1u);
+  g_appLinks.game.localHasHome = [] { return true; };
+  from = g_log.size();
+  SendMessage(g_mainWnd, WM_APP_RESTART_VIEWS, 0, 0);
+  log = Since(from);
+  EXPECT_EQ(std::count(log.begin(), log.end(), "2:ResetGoto"), 1);
 }
 
 TEST_F(App, OwnerDrawnControlsAndMenuItemsGoWhereTheirIdentifiersSay) {

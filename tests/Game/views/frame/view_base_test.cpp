@@ -347,6 +347,29 @@ TEST_F(ViewBase, VanishedUnitsEmptyTheirSlotsAndUnknownKindsStay) {
   EXPECT_EQ(v.OnLButtonDblClk(-5, 550), 0);
 }
 
+// A restart empties every bookmark past group 0's first two, puts home, solar
+// system and design in the current group and lets END TURN be given again.
+TEST_F(ViewBase, ResettingTheGotoBarKeepsGroupZerosFirstTwoAndFillsTheCurrentGroup) {
+  TestView& v = Make();
+  g_gotoSlots[0] = GotoEntry{GOTO_UNIT, 5};
+  g_gotoSlots[1] = GotoEntry{GOTO_ASTEROID, 3};
+  g_gotoSlots[4] = GotoEntry{GOTO_ASTEROID, 3};
+  g_gotoSlots[99] = GotoEntry{GOTO_SOLAR, 0};
+  g_gotoGroup = 3;
+  g_endTurnSentTurn = 4;
+  v.ResetGotoSlots();
+  EXPECT_EQ(g_gotoSlots[0].kind, GOTO_UNIT);
+  EXPECT_EQ(g_gotoSlots[1].id, 3u);
+  EXPECT_EQ(g_gotoSlots[4].kind, GOTO_EMPTY);
+  EXPECT_EQ(g_gotoSlots[99].kind, GOTO_EMPTY);
+  EXPECT_EQ(g_gotoSlots[32].kind, GOTO_ASTEROID);
+  EXPECT_EQ(g_gotoSlots[32].id, 7u);
+  EXPECT_EQ(g_gotoSlots[31].kind, GOTO_SOLAR);
+  EXPECT_EQ(g_gotoSlots[30].kind, GOTO_DESIGN);
+  EXPECT_EQ(g_endTurnSentTurn, 0xFFFFFFFFu);
+  g_gotoGroup = 0;
+}
+
 TEST_F(ViewBase, AHeldScrollButtonRepeatsUntilItsButtonUpAndNoLonger) {
   Make();
   HWND button = quentest::PlainWindow("ViewBaseScroll", 500, 500, 16, 24, WS_CHILD | WS_VISIBLE, window);
