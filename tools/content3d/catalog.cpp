@@ -97,7 +97,10 @@ std::vector<Asset> MakeCatalog(const PictureMaker& maker) {
   c.Textured("sun\\", "sun1", SG_MAT_TYPE_TRANSPARENT_TEXTURE, Look::kGlow, Colour(0, 255, 160, 80));
 
   // Halos: the cube with its list, and the billboard and cube materials.
-  c.Model("halos\\cube.mdl", MakeBox(1.f, 1.f, 1.f));
+  // The cube carries its owner on hard point 0, at its middle.
+  Mesh cube = MakeBox(1.f, 1.f, 1.f);
+  cube.hardPoints = {{0.f, 0.f, 0.f}};
+  c.Model("halos\\cube.mdl", cube);
   c.List("halos\\cube.lst", {"cube0.mat"});
   for (const char* stem : {"halo", "FiltHalo", "cubesel", "cubeuns", "sel", "uns", "cube0"})
     c.Textured("halos\\", stem, SG_MAT_TYPE_TRANSPARENT_TEXTURE, Look::kGlow, Colour(0, 200, 200, 255));

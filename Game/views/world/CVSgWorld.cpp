@@ -271,13 +271,9 @@ std::uint32_t CVSgWorld::ScreenToWorld(int x, int y, float out[3]) {
   for (int c = 0; c < 4; ++c)
     for (int k = 0; k < 4; ++k) r[c] += v[k] * inverse->m[k][c];
   if (r[3] == 0.f) return 0;
-  // The transform is the camera's whole one, so the point is a world point on
-  // the far plane: its direction from the eye is the ray's.
-  double eye[3];
-  SGInstanceGetPosition(currentCamera, eye);
-  out[0] = static_cast<float>(r[0] / r[3] - eye[0]);
-  out[1] = static_cast<float>(r[1] / r[3] - eye[1]);
-  out[2] = static_cast<float>(r[2] / r[3] - eye[2]);
+  // The renderer's camera transform works on coordinates relative to the eye,
+  // so the point is already the ray's direction.
+  for (int k = 0; k < 3; ++k) out[k] = r[k] / r[3];
   Normalise(out);
   return 1;
 }
