@@ -20,6 +20,7 @@
 #include "Game/views/world/CVDispHal.h"
 #include "Game/views/world/CVDispStr.h"
 #include "Game/views/world/CVDispUnt.h"
+#include "sg/core/malloc.h"
 #include "tests/Game/views/world/world_screen.h"
 
 namespace {
@@ -450,6 +451,36 @@ TEST_F(SceneTest, LinesSpanToThePlaneAndObjectsReportWhereTheyAre) {
   u->GetScreenPosition(&x, &y);
   EXPECT_EQ(x, 32767);
   EXPECT_EQ(u->LoadBillboard(5), 0u);
+}
+
+TEST_F(SceneTest, TheMaterialCacheDropsItsOldestAndTellsMirroredPicturesFromPlainOnes) {
+  const double p[3] = {1100.0, 1100.0, 1100.0};
+  CVDispUnt* u = Unit(0, 1, "crus", p);
+  const char* dir = g_instData.GetGuild3DPath(0);
+  ASSERT_EQ(u->LoadMaterial("crus1006.mat", dir, 0), 1u);
+  SGMaterial* plain = u->materials[0];
+  ASSERT_EQ(u->LoadMaterial("crus1006.mat", dir, 1), 1u);
+  SGMaterial* mirrored = u->materials[0];
+  // The keys differ only in their last characters: the whole key decides.
+  EXPECT_NE(mirrored, plain);
+  const SGTextureMap* a = plain->matTexMap;
+  const SGTextureMap* b = mirrored->matTexMap;
+  ASSERT_TRUE(a && b);
+  // The mirrored picture is the other side's, turned back: not the plain one.
+  EXPECT_NE(std::memcmp(a->txmInfo->tpiTexels, b->txmInfo->tpiTexels, a->txmPitch * a->txmSize.u[1]), 0);
+  ASSERT_EQ(u->LoadMaterial("crus1006.mat", dir, 0), 1u);
+  EXPECT_EQ(u->materials[0], plain);
+  // The 81st entry drops the first.
+  const std::string first = CVDispObj::CacheName(0);
+  const std::size_t before = CVDispObj::CacheCount();
+  for (std::size_t i = before; i <= CVDispObj::kCacheSize; ++i) {
+    auto* m = static_cast<SGMaterial*>(SGCalloc(1, sizeof(SGMaterial)));
+    m->matInfo = static_cast<SGMaterialInfo*>(SGCalloc(1, sizeof(SGMaterialInfo)));
+    ASSERT_EQ(CVDispObj::CacheAdd(m, "extra" + std::to_string(i) + ".mat", 1), 1u);
+  }
+  EXPECT_EQ(CVDispObj::CacheCount(), CVDispObj::kCacheSize);
+  EXPECT_NE(CVDispObj::CacheName(0), first);
+  EXPECT_EQ(CVDispObj::CacheName(CVDispObj::kCacheSize - 1), "extra80.mat");
 }
 
 }  // namespace
