@@ -23,9 +23,9 @@ CVDispAst::CVDispAst(const CGAsteroid* asteroid, const DisplayKey& k, CVSgWorld*
 }
 
 void CVDispAst::AdjustMaterialName(std::string& name) {
-  char digits[8];
-  std::snprintf(digits, sizeof digits, "%02u.mat", key.id % 16 + 1);
-  name = name.substr(0, 3) + digits;
+  char adjusted[40];
+  std::snprintf(adjusted, sizeof adjusted, "%s%02d.mat", name.substr(0, 3).c_str(), static_cast<int>(key.id % 16 + 1));
+  name = adjusted;
 }
 
 std::uint32_t CVDispAst::LoadAsteroid(std::uint32_t id, std::uint8_t sizeClass, std::uint32_t mode) {
@@ -54,7 +54,8 @@ std::uint32_t CVDispAst::LoadAsteroid(std::uint32_t id, std::uint8_t sizeClass, 
   const float forward[3] = {0, 0, 1}, up[3] = {0, 1, 0};
   SGInstanceSetOrientation(instance, forward, up);
   orientationDirty = 1;
-  std::string stem = "ast.mat";
+  // Any picture's name: its digits become the asteroid's.
+  std::string stem = "ast01.mat";
   AdjustMaterialName(stem);
   stem.erase(stem.size() - 4);
   char dir[300], name[64];

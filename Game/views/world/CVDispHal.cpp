@@ -74,8 +74,11 @@ void CVDispHal::AdjustMaterialName(std::string& name) {
   } else if ((key.id & 0xFFFF) == 0) {
     name = name.substr(0, dot - 1) + "sel.mat";
   } else {
-    name[dot - 1] = static_cast<char>('1' + guild);
-    if (chapter == LocalChapterId()) name = name.substr(0, dot) + "_me.mat";
+    // The digit before the extension becomes the guild's; the local chapter's own cube is marked.
+    char adjusted[40];
+    const char* format = chapter == LocalChapterId() ? "%s%d_me.mat" : "%s%d.mat";
+    std::snprintf(adjusted, sizeof adjusted, format, name.substr(0, dot - 1).c_str(), guild + 1);
+    name = adjusted;
   }
 }
 
