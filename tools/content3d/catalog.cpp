@@ -112,7 +112,7 @@ std::vector<Asset> MakeCatalog(const PictureMaker& maker) {
   // Grid and lines, with the guild colours as flat materials.
   c.Model("grid\\redogrid.mdl", MakeBox(4.f, 4.f, 0.01f));
   c.List("grid\\redogrid.lst", {"grid.mat"});
-  c.Textured("grid\\", "grid", SG_MAT_TYPE_TRANSPARENT_TEXTURE, Look::kSolid, Colour(0, 60, 90, 160));
+  c.Textured("grid\\", "grid", SG_MAT_TYPE_TRANSPARENT_TEXTURE, Look::kGrid, Colour(0, 60, 90, 160));
   c.Model("grid\\line.mdl", MakeBox(0.5f, 0.01f, 0.01f));
   c.List("grid\\line.lst", {"##white.mat"});
   static constexpr struct {

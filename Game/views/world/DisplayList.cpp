@@ -12,6 +12,7 @@
 #include "Game/model/GUnit.h"
 #include "Game/rules/GModuleDB.h"
 #include "Game/views/world/CDispAst3D.h"
+#include "Game/views/world/CDispGrid.h"
 #include "Game/views/world/CDispLine.h"
 #include "Game/views/world/CDispModel.h"
 #include "Game/views/world/CVDispAst.h"
@@ -91,6 +92,12 @@ CVDispHal* DisplayList::AttachHalo(CVDispObj* owner, std::uint32_t id, std::uint
     o->SetPosition(at);
   }
   owner->AddChild(o);
+  return o;
+}
+
+CDispGrid* DisplayList::CreateGrid(std::uint32_t n) {
+  auto* o = new CDispGrid(DisplayKey{n & 0xFF, DISP_GRID, n & 0xFF, DISP_GRID}, world);
+  Push(o);
   return o;
 }
 

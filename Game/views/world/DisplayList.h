@@ -51,6 +51,7 @@ class DisplayList {
                              std::uint32_t attached, std::uint32_t looping);
   // 0 (nothing made) when the owner already has a halo.
   CVDispHal* AttachHalo(CVDispObj* owner, std::uint32_t id, std::uint32_t chapter, std::uint32_t selection);
+  CDispGrid* CreateGrid(std::uint32_t n);
   CDispModel* CreateModel(std::uint32_t a1, std::uint32_t id, std::uint32_t explode, std::uint32_t word);
   // An owner's existing line is shown again and returned.
   CDispLine* CreateLine(CVDispObj* owner, std::uint32_t chapter, std::uint32_t blink);

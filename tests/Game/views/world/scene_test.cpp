@@ -13,6 +13,7 @@
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GStar.h"
 #include "Game/views/world/CDispAst3D.h"
+#include "Game/views/world/CDispGrid.h"
 #include "Game/views/world/CDispLine.h"
 #include "Game/views/world/CDispModel.h"
 #include "Game/views/world/CVDispAst.h"
@@ -481,6 +482,48 @@ TEST_F(SceneTest, TheMaterialCacheDropsItsOldestAndTellsMirroredPicturesFromPlai
   EXPECT_EQ(CVDispObj::CacheCount(), CVDispObj::kCacheSize);
   EXPECT_NE(CVDispObj::CacheName(0), first);
   EXPECT_EQ(CVDispObj::CacheName(CVDispObj::kCacheSize - 1), "extra80.mat");
+}
+
+TEST_F(SceneTest, TheGridLiesFlatCarriesTheCursorAndLetsPicksThroughToUnits) {
+  const double eye[3] = {1100.0, 1106.0, 1092.0}, at[3] = {1100.0, 1100.0, 1100.0};
+  Look(eye, at);
+  CDispGrid* grid = list->CreateGrid(0);
+  ASSERT_NE(grid->instance, nullptr);
+  grid->SetPosition(at);
+  float box[6];
+  grid->ApplyPendingTransform();
+  SGInstanceGetBounds(grid->instance, box);
+  EXPECT_LT(box[4] - box[1], 0.1f);  // thin along y: flat
+  EXPECT_NEAR(box[3] - box[0], 6.25f, 0.01f);
+  // The cursor near the texture's left edge keeps its window at column 0.
+  const SGTextureMap* txm = grid->materials[0]->matTexMap;
+  const std::uint8_t under = txm->txmInfo->tpiTexels[0];
+  const double edge[3] = {1.0 / (txm->txmSize.u[0] * 0.04), 0.0, 10.0 / (txm->txmSize.u[1] * 0.04)};
+  EXPECT_EQ(grid->MarkCursor(edge), 1u);
+  EXPECT_EQ(grid->left, 0);
+  EXPECT_EQ(grid->top, 6);
+  EXPECT_EQ(txm->txmInfo->tpiTexels[6 * txm->txmPitch + 0], CDispGrid::kCursorIndex);
+  EXPECT_EQ(txm->txmInfo->tpiTexels[(6 + 7) * txm->txmPitch + 1], CDispGrid::kCursorIndex);  // the fifth column, cut by 3
+  grid->RestoreCursorBlock();
+  EXPECT_EQ(txm->txmInfo->tpiTexels[6 * txm->txmPitch + 0], under);
+  // A click on the grid alone picks the grid; with a unit beneath, the unit.
+  const double middle[3] = {12.5, 0.0, 12.5};
+  grid->MarkCursor(middle);
+  Frame();
+  const int cx = CVSgWorld::kViewLeft + CVSgWorld::kViewWidth / 2, cy = CVSgWorld::kViewTop + CVSgWorld::kViewHeight / 2;
+  EXPECT_EQ(list->Pick(cx, cy, nullptr), grid);
+  EXPECT_TRUE(quentest::MatchesGolden(View(), Golden("scene_grid")));
+  FakeView view;
+  g_currentView = &view;
+  const double below[3] = {1100.0, 1099.0, 1100.0};
+  CVDispUnt* u = Unit(0, 4, "batt", below);
+  SGInstanceScale(u->instance, 3.f);
+  u->SelectViewMaterial(255);
+  g_currentView = nullptr;
+  Frame();
+  int x = 0, y = 0;
+  u->GetScreenPosition(&x, &y);
+  EXPECT_EQ(list->Pick(CVSgWorld::kViewLeft + x, CVSgWorld::kViewTop + y, nullptr), u);
 }
 
 }  // namespace
