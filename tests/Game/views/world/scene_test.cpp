@@ -526,4 +526,61 @@ TEST_F(SceneTest, TheGridLiesFlatCarriesTheCursorAndLetsPicksThroughToUnits) {
   EXPECT_EQ(list->Pick(CVSgWorld::kViewLeft + x, CVSgWorld::kViewTop + y, nullptr), u);
 }
 
+TEST_F(SceneTest, AShieldCarriesItsUnitAndGivesItBackWhereItEnds) {
+  const double eye[3] = {1100.0, 1100.0, 1090.0}, at[3] = {1100.0, 1100.0, 1100.0};
+  Look(eye, at);
+  CVDispUnt* u = Unit(0, 1, "crus", at);
+  u->ApplyPendingTransform();
+  char dir[300];
+  std::snprintf(dir, sizeof dir, "%sg1\\shieldfx\\", g_instData.Get3DPath());
+  CVDispExp* shield = list->CreateExplosion(9, "@shld00", dir, u, 1, 1);
+  ASSERT_NE(shield->instance, nullptr);
+  EXPECT_EQ(shield->attached, 1u);
+  EXPECT_EQ(shield->key.pickId, u->key.id);  // a pick on the shield takes the unit
+  EXPECT_EQ(u->instance->instScene, nullptr);  // carried on the shield's hard point
+  // The unit moves inside its shield.
+  const double to[3] = {1104.0, 1100.0, 1100.0};
+  u->MoveTo(to);
+  u->Update(0);
+  double p[3];
+  shield->GetPosition(p);
+  EXPECT_NEAR(p[0], 1100.5, 1e-4);
+  // A looping shield starts again after its last frame.
+  for (int i = 0; i < 8; ++i) shield->Update(0);  // frames 1 to 7, then 0 again
+  EXPECT_EQ(shield->frame, 1u);
+  u->RemoveChild(shield);
+  EXPECT_EQ(u->instance->instScene, world->solarScene);
+  double back[3];
+  SGInstanceGetPosition(u->instance, back);
+  EXPECT_NEAR(back[0], 1100.5, 1e-4);
+}
+
+TEST_F(SceneTest, ExplosionsPreloadTheirFramesAndDriftTowardsTheEye) {
+  const double eye[3] = {1100.0, 1100.0, 1090.0}, at[3] = {1100.0, 1100.0, 1100.0};
+  Look(eye, at);
+  char dir[300];
+  std::snprintf(dir, sizeof dir, "%sexplode\\", g_instData.Get3DPath());
+  CVDispExp* boom = list->CreateExplosion(1, "rap200", dir, nullptr, 0, 0);
+  ASSERT_NE(boom->instance, nullptr);
+  const std::size_t before = CVDispObj::CacheCount();
+  boom->PreloadFrames();
+  EXPECT_EQ(CVDispObj::CacheCount(), before + 7);  // frames 02 to 08
+  boom->SetPosition(at);
+  std::uint32_t left = 99;
+  boom->Drift(&left);
+  EXPECT_EQ(left, 27u);
+  double p[3];
+  boom->GetPosition(p);
+  EXPECT_NEAR(p[2], 1100.0 - 9.0 / 30.0, 1e-4);  // a thirtieth of the way to one unit before the eye
+  std::string name = "cube0.mat";
+  CVDispUnt* owner = Unit(2, 3, "dest", at);
+  CVDispHal* halo = list->AttachHalo(owner, 4, 2 * 8 + 1, 0);
+  halo->AdjustMaterialName(name);
+  EXPECT_EQ(name, "cube3.mat");
+  halo->chapter = kLocal;
+  name = "cube0.mat";
+  halo->AdjustMaterialName(name);
+  EXPECT_EQ(name, "cube3_me.mat");
+}
+
 }  // namespace
