@@ -37,6 +37,9 @@ std::uint32_t g_liveObjects = 0;
 ModelIndexTable g_modelIndexTable;
 bool g_indexLoaded = false;
 std::vector<CacheEntry>* g_materialCache = nullptr;
+// Entries dropped from the cache while objects still used their material:
+// found no more, destroyed when their last user lets them go.
+std::vector<CacheEntry>* g_droppedMaterials = nullptr;
 
 const char* const kBillboards[5] = {"BBGalaxy.mdl", "BBHuge.mdl", "BBLarge.mdl", "BBMedium.mdl", "BBSmall.mdl"};
 
@@ -115,6 +118,7 @@ CVDispObj::CVDispObj(const DisplayKey& k, CVSgWorld* world, CVDispObj* ownerObje
   if (!g_materialCache) {
     g_materialCache = new std::vector<CacheEntry>();
     g_materialCache->reserve(kCacheSize);
+    g_droppedMaterials = new std::vector<CacheEntry>();
   }
   LoadIndexOnce();
 }
@@ -129,8 +133,11 @@ CVDispObj::~CVDispObj() {
   DestroyInstance();
   if (--g_liveObjects == 0 && g_materialCache) {
     for (CacheEntry& e : *g_materialCache) SGMaterialDestroy(e.material);
+    for (CacheEntry& e : *g_droppedMaterials) SGMaterialDestroy(e.material);
     delete g_materialCache;
+    delete g_droppedMaterials;
     g_materialCache = nullptr;
+    g_droppedMaterials = nullptr;
   }
 }
 
@@ -398,6 +405,7 @@ std::uint32_t CVDispObj::CacheAdd(SGMaterial* material, const std::string& name,
   if (g_materialCache->size() >= kCacheSize) {
     CacheEntry& oldest = g_materialCache->front();
     if (oldest.useCount == 0) SGMaterialDestroy(oldest.material);
+    else g_droppedMaterials->push_back(std::move(oldest));
     g_materialCache->erase(g_materialCache->begin());
   }
   g_materialCache->push_back({name, CheckSum(name), material, static_cast<std::uint16_t>(owned ? 0 : 1)});
@@ -412,6 +420,15 @@ void CVDispObj::CacheRelease(SGMaterial* material) {
       if (e.useCount > 0) {
         --e.useCount;
         ReleaseTextureRef(material);
+      }
+      return;
+    }
+    for (auto it = g_droppedMaterials->begin(); it != g_droppedMaterials->end(); ++it) {
+      if (it->material != material) continue;
+      ReleaseTextureRef(material);
+      if (--it->useCount == 0) {
+        SGMaterialDestroy(material);
+        g_droppedMaterials->erase(it);
       }
       return;
     }
