@@ -583,4 +583,35 @@ TEST_F(SceneTest, ExplosionsPreloadTheirFramesAndDriftTowardsTheEye) {
   EXPECT_EQ(name, "cube3_me.mat");
 }
 
+TEST_F(SceneTest, HeightLinesFollowTheirObjectsAndGoAgain) {
+  const double p[3] = {1100.0, 1104.0, 1100.0};
+  CVDispUnt* u = Unit(1, 2, "dest", p);
+  CGAsteroid rock(3);
+  CVDispAst* a = list->CreateAsteroid(&rock, 0);
+  const double q[3] = {1102.0, 1097.0, 1100.0};
+  a->SetPosition(q);
+  list->CreateLines(1100.0);
+  ASSERT_NE(u->children, nullptr);
+  auto* up = static_cast<CDispLine*>(u->children->object);
+  auto* down = static_cast<CDispLine*>(a->children->object);
+  EXPECT_EQ(up->chapter, 8);  // the unit's chapter: guild 1's colour
+  EXPECT_GT(up->GetLength(), 0.0);
+  EXPECT_LT(down->GetLength(), 0.0);  // below the plane, the line points down
+  // The unit climbs: its line grows with it.
+  const double higher[3] = {1100.0, 1106.0, 1100.0};
+  u->SetPosition(higher);
+  const double before = up->GetLength();
+  list->UpdateLines(1100.0);
+  EXPECT_GT(up->GetLength(), before);
+  // A drawing mark left on the scene is cleared with the lines.
+  SGSceneSetFlags(world->solarScene, SG_SCN_FLAG_DRAWING);
+  list->RemoveLines();
+  world->ResetSceneDrawFlag();
+  std::uint32_t flags = 0;
+  SGSceneGetFlags(world->solarScene, &flags);
+  EXPECT_EQ(flags & SG_SCN_FLAG_DRAWING, 0u);
+  EXPECT_EQ(u->children, nullptr);
+  EXPECT_EQ(a->children, nullptr);
+}
+
 }  // namespace
