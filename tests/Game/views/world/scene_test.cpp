@@ -614,4 +614,33 @@ TEST_F(SceneTest, HeightLinesFollowTheirObjectsAndGoAgain) {
   EXPECT_EQ(a->children, nullptr);
 }
 
+TEST_F(SceneTest, UnitsTurnStepByStepAndSpreadTheirMovesOverTurns) {
+  const double eye[3] = {1100.0, 1100.0, 1080.0}, at[3] = {1100.0, 1100.0, 1100.0};
+  Look(eye, at);
+  CVDispUnt* u = Unit(0, 1, "crus", at);
+  EXPECT_EQ(u->FaceParts(5), 1u);  // forward by one heading length
+  double p[3];
+  u->GetPosition(p);
+  EXPECT_NEAR(p[0], 1101.0, 1e-6);
+  EXPECT_EQ(u->TurnStep(4), 1u);
+  u->GetPosition(p);
+  EXPECT_NEAR(p[0], 1100.0, 1e-6);
+  u->TurnStep(1);  // an eighth of a turn about the camera's up
+  EXPECT_NEAR(u->heading[0], 0.7071f, 1e-3);
+  EXPECT_NEAR(std::fabs(u->heading[2]), 0.7071f, 1e-3);
+  EXPECT_EQ(u->TurnStep(9), 1u);  // unknown codes change nothing
+  EXPECT_NEAR(u->heading[0], 0.7071f, 1e-3);
+  // A move of 80 spread over two turns: 8 x 2 + 8 steps.
+  const double goal[3] = {1180.0, 1100.0, 1100.0};
+  u->MoveTo(goal);
+  u->SetMoveTurns(2);
+  EXPECT_EQ(u->stepsLeft, 24);
+  EXPECT_NEAR(u->stepLength, (8.5 * 10.0) / 22.0, 1e-4);
+  // Finishing puts it on its target at once.
+  u->SetSpeed(0.f, 1);
+  u->GetPosition(p);
+  EXPECT_EQ(p[0], 1180.0);
+  EXPECT_EQ(u->stepLength, 0.f);
+}
+
 }  // namespace
