@@ -259,6 +259,9 @@ void ISGInstanceUpdateBounds(SGInstance* inst);
 SGError SGInstanceSetCamera(SGInstance* camera, float fov, float aspect, float hither, float yon);
 SGError SGInstanceSetViewport(SGInstance* camera, const std::int32_t origin[2], const std::int32_t size[2]);
 SGError SGInstanceGetViewport(const SGInstance* camera, std::int32_t origin[2], std::int32_t size[2]);
+// Moves the far plane (the current one and the greatest, both set by
+// SGInstanceSetCamera from its last argument). SG_ERROR_INST_TYPE unless a camera.
+SGError SGInstanceSetCameraRange(SGInstance* camera, float yon);
 // Fractions of the viewport, 0 at its left or top edge; an empty window drops it.
 SGError SGInstanceSetViewWindow(SGInstance* camera, float lowX, float hiX, float lowY, float hiY);
 SGError SGInstanceGetViewWindow(const SGInstance* camera, float* lowX, float* hiX, float* lowY, float* hiY);

@@ -93,3 +93,13 @@ SGError SGInstanceGetViewWindow(const SGInstance* camera, float* lowX, float* hi
   }
   return SG_ERROR_NONE;
 }
+
+SGError SGInstanceSetCameraRange(SGInstance* camera, float yon) {
+  if (camera->instType != SG_INST_TYPE_CAMERA) {
+    return SG_ERROR_INST_TYPE;
+  }
+  SGViewData* vi = View(camera);
+  vi->viYon = yon;
+  vi->viMaxYon = yon;
+  return SG_ERROR_NONE;
+}

@@ -244,6 +244,15 @@ SGError SGRendererGetXform(SGRenderer* rend, SGMatrix** out);
 SGError ISGRendererGetModelXform(SGRenderer* rend, SGMatrix** out);
 // SG_ERROR_NO_INVERSE when neither inverse mode is on.
 SGError SGRendererGetInverseXform(SGRenderer* rend, SGMatrix** out);
+// The inverse of the last frame's camera transform (projection after view,
+// rows flipped to the screen's y): a row vector of the viewport's normalised
+// coordinates (x, y from -1 to 1, depth, 1) times it is a world point before
+// the division by w. SG_ERROR_NO_FRAME_BUFFER before a frame was set up.
+SGError SGRendererGetCameraInverse(const SGRenderer* rend, const SGMatrix** out);
+// The frame buffer the renderer draws into (null when none is bound). 0.
+SGError SGRendererGetFrameBuffer(const SGRenderer* rend, SGFrameBuffer** out);
+// The fog colour, far distance and table (null when none was handed over). 0.
+SGError SGRendererGetFog(const SGRenderer* rend, std::uint32_t* colour, float* far, std::uint8_t** table);
 
 SGError SGRendererGetTerrainTexture(const SGRenderer* rend, std::uint32_t* on, SGTextureMap** out);
 SGError SGRendererSetLODSelect(SGRenderer* rend, SGLODSelectFn fn);

@@ -97,7 +97,10 @@ std::vector<Asset> MakeCatalog(const PictureMaker& maker) {
   c.Textured("sun\\", "sun1", SG_MAT_TYPE_TRANSPARENT_TEXTURE, Look::kGlow, Colour(0, 255, 160, 80));
 
   // Halos: the cube with its list, and the billboard and cube materials.
-  c.Model("halos\\cube.mdl", MakeBox(1.f, 1.f, 1.f));
+  // The cube carries its owner on hard point 0, at its middle.
+  Mesh cube = MakeBox(1.f, 1.f, 1.f);
+  cube.hardPoints = {{0.f, 0.f, 0.f}};
+  c.Model("halos\\cube.mdl", cube);
   c.List("halos\\cube.lst", {"cube0.mat"});
   for (const char* stem : {"halo", "FiltHalo", "cubesel", "cubeuns", "sel", "uns", "cube0"})
     c.Textured("halos\\", stem, SG_MAT_TYPE_TRANSPARENT_TEXTURE, Look::kGlow, Colour(0, 200, 200, 255));
@@ -109,7 +112,7 @@ std::vector<Asset> MakeCatalog(const PictureMaker& maker) {
   // Grid and lines, with the guild colours as flat materials.
   c.Model("grid\\redogrid.mdl", MakeBox(4.f, 4.f, 0.01f));
   c.List("grid\\redogrid.lst", {"grid.mat"});
-  c.Textured("grid\\", "grid", SG_MAT_TYPE_TRANSPARENT_TEXTURE, Look::kSolid, Colour(0, 60, 90, 160));
+  c.Textured("grid\\", "grid", SG_MAT_TYPE_TRANSPARENT_TEXTURE, Look::kGrid, Colour(0, 60, 90, 160));
   c.Model("grid\\line.mdl", MakeBox(0.5f, 0.01f, 0.01f));
   c.List("grid\\line.lst", {"##white.mat"});
   static constexpr struct {

@@ -79,9 +79,10 @@ Image MakeScenePalette();
 // blue, green, red) with the texture named (none when empty).
 Image MakeMaterial(std::uint32_t type, std::uint32_t colour, const std::string& texture);
 
-// An 8-bit texture with its own palette file: rock, glow (suns, halos) or a
-// solid colour, `width` x `height` from the sizes that have fills.
-enum class Look { kRock, kGlow, kSolid };
+// An 8-bit texture with its own palette file: rock, glow (suns, halos), a
+// solid colour, or grid lines every 8 texels over transparent texels (0),
+// `width` x `height` from the sizes that have fills.
+enum class Look { kRock, kGlow, kSolid, kGrid };
 Image MakeTexture(Look look, std::uint32_t width, std::uint32_t height, std::uint32_t seed,
                   const std::string& paletteName);
 Image MakeTexturePalette(Look look, std::uint32_t seed);

@@ -54,6 +54,9 @@ Image MakeTexturePalette(Look look, std::uint32_t seed) {
       case Look::kSolid:
         colours[i] = SGPalEntry{Channel(255 * t), Channel(255 * t), Channel(255 * t), 0};
         break;
+      case Look::kGrid:
+        colours[i] = SGPalEntry{Channel(110 * t), Channel(160 * t), Channel(255 * t), 0};
+        break;
     }
   }
   return sgdata::MakePalette(colours);
@@ -77,6 +80,8 @@ Image MakeTexture(Look look, std::uint32_t width, std::uint32_t height, std::uin
         const float dy = (static_cast<float>(y) + 0.5f) / static_cast<float>(height) * 2 - 1;
         const float r = std::sqrt(dx * dx + dy * dy);
         v = std::max(0.f, 1.f - r) * (0.8f + 0.2f * Noise(x, y, 4, width, height, seed));
+      } else if (look == Look::kGrid) {
+        v = x % 8 == 0 || y % 8 == 0 ? 0.9f : 0.f;
       } else {
         v = 0.75f;
       }

@@ -168,6 +168,19 @@ TEST_F(ContentTest, IndexIsSortedAndEveryEntryReadsFromTheArchive) {
   ArchiveSystemShutdown();
 }
 
+TEST_F(ContentTest, TheModelsThatCarryTheirOwnerHaveAHardPoint) {
+  for (const char* path : {"halos\\cube.mdl", "effects\\sh-efx.mdl"}) {
+    const auto at = std::find_if(catalog_->begin(), catalog_->end(), [&](const auto& a) { return a.path == path; });
+    ASSERT_NE(at, catalog_->end()) << path;
+    std::uint32_t size = 0;
+    std::memcpy(&size, at->data.data(), 4);
+    SGModel* model = nullptr;
+    ASSERT_EQ(SGModelRelocate(at->data.data() + 4, size, &model), SG_ERROR_NONE) << path;
+    EXPECT_EQ(SGModelCountHardPoints(model), 1u) << path;
+    SGModelFree(model);
+  }
+}
+
 TEST_F(ContentTest, GenerationIsDeterministic) {
   const auto again = content3d::MakeCatalog(content3d::PlaceholderPicture);
   ASSERT_EQ(again.size(), catalog_->size());

@@ -12,7 +12,7 @@
 #include "Game/model/GChapter.h"
 #include "Game/model/GGameData.h"
 #include "Game/views/frame/CHelpLibrary.h"
-#include "Game/views/frame/CVBackBuf.h"
+#include "Game/views/world/CVBackBuf.h"
 #include "Game/views/frame/CVFrameEffects.h"
 #include "Game/views/frame/CVGeneric.h"
 #include "media/CDDraw.h"

@@ -1,4 +1,4 @@
-#include "Game/views/frame/CVBackBuf.h"
+#include "Game/views/world/CVBackBuf.h"
 
 #include "media/CSprite.h"
 

@@ -1,0 +1,233 @@
+// The 3D world over the built installation, each figure a ratio to a baseline
+// timed in the same run: 200 unit display objects stepped and drawn against one
+// frame whose only object is a textured picture filling the whole viewport
+// (under ten is the aim); a star-field strip scroll and a whole sky repaint
+// against one blit of the 585 x 367 back buffer; and the heap allocations of a
+// warm frame, which must be none.
+
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <memory>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "Game/app/AppGlobals.h"
+#include "Game/base/GInstData.h"
+#include "Game/model/GGameData.h"
+#include "Game/views/world/CVDispUnt.h"
+#include "Game/views/world/CVSgWorld.h"
+#include "Game/views/world/CVStarField.h"
+#include "Game/views/world/DisplayList.h"
+#include "bench/count_allocations.h"
+#include "media/CDDraw.h"
+#include "media/CSprite.h"
+#include "media/ResourceArchive.h"
+#include "platform/backend/headless.h"
+#include "platform/core/dospath.h"
+#include "platform/core/registry.h"
+#include "platform/resource/module.h"
+#include "platform/user/window.h"
+#include "sg/core/datapath.h"
+#include "sg/fb/framebuffer.h"
+#include "sg/instance/instance.h"
+#include "sg/material/material.h"
+#include "sg/scene/scene.h"
+
+namespace {
+
+using namespace plat;
+using Clock = std::chrono::steady_clock;
+
+struct FakeView : IGameView {
+  ViewType GetViewType() const override { return VIEW_SOLAR; }
+};
+
+// A world with the solar scene and its camera, as the solar view makes them.
+struct Stage {
+  Stage() {
+    const std::filesystem::path build = QUEN_BUILD_DIR;
+    StartHeadlessBackend();
+    SetProgramModulePath(build / "Game/quenbar.dll");
+    SetDrive('C', build / "gamedata/c");
+    SetRegistryFile(build / "gamedata/config/registry.reg");
+    g_instData.~CInstData();
+    new (&g_instData) CInstData();
+    WNDCLASSEX wc;
+    wc.lpszClassName = "BenchWorld";
+    wc.lpfnWndProc = DefWindowProc;
+    RegisterClassEx(&wc);
+    window = CreateWindowEx(0, "BenchWorld", "", WS_POPUP | WS_VISIBLE, 0, 0, 800, 600, nullptr, nullptr, nullptr,
+                            nullptr);
+    g_ddraw = new CDDraw(window, 1);
+    screen = new CSprite(g_ddraw, nullptr, kNoColourKey, 800, 600, 0, 0, 0);
+    g_gameData = new CGameData(9, 8);
+    ArchiveSystemInit(nullptr, 0, 0x10000, 0);
+    ArchiveOpen("C:\\QUENBAR\\3DDATA\\3ddata.nob", 0);
+    world = new CVSgWorld(nullptr, g_ddraw, screen, 0);
+    SGDataPathCreate(world->context, "C:\\QUENBAR\\3DDATA\\", 0, &dataPath);
+    world->solarCamera = MakeScene(&world->solarScene);
+    world->asteroidCamera = MakeScene(&world->asteroidScene);
+    Use(world->solarScene, world->solarCamera);
+    world->fogBaseDistance = 400.0;
+    list = std::make_unique<DisplayList>(world);
+    g_currentView = &view;
+  }
+  // A scene of "Quenbar.con" with its colours and a camera over the view, as a view makes its own.
+  SGInstance* MakeScene(SGScene** out) {
+    SGSceneCreate(world->context, out);
+    SGScene* scene = *out;
+    const std::uint32_t pages[2] = {2, 2};
+    SGSceneSetWorldSize(scene, pages);
+    SGSceneLoad(scene, dataPath, "Quenbar.con");
+    std::vector<SGPalEntry> colours(scene->scnPaletteLen);
+    for (std::uint32_t i = 0; i < scene->scnPaletteLen; ++i) {
+      const std::uint32_t w = scene->scnPalette[i];
+      colours[i] = SGPalEntry{static_cast<std::uint8_t>(w), static_cast<std::uint8_t>(w >> 8),
+                              static_cast<std::uint8_t>(w >> 16), 0};
+    }
+    SGFrameBufferInstallPalette(world->frameBuffer, colours.data(), scene->scnPaletteLen);
+    SGInstance* camera = nullptr;
+    SGInstanceCreate(world->context, SG_INST_TYPE_CAMERA, &camera);
+    SGInstanceSetCamera(camera, 50.f, CVSgWorld::GetAspectRatio(), 1.f, 400.f);
+    const std::int32_t origin[2] = {CVSgWorld::kViewLeft, CVSgWorld::kViewTop};
+    const std::int32_t size[2] = {CVSgWorld::kViewWidth, CVSgWorld::kViewHeight};
+    SGInstanceSetViewport(camera, origin, size);
+    SGInstanceSetAttributes(camera, SG_ATTR_NO_PICK);
+    SGSceneAddInstance(scene, camera);
+    return camera;
+  }
+  void Use(SGScene* scene, SGInstance* camera) {
+    world->SetScene(scene);
+    world->SetCamera(camera);
+    world->SetCameraPosition(1100.0, 1100.0, 1080.0);
+    world->SetCameraOrientationXYZ(0, 0, 1, 0, 1, 0);
+  }
+  ~Stage() {
+    g_currentView = nullptr;
+    list.reset();
+    SGDataPathDestroy(dataPath);
+    delete world;
+    ArchiveSystemShutdown();
+    delete g_gameData;
+    delete screen;
+    delete g_ddraw;
+    g_ddraw = nullptr;
+    StopBackend();
+  }
+  HWND window = nullptr;
+  CSprite* screen = nullptr;
+  CVSgWorld* world = nullptr;
+  SGDataPath* dataPath = nullptr;
+  std::unique_ptr<DisplayList> list;
+  FakeView view;
+};
+
+template <typename Op, typename Base>
+void Against(benchmark::State& state, const char* counter, Op op, Base baseline) {
+  Clock::duration opTime{}, baseTime{};
+  for (auto _ : state) {
+    auto t0 = Clock::now();
+    op();
+    auto t1 = Clock::now();
+    baseline();
+    auto t2 = Clock::now();
+    opTime += t1 - t0;
+    baseTime += t2 - t1;
+  }
+  state.counters[counter] =
+      std::chrono::duration<double>(opTime).count() / std::chrono::duration<double>(baseTime).count();
+}
+
+// 200 units spread over the view, each facing the camera with its picture.
+void Populate(Stage& s) {
+  for (std::uint32_t i = 0; i < 200; ++i) {
+    const std::uint32_t id = ((i % 5) * 8u) << 26 | (i + 1);
+    CVDispUnt* u = s.list->CreateUnitFromTemplate(id, "crus", 0, 1.f);
+    const double at[3] = {1088.0 + (i % 20) * 1.2, 1094.0 + (i / 20) * 1.2, 1100.0 + (i % 7)};
+    u->SetPosition(at);
+    u->heading[0] = static_cast<float>(i % 3) - 1.f;
+    u->heading[2] = 1.f;
+    u->SelectViewMaterial(255);
+  }
+}
+
+void BM_TwoHundredUnitsSteppedAndDrawn(benchmark::State& state) {
+  Stage s;
+  Populate(s);
+  // The baseline: one picture filling the viewport, alone in the other scene.
+  s.Use(s.world->asteroidScene, s.world->asteroidCamera);
+  DisplayList alone(s.world);
+  CVDispUnt* big = alone.CreateUnitFromTemplate(1, "batt", 0, 1.f);
+  // Two units in front of the eye (past the near plane), scaled to cover the view.
+  const double at[3] = {1100.0, 1100.0, 1082.0};
+  big->SetPosition(at);
+  big->SelectViewMaterial(255);
+  SGInstanceScale(big->instance, 1.7f);
+  alone.Update(1, 0, 0);
+  Against(
+      state, "ratio_to_full_viewport_fill",
+      [&] {
+        s.Use(s.world->solarScene, s.world->solarCamera);
+        g_animElapsedMs = 75;
+        s.list->Update(1, 0, 0);
+        s.world->RenderFrame();
+      },
+      [&] {
+        s.Use(s.world->asteroidScene, s.world->asteroidCamera);
+        s.world->RenderFrame();
+      });
+}
+BENCHMARK(BM_TwoHundredUnitsSteppedAndDrawn)->Unit(benchmark::kMillisecond);
+
+void BM_StarFieldStripScroll(benchmark::State& state) {
+  Stage s;
+  CVStarField* sky = s.world->starField;
+  bool left = false;
+  Against(
+      state, "ratio_to_viewport_blit",
+      [&] {
+        sky->ScrollX(left ? -0.01f : 0.01f);
+        left = !left;
+      },
+      [&] { sky->BltToSurface(); });
+}
+BENCHMARK(BM_StarFieldStripScroll);
+
+void BM_StarFieldRepaint(benchmark::State& state) {
+  Stage s;
+  CVStarField* sky = s.world->starField;
+  Against(
+      state, "ratio_to_viewport_blit",
+      [&] {
+        sky->Clear();
+        sky->PaintAll();
+      },
+      [&] { sky->BltToSurface(); });
+}
+BENCHMARK(BM_StarFieldRepaint);
+
+void BM_WarmFrameAllocations(benchmark::State& state) {
+  Stage s;
+  Populate(s);
+  for (int i = 0; i < 3; ++i) {
+    g_animElapsedMs = 75;
+    s.list->Update(1, 0, 0);
+    s.world->RenderFrame();
+  }
+  const std::size_t before = bench::g_allocations.load();
+  for (auto _ : state) {
+    g_animElapsedMs = 75;
+    s.list->Update(1, 0, 0);
+    s.world->ScrollStarFieldX(0.01f);
+    s.world->redraw = 1;
+    s.world->RenderFrame();
+  }
+  state.counters["allocations_per_frame"] =
+      static_cast<double>(bench::g_allocations.load() - before) / static_cast<double>(state.iterations());
+}
+BENCHMARK(BM_WarmFrameAllocations)->Unit(benchmark::kMillisecond);
+
+}  // namespace
