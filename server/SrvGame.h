@@ -70,7 +70,9 @@ class SrvGame {
   // written, an earlier file of that name being left as it was. Load takes a file of the same identifier
   // over, or leaves the game as it was and is false: a file that does not
   // open, is not a server file, is cut short or holds another identifier.
-  bool Save(const std::string& hostPath, std::uint32_t identifier) const;
+  // `turnsOn` is added to the turn the file names (the autosave's 1: the
+  // clients' autosave of the same moment names the next turn).
+  bool Save(const std::string& hostPath, std::uint32_t identifier, std::uint32_t turnsOn = 0) const;
   bool Load(const std::string& hostPath, std::uint32_t identifier);
 
   // The set-up agreed elsewhere (an e-mail game's), taken over before the start.

@@ -74,7 +74,7 @@ bool ReadBlock(BlockReader& r, std::vector<std::uint8_t>& block, std::size_t lim
 
 }  // namespace
 
-bool SrvGame::Save(const std::string& hostPath, std::uint32_t identifier) const {
+bool SrvGame::Save(const std::string& hostPath, std::uint32_t identifier, std::uint32_t turnsOn) const {
   std::vector<std::uint8_t> solar, guilds, rest, bytes;
   BlockWriter ws(&solar), wg(&guilds), wr(&rest), w(&bytes);
   if (!m_world.solar.Save(ws) || !m_world.guilds->Save(wg) || !SrvSaveWorldState(m_world, wr)) return false;
@@ -82,7 +82,7 @@ bool SrvGame::Save(const std::string& hostPath, std::uint32_t identifier) const 
   w.Write(kSrvFileVersion);
   w.Write(identifier);
   w.Write(m_seed);
-  w.Write(m_world.turn);
+  w.Write(m_world.turn + turnsOn);
   w.WriteBytes(m_setup.config.bytes);
   w.WriteBytes(m_setup.settings.bytes);
   for (const std::string& name : m_names40) w.Name(name.c_str());
@@ -226,7 +226,9 @@ void SrvGame::Autosave() {
   if (const auto previous = SrvReadWholeFile(m_folder + "autosave.svr", kMaxFileBytes))
     if (!SrvWriteFileDurably(m_folder + "asavebak.svr", *previous))
       m_log.Line("the autosave of turn %u could not be kept as \"asavebak.svr\"", m_world.turn);
-  if (!Save(m_folder + "autosave.svr", identifier)) m_log.Line("autosave of turn %u failed", m_world.turn);
+  // Loaded, both halves stand at the turn the clients' header names, so the
+  // players' ends of turn are for the server's turn.
+  if (!Save(m_folder + "autosave.svr", identifier, 1)) m_log.Line("autosave of turn %u failed", m_world.turn);
   PacketImage<12> p(PKT_AUTOSAVE);
   p.Put<std::uint32_t>(8, identifier);
   for (std::uint32_t player : m_players)

@@ -14,6 +14,8 @@
 //   wait closed NAME [MS]       until no dialog of template NAME is open
 //   wait text "WORDS" [MS]      until a visible window's text contains WORDS
 //   wait packet TYPE [MS]       until a packet of that type was dispatched
+//   wait packets TYPE N [MS]    until N packets of that type were dispatched
+//                               (e.g. the second turn's results)
 //   wait enabled X Y [MS]       until the control at a screen point is enabled
 //   wait items X Y N [MS]       until the list box at a screen point holds at
 //                               least N lines
@@ -45,6 +47,7 @@ struct ScriptStep {
   std::uint32_t vk = 0;
   std::string text;            // typed text, dialog name, window text or capture file
   std::uint32_t number = 0;    // packet type, frame count, line count or sleep time
+  std::uint32_t count = 1;     // packets of the type to wait for
   std::uint32_t timeoutMs = kDefaultWaitMs;
   bool realTime = false;       // timeoutMs counts on the wall clock
   int line = 0;

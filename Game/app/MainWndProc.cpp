@@ -293,6 +293,9 @@ LRESULT PrivateMessage(CClntApp& app, HWND window, UINT message, WPARAM wParam, 
       SuspendScreenFlush(0);
       CloseProgress();
       app.m_busy = 0;
+      // The save dialog and the progress closed while the flush was held, so
+      // what they covered was never drawn again.
+      app.m_fullRedraw = 1;
       if (wParam == 0) app.ShowTextBox("SAVEFAIL");
       return 0;
     case WM_APP_TURN_PROCESSING:

@@ -156,7 +156,7 @@ bool ScriptedBackend::RunStep(const ScriptStep& step, DWORD now) {
       return waitFor(shown, "text");
     }
     case Kind::WaitPacket:
-      return waitFor(DispatchedPacketCount(static_cast<std::uint16_t>(step.number)) > 0, "packet");
+      return waitFor(DispatchedPacketCount(static_cast<std::uint16_t>(step.number)) >= step.count, "packet");
     case Kind::WaitEnabled: {
       const HWND control = ControlAt(step.x, step.y);
       return waitFor(control && IsWindowEnabled(control), "an enabled control");

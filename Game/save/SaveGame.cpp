@@ -152,7 +152,12 @@ bool SaveGame(std::span<const std::uint8_t> request, const char* chosen) {
     return SaveAs(name, identifier);
   }
 
-  if (chosen == nullptr || chosen[0] == '\0' || chosen[0] == '.') return false;
+  std::string asked;
+  if (chosen == nullptr) {
+    if (!g_saveLinks.chooseSaveName || !g_saveLinks.chooseSaveName(&asked)) return false;
+    chosen = asked.c_str();
+  }
+  if (chosen[0] == '\0' || chosen[0] == '.') return false;
   if (!IsPlainFileName(chosen)) {
     Show("NOCRTFLE", chosen);
     return false;

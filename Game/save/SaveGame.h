@@ -53,11 +53,12 @@ bool WriteSaveFileAs(const std::string& directory, const std::string& name, std:
 
 // The save command. With `request` (packet 6 from another player, at least
 // kSavePacketSize bytes): its name with the extension replaced by ".clt",
-// asking before overwriting; the packet's identifier. Without: `name` (the
-// save dialog's choice; empty or starting with '.' cancels, which is not a
-// failure), the identifier (turn << 16) + random % 65535, and on success
-// packet 6 to all. Shows "NOCRTFLE" or "SAVEFAIL" on failure. True when the
-// file was written or the player cancelled.
+// asking before overwriting; the packet's identifier. Without: `name`, or
+// when null the save dialog's choice (`SaveLinks::chooseSaveName`); empty or
+// starting with '.' cancels. The identifier is (turn << 16) + random % 65535,
+// and on success packet 6 goes to all. Shows "NOCRTFLE" or "SAVEFAIL" on
+// failure. True only when the file was written (the caller then waits for the
+// server's answer); false when it failed or the player cancelled.
 bool SaveGame(std::span<const std::uint8_t> request, const char* name);
 
 // Copies "autosave.clt" to "asavebak.clt" in the save directory (through a

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <span>
 
 #include "platform/core/files.h"
@@ -38,6 +39,9 @@ struct SaveLinks {
   std::function<void()> deleteReplayFiles;
   // Posts a message to the main window (nothing).
   std::function<void(std::uint32_t msg)> postToMainWindow;
+  // The player's own save: the save dialog's name for it; false when the
+  // player cancelled (empty: no name, nothing saved).
+  std::function<bool(std::string* name)> chooseSaveName;
 };
 
 extern SaveLinks g_saveLinks;

@@ -467,9 +467,11 @@ TEST_F(SrvGameTest, EachTurnIsAutosavedAsItBeginsProcessingUnlessTurnedOff) {
   EXPECT_FALSE(std::filesystem::exists(folder + "asavebak.svr"));
   ASSERT_TRUE(saver.Receive(7, EndTurn(1)));
   EXPECT_TRUE(std::filesystem::exists(folder + "asavebak.svr"));
-  // The file is the game as the turn began processing.
+  // The file is the game as the turn began processing, at the turn the
+  // clients' autosave of that moment names: loaded, their ends of turn count.
   SrvGame reader(out, log, nullptr, 0, folder);
   EXPECT_TRUE(reader.Load(folder + "asavebak.svr", id));
+  EXPECT_EQ(reader.World().turn, id >> 16);
 
   ASSERT_TRUE(saver.Receive(7, Small(PKT_AUTOSAVE)));
   out.sent.clear();

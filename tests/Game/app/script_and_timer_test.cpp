@@ -69,9 +69,11 @@ TEST(GameScript, ParsesEveryStep) {
 TEST(GameScript, WaitsOnControlsAndOnTheWallClock) {
   std::string error;
   const auto steps = ParseGameScript(
-      "wait enabled 609 146\nwait items 100 400 2 30000 real\nwait closed IDD_WAIT real\nwait packet 0 500\n", error);
+      "wait enabled 609 146\nwait items 100 400 2 30000 real\nwait closed IDD_WAIT real\nwait packet 0 500\n"
+      "wait packets 2 3 9000 real\n",
+      error);
   ASSERT_TRUE(steps) << error;
-  ASSERT_EQ(steps->size(), 4u);
+  ASSERT_EQ(steps->size(), 5u);
   using Kind = ScriptStep::Kind;
   EXPECT_EQ((*steps)[0].kind, Kind::WaitEnabled);
   EXPECT_EQ((*steps)[0].x, 609);
@@ -84,13 +86,19 @@ TEST(GameScript, WaitsOnControlsAndOnTheWallClock) {
   EXPECT_EQ((*steps)[2].timeoutMs, kDefaultWaitMs);
   EXPECT_TRUE((*steps)[2].realTime);
   EXPECT_FALSE((*steps)[3].realTime);
+  EXPECT_EQ((*steps)[3].count, 1u);
+  EXPECT_EQ((*steps)[4].kind, Kind::WaitPacket);
+  EXPECT_EQ((*steps)[4].number, 2u);
+  EXPECT_EQ((*steps)[4].count, 3u);
+  EXPECT_EQ((*steps)[4].timeoutMs, 9000u);
+  EXPECT_TRUE((*steps)[4].realTime);
 }
 
 TEST(GameScript, RefusesWhatItCannotRun) {
   for (const char* bad : {"click 800 10", "click 1 2 left", "key F13", "key", "text \"a-b\"", "text \"open",
                           "sleep -1", "wait dialog", "wait frames x", "wait text \"x\" 5 6", "capture shot.bmp",
                           "jump 1", "key f12", "wait packet 70000", "wait enabled 800 1", "wait items 1 2",
-                          "wait packet 1 real 5", "wait closed",
+                          "wait packet 1 real 5", "wait closed", "wait packets 2", "wait packets 2 0",
                           "move 800 1", "move 1"}) {
     std::string error;
     EXPECT_FALSE(ParseGameScript(std::string("sleep 1\n") + bad + "\n", error)) << bad;

@@ -105,6 +105,29 @@ TEST_F(SaveFixture, AnAutosaveTakesTheNextTurnAndKeepsTheOneBeforeAsItsBackup) {
   EXPECT_EQ(g_gameData->turn, 24u);
 }
 
+// The player's own save with no name asks the save dialog for one; a
+// cancelled dialog (or none at all) saves nothing and tells nobody.
+TEST_F(SaveFixture, WithoutANameTheSaveDialogChoosesOneAndCancelSavesNothing) {
+  StartGame();
+  EXPECT_FALSE(SaveGame({}, nullptr));
+  g_saveLinks.chooseSaveName = [](std::string*) { return false; };
+  EXPECT_FALSE(SaveGame({}, nullptr));
+  g_saveLinks.chooseSaveName = [](std::string* name) {
+    *name = ".hidden";
+    return true;
+  };
+  EXPECT_FALSE(SaveGame({}, nullptr));
+  EXPECT_TRUE(sent.empty());
+  g_saveLinks.chooseSaveName = [](std::string* name) {
+    *name = "chosen.clt";
+    return true;
+  };
+  ASSERT_TRUE(SaveGame({}, nullptr));
+  EXPECT_TRUE(Exists("chosen.clt"));
+  ASSERT_EQ(sent.size(), 1u);
+  EXPECT_STREQ(reinterpret_cast<const char*>(sent[0].data() + 8), "chosen.svr");
+}
+
 TEST_F(SaveFixture, ASaveThatRunsOutOfSpaceLeavesTheOldSaveWhole) {
   StartGame(3);
   ASSERT_TRUE(SaveGame({}, "keep"));

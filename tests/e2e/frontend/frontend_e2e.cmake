@@ -88,3 +88,17 @@ set_tests_properties(Quenbar.GameScreenPlaysATurn PROPERTIES TIMEOUT 150
   ENVIRONMENT "QUENBAR_CONFIG_DIR=${PROJECT_BINARY_DIR}/gamedata/config;QUENSRVR_SEED=7"
   RUN_SERIAL TRUE
   FAIL_REGULAR_EXPRESSION "Sanitizer|runtime error")
+# A turn played, the game saved from the options menu and loaded again from
+# the load screen, then a turn more: the server saves and loads its half with
+# the same turn, and the loaded game goes on.
+add_test(NAME Quenbar.GameSavedAndLoadedMidGame
+  COMMAND ${CMAKE_COMMAND} -DQUENBAR=$<TARGET_FILE:quenbar> -DSCRIPT=${quen_game_dir}/save_and_load.txt
+    -DWORKDIR=${PROJECT_BINARY_DIR}/gamedata/c/QUENBAR -DGOLDEN=${quen_game_dir}/golden
+    -DCAPTURES=saved_game.png,load_screen.png,loaded_next_turn.png
+    -DUSERINFO=${quen_game_dir}/UserInfo.dat -DSERVER_LOG=${quen_game_dir}/save_and_load.log
+    -DLEAVES=SAVE/autosave.*,SAVE/asavebak.*,SAVE/midgame.*
+    -P ${quen_fe_dir}/run_and_compare.cmake)
+set_tests_properties(Quenbar.GameSavedAndLoadedMidGame PROPERTIES TIMEOUT 150
+  ENVIRONMENT "QUENBAR_CONFIG_DIR=${PROJECT_BINARY_DIR}/gamedata/config;QUENSRVR_SEED=7"
+  RUN_SERIAL TRUE
+  FAIL_REGULAR_EXPRESSION "Sanitizer|runtime error")

@@ -1,16 +1,20 @@
 #!/bin/sh
-# Writes the game screen's golden captures again from a build folder, after a
+# Writes the game runs' golden captures again from a build folder, after a
 # change to the screen that is meant: refresh_goldens.sh BUILD_DIR
 set -e
 build=${1:?usage: refresh_goldens.sh BUILD_DIR}
 here=$(cd "$(dirname "$0")" && pwd)
 cd "$build/gamedata/c/QUENBAR"
-rm -f game_*.png
-cp "$here/UserInfo.dat" UserInfo.dat
-# The run ends in play and is told to quit.
-QUENBAR_CONFIG_DIR="$build/gamedata/config" QUENSRVR_SEED=7 "$build/Game/quenbar" --headless \
-  --script "$here/game_screen.txt" || true
-# The played turn leaves autosaves the other runs must not find.
-rm -f SAVE/autosave.* SAVE/asavebak.*
-cp game_*.png "$here/golden/"
+for run in game_screen:"game_*.png" save_and_load:"saved_game.png load_screen.png loaded_next_turn.png"; do
+  script=${run%%:*}
+  captures=${run#*:}
+  rm -f $captures
+  cp "$here/UserInfo.dat" UserInfo.dat
+  # The runs end in play and are told to quit.
+  QUENBAR_CONFIG_DIR="$build/gamedata/config" QUENSRVR_SEED=7 "$build/Game/quenbar" --headless \
+    --script "$here/$script.txt" || true
+  # The played turns and saves leave files the other runs must not find.
+  rm -f SAVE/autosave.* SAVE/asavebak.* SAVE/midgame.*
+  cp $captures "$here/golden/"
+done
 echo "refreshed: $(ls "$here/golden")"
