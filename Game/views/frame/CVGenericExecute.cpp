@@ -20,6 +20,7 @@
 #include "Game/rules/GUnitTem.h"
 #include "Game/views/frame/CVGeneric.h"
 #include "Game/views/frame/OrderFeedback.h"
+#include "media/CImageButton.h"
 
 using namespace plat;
 using namespace orders;
@@ -31,6 +32,7 @@ namespace {
 constexpr std::uint32_t kRefuelRangeSq = 1440000;
 constexpr std::uint32_t kRefuelRangeNoDriveSq = 2880000;
 
+constexpr std::uint32_t kDesignViewButton = 101;
 constexpr int kVoiceConstructed = 1;
 constexpr int kVoiceConstructFailed = 2;
 constexpr int kVoiceInvalid = 13;
@@ -217,7 +219,8 @@ int CVGeneric::ExecuteOrderMode(int kind, std::uint32_t id) {
       } else {
         // A design the player already sees needs no scan: it is shown at once.
         GoToView(VIEW_DESIGN, static_cast<LPARAM>(target->id));
-        UpdateSwitchViewButton(101);
+        if (CImageButton* button = ControlButton(kDesignViewButton); button && button->sprite)
+          DrawViewSprite(button->sprite.get(), button->x, button->y, nullptr);
         if (commander) {
           g_gameData->RemoveFromSelection(SEL_UNIT, commander->id);
           commander->CancelOrders();
