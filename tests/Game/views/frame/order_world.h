@@ -25,6 +25,8 @@
 #include "Game/views/frame/CVFrameEffects.h"
 #include "Game/views/frame/CVGeneric.h"
 #include "media/CSndPlay.h"
+#include "platform/dialog/ownerdraw.h"
+#include "platform/user/messages.h"
 #include "platform/resource/module.h"
 #include "tests/Game/rules/rules_fixture.h"
 #include "tests/Game/views/frame/view_screen.h"
@@ -71,7 +73,7 @@ class OrderWorld : public testing::Test, protected ViewScreen {
                                  Module("Lance", 10, rules_test::WeaponData(2, 30, 40, 30, 24, 70, 255, 1)),
                                  Module("Crawler", 5, rules_test::DriveData(1, 12)),
                              }));
-    OpenViewScreen("OrderWorldMain");
+    OpenViewScreen("OrderWorldMain", MenuOwnerProc);
     hulls = std::make_unique<CGHullDB>(rules_test::Sandbox::Dos("hulls.dat").c_str());
     modules = std::make_unique<CGModuleDB>(rules_test::Sandbox::Dos("modules.dat").c_str());
     g_rulesLinks.hullDB = hulls.get();
@@ -107,6 +109,7 @@ class OrderWorld : public testing::Test, protected ViewScreen {
     g_viewType = VIEW_ASTEROID_SPACE;
   }
   void TearDown() override {
+    shownView = nullptr;
     view.reset();
     g_sndPlay = nullptr;
     delete g_session;
@@ -118,8 +121,31 @@ class OrderWorld : public testing::Test, protected ViewScreen {
     plat::SetProgramModulePath("/nonexistent/quenbar.dll");
   }
 
+  // What the main window passes on to the view while a popup menu shows.
+  static plat::LRESULT MenuOwnerProc(plat::HWND h, plat::UINT m, plat::WPARAM w, plat::LPARAM l) {
+    using namespace plat;
+    switch (m) {
+      case WM_MEASUREITEM:
+        if (auto* item = reinterpret_cast<MEASUREITEMSTRUCT*>(l)) {
+          item->itemWidth = 100;
+          item->itemHeight = 20;
+        }
+        return 1;
+      case WM_DRAWITEM:
+        if (shownView) shownView->DrawMenuItem(reinterpret_cast<DRAWITEMSTRUCT*>(l));
+        return 1;
+      case WM_INITMENUPOPUP:
+        if (shownView) shownView->OnMenuSelect(reinterpret_cast<HMENU>(w), LOWORD(l));
+        return 0;
+      default:
+        return DefWindowProc(h, m, w, l);
+    }
+  }
+  static inline OrderView* shownView = nullptr;
+
   OrderView& Make(ViewType type = VIEW_ASTEROID_SPACE, std::uint16_t current = 0xFFFF) {
     view = std::make_unique<OrderView>(type, window, program);
+    shownView = view.get();
     view->current = current;
     SuspendScreenFlush(0);
     return *view;
