@@ -271,7 +271,8 @@ class CVGeneric : public IGameView {
   // Goto bar.
   void SetGotoSlot(int column, std::uint16_t kind, std::uint32_t id, int redraw);
   void DrawGotoSlotLabel(int column, CGUnit* unit, int inverted);
-  // The selected object when exactly one is selected (kind, id); false otherwise.
+  // The object that stands for the selection: the only one, or of several the
+  // first not in the goto table (else the first); false when none is selected.
   bool GetSingleSelection(std::uint16_t* kind, std::uint32_t* id);
 
   // Control panel.

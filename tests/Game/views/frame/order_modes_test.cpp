@@ -296,6 +296,45 @@ TEST_F(OrderModes, DeletingOrdersCancelsEverySelectedUnitsQueue) {
   EXPECT_EQ(orders.size(), 2u);  // the server hears of both
 }
 
+TEST_F(OrderModes, SelectingTogglesUnitsAndTheSelectionsStandInIsTheFirstNotBookmarked) {
+  OrderView& v = Make();
+  CGUnit* a = Builder(1);
+  CGUnit* b = Builder(1);
+  std::uint16_t kind = 0;
+  std::uint32_t id = 0;
+  EXPECT_FALSE(v.GetSingleSelection(&kind, &id));
+  EXPECT_EQ(v.SelectObject(2, a->id), 1);
+  EXPECT_EQ(g_gameData->GetSelectionCount(), 1u);
+  EXPECT_EQ(v.SelectObject(5, b->id), 1);  // without Shift the first goes
+  EXPECT_EQ(g_gameData->IsSelected(2, a->id), 0);
+  EXPECT_EQ(g_commandUnitId, 0xFFFFFFFFu);
+  EXPECT_EQ(v.SelectObject(2, b->id), 1);  // a second click lets it go
+  EXPECT_EQ(g_gameData->GetSelectionCount(), 0u);
+  EXPECT_EQ(v.SelectObject(0, 1), 1);  // asteroids are not selected here
+  EXPECT_EQ(g_gameData->GetSelectionCount(), 0u);
+
+  Select(a);
+  Select(b);
+  v.SetGotoSlot(4, GOTO_UNIT, a->id, 0);
+  ASSERT_TRUE(v.GetSingleSelection(&kind, &id));
+  EXPECT_EQ(id, b->id);
+  g_gotoSlots[57] = GotoEntry{GOTO_UNIT, b->id};  // another group counts too
+  ASSERT_TRUE(v.GetSingleSelection(&kind, &id));
+  EXPECT_EQ(id, a->id);
+  v.UpdateSelectionDisplay(1);
+  EXPECT_EQ(g_gameData->GetSelectionCount(), 0u);
+  EXPECT_EQ(g_pendingOrderOption, 0xFF);
+
+  // A stunned unit is not taken for an order.
+  auto stun = std::make_unique<UnitOrder>();
+  stun->type = ORDER_STUNNED;
+  a->InsertOrder(std::move(stun), kInsertReplace, false);
+  g_commandUnitId = a->id;
+  EXPECT_EQ(v.SelectUnitForOrder(), 0);
+  EXPECT_EQ(g_statusText, Text("NOORDSTN"));
+  EXPECT_EQ(g_gameData->GetSelectionCount(), 0u);
+}
+
 TEST(OrderMenuPackets, TheFourPacketsByteForByteAndShortImagesRefused) {
   RefuelAtAsteroidPacket refuel{0x24000007, 3};
   const auto r = refuel.Build();
