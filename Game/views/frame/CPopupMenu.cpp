@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "Game/views/frame/CVGeneric.h"
+
 #include "media/CDDraw.h"
 #include "media/CSprite.h"
 #include "platform/dialog/menu.h"
@@ -90,7 +92,14 @@ BOOL CPopupMenu::Track() {
     item->submenu->y_ = y_;
   }
   CaptureBackdrop(-1);
-  return TrackPopupMenu(menu_, TPM_RIGHTBUTTON, x_, y_, 0, window_, nullptr);
+  // The menus paint straight onto the screen, and a closing submenu has the
+  // main window painted again: no flush of the game screen may cover them
+  // while they show.
+  const bool flushing = g_flushSuspended == 0;
+  SuspendScreenFlush(1);
+  const BOOL shown = TrackPopupMenu(menu_, TPM_RIGHTBUTTON, x_, y_, 0, window_, nullptr);
+  if (flushing) SuspendScreenFlush(0);
+  return shown;
 }
 
 RECT CPopupMenu::BackdropRect(int count) const {
@@ -134,8 +143,15 @@ void CPopupMenu::DrawItem(int index, HDC dc, int highlighted) {
     place = RECT{left, top, left + kItemWidth, top + kItemHeight};
   }
   if (highlighted) {
-    for (auto& other : items_)
-      if (other->submenu) other->submenu->backdropPending_ = true;
+    for (auto& other : items_) {
+      CPopupMenu* sub = other->submenu.get();
+      if (!sub) continue;
+      sub->backdropPending_ = true;
+      // A submenu the platform has just closed leaves its picture on the
+      // screen: what lay under it goes back at once.
+      RECT shown{};
+      if (sub->backdrop_ && !GetMenuItemRect(window_, sub->menu_, 0, &shown)) sub->PutBackdrop(sub->GetItemCount());
+    }
   }
   ShowCursor(FALSE);
   if (backdrop_ && backdropPending_) {

@@ -37,8 +37,8 @@ class CPopupMenu {
   // result (FALSE also when no item has the id; the submenu is then freed).
   plat::BOOL AttachSubmenu(std::uint32_t id, CPopupMenu* submenu);
   // Places the menu (left of x - 124 beyond x 461, above the screen's foot),
-  // keeps the screen under it and shows it until it closes; the result of
-  // TrackPopupMenu.
+  // keeps the screen under it and shows it until it closes, the game screen's
+  // flush held meanwhile; the result of TrackPopupMenu.
   plat::BOOL Track();
   // Draws item `index` as the platform asks: its picture over the item's
   // place on the screen, the backdrop of a submenu first put back.

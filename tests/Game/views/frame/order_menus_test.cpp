@@ -108,12 +108,17 @@ TEST_F(OrderMenus, TheScreenUnderAMenuComesBackWhenItGoes) {
   const Image before = quentest::ScreenArea(area);
   auto* menu = new CPopupMenu(g_viewDDraw, g_viewWnd, g_screenSprite, 300, 200, 0xFFFF, 0);
   for (std::uint32_t id : {601u, 602u, 603u}) menu->AppendItem(id, "pmscan.ima", "phscan.ima", guildArt);
-  backend->PressKey(VK_ESCAPE, 10);
+  static std::optional<Image> shown;
+  shown.reset();
+  SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    shown = quentest::ScreenArea({303, 203, 403, 223});
+  });
+  backend->PressKey(VK_ESCAPE, 200);
   menu->Track();
   EXPECT_TRUE(menu->HasBackdrop());
-  const RECT item{303, 203, 403, 223};
-  const Image shown = quentest::ScreenArea(item);
-  EXPECT_NE(shown.rgb, quentest::Crop(before, {3, 3, 103, 23}).rgb);  // the picture was drawn there
+  ASSERT_TRUE(shown.has_value());
+  EXPECT_NE(shown->rgb, quentest::Crop(before, {3, 3, 103, 23}).rgb);  // the picture was drawn there
   ReleasePopupMenu(menu);
   EXPECT_EQ(quentest::ScreenArea(area).rgb, before.rgb);
 }
@@ -310,6 +315,30 @@ TEST_F(OrderMenus, TheUnitMenuWithItsDisplaySubmenuOpen) {
   ASSERT_NE(g_popupMenu->GetSubmenu(2), nullptr);
   EXPECT_EQ(g_popupMenu->GetSubmenu(2)->GetX(), 310);  // beside the menu at 200
   EXPECT_EQ(g_popupMenu->GetSubmenu(2)->GetY(), 80);   // level with its item
+}
+
+TEST_F(OrderMenus, ASubmenuClosedByAnotherItemLeavesNothingBehindAndTheMenuStays) {
+  Make(VIEW_ASTEROID_SPACE, 1);
+  CGUnit* builder = Builder(1);
+  const RECT under{310, 80, 430, 160};
+  const Image before = quentest::ScreenArea(under);
+  const Image itemBefore = quentest::ScreenArea({203, 43, 303, 63});
+  backend->MoveMouse(250, 93, 10);   // the display item: its submenu opens
+  backend->MoveMouse(360, 110, 10);  // into it
+  backend->MoveMouse(250, 133, 10);  // back to scan: the submenu closes
+  static std::optional<Image> submenuArea, menuItem;
+  submenuArea.reset();
+  SetTimer(nullptr, 0, 200, [](HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    submenuArea = quentest::ScreenArea({310, 80, 430, 160});
+    menuItem = quentest::ScreenArea({203, 43, 303, 63});
+  });
+  backend->PressKey(VK_ESCAPE, 400);
+  view->ShowOrderMenu(5, builder->id, 200, 40);
+  ASSERT_TRUE(submenuArea.has_value());
+  EXPECT_EQ(submenuArea->rgb, before.rgb);
+  // The screen's repaint while the menu showed did not cover it.
+  EXPECT_NE(menuItem->rgb, itemBefore.rgb);
 }
 
 }  // namespace

@@ -39,6 +39,10 @@ class OrderView : public CVGeneric {
   OrderView(ViewType type, plat::HWND window, plat::HINSTANCE instance) : CVGeneric(window, instance), type(type) {}
   ViewType GetViewType() const override { return type; }
   std::uint16_t GetCurrentAsteroidId() override { return current; }
+  void Render(std::int32_t) override {
+    AddDirtyRect({0, 0, 800, 600});
+    FlushScreen();
+  }
   void GoToView(plat::WPARAM a, plat::LPARAM b) override {
     views.push_back({static_cast<std::uint32_t>(a), static_cast<std::uint32_t>(b)});
   }
@@ -137,6 +141,12 @@ class OrderWorld : public testing::Test, protected ViewScreen {
       case WM_INITMENUPOPUP:
         if (shownView) shownView->OnMenuSelect(reinterpret_cast<HMENU>(w), LOWORD(l));
         return 0;
+      case WM_ERASEBKGND:
+        return 1;
+      case WM_PAINT:
+        // As the program's window: the view shows its screen again.
+        if (shownView) shownView->Render(-1);
+        return DefWindowProc(h, m, w, l);
       default:
         return DefWindowProc(h, m, w, l);
     }
@@ -148,6 +158,7 @@ class OrderWorld : public testing::Test, protected ViewScreen {
     shownView = view.get();
     view->current = current;
     SuspendScreenFlush(0);
+    FlushScreen();
     return *view;
   }
   // A design of `chapter` with `fitted` modules in slots 0, 1, ...
