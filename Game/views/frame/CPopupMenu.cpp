@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "Game/views/frame/CVGeneric.h"
-
 #include "media/CDDraw.h"
 #include "media/CSprite.h"
 #include "platform/dialog/menu.h"

@@ -352,10 +352,10 @@ LRESULT CVGeneric::OnMenuCommand(std::uint32_t id) {
     case CMD_BATTLE_PLAN:
       if (SelectionCount() > 1) {
         if (g_gameData) g_gameData->pieces.EditSelectionBattlePlan();
+      } else if (g_menuObjectKind != kMenuUnit) {
+        SendDefaultBattlePlans();
       } else if (unit) {
         unit->EditBattlePlan();
-      } else {
-        SendDefaultBattlePlans();
       }
       break;
     case CMD_FORMATION_MOVE:

@@ -325,6 +325,18 @@ TEST_F(OrderModes, SelectingTogglesUnitsAndTheSelectionsStandInIsTheFirstNotBook
   EXPECT_EQ(g_gameData->GetSelectionCount(), 0u);
   EXPECT_EQ(g_pendingOrderOption, 0xFF);
 
+  // A full selection takes no more (with Shift held it is kept).
+  for (std::uint32_t n = 0; n < kMaxSelection; ++n) g_gameData->AddToSelection(0, n, 0);
+  backend->KeyDown(plat::VK_SHIFT, 10);
+  backend->RunUntilIdle();
+  g_commandUnitId = b->id;
+  EXPECT_EQ(v.SelectUnitForOrder(), 0);
+  EXPECT_EQ(g_gameData->GetSelectionCount(), kMaxSelection);
+  EXPECT_EQ(g_gameData->IsSelected(2, b->id), 0);
+  backend->KeyUp(plat::VK_SHIFT, 10);
+  backend->RunUntilIdle();
+  g_gameData->ClearSelection();
+
   // A stunned unit is not taken for an order.
   auto stun = std::make_unique<UnitOrder>();
   stun->type = ORDER_STUNNED;
