@@ -1,7 +1,6 @@
 // What the view base reaches in the screen's later parts: the saved view
-// block, the order menus and modes, the popup menu, the data panel and the
-// in-game dialogs. Until those parts land each keeps its arguments and draws
-// nothing; the calls stay where the base makes them.
+// block and the data panel. Until those parts land each keeps its arguments
+// and draws nothing; the calls stay where the base makes them.
 #include "Game/views/frame/CVGeneric.h"
 
 using namespace plat;
