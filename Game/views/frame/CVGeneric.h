@@ -117,10 +117,8 @@ extern std::uint32_t g_commandUnitId;
 extern std::uint8_t g_menuObjectKind;
 extern std::uint32_t g_menuObjectId;
 extern std::uint8_t g_pendingOrderOption;
-// The unit to be modified while the template list is shown (-1 none), and the
-// template slot 0..14 picked in the data panel (255 none).
+// The unit to be modified while the template list is shown (-1 none).
 extern std::uint32_t g_modifyTargetId;
-extern std::uint32_t g_templateSlot;
 extern std::uint32_t g_shipFacingOff;
 extern std::uint32_t g_cameraTravelOff;
 extern std::uint32_t g_frameAnimationsOn;
@@ -130,6 +128,8 @@ extern std::uint16_t g_statusShown;
 // Set by the solar view: its future view is on, and 2 while it runs.
 extern std::uint32_t g_futureView;
 extern std::uint8_t g_futureViewState;
+// The control button that switches to the design view and back.
+constexpr std::uint32_t kDesignButtonId = 101;
 // The command the info panel's switch passes to the view first.
 constexpr std::uint32_t kToggleInfoPanelCommand = 161;
 // The open popup menu, or null.

@@ -4,6 +4,7 @@
 // offering an asteroid's votes are here).
 #include <algorithm>
 #include <numeric>
+#include <vector>
 
 #include "Game/app/AppGlobals.h"
 #include "Game/app/CMessageBoxes.h"
@@ -32,7 +33,6 @@ namespace {
 constexpr std::uint32_t kRefuelRangeSq = 1440000;
 constexpr std::uint32_t kRefuelRangeNoDriveSq = 2880000;
 
-constexpr std::uint32_t kDesignViewButton = 101;
 constexpr int kVoiceConstructed = 1;
 constexpr int kVoiceConstructFailed = 2;
 constexpr int kVoiceInvalid = 13;
@@ -219,7 +219,7 @@ int CVGeneric::ExecuteOrderMode(int kind, std::uint32_t id) {
       } else {
         // A design the player already sees needs no scan: it is shown at once.
         GoToView(VIEW_DESIGN, static_cast<LPARAM>(target->id));
-        if (CImageButton* button = ControlButton(kDesignViewButton); button && button->sprite)
+        if (CImageButton* button = ControlButton(kDesignButtonId); button && button->sprite)
           DrawViewSprite(button->sprite.get(), button->x, button->y, nullptr);
         if (commander) {
           g_gameData->RemoveFromSelection(SEL_UNIT, commander->id);

@@ -1,6 +1,9 @@
 // The order popup menus of goto slots, units and asteroids: which items fit
 // the object, and what each chosen item does.
+#include <initializer_list>
+#include <span>
 #include <string>
+#include <utility>
 
 #include "Game/app/AppGlobals.h"
 #include "Game/app/CMessageBoxes.h"

@@ -18,7 +18,6 @@
 using namespace plat;
 
 std::uint32_t g_modifyTargetId = 0xFFFFFFFF;
-std::uint32_t g_templateSlot = 0xFFFF;
 
 namespace orders {
 
