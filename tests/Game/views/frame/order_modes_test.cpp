@@ -296,6 +296,63 @@ TEST_F(OrderModes, DeletingOrdersCancelsEverySelectedUnitsQueue) {
   EXPECT_EQ(orders.size(), 2u);  // the server hears of both
 }
 
+TEST_F(OrderModes, RechargeRepairAndRebuildCheckTheirTargets) {
+  OrderView& v = Make();
+  CGUnit* ship = Builder(1);
+  CGUnit* tanker = Builder(1);
+  CGUnit* hulk = Unit({kComputer}, 1);
+  // Recharge: from an asteroid is order 8; a unit must have power to give.
+  Enter(7, ship);
+  EXPECT_EQ(v.ExecuteOrderMode(12, 1), 1);
+  EXPECT_EQ(SentOrders(), std::vector<std::uint32_t>{8});
+  ExpectTold("RECHARG5", 21);
+  Enter(7, ship);
+  EXPECT_EQ(v.ExecuteOrderMode(2, hulk->id), 0);
+  ExpectTold("RECHARG1", 17);
+  Enter(7, ship);
+  tanker->power = 0;
+  EXPECT_EQ(v.ExecuteOrderMode(2, tanker->id), 0);
+  ExpectTold("RECHARG2", 18);
+  tanker->power = tanker->GetMaxPower();
+  Enter(7, ship);
+  EXPECT_EQ(v.ExecuteOrderMode(2, ship->id), 0);
+  ExpectTold("RECHARG3", 19);
+  Enter(7, ship);
+  EXPECT_EQ(v.ExecuteOrderMode(2, tanker->id), 1);
+  ExpectTold("RECHARG7", 22);
+  EXPECT_EQ(SentOrders(), std::vector<std::uint32_t>{7});
+  // A vanished command unit is dead unless a group recharges.
+  Enter(7, ship);
+  g_commandUnitId = 0x2400FFFF;
+  EXPECT_EQ(v.ExecuteOrderMode(2, tanker->id), 0);
+  ExpectTold("RECHARG6", 0);
+
+  // Get repaired: the repairer needs construction.
+  Enter(22, hulk);
+  EXPECT_EQ(v.ExecuteOrderMode(2, hulk->id), 0);
+  ExpectTold("REPAIR_1", 23);
+  Enter(22, hulk);
+  EXPECT_EQ(v.ExecuteOrderMode(2, ship->id), 1);
+  EXPECT_EQ(SentOrders(), std::vector<std::uint32_t>{22});
+
+  // Rebuild: a vanished target, then one order for each selected unit.
+  Enter(23, ship);
+  EXPECT_EQ(v.ExecuteOrderMode(2, 0x24000999), 0);
+  ExpectTold("RBLDFLD1", 29);
+  Enter(23, ship);
+  Select(tanker);
+  v.ExecuteOrderMode(2, hulk->id);
+  EXPECT_TRUE(LastVoice() == VoiceFile(27) || LastVoice() == VoiceFile(28)) << LastVoice();
+  EXPECT_TRUE(ModeKept(kNoCommandMode));
+  EXPECT_EQ(g_gameData->GetSelectionCount(), 0u);
+
+  // Modify: a vanished constructor.
+  Enter(17, ship);
+  g_commandUnitId = 0x2400FFFF;
+  EXPECT_EQ(v.ExecuteOrderMode(2, hulk->id), 0);
+  ExpectTold("CONSTDED", 2);
+}
+
 TEST_F(OrderModes, SelectingTogglesUnitsAndTheSelectionsStandInIsTheFirstNotBookmarked) {
   OrderView& v = Make();
   CGUnit* a = Builder(1);
