@@ -292,7 +292,8 @@ class CGUnit {
 
   std::uint32_t id = 0;
   std::string name;
-  std::uint32_t reserved = 0;
+  // 1 while the terrain view is to land the ATVs the unit carries (not saved).
+  std::uint32_t landingRequest = 0;
   std::uint32_t reviewMark = 0;
   ArrayMan<UnitOrder> orders;
   std::uint8_t reservedByte1 = 0;

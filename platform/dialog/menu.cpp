@@ -101,6 +101,13 @@ BOOL SetMenuItemInfo(HMENU menu, UINT item, BOOL byPosition, const MENUITEMINFO*
   return TRUE;
 }
 
+BOOL SetSubmenuPosition(HMENU menu, int x, int y) {
+  if (!IsLiveMenu(menu)) return FALSE;
+  menu->placed = true;
+  menu->place = POINT{x, y};
+  return TRUE;
+}
+
 int GetMenuItemCount(HMENU menu) { return IsLiveMenu(menu) ? static_cast<int>(menu->items.size()) : -1; }
 
 BOOL GetMenuItemRect(HWND, HMENU menu, UINT item, RECT* rect) {

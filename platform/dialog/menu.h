@@ -104,6 +104,12 @@ BOOL AppendMenu(HMENU menu, UINT flags, UINT_PTR id, const char* item);
 BOOL SetMenuItemInfo(HMENU menu, UINT item, BOOL byPosition, const MENUITEMINFO* info);
 // -1 for a handle that is not a menu.
 int GetMenuItemCount(HMENU menu);
+// Fixes where a submenu opens: at (x, y) on the screen (kept on it) instead of
+// beside the item that opens it, for an owner that paints the picture around
+// its menus itself and so must know their places. The owner may set it while
+// it answers the submenu's WM_INITMENUPOPUP. FALSE for a handle that is not a
+// menu; a top menu opens where TrackPopupMenu says whatever is set here.
+BOOL SetSubmenuPosition(HMENU menu, int x, int y);
 
 // Shows and tracks the menu at (x, y) on the screen (aligned by the flags and
 // kept on the screen). Without TPM_RETURNCMD returns TRUE once the menu is

@@ -25,6 +25,8 @@ struct HMENU__ {
   std::vector<MenuItem> items;
   HWND window = nullptr;  // the popup showing the menu, while it is tracked
   int highlighted = -1;
+  bool placed = false;  // a submenu opens at `place` rather than beside its item
+  POINT place{0, 0};
 };
 
 namespace dialog_impl {

@@ -154,13 +154,19 @@ void CloseBelow(Session& s, std::size_t keep) {
 
 // Sends WM_INITMENUPOPUP, lays the menu out and shows it at (x, y), aligned by
 // the TPM_ flags in `align` and kept on the screen; `besideLeft` is where a
-// submenu ends when it does not fit to the right of its parent (-1: none).
+// submenu ends when it does not fit to the right of its parent (-1: a top
+// menu). A submenu with a fixed position opens there instead.
 bool OpenLevel(Session& s, HMENU menu, int index, int x, int y, UINT align, int besideLeft) {
   SendMessage(s.owner, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(menu), MAKELPARAM(static_cast<WORD>(index), FALSE));
   if (!IsLiveMenu(menu) || !IsWindow(s.owner)) return false;
   const SIZE size = LayOutMenu(s.owner, menu);
   if (!IsLiveMenu(menu) || !IsWindow(s.owner) || menu->items.empty()) return false;
   const int w = static_cast<int>(size.cx), h = static_cast<int>(size.cy);
+  if (besideLeft >= 0 && menu->placed) {
+    x = static_cast<int>(menu->place.x);
+    y = static_cast<int>(menu->place.y);
+    besideLeft = -1;
+  }
   if (align & TPM_CENTERALIGN) x -= w / 2;
   if (align & TPM_RIGHTALIGN) x -= w;
   if (align & TPM_VCENTERALIGN) y -= h / 2;

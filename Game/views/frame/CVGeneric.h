@@ -31,6 +31,7 @@ class CVData;
 class CVNotify;
 class CInfoPanel;
 class CGUnit;
+class CGAsteroid;
 
 // One goto-bar bookmark: kind 0 or 12 asteroid, 1 solar view, 2 unit,
 // 17 design chamber, 100 empty; others are kept but not drawn.
@@ -116,6 +117,8 @@ extern std::uint32_t g_commandUnitId;
 extern std::uint8_t g_menuObjectKind;
 extern std::uint32_t g_menuObjectId;
 extern std::uint8_t g_pendingOrderOption;
+// The unit to be modified while the template list is shown (-1 none).
+extern std::uint32_t g_modifyTargetId;
 extern std::uint32_t g_shipFacingOff;
 extern std::uint32_t g_cameraTravelOff;
 extern std::uint32_t g_frameAnimationsOn;
@@ -125,13 +128,20 @@ extern std::uint16_t g_statusShown;
 // Set by the solar view: its future view is on, and 2 while it runs.
 extern std::uint32_t g_futureView;
 extern std::uint8_t g_futureViewState;
+// The control button that switches to the design view and back.
+constexpr std::uint32_t kDesignButtonId = 101;
 // The command the info panel's switch passes to the view first.
 constexpr std::uint32_t kToggleInfoPanelCommand = 161;
-// The open popup menu, or null (built by the popup-menu code).
+// The open popup menu, or null.
 class CPopupMenu;
 extern CPopupMenu* g_popupMenu;
 // Takes a popup menu down and frees it.
 void ReleasePopupMenu(CPopupMenu* menu);
+// The order a pending mode gives is an `OrderType`; these two are the
+// framework's own: a refuel that has just ended, and a mode entered from an
+// asteroid rather than a unit (g_commandUnitId's high half).
+constexpr std::uint32_t kRefuelEndedMode = 0xFF;
+constexpr std::uint32_t kAsteroidSubject = 0xFFFF0000u;
 
 // Drawing on the composition surface. DrawViewSprite copies a sprite to
 // (x, y) (-1: the sprite's own place) and adds that rectangle to the dirty one.
@@ -261,7 +271,8 @@ class CVGeneric : public IGameView {
   // Goto bar.
   void SetGotoSlot(int column, std::uint16_t kind, std::uint32_t id, int redraw);
   void DrawGotoSlotLabel(int column, CGUnit* unit, int inverted);
-  // The selected object when exactly one is selected (kind, id); false otherwise.
+  // The object that stands for the selection: the only one, or of several the
+  // first not in the goto table (else the first); false when none is selected.
   bool GetSingleSelection(std::uint16_t* kind, std::uint32_t* id);
 
   // Control panel.
@@ -294,7 +305,24 @@ class CVGeneric : public IGameView {
   static void SaveSharedState(plat::FILE* file);
   static void LoadSharedState(plat::FILE* file);
   void ShowHelpTopic(std::uint32_t topic, int x, int y);
-  void ShowOrderMenu(int kind, std::uint32_t id, int x, int y);
+  // Order menus. Flags: 1 goto items, 2 asteroid items, 4 unit items, 8
+  // asteroid items of the terrain view. 1 when the menu was shown; 0 when the
+  // unit was stunned, or missing with flags 4 alone.
+  int ShowOrderMenu(int flags, std::uint32_t id, int x, int y);
+  void AddGotoMenuItems(int x, int y);
+  void AddUnitOrderItems(CGUnit* unit, int x, int y);
+  void AddAsteroidMenuItems(CGAsteroid* asteroid, std::uint32_t id, int y);
+  // Orders on a picked object (kind, id) for every selected own unit (insert
+  // mode 1, or 2 appended with `append` or Ctrl): nonzero when the last order
+  // given was accepted, 0 also for an empty selection or a vanished unit.
+  int OrderMoveToLocation(std::uint32_t type, int kind, std::uint32_t id, int append);
+  // Searches goto slots start..9 of the current group: 1 and the slot number
+  // when one holds (kind, id), else 0.
+  int FindGotoSlot(int kind, std::uint32_t id, int* slot, int start);
+  // Build ATVs on the menu's unit with the counts the player chooses.
+  void OrderConstructAtvs();
+  // Offers the votes of an asteroid for sale at the prices the player sets.
+  void OfferAsteroidVotes(std::uint16_t asteroid);
   void RunInGameOptions();
   void RunInGameSettings();
 

@@ -79,7 +79,6 @@ constexpr std::array<ButtonSpec, kControlButtonCount> kButtons{{
 constexpr int kShownAtStart = 5;
 constexpr std::uint32_t kEndTurnId = 111;
 constexpr std::uint32_t kInfoButtonId = 130;
-constexpr std::uint32_t kDesignButtonId = 101;
 // The notification panel's scroll buttons repeat while held, this often.
 constexpr DWORD kScrollRepeatMs = 50;
 // A held scroll button is let go after this long in any case.

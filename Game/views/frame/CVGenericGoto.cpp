@@ -203,9 +203,20 @@ void CVGeneric::DrawGotoSlotLabel(int column, CGUnit* unit, int inverted) {
 }
 
 bool CVGeneric::GetSingleSelection(std::uint16_t* kind, std::uint32_t* id) {
-  if (!g_gameData || g_gameData->GetSelectionCount() != 1) return false;
-  std::uint16_t location = 0;
-  return g_gameData->GetSelectionAt(0, kind, id, &location) != 0;
+  if (!g_gameData || g_gameData->GetSelectionCount() == 0) return false;
+  // Of several, the first not yet bookmarked stands for them.
+  for (std::uint32_t i = 0; g_gameData->GetSelectionCount() > 1 && i < g_gameData->GetSelectionCount(); ++i) {
+    std::uint16_t k = 0;
+    std::uint32_t n = 0;
+    if (!g_gameData->GetSelectionAt(i, &k, &n, nullptr)) continue;
+    const bool bookmarked = std::any_of(g_gotoSlots.begin(), g_gotoSlots.end(),
+                                        [&](const GotoEntry& e) { return e.kind == k && e.id == n; });
+    if (bookmarked) continue;
+    *kind = k;
+    *id = n;
+    return true;
+  }
+  return g_gameData->GetSelectionAt(0, kind, id, nullptr) != 0;
 }
 
 void CVGeneric::ActivateGotoSlot(int slot, int x, int /*y*/) {

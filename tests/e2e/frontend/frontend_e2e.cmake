@@ -102,3 +102,16 @@ set_tests_properties(Quenbar.GameSavedAndLoadedMidGame PROPERTIES TIMEOUT 150
   ENVIRONMENT "QUENBAR_CONFIG_DIR=${PROJECT_BINARY_DIR}/gamedata/config;QUENSRVR_SEED=7"
   RUN_SERIAL TRUE
   FAIL_REGULAR_EXPRESSION "Sanitizer|runtime error")
+# The home asteroid's order menu opened from its goto slot in the same game,
+# and the screen under it put back when it closes; then a turn is played.
+add_test(NAME Quenbar.GameScreenOrderMenus
+  COMMAND ${CMAKE_COMMAND} -DQUENBAR=$<TARGET_FILE:quenbar> -DSCRIPT=${quen_game_dir}/order_menus.txt
+    -DWORKDIR=${PROJECT_BINARY_DIR}/gamedata/c/QUENBAR -DGOLDEN=${quen_game_dir}/golden
+    -DCAPTURES=order_menu_asteroid.png,order_menu_closed.png
+    -DUSERINFO=${quen_game_dir}/UserInfo.dat -DSERVER_LOG=${quen_game_dir}/order_menus.log
+    -DLEAVES=SAVE/autosave.*,SAVE/asavebak.*
+    -P ${quen_fe_dir}/run_and_compare.cmake)
+set_tests_properties(Quenbar.GameScreenOrderMenus PROPERTIES TIMEOUT 150
+  ENVIRONMENT "QUENBAR_CONFIG_DIR=${PROJECT_BINARY_DIR}/gamedata/config;QUENSRVR_SEED=7"
+  RUN_SERIAL TRUE
+  FAIL_REGULAR_EXPRESSION "Sanitizer|runtime error")

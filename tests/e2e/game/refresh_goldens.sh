@@ -2,12 +2,15 @@
 # Writes the game runs' golden captures again from a build folder, after a
 # change to the screen that is meant: refresh_goldens.sh BUILD_DIR
 set -e
-build=${1:?usage: refresh_goldens.sh BUILD_DIR}
+build=$(cd "${1:?usage: refresh_goldens.sh BUILD_DIR}" && pwd)
 here=$(cd "$(dirname "$0")" && pwd)
 cd "$build/gamedata/c/QUENBAR"
-for run in game_screen:"game_*.png" save_and_load:"saved_game.png load_screen.png loaded_next_turn.png"; do
+# Each run: its script and the captures it makes.
+for run in "game_screen:game_*.png" "order_menus:order_menu_*.png" "notify_panel:notify_*.png" \
+  "save_and_load:saved_game.png load_screen.png loaded_next_turn.png"; do
   script=${run%%:*}
   captures=${run#*:}
+  [ -f "$here/$script.txt" ] || continue
   rm -f $captures
   cp "$here/UserInfo.dat" UserInfo.dat
   # The runs end in play and are told to quit.

@@ -207,6 +207,38 @@ TEST_F(MenuTest, SubmenusCascadeByMouseAndByKeys) {
   EXPECT_TRUE(Commands().empty());  // TPM_RETURNCMD posts nothing
 }
 
+TEST_F(MenuTest, ASubmenuWithAFixedPositionOpensThereEvenWhenSetAsItOpens) {
+  HMENU sub = CreatePopupMenu();
+  AppendMenu(sub, MF_OWNERDRAW, 514, Data(514));
+  AppendMenu(menu_, MF_POPUP | MF_OWNERDRAW, reinterpret_cast<UINT_PTR>(sub), Data(701));
+  EXPECT_FALSE(SetSubmenuPosition(nullptr, 0, 0));
+  // Set while the owner answers the submenu's opening, as a painting owner does.
+  auto old = Reactions()[owner_];
+  Reactions()[owner_] = [&](HWND h, UINT m, WPARAM w, LPARAM l, bool* handled) -> LRESULT {
+    if (m == WM_INITMENUPOPUP && reinterpret_cast<HMENU>(w) == sub) {
+      EXPECT_TRUE(SetSubmenuPosition(sub, 452, 180));
+    }
+    return old(h, m, w, l, handled);
+  };
+  for (UINT key : {VK_UP, VK_RIGHT, VK_ESCAPE, VK_ESCAPE}) backend_->PressKey(key, 10);
+  TrackPopupMenu(menu_, 0, 567, 100, 0, owner_, nullptr);
+  Drawn subItem{};
+  for (const Drawn& d : drawn_)
+    if (d.dis.itemID == 514) subItem = d;
+  EXPECT_EQ(subItem.onScreen.left, 452 + kBorder);  // left of its parent, though there was room to the right
+  EXPECT_EQ(subItem.onScreen.top, 180 + kBorder);
+  // A fixed place still keeps the submenu on the screen.
+  SetSubmenuPosition(sub, 780, 590);
+  drawn_.clear();
+  for (UINT key : {VK_UP, VK_RIGHT, VK_ESCAPE, VK_ESCAPE}) backend_->PressKey(key, 10);
+  Reactions()[owner_] = old;
+  TrackPopupMenu(menu_, 0, 100, 100, 0, owner_, nullptr);
+  for (const Drawn& d : drawn_)
+    if (d.dis.itemID == 514) subItem = d;
+  EXPECT_LE(subItem.onScreen.right, 800 - kBorder);
+  EXPECT_LE(subItem.onScreen.bottom, 600 - kBorder);
+}
+
 TEST_F(MenuTest, EscapeClicksOutsideAndDisabledItemsChooseNothing) {
   HMENU sub = CreatePopupMenu();
   AppendMenu(sub, MF_OWNERDRAW, 514, Data(514));

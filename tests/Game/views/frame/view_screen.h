@@ -25,7 +25,8 @@ class ViewScreen {
  protected:
   static constexpr std::uint16_t kLocal = 9;
 
-  void OpenViewScreen(const char* mainWindowClass) {
+  // `proc` is the main window's procedure (the program's own is above the views).
+  void OpenViewScreen(const char* mainWindowClass, plat::WNDPROC proc = plat::DefWindowProc) {
     using namespace plat;
     backend = &StartHeadlessBackend();
     UseVirtualClock(1000);
@@ -34,7 +35,8 @@ class ViewScreen {
     const std::string module = std::string(QUEN_BUILD_DIR) + "/Game/quenbar.dll";
     program = LoadLibrary(module.c_str());
     ASSERT_NE(program, nullptr);
-    window = quentest::PlainWindow(mainWindowClass, 0, 0, 800, 600, WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN);
+    window = quentest::PlainWindow(mainWindowClass, 0, 0, 800, 600, WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, nullptr,
+                                   proc);
     SetActiveWindow(window);
     SetFocus(window);
     g_ddraw = new CDDraw(window, 1);
