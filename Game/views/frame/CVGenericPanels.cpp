@@ -9,8 +9,6 @@ using namespace plat;
 void ReleasePopupMenu(CPopupMenu* /*menu*/) {}
 
 void CVGeneric::ShowOrderMenu(int /*kind*/, std::uint32_t /*id*/, int /*x*/, int /*y*/) {}
-void CVGeneric::SaveSharedState(plat::FILE* /*file*/) {}
-void CVGeneric::LoadSharedState(plat::FILE* /*file*/) {}
 LRESULT CVGeneric::OnMenuCommand(std::uint32_t /*id*/) { return 0; }
 void CVGeneric::DrawMenuItem(DRAWITEMSTRUCT* /*item*/) {}
 void CVGeneric::OnMenuSelect(HMENU /*menu*/, std::uint32_t /*item*/) {}
