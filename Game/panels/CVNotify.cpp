@@ -238,11 +238,14 @@ void CVNotify::DrawLine(int entry, int line) {
   if (!dc) return;
   SetBkMode(dc, TRANSPARENT);
   SetTextAlign(dc, TA_BOTTOM);
-  const int count = static_cast<int>(shownText.text.size());
+  // A long line stops at the panel's edge, short of the scroll buttons.
+  const UINT count = static_cast<UINT>(shownText.text.size());
   SetTextColor(dc, shownText.shadow);
-  TextOut(dc, 35, 512 + kNotifyLineHeight * line, shownText.text.c_str(), count);
+  ExtTextOut(dc, 35, 512 + kNotifyLineHeight * line, ETO_CLIPPED, &kNotifyPanelRect, shownText.text.c_str(), count,
+             nullptr);
   SetTextColor(dc, shownText.colour);
-  TextOut(dc, 34, 511 + kNotifyLineHeight * line, shownText.text.c_str(), count);
+  ExtTextOut(dc, 34, 511 + kNotifyLineHeight * line, ETO_CLIPPED, &kNotifyPanelRect, shownText.text.c_str(), count,
+             nullptr);
   screen->ReleaseDC(dc);
 }
 
