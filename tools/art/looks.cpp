@@ -122,10 +122,14 @@ void GameScreen(Canvas& c, const Palette& p, Random& rnd) {
   cairo_stroke(cr);
 }
 
+// A panel labelled "lit" is its panel's highlighted twin (a selection band is
+// cut from it): the same layout in the guild's glow, with no caption.
 void Panel(Canvas& c, const Asset& a, const Palette& p, Random& rnd, const BackdropWords* words) {
   cairo_t* cr = c.cr();
   const double w = c.width(), h = c.height();
-  c.Bevel(0, 0, w, h, p.base.Scaled(0.45), std::max(1.0, std::min(w, h) / 40), 3);
+  const bool lit = a.label == "lit";
+  c.Bevel(0, 0, w, h, lit ? p.base.Mix(p.glow, 0.45) : p.base.Scaled(0.45), std::max(1.0, std::min(w, h) / 40), 3);
+  if (lit) return;
   if (w > 60 && h > 60) {
     c.Clouds(rnd, 6, 6, w - 12, h - 12, p.glow, 6, 0.08);
     c.Colour({0, 0, 0}, 0.45);

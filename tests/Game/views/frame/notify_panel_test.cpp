@@ -426,11 +426,15 @@ TEST_F(NotifyPanel, TheWelcomeLinesCarryTheHomeAsteroidAndThePanelLooksAsDrawn) 
   SuspendScreenFlush(0);
   for (int i = 0; i < 4; ++i) EXPECT_EQ(list->GetEntry(i)->param2, 2u) << i;
   Add(1, 103, 0, 0, kBravo);
-  list->GetEntry(0)->read = 1;
+  // A read line, the selected line's band, and a line only show-all brings back, marked.
+  list->GetEntry(2)->read = 1;
   panel->selected = 2;
+  list->SetCodeFilter(3, 22, 1);
+  panel->ToggleShowAll();
+  panel->ScrollOneLine(1, 1);
   panel->Refresh();
   FlushScreen();
-  EXPECT_TRUE(quentest::MatchesGolden(quentest::ScreenArea({0, 0, 800, 600}),
+  EXPECT_TRUE(quentest::MatchesGolden(quentest::ScreenArea({0, 490, 640, 600}),
                                       std::filesystem::path(QUEN_TEST_DATA_DIR) / "notify_panel.png"));
 }
 
