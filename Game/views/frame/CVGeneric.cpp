@@ -97,7 +97,15 @@ RECT Intersect(const RECT& a, const RECT& b);
 // button's own window.
 void ShowUnderControlButtons(const RECT& dirty) {
   HDC screen = nullptr;
-  for (CImageButton* button : g_controlButtons) {
+  // The notification panel's buttons are windows of the same kind.
+  std::array<CImageButton*, kControlButtonCount + 10> buttons{};
+  std::copy(g_controlButtons.begin(), g_controlButtons.end(), buttons.begin());
+  if (g_notifyPanel) {
+    std::size_t at = kControlButtonCount;
+    for (std::uint32_t id : {105u, 106u, 107u, 108u, 109u, 110u, 250u, 251u, 252u, 253u})
+      buttons[at++] = g_notifyPanel->GetControlButton(id);
+  }
+  for (CImageButton* button : buttons) {
     if (!button || !button->window || !IsWindowVisible(button->window)) continue;
     const RECT area{button->x, button->y, button->x + button->width, button->y + button->height};
     const RECT shown = Intersect(area, dirty);
