@@ -290,10 +290,8 @@ int CVNotify::EntryAtLine(int y) const {
 }
 
 int CVNotify::OnLButtonDown(int /*x*/, int y, WPARAM /*keys*/) {
-  const int line = (y - kNotifyPanelRect.top) / kNotifyLineHeight;
-  const std::uint16_t position = static_cast<std::uint16_t>(scrollOffset + line);
   if (EntryAtLine(y) < 0) return 1;
-  selected = position;
+  selected = static_cast<std::uint16_t>(scrollOffset + (y - kNotifyPanelRect.top) / kNotifyLineHeight);
   Refresh();
   return 1;
 }

@@ -132,7 +132,7 @@ void RepeatNotificationScroll(HWND button, int direction) {
   MSG msg;
   do {
     PlayClick();
-    if (g_notifyPanel) g_notifyPanel->ScrollOneLine(direction, 1);
+    if (g_notifyPanel) g_notifyPanel->ScrollOneLine(direction, 0);
     Sleep(kScrollRepeatMs);
   } while (!PeekMessage(&msg, button, WM_LBUTTONUP, WM_LBUTTONUP, PM_NOREMOVE) &&
            timeGetTime() - start < kScrollRepeatLimitMs);
