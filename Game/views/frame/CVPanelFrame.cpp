@@ -19,6 +19,9 @@ class CVPanelFrame : public IPanelFrame {
     if (!view) return;
     view->SelectInfoPanel(controlId, 1);
     view->SetInfoPanelVisible(1);
+    // The panel shows at once over the viewport, whatever the view redraws later.
+    AddDirtyRect(kViewportRect);
+    ::FlushScreen();
   }
   void HideInfoPanel() override {
     if (CVGeneric* view = CurrentView()) view->SetInfoPanelVisible(0);
