@@ -12,6 +12,8 @@
 #include "Game/model/GWorldLinks.h"
 #include "Game/net/NetDispatcher.h"
 #include "Game/net/NetHandlerLinks.h"
+#include "Game/panels/CVNotify.h"
+#include "Game/views/frame/CVGeneric.h"
 #include "Game/views/frame/CVStandIn.h"
 #include "Game/views/frame/CViewNotices.h"
 #include "platform/user/system.h"
@@ -44,6 +46,8 @@ void InstallGameLinks(AppLinks& links) {
     // The new turn in the local chapter's notification list.
     if (g_gameData->notifications)
       g_gameData->notifications->Add(g_gameData->localChapterId, 4, 403, nullptr, nullptr, 0, 0, 0xFFFFFFFFu);
+    // The turn's notifications are read from the top.
+    AppViewNotices().ScrollNotificationsToTop();
   };
   links.game.turnProcessing = [] {
     if (g_gameData) g_gameData->pieces.ClearForeignUnitsInSpace();
@@ -73,6 +77,7 @@ void InstallGameLinks(AppLinks& links) {
   };
   links.game.clearNotifications = [] {
     if (g_gameData && g_gameData->notifications) g_gameData->notifications->Clear(kAllChapters);
+    if (g_notifyPanel) g_notifyPanel->ResetLines();
   };
   links.game.applyGameSetup = [](const GameSettingsPacket& settings, const GameConfigPacket* config,
                                  std::uint16_t chapterId) {

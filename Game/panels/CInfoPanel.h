@@ -1,9 +1,16 @@
 #pragma once
-// The info panel over the viewport: one of twelve types (0 voting ... 11
-// keyboard reference), drawn over the faded viewport while shown. Built by
-// the view framework with the shared screen; this is its frame, whose pages
-// come with the info panels themselves. Game thread only.
+// The info panel over the viewport: one of twelve page types (0 voting, 1
+// trade, 2 ship list, 3 asteroid list, 4 research, 5 status, 6 chat, 7
+// technology, 8 combat summary, 9 game setup, 10 player notes, 11 keyboard
+// reference), drawn over the faded viewport while shown. This frame owns what
+// the pages share: the type, the clickable hot spots with the hover
+// highlight, the pictures several pages draw, and the routing of drawing,
+// clicks, hover, resets and help to the current page. Built by the view
+// framework with the shared screen and kept for the whole game.
+//
+// Game thread only.
 
+#include <array>
 #include <cstdint>
 
 #include "platform/core/types.h"
@@ -11,28 +18,88 @@
 class CDDraw;
 class CSprite;
 
+constexpr int kInfoPanelTypes = 12;
+constexpr int kInfoHotSpots = 54;
+constexpr std::uint8_t kNoHighlight = 255;
+constexpr plat::RECT kNoHotSpot{-1, -1, -1, -1};
+
 class CInfoPanel {
  public:
+  // The ship list is shown first; the shared pictures are loaded (one that
+  // fails to load draws nothing).
   CInfoPanel(CDDraw* display, plat::HWND window, plat::HINSTANCE instance, CSprite* screen);
+  ~CInfoPanel();
   CInfoPanel(const CInfoPanel&) = delete;
   CInfoPanel& operator=(const CInfoPanel&) = delete;
 
-  // Switches to `type` (0..11) and gives back the previous type.
+  // Selects a page type and gives back the previous one. The highlight goes,
+  // all hot spots count, and a type of 0..11 runs its page's reset (also when
+  // it was current); a larger value is kept with no reset and draws nothing.
   std::uint8_t SetType(std::uint8_t newType);
-  // Draws the panel onto the composition surface.
   void Draw();
-  // Mouse input in screen coordinates: 1 when the panel changed.
-  int OnClick(int x, int y);
-  int OnRightClick(int x, int y);
-  int OnDoubleClick(int x, int y);
-  int OnHover(int x, int y);
+  // Clicks in screen coordinates. Nonzero: the panel changed and the view
+  // redraws it; the click sound plays unless the trade, chat or notes page
+  // handled it.
+  int OnLButtonDown(int x, int y, plat::WPARAM keys);
+  int OnRButtonDown(int x, int y, plat::WPARAM keys);
+  int OnLButtonDblClk(int x, int y);
+  // Hover: 1 when the point lies in a hot spot (the first that holds it).
+  int OnMouseMove(int x, int y);
   void ShowContextHelp(int x, int y);
-  // The highlighted hot spot in screen coordinates; false when none.
-  bool HighlightedRect(plat::RECT* out) const;
+  // The highlighted hot spot; 0 when none.
+  int GetHighlightRect(plat::RECT* rect) const;
+  // Every hot spot unused.
+  void ResetHotSpots();
 
-  // The first byte of the panel is the type shown (6 = chat).
-  std::uint8_t type = 0;
+  // The pages' operations, called for the current type only (CInfoPanelPages.cpp).
+  int ClickVotePanel(int x, int y, plat::WPARAM keys);
+  int ClickShipList(int x, int y, plat::WPARAM keys);
+  int ClickAsteroidList(int x, int y, plat::WPARAM keys);
+  int ClickResearch(int x, int y, plat::WPARAM keys);
+  int ClickStatus(int x, int y, plat::WPARAM keys);
+  int ClickChat(int x, int y, plat::WPARAM keys);
+  int ClickTechInfo(int x, int y, plat::WPARAM keys);
+  int ClickCombatSummary(int x, int y, plat::WPARAM keys);
+  int ClickPlayerNotes(int x, int y, plat::WPARAM keys);
+  int ClickTrade(int x, int y, plat::WPARAM keys);
+  void HoverTrade(int x, int y);
+  void HoverShipList(int x, int y);
+  void HoverAsteroidList(int x, int y);
+  void HoverResearch(int x, int y);
+  void HoverTechInfo(int x, int y);
+  void ResetShipList();
+  void ResetAsteroidList();
+  void ResetTechInfo();
+  void ResetCombatSummary();
+  void InitTradeState();
+  void DrawVotePanel();
+  void DrawTrade();
+  void DrawShipList();
+  void DrawAsteroidList();
+  void DrawResearch();
+  void DrawStatus();
+  void DrawChat();
+  void DrawTechInfo();
+  void DrawCombatSummary();
+  void DrawGameSetup();
+  void DrawPlayerNotes();
+  void DrawKeyboardReference();
+
+  // The page shown; the first field of the panel.
+  std::uint8_t type = 2;
+  CDDraw* owner;
+  plat::HWND window;
+  plat::HINSTANCE instance;
+  CSprite* screen;
+  CSprite* voteYes = nullptr;
+  CSprite* voteNo = nullptr;
+  std::array<plat::RECT, kInfoHotSpots> hotSpots;
+  std::uint8_t highlight = kNoHighlight;
+  std::uint8_t hotSpotCount = kInfoHotSpots;
   // Packet 123 sets it to 65535: the owners shown have changed.
   std::uint16_t ownerChangeMark = 0;
-  CSprite* screen;
+  CSprite* arrow = nullptr;
+  // Gauges for 0, 25, 50, 75 and 100 percent.
+  std::array<CSprite*, 5> percentGauges{};
+  std::array<CSprite*, 5> barGauges{};
 };

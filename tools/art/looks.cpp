@@ -4,6 +4,7 @@
 #include <array>
 #include <cctype>
 #include <cmath>
+#include <cstdio>
 
 namespace art {
 namespace {
@@ -122,10 +123,14 @@ void GameScreen(Canvas& c, const Palette& p, Random& rnd) {
   cairo_stroke(cr);
 }
 
+// A panel labelled "lit" is its panel's highlighted twin (a selection band is
+// cut from it): the same layout in the guild's glow, with no caption.
 void Panel(Canvas& c, const Asset& a, const Palette& p, Random& rnd, const BackdropWords* words) {
   cairo_t* cr = c.cr();
   const double w = c.width(), h = c.height();
-  c.Bevel(0, 0, w, h, p.base.Scaled(0.45), std::max(1.0, std::min(w, h) / 40), 3);
+  const bool lit = a.label == "lit";
+  c.Bevel(0, 0, w, h, lit ? p.base.Mix(p.glow, 0.45) : p.base.Scaled(0.45), std::max(1.0, std::min(w, h) / 40), 3);
+  if (lit) return;
   if (w > 60 && h > 60) {
     c.Clouds(rnd, 6, 6, w - 12, h - 12, p.glow, 6, 0.08);
     c.Colour({0, 0, 0}, 0.45);
@@ -147,12 +152,26 @@ void Border(Canvas& c, const Palette& p) {
   cairo_fill(c.cr());
 }
 
+// A button labelled "swatch R G B" (0..255) is a plain button of that colour
+// with no caption, darker when pressed.
+bool SwatchColour(const std::string& label, Rgb* out) {
+  int r = 0, g = 0, b = 0;
+  if (std::sscanf(label.c_str(), "swatch %d %d %d", &r, &g, &b) != 3) return false;
+  *out = {r / 255.0, g / 255.0, b / 255.0};
+  return true;
+}
+
 void Button(Canvas& c, const Asset& a, const Palette& p) {
   cairo_t* cr = c.cr();
   const double w = c.width(), h = c.height();
   Rgb base = p.base;
   Rgb text = p.accent;
   double depth = std::max(1.0, std::min(w, h) / 12);
+  if (Rgb swatch; SwatchColour(a.label, &swatch)) {
+    const bool pressed = a.state == ButtonState::Pressed;
+    c.Bevel(0, 0, w, h, pressed ? swatch.Scaled(0.45) : swatch, pressed ? -depth : depth, std::min(w, h) / 5);
+    return;
+  }
   switch (a.state) {
     case ButtonState::Normal: break;
     case ButtonState::Pressed: base = p.base.Mix(p.glow, 0.35).Scaled(0.8); depth = -depth; text = {1, 1, 1}; break;

@@ -97,7 +97,15 @@ RECT Intersect(const RECT& a, const RECT& b);
 // button's own window.
 void ShowUnderControlButtons(const RECT& dirty) {
   HDC screen = nullptr;
-  for (CImageButton* button : g_controlButtons) {
+  // The notification panel's buttons are windows of the same kind.
+  std::array<CImageButton*, kControlButtonCount + 10> buttons{};
+  std::copy(g_controlButtons.begin(), g_controlButtons.end(), buttons.begin());
+  if (g_notifyPanel) {
+    std::size_t at = kControlButtonCount;
+    for (std::uint32_t id : {105u, 106u, 107u, 108u, 109u, 110u, 250u, 251u, 252u, 253u})
+      buttons[at++] = g_notifyPanel->GetControlButton(id);
+  }
+  for (CImageButton* button : buttons) {
     if (!button || !button->window || !IsWindowVisible(button->window)) continue;
     const RECT area{button->x, button->y, button->x + button->width, button->y + button->height};
     const RECT shown = Intersect(area, dirty);
@@ -188,7 +196,7 @@ void FlushScreen() {
     g_screenSprite->Fade(35, RGB(0, 0, 0), &kViewportRect);
     g_infoPanel->Draw();
     RECT hot{};
-    if (g_infoPanel->HighlightedRect(&hot)) g_screenSprite->Fade(50, RGB(255, 255, 255), &hot);
+    if (g_infoPanel->GetHighlightRect(&hot)) g_screenSprite->Fade(50, RGB(255, 255, 255), &hot);
   }
   const RECT r = Intersect(g_dirtyRect, kWholeScreen);
   if (!IsEmpty(r)) {
@@ -292,15 +300,19 @@ CVGeneric::CVGeneric(HWND window, HINSTANCE instance) {
                                   kViewportRect.top, 0);
   g_textStripWidth = kViewportWidth;
   const std::uint16_t local = g_gameData ? g_gameData->localChapterId : 0;
+  InstallPanelFrame(true);
   g_dataPanel = new CVData(g_boldFont, g_screenSprite, &g_dirtyRect, g_viewDDraw, window, instance);
   g_notifyPanel = new CVNotify(g_viewDDraw, g_screenSprite, window, instance, &g_dirtyRect, g_tooltipWnd, local);
   const CGChapter* chapter = g_gameData ? g_gameData->GetLocalChapter() : nullptr;
   const std::uint16_t home = chapter ? chapter->homeAsteroid : 0xFFFF;
   if (g_gameData && g_gameData->notifications) {
     for (int i = 0; i < 6; ++i)
-      g_gameData->notifications->Add(local, kGameEventCategory, kWelcomeCodes[i], nullptr, nullptr,
-                                     i < 4 ? home : 0, 0, 0xFFFFFFFFu);
+      g_gameData->notifications->Add(local, kGameEventCategory, kWelcomeCodes[i], nullptr, nullptr, 0,
+                                     i < 4 ? home : 0u, 0xFFFFFFFFu);
   }
+  // A new game's panel starts unfiltered at its first line.
+  g_notifyPanel->ResetFilters();
+  g_notifyPanel->ResetLines();
   g_infoPanel = new CInfoPanel(g_viewDDraw, window, instance, g_screenSprite);
   SetGotoSlot(2, GOTO_ASTEROID, home, 0);
   SetGotoSlot(1, GOTO_SOLAR, 0, 0);
@@ -328,6 +340,7 @@ CVGeneric::~CVGeneric() {
   Release(g_turnLampOffSprite);
   Release(g_infoPanel);
   Release(g_notifyPanel);
+  InstallPanelFrame(false);
   Release(g_dataPanel);
   Release(g_viewportSprite);
   Release(g_flushCopySprite);

@@ -183,6 +183,9 @@ constexpr int GotoTabAt(int x) { return x * 10 / 800; }
 // gives up after a minute of program time in any case.
 void RepeatNotificationScroll(plat::HWND button, int direction);
 
+// Registers (true) or withdraws the game screen as the panels' frame.
+void InstallPanelFrame(bool on);
+
 // Restart request: asks "RESTARTG" and on yes sends packet 27.
 void AskRestartGame();
 

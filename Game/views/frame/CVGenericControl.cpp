@@ -131,7 +131,7 @@ void RepeatNotificationScroll(HWND button, int direction) {
   MSG msg;
   do {
     PlayClick();
-    if (g_notifyPanel) g_notifyPanel->ScrollOneLine(direction, 1);
+    if (g_notifyPanel) g_notifyPanel->ScrollOneLine(direction, 0);
     Sleep(kScrollRepeatMs);
   } while (!PeekMessage(&msg, button, WM_LBUTTONUP, WM_LBUTTONUP, PM_NOREMOVE) &&
            timeGetTime() - start < kScrollRepeatLimitMs);
@@ -193,7 +193,7 @@ void CVGeneric::DrawControlButton(DRAWITEMSTRUCT* item) {
   if (!item) return;
   const std::uint32_t id = item->CtlID;
   CImageButton* button = ControlButton(id);
-  if (!button && g_notifyPanel) button = g_notifyPanel->Button(id);
+  if (!button && g_notifyPanel) button = g_notifyPanel->GetControlButton(id);
   if (!button || !button->sprite) return;
   const char* face = button->disabled                        ? button->disabledImage
                      : (item->itemState & ODS_SELECTED) != 0 ? button->pressedImage
@@ -331,7 +331,7 @@ LRESULT CVGeneric::OnControlCommand(std::uint32_t id) {
     }
     case 250:
     case 251:
-      if (g_notifyPanel) g_notifyPanel->ScrollOneLine(static_cast<int>(id - 250), 1);
+      if (g_notifyPanel) g_notifyPanel->ScrollOneLine(static_cast<int>(id - 250), 0);
       SetFocus(g_viewWnd);
       return 1;
     case 252:

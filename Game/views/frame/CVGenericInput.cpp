@@ -92,9 +92,9 @@ int CVGeneric::OnLButtonDown(int x, int y, WPARAM keys) {
       }
     }
   }
-  if (InNotifyArea(p)) return g_notifyPanel ? g_notifyPanel->OnClick(p.x, p.y) : 0;
+  if (InNotifyArea(p)) return g_notifyPanel ? g_notifyPanel->OnLButtonDown(p.x, p.y, keys) : 0;
   if (InInfoArea(p)) {
-    if (g_infoPanel && g_infoPanel->OnClick(p.x, p.y)) {
+    if (g_infoPanel && g_infoPanel->OnLButtonDown(p.x, p.y, keys)) {
       Invalidate();
       Render(-1);
     }
@@ -103,13 +103,13 @@ int CVGeneric::OnLButtonDown(int x, int y, WPARAM keys) {
   return 0;
 }
 
-int CVGeneric::OnRButtonDown(int x, int y, WPARAM /*keys*/) {
+int CVGeneric::OnRButtonDown(int x, int y, WPARAM keys) {
   ClosePopupMenu();
   const Point p = At(x, y);
-  if (InNotifyArea(p)) return g_notifyPanel ? g_notifyPanel->OnRightClick(p.x, p.y) : 0;
+  if (InNotifyArea(p)) return g_notifyPanel ? g_notifyPanel->OnRButtonDown(p.x, p.y, keys) : 0;
   if (!KeyHeld(VK_MENU)) {
     if (InInfoArea(p)) {
-      if (g_infoPanel) g_infoPanel->OnRightClick(p.x, p.y);
+      if (g_infoPanel) g_infoPanel->OnRButtonDown(p.x, p.y, keys);
       return 1;
     }
     return ShowContextMenu(p.x, p.y);
@@ -128,9 +128,9 @@ int CVGeneric::OnRButtonDown(int x, int y, WPARAM /*keys*/) {
 
 int CVGeneric::OnLButtonDblClk(int x, int y) {
   const Point p = At(x, y);
-  if (InNotifyArea(p)) return g_notifyPanel ? g_notifyPanel->OnDoubleClick(p.x, p.y) : 0;
+  if (InNotifyArea(p)) return g_notifyPanel ? g_notifyPanel->OnLButtonDblClk(p.x, p.y) : 0;
   if (InInfoArea(p)) {
-    if (g_infoPanel && g_infoPanel->OnDoubleClick(p.x, p.y)) {
+    if (g_infoPanel && g_infoPanel->OnLButtonDblClk(p.x, p.y)) {
       Invalidate();
       Render(-1);
     }
@@ -153,22 +153,22 @@ int CVGeneric::OnLButtonDblClk(int x, int y) {
   return 1;
 }
 
-int CVGeneric::OnMouseMove(WPARAM /*keys*/, LPARAM position) {
+int CVGeneric::OnMouseMove(WPARAM keys, LPARAM position) {
   const Point p{LOWORD(static_cast<std::uintptr_t>(position)), HIWORD(static_cast<std::uintptr_t>(position))};
-  if (g_infoPanelVisible) return g_infoPanel ? g_infoPanel->OnHover(p.x, p.y) : 0;
+  if (g_infoPanelVisible) return g_infoPanel ? g_infoPanel->OnMouseMove(p.x, p.y) : 0;
   if (InGotoBar(p)) {
     const GotoEntry& e = EntryAt(GetGotoSlotAtX(p.x));
     ShowObject(e.kind, e.id);
     return 1;
   }
-  if (p.y > 496 && p.x < 601) return g_notifyPanel ? g_notifyPanel->OnHover(p.x, p.y) : 0;
+  if (p.y > 496 && p.x < 601) return g_notifyPanel ? g_notifyPanel->OnMouseMove(keys, p.y) : 0;
   return 0;
 }
 
 int CVGeneric::OnMouseWheel(WPARAM wheel, LPARAM position) {
   const Point p{LOWORD(static_cast<std::uintptr_t>(position)), HIWORD(static_cast<std::uintptr_t>(position))};
   if (p.y > 496 && p.x < 601)
-    return g_notifyPanel ? g_notifyPanel->OnWheel(GET_WHEEL_DELTA_WPARAM(wheel) > 0 ? 0 : 1) : 0;
+    return g_notifyPanel ? g_notifyPanel->OnMouseWheel(wheel) : 0;
   return 0;
 }
 

@@ -115,3 +115,17 @@ set_tests_properties(Quenbar.GameScreenOrderMenus PROPERTIES TIMEOUT 150
   ENVIRONMENT "QUENBAR_CONFIG_DIR=${PROJECT_BINARY_DIR}/gamedata/config;QUENSRVR_SEED=7"
   RUN_SERIAL TRUE
   FAIL_REGULAR_EXPRESSION "Sanitizer|runtime error")
+# The notification panel in play: a tooltip, filters, show-all, a read mark,
+# the next turn's lines and a line that opens the info panel, compared with
+# golden captures.
+add_test(NAME Quenbar.NotificationPanelInPlay
+  COMMAND ${CMAKE_COMMAND} -DQUENBAR=$<TARGET_FILE:quenbar> -DSCRIPT=${quen_game_dir}/notify_panel.txt
+    -DWORKDIR=${PROJECT_BINARY_DIR}/gamedata/c/QUENBAR -DGOLDEN=${quen_game_dir}/golden
+    -DCAPTURES=notify_tooltip.png,notify_filtered.png,notify_kind_filtered.png,notify_show_all.png,notify_read.png,notify_next_turn.png,notify_opens_voting.png
+    -DUSERINFO=${quen_game_dir}/UserInfo.dat -DSERVER_LOG=${quen_game_dir}/game_screen.log
+    -DLEAVES=SAVE/autosave.*,SAVE/asavebak.*
+    -P ${quen_fe_dir}/run_and_compare.cmake)
+set_tests_properties(Quenbar.NotificationPanelInPlay PROPERTIES TIMEOUT 150
+  ENVIRONMENT "QUENBAR_CONFIG_DIR=${PROJECT_BINARY_DIR}/gamedata/config;QUENSRVR_SEED=7"
+  RUN_SERIAL TRUE
+  FAIL_REGULAR_EXPRESSION "Sanitizer|runtime error")

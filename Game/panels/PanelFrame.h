@@ -1,0 +1,32 @@
+#pragma once
+// What the panels need of the game screen around them (the view framework
+// lies above the panels): the screen flush, the current view's object
+// display, the info panel's selection and visibility, and help topics. The
+// view framework registers its implementation while the game screen exists;
+// until then, and in tests of a panel alone, the default does nothing.
+//
+// Game thread only.
+
+#include <cstdint>
+
+class IPanelFrame {
+ public:
+  virtual ~IPanelFrame() = default;
+  // Copies the dirty rectangle to the display.
+  virtual void FlushScreen() {}
+  // The current view shows an object while the mouse rests on a line: kind 0
+  // an asteroid number, kind 2 a unit id.
+  virtual void ShowObject(int /*kind*/, std::uint32_t /*id*/) {}
+  // Selects the info-panel type of control id 260..271 and shows the panel.
+  virtual void OpenInfoPanel(std::uint32_t /*controlId*/) {}
+  // Hides the info panel.
+  virtual void HideInfoPanel() {}
+  // A help topic of the game's help library at (x, y).
+  virtual void ShowHelpTopic(std::uint32_t /*topic*/, int /*x*/, int /*y*/) {}
+};
+
+// The registered frame, or the do-nothing default.
+IPanelFrame& PanelFrame();
+// Registers the game screen's frame; null goes back to the default. The
+// caller keeps the object alive while it is registered.
+void RegisterPanelFrame(IPanelFrame* frame);

@@ -1,0 +1,38 @@
+// The game screen as the panels see it (Game/panels/PanelFrame.h): the flush,
+// the current view's object display, the info panel and help.
+#include "Game/app/AppGlobals.h"
+#include "Game/panels/PanelFrame.h"
+#include "Game/views/frame/CVGeneric.h"
+
+namespace {
+
+CVGeneric* CurrentView() { return dynamic_cast<CVGeneric*>(g_currentView); }
+
+class CVPanelFrame : public IPanelFrame {
+ public:
+  void FlushScreen() override { ::FlushScreen(); }
+  void ShowObject(int kind, std::uint32_t id) override {
+    if (CVGeneric* view = CurrentView()) view->ShowObject(kind, id);
+  }
+  void OpenInfoPanel(std::uint32_t controlId) override {
+    CVGeneric* view = CurrentView();
+    if (!view) return;
+    view->SelectInfoPanel(controlId, 1);
+    view->SetInfoPanelVisible(1);
+    // The panel shows at once over the viewport, whatever the view redraws later.
+    AddDirtyRect(kViewportRect);
+    ::FlushScreen();
+  }
+  void HideInfoPanel() override {
+    if (CVGeneric* view = CurrentView()) view->SetInfoPanelVisible(0);
+  }
+  void ShowHelpTopic(std::uint32_t topic, int x, int y) override {
+    ::ShowHelpTopic(g_viewDDraw, g_viewWnd, g_viewInstance, topic, x, y);
+  }
+};
+
+CVPanelFrame g_panelFrame;
+
+}  // namespace
+
+void InstallPanelFrame(bool on) { RegisterPanelFrame(on ? &g_panelFrame : nullptr); }

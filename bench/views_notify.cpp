@@ -1,0 +1,139 @@
+// The notification panel and the info panel's flush over the built
+// installation, each as a ratio to a whole-screen flush timed in the same
+// run: a refresh of the panel with 10,000 entries scrolled to its end, a
+// whole flush with the info panel shown; and the heap allocations of frames
+// in which the mouse rests over the panel and nothing changes.
+
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+#include "Game/app/AppGlobals.h"
+#include "Game/model/GGameData.h"
+#include "Game/model/GNotify.h"
+#include "Game/panels/CVNotify.h"
+#include "Game/views/frame/CVGeneric.h"
+#include "bench/count_allocations.h"
+#include "media/CDDraw.h"
+#include "platform/backend/headless.h"
+#include "platform/user/messages.h"
+#include "platform/user/window.h"
+
+namespace {
+
+using namespace plat;
+using Clock = std::chrono::steady_clock;
+
+class BenchView : public CVGeneric {
+ public:
+  BenchView(HWND window, HINSTANCE instance) : CVGeneric(window, instance) {}
+  ViewType GetViewType() const override { return VIEW_SOLAR; }
+};
+
+struct Screen {
+  Screen() {
+    const std::string config = std::string(QUEN_BUILD_DIR) + "/gamedata/config";
+    setenv("QUENBAR_CONFIG_DIR", config.c_str(), 1);
+    StartHeadlessBackend();
+    WNDCLASSEX wc;
+    wc.lpszClassName = "BenchNotifyScreen";
+    wc.lpfnWndProc = DefWindowProc;
+    RegisterClassEx(&wc);
+    window = CreateWindowEx(0, "BenchNotifyScreen", "", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 800, 600,
+                            nullptr, nullptr, nullptr, nullptr);
+    g_ddraw = new CDDraw(window, 1);
+    g_gameData = new CGameData(9, 8);
+    view = std::make_unique<BenchView>(window, nullptr);
+    g_currentView = view.get();
+    SuspendScreenFlush(0);
+    FlushScreen();
+  }
+  ~Screen() {
+    g_currentView = nullptr;
+    view.reset();
+    delete g_gameData;
+    delete g_ddraw;
+    g_ddraw = nullptr;
+    StopBackend();
+  }
+  HWND window = nullptr;
+  std::unique_ptr<BenchView> view;
+};
+
+template <typename Op, typename Base>
+void Against(benchmark::State& state, const char* counter, Op op, Base baseline) {
+  Clock::duration opTime{}, baseTime{};
+  for (auto _ : state) {
+    auto t0 = Clock::now();
+    op();
+    auto t1 = Clock::now();
+    baseline();
+    auto t2 = Clock::now();
+    opTime += t1 - t0;
+    baseTime += t2 - t1;
+  }
+  state.counters[counter] =
+      std::chrono::duration<double>(opTime).count() / std::chrono::duration<double>(baseTime).count();
+}
+
+void FlushWhole() {
+  AddDirtyRect({0, 0, 800, 600});
+  FlushScreen();
+}
+
+// 10,000 lines of the local chapter (unit, trade and game events in turn),
+// the panel at its last six.
+void FillList() {
+  CGNotificationList& list = *g_gameData->notifications;
+  list.Clear(kAllChapters);
+  for (int i = 0; i < 10000; ++i) {
+    static constexpr std::uint16_t kCodes[] = {114, 217, 403};
+    const std::uint16_t code = kCodes[i % 3];
+    list.Add(9, static_cast<std::uint16_t>(code / 100), code, nullptr, nullptr, 0, 0, 0xFFFFFFFFu);
+  }
+  g_notifyPanel->scrollOffset = 10000 - kNotifyLines;
+}
+
+void BM_NotifyRefresh10000(benchmark::State& state) {
+  Screen s;
+  FillList();
+  Against(state, "ratio_to_whole_flush", [] { g_notifyPanel->Refresh(); }, FlushWhole);
+}
+BENCHMARK(BM_NotifyRefresh10000);
+
+void BM_FlushWithInfoPanel(benchmark::State& state) {
+  Screen s;
+  s.view->SetInfoPanelVisible(1);
+  Against(
+      state, "ratio_to_whole_flush",
+      [] {
+        g_infoPanelVisible = 1;
+        FlushWhole();
+      },
+      [] {
+        g_infoPanelVisible = 0;
+        FlushWhole();
+      });
+  g_infoPanelVisible = 0;
+}
+BENCHMARK(BM_FlushWithInfoPanel);
+
+// The mouse rests over the notification lines and wheels nothing: no allocation.
+void BM_NotifyFrameWithoutChange(benchmark::State& state) {
+  Screen s;
+  FillList();
+  g_notifyPanel->Refresh();
+  const std::size_t before = bench::g_allocations.load();
+  for (auto _ : state) {
+    s.view->OnMouseMove(0, MAKELPARAM(300, 530));
+    s.view->OnMouseMove(0, MAKELPARAM(300, 580));
+  }
+  state.counters["allocations_per_frame"] =
+      static_cast<double>(bench::g_allocations.load() - before) / static_cast<double>(state.iterations());
+}
+BENCHMARK(BM_NotifyFrameWithoutChange);
+
+}  // namespace
