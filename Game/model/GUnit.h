@@ -294,6 +294,8 @@ class CGUnit {
   std::string name;
   // 1 while the terrain view is to land the ATVs the unit carries (not saved).
   std::uint32_t landingRequest = 0;
+  // 1 once a scan's report on the unit has come in (not saved).
+  std::uint8_t scanReport = 0;
   std::uint32_t reviewMark = 0;
   ArrayMan<UnitOrder> orders;
   std::uint8_t reservedByte1 = 0;

@@ -93,7 +93,7 @@ std::string UnitEventText(const Notification& n) {
                                                                                          : Text("ENEMDST1", name);
     case 104:
       // The scanned unit's report is at hand: the model marks it.
-      if (CGUnit* scanned = Unit(n.param2)) scanned->reserved = 1;
+      if (CGUnit* scanned = Unit(n.param2)) scanned->scanReport = 1;
       return Text("PROBRSLT", name);
     case 105:
       return Text("SURVRSLT", Asteroid(n.param2), GuildChapter(n.param1));
