@@ -3,12 +3,17 @@
 // the status line, guild voices, turn lamps, chat light and frame animations.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
 #include <memory>
+#include <new>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "Game/app/AppGlobals.h"
+#include "Game/base/GInstData.h"
 #include "Game/model/GChapter.h"
 #include "Game/model/GGameData.h"
 #include "Game/views/frame/CHelpLibrary.h"
@@ -21,8 +26,11 @@
 #include "media/CSprite.h"
 #include "platform/backend/headless.h"
 #include "platform/core/clock.h"
+#include "platform/core/dospath.h"
+#include "platform/core/registry.h"
 #include "platform/core/random.h"
 #include "platform/dialog/commctrl.h"
+#include "platform/display/audio.h"
 #include "platform/resource/module.h"
 #include "platform/user/focus.h"
 #include "platform/user/system.h"
@@ -328,6 +336,37 @@ TEST_F(FrameSounds, EveryGuildAndMessageSpeaksItsFileAndMessageZeroNone) {
   EXPECT_EQ(played, 190);
   sound.soundEnabled = 0;
   EXPECT_EQ(v.PlayVoice(1), 0);
+}
+
+// What a voice says reaches the mix: the recording of the sound output
+// holds it, well above silence, and only after it is spoken.
+TEST_F(FrameSounds, AVoiceIsHeardInTheMix) {
+  TestView& v = Make();
+  auto* out = dynamic_cast<plat::MemoryAudioOutput*>(&plat::CurrentAudioOutput());
+  ASSERT_NE(out, nullptr);
+  auto peak = [&] {
+    int most = 0;
+    for (std::int16_t s : out->Captured()) most = std::max(most, std::abs(static_cast<int>(s)));
+    return most;
+  };
+  // The voices as the data build lays them out, through the installation's
+  // own settings.
+  const std::filesystem::path build = QUEN_BUILD_DIR;
+  plat::SetDrive('C', build / "gamedata/c");
+  plat::SetRegistryFile(build / "gamedata/config/registry.reg");
+  g_instData.~CInstData();
+  new (&g_instData) CInstData();
+  ASSERT_EQ(sound.Init(nullptr, 0, 3, 1), 1);  // no music, loudest effects
+  out->StartCapture(plat::kAudioRate * 2);
+  plat::Sleep(300);
+  EXPECT_EQ(peak(), 0);
+  ASSERT_EQ(v.PlayVoice(1), 1);
+  plat::Sleep(1500);
+  EXPECT_GT(peak(), 2000) << g_voicePath;
+  plat::ResetRegistryFile();
+  plat::ClearDrives();
+  g_instData.~CInstData();
+  new (&g_instData) CInstData();
 }
 
 TEST_F(FrameSounds, TheChatLightDrawsOnAChangeOrWhenForced) {
