@@ -73,14 +73,15 @@ void BringStoresHome(SrvAiPlan& plan) {
 }
 
 // An attack order stands until its target is gone; one whose target has left,
-// or stands beyond the unit's reach, or whose unit can no longer fire, is
+// or stands beyond the unit's reach, or whose unit can no longer fire at it
+// (no weapon whose chance to hit it the battle plan accepts), is
 // chosen again (a battle order does not move the unit).
 bool StaleAttack(const SrvWorld& world, const CGUnit& unit) {
   const UnitOrder* first = unit.GetOrder(0);
   if (first == nullptr || first->type != ORDER_ATTACK_UNIT) return false;
   if (!SrvAiCanFire(unit)) return true;
   const CGUnit* target = world.pieces->FindUnitAt(unit.location.asteroid, first->Word(0));
-  return target == nullptr || !target->IsOperational() || !SrvAiInReach(unit, *target);
+  return target == nullptr || !target->IsOperational() || !SrvAiCanHit(unit, *target) || !SrvAiInReach(unit, *target);
 }
 
 // A unit in solar space whose drives are gone goes nowhere, whatever its
