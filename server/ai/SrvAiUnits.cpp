@@ -49,9 +49,9 @@ const CGUnitTemplate* ChooseDesign(SrvAiPlan& plan, std::uint16_t asteroid, bool
   return from[static_cast<std::size_t>(plan.rng.Range(0, static_cast<int>(from.size()) - 1))];
 }
 
-// A pool that would pay for a ship this many times over is more than the
-// chapter needs to keep.
-constexpr std::uint32_t kSurplusTimes = 3;
+// A pool that would pay for a warship this many times over is more than
+// the chapter needs to keep: it builds one before it loads ATVs.
+constexpr std::uint32_t kRichTimes = 5;
 
 std::uint32_t Price(const SrvAiCost& cost) {
   std::uint32_t sum = 0;
@@ -59,15 +59,15 @@ std::uint32_t Price(const SrvAiCost& cost) {
   return sum;
 }
 
-// The dearest warship the pool here would pay for `kSurplusTimes` over:
-// what a chapter past its fleet limit builds with minerals it does not need.
-const CGUnitTemplate* SurplusWarship(SrvAiPlan& plan, std::uint16_t asteroid) {
+// The dearest warship the pool here would pay for `times` over: what a
+// chapter past its fleet limit builds with minerals it does not need.
+const CGUnitTemplate* SurplusWarship(SrvAiPlan& plan, std::uint16_t asteroid, std::uint32_t times) {
   const CGUnitTemplate* best = nullptr;
   for (int slot = 0; slot < kFixedTemplateSlots; ++slot) {
     const CGUnitTemplate* d = plan.world.templates->GetTemplate(plan.chapter, slot, 1);
     if (d == nullptr || d->hull == nullptr || !IsWarship(*d)) continue;
     SrvAiCost reserve = SrvAiDesignCost(*d);
-    for (std::uint32_t& c : reserve) c *= kSurplusTimes;
+    for (std::uint32_t& c : reserve) c *= times;
     if (!plan.budget.Affords(asteroid, reserve)) continue;
     if (best == nullptr || Price(SrvAiDesignCost(*d)) > Price(SrvAiDesignCost(*best))) best = d;
   }
@@ -106,11 +106,11 @@ bool BuildShip(SrvAiPlan& plan, CGUnit& unit) {
   return true;
 }
 
-// Past the fleet limit, a builder with nothing else to build spends a
-// surplus on warships, up to the level's cap.
-bool BuildSurplus(SrvAiPlan& plan, CGUnit& unit) {
+// Past the fleet limit, a builder spends a surplus on warships, up to the
+// level's cap: a pool `times` the warship's price over.
+bool BuildSurplus(SrvAiPlan& plan, CGUnit& unit, std::uint32_t times) {
   if (plan.units >= plan.level.fleetCap) return false;
-  const CGUnitTemplate* design = SurplusWarship(plan, unit.location.asteroid);
+  const CGUnitTemplate* design = SurplusWarship(plan, unit.location.asteroid, times);
   if (design == nullptr) return false;
   Ordered(plan, unit, *design);
   return true;
@@ -343,7 +343,8 @@ void SrvAiCommandUnit(SrvAiPlan& plan, CGUnit& unit) {
   // Builds are paid from the pool where the builder stands: its own.
   const CGAsteroid* asteroid = plan.world.solar.GetAsteroid(at);
   if (unit.GetConstructionCapacity() > 0 && asteroid != nullptr && asteroid->owner == plan.chapter &&
-      (BuildShip(plan, unit) || BuildAtvs(plan, unit) || BuildSurplus(plan, unit)))
+      (BuildShip(plan, unit) || BuildSurplus(plan, unit, kRichTimes) || BuildAtvs(plan, unit) ||
+       BuildSurplus(plan, unit, 1)))
     return;
   if (SrvAiCanFire(unit) && SetOut(plan, unit)) return;
   ReturnHome(plan, unit);
