@@ -160,6 +160,21 @@ bool Guarded(const SrvWorld& world, std::uint16_t chapter, std::uint16_t asteroi
   return false;
 }
 
+// Whether the unit may make for the asteroid with ATVs: no enemy's unit
+// stands there, or the unit can fire on every one that does and none of
+// them can fire back (it destroys them before it lands).
+bool MayLandAt(const SrvWorld& world, std::uint16_t chapter, const CGUnit& unit, std::uint16_t asteroid) {
+  if (!SrvAiCanFire(unit)) return !Guarded(world, chapter, asteroid);
+  for (std::uint16_t c = 0; c < kMaxChapters; ++c) {
+    if (!world.HasChapter(c) || SrvSameSide(world, chapter, c)) continue;
+    for (std::uint32_t k = 0, n = world.pieces->CountOperationalUnits(asteroid, static_cast<std::int16_t>(c)); k < n; ++k)
+      if (const CGUnit* u = world.pieces->GetOperationalUnitAt(asteroid, c, static_cast<std::uint16_t>(k));
+          u != nullptr && (SrvAiCanFire(*u) || !SrvAiCanHit(unit, *u)))
+        return false;
+  }
+  return true;
+}
+
 // The nearest enemy asteroid the unit can reach that a landing of at most
 // `atvs` ATVs would take at once, when the level invades.
 std::optional<Conquest> ConquestTarget(SrvAiPlan& plan, CGUnit& unit, int atvs) {
@@ -167,7 +182,7 @@ std::optional<Conquest> ConquestTarget(SrvAiPlan& plan, CGUnit& unit, int atvs) 
   const auto target = SrvAiNearest(plan.world, unit.location.asteroid, [&](std::uint16_t a) {
     const int needed = AtvsToTake(plan.world, plan.chapter, a);
     return needed > 0 && needed <= atvs && SrvAiCanInvade(plan.world, plan.chapter, a) &&
-           !Guarded(plan.world, plan.chapter, a) && Reachable(unit, a);
+           MayLandAt(plan.world, plan.chapter, unit, a) && Reachable(unit, a);
   });
   if (!target) return std::nullopt;
   return Conquest{*target, AtvsToTake(plan.world, plan.chapter, *target)};
@@ -179,7 +194,7 @@ std::optional<std::uint16_t> InvasionTarget(SrvAiPlan& plan, CGUnit& unit, int a
   if (!plan.level.invades) return std::nullopt;
   if (const auto conquest = ConquestTarget(plan, unit, atvs)) return conquest->asteroid;
   return SrvAiNearest(plan.world, unit.location.asteroid, [&](std::uint16_t a) {
-    return SrvAiCanInvade(plan.world, plan.chapter, a) && !Guarded(plan.world, plan.chapter, a) && Reachable(unit, a);
+    return SrvAiCanInvade(plan.world, plan.chapter, a) && MayLandAt(plan.world, plan.chapter, unit, a) && Reachable(unit, a);
   });
 }
 
@@ -234,9 +249,9 @@ bool BuildAtvs(SrvAiPlan& plan, CGUnit& unit) {
 // enemy's zones.
 bool LandAtvs(SrvAiPlan& plan, CGUnit& unit) {
   const std::uint16_t at = unit.location.asteroid;
-  // A landing takes turns, which a battle cuts short: an unarmed unit
-  // does not start one where an enemy stands.
-  if (!SrvAiCanFire(unit) && Guarded(plan.world, plan.chapter, at)) return false;
+  // A landing takes turns, which a battle cuts short: none is started where
+  // an enemy's unit stands (an armed unit fights those it can hit first).
+  if (Guarded(plan.world, plan.chapter, at)) return false;
   const bool settle = SrvAiCanSettle(plan.world, plan.chapter, at);
   if (!settle && !(plan.level.invades && SrvAiCanInvade(plan.world, plan.chapter, at))) return false;
   // A war load is not spent on land the chapter holds while war is in reach.
@@ -300,7 +315,7 @@ bool Fight(SrvAiPlan& plan, CGUnit& unit) {
   if (enemy == nullptr) return false;
   if (SrvAiInReach(unit, *enemy))
     Give(plan, SrvAiAttackOrder(unit, *enemy));
-  else if (unit.GetSpeed() > 0)
+  else if (CanMove(unit))
     Give(plan, SrvAiApproachOrder(unit, *enemy));
   else
     return false;

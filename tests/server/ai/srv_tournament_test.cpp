@@ -57,7 +57,7 @@ TEST(SrvTournament, TheSameSeedPlaysTheSameMixedGame) {
 // One chapter a guild, all hard: asteroids change hands and an imperator's
 // share of them ends the game before its length.
 TEST(SrvTournament, ConquestEndsASmallGameBeforeItsLength) {
-  const TournamentFigures f = PlayTournamentGame(1, 25, 2, 3, kTurns, kTurns, LogName());
+  const TournamentFigures f = PlayTournamentGame(1, 15, 2, 3, kTurns, kTurns, LogName());
   EXPECT_GT(f.captures, 0);
   ASSERT_GT(f.endTurn, 0);
   EXPECT_LT(f.endTurn, kTurns - 1);
