@@ -25,9 +25,11 @@ void BM_Tournament(benchmark::State& state) {
     for (std::uint32_t seed : kSeeds) {
       const srv_ai_test::TournamentFigures f = srv_ai_test::PlayTournamentGame(
           kPerGuild, kAsteroids, level, seed, kTurns, kTurns, (std::filesystem::temp_directory_path() / ("tournament" + std::to_string(seed) + ".log")).string());
-      std::printf("level %d seed %u: asteroids %d at 100, %d at 300; %d eliminated; end turn %d condition %d; "
-                  "%d battles, %d without a shot (longest run %d); credits %llu -> %llu, minerals %llu -> %llu\n",
-                  level, seed, f.asteroidsAt100, f.asteroidsAt300, f.eliminated, f.endTurn, f.condition, f.battles,
+      std::printf("level %d seed %u: asteroids %d at 100, %d at 300; %d taken (%d homes); %d eliminated; end turn %d "
+                  "condition %d; %d battles, %d without a shot (longest run %d); credits %llu -> %llu, minerals %llu -> "
+                  "%llu\n",
+                  level, seed, f.asteroidsAt100, f.asteroidsAt300, f.captures, f.homesTaken, f.eliminated, f.endTurn,
+                  f.condition, f.battles,
                   f.battlesWithoutShot, f.longestIdleBattle, static_cast<unsigned long long>(f.creditsAt50),
                   static_cast<unsigned long long>(f.credits), static_cast<unsigned long long>(f.mineralsAt50),
                   static_cast<unsigned long long>(f.minerals));
@@ -56,6 +58,30 @@ void BM_Tournament(benchmark::State& state) {
     state.counters["longest_idle_run"] = longest;
   }
 }
+// A player who holds chapter 0 and gives no orders, among hard computer
+// chapters: the turn its home asteroid is taken.
+void BM_PassivePlayer(benchmark::State& state) {
+  for (auto _ : state) {
+    double lost = 0, kept = 0;
+    for (std::uint32_t seed : kSeeds) {
+      const srv_ai_test::TournamentFigures f = srv_ai_test::PlayTournamentGame(
+          kPerGuild, kAsteroids, 2, seed, kTurns, kTurns,
+          (std::filesystem::temp_directory_path() / ("tournament_passive" + std::to_string(seed) + ".log")).string(),
+          true);
+      std::printf("passive player, hard, seed %u: home taken at turn %d (0: kept); end turn %d condition %d\n", seed,
+                  f.passiveHomeLost, f.endTurn, f.condition);
+      if (f.passiveHomeLost != 0)
+        lost += f.passiveHomeLost;
+      else
+        ++kept;
+    }
+    const double n = std::size(kSeeds);
+    state.counters["home_lost_turn"] = kept < n ? lost / (n - kept) : 0;
+    state.counters["homes_kept"] = kept;
+  }
+}
+BENCHMARK(BM_PassivePlayer)->Iterations(1)->Unit(benchmark::kSecond);
+
 BENCHMARK(BM_Tournament)->Arg(0)->Arg(1)->Arg(2)->Arg(srv_ai_test::kMixedLevels)->Iterations(1)->Unit(benchmark::kSecond);
 
 }  // namespace

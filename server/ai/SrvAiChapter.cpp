@@ -5,6 +5,7 @@
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GChapter.h"
 #include "Game/model/GUnit.h"
+#include "Game/model/GZone.h"
 #include "Game/rules/GHullDB.h"
 #include "Game/rules/GUnitTem.h"
 #include "server/ai/SrvAiOrders.h"
@@ -36,6 +37,44 @@ void Research(SrvAiPlan& plan) {
     plan.orders.push_back(SrvAiResearchOrder(plan.chapter, static_cast<std::uint16_t>(best), plan.level.researchPercent));
 }
 
+// Whether a member of the chapter's guild has ATVs attacking one of the
+// chapter's zones: a betrayal.
+bool Attacks(const SrvWorld& world, std::uint16_t member, std::uint16_t chapter) {
+  for (std::uint16_t a = 0; a < CGSolarDB::GetAsteroidCount(); ++a) {
+    const CGAsteroid* asteroid = world.solar.GetAsteroid(a);
+    for (std::uint16_t z = 0; asteroid != nullptr && z < asteroid->GetZoneCount(); ++z) {
+      const CGZone* zone = asteroid->GetZone(z);
+      if (zone == nullptr || zone->owner != chapter) continue;
+      for (std::uint16_t i = 0; i < zone->attacking.count; ++i)
+        if (zone->attacking.items[i]->chapter == member) return true;
+    }
+  }
+  return false;
+}
+
+// A member falls behind when it controls less than a quarter of what the
+// guild's members in play control on average; the others then vote it a
+// renegade (its asteroids become anyone's to take), as they do a member
+// whose ATVs attack their zones. The vote is withdrawn when neither holds.
+// Renegade votes are set aside during an interregnum.
+void RenegadeVotes(SrvAiPlan& plan, const SrvGuildTally& tally) {
+  const int guild = plan.chapter >> 3;
+  if (plan.world.guilds->GetGuild(guild)->interregnum != 0) return;
+  const CGChapter* self = plan.world.Chapter(plan.chapter);
+  int inPlay = 0;
+  for (int s = 0; s < tally.members; ++s)
+    if (SrvInPlay(plan.world.Chapter(static_cast<std::uint16_t>(guild * 8 + s)))) ++inPlay;
+  if (inPlay < 3) return;  // two members cannot outvote each other
+  for (int s = 0; s < tally.members; ++s) {
+    const auto member = static_cast<std::uint16_t>(guild * 8 + s);
+    if (member == plan.chapter || !SrvInPlay(plan.world.Chapter(member))) continue;
+    const bool behind = 4 * tally.held[s] * inPlay < tally.total;
+    const bool renegade = behind || Attacks(plan.world, member, plan.chapter);
+    if ((self->renegadeVotes[s] != 0) != renegade)
+      plan.orders.push_back(SrvAiRenegadeVote(plan.chapter, static_cast<std::uint16_t>(s), renegade));
+  }
+}
+
 void Vote(SrvAiPlan& plan) {
   const int guild = plan.chapter >> 3;
   const SrvGuildTally tally = SrvTallyGuild(plan.world, guild);
@@ -47,6 +86,7 @@ void Vote(SrvAiPlan& plan) {
   const CGChapter* self = plan.world.Chapter(plan.chapter);
   if (strongest >= 0 && SrvImperatorChoice(*self, tally.members) != strongest)
     plan.orders.push_back(SrvAiImperatorVote(plan.chapter, static_cast<std::uint16_t>(strongest)));
+  RenegadeVotes(plan, tally);
 }
 
 void BringStoresHome(SrvAiPlan& plan) {
@@ -73,14 +113,15 @@ void BringStoresHome(SrvAiPlan& plan) {
 }
 
 // An attack order stands until its target is gone; one whose target has left,
-// or stands beyond the unit's reach, or whose unit can no longer fire, is
+// or stands beyond the unit's reach, or whose unit can no longer fire at it
+// (no weapon whose chance to hit it the battle plan accepts), is
 // chosen again (a battle order does not move the unit).
 bool StaleAttack(const SrvWorld& world, const CGUnit& unit) {
   const UnitOrder* first = unit.GetOrder(0);
   if (first == nullptr || first->type != ORDER_ATTACK_UNIT) return false;
   if (!SrvAiCanFire(unit)) return true;
   const CGUnit* target = world.pieces->FindUnitAt(unit.location.asteroid, first->Word(0));
-  return target == nullptr || !target->IsOperational() || !SrvAiInReach(unit, *target);
+  return target == nullptr || !target->IsOperational() || !SrvAiCanHit(unit, *target) || !SrvAiInReach(unit, *target);
 }
 
 // A unit in solar space whose drives are gone goes nowhere, whatever its

@@ -34,6 +34,10 @@ struct SrvAiLevel {
   // Whether its workers carry combat ATVs to enemy asteroids with a free
   // zone when nothing is left to settle, to take them zone by zone.
   bool invades = false;
+  // The operational units it keeps at most: past `fleetLimit`, a chapter
+  // whose pool would pay for a warship several times over builds the
+  // dearest it affords, up to this many, so that its pools do not pile up.
+  int fleetCap = 0;
 };
 
 std::uint8_t SrvDifficultyOf(const SrvSetup& setup);

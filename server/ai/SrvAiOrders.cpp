@@ -129,6 +129,14 @@ SrvPacket SrvAiZoneFacility(std::uint16_t chapter, std::uint16_t asteroid, std::
   return Out(p);
 }
 
+SrvPacket SrvAiRenegadeVote(std::uint16_t chapter, std::uint16_t slot, bool renegade) {
+  PacketImage<16> p(PKT_RENEGADE_VOTE);
+  p.SetU16(8, chapter);
+  p.SetU16(10, slot);
+  p.SetU16(12, renegade ? 1 : 0);
+  return Out(p);
+}
+
 SrvPacket SrvAiImperatorVote(std::uint16_t chapter, std::uint16_t slot) {
   PacketImage<12> p(PKT_IMPERATOR_VOTE);
   p.SetU16(8, chapter);

@@ -49,3 +49,5 @@ SrvPacket SrvAiZoneMove(std::uint16_t chapter, std::uint16_t asteroid, std::uint
 SrvPacket SrvAiZoneFacility(std::uint16_t chapter, std::uint16_t asteroid, std::uint16_t zone, std::uint32_t facility);
 // 456: the chapter's imperator vote for a slot of its guild.
 SrvPacket SrvAiImperatorVote(std::uint16_t chapter, std::uint16_t slot);
+// 455: the chapter's renegade vote about the member in `slot` of its guild.
+SrvPacket SrvAiRenegadeVote(std::uint16_t chapter, std::uint16_t slot, bool renegade);

@@ -9,7 +9,7 @@
 #include "Game/model/GZone.h"
 #include "server/ai/SrvChapterState.h"
 
-CGUnit* SrvAiNearestEnemy(const SrvWorld& world, std::uint16_t chapter, const CGUnit& unit) {
+CGUnit* SrvAiNearestEnemy(const SrvWorld& world, std::uint16_t chapter, const CGUnit& unit, bool hittable) {
   CGUnit* nearest = nullptr;
   std::uint32_t best = 0;
   const std::uint16_t at = unit.location.asteroid;
@@ -17,7 +17,7 @@ CGUnit* SrvAiNearestEnemy(const SrvWorld& world, std::uint16_t chapter, const CG
     if (!world.HasChapter(c) || SrvSameSide(world, chapter, c)) continue;
     for (std::uint32_t k = 0, n = world.pieces->CountOperationalUnits(at, static_cast<std::int16_t>(c)); k < n; ++k) {
       CGUnit* u = world.pieces->GetOperationalUnitAt(at, c, static_cast<std::uint16_t>(k));
-      if (u == nullptr) continue;
+      if (u == nullptr || (hittable && !SrvAiCanHit(unit, *u))) continue;
       const std::uint32_t d = GetLocationDistanceSq(&unit.location, &u->location);
       if (nearest == nullptr || d < best) nearest = u, best = d;
     }
@@ -25,16 +25,32 @@ CGUnit* SrvAiNearestEnemy(const SrvWorld& world, std::uint16_t chapter, const CG
   return nearest;
 }
 
-bool SrvAiCanFire(const CGUnit& unit) {
-  // Faster fire than this marks a special weapon, which fires only by its own orders.
+namespace {
+
+// A weapon of the slot that fires in a battle: set to fire, working, with
+// ammunition, and not special (faster fire than this marks a special weapon,
+// which fires only by its own orders).
+bool Fires(const CGUnit& unit, int slot) {
   constexpr std::uint8_t kMaxRateOfFire = 20;
+  const ModuleRecord* m = SlotModule(unit.design, slot);
+  if (!IsWeapon(m) || m->RateOfFire() > kMaxRateOfFire) return false;
+  if (unit.modules[slot].FiringLevel() == 0 || unit.GetSlotDamagePercent(slot) >= 100) return false;
+  return m->MaxAmmo() == kUnlimitedAmmo || unit.modules[slot].ammo != 0;
+}
+
+}  // namespace
+
+bool SrvAiCanFire(const CGUnit& unit) {
   if (unit.GetAttackStrength() <= 0) return false;
-  for (int s = 1; s < kUnitSlots; ++s) {
-    const ModuleRecord* m = SlotModule(unit.design, s);
-    if (!IsWeapon(m) || m->RateOfFire() > kMaxRateOfFire) continue;
-    if (unit.modules[s].FiringLevel() == 0 || unit.GetSlotDamagePercent(s) >= 100) continue;
-    if (m->MaxAmmo() == kUnlimitedAmmo || unit.modules[s].ammo != 0) return true;
-  }
+  for (int s = 1; s < kUnitSlots; ++s)
+    if (Fires(unit, s)) return true;
+  return false;
+}
+
+bool SrvAiCanHit(const CGUnit& unit, const CGUnit& target) {
+  if (unit.GetAttackStrength() <= 0) return false;
+  for (int s = 1; s < kUnitSlots; ++s)
+    if (Fires(unit, s) && unit.GetHitChanceAgainst(s, &target) >= unit.targeting[4]) return true;
   return false;
 }
 
@@ -51,6 +67,14 @@ std::vector<std::uint16_t> SrvAiFreeZones(const SrvWorld& world, std::uint16_t a
       if (const CGZone* zone = a->GetZone(z); zone != nullptr && zone->owner == kZoneNobody && zone->atvLimit > 0)
         zones.push_back(z);
   return zones;
+}
+
+int SrvAiZonesHeld(const SrvWorld& world, std::uint16_t asteroid, std::uint16_t chapter) {
+  int held = 0;
+  if (const CGAsteroid* a = world.solar.GetAsteroid(asteroid))
+    for (std::uint16_t z = 0; z < a->GetZoneCount(); ++z)
+      if (const CGZone* zone = a->GetZone(z); zone != nullptr && zone->owner == chapter) ++held;
+  return held;
 }
 
 bool SrvAiCanSettle(const SrvWorld& world, std::uint16_t chapter, std::uint16_t asteroid) {

@@ -11,18 +11,24 @@
 
 #include "server/world/SrvWorld.h"
 
-// The operational enemy unit nearest to `unit` where it stands; null when
-// there is none.
-CGUnit* SrvAiNearestEnemy(const SrvWorld& world, std::uint16_t chapter, const CGUnit& unit);
+// The operational enemy unit nearest to `unit` where it stands (with
+// `hittable`, of those it can hit); null when there is none.
+CGUnit* SrvAiNearestEnemy(const SrvWorld& world, std::uint16_t chapter, const CGUnit& unit, bool hittable = false);
 // Whether the unit can fire in a battle: an attack strength, and a weapon
 // working, set to fire and with ammunition left (a unit whose missiles are
 // spent still counts its attack strength).
 bool SrvAiCanFire(const CGUnit& unit);
+// Whether the unit would fire at `target` within its weapons' effective
+// range: a weapon that fires, whose chance to hit it is not below the
+// unit's battle plan's (else the weapon holds its fire).
+bool SrvAiCanHit(const CGUnit& unit, const CGUnit& target);
 // Whether `target` stands where `unit` does, within the shortest range of its
 // weapons (or the range units close in to, when that is longer).
 bool SrvAiInReach(const CGUnit& unit, const CGUnit& target);
 // Zones of the asteroid nobody holds, in zone order.
 std::vector<std::uint16_t> SrvAiFreeZones(const SrvWorld& world, std::uint16_t asteroid);
+// Zones of the asteroid the chapter holds.
+int SrvAiZonesHeld(const SrvWorld& world, std::uint16_t asteroid, std::uint16_t chapter);
 // An asteroid the chapter may settle: it has a free zone and nobody but the
 // chapter controls it.
 bool SrvAiCanSettle(const SrvWorld& world, std::uint16_t chapter, std::uint16_t asteroid);

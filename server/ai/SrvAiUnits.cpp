@@ -23,6 +23,13 @@ bool Reachable(CGUnit& unit, std::uint16_t asteroid) {
   return unit.GetTurnsToAsteroid(asteroid, &failure) < kUnreachable;
 }
 
+// Whether the unit has drives and the power for a move's step (its drives'
+// use eight times over, as the intake reckons a move).
+bool CanMove(const CGUnit& unit) {
+  const auto step = static_cast<std::int64_t>(unit.GetModulePowerUse(MODULE_PROPULSION, kAllSlots, kAllSlots)) * 8;
+  return unit.GetSpeed() > 0 && std::int64_t{unit.power} + unit.GetPowerGeneration() >= step;
+}
+
 void Give(SrvAiPlan& plan, SrvPacket packet) { plan.orders.push_back(std::move(packet)); }
 
 // A design of the kind the chapter is short of that its pool here affords.
@@ -42,6 +49,31 @@ const CGUnitTemplate* ChooseDesign(SrvAiPlan& plan, std::uint16_t asteroid, bool
   return from[static_cast<std::size_t>(plan.rng.Range(0, static_cast<int>(from.size()) - 1))];
 }
 
+// A pool that would pay for a warship this many times over is more than
+// the chapter needs to keep: it builds one before it loads ATVs.
+constexpr std::uint32_t kRichTimes = 5;
+
+std::uint32_t Price(const SrvAiCost& cost) {
+  std::uint32_t sum = 0;
+  for (std::uint32_t c : cost) sum += c;
+  return sum;
+}
+
+// The dearest warship the pool here would pay for `times` over: what a
+// chapter past its fleet limit builds with minerals it does not need.
+const CGUnitTemplate* SurplusWarship(SrvAiPlan& plan, std::uint16_t asteroid, std::uint32_t times) {
+  const CGUnitTemplate* best = nullptr;
+  for (int slot = 0; slot < kFixedTemplateSlots; ++slot) {
+    const CGUnitTemplate* d = plan.world.templates->GetTemplate(plan.chapter, slot, 1);
+    if (d == nullptr || d->hull == nullptr || !IsWarship(*d)) continue;
+    SrvAiCost reserve = SrvAiDesignCost(*d);
+    for (std::uint32_t& c : reserve) c *= times;
+    if (!plan.budget.Affords(asteroid, reserve)) continue;
+    if (best == nullptr || Price(SrvAiDesignCost(*d)) > Price(SrvAiDesignCost(*best))) best = d;
+  }
+  return best;
+}
+
 bool ArmedHere(const SrvAiPlan& plan, const CGUnit& unit) {
   const std::uint16_t at = unit.location.asteroid;
   for (std::uint16_t k = 0; const CGUnit* u = plan.world.pieces->GetOperationalUnitAt(at, plan.chapter, k); ++k)
@@ -55,6 +87,13 @@ int FleetLimit(const SrvAiPlan& plan) {
   return plan.level.fleetLimit + plan.level.fleetPerAsteroid * SrvControlledAsteroids(plan.world, plan.chapter);
 }
 
+void Ordered(SrvAiPlan& plan, CGUnit& unit, const CGUnitTemplate& design) {
+  plan.budget.Spend(unit.location.asteroid, SrvAiDesignCost(design));
+  ++plan.units;
+  if (IsWorker(design)) ++plan.workers;
+  Give(plan, SrvAiBuildShipOrder(unit, design));
+}
+
 // A ship while the fleet is short; a warship whatever the fleet when an
 // enemy stands where the builder is and nothing of the chapter there is
 // armed (else the two would sit in a battle without a shot).
@@ -63,10 +102,17 @@ bool BuildShip(SrvAiPlan& plan, CGUnit& unit) {
   if (!defend && plan.units >= FleetLimit(plan)) return false;
   const CGUnitTemplate* design = ChooseDesign(plan, unit.location.asteroid, defend);
   if (design == nullptr) return false;
-  plan.budget.Spend(unit.location.asteroid, SrvAiDesignCost(*design));
-  ++plan.units;
-  if (IsWorker(*design)) ++plan.workers;
-  Give(plan, SrvAiBuildShipOrder(unit, *design));
+  Ordered(plan, unit, *design);
+  return true;
+}
+
+// Past the fleet limit, a builder spends a surplus on warships, up to the
+// level's cap: a pool `times` the warship's price over.
+bool BuildSurplus(SrvAiPlan& plan, CGUnit& unit, std::uint32_t times) {
+  if (plan.units >= plan.level.fleetCap) return false;
+  const CGUnitTemplate* design = SurplusWarship(plan, unit.location.asteroid, times);
+  if (design == nullptr) return false;
+  Ordered(plan, unit, *design);
   return true;
 }
 
@@ -78,28 +124,123 @@ std::optional<std::uint16_t> SettleTarget(SrvAiPlan& plan, CGUnit& unit) {
   });
 }
 
-// An enemy asteroid with a free zone the unit can reach, when the level invades.
-std::optional<std::uint16_t> InvasionTarget(SrvAiPlan& plan, CGUnit& unit) {
-  if (!plan.level.invades) return std::nullopt;
+// An asteroid nobody controls with a free zone the unit can reach: new land
+// comes before war.
+std::optional<std::uint16_t> NewLand(SrvAiPlan& plan, CGUnit& unit) {
   return SrvAiNearest(plan.world, unit.location.asteroid, [&](std::uint16_t a) {
-    return SrvAiCanInvade(plan.world, plan.chapter, a) && Reachable(unit, a);
+    const CGAsteroid* asteroid = plan.world.solar.GetAsteroid(a);
+    return asteroid != nullptr && asteroid->controller == kNoChapter && SrvAiCanSettle(plan.world, plan.chapter, a) &&
+           std::find(plan.settling.begin(), plan.settling.end(), a) == plan.settling.end() && Reachable(unit, a);
   });
 }
 
-bool BuildAtvs(SrvAiPlan& plan, CGUnit& unit) {
-  const int room = std::min(unit.GetFreeAtvCapacity(), plan.level.atvsPerLoad);
-  if (room <= 0) return false;
-  // A chapter that goes to war takes one combat ATV along in each load; one
-  // that invades loads nothing else once no asteroid is left to settle.
-  const bool invading = plan.level.invades && !SettleTarget(plan, unit) && InvasionTarget(plan, unit);
-  const int combat = invading ? room : plan.level.aggression > 0 && room >= 2 ? 1 : 0;
-  const std::array<std::uint8_t, kAtvKinds> counts{static_cast<std::uint8_t>(combat),
-                                                   static_cast<std::uint8_t>(room - combat), 0, 0};
-  const SrvAiCost cost = SrvAiAtvCost(counts);
-  if (!plan.budget.Affords(unit.location.asteroid, cost)) return false;
-  plan.budget.Spend(unit.location.asteroid, cost);
-  Give(plan, SrvAiBuildAtvsOrder(unit, counts));
+// ATVs that, landed on the asteroid's free zones, would give the chapter
+// more of its zones than its controller holds, and so its control; 0 when
+// it has too few free zones for that.
+int AtvsToTake(const SrvWorld& world, std::uint16_t chapter, std::uint16_t asteroid) {
+  const CGAsteroid* a = world.solar.GetAsteroid(asteroid);
+  if (a == nullptr || a->controller >= kMaxChapters) return 0;
+  const int needed = std::max(
+      SrvAiZonesHeld(world, asteroid, a->controller) - SrvAiZonesHeld(world, asteroid, chapter) + 1, 1);
+  return needed <= static_cast<int>(SrvAiFreeZones(world, asteroid).size()) ? needed : 0;
+}
+
+struct Conquest {
+  std::uint16_t asteroid = 0;
+  int atvs = 0;
+};
+
+// Whether an enemy of the chapter has an operational unit at the asteroid:
+// a battle would cut short a landing there, each turn anew.
+bool Guarded(const SrvWorld& world, std::uint16_t chapter, std::uint16_t asteroid) {
+  for (std::uint16_t c = 0; c < kMaxChapters; ++c)
+    if (world.HasChapter(c) && !SrvSameSide(world, chapter, c) &&
+        world.pieces->CountOperationalUnits(asteroid, static_cast<std::int16_t>(c)) > 0)
+      return true;
+  return false;
+}
+
+// Whether the unit may make for the asteroid with ATVs: no enemy's unit
+// stands there, or the unit can fire on every one that does and none of
+// them can fire back (it destroys them before it lands).
+bool MayLandAt(const SrvWorld& world, std::uint16_t chapter, const CGUnit& unit, std::uint16_t asteroid) {
+  if (!SrvAiCanFire(unit)) return !Guarded(world, chapter, asteroid);
+  for (std::uint16_t c = 0; c < kMaxChapters; ++c) {
+    if (!world.HasChapter(c) || SrvSameSide(world, chapter, c)) continue;
+    for (std::uint32_t k = 0, n = world.pieces->CountOperationalUnits(asteroid, static_cast<std::int16_t>(c)); k < n; ++k)
+      if (const CGUnit* u = world.pieces->GetOperationalUnitAt(asteroid, c, static_cast<std::uint16_t>(k));
+          u != nullptr && (SrvAiCanFire(*u) || !SrvAiCanHit(unit, *u)))
+        return false;
+  }
   return true;
+}
+
+// The nearest enemy asteroid the unit can reach that a landing of at most
+// `atvs` ATVs would take at once, when the level invades.
+std::optional<Conquest> ConquestTarget(SrvAiPlan& plan, CGUnit& unit, int atvs) {
+  if (!plan.level.invades) return std::nullopt;
+  const auto target = SrvAiNearest(plan.world, unit.location.asteroid, [&](std::uint16_t a) {
+    const int needed = AtvsToTake(plan.world, plan.chapter, a);
+    return needed > 0 && needed <= atvs && SrvAiCanInvade(plan.world, plan.chapter, a) &&
+           MayLandAt(plan.world, plan.chapter, unit, a) && Reachable(unit, a);
+  });
+  if (!target) return std::nullopt;
+  return Conquest{*target, AtvsToTake(plan.world, plan.chapter, *target)};
+}
+
+// An enemy asteroid with a free zone the unit can reach, when the level
+// invades: the nearest that `atvs` would take at once, else the nearest.
+std::optional<std::uint16_t> InvasionTarget(SrvAiPlan& plan, CGUnit& unit, int atvs) {
+  if (!plan.level.invades) return std::nullopt;
+  if (const auto conquest = ConquestTarget(plan, unit, atvs)) return conquest->asteroid;
+  return SrvAiNearest(plan.world, unit.location.asteroid, [&](std::uint16_t a) {
+    return SrvAiCanInvade(plan.world, plan.chapter, a) && MayLandAt(plan.world, plan.chapter, unit, a) && Reachable(unit, a);
+  });
+}
+
+int Cargo(const CGUnit& unit) {
+  int n = 0;
+  for (std::uint8_t c : unit.atvCargo) n += c;
+  return n;
+}
+
+// A hold loaded for war: more combat ATVs than mining ones, and more than
+// the one a load for settling takes along.
+bool WarLoad(const CGUnit& unit) {
+  return unit.atvCargo[ATV_COMBAT] > 1 && unit.atvCargo[ATV_COMBAT] > unit.atvCargo[ATV_MINING];
+}
+
+bool BuildAtvs(SrvAiPlan& plan, CGUnit& unit) {
+  const int free = unit.GetFreeAtvCapacity();
+  if (free <= 0) return false;
+  // A chapter that goes to war takes one combat ATV along in each load; one
+  // that invades, when an enemy asteroid that a landing would take at once
+  // (outnumbering the holder's zones) is nearer than any new land (its own
+  // asteroids' free zones wait), loads the combat ATVs that take it, or as
+  // many of them as its pool pays for.
+  std::optional<Conquest> conquest = ConquestTarget(plan, unit, free);
+  if (conquest) {
+    const auto land = NewLand(plan, unit);
+    const std::uint16_t at = unit.location.asteroid;
+    if (land && plan.world.solar.GetAsteroidDistanceSquared(at, *land) <=
+                    plan.world.solar.GetAsteroidDistanceSquared(at, conquest->asteroid))
+      conquest.reset();
+  }
+  const bool invading = conquest.has_value();
+  for (int room = invading ? conquest->atvs : std::min(free, plan.level.atvsPerLoad); room > 0; --room) {
+    const int combat = invading ? room : plan.level.aggression > 0 && room >= 2 ? 1 : 0;
+    const std::array<std::uint8_t, kAtvKinds> counts{static_cast<std::uint8_t>(combat),
+                                                     static_cast<std::uint8_t>(room - combat), 0, 0};
+    const SrvAiCost cost = SrvAiAtvCost(counts);
+    if (!plan.budget.Affords(unit.location.asteroid, cost)) {
+      if (!invading) return false;
+      continue;
+    }
+    plan.budget.Spend(unit.location.asteroid, cost);
+    Give(plan, SrvAiBuildAtvsOrder(unit, counts));
+    return true;
+  }
+  return false;
 }
 
 // One ATV a free zone, as far as the hold goes: mining ones first where the
@@ -108,8 +249,13 @@ bool BuildAtvs(SrvAiPlan& plan, CGUnit& unit) {
 // enemy's zones.
 bool LandAtvs(SrvAiPlan& plan, CGUnit& unit) {
   const std::uint16_t at = unit.location.asteroid;
+  // A landing takes turns, which a battle cuts short: none is started where
+  // an enemy's unit stands (an armed unit fights those it can hit first).
+  if (Guarded(plan.world, plan.chapter, at)) return false;
   const bool settle = SrvAiCanSettle(plan.world, plan.chapter, at);
   if (!settle && !(plan.level.invades && SrvAiCanInvade(plan.world, plan.chapter, at))) return false;
+  // A war load is not spent on land the chapter holds while war is in reach.
+  if (settle && WarLoad(unit) && InvasionTarget(plan, unit, Cargo(unit))) return false;
   LandingBlock landing;
   std::array<int, kAtvKinds> left{};
   for (int kind = 0; kind < kAtvKinds; ++kind) left[kind] = unit.atvCargo[static_cast<std::size_t>(kind)];
@@ -129,9 +275,14 @@ bool LandAtvs(SrvAiPlan& plan, CGUnit& unit) {
   return any;
 }
 
+// A move the unit has no power for would fail each turn, the unit staying
+// where it is.
 bool GoSettle(SrvAiPlan& plan, CGUnit& unit) {
-  auto target = SettleTarget(plan, unit);
-  if (!target && unit.atvCargo[ATV_COMBAT] != 0) target = InvasionTarget(plan, unit);
+  if (!CanMove(unit)) return false;
+  std::optional<std::uint16_t> target;
+  if (WarLoad(unit)) target = InvasionTarget(plan, unit, Cargo(unit));
+  if (!target) target = SettleTarget(plan, unit);
+  if (!target && unit.atvCargo[ATV_COMBAT] != 0) target = InvasionTarget(plan, unit, Cargo(unit));
   if (!target) return false;
   plan.settling.push_back(*target);
   Give(plan, SrvAiMoveOrder(unit, *target));
@@ -142,7 +293,7 @@ bool GoSettle(SrvAiPlan& plan, CGUnit& unit) {
 // level's guards for each asteroid it controls stay to guard them; the
 // others, and all once nothing is left to settle, go to war.
 bool SetOut(SrvAiPlan& plan, CGUnit& unit) {
-  if (plan.level.aggression <= 0 || plan.rng.Range(1, 100) > plan.level.aggression) return false;
+  if (plan.level.aggression <= 0 || !CanMove(unit) || plan.rng.Range(1, 100) > plan.level.aggression) return false;
   const int guards = plan.level.guardsPerAsteroid * SrvControlledAsteroids(plan.world, plan.chapter);
   if (plan.warships <= guards && SettleTarget(plan, unit)) return false;
   const auto target = SrvAiNearest(plan.world, unit.location.asteroid, [&](std::uint16_t a) {
@@ -160,22 +311,15 @@ bool SetOut(SrvAiPlan& plan, CGUnit& unit) {
 // both sides in a battle without a shot.
 bool Fight(SrvAiPlan& plan, CGUnit& unit) {
   if (!SrvAiCanFire(unit)) return false;
-  const CGUnit* enemy = SrvAiNearestEnemy(plan.world, plan.chapter, unit);
+  const CGUnit* enemy = SrvAiNearestEnemy(plan.world, plan.chapter, unit, true);
   if (enemy == nullptr) return false;
   if (SrvAiInReach(unit, *enemy))
     Give(plan, SrvAiAttackOrder(unit, *enemy));
-  else if (unit.GetSpeed() > 0)
+  else if (CanMove(unit))
     Give(plan, SrvAiApproachOrder(unit, *enemy));
   else
     return false;
   return true;
-}
-
-// Whether the unit has drives and the power for a move's step (its drives'
-// use eight times over, as the intake reckons a move).
-bool CanMove(const CGUnit& unit) {
-  const auto step = static_cast<std::int64_t>(unit.GetModulePowerUse(MODULE_PROPULSION, kAllSlots, kAllSlots)) * 8;
-  return unit.GetSpeed() > 0 && std::int64_t{unit.power} + unit.GetPowerGeneration() >= step;
 }
 
 // A worker with nothing to do away from home goes back to its pool; so does
@@ -211,7 +355,12 @@ void SrvAiCommandUnit(SrvAiPlan& plan, CGUnit& unit) {
   }
   if (Fight(plan, unit)) return;
   if (CarriesAtvs(unit) && (LandAtvs(plan, unit) || GoSettle(plan, unit))) return;
-  if (unit.GetConstructionCapacity() > 0 && (BuildShip(plan, unit) || BuildAtvs(plan, unit))) return;
+  // Builds are paid from the pool where the builder stands: its own.
+  const CGAsteroid* asteroid = plan.world.solar.GetAsteroid(at);
+  if (unit.GetConstructionCapacity() > 0 && asteroid != nullptr && asteroid->owner == plan.chapter &&
+      (BuildShip(plan, unit) || BuildSurplus(plan, unit, kRichTimes) || BuildAtvs(plan, unit) ||
+       BuildSurplus(plan, unit, 1)))
+    return;
   if (SrvAiCanFire(unit) && SetOut(plan, unit)) return;
   ReturnHome(plan, unit);
 }

@@ -2,6 +2,7 @@
 // enemy its weapons do not reach, an attack whose target has gone is chosen
 // again, and a unit that cannot fire leaves an enemy's place.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include "Game/base/Packets.h"
 #include "Game/model/GUnit.h"
@@ -85,9 +86,33 @@ TEST(SrvAiBattle, AUnitThatCannotFireLeavesAPlaceAnEnemyHolds) {
   EXPECT_EQ(ReadU32(order, 24), game.Chapter(8).homeAsteroid);
 }
 
+// A raider whose battle plan holds fire below a hit chance its weapons never
+// reach would stand at an enemy's place for good without a shot: it leaves
+// instead, and one that can hit attacks.
+TEST(SrvAiBattle, AUnitThatWouldHoldItsFireLeavesInsteadOfAttacking) {
+  RulesGame game(1, 40, 1, 2);
+  const std::uint16_t home = game.Chapter(0).homeAsteroid;
+  CGUnitTemplate* warship = DesignOf(game, 8, true);
+  ASSERT_NE(warship, nullptr);
+  const CGUnit* defender = game.world.pieces->GetOperationalUnitAt(home, 0, 0);
+  ASSERT_NE(defender, nullptr);
+  CGUnit* raider = game.world.CreateUnit(8, warship, defender->location);
+  ASSERT_NE(raider, nullptr);
+  ASSERT_TRUE(SrvAiCanHit(*raider, *defender));
+  EXPECT_EQ(OrderFor(game, 8, *raider), ORDER_ATTACK_UNIT);
+
+  raider->targeting[4] = 101;  // no chance passes
+  EXPECT_TRUE(SrvAiCanFire(*raider));
+  EXPECT_FALSE(SrvAiCanHit(*raider, *defender));
+  SrvPacket order;
+  ASSERT_EQ(OrderFor(game, 8, *raider, &order), ORDER_MOVE_TO_ASTEROID);
+  EXPECT_EQ(ReadU32(order, 24), game.Chapter(8).homeAsteroid);
+}
+
 // Over a whole game no place stays in a battle without a shot for long.
 TEST(SrvAiBattle, NoPlaceStaysInABattleWithoutAShot) {
-  const auto f = srv_ai_test::PlayTournamentGame(2, 40, 2, 5, 150, 150, testing::TempDir() + "srv_ai_battles.log");
+  const auto f = srv_ai_test::PlayTournamentGame(2, 40, 2, 5, 150, 150,
+                                                 testing::TempDir() + "srv_ai_battles_" + std::to_string(::getpid()) + ".log");
   EXPECT_GT(f.battles, 0);
   EXPECT_LE(f.longestIdleBattle, 10);
   EXPECT_LT(f.battlesWithoutShot * 4, f.battles) << f.battlesWithoutShot << " of " << f.battles;

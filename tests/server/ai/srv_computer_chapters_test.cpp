@@ -274,3 +274,50 @@ TEST(SrvComputerChapters, AChapterAPlayerHoldsIsLeftToThePlayer) {
 }
 
 }  // namespace
+
+namespace {
+
+// The renegade votes the chapter casts this turn: slot -> value.
+std::map<std::uint16_t, std::uint16_t> RenegadeVotesOf(RulesGame& game, std::uint16_t chapter) {
+  std::map<std::uint16_t, std::uint16_t> votes;
+  for (const SrvPacket& p : SrvChooseOrders(game.world, chapter, SrvAiLevelOf(2), 1))
+    if (ReadU16(p, 0) == PKT_RENEGADE_VOTE) votes[ReadU16(p, 10)] = ReadU16(p, 12);
+  return votes;
+}
+
+// A guildmate far behind the others, or one whose ATVs attack the chapter's
+// zones, gets its renegade vote; the vote goes when it catches up.
+TEST(SrvComputerChapters, AGuildmateFarBehindOrAttackingItsZonesIsVotedARenegade) {
+  RulesGame game(4, 60, 1, 2);
+  for (std::uint16_t c = 0; c < 3; ++c) game.GiveAsteroids(c, 6);
+  EXPECT_EQ(RenegadeVotesOf(game, 0), (std::map<std::uint16_t, std::uint16_t>{{3, 1}}));
+  auto turn = game.Turn();
+  for (std::uint16_t c = 0; c < 3; ++c)
+    for (const SrvPacket& p : SrvChooseOrders(game.world, c, SrvAiLevelOf(2), 1)) {
+      if (ReadU16(p, 0) == PKT_RENEGADE_VOTE) {
+        EXPECT_EQ(SrvSubmitComputerOrder(turn, c, p), SrvOrderVerdict::kAccepted);
+      }
+    }
+  game.Politics();
+  EXPECT_NE(game.Chapter(3).renegade, 0u) << "three of four members, most of the votes";
+
+  game.GiveAsteroids(3, 8);
+  EXPECT_EQ(RenegadeVotesOf(game, 0), (std::map<std::uint16_t, std::uint16_t>{{3, 0}})) << "caught up";
+
+  // Chapter 1 sends combat ATVs against a zone of chapter 0's home.
+  CGAsteroid& home = *game.world.solar.GetAsteroid(game.Chapter(0).homeAsteroid);
+  std::uint16_t next = 1;
+  while (next < home.GetZoneCount() && home.AreZonesAdjacent(0, next) == 0) ++next;
+  ASSERT_LT(next, home.GetZoneCount());
+  ASSERT_EQ(home.GetZone(0)->owner, 0);
+  home.GetZone(next)->SetOwner(1);
+  home.GetZone(next)->AddAtvs(ATV_COMBAT, 3, 0);
+  ASSERT_EQ(SrvSubmitComputerOrder(turn, 1, SrvAiZoneMove(1, home.id, next, 0, ATV_COMBAT, 3, true)),
+            SrvOrderVerdict::kAccepted);
+  const auto votes = RenegadeVotesOf(game, 0);
+  ASSERT_TRUE(votes.contains(1));
+  EXPECT_EQ(votes.at(1), 1);
+  EXPECT_FALSE(RenegadeVotesOf(game, 2).contains(1)) << "only the chapter attacked";
+}
+
+}  // namespace

@@ -1,6 +1,7 @@
 // A whole game of computer chapters through the server's game, no network:
 // every order they give is taken, and a victory condition ends it.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <array>
 #include <cstdio>
@@ -54,8 +55,13 @@ struct ComputerGame {
   }
 };
 
+// Tests run in parallel, each process with its own log.
+std::string LogPath(const char* name) {
+  return testing::TempDir() + name + std::to_string(::getpid()) + ".log";
+}
+
 TEST(SrvComputerGame, TwoHundredTurnsOfComputerChaptersEndByAVictoryCondition) {
-  const std::string logPath = testing::TempDir() + "srv_computer_game.log";
+  const std::string logPath = LogPath("srv_computer_game_");
   const ComputerGame played(logPath, 200);
   ASSERT_TRUE(played.game.Ended()) << "still running after 200 turns";
   EXPECT_LE(played.game.World().turn, 150u) << "the game length ends it at the latest";
@@ -72,7 +78,7 @@ TEST(SrvComputerGame, TwoHundredTurnsOfComputerChaptersEndByAVictoryCondition) {
 }
 
 TEST(SrvComputerGame, TheSameSeedPlaysTheSameGame) {
-  const std::string logPath = testing::TempDir() + "srv_computer_replay.log";
+  const std::string logPath = LogPath("srv_computer_replay_");
   std::array<std::uint32_t, kMaxChapters> first{};
   {
     const ComputerGame played(logPath, 40);

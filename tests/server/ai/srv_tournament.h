@@ -38,6 +38,12 @@ struct TournamentFigures {
   int asteroidsAt100 = -1;
   int asteroidsAt300 = -1;
   int eliminated = 0;
+  // Asteroids taken from one chapter by another, and home asteroids among them.
+  int captures = 0;
+  int homesTaken = 0;
+  // The turn chapter 0, held by a passive player, lost control of its home
+  // asteroid (0: it kept it).
+  int passiveHomeLost = 0;
   int endTurn = 0;  // 0: still running at the turn limit
   int condition = 0;
   int battles = 0;
@@ -77,7 +83,7 @@ inline void PlayMixedLevels(SrvTurnContext& turn) {
   SrvWorld& world = turn.world;
   ResetUnitDetours();
   for (std::uint16_t c = 0; c < kMaxChapters; ++c) {
-    if (!world.HasChapter(c)) continue;
+    if (turn.human[c] || !world.HasChapter(c)) continue;
     const std::uint32_t seed = world.seed * 2654435761u ^ (world.turn + 1u) * 40503u ^ (c + 1u) * 2246822519u;
     for (const SrvPacket& order : SrvChooseOrders(world, c, SrvAiLevelOf(MixedLevelOf(c)), seed))
       if (SrvSubmitComputerOrder(turn, c, order) != SrvOrderVerdict::kAccepted)
@@ -108,10 +114,11 @@ inline std::uint64_t MineralsOfAll(const SrvWorld& world) {
 
 // Plays up to `turns` turns of a computer-only game of `perGuild` chapters a
 // guild on `asteroids` asteroids at `difficulty`, with every victory
-// condition and the given game length; the log goes to `logPath`.
+// condition and the given game length; the log goes to `logPath`. With
+// `passive`, a player holds chapter 0 and gives it no orders.
 inline TournamentFigures PlayTournamentGame(std::uint16_t perGuild, std::uint16_t asteroids, int difficulty,
                                             std::uint32_t seed, int turns, std::uint16_t length,
-                                            const std::string& logPath) {
+                                            const std::string& logPath, bool passive = false) {
   std::remove(logPath.c_str());
   auto source = [](const char* relative) {
     std::ifstream in(std::string(QUEN_SOURCE_DIR) + "/" + relative, std::ios::binary);
@@ -137,11 +144,13 @@ inline TournamentFigures PlayTournamentGame(std::uint16_t perGuild, std::uint16_
   game.world.Generate(game.setup, seed, nullptr);
   game.log.Open(logPath);
   TournamentFigures f;
+  std::vector<std::uint16_t> controllers(asteroids, kNoChapter);
   for (int t = 0; t < turns; ++t) {
     SrvWorld& world = game.world;
     SrvRandom random(world.seed ^ (world.turn * 0x9E3779B9u));
     plat::srand(world.seed ^ (world.turn * 0x85EBCA6Bu));
     SrvTurnContext turn{world, game.setup, game.log, random};
+    turn.human[0] = passive;
     if (difficulty == kMixedLevels)
       PlayMixedLevels(turn);
     else
@@ -149,6 +158,17 @@ inline TournamentFigures PlayTournamentGame(std::uint16_t perGuild, std::uint16_
     SrvResolveOrders(turn);
     SrvResolveBattles(turn);
     SrvResolvePolitics(turn);
+    for (std::uint16_t a = 0; a < CGSolarDB::GetAsteroidCount() && a < controllers.size(); ++a) {
+      const std::uint16_t now = world.solar.GetAsteroid(a)->controller;
+      if (controllers[a] < kMaxChapters && now < kMaxChapters && now != controllers[a]) {
+        ++f.captures;
+        if (world.Chapter(controllers[a])->homeAsteroid == a) ++f.homesTaken;
+      }
+      controllers[a] = now;
+    }
+    if (passive && f.passiveHomeLost == 0 &&
+        world.solar.GetAsteroid(world.Chapter(0)->homeAsteroid)->controller != 0)
+      f.passiveHomeLost = static_cast<int>(world.turn);
     const std::optional<SrvGameEnd> end = SrvCheckGameEnd(turn);
     world.AdvanceTurn();
     game.log.Line("turn resolved");

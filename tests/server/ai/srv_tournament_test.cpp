@@ -1,7 +1,8 @@
 // A small seeded tournament with the levels mixed in every guild (each guild
 // of three has one chapter of each level): the hard chapters end ahead of the
-// easy ones, no place stays in a battle without a shot, and a seed replays
-// the same game.
+// easy ones, credits are spent, no place stays in a battle without a shot,
+// and a seed replays the same game. Small hard worlds: conquest ends a game
+// before its length, and a passive player loses its home.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -19,12 +20,12 @@ constexpr int kTurns = 300;
 
 // The figures are read back from the game's log: each test (run in parallel
 // with the others) writes its own.
-TournamentFigures Play(std::uint32_t seed) {
-  const std::string log = testing::TempDir() + "srv_tournament_" +
-                          testing::UnitTest::GetInstance()->current_test_info()->name() + "_" +
-                          std::to_string(::getpid()) + ".log";
-  return PlayTournamentGame(3, 60, kMixedLevels, seed, kTurns, kTurns, log);
+std::string LogName() {
+  return testing::TempDir() + "srv_tournament_" + testing::UnitTest::GetInstance()->current_test_info()->name() + "_" +
+         std::to_string(::getpid()) + ".log";
 }
+
+TournamentFigures Play(std::uint32_t seed) { return PlayTournamentGame(3, 60, kMixedLevels, seed, kTurns, kTurns, LogName()); }
 
 TEST(SrvTournament, HardChaptersEndAheadOfEasyOnes) {
   int hardAhead = 0, heldEasy = 0, heldHard = 0;
@@ -33,13 +34,15 @@ TEST(SrvTournament, HardChaptersEndAheadOfEasyOnes) {
     SCOPED_TRACE(seed);
     heldEasy += f.heldByLevel[0];
     heldHard += f.heldByLevel[2];
-    if (f.scoreByLevel[2] > f.scoreByLevel[0]) ++hardAhead;
-    EXPECT_EQ(f.endTurn, kTurns - 1) << "the game length ends it";
+    if (f.scoreByLevel[2] > f.scoreByLevel[0] && f.heldByLevel[2] > f.heldByLevel[0]) ++hardAhead;
+    EXPECT_GT(f.endTurn, 0) << "the game length ends it at the latest";
+    // Credits go on ships and ATVs: a hoard would grow with the income.
+    EXPECT_LT(f.credits, 2 * f.creditsAt50);
     // Two unarmed units at work (a landing, a build) may share a place until
     // the work is done; none stays for good.
     EXPECT_LE(f.longestIdleBattle, 20);
   }
-  EXPECT_GE(hardAhead, 3) << "of 4 seeds";
+  EXPECT_GE(hardAhead, 3) << "of 4 seeds, on score and asteroids";
   EXPECT_GT(heldHard, heldEasy + heldEasy / 5);
 }
 
@@ -49,6 +52,25 @@ TEST(SrvTournament, TheSameSeedPlaysTheSameMixedGame) {
   EXPECT_EQ(a.scoreByLevel, b.scoreByLevel);
   EXPECT_EQ(a.battles, b.battles);
   EXPECT_EQ(a.minerals, b.minerals);
+}
+
+// One chapter a guild, all hard: asteroids change hands and an imperator's
+// share of them ends the game before its length.
+TEST(SrvTournament, ConquestEndsASmallGameBeforeItsLength) {
+  const TournamentFigures f = PlayTournamentGame(1, 15, 2, 3, kTurns, kTurns, LogName());
+  EXPECT_GT(f.captures, 0);
+  ASSERT_GT(f.endTurn, 0);
+  EXPECT_LT(f.endTurn, kTurns - 1);
+  EXPECT_NE(f.condition, 4) << "not by the game's length";
+}
+
+// A player who gives no orders keeps its home only while nobody comes for it.
+TEST(SrvTournament, APassivePlayerLosesItsHomeAndIsEliminatedAtHard) {
+  const TournamentFigures f = PlayTournamentGame(2, 15, 2, 2, kTurns, kTurns, LogName(), true);
+  EXPECT_GT(f.passiveHomeLost, 0);
+  EXPECT_LE(f.passiveHomeLost, 150);
+  EXPECT_GE(f.homesTaken, 1);
+  EXPECT_GE(f.eliminated, 1) << "left with neither asteroids nor units";
 }
 
 }  // namespace
