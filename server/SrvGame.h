@@ -76,6 +76,10 @@ class SrvGame {
   bool Load(const std::string& hostPath, std::uint32_t identifier);
 
   // The set-up agreed elsewhere (an e-mail game's), taken over before the start.
+  // Where a load from the scenarios (place flag 1) finds its file; without
+  // one such loads are refused.
+  void SetScenarioFolder(std::string folder) { m_scenarioFolder = std::move(folder); }
+
   void UseSetup(const SrvSetup& setup) {
     if (!m_started) m_setup = setup;
   }
@@ -195,6 +199,7 @@ class SrvGame {
   SrvAsteroidNames m_names;
   std::uint32_t m_seed;
   std::string m_folder;
+  std::string m_scenarioFolder;
   SrvSetup m_setup;
   SrvWorld m_world;
   // What each chapter's client has been told of the others' units.

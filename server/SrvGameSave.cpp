@@ -36,6 +36,8 @@ constexpr const char* kSaveExtension = ".svr";
 // all (a save over one of its earlier files adds none).
 constexpr int kMaxSavesPerTurn = 3;
 constexpr std::size_t kMaxSaveFilesPerPlayer = 64;
+// The load packet's place flag of a scenario.
+constexpr std::uint32_t kLoadFromScenarios = 1;
 
 // A name a player may give a save: a plain file name of printable
 // characters, ending in the server's own extension.
@@ -184,7 +186,10 @@ bool SrvGame::OnSaveOrLoad(std::uint32_t from, std::span<const std::uint8_t> pac
   if (name.empty() || name.find_first_of("\\/:") != std::string::npos || name.find("..") != std::string::npos)
     return Refuse(from, type, "unusable file name");
   const std::uint32_t identifier = ReadU32(packet, 264);
-  const std::string path = m_folder + name;
+  // A scenario's file lies with the installation's scenarios, never written.
+  const bool scenario = !save && ReadU32(packet, 272) == kLoadFromScenarios;
+  if (scenario && m_scenarioFolder.empty()) return Refuse(from, type, "the installation has no scenarios");
+  const std::string path = (scenario ? m_scenarioFolder : m_folder) + name;
   if (save) {
     // Any player may save, and the folder holds the log and the players' own
     // files too: a save goes only to a name of the server's own kind, over

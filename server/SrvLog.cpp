@@ -75,6 +75,15 @@ void SrvLog::Write(const std::string& line) {
   std::fflush(m_file);
 }
 
+std::string ScenarioFolder() {
+  CInstData inst;
+  const char* scenarios = inst.GetScenarioPath();
+  if (scenarios != nullptr && *scenarios != '\0') {
+    if (const auto dir = plat::ResolveDosPath(scenarios)) return dir->string() + "/";
+  }
+  return "";
+}
+
 std::string ServerFolder() {
   CInstData inst;
   const char* saves = inst.GetSavePath();

@@ -60,3 +60,6 @@ class SrvLog {
 // installation names none (or names one that does not exist); ends in '/'
 // or is empty.
 std::string ServerFolder();
+// The host folder of the installation's scenarios, which a player's load may
+// name (its place flag 1); empty when the installation names none.
+std::string ScenarioFolder();

@@ -41,6 +41,7 @@ int RunLibraryGame(SrvLog& log) {
   SrvNetLink link(multi, log);
   SrvGame game(
       link, log, [](unsigned n) { return LoadAsteroidName(n); }, GameSeed(), ServerFolder());
+  game.SetScenarioFolder(ScenarioFolder());
   // Without its rules the game would start with no designs and no units:
   // the server does not join, so the host's start fails at once.
   std::string fault;

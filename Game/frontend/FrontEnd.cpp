@@ -43,6 +43,15 @@ void InstallFrontEnd(AppLinks& links) {
   // that cannot be read is said so and the screen comes back.
   links.loading.request = [](GameConfigPacket&, std::uint32_t loadMode) {
     if (!g_app) return 2;
+    // A game the front end chose (quick start, the single-player load) is
+    // loaded as it was chosen: the player is not asked a second time.
+    if (g_app->LoadedGame()) {
+      const AppLoad& chosen = g_app->m_load;
+      const int sent =
+          RequestLoad(chosen.fileName, chosen.scenario ? LoadPlace::ScenarioDirectory : LoadPlace::SaveDirectory);
+      if (sent == kLoadUnreadable) g_app->ShowTextBox("INVALIDF");
+      return sent == 1 ? 1 : 2;
+    }
     LoadChoice choice;
     choice.mode = loadMode == LOAD_SAVED_ONLY ? LOAD_SAVED_ONLY : LOAD_SAVED_GAMES;
     choice.inGame = GameExists();

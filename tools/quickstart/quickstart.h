@@ -1,0 +1,30 @@
+#pragma once
+// The quick-start scenario: a small game for one player against the computer
+// chapters, ready to be loaded. Its world is made by the server's own game;
+// its two halves are written by the two programs' own save code: the
+// server's file ("QikStart.svr") by the server's game, and the player's saved
+// game ("QikStart.clt") by the client's model, built by the client's packet
+// handlers from what the server sent that player at the start.
+
+#include <filesystem>
+#include <string>
+
+// The files' names, as the front end's quick start and the saved game's header
+// name them.
+inline constexpr char kQuickStartClientFile[] = "QikStart.clt";
+inline constexpr char kQuickStartServerFile[] = "QikStart.svr";
+
+// What the scenario is made of.
+struct QuickStartPaths {
+  // Holds "hulls.dat", "modules.dat", "gamevar.dat" and "astnames.dat".
+  std::filesystem::path rules;
+  // The program's own resource module, whose string table names the chapters
+  // (the chapters are "Chapter <n>" without it).
+  std::filesystem::path programModule;
+  // Where the two files are written.
+  std::filesystem::path out;
+};
+
+// Writes both files. False, with the reason in `fault`, when a rules file is
+// missing or damaged, the game could not be made or a file not written.
+bool WriteQuickStartScenario(const QuickStartPaths& paths, std::string* fault);
