@@ -7,11 +7,18 @@ here=$(cd "$(dirname "$0")" && pwd)
 work="$build/gamedata/c/QUENBAR"
 cd "$work"
 rm -f fe_*.png
-for script in screens email serial refused quickstart tutorial first_start setup_walk prefs_load; do
+for script in screens email serial refused quickstart quickstart_game tutorial first_start setup_walk prefs_load; do
   if [ "$script" = first_start ]; then rm -f UserInfo.dat; else cp "$here/UserInfo.dat" UserInfo.dat; fi
+  # The quick start into a game runs as the game screen's run does, without
+  # the frame's animations; the refused one without the scenario.
+  seed=
+  if [ "$script" = quickstart_game ]; then cp "$here/../game/UserInfo.dat" UserInfo.dat; seed=7; fi
+  if [ "$script" = quickstart ]; then for f in SCENARIO/QikStart.clt SCENARIO/QikStart.svr; do mv "$f" "$f.hidden"; done; fi
   # The walk into a started game is told to quit at its end.
-  QUENBAR_CONFIG_DIR="$build/gamedata/config" "$build/Game/quenbar" --headless --script "$here/$script.txt" ||
-    [ "$script" = setup_walk ]
+  QUENBAR_CONFIG_DIR="$build/gamedata/config" QUENSRVR_SEED=$seed "$build/Game/quenbar" --headless \
+    --script "$here/$script.txt" || [ "$script" = setup_walk ]
+  if [ "$script" = quickstart ]; then for f in SCENARIO/QikStart.clt SCENARIO/QikStart.svr; do mv "$f.hidden" "$f"; done; fi
+  rm -f SAVE/autosave.* SAVE/asavebak.*
 done
 cp fe_*.png "$here/golden/"
 echo "refreshed: $(ls "$here/golden")"

@@ -6,7 +6,9 @@
 # run must match. With KEPT, each line of that file is a line the settings file
 # must hold after the run. With LEAVES (comma-separated globs under WORKDIR,
 # e.g. the autosaves of a played turn), what the run left there is removed
-# again, so the runs after it see the folder as it was. The goldens change
+# again, so the runs after it see the folder as it was. With HIDE (comma-separated
+# files under WORKDIR), those files are out of the installation during the run
+# and back after it. The goldens change
 # only on purpose:
 # refresh_goldens.sh writes them again.
 # USERINFO "NONE": the run starts without a settings file, as a first start.
@@ -15,9 +17,22 @@ if(USERINFO STREQUAL "NONE")
 elseif(USERINFO)
   file(COPY_FILE ${USERINFO} ${WORKDIR}/UserInfo.dat)
 endif()
+set(hidden)
+if(HIDE)
+  string(REPLACE "," ";" hide "${HIDE}")
+  foreach(file IN LISTS hide)
+    if(EXISTS ${WORKDIR}/${file})
+      file(RENAME ${WORKDIR}/${file} ${WORKDIR}/${file}.hidden)
+      list(APPEND hidden ${WORKDIR}/${file})
+    endif()
+  endforeach()
+endif()
 execute_process(COMMAND ${QUENBAR} --headless --script ${SCRIPT}
   WORKING_DIRECTORY ${WORKDIR} RESULT_VARIABLE rc ERROR_VARIABLE err TIMEOUT 120)
 message("${err}")
+foreach(file IN LISTS hidden)
+  file(RENAME ${file}.hidden ${file})
+endforeach()
 if(LEAVES)
   string(REPLACE "," ";" leaves "${LEAVES}")
   foreach(pattern IN LISTS leaves)
