@@ -1,6 +1,7 @@
 // quenqikstart RULES-DIR PROGRAM-MODULE OUT-DIR
-// Writes the quick-start scenario, "QikStart.clt" and "QikStart.svr", into
-// OUT-DIR from the rules files in RULES-DIR, the chapters named by the
+// Writes the quick-start scenario ("QikStart.clt", "QikStart.svr") and the
+// same game as a listed scenario ("Instant Action.scn", "Instant Action.svr")
+// into OUT-DIR from the rules files in RULES-DIR, the chapters named by the
 // program's module.
 #include <cstdio>
 #include <string>

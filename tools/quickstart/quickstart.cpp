@@ -105,9 +105,11 @@ std::optional<std::vector<SrvPacket>> MakeServerGame(const QuickStartPaths& path
     *fault = "the server did not start the game";
     return std::nullopt;
   }
-  if (!game.Save((paths.out / kQuickStartServerFile).string(), kIdentifier)) {
-    *fault = std::string("\"") + kQuickStartServerFile + "\" could not be written";
-    return std::nullopt;
+  for (const char* name : {kQuickStartServerFile, kListedScenarioServerFile}) {
+    if (!game.Save((paths.out / name).string(), kIdentifier)) {
+      *fault = std::string("\"") + name + "\" could not be written";
+      return std::nullopt;
+    }
   }
   return std::move(out.toPlayer);
 }
@@ -124,9 +126,12 @@ bool WriteClientGame(const Rules& rules, const std::vector<SrvPacket>& packets, 
     ok = HandlePacket(nullptr, p, 0);
     if (!ok) *fault = "the client refused packet " + std::to_string(p.size() >= 2 ? p[0] | (p[1] << 8) : -1);
   }
-  if (ok && !WriteSaveFileAs(std::string(1, kOutDrive) + ":\\", kQuickStartClientFile, kIdentifier, 0, false)) {
-    *fault = std::string("\"") + kQuickStartClientFile + "\" could not be written";
-    ok = false;
+  // Each client file names the server file of its own name.
+  for (const char* name : {kQuickStartClientFile, kListedScenarioFile}) {
+    if (ok && !WriteSaveFileAs(std::string(1, kOutDrive) + ":\\", name, kIdentifier, 0, false)) {
+      *fault = std::string("\"") + name + "\" could not be written";
+      ok = false;
+    }
   }
   g_gameData = nullptr;
   return ok;

@@ -13,6 +13,10 @@
 // name them.
 inline constexpr char kQuickStartClientFile[] = "QikStart.clt";
 inline constexpr char kQuickStartServerFile[] = "QikStart.svr";
+// The same game once more as a scenario the load screen lists (by its name,
+// so it reads as the game it is), with its own server file.
+inline constexpr char kListedScenarioFile[] = "Instant Action.scn";
+inline constexpr char kListedScenarioServerFile[] = "Instant Action.svr";
 
 // What the scenario is made of.
 struct QuickStartPaths {
@@ -25,6 +29,6 @@ struct QuickStartPaths {
   std::filesystem::path out;
 };
 
-// Writes both files. False, with the reason in `fault`, when a rules file is
+// Writes the four files. False, with the reason in `fault`, when a rules file is
 // missing or damaged, the game could not be made or a file not written.
 bool WriteQuickStartScenario(const QuickStartPaths& paths, std::string* fault);

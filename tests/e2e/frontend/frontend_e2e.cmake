@@ -144,7 +144,16 @@ add_test(NAME Quenbar.FrontEndQuickStartWithoutAGame
     -DCAPTURES=fe_quickstart_refused.png -DUSERINFO=${quen_fe_dir}/UserInfo.dat
     -DHIDE=SCENARIO/QikStart.clt,SCENARIO/QikStart.svr
     -P ${quen_fe_dir}/run_and_compare.cmake)
-set_tests_properties(Quenbar.FrontEndQuickStartIntoAGame Quenbar.FrontEndQuickStartWithoutAGame PROPERTIES TIMEOUT 150
+# The scenario mode of the load screen lists the installation's scenarios; the
+# one chosen is loaded into its game screen.
+add_test(NAME Quenbar.FrontEndScenarioListedAndLoaded
+  COMMAND ${CMAKE_COMMAND} -DQUENBAR=$<TARGET_FILE:quenbar> -DSCRIPT=${quen_fe_dir}/scenario_list.txt
+    -DWORKDIR=${PROJECT_BINARY_DIR}/gamedata/c/QUENBAR -DGOLDEN=${quen_fe_dir}/golden
+    -DCAPTURES=fe_scenarios.png,fe_scenario_game.png
+    -DUSERINFO=${quen_game_dir}/UserInfo.dat -DSERVER_LOG=${quen_fe_dir}/scenario_list.log
+    -P ${quen_fe_dir}/run_and_compare.cmake)
+set_tests_properties(Quenbar.FrontEndQuickStartIntoAGame Quenbar.FrontEndQuickStartWithoutAGame
+  Quenbar.FrontEndScenarioListedAndLoaded PROPERTIES TIMEOUT 150
   ENVIRONMENT "QUENBAR_CONFIG_DIR=${PROJECT_BINARY_DIR}/gamedata/config;QUENSRVR_SEED=7"
   RUN_SERIAL TRUE
   FAIL_REGULAR_EXPRESSION "Sanitizer|runtime error")

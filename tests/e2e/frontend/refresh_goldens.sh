@@ -7,12 +7,12 @@ here=$(cd "$(dirname "$0")" && pwd)
 work="$build/gamedata/c/QUENBAR"
 cd "$work"
 rm -f fe_*.png
-for script in screens email serial refused quickstart quickstart_game tutorial first_start setup_walk prefs_load; do
+for script in screens email serial refused quickstart quickstart_game scenario_list tutorial first_start setup_walk prefs_load; do
   if [ "$script" = first_start ]; then rm -f UserInfo.dat; else cp "$here/UserInfo.dat" UserInfo.dat; fi
-  # The quick start into a game runs as the game screen's run does, without
-  # the frame's animations; the refused one without the scenario.
+  # The runs into a loaded game run as the game screen's run does, without
+  # the frame's animations; the refused quick start without the scenario.
   seed=
-  if [ "$script" = quickstart_game ]; then cp "$here/../game/UserInfo.dat" UserInfo.dat; seed=7; fi
+  case $script in quickstart_game|scenario_list) cp "$here/../game/UserInfo.dat" UserInfo.dat; seed=7 ;; esac
   if [ "$script" = quickstart ]; then for f in SCENARIO/QikStart.clt SCENARIO/QikStart.svr; do mv "$f" "$f.hidden"; done; fi
   # The walk into a started game is told to quit at its end.
   QUENBAR_CONFIG_DIR="$build/gamedata/config" QUENSRVR_SEED=$seed "$build/Game/quenbar" --headless \

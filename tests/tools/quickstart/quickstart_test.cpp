@@ -108,7 +108,8 @@ class QuickStartScenario : public ::testing::Test {
 TEST_F(QuickStartScenario, TheClientLoadsItsHalfAndTheServerLoadsTheOneItNamesAndTheGamePlaysOn) {
   ASSERT_TRUE(made) << fault;
   for (const char* rules : {"hulls.dat", "modules.dat", "gamevar.dat"}) fs::copy_file(kRules / rules, drive.Host(rules));
-  fs::copy_file(out.path() / kQuickStartClientFile, drive.Host(kQuickStartClientFile));
+  for (const char* file : {kQuickStartClientFile, kListedScenarioFile})
+    fs::copy_file(out.path() / file, drive.Host(file));
 
   SaveHeader header;
   ASSERT_TRUE(ReadSaveHeader(drive.Dos(kQuickStartClientFile).c_str(), &header));
@@ -116,6 +117,13 @@ TEST_F(QuickStartScenario, TheClientLoadsItsHalfAndTheServerLoadsTheOneItNamesAn
   EXPECT_EQ(header.serverFile, kQuickStartServerFile);
   EXPECT_EQ(header.turn, 0u);
   EXPECT_EQ(header.guild, 0u) << "the player's chapter is the first of the first guild";
+  // The listed scenario is the same game under its own names.
+  SaveHeader listed;
+  ASSERT_TRUE(ReadSaveHeader(drive.Dos(kListedScenarioFile).c_str(), &listed));
+  EXPECT_EQ(listed.serverFile, kListedScenarioServerFile);
+  EXPECT_EQ(listed.identifier, header.identifier);
+  EXPECT_EQ(quentest::ReadHostFile(out.path() / kListedScenarioServerFile),
+            quentest::ReadHostFile(out.path() / kQuickStartServerFile));
 
   // The client, in the game the quick start began, loads the scenario.
   g_gameData = new CGameData(0, 8);
@@ -171,7 +179,7 @@ TEST_F(QuickStartScenario, EveryBuildWritesTheSameScenario) {
   ASSERT_TRUE(made) << fault;
   quentest::TempDir again{"quickstart"};
   ASSERT_TRUE(WriteQuickStartScenario({kRules, kModule, again.path()}, &fault)) << fault;
-  for (const char* file : {kQuickStartClientFile, kQuickStartServerFile})
+  for (const char* file : {kQuickStartClientFile, kQuickStartServerFile, kListedScenarioFile, kListedScenarioServerFile})
     EXPECT_EQ(quentest::ReadHostFile(again.path() / file), quentest::ReadHostFile(out.path() / file)) << file;
 }
 
@@ -180,6 +188,5 @@ TEST(QuickStartScenarioRules, MissingRulesAreNamedAndNothingIsWritten) {
   std::string fault;
   EXPECT_FALSE(WriteQuickStartScenario({rules.path(), kModule, out.path()}, &fault));
   EXPECT_NE(fault.find("hulls.dat"), std::string::npos) << fault;
-  EXPECT_FALSE(fs::exists(out.path() / kQuickStartClientFile));
-  EXPECT_FALSE(fs::exists(out.path() / kQuickStartServerFile));
+  EXPECT_TRUE(fs::is_empty(out.path()));
 }
