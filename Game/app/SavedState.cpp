@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "Game/app/AppGlobals.h"
+#include "Game/app/AppStateBlock.h"
 #include "Game/app/AppViewNotices.h"
 #include "Game/app/CClntApp.h"
 #include "Game/base/ByteStream.h"
@@ -17,22 +18,15 @@ using namespace plat;
 
 namespace {
 
-// The views whose blocks a saved game holds, in their order.
-constexpr ViewType kSavedViews[] = {VIEW_DESIGN, VIEW_TERRAIN, VIEW_SOLAR, VIEW_ASTEROID_SPACE};
 constexpr std::size_t kChapterPacketSize = 44;
 
 }  // namespace
 
 int CClntApp::SaveState(plat::FILE* file) {
   if (!g_currentView) return 0;
-  FileWriter w(file);
-  w.U32(m_gameRandomSeed);
-  AppViewNotices().SaveSharedState(file);
-  for (ViewType type : kSavedViews)
-    if (IGameView* view = View(type)) view->SaveState(file);
-  w.U8(1);
-  w.U8(static_cast<std::uint8_t>(g_currentView->GetViewType()));
-  w.I32(m_renderArgument);
+  WriteAppStateBlock(
+      file, m_gameRandomSeed, [this](ViewType type) { return View(type); }, g_currentView->GetViewType(),
+      m_renderArgument);
   return 1;
 }
 
@@ -53,7 +47,7 @@ int CClntApp::LoadState(plat::FILE* file) {
   CreateViews({VIEW_SOLAR, VIEW_DESIGN, VIEW_TERRAIN, VIEW_ASTEROID_SPACE, VIEW_TERRAIN_REPLAY, VIEW_SPACE_REPLAY});
   g_currentView = View(VIEW_SOLAR);
   AppViewNotices().LoadSharedState(file);
-  for (ViewType type : kSavedViews)
+  for (ViewType type : kSavedViewOrder)
     if (IGameView* view = View(type)) view->LoadState(file);
   r.U8();
   const auto type = static_cast<ViewType>(r.U8());

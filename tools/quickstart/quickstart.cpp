@@ -8,6 +8,7 @@
 #include <optional>
 #include <vector>
 
+#include "Game/app/AppStateBlock.h"
 #include "Game/base/Packets.h"
 #include "Game/model/GGameData.h"
 #include "Game/net/NetDispatcher.h"
@@ -16,6 +17,7 @@
 #include "Game/rules/GHullDB.h"
 #include "Game/rules/GModuleDB.h"
 #include "Game/save/SaveGame.h"
+#include "Game/save/SaveLinks.h"
 #include "Game/setup/GameSetup.h"
 #include "platform/core/dospath.h"
 #include "platform/resource/module.h"
@@ -41,6 +43,8 @@ constexpr std::uint32_t kIdentifier = 0x51530001;
 // The drive the client's save code writes the scenario through.
 constexpr char kOutDrive = 'Q';
 constexpr std::uintmax_t kMaxRulesFile = 16u << 20;
+// The render argument of a view drawn whole.
+constexpr std::int32_t kRenderWhole = -1;
 
 std::optional<std::vector<std::uint8_t>> ReadHostFile(const std::filesystem::path& path) {
   std::error_code ec;
@@ -126,6 +130,12 @@ bool WriteClientGame(const Rules& rules, const std::vector<SrvPacket>& packets, 
     ok = HandlePacket(nullptr, p, 0);
     if (!ok) *fault = "the client refused packet " + std::to_string(p.size() >= 2 ? p[0] | (p[1] << 8) : -1);
   }
+  // The application's block is that of a game just begun: no view has
+  // anything of its own yet, and the game opens on the solar system.
+  g_saveLinks = SaveLinks{};
+  g_saveLinks.saveAppState = [](plat::FILE* fp) {
+    return WriteAppStateBlock(fp, kSeed, nullptr, VIEW_SOLAR, kRenderWhole) ? 1 : 0;
+  };
   // Each client file names the server file of its own name.
   for (const char* name : {kQuickStartClientFile, kListedScenarioFile}) {
     if (ok && !WriteSaveFileAs(std::string(1, kOutDrive) + ":\\", name, kIdentifier, 0, false)) {
@@ -133,6 +143,7 @@ bool WriteClientGame(const Rules& rules, const std::vector<SrvPacket>& packets, 
       ok = false;
     }
   }
+  g_saveLinks = SaveLinks{};
   g_gameData = nullptr;
   return ok;
 }

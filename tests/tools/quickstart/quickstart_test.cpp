@@ -63,6 +63,13 @@ class QuickStartScenario : public ::testing::Test {
   QuickStartScenario() {
     g_saveLinks = SaveLinks{};
     g_saveLinks.sendToAll = [this](std::span<std::uint8_t> p) { fromClient.emplace_back(p.begin(), p.end()); };
+    // The application's block: seed, the views' (none yet), 1, the view, the render argument.
+    g_saveLinks.loadAppState = [this](plat::FILE* fp) {
+      std::array<std::uint8_t, 10> block{};
+      const bool read = plat::fread(block.data(), 1, block.size(), fp) == block.size();
+      openedView = block[5];
+      return read && block[4] == 1 ? 1 : 0;
+    };
   }
   ~QuickStartScenario() override {
     g_saveLinks = SaveLinks{};
@@ -101,6 +108,7 @@ class QuickStartScenario : public ::testing::Test {
   Outbox srvOut;
   SrvLog log;
   std::vector<std::vector<std::uint8_t>> fromClient;
+  int openedView = -1;
 };
 
 }  // namespace
@@ -133,6 +141,7 @@ TEST_F(QuickStartScenario, TheClientLoadsItsHalfAndTheServerLoadsTheOneItNamesAn
   EXPECT_EQ(g_gameData->localChapterId, 0);
   EXPECT_EQ(g_gameData->chaptersPerGuild, 1);
   EXPECT_EQ(g_gameData->turn, 0u);
+  EXPECT_EQ(openedView, 2) << "a game just begun opens on the solar system";
   const WorldFacts client = Facts(g_gameData->solarDB);
   EXPECT_EQ(client.asteroids, 30);
   std::uint32_t units = 0;
