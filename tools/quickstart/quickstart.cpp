@@ -43,8 +43,8 @@ constexpr std::uint32_t kIdentifier = 0x51530001;
 // The drive the client's save code writes the scenario through.
 constexpr char kOutDrive = 'Q';
 constexpr std::uintmax_t kMaxRulesFile = 16u << 20;
-// The render argument of a view drawn whole.
-constexpr std::int32_t kRenderWhole = -1;
+// The render argument a game begins with.
+constexpr std::int32_t kRenderAtStart = -1;
 
 std::optional<std::vector<std::uint8_t>> ReadHostFile(const std::filesystem::path& path) {
   std::error_code ec;
@@ -134,7 +134,7 @@ bool WriteClientGame(const Rules& rules, const std::vector<SrvPacket>& packets, 
   // anything of its own yet, and the game opens on the solar system.
   g_saveLinks = SaveLinks{};
   g_saveLinks.saveAppState = [](plat::FILE* fp) {
-    return WriteAppStateBlock(fp, kSeed, nullptr, VIEW_SOLAR, kRenderWhole) ? 1 : 0;
+    return WriteAppStateBlock(fp, kSeed, nullptr, VIEW_SOLAR, kRenderAtStart) ? 1 : 0;
   };
   // Each client file names the server file of its own name.
   for (const char* name : {kQuickStartClientFile, kListedScenarioFile}) {
