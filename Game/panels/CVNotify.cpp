@@ -73,17 +73,17 @@ HMODULE ArtModule(bool plain) {
   return plain ? g_gameData->GetImageModule() : g_gameData->GetGuildModule(LocalGuild());
 }
 
-CImageButton* MakeButton(const NotifyButton& spec, CDDraw* display, HWND window, HINSTANCE instance,
+CImageButton* MakeButton(const NotifyButton& entry, CDDraw* display, HWND window, HINSTANCE instance,
                          HWND tooltip) {
   char tip[256] = {};
-  if (g_gameData && g_gameData->textIndex) g_gameData->textIndex->GetText(spec.tooltip, tip, sizeof tip);
+  if (g_gameData && g_gameData->textIndex) g_gameData->textIndex->GetText(entry.tooltip, tip, sizeof tip);
   auto* button = new CImageButton();
-  button->Create(display, window, instance, tooltip, tip, static_cast<int>(spec.id), spec.x, spec.y, spec.width,
-                 spec.height, kBlackKey, spec.help, ArtModule(spec.plain));
-  const std::string normal = ArtPath(spec.plain, spec.normal);
-  const std::string pressed = ArtPath(spec.plain, spec.pressed);
+  button->Create(display, window, instance, tooltip, tip, static_cast<int>(entry.id), entry.x, entry.y, entry.width,
+                 entry.height, kBlackKey, entry.help, ArtModule(entry.plain));
+  const std::string normal = ArtPath(entry.plain, entry.normal);
+  const std::string pressed = ArtPath(entry.plain, entry.pressed);
   button->SetImages(normal.c_str(), pressed.c_str());
-  if (spec.disabled) button->SetDisabledImage(ArtPath(spec.plain, spec.disabled).c_str());
+  if (entry.disabled) button->SetDisabledImage(ArtPath(entry.plain, entry.disabled).c_str());
   return button;
 }
 
