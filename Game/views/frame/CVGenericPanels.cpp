@@ -4,5 +4,4 @@
 
 using namespace plat;
 
-void CVGeneric::RefreshDataPanel(int /*flag*/) {}
 void CVGeneric::OnDataPanelCommand(int /*row*/, std::uint32_t /*argument*/) {}
