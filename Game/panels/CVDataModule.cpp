@@ -24,6 +24,7 @@ struct DetailLine {
   int labelColumn;    // 0: AddRow; else AddRowText at this column
   std::string value;
   int column;
+  std::uint8_t flags = 0;
 };
 
 std::string Number(int v) { return Format("%d", v); }
@@ -80,7 +81,9 @@ std::vector<DetailLine> DetailLines(const ModuleRecord& m, int index) {
               {8, "EFFRANGE", 0, Format("%.2f", db.GetEffectiveRange(index)), 80},
               {9, "MAXRANGE", 0, Format("%.2f", db.GetMaxRange(index)), 80},
               {10, "ROF_____", 0, p(6) > 20 ? std::string("8") : Number(p(6)), 80},
-              {11, "NUMSHOTS", 0, unlimited ? Text("UNLIMITD") : Number(p(8)), unlimited ? 50 : 80},
+              // "Unlimited" starts further left and ends at the row's end, clear of its label.
+              {11, "NUMSHOTS", 0, unlimited ? Text("UNLIMITD") : Number(p(8)), unlimited ? 50 : 80,
+               unlimited ? kRowRight : std::uint8_t{0}},
               {12, "PERC_HIT", 0, Number(p(7)), 80},
               {13, "PATTERN_", 0, db.GetWeaponPatternText(index), 80},
               {14, "ATTCKTYP", 0, "", 0},
@@ -96,7 +99,7 @@ std::vector<DetailLine> DetailLines(const ModuleRecord& m, int index) {
 void CVData::ShowHullCosts(const CGHull* hull) {
   if (!hull) return;
   Clear(0);
-  const COLORREF colour = GetPaleColor(static_cast<std::uint32_t>(LocalGuild()));
+  const COLORREF colour = GetPaleColor(static_cast<std::uint32_t>(PanelGuild()));
   const auto value = [&](int row, const char* label, int v) {
     AddRow(static_cast<std::uint16_t>(row), Text(label).c_str(), colour, 0);
     AddRowText(static_cast<std::uint16_t>(row), 90, Number(v).c_str(), colour, 0);
@@ -118,12 +121,12 @@ void CVData::ShowModuleData(int mode, int index, int guild) {
   const CGModuleDB* db = g_gameData ? g_gameData->moduleDB.get() : nullptr;
   const ModuleRecord* m = db ? db->GetRecord(index) : nullptr;
   if (!m) return;
-  const COLORREF colour = GetPaleColor(static_cast<std::uint32_t>(LocalGuild()));
+  const COLORREF colour = GetPaleColor(static_cast<std::uint32_t>(PanelGuild()));
   const auto label = [&](int row, const std::string& text) {
     AddRow(static_cast<std::uint16_t>(row), text.c_str(), colour, 0);
   };
-  const auto value = [&](int row, int column, const std::string& text) {
-    AddRowText(static_cast<std::uint16_t>(row), static_cast<std::uint8_t>(column), text.c_str(), colour, 0);
+  const auto value = [&](int row, int column, const std::string& text, std::uint8_t flags = 0) {
+    AddRowText(static_cast<std::uint16_t>(row), static_cast<std::uint8_t>(column), text.c_str(), colour, flags);
   };
   AddRow(0, std::string(m->name, strnlen(m->name, sizeof m->name)).c_str(), colour, kRowCentre);
   AddRow(1, db->GetTypeText(index), colour, kRowCentre);
@@ -145,7 +148,7 @@ void CVData::ShowModuleData(int mode, int index, int guild) {
         label(line.row, Format("  %s", CGModuleDB::GetAttackTypeText(line.row - 9)));
       if (m->type == MODULE_WEAPON && line.row == 15)
         label(line.row, Format("              %s", db->GetWeaponAttackTypeText(index)));
-      if (!line.value.empty()) value(line.row, line.column, line.value);
+      if (!line.value.empty()) value(line.row, line.column, line.value, line.flags);
       last = std::max(last, line.row);
     }
   } else if (mode == 1) {

@@ -139,7 +139,7 @@ void CVData::ShowAsteroidData(std::uint16_t number, int noEta) {
   }
   Clear(0);
   const COLORREF colour = OwnerColour(asteroid->owner);
-  const COLORREF local = GetPaleColor(static_cast<std::uint32_t>(LocalGuild()));
+  const COLORREF local = GetPaleColor(static_cast<std::uint32_t>(PanelGuild()));
   const auto label = [&](int row, const std::string& text, COLORREF c) {
     AddRow(static_cast<std::uint16_t>(row), text.c_str(), c, 0);
   };
@@ -211,7 +211,7 @@ void CVData::ShowAsteroidData(std::uint16_t number, int noEta) {
   // Each guild sees the one coefficient its power comes from.
   const char* coefficient = nullptr;
   int figure = 0;
-  switch (LocalGuild()) {
+  switch (PanelGuild()) {
     case 4:
       coefficient = "SPINCOEF";
       figure = asteroid->spin;
@@ -238,7 +238,7 @@ void CVData::ShowAsteroidData(std::uint16_t number, int noEta) {
 
   // The local chapter's output here, then its pool.
   DrawRowLine(7, colour);
-  const std::uint16_t chapter = LocalChapterId();
+  const std::uint16_t chapter = PanelChapterId();
   label(7, Text("OUTPUT__"), local);
   std::uint16_t mined[4] = {};
   asteroid->GetChapterMiningOutput(chapter, &mined[0], &mined[1], &mined[2], &mined[3]);
@@ -331,7 +331,7 @@ void CVData::ShowZoneReadout(std::uint32_t zoneNumber, std::uint32_t zone, CGAst
     label(8, 10, Text("POWER___"));
     label(8, 95, Format("%u", asteroid->GetZonePowerOutput(owner, static_cast<std::uint16_t>(zone), 0)));
     std::uint16_t mined[4] = {};
-    if (owner == LocalChapterId()) z->GetMiningOutput(&mined[0], &mined[1], &mined[2], &mined[3]);
+    if (owner == PanelChapterId()) z->GetMiningOutput(&mined[0], &mined[1], &mined[2], &mined[3]);
     const int trait = Trait(13);
     for (int m = 0; m < 4; ++m) {
       long shownValue = mined[m];
@@ -358,7 +358,7 @@ void CVData::ShowZoneReadout(std::uint32_t zoneNumber, std::uint32_t zone, CGAst
 
 void CVData::ShowAtvTechTable(CSprite* const icons[4]) {
   Clear(1);
-  const COLORREF colour = GetPaleColor(static_cast<std::uint32_t>(LocalGuild()));
+  const COLORREF colour = GetPaleColor(static_cast<std::uint32_t>(PanelGuild()));
   const CGChapter* chapter = LocalChapter();
   for (int k = 0; k < 4 && chapter; ++k) {
     const std::uint8_t* s = chapter->GetATVTechStats(k);
@@ -378,7 +378,7 @@ void CVData::ShowFacilityReadout(std::uint32_t zoneNumber, std::uint32_t zone, C
   CGZone* z = ShownZone(zoneNumber, zone, asteroid);
   if (!z) return;
   Clear(1);
-  if ((z->facilities & FACILITY_ATV_CONSTRUCTION) && z->owner == LocalChapterId()) {
+  if ((z->facilities & FACILITY_ATV_CONSTRUCTION) && z->owner == PanelChapterId()) {
     const COLORREF colour = OwnerColour(z->owner);
     AddRow(0, "Pending Construction", colour, 0);
     if (!z->atvConstruction) return;

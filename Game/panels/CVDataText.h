@@ -1,7 +1,6 @@
 #pragma once
 // What the data panel's read-outs share: texts by text ID, number formatting,
-// the game's local chapter (LocalGuild and LocalChapterId come with the
-// application), and the colours they write in.
+// the game's local chapter and guild, and the colours they write in.
 // Game thread only.
 
 #include <cstdarg>
@@ -9,7 +8,6 @@
 #include <cstdio>
 #include <string>
 
-#include "Game/app/AppGlobals.h"
 #include "Game/base/GIDString.h"
 #include "Game/model/GChapter.h"
 #include "Game/model/GGameData.h"
@@ -45,6 +43,9 @@ inline std::string Format(const char* format, ...) {
   return buffer;
 }
 
+// The local player's guild and chapter number, as the game data has them.
+inline int PanelGuild() { return g_gameData ? g_gameData->GetLocalGuildIndex() : 0; }
+inline std::uint16_t PanelChapterId() { return g_gameData ? g_gameData->localChapterId : 0xFFFF; }
 inline CGChapter* LocalChapter() { return g_gameData ? g_gameData->GetLocalChapter() : nullptr; }
 // A chapter of any guild by its number, or null.
 inline CGChapter* Chapter(std::uint32_t id) {

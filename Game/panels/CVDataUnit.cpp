@@ -26,7 +26,7 @@ constexpr int kBarStep = 17;
 constexpr int kBarLimit = 405;
 constexpr int kForeignBarY = 226;
 
-bool IsOwn(const CGUnit* unit) { return unit->GetChapter() == LocalChapterId(); }
+bool IsOwn(const CGUnit* unit) { return unit->GetChapter() == PanelChapterId(); }
 
 bool IsReadable(const CGUnit* unit) {
   const CGUnitTemplate* design = unit->GetTemplate();
@@ -321,12 +321,12 @@ int CVData::EditShipName() {
   std::string prompt = Text("EDTSHPNM").substr(0, 100);
   bool ok;
   if (links.enterName) {
-    ok = links.enterName(prompt, LocalGuild(), &answer);
+    ok = links.enterName(prompt, PanelGuild(), &answer);
   } else {
     char buffer[kNameBufferSize] = {};
     std::snprintf(buffer, sizeof buffer, "%s", answer.c_str());
     std::uint32_t success = 0;
-    CDEnterNameDlg dialog(owner, window, instance, prompt, LocalGuild(), buffer, &success);
+    CDEnterNameDlg dialog(owner, window, instance, prompt, PanelGuild(), buffer, &success);
     ok = success == 1;
     answer = buffer;
   }
