@@ -184,6 +184,23 @@ TEST_F(DataPanel, PowerFallingToNothingIsEmptyInRedExceptWhileDecommissioning) {
   EXPECT_STREQ(line, "EPC : FULL");
 }
 
+TEST_F(DataPanel, TheOrdersPageListsTheQueueWithTheFirstOrdersEstimateBelowIt) {
+  QueueOrder(own, 24);
+  QueueOrder(own, 11);
+  char first[50] = {};
+  char second[50] = {};
+  own->GetOrderStatusText(0, first, sizeof first);
+  own->GetOrderStatusText(1, second, sizeof second);
+  panel->unitPage = 3;
+  panel->ShowUnitData(own, 3, 0);
+  EXPECT_EQ(Row(2), Rows{first});
+  // The estimate takes no row (none to give), one or two, then one row stays empty.
+  const std::uint16_t turns = own->GetNumTurnsUntilOrderCompletion(nullptr);
+  const int next = turns == 0xFFFE ? 4 : turns == 0xFFFF || turns == 0 ? 5 : 6;
+  EXPECT_EQ(Row(next), Rows{second});
+  EXPECT_TRUE(Looks("unit_orders.png"));
+}
+
 TEST_F(DataPanel, AWreckedOwnUnitShowsTheWreckNoLifeAndNoHull) {
   own->unoperational = 1;
   panel->unitPage = 1;
@@ -354,7 +371,15 @@ TEST_F(DataPanel, MoveFailuresHaveTheirTextsAndTooFarIsNoFailureLine) {
 
 TEST_F(DataPanel, ZoneReadOutsInTheirThreeModes) {
   CGAsteroid* a = g_gameData->solarDB.GetAsteroid(3);
+  // The ATV kinds' small pictures, as the terrain view passes them.
+  std::vector<std::unique_ptr<CSprite>> owned;
   CSprite* icons[4] = {};
+  const char* const kIcons[4] = {"smcomatv.ima", "smminatv.ima", "smpowatv.ima", "smsbatv.ima"};
+  for (int k = 0; k < 4; ++k) {
+    owned.push_back(std::make_unique<CSprite>(g_ddraw, 0, g_gameData->GetGuildModule(1), kIcons[k], 0, 0, 0));
+    icons[k] = owned.back().get();
+  }
+  g_gameData->GetLocalChapter()->SetATVTechLevels(255, 2);
   // An unscouted zone, with a unit's cargo from row 5.
   own->atvCargo = {3, 2, 1, 0};
   panel->ShowZoneInfo(5, 5, a, own, icons, 0);
