@@ -290,8 +290,9 @@ int CVData::SetUnitPicture(int y) {
   const CGUnitTemplate* design = g_gameData->templates.GetTemplate(PanelChapterId(), row, 1);
   if (!design) return 1;
   const int guild = PanelGuild();
-  const std::string path =
-      std::string(g_instData.GetGuildPath(guild)) + "units\\" + design->GetClassAbbreviation() + "_ds.ima";
+  char path[300];
+  std::snprintf(path, sizeof path, "%sunits\\%s_ds.ima", g_instData.GetGuildPath(guild),
+                design->GetClassAbbreviation());
   return DrawPictureFile(path, GuildModule(guild), false) ? 1 : 0;
 }
 

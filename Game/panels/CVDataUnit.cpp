@@ -6,6 +6,7 @@
 #include "Game/app/AppGlobals.h"
 #include "Game/app/GameView.h"
 #include "Game/base/GInstData.h"
+#include "Game/base/TraceError.h"
 #include "Game/dialogs/CDEnterNameDlg.h"
 #include "Game/model/GUnit.h"
 #include "Game/panels/CVData.h"
@@ -75,7 +76,11 @@ void CVData::ShowUnitData(CGUnit* shownUnit, std::uint16_t context, int noPictur
   unit = shownUnit;
   unitContext = context;
   Clear(0);
-  if (NoArtPath() || !shownUnit) return;
+  if (NoArtPath()) return;
+  if (!shownUnit) {
+    TraceError("no unit to show", __FILE__, __LINE__);
+    return;
+  }
   const COLORREF colour = GetPaleColor(shownUnit->GetGuild());
   switch (unitPage) {
     case 0:
@@ -102,7 +107,8 @@ void CVData::ShowUnitPicture(CGUnit* shown, COLORREF colour) {
   const int guild = static_cast<int>(shown->GetGuild());
   char abbreviation[8] = "reck";
   if (shown->IsOperational()) shown->GetClassAbbreviation(abbreviation);
-  const std::string path = std::string(g_instData.GetGuildPath(guild)) + "units\\" + abbreviation + "_ds.ima";
+  char path[300];
+  std::snprintf(path, sizeof path, "%sunits\\%s_ds.ima", g_instData.GetGuildPath(guild), abbreviation);
   HMODULE module = g_gameData ? g_gameData->GetGuildModule(guild) : nullptr;
   if (!DrawPictureFile(path, module, true)) return;
   DrawCaption(shown->GetName(), colour, 1);
