@@ -11,6 +11,7 @@
 #include "platform/gdi/dc.h"
 #include "platform/gdi/shapes.h"
 #include "platform/gdi/text.h"
+#include "platform/resource/module.h"
 
 using namespace plat;
 using namespace datapanel;
@@ -83,6 +84,7 @@ CVData::CVData(HFONT font_, CSprite* screen_, RECT* dirty_, CDDraw* owner_, HWND
 }
 
 CVData::~CVData() {
+  if (asteroidPictures) FreeLibrary(asteroidPictures);
   delete compose;
   delete mask;
   delete background;

@@ -264,17 +264,17 @@ void CVData::ShowAsteroidData(std::uint16_t number, int noEta) {
   DrawRowLine(row, colour);
   label(row, Text("TRNLSTUP", asteroid->GetLastScanTurn()), colour);
 
-  // Picture and captions. The asteroid pictures' module is opened for this
-  // read-out and let go again.
+  // Picture and captions.
   const int n = number % 16 + 1;
   char file[300];
   std::snprintf(file, sizeof file, n < 10 ? "%sasteroid\\ast0%d_ds.ima" : "%sasteroid\\ast%d_ds.ima",
                 g_instData.GetArtPath(), n);
-  char modulePath[300];
-  g_instData.BuildPath(modulePath, "asneex.dll", INSTPATH_ART);
-  HMODULE pictures = LoadLibrary(modulePath);
-  DrawPictureFile(file, pictures, false);
-  if (pictures) FreeLibrary(pictures);
+  if (!asteroidPictures) {
+    char modulePath[300];
+    g_instData.BuildPath(modulePath, "asneex.dll", INSTPATH_ART);
+    asteroidPictures = LoadLibrary(modulePath);
+  }
+  DrawPictureFile(file, asteroidPictures, false);
   DrawCaption(asteroid->GetName(), colour, 1);
   const bool owned = asteroid->owner < static_cast<std::uint16_t>(kMaxChapters);
   DrawCaption(owned ? ChapterName(asteroid->owner) : Text("UNOWNED_").c_str(), colour, 0);
