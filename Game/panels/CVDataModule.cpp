@@ -24,7 +24,6 @@ struct DetailLine {
   int labelColumn;    // 0: AddRow; else AddRowText at this column
   std::string value;
   int column;
-  std::uint8_t flags = 0;
 };
 
 std::string Number(int v) { return Format("%d", v); }
@@ -81,9 +80,9 @@ std::vector<DetailLine> DetailLines(const ModuleRecord& m, int index) {
               {8, "EFFRANGE", 0, Format("%.2f", db.GetEffectiveRange(index)), 80},
               {9, "MAXRANGE", 0, Format("%.2f", db.GetMaxRange(index)), 80},
               {10, "ROF_____", 0, p(6) > 20 ? std::string("8") : Number(p(6)), 80},
-              // "Unlimited" starts further left and ends at the row's end, clear of its label.
-              {11, "NUMSHOTS", 0, unlimited ? Text("UNLIMITD") : Number(p(8)), unlimited ? 50 : 80,
-               unlimited ? kRowRight : std::uint8_t{0}},
+              // "Unlimited" does not fit beside its label in this font: it stands in the
+              // value column and runs past the row's end rather than over the label.
+              {11, "NUMSHOTS", 0, unlimited ? Text("UNLIMITD") : Number(p(8)), 80},
               {12, "PERC_HIT", 0, Number(p(7)), 80},
               {13, "PATTERN_", 0, db.GetWeaponPatternText(index), 80},
               {14, "ATTCKTYP", 0, "", 0},
@@ -125,8 +124,8 @@ void CVData::ShowModuleData(int mode, int index, int guild) {
   const auto label = [&](int row, const std::string& text) {
     AddRow(static_cast<std::uint16_t>(row), text.c_str(), colour, 0);
   };
-  const auto value = [&](int row, int column, const std::string& text, std::uint8_t flags = 0) {
-    AddRowText(static_cast<std::uint16_t>(row), static_cast<std::uint8_t>(column), text.c_str(), colour, flags);
+  const auto value = [&](int row, int column, const std::string& text) {
+    AddRowText(static_cast<std::uint16_t>(row), static_cast<std::uint8_t>(column), text.c_str(), colour, 0);
   };
   AddRow(0, std::string(m->name, strnlen(m->name, sizeof m->name)).c_str(), colour, kRowCentre);
   AddRow(1, db->GetTypeText(index), colour, kRowCentre);
@@ -148,7 +147,7 @@ void CVData::ShowModuleData(int mode, int index, int guild) {
         label(line.row, Format("  %s", CGModuleDB::GetAttackTypeText(line.row - 9)));
       if (m->type == MODULE_WEAPON && line.row == 15)
         label(line.row, Format("              %s", db->GetWeaponAttackTypeText(index)));
-      if (!line.value.empty()) value(line.row, line.column, line.value, line.flags);
+      if (!line.value.empty()) value(line.row, line.column, line.value);
       last = std::max(last, line.row);
     }
   } else if (mode == 1) {

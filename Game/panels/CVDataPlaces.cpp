@@ -343,7 +343,9 @@ void CVData::ShowZoneReadout(std::uint32_t zoneNumber, std::uint32_t zone, CGAst
     for (int k = 0; k < 4; ++k) {
       const auto kind = static_cast<std::uint8_t>(k);
       label(15 + k, 10, Text(kAtvLabels[k]));
-      label(15 + k, 95, Format("%d / %d", z->GetAtvCount(kind), z->GetArrivingAtvCount(0, kind)));
+      // Right-aligned in their column, clear of the longest label.
+      AddRowText(static_cast<std::uint16_t>(15 + k), 95,
+                 Format("%d / %d", z->GetAtvCount(kind), z->GetArrivingAtvCount(0, kind)).c_str(), colour, kRowRight);
     }
     next = 19;
   }
@@ -366,7 +368,7 @@ void CVData::ShowAtvTechTable(CSprite* const icons[4]) {
     for (int f = 0; f < 4; ++f) {
       const auto row = static_cast<std::uint16_t>(5 * k + f);
       AddRowText(row, 35, Text(kKindLabels[f]).c_str(), colour, 0);
-      AddRowText(row, 90, Format("%d", s[f]).c_str(), colour, 0);
+      AddRowText(row, 90, Format("%d", s[f]).c_str(), colour, kRowRight);
     }
     AddRowText(static_cast<std::uint16_t>(5 * k + 3), 10, Format("%c %c", s[4], s[5]).c_str(), colour, 0);
   }
@@ -378,6 +380,7 @@ void CVData::ShowFacilityReadout(std::uint32_t zoneNumber, std::uint32_t zone, C
   CGZone* z = ShownZone(zoneNumber, zone, asteroid);
   if (!z) return;
   Clear(1);
+  // The figures of both tables stand right-aligned in their column, clear of "Scientific:".
   if ((z->facilities & FACILITY_ATV_CONSTRUCTION) && z->owner == PanelChapterId()) {
     const COLORREF colour = OwnerColour(z->owner);
     AddRow(0, "Pending Construction", colour, 0);
@@ -386,7 +389,7 @@ void CVData::ShowFacilityReadout(std::uint32_t zoneNumber, std::uint32_t zone, C
       if (icons) Blit(icons[k], 661, 219 + 65 * k);
       const auto row = static_cast<std::uint16_t>(2 + 5 * k);
       AddRowText(row, 35, Text(kKindLabels[k]).c_str(), colour, 0);
-      AddRowText(row, 90, Format("%d", z->atvConstruction[static_cast<std::size_t>(k)]).c_str(), colour, 0);
+      AddRowText(row, 90, Format("%d", z->atvConstruction[static_cast<std::size_t>(k)]).c_str(), colour, kRowRight);
     }
     return;
   }

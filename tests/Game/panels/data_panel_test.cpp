@@ -270,7 +270,7 @@ TEST_F(DataPanel, HullCostsAndTheThreeModuleModes) {
   panel->ShowModuleData(0, weapon, 1);
   EXPECT_EQ(Row(10), (Rows{"ROF:", "8"}));
   EXPECT_EQ(Row(11), (Rows{"MAX. AMMO:", "Unlimited"}));
-  EXPECT_EQ(Find("Unlimited")->column, 50);
+  EXPECT_EQ(Find("Unlimited")->column, 80);
   bool research = false;
   for (const DataPanelText& t : panel->shown) research |= t.text.find("Research") != std::string::npos;
   EXPECT_FALSE(research);
