@@ -427,6 +427,36 @@ TEST_F(DataPanel, ZoneReadOutsInTheirThreeModes) {
   EXPECT_EQ(Row(2), (Rows{"Combat:", "4"}));
 }
 
+TEST_F(DataPanel, OddModelStatesReadAsNobodysOrUnknownAndDrawNothingOutsideThePanel) {
+  // A zone owner byte that is no chapter and no marker, and a composition past the table.
+  CGAsteroid* a = g_gameData->solarDB.GetAsteroid(4);
+  a->GetZone(0)->SetOwner(77);
+  a->composition = 40;
+  CSprite* icons[4] = {};
+  panel->ShowZoneInfo(0, 0, a, nullptr, icons, 1);
+  EXPECT_EQ(Row(3), (Rows{"OWNER ", ""}));
+  EXPECT_EQ(Find("OWNER ")->colour, 0xD7FFFFu);
+  panel->ShowAsteroidData(4, 1);
+  EXPECT_EQ(Row(5), (Rows{"Eco. Class:", "Unknown"}));
+  panel->ShowAsteroidData(17, 1);  // no such asteroid: the panel stays as it was
+  EXPECT_EQ(Row(5), (Rows{"Eco. Class:", "Unknown"}));
+
+  // A unit without a design, and a name far wider than a row.
+  own->SetName(std::string(255, 'M').c_str());
+  CGUnitTemplate* design = own->design;
+  own->design = nullptr;
+  dirty = {};
+  for (int page = 3; page >= 0; --page) {
+    panel->unitPage = static_cast<std::uint8_t>(page);
+    panel->ShowUnitData(own, 3, 0);
+  }
+  own->design = design;
+  EXPECT_GE(dirty.left, 0);
+  EXPECT_LE(dirty.right, 800);
+  EXPECT_EQ(Row(1), Rows{" Class"});
+  EXPECT_EQ(Row(4), (Rows{"Hull integrity", "0/0"}));
+}
+
 TEST_F(DataPanel, StarsAndGuilds) {
   panel->ShowStarData(1);
   EXPECT_EQ(Row(0), Rows{std::string("Name: ") + g_gameData->solarDB.GetStar(1)->GetName()});
