@@ -58,6 +58,8 @@ struct Screen {
     g_ddraw = new CDDraw(window, 1);
     g_gameData = new CGameData(9, 8);
     if (!g_gameData->RulesLoaded() || !g_gameData->ResourcesComplete()) std::abort();  // no installation built
+    g_gameData->solarDB.CreateStarArray(1);
+    g_gameData->solarDB.CreateStars();
     g_gameData->solarDB.CreateAsteroidArray(4);
     for (std::uint16_t i = 0; i < 4; ++i) {
       auto a = std::make_unique<CGAsteroid>(i);
@@ -158,6 +160,18 @@ void BM_ZoneReadOut(benchmark::State& state) {
           FlushWhole);
 }
 BENCHMARK(BM_ZoneReadOut);
+
+void BM_StarReadOut(benchmark::State& state) {
+  Screen s;
+  Against(state, "ratio_to_whole_flush", [&] { g_dataPanel->ShowStarData(0); }, FlushWhole);
+}
+BENCHMARK(BM_StarReadOut);
+
+void BM_TemplateList(benchmark::State& state) {
+  Screen s;
+  Against(state, "ratio_to_whole_flush", [&] { g_dataPanel->ShowTemplateList(s.unit, 0, nullptr); }, FlushWhole);
+}
+BENCHMARK(BM_TemplateList);
 
 void BM_GuildList(benchmark::State& state) {
   Screen s;
