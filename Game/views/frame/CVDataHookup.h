@@ -3,6 +3,12 @@
 // current view's data-panel slots and its flushes the screen's. The view
 // framework calls this once it has built the panel. Game thread only.
 
+#include <cstdint>
+
 class CVData;
+
+// The fixed template slot 0..14 last picked in the data panel's template
+// list for a construct or modify order; 255 none.
+extern std::uint32_t g_templateSlot;
 
 void ConnectDataPanel(CVData& panel);

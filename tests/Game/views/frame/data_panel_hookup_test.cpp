@@ -12,8 +12,10 @@
 #include "Game/model/GUnit.h"
 #include "Game/panels/CVData.h"
 #include "Game/rules/GUnitTem.h"
+#include "Game/views/frame/CVDataHookup.h"
 #include "Game/views/frame/CVGeneric.h"
 #include "Game/views/frame/CVStandIn.h"
+#include "platform/resource/module.h"
 #include "tests/Game/views/frame/view_screen.h"
 
 namespace {
@@ -35,6 +37,8 @@ class HookedView : public CVGeneric {
 class DataPanelHookup : public testing::Test, protected views_test::ViewScreen {
  protected:
   void SetUp() override {
+    // The status line's texts come from the program's own module.
+    plat::SetProgramModulePath(std::string(QUEN_BUILD_DIR) + "/Game/quenbar.dll");
     OpenViewScreen("DataPanelHookupMain");
     g_commandMode = kNoCommandMode;
   }
@@ -43,6 +47,7 @@ class DataPanelHookup : public testing::Test, protected views_test::ViewScreen {
     view.reset();
     standIn.reset();
     CloseViewScreen();
+    plat::SetProgramModulePath("/nonexistent/quenbar.dll");
   }
   std::unique_ptr<HookedView> view;
   std::unique_ptr<CVStandIn> standIn;
@@ -84,6 +89,49 @@ TEST_F(DataPanelHookup, TheMinimalViewShowsTheFirstSelectedUnitAndEmptiesThePane
   // A click in the panel goes to it, not to the view's other areas.
   g_dataPanel->rowAction[0] = ROW_VIEW_COMMAND;
   EXPECT_EQ(standIn->OnLButtonDown(700, 210, 0), 1);
+}
+
+TEST_F(DataPanelHookup, APickedTemplateIsRefusedWithItsReasonAndTheModeEnds) {
+  view = std::make_unique<HookedView>(window, program);
+  struct Case {
+    const char* name;
+    bool unitExists;
+    bool slotFilled;
+    const char* status;
+  };
+  const Case cases[] = {
+      {"constructor gone", false, true, "Construction failed - constructor destroyed"},
+      {"empty slot", true, false, "Construction failed - invalid template"},
+      {"no construction capability", true, true, "Construction failed - no construction capability"},
+  };
+  std::uint32_t serial = 1;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    auto* design = new CGUnitTemplate(kLocal, -1);
+    g_gameData->templates.AddTemplate(design, kLocal);
+    const std::uint32_t id = (std::uint32_t{kLocal} << 26) | serial++;
+    if (c.unitExists) {
+      const Location at{0, 0, 0, 0};
+      g_gameData->pieces.CreateUnit(design, &at, kLocal, id);
+      g_gameData->AddToSelection(GOTO_UNIT, id, 0);
+    }
+    if (c.slotFilled) g_gameData->templates.SetFixedTemplate(*design, kLocal, 4);
+    else g_gameData->templates.ClearFixedSlot(kLocal, 4);
+    g_commandMode = 16;
+    g_commandUnitId = id;
+    g_statusText.clear();
+    view->CVGeneric::OnDataPanelCommand(4, 0);
+    EXPECT_EQ(g_statusText, c.status);
+    EXPECT_EQ(g_commandMode, kNoCommandMode);
+    EXPECT_EQ(g_commandUnitId, 0xFFFFFFFFu);
+    EXPECT_EQ(g_templateSlot, 255u);
+  }
+  // Without a command unit the pick is only remembered.
+  g_statusText.clear();
+  view->CVGeneric::OnDataPanelCommand(6, 0);
+  EXPECT_EQ(g_templateSlot, 6u);
+  EXPECT_EQ(g_pendingOrderOption, 0xFF);
+  EXPECT_TRUE(g_statusText.empty());
 }
 
 }  // namespace
