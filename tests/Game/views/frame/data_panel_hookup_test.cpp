@@ -91,6 +91,27 @@ TEST_F(DataPanelHookup, TheMinimalViewShowsTheFirstSelectedUnitAndEmptiesThePane
   EXPECT_EQ(standIn->OnLButtonDown(700, 210, 0), 1);
 }
 
+TEST_F(DataPanelHookup, TheOrderMenuShowsAUnitsPagesAndItsTemplatesInThePanel) {
+  view = std::make_unique<HookedView>(window, program);
+  auto* design = new CGUnitTemplate(kLocal, -1);
+  g_gameData->templates.AddTemplate(design, kLocal);
+  g_gameData->templates.SetFixedTemplate(*design, kLocal, 3);
+  const std::uint32_t id = (std::uint32_t{kLocal} << 26) | 7;
+  const Location at{0, 0, 0, 0};
+  CGUnit* unit = g_gameData->pieces.CreateUnit(design, &at, kLocal, id);
+  g_menuObjectKind = 2;
+  g_menuObjectId = id;
+  view->OnMenuCommand(515);  // damage page
+  EXPECT_EQ(g_dataPanel->unit, unit);
+  EXPECT_EQ(g_dataPanel->unitPage, 1);
+  g_pendingOrderOption = 0xFF;
+  view->OnMenuCommand(605);  // construct: the list of the unit's designs
+  EXPECT_EQ(g_commandMode, 16u);
+  EXPECT_EQ(g_pendingOrderOption, 0);
+  EXPECT_EQ(g_dataPanel->rowAction[3], ROW_VIEW_COMMAND);
+  EXPECT_EQ(g_dataPanel->rowAction[2], ROW_NOTHING);
+}
+
 TEST_F(DataPanelHookup, APickedTemplateIsRefusedWithItsReasonAndTheModeEnds) {
   view = std::make_unique<HookedView>(window, program);
   struct Case {
