@@ -1,30 +1,206 @@
 #pragma once
-// The data panel at the right of the game screen (98 x 94 picture at
-// (668, 101) and its read-out rows). Built by the view framework with the
-// shared screen; this is its frame, whose rows come with the data panel
-// itself. Game thread only.
+// The data panel at the right of the game screen: a 98 x 94 picture at
+// (668, 101) with a caption line at its top and bottom, and 19 text rows of
+// 13 pixels from y 206, between x 656 and 779. Views and info panels fill it
+// with the read-outs below (units, hulls, modules, asteroids, zones, stars,
+// guilds, templates); each row may carry a click action. Built by the view
+// framework with the shared screen; all drawing goes into that surface and
+// grows its dirty rectangle. Game thread only.
+//
+// The read-outs live by subject: CVData.cpp (frame, rows, picture, template
+// lists), CVDataUnit.cpp, CVDataModule.cpp (hulls and modules) and
+// CVDataPlaces.cpp (asteroids, zones, stars, guilds).
 
+#include <array>
 #include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
 
 #include "platform/core/types.h"
 #include "platform/gdi/objects.h"
 
 class CDDraw;
 class CSprite;
+class CGUnit;
+class CGAsteroid;
+class CGZone;
+struct CGHull;
+
+// What a click on a row (or on the picture) does.
+enum DataPanelRowAction : std::uint8_t {
+  ROW_NOTHING = 0,
+  ROW_VIEW_COMMAND = 1,  // the view's data-panel command (row, extra)
+  ROW_EDIT_NAME = 2,     // rename the shown unit
+  ROW_SELECT_GUILD = 3,
+  ROW_SELECT_CHAPTER = 4,
+  ROW_NEXT_PAGE = 5,
+  ROW_PREVIOUS_PAGE = 6,
+};
+
+// Row text flags: centred, right-aligned, half a row lower.
+constexpr std::uint8_t kRowCentre = 1;
+constexpr std::uint8_t kRowRight = 2;
+constexpr std::uint8_t kRowHalfDown = 8;
+
+constexpr int kDataRows = 19;
+constexpr int kPictureAction = 19;  // the action entry of the picture
+constexpr int kDataRowTop = 206;
+constexpr int kDataRowHeight = 13;
+constexpr int kDataLeft = 656;
+constexpr int kDataRight = 779;
+constexpr plat::RECT kDataPictureRect{668, 101, 766, 195};
+constexpr std::uint32_t kNoZoneKey = 255;
+
+// What the panel needs of the views above it. The view framework fills these
+// in when it builds the panel; an empty one does nothing (name: refused).
+struct DataPanelLinks {
+  // The current view's slots 35, 36 and 37.
+  std::function<void(int row, std::uint32_t extra)> dataPanelCommand;
+  std::function<void(int guild)> selectGuild;
+  std::function<void(std::uint32_t row)> selectChapter;
+  // FlushScreen of the view framework.
+  std::function<void()> flushScreen;
+  // The one-line name prompt: true on OK with `text` the answer.
+  std::function<bool(std::string_view prompt, int guild, std::string* text)> enterName;
+};
+
+// One text the rows show, as written since the last clear: what the tests
+// read back as the read-outs' figures.
+struct DataPanelText {
+  int row;     // -1 for a text placed by offset or a caption
+  int column;  // pixels from x 656
+  std::string text;
+  plat::COLORREF colour;
+  std::uint8_t flags;
+};
 
 class CVData {
  public:
-  CVData(plat::HFONT boldFont, CSprite* screen, plat::RECT* dirtyRect, CDDraw* display, plat::HWND window,
+  // Stores the screen state and loads the backdrop ("datafil.ima"), the empty
+  // picture ("dpicfil.ima"; both the local guild's) and the picture mask
+  // ("98x94msk.ima", shared); a sprite that cannot be made stays null.
+  CVData(plat::HFONT font, CSprite* screen, plat::RECT* dirty, CDDraw* owner, plat::HWND window,
          plat::HINSTANCE instance);
+  ~CVData();
   CVData(const CVData&) = delete;
   CVData& operator=(const CVData&) = delete;
 
-  // A click in the panel (screen coordinates): 1 when used.
-  int OnClick(int x, int y);
-  // The picture of a unit's class, or the chapter's empty picture.
-  void SetUnitPicture(std::uint32_t unitId);
+  // Texts. Rows above 18, columns of 123 and more and offsets outside
+  // 0..790 x 0..440 are ignored.
+  void AddRow(std::uint16_t row, const char* text, plat::COLORREF colour, std::uint8_t flags);
+  void AddRowText(std::uint16_t row, std::uint8_t column, const char* text, plat::COLORREF colour,
+                  std::uint8_t flags);
+  void DrawTextAt(int x, int y, const char* text, plat::COLORREF colour, std::uint8_t flags);
+  // Centred in the picture's top (nonzero) or bottom caption line.
+  void DrawCaption(const char* text, plat::COLORREF colour, int top);
+  void DrawRowLine(int row, plat::COLORREF colour);
 
-  plat::HFONT boldFont;
+  // Empties the rows and their actions; with redrawPicture, the picture too
+  // (the fixed picture, else the empty one, which ends the picture's action).
+  void Clear(int redrawPicture);
+  // Replaces the fixed picture (null name: none); draws nothing.
+  void SetPicture(const char* fileName, int colourKeyed);
+  // Draws a picture framed by the mask; 0 when it is the one already shown,
+  // else the length of its remembered name.
+  int DrawPicture(int flag, CSprite* sprite);
+  // Forgets the picture shown, so that the next DrawPicture draws.
+  void ForgetPicture() { pictureName[0] = '\0'; }
+  void ShowLine(const char* text, int clear, std::uint16_t row, plat::COLORREF colour);
+  void ShowText(const char* text, std::uint8_t column, int clear, std::uint16_t row, plat::COLORREF colour);
+
+  // Row under screen y, -1 for none.
+  static int RowFromY(std::uint16_t y);
+  // A click at screen (x, y); 1 when the name dialog ran, else 0.
+  int OnClick(int x, int y, std::uint32_t extra);
+  // The mouse over a template row: its class picture; 1 when handled or the
+  // slot is empty, 0 otherwise.
+  int SetUnitPicture(int y);
+  // Steps the unit page (which 1) or the zone mode (which 2) forward or back.
+  void TurnPage(int forward, int which);
+  // The local chapter's 15 template slots, coloured by what the constructor
+  // unit can afford; returns 0.
+  std::uint8_t ShowTemplateList(CGUnit* constructor, int option, CGUnit* target);
+  void ShowDesignTemplateList(int scanMode, int highlighted);
+
+  // Units (CVDataUnit.cpp).
+  void ShowUnitData(CGUnit* unit, std::uint16_t context, int noPicture);
+  void ShowUnitStatus(CGUnit* unit);
+  // Renames the shown unit; 1 when the dialog ran.
+  int EditShipName();
+  // The power line of a unit after `change`; 1 when its power runs out.
+  int ShowPowerState(int row, char* buffer, std::uint16_t turns, CGUnit* unit, std::int16_t change,
+                     plat::COLORREF colour);
+
+  // Hulls and modules (CVDataModule.cpp).
+  void ShowHullCosts(const CGHull* hull);
+  void ShowModuleData(int mode, int index, int guild);
+
+  // Places (CVDataPlaces.cpp).
+  void ShowAsteroidData(std::uint16_t number, int noEta);
+  // Turns until the selection reaches the target (kind 2: a unit id, else an
+  // asteroid); 0xFFFF when none can.
+  std::uint16_t GetSelectionEta(int targetKind, std::uint32_t target, std::int32_t* failure,
+                                std::int32_t* powerNeed);
+  void ShowMoveFailure(int row, char* buffer, std::int32_t failure);
+  void ShowZoneInfo(std::uint32_t zoneNumber, std::uint32_t zone, CGAsteroid* asteroid, CGUnit* unit,
+                    CSprite* const icons[4], int force);
+  void ShowStarData(std::uint16_t number);
+  void ShowGuildList();
+  int ShowGuildMembers(int guild);
+
+  DataPanelLinks links;
+  // What the rows and captions show since the last clear.
+  std::vector<DataPanelText> shown;
+
+  plat::HFONT font;
   CSprite* screen;
-  plat::RECT* dirtyRect;
+  CSprite* background = nullptr;
+  CSprite* emptyPicture = nullptr;
+  CSprite* fixedPicture = nullptr;
+  CSprite* mask = nullptr;
+  CSprite* compose = nullptr;
+  plat::RECT* dirty;
+  CDDraw* owner;
+  plat::HWND window;
+  plat::HINSTANCE instance;
+  std::array<std::uint8_t, 20> rowAction{};
+  CGUnit* unit = nullptr;
+  std::uint16_t unitContext = 0;
+  std::uint8_t unitPage = 0;
+  std::uint32_t zoneKey = kNoZoneKey;
+  std::uint32_t zoneIndex = kNoZoneKey;
+  std::uint8_t zoneMode = 0;
+  std::uint32_t lastDirection = 1;
+  char pictureName[256] = {};
+  // The asteroid pictures' module ("asneex.dll"), opened by the first asteroid
+  // read-out and kept until the panel goes: opening it each time cost about
+  // nine tenths of a read-out.
+  plat::HMODULE asteroidPictures = nullptr;
+
+ private:
+  void DrawRowRect(plat::RECT rect, const char* text, plat::COLORREF colour, std::uint8_t flags, int row,
+                   int column);
+  void Flush();
+  void DrawLine(int x1, int y1, int x2, int y2, plat::COLORREF colour, int width);
+  // Draws a 98 x 94 picture file from a module (no colour key), then deletes it; false when it cannot be made.
+  bool DrawPictureFile(const std::string& path, plat::HMODULE module, bool forget);
+  // Copies a sprite to the screen at (x, y) and grows the dirty rectangle.
+  void Blit(CSprite* sprite, int x, int y);
+  void ShowUnitSummaryPage(CGUnit* unit, std::uint16_t context, plat::COLORREF colour);
+  void ShowUnitDamagePage(CGUnit* unit, plat::COLORREF colour);
+  void ShowUnitModulesPage(CGUnit* unit, plat::COLORREF colour);
+  void ShowUnitOrdersPage(CGUnit* unit, plat::COLORREF colour);
+  // Bars and names of the fitted slots from the `skip`-th on (at most ten), then life support and hull.
+  void ShowSlotBars(CGUnit* unit, int skip, plat::COLORREF colour);
+  void ShowUnitPicture(CGUnit* unit, plat::COLORREF colour);
+  // The completion estimate of the first order at `row` (sameRow: the figure
+  // beside the power line, else below it); the next free row.
+  int ShowCompletion(CGUnit* unit, int row, int sameRow, plat::COLORREF colour);
+  void ShowZoneReadout(std::uint32_t zoneNumber, std::uint32_t zone, CGAsteroid* asteroid, CGUnit* unit);
+  void ShowAtvTechTable(CSprite* const icons[4]);
+  void ShowFacilityReadout(std::uint32_t zoneNumber, std::uint32_t zone, CGAsteroid* asteroid,
+                           CSprite* const icons[4]);
+  void ShowTemplateRows(int highlighted, CGUnit* constructor, int option, CGUnit* target, bool design);
 };

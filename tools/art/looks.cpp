@@ -145,6 +145,19 @@ void Panel(Canvas& c, const Asset& a, const Palette& p, Random& rnd, const Backd
   if (words) Captions(c, p, words->captions);
 }
 
+// A frame laid over pictures by colour key: its inside is pure black, which
+// lets the picture show through.
+void Mask(Canvas& c, const Palette& p) {
+  cairo_t* cr = c.cr();
+  const double w = c.width(), h = c.height();
+  c.Bevel(0, 0, w, h, p.base.Scaled(0.55), 2, 0);
+  cairo_set_antialias(cr, CAIRO_ANTIALIAS_NONE);
+  c.Colour({0, 0, 0}, 1.0);
+  c.RoundedRect(4, 4, w - 8, h - 8, 6);
+  cairo_fill(cr);
+  cairo_set_antialias(cr, CAIRO_ANTIALIAS_DEFAULT);
+}
+
 void Border(Canvas& c, const Palette& p) {
   c.Bevel(0, 0, c.width(), c.height(), p.base.Scaled(0.55), 2, 0);
   c.Colour(p.accent, 0.6);
@@ -1255,6 +1268,7 @@ Pixels DrawImage(const Asset& asset, int guild, const BackdropWords* words) {
   else if (k == "screen") GameScreen(c, p, rnd);
   else if (k == "panel") Panel(c, asset, p, rnd, words);
   else if (k == "border") Border(c, p);
+  else if (k == "mask") Mask(c, p);
   else if (k == "button" || k == "side" || k == "check" || k == "choice") Button(c, asset, p);
   else if (k == "menu") Menu(c, asset, p);
   else if (k == "icon") Icon(c, asset, p, rnd);

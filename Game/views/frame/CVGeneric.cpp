@@ -19,6 +19,7 @@
 #include "Game/panels/CInfoPanel.h"
 #include "Game/panels/CVData.h"
 #include "Game/panels/CVNotify.h"
+#include "Game/views/frame/CVDataHookup.h"
 #include "Game/views/frame/CVFrameEffects.h"
 #include "Game/views/frame/ViewApplication.h"
 #include "media/CDDraw.h"
@@ -302,6 +303,7 @@ CVGeneric::CVGeneric(HWND window, HINSTANCE instance) {
   const std::uint16_t local = g_gameData ? g_gameData->localChapterId : 0;
   InstallPanelFrame(true);
   g_dataPanel = new CVData(g_boldFont, g_screenSprite, &g_dirtyRect, g_viewDDraw, window, instance);
+  ConnectDataPanel(*g_dataPanel);
   g_notifyPanel = new CVNotify(g_viewDDraw, g_screenSprite, window, instance, &g_dirtyRect, g_tooltipWnd, local);
   const CGChapter* chapter = g_gameData ? g_gameData->GetLocalChapter() : nullptr;
   const std::uint16_t home = chapter ? chapter->homeAsteroid : 0xFFFF;

@@ -18,6 +18,7 @@
 #include "Game/model/GUnit.h"
 #include "Game/net/NetSession.h"
 #include "Game/net/OrderMenuPackets.h"
+#include "Game/panels/CVData.h"
 #include "Game/rules/GUnitTem.h"
 #include "Game/views/frame/CVGeneric.h"
 #include "Game/views/frame/OrderFeedback.h"
@@ -239,6 +240,7 @@ int CVGeneric::ExecuteOrderMode(int kind, std::uint32_t id) {
         return refuse("CONSTFD1", kVoiceConstructorCannot);
       g_modifyTargetId = id;
       Tell(*this, "SELCTTPT");
+      if (g_dataPanel) g_pendingOrderOption = g_dataPanel->ShowTemplateList(commander, 0, target);
       FlushScreen();
       return 1;
 

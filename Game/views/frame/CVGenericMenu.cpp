@@ -16,6 +16,7 @@
 #include "Game/model/GZone.h"
 #include "Game/net/NetSession.h"
 #include "Game/net/OrderMenuPackets.h"
+#include "Game/panels/CVData.h"
 #include "Game/rules/GDefBP.h"
 #include "Game/views/frame/CPopupMenu.h"
 #include "Game/views/frame/CVGeneric.h"
@@ -245,7 +246,12 @@ LRESULT CVGeneric::OnMenuCommand(std::uint32_t id) {
     case CMD_BASIC_DATA:
     case CMD_DAMAGE_DATA:
     case CMD_ORDERS_DATA:
-      // The data panel's unit pages come with its read-outs.
+      // The unit's summary, damage or orders page in the data panel.
+      if (g_dataPanel && unit) {
+        g_dataPanel->unitPage = id == CMD_BASIC_DATA ? 0 : id == CMD_DAMAGE_DATA ? 1 : 3;
+        g_dataPanel->ShowUnitStatus(unit);
+        FlushScreen();
+      }
       break;
     case CMD_VOTES_FOR_SALE:
       OfferAsteroidVotes(asteroid);
@@ -288,6 +294,7 @@ LRESULT CVGeneric::OnMenuCommand(std::uint32_t id) {
     case CMD_CONSTRUCT_SHIP:
       // The template comes from the data panel's list of the unit's designs.
       EnterMode(*this, ORDER_BUILD_SHIP, "SELCTTPT");
+      if (g_dataPanel) g_pendingOrderOption = g_dataPanel->ShowTemplateList(unit, 0, nullptr);
       FlushScreen();
       SelectUnitForOrder();
       break;

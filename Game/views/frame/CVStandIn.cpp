@@ -1,5 +1,16 @@
 #include "Game/views/frame/CVStandIn.h"
 
+#include "Game/model/GGameData.h"
+#include "Game/model/GUnit.h"
+#include "Game/panels/CVData.h"
+
+namespace {
+
+// The data panel's picture and rows, right of the viewport.
+bool InDataPanel(int x, int y) { return x >= 653 && x < 785 && y > 101 && y < 463; }
+
+}  // namespace
+
 CVStandIn::CVStandIn(ViewType type, plat::HWND window, plat::HINSTANCE instance)
     : CVGeneric(window, instance), type_(type) {}
 
@@ -18,5 +29,46 @@ int CVStandIn::ShowContextMenu(int x, int y) {
 
 void CVStandIn::Render(std::int32_t /*argument*/) {
   AddDirtyRect({0, 0, 800, 600});
+  FlushScreen();
+}
+
+int CVStandIn::OnLButtonDown(int x, int y, plat::WPARAM keys) {
+  if (g_dataPanel && InDataPanel(x, y)) {
+    g_dataPanel->OnClick(x, y, 0);
+    return 1;
+  }
+  return CVGeneric::OnLButtonDown(x, y, keys);
+}
+
+int CVStandIn::OnMouseMove(plat::WPARAM keys, plat::LPARAM position) {
+  const int x = static_cast<std::int16_t>(position & 0xFFFF);
+  const int y = static_cast<std::int16_t>((position >> 16) & 0xFFFF);
+  if (g_dataPanel && InDataPanel(x, y) && g_dataPanel->SetUnitPicture(y)) FlushScreen();
+  return CVGeneric::OnMouseMove(keys, position);
+}
+
+int CVStandIn::SelectObject(int kind, std::uint32_t id) {
+  const int result = CVGeneric::SelectObject(kind, id);
+  if ((kind == GOTO_ASTEROID || kind == GOTO_TERRAIN_ASTEROID) && g_dataPanel) {
+    g_dataPanel->ShowAsteroidData(static_cast<std::uint16_t>(id), 0);
+    FlushScreen();
+  } else {
+    RefreshDataPanel(0);
+  }
+  return result;
+}
+
+void CVStandIn::RefreshDataPanel(int flag) {
+  std::uint16_t kind = 0;
+  std::uint32_t id = 0;
+  std::uint16_t location = 0;
+  CGUnit* unit = nullptr;
+  if (g_gameData && g_gameData->GetSelectionAt(0, &kind, &id, &location) && kind == GOTO_UNIT)
+    unit = g_gameData->pieces.FindUnit(id, nullptr);
+  if (!unit || !g_dataPanel) {
+    CVGeneric::RefreshDataPanel(flag);
+    return;
+  }
+  g_dataPanel->ShowUnitStatus(unit);
   FlushScreen();
 }

@@ -3,7 +3,9 @@
 // whose own views are not there yet: the game screen, its control panel, keys
 // and goto bar work around an empty viewport, and a paint shows the
 // composition surface again. A right click on a goto slot
-// opens the order menu of the entry under it. Game thread only.
+// opens the order menu of the entry under it. The data panel shows what was
+// picked in the goto bar (the first selected unit, or an asteroid) and takes
+// its clicks and hovers, as the game views will. Game thread only.
 
 #include "Game/views/frame/CVGeneric.h"
 
@@ -15,6 +17,11 @@ class CVStandIn : public CVGeneric {
   int ShowContextMenu(int x, int y) override;
   // The picture is the screen as it stands: it is shown again whole.
   void Render(std::int32_t argument) override;
+  int OnLButtonDown(int x, int y, plat::WPARAM keys) override;
+  int OnMouseMove(plat::WPARAM keys, plat::LPARAM position) override;
+  int SelectObject(int kind, std::uint32_t id) override;
+  // The first selected unit's read-out; an empty panel without one.
+  void RefreshDataPanel(int flag) override;
 
  private:
   ViewType type_;

@@ -157,3 +157,16 @@ set_tests_properties(Quenbar.FrontEndQuickStartIntoAGame Quenbar.FrontEndQuickSt
   ENVIRONMENT "QUENBAR_CONFIG_DIR=${PROJECT_BINARY_DIR}/gamedata/config;QUENSRVR_SEED=7"
   RUN_SERIAL TRUE
   FAIL_REGULAR_EXPRESSION "Sanitizer|runtime error")
+# The data panel in the game screen: the home asteroid picked in the goto bar
+# shows its read-out (the minimal view shows what the goto bar picks).
+add_test(NAME Quenbar.DataPanelShowsTheHomeAsteroid
+  COMMAND ${CMAKE_COMMAND} -DQUENBAR=$<TARGET_FILE:quenbar> -DSCRIPT=${quen_game_dir}/data_panel.txt
+    -DWORKDIR=${PROJECT_BINARY_DIR}/gamedata/c/QUENBAR -DGOLDEN=${quen_game_dir}/golden
+    -DCAPTURES=data_asteroid.png
+    -DUSERINFO=${quen_game_dir}/UserInfo.dat -DSERVER_LOG=${quen_game_dir}/data_panel.log
+    -DLEAVES=SAVE/autosave.*,SAVE/asavebak.*
+    -P ${quen_fe_dir}/run_and_compare.cmake)
+set_tests_properties(Quenbar.DataPanelShowsTheHomeAsteroid PROPERTIES TIMEOUT 150
+  ENVIRONMENT "QUENBAR_CONFIG_DIR=${PROJECT_BINARY_DIR}/gamedata/config;QUENSRVR_SEED=7"
+  RUN_SERIAL TRUE
+  FAIL_REGULAR_EXPRESSION "Sanitizer|runtime error")

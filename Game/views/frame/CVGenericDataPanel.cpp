@@ -1,0 +1,110 @@
+// The view base's side of the data panel: clearing it when the selection
+// changes, the template picked in its list for a construct or modify order,
+// and the links through which its rows reach the current view.
+#include "Game/app/AppGlobals.h"
+#include "Game/model/GGameData.h"
+#include "Game/model/GUnit.h"
+#include "Game/model/GUnitOrder.h"
+#include "Game/panels/CVData.h"
+#include "Game/rules/GTemplateDB.h"
+#include "Game/views/frame/CVDataHookup.h"
+#include "Game/views/frame/CVGeneric.h"
+#include "Game/views/frame/OrderFeedback.h"
+
+using namespace orders;
+
+namespace {
+
+constexpr int kVoiceConstructed = 1;
+constexpr int kVoiceConstructFailed = 2;
+constexpr int kVoiceCannotConstruct = 3;
+constexpr int kVoiceNoMinerals = 4;
+constexpr int kVoiceModified = 5;
+constexpr int kVoiceModifyFailed = 6;
+constexpr int kVoiceModifyTargetGone = 7;
+constexpr std::uint32_t kNoSlot = 255;
+
+CVGeneric* CurrentView() { return dynamic_cast<CVGeneric*>(g_currentView); }
+
+}  // namespace
+
+std::uint32_t g_templateSlot = kNoSlot;
+
+void ConnectDataPanel(CVData& panel) {
+  panel.links.dataPanelCommand = [](int row, std::uint32_t extra) {
+    if (CVGeneric* view = CurrentView()) view->OnDataPanelCommand(row, extra);
+  };
+  panel.links.selectGuild = [](int guild) {
+    if (CVGeneric* view = CurrentView()) view->OnSelectGuild(guild);
+  };
+  panel.links.selectChapter = [](std::uint32_t row) {
+    if (CVGeneric* view = CurrentView()) view->OnSelectChapter(row);
+  };
+  panel.links.flushScreen = [] { FlushScreen(); };
+}
+
+void CVGeneric::RefreshDataPanel(int /*flag*/) {
+  if (!g_dataPanel) return;
+  g_dataPanel->Clear(1);
+  FlushScreen();
+}
+
+void CVGeneric::OnDataPanelCommand(int row, std::uint32_t /*argument*/) {
+  g_pendingOrderOption = 0xFF;
+  g_templateSlot = static_cast<std::uint32_t>(row);
+  RefreshDataPanel(1);
+  if (g_commandUnitId == 0xFFFFFFFF || !g_gameData) return;
+  // Every way out of a refused pick forgets the slot and ends the mode.
+  const auto giveUp = [this] {
+    g_templateSlot = kNoSlot;
+    ResetMode();
+    UpdateCursor();
+  };
+  const std::uint32_t commanderId = g_commandUnitId;
+  CGUnit* commander = g_gameData->pieces.FindUnit(commanderId, nullptr);
+  const CGUnitTemplate* design =
+      commander ? g_gameData->templates.GetTemplate(static_cast<int>(commander->GetChapter()), row, 1) : nullptr;
+  if (!commander || !commander->IsOperational() || !design) {
+    Tell(*this, !commander || !commander->IsOperational() ? "CNSTFLD1" : "CNSTFLD2");
+    RefreshDataPanel(0);
+    g_gameData->RemoveFromSelection(GOTO_UNIT, commanderId);
+    HighlightObject(GOTO_UNIT, commanderId);
+    giveUp();
+    return;
+  }
+  if (commander->GetConstructionCapacity() == 0) {
+    Tell(*this, "CNSTFLD3", kVoiceCannotConstruct);
+    giveUp();
+    return;
+  }
+  CGUnit* target = g_modifyTargetId == 0xFFFFFFFF ? nullptr : g_gameData->pieces.FindUnit(g_modifyTargetId, nullptr);
+  if (!commander->CanAffordFixedTemplate(row, false, target)) {
+    if (!target)
+      Tell(*this, "CNSTFLD4", kVoiceNoMinerals);
+    else
+      Tell(*this, commander->IsSameClassAsFixedTemplate(row, target) ? "MDFYFLD3" : "MDFYFLD4");
+    giveUp();
+    return;
+  }
+  const std::uint8_t insert = InsertMode();
+  if (g_commandMode == ORDER_BUILD_SHIP) {
+    if (commander->IssueOrder(ORDER_BUILD_SHIP, design->templateId, insert, nullptr, true) > 0)
+      Tell(*this, "CNSTINIT", kVoiceConstructed);
+    else
+      Tell(*this, "CNSTFLD5", kVoiceConstructFailed);
+  } else {
+    if (!target || !target->IsOperational()) {
+      Tell(*this, "MDFYFLD1", kVoiceModifyTargetGone);
+      UpdateSelectionDisplay(1);
+      return;
+    }
+    if (commander->IssueOrder(ORDER_MODIFY_SHIP, design->templateId, insert, target, true) > 0)
+      Tell(*this, "MDFYINIT", kVoiceModified);
+    else
+      Tell(*this, "MDFYFLD2", kVoiceModifyFailed);
+  }
+  RefreshDataPanel(0);
+  g_gameData->ClearSelection();
+  ResetMode();
+  UpdateCursor();
+}
