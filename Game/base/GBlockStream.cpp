@@ -3,13 +3,19 @@
 #include <algorithm>
 #include <cstring>
 
-bool BlockReader::ReadRaw(std::span<std::uint8_t> out) {
-  if (out.empty()) return true;
-  if (m_fp != nullptr) return plat::fread(out.data(), 1, out.size(), m_fp) == out.size();
-  if (out.size() > m_bytes.size() - m_pos) return false;
-  std::copy_n(m_bytes.begin() + static_cast<std::ptrdiff_t>(m_pos), out.size(), out.begin());
-  m_pos += out.size();
-  return true;
+bool BlockReader::ReadFromFile(std::span<std::uint8_t> out) {
+  // A memory source comes here only when the field runs past its end.
+  if (m_fp == nullptr) return false;
+  return out.empty() || plat::fread(out.data(), 1, out.size(), m_fp) == out.size();
+}
+
+bool BlockReader::Skip(std::size_t n) {
+  if (m_fp == nullptr && Ok() && n <= m_bytes.size() - m_pos) {
+    m_pos += n;
+    return true;
+  }
+  Fail();
+  return false;
 }
 
 bool BlockReader::Name(std::unique_ptr<char[]>& out) {

@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <span>
 #include <vector>
@@ -46,10 +47,30 @@ class BlockReader : public plat::FieldReader<BlockReader> {
 
   // Bytes consumed so far (memory sources), for callers that check position.
   std::size_t Pos() const { return m_pos; }
+  // The open file read from, or null for a memory source.
+  plat::FILE* File() const { return m_fp; }
+  // The bytes of a memory source not yet read (none for a file, or once a
+  // read failed).
+  std::span<const std::uint8_t> Rest() const {
+    return m_fp != nullptr || !Ok() ? std::span<const std::uint8_t>() : m_bytes.subspan(m_pos);
+  }
+  // Passes over `n` bytes of a memory source that another reader has decoded
+  // from Rest(); false, and the reader failed, past the end or for a file.
+  bool Skip(std::size_t n);
 
  private:
   friend class plat::FieldReader<BlockReader>;
-  bool ReadRaw(std::span<std::uint8_t> out);
+  // A memory source's field is copied here, inline: a saved game is read
+  // from memory and most fields are one to four bytes.
+  bool ReadRaw(std::span<std::uint8_t> out) {
+    if (m_fp == nullptr && out.size() <= m_bytes.size() - m_pos) {
+      if (!out.empty()) std::memcpy(out.data(), m_bytes.data() + m_pos, out.size());
+      m_pos += out.size();
+      return true;
+    }
+    return ReadFromFile(out);
+  }
+  bool ReadFromFile(std::span<std::uint8_t> out);
 
   plat::FILE* m_fp = nullptr;
   std::span<const std::uint8_t> m_bytes;

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "Game/base/ByteStream.h"
+#include "Game/base/GBlockStream.h"
 #include "Game/base/GInstData.h"
 #include "Game/base/TraceError.h"
 
@@ -22,7 +23,11 @@ int WriteValidityByte(plat::FILE* fp) {
 }
 
 int ReadValidityByte(plat::FILE* fp) {
-  FileReader r(fp);
+  BlockReader r(fp);
+  return ReadValidityByte(r);
+}
+
+int ReadValidityByte(BlockReader& r) {
   std::uint8_t byte = 0;
   if (!r.Read(byte)) {
     TraceError("Could not read validity check!", kSaveLoadFile, __LINE__);

@@ -1,6 +1,7 @@
 // The game data's block of a saved game: the root's own fields, then every
 // database in a fixed order.
 #include "Game/base/ByteStream.h"
+#include "Game/base/GBlockStream.h"
 #include "Game/model/GGameData.h"
 #include "Game/base/GPersist.h"
 #include "Game/model/GWorldLinks.h"
@@ -84,10 +85,14 @@ int CGameData::Save(plat::FILE* fp) const {
 }
 
 int CGameData::Load(plat::FILE* fp) {
-  FileReader r(fp);
+  BlockReader r(fp);
+  return Load(r);
+}
+
+int CGameData::Load(BlockReader& r) {
   r.U8();  // the version: one form so far
   r.Read(turn);
-  if (!r.Ok() || ReadValidityByte(fp) == 0) return 0;
+  if (!r.Ok() || ReadValidityByte(r) == 0) return 0;
 
   std::uint8_t perGuild = 0;
   r.Read(perGuild);
@@ -107,7 +112,7 @@ int CGameData::Load(plat::FILE* fp) {
     }
   }
   for (std::uint32_t& s : scores) r.Read(s);
-  if (!r.Ok() || ReadValidityByte(fp) == 0) return 0;
+  if (!r.Ok() || ReadValidityByte(r) == 0) return 0;
   if (perGuild != 0) SetChaptersPerGuild(perGuild);
   // The guilds' member lists are as long as the saved game's chapters per
   // guild, which need not be the count this root was made with.
@@ -125,7 +130,7 @@ int CGameData::Load(plat::FILE* fp) {
     r.Read(e.location);
     r.Read(e.kind);
     r.Read(e.id);
-    ReadValidityByte(fp);
+    ReadValidityByte(r);
     if (r.Ok()) selection.push_back(e);
   }
   // A file may hold more slots than the game uses; the extra ones are read
@@ -138,7 +143,7 @@ int CGameData::Load(plat::FILE* fp) {
     std::vector<std::uint32_t> ids;
     ids.reserve(n);
     for (std::uint16_t i = 0; i < n && r.Ok(); ++i) ids.push_back(r.U32());
-    ReadValidityByte(fp);
+    ReadValidityByte(r);
     // Stored head first, kept head first: a group selects in the same order
     // after a load as before it.
     if (s < kUnitGroups && !ids.empty()) unitGroups[s] = std::move(ids);
@@ -152,14 +157,15 @@ int CGameData::Load(plat::FILE* fp) {
   r.Read(researchSharedPercent);
   r.Read(chaoticOrbits);
   r.Read(asteroidControlShown);
-  if (!r.Ok() || ReadValidityByte(fp) == 0) return 0;
+  if (!r.Ok() || ReadValidityByte(r) == 0) return 0;
 
-  if (moduleDB->Load(fp) == 0 || hullDB->Load(fp) == 0 || solarDB.Load(fp) == 0 || templates.Load(fp) == 0)
+  if (moduleDB->Load(r) == 0 || hullDB->Load(r) == 0 || solarDB.Load(r) != LoadStatus::kOk ||
+      templates.Load(r) == 0)
     return 0;
   // The designs' reference counts were saved with them, and every unit read
   // next takes its reference again: start the counts from nothing so that a
   // load does not double them.
   ForgetDesignReferences(templates);
-  if (pieces.Load(fp) == 0 || guildList->Load(fp) == 0 || poolDB.Load(fp) == 0) return 0;
-  return ReadValidityByte(fp);
+  if (pieces.Load(r) == 0 || guildList->Load(r) != LoadStatus::kOk || poolDB.Load(r) != LoadStatus::kOk) return 0;
+  return ReadValidityByte(r);
 }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "Game/base/ByteStream.h"
+#include "Game/base/GBlockStream.h"
 #include "Game/model/GUnit.h"
 #include "Game/model/GUnitLinks.h"
 #include "Game/base/TraceError.h"
@@ -459,7 +460,11 @@ int CGGamePieceDB::Save(plat::FILE* fp) const {
 }
 
 int CGGamePieceDB::Load(plat::FILE* fp) {
-  FileReader r(fp);
+  BlockReader r(fp);
+  return Load(r);
+}
+
+int CGGamePieceDB::Load(BlockReader& r) {
   const std::uint16_t last = UnitNumAsteroids();
   for (int owner = 0; owner < kPieceOwners; ++owner) {
     for (int location = 0; location <= last && location < kPieceLocations; ++location) {
@@ -471,7 +476,7 @@ int CGGamePieceDB::Load(plat::FILE* fp) {
       ArrayMan<CGUnit>& cell = Cell(owner, location);
       for (std::uint32_t i = 0; i < n; ++i) {
         auto unit = std::make_unique<CGUnit>();
-        if (unit->Load(fp) == 0) {
+        if (unit->Load(r) == 0) {
           Recount();
           return 0;
         }

@@ -19,6 +19,8 @@
 #include "Game/model/GLocation.h"
 #include "platform/core/files.h"
 
+class BlockReader;
+
 class CGUnit;
 class CGUnitTemplate;
 
@@ -77,6 +79,7 @@ class CGGamePieceDB {
   int Save(plat::FILE* fp) const;
   // Replaces nothing: the database must be empty. 0 as soon as a unit fails.
   int Load(plat::FILE* fp);
+  int Load(BlockReader& r);
 
  private:
   struct Counter {

@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "Game/base/ByteStream.h"
+#include "Game/base/GBlockStream.h"
 #include "Game/base/TraceError.h"
 
 namespace {
@@ -73,7 +74,11 @@ int SaveLocation(const Location* loc, plat::FILE* fp) {
 }
 
 int LoadLocation(Location* loc, plat::FILE* fp) {
-  FileReader r(fp);
+  BlockReader r(fp);
+  return LoadLocation(loc, r);
+}
+
+int LoadLocation(Location* loc, BlockReader& r) {
   Location in;
   r.Read(in.asteroid);
   r.Read(in.x);

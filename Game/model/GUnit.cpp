@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "Game/base/ByteStream.h"
+#include "Game/base/GBlockStream.h"
 #include "Game/model/GGamePieceDB.h"
 #include "Game/base/GPersist.h"
 #include "Game/model/GUnitLinks.h"
@@ -341,7 +342,11 @@ int CGUnit::Save(plat::FILE* fp) {
 }
 
 int CGUnit::Load(plat::FILE* fp) {
-  FileReader r(fp);
+  BlockReader r(fp);
+  return Load(r);
+}
+
+int CGUnit::Load(BlockReader& r) {
   const std::uint8_t version = r.U8();
   if (!r.Ok() || version > kUnitVersion) {
     TraceError("Unit block of a later version", __FILE__, __LINE__);
@@ -357,7 +362,7 @@ int CGUnit::Load(plat::FILE* fp) {
     m.flags = r.U8();
     m.ammo = r.U8();
   }
-  if (!r.Ok() || LoadLocation(&location, fp) == 0) return 0;
+  if (!r.Ok() || LoadLocation(&location, r) == 0) return 0;
   unoperational = r.U32();
   statusWord = r.U32();
   reservedByte2 = r.U8();
@@ -379,7 +384,7 @@ int CGUnit::Load(plat::FILE* fp) {
     if (design == nullptr) TraceError("A unit's design is missing", __FILE__, __LINE__);
   } else {
     auto loaded = std::make_unique<CGUnitTemplate>(chapter, 0);
-    if (loaded->Load(fp) == 0) return 0;
+    if (loaded->Load(r) == 0) return 0;
     design = loaded.get();
     if (g_unitLinks.templates == nullptr) {
       ownedDesign = std::move(loaded);
@@ -392,15 +397,15 @@ int CGUnit::Load(plat::FILE* fp) {
   const std::uint16_t count = r.U16();
   if (!r.Ok()) return 0;
   for (std::uint16_t i = 0; i < count; ++i) {
-    std::unique_ptr<UnitOrder> order = ReadUnitOrder(fp, version);
+    std::unique_ptr<UnitOrder> order = ReadUnitOrder(r, version);
     if (!order) return 0;
     orders.SetAt(order.get(), ArrayMan<UnitOrder>::kAtEnd);
     if (orders.count != i + 1) return 0;
     order.release();  // the queue owns it from here
   }
   const std::uint8_t length = r.U8();
-  std::vector<std::uint8_t> text(length);
-  r.ReadBytes(text);
-  name.assign(text.begin(), std::find(text.begin(), text.end(), 0));
+  std::uint8_t text[255];
+  r.ReadBytes({text, length});
+  name.assign(text, std::find(text, text + (r.Ok() ? length : 0), 0));
   return r.U8() == kUnitEndByte && r.Ok() ? 1 : 0;
 }

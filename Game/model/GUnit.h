@@ -29,6 +29,8 @@
 #include "Game/rules/GRulesPackets.h"
 #include "platform/core/files.h"
 
+class BlockReader;
+
 class CGUnitTemplate;
 
 constexpr int kUnitSlots = 20;
@@ -288,6 +290,7 @@ class CGUnit {
   // Saving (version 3) and loading (versions 2 and 3); 1 on success.
   int Save(plat::FILE* fp);
   int Load(plat::FILE* fp);
+  int Load(BlockReader& r);
   void ResolveOrderTargets();
 
   std::uint32_t id = 0;

@@ -26,6 +26,8 @@
 #include "Game/model/GWorldTypes.h"
 #include "platform/core/files.h"
 
+class BlockReader;
+
 class CGUnit;
 
 enum OrderType : std::uint32_t {
@@ -159,6 +161,7 @@ bool IsConstructionOrderType(std::uint32_t type);
 int WriteUnitOrder(plat::FILE* fp, const UnitOrder& order, std::uint8_t version);
 // Null on a short read, a bad presence byte or a bad validity byte.
 std::unique_ptr<UnitOrder> ReadUnitOrder(plat::FILE* fp, std::uint8_t version);
+std::unique_ptr<UnitOrder> ReadUnitOrder(BlockReader& r, std::uint8_t version);
 
 // Texts of the order code, through the game's text index into `out` (always
 // terminated; empty without an index). The text completing a sentence about a

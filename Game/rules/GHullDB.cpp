@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "Game/base/ByteStream.h"
+#include "Game/base/GBlockStream.h"
 #include "Game/base/GDataFile.h"
 #include "Game/base/GInstData.h"
 #include "Game/rules/GModuleDB.h"
@@ -132,7 +133,11 @@ int CGHull::SaveResearchState(plat::FILE* fp) const {
 }
 
 int CGHull::LoadResearchState(plat::FILE* fp) {
-  FileReader r(fp);
+  BlockReader r(fp);
+  return LoadResearchState(r);
+}
+
+int CGHull::LoadResearchState(BlockReader& r) {
   std::uint16_t v[4] = {};
   for (std::uint16_t& x : v) r.Read(x);
   if (!r.Ok()) return 0;
@@ -259,12 +264,16 @@ int CGHullDB::Save(plat::FILE* fp) const {
 }
 
 int CGHullDB::Load(plat::FILE* fp) {
+  BlockReader r(fp);
+  return Load(r);
+}
+
+int CGHullDB::Load(BlockReader& r) {
   for (int section = 0; section < kHullSections; ++section) {
     for (int i = 0; i < GetHullCount(section); ++i) {
-      if (GetHull(section, i)->LoadResearchState(fp) == 0) return 0;
+      if (GetHull(section, i)->LoadResearchState(r) == 0) return 0;
     }
   }
-  FileReader r(fp);
   std::uint8_t end = 0;
   return r.Read(end) && end == kHullDBEndByte ? 1 : 0;
 }

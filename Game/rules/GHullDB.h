@@ -20,6 +20,8 @@
 #include "Game/arrayman/ArrayMan.h"
 #include "platform/core/files.h"
 
+class BlockReader;
+
 constexpr int kHullSections = 5;
 constexpr int kMaxHullSlots = 20;
 constexpr std::uint16_t kSlotListEnd = 0xFFFF;    // x of the slot after the last one
@@ -64,6 +66,7 @@ struct CGHull {
   // The four research words in field order; 1 when all were written / read.
   int SaveResearchState(plat::FILE* fp) const;
   int LoadResearchState(plat::FILE* fp);
+  int LoadResearchState(BlockReader& r);
 
   char name[50] = {};
   std::uint8_t section = 0;
@@ -131,6 +134,7 @@ class CGHullDB {
   // end byte is 0xD0.
   int Save(plat::FILE* fp) const;
   int Load(plat::FILE* fp);
+  int Load(BlockReader& r);
 
   ArrayMan<CGHull> hulls[kHullSections];
 

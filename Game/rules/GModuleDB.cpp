@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "Game/base/ByteStream.h"
+#include "Game/base/GBlockStream.h"
 #include "Game/base/GDataFile.h"
 #include "Game/base/GInstData.h"
 #include "Game/rules/GRulesLinks.h"
@@ -347,7 +348,11 @@ int CGModuleDB::Save(plat::FILE* fp) const {
 }
 
 int CGModuleDB::Load(plat::FILE* fp) {
-  FileReader r(fp);
+  BlockReader r(fp);
+  return Load(r);
+}
+
+int CGModuleDB::Load(BlockReader& r) {
   for (std::uint16_t i = 0; i < count; ++i) {
     std::uint16_t v[4] = {};
     for (std::uint16_t& x : v) r.Read(x);

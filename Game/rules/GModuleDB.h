@@ -22,6 +22,8 @@
 #include "platform/core/bytes.h"
 #include "platform/core/files.h"
 
+class BlockReader;
+
 enum ModuleType : std::uint8_t {
   MODULE_CONSTRUCTION = 0,
   MODULE_COMPUTER = 1,
@@ -227,6 +229,7 @@ class CGModuleDB {
   // only when the end byte is 0xD5.
   int Save(plat::FILE* fp) const;
   int Load(plat::FILE* fp);
+  int Load(BlockReader& r);
 
   std::unique_ptr<ModuleRecord[]> records;
   std::uint16_t count = 0;

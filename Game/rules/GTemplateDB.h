@@ -18,6 +18,8 @@
 #include "Game/arrayman/ArrayMan.h"
 #include "platform/core/files.h"
 
+class BlockReader;
+
 class CGUnit;
 
 constexpr int kTemplateChapters = 40;
@@ -78,6 +80,7 @@ class CGTemplateDB {
   // a count cannot be right (the designs read before it stay).
   int Save(plat::FILE* fp) const;
   int Load(plat::FILE* fp);
+  int Load(BlockReader& r);
 
   CGUnitTemplate* fixed[kTemplateChapters][kFixedTemplateSlots] = {};
   ArrayMan<CGUnitTemplate> extra[kTemplateChapters];

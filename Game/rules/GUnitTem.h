@@ -43,6 +43,8 @@ struct TemplateModuleSlot {
   bool operator==(const TemplateModuleSlot&) const = default;
 };
 
+class BlockReader;
+
 class CGUnitTemplate {
  public:
   // An empty design of `chapter`; templateId -1 takes the chapter's next id.
@@ -117,6 +119,9 @@ class CGUnitTemplate {
   int Load(plat::FILE* fp);
   // The same from a design's bytes in memory; the reader ends after them.
   int Load(plat::ByteReader& r);
+  // The same from a saved block, whichever its source; the reader ends after
+  // the design.
+  int Load(BlockReader& r);
 
   std::uint8_t chapter = 0;
   std::optional<std::string> name;

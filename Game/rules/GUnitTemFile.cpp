@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "Game/base/ByteStream.h"
+#include "Game/base/GBlockStream.h"
 #include "Game/rules/GHullDB.h"
 #include "Game/base/GInstData.h"
 #include "Game/rules/GRulesLinks.h"
@@ -84,6 +85,13 @@ int CGUnitTemplate::Load(plat::FILE* fp) {
   const int result = Load(r);
   if (const auto unused = static_cast<long>(got - r.Pos()); unused > 0) plat::fseek(fp, -unused, SEEK_CUR);
   return result;
+}
+
+int CGUnitTemplate::Load(BlockReader& r) {
+  if (r.File() != nullptr) return Load(r.File());
+  plat::ByteReader within(r.Rest());
+  const int result = Load(within);
+  return r.Skip(within.Pos()) ? result : 0;
 }
 
 int CGUnitTemplate::Load(plat::ByteReader& r) {

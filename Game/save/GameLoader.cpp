@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "Game/base/ByteStream.h"
+#include "Game/base/GBlockStream.h"
 #include "Game/model/GGameData.h"
 #include "Game/base/GInstData.h"
 #include "Game/base/GPersist.h"
@@ -144,6 +145,27 @@ class GameSnapshot {
   bool m_taken = false;
 };
 
+// Above this many bytes after the header, the game is read from the file
+// field by field rather than from one copy in memory.
+constexpr long kMostReadAtOnce = 64L << 20;
+
+// Reads the game data and its validity byte. The bytes left in the file are
+// read with one call and decoded in memory; the file is then placed just
+// after the game data, where the application's block begins.
+bool LoadModel(const OpenFile& file, CGameData& game) {
+  const long start = plat::ftell(file.get());
+  const long size = file.Remaining();
+  if (start < 0 || size > kMostReadAtOnce) {
+    BlockReader r(file.get());
+    return game.Load(r) != 0 && ReadValidityByte(r) != 0;
+  }
+  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
+  if (plat::fread(bytes.data(), 1, bytes.size(), file.get()) != bytes.size()) return false;
+  BlockReader r(bytes);
+  const bool read = game.Load(r) != 0 && ReadValidityByte(r) != 0;
+  return read && plat::fseek(file.get(), start + static_cast<long>(r.Pos()), SEEK_SET) == 0;
+}
+
 plat::FILE* OpenSave(const std::string& directory, const std::string& name) {
   plat::FILE* fp = plat::fopen((directory + name).c_str(), "rb");
   if (fp == nullptr) fp = plat::fopen((directory + ReplaceExtension(name, ".clt")).c_str(), "rb");
@@ -218,7 +240,7 @@ bool CGameLoader::Load() {
   delete g_gameData;
   g_gameData = new CGameData(chapter, perGuild);
   g_gameData->emailGame = before.Email();
-  const bool modelRead = g_gameData->Load(file.get()) != 0 && ReadValidityByte(file.get()) != 0;
+  const bool modelRead = LoadModel(file, *g_gameData);
   if (!modelRead || (g_saveLinks.loadAppState && g_saveLinks.loadAppState(file.get()) == 0)) {
     before.Restore();
     return false;
