@@ -7,6 +7,7 @@
 //
 // Not thread-safe: one stream per thread.
 
+#include <cassert>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -54,6 +55,18 @@ class BlockReader : public plat::FieldReader<BlockReader> {
   std::span<const std::uint8_t> Rest() const {
     return m_fp != nullptr || !Ok() ? std::span<const std::uint8_t>() : m_bytes.subspan(m_pos);
   }
+  // The next `scratch.size()` bytes as one block: in place for a memory
+  // source, else read into `scratch`. Empty, and the reader failed, when they
+  // are not all there.
+  std::span<const std::uint8_t> Block(std::span<std::uint8_t> scratch) {
+    const std::size_t n = scratch.size();
+    if (m_fp == nullptr && Ok() && n <= m_bytes.size() - m_pos) {
+      m_pos += n;
+      return m_bytes.subspan(m_pos - n, n);
+    }
+    if (!ReadBytes(scratch)) return {};
+    return scratch;
+  }
   // Passes over `n` bytes of a memory source that another reader has decoded
   // from Rest(); false, and the reader failed, past the end or for a file.
   bool Skip(std::size_t n);
@@ -75,6 +88,43 @@ class BlockReader : public plat::FieldReader<BlockReader> {
   plat::FILE* m_fp = nullptr;
   std::span<const std::uint8_t> m_bytes;
   std::size_t m_pos = 0;
+};
+
+// Decodes the fields of a block whose size was checked when it was taken
+// (BlockReader::Block), in order and without a check per field: a record's
+// fixed part costs one check however many fields it has. The caller's layout
+// must not decode more than N bytes.
+template <std::size_t N>
+class FixedFields {
+ public:
+  explicit FixedFields(std::span<const std::uint8_t, N> bytes) : m_at(bytes.data()) {}
+
+  template <plat::LEField T>
+  T Get() {
+    assert(m_used + sizeof(T) <= N);
+    const T value = plat::DecodeLE<T>(std::span<const std::uint8_t, sizeof(T)>(m_at + m_used, sizeof(T)));
+    m_used += sizeof(T);
+    return value;
+  }
+  template <plat::LEField T>
+  void Read(T& out) {
+    out = Get<T>();
+  }
+  std::uint8_t U8() { return Get<std::uint8_t>(); }
+  std::uint16_t U16() { return Get<std::uint16_t>(); }
+  std::uint32_t U32() { return Get<std::uint32_t>(); }
+  std::int32_t I32() { return Get<std::int32_t>(); }
+  void Bytes(std::span<std::uint8_t> out) {
+    assert(m_used + out.size() <= N);
+    if (!out.empty()) std::memcpy(out.data(), m_at + m_used, out.size());
+    m_used += out.size();
+  }
+  // Bytes decoded so far; N once the whole block is.
+  std::size_t Used() const { return m_used; }
+
+ private:
+  const std::uint8_t* m_at;
+  std::size_t m_used = 0;
 };
 
 class BlockWriter : public plat::FieldWriter<BlockWriter> {

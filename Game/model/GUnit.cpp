@@ -352,28 +352,36 @@ int CGUnit::Load(BlockReader& r) {
     TraceError("Unit block of a later version", __FILE__, __LINE__);
     return 0;
   }
-  id = r.U32();
-  reservedByte1 = r.U8();
-  stage = r.U8();
-  for (int i : kSavedTargetingOrder) targeting[i] = r.U8();
-  for (std::uint8_t& b : retreat) b = r.U8();
+  // The fixed fields up to the design's index come as one block, so that a
+  // saved game of thousands of units is not read a byte at a time.
+  std::array<std::uint8_t, kUnitHeadSize> scratch;
+  const auto block = r.Block(scratch);
+  if (block.empty()) return 0;
+  FixedFields<kUnitHeadSize> h(block.first<kUnitHeadSize>());
+  id = h.U32();
+  reservedByte1 = h.U8();
+  stage = h.U8();
+  for (int i : kSavedTargetingOrder) targeting[i] = h.U8();
+  for (std::uint8_t& b : retreat) b = h.U8();
   for (ModuleSlotState& m : modules) {
-    m.damage = r.U8();
-    m.flags = r.U8();
-    m.ammo = r.U8();
+    m.damage = h.U8();
+    m.flags = h.U8();
+    m.ammo = h.U8();
   }
-  if (!r.Ok() || LoadLocation(&location, r) == 0) return 0;
-  unoperational = r.U32();
-  statusWord = r.U32();
-  reservedByte2 = r.U8();
-  hullDamage = r.U8();
-  lifeSupportDamage = r.U8();
-  power = r.I32();
-  receivedPoints = r.U16();
-  r.ReadBytes(atvCargo);
-  reservedWord = r.U16();
-  const std::uint32_t index = r.U32();
-  if (!r.Ok()) return 0;
+  h.Read(location.asteroid);
+  h.Read(location.x);
+  h.Read(location.y);
+  h.Read(location.z);
+  unoperational = h.U32();
+  statusWord = h.U32();
+  reservedByte2 = h.U8();
+  hullDamage = h.U8();
+  lifeSupportDamage = h.U8();
+  power = h.I32();
+  receivedPoints = h.U16();
+  h.Bytes(atvCargo);
+  reservedWord = h.U16();
+  const std::uint32_t index = h.U32();
   const auto chapter = static_cast<std::uint8_t>(GetChapter());
   if (index != 0xFFFFFFFFu) {
     const std::uint32_t fixedSlot = r.U32();
@@ -404,8 +412,8 @@ int CGUnit::Load(BlockReader& r) {
     order.release();  // the queue owns it from here
   }
   const std::uint8_t length = r.U8();
-  std::uint8_t text[255];
-  r.ReadBytes({text, length});
-  name.assign(text, std::find(text, text + (r.Ok() ? length : 0), 0));
+  std::uint8_t nameScratch[255];
+  const auto text = r.Block({nameScratch, length});
+  name.assign(text.begin(), std::find(text.begin(), text.end(), 0));
   return r.U8() == kUnitEndByte && r.Ok() ? 1 : 0;
 }
