@@ -7,6 +7,7 @@
 //
 // Not thread-safe: one stream per thread.
 
+#include <algorithm>
 #include <cassert>
 #include <cstddef>
 #include <cstdint>
@@ -67,6 +68,21 @@ class BlockReader : public plat::FieldReader<BlockReader> {
     if (!ReadBytes(scratch)) return {};
     return scratch;
   }
+  // Reads a run of fields of one type, a block at a time; false when they are
+  // not all there.
+  template <plat::LEField T>
+  bool ReadEach(std::span<T> out) {
+    constexpr std::size_t kPerBlock = kEachScratch / sizeof(T);
+    std::uint8_t scratch[kEachScratch];
+    for (std::size_t at = 0; at < out.size(); at += kPerBlock) {
+      const std::size_t n = std::min(kPerBlock, out.size() - at);
+      const auto bytes = Block({scratch, n * sizeof(T)});
+      if (bytes.empty()) return false;
+      for (std::size_t i = 0; i < n; ++i)
+        out[at + i] = plat::DecodeLE<T>(std::span<const std::uint8_t, sizeof(T)>(bytes.data() + i * sizeof(T), sizeof(T)));
+    }
+    return true;
+  }
   // Passes over `n` bytes of a memory source that another reader has decoded
   // from Rest(); false, and the reader failed, past the end or for a file.
   bool Skip(std::size_t n);
@@ -84,6 +100,8 @@ class BlockReader : public plat::FieldReader<BlockReader> {
     return ReadFromFile(out);
   }
   bool ReadFromFile(std::span<std::uint8_t> out);
+
+  static constexpr std::size_t kEachScratch = 256;
 
   plat::FILE* m_fp = nullptr;
   std::span<const std::uint8_t> m_bytes;

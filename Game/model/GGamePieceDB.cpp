@@ -484,8 +484,11 @@ int CGGamePieceDB::Load(BlockReader& r) {
       }
       // A file whose cell lists an operational unit after an unoperational
       // one would break the order every query relies on.
-      std::stable_partition(cell.items.get(), cell.items.get() + cell.count,
-                            [](const CGUnit* u) { return u != nullptr && u->IsOperational(); });
+      // Saved cells are in that order already; checking first spares the
+      // partition its scratch buffer.
+      const auto operational = [](const CGUnit* u) { return u != nullptr && u->IsOperational(); };
+      if (!std::is_partitioned(cell.items.get(), cell.items.get() + cell.count, operational))
+        std::stable_partition(cell.items.get(), cell.items.get() + cell.count, operational);
     }
   }
   for (ArrayMan<CGUnit>& cell : cells) {

@@ -19,8 +19,10 @@
 #include "Game/rules/GUnitTem.h"
 
 void AddRefDesignById(std::uint32_t templateId, CGUnitTemplate* fallback) {
-  if (g_unitLinks.templates != nullptr && g_unitLinks.templates->FindTemplateById(templateId) != nullptr) {
-    g_unitLinks.templates->AddRefTemplate(templateId);
+  // One search: a saved game takes a reference for each of its units.
+  if (CGUnitTemplate* held = g_unitLinks.templates != nullptr ? g_unitLinks.templates->FindTemplateById(templateId)
+                                                               : nullptr) {
+    held->AddRef();
   } else if (fallback != nullptr) {
     fallback->AddRef();
   }
