@@ -137,6 +137,14 @@ class FixedFields {
     if (!out.empty()) std::memcpy(out.data(), m_at + m_used, out.size());
     m_used += out.size();
   }
+  // The next K bytes as they stand.
+  template <std::size_t K>
+  std::span<const std::uint8_t, K> Take() {
+    assert(m_used + K <= N);
+    const std::span<const std::uint8_t, K> out(m_at + m_used, K);
+    m_used += K;
+    return out;
+  }
   // Bytes decoded so far; N once the whole block is.
   std::size_t Used() const { return m_used; }
 
