@@ -28,18 +28,14 @@ enum class ReadResult { Record, End, Broken };
 
 constexpr std::size_t kTypeOffset = 32;
 
-// A text field of N bytes, kept up to its first NUL; a name that fills its
-// field is cut by one character rather than run on into the next field.
+// A text field of N bytes, kept up to its first NUL, into a new record's
+// text (all zeros); a name that fills its field is cut by one character
+// rather than run on into the next field. Texts are short: a pass that stops
+// at the NUL costs less than a search and copies of varying length.
 template <std::size_t N, std::size_t M>
 void ReadText(FixedFields<M>& f, char (&out)[N]) {
   const auto field = f.template Take<N>();
-  // One pass of fixed length: cheaper for fields this short than a search
-  // and two copies of varying length.
-  bool ended = false;
-  for (std::size_t i = 0; i < N; ++i) {
-    ended = ended || field[i] == 0 || i == N - 1;
-    out[i] = ended ? '\0' : static_cast<char>(field[i]);
-  }
+  for (std::size_t i = 0; i < N - 1 && field[i] != 0; ++i) out[i] = static_cast<char>(field[i]);
 }
 
 template <class Reader, class T, std::size_t N>
@@ -108,6 +104,7 @@ void ReadCommonFields(std::span<const std::uint8_t, kCommonRecordBytes> block, M
   f.Read(m.mass);
 }
 
+// Reads one record into `m`, a record as its definition makes it.
 ReadResult ReadModule(plat::ByteReader& r, ModuleRecord& m) {
   if (r.Remaining() == 0) return ReadResult::End;
   std::uint8_t type = 0;
