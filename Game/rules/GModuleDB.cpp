@@ -178,8 +178,7 @@ int CGModuleDB::LoadModules(std::span<const std::uint8_t> image) {
   std::uint32_t grown = capacity;
   while (grown < count + records) grown += kGrowStep;
   const std::size_t size = std::max<std::size_t>(std::min(grown, kMaxModules), count + records);
-  // Every field has its initial value in the record's definition.
-  auto block = std::make_unique_for_overwrite<ModuleRecord[]>(size);
+  auto block = std::make_unique<ModuleRecord[]>(size);
   std::copy_n(this->records.get(), count, block.get());
   std::size_t read = 0;
   plat::ByteReader r(image);

@@ -87,13 +87,15 @@ struct ModuleRecord {
   // thrust at byte 8 (the file packs them after the thrust byte).
   std::uint8_t TypeByte(int n) const { return n >= 0 && n < 10 ? typeData[n] : 0; }
   std::uint16_t TypeWord(int n) const {
-    std::uint16_t v = 0;
-    if (n >= 0) plat::ByteReader(typeData).ReadAt(2 * static_cast<std::size_t>(n), v);
-    return v;
+    if (n < 0 || n >= kTypeWords) return 0;
+    return static_cast<std::uint16_t>(typeData[2 * n] | typeData[2 * n + 1] << 8);
   }
   void SetTypeWord(int n, std::uint16_t v) {
-    if (n >= 0) plat::ByteWriter(typeData).WriteAt(2 * static_cast<std::size_t>(n), v);
+    if (n < 0 || n >= kTypeWords) return;
+    typeData[2 * n] = static_cast<std::uint8_t>(v);
+    typeData[2 * n + 1] = static_cast<std::uint8_t>(v >> 8);
   }
+  static constexpr int kTypeWords = 5;
 
   // Weapons.
   std::uint8_t AttackKind() const { return typeData[0]; }
