@@ -1,7 +1,10 @@
 #include "Game/rules/GHullDB.h"
 
 #include <algorithm>
+#include <cstring>
+#include <memory>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "Game/base/ByteStream.h"
@@ -18,6 +21,17 @@ namespace {
 
 constexpr std::uint32_t kEmptyEntry = 0xFFFFFFFF;
 constexpr int kSlotBox = 30;
+
+// A hull as its definition makes it, padding cleared (so that equal hulls
+// compare equal byte for byte): a copy of fixed size, where clearing each
+// hull in turn starts a fill of its own.
+std::unique_ptr<CGHull> NewHull() {
+  static_assert(std::is_trivially_copyable_v<CGHull>);
+  static const CGHull kCleared{};
+  auto hull = std::make_unique_for_overwrite<CGHull>();
+  std::memcpy(static_cast<void*>(hull.get()), &kCleared, sizeof kCleared);
+  return hull;
+}
 
 // The fixed fields of a hull entry after its name, and one slot's.
 constexpr std::size_t kHullFieldBytes = 26;
@@ -186,7 +200,7 @@ int CGHullDB::LoadHulls(std::span<const std::uint8_t> image) {
       std::uint32_t length = 0;
       if (!r.Read(length)) return 0;
       if (length == kEmptyEntry) continue;
-      auto hull = std::make_unique<CGHull>();
+      auto hull = NewHull();
       hull->section = static_cast<std::uint8_t>(section);
       hull->index = static_cast<std::uint8_t>(i);
       if (!ReadHullName(r, length, *hull) || !ReadHullBody(r, *hull)) {

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <optional>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "Game/base/ByteStream.h"
@@ -178,7 +179,13 @@ int CGModuleDB::LoadModules(std::span<const std::uint8_t> image) {
   std::uint32_t grown = capacity;
   while (grown < count + records) grown += kGrowStep;
   const std::size_t size = std::max<std::size_t>(std::min(grown, kMaxModules), count + records);
-  auto block = std::make_unique<ModuleRecord[]>(size);
+  // Each record starts as a copy of one cleared record (padding included, so
+  // that equal records compare equal byte for byte): a copy of fixed size,
+  // where clearing each record in turn starts a fill of its own.
+  static_assert(std::is_trivially_copyable_v<ModuleRecord>);
+  static const ModuleRecord kCleared{};
+  auto block = std::make_unique_for_overwrite<ModuleRecord[]>(size);
+  for (std::size_t i = 0; i < size; ++i) std::memcpy(static_cast<void*>(&block[i]), &kCleared, sizeof kCleared);
   std::copy_n(this->records.get(), count, block.get());
   std::size_t read = 0;
   plat::ByteReader r(image);
