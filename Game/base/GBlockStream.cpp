@@ -49,15 +49,8 @@ LoadStatus BlockReader::EndByte(std::uint8_t expected) {
   return byte == expected ? LoadStatus::kOk : LoadStatus::kBadEndByte;
 }
 
-bool BlockWriter::WriteRaw(std::span<const std::uint8_t> bytes) {
-  if (bytes.empty()) return true;
-  if (m_sink != nullptr) {
-    // Fields are a few bytes each: appending byte by byte beats a ranged
-    // insert, whose set-up costs more than the copy.
-    for (std::uint8_t b : bytes) m_sink->push_back(b);
-    return true;
-  }
-  return m_fp != nullptr && plat::fwrite(bytes.data(), 1, bytes.size(), m_fp) == bytes.size();
+bool BlockWriter::WriteToFile(std::span<const std::uint8_t> bytes) {
+  return bytes.empty() || (m_fp != nullptr && plat::fwrite(bytes.data(), 1, bytes.size(), m_fp) == bytes.size());
 }
 
 bool BlockWriter::Name(const char* name) {

@@ -168,7 +168,14 @@ class BlockWriter : public plat::FieldWriter<BlockWriter> {
 
  private:
   friend class plat::FieldWriter<BlockWriter>;
-  bool WriteRaw(std::span<const std::uint8_t> bytes);
+  // Fields are a few bytes each: appending byte by byte, inline, beats a
+  // ranged insert, whose set-up costs more than the copy.
+  bool WriteRaw(std::span<const std::uint8_t> bytes) {
+    if (m_sink == nullptr) return WriteToFile(bytes);
+    for (std::uint8_t b : bytes) m_sink->push_back(b);
+    return true;
+  }
+  bool WriteToFile(std::span<const std::uint8_t> bytes);
 
   plat::FILE* m_fp = nullptr;
   std::vector<std::uint8_t>* m_sink = nullptr;

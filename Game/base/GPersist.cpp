@@ -14,7 +14,11 @@ constexpr const char* kSaveLoadFile = "Game/saveload";
 }  // namespace
 
 int WriteValidityByte(plat::FILE* fp) {
-  FileWriter w(fp);
+  BlockWriter w(fp);
+  return WriteValidityByte(w);
+}
+
+int WriteValidityByte(BlockWriter& w) {
   if (!w.Write(std::uint8_t{kValidityByte})) {
     TraceError("Validity check writing error!", kSaveLoadFile, __LINE__);
     return 0;

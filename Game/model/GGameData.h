@@ -128,6 +128,7 @@ class CGameData {
 
   // 1 on success, 0 on the first failure; what was read stays.
   int Save(plat::FILE* fp) const;
+  int Save(BlockWriter& w) const;
   int Load(plat::FILE* fp);
   int Load(BlockReader& r);
 

@@ -1,5 +1,7 @@
 // The game data's block of a saved game: the root's own fields, then every
 // database in a fixed order.
+#include <vector>
+
 #include "Game/base/ByteStream.h"
 #include "Game/base/GBlockStream.h"
 #include "Game/model/GGameData.h"
@@ -12,6 +14,8 @@
 namespace {
 
 constexpr std::uint8_t kGameDataVersion = 1;
+// Room for a game of some hundreds of units before the block grows.
+constexpr std::size_t kSaveStartSize = 256 * 1024;
 
 void ForgetDesignReferences(CGTemplateDB& designs) {
   for (int c = 0; c < kTemplateChapters; ++c) {
@@ -24,11 +28,20 @@ void ForgetDesignReferences(CGTemplateDB& designs) {
 
 }  // namespace
 
+// The block is made in memory and written with one call: a saved game has
+// tens of thousands of fields.
 int CGameData::Save(plat::FILE* fp) const {
-  FileWriter w(fp);
+  std::vector<std::uint8_t> bytes;
+  bytes.reserve(kSaveStartSize);
+  BlockWriter w(&bytes);
+  if (Save(w) == 0) return 0;
+  return fp != nullptr && plat::fwrite(bytes.data(), 1, bytes.size(), fp) == bytes.size() ? 1 : 0;
+}
+
+int CGameData::Save(BlockWriter& w) const {
   w.U8(kGameDataVersion);
   w.U32(turn);
-  if (!w.Ok() || WriteValidityByte(fp) == 0) return 0;
+  if (!w.Ok() || WriteValidityByte(w) == 0) return 0;
 
   w.U8(chaptersPerGuild);
   w.U8(shipDisplay);
@@ -47,7 +60,7 @@ int CGameData::Save(plat::FILE* fp) const {
     }
   }
   for (std::uint32_t s : scores) w.U32(s);
-  if (!w.Ok() || WriteValidityByte(fp) == 0) return 0;
+  if (!w.Ok() || WriteValidityByte(w) == 0) return 0;
 
   // The selection and the groups are the player's convenience: a failure
   // there does not fail the save. Each selected entry closes with its own
@@ -57,7 +70,7 @@ int CGameData::Save(plat::FILE* fp) const {
     w.U16(e.location);
     w.U16(e.kind);
     w.U32(e.id);
-    WriteValidityByte(fp);
+    WriteValidityByte(w);
   }
   w.U16(kUnitGroups);
   for (const auto& group : unitGroups) {
@@ -65,7 +78,7 @@ int CGameData::Save(plat::FILE* fp) const {
     if (!group) continue;
     w.U16(static_cast<std::uint16_t>(group->size()));
     for (std::uint32_t id : *group) w.U32(id);
-    WriteValidityByte(fp);
+    WriteValidityByte(w);
   }
 
   w.U32(asteroidsHiddenUntilSeen);
@@ -76,12 +89,12 @@ int CGameData::Save(plat::FILE* fp) const {
   w.U8(researchSharedPercent);
   w.U32(chaoticOrbits);
   w.U8(asteroidControlShown);
-  if (!w.Ok() || WriteValidityByte(fp) == 0) return 0;
+  if (!w.Ok() || WriteValidityByte(w) == 0) return 0;
 
-  if (moduleDB->Save(fp) == 0 || hullDB->Save(fp) == 0 || solarDB.Save(fp) == 0 || templates.Save(fp) == 0 ||
-      pieces.Save(fp) == 0 || guildList->Save(fp) == 0 || poolDB.Save(fp) == 0)
+  if (moduleDB->Save(w) == 0 || hullDB->Save(w) == 0 || !solarDB.Save(w) || templates.Save(w) == 0 ||
+      pieces.Save(w) == 0 || !guildList->Save(w) || !poolDB.Save(w))
     return 0;
-  return WriteValidityByte(fp);
+  return WriteValidityByte(w);
 }
 
 int CGameData::Load(plat::FILE* fp) {

@@ -444,7 +444,11 @@ int CGGamePieceDB::EditSelectionBattlePlan() {
 }
 
 int CGGamePieceDB::Save(plat::FILE* fp) const {
-  FileWriter w(fp);
+  BlockWriter w(fp);
+  return Save(w);
+}
+
+int CGGamePieceDB::Save(BlockWriter& w) const {
   const std::uint16_t last = UnitNumAsteroids();
   for (int owner = 0; owner < kPieceOwners; ++owner) {
     for (int location = 0; location <= last && location < kPieceLocations; ++location) {
@@ -452,7 +456,7 @@ int CGGamePieceDB::Save(plat::FILE* fp) const {
       if (!w.U32(cell.count)) return 0;
       for (std::uint16_t i = 0; i < cell.count; ++i) {
         CGUnit* u = cell.GetAt(i);
-        if (u == nullptr || u->Save(fp) == 0) return 0;
+        if (u == nullptr || u->Save(w) == 0) return 0;
       }
     }
   }

@@ -20,6 +20,7 @@
 #include "platform/core/files.h"
 
 class BlockReader;
+class BlockWriter;
 
 class CGUnit;
 class CGUnitTemplate;
@@ -77,6 +78,7 @@ class CGGamePieceDB {
   int EditSelectionBattlePlan();
 
   int Save(plat::FILE* fp) const;
+  int Save(BlockWriter& w) const;
   // Replaces nothing: the database must be empty. 0 as soon as a unit fails.
   int Load(plat::FILE* fp);
   int Load(BlockReader& r);

@@ -65,7 +65,11 @@ void GetLocationDirection(const Location* from, const Location* to, double* x, d
 void CopyLocation(Location* dst, const Location* src) { *dst = *src; }
 
 int SaveLocation(const Location* loc, plat::FILE* fp) {
-  FileWriter w(fp);
+  BlockWriter w(fp);
+  return SaveLocation(loc, w);
+}
+
+int SaveLocation(const Location* loc, BlockWriter& w) {
   w.Write(loc->asteroid);
   w.Write(static_cast<std::uint16_t>(loc->x));
   w.Write(static_cast<std::uint16_t>(loc->y));

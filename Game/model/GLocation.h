@@ -7,6 +7,7 @@
 #include "platform/core/files.h"
 
 class BlockReader;
+class BlockWriter;
 
 struct Location {
   std::uint16_t asteroid = 0;  // the number of asteroids stands for deep space
@@ -30,6 +31,7 @@ void GetLocationDirection(const Location* from, const Location* to, double* x, d
 void CopyLocation(Location* dst, const Location* src);
 // Four u16: asteroid, x, y, z. 1 on success, 0 on a short write or read.
 int SaveLocation(const Location* loc, plat::FILE* fp);
+int SaveLocation(const Location* loc, BlockWriter& w);
 int LoadLocation(Location* loc, plat::FILE* fp);
 int LoadLocation(Location* loc, BlockReader& r);
 // Replaces the coordinates of `c` (its asteroid stays) by

@@ -287,11 +287,15 @@ bool RevalidatesTargetBeforeSave(std::uint32_t type) {
 }  // namespace
 
 int CGUnit::Save(plat::FILE* fp) {
+  BlockWriter w(fp);
+  return Save(w);
+}
+
+int CGUnit::Save(BlockWriter& w) {
   if (UnitOrder* first = orders.GetAt(0); first != nullptr && RevalidatesTargetBeforeSave(first->type)) {
     first->target = g_unitLinks.pieces != nullptr ? g_unitLinks.pieces->FindUnit(first->Word(0), nullptr) : nullptr;
     if (first->target == nullptr) ClearOrders(false);
   }
-  FileWriter w(fp);
   w.U8(kUnitVersion);
   w.U32(id);
   w.U8(reservedByte1);
@@ -303,7 +307,7 @@ int CGUnit::Save(plat::FILE* fp) {
     w.U8(m.flags);
     w.U8(m.ammo);
   }
-  if (!w.Ok() || SaveLocation(&location, fp) == 0) return 0;
+  if (!w.Ok() || SaveLocation(&location, w) == 0) return 0;
   w.U32(unoperational);
   w.U32(statusWord);
   w.U8(reservedByte2);
@@ -325,8 +329,8 @@ int CGUnit::Save(plat::FILE* fp) {
     if (!w.Ok()) return 0;
     if (design == nullptr) {
       CGUnitTemplate empty(static_cast<std::uint8_t>(GetChapter()), 0);
-      if (empty.Save(fp) == 0) return 0;
-    } else if (design->Save(fp) == 0) {
+      if (empty.Save(w) == 0) return 0;
+    } else if (design->Save(w) == 0) {
       return 0;
     }
   }
@@ -334,7 +338,7 @@ int CGUnit::Save(plat::FILE* fp) {
   w.U16(orders.count);
   for (std::uint16_t i = 0; i < orders.count && w.Ok(); ++i) {
     const UnitOrder* order = orders.GetAt(i);
-    if (order == nullptr || WriteUnitOrder(fp, *order, kUnitVersion) == 0) return 0;
+    if (order == nullptr || WriteUnitOrder(w, *order, kUnitVersion) == 0) return 0;
   }
   const std::size_t length = std::min<std::size_t>(name.size(), 255);
   w.U8(static_cast<std::uint8_t>(length));

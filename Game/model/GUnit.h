@@ -31,6 +31,7 @@
 #include "platform/core/files.h"
 
 class BlockReader;
+class BlockWriter;
 
 class CGUnitTemplate;
 
@@ -292,6 +293,7 @@ class CGUnit {
 
   // Saving (version 3) and loading (versions 2 and 3); 1 on success.
   int Save(plat::FILE* fp);
+  int Save(BlockWriter& w);
   int Load(plat::FILE* fp);
   int Load(BlockReader& r);
   void ResolveOrderTargets();

@@ -63,7 +63,11 @@ bool SavesConstructionBlock(std::uint32_t type, std::uint8_t version) {
 }  // namespace
 
 int WriteUnitOrder(plat::FILE* fp, const UnitOrder& order, std::uint8_t version) {
-  FileWriter w(fp);
+  BlockWriter w(fp);
+  return WriteUnitOrder(w, order, version);
+}
+
+int WriteUnitOrder(BlockWriter& w, const UnitOrder& order, std::uint8_t version) {
   w.WriteBytes(order.head);
   w.U32(0);  // words 2 and 3 named the blocks in memory
   w.U32(0);

@@ -27,6 +27,7 @@
 #include "platform/core/files.h"
 
 class BlockReader;
+class BlockWriter;
 
 class CGUnit;
 
@@ -159,6 +160,7 @@ bool IsConstructionOrderType(std::uint32_t type);
 
 // The order in the saved form of `version` (2 or 3); 1 on success.
 int WriteUnitOrder(plat::FILE* fp, const UnitOrder& order, std::uint8_t version);
+int WriteUnitOrder(BlockWriter& w, const UnitOrder& order, std::uint8_t version);
 // Null on a short read, a bad presence byte or a bad validity byte.
 std::unique_ptr<UnitOrder> ReadUnitOrder(plat::FILE* fp, std::uint8_t version);
 std::unique_ptr<UnitOrder> ReadUnitOrder(BlockReader& r, std::uint8_t version);

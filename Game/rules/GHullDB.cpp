@@ -143,7 +143,11 @@ void CGHull::SetScienceBonus(std::uint16_t points) {
 }
 
 int CGHull::SaveResearchState(plat::FILE* fp) const {
-  FileWriter w(fp);
+  BlockWriter w(fp);
+  return SaveResearchState(w);
+}
+
+int CGHull::SaveResearchState(BlockWriter& w) const {
   w.Write(researchPoints);
   w.Write(researchWord);
   w.Write(researchAllocation);
@@ -273,12 +277,16 @@ void CGHullDB::ReclaimScienceBonus(std::uint16_t limit) {
 }
 
 int CGHullDB::Save(plat::FILE* fp) const {
+  BlockWriter w(fp);
+  return Save(w);
+}
+
+int CGHullDB::Save(BlockWriter& w) const {
   for (int section = 0; section < kHullSections; ++section) {
     for (int i = 0; i < GetHullCount(section); ++i) {
-      if (GetHull(section, i)->SaveResearchState(fp) == 0) return 0;
+      if (GetHull(section, i)->SaveResearchState(w) == 0) return 0;
     }
   }
-  FileWriter w(fp);
   return w.Write(kHullDBEndByte) ? 1 : 0;
 }
 

@@ -21,6 +21,7 @@
 #include "platform/core/files.h"
 
 class BlockReader;
+class BlockWriter;
 
 constexpr int kHullSections = 5;
 constexpr int kMaxHullSlots = 20;
@@ -65,6 +66,7 @@ struct CGHull {
   bool IsResearched() const { return researchPoints >= kResearched; }
   // The four research words in field order; 1 when all were written / read.
   int SaveResearchState(plat::FILE* fp) const;
+  int SaveResearchState(BlockWriter& w) const;
   int LoadResearchState(plat::FILE* fp);
   int LoadResearchState(BlockReader& r);
 
@@ -133,6 +135,7 @@ class CGHullDB {
   // Load expects the lists built from the same "hulls.dat"; 1 only when the
   // end byte is 0xD0.
   int Save(plat::FILE* fp) const;
+  int Save(BlockWriter& w) const;
   int Load(plat::FILE* fp);
   int Load(BlockReader& r);
 

@@ -394,7 +394,11 @@ void CGModuleDB::ReclaimScienceBonus(std::uint16_t limit) {
 }
 
 int CGModuleDB::Save(plat::FILE* fp) const {
-  FileWriter w(fp);
+  BlockWriter w(fp);
+  return Save(w);
+}
+
+int CGModuleDB::Save(BlockWriter& w) const {
   for (std::uint16_t i = 0; i < count; ++i) {
     const ModuleRecord& m = records[i];
     w.Write(m.researchPoints);

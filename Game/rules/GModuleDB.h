@@ -23,6 +23,7 @@
 #include "platform/core/files.h"
 
 class BlockReader;
+class BlockWriter;
 
 enum ModuleType : std::uint8_t {
   MODULE_CONSTRUCTION = 0,
@@ -230,6 +231,7 @@ class CGModuleDB {
   // byte 0xD5. Load expects the block built from the same "modules.dat"; 1
   // only when the end byte is 0xD5.
   int Save(plat::FILE* fp) const;
+  int Save(BlockWriter& w) const;
   int Load(plat::FILE* fp);
   int Load(BlockReader& r);
 

@@ -206,16 +206,20 @@ const ClassStatRanges& CGTemplateDB::GetClassStatRanges(int unitClass) const {
 }
 
 int CGTemplateDB::Save(plat::FILE* fp) const {
-  FileWriter w(fp);
+  BlockWriter w(fp);
+  return Save(w);
+}
+
+int CGTemplateDB::Save(BlockWriter& w) const {
   for (int c = 0; c < kTemplateChapters; ++c) {
     for (const CGUnitTemplate* design : fixed[c]) {
       if (!w.Write(std::uint32_t{design != nullptr ? 1u : 0u})) return 0;
-      if (design != nullptr && design->Save(fp) == 0) return 0;
+      if (design != nullptr && design->Save(w) == 0) return 0;
     }
     if (!w.Write(std::uint32_t{extra[c].count})) return 0;
     for (std::uint16_t i = 0; i < extra[c].count; ++i) {
       const CGUnitTemplate* design = extra[c].GetAt(i);
-      if (design == nullptr || design->Save(fp) == 0) return 0;
+      if (design == nullptr || design->Save(w) == 0) return 0;
     }
   }
   for (const ClassStatRanges& record : classStatRanges) {

@@ -19,6 +19,7 @@
 #include "platform/core/files.h"
 
 class BlockReader;
+class BlockWriter;
 
 class CGUnit;
 
@@ -79,6 +80,7 @@ class CGTemplateDB {
   // Load replaces the whole contents; 0 as soon as a design fails to load or
   // a count cannot be right (the designs read before it stay).
   int Save(plat::FILE* fp) const;
+  int Save(BlockWriter& w) const;
   int Load(plat::FILE* fp);
   int Load(BlockReader& r);
 

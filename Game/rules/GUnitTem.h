@@ -44,6 +44,7 @@ struct TemplateModuleSlot {
 };
 
 class BlockReader;
+class BlockWriter;
 
 class CGUnitTemplate {
  public:
@@ -116,6 +117,7 @@ class CGUnitTemplate {
   // gives 1 only when the end byte is 0xDC; a hull the hull database does not
   // know leaves the design without a hull.
   int Save(plat::FILE* fp) const;
+  int Save(BlockWriter& w) const;
   int Load(plat::FILE* fp);
   // The same from a design's bytes in memory; the reader ends after them.
   int Load(plat::ByteReader& r);
