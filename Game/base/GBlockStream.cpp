@@ -49,7 +49,26 @@ LoadStatus BlockReader::EndByte(std::uint8_t expected) {
   return byte == expected ? LoadStatus::kOk : LoadStatus::kBadEndByte;
 }
 
-bool BlockWriter::WriteToFile(std::span<const std::uint8_t> bytes) {
+BlockWriter::BlockWriter(std::size_t reserve)
+    : m_own(std::make_unique_for_overwrite<std::uint8_t[]>(std::max<std::size_t>(reserve, 1))),
+      m_capacity(std::max<std::size_t>(reserve, 1)) {}
+
+bool BlockWriter::WriteElsewhere(std::span<const std::uint8_t> bytes) {
+  if (m_own != nullptr) {
+    // Twice the room, or the field's if that is more.
+    const std::size_t capacity = std::max(2 * m_capacity, m_used + bytes.size());
+    auto grown = std::make_unique_for_overwrite<std::uint8_t[]>(capacity);
+    std::memcpy(grown.get(), m_own.get(), m_used);
+    m_own = std::move(grown);
+    m_capacity = capacity;
+    std::memcpy(m_own.get() + m_used, bytes.data(), bytes.size());
+    m_used += bytes.size();
+    return true;
+  }
+  if (m_sink != nullptr) {
+    m_sink->insert(m_sink->end(), bytes.begin(), bytes.end());
+    return true;
+  }
   return bytes.empty() || (m_fp != nullptr && plat::fwrite(bytes.data(), 1, bytes.size(), m_fp) == bytes.size());
 }
 

@@ -1,7 +1,5 @@
 // The game data's block of a saved game: the root's own fields, then every
 // database in a fixed order.
-#include <vector>
-
 #include "Game/base/ByteStream.h"
 #include "Game/base/GBlockStream.h"
 #include "Game/model/GGameData.h"
@@ -31,10 +29,9 @@ void ForgetDesignReferences(CGTemplateDB& designs) {
 // The block is made in memory and written with one call: a saved game has
 // tens of thousands of fields.
 int CGameData::Save(plat::FILE* fp) const {
-  std::vector<std::uint8_t> bytes;
-  bytes.reserve(kSaveStartSize);
-  BlockWriter w(&bytes);
+  BlockWriter w(kSaveStartSize);
   if (Save(w) == 0) return 0;
+  const auto bytes = w.Written();
   return fp != nullptr && plat::fwrite(bytes.data(), 1, bytes.size(), fp) == bytes.size() ? 1 : 0;
 }
 
