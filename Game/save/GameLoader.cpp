@@ -97,48 +97,39 @@ bool UnpackFiles(const OpenFile& file, Store store) {
   return r.Ok();
 }
 
-// A copy of the running game, so that a file that turns out damaged half-way
-// through its load does not cost the player the game on the screen.
+// A copy of the running game, kept in memory, so that a file that turns out
+// damaged half-way through its load does not cost the player the game on the
+// screen.
 class GameSnapshot {
  public:
   GameSnapshot() {
     if (g_gameData == nullptr) return;
-    m_path = std::string(g_instData.GetSavePath()) + "loadundo.tmp";
     m_chapter = g_gameData->localChapterId;
     m_perGuild = g_gameData->chaptersPerGuild;
     m_email = g_gameData->emailGame;
-    plat::FILE* fp = plat::fopen(m_path.c_str(), "wb");
-    if (fp != nullptr) {
-      plat::FileLockGuard hold(fp);
-      m_taken = g_gameData->Save(fp) != 0;
-    }
-    if (fp != nullptr) m_taken = plat::fclose(fp) == 0 && m_taken;
-  }
-  ~GameSnapshot() {
-    if (!m_path.empty()) plat::remove(m_path.c_str());
+    m_bytes.emplace(kStartSize);
+    m_taken = g_gameData->Save(*m_bytes) != 0;
   }
   GameSnapshot(const GameSnapshot&) = delete;
   GameSnapshot& operator=(const GameSnapshot&) = delete;
 
   // Nothing ran, or the running game is safely copied.
-  bool Usable() const { return m_path.empty() || m_taken; }
+  bool Usable() const { return !m_bytes || m_taken; }
   bool Email() const { return m_email; }
 
   void Restore() const {
     delete g_gameData;
-    if (m_path.empty()) return;
+    if (!m_bytes) return;
     g_gameData = new CGameData(m_chapter, m_perGuild);
     g_gameData->emailGame = m_email;
-    plat::FILE* fp = plat::fopen(m_path.c_str(), "rb");
-    std::optional<plat::FileLockGuard> hold;
-    if (fp != nullptr) hold.emplace(fp);
-    if (fp == nullptr || g_gameData->Load(fp) == 0) TraceError("The game before a load could not be restored", "GameLoader.cpp", __LINE__);
-    hold.reset();
-    if (fp != nullptr) plat::fclose(fp);
+    BlockReader r(m_bytes->Written());
+    if (g_gameData->Load(r) == 0) TraceError("The game before a load could not be restored", "GameLoader.cpp", __LINE__);
   }
 
  private:
-  std::string m_path;
+  // Room for a game of some hundreds of units before the copy grows.
+  static constexpr std::size_t kStartSize = 256 * 1024;
+  std::optional<BlockWriter> m_bytes;
   std::uint16_t m_chapter = 0;
   std::uint8_t m_perGuild = 8;
   bool m_email = false;
