@@ -58,7 +58,7 @@ class BlockReader : public plat::FieldReader<BlockReader> {
   }
   // The next `scratch.size()` bytes as one block: in place for a memory
   // source, else read into `scratch`. Empty, and the reader failed, when they
-  // are not all there.
+  // are not all there (a block of no bytes is empty too: Ok() tells).
   std::span<const std::uint8_t> Block(std::span<std::uint8_t> scratch) {
     const std::size_t n = scratch.size();
     if (m_fp == nullptr && Ok() && n <= m_bytes.size() - m_pos) {

@@ -296,27 +296,35 @@ int CGUnit::Save(BlockWriter& w) {
     first->target = g_unitLinks.pieces != nullptr ? g_unitLinks.pieces->FindUnit(first->Word(0), nullptr) : nullptr;
     if (first->target == nullptr) ClearOrders(false);
   }
-  w.U8(kUnitVersion);
-  w.U32(id);
-  w.U8(reservedByte1);
-  w.U8(stage);
-  for (int i : kSavedTargetingOrder) w.U8(targeting[i]);
-  for (std::uint8_t b : retreat) w.U8(b);
+  // The version and the fixed fields before the design's index go out as one
+  // block, the mirror of the load.
+  std::array<std::uint8_t, 1 + kUnitHeadSize - 4> block;
+  plat::ByteWriter h{std::span<std::uint8_t>(block)};
+  h.U8(kUnitVersion);
+  h.U32(id);
+  h.U8(reservedByte1);
+  h.U8(stage);
+  for (int i : kSavedTargetingOrder) h.U8(targeting[i]);
+  for (std::uint8_t b : retreat) h.U8(b);
   for (const ModuleSlotState& m : modules) {
-    w.U8(m.damage);
-    w.U8(m.flags);
-    w.U8(m.ammo);
+    h.U8(m.damage);
+    h.U8(m.flags);
+    h.U8(m.ammo);
   }
-  if (!w.Ok() || SaveLocation(&location, w) == 0) return 0;
-  w.U32(unoperational);
-  w.U32(statusWord);
-  w.U8(reservedByte2);
-  w.U8(hullDamage);
-  w.U8(lifeSupportDamage);
-  w.I32(power);
-  w.U16(receivedPoints);
-  w.WriteBytes(atvCargo);
-  w.U16(reservedWord);
+  h.U16(location.asteroid);
+  h.U16(static_cast<std::uint16_t>(location.x));
+  h.U16(static_cast<std::uint16_t>(location.y));
+  h.U16(static_cast<std::uint16_t>(location.z));
+  h.U32(unoperational);
+  h.U32(statusWord);
+  h.U8(reservedByte2);
+  h.U8(hullDamage);
+  h.U8(lifeSupportDamage);
+  h.I32(power);
+  h.U16(receivedPoints);
+  h.WriteBytes(atvCargo);
+  h.U16(reservedWord);
+  if (!h.Ok() || h.Size() != block.size() || !w.WriteBytes(block)) return 0;
   int fixedSlot = 0;
   const int index = design != nullptr && g_unitLinks.templates != nullptr
                         ? g_unitLinks.templates->GetTemplateIndex(*design, static_cast<int>(GetChapter()), &fixedSlot)

@@ -209,7 +209,8 @@ bool CGameLoader::Load() {
     if (g_saveLinks.showPlainBox) g_saveLinks.showPlainBox("Cannot open file!");
     return false;
   }
-  // The game is read field by field: its lock is taken once for all of them.
+  // The header, the application's block and the packed files are read field by
+  // field: the file's lock is taken once for all of them.
   plat::FileLockGuard hold(file.get());
   const bool email = m_mode == Mode::Email;
   if (!ReadSaveHeader(file.get(), email, &m_header)) return false;
