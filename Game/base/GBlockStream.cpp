@@ -3,13 +3,19 @@
 #include <algorithm>
 #include <cstring>
 
-bool BlockReader::ReadRaw(std::span<std::uint8_t> out) {
-  if (out.empty()) return true;
-  if (m_fp != nullptr) return plat::fread(out.data(), 1, out.size(), m_fp) == out.size();
-  if (out.size() > m_bytes.size() - m_pos) return false;
-  std::copy_n(m_bytes.begin() + static_cast<std::ptrdiff_t>(m_pos), out.size(), out.begin());
-  m_pos += out.size();
-  return true;
+bool BlockReader::ReadFromFile(std::span<std::uint8_t> out) {
+  // A memory source comes here only when the field runs past its end.
+  if (m_fp == nullptr) return false;
+  return out.empty() || plat::fread(out.data(), 1, out.size(), m_fp) == out.size();
+}
+
+bool BlockReader::Skip(std::size_t n) {
+  if (m_fp == nullptr && Ok() && n <= m_bytes.size() - m_pos) {
+    m_pos += n;
+    return true;
+  }
+  Fail();
+  return false;
 }
 
 bool BlockReader::Name(std::unique_ptr<char[]>& out) {
@@ -43,15 +49,27 @@ LoadStatus BlockReader::EndByte(std::uint8_t expected) {
   return byte == expected ? LoadStatus::kOk : LoadStatus::kBadEndByte;
 }
 
-bool BlockWriter::WriteRaw(std::span<const std::uint8_t> bytes) {
-  if (bytes.empty()) return true;
-  if (m_sink != nullptr) {
-    // Fields are a few bytes each: appending byte by byte beats a ranged
-    // insert, whose set-up costs more than the copy.
-    for (std::uint8_t b : bytes) m_sink->push_back(b);
+BlockWriter::BlockWriter(std::size_t reserve)
+    : m_own(std::make_unique_for_overwrite<std::uint8_t[]>(std::max<std::size_t>(reserve, 1))),
+      m_capacity(std::max<std::size_t>(reserve, 1)) {}
+
+bool BlockWriter::WriteElsewhere(std::span<const std::uint8_t> bytes) {
+  if (m_own != nullptr) {
+    // Twice the room, or the field's if that is more.
+    const std::size_t capacity = std::max(2 * m_capacity, m_used + bytes.size());
+    auto grown = std::make_unique_for_overwrite<std::uint8_t[]>(capacity);
+    std::memcpy(grown.get(), m_own.get(), m_used);
+    m_own = std::move(grown);
+    m_capacity = capacity;
+    std::memcpy(m_own.get() + m_used, bytes.data(), bytes.size());
+    m_used += bytes.size();
     return true;
   }
-  return m_fp != nullptr && plat::fwrite(bytes.data(), 1, bytes.size(), m_fp) == bytes.size();
+  if (m_sink != nullptr) {
+    m_sink->insert(m_sink->end(), bytes.begin(), bytes.end());
+    return true;
+  }
+  return bytes.empty() || (m_fp != nullptr && plat::fwrite(bytes.data(), 1, bytes.size(), m_fp) == bytes.size());
 }
 
 bool BlockWriter::Name(const char* name) {

@@ -7,8 +7,11 @@
 //
 // Not thread-safe: one stream per thread.
 
+#include <algorithm>
+#include <cassert>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <span>
 #include <vector>
@@ -46,14 +49,108 @@ class BlockReader : public plat::FieldReader<BlockReader> {
 
   // Bytes consumed so far (memory sources), for callers that check position.
   std::size_t Pos() const { return m_pos; }
+  // The open file read from, or null for a memory source.
+  plat::FILE* File() const { return m_fp; }
+  // The bytes of a memory source not yet read (none for a file, or once a
+  // read failed).
+  std::span<const std::uint8_t> Rest() const {
+    return m_fp != nullptr || !Ok() ? std::span<const std::uint8_t>() : m_bytes.subspan(m_pos);
+  }
+  // The next `scratch.size()` bytes as one block: in place for a memory
+  // source, else read into `scratch`. Empty, and the reader failed, when they
+  // are not all there (a block of no bytes is empty too: Ok() tells).
+  std::span<const std::uint8_t> Block(std::span<std::uint8_t> scratch) {
+    const std::size_t n = scratch.size();
+    if (m_fp == nullptr && Ok() && n <= m_bytes.size() - m_pos) {
+      m_pos += n;
+      return m_bytes.subspan(m_pos - n, n);
+    }
+    if (!ReadBytes(scratch)) return {};
+    return scratch;
+  }
+  // Reads a run of fields of one type, a block at a time; false when they are
+  // not all there.
+  template <plat::LEField T>
+  bool ReadEach(std::span<T> out) {
+    constexpr std::size_t kPerBlock = kEachScratch / sizeof(T);
+    std::uint8_t scratch[kEachScratch];
+    for (std::size_t at = 0; at < out.size(); at += kPerBlock) {
+      const std::size_t n = std::min(kPerBlock, out.size() - at);
+      const auto bytes = Block({scratch, n * sizeof(T)});
+      if (bytes.empty()) return false;
+      for (std::size_t i = 0; i < n; ++i)
+        out[at + i] = plat::DecodeLE<T>(std::span<const std::uint8_t, sizeof(T)>(bytes.data() + i * sizeof(T), sizeof(T)));
+    }
+    return true;
+  }
+  // Passes over `n` bytes of a memory source that another reader has decoded
+  // from Rest(); false, and the reader failed, past the end or for a file.
+  bool Skip(std::size_t n);
 
  private:
   friend class plat::FieldReader<BlockReader>;
-  bool ReadRaw(std::span<std::uint8_t> out);
+  // A memory source's field is copied here, inline: a saved game is read
+  // from memory and most fields are one to four bytes.
+  bool ReadRaw(std::span<std::uint8_t> out) {
+    if (m_fp == nullptr && out.size() <= m_bytes.size() - m_pos) {
+      if (!out.empty()) std::memcpy(out.data(), m_bytes.data() + m_pos, out.size());
+      m_pos += out.size();
+      return true;
+    }
+    return ReadFromFile(out);
+  }
+  bool ReadFromFile(std::span<std::uint8_t> out);
+
+  static constexpr std::size_t kEachScratch = 256;
 
   plat::FILE* m_fp = nullptr;
   std::span<const std::uint8_t> m_bytes;
   std::size_t m_pos = 0;
+};
+
+// Decodes the fields of a block whose size was checked when it was taken
+// (BlockReader::Block), in order and without a check per field: a record's
+// fixed part costs one check however many fields it has. The caller's layout
+// must not decode more than N bytes.
+template <std::size_t N>
+class FixedFields {
+ public:
+  explicit FixedFields(std::span<const std::uint8_t, N> bytes) : m_at(bytes.data()) {}
+
+  template <plat::LEField T>
+  T Get() {
+    assert(m_used + sizeof(T) <= N);
+    const T value = plat::DecodeLE<T>(std::span<const std::uint8_t, sizeof(T)>(m_at + m_used, sizeof(T)));
+    m_used += sizeof(T);
+    return value;
+  }
+  template <plat::LEField T>
+  void Read(T& out) {
+    out = Get<T>();
+  }
+  std::uint8_t U8() { return Get<std::uint8_t>(); }
+  std::uint16_t U16() { return Get<std::uint16_t>(); }
+  std::uint32_t U32() { return Get<std::uint32_t>(); }
+  std::int32_t I32() { return Get<std::int32_t>(); }
+  void Bytes(std::span<std::uint8_t> out) {
+    assert(m_used + out.size() <= N);
+    if (!out.empty()) std::memcpy(out.data(), m_at + m_used, out.size());
+    m_used += out.size();
+  }
+  // The next K bytes as they stand.
+  template <std::size_t K>
+  std::span<const std::uint8_t, K> Take() {
+    assert(m_used + K <= N);
+    const std::span<const std::uint8_t, K> out(m_at + m_used, K);
+    m_used += K;
+    return out;
+  }
+  // Bytes decoded so far; N once the whole block is.
+  std::size_t Used() const { return m_used; }
+
+ private:
+  const std::uint8_t* m_at;
+  std::size_t m_used = 0;
 };
 
 class BlockWriter : public plat::FieldWriter<BlockWriter> {
@@ -61,6 +158,10 @@ class BlockWriter : public plat::FieldWriter<BlockWriter> {
   explicit BlockWriter(plat::FILE* fp) : m_fp(fp) {}
   // Appends to `sink`, which must outlive the writer.
   explicit BlockWriter(std::vector<std::uint8_t>* sink) : m_sink(sink) {}
+  // Writes into a buffer of its own, `reserve` bytes to begin with, that
+  // grows as needed; Written() gives what was written. The fastest sink for a
+  // large block of small fields, written out whole afterwards.
+  explicit BlockWriter(std::size_t reserve);
 
   // u8 length (characters + 1) and the characters with their zero. A null
   // name is written as the empty name (length 1, one zero); a name of more
@@ -69,12 +170,29 @@ class BlockWriter : public plat::FieldWriter<BlockWriter> {
   // u32 length (with the zero) and the text with its zero; null as "".
   bool Text32(const char* text);
 
+  // The bytes written into the writer's own buffer (none for other sinks).
+  std::span<const std::uint8_t> Written() const { return {m_own.get(), m_used}; }
+
  private:
   friend class plat::FieldWriter<BlockWriter>;
-  bool WriteRaw(std::span<const std::uint8_t> bytes);
+  // Fields are a few bytes each: into the writer's own buffer they are
+  // copied inline, with one copy of their fixed size.
+  bool WriteRaw(std::span<const std::uint8_t> bytes) {
+    if (m_own != nullptr && bytes.size() <= m_capacity - m_used) {
+      if (!bytes.empty()) std::memcpy(m_own.get() + m_used, bytes.data(), bytes.size());
+      m_used += bytes.size();
+      return true;
+    }
+    return WriteElsewhere(bytes);
+  }
+  // A vector's or a file's write, or one that grows the writer's own buffer.
+  bool WriteElsewhere(std::span<const std::uint8_t> bytes);
 
   plat::FILE* m_fp = nullptr;
   std::vector<std::uint8_t>* m_sink = nullptr;
+  std::unique_ptr<std::uint8_t[]> m_own;
+  std::size_t m_capacity = 0;
+  std::size_t m_used = 0;
 };
 
 // 1 for kOk, else 0: the results the model's FILE* operations give.

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "Game/base/ByteStream.h"
+#include "Game/base/GBlockStream.h"
 #include "Game/base/GInstData.h"
 #include "Game/base/TraceError.h"
 
@@ -13,7 +14,11 @@ constexpr const char* kSaveLoadFile = "Game/saveload";
 }  // namespace
 
 int WriteValidityByte(plat::FILE* fp) {
-  FileWriter w(fp);
+  BlockWriter w(fp);
+  return WriteValidityByte(w);
+}
+
+int WriteValidityByte(BlockWriter& w) {
   if (!w.Write(std::uint8_t{kValidityByte})) {
     TraceError("Validity check writing error!", kSaveLoadFile, __LINE__);
     return 0;
@@ -22,7 +27,11 @@ int WriteValidityByte(plat::FILE* fp) {
 }
 
 int ReadValidityByte(plat::FILE* fp) {
-  FileReader r(fp);
+  BlockReader r(fp);
+  return ReadValidityByte(r);
+}
+
+int ReadValidityByte(BlockReader& r) {
   std::uint8_t byte = 0;
   if (!r.Read(byte)) {
     TraceError("Could not read validity check!", kSaveLoadFile, __LINE__);

@@ -360,8 +360,7 @@ LoadStatus CGChapter::Load(BlockReader& r) {
     r.Read(c.renegadeVotes[i]);
     r.Read(c.imperatorVotes[i]);
   }
-  for (ChapterTurnStats& row : c.statistics)
-    for (std::uint32_t& v : row.values) r.Read(v);
+  for (ChapterTurnStats& row : c.statistics) r.ReadEach<std::uint32_t>(row.values);
   for (AtvTech& t : c.atvTech) {
     r.Read(t.level);
     for (std::uint8_t& v : t.values) r.Read(v);

@@ -128,7 +128,9 @@ class CGameData {
 
   // 1 on success, 0 on the first failure; what was read stays.
   int Save(plat::FILE* fp) const;
+  int Save(BlockWriter& w) const;
   int Load(plat::FILE* fp);
+  int Load(BlockReader& r);
 
   // Both rules files were read: a game cannot be played without them.
   bool RulesLoaded() const;

@@ -1,6 +1,7 @@
 // The game data's block of a saved game: the root's own fields, then every
 // database in a fixed order.
 #include "Game/base/ByteStream.h"
+#include "Game/base/GBlockStream.h"
 #include "Game/model/GGameData.h"
 #include "Game/base/GPersist.h"
 #include "Game/model/GWorldLinks.h"
@@ -11,6 +12,8 @@
 namespace {
 
 constexpr std::uint8_t kGameDataVersion = 1;
+// Room for a game of some hundreds of units before the block grows.
+constexpr std::size_t kSaveStartSize = 256 * 1024;
 
 void ForgetDesignReferences(CGTemplateDB& designs) {
   for (int c = 0; c < kTemplateChapters; ++c) {
@@ -23,11 +26,19 @@ void ForgetDesignReferences(CGTemplateDB& designs) {
 
 }  // namespace
 
+// The block is made in memory and written with one call: a saved game has
+// tens of thousands of fields.
 int CGameData::Save(plat::FILE* fp) const {
-  FileWriter w(fp);
+  BlockWriter w(kSaveStartSize);
+  if (Save(w) == 0) return 0;
+  const auto bytes = w.Written();
+  return fp != nullptr && plat::fwrite(bytes.data(), 1, bytes.size(), fp) == bytes.size() ? 1 : 0;
+}
+
+int CGameData::Save(BlockWriter& w) const {
   w.U8(kGameDataVersion);
   w.U32(turn);
-  if (!w.Ok() || WriteValidityByte(fp) == 0) return 0;
+  if (!w.Ok() || WriteValidityByte(w) == 0) return 0;
 
   w.U8(chaptersPerGuild);
   w.U8(shipDisplay);
@@ -46,7 +57,7 @@ int CGameData::Save(plat::FILE* fp) const {
     }
   }
   for (std::uint32_t s : scores) w.U32(s);
-  if (!w.Ok() || WriteValidityByte(fp) == 0) return 0;
+  if (!w.Ok() || WriteValidityByte(w) == 0) return 0;
 
   // The selection and the groups are the player's convenience: a failure
   // there does not fail the save. Each selected entry closes with its own
@@ -56,7 +67,7 @@ int CGameData::Save(plat::FILE* fp) const {
     w.U16(e.location);
     w.U16(e.kind);
     w.U32(e.id);
-    WriteValidityByte(fp);
+    WriteValidityByte(w);
   }
   w.U16(kUnitGroups);
   for (const auto& group : unitGroups) {
@@ -64,7 +75,7 @@ int CGameData::Save(plat::FILE* fp) const {
     if (!group) continue;
     w.U16(static_cast<std::uint16_t>(group->size()));
     for (std::uint32_t id : *group) w.U32(id);
-    WriteValidityByte(fp);
+    WriteValidityByte(w);
   }
 
   w.U32(asteroidsHiddenUntilSeen);
@@ -75,19 +86,23 @@ int CGameData::Save(plat::FILE* fp) const {
   w.U8(researchSharedPercent);
   w.U32(chaoticOrbits);
   w.U8(asteroidControlShown);
-  if (!w.Ok() || WriteValidityByte(fp) == 0) return 0;
+  if (!w.Ok() || WriteValidityByte(w) == 0) return 0;
 
-  if (moduleDB->Save(fp) == 0 || hullDB->Save(fp) == 0 || solarDB.Save(fp) == 0 || templates.Save(fp) == 0 ||
-      pieces.Save(fp) == 0 || guildList->Save(fp) == 0 || poolDB.Save(fp) == 0)
+  if (moduleDB->Save(w) == 0 || hullDB->Save(w) == 0 || !solarDB.Save(w) || templates.Save(w) == 0 ||
+      pieces.Save(w) == 0 || !guildList->Save(w) || !poolDB.Save(w))
     return 0;
-  return WriteValidityByte(fp);
+  return WriteValidityByte(w);
 }
 
 int CGameData::Load(plat::FILE* fp) {
-  FileReader r(fp);
+  BlockReader r(fp);
+  return Load(r);
+}
+
+int CGameData::Load(BlockReader& r) {
   r.U8();  // the version: one form so far
   r.Read(turn);
-  if (!r.Ok() || ReadValidityByte(fp) == 0) return 0;
+  if (!r.Ok() || ReadValidityByte(r) == 0) return 0;
 
   std::uint8_t perGuild = 0;
   r.Read(perGuild);
@@ -107,7 +122,7 @@ int CGameData::Load(plat::FILE* fp) {
     }
   }
   for (std::uint32_t& s : scores) r.Read(s);
-  if (!r.Ok() || ReadValidityByte(fp) == 0) return 0;
+  if (!r.Ok() || ReadValidityByte(r) == 0) return 0;
   if (perGuild != 0) SetChaptersPerGuild(perGuild);
   // The guilds' member lists are as long as the saved game's chapters per
   // guild, which need not be the count this root was made with.
@@ -125,7 +140,7 @@ int CGameData::Load(plat::FILE* fp) {
     r.Read(e.location);
     r.Read(e.kind);
     r.Read(e.id);
-    ReadValidityByte(fp);
+    ReadValidityByte(r);
     if (r.Ok()) selection.push_back(e);
   }
   // A file may hold more slots than the game uses; the extra ones are read
@@ -138,7 +153,7 @@ int CGameData::Load(plat::FILE* fp) {
     std::vector<std::uint32_t> ids;
     ids.reserve(n);
     for (std::uint16_t i = 0; i < n && r.Ok(); ++i) ids.push_back(r.U32());
-    ReadValidityByte(fp);
+    ReadValidityByte(r);
     // Stored head first, kept head first: a group selects in the same order
     // after a load as before it.
     if (s < kUnitGroups && !ids.empty()) unitGroups[s] = std::move(ids);
@@ -152,14 +167,15 @@ int CGameData::Load(plat::FILE* fp) {
   r.Read(researchSharedPercent);
   r.Read(chaoticOrbits);
   r.Read(asteroidControlShown);
-  if (!r.Ok() || ReadValidityByte(fp) == 0) return 0;
+  if (!r.Ok() || ReadValidityByte(r) == 0) return 0;
 
-  if (moduleDB->Load(fp) == 0 || hullDB->Load(fp) == 0 || solarDB.Load(fp) == 0 || templates.Load(fp) == 0)
+  if (moduleDB->Load(r) == 0 || hullDB->Load(r) == 0 || solarDB.Load(r) != LoadStatus::kOk ||
+      templates.Load(r) == 0)
     return 0;
   // The designs' reference counts were saved with them, and every unit read
   // next takes its reference again: start the counts from nothing so that a
   // load does not double them.
   ForgetDesignReferences(templates);
-  if (pieces.Load(fp) == 0 || guildList->Load(fp) == 0 || poolDB.Load(fp) == 0) return 0;
-  return ReadValidityByte(fp);
+  if (pieces.Load(r) == 0 || guildList->Load(r) != LoadStatus::kOk || poolDB.Load(r) != LoadStatus::kOk) return 0;
+  return ReadValidityByte(r);
 }

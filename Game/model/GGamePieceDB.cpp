@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "Game/base/ByteStream.h"
+#include "Game/base/GBlockStream.h"
 #include "Game/model/GUnit.h"
 #include "Game/model/GUnitLinks.h"
 #include "Game/base/TraceError.h"
@@ -443,7 +444,11 @@ int CGGamePieceDB::EditSelectionBattlePlan() {
 }
 
 int CGGamePieceDB::Save(plat::FILE* fp) const {
-  FileWriter w(fp);
+  BlockWriter w(fp);
+  return Save(w);
+}
+
+int CGGamePieceDB::Save(BlockWriter& w) const {
   const std::uint16_t last = UnitNumAsteroids();
   for (int owner = 0; owner < kPieceOwners; ++owner) {
     for (int location = 0; location <= last && location < kPieceLocations; ++location) {
@@ -451,7 +456,7 @@ int CGGamePieceDB::Save(plat::FILE* fp) const {
       if (!w.U32(cell.count)) return 0;
       for (std::uint16_t i = 0; i < cell.count; ++i) {
         CGUnit* u = cell.GetAt(i);
-        if (u == nullptr || u->Save(fp) == 0) return 0;
+        if (u == nullptr || u->Save(w) == 0) return 0;
       }
     }
   }
@@ -459,7 +464,11 @@ int CGGamePieceDB::Save(plat::FILE* fp) const {
 }
 
 int CGGamePieceDB::Load(plat::FILE* fp) {
-  FileReader r(fp);
+  BlockReader r(fp);
+  return Load(r);
+}
+
+int CGGamePieceDB::Load(BlockReader& r) {
   const std::uint16_t last = UnitNumAsteroids();
   for (int owner = 0; owner < kPieceOwners; ++owner) {
     for (int location = 0; location <= last && location < kPieceLocations; ++location) {
@@ -471,7 +480,7 @@ int CGGamePieceDB::Load(plat::FILE* fp) {
       ArrayMan<CGUnit>& cell = Cell(owner, location);
       for (std::uint32_t i = 0; i < n; ++i) {
         auto unit = std::make_unique<CGUnit>();
-        if (unit->Load(fp) == 0) {
+        if (unit->Load(r) == 0) {
           Recount();
           return 0;
         }
@@ -479,8 +488,11 @@ int CGGamePieceDB::Load(plat::FILE* fp) {
       }
       // A file whose cell lists an operational unit after an unoperational
       // one would break the order every query relies on.
-      std::stable_partition(cell.items.get(), cell.items.get() + cell.count,
-                            [](const CGUnit* u) { return u != nullptr && u->IsOperational(); });
+      // Saved cells are in that order already; checking first spares the
+      // partition its scratch buffer.
+      const auto operational = [](const CGUnit* u) { return u != nullptr && u->IsOperational(); };
+      if (!std::is_partitioned(cell.items.get(), cell.items.get() + cell.count, operational))
+        std::stable_partition(cell.items.get(), cell.items.get() + cell.count, operational);
     }
   }
   for (ArrayMan<CGUnit>& cell : cells) {

@@ -19,6 +19,9 @@
 #include "Game/model/GLocation.h"
 #include "platform/core/files.h"
 
+class BlockReader;
+class BlockWriter;
+
 class CGUnit;
 class CGUnitTemplate;
 
@@ -75,8 +78,10 @@ class CGGamePieceDB {
   int EditSelectionBattlePlan();
 
   int Save(plat::FILE* fp) const;
+  int Save(BlockWriter& w) const;
   // Replaces nothing: the database must be empty. 0 as soon as a unit fails.
   int Load(plat::FILE* fp);
+  int Load(BlockReader& r);
 
  private:
   struct Counter {

@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "Game/base/ByteStream.h"
+#include "Game/base/GBlockStream.h"
 #include "Game/base/TraceError.h"
 
 namespace {
@@ -64,7 +65,11 @@ void GetLocationDirection(const Location* from, const Location* to, double* x, d
 void CopyLocation(Location* dst, const Location* src) { *dst = *src; }
 
 int SaveLocation(const Location* loc, plat::FILE* fp) {
-  FileWriter w(fp);
+  BlockWriter w(fp);
+  return SaveLocation(loc, w);
+}
+
+int SaveLocation(const Location* loc, BlockWriter& w) {
   w.Write(loc->asteroid);
   w.Write(static_cast<std::uint16_t>(loc->x));
   w.Write(static_cast<std::uint16_t>(loc->y));
@@ -73,7 +78,11 @@ int SaveLocation(const Location* loc, plat::FILE* fp) {
 }
 
 int LoadLocation(Location* loc, plat::FILE* fp) {
-  FileReader r(fp);
+  BlockReader r(fp);
+  return LoadLocation(loc, r);
+}
+
+int LoadLocation(Location* loc, BlockReader& r) {
   Location in;
   r.Read(in.asteroid);
   r.Read(in.x);

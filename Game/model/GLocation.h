@@ -6,6 +6,9 @@
 
 #include "platform/core/files.h"
 
+class BlockReader;
+class BlockWriter;
+
 struct Location {
   std::uint16_t asteroid = 0;  // the number of asteroids stands for deep space
   std::int16_t x = 0;
@@ -28,7 +31,9 @@ void GetLocationDirection(const Location* from, const Location* to, double* x, d
 void CopyLocation(Location* dst, const Location* src);
 // Four u16: asteroid, x, y, z. 1 on success, 0 on a short write or read.
 int SaveLocation(const Location* loc, plat::FILE* fp);
+int SaveLocation(const Location* loc, BlockWriter& w);
 int LoadLocation(Location* loc, plat::FILE* fp);
+int LoadLocation(Location* loc, BlockReader& r);
 // Replaces the coordinates of `c` (its asteroid stays) by
 // (-(a x b) . c, a . c, b . c) scaled to length 1024 and truncated; a zero
 // vector is stored as it is. A missing `a` or `b` is reported and leaves `c`.

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "Game/base/ByteStream.h"
+#include "Game/base/GBlockStream.h"
 #include "Game/model/GGamePieceDB.h"
 #include "Game/base/GPersist.h"
 #include "Game/model/GUnitLinks.h"
@@ -18,8 +19,10 @@
 #include "Game/rules/GUnitTem.h"
 
 void AddRefDesignById(std::uint32_t templateId, CGUnitTemplate* fallback) {
-  if (g_unitLinks.templates != nullptr && g_unitLinks.templates->FindTemplateById(templateId) != nullptr) {
-    g_unitLinks.templates->AddRefTemplate(templateId);
+  // One search: a saved game takes a reference for each of its units.
+  if (CGUnitTemplate* held = g_unitLinks.templates != nullptr ? g_unitLinks.templates->FindTemplateById(templateId)
+                                                               : nullptr) {
+    held->AddRef();
   } else if (fallback != nullptr) {
     fallback->AddRef();
   }
@@ -284,32 +287,44 @@ bool RevalidatesTargetBeforeSave(std::uint32_t type) {
 }  // namespace
 
 int CGUnit::Save(plat::FILE* fp) {
+  BlockWriter w(fp);
+  return Save(w);
+}
+
+int CGUnit::Save(BlockWriter& w) {
   if (UnitOrder* first = orders.GetAt(0); first != nullptr && RevalidatesTargetBeforeSave(first->type)) {
     first->target = g_unitLinks.pieces != nullptr ? g_unitLinks.pieces->FindUnit(first->Word(0), nullptr) : nullptr;
     if (first->target == nullptr) ClearOrders(false);
   }
-  FileWriter w(fp);
-  w.U8(kUnitVersion);
-  w.U32(id);
-  w.U8(reservedByte1);
-  w.U8(stage);
-  for (int i : kSavedTargetingOrder) w.U8(targeting[i]);
-  for (std::uint8_t b : retreat) w.U8(b);
+  // The version and the fixed fields before the design's index go out as one
+  // block, the mirror of the load.
+  std::array<std::uint8_t, 1 + kUnitHeadSize - 4> block;
+  plat::ByteWriter h{std::span<std::uint8_t>(block)};
+  h.U8(kUnitVersion);
+  h.U32(id);
+  h.U8(reservedByte1);
+  h.U8(stage);
+  for (int i : kSavedTargetingOrder) h.U8(targeting[i]);
+  for (std::uint8_t b : retreat) h.U8(b);
   for (const ModuleSlotState& m : modules) {
-    w.U8(m.damage);
-    w.U8(m.flags);
-    w.U8(m.ammo);
+    h.U8(m.damage);
+    h.U8(m.flags);
+    h.U8(m.ammo);
   }
-  if (!w.Ok() || SaveLocation(&location, fp) == 0) return 0;
-  w.U32(unoperational);
-  w.U32(statusWord);
-  w.U8(reservedByte2);
-  w.U8(hullDamage);
-  w.U8(lifeSupportDamage);
-  w.I32(power);
-  w.U16(receivedPoints);
-  w.WriteBytes(atvCargo);
-  w.U16(reservedWord);
+  h.U16(location.asteroid);
+  h.U16(static_cast<std::uint16_t>(location.x));
+  h.U16(static_cast<std::uint16_t>(location.y));
+  h.U16(static_cast<std::uint16_t>(location.z));
+  h.U32(unoperational);
+  h.U32(statusWord);
+  h.U8(reservedByte2);
+  h.U8(hullDamage);
+  h.U8(lifeSupportDamage);
+  h.I32(power);
+  h.U16(receivedPoints);
+  h.WriteBytes(atvCargo);
+  h.U16(reservedWord);
+  if (!h.Ok() || h.Size() != block.size() || !w.WriteBytes(block)) return 0;
   int fixedSlot = 0;
   const int index = design != nullptr && g_unitLinks.templates != nullptr
                         ? g_unitLinks.templates->GetTemplateIndex(*design, static_cast<int>(GetChapter()), &fixedSlot)
@@ -322,8 +337,8 @@ int CGUnit::Save(plat::FILE* fp) {
     if (!w.Ok()) return 0;
     if (design == nullptr) {
       CGUnitTemplate empty(static_cast<std::uint8_t>(GetChapter()), 0);
-      if (empty.Save(fp) == 0) return 0;
-    } else if (design->Save(fp) == 0) {
+      if (empty.Save(w) == 0) return 0;
+    } else if (design->Save(w) == 0) {
       return 0;
     }
   }
@@ -331,7 +346,7 @@ int CGUnit::Save(plat::FILE* fp) {
   w.U16(orders.count);
   for (std::uint16_t i = 0; i < orders.count && w.Ok(); ++i) {
     const UnitOrder* order = orders.GetAt(i);
-    if (order == nullptr || WriteUnitOrder(fp, *order, kUnitVersion) == 0) return 0;
+    if (order == nullptr || WriteUnitOrder(w, *order, kUnitVersion) == 0) return 0;
   }
   const std::size_t length = std::min<std::size_t>(name.size(), 255);
   w.U8(static_cast<std::uint8_t>(length));
@@ -341,34 +356,46 @@ int CGUnit::Save(plat::FILE* fp) {
 }
 
 int CGUnit::Load(plat::FILE* fp) {
-  FileReader r(fp);
+  BlockReader r(fp);
+  return Load(r);
+}
+
+int CGUnit::Load(BlockReader& r) {
   const std::uint8_t version = r.U8();
   if (!r.Ok() || version > kUnitVersion) {
     TraceError("Unit block of a later version", __FILE__, __LINE__);
     return 0;
   }
-  id = r.U32();
-  reservedByte1 = r.U8();
-  stage = r.U8();
-  for (int i : kSavedTargetingOrder) targeting[i] = r.U8();
-  for (std::uint8_t& b : retreat) b = r.U8();
+  // The fixed fields up to the design's index come as one block, so that a
+  // saved game of thousands of units is not read a byte at a time.
+  std::array<std::uint8_t, kUnitHeadSize> scratch;
+  const auto block = r.Block(scratch);
+  if (block.empty()) return 0;
+  FixedFields<kUnitHeadSize> h(block.first<kUnitHeadSize>());
+  id = h.U32();
+  reservedByte1 = h.U8();
+  stage = h.U8();
+  for (int i : kSavedTargetingOrder) targeting[i] = h.U8();
+  for (std::uint8_t& b : retreat) b = h.U8();
   for (ModuleSlotState& m : modules) {
-    m.damage = r.U8();
-    m.flags = r.U8();
-    m.ammo = r.U8();
+    m.damage = h.U8();
+    m.flags = h.U8();
+    m.ammo = h.U8();
   }
-  if (!r.Ok() || LoadLocation(&location, fp) == 0) return 0;
-  unoperational = r.U32();
-  statusWord = r.U32();
-  reservedByte2 = r.U8();
-  hullDamage = r.U8();
-  lifeSupportDamage = r.U8();
-  power = r.I32();
-  receivedPoints = r.U16();
-  r.ReadBytes(atvCargo);
-  reservedWord = r.U16();
-  const std::uint32_t index = r.U32();
-  if (!r.Ok()) return 0;
+  h.Read(location.asteroid);
+  h.Read(location.x);
+  h.Read(location.y);
+  h.Read(location.z);
+  unoperational = h.U32();
+  statusWord = h.U32();
+  reservedByte2 = h.U8();
+  hullDamage = h.U8();
+  lifeSupportDamage = h.U8();
+  power = h.I32();
+  receivedPoints = h.U16();
+  h.Bytes(atvCargo);
+  reservedWord = h.U16();
+  const std::uint32_t index = h.U32();
   const auto chapter = static_cast<std::uint8_t>(GetChapter());
   if (index != 0xFFFFFFFFu) {
     const std::uint32_t fixedSlot = r.U32();
@@ -379,7 +406,7 @@ int CGUnit::Load(plat::FILE* fp) {
     if (design == nullptr) TraceError("A unit's design is missing", __FILE__, __LINE__);
   } else {
     auto loaded = std::make_unique<CGUnitTemplate>(chapter, 0);
-    if (loaded->Load(fp) == 0) return 0;
+    if (loaded->Load(r) == 0) return 0;
     design = loaded.get();
     if (g_unitLinks.templates == nullptr) {
       ownedDesign = std::move(loaded);
@@ -392,15 +419,15 @@ int CGUnit::Load(plat::FILE* fp) {
   const std::uint16_t count = r.U16();
   if (!r.Ok()) return 0;
   for (std::uint16_t i = 0; i < count; ++i) {
-    std::unique_ptr<UnitOrder> order = ReadUnitOrder(fp, version);
+    std::unique_ptr<UnitOrder> order = ReadUnitOrder(r, version);
     if (!order) return 0;
     orders.SetAt(order.get(), ArrayMan<UnitOrder>::kAtEnd);
     if (orders.count != i + 1) return 0;
     order.release();  // the queue owns it from here
   }
   const std::uint8_t length = r.U8();
-  std::vector<std::uint8_t> text(length);
-  r.ReadBytes(text);
+  std::uint8_t nameScratch[255];
+  const auto text = r.Block({nameScratch, length});
   name.assign(text.begin(), std::find(text.begin(), text.end(), 0));
   return r.U8() == kUnitEndByte && r.Ok() ? 1 : 0;
 }

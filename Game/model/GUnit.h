@@ -19,6 +19,7 @@
 // Main thread only.
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -29,6 +30,9 @@
 #include "Game/rules/GRulesPackets.h"
 #include "platform/core/files.h"
 
+class BlockReader;
+class BlockWriter;
+
 class CGUnitTemplate;
 
 constexpr int kUnitSlots = 20;
@@ -36,6 +40,8 @@ constexpr std::uint8_t kStageNotStarted = 255;
 constexpr std::uint8_t kUnitVersion = 3;
 constexpr std::uint8_t kUnitEndByte = 0xDD;
 constexpr std::uint16_t kAllSlots = 0xFFFF;
+// The saved fields from the id to the design index, as described above.
+constexpr std::size_t kUnitHeadSize = 4 + 2 + 8 + 3 * kUnitSlots + 8 + 4 + 4 + 3 + 4 + 2 + 4 + 2 + 4;
 
 // Squared ranges of the orders (the square of the largest per-axis distance).
 constexpr std::uint32_t kApproachRangeSq = 90000;   // unit to unit; the smallest attack range
@@ -287,7 +293,9 @@ class CGUnit {
 
   // Saving (version 3) and loading (versions 2 and 3); 1 on success.
   int Save(plat::FILE* fp);
+  int Save(BlockWriter& w);
   int Load(plat::FILE* fp);
+  int Load(BlockReader& r);
   void ResolveOrderTargets();
 
   std::uint32_t id = 0;

@@ -1,6 +1,7 @@
 #include "Game/model/GUnitOrder.h"
 
 #include "Game/base/ByteStream.h"
+#include "Game/base/GBlockStream.h"
 #include "Game/base/GPersist.h"
 #include "Game/model/GUnit.h"
 #include "platform/core/bytes.h"
@@ -62,7 +63,11 @@ bool SavesConstructionBlock(std::uint32_t type, std::uint8_t version) {
 }  // namespace
 
 int WriteUnitOrder(plat::FILE* fp, const UnitOrder& order, std::uint8_t version) {
-  FileWriter w(fp);
+  BlockWriter w(fp);
+  return WriteUnitOrder(w, order, version);
+}
+
+int WriteUnitOrder(BlockWriter& w, const UnitOrder& order, std::uint8_t version) {
   w.WriteBytes(order.head);
   w.U32(0);  // words 2 and 3 named the blocks in memory
   w.U32(0);
@@ -92,7 +97,11 @@ int WriteUnitOrder(plat::FILE* fp, const UnitOrder& order, std::uint8_t version)
 }
 
 std::unique_ptr<UnitOrder> ReadUnitOrder(plat::FILE* fp, std::uint8_t version) {
-  FileReader r(fp);
+  BlockReader r(fp);
+  return ReadUnitOrder(r, version);
+}
+
+std::unique_ptr<UnitOrder> ReadUnitOrder(BlockReader& r, std::uint8_t version) {
   auto order = std::make_unique<UnitOrder>();
   r.ReadBytes(order->head);
   r.U32();

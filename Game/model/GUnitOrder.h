@@ -26,6 +26,9 @@
 #include "Game/model/GWorldTypes.h"
 #include "platform/core/files.h"
 
+class BlockReader;
+class BlockWriter;
+
 class CGUnit;
 
 enum OrderType : std::uint32_t {
@@ -157,8 +160,10 @@ bool IsConstructionOrderType(std::uint32_t type);
 
 // The order in the saved form of `version` (2 or 3); 1 on success.
 int WriteUnitOrder(plat::FILE* fp, const UnitOrder& order, std::uint8_t version);
+int WriteUnitOrder(BlockWriter& w, const UnitOrder& order, std::uint8_t version);
 // Null on a short read, a bad presence byte or a bad validity byte.
 std::unique_ptr<UnitOrder> ReadUnitOrder(plat::FILE* fp, std::uint8_t version);
+std::unique_ptr<UnitOrder> ReadUnitOrder(BlockReader& r, std::uint8_t version);
 
 // Texts of the order code, through the game's text index into `out` (always
 // terminated; empty without an index). The text completing a sentence about a

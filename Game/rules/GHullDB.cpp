@@ -1,10 +1,14 @@
 #include "Game/rules/GHullDB.h"
 
 #include <algorithm>
+#include <cstring>
+#include <memory>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "Game/base/ByteStream.h"
+#include "Game/base/GBlockStream.h"
 #include "Game/base/GDataFile.h"
 #include "Game/base/GInstData.h"
 #include "Game/rules/GModuleDB.h"
@@ -18,37 +22,55 @@ namespace {
 constexpr std::uint32_t kEmptyEntry = 0xFFFFFFFF;
 constexpr int kSlotBox = 30;
 
+// A hull as its definition makes it, padding cleared (so that equal hulls
+// compare equal byte for byte): a copy of fixed size, where clearing each
+// hull in turn starts a fill of its own.
+std::unique_ptr<CGHull> NewHull() {
+  static_assert(std::is_trivially_copyable_v<CGHull>);
+  static const CGHull kCleared{};
+  auto hull = std::make_unique_for_overwrite<CGHull>();
+  std::memcpy(static_cast<void*>(hull.get()), &kCleared, sizeof kCleared);
+  return hull;
+}
+
+// The fixed fields of a hull entry after its name, and one slot's.
+constexpr std::size_t kHullFieldBytes = 26;
+constexpr std::size_t kSlotBytes = 20;
+
 // One hull entry after its name length; false when the image ends inside it.
 bool ReadHullBody(plat::ByteReader& r, CGHull& hull) {
-  std::uint32_t researchedAtStart = 0;
-  std::uint8_t slotCount = 0;
-  r.Read(hull.unitClass);
-  r.Read(hull.attribute);
-  r.Read(hull.mass);
-  r.Read(hull.massLimit);
-  r.Read(hull.successor);
-  r.Read(researchedAtStart);
-  for (std::uint16_t& cost : hull.costs) r.Read(cost);
-  r.Read(hull.structurePoints);
-  r.Read(slotCount);
+  const auto fields = r.Bytes(kHullFieldBytes);
+  if (!r.Ok()) return false;
+  FixedFields<kHullFieldBytes> f(fields.first<kHullFieldBytes>());
+  f.Read(hull.unitClass);
+  f.Read(hull.attribute);
+  f.Read(hull.mass);
+  f.Read(hull.massLimit);
+  f.Read(hull.successor);
+  const std::uint32_t researchedAtStart = f.U32();
+  for (std::uint16_t& cost : hull.costs) f.Read(cost);
+  f.Read(hull.structurePoints);
+  const std::uint8_t slotCount = f.U8();
   if (slotCount > kMaxHullSlots) TraceError("Hull with more than twenty slots", __FILE__, __LINE__);
-  for (int s = 0; s < slotCount; ++s) {
-    std::uint32_t field[5] = {};
-    for (std::uint32_t& f : field) r.Read(f);
-    if (s >= kMaxHullSlots) continue;
+  const auto slots = r.Bytes(kSlotBytes * slotCount);
+  if (!r.Ok()) return false;
+  for (int s = 0; s < slotCount && s < kMaxHullSlots; ++s) {
+    FixedFields<kSlotBytes> field(slots.subspan(kSlotBytes * static_cast<std::size_t>(s)).first<kSlotBytes>());
     HullSlot& slot = hull.slots[s];
-    slot.x = static_cast<std::uint16_t>(field[0]);
-    slot.y = static_cast<std::uint16_t>(field[1]);
-    slot.anchorX = static_cast<std::uint16_t>(field[2]);
-    slot.anchorY = static_cast<std::uint16_t>(field[3]);
-    slot.typeMask = field[4];
+    slot.x = static_cast<std::uint16_t>(field.U32());
+    slot.y = static_cast<std::uint16_t>(field.U32());
+    slot.anchorX = static_cast<std::uint16_t>(field.U32());
+    slot.anchorY = static_cast<std::uint16_t>(field.U32());
+    slot.typeMask = field.U32();
   }
   hull.researchPoints = researchedAtStart != 0 ? kResearched : 0;
   hull.available = researchedAtStart != 0 ? 1 : 0;
-  return r.Ok();
+  return true;
 }
 
-// The name of an entry: L bytes, taken up to the first NUL and cut to fit.
+// The name of an entry: L bytes, taken up to the first NUL and cut to fit,
+// into a new hull's name (all zeros). Names are short: one pass that stops
+// at the NUL costs less than a search and a copy of varying length.
 bool ReadHullName(plat::ByteReader& r, std::uint32_t length, CGHull& hull) {
   if (length > r.Remaining()) {
     TraceError("Hull name runs past the end of hulls.dat", __FILE__, __LINE__);
@@ -56,10 +78,8 @@ bool ReadHullName(plat::ByteReader& r, std::uint32_t length, CGHull& hull) {
   }
   const auto text = r.Bytes(length);
   if (!r.Ok()) return false;
-  const auto nul = std::find(text.begin(), text.end(), std::uint8_t{0});
-  const std::size_t n = std::min<std::size_t>(static_cast<std::size_t>(nul - text.begin()), sizeof hull.name - 1);
-  std::copy_n(text.begin(), n, hull.name);
-  hull.name[n] = '\0';
+  const std::size_t limit = std::min(text.size(), sizeof hull.name - 1);
+  for (std::size_t i = 0; i < limit && text[i] != 0; ++i) hull.name[i] = static_cast<char>(text[i]);
   return true;
 }
 
@@ -123,7 +143,11 @@ void CGHull::SetScienceBonus(std::uint16_t points) {
 }
 
 int CGHull::SaveResearchState(plat::FILE* fp) const {
-  FileWriter w(fp);
+  BlockWriter w(fp);
+  return SaveResearchState(w);
+}
+
+int CGHull::SaveResearchState(BlockWriter& w) const {
   w.Write(researchPoints);
   w.Write(researchWord);
   w.Write(researchAllocation);
@@ -132,7 +156,11 @@ int CGHull::SaveResearchState(plat::FILE* fp) const {
 }
 
 int CGHull::LoadResearchState(plat::FILE* fp) {
-  FileReader r(fp);
+  BlockReader r(fp);
+  return LoadResearchState(r);
+}
+
+int CGHull::LoadResearchState(BlockReader& r) {
   std::uint16_t v[4] = {};
   for (std::uint16_t& x : v) r.Read(x);
   if (!r.Ok()) return 0;
@@ -176,7 +204,7 @@ int CGHullDB::LoadHulls(std::span<const std::uint8_t> image) {
       std::uint32_t length = 0;
       if (!r.Read(length)) return 0;
       if (length == kEmptyEntry) continue;
-      auto hull = std::make_unique<CGHull>();
+      auto hull = NewHull();
       hull->section = static_cast<std::uint8_t>(section);
       hull->index = static_cast<std::uint8_t>(i);
       if (!ReadHullName(r, length, *hull) || !ReadHullBody(r, *hull)) {
@@ -249,22 +277,30 @@ void CGHullDB::ReclaimScienceBonus(std::uint16_t limit) {
 }
 
 int CGHullDB::Save(plat::FILE* fp) const {
+  BlockWriter w(fp);
+  return Save(w);
+}
+
+int CGHullDB::Save(BlockWriter& w) const {
   for (int section = 0; section < kHullSections; ++section) {
     for (int i = 0; i < GetHullCount(section); ++i) {
-      if (GetHull(section, i)->SaveResearchState(fp) == 0) return 0;
+      if (GetHull(section, i)->SaveResearchState(w) == 0) return 0;
     }
   }
-  FileWriter w(fp);
   return w.Write(kHullDBEndByte) ? 1 : 0;
 }
 
 int CGHullDB::Load(plat::FILE* fp) {
+  BlockReader r(fp);
+  return Load(r);
+}
+
+int CGHullDB::Load(BlockReader& r) {
   for (int section = 0; section < kHullSections; ++section) {
     for (int i = 0; i < GetHullCount(section); ++i) {
-      if (GetHull(section, i)->LoadResearchState(fp) == 0) return 0;
+      if (GetHull(section, i)->LoadResearchState(r) == 0) return 0;
     }
   }
-  FileReader r(fp);
   std::uint8_t end = 0;
   return r.Read(end) && end == kHullDBEndByte ? 1 : 0;
 }

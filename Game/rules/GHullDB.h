@@ -20,6 +20,9 @@
 #include "Game/arrayman/ArrayMan.h"
 #include "platform/core/files.h"
 
+class BlockReader;
+class BlockWriter;
+
 constexpr int kHullSections = 5;
 constexpr int kMaxHullSlots = 20;
 constexpr std::uint16_t kSlotListEnd = 0xFFFF;    // x of the slot after the last one
@@ -63,7 +66,9 @@ struct CGHull {
   bool IsResearched() const { return researchPoints >= kResearched; }
   // The four research words in field order; 1 when all were written / read.
   int SaveResearchState(plat::FILE* fp) const;
+  int SaveResearchState(BlockWriter& w) const;
   int LoadResearchState(plat::FILE* fp);
+  int LoadResearchState(BlockReader& r);
 
   char name[50] = {};
   std::uint8_t section = 0;
@@ -130,7 +135,9 @@ class CGHullDB {
   // Load expects the lists built from the same "hulls.dat"; 1 only when the
   // end byte is 0xD0.
   int Save(plat::FILE* fp) const;
+  int Save(BlockWriter& w) const;
   int Load(plat::FILE* fp);
+  int Load(BlockReader& r);
 
   ArrayMan<CGHull> hulls[kHullSections];
 

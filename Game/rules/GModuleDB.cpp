@@ -2,11 +2,14 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstring>
 #include <optional>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "Game/base/ByteStream.h"
+#include "Game/base/GBlockStream.h"
 #include "Game/base/GDataFile.h"
 #include "Game/base/GInstData.h"
 #include "Game/rules/GRulesLinks.h"
@@ -19,24 +22,44 @@ constexpr std::uint16_t kInitialCapacity = 20;
 constexpr std::uint16_t kGrowStep = 10;
 constexpr std::uint32_t kMaxModules = 0xFFFE;  // 0xFFFF names no module
 constexpr std::uint16_t kResearched = 10000;
-// The bytes of a record before its type data, and the fewest a record takes.
+// The bytes of a record before its type data.
 constexpr std::size_t kCommonRecordBytes = 92;
-constexpr std::size_t kSmallestRecord = kCommonRecordBytes + 1;
 
 enum class ReadResult { Record, End, Broken };
 
-// A name that fills its field is cut by one character rather than run on
-// into the next field.
-template <std::size_t N>
-void ReadText(plat::ByteReader& r, char (&out)[N]) {
-  std::string text;
-  plat::FixedText::Read(r, N, text);
-  plat::FixedText::Set(out, text);
+constexpr std::size_t kTypeOffset = 32;
+
+// A text field of N bytes, kept up to its first NUL, into a new record's
+// text (all zeros); a name that fills its field is cut by one character
+// rather than run on into the next field. Texts are short: a pass that stops
+// at the NUL costs less than a search and copies of varying length.
+template <std::size_t N, std::size_t M>
+void ReadText(FixedFields<M>& f, char (&out)[N]) {
+  const auto field = f.template Take<N>();
+  for (std::size_t i = 0; i < N - 1 && field[i] != 0; ++i) out[i] = static_cast<char>(field[i]);
 }
 
-template <class T, std::size_t N>
-void ReadAll(plat::ByteReader& r, T (&out)[N]) {
+template <class Reader, class T, std::size_t N>
+void ReadAll(Reader& r, T (&out)[N]) {
   for (T& v : out) r.Read(v);
+}
+
+// Up to ten bytes, each length copied as a fixed one: a copy of varying
+// length costs more to start than these take.
+void CopySmall(std::uint8_t (&to)[10], std::span<const std::uint8_t> from) {
+  switch (from.size()) {
+    case 1: std::memcpy(to, from.data(), 1); break;
+    case 2: std::memcpy(to, from.data(), 2); break;
+    case 3: std::memcpy(to, from.data(), 3); break;
+    case 4: std::memcpy(to, from.data(), 4); break;
+    case 5: std::memcpy(to, from.data(), 5); break;
+    case 6: std::memcpy(to, from.data(), 6); break;
+    case 7: std::memcpy(to, from.data(), 7); break;
+    case 8: std::memcpy(to, from.data(), 8); break;
+    case 9: std::memcpy(to, from.data(), 9); break;
+    case 10: std::memcpy(to, from.data(), 10); break;
+    default: break;
+  }
 }
 
 // The type data, packed in the file, into its in-memory places.
@@ -49,8 +72,7 @@ void ReadTypeData(plat::ByteReader& r, ModuleRecord& m) {
     for (int i = 0; i < 3; ++i) m.SetTypeWord(i + 1, words[i]);
     return;
   }
-  std::span<std::uint8_t> place(m.typeData, kModuleTypeDataSize[m.type]);
-  r.ReadBytes(place);
+  CopySmall(m.typeData, r.Bytes(kModuleTypeDataSize[m.type]));
   if (m.type == MODULE_WEAPON) {
     for (int w : {1, 2}) {
       m.SetTypeWord(w, static_cast<std::uint16_t>(std::min(m.TypeWord(w) * kWeaponRangeScale, 0xFFFF)));
@@ -58,39 +80,62 @@ void ReadTypeData(plat::ByteReader& r, ModuleRecord& m) {
   }
 }
 
+// The fields every record has, decoded from one block of their size.
+void ReadCommonFields(std::span<const std::uint8_t, kCommonRecordBytes> block, ModuleRecord& m) {
+  FixedFields<kCommonRecordBytes> f(block);
+  ReadText(f, m.name);
+  f.Read(m.guildMask);
+  f.Read(m.spareByte2);
+  f.Read(m.type);
+  ReadAll(f, m.costs);
+  ReadAll(f, m.secondValues);
+  f.Read(m.successor);
+  ReadAll(f, m.spareBytesA);
+  f.Read(m.helpTopic);
+  f.Read(m.spareWordA);
+  f.Read(m.buildPoints);
+  f.Read(m.spareByteB);
+  f.Read(m.techLevel);
+  ReadText(f, m.imageName);
+  ReadText(f, m.soundName);
+  ReadAll(f, m.defenses);
+  ReadAll(f, m.spareBytesC);
+  f.Read(m.spareWordC);
+  f.Read(m.powerUse);
+  f.Read(m.mass);
+}
+
+// Reads one record into `m`, a record as its definition makes it.
 ReadResult ReadModule(plat::ByteReader& r, ModuleRecord& m) {
   if (r.Remaining() == 0) return ReadResult::End;
-  ReadText(r, m.name);
-  r.Read(m.guildMask);
-  r.Read(m.spareByte2);
-  r.Read(m.type);
-  if (r.Ok() && m.type >= kModuleTypeCount) {
+  std::uint8_t type = 0;
+  if (r.ReadAt(r.Pos() + kTypeOffset, type) && type >= kModuleTypeCount) {
     TraceError("modules.dat holds a module of an unknown type", __FILE__, __LINE__);
     return ReadResult::Broken;
   }
-  ReadAll(r, m.costs);
-  ReadAll(r, m.secondValues);
-  r.Read(m.successor);
-  ReadAll(r, m.spareBytesA);
-  r.Read(m.helpTopic);
-  r.Read(m.spareWordA);
-  r.Read(m.buildPoints);
-  r.Read(m.spareByteB);
-  r.Read(m.techLevel);
-  ReadText(r, m.imageName);
-  ReadText(r, m.soundName);
-  ReadAll(r, m.defenses);
-  ReadAll(r, m.spareBytesC);
-  r.Read(m.spareWordC);
-  r.Read(m.powerUse);
-  r.Read(m.mass);
-  if (r.Ok()) ReadTypeData(r, m);
+  const auto common = r.Bytes(kCommonRecordBytes);
+  if (r.Ok()) {
+    ReadCommonFields(common.first<kCommonRecordBytes>(), m);
+    ReadTypeData(r, m);
+  }
   if (!r.Ok()) {
     TraceError("modules.dat ends inside a record", __FILE__, __LINE__);
     return ReadResult::Broken;
   }
   m.researchPoints = m.techLevel == 1 ? kResearched : 0;
   return ReadResult::Record;
+}
+
+// The records a well-formed image holds, from their types alone: a record
+// the image ends inside, or one of an unknown type, counts as one (reading
+// it then refuses the image).
+std::size_t CountRecords(std::span<const std::uint8_t> image) {
+  std::size_t n = 0;
+  for (std::size_t at = 0; at < image.size(); ++n) {
+    if (image.size() - at <= kTypeOffset || image[at + kTypeOffset] >= kModuleTypeCount) return n + 1;
+    at += kCommonRecordBytes + kModuleTypeDataSize[image[at + kTypeOffset]];
+  }
+  return n;
 }
 
 int CompareNoCase(const char* a, const char* b) {
@@ -125,28 +170,44 @@ int CGModuleDB::LoadModules(const char* path) {
 }
 
 int CGModuleDB::LoadModules(std::span<const std::uint8_t> image) {
-  // Half the rules is worse than none: nothing joins the block before the
-  // whole image has been read.
-  std::vector<ModuleRecord> read;
-  read.reserve(image.size() / kSmallestRecord + 1);
+  // Half the rules is worse than none: the records are read into a block of
+  // their own, which takes the place of the database's only once the whole
+  // image has been read. Its size comes from the records' types, found
+  // first; the block is as large as the capacity appending one record at a
+  // time would have reached.
+  const std::size_t records = CountRecords(image);
+  std::uint32_t grown = capacity;
+  while (grown < count + records) grown += kGrowStep;
+  const std::size_t size = std::max<std::size_t>(std::min(grown, kMaxModules), count + records);
+  // Each record starts as a copy of one cleared record (padding included, so
+  // that equal records compare equal byte for byte): a copy of fixed size,
+  // where clearing each record in turn starts a fill of its own.
+  static_assert(std::is_trivially_copyable_v<ModuleRecord>);
+  static const ModuleRecord kCleared{};
+  auto block = std::make_unique_for_overwrite<ModuleRecord[]>(size);
+  for (std::size_t i = 0; i < size; ++i) std::memcpy(static_cast<void*>(&block[i]), &kCleared, sizeof kCleared);
+  std::copy_n(this->records.get(), count, block.get());
+  std::size_t read = 0;
   plat::ByteReader r(image);
   for (;;) {
-    ModuleRecord m;
-    const ReadResult result = ReadModule(r, m);
+    if (count + read == size) {
+      // Only an image the count above misjudged can get here.
+      if (r.Remaining() == 0) break;
+      TraceError("modules.dat holds no modules, or too many", __FILE__, __LINE__);
+      return 0;
+    }
+    const ReadResult result = ReadModule(r, block[count + read]);
     if (result == ReadResult::Broken) return 0;
     if (result == ReadResult::End) break;
-    read.push_back(m);
+    ++read;
   }
-  if (read.empty() || count + read.size() > kMaxModules) {
+  if (read == 0 || count + read > kMaxModules) {
     TraceError("modules.dat holds no modules, or too many", __FILE__, __LINE__);
     return 0;
   }
-  // The block grows once, to the capacity appending one record at a time
-  // would have reached.
-  std::uint32_t grown = capacity;
-  while (grown < count + read.size()) grown += kGrowStep;
-  Reserve(static_cast<std::uint16_t>(std::min(grown, kMaxModules)));
-  for (const ModuleRecord& m : read) Append(m);
+  this->records = std::move(block);
+  capacity = static_cast<std::uint16_t>(std::min(grown, kMaxModules));
+  count = static_cast<std::uint16_t>(count + read);
   return 1;
 }
 
@@ -333,7 +394,11 @@ void CGModuleDB::ReclaimScienceBonus(std::uint16_t limit) {
 }
 
 int CGModuleDB::Save(plat::FILE* fp) const {
-  FileWriter w(fp);
+  BlockWriter w(fp);
+  return Save(w);
+}
+
+int CGModuleDB::Save(BlockWriter& w) const {
   for (std::uint16_t i = 0; i < count; ++i) {
     const ModuleRecord& m = records[i];
     w.Write(m.researchPoints);
@@ -347,7 +412,11 @@ int CGModuleDB::Save(plat::FILE* fp) const {
 }
 
 int CGModuleDB::Load(plat::FILE* fp) {
-  FileReader r(fp);
+  BlockReader r(fp);
+  return Load(r);
+}
+
+int CGModuleDB::Load(BlockReader& r) {
   for (std::uint16_t i = 0; i < count; ++i) {
     std::uint16_t v[4] = {};
     for (std::uint16_t& x : v) r.Read(x);

@@ -22,6 +22,9 @@
 #include "platform/core/bytes.h"
 #include "platform/core/files.h"
 
+class BlockReader;
+class BlockWriter;
+
 enum ModuleType : std::uint8_t {
   MODULE_CONSTRUCTION = 0,
   MODULE_COMPUTER = 1,
@@ -85,13 +88,15 @@ struct ModuleRecord {
   // thrust at byte 8 (the file packs them after the thrust byte).
   std::uint8_t TypeByte(int n) const { return n >= 0 && n < 10 ? typeData[n] : 0; }
   std::uint16_t TypeWord(int n) const {
-    std::uint16_t v = 0;
-    if (n >= 0) plat::ByteReader(typeData).ReadAt(2 * static_cast<std::size_t>(n), v);
-    return v;
+    if (n < 0 || n >= kTypeWords) return 0;
+    return static_cast<std::uint16_t>(typeData[2 * n] | typeData[2 * n + 1] << 8);
   }
   void SetTypeWord(int n, std::uint16_t v) {
-    if (n >= 0) plat::ByteWriter(typeData).WriteAt(2 * static_cast<std::size_t>(n), v);
+    if (n < 0 || n >= kTypeWords) return;
+    typeData[2 * n] = static_cast<std::uint8_t>(v);
+    typeData[2 * n + 1] = static_cast<std::uint8_t>(v >> 8);
   }
+  static constexpr int kTypeWords = 5;
 
   // Weapons.
   std::uint8_t AttackKind() const { return typeData[0]; }
@@ -226,7 +231,9 @@ class CGModuleDB {
   // byte 0xD5. Load expects the block built from the same "modules.dat"; 1
   // only when the end byte is 0xD5.
   int Save(plat::FILE* fp) const;
+  int Save(BlockWriter& w) const;
   int Load(plat::FILE* fp);
+  int Load(BlockReader& r);
 
   std::unique_ptr<ModuleRecord[]> records;
   std::uint16_t count = 0;

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "Game/base/ByteStream.h"
+#include "Game/base/GBlockStream.h"
 #include "Game/rules/GHullDB.h"
 #include "Game/rules/GRulesLinks.h"
 #include "Game/base/TraceError.h"
@@ -205,16 +206,20 @@ const ClassStatRanges& CGTemplateDB::GetClassStatRanges(int unitClass) const {
 }
 
 int CGTemplateDB::Save(plat::FILE* fp) const {
-  FileWriter w(fp);
+  BlockWriter w(fp);
+  return Save(w);
+}
+
+int CGTemplateDB::Save(BlockWriter& w) const {
   for (int c = 0; c < kTemplateChapters; ++c) {
     for (const CGUnitTemplate* design : fixed[c]) {
       if (!w.Write(std::uint32_t{design != nullptr ? 1u : 0u})) return 0;
-      if (design != nullptr && design->Save(fp) == 0) return 0;
+      if (design != nullptr && design->Save(w) == 0) return 0;
     }
     if (!w.Write(std::uint32_t{extra[c].count})) return 0;
     for (std::uint16_t i = 0; i < extra[c].count; ++i) {
       const CGUnitTemplate* design = extra[c].GetAt(i);
-      if (design == nullptr || design->Save(fp) == 0) return 0;
+      if (design == nullptr || design->Save(w) == 0) return 0;
     }
   }
   for (const ClassStatRanges& record : classStatRanges) {
@@ -224,8 +229,12 @@ int CGTemplateDB::Save(plat::FILE* fp) const {
 }
 
 int CGTemplateDB::Load(plat::FILE* fp) {
+  BlockReader r(fp);
+  return Load(r);
+}
+
+int CGTemplateDB::Load(BlockReader& r) {
   DeleteAll();
-  FileReader r(fp);
   for (int c = 0; c < kTemplateChapters; ++c) {
     const auto chapter = static_cast<std::uint8_t>(c);
     for (CGUnitTemplate*& slot : fixed[c]) {
@@ -233,14 +242,14 @@ int CGTemplateDB::Load(plat::FILE* fp) {
       if (!r.Read(present) || present > 1) return 0;
       if (present == 0) continue;
       auto design = std::make_unique<CGUnitTemplate>(chapter, 0);
-      if (design->Load(fp) == 0) return 0;
+      if (design->Load(r) == 0) return 0;
       slot = design.release();
     }
     std::uint32_t extras = 0;
     if (!r.Read(extras) || extras > kMaxExtraTemplates) return 0;
     for (std::uint32_t i = 0; i < extras; ++i) {
       auto design = std::make_unique<CGUnitTemplate>(chapter, 0);
-      if (design->Load(fp) == 0) return 0;
+      if (design->Load(r) == 0) return 0;
       extra[c].SetAt(design.release(), ArrayMan<CGUnitTemplate>::kAtEnd);
     }
   }

@@ -18,6 +18,9 @@
 #include "Game/arrayman/ArrayMan.h"
 #include "platform/core/files.h"
 
+class BlockReader;
+class BlockWriter;
+
 class CGUnit;
 
 constexpr int kTemplateChapters = 40;
@@ -77,7 +80,9 @@ class CGTemplateDB {
   // Load replaces the whole contents; 0 as soon as a design fails to load or
   // a count cannot be right (the designs read before it stay).
   int Save(plat::FILE* fp) const;
+  int Save(BlockWriter& w) const;
   int Load(plat::FILE* fp);
+  int Load(BlockReader& r);
 
   CGUnitTemplate* fixed[kTemplateChapters][kFixedTemplateSlots] = {};
   ArrayMan<CGUnitTemplate> extra[kTemplateChapters];

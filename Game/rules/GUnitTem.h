@@ -43,6 +43,9 @@ struct TemplateModuleSlot {
   bool operator==(const TemplateModuleSlot&) const = default;
 };
 
+class BlockReader;
+class BlockWriter;
+
 class CGUnitTemplate {
  public:
   // An empty design of `chapter`; templateId -1 takes the chapter's next id.
@@ -114,9 +117,13 @@ class CGUnitTemplate {
   // gives 1 only when the end byte is 0xDC; a hull the hull database does not
   // know leaves the design without a hull.
   int Save(plat::FILE* fp) const;
+  int Save(BlockWriter& w) const;
   int Load(plat::FILE* fp);
   // The same from a design's bytes in memory; the reader ends after them.
   int Load(plat::ByteReader& r);
+  // The same from a saved block, whichever its source; the reader ends after
+  // the design.
+  int Load(BlockReader& r);
 
   std::uint8_t chapter = 0;
   std::optional<std::string> name;

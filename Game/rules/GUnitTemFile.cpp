@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "Game/base/ByteStream.h"
+#include "Game/base/GBlockStream.h"
 #include "Game/rules/GHullDB.h"
 #include "Game/base/GInstData.h"
 #include "Game/rules/GRulesLinks.h"
@@ -30,6 +31,11 @@ void EachOf(Stream& s, T (&values)[N]) {
 // The design goes out in one write: its fields are laid out in memory first,
 // on the stack (a design and its longest name take well under kReadAhead bytes).
 int CGUnitTemplate::Save(plat::FILE* fp) const {
+  BlockWriter w(fp);
+  return Save(w);
+}
+
+int CGUnitTemplate::Save(BlockWriter& out) const {
   std::uint8_t image[kReadAhead];
   plat::ByteWriter w{std::span<std::uint8_t>(image)};
   w.Write(kTemplateVersion);
@@ -72,7 +78,7 @@ int CGUnitTemplate::Save(plat::FILE* fp) const {
     w.Write(std::uint8_t{0});
   }
   w.Write(kTemplateEndByte);
-  return w.Ok() && FileWriter(fp).WriteBytes(w.Data()) ? 1 : 0;
+  return w.Ok() && out.WriteBytes(w.Data()) ? 1 : 0;
 }
 
 // The design comes in with one read: more than it can take is read ahead,
@@ -84,6 +90,13 @@ int CGUnitTemplate::Load(plat::FILE* fp) {
   const int result = Load(r);
   if (const auto unused = static_cast<long>(got - r.Pos()); unused > 0) plat::fseek(fp, -unused, SEEK_CUR);
   return result;
+}
+
+int CGUnitTemplate::Load(BlockReader& r) {
+  if (r.File() != nullptr) return Load(r.File());
+  plat::ByteReader within(r.Rest());
+  const int result = Load(within);
+  return r.Skip(within.Pos()) ? result : 0;
 }
 
 int CGUnitTemplate::Load(plat::ByteReader& r) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "Game/base/ByteStream.h"
+#include "Game/base/GBlockStream.h"
 #include "Game/model/GGameData.h"
 #include "Game/base/GInstData.h"
 #include "Game/base/GPersist.h"
@@ -96,53 +97,65 @@ bool UnpackFiles(const OpenFile& file, Store store) {
   return r.Ok();
 }
 
-// A copy of the running game, so that a file that turns out damaged half-way
-// through its load does not cost the player the game on the screen.
+// A copy of the running game, kept in memory, so that a file that turns out
+// damaged half-way through its load does not cost the player the game on the
+// screen.
 class GameSnapshot {
  public:
   GameSnapshot() {
     if (g_gameData == nullptr) return;
-    m_path = std::string(g_instData.GetSavePath()) + "loadundo.tmp";
     m_chapter = g_gameData->localChapterId;
     m_perGuild = g_gameData->chaptersPerGuild;
     m_email = g_gameData->emailGame;
-    plat::FILE* fp = plat::fopen(m_path.c_str(), "wb");
-    if (fp != nullptr) {
-      plat::FileLockGuard hold(fp);
-      m_taken = g_gameData->Save(fp) != 0;
-    }
-    if (fp != nullptr) m_taken = plat::fclose(fp) == 0 && m_taken;
-  }
-  ~GameSnapshot() {
-    if (!m_path.empty()) plat::remove(m_path.c_str());
+    m_bytes.emplace(kStartSize);
+    m_taken = g_gameData->Save(*m_bytes) != 0;
   }
   GameSnapshot(const GameSnapshot&) = delete;
   GameSnapshot& operator=(const GameSnapshot&) = delete;
 
   // Nothing ran, or the running game is safely copied.
-  bool Usable() const { return m_path.empty() || m_taken; }
+  bool Usable() const { return !m_bytes || m_taken; }
   bool Email() const { return m_email; }
 
   void Restore() const {
     delete g_gameData;
-    if (m_path.empty()) return;
+    if (!m_bytes) return;
     g_gameData = new CGameData(m_chapter, m_perGuild);
     g_gameData->emailGame = m_email;
-    plat::FILE* fp = plat::fopen(m_path.c_str(), "rb");
-    std::optional<plat::FileLockGuard> hold;
-    if (fp != nullptr) hold.emplace(fp);
-    if (fp == nullptr || g_gameData->Load(fp) == 0) TraceError("The game before a load could not be restored", "GameLoader.cpp", __LINE__);
-    hold.reset();
-    if (fp != nullptr) plat::fclose(fp);
+    BlockReader r(m_bytes->Written());
+    if (g_gameData->Load(r) == 0) TraceError("The game before a load could not be restored", "GameLoader.cpp", __LINE__);
   }
 
  private:
-  std::string m_path;
+  // Room for a game of some hundreds of units before the copy grows.
+  static constexpr std::size_t kStartSize = 256 * 1024;
+  std::optional<BlockWriter> m_bytes;
   std::uint16_t m_chapter = 0;
   std::uint8_t m_perGuild = 8;
   bool m_email = false;
   bool m_taken = false;
 };
+
+// Above this many bytes after the header, the game is read from the file
+// field by field rather than from one copy in memory.
+constexpr long kMostReadAtOnce = 64L << 20;
+
+// Reads the game data and its validity byte. The bytes left in the file are
+// read with one call and decoded in memory; the file is then placed just
+// after the game data, where the application's block begins.
+bool LoadModel(const OpenFile& file, CGameData& game) {
+  const long start = plat::ftell(file.get());
+  const long size = file.Remaining();
+  if (start < 0 || size > kMostReadAtOnce) {
+    BlockReader r(file.get());
+    return game.Load(r) != 0 && ReadValidityByte(r) != 0;
+  }
+  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
+  if (plat::fread(bytes.data(), 1, bytes.size(), file.get()) != bytes.size()) return false;
+  BlockReader r(bytes);
+  const bool read = game.Load(r) != 0 && ReadValidityByte(r) != 0;
+  return read && plat::fseek(file.get(), start + static_cast<long>(r.Pos()), SEEK_SET) == 0;
+}
 
 plat::FILE* OpenSave(const std::string& directory, const std::string& name) {
   plat::FILE* fp = plat::fopen((directory + name).c_str(), "rb");
@@ -196,7 +209,8 @@ bool CGameLoader::Load() {
     if (g_saveLinks.showPlainBox) g_saveLinks.showPlainBox("Cannot open file!");
     return false;
   }
-  // The game is read field by field: its lock is taken once for all of them.
+  // The header, the application's block and the packed files are read field by
+  // field: the file's lock is taken once for all of them.
   plat::FileLockGuard hold(file.get());
   const bool email = m_mode == Mode::Email;
   if (!ReadSaveHeader(file.get(), email, &m_header)) return false;
@@ -218,7 +232,7 @@ bool CGameLoader::Load() {
   delete g_gameData;
   g_gameData = new CGameData(chapter, perGuild);
   g_gameData->emailGame = before.Email();
-  const bool modelRead = g_gameData->Load(file.get()) != 0 && ReadValidityByte(file.get()) != 0;
+  const bool modelRead = LoadModel(file, *g_gameData);
   if (!modelRead || (g_saveLinks.loadAppState && g_saveLinks.loadAppState(file.get()) == 0)) {
     before.Restore();
     return false;

@@ -14,6 +14,7 @@
 #include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <span>
 #include <string>
 #include <string_view>
@@ -41,6 +42,12 @@ constexpr std::array<std::uint8_t, sizeof(T)> EncodeLE(T value) {
   using U = typename bytes_detail::Bits<sizeof(T)>::type;
   const U bits = std::bit_cast<U>(value);
   std::array<std::uint8_t, sizeof(T)> out{};
+  // On a little-endian machine the image is the value's own bytes: one copy,
+  // where the loop below is not always merged into one store.
+  if (!std::is_constant_evaluated() && std::endian::native == std::endian::little) {
+    std::memcpy(out.data(), &bits, sizeof(U));
+    return out;
+  }
   for (std::size_t i = 0; i < sizeof(T); ++i) out[i] = static_cast<std::uint8_t>(bits >> (8 * i));
   return out;
 }
@@ -49,6 +56,10 @@ template <LEField T>
 constexpr T DecodeLE(std::span<const std::uint8_t, sizeof(T)> bytes) {
   using U = typename bytes_detail::Bits<sizeof(T)>::type;
   U bits = 0;
+  if (!std::is_constant_evaluated() && std::endian::native == std::endian::little) {
+    std::memcpy(&bits, bytes.data(), sizeof(U));
+    return std::bit_cast<T>(bits);
+  }
   for (std::size_t i = 0; i < sizeof(T); ++i) bits = static_cast<U>(bits | (static_cast<U>(bytes[i]) << (8 * i)));
   return std::bit_cast<T>(bits);
 }
