@@ -1,0 +1,101 @@
+// Ship offers from the unit menu (packet 460) and sounds placed in the world.
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+#include "Game/app/AppGlobals.h"
+#include "Game/app/CMessageBoxes.h"
+#include "Game/base/GIDString.h"
+#include "Game/base/GInstData.h"
+#include "Game/dialogs/CDSetPriceDlg.h"
+#include "Game/model/GChapter.h"
+#include "Game/model/GGameData.h"
+#include "Game/model/GGuild.h"
+#include "Game/model/GUnit.h"
+#include "Game/net/NetSession.h"
+#include "Game/rules/GUnitTem.h"
+#include "Game/views/frame/OrderFeedback.h"
+#include "Game/views/space/CVB3DView.h"
+#include "Game/views/world/CVDispObj.h"
+#include "Game/views/world/CVSgWorld.h"
+#include "media/CSndPlay.h"
+
+std::vector<std::uint8_t> BuildShipOfferPacket(std::uint16_t localChapter, std::uint32_t unitId,
+                                               std::uint8_t unitClass, const std::uint32_t prices[4]) {
+  std::vector<std::uint8_t> p(kShipOfferPacketSize, 0);
+  auto put16 = [&](std::size_t at, std::uint16_t v) {
+    p[at] = static_cast<std::uint8_t>(v);
+    p[at + 1] = static_cast<std::uint8_t>(v >> 8);
+  };
+  auto put32 = [&](std::size_t at, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) p[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
+  };
+  put16(0, kShipOfferPacketType);
+  put16(8, static_cast<std::uint16_t>(localChapter >> 3));
+  put16(10, static_cast<std::uint16_t>(localChapter & 7));
+  put32(12, unitId);
+  p[16] = unitClass;
+  for (int i = 0; i < 4; ++i) put32(20 + 4 * static_cast<std::size_t>(i), prices[i]);
+  return p;
+}
+
+void CVB3DView::OfferShip(std::uint32_t unitId) {
+  if (!g_gameData) return;
+  const std::uint32_t guild = g_gameData->GetLocalGuildIndex();
+  auto box = [&](const char* id) {
+    char text[orders::kTextSize + 1] = {};
+    if (g_gameData->textIndex) g_gameData->textIndex->GetText(id, text, orders::kTextSize);
+    COkDlg ok(g_viewDDraw, g_viewWnd, g_viewInstance, text, guild);
+  };
+  const CGChapter* local = g_gameData->GetLocalChapter();
+  if (local && local->renegade) {
+    box("ITDRENEG");
+    return;
+  }
+  std::uint32_t prices[4] = {};
+  if (const CGuild* own = g_gameData->GetLocalGuild())
+    if (const ShipOffer* offer = own->FindShipOffer(unitId)) std::copy(offer->terms, offer->terms + 4, prices);
+  if (!RunSetPriceDialog(prices, nullptr)) return;
+  if (std::all_of(prices, prices + 4, [](std::uint32_t v) { return v == 0; })) return;
+  std::uint8_t unitClass = 0;
+  if (const CGUnit* unit = orders::FindUnitNear(GetCurrentAsteroidId(), unitId))
+    if (const CGUnitTemplate* design = unit->GetTemplate()) unitClass = design->unitClass;
+  std::vector<std::uint8_t> packet = BuildShipOfferPacket(orders::LocalChapter(), unitId, unitClass, prices);
+  if (g_session) g_session->Send(kAllPlayersSlot, packet.data(), static_cast<std::uint32_t>(packet.size()));
+  box("ITDPOSTD");
+}
+
+PlacedSound PlaceSound(const double camera[3], const float right[3], const float forward[3], const float up[3],
+                       const double point[3], bool loop, bool quiet) {
+  (void)forward;
+  (void)up;
+  double d[3] = {point[0] - camera[0], point[1] - camera[1], point[2] - camera[2]};
+  const double distance = std::sqrt(d[0] * d[0] + d[1] * d[1] + d[2] * d[2]);
+  PlacedSound out;
+  out.volume = static_cast<float>(distance / (loop ? 70.0 : quiet ? 330.0 : 110.0));
+  if (distance > 0) {
+    for (double& c : d) c /= distance;
+  }
+  const double sideways = d[0] * right[0] + d[1] * right[1] + d[2] * right[2];
+  out.balance = static_cast<float>(-sideways);
+  if (out.balance == 0.f) out.balance = 0.f;  // no negative zero
+  return out;
+}
+
+void CVB3DView::PlaySoundAt(const char* name, const double position[3], bool loop, bool quiet) {
+  if (!name || !g_sgWorld || !g_sndPlay) return;
+  double camera[3];
+  float forward[3], up[3], right[3];
+  g_sgWorld->GetCameraPosition(camera);
+  g_sgWorld->GetCameraForward(forward);
+  g_sgWorld->GetCameraUp(up);
+  DispCross(up, forward, right);
+  DispNormalise(right);
+  const PlacedSound s = PlaceSound(camera, right, forward, up, position, loop, quiet);
+  char path[400];
+  if (name[0] == '@')
+    std::snprintf(path, sizeof path, "%sgeneric\\%s", g_instData.GetSoundPath(), name);
+  else
+    std::snprintf(path, sizeof path, "%s", name);
+  g_sndPlay->PlayEffect(path, s.volume, s.balance, loop ? 1 : 0);
+}

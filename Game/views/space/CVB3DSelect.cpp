@@ -1,0 +1,618 @@
+// Selection and picking in the 3D views: hover marks the order target of the
+// unit under the cursor, clicks and keys select, order, deselect and delete
+// orders, the function keys store and recall unit groups, U cycles through
+// the ships here, W flies to the selection, and the popup menus open on what
+// was picked.
+#include <algorithm>
+#include <cmath>
+
+#include "Game/app/AppGlobals.h"
+#include "Game/base/GIDString.h"
+#include "Game/model/GAsteroid.h"
+#include "Game/model/GChapter.h"
+#include "Game/model/GGameData.h"
+#include "Game/model/GUnit.h"
+#include "Game/model/GUnitOrder.h"
+#include "Game/views/frame/CPopupMenu.h"
+#include "Game/views/frame/OrderFeedback.h"
+#include "Game/views/space/CVB3DView.h"
+#include "Game/views/world/CDispAst3D.h"
+#include "Game/views/world/CDispLine.h"
+#include "Game/views/world/CVDispObj.h"
+#include "Game/views/world/CVSgWorld.h"
+#include "Game/views/world/DisplayList.h"
+#include "platform/user/system.h"
+
+using namespace plat;
+using orders::FindUnitNear;
+using orders::LocalChapter;
+using orders::Tell;
+
+namespace {
+
+constexpr std::uint16_t kSelectedMarker = 0;
+constexpr std::uint16_t kTargetMarker = 1;
+constexpr std::uint16_t kAllMarkers = 0xFFFF;
+constexpr std::uint32_t kStunnedOrder = 35;
+constexpr std::uint32_t kSetGotoCommand = 501;
+// The unit menu's offer-for-sale item.
+constexpr std::uint32_t kSellShipCommand = 510;
+
+bool InViewport(int x, int y) { return x > 29 && x < 614 && y > 98 && y < 465; }
+
+// Order types aimed at an asteroid, and the asteroid they name.
+bool AsteroidOrder(const UnitOrder& order, std::uint16_t* asteroid) {
+  switch (order.type) {
+    case 2:
+    case 3:
+    case 8:
+    case 11:
+    case 32:
+      *asteroid = order.Asteroid();
+      return true;
+    case 14:
+    case 15:
+      *asteroid = order.ZoneAsteroid();
+      return true;
+    default:
+      return false;
+  }
+}
+
+// A status text with its number slot filled.
+void TellNumbered(CVGeneric& view, const char* id, int n) {
+  char text[orders::kTextSize + 1] = {};
+  if (g_gameData && g_gameData->textIndex) g_gameData->textIndex->GetText(id, text, orders::kTextSize, n);
+  view.SetStatusText(text, orders::kStatusTime);
+}
+
+std::uint32_t AsteroidCount() { return g_gameData ? g_gameData->solarDB.GetAsteroidCount() : 0; }
+
+std::uint32_t AsteroidOwnerColour(std::uint16_t asteroid) {
+  const CGAsteroid* a = asteroid < AsteroidCount() ? g_gameData->solarDB.GetAsteroid(asteroid) : nullptr;
+  return a ? a->owner : 0xFFFF;
+}
+
+}  // namespace
+
+CVDispObj* CVB3DView::PickAt(int x, int y) {
+  if (!InViewport(x, y) || !displayList) return nullptr;
+  DisplayPickHit hit;
+  return displayList->Pick(x, y, &hit);
+}
+
+void CVB3DView::MarkObject(CVDispObj* object, std::uint16_t markerKind, std::uint32_t chapter) {
+  if (!object || !displayList) return;
+  UnmarkObject(object, kAllMarkers);
+  if (g_sgWorld) g_sgWorld->redraw = 1;
+  displayList->AttachHalo(object, markerKind, chapter, markerKind == kSelectedMarker);
+  if (object->GetType() == DISP_UNIT && g_gameData && g_gameData->FindSelectionEntry(SEL_UNIT, object->key.id)) {
+    CGUnit* unit = FindUnitNear(GetCurrentAsteroidId(), object->key.id);
+    for (int slot = 0, start = 0; FindGotoSlot(GOTO_UNIT, object->key.id, &slot, start); start = slot + 1)
+      DrawGotoSlotLabel(slot, unit, 1);
+    FlushScreen();
+  }
+}
+
+void CVB3DView::UnmarkObject(CVDispObj* object, std::uint16_t markerKind) {
+  if (!object) return;
+  object->RemoveHalo(markerKind);
+  if ((markerKind == kSelectedMarker || markerKind == kAllMarkers) && object->GetType() == DISP_UNIT) {
+    CGUnit* unit = FindUnitNear(GetCurrentAsteroidId(), object->key.id);
+    for (int slot = 0, start = 0; FindGotoSlot(GOTO_UNIT, object->key.id, &slot, start); start = slot + 1)
+      DrawGotoSlotLabel(slot, unit, 0);
+  }
+}
+
+CVDispObj* CVB3DView::OrderTargetObject(const CGUnit* unit, const UnitOrder& order) {
+  (void)unit;
+  if (!displayList) return nullptr;
+  std::uint16_t asteroid = 0;
+  if (AsteroidOrder(order, &asteroid))
+    return asteroid < AsteroidCount() ? displayList->Find(DISP_ASTEROID, asteroid) : nullptr;
+  if (order.target) return displayList->Find(DISP_UNIT, order.target->id);
+  return nullptr;
+}
+
+void CVB3DView::ShowUnitHover(std::uint32_t unitId, std::uint16_t location, int force) {
+  if (force && currentKind == DISP_UNIT && currentId == unitId) return;
+  if (!force && currentKind == DISP_UNIT && currentId == unitId) return;
+  currentKind = DISP_UNIT;
+  currentId = unitId;
+  CGUnit* unit = FindUnitNear(location == 0xFFFF ? GetCurrentAsteroidId() : location, unitId);
+  if (!unit || unit->GetOrderCount() == 0 || !displayList) return;
+  const UnitOrder* order = unit->GetOrder(0);
+  if (!order) return;
+  std::uint16_t asteroid = 0;
+  if (AsteroidOrder(*order, &asteroid)) {
+    if (CVDispObj* o = asteroid < AsteroidCount() ? displayList->Find(DISP_ASTEROID, asteroid) : nullptr)
+      MarkObject(o, kTargetMarker, AsteroidOwnerColour(asteroid));
+  } else if (order->target) {
+    if (CVDispObj* o = displayList->Find(DISP_UNIT, order->target->id))
+      MarkObject(o, kTargetMarker, order->target->GetChapter());
+  } else if (order->type == 0) {
+    const Location at = order->GetLocation();
+    if (at.asteroid == GetCurrentAsteroidId() && !displayList->Find(DISP_ASTEROID_3D, unitId)) {
+      if (CDispAst3D* marker = displayList->Create3DAsteroid()) {
+        marker->key.id = unitId;
+        double p[3];
+        LocationToWorld(at, p);
+        marker->SetPosition(p);
+      }
+    }
+  }
+  FlushScreen();
+}
+
+void CVB3DView::ClearOrderTargetMarker(CGUnit* unit) {
+  if (!unit) {
+    if (currentKind != DISP_UNIT) return;
+    unit = FindUnitNear(GetCurrentAsteroidId(), currentId);
+  }
+  if (!unit || unit->GetOrderCount() == 0 || !displayList) return;
+  const UnitOrder* order = unit->GetOrder(0);
+  if (!order) return;
+  if (order->type == 0) {
+    displayList->Remove(DISP_ASTEROID_3D, unit->id);
+    return;
+  }
+  if (CVDispObj* o = OrderTargetObject(unit, *order)) {
+    UnmarkObject(o, kTargetMarker);
+    HandleObjectPick(o);
+  }
+}
+
+void CVB3DView::ShowAsteroidHover(std::uint32_t index) {
+  if (currentKind == DISP_ASTEROID && currentId == index) return;
+  currentKind = DISP_ASTEROID;
+  currentId = index;
+}
+
+void CVB3DView::ShowStarHover(std::uint32_t index) {
+  if (currentKind == DISP_STAR && currentId == index) return;
+  currentKind = DISP_STAR;
+  currentId = index;
+}
+
+int CVB3DView::OnMouseMove(WPARAM keys, LPARAM position) {
+  if (startScreenShown) return 1;
+  if (CVGeneric::OnMouseMove(keys, position)) return 1;
+  if (IsReplay() && HasReplayTarget()) return 0;
+  const int x = static_cast<std::int16_t>(position & 0xFFFF);
+  const int y = static_cast<std::int16_t>((position >> 16) & 0xFFFF);
+  CVDispObj* object = PickAt(x, y);
+  if (!object) {
+    if (y < 74) {
+      const int slot = GetGotoSlotAtX(x);
+      if (slot >= 0) {
+        const GotoEntry& e = g_gotoSlots[static_cast<std::size_t>(g_gotoGroup * kGotoColumns + slot) % g_gotoSlots.size()];
+        if (e.kind != currentKind || e.id != currentId) ClearOrderTargetMarker(nullptr);
+        if (e.kind == GOTO_UNIT)
+          ShowUnitHover(e.id, 0xFFFF, 0);
+        else if (e.kind == GOTO_ASTEROID || e.kind == GOTO_TERRAIN_ASTEROID)
+          ShowAsteroidHover(e.id);
+      }
+    } else if (currentKind == DISP_UNIT) {
+      ClearOrderTargetMarker(nullptr);
+      currentKind = 0xFFFF;
+      currentId = 0xFFFFFFFF;
+    }
+    return 1;
+  }
+  if (g_infoPanelVisible) return 1;
+  if (object->key.kind != currentKind || object->key.id != currentId) ClearOrderTargetMarker(nullptr);
+  switch (object->GetType()) {
+    case DISP_UNIT:
+      ShowUnitHover(object->key.id, 0xFFFF, 0);
+      break;
+    case DISP_ASTEROID:
+      ShowAsteroidHover(object->key.id);
+      break;
+    case DISP_STAR:
+      ShowStarHover(object->key.id);
+      break;
+    default:
+      break;
+  }
+  return 1;
+}
+
+// --- orders ---
+
+int CVB3DView::IssueOrder(std::uint32_t orderType, int targetKind, std::uint32_t targetId, int append) {
+  if (!g_gameData || g_gameData->GetSelectionCount() == 0) return 0;
+  const std::uint8_t insert = append || orders::CtrlHeld() || g_3dCtrlHeld ? 2 : 1;
+  const std::uint16_t here = GetCurrentAsteroidId();
+  int result = 0;
+  const std::uint32_t count = g_gameData->GetSelectionCount();
+  for (std::uint32_t i = 0; i < count; ++i) {
+    std::uint16_t kind = 0;
+    std::uint32_t id = 0;
+    if (!g_gameData->GetSelectionAt(i, &kind, &id, nullptr) || kind != SEL_UNIT) continue;
+    CGUnit* unit = FindUnitNear(here, id);
+    if (!unit || unit->GetChapter() != LocalChapter()) continue;
+    std::uint8_t mode = insert;
+    if (mode == 1 && unit->GetOrderCount() > 0) {
+      ClearOrderTargetMarker(unit);
+      unit->ClearOrders(false);
+    }
+    if (targetKind == DISP_ASTEROID) {
+      if (targetId >= AsteroidCount()) continue;
+      std::uint32_t type = orderType == 26 ? 2 : orderType;
+      if (unit->location.asteroid != targetId && unit->GetDeepSpaceSpeed() <= 0) {
+        Tell(*this, "NOTRANSE");
+        continue;
+      }
+      if (type == 2 && GetViewType() == VIEW_ASTEROID_SPACE) type = 3;
+      result = unit->OrderOnAsteroid(type, static_cast<std::uint16_t>(targetId), mode);
+      continue;
+    }
+    CGUnit* target = FindUnitNear(here, targetId);
+    if (!target) continue;
+    if (target->location.asteroid != unit->location.asteroid) {
+      if (unit->GetDeepSpaceSpeed() <= 0) {
+        Tell(*this, "NOTRANSE");
+        continue;
+      }
+      if (target->GetChapter() != unit->GetChapter()) {
+        result = unit->OrderToLocation(0, &target->location, mode);
+        Tell(*this, "LOCTARGT");
+        continue;
+      }
+      unit->OrderOnAsteroid(2, target->location.asteroid, mode);
+      mode = 2;
+    }
+    std::uint32_t type = orderType;
+    if (type == 26 || g_commandMode == 26) {
+      type = 1;
+    } else if (type == 1) {
+      const CGChapter* mine = g_gameData->GetLocalChapter();
+      const bool sameChapter = target->GetChapter() == unit->GetChapter();
+      const bool allied = mine && mine->IsAlliedWith(static_cast<std::uint8_t>(target->GetGuild()),
+                                                     static_cast<std::uint16_t>(target->GetChapterSlot()));
+      type = sameChapter || allied ? 1 : 5;
+    }
+    result = unit->OrderOnUnit(type, target, mode);
+  }
+  return result;
+}
+
+// --- selection ---
+
+int CVB3DView::SelectUnitForOrder() {
+  if (!g_gameData || g_commandUnitId == 0xFFFFFFFF) return 0;
+  if (g_gameData->FindSelectionEntry(SEL_UNIT, g_commandUnitId)) return 0;
+  CGUnit* unit = FindUnitNear(GetCurrentAsteroidId(), g_commandUnitId);
+  if (!unit) return 0;
+  const UnitOrder* first = unit->GetOrderCount() ? unit->GetOrder(0) : nullptr;
+  if (first && first->type == kStunnedOrder) {
+    Tell(*this, "NOORDSTN");
+    MessageBeep(0x30);
+    return 0;
+  }
+  if (!orders::ShiftHeld()) {
+    UnmarkSelection();
+    g_gameData->ClearSelection();
+  }
+  g_gameData->AddToSelection(SEL_UNIT, unit->id, unit->location.asteroid);
+  MarkSelection();
+  return 1;
+}
+
+void CVB3DView::SelectAll() {
+  if (!g_gameData || !displayList) return;
+  if (g_gameData->GetSelectionCount()) UpdateSelectionDisplay(1);
+  const std::uint16_t here = GetCurrentAsteroidId();
+  for (CVDispNode* n = displayList->head; n; n = n->next) {
+    CVDispObj* o = n->object;
+    if (o->GetType() != DISP_UNIT) continue;
+    CGUnit* unit = g_gameData->pieces.FindUnitAt(here, o->key.id);
+    if (!unit || !unit->IsOperational() || unit->GetChapter() != LocalChapter()) continue;
+    const UnitOrder* first = unit->GetOrderCount() ? unit->GetOrder(0) : nullptr;
+    if (first && first->type == kStunnedOrder) continue;
+    g_gameData->AddToSelection(SEL_UNIT, unit->id, here);
+    MarkObject(o, kSelectedMarker, LocalChapter());
+  }
+  UpdateCursor();
+}
+
+void CVB3DView::UpdateSelectionDisplay(int flag) {
+  UnmarkSelection();
+  if (g_gameData) g_gameData->ClearSelection();
+  g_commandMode = kNoCommandMode;
+  g_commandUnitId = 0xFFFFFFFF;
+  targetLineActive = 0;
+  if (targetLine) targetLine->SetVisible(0, 0);
+  SetCursorSet(CURSOR_NORMAL);
+  DrawGotoBar();
+  (void)flag;
+}
+
+void CVB3DView::MarkSelection() {
+  if (!g_gameData || !displayList) return;
+  const std::uint16_t here = GetCurrentAsteroidId();
+  for (std::uint32_t i = 0; i < g_gameData->GetSelectionCount(); ++i) {
+    std::uint16_t kind = 0, location = 0;
+    std::uint32_t id = 0;
+    if (!g_gameData->GetSelectionAt(i, &kind, &id, &location) || location != here) continue;
+    if (CVDispObj* o = displayList->Find(kind, id)) MarkObject(o, kSelectedMarker, LocalChapter());
+  }
+}
+
+void CVB3DView::UnmarkSelection() {
+  if (!g_gameData || !displayList) return;
+  const std::uint16_t here = GetCurrentAsteroidId();
+  for (std::uint32_t i = 0; i < g_gameData->GetSelectionCount(); ++i) {
+    std::uint16_t kind = 0, location = 0;
+    std::uint32_t id = 0;
+    if (!g_gameData->GetSelectionAt(i, &kind, &id, &location) || location != here) continue;
+    if (CVDispObj* o = displayList->Find(kind, id)) UnmarkObject(o, kSelectedMarker);
+  }
+}
+
+void CVB3DView::UnmarkAll() {
+  if (displayList)
+    for (CVDispNode* n = displayList->head; n; n = n->next) n->object->RemoveHalo(kAllMarkers);
+  DrawGotoBar();
+}
+
+void CVB3DView::HighlightObject(int kind, std::uint32_t id) {
+  if (!displayList) return;
+  if (CVDispObj* o = displayList->Find(static_cast<std::uint16_t>(kind), id)) UnmarkObject(o, kSelectedMarker);
+}
+
+void CVB3DView::DeleteAllOrders() {
+  if (orders::CtrlHeld()) {
+    UpdateCursor();
+    return;
+  }
+  if (g_gameData) {
+    for (std::uint32_t i = 0; i < g_gameData->GetSelectionCount(); ++i) {
+      std::uint16_t kind = 0, location = 0;
+      std::uint32_t id = 0;
+      if (!g_gameData->GetSelectionAt(i, &kind, &id, &location) || kind != SEL_UNIT) continue;
+      CGUnit* unit = FindUnitNear(location, id);
+      if (!unit) continue;
+      if (CVDispObj* o = displayList ? displayList->Find(DISP_UNIT, id) : nullptr) UnmarkObject(o, kAllMarkers);
+      ClearOrderTargetMarker(unit);
+      unit->CancelOrders();
+    }
+  }
+  UpdateSelectionDisplay(1);
+  Tell(*this, "ALLORDDL");
+}
+
+// --- unit groups ---
+
+void CVB3DView::SelectGroup(int n) {
+  if (!g_gameData || n < 0 || n >= kUnitGroups || IsReplay()) return;
+  if (orders::CtrlHeld() || g_3dCtrlHeld) {
+    if (g_gameData->GetSelectionCount() == 0) {
+      Tell(*this, "NOUNITSS");
+      if (g_sgWorld) g_sgWorld->redraw = 1;
+      return;
+    }
+    if (g_gameData->StoreUnitGroup(static_cast<std::uint32_t>(n))) {
+      TellNumbered(*this, "FUNCKEYP", n + 1);
+    }
+    return;
+  }
+  UnmarkSelection();
+  g_gameData->ClearSelection();
+  std::uint16_t location = 0;
+  int result = g_gameData->SelectUnitGroup(static_cast<std::uint32_t>(n), &location) ? 1 : 0;
+  if (result == 1) {
+    for (std::uint32_t i = 0; i < g_gameData->GetSelectionCount(); ++i) {
+      std::uint16_t kind = 0, at = 0;
+      std::uint32_t id = 0;
+      if (g_gameData->GetSelectionAt(i, &kind, &id, &at) && at != location) result = -1;
+    }
+    if (result == -1) g_gameData->ClearSelection();
+  }
+  if (result != 1) {
+    Tell(*this, result == -1 ? "GRPNTVEW" : "NOGROUP_");
+    if (g_sgWorld) g_sgWorld->redraw = 1;
+    UpdateCursor();
+    return;
+  }
+  const bool shift = orders::ShiftHeld();
+  if (location < AsteroidCount() + 1 && location != AsteroidCount() + 1) {
+    TellNumbered(*this, "GRPRECLD", n + 1);
+    MarkSelection();
+  }
+  if (shift) {
+    if (location == GetCurrentAsteroidId())
+      FlyToSelection();
+    else
+      GoToView(VIEW_ASTEROID_SPACE, static_cast<LPARAM>(kAsteroidSubject | location));
+  }
+  UpdateCursor();
+  if (g_sgWorld) g_sgWorld->redraw = 1;
+}
+
+// --- ships here ---
+
+namespace {
+
+std::uint32_t CountOwnShipsAt(std::uint16_t here) {
+  return g_gameData ? g_gameData->pieces.CountOperationalUnits(here, static_cast<std::int16_t>(LocalChapter())) : 0;
+}
+
+}  // namespace
+
+void CVB3DView::NextShip() {
+  const std::uint16_t here = GetCurrentAsteroidId();
+  const std::uint32_t count = CountOwnShipsAt(here);
+  if (count == 0) {
+    Tell(*this, "NOSHIPS_");
+    return;
+  }
+  ++shipCycleIndex;
+  if (shipCycleIndex >= count) shipCycleIndex = 0;
+  CGUnit* unit = g_gameData->pieces.GetOperationalUnitAt(here, LocalChapter(), shipCycleIndex);
+  if (!unit) return;
+  if (CVDispObj* o = displayList ? displayList->Find(DISP_UNIT, unit->id) : nullptr) FlyTo(o);
+  if (IsCameraLocked()) OnLockedShipCycle(unit->id);
+}
+
+void CVB3DView::PreviousShip() {
+  const std::uint16_t here = GetCurrentAsteroidId();
+  const std::uint32_t count = CountOwnShipsAt(here);
+  if (count == 0) {
+    Tell(*this, "NOSHIPS_");
+    return;
+  }
+  shipCycleIndex = shipCycleIndex == 0 || shipCycleIndex > count ? static_cast<std::uint16_t>(count - 1)
+                                                                   : static_cast<std::uint16_t>(shipCycleIndex - 1);
+  CGUnit* unit = g_gameData->pieces.GetOperationalUnitAt(here, LocalChapter(), shipCycleIndex);
+  if (!unit) return;
+  if (CVDispObj* o = displayList ? displayList->Find(DISP_UNIT, unit->id) : nullptr) FlyTo(o);
+  if (IsCameraLocked()) OnLockedShipCycle(unit->id);
+}
+
+// --- flying ---
+
+void CVB3DView::FlyToSelection() {
+  if (!g_gameData || !displayList) return;
+  std::uint16_t kind = 0, location = 0;
+  std::uint32_t id = 0;
+  if (!g_gameData->GetSelectionAt(0, &kind, &id, &location)) return;
+  if (location != GetCurrentAsteroidId()) {
+    if (location == AsteroidCount()) {
+      GoToView(VIEW_SOLAR, static_cast<LPARAM>(id));
+      return;
+    }
+    if (!IsSolar()) {
+      GoToView(VIEW_ASTEROID_SPACE, static_cast<LPARAM>(id));
+      return;
+    }
+    if (CVDispObj* o = displayList->Find(DISP_ASTEROID, location)) FlyTo(o);
+    return;
+  }
+  if (CVDispObj* o = displayList->Find(kind, id)) FlyTo(o);
+}
+
+void CVB3DView::FlyTo(CVDispObj* object) {
+  if (!object || g_infoPanelVisible || !g_sgWorld) return;
+  if (glideActive && glideObject == object) {
+    glideActive = 0;
+  } else {
+    glideActive = 0;
+    if (StartGlide(object, nullptr)) return;
+  }
+  PlaceAtObject(object);
+}
+
+void CVB3DView::PlaceAtObject(CVDispObj* object) {
+  CVSgWorld* w = g_sgWorld;
+  if (!w || !object) return;
+  double at[3], p[3];
+  object->GetPosition(at);
+  w->GetCameraPosition(p);
+  const double standOff = IsSolar() ? 40.0 : 20.0;
+  float f[3];
+  w->GetCameraForward(f);
+  if (IsCameraLinear()) {
+    const double place[3] = {at[0] - f[0] * standOff, at[1] - f[1] * standOff, at[2] - f[2] * standOff};
+    w->SetCameraPosition(place[0], place[1], place[2]);
+    w->ScrollStarFieldX(static_cast<float>((place[0] - p[0]) * 0.625 * 0.0012));
+    w->ScrollStarFieldY(static_cast<float>((place[1] - p[1]) * 0.625 * 0.00188));
+  } else if (IsCameraFree()) {
+    w->SetCameraPosition(at[0], at[1], at[2] - standOff);
+    w->SetCameraOrientationXYZ(0.f, 0.f, 1.f, 0.f, 1.f, 0.f);
+  } else {
+    if (IsCameraLocked()) {
+      double hx = at[0] - 1100.0, hz = at[2] - 1100.0;
+      double h = std::sqrt(hx * hx + hz * hz);
+      if (h < 10.0) {
+        double dx = at[0] - target[0], dz = at[2] - target[2];
+        double dl = std::sqrt(dx * dx + dz * dz);
+        if (dl < 1e-9) {
+          dx = 1.0;
+          dz = 0.0;
+          dl = 1.0;
+        }
+        at[0] = 1100.0 + dx / dl * 10.0;
+        at[2] = 1100.0 + dz / dl * 10.0;
+        h = 10.0;
+      }
+      at[1] = 1100.0 + 0.375 * h;
+    }
+    double d[3] = {at[0] - target[0], at[1] - target[1], at[2] - target[2]};
+    double length = std::sqrt(d[0] * d[0] + d[1] * d[1] + d[2] * d[2]);
+    if (length < 1e-9) {
+      d[0] = -f[0];
+      d[1] = -f[1];
+      d[2] = -f[2];
+      length = 1.0;
+    }
+    const double place[3] = {at[0] + d[0] / length * 20.0, at[1] + d[1] / length * 20.0,
+                             at[2] + d[2] / length * 20.0};
+    w->SetCameraPosition(place[0], place[1], place[2]);
+    LookAtTarget(1);
+    w->OrientStarField(0, nullptr, nullptr, 1);
+  }
+  fogUpdatePending = 1;
+  RefreshObjects(0);
+  mouseRefreshCount = 1;
+}
+
+// --- popup menus ---
+
+int CVB3DView::ShowContextMenu(int x, int y) {
+  if (IsReplay()) {
+    LeaveReplayMode(1);
+    UpdateCursor();
+    return 1;
+  }
+  SetCursorSet(CURSOR_NORMAL);
+  if (y < 74) {
+    const int slot = GetGotoSlotAtX(x);
+    if (slot < 0) return 0;
+    const GotoEntry& e = g_gotoSlots[static_cast<std::size_t>(g_gotoGroup * kGotoColumns + slot) % g_gotoSlots.size()];
+    int flags = 1;
+    if (e.kind == GOTO_ASTEROID) flags |= 2;
+    if (e.kind == GOTO_UNIT) flags |= 4;
+    if (e.kind == GOTO_TERRAIN_ASTEROID) flags |= 8;
+    return ShowOrderMenu(flags, e.id, x, y);
+  }
+  CVDispObj* object = PickAt(x, y);
+  if (object && object->GetType() == DISP_ASTEROID) return ShowOrderMenu(2, object->key.id, x, y);
+  if (object && object->GetType() == DISP_UNIT) {
+    if ((object->key.id >> 26) != LocalChapter()) {
+      UpdateCursor();
+      return 0;
+    }
+    return ShowOrderMenu(4, object->key.id, x, y);
+  }
+  return ShowObjectMenu(x, y);
+}
+
+LRESULT CVB3DView::OnMenuCommand(std::uint32_t id) {
+  if (!g_popupMenu) return 0;
+  if (id != kSetGotoCommand && id != kSellShipCommand) return CVGeneric::OnMenuCommand(id);
+  if (id == kSetGotoCommand) {
+    int menuX = 0;
+    g_popupMenu->GetPosition(&menuX, nullptr);
+    const int column = menuX / 80;
+    std::uint16_t kind = 0, location = 0;
+    std::uint32_t objectId = 0;
+    if (g_gameData && g_gameData->GetSelectionAt(0, &kind, &objectId, &location)) {
+      SetGotoSlot(column, kind, objectId, 0);
+      if (g_gameData->GetSelectionCount() == 1) {
+        if (CVDispObj* o = displayList ? displayList->Find(kind, objectId) : nullptr) UnmarkObject(o, kSelectedMarker);
+        g_gameData->RemoveFromSelection(kind, objectId);
+      }
+    } else if (GetCurrentAsteroidId() >= AsteroidCount()) {
+      Tell(*this, "NOTHGSEL");
+    } else {
+      SetGotoSlot(column, GOTO_ASTEROID, GetCurrentAsteroidId(), 0);
+    }
+  } else {
+    OfferShip(g_menuObjectId);
+  }
+  UpdateCursor();
+  ClosePopupMenu();
+  if (id == kSetGotoCommand) DrawGotoBar();
+  return 1;
+}

@@ -1,0 +1,217 @@
+#pragma once
+// The base of the 3D views (solar system, asteroid space, space replay): the
+// one 3D world and the "3ddata.nob" archive shared by every live 3D view, a
+// display list per view, the key-driven camera with its glide, the grid
+// plane, the fog upkeep, the frame step that draws only when something
+// changed, the saved camera block, selection and picking, unit groups on the
+// function keys, the unit display objects kept in line with the model, ship
+// offers and sounds placed in the world. The subclasses set up their scene
+// and fill the pure operations. Game thread only.
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "Game/base/GBlockStream.h"
+#include "Game/model/GLocation.h"
+#include "Game/views/frame/CVGeneric.h"
+
+class CGAsteroid;
+class CGUnit;
+class CVDispObj;
+class CVDispUnt;
+class CDispLine;
+class DisplayList;
+struct UnitOrder;
+
+// The camera block of a saved game: 100 bytes, version 2 written, 1 read too.
+constexpr std::size_t kCameraBlockSize = 100;
+constexpr std::size_t kCameraBlockSizeV1 = 92;
+constexpr std::uint8_t kCameraBlockVersion = 2;
+
+// Packet 460: a ship offered for sale.
+constexpr std::uint16_t kShipOfferPacketType = 460;
+
+// The shared state of the 3D views.
+extern std::uint16_t g_live3DViews;
+extern std::uint32_t g_3dArchiveOpen;
+extern std::uint32_t g_gridShown;
+extern std::uint32_t g_3dCtrlHeld;
+extern float g_starTurnAccumX;
+extern float g_starTurnAccumY;
+// The asteroid last reached by the asteroid jumps, shared by the 3D views.
+extern std::uint16_t g_jumpAsteroid;
+// The application's star-background option, applied to a new world.
+extern std::uint32_t g_starBackgroundOption;
+
+// Packet 460 as sent: 36 bytes, padding zeroed (the sequence is the send's).
+std::vector<std::uint8_t> BuildShipOfferPacket(std::uint16_t localChapter, std::uint32_t unitId,
+                                               std::uint8_t unitClass, const std::uint32_t prices[4]);
+
+// A sound's volume factor and balance at a point seen from the camera
+// (position, right, forward and up vectors).
+struct PlacedSound {
+  float volume = 0.f;
+  float balance = 0.f;
+};
+PlacedSound PlaceSound(const double camera[3], const float right[3], const float forward[3], const float up[3],
+                       const double point[3], bool loop, bool quiet);
+
+class CVB3DView : public CVGeneric {
+ public:
+  CVB3DView(plat::HWND window, plat::HINSTANCE instance);
+  ~CVB3DView() override;
+
+  // --- slots of CVGeneric overridden here ---
+  int OnKeyUp(plat::WPARAM key, plat::LPARAM flags) override;
+  int OnKeyDown(plat::WPARAM key, plat::LPARAM flags) override;
+  int OnMouseMove(plat::WPARAM keys, plat::LPARAM position) override;
+  int IsStarBackgroundOn() override;
+  void SetStarBackground(int on) override;
+  int IsDistanceFogOn() override;
+  void SetDistanceFog(int on) override;
+  plat::LRESULT OnMenuCommand(std::uint32_t id) override;
+  void OnStatusTextChanged() override;
+  int IsRedrawPending() override;
+  int ShowContextMenu(int x, int y) override;
+  int SelectUnitForOrder() override;
+  void HighlightObject(int kind, std::uint32_t id) override;
+  void UpdateSelectionDisplay(int flag) override;
+  void DeleteAllOrders() override;
+  std::uint16_t GetCurrentAsteroidId() override = 0;
+  int SaveState(plat::FILE* file) override;
+  int LoadState(plat::FILE* file) override;
+
+  // --- slots of the 3D views ---
+  virtual int MoveUnitObject(std::uint32_t unitId, const Location& location);
+  virtual int MoveAsteroidObject(std::uint16_t /*asteroid*/, const Location& /*location*/) { return 0; }
+  virtual void StopCameraMotion();
+  virtual void ToggleReplaySpeed() {}
+  virtual void HandleObjectPick(CVDispObj* object) = 0;
+  virtual double GetMinCameraDistance() { return 100.0; }
+  virtual double GetMaxCameraDistance() { return 48000.0; }
+  virtual int IsCameraFree() { return 0; }
+  virtual int IsCameraLinear() { return 0; }
+  virtual int IsCameraLocked() { return 0; }
+  virtual void RestoreCameraMode() {}
+  virtual void SetCameraMode(int /*mode*/) {}
+  virtual int GetCameraMode() = 0;
+  virtual int GetLabelLimit() { return 25; }
+  virtual void LocationToWorld(const Location& location, double out[3]) = 0;
+  virtual void OnCtrlF() {}
+  virtual int ShowObjectMenu(int /*x*/, int /*y*/) { return 1; }
+  virtual void PositionObject(const Location& location, CVDispObj* object) = 0;
+  virtual void UpdateCamera(int flag) = 0;
+  virtual void CycleCameraMode(int direction) = 0;
+  virtual void ToggleUnitHalos() {}
+  virtual void RebuildGrid();
+  virtual int IsFutureView() { return 0; }
+  virtual void ToggleFutureView() {}
+  virtual void FutureViewCommand(int /*code*/) {}
+  virtual void JumpToNextAsteroid() {}
+  virtual void JumpToPreviousAsteroid() {}
+  virtual void ShowGuildMenu() {}
+  virtual int HasReplayTarget() { return 0; }
+  virtual void LeaveStartScreen() {}
+  virtual void OnLockedShipCycle(std::uint32_t /*unitId*/) {}
+
+  // --- frame (drawing, objects refresh, save) ---
+  std::uint32_t DrawFrame();
+  void RefreshObjects(int force);
+  void DrawPercentBar(int percent, int x, int y, plat::COLORREF full, plat::COLORREF empty);
+  // The camera block into / out of bytes (the file forms use these).
+  std::vector<std::uint8_t> SaveCameraBlock();
+  // False (and nothing changed) for a short block, a wrong validity byte, a
+  // version of 0 or above 2, or positions outside the world's cube.
+  bool LoadCameraBlock(std::span<const std::uint8_t> bytes);
+
+  // --- camera ---
+  std::uint32_t ApplyCameraMotion();
+  void ApplyGridMotion();
+  void SetCameraRate(int axis, float rate);
+  void LookAtTarget(int force);
+  void SetCameraPosition(const double point[3], int force);
+  void RestoreHomePose();
+  int FindNearestAndFarthest(const double camera[3], double* nearestSq, double* farthestSq);
+  void UpdateFogDistances();
+  void MoveGrid(double delta);
+  int StartGlide(CVDispObj* object, const double* point);
+  void Zoom(double step);
+
+  // --- selection and picking ---
+  CVDispObj* PickAt(int x, int y);
+  void MarkObject(CVDispObj* object, std::uint16_t markerKind, std::uint32_t chapter);
+  void UnmarkObject(CVDispObj* object, std::uint16_t markerKind);
+  void ShowUnitHover(std::uint32_t unitId, std::uint16_t location, int force);
+  void ClearOrderTargetMarker(CGUnit* unit);
+  void ShowAsteroidHover(std::uint32_t index);
+  void ShowStarHover(std::uint32_t index);
+  int IssueOrder(std::uint32_t orderType, int targetKind, std::uint32_t targetId, int append);
+  void UnmarkAll();
+  void SelectAll();
+  void MarkSelection();
+  void UnmarkSelection();
+  void SelectGroup(int n);
+  void NextShip();
+  void PreviousShip();
+  void FlyToSelection();
+  void FlyTo(CVDispObj* object);
+
+  // --- unit objects and grid ---
+  CVDispUnt* CreateUnitObject(const CGUnit* unit, const double position[3]);
+  CVDispObj* CreateAsteroidObject(const CGAsteroid* asteroid);
+  void MoveAllUnitObjects();
+  void HideUnitObjects(int hide);
+  void UpdateUnitObjects();
+  void EnsureGrid();
+  void ClearDisplayList();
+  std::uint32_t GridTileCount() const;
+
+  // --- ship offers and sound ---
+  void OfferShip(std::uint32_t unitId);
+  void PlaySoundAt(const char* name, const double position[3], bool loop, bool quiet);
+
+  // Fields, in the order of the view's state.
+  double turnRateX = 0.0;
+  double turnRateY = 0.0;
+  double zoomRate = 0.0;
+  std::uint32_t cameraMoving = 0;
+  std::uint32_t nearAsteroid = 0;
+  std::uint32_t closeToAsteroid = 0;
+  std::uint32_t fogUpdatePending = 0;
+  CDispLine* targetLine = nullptr;
+  std::uint16_t currentKind = 0xFFFF;
+  std::uint32_t currentId = 0xFFFFFFFF;
+  DisplayList* displayList = nullptr;
+  double target[3] = {1100.0, 1100.0, 1100.0};
+  double homePosition[3] = {1100.0, 1100.0, 1060.0};
+  float homeForward[3] = {0.f, 0.f, 1.f};
+  float homeUp[3] = {0.f, 1.f, 0.f};
+  std::uint16_t shipCycleIndex = 0;
+  std::uint32_t startScreenShown = 0;
+  std::uint32_t targetLineActive = 0;
+  std::uint32_t mouseRefreshCount = 0;
+  std::uint32_t cameraFrozen = 0;
+  double gridPoint[3] = {0.0, 1093.5, 0.0};
+  float gridRate = 0.f;
+  std::uint32_t glideActive = 0;
+  double glideDistance = 0.0;
+  CVDispObj* glideObject = nullptr;
+  double glidePoint[3] = {0.0, 0.0, 0.0};
+
+  static constexpr double kGridHeight = 1093.5;
+  double GridHeight() const { return gridPoint[1]; }
+
+ protected:
+  bool IsSolar() { return GetViewType() == VIEW_SOLAR; }
+  bool IsReplay() { return GetViewType() == VIEW_SPACE_REPLAY; }
+  // The unit's first order's target object, or null.
+  CVDispObj* OrderTargetObject(const CGUnit* unit, const UnitOrder& order);
+  void FaceOrderTarget(CVDispUnt* object, CGUnit* unit);
+  void Turn(int axis, double angle);
+  void GlideStep();
+  void PlaceAtObject(CVDispObj* object);
+
+ private:
+  std::uint32_t createdWorld_ = 0;
+};
