@@ -11,6 +11,7 @@
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GChapter.h"
 #include "Game/model/GGameData.h"
+#include "Game/model/GGuild.h"
 #include "Game/model/GUnit.h"
 #include "Game/model/GUnitOrder.h"
 #include "Game/views/frame/CPopupMenu.h"
@@ -64,6 +65,20 @@ void TellNumbered(CVGeneric& view, const char* id, int n) {
   char text[orders::kTextSize + 1] = {};
   if (g_gameData && g_gameData->textIndex) g_gameData->textIndex->GetText(id, text, orders::kTextSize, n);
   view.SetStatusText(text, orders::kStatusTime);
+}
+
+const CGChapter* ChapterOf(std::uint32_t chapter) {
+  const CGuild* guild = g_gameData && g_gameData->guildList ? g_gameData->guildList->GetGuild(chapter >> 3) : nullptr;
+  return guild ? guild->GetChapter(chapter & 7) : nullptr;
+}
+
+// A target of the same guild, not renegade and in the same camp, is gone to
+// rather than attacked.
+bool SameCamp(const CGUnit& unit, const CGUnit& target) {
+  if (unit.GetGuild() != target.GetGuild()) return false;
+  const CGChapter* mine = ChapterOf(unit.GetChapter());
+  const CGChapter* theirs = ChapterOf(target.GetChapter());
+  return mine && theirs && !theirs->renegade && mine->camp == theirs->camp;
 }
 
 std::uint32_t AsteroidCount() { return g_gameData ? g_gameData->solarDB.GetAsteroidCount() : 0; }
@@ -266,11 +281,7 @@ int CVB3DView::IssueOrder(std::uint32_t orderType, int targetKind, std::uint32_t
     if (type == 26 || g_commandMode == 26) {
       type = 1;
     } else if (type == 1) {
-      const CGChapter* mine = g_gameData->GetLocalChapter();
-      const bool sameChapter = target->GetChapter() == unit->GetChapter();
-      const bool allied = mine && mine->IsAlliedWith(static_cast<std::uint8_t>(target->GetGuild()),
-                                                     static_cast<std::uint16_t>(target->GetChapterSlot()));
-      type = sameChapter || allied ? 1 : 5;
+      type = target->GetChapter() == unit->GetChapter() || SameCamp(*unit, *target) ? 1 : 5;
     }
     result = unit->OrderOnUnit(type, target, mode);
   }
