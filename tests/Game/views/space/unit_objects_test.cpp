@@ -1,0 +1,169 @@
+// The unit display objects kept in line with the model, the grid plane and
+// the picture of units, grid and selection marks.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "Game/model/GUnitOrder.h"
+#include "Game/rules/GUnitTem.h"
+#include "Game/views/space/CVB3DView.h"
+#include "Game/views/world/CVDispObj.h"
+#include "Game/views/world/CVDispUnt.h"
+#include "Game/views/world/DisplayList.h"
+#include "platform/user/keys.h"
+#include "tests/Game/views/space/space_world.h"
+#include "tests/support/golden.h"
+
+namespace {
+
+using namespace plat;
+using namespace views_test;
+using space_test::SpaceWorld;
+using space_test::TestView;
+
+class UnitObjects : public SpaceWorld {
+ protected:
+  CGUnit* Ship(std::uint16_t asteroid, std::uint8_t chapter = kLocal, std::int16_t x = 0) {
+    return Unit({kComputer, kDrive, kPower, kWeapon}, asteroid, chapter, x);
+  }
+  static CVDispUnt* ObjectOf(TestView& v, const CGUnit* unit) {
+    return static_cast<CVDispUnt*>(v.displayList->Find(DISP_UNIT, unit->id));
+  }
+  static std::unique_ptr<UnitOrder> OrderOnAsteroid(std::uint32_t type, std::uint16_t asteroid) {
+    auto order = std::make_unique<UnitOrder>();
+    order->type = type;
+    order->SetWord(0, asteroid);
+    return order;
+  }
+};
+
+TEST_F(UnitObjects, ObjectsFollowUnitsArrivingLeavingRefittedAndWrecked) {
+  TestView& v = Make3D();
+  CGUnit* stays = Ship(0);
+  CGUnit* leaves = Ship(0);
+  CGUnit* away = Ship(1);
+  v.UpdateUnitObjects();
+  ASSERT_NE(ObjectOf(v, stays), nullptr);
+  ASSERT_NE(ObjectOf(v, leaves), nullptr);
+  EXPECT_EQ(ObjectOf(v, away), nullptr);
+  CVDispUnt* kept = ObjectOf(v, stays);
+
+  const std::uint16_t one = 1, zero = 0;
+  g_gameData->pieces.MoveUnit(leaves, &one);
+  g_gameData->pieces.MoveUnit(away, &zero);
+  v.UpdateUnitObjects();
+  EXPECT_EQ(ObjectOf(v, leaves), nullptr);
+  ASSERT_NE(ObjectOf(v, away), nullptr);
+  EXPECT_EQ(ObjectOf(v, stays), kept);
+
+  // A refit to another class brings a new object with the new model.
+  const std::uint8_t oldClass = stays->GetTemplate()->unitClass;
+  stays->GetTemplate()->unitClass = static_cast<std::uint8_t>(oldClass == 8 ? 9 : 8);
+  v.UpdateUnitObjects();
+  CVDispUnt* refitted = ObjectOf(v, stays);
+  ASSERT_NE(refitted, nullptr);
+  char abbreviation[8] = {};
+  stays->GetClassAbbreviation(abbreviation);
+  EXPECT_EQ(refitted->baseName.substr(0, 4), std::string(abbreviation, 4));
+
+  // A wreck once: the same object on the next update.
+  g_gameData->pieces.MarkUnitUnoperational(stays);
+  v.UpdateUnitObjects();
+  CVDispUnt* wreck = ObjectOf(v, stays);
+  ASSERT_NE(wreck, nullptr);
+  EXPECT_EQ(wreck->wreck, 1u);
+  v.UpdateUnitObjects();
+  EXPECT_EQ(ObjectOf(v, stays), wreck);
+}
+
+TEST_F(UnitObjects, OrdersNamingMissingThingsAreSkipped) {
+  TestView& v = Make3D();
+  CGUnit* unit = Ship(0);
+  unit->InsertOrder(OrderOnAsteroid(2, 200), 1, false);
+  v.UpdateUnitObjects();
+  ASSERT_NE(ObjectOf(v, unit), nullptr);
+  v.UpdateUnitObjects();
+  v.ShowUnitHover(unit->id, 0xFFFF, 0);
+  v.ClearOrderTargetMarker(unit);
+  EXPECT_TRUE(v.picked.empty());
+  // A unit's target marker goes when the hover leaves it.
+  CGUnit* other = Ship(0, kLocal, 3000);
+  CGUnit* chaser = Ship(0, kLocal, -3000);
+  v.UpdateUnitObjects();
+  g_gameData->ClearSelection();
+  Select(chaser);
+  v.IssueOrder(1, DISP_UNIT, other->id, 0);
+  v.UpdateUnitObjects();
+  v.ShowUnitHover(chaser->id, 0xFFFF, 0);
+  EXPECT_TRUE(ObjectOf(v, other)->HasHalo());
+  v.ClearOrderTargetMarker(nullptr);
+  EXPECT_FALSE(ObjectOf(v, other)->HasHalo());
+  ASSERT_EQ(v.picked.size(), 1u);
+  EXPECT_EQ(v.picked[0], ObjectOf(v, other));
+}
+
+TEST_F(UnitObjects, TheGridTogglesBackToTheSameSixteenTiles) {
+  TestView& v = Make3D();
+  v.RebuildGrid();
+  ASSERT_EQ(v.GridTileCount(), 16u);
+  EXPECT_EQ(g_gridShown, 1u);
+  double first[3], last[3];
+  v.displayList->Find(DISP_GRID, 0)->GetPosition(first);
+  v.displayList->Find(DISP_GRID, 15)->GetPosition(last);
+  EXPECT_DOUBLE_EQ(first[0], 1103.125 - 12.5);
+  EXPECT_DOUBLE_EQ(first[2], 1103.125 - 12.5);
+  EXPECT_DOUBLE_EQ(last[0], 1103.125 + 6.25);
+  EXPECT_DOUBLE_EQ(last[1], 1093.5);
+  v.RebuildGrid();
+  EXPECT_EQ(v.GridTileCount(), 0u);
+  EXPECT_EQ(g_gridShown, 0u);
+  v.RebuildGrid();
+  double again[3];
+  v.displayList->Find(DISP_GRID, 15)->GetPosition(again);
+  EXPECT_DOUBLE_EQ(again[0], last[0]);
+  EXPECT_DOUBLE_EQ(again[1], 1093.5);
+  // With Shift the plane returns to its first height.
+  v.MoveGrid(3.0);
+  v.RebuildGrid();
+  backend->KeyDown(VK_SHIFT, 10);
+  backend->RunUntilIdle();
+  v.RebuildGrid();
+  backend->KeyUp(VK_SHIFT, 10);
+  backend->RunUntilIdle();
+  EXPECT_DOUBLE_EQ(v.GridHeight(), 1093.5);
+  // A unit made while the grid is shown gets its height line.
+  CGUnit* unit = Ship(0);
+  v.UpdateUnitObjects();
+  bool line = false;
+  for (CVDispNode* n = ObjectOf(v, unit)->children; n; n = n->next) line |= n->object->GetType() == DISP_LINE;
+  EXPECT_TRUE(line);
+}
+
+TEST_F(UnitObjects, UnitsGridAndSelectionMarksOnScreen) {
+  TestView& v = Make3D();
+  g_sgWorld->DisableDistanceFog();
+  CGUnit* a = Ship(0, kLocal, -2500);
+  Ship(0, kLocal, 2500);
+  Ship(0, kOther, 0);
+  v.UpdateUnitObjects();
+  v.RebuildGrid();
+  Select(a);
+  v.MarkSelection();
+  // From afar (beyond 71) the selection mark is a halo around the unit.
+  const double eye[3] = {1100, 1120, 1024}, at[3] = {1100, 1097, 1100};
+  Place(eye, at);
+  // Units choose their picture for the current view's camera.
+  g_currentView = &v;
+  g_unitViewAngles = 1;
+  v.RefreshObjects(1);
+  g_animElapsedMs = 0;
+  ASSERT_EQ(v.DrawFrame(), 1u);
+  g_currentView = nullptr;
+  FlushScreen();
+  const plat::RECT area{29, 98, 614, 465};
+  EXPECT_TRUE(quentest::MatchesGolden(quentest::Crop(quentest::ScreenArea({0, 0, 800, 600}), area),
+                                      std::filesystem::path(QUEN_SOURCE_DIR) /
+                                          "tests/Game/views/space/data/units_grid_selection.png"));
+}
+
+}  // namespace
