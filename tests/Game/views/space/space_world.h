@@ -20,6 +20,7 @@
 #include "Game/views/world/CVSgWorld.h"
 #include "Game/views/world/DisplayList.h"
 #include "platform/core/dospath.h"
+#include "platform/core/random.h"
 #include "platform/core/registry.h"
 #include "sg/core/datapath.h"
 #include "sg/fb/framebuffer.h"
@@ -140,6 +141,12 @@ class SpaceWorld : public views_test::OrderWorld {
     g_gridShown = 0;
     g_3dCtrlHeld = 0;
     g_frameRate = 10.0;
+    g_starTurnAccumX = g_starTurnAccumY = 0.f;
+    g_animElapsedMs = 0;
+    g_statusText.clear();
+    g_statusShown = 0;
+    // The star field is drawn at random places: the same ones every test.
+    plat::srand(7);
   }
   void TearDown() override {
     views3d.clear();
