@@ -52,10 +52,16 @@ void CVB3DView::OfferShip(std::uint32_t unitId) {
     box("ITDRENEG");
     return;
   }
+  // The board's offer for this ship is looked up to start from; the
+  // set-price dialog without bounds starts every amount at 0 all the same.
   std::uint32_t prices[4] = {};
   if (const CGuild* own = g_gameData->GetLocalGuild())
     if (const ShipOffer* offer = own->FindShipOffer(unitId)) std::copy(offer->terms, offer->terms + 4, prices);
-  if (!RunSetPriceDialog(prices, nullptr)) return;
+  std::uint32_t success = 0;
+  {
+    CDSetPriceDlg dialog(g_viewDDraw, g_viewWnd, g_viewInstance, prices, &success, nullptr);
+    if (dialog.m_result != 1 || success != 1) return;
+  }
   if (std::all_of(prices, prices + 4, [](std::uint32_t v) { return v == 0; })) return;
   std::uint8_t unitClass = 0;
   if (const CGUnit* unit = orders::FindUnitNear(GetCurrentAsteroidId(), unitId))
@@ -63,6 +69,12 @@ void CVB3DView::OfferShip(std::uint32_t unitId) {
   std::vector<std::uint8_t> packet = BuildShipOfferPacket(orders::LocalChapter(), unitId, unitClass, prices);
   if (g_session) g_session->Send(kAllPlayersSlot, packet.data(), static_cast<std::uint32_t>(packet.size()));
   box("ITDPOSTD");
+}
+
+std::string SoundEffectPath(const char* name) {
+  if (!name) return {};
+  if (name[0] != '@') return name;
+  return std::string(g_instData.GetSoundPath()) + "generic\\" + name;
 }
 
 PlacedSound PlaceSound(const double camera[3], const float right[3], const float forward[3], const float up[3],
@@ -92,10 +104,5 @@ void CVB3DView::PlaySoundAt(const char* name, const double position[3], bool loo
   DispCross(up, forward, right);
   DispNormalise(right);
   const PlacedSound s = PlaceSound(camera, right, forward, up, position, loop, quiet);
-  char path[400];
-  if (name[0] == '@')
-    std::snprintf(path, sizeof path, "%sgeneric\\%s", g_instData.GetSoundPath(), name);
-  else
-    std::snprintf(path, sizeof path, "%s", name);
-  g_sndPlay->PlayEffect(path, s.volume, s.balance, loop ? 1 : 0);
+  g_sndPlay->PlayEffect(SoundEffectPath(name).c_str(), s.volume, s.balance, loop ? 1 : 0);
 }
