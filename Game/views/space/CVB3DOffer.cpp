@@ -10,7 +10,6 @@
 #include "Game/dialogs/CDSetPriceDlg.h"
 #include "Game/model/GChapter.h"
 #include "Game/model/GGameData.h"
-#include "Game/model/GGuild.h"
 #include "Game/model/GUnit.h"
 #include "Game/net/NetSession.h"
 #include "Game/rules/GUnitTem.h"
@@ -52,11 +51,9 @@ void CVB3DView::OfferShip(std::uint32_t unitId) {
     box("ITDRENEG");
     return;
   }
-  // The board's offer for this ship is looked up to start from; the
-  // set-price dialog without bounds starts every amount at 0 all the same.
+  // The set-price dialog without bounds starts every amount at 0, so an
+  // earlier offer for the ship cannot be shown in it.
   std::uint32_t prices[4] = {};
-  if (const CGuild* own = g_gameData->GetLocalGuild())
-    if (const ShipOffer* offer = own->FindShipOffer(unitId)) std::copy(offer->terms, offer->terms + 4, prices);
   std::uint32_t success = 0;
   {
     CDSetPriceDlg dialog(g_viewDDraw, g_viewWnd, g_viewInstance, prices, &success, nullptr);
