@@ -1,0 +1,223 @@
+// The 3D view base over the built installation, each figure a ratio to a
+// baseline timed in the same run: a frame step with nothing changed, and the
+// reconciliation of 200 units with their display objects, against one frame
+// whose only object is a textured picture filling the viewport; and the heap
+// allocations of unchanged frames, which must be none.
+
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <memory>
+#include <new>
+#include <vector>
+
+#include "Game/app/AppGlobals.h"
+#include "Game/base/GInstData.h"
+#include "Game/model/GAsteroid.h"
+#include "Game/model/GGameData.h"
+#include "Game/views/space/CVB3DView.h"
+#include "Game/views/world/CVDispUnt.h"
+#include "Game/views/world/CVSgWorld.h"
+#include "Game/views/world/DisplayList.h"
+#include "bench/count_allocations.h"
+#include "media/CDDraw.h"
+#include "platform/backend/headless.h"
+#include "platform/core/dospath.h"
+#include "platform/core/registry.h"
+#include "platform/resource/module.h"
+#include "platform/user/window.h"
+#include "sg/core/datapath.h"
+#include "sg/fb/framebuffer.h"
+#include "sg/instance/instance.h"
+#include "sg/material/material.h"
+#include "sg/scene/scene.h"
+
+namespace {
+
+using namespace plat;
+using Clock = std::chrono::steady_clock;
+
+class BenchView : public CVB3DView {
+ public:
+  BenchView(HWND window, HINSTANCE instance) : CVB3DView(window, instance) {}
+  ViewType GetViewType() const override { return VIEW_ASTEROID_SPACE; }
+  std::uint16_t GetCurrentAsteroidId() override { return 0; }
+  void HandleObjectPick(CVDispObj*) override {}
+  int GetCameraMode() override { return 1; }
+  void LocationToWorld(const Location& l, double out[3]) override {
+    out[0] = 1000 + (l.x + 32767) * 0.0030518;
+    out[1] = 1000 + (l.y + 32767) * 0.0030518;
+    out[2] = 1000 + (l.z + 32767) * 0.0030518;
+  }
+  void PositionObject(const Location& l, CVDispObj* object) override {
+    double at[3];
+    LocationToWorld(l, at);
+    object->SetPosition(at);
+  }
+  void UpdateCamera(int) override {}
+  void CycleCameraMode(int) override {}
+};
+
+struct FakeView : IGameView {
+  ViewType GetViewType() const override { return VIEW_ASTEROID_SPACE; }
+};
+
+struct Screen {
+  Screen() {
+    const std::filesystem::path build = QUEN_BUILD_DIR;
+    StartHeadlessBackend();
+    SetProgramModulePath(build / "Game/quenbar.dll");
+    SetDrive('C', build / "gamedata/c");
+    SetRegistryFile(build / "gamedata/config/registry.reg");
+    g_instData.~CInstData();
+    new (&g_instData) CInstData();
+    WNDCLASSEX wc;
+    wc.lpszClassName = "BenchSpaceView";
+    wc.lpfnWndProc = DefWindowProc;
+    RegisterClassEx(&wc);
+    window = CreateWindowEx(0, "BenchSpaceView", "", WS_POPUP | WS_VISIBLE, 0, 0, 800, 600, nullptr, nullptr, nullptr,
+                            nullptr);
+    g_ddraw = new CDDraw(window, 1);
+    g_gameData = new CGameData(9, 8);
+    g_gameData->solarDB.CreateAsteroidArray(1);
+    g_gameData->solarDB.SetAsteroid(std::make_unique<CGAsteroid>(0));
+    view = std::make_unique<BenchView>(window, nullptr);
+    SuspendScreenFlush(0);
+    world = g_sgWorld;
+    SGDataPathCreate(world->context, "C:\\QUENBAR\\3DDATA\\", 0, &dataPath);
+    world->asteroidCamera = MakeScene(&world->asteroidScene);
+    world->solarCamera = MakeScene(&world->solarScene);
+    world->fogBaseDistance = 400.0;
+    Use(world->asteroidScene, world->asteroidCamera);
+    g_currentView = &fake;
+  }
+  SGInstance* MakeScene(SGScene** out) {
+    SGSceneCreate(world->context, out);
+    SGScene* scene = *out;
+    const std::uint32_t pages[2] = {2, 2};
+    SGSceneSetWorldSize(scene, pages);
+    SGSceneLoad(scene, dataPath, "Quenbar.con");
+    std::vector<SGPalEntry> colours(scene->scnPaletteLen);
+    for (std::uint32_t i = 0; i < scene->scnPaletteLen; ++i) {
+      const std::uint32_t w = scene->scnPalette[i];
+      colours[i] = SGPalEntry{static_cast<std::uint8_t>(w), static_cast<std::uint8_t>(w >> 8),
+                              static_cast<std::uint8_t>(w >> 16), 0};
+    }
+    SGFrameBufferInstallPalette(world->frameBuffer, colours.data(), scene->scnPaletteLen);
+    SGInstance* camera = nullptr;
+    SGInstanceCreate(world->context, SG_INST_TYPE_CAMERA, &camera);
+    SGInstanceSetCamera(camera, 50.f, CVSgWorld::GetAspectRatio(), 1.f, 400.f);
+    const std::int32_t origin[2] = {CVSgWorld::kViewLeft, CVSgWorld::kViewTop};
+    const std::int32_t size[2] = {CVSgWorld::kViewWidth, CVSgWorld::kViewHeight};
+    SGInstanceSetViewport(camera, origin, size);
+    SGInstanceSetAttributes(camera, SG_ATTR_NO_PICK);
+    SGSceneAddInstance(scene, camera);
+    return camera;
+  }
+  void Use(SGScene* scene, SGInstance* camera) {
+    world->SetScene(scene);
+    world->SetCamera(camera);
+    world->SetCameraPosition(1100.0, 1100.0, 1080.0);
+    world->SetCameraOrientationXYZ(0, 0, 1, 0, 1, 0);
+  }
+  ~Screen() {
+    g_currentView = nullptr;
+    baseline.reset();
+    SGDataPathDestroy(dataPath);
+    view.reset();
+    delete g_gameData;
+    g_gameData = nullptr;
+    delete g_ddraw;
+    g_ddraw = nullptr;
+    StopBackend();
+  }
+  // The baseline: one picture filling the viewport, alone in the other scene.
+  void MakeBaseline() {
+    baseline = std::make_unique<DisplayList>(world);
+    CVDispUnt* big = baseline->CreateUnitFromTemplate(1, "batt", 0, 1.f);
+    const double at[3] = {1100.0, 1100.0, 1082.0};
+    big->SetPosition(at);
+    Use(world->solarScene, world->solarCamera);
+    big->SelectViewMaterial(255);
+    SGInstanceScale(big->instance, 1.7f);
+    baseline->Update(1, 0, 0);
+    Use(world->asteroidScene, world->asteroidCamera);
+  }
+  void FullFill() {
+    world->SetScene(world->solarScene);
+    world->SetCamera(world->solarCamera);
+    world->redraw = 1;
+    world->RenderFrame();
+    world->SetScene(world->asteroidScene);
+    world->SetCamera(world->asteroidCamera);
+    // The view's own camera did not move: nothing of its picture is stale.
+    world->redraw = world->orientationDirty = world->positionDirty = 0;
+  }
+  HWND window = nullptr;
+  std::unique_ptr<BenchView> view;
+  CVSgWorld* world = nullptr;
+  SGDataPath* dataPath = nullptr;
+  std::unique_ptr<DisplayList> baseline;
+  FakeView fake;
+};
+
+template <typename Op, typename Base>
+void Against(benchmark::State& state, const char* counter, Op op, Base baseline) {
+  Clock::duration opTime{}, baseTime{};
+  for (auto _ : state) {
+    auto t0 = Clock::now();
+    op();
+    auto t1 = Clock::now();
+    baseline();
+    auto t2 = Clock::now();
+    opTime += t1 - t0;
+    baseTime += t2 - t1;
+  }
+  state.counters[counter] =
+      std::chrono::duration<double>(opTime).count() / std::chrono::duration<double>(baseTime).count();
+}
+
+// Two hundred units of the local chapter at asteroid 0, with their objects.
+void Populate(Screen& s) {
+  for (std::uint32_t n = 1; n <= 200; ++n) {
+    const Location at{0, static_cast<std::int16_t>((n % 20) * 200 - 2000), static_cast<std::int16_t>((n / 20) * 200),
+                      0};
+    g_gameData->pieces.CreateUnit(nullptr, &at, 9, (9u << 26) | n);
+  }
+  s.view->UpdateUnitObjects();
+}
+
+void BM_UnchangedFrame(benchmark::State& state) {
+  Screen s;
+  Populate(s);
+  s.MakeBaseline();
+  s.world->redraw = 1;
+  s.view->DrawFrame();
+  g_animElapsedMs = 0;
+  Against(state, "ratio_to_full_viewport_fill", [&] { benchmark::DoNotOptimize(s.view->DrawFrame()); },
+          [&] { s.FullFill(); });
+}
+BENCHMARK(BM_UnchangedFrame);
+
+void BM_UpdateUnitObjectsFor200Units(benchmark::State& state) {
+  Screen s;
+  Populate(s);
+  s.MakeBaseline();
+  Against(state, "ratio_to_full_viewport_fill", [&] { s.view->UpdateUnitObjects(); }, [&] { s.FullFill(); });
+}
+BENCHMARK(BM_UpdateUnitObjectsFor200Units);
+
+void BM_UnchangedFrameAllocations(benchmark::State& state) {
+  Screen s;
+  Populate(s);
+  s.world->redraw = 1;
+  s.view->DrawFrame();
+  g_animElapsedMs = 0;
+  const std::size_t before = bench::g_allocations.load();
+  for (auto _ : state) benchmark::DoNotOptimize(s.view->DrawFrame());
+  state.counters["allocations_per_frame"] =
+      static_cast<double>(bench::g_allocations.load() - before) / static_cast<double>(state.iterations());
+}
+BENCHMARK(BM_UnchangedFrameAllocations);
+
+}  // namespace
