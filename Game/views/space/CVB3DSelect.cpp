@@ -129,9 +129,9 @@ CVDispObj* CVB3DView::OrderTargetObject(const CGUnit* unit, const UnitOrder& ord
   return nullptr;
 }
 
-void CVB3DView::ShowUnitHover(std::uint32_t unitId, std::uint16_t location, int force) {
-  if (force && currentKind == DISP_UNIT && currentId == unitId) return;
-  if (!force && currentKind == DISP_UNIT && currentId == unitId) return;
+void CVB3DView::ShowUnitHover(std::uint32_t unitId, std::uint16_t location) {
+  // The same unit hovered again changes nothing.
+  if (currentKind == DISP_UNIT && currentId == unitId) return;
   currentKind = DISP_UNIT;
   currentId = unitId;
   CGUnit* unit = FindUnitNear(location == 0xFFFF ? GetCurrentAsteroidId() : location, unitId);
@@ -197,28 +197,17 @@ int CVB3DView::OnMouseMove(WPARAM keys, LPARAM position) {
   const int y = static_cast<std::int16_t>((position >> 16) & 0xFFFF);
   CVDispObj* object = PickAt(x, y);
   if (!object) {
-    if (y < 74) {
-      const int slot = GetGotoSlotAtX(x);
-      if (slot >= 0) {
-        const GotoEntry& e = g_gotoSlots[static_cast<std::size_t>(g_gotoGroup * kGotoColumns + slot) % g_gotoSlots.size()];
-        if (e.kind != currentKind || e.id != currentId) ClearOrderTargetMarker(nullptr);
-        if (e.kind == GOTO_UNIT)
-          ShowUnitHover(e.id, 0xFFFF, 0);
-        else if (e.kind == GOTO_ASTEROID || e.kind == GOTO_TERRAIN_ASTEROID)
-          ShowAsteroidHover(e.id);
-      }
-    } else if (currentKind == DISP_UNIT) {
-      ClearOrderTargetMarker(nullptr);
-      currentKind = 0xFFFF;
-      currentId = 0xFFFFFFFF;
-    }
+    // (The goto bar's rows are the framework's, which shows their objects.)
+    if (currentKind == DISP_UNIT) ClearOrderTargetMarker(nullptr);
+    currentKind = 0xFFFF;
+    currentId = 0xFFFFFFFF;
     return 1;
   }
   if (g_infoPanelVisible) return 1;
   if (object->key.kind != currentKind || object->key.id != currentId) ClearOrderTargetMarker(nullptr);
   switch (object->GetType()) {
     case DISP_UNIT:
-      ShowUnitHover(object->key.id, 0xFFFF, 0);
+      ShowUnitHover(object->key.id, 0xFFFF);
       break;
     case DISP_ASTEROID:
       ShowAsteroidHover(object->key.id);
@@ -230,6 +219,16 @@ int CVB3DView::OnMouseMove(WPARAM keys, LPARAM position) {
       break;
   }
   return 1;
+}
+
+void CVB3DView::ShowObject(int kind, std::uint32_t id) {
+  if (static_cast<std::uint16_t>(kind) != currentKind || id != currentId) ClearOrderTargetMarker(nullptr);
+  if (kind == GOTO_UNIT)
+    ShowUnitHover(id, 0xFFFF);
+  else if (kind == GOTO_ASTEROID || kind == GOTO_TERRAIN_ASTEROID)
+    ShowAsteroidHover(id);
+  else
+    RefreshDataPanel(0);
 }
 
 // --- orders ---
@@ -325,6 +324,7 @@ void CVB3DView::SelectAll() {
     MarkObject(o, kSelectedMarker, LocalChapter());
   }
   UpdateCursor();
+  RefreshDataPanel(0);
 }
 
 void CVB3DView::UpdateSelectionDisplay(int flag) {
@@ -336,7 +336,7 @@ void CVB3DView::UpdateSelectionDisplay(int flag) {
   if (targetLine) targetLine->SetVisible(0, 0);
   SetCursorSet(CURSOR_NORMAL);
   DrawGotoBar();
-  (void)flag;
+  if (flag) RefreshDataPanel(0);
 }
 
 void CVB3DView::MarkSelection() {

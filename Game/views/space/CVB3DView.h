@@ -76,6 +76,8 @@ class CVB3DView : public CVGeneric {
   int IsDistanceFogOn() override;
   void SetDistanceFog(int on) override;
   plat::LRESULT OnMenuCommand(std::uint32_t id) override;
+  // A goto slot under the cursor: hovered as its object.
+  void ShowObject(int kind, std::uint32_t id) override;
   void OnStatusTextChanged() override;
   int IsRedrawPending() override;
   int ShowContextMenu(int x, int y) override;
@@ -147,7 +149,7 @@ class CVB3DView : public CVGeneric {
   CVDispObj* PickAt(int x, int y);
   void MarkObject(CVDispObj* object, std::uint16_t markerKind, std::uint32_t chapter);
   void UnmarkObject(CVDispObj* object, std::uint16_t markerKind);
-  void ShowUnitHover(std::uint32_t unitId, std::uint16_t location, int force);
+  void ShowUnitHover(std::uint32_t unitId, std::uint16_t location);
   void ClearOrderTargetMarker(CGUnit* unit);
   void ShowAsteroidHover(std::uint32_t index);
   void ShowStarHover(std::uint32_t index);

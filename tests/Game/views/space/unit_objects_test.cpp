@@ -83,7 +83,7 @@ TEST_F(UnitObjects, OrdersNamingMissingThingsAreSkipped) {
   v.UpdateUnitObjects();
   ASSERT_NE(ObjectOf(v, unit), nullptr);
   v.UpdateUnitObjects();
-  v.ShowUnitHover(unit->id, 0xFFFF, 0);
+  v.ShowUnitHover(unit->id, 0xFFFF);
   v.ClearOrderTargetMarker(unit);
   EXPECT_TRUE(v.picked.empty());
   // A unit's target marker goes when the hover leaves it.
@@ -94,12 +94,46 @@ TEST_F(UnitObjects, OrdersNamingMissingThingsAreSkipped) {
   Select(chaser);
   v.IssueOrder(1, DISP_UNIT, other->id, 0);
   v.UpdateUnitObjects();
-  v.ShowUnitHover(chaser->id, 0xFFFF, 0);
+  v.ShowUnitHover(chaser->id, 0xFFFF);
   EXPECT_TRUE(ObjectOf(v, other)->HasHalo());
   v.ClearOrderTargetMarker(nullptr);
   EXPECT_FALSE(ObjectOf(v, other)->HasHalo());
   ASSERT_EQ(v.picked.size(), 1u);
   EXPECT_EQ(v.picked[0], ObjectOf(v, other));
+}
+
+TEST_F(UnitObjects, HoveringAUnitMarksItsTargetAndLeavingItTakesTheMarkOff) {
+  TestView& v = Make3D();
+  CGUnit* target = Ship(0, kLocal, 2500);
+  CGUnit* chaser = Ship(0, kLocal, -2500);
+  Select(chaser);
+  v.IssueOrder(1, DISP_UNIT, target->id, 0);
+  g_gameData->ClearSelection();
+  v.UpdateUnitObjects();
+  const double eye[3] = {1100, 1100, 1080}, at[3] = {1100, 1100, 1100};
+  Place(eye, at);
+  g_currentView = &v;
+  v.RefreshObjects(1);
+  ASSERT_EQ(v.DrawFrame(), 1u);
+  g_currentView = nullptr;
+  // A point of the picture where the chaser is picked.
+  int x = 0, y = 0;
+  for (int ty = 150; ty < 400 && !x; ty += 2)
+    for (int tx = 300; tx < 612 && !x; tx += 2)
+      if (v.PickAt(tx, ty) == ObjectOf(v, chaser)) x = tx, y = ty;
+  ASSERT_NE(x, 0);
+  const LPARAM over = MAKELPARAM(x, y);
+  v.OnMouseMove(0, over);
+  EXPECT_EQ(v.currentKind, DISP_UNIT);
+  EXPECT_EQ(v.currentId, chaser->id);
+  EXPECT_TRUE(ObjectOf(v, target)->HasHalo());
+  // Again over the same unit: nothing changes.
+  v.OnMouseMove(0, over);
+  EXPECT_TRUE(v.picked.empty());
+  // Empty space below the goto bar: the mark goes.
+  v.OnMouseMove(0, MAKELPARAM(40, 455));
+  EXPECT_FALSE(ObjectOf(v, target)->HasHalo());
+  EXPECT_EQ(v.picked.size(), 1u);
 }
 
 TEST_F(UnitObjects, TheGridTogglesBackToTheSameSixteenTiles) {
