@@ -196,6 +196,17 @@ TEST_F(CameraKeys, KeysReachTheSubclassesCommands) {
   EXPECT_EQ(v.OnKeyDown('Q', 0), 1);
   Down(v, VK_OEM_4);
   EXPECT_EQ(Status(), "Processing Command...");
+  // Shift+Space: back to the home pose.
+  const double away[3] = {1120, 1090, 1070};
+  Place(away, v.target);
+  Down(v, VK_SHIFT);
+  Down(v, VK_SPACE);
+  Up(v, VK_SHIFT);
+  double at[3];
+  Camera(at);
+  EXPECT_NEAR(at[0], v.homePosition[0], 1e-9);
+  EXPECT_NEAR(at[2], v.homePosition[2], 1e-9);
+  EXPECT_EQ(v.fogUpdatePending, 1u);
   // While the start message is up a key only leaves it.
   v.startScreenShown = 1;
   Down(v, VK_RIGHT);

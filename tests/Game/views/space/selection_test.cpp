@@ -8,6 +8,7 @@
 #include "Game/model/GChapter.h"
 #include "Game/model/GGuild.h"
 #include "Game/model/GUnitOrder.h"
+#include "Game/views/frame/CPopupMenu.h"
 #include "Game/views/space/CVB3DView.h"
 #include "Game/views/world/CVDispObj.h"
 #include "Game/views/world/DisplayList.h"
@@ -179,6 +180,34 @@ TEST_F(Selection3D, UCyclesThroughTheShipsHereOrSaysThereAreNone) {
   EXPECT_EQ(v.shipCycleIndex, 1u);
   (void)a;
   (void)b;
+}
+
+TEST_F(Selection3D, TheMenusGotoCommandStoresTheSelectionOrTheAsteroidHere) {
+  TestView& v = Make3D(VIEW_ASTEROID_SPACE, 1);
+  CGUnit* a = Ship(1);
+  v.UpdateUnitObjects();
+  // Nothing happens without an open menu.
+  EXPECT_EQ(v.OnMenuCommand(501), 0);
+  Select(a);
+  v.MarkSelection();
+  g_popupMenu = new CPopupMenu(g_viewDDraw, g_viewWnd, g_screenSprite, 250, 40, 0xFFFF, 0);
+  EXPECT_EQ(v.OnMenuCommand(501), 1);
+  EXPECT_EQ(g_popupMenu, nullptr);
+  const GotoEntry& slot = g_gotoSlots[g_gotoGroup * kGotoColumns + 3];
+  EXPECT_EQ(slot.kind, GOTO_UNIT);
+  EXPECT_EQ(slot.id, a->id);
+  // The only selected unit leaves the selection and its mark.
+  EXPECT_EQ(g_gameData->GetSelectionCount(), 0u);
+  EXPECT_FALSE(v.displayList->Find(DISP_UNIT, a->id)->HasHalo());
+  // Nothing selected: the asteroid shown, or a refusal in solar space.
+  g_popupMenu = new CPopupMenu(g_viewDDraw, g_viewWnd, g_screenSprite, 90, 40, 0xFFFF, 0);
+  v.OnMenuCommand(501);
+  EXPECT_EQ(g_gotoSlots[g_gotoGroup * kGotoColumns + 1].kind, GOTO_ASTEROID);
+  EXPECT_EQ(g_gotoSlots[g_gotoGroup * kGotoColumns + 1].id, 1u);
+  v.current = 4;
+  g_popupMenu = new CPopupMenu(g_viewDDraw, g_viewWnd, g_screenSprite, 490, 40, 0xFFFF, 0);
+  v.OnMenuCommand(501);
+  EXPECT_EQ(Status(), "Nothing selected!");
 }
 
 }  // namespace
