@@ -58,6 +58,13 @@ float GatherStarTurn(float angle, float threshold, float& accumulator) {
   return out;
 }
 
+// "Limit reached", shown only briefly: the zoom key is usually still held.
+void TellLimit(CVGeneric& view) {
+  char text[orders::kShortTextSize + 1] = {};
+  if (g_gameData && g_gameData->textIndex) g_gameData->textIndex->GetText("LIMITRCH", text, orders::kShortTextSize);
+  view.SetStatusText(text, 2);
+}
+
 // The keys the framework's own table answers; they go no further.
 bool BaseTakesKey(WPARAM key, bool ctrl) {
   switch (key) {
@@ -158,13 +165,13 @@ void CVB3DView::Zoom(double step) {
     g_sgWorld->GetCameraForward(f);
     for (int i = 0; i < 3; ++i) next[i] = p[i] + f[i] * reach;
     if (d > GetMaxCameraDistance() && DistanceSq(next, target) > d) {
-      orders::Tell(*this, "LIMITRCH", 0, orders::kShortTextSize);
+      TellLimit(*this);
       return;
     }
     RefreshDataPanel(0);
   } else {
     if ((step > 0 && d <= GetMinCameraDistance()) || (step < 0 && d >= GetMaxCameraDistance())) {
-      orders::Tell(*this, "LIMITRCH", 0, orders::kShortTextSize);
+      TellLimit(*this);
       return;
     }
     const double length = std::sqrt(d);
