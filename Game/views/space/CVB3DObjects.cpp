@@ -12,9 +12,12 @@
 #include "Game/model/GUnitOrder.h"
 #include "Game/views/frame/OrderFeedback.h"
 #include "Game/views/space/CVB3DView.h"
+#include "Game/views/world/CDispAst3D.h"
 #include "Game/views/world/CDispGrid.h"
 #include "Game/views/world/CDispLine.h"
 #include "Game/views/world/CVDispAst.h"
+#include "Game/views/world/CVDispExp.h"
+#include "Game/views/world/CVDispStr.h"
 #include "Game/views/world/CVDispObj.h"
 #include "Game/views/world/CVDispUnt.h"
 #include "Game/views/world/CVSgWorld.h"
@@ -77,6 +80,47 @@ CVDispObj* CVB3DView::CreateAsteroidObject(const CGAsteroid* asteroid) {
       AddHeightLine(*displayList, object, asteroid->owner, GridHeight());
   }
   return object;
+}
+
+CVDispObj* CVB3DView::CreateLocationMarker(const Location& location, std::uint32_t id) {
+  if (!displayList) return nullptr;
+  if (g_sgWorld) g_sgWorld->redraw = 1;
+  CDispAst3D* marker = displayList->Create3DAsteroid();
+  if (!marker) return nullptr;
+  marker->SetKey(DisplayKey{id, DISP_ASTEROID_3D, id, DISP_ASTEROID_3D});
+  double at[3];
+  LocationToWorld(location, at);
+  marker->SetPosition(at);
+  if (g_gridShown && !IsSolar()) AddHeightLine(*displayList, marker, orders::LocalChapter(), GridHeight());
+  return marker;
+}
+
+CVDispObj* CVB3DView::CreateStarObject(const CGStar* star, std::uint32_t arg) {
+  if (!displayList) return nullptr;
+  if (g_sgWorld) g_sgWorld->redraw = 1;
+  return displayList->CreateStar(star, arg);
+}
+
+CVDispObj* CVB3DView::CreateExplosionObject(std::uint32_t id, const char* name, const char* dir, CVDispObj* owner,
+                                            std::uint32_t attached, std::uint32_t looping) {
+  if (!displayList) return nullptr;
+  if (g_sgWorld) g_sgWorld->redraw = 1;
+  return displayList->CreateExplosion(id, name, dir, owner, attached, looping);
+}
+
+void CVB3DView::RepositionAsteroids(std::uint16_t first, std::uint16_t last) {
+  if (!IsSolar() || !g_gameData || !displayList) return;
+  const std::uint32_t count = g_gameData->solarDB.GetAsteroidCount();
+  if (first == 0 && last == 0) last = static_cast<std::uint16_t>(count);
+  // [first, last), wrapping past the end when last lies before first.
+  for (std::uint32_t n = 0, a = first; n < count && a != last; ++n, a = (a + 1) % count) {
+    const CGAsteroid* asteroid = g_gameData->solarDB.GetAsteroid(a);
+    CVDispObj* object = displayList->Find(DISP_ASTEROID, a);
+    if (!asteroid || !object) continue;
+    Location at;
+    asteroid->GetPosition(&at);
+    PositionObject(at, object);
+  }
 }
 
 int CVB3DView::MoveUnitObject(std::uint32_t unitId, const Location& location) {

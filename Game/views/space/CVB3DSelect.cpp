@@ -17,7 +17,6 @@
 #include "Game/views/frame/CPopupMenu.h"
 #include "Game/views/frame/OrderFeedback.h"
 #include "Game/views/space/CVB3DView.h"
-#include "Game/views/world/CDispAst3D.h"
 #include "Game/views/world/CDispLine.h"
 #include "Game/views/world/CVDispObj.h"
 #include "Game/views/world/CVSgWorld.h"
@@ -147,14 +146,8 @@ void CVB3DView::ShowUnitHover(std::uint32_t unitId, std::uint16_t location) {
       MarkObject(o, kTargetMarker, order->target->GetChapter());
   } else if (order->type == 0) {
     const Location at = order->GetLocation();
-    if (at.asteroid == GetCurrentAsteroidId() && !displayList->Find(DISP_ASTEROID_3D, unitId)) {
-      if (CDispAst3D* marker = displayList->Create3DAsteroid()) {
-        marker->key.id = unitId;
-        double p[3];
-        LocationToWorld(at, p);
-        marker->SetPosition(p);
-      }
-    }
+    if (at.asteroid == GetCurrentAsteroidId() && !displayList->Find(DISP_ASTEROID_3D, unitId))
+      CreateLocationMarker(at, unitId);
   }
   FlushScreen();
 }

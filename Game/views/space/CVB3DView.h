@@ -18,6 +18,7 @@
 #include "Game/views/frame/CVGeneric.h"
 
 class CGAsteroid;
+class CGStar;
 class CGUnit;
 class CVDispObj;
 class CVDispUnt;
@@ -167,6 +168,14 @@ class CVB3DView : public CVGeneric {
   // --- unit objects and grid ---
   CVDispUnt* CreateUnitObject(const CGUnit* unit, const double position[3]);
   CVDispObj* CreateAsteroidObject(const CGAsteroid* asteroid);
+  // The marker of a location an order aims at, found again by (16, id).
+  CVDispObj* CreateLocationMarker(const Location& location, std::uint32_t id);
+  CVDispObj* CreateStarObject(const CGStar* star, std::uint32_t arg);
+  CVDispObj* CreateExplosionObject(std::uint32_t id, const char* name, const char* dir, CVDispObj* owner,
+                                   std::uint32_t attached, std::uint32_t looping);
+  // The solar view's asteroids placed where they are now: those in [first,
+  // last), wrapping; (0, 0) all.
+  void RepositionAsteroids(std::uint16_t first, std::uint16_t last);
   void MoveAllUnitObjects();
   void HideUnitObjects(int hide);
   void UpdateUnitObjects();

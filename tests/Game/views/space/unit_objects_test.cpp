@@ -136,6 +136,37 @@ TEST_F(UnitObjects, HoveringAUnitMarksItsTargetAndLeavingItTakesTheMarkOff) {
   EXPECT_EQ(v.picked.size(), 1u);
 }
 
+TEST_F(UnitObjects, AMoveToALocationHereIsMarkedWhileItsUnitIsHovered) {
+  TestView& v = Make3D();
+  CGUnit* unit = Ship(0);
+  const Location to{0, 1000, 2000, -500};
+  unit->OrderToLocation(0, &to, 1);
+  v.ShowUnitHover(unit->id, 0xFFFF);
+  CVDispObj* marker = v.displayList->Find(DISP_ASTEROID_3D, unit->id);
+  ASSERT_NE(marker, nullptr);
+  double at[3], want[3];
+  marker->GetPosition(at);
+  v.LocationToWorld(to, want);
+  EXPECT_DOUBLE_EQ(at[1], want[1]);
+  v.ClearOrderTargetMarker(unit);
+  EXPECT_EQ(v.displayList->Find(DISP_ASTEROID_3D, unit->id), nullptr);
+}
+
+TEST_F(UnitObjects, TheSolarViewPlacesItsAsteroidsWhereTheyAreNow) {
+  TestView& v = Make3D(VIEW_SOLAR, 4);
+  for (std::uint16_t a = 0; a < 4; ++a) v.CreateAsteroidObject(g_gameData->solarDB.GetAsteroid(a));
+  const Location moved{0, 100, 200, 300};
+  for (std::uint16_t a : {0, 3}) g_gameData->solarDB.GetAsteroid(a)->SetPosition(&moved);
+  double want[3], at[3];
+  v.LocationToWorld(moved, want);
+  // From 3 past the end to 1: asteroids 3 and 0.
+  v.RepositionAsteroids(3, 1);
+  v.displayList->Find(DISP_ASTEROID, 3)->GetPosition(at);
+  EXPECT_DOUBLE_EQ(at[2], want[2]);
+  v.displayList->Find(DISP_ASTEROID, 0)->GetPosition(at);
+  EXPECT_DOUBLE_EQ(at[2], want[2]);
+}
+
 TEST_F(UnitObjects, TheGridTogglesBackToTheSameSixteenTiles) {
   TestView& v = Make3D();
   v.RebuildGrid();
