@@ -10,7 +10,9 @@
 #include "Game/views/space/CVB3DView.h"
 #include "Game/views/world/CVDispObj.h"
 #include "media/ResourceArchive.h"
+#include "platform/core/dospath.h"
 #include "tests/Game/views/space/space_world.h"
+#include "tests/support/scoped_file.h"
 
 namespace {
 
@@ -99,6 +101,33 @@ TEST_F(SpaceWorld, TheCameraBlockIsWrittenAsVersionTwoAndReadBack) {
   EXPECT_EQ(other.nearAsteroid, 1u);
   // The live count in the block is not the views living now.
   EXPECT_EQ(g_live3DViews, 2);
+}
+
+TEST_F(SpaceWorld, TheCameraBlockGoesThroughASavedGamesFile) {
+  // The scratch drive is E here (C is the installation).
+  plat::SetDrive('E', box.Host(""));
+  TestView& v = Make3D();
+  v.target[2] = 1111.0;
+  {
+    quentest::ScopedFile f("E:\\camera.bin", "wb");
+    EXPECT_EQ(v.SaveState(f.get()), 1);
+  }
+  EXPECT_EQ(box.Read("camera.bin").size(), 100u);
+  v.target[2] = 1100.0;
+  {
+    quentest::ScopedFile f("E:\\camera.bin", "rb");
+    EXPECT_EQ(v.LoadState(f.get()), 1);
+  }
+  EXPECT_DOUBLE_EQ(v.target[2], 1111.0);
+  // A file that ends inside the block is refused.
+  const std::string whole = box.Read("camera.bin");
+  box.Write("short.bin", whole.substr(0, 70));
+  v.target[2] = 1100.0;
+  {
+    quentest::ScopedFile f("E:\\short.bin", "rb");
+    EXPECT_EQ(v.LoadState(f.get()), 0);
+  }
+  EXPECT_DOUBLE_EQ(v.target[2], 1100.0);
 }
 
 TEST_F(SpaceWorld, AVersionOneBlockKeepsTheFogAndStarSwitches) {
