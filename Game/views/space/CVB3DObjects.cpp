@@ -162,7 +162,7 @@ void CVB3DView::FaceOrderTarget(CVDispUnt* object, CGUnit* unit) {
   const UnitOrder* order = unit->GetOrder(0);
   if (!order) return;
   double at[3];
-  if (CVDispObj* target = OrderTargetObject(unit, *order)) {
+  if (CVDispObj* target = OrderTargetObject(*order)) {
     target->GetPosition(at);
   } else if (order->type == 0) {
     LocationToWorld(order->GetLocation(), at);

@@ -74,10 +74,7 @@ std::string SoundEffectPath(const char* name) {
   return std::string(g_instData.GetSoundPath()) + "generic\\" + name;
 }
 
-PlacedSound PlaceSound(const double camera[3], const float right[3], const float forward[3], const float up[3],
-                       const double point[3], bool loop, bool quiet) {
-  (void)forward;
-  (void)up;
+PlacedSound PlaceSound(const double camera[3], const float right[3], const double point[3], bool loop, bool quiet) {
   double d[3] = {point[0] - camera[0], point[1] - camera[1], point[2] - camera[2]};
   const double distance = std::sqrt(d[0] * d[0] + d[1] * d[1] + d[2] * d[2]);
   PlacedSound out;
@@ -100,6 +97,6 @@ void CVB3DView::PlaySoundAt(const char* name, const double position[3], bool loo
   g_sgWorld->GetCameraUp(up);
   DispCross(up, forward, right);
   DispNormalise(right);
-  const PlacedSound s = PlaceSound(camera, right, forward, up, position, loop, quiet);
+  const PlacedSound s = PlaceSound(camera, right, position, loop, quiet);
   g_sndPlay->PlayEffect(SoundEffectPath(name).c_str(), s.volume, s.balance, loop ? 1 : 0);
 }

@@ -118,8 +118,7 @@ void CVB3DView::UnmarkObject(CVDispObj* object, std::uint16_t markerKind) {
   }
 }
 
-CVDispObj* CVB3DView::OrderTargetObject(const CGUnit* unit, const UnitOrder& order) {
-  (void)unit;
+CVDispObj* CVB3DView::OrderTargetObject(const UnitOrder& order) {
   if (!displayList) return nullptr;
   std::uint16_t asteroid = 0;
   if (AsteroidOrder(order, &asteroid))
@@ -164,7 +163,7 @@ void CVB3DView::ClearOrderTargetMarker(CGUnit* unit) {
     displayList->Remove(DISP_ASTEROID_3D, unit->id);
     return;
   }
-  if (CVDispObj* o = OrderTargetObject(unit, *order)) {
+  if (CVDispObj* o = OrderTargetObject(*order)) {
     UnmarkObject(o, kTargetMarker);
     HandleObjectPick(o);
   }

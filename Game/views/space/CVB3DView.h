@@ -60,8 +60,8 @@ struct PlacedSound {
   float volume = 0.f;
   float balance = 0.f;
 };
-PlacedSound PlaceSound(const double camera[3], const float right[3], const float forward[3], const float up[3],
-                       const double point[3], bool loop, bool quiet);
+// The balance is the negated component along the camera's right vector.
+PlacedSound PlaceSound(const double camera[3], const float right[3], const double point[3], bool loop, bool quiet);
 
 class CVB3DView : public CVGeneric {
  public:
@@ -221,8 +221,8 @@ class CVB3DView : public CVGeneric {
  protected:
   bool IsSolar() { return GetViewType() == VIEW_SOLAR; }
   bool IsReplay() { return GetViewType() == VIEW_SPACE_REPLAY; }
-  // The unit's first order's target object, or null.
-  CVDispObj* OrderTargetObject(const CGUnit* unit, const UnitOrder& order);
+  // The object an order aims at (an asteroid or a unit), or null.
+  CVDispObj* OrderTargetObject(const UnitOrder& order);
   void FaceOrderTarget(CVDispUnt* object, CGUnit* unit);
   void Turn(int axis, double angle);
   void GlideStep();

@@ -92,18 +92,18 @@ TEST_F(ShipOffers, FourZeroPricesOrARenegadeChapterSendNothing) {
 
 TEST(PlacedSounds, VolumeGrowsWithDistanceAndBalanceComesFromTheSide) {
   const double camera[3] = {1100, 1100, 1100};
-  const float right[3] = {1, 0, 0}, forward[3] = {0, 0, 1}, up[3] = {0, 1, 0};
+  const float right[3] = {1, 0, 0};
   const double far700[3] = {1100, 1100, 1800}, far1100[3] = {1100, 1100, 2200};
-  EXPECT_FLOAT_EQ(PlaceSound(camera, right, forward, up, far700, true, false).volume, 10.f);
-  EXPECT_FLOAT_EQ(PlaceSound(camera, right, forward, up, far1100, false, false).volume, 10.f);
-  EXPECT_FLOAT_EQ(PlaceSound(camera, right, forward, up, far1100, false, true).volume, 1100.f / 330.f);
-  const PlacedSound here = PlaceSound(camera, right, forward, up, camera, false, false);
+  EXPECT_FLOAT_EQ(PlaceSound(camera, right, far700, true, false).volume, 10.f);
+  EXPECT_FLOAT_EQ(PlaceSound(camera, right, far1100, false, false).volume, 10.f);
+  EXPECT_FLOAT_EQ(PlaceSound(camera, right, far1100, false, true).volume, 1100.f / 330.f);
+  const PlacedSound here = PlaceSound(camera, right, camera, false, false);
   EXPECT_EQ(here.volume, 0.f);
   EXPECT_EQ(here.balance, 0.f);
   const double toRight[3] = {1110, 1100, 1100};
-  EXPECT_FLOAT_EQ(PlaceSound(camera, right, forward, up, toRight, false, false).balance, -1.f);
+  EXPECT_FLOAT_EQ(PlaceSound(camera, right, toRight, false, false).balance, -1.f);
   const double ahead[3] = {1100, 1100, 1150};
-  EXPECT_FLOAT_EQ(PlaceSound(camera, right, forward, up, ahead, false, false).balance, 0.f);
+  EXPECT_FLOAT_EQ(PlaceSound(camera, right, ahead, false, false).balance, 0.f);
 }
 
 TEST(PlacedSounds, GeneratedSoundsComeFromTheGenericFolder) {
