@@ -380,6 +380,10 @@ int CVB3DView::OnKeyDown(WPARAM key, LPARAM flags) {
         UpdateCamera(1);
       }
       return 0;
+    case VK_PRIOR:
+    case VK_NEXT:
+      TurnUnitPage(key == VK_PRIOR);
+      return 0;
     case VK_LEFT:
     case VK_RIGHT: {
       const float rate = shift ? kSlowTurnRate : kTurnRate;

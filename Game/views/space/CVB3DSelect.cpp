@@ -14,6 +14,7 @@
 #include "Game/model/GGuild.h"
 #include "Game/model/GUnit.h"
 #include "Game/model/GUnitOrder.h"
+#include "Game/panels/CVData.h"
 #include "Game/views/frame/CPopupMenu.h"
 #include "Game/views/frame/OrderFeedback.h"
 #include "Game/views/space/CVB3DView.h"
@@ -21,6 +22,7 @@
 #include "Game/views/world/CVDispObj.h"
 #include "Game/views/world/CVSgWorld.h"
 #include "Game/views/world/DisplayList.h"
+#include "platform/user/messages.h"
 #include "platform/user/system.h"
 
 using namespace plat;
@@ -133,7 +135,16 @@ void CVB3DView::ShowUnitHover(std::uint32_t unitId, std::uint16_t location) {
   currentKind = DISP_UNIT;
   currentId = unitId;
   CGUnit* unit = FindUnitNear(location == 0xFFFF ? GetCurrentAsteroidId() : location, unitId);
-  if (!unit || unit->GetOrderCount() == 0 || !displayList) return;
+  if (g_dataPanel) {
+    if (unit)
+      g_dataPanel->ShowUnitData(unit, GetCurrentAsteroidId(), 0);
+    else
+      g_dataPanel->Clear(1);
+  }
+  if (!unit || unit->GetOrderCount() == 0 || !displayList) {
+    FlushScreen();
+    return;
+  }
   const UnitOrder* order = unit->GetOrder(0);
   if (!order) return;
   std::uint16_t asteroid = 0;
@@ -173,12 +184,18 @@ void CVB3DView::ShowAsteroidHover(std::uint32_t index) {
   if (currentKind == DISP_ASTEROID && currentId == index) return;
   currentKind = DISP_ASTEROID;
   currentId = index;
+  if (!g_dataPanel || index >= AsteroidCount()) return;
+  g_dataPanel->ShowAsteroidData(static_cast<std::uint16_t>(index), 0);
+  FlushScreen();
 }
 
 void CVB3DView::ShowStarHover(std::uint32_t index) {
   if (currentKind == DISP_STAR && currentId == index) return;
   currentKind = DISP_STAR;
   currentId = index;
+  if (!g_dataPanel) return;
+  g_dataPanel->ShowStarData(static_cast<std::uint16_t>(index));
+  FlushScreen();
 }
 
 int CVB3DView::OnMouseMove(WPARAM keys, LPARAM position) {
@@ -187,6 +204,8 @@ int CVB3DView::OnMouseMove(WPARAM keys, LPARAM position) {
   if (IsReplay() && HasReplayTarget()) return 0;
   const int x = static_cast<std::int16_t>(position & 0xFFFF);
   const int y = static_cast<std::int16_t>((position >> 16) & 0xFFFF);
+  // Over the data panel's template rows: that design's picture.
+  if (x > 637 && g_dataPanel && g_dataPanel->SetUnitPicture(y)) FlushScreen();
   CVDispObj* object = PickAt(x, y);
   if (!object) {
     // (The goto bar's rows are the framework's, which shows their objects.)
@@ -221,6 +240,18 @@ void CVB3DView::ShowObject(int kind, std::uint32_t id) {
     ShowAsteroidHover(id);
   else
     RefreshDataPanel(0);
+}
+
+int CVB3DView::OnMouseWheel(WPARAM wheel, LPARAM position) {
+  if (CVGeneric::OnMouseWheel(wheel, position)) return 1;
+  TurnUnitPage(GET_WHEEL_DELTA_WPARAM(wheel) > 0);
+  return 1;
+}
+
+void CVB3DView::TurnUnitPage(bool forward) {
+  if (currentKind != DISP_UNIT || !g_dataPanel) return;
+  g_dataPanel->TurnPage(forward ? 1 : 0, 1);
+  FlushScreen();
 }
 
 // --- orders ---

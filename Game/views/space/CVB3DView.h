@@ -72,6 +72,8 @@ class CVB3DView : public CVGeneric {
   int OnKeyUp(plat::WPARAM key, plat::LPARAM flags) override;
   int OnKeyDown(plat::WPARAM key, plat::LPARAM flags) override;
   int OnMouseMove(plat::WPARAM keys, plat::LPARAM position) override;
+  // While the data panel shows a unit, the wheel turns its pages.
+  int OnMouseWheel(plat::WPARAM wheel, plat::LPARAM position) override;
   int IsStarBackgroundOn() override;
   void SetStarBackground(int on) override;
   int IsDistanceFogOn() override;
@@ -154,6 +156,8 @@ class CVB3DView : public CVGeneric {
   void ClearOrderTargetMarker(CGUnit* unit);
   void ShowAsteroidHover(std::uint32_t index);
   void ShowStarHover(std::uint32_t index);
+  // The data panel's next (or previous) unit page, while it shows a unit.
+  void TurnUnitPage(bool forward);
   int IssueOrder(std::uint32_t orderType, int targetKind, std::uint32_t targetId, int append);
   void UnmarkAll();
   void SelectAll();

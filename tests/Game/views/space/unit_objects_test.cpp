@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "Game/model/GUnitOrder.h"
+#include "Game/panels/CVData.h"
 #include "Game/rules/GUnitTem.h"
 #include "Game/views/space/CVB3DView.h"
 #include "Game/views/world/CVDispObj.h"
@@ -127,6 +128,8 @@ TEST_F(UnitObjects, HoveringAUnitMarksItsTargetAndLeavingItTakesTheMarkOff) {
   EXPECT_EQ(v.currentKind, DISP_UNIT);
   EXPECT_EQ(v.currentId, chaser->id);
   EXPECT_TRUE(ObjectOf(v, target)->HasHalo());
+  ASSERT_NE(g_dataPanel, nullptr);
+  EXPECT_FALSE(g_dataPanel->shown.empty());
   // Again over the same unit: nothing changes.
   v.OnMouseMove(0, over);
   EXPECT_TRUE(v.picked.empty());
