@@ -22,6 +22,42 @@ constexpr int kInfoPanelTypes = 12;
 constexpr int kInfoHotSpots = 54;
 constexpr std::uint8_t kNoHighlight = 255;
 constexpr plat::RECT kNoHotSpot{-1, -1, -1, -1};
+constexpr std::uint16_t kNoPanelItem = 0xFFFF;
+constexpr int kResearchRows = 14;
+constexpr int kAsteroidListRows = 14;
+
+// The research page's state (CInfoPanelResearch.cpp); it survives switching
+// page types.
+struct ResearchPageState {
+  // The item whose allocation gauge, increase or decrease mark is under the mouse.
+  std::uint16_t hoveredGauge = kNoPanelItem;
+  std::uint16_t hoveredPlus = kNoPanelItem;
+  std::uint16_t hoveredMinus = kNoPanelItem;
+  std::uint8_t roleFilter = 0;   // module role 0..11
+  std::uint8_t classFilter = 0;  // hull class 0..10
+  std::uint16_t shownItem = kNoPanelItem;  // in the data panel
+  std::array<std::uint16_t, kResearchRows> rows = FilledRows<kResearchRows>();
+  std::uint16_t page = 0;
+  std::uint16_t entryCount = 0;  // counted by each drawing
+  std::uint8_t mode = 0;         // 0 modules, 1 hulls
+
+  template <int N>
+  static constexpr std::array<std::uint16_t, N> FilledRows() {
+    std::array<std::uint16_t, N> r{};
+    r.fill(kNoPanelItem);
+    return r;
+  }
+};
+
+// The asteroid list's state (CInfoPanelAsteroids.cpp).
+struct AsteroidListState {
+  std::uint16_t anchor = kNoPanelItem;  // the page starts after it in name order
+  std::uint16_t lastExamined = 0;       // MORE continues after it
+  std::array<std::uint16_t, kAsteroidListRows> rows = ResearchPageState::FilledRows<kAsteroidListRows>();
+  std::uint16_t hovered = kNoPanelItem;  // in the data panel
+  std::uint8_t filter = 0;               // 0 all, 1 mine, 2 guild, 3 surveyed
+  std::uint8_t atEnd = 1;                // the name order ran out: MORE is off
+};
 
 class CInfoPanel {
  public:
@@ -50,6 +86,14 @@ class CInfoPanel {
   int GetHighlightRect(plat::RECT* rect) const;
   // Every hot spot unused.
   void ResetHotSpots();
+
+  // The research page's marks and allocation gauges of its researched rows,
+  // drawn again over the current picture and flushed.
+  void RedrawResearchMarks();
+  // The asteroid list: whether an asteroid passes the filter and the
+  // scan-visibility rule; its rows drawn again (flushed when asked).
+  bool IsAsteroidListed(std::uint16_t asteroid) const;
+  void DrawAsteroidRows(int flush);
 
   // The pages' operations, called for the current type only (CInfoPanelPages.cpp).
   int ClickVotePanel(int x, int y, plat::WPARAM keys);
@@ -102,4 +146,6 @@ class CInfoPanel {
   // Gauges for 0, 25, 50, 75 and 100 percent.
   std::array<CSprite*, 5> percentGauges{};
   std::array<CSprite*, 5> barGauges{};
+  ResearchPageState research;
+  AsteroidListState asteroidList;
 };

@@ -9,6 +9,11 @@
 
 #include <cstdint>
 
+#include "platform/core/types.h"
+
+class CSprite;
+struct CGHull;
+
 class IPanelFrame {
  public:
   virtual ~IPanelFrame() = default;
@@ -23,6 +28,32 @@ class IPanelFrame {
   virtual void HideInfoPanel() {}
   // A help topic of the game's help library at (x, y).
   virtual void ShowHelpTopic(std::uint32_t /*topic*/, int /*x*/, int /*y*/) {}
+
+  // Drawing on the game screen in viewport coordinates, as the view framework
+  // draws (its contracts hold: refused places give 0 and draw nothing).
+  virtual int DrawScreenText(const char* /*text*/, int /*x*/, int /*y*/, int /*width*/, plat::COLORREF /*colour*/,
+                             plat::UINT /*format*/, int /*bold*/, int /*upperCase*/) {
+    return 0;
+  }
+  virtual int DrawViewportLine(int /*x1*/, int /*y1*/, int /*x2*/, int /*y2*/, plat::COLORREF /*colour*/,
+                               int /*penWidth*/) {
+    return 0;
+  }
+  virtual int ShadeViewportRect(int /*left*/, int /*top*/, int /*right*/, int /*bottom*/, plat::COLORREF /*colour*/,
+                                std::uint8_t /*percent*/) {
+    return 0;
+  }
+  // A sprite at screen position (x, y), the part `source` of it (null: all).
+  virtual void DrawViewSprite(CSprite* /*sprite*/, int /*x*/, int /*y*/, const plat::RECT* /*source*/) {}
+  // Copies the viewport alone to the display.
+  virtual void FlushViewport() {}
+
+  // The data panel beside the viewport: emptied (with its picture), or showing
+  // a module's data for the local guild, a hull's costs or an asteroid.
+  virtual void ClearDataPanel() {}
+  virtual void ShowModuleData(int /*index*/) {}
+  virtual void ShowHullCosts(const CGHull* /*hull*/) {}
+  virtual void ShowAsteroidData(std::uint16_t /*asteroid*/) {}
 };
 
 // The registered frame, or the do-nothing default.
