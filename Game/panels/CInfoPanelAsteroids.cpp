@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "Game/app/AppGlobals.h"
 #include "Game/app/GameView.h"
 #include "Game/base/GIDString.h"
 #include "Game/base/GInstData.h"
@@ -17,7 +18,6 @@
 #include "Game/model/GZone.h"
 #include "Game/panels/CInfoPanel.h"
 #include "Game/panels/PanelFrame.h"
-#include "Game/app/AppGlobals.h"
 #include "media/CSprite.h"
 #include "platform/gdi/dc.h"
 #include "platform/gdi/objects.h"
@@ -162,7 +162,7 @@ void DrawOwnLine(CInfoPanel& panel, CGAsteroid* a, int r, COLORREF colour) {
   Line(305, y2 + 6, 340, y2 + 6, colour);
   Line(520, y2 + 6, 570, y2 + 6, colour);
   Line(569, y2 - 3, 569, y2 + 6, colour);
-  Write(Text("IALATVPR"), 35, y2, 80, colour, DT_RIGHT, 1, 1);
+  Write(Text("IALATVPR"), 35, y2, 80, colour, DT_RIGHT, 0, 0);
   std::uint16_t counts[4] = {};
   a->CountChapterATVs(static_cast<std::uint8_t>(Local()), &counts[0], &counts[1], &counts[2], &counts[3]);
   const int guild = Local() >> 3;
@@ -171,14 +171,14 @@ void DrawOwnLine(CInfoPanel& panel, CGAsteroid* a, int r, COLORREF colour) {
     const int x = 130 + 42 * k;
     char number[16];
     std::snprintf(number, sizeof number, "%d", counts[k]);
-    Write(number, x, y2, 20, colour, DT_RIGHT, 1, 0);
+    Write(number, x, y2, 20, colour, DT_RIGHT, 0, 0);
     const std::string path = std::string(dir ? dir : "") + kAtvIcons[k] + ".ima";
     HMODULE module = g_gameData->GetGuildModule(guild);
     CSprite icon(panel.owner, path.c_str(), module, 0, 15, 18, 0, 0, 0);
     icon.LoadImage(module);
     PanelFrame().DrawViewSprite(&icon, kPanelLeft + x + 22, kPanelTop + y2 - 3, nullptr);
   }
-  Write(Text("IALMUTIL"), 340, y2, 130, colour, DT_RIGHT, 1, 1);
+  Write(Text("IALMUTIL"), 340, y2, 130, colour, DT_RIGHT, 0, 0);
   std::uint16_t out[4] = {};
   std::uint16_t capacity[4] = {};
   a->GetChapterMiningOutput(Local(), &out[0], &out[1], &out[2], &out[3]);
@@ -188,7 +188,7 @@ void DrawOwnLine(CInfoPanel& panel, CGAsteroid* a, int r, COLORREF colour) {
   const long utilization = outSum == 0 || capSum == 0 ? 0 : outSum * 100 / capSum;
   char percent[24];
   std::snprintf(percent, sizeof percent, "%ld%%", utilization);
-  Write(percent, 485, y2, 30, colour, DT_LEFT, 1, 0);
+  Write(percent, 485, y2, 30, colour, DT_LEFT, 0, 0);
 }
 
 }  // namespace
