@@ -17,6 +17,7 @@
 #include "Game/model/GStar.h"
 #include "Game/model/GZone.h"
 #include "Game/panels/CInfoPanel.h"
+#include "Game/panels/InfoPageDrawing.h"
 #include "Game/panels/PanelFrame.h"
 #include "media/CSprite.h"
 #include "platform/gdi/dc.h"
@@ -25,11 +26,10 @@
 #include "platform/gdi/text.h"
 
 using namespace plat;
+using namespace info_page;
 
 namespace {
 
-constexpr int kPanelLeft = 29;
-constexpr int kPanelTop = 98;
 // One geometry for drawing, clicks and hover: row r's band starts 3 pixels
 // above its text.
 constexpr int kTextTop = 30;
@@ -38,35 +38,7 @@ constexpr int kRowHeight = 20;
 constexpr std::uint8_t kUnsurveyed = 253;
 constexpr double kRadiansPerPercent = 0.0628;
 
-constexpr COLORREF kGreen = RGB(0, 255, 0);
-constexpr COLORREF kWhite = RGB(255, 255, 255);
-constexpr COLORREF kGrey = RGB(150, 150, 150);
-constexpr COLORREF kBlack = RGB(0, 0, 0);
-constexpr COLORREF kMineralColours[4] = {RGB(175, 175, 175), RGB(240, 0, 240), RGB(0, 0, 200), RGB(100, 255, 100)};
 constexpr const char* kAtvIcons[4] = {"smcomatv", "smminatv", "smpowatv", "smsbatv"};
-
-template <class... Args>
-std::string Text(const char* id, const Args&... args) {
-  if (!g_gameData || !g_gameData->textIndex) return {};
-  const std::unique_ptr<char[]> text = g_gameData->textIndex->GetTextAlloc(id, args...);
-  return text ? std::string(text.get()) : std::string();
-}
-
-void Write(const std::string& text, int x, int y, int width, COLORREF colour, UINT format, int bold, int upper) {
-  PanelFrame().DrawScreenText(text.c_str(), x, y, width, colour, format, bold, upper);
-}
-
-void Line(int x1, int y1, int x2, int y2, COLORREF colour = kGreen) {
-  PanelFrame().DrawViewportLine(x1, y1, x2, y2, colour, 1);
-}
-
-void Box(int left, int top, int right, int bottom) {
-  PanelFrame().ShadeViewportRect(left, top, right, bottom, kBlack, 35);
-  Line(left, top, right, top);
-  Line(right, top, right, bottom);
-  Line(right, bottom, left, bottom);
-  Line(left, bottom, left, top);
-}
 
 CGAsteroid* Asteroid(std::uint16_t a) {
   return g_gameData && a != kNoPanelItem ? g_gameData->solarDB.GetAsteroid(a) : nullptr;
@@ -123,8 +95,8 @@ void DrawComposition(CSprite* screen, const CGAsteroid* a, int y) {
   HGDIOBJ oldPen = SelectObject(dc, GetStockObject(NULL_PEN));
   for (int i = 0; i < 4; ++i) {
     if (shares[i] == 0) continue;
-    const int left = kPanelLeft + 501 + 20 * i;
-    const int top = kPanelTop + y - 2;
+    const int left = kLeft + 501 + 20 * i;
+    const int top = kTop + y - 2;
     HBRUSH brush = CreateSolidBrush(kMineralColours[i]);
     HGDIOBJ oldBrush = SelectObject(dc, brush);
     const int cx = left + 8;
@@ -144,8 +116,8 @@ void DrawComposition(CSprite* screen, const CGAsteroid* a, int y) {
   SelectObject(dc, white);
   HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
   for (int i = 0; i < 4; ++i) {
-    const int left = kPanelLeft + 501 + 20 * i;
-    const int top = kPanelTop + y - 2;
+    const int left = kLeft + 501 + 20 * i;
+    const int top = kTop + y - 2;
     Ellipse(dc, left, top, left + 16, top + 16);
   }
   SelectObject(dc, oldBrush);
@@ -176,7 +148,7 @@ void DrawOwnLine(CInfoPanel& panel, CGAsteroid* a, int r, COLORREF colour) {
     HMODULE module = g_gameData->GetGuildModule(guild);
     CSprite icon(panel.owner, path.c_str(), module, 0, 15, 18, 0, 0, 0);
     icon.LoadImage(module);
-    PanelFrame().DrawViewSprite(&icon, kPanelLeft + x + 22, kPanelTop + y2 - 3, nullptr);
+    PanelFrame().DrawViewSprite(&icon, kLeft + x + 22, kTop + y2 - 3, nullptr);
   }
   Write(Text("IALMUTIL"), 340, y2, 130, colour, DT_RIGHT, 0, 0);
   std::uint16_t out[4] = {};
@@ -282,8 +254,8 @@ void CInfoPanel::DrawAsteroidRows(int flush) {
 
 int CInfoPanel::ClickAsteroidList(int sx, int sy, WPARAM) {
   AsteroidListState& s = asteroidList;
-  const int x = sx - kPanelLeft;
-  const int y = sy - kPanelTop;
+  const int x = sx - kLeft;
+  const int y = sy - kTop;
   if (y >= kBandTop && y < kBandTop + kRowHeight * kAsteroidListRows) {
     const std::uint16_t asteroid = s.rows[(y - kBandTop) / kRowHeight];
     if (asteroid != kNoPanelItem && g_currentView)
@@ -321,8 +293,8 @@ int CInfoPanel::ClickAsteroidList(int sx, int sy, WPARAM) {
 
 void CInfoPanel::HoverAsteroidList(int sx, int sy) {
   AsteroidListState& s = asteroidList;
-  const int x = sx - kPanelLeft;
-  const int y = sy - kPanelTop;
+  const int x = sx - kLeft;
+  const int y = sy - kTop;
   if (y >= kBandTop && y < kBandTop + kRowHeight * kAsteroidListRows && x >= 1 && x <= 584) {
     const std::uint16_t asteroid = s.rows[(y - kBandTop) / kRowHeight];
     if (asteroid == s.hovered) return;

@@ -9,6 +9,7 @@
 #include "Game/base/GIDString.h"
 #include "Game/model/GGameData.h"
 #include "Game/panels/CInfoPanel.h"
+#include "Game/panels/InfoPageDrawing.h"
 #include "Game/panels/PanelFrame.h"
 #include "Game/rules/GHullDB.h"
 #include "Game/rules/GModuleDB.h"
@@ -17,11 +18,10 @@
 #include "platform/user/messages.h"
 
 using namespace plat;
+using namespace info_page;
 
 namespace {
 
-constexpr int kPanelLeft = 29;
-constexpr int kPanelTop = 98;
 constexpr int kRowTop = 64;
 constexpr int kRowHeight = 15;
 constexpr int kModuleRoles = 12;
@@ -30,36 +30,9 @@ constexpr std::uint8_t kWeaponType = 10;
 constexpr std::uint8_t kProjectileRole = 11;
 constexpr char kAngle = '\xBB';  // the right-pointing double angle of the Latin-1 page
 
-constexpr COLORREF kGreen = RGB(0, 255, 0);
-constexpr COLORREF kWhite = RGB(255, 255, 255);
-constexpr COLORREF kGrey = RGB(150, 150, 150);
-constexpr COLORREF kBlack = RGB(0, 0, 0);
 constexpr COLORREF kCostGreen = RGB(60, 220, 60);
 constexpr COLORREF kSlowRed = RGB(240, 50, 50);
 constexpr COLORREF kFastYellow = RGB(220, 220, 50);
-
-template <class... Args>
-std::string Text(const char* id, const Args&... args) {
-  if (!g_gameData || !g_gameData->textIndex) return {};
-  const std::unique_ptr<char[]> text = g_gameData->textIndex->GetTextAlloc(id, args...);
-  return text ? std::string(text.get()) : std::string();
-}
-
-void Write(const std::string& text, int x, int y, int width, COLORREF colour, UINT format, int bold, int upper) {
-  PanelFrame().DrawScreenText(text.c_str(), x, y, width, colour, format, bold, upper);
-}
-
-void Line(int x1, int y1, int x2, int y2, COLORREF colour = kGreen) {
-  PanelFrame().DrawViewportLine(x1, y1, x2, y2, colour, 1);
-}
-
-void Box(int left, int top, int right, int bottom) {
-  PanelFrame().ShadeViewportRect(left, top, right, bottom, kBlack, 35);
-  Line(left, top, right, top);
-  Line(right, top, right, bottom);
-  Line(right, bottom, left, bottom);
-  Line(left, bottom, left, top);
-}
 
 // The role a module is listed under: its type, but a weapon that carries
 // ammunition is a projectile weapon.
@@ -259,7 +232,7 @@ void CInfoPanel::RedrawResearchMarks() {
     const auto& gauges = s.hoveredGauge == s.rows[r] ? barGauges : percentGauges;
     const std::size_t step = item.allocation / 25 < gauges.size() ? item.allocation / 25 : gauges.size() - 1;
     // The gauge picture covers the whole gauge area, so drawing it restores the area.
-    PanelFrame().DrawViewSprite(gauges[step], 510 + kPanelLeft, y0 - 5 + kPanelTop, nullptr);
+    PanelFrame().DrawViewSprite(gauges[step], 510 + kLeft, y0 - 5 + kTop, nullptr);
     const COLORREF plus = s.hoveredPlus == s.rows[r] ? kWhite : kGreen;
     Line(473, y0, 482, y0, plus);
     Line(473, y0, 477, y0 - 4, plus);
@@ -274,8 +247,8 @@ void CInfoPanel::RedrawResearchMarks() {
 
 int CInfoPanel::ClickResearch(int sx, int sy, WPARAM keys) {
   ResearchPageState& s = research;
-  const int x = sx - kPanelLeft;
-  const int y = sy - kPanelTop;
+  const int x = sx - kLeft;
+  const int y = sy - kTop;
 
   if (y >= 312 && y <= 366 && x >= 101) {
     const int column = x < 205 ? 0 : x < 330 ? 1 : x < 465 ? 2 : 3;
@@ -323,7 +296,7 @@ int CInfoPanel::ClickResearch(int sx, int sy, WPARAM keys) {
 
   if (x >= 6 && x <= 234 && y >= 283 && y <= 291) {
     if (BonusTotal() < 1) return 0;
-    Write(Text("IRSRSCBO"), 5, 285, 230, RGB(255, 0, 0), DT_CENTER, 0, 0);
+    Write(Text("IRSRSCBO"), 5, 285, 230, kRed, DT_CENTER, 0, 0);
     PanelFrame().FlushViewport();
     SetBonusTotal(0);
     if (CGModuleDB* modules = Modules())
@@ -356,8 +329,8 @@ int CInfoPanel::ClickResearch(int sx, int sy, WPARAM keys) {
 
 void CInfoPanel::HoverResearch(int sx, int sy) {
   ResearchPageState& s = research;
-  const int x = sx - kPanelLeft;
-  const int y = sy - kPanelTop;
+  const int x = sx - kLeft;
+  const int y = sy - kTop;
   const int row = y >= kRowTop ? (y - kRowTop) / kRowHeight : -1;
   if (row >= 0 && row < kResearchRows && x >= 1 && x <= 584) {
     const std::uint16_t item = s.rows[row];
