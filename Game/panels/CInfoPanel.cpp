@@ -65,6 +65,7 @@ void CInfoPanel::ResetHotSpots() { hotSpots.fill(kNoHotSpot); }
 
 std::uint8_t CInfoPanel::SetType(std::uint8_t newType) {
   const std::uint8_t previous = type;
+  EndTransferPicking();
   highlight = kNoHighlight;
   type = newType;
   hotSpotCount = kInfoHotSpots;

@@ -49,6 +49,30 @@ struct ResearchPageState {
   }
 };
 
+// The trade screen's state (CInfoPanelTrade.cpp): page 0 local pools, 1
+// mineral offers, 2 ship offers, 3 vote offers, 4 shipments. It survives
+// switching page types.
+struct TradePageState {
+  struct Scroll {
+    std::uint16_t offset = 0;  // first entry shown
+    std::uint8_t more = 0;
+    std::uint8_t previous = 0;
+  };
+  std::uint8_t page = 0;
+  std::uint8_t offersPage = 1;  // the OFFERED TRADES tab opens it
+  std::array<std::uint16_t, 8> poolRows = ResearchPageState::FilledRows<8>();
+  std::uint8_t selectedPool = 255;  // 255: none
+  std::uint8_t picking = 0;         // choosing a transfer's destination
+  std::array<std::uint16_t, 4> hoveredRow = ResearchPageState::FilledRows<4>();  // pages 0..3
+  std::uint8_t mineral = 0;    // of the last SELL or TRANSFER pressed
+  std::int32_t quantity = 0;   // of the transfer being prepared
+  std::uint8_t autoTick = 0;   // the picker's automatic-transfer box
+  std::uint16_t firstPool = kNoPanelItem;  // page 0's first row; none: the first pool
+  std::uint8_t poolsMore = 0;
+  std::uint8_t poolsPrevious = 0;
+  std::array<Scroll, 4> scroll{};  // pages 1..4
+};
+
 // The asteroid list's state (CInfoPanelAsteroids.cpp).
 struct AsteroidListState {
   std::uint16_t anchor = kNoPanelItem;  // the page starts after it in name order
@@ -94,6 +118,10 @@ class CInfoPanel {
   // scan-visibility rule; its rows drawn again (flushed when asked).
   bool IsAsteroidListed(std::uint16_t asteroid) const;
   void DrawAsteroidRows(int flush);
+  // Ends the choice of a transfer's destination, if one is going on: the
+  // normal cursor, free to leave the viewport. Any way out of the trade
+  // screen calls it.
+  void EndTransferPicking();
 
   // The pages' operations, called for the current type only (CInfoPanelPages.cpp).
   int ClickVotePanel(int x, int y, plat::WPARAM keys);
@@ -148,4 +176,5 @@ class CInfoPanel {
   std::array<CSprite*, 5> barGauges{};
   ResearchPageState research;
   AsteroidListState asteroidList;
+  TradePageState trade;
 };

@@ -6,22 +6,18 @@
 using namespace plat;
 
 int CInfoPanel::ClickVotePanel(int, int, WPARAM) { return 0; }
-int CInfoPanel::ClickTrade(int, int, WPARAM) { return 0; }
 int CInfoPanel::ClickShipList(int, int, WPARAM) { return 0; }
 int CInfoPanel::ClickStatus(int, int, WPARAM) { return 0; }
 int CInfoPanel::ClickChat(int, int, WPARAM) { return 0; }
 int CInfoPanel::ClickTechInfo(int, int, WPARAM) { return 0; }
 int CInfoPanel::ClickCombatSummary(int, int, WPARAM) { return 0; }
 int CInfoPanel::ClickPlayerNotes(int, int, WPARAM) { return 0; }
-void CInfoPanel::HoverTrade(int, int) {}
 void CInfoPanel::HoverShipList(int, int) {}
 void CInfoPanel::HoverTechInfo(int, int) {}
 void CInfoPanel::ResetShipList() {}
 void CInfoPanel::ResetTechInfo() {}
 void CInfoPanel::ResetCombatSummary() {}
-void CInfoPanel::InitTradeState() {}
 void CInfoPanel::DrawVotePanel() {}
-void CInfoPanel::DrawTrade() {}
 void CInfoPanel::DrawShipList() {}
 void CInfoPanel::DrawStatus() {}
 void CInfoPanel::DrawChat() {}

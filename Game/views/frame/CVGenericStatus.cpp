@@ -127,6 +127,8 @@ void CVGeneric::ToggleInfoPanel() {
 }
 
 void CVGeneric::SetInfoPanelVisible(int visible) {
+  // A hidden panel cannot finish the choice of a transfer's destination.
+  if (!visible && g_infoPanel) g_infoPanel->EndTransferPicking();
   g_infoPanelVisible = visible ? 1 : 0;
   Invalidate();
   UpdateControlPanel();
