@@ -934,7 +934,11 @@ void TradeScreen::CancelVoteOffer(const VoteOffer& offer) {
 
 }  // namespace
 
+// The trade screen fills no hot spots. Its starting state is the state
+// block's own; the frame's construction, before any page is chosen, keeps
+// every hot spot counted.
 void CInfoPanel::InitTradeState() {
+  if (type != 1) return;
   hotSpotCount = 0;
   ResetHotSpots();
 }
