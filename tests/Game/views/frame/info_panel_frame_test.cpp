@@ -87,11 +87,13 @@ TEST_F(InfoPanelFrame, SelectingATypeClearsTheHighlightAndItsResetRunsAgainForTh
   EXPECT_EQ(panel.highlight, kNoHighlight);
   EXPECT_EQ(panel.hotSpotCount, kInfoHotSpots);
   EXPECT_EQ(panel.hotSpots[0].left, -1) << "the ship list's reset clears the spots";
-  // The trade page keeps its spots: its own initialisation is its reset.
+  // The trade page's own initialisation is its reset: it fills no spots.
   panel.hotSpots[0] = {0, 0, 50, 50};
   EXPECT_EQ(panel.SetType(1), 2);
-  EXPECT_EQ(panel.hotSpots[0].right, 50);
+  EXPECT_EQ(panel.hotSpots[0].right, -1);
+  EXPECT_EQ(panel.hotSpotCount, 0);
   // A type beyond the twelve is kept, draws nothing and resets nothing.
+  panel.hotSpots[0] = {0, 0, 50, 50};
   EXPECT_EQ(panel.SetType(12), 1);
   EXPECT_EQ(panel.hotSpots[0].right, 50);
   panel.Draw();
