@@ -199,7 +199,6 @@ void TradeScreen::DrawPoolsPage() {
   Write(Text("ITDSTOCK"), 200, 32, 260, kWhite, DT_CENTER, 0, 1);
   for (int m = 0; m < 4; ++m) Write(MineralName(m), 200 + 65 * m, 42, 65, kWhite, DT_CENTER, 0, 1);
   Write(Text("TRDPG1T4"), 460, 34, 115, kWhite, DT_CENTER, 0, 1);
-  if (s_.selectedPool != kNoPool) Write(AsteroidName(s_.selectedPool), 460, 42, 115, kWhite, DT_CENTER, 0, 1);
 
   if (s_.firstPool == kNoPanelItem) s_.firstPool = NextPool(kNoPanelItem, 1);
   s_.poolRows.fill(kNoPanelItem);
@@ -211,6 +210,8 @@ void TradeScreen::DrawPoolsPage() {
     last = at;
     at = NextPool(at, 1);
   }
+  // Named once the rows are walked, so that the first drawing names the pool it selects.
+  if (s_.selectedPool != kNoPool) Write(AsteroidName(s_.selectedPool), 460, 42, 115, kWhite, DT_CENTER, 0, 1);
   DrawPoolRows();
   s_.poolsMore = last != kNoPanelItem && NextPool(last, 1) != kNoPanelItem;
   s_.poolsPrevious = s_.firstPool != kNoPanelItem && NextPool(s_.firstPool, 0) != kNoPanelItem;
@@ -316,9 +317,11 @@ void TradeScreen::DrawOfferRows() {
       for (int m = 0; m < 4; ++m)
         Write(o->terms[1 + m] ? Number(o->terms[1 + m]) : "---", kPriceX[m], y, kPriceWidth[m], colour, DT_CENTER, 1,
               0);
-      if (hovered && s_.selectedPool != kNoPool)
-        Write(Text("TRANTIME", CGChapter::ComputeTransferTurns(o->asteroid, s_.selectedPool)), 15, 181, 170, kWhite,
-              DT_LEFT, 0, 0);
+      if (hovered && s_.selectedPool != kNoPool) {
+        // Without propulsion nothing arrives: that reads as on the pools page.
+        const int turns = CGChapter::ComputeTransferTurns(o->asteroid, s_.selectedPool);
+        Write(turns < 0 ? Text("ITDNEVER") : Text("TRANTIME", turns), 15, 181, 170, kWhite, DT_LEFT, 0, 0);
+      }
       continue;
     }
     const std::uint32_t* prices = nullptr;

@@ -48,6 +48,9 @@ class TradeScreen : public views_test::InfoPages {
     g.GetLocalChapter()->SetName("Ninth");
     g.guildList->GetChapter(11)->SetName("Eleventh");
     g.guildList->GetChapter(13)->SetName("Thirteenth");
+    g.guildList->GetChapter(12)->SetName("Twelfth");
+    g.guildList->GetChapter(14)->SetName("Fourteenth");
+    g.guildList->GetChapter(15)->SetName("Fifteenth");
     g.moduleDB->count = 0;
   }
   void TearDown() override {
@@ -133,7 +136,7 @@ TEST_F(TradeScreen, TabsChangePagesAndTheOffersTabRemembersItsLastBoard) {
 
 TEST_F(TradeScreen, MineralOffersPageSevenToAPageWithDashesForNoPrice) {
   PostMineralOffer(11, kDelta, 0, 250, {0, 4, 0, 12});
-  PostMineralOffer(13, kBeta, 2, 0, {1, 1, 1, 1});
+  PostMineralOffer(12, kBeta, 2, 0, {1, 1, 1, 1});
   for (std::uint8_t i = 0; i < 5; ++i) PostMineralOffer(static_cast<std::uint8_t>(11 + i), kBeta, static_cast<std::uint8_t>(i % 4), 10 + i, {5, 0, 0, 0});
   ShowPage(1);
   ASSERT_EQ(Click(180, 15), 1);
