@@ -13,6 +13,7 @@
 #include "Game/model/GGuild.h"
 #include "Game/model/GPoolDB.h"
 #include "Game/net/GuildPackets.h"
+#include "Game/net/NetSession.h"
 #include "Game/rules/GModuleDB.h"
 #include "platform/backend/headless.h"
 #include "platform/user/cursor.h"
@@ -277,6 +278,114 @@ TEST_F(TradeScreen, AnAutomaticTransferIsSetAndCancelledFromThePicker) {
   backend->PressKey(VK_RETURN, 50);  // "Auto-transfer cancelled"
   EXPECT_EQ(Click(50, PoolRowY(0)), 1);
   EXPECT_EQ(g_gameData->GetLocalChapter()->FindAutoTransfer(kAlpha, 2), nullptr);
+}
+
+// Packets the trade screen sends, as the session writes them.
+class TradeActions : public TradeScreen {
+ protected:
+  void SetUp() override {
+    TradeScreen::SetUp();
+    NetSessionLinks links;
+    links.writeEmailPacket = [this](const std::uint8_t* p, std::uint32_t n, int) { sent.emplace_back(p, p + n); };
+    g_session = new CNetSession(std::move(links));
+    g_session->fileSendMode = 1;
+  }
+  void TearDown() override {
+    delete g_session;
+    g_session = nullptr;
+    TradeScreen::TearDown();
+  }
+  void Yes() { backend->Click(263 + 47 + 35, 229 + 108 + 17, input::Button::Left, 50); }
+  void Ok() { backend->PressKey(VK_RETURN, 50); }
+  // The body of the last packet, from offset 8 (its sequence number aside).
+  std::vector<std::uint8_t> LastBody(std::uint16_t type, std::size_t size) {
+    EXPECT_FALSE(sent.empty());
+    if (sent.empty()) return {};
+    const std::vector<std::uint8_t>& p = sent.back();
+    EXPECT_EQ(p.size(), size);
+    EXPECT_EQ(p[0] | (p[1] << 8), type);
+    return {p.begin() + std::min<std::size_t>(8, p.size()), p.end()};
+  }
+  std::vector<std::vector<std::uint8_t>> sent;
+};
+
+TEST_F(TradeActions, AOneOffTransferSendsItsAmountAndTransitAsComputed) {
+  ShowPage(1);
+  Answer("500");
+  ASSERT_EQ(Click(540, 297), 1);
+  ASSERT_EQ(Click(50, PoolRowY(1)), 1);
+  // No propulsion: the transit goes out as computed (-1 in 16 bits).
+  EXPECT_EQ(LastBody(555, 20), (std::vector<std::uint8_t>{kLocal, kAlpha, kBeta, 1, 0xF4, 0x01, 0xFF, 0xFF, 0, 0, 0, 0}));
+  // The selected pool as the destination sends nothing and moves nothing.
+  const std::size_t before = sent.size();
+  Answer("5");
+  ASSERT_EQ(Click(540, 297), 1);
+  ASSERT_EQ(Click(50, PoolRowY(0)), 1);
+  EXPECT_EQ(T().picking, 0);
+  EXPECT_EQ(sent.size(), before);
+  EXPECT_EQ(Stock(kAlpha, 1), 500u);
+}
+
+TEST_F(TradeActions, OwnOffersAreWithdrawnAndOthersBidFor) {
+  CGuild* guild = g_gameData->GetLocalGuild();
+  PostMineralOffer(kLocal, kAlpha, 3, 100, {2, 0, 0, 0});
+  ShowPage(1);
+  ASSERT_EQ(Click(180, 15), 1);
+  Yes();
+  EXPECT_EQ(Click(100, 65), 1);
+  EXPECT_EQ(LastBody(553, 12), (std::vector<std::uint8_t>{kLocal, kAlpha, 3, 0}));
+  EXPECT_EQ(guild->mineralOffers.count, 0u);
+
+  // A vote offer of another chapter: the minimum bid is its price.
+  std::uint8_t vote[kVoteOfferPacketSize] = {};
+  vote[10] = 4;
+  vote[12] = kDelta;
+  vote[16] = 200;  // metals
+  vote[28] = 30;   // reactives
+  ASSERT_EQ(guild->PostVoteOffer(vote), 1);
+  ASSERT_EQ(Click(540, 20), 1);
+  backend->Click(169 + 21 + 50, 106 + 298 + 20, input::Button::Left, 400);  // the price dialog's OK, as it starts
+  Ok();  // "Bid submitted"
+  EXPECT_EQ(Click(100, 65), 1);
+  EXPECT_EQ(LastBody(462, 32), (std::vector<std::uint8_t>{1, 0, kLocal & 7, 0, kDelta, 0, kAlpha, 0, 200, 0, 0, 0, 0, 0, 0, 0,
+                                                         0, 0, 0, 0, 30, 0, 0, 0}));
+  EXPECT_EQ(Stock(kAlpha, 0), 799u);
+  EXPECT_EQ(Stock(kAlpha, 3), 59970u);
+
+  // A bid the pool cannot meet is refused before the dialog.
+  const std::size_t before = sent.size();
+  vote[16] = 0xE8;  // 1000 metals
+  vote[17] = 0x03;
+  ASSERT_EQ(guild->PostVoteOffer(vote), 1);
+  Ok();  // "You cannot afford the minimum bid for this vote"
+  EXPECT_EQ(Click(100, 65), 1);
+  EXPECT_EQ(sent.size(), before);
+
+  // The own vote offer is withdrawn.
+  vote[10] = kLocal & 7;
+  vote[12] = kGamma;
+  ASSERT_EQ(guild->PostVoteOffer(vote), 1);
+  Yes();
+  EXPECT_EQ(Click(100, 80), 1);
+  EXPECT_EQ(LastBody(403, 12), (std::vector<std::uint8_t>{1, kLocal & 7, kGamma, 0}));
+  EXPECT_EQ(guild->FindVoteOffer(kGamma), nullptr);
+}
+
+TEST_F(TradeActions, RenegadesAndBlockadedPoolsTradeNothing) {
+  PostMineralOffer(11, kDelta, 0, 250, {0, 4, 0, 12});
+  ShowPage(1);
+  g_gameData->GetLocalChapter()->renegade = 1;
+  ASSERT_EQ(Click(180, 15), 1);
+  Ok();  // "Renegade chapters may not conduct trade"
+  EXPECT_EQ(Click(100, 65), 0);
+  g_gameData->GetLocalChapter()->renegade = 0;
+  g_gameData->poolDB.SetBlockade(kAlpha, 1);
+  Ok();  // "This local pool is currently blockaded..."
+  EXPECT_EQ(Click(100, 65), 0);
+  Ok();
+  EXPECT_EQ(Click(495, 272), 1);  // SELL
+  EXPECT_TRUE(sent.empty());
+  EXPECT_EQ(Stock(kAlpha, 0), 999u);
 }
 
 }  // namespace
