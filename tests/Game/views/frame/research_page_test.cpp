@@ -137,7 +137,7 @@ TEST_F(ResearchPage, BonusMarksHandOutPointsUpToTheLimitAndCtrlMovesThemAll) {
 
 TEST_F(ResearchPage, FiltersModesAndPagingFollowTheirGrids) {
   for (int i = 0; i < 15; ++i) {
-    char name[16];
+    char name[32];
     std::snprintf(name, sizeof name, "Shield %02d", i);
     AddModule(name, kDefense, 10000);
   }
