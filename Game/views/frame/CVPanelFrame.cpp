@@ -1,6 +1,9 @@
 // The game screen as the panels see it (Game/panels/PanelFrame.h): the flush,
-// the current view's object display, the info panel and help.
+// the current view's object display, the info panel and help, drawing on the
+// screen and the data panel's read-outs.
 #include "Game/app/AppGlobals.h"
+#include "Game/model/GGameData.h"
+#include "Game/panels/CVData.h"
 #include "Game/panels/PanelFrame.h"
 #include "Game/views/frame/CVGeneric.h"
 
@@ -44,6 +47,18 @@ class CVPanelFrame : public IPanelFrame {
     ::DrawViewSprite(sprite, x, y, source);
   }
   void FlushViewport() override { ::FlushViewport(); }
+  void ClearDataPanel() override {
+    if (g_dataPanel) g_dataPanel->Clear(1);
+  }
+  void ShowModuleData(int index) override {
+    if (g_dataPanel && g_gameData) g_dataPanel->ShowModuleData(0, index, g_gameData->GetLocalGuildIndex());
+  }
+  void ShowHullCosts(const CGHull* hull) override {
+    if (g_dataPanel && hull) g_dataPanel->ShowHullCosts(hull);
+  }
+  void ShowAsteroidData(std::uint16_t asteroid) override {
+    if (g_dataPanel) g_dataPanel->ShowAsteroidData(asteroid, 0);
+  }
 };
 
 CVPanelFrame g_panelFrame;
