@@ -371,6 +371,39 @@ TEST_F(TradeActions, OwnOffersAreWithdrawnAndOthersBidFor) {
   EXPECT_EQ(guild->FindVoteOffer(kGamma), nullptr);
 }
 
+TEST_F(TradeActions, BuyingTwentyFiveAtFourPerTenPaysEight) {
+  PostMineralOffer(11, kDelta, 1, 25, {0, 0, 4, 6});
+  ShowPage(1);
+  ASSERT_EQ(Click(180, 15), 1);
+  // The buy dialog: the amount up three times (10, 20, all 25), then OK.
+  const int upX = 27 + 157 + 5, upY = 96 + 65 + 5;
+  for (int i = 0; i < 3; ++i) backend->Click(upX, upY, input::Button::Left, i == 0 ? 400 : 800);
+  backend->Click(27 + 124 + 90, 96 + 247 + 37, input::Button::Left, 800);
+  EXPECT_EQ(Click(100, 65), 1);
+  EXPECT_EQ(LastBody(554, 16), (std::vector<std::uint8_t>{11, kDelta, 1, kLocal, kAlpha, 2, 25, 0}));
+  EXPECT_EQ(Stock(kAlpha, 2), 25500u - 8u);
+  EXPECT_EQ(g_gameData->GetLocalGuild()->GetMineralOffer(0)->terms[0], 0) << "the board shows the purchase at once";
+  // Nothing can travel without propulsion: no arrival is recorded.
+  EXPECT_EQ(g_gameData->solarDB.GetAsteroid(kAlpha)->GetEventCount(), 0);
+}
+
+TEST_F(TradeActions, TheOwnShipOfferIsWithdrawnAndItsMineralsComeBackNextTurn) {
+  std::uint8_t ship[kShipOfferPacketSize] = {};
+  ship[10] = kLocal & 7;
+  ship[12] = 0x21;
+  ship[15] = 0x24;
+  ship[16] = 4;
+  ASSERT_EQ(g_gameData->GetLocalGuild()->PostShipOffer(ship), 1);
+  ShowPage(1);
+  ASSERT_EQ(Click(180, 15), 1);
+  ASSERT_EQ(Click(490, 20), 1);
+  Yes();
+  Ok();  // "Minerals will be returned next turn"
+  EXPECT_EQ(Click(100, 65), 1);
+  EXPECT_EQ(LastBody(402, 16), (std::vector<std::uint8_t>{1, kLocal & 7, 0, 0, 0x21, 0, 0, 0x24}));
+  EXPECT_EQ(g_gameData->GetLocalGuild()->shipOffers.count, 0u);
+}
+
 TEST_F(TradeActions, RenegadesAndBlockadedPoolsTradeNothing) {
   PostMineralOffer(11, kDelta, 0, 250, {0, 4, 0, 12});
   ShowPage(1);
