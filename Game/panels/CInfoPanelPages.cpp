@@ -7,7 +7,6 @@ using namespace plat;
 
 int CInfoPanel::ClickVotePanel(int, int, WPARAM) { return 0; }
 int CInfoPanel::ClickTrade(int, int, WPARAM) { return 0; }
-int CInfoPanel::ClickShipList(int, int, WPARAM) { return 0; }
 int CInfoPanel::ClickAsteroidList(int, int, WPARAM) { return 0; }
 int CInfoPanel::ClickResearch(int, int, WPARAM) { return 0; }
 int CInfoPanel::ClickStatus(int, int, WPARAM) { return 0; }
@@ -16,18 +15,15 @@ int CInfoPanel::ClickTechInfo(int, int, WPARAM) { return 0; }
 int CInfoPanel::ClickCombatSummary(int, int, WPARAM) { return 0; }
 int CInfoPanel::ClickPlayerNotes(int, int, WPARAM) { return 0; }
 void CInfoPanel::HoverTrade(int, int) {}
-void CInfoPanel::HoverShipList(int, int) {}
 void CInfoPanel::HoverAsteroidList(int, int) {}
 void CInfoPanel::HoverResearch(int, int) {}
 void CInfoPanel::HoverTechInfo(int, int) {}
-void CInfoPanel::ResetShipList() {}
 void CInfoPanel::ResetAsteroidList() {}
 void CInfoPanel::ResetTechInfo() {}
 void CInfoPanel::ResetCombatSummary() {}
 void CInfoPanel::InitTradeState() {}
 void CInfoPanel::DrawVotePanel() {}
 void CInfoPanel::DrawTrade() {}
-void CInfoPanel::DrawShipList() {}
 void CInfoPanel::DrawAsteroidList() {}
 void CInfoPanel::DrawResearch() {}
 void CInfoPanel::DrawStatus() {}

@@ -9,6 +9,8 @@
 
 #include <cstdint>
 
+#include "platform/core/types.h"
+
 class IPanelFrame {
  public:
   virtual ~IPanelFrame() = default;
@@ -23,6 +25,22 @@ class IPanelFrame {
   virtual void HideInfoPanel() {}
   // A help topic of the game's help library at (x, y).
   virtual void ShowHelpTopic(std::uint32_t /*topic*/, int /*x*/, int /*y*/) {}
+  // Drawing in viewport coordinates (origin at screen (29, 98)). Text gives
+  // the drawn height, 0 when refused; line and shade 0 when refused.
+  virtual int DrawScreenText(const char* /*text*/, int /*x*/, int /*y*/, int /*width*/, plat::COLORREF /*colour*/,
+                             plat::UINT /*format*/, int /*bold*/, int /*upperCase*/) {
+    return 0;
+  }
+  virtual int DrawViewportLine(int /*x1*/, int /*y1*/, int /*x2*/, int /*y2*/, plat::COLORREF /*colour*/,
+                               int /*penWidth*/) {
+    return 0;
+  }
+  virtual int ShadeViewportRect(int /*left*/, int /*top*/, int /*right*/, int /*bottom*/, plat::COLORREF /*colour*/,
+                                std::uint8_t /*percent*/) {
+    return 0;
+  }
+  // Copies the viewport alone to the display.
+  virtual void FlushViewport() {}
 };
 
 // The registered frame, or the do-nothing default.

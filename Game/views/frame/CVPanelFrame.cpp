@@ -29,6 +29,18 @@ class CVPanelFrame : public IPanelFrame {
   void ShowHelpTopic(std::uint32_t topic, int x, int y) override {
     ::ShowHelpTopic(g_viewDDraw, g_viewWnd, g_viewInstance, topic, x, y);
   }
+  int DrawScreenText(const char* text, int x, int y, int width, plat::COLORREF colour, plat::UINT format, int bold,
+                     int upperCase) override {
+    return ::DrawScreenText(text, x, y, width, colour, format, bold, upperCase);
+  }
+  int DrawViewportLine(int x1, int y1, int x2, int y2, plat::COLORREF colour, int penWidth) override {
+    return ::DrawViewportLine(x1, y1, x2, y2, colour, penWidth);
+  }
+  int ShadeViewportRect(int left, int top, int right, int bottom, plat::COLORREF colour,
+                        std::uint8_t percent) override {
+    return ::ShadeViewportRect(left, top, right, bottom, colour, percent);
+  }
+  void FlushViewport() override { ::FlushViewport(); }
 };
 
 CVPanelFrame g_panelFrame;
