@@ -126,6 +126,7 @@ class CInfoPanel {
   int ClickStatusChapters(int x, int y);
   int ClickStatusGuilds(int x, int y);
   int ClickStatusPersonal(int x, int y);
+  void DrawPersonalPage();
   // Combat summary pages.
   void DrawCombatSummaryPage();
   void DrawCombatDetails();

@@ -9,7 +9,6 @@ int CInfoPanel::ClickVotePanel(int, int, WPARAM) { return 0; }
 int CInfoPanel::ClickTrade(int, int, WPARAM) { return 0; }
 int CInfoPanel::ClickAsteroidList(int, int, WPARAM) { return 0; }
 int CInfoPanel::ClickResearch(int, int, WPARAM) { return 0; }
-int CInfoPanel::ClickStatus(int, int, WPARAM) { return 0; }
 int CInfoPanel::ClickChat(int, int, WPARAM) { return 0; }
 int CInfoPanel::ClickTechInfo(int, int, WPARAM) { return 0; }
 int CInfoPanel::ClickCombatSummary(int, int, WPARAM) { return 0; }
@@ -26,7 +25,6 @@ void CInfoPanel::DrawVotePanel() {}
 void CInfoPanel::DrawTrade() {}
 void CInfoPanel::DrawAsteroidList() {}
 void CInfoPanel::DrawResearch() {}
-void CInfoPanel::DrawStatus() {}
 void CInfoPanel::DrawChat() {}
 void CInfoPanel::DrawTechInfo() {}
 void CInfoPanel::DrawCombatSummary() {}
