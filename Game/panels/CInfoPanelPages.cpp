@@ -11,7 +11,6 @@ int CInfoPanel::ClickAsteroidList(int, int, WPARAM) { return 0; }
 int CInfoPanel::ClickResearch(int, int, WPARAM) { return 0; }
 int CInfoPanel::ClickChat(int, int, WPARAM) { return 0; }
 int CInfoPanel::ClickTechInfo(int, int, WPARAM) { return 0; }
-int CInfoPanel::ClickCombatSummary(int, int, WPARAM) { return 0; }
 int CInfoPanel::ClickPlayerNotes(int, int, WPARAM) { return 0; }
 void CInfoPanel::HoverTrade(int, int) {}
 void CInfoPanel::HoverAsteroidList(int, int) {}
@@ -19,7 +18,6 @@ void CInfoPanel::HoverResearch(int, int) {}
 void CInfoPanel::HoverTechInfo(int, int) {}
 void CInfoPanel::ResetAsteroidList() {}
 void CInfoPanel::ResetTechInfo() {}
-void CInfoPanel::ResetCombatSummary() {}
 void CInfoPanel::InitTradeState() {}
 void CInfoPanel::DrawVotePanel() {}
 void CInfoPanel::DrawTrade() {}
@@ -27,7 +25,6 @@ void CInfoPanel::DrawAsteroidList() {}
 void CInfoPanel::DrawResearch() {}
 void CInfoPanel::DrawChat() {}
 void CInfoPanel::DrawTechInfo() {}
-void CInfoPanel::DrawCombatSummary() {}
 void CInfoPanel::DrawGameSetup() {}
 void CInfoPanel::DrawPlayerNotes() {}
 void CInfoPanel::DrawKeyboardReference() {}

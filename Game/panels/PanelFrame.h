@@ -11,6 +11,8 @@
 
 #include "platform/core/types.h"
 
+struct Notification;
+
 class IPanelFrame {
  public:
   virtual ~IPanelFrame() = default;
@@ -41,6 +43,8 @@ class IPanelFrame {
   }
   // Copies the viewport alone to the display.
   virtual void FlushViewport() {}
+  // The notification panel's action for a notification (a battle's replay).
+  virtual void ActOnGameEvent(const Notification& /*n*/) {}
 };
 
 // The registered frame, or the do-nothing default.

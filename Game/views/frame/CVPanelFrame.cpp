@@ -1,6 +1,7 @@
 // The game screen as the panels see it (Game/panels/PanelFrame.h): the flush,
 // the current view's object display, the info panel and help.
 #include "Game/app/AppGlobals.h"
+#include "Game/panels/CVNotify.h"
 #include "Game/panels/PanelFrame.h"
 #include "Game/views/frame/CVGeneric.h"
 
@@ -41,6 +42,9 @@ class CVPanelFrame : public IPanelFrame {
     return ::ShadeViewportRect(left, top, right, bottom, colour, percent);
   }
   void FlushViewport() override { ::FlushViewport(); }
+  void ActOnGameEvent(const Notification& n) override {
+    if (g_notifyPanel) g_notifyPanel->ActOnGameEvent(n);
+  }
 };
 
 CVPanelFrame g_panelFrame;
