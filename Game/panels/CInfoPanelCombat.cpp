@@ -227,12 +227,15 @@ int CInfoPanel::ClickCombatSummary(int x, int y, WPARAM) {
     return 1;
   }
   if (vy >= 343 && vy < 362 && vx >= 512 && vx < 580) {
-    // Back to the twelfth battle before the page's first, or to the start.
+    // Back to the twelfth battle before the page's first; to the start when
+    // no battle lies before that one.
     int found = 0;
     int i = combatStart - 1;
     for (; i >= 0 && list; --i)
       if (IsCombat(*list, i) && ++found == kCombatRows) break;
-    combatStart = static_cast<std::uint16_t>(i > 0 ? i : 0);
+    bool earlier = false;
+    for (int j = i - 1; j >= 0 && list && !earlier; --j) earlier = IsCombat(*list, j);
+    combatStart = static_cast<std::uint16_t>(earlier ? i : 0);
     return 1;
   }
   return 0;

@@ -36,7 +36,7 @@ constexpr int kLegendCells[3][3] = {{1, 5, 6}, {8, 0, 7}, {3, 2, 4}};
 
 std::uint32_t LocalGuildIndex() { return g_gameData ? g_gameData->GetLocalGuildIndex() : 0; }
 
-// The standing row of the turn `back` turns before the current one.
+// The standing and statistics row of a turn.
 int RowOf(std::uint32_t turn) { return static_cast<int>(turn % kStandingRows); }
 
 std::uint32_t StandingFigure(const ChapterStanding& s, int figure) {
@@ -47,9 +47,12 @@ std::uint32_t StandingFigure(const ChapterStanding& s, int figure) {
 std::uint32_t TurnsShown() { return g_gameData ? std::min<std::uint32_t>(g_gameData->turn + 1, kStandingRows) : 0; }
 std::uint32_t TurnAt(std::uint32_t i) { return g_gameData->turn + 1 - TurnsShown() + i; }
 
-// Pixels per unit of value for a chart `height` pixels high whose largest
-// value is m, leaving a fifth above it; 0 for an empty chart.
-double ChartScale(int height, std::uint32_t m) { return m == 0 ? 0.0 : height / (m * 1.2); }
+// The height of value v on a chart `height` pixels high whose largest value m
+// reaches 1/1.2 of it, in whole numbers: a scale kept as a truncated factor
+// would drop to 0 for large m. m is never 0 here (an empty chart has only axes).
+int Scaled(std::uint32_t v, int height, std::uint32_t m) {
+  return static_cast<int>(std::int64_t{v} * height * 5 / (std::int64_t{m} * 6));
+}
 
 void DrawPageButtons(std::uint8_t page) {
   Box(5, 344, 285, 362, kBlack, 35, kGreen);
@@ -126,21 +129,20 @@ void DrawGuildPage(std::uint8_t figure) {
     }
     for (auto& guild : values) m = std::max(m, guild[i]);
   }
-  const double scale = ChartScale(342, m);
-  if (scale == 0.0) return;  // nothing to chart: the axes alone
+  if (m == 0) return;  // nothing to chart: the axes alone
   if ((g_gameData->victoryFlags & kImperatorWins) && figure == 0) {
     const auto t = static_cast<std::uint32_t>(g_numAsteroids * g_gameData->guildControlPercent * 0.01 + 0.999);
-    const int y = 331 - static_cast<int>(t * scale);
+    const int y = 331 - Scaled(t, 342, m);
     Line(5, y, 580, y, kGreen);
     Write(Text("ISTIMPER", static_cast<std::int32_t>(t)), 10, y - 14, 200, kGreen);
   }
   for (int g = 0; g < kGuildCount; ++g) {
     const COLORREF colour = GetBrightColor(g);
     int px = 7;
-    int py = 331 - static_cast<int>(values[g][0] * scale);
+    int py = 331 - Scaled(values[g][0], 342, m);
     for (std::uint32_t i = 1; i < shown; ++i) {
       const int nx = 7 + 11 * static_cast<int>(i);
-      const int ny = 331 - static_cast<int>(values[g][i] * scale);
+      const int ny = 331 - Scaled(values[g][i], 342, m);
       Line(px, py, nx, ny, colour);
       px = nx;
       py = ny;
@@ -190,15 +192,14 @@ void CInfoPanel::DrawPersonalPage() {
       if (statusSeries[k]) m = std::max(m, v[k]);
     }
   }
-  const double scale = ChartScale(307, m);
-  if (scale == 0.0 || shown == 0) return;  // nothing to chart: the axes alone
+  if (m == 0 || shown == 0) return;  // nothing to chart: the axes alone
   for (int k = 0; k < kStatusSeries; ++k) {
     if (!statusSeries[k]) continue;
     const COLORREF colour = kSeries[k].colour;
     for (std::uint32_t i = 1; i < shown; ++i)
-      Line(7 + 11 * static_cast<int>(i - 1), 307 - static_cast<int>(values[k][i - 1] * scale),
-           7 + 11 * static_cast<int>(i), 307 - static_cast<int>(values[k][i] * scale), colour);
-    const int height = static_cast<int>(values[k][shown - 1] * scale);
+      Line(7 + 11 * static_cast<int>(i - 1), 307 - Scaled(values[k][i - 1], 307, m), 7 + 11 * static_cast<int>(i),
+           307 - Scaled(values[k][i], 307, m), colour);
+    const int height = Scaled(values[k][shown - 1], 307, m);
     Write(std::to_string(values[k][shown - 1]), 8 + 11 * static_cast<int>(shown - 1), 292 - height, 60, colour);
   }
 }

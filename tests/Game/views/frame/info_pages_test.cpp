@@ -1,0 +1,455 @@
+// The info panel's ship list, status and combat-summary pages over a generated
+// game: the units' conditions, order and paging, the charts' figures and
+// scales, the battles' rows, review-log pages and replay, and the pictures.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "Game/app/AppGlobals.h"
+#include "Game/app/AppMessages.h"
+#include "Game/base/GIDString.h"
+#include "Game/model/GAsteroid.h"
+#include "Game/model/GChapter.h"
+#include "Game/model/GGameData.h"
+#include "Game/model/GGuild.h"
+#include "Game/model/GNotify.h"
+#include "Game/model/GUnit.h"
+#include "Game/panels/CInfoPanel.h"
+#include "Game/panels/PanelFrame.h"
+#include "Game/rules/GUnitTem.h"
+#include "Game/views/frame/CVGeneric.h"
+#include "Game/base/GInstData.h"
+#include "media/CSprite.h"
+#include "platform/core/dospath.h"
+#include "platform/resource/module.h"
+#include "platform/user/queue.h"
+#include "tests/Game/rules/rules_fixture.h"
+#include "tests/Game/views/frame/view_screen.h"
+#include "tests/support/golden.h"
+
+namespace {
+
+using namespace plat;
+
+class PagesView : public CVGeneric {
+ public:
+  PagesView(HWND window, HINSTANCE instance) : CVGeneric(window, instance) {}
+  ViewType GetViewType() const override { return VIEW_SOLAR; }
+  void GoToView(WPARAM a, LPARAM b) override { goTos.push_back(std::to_string(a) + " " + std::to_string(b)); }
+  std::vector<std::string> goTos;
+};
+
+// The drawing as the pages ask for it: texts with place and colour, lines.
+class RecordingFrame : public IPanelFrame {
+ public:
+  struct Drawn {
+    std::string text;
+    int x, y;
+    COLORREF colour;
+  };
+  int DrawScreenText(const char* text, int x, int y, int, COLORREF colour, UINT, int, int) override {
+    texts.push_back({text, x, y, colour});
+    return 13;
+  }
+  int DrawViewportLine(int x1, int y1, int x2, int y2, COLORREF colour, int) override {
+    lines.push_back({x1, y1, x2, y2, colour});
+    return 1;
+  }
+  void ShowObject(int kind, std::uint32_t id) override { shown.push_back(kind * 1000000000u + id); }
+  void ActOnGameEvent(const Notification& n) override { acted.push_back(n.param2); }
+  const Drawn* Find(const std::string& text) const {
+    // The last drawn wins: a page drawn over another.
+    for (auto d = texts.rbegin(); d != texts.rend(); ++d)
+      if (d->text == text) return &*d;
+    return nullptr;
+  }
+  bool Has(const std::string& text) const { return Find(text) != nullptr; }
+  void Clear() {
+    texts.clear();
+    lines.clear();
+  }
+  std::vector<Drawn> texts;
+  struct Drawnline {
+    int x1, y1, x2, y2;
+    COLORREF colour;
+  };
+  std::vector<Drawnline> lines;
+  std::vector<std::uint32_t> shown;
+  std::vector<std::uint32_t> acted;
+};
+
+constexpr COLORREF kWhite = 0xFFFFFF, kGrey = 0x969696, kRed = 0x3232F0, kYellow = 0x32DCDC;
+
+class InfoPages : public testing::Test, protected views_test::ViewScreen {
+ protected:
+  void SetUp() override {
+    SetProgramModulePath(std::string(QUEN_BUILD_DIR) + "/Game/quenbar.dll");
+    OpenViewScreen("InfoPagesMain");
+    CGameData& g = *g_gameData;
+    g.textIndex = std::make_unique<CIDString>();
+    const std::string art = std::string(QUEN_BUILD_DIR) + "/gamedata/c/QUENBAR/ART/";
+    g.imageModule = LoadLibrary((art + "ima.dll").c_str());
+    g.guildModules[1] = LoadLibrary((art + "GUILD2/guild.dll").c_str());
+    g.solarDB.CreateAsteroidArray(5);
+    for (std::uint16_t i = 0; i < 5; ++i) {
+      auto a = std::make_unique<CGAsteroid>(i);
+      a->SetName(("Rock " + std::to_string(i)).c_str());
+      g.solarDB.SetAsteroid(std::move(a));
+    }
+    for (int c = 0; c < kMaxChapters; ++c)
+      if (CGChapter* chapter = g.guildList->GetChapter(c)) chapter->SetName(("Chapter " + std::to_string(c)).c_str());
+    view = std::make_unique<PagesView>(window, program);
+    g_currentView = view.get();
+    SuspendScreenFlush(0);
+    panel = g_infoPanel;
+    ASSERT_NE(panel, nullptr);
+    // The review logs lie in the save directory: with no save path set, the
+    // current directory, here the sandbox's drive C.
+    ASSERT_STREQ(g_instData.GetSavePath(), "");
+    ASSERT_TRUE(SetCurrentDosDirectory("C:\\"));
+    dir = box.Host("");
+    RegisterPanelFrame(&frame);
+  }
+  void TearDown() override {
+    RegisterPanelFrame(nullptr);
+    g_infoPanelVisible = 0;
+    g_currentView = nullptr;
+    view.reset();
+    CloseViewScreen();
+    SetProgramModulePath("");
+  }
+
+  CGUnit* AddUnit(std::uint32_t serial, std::uint16_t asteroid, const char* name, const char* design,
+                  std::uint8_t unitClass = 9, std::uint8_t chapter = kLocal) {
+    auto* t = new CGUnitTemplate(chapter, static_cast<std::int32_t>((std::uint32_t{chapter} << 26) | 0x1000 | serial));
+    t->unitClass = unitClass;
+    t->name = design;
+    t->powerStorage = 100;
+    g_gameData->templates.AddTemplate(t, chapter);
+    const Location at{asteroid, 0, 0, 0};
+    CGUnit* unit = g_gameData->pieces.CreateUnit(t, &at, chapter, (std::uint32_t{chapter} << 26) | serial);
+    unit->SetName(name);
+    unit->percents[PCT_POWER_STORAGE] = 100;  // a sound power store, without modules
+    unit->power = 100;
+    return unit;
+  }
+  std::vector<std::string> Names() const {
+    std::vector<std::string> out;
+    for (const ShipListEntry& e : panel->shipEntries) out.push_back(e.unitName);
+    return out;
+  }
+  // Draws the panel over the viewport as the screen flush does, with the real frame.
+  Image Capture() {
+    RegisterPanelFrame(nullptr);
+    InstallPanelFrame(true);
+    g_infoPanelVisible = 1;
+    g_screenSprite->FillSurface(0, &kViewportRect);
+    AddDirtyRect(kViewportRect);
+    FlushScreen();
+    InstallPanelFrame(false);
+    RegisterPanelFrame(&frame);
+    return quentest::ScreenArea(kViewportRect);
+  }
+  std::filesystem::path Golden(const char* name) const { return std::filesystem::path(QUEN_TEST_DATA_DIR) / name; }
+  int Click(int vx, int vy) { return panel->OnLButtonDown(vx + 29, vy + 98, 0); }
+  void Draw() {
+    frame.Clear();
+    panel->Draw();
+  }
+  // A battle at `asteroid` with its counts and its log's lines (none: no log).
+  void AddBattle(std::uint16_t asteroid, std::array<std::uint32_t, 6> counts, int logLines = -1) {
+    g_gameData->notifications->Add(kLocal, 4, 401, "", "", 1, asteroid, 0);
+    g_gameData->reviewLog[asteroid] = counts;
+    if (logLines < 0) return;
+    std::ofstream(dir / (std::to_string(asteroid) + ".rpl")) << "replay";
+    std::ofstream log(dir / (std::to_string(asteroid) + ".tlg"));
+    for (int i = 0; i < logLines; ++i) log << "Line " << i + 1 << "\n";
+  }
+
+  std::unique_ptr<PagesView> view;
+  CInfoPanel* panel = nullptr;
+  RecordingFrame frame;
+  rules_test::Sandbox box;
+  std::filesystem::path dir;
+};
+
+TEST(ShipConditionTest, ThresholdsOfPowerHullAndLifeSupport) {
+  EXPECT_EQ(ShipCondition(100, 100, 0, 0), 0);
+  EXPECT_EQ(ShipCondition(25, 100, 50, 50), 0);
+  EXPECT_EQ(ShipCondition(24, 100, 0, 0), 1);
+  EXPECT_EQ(ShipCondition(100, 100, 51, 0), 1);
+  EXPECT_EQ(ShipCondition(100, 100, 0, 51), 1);
+  EXPECT_EQ(ShipCondition(100, 100, 80, 0), 1);
+  EXPECT_EQ(ShipCondition(100, 100, 81, 0), 2);
+  EXPECT_EQ(ShipCondition(100, 100, 0, 81), 2);
+  EXPECT_EQ(ShipCondition(0, 100, 0, 0), 2);
+  EXPECT_EQ(ShipCondition(1, 1000, 0, 0), 2) << "under one percent truncates to 0";
+  EXPECT_EQ(ShipCondition(50, 0, 0, 0), 2) << "no power storage counts as no power, not a division by zero";
+}
+
+TEST_F(InfoPages, ShipListSortsByEachKeyWithTheLaterOfEqualsFirst) {
+  AddUnit(1, 2, "Bravo", "Miner", 7);
+  AddUnit(2, 0, "Alpha", "Zeal", 9)->hullDamage = 60;
+  AddUnit(3, 2, "Charlie", "Miner", 3)->lifeSupportDamage = 90;
+  AddUnit(4, 5, "Delta", "Arrow", 9);
+  AddUnit(5, 1, "Echo", "Bolt", 1, 17);  // another chapter's: not listed
+  Draw();
+  EXPECT_EQ(Names(), (std::vector<std::string>{"Alpha", "Charlie", "Bravo", "Delta"}));
+  // Keys by the sort box: design, name, class, condition.
+  EXPECT_EQ(Click(320, 350), 1);
+  EXPECT_EQ(Names(), (std::vector<std::string>{"Delta", "Bravo", "Charlie", "Alpha"}));
+  EXPECT_EQ(Click(320, 350), 0) << "the current key again changes nothing";
+  EXPECT_EQ(Click(390, 350), 1);
+  EXPECT_EQ(Names(), (std::vector<std::string>{"Alpha", "Bravo", "Charlie", "Delta"}));
+  EXPECT_EQ(Click(450, 350), 1);
+  EXPECT_EQ(Names(), (std::vector<std::string>{"Charlie", "Bravo", "Delta", "Alpha"}));
+  EXPECT_EQ(Click(500, 350), 1);
+  EXPECT_EQ(Names(), (std::vector<std::string>{"Charlie", "Alpha", "Delta", "Bravo"}));
+  Draw();
+  // Critical red, damaged yellow, sound in the guild's pale colour; solar space "in transit".
+  EXPECT_EQ(frame.Find("Charlie             ")->colour, kRed);
+  EXPECT_EQ(frame.Find("Alpha               ")->colour, kYellow);
+  EXPECT_EQ(frame.Find("Delta               ")->colour, GetPaleColor(1));
+  EXPECT_EQ(frame.Find("in transit")->y, frame.Find("Delta               ")->y);
+  EXPECT_TRUE(frame.Has("No Orders"));
+}
+
+TEST_F(InfoPages, ShipListPagesByFourteenAndRebuildsOnlyWhenTheTurnChanges) {
+  for (std::uint32_t i = 0; i < 14; ++i) AddUnit(i + 1, 1, ("Unit " + std::to_string(i + 10)).c_str(), "Hull");
+  Draw();
+  EXPECT_EQ(frame.Find("MORE")->colour, kGrey);
+  EXPECT_EQ(frame.Find("PREVIOUS")->colour, kGrey);
+  EXPECT_EQ(Click(480, 325), 1);
+  EXPECT_EQ(panel->shipPosition, 0xFFFF) << "nothing further to show";
+  AddUnit(15, 1, "Unit 24", "Hull");
+  Draw();
+  EXPECT_EQ(panel->shipEntries.size(), 14u) << "a unit bought within the turn waits for the next";
+  g_gameData->AdvanceTurn();
+  Draw();
+  ASSERT_EQ(panel->shipEntries.size(), 15u);
+  EXPECT_EQ(frame.Find("MORE")->colour, kWhite);
+  EXPECT_EQ(Click(480, 325), 1);
+  Draw();
+  EXPECT_EQ(panel->shipRowUnits[0]->GetName(), Names()[14]) << "the 15th entry opens the page";
+  EXPECT_EQ(panel->shipRowUnits[1], nullptr);
+  EXPECT_EQ(frame.Find("PREVIOUS")->colour, kWhite);
+  EXPECT_EQ(Click(540, 325), 1);
+  EXPECT_EQ(panel->shipPosition, 0xFFFF);
+  // Hover and click share one row geometry: the row drawn at viewport y 50.
+  Draw();
+  panel->OnMouseMove(100, 98 + 50);
+  EXPECT_EQ(panel->shipHovered, panel->shipRowUnits[1]);
+  EXPECT_EQ(frame.shown.back(), 2000000000u + panel->shipRowUnits[1]->id);
+  EXPECT_EQ(panel->OnLButtonDown(100, 98 + 50, 0), 0);
+  ASSERT_EQ(view->goTos.size(), 1u);
+  EXPECT_EQ(view->goTos[0], "3 " + std::to_string(panel->shipRowUnits[1]->id));
+  panel->OnMouseMove(100, 98 + 340);
+  EXPECT_EQ(panel->shipHovered, nullptr);
+}
+
+TEST_F(InfoPages, ShipListShowsTheOrderEstimateAndTheDesignPage) {
+  CGUnitTemplate* t = AddUnit(1, 2, "Alpha", "Miner", 7)->GetTemplate();
+  t->creationTurn = 3;
+  t->creationTurnHigh = 2;  // number built
+  t->trailingLongs[0] = 40;
+  AddUnit(2, 2, "Bravo", "Unbuilt", 7);
+  EXPECT_EQ(Click(50, 345), 1);
+  Draw();
+  EXPECT_TRUE(frame.Has("Miner"));
+  EXPECT_FALSE(frame.Has("Unbuilt")) << "designs never built are left out";
+  EXPECT_TRUE(frame.Has("40"));
+  EXPECT_EQ(frame.Find("TEMPLATE LIST")->colour, kWhite);
+  EXPECT_EQ(frame.Find("SHIP LIST")->colour, kGrey);
+  EXPECT_EQ(Click(50, 325), 1);
+  EXPECT_EQ(panel->templateMode, 0);
+}
+
+TEST_F(InfoPages, ShipListPicture) {
+  AddUnit(1, 2, "Alpha", "Miner", 7);
+  AddUnit(2, 5, "Bravo", "Lancer", 10)->hullDamage = 60;
+  AddUnit(3, 0, "Charlie", "Scout", 4)->lifeSupportDamage = 90;
+  panel->SetType(2);
+  EXPECT_TRUE(quentest::MatchesGolden(Capture(), Golden("info_ship_list.png")));
+}
+
+// Standings of `turns` turns: chapter 9 holds `value` asteroids (and ships) each turn.
+void FillStandings(std::uint32_t turns, std::uint32_t value) {
+  for (std::uint32_t t = 0; t < turns; ++t) {
+    for (auto& cell : g_gameData->standings[t % kStandingRows]) cell = ChapterStanding{0, 0, 0, 0, 0, 0};
+    auto& own = g_gameData->standings[t % kStandingRows][9];
+    own.asteroids = static_cast<std::uint8_t>(std::min<std::uint32_t>(value, 255));
+    own.ships = static_cast<std::uint16_t>(std::min<std::uint32_t>(value, 65535));
+  }
+  g_gameData->turn = turns - 1;
+}
+
+int TopOfLines(const RecordingFrame& frame, COLORREF colour) {
+  int top = 1000;
+  for (const auto& l : frame.lines)
+    if (l.colour == colour) top = std::min({top, l.y1, l.y2});
+  return top;
+}
+
+TEST_F(InfoPages, GuildChartScalesEveryLargestValue) {
+  panel->SetType(5);
+  EXPECT_EQ(Click(150, 350), 1);
+  EXPECT_EQ(Click(480, 350), 1);
+  EXPECT_EQ(panel->guildFigure, 1);
+  EXPECT_EQ(Click(560, 350), 1);
+  EXPECT_EQ(panel->guildFigure, 2);
+  // The chart of ships: the guild's line tops out 1/1.2 of the way up at any scale.
+  for (std::uint32_t m : {1u, 285u, 286u, 10000u}) {
+    FillStandings(10, m);
+    Draw();
+    EXPECT_EQ(TopOfLines(frame, GetBrightColor(1)), 331 - 285) << m;
+    EXPECT_TRUE(frame.Has(std::to_string(m))) << m;
+  }
+  FillStandings(10, 0);
+  Draw();
+  for (int g = 0; g < kGuildCount; ++g) EXPECT_EQ(TopOfLines(frame, GetBrightColor(g)), 1000) << "the axes alone";
+}
+
+TEST_F(InfoPages, GuildChartDrawsTheImperatorThresholdOnlyWithThatCondition) {
+  FillStandings(3, 4);
+  panel->SetType(5);
+  panel->statusPage = 1;
+  g_gameData->guildControlPercent = 50;
+  g_gameData->victoryFlags = 8;
+  Draw();
+  ASSERT_TRUE(frame.Has("Imperator (3)"));  // 5 asteroids x 50 % rounded up
+  EXPECT_EQ(frame.Find("Imperator (3)")->colour, 0x00FF00u);
+  g_gameData->victoryFlags = 4;
+  Draw();
+  EXPECT_FALSE(frame.Has("Imperator (3)"));
+}
+
+TEST_F(InfoPages, PersonalChartLegendCellsToggleTheirSeries) {
+  panel->SetType(5);
+  EXPECT_EQ(Click(200, 350), 1);
+  EXPECT_EQ(panel->statusPage, 2);
+  EXPECT_EQ(Click(200, 350), 0) << "the current page's own button";
+  // Rows silicate, mining, organics / reactives, metal, asteroids / power, exotics, ships.
+  const int expected[3][3] = {{1, 5, 6}, {8, 0, 7}, {3, 2, 4}};
+  const int xs[3] = {320, 450, 560};
+  const int ys[3] = {320, 340, 355};
+  for (int r = 0; r < 3; ++r) {
+    for (int c = 0; c < 3; ++c) {
+      const auto before = panel->statusSeries;
+      EXPECT_EQ(Click(xs[c], ys[r]), 1);
+      for (int k = 0; k < kStatusSeries; ++k) EXPECT_EQ(panel->statusSeries[k] != before[k], k == expected[r][c]) << r << c << k;
+    }
+  }
+  Draw();
+  EXPECT_EQ(frame.Find("metal")->colour, kGrey);
+  FillStandings(5, 40);
+  panel->statusSeries.fill(0);
+  panel->statusSeries[4] = 1;  // ships
+  Draw();
+  EXPECT_EQ(frame.Find("Ships")->colour, 0xBEBEFFu);
+  EXPECT_EQ(frame.Find("Asteroids")->colour, kGrey);
+  EXPECT_EQ(TopOfLines(frame, 0xBEBEFF), 307 - 255) << "the largest value at 1/1.2 of the height";
+}
+
+TEST_F(InfoPages, ChapterTableAddsEachGuildsTotals) {
+  FillStandings(2, 7);
+  g_gameData->standings[1][8].asteroids = 3;
+  g_gameData->scores[9] = 120;
+  panel->SetType(5);
+  Draw();
+  const auto* name = frame.Find("Chapter 9");
+  ASSERT_NE(name, nullptr);
+  EXPECT_EQ(name->x, 300);
+  EXPECT_EQ(name->y, 30 + 63);
+  const auto* total = frame.Find("120");
+  ASSERT_NE(total, nullptr);
+  int totals = 0;
+  for (const auto& t : frame.texts) totals += t.text == "10" && t.x == 450 && t.y == 75 + 63;
+  EXPECT_EQ(totals, 1) << "guild 1's asteroids: 7 + 3";
+  EXPECT_TRUE(quentest::MatchesGolden(Capture(), Golden("info_status_chapters.png")));
+}
+
+TEST_F(InfoPages, StatusPictures) {
+  FillStandings(30, 12);
+  for (std::uint32_t t = 0; t < 30; ++t) g_gameData->standings[t][17].ships = static_cast<std::uint16_t>(t);
+  panel->SetType(5);
+  panel->statusPage = 1;
+  panel->guildFigure = 2;
+  EXPECT_TRUE(quentest::MatchesGolden(Capture(), Golden("info_status_guilds.png")));
+  panel->statusPage = 2;
+  panel->statusSeries[0] = 0;
+  EXPECT_TRUE(quentest::MatchesGolden(Capture(), Golden("info_status_personal.png")));
+}
+
+TEST_F(InfoPages, CombatSummaryPagesThirteenBattles) {
+  for (std::uint16_t i = 0; i < 13; ++i) {
+    g_gameData->notifications->Add(kLocal, 1, 103, "", "", 0, 0, 0);  // not a battle
+    AddBattle(i % 5, {1, 0, 2, i == 3 ? 1u : 0u, 0, 1});
+  }
+  panel->SetType(8);
+  Draw();
+  EXPECT_EQ(panel->hotSpotCount, 12);
+  EXPECT_EQ(frame.Find("MORE")->colour, kWhite);
+  EXPECT_EQ(frame.Find("PREVIOUS")->colour, kGrey);
+  EXPECT_TRUE(frame.Has("13   ENCOUNTERS"));
+  EXPECT_EQ(Click(480, 350), 1);
+  Draw();
+  EXPECT_EQ(panel->hotSpotCount, 1) << "the second page lists the 13th";
+  EXPECT_EQ(panel->combatRowNotices[0], g_gameData->notifications->GetCount() - 1);
+  EXPECT_EQ(frame.Find("MORE")->colour, kGrey);
+  EXPECT_EQ(Click(540, 350), 1);
+  EXPECT_EQ(panel->combatStart, 0);
+  // The replay of the second row's battle, clicked right of viewport x 550.
+  Draw();
+  EXPECT_EQ(Click(560, 65 + 20 + 5), 1);
+  ASSERT_EQ(frame.acted.size(), 1u);
+  EXPECT_EQ(frame.acted[0], 1u);
+}
+
+TEST_F(InfoPages, CombatDetailsPageThroughAShortLog) {
+  AddBattle(2, {2, 1, 3, 1, 0, 2}, 6);
+  AddBattle(4, {1, 0, 1, 0, 0, 0});  // no log
+  panel->SetType(8);
+  Draw();
+  EXPECT_EQ(frame.Find("Rock 2")->colour, 0x0000FFu) << "own ships were hit";
+  EXPECT_EQ(frame.Find("Rock 4")->colour, GetPaleColor(1));
+  EXPECT_EQ(Click(450, 70), 1);
+  Draw();
+  for (int i = 1; i <= 6; ++i) EXPECT_TRUE(frame.Has("Line " + std::to_string(i))) << i;
+  EXPECT_EQ(frame.Find("MORE")->colour, kWhite) << "the end is not known until read";
+  EXPECT_EQ(Click(440, 335), 1);
+  Draw();
+  EXPECT_FALSE(frame.Has("Line 1"));
+  EXPECT_EQ(frame.Find("MORE")->colour, kGrey);
+  EXPECT_EQ(frame.Find("PREVIOUS")->colour, kWhite);
+  EXPECT_EQ(Click(440, 335), 1);
+  EXPECT_EQ(panel->combatLineOffset, 6) << "no page past the end";
+  EXPECT_TRUE(quentest::MatchesGolden(Capture(), Golden("info_combat_details_end.png")));
+  EXPECT_EQ(Click(500, 335), 1);
+  EXPECT_EQ(panel->combatLineOffset, 0);
+  EXPECT_EQ(Click(290, 350), 1);
+  EXPECT_EQ(panel->combatDetail, kCombatSummaryPage);
+  // A battle without its log says so.
+  EXPECT_EQ(Click(450, 90), 1);
+  Draw();
+  EXPECT_TRUE(frame.Has("UNABLE TO DISPLAY BATTLE REPORT"));
+  EXPECT_EQ(panel->hotSpotCount, 2);
+}
+
+TEST_F(InfoPages, CombatPictures) {
+  AddBattle(2, {2, 1, 3, 1, 0, 2}, 3);
+  AddBattle(3, {4, 0, 1, 0, 0, 1});
+  {
+    std::ofstream log(dir / "2.tlg", std::ios::trunc);
+    log << "Battle at Rock 2, turn 1.\n" << std::string(600, 'x') << "\n" << "Alpha fires at Brute and hits.\n";
+  }
+  panel->SetType(8);
+  EXPECT_TRUE(quentest::MatchesGolden(Capture(), Golden("info_combat_summary.png")));
+  EXPECT_EQ(Click(450, 70), 1);
+  EXPECT_TRUE(quentest::MatchesGolden(Capture(), Golden("info_combat_details.png")));
+}
+
+}  // namespace
