@@ -25,6 +25,4 @@ void CInfoPanel::DrawAsteroidList() {}
 void CInfoPanel::DrawResearch() {}
 void CInfoPanel::DrawChat() {}
 void CInfoPanel::DrawTechInfo() {}
-void CInfoPanel::DrawGameSetup() {}
 void CInfoPanel::DrawPlayerNotes() {}
-void CInfoPanel::DrawKeyboardReference() {}

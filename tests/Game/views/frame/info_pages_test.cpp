@@ -453,3 +453,58 @@ TEST_F(InfoPages, CombatPictures) {
 }
 
 }  // namespace
+
+namespace {
+
+// Trait 12 counts in whole numbers, not percent.
+std::string Text12() {
+  char name[300] = {};
+  g_gameData->textIndex->GetText("TRAIT012", name, sizeof name);
+  return std::string(name) + ":  + 2";
+}
+
+TEST_F(InfoPages, GameSetupListsTraitsConditionsAndSettings) {
+  std::uint8_t traits[20] = {};
+  traits[0] = 10;
+  traits[12] = 2;
+  g_gameData->GetLocalChapter()->SetTraits(traits);
+  g_gameData->victoryFlags = 0;
+  g_gameData->shipDisplay = 7;  // outside the table
+  panel->SetType(9);
+  Draw();
+  EXPECT_TRUE(frame.Has("Projectile Weapons:  + 10%"));
+  EXPECT_TRUE(frame.Has(Text12()));
+  int traitLines = 0;
+  for (const auto& t : frame.texts) traitLines += t.x == 15 && t.y >= 25 && t.y < 72;
+  EXPECT_EQ(traitLines, 2);
+  EXPECT_EQ(frame.Find("Projectile Weapons:  + 10%")->y, 25);
+  // Only the last man standing without optional conditions.
+  int conditions = 0;
+  for (const auto& t : frame.texts) conditions += t.x <= 30 && t.y >= 105 && t.y < 227;
+  EXPECT_EQ(conditions, 1);
+  EXPECT_TRUE(frame.Has("* Last Man Standing"));
+  EXPECT_TRUE(frame.Has("Ships in solar space are never visible"));
+  EXPECT_TRUE(frame.Has("Difficulty: Easy"));
+  EXPECT_EQ(panel->hotSpotCount, 0);
+  g_gameData->victoryFlags = 2 | 4 | 8 | 16;
+  g_gameData->gameLength = 300;
+  Draw();
+  EXPECT_EQ(frame.Find("* Capture the flag")->y, 120);
+  EXPECT_EQ(frame.Find("Game Length: 300 turns")->y, 150);
+  EXPECT_EQ(frame.Find("* Interregnum")->y, 225 - 15);
+  EXPECT_EQ(panel->OnLButtonDown(100, 200, 0), 0);
+  EXPECT_TRUE(quentest::MatchesGolden(Capture(), Golden("info_game_setup.png")));
+}
+
+TEST_F(InfoPages, KeyboardReferencePicture) {
+  panel->SetType(11);
+  Draw();
+  EXPECT_TRUE(frame.Has("KEYBOARD REFERENCE"));
+  EXPECT_TRUE(frame.Has("SHIFT-TAB"));
+  EXPECT_TRUE(frame.Has("SHIFT-U"));
+  EXPECT_EQ(frame.Find("Toggle stars & nebulae")->y, 185);
+  EXPECT_EQ(panel->OnLButtonDown(100, 200, 0), 0);
+  EXPECT_TRUE(quentest::MatchesGolden(Capture(), Golden("info_keyboard.png")));
+}
+
+}  // namespace
