@@ -5,7 +5,6 @@
 
 using namespace plat;
 
-int CInfoPanel::ClickVotePanel(int, int, WPARAM) { return 0; }
 int CInfoPanel::ClickTrade(int, int, WPARAM) { return 0; }
 int CInfoPanel::ClickAsteroidList(int, int, WPARAM) { return 0; }
 int CInfoPanel::ClickResearch(int, int, WPARAM) { return 0; }
@@ -19,7 +18,6 @@ void CInfoPanel::HoverTechInfo(int, int) {}
 void CInfoPanel::ResetAsteroidList() {}
 void CInfoPanel::ResetTechInfo() {}
 void CInfoPanel::InitTradeState() {}
-void CInfoPanel::DrawVotePanel() {}
 void CInfoPanel::DrawTrade() {}
 void CInfoPanel::DrawAsteroidList() {}
 void CInfoPanel::DrawResearch() {}

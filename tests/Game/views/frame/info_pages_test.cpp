@@ -508,3 +508,54 @@ TEST_F(InfoPages, KeyboardReferencePicture) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(InfoPages, VotingClicksToggleTheLocalVotesExceptRenegadeInInterregnum) {
+  panel->SetType(0);
+  CGChapter* local = g_gameData->GetLocalChapter();
+  CGuild* guild = g_gameData->GetLocalGuild();
+  EXPECT_EQ(panel->OnLButtonDown(130, 176 + 36 * 2 + 10, 0), 1);
+  EXPECT_EQ(local->renegadeVotes[2], 1u);
+  EXPECT_EQ(panel->OnLButtonDown(130, 176 + 36 * 2 + 10, 0), 1);
+  EXPECT_EQ(local->renegadeVotes[2], 0u);
+  EXPECT_EQ(panel->OnLButtonDown(60, 176 + 36 * 3, 0), 1);
+  EXPECT_EQ(local->imperatorVotes[3], 1u);
+  EXPECT_EQ(panel->OnLButtonDown(60, 175, 0), 0) << "above the rows";
+  EXPECT_EQ(panel->OnLButtonDown(60, 176 + 36 * 8, 0), 0) << "past the guild's members";
+  EXPECT_EQ(panel->OnLButtonDown(100, 176, 0), 0) << "between the columns";
+  guild->interregnum = 1;
+  EXPECT_EQ(panel->OnLButtonDown(130, 176, 0), 0);
+  EXPECT_EQ(local->renegadeVotes[0], 0u);
+  EXPECT_EQ(panel->OnLButtonDown(60, 176, 0), 1) << "the imperator vote still counts";
+  EXPECT_EQ(local->imperatorVotes[0], 1u);
+  EXPECT_EQ(local->imperatorVotes[3], 0u);
+}
+
+TEST_F(InfoPages, VotingShowsStatusAndDeclarations) {
+  CGuild* guild = g_gameData->GetLocalGuild();
+  guild->totalVotes = 8;
+  guild->renegadeVotes[4] = 6;
+  guild->votesHeld[1] = 3;
+  for (int slot = 0; slot < 8; ++slot)
+    for (auto& vote : g_gameData->guildList->GetChapter(8 + slot)->imperatorVotes) vote = 0;
+  g_gameData->guildList->GetChapter(8 + 4)->imperatorVotes[1] = 1;  // slot 4 backs the local chapter
+  g_gameData->guildList->GetChapter(8 + 5)->renegadeVotes[1] = 1;
+  g_gameData->GetLocalChapter()->renegadeVotes[4] = 1;
+  panel->SetType(0);
+  Draw();
+  const int row4 = 83 + 36 * 4;
+  int renegades = 0, imperators = 0;
+  for (const auto& t : frame.texts) {
+    renegades += t.text == "Renegade" && t.x == 370;
+    imperators += t.text == "Imperator" && t.x == 295;
+    if (t.text == "Renegade" && t.x == 370) EXPECT_EQ(t.y, row4);
+  }
+  EXPECT_EQ(renegades, 1);
+  EXPECT_EQ(imperators, 1);
+  EXPECT_TRUE(frame.Has("Total votes held by guild members = 8"));
+  EXPECT_EQ(panel->hotSpotCount, 0);
+  EXPECT_TRUE(quentest::MatchesGolden(Capture(), Golden("info_voting.png")));
+}
+
+}  // namespace
