@@ -42,6 +42,7 @@ enum ShipListSort : std::uint8_t {
 constexpr int kShipRows = 14;
 constexpr int kCombatRows = 12;
 constexpr int kStatusSeries = 9;
+constexpr int kTechRows = 20;
 // The combat summary's detail value while its list is shown.
 constexpr std::uint8_t kCombatSummaryPage = 255;
 // A 0 -> 1 -> 2 condition: power (percent of its maximum), hull and life support.
@@ -130,6 +131,8 @@ class CInfoPanel {
   // Combat summary pages.
   void DrawCombatSummaryPage();
   void DrawCombatDetails();
+  // Technology: how many of each module the local chapter's operational units carry.
+  void CountModulesInUse();
 
   // The page shown; the first field of the panel.
   std::uint8_t type = 2;
@@ -176,4 +179,13 @@ class CInfoPanel {
   std::uint16_t combatLast = 0;
   std::uint8_t summaryEnd = 0;
   std::uint8_t detailsEnd = 0;
+
+  // Technology: module indexes, 0xFFFF for none (the first: the start of the
+  // name order; the next page: the order is exhausted).
+  std::uint16_t techFirst = 0xFFFF;
+  std::uint16_t techNext = 0xFFFF;
+  std::array<std::uint16_t, kTechRows> techRows{};
+  std::uint16_t techHovered = 0xFFFF;
+  // Modules fitted on the local chapter's units, by module index (kept between draws).
+  std::vector<std::uint32_t> techInUse;
 };

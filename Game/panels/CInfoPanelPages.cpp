@@ -9,18 +9,15 @@ int CInfoPanel::ClickTrade(int, int, WPARAM) { return 0; }
 int CInfoPanel::ClickAsteroidList(int, int, WPARAM) { return 0; }
 int CInfoPanel::ClickResearch(int, int, WPARAM) { return 0; }
 int CInfoPanel::ClickChat(int, int, WPARAM) { return 0; }
-int CInfoPanel::ClickTechInfo(int, int, WPARAM) { return 0; }
 int CInfoPanel::ClickPlayerNotes(int, int, WPARAM) { return 0; }
 void CInfoPanel::HoverTrade(int, int) {}
 void CInfoPanel::HoverAsteroidList(int, int) {}
 void CInfoPanel::HoverResearch(int, int) {}
 void CInfoPanel::HoverTechInfo(int, int) {}
 void CInfoPanel::ResetAsteroidList() {}
-void CInfoPanel::ResetTechInfo() {}
 void CInfoPanel::InitTradeState() {}
 void CInfoPanel::DrawTrade() {}
 void CInfoPanel::DrawAsteroidList() {}
 void CInfoPanel::DrawResearch() {}
 void CInfoPanel::DrawChat() {}
-void CInfoPanel::DrawTechInfo() {}
 void CInfoPanel::DrawPlayerNotes() {}

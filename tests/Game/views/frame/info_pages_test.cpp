@@ -20,6 +20,7 @@
 #include "Game/model/GUnit.h"
 #include "Game/panels/CInfoPanel.h"
 #include "Game/panels/PanelFrame.h"
+#include "Game/rules/GModuleDB.h"
 #include "Game/rules/GUnitTem.h"
 #include "Game/views/frame/CVGeneric.h"
 #include "Game/base/GInstData.h"
@@ -556,6 +557,75 @@ TEST_F(InfoPages, VotingShowsStatusAndDeclarations) {
   EXPECT_TRUE(frame.Has("Total votes held by guild members = 8"));
   EXPECT_EQ(panel->hotSpotCount, 0);
   EXPECT_TRUE(quentest::MatchesGolden(Capture(), Golden("info_voting.png")));
+}
+
+}  // namespace
+
+namespace {
+
+// 25 modules of the local guild in research (one researched), one of another
+// guild and one not yet begun, named so that name order differs from index order.
+void LoadTechnology() {
+  std::vector<ModuleRecord> records;
+  for (int i = 0; i < 27; ++i) {
+    ModuleRecord r{};
+    std::snprintf(r.name, sizeof r.name, "Mod %02d", 26 - i);
+    r.guildMask = i == 25 ? 4 : 2;
+    r.techLevel = static_cast<std::uint8_t>(i % 4 + 1);
+    r.successor = i == 26 ? 0 : kNoModule;  // "Mod 00" leads to "Mod 26"
+    records.push_back(r);
+  }
+  ASSERT_EQ(g_gameData->moduleDB->LoadModules(WriteModulesImage(records)), 1);
+  for (int i = 0; i < 27; ++i) g_gameData->moduleDB->GetRecord(i)->researchPoints = 5000;
+  g_gameData->moduleDB->GetRecord(26)->researchPoints = 10000;
+  g_gameData->moduleDB->GetRecord(24)->researchPoints = 0;  // "Mod 02": not begun
+}
+
+TEST_F(InfoPages, TechnologyPagesInNameOrderAndCountsEveryFittedSlot) {
+  LoadTechnology();
+  CGUnitTemplate* design = AddUnit(1, 1, "Alpha", "Carrier")->GetTemplate();
+  design->slots[3] = {26, 2};
+  design->slots[15] = {26, 3};
+  design->slots[19] = {20, 1};  // not researched: not counted
+  AddUnit(2, 5, "Drifter", "Carrier")->GetTemplate()->slots[0] = {26, 4};  // in solar space: not counted
+  panel->SetType(7);
+  Draw();
+  ASSERT_TRUE(frame.Has("Mod 00"));
+  EXPECT_EQ(frame.Find("Mod 00")->y, 30);
+  EXPECT_FALSE(frame.Has("Mod 01")) << "another guild's module is left out";
+  EXPECT_FALSE(frame.Has("Mod 02")) << "a module not begun is left out";
+  ASSERT_TRUE(frame.Has("Mod 03"));
+  EXPECT_EQ(frame.Find("Mod 03")->y, 45);
+  ASSERT_TRUE(frame.Has("100%"));
+  EXPECT_EQ(frame.Find("100%")->y, 30);
+  ASSERT_TRUE(frame.Has("5"));
+  EXPECT_EQ(frame.Find("5")->y, 30) << "slots 0..19 all count";
+  ASSERT_TRUE(frame.Has("Mod 26"));
+  EXPECT_EQ(frame.Find("Mod 26")->y, 30) << "its successor";
+  EXPECT_EQ(frame.Find("MORE")->colour, kWhite);
+  EXPECT_EQ(frame.Find("PREVIOUS")->colour, kGrey);
+  EXPECT_EQ(panel->techRows[19], 5);  // "Mod 21"
+  EXPECT_EQ(panel->OnLButtonDown(500, 450, 0), 1);
+  Draw();
+  EXPECT_FALSE(frame.Has("Mod 21"));
+  ASSERT_TRUE(frame.Has("Mod 22"));
+  EXPECT_EQ(frame.Find("Mod 22")->y, 30);
+  EXPECT_EQ(frame.Find("MORE")->colour, kGrey);
+  EXPECT_EQ(frame.Find("PREVIOUS")->colour, kWhite);
+  EXPECT_EQ(panel->OnLButtonDown(500, 450, 0), 0);
+  EXPECT_EQ(panel->OnLButtonDown(560, 450, 0), 1);
+  EXPECT_EQ(panel->techFirst, 0xFFFF) << "back to the start";
+  EXPECT_TRUE(quentest::MatchesGolden(Capture(), Golden("info_technology.png")));
+}
+
+TEST_F(InfoPages, TechnologyOfAGuildWithoutResearchIsEmpty) {
+  panel->SetType(7);
+  Draw();
+  EXPECT_EQ(frame.Find("MORE")->colour, kGrey);
+  EXPECT_EQ(frame.Find("PREVIOUS")->colour, kGrey);
+  EXPECT_EQ(panel->techRows[0], 0xFFFF);
+  EXPECT_EQ(panel->OnLButtonDown(560, 450, 0), 1);
+  EXPECT_EQ(panel->techFirst, 0xFFFF);
 }
 
 }  // namespace
