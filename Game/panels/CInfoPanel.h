@@ -43,6 +43,12 @@ constexpr int kShipRows = 14;
 constexpr int kCombatRows = 12;
 constexpr int kStatusSeries = 9;
 constexpr int kTechRows = 20;
+// The chat packet as the panel sends it: 16 bytes of header and fields, then
+// a 500-byte text field whose text ends with a zero.
+constexpr std::size_t kChatPacketText = 500;
+constexpr std::size_t kChatPacketSize = 16 + kChatPacketText;
+// Packet 1506 from `sender` to `target` with at most 499 characters of `text`.
+std::vector<std::uint8_t> MakeChatPacket(std::uint8_t sender, std::uint8_t target, const char* text);
 // The combat summary's detail value while its list is shown.
 constexpr std::uint8_t kCombatSummaryPage = 255;
 // A 0 -> 1 -> 2 condition: power (percent of its maximum), hull and life support.
@@ -179,6 +185,10 @@ class CInfoPanel {
   std::uint16_t combatLast = 0;
   std::uint8_t summaryEnd = 0;
   std::uint8_t detailsEnd = 0;
+
+  // Chat and notes: the topmost message and note shown.
+  std::uint8_t chatFirst = 0;
+  std::uint16_t noteFirst = 0;
 
   // Technology: module indexes, 0xFFFF for none (the first: the start of the
   // name order; the next page: the order is exhausted).

@@ -8,8 +8,6 @@ using namespace plat;
 int CInfoPanel::ClickTrade(int, int, WPARAM) { return 0; }
 int CInfoPanel::ClickAsteroidList(int, int, WPARAM) { return 0; }
 int CInfoPanel::ClickResearch(int, int, WPARAM) { return 0; }
-int CInfoPanel::ClickChat(int, int, WPARAM) { return 0; }
-int CInfoPanel::ClickPlayerNotes(int, int, WPARAM) { return 0; }
 void CInfoPanel::HoverTrade(int, int) {}
 void CInfoPanel::HoverAsteroidList(int, int) {}
 void CInfoPanel::HoverResearch(int, int) {}
@@ -19,5 +17,3 @@ void CInfoPanel::InitTradeState() {}
 void CInfoPanel::DrawTrade() {}
 void CInfoPanel::DrawAsteroidList() {}
 void CInfoPanel::DrawResearch() {}
-void CInfoPanel::DrawChat() {}
-void CInfoPanel::DrawPlayerNotes() {}

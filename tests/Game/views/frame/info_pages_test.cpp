@@ -629,3 +629,77 @@ TEST_F(InfoPages, TechnologyOfAGuildWithoutResearchIsEmpty) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ChatPacketTest, TextIsCutTo499CharactersAndAlwaysEnds) {
+  const std::string long500(500, 'a');
+  for (const std::string& text : {std::string(499, 'a'), long500}) {
+    const std::vector<std::uint8_t> p = MakeChatPacket(9, 17, text.c_str());
+    ASSERT_EQ(p.size(), 516u);
+    EXPECT_EQ(p[0] | p[1] << 8, 1506);
+    EXPECT_EQ(p[8], 9);
+    EXPECT_EQ(p[9], 17);
+    EXPECT_EQ(p[16 + 498], 'a');
+    EXPECT_EQ(p[16 + 499], 0) << text.size();
+  }
+  const std::vector<std::uint8_t> shortText = MakeChatPacket(9, 255, "hi");
+  ASSERT_EQ(shortText.size(), 516u);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(&shortText[16])), "hi");
+}
+
+TEST_F(InfoPages, ChatBlocksColourBySenderAndRecipientAndPage) {
+  CGChapter* local = g_gameData->GetLocalChapter();
+  local->AddChatMessage(MakeChatPacket(17, 254, "to the guild"));
+  local->AddChatMessage(MakeChatPacket(17, 20, "between others"));
+  local->AddChatMessage(MakeChatPacket(9, 12, "from me"));
+  local->AddChatMessage(MakeChatPacket(20, 255, "to all"));
+  local->AddChatMessage(MakeChatPacket(12, 9, "to me"));
+  local->AddChatMessage(MakeChatPacket(13, 255, "sixth"));
+  panel->SetType(6);
+  Draw();
+  EXPECT_EQ(frame.Find("to the guild")->colour, kWhite);
+  EXPECT_EQ(frame.Find("between others")->colour, 0x0000FFu);
+  EXPECT_EQ(frame.Find("from me")->colour, GetBrightColor(1));
+  EXPECT_EQ(frame.Find("to me")->colour, kWhite);
+  EXPECT_EQ(frame.Find("to me")->y, 92 + 60 * 4 - 37);
+  EXPECT_FALSE(frame.Has("sixth"));
+  EXPECT_TRUE(frame.Has("FROM: Chapter 17              TO: Chapter 20"));
+  EXPECT_EQ(frame.Find("MORE")->colour, kWhite);
+  EXPECT_EQ(panel->OnLButtonDown(500, 450, 0), 1);
+  Draw();
+  EXPECT_TRUE(frame.Has("sixth"));
+  EXPECT_EQ(frame.Find("MORE")->colour, kGrey);
+  EXPECT_EQ(panel->OnLButtonDown(500, 450, 0), 0);
+  // Deleting the last shown message keeps the page's first.
+  EXPECT_EQ(panel->OnLButtonDown(520, 60 * 4 + 185, 0), 1);
+  EXPECT_EQ(panel->chatFirst, 1);
+  EXPECT_EQ(local->chatMessages.count, 5);
+  EXPECT_EQ(panel->OnLButtonDown(520, 60 * 4 + 190, 0), 0) << "the delete box's edge";
+  EXPECT_EQ(panel->OnLButtonDown(560, 450, 0), 1);
+  EXPECT_EQ(panel->chatFirst, 0);
+  EXPECT_TRUE(quentest::MatchesGolden(Capture(), Golden("info_chat.png")));
+}
+
+TEST_F(InfoPages, NotesPageShowsTurnAndTextAndDeletes) {
+  CGChapter* local = g_gameData->GetLocalChapter();
+  for (int i = 0; i < 5; ++i) local->AddNote(("Note " + std::to_string(i)).c_str());
+  local->AddNote(std::string(980, 'n').c_str());
+  panel->SetType(10);
+  Draw();
+  EXPECT_TRUE(frame.Has("Turn 0:    Note 0"));
+  EXPECT_FALSE(frame.Has("Turn 0:    Note 4"));
+  EXPECT_EQ(panel->OnLButtonDown(500, 450, 0), 1);
+  EXPECT_EQ(panel->OnLButtonDown(500, 450, 0), 1);
+  EXPECT_EQ(panel->OnLButtonDown(500, 450, 0), 0);
+  Draw();
+  EXPECT_TRUE(frame.Has("Turn 0:    " + std::string(535, 'n')));
+  EXPECT_EQ(panel->OnLButtonDown(550, 74 * 3 + 200, 0), 1);
+  EXPECT_EQ(local->notes.count, 5);
+  EXPECT_EQ(panel->OnLButtonDown(500, 74 * 3 + 200, 0), 0) << "left of the delete box";
+  EXPECT_EQ(panel->OnLButtonDown(560, 450, 0), 1);
+  EXPECT_EQ(panel->noteFirst, 1);
+  EXPECT_TRUE(quentest::MatchesGolden(Capture(), Golden("info_notes.png")));
+}
+
+}  // namespace
