@@ -1,5 +1,6 @@
 // The ship-list page of the info panel: the local chapter's operational
 // units, sortable and paged by 14 rows, and the statistics of its designs.
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -39,17 +40,6 @@ std::string AsteroidName(std::uint16_t a) {
   CGAsteroid* rock = g_gameData ? g_gameData->solarDB.GetAsteroid(a) : nullptr;
   const char* name = rock ? rock->GetName() : nullptr;
   return name ? name : "";
-}
-
-// The sort keys: true when entry a goes before the earlier entry b.
-bool GoesBefore(const ShipListEntry& a, const ShipListEntry& b, std::uint8_t key) {
-  switch (key) {
-    case SORT_LOCATION: return a.location <= b.location;
-    case SORT_NAME: return std::strcmp(a.unitName, b.unitName) <= 0;
-    case SORT_DESIGN: return std::strcmp(a.designName, b.designName) <= 0;
-    case SORT_CLASS: return a.unitClass <= b.unitClass;
-    default: return b.condition <= a.condition;
-  }
 }
 
 void CopyName(char* out, std::size_t size, const char* text) {
@@ -118,18 +108,20 @@ void CInfoPanel::BuildShipList() {
 }
 
 void CInfoPanel::SortShipList() {
-  // An insertion sort that puts each entry before the first earlier one it
-  // does not follow, so among equal keys the later entry comes first.
-  for (std::size_t i = 1; i < shipEntries.size(); ++i) {
-    for (std::size_t j = 0; j < i; ++j) {
-      if (GoesBefore(shipEntries[i], shipEntries[j], shipSortKey)) {
-        const ShipListEntry moved = shipEntries[i];
-        for (std::size_t k = i; k > j; --k) shipEntries[k] = shipEntries[k - 1];
-        shipEntries[j] = moved;
-        break;
-      }
+  // The order of an insertion sort that puts each entry before the first
+  // earlier one it does not follow: ascending keys, the later of equal keys
+  // first. A stable sort of the reversed list gives it in n log n.
+  std::reverse(shipEntries.begin(), shipEntries.end());
+  const std::uint8_t key = shipSortKey;
+  std::stable_sort(shipEntries.begin(), shipEntries.end(), [key](const ShipListEntry& a, const ShipListEntry& b) {
+    switch (key) {
+      case SORT_LOCATION: return a.location < b.location;
+      case SORT_NAME: return std::strcmp(a.unitName, b.unitName) < 0;
+      case SORT_DESIGN: return std::strcmp(a.designName, b.designName) < 0;
+      case SORT_CLASS: return a.unitClass < b.unitClass;
+      default: return a.condition > b.condition;  // the worst first
     }
-  }
+  });
 }
 
 void CInfoPanel::DrawShipList() {
