@@ -550,7 +550,9 @@ TEST_F(InfoPages, VotingShowsStatusAndDeclarations) {
   for (const auto& t : frame.texts) {
     renegades += t.text == "Renegade" && t.x == 370;
     imperators += t.text == "Imperator" && t.x == 295;
-    if (t.text == "Renegade" && t.x == 370) EXPECT_EQ(t.y, row4);
+    if (t.text == "Renegade" && t.x == 370) {
+      EXPECT_EQ(t.y, row4);
+    }
   }
   EXPECT_EQ(renegades, 1);
   EXPECT_EQ(imperators, 1);
