@@ -10,7 +10,6 @@
 #include "Game/model/GChapter.h"
 #include "Game/model/GGameData.h"
 #include "Game/model/GGuild.h"
-#include "Game/model/GViewNotices.h"
 #include "Game/net/GuildPackets.h"
 #include "Game/net/NetSession.h"
 #include "Game/panels/CInfoPanel.h"
@@ -69,7 +68,7 @@ std::vector<std::uint8_t> MakeChatPacket(std::uint8_t sender, std::uint8_t targe
 
 void CInfoPanel::DrawChat() {
   ResetHotSpots();
-  ViewNotices().ChatLight(0, 0);
+  PanelFrame().SetChatLight(0);
   const CGChapter* local = Local();
   const int count = local ? local->chatMessages.count : 0;
   const std::uint16_t localId = g_gameData ? g_gameData->localChapterId : 0;

@@ -43,6 +43,9 @@ class IPanelFrame {
   }
   // Copies the viewport alone to the display.
   virtual void FlushViewport() {}
+  // The chat light of the control panel, drawn without a flush (the info
+  // panel sets it while the screen flush draws the panel).
+  virtual void SetChatLight(int /*on*/) {}
   // The notification panel's action for a notification (a battle's replay).
   virtual void ActOnGameEvent(const Notification& /*n*/) {}
 };

@@ -42,6 +42,9 @@ class CVPanelFrame : public IPanelFrame {
     return ::ShadeViewportRect(left, top, right, bottom, colour, percent);
   }
   void FlushViewport() override { ::FlushViewport(); }
+  void SetChatLight(int on) override {
+    if (CVGeneric* view = CurrentView()) view->SetChatLight(on, 0);
+  }
   void ActOnGameEvent(const Notification& n) override {
     if (g_notifyPanel) g_notifyPanel->ActOnGameEvent(n);
   }

@@ -23,6 +23,7 @@
 #include "Game/rules/GModuleDB.h"
 #include "Game/rules/GUnitTem.h"
 #include "Game/views/frame/CVGeneric.h"
+#include "Game/views/frame/CViewNotices.h"
 #include "Game/base/GInstData.h"
 #include "media/CSprite.h"
 #include "platform/core/dospath.h"
@@ -680,7 +681,13 @@ TEST_F(InfoPages, ChatBlocksColourBySenderAndRecipientAndPage) {
   EXPECT_EQ(panel->OnLButtonDown(520, 60 * 4 + 190, 0), 0) << "the delete box's edge";
   EXPECT_EQ(panel->OnLButtonDown(560, 450, 0), 1);
   EXPECT_EQ(panel->chatFirst, 0);
+  // Drawn inside the screen flush, the page puts the light out without a flush of its own.
+  CViewNotices notices;
+  RegisterAppViewNotices(&notices);
+  view->SetChatLight(1, 0);
   EXPECT_TRUE(quentest::MatchesGolden(Capture(), Golden("info_chat.png")));
+  EXPECT_EQ(g_chatLightOn, 0u);
+  RegisterAppViewNotices(nullptr);
 }
 
 TEST_F(InfoPages, NotesPageShowsTurnAndTextAndDeletes) {
