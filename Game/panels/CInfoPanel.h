@@ -183,8 +183,9 @@ class CInfoPanel {
   std::uint16_t combatLineOffset = 0;
   std::uint16_t combatStart = 0;
   std::uint16_t combatLast = 0;
-  std::uint8_t summaryEnd = 0;
-  std::uint8_t detailsEnd = 0;
+  // Until a page is drawn there is nothing further to page to.
+  std::uint8_t summaryEnd = 1;
+  std::uint8_t detailsEnd = 1;
 
   // Chat and notes: the topmost message and note shown.
   std::uint8_t chatFirst = 0;

@@ -392,6 +392,8 @@ TEST_F(InfoPages, CombatSummaryPagesThirteenBattles) {
     AddBattle(i % 5, {1, 0, 2, i == 3 ? 1u : 0u, 0, 1});
   }
   panel->SetType(8);
+  EXPECT_EQ(Click(480, 350), 1);
+  EXPECT_EQ(panel->combatStart, 0) << "MORE before the page was ever drawn";
   Draw();
   EXPECT_EQ(panel->hotSpotCount, 12);
   EXPECT_EQ(frame.Find("MORE")->colour, kWhite);
