@@ -11,7 +11,6 @@ int CInfoPanel::ClickResearch(int, int, WPARAM) { return 0; }
 void CInfoPanel::HoverTrade(int, int) {}
 void CInfoPanel::HoverAsteroidList(int, int) {}
 void CInfoPanel::HoverResearch(int, int) {}
-void CInfoPanel::HoverTechInfo(int, int) {}
 void CInfoPanel::ResetAsteroidList() {}
 void CInfoPanel::InitTradeState() {}
 void CInfoPanel::DrawTrade() {}

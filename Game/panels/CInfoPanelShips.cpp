@@ -361,10 +361,10 @@ void CInfoPanel::HoverShipList(int x, int y) {
   const int row = (y - 128) / 20;
   const bool inRows = y >= 128 && row < kShipRows && x > 29 && x < 614;
   CGUnit* unit = inRows ? shipRowUnits[row] : nullptr;
-  if (!inRows && !shipHovered) return;
   if (unit == shipHovered) return;
   shipHovered = unit;
-  if (unit) PanelFrame().ShowObject(2, unit->id);
+  if (unit) PanelFrame().ShowUnitData(unit, unit->location.asteroid);
+  else PanelFrame().ClearDataPanel(1);
   PanelFrame().FlushScreen();
   DrawShipRows(1);
 }

@@ -124,3 +124,16 @@ int CInfoPanel::ClickTechInfo(int x, int y, WPARAM) {
   }
   return 0;
 }
+
+void CInfoPanel::HoverTechInfo(int, int y) {
+  // The rows as drawn, 15 pixels apart from screen y 128; above them counts
+  // as past the table.
+  const unsigned row = static_cast<unsigned>(y - 128) / 15;
+  const std::uint16_t module = row < kTechRows ? techRows[row] : 0xFFFF;
+  if (row >= kTechRows && techHovered == 0xFFFF) return;
+  if (row < kTechRows && module == techHovered) return;
+  techHovered = module;
+  if (module != 0xFFFF) PanelFrame().ShowModuleData(0, module, g_gameData ? g_gameData->GetLocalGuildIndex() : 0);
+  else PanelFrame().ClearDataPanel(1);
+  PanelFrame().FlushScreen();
+}

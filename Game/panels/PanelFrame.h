@@ -11,6 +11,7 @@
 
 #include "platform/core/types.h"
 
+class CGUnit;
 struct Notification;
 
 class IPanelFrame {
@@ -43,6 +44,12 @@ class IPanelFrame {
   }
   // Copies the viewport alone to the display.
   virtual void FlushViewport() {}
+  // The data panel: a unit's read-out at a location, a module's data (mode 0
+  // details, 1 costs, else defences) in a guild's art, or empty rows (with
+  // the empty picture when redrawPicture is set).
+  virtual void ShowUnitData(CGUnit* /*unit*/, std::uint16_t /*location*/) {}
+  virtual void ShowModuleData(int /*mode*/, int /*module*/, int /*guild*/) {}
+  virtual void ClearDataPanel(int /*redrawPicture*/) {}
   // The chat light of the control panel, drawn without a flush (the info
   // panel sets it while the screen flush draws the panel).
   virtual void SetChatLight(int /*on*/) {}

@@ -1,6 +1,7 @@
 // The game screen as the panels see it (Game/panels/PanelFrame.h): the flush,
 // the current view's object display, the info panel and help.
 #include "Game/app/AppGlobals.h"
+#include "Game/panels/CVData.h"
 #include "Game/panels/CVNotify.h"
 #include "Game/panels/PanelFrame.h"
 #include "Game/views/frame/CVGeneric.h"
@@ -42,6 +43,15 @@ class CVPanelFrame : public IPanelFrame {
     return ::ShadeViewportRect(left, top, right, bottom, colour, percent);
   }
   void FlushViewport() override { ::FlushViewport(); }
+  void ShowUnitData(CGUnit* unit, std::uint16_t location) override {
+    if (g_dataPanel) g_dataPanel->ShowUnitData(unit, location, 0);
+  }
+  void ShowModuleData(int mode, int module, int guild) override {
+    if (g_dataPanel) g_dataPanel->ShowModuleData(mode, module, guild);
+  }
+  void ClearDataPanel(int redrawPicture) override {
+    if (g_dataPanel) g_dataPanel->Clear(redrawPicture);
+  }
   void SetChatLight(int on) override {
     if (CVGeneric* view = CurrentView()) view->SetChatLight(on, 0);
   }

@@ -61,7 +61,14 @@ class RecordingFrame : public IPanelFrame {
     lines.push_back({x1, y1, x2, y2, colour});
     return 1;
   }
-  void ShowObject(int kind, std::uint32_t id) override { shown.push_back(kind * 1000000000u + id); }
+  void ShowUnitData(CGUnit* unit, std::uint16_t location) override {
+    shown.push_back("unit " + std::string(unit->GetName()) + " at " + std::to_string(location));
+  }
+  void ShowModuleData(int mode, int module, int guild) override {
+    shown.push_back("module " + std::to_string(module) + " mode " + std::to_string(mode) + " guild " +
+                    std::to_string(guild));
+  }
+  void ClearDataPanel(int picture) override { shown.push_back("clear " + std::to_string(picture)); }
   void ActOnGameEvent(const Notification& n) override { acted.push_back(n.param2); }
   const Drawn* Find(const std::string& text) const {
     // The last drawn wins: a page drawn over another.
@@ -80,7 +87,7 @@ class RecordingFrame : public IPanelFrame {
     COLORREF colour;
   };
   std::vector<Drawnline> lines;
-  std::vector<std::uint32_t> shown;
+  std::vector<std::string> shown;
   std::vector<std::uint32_t> acted;
 };
 
@@ -245,12 +252,15 @@ TEST_F(InfoPages, ShipListPagesByFourteenAndRebuildsOnlyWhenTheTurnChanges) {
   Draw();
   panel->OnMouseMove(100, 98 + 50);
   EXPECT_EQ(panel->shipHovered, panel->shipRowUnits[1]);
-  EXPECT_EQ(frame.shown.back(), 2000000000u + panel->shipRowUnits[1]->id);
+  EXPECT_EQ(frame.shown.back(), "unit " + std::string(panel->shipRowUnits[1]->GetName()) + " at 1");
+  panel->OnMouseMove(300, 98 + 59);
+  EXPECT_EQ(frame.shown.size(), 1u) << "the same row's unit again";
   EXPECT_EQ(panel->OnLButtonDown(100, 98 + 50, 0), 0);
   ASSERT_EQ(view->goTos.size(), 1u);
   EXPECT_EQ(view->goTos[0], "3 " + std::to_string(panel->shipRowUnits[1]->id));
   panel->OnMouseMove(100, 98 + 340);
   EXPECT_EQ(panel->shipHovered, nullptr);
+  EXPECT_EQ(frame.shown.back(), "clear 1");
 }
 
 TEST_F(InfoPages, ShipListShowsTheOrderEstimateAndTheDesignPage) {
@@ -620,6 +630,14 @@ TEST_F(InfoPages, TechnologyPagesInNameOrderAndCountsEveryFittedSlot) {
   EXPECT_EQ(panel->OnLButtonDown(500, 450, 0), 0);
   EXPECT_EQ(panel->OnLButtonDown(560, 450, 0), 1);
   EXPECT_EQ(panel->techFirst, 0xFFFF) << "back to the start";
+  // Hover: the row's module in the data panel, once per module; past the rows, cleared.
+  Draw();
+  panel->OnMouseMove(100, 98 + 30 + 15 * 2);
+  panel->OnMouseMove(200, 98 + 30 + 15 * 2 + 14);
+  panel->OnMouseMove(100, 98 + 30 + 15 * 20);
+  panel->OnMouseMove(100, 98 + 30 + 15 * 21);
+  panel->OnMouseMove(100, 90);
+  EXPECT_EQ(frame.shown, (std::vector<std::string>{"module 22 mode 0 guild 1", "clear 1"}));
   EXPECT_TRUE(quentest::MatchesGolden(Capture(), Golden("info_technology.png")));
 }
 
