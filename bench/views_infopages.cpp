@@ -167,6 +167,17 @@ void BM_DrawPage(benchmark::State& state) {
   g_infoPanel->Draw();
   state.counters["allocations_per_redraw"] = static_cast<double>(bench::g_allocations.load() - before);
 }
+// What one text of the screen's drawing costs in allocations, to read the
+// pages' figures against.
+void BM_OneScreenText(benchmark::State& state) {
+  Screen s;
+  for (auto _ : state) DrawScreenText("Order of Harmony", 10, 10, 150, 0xFFFFFF, 0, 0, 0);
+  const std::size_t before = bench::g_allocations.load();
+  DrawScreenText("Order of Harmony", 10, 10, 150, 0xFFFFFF, 0, 0, 0);
+  state.counters["allocations_per_text"] = static_cast<double>(bench::g_allocations.load() - before);
+}
+BENCHMARK(BM_OneScreenText);
+
 BENCHMARK(BM_DrawPage)->Arg(0)->Arg(2)->Arg(5)->Arg(6)->Arg(7)->Arg(8)->Arg(9)->Arg(10)->Arg(11);
 
 }  // namespace

@@ -453,6 +453,20 @@ TEST_F(InfoPages, CombatDetailsPageThroughAShortLog) {
   EXPECT_EQ(panel->hotSpotCount, 2);
 }
 
+TEST_F(InfoPages, CombatRowsKeepBattlesPastByteRange) {
+  // A battle numbered 300 (no such asteroid here) with a log of one binary line.
+  g_gameData->notifications->Add(kLocal, 4, 401, "", "", 1, 300, 0);
+  std::ofstream(dir / "300.rpl") << "replay";
+  std::ofstream(dir / "300.tlg", std::ios::binary) << std::string("Battle\x01\xff\0hidden", 15) << "\n";
+  panel->SetType(8);
+  Draw();
+  EXPECT_EQ(panel->combatRowBattles[0], 300);
+  EXPECT_EQ(Click(450, 70), 1);
+  Draw();
+  EXPECT_TRUE(frame.Has("Battle\x01\xff")) << "shown up to its zero";
+  EXPECT_FALSE(frame.Has("UNABLE TO DISPLAY BATTLE REPORT"));
+}
+
 TEST_F(InfoPages, CombatPictures) {
   AddBattle(2, {2, 1, 3, 1, 0, 2}, 3);
   AddBattle(3, {4, 0, 1, 0, 0, 1});
