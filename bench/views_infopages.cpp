@@ -1,23 +1,25 @@
-// The trade screen's five pages, the research page and the asteroid list over
-// 150 asteroids with pools and full boards, each drawing as a ratio to a
-// whole-screen flush timed in the same run; and the heap allocations of a
-// hover that changes nothing on each of them.
+// The info panel's pages over the built installation, each as a ratio to a
+// whole-screen flush timed in the same run: building and sorting the ship
+// list of 2,000 units, the modules-in-use count over them against one plain
+// pass over the units, and the draw of each page; with the heap allocations
+// of a redraw in which nothing changed.
 
 #include <benchmark/benchmark.h>
 
 #include <chrono>
-#include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <string>
 
 #include "Game/app/AppGlobals.h"
+#include "Game/base/GIDString.h"
 #include "Game/model/GAsteroid.h"
+#include "Game/model/GChapter.h"
 #include "Game/model/GGameData.h"
-#include "Game/model/GGuild.h"
-#include "Game/net/GuildPackets.h"
+#include "Game/model/GNotify.h"
+#include "Game/model/GUnit.h"
 #include "Game/panels/CInfoPanel.h"
-#include "Game/rules/GModuleDB.h"
+#include "Game/rules/GUnitTem.h"
 #include "Game/views/frame/CVGeneric.h"
 #include "bench/count_allocations.h"
 #include "media/CDDraw.h"
@@ -30,14 +32,17 @@ namespace {
 using namespace plat;
 using Clock = std::chrono::steady_clock;
 
+constexpr std::uint16_t kLocal = 9;
+constexpr int kUnits = 2000;
+
 class BenchView : public CVGeneric {
  public:
   BenchView(HWND window, HINSTANCE instance) : CVGeneric(window, instance) {}
   ViewType GetViewType() const override { return VIEW_SOLAR; }
 };
 
-constexpr std::uint16_t kAsteroids = 150;
-
+// A game of 20 asteroids with 2,000 units of the local chapter, 100 designs,
+// 30 battles, chat messages and notes.
 struct Screen {
   Screen() {
     const std::string config = std::string(QUEN_BUILD_DIR) + "/gamedata/config";
@@ -51,66 +56,51 @@ struct Screen {
     window = CreateWindowEx(0, "BenchInfoPages", "", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 800, 600,
                             nullptr, nullptr, nullptr, nullptr);
     g_ddraw = new CDDraw(window, 1);
-    g_gameData = new CGameData(9, 8);
+    g_gameData = new CGameData(kLocal, 8);
     CGameData& g = *g_gameData;
-    const std::string art = std::string(QUEN_BUILD_DIR) + "/gamedata/c/QUENBAR/ART/";
-    g.imageModule = LoadLibrary((art + "ima.dll").c_str());
-    g.guildModules[1] = LoadLibrary((art + "GUILD2/guild.dll").c_str());
-    Populate(g);
+    g.textIndex = std::make_unique<CIDString>();
+    g.solarDB.CreateAsteroidArray(20);
+    for (std::uint16_t a = 0; a < 20; ++a) {
+      auto rock = std::make_unique<CGAsteroid>(a);
+      rock->SetName(("Rock " + std::to_string(a)).c_str());
+      g.solarDB.SetAsteroid(std::move(rock));
+    }
+    for (int d = 0; d < 100; ++d) {
+      auto* t = new CGUnitTemplate(kLocal, static_cast<std::int32_t>((std::uint32_t{kLocal} << 26) | 0x1000 | d));
+      t->unitClass = static_cast<std::uint8_t>(d % 11);
+      t->name = "Design " + std::to_string(d);
+      t->creationTurnHigh = 3;
+      t->slots[d % 20] = {static_cast<std::uint16_t>(d % 7), 2};
+      g.templates.AddTemplate(t, kLocal);
+      designs[d] = t;
+    }
+    for (int u = 0; u < kUnits; ++u) {
+      const Location at{static_cast<std::uint16_t>(u % 21), 0, 0, 0};
+      CGUnit* unit = g.pieces.CreateUnit(designs[u % 100], &at, kLocal, (std::uint32_t{kLocal} << 26) | (u + 1));
+      unit->SetName(("Unit " + std::to_string((u * 7919) % kUnits)).c_str());
+      unit->hullDamage = static_cast<std::uint8_t>(u % 90);
+    }
+    for (int b = 0; b < 30; ++b) g.notifications->Add(kLocal, 4, 401, "", "", 1, b % 20, 0);
+    CGChapter* local = g.GetLocalChapter();
+    for (int i = 0; i < 20; ++i) local->AddNote(("A note about the plan " + std::to_string(i)).c_str());
     view = std::make_unique<BenchView>(window, nullptr);
     g_currentView = view.get();
     SuspendScreenFlush(0);
-    view->SetInfoPanelVisible(1);
+    InstallPanelFrame(true);
     FlushScreen();
   }
   ~Screen() {
-    g_infoPanelVisible = 0;
+    InstallPanelFrame(false);
     g_currentView = nullptr;
     view.reset();
     delete g_gameData;
     delete g_ddraw;
     g_ddraw = nullptr;
     StopBackend();
-    SetProgramModulePath("");
-  }
-  static void Populate(CGameData& g) {
-    g.solarDB.CreateAsteroidArray(kAsteroids);
-    CGuild* guild = g.GetLocalGuild();
-    for (std::uint16_t i = 0; i < kAsteroids; ++i) {
-      auto a = std::make_unique<CGAsteroid>(i);
-      char name[32];
-      std::snprintf(name, sizeof name, "Rock %03u", i);
-      a->SetName(name);
-      a->sizeClass = 2;
-      a->CreateZones();
-      a->detected = 1;
-      a->owner = static_cast<std::uint16_t>(i % 3 == 0 ? 9 : i % 3 == 1 ? 12 : 0xFFFF);
-      a->AddEvent({static_cast<std::uint8_t>(i % 4), 100u + i, 20u + i % 5, static_cast<std::uint8_t>(i % 3)});
-      g.solarDB.SetAsteroid(std::move(a));
-      g.poolDB.SetStorageFacilities(i, 1);
-      const std::uint32_t stocks[4] = {i * 500u, 1000u, 60000u, 7u};
-      g.poolDB.SetMinerals(i, stocks);
-      MineralOfferPacket offer;
-      offer.seller = static_cast<std::uint8_t>(8 + i % 8);
-      offer.asteroid = static_cast<std::uint8_t>(i);
-      offer.mineral = static_cast<std::uint8_t>(i % 4);
-      offer.amount = static_cast<std::uint16_t>(10 + i);
-      offer.price[1] = 3;
-      guild->PostMineralOffer(offer.Build().bytes);
-    }
-    g.moduleDB->count = 0;
-    for (int i = 0; i < 30; ++i) {
-      ModuleRecord m{};
-      std::snprintf(m.name, sizeof m.name, "Shield %02d", i);
-      m.guildMask = 2;
-      m.type = 0;
-      const ModuleRecord records[] = {m};
-      g.moduleDB->LoadModules(WriteModulesImage(records));
-      g.moduleDB->GetRecord(g.moduleDB->GetCount() - 1)->researchPoints = static_cast<std::uint16_t>(i * 400 + 1);
-    }
   }
   HWND window = nullptr;
   std::unique_ptr<BenchView> view;
+  CGUnitTemplate* designs[100] = {};
 };
 
 template <typename Op, typename Base>
@@ -134,39 +124,60 @@ void FlushWhole() {
   FlushScreen();
 }
 
-// The page of `type` (the trade screen on `tradePage`) drawn alone.
-void BM_PageDraw(benchmark::State& state) {
+void BM_ShipListBuildAndSort2000(benchmark::State& state) {
   Screen s;
-  const auto type = static_cast<std::uint8_t>(state.range(0));
-  g_infoPanel->SetType(type);
-  if (type == 1) g_infoPanel->trade.page = static_cast<std::uint8_t>(state.range(1));
-  Against(state, "ratio_to_whole_flush", [] { g_infoPanel->Draw(); }, FlushWhole);
+  g_infoPanel->SetType(2);
+  Against(
+      state, "ratio_to_whole_flush",
+      [] {
+        g_infoPanel->BuildShipList();
+        g_infoPanel->shipSortKey = static_cast<std::uint8_t>((g_infoPanel->shipSortKey + 1) % 5);
+      },
+      FlushWhole);
 }
-BENCHMARK(BM_PageDraw)
-    ->Args({1, 0})
-    ->Args({1, 1})
-    ->Args({1, 2})
-    ->Args({1, 3})
-    ->Args({1, 4})
-    ->Args({3, 0})
-    ->Args({4, 0});
+BENCHMARK(BM_ShipListBuildAndSort2000);
 
-// The mouse moves within one row of each page: nothing changes, nothing is allocated.
-void BM_HoverWithoutChange(benchmark::State& state) {
+// One pass over the local chapter's units as the count walks them.
+std::uint32_t PlainPass() {
+  std::uint32_t seen = 0;
+  for (std::uint16_t a = 0; a < g_numAsteroids; ++a) {
+    const std::uint32_t n = g_gameData->pieces.CountOperationalUnits(a, kLocal);
+    for (std::uint32_t k = 0; k < n; ++k) seen += g_gameData->pieces.GetOperationalUnitAt(a, kLocal, k) != nullptr;
+  }
+  return seen;
+}
+
+void BM_ModulesInUse2000(benchmark::State& state) {
+  Screen s;
+  Against(
+      state, "ratio_to_one_pass", [] { g_infoPanel->CountModulesInUse(); },
+      [] { benchmark::DoNotOptimize(PlainPass()); });
+}
+BENCHMARK(BM_ModulesInUse2000);
+
+// The draw of page type state.range(0), then the allocations of one more
+// draw with nothing changed.
+void BM_DrawPage(benchmark::State& state) {
   Screen s;
   const auto type = static_cast<std::uint8_t>(state.range(0));
   g_infoPanel->SetType(type);
   g_infoPanel->Draw();
-  const int y = type == 1 ? 98 + 60 : type == 3 ? 98 + 32 : 98 + 66;
-  g_infoPanel->OnMouseMove(200, y);
+  Against(state, "ratio_to_whole_flush", [] { g_infoPanel->Draw(); }, FlushWhole);
   const std::size_t before = bench::g_allocations.load();
-  for (auto _ : state) {
-    g_infoPanel->OnMouseMove(200, y);
-    g_infoPanel->OnMouseMove(230, y + 2);
-  }
-  state.counters["allocations_per_move"] =
-      static_cast<double>(bench::g_allocations.load() - before) / static_cast<double>(2 * state.iterations());
+  g_infoPanel->Draw();
+  state.counters["allocations_per_redraw"] = static_cast<double>(bench::g_allocations.load() - before);
 }
-BENCHMARK(BM_HoverWithoutChange)->Arg(1)->Arg(3)->Arg(4);
+// What one text of the screen's drawing costs in allocations, to read the
+// pages' figures against.
+void BM_OneScreenText(benchmark::State& state) {
+  Screen s;
+  for (auto _ : state) DrawScreenText("Order of Harmony", 10, 10, 150, 0xFFFFFF, 0, 0, 0);
+  const std::size_t before = bench::g_allocations.load();
+  DrawScreenText("Order of Harmony", 10, 10, 150, 0xFFFFFF, 0, 0, 0);
+  state.counters["allocations_per_text"] = static_cast<double>(bench::g_allocations.load() - before);
+}
+BENCHMARK(BM_OneScreenText);
+
+BENCHMARK(BM_DrawPage)->Arg(0)->Arg(2)->Arg(5)->Arg(6)->Arg(7)->Arg(8)->Arg(9)->Arg(10)->Arg(11);
 
 }  // namespace

@@ -12,11 +12,48 @@
 
 #include <array>
 #include <cstdint>
+#include <vector>
 
 #include "platform/core/types.h"
 
 class CDDraw;
+class CGUnit;
 class CSprite;
+
+// One operational unit of the local chapter as the ship list shows it.
+struct ShipListEntry {
+  CGUnit* unit = nullptr;
+  std::uint16_t location = 0;  // asteroid number; the asteroid count for solar space
+  std::uint8_t condition = 0;  // 0 sound, 1 damaged, 2 critical
+  std::uint8_t unitClass = 0;
+  char designName[30] = {};
+  char unitName[31] = {};
+};
+
+// Keys of the ship list's order.
+enum ShipListSort : std::uint8_t {
+  SORT_LOCATION = 0,
+  SORT_NAME = 1,
+  SORT_DESIGN = 2,
+  SORT_CLASS = 3,
+  SORT_CONDITION = 4
+};
+
+constexpr int kShipRows = 14;
+constexpr int kCombatRows = 12;
+constexpr int kStatusSeries = 9;
+constexpr int kTechRows = 20;
+// The chat packet as the panel sends it: 16 bytes of header and fields, then
+// a 500-byte text field whose text ends with a zero.
+constexpr std::size_t kChatPacketText = 500;
+constexpr std::size_t kChatPacketSize = 16 + kChatPacketText;
+// Packet 1506 from `sender` to `target` with at most 499 characters of `text`.
+std::vector<std::uint8_t> MakeChatPacket(std::uint8_t sender, std::uint8_t target, const char* text);
+// The combat summary's detail value while its list is shown.
+constexpr std::uint8_t kCombatSummaryPage = 255;
+// A 0 -> 1 -> 2 condition: power (percent of its maximum), hull and life support.
+std::uint8_t ShipCondition(std::int32_t power, std::int32_t maxPower, std::uint8_t hullDamage,
+                           std::uint8_t lifeDamage);
 
 constexpr int kInfoPanelTypes = 12;
 constexpr int kInfoHotSpots = 54;
@@ -123,7 +160,7 @@ class CInfoPanel {
   // screen calls it.
   void EndTransferPicking();
 
-  // The pages' operations, called for the current type only (CInfoPanelPages.cpp).
+  // The pages' operations, called for the current type only (each page's own file).
   int ClickVotePanel(int x, int y, plat::WPARAM keys);
   int ClickShipList(int x, int y, plat::WPARAM keys);
   int ClickAsteroidList(int x, int y, plat::WPARAM keys);
@@ -157,6 +194,24 @@ class CInfoPanel {
   void DrawPlayerNotes();
   void DrawKeyboardReference();
 
+  // Ship list steps: the entries are rebuilt when the turn changes.
+  void BuildShipList();
+  void SortShipList();
+  void DrawShipRows(int flush);
+  // art: the five class icons, then the 6 x 12 and 10 x 12 cells they shrink into.
+  void DrawShipRow(const ShipListEntry& entry, int row, CSprite* const art[7]);
+  void DrawTemplateList();
+  // Status pages.
+  int ClickStatusChapters(int x, int y);
+  int ClickStatusGuilds(int x, int y);
+  int ClickStatusPersonal(int x, int y);
+  void DrawPersonalPage();
+  // Combat summary pages.
+  void DrawCombatSummaryPage();
+  void DrawCombatDetails();
+  // Technology: how many of each module the local chapter's operational units carry.
+  void CountModulesInUse();
+
   // The page shown; the first field of the panel.
   std::uint8_t type = 2;
   CDDraw* owner;
@@ -177,4 +232,46 @@ class CInfoPanel {
   ResearchPageState research;
   AsteroidListState asteroidList;
   TradePageState trade;
+
+  // Ship list.
+  std::uint16_t shipPosition = 0xFFFF;  // index before the first row; 0xFFFF: from entry 0
+  std::uint16_t shipEnd = 0;            // index after the last row
+  std::array<CGUnit*, kShipRows> shipRowUnits{};
+  CGUnit* shipHovered = nullptr;
+  std::uint8_t templateMode = 0;
+  std::uint8_t templatePage = 0;
+  std::uint32_t templateMore = 0;
+  std::uint32_t shipBuiltTurn = 0xFFFFFFFFu;
+  std::vector<ShipListEntry> shipEntries;
+  std::uint8_t shipSortKey = SORT_LOCATION;
+
+  // Status.
+  std::uint8_t statusPage = 0;
+  std::uint8_t guildFigure = 0;
+  std::array<std::uint8_t, kStatusSeries> statusSeries{1, 1, 1, 1, 1, 1, 1, 1, 1};
+
+  // Combat summary. Battles and notification indexes keep 16 bits: a turn may
+  // raise more than 255 notifications.
+  std::array<std::uint16_t, kCombatRows> combatRowBattles{};
+  std::array<std::uint16_t, kCombatRows> combatRowNotices{};
+  std::uint8_t combatDetail = kCombatSummaryPage;
+  std::uint16_t combatLineOffset = 0;
+  std::uint16_t combatStart = 0;
+  std::uint16_t combatLast = 0;
+  // Until a page is drawn there is nothing further to page to.
+  std::uint8_t summaryEnd = 1;
+  std::uint8_t detailsEnd = 1;
+
+  // Chat and notes: the topmost message and note shown.
+  std::uint8_t chatFirst = 0;
+  std::uint16_t noteFirst = 0;
+
+  // Technology: module indexes, 0xFFFF for none (the first: the start of the
+  // name order; the next page: the order is exhausted).
+  std::uint16_t techFirst = 0xFFFF;
+  std::uint16_t techNext = 0xFFFF;
+  std::array<std::uint16_t, kTechRows> techRows{};
+  std::uint16_t techHovered = 0xFFFF;
+  // Modules fitted on the local chapter's units, by module index (kept between draws).
+  std::vector<std::uint32_t> techInUse;
 };

@@ -299,7 +299,7 @@ void CInfoPanel::HoverAsteroidList(int sx, int sy) {
     const std::uint16_t asteroid = s.rows[(y - kBandTop) / kRowHeight];
     if (asteroid == s.hovered) return;
     if (asteroid == kNoPanelItem)
-      PanelFrame().ClearDataPanel();
+      PanelFrame().ClearDataPanel(1);
     else
       PanelFrame().ShowAsteroidData(asteroid);
     s.hovered = asteroid;
@@ -309,7 +309,7 @@ void CInfoPanel::HoverAsteroidList(int sx, int sy) {
   }
   if (s.hovered == kNoPanelItem) return;
   s.hovered = kNoPanelItem;
-  PanelFrame().ClearDataPanel();
+  PanelFrame().ClearDataPanel(1);
   PanelFrame().FlushScreen();
   DrawAsteroidRows(0);
 }

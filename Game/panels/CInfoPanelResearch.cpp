@@ -347,18 +347,18 @@ void CInfoPanel::HoverResearch(int sx, int sy) {
     }
     if (item == s.shownItem) return;
     if (item == kNoPanelItem)
-      PanelFrame().ClearDataPanel();
+      PanelFrame().ClearDataPanel(1);
     else if (s.mode == 1)
       PanelFrame().ShowHullCosts(HullAt(item));
     else
-      PanelFrame().ShowModuleData(item);
+      PanelFrame().ShowModuleData(0, item, g_gameData ? g_gameData->GetLocalGuildIndex() : 0);
     s.shownItem = item;
     PanelFrame().FlushScreen();
     return;
   }
   if (s.shownItem == kNoPanelItem) return;
   s.hoveredGauge = s.hoveredPlus = s.hoveredMinus = s.shownItem = kNoPanelItem;
-  PanelFrame().ClearDataPanel();
+  PanelFrame().ClearDataPanel(1);
   PanelFrame().FlushScreen();
   RedrawResearchMarks();
 }

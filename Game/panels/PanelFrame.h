@@ -11,8 +11,10 @@
 
 #include "platform/core/types.h"
 
+class CGUnit;
 class CSprite;
 struct CGHull;
+struct Notification;
 
 class IPanelFrame {
  public:
@@ -29,8 +31,9 @@ class IPanelFrame {
   // A help topic of the game's help library at (x, y).
   virtual void ShowHelpTopic(std::uint32_t /*topic*/, int /*x*/, int /*y*/) {}
 
-  // Drawing on the game screen in viewport coordinates, as the view framework
-  // draws (its contracts hold: refused places give 0 and draw nothing).
+  // Drawing in viewport coordinates (origin at screen (29, 98)), as the view
+  // framework draws. Text gives the drawn height, 0 when refused; line and
+  // shade 0 when refused.
   virtual int DrawScreenText(const char* /*text*/, int /*x*/, int /*y*/, int /*width*/, plat::COLORREF /*colour*/,
                              plat::UINT /*format*/, int /*bold*/, int /*upperCase*/) {
     return 0;
@@ -48,12 +51,20 @@ class IPanelFrame {
   // Copies the viewport alone to the display.
   virtual void FlushViewport() {}
 
-  // The data panel beside the viewport: emptied (with its picture), or showing
-  // a module's data for the local guild, a hull's costs or an asteroid.
-  virtual void ClearDataPanel() {}
-  virtual void ShowModuleData(int /*index*/) {}
+  // The data panel beside the viewport: a unit's read-out at a location, a
+  // module's data (mode 0 details, 1 costs, else defences) in a guild's art,
+  // a hull's costs, an asteroid, or empty rows (with the empty picture when
+  // redrawPicture is set).
+  virtual void ShowUnitData(CGUnit* /*unit*/, std::uint16_t /*location*/) {}
+  virtual void ShowModuleData(int /*mode*/, int /*module*/, int /*guild*/) {}
   virtual void ShowHullCosts(const CGHull* /*hull*/) {}
   virtual void ShowAsteroidData(std::uint16_t /*asteroid*/) {}
+  virtual void ClearDataPanel(int /*redrawPicture*/) {}
+  // The chat light of the control panel, drawn without a flush (the info
+  // panel sets it while the screen flush draws the panel).
+  virtual void SetChatLight(int /*on*/) {}
+  // The notification panel's action for a notification (a battle's replay).
+  virtual void ActOnGameEvent(const Notification& /*n*/) {}
 };
 
 // The registered frame, or the do-nothing default.

@@ -2,8 +2,8 @@
 // the current view's object display, the info panel and help, drawing on the
 // screen and the data panel's read-outs.
 #include "Game/app/AppGlobals.h"
-#include "Game/model/GGameData.h"
 #include "Game/panels/CVData.h"
+#include "Game/panels/CVNotify.h"
 #include "Game/panels/PanelFrame.h"
 #include "Game/views/frame/CVGeneric.h"
 
@@ -47,17 +47,26 @@ class CVPanelFrame : public IPanelFrame {
     ::DrawViewSprite(sprite, x, y, source);
   }
   void FlushViewport() override { ::FlushViewport(); }
-  void ClearDataPanel() override {
-    if (g_dataPanel) g_dataPanel->Clear(1);
+  void ShowUnitData(CGUnit* unit, std::uint16_t location) override {
+    if (g_dataPanel) g_dataPanel->ShowUnitData(unit, location, 0);
   }
-  void ShowModuleData(int index) override {
-    if (g_dataPanel && g_gameData) g_dataPanel->ShowModuleData(0, index, g_gameData->GetLocalGuildIndex());
+  void ShowModuleData(int mode, int module, int guild) override {
+    if (g_dataPanel) g_dataPanel->ShowModuleData(mode, module, guild);
   }
   void ShowHullCosts(const CGHull* hull) override {
     if (g_dataPanel && hull) g_dataPanel->ShowHullCosts(hull);
   }
   void ShowAsteroidData(std::uint16_t asteroid) override {
     if (g_dataPanel) g_dataPanel->ShowAsteroidData(asteroid, 0);
+  }
+  void ClearDataPanel(int redrawPicture) override {
+    if (g_dataPanel) g_dataPanel->Clear(redrawPicture);
+  }
+  void SetChatLight(int on) override {
+    if (CVGeneric* view = CurrentView()) view->SetChatLight(on, 0);
+  }
+  void ActOnGameEvent(const Notification& n) override {
+    if (g_notifyPanel) g_notifyPanel->ActOnGameEvent(n);
   }
 };
 

@@ -128,6 +128,19 @@ set_tests_properties(Quenbar.NotificationPanelInPlay PROPERTIES TIMEOUT 150
   ENVIRONMENT "QUENBAR_CONFIG_DIR=${PROJECT_BINARY_DIR}/gamedata/config;QUENSRVR_SEED=7"
   RUN_SERIAL TRUE
   FAIL_REGULAR_EXPRESSION "Sanitizer|runtime error")
+# The info panel's pages in play: the ship list and designs, the three status
+# pages, the combat summary and technology, compared with golden captures.
+add_test(NAME Quenbar.InfoPagesInPlay
+  COMMAND ${CMAKE_COMMAND} -DQUENBAR=$<TARGET_FILE:quenbar> -DSCRIPT=${quen_game_dir}/info_pages.txt
+    -DWORKDIR=${PROJECT_BINARY_DIR}/gamedata/c/QUENBAR -DGOLDEN=${quen_game_dir}/golden
+    -DCAPTURES=info_designs.png,info_ships.png,info_status_guilds.png,info_status_personal.png,info_status.png,info_combat.png,info_technology.png
+    -DUSERINFO=${quen_game_dir}/UserInfo.dat -DSERVER_LOG=${quen_game_dir}/info_pages.log
+    -DLEAVES=SAVE/autosave.*,SAVE/asavebak.*
+    -P ${quen_fe_dir}/run_and_compare.cmake)
+set_tests_properties(Quenbar.InfoPagesInPlay PROPERTIES TIMEOUT 150
+  ENVIRONMENT "QUENBAR_CONFIG_DIR=${PROJECT_BINARY_DIR}/gamedata/config;QUENSRVR_SEED=7"
+  RUN_SERIAL TRUE
+  FAIL_REGULAR_EXPRESSION "Sanitizer|runtime error")
 # The quick start: on a fresh installation it loads the instant-action
 # scenario on a local server into its game screen, and the turn plays on; with
 # that scenario gone (and no saved game) it says the game cannot start.

@@ -1,0 +1,56 @@
+#pragma once
+// What the info panel's pages share when they draw: texts of the text index,
+// the panel's colours and the boxes and captions every page repeats, all in
+// viewport coordinates through the panel frame.
+//
+// Game thread only.
+
+#include <memory>
+#include <string>
+
+#include "Game/base/GIDString.h"
+#include "Game/model/GGameData.h"
+#include "Game/panels/PanelFrame.h"
+#include "platform/core/types.h"
+#include "platform/gdi/text.h"
+
+namespace infopage {
+
+constexpr plat::COLORREF kWhite = 0xFFFFFF;
+constexpr plat::COLORREF kGrey = 0x969696;
+constexpr plat::COLORREF kGreen = 0x00FF00;
+constexpr plat::COLORREF kBlack = 0x000000;
+constexpr plat::COLORREF kRed = 0x0000FF;
+constexpr plat::COLORREF kPaleYellow = 0xD7FFFF;
+
+// The finished text of a text ID; empty when the index lacks it.
+template <class... Args>
+std::string Text(const char* id, const Args&... args) {
+  if (!g_gameData || !g_gameData->textIndex) return {};
+  const std::unique_ptr<char[]> text = g_gameData->textIndex->GetTextAlloc(id, args...);
+  return text ? std::string(text.get()) : std::string();
+}
+
+inline int Write(const std::string& text, int x, int y, int width, plat::COLORREF colour,
+                 plat::UINT format = plat::DT_LEFT, int bold = 0, int upper = 0) {
+  return PanelFrame().DrawScreenText(text.c_str(), x, y, width, colour, format, bold, upper);
+}
+inline int Caption(const char* id, int x, int y, int width, plat::COLORREF colour, plat::UINT format = plat::DT_LEFT,
+                   int bold = 0, int upper = 0) {
+  return Write(Text(id), x, y, width, colour, format, bold, upper);
+}
+inline void Line(int x1, int y1, int x2, int y2, plat::COLORREF colour, int width = 1) {
+  PanelFrame().DrawViewportLine(x1, y1, x2, y2, colour, width);
+}
+// A box shaded `percent` towards `shade` and framed in `frame`.
+inline void Box(int left, int top, int right, int bottom, plat::COLORREF shade, std::uint8_t percent,
+                plat::COLORREF frame) {
+  PanelFrame().ShadeViewportRect(left, top, right, bottom, shade, percent);
+  Line(left, top, right, top, frame);
+  Line(right, top, right, bottom, frame);
+  Line(left, bottom, right, bottom, frame);
+  Line(left, top, left, bottom, frame);
+}
+inline plat::COLORREF Pick(bool on, plat::COLORREF colour = kWhite) { return on ? colour : kGrey; }
+
+}  // namespace infopage
