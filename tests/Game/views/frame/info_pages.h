@@ -50,8 +50,10 @@ class PagesFrame : public IPanelFrame {
   }
   void FlushViewport() override { ++viewportFlushes; }
   void FlushScreen() override { ++screenFlushes; }
-  void ClearDataPanel() override { shown.push_back("clear"); }
-  void ShowModuleData(int index) override { shown.push_back("module " + std::to_string(index)); }
+  void ClearDataPanel(int redrawPicture) override { shown.push_back(redrawPicture ? "clear" : "clear rows"); }
+  void ShowModuleData(int mode, int index, int) override {
+    shown.push_back((mode ? "module mode " + std::to_string(mode) + " " : "module ") + std::to_string(index));
+  }
   void ShowHullCosts(const CGHull* hull) override { shown.push_back(hull ? "hull" : "no hull"); }
   void ShowAsteroidData(std::uint16_t a) override { shown.push_back("asteroid " + std::to_string(a)); }
   std::vector<std::string> shown;
