@@ -92,18 +92,23 @@ Image MakeTexturePalette(Look look, std::uint32_t seed);
 const std::array<int, 17>& ViewCodes();
 bool ViewCodeMirrored(int code);
 std::array<float, 3> ViewCodeDirection(int code);
-// The hull of a unit class (0-10, 11 the wreck), x forward, z up.
-Mesh MakeHullMesh(std::uint32_t unitClass);
+// The hull of a guild (0-4) and unit class (0-10, 11 the wreck), x forward,
+// z up, in the guild's own lines: faces of material 0 are plates, of material
+// 1 the guild's trim.
+Mesh MakeHullMesh(std::uint32_t guild, std::uint32_t unitClass);
 // Pictures of models (unit pictures, the asteroids' pictures):
-// kUnitPictureSide squared texels, 0 empty, 1..255 brightness.
+// kUnitPictureSide squared texels, 0 empty, else the brightness: plates
+// 1..kTrimTexel - 1, trim (faces of material 1) kTrimTexel..255.
 constexpr std::uint32_t kUnitPictureSide = 64;
+constexpr std::uint8_t kTrimTexel = 192;
 // A stand-in picture (a disc whatever the mesh) for what needs the names and
 // sizes of the pictures but not their looks: the index, tests.
 Image PlaceholderPicture(const Mesh& mesh, const std::array<float, 3>& toCamera);
 // Per guild directory "GUILD<n>\": "<class><n>0<code>.mat" with its ".ptx"
 // (and for mirrored codes ".xtx": the view from the other side, mirrored, as
 // the views mirror it back) for the eleven classes and the wreck, the pictures
-// drawn by `maker` (each class and code once for all guilds).
+// drawn by `maker` from each guild's own hulls, coloured by the guild's
+// palette "units.pal": plates in its hue, trim in its glow.
 void AddUnitPictures(std::vector<Asset>* out, const PictureMaker& maker);
 
 // Frame series of explosions ("explode\\exp100" .. "exp900", "rap100" ..

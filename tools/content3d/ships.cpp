@@ -1,7 +1,8 @@
-// The unit pictures: per guild and unit class, a hull seen from the seventeen
-// view codes the 3D views pick by angle, drawn by the picture maker into a
-// 64 x 64 texture. The codes drawn mirrored also get the mirrored texture
+// The unit pictures: per guild and unit class, the guild's hull seen from the
+// seventeen view codes the 3D views pick by angle, drawn by the picture maker
+// into a 64 x 64 texture. The codes drawn mirrored also get the mirrored texture
 // (".xtx") beside the plain one (".ptx").
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdio>
@@ -14,26 +15,6 @@ namespace {
 constexpr std::uint32_t kSide = kUnitPictureSide;
 
 }  // namespace
-
-// Stations are squat, warships longer and slimmer the heavier their class,
-// each with a bridge and engines; the wreck has lost its bridge and an engine.
-Mesh MakeHullMesh(std::uint32_t unitClass) {
-  const bool station = unitClass == 1 || unitClass == 2;
-  const bool wreck = unitClass == 11;
-  const float len = station ? 1.f : 1.2f + 0.14f * static_cast<float>(unitClass % 11);
-  const float wid = station ? 1.f : 0.3f + 0.05f * static_cast<float>(unitClass % 5);
-  const float high = station ? 0.5f : 0.2f + 0.03f * static_cast<float>(unitClass % 4);
-  Mesh m;
-  AppendBox(&m, {0, 0, 0}, {len / 2, wid / 2, high / 2});
-  if (!wreck) AppendBox(&m, {-len * 0.1f, 0, high * 0.7f}, {len * 0.15f, wid * 0.25f, high * 0.25f});
-  const int engines = station ? 0 : 1 + static_cast<int>(unitClass % 3);
-  for (int e = 0; e < engines; ++e) {
-    if (wreck && e == 0) continue;
-    const float y = engines == 1 ? 0.f : wid * (0.8f * static_cast<float>(e) / static_cast<float>(engines - 1) - 0.4f);
-    AppendBox(&m, {-len / 2, y, 0}, {0.12f, wid * 0.1f + 0.03f, high * 0.35f});
-  }
-  return m;
-}
 
 // Code 10 from above, 14 from below, else rows of 45 degrees (codes 1-3, 6-8,
 // ...) and headings in steps of 45 degrees from the bow (codes 1, 6, 11, ...).
@@ -54,13 +35,24 @@ Image Mirrored(const Image& texels) {
   return out;
 }
 
+// The guilds' plates (their hue over grey) and trim (their glow), as the 2D
+// ship pictures colour them.
 Image GuildPalette(std::uint32_t guild) {
-  static constexpr float kTint[5][3] = {{1, 0.35f, 0.3f}, {0.35f, 1, 0.4f}, {0.4f, 0.5f, 1}, {1, 1, 0.35f}, {1, 0.4f, 1}};
+  static constexpr float kPlate[5][3] = {
+      {0.60f, 0.33f, 0.32f}, {0.31f, 0.52f, 0.40f}, {0.33f, 0.39f, 0.61f}, {0.60f, 0.52f, 0.32f}, {0.54f, 0.34f, 0.54f}};
+  static constexpr float kGlow[5][3] = {{1, 0.35f, 0.2f}, {0.3f, 0.95f, 0.45f}, {0.35f, 0.55f, 1}, {1, 0.8f, 0.3f},
+                                        {0.9f, 0.4f, 0.95f}};
   std::vector<SGPalEntry> colours(256, SGPalEntry{0, 0, 0, 0});
   for (std::uint32_t i = 1; i < 256; ++i) {
-    const float t = static_cast<float>(i) / 255.f;
-    // Grey hull plates with the guild's colour mixed in.
-    auto ch = [&](int c) { return static_cast<std::uint8_t>(std::min(255.f, 255 * t * (0.55f + 0.45f * kTint[guild][c]))); };
+    const bool trim = i >= kTrimTexel;
+    // Brightness within the band, the plates' lit faces brightened towards white.
+    const float t = trim ? 0.35f + 0.65f * static_cast<float>(i - kTrimTexel) / static_cast<float>(255 - kTrimTexel)
+                         : static_cast<float>(i) / static_cast<float>(kTrimTexel - 1);
+    const float* tint = trim ? kGlow[guild] : kPlate[guild];
+    auto ch = [&](int c) {
+      const float lit = 1.6f * t * tint[c] + (trim ? 0.25f : 0.2f) * t * t;
+      return static_cast<std::uint8_t>(std::min(255.f, 255.f * lit));
+    };
     colours[i] = SGPalEntry{ch(0), ch(1), ch(2), 0};
   }
   return sgdata::MakePalette(colours);
@@ -80,7 +72,7 @@ Image PlaceholderPicture(const Mesh&, const std::array<float, 3>&) {
   for (std::uint32_t y = 0; y < kSide; ++y)
     for (std::uint32_t x = 0; x < kSide; ++x) {
       const int dx = static_cast<int>(2 * x + 1) - static_cast<int>(kSide), dy = static_cast<int>(2 * y + 1) - static_cast<int>(kSide);
-      if (dx * dx + dy * dy < static_cast<int>(kSide * kSide) / 2) out[y * kSide + x] = 200;
+      if (dx * dx + dy * dy < static_cast<int>(kSide * kSide) / 2) out[y * kSide + x] = 150;
     }
   return out;
 }
@@ -92,18 +84,21 @@ void AddUnitPictures(std::vector<Asset>* out, const PictureMaker& maker) {
   // the hull seen from the other side (lit from the same side as every other
   // picture), mirrored, so that mirroring it back shows that side.
   std::vector<Image> pictures, across;
-  for (std::uint32_t c = 0; c < 12; ++c)
-    for (const int code : ViewCodes()) {
-      const auto toCamera = ViewCodeDirection(code);
-      pictures.push_back(maker(MakeHullMesh(c), toCamera));
-      across.push_back(ViewCodeMirrored(code) ? Mirrored(maker(MakeHullMesh(c), {toCamera[0], -toCamera[1], toCamera[2]}))
-                                              : Image());
+  for (std::uint32_t guild = 0; guild < 5; ++guild)
+    for (std::uint32_t c = 0; c < 12; ++c) {
+      const Mesh hull = MakeHullMesh(guild, c);
+      for (const int code : ViewCodes()) {
+        const auto toCamera = ViewCodeDirection(code);
+        pictures.push_back(maker(hull, toCamera));
+        across.push_back(ViewCodeMirrored(code) ? Mirrored(maker(hull, {toCamera[0], -toCamera[1], toCamera[2]}))
+                                                : Image());
+      }
     }
+  std::size_t at = 0;
   for (std::uint32_t guild = 0; guild < 5; ++guild) {
     const std::string dir = "GUILD" + std::to_string(guild + 1) + "\\";
     const std::string palette = dir + "units.pal";
     out->push_back({palette, kPalette, GuildPalette(guild)});
-    std::size_t at = 0;
     for (std::uint32_t c = 0; c < 12; ++c) {
       for (const int code : ViewCodes()) {
         char stem[16];

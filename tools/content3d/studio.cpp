@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
+#include <vector>
 #include <unistd.h>
 
 #include "platform/backend/headless.h"
@@ -58,7 +59,8 @@ struct Studio::Parts {
   SGDataPath* dp = nullptr;
   SGScene* scene = nullptr;
   SGInstance* camera = nullptr;
-  SGMaterial* material = nullptr;
+  SGMaterial* material = nullptr;  // the lit grey every face is drawn with
+  SGMaterial* dark = nullptr;      // unlit black: the plates when finding the trim
 };
 
 Studio::Studio() : parts_(std::make_unique<Parts>()) {
@@ -123,19 +125,27 @@ Studio::Studio() : parts_(std::make_unique<Parts>()) {
   SGInstanceSetOrientation(light, lf, lu);
   SGSceneAddInstance(p.scene, light);
   SGInstanceUpdate(light);
-  p.material = static_cast<SGMaterial*>(SGCalloc(1, sizeof(SGMaterial)));
-  p.material->matType = SG_MAT_TYPE_SHADED;
-  p.material->matColour = 200u | (200u << 8) | (200u << 16) | (200u << 24);
-  p.material->matAmbient = 0.25f;
-  p.material->matDiffuse = 0.75f;
-  p.material->matInfo = static_cast<SGMaterialInfo*>(SGCalloc(1, sizeof(SGMaterialInfo)));
+  auto shaded = [&](std::uint8_t grey, float ambient, float diffuse) {
+    auto* mat = static_cast<SGMaterial*>(SGCalloc(1, sizeof(SGMaterial)));
+    Check(mat != nullptr, "no material");
+    mat->matType = SG_MAT_TYPE_SHADED;
+    mat->matColour = grey | (std::uint32_t{grey} << 8) | (std::uint32_t{grey} << 16) | (std::uint32_t{grey} << 24);
+    mat->matAmbient = ambient;
+    mat->matDiffuse = diffuse;
+    mat->matInfo = static_cast<SGMaterialInfo*>(SGCalloc(1, sizeof(SGMaterialInfo)));
+    return mat;
+  };
+  p.material = shaded(200, 0.25f, 0.75f);
   Check(SGContextPrepareMaterial(p.ctx, p.material) == SG_ERROR_NONE, "material refused");
+  p.dark = shaded(0, 0.f, 0.f);
+  Check(SGContextPrepareMaterial(p.ctx, p.dark) == SG_ERROR_NONE, "material refused");
 }
 
 Studio::~Studio() {
   Parts& p = *parts_;
   if (p.scene) SGSceneDestroy(p.scene);
   if (p.material) SGMaterialDestroy(p.material);
+  if (p.dark) SGMaterialDestroy(p.dark);
   if (p.rend) SGRendererDestroy(p.rend);
   if (p.dp) SGDataPathDestroy(p.dp);
   if (p.fb) SGFrameBufferDestroy(p.fb);
@@ -156,12 +166,6 @@ Image Studio::Picture(const Mesh& mesh, const std::array<float, 3>& toCamera, st
   std::memcpy(&size, file.data(), 4);
   SGModel* model = nullptr;
   Check(SGModelRelocate(file.data() + 4, size, &model) == SG_ERROR_NONE, "model refused");
-  SGInstance* inst = nullptr;
-  Check(SGInstanceCreate(p.ctx, SG_INST_TYPE_MODEL_ONE, &inst) == SG_ERROR_NONE, "no instance");
-  SGInstanceSetModel(inst, model);
-  SGInstanceSetMaterial(inst, 1, &p.material);
-  SGSceneAddInstance(p.scene, inst);
-  SGInstanceUpdate(inst);
   float radius = 0.f;
   for (const auto& v : mesh.verts) radius = std::max(radius, std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]));
   const double dist = radius / std::tan(kFov * 3.14159265 / 360.0) * 1.05 + radius;
@@ -172,35 +176,62 @@ Image Studio::Picture(const Mesh& mesh, const std::array<float, 3>& toCamera, st
   SGInstanceSetPosition(p.camera, pos);
   SGInstanceSetOrientation(p.camera, forward, camUp);
   SGInstanceUpdate(p.camera);
-  DDBLTFX fx;
-  fx.dwFillColor = 0;
-  p.surface->Blt(nullptr, nullptr, nullptr, DDBLT_COLORFILL | DDBLT_WAIT, &fx);
-  const SGError drawn = SGSceneDraw(p.rend, p.scene, p.camera);
-  SGInstanceRemove(inst);
-  SGInstanceDelete(inst);
+  // The first drawing lights every face alike; the second draws the plates
+  // black and the trim lit, which finds the trim the first one shows.
+  std::vector<std::uint8_t> lit, trim;
+  for (const bool findTrim : {false, true}) {
+    SGInstance* inst = nullptr;
+    Check(SGInstanceCreate(p.ctx, SG_INST_TYPE_MODEL_ONE, &inst) == SG_ERROR_NONE, "no instance");
+    SGInstanceSetModel(inst, model);
+    SGMaterial* mats[2] = {findTrim ? p.dark : p.material, p.material};
+    SGInstanceSetMaterial(inst, 2, mats);
+    SGSceneAddInstance(p.scene, inst);
+    SGInstanceUpdate(inst);
+    DDBLTFX fx;
+    fx.dwFillColor = 0;
+    p.surface->Blt(nullptr, nullptr, nullptr, DDBLT_COLORFILL | DDBLT_WAIT, &fx);
+    const SGError drawn = SGSceneDraw(p.rend, p.scene, p.camera);
+    SGInstanceRemove(inst);
+    SGInstanceDelete(inst);
+    if (drawn != SG_ERROR_NONE) SGModelFree(model);
+    Check(drawn == SG_ERROR_NONE, "draw failed");
+    // The green of each 5-6-5 pixel of the square around the centre, as tall as the frame.
+    const auto view = p.surface->Pixels();
+    auto& into = findTrim ? trim : lit;
+    into.assign(static_cast<std::size_t>(kHeight) * kHeight, 0);
+    const std::uint32_t x0 = (kWidth - kHeight) / 2;
+    for (std::uint32_t y = 0; y < kHeight; ++y)
+      for (std::uint32_t x = 0; x < kHeight; ++x) {
+        const BYTE* at = view.bits + static_cast<std::size_t>(y) * view.pitch + static_cast<std::size_t>(x0 + x) * 2;
+        const std::uint32_t px = at[0] | (static_cast<std::uint32_t>(at[1]) << 8);
+        const std::uint32_t g = (px >> 5) & 63;
+        // Drawn pixels are never 0: the darkest face still has its ambient light.
+        into[static_cast<std::size_t>(y) * kHeight + x] = px == 0 ? 0 : static_cast<std::uint8_t>(std::max(1u, (g << 2) | (g >> 4)));
+      }
+  }
   SGModelFree(model);
-  Check(drawn == SG_ERROR_NONE, "draw failed");
-  // The square around the centre, as tall as the frame, averaged down.
-  const auto view = p.surface->Pixels();
+  // Averaged down: plates into 1..kTrimTexel - 1, trim into kTrimTexel..255.
   const std::uint32_t box = kHeight;
-  const std::uint32_t x0 = (kWidth - box) / 2;
   Image out(static_cast<std::size_t>(side) * side, 0);
   for (std::uint32_t ty = 0; ty < side; ++ty) {
     for (std::uint32_t tx = 0; tx < side; ++tx) {
-      std::uint32_t covered = 0, total = 0, sum = 0;
+      std::uint32_t covered = 0, trimmed = 0, total = 0, sum = 0;
       for (std::uint32_t y = ty * box / side; y < (ty + 1) * box / side; ++y) {
         for (std::uint32_t x = tx * box / side; x < (tx + 1) * box / side; ++x) {
-          const BYTE* at = view.bits + static_cast<std::size_t>(y) * view.pitch + static_cast<std::size_t>(x0 + x) * 2;
-          const std::uint32_t px = at[0] | (static_cast<std::uint32_t>(at[1]) << 8);
-          const std::uint32_t g = (px >> 5) & 63;
+          const std::size_t i = static_cast<std::size_t>(y) * box + x;
           ++total;
-          if (px != 0) {
+          if (lit[i] != 0) {
             ++covered;
-            sum += (g << 2) | (g >> 4);
+            sum += lit[i];
+            trimmed += trim[i] != 0;
           }
         }
       }
-      if (covered * 2 > total) out[static_cast<std::size_t>(ty) * side + tx] = static_cast<std::uint8_t>(std::max(1u, sum / covered));
+      if (covered * 2 <= total) continue;
+      const std::uint32_t b = sum / covered;
+      out[static_cast<std::size_t>(ty) * side + tx] =
+          trimmed * 2 > covered ? static_cast<std::uint8_t>(kTrimTexel + b * (255u - kTrimTexel) / 255u)
+                                : static_cast<std::uint8_t>(std::max(1u, b * (kTrimTexel - 1u) / 255u));
     }
   }
   return out;

@@ -20,7 +20,8 @@ class Studio {
   Studio& operator=(const Studio&) = delete;
 
   // The mesh (x forward, z up) seen from direction `toCamera`, `side` x `side`
-  // texels: 0 where nothing was drawn, else the brightness 1..255.
+  // texels: 0 where nothing was drawn, else the brightness, plates (faces of
+  // material 0) in 1..kTrimTexel - 1 and trim (material 1) in kTrimTexel..255.
   Image Picture(const Mesh& mesh, const std::array<float, 3>& toCamera, std::uint32_t side);
 
  private:

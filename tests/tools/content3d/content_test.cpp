@@ -189,4 +189,98 @@ TEST_F(ContentTest, GenerationIsDeterministic) {
   EXPECT_NE(content3d::MakeSceneFile().find("START"), std::string::npos);
 }
 
+// The guilds' hulls, seen from above: a coarse footprint of the faces in the
+// x-y plane, over the hull's own bounds (`normalise`) or over a fixed square.
+std::vector<bool> Footprint(const content3d::Mesh& m, bool normalise) {
+  constexpr int kCells = 32;
+  float lo[2] = {-2.5f, -2.5f}, hi[2] = {2.5f, 2.5f};
+  if (normalise) {
+    lo[0] = lo[1] = 1e9f;
+    hi[0] = hi[1] = -1e9f;
+    for (const auto& v : m.verts)
+      for (int k = 0; k < 2; ++k) lo[k] = std::min(lo[k], v[k]), hi[k] = std::max(hi[k], v[k]);
+  }
+  std::vector<bool> cells(kCells * kCells, false);
+  for (int cy = 0; cy < kCells; ++cy)
+    for (int cx = 0; cx < kCells; ++cx) {
+      const float px = lo[0] + (hi[0] - lo[0]) * (static_cast<float>(cx) + 0.5f) / kCells;
+      const float py = lo[1] + (hi[1] - lo[1]) * (static_cast<float>(cy) + 0.5f) / kCells;
+      for (const auto& t : m.tris) {
+        float s[3];
+        for (int e = 0; e < 3; ++e) {
+          const auto& a = m.verts[t.v[e]];
+          const auto& b = m.verts[t.v[(e + 1) % 3]];
+          s[e] = (b[0] - a[0]) * (py - a[1]) - (b[1] - a[1]) * (px - a[0]);
+        }
+        if ((s[0] >= 0 && s[1] >= 0 && s[2] >= 0) || (s[0] <= 0 && s[1] <= 0 && s[2] <= 0)) {
+          cells[static_cast<std::size_t>(cy * kCells + cx)] = true;
+          break;
+        }
+      }
+    }
+  return cells;
+}
+
+// Cells covered by one footprint only, against those covered by either.
+double Difference(const std::vector<bool>& a, const std::vector<bool>& b) {
+  std::size_t either = 0, one = 0;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    either += a[i] || b[i];
+    one += a[i] != b[i];
+  }
+  return either == 0 ? 0.0 : static_cast<double>(one) / static_cast<double>(either);
+}
+
+TEST(GuildHulls, EachGuildHasItsOwnOutlinePerClass) {
+  for (std::uint32_t c = 0; c < 12; ++c)
+    for (std::uint32_t g = 0; g < 5; ++g)
+      for (std::uint32_t h = g + 1; h < 5; ++h)
+        // Shape, not size: each over its own bounds.
+        EXPECT_GT(Difference(Footprint(content3d::MakeHullMesh(g, c), true), Footprint(content3d::MakeHullMesh(h, c), true)),
+                  0.1)
+            << "class " << c << " guilds " << g << " and " << h;
+}
+
+TEST(GuildHulls, EachClassOfAGuildHasItsOwnHull) {
+  for (std::uint32_t g = 0; g < 5; ++g)
+    for (std::uint32_t c = 0; c < 12; ++c)
+      for (std::uint32_t d = c + 1; d < 12; ++d)
+        EXPECT_GT(Difference(Footprint(content3d::MakeHullMesh(g, c), false), Footprint(content3d::MakeHullMesh(g, d), false)),
+                  0.03)
+            << "guild " << g << " classes " << c << " and " << d;
+}
+
+TEST(GuildHulls, HullsCarryPlatesAndTrimOnWholeFaces) {
+  for (std::uint32_t g = 0; g < 5; ++g)
+    for (std::uint32_t c = 0; c < 12; ++c) {
+      const auto m = content3d::MakeHullMesh(g, c);
+      std::size_t plates = 0, trim = 0;
+      for (const auto& t : m.tris) {
+        ASSERT_LE(t.material, 1u);
+        (t.material == 0 ? plates : trim) += 1;
+        for (const auto i : t.v) ASSERT_LT(i, m.verts.size());
+        for (const auto i : t.uv) ASSERT_LT(i, m.uvs.size());
+        // No face degenerates to a line: the fans of the outlines stay convex.
+        const auto& a = m.verts[t.v[0]];
+        const auto& b = m.verts[t.v[1]];
+        const auto& d = m.verts[t.v[2]];
+        const float u[3] = {b[0] - a[0], b[1] - a[1], b[2] - a[2]}, w[3] = {d[0] - a[0], d[1] - a[1], d[2] - a[2]};
+        const float n[3] = {u[1] * w[2] - u[2] * w[1], u[2] * w[0] - u[0] * w[2], u[0] * w[1] - u[1] * w[0]};
+        EXPECT_GT(n[0] * n[0] + n[1] * n[1] + n[2] * n[2], 1e-12f) << "guild " << g << " class " << c;
+      }
+      EXPECT_GT(plates, 20u) << "guild " << g << " class " << c;
+      // The wreck has lost its engines and most of its trim.
+      if (c != 11) {
+        EXPECT_GT(trim, 10u) << "guild " << g << " class " << c;
+      }
+      // The model file packs it as the views' library reads it.
+      const auto file = content3d::MakeMeshModelFile(m);
+      std::uint32_t size = 0;
+      std::memcpy(&size, file.data(), 4);
+      SGModel* model = nullptr;
+      ASSERT_EQ(SGModelRelocate(file.data() + 4, size, &model), SG_ERROR_NONE);
+      SGModelFree(model);
+    }
+}
+
 }  // namespace

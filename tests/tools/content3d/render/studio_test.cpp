@@ -24,7 +24,7 @@ TEST(Studio, DrawsEveryUnitPictureFromEveryViewCode) {
     std::set<content3d::Image> distinct;
     for (std::size_t k = 0; k < codes.size(); ++k) {
       const auto picture =
-          studio.Picture(content3d::MakeHullMesh(c), content3d::ViewCodeDirection(codes[k]), content3d::kUnitPictureSide);
+          studio.Picture(content3d::MakeHullMesh(0, c), content3d::ViewCodeDirection(codes[k]), content3d::kUnitPictureSide);
       ASSERT_EQ(picture.size(), static_cast<std::size_t>(side * side));
       std::size_t covered = 0;
       for (const auto t : picture) covered += t != 0;
@@ -45,8 +45,8 @@ TEST(Studio, DrawsEveryUnitPictureFromEveryViewCode) {
   EXPECT_FALSE(content3d::ViewCodeMirrored(21));
   EXPECT_FALSE(content3d::ViewCodeMirrored(10));
   // The same view draws the same picture: the data build's cache relies on it.
-  EXPECT_EQ(studio.Picture(content3d::MakeHullMesh(9), content3d::ViewCodeDirection(7), content3d::kUnitPictureSide),
-            studio.Picture(content3d::MakeHullMesh(9), content3d::ViewCodeDirection(7), content3d::kUnitPictureSide));
+  EXPECT_EQ(studio.Picture(content3d::MakeHullMesh(3, 9), content3d::ViewCodeDirection(7), content3d::kUnitPictureSide),
+            studio.Picture(content3d::MakeHullMesh(3, 9), content3d::ViewCodeDirection(7), content3d::kUnitPictureSide));
   const std::filesystem::path out = std::filesystem::path(QUEN_BUILD_DIR) / "contact" / "unit_pictures_rendered.png";
   std::filesystem::create_directories(out.parent_path());
   EXPECT_TRUE(plat::WritePng(out, sheet));
