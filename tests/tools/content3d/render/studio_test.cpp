@@ -18,26 +18,28 @@ TEST(Studio, DrawsEveryUnitPictureFromEveryViewCode) {
   const int side = static_cast<int>(content3d::kUnitPictureSide);
   plat::Image sheet;
   sheet.width = side * static_cast<int>(codes.size());
-  sheet.height = side * 12;
+  sheet.height = side * 12 * 5;
   sheet.rgb.assign(static_cast<std::size_t>(sheet.width) * sheet.height, 0x202040);
-  for (std::uint32_t c = 0; c < 12; ++c) {
+  for (std::uint32_t row = 0; row < 12 * 5; ++row) {
+    // Every guild's hulls, a row per class.
+    const std::uint32_t g = row / 12, c = row % 12;
     std::set<content3d::Image> distinct;
     for (std::size_t k = 0; k < codes.size(); ++k) {
       const auto picture =
-          studio.Picture(content3d::MakeHullMesh(0, c), content3d::ViewCodeDirection(codes[k]), content3d::kUnitPictureSide);
+          studio.Picture(content3d::MakeHullMesh(g, c), content3d::ViewCodeDirection(codes[k]), content3d::kUnitPictureSide);
       ASSERT_EQ(picture.size(), static_cast<std::size_t>(side * side));
       std::size_t covered = 0;
       for (const auto t : picture) covered += t != 0;
-      EXPECT_GT(covered, 20u) << "class " << c << " code " << codes[k];
-      EXPECT_LT(covered, picture.size() * 3 / 4) << "class " << c << " code " << codes[k];
+      EXPECT_GT(covered, 20u) << "guild " << g << " class " << c << " code " << codes[k];
+      EXPECT_LT(covered, picture.size() * 3 / 4) << "guild " << g << " class " << c << " code " << codes[k];
       distinct.insert(picture);
       for (int y = 0; y < side; ++y)
         for (int x = 0; x < side; ++x) {
           const std::uint32_t v = picture[static_cast<std::size_t>(y) * side + x];
-          if (v) sheet.rgb[static_cast<std::size_t>(static_cast<int>(c) * side + y) * sheet.width + k * side + x] = v * 0x010101;
+          if (v) sheet.rgb[static_cast<std::size_t>(static_cast<int>(row) * side + y) * sheet.width + k * side + x] = v * 0x010101;
         }
     }
-    EXPECT_GE(distinct.size(), 15u) << "class " << c;
+    EXPECT_GE(distinct.size(), 15u) << "guild " << g << " class " << c;
   }
   // Mirrored codes are the views across the hull's long axis.
   EXPECT_TRUE(content3d::ViewCodeMirrored(6));
