@@ -42,8 +42,10 @@ class CLoginDlg : public CDlgBase {
     m_raised = LoadImage((art + "loku.ima").c_str(), 0, 0);
     m_pressed = LoadImage((art + "lokd.ima").c_str(), 0, 0);
     MoveWindow(GetDlgItem(window, kOk), 100, 163, 80, 49, FALSE);
-    MoveWindow(GetDlgItem(window, kUserEdit), 62, 115, 156, 15, FALSE);
-    MoveWindow(GetDlgItem(window, kPasswordEdit), 62, 145, 156, 15, FALSE);
+    // The template's places on the 800 x 600 scale; the panel's art captions
+    // the edits from the same places, on their left.
+    MoveWindow(GetDlgItem(window, kUserEdit), 111, 115, 144, 15, FALSE);
+    MoveWindow(GetDlgItem(window, kPasswordEdit), 111, 145, 144, 15, FALSE);
     SendDlgItemMessage(window, kUserEdit, EM_LIMITTEXT, kUserLimit, 0);
     SendDlgItemMessage(window, kPasswordEdit, EM_LIMITTEXT, kPasswordLimit, 0);
     return 0;

@@ -6,12 +6,16 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <set>
 
+#include "media/ImaImage.h"
 #include "paths.h"
+#include "platform/display/backend.h"
+#include "platform/resource/module.h"
 #include "tools/art/canvas.h"
 #include "tools/art/captions.h"
 
@@ -96,7 +100,6 @@ TEST(Captions, EveryTypedOrPickedControlOfTheFrontEndScreensHasACaption) {
   }
   int fields = 0;
   for (const auto& [dialog, controls] : p.templates) {
-    if (dialog == "IDD_LOGIN") continue;  // a panel over another screen, not a backdrop
     for (const auto& c : controls) {
       if (c.kind == "CONTROL") continue;  // up-downs and buttons label themselves or sit beside an edit
       EXPECT_TRUE(captioned.count(c.name)) << dialog << " " << c.name << " has no caption";
@@ -117,10 +120,15 @@ TEST(Captions, LieOnTheBackdropClearOfControlsBannerAndEachOther) {
     const auto placed = art::LayOutCaptions(s, p.templates);
     const art::Box banner = art::BannerBox(s);
     const auto code = buttons.find(Lower(s.backdrop));
+    // A panel over a screen (the login box) is captioned in its own pixels.
+    std::pair<int, int> size{0, 0};
+    for (const auto& container : ProjectInventory().containers)
+      if (const art::Asset* a = container.Find(s.backdrop); a && size.first == 0) size = {a->width, a->height};
+    ASSERT_GT(size.first, 0) << s.backdrop << " is no picture of the inventory";
     for (std::size_t i = 0; i < placed.size(); ++i) {
       const art::PlacedCaption& c = placed[i];
       EXPECT_GE(c.size, 11) << Where(s, c);
-      EXPECT_TRUE(c.box.Inside(800, 600)) << Where(s, c);
+      EXPECT_TRUE(c.box.Inside(size.first, size.second)) << Where(s, c);
       if (s.backdrop != "main.ima") {
         EXPECT_FALSE(c.box.Overlaps(banner)) << Where(s, c) << " is under the banner";
       }
@@ -175,4 +183,56 @@ TEST(Captions, TableAndTemplateErrorsNameTheirLine) {
   const auto placed = art::LayOutCaptions(art::ReadCaptionTable("screen a.ima IDD_A\n IDC_A below B\n", strings)[0], t);
   ASSERT_EQ(placed.size(), 1u);
   EXPECT_GE(placed[0].box.y, t.at("IDD_A")[0].place.y + t.at("IDD_A")[0].place.h);
+}
+
+// The login panel as the data build drew it: each of its edits' captions
+// shows lettering, brighter than the dark inset it sits on, left of its edit;
+// the panel is written for review (build/<preset>/contact/login.png).
+TEST(Captions, TheBuiltLoginPanelShowsItsFieldCaptions) {
+  const Project& p = TheProject();
+  const auto screen = std::find_if(p.screens.begin(), p.screens.end(), [](const auto& s) { return s.dialog == "IDD_LOGIN"; });
+  ASSERT_NE(screen, p.screens.end());
+  const auto placed = art::LayOutCaptions(*screen, p.templates);
+  ASSERT_EQ(placed.size(), 2u);
+  const art::Container* frontEnd = nullptr;
+  for (const auto& c : ProjectInventory().containers)
+    if (c.isModule && c.Find("login.ima")) frontEnd = &c;
+  ASSERT_NE(frontEnd, nullptr);
+  plat::HMODULE module = plat::LoadLibrary(HostPath(*frontEnd).string().c_str());
+  ASSERT_NE(module, nullptr) << HostPath(*frontEnd);
+  const auto bytes = plat::ResourceBytes(module, plat::ResName("login.ima"), plat::ResName("IMA"));
+  plat::FreeLibrary(module);
+  const auto layout = ReadImaHeader(bytes);
+  ASSERT_TRUE(layout && HoldsAllPixels(*layout, bytes.size()));
+  plat::Image panel;
+  panel.width = static_cast<int>(layout->width);
+  panel.height = static_cast<int>(layout->height);
+  panel.rgb.resize(static_cast<std::size_t>(panel.width) * panel.height);
+  for (int y = 0; y < panel.height; ++y)
+    for (int x = 0; x < panel.width; ++x) {
+      // Bottom row first, 5-6-5.
+      const std::size_t at = layout->pixelOffset + 2 * (static_cast<std::size_t>(panel.height - 1 - y) * panel.width + x);
+      const std::uint32_t px = bytes[at] | (std::uint32_t{bytes[at + 1]} << 8);
+      const std::uint32_t r = (px >> 11) << 3, g = ((px >> 5) & 63) << 2, b = (px & 31) << 3;
+      panel.rgb[static_cast<std::size_t>(y) * panel.width + x] = (r << 16) | (g << 8) | b;
+    }
+  auto bright = [&](const art::Box& box) {
+    int count = 0;
+    for (int y = static_cast<int>(box.y); y < static_cast<int>(box.y + box.h); ++y)
+      for (int x = static_cast<int>(box.x); x < static_cast<int>(box.x + box.w); ++x) {
+        const std::uint32_t c = panel.rgb[static_cast<std::size_t>(y) * panel.width + x];
+        count += ((c >> 16) & 255) + ((c >> 8) & 255) + (c & 255) > 450;
+      }
+    return count;
+  };
+  for (const auto& c : placed) {
+    ASSERT_TRUE(c.box.Inside(panel.width, panel.height)) << c.text;
+    // Lettering 14 pixels high leaves well over a pixel per letter lit.
+    EXPECT_GT(bright(c.box), static_cast<int>(c.text.size()) * 3) << c.text;
+  }
+  // The same place with no caption, below the panel's title: no lettering.
+  EXPECT_LT(bright({20, 60, 60, 18}), 3);
+  const std::filesystem::path out = std::filesystem::path(QUEN_BUILD_DIR) / "contact" / "login.png";
+  std::filesystem::create_directories(out.parent_path());
+  EXPECT_TRUE(plat::WritePng(out, panel));
 }
