@@ -200,7 +200,9 @@ TEST(Captions, TheBuiltLoginPanelShowsItsFieldCaptions) {
   ASSERT_NE(frontEnd, nullptr);
   plat::HMODULE module = plat::LoadLibrary(HostPath(*frontEnd).string().c_str());
   ASSERT_NE(module, nullptr) << HostPath(*frontEnd);
-  const auto bytes = plat::ResourceBytes(module, plat::ResName("login.ima"), plat::ResName("IMA"));
+  // The bytes live in the module: copied before it is let go.
+  const auto view = plat::ResourceBytes(module, plat::ResName("login.ima"), plat::ResName("IMA"));
+  const std::vector<std::uint8_t> bytes(view.begin(), view.end());
   plat::FreeLibrary(module);
   const auto layout = ReadImaHeader(bytes);
   ASSERT_TRUE(layout && HoldsAllPixels(*layout, bytes.size()));
