@@ -181,7 +181,10 @@ Image Studio::Picture(const Mesh& mesh, const std::array<float, 3>& toCamera, st
   std::vector<std::uint8_t> lit, trim;
   for (const bool findTrim : {false, true}) {
     SGInstance* inst = nullptr;
-    Check(SGInstanceCreate(p.ctx, SG_INST_TYPE_MODEL_ONE, &inst) == SG_ERROR_NONE, "no instance");
+    if (SGInstanceCreate(p.ctx, SG_INST_TYPE_MODEL_ONE, &inst) != SG_ERROR_NONE) {
+      SGModelFree(model);
+      Check(false, "no instance");
+    }
     SGInstanceSetModel(inst, model);
     SGMaterial* mats[2] = {findTrim ? p.dark : p.material, p.material};
     SGInstanceSetMaterial(inst, 2, mats);
