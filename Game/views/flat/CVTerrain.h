@@ -1,0 +1,151 @@
+#pragma once
+// The 2D view of one asteroid's surface: its zones as square rings of cells
+// around the centre (TerrainGeometry.h), each cell one kind of ATV of a zone,
+// with the zone's owner tint, borders, facilities and ATVs over a
+// star field and the asteroid's picture. The player filters the tint (six
+// filters), toggles automanage, gives zone commands from a popup menu (each
+// sends its packet, TerrainPackets.h), walks the asteroids where the local
+// chapter is with Tab and leaves for the asteroid's orbital space.
+//
+// The view draws only with sprites: the background (stars and asteroid) is
+// made once per asteroid, each cell is restored from it onto the work surface,
+// tinted, bordered and filled, then copied to the screen composition.
+//
+// The model's values are a server's word and are not trusted: a size class
+// above 4 shows no zones, a zone missing from the asteroid is skipped, a cell
+// kind or owner out of range draws nothing.
+//
+// Game thread only.
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "Game/views/flat/TerrainGeometry.h"
+#include "Game/views/frame/CVGeneric.h"
+
+class CSprite;
+class CImageButton;
+class CVStarField;
+class CGAsteroid;
+class CGZone;
+
+class CVTerrain : public CVGeneric {
+ public:
+  static constexpr std::uint8_t kNoFilter = 0xFF;
+  static constexpr int kFilterCount = 6;
+  static constexpr std::uint8_t kEndByte = 0xDE;
+  static constexpr std::uint32_t kFirstFilterId = 450;
+  static constexpr std::uint32_t kAutomanageId = 312;
+  static constexpr std::uint32_t kGoToSpaceId = 456;
+  // The main window's own command for the go-to-space button.
+  static constexpr std::uint32_t kMainGoToSpaceId = 310;
+  // Popup-menu commands.
+  enum MenuCommand : std::uint32_t {
+    MENU_SET_GOTO = 501,
+    MENU_TRANSPORT = 506,
+    MENU_GO_SPACE = 508,
+    MENU_VOTES = 516,
+    MENU_CLEAR_GOTO = 520,
+    MENU_RAISE_MINING = 800,
+    MENU_RAISE_STACKING = 801,
+    MENU_ENTRENCH = 802,
+    MENU_STORAGE_FACILITY = 803,
+    MENU_MINING_FACILITY = 804,
+    MENU_POWER_FACILITY = 805,
+    MENU_ATV_FACILITY = 806,
+    MENU_CONSTRUCT_ATVS = 807,
+  };
+
+  // Creates every sprite and the (hidden) buttons; the filter starts at 3.
+  CVTerrain(plat::HWND window, plat::HINSTANCE instance);
+  ~CVTerrain() override;
+
+  ViewType GetViewType() const override { return VIEW_TERRAIN; }
+  int OnLButtonDown(int x, int y, plat::WPARAM keys) override;
+  int OnRButtonDown(int x, int y, plat::WPARAM keys) override;
+  int OnRButtonUp(int, int, plat::WPARAM) override { return 0; }
+  int OnLButtonDblClk(int x, int y) override;
+  int OnKeyDown(plat::WPARAM key, plat::LPARAM flags) override;
+  // Shows an asteroid (0xFFFF0000 | id; id 0xFFFF keeps the current one), or
+  // the location asteroid of a unit id; only redraws while built.
+  void Render(std::int32_t argument) override;
+  void Invalidate() override { Build(); }
+  void GoToView(plat::WPARAM viewType, plat::LPARAM argument) override;
+  void UpdateControlPanel() override;
+  void OnDrawItem(plat::DRAWITEMSTRUCT* item) override;
+  void RouteDrawItem(plat::DRAWITEMSTRUCT* item, int viewSpecific) override;
+  plat::LRESULT OnCommand(std::uint32_t id) override;
+  plat::LRESULT OnMenuCommand(std::uint32_t id) override;
+  void PlayFrameAnimation(std::uint32_t elapsedMs) override;
+  void RebuildDisplay() override { Build(); }
+  // u16 asteroid, u32 last show argument, the end byte 0xDE; LoadState is 1
+  // only when the end byte reads back, and leaves the view to be built.
+  int SaveState(plat::FILE* file) override;
+  int LoadState(plat::FILE* file) override;
+  int ShowContextMenu(int x, int y) override;
+  std::uint16_t GetCurrentAsteroidId() override { return asteroidId; }
+
+  // Filter i (0..5) as its button or the F key chooses it: the chosen one
+  // again clears the filter. All zones are drawn again.
+  void SelectFilter(std::uint8_t filter);
+  std::uint8_t GetFilter() const { return filter; }
+  // The tint percentage of `zone` under the current filter (0: none).
+  int FilterPercent(const CGZone& zone) const;
+  // What a screen point hits on the shown asteroid.
+  bool HitZone(int x, int y, terrain::Hit* out) const;
+  // The popup items the cell under (x, y) offers, in menu order (the ids of
+  // MenuCommand); empty off the zones.
+  std::array<std::uint32_t, 13> MenuItemsAt(int x, int y, int* count) const;
+  // Runs a zone command of the popup on the cell under (x, y).
+  void RunZoneCommand(std::uint32_t id, int x, int y);
+  // The automanage button's action.
+  void ToggleAutomanage();
+  // The survey line of the shown asteroid (as the status line gets it).
+  std::string SurveyStatus() const;
+  // Draws every zone onto the work surface and the composition; with flush,
+  // shows the viewport.
+  void RedrawAllZones(int flush);
+
+  CImageButton* FilterButton(int i) const { return filterButtons[static_cast<std::size_t>(i)]; }
+  CImageButton* AutomanageButton() const { return automanageButton; }
+  CImageButton* GoToSpaceButton() const { return goToSpaceButton; }
+  int IsBuilt() const { return static_cast<int>(built); }
+
+ private:
+  CGAsteroid* Asteroid() const;
+  int SizeClass() const;
+  void Build();
+  void DrawAsteroidPicture();
+  void DrawCentreAndRings();
+  void DrawCell(int ring, int position);
+  void DrawCellContents(const CGZone& zone, int kind, int x, int y);
+  int ZoneAtCell(int column, int row) const;
+  void DrawCellText(const char* text, int x, int y, plat::COLORREF colour);
+  void HideButtons();
+  void ShowOnScreen();
+  void SetStatusFromId(const char* id);
+  void NextAsteroid(int backwards);
+  CImageButton* MakeButton(std::uint32_t id, const char* tip, int x, int y, int width, int height,
+                           std::uint32_t help, const char* base);
+  void DrawButton(CImageButton* button, int selected);
+
+  std::uint32_t built = 0;
+  std::uint16_t asteroidId = 0;
+  std::uint32_t lastArgument = 0;
+  CSprite* verticalLine = nullptr;
+  CSprite* horizontalLine = nullptr;
+  std::array<CSprite*, 4> atvImages{};
+  CSprite* workSurface = nullptr;
+  CSprite* background = nullptr;
+  // Storage (twice: the storage and mining cell shares it), power, mining, ATV construction.
+  std::array<CSprite*, 5> facilityImages{};
+  CVStarField* starField = nullptr;
+  std::array<CImageButton*, kFilterCount> filterButtons{};
+  CImageButton* goToSpaceButton = nullptr;
+  CImageButton* automanageButton = nullptr;
+  std::uint8_t filter = 3;
+  // The cell the last popup menu was opened on.
+  int menuX = 0;
+  int menuY = 0;
+};
