@@ -27,6 +27,7 @@
 #include "media/CImageButton.h"
 #include "media/CSprite.h"
 #include "platform/ddraw/ddconst.h"
+#include "platform/gdi/bitmaps.h"
 #include "platform/gdi/dc.h"
 #include "platform/gdi/objects.h"
 #include "platform/gdi/text.h"
@@ -77,11 +78,6 @@ std::string Text(const char* id) {
   return text;
 }
 
-void ReplaceFirst(std::string& text, const char* marker, const std::string& value) {
-  const std::size_t at = text.find(marker);
-  if (at != std::string::npos) text.replace(at, std::char_traits<char>::length(marker), value);
-}
-
 const CGChapter* Chapter(std::uint8_t chapter) {
   if (!g_gameData || !g_gameData->guildList || chapter >= kOwnerChapters) return nullptr;
   return g_gameData->guildList->GetChapter(chapter);
@@ -118,12 +114,13 @@ CVTerrain::CVTerrain(HWND window, HINSTANCE instance) : CVGeneric(window, instan
     std::snprintf(tip, sizeof tip, "TFLTBTN%d", i);
     filterButtons[static_cast<std::size_t>(i)] =
         MakeButton(kFirstFilterId + static_cast<std::uint32_t>(i), tip, 637 + 25 * i, 494, 25 + i % 2, 24,
-                   271 + static_cast<std::uint32_t>(i), kFilterBases[i]);
+                   271 + static_cast<std::uint32_t>(i), (std::string(kFilterBases[i]) + "u.ima").c_str(),
+                   (std::string(kFilterBases[i]) + "d.ima").c_str());
   }
   // The starting filter's button shows pressed.
   filterButtons[filter]->Toggle();
-  automanageButton = MakeButton(kAutomanageId, "AUTOTOGL", 637, 518, 77, 24, 320, "auto");
-  goToSpaceButton = MakeButton(kGoToSpaceId, "VTGTSPAC", 714, 518, 76, 24, 278, "gtspce");
+  automanageButton = MakeButton(kAutomanageId, "AUTOTOGL", 637, 518, 77, 24, 320, "autoup.ima", "autodn.ima");
+  goToSpaceButton = MakeButton(kGoToSpaceId, "VTGTSPAC", 714, 518, 76, 24, 278, "gtspceup.ima", "gtspcedn.ima");
 }
 
 CVTerrain::~CVTerrain() {
@@ -140,13 +137,13 @@ CVTerrain::~CVTerrain() {
 }
 
 CImageButton* CVTerrain::MakeButton(std::uint32_t id, const char* tip, int x, int y, int width, int height,
-                                    std::uint32_t help, const char* base) {
+                                    std::uint32_t help, const char* normal, const char* pressed) {
   const std::string tipText = Text(tip);
   auto* button = new CImageButton();
   button->Create(g_viewDDraw, g_viewWnd, g_viewInstance, g_tooltipWnd, tipText.c_str(), static_cast<int>(id), x, y,
                  width, height, kNoColourKey, help, GuildModule(ViewGuild()));
-  const std::string stem = std::string(g_instData.GetGuildPath(ViewGuild())) + "solview\\" + base;
-  button->SetImages((stem + "u.ima").c_str(), (stem + "d.ima").c_str());
+  const std::string stem = std::string(g_instData.GetGuildPath(ViewGuild())) + "solview\\";
+  button->SetImages((stem + normal).c_str(), (stem + pressed).c_str());
   ShowWindow(button->window, SW_HIDE);
   return button;
 }
@@ -402,24 +399,22 @@ void CVTerrain::DrawCellText(const char* text, int x, int y, COLORREF colour) {
 
 std::string CVTerrain::SurveyStatus() const {
   CGAsteroid* a = Asteroid();
-  if (!a || !g_gameData) return {};
-  const std::string name = a->GetName() ? a->GetName() : "";
+  if (!a || !g_gameData || !g_gameData->textIndex) return {};
+  const char* name = a->GetName();
   const int lastVisit = a->GetLastVisitTurn();
-  std::string text;
+  char text[orders::kTextSize + 1] = {};
+  const CIDString& texts = *g_gameData->textIndex;
   if (lastVisit == 0 && !a->HasAnyATVs()) {
-    text = Text("S_UNKNON");
+    texts.GetText("S_UNKNON", text, orders::kTextSize, name);
   } else {
     const long long d = static_cast<long long>(g_gameData->turn) - lastVisit;
-    if (d == 0 || d == -1) {
-      text = Text("S_UPTODT");
-    } else if (d == 1) {
-      text = Text("S_LSTUD1");
-    } else {
-      text = Text("S_LSTUD2");
-      ReplaceFirst(text, "%n2", std::to_string(d));
-    }
+    if (d == 0 || d == -1)
+      texts.GetText("S_UPTODT", text, orders::kTextSize, name);
+    else if (d == 1)
+      texts.GetText("S_LSTUD1", text, orders::kTextSize, name);
+    else
+      texts.GetText("S_LSTUD2", text, orders::kTextSize, name, static_cast<std::int32_t>(d));
   }
-  ReplaceFirst(text, "%s1", name);
   return text;
 }
 
@@ -448,6 +443,16 @@ void CVTerrain::DrawButton(CImageButton* button, int selected) {
   button->sprite->SetImageName(face);
   button->sprite->LoadImage(nullptr);
   DrawViewSprite(button->sprite.get(), button->x, button->y, nullptr);
+  // The display keeps a shown button's window out of the screen's copies: its
+  // face reaches the screen through the button's own window.
+  if (!IsWindowVisible(button->window)) return;
+  HDC screen = g_screenSprite ? g_screenSprite->GetDC() : nullptr;
+  if (!screen) return;
+  if (HDC dc = GetDC(button->window)) {
+    BitBlt(dc, 0, 0, button->width, button->height, screen, button->x, button->y, SRCCOPY);
+    plat::ReleaseDC(button->window, dc);
+  }
+  g_screenSprite->ReleaseDC(screen);
 }
 
 void CVTerrain::OnDrawItem(DRAWITEMSTRUCT* item) {

@@ -127,7 +127,7 @@ class CVTerrain : public CVGeneric {
   void SetStatusFromId(const char* id);
   void NextAsteroid(int backwards);
   CImageButton* MakeButton(std::uint32_t id, const char* tip, int x, int y, int width, int height,
-                           std::uint32_t help, const char* base);
+                           std::uint32_t help, const char* normal, const char* pressed);
   void DrawButton(CImageButton* button, int selected);
 
   std::uint32_t built = 0;

@@ -1,0 +1,353 @@
+// The terrain view over a headless screen with the game's pictures as built:
+// an asteroid of chapter 9 (guild 1) shared with an ally, a renegade of the
+// guild and a chapter of guild 2, drawn under its filters (goldens), the
+// filter buttons and keys, the survey line, the popup items each zone offers
+// and the packets its commands send, leaving the view, and its saved block.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "Game/app/AppGlobals.h"
+#include "Game/app/AppMessages.h"
+#include "Game/base/GIDString.h"
+#include "Game/model/GAsteroid.h"
+#include "Game/model/GChapter.h"
+#include "Game/model/GGameData.h"
+#include "Game/model/GGuild.h"
+#include "Game/model/GZone.h"
+#include "Game/net/NetSession.h"
+#include "Game/rules/GGameVar.h"
+#include "Game/views/flat/CVTerrain.h"
+#include "media/CImageButton.h"
+#include "platform/core/files.h"
+#include "platform/resource/module.h"
+#include "platform/user/keys.h"
+#include "platform/user/queue.h"
+#include "tests/Game/views/frame/view_screen.h"
+#include "tests/support/golden.h"
+#include "tests/support/scratch_drive.h"
+
+namespace {
+
+using namespace plat;
+
+constexpr std::uint16_t kShown = 2;
+constexpr std::uint8_t kAlly = 11;
+constexpr std::uint8_t kRenegade = 12;
+constexpr std::uint8_t kForeign = 17;
+
+class TerrainView : public testing::Test, protected views_test::ViewScreen {
+ protected:
+  void SetUp() override {
+    SetProgramModulePath(std::string(QUEN_BUILD_DIR) + "/Game/quenbar.dll");
+    OpenViewScreen("TerrainViewMain");
+    CGameData& g = *g_gameData;
+    const std::string art = std::string(QUEN_BUILD_DIR) + "/gamedata/c/QUENBAR/ART/";
+    g.imageModule = LoadLibrary((art + "ima.dll").c_str());
+    for (int guild = 0; guild < 5; ++guild)
+      g.guildModules[guild] = LoadLibrary((art + "GUILD" + std::to_string(guild + 1) + "/guild.dll").c_str());
+    ASSERT_NE(g.guildModules[1], nullptr) << "the game's pictures are built with the game data";
+    g.textIndex = std::make_unique<CIDString>();
+    g.turn = 6;
+    g.guildList->GetChapter(kRenegade)->renegade = 1;
+    savedVariables = g_gameVariables;
+    g_gameVariables.costStorageFacility = 4;
+    g_gameVariables.costMiningFacility = 6;
+    g_gameVariables.costPowerFacility = 3;
+    g_gameVariables.costATVConstructionFacility = 2;
+    // Guild 1's seed banks raise both values; its power ATVs may entrench.
+    g_gameVariables.atvTechLevels[1][0][3] = {1, 1, 1, 3, ' ', ' '};
+    g_gameVariables.atvTechLevels[1][0][2] = {1, 1, 1, 1, 'F', ' '};
+    g.solarDB.CreateAsteroidArray(5);
+    for (std::uint16_t i = 0; i < 5; ++i) {
+      auto a = std::make_unique<CGAsteroid>(i);
+      a->SetName(("Rock" + std::to_string(i)).c_str());
+      a->sizeClass = static_cast<std::uint8_t>(i == kShown ? 2 : i % 5);
+      a->CreateZones();
+      g.solarDB.SetAsteroid(std::move(a));
+    }
+    CGAsteroid& a = *Shown();
+    a.ringRotations[0] = 1;
+    a.ringRotations[1] = -2;
+    a.ringRotations[2] = 7;
+    a.controller = kLocal;
+    for (int z = 0; z < a.GetZoneCount(); ++z) {
+      CGZone& zone = *a.GetZone(static_cast<std::uint16_t>(z));
+      zone.SetOwner(kZoneNobody);  // scanned
+      zone.SetMiningValue(static_cast<std::uint8_t>(z % 17));
+      zone.SetAtvLimit(static_cast<std::uint8_t>(4 + z % 8));
+    }
+    Own(0, kLocal, 2, 0, 0, 1);
+    Own(1, kLocal, 1, 7, 4, 3);
+    Own(2, kAlly, 3, 1, 0, 0);
+    Own(4, kRenegade, 0, 0, 2, 0);
+    Own(7, kForeign, 5, 0, 0, 0);
+    Own(9, kLocal, 0, 2, 0, 2);
+    a.GetZone(1)->SetFacilities(FACILITY_POWER);
+    a.GetZone(9)->SetFacilities(FACILITY_STORAGE | FACILITY_ATV_CONSTRUCTION);
+    a.GetZone(9)->facilityOwner = kLocal;
+    a.GetZone(7)->SetAtvKindEntrenched(0, 1);
+    // Chapter 9's combat ATVs on their way into zone 7, more than it holds.
+    a.GetZone(7)->AddArrivingAtvs(0, 9, 2, 0);
+    NetSessionLinks links;
+    links.writeEmailPacket = [this](const std::uint8_t* p, std::uint32_t n, int) { packets.emplace_back(p, p + n); };
+    g_session = new CNetSession(std::move(links));
+    g_session->fileSendMode = 1;
+    g_gotoGroup = 0;
+    g_infoPanelVisible = 0;
+    g_viewType = VIEW_TERRAIN;
+    view = std::make_unique<CVTerrain>(window, program);
+    g_currentView = view.get();
+    SuspendScreenFlush(0);
+  }
+  void TearDown() override {
+    g_currentView = nullptr;
+    view.reset();
+    delete g_session;
+    g_session = nullptr;
+    g_gameVariables = savedVariables;
+    CloseViewScreen();
+    SetProgramModulePath("");
+  }
+  CGAsteroid* Shown() { return g_gameData->solarDB.GetAsteroid(kShown); }
+  void Own(std::uint16_t z, std::uint8_t chapter, std::uint8_t c0, std::uint8_t c1, std::uint8_t c2, std::uint8_t c3) {
+    CGZone& zone = *Shown()->GetZone(z);
+    zone.SetOwner(chapter);
+    zone.SetAtvCounts(c0, c1, c2, c3);
+  }
+  void Show(std::uint16_t asteroid = kShown) { view->Render(static_cast<std::int32_t>(kAsteroidSubject | asteroid)); }
+  // The screen middle of zone z's cell of kind k on the shown asteroid.
+  std::pair<int, int> CellPoint(int zone, int kind) {
+    const terrain::Cell c = terrain::CellOfZone(zone, kind, Shown()->ringRotations);
+    return {30 + 52 * c.column + 20, 99 + 33 * c.row + 16};
+  }
+  std::vector<std::uint32_t> Items(int zone, int kind) {
+    const auto [x, y] = CellPoint(zone, kind);
+    int n = 0;
+    const auto items = view->MenuItemsAt(x, y, &n);
+    return {items.begin(), items.begin() + n};
+  }
+  // The view switches posted since the last call, as (view type, argument).
+  std::vector<std::pair<std::uint32_t, std::uint32_t>> Switches() {
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> out;
+    MSG msg;
+    while (PeekMessage(&msg, window, WM_APP_SWITCH_VIEW, WM_APP_SWITCH_VIEW, PM_REMOVE))
+      out.push_back({static_cast<std::uint32_t>(msg.wParam), static_cast<std::uint32_t>(msg.lParam)});
+    return out;
+  }
+  static std::filesystem::path Golden(const char* name) { return std::filesystem::path(QUEN_TEST_DATA_DIR) / name; }
+
+  std::unique_ptr<CVTerrain> view;
+  // A sent packet's type and body (the session numbers the header's rest).
+  std::vector<std::uint8_t> Sent(std::size_t i) {
+    std::vector<std::uint8_t> p = packets.at(i);
+    std::fill(p.begin() + 2, p.begin() + 8, 0);
+    return p;
+  }
+  std::vector<std::vector<std::uint8_t>> packets;
+  CGameVariables savedVariables;
+};
+
+TEST_F(TerrainView, ShowsTheSurfaceUnderEachFilter) {
+  Show();
+  ASSERT_TRUE(view->IsBuilt());
+  EXPECT_EQ(view->GetCurrentAsteroidId(), kShown);
+  // Mining potential first: the tint grows with each zone's mining value.
+  EXPECT_EQ(view->GetFilter(), 3);
+  EXPECT_TRUE(quentest::MatchesGolden(quentest::ScreenArea({0, 0, 800, 600}), Golden("terrain_mining.png")));
+  view->SelectFilter(0);
+  EXPECT_EQ(view->GetFilter(), 0);
+  EXPECT_TRUE(quentest::MatchesGolden(quentest::ScreenArea(kViewportRect), Golden("terrain_mine.png")));
+  // The chosen filter again clears the tint.
+  view->SelectFilter(0);
+  EXPECT_EQ(view->GetFilter(), CVTerrain::kNoFilter);
+  EXPECT_TRUE(quentest::MatchesGolden(quentest::ScreenArea(kViewportRect), Golden("terrain_plain.png")));
+}
+
+TEST_F(TerrainView, SmallestAsteroidSitsInTheMiddle) {
+  Show(0);
+  EXPECT_TRUE(quentest::MatchesGolden(quentest::ScreenArea(kViewportRect), Golden("terrain_size0.png")));
+}
+
+TEST_F(TerrainView, FiltersTintByOwnerAndValue) {
+  Show();
+  const CGAsteroid& a = *Shown();
+  auto percent = [&](std::uint8_t f, std::uint16_t z) {
+    if (view->GetFilter() != f) view->SelectFilter(f);
+    return view->FilterPercent(*a.GetZone(z));
+  };
+  EXPECT_EQ(percent(0, 1), 70);
+  EXPECT_EQ(percent(0, 2), 0);
+  EXPECT_EQ(percent(1, 2), 70);  // an ally of the guild
+  EXPECT_EQ(percent(1, 4), 0);   // the renegade
+  EXPECT_EQ(percent(1, 1), 70);  // our own chapter is loyal too
+  EXPECT_EQ(percent(2, 4), 70);
+  EXPECT_EQ(percent(2, 7), 0);   // another guild is neither
+  EXPECT_EQ(percent(3, 5), 30);
+  EXPECT_EQ(percent(4, 5), 6 * 9);
+  // An unknown owner is never tinted.
+  a.GetZone(5)->SetOwner(kZoneUnknown);
+  EXPECT_EQ(percent(4, 5), 0);
+  // F walks the filters: 5 wraps to 0.
+  view->SelectFilter(5);
+  view->OnKeyDown('F', 0);
+  EXPECT_EQ(view->GetFilter(), 0);
+  // The buttons choose the same way: filter 0's button again clears it.
+  view->OnCommand(CVTerrain::kFirstFilterId);
+  EXPECT_EQ(view->GetFilter(), CVTerrain::kNoFilter);
+  view->OnKeyDown('F', 0);
+  EXPECT_EQ(view->GetFilter(), 0);
+}
+
+TEST_F(TerrainView, SurveyLineByLastVisit) {
+  Show();
+  EXPECT_EQ(view->SurveyStatus(), "Rock2 - Up to date");  // chapter 9 is there now
+  EXPECT_EQ(g_statusText, "Rock2 - Up to date");
+  CGAsteroid& empty = *g_gameData->solarDB.GetAsteroid(3);
+  // While built the view only shows again; leaving makes it build anew.
+  view->Render(static_cast<std::int32_t>(kAsteroidSubject | 3));
+  EXPECT_EQ(view->GetCurrentAsteroidId(), kShown);
+  view->GoToView(VIEW_TERRAIN, static_cast<LPARAM>(kAsteroidSubject | 3));
+  view->Render(static_cast<std::int32_t>(kAsteroidSubject | 3));
+  EXPECT_EQ(view->SurveyStatus(), "Rock3 - Unknown");
+  empty.GetZone(0)->SetOwner(kForeign);
+  empty.GetZone(0)->SetAtvCounts(1, 0, 0, 0);
+  empty.lastVisitTurn = 5;
+  EXPECT_EQ(view->SurveyStatus(), "Rock3 - Last updated: 1 turn ago");
+  empty.lastVisitTurn = 2;
+  EXPECT_EQ(view->SurveyStatus(), "Rock3 - Last updated: 4 turns ago");
+}
+
+TEST_F(TerrainView, PopupOffersWhatEachCellAllows) {
+  Show();
+  using M = CVTerrain::MenuCommand;
+  // Everywhere: space, transport, and the votes of the asteroid we control.
+  EXPECT_EQ(Items(7, 1), (std::vector<std::uint32_t>{M::MENU_GO_SPACE, M::MENU_TRANSPORT, M::MENU_VOTES}));
+  // Our seed banks in zone 1 raise mining and stacking; mining ATVs build
+  // a storage and a mining facility; power ATVs may entrench.
+  EXPECT_EQ(Items(1, 3), (std::vector<std::uint32_t>{M::MENU_GO_SPACE, M::MENU_TRANSPORT, M::MENU_VOTES,
+                                                     M::MENU_RAISE_MINING, M::MENU_RAISE_STACKING,
+                                                     M::MENU_ATV_FACILITY}));
+  EXPECT_EQ(Items(1, 1), (std::vector<std::uint32_t>{M::MENU_GO_SPACE, M::MENU_TRANSPORT, M::MENU_VOTES,
+                                                     M::MENU_STORAGE_FACILITY, M::MENU_MINING_FACILITY}));
+  // Zone 1 has its power facility already.
+  EXPECT_EQ(Items(1, 2), (std::vector<std::uint32_t>{M::MENU_GO_SPACE, M::MENU_TRANSPORT, M::MENU_VOTES,
+                                                     M::MENU_ENTRENCH}));
+  // Zone 9: an ATV facility of ours constructs; the storage stands.
+  EXPECT_EQ(Items(9, 3), (std::vector<std::uint32_t>{M::MENU_GO_SPACE, M::MENU_TRANSPORT, M::MENU_VOTES,
+                                                     M::MENU_RAISE_MINING, M::MENU_RAISE_STACKING,
+                                                     M::MENU_CONSTRUCT_ATVS}));
+  EXPECT_EQ(Items(9, 1).size(), 3u);
+  // The centre's seed banks raise nothing and build no ATV facility.
+  EXPECT_EQ(Items(0, 3).size(), 3u);
+  // A pending raise offers no other.
+  Shown()->GetZone(1)->zoneWord = 1;
+  EXPECT_EQ(Items(1, 3).size(), 4u);
+  // Without control of the asteroid no votes.
+  Shown()->controller = kForeign;
+  EXPECT_EQ(Items(7, 1), (std::vector<std::uint32_t>{M::MENU_GO_SPACE, M::MENU_TRANSPORT}));
+}
+
+TEST_F(TerrainView, ZoneCommandsSendTheirPackets) {
+  Show();
+  const auto [sx, sy] = CellPoint(1, 3);
+  view->RunZoneCommand(CVTerrain::MENU_RAISE_STACKING, sx, sy);
+  ASSERT_EQ(packets.size(), 1u);
+  EXPECT_EQ(Sent(0), (std::vector<std::uint8_t>{0x5E, 0x02, 0, 0, 0, 0, 0, 0, 1, 0, 9, 0, kShown, 0, 1, 0}));
+  EXPECT_EQ(Shown()->GetZone(1)->zoneWord, 1u);
+  const auto [px, py] = CellPoint(1, 2);
+  view->RunZoneCommand(CVTerrain::MENU_ENTRENCH, px, py);
+  ASSERT_EQ(packets.size(), 2u);
+  EXPECT_EQ(Sent(1), (std::vector<std::uint8_t>{0x60, 0x02, 0, 0, 0, 0, 0, 0, kShown, 0, 1, 0, 9, 0, 1, 0, 2, 0, 0, 0}));
+  EXPECT_NE(Shown()->GetZone(1)->IsAtvKindEntrenched(2), 0u);
+  const auto [mx, my] = CellPoint(1, 1);
+  view->RunZoneCommand(CVTerrain::MENU_MINING_FACILITY, mx, my);
+  ASSERT_EQ(packets.size(), 3u);
+  EXPECT_EQ(Sent(2), (std::vector<std::uint8_t>{0x63, 0x02, 0, 0, 0, 0, 0, 0, kShown, 0, 9, 0, 1, 0, 1, 0, 2, 0, 0, 0}));
+  // Built here at once, paid with six mining ATVs.
+  EXPECT_EQ(Shown()->GetZone(1)->facilities & FACILITY_MINING, static_cast<std::uint32_t>(FACILITY_MINING));
+  EXPECT_EQ(Shown()->GetZone(1)->atvCounts[1], 1);
+  EXPECT_TRUE(quentest::MatchesGolden(quentest::ScreenArea(kViewportRect), Golden("terrain_built.png")));
+}
+
+TEST_F(TerrainView, LeavingPostsTheSwitch) {
+  Show();
+  Switches();
+  // A double click off the zones goes to the asteroid's space; on a zone nothing.
+  const auto [zx, zy] = CellPoint(2, 0);
+  view->OnLButtonDblClk(zx, zy);
+  EXPECT_TRUE(Switches().empty());
+  view->OnLButtonDblClk(40, 110);
+  EXPECT_EQ(Switches(), (std::vector<std::pair<std::uint32_t, std::uint32_t>>{{VIEW_ASTEROID_SPACE, 0xFFFF0002u}}));
+  EXPECT_FALSE(view->IsBuilt());
+  Show();
+  // J does the same; Tab walks to the next asteroid where chapter 9 is.
+  view->OnKeyDown('J', 0);
+  Shown();
+  g_gameData->solarDB.GetAsteroid(4)->GetZone(3)->SetOwner(kLocal);
+  g_gameData->solarDB.GetAsteroid(4)->GetZone(3)->SetAtvCounts(1, 0, 0, 0);
+  Show();
+  view->OnKeyDown(VK_TAB, 0);
+  EXPECT_EQ(Switches(), (std::vector<std::pair<std::uint32_t, std::uint32_t>>{{VIEW_ASTEROID_SPACE, 0xFFFF0002u},
+                                                                             {VIEW_TERRAIN, 0xFFFF0004u}}));
+  // The go-to-space button and the main window's command 310 alike.
+  Show();
+  EXPECT_EQ(view->OnCommand(310), 1);
+  EXPECT_EQ(view->OnCommand(999), 0);
+  EXPECT_EQ(Switches().size(), 1u);
+}
+
+TEST_F(TerrainView, AutomanageOnlyWhenAlone) {
+  Show();
+  EXPECT_EQ(Shown()->automanage, 0);
+  view->ToggleAutomanage();
+  EXPECT_EQ(Shown()->automanage, 0);
+  EXPECT_EQ(g_statusText, "Can't activate automanage.  You are not alone on this asteroid.");
+  for (std::uint16_t z : {2, 4, 7}) Own(z, kZoneNobody, 0, 0, 0, 0);
+  view->ToggleAutomanage();
+  EXPECT_EQ(Shown()->automanage, 1);
+  EXPECT_EQ(g_statusText, "Automanage activated");
+  EXPECT_EQ(view->AutomanageButton()->normalShown, 0u);
+  view->ToggleAutomanage();
+  EXPECT_EQ(g_statusText, "Automanage deactivated");
+  view->Render(static_cast<std::int32_t>(kAsteroidSubject | 3));
+  view->GoToView(VIEW_TERRAIN, static_cast<LPARAM>(kAsteroidSubject | 3));
+  view->Render(static_cast<std::int32_t>(kAsteroidSubject | 3));
+  view->ToggleAutomanage();
+  EXPECT_EQ(g_statusText, "Can't activate automanage.  You have no ATVs here.");
+}
+
+TEST_F(TerrainView, SavedBlockEndsInItsMark) {
+  Show();
+  quentest::ScratchDrive drive;
+  const std::string path = drive.Dos("view.blk");
+  plat::FILE* f = plat::fopen(path.c_str(), "wb");
+  ASSERT_NE(f, nullptr);
+  EXPECT_EQ(view->SaveState(f), 1);
+  plat::fclose(f);
+  EXPECT_EQ(std::filesystem::file_size(drive.Host("view.blk")), 7u);
+  CVTerrain other(window, program);
+  f = plat::fopen(path.c_str(), "rb");
+  EXPECT_EQ(other.LoadState(f), 1);
+  plat::fclose(f);
+  EXPECT_EQ(other.GetCurrentAsteroidId(), kShown);
+  EXPECT_FALSE(other.IsBuilt());
+  // A wrong end byte, or a short block, is refused and leaves the view unbuilt.
+  for (std::size_t size : {std::size_t{7}, std::size_t{3}}) {
+    std::vector<std::uint8_t> bytes(size, 0);
+    f = plat::fopen(path.c_str(), "wb");
+    plat::fwrite(bytes.data(), 1, bytes.size(), f);
+    plat::fclose(f);
+    f = plat::fopen(path.c_str(), "rb");
+    EXPECT_EQ(view->LoadState(f), 0) << size;
+    plat::fclose(f);
+    EXPECT_FALSE(view->IsBuilt());
+  }
+}
+
+}  // namespace
