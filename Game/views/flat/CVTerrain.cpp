@@ -52,6 +52,9 @@ constexpr int kFilterPercent = 70;
 constexpr int kPerValuePercent = 6;
 constexpr int kMaxPercent = 100;
 constexpr int kOwnerChapters = 40;
+constexpr WORD kDropPercent = 25;
+constexpr COLORREF kDropGreen = 0x00FF00;
+constexpr COLORREF kDropRed = 0x0000FF;
 
 const char* const kFilterBases[CVTerrain::kFilterCount] = {"sfmine_", "sfloyal", "sfrebel",
                                                            "tfmine_", "tfstack", "tfpower"};
@@ -87,16 +90,15 @@ void SendToAll(std::span<std::uint8_t> packet) {
   if (g_session) g_session->Send(kAllPlayersSlot, packet.data(), static_cast<std::uint32_t>(packet.size()));
 }
 
-// The owner's ATV tech entry of a kind (four numbers, then two flag characters).
-ATVTechEntry OwnerTech(std::uint8_t owner, int kind) {
-  ATVTechEntry entry{};
+}  // namespace
+
+std::array<std::uint8_t, 6> CVTerrain::ChapterTech(std::uint8_t owner, int kind) {
+  std::array<std::uint8_t, 6> entry{};
   const CGChapter* c = Chapter(owner);
-  if (!c || kind < 0 || kind >= kAtvKinds) return entry;
-  g_gameVariables.GetATVTechEntry(c->guild, c->atvTech[kind].level, kind, &entry);
+  const std::uint8_t* values = c ? c->GetATVTechStats(kind) : nullptr;
+  if (values) std::copy_n(values, entry.size(), entry.begin());
   return entry;
 }
-
-}  // namespace
 
 CVTerrain::CVTerrain(HWND window, HINSTANCE instance) : CVGeneric(window, instance) {
   verticalLine = LoadArt("vline.ima", kNoColourKey);
@@ -109,6 +111,7 @@ CVTerrain::CVTerrain(HWND window, HINSTANCE instance) : CVGeneric(window, instan
   facilityImages[2] = LoadArt("powrfcty.ima", kBlackKey);
   facilityImages[3] = LoadArt("minefcty.ima", kBlackKey);
   facilityImages[4] = LoadArt("atvfcty.ima", kBlackKey);
+  saveUnder = new CSprite(g_viewDDraw, nullptr, kNoColourKey, 25, 30, 0, 0, 0);
   char tip[16];
   for (int i = 0; i < kFilterCount; ++i) {
     std::snprintf(tip, sizeof tip, "TFLTBTN%d", i);
@@ -134,6 +137,7 @@ CVTerrain::~CVTerrain() {
   delete workSurface;
   delete background;
   for (CSprite* s : facilityImages) delete s;
+  delete saveUnder;
 }
 
 CImageButton* CVTerrain::MakeButton(std::uint32_t id, const char* tip, int x, int y, int width, int height,
@@ -193,6 +197,7 @@ void CVTerrain::ShowOnScreen() {
 }
 
 void CVTerrain::Build() {
+  highlightZone = 0xFF;
   UpdateControlPanel();
   DrawTurnLamps();
   delete starField;
@@ -330,7 +335,8 @@ void CVTerrain::DrawCell(int ring, int position) {
   const int x = terrain::CellLeft(cell), y = terrain::CellTop(cell);
   const RECT area{x, y, x + terrain::kCellWidth, y + terrain::kCellHeight};
   background->BltToSurface(workSurface, x, y, &area);
-  const int percent = FilterPercent(*zone);
+  const int percent = zk.zone == highlightZone ? 0 : FilterPercent(*zone);
+  if (zk.zone == highlightZone) workSurface->Fade(kDropPercent, DropAllowed(zk.zone) ? kDropGreen : kDropRed, &area);
   if (percent > 0) workSurface->Fade(static_cast<WORD>(percent), GetFullColor(static_cast<std::uint32_t>(ViewGuild())), &area);
   // Borders only where the neighbour cell belongs to another zone (or none).
   if (ZoneAtCell(cell.column - 1, cell.row) != zk.zone) verticalLine->BltToSurface(workSurface, x, y, nullptr);
@@ -526,18 +532,20 @@ void CVTerrain::ToggleAutomanage() {
   ShowOnScreen();
 }
 
+void CVTerrain::DrawZone(int zone) {
+  const CGAsteroid* a = Asteroid();
+  if (!a || zone < 0 || zone >= a->GetZoneCount()) return;
+  const int ring = terrain::RingOfZone(zone);
+  if (ring < 0) {
+    DrawCell(terrain::kCentreRing, 0);
+    return;
+  }
+  for (int kind = 0; kind < kAtvKinds; ++kind) DrawCell(ring, terrain::PositionOfZone(zone, kind, a->ringRotations[ring]));
+}
+
 void CVTerrain::SetStatusFromId(const char* id) { SetStatusText(Text(id).c_str(), kStatusAttribute); }
 
 // ---- input ----
-
-int CVTerrain::OnLButtonDown(int x, int y, WPARAM keys) {
-  if (CVGeneric::OnLButtonDown(x, y, keys)) return 1;
-  if (GetViewType() == VIEW_TERRAIN_REPLAY) {
-    LeaveReplayMode(1);
-    return 1;
-  }
-  return 0;
-}
 
 int CVTerrain::OnRButtonDown(int x, int y, WPARAM keys) {
   if (CVGeneric::OnRButtonDown(x, y, keys)) return 1;
@@ -626,7 +634,7 @@ std::array<std::uint32_t, 13> CVTerrain::MenuItemsAt(int x, int y, int* count) c
     const int localSeedBank = zone->GetChapterAtvCount(static_cast<std::uint8_t>(local), ATV_SEED_BANK);
     if (kind == ATV_SEED_BANK && hit.ring != terrain::kCentreRing && localSeedBank > 0 && zone->zoneWord == 0 &&
         ownerKnown) {
-      const ATVTechEntry tech = OwnerTech(zone->owner, ATV_SEED_BANK);
+      const auto tech = ChapterTech(zone->owner, ATV_SEED_BANK);
       if (tech[3] > 1) items[n++] = MENU_RAISE_MINING;
       if (tech[3] > 2) items[n++] = MENU_RAISE_STACKING;
     }
@@ -634,7 +642,7 @@ std::array<std::uint32_t, 13> CVTerrain::MenuItemsAt(int x, int y, int* count) c
       items[n++] = MENU_CONSTRUCT_ATVS;
     if (zone->GetChapterAtvCount(static_cast<std::uint8_t>(local), kind) > 0 && ownerKnown &&
         !zone->IsAtvKindEntrenched(kind)) {
-      const ATVTechEntry tech = OwnerTech(zone->owner, kind);
+      const auto tech = ChapterTech(zone->owner, kind);
       if (tech[4] == 'F' || tech[5] == 'F') items[n++] = MENU_ENTRENCH;
     }
     if (ownedByLocal && kind == ATV_MINING && !(zone->facilities & (FACILITY_MINING | FACILITY_STORAGE))) {

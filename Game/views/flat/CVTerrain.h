@@ -63,6 +63,11 @@ class CVTerrain : public CVGeneric {
 
   ViewType GetViewType() const override { return VIEW_TERRAIN; }
   int OnLButtonDown(int x, int y, plat::WPARAM keys) override;
+  // Ends a drag: the ATVs go back to their zone, then move, attack or undo
+  // their arrival by where they are dropped.
+  int OnLButtonUp(int x, int y, plat::WPARAM keys) override;
+  // Carries a dragged ATV and highlights the zone under it.
+  int OnMouseMove(plat::WPARAM keys, plat::LPARAM position) override;
   int OnRButtonDown(int x, int y, plat::WPARAM keys) override;
   int OnRButtonUp(int, int, plat::WPARAM) override { return 0; }
   int OnLButtonDblClk(int x, int y) override;
@@ -107,6 +112,24 @@ class CVTerrain : public CVGeneric {
   // shows the viewport.
   void RedrawAllZones(int flush);
 
+  // ATVs (CVTerrainAtvs.cpp). Moves and attacks take the local chapter's
+  // ATVs of `kind` from zone `source`; each returns what stays there, and
+  // does nothing (returning the count held) when the rules refuse it.
+  int MoveAtvs(int source, int target, int kind, int count);
+  int AttackAtvs(int source, int target, int kind, int count);
+  // A move of `chapter`'s ATVs of `kind` from `source` can reach `target`:
+  // adjacent zones, or with the tech flag 'M' one zone between.
+  bool IsReachable(int source, int target, int kind, std::uint8_t chapter) const;
+  // The dragged ATVs may be dropped on `zone` (the drop tint's colour).
+  bool DropAllowed(int zone) const;
+  // A chapter's ATV tech entry of a kind: four numbers, then two flag
+  // characters ('F' entrench, 'M' move two zones, 'R' attack); zeros for
+  // no such chapter or kind.
+  static std::array<std::uint8_t, 6> ChapterTech(std::uint8_t chapter, int kind);
+  std::uint8_t DraggedKind() const { return dragKind; }
+  std::uint8_t DraggedCount() const { return dragCount; }
+  std::uint8_t HighlightedZone() const { return highlightZone; }
+
   CImageButton* FilterButton(int i) const { return filterButtons[static_cast<std::size_t>(i)]; }
   CImageButton* AutomanageButton() const { return automanageButton; }
   CImageButton* GoToSpaceButton() const { return goToSpaceButton; }
@@ -119,6 +142,11 @@ class CVTerrain : public CVGeneric {
   void DrawAsteroidPicture();
   void DrawCentreAndRings();
   void DrawCell(int ring, int position);
+  // The four cells of a zone (the centre's one).
+  void DrawZone(int zone);
+  void SetHighlight(int zone);
+  void RestoreUnderDrag();
+  void EndDrag();
   void DrawCellContents(const CGZone& zone, int kind, int x, int y);
   int ZoneAtCell(int column, int row) const;
   void DrawCellText(const char* text, int x, int y, plat::COLORREF colour);
@@ -145,6 +173,18 @@ class CVTerrain : public CVGeneric {
   CImageButton* goToSpaceButton = nullptr;
   CImageButton* automanageButton = nullptr;
   std::uint8_t filter = 3;
+  // The drag: ATVs of one kind taken from a zone (kind 0xFF: none), the
+  // owner's own or (fromArriving) one of the local chapter's on their way in.
+  CSprite* saveUnder = nullptr;
+  std::uint8_t dragKind = 0xFF;
+  std::int16_t dragZone = -1;
+  std::uint8_t dragChapter = 0;
+  std::uint32_t dragFromArriving = 0;
+  std::uint8_t dragCount = 0;
+  CSprite* dragImage = nullptr;
+  int savedX = -1;
+  int savedY = -1;
+  std::uint8_t highlightZone = 0xFF;
   // The cell the last popup menu was opened on.
   int menuX = 0;
   int menuY = 0;

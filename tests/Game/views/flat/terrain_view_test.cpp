@@ -22,11 +22,13 @@
 #include "Game/model/GZone.h"
 #include "Game/net/NetSession.h"
 #include "Game/rules/GGameVar.h"
+#include "Game/rules/GRulesLinks.h"
 #include "Game/views/flat/CVTerrain.h"
 #include "media/CImageButton.h"
 #include "platform/core/files.h"
 #include "platform/resource/module.h"
 #include "platform/user/keys.h"
+#include "platform/user/messages.h"
 #include "platform/user/queue.h"
 #include "tests/Game/views/frame/view_screen.h"
 #include "tests/support/golden.h"
@@ -60,9 +62,10 @@ class TerrainView : public testing::Test, protected views_test::ViewScreen {
     g_gameVariables.costMiningFacility = 6;
     g_gameVariables.costPowerFacility = 3;
     g_gameVariables.costATVConstructionFacility = 2;
-    // Guild 1's seed banks raise both values; its power ATVs may entrench.
-    g_gameVariables.atvTechLevels[1][0][3] = {1, 1, 1, 3, ' ', ' '};
-    g_gameVariables.atvTechLevels[1][0][2] = {1, 1, 1, 1, 'F', ' '};
+    // Chapter 9's seed banks raise both values; its power ATVs may entrench.
+    CGChapter& local = *g.GetLocalChapter();
+    local.atvTech[3].values[3] = 3;
+    local.atvTech[2].values[4] = 'F';
     g.solarDB.CreateAsteroidArray(5);
     for (std::uint16_t i = 0; i < 5; ++i) {
       auto a = std::make_unique<CGAsteroid>(i);
@@ -98,6 +101,12 @@ class TerrainView : public testing::Test, protected views_test::ViewScreen {
     links.writeEmailPacket = [this](const std::uint8_t* p, std::uint32_t n, int) { packets.emplace_back(p, p + n); };
     g_session = new CNetSession(std::move(links));
     g_session->fileSendMode = 1;
+    // The zones' own packets leave through the rules' send.
+    savedSend = g_rulesLinks.send;
+    g_rulesLinks.send = [this](int, std::span<std::uint8_t> p) {
+      packets.emplace_back(p.begin(), p.end());
+      return true;
+    };
     g_gotoGroup = 0;
     g_infoPanelVisible = 0;
     g_viewType = VIEW_TERRAIN;
@@ -111,6 +120,7 @@ class TerrainView : public testing::Test, protected views_test::ViewScreen {
     delete g_session;
     g_session = nullptr;
     g_gameVariables = savedVariables;
+    g_rulesLinks.send = savedSend;
     CloseViewScreen();
     SetProgramModulePath("");
   }
@@ -151,6 +161,7 @@ class TerrainView : public testing::Test, protected views_test::ViewScreen {
   }
   std::vector<std::vector<std::uint8_t>> packets;
   CGameVariables savedVariables;
+  decltype(g_rulesLinks.send) savedSend;
 };
 
 TEST_F(TerrainView, ShowsTheSurfaceUnderEachFilter) {
@@ -348,6 +359,144 @@ TEST_F(TerrainView, SavedBlockEndsInItsMark) {
     plat::fclose(f);
     EXPECT_FALSE(view->IsBuilt());
   }
+}
+
+// ATVs by drag and drop: a drag takes them from the zone at once, a drop
+// gives them back and then orders them; arriving ones dragged back home undo
+// their move.
+class TerrainAtvs : public TerrainView {
+ protected:
+  void SetUp() override {
+    TerrainView::SetUp();
+    Show();
+    packets.clear();
+  }
+  static LPARAM At(int x, int y) { return static_cast<LPARAM>((y << 16) | (x & 0xFFFF)); }
+  // Left (owned) or right (arriving) half of zone z's cell of kind k.
+  std::pair<int, int> Half(int zone, int kind, bool right) {
+    auto [x, y] = CellPoint(zone, kind);
+    return {right ? x + 15 : x - 10, y};
+  }
+  void Drag(std::pair<int, int> from, std::pair<int, int> to, WPARAM keysDown, WPARAM keysUp) {
+    view->OnLButtonDown(from.first, from.second, keysDown);
+    view->OnMouseMove(0, At(to.first, to.second));
+    view->OnLButtonUp(to.first, to.second, keysUp);
+  }
+  // A free zone next to `zone`.
+  int FreeNeighbour(int zone) {
+    for (int t = 1; t < Shown()->GetZoneCount(); ++t)
+      if (t != zone && Shown()->AreZonesAdjacent(zone, t) && Shown()->GetZone(t)->owner == kZoneNobody) return t;
+    return -1;
+  }
+  // Packets 600 and 601 (20 bytes): u16 asteroid, zone, source zone, chapter, kind, count.
+  std::vector<std::uint8_t> CountPacket(std::uint16_t type, int zone, int source, int kind, int n) {
+    std::vector<std::uint8_t> p(20, 0);
+    const int fields[] = {type, kShown, zone, source, kLocal, kind, n};
+    p[0] = static_cast<std::uint8_t>(type);
+    p[1] = static_cast<std::uint8_t>(type >> 8);
+    for (int i = 1; i < 7; ++i) {
+      p[6 + 2 * i] = static_cast<std::uint8_t>(fields[i]);
+      p[7 + 2 * i] = static_cast<std::uint8_t>(fields[i] >> 8);
+    }
+    return p;
+  }
+};
+
+TEST_F(TerrainAtvs, CtrlDragMovesFiveAndUndoBringsOneBack) {
+  const int target = FreeNeighbour(1);
+  ASSERT_GT(target, 0);
+  CGZone& from = *Shown()->GetZone(1);
+  CGZone& to = *Shown()->GetZone(static_cast<std::uint16_t>(target));
+  // Mid-drag: the ATV under the cursor, the zone below it tinted green (no filter tint).
+  view->SelectFilter(3);
+  view->OnLButtonDown(Half(1, 1, false).first, Half(1, 1, false).second, MK_CONTROL);
+  EXPECT_EQ(view->DraggedCount(), 5);
+  EXPECT_EQ(from.atvCounts[1], 2);  // taken at once, nothing sent
+  EXPECT_TRUE(packets.empty());
+  const auto over = CellPoint(target, 2);
+  view->OnMouseMove(0, At(over.first, over.second));
+  EXPECT_EQ(view->HighlightedZone(), target);
+  EXPECT_TRUE(view->DropAllowed(target));
+  EXPECT_TRUE(quentest::MatchesGolden(quentest::ScreenArea(kViewportRect), Golden("terrain_drag.png")));
+  view->OnLButtonUp(over.first, over.second, MK_CONTROL);
+  EXPECT_EQ(view->DraggedKind(), 0xFF);
+  EXPECT_EQ(view->HighlightedZone(), 0xFF);
+  EXPECT_EQ(from.atvCounts[1], 2);
+  EXPECT_EQ(to.GetArrivingAtvCount(0, 1), 5);
+  EXPECT_EQ(to.atvMoves.count, 5u);
+  ASSERT_EQ(packets.size(), 1u);
+  EXPECT_EQ(Sent(0), CountPacket(600, target, 1, 1, 5));
+  // One of them dragged back home: the move is undone, 600 and 601 say so.
+  Drag(Half(target, 1, true), CellPoint(1, 0), 0, 0);
+  EXPECT_EQ(to.GetArrivingAtvCount(0, 1), 4);
+  EXPECT_EQ(to.atvMoves.count, 4u);
+  EXPECT_EQ(from.atvCounts[1], 3);
+  ASSERT_EQ(packets.size(), 3u);
+  EXPECT_EQ(Sent(1), CountPacket(600, target, 1, 1, 255));
+  // 601 (24 bytes): u16 asteroid, zone, owner, then the owner's four counts.
+  EXPECT_EQ(Sent(2), (std::vector<std::uint8_t>{0x59, 0x02, 0, 0, 0, 0, 0, 0, kShown, 0, 1, 0, kLocal, 0, 1, 0, 3, 0,
+                                                4, 0, 3, 0, 0, 0}));
+  // Dropped anywhere else an arriving ATV stays where it was going.
+  const int elsewhere = FreeNeighbour(target) == 1 ? -1 : FreeNeighbour(target);
+  Drag(Half(target, 1, true), elsewhere > 0 ? CellPoint(elsewhere, 0) : std::make_pair(40, 110), 0, 0);
+  EXPECT_EQ(to.GetArrivingAtvCount(0, 1), 4);
+  EXPECT_EQ(packets.size(), 3u);
+}
+
+TEST_F(TerrainAtvs, ADragTakesAtMostWhatTheZoneHolds) {
+  const int target = FreeNeighbour(1);
+  CGZone& from = *Shown()->GetZone(1);
+  // Three seed banks, Ctrl asks for five: all three go.
+  Drag(Half(1, 3, false), CellPoint(target, 0), MK_CONTROL, MK_CONTROL);
+  EXPECT_EQ(from.atvCounts[3], 0);
+  EXPECT_EQ(Shown()->GetZone(static_cast<std::uint16_t>(target))->GetArrivingAtvCount(0, 3), 3);
+  // Nothing to drag from an empty cell, another chapter's, or a right half without arrivals.
+  view->OnLButtonDown(Half(1, 3, false).first, Half(1, 3, false).second, 0);
+  EXPECT_EQ(view->DraggedKind(), 0xFF);
+  view->OnLButtonDown(Half(2, 0, false).first, Half(2, 0, false).second, 0);
+  EXPECT_EQ(view->DraggedKind(), 0xFF);
+  view->OnLButtonDown(Half(1, 2, true).first, Half(1, 2, true).second, 0);
+  EXPECT_EQ(view->DraggedKind(), 0xFF);
+}
+
+TEST_F(TerrainAtvs, RefusedDropsGiveTheAtvsBack) {
+  CGZone& from = *Shown()->GetZone(1);
+  // Off the zones, on the source itself, and combat ATVs into the centre.
+  Drag(Half(1, 0, false), {40, 110}, 0, 0);
+  Drag(Half(1, 0, false), CellPoint(1, 2), 0, 0);
+  ASSERT_TRUE(Shown()->AreZonesAdjacent(1, 0));
+  view->OnLButtonDown(Half(1, 0, false).first, Half(1, 0, false).second, 0);
+  EXPECT_FALSE(view->DropAllowed(0));
+  view->OnLButtonUp(CellPoint(0, 3).first, CellPoint(0, 3).second, 0);
+  EXPECT_EQ(from.atvCounts[0], 1);
+  EXPECT_EQ(from.owner, kLocal);
+  EXPECT_TRUE(packets.empty());
+  // A zone two rings out is out of reach without the tech flag 'M'.
+  int far = -1;
+  for (int t = 3; t < Shown()->GetZoneCount() && far < 0; ++t)
+    if (!Shown()->AreZonesAdjacent(1, t) && terrain::RingOfZone(t) == 2) far = t;
+  ASSERT_GT(far, 0);
+  EXPECT_EQ(view->MoveAtvs(1, far, 1, 1), 7);
+  EXPECT_TRUE(packets.empty());
+  // Seed banks may go into the centre.
+  EXPECT_EQ(view->MoveAtvs(1, 0, 3, 1), 2);
+  EXPECT_EQ(packets.size(), 1u);
+}
+
+TEST_F(TerrainAtvs, ShiftDropAttacksWithTheRFlag) {
+  CGZone& from = *Shown()->GetZone(1);
+  // Zone 2 (the ally's) is next to zone 1; without 'R' nothing happens.
+  Drag(Half(1, 0, false), CellPoint(2, 0), 0, MK_SHIFT);
+  EXPECT_TRUE(packets.empty());
+  EXPECT_EQ(from.atvCounts[0], 1);
+  g_gameData->GetLocalChapter()->atvTech[0].values[5] = 'R';
+  Drag(Half(1, 0, false), CellPoint(2, 0), 0, MK_SHIFT | MK_CONTROL);
+  EXPECT_EQ(from.atvCounts[0], 0);
+  // The attacker waits in its own zone's arriving list; zone 2 hears of it.
+  EXPECT_EQ(from.GetArrivingAtvCount(0, 0), 1);
+  ASSERT_EQ(packets.size(), 2u);
+  EXPECT_EQ(Sent(0), CountPacket(600, 1, 1, 0, 1));
+  EXPECT_EQ(Sent(1), CountPacket(607, 2, 1, 0, 1));
 }
 
 }  // namespace
