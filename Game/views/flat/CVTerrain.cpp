@@ -180,11 +180,15 @@ void CVTerrain::Render(std::int32_t argument) {
   const auto value = static_cast<std::uint32_t>(argument);
   if ((value >> 16) == 0xFFFF) {
     if ((value & 0xFFFF) != 0xFFFF) asteroidId = static_cast<std::uint16_t>(value & 0xFFFF);
+    placement = 0;
+    landingMode = 0;
+    placementUnitId = 0;
   } else {
     std::uint16_t location = 0;
     const CGUnit* unit = g_gameData ? g_gameData->pieces.FindUnit(value, &location) : nullptr;
     if (!unit) return;
     asteroidId = unit->location.asteroid;
+    StartPlacement(value);
   }
   Build();
 }
@@ -209,6 +213,15 @@ void CVTerrain::Build() {
   starField->BltToSurface();
   DrawAsteroidPicture();
   DrawViewSprite(background, terrain::kWorkOriginX, terrain::kWorkOriginY, nullptr);
+  if (placement) {
+    if (!built) {
+      kindToggles.fill(0);
+      landingBlock.fill(0);
+      landingPending = 0;
+    }
+    pickupBlock.fill(0);
+    SetCursorSet(CURSOR_LAND);
+  }
   RedrawAllZones(0);
   DrawGotoBar();
   SetStatusText(SurveyStatus().c_str(), kStatusAttribute);
@@ -239,6 +252,8 @@ void CVTerrain::GoToView(WPARAM viewType, LPARAM argument) {
   SetCursorSet(g_gameData && g_gameData->GetSelectionCount() > 0 ? CURSOR_SELECT : CURSOR_NORMAL);
   HideButtons();
   HideControlButtons();
+  if (placement) CVGeneric::DrawGotoBar();
+  placement = 0;
   delete std::exchange(starField, nullptr);
   delete std::exchange(workSurface, nullptr);
   delete std::exchange(background, nullptr);
@@ -346,6 +361,14 @@ void CVTerrain::DrawCell(int ring, int position) {
   if (ZoneAtCell(cell.column, cell.row + 1) != zk.zone)
     horizontalLine->BltToSurface(workSurface, x, y + terrain::kCellHeight - 2, nullptr);
   DrawCellContents(*zone, zk.kind, x, y);
+  if (placement && landingMode && LandingCount(zk.kind, zk.zone) > 0) {
+    int landed = 0;
+    for (int k = 0; k < kAtvKinds; ++k) landed += LandingCount(k, zk.zone);
+    const int held = zone->owner < kOwnerChapters ? zone->GetAtvCount(kAllAtvKinds) : 0;
+    char text[8];
+    std::snprintf(text, sizeof text, "+%d", LandingCount(zk.kind, zk.zone));
+    DrawCellText(text, x + 28, y + 16, held + landed > zone->atvLimit ? kRed : kYellow);
+  }
   DrawViewSprite(workSurface, terrain::kWorkOriginX + x, terrain::kWorkOriginY + y, &area);
 }
 
@@ -487,7 +510,7 @@ LRESULT CVTerrain::OnCommand(std::uint32_t id) {
   } else if (id == kAutomanageId) {
     ToggleAutomanage();
   } else if (id == kGoToSpaceId || id == kMainGoToSpaceId) {
-    GoToView(VIEW_ASTEROID_SPACE, static_cast<LPARAM>(kAsteroidSubject | asteroidId));
+    if (!placement) GoToView(VIEW_ASTEROID_SPACE, static_cast<LPARAM>(kAsteroidSubject | asteroidId));
   } else {
     return 0;
   }
@@ -558,6 +581,7 @@ int CVTerrain::OnRButtonDown(int x, int y, WPARAM keys) {
 }
 
 int CVTerrain::OnLButtonDblClk(int x, int y) {
+  if (placement) return 0;
   if (CVGeneric::OnLButtonDblClk(x, y)) return 1;
   Hit hit;
   if (y > 74 && x < 637 && !HitZone(x, y, &hit)) {
@@ -663,6 +687,7 @@ std::array<std::uint32_t, 13> CVTerrain::MenuItemsAt(int x, int y, int* count) c
 }
 
 int CVTerrain::ShowContextMenu(int x, int y) {
+  if (placement) return 1;
   SetCursorSet(CURSOR_NORMAL);
   if (y < 74) {
     const GotoEntry& e = g_gotoSlots[static_cast<std::size_t>(GetGotoSlotAtX(x))];

@@ -77,6 +77,9 @@ class CVTerrain : public CVGeneric {
   void Render(std::int32_t argument) override;
   void Invalidate() override { Build(); }
   void GoToView(plat::WPARAM viewType, plat::LPARAM argument) override;
+  // The base goto bar, or the placement bar while a unit lands or picks up ATVs.
+  void DrawGotoBar() override;
+  int IsBusy() override { return static_cast<int>(placement); }
   void UpdateControlPanel() override;
   void OnDrawItem(plat::DRAWITEMSTRUCT* item) override;
   void RouteDrawItem(plat::DRAWITEMSTRUCT* item, int viewSpecific) override;
@@ -126,6 +129,21 @@ class CVTerrain : public CVGeneric {
   // characters ('F' entrench, 'M' move two zones, 'R' attack); zeros for
   // no such chapter or kind.
   static std::array<std::uint8_t, 6> ChapterTech(std::uint8_t chapter, int kind);
+  // The placement modes (CVTerrainPlacement.cpp), entered by showing the
+  // view with a unit id: a unit landing the ATVs it carries (its landing
+  // request is 1) or picking ATVs up. A click on a zone's cell places (count
+  // 5 with Ctrl); with another chapter on the asteroid only the outer ring
+  // takes clicks. Nothing of a landing is sent before done; each pick-up is
+  // sent at once (609, 601).
+  void PlacementClick(int zone, int kind, int count);
+  // The bar's slot (0..9) clicked: toggles, done, reset.
+  void PlacementBarClick(int slot);
+  int InPlacement() const { return static_cast<int>(placement); }
+  int IsLanding() const { return static_cast<int>(landingMode); }
+  std::uint8_t LandingCount(int kind, int zone) const { return landingBlock[static_cast<std::size_t>(8 + kind * 31 + zone)]; }
+  int PickedCount(int zone, int kind) const { return (pickupBlock[static_cast<std::size_t>(zone)] >> (4 * kind)) & 0xF; }
+  std::uint8_t PickedTotal(int kind) const { return pickupHead[static_cast<std::size_t>(kind)]; }
+  std::uint32_t KindToggle(int kind) const { return kindToggles[static_cast<std::size_t>(kind)]; }
   std::uint8_t DraggedKind() const { return dragKind; }
   std::uint8_t DraggedCount() const { return dragCount; }
   std::uint8_t HighlightedZone() const { return highlightZone; }
@@ -146,6 +164,11 @@ class CVTerrain : public CVGeneric {
   void DrawZone(int zone);
   void SetHighlight(int zone);
   void RestoreUnderDrag();
+  CGUnit* PlacementUnit() const;
+  void StartPlacement(std::uint32_t unitId);
+  void DrawPlacementBar();
+  void PlacementDone();
+  void PlacementReset();
   void EndDrag();
   void DrawCellContents(const CGZone& zone, int kind, int x, int y);
   int ZoneAtCell(int column, int row) const;
@@ -185,6 +208,17 @@ class CVTerrain : public CVGeneric {
   int savedX = -1;
   int savedY = -1;
   std::uint8_t highlightZone = 0xFF;
+  // Placement: the unit by id, landing or picking up; the land-ATVs order's
+  // block (asteroid at 0, counts by kind and zone from 8), the recovery
+  // order's head (four picked totals, 0, asteroid) and per-zone nibbles.
+  std::uint32_t placement = 0;
+  std::uint32_t placementUnitId = 0;
+  std::uint32_t landingMode = 0;
+  std::array<std::uint8_t, 132> landingBlock{};
+  std::array<std::uint8_t, 6> pickupHead{};
+  std::array<std::uint16_t, 31> pickupBlock{};
+  std::array<std::uint32_t, 4> kindToggles{};
+  std::uint32_t landingPending = 0;
   // The cell the last popup menu was opened on.
   int menuX = 0;
   int menuY = 0;

@@ -98,6 +98,10 @@ int CVTerrain::AttackAtvs(int source, int target, int kind, int count) {
 }
 
 int CVTerrain::OnLButtonDown(int x, int y, WPARAM keys) {
+  if (placement && y < 74) {
+    PlacementBarClick(x / 80);
+    return 1;
+  }
   if (CVGeneric::OnLButtonDown(x, y, keys)) return 1;
   if (x > 637 && y > 98) return g_dataPanel ? g_dataPanel->OnClick(x, y) : 0;
   if (GetViewType() == VIEW_TERRAIN_REPLAY) {
@@ -107,6 +111,10 @@ int CVTerrain::OnLButtonDown(int x, int y, WPARAM keys) {
   CGAsteroid* a = Asteroid();
   Hit hit;
   if (!a || !HitZone(x, y, &hit)) return 0;
+  if (placement) {
+    PlacementClick(hit.zone, hit.kind, (keys & MK_CONTROL) ? kCtrlCount : 1);
+    return 1;
+  }
   CGZone& zone = *a->GetZone(static_cast<std::uint16_t>(hit.zone));
   const auto kind = static_cast<std::uint8_t>(hit.kind);
   const std::uint8_t local = Local();

@@ -19,7 +19,10 @@
 #include "Game/model/GChapter.h"
 #include "Game/model/GGameData.h"
 #include "Game/model/GGuild.h"
+#include "Game/model/GUnit.h"
+#include "Game/model/GUnitOrder.h"
 #include "Game/model/GZone.h"
+#include "Game/rules/GUnitTem.h"
 #include "Game/net/NetSession.h"
 #include "Game/rules/GGameVar.h"
 #include "Game/rules/GRulesLinks.h"
@@ -497,6 +500,113 @@ TEST_F(TerrainAtvs, ShiftDropAttacksWithTheRFlag) {
   ASSERT_EQ(packets.size(), 2u);
   EXPECT_EQ(Sent(0), CountPacket(600, 1, 1, 0, 1));
   EXPECT_EQ(Sent(1), CountPacket(607, 2, 1, 0, 1));
+}
+
+// A unit over the asteroid lands its ATVs or picks them up, zone by zone,
+// finishing on the placement bar.
+class TerrainPlacement : public TerrainView {
+ protected:
+  static constexpr std::uint32_t kUnit = 0x24000101;
+  void SetUp() override {
+    TerrainView::SetUp();
+    auto* design = new CGUnitTemplate(kLocal, static_cast<std::int32_t>((std::uint32_t{kLocal} << 26) | 0x1000 | 1));
+    design->unitClass = 9;
+    design->atvCapacity = 20;
+    g_gameData->templates.AddTemplate(design, kLocal);
+    const Location at{kShown, 0, 0, 0};
+    unit = g_gameData->pieces.CreateUnit(design, &at, kLocal, kUnit);
+    ASSERT_NE(unit, nullptr);
+    unit->atvCargo = {3, 2, 0, 4};
+    unit->percents.fill(100);  // undamaged
+    g_previousViewType = VIEW_ASTEROID_SPACE;
+  }
+  void Enter(std::uint32_t landing) {
+    unit->landingRequest = landing;
+    view->Render(static_cast<std::int32_t>(kUnit));
+    Switches();
+    packets.clear();
+  }
+  void Click(int zone, int kind, WPARAM keys = 0) {
+    const auto [x, y] = CellPoint(zone, kind);
+    view->OnLButtonDown(x - 10, y, keys);
+  }
+  void Bar(int slot) { view->OnLButtonDown(GotoColumnLeft(slot) + 20, 30, 0); }
+  CGUnit* unit = nullptr;
+};
+
+TEST_F(TerrainPlacement, LandingFillsTheBlockUntilDone) {
+  Enter(1);
+  ASSERT_TRUE(view->InPlacement());
+  ASSERT_TRUE(view->IsLanding());
+  EXPECT_EQ(view->IsBusy(), 1);
+  // No toggle on: nothing lands.
+  Click(9, 0, MK_CONTROL);
+  EXPECT_EQ(view->LandingCount(0, 9), 0);
+  Bar(1);  // all kinds; power is not carried and stays off
+  EXPECT_EQ(view->KindToggle(0), 1u);
+  EXPECT_EQ(view->KindToggle(2), 0u);
+  // Others are on the asteroid: the inner rings refuse.
+  Click(5, 0, MK_CONTROL);
+  EXPECT_EQ(view->LandingCount(0, 5), 0);
+  Click(9, 0, MK_CONTROL);
+  EXPECT_EQ(view->LandingCount(0, 9), 3);
+  EXPECT_EQ(view->LandingCount(1, 9), 2);
+  EXPECT_EQ(view->LandingCount(3, 9), 0);  // seed banks land in the centre only
+  EXPECT_EQ(unit->atvCargo, (std::array<std::uint8_t, 4>{0, 0, 0, 4}));
+  EXPECT_TRUE(packets.empty());
+  EXPECT_TRUE(quentest::MatchesGolden(quentest::ScreenArea({0, 0, 800, 470}), Golden("terrain_landing.png")));
+  // Reset gives everything back; a second landing is then done.
+  Bar(8);
+  EXPECT_EQ(unit->atvCargo, (std::array<std::uint8_t, 4>{3, 2, 0, 4}));
+  EXPECT_EQ(view->LandingCount(0, 9), 0);
+  // The toggles stay, but combat went off when its last ATV was placed.
+  EXPECT_EQ(view->KindToggle(0), 0u);
+  EXPECT_EQ(view->KindToggle(3), 1u);
+  Bar(2);
+  Click(10, 0);
+  EXPECT_EQ(view->LandingCount(0, 10), 1);
+  Bar(7);
+  ASSERT_EQ(unit->GetOrderCount(), 1);
+  EXPECT_EQ(unit->GetOrder(0)->type, static_cast<std::uint32_t>(ORDER_LAND_ATVS));
+  EXPECT_EQ(unit->GetOrder(0)->landing->bytes[0], kShown);
+  EXPECT_EQ(unit->GetOrder(0)->landing->Count(0, 10), 1);
+  EXPECT_EQ(unit->landingRequest, 0u);
+  EXPECT_FALSE(view->InPlacement());
+  EXPECT_EQ(Switches(), (std::vector<std::pair<std::uint32_t, std::uint32_t>>{{VIEW_ASTEROID_SPACE, 0xFFFF0002u}}));
+}
+
+TEST_F(TerrainPlacement, PickingUpSendsEachAndStopsAtFifteen) {
+  unit->atvCargo = {0, 0, 0, 0};
+  Shown()->GetZone(9)->SetAtvCounts(20, 2, 0, 2);
+  Enter(0);
+  ASSERT_FALSE(view->IsLanding());
+  Click(9, 0, MK_CONTROL);
+  ASSERT_EQ(packets.size(), 2u);
+  EXPECT_EQ(Sent(0), (std::vector<std::uint8_t>{0x61, 0x02, 0, 0, 0, 0, 0, 0, kShown, 0, 9, 0, kLocal, 0, 0, 0, 5, 0, 0, 0}));
+  EXPECT_EQ(packets[1][0] | packets[1][1] << 8, 601);
+  Click(9, 0, MK_CONTROL);
+  Click(9, 0, MK_CONTROL);
+  Click(9, 0, MK_CONTROL);
+  // Four bits per zone and kind: 15, not carried into the mining nibble.
+  EXPECT_EQ(view->PickedCount(9, 0), 15);
+  EXPECT_EQ(view->PickedCount(9, 1), 0);
+  EXPECT_EQ(Shown()->GetZone(9)->atvCounts[0], 5);
+  Click(9, 1, MK_CONTROL);
+  EXPECT_EQ(view->PickedCount(9, 1), 2);
+  // The hold takes 20: three seed banks would not fit past it.
+  Shown()->GetZone(9)->SetAtvCounts(5, 0, 0, 5);
+  Click(9, 3, MK_CONTROL);
+  EXPECT_EQ(view->PickedCount(9, 3), 3);
+  EXPECT_EQ(view->PickedTotal(0) + view->PickedTotal(1) + view->PickedTotal(3), 20);
+  // Another chapter's zone gives nothing.
+  Click(7, 0);
+  EXPECT_EQ(view->PickedCount(7, 0), 0);
+  EXPECT_TRUE(quentest::MatchesGolden(quentest::ScreenArea({0, 0, 800, 80}), Golden("terrain_pickup_bar.png")));
+  Bar(7);
+  ASSERT_EQ(unit->GetOrderCount(), 1);
+  EXPECT_EQ(unit->GetOrder(0)->type, static_cast<std::uint32_t>(ORDER_RECOVER_ATVS));
+  EXPECT_EQ(unit->GetOrder(0)->recovery->Count(9, 0), 15);
+  EXPECT_EQ(unit->GetOrder(0)->head[5], kShown);
 }
 
 }  // namespace
