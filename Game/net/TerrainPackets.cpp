@@ -86,23 +86,3 @@ bool ZoneConstructAtvsPacket::Parse(std::span<const std::uint8_t> image, ZoneCon
   return true;
 }
 
-PacketImage<kZonePickUpSize> ZonePickUpPacket::Build() const {
-  PacketImage<kZonePickUpSize> p(PKT_ATVS_RETURNED);
-  p.Put(8, asteroid);
-  p.Put(10, zone);
-  p.Put(12, chapter);
-  p.Put(14, kind);
-  p.Put(16, count);
-  return p;
-}
-
-bool ZonePickUpPacket::Parse(std::span<const std::uint8_t> image, ZonePickUpPacket* out) {
-  plat::ByteReader r(image);
-  if (!r.Has(0, kZonePickUpSize)) return false;
-  r.ReadAt(8, out->asteroid);
-  r.ReadAt(10, out->zone);
-  r.ReadAt(12, out->chapter);
-  r.ReadAt(14, out->kind);
-  r.ReadAt(16, out->count);
-  return true;
-}

@@ -9,9 +9,6 @@
 //   611       build a facility (20 bytes): u16 asteroid at 8, u16 owner
 //             chapter at 10, u16 zone at 12, u16 cell kind at 14, u32
 //             facility bit at 16
-//   609       ATVs picked up into a unit (20 bytes): u16 asteroid at 8, u16
-//             zone at 10, u16 chapter at 12, u16 ATV kind at 14, u16 count
-//             at 16, two unused bytes
 //   612       construct ATVs (20 bytes): u16 asteroid at 8, u16 zone at 10,
 //             u16 chapter at 12, u8 counts of the four kinds at 14..17, two
 //             unused bytes
@@ -28,7 +25,7 @@ constexpr std::size_t kZoneImprovementSize = 16;
 constexpr std::size_t kZoneEntrenchSize = 20;
 constexpr std::size_t kZoneFacilitySize = 20;
 constexpr std::size_t kZoneConstructAtvsSize = 20;
-constexpr std::size_t kZonePickUpSize = 20;
+
 
 struct ZoneImprovementPacket {
   // true: the stacking limit (606); false: the mining value (605).
@@ -72,15 +69,4 @@ struct ZoneConstructAtvsPacket {
 
   PacketImage<kZoneConstructAtvsSize> Build() const;
   static bool Parse(std::span<const std::uint8_t> image, ZoneConstructAtvsPacket* out);
-};
-
-struct ZonePickUpPacket {
-  std::uint16_t asteroid = 0;
-  std::uint16_t zone = 0;
-  std::uint16_t chapter = 0;
-  std::uint16_t kind = 0;
-  std::uint16_t count = 0;
-
-  PacketImage<kZonePickUpSize> Build() const;
-  static bool Parse(std::span<const std::uint8_t> image, ZonePickUpPacket* out);
 };

@@ -17,7 +17,6 @@
 #include "Game/model/GUnitOrder.h"
 #include "Game/model/GZone.h"
 #include "Game/net/NetSession.h"
-#include "Game/net/TerrainPackets.h"
 #include "Game/views/flat/CVTerrain.h"
 #include "media/CSprite.h"
 #include "platform/gdi/text.h"
@@ -113,13 +112,8 @@ void CVTerrain::PlacementClick(int zone, int kind, int count) {
     pickupBlock[static_cast<std::size_t>(zone)] =
         static_cast<std::uint16_t>(pickupBlock[static_cast<std::size_t>(zone)] + (c << (4 * kind)));
     pickupHead[k] = static_cast<std::uint8_t>(pickupHead[k] + c);
-    ZonePickUpPacket p;
-    p.asteroid = asteroidId;
-    p.zone = static_cast<std::uint16_t>(zone);
-    p.chapter = local;
-    p.kind = k;
-    p.count = static_cast<std::uint16_t>(c);
-    auto image = p.Build();
+    auto image = BuildAtvsReturnedPacket(asteroidId, static_cast<std::uint16_t>(zone), local, k,
+                                         static_cast<std::int16_t>(c));
     if (g_session) g_session->Send(kAllPlayersSlot, image.bytes.data(), static_cast<std::uint32_t>(image.bytes.size()));
     z->AddAtvs(k, static_cast<std::int8_t>(-c), 1);
   }
