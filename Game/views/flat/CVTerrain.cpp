@@ -356,7 +356,7 @@ void CVTerrain::DrawCell(int ring, int position) {
   const int x = terrain::CellLeft(cell), y = terrain::CellTop(cell);
   const RECT area{x, y, x + terrain::kCellWidth, y + terrain::kCellHeight};
   background->BltToSurface(workSurface, x, y, &area);
-  const int percent = zk.zone == highlightZone ? 0 : FilterPercent(*zone);
+  const int percent = zk.zone == highlightZone || plainCells ? 0 : FilterPercent(*zone);
   if (zk.zone == highlightZone) workSurface->Fade(kDropPercent, DropAllowed(zk.zone) ? kDropGreen : kDropRed, &area);
   if (percent > 0) workSurface->Fade(static_cast<WORD>(percent), GetFullColor(static_cast<std::uint32_t>(ViewGuild())), &area);
   // Borders only where the neighbour cell belongs to another zone (or none).
@@ -366,7 +366,7 @@ void CVTerrain::DrawCell(int ring, int position) {
   if (ZoneAtCell(cell.column, cell.row - 1) != zk.zone) horizontalLine->BltToSurface(workSurface, x, y, nullptr);
   if (ZoneAtCell(cell.column, cell.row + 1) != zk.zone)
     horizontalLine->BltToSurface(workSurface, x, y + terrain::kCellHeight - 2, nullptr);
-  DrawCellContents(*zone, zk.kind, x, y);
+  if (!plainCells) DrawCellContents(*zone, zk.kind, x, y);
   if (placement && landingMode && LandingCount(zk.kind, zk.zone) > 0) {
     int landed = 0;
     for (int k = 0; k < kAtvKinds; ++k) landed += LandingCount(k, zk.zone);
@@ -376,6 +376,21 @@ void CVTerrain::DrawCell(int ring, int position) {
     DrawCellText(text, x + 28, y + 16, held + landed > zone->atvLimit ? kRed : kYellow);
   }
   DrawViewSprite(workSurface, terrain::kWorkOriginX + x, terrain::kWorkOriginY + y, &area);
+}
+
+CSprite* CVTerrain::FacilityImage(std::uint32_t bit) const {
+  switch (bit) {
+    case FACILITY_STORAGE:
+      return facilityImages[0];
+    case FACILITY_POWER:
+      return facilityImages[2];
+    case FACILITY_MINING:
+      return facilityImages[3];
+    case FACILITY_ATV_CONSTRUCTION:
+      return facilityImages[4];
+    default:
+      return nullptr;
+  }
 }
 
 void CVTerrain::DrawCellContents(const CGZone& zone, int kind, int x, int y) {

@@ -153,15 +153,22 @@ class CVTerrain : public CVGeneric {
   CImageButton* GoToSpaceButton() const { return goToSpaceButton; }
   int IsBuilt() const { return static_cast<int>(built); }
 
- private:
+ protected:
   CGAsteroid* Asteroid() const;
   int SizeClass() const;
+  void DrawZone(int zone);
+  CSprite* WorkSurface() const { return workSurface; }
+  CSprite* FacilityImage(std::uint32_t bit) const;
+  // Cells drawn plain (background and borders only), as the replay shows them.
+  std::uint32_t plainCells = 0;
+  std::uint32_t built = 0;
+  std::uint16_t asteroidId = 0;
+
+ private:
   void Build();
   void DrawAsteroidPicture();
   void DrawCentreAndRings();
   void DrawCell(int ring, int position);
-  // The four cells of a zone (the centre's one).
-  void DrawZone(int zone);
   void SetHighlight(int zone);
   void RestoreUnderDrag();
   CGUnit* PlacementUnit() const;
@@ -181,8 +188,6 @@ class CVTerrain : public CVGeneric {
                            std::uint32_t help, const char* normal, const char* pressed);
   void DrawButton(CImageButton* button, int selected);
 
-  std::uint32_t built = 0;
-  std::uint16_t asteroidId = 0;
   std::uint32_t lastArgument = 0;
   CSprite* verticalLine = nullptr;
   CSprite* horizontalLine = nullptr;

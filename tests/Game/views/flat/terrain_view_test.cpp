@@ -26,13 +26,16 @@
 #include "Game/net/NetSession.h"
 #include "Game/rules/GGameVar.h"
 #include "Game/rules/GRulesLinks.h"
+#include "Game/views/flat/CVTReplay.h"
 #include "Game/views/flat/CVTerrain.h"
 #include "media/CImageButton.h"
+#include "platform/core/clock.h"
 #include "platform/core/files.h"
 #include "platform/resource/module.h"
 #include "platform/user/keys.h"
 #include "platform/user/messages.h"
 #include "platform/user/queue.h"
+#include "tests/Game/views/flat/terrain_events.h"
 #include "tests/Game/views/frame/view_screen.h"
 #include "tests/support/golden.h"
 #include "tests/support/scratch_drive.h"
@@ -607,6 +610,116 @@ TEST_F(TerrainPlacement, PickingUpSendsEachAndStopsAtFifteen) {
   EXPECT_EQ(unit->GetOrder(0)->type, static_cast<std::uint32_t>(ORDER_RECOVER_ATVS));
   EXPECT_EQ(unit->GetOrder(0)->recovery->Count(9, 0), 15);
   EXPECT_EQ(unit->GetOrder(0)->head[5], kShown);
+}
+
+// The terrain battle replayed: phases in order under the frame timer, the
+// control panel's play, pause, advance and restart, and hostile events.
+class TerrainReplay : public TerrainView {
+ protected:
+  void SetUp() override {
+    TerrainView::SetUp();
+    replay = std::make_unique<CVTReplay>(window, program);
+    g_currentView = replay.get();
+  }
+  void TearDown() override {
+    g_currentView = nullptr;
+    replay.reset();
+    g_replayMode = 0;
+    TerrainView::TearDown();
+  }
+  void Record(const std::vector<terrain_test::Event>& events) {
+    ASSERT_EQ(Shown()->AddTerrainEventPacket(terrain_test::EventPacket(events)), 1);
+  }
+  void Start() { replay->Render(static_cast<std::int32_t>(kAsteroidSubject | kShown)); }
+  // Ticks of 40 ms until the end (at most `limit`); the phases seen in order.
+  std::vector<std::uint32_t> PlayToEnd(int limit = 4000) {
+    std::vector<std::uint32_t> seen{replay->Phase()};
+    for (int i = 0; i < limit && replay->Phase() != CVTReplay::kLastPhase; ++i) {
+      AdvanceVirtualClock(40);
+      replay->PlayFrameAnimation(40);
+      if (replay->Phase() != seen.back()) seen.push_back(replay->Phase());
+    }
+    return seen;
+  }
+  std::unique_ptr<CVTReplay> replay;
+};
+
+TEST_F(TerrainReplay, EveryPhaseInTurn) {
+  Record(terrain_test::EveryPhase());
+  Start();
+  EXPECT_EQ(g_replayMode, 2);
+  ASSERT_EQ(replay->Phase(), 0u);
+  // The landing: pods fly in from the corners over the surface drawn plain.
+  for (int i = 0; i < 12; ++i) {
+    AdvanceVirtualClock(40);
+    replay->PlayFrameAnimation(40);
+  }
+  EXPECT_EQ(replay->Phase(), 1u);
+  EXPECT_TRUE(quentest::MatchesGolden(quentest::ScreenArea(kViewportRect), Golden("replay_landing.png")));
+  const auto phases = PlayToEnd();
+  EXPECT_EQ(phases, (std::vector<std::uint32_t>{1, 2, 3, 4, 5, 6, 7, 9, 10, 11, 12, 13, 14, 16, 17, 18, 19}));
+  EXPECT_TRUE(quentest::MatchesGolden(quentest::ScreenArea(kViewportRect), Golden("replay_end.png")));
+  // Play at the end, paused, starts again.
+  replay->OnReplayPause();
+  replay->OnReplayPlay();
+  EXPECT_EQ(replay->Phase(), 0u);
+}
+
+TEST_F(TerrainReplay, WithoutEventsThePhasesRunThrough) {
+  Start();
+  EXPECT_EQ(PlayToEnd(), (std::vector<std::uint32_t>{0, 2, 4, 6, 9, 11, 13, 14, 16, 17, 18, 19}));
+  EXPECT_EQ(replay->ShownMovers(), 0);
+}
+
+TEST_F(TerrainReplay, AdvanceStepsOnceAndRestartBeginsAgain) {
+  Record(terrain_test::EveryPhase());
+  Start();
+  AdvanceVirtualClock(40);
+  replay->PlayFrameAnimation(40);  // the start picture and the landing
+  ASSERT_EQ(replay->Phase(), 1u);
+  const int shown = replay->ShownMovers();
+  EXPECT_GT(shown, 0);
+  replay->OnReplayPause();
+  for (int i = 0; i < 5; ++i) replay->PlayFrameAnimation(40);
+  EXPECT_EQ(replay->Phase(), 1u);
+  replay->OnReplayAdvance();
+  EXPECT_EQ(g_replayMode, 3);
+  replay->PlayFrameAnimation(40);
+  EXPECT_EQ(g_replayMode, 1);  // one step, then paused again
+  // Less than 40 ms in all does nothing.
+  replay->OnReplayAdvance();
+  replay->PlayFrameAnimation(39);
+  EXPECT_EQ(g_replayMode, 3);
+  replay->OnReplayRestart();
+  EXPECT_EQ(replay->Phase(), 0u);
+  EXPECT_EQ(replay->ShownMovers(), 0);
+  replay->PlayFrameAnimation(40);
+  EXPECT_EQ(replay->Phase(), 1u);
+  EXPECT_EQ(replay->ShownMovers(), shown);
+}
+
+TEST_F(TerrainReplay, LeavingEndsTheReplayMode) {
+  Record(terrain_test::EveryPhase());
+  Start();
+  AdvanceVirtualClock(40);
+  replay->PlayFrameAnimation(40);
+  replay->GoToView(VIEW_TERRAIN, static_cast<LPARAM>(kAsteroidSubject | kShown));
+  EXPECT_EQ(g_replayMode, 0);
+  EXPECT_EQ(g_previousViewType, static_cast<std::uint32_t>(VIEW_TERRAIN_REPLAY));
+  EXPECT_EQ(replay->Movers().head, nullptr);
+  for (int i = 0; i < Shown()->GetTerrainEventCount(); ++i) EXPECT_EQ(Shown()->GetTerrainEvent(i)->mover, nullptr);
+  EXPECT_EQ(Switches(), (std::vector<std::pair<std::uint32_t, std::uint32_t>>{{VIEW_TERRAIN, 0xFFFF0002u}}));
+}
+
+TEST_F(TerrainReplay, HostileEventsShowNothingAndEnd) {
+  for (std::uint32_t seed = 1; seed <= 40; ++seed) {
+    Shown()->Clear();
+    Record(terrain_test::RandomEvents(seed, 60));
+    replay->OnReplayRestart();
+    if (!replay->IsBuilt()) Start();
+    const auto phases = PlayToEnd(20000);
+    ASSERT_EQ(phases.back(), CVTReplay::kLastPhase) << "seed " << seed;
+  }
 }
 
 }  // namespace
