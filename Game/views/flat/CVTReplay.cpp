@@ -51,7 +51,6 @@ constexpr int kShotFrames = 11;
 constexpr int kBlastFrames = 10;
 constexpr int kShieldFrames = 7;
 constexpr int kChapters = 40;
-constexpr int kGuilds = 5;
 constexpr float kPanPerPixel = 0.0010903426f;
 constexpr int kScreenCentreX = 321;
 const char* const kAtvNames[4] = {"com", "min", "pow", "sb"};
