@@ -103,7 +103,7 @@ int CVTerrain::OnLButtonDown(int x, int y, WPARAM keys) {
     return 1;
   }
   if (CVGeneric::OnLButtonDown(x, y, keys)) return 1;
-  if (x > 637 && y > 98) return g_dataPanel ? g_dataPanel->OnClick(x, y) : 0;
+  if (x > 637 && y > 98) return g_dataPanel ? g_dataPanel->OnClick(x, y, 0) : 0;
   if (GetViewType() == VIEW_TERRAIN_REPLAY) {
     LeaveReplayMode(1);
     return 1;
