@@ -13,6 +13,8 @@
 #include "Game/net/NetDispatcher.h"
 #include "Game/net/NetHandlerLinks.h"
 #include "Game/panels/CVNotify.h"
+#include "Game/views/flat/CVTReplay.h"
+#include "Game/views/flat/CVTerrain.h"
 #include "Game/views/frame/CVGeneric.h"
 #include "Game/views/frame/CVStandIn.h"
 #include "Game/views/frame/CViewNotices.h"
@@ -23,6 +25,8 @@ void InstallGameLinks(AppLinks& links) {
   static CViewNotices screen;
   RegisterAppViewNotices(&screen);
   links.createView = [](ViewType type, plat::HWND window, plat::HINSTANCE instance) -> std::unique_ptr<IGameView> {
+    if (type == VIEW_TERRAIN) return std::make_unique<CVTerrain>(window, instance);
+    if (type == VIEW_TERRAIN_REPLAY) return std::make_unique<CVTReplay>(window, instance);
     return std::make_unique<CVStandIn>(type, window, instance);
   };
   links.game.create = [](std::uint16_t chapterId, std::uint16_t chaptersPerGuild) {

@@ -618,6 +618,64 @@ void Asteroid(Canvas& c, Random& rnd, double cx, double cy, double r) {
   }
 }
 
+// An asteroid's ground seen from above, filling the picture but for a ragged
+// rim of black (the terrain view keys black out, so its stars show there):
+// rock lit from the upper left, boulders and craters with lit and shaded rims.
+void Surface(Canvas& c, Random& rnd) {
+  cairo_t* cr = c.cr();
+  const double w = c.width(), h = c.height();
+  c.Colour({0, 0, 0});
+  cairo_paint(cr);
+  const double cx = w / 2, cy = h / 2, rx = w * 0.5, ry = h * 0.5;
+  // A squarish outline: a superellipse whose radius wobbles.
+  cairo_new_path(cr);
+  const int n = 72;
+  for (int i = 0; i < n; ++i) {
+    const double ang = i * 2 * M_PI / n, wobble = rnd.Range(0.965, 1.0);
+    const double cs = std::cos(ang), sn = std::sin(ang);
+    const double x = std::copysign(std::pow(std::abs(cs), 0.35), cs), y = std::copysign(std::pow(std::abs(sn), 0.35), sn);
+    cairo_line_to(cr, cx + rx * wobble * x, cy + ry * wobble * y);
+  }
+  cairo_close_path(cr);
+  cairo_pattern_t* g = cairo_pattern_create_linear(0, 0, w, h);
+  cairo_pattern_add_color_stop_rgb(g, 0, 0.56, 0.5, 0.43);
+  cairo_pattern_add_color_stop_rgb(g, 0.5, 0.4, 0.36, 0.31);
+  cairo_pattern_add_color_stop_rgb(g, 1, 0.22, 0.2, 0.18);
+  cairo_set_source(cr, g);
+  cairo_fill_preserve(cr);
+  cairo_pattern_destroy(g);
+  cairo_save(cr);
+  cairo_clip(cr);
+  // Grit: small specks of lighter and darker rock.
+  for (int i = 0; i < static_cast<int>(w * h / 40); ++i) {
+    const bool light = rnd.Unit() < 0.5;
+    c.Colour(light ? Rgb{0.75, 0.7, 0.62} : Rgb{0.12, 0.1, 0.09}, rnd.Range(0.15, 0.45));
+    cairo_rectangle(cr, rnd.Range(0, w), rnd.Range(0, h), 1.5, 1.5);
+    cairo_fill(cr);
+  }
+  // Craters, large to small: a dark bowl, its lit lower-right rim, its shaded upper-left one.
+  const double scale = std::min(w, h);
+  for (int i = 0; i < 70; ++i) {
+    const double r = scale * (i < 6 ? rnd.Range(0.06, 0.11) : rnd.Range(0.008, 0.04));
+    const double x = rnd.Range(0, w), y = rnd.Range(0, h);
+    c.Colour({0.1, 0.09, 0.08}, 0.45);
+    cairo_arc(cr, x, y, r, 0, 2 * M_PI);
+    cairo_fill(cr);
+    cairo_set_line_width(cr, std::max(1.0, r * 0.18));
+    c.Colour({0.85, 0.8, 0.7}, 0.5);
+    cairo_arc(cr, x, y, r, 0.1 * M_PI, 0.9 * M_PI);
+    cairo_stroke(cr);
+    c.Colour({0.05, 0.04, 0.04}, 0.6);
+    cairo_arc(cr, x, y, r, 1.1 * M_PI, 1.9 * M_PI);
+    cairo_stroke(cr);
+  }
+  cairo_restore(cr);
+  // The rim catches the light on its upper-left side.
+  cairo_set_line_width(cr, 2);
+  c.Colour({0.7, 0.64, 0.55}, 0.6);
+  cairo_stroke(cr);
+}
+
 void Sun(Canvas& c, double cx, double cy, double r, const Rgb& colour) {
   cairo_pattern_t* g = cairo_pattern_create_radial(cx, cy, 0, cx, cy, r * 2);
   cairo_pattern_add_color_stop_rgba(g, 0, 1, 1, 0.9, 1);
@@ -1089,6 +1147,8 @@ void Picture(Canvas& c, const Asset& a, int guild, const Palette& p, Random& rnd
     Asteroid(c, rnd, w / 2, h / 2, std::min(w, h) * 0.42);
   } else if (a.label == "star") {
     Sun(c, w / 2, h / 2, std::min(w, h) * 0.22, Starts(stem, "star1") ? Rgb{0.6, 0.7, 1.0} : Rgb{1.0, 0.75, 0.3});
+  } else if (a.label == "surface") {
+    Surface(c, rnd);
   } else if (a.label == "terrain") {
     c.Colour({0.35, 0.3, 0.25});
     cairo_paint(c.cr());

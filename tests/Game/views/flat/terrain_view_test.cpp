@@ -1,0 +1,725 @@
+// The terrain view over a headless screen with the game's pictures as built:
+// an asteroid of chapter 9 (guild 1) shared with an ally, a renegade of the
+// guild and a chapter of guild 2, drawn under its filters (goldens), the
+// filter buttons and keys, the survey line, the popup items each zone offers
+// and the packets its commands send, leaving the view, and its saved block.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "Game/app/AppGlobals.h"
+#include "Game/app/AppMessages.h"
+#include "Game/base/GIDString.h"
+#include "Game/model/GAsteroid.h"
+#include "Game/model/GChapter.h"
+#include "Game/model/GGameData.h"
+#include "Game/model/GGuild.h"
+#include "Game/model/GUnit.h"
+#include "Game/model/GUnitOrder.h"
+#include "Game/model/GZone.h"
+#include "Game/rules/GUnitTem.h"
+#include "Game/net/NetSession.h"
+#include "Game/rules/GGameVar.h"
+#include "Game/rules/GRulesLinks.h"
+#include "Game/views/flat/CVTReplay.h"
+#include "Game/views/flat/CVTerrain.h"
+#include "media/CImageButton.h"
+#include "platform/core/clock.h"
+#include "platform/core/files.h"
+#include "platform/resource/module.h"
+#include "platform/user/keys.h"
+#include "platform/user/messages.h"
+#include "platform/user/queue.h"
+#include "tests/Game/views/flat/terrain_events.h"
+#include "tests/Game/views/frame/view_screen.h"
+#include "tests/support/golden.h"
+#include "tests/support/scratch_drive.h"
+
+namespace {
+
+using namespace plat;
+
+constexpr std::uint16_t kShown = 2;
+constexpr std::uint8_t kAlly = 11;
+constexpr std::uint8_t kRenegade = 12;
+constexpr std::uint8_t kForeign = 17;
+
+class TerrainView : public testing::Test, protected views_test::ViewScreen {
+ protected:
+  void SetUp() override {
+    SetProgramModulePath(std::string(QUEN_BUILD_DIR) + "/Game/quenbar.dll");
+    OpenViewScreen("TerrainViewMain");
+    CGameData& g = *g_gameData;
+    const std::string art = std::string(QUEN_BUILD_DIR) + "/gamedata/c/QUENBAR/ART/";
+    g.imageModule = LoadLibrary((art + "ima.dll").c_str());
+    for (int guild = 0; guild < 5; ++guild)
+      g.guildModules[guild] = LoadLibrary((art + "GUILD" + std::to_string(guild + 1) + "/guild.dll").c_str());
+    ASSERT_NE(g.guildModules[1], nullptr) << "the game's pictures are built with the game data";
+    g.textIndex = std::make_unique<CIDString>();
+    g.turn = 6;
+    g.guildList->GetChapter(kRenegade)->renegade = 1;
+    savedVariables = g_gameVariables;
+    g_gameVariables.costStorageFacility = 4;
+    g_gameVariables.costMiningFacility = 6;
+    g_gameVariables.costPowerFacility = 3;
+    g_gameVariables.costATVConstructionFacility = 2;
+    // Chapter 9's seed banks raise both values; its power ATVs may entrench.
+    CGChapter& local = *g.GetLocalChapter();
+    local.atvTech[3].values[3] = 3;
+    local.atvTech[2].values[4] = 'F';
+    g.solarDB.CreateAsteroidArray(5);
+    for (std::uint16_t i = 0; i < 5; ++i) {
+      auto a = std::make_unique<CGAsteroid>(i);
+      a->SetName(("Rock" + std::to_string(i)).c_str());
+      a->sizeClass = static_cast<std::uint8_t>(i == kShown ? 2 : i % 5);
+      a->CreateZones();
+      g.solarDB.SetAsteroid(std::move(a));
+    }
+    CGAsteroid& a = *Shown();
+    a.ringRotations[0] = 1;
+    a.ringRotations[1] = -2;
+    a.ringRotations[2] = 7;
+    a.controller = kLocal;
+    for (int z = 0; z < a.GetZoneCount(); ++z) {
+      CGZone& zone = *a.GetZone(static_cast<std::uint16_t>(z));
+      zone.SetOwner(kZoneNobody);  // scanned
+      zone.SetMiningValue(static_cast<std::uint8_t>(z % 17));
+      zone.SetAtvLimit(static_cast<std::uint8_t>(4 + z % 8));
+    }
+    Own(0, kLocal, 2, 0, 0, 1);
+    Own(1, kLocal, 1, 7, 4, 3);
+    Own(2, kAlly, 3, 1, 0, 0);
+    Own(4, kRenegade, 0, 0, 2, 0);
+    Own(7, kForeign, 5, 0, 0, 0);
+    Own(9, kLocal, 0, 2, 0, 2);
+    a.GetZone(1)->SetFacilities(FACILITY_POWER);
+    a.GetZone(9)->SetFacilities(FACILITY_STORAGE | FACILITY_ATV_CONSTRUCTION);
+    a.GetZone(9)->facilityOwner = kLocal;
+    a.GetZone(7)->SetAtvKindEntrenched(0, 1);
+    // Chapter 9's combat ATVs on their way into zone 7, more than it holds.
+    a.GetZone(7)->AddArrivingAtvs(0, 9, 2, 0);
+    NetSessionLinks links;
+    links.writeEmailPacket = [this](const std::uint8_t* p, std::uint32_t n, int) { packets.emplace_back(p, p + n); };
+    g_session = new CNetSession(std::move(links));
+    g_session->fileSendMode = 1;
+    // The zones' own packets leave through the rules' send.
+    savedSend = g_rulesLinks.send;
+    g_rulesLinks.send = [this](int, std::span<std::uint8_t> p) {
+      packets.emplace_back(p.begin(), p.end());
+      return true;
+    };
+    g_gotoGroup = 0;
+    g_infoPanelVisible = 0;
+    g_viewType = VIEW_TERRAIN;
+    view = std::make_unique<CVTerrain>(window, program);
+    g_currentView = view.get();
+    SuspendScreenFlush(0);
+  }
+  void TearDown() override {
+    g_currentView = nullptr;
+    view.reset();
+    delete g_session;
+    g_session = nullptr;
+    g_gameVariables = savedVariables;
+    g_rulesLinks.send = savedSend;
+    CloseViewScreen();
+    SetProgramModulePath("");
+  }
+  CGAsteroid* Shown() { return g_gameData->solarDB.GetAsteroid(kShown); }
+  void Own(std::uint16_t z, std::uint8_t chapter, std::uint8_t c0, std::uint8_t c1, std::uint8_t c2, std::uint8_t c3) {
+    CGZone& zone = *Shown()->GetZone(z);
+    zone.SetOwner(chapter);
+    zone.SetAtvCounts(c0, c1, c2, c3);
+  }
+  void Show(std::uint16_t asteroid = kShown) { view->Render(static_cast<std::int32_t>(kAsteroidSubject | asteroid)); }
+  // The screen middle of zone z's cell of kind k on the shown asteroid.
+  std::pair<int, int> CellPoint(int zone, int kind) {
+    const terrain::Cell c = terrain::CellOfZone(zone, kind, Shown()->ringRotations);
+    return {30 + 52 * c.column + 20, 99 + 33 * c.row + 16};
+  }
+  std::vector<std::uint32_t> Items(int zone, int kind) {
+    const auto [x, y] = CellPoint(zone, kind);
+    int n = 0;
+    const auto items = view->MenuItemsAt(x, y, &n);
+    return {items.begin(), items.begin() + n};
+  }
+  // The view switches posted since the last call, as (view type, argument).
+  std::vector<std::pair<std::uint32_t, std::uint32_t>> Switches() {
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> out;
+    MSG msg;
+    while (PeekMessage(&msg, window, WM_APP_SWITCH_VIEW, WM_APP_SWITCH_VIEW, PM_REMOVE))
+      out.push_back({static_cast<std::uint32_t>(msg.wParam), static_cast<std::uint32_t>(msg.lParam)});
+    return out;
+  }
+  static std::filesystem::path Golden(const char* name) { return std::filesystem::path(QUEN_TEST_DATA_DIR) / name; }
+
+  std::unique_ptr<CVTerrain> view;
+  // A sent packet's type and body (the session numbers the header's rest).
+  std::vector<std::uint8_t> Sent(std::size_t i) {
+    std::vector<std::uint8_t> p = packets.at(i);
+    std::fill(p.begin() + 2, p.begin() + 8, 0);
+    return p;
+  }
+  std::vector<std::vector<std::uint8_t>> packets;
+  CGameVariables savedVariables;
+  decltype(g_rulesLinks.send) savedSend;
+};
+
+TEST_F(TerrainView, ShowsTheSurfaceUnderEachFilter) {
+  Show();
+  ASSERT_TRUE(view->IsBuilt());
+  EXPECT_EQ(view->GetCurrentAsteroidId(), kShown);
+  // Mining potential first: the tint grows with each zone's mining value.
+  EXPECT_EQ(view->GetFilter(), 3);
+  EXPECT_TRUE(quentest::MatchesGolden(quentest::ScreenArea({0, 0, 800, 600}), Golden("terrain_mining.png")));
+  view->SelectFilter(0);
+  EXPECT_EQ(view->GetFilter(), 0);
+  EXPECT_TRUE(quentest::MatchesGolden(quentest::ScreenArea(kViewportRect), Golden("terrain_mine.png")));
+  // The chosen filter again clears the tint.
+  view->SelectFilter(0);
+  EXPECT_EQ(view->GetFilter(), CVTerrain::kNoFilter);
+  EXPECT_TRUE(quentest::MatchesGolden(quentest::ScreenArea(kViewportRect), Golden("terrain_plain.png")));
+}
+
+TEST_F(TerrainView, SmallestAsteroidSitsInTheMiddle) {
+  Show(0);
+  EXPECT_TRUE(quentest::MatchesGolden(quentest::ScreenArea(kViewportRect), Golden("terrain_size0.png")));
+}
+
+TEST_F(TerrainView, FiltersTintByOwnerAndValue) {
+  Show();
+  const CGAsteroid& a = *Shown();
+  auto percent = [&](std::uint8_t f, std::uint16_t z) {
+    if (view->GetFilter() != f) view->SelectFilter(f);
+    return view->FilterPercent(*a.GetZone(z));
+  };
+  EXPECT_EQ(percent(0, 1), 70);
+  EXPECT_EQ(percent(0, 2), 0);
+  EXPECT_EQ(percent(1, 2), 70);  // an ally of the guild
+  EXPECT_EQ(percent(1, 4), 0);   // the renegade
+  EXPECT_EQ(percent(1, 1), 70);  // our own chapter is loyal too
+  EXPECT_EQ(percent(2, 4), 70);
+  EXPECT_EQ(percent(2, 7), 0);   // another guild is neither
+  EXPECT_EQ(percent(3, 5), 30);
+  EXPECT_EQ(percent(4, 5), 6 * 9);
+  // An unknown owner is never tinted.
+  a.GetZone(5)->SetOwner(kZoneUnknown);
+  EXPECT_EQ(percent(4, 5), 0);
+  // F walks the filters: 5 wraps to 0.
+  view->SelectFilter(5);
+  view->OnKeyDown('F', 0);
+  EXPECT_EQ(view->GetFilter(), 0);
+  // The buttons choose the same way: filter 0's button again clears it.
+  view->OnCommand(CVTerrain::kFirstFilterId);
+  EXPECT_EQ(view->GetFilter(), CVTerrain::kNoFilter);
+  view->OnKeyDown('F', 0);
+  EXPECT_EQ(view->GetFilter(), 0);
+}
+
+TEST_F(TerrainView, SurveyLineByLastVisit) {
+  Show();
+  EXPECT_EQ(view->SurveyStatus(), "Rock2 - Up to date");  // chapter 9 is there now
+  EXPECT_EQ(g_statusText, "Rock2 - Up to date");
+  CGAsteroid& empty = *g_gameData->solarDB.GetAsteroid(3);
+  // While built the view only shows again; leaving makes it build anew.
+  view->Render(static_cast<std::int32_t>(kAsteroidSubject | 3));
+  EXPECT_EQ(view->GetCurrentAsteroidId(), kShown);
+  view->GoToView(VIEW_TERRAIN, static_cast<LPARAM>(kAsteroidSubject | 3));
+  view->Render(static_cast<std::int32_t>(kAsteroidSubject | 3));
+  EXPECT_EQ(view->SurveyStatus(), "Rock3 - Unknown");
+  empty.GetZone(0)->SetOwner(kForeign);
+  empty.GetZone(0)->SetAtvCounts(1, 0, 0, 0);
+  empty.lastVisitTurn = 5;
+  EXPECT_EQ(view->SurveyStatus(), "Rock3 - Last updated: 1 turn ago");
+  empty.lastVisitTurn = 2;
+  EXPECT_EQ(view->SurveyStatus(), "Rock3 - Last updated: 4 turns ago");
+}
+
+TEST_F(TerrainView, PopupOffersWhatEachCellAllows) {
+  Show();
+  using M = CVTerrain::MenuCommand;
+  // Everywhere: space, transport, and the votes of the asteroid we control.
+  EXPECT_EQ(Items(7, 1), (std::vector<std::uint32_t>{M::MENU_GO_SPACE, M::MENU_TRANSPORT, M::MENU_VOTES}));
+  // Our seed banks in zone 1 raise mining and stacking; mining ATVs build
+  // a storage and a mining facility; power ATVs may entrench.
+  EXPECT_EQ(Items(1, 3), (std::vector<std::uint32_t>{M::MENU_GO_SPACE, M::MENU_TRANSPORT, M::MENU_VOTES,
+                                                     M::MENU_RAISE_MINING, M::MENU_RAISE_STACKING,
+                                                     M::MENU_ATV_FACILITY}));
+  EXPECT_EQ(Items(1, 1), (std::vector<std::uint32_t>{M::MENU_GO_SPACE, M::MENU_TRANSPORT, M::MENU_VOTES,
+                                                     M::MENU_STORAGE_FACILITY, M::MENU_MINING_FACILITY}));
+  // Zone 1 has its power facility already.
+  EXPECT_EQ(Items(1, 2), (std::vector<std::uint32_t>{M::MENU_GO_SPACE, M::MENU_TRANSPORT, M::MENU_VOTES,
+                                                     M::MENU_ENTRENCH}));
+  // Zone 9: an ATV facility of ours constructs; the storage stands.
+  EXPECT_EQ(Items(9, 3), (std::vector<std::uint32_t>{M::MENU_GO_SPACE, M::MENU_TRANSPORT, M::MENU_VOTES,
+                                                     M::MENU_RAISE_MINING, M::MENU_RAISE_STACKING,
+                                                     M::MENU_CONSTRUCT_ATVS}));
+  EXPECT_EQ(Items(9, 1).size(), 3u);
+  // The centre's seed banks raise nothing and build no ATV facility.
+  EXPECT_EQ(Items(0, 3).size(), 3u);
+  // A pending raise offers no other.
+  Shown()->GetZone(1)->zoneWord = 1;
+  EXPECT_EQ(Items(1, 3).size(), 4u);
+  // Without control of the asteroid no votes.
+  Shown()->controller = kForeign;
+  EXPECT_EQ(Items(7, 1), (std::vector<std::uint32_t>{M::MENU_GO_SPACE, M::MENU_TRANSPORT}));
+}
+
+TEST_F(TerrainView, ZoneCommandsSendTheirPackets) {
+  Show();
+  const auto [sx, sy] = CellPoint(1, 3);
+  view->RunZoneCommand(CVTerrain::MENU_RAISE_STACKING, sx, sy);
+  ASSERT_EQ(packets.size(), 1u);
+  EXPECT_EQ(Sent(0), (std::vector<std::uint8_t>{0x5E, 0x02, 0, 0, 0, 0, 0, 0, 1, 0, 9, 0, kShown, 0, 1, 0}));
+  EXPECT_EQ(Shown()->GetZone(1)->zoneWord, 1u);
+  const auto [px, py] = CellPoint(1, 2);
+  view->RunZoneCommand(CVTerrain::MENU_ENTRENCH, px, py);
+  ASSERT_EQ(packets.size(), 2u);
+  EXPECT_EQ(Sent(1), (std::vector<std::uint8_t>{0x60, 0x02, 0, 0, 0, 0, 0, 0, kShown, 0, 1, 0, 9, 0, 1, 0, 2, 0, 0, 0}));
+  EXPECT_NE(Shown()->GetZone(1)->IsAtvKindEntrenched(2), 0u);
+  const auto [mx, my] = CellPoint(1, 1);
+  view->RunZoneCommand(CVTerrain::MENU_MINING_FACILITY, mx, my);
+  ASSERT_EQ(packets.size(), 3u);
+  EXPECT_EQ(Sent(2), (std::vector<std::uint8_t>{0x63, 0x02, 0, 0, 0, 0, 0, 0, kShown, 0, 9, 0, 1, 0, 1, 0, 2, 0, 0, 0}));
+  // Built here at once, paid with six mining ATVs.
+  EXPECT_EQ(Shown()->GetZone(1)->facilities & FACILITY_MINING, static_cast<std::uint32_t>(FACILITY_MINING));
+  EXPECT_EQ(Shown()->GetZone(1)->atvCounts[1], 1);
+  EXPECT_TRUE(quentest::MatchesGolden(quentest::ScreenArea(kViewportRect), Golden("terrain_built.png")));
+}
+
+TEST_F(TerrainView, LeavingPostsTheSwitch) {
+  Show();
+  Switches();
+  // A double click off the zones goes to the asteroid's space; on a zone nothing.
+  const auto [zx, zy] = CellPoint(2, 0);
+  view->OnLButtonDblClk(zx, zy);
+  EXPECT_TRUE(Switches().empty());
+  view->OnLButtonDblClk(40, 110);
+  EXPECT_EQ(Switches(), (std::vector<std::pair<std::uint32_t, std::uint32_t>>{{VIEW_ASTEROID_SPACE, 0xFFFF0002u}}));
+  EXPECT_FALSE(view->IsBuilt());
+  Show();
+  // J does the same; Tab walks to the next asteroid where chapter 9 is.
+  view->OnKeyDown('J', 0);
+  Shown();
+  g_gameData->solarDB.GetAsteroid(4)->GetZone(3)->SetOwner(kLocal);
+  g_gameData->solarDB.GetAsteroid(4)->GetZone(3)->SetAtvCounts(1, 0, 0, 0);
+  Show();
+  view->OnKeyDown(VK_TAB, 0);
+  EXPECT_EQ(Switches(), (std::vector<std::pair<std::uint32_t, std::uint32_t>>{{VIEW_ASTEROID_SPACE, 0xFFFF0002u},
+                                                                             {VIEW_TERRAIN, 0xFFFF0004u}}));
+  // The go-to-space button and the main window's command 310 alike.
+  Show();
+  EXPECT_EQ(view->OnCommand(310), 1);
+  EXPECT_EQ(view->OnCommand(999), 0);
+  EXPECT_EQ(Switches().size(), 1u);
+}
+
+TEST_F(TerrainView, AutomanageOnlyWhenAlone) {
+  Show();
+  EXPECT_EQ(Shown()->automanage, 0);
+  view->ToggleAutomanage();
+  EXPECT_EQ(Shown()->automanage, 0);
+  EXPECT_EQ(g_statusText, "Can't activate automanage.  You are not alone on this asteroid.");
+  for (std::uint16_t z : {2, 4, 7}) Own(z, kZoneNobody, 0, 0, 0, 0);
+  view->ToggleAutomanage();
+  EXPECT_EQ(Shown()->automanage, 1);
+  EXPECT_EQ(g_statusText, "Automanage activated");
+  EXPECT_EQ(view->AutomanageButton()->normalShown, 0u);
+  view->ToggleAutomanage();
+  EXPECT_EQ(g_statusText, "Automanage deactivated");
+  view->Render(static_cast<std::int32_t>(kAsteroidSubject | 3));
+  view->GoToView(VIEW_TERRAIN, static_cast<LPARAM>(kAsteroidSubject | 3));
+  view->Render(static_cast<std::int32_t>(kAsteroidSubject | 3));
+  view->ToggleAutomanage();
+  EXPECT_EQ(g_statusText, "Can't activate automanage.  You have no ATVs here.");
+}
+
+TEST_F(TerrainView, SavedBlockEndsInItsMark) {
+  Show();
+  quentest::ScratchDrive drive;
+  const std::string path = drive.Dos("view.blk");
+  plat::FILE* f = plat::fopen(path.c_str(), "wb");
+  ASSERT_NE(f, nullptr);
+  EXPECT_EQ(view->SaveState(f), 1);
+  plat::fclose(f);
+  EXPECT_EQ(std::filesystem::file_size(drive.Host("view.blk")), 7u);
+  CVTerrain other(window, program);
+  f = plat::fopen(path.c_str(), "rb");
+  EXPECT_EQ(other.LoadState(f), 1);
+  plat::fclose(f);
+  EXPECT_EQ(other.GetCurrentAsteroidId(), kShown);
+  EXPECT_FALSE(other.IsBuilt());
+  // A wrong end byte, or a short block, is refused and leaves the view unbuilt.
+  for (std::size_t size : {std::size_t{7}, std::size_t{3}}) {
+    std::vector<std::uint8_t> bytes(size, 0);
+    f = plat::fopen(path.c_str(), "wb");
+    plat::fwrite(bytes.data(), 1, bytes.size(), f);
+    plat::fclose(f);
+    f = plat::fopen(path.c_str(), "rb");
+    EXPECT_EQ(view->LoadState(f), 0) << size;
+    plat::fclose(f);
+    EXPECT_FALSE(view->IsBuilt());
+  }
+}
+
+// ATVs by drag and drop: a drag takes them from the zone at once, a drop
+// gives them back and then orders them; arriving ones dragged back home undo
+// their move.
+class TerrainAtvs : public TerrainView {
+ protected:
+  void SetUp() override {
+    TerrainView::SetUp();
+    Show();
+    packets.clear();
+  }
+  static LPARAM At(int x, int y) { return static_cast<LPARAM>((y << 16) | (x & 0xFFFF)); }
+  // Left (owned) or right (arriving) half of zone z's cell of kind k.
+  std::pair<int, int> Half(int zone, int kind, bool right) {
+    auto [x, y] = CellPoint(zone, kind);
+    return {right ? x + 15 : x - 10, y};
+  }
+  void Drag(std::pair<int, int> from, std::pair<int, int> to, WPARAM keysDown, WPARAM keysUp) {
+    view->OnLButtonDown(from.first, from.second, keysDown);
+    view->OnMouseMove(0, At(to.first, to.second));
+    view->OnLButtonUp(to.first, to.second, keysUp);
+  }
+  // A free zone next to `zone`.
+  int FreeNeighbour(int zone) {
+    for (int t = 1; t < Shown()->GetZoneCount(); ++t)
+      if (t != zone && Shown()->AreZonesAdjacent(zone, t) && Shown()->GetZone(t)->owner == kZoneNobody) return t;
+    return -1;
+  }
+  // Packets 600 and 601 (20 bytes): u16 asteroid, zone, source zone, chapter, kind, count.
+  std::vector<std::uint8_t> CountPacket(std::uint16_t type, int zone, int source, int kind, int n) {
+    std::vector<std::uint8_t> p(20, 0);
+    const int fields[] = {type, kShown, zone, source, kLocal, kind, n};
+    p[0] = static_cast<std::uint8_t>(type);
+    p[1] = static_cast<std::uint8_t>(type >> 8);
+    for (int i = 1; i < 7; ++i) {
+      p[6 + 2 * i] = static_cast<std::uint8_t>(fields[i]);
+      p[7 + 2 * i] = static_cast<std::uint8_t>(fields[i] >> 8);
+    }
+    return p;
+  }
+};
+
+TEST_F(TerrainAtvs, CtrlDragMovesFiveAndUndoBringsOneBack) {
+  const int target = FreeNeighbour(1);
+  ASSERT_GT(target, 0);
+  CGZone& from = *Shown()->GetZone(1);
+  CGZone& to = *Shown()->GetZone(static_cast<std::uint16_t>(target));
+  // Mid-drag: the ATV under the cursor, the zone below it tinted green (no filter tint).
+  view->SelectFilter(3);
+  view->OnLButtonDown(Half(1, 1, false).first, Half(1, 1, false).second, MK_CONTROL);
+  EXPECT_EQ(view->DraggedCount(), 5);
+  EXPECT_EQ(from.atvCounts[1], 2);  // taken at once, nothing sent
+  EXPECT_TRUE(packets.empty());
+  const auto over = CellPoint(target, 2);
+  view->OnMouseMove(0, At(over.first, over.second));
+  EXPECT_EQ(view->HighlightedZone(), target);
+  EXPECT_TRUE(view->DropAllowed(target));
+  EXPECT_TRUE(quentest::MatchesGolden(quentest::ScreenArea(kViewportRect), Golden("terrain_drag.png")));
+  view->OnLButtonUp(over.first, over.second, MK_CONTROL);
+  EXPECT_EQ(view->DraggedKind(), 0xFF);
+  EXPECT_EQ(view->HighlightedZone(), 0xFF);
+  EXPECT_EQ(from.atvCounts[1], 2);
+  EXPECT_EQ(to.GetArrivingAtvCount(0, 1), 5);
+  EXPECT_EQ(to.atvMoves.count, 5u);
+  ASSERT_EQ(packets.size(), 1u);
+  EXPECT_EQ(Sent(0), CountPacket(600, target, 1, 1, 5));
+  // One of them dragged back home: the move is undone, 600 and 601 say so.
+  Drag(Half(target, 1, true), CellPoint(1, 0), 0, 0);
+  EXPECT_EQ(to.GetArrivingAtvCount(0, 1), 4);
+  EXPECT_EQ(to.atvMoves.count, 4u);
+  EXPECT_EQ(from.atvCounts[1], 3);
+  ASSERT_EQ(packets.size(), 3u);
+  EXPECT_EQ(Sent(1), CountPacket(600, target, 1, 1, 255));
+  // 601 (24 bytes): u16 asteroid, zone, owner, then the owner's four counts.
+  EXPECT_EQ(Sent(2), (std::vector<std::uint8_t>{0x59, 0x02, 0, 0, 0, 0, 0, 0, kShown, 0, 1, 0, kLocal, 0, 1, 0, 3, 0,
+                                                4, 0, 3, 0, 0, 0}));
+  // Dropped anywhere else an arriving ATV stays where it was going.
+  const int elsewhere = FreeNeighbour(target) == 1 ? -1 : FreeNeighbour(target);
+  Drag(Half(target, 1, true), elsewhere > 0 ? CellPoint(elsewhere, 0) : std::make_pair(40, 110), 0, 0);
+  EXPECT_EQ(to.GetArrivingAtvCount(0, 1), 4);
+  EXPECT_EQ(packets.size(), 3u);
+}
+
+TEST_F(TerrainAtvs, ADragTakesAtMostWhatTheZoneHolds) {
+  const int target = FreeNeighbour(1);
+  CGZone& from = *Shown()->GetZone(1);
+  // Three seed banks, Ctrl asks for five: all three go.
+  Drag(Half(1, 3, false), CellPoint(target, 0), MK_CONTROL, MK_CONTROL);
+  EXPECT_EQ(from.atvCounts[3], 0);
+  EXPECT_EQ(Shown()->GetZone(static_cast<std::uint16_t>(target))->GetArrivingAtvCount(0, 3), 3);
+  // Nothing to drag from an empty cell, another chapter's, or a right half without arrivals.
+  view->OnLButtonDown(Half(1, 3, false).first, Half(1, 3, false).second, 0);
+  EXPECT_EQ(view->DraggedKind(), 0xFF);
+  view->OnLButtonDown(Half(2, 0, false).first, Half(2, 0, false).second, 0);
+  EXPECT_EQ(view->DraggedKind(), 0xFF);
+  view->OnLButtonDown(Half(1, 2, true).first, Half(1, 2, true).second, 0);
+  EXPECT_EQ(view->DraggedKind(), 0xFF);
+}
+
+TEST_F(TerrainAtvs, RefusedDropsGiveTheAtvsBack) {
+  CGZone& from = *Shown()->GetZone(1);
+  // Off the zones, on the source itself, and combat ATVs into the centre.
+  Drag(Half(1, 0, false), {40, 110}, 0, 0);
+  Drag(Half(1, 0, false), CellPoint(1, 2), 0, 0);
+  ASSERT_TRUE(Shown()->AreZonesAdjacent(1, 0));
+  view->OnLButtonDown(Half(1, 0, false).first, Half(1, 0, false).second, 0);
+  EXPECT_FALSE(view->DropAllowed(0));
+  view->OnLButtonUp(CellPoint(0, 3).first, CellPoint(0, 3).second, 0);
+  EXPECT_EQ(from.atvCounts[0], 1);
+  EXPECT_EQ(from.owner, kLocal);
+  EXPECT_TRUE(packets.empty());
+  // A zone two rings out is out of reach without the tech flag 'M'.
+  int far = -1;
+  for (int t = 3; t < Shown()->GetZoneCount() && far < 0; ++t)
+    if (!Shown()->AreZonesAdjacent(1, t) && terrain::RingOfZone(t) == 2) far = t;
+  ASSERT_GT(far, 0);
+  EXPECT_EQ(view->MoveAtvs(1, far, 1, 1), 7);
+  EXPECT_TRUE(packets.empty());
+  // Seed banks may go into the centre.
+  EXPECT_EQ(view->MoveAtvs(1, 0, 3, 1), 2);
+  EXPECT_EQ(packets.size(), 1u);
+}
+
+TEST_F(TerrainAtvs, ShiftDropAttacksWithTheRFlag) {
+  CGZone& from = *Shown()->GetZone(1);
+  // Zone 2 (the ally's) is next to zone 1; without 'R' nothing happens.
+  Drag(Half(1, 0, false), CellPoint(2, 0), 0, MK_SHIFT);
+  EXPECT_TRUE(packets.empty());
+  EXPECT_EQ(from.atvCounts[0], 1);
+  g_gameData->GetLocalChapter()->atvTech[0].values[5] = 'R';
+  Drag(Half(1, 0, false), CellPoint(2, 0), 0, MK_SHIFT | MK_CONTROL);
+  EXPECT_EQ(from.atvCounts[0], 0);
+  // The attacker waits in its own zone's arriving list; zone 2 hears of it.
+  EXPECT_EQ(from.GetArrivingAtvCount(0, 0), 1);
+  ASSERT_EQ(packets.size(), 2u);
+  EXPECT_EQ(Sent(0), CountPacket(600, 1, 1, 0, 1));
+  EXPECT_EQ(Sent(1), CountPacket(607, 2, 1, 0, 1));
+}
+
+// A unit over the asteroid lands its ATVs or picks them up, zone by zone,
+// finishing on the placement bar.
+class TerrainPlacement : public TerrainView {
+ protected:
+  static constexpr std::uint32_t kUnit = 0x24000101;
+  void SetUp() override {
+    TerrainView::SetUp();
+    auto* design = new CGUnitTemplate(kLocal, static_cast<std::int32_t>((std::uint32_t{kLocal} << 26) | 0x1000 | 1));
+    design->unitClass = 9;
+    design->atvCapacity = 20;
+    g_gameData->templates.AddTemplate(design, kLocal);
+    const Location at{kShown, 0, 0, 0};
+    unit = g_gameData->pieces.CreateUnit(design, &at, kLocal, kUnit);
+    ASSERT_NE(unit, nullptr);
+    unit->atvCargo = {3, 2, 0, 4};
+    unit->percents.fill(100);  // undamaged
+    g_previousViewType = VIEW_ASTEROID_SPACE;
+  }
+  void Enter(std::uint32_t landing) {
+    unit->landingRequest = landing;
+    view->Render(static_cast<std::int32_t>(kUnit));
+    Switches();
+    packets.clear();
+  }
+  void Click(int zone, int kind, WPARAM keys = 0) {
+    const auto [x, y] = CellPoint(zone, kind);
+    view->OnLButtonDown(x - 10, y, keys);
+  }
+  void Bar(int slot) { view->OnLButtonDown(GotoColumnLeft(slot) + 20, 30, 0); }
+  CGUnit* unit = nullptr;
+};
+
+TEST_F(TerrainPlacement, LandingFillsTheBlockUntilDone) {
+  Enter(1);
+  ASSERT_TRUE(view->InPlacement());
+  ASSERT_TRUE(view->IsLanding());
+  EXPECT_EQ(view->IsBusy(), 1);
+  // No toggle on: nothing lands.
+  Click(9, 0, MK_CONTROL);
+  EXPECT_EQ(view->LandingCount(0, 9), 0);
+  Bar(1);  // all kinds; power is not carried and stays off
+  EXPECT_EQ(view->KindToggle(0), 1u);
+  EXPECT_EQ(view->KindToggle(2), 0u);
+  // Others are on the asteroid: the inner rings refuse.
+  Click(5, 0, MK_CONTROL);
+  EXPECT_EQ(view->LandingCount(0, 5), 0);
+  Click(9, 0, MK_CONTROL);
+  EXPECT_EQ(view->LandingCount(0, 9), 3);
+  EXPECT_EQ(view->LandingCount(1, 9), 2);
+  EXPECT_EQ(view->LandingCount(3, 9), 0);  // seed banks land in the centre only
+  EXPECT_EQ(unit->atvCargo, (std::array<std::uint8_t, 4>{0, 0, 0, 4}));
+  EXPECT_TRUE(packets.empty());
+  EXPECT_TRUE(quentest::MatchesGolden(quentest::ScreenArea({0, 0, 800, 470}), Golden("terrain_landing.png")));
+  // Reset gives everything back; a second landing is then done.
+  Bar(8);
+  EXPECT_EQ(unit->atvCargo, (std::array<std::uint8_t, 4>{3, 2, 0, 4}));
+  EXPECT_EQ(view->LandingCount(0, 9), 0);
+  // The toggles stay, but combat went off when its last ATV was placed.
+  EXPECT_EQ(view->KindToggle(0), 0u);
+  EXPECT_EQ(view->KindToggle(3), 1u);
+  Bar(2);
+  Click(10, 0);
+  EXPECT_EQ(view->LandingCount(0, 10), 1);
+  Bar(7);
+  ASSERT_EQ(unit->GetOrderCount(), 1);
+  EXPECT_EQ(unit->GetOrder(0)->type, static_cast<std::uint32_t>(ORDER_LAND_ATVS));
+  EXPECT_EQ(unit->GetOrder(0)->landing->bytes[0], kShown);
+  EXPECT_EQ(unit->GetOrder(0)->landing->Count(0, 10), 1);
+  EXPECT_EQ(unit->landingRequest, 0u);
+  EXPECT_FALSE(view->InPlacement());
+  EXPECT_EQ(Switches(), (std::vector<std::pair<std::uint32_t, std::uint32_t>>{{VIEW_ASTEROID_SPACE, 0xFFFF0002u}}));
+}
+
+TEST_F(TerrainPlacement, PickingUpSendsEachAndStopsAtFifteen) {
+  unit->atvCargo = {0, 0, 0, 0};
+  Shown()->GetZone(9)->SetAtvCounts(20, 2, 0, 2);
+  Enter(0);
+  ASSERT_FALSE(view->IsLanding());
+  Click(9, 0, MK_CONTROL);
+  ASSERT_EQ(packets.size(), 2u);
+  EXPECT_EQ(Sent(0), (std::vector<std::uint8_t>{0x61, 0x02, 0, 0, 0, 0, 0, 0, kShown, 0, 9, 0, kLocal, 0, 0, 0, 5, 0, 0, 0}));
+  EXPECT_EQ(packets[1][0] | packets[1][1] << 8, 601);
+  Click(9, 0, MK_CONTROL);
+  Click(9, 0, MK_CONTROL);
+  Click(9, 0, MK_CONTROL);
+  // Four bits per zone and kind: 15, not carried into the mining nibble.
+  EXPECT_EQ(view->PickedCount(9, 0), 15);
+  EXPECT_EQ(view->PickedCount(9, 1), 0);
+  EXPECT_EQ(Shown()->GetZone(9)->atvCounts[0], 5);
+  Click(9, 1, MK_CONTROL);
+  EXPECT_EQ(view->PickedCount(9, 1), 2);
+  // The hold takes 20: three seed banks would not fit past it.
+  Shown()->GetZone(9)->SetAtvCounts(5, 0, 0, 5);
+  Click(9, 3, MK_CONTROL);
+  EXPECT_EQ(view->PickedCount(9, 3), 3);
+  EXPECT_EQ(view->PickedTotal(0) + view->PickedTotal(1) + view->PickedTotal(3), 20);
+  // Another chapter's zone gives nothing.
+  Click(7, 0);
+  EXPECT_EQ(view->PickedCount(7, 0), 0);
+  EXPECT_TRUE(quentest::MatchesGolden(quentest::ScreenArea({0, 0, 800, 80}), Golden("terrain_pickup_bar.png")));
+  Bar(7);
+  ASSERT_EQ(unit->GetOrderCount(), 1);
+  EXPECT_EQ(unit->GetOrder(0)->type, static_cast<std::uint32_t>(ORDER_RECOVER_ATVS));
+  EXPECT_EQ(unit->GetOrder(0)->recovery->Count(9, 0), 15);
+  EXPECT_EQ(unit->GetOrder(0)->head[5], kShown);
+}
+
+// The terrain battle replayed: phases in order under the frame timer, the
+// control panel's play, pause, advance and restart, and hostile events.
+class TerrainReplay : public TerrainView {
+ protected:
+  void SetUp() override {
+    TerrainView::SetUp();
+    replay = std::make_unique<CVTReplay>(window, program);
+    g_currentView = replay.get();
+  }
+  void TearDown() override {
+    g_currentView = nullptr;
+    replay.reset();
+    g_replayMode = 0;
+    TerrainView::TearDown();
+  }
+  void Record(const std::vector<terrain_test::Event>& events) {
+    ASSERT_EQ(Shown()->AddTerrainEventPacket(terrain_test::EventPacket(events)), 1);
+  }
+  void Start() { replay->Render(static_cast<std::int32_t>(kAsteroidSubject | kShown)); }
+  // Ticks of 40 ms until the end (at most `limit`); the phases seen in order.
+  std::vector<std::uint32_t> PlayToEnd(int limit = 4000) {
+    std::vector<std::uint32_t> seen{replay->Phase()};
+    for (int i = 0; i < limit && replay->Phase() != CVTReplay::kLastPhase; ++i) {
+      AdvanceVirtualClock(40);
+      replay->PlayFrameAnimation(40);
+      if (replay->Phase() != seen.back()) seen.push_back(replay->Phase());
+    }
+    return seen;
+  }
+  std::unique_ptr<CVTReplay> replay;
+};
+
+TEST_F(TerrainReplay, EveryPhaseInTurn) {
+  Record(terrain_test::EveryPhase());
+  Start();
+  EXPECT_EQ(g_replayMode, 2);
+  ASSERT_EQ(replay->Phase(), 0u);
+  // The landing: pods fly in from the corners over the surface drawn plain.
+  for (int i = 0; i < 12; ++i) {
+    AdvanceVirtualClock(40);
+    replay->PlayFrameAnimation(40);
+  }
+  EXPECT_EQ(replay->Phase(), 1u);
+  EXPECT_TRUE(quentest::MatchesGolden(quentest::ScreenArea(kViewportRect), Golden("replay_landing.png")));
+  const auto phases = PlayToEnd();
+  EXPECT_EQ(phases, (std::vector<std::uint32_t>{1, 2, 3, 4, 5, 6, 7, 9, 10, 11, 12, 13, 14, 16, 17, 18, 19}));
+  EXPECT_TRUE(quentest::MatchesGolden(quentest::ScreenArea(kViewportRect), Golden("replay_end.png")));
+  // Play at the end, paused, starts again.
+  replay->OnReplayPause();
+  replay->OnReplayPlay();
+  EXPECT_EQ(replay->Phase(), 0u);
+}
+
+TEST_F(TerrainReplay, WithoutEventsThePhasesRunThrough) {
+  Start();
+  EXPECT_EQ(PlayToEnd(), (std::vector<std::uint32_t>{0, 2, 4, 6, 9, 11, 13, 14, 16, 17, 18, 19}));
+  EXPECT_EQ(replay->ShownMovers(), 0);
+}
+
+TEST_F(TerrainReplay, AdvanceStepsOnceAndRestartBeginsAgain) {
+  Record(terrain_test::EveryPhase());
+  Start();
+  AdvanceVirtualClock(40);
+  replay->PlayFrameAnimation(40);  // the start picture and the landing
+  ASSERT_EQ(replay->Phase(), 1u);
+  const int shown = replay->ShownMovers();
+  EXPECT_GT(shown, 0);
+  replay->OnReplayPause();
+  for (int i = 0; i < 5; ++i) replay->PlayFrameAnimation(40);
+  EXPECT_EQ(replay->Phase(), 1u);
+  replay->OnReplayAdvance();
+  EXPECT_EQ(g_replayMode, 3);
+  replay->PlayFrameAnimation(40);
+  EXPECT_EQ(g_replayMode, 1);  // one step, then paused again
+  // Less than 40 ms in all does nothing.
+  replay->OnReplayAdvance();
+  replay->PlayFrameAnimation(39);
+  EXPECT_EQ(g_replayMode, 3);
+  replay->OnReplayRestart();
+  EXPECT_EQ(replay->Phase(), 0u);
+  EXPECT_EQ(replay->ShownMovers(), 0);
+  replay->PlayFrameAnimation(40);
+  EXPECT_EQ(replay->Phase(), 1u);
+  EXPECT_EQ(replay->ShownMovers(), shown);
+}
+
+TEST_F(TerrainReplay, LeavingEndsTheReplayMode) {
+  Record(terrain_test::EveryPhase());
+  Start();
+  AdvanceVirtualClock(40);
+  replay->PlayFrameAnimation(40);
+  replay->GoToView(VIEW_TERRAIN, static_cast<LPARAM>(kAsteroidSubject | kShown));
+  EXPECT_EQ(g_replayMode, 0);
+  EXPECT_EQ(g_previousViewType, static_cast<std::uint32_t>(VIEW_TERRAIN_REPLAY));
+  EXPECT_EQ(replay->Movers().head, nullptr);
+  for (int i = 0; i < Shown()->GetTerrainEventCount(); ++i) EXPECT_EQ(Shown()->GetTerrainEvent(i)->mover, nullptr);
+  EXPECT_EQ(Switches(), (std::vector<std::pair<std::uint32_t, std::uint32_t>>{{VIEW_TERRAIN, 0xFFFF0002u}}));
+}
+
+TEST_F(TerrainReplay, HostileEventsShowNothingAndEnd) {
+  for (std::uint32_t seed = 1; seed <= 40; ++seed) {
+    Shown()->Clear();
+    Record(terrain_test::RandomEvents(seed, 60));
+    replay->OnReplayRestart();
+    if (!replay->IsBuilt()) Start();
+    const auto phases = PlayToEnd(20000);
+    ASSERT_EQ(phases.back(), CVTReplay::kLastPhase) << "seed " << seed;
+  }
+}
+
+}  // namespace
