@@ -3,6 +3,7 @@
 // real games store.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -10,8 +11,11 @@
 #include "Game/model/GGameData.h"
 #include "Game/model/GUnit.h"
 #include "Game/rules/GUnitTem.h"
+#include "Game/views/replay/ReplayReader.h"
+#include "platform/core/files.h"
 #include "server/battle/SrvBattleReplay.h"
 #include "tests/support/replay_file.h"
+#include "tests/support/scratch_drive.h"
 
 namespace {
 
@@ -89,6 +93,45 @@ TEST_F(ServerReplayTest, TheBuilderWritesWhatTheServerWrites) {
   r.Scan(kOwn, 60, kEnemy).Transport(false, kOwn, 61).AsteroidFire(kEnemy, 0xFFFF0004, 63);
   r.Destroyed(kEnemy, {{kEnemy, 1}}).Departure(kOwn).Joined(kLate, {4, -1, 2, 3}, Abbreviation(late)).Code(12);
   EXPECT_EQ(r.bytes(), server);
+
+  // And the replay reader takes the server's file as it was meant.
+  struct Scene : replay::ReplaySink {
+    void AddUnit(const replay::UnitRecord& unit, bool joined) override {
+      (joined ? late : start).push_back(unit.id);
+    }
+    bool HasUnit(std::uint32_t id) override {
+      return std::count(start.begin(), start.end(), id) + std::count(late.begin(), late.end(), id) > 0;
+    }
+    void MoveUnit(std::uint32_t, const Location&, std::uint32_t) override { ++moves; }
+    std::size_t QueueEvent(const replay::EventRecord& event) override {
+      kinds.push_back(event.U8(replay::EventRecord::kKind));
+      return kinds.size();
+    }
+    void WreckUnit(std::uint32_t id) override { wrecks.push_back(id); }
+    std::vector<std::uint32_t> start, late, wrecks;
+    std::vector<int> kinds;
+    int moves = 0;
+  } scene;
+  quentest::ScratchDrive drive;
+  drive.Write("4.rpl", std::string(server.begin(), server.end()));
+  plat::FILE* f = plat::fopen(drive.Dos("4.rpl").c_str(), "rb");
+  ASSERT_NE(f, nullptr);
+  replay::ReplayReader reader(f, scene);
+  std::uint16_t asteroid = 0;
+  ASSERT_TRUE(reader.ReadPreamble() && reader.ReadAsteroid(asteroid));
+  EXPECT_EQ(asteroid, 4);
+  reader.ReadStartUnits();
+  EXPECT_EQ(scene.start, (std::vector<std::uint32_t>{kOwn, kEnemy}));
+  EXPECT_TRUE(reader.ReadMovementPhase());
+  EXPECT_EQ(scene.moves, 2);
+  EXPECT_TRUE(reader.ReadMovementPhase()) << "a round without shots";
+  EXPECT_FALSE(reader.ReadMovementPhase());
+  EXPECT_EQ(reader.lastCode(), replay::kPhasesEnd);
+  EXPECT_TRUE(reader.ReadBattleSection());
+  EXPECT_EQ(scene.kinds, (std::vector<int>{'j', 'f', 4, 5, 9, 3, 7}));
+  EXPECT_EQ(scene.wrecks, std::vector<std::uint32_t>{kEnemy});
+  EXPECT_EQ(scene.late, std::vector<std::uint32_t>{kLate});
+  plat::fclose(f);
 }
 
 }  // namespace
