@@ -323,3 +323,23 @@ TEST_F(ReplayReaderTest, ManyNestedShotsCostNoStack) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ReplayFileNameTest, TheAsteroidsFileFirstThenTheInstancesFallback) {
+  quentest::ScratchDrive drive;  // the save path is empty: the current directory, the drive's root
+  const auto firstByte = [](plat::FILE* f) {
+    std::uint8_t b = 0;
+    const bool read = f != nullptr && plat::fread(&b, 1, 1, f) == 1;
+    if (f != nullptr) plat::fclose(f);
+    return read ? int{b} : -1;
+  };
+  EXPECT_EQ(replay::OpenReplayFileOf(12, 0xBEEF), nullptr);
+  drive.Write("BEEFrplyS.dat", "\x02");
+  EXPECT_EQ(firstByte(replay::OpenReplayFileOf(12, 0xBEEF)), 2);
+  EXPECT_EQ(replay::OpenReplayFileOf(12, 0xBEEE), nullptr);
+  drive.Write("12.rpl", "\x01");
+  EXPECT_EQ(firstByte(replay::OpenReplayFileOf(12, 0xBEEF)), 1);
+}
+
+}  // namespace
