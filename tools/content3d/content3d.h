@@ -112,7 +112,8 @@ Image PlaceholderPicture(const Mesh& mesh, const std::array<float, 3>& toCamera)
 void AddUnitPictures(std::vector<Asset>* out, const PictureMaker& maker);
 
 // Frame series of explosions ("explode\\exp100" .. "exp900", "rap100" ..
-// "rap800", "sdbr00"), shield effects ("g<n>\\shieldfx\\@shld00", "nxef00") and
+// "rap800", "sdbr00"), shield effects ("g<n>\\shieldfx\\@shld00", "nxef00",
+// "rshd00") and
 // the flares of stars 0 to kFlareStars - 1 ("sun\\sflr<id>0"): frames
 // "<base>01.mat" to the frame count, each with its texture.
 constexpr int kFlareStars = 64;

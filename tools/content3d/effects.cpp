@@ -59,6 +59,9 @@ void AddEffects(std::vector<Asset>* out) {
   for (int g = 1; g <= 5; ++g)
     for (const char* base : {"@shld00", "nxef00"}) Series("g" + std::to_string(g) + "\\shieldfx\\", base, seed++, out);
   for (int star = 0; star < kFlareStars; ++star) Series("sun\\", "sflr" + std::to_string(star) + "0", seed++, out);
+  // The leech flash of the battle replays; its seeds come last so the series
+  // above keep their pictures.
+  for (int g = 1; g <= 5; ++g) Series("g" + std::to_string(g) + "\\shieldfx\\", "rshd00", seed++, out);
 }
 
 }  // namespace content3d

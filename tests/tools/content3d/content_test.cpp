@@ -94,6 +94,7 @@ TEST_F(ContentTest, EveryNameTheViewsAskForResolves) {
   for (int g = 1; g <= 5; ++g) {
     series.push_back("g" + std::to_string(g) + "\\shieldfx\\@shld00");
     series.push_back("g" + std::to_string(g) + "\\shieldfx\\nxef00");
+    series.push_back("g" + std::to_string(g) + "\\shieldfx\\rshd00");
   }
   series.push_back("sun\\sflr10");
   for (const auto& base : series) {

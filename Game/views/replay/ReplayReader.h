@@ -1,0 +1,161 @@
+#pragma once
+// The reading side of a space battle's replay file (".rpl"), as the replay
+// view consumes it, little-endian throughout:
+//   a preamble up to and including the first byte 0xFF (skipped unread);
+//   u16 battle asteroid;
+//   start units: unit records until a u32 0xFFFFFFFF;
+//   movement phases: move records (u32 id, Location, u32 engine module),
+//     each followed by a marker and a code ('e' starts the unit's shots),
+//     a phase ending with code 1, the phases with code 11;
+//   the battle section: marked items (3-9, 105) ending with code 12.
+// A marker is u32 0xFFFFFFFF followed by a one-byte code.
+//
+// The reader only parses and counts; what a record does to the scene (unit
+// objects, their moves, queued events, wrecks) is the sink's business, so the
+// format can be read and checked without a view. Every read is checked: a
+// short or damaged file ends the phase or section it is in (code 12), never
+// loops, and nesting is kept on the heap, so the file's size bounds the work.
+//
+// Main thread only (the replay view reads inside its per-frame tick).
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "Game/base/ByteStream.h"
+#include "Game/model/GLocation.h"
+#include "platform/core/files.h"
+
+namespace replay {
+
+constexpr std::uint32_t kMarker = 0xFFFFFFFFu;
+constexpr std::uint32_t kNoEngine = 0xFFFFFFFEu;
+constexpr std::size_t kMostAppearanceBytes = 5;
+
+// Codes after a marker.
+enum Code : std::uint8_t {
+  kPhaseEnd = 1,
+  kDestroyed = 3,
+  kScan = 4,
+  kTransportOut = 5,
+  kTransportIn = 6,
+  kDeparture = 7,
+  kJoined = 8,
+  kAsteroidFire = 9,
+  kStepEnd = 10,
+  kPhasesEnd = 11,
+  kStop = 12,
+  kReadOn = 13,  // never in a file: a step ended, the phase goes on
+  kShot = 101,   // 'e'
+  kMiss = 102,   // 'f'
+  kShield = 103, // 'g'
+  kHit = 105,    // 'i'
+  kKill = 106,   // 'j'
+};
+
+// Modules of a hit that are not modules: they name what the amount hurt.
+constexpr std::uint16_t kLeechModule = 1252;
+constexpr std::uint16_t kHullModule = 1253;
+constexpr std::uint16_t kLifeModule = 1254;
+
+struct UnitRecord {
+  std::uint32_t id = 0;
+  Location location;
+  std::uint8_t count = 0;  // appearance bytes used, at most kMostAppearanceBytes
+  std::array<std::uint8_t, kMostAppearanceBytes> appearance{};
+  std::uint32_t a = 0;
+  std::uint32_t b = 0;
+};
+
+// The 32-byte record one event is queued as on its unit's display object.
+class EventRecord {
+ public:
+  static constexpr std::size_t kOwner = 0, kModule = 4, kTarget = 8, kKind = 12, kFirstModule = 14,
+                               kFirstDamage = 16, kSecondModule = 18, kSecondDamage = 20, kExtraByte = 21,
+                               kExtraValue = 22, kHull = 24, kLife = 25, kLeech = 26, kNumber = 28;
+  EventRecord() { Reset(); }
+  // Unread fields stay 0xFF, but the three damage counters start from 0.
+  void Reset();
+  std::uint8_t U8(std::size_t at) const { return bytes[at]; }
+  std::uint16_t U16(std::size_t at) const;
+  std::uint32_t U32(std::size_t at) const;
+  void SetU8(std::size_t at, std::uint8_t v) { bytes[at] = v; }
+  void SetU16(std::size_t at, std::uint16_t v);
+  void SetU32(std::size_t at, std::uint32_t v);
+
+  std::array<std::uint8_t, 32> bytes{};
+};
+
+// What the records do to the scene.
+class ReplaySink {
+ public:
+  virtual ~ReplaySink() = default;
+  // A start unit, or one that joined during the battle (`joined`).
+  virtual void AddUnit(const UnitRecord& unit, bool joined) = 0;
+  virtual bool HasUnit(std::uint32_t id) = 0;
+  // A move record of a unit that has a display object, after its shots were queued.
+  virtual void MoveUnit(std::uint32_t id, const Location& to, std::uint32_t engine) = 0;
+  // Queues the event on the unit named at offset 0; returns the length of that
+  // unit's queue afterwards, or 0 when the unit has no display object.
+  virtual std::size_t QueueEvent(const EventRecord& event) = 0;
+  virtual void WreckUnit(std::uint32_t id) = 0;
+};
+
+// The replay view's event counters; each movement phase and the battle section starts them at 0.
+struct EventCounters {
+  std::uint32_t next = 0;         // the number the next queued event gets
+  std::uint32_t mostOfOneUnit = 0;
+  std::uint32_t started = 0;      // advanced by the playback
+};
+
+class ReplayReader {
+ public:
+  // `file` stays owned by the caller.
+  ReplayReader(plat::FILE* file, ReplaySink& sink) : m_in(file), m_sink(sink) {}
+
+  // Skips the preamble: false when the file ends before its 0xFF.
+  bool ReadPreamble();
+  bool ReadAsteroid(std::uint16_t& asteroid);
+  // Start units until the terminator, handed to the sink; true also for none.
+  // A damaged record ends the list.
+  void ReadStartUnits();
+  // One unit record; false at the terminator or a read failure (or n above 5).
+  bool ReadUnitRecord(UnitRecord& out);
+  // One movement phase; false when the phases are over (code 11) or reading failed (code 12).
+  bool ReadMovementPhase();
+  // The shot events after one move record; returns the code that ends them.
+  std::uint8_t ReadShotEvents(std::uint32_t unit);
+  // The battle section; true when it met at least one event item.
+  bool ReadBattleSection();
+  // The (id, flag) pairs after a destruction and their closing code.
+  bool ReadWreckList();
+
+  // The code that ended the last movement phase read.
+  std::uint8_t lastCode() const { return m_lastCode; }
+  EventCounters& counters() { return m_counters; }
+  const EventCounters& counters() const { return m_counters; }
+
+ private:
+  bool ReadCode(std::uint8_t& code);
+  // The fields of one shot after its 'e', then its sub-codes; nested shots of
+  // the same unit are collected before it. Returns the code ending them all.
+  std::uint8_t ReadShotChain(std::uint32_t unit);
+  void Queue(EventRecord& event, std::uint32_t owner);
+
+  FileReader m_in;
+  ReplaySink& m_sink;
+  EventCounters m_counters;
+  std::uint8_t m_lastCode = 0;
+  std::vector<EventRecord> m_chain;  // shots read but not yet queued, outermost first
+};
+
+// A coordinate cut (not rounded) to hundredths, as moves compare positions.
+double TruncateToHundredths(double v);
+
+// The replay file of a battle place: "<save path><asteroid>.rpl", else
+// "<save path><instance handle in upper-case hex>rplyS.dat"; nullptr when
+// neither opens.
+plat::FILE* OpenReplayFileOf(std::uint16_t asteroid, std::uintptr_t instance);
+
+}  // namespace replay
