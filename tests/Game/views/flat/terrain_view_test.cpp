@@ -30,6 +30,7 @@
 #include "Game/views/flat/CVTerrain.h"
 #include "media/CImageButton.h"
 #include "platform/core/clock.h"
+#include "platform/core/random.h"
 #include "platform/core/files.h"
 #include "platform/resource/module.h"
 #include "platform/user/keys.h"
@@ -54,6 +55,9 @@ class TerrainView : public testing::Test, protected views_test::ViewScreen {
   void SetUp() override {
     SetProgramModulePath(std::string(QUEN_BUILD_DIR) + "/Game/quenbar.dll");
     OpenViewScreen("TerrainViewMain");
+    // The star field scatters its stars by the C generator: each test starts
+    // it afresh, so a capture does not depend on the tests run before it.
+    plat::srand(7);
     CGameData& g = *g_gameData;
     const std::string art = std::string(QUEN_BUILD_DIR) + "/gamedata/c/QUENBAR/ART/";
     g.imageModule = LoadLibrary((art + "ima.dll").c_str());
