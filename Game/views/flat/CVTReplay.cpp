@@ -374,8 +374,10 @@ CSprite* CVTReplay::AtvPicture(std::uint16_t chapter, std::int64_t kind) {
   const int index = (static_cast<int>(kind) + 4 * guild) * 2 + (allied ? 0 : 1);
   CSprite*& slot = atvPictures[static_cast<std::size_t>(index)];
   if (!slot) {
-    const std::string path = std::string(g_instData.GetGuildPath(guild)) + kAtvNames[kind] + (allied ? "atvh.ima" : "atv.ima");
-    slot = new CSprite(g_viewDDraw, 0, g_gameData ? g_gameData->GetGuildModule(guild) : nullptr, path.c_str(), 0, 0, 0);
+    char path[300];
+    std::snprintf(path, sizeof path, allied ? "%s%satvh.ima" : "%s%satv.ima", g_instData.GetGuildPath(guild),
+                  kAtvNames[kind]);
+    slot = new CSprite(g_viewDDraw, 0, g_gameData ? g_gameData->GetGuildModule(guild) : nullptr, path, 0, 0, 0);
   }
   return slot->surface ? slot : nullptr;
 }

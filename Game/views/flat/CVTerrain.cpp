@@ -61,6 +61,21 @@ const char* const kFilterBases[CVTerrain::kFilterCount] = {"sfmine_", "sfloyal",
                                                            "tfmine_", "tfstack", "tfpower"};
 const char* const kAtvNames[4] = {"com", "min", "pow", "sb"};
 
+// An ATV kind's picture: as another chapter of the viewing guild's ("h"), or
+// as any other chapter's.
+std::string AtvPictureName(int kind, bool allied) {
+  char name[16];
+  std::snprintf(name, sizeof name, allied ? "%satvh.ima" : "%satv.ima", kAtvNames[kind]);
+  return name;
+}
+
+// A filter button's picture, up or down.
+std::string FilterPictureName(const char* base, bool down) {
+  char name[24];
+  std::snprintf(name, sizeof name, down ? "%sd.ima" : "%su.ima", base);
+  return name;
+}
+
 std::uint16_t LocalChapter() { return g_gameData ? g_gameData->localChapterId : 0; }
 int ViewGuild() { return g_gameData ? g_gameData->GetLocalGuildIndex() : 0; }
 HMODULE GuildModule(int guild) { return g_gameData ? g_gameData->GetGuildModule(guild) : nullptr; }
@@ -106,7 +121,7 @@ CVTerrain::CVTerrain(HWND window, HINSTANCE instance) : CVGeneric(window, instan
   horizontalLine = LoadArt("hline.ima", kNoColourKey);
   for (int k = 0; k < kAtvKinds; ++k)
     atvImages[static_cast<std::size_t>(k)] =
-        LoadGuildArt(ViewGuild(), (std::string(kAtvNames[k]) + "atv.ima").c_str(), kBlackKey);
+        LoadGuildArt(ViewGuild(), AtvPictureName(k, false).c_str(), kBlackKey);
   facilityImages[0] = LoadArt("storfcty.ima", kBlackKey);
   facilityImages[1] = LoadArt("storfcty.ima", kBlackKey);
   facilityImages[2] = LoadArt("powrfcty.ima", kBlackKey);
@@ -118,8 +133,8 @@ CVTerrain::CVTerrain(HWND window, HINSTANCE instance) : CVGeneric(window, instan
     std::snprintf(tip, sizeof tip, "TFLTBTN%d", i);
     filterButtons[static_cast<std::size_t>(i)] =
         MakeButton(kFirstFilterId + static_cast<std::uint32_t>(i), tip, 637 + 25 * i, 494, 25 + i % 2, 24,
-                   271 + static_cast<std::uint32_t>(i), (std::string(kFilterBases[i]) + "u.ima").c_str(),
-                   (std::string(kFilterBases[i]) + "d.ima").c_str());
+                   271 + static_cast<std::uint32_t>(i), FilterPictureName(kFilterBases[i], false).c_str(),
+                   FilterPictureName(kFilterBases[i], true).c_str());
   }
   // The starting filter's button shows pressed.
   filterButtons[filter]->Toggle();
@@ -416,7 +431,7 @@ void CVTerrain::DrawCellContents(const CGZone& zone, int kind, int x, int y) {
     if (zone.owner == LocalChapter()) {
       atvImages[k]->BltToSurface(workSurface, x + 1, y + 2, nullptr);
     } else if (const CGChapter* owner = Chapter(zone.owner)) {
-      const std::string name = std::string(kAtvNames[k]) + (owner->guild == ViewGuild() ? "atvh.ima" : "atv.ima");
+      const std::string name = AtvPictureName(k, owner->guild == ViewGuild());
       std::unique_ptr<CSprite> picture(LoadGuildArt(owner->guild, name.c_str(), kBlackKey));
       picture->BltToSurface(workSurface, x + 1, y + 2, nullptr);
     }
