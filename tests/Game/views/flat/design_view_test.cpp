@@ -1,0 +1,178 @@
+// The design chamber on the headless screen with the game's own data and
+// pictures: what the player sees of an empty and a fitted design, in graphic
+// and text mode and over the mass limit, and how fitting and saving behave.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <new>
+#include <string>
+
+#include "Game/app/AppGlobals.h"
+#include "Game/base/GInstData.h"
+#include "Game/model/GGameData.h"
+#include "Game/rules/GHullDB.h"
+#include "Game/rules/GModuleDB.h"
+#include "Game/rules/GTemplateDB.h"
+#include "Game/rules/GUnitTem.h"
+#include "Game/views/flat/CVDesign.h"
+#include "platform/core/dospath.h"
+#include "platform/core/registry.h"
+#include "platform/resource/module.h"
+#include "platform/core/clock.h"
+#include "platform/user/keys.h"
+#include "platform/user/messages.h"
+#include "tests/Game/views/frame/view_screen.h"
+#include "tests/support/golden.h"
+
+namespace {
+
+class DesignViewTest : public testing::Test, protected views_test::ViewScreen {
+ protected:
+  void SetUp() override {
+    const std::filesystem::path build = QUEN_BUILD_DIR;
+    plat::SetDrive('C', build / "gamedata/c");
+    plat::SetRegistryFile(build / "gamedata/config/registry.reg");
+    g_instData.~CInstData();
+    new (&g_instData) CInstData();
+    plat::SetProgramModulePath(std::string(QUEN_BUILD_DIR) + "/Game/quenbar.dll");
+    OpenViewScreen("DesignViewTest");
+    CGameData& g = *g_gameData;
+    ASSERT_TRUE(g.RulesLoaded());
+    const std::string art = std::string(QUEN_BUILD_DIR) + "/gamedata/c/QUENBAR/ART/";
+    g.imageModule = plat::LoadLibrary((art + "ima.dll").c_str());
+    g.guildModules[1] = plat::LoadLibrary((art + "GUILD2/guild.dll").c_str());
+    ASSERT_NE(g.guildModules[1], nullptr) << "the game's pictures are built with the game data";
+    view = std::make_unique<CDesignView>(window, program);
+    g_currentView = view.get();
+    SuspendScreenFlush(0);
+  }
+  void TearDown() override {
+    g_currentView = nullptr;
+    view.reset();
+    CloseViewScreen();
+    plat::SetProgramModulePath("");
+    plat::ResetRegistryFile();
+    plat::ClearDrives();
+    g_instData.~CInstData();
+    new (&g_instData) CInstData();
+  }
+  // The local guild's first hull of a class that holds slots, set into the design.
+  CGHull* ChooseHull() {
+    const int guild = g_gameData->GetLocalGuildIndex();
+    for (int i = 0; i < g_gameData->hullDB->GetHullCount(guild); ++i) {
+      CGHull* hull = g_gameData->hullDB->GetHull(guild, i);
+      if (hull->available && hull->GetSlotCount() >= 4) {
+        const_cast<CGUnitTemplate*>(view->Design())->SetHull(hull);
+        return hull;
+      }
+    }
+    return nullptr;
+  }
+  // The list cell of entry i (scrolled to be visible).
+  int CellX(int i) const { return 65 + 103 * (i - view->ListFirst()) + 40; }
+  ::testing::AssertionResult LooksLike(const char* name) {
+    AddDirtyRect({0, 0, 800, 600});
+    FlushScreen();
+    return quentest::MatchesGolden(quentest::ScreenArea({0, 0, 800, 600}),
+                                   std::filesystem::path(QUEN_TEST_DATA_DIR) / name);
+  }
+  std::unique_ptr<CDesignView> view;
+};
+
+TEST_F(DesignViewTest, AnEmptyDesignShowsNoShipAndTheModuleList) {
+  view->Render(-1);
+  EXPECT_GT(view->ListCount(), 5);
+  EXPECT_TRUE(LooksLike("design_empty.png"));
+}
+
+TEST_F(DesignViewTest, DoubleClickFitsResearchedModulesOnlyAndDragFitsAny) {
+  view->Render(-1);
+  ASSERT_NE(ChooseHull(), nullptr);
+  view->Redraw(0);
+  // The first researched entry goes into the first slot that takes it.
+  int researched = -1, unresearched = -1;
+  for (int i = 0; i < view->ListCount(); ++i) {
+    const ModuleListEntry& e = view->ListEntry(i);
+    if (e.percent == 100 && researched < 0 && view->Design()->FindFreeSlotForModuleType(g_gameData->moduleDB->GetRecord(e.module)->type) >= 0) researched = i;
+  }
+  ASSERT_GE(researched, 0);
+  while (researched >= view->ListFirst() + 5) view->ScrollModuleList(1), plat::Sleep(100);
+  const int type = g_gameData->moduleDB->GetRecord(view->ListEntry(researched).module)->type;
+  const int slot = view->Design()->FindFreeSlotForModuleType(type);
+  view->OnLButtonDblClk(CellX(researched), 540);
+  EXPECT_EQ(view->Design()->GetModuleId(slot), view->ListEntry(researched).module);
+  EXPECT_EQ(view->Saved(), 0u);
+
+  // A module at 95 % is not fitted by a double click, but a drag onto a slot fits it.
+  const std::uint16_t module = view->ListEntry(view->ListFirst()).module;
+  g_gameData->moduleDB->GetRecord(module)->researchPoints = 9600;
+  view->RebuildDisplay();
+  for (int i = 0; i < view->ListCount(); ++i)
+    if (view->ListEntry(i).module == module) unresearched = i;
+  ASSERT_GE(unresearched, 0);
+  EXPECT_EQ(view->ListEntry(unresearched).percent, kUnresearchedPercentCap);
+  const int mtype = g_gameData->moduleDB->GetRecord(module)->type;
+  const int free = view->Design()->FindFreeSlotForModuleType(mtype);
+  ASSERT_GE(free, 0);
+  view->OnLButtonDblClk(CellX(unresearched), 540);
+  EXPECT_EQ(view->Design()->GetModuleId(free), kNoModuleId);
+  view->OnLButtonDown(CellX(unresearched), 540, 0);
+  const HullSlot& s = view->Design()->hull->slots[free];
+  view->OnMouseMove(0, plat::MAKELPARAM(300, 300));
+  view->OnLButtonUp(370 + s.x + 5, 98 + s.y + 5, 0);
+  EXPECT_EQ(view->Design()->GetModuleId(free), module);
+  EXPECT_TRUE(LooksLike("design_fitted.png"));
+  view->SetTextMode(1);
+  view->Redraw(1);
+  EXPECT_TRUE(LooksLike("design_text_mode.png"));
+
+  // Dragging a fitted module out of the hull leaves its slot empty.
+  view->SetTextMode(0);
+  view->OnLButtonDown(370 + s.x + 5, 98 + s.y + 5, 0);
+  view->OnLButtonUp(100, 300, 0);
+  EXPECT_EQ(view->Design()->GetModuleId(free), kNoModuleId);
+}
+
+TEST_F(DesignViewTest, SavingFollowsTheRulesAndTheMassLimitItselfSaves) {
+  view->Render(-1);
+  CGHull* hull = ChooseHull();
+  ASSERT_NE(hull, nullptr);
+  EXPECT_STREQ(view->StoreDesign("Plain"), "CANTSAVE");
+  ModuleListEntry fitted{};
+  for (int i = 0; i < view->ListCount() && !fitted.percent; ++i)
+    if (view->ListEntry(i).percent == 100 && view->PlaceModule(view->ListEntry(i), -1)) fitted = view->ListEntry(i);
+  ASSERT_EQ(fitted.percent, 100);
+  const std::uint32_t mass = view->Design()->mass;
+  const std::uint32_t limit = hull->massLimit;
+  hull->massLimit = mass - 1;
+  EXPECT_STREQ(view->StoreDesign("Heavy"), "BIG_MASS");
+  view->Redraw(1);
+  EXPECT_TRUE(LooksLike("design_over_mass.png"));
+  hull->massLimit = mass;
+  EXPECT_STREQ(view->StoreDesign(""), "MUSTENTN");
+  EXPECT_EQ(view->Saved(), 0u);
+  EXPECT_EQ(view->StoreDesign("Exact"), nullptr);
+  EXPECT_EQ(view->Saved(), 1u);
+  const CGUnitTemplate* stored = g_gameData->templates.GetTemplate(g_gameData->localChapterId, 0, 1);
+  ASSERT_NE(stored, nullptr);
+  EXPECT_STREQ(stored->GetName(), "Exact");
+  EXPECT_TRUE(stored->IsSameDesign(*view->Design()));
+  hull->massLimit = limit;
+}
+
+TEST_F(DesignViewTest, ScrollStopsWithFiveVisibleAndFiltersStartAtTheFront) {
+  view->Render(-1);
+  const int count = view->ListCount();
+  ASSERT_GT(count, 5);
+  for (int i = 0; i < count + 3; ++i) {
+    view->OnKeyDown(plat::VK_RIGHT, 0);
+    plat::Sleep(100);
+  }
+  EXPECT_EQ(view->ListFirst(), count - 5);
+  view->OnKeyDown('F', 0);
+  EXPECT_EQ(view->Filter(), 0);
+  EXPECT_EQ(view->ListFirst(), 0);
+}
+
+}  // namespace
