@@ -147,7 +147,9 @@ void CDesignView::DrawDesignReadout() {
               g_gameData->GetImageModule(), 0, 8, 8, 0, 0, 0);
   if (dot.surface) dot.LoadImage(g_gameData->GetImageModule());
   ShadeViewportRect(0, 0, kViewportWidth, kViewportHeight, GetMediumColor(static_cast<std::uint32_t>(guild)), 50);
-  DrawPicture(art + (hull->GetModelName() ? hull->GetModelName() : "") + ".ima", 0, 242, 367, 370, 98);
+  // The hull pictures of the installation are named by class abbreviation.
+  const char* abbr = design_->GetClassAbbreviation();
+  DrawPicture(art + (abbr ? abbr : "") + ".ima", 0, 242, 367, 370, 98);
 
   // The slots: a shaded box each, a line to its anchor, and the module or the types it takes.
   for (int i = 0; i < hull->GetSlotCount(); ++i) {

@@ -105,12 +105,19 @@ TEST_F(DesignViewTest, DoubleClickFitsResearchedModulesOnlyAndDragFitsAny) {
   EXPECT_EQ(view->Saved(), 0u);
 
   // A module at 95 % is not fitted by a double click, but a drag onto a slot fits it.
-  const std::uint16_t module = view->ListEntry(view->ListFirst()).module;
+  std::uint16_t module = kNoModuleId;
+  for (int i = 0; i < view->ListCount() && module == kNoModuleId; ++i) {
+    const std::uint16_t m = view->ListEntry(i).module;
+    if (view->Design()->FindFreeSlotForModuleType(g_gameData->moduleDB->GetRecord(m)->type) >= 0) module = m;
+  }
+  ASSERT_NE(module, kNoModuleId);
   g_gameData->moduleDB->GetRecord(module)->researchPoints = 9600;
   view->RebuildDisplay();
   for (int i = 0; i < view->ListCount(); ++i)
     if (view->ListEntry(i).module == module) unresearched = i;
   ASSERT_GE(unresearched, 0);
+  while (unresearched >= view->ListFirst() + 5) view->ScrollModuleList(1), plat::Sleep(100);
+  while (unresearched < view->ListFirst()) view->ScrollModuleList(-1), plat::Sleep(100);
   EXPECT_EQ(view->ListEntry(unresearched).percent, kUnresearchedPercentCap);
   const int mtype = g_gameData->moduleDB->GetRecord(module)->type;
   const int free = view->Design()->FindFreeSlotForModuleType(mtype);
