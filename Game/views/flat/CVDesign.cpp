@@ -6,6 +6,7 @@
 
 #include "Game/app/AppMessages.h"
 #include "Game/app/CMessageBoxes.h"
+#include "Game/base/GBlockStream.h"
 #include "Game/base/GInstData.h"
 #include "Game/dialogs/CDEnterNameDlg.h"
 #include "Game/model/GGameData.h"
@@ -373,6 +374,8 @@ int CDesignView::OnLButtonDown(int x, int y, WPARAM keys) {
     }
   } else if (x > 637 && y > 98) {
     if (g_dataPanel) g_dataPanel->OnClick(x, y, 0);
+  } else if (x >= 30 && x <= 613 && y >= 99 && y <= 464 && !(x >= kHullX && design_->hull && !readOnly_)) {
+    OnDesignAreaClick(x, y);
   } else if (x >= kHullX && x <= 612 && y >= kHullY && y <= 465 && design_->hull && !readOnly_) {
     const int slot = design_->hull->FindSlotAt(x - kHullX, y - kHullY);
     const std::uint16_t module = slot >= 0 ? design_->GetModuleId(slot) : kNoModuleId;
@@ -599,4 +602,96 @@ void CDesignView::SaveDesign() {
   StoreDesign(name);
   if (g_dataPanel) g_dataPanel->ShowDesignTemplateList(0, designSlot_);
   Redraw(1);
+}
+
+void CDesignView::OnDesignAreaClick(int x, int y) {
+  if (!design_->hull || y < 441 || y > 457) return;
+  if (x >= 200 && x < 360) {
+    const std::uint32_t mode = x >= 280 ? 1 : 0;
+    if (mode == textMode_) return;
+    textMode_ = mode;
+    Redraw(1);
+  } else if (x >= 39 && x <= 139 && canAutoUpgrade_) {
+    AutoUpgradeDesign();
+  }
+}
+
+void CDesignView::AutoUpgradeDesign() {
+  if (readOnly_ || !canAutoUpgrade_) return;
+  std::uint32_t hullChanged = 0;
+  const int modules = design_->AutoUpgrade(&hullChanged);
+  const std::string message =
+      AutoUpgradeMessage(hullChanged != 0, modules, Text("HULL_UPG").c_str(), Text("MOD__UPG", modules).c_str());
+  if (message.empty()) return;
+  COkDlg box(g_viewDDraw, g_viewWnd, g_viewInstance, message.c_str(), LocalGuild());
+  designValid_ = design_->computerType;
+  LoadSlotImages();
+  saved_ = 0;
+  Redraw(1);
+}
+
+namespace {
+constexpr std::uint8_t kStateVersion = 2;
+constexpr std::uint8_t kValidity = 0xFE;
+
+bool WriteTemplate(BlockWriter& w, const CGUnitTemplate* t) {
+  if (!t) return w.Write(std::uint8_t{0});
+  return w.Write(std::uint8_t{1}) && t->Save(w) == 1;
+}
+
+// 1 with the template read (or none), 0 for a damaged block.
+bool ReadTemplate(BlockReader& r, std::unique_ptr<CGUnitTemplate>& out) {
+  std::uint8_t present = 0;
+  r.Read(present);
+  if (!r.Ok() || present > 1) return false;
+  if (!present) return true;
+  out = std::make_unique<CGUnitTemplate>(static_cast<std::uint8_t>(LocalChapter()), -1);
+  return out->Load(r) == 1;
+}
+}  // namespace
+
+int CDesignView::SaveState(plat::FILE* file) {
+  if (!file) return 0;
+  BlockWriter w(file);
+  bool ok = w.Write(kStateVersion) && w.Write(saved_) && w.Write(designSlot_) && WriteTemplate(w, design_.get()) &&
+            w.Write(kValidity) && w.Write(designValid_) &&
+            WriteTemplate(w, readOnly_ ? keptDesign_.get() : nullptr) && w.Write(kValidity) && w.Write(readOnly_) &&
+            w.Write(textMode_);
+  CGUnit* unit = readOnly_ && g_gameData ? g_gameData->pieces.FindUnit(viewedUnitId_, nullptr) : nullptr;
+  ok = ok && (unit ? w.Write(std::uint8_t{1}) && w.Write(unit->id) : w.Write(std::uint8_t{0}));
+  return ok && w.Write(kValidity) ? 1 : 0;
+}
+
+int CDesignView::LoadState(plat::FILE* file) {
+  if (!file) return 0;
+  BlockReader r(file);
+  std::uint8_t version = 0, slot = 0, valid = 0, check = 0, hasUnit = 0;
+  std::uint32_t saved = 0, readOnly = 0, textMode = 0, unitId = 0xFFFFFFFFu;
+  std::unique_ptr<CGUnitTemplate> design, kept;
+  r.Read(version);
+  if (!r.Ok() || version == 0 || version > kStateVersion) return 0;
+  r.Read(saved);
+  r.Read(slot);
+  if (!r.Ok() || slot >= 15 || !ReadTemplate(r, design)) return 0;
+  r.Read(check);
+  if (check != kValidity) return 0;
+  r.Read(valid);
+  if (!ReadTemplate(r, kept)) return 0;
+  r.Read(check);
+  if (check != kValidity) return 0;
+  r.Read(readOnly);
+  if (version >= 2) r.Read(textMode);
+  r.Read(hasUnit);
+  if (hasUnit) r.Read(unitId);
+  r.Read(check);
+  if (!r.Ok() || check != kValidity) return 0;
+  saved_ = saved ? 1 : 0;
+  designSlot_ = slot;
+  if (design) design_ = std::move(design);
+  keptDesign_ = std::move(kept);
+  designValid_ = valid;
+  readOnly_ = readOnly ? 1 : 0;
+  textMode_ = textMode ? 1 : 0;
+  viewedUnitId_ = hasUnit ? unitId : 0xFFFFFFFFu;
+  return 1;
 }

@@ -39,6 +39,10 @@ class CDesignView : public CVGeneric {
   void OnDrawItem(plat::DRAWITEMSTRUCT* item) override;
   plat::LRESULT OnCommand(std::uint32_t id) override;
   void OnDataPanelCommand(int row, std::uint32_t argument) override;
+  // The view's block of the saved game (version 2); Load changes nothing
+  // unless the whole block reads back.
+  int SaveState(plat::FILE* file) override;
+  int LoadState(plat::FILE* file) override;
 
   // A new working copy of the local chapter's design slot 0 (empty when it
   // holds none); the slot becomes 0.
@@ -63,6 +67,10 @@ class CDesignView : public CVGeneric {
   int DesignSlot() const { return designSlot_; }
   int Filter() const { return filter_; }
   void SetTextMode(int on) { textMode_ = on ? 1 : 0; }
+  int TextMode() const { return static_cast<int>(textMode_); }
+  // A click in the design area: the mode switch and the upgrade box.
+  void OnDesignAreaClick(int x, int y);
+  void AutoUpgradeDesign();
 
  private:
   void Activate(std::int32_t argument);

@@ -24,6 +24,8 @@
 #include "platform/user/messages.h"
 #include "tests/Game/views/frame/view_screen.h"
 #include "tests/support/golden.h"
+#include "tests/support/temp_dir.h"
+#include "platform/core/files.h"
 
 namespace {
 
@@ -180,6 +182,54 @@ TEST_F(DesignViewTest, ScrollStopsWithFiveVisibleAndFiltersStartAtTheFront) {
   view->OnKeyDown('F', 0);
   EXPECT_EQ(view->Filter(), 0);
   EXPECT_EQ(view->ListFirst(), 0);
+}
+
+TEST_F(DesignViewTest, TheModeSwitchAndTheViewBlockOfTheSavedGame) {
+  view->Render(-1);
+  CGHull* hull = ChooseHull();
+  ASSERT_NE(hull, nullptr);
+  for (int i = 0; i < view->ListCount(); ++i)
+    if (view->ListEntry(i).percent == 100 && view->PlaceModule(view->ListEntry(i), -1)) break;
+  view->OnLButtonDown(320, 449, 0);  // TEXT
+  EXPECT_EQ(view->TextMode(), 1);
+  view->OnLButtonDown(240, 449, 0);  // GRAPHIC
+  EXPECT_EQ(view->TextMode(), 0);
+  view->OnLButtonDown(320, 449, 0);
+  // Nothing to upgrade: no box, the design stays as it was.
+  view->AutoUpgradeDesign();
+  EXPECT_EQ(view->Saved(), 0u);
+
+  quentest::TempDir dir("design-state");
+  plat::SetDrive('T', dir.path());
+  plat::FILE* out = plat::fopen("T:\\view.blk", "wb");
+  ASSERT_NE(out, nullptr);
+  ASSERT_EQ(view->SaveState(out), 1);
+  plat::fclose(out);
+  const std::string bytes = quentest::ReadHostFile(dir.path() / "view.blk");
+  ASSERT_GT(bytes.size(), 8u);
+  EXPECT_EQ(static_cast<std::uint8_t>(bytes[0]), 2);
+  EXPECT_EQ(static_cast<std::uint8_t>(bytes.back()), 0xFE);
+
+  CDesignView other(window, program);
+  const auto load = [&](const std::string& image) {
+    quentest::WriteHostFile(dir.path() / "in.blk", image);
+    plat::FILE* in = plat::fopen("T:\\in.blk", "rb");
+    const int result = other.LoadState(in);
+    plat::fclose(in);
+    return result;
+  };
+  // Every cut and a damaged validity byte are refused and change nothing.
+  for (std::size_t n = 0; n < bytes.size(); ++n) ASSERT_EQ(load(bytes.substr(0, n)), 0) << n;
+  std::string damaged = bytes;
+  damaged.back() = 0x11;
+  EXPECT_EQ(load(damaged), 0);
+  EXPECT_EQ(other.TextMode(), 0);
+  EXPECT_EQ(other.Saved(), 1u);
+  ASSERT_EQ(load(bytes), 1);
+  EXPECT_EQ(other.TextMode(), 1);
+  EXPECT_EQ(other.Saved(), 0u);
+  EXPECT_TRUE(other.Design()->IsSameDesign(*view->Design()));
+  plat::SetDrive('C', std::filesystem::path(QUEN_BUILD_DIR) / "gamedata/c");
 }
 
 }  // namespace
