@@ -10,6 +10,7 @@
 #include "Game/base/GInstData.h"
 #include "Game/dialogs/CDEnterNameDlg.h"
 #include "Game/model/GGameData.h"
+#include "Game/model/GGuild.h"
 #include "Game/model/GUnit.h"
 #include "Game/panels/CVData.h"
 #include "Game/panels/CVNotify.h"
@@ -17,6 +18,7 @@
 #include "Game/rules/GHullDB.h"
 #include "Game/rules/GModuleDB.h"
 #include "Game/rules/GTemplateDB.h"
+#include "Game/rules/GUnitClass.h"
 #include "Game/rules/GUnitTem.h"
 #include "media/CImageButton.h"
 #include "media/CSndPlay.h"
@@ -364,6 +366,10 @@ int CDesignView::ListEntryAt(int x) const {
 }
 
 int CDesignView::OnLButtonDown(int x, int y, WPARAM keys) {
+  if (chooserPage_) {
+    ChooserClick(x, y);
+    return 1;
+  }
   if (CVGeneric::OnLButtonDown(x, y, keys)) return 1;
   if (y >= 497 && y <= 589) {
     const int i = ListEntryAt(x);
@@ -420,6 +426,10 @@ int CDesignView::OnLButtonDblClk(int x, int y) {
 int CDesignView::OnMouseMove(WPARAM keys, LPARAM position) {
   const int x = PointX(position);
   const int y = PointY(position);
+  if (chooserPage_) {
+    ChooserHover(x, y);
+    return 1;
+  }
   if (draggedModule_ != 0xFFFF) {
     if (!g_screenSprite || !dragImage_ || !dragBackground_) return 1;
     if (dragX_ >= 0) {
@@ -540,6 +550,8 @@ LRESULT CDesignView::OnCommand(std::uint32_t id) {
     SetModuleFilter(static_cast<int>(id - kFirstFilterId));
   } else if (id == kSaveId) {
     SaveDesign();
+  } else if (id == kNewDesignId) {
+    OpenHullChooser();
   } else {
     return 0;
   }
@@ -694,4 +706,128 @@ int CDesignView::LoadState(plat::FILE* file) {
   textMode_ = textMode ? 1 : 0;
   viewedUnitId_ = hasUnit ? unitId : 0xFFFFFFFFu;
   return 1;
+}
+
+void CDesignView::OpenHullChooser() {
+  if (readOnly_ || chooserPage_ || !g_gameData) return;
+  chooserKept_ = std::make_unique<CGUnitTemplate>(*design_, design_->chapter);
+  chooserKept_->CopyDesign(*design_, -1);
+  chooserKeptSaved_ = saved_;
+  chooserKeptValid_ = designValid_;
+  design_->Clear();
+  designValid_ = 255;
+  for (auto& image : slotImage_) image.reset();
+  Redraw(0);
+  chooserPage_ = 1;
+  chooserClass_ = -1;
+  chooserHovered_ = -1;
+  DrawChooser(-1);
+}
+
+void CDesignView::DrawChooser(int hovered) {
+  if (!g_screenSprite) return;
+  const int guild = LocalGuild();
+  Redraw(0);
+  ShadeViewportRect(0, 0, kViewportWidth, kViewportHeight, GetMediumColor(static_cast<std::uint32_t>(guild)), 50);
+  // The prompt on a darker strip, over whatever the background writes there.
+  ShadeViewportRect(1, 1, kViewportWidth - 1, 28, 0, 85);
+  DrawScreenText(Text("SEL_HULL").c_str(), 0, 8, kViewportWidth, 0xFFFFFF, DT_CENTER, 1, 0);
+  DrawScreenText(Text("_CANCEL_").c_str(), 0, 340, kViewportWidth, 0xFFFFFF, DT_CENTER, 1, 0);
+  const std::string art = g_instData.GetGuildPath(guild);
+  const int cells = chooserPage_ == 1 ? kChooserClassCells : chooserHullCount_;
+  for (int n = 0; n < cells; ++n) {
+    const ChooserCell c = chooserPage_ == 1 ? ClassCellOrigin(n) : HullCellOrigin(n);
+    const HullOffer* offer = chooserPage_ == 2 ? &chooserHulls_[static_cast<std::size_t>(n)] : nullptr;
+    const int unitClass = offer ? offer->hull->unitClass : n;
+    const RECT cell{c.x, c.y, c.x + kChooserCellWidth, c.y + kChooserCellHeight};
+    g_screenSprite->Fade(60, 0, &cell);
+    const char* abbr = GetUnitClassAbbreviation(unitClass);
+    auto picture = LoadPicture(art + (abbr ? abbr : "") + "_gt.ima", guild, kNoColourKey, 73, 65, 0, 0);
+    if (picture) {
+      if (offer && offer->percent < 100) picture->Fade(50, datapanel::kGrey, nullptr);
+      picture->BltToSurface(g_screenSprite, c.x + 6, c.y + 10, nullptr);
+    }
+    if (offer && offer->percent < 100) {
+      auto overlay = LoadPicture(art + "hullrsch.ima", guild, 0, kCellWidth, kCellHeight, 0, 0);
+      const RECT part{0, 0, 73, 65};
+      if (overlay) overlay->BltToSurface(g_screenSprite, c.x + 6, c.y + 10, &part);
+    }
+    const int vx = c.x - kViewportRect.left;
+    const int vy = c.y - kViewportRect.top;
+    if (offer) {
+      DrawScreenText(offer->hull->name, vx + 2, vy + 80, kChooserCellWidth - 4, offer->percent < 100 ? 0x008000 : 0x00FF00,
+                     DT_CENTER | DT_WORDBREAK, 0, 0);
+      if (offer->percent < 100) {
+        char percent[16];
+        std::snprintf(percent, sizeof percent, "%d%%", offer->percent);
+        DrawScreenText(percent, vx + 2, vy + 118, kChooserCellWidth - 4, 0x0000FF, DT_CENTER, 0, 0);
+      }
+    } else {
+      DrawScreenText(GetUnitClassName(n), vx + 2, vy + 80, kChooserCellWidth - 4, 0x00FF00, DT_CENTER | DT_WORDBREAK, 0, 0);
+    }
+    const COLORREF frame = n == hovered ? 0xFFFFFF : 0x008000;
+    DrawViewportLine(vx, vy, vx + kChooserCellWidth, vy, frame, 1);
+    DrawViewportLine(vx + kChooserCellWidth, vy, vx + kChooserCellWidth, vy + kChooserCellHeight, frame, 1);
+    DrawViewportLine(vx, vy + kChooserCellHeight, vx + kChooserCellWidth + 1, vy + kChooserCellHeight, frame, 1);
+    DrawViewportLine(vx, vy, vx, vy + kChooserCellHeight, frame, 1);
+  }
+  AddDirtyRect(kViewportRect);
+  FlushScreen();
+}
+
+void CDesignView::ChooserHover(int x, int y) {
+  const int n = chooserPage_ == 1 ? ClassCellAt(x, y) : HullCellAt(x, y, chooserHullCount_);
+  if (n == chooserHovered_) return;
+  chooserHovered_ = n;
+  DrawChooser(n);
+  if (!g_dataPanel || n < 0 || !g_gameData || !g_gameData->hullDB) return;
+  if (chooserPage_ == 1) {
+    std::array<CGHull*, kChooserHullCells> hulls{};
+    const int count = ListResearchedClassHulls(*g_gameData->hullDB, LocalGuild(), n, hulls);
+    g_dataPanel->Clear(1);
+    g_dataPanel->ShowLine(GetUnitClassName(n), 0, 0, datapanel::kYellow);
+    for (int i = 0; i < count; ++i)
+      g_dataPanel->ShowLine(hulls[static_cast<std::size_t>(i)]->name, 0, static_cast<std::uint16_t>(i + 2),
+                            datapanel::kGreen);
+  } else {
+    g_dataPanel->ShowHullCosts(chooserHulls_[static_cast<std::size_t>(n)].hull);
+  }
+  FlushScreen();
+}
+
+void CDesignView::ChooserClick(int x, int y) {
+  if (chooserPage_ == 1) {
+    const int c = ClassCellAt(x, y);
+    if (c < 0 || !g_gameData || !g_gameData->hullDB) {
+      CloseHullChooser(nullptr);
+      return;
+    }
+    chooserClass_ = c;
+    chooserHullCount_ = ListClassHulls(*g_gameData->hullDB, LocalGuild(), c, chooserHulls_);
+    chooserPage_ = 2;
+    chooserHovered_ = -1;
+    DrawChooser(-1);
+    return;
+  }
+  const int n = HullCellAt(x, y, chooserHullCount_);
+  const bool choosable = n >= 0 && chooserHulls_[static_cast<std::size_t>(n)].percent >= 100;
+  CloseHullChooser(choosable ? chooserHulls_[static_cast<std::size_t>(n)].hull : nullptr);
+}
+
+void CDesignView::CloseHullChooser(CGHull* chosen) {
+  if (chosen) {
+    design_->SetHull(chosen);
+    design_->SetName(chooserKept_ ? chooserKept_->GetName() : nullptr);
+    saved_ = 0;
+  } else if (chooserKept_) {
+    design_->CopyDesign(*chooserKept_, -1);
+    saved_ = chooserKeptSaved_;
+    designValid_ = chooserKeptValid_;
+  }
+  chooserKept_.reset();
+  chooserPage_ = 0;
+  chooserHovered_ = -1;
+  LoadSlotImages();
+  if (g_dataPanel && !readOnly_) g_dataPanel->ShowDesignTemplateList(0, designSlot_);
+  Redraw(1);
 }

@@ -71,6 +71,15 @@ class CDesignView : public CVGeneric {
   // A click in the design area: the mode switch and the upgrade box.
   void OnDesignAreaClick(int x, int y);
   void AutoUpgradeDesign();
+  // The hull chooser (new design): the class page, then the hull page of the
+  // class clicked; while it is open it takes every click in the game screen's
+  // views. A click outside the choosable cells cancels and gives the design
+  // back as it was.
+  void OpenHullChooser();
+  // 0 closed, 1 class page, 2 hull page.
+  int ChooserPage() const { return chooserPage_; }
+  int ChooserHullCount() const { return chooserHullCount_; }
+  const HullOffer& ChooserHull(int n) const { return chooserHulls_[static_cast<std::size_t>(n)]; }
 
  private:
   void Activate(std::int32_t argument);
@@ -89,6 +98,10 @@ class CDesignView : public CVGeneric {
   bool IsSameAsStored() const;
   int ListEntryAt(int x) const;
   void Hover(int x, int y);
+  void DrawChooser(int hovered);
+  void ChooserClick(int x, int y);
+  void ChooserHover(int x, int y);
+  void CloseHullChooser(CGHull* chosen);
 
   std::uint32_t active_ = 0;
   std::array<ModuleListEntry, kModuleListCapacity> moduleList_{};
@@ -114,4 +127,12 @@ class CDesignView : public CVGeneric {
   int dragX_ = -1, dragY_ = -1;
   std::uint32_t textMode_ = 0;
   std::uint32_t canAutoUpgrade_ = 0;
+  int chooserPage_ = 0;
+  int chooserClass_ = -1;
+  int chooserHovered_ = -1;
+  std::unique_ptr<CGUnitTemplate> chooserKept_;
+  std::uint32_t chooserKeptSaved_ = 1;
+  std::uint8_t chooserKeptValid_ = 255;
+  std::array<HullOffer, kChooserHullCells> chooserHulls_{};
+  int chooserHullCount_ = 0;
 };

@@ -60,11 +60,13 @@ class DesignViewTest : public testing::Test, protected views_test::ViewScreen {
     new (&g_instData) CInstData();
   }
   // The local guild's first hull of a class that holds slots, set into the design.
+  // One with a successor when there is such a hull.
   CGHull* ChooseHull() {
     const int guild = g_gameData->GetLocalGuildIndex();
+    for (int pass = 0; pass < 2; ++pass)
     for (int i = 0; i < g_gameData->hullDB->GetHullCount(guild); ++i) {
       CGHull* hull = g_gameData->hullDB->GetHull(guild, i);
-      if (hull->available && hull->GetSlotCount() >= 4) {
+      if (hull->available && hull->GetSlotCount() >= 4 && (pass == 1 || g_gameData->hullDB->GetSuccessor(*hull))) {
         const_cast<CGUnitTemplate*>(view->Design())->SetHull(hull);
         return hull;
       }
@@ -230,6 +232,59 @@ TEST_F(DesignViewTest, TheModeSwitchAndTheViewBlockOfTheSavedGame) {
   EXPECT_EQ(other.Saved(), 0u);
   EXPECT_TRUE(other.Design()->IsSameDesign(*view->Design()));
   plat::SetDrive('C', std::filesystem::path(QUEN_BUILD_DIR) / "gamedata/c");
+}
+
+TEST_F(DesignViewTest, TheHullChooserPicksAResearchedHullOrGivesTheDesignBack) {
+  view->Render(-1);
+  CGHull* hull = ChooseHull();
+  ASSERT_NE(hull, nullptr);
+  for (int i = 0; i < view->ListCount(); ++i)
+    if (view->ListEntry(i).percent == 100 && view->PlaceModule(view->ListEntry(i), -1)) break;
+  const std::uint32_t unsaved = view->Saved();
+  const_cast<CGUnitTemplate*>(view->Design())->SetName("Old Name");
+
+  // A click between two class cells cancels: the design comes back whole.
+  view->OnCommand(127);
+  ASSERT_EQ(view->ChooserPage(), 1);
+  EXPECT_EQ(view->Design()->hull, nullptr);
+  view->OnMouseMove(0, plat::MAKELPARAM(39 + 20, 128 + 30));
+  EXPECT_TRUE(LooksLike("design_hull_classes.png"));
+  view->OnLButtonDown(39 + 90, 150, 0);
+  EXPECT_EQ(view->ChooserPage(), 0);
+  EXPECT_EQ(view->Design()->hull, hull);
+  EXPECT_NE(view->Design()->moduleCount, 0);
+  EXPECT_EQ(view->Saved(), unsaved);
+
+  // The hull page of the hull's class: a partly researched successor shows
+  // its percent and cannot be chosen; a researched hull empties the design.
+  CGHull* next = g_gameData->hullDB->GetSuccessor(*hull);
+  const std::uint16_t nextPoints = next ? next->researchPoints : 0;
+  if (next) next->researchPoints = 4200;
+  view->OnCommand(127);
+  const ChooserCell classCell = ClassCellOrigin(hull->unitClass);
+  view->OnLButtonDown(classCell.x + 10, classCell.y + 10, 0);
+  ASSERT_EQ(view->ChooserPage(), 2);
+  ASSERT_GE(view->ChooserHullCount(), 1);
+  EXPECT_EQ(view->ChooserHull(0).percent, 100);
+  if (next) {
+    ASSERT_GE(view->ChooserHullCount(), 2);
+    EXPECT_EQ(view->ChooserHull(1).percent, 42);
+    EXPECT_TRUE(LooksLike("design_hull_page.png"));
+    const ChooserCell partial = HullCellOrigin(1);
+    view->OnLButtonDown(partial.x + 10, partial.y + 10, 0);
+    EXPECT_EQ(view->ChooserPage(), 0);
+    EXPECT_NE(view->Design()->moduleCount, 0);  // cancelled
+    view->OnCommand(127);
+    view->OnLButtonDown(classCell.x + 10, classCell.y + 10, 0);
+    next->researchPoints = nextPoints;
+  }
+  const ChooserCell first = HullCellOrigin(0);
+  view->OnLButtonDown(first.x + 10, first.y + 10, 0);
+  EXPECT_EQ(view->ChooserPage(), 0);
+  EXPECT_EQ(view->Design()->hull, view->ChooserHull(0).hull);
+  EXPECT_EQ(view->Design()->moduleCount, 0);
+  EXPECT_STREQ(view->Design()->GetName(), "Old Name");
+  EXPECT_EQ(view->Saved(), 0u);
 }
 
 }  // namespace
