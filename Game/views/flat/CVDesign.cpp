@@ -24,6 +24,7 @@
 #include "media/CSndPlay.h"
 #include "media/CSprite.h"
 #include "platform/core/clock.h"
+#include "platform/gdi/bitmaps.h"
 #include "platform/gdi/dc.h"
 #include "platform/gdi/text.h"
 #include "platform/user/focus.h"
@@ -230,6 +231,8 @@ void CDesignView::GoToView(WPARAM a, LPARAM b) {
     if (button && button->window) ShowWindow(button->window, SW_HIDE);
   for (auto& button : filterButton_)
     if (button && button->window) ShowWindow(button->window, SW_HIDE);
+  for (std::uint32_t id : {131u, 132u})
+    if (CImageButton* button = ControlButton(id); button && button->window) ShowWindow(button->window, SW_SHOW);
   if (readOnly_ && keptDesign_) {
     design_ = std::move(keptDesign_);
     if (CImageButton* button = ControlButton(kDesignButtonId))
@@ -243,12 +246,18 @@ void CDesignView::GoToView(WPARAM a, LPARAM b) {
 }
 
 void CDesignView::UpdateControlPanel() {
-  for (std::uint32_t id : {101u, 102u, 103u})
-    if (CImageButton* button = ControlButton(id); button && button->window) ShowWindow(button->window, SW_SHOW);
+  const auto show = [](CImageButton* button, bool shown) {
+    if (button && button->window) ShowWindow(button->window, shown ? SW_SHOW : SW_HIDE);
+  };
+  ClearControlArea();
+  // Save and new design take the places of the options and settings buttons.
+  for (std::uint32_t id : {131u, 132u}) show(ControlButton(id), false);
+  for (std::uint32_t id : {101u, 111u, 130u}) show(ControlButton(id), true);
   for (auto* button : {scrollLeftButton_.get(), scrollRightButton_.get(), saveButton_.get(), newDesignButton_.get()})
-    if (button && button->window) ShowWindow(button->window, SW_SHOW);
-  for (auto& button : filterButton_)
-    if (button && button->window) ShowWindow(button->window, g_infoPanelVisible ? SW_HIDE : SW_SHOW);
+    show(button, true);
+  // The filters share the info panel's button places.
+  for (auto& button : filterButton_) show(button.get(), !g_infoPanelVisible);
+  for (std::uint32_t id = 260; id <= 271; ++id) show(ControlButton(id), g_infoPanelVisible != 0);
 }
 
 int CDesignView::BuildModuleList() {
@@ -538,7 +547,16 @@ void CDesignView::OnDrawItem(DRAWITEMSTRUCT* item) {
   const char* face = button->disabled ? button->disabledImage : pressed ? button->pressedImage : button->normalImage;
   button->sprite->SetImageName(face);
   button->sprite->LoadImage(button->module);
-  button->sprite->BltToPrimary(nullptr, nullptr);
+  DrawViewSprite(button->sprite.get(), button->x, button->y, nullptr);
+  FlushScreen();
+  // The button's window shows its face from the composition surface.
+  if (HDC screen = g_screenSprite ? g_screenSprite->GetDC() : nullptr) {
+    if (HDC dc = GetDC(button->window)) {
+      BitBlt(dc, 0, 0, button->width, button->height, screen, button->x, button->y, SRCCOPY);
+      ReleaseDC(button->window, dc);
+    }
+    g_screenSprite->ReleaseDC(screen);
+  }
   if (pressed && (id == kScrollLeftId || id == kScrollRightId)) {
     if (g_sndPlay) g_sndPlay->PlayEffect("Click", 1.0f, 0.0f, 0);
     ScrollModuleList(id == kScrollLeftId ? -1 : 1);

@@ -22,12 +22,29 @@
 #include "platform/core/clock.h"
 #include "platform/user/keys.h"
 #include "platform/user/messages.h"
+#include "platform/user/queue.h"
+#include "platform/dialog/ownerdraw.h"
 #include "tests/Game/views/frame/view_screen.h"
 #include "tests/support/golden.h"
 #include "tests/support/temp_dir.h"
 #include "platform/core/files.h"
 
 namespace {
+
+// The main window's part in drawing buttons: the control panel's own, and
+// the view's.
+plat::LRESULT MainProc(plat::HWND hwnd, plat::UINT message, plat::WPARAM wParam, plat::LPARAM lParam) {
+  if (message == plat::WM_DRAWITEM && g_currentView) {
+    auto* item = reinterpret_cast<plat::DRAWITEMSTRUCT*>(lParam);
+    const unsigned id = item->CtlID;
+    if (id == 101 || id == 111 || id == 130 || id == 131 || id == 132 || (id >= 260 && id <= 271))
+      g_currentView->DrawControlButton(item);
+    else
+      g_currentView->OnDrawItem(item);
+    return 1;
+  }
+  return plat::DefWindowProc(hwnd, message, wParam, lParam);
+}
 
 class DesignViewTest : public testing::Test, protected views_test::ViewScreen {
  protected:
@@ -38,7 +55,7 @@ class DesignViewTest : public testing::Test, protected views_test::ViewScreen {
     g_instData.~CInstData();
     new (&g_instData) CInstData();
     plat::SetProgramModulePath(std::string(QUEN_BUILD_DIR) + "/Game/quenbar.dll");
-    OpenViewScreen("DesignViewTest");
+    OpenViewScreen("DesignViewTest", MainProc);
     CGameData& g = *g_gameData;
     ASSERT_TRUE(g.RulesLoaded());
     const std::string art = std::string(QUEN_BUILD_DIR) + "/gamedata/c/QUENBAR/ART/";
@@ -76,6 +93,8 @@ class DesignViewTest : public testing::Test, protected views_test::ViewScreen {
   // The list cell of entry i (scrolled to be visible).
   int CellX(int i) const { return 65 + 103 * (i - view->ListFirst()) + 40; }
   ::testing::AssertionResult LooksLike(const char* name) {
+    plat::MSG msg;
+    while (plat::PeekMessage(&msg, nullptr, 0, 0, plat::PM_REMOVE)) plat::DispatchMessage(&msg);
     AddDirtyRect({0, 0, 800, 600});
     FlushScreen();
     return quentest::MatchesGolden(quentest::ScreenArea({0, 0, 800, 600}),
@@ -86,6 +105,7 @@ class DesignViewTest : public testing::Test, protected views_test::ViewScreen {
 
 TEST_F(DesignViewTest, AnEmptyDesignShowsNoShipAndTheModuleList) {
   view->Render(-1);
+
   EXPECT_GT(view->ListCount(), 5);
   EXPECT_TRUE(LooksLike("design_empty.png"));
 }
