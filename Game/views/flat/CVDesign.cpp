@@ -236,7 +236,7 @@ void CDesignView::GoToView(WPARAM a, LPARAM b) {
   if (readOnly_ && keptDesign_) {
     design_ = std::move(keptDesign_);
     if (CImageButton* button = ControlButton(kDesignButtonId))
-      button->SetImages(GuildArt(LocalGuild(), "desgnup.ima").c_str(), GuildArt(LocalGuild(), "desgndn.ima").c_str());
+      button->SetImages(GuildArt(LocalGuild(), "switvwup.ima").c_str(), GuildArt(LocalGuild(), "switvwdn.ima").c_str());
   }
   readOnly_ = 0;
   viewedUnitId_ = 0xFFFFFFFFu;
@@ -760,7 +760,9 @@ void CDesignView::DrawChooser(int hovered) {
     const RECT cell{c.x, c.y, c.x + kChooserCellWidth, c.y + kChooserCellHeight};
     g_screenSprite->Fade(60, 0, &cell);
     const char* abbr = GetUnitClassAbbreviation(unitClass);
-    auto picture = LoadPicture(art + (abbr ? abbr : "") + "_gt.ima", guild, kNoColourKey, 73, 65, 0, 0);
+    char path[300];
+    std::snprintf(path, sizeof path, "%s%s_gt.ima", art.c_str(), abbr ? abbr : "");
+    auto picture = LoadPicture(path, guild, kNoColourKey, 73, 65, 0, 0);
     if (picture) {
       if (offer && offer->percent < 100) picture->Fade(50, datapanel::kGrey, nullptr);
       picture->BltToSurface(g_screenSprite, c.x + 6, c.y + 10, nullptr);

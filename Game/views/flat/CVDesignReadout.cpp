@@ -70,16 +70,17 @@ void CDesignView::Redraw(int flush) {
 void CDesignView::DrawDesignBackground() {
   const int guild = LocalGuild();
   const std::string art = g_instData.GetGuildPath(guild);
+  char path[300];
   if (design_->hull) {
     const char* abbr = design_->GetClassAbbreviation();
-    if (g_dataPanel) g_dataPanel->SetPicture((art + "units\\" + (abbr ? abbr : "") + "_ds.ima").c_str(), 0);
-    DrawPicture(art + (abbr ? abbr : "") + "bg.ima", kNoColourKey, kViewportWidth, kViewportHeight, kViewportRect.left,
-                kViewportRect.top);
+    std::snprintf(path, sizeof path, "%sunits\\%s_ds.ima", art.c_str(), abbr ? abbr : "");
+    if (g_dataPanel) g_dataPanel->SetPicture(path, 0);
+    std::snprintf(path, sizeof path, "%s%sbg.ima", art.c_str(), abbr ? abbr : "");
   } else {
     if (g_dataPanel) g_dataPanel->SetPicture(nullptr, 0);
-    DrawPicture(art + "noship.ima", kNoColourKey, kViewportWidth, kViewportHeight, kViewportRect.left,
-                kViewportRect.top);
+    std::snprintf(path, sizeof path, "%snoship.ima", art.c_str());
   }
+  DrawPicture(path, kNoColourKey, kViewportWidth, kViewportHeight, kViewportRect.left, kViewportRect.top);
 }
 
 void CDesignView::DrawStatBar(int y, std::uint32_t classMin, std::uint32_t classMax, std::uint32_t value,
