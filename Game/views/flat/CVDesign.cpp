@@ -113,6 +113,14 @@ int TextWidth(const char* text) {
   return static_cast<int>(r.right - r.left);
 }
 
+// A copy of a design under its own id: a working copy takes no new id from
+// its chapter.
+std::unique_ptr<CGUnitTemplate> WorkingCopy(const CGUnitTemplate& source) {
+  auto copy = std::make_unique<CGUnitTemplate>(source.chapter, static_cast<std::int32_t>(source.templateId));
+  copy->CopyDesign(source, -1);
+  return copy;
+}
+
 int PointX(LPARAM p) { return static_cast<std::int16_t>(p & 0xFFFF); }
 int PointY(LPARAM p) { return static_cast<std::int16_t>((p >> 16) & 0xFFFF); }
 
@@ -173,10 +181,8 @@ void CDesignView::Activate(std::int32_t argument) {
     if (CImageButton* button = ControlButton(kDesignButtonId)) {
       button->SetImages(GuildArt(LocalGuild(), "retrvwup.ima").c_str(), GuildArt(LocalGuild(), "retrvwdn.ima").c_str());
     }
-    keptDesign_ = std::make_unique<CGUnitTemplate>(*design_, design_->chapter);
-    keptDesign_->CopyDesign(*design_, -1);
-    design_ = std::make_unique<CGUnitTemplate>(*unit->GetTemplate(), unit->GetTemplate()->chapter);
-    design_->CopyDesign(*unit->GetTemplate(), -1);
+    keptDesign_ = WorkingCopy(*design_);
+    design_ = WorkingCopy(*unit->GetTemplate());
     viewedUnitId_ = unit->id;
   } else {
     readOnly_ = 0;
@@ -675,7 +681,7 @@ bool ReadTemplate(BlockReader& r, std::unique_ptr<CGUnitTemplate>& out) {
   r.Read(present);
   if (!r.Ok() || present > 1) return false;
   if (!present) return true;
-  out = std::make_unique<CGUnitTemplate>(static_cast<std::uint8_t>(LocalChapter()), -1);
+  out = std::make_unique<CGUnitTemplate>(static_cast<std::uint8_t>(LocalChapter()), 0);
   return out->Load(r) == 1;
 }
 }  // namespace
@@ -728,8 +734,7 @@ int CDesignView::LoadState(plat::FILE* file) {
 
 void CDesignView::OpenHullChooser() {
   if (readOnly_ || chooserPage_ || !g_gameData) return;
-  chooserKept_ = std::make_unique<CGUnitTemplate>(*design_, design_->chapter);
-  chooserKept_->CopyDesign(*design_, -1);
+  chooserKept_ = WorkingCopy(*design_);
   chooserKeptSaved_ = saved_;
   chooserKeptValid_ = designValid_;
   design_->Clear();
