@@ -56,6 +56,7 @@ class DesignViewTest : public testing::Test, protected views_test::ViewScreen {
     new (&g_instData) CInstData();
     plat::SetProgramModulePath(std::string(QUEN_BUILD_DIR) + "/Game/quenbar.dll");
     OpenViewScreen("DesignViewTest", MainProc);
+    if (HasFatalFailure()) return;
     CGameData& g = *g_gameData;
     ASSERT_TRUE(g.RulesLoaded());
     const std::string art = std::string(QUEN_BUILD_DIR) + "/gamedata/c/QUENBAR/ART/";
