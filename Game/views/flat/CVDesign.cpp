@@ -465,6 +465,16 @@ int CDesignView::OnMouseMove(WPARAM keys, LPARAM position) {
   return result;
 }
 
+int CDesignView::OnMouseWheel(WPARAM wheel, LPARAM /*position*/) {
+  const int delta = static_cast<std::int16_t>((wheel >> 16) & 0xFFFF);
+  hoveredModule_ = 0xFFFF;
+  moduleDataMode_ = static_cast<std::uint8_t>((moduleDataMode_ + (delta < 1 ? 1 : 2)) % 3);
+  POINT cursor{};
+  GetCursorPos(&cursor);
+  Hover(cursor.x, cursor.y);
+  return 1;
+}
+
 void CDesignView::Hover(int x, int y) {
   if (g_infoPanelVisible || !g_dataPanel) return;
   const int guild = LocalGuild();
@@ -585,8 +595,31 @@ LRESULT CDesignView::OnCommand(std::uint32_t id) {
 
 void CDesignView::OnDataPanelCommand(int row, std::uint32_t argument) { SelectDesignSlot(row, argument); }
 
-void CDesignView::SelectDesignSlot(int row, std::uint32_t /*flags*/) {
+void CDesignView::SelectDesignSlot(int row, std::uint32_t flags) {
   if (readOnly_ || row < 0 || row >= 15 || !g_gameData) return;
+  const int chapter = LocalChapter();
+  const CGUnitTemplate* current = g_gameData->templates.GetTemplate(chapter, designSlot_, 1);
+  if ((flags & MK_CONTROL) != 0 && row != designSlot_ && current) {
+    // Ctrl copies the stored design of the current slot into the row's slot under a new name.
+    char name[kNameBufferSize] = {};
+    for (;;) {
+      std::uint32_t ok = 0;
+      CDEnterNameDlg ask(g_viewDDraw, g_viewWnd, g_viewInstance, Text("ENTSHPNM"), LocalGuild(), name, &ok);
+      if (!ok) break;
+      if (!name[0]) {
+        COkDlg box(g_viewDDraw, g_viewWnd, g_viewInstance, Text("MUSTENTN").c_str(), LocalGuild());
+        continue;
+      }
+      g_gameData->templates.SetFixedTemplate(*current, chapter, row);
+      if (CGUnitTemplate* copy = g_gameData->templates.GetTemplate(chapter, row, 1)) {
+        copy->AssignNewId();
+        copy->SetName(name);
+      }
+      g_gameData->templates.SendTemplate(row, chapter);
+      saved_ = 1;
+      break;
+    }
+  }
   if (!saved_) {
     std::uint32_t answer = 0;
     CYesNoDlg ask(g_viewDDraw, g_viewWnd, g_viewInstance, Text("LOSECHNG").c_str(), LocalGuild(), &answer);

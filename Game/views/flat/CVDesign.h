@@ -36,6 +36,8 @@ class CDesignView : public CVGeneric {
   int OnLButtonDblClk(int x, int y) override;
   int OnKeyDown(plat::WPARAM key, plat::LPARAM flags) override;
   int OnMouseMove(plat::WPARAM keys, plat::LPARAM position) override;
+  // Turns the module read-out's page (basic, costs, defence).
+  int OnMouseWheel(plat::WPARAM wheel, plat::LPARAM position) override;
   void OnDrawItem(plat::DRAWITEMSTRUCT* item) override;
   plat::LRESULT OnCommand(std::uint32_t id) override;
   void OnDataPanelCommand(int row, std::uint32_t argument) override;
@@ -67,6 +69,7 @@ class CDesignView : public CVGeneric {
   int DesignSlot() const { return designSlot_; }
   int Filter() const { return filter_; }
   void SetTextMode(int on) { textMode_ = on ? 1 : 0; }
+  int ModuleDataMode() const { return moduleDataMode_; }
   int TextMode() const { return static_cast<int>(textMode_); }
   // A click in the design area: the mode switch and the upgrade box.
   void OnDesignAreaClick(int x, int y);

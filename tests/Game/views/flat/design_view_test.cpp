@@ -205,6 +205,15 @@ TEST_F(DesignViewTest, ScrollStopsWithFiveVisibleAndFiltersStartAtTheFront) {
   view->OnKeyDown('F', 0);
   EXPECT_EQ(view->Filter(), 0);
   EXPECT_EQ(view->ListFirst(), 0);
+  // The wheel and Page Up / Page Down turn the module read-out's pages.
+  view->OnMouseWheel(plat::MAKEWPARAM(0, static_cast<plat::WORD>(-120)), 0);
+  EXPECT_EQ(view->ModuleDataMode(), 1);
+  view->OnMouseWheel(plat::MAKEWPARAM(0, 120), 0);
+  EXPECT_EQ(view->ModuleDataMode(), 0);
+  view->OnKeyDown(plat::VK_PRIOR, 0);
+  EXPECT_EQ(view->ModuleDataMode(), 2);
+  view->OnKeyDown(plat::VK_NEXT, 0);
+  EXPECT_EQ(view->ModuleDataMode(), 0);
 }
 
 TEST_F(DesignViewTest, TheModeSwitchAndTheViewBlockOfTheSavedGame) {
