@@ -13,6 +13,7 @@
 #include "Game/net/NetDispatcher.h"
 #include "Game/net/NetHandlerLinks.h"
 #include "Game/panels/CVNotify.h"
+#include "Game/views/flat/CVDesign.h"
 #include "Game/views/flat/CVTReplay.h"
 #include "Game/views/flat/CVTerrain.h"
 #include "Game/views/frame/CVGeneric.h"
@@ -25,6 +26,7 @@ void InstallGameLinks(AppLinks& links) {
   static CViewNotices screen;
   RegisterAppViewNotices(&screen);
   links.createView = [](ViewType type, plat::HWND window, plat::HINSTANCE instance) -> std::unique_ptr<IGameView> {
+    if (type == VIEW_DESIGN) return std::make_unique<CDesignView>(window, instance);
     if (type == VIEW_TERRAIN) return std::make_unique<CVTerrain>(window, instance);
     if (type == VIEW_TERRAIN_REPLAY) return std::make_unique<CVTReplay>(window, instance);
     return std::make_unique<CVStandIn>(type, window, instance);

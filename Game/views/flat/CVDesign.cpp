@@ -1,0 +1,891 @@
+#include "Game/views/flat/CVDesign.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+
+#include "Game/app/AppMessages.h"
+#include "Game/app/CMessageBoxes.h"
+#include "Game/base/GBlockStream.h"
+#include "Game/base/GInstData.h"
+#include "Game/dialogs/CDEnterNameDlg.h"
+#include "Game/model/GGameData.h"
+#include "Game/model/GGuild.h"
+#include "Game/model/GUnit.h"
+#include "Game/panels/CVData.h"
+#include "Game/panels/CVNotify.h"
+#include "Game/panels/CVDataText.h"
+#include "Game/rules/GHullDB.h"
+#include "Game/rules/GModuleDB.h"
+#include "Game/rules/GTemplateDB.h"
+#include "Game/rules/GUnitClass.h"
+#include "Game/rules/GUnitTem.h"
+#include "media/CImageButton.h"
+#include "media/CSndPlay.h"
+#include "media/CSprite.h"
+#include "platform/core/clock.h"
+#include "platform/gdi/bitmaps.h"
+#include "platform/gdi/dc.h"
+#include "platform/gdi/text.h"
+#include "platform/user/focus.h"
+#include "platform/user/input.h"
+#include "platform/user/keys.h"
+#include "platform/user/messages.h"
+#include "platform/user/queue.h"
+#include "platform/user/system.h"
+#include "platform/user/window.h"
+
+using namespace plat;
+using datapanel::Text;
+
+namespace {
+
+constexpr const char* kFilterCodes[kModuleFilterCount] = {"con", "csm", "dam", "def", "pow", "pro",
+                                                          "sct", "stl", "trk", "trn", "wpn", "all"};
+constexpr int kListTop = 496;
+constexpr int kListLeft = 65;
+constexpr int kCellStep = 103;
+constexpr int kCellWidth = 98;
+constexpr int kCellHeight = 94;
+constexpr int kHullX = 370;
+constexpr int kHullY = 98;
+constexpr int kScrollLeftId = 103;
+constexpr int kScrollRightId = 104;
+constexpr int kFirstFilterId = 114;
+constexpr int kSaveId = 126;
+constexpr int kNewDesignId = 127;
+
+int LocalGuild() { return g_gameData ? g_gameData->GetLocalGuildIndex() : 0; }
+int LocalChapter() { return g_gameData ? g_gameData->localChapterId : 0; }
+HMODULE GuildModule(int guild) { return g_gameData ? g_gameData->GetGuildModule(guild) : nullptr; }
+std::string GuildArt(int guild, const std::string& name) { return std::string(g_instData.GetGuildPath(guild)) + name; }
+
+// A picture of the guild's art at (x, y); null when its surface cannot be made.
+std::unique_ptr<CSprite> LoadPicture(const std::string& path, int guild, DWORD key, int width, int height, int x,
+                                     int y) {
+  if (!g_viewDDraw) return nullptr;
+  HMODULE module = GuildModule(guild);
+  auto sprite = std::make_unique<CSprite>(g_viewDDraw, path.c_str(), module, key, static_cast<DWORD>(width),
+                                          static_cast<DWORD>(height), x, y, 0);
+  if (!sprite->surface) return nullptr;
+  sprite->LoadImage(module);
+  return sprite;
+}
+
+std::unique_ptr<CSprite> BlankSprite(int width, int height) {
+  if (!g_viewDDraw) return nullptr;
+  auto sprite = std::make_unique<CSprite>(g_viewDDraw, nullptr, kNoColourKey, static_cast<DWORD>(width),
+                                          static_cast<DWORD>(height), 0, 0, 0);
+  return sprite->surface ? std::move(sprite) : nullptr;
+}
+
+std::unique_ptr<CSprite> ModulePicture(int module, int guild) {
+  char path[300];
+  if (!g_gameData || !g_gameData->moduleDB || !g_gameData->moduleDB->GetImageFileName(module, path, guild))
+    return BlankSprite(kCellWidth, kCellHeight);
+  auto picture = LoadPicture(path, guild, kNoColourKey, kCellWidth, kCellHeight, 0, 0);
+  return picture ? std::move(picture) : BlankSprite(kCellWidth, kCellHeight);
+}
+
+// Text on the composition surface in screen coordinates, in the view's font.
+int ScreenText(const char* text, RECT rect, COLORREF colour, UINT format) {
+  if (!g_screenSprite || !text) return 0;
+  HDC dc = g_screenSprite->GetDC();
+  if (!dc) return 0;
+  HGDIOBJ old = g_angularFont ? SelectObject(dc, g_angularFont) : nullptr;
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, colour);
+  const int height = DrawText(dc, text, -1, &rect, format);
+  if (old) SelectObject(dc, old);
+  g_screenSprite->ReleaseDC(dc);
+  return height;
+}
+
+int TextWidth(const char* text) {
+  if (!g_screenSprite || !text) return 0;
+  HDC dc = g_screenSprite->GetDC();
+  if (!dc) return 0;
+  HGDIOBJ old = g_angularFont ? SelectObject(dc, g_angularFont) : nullptr;
+  RECT r{0, 0, 1000, 100};
+  DrawText(dc, text, -1, &r, DT_CALCRECT | DT_SINGLELINE);
+  if (old) SelectObject(dc, old);
+  g_screenSprite->ReleaseDC(dc);
+  return static_cast<int>(r.right - r.left);
+}
+
+// A copy of a design under its own id: a working copy takes no new id from
+// its chapter.
+std::unique_ptr<CGUnitTemplate> WorkingCopy(const CGUnitTemplate& source) {
+  auto copy = std::make_unique<CGUnitTemplate>(source.chapter, static_cast<std::int32_t>(source.templateId));
+  copy->CopyDesign(source, -1);
+  return copy;
+}
+
+int PointX(LPARAM p) { return static_cast<std::int16_t>(p & 0xFFFF); }
+int PointY(LPARAM p) { return static_cast<std::int16_t>((p >> 16) & 0xFFFF); }
+
+}  // namespace
+
+CDesignView::CDesignView(HWND window, HINSTANCE instance) : CVGeneric(window, instance) {
+  const int guild = LocalGuild();
+  HMODULE module = GuildModule(guild);
+  char plate[32];
+  std::snprintf(plate, sizeof plate, "chap%db.ima", LocalChapter() & 7);
+  emptyCellImage_ = LoadPicture(GuildArt(guild, plate), guild, kNoColourKey, kCellWidth, kCellHeight, 0, 0);
+  const auto make = [&](int id, const char* tipId, const std::string& up, const std::string& down, int x, int y,
+                        int w, int h, DWORD help) {
+    auto button = std::make_unique<CImageButton>();
+    const std::string tip = Text(tipId);
+    button->Create(g_viewDDraw, g_viewWnd, g_viewInstance, g_tooltipWnd, tip.c_str(), id, x, y, w, h, kNoColourKey,
+                   help, module);
+    button->SetImages(GuildArt(guild, up).c_str(), GuildArt(guild, down).c_str());
+    if (button->window) ShowWindow(button->window, SW_HIDE);
+    return button;
+  };
+  scrollLeftButton_ = make(kScrollLeftId, "SCROLLLT", "scrlftup.ima", "scrlftdn.ima", 8, 496, 52, 94, 210);
+  scrollRightButton_ = make(kScrollRightId, "SCROLLRT", "scrrhtup.ima", "scrrhtdn.ima", 580, 496, 52, 94, 211);
+  saveButton_ = make(kSaveId, "SAVEDSGN", "dessavup.ima", "dessavdn.ima", 713, 542, 76, 24, 212);
+  newDesignButton_ = make(kNewDesignId, "CLERDSGN", "clrtemup.ima", "clrtemdn.ima", 637, 542, 76, 24, 213);
+  for (int i = 0; i < kModuleFilterCount; ++i) {
+    char tip[16], d[32], u[32];
+    std::snprintf(tip, sizeof tip, "DBUTTN%02d", i);
+    std::snprintf(d, sizeof d, "mfil%sd.ima", kFilterCodes[i]);
+    std::snprintf(u, sizeof u, "mfil%su.ima", kFilterCodes[i]);
+    // The current filter shows its "u" picture: the last one starts current.
+    const bool current = i == kAllModulesFilter;
+    filterButton_[static_cast<std::size_t>(i)] =
+        make(kFirstFilterId + i, tip, current ? u : d, current ? d : u, 637 + (i % 6) * 25, 494 + (i / 6) * 24,
+             i % 2 ? 26 : 25, 24, static_cast<DWORD>(216 + i));
+  }
+  dragImage_ = BlankSprite(30, 30);
+  dragBackground_ = BlankSprite(30, 30);
+  NewDesign();
+}
+
+CDesignView::~CDesignView() = default;
+
+void CDesignView::NewDesign() {
+  const auto chapter = static_cast<std::uint8_t>(LocalChapter());
+  design_ = std::make_unique<CGUnitTemplate>(chapter, -1);
+  if (g_gameData)
+    if (const CGUnitTemplate* stored = g_gameData->templates.GetTemplate(chapter, 0, 1))
+      design_->CopyDesign(*stored, -1);
+  designSlot_ = 0;
+}
+
+void CDesignView::Activate(std::int32_t argument) {
+  readOnly_ = argument != -1 ? 1 : 0;
+  CGUnit* unit = nullptr;
+  if (readOnly_ && g_gameData) unit = g_gameData->pieces.FindUnit(static_cast<std::uint32_t>(argument), nullptr);
+  if (readOnly_ && unit && unit->GetTemplate()) {
+    if (CImageButton* button = ControlButton(kDesignButtonId)) {
+      button->SetImages(GuildArt(LocalGuild(), "retrvwup.ima").c_str(), GuildArt(LocalGuild(), "retrvwdn.ima").c_str());
+    }
+    keptDesign_ = WorkingCopy(*design_);
+    design_ = WorkingCopy(*unit->GetTemplate());
+    viewedUnitId_ = unit->id;
+  } else {
+    readOnly_ = 0;
+  }
+  active_ = 1;
+  // The module list takes the notification panel's place.
+  if (g_viewType != VIEW_DESIGN) g_previousViewType = g_viewType;
+  g_viewType = VIEW_DESIGN;
+  if (g_notifyPanel) g_notifyPanel->Show(0);
+  RedrawBackground();
+  BuildModuleList();
+  DrawModuleList();
+  UpdateControlPanel();
+  AddDirtyRect({0, 0, 800, 600});
+  LoadSlotImages();
+  DrawGotoBar();
+  if (g_dataPanel) {
+    if (readOnly_ && unit)
+      g_dataPanel->ShowUnitStatus(unit);
+    else
+      g_dataPanel->ShowDesignTemplateList(0, designSlot_);
+  }
+  SetCursorSet(readOnly_ ? CURSOR_SCAN : CURSOR_NORMAL);
+  Redraw(0);
+}
+
+void CDesignView::Render(std::int32_t argument) {
+  if (!active_)
+    Activate(argument);
+  else
+    DrawModuleList();
+  FlushScreen();
+}
+
+void CDesignView::Invalidate() { Redraw(1); }
+
+void CDesignView::RebuildDisplay() {
+  BuildModuleList();
+  Redraw(0);
+  DrawModuleList();
+  FlushScreen();
+}
+
+void CDesignView::GoToView(WPARAM a, LPARAM b) {
+  active_ = 0;
+  for (auto& image : listImage_) image.reset();
+  for (auto& image : slotImage_) image.reset();
+  if (g_dataPanel) g_dataPanel->SetPicture(nullptr, 0);
+  DrawGotoBar();
+  FlushScreen();
+  for (auto* button : {scrollLeftButton_.get(), scrollRightButton_.get(), saveButton_.get(), newDesignButton_.get()})
+    if (button && button->window) ShowWindow(button->window, SW_HIDE);
+  for (auto& button : filterButton_)
+    if (button && button->window) ShowWindow(button->window, SW_HIDE);
+  for (std::uint32_t id : {131u, 132u})
+    if (CImageButton* button = ControlButton(id); button && button->window) ShowWindow(button->window, SW_SHOW);
+  if (readOnly_ && keptDesign_) {
+    design_ = std::move(keptDesign_);
+    if (CImageButton* button = ControlButton(kDesignButtonId))
+      button->SetImages(GuildArt(LocalGuild(), "switvwup.ima").c_str(), GuildArt(LocalGuild(), "switvwdn.ima").c_str());
+  }
+  readOnly_ = 0;
+  viewedUnitId_ = 0xFFFFFFFFu;
+  g_viewType = static_cast<std::uint32_t>(a);
+  if (g_notifyPanel) g_notifyPanel->Show(1);
+  PostMessage(g_viewWnd, WM_APP_SWITCH_VIEW, a, b);
+}
+
+void CDesignView::UpdateControlPanel() {
+  const auto show = [](CImageButton* button, bool shown) {
+    if (button && button->window) ShowWindow(button->window, shown ? SW_SHOW : SW_HIDE);
+  };
+  ClearControlArea();
+  // Save and new design take the places of the options and settings buttons.
+  for (std::uint32_t id : {131u, 132u}) show(ControlButton(id), false);
+  for (std::uint32_t id : {101u, 111u, 130u}) show(ControlButton(id), true);
+  for (auto* button : {scrollLeftButton_.get(), scrollRightButton_.get(), saveButton_.get(), newDesignButton_.get()})
+    show(button, true);
+  // The filters share the info panel's button places.
+  for (auto& button : filterButton_) show(button.get(), !g_infoPanelVisible);
+  for (std::uint32_t id = 260; id <= 271; ++id) show(ControlButton(id), g_infoPanelVisible != 0);
+}
+
+int CDesignView::BuildModuleList() {
+  for (auto& image : listImage_) image.reset();
+  listCount_ = 0;
+  if (!g_gameData || !g_gameData->moduleDB) return 0;
+  const int guild = LocalGuild();
+  listCount_ = ListGuildModules(*g_gameData->moduleDB, guild, filter_, moduleList_);
+  for (int i = 0; i < listCount_; ++i) {
+    auto picture = ModulePicture(moduleList_[static_cast<std::size_t>(i)].module, guild);
+    if (picture && moduleList_[static_cast<std::size_t>(i)].percent < 100) picture->Fade(50, datapanel::kGrey, nullptr);
+    listImage_[static_cast<std::size_t>(i)] = std::move(picture);
+  }
+  return listCount_;
+}
+
+void CDesignView::DrawModuleList() {
+  if (!g_screenSprite) return;
+  const int first = scroll_.First();
+  for (int k = 0; k < kVisibleListCells; ++k) {
+    const int x = kListLeft + kCellStep * k;
+    const int i = first + k;
+    if (!readOnly_ && i < listCount_) {
+      if (CSprite* picture = listImage_[static_cast<std::size_t>(i)].get()) picture->BltToSurface(g_screenSprite, x, kListTop, nullptr);
+      const ModuleRecord* record = g_gameData->moduleDB->GetRecord(moduleList_[static_cast<std::size_t>(i)].module);
+      const char* name = record ? record->name : "";
+      const int top = TextWidth(name) >= 93 ? 573 : 580;
+      const RECT band{x + 3, top, x + 95, 589};
+      g_screenSprite->Fade(75, 0, &band);
+      ScreenText(name, {band.left, band.top + 2, band.right, band.bottom}, 0xC8C8C8, DT_CENTER | DT_WORDBREAK);
+    } else if (emptyCellImage_) {
+      emptyCellImage_->BltToSurface(g_screenSprite, x, kListTop, nullptr);
+    }
+  }
+  AddDirtyRect({kListLeft, kListTop, kListLeft + kCellStep * 4 + kCellWidth, kListTop + kCellHeight});
+}
+
+void CDesignView::ScrollModuleList(int direction) {
+  if (readOnly_) return;
+  switch (scroll_.Scroll(direction, listCount_, timeGetTime())) {
+    case ModuleListScroll::Step::kAtEnd:
+      MessageBeep(MB_ICONEXCLAMATION);
+      return;
+    case ModuleListScroll::Step::kTooSoon:
+      return;
+    case ModuleListScroll::Step::kMoved:
+      DrawModuleList();
+      FlushScreen();
+      return;
+  }
+}
+
+void CDesignView::SetModuleFilter(int filter) {
+  if (readOnly_ || filter < 0 || filter >= kModuleFilterCount) return;
+  if (auto& old = filterButton_[static_cast<std::size_t>(filter_)]) old->Toggle();
+  if (auto& now = filterButton_[static_cast<std::size_t>(filter)]) now->Toggle();
+  filter_ = filter;
+  scroll_.Reset();
+  BuildModuleList();
+  DrawModuleList();
+  FlushScreen();
+}
+
+void CDesignView::LoadSlotImages() {
+  const int guild = LocalGuild();
+  for (int s = 0; s < kTemplateSlots; ++s) {
+    auto& image = slotImage_[static_cast<std::size_t>(s)];
+    image.reset();
+    const std::uint16_t module = design_->GetModuleId(s);
+    if (module == kNoModuleId) continue;
+    auto picture = ModulePicture(module, guild);
+    image = BlankSprite(30, 30);
+    if (image && picture) picture->BltToSurfaceStretch(image.get(), 0, 0, nullptr);
+  }
+}
+
+bool CDesignView::IsSameAsStored() const {
+  const CGUnitTemplate* stored = g_gameData ? g_gameData->templates.GetTemplate(LocalChapter(), designSlot_, 1) : nullptr;
+  return stored && design_->IsSameDesign(*stored);
+}
+
+void CDesignView::UpdateSavedState() { saved_ = IsSameAsStored() ? 1 : 0; }
+
+int CDesignView::PlaceModule(const ModuleListEntry& entry, int slot) {
+  if (readOnly_ || !g_gameData || !g_gameData->moduleDB) return 0;
+  const ModuleRecord* record = g_gameData->moduleDB->GetRecord(entry.module);
+  if (!record) return 0;
+  if (slot < 0) slot = design_->FindFreeSlotForModuleType(record->type);
+  if (slot < 0 || !design_->hull || !design_->hull->SlotAcceptsModuleType(slot, record->type)) return 0;
+  design_->RemoveModule(slot);
+  design_->FitModule(slot, entry.module);
+  designValid_ = design_->computerType;
+  if (g_sndPlay) g_sndPlay->PlayEffect("dsnplace", 1.0f, 0.0f, 0);
+  auto picture = ModulePicture(entry.module, LocalGuild());
+  auto& image = slotImage_[static_cast<std::size_t>(slot)];
+  image = BlankSprite(30, 30);
+  if (image && picture) picture->BltToSurfaceStretch(image.get(), 0, 0, nullptr);
+  UpdateSavedState();
+  Redraw(1);
+  return 1;
+}
+
+void CDesignView::UnfitSlot(int slot, int redraw) {
+  if (readOnly_ || slot < 0 || slot >= kTemplateSlots) return;
+  designValid_ = design_->RemoveModule(slot);
+  slotImage_[static_cast<std::size_t>(slot)].reset();
+  if (redraw) Redraw(1);
+  saved_ = 0;
+}
+
+int CDesignView::ListEntryAt(int x) const {
+  if (x < kListLeft || x > 580) return -1;
+  const int i = scroll_.First() + (x - kListLeft) / kCellStep;
+  return i < listCount_ ? i : -1;
+}
+
+int CDesignView::OnLButtonDown(int x, int y, WPARAM keys) {
+  if (chooserPage_) {
+    ChooserClick(x, y);
+    return 1;
+  }
+  if (CVGeneric::OnLButtonDown(x, y, keys)) return 1;
+  if (y >= 497 && y <= 589) {
+    const int i = ListEntryAt(x);
+    if (!readOnly_ && i >= 0) {
+      draggedModule_ = moduleList_[static_cast<std::size_t>(i)].module;
+      if (dragImage_ && listImage_[static_cast<std::size_t>(i)])
+        listImage_[static_cast<std::size_t>(i)]->BltToSurfaceStretch(dragImage_.get(), 0, 0, nullptr);
+    }
+  } else if (x > 637 && y > 98) {
+    if (g_dataPanel) g_dataPanel->OnClick(x, y, 0);
+  } else if (x >= 30 && x <= 613 && y >= 99 && y <= 464 && !(x >= kHullX && design_->hull && !readOnly_)) {
+    OnDesignAreaClick(x, y);
+  } else if (x >= kHullX && x <= 612 && y >= kHullY && y <= 465 && design_->hull && !readOnly_) {
+    const int slot = design_->hull->FindSlotAt(x - kHullX, y - kHullY);
+    const std::uint16_t module = slot >= 0 ? design_->GetModuleId(slot) : kNoModuleId;
+    if (module != kNoModuleId && slotImage_[static_cast<std::size_t>(slot)]) {
+      draggedModule_ = module;
+      if (dragImage_) slotImage_[static_cast<std::size_t>(slot)]->BltToSurface(dragImage_.get(), 0, 0, nullptr);
+      UnfitSlot(slot, 1);
+    }
+  }
+  return 1;
+}
+
+int CDesignView::OnLButtonUp(int x, int y, WPARAM /*keys*/) {
+  if (draggedModule_ == 0xFFFF) return 0;
+  if (dragX_ >= 0 && dragBackground_ && g_screenSprite) {
+    dragBackground_->BltToSurface(g_screenSprite, dragX_, dragY_, nullptr);
+    AddDirtyRect({dragX_, dragY_, dragX_ + 30, dragY_ + 30});
+  }
+  const std::uint16_t module = draggedModule_;
+  draggedModule_ = 0xFFFF;
+  dragX_ = dragY_ = -1;
+  const int slot = design_->hull && x >= kHullX && x <= 612 && y >= kHullY && y <= 465
+                       ? design_->hull->FindSlotAt(x - kHullX, y - kHullY)
+                       : -1;
+  if (slot < 0 || !PlaceModule({module, 100}, slot)) UpdateSavedState();
+  FlushScreen();
+  return 1;
+}
+
+int CDesignView::OnLButtonDblClk(int x, int y) {
+  if (CVGeneric::OnLButtonDblClk(x, y)) return 1;
+  if (y < 483 || y > 593 || readOnly_) return 1;
+  const int i = ListEntryAt(x);
+  // Only researched modules are fitted this way; a drag fits any.
+  if (i >= 0 && moduleList_[static_cast<std::size_t>(i)].percent == 100) {
+    PlaceModule(moduleList_[static_cast<std::size_t>(i)], -1);
+    FlushScreen();
+  }
+  return 1;
+}
+
+int CDesignView::OnMouseMove(WPARAM keys, LPARAM position) {
+  const int x = PointX(position);
+  const int y = PointY(position);
+  if (chooserPage_) {
+    ChooserHover(x, y);
+    return 1;
+  }
+  if (draggedModule_ != 0xFFFF) {
+    if (!g_screenSprite || !dragImage_ || !dragBackground_) return 1;
+    if (dragX_ >= 0) {
+      dragBackground_->BltToSurface(g_screenSprite, dragX_, dragY_, nullptr);
+      AddDirtyRect({dragX_, dragY_, dragX_ + 30, dragY_ + 30});
+    }
+    dragX_ = std::clamp(x, 20, 789) - 20;
+    dragY_ = std::clamp(y, 20, 589) - 20;
+    const RECT under{dragX_, dragY_, dragX_ + 30, dragY_ + 30};
+    g_screenSprite->BltToSurface(dragBackground_.get(), 0, 0, &under);
+    dragImage_->BltToSurface(g_screenSprite, dragX_, dragY_, nullptr);
+    AddDirtyRect(under);
+    FlushScreen();
+    return 1;
+  }
+  const int result = CVGeneric::OnMouseMove(keys, position);
+  Hover(x, y);
+  return result;
+}
+
+int CDesignView::OnMouseWheel(WPARAM wheel, LPARAM /*position*/) {
+  const int delta = static_cast<std::int16_t>((wheel >> 16) & 0xFFFF);
+  hoveredModule_ = 0xFFFF;
+  moduleDataMode_ = static_cast<std::uint8_t>((moduleDataMode_ + (delta < 1 ? 1 : 2)) % 3);
+  POINT cursor{};
+  GetCursorPos(&cursor);
+  Hover(cursor.x, cursor.y);
+  return 1;
+}
+
+void CDesignView::Hover(int x, int y) {
+  if (g_infoPanelVisible || !g_dataPanel) return;
+  const int guild = LocalGuild();
+  if (y >= 483 && y <= 593) {
+    if (readOnly_) return;
+    const int i = ListEntryAt(x);
+    if (i >= 0) {
+      const std::uint16_t module = moduleList_[static_cast<std::size_t>(i)].module;
+      if (hoveredModule_ != module) {
+        hoveredModule_ = module;
+        g_dataPanel->ShowModuleData(moduleDataMode_, module, guild);
+        FlushScreen();
+      }
+      return;
+    }
+  } else if (y >= 99 && y <= 464 && x >= 371 && x <= 611 && design_->hull) {
+    const int slot = design_->hull->FindSlotAt(x - kHullX, y - kHullY);
+    const std::uint16_t module = slot >= 0 ? design_->GetModuleId(slot) : kNoModuleId;
+    const std::uint16_t shown = module != kNoModuleId ? module : 0xFFFE;
+    if (hoveredModule_ != shown) {
+      hoveredModule_ = shown;
+      if (module != kNoModuleId)
+        g_dataPanel->ShowModuleData(moduleDataMode_, module, guild);
+      else
+        g_dataPanel->ShowHullCosts(design_->hull);
+      FlushScreen();
+    }
+    return;
+  } else if (y < 74) {
+    return;
+  }
+  if (hoveredModule_ == 0xFFFF) return;
+  hoveredModule_ = 0xFFFF;
+  if (readOnly_) {
+    if (CGUnit* unit = g_gameData ? g_gameData->pieces.FindUnit(viewedUnitId_, nullptr) : nullptr)
+      g_dataPanel->ShowUnitStatus(unit);
+  } else {
+    g_dataPanel->ShowDesignTemplateList(0, designSlot_);
+  }
+  FlushScreen();
+}
+
+int CDesignView::OnKeyDown(WPARAM key, LPARAM flags) {
+  if (CVGeneric::OnKeyDown(key, flags)) return 1;
+  POINT cursor{};
+  GetCursorPos(&cursor);
+  switch (key) {
+    case VK_PRIOR:
+    case VK_NEXT:
+      moduleDataMode_ = static_cast<std::uint8_t>((moduleDataMode_ + (key == VK_PRIOR ? 2 : 1)) % 3);
+      hoveredModule_ = 0xFFFF;
+      Hover(cursor.x, cursor.y);
+      return 1;
+    case VK_LEFT:
+      ScrollModuleList(-1);
+      return 1;
+    case VK_RIGHT:
+      ScrollModuleList(1);
+      return 1;
+    case VK_UP:
+      OnDataPanelCommand((designSlot_ + 14) % 15, 0);
+      return 1;
+    case VK_DOWN:
+      OnDataPanelCommand((designSlot_ + 1) % 15, 0);
+      return 1;
+    case 'F':
+      SetModuleFilter(filter_ == kAllModulesFilter ? 0 : filter_ + 1);
+      return 1;
+    default:
+      return 0;
+  }
+}
+
+void CDesignView::OnDrawItem(DRAWITEMSTRUCT* item) {
+  if (!item) return;
+  const std::uint32_t id = item->CtlID;
+  CImageButton* button = nullptr;
+  if (id == kScrollLeftId) button = scrollLeftButton_.get();
+  if (id == kScrollRightId) button = scrollRightButton_.get();
+  if (id == kSaveId) button = saveButton_.get();
+  if (id == kNewDesignId) button = newDesignButton_.get();
+  if (id >= kFirstFilterId && id < kFirstFilterId + kModuleFilterCount)
+    button = filterButton_[id - kFirstFilterId].get();
+  if (!button || !button->sprite) return;
+  const bool pressed = (item->itemState & ODS_SELECTED) != 0;
+  const char* face = button->disabled ? button->disabledImage : pressed ? button->pressedImage : button->normalImage;
+  button->sprite->SetImageName(face);
+  button->sprite->LoadImage(button->module);
+  DrawViewSprite(button->sprite.get(), button->x, button->y, nullptr);
+  FlushScreen();
+  // The button's window shows its face from the composition surface.
+  if (HDC screen = g_screenSprite ? g_screenSprite->GetDC() : nullptr) {
+    if (HDC dc = GetDC(button->window)) {
+      BitBlt(dc, 0, 0, button->width, button->height, screen, button->x, button->y, SRCCOPY);
+      ReleaseDC(button->window, dc);
+    }
+    g_screenSprite->ReleaseDC(screen);
+  }
+  if (pressed && (id == kScrollLeftId || id == kScrollRightId)) {
+    if (g_sndPlay) g_sndPlay->PlayEffect("Click", 1.0f, 0.0f, 0);
+    ScrollModuleList(id == kScrollLeftId ? -1 : 1);
+  }
+}
+
+LRESULT CDesignView::OnCommand(std::uint32_t id) {
+  if (id >= kFirstFilterId && id < kFirstFilterId + kModuleFilterCount) {
+    SetModuleFilter(static_cast<int>(id - kFirstFilterId));
+  } else if (id == kSaveId) {
+    SaveDesign();
+  } else if (id == kNewDesignId) {
+    OpenHullChooser();
+  } else {
+    return 0;
+  }
+  SetFocus(g_viewWnd);
+  return 1;
+}
+
+void CDesignView::OnDataPanelCommand(int row, std::uint32_t argument) { SelectDesignSlot(row, argument); }
+
+void CDesignView::SelectDesignSlot(int row, std::uint32_t flags) {
+  if (readOnly_ || row < 0 || row >= 15 || !g_gameData) return;
+  const int chapter = LocalChapter();
+  const CGUnitTemplate* current = g_gameData->templates.GetTemplate(chapter, designSlot_, 1);
+  if ((flags & MK_CONTROL) != 0 && row != designSlot_ && current) {
+    // Ctrl copies the stored design of the current slot into the row's slot under a new name.
+    char name[kNameBufferSize] = {};
+    for (;;) {
+      std::uint32_t ok = 0;
+      CDEnterNameDlg ask(g_viewDDraw, g_viewWnd, g_viewInstance, Text("ENTSHPNM"), LocalGuild(), name, &ok);
+      if (!ok) break;
+      if (!name[0]) {
+        COkDlg box(g_viewDDraw, g_viewWnd, g_viewInstance, Text("MUSTENTN").c_str(), LocalGuild());
+        continue;
+      }
+      g_gameData->templates.SetFixedTemplate(*current, chapter, row);
+      if (CGUnitTemplate* copy = g_gameData->templates.GetTemplate(chapter, row, 1)) {
+        copy->AssignNewId();
+        copy->SetName(name);
+      }
+      g_gameData->templates.SendTemplate(row, chapter);
+      saved_ = 1;
+      break;
+    }
+  }
+  if (!saved_) {
+    std::uint32_t answer = 0;
+    CYesNoDlg ask(g_viewDDraw, g_viewWnd, g_viewInstance, Text("LOSECHNG").c_str(), LocalGuild(), &answer);
+    if (!answer) return;
+  }
+  designSlot_ = static_cast<std::uint8_t>(row);
+  if (g_dataPanel) g_dataPanel->ShowDesignTemplateList(0, designSlot_);
+  design_->Clear();
+  saved_ = 1;
+  designValid_ = 255;
+  if (const CGUnitTemplate* stored = g_gameData->templates.GetTemplate(LocalChapter(), row, 1)) {
+    design_->CopyDesign(*stored, -1);
+    designValid_ = design_->computerType;
+  }
+  LoadSlotImages();
+  Redraw(0);
+  DrawGotoBar();
+  FlushScreen();
+}
+
+const char* CDesignView::StoreDesign(const char* name) {
+  if (readOnly_ || !g_gameData) return nullptr;
+  if (const char* refusal = DesignSaveRefusal(*design_)) return refusal;
+  if (!name || !*name) return "MUSTENTN";
+  design_->SetName(name);
+  const int chapter = LocalChapter();
+  g_gameData->templates.SetFixedTemplate(*design_, chapter, designSlot_);
+  if (CGUnitTemplate* stored = g_gameData->templates.GetTemplate(chapter, designSlot_, 1)) stored->AssignNewId();
+  g_gameData->templates.SendTemplate(designSlot_, chapter);
+  saved_ = 1;
+  return nullptr;
+}
+
+void CDesignView::SaveDesign() {
+  if (readOnly_) return;
+  if (const char* refusal = DesignSaveRefusal(*design_)) {
+    COkDlg box(g_viewDDraw, g_viewWnd, g_viewInstance, Text(refusal).c_str(), LocalGuild());
+    return;
+  }
+  char name[kNameBufferSize] = {};
+  if (const char* current = design_->GetName()) std::snprintf(name, sizeof name, "%s", current);
+  for (;;) {
+    std::uint32_t ok = 0;
+    CDEnterNameDlg ask(g_viewDDraw, g_viewWnd, g_viewInstance, Text("ENTSHPNM"), LocalGuild(), name, &ok);
+    if (!ok) return;
+    if (name[0]) break;
+    COkDlg box(g_viewDDraw, g_viewWnd, g_viewInstance, Text("MUSTENTN").c_str(), LocalGuild());
+  }
+  StoreDesign(name);
+  if (g_dataPanel) g_dataPanel->ShowDesignTemplateList(0, designSlot_);
+  Redraw(1);
+}
+
+void CDesignView::OnDesignAreaClick(int x, int y) {
+  if (!design_->hull || y < 441 || y > 457) return;
+  if (x >= 200 && x < 360) {
+    const std::uint32_t mode = x >= 280 ? 1 : 0;
+    if (mode == textMode_) return;
+    textMode_ = mode;
+    Redraw(1);
+  } else if (x >= 39 && x <= 139 && canAutoUpgrade_) {
+    AutoUpgradeDesign();
+  }
+}
+
+void CDesignView::AutoUpgradeDesign() {
+  if (readOnly_ || !canAutoUpgrade_) return;
+  std::uint32_t hullChanged = 0;
+  const int modules = design_->AutoUpgrade(&hullChanged);
+  const std::string message =
+      AutoUpgradeMessage(hullChanged != 0, modules, Text("HULL_UPG").c_str(), Text("MOD__UPG", modules).c_str());
+  if (message.empty()) return;
+  COkDlg box(g_viewDDraw, g_viewWnd, g_viewInstance, message.c_str(), LocalGuild());
+  designValid_ = design_->computerType;
+  LoadSlotImages();
+  saved_ = 0;
+  Redraw(1);
+}
+
+namespace {
+constexpr std::uint8_t kStateVersion = 2;
+constexpr std::uint8_t kValidity = 0xFE;
+
+bool WriteTemplate(BlockWriter& w, const CGUnitTemplate* t) {
+  if (!t) return w.Write(std::uint8_t{0});
+  return w.Write(std::uint8_t{1}) && t->Save(w) == 1;
+}
+
+// 1 with the template read (or none), 0 for a damaged block.
+bool ReadTemplate(BlockReader& r, std::unique_ptr<CGUnitTemplate>& out) {
+  std::uint8_t present = 0;
+  r.Read(present);
+  if (!r.Ok() || present > 1) return false;
+  if (!present) return true;
+  out = std::make_unique<CGUnitTemplate>(static_cast<std::uint8_t>(LocalChapter()), 0);
+  return out->Load(r) == 1;
+}
+}  // namespace
+
+int CDesignView::SaveState(plat::FILE* file) {
+  if (!file) return 0;
+  BlockWriter w(file);
+  bool ok = w.Write(kStateVersion) && w.Write(saved_) && w.Write(designSlot_) && WriteTemplate(w, design_.get()) &&
+            w.Write(kValidity) && w.Write(designValid_) &&
+            WriteTemplate(w, readOnly_ ? keptDesign_.get() : nullptr) && w.Write(kValidity) && w.Write(readOnly_) &&
+            w.Write(textMode_);
+  CGUnit* unit = readOnly_ && g_gameData ? g_gameData->pieces.FindUnit(viewedUnitId_, nullptr) : nullptr;
+  ok = ok && (unit ? w.Write(std::uint8_t{1}) && w.Write(unit->id) : w.Write(std::uint8_t{0}));
+  return ok && w.Write(kValidity) ? 1 : 0;
+}
+
+int CDesignView::LoadState(plat::FILE* file) {
+  if (!file) return 0;
+  BlockReader r(file);
+  std::uint8_t version = 0, slot = 0, valid = 0, check = 0, hasUnit = 0;
+  std::uint32_t saved = 0, readOnly = 0, textMode = 0, unitId = 0xFFFFFFFFu;
+  std::unique_ptr<CGUnitTemplate> design, kept;
+  r.Read(version);
+  if (!r.Ok() || version == 0 || version > kStateVersion) return 0;
+  r.Read(saved);
+  r.Read(slot);
+  if (!r.Ok() || slot >= 15 || !ReadTemplate(r, design)) return 0;
+  r.Read(check);
+  if (check != kValidity) return 0;
+  r.Read(valid);
+  if (!ReadTemplate(r, kept)) return 0;
+  r.Read(check);
+  if (check != kValidity) return 0;
+  r.Read(readOnly);
+  if (version >= 2) r.Read(textMode);
+  r.Read(hasUnit);
+  if (hasUnit) r.Read(unitId);
+  r.Read(check);
+  if (!r.Ok() || check != kValidity) return 0;
+  saved_ = saved ? 1 : 0;
+  designSlot_ = slot;
+  if (design) design_ = std::move(design);
+  keptDesign_ = std::move(kept);
+  designValid_ = valid;
+  readOnly_ = readOnly ? 1 : 0;
+  textMode_ = textMode ? 1 : 0;
+  viewedUnitId_ = hasUnit ? unitId : 0xFFFFFFFFu;
+  return 1;
+}
+
+void CDesignView::OpenHullChooser() {
+  if (readOnly_ || chooserPage_ || !g_gameData) return;
+  chooserKept_ = WorkingCopy(*design_);
+  chooserKeptSaved_ = saved_;
+  chooserKeptValid_ = designValid_;
+  design_->Clear();
+  designValid_ = 255;
+  for (auto& image : slotImage_) image.reset();
+  Redraw(0);
+  chooserPage_ = 1;
+  chooserClass_ = -1;
+  chooserHovered_ = -1;
+  DrawChooser(-1);
+}
+
+void CDesignView::DrawChooser(int hovered) {
+  if (!g_screenSprite) return;
+  const int guild = LocalGuild();
+  Redraw(0);
+  ShadeViewportRect(0, 0, kViewportWidth, kViewportHeight, GetMediumColor(static_cast<std::uint32_t>(guild)), 50);
+  // The prompt on a darker strip, over whatever the background writes there.
+  ShadeViewportRect(1, 1, kViewportWidth - 1, 28, 0, 85);
+  DrawScreenText(Text("SEL_HULL").c_str(), 0, 8, kViewportWidth, 0xFFFFFF, DT_CENTER, 1, 0);
+  DrawScreenText(Text("_CANCEL_").c_str(), 0, 340, kViewportWidth, 0xFFFFFF, DT_CENTER, 1, 0);
+  const std::string art = g_instData.GetGuildPath(guild);
+  const int cells = chooserPage_ == 1 ? kChooserClassCells : chooserHullCount_;
+  for (int n = 0; n < cells; ++n) {
+    const ChooserCell c = chooserPage_ == 1 ? ClassCellOrigin(n) : HullCellOrigin(n);
+    const HullOffer* offer = chooserPage_ == 2 ? &chooserHulls_[static_cast<std::size_t>(n)] : nullptr;
+    const int unitClass = offer ? offer->hull->unitClass : n;
+    const RECT cell{c.x, c.y, c.x + kChooserCellWidth, c.y + kChooserCellHeight};
+    g_screenSprite->Fade(60, 0, &cell);
+    const char* abbr = GetUnitClassAbbreviation(unitClass);
+    char path[300];
+    std::snprintf(path, sizeof path, "%s%s_gt.ima", art.c_str(), abbr ? abbr : "");
+    auto picture = LoadPicture(path, guild, kNoColourKey, 73, 65, 0, 0);
+    if (picture) {
+      if (offer && offer->percent < 100) picture->Fade(50, datapanel::kGrey, nullptr);
+      picture->BltToSurface(g_screenSprite, c.x + 6, c.y + 10, nullptr);
+    }
+    if (offer && offer->percent < 100) {
+      auto overlay = LoadPicture(art + "hullrsch.ima", guild, 0, kCellWidth, kCellHeight, 0, 0);
+      const RECT part{0, 0, 73, 65};
+      if (overlay) overlay->BltToSurface(g_screenSprite, c.x + 6, c.y + 10, &part);
+    }
+    const int vx = c.x - kViewportRect.left;
+    const int vy = c.y - kViewportRect.top;
+    if (offer) {
+      DrawScreenText(offer->hull->name, vx + 2, vy + 80, kChooserCellWidth - 4, offer->percent < 100 ? 0x008000 : 0x00FF00,
+                     DT_CENTER | DT_WORDBREAK, 0, 0);
+      if (offer->percent < 100) {
+        char percent[16];
+        std::snprintf(percent, sizeof percent, "%d%%", offer->percent);
+        DrawScreenText(percent, vx + 2, vy + 118, kChooserCellWidth - 4, 0x0000FF, DT_CENTER, 0, 0);
+      }
+    } else {
+      DrawScreenText(GetUnitClassName(n), vx + 2, vy + 80, kChooserCellWidth - 4, 0x00FF00, DT_CENTER | DT_WORDBREAK, 0, 0);
+    }
+    const COLORREF frame = n == hovered ? 0xFFFFFF : 0x008000;
+    DrawViewportLine(vx, vy, vx + kChooserCellWidth, vy, frame, 1);
+    DrawViewportLine(vx + kChooserCellWidth, vy, vx + kChooserCellWidth, vy + kChooserCellHeight, frame, 1);
+    DrawViewportLine(vx, vy + kChooserCellHeight, vx + kChooserCellWidth + 1, vy + kChooserCellHeight, frame, 1);
+    DrawViewportLine(vx, vy, vx, vy + kChooserCellHeight, frame, 1);
+  }
+  AddDirtyRect(kViewportRect);
+  FlushScreen();
+}
+
+void CDesignView::ChooserHover(int x, int y) {
+  const int n = chooserPage_ == 1 ? ClassCellAt(x, y) : HullCellAt(x, y, chooserHullCount_);
+  if (n == chooserHovered_) return;
+  chooserHovered_ = n;
+  DrawChooser(n);
+  if (!g_dataPanel || n < 0 || !g_gameData || !g_gameData->hullDB) return;
+  if (chooserPage_ == 1) {
+    std::array<CGHull*, kChooserHullCells> hulls{};
+    const int count = ListResearchedClassHulls(*g_gameData->hullDB, LocalGuild(), n, hulls);
+    g_dataPanel->Clear(1);
+    g_dataPanel->ShowLine(GetUnitClassName(n), 0, 0, datapanel::kYellow);
+    for (int i = 0; i < count; ++i)
+      g_dataPanel->ShowLine(hulls[static_cast<std::size_t>(i)]->name, 0, static_cast<std::uint16_t>(i + 2),
+                            datapanel::kGreen);
+  } else {
+    g_dataPanel->ShowHullCosts(chooserHulls_[static_cast<std::size_t>(n)].hull);
+  }
+  FlushScreen();
+}
+
+void CDesignView::ChooserClick(int x, int y) {
+  if (chooserPage_ == 1) {
+    const int c = ClassCellAt(x, y);
+    if (c < 0 || !g_gameData || !g_gameData->hullDB) {
+      CloseHullChooser(nullptr);
+      return;
+    }
+    chooserClass_ = c;
+    chooserHullCount_ = ListClassHulls(*g_gameData->hullDB, LocalGuild(), c, chooserHulls_);
+    chooserPage_ = 2;
+    chooserHovered_ = -1;
+    DrawChooser(-1);
+    return;
+  }
+  const int n = HullCellAt(x, y, chooserHullCount_);
+  const bool choosable = n >= 0 && chooserHulls_[static_cast<std::size_t>(n)].percent >= 100;
+  CloseHullChooser(choosable ? chooserHulls_[static_cast<std::size_t>(n)].hull : nullptr);
+}
+
+void CDesignView::CloseHullChooser(CGHull* chosen) {
+  if (chosen) {
+    design_->SetHull(chosen);
+    design_->SetName(chooserKept_ ? chooserKept_->GetName() : nullptr);
+    saved_ = 0;
+  } else if (chooserKept_) {
+    design_->CopyDesign(*chooserKept_, -1);
+    saved_ = chooserKeptSaved_;
+    designValid_ = chooserKeptValid_;
+  }
+  chooserKept_.reset();
+  chooserPage_ = 0;
+  chooserHovered_ = -1;
+  LoadSlotImages();
+  if (g_dataPanel && !readOnly_) g_dataPanel->ShowDesignTemplateList(0, designSlot_);
+  Redraw(1);
+}

@@ -1,0 +1,141 @@
+#pragma once
+// The design chamber: the local player builds ship designs from a hull and the
+// guild's modules, or looks, read-only, at the design of an existing unit.
+// The viewport shows the design read-out (background by unit class, the hull
+// picture with its slots, the stats against the limits of the class); below
+// it a strip of five module cells scrolls over the filtered module list.
+// Modules are fitted by dragging them onto a slot or by double-clicking a
+// researched one. Game thread only.
+
+#include <array>
+#include <cstdint>
+#include <memory>
+
+#include "Game/views/flat/CVDesignRules.h"
+#include "Game/views/frame/CVGeneric.h"
+
+class CGUnitTemplate;
+class CImageButton;
+
+class CDesignView : public CVGeneric {
+ public:
+  CDesignView(plat::HWND window, plat::HINSTANCE instance);
+  ~CDesignView() override;
+
+  ViewType GetViewType() const override { return VIEW_DESIGN; }
+  // The first call after a switch activates the view (argument: the id of a
+  // unit whose design is shown read-only, or -1 to edit); later calls redraw
+  // the module list.
+  void Render(std::int32_t argument) override;
+  void Invalidate() override;
+  void GoToView(plat::WPARAM a, plat::LPARAM b) override;
+  void UpdateControlPanel() override;
+  void RebuildDisplay() override;
+  int OnLButtonDown(int x, int y, plat::WPARAM keys) override;
+  int OnLButtonUp(int x, int y, plat::WPARAM keys) override;
+  int OnLButtonDblClk(int x, int y) override;
+  int OnKeyDown(plat::WPARAM key, plat::LPARAM flags) override;
+  int OnMouseMove(plat::WPARAM keys, plat::LPARAM position) override;
+  // Turns the module read-out's page (basic, costs, defence).
+  int OnMouseWheel(plat::WPARAM wheel, plat::LPARAM position) override;
+  void OnDrawItem(plat::DRAWITEMSTRUCT* item) override;
+  plat::LRESULT OnCommand(std::uint32_t id) override;
+  void OnDataPanelCommand(int row, std::uint32_t argument) override;
+  // The view's block of the saved game (version 2); Load changes nothing
+  // unless the whole block reads back.
+  int SaveState(plat::FILE* file) override;
+  int LoadState(plat::FILE* file) override;
+
+  // A new working copy of the local chapter's design slot 0 (empty when it
+  // holds none); the slot becomes 0.
+  void NewDesign();
+  // Fits the entry's module into `slot` (-1: the first free slot that takes
+  // its type); 1 when fitted.
+  int PlaceModule(const ModuleListEntry& entry, int slot);
+  void UnfitSlot(int slot, int redraw);
+  // The design rules, then the design is stored under `name` into the current
+  // slot and announced; the text ID of a refusal, null when saved.
+  const char* StoreDesign(const char* name);
+  void SetModuleFilter(int filter);
+  void ScrollModuleList(int direction);
+  // Draws the design area: background and, with a hull, the read-out.
+  void Redraw(int flush);
+
+  const CGUnitTemplate* Design() const { return design_.get(); }
+  int ListCount() const { return listCount_; }
+  int ListFirst() const { return scroll_.First(); }
+  const ModuleListEntry& ListEntry(int i) const { return moduleList_[static_cast<std::size_t>(i)]; }
+  std::uint32_t Saved() const { return saved_; }
+  int DesignSlot() const { return designSlot_; }
+  int Filter() const { return filter_; }
+  void SetTextMode(int on) { textMode_ = on ? 1 : 0; }
+  int ModuleDataMode() const { return moduleDataMode_; }
+  int TextMode() const { return static_cast<int>(textMode_); }
+  // A click in the design area: the mode switch and the upgrade box.
+  void OnDesignAreaClick(int x, int y);
+  void AutoUpgradeDesign();
+  // The hull chooser (new design): the class page, then the hull page of the
+  // class clicked; while it is open it takes every click in the game screen's
+  // views. A click outside the choosable cells cancels and gives the design
+  // back as it was.
+  void OpenHullChooser();
+  // 0 closed, 1 class page, 2 hull page.
+  int ChooserPage() const { return chooserPage_; }
+  int ChooserHullCount() const { return chooserHullCount_; }
+  const HullOffer& ChooserHull(int n) const { return chooserHulls_[static_cast<std::size_t>(n)]; }
+
+ private:
+  void Activate(std::int32_t argument);
+  int BuildModuleList();
+  void DrawModuleList();
+  void DrawDesignBackground();
+  void DrawDesignReadout();
+  void DrawStatLine(int y, const char* label, bool heading, const std::string& value, int k, bool hundredths,
+                    plat::COLORREF colour);
+  void DrawStatBar(int y, std::uint32_t classMin, std::uint32_t classMax, std::uint32_t value, bool hundredths,
+                   plat::COLORREF colour);
+  void LoadSlotImages();
+  void SelectDesignSlot(int row, std::uint32_t flags);
+  void SaveDesign();
+  void UpdateSavedState();
+  bool IsSameAsStored() const;
+  int ListEntryAt(int x) const;
+  void Hover(int x, int y);
+  void DrawChooser(int hovered);
+  void ChooserClick(int x, int y);
+  void ChooserHover(int x, int y);
+  void CloseHullChooser(CGHull* chosen);
+
+  std::uint32_t active_ = 0;
+  std::array<ModuleListEntry, kModuleListCapacity> moduleList_{};
+  std::array<std::unique_ptr<CSprite>, kModuleListCapacity> listImage_{};
+  std::array<std::unique_ptr<CSprite>, 20> slotImage_{};
+  std::unique_ptr<CSprite> emptyCellImage_;
+  ModuleListScroll scroll_;
+  std::uint8_t designSlot_ = 0;
+  std::unique_ptr<CImageButton> scrollLeftButton_, scrollRightButton_, saveButton_, newDesignButton_;
+  std::array<std::unique_ptr<CImageButton>, kModuleFilterCount> filterButton_{};
+  int listCount_ = 0;
+  int filter_ = kAllModulesFilter;
+  std::uint32_t saved_ = 1;
+  std::unique_ptr<CGUnitTemplate> design_;
+  std::unique_ptr<CGUnitTemplate> keptDesign_;
+  std::uint8_t designValid_ = 255;
+  std::uint32_t readOnly_ = 0;
+  std::uint32_t viewedUnitId_ = 0xFFFFFFFFu;
+  std::uint8_t moduleDataMode_ = 0;
+  std::uint16_t hoveredModule_ = 0xFFFF;
+  std::uint16_t draggedModule_ = 0xFFFF;
+  std::unique_ptr<CSprite> dragImage_, dragBackground_;
+  int dragX_ = -1, dragY_ = -1;
+  std::uint32_t textMode_ = 0;
+  std::uint32_t canAutoUpgrade_ = 0;
+  int chooserPage_ = 0;
+  int chooserClass_ = -1;
+  int chooserHovered_ = -1;
+  std::unique_ptr<CGUnitTemplate> chooserKept_;
+  std::uint32_t chooserKeptSaved_ = 1;
+  std::uint8_t chooserKeptValid_ = 255;
+  std::array<HullOffer, kChooserHullCells> chooserHulls_{};
+  int chooserHullCount_ = 0;
+};
