@@ -1,0 +1,644 @@
+// The solar-system view: scene, display objects, start screen, camera modes,
+// future view, asteroid jumps and the saved block.
+#include "Game/views/space/CVSolar.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+#include "Game/app/AppGlobals.h"
+#include "Game/base/GIDString.h"
+#include "Game/base/GInstData.h"
+#include "Game/base/TraceError.h"
+#include "Game/model/GAsteroid.h"
+#include "Game/model/GChapter.h"
+#include "Game/model/GGameData.h"
+#include "Game/model/GStar.h"
+#include "Game/model/GUnit.h"
+#include "Game/views/world/CVDispObj.h"
+#include "Game/views/world/CVDispUnt.h"
+#include "Game/views/world/CVSgWorld.h"
+#include "Game/views/world/DisplayList.h"
+#include "sg/core/datapath.h"
+#include "sg/fb/framebuffer.h"
+#include "sg/material/material.h"
+#include "sg/instance/instance.h"
+#include "sg/scene/scene.h"
+
+std::uint32_t g_lastCollisionTurns = 0;
+
+namespace {
+
+constexpr std::uint8_t kValidityByte = 0xFE;
+constexpr std::uint8_t kSolarBlockVersion = 1;
+constexpr float kStartCamera[3] = {1084.5f, 1009.1f, 1049.5f};
+// Status attributes: shown until replaced, the leave message, the camera modes.
+constexpr int kUntilReplaced = -1;
+constexpr int kStartMessageTime = 208;
+constexpr int kStatusTime = 26;
+// A flash or status tick and a future step come every 75 ms of frame time.
+constexpr std::uint32_t kTickMs = 75;
+
+std::uint16_t AsteroidCount() { return CGSolarDB::GetAsteroidCount(); }
+
+// Little-endian fields of the block.
+struct Writer {
+  std::vector<std::uint8_t>& b;
+  void U8(std::uint8_t v) { b.push_back(v); }
+  void U16(std::uint16_t v) { Raw(&v, 2); }
+  void U32(std::uint32_t v) { Raw(&v, 4); }
+  void F32(float v) { Raw(&v, 4); }
+  void F64(double v) { Raw(&v, 8); }
+  // The host is little-endian like the file: bytes as they lie.
+  void Raw(const void* p, std::size_t n) {
+    const auto* s = static_cast<const std::uint8_t*>(p);
+    b.insert(b.end(), s, s + n);
+  }
+};
+struct Reader {
+  std::span<const std::uint8_t> b;
+  std::size_t at = 0;
+  template <class T>
+  T Get() {
+    T v{};
+    std::memcpy(&v, b.data() + at, sizeof v);
+    at += sizeof v;
+    return v;
+  }
+};
+
+bool Finite3(const double p[3]) { return std::isfinite(p[0]) && std::isfinite(p[1]) && std::isfinite(p[2]); }
+bool Direction(const float v[3]) {
+  return std::isfinite(v[0]) && std::isfinite(v[1]) && std::isfinite(v[2]) &&
+         v[0] * v[0] + v[1] * v[1] + v[2] * v[2] > 1e-6f;
+}
+
+}  // namespace
+
+CVSolar::CVSolar(plat::HWND window, plat::HINSTANCE instance) : CVB3DView(window, instance) {
+  g_futureView = 0;
+  g_futureViewState = 0;
+  SetUpScene();
+  // The orbits turn behind the start screen.
+  ToggleFutureView();
+}
+
+CVSolar::~CVSolar() = default;
+
+std::uint16_t CVSolar::SolarLocation() const { return AsteroidCount(); }
+
+std::uint16_t CVSolar::GetCurrentAsteroidId() { return SolarLocation(); }
+
+void CVSolar::ShowText(const char* id, int attribute, const char* argument) {
+  char text[512] = {};
+  if (g_gameData && g_gameData->textIndex) {
+    if (argument)
+      g_gameData->textIndex->GetText(id, text, sizeof text, argument);
+    else
+      g_gameData->textIndex->GetText(id, text, sizeof text);
+  }
+  SetStatusText(text, attribute);
+}
+
+// --- scene and display objects ---
+
+void CVSolar::SetUpScene() {
+  CVSgWorld* w = g_sgWorld;
+  if (!w || !w->context) return;
+  if (w->solarScene) {
+    // A previous solar view made the scene: it is kept with the world.
+    w->SetScene(w->solarScene);
+    w->SetCamera(w->solarCamera);
+    w->fogBaseDistance = 400.0;
+  } else {
+    const char* dir = g_instData.Get3DPath();
+    if (!w->dataPath && SGDataPathCreate(w->context, dir, 0, &w->dataPath) != SG_ERROR_NONE) w->dataPath = nullptr;
+    if (SGSceneCreate(w->context, &w->solarScene) != SG_ERROR_NONE) {
+      w->solarScene = nullptr;
+      return;
+    }
+    SGScene* scene = w->solarScene;
+    const std::uint32_t pages[2] = {2, 2};
+    SGSceneSetWorldSize(scene, pages);
+    if (!w->dataPath || SGSceneLoad(scene, w->dataPath, "Quenbar.con") != SG_ERROR_NONE)
+      TraceError("CVSolar - the scene description did not load", __FILE__, __LINE__);
+    scene->scnPageNumVerts = 3;
+    SGInstance* camera = nullptr;
+    if (SGInstanceCreate(w->context, SG_INST_TYPE_CAMERA, &camera) == SG_ERROR_NONE) {
+      const float aspect = CVSgWorld::GetAspectRatio();
+      SGInstanceSetCamera(camera, 40.f / aspect, aspect, 1.f, 400.f);
+      const std::int32_t origin[2] = {CVSgWorld::kViewLeft, CVSgWorld::kViewTop};
+      const std::int32_t size[2] = {CVSgWorld::kViewWidth, CVSgWorld::kViewHeight};
+      SGInstanceSetViewport(camera, origin, size);
+      SGInstanceSetAttributes(camera, SG_ATTR_NO_PICK);
+      SGSceneAddInstance(scene, camera);
+      w->solarCamera = camera;
+    }
+    if (w->frameBuffer && scene->scnPaletteLen > 0 && scene->scnPaletteLen <= 256) {
+      std::vector<SGPalEntry> colours(scene->scnPaletteLen);
+      for (std::uint32_t i = 0; i < scene->scnPaletteLen; ++i) {
+        const std::uint32_t c = scene->scnPalette[i];
+        colours[i] = SGPalEntry{static_cast<std::uint8_t>(c), static_cast<std::uint8_t>(c >> 8),
+                                static_cast<std::uint8_t>(c >> 16), 0};
+      }
+      SGFrameBufferInstallPalette(w->frameBuffer, colours.data(), scene->scnPaletteLen);
+    }
+    w->SetScene(scene);
+    w->SetCamera(w->solarCamera);
+    w->SetCameraRange(400.f);
+    w->fogBaseDistance = 400.0;
+    w->EnableDistanceFog();
+    w->redraw = 1;
+    w->SetCameraOrientationNow(homeForward, homeUp);
+    w->SetCameraPositionF(kStartCamera[0], kStartCamera[1], kStartCamera[2]);
+    LookAtTarget(0);
+    LookAtTarget(1);
+    w->OrientStarField(150, nullptr, nullptr, 0);
+    startScreenShown = 1;
+    ShowText("PRESSANY", kUntilReplaced);
+  }
+  BuildDisplayObjects();
+}
+
+int CVSolar::BuildDisplayObjects() {
+  if (!g_gameData || !displayList) return 0;
+  CGSolarDB& solar = g_gameData->solarDB;
+  for (std::uint32_t i = 0; i < solar.GetStarCount(); ++i) {
+    const CGStar* star = solar.GetStar(i);
+    CVDispObj* object = star ? CreateStarObject(star, i) : nullptr;
+    if (!object) return 0;
+    Location at;
+    star->GetLocation(&at);
+    PositionObject(at, object);
+  }
+  solar.DetectAsteroids(1);
+  for (std::uint32_t i = 0; i < AsteroidCount(); ++i) {
+    const CGAsteroid* asteroid = solar.GetAsteroid(i);
+    CVDispObj* object = asteroid ? CreateAsteroidObject(asteroid) : nullptr;
+    if (!object) return 0;
+    Location at;
+    asteroid->GetPosition(&at);
+    PositionObject(at, object);
+  }
+  double camera[3] = {0, 0, 0};
+  if (g_sgWorld) g_sgWorld->GetCameraPosition(camera);
+  const int owners = 32 + g_gameData->chaptersPerGuild;
+  for (int owner = 0; owner < owners; ++owner) {
+    const std::uint32_t count = g_gameData->pieces.CountUnits(SolarLocation(), static_cast<std::int16_t>(owner));
+    for (std::uint32_t k = 0; k < count; ++k) {
+      CGUnit* unit = g_gameData->pieces.GetUnitAt(SolarLocation(), static_cast<std::uint16_t>(owner),
+                                                  static_cast<std::uint16_t>(k));
+      if (!unit) continue;
+      double at[3];
+      LocationToWorld(unit->location, at);
+      CVDispUnt* object = CreateUnitObject(unit, at);
+      if (!object) return 0;
+      FaceOrderTarget(object, unit);
+      object->UpdateMaterials(0);
+    }
+  }
+  return 1;
+}
+
+void CVSolar::LocationToWorld(const Location& location, double out[3]) {
+  out[0] = 1000.0 - (location.x + 32767) * -0.0030518;
+  out[1] = 1000.0 - (location.y + 32767) * -0.0030518;
+  out[2] = 1000.0 - (location.z + 32767) * -0.0030518;
+}
+
+void CVSolar::PositionObject(const Location& location, CVDispObj* object) {
+  if (!object) return;
+  double at[3];
+  LocationToWorld(location, at);
+  object->SetPosition(at);
+}
+
+int CVSolar::MoveAsteroidObject(std::uint16_t asteroid, const Location& location) {
+  CVDispObj* object = displayList ? displayList->Find(DISP_ASTEROID, asteroid) : nullptr;
+  if (!object) return 0;
+  PositionObject(location, object);
+  return 1;
+}
+
+// --- frame ---
+
+void CVSolar::MakeSolarCurrent() {
+  CVSgWorld* w = g_sgWorld;
+  if (!w || !w->solarScene || w->GetScene() == w->solarScene) return;
+  w->SetScene(w->solarScene);
+  w->SetCamera(w->solarCamera);
+  w->OrientStarField(SolarLocation(), nullptr, nullptr, 1);
+  w->redraw = 1;
+  if (!startScreenShown) g_statusShown = 0;
+}
+
+void CVSolar::Activate(std::int32_t argument) {
+  activated = 1;
+  MakeSolarCurrent();
+  if (rebuildPending) {
+    rebuildPending = 0;
+    if (g_futureView) ToggleFutureView();
+    RepositionAsteroids(0, AsteroidCount());
+    RebuildDisplay();
+  }
+  UpdateUnitObjects();
+  if (g_sgWorld) g_sgWorld->redraw = 1;
+  MoveAllUnitObjects();
+  MarkSelection();
+  UpdateControlPanel();
+  FlushScreen();
+  if (argument != -1 && displayList) {
+    const auto a = static_cast<std::uint32_t>(argument);
+    CVDispObj* object = (a >> 16) == 0xFFFF ? displayList->Find(DISP_ASTEROID, a & 0xFFFF)
+                                            : displayList->Find(DISP_UNIT, a);
+    FlyTo(object);
+  }
+  UpdateCursor();
+  g_frameRate = 10.0;
+}
+
+void CVSolar::Render(std::int32_t argument) {
+  if (!activated) Activate(argument);
+  if (DrawFrame()) FlushScreen();
+}
+
+void CVSolar::PlayFrameAnimation(std::uint32_t elapsedMs) {
+  g_animElapsedMs += elapsedMs;
+  if (!g_infoPanelVisible && g_frameAnimationsOn) AnimateFrame(elapsedMs);
+  if (g_statusShown && g_animElapsedMs >= kTickMs && (!g_futureView || g_futureViewState != 2)) {
+    // Shown until replaced: the line never counts down.
+    if (g_statusShown != 0xFFFF && --g_statusShown == 0 && g_sgWorld) g_sgWorld->redraw = 1;
+  }
+  if (elapsedMs > 0) g_frameRate = (g_frameRate + (elapsedMs < 100 ? 1000.0 / elapsedMs : 10.0)) * 0.5;
+  if (g_futureView && g_animElapsedMs >= kTickMs) {
+    g_frameRate = 10.0;
+    FutureStep(0);
+  }
+  ApplyCameraMotion();
+  ApplyGridMotion();
+  if (startScreenShown) RunStartScreenScript();
+  Render(-1);
+}
+
+void CVSolar::CentreOnHome() {
+  const CGChapter* chapter = g_gameData ? g_gameData->GetLocalChapter() : nullptr;
+  if (!chapter || !displayList) return;
+  CVDispObj* home = displayList->Find(DISP_ASTEROID, chapter->homeAsteroid);
+  if (!home) return;
+  FlyTo(home);
+  centred = 1;
+}
+
+void CVSolar::RunStartScreenScript() {
+  const std::int32_t step = futureTurns;
+  if (step == 60 || (step > 60 && step < 230 && !centred)) {
+    centred = 0;
+    CentreOnHome();
+  }
+  switch (step) {
+    case 80:
+    case 100:
+      // "Asteroids where I am present" blinks on and off.
+      activeFilter = activeFilter == 1 ? 0 : 1;
+      ShowText("PRESSANY", kUntilReplaced);
+      break;
+    case 230:
+      SetCameraRate(0, 0.05f);
+      SetCameraRate(2, -0.1f);
+      break;
+    case 270: SetCameraRate(2, 0.f); break;
+    case 310:
+      SetCameraRate(0, 0.05f);
+      SetCameraRate(1, 0.05f);
+      break;
+    case 350:
+      SetCameraRate(0, 0.f);
+      SetCameraRate(1, 0.05f);
+      break;
+    case 430:
+      StopCameraMotion();
+      centred = 0;
+      CentreOnHome();
+      break;
+    case 600: centred = 0; break;
+    case 660: futureTurns = 0; break;
+    default: break;
+  }
+}
+
+int CVSolar::OnLButtonDown(int x, int y, plat::WPARAM keys) {
+  if (startScreenShown) {
+    LeaveStartScreen();
+    return 1;
+  }
+  return CVGeneric::OnLButtonDown(x, y, keys);
+}
+
+void CVSolar::LeaveStartScreen() {
+  if (!activated) return;
+  cameraMode = 1;
+  UpdateCamera(1);
+  startScreenShown = 0;
+  if (g_futureView) ToggleFutureView();
+  if (g_sgWorld) g_sgWorld->OrientStarField(SolarLocation(), nullptr, nullptr, 0);
+  if (activeFilter == 0) activeFilter = 1;
+  const CGChapter* chapter = g_gameData ? g_gameData->GetLocalChapter() : nullptr;
+  CGAsteroid* home = chapter && g_gameData ? g_gameData->solarDB.GetAsteroid(chapter->homeAsteroid) : nullptr;
+  const char* name = home ? home->GetName() : nullptr;
+  ShowText("STARTMSG", kStartMessageTime, name ? name : "");
+  if (g_sgWorld) g_sgWorld->ResetSceneDrawFlag();
+  JumpToNextAsteroid();
+}
+
+void CVSolar::DrawStatusText() {
+  if (g_futureView && !startScreenShown && g_gameData && g_gameData->textIndex) {
+    char text[256];
+    g_gameData->textIndex->GetText("FUTRVIEW", text, sizeof text, g_gameData->GetGameDate(), futureTurns);
+    DrawScreenText(text, 0, 351, CVSgWorld::kViewWidth, 0x008000, 0x11, 0, 1);
+  }
+  CVGeneric::DrawStatusText();
+}
+
+// --- camera ---
+
+void CVSolar::UpdateCamera(int orientStars) {
+  StopCameraMotion();
+  CVSgWorld* w = g_sgWorld;
+  if (!w) return;
+  w->GetCameraPosition(homePosition);
+  w->GetCameraForward(homeForward);
+  w->GetCameraUp(homeUp);
+  w->SetCameraOrientationXYZ(0.f, 0.f, 1.f, 0.f, 1.f, 0.f);
+  const float z = 1040.0f - static_cast<float>(AsteroidCount()) * 90.0f * 0.0066666668f;
+  w->SetCameraPositionF(1100.f, 1100.f, z);
+  LookAtTarget(0);
+  RefreshObjects(1);
+  w->redraw = 1;
+  if (orientStars) w->OrientStarField(SolarLocation(), nullptr, nullptr, 0);
+  centred = 0;
+}
+
+void CVSolar::CycleCameraMode(int forward) {
+  static constexpr std::uint8_t kNext[4][2] = {{0, 0}, {3, 2}, {1, 3}, {2, 1}};
+  if (cameraMode >= 1 && cameraMode <= 3) cameraMode = kNext[cameraMode][forward ? 1 : 0];
+  if (cameraMode == 2) {
+    LookAtTarget(1);
+    if (g_sgWorld) g_sgWorld->OrientStarField(SolarLocation(), nullptr, nullptr, 0);
+    ShowText("CAMERASL", kStatusTime);
+  } else {
+    ShowText(cameraMode == 1 ? "CAMERAPN" : "CAMERAFR", kStatusTime);
+  }
+}
+
+// --- future view ---
+
+int CVSolar::IsFutureView() { return static_cast<int>(g_futureView); }
+
+void CVSolar::ToggleFutureView() {
+  g_futureView = 1 - g_futureView;
+  if (!g_futureView) {
+    if (g_gameData) g_gameData->solarDB.ResetAsteroidPositions();
+    RepositionAsteroids(0, AsteroidCount());
+    HideUnitObjects(0);
+  } else {
+    futureTurns = 0;
+    HideUnitObjects(1);
+    g_futureViewState = 0;
+    if (g_statusShown) g_statusShown = 0;
+  }
+  UpdateControlPanel();
+}
+
+void CVSolar::FutureViewCommand(int code) {
+  switch (code) {
+    case 0:
+    case 1:
+    case 2: g_futureViewState = static_cast<std::uint8_t>(code); break;
+    case 3: g_futureViewState = futureTurns == 0 ? 2 : 3; break;
+    case 4:
+      g_futureViewState = g_futureViewState == 2 ? 0 : 2;
+      UpdateControlPanel();
+      break;
+    case 5:
+      if (g_gameData) {
+        g_gameData->solarDB.ResetAsteroidPositions();
+        g_gameData->solarDB.MoveAsteroids(0, 0);
+        g_gameData->solarDB.MoveAsteroids(0, 1);
+      }
+      RepositionAsteroids(0, AsteroidCount());
+      futureTurns = 0;
+      break;
+    default: TraceError("CVSolar - unknown future view command", __FILE__, __LINE__); break;
+  }
+}
+
+void CVSolar::FutureStep(int argument) {
+  if (g_futureView != 1 || !g_gameData) return;
+  const int animate = argument == 0 ? 1 : 0;
+  switch (g_futureViewState) {
+    case 0:
+    case 1:
+      g_gameData->solarDB.MoveAsteroids(animate, 1);
+      RepositionAsteroids(0, AsteroidCount());
+      ++futureTurns;
+      if (g_futureViewState == 1) {
+        g_futureViewState = 2;
+        UpdateControlPanel();
+      }
+      break;
+    case 2: break;
+    case 3:
+      g_gameData->solarDB.MoveAsteroids(animate, 0);
+      RepositionAsteroids(0, AsteroidCount());
+      g_futureViewState = 2;
+      UpdateControlPanel();
+      --futureTurns;
+      break;
+    default: TraceError("CVSolar - unknown future view state", __FILE__, __LINE__); break;
+  }
+}
+
+// --- asteroid jumps ---
+
+void CVSolar::JumpToNextAsteroid() { Jump(1); }
+void CVSolar::JumpToPreviousAsteroid() { Jump(-1); }
+
+void CVSolar::Jump(int direction) {
+  const std::uint16_t count = AsteroidCount();
+  if (!g_gameData || count == 0) return;
+  const std::uint16_t local = g_gameData->localChapterId;
+  auto step = [&](std::uint16_t a) {
+    return static_cast<std::uint16_t>(direction > 0 ? (a + 1u) % count : (a == 0 || a >= count ? count - 1u : a - 1u));
+  };
+  auto qualifies = [&](std::uint16_t a) {
+    const CGAsteroid* asteroid = g_gameData->solarDB.GetAsteroid(a);
+    if (!asteroid) return false;
+    return g_gameData->pieces.CountUnits(a, static_cast<std::int16_t>(local)) != 0 || asteroid->owner == local ||
+           asteroid->IsChapterPresent(static_cast<std::uint8_t>(local)) != 0;
+  };
+  const std::uint16_t start = g_jumpAsteroid;
+  g_jumpAsteroid = step(g_jumpAsteroid);
+  while (!qualifies(g_jumpAsteroid)) {
+    if (g_jumpAsteroid == start) {
+      ShowText("NOASTERD", kStatusTime);
+      break;
+    }
+    g_jumpAsteroid = step(g_jumpAsteroid);
+  }
+  CVDispObj* object = displayList ? displayList->Find(DISP_ASTEROID, g_jumpAsteroid) : nullptr;
+  double at[3] = {target[0], target[1], target[2]};
+  if (object) object->GetPosition(at);
+  at[2] -= 32.0;
+  CVSgWorld* w = g_sgWorld;
+  if (!w) return;
+  if (!IsCameraLinear() && !IsCameraFree()) {
+    centred = 0;
+    if (object) {
+      FlyTo(object);
+      return;
+    }
+    SetCameraPosition(at, 0);
+  } else {
+    centred = 0;
+    double old[3];
+    w->GetCameraPosition(old);
+    SetCameraPosition(at, 0);
+    w->ScrollStarFieldX(static_cast<float>((old[0] - at[0]) * 0.6249999906867744 * 0.0012));
+    w->ScrollStarFieldY(static_cast<float>((old[1] - at[1]) * 0.6249999906867744 * 0.0012));
+  }
+  const float forward[3] = {0.f, 0.f, 1.f}, up[3] = {0.f, 1.f, 0.f};
+  w->SetCameraOrientation(forward, up);
+  w->redraw = 1;
+}
+
+// --- game and turn ---
+
+void CVSolar::OnGameStart() {
+  g_jumpAsteroid = 0;
+  LeaveStartScreen();
+  RebuildDisplay();
+}
+
+void CVSolar::RebuildDisplay() {
+  if (startScreenShown) LeaveStartScreen();
+  if (rebuildPending) {
+    rebuildPending = 0;
+    RepositionAsteroids(0, AsteroidCount());
+    MoveAllUnitObjects();
+    UpdateUnitObjects();
+  }
+  MarkSelection();
+  if (g_sgWorld) g_sgWorld->redraw = 1;
+  RefreshDataPanel(1);
+  if (g_statusShown) g_statusShown = 1;
+}
+
+void CVSolar::OnTurnProcessing() {
+  if (g_futureView) ToggleFutureView();
+  UpdateSelectionDisplay(1);
+  ClearOrderTargetMarker(nullptr);
+  StopCameraMotion();
+}
+
+// --- saved state ---
+
+std::vector<std::uint8_t> CVSolar::SaveSolarBlock() {
+  std::vector<std::uint8_t> b;
+  b.reserve(kSolarBlockSize);
+  Writer w{b};
+  w.U8(kSolarBlockVersion);
+  w.U8(kValidityByte);
+  w.U32(g_futureView);
+  w.U8(cameraMode);
+  w.U32(static_cast<std::uint32_t>(futureTurns));
+  w.U8(g_futureViewState);
+  w.U16(activeFilter);
+  w.U16(selectedChapter);
+  w.U32(filterInverted);
+  // The solar camera, whichever scene is current.
+  CVSgWorld* world = g_sgWorld;
+  double position[3] = {homePosition[0], homePosition[1], homePosition[2]};
+  float forward[3] = {homeForward[0], homeForward[1], homeForward[2]};
+  float up[3] = {homeUp[0], homeUp[1], homeUp[2]};
+  if (world && world->solarScene) {
+    SGScene* scene = world->GetScene();
+    SGInstance* camera = world->GetCamera();
+    world->SetScene(world->solarScene);
+    world->SetCamera(world->solarCamera);
+    world->GetCameraPosition(position);
+    world->GetCameraForward(forward);
+    world->GetCameraUp(up);
+    world->SetScene(scene);
+    world->SetCamera(camera);
+  }
+  for (double p : position) w.F64(p);
+  for (float f : forward) w.F32(f);
+  for (float u : up) w.F32(u);
+  w.U8(kValidityByte);
+  return b;
+}
+
+bool CVSolar::LoadSolarBlock(std::span<const std::uint8_t> bytes) {
+  if (bytes.size() < kSolarBlockSize) return false;
+  Reader r{bytes};
+  if (r.Get<std::uint8_t>() != kSolarBlockVersion || r.Get<std::uint8_t>() != kValidityByte) return false;
+  const auto future = r.Get<std::uint32_t>();
+  const auto mode = r.Get<std::uint8_t>();
+  const auto turns = static_cast<std::int32_t>(r.Get<std::uint32_t>());
+  const auto state = r.Get<std::uint8_t>();
+  const auto filter = r.Get<std::uint16_t>();
+  const auto chapter = r.Get<std::uint16_t>();
+  const auto inverted = r.Get<std::uint32_t>();
+  double position[3];
+  float forward[3], up[3];
+  for (double& p : position) p = r.Get<double>();
+  for (float& f : forward) f = r.Get<float>();
+  for (float& u : up) u = r.Get<float>();
+  if (r.Get<std::uint8_t>() != kValidityByte) return false;
+  // A filter above 10 has no status text; a wild offset no orbit to show.
+  if (future > 1 || mode < 1 || mode > 3 || turns < 0 || turns > kMaxFutureTurns || state > 3 || filter > 10 ||
+      inverted > 1)
+    return false;
+  if (!Finite3(position) || !Direction(forward) || !Direction(up)) return false;
+  for (double p : position)
+    if (p < 0.0 || p > 2200.0) return false;
+
+  if (startScreenShown && g_futureView) ToggleFutureView();
+  g_futureView = future;
+  cameraMode = mode;
+  futureTurns = turns;
+  g_futureViewState = state;
+  activeFilter = filter;
+  selectedChapter = chapter;
+  filterInverted = inverted;
+  activated = 0;
+  startScreenShown = 0;
+  CVSgWorld* world = g_sgWorld;
+  if (world && world->solarScene) {
+    SGScene* scene = world->GetScene();
+    SGInstance* camera = world->GetCamera();
+    world->SetScene(world->solarScene);
+    world->SetCamera(world->solarCamera);
+    SetCameraPosition(position, 0);
+    world->SetCameraOrientationNow(forward, up);
+    RefreshObjects(1);
+    world->redraw = 1;
+    world->SetScene(scene);
+    world->SetCamera(camera);
+  }
+  SetStatusText("", kStatusTime);
+  return true;
+}
+
+int CVSolar::SaveState(plat::FILE* file) {
+  if (!CVB3DView::SaveState(file)) return 0;
+  const std::vector<std::uint8_t> b = SaveSolarBlock();
+  return plat::fwrite(b.data(), 1, b.size(), file) == b.size() ? 1 : 0;
+}
+
+int CVSolar::LoadState(plat::FILE* file) {
+  if (!CVB3DView::LoadState(file)) return 0;
+  std::uint8_t b[kSolarBlockSize];
+  if (plat::fread(b, 1, sizeof b, file) != sizeof b) return 0;
+  return LoadSolarBlock(b) ? 1 : 0;
+}

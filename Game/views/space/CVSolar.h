@@ -1,0 +1,96 @@
+#pragma once
+// The solar-system view: the whole solar space in 3D, with the stars, the
+// asteroids on their orbits and the units in space between them. A started
+// game shows it first, behind a start screen whose camera follows a script
+// while the future view turns the orbits; the first key or click leaves it
+// for the linear camera over the asteroids where the player is present. The
+// future view runs the orbits ahead of the turn, forward, back or paused.
+// Game thread only.
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "Game/views/space/CVB3DView.h"
+
+// The solar view's future-view collision warnings remember their turn offset.
+extern std::uint32_t g_lastCollisionTurns;
+
+// The view's own block of a saved game, after the camera block: version,
+// validity byte, the future view, camera mode, filter and camera, validity byte.
+constexpr std::size_t kSolarBlockSize = 69;
+// Turn offsets beyond this are refused in a saved block: no game runs the
+// orbits that far ahead.
+constexpr std::int32_t kMaxFutureTurns = 100000;
+
+class CVSolar : public CVB3DView {
+ public:
+  CVSolar(plat::HWND window, plat::HINSTANCE instance);
+  ~CVSolar() override;
+
+  ViewType GetViewType() const override { return VIEW_SOLAR; }
+  // Solar space is the location numbered as the asteroid count.
+  std::uint16_t GetCurrentAsteroidId() override;
+  int OnLButtonDown(int x, int y, plat::WPARAM keys) override;
+  void Render(std::int32_t argument) override;
+  void PlayFrameAnimation(std::uint32_t elapsedMs) override;
+  void DrawStatusText() override;
+  void OnGameStart() override;
+  void MarkStale() override { rebuildPending = 1; }
+  void RebuildDisplay() override;
+  void OnTurnProcessing() override;
+  int SaveState(plat::FILE* file) override;
+  int LoadState(plat::FILE* file) override;
+
+  int MoveAsteroidObject(std::uint16_t asteroid, const Location& location) override;
+  void HandleObjectPick(CVDispObj* /*object*/) override {}
+  int IsCameraFree() override { return cameraMode == 3; }
+  int IsCameraLinear() override { return cameraMode == 1; }
+  void SetCameraMode(int mode) override { cameraMode = static_cast<std::uint8_t>(mode); }
+  int GetCameraMode() override { return cameraMode; }
+  void LocationToWorld(const Location& location, double out[3]) override;
+  void PositionObject(const Location& location, CVDispObj* object) override;
+  void UpdateCamera(int orientStars) override;
+  void CycleCameraMode(int forward) override;
+  int IsFutureView() override;
+  void ToggleFutureView() override;
+  void FutureViewCommand(int code) override;
+  void JumpToNextAsteroid() override;
+  void JumpToPreviousAsteroid() override;
+  void LeaveStartScreen() override;
+
+  // One step of the running future view (0 from the frame animation).
+  void FutureStep(int argument);
+  // The view's block of a saved game, and back: false (nothing changed) for
+  // a short block, wrong version or validity bytes, a filter above 10, a
+  // camera mode or future state out of range, a wild turn offset, or a
+  // camera outside the world.
+  std::vector<std::uint8_t> SaveSolarBlock();
+  bool LoadSolarBlock(std::span<const std::uint8_t> bytes);
+  // The start-screen script's step (the future view's turn offset).
+  void RunStartScreenScript();
+
+  std::uint32_t activated = 0;
+  std::uint32_t rebuildPending = 0;
+  std::uint32_t filterInverted = 0;
+  std::uint8_t cameraMode = 2;
+  std::int32_t futureTurns = 0;
+  std::uint16_t activeFilter = 0;
+  std::uint16_t selectedChapter = 255;
+  std::uint16_t flashCount = 0;
+  std::uint32_t flashId = 0x7FFFFFFF;
+  std::uint16_t flashKind = 0;
+  // The camera stands over an object the view centred it on.
+  std::uint32_t centred = 0;
+
+ private:
+  void SetUpScene();
+  int BuildDisplayObjects();
+  void Activate(std::int32_t argument);
+  void ShowText(const char* id, int attribute, const char* argument = nullptr);
+  // The solar scene and camera made current, with the star field turned to solar space.
+  void MakeSolarCurrent();
+  void CentreOnHome();
+  void Jump(int direction);
+  std::uint16_t SolarLocation() const;
+};

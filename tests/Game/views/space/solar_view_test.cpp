@@ -1,0 +1,217 @@
+// The solar-system view: where game locations land in the world, the camera
+// over the asteroids and its modes, the start screen and its leaving, the
+// future view's commands and steps, the saved block and its refusals, and
+// the picture of the start screen.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+
+#include "Game/model/GAsteroid.h"
+#include "Game/model/GChapter.h"
+#include "Game/views/space/CVSolar.h"
+#include "Game/views/world/CVDispObj.h"
+#include "Game/views/world/CVSgWorld.h"
+#include "Game/views/world/DisplayList.h"
+#include "tests/Game/views/space/space_world.h"
+#include "tests/support/golden.h"
+
+namespace {
+
+using namespace views_test;
+using space_test::SpaceWorld;
+
+class SolarView : public SpaceWorld {
+ protected:
+  void TearDown() override {
+    solar.reset();
+    g_futureView = 0;
+    g_futureViewState = 0;
+    SpaceWorld::TearDown();
+  }
+  CVSolar& Make() {
+    solar = std::make_unique<CVSolar>(window, program);
+    SuspendScreenFlush(0);
+    return *solar;
+  }
+  static void Position(CVSolar& v, std::uint16_t asteroid, double out[3]) {
+    CVDispObj* object = v.displayList->Find(DISP_ASTEROID, asteroid);
+    ASSERT_NE(object, nullptr);
+    object->GetPosition(out);
+  }
+  std::unique_ptr<CVSolar> solar;
+};
+
+TEST_F(SolarView, LocationsSpanTheCubeFrom1000To1200) {
+  CVSolar& v = Make();
+  double at[3];
+  v.LocationToWorld(Location{-32768, 0, 32767, 0}, at);
+  EXPECT_NEAR(at[0], 999.997, 1e-3);
+  EXPECT_NEAR(at[1], 1100.0, 1e-2);
+  EXPECT_NEAR(at[2], 1200.0, 1e-2);
+  // Every asteroid has its object where its location says.
+  for (std::uint16_t a = 0; a < 4; ++a) {
+    Location l;
+    g_gameData->solarDB.GetAsteroid(a)->GetPosition(&l);
+    double expected[3], shown[3];
+    v.LocationToWorld(l, expected);
+    Position(v, a, shown);
+    EXPECT_NEAR(shown[1], expected[1], 1e-3) << a;
+  }
+  EXPECT_EQ(v.GetCurrentAsteroidId(), 4);
+  EXPECT_EQ(v.GetViewType(), VIEW_SOLAR);
+}
+
+TEST_F(SolarView, TheOverviewCameraStandsLowerForMoreAsteroids) {
+  CVSolar& v = Make();
+  double eye[3];
+  v.UpdateCamera(0);
+  Camera(eye);
+  EXPECT_NEAR(eye[2], 1040.0 - 4 * 0.6, 1e-3);
+  EXPECT_NEAR(eye[0], 1100.0, 1e-3);
+  const std::uint16_t saved = g_numAsteroids;
+  g_numAsteroids = 100;
+  v.UpdateCamera(0);
+  Camera(eye);
+  EXPECT_NEAR(eye[2], 980.0, 1e-3);
+  g_numAsteroids = 0;
+  v.UpdateCamera(0);
+  Camera(eye);
+  EXPECT_NEAR(eye[2], 1040.0, 1e-3);
+  g_numAsteroids = saved;
+}
+
+TEST_F(SolarView, CameraModesCycleBothWaysWithTheirTexts) {
+  CVSolar& v = Make();
+  EXPECT_EQ(v.GetCameraMode(), 2);
+  v.SetCameraMode(1);
+  v.CycleCameraMode(0);
+  EXPECT_EQ(v.GetCameraMode(), 3);
+  EXPECT_TRUE(v.IsCameraFree());
+  EXPECT_EQ(Status(), "Free motion camera mode");
+  v.CycleCameraMode(1);
+  EXPECT_EQ(v.GetCameraMode(), 1);
+  EXPECT_TRUE(v.IsCameraLinear());
+  EXPECT_EQ(Status(), "Linear camera mode");
+  v.CycleCameraMode(1);
+  EXPECT_EQ(Status(), "Solar Center Camera Mode");
+  EXPECT_EQ(g_statusShown, 26);
+}
+
+TEST_F(SolarView, TheStartScreenRunsTheFutureViewUntilAKeyOrClick) {
+  CVSolar& v = Make();
+  EXPECT_EQ(v.startScreenShown, 1u);
+  EXPECT_EQ(g_futureView, 1u);
+  EXPECT_EQ(Status(), "Press any key to start the game");
+  // Nothing is left before the view has been drawn once.
+  v.LeaveStartScreen();
+  EXPECT_EQ(v.startScreenShown, 1u);
+  // The orbits run one turn per 75 ms behind it.
+  v.PlayFrameAnimation(80);
+  EXPECT_EQ(v.activated, 1u);
+  EXPECT_EQ(v.futureTurns, 1);
+  v.PlayFrameAnimation(80);
+  EXPECT_EQ(v.futureTurns, 2);
+  g_gameData->GetLocalChapter()->homeAsteroid = 2;
+  v.OnLButtonDown(300, 300, 0);
+  EXPECT_EQ(v.startScreenShown, 0u);
+  EXPECT_EQ(g_futureView, 0u);
+  EXPECT_EQ(v.GetCameraMode(), 1);
+  EXPECT_EQ(v.activeFilter, 1);
+  // The asteroids are back where this turn has them.
+  double shown[3], expected[3];
+  Location l;
+  g_gameData->solarDB.GetAsteroid(1)->GetPosition(&l);
+  v.LocationToWorld(l, expected);
+  Position(v, 1, shown);
+  EXPECT_NEAR(shown[0], expected[0], 1e-6);
+  EXPECT_NE(Status().find("Strategic command transferal complete"), std::string::npos) << Status();
+  EXPECT_EQ(g_statusShown, 208);
+}
+
+TEST_F(SolarView, FutureCommandsStepPauseAndNeverGoBeforeTheTurn) {
+  CVSolar& v = Make();
+  v.Render(-1);
+  v.FutureViewCommand(3);
+  EXPECT_EQ(g_futureViewState, 2);
+  v.FutureStep(0);
+  EXPECT_EQ(v.futureTurns, 0);
+  v.FutureViewCommand(4);
+  EXPECT_EQ(g_futureViewState, 0);
+  v.FutureViewCommand(4);
+  EXPECT_EQ(g_futureViewState, 2);
+  v.FutureViewCommand(1);
+  v.FutureStep(0);
+  v.FutureViewCommand(1);
+  v.FutureStep(0);
+  EXPECT_EQ(v.futureTurns, 2);
+  EXPECT_EQ(g_futureViewState, 2);
+  v.FutureViewCommand(3);
+  EXPECT_EQ(g_futureViewState, 3);
+  v.FutureStep(0);
+  EXPECT_EQ(v.futureTurns, 1);
+  EXPECT_EQ(g_futureViewState, 2);
+  v.FutureViewCommand(5);
+  EXPECT_EQ(v.futureTurns, 0);
+  // Turned off, the asteroids stand where the turn has them.
+  v.ToggleFutureView();
+  EXPECT_EQ(g_futureView, 0u);
+}
+
+TEST_F(SolarView, TheSavedBlockComesBackAndBadBlocksChangeNothing) {
+  CVSolar& v = Make();
+  v.Render(-1);
+  v.LeaveStartScreen();
+  v.activeFilter = 7;
+  v.selectedChapter = 12;
+  v.SetCameraMode(3);
+  const std::vector<std::uint8_t> good = v.SaveSolarBlock();
+  ASSERT_EQ(good.size(), kSolarBlockSize);
+
+  auto refused = [&](std::vector<std::uint8_t> b) {
+    v.activated = 1;
+    v.activeFilter = 3;
+    const bool loaded = v.LoadSolarBlock(b);
+    return !loaded && v.activated == 1 && v.activeFilter == 3;
+  };
+  EXPECT_TRUE(refused(std::vector<std::uint8_t>(good.begin(), good.end() - 1)));
+  std::vector<std::uint8_t> b = good;
+  b[1] = 0;
+  EXPECT_TRUE(refused(b));
+  b = good;
+  b.back() = 0;
+  EXPECT_TRUE(refused(b));
+  b = good;
+  b[11] = 11;  // the filter
+  EXPECT_TRUE(refused(b));
+  b = good;
+  b[10] = 0x7F;  // a turn offset of 2^31 - 1
+  EXPECT_TRUE(refused(b));
+  b = good;
+  b[0] = 2;
+  EXPECT_TRUE(refused(b));
+
+  ASSERT_TRUE(v.LoadSolarBlock(good));
+  EXPECT_EQ(v.activated, 0u);
+  EXPECT_EQ(v.activeFilter, 7);
+  EXPECT_EQ(v.selectedChapter, 12);
+  EXPECT_EQ(v.GetCameraMode(), 3);
+  EXPECT_EQ(v.startScreenShown, 0u);
+  // The next picture activates the view again.
+  v.Render(-1);
+  EXPECT_EQ(v.activated, 1u);
+}
+
+TEST_F(SolarView, TheStartScreenOnScreen) {
+  CVSolar& v = Make();
+  g_gameData->GetLocalChapter()->homeAsteroid = 1;
+  g_animElapsedMs = 0;
+  v.Render(-1);
+  FlushScreen();
+  const plat::RECT area{29, 98, 614, 465};
+  EXPECT_TRUE(quentest::MatchesGolden(
+      quentest::Crop(quentest::ScreenArea({0, 0, 800, 600}), area),
+      std::filesystem::path(QUEN_SOURCE_DIR) / "tests/Game/views/space/data/solar_start_screen.png"));
+}
+
+}  // namespace
