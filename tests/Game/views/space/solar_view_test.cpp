@@ -45,7 +45,7 @@ class SolarView : public SpaceWorld {
 TEST_F(SolarView, LocationsSpanTheCubeFrom1000To1200) {
   CVSolar& v = Make();
   double at[3];
-  v.LocationToWorld(Location{-32768, 0, 32767, 0}, at);
+  v.LocationToWorld(Location{0, -32768, 0, 32767}, at);
   EXPECT_NEAR(at[0], 999.997, 1e-3);
   EXPECT_NEAR(at[1], 1100.0, 1e-2);
   EXPECT_NEAR(at[2], 1200.0, 1e-2);
@@ -56,7 +56,7 @@ TEST_F(SolarView, LocationsSpanTheCubeFrom1000To1200) {
     double expected[3], shown[3];
     v.LocationToWorld(l, expected);
     Position(v, a, shown);
-    EXPECT_NEAR(shown[1], expected[1], 1e-3) << a;
+    for (int i = 0; i < 3; ++i) EXPECT_NEAR(shown[i], expected[i], 1e-3) << a;
   }
   EXPECT_EQ(v.GetCurrentAsteroidId(), 4);
   EXPECT_EQ(v.GetViewType(), VIEW_SOLAR);
@@ -113,6 +113,7 @@ TEST_F(SolarView, TheStartScreenRunsTheFutureViewUntilAKeyOrClick) {
   v.PlayFrameAnimation(80);
   EXPECT_EQ(v.futureTurns, 2);
   g_gameData->GetLocalChapter()->homeAsteroid = 2;
+  g_gameData->solarDB.GetAsteroid(2)->owner = g_gameData->localChapterId;
   v.OnLButtonDown(300, 300, 0);
   EXPECT_EQ(v.startScreenShown, 0u);
   EXPECT_EQ(g_futureView, 0u);
@@ -127,6 +128,8 @@ TEST_F(SolarView, TheStartScreenRunsTheFutureViewUntilAKeyOrClick) {
   EXPECT_NEAR(shown[0], expected[0], 1e-6);
   EXPECT_NE(Status().find("Strategic command transferal complete"), std::string::npos) << Status();
   EXPECT_EQ(g_statusShown, 208);
+  // The camera went to the one asteroid the player holds.
+  EXPECT_EQ(g_jumpAsteroid, 2);
 }
 
 TEST_F(SolarView, FutureCommandsStepPauseAndNeverGoBeforeTheTurn) {
