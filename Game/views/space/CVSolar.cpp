@@ -29,6 +29,9 @@ std::uint32_t g_lastCollisionTurns = 0;
 
 namespace {
 
+// The 3D data folder the solar scene was loaded from.
+SGDataPath* sceneData = nullptr;
+
 constexpr std::uint8_t kValidityByte = 0xFE;
 constexpr std::uint8_t kSolarBlockVersion = 1;
 constexpr float kStartCamera[3] = {1084.5f, 1009.1f, 1049.5f};
@@ -83,7 +86,13 @@ CVSolar::CVSolar(plat::HWND window, plat::HINSTANCE instance) : CVB3DView(window
   ToggleFutureView();
 }
 
-CVSolar::~CVSolar() = default;
+CVSolar::~CVSolar() {
+  // The scene's folder goes with the world, which the last 3D view takes.
+  if (g_live3DViews == 1 && sceneData) {
+    SGDataPathDestroy(sceneData);
+    sceneData = nullptr;
+  }
+}
 
 std::uint16_t CVSolar::SolarLocation() const { return AsteroidCount(); }
 
@@ -111,8 +120,8 @@ void CVSolar::SetUpScene() {
     w->SetCamera(w->solarCamera);
     w->fogBaseDistance = 400.0;
   } else {
-    const char* dir = g_instData.Get3DPath();
-    if (!w->dataPath && SGDataPathCreate(w->context, dir, 0, &w->dataPath) != SG_ERROR_NONE) w->dataPath = nullptr;
+    if (!sceneData && SGDataPathCreate(w->context, g_instData.Get3DPath(), 0, &sceneData) != SG_ERROR_NONE)
+      sceneData = nullptr;
     if (SGSceneCreate(w->context, &w->solarScene) != SG_ERROR_NONE) {
       w->solarScene = nullptr;
       return;
@@ -120,7 +129,7 @@ void CVSolar::SetUpScene() {
     SGScene* scene = w->solarScene;
     const std::uint32_t pages[2] = {2, 2};
     SGSceneSetWorldSize(scene, pages);
-    if (!w->dataPath || SGSceneLoad(scene, w->dataPath, "Quenbar.con") != SG_ERROR_NONE)
+    if (!sceneData || SGSceneLoad(scene, sceneData, "Quenbar.con") != SG_ERROR_NONE)
       TraceError("CVSolar - the scene description did not load", __FILE__, __LINE__);
     scene->scnPageNumVerts = 3;
     SGInstance* camera = nullptr;
