@@ -15,6 +15,7 @@
 #include "Game/model/GGameData.h"
 #include "Game/model/GStar.h"
 #include "Game/model/GUnit.h"
+#include "Game/views/space/CVSolarOptions.h"
 #include "Game/views/world/CVDispObj.h"
 #include "Game/views/world/CVDispUnt.h"
 #include "Game/views/world/CVSgWorld.h"
@@ -81,6 +82,8 @@ bool Direction(const float v[3]) {
 CVSolar::CVSolar(plat::HWND window, plat::HINSTANCE instance) : CVB3DView(window, instance) {
   g_futureView = 0;
   g_futureViewState = 0;
+  // A world made for this view starts with the player's star background.
+  if (g_live3DViews == 1) SetStarBackground(PlayerWantsStarBackground() ? 1 : 0);
   SetUpScene();
   // The orbits turn behind the start screen.
   ToggleFutureView();
@@ -165,6 +168,12 @@ void CVSolar::SetUpScene() {
     w->OrientStarField(150, nullptr, nullptr, 0);
     startScreenShown = 1;
     ShowText("PRESSANY", kUntilReplaced);
+    if (!PlayerWantsDistanceFog()) {
+      const bool grid = displayList && displayList->Find(DISP_GRID, 0);
+      if (grid) RebuildGrid();
+      w->DisableDistanceFog();
+      if (grid) RebuildGrid();
+    }
   }
   BuildDisplayObjects();
 }
