@@ -1,6 +1,7 @@
 // The main window's procedure: input to the current view, owner drawing,
 // the sound player's timer and the private messages of the game.
 #include <array>
+#include <cstdlib>
 #include <initializer_list>
 #include <utility>
 
@@ -28,6 +29,17 @@
 using namespace plat;
 
 namespace {
+
+// The game's random seed: the environment's QUENBAR_SEED when it holds a
+// number (a scripted run then draws the same pictures every time), else the clock.
+std::uint32_t GameRandomSeed() {
+  if (const char* text = std::getenv("QUENBAR_SEED")) {
+    char* end = nullptr;
+    const unsigned long v = std::strtoul(text, &end, 10);
+    if (end != text && *end == '\0') return static_cast<std::uint32_t>(v);
+  }
+  return static_cast<std::uint32_t>(plat::time(nullptr));
+}
 
 using Ranges = std::initializer_list<std::pair<UINT, UINT>>;
 
@@ -128,7 +140,7 @@ LRESULT PrivateMessage(CClntApp& app, HWND window, UINT message, WPARAM wParam, 
     case WM_APP_GAME_STARTED:
       app.m_playPhase = 1;
       if (!g_currentView && !app.View(VIEW_SOLAR)) {
-        app.m_gameRandomSeed = static_cast<std::uint32_t>(plat::time(nullptr));
+        app.m_gameRandomSeed = GameRandomSeed();
         plat::srand(app.m_gameRandomSeed);
         if (!app.LoadedGame()) {
           if (g_sndPlay) g_sndPlay->PlayTrack(static_cast<DWORD>(LocalGuild() + 1));

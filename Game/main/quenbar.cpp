@@ -49,7 +49,8 @@ constexpr const char* kUsage =
     "\n"
     "Environment: QUENBAR_CONFIG_DIR names the folder of the settings and the\n"
     "installation's registry file (else $XDG_CONFIG_HOME/quenbar or\n"
-    "~/.config/quenbar); SDL_VIDEODRIVER and SDL_AUDIODRIVER choose SDL's drivers.\n";
+    "~/.config/quenbar); QUENBAR_SEED=<number> fixes the game's random seed;\n"
+    "SDL_VIDEODRIVER and SDL_AUDIODRIVER choose SDL's drivers.\n";
 
 // Takes "--script FILE" out of the arguments; empty when absent.
 std::string TakeScriptOption(std::vector<std::string>& args) {

@@ -84,7 +84,7 @@ add_test(NAME Quenbar.GameScreenPlaysATurn
     -DLEAVES=SAVE/autosave.*,SAVE/asavebak.*
     -P ${quen_fe_dir}/run_and_compare.cmake)
 set_tests_properties(Quenbar.GameScreenPlaysATurn PROPERTIES TIMEOUT 150
-  ENVIRONMENT "QUENBAR_CONFIG_DIR=${PROJECT_BINARY_DIR}/gamedata/config;QUENSRVR_SEED=7"
+  ENVIRONMENT "QUENBAR_CONFIG_DIR=${PROJECT_BINARY_DIR}/gamedata/config;QUENSRVR_SEED=7;QUENBAR_SEED=7"
   RUN_SERIAL TRUE
   FAIL_REGULAR_EXPRESSION "Sanitizer|runtime error")
 # A turn played, the game saved from the options menu and loaded again from
@@ -98,7 +98,7 @@ add_test(NAME Quenbar.GameSavedAndLoadedMidGame
     -DLEAVES=SAVE/autosave.*,SAVE/asavebak.*,SAVE/midgame.*
     -P ${quen_fe_dir}/run_and_compare.cmake)
 set_tests_properties(Quenbar.GameSavedAndLoadedMidGame PROPERTIES TIMEOUT 150
-  ENVIRONMENT "QUENBAR_CONFIG_DIR=${PROJECT_BINARY_DIR}/gamedata/config;QUENSRVR_SEED=7"
+  ENVIRONMENT "QUENBAR_CONFIG_DIR=${PROJECT_BINARY_DIR}/gamedata/config;QUENSRVR_SEED=7;QUENBAR_SEED=7"
   RUN_SERIAL TRUE
   FAIL_REGULAR_EXPRESSION "Sanitizer|runtime error")
 # The home asteroid's order menu opened from its goto slot in the same game,
@@ -111,7 +111,7 @@ add_test(NAME Quenbar.GameScreenOrderMenus
     -DLEAVES=SAVE/autosave.*,SAVE/asavebak.*
     -P ${quen_fe_dir}/run_and_compare.cmake)
 set_tests_properties(Quenbar.GameScreenOrderMenus PROPERTIES TIMEOUT 150
-  ENVIRONMENT "QUENBAR_CONFIG_DIR=${PROJECT_BINARY_DIR}/gamedata/config;QUENSRVR_SEED=7"
+  ENVIRONMENT "QUENBAR_CONFIG_DIR=${PROJECT_BINARY_DIR}/gamedata/config;QUENSRVR_SEED=7;QUENBAR_SEED=7"
   RUN_SERIAL TRUE
   FAIL_REGULAR_EXPRESSION "Sanitizer|runtime error")
 # The notification panel in play: a tooltip, filters, show-all, a read mark,
@@ -125,7 +125,7 @@ add_test(NAME Quenbar.NotificationPanelInPlay
     -DLEAVES=SAVE/autosave.*,SAVE/asavebak.*
     -P ${quen_fe_dir}/run_and_compare.cmake)
 set_tests_properties(Quenbar.NotificationPanelInPlay PROPERTIES TIMEOUT 150
-  ENVIRONMENT "QUENBAR_CONFIG_DIR=${PROJECT_BINARY_DIR}/gamedata/config;QUENSRVR_SEED=7"
+  ENVIRONMENT "QUENBAR_CONFIG_DIR=${PROJECT_BINARY_DIR}/gamedata/config;QUENSRVR_SEED=7;QUENBAR_SEED=7"
   RUN_SERIAL TRUE
   FAIL_REGULAR_EXPRESSION "Sanitizer|runtime error")
 # The info panel's pages in play: the ship list and designs, the three status
@@ -138,7 +138,7 @@ add_test(NAME Quenbar.InfoPagesInPlay
     -DLEAVES=SAVE/autosave.*,SAVE/asavebak.*
     -P ${quen_fe_dir}/run_and_compare.cmake)
 set_tests_properties(Quenbar.InfoPagesInPlay PROPERTIES TIMEOUT 150
-  ENVIRONMENT "QUENBAR_CONFIG_DIR=${PROJECT_BINARY_DIR}/gamedata/config;QUENSRVR_SEED=7"
+  ENVIRONMENT "QUENBAR_CONFIG_DIR=${PROJECT_BINARY_DIR}/gamedata/config;QUENSRVR_SEED=7;QUENBAR_SEED=7"
   RUN_SERIAL TRUE
   FAIL_REGULAR_EXPRESSION "Sanitizer|runtime error")
 # The quick start: on a fresh installation it loads the instant-action
@@ -167,7 +167,7 @@ add_test(NAME Quenbar.FrontEndScenarioListedAndLoaded
     -P ${quen_fe_dir}/run_and_compare.cmake)
 set_tests_properties(Quenbar.FrontEndQuickStartIntoAGame Quenbar.FrontEndQuickStartWithoutAGame
   Quenbar.FrontEndScenarioListedAndLoaded PROPERTIES TIMEOUT 150
-  ENVIRONMENT "QUENBAR_CONFIG_DIR=${PROJECT_BINARY_DIR}/gamedata/config;QUENSRVR_SEED=7"
+  ENVIRONMENT "QUENBAR_CONFIG_DIR=${PROJECT_BINARY_DIR}/gamedata/config;QUENSRVR_SEED=7;QUENBAR_SEED=7"
   RUN_SERIAL TRUE
   FAIL_REGULAR_EXPRESSION "Sanitizer|runtime error")
 # The data panel in the game screen: the home asteroid picked in the goto bar
@@ -180,6 +180,6 @@ add_test(NAME Quenbar.DataPanelShowsTheHomeAsteroid
     -DLEAVES=SAVE/autosave.*,SAVE/asavebak.*
     -P ${quen_fe_dir}/run_and_compare.cmake)
 set_tests_properties(Quenbar.DataPanelShowsTheHomeAsteroid PROPERTIES TIMEOUT 150
-  ENVIRONMENT "QUENBAR_CONFIG_DIR=${PROJECT_BINARY_DIR}/gamedata/config;QUENSRVR_SEED=7"
+  ENVIRONMENT "QUENBAR_CONFIG_DIR=${PROJECT_BINARY_DIR}/gamedata/config;QUENSRVR_SEED=7;QUENBAR_SEED=7"
   RUN_SERIAL TRUE
   FAIL_REGULAR_EXPRESSION "Sanitizer|runtime error")

@@ -15,7 +15,7 @@ for script in screens email serial refused quickstart quickstart_game scenario_l
   case $script in quickstart_game|scenario_list) cp "$here/../game/UserInfo.dat" UserInfo.dat; seed=7 ;; esac
   if [ "$script" = quickstart ]; then for f in SCENARIO/QikStart.clt SCENARIO/QikStart.svr; do mv "$f" "$f.hidden"; done; fi
   # The walk into a started game is told to quit at its end.
-  QUENBAR_CONFIG_DIR="$build/gamedata/config" QUENSRVR_SEED=$seed "$build/Game/quenbar" --headless \
+  QUENBAR_CONFIG_DIR="$build/gamedata/config" QUENSRVR_SEED=$seed QUENBAR_SEED=$seed "$build/Game/quenbar" --headless \
     --script "$here/$script.txt" || [ "$script" = setup_walk ]
   if [ "$script" = quickstart ]; then for f in SCENARIO/QikStart.clt SCENARIO/QikStart.svr; do mv "$f.hidden" "$f"; done; fi
   rm -f SAVE/autosave.* SAVE/asavebak.*

@@ -13,7 +13,7 @@ for run in "game_screen:game_*.png" "order_menus:order_menu_*.png" "notify_panel
   rm -f $captures
   cp "$here/UserInfo.dat" UserInfo.dat
   # The runs end in play and are told to quit.
-  QUENBAR_CONFIG_DIR="$build/gamedata/config" QUENSRVR_SEED=7 "$build/Game/quenbar" --headless \
+  QUENBAR_CONFIG_DIR="$build/gamedata/config" QUENSRVR_SEED=7 QUENBAR_SEED=7 "$build/Game/quenbar" --headless \
     --script "$here/$script.txt" || true
   # The played turns and saves leave files the other runs must not find.
   rm -f SAVE/autosave.* SAVE/asavebak.* SAVE/midgame.*
