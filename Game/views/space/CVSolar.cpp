@@ -20,18 +20,11 @@
 #include "Game/views/world/CVDispUnt.h"
 #include "Game/views/world/CVSgWorld.h"
 #include "Game/views/world/DisplayList.h"
-#include "sg/core/datapath.h"
-#include "sg/fb/framebuffer.h"
-#include "sg/material/material.h"
-#include "sg/instance/instance.h"
-#include "sg/scene/scene.h"
+#include "Game/views/world/SolarScene.h"
 
 std::uint32_t g_lastCollisionTurns = 0;
 
 namespace {
-
-// The 3D data folder the solar scene was loaded from.
-SGDataPath* sceneData = nullptr;
 
 constexpr std::uint8_t kValidityByte = 0xFE;
 constexpr std::uint8_t kSolarBlockVersion = 1;
@@ -91,10 +84,7 @@ CVSolar::CVSolar(plat::HWND window, plat::HINSTANCE instance) : CVB3DView(window
 
 CVSolar::~CVSolar() {
   // The scene's folder goes with the world, which the last 3D view takes.
-  if (g_live3DViews == 1 && sceneData) {
-    SGDataPathDestroy(sceneData);
-    sceneData = nullptr;
-  }
+  if (g_live3DViews == 1) ReleaseSolarSceneData();
 }
 
 std::uint16_t CVSolar::SolarLocation() const { return AsteroidCount(); }
@@ -123,39 +113,8 @@ void CVSolar::SetUpScene() {
     w->SetCamera(w->solarCamera);
     w->fogBaseDistance = 400.0;
   } else {
-    if (!sceneData && SGDataPathCreate(w->context, g_instData.Get3DPath(), 0, &sceneData) != SG_ERROR_NONE)
-      sceneData = nullptr;
-    if (SGSceneCreate(w->context, &w->solarScene) != SG_ERROR_NONE) {
-      w->solarScene = nullptr;
-      return;
-    }
-    SGScene* scene = w->solarScene;
-    const std::uint32_t pages[2] = {2, 2};
-    SGSceneSetWorldSize(scene, pages);
-    if (!sceneData || SGSceneLoad(scene, sceneData, "Quenbar.con") != SG_ERROR_NONE)
-      TraceError("CVSolar - the scene description did not load", __FILE__, __LINE__);
-    scene->scnPageNumVerts = 3;
-    SGInstance* camera = nullptr;
-    if (SGInstanceCreate(w->context, SG_INST_TYPE_CAMERA, &camera) == SG_ERROR_NONE) {
-      const float aspect = CVSgWorld::GetAspectRatio();
-      SGInstanceSetCamera(camera, 40.f / aspect, aspect, 1.f, 400.f);
-      const std::int32_t origin[2] = {CVSgWorld::kViewLeft, CVSgWorld::kViewTop};
-      const std::int32_t size[2] = {CVSgWorld::kViewWidth, CVSgWorld::kViewHeight};
-      SGInstanceSetViewport(camera, origin, size);
-      SGInstanceSetAttributes(camera, SG_ATTR_NO_PICK);
-      SGSceneAddInstance(scene, camera);
-      w->solarCamera = camera;
-    }
-    if (w->frameBuffer && scene->scnPaletteLen > 0 && scene->scnPaletteLen <= 256) {
-      std::vector<SGPalEntry> colours(scene->scnPaletteLen);
-      for (std::uint32_t i = 0; i < scene->scnPaletteLen; ++i) {
-        const std::uint32_t c = scene->scnPalette[i];
-        colours[i] = SGPalEntry{static_cast<std::uint8_t>(c), static_cast<std::uint8_t>(c >> 8),
-                                static_cast<std::uint8_t>(c >> 16), 0};
-      }
-      SGFrameBufferInstallPalette(w->frameBuffer, colours.data(), scene->scnPaletteLen);
-    }
-    w->SetScene(scene);
+    if (!CreateSolarScene(w, g_instData.Get3DPath())) return;
+    w->SetScene(w->solarScene);
     w->SetCamera(w->solarCamera);
     w->SetCameraRange(400.f);
     w->fogBaseDistance = 400.0;
