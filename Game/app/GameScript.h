@@ -25,7 +25,9 @@
 // A wait gives up after MS milliseconds of program time (10000 by default).
 // The headless program's clock races ahead while nothing happens, so a wait
 // on another process ends the line with "real": its MS then count on the
-// wall clock (e.g. "wait packet 0 30000 real").
+// wall clock (e.g. "wait packet 0 30000 real"). A met wait starts the random
+// numbers over, so what follows it repeats from run to run; an animation the
+// wait left running is over after 120 frames.
 // Game thread only.
 
 #include <cstdint>

@@ -10,6 +10,7 @@
 #include "Game/app/CDlgBase.h"
 #include "Game/app/CFrameTimer.h"
 #include "platform/core/clock.h"
+#include "platform/core/random.h"
 #include "platform/dialog/listbox.h"
 #include "platform/user/keys.h"
 #include "platform/user/queue.h"
@@ -18,6 +19,8 @@
 using namespace plat;
 
 namespace {
+
+constexpr unsigned kRandomSeedAfterWait = 7;
 
 constexpr DWORD kGraceMs = 10000;
 // A window tree deeper or wider than this is not searched further.
@@ -110,7 +113,13 @@ bool ScriptedBackend::RunStep(const ScriptStep& step, DWORD now) {
   using Kind = ScriptStep::Kind;
   const DWORD waited = now - stepStart_;
   auto waitFor = [&](bool met, const char* what) {
-    if (met) return true;
+    if (met) {
+      // How many frames a wait on another process took varies from run to
+      // run, and with it how far the random numbers went: they start over
+      // here, so the pictures after the wait repeat.
+      plat::srand(kRandomSeedAfterWait);
+      return true;
+    }
     const std::uint64_t spent = step.realTime ? WallClockMs() - stepStartWall_ : waited;
     if (spent < step.timeoutMs) return false;
     std::string awaited = step.text;
