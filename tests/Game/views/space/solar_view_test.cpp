@@ -132,6 +132,32 @@ TEST_F(SolarView, TheStartScreenRunsTheFutureViewUntilAKeyOrClick) {
   EXPECT_EQ(g_jumpAsteroid, 2);
 }
 
+TEST_F(SolarView, JumpsFindThePlayersAsteroidsOrSaySoWhenNoneIs) {
+  CVSolar& v = Make();
+  v.Render(-1);
+  v.SetCameraMode(1);
+  g_jumpAsteroid = 0;
+  v.JumpToNextAsteroid();
+  EXPECT_EQ(Status(), "You don't control, or have a presence at, any asteroid!");
+  EXPECT_EQ(g_jumpAsteroid, 0);
+  // With one held, both ways end on it; the camera stands 32 before it.
+  g_gameData->solarDB.GetAsteroid(3)->owner = g_gameData->localChapterId;
+  g_statusText.clear();
+  v.JumpToPreviousAsteroid();
+  EXPECT_EQ(g_jumpAsteroid, 3);
+  v.JumpToNextAsteroid();
+  EXPECT_EQ(g_jumpAsteroid, 3);
+  EXPECT_EQ(Status(), "");
+  double eye[3], at[3];
+  Camera(eye);
+  Position(v, 3, at);
+  EXPECT_NEAR(eye[2], at[2] - 32.0, 1e-3);
+  // A turn being processed ends the future view.
+  v.ToggleFutureView();
+  v.OnTurnProcessing();
+  EXPECT_EQ(g_futureView, 0u);
+}
+
 TEST_F(SolarView, FutureCommandsStepPauseAndNeverGoBeforeTheTurn) {
   CVSolar& v = Make();
   v.Render(-1);
