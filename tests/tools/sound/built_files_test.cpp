@@ -70,7 +70,7 @@ class BuiltFiles : public ::testing::Test {
 
 TEST_F(BuiltFiles, EverySoundAndVoiceIsPcmTheWavReaderAccepts) {
   const auto sounds = Assets({"effect", "voice"});
-  EXPECT_EQ(sounds.size(), 49u + 5 * 38);
+  EXPECT_EQ(sounds.size(), 50u + 5 * 38);
   for (const auto& [c, a] : sounds) {
     const std::string path = DosPath(*c, *a);
     plat::HMMIO file = nullptr;
