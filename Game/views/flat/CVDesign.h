@@ -13,6 +13,7 @@
 
 #include "Game/views/flat/CVDesignRules.h"
 #include "Game/views/frame/CVGeneric.h"
+#include "media/CImageButton.h"
 
 class CGUnitTemplate;
 class CImageButton;
