@@ -1,0 +1,443 @@
+// The asteroid-space view: its saved block, camera modes and the per-asteroid
+// camera, filters and labels, orders from the command table, and the picture
+// of an asteroid with its units.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "Game/model/GChapter.h"
+#include "Game/model/GUnitOrder.h"
+#include "Game/net/OrderMenuPackets.h"
+#include "Game/views/space/CVAstSpace.h"
+#include "Game/views/world/CVDispObj.h"
+#include "Game/views/world/DisplayList.h"
+#include "media/CImageButton.h"
+#include "platform/user/keys.h"
+#include "tests/Game/views/space/space_world.h"
+#include "tests/support/golden.h"
+
+namespace {
+
+using namespace plat;
+using namespace views_test;
+using space_test::SpaceWorld;
+
+// --- values without a view ---
+
+TEST(AstSpaceBlock, RoundTripsAndRefusesHostileBytes) {
+  const AstSpaceBlock in{4, 3, 0x10, 17, 1};
+  const std::vector<std::uint8_t> bytes = BuildAstSpaceBlock(in);
+  ASSERT_EQ(bytes.size(), 13u);
+  EXPECT_EQ(bytes[0], 1);
+  EXPECT_EQ(bytes[12], 0xFE);
+  AstSpaceBlock out;
+  ASSERT_TRUE(ParseAstSpaceBlock(bytes, &out));
+  EXPECT_EQ(out.cameraMode, 4);
+  EXPECT_EQ(out.asteroid, 3);
+  EXPECT_EQ(out.filterMask, 0x10);
+  EXPECT_EQ(out.filterChapter, 17);
+  EXPECT_EQ(out.filterInverted, 1u);
+
+  auto refused = [](std::vector<std::uint8_t> b) {
+    AstSpaceBlock o;
+    return !ParseAstSpaceBlock(b, &o);
+  };
+  EXPECT_TRUE(refused({bytes.begin(), bytes.end() - 1}));  // short
+  std::vector<std::uint8_t> b = bytes;
+  b[12] = 0xFD;
+  EXPECT_TRUE(refused(b));  // validity byte
+  b = bytes;
+  b[4] = 0x03;
+  EXPECT_TRUE(refused(b));  // two filters at once
+  b = bytes;
+  b[4] = 0x40;
+  EXPECT_TRUE(refused(b));  // past the six buttons
+  b = bytes;
+  b[1] = 0;
+  EXPECT_TRUE(refused(b));  // no such camera mode
+  b[1] = 5;
+  EXPECT_TRUE(refused(b));
+}
+
+TEST(AstSpaceCamera, TheModeRingRunsBothWays) {
+  // Forward: linear, locked, centre, free, linear.
+  EXPECT_EQ(NextAstCameraMode(1, 1), 4);
+  EXPECT_EQ(NextAstCameraMode(4, 1), 2);
+  EXPECT_EQ(NextAstCameraMode(2, 1), 3);
+  EXPECT_EQ(NextAstCameraMode(3, 1), 1);
+  // Backward: linear, free, centre, locked, linear.
+  EXPECT_EQ(NextAstCameraMode(1, 0), 3);
+  EXPECT_EQ(NextAstCameraMode(3, 0), 2);
+  EXPECT_EQ(NextAstCameraMode(2, 0), 4);
+  EXPECT_EQ(NextAstCameraMode(4, 0), 1);
+  EXPECT_EQ(NextAstCameraMode(7, 1), 7);
+}
+
+TEST(AstSpaceLabels, WeaponDashesInTheirFiveColourPairs) {
+  struct Row {
+    WeaponDashCase c;
+    COLORREF dark, bright;
+  };
+  const Row rows[] = {
+      {{true, true, true, true, false}, 0x646464, 0x969696},  // out of range wins over the rest
+      {{false, true, true, true, false}, 0x0000A0, 0x0000FF},
+      {{false, false, true, true, false}, 0x800000, 0xFF0000},
+      {{false, false, false, true, false}, 0x008000, 0x00FF00},
+      {{false, false, false, false, false}, 0x008080, 0x00FFFF},
+  };
+  for (const Row& r : rows) {
+    WeaponDashCase c = r.c;
+    EXPECT_EQ(WeaponDashColour(c), r.dark);
+    c.bright = true;
+    EXPECT_EQ(WeaponDashColour(c), r.bright);
+  }
+}
+
+TEST(AstSpaceCoordinates, PackedCoordinatesMapIntoTheCubeAndNeverWrap) {
+  EXPECT_NEAR(PackedToWorld(0), 1100.0, 0.01);
+  EXPECT_NEAR(PackedToWorld(-32767), 1000.0, 1e-9);
+  EXPECT_EQ(WorldToPacked(1100.0), 0);
+  EXPECT_EQ(WorldToPacked(PackedToWorld(1234)), 1234);
+  EXPECT_EQ(WorldToPacked(5000.0), 32767);
+  EXPECT_EQ(WorldToPacked(-5000.0), -32767);
+}
+
+// --- the view ---
+
+class AstSpace : public SpaceWorld {
+ protected:
+  void TearDown() override {
+    ast.reset();
+    SpaceWorld::TearDown();
+  }
+  CVAstSpace& MakeAst() {
+    ast = std::make_unique<CVAstSpace>(window, program);
+    SuspendScreenFlush(0);
+    g_currentView = ast.get();
+    return *ast;
+  }
+  void Show(CVAstSpace& v, std::uint16_t asteroid) {
+    v.sceneShown = 0;
+    v.Render(static_cast<std::int32_t>(0xFFFF0000u | asteroid));
+  }
+  CGUnit* Ship(std::uint16_t asteroid, std::uint8_t chapter = kLocal, std::int16_t x = 0) {
+    return Unit({kComputer, kDrive, kPower, kWeapon}, asteroid, chapter, x);
+  }
+  CVDispObj* ObjectOf(CVAstSpace& v, const CGUnit* unit) { return v.displayList->Find(DISP_UNIT, unit->id); }
+  void Shift(bool down) {
+    if (down)
+      backend->KeyDown(VK_SHIFT, 10);
+    else
+      backend->KeyUp(VK_SHIFT, 10);
+    backend->RunUntilIdle();
+  }
+
+  std::unique_ptr<CVAstSpace> ast;
+};
+
+TEST_F(AstSpace, AGameStartsWithTheHomeCameraAt1080AndModesTellTheirNames) {
+  g_gameData->GetLocalChapter()->homeAsteroid = 2;
+  CVAstSpace& v = MakeAst();
+  double pos[3];
+  float f[3], u[3];
+  g_gameData->solarDB.GetAsteroid(2)->GetViewCamera(pos, f, u);
+  EXPECT_DOUBLE_EQ(pos[2], 1080.0);
+  EXPECT_EQ(v.GetCameraMode(), 2);
+  EXPECT_EQ(v.GetCurrentAsteroidId(), 4);  // none yet
+
+  Show(v, 1);
+  v.cameraMode = 1;
+  const char* forward[] = {"Locked camera mode", "Asteroid center camera mode", "Free motion camera mode",
+                           "Linear camera mode"};
+  const int forwardModes[] = {4, 2, 3, 1};
+  for (int i = 0; i < 4; ++i) {
+    v.CycleCameraMode(1);
+    EXPECT_EQ(v.GetCameraMode(), forwardModes[i]);
+    EXPECT_EQ(Status(), forward[i]);
+  }
+  v.CycleCameraMode(0);
+  EXPECT_EQ(v.GetCameraMode(), 3);
+  // The locked mode stays until restored; restoring takes the remembered one.
+  v.cameraMode = 2;
+  v.SetCameraMode(4);
+  v.SetCameraMode(3);
+  EXPECT_TRUE(v.IsCameraLocked());
+  v.RestoreCameraMode();
+  EXPECT_EQ(v.GetCameraMode(), 2);
+  // Locked: the camera stands off the axis, above the asteroid by 0.375 of that.
+  v.cameraMode = 1;
+  v.CycleCameraMode(1);
+  double eye[3];
+  Camera(eye);
+  const double r = std::hypot(eye[0] - 1100.0, eye[2] - 1100.0);
+  EXPECT_GE(r, 20.0);
+  EXPECT_NEAR(eye[1], 1100.0 + 0.375 * r, 0.01);
+}
+
+TEST_F(AstSpace, TheLinearModeRestoresAStoredCameraOnlyBetween920And1089) {
+  CVAstSpace& v = MakeAst();
+  v.cameraMode = 1;
+  CGAsteroid* a = g_gameData->solarDB.GetAsteroid(1);
+  const float f[3] = {0.f, 0.f, 1.f}, u[3] = {0.f, 1.f, 0.f};
+  struct Case {
+    double z;
+    double expectedZ;
+  };
+  for (const Case c : {Case{1089.0, 1060.0}, Case{920.0, 1060.0}, Case{1088.0, 1088.0}, Case{921.0, 921.0}}) {
+    const double stored[3] = {1090.0, 1101.0, c.z};
+    a->SetViewCamera(stored, f, u);
+    v.RestoreAsteroidCamera(1);
+    double eye[3];
+    Camera(eye);
+    EXPECT_NEAR(eye[2], c.expectedZ, 1e-6) << "stored z " << c.z;
+  }
+  // Leaving the view keeps the camera in the asteroid.
+  v.currentAsteroid = 1;
+  const double here[3] = {1050.0, 1105.0, 1010.0};
+  g_sgWorld->SetCameraPosition(here[0], here[1], here[2]);
+  v.GoToView(VIEW_SOLAR, -1);
+  double pos[3];
+  float ff[3], uu[3];
+  a->GetViewCamera(pos, ff, uu);
+  EXPECT_DOUBLE_EQ(pos[0], 1050.0);
+  EXPECT_DOUBLE_EQ(pos[2], 1010.0);
+}
+
+TEST_F(AstSpace, FiltersCycleWithTheirTextsAndMarkTheUnitsThatPass) {
+  CVAstSpace& v = MakeAst();
+  CGUnit* mine = Ship(1, kLocal, -3000);
+  CGUnit* theirs = Ship(1, kOther, 3000);
+  Show(v, 1);
+  ASSERT_NE(ObjectOf(v, mine), nullptr);
+  ASSERT_NE(ObjectOf(v, theirs), nullptr);
+  // F runs through the six filters and back to none.
+  const char* texts[] = {"Filter: All My Units", "Filter: Loyal", "Filter: Rebels", "Filter: Not Probed"};
+  for (int i = 0; i < 4; ++i) {
+    v.ShowGuildMenu();
+    EXPECT_EQ(v.filterMask, 1u << i);
+    EXPECT_EQ(Status(), texts[i]);
+  }
+  v.ShowGuildMenu();  // the chapter filter waits for a guild
+  EXPECT_EQ(v.filterMask, 0x10);
+  EXPECT_EQ(Status(), "Select a guild...");
+  EXPECT_EQ(g_pendingOrderOption, 4);
+  v.ShowGuildMenu();
+  EXPECT_EQ(v.filterMask, 0x20);
+  EXPECT_EQ(g_pendingOrderOption, 255);
+  EXPECT_EQ(Status(), "Filter: Guild");
+  EXPECT_TRUE(ObjectOf(v, mine)->HasHalo());
+  EXPECT_TRUE(ObjectOf(v, theirs)->HasHalo());
+  v.ShowGuildMenu();
+  EXPECT_EQ(v.filterMask, 0);
+  EXPECT_EQ(Status(), "No Filters");
+  EXPECT_FALSE(ObjectOf(v, mine)->HasHalo());
+
+  // Mine, then inverted with Shift: the other chapter's unit is marked.
+  v.ToggleFilter(0);
+  EXPECT_TRUE(ObjectOf(v, mine)->HasHalo());
+  EXPECT_FALSE(ObjectOf(v, theirs)->HasHalo());
+  Shift(true);
+  v.ToggleFilter(0);  // the same button: off
+  EXPECT_EQ(v.filterMask, 0);
+  v.ToggleFilter(0);
+  Shift(false);
+  EXPECT_EQ(Status(), "Filter: Not My Units");
+  EXPECT_FALSE(ObjectOf(v, mine)->HasHalo());
+  EXPECT_TRUE(ObjectOf(v, theirs)->HasHalo());
+  // The pressed button shows its other picture.
+  EXPECT_NE(std::string(v.filterButtons[0]->normalImage).find("sfmine_u.ima"), std::string::npos);
+
+  // Labels take the markers off; switching them off brings them back.
+  v.ToggleUnitHalos();
+  EXPECT_FALSE(ObjectOf(v, theirs)->HasHalo());
+  v.ToggleUnitHalos();
+  EXPECT_TRUE(ObjectOf(v, theirs)->HasHalo());
+
+  // A destroyed unit passes no filter, inverted or not.
+  theirs->unoperational = 1;
+  EXPECT_EQ(v.PassesFilter(theirs->id), 0);
+  // The guild filter with Shift passes nothing.
+  Shift(true);
+  v.ToggleFilter(5);
+  Shift(false);
+  EXPECT_EQ(Status(), "Filter: Not Guild");
+  EXPECT_EQ(v.PassesFilter(mine->id), 0);
+}
+
+TEST_F(AstSpace, TheChapterFilterAsksForAGuildThenAChapter) {
+  CVAstSpace& v = MakeAst();
+  CGUnit* theirs = Ship(1, kOther, 3000);
+  Show(v, 1);
+  v.ToggleFilter(4);
+  EXPECT_EQ(Status(), "Select a guild...");
+  v.OnSelectGuild(kOther >> 3);
+  EXPECT_EQ(Status(), "Select a chapter...");
+  EXPECT_EQ(g_pendingOrderOption, 5);
+  v.OnSelectChapter(kOther & 7);
+  EXPECT_EQ(v.filterChapter, kOther);
+  EXPECT_EQ(Status().rfind("Filter: ", 0), 0u) << Status();
+  EXPECT_TRUE(ObjectOf(v, theirs)->HasHalo());
+}
+
+TEST_F(AstSpace, TheSavedBlockBringsBackModeFilterButtonAndAsteroid) {
+  CVAstSpace& v = MakeAst();
+  Show(v, 2);
+  v.cameraMode = 4;
+  v.ToggleFilter(1);
+  const std::vector<std::uint8_t> block = v.SaveViewBlock();
+  ast.reset();
+
+  CVAstSpace& w = MakeAst();
+  ASSERT_TRUE(w.LoadViewBlock(block));
+  EXPECT_EQ(w.cameraMode, 4);
+  EXPECT_EQ(w.filterMask, 0x02);
+  EXPECT_EQ(w.pendingAsteroid, 2);
+  EXPECT_EQ(w.currentAsteroid, 4);
+  EXPECT_NE(std::string(w.filterButtons[1]->normalImage).find("sfloyalu.ima"), std::string::npos);
+  w.Render(-1);
+  EXPECT_EQ(w.GetCurrentAsteroidId(), 2);
+
+  // An asteroid past the count is no asteroid: the view falls back.
+  AstSpaceBlock far;
+  far.asteroid = 900;
+  ASSERT_TRUE(w.LoadViewBlock(BuildAstSpaceBlock(far)));
+  EXPECT_EQ(w.pendingAsteroid, 4);
+  // A refused block changes nothing.
+  std::vector<std::uint8_t> bad = block;
+  bad[12] = 0;
+  EXPECT_FALSE(w.LoadViewBlock(bad));
+  EXPECT_EQ(w.pendingAsteroid, 4);
+}
+
+TEST_F(AstSpace, OrdersFromTheCommandTable) {
+  CVAstSpace& v = MakeAst();
+  CGUnit* tanker = Builder(1);
+  CGUnit* theirs = Ship(1, kOther, 3000);
+  Show(v, 1);
+  packets.clear();
+
+  // Refuel from this asteroid: packet 126 with the unit and its asteroid, padding zero.
+  g_commandMode = ORDER_RECHARGE_FROM_ASTEROID;
+  g_commandUnitId = 0xFFFF0000u | 1;
+  v.ExecuteOrderMode(DISP_UNIT, tanker->id);
+  ASSERT_EQ(packets.size(), 1u);
+  RefuelAtAsteroidPacket sent;
+  ASSERT_TRUE(RefuelAtAsteroidPacket::Parse(packets[0], &sent));
+  EXPECT_EQ(sent.unitId, tanker->id);
+  EXPECT_EQ(sent.asteroid, 1);
+  ASSERT_EQ(packets[0].size(), 16u);
+  EXPECT_EQ(packets[0][14], 0);
+  EXPECT_EQ(packets[0][15], 0);
+  EXPECT_EQ(Status(), "Refueling target acquired");
+  EXPECT_EQ(g_commandMode, kNoCommandMode);
+
+  // Construction is given elsewhere: any object here is refused, and the command ends.
+  Select(tanker);
+  g_commandMode = ORDER_BUILD_SHIP;
+  g_commandUnitId = tanker->id;
+  v.ExecuteOrderMode(DISP_UNIT, tanker->id);
+  EXPECT_EQ(Status(), "Invalid Target");
+  EXPECT_EQ(g_commandMode, kNoCommandMode);
+
+  // An attack on an own unit is refused and kept for another click.
+  Select(tanker);
+  g_commandMode = 31;
+  g_commandUnitId = tanker->id;
+  CGUnit* friendly = Ship(1, kLocal, -3000);
+  v.UpdateUnitObjects();
+  v.ExecuteOrderMode(DISP_UNIT, friendly->id);
+  EXPECT_EQ(Status(), "Cannot Target Friendly Ships");
+  EXPECT_EQ(g_commandMode, 31u);
+  EXPECT_TRUE(SentOrders().empty());
+  // ... and the foreign unit is taken.
+  v.ExecuteOrderMode(DISP_UNIT, theirs->id);
+  EXPECT_EQ(Status(), "Target Acquired");
+  EXPECT_EQ(g_commandMode, kNoCommandMode);
+
+  // A power transfer onto a foreign unit: refused, the command kept.
+  Select(tanker);
+  g_commandMode = ORDER_TRANSFER_POWER;
+  g_commandUnitId = tanker->id;
+  EXPECT_EQ(v.ExecuteOrderMode(DISP_UNIT, theirs->id), 0);
+  EXPECT_EQ(Status(), "Invalid Target");
+  EXPECT_EQ(g_commandMode, ORDER_TRANSFER_POWER);
+
+  // A command this view has no row for.
+  g_commandMode = ORDER_ATTACK_UNIT;
+  v.ExecuteOrderMode(DISP_UNIT, theirs->id);
+  EXPECT_EQ(Status(), "Not implemented yet");
+}
+
+TEST_F(AstSpace, TheHeightClickIsKeptWithinTheBandThePreviewShows) {
+  CVAstSpace& v = MakeAst();
+  CGUnit* ship = Ship(1);
+  Show(v, 1);
+  g_sgWorld->redraw = 1;
+  v.DrawFrame();
+  Select(ship);
+  const double point[3] = {1100.0, v.GridHeight(), 1100.0};
+  v.StartHeightTarget(point, nullptr);
+  EXPECT_EQ(Status(), "Set height");
+  ASSERT_TRUE(v.targetLineActive);
+  // The top edge of the picture looks far above the band.
+  v.FinishHeightTarget(300, 99);
+  EXPECT_FALSE(v.targetLineActive);
+  ASSERT_GE(ship->GetOrderCount(), 1);
+  const Location at = ship->GetOrder(0)->GetLocation();
+  EXPECT_EQ(at.asteroid, 1);
+  EXPECT_LE(PackedToWorld(at.y), CVAstSpace::kHeightHigh + 0.01);
+  EXPECT_GE(PackedToWorld(at.y), CVAstSpace::kHeightLow - 0.01);
+  EXPECT_EQ(SentOrders(), std::vector<std::uint32_t>{ORDER_MOVE_TO_LOCATION});
+}
+
+TEST_F(AstSpace, TabWithNowhereElseToGoSaysSoAndStays) {
+  CVAstSpace& v = MakeAst();
+  Ship(1);
+  Show(v, 1);
+  v.JumpToNextAsteroid();
+  EXPECT_EQ(Status(), "You don't control, or have a presence at, any other asteroid!");
+  EXPECT_EQ(v.GetCurrentAsteroidId(), 1);
+  // With units elsewhere the jump goes there.
+  Ship(3);
+  v.JumpToPreviousAsteroid();
+  EXPECT_EQ(g_jumpAsteroid, 3);
+}
+
+TEST_F(AstSpace, AnAsteroidWithItsUnitsFilterMarksAndLabelsOnScreen) {
+  CVAstSpace& v = MakeAst();
+  g_sgWorld->DisableDistanceFog();
+  Ship(1, kLocal, -2500);
+  Ship(1, kLocal, 2500);
+  CGUnit* theirs = Ship(1, kOther, 0);
+  theirs->SetName("Raider");
+  v.cameraMode = 3;
+  const double eye[3] = {1100, 1120, 1024};
+  const float f[3] = {0.f, -0.25f, 1.f}, u[3] = {0.f, 1.f, 0.f};
+  g_gameData->solarDB.GetAsteroid(1)->SetViewCamera(eye, f, u);
+  Show(v, 1);
+  v.RebuildGrid();
+  v.ToggleFilter(0);
+  g_currentView = &v;
+  g_unitViewAngles = 1;
+  v.RefreshObjects(1);
+  g_animElapsedMs = 0;
+  g_sgWorld->redraw = 1;
+  ASSERT_EQ(v.DrawFrame(), 1u);
+  FlushScreen();
+  const RECT area{29, 98, 614, 465};
+  const std::filesystem::path dir = std::filesystem::path(QUEN_SOURCE_DIR) / "tests/Game/views/space/data";
+  EXPECT_TRUE(quentest::MatchesGolden(quentest::Crop(quentest::ScreenArea({0, 0, 800, 600}), area),
+                                      dir / "asteroid_space_filter.png"));
+  // Labels: names, hull and power bars instead of the markers.
+  v.ToggleUnitHalos();
+  g_sgWorld->redraw = 1;
+  ASSERT_EQ(v.DrawFrame(), 1u);
+  FlushScreen();
+  EXPECT_TRUE(quentest::MatchesGolden(quentest::Crop(quentest::ScreenArea({0, 0, 800, 600}), area),
+                                      dir / "asteroid_space_labels.png"));
+  v.ToggleUnitHalos();
+  // The buttons of the control area.
+  EXPECT_TRUE(quentest::MatchesGolden(quentest::ScreenArea({637, 494, 790, 542}), dir / "asteroid_space_buttons.png"));
+}
+
+}  // namespace
