@@ -600,7 +600,7 @@ void CVAstSpace::ShowButtons(bool show) {
 }
 
 void CVAstSpace::DrawButton(CImageButton* b) {
-  if (!b || !b->sprite || !b->window || !IsWindowVisible(b->window)) return;
+  if (!b || !b->sprite) return;
   DrawViewSprite(b->sprite.get(), b->x, b->y, nullptr);
 }
 
@@ -609,7 +609,8 @@ void CVAstSpace::UpdateControlPanel() {
   ShowButtons(!g_infoPanelVisible);
   if (g_infoPanelVisible) return;
   for (CImageButton* b : filterButtons) DrawButton(b);
-  for (CImageButton* b : {gridOnButton, gridOffButton, gridUpButton, gridDownButton, terrainButton}) DrawButton(b);
+  DrawGridButtons();
+  DrawButton(terrainButton);
   FlushScreen();
 }
 
@@ -657,7 +658,17 @@ void CVAstSpace::RebuildGrid() {
   CVB3DView::RebuildGrid();
   if (g_infoPanelVisible) return;
   ShowButtons(true);
-  for (CImageButton* b : {gridOnButton, gridOffButton, gridUpButton, gridDownButton}) DrawButton(b);
+  DrawGridButtons();
+  FlushScreen();
+}
+
+void CVAstSpace::DrawGridButtons() {
+  // The grid-on button shares its place with the lower-grid button.
+  if (g_gridShown) {
+    for (CImageButton* b : {gridOffButton, gridUpButton, gridDownButton}) DrawButton(b);
+  } else {
+    DrawButton(gridOnButton);
+  }
 }
 
 int CVAstSpace::ShowObjectMenu(int x, int y) {

@@ -164,6 +164,7 @@ class CVAstSpace : public CVB3DView {
   void EndFlash();
   void ShowButtons(bool show);
   void DrawButton(CImageButton* button);
+  void DrawGridButtons();
   void CreateButtons();
   // The index of the mask's single bit, or -1 after 32 shifts.
   static int FilterIndex(std::uint16_t mask);
