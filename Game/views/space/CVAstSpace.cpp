@@ -13,6 +13,7 @@
 #include "Game/model/GChapter.h"
 #include "Game/model/GGameData.h"
 #include "Game/model/GUnit.h"
+#include "Game/views/frame/CPopupMenu.h"
 #include "Game/views/frame/OrderFeedback.h"
 #include "Game/views/world/CDispLine.h"
 #include "Game/views/world/CVDispObj.h"
@@ -673,11 +674,24 @@ void CVAstSpace::DrawGridButtons() {
 
 int CVAstSpace::ShowObjectMenu(int x, int y) {
   CGAsteroid* a = orders::FindAsteroid(currentAsteroid);
-  if (!a) return 1;
   const std::uint16_t local = orders::LocalChapter();
-  ShowOrderMenu(2, currentAsteroid, x, y);
-  (void)local;
+  ClosePopupMenu();
+  g_popupMenu = new CPopupMenu(g_viewDDraw, g_viewWnd, g_screenSprite, static_cast<std::uint16_t>(x),
+                               static_cast<std::uint16_t>(y), 0xFFFF, 0);
+  auto add = [](std::uint32_t id, const char* stem) {
+    const std::string normal = GuildArtPath((std::string("pm") + stem + ".ima").c_str());
+    const std::string lit = GuildArtPath((std::string("ph") + stem + ".ima").c_str());
+    g_popupMenu->AppendItem(id, normal.c_str(), lit.c_str(), LocalGuildModule());
+  };
+  add(506, "transp");
+  add(507, "goterr");
+  if (a && a->controller == local) add(516, "selvot");
+  add(616, "batpln");
+  if (a && a->owner == local) add(524, "dstres");
+  // The commands reach the framework with the asteroid as the menu's object.
+  g_menuObjectKind = 0;
   g_menuObjectId = currentAsteroid;
+  g_popupMenu->Track();
   return 1;
 }
 

@@ -8,6 +8,7 @@
 #include "Game/model/GChapter.h"
 #include "Game/model/GUnitOrder.h"
 #include "Game/net/OrderMenuPackets.h"
+#include "Game/views/frame/CPopupMenu.h"
 #include "Game/views/space/CVAstSpace.h"
 #include "Game/views/world/CVDispObj.h"
 #include "Game/views/world/DisplayList.h"
@@ -411,6 +412,29 @@ TEST_F(AstSpace, TabWithNowhereElseToGoSaysSoAndStays) {
   Ship(3);
   v.JumpToPreviousAsteroid();
   EXPECT_EQ(g_jumpAsteroid, 3);
+}
+
+TEST_F(AstSpace, TheAsteroidMenuOffersVotesToItsControllerAndRulesToItsOwner) {
+  CVAstSpace& v = MakeAst();
+  Show(v, 1);
+  CGAsteroid* a = g_gameData->solarDB.GetAsteroid(1);
+  a->owner = kLocal;
+  a->controller = kOther;
+  auto items = [&] {
+    backend->PressKey(VK_ESCAPE, 10);
+    v.ShowObjectMenu(100, 200);
+    std::vector<std::uint32_t> ids;
+    if (g_popupMenu)
+      for (int i = 0; i < g_popupMenu->GetItemCount(); ++i) ids.push_back(g_popupMenu->GetItemId(i));
+    ReleasePopupMenu(g_popupMenu);
+    g_popupMenu = nullptr;
+    return ids;
+  };
+  EXPECT_EQ(items(), (std::vector<std::uint32_t>{506, 507, 616, 524}));
+  EXPECT_EQ(g_menuObjectId, 1u);
+  a->owner = kOther;
+  a->controller = kLocal;
+  EXPECT_EQ(items(), (std::vector<std::uint32_t>{506, 507, 516, 616}));
 }
 
 TEST_F(AstSpace, AnAsteroidWithItsUnitsFilterMarksAndLabelsOnScreen) {
