@@ -21,6 +21,9 @@
 #include "Game/views/world/DisplayList.h"
 #include "Game/views/world/ViewScene.h"
 #include "media/CImageButton.h"
+#include "media/CSprite.h"
+#include "platform/gdi/bitmaps.h"
+#include "platform/gdi/dc.h"
 #include "platform/user/focus.h"
 #include "platform/user/input.h"
 #include "platform/user/keys.h"
@@ -600,9 +603,27 @@ void CVAstSpace::ShowButtons(bool show) {
   set(terrainButton, show);
 }
 
+namespace {
+
+// The flush reaches only the framework's own button windows: a view button's
+// window gets its face copied from the composition surface here.
+void ShowInButtonWindow(const CImageButton* b) {
+  if (!b || !b->window || !g_screenSprite || g_flushSuspended) return;
+  HDC screen = g_screenSprite->GetDC();
+  if (!screen) return;
+  if (HDC dc = GetDC(b->window)) {
+    BitBlt(dc, 0, 0, b->width, b->height, screen, b->x, b->y, SRCCOPY);
+    ReleaseDC(b->window, dc);
+  }
+  g_screenSprite->ReleaseDC(screen);
+}
+
+}  // namespace
+
 void CVAstSpace::DrawButton(CImageButton* b) {
   if (!b || !b->sprite) return;
   DrawViewSprite(b->sprite.get(), b->x, b->y, nullptr);
+  ShowInButtonWindow(b);
 }
 
 void CVAstSpace::UpdateControlPanel() {
@@ -632,6 +653,7 @@ void CVAstSpace::OnDrawItem(DRAWITEMSTRUCT* item) {
   b->sprite->SetImageName(name);
   b->sprite->LoadImage(b->module);
   DrawViewSprite(b->sprite.get(), b->x, b->y, nullptr);
+  ShowInButtonWindow(b);
   FlushScreen();
 }
 

@@ -474,6 +474,9 @@ TEST_F(AstSpace, AnAsteroidWithItsUnitsFilterMarksAndLabelsOnScreen) {
   FlushScreen();
   EXPECT_TRUE(quentest::MatchesGolden(quentest::Crop(quentest::ScreenArea({0, 0, 800, 600}), area),
                                       dir / "asteroid_space_labels.png"));
+  // The filter, grid and terrain buttons, the guild filter pressed.
+  v.UpdateControlPanel();
+  EXPECT_TRUE(quentest::MatchesGolden(quentest::ScreenArea({637, 494, 790, 542}), dir / "asteroid_space_buttons.png"));
 }
 
 }  // namespace
