@@ -33,6 +33,8 @@ std::unordered_map<std::uint16_t, std::uint32_t>& DispatchedPackets() {
 
 void NoteDispatchedPacket(std::uint16_t type) { ++DispatchedPackets()[type]; }
 
+bool g_stillWorld = false;
+
 std::uint32_t DispatchedPacketCount(std::uint16_t type) {
   const auto it = DispatchedPackets().find(type);
   return it == DispatchedPackets().end() ? 0 : it->second;

@@ -38,3 +38,7 @@ int LocalGuild();
 // wait for one.
 void NoteDispatchedPacket(std::uint16_t type);
 std::uint32_t DispatchedPacketCount(std::uint16_t type);
+// Set for scripted runs: the 3D views' objects keep still, since how far they
+// turn hangs on how many frames pass while the script waits on the wall clock,
+// and the run's captures must repeat.
+extern bool g_stillWorld;

@@ -62,7 +62,7 @@ std::uint64_t WallClockMs() {
 
 }  // namespace
 
-ScriptedBackend::ScriptedBackend(std::vector<ScriptStep> steps) : steps_(std::move(steps)) {}
+ScriptedBackend::ScriptedBackend(std::vector<ScriptStep> steps) : steps_(std::move(steps)) { g_stillWorld = true; }
 
 void ScriptedBackend::Service() {
   Advance();

@@ -3,7 +3,8 @@
 // the program waits, the script moves on as far as it can: input is queued,
 // waits are checked against what the program shows, captures are written.
 // Once the script has ended the program is given 10 s of its own time to end
-// by itself, after which it is told to quit. Game thread only.
+// by itself, after which it is told to quit. The 3D views' objects keep still
+// in a scripted run (`g_stillWorld`), so its captures repeat. Game thread only.
 
 #include <cstdint>
 #include <string>

@@ -43,7 +43,7 @@ bool FiniteVector(const float v[3]) {
          v[0] * v[0] + v[1] * v[1] + v[2] * v[2] > 1e-6f;
 }
 
-bool InfoPanelCovers() { return g_infoPanelVisible != 0; }
+bool InfoPanelCovers() { return g_infoPanelVisible != 0 || g_stillWorld; }
 
 // Little-endian fields of the camera block.
 namespace bytes {
@@ -111,7 +111,8 @@ CVB3DView::CVB3DView(plat::HWND window, plat::HINSTANCE instance) : CVGeneric(wi
     }
   }
   displayList = new DisplayList(g_sgWorld);
-  // Nothing animates while the info panel covers the picture.
+  // Nothing animates while the info panel covers the picture (nor in a
+  // scripted run).
   g_dispAnimationPaused = InfoPanelCovers;
   ++g_live3DViews;
   g_frameRate = 10.0;

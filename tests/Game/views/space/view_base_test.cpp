@@ -62,13 +62,16 @@ TEST_F(SpaceWorld, TheLastViewTakesTheWorldAndArchiveAndTheNextMakesThemAgain) {
   g_starBackgroundOption = 1;
 }
 
-TEST_F(SpaceWorld, AnimationsPauseWhileTheInfoPanelCoversThePicture) {
+TEST_F(SpaceWorld, AnimationsPauseWhileTheInfoPanelCoversThePictureAndInScriptedRuns) {
   Make3D();
   ASSERT_NE(g_dispAnimationPaused, nullptr);
   g_infoPanelVisible = 1;
   EXPECT_TRUE(g_dispAnimationPaused());
   g_infoPanelVisible = 0;
   EXPECT_FALSE(g_dispAnimationPaused());
+  g_stillWorld = true;
+  EXPECT_TRUE(g_dispAnimationPaused());
+  g_stillWorld = false;
 }
 
 TEST_F(SpaceWorld, TheCameraBlockIsWrittenAsVersionTwoAndReadBack) {
