@@ -76,71 +76,48 @@ endforeach()
 # The frame's animations come at moments of the wall clock's choosing, so this
 # player has them switched off.
 set(quen_game_dir ${CMAKE_CURRENT_SOURCE_DIR}/e2e/game)
-add_test(NAME Quenbar.GameScreenPlaysATurn
-  COMMAND ${CMAKE_COMMAND} -DQUENBAR=$<TARGET_FILE:quenbar> -DSCRIPT=${quen_game_dir}/game_screen.txt
-    -DWORKDIR=${PROJECT_BINARY_DIR}/gamedata/c/QUENBAR -DGOLDEN=${quen_game_dir}/golden
-    -DCAPTURES=game_screen.png,game_tooltip.png,game_group3.png,game_next_turn.png
-    -DUSERINFO=${quen_game_dir}/UserInfo.dat -DSERVER_LOG=${quen_game_dir}/game_screen.log
-    -DLEAVES=SAVE/autosave.*,SAVE/asavebak.*
-    -P ${quen_fe_dir}/run_and_compare.cmake)
-set_tests_properties(Quenbar.GameScreenPlaysATurn PROPERTIES TIMEOUT 150
-  ENVIRONMENT "QUENBAR_CONFIG_DIR=${PROJECT_BINARY_DIR}/gamedata/config;QUENSRVR_SEED=7;QUENBAR_SEED=7"
-  RUN_SERIAL TRUE
-  FAIL_REGULAR_EXPRESSION "Sanitizer|runtime error")
+# A scripted run into a started game against the real server: Quenbar.NAME
+# runs SCRIPT.txt of e2e/game, compares CAPTURES (comma-separated) with their
+# goldens, matches the server's log against LOG.log and removes what the run
+# LEAVES (comma-separated globs).
+function(quen_game_run name script captures log leaves)
+  add_test(NAME Quenbar.${name}
+    COMMAND ${CMAKE_COMMAND} -DQUENBAR=$<TARGET_FILE:quenbar> -DSCRIPT=${quen_game_dir}/${script}.txt
+      -DWORKDIR=${PROJECT_BINARY_DIR}/gamedata/c/QUENBAR -DGOLDEN=${quen_game_dir}/golden
+      -DCAPTURES=${captures}
+      -DUSERINFO=${quen_game_dir}/UserInfo.dat -DSERVER_LOG=${quen_game_dir}/${log}.log
+      -DLEAVES=${leaves}
+      -P ${quen_fe_dir}/run_and_compare.cmake)
+  set_tests_properties(Quenbar.${name} PROPERTIES TIMEOUT 150
+    ENVIRONMENT "QUENBAR_CONFIG_DIR=${PROJECT_BINARY_DIR}/gamedata/config;QUENSRVR_SEED=7;QUENBAR_SEED=7"
+    RUN_SERIAL TRUE
+    FAIL_REGULAR_EXPRESSION "Sanitizer|runtime error")
+endfunction()
+quen_game_run(GameScreenPlaysATurn game_screen
+  game_screen.png,game_tooltip.png,game_group3.png,game_next_turn.png
+  game_screen SAVE/autosave.*,SAVE/asavebak.*)
 # A turn played, the game saved from the options menu and loaded again from
 # the load screen, then a turn more: the server saves and loads its half with
 # the same turn, and the loaded game goes on.
-add_test(NAME Quenbar.GameSavedAndLoadedMidGame
-  COMMAND ${CMAKE_COMMAND} -DQUENBAR=$<TARGET_FILE:quenbar> -DSCRIPT=${quen_game_dir}/save_and_load.txt
-    -DWORKDIR=${PROJECT_BINARY_DIR}/gamedata/c/QUENBAR -DGOLDEN=${quen_game_dir}/golden
-    -DCAPTURES=saved_game.png,load_screen.png
-    -DUSERINFO=${quen_game_dir}/UserInfo.dat -DSERVER_LOG=${quen_game_dir}/save_and_load.log
-    -DLEAVES=SAVE/autosave.*,SAVE/asavebak.*,SAVE/midgame.*
-    -P ${quen_fe_dir}/run_and_compare.cmake)
-set_tests_properties(Quenbar.GameSavedAndLoadedMidGame PROPERTIES TIMEOUT 150
-  ENVIRONMENT "QUENBAR_CONFIG_DIR=${PROJECT_BINARY_DIR}/gamedata/config;QUENSRVR_SEED=7;QUENBAR_SEED=7"
-  RUN_SERIAL TRUE
-  FAIL_REGULAR_EXPRESSION "Sanitizer|runtime error")
+quen_game_run(GameSavedAndLoadedMidGame save_and_load
+  saved_game.png,load_screen.png
+  save_and_load SAVE/autosave.*,SAVE/asavebak.*,SAVE/midgame.*)
 # The home asteroid's order menu opened from its goto slot in the same game,
 # and the screen under it put back when it closes; then a turn is played.
-add_test(NAME Quenbar.GameScreenOrderMenus
-  COMMAND ${CMAKE_COMMAND} -DQUENBAR=$<TARGET_FILE:quenbar> -DSCRIPT=${quen_game_dir}/order_menus.txt
-    -DWORKDIR=${PROJECT_BINARY_DIR}/gamedata/c/QUENBAR -DGOLDEN=${quen_game_dir}/golden
-    -DCAPTURES=order_menu_asteroid.png,order_menu_closed.png
-    -DUSERINFO=${quen_game_dir}/UserInfo.dat -DSERVER_LOG=${quen_game_dir}/order_menus.log
-    -DLEAVES=SAVE/autosave.*,SAVE/asavebak.*
-    -P ${quen_fe_dir}/run_and_compare.cmake)
-set_tests_properties(Quenbar.GameScreenOrderMenus PROPERTIES TIMEOUT 150
-  ENVIRONMENT "QUENBAR_CONFIG_DIR=${PROJECT_BINARY_DIR}/gamedata/config;QUENSRVR_SEED=7;QUENBAR_SEED=7"
-  RUN_SERIAL TRUE
-  FAIL_REGULAR_EXPRESSION "Sanitizer|runtime error")
+quen_game_run(GameScreenOrderMenus order_menus
+  order_menu_asteroid.png,order_menu_closed.png
+  order_menus SAVE/autosave.*,SAVE/asavebak.*)
 # The notification panel in play: a tooltip, filters, show-all, a read mark,
 # the next turn's lines and a line that opens the info panel, compared with
 # golden captures.
-add_test(NAME Quenbar.NotificationPanelInPlay
-  COMMAND ${CMAKE_COMMAND} -DQUENBAR=$<TARGET_FILE:quenbar> -DSCRIPT=${quen_game_dir}/notify_panel.txt
-    -DWORKDIR=${PROJECT_BINARY_DIR}/gamedata/c/QUENBAR -DGOLDEN=${quen_game_dir}/golden
-    -DCAPTURES=notify_tooltip.png,notify_filtered.png,notify_kind_filtered.png,notify_show_all.png,notify_read.png,notify_next_turn.png,notify_opens_voting.png
-    -DUSERINFO=${quen_game_dir}/UserInfo.dat -DSERVER_LOG=${quen_game_dir}/game_screen.log
-    -DLEAVES=SAVE/autosave.*,SAVE/asavebak.*
-    -P ${quen_fe_dir}/run_and_compare.cmake)
-set_tests_properties(Quenbar.NotificationPanelInPlay PROPERTIES TIMEOUT 150
-  ENVIRONMENT "QUENBAR_CONFIG_DIR=${PROJECT_BINARY_DIR}/gamedata/config;QUENSRVR_SEED=7;QUENBAR_SEED=7"
-  RUN_SERIAL TRUE
-  FAIL_REGULAR_EXPRESSION "Sanitizer|runtime error")
+quen_game_run(NotificationPanelInPlay notify_panel
+  notify_tooltip.png,notify_filtered.png,notify_kind_filtered.png,notify_show_all.png,notify_read.png,notify_next_turn.png,notify_opens_voting.png
+  game_screen SAVE/autosave.*,SAVE/asavebak.*)
 # The info panel's pages in play: the ship list and designs, the three status
 # pages, the combat summary and technology, compared with golden captures.
-add_test(NAME Quenbar.InfoPagesInPlay
-  COMMAND ${CMAKE_COMMAND} -DQUENBAR=$<TARGET_FILE:quenbar> -DSCRIPT=${quen_game_dir}/info_pages.txt
-    -DWORKDIR=${PROJECT_BINARY_DIR}/gamedata/c/QUENBAR -DGOLDEN=${quen_game_dir}/golden
-    -DCAPTURES=info_designs.png,info_ships.png,info_status_guilds.png,info_status_personal.png,info_status.png,info_combat.png,info_technology.png
-    -DUSERINFO=${quen_game_dir}/UserInfo.dat -DSERVER_LOG=${quen_game_dir}/info_pages.log
-    -DLEAVES=SAVE/autosave.*,SAVE/asavebak.*
-    -P ${quen_fe_dir}/run_and_compare.cmake)
-set_tests_properties(Quenbar.InfoPagesInPlay PROPERTIES TIMEOUT 150
-  ENVIRONMENT "QUENBAR_CONFIG_DIR=${PROJECT_BINARY_DIR}/gamedata/config;QUENSRVR_SEED=7;QUENBAR_SEED=7"
-  RUN_SERIAL TRUE
-  FAIL_REGULAR_EXPRESSION "Sanitizer|runtime error")
+quen_game_run(InfoPagesInPlay info_pages
+  info_designs.png,info_ships.png,info_status_guilds.png,info_status_personal.png,info_status.png,info_combat.png,info_technology.png
+  info_pages SAVE/autosave.*,SAVE/asavebak.*)
 # The quick start: on a fresh installation it loads the instant-action
 # scenario on a local server into its game screen, and the turn plays on; with
 # that scenario gone (and no saved game) it says the game cannot start.
@@ -172,14 +149,6 @@ set_tests_properties(Quenbar.FrontEndQuickStartIntoAGame Quenbar.FrontEndQuickSt
   FAIL_REGULAR_EXPRESSION "Sanitizer|runtime error")
 # The data panel in the game screen: the home asteroid picked in the goto bar
 # shows its read-out (the minimal view shows what the goto bar picks).
-add_test(NAME Quenbar.DataPanelShowsTheHomeAsteroid
-  COMMAND ${CMAKE_COMMAND} -DQUENBAR=$<TARGET_FILE:quenbar> -DSCRIPT=${quen_game_dir}/data_panel.txt
-    -DWORKDIR=${PROJECT_BINARY_DIR}/gamedata/c/QUENBAR -DGOLDEN=${quen_game_dir}/golden
-    -DCAPTURES=data_asteroid.png
-    -DUSERINFO=${quen_game_dir}/UserInfo.dat -DSERVER_LOG=${quen_game_dir}/data_panel.log
-    -DLEAVES=SAVE/autosave.*,SAVE/asavebak.*
-    -P ${quen_fe_dir}/run_and_compare.cmake)
-set_tests_properties(Quenbar.DataPanelShowsTheHomeAsteroid PROPERTIES TIMEOUT 150
-  ENVIRONMENT "QUENBAR_CONFIG_DIR=${PROJECT_BINARY_DIR}/gamedata/config;QUENSRVR_SEED=7;QUENBAR_SEED=7"
-  RUN_SERIAL TRUE
-  FAIL_REGULAR_EXPRESSION "Sanitizer|runtime error")
+quen_game_run(DataPanelShowsTheHomeAsteroid data_panel
+  data_asteroid.png
+  data_panel SAVE/autosave.*,SAVE/asavebak.*)
