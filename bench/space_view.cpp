@@ -6,7 +6,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <chrono>
 #include <memory>
 #include <new>
 #include <vector>
@@ -19,6 +18,7 @@
 #include "Game/views/world/CVDispUnt.h"
 #include "Game/views/world/CVSgWorld.h"
 #include "Game/views/world/DisplayList.h"
+#include "bench/against.h"
 #include "bench/count_allocations.h"
 #include "media/CDDraw.h"
 #include "platform/backend/headless.h"
@@ -35,7 +35,6 @@
 namespace {
 
 using namespace plat;
-using Clock = std::chrono::steady_clock;
 
 class BenchView : public CVB3DView {
  public:
@@ -160,22 +159,6 @@ struct Screen {
   std::unique_ptr<DisplayList> baseline;
   FakeView fake;
 };
-
-template <typename Op, typename Base>
-void Against(benchmark::State& state, const char* counter, Op op, Base baseline) {
-  Clock::duration opTime{}, baseTime{};
-  for (auto _ : state) {
-    auto t0 = Clock::now();
-    op();
-    auto t1 = Clock::now();
-    baseline();
-    auto t2 = Clock::now();
-    opTime += t1 - t0;
-    baseTime += t2 - t1;
-  }
-  state.counters[counter] =
-      std::chrono::duration<double>(opTime).count() / std::chrono::duration<double>(baseTime).count();
-}
 
 // Two hundred units of the local chapter at asteroid 0, with their objects.
 void Populate(Screen& s) {

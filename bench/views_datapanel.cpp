@@ -7,7 +7,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <chrono>
 #include <cstdlib>
 #include <memory>
 #include <string>
@@ -21,6 +20,7 @@
 #include "Game/rules/GHullDB.h"
 #include "Game/rules/GUnitTem.h"
 #include "Game/views/frame/CVGeneric.h"
+#include "bench/against.h"
 #include "bench/count_allocations.h"
 #include "media/CDDraw.h"
 #include "platform/backend/headless.h"
@@ -30,7 +30,6 @@
 namespace {
 
 using namespace plat;
-using Clock = std::chrono::steady_clock;
 
 // The installation settings open the registry while the program starts: its
 // place is given before them.
@@ -89,22 +88,6 @@ struct Screen {
   CGUnit* unit = nullptr;
   std::unique_ptr<BenchView> view;
 };
-
-template <typename Op, typename Base>
-void Against(benchmark::State& state, const char* counter, Op op, Base baseline) {
-  Clock::duration opTime{}, baseTime{};
-  for (auto _ : state) {
-    auto t0 = Clock::now();
-    op();
-    auto t1 = Clock::now();
-    baseline();
-    auto t2 = Clock::now();
-    opTime += t1 - t0;
-    baseTime += t2 - t1;
-  }
-  state.counters[counter] =
-      std::chrono::duration<double>(opTime).count() / std::chrono::duration<double>(baseTime).count();
-}
 
 void FlushWhole() {
   AddDirtyRect({0, 0, 800, 600});

@@ -8,7 +8,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -20,6 +19,7 @@
 #include "Game/model/GGameData.h"
 #include "Game/views/frame/CVFrameEffects.h"
 #include "Game/views/frame/CVGeneric.h"
+#include "bench/against.h"
 #include "bench/count_allocations.h"
 #include "media/CDDraw.h"
 #include "media/CSprite.h"
@@ -31,7 +31,6 @@
 namespace {
 
 using namespace plat;
-using Clock = std::chrono::steady_clock;
 
 class BenchView : public CVGeneric {
  public:
@@ -69,22 +68,6 @@ struct Screen {
 };
 
 // Runs `op` and `baseline` alternately; the counter is the ratio of their times.
-template <typename Op, typename Base>
-void Against(benchmark::State& state, const char* counter, Op op, Base baseline) {
-  Clock::duration opTime{}, baseTime{};
-  for (auto _ : state) {
-    auto t0 = Clock::now();
-    op();
-    auto t1 = Clock::now();
-    baseline();
-    auto t2 = Clock::now();
-    opTime += t1 - t0;
-    baseTime += t2 - t1;
-  }
-  state.counters[counter] =
-      std::chrono::duration<double>(opTime).count() / std::chrono::duration<double>(baseTime).count();
-}
-
 template <typename Op>
 void AgainstMemcpy(benchmark::State& state, std::size_t bytes, Op op) {
   std::vector<std::uint8_t> a(bytes, 1), b(bytes);

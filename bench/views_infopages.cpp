@@ -6,7 +6,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <chrono>
 #include <cstdlib>
 #include <memory>
 #include <string>
@@ -21,6 +20,7 @@
 #include "Game/panels/CInfoPanel.h"
 #include "Game/rules/GUnitTem.h"
 #include "Game/views/frame/CVGeneric.h"
+#include "bench/against.h"
 #include "bench/count_allocations.h"
 #include "media/CDDraw.h"
 #include "platform/backend/headless.h"
@@ -30,7 +30,6 @@
 namespace {
 
 using namespace plat;
-using Clock = std::chrono::steady_clock;
 
 constexpr std::uint16_t kLocal = 9;
 constexpr int kUnits = 2000;
@@ -102,22 +101,6 @@ struct Screen {
   std::unique_ptr<BenchView> view;
   CGUnitTemplate* designs[100] = {};
 };
-
-template <typename Op, typename Base>
-void Against(benchmark::State& state, const char* counter, Op op, Base baseline) {
-  Clock::duration opTime{}, baseTime{};
-  for (auto _ : state) {
-    auto t0 = Clock::now();
-    op();
-    auto t1 = Clock::now();
-    baseline();
-    auto t2 = Clock::now();
-    opTime += t1 - t0;
-    baseTime += t2 - t1;
-  }
-  state.counters[counter] =
-      std::chrono::duration<double>(opTime).count() / std::chrono::duration<double>(baseTime).count();
-}
 
 void FlushWhole() {
   AddDirtyRect({0, 0, 800, 600});

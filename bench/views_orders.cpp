@@ -7,7 +7,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <chrono>
 #include <cstdlib>
 #include <memory>
 #include <string>
@@ -19,6 +18,7 @@
 #include "Game/views/frame/CPopupMenu.h"
 #include "Game/views/frame/CVFrameEffects.h"
 #include "Game/views/frame/CVGeneric.h"
+#include "bench/against.h"
 #include "bench/count_allocations.h"
 #include "media/CDDraw.h"
 #include "platform/backend/headless.h"
@@ -30,7 +30,6 @@
 namespace {
 
 using namespace plat;
-using Clock = std::chrono::steady_clock;
 
 class BenchView : public CVGeneric {
  public:
@@ -94,22 +93,6 @@ struct Screen {
   HWND window = nullptr;
   std::unique_ptr<BenchView> view;
 };
-
-template <typename Op, typename Base>
-void Against(benchmark::State& state, const char* counter, Op op, Base baseline) {
-  Clock::duration opTime{}, baseTime{};
-  for (auto _ : state) {
-    auto t0 = Clock::now();
-    op();
-    auto t1 = Clock::now();
-    baseline();
-    auto t2 = Clock::now();
-    opTime += t1 - t0;
-    baseTime += t2 - t1;
-  }
-  state.counters[counter] =
-      std::chrono::duration<double>(opTime).count() / std::chrono::duration<double>(baseTime).count();
-}
 
 void FlushWhole() {
   AddDirtyRect({0, 0, 800, 600});

@@ -7,7 +7,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <chrono>
 #include <cstdlib>
 #include <memory>
 #include <new>
@@ -21,6 +20,7 @@
 #include "Game/views/world/CVSgWorld.h"
 #include "Game/views/world/CVStarField.h"
 #include "Game/views/world/DisplayList.h"
+#include "bench/against.h"
 #include "bench/count_allocations.h"
 #include "media/CDDraw.h"
 #include "media/CSprite.h"
@@ -39,7 +39,6 @@
 namespace {
 
 using namespace plat;
-using Clock = std::chrono::steady_clock;
 
 struct FakeView : IGameView {
   ViewType GetViewType() const override { return VIEW_SOLAR; }
@@ -124,22 +123,6 @@ struct Stage {
   std::unique_ptr<DisplayList> list;
   FakeView view;
 };
-
-template <typename Op, typename Base>
-void Against(benchmark::State& state, const char* counter, Op op, Base baseline) {
-  Clock::duration opTime{}, baseTime{};
-  for (auto _ : state) {
-    auto t0 = Clock::now();
-    op();
-    auto t1 = Clock::now();
-    baseline();
-    auto t2 = Clock::now();
-    opTime += t1 - t0;
-    baseTime += t2 - t1;
-  }
-  state.counters[counter] =
-      std::chrono::duration<double>(opTime).count() / std::chrono::duration<double>(baseTime).count();
-}
 
 // 200 units spread over the view, each facing the camera with its picture.
 void Populate(Stage& s) {
