@@ -153,6 +153,10 @@ class TradeScreen {
   void SetAutoTransferTo(int row);
   void BidForShip(const ShipOffer& offer);
   void BidForVote(const VoteOffer& offer);
+  // The bid on an offer's terms from the selected pool: checked, confirmed in
+  // the price dialog and taken from the pool; false (with `shortText` shown
+  // when the pool cannot pay) when no bid is made.
+  bool TakeBid(const std::uint32_t (&terms)[4], const char* shortText, std::uint32_t (&bid)[4]);
   void CancelShipOffer(const ShipOffer& offer);
   void CancelVoteOffer(const VoteOffer& offer);
   bool MayTrade();
@@ -865,20 +869,38 @@ void TradeScreen::SetAutoTransferTo(int row) {
   ShowBox(Text("ITDAXBGN"));
 }
 
-void TradeScreen::BidForShip(const ShipOffer& offer) {
-  if (!MayTrade()) return;
+bool TradeScreen::TakeBid(const std::uint32_t (&terms)[4], const char* shortText, std::uint32_t (&bid)[4]) {
+  if (!MayTrade()) return false;
   Click();
-  if (Blockaded()) return ShowBox(Text("ITDBLOKD"));
-  if (s_.selectedPool == kNoPool) return ShowBox(Text("ITDNOLOC"));
+  if (Blockaded()) {
+    ShowBox(Text("ITDBLOKD"));
+    return false;
+  }
+  if (s_.selectedPool == kNoPool) {
+    ShowBox(Text("ITDNOLOC"));
+    return false;
+  }
   std::uint32_t stocks[4] = {};
   g_gameData->poolDB.GetMinerals(s_.selectedPool, stocks);
-  std::uint32_t bid[4] = {offer.terms[0], offer.terms[1], offer.terms[2], offer.terms[3]};
+  std::copy(terms, terms + 4, bid);
   for (int m = 0; m < 4; ++m)
-    if (stocks[m] < bid[m]) return ShowBox(Text("ITDNOBUY"));
+    if (stocks[m] < bid[m]) {
+      ShowBox(Text(shortText));
+      return false;
+    }
   std::uint32_t confirmed = 0;
   { CDSetPriceDlg dialog(p_.owner, p_.window, p_.instance, bid, &confirmed, stocks); }
-  if (!confirmed) return;
-  if (!g_gameData->poolDB.TakeMinerals(s_.selectedPool, bid)) return ShowBox(Text("ITDNOBUY"));
+  if (!confirmed) return false;
+  if (!g_gameData->poolDB.TakeMinerals(s_.selectedPool, bid)) {
+    ShowBox(Text(shortText));
+    return false;
+  }
+  return true;
+}
+
+void TradeScreen::BidForShip(const ShipOffer& offer) {
+  std::uint32_t bid[4] = {};
+  if (!TakeBid(offer.terms, "ITDNOBUY", bid)) return;
   ShipBidPacket packet;
   packet.guild = static_cast<std::uint16_t>(LocalGuildIndex());
   packet.slot = LocalId() & 7;
@@ -892,19 +914,8 @@ void TradeScreen::BidForShip(const ShipOffer& offer) {
 }
 
 void TradeScreen::BidForVote(const VoteOffer& offer) {
-  if (!MayTrade()) return;
-  Click();
-  if (Blockaded()) return ShowBox(Text("ITDBLOKD"));
-  if (s_.selectedPool == kNoPool) return ShowBox(Text("ITDNOLOC"));
-  std::uint32_t stocks[4] = {};
-  g_gameData->poolDB.GetMinerals(s_.selectedPool, stocks);
-  std::uint32_t bid[4] = {offer.terms[0], offer.terms[1], offer.terms[2], offer.terms[3]};
-  for (int m = 0; m < 4; ++m)
-    if (stocks[m] < bid[m]) return ShowBox(Text("ITDERR07"));
-  std::uint32_t confirmed = 0;
-  { CDSetPriceDlg dialog(p_.owner, p_.window, p_.instance, bid, &confirmed, stocks); }
-  if (!confirmed) return;
-  if (!g_gameData->poolDB.TakeMinerals(s_.selectedPool, bid)) return ShowBox(Text("ITDERR07"));
+  std::uint32_t bid[4] = {};
+  if (!TakeBid(offer.terms, "ITDERR07", bid)) return;
   VoteBidPacket packet;
   packet.guild = static_cast<std::uint16_t>(LocalGuildIndex());
   packet.slot = LocalId() & 7;

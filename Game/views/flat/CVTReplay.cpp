@@ -799,16 +799,23 @@ void CVTReplay::GunfireHits() {
   list.Run();
 }
 
-void CVTReplay::MovesHalfway() {
+void CVTReplay::MovesHalfway() { RunMoves(14, EV_MOVE_HALF, true); }
+
+void CVTReplay::RunMoves(int movePhase, std::uint8_t kind, bool halfway) {
   ApplyRemovals();
-  phase = 14;
+  phase = movePhase;
   for (int i = 0; i < EventCount(); ++i) {
     TerrainEvent& e = *Event(i);
     Pos from, to;
-    if (e.a != EV_MOVE_HALF || !e.mover || !CellPos(e.d, e.sourceValue, &from) || !CellPos(e.g, e.targetValue, &to))
+    if (e.a != kind || !e.mover || !CellPos(e.d, e.sourceValue, &from) || !CellPos(e.g, e.targetValue, &to))
       continue;
-    const Pos mid = Midpoint(from, to);
-    Place(e.mover, from, mid, kMoveSteps);
+    // The first half starts from the source cell; the rest from where the
+    // mover stopped.
+    if (halfway) {
+      Place(e.mover, from, Midpoint(from, to), kMoveSteps);
+    } else {
+      Place(e.mover, {e.mover->x, e.mover->y}, to, kMoveSteps);
+    }
     Add(e.mover);
     if (Zone(e.d) != Zone(e.g)) SweepSound(PlaySound("atvmove.wav", from.x), from.x, to.x, kMoveSteps);
   }
@@ -855,20 +862,7 @@ void CVTReplay::CombatRound() {
   list.Run();
 }
 
-void CVTReplay::MovesOn() {
-  ApplyRemovals();
-  phase = 17;
-  for (int i = 0; i < EventCount(); ++i) {
-    TerrainEvent& e = *Event(i);
-    Pos from, to;
-    if (e.a != EV_MOVE || !e.mover || !CellPos(e.d, e.sourceValue, &from) || !CellPos(e.g, e.targetValue, &to))
-      continue;
-    Place(e.mover, {e.mover->x, e.mover->y}, to, kMoveSteps);
-    Add(e.mover);
-    if (Zone(e.d) != Zone(e.g)) SweepSound(PlaySound("atvmove.wav", from.x), from.x, to.x, kMoveSteps);
-  }
-  list.Run();
-}
+void CVTReplay::MovesOn() { RunMoves(17, EV_MOVE, false); }
 
 void CVTReplay::Artifacts() {
   ApplyRemovals();

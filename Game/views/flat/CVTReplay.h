@@ -86,6 +86,9 @@ class CVTReplay : public CVTerrain {
   void MovesHalfway();
   void CombatRound();
   void MovesOn();
+  // The move events of `kind` in phase `movePhase`: to the midway point, or on
+  // to their target cell.
+  void RunMoves(int movePhase, std::uint8_t kind, bool halfway);
   void Artifacts();
   void EndOfReplay();
 
