@@ -589,7 +589,7 @@ void CVTReplay::Collision() {
     if (Event(i)->a != EV_COLLISION) continue;
     CSpriteMover* m = ExtraMover(0);
     for (int f = 0; f < 2; ++f) {
-      char name[20];
+      char name[24];
       std::snprintf(name, sizeof name, "astcol%d.ima", f);
       m->AddFrame(CachedFrame(collisionFrames, f, name, ImageModule()));
     }
