@@ -27,7 +27,6 @@ using namespace plat;
 namespace {
 
 constexpr std::size_t kTypedLimit = kSaveNameSize - 1;
-constexpr int kListLineHeight = 15;
 constexpr COLORREF kSelectedColour = RGB(255, 255, 255);
 constexpr COLORREF kLineColour = RGB(0, 255, 0);
 

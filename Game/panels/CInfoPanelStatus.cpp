@@ -98,7 +98,7 @@ void DrawChapterPage() {
     const int y = 75 + 63 * g;
     const COLORREF colour = GetBrightColor(g);
     Line(10, y, 575, y, colour);
-    char id[9];
+    char id[24];
     std::snprintf(id, sizeof id, "ISTGLD%dT", g + 1);
     Caption(id, 0, y, 440, colour, DT_RIGHT);
     for (int i = 0; i < 5; ++i) Write(std::to_string(totals[g][i]), kTotalX[i], y, kTotalWidth[i], colour);

@@ -147,7 +147,7 @@ CDesignView::CDesignView(HWND window, HINSTANCE instance) : CVGeneric(window, in
   saveButton_ = make(kSaveId, "SAVEDSGN", "dessavup.ima", "dessavdn.ima", 713, 542, 76, 24, 212);
   newDesignButton_ = make(kNewDesignId, "CLERDSGN", "clrtemup.ima", "clrtemdn.ima", 637, 542, 76, 24, 213);
   for (int i = 0; i < kModuleFilterCount; ++i) {
-    char tip[16], d[32], u[32];
+    char tip[24], d[32], u[32];
     std::snprintf(tip, sizeof tip, "DBUTTN%02d", i);
     std::snprintf(d, sizeof d, "mfil%sd.ima", kFilterCodes[i]);
     std::snprintf(u, sizeof u, "mfil%su.ima", kFilterCodes[i]);

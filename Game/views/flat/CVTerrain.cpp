@@ -128,7 +128,7 @@ CVTerrain::CVTerrain(HWND window, HINSTANCE instance) : CVGeneric(window, instan
   facilityImages[3] = LoadArt("minefcty.ima", kBlackKey);
   facilityImages[4] = LoadArt("atvfcty.ima", kBlackKey);
   saveUnder = new CSprite(g_viewDDraw, nullptr, kNoColourKey, 25, 30, 0, 0, 0);
-  char tip[16];
+  char tip[24];
   for (int i = 0; i < kFilterCount; ++i) {
     std::snprintf(tip, sizeof tip, "TFLTBTN%d", i);
     filterButtons[static_cast<std::size_t>(i)] =

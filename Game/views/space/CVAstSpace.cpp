@@ -120,7 +120,7 @@ void CVAstSpace::CreateButtons() {
     return button;
   };
   for (int i = 0; i < kFilterCount; ++i) {
-    char tipId[16], normal[40], pressed[40];
+    char tipId[24], normal[40], pressed[40];
     std::snprintf(tipId, sizeof tipId, "FILTBTN%d", i);
     std::snprintf(normal, sizeof normal, "solview\\sf%sd.ima", kFilterStems[i]);
     std::snprintf(pressed, sizeof pressed, "solview\\sf%su.ima", kFilterStems[i]);

@@ -25,7 +25,6 @@
 
 namespace {
 
-constexpr int kGridTiles = 16;
 constexpr double kGridOrigin = 1103.125;
 constexpr double kGridTileSize = 6.25;
 
