@@ -551,10 +551,11 @@ bool SrvGame::OnReady(std::uint32_t from, std::span<const std::uint8_t> packet) 
   // Waiting rooms go on announcing readiness until they close; once play has
   // begun nobody is listening for it.
   if (m_started) return true;
+  // Every repeat travels, not only changes: a player still choosing its
+  // chapter drops what reaches it there, and learns the state from the next
+  // repeat once its own room is open.
   const std::uint32_t state = ReadU32(packet, 12);
-  const auto [known, isNew] = m_ready.try_emplace(from, state);
-  if (!isNew && known->second == state) return true;
-  known->second = state;
+  m_ready[from] = state;
   // Clients send 0 for themselves: the receivers need to know whose it is.
   PacketImage<16> ready(PKT_READY);
   ready.Put<std::uint32_t>(8, from);

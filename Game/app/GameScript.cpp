@@ -109,8 +109,9 @@ bool ParseStep(const std::vector<std::string>& w, ScriptStep& step, std::string&
     step.text = w[1];
   } else if (verb == "sleep") {
     step.kind = Kind::Sleep;
-    if (w.size() != 2 || !Number(w[1], 3600000, step.number)) {
-      why = "sleep takes milliseconds";
+    step.realTime = w.size() == 3 && w[2] == "real";
+    if ((w.size() != 2 && !step.realTime) || !Number(w[1], 3600000, step.number)) {
+      why = "sleep takes milliseconds, then \"real\" for the wall clock";
       return false;
     }
   } else if (verb == "capture") {

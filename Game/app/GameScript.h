@@ -9,7 +9,7 @@
 //                               UP, DOWN, LEFT, RIGHT, HOME, END, F1 .. F12
 //   text "WORDS"                the characters typed one by one (letters,
 //                               digits, blanks)
-//   sleep MS                    lets MS milliseconds pass
+//   sleep MS [real]             lets MS milliseconds pass
 //   wait dialog NAME [MS]       until a dialog of template NAME is open
 //   wait closed NAME [MS]       until no dialog of template NAME is open
 //   wait text "WORDS" [MS]      until a visible window's text contains WORDS
@@ -25,7 +25,8 @@
 // A wait gives up after MS milliseconds of program time (10000 by default).
 // The headless program's clock races ahead while nothing happens, so a wait
 // on another process ends the line with "real": its MS then count on the
-// wall clock (e.g. "wait packet 0 30000 real"). A met wait starts the random
+// wall clock (e.g. "wait packet 0 30000 real"); so may a sleep that lets
+// another process get ahead. A met wait starts the random
 // numbers over, so what follows it repeats from run to run; an animation the
 // wait left running is over after 120 frames.
 // Game thread only.
@@ -51,7 +52,7 @@ struct ScriptStep {
   std::uint32_t number = 0;    // packet type, frame count, line count or sleep time
   std::uint32_t count = 1;     // packets of the type to wait for
   std::uint32_t timeoutMs = kDefaultWaitMs;
-  bool realTime = false;       // timeoutMs counts on the wall clock
+  bool realTime = false;       // timeoutMs (or the sleep) counts on the wall clock
   int line = 0;
 };
 

@@ -181,6 +181,13 @@ class CWaitDlg : public CFrontEndScreen {
   CHvPlayerList* Players() const { return g_session ? g_session->players.get() : nullptr; }
   std::uint32_t OwnId() const { return g_session ? g_session->player.id : 0; }
 
+  const HvMPlayerEntry* PlayerById(std::uint32_t id) const {
+    CHvPlayerList* list = Players();
+    for (int i = 0; list && i < list->PlayerCount(); ++i)
+      if (list->GetPlayer(i)->id == id) return list->GetPlayer(i);
+    return nullptr;
+  }
+
   bool AllReady() const {
     CHvPlayerList* list = Players();
     if (!list) return false;
@@ -272,11 +279,8 @@ class CWaitDlg : public CFrontEndScreen {
     if (!list || list->PlayerCount() == 0) return;
     std::string text(reinterpret_cast<const char*>(data), length);
     text = text.substr(0, text.find('\0'));
-    std::string line = text;
-    for (int i = 0; i < list->PlayerCount(); ++i) {
-      const HvMPlayerEntry* p = list->GetPlayer(i);
-      if (p && p->id == from) line = std::string(p->name) + ": " + text;
-    }
+    const HvMPlayerEntry* sender = PlayerById(from);
+    const std::string line = sender ? std::string(sender->name) + ": " + text : text;
     m_chatLines.push_back(line.substr(0, kChatLimit));
     const auto index = SendDlgItemMessage(m_dialog, kChatList, LB_ADDSTRING, 0,
                                           static_cast<LPARAM>(m_chatLines.size() - 1));
@@ -325,8 +329,13 @@ class CWaitDlg : public CFrontEndScreen {
       } else if (type == PKT_READY && r.ReadAt(8, id)) {
         std::uint32_t ready = 0;
         r.ReadAt(12, ready);
-        if (CHvPlayerList* list = Players())
-          ready == 1 ? list->SetPlayerFlagByID(id, kReadyFlag) : list->UnSetPlayerFlagByID(id, kReadyFlag);
+        CHvPlayerList* list = Players();
+        const HvMPlayerEntry* p = PlayerById(id);
+        if (!p || Ready(*p) == (ready == 1)) continue;
+        ready == 1 ? list->SetPlayerFlagByID(id, kReadyFlag) : list->UnSetPlayerFlagByID(id, kReadyFlag);
+        // The host sees the change, and Start lit, at once rather than at
+        // the next refresh.
+        if (m_host) RefreshPlayers();
       }
     }
     return report;

@@ -149,7 +149,7 @@ bool ScriptedBackend::RunStep(const ScriptStep& step, DWORD now) {
       }
       return true;
     case Kind::Sleep:
-      return waited >= step.number;
+      return (step.realTime ? WallClockMs() - stepStartWall_ : waited) >= step.number;
     case Kind::WaitFrames:
       return waited >= step.number * kFramePeriodMs;
     case Kind::WaitDialog:

@@ -631,10 +631,11 @@ TEST_F(SrvGameTest, WaitingRoomReadinessReachesTheOthersAndARemovalOnlyItsTarget
   EXPECT_EQ(ReadU32(atHost[1].packet, 8), 9u);
   EXPECT_EQ(ReadU32(atHost[1].packet, 12), 0u);
   EXPECT_FALSE(game.Receive(8, Small(PKT_READY))) << "a ready packet without its flag";
-  // A room repeats its state on every refresh: only changes travel, and a
-  // newcomer hears every state already announced.
+  // A room repeats its state on every refresh and every repeat travels (a
+  // player still choosing its chapter missed the first); a newcomer hears
+  // every state already announced.
   ASSERT_TRUE(game.Receive(8, ready(1)));
-  EXPECT_EQ(out.sent.size(), 4u);
+  EXPECT_EQ(out.sent.size(), 6u);
   game.PlayerJoined(10);
   const auto atNewcomer = out.To(10);
   ASSERT_EQ(atNewcomer.size(), 2u);

@@ -70,10 +70,13 @@ TEST(GameScript, WaitsOnControlsAndOnTheWallClock) {
   std::string error;
   const auto steps = ParseGameScript(
       "wait enabled 609 146\nwait items 100 400 2 30000 real\nwait closed IDD_WAIT real\nwait packet 0 500\n"
-      "wait packets 2 3 9000 real\n",
+      "wait packets 2 3 9000 real\nsleep 1500 real\n",
       error);
   ASSERT_TRUE(steps) << error;
-  ASSERT_EQ(steps->size(), 5u);
+  ASSERT_EQ(steps->size(), 6u);
+  EXPECT_EQ((*steps)[5].kind, ScriptStep::Kind::Sleep);
+  EXPECT_EQ((*steps)[5].number, 1500u);
+  EXPECT_TRUE((*steps)[5].realTime);
   using Kind = ScriptStep::Kind;
   EXPECT_EQ((*steps)[0].kind, Kind::WaitEnabled);
   EXPECT_EQ((*steps)[0].x, 609);
@@ -96,7 +99,7 @@ TEST(GameScript, WaitsOnControlsAndOnTheWallClock) {
 
 TEST(GameScript, RefusesWhatItCannotRun) {
   for (const char* bad : {"click 800 10", "click 1 2 left", "key F13", "key", "text \"a-b\"", "text \"open",
-                          "sleep -1", "wait dialog", "wait frames x", "wait text \"x\" 5 6", "capture shot.bmp",
+                          "sleep -1", "sleep 5 later", "sleep real", "wait dialog", "wait frames x", "wait text \"x\" 5 6", "capture shot.bmp",
                           "jump 1", "key f12", "wait packet 70000", "wait enabled 800 1", "wait items 1 2",
                           "wait packet 1 real 5", "wait closed", "wait packets 2", "wait packets 2 0",
                           "move 800 1", "move 1"}) {
