@@ -159,6 +159,10 @@ void CVB3DView::OnStatusTextChanged() {
   if (g_sgWorld) g_sgWorld->redraw = 1;
 }
 
+void CVB3DView::Invalidate() {
+  if (g_sgWorld) g_sgWorld->redraw = 1;
+}
+
 int CVB3DView::IsRedrawPending() { return g_sgWorld ? static_cast<int>(g_sgWorld->redraw) : 0; }
 
 // --- the frame ---

@@ -82,6 +82,9 @@ class CVB3DView : public CVGeneric {
   // A goto slot under the cursor: hovered as its object.
   void ShowObject(int kind, std::uint32_t id) override;
   void OnStatusTextChanged() override;
+  // Marks the world for redrawing: the world alone repaints the viewport, and
+  // with it the info panel over it and what a closed dialog covered.
+  void Invalidate() override;
   int IsRedrawPending() override;
   int ShowContextMenu(int x, int y) override;
   int SelectUnitForOrder() override;

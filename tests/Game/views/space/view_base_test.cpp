@@ -200,4 +200,20 @@ TEST_F(SpaceWorld, AnUnchangedFrameDrawsNothingAndSendsNoMouseMove) {
   SuspendScreenFlush(0);
 }
 
+// A chosen info page or a closed dialog asks the view to redraw: with the
+// world still (the info panel shown, or a scripted run) nothing else would
+// paint the viewport again, so the page or the dialog's leftovers stayed.
+TEST_F(SpaceWorld, InvalidateDrawsTheStillWorldOnceMore) {
+  TestView& v = Make3D();
+  const double eye[3] = {1100, 1100, 1060}, at[3] = {1100, 1100, 1100};
+  Place(eye, at);
+  EXPECT_EQ(v.DrawFrame(), 1u);
+  g_animElapsedMs = 0;
+  EXPECT_EQ(v.DrawFrame(), 0u);
+  v.Invalidate();
+  EXPECT_NE(v.IsRedrawPending(), 0);
+  EXPECT_EQ(v.DrawFrame(), 1u);
+  EXPECT_EQ(v.DrawFrame(), 0u);
+}
+
 }  // namespace
