@@ -1,0 +1,33 @@
+# Shared by the two-player runners (sourced, not run): two headless players at
+# once in the installation folder, the host first and, half a second later,
+# the joining player. Each is bounded in time.
+# Needs: quenbar (the program), logs (a folder for the players' error output).
+
+# run_pair HOST_SCRIPT JOIN_SCRIPT SECONDS [JOIN_CONFIG_DIR]: sets host_rc and
+# join_rc; the players' error output goes to $logs/host and $logs/join. The
+# joining player reads its registry from JOIN_CONFIG_DIR when given.
+run_pair() {
+  rm -f SAVE/QuenSrvr.log
+  timeout -k 5 "$3" "$quenbar" --headless --script "$1" 2>"$logs/host" &
+  host=$!
+  sleep 0.5
+  QUENBAR_CONFIG_DIR=${4:-${QUENBAR_CONFIG_DIR:-}} timeout -k 5 "$3" "$quenbar" --headless --script "$2" 2>"$logs/join"
+  join_rc=$?
+  wait $host
+  host_rc=$?
+}
+
+# Nothing in a started game ends the program: a player that met every wait
+# of its script is told to quit.
+ended() { [ "$1" -eq 0 ] || grep -q "told to quit" "$2"; }
+
+# Both met every wait of their scripts and ended.
+pair_ended() {
+  ! grep -q "script line" "$logs/host" "$logs/join" && ended $host_rc "$logs/host" && ended $join_rc "$logs/join"
+}
+
+show_pair() {
+  echo "host ended with $host_rc:"; cat "$logs/host"
+  echo "joining player ended with $join_rc:"; cat "$logs/join"
+  echo "the server's log:"; cat SAVE/QuenSrvr.log
+}
