@@ -8,6 +8,12 @@
 # joining player reads its registry from JOIN_CONFIG_DIR when given.
 run_pair() {
   rm -f SAVE/QuenSrvr.log
+  # The server of a run just ended may hold the session's port a moment
+  # longer; the host could not create its session then (at most 20 s).
+  for wait in 1 2 3 4 5 6 7 8 9 10; do
+    ss -ltn 2>/dev/null | grep -q ":47310 " || break
+    sleep 2
+  done
   timeout -k 5 "$3" "$quenbar" --headless --script "$1" 2>"$logs/host" &
   host=$!
   sleep 0.5
