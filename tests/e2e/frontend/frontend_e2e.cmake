@@ -160,7 +160,7 @@ quen_game_run(DataPanelShowsTheHomeAsteroid data_panel
 # imperator, the other votes the host renegade) and sees the other's vote
 # after the next turn; compared with golden captures (QUEN_REFRESH_GOLDENS=1 takes them again).
 set(quen_mp_in_play
-  mp_host_chat_light.png,mp_host_chat_page.png,mp_host_sell.png,mp_host_offer_posted.png,mp_host_next_turn.png,mp_join_chat_answer.png,mp_join_lamp.png,mp_join_offers.png,mp_join_buy.png,mp_join_shipment.png,mp_join_next_turn.png,mp_host_vote.png,mp_host_vote_next_turn.png,mp_join_vote.png,mp_join_vote_next_turn.png)
+  mp_host_chat_light.png,mp_host_chat_page.png,mp_host_sell.png,mp_host_offer_posted.png,mp_host_next_turn.png,mp_join_chat_answer.png,mp_join_lamp.png,mp_join_offers.png,mp_join_buy.png,mp_join_shipment.png,mp_join_next_turn.png,mp_host_vote.png,mp_host_vote_next_turn.png,mp_join_vote.png,mp_join_vote_next_turn.png,mp_host_set_price.png,mp_join_vote_offer.png,mp_join_bid.png,mp_join_bid_made.png)
 add_test(NAME Quenbar.TwoPlayersChatTradeAndVote
   COMMAND sh ${quen_mp_dir}/run_two_players_game.sh $<TARGET_FILE:quenbar> ${PROJECT_BINARY_DIR}/gamedata/c/QUENBAR
     ${quen_game_dir}/UserInfo.dat in_play ${quen_mp_dir}/golden ${quen_mp_in_play})
