@@ -19,6 +19,7 @@ cd "$workdir" || exit 1
 # The played turns leave autosaves the other runs must not find.
 trap 'rm -rf "$logs" SAVEJOIN; rm -f SAVE/autosave.* SAVE/asavebak.*' EXIT
 . "$here/two_players.sh"
+rm -rf SAVEJOIN
 mkdir "$logs/config" SAVEJOIN || exit 1
 sed 's/QUENBAR\\\\SAVE\\\\/QUENBAR\\\\SAVEJOIN\\\\/' "$QUENBAR_CONFIG_DIR/registry.reg" >"$logs/config/registry.reg" || exit 1
 grep -q SAVEJOIN "$logs/config/registry.reg" || exit 1
@@ -41,7 +42,8 @@ for capture in "$@"; do
   if [ "${QUEN_REFRESH_GOLDENS:-0}" = 1 ]; then
     cp "$capture" "$golden/" || failed="no capture $capture"
   elif ! cmp -s "$capture" "$golden/$capture"; then
-    failed="$capture differs from $golden/$capture (if the change is meant, run again with QUEN_REFRESH_GOLDENS=1)"
+    echo "$capture differs from $golden/$capture (if the change is meant, run again with QUEN_REFRESH_GOLDENS=1)"
+    failed="captures differ"
   fi
 done
 if [ -n "$failed" ]; then

@@ -1,6 +1,6 @@
 # Shared by the two-player runners (sourced, not run): two headless players at
-# once in the installation folder, the host first and, half a second later,
-# the joining player. Each is bounded in time.
+# once in the installation folder, the host first and the joining player as
+# soon as the host's server is in the session. Each is bounded in time.
 # Needs: quenbar (the program), logs (a folder for the players' error output).
 
 # run_pair HOST_SCRIPT JOIN_SCRIPT SECONDS [JOIN_CONFIG_DIR]: sets host_rc and
@@ -16,7 +16,14 @@ run_pair() {
   done
   timeout -k 5 "$3" "$quenbar" --headless --script "$1" 2>"$logs/host" &
   host=$!
-  sleep 0.5
+  # The joining player comes once the host's server is in the session (at
+  # most 30 s), and takes its chapter while the host is still choosing: in
+  # the other orders the game has been seen to start with another set-up
+  # (other starting stocks).
+  for wait in $(seq 300); do
+    grep -q "joined the session" SAVE/QuenSrvr.log 2>/dev/null && break
+    sleep 0.1
+  done
   QUENBAR_CONFIG_DIR=${4:-${QUENBAR_CONFIG_DIR:-}} timeout -k 5 "$3" "$quenbar" --headless --script "$2" 2>"$logs/join"
   join_rc=$?
   wait $host
