@@ -23,12 +23,21 @@ constexpr plat::COLORREF kBlack = 0x000000;
 constexpr plat::COLORREF kRed = 0x0000FF;
 constexpr plat::COLORREF kPaleYellow = 0xD7FFFF;
 
+// The text of an ID that takes no arguments, looked up once for the text
+// index in use: pages redraw their captions often, and a redraw makes no heap
+// call for them.
+const std::string& FixedText(const char* id);
+
 // The finished text of a text ID; empty when the index lacks it.
 template <class... Args>
-std::string Text(const char* id, const Args&... args) {
-  if (!g_gameData || !g_gameData->textIndex) return {};
-  const std::unique_ptr<char[]> text = g_gameData->textIndex->GetTextAlloc(id, args...);
-  return text ? std::string(text.get()) : std::string();
+decltype(auto) Text(const char* id, const Args&... args) {
+  if constexpr (sizeof...(Args) == 0) {
+    return FixedText(id);
+  } else {
+    if (!g_gameData || !g_gameData->textIndex) return std::string();
+    const std::unique_ptr<char[]> text = g_gameData->textIndex->GetTextAlloc(id, args...);
+    return text ? std::string(text.get()) : std::string();
+  }
 }
 
 inline int Write(const std::string& text, int x, int y, int width, plat::COLORREF colour,
@@ -37,7 +46,7 @@ inline int Write(const std::string& text, int x, int y, int width, plat::COLORRE
 }
 inline int Caption(const char* id, int x, int y, int width, plat::COLORREF colour, plat::UINT format = plat::DT_LEFT,
                    int bold = 0, int upper = 0) {
-  return Write(Text(id), x, y, width, colour, format, bold, upper);
+  return Write(FixedText(id), x, y, width, colour, format, bold, upper);
 }
 inline void Line(int x1, int y1, int x2, int y2, plat::COLORREF colour, int width = 1) {
   PanelFrame().DrawViewportLine(x1, y1, x2, y2, colour, width);

@@ -317,9 +317,13 @@ BOOL DestroyWindow(HWND hwnd) {
   if (!w || w->destroying) return FALSE;
   auto& s = State();
   w->destroying = true;
-  std::vector<HWND> tops = s.topLevel;
-  for (HWND t : tops)
-    if (t->owner == hwnd && Live(t)) DestroyWindow(t);
+  // Copied only when there is an owned window to destroy (the list changes
+  // under the loop), so that a window owning none costs no heap call.
+  if (std::any_of(s.topLevel.begin(), s.topLevel.end(), [hwnd](HWND t) { return t->owner == hwnd; })) {
+    const std::vector<HWND> tops = s.topLevel;
+    for (HWND t : tops)
+      if (t->owner == hwnd && Live(t)) DestroyWindow(t);
+  }
 
   if (IsShown(hwnd)) InvalidateScreenArea(ScreenRectOf(hwnd), hwnd);
   w->style &= ~WS_VISIBLE;
