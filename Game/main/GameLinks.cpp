@@ -19,6 +19,7 @@
 #include "Game/views/frame/CVGeneric.h"
 #include "Game/views/frame/CVStandIn.h"
 #include "Game/views/frame/CViewNotices.h"
+#include "Game/views/replay/CVSReplay.h"
 #include "Game/views/space/CVAstSpace.h"
 #include "Game/views/space/CVSolar.h"
 #include "platform/user/system.h"
@@ -33,8 +34,10 @@ void InstallGameLinks(AppLinks& links) {
     if (type == VIEW_TERRAIN_REPLAY) return std::make_unique<CVTReplay>(window, instance);
     if (type == VIEW_SOLAR) return std::make_unique<CVSolar>(window, instance);
     if (type == VIEW_ASTEROID_SPACE) return std::make_unique<CVAstSpace>(window, instance);
+    if (type == VIEW_SPACE_REPLAY) return std::make_unique<CVSReplay>(window, instance);
     return std::make_unique<CVStandIn>(type, window, instance);
   };
+  links.loading.closeReplayFile = [] { CloseAppReplayFile(); };
   links.game.create = [](std::uint16_t chapterId, std::uint16_t chaptersPerGuild) {
     delete g_gameData;  // clears g_gameData
     g_gameData = new CGameData(chapterId, static_cast<std::uint8_t>(chaptersPerGuild));

@@ -172,6 +172,8 @@ class CVB3DView : public CVGeneric {
   // --- unit objects and grid ---
   CVDispUnt* CreateUnitObject(const CGUnit* unit, const double position[3]);
   CVDispObj* CreateAsteroidObject(const CGAsteroid* asteroid);
+  // A battle replay's unit: its id, appearance bytes (the class abbreviation) and place, no model unit.
+  CVDispUnt* CreateReplayObject(std::uint32_t id, std::span<const std::uint8_t> appearance, const double position[3]);
   // The marker of a location an order aims at, found again by (16, id).
   CVDispObj* CreateLocationMarker(const Location& location, std::uint32_t id);
   CVDispObj* CreateStarObject(const CGStar* star, std::uint32_t arg);
