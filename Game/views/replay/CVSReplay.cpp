@@ -77,16 +77,11 @@ HMODULE LocalGuildModule() {
   return g_gameData ? g_gameData->GetGuildModule(g_gameData->GetLocalGuildIndex()) : nullptr;
 }
 
-std::string Text(const char* id) {
+// The finished text of an ID with its arguments.
+template <class... Args>
+std::string Text(const char* id, const Args&... args) {
   char text[orders::kTextSize + 1] = {};
-  if (g_gameData && g_gameData->textIndex) g_gameData->textIndex->GetText(id, text, orders::kTextSize);
-  return text;
-}
-
-// "%s1" or "%n1" in a text replaced by `value`.
-std::string Fill(std::string text, const std::string& value) {
-  for (const char* mark : {"%s1", "%n1"})
-    if (const auto at = text.find(mark); at != std::string::npos) text.replace(at, 3, value);
+  if (g_gameData && g_gameData->textIndex) g_gameData->textIndex->GetText(id, text, orders::kTextSize, args...);
   return text;
 }
 
@@ -360,24 +355,24 @@ void CVSReplay::PlayFrameAnimation(std::uint32_t ms) {
 
 void CVSReplay::DrawStatusText() {
   if (flash.level() != 0.0) {
-    ShadeViewportRect(0, 0, kViewportWidth, kViewportHeight, kFlashColour,
+    // The whole picture (the shading refuses its outermost rows).
+    ShadeViewportRect(1, 1, kViewportWidth, kViewportHeight - 1, kFlashColour,
                       static_cast<std::uint8_t>(std::lround(std::min(flash.level(), 100.0))));
     return;
   }
   DrawUnitLabels();
   if (!g_statusShown) {
     if (CGAsteroid* a = orders::FindAsteroid(battleAsteroid)) {
-      const std::string line = Fill(Text("BATTLEAT"), a->GetName() ? a->GetName() : "");
+      const std::string line = Text("BATTLEAT", a->GetName());
       DrawViewportText(line.c_str(), 0, 3, kViewportWidth, kBattleColour, DT_CENTER, 1, 0);
     }
   }
   const bool paused = g_replayMode == 1;
-  std::string line = Text(ticker.PhaseTextId(paused));
-  if (!paused && ticker.phase() != replay::ReplayTicker::kBattleSection) {
-    const int n = ticker.phase() == replay::ReplayTicker::kNotStarted ? 0 : ticker.phase();
-    line = Fill(line, std::to_string(n));
-  }
-  DrawViewportText(line.c_str(), 0, 351, kViewportWidth, kPhaseColour, DT_CENTER, 1, 0);
+  // Before the first phase is read the number is 0.
+  const int phase = ticker.phase() == replay::ReplayTicker::kNotStarted ? 0 : ticker.phase();
+  const std::string line = Text(ticker.PhaseTextId(paused), phase);
+  // Bold text is refused this low in the viewport.
+  DrawViewportText(line.c_str(), 0, 351, kViewportWidth, kPhaseColour, DT_CENTER, 0, 0);
   CVGeneric::DrawStatusText();
 }
 
@@ -634,20 +629,22 @@ void CVSReplay::DrawButton(CImageButton* b) {
 
 void CVSReplay::UpdateControlPanel() {
   CVGeneric::UpdateControlPanel();
+  // Shown before they are drawn: showing a button window paints it afresh.
+  if (g_infoPanelVisible) {
+    for (CImageButton* b : filterButtons)
+      if (b && b->window) ShowWindow(b->window, SW_SHOW);
+  } else {
+    ShowButtons(true);
+  }
   for (CImageButton* b : filterButtons) DrawButton(b);
   if (!g_infoPanelVisible) {
-    ShowButtons(true);
     if (g_gridShown) {
       for (int i : {kGridOff, kGridUp, kGridDown}) DrawButton(gridButtons[static_cast<std::size_t>(i)]);
     } else {
       DrawButton(gridButtons[kGridOn]);
     }
     DrawButton(gridButtons[kTerrain]);
-  } else {
-    for (CImageButton* b : filterButtons)
-      if (b && b->window) ShowWindow(b->window, SW_SHOW);
   }
-  if (g_notifyPanel) RedrawBackground();
   FlushScreen();
 }
 
@@ -798,11 +795,8 @@ void CVSReplay::ShowFilterText() {
                                   {0x20, "FILTGILD", "IFLTGILD"}};
   for (const Row& r : kRows) {
     if (r.flags != filterFlags) continue;
-    std::string text = Text(filterInverted ? r.inverted : r.text);
-    if (filterFlags == 0x10) {
-      const CGChapter* c = ChapterOf(filterChapter);
-      text = Fill(text, c && c->name ? c->name.get() : "");
-    }
+    const CGChapter* c = filterFlags == 0x10 ? ChapterOf(filterChapter) : nullptr;
+    const std::string text = Text(filterInverted ? r.inverted : r.text, c && c->name ? c->name.get() : "");
     SetStatusText(text.c_str(), kStatusFrames);
     return;
   }

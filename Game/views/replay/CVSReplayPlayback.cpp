@@ -55,16 +55,11 @@ int GuildOfId(std::uint32_t id) { return std::min<int>(static_cast<int>(id >> 29
 
 CGModuleDB* Modules() { return g_gameData ? g_gameData->moduleDB.get() : nullptr; }
 
-std::string Text(const char* id) {
+template <class... Args>
+std::string Text(const char* id, const Args&... args) {
   char text[orders::kTextSize + 1] = {};
-  if (g_gameData && g_gameData->textIndex) g_gameData->textIndex->GetText(id, text, orders::kTextSize);
+  if (g_gameData && g_gameData->textIndex) g_gameData->textIndex->GetText(id, text, orders::kTextSize, args...);
   return text;
-}
-
-std::string WithNumber(const char* id, unsigned n) {
-  std::string t = Text(id);
-  if (const auto at = t.find("%n1"); at != std::string::npos) t.replace(at, 3, std::to_string(n));
-  return t;
 }
 
 
@@ -770,7 +765,7 @@ void CVSReplay::DrawEventBar(const EventRecord* event) {
         } else if (damage == 255) {
           line = Text(kind == kShield ? "DEFLECTD" : "DESTROYD");
         } else {
-          line = WithNumber("HIT_FOR_", damage);
+          line = Text("HIT_FOR_", static_cast<int>(damage));
         }
         DrawGotoBarText(line.c_str(), i, 0, 54, kCaptionWidth, kWhite, DT_CENTER);
         break;
