@@ -628,7 +628,11 @@ void CVSReplay::DrawButton(CImageButton* b) {
 }
 
 void CVSReplay::UpdateControlPanel() {
+  // Advancing shows the replay controls as playing does (the pause button).
+  const std::uint16_t mode = g_replayMode;
+  if (mode == 3) g_replayMode = 2;
   CVGeneric::UpdateControlPanel();
+  g_replayMode = mode;
   // Shown before they are drawn: showing a button window paints it afresh.
   if (g_infoPanelVisible) {
     for (CImageButton* b : filterButtons)

@@ -216,8 +216,9 @@ TEST_F(ReplayView, EventsStartInTheOrderTheyWereReadAndSlowReviewPlaysShotsOneBy
         flying += n->object->GetType() == DISP_MODEL ? 1 : 0;
       most = std::max(most, flying);
       // The other unit's event (read last) never starts before all of the first unit's.
-      if (v.phase() == 1 && CVSReplay::StateOf(Object(v, theirs)) == CVSReplay::kShotFlying)
+      if (v.phase() == 1 && CVSReplay::StateOf(Object(v, theirs)) == CVSReplay::kShotFlying) {
         EXPECT_GE(v.counters().started, 4u);
+      }
       return v.complete();
     }));
     if (slow) {
@@ -265,6 +266,34 @@ TEST_F(ReplayView, RestartRepeatsTheSameOverlapOfShots) {
   EXPECT_EQ(view->replayRunning, 0u);
   EXPECT_EQ(g_viewType, static_cast<std::uint32_t>(VIEW_SPACE_REPLAY));
   EXPECT_EQ(run(), first);
+}
+
+TEST_F(ReplayView, PausedItWaitsAndAdvanceStopsAtTheNextEvent) {
+  Store(Battle());
+  CVSReplay& v = Make();
+  Begin(v);
+  // Paused before the first step: no tick, the objects still animate.
+  g_replayMode = 1;
+  for (int i = 0; i < 5; ++i) v.PlayFrameAnimation(kFrameMs);
+  EXPECT_EQ(v.phase(), 0xFF);
+  // Advance: runs until an event starts, then pauses by itself.
+  v.OnReplayAdvance();
+  EXPECT_EQ(g_replayMode, 3);
+  ASSERT_TRUE(RunUntil(v, [&] { return g_replayMode == 1; }));
+  EXPECT_EQ(v.counters().started, 1u);
+  EXPECT_EQ(CVSReplay::StateOf(Object(v, mine)), CVSReplay::kShotFlying);
+  const std::uint8_t phase = v.phase();
+  for (int i = 0; i < 20; ++i) v.PlayFrameAnimation(kFrameMs);
+  EXPECT_EQ(v.phase(), phase) << "paused again";
+  // Pausing hides the shots in flight.
+  v.OnReplayPause();
+  for (CVDispNode* n = v.displayList->head; n; n = n->next) {
+    if (n->object->GetType() == DISP_MODEL) {
+      EXPECT_EQ(n->object->visible, 0u);
+    }
+  }
+  g_replayMode = 2;
+  EXPECT_TRUE(RunToEnd(v));
 }
 
 TEST_F(ReplayView, FiltersCameraModesAndClicks) {
