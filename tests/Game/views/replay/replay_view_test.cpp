@@ -407,6 +407,12 @@ TEST_F(ReplayView, WhatThePlayerSeesFromStartToReviewComplete) {
   g_sgWorld->redraw = 1;
   v.PlayFrameAnimation(kFrameMs);
   Capture("replay_complete.png");
+  // The units' names over them (the guild filter passes every unit still whole).
+  v.OnCommand(405);
+  v.ToggleUnitHalos();
+  g_statusShown = 0;
+  v.PlayFrameAnimation(kFrameMs);
+  Capture("replay_labels.png");
   g_gameData->guildModules[2] = nullptr;
   if (otherArt) plat::FreeLibrary(otherArt);
 }
