@@ -154,7 +154,11 @@ void CVSReplay::BuildScene() {
     w->fogBaseDistance = 400.0;
     w->EnableDistanceFog();
     fogUpdatePending = 1;
-    UpdateCamera(1);
+    // The camera's start pose; the shared star field is left to the view on
+    // screen and oriented when a replay starts.
+    const float forward[3] = {0.f, 0.f, 1.f}, up[3] = {0.f, 1.f, 0.f};
+    w->SetCameraOrientationNow(forward, up);
+    w->SetCameraPosition(kCentre, kCentre, 1065.0);
     return;
   }
   w->SetScene(w->replayScene);
