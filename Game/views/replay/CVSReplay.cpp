@@ -240,7 +240,6 @@ void CVSReplay::StartReplay(std::uint16_t asteroid) {
   ClearEventBar();
   DrawEventBar(nullptr);
   UpdateControlPanel();
-  MarkFilteredUnits();
   FlushScreen();
   CVSgWorld* w = g_sgWorld;
   if (w && w->replayScene && w->GetScene() != w->replayScene) {
@@ -328,6 +327,8 @@ bool CVSReplay::OpenReplayFile(std::uint16_t asteroid) {
   }
   object->SetPosition(target);
   reader->ReadStartUnits();
+  // A filter chosen before marks the battle's units too.
+  MarkFilteredUnits();
   return true;
 }
 
@@ -473,7 +474,7 @@ void CVSReplay::GoToView(WPARAM type, LPARAM value) {
   if (g_replayMode == 0)
     StopCameraMotion();
   else
-    CVGeneric::LeaveReplayMode(0);
+    LeaveReplayMode(0);
   PostMessage(g_viewWnd, 0x800, type, value);
   if (g_sgWorld) g_sgWorld->ResetSceneDrawFlag();
   if (g_sndPlay) g_sndPlay->ClearLoopFlags();

@@ -244,7 +244,8 @@ void CVSReplay::PlayModuleSound(int which, std::uint32_t module, int guild, cons
 
 CVDispObj* CVSReplay::MakeEffect(const char* name, const char* dir, CVDispObj* on, CVDispObj* owner,
                                  CVDispObj* faces) {
-  CVDispObj* effect = CreateExplosionObject(0, name, dir, on, on ? 1 : 0, 0);
+  // A shield effect (one that faces the firer) wraps what it shields; an explosion is a picture at it.
+  CVDispObj* effect = CreateExplosionObject(0, name, dir, on, faces ? 1 : 0, 0);
   if (!effect) return nullptr;
   static_cast<CVDispExp*>(effect)->word = Tag(owner->key.id);
   double at[3];
