@@ -17,6 +17,7 @@
 #include "Game/model/GGuild.h"
 #include "Game/model/GUnit.h"
 #include "Game/panels/CVData.h"
+#include "Game/panels/CVNotify.h"
 #include "Game/views/frame/OrderFeedback.h"
 #include "Game/views/space/CVAstSpace.h"
 #include "Game/views/world/CVDispExp.h"
@@ -240,7 +241,10 @@ void CVSReplay::StartReplay(std::uint16_t asteroid) {
   ClearEventBar();
   DrawEventBar(nullptr);
   UpdateControlPanel();
+  ShowLampFrame8();
   FlushScreen();
+  // The notifications come back if the info panel had them hidden.
+  if (g_notifyPanel && g_notifyPanel->Show(1)) g_notifyPanel->ResetLines();
   CVSgWorld* w = g_sgWorld;
   if (w && w->replayScene && w->GetScene() != w->replayScene) {
     w->SetScene(w->replayScene);

@@ -79,6 +79,8 @@ class CVSReplay : public CVB3DView, private replay::ReplaySink, private replay::
   int LoadState(plat::FILE*) override { return 1; }
   int MoveAsteroidObject(std::uint16_t, const Location&) override { return 0; }
   int ShowObjectMenu(int, int) override { return 0; }
+  // The goto bar shows the battle's event, not bookmarks to hover.
+  void ShowObject(int, std::uint32_t) override {}
 
   // --- 3D view slots ---
   void ToggleReplaySpeed() override;
