@@ -379,6 +379,21 @@ TEST_F(ReplayView, AMissingFileSwitchesAwayAndADamagedOneAlwaysEnds) {
   CVSReplay& strange = Make();
   Begin(strange);
   EXPECT_TRUE(RunToEnd(strange));
+  // An id past the guilds (its chapter 63), six appearance bytes refused, under the grid and a filter.
+  ReplayFile far;
+  far.Participants({kLocal}, kBattle).Unit(0xFFFFFFF0u, {kBattle, 0, 0, 0}, "ZZZZZ");
+  far.Unit(mine->id, {kBattle, 10, 0, 0}, "ABCDEF").EndUnits();
+  far.Move(0xFFFFFFF0u, {kBattle, 50, 0, 0}).Shot(kWeapon, 0xFFFFFFF0u).Kill(1253, 255).End(1);
+  far.Code(11).Destroyed(0xFFFFFFF0u, {{0xFFFFFFF0u, 1}}).Departure(0xFFFFFFF0u, 60000).Code(12);
+  Store(far.bytes());
+  g_gridShown = 1;
+  CVSReplay& beyond = Make();
+  beyond.OnCommand(405);
+  beyond.ToggleUnitHalos();
+  Begin(beyond);
+  EXPECT_NE(beyond.displayList->Find(DISP_UNIT, 0xFFFFFFF0u), nullptr);
+  EXPECT_TRUE(RunToEnd(beyond));
+  beyond.ToggleUnitHalos();
 }
 
 TEST_F(ReplayView, WhatThePlayerSeesFromStartToReviewComplete) {
