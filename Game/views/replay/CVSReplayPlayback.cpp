@@ -750,7 +750,8 @@ void CVSReplay::DrawEventBar(const EventRecord* event) {
         else if (Modules())
           Modules()->GetImageFileName(module, picture, guild);
         if (picture[0]) DrawPicture(picture, g_gameData ? g_gameData->GetGuildModule(guild) : nullptr, 0xFFFFFFFF, x, 10);
-        std::string type = module == 1255 ? Text("EMPTY___") : std::string(Modules() ? Modules()->GetTypeText(module) : "");
+        const char* typeText = Modules() && module != 1255 ? Modules()->GetTypeText(module) : nullptr;
+        std::string type = module == 1255 ? Text("EMPTY___") : std::string(typeText ? typeText : "");
         if (type.find("COSM") != std::string::npos) type = Text("COSM____");
         DrawGotoBarText(type.c_str(), i, 0, 0, kCaptionWidth, kYellow, DT_CENTER);
         std::string line;
