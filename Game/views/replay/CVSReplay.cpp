@@ -180,10 +180,12 @@ void CVSReplay::CreateButtons() {
   // The same faces as the asteroid-space view's filters, so the buttons read
   // alike in both views: the "d" picture at rest, the "u" one pressed.
   for (int i = 0; i < kFilterCount; ++i) {
-    const std::string stem = std::string("solview\\sf") + kFilterStems[i];
-    filterButtons[static_cast<std::size_t>(i)] =
-        make(400 + i, 637 + 25 * i, 494, 25 + (i % 2), 24, kFilterTips[i], GuildArtPath(stem + "d.ima"),
-             GuildArtPath(stem + "u.ima"), 228 + i);
+    char normal[64];
+    char pressed[64];
+    std::snprintf(normal, sizeof normal, "solview\\sf%sd.ima", kFilterStems[i]);
+    std::snprintf(pressed, sizeof pressed, "solview\\sf%su.ima", kFilterStems[i]);
+    filterButtons[static_cast<std::size_t>(i)] = make(400 + i, 637 + 25 * i, 494, 25 + (i % 2), 24, kFilterTips[i],
+                                                      GuildArtPath(normal), GuildArtPath(pressed), 228 + i);
   }
   for (int i = 0; i < 5; ++i) {
     const GridButtonSpec& s = kGridButtons[i];

@@ -2,7 +2,10 @@
 // start, the order and effects of the events, kills and the early end, the
 // destruction flash, restart, filters and camera modes, clicks, damaged
 // files, and the pictures a player sees from start to "Review complete".
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <memory>
@@ -36,6 +39,12 @@ constexpr int kMostFrames = 3000;
 class ReplayView : public space_test::SpaceWorld {
  protected:
   void SetUp() override {
+    // Every test reads and writes the one battle file of the installation's
+    // save folder: tests run side by side take turns.
+    const std::string lock = std::string(QUEN_BUILD_DIR) + "/replay_view_test.lock";
+    lockFd = ::open(lock.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    ASSERT_GE(lockFd, 0);
+    ASSERT_EQ(::flock(lockFd, LOCK_EX), 0);
     SpaceWorld::SetUp();
     if (HasFatalFailure()) return;
     g_replayMode = 0;
@@ -56,7 +65,9 @@ class ReplayView : public space_test::SpaceWorld {
     CVAstSpace::labelsOn = 0;
     g_pendingOrderOption = 0xFF;
     SpaceWorld::TearDown();
+    if (lockFd >= 0) ::close(lockFd);
   }
+  int lockFd = -1;
   static std::string FilePath() { return std::string(g_instData.GetSavePath()) + std::to_string(kBattle) + ".rpl"; }
   static std::string Abbreviation(const CGUnit* u) {
     char a[8] = {};
