@@ -88,3 +88,14 @@ bool SrvAiCanInvade(const SrvWorld& world, std::uint16_t chapter, std::uint16_t 
   return a != nullptr && a->controller < kMaxChapters && !SrvSameSide(world, chapter, a->controller) &&
          !SrvAiFreeZones(world, asteroid).empty();
 }
+
+bool SrvAiEnemyAtvsAt(const SrvWorld& world, std::uint16_t chapter, std::uint16_t asteroid) {
+  const CGAsteroid* a = world.solar.GetAsteroid(asteroid);
+  for (std::uint16_t z = 0; a != nullptr && z < a->GetZoneCount(); ++z) {
+    const CGZone* zone = a->GetZone(z);
+    if (zone == nullptr || zone->owner >= kMaxChapters || SrvSameSide(world, chapter, zone->owner)) continue;
+    for (std::uint8_t n : zone->atvCounts)
+      if (n != 0) return true;
+  }
+  return false;
+}

@@ -34,6 +34,9 @@ int SrvAiZonesHeld(const SrvWorld& world, std::uint16_t asteroid, std::uint16_t 
 bool SrvAiCanSettle(const SrvWorld& world, std::uint16_t chapter, std::uint16_t asteroid);
 // An asteroid an enemy of the chapter controls that has a free zone to land on.
 bool SrvAiCanInvade(const SrvWorld& world, std::uint16_t chapter, std::uint16_t asteroid);
+// Whether an enemy of the chapter holds a zone of the asteroid with ATVs in
+// it: a zone a bombardment can wear down.
+bool SrvAiEnemyAtvsAt(const SrvWorld& world, std::uint16_t chapter, std::uint16_t asteroid);
 // The asteroid nearest to `from` (by the asteroids' distance) for which
 // `wanted` holds, other than `from`; nothing when none does.
 template <class Wanted>

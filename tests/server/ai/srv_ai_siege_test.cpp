@@ -1,0 +1,108 @@
+// A fully settled asteroid has no free zone to land on: a hard chapter's
+// warship bombards it until a landing would take it, and stops when an
+// enemy unit comes to fight or nothing is left to hit.
+#include <gtest/gtest.h>
+
+#include "Game/base/Packets.h"
+#include "Game/model/GAsteroid.h"
+#include "Game/model/GUnit.h"
+#include "Game/model/GZone.h"
+#include "Game/rules/GTemplateDB.h"
+#include "server/ai/SrvAiChapter.h"
+#include "server/ai/SrvAiLevel.h"
+#include "server/ai/SrvAiSight.h"
+#include "server/ai/SrvAiPlan.h"
+#include "server/ai/SrvAiSubmit.h"
+#include "tests/server/ai/srv_ai_fixture.h"
+
+namespace {
+
+using srv_ai_test::RulesGame;
+
+// The order type the chapter gives the unit this turn at a level (-1: none).
+std::int64_t OrderFor(RulesGame& game, std::uint16_t chapter, const CGUnit& unit, std::uint8_t level,
+                      SrvPacket* packet = nullptr) {
+  for (SrvPacket& p : SrvChooseOrders(game.world, chapter, SrvAiLevelOf(level), 5))
+    if (ReadU16(p, 0) == PKT_ORDER && ReadU32(p, 8) == unit.id) {
+      if (packet != nullptr) *packet = p;
+      return ReadU32(p, 12);
+    }
+  return -1;
+}
+
+// An armed design of the chapter that neither builds nor carries ATVs.
+CGUnitTemplate* WarshipOf(RulesGame& game, std::uint16_t chapter) {
+  for (int slot = 0; slot < kFixedTemplateSlots; ++slot) {
+    CGUnitTemplate* d = game.world.templates->GetTemplate(chapter, slot, 1);
+    if (d != nullptr && d->hull != nullptr && d->attack > 0 && d->deepThrust > 0 && d->construction == 0 &&
+        d->atvCapacity == 0)
+      return d;
+  }
+  return nullptr;
+}
+
+struct SrvAiSiege : testing::Test {
+  RulesGame game{1, 40, 1, 2};
+  std::uint16_t home = game.Chapter(0).homeAsteroid;
+  CGUnit* raider = nullptr;
+
+  // Chapter 0's home, every zone held with one mining ATV and the first with
+  // a mining facility too, none of its units left there; a warship of
+  // chapter 8 above it.
+  void SetUp() override {
+    game.Control(home, 0);
+    CGAsteroid* a = game.world.solar.GetAsteroid(home);
+    for (std::uint16_t z = 0; z < a->GetZoneCount(); ++z) {
+      CGZone* zone = a->GetZone(z);
+      for (std::uint8_t& n : zone->atvCounts) n = 0;
+      zone->atvCounts[ATV_MINING] = 1;
+      zone->facilities = z == 0 ? std::uint32_t{FACILITY_MINING} : 0u;
+    }
+    const Location above = game.world.pieces->GetOperationalUnitAt(home, 0, 0)->location;
+    while (CGUnit* u = game.world.pieces->GetOperationalUnitAt(home, 0, 0)) game.world.pieces->MarkUnitUnoperational(u);
+    CGUnitTemplate* warship = WarshipOf(game, 8);
+    ASSERT_NE(warship, nullptr);
+    raider = game.world.CreateUnit(8, warship, above);
+    ASSERT_NE(raider, nullptr);
+    ASSERT_TRUE(SrvAiCanFire(*raider));
+  }
+};
+
+TEST_F(SrvAiSiege, AHardWarshipBombardsAFullySettledAsteroidUntilALandingWouldTakeIt) {
+  EXPECT_NE(OrderFor(game, 8, *raider, 1), ORDER_BOMBARD) << "average does not bombard";
+  SrvPacket bombard;
+  ASSERT_EQ(OrderFor(game, 8, *raider, 2, &bombard), ORDER_BOMBARD);
+  auto turn = game.Turn();
+  ASSERT_EQ(SrvSubmitComputerOrder(turn, 8, bombard), SrvOrderVerdict::kAccepted);
+
+  const SrvAiPlan plan(game.world, 8, SrvAiLevelOf(2), 5);
+  auto takenByALanding = [&] {
+    return static_cast<int>(SrvAiFreeZones(game.world, home).size()) > SrvAiZonesHeld(game.world, home, 0);
+  };
+  int turns = 0;
+  for (; turns < 200 && !takenByALanding(); ++turns) {
+    ASSERT_TRUE(SrvAiBombardmentStands(plan, *raider)) << "turn " << turns;
+    auto step = game.Turn();
+    SrvResolveBattles(step);
+  }
+  ASSERT_LT(turns, 200) << "zones come free";
+  EXPECT_FALSE(SrvAiBombardmentStands(plan, *raider)) << "the carriers' turn";
+  EXPECT_EQ(game.world.solar.GetAsteroid(home)->GetZone(0)->owner, 0) << "a facility keeps its zone held";
+  EXPECT_NE(OrderFor(game, 8, *raider, 2), ORDER_BOMBARD);
+}
+
+TEST_F(SrvAiSiege, AnEnemyArrivingEndsTheBombardmentForAFight) {
+  SrvPacket bombard;
+  ASSERT_EQ(OrderFor(game, 8, *raider, 2, &bombard), ORDER_BOMBARD);
+  auto turn = game.Turn();
+  ASSERT_EQ(SrvSubmitComputerOrder(turn, 8, bombard), SrvOrderVerdict::kAccepted);
+  EXPECT_EQ(OrderFor(game, 8, *raider, 2), -1) << "a standing bombardment is kept";
+
+  CGUnit* defender = game.world.CreateUnit(0, WarshipOf(game, 0), raider->location);
+  ASSERT_NE(defender, nullptr);
+  EXPECT_FALSE(SrvAiBombardmentStands(SrvAiPlan(game.world, 8, SrvAiLevelOf(2), 5), *raider));
+  const std::int64_t next = OrderFor(game, 8, *raider, 2);
+  EXPECT_TRUE(next == ORDER_ATTACK_UNIT || next == ORDER_GO_TO_UNIT) << next;
+}
+
+}  // namespace
