@@ -22,8 +22,9 @@ bool SrvAiCanFire(const CGUnit& unit);
 // range: a weapon that fires, whose chance to hit it is not below the
 // unit's battle plan's (else the weapon holds its fire).
 bool SrvAiCanHit(const CGUnit& unit, const CGUnit& target);
-// Whether `target` stands where `unit` does, within the shortest range of its
-// weapons (or the range units close in to, when that is longer).
+// Whether the unit would fire at `target` from where both stand: a weapon
+// that fires, in range, whose chance to hit there (worse beyond its
+// effective range) is not below the unit's battle plan's.
 bool SrvAiInReach(const CGUnit& unit, const CGUnit& target);
 // Zones of the asteroid nobody holds, in zone order.
 std::vector<std::uint16_t> SrvAiFreeZones(const SrvWorld& world, std::uint16_t asteroid);

@@ -4,6 +4,7 @@
 
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GChapter.h"
+#include "Game/model/GLocation.h"
 #include "Game/model/GUnit.h"
 #include "Game/model/GZone.h"
 #include "Game/rules/GTemplateDB.h"
@@ -337,9 +338,12 @@ bool Fight(SrvAiPlan& plan, CGUnit& unit) {
   if (!SrvAiCanFire(unit)) return false;
   const CGUnit* enemy = SrvAiNearestEnemy(plan.world, plan.chapter, unit, true);
   if (enemy == nullptr) return false;
+  // Closing in ends at the range units close in to: a unit already that
+  // near that still would not fire has nothing to gain by staying.
+  const bool closer = GetLocationDistanceSq(&unit.location, &enemy->location) > kApproachRangeSq;
   if (SrvAiInReach(unit, *enemy))
     Give(plan, SrvAiAttackOrder(unit, *enemy));
-  else if (CanMove(unit))
+  else if (closer && CanMove(unit))
     Give(plan, SrvAiApproachOrder(unit, *enemy));
   else
     return false;
