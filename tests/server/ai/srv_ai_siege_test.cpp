@@ -1,6 +1,7 @@
 // A fully settled asteroid has no free zone to land on: a hard chapter's
 // warship bombards it until a landing would take it, and stops when an
-// enemy unit comes to fight or nothing is left to hit.
+// enemy unit comes to fight; carriers load for the landing where the
+// chapter's warships hold the space above.
 #include <gtest/gtest.h>
 
 #include "Game/base/Packets.h"
@@ -103,6 +104,45 @@ TEST_F(SrvAiSiege, AnEnemyArrivingEndsTheBombardmentForAFight) {
   EXPECT_FALSE(SrvAiBombardmentStands(SrvAiPlan(game.world, 8, SrvAiLevelOf(2), 5), *raider));
   const std::int64_t next = OrderFor(game, 8, *raider, 2);
   EXPECT_TRUE(next == ORDER_ATTACK_UNIT || next == ORDER_GO_TO_UNIT) << next;
+}
+
+// A builder past its fleet limit loads ATVs: for new land while some lies
+// nearer than an enemy asteroid a landing would take, but the combat ATVs
+// that take it once its own warships hold the space above that asteroid.
+TEST_F(SrvAiSiege, CarriersLoadForALandingWhereTheirWarshipsHoldTheSpace) {
+  const std::uint16_t base = game.Chapter(8).homeAsteroid;
+  CGUnit* builder = nullptr;
+  for (std::uint16_t k = 0; CGUnit* u = game.world.pieces->GetOperationalUnitAt(base, 8, k); ++k)
+    if (u->GetConstructionCapacity() > 0 && u->GetFreeAtvCapacity() >= 4) builder = u;
+  ASSERT_NE(builder, nullptr);
+  // The fleet at its limit, a pool for ATVs but for no surplus warship.
+  const Location dock = builder->location;
+  for (int n = 0; n < 40; ++n) ASSERT_NE(game.world.CreateUnit(8, WarshipOf(game, 8), dock), nullptr);
+  for (std::uint32_t m = 0; m < kMineralTypes; ++m) game.world.poolDB.SetMineral(base, m, 300);
+  // Chapter 0's home, held by one zone: two ATVs landed take it.
+  CGAsteroid* a = game.world.solar.GetAsteroid(home);
+  for (std::uint16_t z = 1; z < a->GetZoneCount(); ++z) {
+    a->GetZone(z)->SetOwner(kZoneNobody);
+    for (std::uint8_t& n : a->GetZone(z)->atvCounts) n = 0;
+    a->GetZone(z)->facilities = 0;
+  }
+  game.world.pieces->MarkUnitUnoperational(raider);
+  ASSERT_GT(SrvAiFreeZones(game.world, home).size(), 2u);
+  std::int32_t failure = 0;
+  ASSERT_LT(builder->GetTurnsToAsteroid(home, &failure), kUnreachable);
+
+  auto combatLoaded = [&] {
+    SrvPacket build;
+    if (OrderFor(game, 8, *builder, 2, &build) != ORDER_BUILD_ATVS) return -1;
+    auto turn = game.Turn();
+    if (SrvSubmitComputerOrder(turn, 8, build) != SrvOrderVerdict::kAccepted) return -2;
+    const int combat = builder->GetOrder(0)->head[ATV_COMBAT];
+    builder->PopFirstOrder(0, 1);
+    return combat;
+  };
+  EXPECT_EQ(combatLoaded(), 1) << "a load for new land, one combat ATV along";
+  ASSERT_NE(game.world.CreateUnit(8, WarshipOf(game, 8), raider->location), nullptr);
+  EXPECT_EQ(combatLoaded(), 2) << "the two combat ATVs that take it";
 }
 
 }  // namespace
