@@ -2,7 +2,6 @@
 // enemy its weapons do not reach, an attack whose target has gone is chosen
 // again, and a unit that cannot fire leaves an enemy's place.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cmath>
 
@@ -143,8 +142,8 @@ TEST(SrvAiBattle, AUnitHoldingFireBeyondItsEffectiveRangeClosesIn) {
 
 // Over a whole game no place stays in a battle without a shot for long.
 TEST(SrvAiBattle, NoPlaceStaysInABattleWithoutAShot) {
-  const auto f = srv_ai_test::PlayTournamentGame(2, 40, 2, 5, 150, 150,
-                                                 testing::TempDir() + "srv_ai_battles_" + std::to_string(::getpid()) + ".log");
+  const srv_ai_test::GameLogFile log;
+  const auto f = srv_ai_test::PlayTournamentGame(2, 40, 2, 5, 150, 150, log.path);
   EXPECT_GT(f.battles, 0);
   EXPECT_LE(f.longestIdleBattle, 10);
   EXPECT_LT(f.battlesWithoutShot * 4, f.battles) << f.battlesWithoutShot << " of " << f.battles;

@@ -4,10 +4,10 @@
 // and a seed replays the same game. Small hard worlds: conquest ends a game
 // before its length, and a passive player loses its home.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <string>
 
+#include "tests/server/ai/srv_ai_fixture.h"
 #include "tests/server/ai/srv_tournament.h"
 
 namespace {
@@ -18,14 +18,12 @@ using srv_ai_test::TournamentFigures;
 
 constexpr int kTurns = 300;
 
-// The figures are read back from the game's log: each test (run in parallel
+// The figures are read back from the game's log: each game (run in parallel
 // with the others) writes its own.
-std::string LogName() {
-  return testing::TempDir() + "srv_tournament_" + testing::UnitTest::GetInstance()->current_test_info()->name() + "_" +
-         std::to_string(::getpid()) + ".log";
+TournamentFigures Play(std::uint32_t seed) {
+  const srv_ai_test::GameLogFile log;
+  return PlayTournamentGame(3, 60, kMixedLevels, seed, kTurns, kTurns, log.path);
 }
-
-TournamentFigures Play(std::uint32_t seed) { return PlayTournamentGame(3, 60, kMixedLevels, seed, kTurns, kTurns, LogName()); }
 
 TEST(SrvTournament, HardChaptersEndAheadOfEasyOnes) {
   int hardAhead = 0, heldEasy = 0, heldHard = 0, eliminated = 0, homesTaken = 0;
@@ -64,7 +62,8 @@ TEST(SrvTournament, TheSameSeedPlaysTheSameMixedGame) {
 // a chapter is eliminated and an imperator's share of them ends the game
 // before its length.
 TEST(SrvTournament, ConquestEndsASmallGameBeforeItsLength) {
-  const TournamentFigures f = PlayTournamentGame(1, 15, 2, 6, kTurns, kTurns, LogName());
+  const srv_ai_test::GameLogFile log;
+  const TournamentFigures f = PlayTournamentGame(1, 15, 2, 6, kTurns, kTurns, log.path);
   EXPECT_GT(f.captures, 0);
   EXPECT_GE(f.homesTaken, 1);
   EXPECT_GE(f.eliminated, 1);
@@ -79,7 +78,8 @@ TEST(SrvTournament, ConquestEndsASmallGameBeforeItsLength) {
 TEST(SrvTournament, APassivePlayerLosesItsHomeAndIsEliminatedAtHard) {
   int lost = 0, early = 0, eliminated = 0;
   for (std::uint32_t seed = 1; seed <= 8; ++seed) {
-    const TournamentFigures f = PlayTournamentGame(2, 15, 2, seed, kTurns, kTurns, LogName(), true);
+    const srv_ai_test::GameLogFile log;
+    const TournamentFigures f = PlayTournamentGame(2, 15, 2, seed, kTurns, kTurns, log.path, true);
     SCOPED_TRACE(seed);
     if (f.passiveHomeLost == 0) continue;
     ++lost;
