@@ -27,6 +27,7 @@ constexpr std::uint8_t kNoSlotSelected = 255;
 // The column of the figures beside their labels.
 constexpr std::uint8_t kFigureColumn = 80;
 constexpr std::uint16_t kVersionRow = 18;
+constexpr std::uint8_t kVersionColumn = 95;
 
 std::string Text(const char* id, std::int64_t n = 0) {
   char text[orders::kTextSize + 1] = {};
@@ -132,5 +133,5 @@ void CVB3DView::ShowVersion() {
   if (!g_dataPanel) return;
   const plat::COLORREF colour = g_gameData ? GetPaleColor(g_gameData->GetLocalGuildIndex()) : 0xD7FFFF;
   g_dataPanel->AddRow(kVersionRow, Text("VERSIOND").c_str(), colour, 0);
-  g_dataPanel->AddRowText(kVersionRow, kFigureColumn + 10, kQuenVersion, colour, 0);
+  g_dataPanel->AddRowText(kVersionRow, kVersionColumn, kQuenVersion, colour, 0);
 }

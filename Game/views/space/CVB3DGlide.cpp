@@ -173,9 +173,16 @@ void CVB3DView::GlideStep() {
     next[1] = Approach(p[1], aim[1], zoomLimit);
     next[2] = target[2] + r * std::sin(turned);
     w->SetCameraPosition(next[0], next[1], next[2]);
-    const float upright[3] = {0.f, 1.f, 0.f};
-    w->SetCameraOrientationNow(ff, upright);
-    w->LookAt(target);
+    double look[3] = {target[0] - next[0], target[1] - next[1], target[2] - next[2]};
+    if (Normalise(look) && std::fabs(look[1]) < 0.999) {
+      // Upright: the right vector stays level.
+      float fo[3];
+      ToFloat(look, fo);
+      const float upright[3] = {0.f, 1.f, 0.f};
+      w->SetCameraOrientationNow(fo, upright);
+    } else {
+      w->LookAt(target);
+    }
     w->OrientStarField(0, nullptr, nullptr, 1);
   } else {
     double offset[3] = {p[0] - target[0], p[1] - target[1], p[2] - target[2]};
