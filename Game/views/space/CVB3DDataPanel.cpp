@@ -97,7 +97,8 @@ void CVB3DView::RefreshDataPanel(int force) {
     ShowAsteroidHover(location);
     return;
   }
-  if (currentKind == 0xFFFF && !force) return;
+  // (A panel left blank, as the game screen starts it, gets its summary.)
+  if (currentKind == 0xFFFF && !force && !panel.shown.empty()) return;
   panel.Clear(1);
   currentKind = 0xFFFF;
   currentId = 0xFFFFFFFF;

@@ -208,8 +208,11 @@ int CVB3DView::OnMouseMove(WPARAM keys, LPARAM position) {
   if (x > 637 && g_dataPanel && g_dataPanel->SetUnitPicture(y)) FlushScreen();
   CVDispObj* object = PickAt(x, y);
   if (!object) {
-    // (The goto bar's rows are the framework's, which shows their objects.)
-    if (y >= 74) RefreshDataPanel(0);
+    // Empty space in the picture: the panel for what is left current. (The
+    // goto bar's rows are the framework's, which shows their objects; and the
+    // pointer crossing to the data panel must leave its read-out to be
+    // clicked.)
+    if (InViewport(x, y)) RefreshDataPanel(0);
     return 1;
   }
   if (g_infoPanelVisible) return 1;

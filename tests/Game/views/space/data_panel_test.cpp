@@ -99,10 +99,14 @@ TEST_F(DataPanel3D, WithNothingSelectedTheTurnSummaryAndVersionShow) {
   EXPECT_FALSE(std::string(kQuenVersion).empty());
   EXPECT_EQ(v.currentKind, 0xFFFF);
 
-  // Nothing current and no force: the panel is left as it is.
+  // Nothing current and no force: the panel is left as it is, unless it
+  // was left blank.
+  g_dataPanel->AddRow(12, "kept", 0xFFFFFF, 0);
+  v.RefreshDataPanel(0);
+  EXPECT_TRUE(Shows("kept"));
   g_dataPanel->Clear(1);
   v.RefreshDataPanel(0);
-  EXPECT_TRUE(g_dataPanel->shown.empty());
+  EXPECT_TRUE(Shows("Turn : 12"));
 
   // A hovered object is current: leaving it for empty space brings the
   // summary back.
