@@ -133,6 +133,13 @@ void CVB3DView::ShowTurnSummary() {
 void CVB3DView::ShowVersion() {
   if (!g_dataPanel) return;
   const plat::COLORREF colour = g_gameData ? GetPaleColor(g_gameData->GetLocalGuildIndex()) : 0xD7FFFF;
+  // A read-out reaching the bottom row gives way (its picture stays): the
+  // version asked for is not written over it.
+  for (const DataPanelText& t : g_dataPanel->shown)
+    if (t.row == kVersionRow) {
+      g_dataPanel->Clear(0);
+      break;
+    }
   g_dataPanel->AddRow(kVersionRow, Text("VERSIOND").c_str(), colour, 0);
   g_dataPanel->AddRowText(kVersionRow, kVersionColumn, kQuenVersion, colour, 0);
 }

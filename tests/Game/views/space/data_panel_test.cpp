@@ -146,6 +146,11 @@ TEST_F(DataPanel3D, WithASelectionTheAsteroidItLiesAtShowsOnce) {
   v.OnKeyDown('V', 0);
   EXPECT_EQ(FigureBeside("Version Number:"), kQuenVersion);
   EXPECT_EQ(v.currentKind, DISP_ASTEROID);
+  // A read-out down to the bottom row is not written over.
+  g_dataPanel->AddRow(18, "bottom", 0xFFFFFF, 0);
+  v.ShowVersion();
+  EXPECT_FALSE(Shows("bottom"));
+  EXPECT_EQ(FigureBeside("Version Number:"), kQuenVersion);
   backend->KeyUp(VK_CONTROL, 10);
   backend->RunUntilIdle();
   v.OnKeyUp(VK_CONTROL, 0);
