@@ -92,7 +92,9 @@ void CVB3DView::GlideStep() {
   const double standOff = solar ? 40.0 : 20.0;
   const double scale = FrameScale();
   const double turnLimit = kGlideTurn * scale;
-  const double zoomLimit = (solar ? 1.5 : 4.0) * scale;
+  // A zoom step; the solar view's zoom moves four times its step, as the
+  // zoom keys' does.
+  const double zoomLimit = (solar ? 4.0 * 1.5 : 4.0) * scale;
   double p[3], f[3], u[3];
   float ff[3], uf[3];
   w->GetCameraPosition(p);
