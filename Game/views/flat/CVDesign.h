@@ -33,6 +33,8 @@ class CDesignView : public CVGeneric {
   void UpdateControlPanel() override;
   void RebuildDisplay() override;
   int OnLButtonDown(int x, int y, plat::WPARAM keys) override;
+  // Alt on a list entry: the module's help topic.
+  int OnRButtonDown(int x, int y, plat::WPARAM keys) override;
   int OnLButtonUp(int x, int y, plat::WPARAM keys) override;
   int OnLButtonDblClk(int x, int y) override;
   int OnKeyDown(plat::WPARAM key, plat::LPARAM flags) override;
@@ -41,6 +43,10 @@ class CDesignView : public CVGeneric {
   int OnMouseWheel(plat::WPARAM wheel, plat::LPARAM position) override;
   void OnDrawItem(plat::DRAWITEMSTRUCT* item) override;
   plat::LRESULT OnCommand(std::uint32_t id) override;
+  // The goto bar's menu, the module read-out's pages over the list, and the
+  // template files anywhere else (nothing below the viewport beside the list).
+  int ShowContextMenu(int x, int y) override;
+  plat::LRESULT OnMenuCommand(std::uint32_t id) override;
   void OnDataPanelCommand(int row, std::uint32_t argument) override;
   // The view's block of the saved game (version 2); Load changes nothing
   // unless the whole block reads back.
@@ -57,8 +63,18 @@ class CDesignView : public CVGeneric {
   // The design rules, then the design is stored under `name` into the current
   // slot and announced; the text ID of a refusal, null when saved.
   const char* StoreDesign(const char* name);
+  // Template files (directory and name as the save dialog or the load screen
+  // chose them). Writing takes the design as it stands; reading refuses a
+  // file of another guild, with an unresearched or no hull, or damaged, and
+  // asks before unresearched modules are dropped; 1 when the working copy
+  // took the file's design.
+  int SaveTemplateFile(const char* path);
+  int LoadTemplateFile(const char* path);
   void SetModuleFilter(int filter);
   void ScrollModuleList(int direction);
+  // A scroll button held down (direction -1 or 1; 0 released): each frame
+  // steps the list while the left button stays down, at the scroll's own pace.
+  int HeldScroll() const { return heldScroll_; }
   // Draws the design area: background and, with a hull, the read-out.
   void Redraw(int flush);
 
@@ -87,6 +103,8 @@ class CDesignView : public CVGeneric {
 
  private:
   void Activate(std::int32_t argument);
+  // Draws the whole screen again after a modal dialog.
+  void AfterDialog();
   int BuildModuleList();
   void DrawModuleList();
   void DrawDesignBackground();
@@ -131,6 +149,7 @@ class CDesignView : public CVGeneric {
   int dragX_ = -1, dragY_ = -1;
   std::uint32_t textMode_ = 0;
   std::uint32_t canAutoUpgrade_ = 0;
+  int heldScroll_ = 0;
   int chooserPage_ = 0;
   int chooserClass_ = -1;
   int chooserHovered_ = -1;
