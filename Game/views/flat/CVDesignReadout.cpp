@@ -202,8 +202,9 @@ void CDesignView::DrawDesignReadout() {
     DrawScreenText(Text("UPGRADE_").c_str(), 10, 349, 100, kGreen, DT_CENTER, 0, 0);
   }
 
-  // Title: the name and whether it is saved, then the unit class.
-  std::string notSaved = saved_ ? std::string() : Text("NOTSAVED").substr(0, 49);
+  // Title: the name and whether it is saved, then the unit class. A unit's
+  // design is shown as it is built; the working copy's state is not its own.
+  std::string notSaved = saved_ || readOnly_ ? std::string() : Text("NOTSAVED").substr(0, 49);
   const std::string title = std::string(design_->GetName() ? design_->GetName() : "") + "   " + notSaved;
   DrawScreenText(title.c_str(), 5, 10, 331, kGreen, DT_CENTER, 0, 0);
   DrawScreenText(design_->GetClassName(), 5, 20, 331, kGreen, DT_CENTER, 0, 0);
