@@ -10,6 +10,9 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "Game/views/flat/CVDesignRules.h"
 #include "Game/views/frame/CVGeneric.h"
@@ -71,6 +74,8 @@ class CDesignView : public CVGeneric {
   int SaveTemplateFile(const char* path);
   int LoadTemplateFile(const char* path);
   void SetModuleFilter(int filter);
+  // Builds the current filter's list with its pictures; the count.
+  int BuildModuleList();
   void ScrollModuleList(int direction);
   // A scroll button held down (direction -1 or 1; 0 released): each frame
   // steps the list while the left button stays down, at the scroll's own pace.
@@ -105,15 +110,23 @@ class CDesignView : public CVGeneric {
   void Activate(std::int32_t argument);
   // Draws the whole screen again after a modal dialog.
   void AfterDialog();
-  int BuildModuleList();
   void DrawModuleList();
   void DrawDesignBackground();
   void DrawDesignReadout();
-  void DrawStatLine(int y, const char* label, bool heading, const std::string& value, int k, bool hundredths,
+  void DrawStatLine(int y, const char* label, bool heading, const char* value, int k, bool hundredths,
                     plat::COLORREF colour);
   void DrawStatBar(int y, std::uint32_t classMin, std::uint32_t classMax, std::uint32_t value, bool hundredths,
                    plat::COLORREF colour);
   void LoadSlotImages();
+  // The read-out's texts and pictures, fetched once and kept, so that a
+  // redraw of an unchanged design allocates nothing.
+  const char* CachedText(const char* id);
+  const char* CachedPerTurn(int line, std::uint32_t value);
+  const char* ShieldLineText(int attackType);
+  enum CachedPictureKind { kBackgroundPicture, kHullPicture, kAnchorPicture, kCachedPictures };
+  CSprite* CachedPicture(CachedPictureKind kind, const char* path, plat::HMODULE module, plat::DWORD key, int width,
+                         int height);
+  void ShowDataPicture(const char* path);
   void SelectDesignSlot(int row, std::uint32_t flags);
   void SaveDesign();
   void UpdateSavedState();
@@ -150,6 +163,19 @@ class CDesignView : public CVGeneric {
   std::uint32_t textMode_ = 0;
   std::uint32_t canAutoUpgrade_ = 0;
   int heldScroll_ = 0;
+  std::vector<std::pair<const char*, std::string>> textCache_;
+  struct PerTurnText {
+    std::uint32_t value = 0;
+    bool made = false;
+    std::string text;
+  };
+  std::array<PerTurnText, 2> perTurn_{};
+  std::array<std::string, 8> shieldTexts_{};
+  struct KeptPicture {
+    std::string path;
+    std::unique_ptr<CSprite> sprite;
+  };
+  std::array<KeptPicture, kCachedPictures> pictures_{};
   int chooserPage_ = 0;
   int chooserClass_ = -1;
   int chooserHovered_ = -1;
