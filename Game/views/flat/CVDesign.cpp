@@ -506,6 +506,7 @@ void CDesignView::Hover(int x, int y) {
       const std::uint16_t module = moduleList_[static_cast<std::size_t>(i)].module;
       if (hoveredModule_ != module) {
         hoveredModule_ = module;
+        shownGotoKind_ = 0xFFFF;
         g_dataPanel->ShowModuleData(moduleDataMode_, module, guild);
         FlushScreen();
       }
@@ -517,6 +518,7 @@ void CDesignView::Hover(int x, int y) {
     const std::uint16_t shown = module != kNoModuleId ? module : 0xFFFE;
     if (hoveredModule_ != shown) {
       hoveredModule_ = shown;
+      shownGotoKind_ = 0xFFFF;
       if (module != kNoModuleId)
         g_dataPanel->ShowModuleData(moduleDataMode_, module, guild);
       else
@@ -524,17 +526,36 @@ void CDesignView::Hover(int x, int y) {
       FlushScreen();
     }
     return;
-  } else if (y < 74) {
+  } else if (y >= 0 && y < 74) {
+    HoverGotoSlot(x);
     return;
   }
-  if (hoveredModule_ == 0xFFFF) return;
+  if (hoveredModule_ == 0xFFFF && shownGotoKind_ == 0xFFFF) return;
   hoveredModule_ = 0xFFFF;
+  shownGotoKind_ = 0xFFFF;
+  shownGotoId_ = 0xFFFFFFFFu;
   if (readOnly_) {
     if (CGUnit* unit = g_gameData ? g_gameData->pieces.FindUnit(viewedUnitId_, nullptr) : nullptr)
       g_dataPanel->ShowUnitStatus(unit);
   } else {
     g_dataPanel->ShowDesignTemplateList(0, designSlot_);
   }
+  FlushScreen();
+}
+
+void CDesignView::HoverGotoSlot(int x) {
+  const GotoEntry& e = g_gotoSlots[static_cast<std::size_t>(GetGotoSlotAtX(x)) % g_gotoSlots.size()];
+  const bool asteroid = e.kind == GOTO_ASTEROID || e.kind == GOTO_TERRAIN_ASTEROID;
+  CGUnit* unit = e.kind == GOTO_UNIT && g_gameData ? g_gameData->pieces.FindUnit(e.id, nullptr) : nullptr;
+  if ((!asteroid && !unit) || (e.kind == shownGotoKind_ && e.id == shownGotoId_)) return;
+  shownGotoKind_ = e.kind;
+  shownGotoId_ = e.id;
+  // Neither a module nor the hull shows in the panel now.
+  hoveredModule_ = 0xFFFD;
+  if (unit)
+    g_dataPanel->ShowUnitData(unit, unit->location.asteroid, 0);
+  else
+    g_dataPanel->ShowAsteroidData(static_cast<std::uint16_t>(e.id), 0);
   FlushScreen();
 }
 

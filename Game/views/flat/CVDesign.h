@@ -133,6 +133,8 @@ class CDesignView : public CVGeneric {
   bool IsSameAsStored() const;
   int ListEntryAt(int x) const;
   void Hover(int x, int y);
+  // The asteroid or unit of the goto slot under x in the data panel, once.
+  void HoverGotoSlot(int x);
   void DrawChooser(int hovered);
   void ChooserClick(int x, int y);
   void ChooserHover(int x, int y);
@@ -163,6 +165,8 @@ class CDesignView : public CVGeneric {
   std::uint32_t textMode_ = 0;
   std::uint32_t canAutoUpgrade_ = 0;
   int heldScroll_ = 0;
+  std::uint16_t shownGotoKind_ = 0xFFFF;
+  std::uint32_t shownGotoId_ = 0xFFFFFFFFu;
   std::vector<std::pair<const char*, std::string>> textCache_;
   struct PerTurnText {
     std::uint32_t value = 0;

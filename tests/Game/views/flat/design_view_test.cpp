@@ -551,4 +551,40 @@ TEST_F(DesignViewTest, ANewDesignStartsFromSlotZero) {
   EXPECT_NE(view->Design()->moduleCount, 0);
 }
 
+TEST_F(DesignViewTest, HoveringAGotoSlotShowsItsUnitAndLeavingGivesTheSlotsBack) {
+  view->Render(-1);
+  ASSERT_NE(ChooseHull(), nullptr);
+  constexpr std::uint32_t kUnit = 0x24000322;
+  auto* design = new CGUnitTemplate(static_cast<std::uint8_t>(kLocal), static_cast<std::int32_t>((kLocal << 26) | 0x78));
+  design->CopyDesign(*view->Design(), -1);
+  design->SetName("Scout");
+  g_gameData->templates.AddTemplate(design, kLocal);
+  const Location at{0, 0, 0, 0};
+  ASSERT_NE(g_gameData->pieces.CreateUnit(design, &at, static_cast<std::uint8_t>(kLocal), kUnit), nullptr);
+  view->SetGotoSlot(4, GOTO_UNIT, kUnit, 0);
+  // The panel's rows, below its picture.
+  const plat::RECT panel{637, 200, 790, 466};
+  const auto shown = [&] {
+    Pump();
+    AddDirtyRect({0, 0, 800, 600});
+    FlushScreen();
+    return quentest::ScreenArea(panel).rgb;
+  };
+  const auto slots = shown();
+  view->OnMouseMove(0, plat::MAKELPARAM(4 * 79 + 40, 40));
+  const auto unit = shown();
+  EXPECT_NE(unit, slots);
+  // Over the list and back: the unit is shown again, not the module.
+  view->OnMouseMove(0, plat::MAKELPARAM(CellX(0), 540));
+  const auto module = shown();
+  EXPECT_NE(module, unit);
+  view->OnMouseMove(0, plat::MAKELPARAM(4 * 79 + 40, 40));
+  EXPECT_EQ(shown(), unit);
+  // An empty slot shows nothing new; away from everything the slot list returns.
+  view->OnMouseMove(0, plat::MAKELPARAM(7 * 79 + 40, 40));
+  EXPECT_EQ(shown(), unit);
+  view->OnMouseMove(0, plat::MAKELPARAM(100, 300));
+  EXPECT_EQ(shown(), slots);
+}
+
 }  // namespace
