@@ -229,9 +229,8 @@ void CDesignView::Render(std::int32_t argument) {
   }
   // A held scroll button steps the list from the main loop, so packets and
   // the keep-alive go on while it is held.
-  if (heldScroll_ && (GetAsyncKeyState(VK_LBUTTON) & 0x8000))
-    ScrollModuleList(heldScroll_);
-  else
+  // At either end it beeps once and holds no longer.
+  if (heldScroll_ && !((GetAsyncKeyState(VK_LBUTTON) & 0x8000) && ScrollModuleList(heldScroll_) >= 0))
     heldScroll_ = 0;
   DrawModuleList();
   FlushScreen();
@@ -322,19 +321,20 @@ void CDesignView::DrawModuleList() {
   AddDirtyRect({kListLeft, kListTop, kListLeft + kCellStep * 4 + kCellWidth, kListTop + kCellHeight});
 }
 
-void CDesignView::ScrollModuleList(int direction) {
-  if (readOnly_) return;
+int CDesignView::ScrollModuleList(int direction) {
+  if (readOnly_) return -1;
   switch (scroll_.Scroll(direction, listCount_, timeGetTime())) {
     case ModuleListScroll::Step::kAtEnd:
       MessageBeep(MB_ICONEXCLAMATION);
-      return;
+      return -1;
     case ModuleListScroll::Step::kTooSoon:
-      return;
+      return 0;
     case ModuleListScroll::Step::kMoved:
       DrawModuleList();
       FlushScreen();
-      return;
+      return 1;
   }
+  return 0;
 }
 
 void CDesignView::SetModuleFilter(int filter) {

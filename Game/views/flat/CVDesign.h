@@ -76,7 +76,8 @@ class CDesignView : public CVGeneric {
   void SetModuleFilter(int filter);
   // Builds the current filter's list with its pictures; the count.
   int BuildModuleList();
-  void ScrollModuleList(int direction);
+  // One step: 1 moved, 0 too soon after the last, -1 at the end (beeped) or read-only.
+  int ScrollModuleList(int direction);
   // A scroll button held down (direction -1 or 1; 0 released): each frame
   // steps the list while the left button stays down, at the scroll's own pace.
   int HeldScroll() const { return heldScroll_; }

@@ -535,6 +535,21 @@ TEST_F(DesignViewTest, AHeldScrollButtonStepsEachFrameUntilReleased) {
   view->Render(-1);
   EXPECT_EQ(view->HeldScroll(), 0);
   EXPECT_EQ(view->ListFirst(), 4);
+
+  // Held to the left past the front: one beep there, and the hold ends.
+  const std::size_t beeps = backend->Beeps().size();
+  backend->MoveMouse(30, 540);
+  backend->MouseDown(plat::input::Button::Left);
+  backend->RunUntilIdle();
+  for (int frame = 0; frame < 8; ++frame) {
+    plat::Sleep(100);
+    view->Render(-1);
+  }
+  EXPECT_EQ(view->ListFirst(), 0);
+  EXPECT_EQ(view->HeldScroll(), 0);
+  EXPECT_EQ(backend->Beeps().size(), beeps + 1);
+  backend->MouseUp(plat::input::Button::Left);
+  backend->RunUntilIdle();
 }
 
 TEST_F(DesignViewTest, ANewDesignStartsFromSlotZero) {
