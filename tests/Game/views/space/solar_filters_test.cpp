@@ -109,6 +109,7 @@ class SolarFilters : public SpaceWorld {
       g_gameData->solarDB.GetAsteroid(a)->SetName(name.c_str());
     }
     atOne = Builder(1);
+    g_jumpAsteroid = 0;
     solar = std::make_unique<CVSolar>(window, program);
     SuspendScreenFlush(0);
     solar->Render(-1);
@@ -301,6 +302,9 @@ TEST_F(SolarFilters, CollisionWarningsWaitForTheFifthTurnAndComeOnce) {
 
 TEST_F(SolarFilters, TheViewOnScreenWithHalosLabelsButtonsAndTheFutureLine) {
   CVSolar& v = Started();
+  // The star field is scattered at random: left out, the picture repeats
+  // whichever tests ran before.
+  v.SetStarBackground(0);
   g_sgWorld->DisableDistanceFog();
   v.SetCameraMode(3);
   const double eye[3] = {1100, 1100, 930};
