@@ -373,9 +373,15 @@ void CVSolar::LeaveStartScreen() {
 void CVSolar::DrawStatusText() {
   DrawFilterLabels();
   if (g_futureView && !startScreenShown && g_gameData && g_gameData->textIndex) {
-    char text[256];
-    g_gameData->textIndex->GetText("FUTRVIEW", text, sizeof text, g_gameData->GetGameDate(), futureTurns);
-    DrawScreenText(text, 0, 351, CVSgWorld::kViewWidth, 0x008000, 0x11, 0, 1);
+    // Fetched again only when the offset or the date moved: a frame of an
+    // unchanged line asks nothing of the text index.
+    const double date = g_gameData->GetGameDate();
+    if (futureLineTurns_ != futureTurns || futureLineDate_ != date) {
+      g_gameData->textIndex->GetText("FUTRVIEW", futureLine_, sizeof futureLine_, date, futureTurns);
+      futureLineTurns_ = futureTurns;
+      futureLineDate_ = date;
+    }
+    DrawScreenText(futureLine_, 0, 351, CVSgWorld::kViewWidth, 0x008000, 0x11, 0, 1);
   }
   CVGeneric::DrawStatusText();
 }

@@ -161,6 +161,10 @@ class CVSolar : public CVB3DView {
   void CentreOnHome();
   void Jump(int direction);
   std::uint16_t SolarLocation() const;
+  // The future view's line as last fetched, for its offset and date.
+  char futureLine_[256] = {};
+  std::int32_t futureLineTurns_ = -1;
+  double futureLineDate_ = 0.0;
   void CreateButtons(plat::HWND window, plat::HINSTANCE instance);
   void ShowButtons(bool show);
   void DrawButton(CImageButton* button);
