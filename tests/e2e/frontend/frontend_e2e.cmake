@@ -152,3 +152,8 @@ set_tests_properties(Quenbar.FrontEndQuickStartIntoAGame Quenbar.FrontEndQuickSt
 quen_game_run(DataPanelShowsTheHomeAsteroid data_panel
   data_asteroid.png
   data_panel SAVE/autosave.*,SAVE/asavebak.*)
+# The solar view in play: its start screen, the filters from their buttons,
+# the future view, its menu and an asteroid found by name.
+quen_game_run(SolarViewInPlay solar_view
+  solar_start.png,solar_present.png,solar_size.png,solar_future.png,solar_menu.png,solar_find.png,solar_found.png
+  solar_view SAVE/autosave.*,SAVE/asavebak.*)

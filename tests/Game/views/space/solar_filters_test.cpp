@@ -17,6 +17,7 @@
 #include "Game/views/world/CVDispObj.h"
 #include "Game/views/world/CVSgWorld.h"
 #include "Game/views/world/DisplayList.h"
+#include "sg/instance/instance.h"
 #include "tests/Game/views/space/space_world.h"
 #include "platform/user/keys.h"
 #include "tests/support/golden.h"
@@ -279,6 +280,35 @@ TEST_F(SolarFilters, NotificationsFlashTheUnitOrItsAsteroid) {
   EXPECT_TRUE(Haloed(2));
   v.GoToAsteroid(9);
   EXPECT_EQ(v.flashId, 2u);
+}
+
+TEST_F(SolarFilters, AnAsteroidCarriedByItsHaloMovesWithItThroughTheFuture) {
+  CVSolar& v = Started();
+  // Close enough for the halo's cube, which carries its asteroid.
+  CVDispObj* rock = v.displayList->Find(DISP_ASTEROID, 2);
+  ASSERT_NE(rock, nullptr);
+  double at[3];
+  rock->GetPosition(at);
+  const double eye[3] = {at[0], at[1], at[2] - 30.0};
+  Place(eye, at);
+  v.SelectFilter(0);
+  v.SelectFilter(8);
+  ASSERT_TRUE(rock->HasHalo());
+  ASSERT_NE(rock->GetChildren(), nullptr);
+  ASSERT_EQ(rock->GetChildren()->object->kindWords[0], 1u) << "the halo is a cube";
+  v.ToggleFutureView();
+  for (int i = 0; i < 5; ++i) v.FutureStep(1);
+  Location l;
+  g_gameData->solarDB.GetAsteroid(2)->GetPosition(&l);
+  double expected[3], shown[3], own[3];
+  v.LocationToWorld(l, expected);
+  rock->GetPosition(shown);
+  SGInstanceGetPosition(rock->instance, own);
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_NEAR(shown[i], expected[i], 1e-6);
+    // The carried rock stays at its halo's origin.
+    EXPECT_EQ(own[i], 0.0);
+  }
 }
 
 TEST_F(SolarFilters, CollisionWarningsWaitForTheFifthTurnAndComeOnce) {
