@@ -632,7 +632,14 @@ bool CVSolar::LoadSolarBlock(std::span<const std::uint8_t> bytes) {
   for (double p : position)
     if (p < 0.0 || p > 2200.0) return false;
 
-  if (startScreenShown && g_futureView) ToggleFutureView();
+  if (startScreenShown && g_futureView) {
+    ToggleFutureView();
+    if (futureButton) futureButton->Toggle();
+  }
+  // The pressed look goes with the filter: off the old one, on the loaded one.
+  if (activeFilter >= 1 && activeFilter <= kSolarFilterCount && filterButtons[activeFilter - 1u])
+    filterButtons[activeFilter - 1u]->Toggle();
+  if (filter >= 1 && filterButtons[filter - 1u]) filterButtons[filter - 1u]->Toggle();
   g_futureView = future;
   cameraMode = mode;
   futureTurns = turns;

@@ -17,6 +17,7 @@
 #include "Game/views/world/CVDispObj.h"
 #include "Game/views/world/CVSgWorld.h"
 #include "Game/views/world/DisplayList.h"
+#include "media/CImageButton.h"
 #include "sg/instance/instance.h"
 #include "tests/Game/views/space/space_world.h"
 #include "platform/user/keys.h"
@@ -167,6 +168,33 @@ TEST_F(SolarFilters, FiltersHaloTheirAsteroidsAndTurnOffOnASecondPress) {
   EXPECT_EQ(v.activeFilter, 0);
   v.ShowGuildMenu();
   EXPECT_EQ(v.activeFilter, 1);
+}
+
+TEST_F(SolarFilters, TheFilterButtonsLookPressedWithTheirFilterAlsoAfterALoad) {
+  CVSolar& v = Started();
+  auto face = [&](int i) {
+    const std::string name = v.filterButtons[static_cast<std::size_t>(i)]->normalImage;
+    return name.substr(name.find_last_of('\\') + 1);
+  };
+  EXPECT_EQ(face(0), "sfmine_u.ima");
+  v.SelectFilter(8);
+  EXPECT_EQ(face(0), "sfmine_d.ima");
+  EXPECT_EQ(face(8), "sizedn.ima");
+  const std::vector<std::uint8_t> block = v.SaveSolarBlock();
+  v.SelectFilter(2);
+  EXPECT_EQ(face(8), "sizeup.ima");
+  EXPECT_EQ(face(2), "sfrebelu.ima");
+  ASSERT_TRUE(v.LoadSolarBlock(block));
+  EXPECT_EQ(v.activeFilter, 9);
+  EXPECT_EQ(face(2), "sfrebeld.ima");
+  EXPECT_EQ(face(8), "sizedn.ima");
+  // The future button: pressed while the view runs ahead, then back.
+  const std::string up = v.futureButton->normalImage;
+  v.OnCommand(kFutureButtonId);
+  EXPECT_NE(std::string(v.futureButton->normalImage), up);
+  v.OnCommand(kToggleInfoPanelCommand);
+  EXPECT_EQ(g_futureView, 0u);
+  EXPECT_EQ(std::string(v.futureButton->normalImage), up);
 }
 
 TEST_F(SolarFilters, TheChapterFilterWaitsForAGuildAndAChapter) {
