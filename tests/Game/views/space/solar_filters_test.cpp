@@ -283,6 +283,23 @@ TEST_F(SolarFilters, PendingCommandsTheViewCannotCarryOutSaySo) {
   v.ExecuteOrderMode(0, 1);
   EXPECT_EQ(Status(), "Can not intercept a unit in solar space!");
   EXPECT_EQ(g_commandMode, kNoCommandMode);
+  // A formation move from solar space: every unit gets the one arrival.
+  CGUnit* second = Builder(4);
+  second->location.x = 20000;
+  Select(mine);
+  Select(second);
+  g_commandMode = ORDER_DELAYED_MOVE;
+  EXPECT_EQ(v.ExecuteOrderMode(0, 1), 1);
+  EXPECT_EQ(Status(), "Formation move initiated");
+  ASSERT_NE(mine->GetOrder(0), nullptr);
+  ASSERT_NE(second->GetOrder(0), nullptr);
+  EXPECT_EQ(mine->GetOrder(0)->type, ORDER_MOVE_TO_ASTEROID);
+  EXPECT_EQ(mine->GetOrder(0)->Word(0), second->GetOrder(0)->Word(0));
+  // A bombardment needs an asteroid.
+  g_commandMode = ORDER_BOMBARD;
+  g_commandUnitId = mine->id;
+  EXPECT_EQ(v.ExecuteOrderMode(2, mine->id), 0);
+  EXPECT_EQ(Status(), "Invalid Target");
 }
 
 TEST_F(SolarFilters, NotificationsFlashTheUnitOrItsAsteroid) {
