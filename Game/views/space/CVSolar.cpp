@@ -222,6 +222,8 @@ void CVSolar::MakeSolarCurrent() {
   w->SetScene(w->solarScene);
   w->SetCamera(w->solarCamera);
   w->OrientStarField(SolarLocation(), nullptr, nullptr, 1);
+  // The fog of the view left behind was for its own distances.
+  fogUpdatePending = 1;
   w->redraw = 1;
   if (!startScreenShown) g_statusShown = 0;
 }

@@ -157,3 +157,7 @@ quen_game_run(DataPanelShowsTheHomeAsteroid data_panel
 quen_game_run(SolarViewInPlay solar_view
   solar_start.png,solar_present.png,solar_size.png,solar_future.png,solar_menu.png,solar_find.png,solar_found.png
   solar_view SAVE/autosave.*,SAVE/asavebak.*)
+# Units sent from the solar view to another asteroid, and the turn ended.
+quen_game_run(SolarViewSendsUnits solar_orders
+  solar_orders_selected.png,solar_orders_sent.png,solar_orders_next_turn.png
+  solar_orders SAVE/autosave.*,SAVE/asavebak.*)
