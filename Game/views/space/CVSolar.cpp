@@ -214,6 +214,20 @@ int CVSolar::MoveAsteroidObject(std::uint16_t asteroid, const Location& location
   return 1;
 }
 
+void CVSolar::PlaceAllAsteroids() {
+  // One walk of the list: a look-up per asteroid would walk it each time.
+  if (!g_gameData || !displayList) return;
+  for (CVDispNode* n = displayList->head; n; n = n->next) {
+    CVDispObj* object = n->object;
+    if (object->GetType() != DISP_ASTEROID) continue;
+    const CGAsteroid* asteroid = g_gameData->solarDB.GetAsteroid(object->key.id);
+    if (!asteroid) continue;
+    Location at;
+    asteroid->GetPosition(&at);
+    PositionObject(at, object);
+  }
+}
+
 // --- frame ---
 
 void CVSolar::MakeSolarCurrent() {
@@ -250,7 +264,7 @@ void CVSolar::Activate(std::int32_t argument) {
       if (g_gameData) g_gameData->solarDB.ResetAsteroidPositions();
       HideUnitObjects(0);
     }
-    RepositionAsteroids(0, AsteroidCount());
+    PlaceAllAsteroids();
     RebuildDisplay();
   }
   UpdateUnitObjects();
@@ -427,7 +441,7 @@ void CVSolar::ToggleFutureView() {
   g_futureView = 1 - g_futureView;
   if (!g_futureView) {
     if (g_gameData) g_gameData->solarDB.ResetAsteroidPositions();
-    RepositionAsteroids(0, AsteroidCount());
+    PlaceAllAsteroids();
     HideUnitObjects(0);
   } else {
     futureTurns = 0;
@@ -454,7 +468,7 @@ void CVSolar::FutureViewCommand(int code) {
         g_gameData->solarDB.MoveAsteroids(0, 0);
         g_gameData->solarDB.MoveAsteroids(0, 1);
       }
-      RepositionAsteroids(0, AsteroidCount());
+      PlaceAllAsteroids();
       futureTurns = 0;
       break;
     default: TraceError("CVSolar - unknown future view command", __FILE__, __LINE__); break;
@@ -468,7 +482,7 @@ void CVSolar::FutureStep(int argument) {
     case 0:
     case 1:
       g_gameData->solarDB.MoveAsteroids(animate, 1);
-      RepositionAsteroids(0, AsteroidCount());
+      PlaceAllAsteroids();
       ++futureTurns;
       if (g_futureViewState == 1) {
         g_futureViewState = 2;
@@ -478,7 +492,7 @@ void CVSolar::FutureStep(int argument) {
     case 2: break;
     case 3:
       g_gameData->solarDB.MoveAsteroids(animate, 0);
-      RepositionAsteroids(0, AsteroidCount());
+      PlaceAllAsteroids();
       g_futureViewState = 2;
       UpdateControlPanel();
       --futureTurns;
@@ -552,7 +566,7 @@ void CVSolar::RebuildDisplay() {
   if (startScreenShown) LeaveStartScreen();
   if (rebuildPending) {
     rebuildPending = 0;
-    RepositionAsteroids(0, AsteroidCount());
+    PlaceAllAsteroids();
     MoveAllUnitObjects();
     UpdateUnitObjects();
   }

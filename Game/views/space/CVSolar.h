@@ -161,6 +161,8 @@ class CVSolar : public CVB3DView {
   void CentreOnHome();
   void Jump(int direction);
   std::uint16_t SolarLocation() const;
+  // Every asteroid object where its asteroid stands now.
+  void PlaceAllAsteroids();
   // The future view's line as last fetched, for its offset and date.
   char futureLine_[256] = {};
   std::int32_t futureLineTurns_ = -1;
