@@ -155,7 +155,7 @@ quen_game_run(DataPanelShowsTheHomeAsteroid data_panel
 # The solar view in play: its start screen, the filters from their buttons,
 # the future view, its menu and an asteroid found by name.
 quen_game_run(SolarViewInPlay solar_view
-  solar_start.png,solar_present.png,solar_size.png,solar_future.png,solar_menu.png,solar_find.png,solar_found.png
+  solar_start.png,solar_present.png,solar_size.png,solar_future.png,solar_paused.png,solar_stepped.png,solar_menu.png,solar_find.png,solar_found.png
   solar_view SAVE/autosave.*,SAVE/asavebak.*)
 # Units sent from the solar view to another asteroid, and the turn ended.
 quen_game_run(SolarViewSendsUnits solar_orders
