@@ -31,7 +31,6 @@
 
 std::uint32_t g_lastCollisionTurns = 0;
 std::uint16_t g_highlightAsteroid = 0xFFFF;
-std::uint8_t g_chosenGuild = 0;
 
 namespace {
 

@@ -12,6 +12,7 @@
 #include <span>
 #include <vector>
 
+#include "Game/views/frame/CVDataHookup.h"
 #include "Game/views/space/CVB3DView.h"
 #include "Game/views/space/SolarMarks.h"
 
@@ -22,8 +23,6 @@ extern std::uint32_t g_lastCollisionTurns;
 // The asteroid the next solar view flashes when it opens (0xFFFF none); the
 // space replay leaves its battle asteroid here.
 extern std::uint16_t g_highlightAsteroid;
-// The guild whose chapters the data panel lists for the by-chapter filter.
-extern std::uint8_t g_chosenGuild;
 
 // The solar view's filter buttons: ten, control identifiers 150..159, then
 // the future-view button 160.
