@@ -15,6 +15,7 @@
 #include "Game/model/GUnit.h"
 #include "Game/views/frame/CPopupMenu.h"
 #include "Game/views/frame/OrderFeedback.h"
+#include "Game/views/frame/SettingsApplication.h"
 #include "Game/views/world/CDispLine.h"
 #include "Game/views/world/CVDispObj.h"
 #include "Game/views/world/CVSgWorld.h"
@@ -152,6 +153,13 @@ void CVAstSpace::LoadSceneConfig() {
     w->SetCameraOrientationNow(homeForward, homeUp);
     w->SetCameraPosition(homePosition[0], homePosition[1], homePosition[2]);
     UpdateCamera(1);
+    // The player may have turned the fog off; the grid is made again under the new fog.
+    if (!ApplicationDistanceFogOn()) {
+      const bool grid = GridTileCount() != 0;
+      if (grid) RebuildGrid();
+      SetDistanceFog(0);
+      if (grid) RebuildGrid();
+    }
     return;
   }
   w->SetScene(w->asteroidScene);
