@@ -154,10 +154,10 @@ set_tests_properties(Quenbar.FrontEndQuickStartIntoAGame Quenbar.FrontEndQuickSt
 quen_game_run(TerrainSurfaceInPlay terrain_surface
   terrain_surface.png,terrain_moved.png,terrain_menu.png,terrain_next_turn.png
   game_screen SAVE/autosave.*,SAVE/asavebak.*)
-# The home asteroid's space: the filter, a unit moved by the height target,
-# and the next turn.
+# The home asteroid's space: the filter, power transferred to a unit, then the
+# unit moved by the height target, each resolved by the next turn.
 quen_game_run(AsteroidSpaceInPlay asteroid_space
-  space_home.png,space_filter.png,space_height.png,space_ordered.png,space_next_turn.png
+  space_home.png,space_filter.png,space_refuel.png,space_powered.png,space_height.png,space_ordered.png,space_next_turn.png
   game_screen SAVE/autosave.*,SAVE/asavebak.*)
 quen_game_run(DataPanelShowsTheHomeAsteroid data_panel
   data_asteroid.png
