@@ -149,6 +149,16 @@ set_tests_properties(Quenbar.FrontEndQuickStartIntoAGame Quenbar.FrontEndQuickSt
   FAIL_REGULAR_EXPRESSION "Sanitizer|runtime error")
 # The data panel in the game screen: the home asteroid picked in the goto bar
 # shows its read-out (the minimal view shows what the goto bar picks).
+# The home asteroid's surface: a zone read out, an ATV moved by drag and drop,
+# the zone menu, and the move resolved the next turn.
+quen_game_run(TerrainSurfaceInPlay terrain_surface
+  terrain_surface.png,terrain_moved.png,terrain_menu.png,terrain_next_turn.png
+  game_screen SAVE/autosave.*,SAVE/asavebak.*)
+# The home asteroid's space: the filter, power transferred to a unit, then the
+# unit moved by the height target, each resolved by the next turn.
+quen_game_run(AsteroidSpaceInPlay asteroid_space
+  space_home.png,space_filter.png,space_refuel.png,space_powered.png,space_height.png,space_ordered.png,space_next_turn.png
+  game_screen SAVE/autosave.*,SAVE/asavebak.*)
 quen_game_run(DataPanelShowsTheHomeAsteroid data_panel
   data_asteroid.png
   data_panel SAVE/autosave.*,SAVE/asavebak.*)
