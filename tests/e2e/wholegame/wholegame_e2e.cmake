@@ -1,0 +1,28 @@
+# The whole-game acceptance runs: one single-player game from the main screen
+# to the high-score table against the real server, played twice and compared
+# with its goldens, and the same game meeting the faults a player could meet.
+# Each starts from the game runs' settings file (frame animations off).
+set(quen_wg_dir ${CMAKE_CURRENT_SOURCE_DIR}/e2e/wholegame)
+set(quen_wg_leaves SAVE/autosave.*,SAVE/asavebak.*,SAVE/wholegame.*)
+# Quenbar.NAME runs SCRIPT.txt of e2e/wholegame RUNS times; the rest of the
+# arguments go to run_wholegame.cmake as they are (-DCAPTURES=..., ...).
+function(quen_wholegame_run name script runs)
+  add_test(NAME Quenbar.${name}
+    COMMAND ${CMAKE_COMMAND} -DQUENBAR=$<TARGET_FILE:quenbar> -DSCRIPT=${quen_wg_dir}/${script}.txt
+      -DWORKDIR=${PROJECT_BINARY_DIR}/gamedata/c/QUENBAR -DGOLDEN=${quen_wg_dir}/golden
+      -DUSERINFO=${CMAKE_CURRENT_SOURCE_DIR}/e2e/game/UserInfo.dat -DLEAVES=${quen_wg_leaves} -DRUNS=${runs}
+      ${ARGN} -P ${quen_wg_dir}/run_wholegame.cmake)
+  set_tests_properties(Quenbar.${name} PROPERTIES TIMEOUT 400
+    ENVIRONMENT "QUENBAR_CONFIG_DIR=${PROJECT_BINARY_DIR}/gamedata/config;QUENSRVR_SEED=7;QUENBAR_SEED=7"
+    RUN_SERIAL TRUE
+    FAIL_REGULAR_EXPRESSION "Sanitizer|runtime error")
+endfunction()
+# The game: set up on the front-end screens (40 asteroids, one chapter a
+# guild, easy computer chapters, "biggest is best" in 20 turns, fog of war),
+# played with the game screen's dialogs and menus, saved from the options
+# menu, left for the main screen, loaded from the load screen and played to
+# its end: the summary, the high-score table placed and "hiscore.dat"
+# written. Played twice: both runs must equal the goldens byte for byte.
+quen_wholegame_run(WholeGameFromTheMainScreenToTheHighScores wholegame 2
+  -DCAPTURES=wg_config.png,wg_guild.png,wg_fog.png,wg_start.png,wg_settings.png,wg_order_menu.png,wg_turn5.png,wg_abort_question.png,wg_main_screen.png,wg_load_screen.png,wg_loaded.png,wg_turn19.png,wg_summary.png,wg_summary_page2.png,wg_hiscore.png,wg_main_after.png
+  -DHISCORE=${quen_wg_dir}/golden/hiscore.dat -DHISCORE_START=NONE)
