@@ -26,3 +26,16 @@ endfunction()
 quen_wholegame_run(WholeGameFromTheMainScreenToTheHighScores wholegame 2
   -DCAPTURES=wg_config.png,wg_guild.png,wg_fog.png,wg_start.png,wg_settings.png,wg_order_menu.png,wg_turn5.png,wg_abort_question.png,wg_main_screen.png,wg_load_screen.png,wg_loaded.png,wg_turn19.png,wg_summary.png,wg_summary_page2.png,wg_hiscore.png,wg_main_after.png
   -DHISCORE=${quen_wg_dir}/golden/hiscore.dat -DHISCORE_START=NONE)
+# The same game over a damaged "hiscore.dat" (a record of impossible values,
+# then a torn one): the game still ends with a table, the new row placed
+# under what could be read, and the file written whole.
+quen_wholegame_run(WholeGameEndsWithATableOverADamagedHighScoreFile wholegame 1
+  -DCAPTURES=wg_hiscore.png -DGOLDEN=${quen_wg_dir}/golden/damaged_hiscore
+  -DHISCORE=${quen_wg_dir}/golden/damaged_hiscore/hiscore.dat -DHISCORE_START=${quen_wg_dir}/data/hiscore_damaged.dat)
+# A damaged saved game (both halves cut short) chosen on the load screen: the
+# server refuses to load it, the player is told "Invalid Load File" and is
+# back on the main screen.
+quen_wholegame_run(DamagedSaveRefusedWithItsMessage damaged_save 1
+  -DCAPTURES=wg_damaged_listed.png -DSAVES=${quen_wg_dir}/data/damaged.clt,${quen_wg_dir}/data/damaged.svr
+  -DLEAVES=SAVE/damaged.*,${quen_wg_leaves} -DTOLD_TO_QUIT=1
+  "-DREFUSALS=refused packet 7 from player [0-9]+: the server file could not be loaded")
