@@ -19,12 +19,13 @@ function(quen_wholegame_run name script runs)
 endfunction()
 # The game: set up on the front-end screens (40 asteroids, one chapter a
 # guild, easy computer chapters, "biggest is best" in 20 turns, fog of war),
-# played with the game screen's dialogs and menus, saved from the options
+# played with the game screen's dialogs and menus (settings, the high
+# scores viewed, goto groups, F1, an order menu), saved from the options
 # menu, left for the main screen, loaded from the load screen and played to
 # its end: the summary, the high-score table placed and "hiscore.dat"
 # written. Played twice: both runs must equal the goldens byte for byte.
 quen_wholegame_run(WholeGameFromTheMainScreenToTheHighScores wholegame 2
-  -DCAPTURES=wg_config.png,wg_guild.png,wg_fog.png,wg_start.png,wg_settings.png,wg_order_menu.png,wg_turn5.png,wg_abort_question.png,wg_main_screen.png,wg_load_screen.png,wg_loaded.png,wg_turn19.png,wg_summary.png,wg_summary_page2.png,wg_hiscore.png,wg_main_after.png
+  -DCAPTURES=wg_config.png,wg_guild.png,wg_fog.png,wg_start.png,wg_settings.png,wg_hiscore_viewed.png,wg_hiscore_closed.png,wg_order_menu.png,wg_turn5.png,wg_abort_question.png,wg_main_screen.png,wg_load_screen.png,wg_loaded.png,wg_turn19.png,wg_summary.png,wg_summary_page2.png,wg_hiscore.png,wg_main_after.png
   -DHISCORE=${quen_wg_dir}/golden/hiscore.dat -DHISCORE_START=NONE)
 # The same game over a damaged "hiscore.dat" (a record of impossible values,
 # then a torn one): the game still ends with a table, the new row placed
