@@ -89,6 +89,23 @@ bool ParseStep(const std::vector<std::string>& w, ScriptStep& step, std::string&
       why = "move takes a point on the 800 x 600 screen";
       return false;
     }
+  } else if (verb == "dblclick") {
+    step.kind = Kind::DoubleClick;
+    if (w.size() != 3 || !point(1)) {
+      why = "dblclick takes a point on the 800 x 600 screen";
+      return false;
+    }
+  } else if (verb == "drag") {
+    step.kind = Kind::Drag;
+    std::uint32_t toX = 0, toY = 0;
+    const bool keyed = w.size() == 6 && (w[5] == "ctrl" || w[5] == "shift");
+    if ((w.size() != 5 && !keyed) || !point(1) || !Number(w[3], 799, toX) || !Number(w[4], 599, toY)) {
+      why = "drag takes two points on the 800 x 600 screen and ctrl or shift";
+      return false;
+    }
+    step.toX = static_cast<int>(toX);
+    step.toY = static_cast<int>(toY);
+    if (keyed) step.held = w[5] == "ctrl" ? plat::VK_CONTROL : plat::VK_SHIFT;
   } else if (verb == "key") {
     step.kind = Kind::Key;
     if (w.size() != 2 || (step.vk = KeyCodeOf(w[1])) == 0) {

@@ -4,6 +4,11 @@
 //   # a comment                 blank lines and comments are skipped
 //   click X Y [right]           a mouse click at a screen point
 //   move X Y                    the mouse moves to a screen point and rests
+//   dblclick X Y                two left clicks at a point within the
+//                               double-click time
+//   drag X Y TOX TOY [ctrl|shift]  the left button pressed at a point,
+//                               carried to another and let go there, with
+//                               the key held throughout
 //   key NAME                    a key press: a letter, a digit, or ESCAPE,
 //                               RETURN, TAB, SPACE, BACK, DELETE, SHIFT, ALT,
 //                               UP, DOWN, LEFT, RIGHT, HOME, END, F1 .. F12
@@ -41,12 +46,15 @@ constexpr std::uint32_t kDefaultWaitMs = 10000;
 
 struct ScriptStep {
   enum class Kind {
-    Click, Move, Key, Text, Sleep, WaitDialog, WaitClosed, WaitText, WaitPacket, WaitEnabled, WaitItems, WaitFrames, Capture
+    Click, DoubleClick, Move, Drag, Key, Text, Sleep, WaitDialog, WaitClosed, WaitText, WaitPacket, WaitEnabled, WaitItems, WaitFrames, Capture
   };
   Kind kind = Kind::Sleep;
   int x = 0;
   int y = 0;
   bool right = false;
+  int toX = 0;                 // where a drag lets go
+  int toY = 0;
+  std::uint32_t held = 0;      // the key a drag holds (0: none)
   std::uint32_t vk = 0;
   std::string text;            // typed text, dialog name, window text or capture file
   std::uint32_t number = 0;    // packet type, frame count, line count or sleep time

@@ -50,9 +50,13 @@ int CClntApp::LoadState(plat::FILE* file) {
   for (ViewType type : kSavedViewOrder)
     if (IGameView* view = View(type)) view->LoadState(file);
   r.U8();
-  const auto type = static_cast<ViewType>(r.U8());
+  auto type = static_cast<ViewType>(r.U8());
   m_renderArgument = r.I32();
-  if (!r.Ok()) m_renderArgument = -1;
+  // A block cut short names no view: the game opens on the solar system.
+  if (!r.Ok()) {
+    m_renderArgument = -1;
+    type = VIEW_SOLAR;
+  }
   m_fullRedraw = 1;
   if (g_currentView) {
     if (type != VIEW_DESIGN && type != VIEW_SPACE_REPLAY && type != VIEW_TERRAIN_REPLAY) m_renderArgument = -1;

@@ -92,7 +92,8 @@ void ScriptedBackend::Advance() {
     // Input is aimed when it is delivered (keys at the focus of that moment):
     // the program takes what a step put in before the next step runs, or
     // text typed after a click would miss the field the click focuses.
-    if (step.kind == ScriptStep::Kind::Click || step.kind == ScriptStep::Kind::Move ||
+    if (step.kind == ScriptStep::Kind::Click || step.kind == ScriptStep::Kind::Move || step.kind == ScriptStep::Kind::Drag ||
+        step.kind == ScriptStep::Kind::DoubleClick ||
         step.kind == ScriptStep::Kind::Key || step.kind == ScriptStep::Kind::Text)
       break;
   }
@@ -136,6 +137,18 @@ bool ScriptedBackend::RunStep(const ScriptStep& step, DWORD now) {
       return true;
     case Kind::Move:
       MoveMouse(step.x, step.y);
+      return true;
+    case Kind::DoubleClick:
+      Click(step.x, step.y);
+      Click(step.x, step.y);
+      return true;
+    case Kind::Drag:
+      if (step.held) KeyDown(step.held);
+      MoveMouse(step.x, step.y);
+      MouseDown(input::Button::Left);
+      MoveMouse(step.toX, step.toY);
+      MouseUp(input::Button::Left);
+      if (step.held) KeyUp(step.held);
       return true;
     case Kind::Key:
       PressKey(step.vk);

@@ -17,7 +17,7 @@
 #include "Game/model/GStar.h"
 #include "Game/model/GZone.h"
 #include "Game/panels/CInfoPanel.h"
-#include "Game/panels/InfoPageDrawing.h"
+#include "Game/panels/InfoPageDraw.h"
 #include "Game/panels/PanelFrame.h"
 #include "media/CSprite.h"
 #include "platform/gdi/dc.h"
@@ -26,7 +26,7 @@
 #include "platform/gdi/text.h"
 
 using namespace plat;
-using namespace info_page;
+using namespace infopage;
 
 namespace {
 

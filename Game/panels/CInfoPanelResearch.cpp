@@ -9,7 +9,7 @@
 #include "Game/base/GIDString.h"
 #include "Game/model/GGameData.h"
 #include "Game/panels/CInfoPanel.h"
-#include "Game/panels/InfoPageDrawing.h"
+#include "Game/panels/InfoPageDraw.h"
 #include "Game/panels/PanelFrame.h"
 #include "Game/rules/GHullDB.h"
 #include "Game/rules/GModuleDB.h"
@@ -18,7 +18,7 @@
 #include "platform/user/messages.h"
 
 using namespace plat;
-using namespace info_page;
+using namespace infopage;
 
 namespace {
 

@@ -25,7 +25,7 @@
 #include "Game/net/OrderMenuPackets.h"
 #include "Game/net/TradePackets.h"
 #include "Game/panels/CInfoPanel.h"
-#include "Game/panels/InfoPageDrawing.h"
+#include "Game/panels/InfoPageDraw.h"
 #include "Game/rules/GHullDB.h"
 #include "media/CSndPlay.h"
 #include "media/CSprite.h"
@@ -33,7 +33,7 @@
 #include "platform/user/cursor.h"
 
 using namespace plat;
-using namespace info_page;
+using namespace infopage;
 
 namespace {
 

@@ -10,17 +10,40 @@
 #include <memory>
 #include <unordered_map>
 #include <utility>
+#include <vector>
 
 namespace plat {
 
 template <class T>
 class HandleTable {
  public:
+  HandleTable() {
+    spareOrder_.reserve(kSpareNodes);
+    spareIndex_.reserve(kSpareNodes);
+  }
+
   // Takes `object` in; its address is its handle.
   T* Add(std::unique_ptr<T> object) {
     T* raw = object.get();
-    const auto at = byOrder_.emplace(next_++, std::move(object)).first;
-    index_.emplace(static_cast<const void*>(raw), at);
+    Slot at;
+    if (spareOrder_.empty()) {
+      at = byOrder_.emplace(next_++, std::move(object)).first;
+    } else {
+      auto node = std::move(spareOrder_.back());
+      spareOrder_.pop_back();
+      node.key() = next_++;
+      node.mapped() = std::move(object);
+      at = byOrder_.insert(std::move(node)).position;
+    }
+    if (spareIndex_.empty()) {
+      index_.emplace(static_cast<const void*>(raw), at);
+    } else {
+      auto node = std::move(spareIndex_.back());
+      spareIndex_.pop_back();
+      node.key() = raw;
+      node.mapped() = at;
+      index_.insert(std::move(node));
+    }
     return raw;
   }
 
@@ -36,8 +59,13 @@ class HandleTable {
     auto it = index_.find(handle);
     if (it == index_.end()) return nullptr;
     auto node = byOrder_.extract(it->second);
-    index_.erase(it);
-    return std::move(node.mapped());
+    auto indexNode = index_.extract(it);
+    std::unique_ptr<T> object = std::move(node.mapped());
+    // Objects made and freed in every frame (DCs on surfaces) then cost the
+    // tables no heap call.
+    if (spareOrder_.size() < kSpareNodes) spareOrder_.push_back(std::move(node));
+    if (spareIndex_.size() < kSpareNodes) spareIndex_.push_back(std::move(indexNode));
+    return object;
   }
   bool Erase(const void* handle) { return Take(handle) != nullptr; }
 
@@ -78,10 +106,16 @@ class HandleTable {
   }
 
  private:
+  static constexpr std::size_t kSpareNodes = 8;
+  using Order = std::map<std::uint64_t, std::unique_ptr<T>>;
+  using Slot = typename Order::iterator;
+  using Index = std::unordered_map<const void*, Slot>;
   std::uint64_t next_ = 0;
-  std::map<std::uint64_t, std::unique_ptr<T>> byOrder_;
-  using Slot = typename std::map<std::uint64_t, std::unique_ptr<T>>::iterator;
-  std::unordered_map<const void*, Slot> index_;  // map iterators stay valid
+  Order byOrder_;
+  Index index_;  // map iterators stay valid
+  // Nodes of removed objects, kept for the next ones added.
+  std::vector<typename Order::node_type> spareOrder_;
+  std::vector<typename Index::node_type> spareIndex_;
 };
 
 }  // namespace plat

@@ -1,6 +1,8 @@
 #include "platform/gdi/dc.h"
 
 #include <algorithm>
+#include <memory>
+#include <vector>
 
 #include "platform/core/handle_table.h"
 #include "platform/gdi/gdi_impl.h"
@@ -9,6 +11,8 @@
 namespace plat {
 namespace gdi_impl {
 namespace {
+
+constexpr std::size_t kSpareDcs = 8;
 
 HandleTable<HDC__>& Dcs() {
   static HandleTable<HDC__> dcs;
@@ -70,8 +74,30 @@ RECT IntersectRects(const RECT& a, const RECT& b) {
   return r;
 }
 
+namespace {
+
+// DCs freed lately, reused so that a DC made and freed in every frame (one
+// on a surface for each text drawn) costs no heap call.
+std::vector<std::unique_ptr<HDC__>>& SpareDcs() {
+  static std::vector<std::unique_ptr<HDC__>> spare = [] {
+    std::vector<std::unique_ptr<HDC__>> v;
+    v.reserve(kSpareDcs);
+    return v;
+  }();
+  return spare;
+}
+
+}  // namespace
+
 HDC__* NewDC(HDC__::Kind kind) {
-  auto dc = std::make_unique<HDC__>();
+  std::unique_ptr<HDC__> dc;
+  if (SpareDcs().empty()) {
+    dc = std::make_unique<HDC__>();
+  } else {
+    dc = std::move(SpareDcs().back());
+    SpareDcs().pop_back();
+    *dc = HDC__{};
+  }
   HDC__* raw = dc.get();
   raw->kind = kind;
   SetScreenDevice(*raw);
@@ -90,7 +116,8 @@ void FreeDC(HDC__* dc) {
   Replace(dc->palette, nullptr);
   if (BitmapObject* b = DcBitmap(*dc); b && !IsStock(dc->bitmap)) b->selectedIn = nullptr;
   Replace(dc->bitmap, nullptr);
-  Dcs().Erase(dc);
+  std::unique_ptr<HDC__> freed = Dcs().Take(dc);
+  if (freed && SpareDcs().size() < kSpareDcs) SpareDcs().push_back(std::move(freed));
 }
 
 bool DcCanvas(HDC__& dc, Canvas* out) {

@@ -126,6 +126,25 @@ bool InSubtree(HWND root, HWND w) {
 
 std::vector<HWND>& SiblingsOf(HWND hwnd) { return hwnd->parent ? hwnd->parent->children : State().topLevel; }
 
+// An owner's windows stay just above it wherever it goes: a modal dialog is
+// never hidden behind the window it disables, even when that window takes
+// the focus or is raised. The chain of owners is followed only so deep.
+void KeepOwnedAbove(HWND owner, std::vector<HWND>& list, int depth = 0) {
+  constexpr int kMaxOwnerDepth = 16;
+  if (depth >= kMaxOwnerDepth) return;
+  std::vector<HWND> owned;
+  // Topmost ones of a plain owner are above it already.
+  const bool ownerTopmost = (owner->exStyle & WS_EX_TOPMOST) != 0;
+  for (HWND w : list)
+    if (w->owner == owner && (ownerTopmost || !(w->exStyle & WS_EX_TOPMOST))) owned.push_back(w);
+  // Each goes right before the owner, so they keep their order among themselves.
+  for (HWND w : owned) {
+    std::erase(list, w);
+    list.insert(std::find(list.begin(), list.end(), owner), w);
+    KeepOwnedAbove(w, list, depth + 1);
+  }
+}
+
 // Puts a window into its sibling list: topmost top-level windows stay above
 // the others.
 void Restack(HWND hwnd, HWND insertAfter) {
@@ -149,6 +168,7 @@ void Restack(HWND hwnd, HWND insertAfter) {
     auto it = std::find(list.begin(), list.end(), insertAfter);
     list.insert(it == list.end() ? list.begin() : it + 1, hwnd);
   }
+  if (topLevel) KeepOwnedAbove(hwnd, list);
 }
 
 // Invalidates the window and every shown descendant entirely.
@@ -317,9 +337,13 @@ BOOL DestroyWindow(HWND hwnd) {
   if (!w || w->destroying) return FALSE;
   auto& s = State();
   w->destroying = true;
-  std::vector<HWND> tops = s.topLevel;
-  for (HWND t : tops)
-    if (t->owner == hwnd && Live(t)) DestroyWindow(t);
+  // Copied only when there is an owned window to destroy (the list changes
+  // under the loop), so that a window owning none costs no heap call.
+  if (std::any_of(s.topLevel.begin(), s.topLevel.end(), [hwnd](HWND t) { return t->owner == hwnd; })) {
+    const std::vector<HWND> tops = s.topLevel;
+    for (HWND t : tops)
+      if (t->owner == hwnd && Live(t)) DestroyWindow(t);
+  }
 
   if (IsShown(hwnd)) InvalidateScreenArea(ScreenRectOf(hwnd), hwnd);
   w->style &= ~WS_VISIBLE;

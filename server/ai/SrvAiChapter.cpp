@@ -141,7 +141,10 @@ std::vector<CGUnit*> IdleUnits(SrvAiPlan& plan) {
       if (u->GetTemplate() != nullptr && (u->GetTemplate()->construction > 0 || u->GetTemplate()->atvCapacity > 0))
         ++plan.workers;
       if (u->GetAttackStrength() > 0) ++plan.warships;
-      if (u->GetOrderCount() == 0 || StaleAttack(plan.world, *u) || Adrift(*u)) idle.push_back(u);
+      const bool bombarding = u->GetOrderCount() != 0 && u->GetOrder(0)->type == ORDER_BOMBARD;
+      if (u->GetOrderCount() == 0 || StaleAttack(plan.world, *u) || (bombarding && !SrvAiBombardmentStands(plan, *u)) ||
+          Adrift(*u))
+        idle.push_back(u);
     }
   return idle;
 }

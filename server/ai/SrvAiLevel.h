@@ -38,6 +38,9 @@ struct SrvAiLevel {
   // whose pool would pay for a warship several times over builds the
   // dearest it affords, up to this many, so that its pools do not pile up.
   int fleetCap = 0;
+  // Whether its warships bombard an enemy's asteroid no landing would take
+  // at once, wearing down the ATVs on its zones until one would.
+  bool bombards = false;
 };
 
 std::uint8_t SrvDifficultyOf(const SrvSetup& setup);

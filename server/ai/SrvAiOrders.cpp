@@ -38,6 +38,13 @@ SrvPacket SrvAiApproachOrder(const CGUnit& unit, const CGUnit& target) {
   return Order(unit, order);
 }
 
+SrvPacket SrvAiBombardOrder(const CGUnit& unit) {
+  UnitOrder order;
+  order.type = ORDER_BOMBARD;
+  order.SetWord(0, unit.location.asteroid);
+  return Order(unit, order);
+}
+
 SrvPacket SrvAiSelfDestructOrder(const CGUnit& unit) {
   UnitOrder order;
   order.type = ORDER_SELF_DESTRUCT;

@@ -20,6 +20,8 @@ SrvPacket SrvAiAttackOrder(const CGUnit& unit, const CGUnit& target);
 // 301: close in on a unit where the unit stands, to the smallest attack
 // range (type 1).
 SrvPacket SrvAiApproachOrder(const CGUnit& unit, const CGUnit& target);
+// 301: bombard the zones of the asteroid the unit stands at (type 32).
+SrvPacket SrvAiBombardOrder(const CGUnit& unit);
 // 301: the unit destroys itself (type 24).
 SrvPacket SrvAiSelfDestructOrder(const CGUnit& unit);
 // 301: build a ship of the design where the unit is (type 16).

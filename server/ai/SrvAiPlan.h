@@ -34,10 +34,14 @@ struct SrvAiPlan {
 // The order of one idle operational unit of the chapter, if it gets one:
 // fight an enemy where it stands; build a ship or ATVs (mining ones, and a
 // combat one when the level goes to war) where the chapter has a pool; land ATVs it carries on free zones, or carry them to the nearest
-// asteroid it may settle; warships set out against the nearest enemy
-// asteroid as often as the level's aggression says; a worker with nothing to
-// do goes home.
+// asteroid it may settle; a warship bombards the enemy asteroid it stands at
+// when no landing would take it (hard), else sets out against the nearest
+// enemy asteroid as often as the level's aggression says; a worker with
+// nothing to do goes home.
 void SrvAiCommandUnit(SrvAiPlan& plan, CGUnit& unit);
+// Whether the unit's bombardment of the asteroid it stands at still does
+// what the chapter gave it for (see SrvAiCommandUnit); else it is idle.
+bool SrvAiBombardmentStands(const SrvAiPlan& plan, const CGUnit& unit);
 // Offers a surplus of the home pool on the guild's board, and buys a mineral
 // the home pool is short of from a guildmate's offer (nothing for a renegade).
 void SrvAiTrade(SrvAiPlan& plan);

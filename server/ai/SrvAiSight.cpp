@@ -8,6 +8,7 @@
 #include "Game/model/GUnitModules.h"
 #include "Game/model/GZone.h"
 #include "server/ai/SrvChapterState.h"
+#include "server/battle/SrvSpaceBattle.h"
 
 CGUnit* SrvAiNearestEnemy(const SrvWorld& world, std::uint16_t chapter, const CGUnit& unit, bool hittable) {
   CGUnit* nearest = nullptr;
@@ -55,9 +56,12 @@ bool SrvAiCanHit(const CGUnit& unit, const CGUnit& target) {
 }
 
 bool SrvAiInReach(const CGUnit& unit, const CGUnit& target) {
+  if (target.location.asteroid != unit.location.asteroid || unit.GetAttackStrength() <= 0) return false;
   const std::uint32_t d = GetLocationDistanceSq(&unit.location, &target.location);
-  return target.location.asteroid == unit.location.asteroid &&
-         d <= std::max(unit.GetMinWeaponRangeSq(), kApproachRangeSq);
+  for (int s = 1; s < kUnitSlots; ++s)
+    if (Fires(unit, s) && d <= unit.GetWeaponRangeSq(s) && SrvShotChance(unit, s, target) >= unit.targeting[4])
+      return true;
+  return false;
 }
 
 std::vector<std::uint16_t> SrvAiFreeZones(const SrvWorld& world, std::uint16_t asteroid) {
@@ -87,4 +91,15 @@ bool SrvAiCanInvade(const SrvWorld& world, std::uint16_t chapter, std::uint16_t 
   const CGAsteroid* a = world.solar.GetAsteroid(asteroid);
   return a != nullptr && a->controller < kMaxChapters && !SrvSameSide(world, chapter, a->controller) &&
          !SrvAiFreeZones(world, asteroid).empty();
+}
+
+bool SrvAiEnemyAtvsAt(const SrvWorld& world, std::uint16_t chapter, std::uint16_t asteroid) {
+  const CGAsteroid* a = world.solar.GetAsteroid(asteroid);
+  for (std::uint16_t z = 0; a != nullptr && z < a->GetZoneCount(); ++z) {
+    const CGZone* zone = a->GetZone(z);
+    if (zone == nullptr || zone->owner >= kMaxChapters || SrvSameSide(world, chapter, zone->owner)) continue;
+    for (std::uint8_t n : zone->atvCounts)
+      if (n != 0) return true;
+  }
+  return false;
 }

@@ -22,8 +22,9 @@ bool SrvAiCanFire(const CGUnit& unit);
 // range: a weapon that fires, whose chance to hit it is not below the
 // unit's battle plan's (else the weapon holds its fire).
 bool SrvAiCanHit(const CGUnit& unit, const CGUnit& target);
-// Whether `target` stands where `unit` does, within the shortest range of its
-// weapons (or the range units close in to, when that is longer).
+// Whether the unit would fire at `target` from where both stand: a weapon
+// that fires, in range, whose chance to hit there (worse beyond its
+// effective range) is not below the unit's battle plan's.
 bool SrvAiInReach(const CGUnit& unit, const CGUnit& target);
 // Zones of the asteroid nobody holds, in zone order.
 std::vector<std::uint16_t> SrvAiFreeZones(const SrvWorld& world, std::uint16_t asteroid);
@@ -34,6 +35,9 @@ int SrvAiZonesHeld(const SrvWorld& world, std::uint16_t asteroid, std::uint16_t 
 bool SrvAiCanSettle(const SrvWorld& world, std::uint16_t chapter, std::uint16_t asteroid);
 // An asteroid an enemy of the chapter controls that has a free zone to land on.
 bool SrvAiCanInvade(const SrvWorld& world, std::uint16_t chapter, std::uint16_t asteroid);
+// Whether an enemy of the chapter holds a zone of the asteroid with ATVs in
+// it: a zone a bombardment can wear down.
+bool SrvAiEnemyAtvsAt(const SrvWorld& world, std::uint16_t chapter, std::uint16_t asteroid);
 // The asteroid nearest to `from` (by the asteroids' distance) for which
 // `wanted` holds, other than `from`; nothing when none does.
 template <class Wanted>

@@ -4,6 +4,7 @@
 
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GChapter.h"
+#include "Game/model/GLocation.h"
 #include "Game/model/GUnit.h"
 #include "Game/model/GZone.h"
 #include "Game/rules/GTemplateDB.h"
@@ -74,14 +75,15 @@ const CGUnitTemplate* SurplusWarship(SrvAiPlan& plan, std::uint16_t asteroid, st
   return best;
 }
 
-bool ArmedHere(const SrvAiPlan& plan, const CGUnit& unit) {
-  const std::uint16_t at = unit.location.asteroid;
+bool ArmedAt(const SrvAiPlan& plan, std::uint16_t at) {
   for (std::uint16_t k = 0; const CGUnit* u = plan.world.pieces->GetOperationalUnitAt(at, plan.chapter, k); ++k)
     // A warship that cannot fire yet counts: building more of the same
     // would not help.
     if (SrvAiCanFire(*u) || (u->GetTemplate() != nullptr && IsWarship(*u->GetTemplate()))) return true;
   return false;
 }
+
+bool ArmedHere(const SrvAiPlan& plan, const CGUnit& unit) { return ArmedAt(plan, unit.location.asteroid); }
 
 int FleetLimit(const SrvAiPlan& plan) {
   return plan.level.fleetLimit + plan.level.fleetPerAsteroid * SrvControlledAsteroids(plan.world, plan.chapter);
@@ -218,8 +220,10 @@ bool BuildAtvs(SrvAiPlan& plan, CGUnit& unit) {
   // (outnumbering the holder's zones) is nearer than any new land (its own
   // asteroids' free zones wait), loads the combat ATVs that take it, or as
   // many of them as its pool pays for.
+  // Where its armed units already hold the space above the asteroid, the
+  // landing goes ahead whatever new land lies nearer.
   std::optional<Conquest> conquest = ConquestTarget(plan, unit, free);
-  if (conquest) {
+  if (conquest && !ArmedAt(plan, conquest->asteroid)) {
     const auto land = NewLand(plan, unit);
     const std::uint16_t at = unit.location.asteroid;
     if (land && plan.world.solar.GetAsteroidDistanceSquared(at, *land) <=
@@ -306,6 +310,27 @@ bool SetOut(SrvAiPlan& plan, CGUnit& unit) {
   return true;
 }
 
+// A warship of a level that bombards, where no enemy unit stands, wears
+// down the enemy's ATVs on the zones of an enemy asteroid that no landing
+// would take at once, to free zones for one (a zone left with neither ATVs
+// nor facilities comes free), however fully its holder had settled it: a
+// home has no free zone otherwise. Once a landing would take it, the
+// carriers' turn has come.
+bool SiegeHere(const SrvAiPlan& plan, const CGUnit& unit) {
+  const std::uint16_t at = unit.location.asteroid;
+  const CGAsteroid* asteroid = plan.world.solar.GetAsteroid(at);
+  return plan.level.bombards && asteroid != nullptr && asteroid->controller != plan.chapter &&
+         unit.GetTemplate() != nullptr && !IsWorker(*unit.GetTemplate()) && SrvAiCanFire(unit) &&
+         SrvAiEnemyAtvsAt(plan.world, plan.chapter, at) && SrvAiNearestEnemy(plan.world, plan.chapter, unit) == nullptr &&
+         AtvsToTake(plan.world, plan.chapter, at) == 0;
+}
+
+bool Bombard(SrvAiPlan& plan, CGUnit& unit) {
+  if (!SiegeHere(plan, unit)) return false;
+  Give(plan, SrvAiBombardOrder(unit));
+  return true;
+}
+
 // An armed unit fights the nearest enemy where it stands, closing in first
 // when its weapons do not reach: a unit that waits out of range would keep
 // both sides in a battle without a shot.
@@ -313,9 +338,12 @@ bool Fight(SrvAiPlan& plan, CGUnit& unit) {
   if (!SrvAiCanFire(unit)) return false;
   const CGUnit* enemy = SrvAiNearestEnemy(plan.world, plan.chapter, unit, true);
   if (enemy == nullptr) return false;
+  // Closing in ends at the range units close in to: a unit already that
+  // near that still would not fire has nothing to gain by staying.
+  const bool closer = GetLocationDistanceSq(&unit.location, &enemy->location) > kApproachRangeSq;
   if (SrvAiInReach(unit, *enemy))
     Give(plan, SrvAiAttackOrder(unit, *enemy));
-  else if (CanMove(unit))
+  else if (closer && CanMove(unit))
     Give(plan, SrvAiApproachOrder(unit, *enemy));
   else
     return false;
@@ -342,6 +370,8 @@ bool CarriesAtvs(const CGUnit& unit) {
 
 }  // namespace
 
+bool SrvAiBombardmentStands(const SrvAiPlan& plan, const CGUnit& unit) { return SiegeHere(plan, unit); }
+
 void SrvAiCommandUnit(SrvAiPlan& plan, CGUnit& unit) {
   const std::uint16_t at = unit.location.asteroid;
   if (at >= CGSolarDB::GetAsteroidCount()) {
@@ -361,6 +391,6 @@ void SrvAiCommandUnit(SrvAiPlan& plan, CGUnit& unit) {
       (BuildShip(plan, unit) || BuildSurplus(plan, unit, kRichTimes) || BuildAtvs(plan, unit) ||
        BuildSurplus(plan, unit, 1)))
     return;
-  if (SrvAiCanFire(unit) && SetOut(plan, unit)) return;
+  if (SrvAiCanFire(unit) && (Bombard(plan, unit) || SetOut(plan, unit))) return;
   ReturnHome(plan, unit);
 }

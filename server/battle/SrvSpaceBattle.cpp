@@ -235,12 +235,7 @@ class Battle {
   void FireWeapon(CGUnit& u, int slot, const ModuleRecord& m, Fighter& aim, std::vector<SrvShot>& shots) {
     CGUnit& t = *aim.unit;
     const bool effective = DistanceSq(u, t) <= u.GetWeaponEffectiveRangeSq(slot);
-    int chance = u.GetHitChanceAgainst(slot, &t);
-    if (!effective) {
-      if (m.Pattern() == PATTERN_BEAM) chance += kNarrowBeyondEffective;
-      if (m.Pattern() == PATTERN_MISSILE) chance += kEitherBeyondEffective;
-    }
-    chance = std::clamp(chance, 0, 100);
+    const int chance = SrvShotChance(u, slot, t);
     if (chance < u.targeting[4]) return;
     const int volley = std::max<int>(m.RateOfFire(), 1);
     for (int n = 0; n < volley && !aim.out; ++n) {
@@ -370,6 +365,16 @@ int SrvFirstArmedSlot(const CGUnit& unit) {
   for (int s = 1; s < kUnitSlots; ++s)
     if (Armed(unit, s, nullptr)) return s;
   return -1;
+}
+
+int SrvShotChance(const CGUnit& unit, int slot, const CGUnit& target) {
+  const ModuleRecord* m = SlotModule(unit.design, slot);
+  int chance = unit.GetHitChanceAgainst(slot, &target);
+  if (m != nullptr && DistanceSq(unit, target) > unit.GetWeaponEffectiveRangeSq(slot)) {
+    if (m->Pattern() == PATTERN_BEAM) chance += kNarrowBeyondEffective;
+    if (m->Pattern() == PATTERN_MISSILE) chance += kEitherBeyondEffective;
+  }
+  return std::clamp(chance, 0, 100);
 }
 
 SrvSpaceBattleResult SrvFightSpaceBattle(std::span<CGUnit* const> units, SrvRandom& random) {

@@ -92,6 +92,12 @@ bool SrvHasHostilePair(std::span<CGUnit* const> units);
 // firing level and ammunition, not special); -1 when none.
 int SrvFirstArmedSlot(const CGUnit& unit);
 
+// The chance in 100 that a shot of the weapon in `slot` hits `target` where
+// both stand: beyond the weapon's effective range a beam or missile aims
+// worse. A weapon whose chance is below the unit's battle plan's holds its
+// fire.
+int SrvShotChance(const CGUnit& unit, int slot, const CGUnit& target);
+
 // Fights the battle among `units` (operational ones take part; null entries
 // are passed over). Deterministic for the state of `random`.
 SrvSpaceBattleResult SrvFightSpaceBattle(std::span<CGUnit* const> units, SrvRandom& random);

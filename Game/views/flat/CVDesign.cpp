@@ -9,6 +9,8 @@
 #include "Game/base/GBlockStream.h"
 #include "Game/base/GInstData.h"
 #include "Game/dialogs/CDEnterNameDlg.h"
+#include "Game/dialogs/CDSaveDlg.h"
+#include "Game/dialogs/DialogLinks.h"
 #include "Game/model/GGameData.h"
 #include "Game/model/GGuild.h"
 #include "Game/model/GUnit.h"
@@ -20,6 +22,8 @@
 #include "Game/rules/GTemplateDB.h"
 #include "Game/rules/GUnitClass.h"
 #include "Game/rules/GUnitTem.h"
+#include "Game/views/flat/DesignTemplateFile.h"
+#include "Game/views/frame/CPopupMenu.h"
 #include "media/CImageButton.h"
 #include "media/CSndPlay.h"
 #include "media/CSprite.h"
@@ -54,6 +58,14 @@ constexpr int kScrollRightId = 104;
 constexpr int kFirstFilterId = 114;
 constexpr int kSaveId = 126;
 constexpr int kNewDesignId = 127;
+// Popup-menu commands: the goto bar's "set goto", the module read-out's
+// three pages, and the template files.
+constexpr std::uint32_t kSetGotoCommand = 501;
+constexpr std::uint32_t kBasicPageCommand = 517;
+constexpr std::uint32_t kDefencePageCommand = 519;
+constexpr std::uint32_t kSaveTemplateCommand = 522;
+constexpr std::uint32_t kLoadTemplateCommand = 523;
+constexpr std::uint16_t kTemplateFileMode = 6;
 
 int LocalGuild() { return g_gameData ? g_gameData->GetLocalGuildIndex() : 0; }
 int LocalChapter() { return g_gameData ? g_gameData->localChapterId : 0; }
@@ -210,10 +222,17 @@ void CDesignView::Activate(std::int32_t argument) {
 }
 
 void CDesignView::Render(std::int32_t argument) {
-  if (!active_)
+  if (!active_) {
     Activate(argument);
-  else
-    DrawModuleList();
+    FlushScreen();
+    return;
+  }
+  // A held scroll button steps the list from the main loop, so packets and
+  // the keep-alive go on while it is held.
+  // At either end it beeps once and holds no longer.
+  if (heldScroll_ && !((GetAsyncKeyState(VK_LBUTTON) & 0x8000) && ScrollModuleList(heldScroll_) >= 0))
+    heldScroll_ = 0;
+  DrawModuleList();
   FlushScreen();
 }
 
@@ -228,6 +247,7 @@ void CDesignView::RebuildDisplay() {
 
 void CDesignView::GoToView(WPARAM a, LPARAM b) {
   active_ = 0;
+  heldScroll_ = 0;
   for (auto& image : listImage_) image.reset();
   for (auto& image : slotImage_) image.reset();
   if (g_dataPanel) g_dataPanel->SetPicture(nullptr, 0);
@@ -301,19 +321,20 @@ void CDesignView::DrawModuleList() {
   AddDirtyRect({kListLeft, kListTop, kListLeft + kCellStep * 4 + kCellWidth, kListTop + kCellHeight});
 }
 
-void CDesignView::ScrollModuleList(int direction) {
-  if (readOnly_) return;
+int CDesignView::ScrollModuleList(int direction) {
+  if (readOnly_) return -1;
   switch (scroll_.Scroll(direction, listCount_, timeGetTime())) {
     case ModuleListScroll::Step::kAtEnd:
       MessageBeep(MB_ICONEXCLAMATION);
-      return;
+      return -1;
     case ModuleListScroll::Step::kTooSoon:
-      return;
+      return 0;
     case ModuleListScroll::Step::kMoved:
       DrawModuleList();
       FlushScreen();
-      return;
+      return 1;
   }
+  return 0;
 }
 
 void CDesignView::SetModuleFilter(int filter) {
@@ -485,6 +506,7 @@ void CDesignView::Hover(int x, int y) {
       const std::uint16_t module = moduleList_[static_cast<std::size_t>(i)].module;
       if (hoveredModule_ != module) {
         hoveredModule_ = module;
+        shownGotoKind_ = 0xFFFF;
         g_dataPanel->ShowModuleData(moduleDataMode_, module, guild);
         FlushScreen();
       }
@@ -496,6 +518,7 @@ void CDesignView::Hover(int x, int y) {
     const std::uint16_t shown = module != kNoModuleId ? module : 0xFFFE;
     if (hoveredModule_ != shown) {
       hoveredModule_ = shown;
+      shownGotoKind_ = 0xFFFF;
       if (module != kNoModuleId)
         g_dataPanel->ShowModuleData(moduleDataMode_, module, guild);
       else
@@ -503,17 +526,36 @@ void CDesignView::Hover(int x, int y) {
       FlushScreen();
     }
     return;
-  } else if (y < 74) {
+  } else if (y >= 0 && y < 74) {
+    HoverGotoSlot(x);
     return;
   }
-  if (hoveredModule_ == 0xFFFF) return;
+  if (hoveredModule_ == 0xFFFF && shownGotoKind_ == 0xFFFF) return;
   hoveredModule_ = 0xFFFF;
+  shownGotoKind_ = 0xFFFF;
+  shownGotoId_ = 0xFFFFFFFFu;
   if (readOnly_) {
     if (CGUnit* unit = g_gameData ? g_gameData->pieces.FindUnit(viewedUnitId_, nullptr) : nullptr)
       g_dataPanel->ShowUnitStatus(unit);
   } else {
     g_dataPanel->ShowDesignTemplateList(0, designSlot_);
   }
+  FlushScreen();
+}
+
+void CDesignView::HoverGotoSlot(int x) {
+  const GotoEntry& e = g_gotoSlots[static_cast<std::size_t>(GetGotoSlotAtX(x)) % g_gotoSlots.size()];
+  const bool asteroid = e.kind == GOTO_ASTEROID || e.kind == GOTO_TERRAIN_ASTEROID;
+  CGUnit* unit = e.kind == GOTO_UNIT && g_gameData ? g_gameData->pieces.FindUnit(e.id, nullptr) : nullptr;
+  if ((!asteroid && !unit) || (e.kind == shownGotoKind_ && e.id == shownGotoId_)) return;
+  shownGotoKind_ = e.kind;
+  shownGotoId_ = e.id;
+  // Neither a module nor the hull shows in the panel now.
+  hoveredModule_ = 0xFFFD;
+  if (unit)
+    g_dataPanel->ShowUnitData(unit, unit->location.asteroid, 0);
+  else
+    g_dataPanel->ShowAsteroidData(static_cast<std::uint16_t>(e.id), 0);
   FlushScreen();
 }
 
@@ -573,9 +615,13 @@ void CDesignView::OnDrawItem(DRAWITEMSTRUCT* item) {
     }
     g_screenSprite->ReleaseDC(screen);
   }
-  if (pressed && (id == kScrollLeftId || id == kScrollRightId)) {
-    if (g_sndPlay) g_sndPlay->PlayEffect("Click", 1.0f, 0.0f, 0);
-    ScrollModuleList(id == kScrollLeftId ? -1 : 1);
+  if (id == kScrollLeftId || id == kScrollRightId) {
+    const int direction = id == kScrollLeftId ? -1 : 1;
+    if (pressed && heldScroll_ != direction) {
+      if (g_sndPlay) g_sndPlay->PlayEffect("Click", 1.0f, 0.0f, 0);
+      ScrollModuleList(direction);
+    }
+    heldScroll_ = pressed ? direction : 0;
   }
 }
 
@@ -590,6 +636,113 @@ LRESULT CDesignView::OnCommand(std::uint32_t id) {
     return 0;
   }
   SetFocus(g_viewWnd);
+  return 1;
+}
+
+int CDesignView::OnRButtonDown(int x, int y, WPARAM keys) {
+  if (draggedModule_ != 0xFFFF || chooserPage_) return 1;
+  if (CVGeneric::OnRButtonDown(x, y, keys)) return 1;
+  if (!(GetKeyState(VK_MENU) & 0x8000) || readOnly_ || y < 497 || y > 589) return 0;
+  const int i = ListEntryAt(x);
+  const ModuleRecord* record =
+      i >= 0 && g_gameData && g_gameData->moduleDB
+          ? g_gameData->moduleDB->GetRecord(moduleList_[static_cast<std::size_t>(i)].module)
+          : nullptr;
+  if (!record) return 0;
+  ShowHelpTopic(record->helpTopic, x, y);
+  return 1;
+}
+
+int CDesignView::ShowContextMenu(int x, int y) {
+  if (draggedModule_ != 0xFFFF || chooserPage_) return 1;
+  if (y < 74) {
+    ShowOrderMenu(1, 0, x, y);
+    return 1;
+  }
+  const bool overList = y >= 483 && y <= 593;
+  if (overList && (x < 61 || x > 579)) return 1;
+  ClosePopupMenu();
+  g_popupMenu = new CPopupMenu(g_viewDDraw, g_viewWnd, g_screenSprite, x, y, 0xFFFF, 0);
+  const int guild = LocalGuild();
+  const auto append = [&](std::uint32_t id, const char* stem) {
+    g_popupMenu->AppendItem(id, GuildArt(guild, std::string("pm") + stem + ".ima").c_str(),
+                            GuildArt(guild, std::string("ph") + stem + ".ima").c_str(), GuildModule(guild));
+  };
+  if (overList) {
+    append(kBasicPageCommand, "basic");
+    append(kBasicPageCommand + 1, "dcosts");
+    append(kDefencePageCommand, "ddef");
+  } else {
+    append(kSaveTemplateCommand, "dsavet");
+    append(kLoadTemplateCommand, "dloadt");
+  }
+  g_popupMenu->Track();
+  return 1;
+}
+
+LRESULT CDesignView::OnMenuCommand(std::uint32_t id) {
+  if (CVGeneric::OnMenuCommand(id)) return 1;
+  int menuX = 0;
+  if (g_popupMenu) g_popupMenu->GetPosition(&menuX, nullptr);
+  ClosePopupMenu();
+  if (id == kSetGotoCommand) {
+    SetGotoSlot(menuX / 80, GOTO_DESIGN, 0xFFFFFFFFu, 1);
+  } else if (id >= kBasicPageCommand && id <= kDefencePageCommand) {
+    moduleDataMode_ = static_cast<std::uint8_t>(id - kBasicPageCommand);
+    hoveredModule_ = 0xFFFF;
+    POINT cursor{};
+    GetCursorPos(&cursor);
+    Hover(cursor.x, cursor.y);
+  } else if (id == kSaveTemplateCommand) {
+    std::string directory, name;
+    if (RunSaveDialog(SAVE_TEMPLATE, &directory, &name)) SaveTemplateFile((directory + name).c_str());
+    AfterDialog();
+  } else if (id == kLoadTemplateCommand) {
+    std::string directory, name;
+    if (g_dialogLinks.chooseLoadFile && g_dialogLinks.chooseLoadFile(kTemplateFileMode, &directory, &name) &&
+        !name.empty())
+      LoadTemplateFile((directory + name).c_str());
+    AfterDialog();
+  } else {
+    return 0;
+  }
+  return 1;
+}
+
+void CDesignView::AfterDialog() {
+  // What a dialog covered is drawn again.
+  RedrawBackground();
+  DrawModuleList();
+  UpdateControlPanel();
+  DrawGotoBar();
+  Redraw(0);
+  AddDirtyRect({0, 0, 800, 600});
+  FlushScreen();
+}
+
+int CDesignView::SaveTemplateFile(const char* path) { return WriteTemplateFile(path, *design_); }
+
+int CDesignView::LoadTemplateFile(const char* path) {
+  if (readOnly_) return 0;
+  TemplateFileRead read = ReadTemplateFile(path, LocalChapter());
+  if (!read.opened) return 0;
+  if (read.verdict == TemplateFileVerdict::kModulesRemoved) {
+    std::uint32_t answer = 0;
+    CYesNoDlg ask(g_viewDDraw, g_viewWnd, g_viewInstance, Text("BADTEMPL").c_str(), LocalGuild(), &answer);
+    if (!answer) return 0;
+  } else if (read.verdict != TemplateFileVerdict::kAccept) {
+    COkDlg box(g_viewDDraw, g_viewWnd, g_viewInstance, Text(TemplateFileVerdictText(read.verdict)).c_str(),
+               LocalGuild());
+    return 0;
+  }
+  // The file's chapter stays with the design.
+  design_->CopyDesign(*read.design, -1);
+  designValid_ = design_->computerType;
+  LoadSlotImages();
+  saved_ = 0;
+  Redraw(1);
+  DrawGotoBar();
+  FlushScreen();
   return 1;
 }
 

@@ -10,6 +10,9 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "Game/views/flat/CVDesignRules.h"
 #include "Game/views/frame/CVGeneric.h"
@@ -33,6 +36,8 @@ class CDesignView : public CVGeneric {
   void UpdateControlPanel() override;
   void RebuildDisplay() override;
   int OnLButtonDown(int x, int y, plat::WPARAM keys) override;
+  // Alt on a list entry: the module's help topic.
+  int OnRButtonDown(int x, int y, plat::WPARAM keys) override;
   int OnLButtonUp(int x, int y, plat::WPARAM keys) override;
   int OnLButtonDblClk(int x, int y) override;
   int OnKeyDown(plat::WPARAM key, plat::LPARAM flags) override;
@@ -41,6 +46,10 @@ class CDesignView : public CVGeneric {
   int OnMouseWheel(plat::WPARAM wheel, plat::LPARAM position) override;
   void OnDrawItem(plat::DRAWITEMSTRUCT* item) override;
   plat::LRESULT OnCommand(std::uint32_t id) override;
+  // The goto bar's menu, the module read-out's pages over the list, and the
+  // template files anywhere else (nothing below the viewport beside the list).
+  int ShowContextMenu(int x, int y) override;
+  plat::LRESULT OnMenuCommand(std::uint32_t id) override;
   void OnDataPanelCommand(int row, std::uint32_t argument) override;
   // The view's block of the saved game (version 2); Load changes nothing
   // unless the whole block reads back.
@@ -57,8 +66,21 @@ class CDesignView : public CVGeneric {
   // The design rules, then the design is stored under `name` into the current
   // slot and announced; the text ID of a refusal, null when saved.
   const char* StoreDesign(const char* name);
+  // Template files (directory and name as the save dialog or the load screen
+  // chose them). Writing takes the design as it stands; reading refuses a
+  // file of another guild, with an unresearched or no hull, or damaged, and
+  // asks before unresearched modules are dropped; 1 when the working copy
+  // took the file's design.
+  int SaveTemplateFile(const char* path);
+  int LoadTemplateFile(const char* path);
   void SetModuleFilter(int filter);
-  void ScrollModuleList(int direction);
+  // Builds the current filter's list with its pictures; the count.
+  int BuildModuleList();
+  // One step: 1 moved, 0 too soon after the last, -1 at the end (beeped) or read-only.
+  int ScrollModuleList(int direction);
+  // A scroll button held down (direction -1 or 1; 0 released): each frame
+  // steps the list while the left button stays down, at the scroll's own pace.
+  int HeldScroll() const { return heldScroll_; }
   // Draws the design area: background and, with a hull, the read-out.
   void Redraw(int flush);
 
@@ -87,21 +109,33 @@ class CDesignView : public CVGeneric {
 
  private:
   void Activate(std::int32_t argument);
-  int BuildModuleList();
+  // Draws the whole screen again after a modal dialog.
+  void AfterDialog();
   void DrawModuleList();
   void DrawDesignBackground();
   void DrawDesignReadout();
-  void DrawStatLine(int y, const char* label, bool heading, const std::string& value, int k, bool hundredths,
+  void DrawStatLine(int y, const char* label, bool heading, const char* value, int k, bool hundredths,
                     plat::COLORREF colour);
   void DrawStatBar(int y, std::uint32_t classMin, std::uint32_t classMax, std::uint32_t value, bool hundredths,
                    plat::COLORREF colour);
   void LoadSlotImages();
+  // The read-out's texts and pictures, fetched once and kept, so that a
+  // redraw of an unchanged design allocates nothing.
+  const char* CachedText(const char* id);
+  const char* CachedPerTurn(int line, std::uint32_t value);
+  const char* ShieldLineText(int attackType);
+  enum CachedPictureKind { kBackgroundPicture, kHullPicture, kAnchorPicture, kCachedPictures };
+  CSprite* CachedPicture(CachedPictureKind kind, const char* path, plat::HMODULE module, plat::DWORD key, int width,
+                         int height);
+  void ShowDataPicture(const char* path);
   void SelectDesignSlot(int row, std::uint32_t flags);
   void SaveDesign();
   void UpdateSavedState();
   bool IsSameAsStored() const;
   int ListEntryAt(int x) const;
   void Hover(int x, int y);
+  // The asteroid or unit of the goto slot under x in the data panel, once.
+  void HoverGotoSlot(int x);
   void DrawChooser(int hovered);
   void ChooserClick(int x, int y);
   void ChooserHover(int x, int y);
@@ -131,6 +165,22 @@ class CDesignView : public CVGeneric {
   int dragX_ = -1, dragY_ = -1;
   std::uint32_t textMode_ = 0;
   std::uint32_t canAutoUpgrade_ = 0;
+  int heldScroll_ = 0;
+  std::uint16_t shownGotoKind_ = 0xFFFF;
+  std::uint32_t shownGotoId_ = 0xFFFFFFFFu;
+  std::vector<std::pair<const char*, std::string>> textCache_;
+  struct PerTurnText {
+    std::uint32_t value = 0;
+    bool made = false;
+    std::string text;
+  };
+  std::array<PerTurnText, 2> perTurn_{};
+  std::array<std::string, 8> shieldTexts_{};
+  struct KeptPicture {
+    std::string path;
+    std::unique_ptr<CSprite> sprite;
+  };
+  std::array<KeptPicture, kCachedPictures> pictures_{};
   int chooserPage_ = 0;
   int chooserClass_ = -1;
   int chooserHovered_ = -1;

@@ -3,7 +3,9 @@
 // limits of its class.
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <string>
+#include <strings.h>
 
 #include "Game/base/GInstData.h"
 #include "Game/model/GGameData.h"
@@ -34,15 +36,7 @@ constexpr int kStatHalf = 22;
 
 int LocalGuild() { return g_gameData ? g_gameData->GetLocalGuildIndex() : 0; }
 
-// A picture of the guild's art drawn once at (x, y).
-void DrawPicture(const std::string& path, DWORD key, int width, int height, int x, int y) {
-  if (!g_viewDDraw || !g_screenSprite) return;
-  HMODULE module = g_gameData ? g_gameData->GetGuildModule(LocalGuild()) : nullptr;
-  CSprite sprite(g_viewDDraw, path.c_str(), module, key, static_cast<DWORD>(width), static_cast<DWORD>(height), x, y, 0);
-  if (!sprite.surface) return;
-  sprite.LoadImage(module);
-  sprite.BltToSurface(g_screenSprite, x, y, nullptr);
-}
+HMODULE GuildModule() { return g_gameData ? g_gameData->GetGuildModule(LocalGuild()) : nullptr; }
 
 // A frame in viewport coordinates.
 void Frame(int left, int top, int right, int bottom, COLORREF colour) {
@@ -52,13 +46,67 @@ void Frame(int left, int top, int right, int bottom, COLORREF colour) {
   DrawViewportLine(left, top, left, bottom, colour, 1);
 }
 
-std::string Number(std::uint32_t v) {
-  char buffer[16];
-  std::snprintf(buffer, sizeof buffer, "%u", v);
-  return buffer;
+// A number's digits, held for the statement that prints them.
+struct Digits {
+  char text[16];
+  operator const char*() const { return text; }
+};
+Digits Number(std::uint32_t v) {
+  Digits d;
+  std::snprintf(d.text, sizeof d.text, "%u", v);
+  return d;
 }
 
 }  // namespace
+
+const char* CDesignView::CachedText(const char* id) {
+  for (const auto& [key, text] : textCache_)
+    if (key == id || std::strcmp(key, id) == 0) return text.c_str();
+  textCache_.emplace_back(id, Text(id));
+  return textCache_.back().second.c_str();
+}
+
+const char* CDesignView::CachedPerTurn(int line, std::uint32_t value) {
+  PerTurnText& t = perTurn_[static_cast<std::size_t>(line)];
+  if (!t.made || t.value != value) {
+    t.text = Text("PER_TURN", static_cast<int>(value));
+    t.value = value;
+    t.made = true;
+  }
+  return t.text.c_str();
+}
+
+const char* CDesignView::ShieldLineText(int attackType) {
+  std::string& text = shieldTexts_[static_cast<std::size_t>(attackType)];
+  if (text.empty()) text = Text("VS_S_D__", CGModuleDB::GetAttackTypeText(attackType));
+  return text.c_str();
+}
+
+CSprite* CDesignView::CachedPicture(CachedPictureKind kind, const char* path, HMODULE module, DWORD key, int width,
+                                    int height) {
+  KeptPicture& kept = pictures_[static_cast<std::size_t>(kind)];
+  if (kept.path != path) {
+    kept.path = path;
+    kept.sprite.reset();
+    if (g_viewDDraw) {
+      auto sprite = std::make_unique<CSprite>(g_viewDDraw, path, module, key, static_cast<DWORD>(width),
+                                              static_cast<DWORD>(height), 0, 0, 0);
+      if (sprite->surface) {
+        sprite->LoadImage(module);
+        kept.sprite = std::move(sprite);
+      }
+    }
+  }
+  return kept.sprite.get();
+}
+
+void CDesignView::ShowDataPicture(const char* path) {
+  if (!g_dataPanel) return;
+  // The panel keeps its picture: it is loaded again only when it changes.
+  const CSprite* shown = g_dataPanel->fixedPicture;
+  if (path ? shown && strcasecmp(shown->imageName.c_str(), path) == 0 : !shown) return;
+  g_dataPanel->SetPicture(path, 0);
+}
 
 void CDesignView::Redraw(int flush) {
   DrawDesignBackground();
@@ -68,19 +116,21 @@ void CDesignView::Redraw(int flush) {
 }
 
 void CDesignView::DrawDesignBackground() {
-  const int guild = LocalGuild();
-  const std::string art = g_instData.GetGuildPath(guild);
+  const char* art = g_instData.GetGuildPath(LocalGuild());
   char path[300];
   if (design_->hull) {
     const char* abbr = design_->GetClassAbbreviation();
-    std::snprintf(path, sizeof path, "%sunits\\%s_ds.ima", art.c_str(), abbr ? abbr : "");
-    if (g_dataPanel) g_dataPanel->SetPicture(path, 0);
-    std::snprintf(path, sizeof path, "%s%sbg.ima", art.c_str(), abbr ? abbr : "");
+    std::snprintf(path, sizeof path, "%sunits\\%s_ds.ima", art, abbr ? abbr : "");
+    ShowDataPicture(path);
+    std::snprintf(path, sizeof path, "%s%sbg.ima", art, abbr ? abbr : "");
   } else {
-    if (g_dataPanel) g_dataPanel->SetPicture(nullptr, 0);
-    std::snprintf(path, sizeof path, "%snoship.ima", art.c_str());
+    ShowDataPicture(nullptr);
+    std::snprintf(path, sizeof path, "%snoship.ima", art);
   }
-  DrawPicture(path, kNoColourKey, kViewportWidth, kViewportHeight, kViewportRect.left, kViewportRect.top);
+  if (CSprite* background = CachedPicture(kBackgroundPicture, path, GuildModule(), kNoColourKey, kViewportWidth,
+                                          kViewportHeight);
+      background && g_screenSprite)
+    background->BltToSurface(g_screenSprite, kViewportRect.left, kViewportRect.top, nullptr);
 }
 
 void CDesignView::DrawStatBar(int y, std::uint32_t classMin, std::uint32_t classMax, std::uint32_t value,
@@ -100,15 +150,15 @@ void CDesignView::DrawStatBar(int y, std::uint32_t classMin, std::uint32_t class
   DrawScreenText(scale, 297, y - 2, 50, colour, DT_LEFT, 0, 0);
 }
 
-void CDesignView::DrawStatLine(int y, const char* label, bool heading, const std::string& value, int k,
+void CDesignView::DrawStatLine(int y, const char* label, bool heading, const char* value, int k,
                                bool hundredths, COLORREF colour) {
-  const std::string text = Text(label);
+  const char* text = CachedText(label);
   if (heading)
-    DrawScreenText(text.c_str(), 10, y, 110, colour == kRed ? kRed : kGreen, DT_LEFT, 0, 0);
+    DrawScreenText(text, 10, y, 110, colour == kRed ? kRed : kGreen, DT_LEFT, 0, 0);
   else
-    DrawScreenText(text.c_str(), 20, y, 100, colour, DT_RIGHT, 0, 0);
+    DrawScreenText(text, 20, y, 100, colour, DT_RIGHT, 0, 0);
   if (k < 0) return;
-  DrawScreenText(value.c_str(), 125, y, 60, colour == kRed ? kRed : kValueGreen, DT_LEFT, 0, 0);
+  DrawScreenText(value, 125, y, 60, colour == kRed ? kRed : kValueGreen, DT_LEFT, 0, 0);
   const ClassStatRanges& r = g_gameData->templates.GetClassStatRanges(design_->unitClass);
   std::uint32_t v = 0;
   switch (k) {
@@ -143,14 +193,15 @@ void CDesignView::DrawDesignReadout() {
   const CGHull* hull = design_->hull;
   if (!hull || !g_screenSprite || !g_gameData) return;
   const int guild = LocalGuild();
-  const std::string art = g_instData.GetGuildPath(guild);
-  CSprite dot(g_viewDDraw, (std::string(g_instData.GetArtPath()) + "dotdull.ima").c_str(),
-              g_gameData->GetImageModule(), 0, 8, 8, 0, 0, 0);
-  if (dot.surface) dot.LoadImage(g_gameData->GetImageModule());
+  char path[300];
+  std::snprintf(path, sizeof path, "%sdotdull.ima", g_instData.GetArtPath());
+  CSprite* dot = CachedPicture(kAnchorPicture, path, g_gameData->GetImageModule(), 0, 8, 8);
   ShadeViewportRect(0, 0, kViewportWidth, kViewportHeight, GetMediumColor(static_cast<std::uint32_t>(guild)), 50);
   // The hull pictures of the installation are named by class abbreviation.
   const char* abbr = design_->GetClassAbbreviation();
-  DrawPicture(art + (abbr ? abbr : "") + ".ima", 0, 242, 367, 370, 98);
+  std::snprintf(path, sizeof path, "%s%s.ima", g_instData.GetGuildPath(guild), abbr ? abbr : "");
+  if (CSprite* picture = CachedPicture(kHullPicture, path, GuildModule(), 0, 242, 367))
+    picture->BltToSurface(g_screenSprite, 370, 98, nullptr);
 
   // The slots: a shaded box each, a line to its anchor, and the module or the types it takes.
   for (int i = 0; i < hull->GetSlotCount(); ++i) {
@@ -163,7 +214,7 @@ void CDesignView::DrawDesignReadout() {
     Frame(box.left - kViewportRect.left, box.top - kViewportRect.top, box.right - kViewportRect.left,
           box.bottom - kViewportRect.top, outline);
     if (!(s.anchorX == 1 && s.anchorY == 1)) {
-      if (dot.surface) dot.BltToSurface(g_screenSprite, 370 + s.anchorX - 4, 98 + s.anchorY - 4, nullptr);
+      if (dot) dot->BltToSurface(g_screenSprite, 370 + s.anchorX - 4, 98 + s.anchorY - 4, nullptr);
       const int fromX = (s.x < s.anchorX ? box.right : box.left) - kViewportRect.left;
       const int fromY = (box.top + box.bottom) / 2 - kViewportRect.top;
       DrawViewportLine(fromX, fromY, 370 + s.anchorX - kViewportRect.left, 98 + s.anchorY - kViewportRect.top,
@@ -192,20 +243,22 @@ void CDesignView::DrawDesignReadout() {
   const RECT modes{200, 441, 360, 457};
   g_screenSprite->Fade(70, 0, &modes);
   Frame(171, 343, 331, 359, kGreen);
-  DrawScreenText(Text("GRAPMODE").c_str(), 171, 349, 80, textMode_ ? kDarkGreen : kGreen, DT_CENTER, 0, 0);
-  DrawScreenText(Text("TEXTMODE").c_str(), 251, 349, 80, textMode_ ? kGreen : kDarkGreen, DT_CENTER, 0, 0);
+  DrawScreenText(CachedText("GRAPMODE"), 171, 349, 80, textMode_ ? kDarkGreen : kGreen, DT_CENTER, 0, 0);
+  DrawScreenText(CachedText("TEXTMODE"), 251, 349, 80, textMode_ ? kGreen : kDarkGreen, DT_CENTER, 0, 0);
   canAutoUpgrade_ = !readOnly_ && design_->CanAutoUpgrade() ? 1 : 0;
   if (canAutoUpgrade_) {
     const RECT upgrade{39, 441, 139, 457};
     g_screenSprite->Fade(70, 0, &upgrade);
     Frame(10, 343, 110, 359, kGreen);
-    DrawScreenText(Text("UPGRADE_").c_str(), 10, 349, 100, kGreen, DT_CENTER, 0, 0);
+    DrawScreenText(CachedText("UPGRADE_"), 10, 349, 100, kGreen, DT_CENTER, 0, 0);
   }
 
-  // Title: the name and whether it is saved, then the unit class.
-  std::string notSaved = saved_ ? std::string() : Text("NOTSAVED").substr(0, 49);
-  const std::string title = std::string(design_->GetName() ? design_->GetName() : "") + "   " + notSaved;
-  DrawScreenText(title.c_str(), 5, 10, 331, kGreen, DT_CENTER, 0, 0);
+  // Title: the name and whether it is saved, then the unit class. A unit's
+  // design is shown as it is built; the working copy's state is not its own.
+  char title[160];
+  std::snprintf(title, sizeof title, "%s   %.49s", design_->GetName() ? design_->GetName() : "",
+                saved_ || readOnly_ ? "" : CachedText("NOTSAVED"));
+  DrawScreenText(title, 5, 10, 331, kGreen, DT_CENTER, 0, 0);
   DrawScreenText(design_->GetClassName(), 5, 20, 331, kGreen, DT_CENTER, 0, 0);
 
   const bool heavy = design_->mass > hull->massLimit;
@@ -221,9 +274,9 @@ void CDesignView::DrawDesignReadout() {
   DrawStatLine(103, "SURVEYRT", false, Number(design_->survey), 6, false, kValueGreen);
   DrawStatLine(117, "POWER__2", true, "", -1, false, kGreen);
   DrawStatLine(125, "STORAGE2", false, Number(design_->powerStorage), 7, false, kValueGreen);
-  DrawStatLine(133, "TRANSFRT", false, Text("PER_TURN", static_cast<int>(design_->transferRate)), 9, false,
+  DrawStatLine(133, "TRANSFRT", false, CachedPerTurn(0, design_->transferRate), 9, false,
                kValueGreen);
-  DrawStatLine(141, "GENERATE", false, Text("PER_TURN", static_cast<int>(design_->powerGeneration)), 8, false,
+  DrawStatLine(141, "GENERATE", false, CachedPerTurn(1, design_->powerGeneration), 8, false,
                kValueGreen);
   DrawStatLine(149, "POWRUSAG", false, Number(design_->powerUse), 10, false, kValueGreen);
   DrawStatLine(163, "VTERCATV", true, "", -1, false, kGreen);
@@ -244,8 +297,7 @@ void CDesignView::DrawDesignReadout() {
   for (int t = 0; t < 8; ++t) {
     const int c = t % 2;
     const int y = 301 + 8 * (t / 2);
-    const std::string label = Text("VS_S_D__", CGModuleDB::GetAttackTypeText(t));
-    DrawScreenText(label.c_str(), 20 + 141 * c, y, 100, kValueGreen, DT_RIGHT, 0, 0);
-    DrawScreenText(Number(design_->defences[t]).c_str(), 125 + 141 * c, y, 100, kValueGreen, DT_LEFT, 0, 0);
+    DrawScreenText(ShieldLineText(t), 20 + 141 * c, y, 100, kValueGreen, DT_RIGHT, 0, 0);
+    DrawScreenText(Number(design_->defences[t]), 125 + 141 * c, y, 100, kValueGreen, DT_LEFT, 0, 0);
   }
 }

@@ -130,6 +130,7 @@ void CVTReplay::Render(std::int32_t argument) {
 
 void CVTReplay::GoToView(WPARAM viewType, LPARAM argument) {
   g_previousViewType = VIEW_TERRAIN_REPLAY;
+  g_viewType = static_cast<std::uint32_t>(viewType);
   g_previousViewAsteroid = asteroidId;
   built = 0;
   OnReplayModeLeft();
@@ -495,8 +496,11 @@ void CVTReplay::StartPicture() {
         } else if (e.sourceType == T_FACILITY) {
           if (!FacilityPos(Zone(e.d), e.sourceValue, &at)) continue;
           picture = FacilityImage(e.sourceValue);
-        } else if (e.sourceType == T_DESTROYED || e.sourceType == T_POD || e.sourceType == T_ARTIFACT) {
-          // Artifacts are not held by this model's zones; destroyed things and pods show later.
+        } else if (e.sourceType == T_ARTIFACT) {
+          if (!CellPos(e.d, 3, &at)) continue;
+          picture = ArtifactImage();
+        } else if (e.sourceType == T_DESTROYED || e.sourceType == T_POD) {
+          // Destroyed things and pods show later.
           continue;
         } else {
           Trace("Unknown source type at the start");
@@ -529,6 +533,16 @@ void CVTReplay::StartPicture() {
     m->ClearFrames();
     m->width = 0;
     m->AddFrame(picture);
+    Place(m, at, at, 0);
+    Add(m, true);
+  }
+  const CGAsteroid* a = Asteroid();
+  for (int z = 0; a && ArtifactImage() && z < a->GetZoneCount(); ++z) {
+    const CGZone* zone = a->GetZone(static_cast<std::uint16_t>(z));
+    Pos at;
+    if (!zone || !HasArtifact(*zone) || !CellPos(z, 3, &at)) continue;
+    CSpriteMover* m = ExtraMover(0);
+    m->AddFrame(ArtifactImage());
     Place(m, at, at, 0);
     Add(m, true);
   }

@@ -20,6 +20,7 @@
 #include "Game/model/GZone.h"
 #include "Game/net/NetSession.h"
 #include "Game/net/TerrainPackets.h"
+#include "Game/panels/CVData.h"
 #include "Game/rules/GGameVar.h"
 #include "Game/views/frame/CPopupMenu.h"
 #include "Game/views/frame/OrderFeedback.h"
@@ -118,6 +119,7 @@ std::array<std::uint8_t, 6> CVTerrain::ChapterTech(std::uint8_t owner, int kind)
 
 CVTerrain::CVTerrain(HWND window, HINSTANCE instance) : CVGeneric(window, instance) {
   verticalLine = LoadArt("vline.ima", kNoColourKey);
+  artifactImage = LoadArt("artifact.ima", kBlackKey);
   horizontalLine = LoadArt("hline.ima", kNoColourKey);
   for (int k = 0; k < kAtvKinds; ++k)
     atvImages[static_cast<std::size_t>(k)] =
@@ -153,6 +155,7 @@ CVTerrain::~CVTerrain() {
   delete goToSpaceButton;
   delete starField;
   delete verticalLine;
+  delete artifactImage;
   delete horizontalLine;
   for (CSprite* s : atvImages) delete s;
   delete workSurface;
@@ -182,6 +185,8 @@ int CVTerrain::SizeClass() const {
   if (!a || a->sizeClass > terrain::kMaxSizeClass) return -1;
   return a->sizeClass;
 }
+
+bool CVTerrain::HasArtifact(const CGZone& zone) { return zone.status != kNoArtifact; }
 
 bool CVTerrain::HitZone(int x, int y, Hit* out) const {
   const CGAsteroid* a = Asteroid();
@@ -234,6 +239,10 @@ void CVTerrain::Build() {
   starField->BltToSurface();
   DrawAsteroidPicture();
   DrawViewSprite(background, terrain::kWorkOriginX, terrain::kWorkOriginY, nullptr);
+  // Another asteroid's read-out must not stay.
+  if (g_dataPanel) g_dataPanel->Clear(1);
+  hoverShown = 0;
+  shownGotoKind = 0xFFFF;
   if (placement) {
     if (!built) {
       kindToggles.fill(0);
@@ -268,6 +277,7 @@ void CVTerrain::DrawAsteroidPicture() {
 
 void CVTerrain::GoToView(WPARAM viewType, LPARAM argument) {
   g_previousViewType = VIEW_TERRAIN;
+  g_viewType = static_cast<std::uint32_t>(viewType);
   g_previousViewAsteroid = asteroidId;
   built = 0;
   SetCursorSet(g_gameData && g_gameData->GetSelectionCount() > 0 ? CURSOR_SELECT : CURSOR_NORMAL);
@@ -409,6 +419,8 @@ CSprite* CVTerrain::FacilityImage(std::uint32_t bit) const {
 }
 
 void CVTerrain::DrawCellContents(const CGZone& zone, int kind, int x, int y) {
+  if (kind == ATV_SEED_BANK && HasArtifact(zone) && artifactImage)
+    artifactImage->BltToSurface(workSurface, x + 1, y + 2, nullptr);
   switch (kind) {
     case ATV_MINING:
       if (zone.facilities & FACILITY_STORAGE) facilityImages[0]->BltToSurface(workSurface, x, y, nullptr);
@@ -661,6 +673,12 @@ int CVTerrain::OnKeyDown(WPARAM key, LPARAM flags) {
     case 'J':
       GoToView(VIEW_ASTEROID_SPACE, static_cast<LPARAM>(kAsteroidSubject | asteroidId));
       return 1;
+    case VK_PRIOR:
+    case VK_NEXT: {
+      POINT cursor{};
+      GetCursorPos(&cursor);
+      return TurnZonePage(cursor.x, cursor.y, key == VK_PRIOR ? 1 : 0);
+    }
     default:
       return 0;
   }
@@ -692,15 +710,15 @@ std::array<std::uint32_t, 13> CVTerrain::MenuItemsAt(int x, int y, int* count) c
     const bool ownerKnown = zone->owner < kZoneUnknown;
     const bool ownedByLocal = zone->owner == local;
     const int localSeedBank = zone->GetChapterAtvCount(static_cast<std::uint8_t>(local), ATV_SEED_BANK);
-    if (kind == ATV_SEED_BANK && hit.ring != terrain::kCentreRing && localSeedBank > 0 && zone->zoneWord == 0 &&
-        ownerKnown) {
+    if (kind == ATV_SEED_BANK && hit.ring != terrain::kCentreRing && localSeedBank > 0 && !HasArtifact(*zone) &&
+        zone->zoneWord == 0 && ownerKnown) {
       const auto tech = ChapterTech(zone->owner, ATV_SEED_BANK);
       if (tech[3] > 1) items[n++] = MENU_RAISE_MINING;
       if (tech[3] > 2) items[n++] = MENU_RAISE_STACKING;
     }
     if (kind == ATV_SEED_BANK && (zone->facilities & FACILITY_ATV_CONSTRUCTION) && zone->facilityOwner == local)
       items[n++] = MENU_CONSTRUCT_ATVS;
-    if (zone->GetChapterAtvCount(static_cast<std::uint8_t>(local), kind) > 0 && ownerKnown &&
+    if (zone->GetChapterAtvCount(static_cast<std::uint8_t>(local), kind) > 0 && !HasArtifact(*zone) && ownerKnown &&
         !zone->IsAtvKindEntrenched(kind)) {
       const auto tech = ChapterTech(zone->owner, kind);
       if (tech[4] == 'F' || tech[5] == 'F') items[n++] = MENU_ENTRENCH;

@@ -66,8 +66,15 @@ class CVTerrain : public CVGeneric {
   // Ends a drag: the ATVs go back to their zone, then move, attack or undo
   // their arrival by where they are dropped.
   int OnLButtonUp(int x, int y, plat::WPARAM keys) override;
-  // Carries a dragged ATV and highlights the zone under it.
+  // Carries a dragged ATV and highlights the zone under it; without a drag,
+  // the data panel reads out what the cursor is over (CVTerrainHover.cpp).
   int OnMouseMove(plat::WPARAM keys, plat::LPARAM position) override;
+  // Over a zone the wheel steps the zone read-out's page (towards the player:
+  // forward); elsewhere the base handles it.
+  int OnMouseWheel(plat::WPARAM wheel, plat::LPARAM position) override;
+  // The data panel goes back to the selection: its one unit or asteroid, or
+  // nothing.
+  void RefreshDataPanel(int flag) override;
   int OnRButtonDown(int x, int y, plat::WPARAM keys) override;
   int OnRButtonUp(int, int, plat::WPARAM) override { return 0; }
   int OnLButtonDblClk(int x, int y) override;
@@ -109,6 +116,9 @@ class CVTerrain : public CVGeneric {
   void RunZoneCommand(std::uint32_t id, int x, int y);
   // The automanage button's action.
   void ToggleAutomanage();
+  // The zone's status byte names the artifact it holds (0xFF: none).
+  static bool HasArtifact(const CGZone& zone);
+  static constexpr std::uint8_t kNoArtifact = 0xFF;
   // The survey line of the shown asteroid (as the status line gets it).
   std::string SurveyStatus() const;
   // Draws every zone onto the work surface and the composition; with flush,
@@ -159,6 +169,7 @@ class CVTerrain : public CVGeneric {
   void DrawZone(int zone);
   CSprite* WorkSurface() const { return workSurface; }
   CSprite* FacilityImage(std::uint32_t bit) const;
+  CSprite* ArtifactImage() const { return artifactImage; }
   // Cells drawn plain (background and borders only), as the replay shows them.
   std::uint32_t plainCells = 0;
   std::uint32_t built = 0;
@@ -180,6 +191,16 @@ class CVTerrain : public CVGeneric {
   void DrawCellContents(const CGZone& zone, int kind, int x, int y);
   int ZoneAtCell(int column, int row) const;
   void DrawCellText(const char* text, int x, int y, plat::COLORREF colour);
+  // Hover (CVTerrainHover.cpp): the zone read-out of a zone (force: even when
+  // it is the one shown), a goto slot's object, and the page keys' and wheel's
+  // step of the zone read-out under (x, y).
+  void ShowZoneInPanel(int zone, int force);
+  void ShowGotoObject(int slot);  // an index of g_gotoSlots
+  int HoverAt(plat::WPARAM keys, plat::LPARAM position);
+  int TurnZonePage(int x, int y, int forward);
+  // Forgets what hovering put into the data panel, so the next hover reads
+  // it out again (a drag changes the counts shown).
+  void ForgetHover();
   void HideButtons();
   void ShowOnScreen();
   void SetStatusFromId(const char* id);
@@ -190,6 +211,13 @@ class CVTerrain : public CVGeneric {
 
   std::uint32_t lastArgument = 0;
   CSprite* verticalLine = nullptr;
+  CSprite* artifactImage = nullptr;
+  // The hover object: the goto slot's object last read out (kind 0xFFFF:
+  // none), and whether the panel shows something hovered rather than the
+  // selection.
+  std::uint16_t shownGotoKind = 0xFFFF;
+  std::uint32_t shownGotoId = 0;
+  std::uint32_t hoverShown = 0;
   CSprite* horizontalLine = nullptr;
   std::array<CSprite*, 4> atvImages{};
   CSprite* workSurface = nullptr;

@@ -140,6 +140,7 @@ int CVTerrain::OnLButtonDown(int x, int y, WPARAM keys) {
   dragKind = kind;
   dragZone = static_cast<std::int16_t>(hit.zone);
   dragImage = atvImages[kind];
+  ForgetHover();
   DrawZone(hit.zone);
   FlushScreen();
   return 1;
@@ -161,11 +162,14 @@ void CVTerrain::SetHighlight(int zone) {
 }
 
 int CVTerrain::OnMouseMove(WPARAM keys, LPARAM position) {
-  if (dragKind == kNoKind) return CVGeneric::OnMouseMove(keys, position);
+  if (dragKind == kNoKind) return HoverAt(keys, position);
   const int x = GET_X_LPARAM(position), y = GET_Y_LPARAM(position);
   RestoreUnderDrag();
   Hit hit;
-  SetHighlight(HitZone(x, y, &hit) ? hit.zone : -1);
+  const int over = HitZone(x, y, &hit) ? hit.zone : -1;
+  if (over >= 0 && over != (highlightZone == 0xFF ? -1 : highlightZone)) ShowZoneInPanel(over, 0);
+  if (over < 0 && hoverShown) RefreshDataPanel(0);
+  SetHighlight(over);
   const int left = std::clamp(x - 12, 0, 800 - kDragWidth - 1), top = std::clamp(y - 15, 0, 600 - kDragHeight - 1);
   const RECT under{left, top, left + kDragWidth, top + kDragHeight};
   g_screenSprite->BltToSurface(saveUnder, 0, 0, &under);
@@ -221,7 +225,10 @@ int CVTerrain::OnLButtonUp(int x, int y, WPARAM keys) {
     DrawZone(hit.zone);
   }
   DrawZone(dragZone);
+  // The counts changed: the drop zone is read out afresh.
+  if (HitZone(x, y, &hit)) ShowZoneInPanel(hit.zone, 1);
   EndDrag();
   FlushScreen();
+  ForgetHover();
   return 1;
 }

@@ -4,6 +4,7 @@
 #include "Game/views/frame/CVGeneric.h"
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <string>
 
@@ -140,13 +141,34 @@ void ReleaseFont(HFONT& font) {
   font = nullptr;
 }
 
+// The pens of the viewport's lines, kept from line to line: a page draws a
+// few colours many times, and a redraw then makes no heap call for them.
+HPEN ViewportPen(COLORREF colour, int width) {
+  struct Kept {
+    COLORREF colour = 0;
+    int width = 0;
+    HPEN pen = nullptr;
+  };
+  static std::array<Kept, 8> kept;
+  static std::size_t next = 0;
+  for (const Kept& k : kept)
+    if (k.pen && k.colour == colour && k.width == width) return k.pen;
+  Kept& slot = kept[next];
+  next = (next + 1) % kept.size();
+  if (slot.pen) DeleteObject(slot.pen);
+  slot = {colour, width, CreatePen(PS_SOLID, width, colour)};
+  return slot.pen;
+}
+
 // Draws `text` (upper-cased on request) into `rect` of a sprite's DC.
 int DrawTextOn(CSprite* sprite, const char* text, RECT rect, COLORREF colour, UINT format, HFONT font,
                int upperCase) {
   if (!sprite || !text) return 0;
   HDC dc = sprite->GetDC();
   if (!dc) return 0;
-  std::string shown(text);
+  // Kept from text to text: a redraw of a page makes no heap call for it.
+  static std::string shown;
+  shown.assign(text);
   if (upperCase)
     std::transform(shown.begin(), shown.end(), shown.begin(),
                    [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
@@ -255,12 +277,10 @@ int DrawViewportLine(int x1, int y1, int x2, int y2, COLORREF colour, int penWid
   if (LineRefused(x1, y1, x2, y2) || !g_screenSprite) return 0;
   HDC dc = g_screenSprite->GetDC();
   if (!dc) return 1;
-  HPEN pen = CreatePen(PS_SOLID, penWidth, colour);
-  HGDIOBJ old = SelectObject(dc, pen);
+  HGDIOBJ old = SelectObject(dc, ViewportPen(colour, penWidth));
   MoveToEx(dc, std::max(x1, 1) + 29, y1 + 98, nullptr);
   LineTo(dc, std::min(x2, kViewportWidth - 1) + 29, y2 + 98);
   SelectObject(dc, old);
-  DeleteObject(pen);
   g_screenSprite->ReleaseDC(dc);
   return 1;
 }

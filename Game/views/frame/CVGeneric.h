@@ -208,6 +208,10 @@ class CVGeneric : public IGameView {
 
   // Slots, in their order; the base bodies.
   void UpdateCursor() override;
+  // Leaving for another view: records this view and the next, hides the
+  // control buttons and posts the switch. Views with more to put away
+  // override it.
+  void GoToView(plat::WPARAM viewType, plat::LPARAM argument) override;
   int OnLButtonDown(int x, int y, plat::WPARAM keys) override;
   int OnRButtonDown(int x, int y, plat::WPARAM keys) override;
   int OnLButtonUp(int, int, plat::WPARAM) override { return 0; }

@@ -29,12 +29,15 @@ CVGeneric* CurrentView() { return dynamic_cast<CVGeneric*>(g_currentView); }
 }  // namespace
 
 std::uint32_t g_templateSlot = kNoSlot;
+std::uint8_t g_chosenGuild = 0;
 
 void ConnectDataPanel(CVData& panel) {
   panel.links.dataPanelCommand = [](int row, std::uint32_t extra) {
     if (CVGeneric* view = CurrentView()) view->OnDataPanelCommand(row, extra);
   };
   panel.links.selectGuild = [](int guild) {
+    if (guild < 0 || guild >= kGuildCount) return;
+    g_chosenGuild = static_cast<std::uint8_t>(guild);
     if (CVGeneric* view = CurrentView()) view->OnSelectGuild(guild);
   };
   panel.links.selectChapter = [](std::uint32_t row) {

@@ -55,7 +55,11 @@ void CViewNotices::InvalidateView() {
 }
 
 void CViewNotices::GameOverDialogs(std::span<const std::uint8_t> packet) {
+  // The winner's film leaves the screen flushing: the view's next flush would
+  // cover the summary and the high scores while they are open.
+  ::SuspendScreenFlush(1);
   ShowGameOverDialogs(packet);
+  ::SuspendScreenFlush(0);
   AskFullRedraw();
 }
 

@@ -15,6 +15,7 @@
 #include "Game/model/GUnit.h"
 #include "Game/views/frame/CPopupMenu.h"
 #include "Game/views/frame/OrderFeedback.h"
+#include "Game/views/frame/SettingsApplication.h"
 #include "Game/views/world/CDispLine.h"
 #include "Game/views/world/CVDispObj.h"
 #include "Game/views/world/CVSgWorld.h"
@@ -152,6 +153,13 @@ void CVAstSpace::LoadSceneConfig() {
     w->SetCameraOrientationNow(homeForward, homeUp);
     w->SetCameraPosition(homePosition[0], homePosition[1], homePosition[2]);
     UpdateCamera(1);
+    // The player may have turned the fog off; the grid is made again under the new fog.
+    if (!ApplicationDistanceFogOn()) {
+      const bool grid = GridTileCount() != 0;
+      if (grid) RebuildGrid();
+      SetDistanceFog(0);
+      if (grid) RebuildGrid();
+    }
     return;
   }
   w->SetScene(w->asteroidScene);
@@ -363,34 +371,16 @@ void CVAstSpace::ShowLocation(bool isAsteroid, std::uint32_t value) {
     const auto index = static_cast<std::uint16_t>(value);
     if (!g_infoPanelVisible && g_gameData) {
       const std::uint16_t local = orders::LocalChapter();
-      char format[256] = {}, text[300] = {};
+      char text[300] = {};
       const char* name = a->GetName();
       const std::uint32_t age = g_gameData->turn - a->lastScanTurn;
-      auto fetch = [&](const char* id) {
-        if (g_gameData->textIndex) g_gameData->textIndex->GetText(id, format, sizeof format);
-      };
-      if (a->lastScanTurn == 0 && !g_gameData->pieces.HasOperationalUnits(index, local))
-        fetch("S_UNKNON");
-      else if (age == 0)
-        fetch("S_UPTODT");
-      else if (age == 1)
-        fetch("S_LSTUD1");
-      else
-        fetch("S_LSTUD2");
-      // %s1 is the name, %n2 the age in turns.
-      std::string out;
-      for (const char* p = format; *p; ++p) {
-        if (p[0] == '%' && p[1] == 's' && p[2] == '1') {
-          out += name ? name : "";
-          p += 2;
-        } else if (p[0] == '%' && p[1] == 'n' && p[2] == '2') {
-          out += std::to_string(age);
-          p += 2;
-        } else {
-          out += *p;
-        }
-      }
-      std::snprintf(text, sizeof text, "%s", out.c_str());
+      // The text index puts the name in for %s1 and the age for %n2.
+      const char* id = a->lastScanTurn == 0 && !g_gameData->pieces.HasOperationalUnits(index, local) ? "S_UNKNON"
+                       : age == 0                                                                   ? "S_UPTODT"
+                       : age == 1                                                                   ? "S_LSTUD1"
+                                                                                                    : "S_LSTUD2";
+      if (g_gameData->textIndex)
+        g_gameData->textIndex->GetText(id, text, sizeof text - 1, name ? name : "", static_cast<std::int32_t>(age));
       SetStatusText(text, orders::kStatusTime);
     }
     const bool gridMatches = (GridTileCount() != 0) == (g_gridShown != 0);

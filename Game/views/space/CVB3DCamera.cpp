@@ -310,40 +310,6 @@ int CVB3DView::StartGlide(CVDispObj* object, const double* point) {
   return 1;
 }
 
-void CVB3DView::GlideStep() {
-  if (!g_sgWorld) return;
-  double goal[3];
-  if (glideObject)
-    glideObject->GetPosition(goal);
-  else
-    for (int i = 0; i < 3; ++i) goal[i] = glidePoint[i];
-  const bool solar = IsSolar();
-  const double standOff = solar ? 40.0 : 20.0;
-  const double scale = FrameScale();
-  double p[3];
-  float f[3];
-  g_sgWorld->GetCameraPosition(p);
-  g_sgWorld->GetCameraForward(f);
-  double aim[3];
-  for (int i = 0; i < 3; ++i) aim[i] = goal[i] - f[i] * standOff;
-  const double near = solar ? 256.0 * 0.2 * 0.2 : 256.0 * 0.05 * 0.05;
-  const double remaining = DistanceSq(aim, p);
-  if (remaining >= near) {
-    const double stepMax = (solar ? 1.5 : 4.0) * scale;
-    const double length = std::sqrt(remaining);
-    const double step = length < stepMax ? length : stepMax;
-    const double next[3] = {p[0] + (aim[0] - p[0]) / length * step, p[1] + (aim[1] - p[1]) / length * step,
-                            p[2] + (aim[2] - p[2]) / length * step};
-    g_sgWorld->SetCameraPosition(next[0], next[1], next[2]);
-    g_sgWorld->LookAt(goal);
-    fogUpdatePending = 1;
-    RefreshObjects(0);
-    return;
-  }
-  glideActive = 0;
-  if (glideObject) PlaceAtObject(glideObject);
-}
-
 // --- keys ---
 
 int CVB3DView::OnKeyDown(WPARAM key, LPARAM flags) {
@@ -490,6 +456,8 @@ int CVB3DView::OnKeyDown(WPARAM key, LPARAM flags) {
     case 'V':
       if (g_3dCtrlHeld) {
         RefreshDataPanel(1);
+        ShowVersion();
+        FlushScreen();
       } else if (IsCameraFree()) {
         LookAtTarget(1);
         if (g_sgWorld) g_sgWorld->OrientStarField(0, nullptr, nullptr, 1);

@@ -208,10 +208,11 @@ int CVB3DView::OnMouseMove(WPARAM keys, LPARAM position) {
   if (x > 637 && g_dataPanel && g_dataPanel->SetUnitPicture(y)) FlushScreen();
   CVDispObj* object = PickAt(x, y);
   if (!object) {
-    // (The goto bar's rows are the framework's, which shows their objects.)
-    if (currentKind == DISP_UNIT) ClearOrderTargetMarker(nullptr);
-    currentKind = 0xFFFF;
-    currentId = 0xFFFFFFFF;
+    // Empty space in the picture: the panel for what is left current. (The
+    // goto bar's rows are the framework's, which shows their objects; and the
+    // pointer crossing to the data panel must leave its read-out to be
+    // clicked.)
+    if (InViewport(x, y)) RefreshDataPanel(0);
     return 1;
   }
   if (g_infoPanelVisible) return 1;
@@ -537,6 +538,38 @@ void CVB3DView::FlyTo(CVDispObj* object) {
   PlaceAtObject(object);
 }
 
+void CVB3DView::OrbitPlacement(const double object[3], double place[3]) {
+  double at[3] = {object[0], object[1], object[2]};
+  if (IsCameraLocked()) {
+    double hx = at[0] - 1100.0, hz = at[2] - 1100.0;
+    double h = std::sqrt(hx * hx + hz * hz);
+    if (h < 10.0) {
+      double dx = at[0] - target[0], dz = at[2] - target[2];
+      double dl = std::sqrt(dx * dx + dz * dz);
+      if (dl < 1e-9) {
+        dx = 1.0;
+        dz = 0.0;
+        dl = 1.0;
+      }
+      at[0] = 1100.0 + dx / dl * 10.0;
+      at[2] = 1100.0 + dz / dl * 10.0;
+      h = 10.0;
+    }
+    at[1] = 1100.0 + 0.375 * h;
+  }
+  double d[3] = {at[0] - target[0], at[1] - target[1], at[2] - target[2]};
+  double length = std::sqrt(d[0] * d[0] + d[1] * d[1] + d[2] * d[2]);
+  if (length < 1e-9) {
+    float f[3] = {0.f, 0.f, 1.f};
+    if (g_sgWorld) g_sgWorld->GetCameraForward(f);
+    d[0] = -f[0];
+    d[1] = -f[1];
+    d[2] = -f[2];
+    length = 1.0;
+  }
+  for (int i = 0; i < 3; ++i) place[i] = at[i] + d[i] / length * 20.0;
+}
+
 void CVB3DView::PlaceAtObject(CVDispObj* object) {
   CVSgWorld* w = g_sgWorld;
   if (!w || !object) return;
@@ -555,33 +588,8 @@ void CVB3DView::PlaceAtObject(CVDispObj* object) {
     w->SetCameraPosition(at[0], at[1], at[2] - standOff);
     w->SetCameraOrientationXYZ(0.f, 0.f, 1.f, 0.f, 1.f, 0.f);
   } else {
-    if (IsCameraLocked()) {
-      double hx = at[0] - 1100.0, hz = at[2] - 1100.0;
-      double h = std::sqrt(hx * hx + hz * hz);
-      if (h < 10.0) {
-        double dx = at[0] - target[0], dz = at[2] - target[2];
-        double dl = std::sqrt(dx * dx + dz * dz);
-        if (dl < 1e-9) {
-          dx = 1.0;
-          dz = 0.0;
-          dl = 1.0;
-        }
-        at[0] = 1100.0 + dx / dl * 10.0;
-        at[2] = 1100.0 + dz / dl * 10.0;
-        h = 10.0;
-      }
-      at[1] = 1100.0 + 0.375 * h;
-    }
-    double d[3] = {at[0] - target[0], at[1] - target[1], at[2] - target[2]};
-    double length = std::sqrt(d[0] * d[0] + d[1] * d[1] + d[2] * d[2]);
-    if (length < 1e-9) {
-      d[0] = -f[0];
-      d[1] = -f[1];
-      d[2] = -f[2];
-      length = 1.0;
-    }
-    const double place[3] = {at[0] + d[0] / length * 20.0, at[1] + d[1] / length * 20.0,
-                             at[2] + d[2] / length * 20.0};
+    double place[3];
+    OrbitPlacement(at, place);
     w->SetCameraPosition(place[0], place[1], place[2]);
     LookAtTarget(1);
     w->OrientStarField(0, nullptr, nullptr, 1);

@@ -43,7 +43,8 @@ extern float g_starTurnAccumX;
 extern float g_starTurnAccumY;
 // The asteroid last reached by the asteroid jumps, shared by the 3D views.
 extern std::uint16_t g_jumpAsteroid;
-// The application's star-background option, applied to a new world.
+// The star-background option applied to a new world: the application's
+// option when there is an application.
 extern std::uint32_t g_starBackgroundOption;
 
 // Packet 460 as sent: 36 bytes, padding zeroed (the sequence is the send's).
@@ -91,6 +92,10 @@ class CVB3DView : public CVGeneric {
   void HighlightObject(int kind, std::uint32_t id) override;
   void UpdateSelectionDisplay(int flag) override;
   void DeleteAllOrders() override;
+  // The data panel for what is current: the construct list of the command
+  // unit, the guild or chapter list the panel waits on, the selection's
+  // asteroid, or else the turn summary with the version line.
+  void RefreshDataPanel(int force) override;
   std::uint16_t GetCurrentAsteroidId() override = 0;
   int SaveState(plat::FILE* file) override;
   int LoadState(plat::FILE* file) override;
@@ -132,6 +137,9 @@ class CVB3DView : public CVGeneric {
   std::uint32_t DrawFrame();
   void RefreshObjects(int force);
   void DrawPercentBar(int percent, int x, int y, plat::COLORREF full, plat::COLORREF empty);
+  // The data panel's turn, organics and asteroid counts, and its version line.
+  void ShowTurnSummary();
+  void ShowVersion();
   // The camera block into / out of bytes (the file forms use these).
   std::vector<std::uint8_t> SaveCameraBlock();
   // False (and nothing changed) for a short block, a wrong validity byte, a
@@ -175,6 +183,8 @@ class CVB3DView : public CVGeneric {
   // --- unit objects and grid ---
   CVDispUnt* CreateUnitObject(const CGUnit* unit, const double position[3]);
   CVDispObj* CreateAsteroidObject(const CGAsteroid* asteroid);
+  // A battle replay's unit: its id, appearance bytes (the class abbreviation) and place, no model unit.
+  CVDispUnt* CreateReplayObject(std::uint32_t id, std::span<const std::uint8_t> appearance, const double position[3]);
   // The marker of a location an order aims at, found again by (16, id).
   CVDispObj* CreateLocationMarker(const Location& location, std::uint32_t id);
   CVDispObj* CreateStarObject(const CGStar* star, std::uint32_t arg);
@@ -234,6 +244,10 @@ class CVB3DView : public CVGeneric {
   void Turn(int axis, double angle);
   void GlideStep();
   void PlaceAtObject(CVDispObj* object);
+  // Where the orbiting modes place the camera for an object at `at`: 20
+  // beyond it on the line from `target` (lifted out of the central column in
+  // locked mode).
+  void OrbitPlacement(const double at[3], double place[3]);
 
  private:
   std::uint32_t createdWorld_ = 0;

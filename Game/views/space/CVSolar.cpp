@@ -21,8 +21,16 @@
 #include "Game/views/world/CVSgWorld.h"
 #include "Game/views/world/DisplayList.h"
 #include "Game/views/world/SolarScene.h"
+#include "Game/dialogs/CDFindAsteroidDlg.h"
+#include "Game/panels/CVData.h"
+#include "Game/panels/CVNotify.h"
+#include "Game/views/frame/OrderFeedback.h"
+#include "Game/views/space/CVAstSpace.h"
+#include "media/CImageButton.h"
+#include "platform/user/input.h"
 
 std::uint32_t g_lastCollisionTurns = 0;
+std::uint16_t g_highlightAsteroid = 0xFFFF;
 
 namespace {
 
@@ -78,11 +86,19 @@ CVSolar::CVSolar(plat::HWND window, plat::HINSTANCE instance) : CVB3DView(window
   // A world made for this view starts with the player's star background.
   if (g_live3DViews == 1) SetStarBackground(PlayerWantsStarBackground() ? 1 : 0);
   SetUpScene();
+  CreateButtons(window, instance);
   // The orbits turn behind the start screen.
   ToggleFutureView();
+  if (futureButton && g_futureView) futureButton->Toggle();
 }
 
 CVSolar::~CVSolar() {
+  for (CImageButton*& b : filterButtons) {
+    delete b;
+    b = nullptr;
+  }
+  delete futureButton;
+  futureButton = nullptr;
   // The scene's folder goes with the world, which the last 3D view takes.
   if (g_live3DViews == 1) ReleaseSolarSceneData();
 }
@@ -197,6 +213,20 @@ int CVSolar::MoveAsteroidObject(std::uint16_t asteroid, const Location& location
   return 1;
 }
 
+void CVSolar::PlaceAllAsteroids() {
+  // One walk of the list: a look-up per asteroid would walk it each time.
+  if (!g_gameData || !displayList) return;
+  for (CVDispNode* n = displayList->head; n; n = n->next) {
+    CVDispObj* object = n->object;
+    if (object->GetType() != DISP_ASTEROID) continue;
+    const CGAsteroid* asteroid = g_gameData->solarDB.GetAsteroid(object->key.id);
+    if (!asteroid) continue;
+    Location at;
+    asteroid->GetPosition(&at);
+    PositionObject(at, object);
+  }
+}
+
 // --- frame ---
 
 void CVSolar::MakeSolarCurrent() {
@@ -205,24 +235,52 @@ void CVSolar::MakeSolarCurrent() {
   w->SetScene(w->solarScene);
   w->SetCamera(w->solarCamera);
   w->OrientStarField(SolarLocation(), nullptr, nullptr, 1);
+  // The fog of the view left behind was for its own distances.
+  fogUpdatePending = 1;
   w->redraw = 1;
   if (!startScreenShown) g_statusShown = 0;
 }
 
 void CVSolar::Activate(std::int32_t argument) {
   activated = 1;
+  if (argument != -1 && (static_cast<std::uint32_t>(argument) >> 16) == 0xFFFF) g_highlightAsteroid = 0xFFFF;
+  // The by-chapter filter's choice goes on where the panel left it.
+  if (g_pendingOrderOption == 5 && g_dataPanel) {
+    g_dataPanel->ShowGuildMembers(g_chosenGuild);
+    ShowText("SELCTCHP", kStatusTime);
+  } else if (g_pendingOrderOption == 4 && g_dataPanel) {
+    g_dataPanel->ShowGuildList();
+    ShowText("SELCTGLD", kStatusTime);
+  } else {
+    RefreshDataPanel(1);
+  }
+  if (g_notifyPanel && g_notifyPanel->Show(1)) g_notifyPanel->ResetLines();
   MakeSolarCurrent();
   if (rebuildPending) {
     rebuildPending = 0;
-    if (g_futureView) ToggleFutureView();
-    RepositionAsteroids(0, AsteroidCount());
+    if (g_futureView) {
+      OnCommand(kToggleInfoPanelCommand);
+      if (g_gameData) g_gameData->solarDB.ResetAsteroidPositions();
+      HideUnitObjects(0);
+    }
+    PlaceAllAsteroids();
     RebuildDisplay();
   }
   UpdateUnitObjects();
   if (g_sgWorld) g_sgWorld->redraw = 1;
   MoveAllUnitObjects();
+  ApplyFilterHalos();
   MarkSelection();
+  ApplyMarkHalos();
+  if (g_highlightAsteroid == 0xFFFF) {
+    flashId = 0xFFFF;
+  } else {
+    flashKind = 0;
+    flashId = g_highlightAsteroid;
+    StartFlash(ObjectOf(DISP_ASTEROID, g_highlightAsteroid), orders::LocalChapter(), 11);
+  }
   UpdateControlPanel();
+  ShowLampFrame8();
   FlushScreen();
   if (argument != -1 && displayList) {
     const auto a = static_cast<std::uint32_t>(argument);
@@ -241,7 +299,11 @@ void CVSolar::Render(std::int32_t argument) {
 
 void CVSolar::PlayFrameAnimation(std::uint32_t elapsedMs) {
   g_animElapsedMs += elapsedMs;
-  if (!g_infoPanelVisible && g_frameAnimationsOn) AnimateFrame(elapsedMs);
+  if (flashCount && flashId != 0x7FFFFFFF && g_animElapsedMs >= kTickMs) {
+    if (--flashCount == 0) EndFlash();
+  } else if (!g_infoPanelVisible && g_frameAnimationsOn) {
+    AnimateFrame(elapsedMs);
+  }
   if (g_statusShown && g_animElapsedMs >= kTickMs && (!g_futureView || g_futureViewState != 2)) {
     // Shown until replaced: the line never counts down.
     if (g_statusShown != 0xFFFF && --g_statusShown == 0 && g_sgWorld) g_sgWorld->redraw = 1;
@@ -268,6 +330,9 @@ void CVSolar::CentreOnHome() {
 
 void CVSolar::RunStartScreenScript() {
   const std::int32_t step = futureTurns;
+  // Frames come faster than steps: a step's one-off acts run once.
+  const bool newStep = step != lastScriptStep;
+  lastScriptStep = step;
   if (step == 60 || (step > 60 && step < 230 && !centred)) {
     centred = 0;
     CentreOnHome();
@@ -276,7 +341,8 @@ void CVSolar::RunStartScreenScript() {
     case 80:
     case 100:
       // "Asteroids where I am present" blinks on and off.
-      activeFilter = activeFilter == 1 ? 0 : 1;
+      if (!newStep) break;
+      SelectFilter(0);
       ShowText("PRESSANY", kUntilReplaced);
       break;
     case 230:
@@ -303,22 +369,14 @@ void CVSolar::RunStartScreenScript() {
   }
 }
 
-int CVSolar::OnLButtonDown(int x, int y, plat::WPARAM keys) {
-  if (startScreenShown) {
-    LeaveStartScreen();
-    return 1;
-  }
-  return CVGeneric::OnLButtonDown(x, y, keys);
-}
-
 void CVSolar::LeaveStartScreen() {
   if (!activated) return;
   cameraMode = 1;
   UpdateCamera(1);
   startScreenShown = 0;
-  if (g_futureView) ToggleFutureView();
+  if (g_futureView) OnCommand(kToggleInfoPanelCommand);
   if (g_sgWorld) g_sgWorld->OrientStarField(SolarLocation(), nullptr, nullptr, 0);
-  if (activeFilter == 0) activeFilter = 1;
+  if (activeFilter == 0) SelectFilter(0);
   const CGChapter* chapter = g_gameData ? g_gameData->GetLocalChapter() : nullptr;
   CGAsteroid* home = chapter && g_gameData ? g_gameData->solarDB.GetAsteroid(chapter->homeAsteroid) : nullptr;
   const char* name = home ? home->GetName() : nullptr;
@@ -328,10 +386,17 @@ void CVSolar::LeaveStartScreen() {
 }
 
 void CVSolar::DrawStatusText() {
+  DrawFilterLabels();
   if (g_futureView && !startScreenShown && g_gameData && g_gameData->textIndex) {
-    char text[256];
-    g_gameData->textIndex->GetText("FUTRVIEW", text, sizeof text, g_gameData->GetGameDate(), futureTurns);
-    DrawScreenText(text, 0, 351, CVSgWorld::kViewWidth, 0x008000, 0x11, 0, 1);
+    // Fetched again only when the offset or the date moved: a frame of an
+    // unchanged line asks nothing of the text index.
+    const double date = g_gameData->GetGameDate();
+    if (futureLineTurns_ != futureTurns || futureLineDate_ != date) {
+      g_gameData->textIndex->GetText("FUTRVIEW", futureLine_, sizeof futureLine_, date, futureTurns);
+      futureLineTurns_ = futureTurns;
+      futureLineDate_ = date;
+    }
+    DrawScreenText(futureLine_, 0, 351, CVSgWorld::kViewWidth, 0x008000, 0x11, 0, 1);
   }
   CVGeneric::DrawStatusText();
 }
@@ -375,7 +440,7 @@ void CVSolar::ToggleFutureView() {
   g_futureView = 1 - g_futureView;
   if (!g_futureView) {
     if (g_gameData) g_gameData->solarDB.ResetAsteroidPositions();
-    RepositionAsteroids(0, AsteroidCount());
+    PlaceAllAsteroids();
     HideUnitObjects(0);
   } else {
     futureTurns = 0;
@@ -402,7 +467,7 @@ void CVSolar::FutureViewCommand(int code) {
         g_gameData->solarDB.MoveAsteroids(0, 0);
         g_gameData->solarDB.MoveAsteroids(0, 1);
       }
-      RepositionAsteroids(0, AsteroidCount());
+      PlaceAllAsteroids();
       futureTurns = 0;
       break;
     default: TraceError("CVSolar - unknown future view command", __FILE__, __LINE__); break;
@@ -416,7 +481,7 @@ void CVSolar::FutureStep(int argument) {
     case 0:
     case 1:
       g_gameData->solarDB.MoveAsteroids(animate, 1);
-      RepositionAsteroids(0, AsteroidCount());
+      PlaceAllAsteroids();
       ++futureTurns;
       if (g_futureViewState == 1) {
         g_futureViewState = 2;
@@ -426,7 +491,7 @@ void CVSolar::FutureStep(int argument) {
     case 2: break;
     case 3:
       g_gameData->solarDB.MoveAsteroids(animate, 0);
-      RepositionAsteroids(0, AsteroidCount());
+      PlaceAllAsteroids();
       g_futureViewState = 2;
       UpdateControlPanel();
       --futureTurns;
@@ -500,18 +565,20 @@ void CVSolar::RebuildDisplay() {
   if (startScreenShown) LeaveStartScreen();
   if (rebuildPending) {
     rebuildPending = 0;
-    RepositionAsteroids(0, AsteroidCount());
+    PlaceAllAsteroids();
     MoveAllUnitObjects();
     UpdateUnitObjects();
   }
   MarkSelection();
   if (g_sgWorld) g_sgWorld->redraw = 1;
+  ClearFilterHalos();
+  ApplyFilterHalos();
   RefreshDataPanel(1);
   if (g_statusShown) g_statusShown = 1;
 }
 
 void CVSolar::OnTurnProcessing() {
-  if (g_futureView) ToggleFutureView();
+  if (g_futureView) OnCommand(kToggleInfoPanelCommand);
   UpdateSelectionDisplay(1);
   ClearOrderTargetMarker(nullptr);
   StopCameraMotion();
@@ -580,7 +647,14 @@ bool CVSolar::LoadSolarBlock(std::span<const std::uint8_t> bytes) {
   for (double p : position)
     if (p < 0.0 || p > 2200.0) return false;
 
-  if (startScreenShown && g_futureView) ToggleFutureView();
+  if (startScreenShown && g_futureView) {
+    ToggleFutureView();
+    if (futureButton) futureButton->Toggle();
+  }
+  // The pressed look goes with the filter: off the old one, on the loaded one.
+  if (activeFilter >= 1 && activeFilter <= kSolarFilterCount && filterButtons[activeFilter - 1u])
+    filterButtons[activeFilter - 1u]->Toggle();
+  if (filter >= 1 && filterButtons[filter - 1u]) filterButtons[filter - 1u]->Toggle();
   g_futureView = future;
   cameraMode = mode;
   futureTurns = turns;
@@ -618,4 +692,105 @@ int CVSolar::LoadState(plat::FILE* file) {
   std::uint8_t b[kSolarBlockSize];
   if (plat::fread(b, 1, sizeof b, file) != sizeof b) return 0;
   return LoadSolarBlock(b) ? 1 : 0;
+}
+
+// --- flashes and navigation ---
+
+CVDispObj* CVSolar::FlashedObject() const {
+  if (flashId == 0x7FFFFFFF || flashId == 0xFFFF) return nullptr;
+  return ObjectOf(flashKind == 2 ? DISP_UNIT : DISP_ASTEROID, flashId);
+}
+
+void CVSolar::StartFlash(CVDispObj* object, std::uint16_t chapter, std::uint16_t ticks) {
+  if (!object) return;
+  flashCount = ticks;
+  if (object->HasHalo()) UnmarkObject(object, 0xFFFF);
+  MarkObject(object, 4, chapter);
+}
+
+void CVSolar::EndFlash() {
+  flashCount = 0;
+  CVDispObj* object = FlashedObject();
+  if (object) {
+    UnmarkObject(object, 4);
+    if (flashKind == 2) {
+      if (g_gameData && g_gameData->IsSelected(SEL_UNIT, flashId)) MarkObject(object, 0, orders::LocalChapter());
+    } else {
+      HandleObjectPick(object);
+    }
+  }
+  ClearOrderTargetMarker(nullptr);
+}
+
+void CVSolar::ShowObject(int kind, std::uint32_t id) {
+  if (g_infoPanelVisible) return;
+  ClearOrderTargetMarker(nullptr);
+  const std::uint16_t asKind = kind == 12 ? 0 : static_cast<std::uint16_t>(kind);
+  if (flashCount && flashId == id && flashKind == asKind) return;
+  if (flashCount) EndFlash();
+  std::uint16_t chapter = orders::LocalChapter();
+  if (kind == 0 || kind == 12) {
+    flashKind = 0;
+    flashId = id;
+  } else if (kind == 2) {
+    std::uint16_t at = 0;
+    CGUnit* unit = g_gameData ? g_gameData->pieces.FindUnit(id, &at) : nullptr;
+    if (!unit) return;
+    if (unit->location.asteroid >= SolarLocation()) {
+      flashKind = 2;
+      flashId = id;
+    } else {
+      flashKind = 0;
+      flashId = unit->location.asteroid;
+    }
+  }
+  if (kind == 0 || kind == 12 || kind == 2) StartFlash(FlashedObject(), chapter, 11);
+  if (kind == 2)
+    ShowUnitHover(id, 0xFFFF);
+  else if (kind == 0 || kind == 12)
+    ShowAsteroidHover(id);
+  else
+    RefreshDataPanel(0);
+}
+
+void CVSolar::FindAsteroid() {
+  const std::uint16_t found = RunFindAsteroidDialog();
+  if (found == kNoAsteroid) return;
+  GoToAsteroid(found);
+  if (CVDispObj* object = ObjectOf(DISP_ASTEROID, found)) FlyTo(object);
+}
+
+void CVSolar::GoToAsteroid(std::uint16_t asteroid) {
+  CGAsteroid* a = g_gameData ? g_gameData->solarDB.GetAsteroid(asteroid) : nullptr;
+  CVDispObj* object = a ? ObjectOf(DISP_ASTEROID, asteroid) : nullptr;
+  if (!object) {
+    TraceError("CVSolar - no asteroid to go to", __FILE__, __LINE__);
+    return;
+  }
+  if (object->HasHalo()) UnmarkObject(object, 0xFFFF);
+  if (flashCount) EndFlash();
+  flashKind = 0;
+  flashId = asteroid;
+  StartFlash(object, a->owner, 22);
+}
+
+void CVSolar::OnAsteroidNotice(std::uint16_t a, std::uint16_t b) {
+  if (startScreenShown || !g_gameData || g_gameData->turn + static_cast<std::uint32_t>(futureTurns) <= 5) return;
+  CGAsteroid* first = g_gameData->solarDB.GetAsteroid(a);
+  CGAsteroid* second = g_gameData->solarDB.GetAsteroid(b);
+  if (!first || !second || !g_gameData->textIndex) return;
+  const std::string nameA = first->GetName() ? first->GetName() : "";
+  const std::string nameB = second->GetName() ? second->GetName() : "";
+  char warning[512] = {};
+  g_gameData->textIndex->GetText("ASTWLLCD", warning, sizeof warning, nameA.c_str(), nameB.c_str(), futureTurns);
+  g_lastCollisionTurns = static_cast<std::uint32_t>(futureTurns);
+  const bool shown = !g_statusText.empty() && g_statusShown != 0;
+  std::string line;
+  if (!MergeCollisionWarning(warning, shown, g_statusText, nameA, nameB, &line)) return;
+  if (!shown) {
+    SetStatusText(line.c_str(), kStatusTime);
+  } else {
+    g_statusShown = kStatusTime;
+    g_statusText = line;
+  }
 }

@@ -533,9 +533,11 @@ void CVDispObj::SetPosition(const double p[3]) {
     double old[3];
     SGInstanceGetPosition(instance, old);
     const bool atOrigin = old[0] == 0.0 && old[1] == 0.0 && old[2] == 0.0;
+    bool carried = false;
     for (CVDispNode* n = children; n; n = n->next) {
       CVDispObj* c = n->object;
       if (CarriesOwner(c) || atOrigin) {
+        carried = carried || CarriesOwner(c);
         c->SetPosition(p);
         continue;
       }
@@ -544,6 +546,9 @@ void CVDispObj::SetPosition(const double p[3]) {
       const double moved[3] = {cp[0] + p[0] - old[0], cp[1] + p[1] - old[1], cp[2] + p[2] - old[2]};
       c->SetPosition(moved);
     }
+    // Carried by its halo or shield, the object sits at the carrier's origin:
+    // moving the carrier moved it, and a position of its own would be added.
+    if (carried) return;
   }
   SGInstanceSetPosition(instance, p);
   positionDirty = 1;

@@ -149,9 +149,28 @@ set_tests_properties(Quenbar.FrontEndQuickStartIntoAGame Quenbar.FrontEndQuickSt
   FAIL_REGULAR_EXPRESSION "Sanitizer|runtime error")
 # The data panel in the game screen: the home asteroid picked in the goto bar
 # shows its read-out (the minimal view shows what the goto bar picks).
+# The home asteroid's surface: a zone read out, an ATV moved by drag and drop,
+# the zone menu, and the move resolved the next turn.
+quen_game_run(TerrainSurfaceInPlay terrain_surface
+  terrain_surface.png,terrain_moved.png,terrain_menu.png,terrain_next_turn.png
+  game_screen SAVE/autosave.*,SAVE/asavebak.*)
+# The home asteroid's space: the filter, power transferred to a unit, then the
+# unit moved by the height target, each resolved by the next turn.
+quen_game_run(AsteroidSpaceInPlay asteroid_space
+  space_home.png,space_filter.png,space_refuel.png,space_powered.png,space_height.png,space_ordered.png,space_next_turn.png
+  game_screen SAVE/autosave.*,SAVE/asavebak.*)
 quen_game_run(DataPanelShowsTheHomeAsteroid data_panel
   data_asteroid.png
   data_panel SAVE/autosave.*,SAVE/asavebak.*)
+# The solar view in play: its start screen, the filters from their buttons,
+# the future view, its menu and an asteroid found by name.
+quen_game_run(SolarViewInPlay solar_view
+  solar_start.png,solar_present.png,solar_size.png,solar_future.png,solar_paused.png,solar_stepped.png,solar_menu.png,solar_find.png,solar_found.png
+  solar_view SAVE/autosave.*,SAVE/asavebak.*)
+# Units sent from the solar view to another asteroid, and the turn ended.
+quen_game_run(SolarViewSendsUnits solar_orders
+  solar_orders_selected.png,solar_orders_sent.png,solar_orders_next_turn.png
+  solar_orders SAVE/autosave.*,SAVE/asavebak.*)
 # Two players in a started game on this machine, each with its own save
 # folder: chat both ways (the chat light lit by the other's message), the
 # host's metals offered through the price dialog and bought by the other

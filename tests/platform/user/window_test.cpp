@@ -192,5 +192,29 @@ TEST_F(WindowTest, HidingOrDisablingTakesTheFocusAway) {
   EXPECT_EQ(GetActiveWindow(), nullptr);
 }
 
+// A modal dialog stays in front of the window it disables: the owner taking
+// the focus again (a button of it repainting) raises it, never above the
+// dialog, so clicks still reach the dialog.
+TEST_F(WindowTest, OwnedWindowsStayAboveTheirRaisedOwner) {
+  HWND main = Popup(0, 0, 800, 600);
+  HWND button = Child(main, 7, 10, 10, 50, 20);
+  HWND dialog = Popup(0, 0, 800, 600, main);
+  HWND box = Popup(100, 100, 200, 200, dialog);
+  HWND other = Popup(0, 0, 800, 600);
+  EXPECT_EQ(WindowFromPoint(POINT{20, 15}), other);
+  SetFocus(button);
+  EXPECT_EQ(GetWindow(main, GW_HWNDFIRST), box);
+  EXPECT_EQ(GetWindow(box, GW_HWNDNEXT), dialog);
+  EXPECT_EQ(GetWindow(dialog, GW_HWNDNEXT), main);
+  EXPECT_EQ(GetWindow(main, GW_HWNDNEXT), other);
+  EXPECT_EQ(WindowFromPoint(POINT{20, 15}), dialog);
+  EXPECT_EQ(WindowFromPoint(POINT{150, 150}), box);
+  // Sent to the bottom, the owner takes its windows along, still above it.
+  SetWindowPos(main, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  EXPECT_EQ(GetWindow(main, GW_HWNDFIRST), other);
+  EXPECT_EQ(GetWindow(main, GW_HWNDNEXT), nullptr);
+  EXPECT_EQ(GetWindow(dialog, GW_HWNDNEXT), main);
+}
+
 }  // namespace
 }  // namespace usertest

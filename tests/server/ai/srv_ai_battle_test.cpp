@@ -2,7 +2,8 @@
 // enemy its weapons do not reach, an attack whose target has gone is chosen
 // again, and a unit that cannot fire leaves an enemy's place.
 #include <gtest/gtest.h>
-#include <unistd.h>
+
+#include <cmath>
 
 #include "Game/base/Packets.h"
 #include "Game/model/GUnit.h"
@@ -11,6 +12,7 @@
 #include "server/ai/SrvAiLevel.h"
 #include "server/ai/SrvAiSight.h"
 #include "server/ai/SrvAiSubmit.h"
+#include "server/battle/SrvSpaceBattle.h"
 #include "tests/server/ai/srv_ai_fixture.h"
 #include "tests/server/ai/srv_tournament.h"
 
@@ -109,10 +111,39 @@ TEST(SrvAiBattle, AUnitThatWouldHoldItsFireLeavesInsteadOfAttacking) {
   EXPECT_EQ(ReadU32(order, 24), game.Chapter(8).homeAsteroid);
 }
 
+// Beyond its weapon's effective range a beam or missile aims worse, and the
+// battle plan may hold its fire there: a raider that stands so is not yet in
+// reach and closes in rather than attacking from where it would never fire.
+TEST(SrvAiBattle, AUnitHoldingFireBeyondItsEffectiveRangeClosesIn) {
+  RulesGame game(1, 40, 1, 2);
+  const std::uint16_t home = game.Chapter(0).homeAsteroid;
+  CGUnitTemplate* warship = DesignOf(game, 8, true);
+  ASSERT_NE(warship, nullptr);
+  const CGUnit* defender = game.world.pieces->GetOperationalUnitAt(home, 0, 0);
+  ASSERT_NE(defender, nullptr);
+  CGUnit* raider = game.world.CreateUnit(8, warship, defender->location);
+  ASSERT_NE(raider, nullptr);
+  const int slot = SrvFirstArmedSlot(*raider);
+  ASSERT_GE(slot, 1);
+  const std::uint32_t range = raider->GetWeaponRange(slot);
+  const auto effective = static_cast<std::uint32_t>(std::sqrt(double(raider->GetWeaponEffectiveRangeSq(slot))));
+  ASSERT_LT(effective + 20, range) << "the weapon reaches beyond its effective range";
+  raider->location.x = static_cast<std::int16_t>(defender->location.x + (effective + range) / 2);
+  const int near = raider->GetHitChanceAgainst(slot, defender), far = SrvShotChance(*raider, slot, *defender);
+  ASSERT_LT(far, near) << "aims worse beyond its effective range";
+  raider->targeting[4] = static_cast<std::uint8_t>(far + 1);  // holds fire there, not nearer
+  for (int s = 1; s < kUnitSlots; ++s)
+    if (s != slot) raider->modules[s].SetFiringLevel(0);  // the one weapon decides
+  EXPECT_TRUE(SrvAiCanHit(*raider, *defender));
+  EXPECT_FALSE(SrvAiInReach(*raider, *defender));
+  EXPECT_EQ(OrderFor(game, 8, *raider), ORDER_GO_TO_UNIT);
+
+}
+
 // Over a whole game no place stays in a battle without a shot for long.
 TEST(SrvAiBattle, NoPlaceStaysInABattleWithoutAShot) {
-  const auto f = srv_ai_test::PlayTournamentGame(2, 40, 2, 5, 150, 150,
-                                                 testing::TempDir() + "srv_ai_battles_" + std::to_string(::getpid()) + ".log");
+  const srv_ai_test::GameLogFile log;
+  const auto f = srv_ai_test::PlayTournamentGame(2, 40, 2, 5, 150, 150, log.path);
   EXPECT_GT(f.battles, 0);
   EXPECT_LE(f.longestIdleBattle, 10);
   EXPECT_LT(f.battlesWithoutShot * 4, f.battles) << f.battlesWithoutShot << " of " << f.battles;

@@ -17,6 +17,7 @@
 #include "Game/rules/GGameVar.h"
 #include "server/turn/SrvTurnSteps.h"
 #include "tests/server/srv_packets.h"
+#include "tests/support/temp_dir.h"
 #include "tools/rulesdata/hulls.h"
 #include "tools/rulesdata/modules.h"
 #include "tools/rulesdata/text_files.h"
@@ -70,6 +71,13 @@ struct WorldGame {
     for (std::uint16_t at = 0; at <= CGSolarDB::GetAsteroidCount(); ++at)
       while (CGUnit* u = world.pieces->GetOperationalUnitAt(at, chapter, 0)) world.pieces->MarkUnitUnoperational(u);
   }
+};
+
+// A game's log in a folder of its own, removed with everything in it: runs
+// side by side never share a file, and none is left behind.
+struct GameLogFile {
+  quentest::TempDir dir{"quen_game_log"};
+  std::string path = (dir.path() / "game.log").string();
 };
 
 inline std::string SourceText(const std::string& relative) {

@@ -1,7 +1,6 @@
 // A whole game of computer chapters through the server's game, no network:
 // every order they give is taken, and a victory condition ends it.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <array>
 #include <cstdio>
@@ -23,16 +22,17 @@ struct Silence : SrvOutbox {
 
 // A game of computer chapters only: player 1 sets it up and starts it, then
 // leaves its chapter to the server; player 2 watches, holding none. Plays
-// until the game ends or `turns` have passed; the log goes to `logPath`.
+// until the game ends or `turns` have passed; the log and any file the game
+// writes go to a folder of its own.
 struct ComputerGame {
   srv_ai_test::GameVariablesScope variables;
+  srv_ai_test::GameLogFile logFile;
   Silence out;
   SrvLog log;
-  SrvGame game{out, log, nullptr, 2024, testing::TempDir()};
+  SrvGame game{out, log, nullptr, 2024, logFile.dir.path().string()};
 
-  ComputerGame(const std::string& logPath, int turns) {
-    std::remove(logPath.c_str());
-    EXPECT_TRUE(log.Open(logPath));
+  explicit ComputerGame(int turns) {
+    EXPECT_TRUE(log.Open(logFile.path));
     const auto hulls = rulesdata::CompileHulls(srv_ai_test::SourceText("data/rules/hulls.txt"));
     const auto modules = rulesdata::CompileModules(srv_ai_test::SourceText("data/rules/modules.txt"));
     EXPECT_TRUE(game.UseRules(hulls.bytes, modules.bytes));
@@ -55,17 +55,11 @@ struct ComputerGame {
   }
 };
 
-// Tests run in parallel, each process with its own log.
-std::string LogPath(const char* name) {
-  return testing::TempDir() + name + std::to_string(::getpid()) + ".log";
-}
-
 TEST(SrvComputerGame, TwoHundredTurnsOfComputerChaptersEndByAVictoryCondition) {
-  const std::string logPath = LogPath("srv_computer_game_");
-  const ComputerGame played(logPath, 200);
+  const ComputerGame played(200);
   ASSERT_TRUE(played.game.Ended()) << "still running after 200 turns";
   EXPECT_LE(played.game.World().turn, 150u) << "the game length ends it at the latest";
-  std::ifstream in(logPath);
+  std::ifstream in(played.logFile.path);
   const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
   const std::size_t over = text.find("game over by condition ");
   ASSERT_NE(over, std::string::npos);
@@ -78,13 +72,12 @@ TEST(SrvComputerGame, TwoHundredTurnsOfComputerChaptersEndByAVictoryCondition) {
 }
 
 TEST(SrvComputerGame, TheSameSeedPlaysTheSameGame) {
-  const std::string logPath = LogPath("srv_computer_replay_");
   std::array<std::uint32_t, kMaxChapters> first{};
   {
-    const ComputerGame played(logPath, 40);
+    const ComputerGame played(40);
     first = played.game.World().scores;
   }
-  const ComputerGame again(logPath, 40);
+  const ComputerGame again(40);
   EXPECT_EQ(again.game.World().scores, first);
   EXPECT_NE(first, (std::array<std::uint32_t, kMaxChapters>{}));
 }

@@ -50,7 +50,7 @@ struct TournamentFigures {
   int battlesWithoutShot = 0;
   // The longest run of consecutive turns one place had a battle without a shot.
   int longestIdleBattle = 0;
-  std::uint64_t credits = 0;   // of every chapter at the end
+  std::uint64_t credits = 0;   // of every chapter in play at the end
   std::uint64_t minerals = 0;  // in every pool at the end
   std::uint64_t creditsAt50 = 0;
   std::uint64_t mineralsAt50 = 0;
@@ -98,10 +98,12 @@ inline int ControlledByAll(const SrvWorld& world) {
   return n;
 }
 
+// An eliminated chapter's credits are nobody's to spend: only those of the
+// chapters in play count.
 inline std::uint64_t CreditsOfAll(const SrvWorld& world) {
   std::uint64_t n = 0;
   for (std::uint16_t c = 0; c < kMaxChapters; ++c)
-    if (const CGChapter* ch = world.Chapter(c); world.HasChapter(c) && ch != nullptr) n += ch->credits;
+    if (const CGChapter* ch = world.Chapter(c); SrvInPlay(ch)) n += ch->credits;
   return n;
 }
 

@@ -7,15 +7,21 @@
 #include <memory>
 #include <new>
 #include <string>
+#include <vector>
 
 #include "Game/app/AppGlobals.h"
+#include "Game/app/CMessageBoxes.h"
 #include "Game/base/GInstData.h"
 #include "Game/model/GGameData.h"
+#include "Game/model/GUnit.h"
+#include "Game/views/frame/CHelpLibrary.h"
+#include "Game/views/frame/CPopupMenu.h"
 #include "Game/rules/GHullDB.h"
 #include "Game/rules/GModuleDB.h"
 #include "Game/rules/GTemplateDB.h"
 #include "Game/rules/GUnitTem.h"
 #include "Game/views/flat/CVDesign.h"
+#include "Game/views/flat/DesignTemplateFile.h"
 #include "platform/core/dospath.h"
 #include "platform/core/registry.h"
 #include "platform/resource/module.h"
@@ -28,6 +34,7 @@
 #include "tests/support/golden.h"
 #include "tests/support/temp_dir.h"
 #include "platform/core/files.h"
+#include "tools/rc/moduleimage.h"
 
 namespace {
 
@@ -93,9 +100,14 @@ class DesignViewTest : public testing::Test, protected views_test::ViewScreen {
   }
   // The list cell of entry i (scrolled to be visible).
   int CellX(int i) const { return 65 + 103 * (i - view->ListFirst()) + 40; }
-  ::testing::AssertionResult LooksLike(const char* name) {
+  // Delivers what waits, as the main loop would before anything modal opens:
+  // buttons still to be painted would otherwise paint under a message box.
+  static void Pump() {
     plat::MSG msg;
     while (plat::PeekMessage(&msg, nullptr, 0, 0, plat::PM_REMOVE)) plat::DispatchMessage(&msg);
+  }
+  ::testing::AssertionResult LooksLike(const char* name) {
+    Pump();
     AddDirtyRect({0, 0, 800, 600});
     FlushScreen();
     return quentest::MatchesGolden(quentest::ScreenArea({0, 0, 800, 600}),
@@ -315,6 +327,279 @@ TEST_F(DesignViewTest, TheHullChooserPicksAResearchedHullOrGivesTheDesignBack) {
   EXPECT_EQ(view->Design()->moduleCount, 0);
   EXPECT_STREQ(view->Design()->GetName(), "Old Name");
   EXPECT_EQ(view->Saved(), 0u);
+}
+
+// Fits the first researched list entries the hull takes, `count` at most.
+void FitResearched(CDesignView& view, int count) {
+  for (int i = 0; i < view.ListCount() && count > 0; ++i)
+    if (view.ListEntry(i).percent == 100 && view.PlaceModule(view.ListEntry(i), -1)) --count;
+}
+
+TEST_F(DesignViewTest, AUnitsDesignIsShownReadOnlyAndTheWorkingCopyComesBack) {
+  view->Render(-1);
+  CGHull* hull = ChooseHull();
+  ASSERT_NE(hull, nullptr);
+  FitResearched(*view, 2);
+  ASSERT_NE(view->Design()->moduleCount, 0);
+  const_cast<CGUnitTemplate*>(view->Design())->SetName("Working");
+  // The unit's own design: the same hull with one module fewer.
+  constexpr std::uint32_t kUnit = 0x24000321;
+  auto* design = new CGUnitTemplate(static_cast<std::uint8_t>(kLocal), static_cast<std::int32_t>((kLocal << 26) | 0x77));
+  design->CopyDesign(*view->Design(), -1);
+  for (int s = kTemplateSlots - 1; s >= 0; --s)
+    if (design->GetModuleId(s) != kNoModuleId) {
+      design->RemoveModule(s);
+      break;
+    }
+  design->SetName("Picket");
+  g_gameData->templates.AddTemplate(design, kLocal);
+  const Location at{0, 0, 0, 0};
+  ASSERT_NE(g_gameData->pieces.CreateUnit(design, &at, static_cast<std::uint8_t>(kLocal), kUnit), nullptr);
+  view->GoToView(VIEW_SOLAR, -1);
+
+  view->Render(static_cast<std::int32_t>(kUnit));
+  EXPECT_STREQ(view->Design()->GetName(), "Picket");
+  EXPECT_TRUE(view->Design()->IsSameDesign(*design));
+  EXPECT_TRUE(LooksLike("design_read_only.png"));
+  // Nothing can be picked, placed, filtered, loaded, chosen or switched.
+  const int fitted = view->Design()->moduleCount;
+  EXPECT_EQ(view->PlaceModule(view->ListEntry(0), -1), 0);
+  view->OnLButtonDown(CellX(0), 540, 0);
+  EXPECT_EQ(view->OnLButtonUp(400, 200, 0), 0);  // no drag began
+  view->OnLButtonDblClk(CellX(0), 540);
+  EXPECT_EQ(view->Design()->moduleCount, fitted);
+  view->SetModuleFilter(3);
+  EXPECT_EQ(view->Filter(), kAllModulesFilter);
+  view->OnCommand(127);
+  EXPECT_EQ(view->ChooserPage(), 0);
+  EXPECT_EQ(view->LoadTemplateFile("C:\\whatever.tpl"), 0);
+  view->OnKeyDown(plat::VK_DOWN, 0);
+  EXPECT_EQ(view->DesignSlot(), 0);
+  EXPECT_STREQ(design->GetName(), "Picket");
+
+  // Leaving gives the working copy back, editable again.
+  view->GoToView(VIEW_SOLAR, -1);
+  EXPECT_STREQ(view->Design()->GetName(), "Working");
+  EXPECT_EQ(view->Design()->hull, hull);
+  view->Render(-1);
+  view->SetModuleFilter(3);
+  EXPECT_EQ(view->Filter(), 3);
+}
+
+// The message boxes' buttons on the screen.
+constexpr int kBoxButtonY = 229 + 108 + 17;
+constexpr int kYesX = 263 + 47 + 35;
+constexpr int kNoX = 263 + 157 + 35;
+constexpr int kOkX = 263 + 103 + 35;
+
+TEST_F(DesignViewTest, TemplateFilesReplaceTheWorkingCopyOnlyWhenTheyMay) {
+  quentest::TempDir dir("design-files");
+  plat::SetDrive('T', dir.path());
+  view->Render(-1);
+  CGHull* hull = ChooseHull();
+  ASSERT_NE(hull, nullptr);
+  FitResearched(*view, 2);
+  const_cast<CGUnitTemplate*>(view->Design())->SetName("Filed");
+  ASSERT_EQ(view->SaveTemplateFile("T:\\filed.tpl"), 1);
+  CGUnitTemplate filed(view->Design()->chapter, static_cast<std::int32_t>(view->Design()->templateId));
+  filed.CopyDesign(*view->Design(), -1);
+
+  // Back from a changed design to the file's.
+  view->OnCommand(127);
+  view->OnLButtonDown(10, 10, 0);  // cancel the chooser
+  for (int s = 0; s < kTemplateSlots; ++s) view->UnfitSlot(s, 0);
+  ASSERT_EQ(view->Design()->moduleCount, 0);
+  Pump();
+  ASSERT_EQ(view->LoadTemplateFile("T:\\filed.tpl"), 1);
+  EXPECT_TRUE(view->Design()->IsSameDesign(filed));
+  EXPECT_STREQ(view->Design()->GetName(), "Filed");
+  EXPECT_EQ(view->Saved(), 0u);
+  EXPECT_EQ(view->LoadTemplateFile("T:\\missing.tpl"), 0);  // silently
+
+  // A fitted module no longer researched: No keeps the working copy, Yes
+  // takes the design without it.
+  std::uint16_t dropped = kNoModuleId;
+  int droppedSlot = -1;
+  for (int s = 0; s < kTemplateSlots && dropped == kNoModuleId; ++s)
+    if ((dropped = filed.GetModuleId(s)) != kNoModuleId) droppedSlot = s;
+  ASSERT_NE(dropped, kNoModuleId);
+  const std::uint16_t points = g_gameData->moduleDB->GetRecord(dropped)->researchPoints;
+  for (int s = 0; s < kTemplateSlots; ++s) view->UnfitSlot(s, 0);
+  g_gameData->moduleDB->GetRecord(dropped)->researchPoints = 5000;
+  backend->Click(kNoX, kBoxButtonY, plat::input::Button::Left, 10);
+  EXPECT_EQ(view->LoadTemplateFile("T:\\filed.tpl"), 0);
+  EXPECT_EQ(view->Design()->moduleCount, 0);
+  backend->Click(kYesX, kBoxButtonY, plat::input::Button::Left, 10);
+  EXPECT_EQ(view->LoadTemplateFile("T:\\filed.tpl"), 1);
+  EXPECT_EQ(view->Design()->GetModuleId(droppedSlot), kNoModuleId);
+  EXPECT_EQ(view->Design()->moduleCount, filed.moduleCount - 1);
+  g_gameData->moduleDB->GetRecord(dropped)->researchPoints = points;
+
+  // A file without a hull is refused with its box; the working copy stays.
+  CGUnitTemplate empty(view->Design()->chapter, 0);
+  ASSERT_EQ(WriteTemplateFile("T:\\empty.tpl", empty), 1);
+  const int kept = view->Design()->moduleCount;
+  backend->Click(kOkX, kBoxButtonY, plat::input::Button::Left, 10);
+  EXPECT_EQ(view->LoadTemplateFile("T:\\empty.tpl"), 0);
+  EXPECT_EQ(view->Design()->hull, hull);
+  EXPECT_EQ(view->Design()->moduleCount, kept);
+  EXPECT_TRUE(backend->ScriptDone());
+  plat::SetDrive('C', std::filesystem::path(QUEN_BUILD_DIR) / "gamedata/c");
+}
+
+// The command ids of the open popup menu.
+std::vector<std::uint32_t> MenuItems() {
+  std::vector<std::uint32_t> ids;
+  for (int i = 0; g_popupMenu && i < g_popupMenu->GetItemCount(); ++i) ids.push_back(g_popupMenu->GetItemId(i));
+  return ids;
+}
+
+std::vector<std::uint8_t> HelpResource(const std::string& text) {
+  std::vector<std::uint8_t> r(4 + text.size());
+  r[0] = static_cast<std::uint8_t>(text.size());
+  std::copy(text.begin(), text.end(), r.begin() + 4);
+  return r;
+}
+
+TEST_F(DesignViewTest, ContextMenusByPlaceAndHelpOnAModuleWithAlt) {
+  view->Render(-1);
+  Pump();
+  using Ids = std::vector<std::uint32_t>;
+  // Anywhere in the chamber: the template files.
+  backend->PressKey(plat::VK_ESCAPE, 10);
+  view->OnRButtonDown(300, 300, 0);
+  EXPECT_EQ(MenuItems(), (Ids{522, 523}));
+  // Over the module list: the read-out's pages; beside the cells, nothing.
+  backend->PressKey(plat::VK_ESCAPE, 10);
+  view->OnRButtonDown(CellX(1), 540, 0);
+  EXPECT_EQ(MenuItems(), (Ids{517, 518, 519}));
+  EXPECT_EQ(view->OnMenuCommand(519), 1);
+  EXPECT_EQ(view->ModuleDataMode(), 2);
+  EXPECT_EQ(g_popupMenu, nullptr);
+  view->OnRButtonDown(30, 540, 0);
+  EXPECT_EQ(g_popupMenu, nullptr);
+  // The goto bar's own menu, whose "set goto" marks the chamber in the slot.
+  backend->PressKey(plat::VK_ESCAPE, 10);
+  view->OnRButtonDown(250, 40, 0);
+  ASSERT_FALSE(MenuItems().empty());
+  EXPECT_EQ(MenuItems()[0], 501u);
+  EXPECT_EQ(view->OnMenuCommand(501), 1);
+  const GotoEntry& slot = g_gotoSlots[static_cast<std::size_t>(250 / 80 + kGotoColumns * g_gotoGroup)];
+  EXPECT_EQ(slot.kind, GOTO_DESIGN);
+  EXPECT_EQ(slot.id, 0xFFFFFFFFu);
+  EXPECT_EQ(g_popupMenu, nullptr);
+
+  // Alt and the right button on a module: its help topic, until Escape.
+  ModuleRecord* record = g_gameData->moduleDB->GetRecord(view->ListEntry(view->ListFirst()).module);
+  const std::uint16_t topic = record->helpTopic;
+  record->helpTopic = 4321;
+  CHelpLibrary help;
+  if (help.module) plat::FreeLibrary(help.module);
+  help.module = plat::LoadLibraryFromMemory(rc::WriteModuleImage(
+      {{plat::ResName("HELP"), plat::ResName(4321), rc::kDefaultLanguage, HelpResource("A module")}}));
+  ASSERT_NE(help.module, nullptr);
+  g_gameData->helpLibrary = &help;
+  backend->KeyDown(plat::VK_MENU);
+  backend->RunUntilIdle();
+  // With Alt beside the cells nothing opens.
+  EXPECT_EQ(view->OnRButtonDown(30, 540, 0), 0);
+  EXPECT_EQ(g_popupMenu, nullptr);
+  // The help window stays until Escape (Alt let go first).
+  backend->KeyUp(plat::VK_MENU, 100);
+  backend->PressKey(plat::VK_ESCAPE, 200);
+  const plat::DWORD start = plat::timeGetTime();
+  EXPECT_EQ(view->OnRButtonDown(CellX(view->ListFirst()), 540, 0), 1);
+  EXPECT_GE(plat::timeGetTime() - start, 250u);
+  EXPECT_EQ(g_popupMenu, nullptr);
+  EXPECT_TRUE(backend->ScriptDone());
+  g_gameData->helpLibrary = nullptr;
+  record->helpTopic = topic;
+}
+
+TEST_F(DesignViewTest, AHeldScrollButtonStepsEachFrameUntilReleased) {
+  view->Render(-1);
+  ASSERT_GT(view->ListCount(), 8);
+  backend->MoveMouse(600, 540);
+  backend->MouseDown(plat::input::Button::Left);
+  backend->RunUntilIdle();
+  EXPECT_EQ(view->HeldScroll(), 1);
+  EXPECT_EQ(view->ListFirst(), 1);
+  for (int frame = 0; frame < 3; ++frame) {
+    plat::Sleep(100);
+    view->Render(-1);
+  }
+  EXPECT_EQ(view->ListFirst(), 4);
+  backend->MouseUp(plat::input::Button::Left);
+  backend->RunUntilIdle();
+  plat::Sleep(100);
+  view->Render(-1);
+  EXPECT_EQ(view->HeldScroll(), 0);
+  EXPECT_EQ(view->ListFirst(), 4);
+
+  // Held to the left past the front: one beep there, and the hold ends.
+  const std::size_t beeps = backend->Beeps().size();
+  backend->MoveMouse(30, 540);
+  backend->MouseDown(plat::input::Button::Left);
+  backend->RunUntilIdle();
+  for (int frame = 0; frame < 8; ++frame) {
+    plat::Sleep(100);
+    view->Render(-1);
+  }
+  EXPECT_EQ(view->ListFirst(), 0);
+  EXPECT_EQ(view->HeldScroll(), 0);
+  EXPECT_EQ(backend->Beeps().size(), beeps + 1);
+  backend->MouseUp(plat::input::Button::Left);
+  backend->RunUntilIdle();
+}
+
+TEST_F(DesignViewTest, ANewDesignStartsFromSlotZero) {
+  view->Render(-1);
+  ASSERT_NE(ChooseHull(), nullptr);
+  FitResearched(*view, 1);
+  ASSERT_EQ(view->StoreDesign("First"), nullptr);
+  view->OnKeyDown(plat::VK_DOWN, 0);
+  ASSERT_EQ(view->DesignSlot(), 1);
+  EXPECT_EQ(view->Design()->hull, nullptr);
+  view->NewDesign();
+  EXPECT_EQ(view->DesignSlot(), 0);
+  EXPECT_STREQ(view->Design()->GetName(), "First");
+  EXPECT_NE(view->Design()->moduleCount, 0);
+}
+
+TEST_F(DesignViewTest, HoveringAGotoSlotShowsItsUnitAndLeavingGivesTheSlotsBack) {
+  view->Render(-1);
+  ASSERT_NE(ChooseHull(), nullptr);
+  constexpr std::uint32_t kUnit = 0x24000322;
+  auto* design = new CGUnitTemplate(static_cast<std::uint8_t>(kLocal), static_cast<std::int32_t>((kLocal << 26) | 0x78));
+  design->CopyDesign(*view->Design(), -1);
+  design->SetName("Scout");
+  g_gameData->templates.AddTemplate(design, kLocal);
+  const Location at{0, 0, 0, 0};
+  ASSERT_NE(g_gameData->pieces.CreateUnit(design, &at, static_cast<std::uint8_t>(kLocal), kUnit), nullptr);
+  view->SetGotoSlot(4, GOTO_UNIT, kUnit, 0);
+  // The panel's rows, below its picture.
+  const plat::RECT panel{637, 200, 790, 466};
+  const auto shown = [&] {
+    Pump();
+    AddDirtyRect({0, 0, 800, 600});
+    FlushScreen();
+    return quentest::ScreenArea(panel).rgb;
+  };
+  const auto slots = shown();
+  view->OnMouseMove(0, plat::MAKELPARAM(4 * 79 + 40, 40));
+  const auto unit = shown();
+  EXPECT_NE(unit, slots);
+  // Over the list and back: the unit is shown again, not the module.
+  view->OnMouseMove(0, plat::MAKELPARAM(CellX(0), 540));
+  const auto module = shown();
+  EXPECT_NE(module, unit);
+  view->OnMouseMove(0, plat::MAKELPARAM(4 * 79 + 40, 40));
+  EXPECT_EQ(shown(), unit);
+  // An empty slot shows nothing new; away from everything the slot list returns.
+  view->OnMouseMove(0, plat::MAKELPARAM(7 * 79 + 40, 40));
+  EXPECT_EQ(shown(), unit);
+  view->OnMouseMove(0, plat::MAKELPARAM(100, 300));
+  EXPECT_EQ(shown(), slots);
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include "Game/app/AppGlobals.h"
 #include "Game/app/AppMessages.h"
 #include "Game/base/GIDString.h"
+#include "Game/base/GInstData.h"
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GChapter.h"
 #include "Game/model/GGameData.h"
@@ -22,6 +23,7 @@
 #include "Game/model/GUnit.h"
 #include "Game/model/GUnitOrder.h"
 #include "Game/model/GZone.h"
+#include "Game/panels/CVData.h"
 #include "Game/rules/GUnitTem.h"
 #include "Game/net/NetSession.h"
 #include "Game/rules/GGameVar.h"
@@ -33,6 +35,7 @@
 #include "platform/core/random.h"
 #include "platform/core/files.h"
 #include "platform/resource/module.h"
+#include "platform/user/input.h"
 #include "platform/user/keys.h"
 #include "platform/user/messages.h"
 #include "platform/user/queue.h"
@@ -309,6 +312,9 @@ TEST_F(TerrainView, LeavingPostsTheSwitch) {
   Show();
   // J does the same; Tab walks to the next asteroid where chapter 9 is.
   view->OnKeyDown('J', 0);
+  // The switch record: the terrain view was left for the asteroid's space.
+  EXPECT_EQ(g_previousViewType, static_cast<std::uint32_t>(VIEW_TERRAIN));
+  EXPECT_EQ(g_viewType, static_cast<std::uint32_t>(VIEW_ASTEROID_SPACE));
   Shown();
   g_gameData->solarDB.GetAsteroid(4)->GetZone(3)->SetOwner(kLocal);
   g_gameData->solarDB.GetAsteroid(4)->GetZone(3)->SetAtvCounts(1, 0, 0, 0);
@@ -675,6 +681,19 @@ TEST_F(TerrainReplay, WithoutEventsThePhasesRunThrough) {
   EXPECT_EQ(replay->ShownMovers(), 0);
 }
 
+TEST_F(TerrainReplay, ArtifactsStandFromTheStartToTheEnd) {
+  Shown()->GetZone(4)->status = 2;
+  Shown()->GetZone(8)->status = 0;
+  // An artifact named by an event stands at its zone's seed-bank cell too.
+  Record({{18, 0, 3, 11, 3, 3, 11, 3, kLocal}});
+  Start();
+  AdvanceVirtualClock(40);
+  replay->PlayFrameAnimation(40);
+  EXPECT_EQ(replay->ShownMovers(), 3);
+  PlayToEnd();
+  EXPECT_EQ(replay->ShownMovers(), 3);
+}
+
 TEST_F(TerrainReplay, AdvanceStepsOnceAndRestartBeginsAgain) {
   Record(terrain_test::EveryPhase());
   Start();
@@ -727,3 +746,119 @@ TEST_F(TerrainReplay, HostileEventsShowNothingAndEnd) {
 }
 
 }  // namespace
+
+// ---- read-outs in the data panel and artifacts ----
+
+class TerrainHover : public TerrainAtvs {
+ protected:
+  // Whether the data panel shows `text` in a row or caption now.
+  static bool PanelShows(const std::string& text) {
+    return std::any_of(g_dataPanel->shown.begin(), g_dataPanel->shown.end(),
+                       [&](const DataPanelText& t) { return t.text == text; });
+  }
+  void MoveTo(std::pair<int, int> p) { view->OnMouseMove(0, At(p.first, p.second)); }
+};
+
+TEST_F(TerrainHover, ZonesGotoSlotsAndTheSelectionInTurn) {
+  // A zone under the cursor: its read-out, once, whichever of its cells.
+  MoveTo(CellPoint(9, 1));
+  EXPECT_EQ(g_dataPanel->zoneIndex, 9u);
+  EXPECT_TRUE(PanelShows("Rock2"));
+  g_dataPanel->shown.clear();
+  MoveTo(CellPoint(9, 3));
+  EXPECT_TRUE(g_dataPanel->shown.empty());
+  // A goto slot's unit; the same slot again draws nothing.
+  const Location at{kShown, 0, 0, 0};
+  CGUnit* unit = g_gameData->pieces.CreateUnit(nullptr, &at, kLocal, (9u << 26) | 5u);
+  ASSERT_NE(unit, nullptr);
+  g_gotoSlots[3] = GotoEntry{GOTO_UNIT, (9u << 26) | 5u};
+  g_gotoSlots[4] = GotoEntry{GOTO_UNIT, 12345};
+  MoveTo({GotoColumnLeft(3) + 20, 40});
+  EXPECT_EQ(g_dataPanel->unit, unit);
+  g_dataPanel->unit = nullptr;
+  MoveTo({GotoColumnLeft(3) + 30, 50});
+  EXPECT_EQ(g_dataPanel->unit, nullptr);
+  g_dataPanel->unit = unit;
+  // A unit that is gone shows nothing; the panel keeps what it had.
+  MoveTo({GotoColumnLeft(4) + 20, 40});
+  EXPECT_TRUE(g_dataPanel->shown.empty());
+  EXPECT_EQ(g_dataPanel->unit, unit);
+  // Off the zones, with nothing selected, the panel empties.
+  MoveTo({40, 110});
+  EXPECT_TRUE(g_dataPanel->shown.empty());
+  EXPECT_EQ(g_dataPanel->zoneKey, kNoZoneKey);
+  // Over the notification lines the base's hover runs and the panel stays.
+  MoveTo(CellPoint(1, 0));
+  MoveTo({300, 540});
+  EXPECT_EQ(g_dataPanel->zoneIndex, 1u);
+  EXPECT_TRUE(PanelShows("Rock2"));
+}
+
+TEST_F(TerrainHover, TheWheelAndPageKeysStepTheZonePage) {
+  const auto [x, y] = CellPoint(1, 0);
+  MoveTo({x, y});
+  ASSERT_EQ(g_dataPanel->zoneMode, 0);
+  // Towards the player (negative delta) forward, away back; the zone is shown again.
+  const auto wheel = [](int delta) { return static_cast<WPARAM>(static_cast<std::uint16_t>(delta) << 16); };
+  EXPECT_EQ(view->OnMouseWheel(wheel(-120), At(x, y)), 1);
+  EXPECT_EQ(g_dataPanel->zoneMode, 1);
+  EXPECT_EQ(g_dataPanel->zoneKey, 1u);
+  EXPECT_EQ(view->OnMouseWheel(wheel(120), At(x, y)), 1);
+  EXPECT_EQ(view->OnMouseWheel(wheel(120), At(x, y)), 1);
+  EXPECT_EQ(g_dataPanel->zoneMode, 2);
+  // Off the zones the wheel is not the view's.
+  EXPECT_EQ(view->OnMouseWheel(wheel(-120), At(40, 110)), 0);
+  EXPECT_EQ(g_dataPanel->zoneMode, 2);
+  // The page keys at the cursor: Page Up forward, Page Down back.
+  SetCursorPos(x, y);
+  EXPECT_EQ(view->OnKeyDown(VK_PRIOR, 0), 1);
+  EXPECT_EQ(g_dataPanel->zoneMode, 0);
+  EXPECT_EQ(view->OnKeyDown(VK_NEXT, 0), 1);
+  EXPECT_EQ(g_dataPanel->zoneMode, 2);
+  SetCursorPos(40, 110);
+  EXPECT_EQ(view->OnKeyDown(VK_NEXT, 0), 0);
+  EXPECT_EQ(g_dataPanel->zoneMode, 2);
+  g_dataPanel->zoneMode = 0;
+}
+
+TEST_F(TerrainHover, ADragReadsOutTheZonesItPassesAndTheDrop) {
+  const int target = FreeNeighbour(1);
+  ASSERT_GT(target, 0);
+  MoveTo(CellPoint(1, 1));
+  view->OnLButtonDown(Half(1, 1, false).first, Half(1, 1, false).second, 0);
+  MoveTo(CellPoint(target, 0));
+  EXPECT_EQ(g_dataPanel->zoneIndex, static_cast<std::uint32_t>(target));
+  // Over no zone the panel goes back to the (empty) selection.
+  MoveTo({40, 110});
+  EXPECT_TRUE(g_dataPanel->shown.empty());
+  const auto [x, y] = CellPoint(target, 0);
+  view->OnMouseMove(0, At(x, y));
+  g_dataPanel->shown.clear();
+  view->OnLButtonUp(x, y, 0);
+  // The drop zone is read out again with its new arrival, though it was shown.
+  EXPECT_EQ(g_dataPanel->zoneIndex, static_cast<std::uint32_t>(target));
+  EXPECT_TRUE(PanelShows("Rock2"));
+  EXPECT_EQ(Shown()->GetZone(static_cast<std::uint16_t>(target))->GetArrivingAtvCount(0, 1), 1);
+}
+
+TEST_F(TerrainHover, AnArtifactShowsAndBarsRaisingAndEntrenching) {
+  // Zone 1: chapter 9's seed banks may raise both values, its power ATVs entrench.
+  const auto has = [](const std::vector<std::uint32_t>& items, std::uint32_t id) {
+    return std::find(items.begin(), items.end(), id) != items.end();
+  };
+  ASSERT_TRUE(has(Items(1, 3), CVTerrain::MENU_RAISE_MINING));
+  ASSERT_TRUE(has(Items(1, 2), CVTerrain::MENU_ENTRENCH));
+  const auto [x, y] = CellPoint(1, 3);
+  const RECT cell{x - 20, y - 16, x + 32, y + 17};
+  const std::vector<std::uint32_t> before = quentest::ScreenArea(cell).rgb;
+  Shown()->GetZone(1)->status = 0;
+  EXPECT_TRUE(CVTerrain::HasArtifact(*Shown()->GetZone(1)));
+  EXPECT_FALSE(has(Items(1, 3), CVTerrain::MENU_RAISE_MINING));
+  EXPECT_FALSE(has(Items(1, 3), CVTerrain::MENU_RAISE_STACKING));
+  // Building stays open to a zone with an artifact.
+  EXPECT_TRUE(has(Items(1, 3), CVTerrain::MENU_ATV_FACILITY));
+  EXPECT_FALSE(has(Items(1, 2), CVTerrain::MENU_ENTRENCH));
+  // The artifact's picture lies under the seed-bank cell's ATVs.
+  view->RedrawAllZones(1);
+  EXPECT_NE(quentest::ScreenArea(cell).rgb, before);
+}

@@ -401,6 +401,20 @@ TEST_F(AstSpace, TheHeightClickIsKeptWithinTheBandThePreviewShows) {
   EXPECT_EQ(SentOrders(), std::vector<std::uint32_t>{ORDER_MOVE_TO_LOCATION});
 }
 
+TEST_F(AstSpace, TheStatusLineNamesTheAsteroidAndItsScanAge) {
+  CVAstSpace& v = MakeAst();
+  CGAsteroid& a = *g_gameData->solarDB.GetAsteroid(1);
+  a.SetName("Vornix");
+  Ship(1);
+  g_gameData->turn = 9;
+  a.lastScanTurn = 9;
+  Show(v, 1);
+  EXPECT_EQ(Status(), "Vornix - Up to date");
+  a.lastScanTurn = 6;
+  Show(v, 1);
+  EXPECT_EQ(Status(), "Vornix - Last updated: 3 turns ago");
+}
+
 TEST_F(AstSpace, TabWithNowhereElseToGoSaysSoAndStays) {
   CVAstSpace& v = MakeAst();
   Ship(1);

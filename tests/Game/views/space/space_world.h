@@ -31,8 +31,9 @@
 
 namespace space_test {
 
-// Camera modes of the test view: 1 orbit, 2 free, 3 linear, 4 locked.
-enum TestMode { kOrbit = 1, kFree = 2, kLinear = 3, kLocked = 4 };
+// Camera modes of the test view, numbered as the space views number theirs:
+// 1 linear, 2 orbit, 3 free, 4 locked.
+enum TestMode { kLinear = 1, kOrbit = 2, kFree = 3, kLocked = 4 };
 
 class TestView : public CVB3DView {
  public:

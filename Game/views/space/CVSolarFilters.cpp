@@ -1,0 +1,439 @@
+// The solar view's asteroid filters, their buttons and the future-view
+// button, the filter halos and labels, and the asteroids the player marked.
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "Game/app/AppGlobals.h"
+#include "Game/base/GIDString.h"
+#include "Game/base/GInstData.h"
+#include "Game/base/TraceError.h"
+#include "Game/model/GAsteroid.h"
+#include "Game/model/GChapter.h"
+#include "Game/model/GGameData.h"
+#include "Game/model/GGuild.h"
+#include "Game/model/GZone.h"
+#include "Game/panels/CVData.h"
+#include "Game/views/frame/OrderFeedback.h"
+#include "Game/views/space/CVAstSpace.h"
+#include "Game/views/space/CVSolar.h"
+#include "Game/views/world/CVDispObj.h"
+#include "Game/views/world/CVSgWorld.h"
+#include "Game/views/world/DisplayList.h"
+#include "media/CImageButton.h"
+#include "media/CSprite.h"
+#include "platform/gdi/bitmaps.h"
+#include "platform/gdi/dc.h"
+#include "platform/user/focus.h"
+#include "platform/user/window.h"
+
+using namespace plat;
+using namespace orders;
+
+namespace {
+
+constexpr std::uint16_t kMarkedHalo = 0;
+constexpr std::uint16_t kFilterHalo = 4;
+constexpr std::uint8_t kWaitingForGuild = 4;
+constexpr std::uint8_t kWaitingForChapter = 5;
+constexpr std::uint8_t kZoneUnsurveyed = 253;
+constexpr std::uint16_t kNone = 0xFFFF;
+
+constexpr const char* kWords[kSolarFilterCount] = {"mine_", "loyal", "rebel", "unclm", "chap_",
+                                                   "guild", "prsnce", "ecngrd", "size", "pwrcof"};
+
+// The status texts of filters 0 (none) to 10, plain and with Shift.
+struct FilterText {
+  const char* plain;
+  const char* inverted;
+};
+constexpr FilterText kFilterTexts[] = {
+    {"FILTNONE", "FILTNONE"}, {"FILTALLA", "IFLTNONE"}, {"FILTLOYL", "IFLTLOYL"}, {"FILTREBL", "IFLTREBL"},
+    {"FILTUNSV", "IFLTUNSV"}, {"FILTCHAP", "IFLTCHAP"}, {"FILTGILD", "IFLTGILD"}, {"FILTPRES", "FILTPRES"},
+    {"FILTECON", "FILTECON"}, {"FILTSIZE", "FILTSIZE"}, {"FILTPOWR", "FILTPOWR"}};
+
+std::string GuildArt(const char* name) {
+  char path[300];
+  const int guild = g_gameData ? g_gameData->GetLocalGuildIndex() : 0;
+  std::snprintf(path, sizeof path, "%s%s", g_instData.GetGuildPath(guild), name);
+  return path;
+}
+
+HMODULE GuildModule() { return g_gameData ? g_gameData->GetGuildModule(g_gameData->GetLocalGuildIndex()) : nullptr; }
+
+CGChapter* Chapter(std::uint32_t id) {
+  return g_gameData && g_gameData->guildList && id != kNone ? g_gameData->guildList->GetChapter(id) : nullptr;
+}
+
+bool Unsurveyed(CGAsteroid* a) {
+  const CGZone* zone = a->GetZoneCount() > 0 ? a->GetZone(0) : nullptr;
+  return zone && zone->owner == kZoneUnsurveyed;
+}
+
+// The face of a view button copied to its own window: the flush reaches
+// only the framework's windows.
+void ShowInButtonWindow(const CImageButton* b) {
+  if (!b || !b->window || !g_screenSprite || g_flushSuspended) return;
+  HDC screen = g_screenSprite->GetDC();
+  if (!screen) return;
+  if (HDC dc = GetDC(b->window)) {
+    BitBlt(dc, 0, 0, b->width, b->height, screen, b->x, b->y, SRCCOPY);
+    ReleaseDC(b->window, dc);
+  }
+  g_screenSprite->ReleaseDC(screen);
+}
+
+}  // namespace
+
+// --- buttons ---
+
+void CVSolar::CreateButtons(HWND window, HINSTANCE instance) {
+  auto make = [&](std::uint32_t id, int x, int y, int w, const char* tipId, const std::string& normal,
+                  const std::string& pressed, std::uint32_t help) {
+    char tip[256] = {};
+    if (g_gameData && g_gameData->textIndex) g_gameData->textIndex->GetText(tipId, tip, 255);
+    auto* button = new CImageButton();
+    button->Create(g_viewDDraw, window, instance, g_tooltipWnd, tip, static_cast<int>(id), x, y, w, 24,
+                   static_cast<DWORD>(-1), help, GuildModule());
+    button->SetImages(normal.c_str(), pressed.c_str());
+    if (button->window) ShowWindow(button->window, SW_HIDE);
+    return button;
+  };
+  for (int i = 0; i < kSolarFilterCount; ++i) {
+    char tipId[16], normal[48], pressed[48];
+    std::snprintf(tipId, sizeof tipId, "SFLTBTN%d", i);
+    if (i < 6) {
+      std::snprintf(normal, sizeof normal, "solview\\sf%sd.ima", kWords[i]);
+      std::snprintf(pressed, sizeof pressed, "solview\\sf%su.ima", kWords[i]);
+    } else {
+      std::snprintf(normal, sizeof normal, "solview\\%sup.ima", kWords[i]);
+      std::snprintf(pressed, sizeof pressed, "solview\\%sdn.ima", kWords[i]);
+    }
+    const int x = i < 6 ? 637 + 25 * i : 687 + 25 * (i - 6);
+    const int y = i < 6 ? 494 : 518;
+    filterButtons[static_cast<std::size_t>(i)] =
+        make(kFirstSolarFilterId + static_cast<std::uint32_t>(i), x, y, 25 + i % 2, tipId, GuildArt(normal),
+             GuildArt(pressed), 228 + static_cast<std::uint32_t>(i));
+  }
+  futureButton = make(kFutureButtonId, 637, 518, 51, "VSFVSTRT", GuildArt("solview\\futureup.ima"),
+                      GuildArt("solview\\futuredn.ima"), 238);
+}
+
+void CVSolar::ShowButtons(bool show) {
+  auto set = [show](CImageButton* b) {
+    if (b && b->window) ShowWindow(b->window, show ? SW_SHOW : SW_HIDE);
+  };
+  for (CImageButton* b : filterButtons) set(b);
+  set(futureButton);
+}
+
+void CVSolar::DrawButton(CImageButton* b) {
+  if (!b || !b->sprite) return;
+  DrawViewSprite(b->sprite.get(), b->x, b->y, nullptr);
+  ShowInButtonWindow(b);
+}
+
+void CVSolar::UpdateControlPanel() {
+  CVGeneric::UpdateControlPanel();
+  ShowButtons(!g_infoPanelVisible);
+  if (g_infoPanelVisible) return;
+  for (CImageButton* b : filterButtons) DrawButton(b);
+  DrawButton(futureButton);
+  FlushScreen();
+}
+
+void CVSolar::OnDrawItem(DRAWITEMSTRUCT* item) {
+  if (!item) return;
+  const std::uint32_t id = item->CtlID;
+  CImageButton* b = nullptr;
+  if (id >= kFirstSolarFilterId && id < kFirstSolarFilterId + kSolarFilterCount)
+    b = filterButtons[id - kFirstSolarFilterId];
+  else if (id == kFutureButtonId)
+    b = futureButton;
+  else if (id >= 162 && id <= 166)
+    b = ControlButton(id);
+  if (!b || !b->sprite) return;
+  const char* name = b->disabled ? b->disabledImage : (item->itemState & ODS_SELECTED) ? b->pressedImage
+                                                                                       : b->normalImage;
+  if (!name[0]) return;
+  b->sprite->SetImageName(name);
+  b->sprite->LoadImage(b->module);
+  DrawViewSprite(b->sprite.get(), b->x, b->y, nullptr);
+  ShowInButtonWindow(b);
+  FlushScreen();
+}
+
+LRESULT CVSolar::OnCommand(std::uint32_t id) {
+  if (id < kFirstSolarFilterId || id > 166) return 0;
+  if (startScreenShown && id != kToggleInfoPanelCommand) {
+    LeaveStartScreen();
+    if (id == kFutureButtonId) return 1;
+  }
+  auto toggleFuture = [this] {
+    if (futureButton) {
+      futureButton->Toggle();
+      DrawButton(futureButton);
+    }
+    ToggleFutureView();
+  };
+  if (id < kFutureButtonId) {
+    SelectFilter(static_cast<int>(id - kFirstSolarFilterId));
+  } else if (id == kFutureButtonId) {
+    if (!g_infoPanelVisible) toggleFuture();
+  } else if (id == kToggleInfoPanelCommand) {
+    if (g_futureView) toggleFuture();
+  } else if (id == 162 || id == 163) {
+    FutureViewCommand(4);
+  } else if (id == 164 || id == 165) {
+    if (!g_futureView) toggleFuture();
+    FutureViewCommand(id == 164 ? 1 : 3);
+  } else {
+    FutureViewCommand(5);
+  }
+  SetFocus(g_viewWnd);
+  return 1;
+}
+
+// --- filters ---
+
+void CVSolar::SelectFilter(int button) {
+  Tell(*this, "PROSCCMD");
+  Render(-1);
+  filterInverted = ShiftHeld() ? 1 : 0;
+  ClearFilterHalos();
+  if (activeFilter) {
+    if (g_pendingOrderOption == kWaitingForChapter) selectedChapter = 255;
+    if (g_pendingOrderOption == kWaitingForGuild || g_pendingOrderOption == kWaitingForChapter) {
+      g_pendingOrderOption = 255;
+      RefreshDataPanel(1);
+    }
+    if (CImageButton* b = activeFilter <= kSolarFilterCount ? filterButtons[activeFilter - 1u] : nullptr) {
+      b->Toggle();
+      DrawButton(b);
+    }
+  }
+  if (button < 0 || button >= kSolarFilterCount || button + 1 == activeFilter) {
+    activeFilter = 0;
+  } else {
+    activeFilter = static_cast<std::uint16_t>(button + 1);
+    if (CImageButton* b = filterButtons[static_cast<std::size_t>(button)]) {
+      b->Toggle();
+      DrawButton(b);
+    }
+  }
+  if (activeFilter == 5) {
+    if (g_dataPanel) g_dataPanel->ShowGuildList();
+    g_pendingOrderOption = kWaitingForGuild;
+    Tell(*this, "SELCTGLD");
+    if (selectedChapter == 255) {
+      FlushScreen();
+      return;
+    }
+  }
+  FlushScreen();
+  ShowFilterStatus();
+  ApplyFilterHalos();
+}
+
+void CVSolar::ShowGuildMenu() {
+  // The filters in turn: past the last, none.
+  SelectFilter(activeFilter >= kSolarFilterCount ? -1 : activeFilter);
+}
+
+void CVSolar::OnSelectGuild(int guild) {
+  ClearFilterHalos();
+  g_chosenGuild = static_cast<std::uint8_t>(guild);
+  selectedChapter = static_cast<std::uint16_t>(guild * 8);
+  g_pendingOrderOption = g_dataPanel ? static_cast<std::uint8_t>(g_dataPanel->ShowGuildMembers(guild))
+                                     : kWaitingForChapter;
+  Tell(*this, "SELCTCHP");
+}
+
+void CVSolar::OnSelectChapter(std::uint32_t slot) {
+  selectedChapter = static_cast<std::uint16_t>(selectedChapter + slot);
+  ShowFilterStatus();
+  ApplyFilterHalos();
+  g_pendingOrderOption = 255;
+  RefreshDataPanel(1);
+}
+
+void CVSolar::ShowFilterStatus() {
+  // A saved block cannot bring a filter past 10; the table covers them all.
+  if (activeFilter >= std::size(kFilterTexts)) return;
+  const FilterText& t = kFilterTexts[activeFilter];
+  const char* id = filterInverted == 1 ? t.inverted : t.plain;
+  char text[kTextSize + 1] = {};
+  if (g_gameData && g_gameData->textIndex) {
+    if (activeFilter == 5) {
+      const CGChapter* chapter = Chapter(selectedChapter);
+      const char* name = chapter && chapter->name ? chapter->name.get() : "";
+      g_gameData->textIndex->GetText(id, text, kTextSize, name);
+    } else {
+      g_gameData->textIndex->GetText(id, text, kTextSize);
+    }
+  }
+  SetStatusText(text, kStatusTime);
+}
+
+int CVSolar::FilterAsteroid(std::uint32_t number, std::uint16_t* owner, char* label, std::uint16_t* previousOwner) {
+  CGAsteroid* a = g_gameData && number < SolarLocation() ? g_gameData->solarDB.GetAsteroid(number) : nullptr;
+  if (!a) return 0;
+  *owner = a->owner;
+  const std::uint16_t local = LocalChapter();
+  const auto n = static_cast<std::uint16_t>(number);
+  constexpr std::size_t kLabel = 64;
+  bool pass = false;
+  switch (activeFilter) {
+    case 1:
+      pass = a->owner == local ||
+             g_gameData->pieces.CountOperationalUnits(n, static_cast<std::int16_t>(local)) > 0 ||
+             a->IsChapterPresent(static_cast<std::uint8_t>(local)) != 0;
+      break;
+    case 2:
+    case 3: {
+      const CGChapter* c = (a->owner >> 3) == (local >> 3) ? Chapter(a->owner) : nullptr;
+      const bool rebel = c && (c->renegade != 0 || c->camp != 0);
+      pass = c && (activeFilter == 2 ? !rebel : rebel);
+      break;
+    }
+    case 4: pass = Unsurveyed(a); break;
+    case 5:
+      if (previousOwner) *previousOwner = a->previousOwner;
+      if (a->owner == selectedChapter) {
+        pass = true;
+        if (previousOwner && a->previousOwner != selectedChapter) *owner = kNone;
+      } else {
+        pass = a->previousOwner == selectedChapter;
+      }
+      break;
+    case 6: pass = a->owner != kNone; break;
+    case 7:
+      if (g_gameData->pieces.CountOperationalUnits(n, -1) == 0) return 0;
+      if (label) std::snprintf(label, kLabel, "%s", a->GetName());
+      return 1;
+    case 8:
+      if (Unsurveyed(a)) return 0;
+      if (label) std::snprintf(label, kLabel, "%s", a->GetCompositionCode());
+      return 1;
+    case 9:
+      if (label) a->GetSizeText(label);
+      return 1;
+    case 10: {
+      if (Unsurveyed(a)) return 0;
+      int p = -1;
+      switch (a->owner == kNone ? kNone : a->owner >> 3) {
+        case 1: p = a->kinetic; break;
+        case 2: p = a->GetThermalCoefficient(); break;
+        case 3: p = a->GetRadiationCoefficient(); break;
+        case 4: p = a->spin; break;
+        default: break;
+      }
+      char text[kLabel];
+      if (!PowerFilterLabel(p, a->GetChapterPowerOutput(local), text, sizeof text)) return 0;
+      if (label) std::snprintf(label, kLabel, "%s", text);
+      return 1;
+    }
+    default: return 0;
+  }
+  if (filterInverted == 1) pass = !pass;
+  if (pass && label) std::snprintf(label, kLabel, "%s", a->GetName());
+  return pass ? 1 : 0;
+}
+
+void CVSolar::ApplyFilterHalos() {
+  if (!activeFilter || CVAstSpace::labelsOn || !displayList) return;
+  for (CVDispNode* n = displayList->head; n; n = n->next) {
+    CVDispObj* object = n->object;
+    if (object->GetType() != DISP_ASTEROID || marks.IsMarked(object->key.id)) continue;
+    std::uint16_t owner = kNone;
+    if (FilterAsteroid(object->key.id, &owner, nullptr, nullptr)) MarkObject(object, kFilterHalo, owner);
+  }
+}
+
+void CVSolar::ClearFilterHalos() {
+  if (!activeFilter || CVAstSpace::labelsOn || !displayList) return;
+  for (CVDispNode* n = displayList->head; n; n = n->next)
+    if (n->object->GetType() == DISP_ASTEROID && n->object->HasHalo()) UnmarkObject(n->object, kFilterHalo);
+}
+
+void CVSolar::ToggleUnitHalos() {
+  if (!CVAstSpace::labelsOn) {
+    ClearFilterHalos();
+    CVAstSpace::labelsOn = 1;
+  } else {
+    CVAstSpace::labelsOn = 0;
+    ApplyFilterHalos();
+  }
+  if (g_sgWorld) g_sgWorld->redraw = 1;
+}
+
+void CVSolar::DrawFilterLabels() {
+  if (!CVAstSpace::labelsOn || g_infoPanelVisible || !displayList || !activeFilter) return;
+  bool allInView = true;
+  const std::uint16_t local = LocalChapter();
+  const int owners = 32 + (g_gameData ? g_gameData->chaptersPerGuild : 0);
+  for (CVDispNode* n = displayList->head; n; n = n->next) {
+    CVDispObj* object = n->object;
+    if (object->GetType() != DISP_ASTEROID) continue;
+    std::uint16_t owner = kNone, previous = kNone;
+    char label[64] = {};
+    if (!FilterAsteroid(object->key.id, &owner, label, &previous)) continue;
+    int x = 0, y = 0;
+    object->GetScreenPosition(&x, &y);
+    if (x == 0x7FFF) {
+      allInView = false;
+      continue;
+    }
+    if (x > kViewportWidth || y >= kViewportHeight || x <= 0 || y <= 0) allInView = false;
+    std::uint32_t colour = 0xFFFFFF;
+    if (owner < owners) {
+      const std::uint32_t guild = owner >> 3u;
+      if (activeFilter == 5 && owner != previous)
+        colour = GetPaleColor(guild);
+      else
+        colour = owner == local ? GetFullColor(guild) : GetBrightColor(guild);
+    }
+    DrawViewportText(label, x + 1, y + 3, static_cast<int>(std::strlen(label)) * 8, colour, 0x20, 0, 1);
+  }
+  if (allInView)
+    ShowLampFrame8();
+  else
+    ShowLampFrame4();
+}
+
+void CVSolar::HandleObjectPick(CVDispObj* object) {
+  if (!object || object->GetType() != DISP_ASTEROID) return;
+  if (marks.IsMarked(object->key.id))
+    MarkObject(object, kMarkedHalo, LocalChapter());
+  else
+    DecorateAsteroid(object);
+}
+
+void CVSolar::DecorateAsteroid(CVDispObj* object) {
+  std::uint16_t owner = kNone;
+  if (!CVAstSpace::labelsOn && FilterAsteroid(object->key.id, &owner, nullptr, nullptr))
+    MarkObject(object, kFilterHalo, owner);
+}
+
+// --- marks ---
+
+void CVSolar::ClearMarks() {
+  std::uint16_t asteroid = 0;
+  for (std::size_t i = marks.Count(); i-- > 0;) {
+    if (!marks.At(i, &asteroid)) continue;
+    UnmarkObject(ObjectOf(DISP_ASTEROID, asteroid), kMarkedHalo);
+  }
+  marks.Clear();
+}
+
+void CVSolar::ApplyMarkHalos() {
+  if (!displayList || marks.Count() == 0) return;
+  std::size_t done = 0;
+  for (CVDispNode* n = displayList->head; n && done < marks.Count(); n = n->next) {
+    if (n->object->GetType() != DISP_ASTEROID || !marks.IsMarked(n->object->key.id)) continue;
+    MarkObject(n->object, kMarkedHalo, LocalChapter());
+    ++done;
+  }
+}
+
+bool CVSolar::HasMarkedAsteroid(std::uint16_t* asteroid) const { return marks.FirstOutside(g_gotoSlots, asteroid); }

@@ -1,0 +1,214 @@
+// The asteroid-space view over the built installation, each figure a ratio to
+// one frame whose only object is a textured picture filling the viewport,
+// timed in the same run: a whole frame of 200 units around an asteroid with
+// the grid and the star field (the target is under ten such fills), the
+// labels of those 200 units (under one), and the heap allocations of a warm
+// frame and of a warm label pass (none).
+
+#include <benchmark/benchmark.h>
+
+#include <filesystem>
+#include <memory>
+#include <new>
+#include <vector>
+
+#include "Game/app/AppGlobals.h"
+#include "Game/base/GInstData.h"
+#include "Game/model/GAsteroid.h"
+#include "Game/model/GGameData.h"
+#include "Game/model/GUnit.h"
+#include "Game/rules/GUnitClass.h"
+#include "Game/rules/GUnitTem.h"
+#include "Game/views/space/CVAstSpace.h"
+#include "Game/views/world/CVDispUnt.h"
+#include "Game/views/world/CVSgWorld.h"
+#include "Game/views/world/DisplayList.h"
+#include "bench/against.h"
+#include "bench/count_allocations.h"
+#include "media/CDDraw.h"
+#include "platform/backend/headless.h"
+#include "platform/core/dospath.h"
+#include "platform/core/random.h"
+#include "platform/core/registry.h"
+#include "platform/resource/module.h"
+#include "platform/user/window.h"
+#include "sg/core/datapath.h"
+#include "sg/fb/framebuffer.h"
+#include "sg/instance/instance.h"
+#include "sg/material/material.h"
+#include "sg/scene/scene.h"
+
+namespace {
+
+using namespace plat;
+
+constexpr std::uint16_t kAsteroid = 0;
+constexpr std::uint8_t kLocal = 9;
+
+struct FakeView : IGameView {
+  ViewType GetViewType() const override { return VIEW_ASTEROID_SPACE; }
+};
+
+struct Screen {
+  Screen() {
+    const std::filesystem::path build = QUEN_BUILD_DIR;
+    StartHeadlessBackend();
+    SetProgramModulePath(build / "Game/quenbar.dll");
+    SetDrive('C', build / "gamedata/c");
+    SetRegistryFile(build / "gamedata/config/registry.reg");
+    g_instData.~CInstData();
+    new (&g_instData) CInstData();
+    WNDCLASSEX wc;
+    wc.lpszClassName = "BenchAstSpace";
+    wc.lpfnWndProc = DefWindowProc;
+    RegisterClassEx(&wc);
+    window = CreateWindowEx(0, "BenchAstSpace", "", WS_POPUP | WS_VISIBLE, 0, 0, 800, 600, nullptr, nullptr, nullptr,
+                            nullptr);
+    g_ddraw = new CDDraw(window, 1);
+    g_gameData = new CGameData(kLocal, 8);
+    g_gameData->solarDB.CreateAsteroidArray(1);
+    auto a = std::make_unique<CGAsteroid>(kAsteroid);
+    a->SetName("Bench");
+    a->sizeClass = 4;
+    a->CreateZones();
+    g_gameData->solarDB.SetAsteroid(std::move(a));
+    plat::srand(7);
+    view = std::make_unique<CVAstSpace>(window, nullptr);
+    SuspendScreenFlush(0);
+    world = g_sgWorld;
+    g_currentView = &fake;
+  }
+  ~Screen() {
+    g_currentView = nullptr;
+    baseline.reset();
+    if (dataPath) SGDataPathDestroy(dataPath);
+    view.reset();
+    delete g_gameData;
+    g_gameData = nullptr;
+    delete g_ddraw;
+    g_ddraw = nullptr;
+    StopBackend();
+  }
+  // Two hundred of the local chapter's units spread around the asteroid, the
+  // asteroid shown with the grid in the free camera.
+  void Populate() {
+    design.unitClass = GetUnitClassFromAbbreviation("batt");
+    for (std::uint32_t n = 1; n <= 200; ++n) {
+      // In front of the home camera, spread over the viewport.
+      const Location at{kAsteroid, static_cast<std::int16_t>((static_cast<int>(n / 10) % 20 - 10) * 500),
+                        static_cast<std::int16_t>((static_cast<int>(n % 7) - 3) * 500),
+                        static_cast<std::int16_t>(3000 + static_cast<int>(n % 10) * 1500)};
+      CGUnit* unit =
+          g_gameData->pieces.CreateUnit(&design, &at, kLocal, (static_cast<std::uint32_t>(kLocal) << 26) | n);
+      if (unit) unit->unoperational = 0;
+    }
+    view->Render(static_cast<std::int32_t>(0xFFFF0000u | kAsteroid));
+    view->RebuildGrid();
+    view->RefreshObjects(1);
+  }
+  // The baseline: one picture filling the viewport, alone in the solar scene.
+  void MakeBaseline() {
+    SGDataPathCreate(world->context, "C:\\QUENBAR\\3DDATA\\", 0, &dataPath);
+    SGSceneCreate(world->context, &world->solarScene);
+    const std::uint32_t pages[2] = {2, 2};
+    SGSceneSetWorldSize(world->solarScene, pages);
+    SGSceneLoad(world->solarScene, dataPath, "Quenbar.con");
+    SGInstanceCreate(world->context, SG_INST_TYPE_CAMERA, &world->solarCamera);
+    SGInstanceSetCamera(world->solarCamera, 50.f, CVSgWorld::GetAspectRatio(), 1.f, 400.f);
+    const std::int32_t origin[2] = {CVSgWorld::kViewLeft, CVSgWorld::kViewTop};
+    const std::int32_t size[2] = {CVSgWorld::kViewWidth, CVSgWorld::kViewHeight};
+    SGInstanceSetViewport(world->solarCamera, origin, size);
+    SGInstanceSetAttributes(world->solarCamera, SG_ATTR_NO_PICK);
+    SGSceneAddInstance(world->solarScene, world->solarCamera);
+    SGScene* asteroidScene = world->currentScene;
+    SGInstance* asteroidCamera = world->currentCamera;
+    world->SetScene(world->solarScene);
+    world->SetCamera(world->solarCamera);
+    world->SetCameraPosition(1100.0, 1100.0, 1080.0);
+    world->SetCameraOrientationXYZ(0, 0, 1, 0, 1, 0);
+    baseline = std::make_unique<DisplayList>(world);
+    CVDispUnt* big = baseline->CreateUnitFromTemplate(1, "batt", 0, 1.f);
+    const double at[3] = {1100.0, 1100.0, 1082.0};
+    big->SetPosition(at);
+    big->SelectViewMaterial(255);
+    SGInstanceScale(big->instance, 1.7f);
+    baseline->Update(1, 0, 0);
+    world->SetScene(asteroidScene);
+    world->SetCamera(asteroidCamera);
+  }
+  void FullFill() {
+    SGScene* scene = world->currentScene;
+    SGInstance* camera = world->currentCamera;
+    world->SetScene(world->solarScene);
+    world->SetCamera(world->solarCamera);
+    world->redraw = 1;
+    world->RenderFrame();
+    world->SetScene(scene);
+    world->SetCamera(camera);
+  }
+  // Labels on for every unit: all pass the filter, whose marks the labels replace.
+  void LabelsOn() {
+    view->ToggleFilter(5);
+    view->ToggleUnitHalos();
+  }
+  // A whole frame, drawn even though nothing moved.
+  void WholeFrame() {
+    world->redraw = 1;
+    benchmark::DoNotOptimize(view->DrawFrame());
+  }
+  HWND window = nullptr;
+  // Every unit of one class, so each shows that class's model.
+  CGUnitTemplate design{kLocal, 1};
+  std::unique_ptr<CVAstSpace> view;
+  CVSgWorld* world = nullptr;
+  SGDataPath* dataPath = nullptr;
+  std::unique_ptr<DisplayList> baseline;
+  FakeView fake;
+};
+
+void BM_AsteroidSpaceFrameOf200Units(benchmark::State& state) {
+  Screen s;
+  s.Populate();
+  s.MakeBaseline();
+  g_animElapsedMs = 0;
+  s.WholeFrame();
+  Against(state, "ratio_to_full_viewport_fill", [&] { s.WholeFrame(); }, [&] { s.FullFill(); });
+}
+BENCHMARK(BM_AsteroidSpaceFrameOf200Units);
+
+void BM_LabelsOf200Units(benchmark::State& state) {
+  Screen s;
+  s.Populate();
+  s.MakeBaseline();
+  s.LabelsOn();
+  g_animElapsedMs = 0;
+  s.WholeFrame();
+  Against(state, "ratio_to_full_viewport_fill", [&] { s.view->DrawUnitLabels(); }, [&] { s.FullFill(); });
+  s.view->ToggleUnitHalos();
+}
+BENCHMARK(BM_LabelsOf200Units);
+
+void BM_AsteroidSpaceFrameAllocations(benchmark::State& state) {
+  Screen s;
+  s.Populate();
+  s.LabelsOn();
+  g_animElapsedMs = 0;
+  s.WholeFrame();
+  s.view->DrawUnitLabels();
+  std::size_t frames = 0, labels = 0;
+  for (auto _ : state) {
+    std::size_t before = bench::g_allocations.load();
+    s.WholeFrame();
+    frames += bench::g_allocations.load() - before;
+    before = bench::g_allocations.load();
+    s.view->DrawUnitLabels();
+    labels += bench::g_allocations.load() - before;
+  }
+  const auto n = static_cast<double>(state.iterations());
+  state.counters["allocations_per_frame"] = static_cast<double>(frames) / n;
+  state.counters["allocations_per_label_pass"] = static_cast<double>(labels) / n;
+  s.view->ToggleUnitHalos();
+}
+BENCHMARK(BM_AsteroidSpaceFrameAllocations);
+
+}  // namespace

@@ -1,0 +1,205 @@
+// The solar view over the built installation with 150 asteroids and 200
+// units in solar space, each figure a ratio to a baseline timed in the same
+// run (one frame whose only object is a textured picture filling the
+// viewport): a full solar frame, and one step of the future view (the orbits
+// moved a turn and every asteroid object placed again); and the heap
+// allocations of those frames and steps, which must be none.
+
+#include <benchmark/benchmark.h>
+
+#include <memory>
+#include <new>
+#include <vector>
+
+#include "Game/app/AppGlobals.h"
+#include "Game/base/GInstData.h"
+#include "Game/model/GAsteroid.h"
+#include "Game/model/GGameData.h"
+#include "Game/views/space/CVSolar.h"
+#include "Game/views/world/CVDispUnt.h"
+#include "Game/views/world/CVSgWorld.h"
+#include "Game/views/world/DisplayList.h"
+#include "bench/against.h"
+#include "bench/count_allocations.h"
+#include "media/CDDraw.h"
+#include "platform/backend/headless.h"
+#include "platform/core/dospath.h"
+#include "platform/core/registry.h"
+#include "platform/resource/module.h"
+#include "platform/user/window.h"
+#include "sg/core/datapath.h"
+#include "sg/fb/framebuffer.h"
+#include "sg/instance/instance.h"
+#include "sg/material/material.h"
+#include "sg/scene/scene.h"
+
+namespace {
+
+using namespace plat;
+
+constexpr std::uint16_t kAsteroids = 150;
+constexpr std::uint32_t kUnits = 200;
+
+struct FakeView : IGameView {
+  ViewType GetViewType() const override { return VIEW_SOLAR; }
+};
+
+struct Screen {
+  Screen() {
+    const std::filesystem::path build = QUEN_BUILD_DIR;
+    StartHeadlessBackend();
+    SetProgramModulePath(build / "Game/quenbar.dll");
+    SetDrive('C', build / "gamedata/c");
+    SetRegistryFile(build / "gamedata/config/registry.reg");
+    g_instData.~CInstData();
+    new (&g_instData) CInstData();
+    WNDCLASSEX wc;
+    wc.lpszClassName = "BenchSolarView";
+    wc.lpfnWndProc = DefWindowProc;
+    RegisterClassEx(&wc);
+    window = CreateWindowEx(0, "BenchSolarView", "", WS_POPUP | WS_VISIBLE, 0, 0, 800, 600, nullptr, nullptr, nullptr,
+                            nullptr);
+    g_ddraw = new CDDraw(window, 1);
+    g_gameData = new CGameData(9, 8);
+    g_gameData->solarDB.CreateAsteroidArray(kAsteroids);
+    for (std::uint16_t a = 0; a < kAsteroids; ++a) {
+      auto asteroid = std::make_unique<CGAsteroid>(a);
+      const Location at{0, static_cast<std::int16_t>((a % 15) * 4000 - 30000),
+                        static_cast<std::int16_t>((a / 15) * 6000 - 30000), static_cast<std::int16_t>(a * 300)};
+      asteroid->SetPosition(&at);
+      asteroid->sizeClass = static_cast<std::uint8_t>(a % 5);
+      g_gameData->solarDB.SetAsteroid(std::move(asteroid));
+    }
+    for (std::uint32_t n = 1; n <= kUnits; ++n) {
+      const Location at{kAsteroids, static_cast<std::int16_t>((n % 20) * 3000 - 30000),
+                        static_cast<std::int16_t>((n / 20) * 5000 - 25000), 0};
+      g_gameData->pieces.CreateUnit(nullptr, &at, 9, (9u << 26) | n);
+    }
+    view = std::make_unique<CVSolar>(window, nullptr);
+    SuspendScreenFlush(0);
+    world = g_sgWorld;
+    g_currentView = &fake;
+    // Past the start screen, the camera over the whole system.
+    view->Render(-1);
+    view->LeaveStartScreen();
+    view->SetCameraMode(3);
+    world->SetCameraPosition(1100.0, 1100.0, 900.0);
+    world->SetCameraOrientationXYZ(0, 0, 1, 0, 1, 0);
+    view->RefreshObjects(1);
+    SGDataPathCreate(world->context, "C:\\QUENBAR\\3DDATA\\", 0, &dataPath);
+    baseCamera = MakeScene(&baseScene);
+  }
+  SGInstance* MakeScene(SGScene** out) {
+    SGSceneCreate(world->context, out);
+    SGScene* scene = *out;
+    const std::uint32_t pages[2] = {2, 2};
+    SGSceneSetWorldSize(scene, pages);
+    SGSceneLoad(scene, dataPath, "Quenbar.con");
+    SGInstance* camera = nullptr;
+    SGInstanceCreate(world->context, SG_INST_TYPE_CAMERA, &camera);
+    SGInstanceSetCamera(camera, 50.f, CVSgWorld::GetAspectRatio(), 1.f, 400.f);
+    const std::int32_t origin[2] = {CVSgWorld::kViewLeft, CVSgWorld::kViewTop};
+    const std::int32_t size[2] = {CVSgWorld::kViewWidth, CVSgWorld::kViewHeight};
+    SGInstanceSetViewport(camera, origin, size);
+    SGInstanceSetAttributes(camera, SG_ATTR_NO_PICK);
+    SGSceneAddInstance(scene, camera);
+    return camera;
+  }
+  ~Screen() {
+    g_currentView = nullptr;
+    baseline.reset();
+    SGDataPathDestroy(dataPath);
+    view.reset();
+    delete g_gameData;
+    g_gameData = nullptr;
+    delete g_ddraw;
+    g_ddraw = nullptr;
+    StopBackend();
+  }
+  // The baseline: one picture filling the viewport, alone in a scene of its own.
+  void MakeBaseline() {
+    SGScene* scene = world->GetScene();
+    SGInstance* camera = world->GetCamera();
+    double eye[3];
+    world->GetCameraPosition(eye);
+    baseline = std::make_unique<DisplayList>(world);
+    CVDispUnt* big = baseline->CreateUnitFromTemplate(1, "batt", 0, 1.f);
+    const double at[3] = {1100.0, 1100.0, 1082.0};
+    big->SetPosition(at);
+    UseBase();
+    big->SelectViewMaterial(255);
+    SGInstanceScale(big->instance, 1.7f);
+    baseline->Update(1, 0, 0);
+    world->SetScene(scene);
+    world->SetCamera(camera);
+    world->SetCameraPosition(eye[0], eye[1], eye[2]);
+  }
+  void UseBase() {
+    world->SetScene(baseScene);
+    world->SetCamera(baseCamera);
+    world->SetCameraPosition(1100.0, 1100.0, 1080.0);
+    world->SetCameraOrientationXYZ(0, 0, 1, 0, 1, 0);
+  }
+  void FullFill() {
+    SGScene* scene = world->GetScene();
+    SGInstance* camera = world->GetCamera();
+    world->SetScene(baseScene);
+    world->SetCamera(baseCamera);
+    world->redraw = 1;
+    world->RenderFrame();
+    world->SetScene(scene);
+    world->SetCamera(camera);
+  }
+  void SolarFrame() {
+    world->redraw = 1;
+    benchmark::DoNotOptimize(view->DrawFrame());
+  }
+  HWND window = nullptr;
+  std::unique_ptr<CVSolar> view;
+  CVSgWorld* world = nullptr;
+  SGDataPath* dataPath = nullptr;
+  SGScene* baseScene = nullptr;
+  SGInstance* baseCamera = nullptr;
+  std::unique_ptr<DisplayList> baseline;
+  FakeView fake;
+};
+
+void BM_SolarFrame150Asteroids200Units(benchmark::State& state) {
+  Screen s;
+  s.MakeBaseline();
+  g_animElapsedMs = 0;
+  Against(state, "ratio_to_full_viewport_fill", [&] { s.SolarFrame(); }, [&] { s.FullFill(); });
+}
+BENCHMARK(BM_SolarFrame150Asteroids200Units);
+
+void BM_FutureStep150Asteroids(benchmark::State& state) {
+  Screen s;
+  s.MakeBaseline();
+  s.view->ToggleFutureView();
+  Against(state, "ratio_to_full_viewport_fill", [&] { s.view->FutureStep(0); }, [&] { s.FullFill(); });
+}
+BENCHMARK(BM_FutureStep150Asteroids);
+
+// A drawn frame and a future step, each counted alone.
+void Allocations(benchmark::State& state, bool step) {
+  Screen s;
+  s.view->ToggleFutureView();
+  s.SolarFrame();
+  s.view->FutureStep(0);
+  g_animElapsedMs = 0;
+  const std::size_t before = bench::g_allocations.load();
+  for (auto _ : state) {
+    if (step)
+      s.view->FutureStep(0);
+    else
+      s.SolarFrame();
+  }
+  state.counters["allocations_per_call"] =
+      static_cast<double>(bench::g_allocations.load() - before) / static_cast<double>(state.iterations());
+}
+void BM_SolarFrameAllocations(benchmark::State& state) { Allocations(state, false); }
+BENCHMARK(BM_SolarFrameAllocations);
+void BM_FutureStepAllocations(benchmark::State& state) { Allocations(state, true); }
+BENCHMARK(BM_FutureStepAllocations);
+
+}  // namespace

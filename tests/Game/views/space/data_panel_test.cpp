@@ -1,0 +1,221 @@
+// The 3D views' data panel with nothing hovered: the turn summary and the
+// version line, the selection's asteroid, the guild and chapter lists it
+// waits on, and the construct lists of a unit choosing a design.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "Game/model/GChapter.h"
+#include "Game/model/GGuild.h"
+#include "Game/model/GUnitOrder.h"
+#include "Game/panels/CVData.h"
+#include "Game/views/frame/CVDataHookup.h"
+#include "Game/views/space/CVB3DView.h"
+#include "Game/views/world/CVDispObj.h"
+#include "QuenVersion.h"
+#include "platform/user/keys.h"
+#include "tests/Game/views/space/space_world.h"
+#include "tests/support/golden.h"
+
+namespace {
+
+using namespace plat;
+using namespace views_test;
+using space_test::SpaceWorld;
+using space_test::TestView;
+
+class DataPanel3D : public SpaceWorld {
+ protected:
+  static void ResetModes() {
+    g_pendingOrderOption = 0xFF;
+    g_commandMode = kNoCommandMode;
+    g_commandUnitId = g_modifyTargetId = 0xFFFFFFFF;
+  }
+  void SetUp() override {
+    SpaceWorld::SetUp();
+    ResetModes();
+  }
+  void TearDown() override {
+    ResetModes();
+    SpaceWorld::TearDown();
+  }
+  static bool Shows(const std::string& text) {
+    return std::any_of(g_dataPanel->shown.begin(), g_dataPanel->shown.end(),
+                       [&](const DataPanelText& t) { return t.text == text; });
+  }
+  // Every text with its place and colour.
+  static std::vector<std::string> Snapshot() {
+    std::vector<std::string> texts;
+    for (const DataPanelText& t : g_dataPanel->shown)
+      texts.push_back(std::to_string(t.row) + "/" + std::to_string(t.column) + "/" + std::to_string(t.colour) + "/" +
+                      t.text);
+    return texts;
+  }
+  // The figure written beside the label `label`.
+  static std::string FigureBeside(const std::string& label) {
+    int row = -2;
+    for (const DataPanelText& t : g_dataPanel->shown)
+      if (t.text == label) row = t.row;
+    for (const DataPanelText& t : g_dataPanel->shown)
+      if (t.row == row && t.text != label) return t.text;
+    return "";
+  }
+  CGUnit* Ship(std::uint16_t asteroid, std::uint8_t chapter = kLocal) {
+    return Unit({kComputer, kDrive, kPower, kWeapon}, asteroid, chapter);
+  }
+};
+
+TEST_F(DataPanel3D, WithNothingSelectedTheTurnSummaryAndVersionShow) {
+  TestView& v = Make3D();
+  g_gameData->turn = 12;
+  g_gameData->GetLocalChapter()->credits = 4321;
+  g_gameData->guildList->GetChapter(kLocal)->ownedAsteroids = 3;
+  g_gameData->guildList->GetChapter(kLocal + 2)->ownedAsteroids = 4;
+  g_gameData->guildList->GetChapter(kOther)->ownedAsteroids = 7;  // another guild's
+
+  v.RefreshDataPanel(1);
+  EXPECT_TRUE(Shows("Turn : 12"));
+  EXPECT_EQ(FigureBeside("Organics"), "4321");
+  EXPECT_TRUE(Shows("Asteroids Controlled"));
+  EXPECT_EQ(FigureBeside("By You:"), "3");
+  EXPECT_EQ(FigureBeside("By Guild:"), "7");
+  EXPECT_EQ(FigureBeside("Version Number:"), kQuenVersion);
+  EXPECT_EQ(v.currentKind, 0xFFFF);
+  FlushScreen();
+  EXPECT_TRUE(quentest::MatchesGolden(quentest::ScreenArea({653, 101, 785, 463}),
+                                      std::filesystem::path(QUEN_SOURCE_DIR) /
+                                          "tests/Game/views/space/data/data_panel_summary.png"));
+
+  // Nothing current and no force: the panel is left as it is, unless it
+  // was left blank.
+  g_dataPanel->AddRow(12, "kept", 0xFFFFFF, 0);
+  v.RefreshDataPanel(0);
+  EXPECT_TRUE(Shows("kept"));
+  g_dataPanel->Clear(1);
+  v.RefreshDataPanel(0);
+  EXPECT_TRUE(Shows("Turn : 12"));
+
+  // A hovered object is current: leaving it for empty space brings the
+  // summary back.
+  v.ShowAsteroidHover(1);
+  EXPECT_FALSE(Shows("Turn : 12"));
+  v.OnMouseMove(0, MAKELPARAM(40, 450));
+  EXPECT_TRUE(Shows("Turn : 12"));
+  EXPECT_EQ(v.currentKind, 0xFFFF);
+}
+
+TEST_F(DataPanel3D, MovingFromAUnitToEmptySpaceRemovesItsTargetMarker) {
+  TestView& v = Make3D();
+  CGUnit* hunter = Ship(0);
+  CGUnit* prey = Ship(0, kOther);
+  v.UpdateUnitObjects();
+  ASSERT_GT(hunter->OrderOnUnit(ORDER_ATTACK_UNIT, prey, 1), 0);
+  CVDispObj* preyObject = v.displayList->Find(DISP_UNIT, prey->id);
+  ASSERT_NE(preyObject, nullptr);
+  v.ShowUnitHover(hunter->id, 0xFFFF);
+  EXPECT_TRUE(preyObject->HasHalo());
+  v.OnMouseMove(0, MAKELPARAM(40, 450));
+  EXPECT_FALSE(preyObject->HasHalo());
+  EXPECT_TRUE(Shows("Turn : 0"));
+}
+
+TEST_F(DataPanel3D, WithASelectionTheAsteroidItLiesAtShowsOnce) {
+  TestView& v = Make3D();
+  CGUnit* a = Ship(2);
+  Select(a);
+  v.RefreshDataPanel(0);
+  EXPECT_EQ(v.currentKind, DISP_ASTEROID);
+  EXPECT_EQ(v.currentId, 2u);
+  EXPECT_FALSE(g_dataPanel->shown.empty());
+  EXPECT_FALSE(Shows("Turn : 0"));
+  // Already current: not drawn again unless forced.
+  g_dataPanel->Clear(1);
+  v.RefreshDataPanel(0);
+  EXPECT_TRUE(g_dataPanel->shown.empty());
+  v.RefreshDataPanel(1);
+  EXPECT_FALSE(g_dataPanel->shown.empty());
+
+  // Ctrl+V: the panel again, with the version line.
+  backend->KeyDown(VK_CONTROL, 10);
+  backend->RunUntilIdle();
+  v.OnKeyDown(VK_CONTROL, 0);
+  g_dataPanel->Clear(1);
+  v.OnKeyDown('V', 0);
+  EXPECT_EQ(FigureBeside("Version Number:"), kQuenVersion);
+  EXPECT_EQ(v.currentKind, DISP_ASTEROID);
+  // A read-out down to the bottom row is not written over.
+  g_dataPanel->AddRow(18, "bottom", 0xFFFFFF, 0);
+  v.ShowVersion();
+  EXPECT_FALSE(Shows("bottom"));
+  EXPECT_EQ(FigureBeside("Version Number:"), kQuenVersion);
+  backend->KeyUp(VK_CONTROL, 10);
+  backend->RunUntilIdle();
+  v.OnKeyUp(VK_CONTROL, 0);
+}
+
+TEST_F(DataPanel3D, TheGuildAndChapterListsStayWhileThePanelWaitsOnThem) {
+  TestView& v = Make3D();
+  Select(Ship(0));
+  g_pendingOrderOption = 4;
+  v.RefreshDataPanel(0);
+  EXPECT_EQ(g_dataPanel->shown.size(), 5u);
+  EXPECT_EQ(g_dataPanel->rowAction[0], ROW_SELECT_GUILD);
+  EXPECT_EQ(g_pendingOrderOption, 4);
+
+  // A click on a guild's row keeps that guild for the chapter list.
+  g_gameData->guildList->GetChapter(kOther)->SetName("Seventeen");
+  g_dataPanel->links.selectGuild(2);
+  EXPECT_EQ(g_chosenGuild, 2);
+  g_pendingOrderOption = 5;
+  v.RefreshDataPanel(1);
+  EXPECT_TRUE(Shows("Seventeen"));
+  EXPECT_EQ(g_dataPanel->rowAction[0], ROW_SELECT_CHAPTER);
+  // A row past the guilds changes nothing.
+  g_dataPanel->links.selectGuild(5);
+  g_dataPanel->links.selectGuild(-1);
+  EXPECT_EQ(g_chosenGuild, 2);
+}
+
+TEST_F(DataPanel3D, AUnitChoosingADesignKeepsItsConstructList) {
+  TestView& v = Make3D();
+  CGUnit* builder = Builder(0);
+  CGUnit* hull = Ship(0);
+
+  // Building: the builder's list.
+  g_dataPanel->ShowTemplateList(builder, 0, nullptr);
+  const std::vector<std::string> buildList = Snapshot();
+  g_dataPanel->Clear(1);
+  g_pendingOrderOption = 0;
+  g_commandMode = ORDER_BUILD_SHIP;
+  g_commandUnitId = builder->id;
+  v.RefreshDataPanel(0);
+  EXPECT_EQ(Snapshot(), buildList);
+  EXPECT_EQ(g_pendingOrderOption, 0);
+
+  // Modifying: the list for the builder and the unit to change, or the plain
+  // design slots when either is gone.
+  g_dataPanel->ShowTemplateList(builder, 0, hull);
+  const std::vector<std::string> modifyList = Snapshot();
+  g_dataPanel->ShowDesignTemplateList(0, 255);
+  const std::vector<std::string> designSlots = Snapshot();
+  ASSERT_NE(modifyList, designSlots);
+  g_commandMode = ORDER_MODIFY_SHIP;
+  g_modifyTargetId = hull->id;
+  v.RefreshDataPanel(0);
+  EXPECT_EQ(Snapshot(), modifyList);
+  g_modifyTargetId = 0x7FFFFFF0;
+  v.RefreshDataPanel(0);
+  EXPECT_EQ(Snapshot(), designSlots);
+  EXPECT_EQ(g_pendingOrderOption, 0);
+
+  // Without a command unit the panel gives up its list for the summary.
+  g_commandUnitId = 0xFFFFFFFF;
+  v.RefreshDataPanel(0);
+  EXPECT_EQ(g_pendingOrderOption, 0xFF);
+  EXPECT_TRUE(Shows("Turn : 0"));
+}
+
+}  // namespace

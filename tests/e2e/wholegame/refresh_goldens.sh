@@ -1,0 +1,34 @@
+#!/bin/sh
+# Writes the whole-game run's golden captures and "hiscore.dat" again from a
+# build folder, after a change to the screens that is meant:
+# refresh_goldens.sh BUILD_DIR. The game is played twice; nothing is written
+# unless both runs end well and leave the same bytes. LOOK at every changed
+# PNG before committing it.
+set -e
+build=$(cd "${1:?usage: refresh_goldens.sh BUILD_DIR}" && pwd)
+here=$(cd "$(dirname "$0")" && pwd)
+cd "$build/gamedata/c/QUENBAR"
+captures=$(sed -n 's/^capture //p' "$here/wholegame.txt")
+for run in 1 2; do
+  rm -f SAVE/autosave.* SAVE/asavebak.* SAVE/wholegame.* hiscore.dat $captures
+  cp "$here/../game/UserInfo.dat" UserInfo.dat
+  if ! QUENBAR_CONFIG_DIR="$build/gamedata/config" QUENSRVR_SEED=7 QUENBAR_SEED=7 "$build/Game/quenbar" --headless \
+    --script "$here/wholegame.txt" 2>"run$run.err" || grep -q "script line\|told to quit" "run$run.err"; then
+    cat "run$run.err"
+    echo "run $run did not end well: nothing refreshed" >&2
+    exit 1
+  fi
+  rm -rf "refresh_run$run" && mkdir "refresh_run$run"
+  mv $captures hiscore.dat "refresh_run$run/"
+  rm -f "run$run.err"
+done
+for file in $captures hiscore.dat; do
+  if ! cmp -s "refresh_run1/$file" "refresh_run2/$file"; then
+    echo "$file differs between two runs: nothing refreshed" >&2
+    exit 1
+  fi
+done
+cp refresh_run1/*.png "$here/golden/"
+cp refresh_run1/hiscore.dat "$here/golden/hiscore.dat"
+rm -rf refresh_run1 refresh_run2 SAVE/autosave.* SAVE/asavebak.* SAVE/wholegame.*
+echo "refreshed: $captures hiscore.dat"

@@ -1,0 +1,42 @@
+# The whole-game acceptance runs: one single-player game from the main screen
+# to the high-score table against the real server, played twice and compared
+# with its goldens, and the same game meeting the faults a player could meet.
+# Each starts from the game runs' settings file (frame animations off).
+set(quen_wg_dir ${CMAKE_CURRENT_SOURCE_DIR}/e2e/wholegame)
+set(quen_wg_leaves SAVE/autosave.*,SAVE/asavebak.*,SAVE/wholegame.*)
+# Quenbar.NAME runs SCRIPT.txt of e2e/wholegame RUNS times; the rest of the
+# arguments go to run_wholegame.cmake as they are (-DCAPTURES=..., ...).
+function(quen_wholegame_run name script runs)
+  add_test(NAME Quenbar.${name}
+    COMMAND ${CMAKE_COMMAND} -DQUENBAR=$<TARGET_FILE:quenbar> -DSCRIPT=${quen_wg_dir}/${script}.txt
+      -DWORKDIR=${PROJECT_BINARY_DIR}/gamedata/c/QUENBAR -DGOLDEN=${quen_wg_dir}/golden
+      -DUSERINFO=${CMAKE_CURRENT_SOURCE_DIR}/e2e/game/UserInfo.dat -DLEAVES=${quen_wg_leaves} -DRUNS=${runs}
+      ${ARGN} -P ${quen_wg_dir}/run_wholegame.cmake)
+  set_tests_properties(Quenbar.${name} PROPERTIES TIMEOUT 400
+    ENVIRONMENT "QUENBAR_CONFIG_DIR=${PROJECT_BINARY_DIR}/gamedata/config;QUENSRVR_SEED=7;QUENBAR_SEED=7"
+    RUN_SERIAL TRUE
+    FAIL_REGULAR_EXPRESSION "Sanitizer|runtime error")
+endfunction()
+# The game: set up on the front-end screens (40 asteroids, one chapter a
+# guild, easy computer chapters, "biggest is best" in 20 turns, fog of war),
+# played with the game screen's dialogs and menus (settings, the high
+# scores viewed, goto groups, F1, an order menu), saved from the options
+# menu, left for the main screen, loaded from the load screen and played to
+# its end: the summary, the high-score table placed and "hiscore.dat"
+# written. Played twice: both runs must equal the goldens byte for byte.
+quen_wholegame_run(WholeGameFromTheMainScreenToTheHighScores wholegame 2
+  -DCAPTURES=wg_config.png,wg_guild.png,wg_fog.png,wg_start.png,wg_settings.png,wg_hiscore_viewed.png,wg_hiscore_closed.png,wg_order_menu.png,wg_turn5.png,wg_abort_question.png,wg_main_screen.png,wg_load_screen.png,wg_loaded.png,wg_turn19.png,wg_summary.png,wg_summary_page2.png,wg_hiscore.png,wg_main_after.png
+  -DHISCORE=${quen_wg_dir}/golden/hiscore.dat -DHISCORE_START=NONE)
+# The same game over a damaged "hiscore.dat" (a record of impossible values,
+# then a torn one): the game still ends with a table, the new row placed
+# under what could be read, and the file written whole.
+quen_wholegame_run(WholeGameEndsWithATableOverADamagedHighScoreFile wholegame 1
+  -DCAPTURES=wg_hiscore.png -DGOLDEN=${quen_wg_dir}/golden/damaged_hiscore
+  -DHISCORE=${quen_wg_dir}/golden/damaged_hiscore/hiscore.dat -DHISCORE_START=${quen_wg_dir}/data/hiscore_damaged.dat)
+# A damaged saved game (both halves cut short) chosen on the load screen: the
+# server refuses to load it, the player is told "Invalid Load File" and is
+# back on the main screen.
+quen_wholegame_run(DamagedSaveRefusedWithItsMessage damaged_save 1
+  -DCAPTURES=wg_damaged_listed.png -DSAVES=${quen_wg_dir}/data/damaged.clt,${quen_wg_dir}/data/damaged.svr
+  -DLEAVES=SAVE/damaged.*,${quen_wg_leaves} -DTOLD_TO_QUIT=1
+  "-DREFUSALS=refused packet 7 from player [0-9]+: the server file could not be loaded")

@@ -1,0 +1,148 @@
+// A fully settled asteroid has no free zone to land on: a hard chapter's
+// warship bombards it until a landing would take it, and stops when an
+// enemy unit comes to fight; carriers load for the landing where the
+// chapter's warships hold the space above.
+#include <gtest/gtest.h>
+
+#include "Game/base/Packets.h"
+#include "Game/model/GAsteroid.h"
+#include "Game/model/GUnit.h"
+#include "Game/model/GZone.h"
+#include "Game/rules/GTemplateDB.h"
+#include "server/ai/SrvAiChapter.h"
+#include "server/ai/SrvAiLevel.h"
+#include "server/ai/SrvAiSight.h"
+#include "server/ai/SrvAiPlan.h"
+#include "server/ai/SrvAiSubmit.h"
+#include "tests/server/ai/srv_ai_fixture.h"
+
+namespace {
+
+using srv_ai_test::RulesGame;
+
+// The order type the chapter gives the unit this turn at a level (-1: none).
+std::int64_t OrderFor(RulesGame& game, std::uint16_t chapter, const CGUnit& unit, std::uint8_t level,
+                      SrvPacket* packet = nullptr) {
+  for (SrvPacket& p : SrvChooseOrders(game.world, chapter, SrvAiLevelOf(level), 5))
+    if (ReadU16(p, 0) == PKT_ORDER && ReadU32(p, 8) == unit.id) {
+      if (packet != nullptr) *packet = p;
+      return ReadU32(p, 12);
+    }
+  return -1;
+}
+
+// An armed design of the chapter that neither builds nor carries ATVs.
+CGUnitTemplate* WarshipOf(RulesGame& game, std::uint16_t chapter) {
+  for (int slot = 0; slot < kFixedTemplateSlots; ++slot) {
+    CGUnitTemplate* d = game.world.templates->GetTemplate(chapter, slot, 1);
+    if (d != nullptr && d->hull != nullptr && d->attack > 0 && d->deepThrust > 0 && d->construction == 0 &&
+        d->atvCapacity == 0)
+      return d;
+  }
+  return nullptr;
+}
+
+struct SrvAiSiege : testing::Test {
+  RulesGame game{1, 40, 1, 2};
+  std::uint16_t home = game.Chapter(0).homeAsteroid;
+  CGUnit* raider = nullptr;
+
+  // Chapter 0's home, every zone held with one mining ATV and the first with
+  // a mining facility too, none of its units left there; a warship of
+  // chapter 8 above it.
+  void SetUp() override {
+    game.Control(home, 0);
+    CGAsteroid* a = game.world.solar.GetAsteroid(home);
+    for (std::uint16_t z = 0; z < a->GetZoneCount(); ++z) {
+      CGZone* zone = a->GetZone(z);
+      for (std::uint8_t& n : zone->atvCounts) n = 0;
+      zone->atvCounts[ATV_MINING] = 1;
+      zone->facilities = z == 0 ? std::uint32_t{FACILITY_MINING} : 0u;
+    }
+    const Location above = game.world.pieces->GetOperationalUnitAt(home, 0, 0)->location;
+    while (CGUnit* u = game.world.pieces->GetOperationalUnitAt(home, 0, 0)) game.world.pieces->MarkUnitUnoperational(u);
+    CGUnitTemplate* warship = WarshipOf(game, 8);
+    ASSERT_NE(warship, nullptr);
+    raider = game.world.CreateUnit(8, warship, above);
+    ASSERT_NE(raider, nullptr);
+    ASSERT_TRUE(SrvAiCanFire(*raider));
+  }
+};
+
+TEST_F(SrvAiSiege, AHardWarshipBombardsAFullySettledAsteroidUntilALandingWouldTakeIt) {
+  EXPECT_NE(OrderFor(game, 8, *raider, 1), ORDER_BOMBARD) << "average does not bombard";
+  SrvPacket bombard;
+  ASSERT_EQ(OrderFor(game, 8, *raider, 2, &bombard), ORDER_BOMBARD);
+  auto turn = game.Turn();
+  ASSERT_EQ(SrvSubmitComputerOrder(turn, 8, bombard), SrvOrderVerdict::kAccepted);
+
+  const SrvAiPlan plan(game.world, 8, SrvAiLevelOf(2), 5);
+  auto takenByALanding = [&] {
+    return static_cast<int>(SrvAiFreeZones(game.world, home).size()) > SrvAiZonesHeld(game.world, home, 0);
+  };
+  int turns = 0;
+  for (; turns < 200 && !takenByALanding(); ++turns) {
+    ASSERT_TRUE(SrvAiBombardmentStands(plan, *raider)) << "turn " << turns;
+    auto step = game.Turn();
+    SrvResolveBattles(step);
+  }
+  ASSERT_LT(turns, 200) << "zones come free";
+  EXPECT_FALSE(SrvAiBombardmentStands(plan, *raider)) << "the carriers' turn";
+  EXPECT_EQ(game.world.solar.GetAsteroid(home)->GetZone(0)->owner, 0) << "a facility keeps its zone held";
+  EXPECT_NE(OrderFor(game, 8, *raider, 2), ORDER_BOMBARD);
+}
+
+TEST_F(SrvAiSiege, AnEnemyArrivingEndsTheBombardmentForAFight) {
+  SrvPacket bombard;
+  ASSERT_EQ(OrderFor(game, 8, *raider, 2, &bombard), ORDER_BOMBARD);
+  auto turn = game.Turn();
+  ASSERT_EQ(SrvSubmitComputerOrder(turn, 8, bombard), SrvOrderVerdict::kAccepted);
+  EXPECT_EQ(OrderFor(game, 8, *raider, 2), -1) << "a standing bombardment is kept";
+
+  CGUnit* defender = game.world.CreateUnit(0, WarshipOf(game, 0), raider->location);
+  ASSERT_NE(defender, nullptr);
+  EXPECT_FALSE(SrvAiBombardmentStands(SrvAiPlan(game.world, 8, SrvAiLevelOf(2), 5), *raider));
+  const std::int64_t next = OrderFor(game, 8, *raider, 2);
+  EXPECT_TRUE(next == ORDER_ATTACK_UNIT || next == ORDER_GO_TO_UNIT) << next;
+}
+
+// A builder past its fleet limit loads ATVs: for new land while some lies
+// nearer than an enemy asteroid a landing would take, but the combat ATVs
+// that take it once its own warships hold the space above that asteroid.
+TEST_F(SrvAiSiege, CarriersLoadForALandingWhereTheirWarshipsHoldTheSpace) {
+  const std::uint16_t base = game.Chapter(8).homeAsteroid;
+  CGUnit* builder = nullptr;
+  for (std::uint16_t k = 0; CGUnit* u = game.world.pieces->GetOperationalUnitAt(base, 8, k); ++k)
+    if (u->GetConstructionCapacity() > 0 && u->GetFreeAtvCapacity() >= 4) builder = u;
+  ASSERT_NE(builder, nullptr);
+  // The fleet at its limit, a pool for ATVs but for no surplus warship.
+  const Location dock = builder->location;
+  for (int n = 0; n < 40; ++n) ASSERT_NE(game.world.CreateUnit(8, WarshipOf(game, 8), dock), nullptr);
+  for (std::uint32_t m = 0; m < kMineralTypes; ++m) game.world.poolDB.SetMineral(base, m, 300);
+  // Chapter 0's home, held by one zone: two ATVs landed take it.
+  CGAsteroid* a = game.world.solar.GetAsteroid(home);
+  for (std::uint16_t z = 1; z < a->GetZoneCount(); ++z) {
+    a->GetZone(z)->SetOwner(kZoneNobody);
+    for (std::uint8_t& n : a->GetZone(z)->atvCounts) n = 0;
+    a->GetZone(z)->facilities = 0;
+  }
+  game.world.pieces->MarkUnitUnoperational(raider);
+  ASSERT_GT(SrvAiFreeZones(game.world, home).size(), 2u);
+  std::int32_t failure = 0;
+  ASSERT_LT(builder->GetTurnsToAsteroid(home, &failure), kUnreachable);
+
+  auto combatLoaded = [&] {
+    SrvPacket build;
+    if (OrderFor(game, 8, *builder, 2, &build) != ORDER_BUILD_ATVS) return -1;
+    auto turn = game.Turn();
+    if (SrvSubmitComputerOrder(turn, 8, build) != SrvOrderVerdict::kAccepted) return -2;
+    const int combat = builder->GetOrder(0)->head[ATV_COMBAT];
+    builder->PopFirstOrder(0, 1);
+    return combat;
+  };
+  EXPECT_EQ(combatLoaded(), 1) << "a load for new land, one combat ATV along";
+  ASSERT_NE(game.world.CreateUnit(8, WarshipOf(game, 8), raider->location), nullptr);
+  EXPECT_EQ(combatLoaded(), 2) << "the two combat ATVs that take it";
+}
+
+}  // namespace
