@@ -37,6 +37,8 @@ namespace {
 constexpr std::uint8_t kValidityByte = 0xFE;
 constexpr std::uint8_t kSolarBlockVersion = 1;
 constexpr float kStartCamera[3] = {1084.5f, 1009.1f, 1049.5f};
+// How far the solar system's camera sees.
+constexpr double kSolarRange = 400.0;
 // Status attributes: shown until replaced, the leave message, the camera modes.
 constexpr int kUntilReplaced = -1;
 constexpr int kStartMessageTime = 208;
@@ -127,13 +129,13 @@ void CVSolar::SetUpScene() {
     // A previous solar view made the scene: it is kept with the world.
     w->SetScene(w->solarScene);
     w->SetCamera(w->solarCamera);
-    w->fogBaseDistance = 400.0;
+    w->fogBaseDistance = kSolarRange;
   } else {
     if (!CreateSolarScene(w, g_instData.Get3DPath())) return;
     w->SetScene(w->solarScene);
     w->SetCamera(w->solarCamera);
-    w->SetCameraRange(400.f);
-    w->fogBaseDistance = 400.0;
+    w->SetCameraRange(static_cast<float>(kSolarRange));
+    w->fogBaseDistance = kSolarRange;
     w->EnableDistanceFog();
     w->redraw = 1;
     w->SetCameraOrientationNow(homeForward, homeUp);
@@ -235,8 +237,12 @@ void CVSolar::MakeSolarCurrent() {
   w->SetScene(w->solarScene);
   w->SetCamera(w->solarCamera);
   w->OrientStarField(SolarLocation(), nullptr, nullptr, 1);
-  // The fog of the view left behind was for its own distances.
-  fogUpdatePending = 1;
+  // The fog of the view left behind was for its own distances: the solar
+  // system's range comes back, its fog following the camera. (Fog worked out
+  // from the nearest asteroid would bring the far plane in front of the whole
+  // system after a load and leave the viewport black.)
+  w->fogBaseDistance = kSolarRange;
+  w->UpdateDistanceFog(0.0);
   w->redraw = 1;
   if (!startScreenShown) g_statusShown = 0;
 }
