@@ -267,7 +267,8 @@ void CDesignView::GoToView(WPARAM a, LPARAM b) {
   readOnly_ = 0;
   viewedUnitId_ = 0xFFFFFFFFu;
   g_viewType = static_cast<std::uint32_t>(a);
-  if (g_notifyPanel) g_notifyPanel->Show(1);
+  // The chamber's module strip covered the panel: it is drawn again.
+  if (g_notifyPanel && g_notifyPanel->Show(1)) g_notifyPanel->Refresh();
   PostMessage(g_viewWnd, WM_APP_SWITCH_VIEW, a, b);
 }
 
@@ -606,6 +607,7 @@ void CDesignView::OnDrawItem(DRAWITEMSTRUCT* item) {
   button->sprite->SetImageName(face);
   button->sprite->LoadImage(button->module);
   DrawViewSprite(button->sprite.get(), button->x, button->y, nullptr);
+  KeepInfoButtonOver(*button);
   FlushScreen();
   // The button's window shows its face from the composition surface.
   if (HDC screen = g_screenSprite ? g_screenSprite->GetDC() : nullptr) {

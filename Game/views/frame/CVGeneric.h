@@ -287,6 +287,9 @@ class CVGeneric : public IGameView {
   void UpdateSwitchViewButton(std::uint32_t id);
   void ClearControlArea();
   void HideControlButtons();
+  // Draws the info button again over `button` when they overlap: it sits on
+  // the corners of its neighbours, whoever draws them.
+  static void KeepInfoButtonOver(const CImageButton& button);
   // The button of a control id, or null.
   static CImageButton* ControlButton(std::uint32_t id);
 

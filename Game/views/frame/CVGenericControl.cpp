@@ -110,14 +110,10 @@ bool Overlap(const CImageButton& a, const CImageButton& b) {
 }
 
 // Draws a button's current face onto the composition surface and flushes.
-// The round info button sits over the corners of the four below it and
-// stays on top of them.
 void DrawButtonFace(CImageButton* button) {
   if (!button || !button->sprite) return;
   DrawViewSprite(button->sprite.get(), button->x, button->y, nullptr);
-  CImageButton* info = CVGeneric::ControlButton(kInfoButtonId);
-  if (info && info != button && info->sprite && IsWindowVisible(info->window) && Overlap(*info, *button))
-    DrawViewSprite(info->sprite.get(), info->x, info->y, nullptr);
+  CVGeneric::KeepInfoButtonOver(*button);
   FlushScreen();
 }
 
@@ -135,6 +131,14 @@ void RepeatNotificationScroll(HWND button, int direction) {
     Sleep(kScrollRepeatMs);
   } while (!PeekMessage(&msg, button, WM_LBUTTONUP, WM_LBUTTONUP, PM_NOREMOVE) &&
            timeGetTime() - start < kScrollRepeatLimitMs);
+}
+
+// The round info button sits over the corners of the four below it and
+// stays on top of them.
+void CVGeneric::KeepInfoButtonOver(const CImageButton& button) {
+  CImageButton* info = ControlButton(kInfoButtonId);
+  if (info && info != &button && info->sprite && IsWindowVisible(info->window) && Overlap(*info, button))
+    DrawViewSprite(info->sprite.get(), info->x, info->y, nullptr);
 }
 
 CImageButton* CVGeneric::ControlButton(std::uint32_t id) {
