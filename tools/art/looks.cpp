@@ -1139,6 +1139,22 @@ void Gauge(Canvas& c, const std::string& stem, const Palette& p) {
   cairo_fill(c.cr());
 }
 
+// A ship's outline on blueprint paper, in the box at (x, y).
+void Blueprint(Canvas& c, int guild, double x, double y, double w, double h) {
+  c.Bevel(x, y, w, h, Rgb{0.08, 0.16, 0.32}, -2, 3);
+  c.Colour({0.45, 0.65, 0.95}, 0.35);
+  cairo_set_line_width(c.cr(), 1);
+  for (double gx = x + 6; gx < x + w - 4; gx += 8)
+    cairo_move_to(c.cr(), gx + 0.5, y + 4), cairo_line_to(c.cr(), gx + 0.5, y + h - 4);
+  for (double gy = y + 6; gy < y + h - 4; gy += 8)
+    cairo_move_to(c.cr(), x + 4, gy + 0.5), cairo_line_to(c.cr(), x + w - 4, gy + 0.5);
+  cairo_stroke(c.cr());
+  c.Colour({0.85, 0.92, 1.0});
+  cairo_set_line_width(c.cr(), 1.5);
+  ShipOutline(c.cr(), std::max(guild, 0), x + w / 2, y + h / 2, h * 0.7, w * 0.28);
+  cairo_stroke(c.cr());
+}
+
 void Picture(Canvas& c, const Asset& a, int guild, const Palette& p, Random& rnd) {
   const std::string stem = Stem(a.name);
   const double w = c.width(), h = c.height();
@@ -1175,16 +1191,12 @@ void Picture(Canvas& c, const Asset& a, int guild, const Palette& p, Random& rnd
     Random rocks(HashText(stem));
     for (int i = 0; i < 5; ++i) Asteroid(c, rocks, rocks.Range(w * 0.15, w * 0.85), rocks.Range(h * 0.3, h * 0.8), h * 0.16);
   } else if (a.label == "research") {  // a hull being researched: its outline on a blueprint
-    c.Bevel(0, 0, w, h, Rgb{0.08, 0.16, 0.32}, -2, 3);
-    c.Colour({0.45, 0.65, 0.95}, 0.35);
-    cairo_set_line_width(c.cr(), 1);
-    for (double x = 6; x < w - 4; x += 8) cairo_move_to(c.cr(), x + 0.5, 4), cairo_line_to(c.cr(), x + 0.5, h - 4);
-    for (double y = 6; y < h - 4; y += 8) cairo_move_to(c.cr(), 4, y + 0.5), cairo_line_to(c.cr(), w - 4, y + 0.5);
-    cairo_stroke(c.cr());
-    c.Colour({0.85, 0.92, 1.0});
-    cairo_set_line_width(c.cr(), 1.5);
-    ShipOutline(c.cr(), std::max(guild, 0), w / 2, h / 2, h * 0.7, w * 0.28);
-    cairo_stroke(c.cr());
+    Blueprint(c, guild, 0, 0, w, h);
+  } else if (a.label == "design") {  // the goto bar's way to the design chamber, captioned as its neighbours are
+    c.Colour({0, 0, 0});
+    cairo_paint(c.cr());
+    Blueprint(c, guild, 2, h * 0.2, w - 4, h * 0.8 - 2);
+    c.Text("Design", 0, 0, w, h * 0.2, Rgb{1.0, 1.0, 0.0}, h * 0.15);
   } else {  // empty slots and other plates
     c.Bevel(0, 0, w, h, p.base.Scaled(0.25), -2, 3);
     c.Text(a.label, 0, 0, w, h, p.accent.Scaled(0.6), h * 0.22, false);
