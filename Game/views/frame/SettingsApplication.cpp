@@ -22,3 +22,4 @@ void LinkSettingsToApplication(SettingsLinks& links) {
 bool ApplicationMayChangeAutosave() { return g_app && g_app->m_role.host != 0; }
 
 bool ApplicationDistanceFogOn() { return !g_app || g_app->m_options.fogging != 0; }
+bool ApplicationStarBackgroundOn() { return !g_app || g_app->m_options.stars != 0; }

@@ -10,7 +10,9 @@ struct SettingsLinks;
 void CopySettingsFromApplication(InGameSettings& settings);
 // Save's way to the application's fields and to "UserInfo.dat".
 void LinkSettingsToApplication(SettingsLinks& links);
-// The player's distance-fog setting (on without an application).
+// The player's distance-fog and star-background settings (on without an
+// application).
 bool ApplicationDistanceFogOn();
+bool ApplicationStarBackgroundOn();
 // The server takes the autosave switch from the player who hosts the game alone.
 bool ApplicationMayChangeAutosave();

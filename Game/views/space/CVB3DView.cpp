@@ -10,7 +10,7 @@
 #include "Game/base/TraceError.h"
 #include "Game/model/GGameData.h"
 #include "Game/views/frame/CPopupMenu.h"
-#include "Game/views/space/CVSolarOptions.h"
+#include "Game/views/frame/SettingsApplication.h"
 #include "Game/views/world/CVDispObj.h"
 #include "Game/views/world/CVSgWorld.h"
 #include "Game/views/world/DisplayList.h"
@@ -117,7 +117,7 @@ CVB3DView::CVB3DView(plat::HWND window, plat::HINSTANCE instance) : CVGeneric(wi
   g_dispAnimationPaused = InfoPanelCovers;
   ++g_live3DViews;
   g_frameRate = 10.0;
-  if (g_app) g_starBackgroundOption = PlayerWantsStarBackground() ? 1 : 0;
+  if (g_app) g_starBackgroundOption = ApplicationStarBackgroundOn() ? 1 : 0;
   if (createdWorld_) SetStarBackground(static_cast<int>(g_starBackgroundOption));
 }
 

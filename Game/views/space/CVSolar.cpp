@@ -15,7 +15,6 @@
 #include "Game/model/GGameData.h"
 #include "Game/model/GStar.h"
 #include "Game/model/GUnit.h"
-#include "Game/views/space/CVSolarOptions.h"
 #include "Game/views/world/CVDispObj.h"
 #include "Game/views/world/CVDispUnt.h"
 #include "Game/views/world/CVSgWorld.h"
@@ -25,6 +24,7 @@
 #include "Game/panels/CVData.h"
 #include "Game/panels/CVNotify.h"
 #include "Game/views/frame/OrderFeedback.h"
+#include "Game/views/frame/SettingsApplication.h"
 #include "Game/views/space/CVAstSpace.h"
 #include "media/CImageButton.h"
 #include "platform/user/input.h"
@@ -86,7 +86,7 @@ CVSolar::CVSolar(plat::HWND window, plat::HINSTANCE instance) : CVB3DView(window
   g_futureView = 0;
   g_futureViewState = 0;
   // A world made for this view starts with the player's star background.
-  if (g_live3DViews == 1) SetStarBackground(PlayerWantsStarBackground() ? 1 : 0);
+  if (g_live3DViews == 1) SetStarBackground(ApplicationStarBackgroundOn() ? 1 : 0);
   SetUpScene();
   CreateButtons(window, instance);
   // The orbits turn behind the start screen.
@@ -145,7 +145,7 @@ void CVSolar::SetUpScene() {
     w->OrientStarField(150, nullptr, nullptr, 0);
     startScreenShown = 1;
     ShowText("PRESSANY", kUntilReplaced);
-    if (!PlayerWantsDistanceFog()) {
+    if (!ApplicationDistanceFogOn()) {
       const bool grid = displayList && displayList->Find(DISP_GRID, 0);
       if (grid) RebuildGrid();
       w->DisableDistanceFog();
