@@ -100,7 +100,7 @@ void CVSolar::CreateButtons(HWND window, HINSTANCE instance) {
     return button;
   };
   for (int i = 0; i < kSolarFilterCount; ++i) {
-    char tipId[16], normal[48], pressed[48];
+    char tipId[24], normal[48], pressed[48];
     std::snprintf(tipId, sizeof tipId, "SFLTBTN%d", i);
     if (i < 6) {
       std::snprintf(normal, sizeof normal, "solview\\sf%sd.ima", kWords[i]);
