@@ -171,6 +171,11 @@ quen_game_run(SolarViewInPlay solar_view
 quen_game_run(SolarViewSendsUnits solar_orders
   solar_orders_selected.png,solar_orders_sent.png,solar_orders_next_turn.png
   solar_orders SAVE/autosave.*,SAVE/asavebak.*)
+# The design chamber from the solar view: a module fitted, the design saved
+# under the offered name, the way back, and a turn played.
+quen_game_run(DesignChamberInPlay design_chamber
+  design_chamber.png,design_fitted.png,design_name.png,design_saved.png,design_returned.png
+  design_chamber SAVE/autosave.*,SAVE/asavebak.*)
 # Two players in a started game on this machine, each with its own save
 # folder: chat both ways (the chat light lit by the other's message), the
 # host's metals offered through the price dialog and bought by the other
