@@ -24,6 +24,7 @@
 #include "Game/views/world/CVSgWorld.h"
 #include "Game/views/world/DisplayList.h"
 #include "bench/against.h"
+#include "bench/bench_screen.h"
 #include "bench/count_allocations.h"
 #include "media/CDDraw.h"
 #include "platform/backend/headless.h"
@@ -51,20 +52,8 @@ struct FakeView : IGameView {
 
 struct Screen {
   Screen() {
-    const std::filesystem::path build = QUEN_BUILD_DIR;
-    StartHeadlessBackend();
-    SetProgramModulePath(build / "Game/quenbar.dll");
-    SetDrive('C', build / "gamedata/c");
-    SetRegistryFile(build / "gamedata/config/registry.reg");
-    g_instData.~CInstData();
-    new (&g_instData) CInstData();
-    WNDCLASSEX wc;
-    wc.lpszClassName = "BenchAstSpace";
-    wc.lpfnWndProc = DefWindowProc;
-    RegisterClassEx(&wc);
-    window = CreateWindowEx(0, "BenchAstSpace", "", WS_POPUP | WS_VISIBLE, 0, 0, 800, 600, nullptr, nullptr, nullptr,
-                            nullptr);
-    g_ddraw = new CDDraw(window, 1);
+    bench::UseBuiltInstallation();
+    window = bench::OpenMainWindow("BenchAstSpace");
     g_gameData = new CGameData(kLocal, 8);
     g_gameData->solarDB.CreateAsteroidArray(1);
     auto a = std::make_unique<CGAsteroid>(kAsteroid);

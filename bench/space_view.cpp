@@ -19,6 +19,7 @@
 #include "Game/views/world/CVSgWorld.h"
 #include "Game/views/world/DisplayList.h"
 #include "bench/against.h"
+#include "bench/bench_screen.h"
 #include "bench/count_allocations.h"
 #include "media/CDDraw.h"
 #include "platform/backend/headless.h"
@@ -63,20 +64,8 @@ struct FakeView : IGameView {
 
 struct Screen {
   Screen() {
-    const std::filesystem::path build = QUEN_BUILD_DIR;
-    StartHeadlessBackend();
-    SetProgramModulePath(build / "Game/quenbar.dll");
-    SetDrive('C', build / "gamedata/c");
-    SetRegistryFile(build / "gamedata/config/registry.reg");
-    g_instData.~CInstData();
-    new (&g_instData) CInstData();
-    WNDCLASSEX wc;
-    wc.lpszClassName = "BenchSpaceView";
-    wc.lpfnWndProc = DefWindowProc;
-    RegisterClassEx(&wc);
-    window = CreateWindowEx(0, "BenchSpaceView", "", WS_POPUP | WS_VISIBLE, 0, 0, 800, 600, nullptr, nullptr, nullptr,
-                            nullptr);
-    g_ddraw = new CDDraw(window, 1);
+    bench::UseBuiltInstallation();
+    window = bench::OpenMainWindow("BenchSpaceView");
     g_gameData = new CGameData(9, 8);
     g_gameData->solarDB.CreateAsteroidArray(1);
     g_gameData->solarDB.SetAsteroid(std::make_unique<CGAsteroid>(0));
@@ -90,29 +79,7 @@ struct Screen {
     Use(world->asteroidScene, world->asteroidCamera);
     g_currentView = &fake;
   }
-  SGInstance* MakeScene(SGScene** out) {
-    SGSceneCreate(world->context, out);
-    SGScene* scene = *out;
-    const std::uint32_t pages[2] = {2, 2};
-    SGSceneSetWorldSize(scene, pages);
-    SGSceneLoad(scene, dataPath, "Quenbar.con");
-    std::vector<SGPalEntry> colours(scene->scnPaletteLen);
-    for (std::uint32_t i = 0; i < scene->scnPaletteLen; ++i) {
-      const std::uint32_t w = scene->scnPalette[i];
-      colours[i] = SGPalEntry{static_cast<std::uint8_t>(w), static_cast<std::uint8_t>(w >> 8),
-                              static_cast<std::uint8_t>(w >> 16), 0};
-    }
-    SGFrameBufferInstallPalette(world->frameBuffer, colours.data(), scene->scnPaletteLen);
-    SGInstance* camera = nullptr;
-    SGInstanceCreate(world->context, SG_INST_TYPE_CAMERA, &camera);
-    SGInstanceSetCamera(camera, 50.f, CVSgWorld::GetAspectRatio(), 1.f, 400.f);
-    const std::int32_t origin[2] = {CVSgWorld::kViewLeft, CVSgWorld::kViewTop};
-    const std::int32_t size[2] = {CVSgWorld::kViewWidth, CVSgWorld::kViewHeight};
-    SGInstanceSetViewport(camera, origin, size);
-    SGInstanceSetAttributes(camera, SG_ATTR_NO_PICK);
-    SGSceneAddInstance(scene, camera);
-    return camera;
-  }
+  SGInstance* MakeScene(SGScene** out) { return bench::MakeViewScene(world, dataPath, out); }
   void Use(SGScene* scene, SGInstance* camera) {
     world->SetScene(scene);
     world->SetCamera(camera);

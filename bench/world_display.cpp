@@ -21,6 +21,7 @@
 #include "Game/views/world/CVStarField.h"
 #include "Game/views/world/DisplayList.h"
 #include "bench/against.h"
+#include "bench/bench_screen.h"
 #include "bench/count_allocations.h"
 #include "media/CDDraw.h"
 #include "media/CSprite.h"
@@ -47,20 +48,8 @@ struct FakeView : IGameView {
 // A world with the solar scene and its camera, as the solar view makes them.
 struct Stage {
   Stage() {
-    const std::filesystem::path build = QUEN_BUILD_DIR;
-    StartHeadlessBackend();
-    SetProgramModulePath(build / "Game/quenbar.dll");
-    SetDrive('C', build / "gamedata/c");
-    SetRegistryFile(build / "gamedata/config/registry.reg");
-    g_instData.~CInstData();
-    new (&g_instData) CInstData();
-    WNDCLASSEX wc;
-    wc.lpszClassName = "BenchWorld";
-    wc.lpfnWndProc = DefWindowProc;
-    RegisterClassEx(&wc);
-    window = CreateWindowEx(0, "BenchWorld", "", WS_POPUP | WS_VISIBLE, 0, 0, 800, 600, nullptr, nullptr, nullptr,
-                            nullptr);
-    g_ddraw = new CDDraw(window, 1);
+    bench::UseBuiltInstallation();
+    window = bench::OpenMainWindow("BenchWorld");
     screen = new CSprite(g_ddraw, nullptr, kNoColourKey, 800, 600, 0, 0, 0);
     g_gameData = new CGameData(9, 8);
     ArchiveSystemInit(nullptr, 0, 0x10000, 0);
@@ -74,30 +63,7 @@ struct Stage {
     list = std::make_unique<DisplayList>(world);
     g_currentView = &view;
   }
-  // A scene of "Quenbar.con" with its colours and a camera over the view, as a view makes its own.
-  SGInstance* MakeScene(SGScene** out) {
-    SGSceneCreate(world->context, out);
-    SGScene* scene = *out;
-    const std::uint32_t pages[2] = {2, 2};
-    SGSceneSetWorldSize(scene, pages);
-    SGSceneLoad(scene, dataPath, "Quenbar.con");
-    std::vector<SGPalEntry> colours(scene->scnPaletteLen);
-    for (std::uint32_t i = 0; i < scene->scnPaletteLen; ++i) {
-      const std::uint32_t w = scene->scnPalette[i];
-      colours[i] = SGPalEntry{static_cast<std::uint8_t>(w), static_cast<std::uint8_t>(w >> 8),
-                              static_cast<std::uint8_t>(w >> 16), 0};
-    }
-    SGFrameBufferInstallPalette(world->frameBuffer, colours.data(), scene->scnPaletteLen);
-    SGInstance* camera = nullptr;
-    SGInstanceCreate(world->context, SG_INST_TYPE_CAMERA, &camera);
-    SGInstanceSetCamera(camera, 50.f, CVSgWorld::GetAspectRatio(), 1.f, 400.f);
-    const std::int32_t origin[2] = {CVSgWorld::kViewLeft, CVSgWorld::kViewTop};
-    const std::int32_t size[2] = {CVSgWorld::kViewWidth, CVSgWorld::kViewHeight};
-    SGInstanceSetViewport(camera, origin, size);
-    SGInstanceSetAttributes(camera, SG_ATTR_NO_PICK);
-    SGSceneAddInstance(scene, camera);
-    return camera;
-  }
+  SGInstance* MakeScene(SGScene** out) { return bench::MakeViewScene(world, dataPath, out); }
   void Use(SGScene* scene, SGInstance* camera) {
     world->SetScene(scene);
     world->SetCamera(camera);
