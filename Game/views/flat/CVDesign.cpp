@@ -609,14 +609,7 @@ void CDesignView::OnDrawItem(DRAWITEMSTRUCT* item) {
   DrawViewSprite(button->sprite.get(), button->x, button->y, nullptr);
   KeepInfoButtonOver(*button);
   FlushScreen();
-  // The button's window shows its face from the composition surface.
-  if (HDC screen = g_screenSprite ? g_screenSprite->GetDC() : nullptr) {
-    if (HDC dc = GetDC(button->window)) {
-      BitBlt(dc, 0, 0, button->width, button->height, screen, button->x, button->y, SRCCOPY);
-      ReleaseDC(button->window, dc);
-    }
-    g_screenSprite->ReleaseDC(screen);
-  }
+  ShowInButtonWindow(*button);
   if (id == kScrollLeftId || id == kScrollRightId) {
     const int direction = id == kScrollLeftId ? -1 : 1;
     if (pressed && heldScroll_ != direction) {

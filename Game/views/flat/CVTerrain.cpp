@@ -522,14 +522,7 @@ void CVTerrain::DrawButton(CImageButton* button, int selected) {
   DrawViewSprite(button->sprite.get(), button->x, button->y, nullptr);
   // The display keeps a shown button's window out of the screen's copies: its
   // face reaches the screen through the button's own window.
-  if (!IsWindowVisible(button->window)) return;
-  HDC screen = g_screenSprite ? g_screenSprite->GetDC() : nullptr;
-  if (!screen) return;
-  if (HDC dc = GetDC(button->window)) {
-    BitBlt(dc, 0, 0, button->width, button->height, screen, button->x, button->y, SRCCOPY);
-    plat::ReleaseDC(button->window, dc);
-  }
-  g_screenSprite->ReleaseDC(screen);
+  ShowInButtonWindow(*button);
 }
 
 void CVTerrain::OnDrawItem(DRAWITEMSTRUCT* item) {

@@ -287,6 +287,10 @@ class CVGeneric : public IGameView {
   void UpdateSwitchViewButton(std::uint32_t id);
   void ClearControlArea();
   void HideControlButtons();
+  // Copies a view button's face from the composition surface into its own
+  // window: the flush reaches only the framework's windows. Nothing while the
+  // flush is held or the button is hidden.
+  static void ShowInButtonWindow(const CImageButton& button);
   // Draws the info button again over `button` when they overlap: it sits on
   // the corners of its neighbours, whoever draws them.
   static void KeepInfoButtonOver(const CImageButton& button);

@@ -22,6 +22,8 @@
 #include "media/CSprite.h"
 #include "platform/core/bytes.h"
 #include "platform/core/clock.h"
+#include "platform/gdi/bitmaps.h"
+#include "platform/gdi/dc.h"
 #include "platform/gdi/shapes.h"
 #include "platform/user/focus.h"
 #include "platform/user/queue.h"
@@ -131,6 +133,17 @@ void RepeatNotificationScroll(HWND button, int direction) {
     Sleep(kScrollRepeatMs);
   } while (!PeekMessage(&msg, button, WM_LBUTTONUP, WM_LBUTTONUP, PM_NOREMOVE) &&
            timeGetTime() - start < kScrollRepeatLimitMs);
+}
+
+void CVGeneric::ShowInButtonWindow(const CImageButton& button) {
+  if (!button.window || !g_screenSprite || g_flushSuspended || !IsWindowVisible(button.window)) return;
+  HDC screen = g_screenSprite->GetDC();
+  if (!screen) return;
+  if (HDC dc = GetDC(button.window)) {
+    BitBlt(dc, 0, 0, button.width, button.height, screen, button.x, button.y, SRCCOPY);
+    ReleaseDC(button.window, dc);
+  }
+  g_screenSprite->ReleaseDC(screen);
 }
 
 // The round info button sits over the corners of the four below it and

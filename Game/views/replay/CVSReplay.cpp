@@ -94,18 +94,6 @@ CGChapter* ChapterOf(std::uint32_t chapter) {
 
 CVAstSpace* AsteroidSpaceView() { return ReplayAsteroidSpaceView(); }
 
-// The flush reaches only the framework's own button windows: a view button's
-// window gets its face copied from the composition surface.
-void ShowInButtonWindow(const CImageButton* b) {
-  if (!b || !b->window || !g_screenSprite || g_flushSuspended) return;
-  HDC screen = g_screenSprite->GetDC();
-  if (!screen) return;
-  if (HDC dc = GetDC(b->window)) {
-    BitBlt(dc, 0, 0, b->width, b->height, screen, b->x, b->y, SRCCOPY);
-    ReleaseDC(b->window, dc);
-  }
-  g_screenSprite->ReleaseDC(screen);
-}
 
 // A battle track (7 to 10) of the CD music unless one already plays.
 void PlayBattleMusic() {
@@ -632,12 +620,6 @@ void CVSReplay::ShowButtons(bool show) {
   set(gridButtons[kTerrain], show);
 }
 
-void CVSReplay::DrawButton(CImageButton* b) {
-  if (!b || !b->sprite) return;
-  DrawViewSprite(b->sprite.get(), b->x, b->y, nullptr);
-  ShowInButtonWindow(b);
-}
-
 void CVSReplay::UpdateControlPanel() {
   // Advancing shows the replay controls as playing does (the pause button).
   const std::uint16_t mode = g_replayMode;
@@ -673,15 +655,7 @@ void CVSReplay::OnDrawItem(DRAWITEMSTRUCT* item) {
   if (id == 207 && g_gridShown) b = gridButtons[kGridUp];
   if (id == 208 && g_gridShown) b = gridButtons[kGridDown];
   if (id == 210) b = gridButtons[kTerrain];
-  if (!b || !b->sprite) return;
-  const char* name = b->disabled ? b->disabledImage : (item->itemState & ODS_SELECTED) ? b->pressedImage
-                                                                                       : b->normalImage;
-  if (!name[0]) return;
-  b->sprite->SetImageName(name);
-  b->sprite->LoadImage(b->module);
-  DrawViewSprite(b->sprite.get(), b->x, b->y, nullptr);
-  ShowInButtonWindow(b);
-  FlushScreen();
+  DrawButtonItem(b, *item);
 }
 
 void CVSReplay::RebuildGrid() {

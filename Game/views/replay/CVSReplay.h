@@ -184,7 +184,6 @@ class CVSReplay : public CVB3DView, private replay::ReplaySink, private replay::
   void BuildScene();
   void CreateButtons();
   void ShowButtons(bool show);
-  void DrawButton(CImageButton* button);
   void StartReplay(std::uint16_t asteroid);
   void PlaceStartCamera();
   void SwitchAwayFrom(std::uint16_t asteroid);

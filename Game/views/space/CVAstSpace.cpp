@@ -593,29 +593,6 @@ void CVAstSpace::ShowButtons(bool show) {
   set(terrainButton, show);
 }
 
-namespace {
-
-// The flush reaches only the framework's own button windows: a view button's
-// window gets its face copied from the composition surface here.
-void ShowInButtonWindow(const CImageButton* b) {
-  if (!b || !b->window || !g_screenSprite || g_flushSuspended) return;
-  HDC screen = g_screenSprite->GetDC();
-  if (!screen) return;
-  if (HDC dc = GetDC(b->window)) {
-    BitBlt(dc, 0, 0, b->width, b->height, screen, b->x, b->y, SRCCOPY);
-    ReleaseDC(b->window, dc);
-  }
-  g_screenSprite->ReleaseDC(screen);
-}
-
-}  // namespace
-
-void CVAstSpace::DrawButton(CImageButton* b) {
-  if (!b || !b->sprite) return;
-  DrawViewSprite(b->sprite.get(), b->x, b->y, nullptr);
-  ShowInButtonWindow(b);
-}
-
 void CVAstSpace::UpdateControlPanel() {
   CVGeneric::UpdateControlPanel();
   ShowButtons(!g_infoPanelVisible);
@@ -636,15 +613,7 @@ void CVAstSpace::OnDrawItem(DRAWITEMSTRUCT* item) {
   if (id == 308 && g_gridShown) b = gridUpButton;
   if (id == 309 && g_gridShown) b = gridDownButton;
   if (id == 311) b = terrainButton;
-  if (!b || !b->sprite) return;
-  const char* name = b->disabled ? b->disabledImage : (item->itemState & ODS_SELECTED) ? b->pressedImage
-                                                                                       : b->normalImage;
-  if (!name[0]) return;
-  b->sprite->SetImageName(name);
-  b->sprite->LoadImage(b->module);
-  DrawViewSprite(b->sprite.get(), b->x, b->y, nullptr);
-  ShowInButtonWindow(b);
-  FlushScreen();
+  DrawButtonItem(b, *item);
 }
 
 LRESULT CVAstSpace::OnCommand(std::uint32_t id) {

@@ -163,7 +163,6 @@ class CVAstSpace : public CVB3DView {
   void Jump(int step);
   void EndFlash();
   void ShowButtons(bool show);
-  void DrawButton(CImageButton* button);
   void DrawGridButtons();
   void CreateButtons();
   // The index of the mask's single bit, or -1 after 32 shifts.

@@ -14,6 +14,8 @@
 #include "Game/views/world/CVDispObj.h"
 #include "Game/views/world/CVSgWorld.h"
 #include "Game/views/world/DisplayList.h"
+#include "media/CImageButton.h"
+#include "media/CSprite.h"
 #include "media/ResourceArchive.h"
 #include "platform/user/input.h"
 
@@ -292,3 +294,21 @@ int CVB3DView::LoadState(plat::FILE* file) {
   if (plat::fread(b + 1, 1, size - 1, file) != size - 1) return 0;
   return LoadCameraBlock(std::span<const std::uint8_t>(b, size)) ? 1 : 0;
 }
+
+void CVB3DView::DrawButton(CImageButton* b) {
+  if (!b || !b->sprite) return;
+  DrawViewSprite(b->sprite.get(), b->x, b->y, nullptr);
+  ShowInButtonWindow(*b);
+}
+
+void CVB3DView::DrawButtonItem(CImageButton* b, const plat::DRAWITEMSTRUCT& item) {
+  if (!b || !b->sprite) return;
+  const char* name = b->disabled ? b->disabledImage : (item.itemState & plat::ODS_SELECTED) ? b->pressedImage
+                                                                                           : b->normalImage;
+  if (!name[0]) return;
+  b->sprite->SetImageName(name);
+  b->sprite->LoadImage(b->module);
+  DrawButton(b);
+  FlushScreen();
+}
+

@@ -248,6 +248,11 @@ class CVB3DView : public CVGeneric {
   // beyond it on the line from `target` (lifted out of the central column in
   // locked mode).
   void OrbitPlacement(const double at[3], double place[3]);
+  // A view button's current face on the composition surface and in its own
+  // window; with `item`, the face its draw request asks for (pressed or not),
+  // then the flush.
+  void DrawButton(CImageButton* button);
+  void DrawButtonItem(CImageButton* button, const plat::DRAWITEMSTRUCT& item);
 
  private:
   std::uint32_t createdWorld_ = 0;

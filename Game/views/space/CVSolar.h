@@ -168,7 +168,6 @@ class CVSolar : public CVB3DView {
   double futureLineDate_ = 0.0;
   void CreateButtons(plat::HWND window, plat::HINSTANCE instance);
   void ShowButtons(bool show);
-  void DrawButton(CImageButton* button);
   // The flashed object's own decoration back (marked, filtered, selected).
   void EndFlash();
   void StartFlash(CVDispObj* object, std::uint16_t chapter, std::uint16_t ticks);

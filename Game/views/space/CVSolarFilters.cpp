@@ -70,18 +70,6 @@ bool Unsurveyed(CGAsteroid* a) {
   return zone && zone->owner == kZoneUnsurveyed;
 }
 
-// The face of a view button copied to its own window: the flush reaches
-// only the framework's windows.
-void ShowInButtonWindow(const CImageButton* b) {
-  if (!b || !b->window || !g_screenSprite || g_flushSuspended) return;
-  HDC screen = g_screenSprite->GetDC();
-  if (!screen) return;
-  if (HDC dc = GetDC(b->window)) {
-    BitBlt(dc, 0, 0, b->width, b->height, screen, b->x, b->y, SRCCOPY);
-    ReleaseDC(b->window, dc);
-  }
-  g_screenSprite->ReleaseDC(screen);
-}
 
 }  // namespace
 
@@ -127,12 +115,6 @@ void CVSolar::ShowButtons(bool show) {
   set(futureButton);
 }
 
-void CVSolar::DrawButton(CImageButton* b) {
-  if (!b || !b->sprite) return;
-  DrawViewSprite(b->sprite.get(), b->x, b->y, nullptr);
-  ShowInButtonWindow(b);
-}
-
 void CVSolar::UpdateControlPanel() {
   CVGeneric::UpdateControlPanel();
   ShowButtons(!g_infoPanelVisible);
@@ -152,15 +134,7 @@ void CVSolar::OnDrawItem(DRAWITEMSTRUCT* item) {
     b = futureButton;
   else if (id >= 162 && id <= 166)
     b = ControlButton(id);
-  if (!b || !b->sprite) return;
-  const char* name = b->disabled ? b->disabledImage : (item->itemState & ODS_SELECTED) ? b->pressedImage
-                                                                                       : b->normalImage;
-  if (!name[0]) return;
-  b->sprite->SetImageName(name);
-  b->sprite->LoadImage(b->module);
-  DrawViewSprite(b->sprite.get(), b->x, b->y, nullptr);
-  ShowInButtonWindow(b);
-  FlushScreen();
+  DrawButtonItem(b, *item);
 }
 
 LRESULT CVSolar::OnCommand(std::uint32_t id) {
