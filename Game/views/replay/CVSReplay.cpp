@@ -132,27 +132,12 @@ CVSReplay::~CVSReplay() {
 
 void CVSReplay::BuildScene() {
   CVSgWorld* w = g_sgWorld;
-  if (!w) return;
-  if (!w->replayScene) {
-    if (!CreateViewScene(w, g_instData.Get3DPath(), "Quenbar.con", 40.f / CVSgWorld::GetAspectRatio(), 400.f,
-                         &w->replayScene, &w->replayCamera))
-      return;
-    w->SetScene(w->replayScene);
-    w->SetCamera(w->replayCamera);
-    w->SetCameraRange(400.f);
-    w->fogBaseDistance = 400.0;
-    w->EnableDistanceFog();
-    fogUpdatePending = 1;
-    // The camera's start pose; the shared star field is left to the view on
-    // screen and oriented when a replay starts.
-    const float forward[3] = {0.f, 0.f, 1.f}, up[3] = {0.f, 1.f, 0.f};
-    w->SetCameraOrientationNow(forward, up);
-    w->SetCameraPosition(kCentre, kCentre, 1065.0);
-    return;
-  }
-  w->SetScene(w->replayScene);
-  if (w->replayCamera) w->SetCamera(w->replayCamera);
-  w->fogBaseDistance = 400.0;
+  if (!w || !UseViewScene(&w->replayScene, &w->replayCamera)) return;
+  // The camera's start pose; the shared star field is left to the view on
+  // screen and oriented when a replay starts.
+  const float forward[3] = {0.f, 0.f, 1.f}, up[3] = {0.f, 1.f, 0.f};
+  w->SetCameraOrientationNow(forward, up);
+  w->SetCameraPosition(kCentre, kCentre, 1065.0);
 }
 
 void CVSReplay::CreateButtons() {

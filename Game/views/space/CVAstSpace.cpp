@@ -139,32 +139,17 @@ void CVAstSpace::CreateButtons() {
 
 void CVAstSpace::LoadSceneConfig() {
   CVSgWorld* w = g_sgWorld;
-  if (!w) return;
-  if (!w->asteroidScene) {
-    if (!CreateViewScene(w, g_instData.Get3DPath(), "Quenbar.con", 40.f / CVSgWorld::GetAspectRatio(), 400.f,
-                         &w->asteroidScene, &w->asteroidCamera))
-      return;
-    w->SetScene(w->asteroidScene);
-    w->SetCamera(w->asteroidCamera);
-    w->SetCameraRange(400.f);
-    w->fogBaseDistance = 400.0;
-    w->EnableDistanceFog();
-    fogUpdatePending = 1;
-    w->SetCameraOrientationNow(homeForward, homeUp);
-    w->SetCameraPosition(homePosition[0], homePosition[1], homePosition[2]);
-    UpdateCamera(1);
-    // The player may have turned the fog off; the grid is made again under the new fog.
-    if (!ApplicationDistanceFogOn()) {
-      const bool grid = GridTileCount() != 0;
-      if (grid) RebuildGrid();
-      SetDistanceFog(0);
-      if (grid) RebuildGrid();
-    }
-    return;
+  if (!w || !UseViewScene(&w->asteroidScene, &w->asteroidCamera)) return;
+  w->SetCameraOrientationNow(homeForward, homeUp);
+  w->SetCameraPosition(homePosition[0], homePosition[1], homePosition[2]);
+  UpdateCamera(1);
+  // The player may have turned the fog off; the grid is made again under the new fog.
+  if (!ApplicationDistanceFogOn()) {
+    const bool grid = GridTileCount() != 0;
+    if (grid) RebuildGrid();
+    SetDistanceFog(0);
+    if (grid) RebuildGrid();
   }
-  w->SetScene(w->asteroidScene);
-  if (w->asteroidCamera) w->SetCamera(w->asteroidCamera);
-  w->fogBaseDistance = 400.0;
 }
 
 // --- coordinates ---

@@ -14,6 +14,7 @@
 #include "Game/views/world/CVDispObj.h"
 #include "Game/views/world/CVSgWorld.h"
 #include "Game/views/world/DisplayList.h"
+#include "Game/views/world/ViewScene.h"
 #include "media/CImageButton.h"
 #include "media/CSprite.h"
 #include "media/ResourceArchive.h"
@@ -310,5 +311,26 @@ void CVB3DView::DrawButtonItem(CImageButton* b, const plat::DRAWITEMSTRUCT& item
   b->sprite->LoadImage(b->module);
   DrawButton(b);
   FlushScreen();
+}
+
+bool CVB3DView::UseViewScene(SGScene** scene, SGInstance** camera) {
+  CVSgWorld* w = g_sgWorld;
+  if (!w) return false;
+  if (*scene) {
+    w->SetScene(*scene);
+    if (*camera) w->SetCamera(*camera);
+    w->fogBaseDistance = 400.0;
+    return false;
+  }
+  if (!CreateViewScene(w, g_instData.Get3DPath(), "Quenbar.con", 40.f / CVSgWorld::GetAspectRatio(), 400.f, scene,
+                       camera))
+    return false;
+  w->SetScene(*scene);
+  w->SetCamera(*camera);
+  w->SetCameraRange(400.f);
+  w->fogBaseDistance = 400.0;
+  w->EnableDistanceFog();
+  fogUpdatePending = 1;
+  return true;
 }
 

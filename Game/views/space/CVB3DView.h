@@ -25,6 +25,8 @@ class CVDispUnt;
 class CDispLine;
 class DisplayList;
 struct UnitOrder;
+struct SGInstance;
+struct SGScene;
 
 // The camera block of a saved game: 100 bytes, version 2 written, 1 read too.
 constexpr std::size_t kCameraBlockSize = 100;
@@ -248,6 +250,11 @@ class CVB3DView : public CVGeneric {
   // beyond it on the line from `target` (lifted out of the central column in
   // locked mode).
   void OrbitPlacement(const double at[3], double place[3]);
+  // Makes the world's scene and camera of a view in their slots the first
+  // time, distance fog on and its update pending (true then), and makes them
+  // current; a later call only makes them current (false, as for a scene
+  // that could not be made).
+  bool UseViewScene(SGScene** scene, SGInstance** camera);
   // A view button's current face on the composition surface and in its own
   // window; with `item`, the face its draw request asks for (pressed or not),
   // then the flush.
