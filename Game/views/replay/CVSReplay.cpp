@@ -758,22 +758,7 @@ void CVSReplay::UnmarkFilteredUnits() {
 }
 
 void CVSReplay::ShowFilterText() {
-  struct Row {
-    std::uint16_t flags;
-    const char* text;
-    const char* inverted;
-  };
-  static constexpr Row kRows[] = {{0, "FILTNONE", "FILTNONE"},  {0x01, "FILTALLU", "IFLTALLU"},
-                                  {0x02, "FILTLOYL", "IFLTLOYL"}, {0x04, "FILTREBL", "IFLTREBL"},
-                                  {0x08, "FILTRNPB", "IFLTRNPB"}, {0x10, "FILTCHAP", "IFLTCHAP"},
-                                  {0x20, "FILTGILD", "IFLTGILD"}};
-  for (const Row& r : kRows) {
-    if (r.flags != filterFlags) continue;
-    const CGChapter* c = filterFlags == 0x10 ? ChapterOf(filterChapter) : nullptr;
-    const std::string text = Text(filterInverted ? r.inverted : r.text, c && c->name ? c->name.get() : "");
-    SetStatusText(text.c_str(), kStatusFrames);
-    return;
-  }
+  ShowUnitFilterText(filterFlags, filterInverted != 0, filterChapter, kStatusFrames);
 }
 
 void CVSReplay::ToggleUnitHalos() {

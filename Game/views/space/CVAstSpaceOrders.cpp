@@ -601,29 +601,7 @@ void CVAstSpace::HandleObjectPick(CVDispObj* object) {
 }
 
 void CVAstSpace::ShowFilterText() {
-  struct Row {
-    std::uint16_t mask;
-    const char* text;
-    const char* inverted;
-  };
-  static constexpr Row kRows[] = {{0, "FILTNONE", "FILTNONE"},  {0x01, "FILTALLU", "IFLTALLU"},
-                                  {0x02, "FILTLOYL", "IFLTLOYL"}, {0x04, "FILTREBL", "IFLTREBL"},
-                                  {0x08, "FILTRNPB", "IFLTRNPB"}, {0x10, "FILTCHAP", "IFLTCHAP"},
-                                  {0x20, "FILTGILD", "IFLTGILD"}};
-  for (const Row& r : kRows) {
-    if (r.mask != filterMask) continue;
-    char format[kTextSize + 1] = {};
-    const char* id = filterInverted == 1 ? r.inverted : r.text;
-    if (g_gameData && g_gameData->textIndex) g_gameData->textIndex->GetText(id, format, kTextSize);
-    std::string text = format;
-    if (filterMask == 0x10) {
-      const CGChapter* chapter = ChapterOf(filterChapter);
-      const char* name = chapter && chapter->name ? chapter->name.get() : "";
-      if (const auto at = text.find("%s1"); at != std::string::npos) text.replace(at, 3, name);
-    }
-    SetStatusText(text.c_str(), kStatusTime);
-    return;
-  }
+  ShowUnitFilterText(filterMask, filterInverted == 1, filterChapter, kStatusTime);
 }
 
 void CVAstSpace::ToggleUnitHalos() {

@@ -658,3 +658,26 @@ LRESULT CVB3DView::OnMenuCommand(std::uint32_t id) {
   if (id == kSetGotoCommand) DrawGotoBar();
   return 1;
 }
+
+void CVB3DView::ShowUnitFilterText(std::uint16_t flags, bool inverted, std::uint32_t chapter, int attribute) {
+  struct Row {
+    std::uint16_t flags;
+    const char* text;
+    const char* inverted;
+  };
+  static constexpr Row kRows[] = {{0, "FILTNONE", "FILTNONE"},  {0x01, "FILTALLU", "IFLTALLU"},
+                                  {0x02, "FILTLOYL", "IFLTLOYL"}, {0x04, "FILTREBL", "IFLTREBL"},
+                                  {0x08, "FILTRNPB", "IFLTRNPB"}, {0x10, "FILTCHAP", "IFLTCHAP"},
+                                  {0x20, "FILTGILD", "IFLTGILD"}};
+  for (const Row& r : kRows) {
+    if (r.flags != flags) continue;
+    const CGChapter* c = flags == 0x10 ? ChapterOf(chapter) : nullptr;
+    char text[orders::kTextSize + 1] = {};
+    if (g_gameData && g_gameData->textIndex)
+      g_gameData->textIndex->GetText(inverted ? r.inverted : r.text, text, orders::kTextSize,
+                                     c && c->name ? c->name.get() : "");
+    SetStatusText(text, attribute);
+    return;
+  }
+}
+

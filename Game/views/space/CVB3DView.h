@@ -250,6 +250,10 @@ class CVB3DView : public CVGeneric {
   // beyond it on the line from `target` (lifted out of the central column in
   // locked mode).
   void OrbitPlacement(const double at[3], double place[3]);
+  // The status text of the unit filter `flags` (0 or one of 0x01 to 0x20),
+  // inverted or not; the chapter filter's names `chapter`. Shown for
+  // `attribute`.
+  void ShowUnitFilterText(std::uint16_t flags, bool inverted, std::uint32_t chapter, int attribute);
   // Makes the world's scene and camera of a view in their slots the first
   // time, distance fog on and its update pending (true then), and makes them
   // current; a later call only makes them current (false, as for a scene
