@@ -20,6 +20,7 @@
 #include "Game/rules/GUnitTem.h"
 #include "Game/views/flat/CVDesign.h"
 #include "bench/against.h"
+#include "bench/bench_screen.h"
 #include "bench/count_allocations.h"
 #include "media/CDDraw.h"
 #include "media/CSprite.h"
@@ -45,13 +46,7 @@ struct Chamber {
     new (&g_instData) CInstData();
     StartHeadlessBackend();
     UseVirtualClock(1000);
-    WNDCLASSEX wc;
-    wc.lpszClassName = "BenchDesignChamber";
-    wc.lpfnWndProc = DefWindowProc;
-    RegisterClassEx(&wc);
-    window = CreateWindowEx(0, "BenchDesignChamber", "", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 800, 600,
-                            nullptr, nullptr, nullptr, nullptr);
-    g_ddraw = new CDDraw(window, 1);
+    window = bench::OpenMainWindow("BenchDesignChamber", WS_CLIPCHILDREN);
     g_gameData = new CGameData(9, 8);
     const std::string art = build + "/gamedata/c/QUENBAR/ART/";
     g_gameData->imageModule = LoadLibrary((art + "ima.dll").c_str());

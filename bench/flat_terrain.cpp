@@ -18,6 +18,7 @@
 #include "Game/model/GZone.h"
 #include "Game/views/flat/CSpriteMover.h"
 #include "Game/views/flat/CVTerrain.h"
+#include "bench/bench_screen.h"
 #include "bench/count_allocations.h"
 #include "media/CDDraw.h"
 #include "media/CSprite.h"
@@ -37,13 +38,7 @@ struct Screen {
     setenv("QUENBAR_CONFIG_DIR", (build + "/gamedata/config").c_str(), 1);
     StartHeadlessBackend();
     UseVirtualClock(1000);
-    WNDCLASSEX wc;
-    wc.lpszClassName = "BenchTerrainScreen";
-    wc.lpfnWndProc = DefWindowProc;
-    RegisterClassEx(&wc);
-    window = CreateWindowEx(0, "BenchTerrainScreen", "", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 800, 600,
-                            nullptr, nullptr, nullptr, nullptr);
-    g_ddraw = new CDDraw(window, 1);
+    window = bench::OpenMainWindow("BenchTerrainScreen", WS_CLIPCHILDREN);
     g_gameData = new CGameData(9, 8);
     const std::string art = build + "/gamedata/c/QUENBAR/ART/";
     g_gameData->imageModule = LoadLibrary((art + "ima.dll").c_str());

@@ -21,6 +21,7 @@
 #include "Game/rules/GUnitTem.h"
 #include "Game/views/frame/CVGeneric.h"
 #include "bench/against.h"
+#include "bench/bench_screen.h"
 #include "bench/count_allocations.h"
 #include "media/CDDraw.h"
 #include "platform/backend/headless.h"
@@ -48,13 +49,7 @@ struct Screen {
     setenv("QUENBAR_CONFIG_DIR", config.c_str(), 1);
     SetProgramModulePath(std::string(QUEN_BUILD_DIR) + "/Game/quenbar.dll");
     StartHeadlessBackend();
-    WNDCLASSEX wc;
-    wc.lpszClassName = "BenchInfoPages";
-    wc.lpfnWndProc = DefWindowProc;
-    RegisterClassEx(&wc);
-    window = CreateWindowEx(0, "BenchInfoPages", "", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 800, 600,
-                            nullptr, nullptr, nullptr, nullptr);
-    g_ddraw = new CDDraw(window, 1);
+    window = bench::OpenMainWindow("BenchInfoPages", WS_CLIPCHILDREN);
     g_gameData = new CGameData(kLocal, 8);
     CGameData& g = *g_gameData;
     g.textIndex = std::make_unique<CIDString>();
