@@ -1,5 +1,6 @@
 #include "platform/gdi/raster.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <vector>
 
@@ -45,6 +46,17 @@ void StrokeLine(const Canvas& c, POINT a, POINT b, int width, DWORD value, bool 
   const int sx = a.x < b.x ? 1 : -1, sy = a.y < b.y ? 1 : -1;
   int steps = dx > dy ? dx : dy;
   if (!includeLast) --steps;
+  if (steps < 0) return;
+  if (dx == 0 || dy == 0) {
+    // The nibs of a level or upright line overlap into one rectangle: fill it
+    // once instead of stamping every pixel (bars and grids are drawn so).
+    const int endX = a.x + (dx ? sx * steps : 0), endY = a.y + (dy ? sy * steps : 0);
+    const int lo = width <= 1 ? 0 : -(width - 1) / 2, nib = width <= 1 ? 1 : width;
+    const int left = std::min<int>(a.x, endX) + lo, top = std::min<int>(a.y, endY) + lo;
+    FillLogical(c, RECT{left, top, std::max<int>(a.x, endX) + lo + nib, std::max<int>(a.y, endY) + lo + nib},
+                value);
+    return;
+  }
   int x = a.x, y = a.y;
   int err = (dx > dy ? dx : -dy) / 2;
   for (int i = 0; i <= steps; ++i) {
