@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <span>
 #include <string>
 
 #include "Game/app/AppGlobals.h"
@@ -23,6 +24,7 @@
 #include "Game/views/frame/CVDataHookup.h"
 #include "Game/views/frame/CVFrameEffects.h"
 #include "Game/views/frame/ViewApplication.h"
+#include "Game/views/frame/ViewTextCache.h"
 #include "media/CDDraw.h"
 #include "media/CImageButton.h"
 #include "media/CSprite.h"
@@ -195,6 +197,53 @@ bool LineRefused(int x1, int y1, int x2, int y2) {
          std::max(x1, 1) >= kViewportWidth;
 }
 
+// The viewport texts' rendered pixels, kept between frames: the labels of a 3D
+// view are drawn again every frame, and copying their pixels costs a fraction
+// of laying them out through the strip.
+ViewTextCache g_viewTextCache;
+
+// A 16-bit surface locked for the caller, or null bits.
+struct LockedPixels {
+  explicit LockedPixels(IDirectDrawSurface* s, DWORD flags) : surface(s) {
+    if (surface && surface->Lock(nullptr, &desc, flags, nullptr) == DD_OK) {
+      if (desc.ddpfPixelFormat.dwRGBBitCount == 16) bits = static_cast<std::uint8_t*>(desc.lpSurface);
+      locked = true;
+    }
+  }
+  ~LockedPixels() {
+    if (locked) surface->Unlock(nullptr);
+  }
+  LockedPixels(const LockedPixels&) = delete;
+  LockedPixels& operator=(const LockedPixels&) = delete;
+  IDirectDrawSurface* surface;
+  DDSURFACEDESC desc;
+  bool locked = false;
+  std::uint8_t* bits = nullptr;
+};
+
+// Copies kept runs to the screen as the strip's keyed blit would; false when
+// the screen cannot be written directly (then the strip draws).
+bool CopyTextRuns(std::span<const ViewTextCache::Run> runs, const RECT& source, LONG left, LONG top) {
+  if (!g_screenSprite) return false;
+  LockedPixels screen(g_screenSprite->surface, DDLOCK_WAIT | DDLOCK_WRITEONLY);
+  if (!screen.bits) return false;
+  DrawTextRuns(runs, source, screen.bits, screen.desc.lPitch, left, top);
+  return true;
+}
+
+// Keeps what the strip now shows for `key` (drawn `height` high).
+void KeepTextRuns(const ViewTextCache::Key& key, int height) {
+  IDirectDrawSurface* strip = g_textStripSprite->surface;
+  DDCOLORKEY transparent;
+  if (!strip || strip->GetColorKey(DDCKEY_SRCBLT, &transparent) != DD_OK ||
+      transparent.dwColorSpaceLowValue != transparent.dwColorSpaceHighValue)
+    return;
+  LockedPixels pixels(strip, DDLOCK_WAIT | DDLOCK_READONLY);
+  if (!pixels.bits) return;
+  g_viewTextCache.Store(key, pixels.bits, pixels.desc.lPitch, key.width, kTextStripHeight,
+                        static_cast<std::uint16_t>(transparent.dwColorSpaceLowValue), height);
+}
+
 }  // namespace
 
 void AddDirtyRect(const RECT& rect) { g_dirtyRect = IsEmpty(g_dirtyRect) ? rect : Union(g_dirtyRect, rect); }
@@ -257,18 +306,31 @@ int DrawScreenText(const char* text, int x, int y, int width, COLORREF colour, U
 int DrawViewportText(const char* text, int x, int y, int width, COLORREF colour, UINT format, int bold,
                      int upperCase) {
   if (TextRefused(x, y, width, bold) || !g_textStripSprite) return 0;
-  const RECT used{0, 0, g_textStripWidth, kTextStripHeight};
-  g_textStripSprite->FillSurface(RGB(0, 0, 0), &used);
   const int drawWidth = std::min(width, kViewportWidth);
-  const int height = DrawTextOn(g_textStripSprite, text, {0, 0, drawWidth, kTextStripHeight}, colour, format,
-                                bold ? g_boldFont : g_angularFont, upperCase);
-  g_textStripWidth = static_cast<std::uint16_t>(drawWidth);
-  RECT source{std::max(0, -x), 0, std::min(drawWidth, kViewportWidth - x),
-              std::min(kTextStripHeight, kViewportHeight - y)};
-  if (IsEmpty(source)) return height;
+  HFONT font = bold ? g_boldFont : g_angularFont;
+  const RECT source{std::max(0, -x), 0, std::min(drawWidth, kViewportWidth - x),
+                    std::min(kTextStripHeight, kViewportHeight - y)};
   const LONG left = std::max(x, 0) + kViewportRect.left;
   const LONG top = y + kViewportRect.top;
-  AddDirtyRect({left, top, left + source.right - source.left, top + source.bottom - source.top});
+  const RECT dirty{left, top, left + source.right - source.left, top + source.bottom - source.top};
+  const ViewTextCache::Key key{text ? std::string_view(text) : std::string_view(), colour, format, font, drawWidth,
+                               upperCase != 0};
+  ViewTextCache::Found found;
+  if (text && g_viewTextCache.Find(key, &found)) {
+    if (IsEmpty(source)) return found.height;
+    if (CopyTextRuns(found.runs, source, left, top)) {
+      AddDirtyRect(dirty);
+      return found.height;
+    }
+  }
+  const RECT used{0, 0, g_textStripWidth, kTextStripHeight};
+  g_textStripSprite->FillSurface(RGB(0, 0, 0), &used);
+  const int height = DrawTextOn(g_textStripSprite, text, {0, 0, drawWidth, kTextStripHeight}, colour, format, font,
+                                upperCase);
+  g_textStripWidth = static_cast<std::uint16_t>(drawWidth);
+  if (text) KeepTextRuns(key, height);
+  if (IsEmpty(source)) return height;
+  AddDirtyRect(dirty);
   g_textStripSprite->BltToSurface(g_screenSprite, left, top, &source);
   return height;
 }
@@ -320,6 +382,7 @@ CVGeneric::CVGeneric(HWND window, HINSTANCE instance) {
   g_textStripSprite = new CSprite(g_viewDDraw, nullptr, 0, kViewportWidth, kTextStripHeight, kViewportRect.left,
                                   kViewportRect.top, 0);
   g_textStripWidth = kViewportWidth;
+  g_viewTextCache.Clear();
   const std::uint16_t local = g_gameData ? g_gameData->localChapterId : 0;
   InstallPanelFrame(true);
   g_dataPanel = new CVData(g_boldFont, g_screenSprite, &g_dirtyRect, g_viewDDraw, window, instance);
@@ -349,6 +412,7 @@ CVGeneric::~CVGeneric() {
   if (g_popupMenu) ReleasePopupMenu(g_popupMenu);
   g_popupMenu = nullptr;
   Release(g_textStripSprite);
+  g_viewTextCache.Clear();
   Release(g_emptyGotoSprite);
   for (CImageButton*& button : g_controlButtons) {
     // The next game makes its own buttons: these windows go now, not with the main window.
