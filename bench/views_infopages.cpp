@@ -17,6 +17,7 @@
 #include "Game/model/GGameData.h"
 #include "Game/model/GNotify.h"
 #include "Game/model/GUnit.h"
+#include "Game/net/GuildPackets.h"
 #include "Game/panels/CInfoPanel.h"
 #include "Game/rules/GUnitTem.h"
 #include "Game/views/frame/CVGeneric.h"
@@ -77,6 +78,15 @@ struct Screen {
     for (int b = 0; b < 30; ++b) g.notifications->Add(kLocal, 4, 401, "", "", 1, b % 20, 0);
     CGChapter* local = g.GetLocalChapter();
     for (int i = 0; i < 20; ++i) local->AddNote(("A note about the plan " + std::to_string(i)).c_str());
+    // Chat to all, to the guild and between two chapters, one intercepted.
+    for (int i = 0; i < 6; ++i) {
+      ChatPacket chat;
+      chat.sender = static_cast<std::uint8_t>(i % 2 ? kLocal : 17);
+      chat.target = static_cast<std::uint8_t>(i % 3 == 0 ? kChatToAll : i % 3 == 1 ? kChatToGuild : 20);
+      chat.intercepted = i == 2;
+      chat.text = "Meet at the belt before turn " + std::to_string(10 + i) + ", with every frigate we have left";
+      local->AddChatMessage(chat.Build());
+    }
     view = std::make_unique<BenchView>(window, nullptr);
     g_currentView = view.get();
     SuspendScreenFlush(0);

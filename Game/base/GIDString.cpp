@@ -84,31 +84,50 @@ std::unique_ptr<char[]> CIDString::LoadRawText(const char* id) const {
   return text;
 }
 
-std::optional<std::string> CIDString::RawText(const char* id) const {
-  std::unique_ptr<char[]> raw = LoadRawText(id);
-  if (!raw) return std::nullopt;
-  return std::string(raw.get());
+std::optional<std::size_t> CIDString::RawInto(const char* id, std::span<char> out) const {
+  int number = -1;
+  int length = 0;
+  if (Find(id, &number, &length) < 0) return std::nullopt;
+  // As LoadRawText reads it: at most length - 1 characters.
+  std::array<char, kMaxTextChars + 1> text;
+  const std::size_t size = std::min({static_cast<std::size_t>(std::max(length, 0)), out.size() + 1, text.size()});
+  if (size == 0) return 0;
+  const int n = plat::LoadString(m_module, static_cast<plat::UINT>(number), text.data(), static_cast<int>(size));
+  const std::size_t copied = std::min(static_cast<std::size_t>(std::max(n, 0)), out.size());
+  std::memcpy(out.data(), text.data(), copied);
+  return copied;
 }
 
-std::optional<std::string> CIDString::FinishedText(const char* id, std::span<const TextArg> args) const {
-  std::optional<std::string> raw = RawText(id);
-  if (!raw) return std::nullopt;
-  return FormatText(*raw, args, [this](const char* ref) { return RawText(ref); });
+std::optional<std::size_t> CIDString::FinishedInto(const char* id, std::span<const TextArg> args,
+                                                   std::span<char> out) const {
+  int number = -1;
+  int length = 0;
+  if (Find(id, &number, &length) < 0) return std::nullopt;
+  std::array<char, kMaxRawOnStack + 1> onStack;
+  std::vector<char> onHeap;
+  std::span<char> raw = onStack;
+  if (length > static_cast<int>(onStack.size())) {
+    onHeap.resize(static_cast<std::size_t>(length));
+    raw = onHeap;
+  }
+  int n = 0;
+  if (length > 0) n = plat::LoadString(m_module, static_cast<plat::UINT>(number), raw.data(), length);
+  const std::string_view text(raw.data(), static_cast<std::size_t>(std::max(n, 0)));
+  return FormatTextInto(text, args, [this](const char* ref, std::span<char> room) { return RawInto(ref, room); },
+                        out);
 }
 
 char* CIDString::GetTextV(const char* id, char* dst, std::size_t dstSize, std::span<const TextArg> args) const {
   if (dst == nullptr || dstSize == 0) return dst;
-  const std::string text = FinishedText(id, args).value_or(std::string());
-  const std::size_t n = std::min(text.size(), dstSize - 1);
-  std::memcpy(dst, text.data(), n);
-  dst[n] = '\0';
+  if (!FinishedInto(id, args, {dst, dstSize})) dst[0] = '\0';
   return dst;
 }
 
 std::unique_ptr<char[]> CIDString::GetTextAllocV(const char* id, std::span<const TextArg> args) const {
-  std::optional<std::string> text = FinishedText(id, args);
-  if (!text) return nullptr;
-  auto out = std::make_unique<char[]>(text->size() + 1);
-  std::memcpy(out.get(), text->c_str(), text->size() + 1);
+  std::array<char, kMaxTextChars + 1> text;
+  const std::optional<std::size_t> n = FinishedInto(id, args, text);
+  if (!n) return nullptr;
+  auto out = std::make_unique<char[]>(*n + 1);
+  std::memcpy(out.get(), text.data(), *n + 1);
   return out;
 }

@@ -43,7 +43,7 @@ class CIDString {
 
   // The finished text of `id` (see GTextFormat.h for the arguments) copied into
   // dst, cut to dstSize - 1 characters and a NUL; an absent ID gives an empty
-  // text. Returns dst.
+  // text. Returns dst. Makes no heap call for the texts of the string table.
   template <class... Args>
   char* GetText(const char* id, char* dst, std::size_t dstSize, const Args&... args) const {
     static_assert(sizeof...(Args) <= kMaxTextArgs, "a text takes at most 8 arguments");
@@ -63,8 +63,14 @@ class CIDString {
   std::unique_ptr<char[]> GetTextAllocV(const char* id, std::span<const TextArg> args) const;
 
  private:
-  std::optional<std::string> FinishedText(const char* id, std::span<const TextArg> args) const;
-  std::optional<std::string> RawText(const char* id) const;
+  // The finished text into `out` (see FormatTextInto), its length; nothing
+  // (and `out` untouched) when the ID is absent. No heap call for raw texts of
+  // up to kMaxRawOnStack characters.
+  std::optional<std::size_t> FinishedInto(const char* id, std::span<const TextArg> args, std::span<char> out) const;
+  // The raw text of `id` into `out`, cut to its size; the number copied.
+  std::optional<std::size_t> RawInto(const char* id, std::span<char> out) const;
+
+  static constexpr std::size_t kMaxRawOnStack = 4096;
 
   std::vector<IDStringEntry> m_entries;
   plat::HMODULE m_module = nullptr;

@@ -1,7 +1,10 @@
 #include "Game/base/GTextFormat.h"
 
+#include <algorithm>
 #include <array>
+#include <charconv>
 #include <cstdio>
+#include <cstring>
 
 #include "Game/base/TraceError.h"
 
@@ -50,33 +53,38 @@ void Tokenize(std::string_view raw, Emit&& emit) {
 
 bool IsFilledType(char type) { return type == 's' || type == 'n' || type == 'f'; }
 
-std::string FormatNumber(double value) {
-  const int n = std::snprintf(nullptr, 0, "%.2f", value);
-  std::string out(static_cast<std::size_t>(n > 0 ? n : 0), '\0');
-  std::snprintf(out.data(), out.size() + 1, "%.2f", value);
-  return out;
-}
+// The text of one filled slot, at most kMaxSlotChars characters.
+struct SlotText {
+  std::array<char, kMaxSlotChars + 1> chars{};
+  std::size_t length = 0;
+  std::string_view view() const { return {chars.data(), length}; }
+};
 
 // The text of one typed slot from its argument; empty (and reported) when the
 // argument is of another kind.
-std::string SlotText(char type, const TextArg& arg) {
-  std::string text;
+void FillSlot(char type, const TextArg& arg, SlotText* slot) {
+  char* first = slot->chars.data();
   if (type == 's' && arg.kind() == TextArg::Kind::String) {
-    text = arg.string();
+    slot->length = std::min(arg.string().size(), kMaxSlotChars);
+    std::memcpy(first, arg.string().data(), slot->length);
   } else if (type == 'n' && arg.kind() == TextArg::Kind::Integer) {
-    text = std::to_string(arg.integer());
+    slot->length = static_cast<std::size_t>(std::to_chars(first, first + kMaxSlotChars, arg.integer()).ptr - first);
   } else if (type == 'f' && arg.kind() != TextArg::Kind::String) {
-    text = FormatNumber(arg.kind() == TextArg::Kind::Number ? arg.number() : arg.integer());
+    const double value = arg.kind() == TextArg::Kind::Number ? arg.number() : arg.integer();
+    const int n = std::snprintf(first, slot->chars.size(), "%.2f", value);
+    slot->length = std::min(static_cast<std::size_t>(n > 0 ? n : 0), kMaxSlotChars);
   } else {
+    slot->length = 0;
     TraceError("Text argument of the wrong kind", __FILE__, __LINE__);
   }
-  if (text.size() > kMaxSlotChars) text.resize(kMaxSlotChars);
-  return text;
 }
 
 }  // namespace
 
-std::string FormatText(std::string_view raw, std::span<const TextArg> args, const RawTextLookup& lookup) {
+std::size_t FormatTextInto(std::string_view raw, std::span<const TextArg> args, const RawTextReader& reader,
+                           std::span<char> out) {
+  if (out.empty()) return 0;
+  const std::size_t limit = std::min(kMaxTextChars, out.size() - 1);
   // First scan: the type of each slot and the highest slot used.
   std::array<char, kMaxTextArgs + 1> types{};
   int highest = 0;
@@ -88,7 +96,7 @@ std::string FormatText(std::string_view raw, std::span<const TextArg> args, cons
 
   // The arguments, one per slot in slot order; an unknown type letter takes none.
   if (args.size() > kMaxTextArgs) args = args.first(kMaxTextArgs);
-  std::array<std::string, kMaxTextArgs + 1> slots;
+  std::array<SlotText, kMaxTextArgs + 1> slots;
   std::size_t next = 0;
   for (int d = 1; d <= highest; ++d) {
     const char type = types[d];
@@ -98,12 +106,16 @@ std::string FormatText(std::string_view raw, std::span<const TextArg> args, cons
     }
     if (next >= args.size()) break;  // never more than the caller passed
     const TextArg& arg = args[next++];
-    if (type != 0) slots[d] = SlotText(type, arg);
+    if (type != 0) FillSlot(type, arg, &slots[d]);
   }
 
   // Second scan: the finished text.
-  std::string out;
-  auto append = [&](std::string_view s) { out.append(s.substr(0, kMaxTextChars - out.size())); };
+  std::size_t length = 0;
+  auto append = [&](std::string_view s) {
+    const std::size_t n = std::min(s.size(), limit - length);
+    std::memcpy(out.data() + length, s.data(), n);
+    length += n;
+  };
   Tokenize(raw, [&](const Token& t) {
     switch (t.kind) {
       case Token::Kind::Char:
@@ -111,19 +123,47 @@ std::string FormatText(std::string_view raw, std::span<const TextArg> args, cons
         break;
       case Token::Kind::Slot:
         if (IsFilledType(t.ch)) {
-          append(slots[t.slot]);
+          append(slots[t.slot].view());
         } else {
           // Not a placeholder: its '%' is dropped, the rest stands.
           const char rest[2] = {t.ch, static_cast<char>('0' + t.slot)};
           append(std::string_view(rest, 2));
         }
         break;
-      case Token::Kind::Ref:
-        if (lookup) {
-          if (std::optional<std::string> inserted = lookup(std::string(t.id).c_str())) append(*inserted);
+      case Token::Kind::Ref: {
+        if (!reader) break;
+        // The reader reads the ID as a C string.
+        std::array<char, 256> shortId;
+        std::string longId;
+        const char* id = shortId.data();
+        if (t.id.size() < shortId.size()) {
+          std::memcpy(shortId.data(), t.id.data(), t.id.size());
+          shortId[t.id.size()] = '\0';
+        } else {
+          longId.assign(t.id);
+          id = longId.c_str();
         }
+        const std::span<char> room = out.subspan(length, limit - length);
+        if (std::optional<std::size_t> n = reader(id, room)) length += std::min(*n, room.size());
         break;
+      }
     }
   });
-  return out;
+  out[length] = '\0';
+  return length;
+}
+
+std::string FormatText(std::string_view raw, std::span<const TextArg> args, const RawTextLookup& lookup) {
+  std::array<char, kMaxTextChars + 1> out;
+  RawTextReader reader;
+  if (lookup) {
+    reader = [&lookup](const char* id, std::span<char> room) -> std::optional<std::size_t> {
+      const std::optional<std::string> text = lookup(id);
+      if (!text) return std::nullopt;
+      const std::size_t n = std::min(text->size(), room.size());
+      std::memcpy(room.data(), text->data(), n);
+      return n;
+    };
+  }
+  return std::string(out.data(), FormatTextInto(raw, args, reader, out));
 }

@@ -58,7 +58,17 @@ constexpr std::size_t kMaxTextChars = 1023;
 
 // Raw text of a text ID for "%(ID)", or nothing when the ID is unknown.
 using RawTextLookup = std::function<std::optional<std::string>(const char* id)>;
+// The same without heap calls: the raw text of `id` copied into `out` (cut to
+// out.size() characters, no NUL), and the number copied; nothing when the ID
+// is unknown.
+using RawTextReader = std::function<std::optional<std::size_t>(const char* id, std::span<char> out)>;
 
 // The finished text: `raw` with its placeholders filled, at most kMaxTextChars
 // characters. Arguments past kMaxTextArgs are never taken.
 std::string FormatText(std::string_view raw, std::span<const TextArg> args, const RawTextLookup& lookup);
+// The finished text written into `out`, cut to min(kMaxTextChars,
+// out.size() - 1) characters and a NUL (nothing for an empty `out`); returns
+// its length. Makes no heap call unless an ID in "%(...)" is over 255
+// characters long.
+std::size_t FormatTextInto(std::string_view raw, std::span<const TextArg> args, const RawTextReader& reader,
+                           std::span<char> out);

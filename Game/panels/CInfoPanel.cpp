@@ -59,6 +59,7 @@ CInfoPanel::~CInfoPanel() {
   delete voteNo;
   for (CSprite* s : percentGauges) delete s;
   for (CSprite* s : barGauges) delete s;
+  for (CSprite* s : shipIcons) delete s;
 }
 
 void CInfoPanel::ResetHotSpots() { hotSpots.fill(kNoHotSpot); }

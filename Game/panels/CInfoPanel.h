@@ -229,6 +229,9 @@ class CInfoPanel {
   // Gauges for 0, 25, 50, 75 and 100 percent.
   std::array<CSprite*, 5> percentGauges{};
   std::array<CSprite*, 5> barGauges{};
+  // The ship list's five class icons and the two cells they are shrunk into,
+  // made at its first draw.
+  std::array<CSprite*, 7> shipIcons{};
   ResearchPageState research;
   AsteroidListState asteroidList;
   TradePageState trade;

@@ -33,7 +33,7 @@ void Click() {
 
 CGChapter* Local() { return g_gameData ? g_gameData->GetLocalChapter() : nullptr; }
 
-std::string ChapterName(std::uint8_t id) {
+const char* ChapterName(std::uint8_t id) {
   const CGChapter* c = g_gameData && g_gameData->guildList ? g_gameData->guildList->GetChapter(id) : nullptr;
   return c && c->GetName() ? c->GetName() : "";
 }
@@ -82,11 +82,12 @@ void CInfoPanel::DrawChat() {
     COLORREF colour = kWhite;
     if (toChapter && m->sender != localId && m->recipient != localId) colour = kForeignRed;
     else if (toChapter && m->sender == localId) colour = GetBrightColor(g_gameData->GetLocalGuildIndex());
-    std::string header;
-    if (m->recipient == kChatToAll) header = Text("CHATALL_", ChapterName(m->sender).c_str());
-    else if (m->recipient == kChatToGuild) header = Text("CHATGILD", ChapterName(m->sender).c_str());
-    else header = Text("CHATPLYR", ChapterName(m->sender).c_str(), ChapterName(m->recipient).c_str());
-    if (m->intercepted) header += "    " + Text("INTRCEPT");
+    // Kept from draw to draw: a redraw makes no heap call for it.
+    static std::string header;
+    if (m->recipient == kChatToAll) header = Text("CHATALL_", ChapterName(m->sender));
+    else if (m->recipient == kChatToGuild) header = Text("CHATGILD", ChapterName(m->sender));
+    else header = Text("CHATPLYR", ChapterName(m->sender), ChapterName(m->recipient));
+    if (m->intercepted) header.append("    ").append(Text("INTRCEPT"));
     Write(header, 10, b - 52, 585, colour);
     Write(m->text ? m->text.get() : "", 15, b - 37, 560, colour, DT_LEFT | DT_WORDBREAK);
   }
@@ -150,7 +151,8 @@ void CInfoPanel::DrawPlayerNotes() {
     if (!n) break;
     const int b = 106 + 74 * i;
     Box(5, b - 69, 580, b, kBlack, 35, kGreen);
-    std::string text = Text("IPNTURN_", static_cast<std::int32_t>(n->turn));
+    static std::string text;  // kept from draw to draw, as the chat's header
+    text = Text("IPNTURN_", static_cast<std::int32_t>(n->turn));
     if (n->text) text.append(n->text.get(), strnlen(n->text.get(), kNoteShownChars));
     Write(text, 10, b - 66, 565, pale, DT_LEFT | DT_WORDBREAK);
     DeleteBox(480, b, "IPNLMBDL", 100);

@@ -36,7 +36,7 @@ constexpr int kClassIcons[11][3] = {
 
 std::uint32_t LocalGuildIndex() { return g_gameData ? g_gameData->GetLocalGuildIndex() : 0; }
 
-std::string AsteroidName(std::uint16_t a) {
+const char* AsteroidName(std::uint16_t a) {
   CGAsteroid* rock = g_gameData ? g_gameData->solarDB.GetAsteroid(a) : nullptr;
   const char* name = rock ? rock->GetName() : nullptr;
   return name ? name : "";
@@ -170,17 +170,20 @@ void CInfoPanel::DrawShipList() {
 }
 
 void CInfoPanel::DrawShipRows(int flush) {
-  const char* art = g_instData.GetArtPath();
-  HMODULE module = g_gameData ? g_gameData->GetImageModule() : nullptr;
-  // The five icons, then the 6 x 12 and 10 x 12 cells they are shrunk into.
-  CSprite* icons[7] = {};
-  for (int i = 0; i < 5; ++i) {
-    const std::string path = std::string(art ? art : "") + kIcons[i];
-    icons[i] = new CSprite(owner, path.c_str(), module, 0, 16, 16, 0, 0, 0);
-    icons[i]->LoadImage(module);
+  // The five icons, then the 6 x 12 and 10 x 12 cells they are shrunk into;
+  // kept for the next draws, which then make no heap call for them.
+  CSprite** icons = shipIcons.data();
+  if (!icons[0]) {
+    const char* art = g_instData.GetArtPath();
+    HMODULE module = g_gameData ? g_gameData->GetImageModule() : nullptr;
+    for (int i = 0; i < 5; ++i) {
+      const std::string path = std::string(art ? art : "") + kIcons[i];
+      icons[i] = new CSprite(owner, path.c_str(), module, 0, 16, 16, 0, 0, 0);
+      icons[i]->LoadImage(module);
+    }
+    icons[5] = new CSprite(owner, "", 0, 6, 12, 0, 0, 1);
+    icons[6] = new CSprite(owner, "", 0, 10, 12, 0, 0, 1);
   }
-  icons[5] = new CSprite(owner, "", 0, 6, 12, 0, 0, 1);
-  icons[6] = new CSprite(owner, "", 0, 10, 12, 0, 0, 1);
   std::size_t next = shipPosition == 0xFFFF ? 0 : std::size_t{shipPosition} + 1;
   for (int r = 0; r < kShipRows; ++r) {
     if (next < shipEntries.size()) {
@@ -194,7 +197,6 @@ void CInfoPanel::DrawShipRows(int flush) {
     }
   }
   shipEnd = static_cast<std::uint16_t>(std::min<std::size_t>(next, 0xFFFF));
-  for (CSprite* icon : icons) delete icon;
   if (flush) PanelFrame().FlushViewport();
 }
 
@@ -222,9 +224,10 @@ void CInfoPanel::DrawShipRow(const ShipListEntry& e, int r, CSprite* const icons
     }
   }
   Write(e.designName, 145, y, 80, colour, DT_CENTER);
-  Write(e.location >= g_numAsteroids ? Text("ISLINTRN") : AsteroidName(e.location), 235, y, 80, colour, DT_CENTER);
+  Write(e.location >= g_numAsteroids ? Text("ISLINTRN").c_str() : AsteroidName(e.location), 235, y, 80, colour,
+        DT_CENTER);
 
-  std::string order;
+  static std::string order;  // kept from row to row: a redraw makes no heap call for it
   if (!e.unit || e.unit->GetOrderCount() == 0) {
     order = Text("ISLNOORD");
   } else {
@@ -233,7 +236,7 @@ void CInfoPanel::DrawShipRow(const ShipListEntry& e, int r, CSprite* const icons
     std::int16_t powerChange = 0;
     std::uint16_t turns = e.unit->GetNumTurnsUntilOrderCompletion(&powerChange);
     if (turns == 0xFFFF) {
-      order = std::string(status) + " (" + Text("ETA_UNKN") + ")";
+      order.assign(status).append(" (").append(Text("ETA_UNKN")).append(")");
     } else {
       if (turns == 0xFFFE) turns = 1;
       order = Text("ISLETA__", status, static_cast<std::int32_t>(turns));

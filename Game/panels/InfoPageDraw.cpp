@@ -25,4 +25,16 @@ const std::string& FixedText(const char* id) {
   return it->second;
 }
 
+const std::string& KeptText(const char* id, std::span<const TextArg> args) {
+  static std::array<std::string, kKeptTexts> kept;
+  static std::size_t next = 0;
+  std::string& text = kept[next];
+  next = (next + 1) % kept.size();
+  text.clear();
+  if (!g_gameData || !g_gameData->textIndex) return text;
+  std::array<char, kMaxTextChars + 1> finished;
+  text.assign(g_gameData->textIndex->GetTextV(id, finished.data(), finished.size(), args));
+  return text;
+}
+
 }  // namespace infopage

@@ -5,7 +5,9 @@
 //
 // Game thread only.
 
+#include <array>
 #include <memory>
+#include <span>
 #include <string>
 
 #include "Game/base/GIDString.h"
@@ -34,21 +36,31 @@ constexpr plat::COLORREF kMineralColours[4] = {0xAFAFAF, 0xF000F0, 0xC80000, 0x6
 // call for them.
 const std::string& FixedText(const char* id);
 
+// The finished text of an ID with arguments, in one of kKeptTexts strings
+// reused in turn: it stays valid until that many more texts are asked for
+// (copy it to keep it longer). Their buffers grow to the longest text and
+// stay, so a redraw makes no heap call for its texts.
+constexpr std::size_t kKeptTexts = 16;
+const std::string& KeptText(const char* id, std::span<const TextArg> args);
+
 // The finished text of a text ID; empty when the index lacks it.
 template <class... Args>
-decltype(auto) Text(const char* id, const Args&... args) {
+const std::string& Text(const char* id, const Args&... args) {
   if constexpr (sizeof...(Args) == 0) {
     return FixedText(id);
   } else {
-    if (!g_gameData || !g_gameData->textIndex) return std::string();
-    const std::unique_ptr<char[]> text = g_gameData->textIndex->GetTextAlloc(id, args...);
-    return text ? std::string(text.get()) : std::string();
+    const std::array<TextArg, sizeof...(Args)> argv{TextArg(args)...};
+    return KeptText(id, argv);
   }
 }
 
+inline int Write(const char* text, int x, int y, int width, plat::COLORREF colour, plat::UINT format = plat::DT_LEFT,
+                 int bold = 0, int upper = 0) {
+  return PanelFrame().DrawScreenText(text, x, y, width, colour, format, bold, upper);
+}
 inline int Write(const std::string& text, int x, int y, int width, plat::COLORREF colour,
                  plat::UINT format = plat::DT_LEFT, int bold = 0, int upper = 0) {
-  return PanelFrame().DrawScreenText(text.c_str(), x, y, width, colour, format, bold, upper);
+  return Write(text.c_str(), x, y, width, colour, format, bold, upper);
 }
 inline int Caption(const char* id, int x, int y, int width, plat::COLORREF colour, plat::UINT format = plat::DT_LEFT,
                    int bold = 0, int upper = 0) {

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <map>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -57,6 +60,42 @@ TEST(TextFormatTest, LimitsCutSafely) {
   const std::string longRaw(2000, 'z');
   EXPECT_EQ(Fill(longRaw).size(), 1023u);
   EXPECT_EQ(Fill("%s1%s1%s1%s1%s1%s1%s1%s1%s1%s1%s1", {std::string(99, 'b')}).size(), 1023u);
+}
+
+// Into a caller's buffer: every size gives a prefix of the whole text, and
+// a reader that claims more than its room is held to it.
+TEST(TextFormatTest, IntoABufferCutsToAPrefixOfTheWholeText) {
+  const std::vector<TextArg> args{"Ann", 12, 2.5};
+  const std::string raw = "%s1 [%(GUILD1)] has %n2 ships, %f3%% ready";
+  const std::string whole = Fill(raw, args);
+  ASSERT_EQ(whole, "Ann [Ruby %s1] has 12 ships, 2.50% ready");
+  const RawTextReader reader = [](const char* id, std::span<char> room) -> std::optional<std::size_t> {
+    if (std::string(id) != "GUILD1") return std::nullopt;
+    const std::string_view text = "Ruby %s1";
+    const std::size_t n = std::min(text.size(), room.size());
+    std::copy_n(text.begin(), n, room.begin());
+    return n;
+  };
+  for (std::size_t size = 1; size <= whole.size() + 2; ++size) {
+    std::vector<char> out(size + 1, '#');  // one guard byte past the buffer
+    const std::size_t n = FormatTextInto(raw, args, reader, std::span<char>(out.data(), size));
+    EXPECT_EQ(n, std::min(size - 1, whole.size())) << size;
+    EXPECT_EQ(std::string(out.data()), whole.substr(0, n)) << size;
+    EXPECT_EQ(out[size], '#') << size;
+  }
+  char untouched = '#';
+  EXPECT_EQ(FormatTextInto(raw, args, reader, std::span<char>(&untouched, 0)), 0u);
+  EXPECT_EQ(untouched, '#');
+
+  const RawTextReader boastful = [](const char*, std::span<char> room) -> std::optional<std::size_t> {
+    std::fill(room.begin(), room.end(), 'r');
+    return room.size() + 50;
+  };
+  std::array<char, 8> small;
+  EXPECT_EQ(FormatTextInto("ab%(X)cd", {}, boastful, small), 7u);
+  EXPECT_STREQ(small.data(), "abrrrrr");
+  std::array<char, kMaxTextChars + 10> big;
+  EXPECT_EQ(FormatTextInto(std::string(2000, 'z'), {}, nullptr, big), kMaxTextChars);
 }
 
 }  // namespace

@@ -724,6 +724,22 @@ TEST_F(InfoPages, ChatBlocksColourBySenderAndRecipientAndPage) {
   RegisterAppViewNotices(nullptr);
 }
 
+// The headers are made in a buffer kept from draw to draw: each is whole, and
+// the intercepted mark only where the message was intercepted.
+TEST_F(InfoPages, ChatHeadersAreWholeWithTheInterceptedMarkOnlyWhereItBelongs) {
+  CGChapter* local = g_gameData->GetLocalChapter();
+  std::vector<std::uint8_t> heard = MakeChatPacket(17, 255, "heard");
+  heard[12] = 1;  // intercepted
+  local->AddChatMessage(heard);
+  local->AddChatMessage(MakeChatPacket(20, 254, "plain"));
+  panel->SetType(6);
+  for (int pass = 0; pass < 2; ++pass) {
+    Draw();
+    EXPECT_TRUE(frame.Has("FROM: Chapter 17              TO: ALL    ** INTERCEPTED **")) << pass;
+    EXPECT_TRUE(frame.Has("FROM: Chapter 20              TO: GUILD")) << pass;
+  }
+}
+
 TEST_F(InfoPages, NotesPageShowsTurnAndTextAndDeletes) {
   CGChapter* local = g_gameData->GetLocalChapter();
   for (int i = 0; i < 5; ++i) local->AddNote(("Note " + std::to_string(i)).c_str());
