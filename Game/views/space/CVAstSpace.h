@@ -115,6 +115,7 @@ class CVAstSpace : public CVB3DView {
   // Filters and labels.
   void ToggleFilter(int i);
   int PassesFilter(std::uint32_t unitId);
+  int PassesFilter(const CGUnit* unit);
   void ApplyFilterHighlights();
   void ClearFilterHighlights();
   void ShowFilterText();

@@ -548,7 +548,10 @@ void CVAstSpace::OnSelectChapter(std::uint32_t slot) {
 }
 
 int CVAstSpace::PassesFilter(std::uint32_t unitId) {
-  CGUnit* unit = g_gameData ? g_gameData->pieces.FindUnitAt(currentAsteroid, unitId) : nullptr;
+  return PassesFilter(g_gameData ? g_gameData->pieces.FindUnitAt(currentAsteroid, unitId) : nullptr);
+}
+
+int CVAstSpace::PassesFilter(const CGUnit* unit) {
   if (!unit || !unit->IsOperational()) return 0;
   const std::uint32_t local = LocalChapter();
   const bool inverted = filterInverted == 1;
@@ -632,9 +635,11 @@ void CVAstSpace::DrawUnitLabels() {
   const std::uint32_t local = LocalChapter();
   for (CVDispNode* n = displayList->head; n; n = n->next) {
     CVDispObj* object = n->object;
-    if (object->GetType() != DISP_UNIT || !PassesFilter(object->key.id)) continue;
+    if (object->GetType() != DISP_UNIT) continue;
+    // One search of the cell: the operational units lead it, so this is the
+    // unit the filter would find by its id.
     CGUnit* unit = g_gameData->pieces.FindOperationalUnitAt(currentAsteroid, object->key.id);
-    if (!unit) continue;
+    if (!PassesFilter(unit)) continue;
     int sx = 0, sy = 0;
     object->GetScreenPosition(&sx, &sy);
     if (sx == 0x7FFF) {
