@@ -192,3 +192,9 @@ set_tests_properties(Quenbar.TwoPlayersChatTradeAndVote PROPERTIES TIMEOUT 300
   ENVIRONMENT "QUENBAR_CONFIG_DIR=${PROJECT_BINARY_DIR}/gamedata/config;QUENSRVR_SEED=7;QUENBAR_SEED=7"
   RUN_SERIAL TRUE
   FAIL_REGULAR_EXPRESSION "Sanitizer|runtime error")
+# Scans from the home asteroid's space: a scout's survey of the asteroid and a
+# scan of an own scout (its design shown at once), then the survey's turns
+# played until the scout has no order and the asteroid reads as updated.
+quen_game_run(AsteroidSpaceScans asteroid_orders
+  scan_menu.png,scan_survey.png,scan_own_design.png,scan_running.png,scan_asteroid.png,scan_done.png
+  asteroid_orders SAVE/autosave.*,SAVE/asavebak.*)
