@@ -1,12 +1,15 @@
 // The placeholder engine of the texts: any raw text with any arguments (up to
 // ten, of every kind) gives a finished text within the length limit, and the
-// lookup of "%(ID)" is only asked for IDs of the text.
+// lookup of "%(ID)" is only asked for IDs of the text; filled into a small
+// buffer, it gives the beginning of the same text.
 #include <fuzzer/FuzzedDataProvider.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -39,5 +42,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (out.size() > kMaxTextChars) __builtin_trap();
   // A text without a '%' stands as it is.
   if (raw.find('%') == std::string::npos && out != raw.substr(0, kMaxTextChars)) __builtin_trap();
+  // Into a small buffer: the whole text's beginning, NUL-terminated.
+  const RawTextReader reader = [&](const char* id, std::span<char> room) -> std::optional<std::size_t> {
+    const std::optional<std::string> text = lookup(id);
+    if (!text) return std::nullopt;
+    const std::size_t n = std::min(text->size(), room.size());
+    std::memcpy(room.data(), text->data(), n);
+    return n;
+  };
+  char small[64];
+  const std::size_t n = FormatTextInto(raw, args, reader, small);
+  if (n != std::min(out.size(), sizeof small - 1) || small[n] != '\0' || out.compare(0, n, small, n) != 0)
+    __builtin_trap();
   return 0;
 }
