@@ -193,8 +193,16 @@ set_tests_properties(Quenbar.TwoPlayersChatTradeAndVote PROPERTIES TIMEOUT 300
   RUN_SERIAL TRUE
   FAIL_REGULAR_EXPRESSION "Sanitizer|runtime error")
 # Scans from the home asteroid's space: a scout's survey of the asteroid and a
-# scan of an own scout (its design shown at once), then the survey's turns
-# played until the scout has no order and the asteroid reads as updated.
+# scan of an own scout by the general-purpose unit (the design shown at once),
+# then the survey's turns played until the scout has no order and the
+# asteroid reads as updated.
 quen_game_run(AsteroidSpaceScans asteroid_orders
   scan_menu.png,scan_survey.png,scan_own_design.png,scan_running.png,scan_asteroid.png,scan_done.png
   asteroid_orders SAVE/autosave.*,SAVE/asavebak.*)
+# Building and scrapping from the home asteroid's space: the construction unit
+# builds a scout from the template list, the general-purpose unit scraps the
+# old scout, and turns are played until the new scout is there and the old
+# one gone.
+quen_game_run(AsteroidSpaceBuildsAndScraps asteroid_builds
+  build_menu.png,build_templates.png,build_ordered.png,scrap_ordered.png,scrap_running.png,build_done.png,scrap_done.png
+  asteroid_builds SAVE/autosave.*,SAVE/asavebak.*)
