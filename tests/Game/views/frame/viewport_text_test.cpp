@@ -84,23 +84,6 @@ TEST_F(ViewportText, DrawnAgainFromKeptPixelsAsTheStripDrewIt) {
   }
 }
 
-TEST_F(ViewportText, EachColourAndFontIsATextOfItsOwn) {
-  Background();
-  DrawViewportText("Scout 7", 40, 98, 56, RGB(255, 0, 0), DT_LEFT, 0, 0);
-  Background();
-  DrawViewportText("Scout 7", 40, 98, 56, RGB(0, 0, 255), DT_LEFT, 0, 0);
-  const std::vector<std::uint16_t> blue = Viewport();
-  Background();
-  DrawViewportText("Scout 7", 40, 98, 56, RGB(255, 0, 0), DT_LEFT, 0, 0);
-  EXPECT_FALSE(Viewport() == blue);
-  Background();
-  DrawViewportText("Scout 7", 40, 98, 56, RGB(0, 0, 255), DT_LEFT, 0, 0);
-  EXPECT_TRUE(Viewport() == blue);
-  Background();
-  DrawViewportText("Scout 7", 40, 98, 56, RGB(0, 0, 255), DT_LEFT, 1, 0);
-  EXPECT_FALSE(Viewport() == blue);
-}
-
 // A new screen (its fonts made again) starts without kept texts.
 TEST_F(ViewportText, ANewScreenDrawsThroughTheStripFirst) {
   DrawViewportText("Scout 7", 40, 98, 56, RGB(255, 0, 0), DT_LEFT, 0, 0);
