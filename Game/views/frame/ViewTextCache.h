@@ -20,7 +20,7 @@ class ViewTextCache {
   static constexpr int kSets = 64;
   static constexpr int kWays = 8;
   static constexpr std::size_t kMaxText = 64;
-  static constexpr std::size_t kMaxRuns = 4096;
+  static constexpr std::size_t kMaxRuns = 1024;
 
   // What decides the rendered pixels. `font` is only compared, never used.
   struct Key {
