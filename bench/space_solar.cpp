@@ -64,6 +64,8 @@ struct Screen {
                         static_cast<std::int16_t>((n / 20) * 5000 - 25000), 0};
       g_gameData->pieces.CreateUnit(nullptr, &at, 9, (9u << 26) | n);
     }
+    // Every asteroid in view: no fog of war.
+    g_gameData->SetGuildScanVisibility(0);
     view = std::make_unique<CVSolar>(window, nullptr);
     SuspendScreenFlush(0);
     world = g_sgWorld;

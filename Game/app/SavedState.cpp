@@ -38,7 +38,10 @@ int CClntApp::LoadState(plat::FILE* file) {
   cw.WriteAt<std::uint16_t>(8, LocalChapterId());
   // The name as text from offset 10, cut to leave its terminator in the packet.
   std::memcpy(chapter.data() + 10, m_chapter.name, strnlen(m_chapter.name, kChapterPacketSize - 11));
-  if (g_session) g_session->Send(kAllPlayersSlot, chapter.data(), chapter.size());
+  if (g_session) {
+    g_session->Send(kAllPlayersSlot, chapter.data(), chapter.size());
+    g_session->loadInProgress = 1;
+  }
   g_currentView = nullptr;
   DeleteViews();
   FileReader r(file);
@@ -67,5 +70,6 @@ int CClntApp::LoadState(plat::FILE* file) {
   if (g_sndPlay) g_sndPlay->Init(g_mainWnd, m_options.musicLevel, m_options.effectsLevel, m_options.speech);
   ApplyGameColors(0);
   if (g_appLinks.game.setStateFlag) g_appLinks.game.setStateFlag();
+  if (g_session) g_session->loadInProgress = 0;
   return 1;
 }

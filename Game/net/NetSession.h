@@ -110,6 +110,8 @@ class CNetSession {
   plat::FILE* emailInput = nullptr;
   plat::HWND notifyWindow = nullptr;
   std::uint32_t emailHeader = 0;
+  // Set while the application's state loader resumes a saved game.
+  std::uint32_t loadInProgress = 0;
   // The longest a blocking Receive waits for its packet.
   std::uint32_t receiveLimitMs = kReceiveLimitMs;
   static constexpr std::uint32_t kReceiveLimitMs = 60000;

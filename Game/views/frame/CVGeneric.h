@@ -260,7 +260,9 @@ class CVGeneric : public IGameView {
   virtual void RefreshDataPanel(int flag);
   virtual std::uint16_t GetCurrentAsteroidId() { return 0xFFFF; }
   virtual int GetGotoSlotAtX(int x);
-  virtual int HasObject(std::uint32_t /*key*/) { return 0; }
+  // An asteroid of the view to fill an empty goto slot with: 1 with its
+  // number in `asteroid`, 0 when the view has none (asteroid 0 is a number).
+  virtual int HasObject(std::uint16_t* /*asteroid*/) { return 0; }
 
   // Owner drawing and commands of the main window.
   void DrawControlButton(plat::DRAWITEMSTRUCT* item) override;

@@ -256,8 +256,9 @@ void CVGeneric::FillEmptyGotoSlot(int x) {
     SetGotoSlot(column, kind, id, 1);
     return;
   }
-  if (const int object = HasObject(0)) {
-    SetGotoSlot(column, GOTO_ASTEROID, static_cast<std::uint32_t>(object), 1);
+  std::uint16_t asteroid = 0xFFFF;
+  if (HasObject(&asteroid)) {
+    SetGotoSlot(column, GOTO_ASTEROID, asteroid, 1);
     return;
   }
   switch (GetViewType()) {

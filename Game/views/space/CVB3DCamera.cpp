@@ -271,7 +271,16 @@ void CVB3DView::UpdateFogDistances() {
   double camera[3], nearest = 0, farthest = 0;
   g_sgWorld->GetCameraPosition(camera);
   if (!FindNearestAndFarthest(camera, &nearest, &farthest)) return;
-  g_sgWorld->fogBaseDistance = std::sqrt(nearest) + (IsSolar() ? 50.0 : 13.0);
+  if (IsSolar()) {
+    // The whole system stays in range: the far plane 50 beyond the farthest
+    // asteroid, the fog thickening from the nearest one out to it. (A far
+    // plane 50 beyond the nearest asteroid cut away the rest of the system,
+    // leaving the view black but for that one.)
+    g_sgWorld->fogBaseDistance = std::sqrt(farthest) + 50.0;
+    g_sgWorld->UpdateDistanceFog(std::sqrt(nearest) + 1.0);
+    return;
+  }
+  g_sgWorld->fogBaseDistance = std::sqrt(nearest) + 13.0;
   g_sgWorld->UpdateDistanceFog(std::sqrt(farthest) + 1.0);
 }
 

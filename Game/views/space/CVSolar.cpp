@@ -15,6 +15,7 @@
 #include "Game/model/GGameData.h"
 #include "Game/model/GStar.h"
 #include "Game/model/GUnit.h"
+#include "Game/net/NetSession.h"
 #include "Game/views/world/CVDispObj.h"
 #include "Game/views/world/CVDispUnt.h"
 #include "Game/views/world/CVSgWorld.h"
@@ -47,6 +48,10 @@ constexpr int kStatusTime = 26;
 constexpr std::uint32_t kTickMs = 75;
 
 std::uint16_t AsteroidCount() { return CGSolarDB::GetAsteroidCount(); }
+
+// Fog of war: asteroids stay hidden until the player's asteroids or ships
+// have come in range of them.
+bool FogOfWar() { return g_gameData && g_gameData->asteroidsHiddenUntilSeen != 0; }
 
 // Little-endian fields of the block.
 struct Writer {
@@ -89,9 +94,15 @@ CVSolar::CVSolar(plat::HWND window, plat::HINSTANCE instance) : CVB3DView(window
   if (g_live3DViews == 1) SetStarBackground(ApplicationStarBackgroundOn() ? 1 : 0);
   SetUpScene();
   CreateButtons(window, instance);
-  // The orbits turn behind the start screen.
-  ToggleFutureView();
-  if (futureButton && g_futureView) futureButton->Toggle();
+  if (g_session && g_session->loadInProgress) {
+    // A resumed game takes its future view from the saved block; the button
+    // only looks pressed until the block says otherwise.
+    if (futureButton) futureButton->Toggle();
+  } else {
+    // The orbits turn behind the start screen.
+    ToggleFutureView();
+    if (futureButton && g_futureView) futureButton->Toggle();
+  }
 }
 
 CVSolar::~CVSolar() {
@@ -167,8 +178,10 @@ int CVSolar::BuildDisplayObjects() {
     PositionObject(at, object);
   }
   solar.DetectAsteroids(1);
+  const bool fog = FogOfWar();
   for (std::uint32_t i = 0; i < AsteroidCount(); ++i) {
     const CGAsteroid* asteroid = solar.GetAsteroid(i);
+    if (asteroid && fog && !asteroid->detected) continue;
     CVDispObj* object = asteroid ? CreateAsteroidObject(asteroid) : nullptr;
     if (!object) return 0;
     Location at;
@@ -193,6 +206,32 @@ int CVSolar::BuildDisplayObjects() {
     }
   }
   return 1;
+}
+
+void CVSolar::AddDetectedAsteroids() {
+  if (!g_gameData || !displayList) return;
+  const std::uint16_t count = AsteroidCount();
+  // One flag per asteroid of this game, however many it has.
+  std::vector<std::uint8_t> shown(count, 0);
+  for (CVDispNode* n = displayList->head; n; n = n->next)
+    if (n->object->GetType() == DISP_ASTEROID && n->object->key.id < count) shown[n->object->key.id] = 1;
+  for (std::uint16_t i = 0; i < count; ++i) {
+    const CGAsteroid* asteroid = g_gameData->solarDB.GetAsteroid(i);
+    if (shown[i] || !asteroid || asteroid->detected != 1) continue;
+    CVDispObj* object = CreateAsteroidObject(asteroid);
+    if (!object) return;
+    Location at;
+    asteroid->GetPosition(&at);
+    PositionObject(at, object);
+  }
+}
+
+void CVSolar::RemoveUndetectedAsteroids() {
+  if (!g_gameData || !displayList) return;
+  for (std::uint16_t i = 0; i < AsteroidCount(); ++i) {
+    const CGAsteroid* asteroid = g_gameData->solarDB.GetAsteroid(i);
+    if (asteroid && asteroid->detected == 0) displayList->Remove(DISP_ASTEROID, i);
+  }
 }
 
 void CVSolar::LocationToWorld(const Location& location, double out[3]) {
@@ -270,6 +309,7 @@ void CVSolar::Activate(std::int32_t argument) {
       HideUnitObjects(0);
     }
     PlaceAllAsteroids();
+    if (FogOfWar()) AddDetectedAsteroids();
     RebuildDisplay();
   }
   UpdateUnitObjects();
@@ -378,6 +418,7 @@ void CVSolar::RunStartScreenScript() {
 void CVSolar::LeaveStartScreen() {
   if (!activated) return;
   cameraMode = 1;
+  if (FogOfWar()) RemoveUndetectedAsteroids();
   UpdateCamera(1);
   startScreenShown = 0;
   if (g_futureView) OnCommand(kToggleInfoPanelCommand);
@@ -562,9 +603,16 @@ void CVSolar::Jump(int direction) {
 // --- game and turn ---
 
 void CVSolar::OnGameStart() {
+  if (FogOfWar()) {
+    g_gameData->solarDB.DetectAsteroids(1);
+    RemoveUndetectedAsteroids();
+  }
   g_jumpAsteroid = 0;
   LeaveStartScreen();
-  RebuildDisplay();
+  if (g_currentView)
+    g_currentView->RebuildDisplay();
+  else
+    RebuildDisplay();
 }
 
 void CVSolar::RebuildDisplay() {
@@ -574,6 +622,7 @@ void CVSolar::RebuildDisplay() {
     PlaceAllAsteroids();
     MoveAllUnitObjects();
     UpdateUnitObjects();
+    if (FogOfWar()) AddDetectedAsteroids();
   }
   MarkSelection();
   if (g_sgWorld) g_sgWorld->redraw = 1;
@@ -587,6 +636,9 @@ void CVSolar::OnTurnProcessing() {
   if (g_futureView) OnCommand(kToggleInfoPanelCommand);
   UpdateSelectionDisplay(1);
   ClearOrderTargetMarker(nullptr);
+  // Ships shown only in range of the player's own: the turn's results bring
+  // the other chapters' ships in space again, so their objects go now.
+  if (g_gameData && g_gameData->shipDisplay == 1 && displayList) displayList->RemoveForeignUnits();
   StopCameraMotion();
 }
 
@@ -653,8 +705,10 @@ bool CVSolar::LoadSolarBlock(std::span<const std::uint8_t> bytes) {
   for (double p : position)
     if (p < 0.0 || p > 2200.0) return false;
 
-  if (startScreenShown && g_futureView) {
-    ToggleFutureView();
+  // The button pressed for the start screen's orbits (run, or held back for a
+  // resumed game) comes back up.
+  if (startScreenShown) {
+    if (g_futureView) ToggleFutureView();
     if (futureButton) futureButton->Toggle();
   }
   // The pressed look goes with the filter: off the old one, on the loaded one.

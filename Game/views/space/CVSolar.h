@@ -65,6 +65,7 @@ class CVSolar : public CVB3DView {
   int PickTarget(int kind, std::uint32_t id) override;
   int ExecuteOrderMode(int kind, std::uint32_t id) override;
   void OnDblClkObject(std::uint32_t id) override { marks.Remove(static_cast<std::uint16_t>(id)); }
+  int HasObject(std::uint16_t* asteroid) override { return HasMarkedAsteroid(asteroid) ? 1 : 0; }
   void Render(std::int32_t argument) override;
   void PlayFrameAnimation(std::uint32_t elapsedMs) override;
   void DrawStatusText() override;
@@ -105,6 +106,10 @@ class CVSolar : public CVB3DView {
   bool LoadSolarBlock(std::span<const std::uint8_t> bytes);
   // The start-screen script's step (the future view's turn offset).
   void RunStartScreenScript();
+  // Under fog of war: objects for the asteroids detected since they were
+  // made, and none for those not (or no longer) detected.
+  void AddDetectedAsteroids();
+  void RemoveUndetectedAsteroids();
 
   // --- filters and marks ---
   // Button 0..9 toggles its filter; -1 turns the active one off.

@@ -372,6 +372,9 @@ void CVSolar::GoToView(WPARAM type, LPARAM value) {
 // --- the view's popup menu ---
 
 int CVSolar::ShowObjectMenu(int x, int y) {
+  // The view's own menu is about no object: a unit or asteroid that an
+  // earlier menu was about must not take its items.
+  g_menuObjectKind = 0xFF;
   ClosePopupMenu();
   g_popupMenu = new CPopupMenu(g_viewDDraw, g_viewWnd, g_screenSprite, x, y, 1, 0);
   g_popupMenu->AppendItem(kFindAsteroidItem, GuildArt("pmfndast.ima").c_str(), GuildArt("phfndast.ima").c_str(),

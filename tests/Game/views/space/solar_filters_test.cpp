@@ -112,6 +112,7 @@ class SolarFilters : public SpaceWorld {
     }
     atOne = Builder(1);
     g_jumpAsteroid = 0;
+    g_gameData->SetGuildScanVisibility(0);
     solar = std::make_unique<CVSolar>(window, program);
     SuspendScreenFlush(0);
     solar->Render(-1);

@@ -30,6 +30,8 @@ class SolarView : public SpaceWorld {
     SpaceWorld::TearDown();
   }
   CVSolar& Make() {
+    // Every asteroid shown unless a test plays under fog of war.
+    g_gameData->SetGuildScanVisibility(0);
     solar = std::make_unique<CVSolar>(window, program);
     SuspendScreenFlush(0);
     return *solar;
