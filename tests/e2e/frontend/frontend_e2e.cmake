@@ -206,3 +206,19 @@ quen_game_run(AsteroidSpaceScans asteroid_orders
 quen_game_run(AsteroidSpaceBuildsAndScraps asteroid_builds
   build_menu.png,build_templates.png,build_ordered.png,scrap_ordered.png,scrap_running.png,build_done.png,scrap_done.png
   asteroid_builds SAVE/autosave.*,SAVE/asavebak.*)
+# Three turns of a new game, then saved: every asteroid in the player's half of
+# the save stands where the server's half has it (quen_solar_positions
+# compares the two files).
+add_executable(quen_solar_positions ${quen_game_dir}/support/solar_positions.cpp)
+target_link_libraries(quen_solar_positions PRIVATE game_core)
+add_test(NAME Quenbar.SolarPositionsAgreeWithTheServer
+  COMMAND ${CMAKE_COMMAND} -DQUENBAR=$<TARGET_FILE:quenbar> -DSCRIPT=${quen_game_dir}/solar_positions.txt
+    -DWORKDIR=${PROJECT_BINARY_DIR}/gamedata/c/QUENBAR -DGOLDEN=${quen_game_dir}/golden
+    -DCAPTURES=solar_positions.png -DUSERINFO=${quen_game_dir}/UserInfo.dat
+    -DSERVER_LOG=${quen_game_dir}/solar_positions.log -DLEAVES=SAVE/autosave.*,SAVE/asavebak.*
+    -DRUN_AND_COMPARE=${quen_fe_dir}/run_and_compare.cmake -DCOMPARE=$<TARGET_FILE:quen_solar_positions>
+    -P ${quen_game_dir}/run_solar_positions.cmake)
+set_tests_properties(Quenbar.SolarPositionsAgreeWithTheServer PROPERTIES TIMEOUT 200
+  ENVIRONMENT "QUENBAR_CONFIG_DIR=${PROJECT_BINARY_DIR}/gamedata/config;QUENSRVR_SEED=7;QUENBAR_SEED=7"
+  RUN_SERIAL TRUE
+  FAIL_REGULAR_EXPRESSION "Sanitizer|runtime error")

@@ -10,7 +10,7 @@ for run in "game_screen:game_*.png" "order_menus:order_menu_*.png" "notify_panel
   "save_and_load:saved_game.png load_screen.png" "data_panel:data_*.png" "solar_view:solar_*.png" \
   "solar_orders:solar_orders_*.png" "terrain_surface:terrain_*.png" "asteroid_space:space_*.png" \
   "design_chamber:design_*.png" "asteroid_orders:scan_*.png" \
-  "asteroid_builds:build_*.png scrap_*.png"; do
+  "asteroid_builds:build_*.png scrap_*.png" "solar_positions:solar_positions.png"; do
   script=${run%%:*}
   captures=${run#*:}
   rm -f $captures
@@ -19,7 +19,7 @@ for run in "game_screen:game_*.png" "order_menus:order_menu_*.png" "notify_panel
   QUENBAR_CONFIG_DIR="$build/gamedata/config" QUENSRVR_SEED=7 QUENBAR_SEED=7 "$build/Game/quenbar" --headless \
     --script "$here/$script.txt" || true
   # The played turns and saves leave files the other runs must not find.
-  rm -f SAVE/autosave.* SAVE/asavebak.* SAVE/midgame.*
+  rm -f SAVE/autosave.* SAVE/asavebak.* SAVE/midgame.* SAVE/positions.*
   cp $captures "$here/golden/"
 done
 echo "refreshed: $(ls "$here/golden")"
