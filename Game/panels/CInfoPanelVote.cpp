@@ -39,7 +39,10 @@ void CInfoPanel::DrawVotePanel() {
   CGChapter* local = g_gameData ? g_gameData->GetLocalChapter() : nullptr;
   if (!guild || !local) return;
   Write(Text("IVTGUILD", static_cast<std::int32_t>(guild->totalVotes)), 325, 5, 585, kWhite);
-  Write(Text("IVTYOURS", static_cast<std::int32_t>(local->CountControlledAsteroids())), 325, 20, 585, kWhite);
+  // The votes the guild's tally gives the local chapter: a vote sold stays
+  // with the asteroid's controller but is held by its buyer.
+  const int localSlot = g_gameData->localChapterId & 7;
+  Write(Text("IVTYOURS", static_cast<std::int32_t>(guild->votesHeld[localSlot])), 325, 20, 585, kWhite);
   for (int y : {42, 75, 364}) Line(5, y, 580, y, kGreen);
   for (int x : {150, 290, 365, 435, 510}) Line(x, 42, x, 364, kGreen);
   Caption("IVTHDR01", 25, 45, 60, kWhite);
@@ -56,7 +59,6 @@ void CInfoPanel::DrawVotePanel() {
   Caption("IVTHDR08", 525, 60, 55, kWhite);
 
   const COLORREF pale = GetPaleColor(g_gameData->GetLocalGuildIndex());
-  const int localSlot = g_gameData->localChapterId & 7;
   for (int i = 0; i < Members(); ++i) {
     const int y = 83 + kRowHeight * i;
     const CGChapter* member = Member(i);

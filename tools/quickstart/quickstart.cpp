@@ -130,6 +130,15 @@ bool WriteClientGame(const Rules& rules, const std::vector<SrvPacket>& packets, 
     ok = HandlePacket(nullptr, p, 0);
     if (!ok) *fault = "the client refused packet " + std::to_string(p.size() >= 2 ? p[0] | (p[1] << 8) : -1);
   }
+  // The game's settings as the server holds them (no player gave any: all
+  // zero), taken into the model as the player's program takes them when a
+  // game starts: among them the fog of war, so that the player's half shows
+  // what the server's allows.
+  if (ok) {
+    std::array<std::uint8_t, kGameSettingsSize> settings{};
+    plat::ByteWriter(settings).WriteAt<std::uint16_t>(0, PKT_GAME_SETTINGS);
+    game->ApplyGameSetup(settings, kPlayerChapter, {});
+  }
   // The application's block is that of a game just begun: no view has
   // anything of its own yet, and the game opens on the solar system.
   g_saveLinks = SaveLinks{};

@@ -748,10 +748,12 @@ int CVSolar::SaveState(plat::FILE* file) {
 }
 
 int CVSolar::LoadState(plat::FILE* file) {
-  if (!CVB3DView::LoadState(file)) return 0;
   std::uint8_t b[kSolarBlockSize];
-  if (plat::fread(b, 1, sizeof b, file) != sizeof b) return 0;
-  return LoadSolarBlock(b) ? 1 : 0;
+  const bool loaded = CVB3DView::LoadState(file) && plat::fread(b, 1, sizeof b, file) == sizeof b && LoadSolarBlock(b);
+  // A game saved as it begins (a scenario) holds no block of this view: it
+  // opens as a new game does, the orbits turning behind the start screen.
+  if (!loaded && startScreenShown && !g_futureView) ToggleFutureView();
+  return loaded ? 1 : 0;
 }
 
 // --- flashes and navigation ---

@@ -588,6 +588,23 @@ TEST_F(InfoPages, VotingShowsStatusAndDeclarations) {
   EXPECT_TRUE(quentest::MatchesGolden(Capture(), Golden("info_voting.png")));
 }
 
+TEST_F(InfoPages, VotingCountsTheVotesTheTallyGivesYouNotTheAsteroidsYouControl) {
+  CGuild* guild = g_gameData->GetLocalGuild();
+  CGAsteroid* home = g_gameData->solarDB.GetAsteroid(0);
+  ASSERT_NE(home, nullptr);
+  home->controller = g_gameData->localChapterId;
+  const int slot = g_gameData->localChapterId & 7;
+  // The home asteroid's vote sold: the asteroid is still controlled, the vote is the buyer's.
+  guild->votesHeld[slot] = 0;
+  panel->SetType(0);
+  Draw();
+  EXPECT_TRUE(frame.Has("Total votes held by you = 0"));
+  // Two held once a vote was bought.
+  guild->votesHeld[slot] = 2;
+  Draw();
+  EXPECT_TRUE(frame.Has("Total votes held by you = 2"));
+}
+
 }  // namespace
 
 namespace {

@@ -22,6 +22,7 @@
 #include "platform/user/keys.h"
 #include "tests/Game/views/space/space_world.h"
 #include "tests/support/golden.h"
+#include "tests/support/scratch_drive.h"
 
 namespace {
 
@@ -170,6 +171,23 @@ TEST_F(SolarFog, AResumedGameRunsNoOrbitsBehindItsStartScreen) {
   g_gameData->solarDB.GetAsteroid(1)->GetPosition(&after);
   EXPECT_EQ(after.x, before.x);
   EXPECT_EQ(after.y, before.y);
+  // A game saved as it began holds no block of the view: it opens as a new game does.
+  solar.reset();
+  g_futureView = 0;
+  g_session->loadInProgress = 1;
+  Make(0);
+  g_session->loadInProgress = 0;
+  quentest::ScratchDrive drive;
+  const std::string path = drive.Dos("empty.blk");
+  plat::FILE* f = plat::fopen(path.c_str(), "wb");
+  ASSERT_NE(f, nullptr);
+  plat::fclose(f);
+  f = plat::fopen(path.c_str(), "rb");
+  EXPECT_EQ(solar->LoadState(f), 0);
+  plat::fclose(f);
+  EXPECT_EQ(solar->startScreenShown, 1u);
+  EXPECT_EQ(g_futureView, 1u);
+  EXPECT_EQ(face(), "futuredn.ima");
   // A new game's view runs them.
   solar.reset();
   g_futureView = 0;
