@@ -230,7 +230,11 @@ void CVSolar::RemoveUndetectedAsteroids() {
   if (!g_gameData || !displayList) return;
   for (std::uint16_t i = 0; i < AsteroidCount(); ++i) {
     const CGAsteroid* asteroid = g_gameData->solarDB.GetAsteroid(i);
-    if (asteroid && asteroid->detected == 0) displayList->Remove(DISP_ASTEROID, i);
+    CVDispObj* object = asteroid && asteroid->detected == 0 ? displayList->Find(DISP_ASTEROID, i) : nullptr;
+    if (!object) continue;
+    // A glide towards it ends with it.
+    if (glideActive && glideObject == object) glideActive = 0;
+    displayList->Remove(DISP_ASTEROID, i);
   }
 }
 
