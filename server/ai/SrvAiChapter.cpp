@@ -19,6 +19,8 @@ namespace {
 // A store's minerals above this are sent home, this much a turn.
 constexpr std::uint32_t kStoreKept = 200;
 constexpr std::uint16_t kTransferAmount = 50;
+// A member with this percent of the strongest member's votes is its rival.
+constexpr int kRivalPercent = 70;
 
 void Research(SrvAiPlan& plan) {
   const int guild = plan.chapter >> 3;
@@ -83,7 +85,15 @@ void Vote(SrvAiPlan& plan) {
     const CGChapter* c = plan.world.Chapter(static_cast<std::uint16_t>(guild * 8 + s));
     if (SrvInPlay(c) && c->renegade == 0 && (strongest < 0 || tally.held[s] > tally.held[strongest])) strongest = s;
   }
+  // A member close behind the strongest in votes backs itself: rivals split
+  // the guild's votes, so that when the imperator falls no successor may
+  // hold the share at once (an interregnum, where the rules have one).
+  // Members level with the strongest back the first of them.
   const CGChapter* self = plan.world.Chapter(plan.chapter);
+  const int slot = plan.chapter & 7;
+  if (strongest >= 0 && self->renegade == 0 && tally.held[slot] < tally.held[strongest] &&
+      100 * tally.held[slot] >= kRivalPercent * tally.held[strongest])
+    strongest = slot;
   if (strongest >= 0 && SrvImperatorChoice(*self, tally.members) != strongest)
     plan.orders.push_back(SrvAiImperatorVote(plan.chapter, static_cast<std::uint16_t>(strongest)));
   RenegadeVotes(plan, tally);

@@ -38,9 +38,20 @@ struct SrvAiLevel {
   // whose pool would pay for a warship several times over builds the
   // dearest it affords, up to this many, so that its pools do not pile up.
   int fleetCap = 0;
+  // The cap grows by this many units for each asteroid the chapter controls:
+  // a realm that grows keeps the fleet to hold it and to grow on.
+  int fleetCapPerAsteroid = 0;
   // Whether its warships bombard an enemy's asteroid no landing would take
   // at once, wearing down the ATVs on its zones until one would.
   bool bombards = false;
+  // How many times nearer than it is an enemy asteroid worth more than most
+  // (a home, a chapter's last, one a single ATV takes) counts, squared, when
+  // its carriers choose where to land and its warships where to set out
+  // (1: the nearest is chosen).
+  int prizeWeight = 1;
+  // Set by the game, not the level: capture the flag is among the victory
+  // conditions, so flag-bearers' homes are prizes and flags held are guarded.
+  bool flagsWin = false;
 };
 
 std::uint8_t SrvDifficultyOf(const SrvSetup& setup);

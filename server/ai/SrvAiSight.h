@@ -5,6 +5,7 @@
 //
 // One thread only.
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -50,6 +51,23 @@ std::optional<std::uint16_t> SrvAiNearest(const SrvWorld& world, std::uint16_t f
     if (!best || d < bestDistance) {
       best = a;
       bestDistance = d;
+    }
+  }
+  return best;
+}
+
+// Like SrvAiNearest, with the distance divided by the asteroid's `worth`
+// (at least 1): a prize farther off may come before a poorer one near.
+template <class Wanted, class Worth>
+std::optional<std::uint16_t> SrvAiBestPrize(const SrvWorld& world, std::uint16_t from, Wanted&& wanted, Worth&& worth) {
+  std::optional<std::uint16_t> best;
+  double bestCost = 0;
+  for (std::uint16_t a = 0; a < CGSolarDB::GetAsteroidCount(); ++a) {
+    if (a == from || !wanted(a)) continue;
+    const double cost = static_cast<double>(world.solar.GetAsteroidDistanceSquared(from, a)) / std::max(worth(a), 1);
+    if (!best || cost < bestCost) {
+      best = a;
+      bestCost = cost;
     }
   }
   return best;

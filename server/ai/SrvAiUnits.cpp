@@ -111,7 +111,9 @@ bool BuildShip(SrvAiPlan& plan, CGUnit& unit) {
 // Past the fleet limit, a builder spends a surplus on warships, up to the
 // level's cap: a pool `times` the warship's price over.
 bool BuildSurplus(SrvAiPlan& plan, CGUnit& unit, std::uint32_t times) {
-  if (plan.units >= plan.level.fleetCap) return false;
+  const int cap =
+      plan.level.fleetCap + plan.level.fleetCapPerAsteroid * SrvControlledAsteroids(plan.world, plan.chapter);
+  if (plan.units >= cap) return false;
   const CGUnitTemplate* design = SurplusWarship(plan, unit.location.asteroid, times);
   if (design == nullptr) return false;
   Ordered(plan, unit, *design);
@@ -177,15 +179,53 @@ bool MayLandAt(const SrvWorld& world, std::uint16_t chapter, const CGUnit& unit,
   return true;
 }
 
-// The nearest enemy asteroid the unit can reach that a landing of at most
-// `atvs` ATVs would take at once, when the level invades.
+// Whether the asteroid is the home of a guild's flag-bearer (its first
+// member), whoever holds it now.
+bool IsFlag(const SrvWorld& world, std::uint16_t asteroid) {
+  for (int g = 0; g < kGuildCount; ++g)
+    if (const CGChapter* bearer = world.Chapter(static_cast<std::uint16_t>(g * 8));
+        bearer != nullptr && bearer->homeAsteroid == asteroid)
+      return true;
+  return false;
+}
+
+// What taking the asteroid is worth beside its distance: its holder's home,
+// one of its holder's last two asteroids (their fall puts it out of the
+// game), one where its holder has no zone left (one ATV takes it) each
+// multiply it by the level's weight; a flag-bearer's home, whoever holds it,
+// by the weight squared when the flags can win the game.
+int Worth(const SrvAiPlan& plan, std::uint16_t asteroid) {
+  const CGAsteroid* a = plan.world.solar.GetAsteroid(asteroid);
+  const CGChapter* holder = a != nullptr ? plan.world.Chapter(a->controller) : nullptr;
+  if (holder == nullptr) return 1;
+  const int weight = plan.level.prizeWeight;
+  int worth = 1;
+  if (holder->homeAsteroid == asteroid) worth *= weight;
+  if (SrvControlledAsteroids(plan.world, a->controller) <= 2) worth *= weight;
+  if (SrvAiZonesHeld(plan.world, asteroid, a->controller) == 0) worth *= weight;
+  if (plan.level.flagsWin && IsFlag(plan.world, asteroid)) worth *= weight * weight;
+  return worth;
+}
+
+// The enemy asteroid for which `wanted` holds that is nearest to the unit,
+// its distance divided by its worth when the level weighs prizes.
+template <class Wanted>
+std::optional<std::uint16_t> Prize(const SrvAiPlan& plan, const CGUnit& unit, Wanted&& wanted) {
+  if (plan.level.prizeWeight <= 1) return SrvAiNearest(plan.world, unit.location.asteroid, wanted);
+  return SrvAiBestPrize(plan.world, unit.location.asteroid, wanted, [&](std::uint16_t a) { return Worth(plan, a); });
+}
+
+// The enemy asteroid the unit can reach that a landing of at most `atvs`
+// ATVs would take at once, when the level invades: the nearest, or the best
+// prize (Worth).
 std::optional<Conquest> ConquestTarget(SrvAiPlan& plan, CGUnit& unit, int atvs) {
   if (!plan.level.invades) return std::nullopt;
-  const auto target = SrvAiNearest(plan.world, unit.location.asteroid, [&](std::uint16_t a) {
+  const auto wanted = [&](std::uint16_t a) {
     const int needed = AtvsToTake(plan.world, plan.chapter, a);
     return needed > 0 && needed <= atvs && SrvAiCanInvade(plan.world, plan.chapter, a) &&
            MayLandAt(plan.world, plan.chapter, unit, a) && Reachable(unit, a);
-  });
+  };
+  const auto target = Prize(plan, unit, wanted);
   if (!target) return std::nullopt;
   return Conquest{*target, AtvsToTake(plan.world, plan.chapter, *target)};
 }
@@ -293,6 +333,20 @@ bool GoSettle(SrvAiPlan& plan, CGUnit& unit) {
   return true;
 }
 
+// When the flags can win the game, a flag the chapter holds keeps the
+// level's guards per asteroid: the side that holds every flag at once wins,
+// and one left bare is soon taken back.
+bool FlagGuard(const SrvAiPlan& plan, const CGUnit& unit) {
+  if (!plan.level.flagsWin || plan.level.prizeWeight <= 1) return false;
+  const std::uint16_t at = unit.location.asteroid;
+  const CGAsteroid* a = plan.world.solar.GetAsteroid(at);
+  if (a == nullptr || a->controller != plan.chapter || !IsFlag(plan.world, at)) return false;
+  int armed = 0;
+  for (std::uint16_t k = 0; const CGUnit* u = plan.world.pieces->GetOperationalUnitAt(at, plan.chapter, k); ++k)
+    if (SrvAiCanFire(*u)) ++armed;
+  return armed <= plan.level.guardsPerAsteroid;
+}
+
 // While the chapter still has asteroids to settle within their reach, the
 // level's guards for each asteroid it controls stay to guard them; the
 // others, and all once nothing is left to settle, go to war.
@@ -300,7 +354,8 @@ bool SetOut(SrvAiPlan& plan, CGUnit& unit) {
   if (plan.level.aggression <= 0 || !CanMove(unit) || plan.rng.Range(1, 100) > plan.level.aggression) return false;
   const int guards = plan.level.guardsPerAsteroid * SrvControlledAsteroids(plan.world, plan.chapter);
   if (plan.warships <= guards && SettleTarget(plan, unit)) return false;
-  const auto target = SrvAiNearest(plan.world, unit.location.asteroid, [&](std::uint16_t a) {
+  if (FlagGuard(plan, unit)) return false;
+  const auto target = Prize(plan, unit, [&](std::uint16_t a) {
     const CGAsteroid* asteroid = plan.world.solar.GetAsteroid(a);
     return asteroid != nullptr && asteroid->controller < kMaxChapters &&
            !SrvSameSide(plan.world, plan.chapter, asteroid->controller) && Reachable(unit, a);

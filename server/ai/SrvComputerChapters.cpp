@@ -10,6 +10,7 @@
 #include "server/orders/SrvZoneOrders.h"
 #include "server/ai/SrvAiChapter.h"
 #include "server/ai/SrvAiSubmit.h"
+#include "server/ai/SrvVictoryRules.h"
 #include "server/ai/SrvVotes.h"
 
 namespace {
@@ -57,7 +58,8 @@ void SrvPlayComputerChapters(SrvTurnContext& turn) {
   // The turn's first step: from here on the units' detours draw from the
   // turn's seeding alone.
   ResetUnitDetours();
-  const SrvAiLevel level = SrvAiLevelOf(SrvDifficultyOf(turn.setup));
+  SrvAiLevel level = SrvAiLevelOf(SrvDifficultyOf(turn.setup));
+  level.flagsWin = SrvVictoryRulesOf(turn.setup).Has(kSrvCaptureTheFlag);
   for (std::uint16_t c = 0; c < kMaxChapters; ++c) {
     if (turn.human[c] || !turn.world.HasChapter(c)) continue;
     for (const SrvPacket& order : SrvChooseOrders(turn.world, c, level, ChapterSeed(turn.world, c))) {

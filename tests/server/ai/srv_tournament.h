@@ -4,6 +4,7 @@
 // tournament reports: asteroids held, battles without a shot and how long a
 // place stays in them, pools, eliminations and the game's end.
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstdio>
@@ -21,6 +22,7 @@
 #include "server/ai/SrvAiLevel.h"
 #include "server/ai/SrvAiSubmit.h"
 #include "server/ai/SrvChapterState.h"
+#include "server/ai/SrvVictoryRules.h"
 #include "server/turn/SrvTurnSteps.h"
 #include "tools/rulesdata/hulls.h"
 #include "tools/rulesdata/modules.h"
@@ -59,6 +61,14 @@ struct TournamentFigures {
   std::array<int, 3> heldByLevel100{}, heldByLevel{};
   std::array<std::uint64_t, 3> scoreByLevel{};
   std::array<int, 3> eliminatedByLevel{};
+  // The most asteroids the chapters of one guild controlled together at any
+  // turn's end, and the turn they first did: how near a guild came to an
+  // imperator's share.
+  int biggestGuild = 0;
+  int biggestGuildTurn = 0;
+  // The most flag-bearers' homes (slot 0 of each guild) one side held at a
+  // turn's end: how near the game came to a capture of the flags.
+  int mostFlags = 0;
 };
 
 inline std::uint8_t MixedLevelOf(std::uint16_t chapter) {
@@ -82,13 +92,40 @@ inline void CountByLevel(const SrvWorld& world, std::array<int, 3>& held, std::a
 inline void PlayMixedLevels(SrvTurnContext& turn) {
   SrvWorld& world = turn.world;
   ResetUnitDetours();
+  const bool flagsWin = SrvVictoryRulesOf(turn.setup).Has(kSrvCaptureTheFlag);
   for (std::uint16_t c = 0; c < kMaxChapters; ++c) {
     if (turn.human[c] || !world.HasChapter(c)) continue;
     const std::uint32_t seed = world.seed * 2654435761u ^ (world.turn + 1u) * 40503u ^ (c + 1u) * 2246822519u;
-    for (const SrvPacket& order : SrvChooseOrders(world, c, SrvAiLevelOf(MixedLevelOf(c)), seed))
+    SrvAiLevel level = SrvAiLevelOf(MixedLevelOf(c));
+    level.flagsWin = flagsWin;
+    for (const SrvPacket& order : SrvChooseOrders(world, c, level, seed))
       if (SrvSubmitComputerOrder(turn, c, order) != SrvOrderVerdict::kAccepted)
         turn.log.Line("turn %u: computer chapter %u: order refused", world.turn, c);
   }
+}
+
+inline int BiggestGuild(const SrvWorld& world) {
+  std::array<int, kGuildCount> held{};
+  for (std::uint16_t a = 0; a < CGSolarDB::GetAsteroidCount(); ++a)
+    if (const CGAsteroid* as = world.solar.GetAsteroid(a); as != nullptr && as->controller < kMaxChapters)
+      ++held[as->controller >> 3];
+  return *std::max_element(held.begin(), held.end());
+}
+
+inline int MostFlagsOfOneSide(const SrvWorld& world) {
+  std::array<std::uint16_t, kGuildCount> holders{};
+  for (int g = 0; g < kGuildCount; ++g) {
+    const CGChapter* bearer = world.Chapter(static_cast<std::uint16_t>(g * 8));
+    holders[g] = bearer != nullptr ? world.solar.GetAsteroid(bearer->homeAsteroid)->controller : kNoChapter;
+  }
+  int most = 0;
+  for (std::uint16_t h : holders) {
+    if (!SrvInPlay(world, h)) continue;
+    int n = 0;
+    for (std::uint16_t other : holders) n += SrvInPlay(world, other) && SrvSameSide(world, h, other) ? 1 : 0;
+    most = std::max(most, n);
+  }
+  return most;
 }
 
 inline int ControlledByAll(const SrvWorld& world) {
@@ -171,6 +208,11 @@ inline TournamentFigures PlayTournamentGame(std::uint16_t perGuild, std::uint16_
     if (passive && f.passiveHomeLost == 0 &&
         world.solar.GetAsteroid(world.Chapter(0)->homeAsteroid)->controller != 0)
       f.passiveHomeLost = static_cast<int>(world.turn);
+    if (const int biggest = BiggestGuild(world); biggest > f.biggestGuild) {
+      f.biggestGuild = biggest;
+      f.biggestGuildTurn = static_cast<int>(world.turn);
+    }
+    f.mostFlags = std::max(f.mostFlags, MostFlagsOfOneSide(world));
     const std::optional<SrvGameEnd> end = SrvCheckGameEnd(turn);
     world.AdvanceTurn();
     game.log.Line("turn resolved");

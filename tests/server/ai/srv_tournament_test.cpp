@@ -63,7 +63,7 @@ TEST(SrvTournament, TheSameSeedPlaysTheSameMixedGame) {
 // before its length.
 TEST(SrvTournament, ConquestEndsASmallGameBeforeItsLength) {
   const srv_ai_test::GameLogFile log;
-  const TournamentFigures f = PlayTournamentGame(1, 15, 2, 6, kTurns, kTurns, log.path);
+  const TournamentFigures f = PlayTournamentGame(1, 15, 2, 10, kTurns, kTurns, log.path);
   EXPECT_GT(f.captures, 0);
   EXPECT_GE(f.homesTaken, 1);
   EXPECT_GE(f.eliminated, 1);
