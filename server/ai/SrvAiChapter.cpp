@@ -7,6 +7,7 @@
 #include "Game/model/GUnit.h"
 #include "Game/model/GZone.h"
 #include "Game/rules/GHullDB.h"
+#include "Game/rules/GModuleDB.h"
 #include "Game/rules/GUnitTem.h"
 #include "server/ai/SrvAiOrders.h"
 #include "server/ai/SrvAiPlan.h"
@@ -19,6 +20,7 @@ namespace {
 // A store's minerals above this are sent home, this much a turn.
 constexpr std::uint32_t kStoreKept = 200;
 constexpr std::uint16_t kTransferAmount = 50;
+constexpr std::uint16_t kTransferMost = 2000;
 // A member with this percent of the strongest member's votes is its rival.
 constexpr int kRivalPercent = 70;
 
@@ -99,6 +101,28 @@ void Vote(SrvAiPlan& plan) {
   RenegadeVotes(plan, tally);
 }
 
+// Turns a transfer takes between two asteroids, as its player's client
+// reckons them: the distance covered at the speed of the guild's fastest
+// researched drive (nothing: no transfer). The model's own reckoning reads
+// the client's guild, which the server does not have.
+int TransitTurns(const SrvAiPlan& plan, std::uint16_t source, std::uint16_t destination) {
+  const CGModuleDB& modules = *plan.world.modules;
+  const int guild = plan.chapter >> 3;
+  const SrvGuildResearch& research = plan.world.research[static_cast<std::size_t>(guild)];
+  double speed = 0;
+  for (int m = 0; m < modules.GetCount(); ++m) {
+    const ModuleRecord* r = modules.GetRecord(m);
+    if (r == nullptr || r->type != MODULE_PROPULSION || (r->guildMask & (1u << guild)) == 0) continue;
+    const auto at = static_cast<std::size_t>(m);
+    const bool researched = r->techLevel <= 1 || modules.IsResearched(m) != 0 ||
+                            (at < research.modulePoints.size() && research.modulePoints[at] >= kResearched);
+    if (researched) speed = std::max(speed, r->DeepThrust() * 5000.0 / (modules.GetMass(m) + 15));
+  }
+  const std::int32_t d = plan.world.solar.GetAsteroidDistanceSquared(source, destination);
+  if (speed <= 0 || d < 0) return 0;
+  return static_cast<int>(std::min(d / (speed * speed), 65534.0)) + 1;
+}
+
 void BringStoresHome(SrvAiPlan& plan) {
   const CGChapter* self = plan.world.Chapter(plan.chapter);
   const std::uint16_t home = self->homeAsteroid;
@@ -108,15 +132,17 @@ void BringStoresHome(SrvAiPlan& plan) {
     const CGAsteroid* store = plan.world.solar.GetAsteroid(a);
     if (a == home || store == nullptr || store->owner != plan.chapter || plan.world.poolDB.GetStorageFacilities(a) == 0)
       continue;
-    const int turns = CGChapter::ComputeTransferTurns(static_cast<std::uint8_t>(a), static_cast<std::uint8_t>(home));
+    const int turns = TransitTurns(plan, a, home);
     if (turns <= 0) continue;
     for (std::uint8_t m = 0; m < kMineralTypes; ++m) {
       const bool running = std::any_of(plan.world.autoTransfers.begin(), plan.world.autoTransfers.end(),
                                        [&](const SrvAutoTransfer& t) {
                                          return t.chapter == plan.chapter && t.source == a && t.mineral == m;
                                        });
-      if (!running && plan.world.poolDB.GetMineral(a, m) > kStoreKept)
-        plan.orders.push_back(SrvAiTransferOrder(plan.chapter, a, home, m, kTransferAmount,
+      const std::uint32_t held = plan.world.poolDB.GetMineral(a, m);
+      if (!running && held > kStoreKept)
+        plan.orders.push_back(SrvAiTransferOrder(plan.chapter, a, home, m,
+                                                 static_cast<std::uint16_t>(std::clamp<std::uint32_t>(held - kStoreKept, kTransferAmount, kTransferMost)),
                                                  static_cast<std::uint16_t>(std::min(turns, 0xFFFF))));
     }
   }

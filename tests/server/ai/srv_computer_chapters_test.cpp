@@ -321,3 +321,27 @@ TEST(SrvComputerChapters, AGuildmateFarBehindOrAttackingItsZonesIsVotedARenegade
 }
 
 }  // namespace
+
+// A store's minerals go to the chapter's home, where its builders spend
+// them: all but what a store keeps, in lots a turn. A taken home is such a
+// store, and its first holder's zones keep feeding it.
+TEST(SrvComputerChapters, ThePoolOfATakenAsteroidIsSentHome) {
+  RulesGame game(1, 40, 1, 2);
+  const std::uint16_t taken = game.Chapter(0).homeAsteroid, home = game.Chapter(8).homeAsteroid;
+  game.Control(taken, 8);
+  ASSERT_NE(game.world.poolDB.GetStorageFacilities(taken), 0u);
+  game.world.poolDB.SetMineral(taken, 0, 5000);
+  game.world.poolDB.SetMineral(taken, 1, 300);
+  game.world.poolDB.SetMineral(taken, 2, 150);
+  game.world.poolDB.SetMineral(taken, 3, 0);
+  std::map<std::uint8_t, std::uint16_t> sent;
+  auto turn = game.Turn();
+  for (const SrvPacket& p : SrvChooseOrders(game.world, 8, SrvAiLevelOf(1), 5)) {
+    if (ReadU16(p, 0) != PKT_AUTO_TRANSFER || p[9] != taken) continue;
+    EXPECT_EQ(p[10], home);
+    EXPECT_GE(ReadU16(p, 14), 1) << "turns on the way";
+    sent[p[11]] = ReadU16(p, 12);
+    EXPECT_EQ(SrvSubmitComputerOrder(turn, 8, p), SrvOrderVerdict::kAccepted);
+  }
+  EXPECT_EQ(sent, (std::map<std::uint8_t, std::uint16_t>{{0, 2000}, {1, 100}})) << "a lot at most; 200 stay";
+}

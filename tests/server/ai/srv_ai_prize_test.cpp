@@ -1,0 +1,170 @@
+// Where hard computer chapters make war: a flag-bearer's home, when the
+// flags can win the game, before a nearer asteroid of no account; a flag
+// they hold keeps its guards. How their imperator votes split: a rival close
+// behind the strongest backs itself, so a fallen imperator leaves an
+// interregnum.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <vector>
+
+#include "Game/base/Packets.h"
+#include "Game/model/GAsteroid.h"
+#include "Game/model/GUnit.h"
+#include "Game/rules/GTemplateDB.h"
+#include "server/ai/SrvAiChapter.h"
+#include "server/ai/SrvAiLevel.h"
+#include "server/ai/SrvAiSubmit.h"
+#include "server/ai/SrvChapterState.h"
+#include "server/ai/SrvGuildTally.h"
+#include "server/ai/SrvVictoryRules.h"
+#include "tests/server/ai/srv_ai_fixture.h"
+
+namespace {
+
+using srv_ai_test::OfType;
+using srv_ai_test::RulesGame;
+
+CGUnitTemplate* WarshipOf(RulesGame& game, std::uint16_t chapter) {
+  for (int slot = 0; slot < kFixedTemplateSlots; ++slot) {
+    CGUnitTemplate* d = game.world.templates->GetTemplate(chapter, slot, 1);
+    if (d != nullptr && d->hull != nullptr && d->attack > 0 && d->deepThrust > 0 && d->construction == 0 &&
+        d->atvCapacity == 0)
+      return d;
+  }
+  return nullptr;
+}
+
+// Two chapters a guild; all but chapters 0 (a flag-bearer), 9 and 17 lose
+// everything. Chapter 9 has a squadron of warships at home, more than it
+// keeps on guard, and nothing else; the asteroid nearest its home is
+// chapter 17's, and chapters 0 and 17 hold four more asteroids each (so
+// neither is near its end).
+struct SrvAiPrize : testing::Test {
+  RulesGame game{2, 60, kSrvLastManStanding | kSrvCaptureTheFlag, 2};
+  std::uint16_t base = game.Chapter(9).homeAsteroid;
+  std::uint16_t flag = game.Chapter(0).homeAsteroid;
+  std::uint16_t nearest = 0;
+  std::vector<CGUnit*> squadron;
+
+  void SetUp() override {
+    for (std::uint16_t c = 0; c < kMaxChapters; ++c)
+      if (game.world.HasChapter(c) && c != 0 && c != 9 && c != 17) game.Strip(c);
+    const Location dock = game.world.pieces->GetOperationalUnitAt(base, 9, 0)->location;
+    game.Strip(9);
+    game.Control(base, 9);
+    std::int32_t best = -1;
+    for (std::uint16_t a = 0; a < CGSolarDB::GetAsteroidCount(); ++a) {
+      const std::int32_t d = game.world.solar.GetAsteroidDistanceSquared(base, a);
+      if (a != base && a != flag && (best < 0 || d < best)) {
+        best = d;
+        nearest = a;
+      }
+    }
+    game.Control(nearest, 17);
+    game.GiveAsteroids(17, 4);
+    game.GiveAsteroids(0, 4);
+    for (int n = 0; n < 6; ++n) {
+      CGUnit* u = game.world.CreateUnit(9, WarshipOf(game, 9), dock);
+      ASSERT_NE(u, nullptr);
+      squadron.push_back(u);
+    }
+  }
+
+  // Where chapter 9's warships standing at `from` set out for over some
+  // turns' draws (each draw a seed), by asteroid.
+  std::map<std::uint32_t, int> Destinations(const SrvAiLevel& level, std::uint16_t from) {
+    std::map<std::uint32_t, int> to;
+    for (std::uint32_t seed = 1; seed <= 8; ++seed)
+      for (const SrvPacket& p : SrvChooseOrders(game.world, 9, level, seed)) {
+        if (ReadU16(p, 0) != PKT_ORDER || ReadU32(p, 12) != ORDER_MOVE_TO_ASTEROID) continue;
+        const CGUnit* u = game.world.pieces->FindUnitAt(from, ReadU32(p, 8));
+        if (u != nullptr) ++to[ReadU32(p, 24)];
+      }
+    return to;
+  }
+};
+
+TEST_F(SrvAiPrize, WhenTheFlagsWinHardWarshipsMakeForAFlagBeforeANearerAsteroid) {
+  const std::int32_t nearDistance = game.world.solar.GetAsteroidDistanceSquared(base, nearest);
+  const std::int32_t flagDistance = game.world.solar.GetAsteroidDistanceSquared(base, flag);
+  ASSERT_LT(nearDistance, flagDistance);
+  ASSERT_LT(flagDistance, 64 * nearDistance) << "the flag is worth the way";
+
+  SrvAiLevel hard = SrvAiLevelOf(2);
+  hard.flagsWin = true;
+  const auto toFlag = Destinations(hard, base);
+  ASSERT_FALSE(toFlag.empty()) << "the warships set out";
+  EXPECT_EQ(toFlag.begin()->first, flag);
+  EXPECT_EQ(toFlag.size(), 1u);
+
+  const auto plain = Destinations(SrvAiLevelOf(1), base);
+  ASSERT_FALSE(plain.empty());
+  EXPECT_EQ(plain.begin()->first, nearest) << "average takes the nearest";
+  EXPECT_EQ(plain.size(), 1u);
+}
+
+TEST_F(SrvAiPrize, AFlagTheChapterHoldsKeepsItsGuards) {
+  // Chapter 9 has taken the flag; the level's guards stand above it, and the
+  // squadron at home makes more warships than the two asteroids keep.
+  const Location above = game.world.pieces->GetOperationalUnitAt(flag, 0, 0)->location;
+  game.Strip(0);
+  game.Control(flag, 9);
+  for (int n = 0; n < SrvAiLevelOf(2).guardsPerAsteroid; ++n) {
+    CGUnit* u = game.world.CreateUnit(9, WarshipOf(game, 9), above);
+    ASSERT_NE(u, nullptr);
+    ASSERT_EQ(u->location.asteroid, flag);
+  }
+  SrvAiLevel hard = SrvAiLevelOf(2);
+  hard.flagsWin = true;
+  EXPECT_FALSE(Destinations(hard, base).empty()) << "the squadron sets out";
+  EXPECT_TRUE(Destinations(hard, flag).empty()) << "no more guards than the level keeps";
+  hard.flagsWin = false;
+  EXPECT_FALSE(Destinations(hard, flag).empty()) << "a home like any other when the flags do not win";
+
+  ASSERT_NE(game.world.CreateUnit(9, WarshipOf(game, 9), above), nullptr);
+  hard.flagsWin = true;
+  EXPECT_FALSE(Destinations(hard, flag).empty()) << "one over the guards sets out";
+}
+
+// The imperator vote each member of guild 0 gives (its own slot when it
+// gives none and backs itself, as every member does from the start).
+std::vector<int> Backing(RulesGame& game) {
+  std::vector<int> backs;
+  auto turn = game.Turn();
+  for (std::uint16_t c = 0; c < 4; ++c) {
+    for (const SrvPacket& p : SrvChooseOrders(game.world, c, SrvAiLevelOf(2), 3))
+      if (ReadU16(p, 0) == PKT_IMPERATOR_VOTE) {
+        EXPECT_EQ(SrvSubmitComputerOrder(turn, c, p), SrvOrderVerdict::kAccepted);
+      }
+    backs.push_back(SrvImperatorChoice(game.Chapter(c), 4));
+  }
+  return backs;
+}
+
+TEST(SrvAiVotes, ARivalBacksItselfAndAFallenImperatorLeavesAnInterregnum) {
+  RulesGame game(4, 60, kSrvImperatorWins | kSrvInterregnum, 2);
+  game.setup.config.SetU16(26, 60);  // the share of the votes that makes an imperator
+  for (std::uint16_t c = 0; c < 4; ++c) game.GiveAsteroids(c, 3);
+  EXPECT_EQ(Backing(game), (std::vector<int>{0, 0, 0, 0})) << "level with the strongest: the first of them";
+
+  game.GiveAsteroids(0, 6);  // 10
+  game.GiveAsteroids(1, 4);  // 8: over 70 percent of the strongest's votes
+  EXPECT_EQ(Backing(game), (std::vector<int>{0, 1, 0, 0}));
+  game.Politics();
+  ASSERT_EQ(game.Chapter(0).stateFlag, kSrvChapterImperator) << "18 of 26 votes";
+
+  // The imperator falls: its backers' votes name a chapter out of the game,
+  // and its rival holds 8 of 14.
+  game.Strip(0);
+  auto fall = game.Politics();
+  EXPECT_EQ(game.world.guilds->GetGuild(0)->interregnum, 1u);
+  EXPECT_EQ(OfType(fall, 1, PKT_INTERREGNUM_START).size(), 1u);
+
+  EXPECT_EQ(Backing(game), (std::vector<int>{0, 1, 1, 1})) << "the others back the strongest left";
+  auto after = game.Politics();
+  EXPECT_EQ(OfType(after, 1, PKT_INTERREGNUM_END).size(), 1u);
+  EXPECT_EQ(game.Chapter(1).stateFlag, kSrvChapterImperator);
+}
+
+}  // namespace
