@@ -3,7 +3,9 @@
 // level, and with the levels mixed in every guild. Its output is the figures a player would judge the computer by:
 // asteroids held at turns 100 and 300, eliminations, the turn and condition
 // of each game's end, battles without a shot and how long one place stayed
-// in them, and the pools at turn 50 and at the end.
+// in them, the pools at turn 50 and at the end, and how near a guild came
+// to a victory of its own (the most asteroids it held, the most flags one
+// side held at once).
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
@@ -36,19 +38,19 @@ constexpr std::uint16_t kPerGuild = 8, kAsteroids = 150;
 void BM_Tournament(benchmark::State& state) {
   const auto level = static_cast<int>(state.range(0));
   for (auto _ : state) {
-    double held100 = 0, held300 = 0, eliminated = 0, ended = 0, idle = 0, battles = 0, longest = 0;
+    double held100 = 0, held300 = 0, eliminated = 0, ended = 0, idle = 0, battles = 0, longest = 0, biggest = 0;
     for (std::uint32_t seed : kSeeds) {
       const GameLog log("tournament" + std::to_string(seed));
       const srv_ai_test::TournamentFigures f =
           srv_ai_test::PlayTournamentGame(kPerGuild, kAsteroids, level, seed, kTurns, kTurns, log.path);
       std::printf("level %d seed %u: asteroids %d at 100, %d at 300; %d taken (%d homes); %d eliminated; end turn %d "
                   "condition %d; %d battles, %d without a shot (longest run %d); credits %llu -> %llu, minerals %llu -> "
-                  "%llu\n",
+                  "%llu; biggest guild %d asteroids (turn %d); most flags of one side %d\n",
                   level, seed, f.asteroidsAt100, f.asteroidsAt300, f.captures, f.homesTaken, f.eliminated, f.endTurn,
                   f.condition, f.battles,
                   f.battlesWithoutShot, f.longestIdleBattle, static_cast<unsigned long long>(f.creditsAt50),
                   static_cast<unsigned long long>(f.credits), static_cast<unsigned long long>(f.mineralsAt50),
-                  static_cast<unsigned long long>(f.minerals));
+                  static_cast<unsigned long long>(f.minerals), f.biggestGuild, f.biggestGuildTurn, f.mostFlags);
       if (level == srv_ai_test::kMixedLevels)
         std::printf("  by level (easy, average, hard): asteroids at 100 %d %d %d, at the end %d %d %d; "
                     "scores %llu %llu %llu; eliminated %d %d %d\n",
@@ -64,6 +66,7 @@ void BM_Tournament(benchmark::State& state) {
       idle += f.battlesWithoutShot;
       battles += f.battles;
       longest = std::max<double>(longest, f.longestIdleBattle);
+      biggest += f.biggestGuild;
     }
     const double n = std::size(kSeeds);
     state.counters["held100"] = held100 / n;
@@ -72,6 +75,7 @@ void BM_Tournament(benchmark::State& state) {
     state.counters["ended"] = ended / n;
     state.counters["idle_battle_share"] = battles > 0 ? idle / battles : 0;
     state.counters["longest_idle_run"] = longest;
+    state.counters["biggest_guild"] = biggest / n;
   }
 }
 // A player who holds chapter 0 and gives no orders, among hard computer
