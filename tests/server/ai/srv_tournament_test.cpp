@@ -1,8 +1,9 @@
 // A small seeded tournament with the levels mixed in every guild (each guild
 // of three has one chapter of each level): the hard chapters end ahead of the
-// easy ones, credits are spent, no place stays in a battle without a shot,
-// and a seed replays the same game. Small hard worlds: conquest ends a game
-// before its length, and a passive player loses its home.
+// easy ones in all but one of eight seeds, credits are spent, no place stays
+// in a battle without a shot, and a seed replays the same game. Small hard
+// worlds: conquest ends a game before its length, and a passive player loses
+// its home.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -27,7 +28,7 @@ TournamentFigures Play(std::uint32_t seed) {
 
 TEST(SrvTournament, HardChaptersEndAheadOfEasyOnes) {
   int hardAhead = 0, heldEasy = 0, heldHard = 0, eliminated = 0, homesTaken = 0;
-  for (std::uint32_t seed = 1; seed <= 4; ++seed) {
+  for (std::uint32_t seed = 1; seed <= 8; ++seed) {
     const TournamentFigures f = Play(seed);
     SCOPED_TRACE(seed);
     heldEasy += f.heldByLevel[0];
@@ -42,7 +43,7 @@ TEST(SrvTournament, HardChaptersEndAheadOfEasyOnes) {
     // the work is done; none stays for good.
     EXPECT_LE(f.longestIdleBattle, 20);
   }
-  EXPECT_GE(hardAhead, 3) << "of 4 seeds, on score and asteroids";
+  EXPECT_GE(hardAhead, 7) << "of 8 seeds, on score and asteroids";
   EXPECT_GT(heldHard, heldEasy + heldEasy / 5);
   // Homes fall and chapters are eliminated: a settled asteroid is not out of
   // reach for good.
