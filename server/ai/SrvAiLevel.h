@@ -44,10 +44,10 @@ struct SrvAiLevel {
   // Whether its warships bombard an enemy's asteroid no landing would take
   // at once, wearing down the ATVs on its zones until one would.
   bool bombards = false;
-  // How many times nearer than it is an enemy asteroid worth more than most
-  // (a home, a chapter's last, one a single ATV takes) counts, squared, when
-  // its carriers choose where to land and its warships where to set out
-  // (1: the nearest is chosen).
+  // When its carriers choose where to land and its warships where to set
+  // out, an enemy asteroid's squared distance is divided by this for each
+  // thing that makes it worth more than most (its holder's home, one of a
+  // holder's last two, one a single ATV takes); 1: the nearest is chosen.
   int prizeWeight = 1;
   // Set by the game, not the level: capture the flag is among the victory
   // conditions, so flag-bearers' homes are prizes and flags held are guarded.
