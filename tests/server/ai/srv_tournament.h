@@ -69,6 +69,8 @@ struct TournamentFigures {
   // The most flag-bearers' homes (slot 0 of each guild) one side held at a
   // turn's end: how near the game came to a capture of the flags.
   int mostFlags = 0;
+  // Interregnums begun, from the game's log.
+  int interregnums = 0;
 };
 
 inline std::uint8_t MixedLevelOf(std::uint16_t chapter) {
@@ -253,6 +255,7 @@ inline TournamentFigures PlayTournamentGame(std::uint16_t perGuild, std::uint16_
       std::fill(seen.begin(), seen.end(), 0);
       continue;
     }
+    if (line.find("in interregnum around") != std::string::npos) ++f.interregnums;
     const std::size_t at = line.find("battle at ");
     if (at == std::string::npos) continue;
     int place = 0;
