@@ -40,3 +40,8 @@ quen_wholegame_run(DamagedSaveRefusedWithItsMessage damaged_save 1
   -DCAPTURES=wg_damaged_listed.png -DSAVES=${quen_wg_dir}/data/damaged.clt,${quen_wg_dir}/data/damaged.svr
   -DLEAVES=SAVE/damaged.*,${quen_wg_leaves} -DTOLD_TO_QUIT=1
   "-DREFUSALS=refused packet 7 from player [0-9]+: the server file could not be loaded")
+# The server killed while the player waits on the second end of turn: the
+# player is told "We've lost contact with the server..." once and is back on
+# the main screen.
+quen_wholegame_run(LostServerBackToTheMainScreen lost_server 1
+  -DCAPTURES=wg_main_screen.png -DTOLD_TO_QUIT=1 "-DKILL_SERVER_AT=turn 1 resolved")
