@@ -82,7 +82,9 @@ CClntBase::CClntBase(HINSTANCE instance) : m_instance(instance) {
   links.runLogin = [](HvMServiceEx_Struct& settings) {
     if (g_appLinks.runLogin) g_appLinks.runLogin(settings);
   };
-  links.postQuit = [] { PostQuitMessage(0); };
+  links.endGame = [] {
+    if (g_app) g_app->LeaveGame();
+  };
   m_session = std::make_unique<CNetSession>(std::move(links));
   g_session = m_session.get();
   plat::srand(static_cast<unsigned>(plat::time(nullptr)));

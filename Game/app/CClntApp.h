@@ -129,6 +129,9 @@ class CClntApp : public CClntBase {
   int StartFrontEnd(const char* commandLine);
   void UnwindToScreen(std::int16_t screen);
   void TearDownGame();
+  // Ends the running game for the front end (the main loop tears it down
+  // when it next comes round); the next game's turns start afresh.
+  void LeaveGame();
   // The application's part of a saved game, after the game data: 1, or 0
   // without a current view (nothing written).
   int SaveState(plat::FILE* file);

@@ -220,7 +220,11 @@ LRESULT PrivateMessage(CClntApp& app, HWND window, UINT message, WPARAM wParam, 
       return 0;
     }
     case WM_APP_LOAD_REPLY:
-      if (wParam == 0) {
+      // When this side's own read of the save failed first, the player was
+      // told and the game loop is being left: the server's refusal of the
+      // same load is neither told again nor answered with the load screen,
+      // which would come up over the front end.
+      if (wParam == 0 && app.m_running) {
         if (GameExists())
           app.ShowTextBox("INVALIDF");
         else

@@ -45,17 +45,24 @@ void ConfirmQuit(std::uint32_t toDesktop, HWND parent) {
     g_session->Send(kAllPlayersSlot, quit.data(), quit.size());
   }
   if (answer != 1) return;
-  app.m_running = 0;
   if (toDesktop) {
+    app.m_running = 0;
     app.m_quit = 1;
     const bool killSwitch = g_instData.GetKillServerOnExit() != 0;
     const bool shift = (GetKeyState(VK_SHIFT) & 0x8000) != 0;
     if ((app.m_role.singlePlayer || app.m_role.host) && killSwitch != shift && g_session) g_session->BroadcastEndGame();
   } else {
-    if (g_session && g_session->queue) g_session->queue->ResetSequence();
-    // The next game's first turn results advance the model whatever its turn.
-    AppViewNotices().SetTurnMarker(-1);
+    app.LeaveGame();
   }
+}
+
+void CClntApp::LeaveGame() {
+  m_running = 0;
+  m_quit = 0;
+  if (g_session) g_session->NoteGameEnded();
+  if (g_session && g_session->queue) g_session->queue->ResetSequence();
+  // The next game's first turn results advance the model whatever its turn.
+  AppViewNotices().SetTurnMarker(-1);
 }
 
 void CClntApp::CheckDiskSpace(HWND owner) {

@@ -102,10 +102,17 @@ std::uint32_t DispatchPacket(CNetSession& session) {
       break;
     case HVM_MSG_SYSTEM: {
       HvMNotice notice;
+      const bool read = data != nullptr && HvMNotice::Read({data, length}, notice);
       // Who is in the session changed: the player list is read again.
-      if (data != nullptr && HvMNotice::Read({data, length}, notice) &&
-          (notice.code == HVM_NOTICE_JOINED || notice.code == HVM_NOTICE_LEFT) && session.players)
+      if (read && (notice.code == HVM_NOTICE_JOINED || notice.code == HVM_NOTICE_LEFT) && session.players)
         session.players->UpdatePlayerList(session.multi.get());
+      // Released first: the lost-connection box dispatches again while it is up.
+      if (node != nullptr) {
+        node->taken = 0;
+        session.queue->ReleaseNode(node);
+        node = nullptr;
+      }
+      if (read && notice.code == HVM_NOTICE_LEFT) session.NoteLeft(notice.playerId);
       dispatched = 0;
       break;
     }

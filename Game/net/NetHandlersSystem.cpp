@@ -145,6 +145,8 @@ bool InterregnumEnd(const PacketContext& p) {
 }
 
 bool GameOver(const PacketContext& p) {
+  // The server ends with the game: its going away from now on is no fault.
+  if (p.session != nullptr) p.session->NoteGameEnded();
   if (g_netHandlerLinks.closeProgress) g_netHandlerLinks.closeProgress();
   const std::uint16_t local = LocalChapterId(p);
   if (local < kMaxChapters && g_netHandlerLinks.playMovie) {

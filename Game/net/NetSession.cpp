@@ -87,6 +87,7 @@ int CNetSession::InitAutoLaunch(const char* launchText) {
 }
 
 int CNetSession::AutoLaunchConnect(const char* launchText) {
+  BeginSession();
   opened = 1;
   const bool given = launchText && *launchText;
   const int launch = multi->InitAutoLaunch(given ? launchText : HVM_LOCAL_SERVICE_NAME, kApplicationGuid,
@@ -121,6 +122,7 @@ int CNetSession::InitService(const ConnectionInfo& info, HvMServiceEx_Struct* se
 }
 
 int CNetSession::OpenAndJoin(const ConnectionInfo& info) {
+  BeginSession();
   joinState = 0;
   plat::FixedText::Set(player.longName, plat::FixedText::Of(info.playerName));
   plat::FixedText::Set(player.shortName, plat::FixedText::Of(info.nickname));
@@ -140,6 +142,7 @@ void CNetSession::FillSessionRecord(HvMSession_Struct& record, const ConnectionI
 }
 
 void CNetSession::PrepareCreate(const ConnectionInfo& info) {
+  BeginSession();
   opened = 1;
   joinState = 0;
   sessionDesc = std::make_unique<HvMSession_Struct>();
@@ -275,25 +278,33 @@ bool CNetSession::SendOne(std::uint32_t to, std::span<std::uint8_t> packet, bool
   return true;
 }
 
+void CNetSession::BeginSession() {
+  lostReported_ = false;
+  gameEnded_ = false;
+  serverId_ = HVM_ID_NONE;
+}
+
 void CNetSession::ReportLostConnection() {
+  if (lostReported_ || gameEnded_) return;
+  lostReported_ = true;
   if (links_.gameExists && links_.gameExists()) {
     if (links_.showTextBox) links_.showTextBox("COMM_ERR");
-    if (links_.postQuit) links_.postQuit();
+    if (links_.endGame) links_.endGame();
   } else if (links_.showPlainBox) {
     links_.showPlainBox(kLostContactText);
   }
 }
 
+void CNetSession::NoteLeft(std::uint32_t id) {
+  if (id == HVM_ID_NONE) return;
+  if (id == serverId_ || id == player.id) ReportLostConnection();
+}
+
 void CNetSession::Pump(std::uint32_t) {
   if (!queue) return;
+  if (const std::uint32_t server = multi->GetServerId(); server != HVM_ID_NONE) serverId_ = server;
   queue->Fill();
-  // Reported once per overflow; a new session's reset of the queue ends it.
-  if (!queue->Overflowed()) {
-    lostReported_ = false;
-  } else if (!lostReported_) {
-    lostReported_ = true;
-    ReportLostConnection();
-  }
+  if (queue->Overflowed()) ReportLostConnection();
 }
 
 void CNetSession::BroadcastEndGame() {

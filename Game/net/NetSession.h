@@ -90,6 +90,13 @@ class CNetSession {
   void Pump(std::uint32_t ms);
   // The host ends the game for everyone: packet 5, unsequenced.
   void BroadcastEndGame();
+  // A library notice that player `id` left: the server program's leaving (or
+  // the local player's own removal) is a lost connection, reported as a
+  // failed send would be.
+  void NoteLeft(std::uint32_t id);
+  // The game is over (packet 19) or was left: its server ends by itself, so
+  // a lost connection is no longer reported until the next session opens.
+  void NoteGameEnded() { gameEnded_ = true; }
 
   std::unique_ptr<CHvMulti> multi;
   std::unique_ptr<CHvChatManager> chat;
@@ -124,7 +131,12 @@ class CNetSession {
   void FillSessionRecord(HvMSession_Struct& record, const ConnectionInfo& info) const;
   // The first steps of both creates: flags, the session record, the player's names.
   void PrepareCreate(const ConnectionInfo& info);
+  // The lost-connection boxes (and the end of a running game), once a
+  // session: the box's own keep-alive sends, and every send after it, fail the
+  // same way.
   void ReportLostConnection();
+  // A new session: its loss is reported again; its server is not known yet.
+  void BeginSession();
   // One library send with the busy retries (kSendBusyLimitMs at most): the sequence (when `sequenced`)
   // of the player `counter` receives first; false when the connection was lost.
   bool SendOne(std::uint32_t to, std::span<std::uint8_t> packet, bool sequenced, std::uint32_t counter,
@@ -132,4 +144,8 @@ class CNetSession {
 
   NetSessionLinks links_;
   bool lostReported_ = false;
+  bool gameEnded_ = false;
+  // The server program of the session, as last seen (the library forgets it
+  // when it leaves).
+  std::uint32_t serverId_ = HVM_ID_NONE;
 };

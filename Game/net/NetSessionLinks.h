@@ -33,6 +33,7 @@ struct NetSessionLinks {
   std::function<void(const std::uint8_t* packet, std::uint32_t length, int slot)> writeEmailPacket;
   // Runs the login screen over the service settings' user name and password.
   std::function<void(HvMServiceEx_Struct& settings)> runLogin;
-  // Ends the program's message loop: a lost connection ends a running game.
-  std::function<void()> postQuit;
+  // Ends the running game after a lost connection: the player goes back to
+  // the front end.
+  std::function<void()> endGame;
 };

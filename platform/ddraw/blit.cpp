@@ -99,6 +99,14 @@ void IDirectDrawSurface::ClipList() {
   client.bottom += origin.y;
   clips_.push_back(Clip(client, whole));
   ClippedChildren(hwnd, children_);
+  // A child is left out only where it shows: under a window above (a dialog
+  // drawing through this clipper), its place belongs to that window.
+  CoveringWindows(hwnd, covering_);
+  for (const RECT& above : covering_) {
+    clipsRest_.clear();
+    for (const RECT& child : children_) Subtract(child, above, clipsRest_);
+    children_.swap(clipsRest_);
+  }
   for (const RECT& child : children_) {
     clipsRest_.clear();
     for (const RECT& r : clips_) Subtract(r, child, clipsRest_);

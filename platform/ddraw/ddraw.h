@@ -242,7 +242,7 @@ class IDirectDrawSurface : public DDObject {
   IDirectDrawPalette* palette_ = nullptr;     // owned reference
   IDirectDrawClipper* clipper_ = nullptr;     // owned reference
   HDC dc_ = nullptr;                          // the GDI layer's
-  std::vector<RECT> clips_, clipsRest_, children_;
+  std::vector<RECT> clips_, clipsRest_, children_, covering_;
   std::vector<std::size_t> columns_;  // source column of each destination column of a stretch
   std::vector<BYTE> snapshot_;        // the pixels of a copy within the surface
 };

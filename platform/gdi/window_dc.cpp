@@ -40,6 +40,12 @@ HDC__* MakeWindowDC(HWND hwnd) {
     const RECT hole = IntersectRects(child, dc->clip);
     if (!gdi_impl::IsEmptyRect(hole)) dc->holes.push_back(hole);
   }
+  std::vector<RECT> covering;
+  CoveringWindows(hwnd, covering);
+  for (const RECT& above : covering) {
+    const RECT hole = IntersectRects(above, dc->clip);
+    if (!gdi_impl::IsEmptyRect(hole)) dc->holes.push_back(hole);
+  }
   return dc;
 }
 

@@ -83,6 +83,17 @@ void ClippedChildren(HWND hwnd, std::vector<RECT>& out) {
     if (c->style & WS_VISIBLE) out.push_back(ScreenRectOf(c));
 }
 
+void CoveringWindows(HWND hwnd, std::vector<RECT>& out) {
+  out.clear();
+  HWND__* w = Live(hwnd);
+  if (!w) return;
+  HWND top = TopLevelOf(w);
+  for (HWND t : State().topLevel) {
+    if (t == top) break;
+    if ((t->style & WS_VISIBLE) && !t->minimized) out.push_back(ScreenRectOf(t));
+  }
+}
+
 BOOL InvalidateRect(HWND hwnd, const RECT* rect, BOOL erase) {
   if (!hwnd) {
     for (HWND t : State().topLevel) InvalidateAll(t);

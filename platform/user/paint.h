@@ -50,6 +50,9 @@ bool IsWindowUpdateLocked(HWND hwnd);
 std::vector<RECT> ClippedChildren(HWND hwnd);
 // The same into `out` (emptied first), whose room is kept for the next call.
 void ClippedChildren(HWND hwnd, std::vector<RECT>& out);
+// The screen rectangles of the visible top-level windows above the window's
+// own top-level window, which its drawing leaves alone.
+void CoveringWindows(HWND hwnd, std::vector<RECT>& out);
 
 // Defined by the GDI layer: a DC on the client area of `hwnd`, clipped to
 // `paint` (client coordinates), and its release.

@@ -212,6 +212,43 @@ TEST_F(Packets, LoadRequestAsksUntilAnswerAndACancelledRetryLeavesTheGame) {
   EXPECT_EQ(g_reloadAfterFailure, 0u);
 }
 
+// A save damaged in both halves: this side's read fails first, says so and
+// leaves the game loop; the server's refusal that follows is not told again
+// and does not bring the load screen back over the front end.
+TEST_F(Packets, ARefusedLoadAfterTheGameWasLeftIsToldOnce) {
+  CClntApp& app = Start();
+  int requests = 0;
+  g_appLinks.loading.request = [&](GameConfigPacket&, std::uint32_t) {
+    ++requests;
+    return 2;
+  };
+  auto pumpPosted = [] {
+    MSG msg;
+    while (PeekMessage(&msg, g_mainWnd, WM_APP_LOAD_REQUEST, WM_APP_LOAD_REQUEST, PM_REMOVE)) DispatchMessage(&msg);
+  };
+  app.m_running = 0;
+  app.m_busy = 1;
+  g_reloadAfterFailure = 0;
+  // Answers a box, should one come up.
+  backend->PressKey(VK_RETURN, 10);
+  SendMessage(g_mainWnd, WM_APP_LOAD_REPLY, 0, 0);
+  pumpPosted();
+  EXPECT_EQ(requests, 0);
+  EXPECT_EQ(g_reloadAfterFailure, 0u);
+  EXPECT_EQ(app.m_busy, 0u);
+  EXPECT_EQ(app.m_playPhase, 1u);
+
+  // In play, the refusal is told and the load screen asked for again.
+  StartGame(21);
+  app.m_running = 1;
+  backend->PressKey(VK_RETURN, 10);
+  SendMessage(g_mainWnd, WM_APP_LOAD_REPLY, 0, 0);
+  EXPECT_EQ(g_reloadAfterFailure, 1u);
+  pumpPosted();
+  EXPECT_EQ(requests, 1);
+  g_reloadAfterFailure = 0;
+}
+
 TEST_F(Packets, RestartMakesTheGameAgainForTheSameChapter) {
   CClntApp& app = Start();
   std::vector<std::string> calls;

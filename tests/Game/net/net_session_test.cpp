@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <cstring>
 #include <tuple>
 
@@ -21,11 +22,18 @@ struct Links {
   std::vector<std::string> textBoxes, plainBoxes, systemBoxes;
   std::vector<std::vector<std::uint8_t>> emailed;
   bool game = false;
+  int gamesEnded = 0;
+  // Runs while the game's box is up (its keep-alive timer sends meanwhile).
+  std::function<void()> whileBoxUp;
 
   NetSessionLinks Make() {
     NetSessionLinks l;
     l.gameExists = [this] { return game; };
-    l.showTextBox = [this](const char* id) { textBoxes.emplace_back(id); };
+    l.showTextBox = [this](const char* id) {
+      textBoxes.emplace_back(id);
+      if (whileBoxUp) whileBoxUp();
+    };
+    l.endGame = [this] { ++gamesEnded; };
     l.showPlainBox = [this](const char* t) { plainBoxes.emplace_back(t); };
     l.showSystemBox = [this](const char* t, const char* c) { systemBoxes.push_back(std::string(c) + ": " + t); };
     l.writeEmailPacket = [this](const std::uint8_t* p, std::uint32_t n, int) { emailed.emplace_back(p, p + n); };
@@ -178,12 +186,67 @@ TEST_F(NetSession, OtherFailuresAreALostConnection) {
   EXPECT_EQ(links.plainBoxes,
             (std::vector<std::string>{"We've lost contact with the server. You will have to try and reconnect."}));
   EXPECT_TRUE(links.textBoxes.empty());
+  // The next session's loss, in a game.
+  session->CreateAndJoin(ConnectionInfo{});
   links.game = true;
   fake->sendResults = {-1};
   EXPECT_FALSE(session->Send(-1, p, 8));
   EXPECT_EQ(links.textBoxes, (std::vector<std::string>{"COMM_ERR"}));
   EXPECT_EQ(fake->flushes, 0);
   EXPECT_EQ(session->sendCount, 0);
+}
+
+// The box's keep-alive sends fail too while it is up, and so does whatever
+// the game sends before it is torn down: one box, one end of the game.
+TEST_F(NetSession, ALostConnectionIsReportedOnceASession) {
+  links.game = true;
+  std::uint8_t p[8] = {};
+  links.whileBoxUp = [&] { EXPECT_FALSE(session->Send(-1, p, 8)); };
+  fake->sendResults.assign(5, HVM_ERR_CONNECTIONLOST);
+  EXPECT_FALSE(session->Send(-1, p, 8));
+  EXPECT_FALSE(session->Send(-1, p, 8));
+  EXPECT_EQ(links.textBoxes, (std::vector<std::string>{"COMM_ERR"}));
+  EXPECT_EQ(links.gamesEnded, 1);
+  // A session opened again may be lost again.
+  EXPECT_EQ(session->OpenAndJoin(ConnectionInfo{}), 0);
+  EXPECT_FALSE(session->Send(-1, p, 8));
+  EXPECT_EQ(links.textBoxes.size(), 2u);
+  EXPECT_EQ(links.gamesEnded, 2);
+}
+
+TEST_F(NetSession, TheServerLeavingIsALostConnectionUntilTheGameEnded) {
+  links.game = true;
+  session->StartReceiving();
+  session->Pump(200);
+  // The library forgets the server as it tells of its leaving.
+  fake->serverId = HVM_ID_NONE;
+  session->NoteLeft(9);  // another player: the game goes on
+  session->NoteLeft(HVM_ID_NONE);
+  EXPECT_TRUE(links.textBoxes.empty());
+  session->NoteLeft(kServer);
+  EXPECT_EQ(links.textBoxes, (std::vector<std::string>{"COMM_ERR"}));
+  EXPECT_EQ(links.gamesEnded, 1);
+
+  // A finished game's server ends by itself: neither its leaving nor a send
+  // after it is reported.
+  fake->serverId = kServer;
+  EXPECT_EQ(session->CreateAndJoinCS(ConnectionInfo{}, nullptr), HVM_CREATED);
+  session->Pump(200);
+  session->NoteGameEnded();
+  session->NoteLeft(kServer);
+  std::uint8_t p[8] = {};
+  fake->sendResults = {HVM_ERR_CONNECTIONLOST};
+  EXPECT_FALSE(session->Send(-1, p, 8));
+  EXPECT_EQ(links.textBoxes.size(), 1u);
+  // The next session watches its own server (not seen yet), and the local
+  // player's own removal.
+  EXPECT_EQ(session->OpenAndJoin(ConnectionInfo{}), 0);
+  fake->serverId = HVM_ID_NONE;
+  session->NoteLeft(kServer);
+  EXPECT_EQ(links.textBoxes.size(), 1u);
+  session->NoteLeft(session->player.id);
+  EXPECT_EQ(links.textBoxes.size(), 2u);
+  EXPECT_EQ(links.gamesEnded, 2);
 }
 
 TEST_F(NetSession, TwentySendsPumpOnceAndFileSendsDoNotCount) {

@@ -11,6 +11,9 @@
 # (the others still fail it); SAVES: files copied into WORKDIR/SAVE before
 # each run (comma-separated; LEAVES should remove them again); TOLD_TO_QUIT:
 # the run may end by being told to quit once every wait is met.
+# KILL_SERVER_AT: a pattern of the server's log; the server the run started is
+# killed as soon as a line of this run matches it (and the run fails when none
+# does).
 # The goldens change only on purpose: refresh_goldens.sh writes them again.
 if(NOT RUNS)
   set(RUNS 2)
@@ -56,7 +59,11 @@ foreach(run RANGE 1 ${RUNS})
     file(SIZE ${log_file} log_start)
   endif()
   string(TIMESTAMP started "%s")
-  execute_process(COMMAND ${QUENBAR} --headless --script ${SCRIPT}
+  set(command ${QUENBAR} --headless --script ${SCRIPT})
+  if(KILL_SERVER_AT)
+    list(PREPEND command sh ${CMAKE_CURRENT_LIST_DIR}/kill_server_at.sh ${log_file} ${log_start} ${KILL_SERVER_AT})
+  endif()
+  execute_process(COMMAND ${command}
     WORKING_DIRECTORY ${WORKDIR} RESULT_VARIABLE rc ERROR_VARIABLE err TIMEOUT 150)
   string(TIMESTAMP ended "%s")
   math(EXPR seconds "${ended} - ${started}")

@@ -34,9 +34,14 @@ quen_wholegame_run(WholeGameEndsWithATableOverADamagedHighScoreFile wholegame 1
   -DCAPTURES=wg_hiscore.png -DGOLDEN=${quen_wg_dir}/golden/damaged_hiscore
   -DHISCORE=${quen_wg_dir}/golden/damaged_hiscore/hiscore.dat -DHISCORE_START=${quen_wg_dir}/data/hiscore_damaged.dat)
 # A damaged saved game (both halves cut short) chosen on the load screen: the
-# server refuses to load it, the player is told "Invalid Load File" and is
-# back on the main screen.
+# client and the server refuse to load it, the player is told "Invalid Load
+# File" once and is back on a clean main screen.
 quen_wholegame_run(DamagedSaveRefusedWithItsMessage damaged_save 1
-  -DCAPTURES=wg_damaged_listed.png -DSAVES=${quen_wg_dir}/data/damaged.clt,${quen_wg_dir}/data/damaged.svr
+  -DCAPTURES=wg_damaged_listed.png,wg_main_screen.png -DSAVES=${quen_wg_dir}/data/damaged.clt,${quen_wg_dir}/data/damaged.svr
   -DLEAVES=SAVE/damaged.*,${quen_wg_leaves} -DTOLD_TO_QUIT=1
   "-DREFUSALS=refused packet 7 from player [0-9]+: the server file could not be loaded")
+# The server killed while the player waits on the second end of turn: the
+# player is told "We've lost contact with the server..." once and is back on
+# the main screen.
+quen_wholegame_run(LostServerBackToTheMainScreen lost_server 1
+  -DCAPTURES=wg_main_screen.png -DTOLD_TO_QUIT=1 "-DKILL_SERVER_AT=turn 1 resolved")

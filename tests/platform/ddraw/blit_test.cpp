@@ -166,6 +166,29 @@ TEST_F(BlitTest, ClipperKeepsBlitsInsideItsWindow) {
   primary->Release();
 }
 
+// A dialog over the window draws through the window's clipper: where a
+// window above covers a child, the child does not show, and its place is the
+// dialog's to draw.
+TEST_F(BlitTest, ClipperLeavesOutOnlyTheChildrenThatShow) {
+  HWND w = PlainWindow(100, 100, 100, 100, WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN);
+  PlainWindow(10, 60, 80, 20, WS_CHILD | WS_VISIBLE, w);  // half under the dialog
+  PlainWindow(0, 0, 150, 170);                             // the dialog
+  IDirectDrawSurface* primary = Primary();
+  IDirectDrawClipper* clipper = nullptr;
+  ASSERT_EQ(dd_->CreateClipper(0, &clipper, nullptr), DD_OK);
+  ASSERT_EQ(clipper->SetHWnd(0, w), DD_OK);
+  ASSERT_EQ(primary->SetClipper(clipper), DD_OK);
+  clipper->Release();
+  Fill16(primary, 0);
+  DDBLTFX fx;
+  fx.dwFillColor = 0xFFFF;
+  ASSERT_EQ(primary->Blt(nullptr, nullptr, nullptr, DDBLT_COLORFILL, &fx), DD_OK);
+  const struct { int x, y, want; } at[] = {{110, 160, 0xFFFF}, {149, 169, 0xFFFF}, {149, 170, 0}, {150, 160, 0},
+                                           {189, 179, 0},      {150, 185, 0xFFFF}, {195, 170, 0xFFFF}};
+  for (const auto& a : at) EXPECT_EQ(GetScreen().At(a.x, a.y), a.want) << a.x << "," << a.y;
+  primary->Release();
+}
+
 TEST_F(BlitTest, ClipperOfAClipChildrenWindowLeavesTheChildrenAlone) {
   HWND w = PlainWindow(100, 100, 50, 40, WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN);
   HWND childWindow = PlainWindow(10, 10, 20, 10, WS_CHILD | WS_VISIBLE, w);

@@ -156,6 +156,32 @@ TEST_F(WindowDcTest, ClipChildrenLeavesTheChildrenAlone) {
   for (const auto& a : at) EXPECT_EQ(GetScreen().At(a.x, a.y), a.want) << a.x << "," << a.y;
 }
 
+// A window under another (the main window under a full-screen modal dialog)
+// may still be asked to paint: it draws only where it shows, children and
+// erasing included.
+TEST_F(WindowDcTest, WindowsAboveAreLeftAlone) {
+  HWND under = PlainWindow(100, 100, 100, 100);
+  HWND child = PlainWindow(10, 10, 30, 30, WS_CHILD | WS_VISIBLE, under);
+  HWND above = PlainWindow(120, 100, 100, 20);
+  HWND hiddenAbove = PlainWindow(100, 150, 100, 50, WS_POPUP);
+  for (HWND w : {under, child}) {
+    std::fill(GetScreen().pixels.begin(), GetScreen().pixels.end(), BYTE{0});
+    HDC dc = GetDC(w);
+    FillAll(dc);
+    ReleaseDC(w, dc);
+    const struct { int x, y, want; } at[] = {{115, 115, 0xF800}, {120, 115, 0}, {139, 119, 0}, {125, 120, 0xF800},
+                                             {105, 160, w == under ? 0xF800 : 0}};
+    for (const auto& a : at) EXPECT_EQ(GetScreen().At(a.x, a.y), a.want) << a.x << "," << a.y;
+  }
+  // The window above draws over the one below as before.
+  std::fill(GetScreen().pixels.begin(), GetScreen().pixels.end(), BYTE{0});
+  HDC dc = GetDC(above);
+  FillAll(dc);
+  ReleaseDC(above, dc);
+  EXPECT_EQ(EdgesOf(RedOnScreen()), (Edges{120, 100, 220, 120}));
+  DestroyWindow(hiddenAbove);
+}
+
 TEST_F(WindowDcTest, PaintDcsKeepToTheUpdateRectangle) {
   HWND w = PlainWindow(200, 200, 100, 100);
   ValidateRect(w, nullptr);

@@ -326,3 +326,36 @@ TEST_F(HandlerGame, ATurnsResultsUpdateTheWholeModel) {
 }
 
 }  // namespace
+
+// The server program's leaving, as the library tells it, ends the game with
+// the lost-connection box; once the game is over (packet 19) its server
+// leaves by itself, and that is no fault.
+TEST_F(Handlers, TheServerLeavingIsALostConnectionUntilTheGameIsOver) {
+  constexpr std::uint32_t kServer = 2;
+  int boxes = 0;
+  NetSessionLinks links;
+  links.gameExists = [] { return true; };
+  links.showTextBox = [&](const char*) { ++boxes; };
+  auto play = [&](bool over) {
+    auto owned = std::make_unique<nettest::FakeMulti>();
+    nettest::FakeMulti& multi = *owned;
+    multi.serverId = kServer;
+    CNetSession session(std::move(owned), links);
+    session.player.id = 5;
+    session.StartReceiving();
+    EXPECT_EQ(DispatchPacket(session), 0u);
+    if (over) {
+      multi.inbox.push_back({HVM_MSG_PACKET, Packet(PKT_GAME_OVER, 50).Put<std::uint32_t>(4, 1).bytes, kServer});
+      EXPECT_EQ(DispatchPacket(session), 1u);
+    }
+    multi.serverId = HVM_ID_NONE;
+    multi.AddNotice(HVM_NOTICE_LEFT, 7);
+    multi.AddNotice(HVM_NOTICE_LEFT, kServer);
+    EXPECT_EQ(DispatchPacket(session), 0u);
+    EXPECT_EQ(DispatchPacket(session), 0u);
+  };
+  play(false);
+  EXPECT_EQ(boxes, 1);
+  play(true);
+  EXPECT_EQ(boxes, 1);
+}
