@@ -61,8 +61,8 @@ std::unique_ptr<CGAsteroid> CGAsteroid::CreateFromBlock(BlockReader& r, LoadStat
 }
 
 void CGAsteroid::DeleteZones() {
-  for (std::uint16_t i = 0; i < zones.size; ++i) delete zones.take(i);
   zones.items.reset();
+  zoneBlock.reset();
   zones.size = 0;
   zoneCount = 0;
 }
@@ -72,7 +72,8 @@ int CGAsteroid::CreateZones() {
   const int n = ZoneCountOfSize(sizeClass);
   if (n == 0) return 1;
   zones.create(static_cast<std::uint16_t>(n));
-  for (int i = 0; i < n; ++i) zones.set(static_cast<std::uint16_t>(i), new CGZone(static_cast<std::uint8_t>(i), id));
+  zoneBlock = std::make_unique<std::optional<CGZone>[]>(static_cast<std::size_t>(n));
+  for (int i = 0; i < n; ++i) zones.set(static_cast<std::uint16_t>(i), &zoneBlock[i].emplace(static_cast<std::uint8_t>(i), id));
   zoneCount = n;
   return 1;
 }
@@ -382,6 +383,7 @@ void CGAsteroid::SwapContents(CGAsteroid& o) noexcept {
   std::swap(composition, o.composition);
   std::swap(ringRotations, o.ringRotations);
   std::swap(zones, o.zones);
+  std::swap(zoneBlock, o.zoneBlock);
   std::swap(zoneCount, o.zoneCount);
   std::swap(spin, o.spin);
   std::swap(thermal, o.thermal);
