@@ -103,6 +103,10 @@ class CGuild {
   int Load(plat::FILE* fp);
   bool Save(BlockWriter& w) const;
   LoadStatus Load(BlockReader& r);
+  // The block read straight into this guild and its chapters, which a block
+  // that fails leaves part-read: for a guild made to receive it (the guild
+  // list's fresh copy).
+  LoadStatus ReadInto(BlockReader& r);
 
   std::uint32_t index = 0;
   MineralOfferArray mineralOffers;
