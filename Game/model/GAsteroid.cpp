@@ -55,8 +55,9 @@ std::unique_ptr<CGAsteroid> CGAsteroid::CreateFromFile(plat::FILE* fp, int* ok) 
 }
 
 std::unique_ptr<CGAsteroid> CGAsteroid::CreateFromBlock(BlockReader& r, LoadStatus* status) {
+  // A new asteroid has nothing to keep: the block is read straight into it.
   auto a = std::make_unique<CGAsteroid>(0);
-  *status = a->Load(r);
+  *status = a->ReadInto(r);
   return a;
 }
 
@@ -303,43 +304,49 @@ bool CGAsteroid::Save(BlockWriter& w) const {
 
 LoadStatus CGAsteroid::Load(BlockReader& r) {
   CGAsteroid a(id);
+  const LoadStatus s = a.ReadInto(r);
+  if (s == LoadStatus::kOk) SwapContents(a);
+  return s;
+}
+
+LoadStatus CGAsteroid::ReadInto(BlockReader& r) {
   const std::uint8_t version = r.U8();
   if (!r.Ok()) return LoadStatus::kTruncated;
   if (version > kAsteroidVersion) {
     TraceError("Load Error", __FILE__, __LINE__);
     return LoadStatus::kBadVersion;
   }
-  r.Name(a.name);
-  ReadLocation(r, a.position);
-  a.previousPosition = a.position;
-  ReadLocation(r, a.center1);
-  ReadLocation(r, a.center2);
-  r.Read(a.id);
-  r.Read(a.owner);
-  if (version >= 3) r.Read(a.previousOwner);
-  r.Read(a.controller);
-  r.Read(a.automanage);
-  r.Read(a.sizeClass);
-  r.Read(a.composition);
-  r.Read(a.spin);
-  r.Read(a.thermal);
-  r.Read(a.kinetic);
-  r.Read(a.radiation);
-  r.Read(a.orbitKind);
-  r.Read(a.previousAngle);
-  r.Read(a.previousSpeed);
-  r.Read(a.zFactor);
-  r.Read(a.angle);
-  r.Read(a.speed);
-  r.Read(a.radius1Squared);
-  r.Read(a.radius1);
-  r.Read(a.radius2);
-  r.Read(a.lastScanTurn);
-  r.Read(a.lastVisitTurn);
-  for (double& v : a.cameraPosition) r.Read(v);
-  for (float& v : a.cameraFirst) r.Read(v);
-  for (float& v : a.cameraSecond) r.Read(v);
-  r.Read(a.detected);
+  r.Name(name);
+  ReadLocation(r, position);
+  previousPosition = position;
+  ReadLocation(r, center1);
+  ReadLocation(r, center2);
+  r.Read(id);
+  r.Read(owner);
+  if (version >= 3) r.Read(previousOwner);
+  r.Read(controller);
+  r.Read(automanage);
+  r.Read(sizeClass);
+  r.Read(composition);
+  r.Read(spin);
+  r.Read(thermal);
+  r.Read(kinetic);
+  r.Read(radiation);
+  r.Read(orbitKind);
+  r.Read(previousAngle);
+  r.Read(previousSpeed);
+  r.Read(zFactor);
+  r.Read(angle);
+  r.Read(speed);
+  r.Read(radius1Squared);
+  r.Read(radius1);
+  r.Read(radius2);
+  r.Read(lastScanTurn);
+  r.Read(lastVisitTurn);
+  for (double& v : cameraPosition) r.Read(v);
+  for (float& v : cameraFirst) r.Read(v);
+  for (float& v : cameraSecond) r.Read(v);
+  r.Read(detected);
   const std::uint16_t eventCount = r.U16();
   for (std::uint32_t i = 0; i < eventCount && r.Ok(); ++i) {
     AsteroidEvent e;
@@ -347,25 +354,24 @@ LoadStatus CGAsteroid::Load(BlockReader& r) {
     r.Read(e.value);
     r.Read(e.expiryTurn);
     r.Read(e.flag);
-    if (r.Ok()) a.AddEvent(e);
+    if (r.Ok()) AddEvent(e);
   }
-  for (std::int8_t& v : a.ringRotations) r.Read(v);
+  for (std::int8_t& v : ringRotations) r.Read(v);
   if (!r.Ok()) return LoadStatus::kTruncated;
-  a.CreateZones();
+  CreateZones();
   const std::uint32_t zoneTotal = r.U32();
   if (!r.Ok()) return LoadStatus::kTruncated;
   // The zones are made from the size class; a block that holds another
   // number of them does not describe this asteroid.
-  if (zoneTotal != static_cast<std::uint32_t>(a.zoneCount)) return LoadStatus::kBadCount;
-  for (int i = 0; i < a.zoneCount; ++i) {
-    const LoadStatus s = a.zones.get(static_cast<std::uint16_t>(i))->Load(r, version);
+  if (zoneTotal != static_cast<std::uint32_t>(zoneCount)) return LoadStatus::kBadCount;
+  for (int i = 0; i < zoneCount; ++i) {
+    const LoadStatus s = zones.get(static_cast<std::uint16_t>(i))->Load(r, version);
     if (s != LoadStatus::kOk) return s;
   }
-  const LoadStatus rec = a.CRecorder::Load(r);
+  const LoadStatus rec = CRecorder::Load(r);
   if (rec != LoadStatus::kOk) return rec;
   const LoadStatus end = r.EndByte(kAsteroidEndByte);
   if (end != LoadStatus::kOk) return end;
-  SwapContents(a);
   return LoadStatus::kOk;
 }
 

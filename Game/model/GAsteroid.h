@@ -196,6 +196,9 @@ class CGAsteroid : public CRecorder {
  private:
   void FreeEvents();
   void SwapContents(CGAsteroid& other) noexcept;
+  // The block read straight into this asteroid, which a block that fails
+  // leaves part-read: for a new asteroid that is dropped then.
+  LoadStatus ReadInto(BlockReader& r);
   // One orbit formula step on (speed, angle); writes the new coordinates.
   void StepOrbit(int forward, float* stepSpeed, double* stepAngle, Location* out) const;
 };
