@@ -31,12 +31,10 @@ bool WriteLocation(BlockWriter& w, const Location& l) {
   return w.I16(l.z);
 }
 
-void ReadLocation(BlockReader& r, Location& l) {
-  r.Read(l.asteroid);
-  r.Read(l.x);
-  r.Read(l.y);
-  r.Read(l.z);
-}
+// An asteroid block's fixed fields: the three places, id and owner; then,
+// after the previous owner, the controller to the event count.
+constexpr std::size_t kPlaceFieldBytes = 3 * 8 + 2 + 2;
+constexpr std::size_t kOrbitFieldBytes = 2 + 8 + 8 + 4 + 4 + 8 + 4 + 4 + 2 + 2 + 2 + 2 + 3 * 8 + 3 * 4 + 3 * 4 + 4 + 2;
 
 }  // namespace
 
@@ -317,37 +315,49 @@ LoadStatus CGAsteroid::ReadInto(BlockReader& r) {
     return LoadStatus::kBadVersion;
   }
   r.Name(name);
-  ReadLocation(r, position);
+  // The fixed fields in two checked blocks, either side of the previous
+  // owner (version 3 on).
+  std::uint8_t scratch[kPlaceFieldBytes + 2 + kOrbitFieldBytes];
+  const auto placeBlock = r.Block({scratch, kPlaceFieldBytes});
+  if (placeBlock.empty()) return LoadStatus::kTruncated;
+  FixedFields<kPlaceFieldBytes> place(placeBlock.first<kPlaceFieldBytes>());
+  for (Location* l : {&position, &center1, &center2}) {
+    place.Read(l->asteroid);
+    place.Read(l->x);
+    place.Read(l->y);
+    place.Read(l->z);
+  }
   previousPosition = position;
-  ReadLocation(r, center1);
-  ReadLocation(r, center2);
-  r.Read(id);
-  r.Read(owner);
+  place.Read(id);
+  place.Read(owner);
   if (version >= 3) r.Read(previousOwner);
-  r.Read(controller);
-  r.Read(automanage);
-  r.Read(sizeClass);
-  r.Read(composition);
-  r.Read(spin);
-  r.Read(thermal);
-  r.Read(kinetic);
-  r.Read(radiation);
-  r.Read(orbitKind);
-  r.Read(previousAngle);
-  r.Read(previousSpeed);
-  r.Read(zFactor);
-  r.Read(angle);
-  r.Read(speed);
-  r.Read(radius1Squared);
-  r.Read(radius1);
-  r.Read(radius2);
-  r.Read(lastScanTurn);
-  r.Read(lastVisitTurn);
-  for (double& v : cameraPosition) r.Read(v);
-  for (float& v : cameraFirst) r.Read(v);
-  for (float& v : cameraSecond) r.Read(v);
-  r.Read(detected);
-  const std::uint16_t eventCount = r.U16();
+  const auto orbitBlock = r.Block({scratch + kPlaceFieldBytes + 2, kOrbitFieldBytes});
+  if (orbitBlock.empty()) return LoadStatus::kTruncated;
+  FixedFields<kOrbitFieldBytes> f(orbitBlock.first<kOrbitFieldBytes>());
+  f.Read(controller);
+  f.Read(automanage);
+  f.Read(sizeClass);
+  f.Read(composition);
+  f.Read(spin);
+  f.Read(thermal);
+  f.Read(kinetic);
+  f.Read(radiation);
+  f.Read(orbitKind);
+  f.Read(previousAngle);
+  f.Read(previousSpeed);
+  f.Read(zFactor);
+  f.Read(angle);
+  f.Read(speed);
+  f.Read(radius1Squared);
+  f.Read(radius1);
+  f.Read(radius2);
+  f.Read(lastScanTurn);
+  f.Read(lastVisitTurn);
+  for (double& v : cameraPosition) f.Read(v);
+  for (float& v : cameraFirst) f.Read(v);
+  for (float& v : cameraSecond) f.Read(v);
+  f.Read(detected);
+  const std::uint16_t eventCount = f.U16();
   for (std::uint32_t i = 0; i < eventCount && r.Ok(); ++i) {
     AsteroidEvent e;
     r.Read(e.kind);
