@@ -3,8 +3,10 @@
 #include "Game/model/GUnit.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdio>
 #include <cstring>
+#include <type_traits>
 #include <vector>
 
 #include "Game/base/ByteStream.h"
@@ -381,8 +383,12 @@ int CGUnit::Load(BlockReader& r) {
   const auto plan = h.Take<8>();
   for (int i = 0; i < 5; ++i) targeting[kSavedTargetingOrder[i]] = plan[i];
   for (int i = 0; i < 3; ++i) retreat[i] = plan[5 + i];
+  // A slot's state is its three saved bytes in their saved order.
+  static_assert(sizeof(ModuleSlotState) == 3 && offsetof(ModuleSlotState, damage) == 0 &&
+                offsetof(ModuleSlotState, flags) == 1 && offsetof(ModuleSlotState, ammo) == 2 &&
+                std::is_trivially_copyable_v<ModuleSlotState>);
   const auto states = h.Take<3 * kUnitSlots>();
-  for (int s = 0; s < kUnitSlots; ++s) modules[s] = {states[3 * s], states[3 * s + 1], states[3 * s + 2]};
+  std::memcpy(modules.data(), states.data(), states.size());
   h.Read(location.asteroid);
   h.Read(location.x);
   h.Read(location.y);
