@@ -355,6 +355,14 @@ LoadStatus CGuildList::Load(BlockReader& r) {
   return LoadStatus::kOk;
 }
 
+LoadStatus CGuildList::ReadInto(BlockReader& r) {
+  for (CGuild* g : guilds) {
+    const LoadStatus s = g->ReadInto(r);
+    if (s != LoadStatus::kOk) return s;
+  }
+  return LoadStatus::kOk;
+}
+
 void GetGuildName(std::uint32_t guild, char* out) {
   char id[16];
   std::snprintf(id, sizeof id, "GUILD0%02u", guild);

@@ -96,6 +96,15 @@ TEST_F(WorldRoundTrip, ALoadOverAPlayedListReplacesItOrLeavesIt) {
   EXPECT_EQ(Saved(played), bytes);
   EXPECT_EQ(std::make_tuple(played.GetChapter(9), played.GetGuild(1)), std::make_tuple(chapter, guild));
   EXPECT_EQ(chapter->notes.count, 1);
+
+  // Read straight in, as the game root does: the played lists and boards go.
+  CGuildList again(8);
+  GenerateChapters(again, 6);
+  again.GetChapter(9)->AddNote("Only in the played game");
+  again.GetGuild(2)->PostVoteOffer(std::vector<std::uint8_t>(32, 0));
+  BlockReader r(bytes);
+  ASSERT_EQ(again.ReadInto(r), LoadStatus::kOk);
+  EXPECT_EQ(Saved(again), bytes);
 }
 
 }  // namespace
