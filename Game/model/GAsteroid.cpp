@@ -72,7 +72,9 @@ int CGAsteroid::CreateZones() {
   if (n == 0) return 1;
   zones.create(static_cast<std::uint16_t>(n));
   zoneBlock = std::make_unique<std::optional<CGZone>[]>(static_cast<std::size_t>(n));
-  for (int i = 0; i < n; ++i) zones.set(static_cast<std::uint16_t>(i), &zoneBlock[i].emplace(static_cast<std::uint8_t>(i), id));
+  const std::uint8_t firstOwner = CGZone::InitialZoneOwner();
+  for (int i = 0; i < n; ++i)
+    zones.set(static_cast<std::uint16_t>(i), &zoneBlock[i].emplace(static_cast<std::uint8_t>(i), id, firstOwner));
   zoneCount = n;
   return 1;
 }

@@ -86,9 +86,14 @@ std::uint16_t RoundToU16(double v) { return static_cast<std::uint16_t>(static_ca
 
 }  // namespace
 
-CGZone::CGZone(std::uint8_t zoneIndex, std::uint16_t asteroid) : index(zoneIndex), asteroidId(asteroid) {
+CGZone::CGZone(std::uint8_t zoneIndex, std::uint16_t asteroid) : CGZone(zoneIndex, asteroid, InitialZoneOwner()) {}
+
+CGZone::CGZone(std::uint8_t zoneIndex, std::uint16_t asteroid, std::uint8_t firstOwner)
+    : index(zoneIndex), asteroidId(asteroid), owner(firstOwner) {}
+
+std::uint8_t CGZone::InitialZoneOwner() {
   const bool scanned = g_worldLinks.allAsteroidsScanned ? g_worldLinks.allAsteroidsScanned() : false;
-  owner = scanned ? kZoneNobody : kZoneUnknown;
+  return scanned ? kZoneNobody : kZoneUnknown;
 }
 
 CGZone::~CGZone() { ClearLists(); }
