@@ -31,12 +31,10 @@ bool WriteLocation(BlockWriter& w, const Location& l) {
   return w.I16(l.z);
 }
 
-void ReadLocation(BlockReader& r, Location& l) {
-  r.Read(l.asteroid);
-  r.Read(l.x);
-  r.Read(l.y);
-  r.Read(l.z);
-}
+// An asteroid block's fixed fields: the three places, id and owner; then,
+// after the previous owner, the controller to the event count.
+constexpr std::size_t kPlaceFieldBytes = 3 * 8 + 2 + 2;
+constexpr std::size_t kOrbitFieldBytes = 2 + 8 + 8 + 4 + 4 + 8 + 4 + 4 + 2 + 2 + 2 + 2 + 3 * 8 + 3 * 4 + 3 * 4 + 4 + 2;
 
 }  // namespace
 
@@ -55,14 +53,15 @@ std::unique_ptr<CGAsteroid> CGAsteroid::CreateFromFile(plat::FILE* fp, int* ok) 
 }
 
 std::unique_ptr<CGAsteroid> CGAsteroid::CreateFromBlock(BlockReader& r, LoadStatus* status) {
+  // A new asteroid has nothing to keep: the block is read straight into it.
   auto a = std::make_unique<CGAsteroid>(0);
-  *status = a->Load(r);
+  *status = a->ReadInto(r);
   return a;
 }
 
 void CGAsteroid::DeleteZones() {
-  for (std::uint16_t i = 0; i < zones.size; ++i) delete zones.take(i);
   zones.items.reset();
+  zoneBlock.reset();
   zones.size = 0;
   zoneCount = 0;
 }
@@ -72,7 +71,10 @@ int CGAsteroid::CreateZones() {
   const int n = ZoneCountOfSize(sizeClass);
   if (n == 0) return 1;
   zones.create(static_cast<std::uint16_t>(n));
-  for (int i = 0; i < n; ++i) zones.set(static_cast<std::uint16_t>(i), new CGZone(static_cast<std::uint8_t>(i), id));
+  zoneBlock = std::make_unique<std::optional<CGZone>[]>(static_cast<std::size_t>(n));
+  const std::uint8_t firstOwner = CGZone::InitialZoneOwner();
+  for (int i = 0; i < n; ++i)
+    zones.set(static_cast<std::uint16_t>(i), &zoneBlock[i].emplace(static_cast<std::uint8_t>(i), id, firstOwner));
   zoneCount = n;
   return 1;
 }
@@ -302,69 +304,86 @@ bool CGAsteroid::Save(BlockWriter& w) const {
 
 LoadStatus CGAsteroid::Load(BlockReader& r) {
   CGAsteroid a(id);
+  const LoadStatus s = a.ReadInto(r);
+  if (s == LoadStatus::kOk) SwapContents(a);
+  return s;
+}
+
+LoadStatus CGAsteroid::ReadInto(BlockReader& r) {
   const std::uint8_t version = r.U8();
   if (!r.Ok()) return LoadStatus::kTruncated;
   if (version > kAsteroidVersion) {
     TraceError("Load Error", __FILE__, __LINE__);
     return LoadStatus::kBadVersion;
   }
-  r.Name(a.name);
-  ReadLocation(r, a.position);
-  a.previousPosition = a.position;
-  ReadLocation(r, a.center1);
-  ReadLocation(r, a.center2);
-  r.Read(a.id);
-  r.Read(a.owner);
-  if (version >= 3) r.Read(a.previousOwner);
-  r.Read(a.controller);
-  r.Read(a.automanage);
-  r.Read(a.sizeClass);
-  r.Read(a.composition);
-  r.Read(a.spin);
-  r.Read(a.thermal);
-  r.Read(a.kinetic);
-  r.Read(a.radiation);
-  r.Read(a.orbitKind);
-  r.Read(a.previousAngle);
-  r.Read(a.previousSpeed);
-  r.Read(a.zFactor);
-  r.Read(a.angle);
-  r.Read(a.speed);
-  r.Read(a.radius1Squared);
-  r.Read(a.radius1);
-  r.Read(a.radius2);
-  r.Read(a.lastScanTurn);
-  r.Read(a.lastVisitTurn);
-  for (double& v : a.cameraPosition) r.Read(v);
-  for (float& v : a.cameraFirst) r.Read(v);
-  for (float& v : a.cameraSecond) r.Read(v);
-  r.Read(a.detected);
-  const std::uint16_t eventCount = r.U16();
+  r.Name(name);
+  // The fixed fields in two checked blocks, either side of the previous
+  // owner (version 3 on).
+  std::uint8_t scratch[kPlaceFieldBytes + 2 + kOrbitFieldBytes];
+  const auto placeBlock = r.Block({scratch, kPlaceFieldBytes});
+  if (placeBlock.empty()) return LoadStatus::kTruncated;
+  FixedFields<kPlaceFieldBytes> place(placeBlock.first<kPlaceFieldBytes>());
+  for (Location* l : {&position, &center1, &center2}) {
+    place.Read(l->asteroid);
+    place.Read(l->x);
+    place.Read(l->y);
+    place.Read(l->z);
+  }
+  previousPosition = position;
+  place.Read(id);
+  place.Read(owner);
+  if (version >= 3) r.Read(previousOwner);
+  const auto orbitBlock = r.Block({scratch + kPlaceFieldBytes + 2, kOrbitFieldBytes});
+  if (orbitBlock.empty()) return LoadStatus::kTruncated;
+  FixedFields<kOrbitFieldBytes> f(orbitBlock.first<kOrbitFieldBytes>());
+  f.Read(controller);
+  f.Read(automanage);
+  f.Read(sizeClass);
+  f.Read(composition);
+  f.Read(spin);
+  f.Read(thermal);
+  f.Read(kinetic);
+  f.Read(radiation);
+  f.Read(orbitKind);
+  f.Read(previousAngle);
+  f.Read(previousSpeed);
+  f.Read(zFactor);
+  f.Read(angle);
+  f.Read(speed);
+  f.Read(radius1Squared);
+  f.Read(radius1);
+  f.Read(radius2);
+  f.Read(lastScanTurn);
+  f.Read(lastVisitTurn);
+  for (double& v : cameraPosition) f.Read(v);
+  for (float& v : cameraFirst) f.Read(v);
+  for (float& v : cameraSecond) f.Read(v);
+  f.Read(detected);
+  const std::uint16_t eventCount = f.U16();
   for (std::uint32_t i = 0; i < eventCount && r.Ok(); ++i) {
     AsteroidEvent e;
     r.Read(e.kind);
     r.Read(e.value);
     r.Read(e.expiryTurn);
     r.Read(e.flag);
-    if (r.Ok()) a.AddEvent(e);
+    if (r.Ok()) AddEvent(e);
   }
-  for (std::int8_t& v : a.ringRotations) r.Read(v);
+  for (std::int8_t& v : ringRotations) r.Read(v);
   if (!r.Ok()) return LoadStatus::kTruncated;
-  a.CreateZones();
+  CreateZones();
   const std::uint32_t zoneTotal = r.U32();
   if (!r.Ok()) return LoadStatus::kTruncated;
   // The zones are made from the size class; a block that holds another
   // number of them does not describe this asteroid.
-  if (zoneTotal != static_cast<std::uint32_t>(a.zoneCount)) return LoadStatus::kBadCount;
-  for (int i = 0; i < a.zoneCount; ++i) {
-    const LoadStatus s = a.zones.get(static_cast<std::uint16_t>(i))->Load(r, version);
+  if (zoneTotal != static_cast<std::uint32_t>(zoneCount)) return LoadStatus::kBadCount;
+  for (int i = 0; i < zoneCount; ++i) {
+    const LoadStatus s = zones.get(static_cast<std::uint16_t>(i))->Load(r, version);
     if (s != LoadStatus::kOk) return s;
   }
-  const LoadStatus rec = a.CRecorder::Load(r);
+  const LoadStatus rec = CRecorder::Load(r);
   if (rec != LoadStatus::kOk) return rec;
   const LoadStatus end = r.EndByte(kAsteroidEndByte);
   if (end != LoadStatus::kOk) return end;
-  SwapContents(a);
   return LoadStatus::kOk;
 }
 
@@ -382,6 +401,7 @@ void CGAsteroid::SwapContents(CGAsteroid& o) noexcept {
   std::swap(composition, o.composition);
   std::swap(ringRotations, o.ringRotations);
   std::swap(zones, o.zones);
+  std::swap(zoneBlock, o.zoneBlock);
   std::swap(zoneCount, o.zoneCount);
   std::swap(spin, o.spin);
   std::swap(thermal, o.thermal);

@@ -13,6 +13,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 #include "Game/arrayman/ArrayMan.h"
 #include "Game/arrayman/IndexedArray.h"
@@ -162,7 +163,11 @@ class CGAsteroid : public CRecorder {
   std::uint8_t sizeClass = kUnsetByte;
   std::uint8_t composition = kUnsetByte;
   std::int8_t ringRotations[kRingCount] = {};
+  // The zones by index; they live side by side in zoneBlock, made and freed
+  // together (an asteroid has at most 31), so a saved game's thousands of
+  // zones do not cost one heap block each.
   IndexedArray<CGZone> zones;
+  std::unique_ptr<std::optional<CGZone>[]> zoneBlock;
   int zoneCount = 0;
   std::uint8_t spin = 0;
   std::uint8_t thermal = 0;
@@ -191,6 +196,9 @@ class CGAsteroid : public CRecorder {
  private:
   void FreeEvents();
   void SwapContents(CGAsteroid& other) noexcept;
+  // The block read straight into this asteroid, which a block that fails
+  // leaves part-read: for a new asteroid that is dropped then.
+  LoadStatus ReadInto(BlockReader& r);
   // One orbit formula step on (speed, angle); writes the new coordinates.
   void StepOrbit(int forward, float* stepSpeed, double* stepAngle, Location* out) const;
 };

@@ -342,26 +342,32 @@ bool CGChapter::Save(BlockWriter& w) const {
 
 LoadStatus CGChapter::Load(BlockReader& r) {
   CGChapter c(slot, guild);
-  c.FreeLists();
+  const LoadStatus s = c.ReadInto(r);
+  if (s == LoadStatus::kOk) SwapContents(c);
+  return s;
+}
+
+LoadStatus CGChapter::ReadInto(BlockReader& r) {
+  FreeLists();
   const std::uint8_t version = r.U8();
   if (!r.Ok()) return LoadStatus::kTruncated;
   if (version > kChapterVersion) return LoadStatus::kBadVersion;
-  r.Read(c.slot);
-  r.Read(c.guild);
-  r.Read(c.homeAsteroid);
-  r.Read(c.credits);
-  r.Read(c.ownedAsteroids);
-  for (std::uint32_t* v : {&c.stateFlag, &c.renegade, &c.previousRenegade, &c.camp, &c.previousCamp}) r.Read(*v);
-  for (std::uint8_t& t : c.traits) r.Read(t);
-  r.Read(c.difficulty);
-  r.Read(c.nextObjectId);
-  r.Name(c.name);
+  r.Read(slot);
+  r.Read(guild);
+  r.Read(homeAsteroid);
+  r.Read(credits);
+  r.Read(ownedAsteroids);
+  for (std::uint32_t* v : {&stateFlag, &renegade, &previousRenegade, &camp, &previousCamp}) r.Read(*v);
+  for (std::uint8_t& t : traits) r.Read(t);
+  r.Read(difficulty);
+  r.Read(nextObjectId);
+  r.Name(name);
   for (int i = 0; i < kMaxChaptersPerGuild; ++i) {
-    r.Read(c.renegadeVotes[i]);
-    r.Read(c.imperatorVotes[i]);
+    r.Read(renegadeVotes[i]);
+    r.Read(imperatorVotes[i]);
   }
-  for (ChapterTurnStats& row : c.statistics) r.ReadEach<std::uint32_t>(row.values);
-  for (AtvTech& t : c.atvTech) {
+  for (ChapterTurnStats& row : statistics) r.ReadEach<std::uint32_t>(row.values);
+  for (AtvTech& t : atvTech) {
     r.Read(t.level);
     for (std::uint8_t& v : t.values) r.Read(v);
   }
@@ -374,7 +380,7 @@ LoadStatus CGChapter::Load(BlockReader& r) {
     r.Read(m->recipient);
     const LoadStatus s = r.Text32(m->text, kMaxChapterText);
     if (s != LoadStatus::kOk) return s;
-    AppendOwned(c.chatMessages, m.release());
+    AppendOwned(chatMessages, m.release());
   }
   const std::uint32_t noteCount = r.U32();
   if (!r.Ok()) return LoadStatus::kTruncated;
@@ -384,7 +390,7 @@ LoadStatus CGChapter::Load(BlockReader& r) {
     r.Read(n->turn);
     const LoadStatus s = r.Text32(n->text, kMaxChapterText);
     if (s != LoadStatus::kOk) return s;
-    AppendOwned(c.notes, n.release());
+    AppendOwned(notes, n.release());
   }
   const std::uint32_t transfers = r.U32();
   if (!r.Ok()) return LoadStatus::kTruncated;
@@ -396,11 +402,10 @@ LoadStatus CGChapter::Load(BlockReader& r) {
     r.Read(t->mineral);
     r.Read(t->amount);
     if (version > 1) r.Read(t->transitTurns);
-    if (r.Ok()) AppendOwned(c.autoTransfers, t.release());
+    if (r.Ok()) AppendOwned(autoTransfers, t.release());
   }
   const LoadStatus end = r.EndByte(kValidityByte);
   if (end != LoadStatus::kOk) return end;
-  SwapContents(c);
   return LoadStatus::kOk;
 }
 

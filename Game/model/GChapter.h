@@ -74,6 +74,10 @@ class CGChapter {
   virtual int Load(plat::FILE* fp);
   bool Save(BlockWriter& w) const;
   LoadStatus Load(BlockReader& r);
+  // The block read straight into this chapter (its lists emptied first),
+  // which a block that fails leaves part-read: for a guild's fresh copy, or a
+  // load where what was read stays.
+  LoadStatus ReadInto(BlockReader& r);
 
   void SetName(const char* text);
   const char* GetName() const { return name.get(); }

@@ -176,6 +176,9 @@ int CGameData::Load(BlockReader& r) {
   // next takes its reference again: start the counts from nothing so that a
   // load does not double them.
   ForgetDesignReferences(templates);
-  if (pieces.Load(r) == 0 || guildList->Load(r) != LoadStatus::kOk || poolDB.Load(r) != LoadStatus::kOk) return 0;
+  // What was read stays on a failure, so the guilds take their blocks
+  // straight, without a copy of the list to fall back on.
+  if (pieces.Load(r) == 0 || guildList->ReadInto(r) != LoadStatus::kOk || poolDB.Load(r) != LoadStatus::kOk)
+    return 0;
   return ReadValidityByte(r);
 }

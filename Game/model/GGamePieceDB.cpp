@@ -1,7 +1,10 @@
 #include "Game/model/GGamePieceDB.h"
 
 #include <algorithm>
+#include <array>
+#include <cstring>
 #include <memory>
+#include <type_traits>
 #include <vector>
 
 #include "Game/base/ByteStream.h"
@@ -193,8 +196,6 @@ void CGGamePieceDB::ClearForeignUnitsInSpace() {
 }
 
 void CGGamePieceDB::Recount() {
-  ownerCounters.fill({});
-  locationCounters.fill({});
   for (int owner = 0; owner < kPieceOwners; ++owner) {
     for (int location = 0; location < kPieceLocations; ++location) {
       const ArrayMan<CGUnit>& cell = Cell(owner, location);
@@ -204,10 +205,22 @@ void CGGamePieceDB::Recount() {
         if (u != nullptr && !u->IsOperational()) ++unop;
       }
       Unop(owner, location) = unop;
-      ownerCounters[owner].total += cell.count;
-      ownerCounters[owner].operational += cell.count - unop;
-      locationCounters[location].total += cell.count;
-      locationCounters[location].operational += cell.count - unop;
+    }
+  }
+  SumCounters();
+}
+
+void CGGamePieceDB::SumCounters() {
+  ownerCounters.fill({});
+  locationCounters.fill({});
+  for (int owner = 0; owner < kPieceOwners; ++owner) {
+    for (int location = 0; location < kPieceLocations; ++location) {
+      const std::uint32_t total = Cell(owner, location).count;
+      const std::uint32_t operational = total - Unop(owner, location);
+      ownerCounters[owner].total += total;
+      ownerCounters[owner].operational += operational;
+      locationCounters[location].total += total;
+      locationCounters[location].operational += operational;
     }
   }
 }
@@ -468,8 +481,45 @@ int CGGamePieceDB::Load(plat::FILE* fp) {
   return Load(r);
 }
 
+namespace {
+
+// A unit's statistics follow from its design and its modules' states alone,
+// and a chapter's units come in one after another, mostly of a few designs
+// and with their modules as built: the last unit's statistics serve the next
+// unit with the same design and states.
+class StatsOfLastUnit {
+ public:
+  void Apply(CGUnit& unit) {
+    static_assert(sizeof(ModuleSlotState) == 3 && std::is_trivially_copyable_v<ModuleSlotState>);
+    const auto states = unit.modules;
+    if (m_last != nullptr && m_last->design == unit.design &&
+        std::memcmp(states.data(), m_states.data(), sizeof states) == 0) {
+      unit.modules = m_last->modules;
+      unit.percents = m_last->percents;
+    } else {
+      unit.RecomputeStats(0);
+    }
+    m_last = &unit;
+    m_states = states;
+  }
+
+ private:
+  const CGUnit* m_last = nullptr;
+  // The last unit's module states before its statistics were worked out.
+  std::array<ModuleSlotState, kUnitSlots> m_states{};
+};
+
+}  // namespace
+
 int CGGamePieceDB::Load(BlockReader& r) {
+  // Each unit's statistics and its cell's operational count are worked out as
+  // the unit comes in, while its bytes are at hand: a saved game holds
+  // thousands of units, and every later pass over them all costs a miss per
+  // unit. Only the units with orders need a second look, once every unit is
+  // in, for the units their orders name.
   const std::uint16_t last = UnitNumAsteroids();
+  std::vector<CGUnit*> withOrders;
+  StatsOfLastUnit lastStats;
   for (int owner = 0; owner < kPieceOwners; ++owner) {
     for (int location = 0; location <= last && location < kPieceLocations; ++location) {
       const std::uint32_t n = r.U32();
@@ -478,31 +528,32 @@ int CGGamePieceDB::Load(BlockReader& r) {
         return 0;
       }
       ArrayMan<CGUnit>& cell = Cell(owner, location);
+      std::uint16_t unop = 0;
+      bool partitioned = true;
       for (std::uint32_t i = 0; i < n; ++i) {
         auto unit = std::make_unique<CGUnit>();
         if (unit->Load(r) == 0) {
           Recount();
           return 0;
         }
+        lastStats.Apply(*unit);
+        if (unit->GetOrderCount() != 0) withOrders.push_back(unit.get());
+        // A file whose cell lists an operational unit after an unoperational
+        // one would break the order every query relies on.
+        if (!unit->IsOperational())
+          ++unop;
+        else if (unop != 0)
+          partitioned = false;
         cell.SetAt(unit.release(), ArrayMan<CGUnit>::kAtEnd);
       }
-      // A file whose cell lists an operational unit after an unoperational
-      // one would break the order every query relies on.
-      // Saved cells are in that order already; checking first spares the
-      // partition its scratch buffer.
-      const auto operational = [](const CGUnit* u) { return u != nullptr && u->IsOperational(); };
-      if (!std::is_partitioned(cell.items.get(), cell.items.get() + cell.count, operational))
+      if (!partitioned) {
+        const auto operational = [](const CGUnit* u) { return u != nullptr && u->IsOperational(); };
         std::stable_partition(cell.items.get(), cell.items.get() + cell.count, operational);
-    }
-  }
-  for (ArrayMan<CGUnit>& cell : cells) {
-    for (std::uint16_t i = 0; i < cell.count; ++i) {
-      if (CGUnit* u = cell.GetAt(i)) {
-        u->ResolveOrderTargets();
-        u->RecomputeStats(0);
       }
+      Unop(owner, location) = unop;
     }
   }
-  Recount();
+  for (CGUnit* u : withOrders) u->ResolveOrderTargets();
+  SumCounters();
   return 1;
 }

@@ -104,6 +104,9 @@ class CGGamePieceDB {
   template <class F>
   void ForEachOperationalEnemy(const Location* loc, std::uint32_t ownChapter, F&& visit) const;
   void DestroyCell(int owner, int location);
+  // The owner and location counters from the cells' counts and their
+  // unoperational counts as they stand.
+  void SumCounters();
   // Clears every order's cached pointer to one of `gone` (units about to be
   // destroyed); the orders look their targets up by id again.
   void ForgetTargets(std::vector<const CGUnit*> gone);

@@ -253,44 +253,50 @@ bool CGuild::Save(BlockWriter& w) const {
 }
 
 LoadStatus CGuild::Load(BlockReader& r) {
+  CGuild g(index, memberCount);
+  const LoadStatus s = g.ReadInto(r);
+  if (s == LoadStatus::kOk) SwapContents(g);
+  return s;
+}
+
+LoadStatus CGuild::ReadInto(BlockReader& r) {
   const std::uint8_t version = r.U8();
   if (!r.Ok()) return LoadStatus::kTruncated;
   if (version > kGuildVersion) return LoadStatus::kBadVersion;
-  CGuild g(index, memberCount);
+  FreeBoards();
   for (int i = 0; i < kMaxChaptersPerGuild; ++i) {
-    r.Read(g.renegadeVotes[i]);
-    r.Read(g.votesHeld[i]);
+    r.Read(renegadeVotes[i]);
+    r.Read(votesHeld[i]);
   }
-  LoadStatus s = ReadBoard(r, g.mineralOffers, [&r](MineralOffer& o) {
+  LoadStatus s = ReadBoard(r, mineralOffers, [&r](MineralOffer& o) {
     r.Read(o.seller);
     r.Read(o.asteroid);
     r.Read(o.mineral);
     for (std::uint16_t& t : o.terms) r.Read(t);
   });
   if (s == LoadStatus::kOk)
-    s = ReadBoard(r, g.voteOffers, [&r](VoteOffer& o) {
+    s = ReadBoard(r, voteOffers, [&r](VoteOffer& o) {
       r.Read(o.sellerSlot);
       r.Read(o.asteroid);
       for (std::uint32_t& t : o.terms) r.Read(t);
     });
   if (s == LoadStatus::kOk)
-    s = ReadBoard(r, g.shipOffers, [&r](ShipOffer& o) {
+    s = ReadBoard(r, shipOffers, [&r](ShipOffer& o) {
       r.Read(o.sellerSlot);
       r.Read(o.unitId);
       o.firstTerm = r.U8();
       for (std::uint32_t& t : o.terms) r.Read(t);
     });
   if (s != LoadStatus::kOk) return s;
-  r.Read(g.totalVotes);
-  r.Read(g.interregnum);
+  r.Read(totalVotes);
+  r.Read(interregnum);
   if (!r.Ok()) return LoadStatus::kTruncated;
   for (std::uint8_t i = 0; i < memberCount; ++i) {
-    s = g.members[i]->Load(r);
+    s = members[i]->ReadInto(r);
     if (s != LoadStatus::kOk) return s;
   }
   s = r.EndByte(kGuildEndByte);
   if (s != LoadStatus::kOk) return s;
-  SwapContents(g);
   return LoadStatus::kOk;
 }
 
@@ -342,10 +348,18 @@ bool CGuildList::Save(BlockWriter& w) const {
 LoadStatus CGuildList::Load(BlockReader& r) {
   CGuildList fresh(guilds[0]->GetChaptersPerGuild());
   for (int i = 0; i < kGuildCount; ++i) {
-    const LoadStatus s = fresh.guilds[i]->Load(r);
+    const LoadStatus s = fresh.guilds[i]->ReadInto(r);
     if (s != LoadStatus::kOk) return s;
   }
   for (int i = 0; i < kGuildCount; ++i) guilds[i]->SwapContents(*fresh.guilds[i]);
+  return LoadStatus::kOk;
+}
+
+LoadStatus CGuildList::ReadInto(BlockReader& r) {
+  for (CGuild* g : guilds) {
+    const LoadStatus s = g->ReadInto(r);
+    if (s != LoadStatus::kOk) return s;
+  }
   return LoadStatus::kOk;
 }
 

@@ -103,6 +103,10 @@ class CGuild {
   int Load(plat::FILE* fp);
   bool Save(BlockWriter& w) const;
   LoadStatus Load(BlockReader& r);
+  // The block read straight into this guild and its chapters (their boards
+  // and lists emptied first), which a block that fails leaves part-read: for
+  // a guild list's fresh copy, or a load where what was read stays.
+  LoadStatus ReadInto(BlockReader& r);
 
   std::uint32_t index = 0;
   MineralOfferArray mineralOffers;
@@ -143,6 +147,9 @@ class CGuildList {
   int Load(plat::FILE* fp);
   bool Save(BlockWriter& w) const;
   LoadStatus Load(BlockReader& r);
+  // The guilds' blocks read straight into the guilds, which a block that
+  // fails leaves part-read (the game root's load, where what was read stays).
+  LoadStatus ReadInto(BlockReader& r);
 
   CGuild* guilds[kGuildCount] = {};
 };

@@ -3,8 +3,10 @@
 #include "Game/model/GUnit.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdio>
 #include <cstring>
+#include <type_traits>
 #include <vector>
 
 #include "Game/base/ByteStream.h"
@@ -375,13 +377,18 @@ int CGUnit::Load(BlockReader& r) {
   id = h.U32();
   reservedByte1 = h.U8();
   stage = h.U8();
-  for (int i : kSavedTargetingOrder) targeting[i] = h.U8();
-  for (std::uint8_t& b : retreat) b = h.U8();
-  for (ModuleSlotState& m : modules) {
-    m.damage = h.U8();
-    m.flags = h.U8();
-    m.ammo = h.U8();
-  }
+  // The byte runs are taken whole and decoded from their own span: a byte
+  // stored through the decoder one at a time may alias its position, which
+  // the compiler then reloads for every byte.
+  const auto plan = h.Take<8>();
+  for (int i = 0; i < 5; ++i) targeting[kSavedTargetingOrder[i]] = plan[i];
+  for (int i = 0; i < 3; ++i) retreat[i] = plan[5 + i];
+  // A slot's state is its three saved bytes in their saved order.
+  static_assert(sizeof(ModuleSlotState) == 3 && offsetof(ModuleSlotState, damage) == 0 &&
+                offsetof(ModuleSlotState, flags) == 1 && offsetof(ModuleSlotState, ammo) == 2 &&
+                std::is_trivially_copyable_v<ModuleSlotState>);
+  const auto states = h.Take<3 * kUnitSlots>();
+  std::memcpy(modules.data(), states.data(), states.size());
   h.Read(location.asteroid);
   h.Read(location.x);
   h.Read(location.y);
@@ -428,6 +435,10 @@ int CGUnit::Load(BlockReader& r) {
   const std::uint8_t length = r.U8();
   std::uint8_t nameScratch[255];
   const auto text = r.Block({nameScratch, length});
-  name.assign(text.begin(), std::find(text.begin(), text.end(), 0));
+  // One copy of the known length: a name is short, and the iterator form
+  // goes through the string's general replace.
+  const auto kept = static_cast<std::size_t>(std::find(text.begin(), text.end(), 0) - text.begin());
+  name.resize(kept);
+  if (kept != 0) std::memcpy(name.data(), text.data(), kept);
   return r.U8() == kUnitEndByte && r.Ok() ? 1 : 0;
 }

@@ -60,13 +60,40 @@ constexpr FacilityCost kFacilityCosts[] = {
     {FACILITY_ATV_CONSTRUCTION, ATV_SEED_BANK, &CGameVariables::costATVConstructionFacility},
 };
 
+// A zone block's fixed parts: index to status; the facility owner and mask
+// (version 2 on); the ATV counts and entrenched flags.
+constexpr std::size_t kHeadSize = 8;
+constexpr std::size_t kFacilitySize = 5;
+constexpr std::size_t kCountsSize = kAtvKinds + 4 * kAtvKinds;
+
+// The lists read from a zone's block, whose elements are freed with them
+// unless a zone takes them over.
+struct ZoneLists {
+  ZoneLists() = default;
+  ZoneLists(const ZoneLists&) = delete;
+  ZoneLists& operator=(const ZoneLists&) = delete;
+  ~ZoneLists() {
+    DeleteAllElements(atvMoves);
+    DeleteAllElements(arriving);
+    DeleteAllElements(attacking);
+  }
+  ZoneAtvMoveArray atvMoves;
+  ZoneAtvCountArray arriving;
+  ZoneAtvAttackArray attacking;
+};
+
 std::uint16_t RoundToU16(double v) { return static_cast<std::uint16_t>(static_cast<long long>(v + 0.5)); }
 
 }  // namespace
 
-CGZone::CGZone(std::uint8_t zoneIndex, std::uint16_t asteroid) : index(zoneIndex), asteroidId(asteroid) {
+CGZone::CGZone(std::uint8_t zoneIndex, std::uint16_t asteroid) : CGZone(zoneIndex, asteroid, InitialZoneOwner()) {}
+
+CGZone::CGZone(std::uint8_t zoneIndex, std::uint16_t asteroid, std::uint8_t firstOwner)
+    : index(zoneIndex), asteroidId(asteroid), owner(firstOwner) {}
+
+std::uint8_t CGZone::InitialZoneOwner() {
   const bool scanned = g_worldLinks.allAsteroidsScanned ? g_worldLinks.allAsteroidsScanned() : false;
-  owner = scanned ? kZoneNobody : kZoneUnknown;
+  return scanned ? kZoneNobody : kZoneUnknown;
 }
 
 CGZone::~CGZone() { ClearLists(); }
@@ -297,54 +324,74 @@ bool CGZone::Save(BlockWriter& w) const {
 }
 
 LoadStatus CGZone::Load(BlockReader& r, std::uint8_t version) {
-  CGZone z(index, asteroidId);
-  r.Read(z.index);
-  r.Read(z.dirty);
-  r.Read(z.asteroidId);
-  r.Read(z.atvLimit);
-  r.Read(z.owner);
-  r.Read(z.miningValue);
-  r.Read(z.status);
+  // The fixed fields come as a few checked blocks (their presence depends on
+  // the version and the facility mask) and are decoded into locals: the zone
+  // takes them only once the whole block has been read. A saved game holds
+  // thousands of zones, most of them with empty lists.
+  std::uint8_t scratch[kHeadSize + kFacilitySize + kCountsSize];
+  const auto head = r.Block({scratch, kHeadSize});
+  if (head.empty()) return LoadStatus::kTruncated;
+  FixedFields<kHeadSize> h(head.first<kHeadSize>());
+  const std::uint8_t newIndex = h.U8();
+  const std::uint8_t newDirty = h.U8();
+  const std::uint16_t newAsteroid = h.U16();
+  const std::uint8_t newLimit = h.U8();
+  const std::uint8_t newOwner = h.U8();
+  const std::uint8_t newMining = h.U8();
+  const std::uint8_t newStatus = h.U8();
+  std::uint8_t newFacilityOwner = 0;
+  std::uint32_t newFacilities = 0;
   if (version >= 2) {
-    r.Read(z.facilityOwner);
-    r.Read(z.facilities);
+    const auto facility = r.Block({scratch + kHeadSize, kFacilitySize});
+    if (facility.empty()) return LoadStatus::kTruncated;
+    FixedFields<kFacilitySize> f(facility.first<kFacilitySize>());
+    newFacilityOwner = f.U8();
+    newFacilities = f.U32();
   }
-  if ((z.facilities & FACILITY_ATV_CONSTRUCTION) != 0) {
-    z.atvConstruction = std::make_unique<std::uint8_t[]>(kAtvConstructionBlockSize);
-    r.ReadBytes({z.atvConstruction.get(), 4});
+  std::unique_ptr<std::uint8_t[]> newConstruction;
+  if ((newFacilities & FACILITY_ATV_CONSTRUCTION) != 0) {
+    newConstruction = std::make_unique<std::uint8_t[]>(kAtvConstructionBlockSize);
+    if (!r.ReadBytes({newConstruction.get(), 4})) return LoadStatus::kTruncated;
   }
-  for (std::uint8_t& c : z.atvCounts) r.Read(c);
-  for (std::uint32_t& e : z.entrenched) r.Read(e);
-  if (version >= 4) r.Read(z.zoneWord);
+  const auto counts = r.Block({scratch + kHeadSize + kFacilitySize, kCountsSize});
+  if (counts.empty()) return LoadStatus::kTruncated;
+  FixedFields<kCountsSize> c(counts.first<kCountsSize>());
+  std::uint8_t newCounts[kAtvKinds];
+  std::uint32_t newEntrenched[kAtvKinds];
+  for (std::uint8_t& v : newCounts) v = c.U8();
+  for (std::uint32_t& v : newEntrenched) v = c.U32();
+  std::uint32_t newWord = 0;
+  if (version >= 4) r.Read(newWord);
+  ZoneLists lists;
   const std::uint16_t moves = r.U16();
   for (std::uint32_t i = 0; i < moves && r.Ok(); ++i) {
     auto m = std::make_unique<ZoneAtvMove>();
     r.Read(m->chapter);
     r.Read(m->sourceZone);
     r.Read(m->kind);
-    if (r.Ok()) AppendOwned(z.atvMoves, m.release());
+    if (r.Ok()) AppendOwned(lists.atvMoves, m.release());
   }
-  ReadCountList(r, z.arriving);
-  ReadCountList(r, z.attacking);
+  ReadCountList(r, lists.arriving);
+  ReadCountList(r, lists.attacking);
   if (!r.Ok()) return LoadStatus::kTruncated;
   const LoadStatus end = r.EndByte(kZoneEndByte);
   if (end != LoadStatus::kOk) return end;
-  // Every field read: take them all at once.
-  std::swap(index, z.index);
-  std::swap(dirty, z.dirty);
-  std::swap(asteroidId, z.asteroidId);
-  std::swap(atvLimit, z.atvLimit);
-  std::swap(owner, z.owner);
-  std::swap(atvCounts, z.atvCounts);
-  std::swap(entrenched, z.entrenched);
-  std::swap(zoneWord, z.zoneWord);
-  std::swap(miningValue, z.miningValue);
-  std::swap(status, z.status);
-  std::swap(facilityOwner, z.facilityOwner);
-  std::swap(facilities, z.facilities);
-  std::swap(atvConstruction, z.atvConstruction);
-  SwapArrays(atvMoves, z.atvMoves);
-  SwapArrays(arriving, z.arriving);
-  SwapArrays(attacking, z.attacking);
+  index = newIndex;
+  dirty = newDirty;
+  asteroidId = newAsteroid;
+  atvLimit = newLimit;
+  owner = newOwner;
+  miningValue = newMining;
+  status = newStatus;
+  facilityOwner = newFacilityOwner;
+  facilities = newFacilities;
+  atvConstruction = std::move(newConstruction);
+  std::copy(std::begin(newCounts), std::end(newCounts), atvCounts);
+  std::copy(std::begin(newEntrenched), std::end(newEntrenched), entrenched);
+  zoneWord = newWord;
+  // The zone's old lists go with `lists`.
+  SwapArrays(atvMoves, lists.atvMoves);
+  SwapArrays(arriving, lists.arriving);
+  SwapArrays(attacking, lists.attacking);
   return LoadStatus::kOk;
 }

@@ -41,6 +41,11 @@ class CGZone {
   // Counts, flags and dirty 0, status 255, no facilities. The owner is nobody
   // (254), or unknown (253) while the game's all-asteroids-scanned setting is off.
   CGZone(std::uint8_t index, std::uint16_t asteroidId);
+  // The same with the owner given: an asteroid making all its zones asks
+  // the game's setting once.
+  CGZone(std::uint8_t index, std::uint16_t asteroidId, std::uint8_t owner);
+  // Nobody (254), or unknown (253) while the all-asteroids-scanned setting is off.
+  static std::uint8_t InitialZoneOwner();
   ~CGZone();
   CGZone(const CGZone&) = delete;
   CGZone& operator=(const CGZone&) = delete;

@@ -23,14 +23,14 @@ constexpr std::uint32_t kEmptyEntry = 0xFFFFFFFF;
 constexpr int kSlotBox = 30;
 
 // A hull as its definition makes it, padding cleared (so that equal hulls
-// compare equal byte for byte): a copy of fixed size, where clearing each
-// hull in turn starts a fill of its own.
+// compare equal byte for byte). The hull is copied whole into fresh storage,
+// where making it first and then copying over it would write it twice.
 std::unique_ptr<CGHull> NewHull() {
-  static_assert(std::is_trivially_copyable_v<CGHull>);
+  static_assert(std::is_trivially_copyable_v<CGHull> && std::is_aggregate_v<CGHull> &&
+                std::is_trivially_destructible_v<CGHull>);
   static const CGHull kCleared{};
-  auto hull = std::make_unique_for_overwrite<CGHull>();
-  std::memcpy(static_cast<void*>(hull.get()), &kCleared, sizeof kCleared);
-  return hull;
+  void* storage = ::operator new(sizeof(CGHull));
+  return std::unique_ptr<CGHull>(static_cast<CGHull*>(std::memcpy(storage, &kCleared, sizeof kCleared)));
 }
 
 // The fixed fields of a hull entry after its name, and one slot's.

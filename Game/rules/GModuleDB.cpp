@@ -28,6 +28,8 @@ constexpr std::size_t kCommonRecordBytes = 92;
 enum class ReadResult { Record, End, Broken };
 
 constexpr std::size_t kTypeOffset = 32;
+constexpr std::size_t kSmallestRecord =
+    kCommonRecordBytes + *std::min_element(std::begin(kModuleTypeDataSize), std::end(kModuleTypeDataSize));
 
 // A text field of N bytes, kept up to its first NUL, into a new record's
 // text (all zeros); a name that fills its field is cut by one character
@@ -126,18 +128,6 @@ ReadResult ReadModule(plat::ByteReader& r, ModuleRecord& m) {
   return ReadResult::Record;
 }
 
-// The records a well-formed image holds, from their types alone: a record
-// the image ends inside, or one of an unknown type, counts as one (reading
-// it then refuses the image).
-std::size_t CountRecords(std::span<const std::uint8_t> image) {
-  std::size_t n = 0;
-  for (std::size_t at = 0; at < image.size(); ++n) {
-    if (image.size() - at <= kTypeOffset || image[at + kTypeOffset] >= kModuleTypeCount) return n + 1;
-    at += kCommonRecordBytes + kModuleTypeDataSize[image[at + kTypeOffset]];
-  }
-  return n;
-}
-
 int CompareNoCase(const char* a, const char* b) {
   for (;; ++a, ++b) {
     const int ca = std::tolower(static_cast<unsigned char>(*a));
@@ -172,31 +162,40 @@ int CGModuleDB::LoadModules(const char* path) {
 int CGModuleDB::LoadModules(std::span<const std::uint8_t> image) {
   // Half the rules is worse than none: the records are read into a block of
   // their own, which takes the place of the database's only once the whole
-  // image has been read. Its size comes from the records' types, found
-  // first; the block is as large as the capacity appending one record at a
-  // time would have reached.
-  const std::size_t records = CountRecords(image);
-  std::uint32_t grown = capacity;
-  while (grown < count + records) grown += kGrowStep;
-  const std::size_t size = std::max<std::size_t>(std::min(grown, kMaxModules), count + records);
-  // Each record starts as a copy of one cleared record (padding included, so
-  // that equal records compare equal byte for byte): a copy of fixed size,
-  // where clearing each record in turn starts a fill of its own.
+  // image has been read. Its size is that of the most records the image can
+  // hold (every record at least its common fields and one byte of type
+  // data), which spares a pass over the records' types; the capacity is the
+  // one appending the records read one at a time would have reached.
+  const std::size_t most = (image.size() + kSmallestRecord - 1) / kSmallestRecord;
+  const auto grownFor = [&](std::size_t records) {
+    std::uint32_t grown = capacity;
+    while (grown < count + records) grown += kGrowStep;
+    return std::min(grown, kMaxModules);
+  };
+  // One record past the most the database holds is enough to refuse an image.
+  const std::size_t size =
+      std::min<std::size_t>(std::max<std::size_t>(grownFor(most), count + most), std::size_t{kMaxModules} + 1);
+  // Each record read starts as a copy of one cleared record (padding
+  // included, so that equal records compare equal byte for byte): a copy of
+  // fixed size, where clearing each record in turn starts a fill of its own.
+  // It is made just before the record is decoded, while its bytes are at
+  // hand.
   static_assert(std::is_trivially_copyable_v<ModuleRecord>);
   static const ModuleRecord kCleared{};
   auto block = std::make_unique_for_overwrite<ModuleRecord[]>(size);
-  for (std::size_t i = 0; i < size; ++i) std::memcpy(static_cast<void*>(&block[i]), &kCleared, sizeof kCleared);
   std::copy_n(this->records.get(), count, block.get());
   std::size_t read = 0;
   plat::ByteReader r(image);
   for (;;) {
     if (count + read == size) {
-      // Only an image the count above misjudged can get here.
+      // The block is full: an image of more records than the database holds.
       if (r.Remaining() == 0) break;
       TraceError("modules.dat holds no modules, or too many", __FILE__, __LINE__);
       return 0;
     }
-    const ReadResult result = ReadModule(r, block[count + read]);
+    ModuleRecord& record = block[count + read];
+    std::memcpy(static_cast<void*>(&record), &kCleared, sizeof kCleared);
+    const ReadResult result = ReadModule(r, record);
     if (result == ReadResult::Broken) return 0;
     if (result == ReadResult::End) break;
     ++read;
@@ -206,7 +205,7 @@ int CGModuleDB::LoadModules(std::span<const std::uint8_t> image) {
     return 0;
   }
   this->records = std::move(block);
-  capacity = static_cast<std::uint16_t>(std::min(grown, kMaxModules));
+  capacity = static_cast<std::uint16_t>(grownFor(read));
   count = static_cast<std::uint16_t>(count + read);
   return 1;
 }

@@ -150,9 +150,11 @@ bool LoadModel(const OpenFile& file, CGameData& game) {
     BlockReader r(file.get());
     return game.Load(r) != 0 && ReadValidityByte(r) != 0;
   }
-  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
-  if (plat::fread(bytes.data(), 1, bytes.size(), file.get()) != bytes.size()) return false;
-  BlockReader r(bytes);
+  // Every byte is read over: the block is not cleared first.
+  const auto length = static_cast<std::size_t>(size);
+  const auto bytes = std::make_unique_for_overwrite<std::uint8_t[]>(length);
+  if (plat::fread(bytes.get(), 1, length, file.get()) != length) return false;
+  BlockReader r(std::span<const std::uint8_t>(bytes.get(), length));
   const bool read = game.Load(r) != 0 && ReadValidityByte(r) != 0;
   return read && plat::fseek(file.get(), start + static_cast<long>(r.Pos()), SEEK_SET) == 0;
 }

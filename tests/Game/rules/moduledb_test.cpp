@@ -115,6 +115,32 @@ TEST_F(ModuleDBTest, BlockGrowsPastTwentyAndIndexesAreBounded) {
             std::make_tuple(0, 0, 0));
 }
 
+// The block is sized from the image's length: images of the smallest records
+// fill it exactly, a second image appends, and one record past the most the
+// database holds refuses the image.
+TEST_F(ModuleDBTest, SmallestRecordsFillTheBlockAndTheLimitHolds) {
+  std::vector<ModuleEntry> small(30, Module("S", 0, {7}));
+  small.back().name = "Last";
+  Build(small);
+  EXPECT_EQ(std::make_tuple(db.GetCount(), db.capacity), std::make_tuple(30, 30));
+  Build({Module("A"), Module("B", 1, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10})});
+  EXPECT_EQ(std::make_tuple(db.GetCount(), db.capacity), std::make_tuple(32, 40));
+  EXPECT_EQ(std::make_tuple(std::string(db.GetRecord(29)->name), db.GetRecord(29)->TypeByte(0),
+                            std::string(db.GetRecord(31)->name), db.GetRecord(31)->TypeByte(9)),
+            std::make_tuple(std::string("Last"), 7, std::string("B"), 10));
+  // The records after the last read are made as a new record is.
+  EXPECT_EQ(db.records[35].successor, kNoModule);
+
+  const std::size_t room = 0xFFFE - 32;
+  std::vector<std::uint8_t> tooMany = rules_test::ModulesFile(std::vector<ModuleEntry>(room + 1, Module("S", 0, {1})));
+  EXPECT_EQ(db.LoadModules(tooMany), 0);
+  EXPECT_EQ(db.GetCount(), 32);
+  tooMany.resize(tooMany.size() - (92 + 1));
+  EXPECT_EQ(db.LoadModules(tooMany), 1);
+  EXPECT_EQ(std::make_tuple(db.GetCount(), db.capacity), std::make_tuple(0xFFFE, 0xFFFE));
+  EXPECT_STREQ(db.GetRecord(0xFFFD)->name, "S");
+}
+
 TEST_F(ModuleDBTest, ResearchScalesCostsAndTraitsLowerMassAndPower) {
   ModuleEntry m;
   m.mass = 10;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <random>
 
 #include "tests/Game/model/units/units_fixture.h"
@@ -165,6 +166,48 @@ TEST_F(GamePieceTest, SaveAndLoadKeepCellsAndCounters) {
   EXPECT_EQ(box.LoadedInto(shortOne, bytes.substr(0, bytes.size() - 3)), 0);
   EXPECT_EQ(shortOne.CountUnits(0, -1), 2u);  // counters match what was read
   EXPECT_EQ(shortOne.CountOperationalUnits(0, -1), 1u);
+}
+
+// Units loaded one after another share their statistics when their design
+// and module states agree; every loaded unit must still have what working
+// them out afresh gives, a damage above a slot's capacity cut back included.
+TEST_F(GamePieceTest, LoadedUnitsHaveTheStatisticsTheirStatesGive) {
+  CGUnitTemplate* builder = Builder(3);
+  // Two designs whose fresh units have the same module states but not the
+  // same modules.
+  CGUnitTemplate* scout = Design(3, {kComputer, kScout, kDrive});
+  CGUnitTemplate* yard = Design(3, {kComputer, kConstruction, kDrive});
+  std::vector<CGUnit*> made;
+  for (CGUnitTemplate* d : {builder, builder, builder, scout, yard, builder, builder, builder, builder, builder})
+    made.push_back(Unit(d, {0, 1, 2, 3}, 3));
+  made[1]->modules[2].damage = 7;
+  made[2]->modules[2].damage = 7;  // the same states as the unit before it
+  made[7]->modules[6].SetFiringLevel(0);
+  made[8]->modules[1].damage = 3;
+  for (CGUnit* u : made) u->RecomputeStats();
+  // Beyond the slot's capacity, as a saved game may hold it.
+  made[5]->modules[0].damage = 250;
+  made[6]->modules[0].damage = 250;
+  const std::string bytes = box.SavedOf(pieces);
+  made[5]->RecomputeStats();
+  made[6]->RecomputeStats();
+
+  CGGamePieceDB loaded;
+  g_unitLinks.pieces = &loaded;
+  ASSERT_EQ(box.LoadedInto(loaded, bytes), 1);
+  for (CGUnit* u : made) {
+    CGUnit* read = loaded.FindUnit(u->id, nullptr);
+    ASSERT_NE(read, nullptr);
+    const auto percents = read->percents;
+    const auto states = read->modules;
+    read->RecomputeStats();
+    EXPECT_EQ(percents, read->percents) << u->id;
+    EXPECT_EQ(std::memcmp(states.data(), read->modules.data(), sizeof states), 0) << u->id;
+    EXPECT_EQ(percents, u->percents) << u->id;
+  }
+  EXPECT_NE(made[3]->percents, made[4]->percents);
+  EXPECT_LT(loaded.FindUnit(made[6]->id, nullptr)->modules[0].damage, 250);
+  g_unitLinks.pieces = &pieces;
 }
 
 TEST_F(GamePieceTest, TheGroupBattlePlanGoesToEverySelectedUnit) {

@@ -37,6 +37,23 @@ class AsteroidTest : public WorldTest {
   CGAsteroid* asteroid = nullptr;
 };
 
+// An asteroid's new zones belong to nobody, or to an unknown owner while
+// the game leaves asteroids unscanned; the setting is asked as they are made.
+TEST_F(AsteroidTest, NewZonesTakeTheirOwnerFromTheScanSetting) {
+  CGAsteroid rock(7);
+  rock.sizeClass = 1;
+  rock.CreateZones();
+  ASSERT_EQ(rock.GetZoneCount(), 7);
+  EXPECT_EQ(std::make_tuple(rock.GetZone(0)->owner, rock.GetZone(6)->owner, rock.GetZone(6)->asteroidId,
+                            rock.GetZone(6)->index),
+            std::make_tuple(kZoneNobody, kZoneNobody, 7, 6));
+  g_worldLinks.allAsteroidsScanned = [] { return false; };
+  rock.CreateZones();
+  EXPECT_EQ(std::make_tuple(rock.GetZone(0)->owner, rock.GetZone(6)->owner), std::make_tuple(kZoneUnknown, kZoneUnknown));
+  EXPECT_EQ(CGZone(2, 7).owner, kZoneUnknown);
+  g_worldLinks.allAsteroidsScanned = [] { return true; };
+}
+
 TEST_F(AsteroidTest, OwnersKeepTheChaptersCounts) {
   rules.localChapter = 12;
   asteroid->SetOwner(3);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
 #include <vector>
 
 #include "tests/Game/model/world/world_fixture.h"
@@ -70,6 +71,40 @@ TEST_F(WorldRoundTrip, ChaptersThatDoNotFitAreRefused) {
   for (std::size_t n = 0; n < bytes.size(); n += 97)
     ASSERT_NE(Load(target, std::span(bytes).first(n)), LoadStatus::kOk) << n;
   EXPECT_EQ(Saved(target), before);
+}
+
+// A list that already holds a game is replaced whole by a block that reads,
+// its guilds and chapters staying where they are, and kept whole by one that
+// does not.
+TEST_F(WorldRoundTrip, ALoadOverAPlayedListReplacesItOrLeavesIt) {
+  const std::vector<std::uint8_t> bytes = Saved(guilds);
+  CGuildList played(8);
+  GenerateChapters(played, 5);
+  played.GetChapter(9)->AddNote("Only in the played game");
+  played.GetGuild(1)->interregnum = 3;
+  const std::vector<std::uint8_t> before = Saved(played);
+  ASSERT_NE(before, bytes);
+  CGChapter* chapter = played.GetChapter(9);
+  CGuild* guild = played.GetGuild(1);
+
+  std::vector<std::uint8_t> late = bytes;
+  late.back() ^= 0xFF;  // the last guild's end byte
+  EXPECT_EQ(Load(played, late), LoadStatus::kBadEndByte);
+  EXPECT_EQ(Saved(played), before);
+
+  ASSERT_EQ(Load(played, bytes), LoadStatus::kOk);
+  EXPECT_EQ(Saved(played), bytes);
+  EXPECT_EQ(std::make_tuple(played.GetChapter(9), played.GetGuild(1)), std::make_tuple(chapter, guild));
+  EXPECT_EQ(chapter->notes.count, 1);
+
+  // Read straight in, as the game root does: the played lists and boards go.
+  CGuildList again(8);
+  GenerateChapters(again, 6);
+  again.GetChapter(9)->AddNote("Only in the played game");
+  again.GetGuild(2)->PostVoteOffer(std::vector<std::uint8_t>(32, 0));
+  BlockReader r(bytes);
+  ASSERT_EQ(again.ReadInto(r), LoadStatus::kOk);
+  EXPECT_EQ(Saved(again), bytes);
 }
 
 }  // namespace
