@@ -329,7 +329,8 @@ TEST_F(TerrainBattle, BombardmentWrecksTheDefencesOpeningFireAndAdvancesAreRecor
 }
 
 // A turn without a fight on the surface still tells its surface events,
-// without a battle notice; a turn with none tells nothing.
+// with a notice of movement to review in place of a battle's; a turn with
+// none tells nothing.
 TEST_F(TerrainBattle, SurfaceEventsWithoutAFightComeWithoutANotice) {
   world.atvOrigins[SrvAtvOriginKey(kField, 6, 8)] = 2;
   Zone(6).arriving.InsertAt(new ZoneAtvCount{8, {0, 2, 0, 0}}, 0);
@@ -337,8 +338,14 @@ TEST_F(TerrainBattle, SurfaceEventsWithoutAFightComeWithoutANotice) {
   SrvResolveZones(*turn);
   SrvResolveBattles(*turn);
   EXPECT_EQ(Recorded(*turn, 8).size(), 1u);
-  for (const SrvPacket& p : OfType(*turn, 8, 1500)) EXPECT_NE(ReadU16(p, 10), 411);
+  int movement = 0;
+  for (const SrvPacket& p : OfType(*turn, 8, 1500)) {
+    EXPECT_NE(ReadU16(p, 10), 411);
+    movement += ReadU16(p, 10) == 424 && ReadU32(p, 144) == kField;
+  }
+  EXPECT_EQ(movement, 1);
   EXPECT_TRUE(OfType(*turn, 0, 602).empty());
+  EXPECT_TRUE(OfType(*turn, 0, 1500).empty());
 }
 
 }  // namespace
