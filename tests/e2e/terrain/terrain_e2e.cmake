@@ -1,6 +1,7 @@
-# The surface in longer games against the real server: ATVs built by a zone's
-# facility, picked up, flown to another asteroid and landed there, and the
-# landing replayed; compared with golden captures
+# The surface in a longer game against the real server: ATVs built by a
+# zone's facility, picked up, flown to another asteroid and landed there, the
+# landing replayed, and a computer chapter's attack on the home's ATVs
+# replayed to its end; compared with golden captures
 # (tests/e2e/terrain/refresh_goldens.sh takes them again).
 set(quen_terrain_dir ${CMAKE_CURRENT_SOURCE_DIR}/e2e/terrain)
 function(quen_terrain_run name script captures)
@@ -16,5 +17,5 @@ function(quen_terrain_run name script captures)
     RUN_SERIAL TRUE
     FAIL_REGULAR_EXPRESSION "Sanitizer|runtime error")
 endfunction()
-quen_terrain_run(TerrainAtvsBuiltCarriedAndLanded atv_landing
-  terrain_facility.png,terrain_zone_built.png,terrain_pickup_bar.png,terrain_landing_bar.png,terrain_replay_landing.png,terrain_replay_end.png,terrain_landed.png)
+quen_terrain_run(TerrainAtvsLandedAndABattleReplayed atv_landing
+  terrain_facility.png,terrain_zone_built.png,terrain_pickup_bar.png,terrain_landing_bar.png,terrain_replay_landing.png,terrain_replay_end.png,terrain_landed.png,terrain_battle_start.png,terrain_battle_fire.png,terrain_battle_end.png)
