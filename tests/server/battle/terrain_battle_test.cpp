@@ -246,6 +246,26 @@ TEST_F(TerrainBattle, AttackersAreDrawnInTheZoneTheySetOffFrom) {
   EXPECT_EQ(movedIn, 1);
 }
 
+// Holders that came into their zone in an earlier turn and keep it are
+// pictured in it, not in the zone they once set off from.
+TEST_F(TerrainBattle, HoldersThatKeepTheirZoneArePicturedInIt) {
+  CGZone& zone = Zone(3);
+  Hold(zone, 0, {12, 0, 1, 0});
+  world.atvOrigins[SrvAtvOriginKey(kField, 3, 0)] = 2;
+  world.atvOrigins[SrvAtvOriginKey(kField, 3, 8)] = 4;
+  Attack(zone, 8, {1, 0, 0, 0});
+  auto turn = Resolve();
+  ASSERT_EQ(zone.owner, 0);
+  int holders = 0;
+  for (const TerrainEvent& e : Recorded(*turn, 0)) {
+    if (e.a != kTerrainAtvPresent || e.w != 0) continue;
+    ++holders;
+    EXPECT_EQ(e.d, 3u);
+    EXPECT_EQ(e.g, 3u);
+  }
+  EXPECT_EQ(holders, 2) << "combat and power";
+}
+
 TEST_F(TerrainBattle, ALongFightStopsAtTheRoundCapAndAnUndecidedAttackWaits) {
   CGZone& zone = Zone(4);
   Hold(zone, 0, {0, 0, 0, 200});
