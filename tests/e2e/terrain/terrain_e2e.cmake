@@ -18,4 +18,4 @@ function(quen_terrain_run name script captures)
     FAIL_REGULAR_EXPRESSION "Sanitizer|runtime error")
 endfunction()
 quen_terrain_run(TerrainAtvsLandedAndABattleReplayed atv_landing
-  terrain_facility.png,terrain_zone_built.png,terrain_pickup_bar.png,terrain_landing_bar.png,terrain_replay_landing.png,terrain_replay_end.png,terrain_landed.png,terrain_battle_start.png,terrain_battle_fire.png,terrain_battle_end.png)
+  terrain_facility.png,terrain_zone_built.png,terrain_pickup_bar.png,terrain_landing_bar.png,terrain_replay_landing.png,terrain_replay_end.png,terrain_landed.png,terrain_battle_start.png,terrain_battle_fire.png,terrain_battle_end.png,terrain_home_held.png)
