@@ -259,8 +259,9 @@ class AttackOrigins {
 };
 
 // The replay pictures at its start the ATVs its events name: the fallen by
-// their loss, the ATVs still standing by these events, one per chapter and
-// kind in a zone fought over: the holder that kept it in the zone, the
+// their loss, the ATVs still standing by these events, one per ATV (the
+// replay counts the ATVs on a cell by its pictures, as it counts the
+// fallen) in a zone fought over: the holder that kept it in the zone, the
 // attacks that wait where they set off from, and attackers that took the
 // zone there too, moving in. (The zone a holder once came from says nothing
 // of where it stands now.)
@@ -270,7 +271,7 @@ void PictureSurvivors(const CGZone& zone, bool newHolder, const AttackOrigins& o
     const std::uint32_t kind = movesIn && from != zone.index ? kTerrainAtvMovesIn : kTerrainAtvPresent;
     const std::uint16_t to = kind == kTerrainAtvMovesIn ? zone.index : from;
     for (std::uint32_t k = 0; k < kAtvKinds; ++k) {
-      if (counts[k] != 0) AddEvent(out, from, to, kind, 0, kElementAtv, k, kElementAtv, k, chapter);
+      for (int n = 0; n < counts[k]; ++n) AddEvent(out, from, to, kind, 0, kElementAtv, k, kElementAtv, k, chapter);
     }
   };
   if (zone.owner < kZoneUnknown)
