@@ -23,6 +23,7 @@ constexpr std::uint32_t kSolarMeetRangeSq = kApproachRangeSq;
 constexpr std::uint16_t kCategoryGame = 4;
 constexpr std::uint16_t kCodeSpaceBattle = 401;
 constexpr std::uint16_t kCodeTerrainBattle = 411;
+constexpr std::uint16_t kCodeTerrainMovement = 424;
 // Percent of a bombardment's shots that tell; an entrenched kind holds as in
 // the zones' fights.
 constexpr int kBombardHit = 50;
@@ -196,7 +197,8 @@ void FightTerrain(SrvTurnContext& turn, std::uint16_t index, CGAsteroid& asteroi
     if (const CGZone* zone = asteroid.GetZone(z)) turn.TellAll(BuildZonePacket(index, *zone));
   }
   // What else happened on the surface plays in the same replay, for the
-  // chapters it concerns; the fighters alone hear of a battle.
+  // chapters it concerns; the fighters hear of a battle, the others (a
+  // landing, a move, a pick-up) of movement to review.
   std::vector<TerrainEvent> all;
   std::vector<std::uint8_t> told = r.chapters;
   if (const auto surface = turn.surface.find(index); surface != turn.surface.end()) {
@@ -211,8 +213,9 @@ void FightTerrain(SrvTurnContext& turn, std::uint16_t index, CGAsteroid& asteroi
   for (std::uint8_t c : told) {
     turn.Tell(c, BuildTerrainClearedPacket(index));
     for (const SrvPacket& p : events) turn.Tell(c, p);
-    if (std::find(r.chapters.begin(), r.chapters.end(), c) != r.chapters.end())
-      turn.world.notices.Add(c, kCategoryGame, kCodeTerrainBattle, nullptr, nullptr, 0, index, 0xFFFFFFFFu);
+    const bool fought = std::find(r.chapters.begin(), r.chapters.end(), c) != r.chapters.end();
+    turn.world.notices.Add(c, kCategoryGame, fought ? kCodeTerrainBattle : kCodeTerrainMovement, nullptr, nullptr, 0,
+                           index, 0xFFFFFFFFu);
   }
   if (r.chapters.empty()) return;
   turn.log.Line("terrain battle on %u: %zu events, %zu zones changed hands", index, r.events.size(),

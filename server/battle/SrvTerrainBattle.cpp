@@ -259,23 +259,27 @@ class AttackOrigins {
 };
 
 // The replay pictures at its start the ATVs its events name: the fallen by
-// their loss, the ATVs still standing by these events, one per chapter and
-// kind in a zone fought over: the holder, the attacks that wait where they
-// set off from, and attackers that took the zone there too, moving in.
+// their loss, the ATVs still standing by these events, one per ATV (the
+// replay counts the ATVs on a cell by its pictures, as it counts the
+// fallen) in a zone fought over: the holder that kept it in the zone, the
+// attacks that wait where they set off from, and attackers that took the
+// zone there too, moving in. (The zone a holder once came from says nothing
+// of where it stands now.)
 void PictureSurvivors(const CGZone& zone, bool newHolder, const AttackOrigins& origins,
                       SrvTerrainResult& out) {
-  const auto picture = [&](std::uint8_t chapter, const std::uint8_t* counts, bool movesIn) {
-    const std::uint16_t from = origins.Of(zone, chapter);
+  const auto picture = [&](std::uint8_t chapter, const std::uint8_t* counts, std::uint16_t from, bool movesIn) {
     const std::uint32_t kind = movesIn && from != zone.index ? kTerrainAtvMovesIn : kTerrainAtvPresent;
     const std::uint16_t to = kind == kTerrainAtvMovesIn ? zone.index : from;
     for (std::uint32_t k = 0; k < kAtvKinds; ++k) {
-      if (counts[k] != 0) AddEvent(out, from, to, kind, 0, kElementAtv, k, kElementAtv, k, chapter);
+      for (int n = 0; n < counts[k]; ++n) AddEvent(out, from, to, kind, 0, kElementAtv, k, kElementAtv, k, chapter);
     }
   };
-  if (zone.owner < kZoneUnknown) picture(zone.owner, zone.atvCounts, newHolder);
+  if (zone.owner < kZoneUnknown)
+    picture(zone.owner, zone.atvCounts, newHolder ? origins.Of(zone, zone.owner) : zone.index, newHolder);
   for (std::uint16_t i = 0; i < zone.attacking.count; ++i) {
     const ZoneAtvCount* e = zone.attacking.items[i];
-    if (e != nullptr && SrvChaptersHostile(zone.owner, e->chapter)) picture(e->chapter, e->counts, false);
+    if (e != nullptr && SrvChaptersHostile(zone.owner, e->chapter))
+      picture(e->chapter, e->counts, origins.Of(zone, e->chapter), false);
   }
 }
 

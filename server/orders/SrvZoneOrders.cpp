@@ -123,10 +123,19 @@ SrvOrderVerdict TakeFacility(SrvWorld& world, std::uint16_t chapter, std::span<c
   return SrvOrderVerdict::kAccepted;
 }
 
+// The facility's owner works it while nobody else holds the zone: building
+// the facility may have spent the last ATVs there, which leaves the zone
+// nobody's.
+CGZone* OwnFacilityZone(SrvWorld& world, std::uint16_t chapter, std::uint16_t asteroid, std::uint16_t zone) {
+  CGZone* z = ZoneOf(world, asteroid, zone);
+  if (z == nullptr || z->facilityOwner != chapter) return nullptr;
+  return z->owner == chapter || z->owner == kZoneNobody ? z : nullptr;
+}
+
 SrvOrderVerdict TakeConstruction(SrvWorld& world, std::uint16_t chapter, std::span<const std::uint8_t> p) {
   if (p.size() < kConstructionSize) return SrvOrderVerdict::kTooShort;
   if (ReadU16(p, 12) != chapter) return SrvOrderVerdict::kNotOwner;
-  CGZone* z = OwnZone(world, chapter, ReadU16(p, 8), ReadU16(p, 10));
+  CGZone* z = OwnFacilityZone(world, chapter, ReadU16(p, 8), ReadU16(p, 10));
   if (z == nullptr) return SrvOrderVerdict::kNotOwner;
   if ((z->facilities & FACILITY_ATV_CONSTRUCTION) == 0 || !z->atvConstruction) return SrvOrderVerdict::kBadOrder;
   std::copy_n(p.begin() + 14, kAtvKinds, z->atvConstruction.get());
@@ -147,26 +156,31 @@ SrvOrderVerdict TakeImprovement(SrvWorld& world, std::uint16_t chapter, std::spa
   return SrvOrderVerdict::kAccepted;
 }
 
-// The zone's ATV-construction block, paid from its asteroid's pool and its
-// owner's credits when they hold the whole price.
+// The zone's ATV-construction block, paid from its asteroid's pool and the
+// facility owner's credits when they hold the whole price; the ATVs are the
+// facility owner's, in a zone that is theirs or nobody's.
 void BuildZoneAtvs(SrvTurnContext& turn, const CGAsteroid& a, CGZone& z) {
   std::uint8_t* block = z.atvConstruction.get();
-  if (block == nullptr || z.owner >= kMaxChapters || (block[0] | block[1] | block[2] | block[3]) == 0) return;
+  const std::uint8_t builder = z.facilityOwner;
+  if (block == nullptr || (z.facilities & FACILITY_ATV_CONSTRUCTION) == 0 || builder >= kMaxChapters ||
+      (z.owner != builder && z.owner != kZoneNobody) ||
+      (block[0] | block[1] | block[2] | block[3]) == 0)
+    return;
   std::uint32_t cost[5] = {};
   for (int kind = 0; kind < kAtvKinds; ++kind) {
     std::int16_t each[5] = {};
     g_gameVariables.GetATVCosts(kind, each);
     for (int r = 0; r < 5; ++r) cost[r] += block[kind] * static_cast<std::uint32_t>(std::max<std::int16_t>(each[r], 0));
   }
-  CGChapter* owner = turn.world.Chapter(z.owner);
+  CGChapter* owner = turn.world.Chapter(builder);
   if (owner == nullptr || owner->credits < cost[4] || turn.world.poolDB.TakeMinerals(a.id, cost) == 0) return;
   owner->credits -= cost[4];
   for (int kind = 0; kind < kAtvKinds; ++kind) {
-    Land(z, z.owner, static_cast<std::uint8_t>(kind), block[kind]);
+    Land(z, builder, static_cast<std::uint8_t>(kind), block[kind]);
     block[kind] = 0;
   }
   z.dirty = 1;
-  turn.world.notices.Add(z.owner, kAtvsBuiltCategory, kAtvsBuiltCode, nullptr, nullptr,
+  turn.world.notices.Add(builder, kAtvsBuiltCategory, kAtvsBuiltCode, nullptr, nullptr,
                          static_cast<std::uint16_t>(z.index << 8), std::uint32_t{a.id} << 16, 0);
 }
 

@@ -222,3 +222,4 @@ set_tests_properties(Quenbar.SolarPositionsAgreeWithTheServer PROPERTIES TIMEOUT
   ENVIRONMENT "QUENBAR_CONFIG_DIR=${PROJECT_BINARY_DIR}/gamedata/config;QUENSRVR_SEED=7;QUENBAR_SEED=7"
   RUN_SERIAL TRUE
   FAIL_REGULAR_EXPRESSION "Sanitizer|runtime error")
+include(${CMAKE_CURRENT_LIST_DIR}/../terrain/terrain_e2e.cmake)

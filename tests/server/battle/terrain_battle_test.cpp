@@ -174,9 +174,9 @@ TEST_F(TerrainBattle, FacilitiesWithoutAtvsFallToAHostileAttack) {
 }
 
 // The replay starts from the ATVs its events picture: those that fall by
-// their loss, and every group still standing (holders and an attack that
+// their loss, and every ATV still standing (holders and an attack that
 // waits) by a start event of its own, or the replay would show the zone
-// emptied of them.
+// emptied of them, or fewer than stand.
 TEST_F(TerrainBattle, TheReplayPicturesEveryGroupLeftStanding) {
   CGZone& held = Zone(0);
   Hold(held, 0, {10, 0, 2, 0});
@@ -200,10 +200,11 @@ TEST_F(TerrainBattle, TheReplayPicturesEveryGroupLeftStanding) {
   std::multiset<Group> standing;
   for (CGZone* z : {&held, &taken}) {
     for (std::uint32_t k = 0; k < kAtvKinds; ++k) {
-      if (z->atvCounts[k] != 0) standing.insert({z->index, z->owner, k});
+      // One picture an ATV: the replay counts a cell's ATVs by its pictures.
+      for (int n = 0; n < z->atvCounts[k]; ++n) standing.insert({z->index, z->owner, k});
       for (std::uint16_t i = 0; i < z->attacking.count; ++i) {
         const ZoneAtvCount* waiting = z->attacking.GetAt(i);
-        if (waiting->counts[k] != 0) standing.insert({z->index, waiting->chapter, k});
+        for (int n = 0; n < waiting->counts[k]; ++n) standing.insert({z->index, waiting->chapter, k});
       }
     }
   }
@@ -243,7 +244,28 @@ TEST_F(TerrainBattle, AttackersAreDrawnInTheZoneTheySetOffFrom) {
     }
   }
   EXPECT_GT(shots, 0);
-  EXPECT_EQ(movedIn, 1);
+  EXPECT_EQ(movedIn, zone.atvCounts[0]) << "one an ATV";
+  EXPECT_GT(movedIn, 0);
+}
+
+// Holders that came into their zone in an earlier turn and keep it are
+// pictured in it, not in the zone they once set off from.
+TEST_F(TerrainBattle, HoldersThatKeepTheirZoneArePicturedInIt) {
+  CGZone& zone = Zone(3);
+  Hold(zone, 0, {12, 0, 1, 0});
+  world.atvOrigins[SrvAtvOriginKey(kField, 3, 0)] = 2;
+  world.atvOrigins[SrvAtvOriginKey(kField, 3, 8)] = 4;
+  Attack(zone, 8, {1, 0, 0, 0});
+  auto turn = Resolve();
+  ASSERT_EQ(zone.owner, 0);
+  int holders = 0;
+  for (const TerrainEvent& e : Recorded(*turn, 0)) {
+    if (e.a != kTerrainAtvPresent || e.w != 0) continue;
+    ++holders;
+    EXPECT_EQ(e.d, 3u);
+    EXPECT_EQ(e.g, 3u);
+  }
+  EXPECT_EQ(holders, zone.atvCounts[0] + zone.atvCounts[2]) << "one an ATV";
 }
 
 TEST_F(TerrainBattle, ALongFightStopsAtTheRoundCapAndAnUndecidedAttackWaits) {
@@ -329,7 +351,8 @@ TEST_F(TerrainBattle, BombardmentWrecksTheDefencesOpeningFireAndAdvancesAreRecor
 }
 
 // A turn without a fight on the surface still tells its surface events,
-// without a battle notice; a turn with none tells nothing.
+// with a notice of movement to review in place of a battle's; a turn with
+// none tells nothing.
 TEST_F(TerrainBattle, SurfaceEventsWithoutAFightComeWithoutANotice) {
   world.atvOrigins[SrvAtvOriginKey(kField, 6, 8)] = 2;
   Zone(6).arriving.InsertAt(new ZoneAtvCount{8, {0, 2, 0, 0}}, 0);
@@ -337,8 +360,14 @@ TEST_F(TerrainBattle, SurfaceEventsWithoutAFightComeWithoutANotice) {
   SrvResolveZones(*turn);
   SrvResolveBattles(*turn);
   EXPECT_EQ(Recorded(*turn, 8).size(), 1u);
-  for (const SrvPacket& p : OfType(*turn, 8, 1500)) EXPECT_NE(ReadU16(p, 10), 411);
+  int movement = 0;
+  for (const SrvPacket& p : OfType(*turn, 8, 1500)) {
+    EXPECT_NE(ReadU16(p, 10), 411);
+    movement += ReadU16(p, 10) == 424 && ReadU32(p, 144) == kField;
+  }
+  EXPECT_EQ(movement, 1);
   EXPECT_TRUE(OfType(*turn, 0, 602).empty());
+  EXPECT_TRUE(OfType(*turn, 0, 1500).empty());
 }
 
 }  // namespace

@@ -431,6 +431,33 @@ TEST_F(SrvOrders, AtvsSentToAFreeZoneHoldItAfterTheTurnAndOnlyTheHoldersAtvsGo) 
   g_gameVariables.costStorageFacility = cost;
 }
 
+// Building an ATV-construction facility may spend the zone's last ATVs,
+// which leaves the zone nobody's: its owner still orders ATVs from it, and
+// they are theirs after the turn, but not once another chapter holds it.
+TEST_F(SrvOrders, AnEmptiedZonesFacilityOwnerStillBuildsAtvsThere) {
+  const std::uint16_t home = World().Chapter(kMine)->homeAsteroid;
+  CGZone* zone = World().solar.GetAsteroid(home)->GetZone(1);
+  ASSERT_EQ(zone->owner, kZoneNobody);
+  zone->SetOwner(kMine);
+  zone->SetAtvCounts(0, 0, 0, g_gameVariables.costATVConstructionFacility);
+  auto facility = Pkt<20>(PKT_TERRAIN_VIEW_611).U16(8, home).U16(10, kMine).U16(12, 1);
+  ASSERT_TRUE(game.Receive(7, facility.U32(16, FACILITY_ATV_CONSTRUCTION)));
+  ASSERT_EQ(zone->owner, kZoneNobody) << "the facility took the zone's last ATVs";
+  EXPECT_EQ(zone->facilityOwner, kMine);
+
+  auto build = [&] {
+    return game.Receive(7, Pkt<20>(PKT_TERRAIN_VIEW_612).U16(8, home).U16(10, 1).U16(12, kMine).U8(14, 2));
+  };
+  ASSERT_TRUE(build());
+  EndTurn();
+  EXPECT_EQ(zone->owner, kMine);
+  EXPECT_EQ(zone->atvCounts[ATV_COMBAT], 2);
+
+  // Once another chapter holds the zone, the facility's owner builds nothing there.
+  zone->SetOwner(9);
+  EXPECT_FALSE(build());
+}
+
 TEST_F(SrvOrders, AFileWhoseUnitsDoNotReadLeavesTheRunningGameWhole) {
   CGUnit* unit = UnitOf(kMine);
   const std::uint32_t id = unit->id;
