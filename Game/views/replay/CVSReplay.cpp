@@ -208,6 +208,9 @@ void CVSReplay::StartReplay(std::uint16_t asteroid) {
   destructionStage = 0;
   flash.Clear();
   soundsFrozen = false;
+  // The effects step on the shared animation clock: from its start, a battle
+  // plays the same each time, whatever the view before it left there.
+  g_animElapsedMs = 0;
   ticker.Start();
   PlayBattleMusic();
   overlap.seed(asteroid + 1u);

@@ -47,7 +47,13 @@ bool FiniteVector(const float v[3]) {
          v[0] * v[0] + v[1] * v[1] + v[2] * v[2] > 1e-6f;
 }
 
-bool InfoPanelCovers() { return g_infoPanelVisible != 0 || g_stillWorld; }
+// A scripted run keeps the world still so that captures taken after waits on
+// the server repeat; a battle replay is nothing but its animation, takes no
+// such wait once started, and would never end if kept still.
+bool InfoPanelCovers() {
+  const bool replaying = g_currentView && g_currentView->GetViewType() == VIEW_SPACE_REPLAY;
+  return g_infoPanelVisible != 0 || (g_stillWorld && !replaying);
+}
 
 // Little-endian fields of the camera block.
 namespace bytes {
@@ -116,7 +122,7 @@ CVB3DView::CVB3DView(plat::HWND window, plat::HINSTANCE instance) : CVGeneric(wi
   }
   displayList = new DisplayList(g_sgWorld);
   // Nothing animates while the info panel covers the picture (nor in a
-  // scripted run).
+  // scripted run, but for a battle replay).
   g_dispAnimationPaused = InfoPanelCovers;
   ++g_live3DViews;
   g_frameRate = 10.0;

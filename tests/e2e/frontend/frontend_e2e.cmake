@@ -223,3 +223,4 @@ set_tests_properties(Quenbar.SolarPositionsAgreeWithTheServer PROPERTIES TIMEOUT
   RUN_SERIAL TRUE
   FAIL_REGULAR_EXPRESSION "Sanitizer|runtime error")
 include(${CMAKE_CURRENT_LIST_DIR}/../terrain/terrain_e2e.cmake)
+include(${CMAKE_CURRENT_SOURCE_DIR}/e2e/battle/battle_e2e.cmake)

@@ -1,0 +1,28 @@
+# A space battle in a started game against the real server (its world fixed
+# by the seed): the player's fleet meets another guild's units, and the
+# battle's combat summary, details and replay are opened and compared with
+# golden captures. The battle leaves its replay and log files in the save
+# folder; the runs remove them again. The player has the music off: the
+# music's next track is drawn from the program's random numbers when a track
+# ends on the wall clock, which would make the pictures after it vary.
+set(quen_battle_dir ${CMAKE_CURRENT_SOURCE_DIR}/e2e/battle)
+set(quen_battle_leaves SAVE/autosave.*,SAVE/asavebak.*,SAVE/*.rpl,SAVE/*.tlg)
+# The replay played to "Review complete": its start, a shield flash, a restart
+# into slow review, the scout's destruction flash and the end.
+add_test(NAME Quenbar.SpaceBattleReviewedAndReplayed
+  COMMAND ${CMAKE_COMMAND} -DQUENBAR=$<TARGET_FILE:quenbar> -DSCRIPT=${quen_battle_dir}/battle.txt
+    -DWORKDIR=${PROJECT_BINARY_DIR}/gamedata/c/QUENBAR -DGOLDEN=${quen_battle_dir}/golden
+    -DCAPTURES=battle_summary.png,battle_details.png,battle_start.png,battle_shield_flash.png,battle_slow_review.png,battle_destruction_flash.png,battle_complete.png
+    -DUSERINFO=${quen_battle_dir}/UserInfo.dat -DSERVER_LOG=${quen_battle_dir}/battle.log
+    -DLEAVES=${quen_battle_leaves}
+    -P ${quen_fe_dir}/run_and_compare.cmake)
+# The same battle with its replay file deleted before VIEW REPLAY: the
+# battle's asteroid is shown in its space instead.
+add_test(NAME Quenbar.SpaceBattleWithoutItsReplayFile
+  COMMAND sh ${quen_battle_dir}/run_without_replay.sh $<TARGET_FILE:quenbar> ${PROJECT_BINARY_DIR}/gamedata/c/QUENBAR
+    ${quen_battle_dir}/UserInfo.dat ${quen_battle_dir}/without_replay.txt ${quen_battle_dir}/golden battle_no_replay.png)
+set_tests_properties(Quenbar.SpaceBattleReviewedAndReplayed Quenbar.SpaceBattleWithoutItsReplayFile PROPERTIES
+  TIMEOUT 150
+  ENVIRONMENT "QUENBAR_CONFIG_DIR=${PROJECT_BINARY_DIR}/gamedata/config;QUENSRVR_SEED=7;QUENBAR_SEED=7"
+  RUN_SERIAL TRUE
+  FAIL_REGULAR_EXPRESSION "Sanitizer|runtime error")

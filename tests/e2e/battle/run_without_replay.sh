@@ -1,0 +1,56 @@
+#!/bin/sh
+# Runs SCRIPT headless in WORKDIR from the settings file USERINFO and deletes
+# the battle's replay file (SAVE/35.rpl) once the game has written it, while
+# the script sleeps on the wall clock. The run fails unless every wait of
+# the script was met, the file was found and deleted, and each capture in
+# CAPTURES (comma-separated) equals its copy in GOLDEN; with
+# QUEN_REFRESH_GOLDENS=1 the captures are copied into GOLDEN instead.
+# Usage: run_without_replay.sh QUENBAR WORKDIR USERINFO SCRIPT GOLDEN CAPTURES
+set -u
+quenbar=$1 workdir=$2 userinfo=$3 script=$4 golden=$5 captures=$6
+replay=SAVE/35.rpl
+err=$(mktemp) || exit 1
+cd "$workdir" || exit 1
+trap 'rm -f "$err" SAVE/autosave.* SAVE/asavebak.* SAVE/*.rpl SAVE/*.tlg' EXIT
+cp "$userinfo" UserInfo.dat || exit 1
+old_ifs=$IFS
+IFS=,
+set -- $captures
+IFS=$old_ifs
+rm -f "$@" "$replay"
+"$quenbar" --headless --script "$script" 2>"$err" &
+pid=$!
+# The file appears with the fourth turn's results, a few seconds in; the
+# script then sleeps 4 s on the wall clock.
+deleted=
+tries=0
+while [ -z "$deleted" ] && [ $tries -lt 1200 ] && kill -0 $pid 2>/dev/null; do
+  if [ -f "$replay" ]; then
+    sleep 1
+    rm -f "$replay" && deleted=1
+  else
+    sleep 0.1
+    tries=$((tries + 1))
+  fi
+done
+[ -n "$deleted" ] || kill $pid 2>/dev/null
+wait $pid
+rc=$?
+failed=
+[ -n "$deleted" ] || failed="the replay file never appeared"
+if grep -q "script line" "$err"; then failed="a wait of the script was not met"; fi
+# A run into a started game is told to quit at its end.
+[ $rc -eq 0 ] || grep -q "told to quit" "$err" || failed="quenbar ended with $rc"
+for capture in "$@"; do
+  if [ "${QUEN_REFRESH_GOLDENS:-0}" = 1 ]; then
+    cp "$capture" "$golden/" || failed="no capture $capture"
+  elif ! cmp -s "$capture" "$golden/$capture"; then
+    echo "$capture differs from $golden/$capture (if the change is meant, run again with QUEN_REFRESH_GOLDENS=1)"
+    failed="captures differ"
+  fi
+done
+cat "$err"
+if [ -n "$failed" ]; then
+  echo "$failed"
+  exit 1
+fi
