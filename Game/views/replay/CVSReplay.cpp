@@ -19,6 +19,7 @@
 #include "Game/panels/CVData.h"
 #include "Game/panels/CVNotify.h"
 #include "Game/views/frame/OrderFeedback.h"
+#include "Game/views/frame/SettingsApplication.h"
 #include "Game/views/space/CVAstSpace.h"
 #include "Game/views/world/CVDispExp.h"
 #include "Game/views/world/CVDispObj.h"
@@ -138,6 +139,13 @@ void CVSReplay::BuildScene() {
   const float forward[3] = {0.f, 0.f, 1.f}, up[3] = {0.f, 1.f, 0.f};
   w->SetCameraOrientationNow(forward, up);
   w->SetCameraPosition(kCentre, kCentre, 1065.0);
+  // The player may have turned the fog off; a shown grid is made again under the new fog.
+  if (!ApplicationDistanceFogOn()) {
+    const bool grid = g_gridShown != 0;
+    if (grid) RebuildGrid();
+    SetDistanceFog(0);
+    if (grid) RebuildGrid();
+  }
 }
 
 void CVSReplay::CreateButtons() {

@@ -12,11 +12,13 @@
 #include <string>
 #include <vector>
 
+#include "Game/app/AppGlobals.h"
 #include "Game/base/GInstData.h"
 #include "Game/views/replay/CVSReplay.h"
 #include "Game/views/space/CVAstSpace.h"
 #include "Game/views/world/CVDispExp.h"
 #include "Game/views/world/CVDispUnt.h"
+#include "Game/views/world/CVSgWorld.h"
 #include "Game/views/world/DisplayList.h"
 #include "platform/core/files.h"
 #include "platform/user/keys.h"
@@ -62,6 +64,7 @@ class ReplayView : public space_test::SpaceWorld {
     view.reset();
     plat::remove(FilePath().c_str());
     g_replayMode = 0;
+    g_stillWorld = false;
     CVAstSpace::labelsOn = 0;
     g_pendingOrderOption = 0xFF;
     SpaceWorld::TearDown();
@@ -179,6 +182,38 @@ TEST_F(ReplayView, StartsOnlyWithAnAsteroidAndReadsTheFirstPhaseAfterTenFrames) 
   EXPECT_DOUBLE_EQ(g_frameRate, 25.0);
   v.PlayFrameAnimation(150);
   EXPECT_DOUBLE_EQ(g_frameRate, 10.0);
+}
+
+// A scripted run keeps the 3D world still so that its pictures repeat; a
+// replay is nothing but its animation and must still reach its end there, in
+// the same steps whatever the view before it left on the animation clock.
+TEST_F(ReplayView, PlaysToItsEndInAStillWorldTheSameFromAnyAnimationStep) {
+  Store(Battle());
+  g_stillWorld = true;
+  struct Frame {
+    std::uint8_t phase, mine, theirs;
+    bool victimWrecked;
+    bool operator==(const Frame&) const = default;
+  };
+  auto play = [&](std::uint32_t elapsedBefore) {
+    CVSReplay& v = Make();
+    g_animElapsedMs = elapsedBefore;
+    Begin(v);
+    std::vector<Frame> frames;
+    while (!v.complete() && frames.size() < static_cast<std::size_t>(kMostFrames)) {
+      // The program's frame period: the effects step every third frame.
+      v.PlayFrameAnimation(35);
+      // The departing unit leaves the display list.
+      auto state = [&](const CGUnit* u) -> std::uint8_t { return Object(v, u) ? CVSReplay::StateOf(Object(v, u)) : 0xFF; };
+      frames.push_back({v.phase(), state(mine), state(theirs), Object(v, victim) && Object(v, victim)->wreck != 0});
+    }
+    EXPECT_TRUE(v.complete()) << "from animation step " << elapsedBefore;
+    return frames;
+  };
+  const std::vector<Frame> fromStart = play(0);
+  EXPECT_TRUE(fromStart.back().victimWrecked);
+  EXPECT_TRUE(fromStart == play(70));
+  EXPECT_TRUE(fromStart == play(40));
 }
 
 TEST_F(ReplayView, PlaysTheBattleInOrderToReviewComplete) {
