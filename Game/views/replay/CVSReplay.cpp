@@ -219,6 +219,8 @@ void CVSReplay::StartReplay(std::uint16_t asteroid) {
   // The effects step on the shared animation clock: from its start, a battle
   // plays the same each time, whatever the view before it left there.
   g_animElapsedMs = 0;
+  // The asteroid may have been renamed since the last battle shown.
+  battleLineFor = kNoLine;
   ticker.Start();
   PlayBattleMusic();
   overlap.seed(asteroid + 1u);
@@ -356,16 +358,27 @@ void CVSReplay::DrawStatusText() {
     return;
   }
   DrawUnitLabels();
+  // The two lines change with the battle and the phase only: a frame does not
+  // format them again.
   if (!g_statusShown) {
     if (CGAsteroid* a = orders::FindAsteroid(battleAsteroid)) {
-      const std::string line = Text("BATTLEAT", a->GetName());
-      DrawViewportText(line.c_str(), 0, 3, kViewportWidth, kBattleColour, DT_CENTER, 1, 0);
+      if (battleLineFor != battleAsteroid) {
+        battleLine = Text("BATTLEAT", a->GetName());
+        battleLineFor = battleAsteroid;
+      }
+      DrawViewportText(battleLine.c_str(), 0, 3, kViewportWidth, kBattleColour, DT_CENTER, 1, 0);
     }
   }
   const bool paused = g_replayMode == 1;
   // Before the first phase is read the number is 0.
   const int phase = ticker.phase() == replay::ReplayTicker::kNotStarted ? 0 : ticker.phase();
-  const std::string line = Text(ticker.PhaseTextId(paused), phase);
+  const char* id = ticker.PhaseTextId(paused);
+  if (id != phaseLineId || phase != phaseLineNumber) {
+    phaseLine = Text(id, phase);
+    phaseLineId = id;
+    phaseLineNumber = phase;
+  }
+  const std::string& line = phaseLine;
   // Bold text is refused this low in the viewport.
   DrawViewportText(line.c_str(), 0, 351, kViewportWidth, kPhaseColour, DT_CENTER, 0, 0);
   CVGeneric::DrawStatusText();

@@ -17,6 +17,7 @@
 #include <cstdint>
 #include <optional>
 #include <random>
+#include <string>
 
 #include "Game/views/replay/EventBar.h"
 #include "Game/views/replay/ReplayReader.h"
@@ -164,6 +165,13 @@ class CVSReplay : public CVB3DView, private replay::ReplaySink, private replay::
   std::uint16_t debrisLastFrame = 0;
   // The movement phases are over: the engine sounds no longer follow the camera.
   bool soundsFrozen = false;
+  // The status lines as last formatted, and what they were formatted for.
+  static constexpr std::uint32_t kNoLine = 0xFFFFFFFFu;
+  std::string battleLine;
+  std::uint32_t battleLineFor = kNoLine;
+  std::string phaseLine;
+  const char* phaseLineId = nullptr;
+  int phaseLineNumber = -1;
 
  private:
   // --- ReplaySink ---

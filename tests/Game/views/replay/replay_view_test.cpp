@@ -442,6 +442,37 @@ TEST_F(ReplayView, AMissingFileSwitchesAwayAndADamagedOneAlwaysEnds) {
   beyond.ToggleUnitHalos();
 }
 
+// The status lines are formatted once and kept: they must still follow the
+// phase, the pause and a renamed asteroid's next battle.
+TEST_F(ReplayView, TheStatusLinesFollowThePhaseThePauseAndTheAsteroidsName) {
+  g_gameData->solarDB.GetAsteroid(kBattle)->SetName("Vesta");
+  Store(Battle());
+  CVSReplay& v = Make();
+  Begin(v);
+  v.DrawStatusText();
+  EXPECT_NE(v.battleLine.find("Vesta"), std::string::npos) << v.battleLine;
+  const std::string start = v.phaseLine;
+  ASSERT_TRUE(RunUntil(v, [&] { return v.phase() == 1; }));
+  v.DrawStatusText();
+  EXPECT_NE(v.phaseLine, start);
+  EXPECT_NE(v.phaseLine.find('1'), std::string::npos) << v.phaseLine;
+  const std::string running = v.phaseLine;
+  g_replayMode = 1;
+  v.DrawStatusText();
+  EXPECT_NE(v.phaseLine, running) << "paused";
+  g_replayMode = 2;
+  v.DrawStatusText();
+  EXPECT_EQ(v.phaseLine, running);
+  ASSERT_TRUE(RunToEnd(v));
+  v.DrawStatusText();
+  EXPECT_NE(v.phaseLine, running) << "complete";
+  g_gameData->solarDB.GetAsteroid(kBattle)->SetName("Pallas");
+  v.GoToView(VIEW_SPACE_REPLAY, static_cast<LPARAM>(kBattle | 0xFFFF0000u));
+  Begin(v);
+  v.DrawStatusText();
+  EXPECT_NE(v.battleLine.find("Pallas"), std::string::npos) << v.battleLine;
+}
+
 TEST_F(ReplayView, WhatThePlayerSeesFromStartToReviewComplete) {
   g_gameData->solarDB.GetAsteroid(kBattle)->SetName("Vesta");
   // The other guild's pictures, for its units in the goto bar.
