@@ -47,6 +47,9 @@ constexpr COLORREF kWhite = 0xFFFFFF;
 constexpr COLORREF kYellow = 0x00FFFF;
 constexpr COLORREF kPaleYellow = 0xD7FFFF;
 constexpr int kCaptionWidth = 73;
+// A goto-bar entry's picture.
+constexpr LONG kEntryWidth = 73;
+constexpr LONG kEntryHeight = 65;
 
 enum SoundKind { kFireSound, kHitSound, kShieldSound };
 
@@ -70,10 +73,23 @@ bool CarriesExplosionOf(CVDispObj* carrier, std::uint32_t tag) {
   return false;
 }
 
+// A picture of an entry, at most the entry's size: the module pictures are
+// made for the data panel and would spill under the goto bar, where nothing
+// draws over them again; a larger one shows its middle.
 void DrawPicture(const std::string& name, HMODULE module, DWORD colourKey, LONG x, LONG y) {
   if (!g_viewDDraw || !module) return;
   CSprite sprite(g_viewDDraw, colourKey, module, name.c_str(), x, y, 0);
-  DrawViewSprite(&sprite, x, y, nullptr);
+  const LONG width = static_cast<LONG>(sprite.width), height = static_cast<LONG>(sprite.height);
+  RECT source{0, 0, width, height};
+  if (width > kEntryWidth) {
+    source.left = (width - kEntryWidth) / 2;
+    source.right = source.left + kEntryWidth;
+  }
+  if (height > kEntryHeight) {
+    source.top = (height - kEntryHeight) / 2;
+    source.bottom = source.top + kEntryHeight;
+  }
+  DrawViewSprite(&sprite, x, y, &source);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -14,6 +15,7 @@
 
 #include "Game/app/AppGlobals.h"
 #include "Game/base/GInstData.h"
+#include "Game/rules/GModuleDB.h"
 #include "Game/views/replay/CVSReplay.h"
 #include "Game/views/space/CVAstSpace.h"
 #include "Game/views/world/CVDispExp.h"
@@ -471,6 +473,29 @@ TEST_F(ReplayView, TheStatusLinesFollowThePhaseThePauseAndTheAsteroidsName) {
   Begin(v);
   v.DrawStatusText();
   EXPECT_NE(v.battleLine.find("Pallas"), std::string::npos) << v.battleLine;
+}
+
+// The goto bar's entries are 73 x 65 pixels; the frame under the bar is
+// never drawn again, so no picture of an event may reach it.
+TEST_F(ReplayView, EventPicturesStayInsideTheGotoBar) {
+  // The weapon shows a real module picture, made for the data panel's size.
+  ASSERT_NE(g_gameData->moduleDB, nullptr);
+  ModuleRecord* weapon = g_gameData->moduleDB->GetRecord(kWeapon);
+  ASSERT_NE(weapon, nullptr);
+  std::snprintf(weapon->imageName, sizeof weapon->imageName, "%s", "xasm1");
+  Store(Battle());
+  CVSReplay& v = Make();
+  Begin(v);
+  FlushScreen();
+  const plat::RECT under{0, 75, 800, 98};
+  const plat::Image before = quentest::ScreenArea(under);
+  ASSERT_TRUE(RunUntil(v, [&] { return CVSReplay::StateOf(Object(v, mine)) == CVSReplay::kShotFlying; }));
+  EventRecord event;
+  ASSERT_TRUE(CVSReplay::CurrentEvent(Object(v, mine), &event));
+  v.ShowEvent(event);
+  FlushScreen();
+  EXPECT_EQ(v.eventBar[1].kind, replay::kBarModule);
+  EXPECT_TRUE(quentest::ScreenArea(under).rgb == before.rgb);
 }
 
 TEST_F(ReplayView, WhatThePlayerSeesFromStartToReviewComplete) {
