@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <map>
 #include <optional>
 #include <random>
@@ -308,6 +310,49 @@ TEST_F(ReplayReaderTest, EveryCutAndDamagedFileEnds) {
   EXPECT_TRUE(scene.units.empty());
   EXPECT_FALSE(reader->ReadMovementPhase());
   EXPECT_EQ(reader->lastCode(), replay::kStop);
+}
+
+// A battle a real game fought (a fleet of the first chapter meeting another
+// guild's at its home asteroid, 35): read whole as the server wrote it, then
+// cut at every byte.
+TEST_F(ReplayReaderTest, ARealGamesReplayIsReadWholeAndEveryCutEnds) {
+  std::vector<std::uint8_t> whole;
+  {
+    const std::string path = std::string(QUEN_SOURCE_DIR) + "/tests/Game/views/replay/data/coriasill.rpl";
+    std::FILE* in = std::fopen(path.c_str(), "rb");
+    ASSERT_NE(in, nullptr) << path;
+    for (int c = std::fgetc(in); c != EOF; c = std::fgetc(in)) whole.push_back(static_cast<std::uint8_t>(c));
+    std::fclose(in);
+  }
+  std::uint16_t asteroid = 0;
+  ASSERT_TRUE(Start(whole, &asteroid));
+  EXPECT_EQ(asteroid, 35);
+  std::map<std::uint8_t, int> kinds;
+  int phases = 0;
+  while (reader->ReadMovementPhase()) ++phases;
+  const std::size_t shots = scene.events.size();
+  const bool battle = reader->ReadBattleSection();
+  for (const EventRecord& e : scene.events) ++kinds[e.U8(EventRecord::kKind)];
+  // Four fighters and the one that arrived as it was fought; the server's
+  // log counts the 32 shots of its ten phases: 8 misses, 23 hits and the kill
+  // of the first chapter's scout (9), whose destruction opens the battle
+  // section before four scans.
+  EXPECT_EQ(scene.units.size(), 5u);
+  EXPECT_EQ(scene.joined.size(), 1u);
+  EXPECT_EQ(phases, 10);
+  EXPECT_EQ(shots, 32u);
+  EXPECT_TRUE(battle);
+  EXPECT_EQ(kinds, (std::map<std::uint8_t, int>{{replay::kDestroyed, 1}, {replay::kScan, 4}, {replay::kMiss, 8},
+                                                 {replay::kHit, 23}, {replay::kKill, 1}}));
+  ASSERT_EQ(scene.wrecks, std::vector<std::uint32_t>{9});
+  const auto kill = std::find_if(scene.events.begin(), scene.events.end(),
+                                 [](const EventRecord& e) { return e.U8(EventRecord::kKind) == replay::kKill; });
+  ASSERT_NE(kill, scene.events.end());
+  EXPECT_EQ(kill->U32(EventRecord::kTarget), 9u);
+  for (std::size_t cut = 0; cut < whole.size(); ++cut) {
+    const int read = ReadAll({whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(cut)});
+    ASSERT_LE(read, phases) << "cut at " << cut;
+  }
 }
 
 TEST_F(ReplayReaderTest, ManyNestedShotsCostNoStack) {
