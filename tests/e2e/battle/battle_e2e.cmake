@@ -13,7 +13,7 @@ set(quen_battle_leaves SAVE/autosave.*,SAVE/asavebak.*,SAVE/*.rpl,SAVE/*.tlg)
 add_test(NAME Quenbar.SpaceBattleReviewedAndReplayed
   COMMAND ${CMAKE_COMMAND} -DQUENBAR=$<TARGET_FILE:quenbar> -DSCRIPT=${quen_battle_dir}/battle.txt
     -DWORKDIR=${PROJECT_BINARY_DIR}/gamedata/c/QUENBAR -DGOLDEN=${quen_battle_dir}/golden
-    -DCAPTURES=battle_summary.png,battle_details.png,battle_start.png,battle_shield_flash.png,battle_slow_review.png,battle_destruction_flash.png,battle_complete.png,battle_exit.png,battle_from_notice.png
+    -DCAPTURES=battle_summary.png,battle_details.png,battle_details_more.png,battle_start.png,battle_shield_flash.png,battle_slow_review.png,battle_destruction_flash.png,battle_complete.png,battle_exit.png,battle_from_notice.png
     -DUSERINFO=${quen_battle_dir}/UserInfo.dat -DSERVER_LOG=${quen_battle_dir}/battle.log
     -DLEAVES=${quen_battle_leaves}
     -P ${quen_fe_dir}/run_and_compare.cmake)
