@@ -561,6 +561,9 @@ void CVTReplay::Landing() {
     Add(atv);
     RegisterForRemoval(atv);
     CSpriteMover* pod = EventMover(e, 0);
+    // The start picture may have made this mover an ATV's, counted in the
+    // cell's label: a pod is not.
+    pod->labelFlag = 0;
     pod->ClearFrames();
     pod->width = 0;
     const Pos corner = Corner(cell);
@@ -675,7 +678,6 @@ void CVTReplay::BombardmentHits() {
 void CVTReplay::PodsUnderFire() {
   ApplyRemovals();
   phase = 9;
-  std::vector<CSpriteMover*> hidden;
   for (int i = 0; i < EventCount(); ++i) {
     TerrainEvent& e = *Event(i);
     Pos cell;
@@ -796,17 +798,19 @@ void CVTReplay::GunfireHits() {
   for (int i = 0; i < EventCount(); ++i) {
     TerrainEvent& e = *Event(i);
     Pos at;
-    if (e.a != EV_HIT || !CellPos(e.d, e.sourceValue, &at)) continue;
+    if (e.a != EV_HIT) continue;
+    if (e.sourceType != T_DESTROYED && e.sourceType != T_SHIELD) {
+      Trace("Inapplicable type in this phase");
+      continue;
+    }
+    if (!CellPos(e.d, e.sourceValue, &at)) continue;
     CSpriteMover* m = EventMover(e, 1);
     if (e.sourceType == T_DESTROYED) {
       Explode(m, at);
       RegisterForRemoval(m);
       PlaySound("atvexpl.wav", at.x);
-    } else if (e.sourceType == T_SHIELD) {
-      Shield(m, at, kBlastSteps);
     } else {
-      Trace("Inapplicable type in this phase");
-      continue;
+      Shield(m, at, kBlastSteps);
     }
     Add(m);
   }

@@ -771,7 +771,10 @@ int CVTerrain::ShowContextMenu(int x, int y) {
 
 LRESULT CVTerrain::OnMenuCommand(std::uint32_t id) {
   if (id == MENU_SET_GOTO) {
-    SetGotoSlot(menuX / 80, GOTO_TERRAIN_ASTEROID, asteroidId, 1);
+    // The goto bar's own menu opened over the slot it names.
+    int slotX = 0;
+    if (g_popupMenu) g_popupMenu->GetPosition(&slotX, nullptr);
+    SetGotoSlot(slotX / 80, GOTO_TERRAIN_ASTEROID, asteroidId, 1);
     ClosePopupMenu();
     return 1;
   }

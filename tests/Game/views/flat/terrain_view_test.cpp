@@ -30,6 +30,7 @@
 #include "Game/rules/GRulesLinks.h"
 #include "Game/views/flat/CVTReplay.h"
 #include "Game/views/flat/CVTerrain.h"
+#include "Game/views/frame/CPopupMenu.h"
 #include "media/CImageButton.h"
 #include "platform/core/clock.h"
 #include "platform/core/random.h"
@@ -327,6 +328,29 @@ TEST_F(TerrainView, LeavingPostsTheSwitch) {
   EXPECT_EQ(view->OnCommand(310), 1);
   EXPECT_EQ(view->OnCommand(999), 0);
   EXPECT_EQ(Switches().size(), 1u);
+}
+
+TEST_F(TerrainView, SetGotoMarksTheSlotUnderTheBarMenu) {
+  Show();
+  // A zone's popup opened far to the right first, then the goto bar's own
+  // menu over slot 3: the asteroid goes into slot 3.
+  int zone = 1;
+  while (CellPoint(zone, 0).first / 80 < 5) ++zone;
+  const auto [zx, zy] = CellPoint(zone, 0);
+  backend->PressKey(VK_ESCAPE, 10);
+  view->ShowContextMenu(zx, zy);
+  const std::size_t barSlot = 3 + kGotoColumns * g_gotoGroup;
+  const std::size_t zoneSlot = static_cast<std::size_t>(zx / 80) + kGotoColumns * g_gotoGroup;
+  const GotoEntry before = g_gotoSlots[zoneSlot];
+  g_gotoSlots[barSlot] = GotoEntry{GOTO_ASTEROID, 1};
+  backend->PressKey(VK_ESCAPE, 10);
+  view->ShowContextMenu(250, 40);
+  ASSERT_NE(g_popupMenu, nullptr);
+  EXPECT_EQ(view->OnMenuCommand(CVTerrain::MENU_SET_GOTO), 1);
+  EXPECT_EQ(g_gotoSlots[barSlot].kind, GOTO_TERRAIN_ASTEROID);
+  EXPECT_EQ(g_gotoSlots[barSlot].id, kShown);
+  EXPECT_EQ(g_gotoSlots[zoneSlot].kind, before.kind);
+  EXPECT_EQ(g_gotoSlots[zoneSlot].id, before.id);
 }
 
 TEST_F(TerrainView, AutomanageOnlyWhenAlone) {
@@ -732,6 +756,24 @@ TEST_F(TerrainReplay, LeavingEndsTheReplayMode) {
   EXPECT_EQ(replay->Movers().head, nullptr);
   for (int i = 0; i < Shown()->GetTerrainEventCount(); ++i) EXPECT_EQ(Shown()->GetTerrainEvent(i)->mover, nullptr);
   EXPECT_EQ(Switches(), (std::vector<std::pair<std::uint32_t, std::uint32_t>>{{VIEW_TERRAIN, 0xFFFF0002u}}));
+}
+
+TEST_F(TerrainReplay, APodCarriesNoLabelAndAStrayHitNoMover) {
+  // A pick-up whose start picture stands an ATV at its cell: the event's
+  // mover turns pod and leaves the cell's count; a hit of a type that phase
+  // cannot show makes no mover at all.
+  Record({{1, 0, 1, 4, 2, 1, 4, 2, kLocal},
+          {12, 0, 4, 11, 0, 1, 12, 0, kForeign},
+          {13, 0, 4, 12, 0, 1, 12, 0, kForeign}});
+  Start();
+  AdvanceVirtualClock(40);
+  replay->PlayFrameAnimation(40);
+  ASSERT_EQ(replay->Phase(), 1u);
+  ASSERT_NE(Shown()->GetTerrainEvent(0)->mover, nullptr);
+  EXPECT_EQ(Shown()->GetTerrainEvent(0)->mover->labelFlag, 0u);
+  std::vector<std::uint32_t> phases = PlayToEnd();
+  EXPECT_EQ(phases.back(), CVTReplay::kLastPhase);
+  EXPECT_EQ(Shown()->GetTerrainEvent(2)->mover, nullptr);
 }
 
 TEST_F(TerrainReplay, HostileEventsShowNothingAndEnd) {
