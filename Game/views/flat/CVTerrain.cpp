@@ -244,12 +244,14 @@ void CVTerrain::Build() {
   hoverShown = 0;
   shownGotoKind = 0xFFFF;
   if (placement) {
+    // A rebuild keeps what is placed: the ATVs already picked up have left
+    // their zones, and only this block can give them back or take them aboard.
     if (!built) {
       kindToggles.fill(0);
       landingBlock.fill(0);
       landingPending = 0;
+      pickupBlock.fill(0);
     }
-    pickupBlock.fill(0);
     SetCursorSet(CURSOR_LAND);
   }
   RedrawAllZones(0);

@@ -646,6 +646,22 @@ TEST_F(TerrainPlacement, PickingUpSendsEachAndStopsAtFifteen) {
   EXPECT_EQ(unit->GetOrder(0)->head[5], kShown);
 }
 
+TEST_F(TerrainPlacement, ARebuiltScreenKeepsWhatWasPickedUp) {
+  unit->atvCargo = {0, 0, 0, 0};
+  Shown()->GetZone(9)->SetAtvCounts(6, 0, 0, 0);
+  Enter(0);
+  Click(9, 0, MK_CONTROL);
+  ASSERT_EQ(view->PickedCount(9, 0), 5);
+  // The screen is built again (a restored window, a new turn's data): the
+  // five stay picked, and a reset still gives them back to their zone.
+  view->Invalidate();
+  EXPECT_EQ(view->PickedCount(9, 0), 5);
+  EXPECT_EQ(view->PickedTotal(0), 5);
+  Bar(8);
+  EXPECT_EQ(Shown()->GetZone(9)->atvCounts[0], 6);
+  EXPECT_EQ(view->PickedCount(9, 0), 0);
+}
+
 // The terrain battle replayed: phases in order under the frame timer, the
 // control panel's play, pause, advance and restart, and hostile events.
 class TerrainReplay : public TerrainView {
