@@ -140,9 +140,8 @@ void CVTReplay::GoToView(WPARAM viewType, LPARAM argument) {
   ShowWindow(GoToSpaceButton()->window, SW_HIDE);
   HideControlButtons();
   ClearControlArea();
-  if (g_sndPlay)
-    for (const Sweep& s : sweeps)
-      if (s.slot >= 0) g_sndPlay->StopEffect(s.slot);
+  // A shot or explosion still sounding would outlive the battle it belongs to.
+  if (g_sndPlay) g_sndPlay->StopEffect(-1);
   sweeps.fill(Sweep{});
   PostMessage(g_viewWnd, WM_APP_SWITCH_VIEW, viewType, argument);
 }
