@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "Game/model/GChapter.h"
+#include "Game/model/GUnit.h"
 #include "Game/base/Packets.h"
 #include "Game/setup/SetupRules.h"
 #include "platform/core/bytes.h"
@@ -209,6 +210,8 @@ bool SrvGame::Receive(std::uint32_t from, std::span<const std::uint8_t> packet) 
                  ReadU32(packet, 12));
       return true;
     case PKT_DEFAULT_BATTLE_PLANS:
+      m_log.Line("default battle plans of player %u taken", from);
+      return true;
     case PKT_KEEPALIVE:
     case PKT_TURN_PROCESSING_ACK:
       return true;
@@ -460,6 +463,7 @@ bool SrvGame::OnChat(std::uint32_t from, std::span<const std::uint8_t> packet) {
     if (to == kChatToAll || (to == kChatToGuild && (c >> 3) == (chapter >> 3)) || to == c)
       m_out.Send(m_holder[c], message, true);
   }
+  m_log.Line("chat of player %u taken", from);
   return true;
 }
 
@@ -485,6 +489,7 @@ bool SrvGame::OnTradeBoard(std::uint32_t from, std::uint16_t type, std::span<con
   const SrvPacket board(packet.begin(), packet.end());
   for (std::uint16_t c = 0; c < kMaxChapters; ++c)
     if (m_holder[c] != 0 && c != chapter && (c >> 3) == (chapter >> 3)) m_out.Send(m_holder[c], board, true);
+  m_log.Line("packet %u of player %u taken", type, from);
   return true;
 }
 
@@ -495,6 +500,7 @@ bool SrvGame::OnVote(std::uint32_t from, std::uint16_t type, std::span<const std
   // too; only the sender's own count.
   if (!SrvTakeVotePacket(m_world, static_cast<std::uint16_t>(chapter), packet))
     return Refuse(from, type, "vote outside the rules");
+  m_log.Line("packet %u of player %u taken", type, from);
   return true;
 }
 
@@ -506,6 +512,7 @@ bool SrvGame::OnBid(std::uint32_t from, std::uint16_t type, std::span<const std:
   const SrvOrderVerdict verdict = type == PKT_TRADE_REQUEST ? SrvBidForShip(m_world, bidder, packet)
                                                             : SrvBidForVote(m_world, bidder, packet);
   if (verdict != SrvOrderVerdict::kAccepted) return Refuse(from, type, SrvOrderVerdictText(verdict));
+  m_log.Line("packet %u of player %u taken", type, from);
   return true;
 }
 
@@ -518,6 +525,7 @@ bool SrvGame::OnMineralTrade(std::uint32_t from, std::span<const std::uint8_t> p
   if (verdict != SrvOrderVerdict::kAccepted) return Refuse(from, PKT_MINERAL_TRADE, SrvOrderVerdictText(verdict));
   for (std::uint16_t c = 0; c < kMaxChapters; ++c)
     if (m_holder[c] != 0 && (c >> 3) == (chapter >> 3)) m_out.Send(m_holder[c], board, true);
+  m_log.Line("packet %u of player %u taken", PKT_MINERAL_TRADE, from);
   return true;
 }
 
@@ -539,6 +547,7 @@ bool SrvGame::OnDesign(std::uint32_t from, std::span<const std::uint8_t> packet)
     if (p != from || renumbered) m_out.Send(p, SrvPacket(stored.bytes.begin(), stored.bytes.end()), true);
     m_out.Send(p, values, true);
   }
+  m_log.Line("design %u of player %u taken in slot %u", design.templateId, from, slot);
   return true;
 }
 
@@ -637,7 +646,15 @@ bool SrvGame::OnOrder(std::uint32_t from, std::uint16_t type, std::span<const st
   const SrvOrderVerdict verdict = SrvIsZonePacket(type)              ? SrvSubmitZoneOrder(m_world, own, packet)
                                   : SrvIsAsteroidRequestPacket(type) ? SrvSubmitAsteroidRequest(m_world, own, packet)
                                                                      : SrvSubmitOrder(m_world, own, packet);
-  if (verdict == SrvOrderVerdict::kAccepted) return true;
+  if (verdict == SrvOrderVerdict::kAccepted) {
+    // A unit's order names its kind, so that a game's log tells what was played.
+    OrderPacket order;
+    if (type == PKT_ORDER && ParseOrderPacket(packet, &order))
+      m_log.Line("order %u for unit %u of player %u taken", order.type, order.unitId, from);
+    else
+      m_log.Line("packet %u of player %u taken", type, from);
+    return true;
+  }
   // The client queued the order already: its queue is brought back in step.
   if (type == PKT_ORDER)
     if (const SrvPacket notice = SrvRefusedOrderNotice(m_world, own, packet, verdict); !notice.empty())

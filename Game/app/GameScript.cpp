@@ -138,6 +138,13 @@ bool ParseStep(const std::vector<std::string>& w, ScriptStep& step, std::string&
       return false;
     }
     step.text = w[1];
+  } else if (verb == "model") {
+    step.kind = Kind::Model;
+    if (w.size() != 2 || w[1].size() < 5 || w[1].substr(w[1].size() - 4) != ".bin") {
+      why = "model takes one file name ending in .bin";
+      return false;
+    }
+    step.text = w[1];
   } else if (verb == "wait" && w.size() >= 3) {
     const std::string& what = w[1];
     bool ok = false;

@@ -26,6 +26,9 @@
 //                               least N lines
 //   wait frames N               until N frame periods (35 ms) have passed
 //   capture FILE.png            writes the screen as a PNG
+//   model FILE.bin              writes the game data's block as a saved game
+//                               holds it (the world model, for comparing it
+//                               across a save and a load); fails with no game
 //
 // A wait gives up after MS milliseconds of program time (10000 by default).
 // The headless program's clock races ahead while nothing happens, so a wait
@@ -46,7 +49,7 @@ constexpr std::uint32_t kDefaultWaitMs = 10000;
 
 struct ScriptStep {
   enum class Kind {
-    Click, DoubleClick, Move, Drag, Key, Text, Sleep, WaitDialog, WaitClosed, WaitText, WaitPacket, WaitEnabled, WaitItems, WaitFrames, Capture
+    Click, DoubleClick, Move, Drag, Key, Text, Sleep, WaitDialog, WaitClosed, WaitText, WaitPacket, WaitEnabled, WaitItems, WaitFrames, Capture, Model
   };
   Kind kind = Kind::Sleep;
   int x = 0;
@@ -56,7 +59,7 @@ struct ScriptStep {
   int toY = 0;
   std::uint32_t held = 0;      // the key a drag holds (0: none)
   std::uint32_t vk = 0;
-  std::string text;            // typed text, dialog name, window text or capture file
+  std::string text;            // typed text, dialog name, window text, capture or model file
   std::uint32_t number = 0;    // packet type, frame count, line count or sleep time
   std::uint32_t count = 1;     // packets of the type to wait for
   std::uint32_t timeoutMs = kDefaultWaitMs;

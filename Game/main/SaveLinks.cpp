@@ -7,6 +7,7 @@
 #include "Game/app/AppGlobals.h"
 #include "Game/app/CClntApp.h"
 #include "Game/app/CMessageBoxes.h"
+#include "Game/net/NetDispatcher.h"
 #include "Game/net/NetHandlerLinks.h"
 #include "Game/net/NetSession.h"
 #include "Game/net/PacketSniffer.h"
@@ -80,11 +81,19 @@ void InstallSaveLinks(AppLinks& links) {
   links.autoSave = [](plat::LPARAM identifier) { return AutoSave(static_cast<std::uint32_t>(identifier)); };
   links.loading.loaderExists = [] { return KeptLoaderExists(); };
   links.loading.deleteLoader = [] { DeleteKeptLoader(); };
-  links.loading.load = [] { return LoadKeptLoader(); };
+  // A load makes new game data: its orders go out through the session as a
+  // new game's do (a game left for the main screen took the links away).
+  links.loading.load = [] {
+    const bool loaded = LoadKeptLoader();
+    if (loaded) AttachSessionLinks(g_session);
+    return loaded;
+  };
   // A copy the others loaded that this player cannot: the game stays as it
   // was, and the player is told rather than left silently out of step.
   links.loading.loadData = [](plat::LPARAM packet) {
-    if (!LoadFromLoadPacket({reinterpret_cast<const std::uint8_t*>(packet), kLoadPacketSize}) && g_app)
+    if (LoadFromLoadPacket({reinterpret_cast<const std::uint8_t*>(packet), kLoadPacketSize}))
+      AttachSessionLinks(g_session);
+    else if (g_app)
       g_app->ShowTextBox("INVALIDF");
   };
   links.loading.writeClientTurnFile = [](const char* name) { return WriteEmailClientFile(name); };

@@ -5,10 +5,13 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "Game/app/AppGlobals.h"
 #include "Game/app/CDlgBase.h"
 #include "Game/app/CFrameTimer.h"
+#include "Game/base/GBlockStream.h"
+#include "Game/model/GGameData.h"
 #include "platform/core/clock.h"
 #include "platform/core/random.h"
 #include "platform/dialog/listbox.h"
@@ -53,6 +56,19 @@ HWND ControlAt(int x, int y) {
     }
   }
   return at;
+}
+
+// The game data's block, byte for byte what a saved game holds. False with
+// no game running or when the file cannot be written whole.
+bool WriteModelBlock(const std::string& file) {
+  if (g_gameData == nullptr) return false;
+  std::vector<std::uint8_t> block;
+  BlockWriter w(&block);
+  if (g_gameData->Save(w) == 0) return false;
+  std::FILE* out = std::fopen(file.c_str(), "wb");
+  if (out == nullptr) return false;
+  const bool written = std::fwrite(block.data(), 1, block.size(), out) == block.size();
+  return std::fclose(out) == 0 && written;
 }
 
 std::uint64_t WallClockMs() {
@@ -190,6 +206,9 @@ bool ScriptedBackend::RunStep(const ScriptStep& step, DWORD now) {
     }
     case Kind::Capture:
       if (!SaveCapture(step.text)) Fail(step, "cannot write " + step.text);
+      return true;
+    case Kind::Model:
+      if (!WriteModelBlock(step.text)) Fail(step, "cannot write the game data to " + step.text);
       return true;
   }
   return true;

@@ -97,6 +97,20 @@ TEST(GameScript, WaitsOnControlsAndOnTheWallClock) {
   EXPECT_TRUE((*steps)[4].realTime);
 }
 
+TEST(GameScript, WritesTheModelToABinFileOnly) {
+  std::string error;
+  const auto steps = ParseGameScript("model saved.bin\nmodel loaded.bin # after the load\n", error);
+  ASSERT_TRUE(steps) << error;
+  ASSERT_EQ(steps->size(), 2u);
+  EXPECT_EQ((*steps)[0].kind, ScriptStep::Kind::Model);
+  EXPECT_EQ((*steps)[0].text, "saved.bin");
+  EXPECT_EQ((*steps)[1].text, "loaded.bin");
+  for (const char* bad : {"model", "model .bin", "model saved.png", "model a.bin b.bin"}) {
+    EXPECT_FALSE(ParseGameScript(bad, error)) << bad;
+    EXPECT_NE(error.find("model takes one file name"), std::string::npos) << error;
+  }
+}
+
 TEST(GameScript, RefusesWhatItCannotRun) {
   for (const char* bad : {"click 800 10", "click 1 2 left", "key F13", "key", "text \"a-b\"", "text \"open",
                           "sleep -1", "sleep 5 later", "sleep real", "wait dialog", "wait frames x", "wait text \"x\" 5 6", "capture shot.bmp",

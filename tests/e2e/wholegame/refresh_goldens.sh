@@ -2,15 +2,17 @@
 # Writes the whole-game run's golden captures and "hiscore.dat" again from a
 # build folder, after a change to the screens that is meant:
 # refresh_goldens.sh BUILD_DIR. The game is played twice; nothing is written
-# unless both runs end well and leave the same bytes. LOOK at every changed
-# PNG before committing it.
+# unless both runs end well and leave the same bytes. Then once more over the
+# damaged "hiscore.dat" for that variant's table and file. LOOK at every
+# changed PNG before committing it.
 set -e
 build=$(cd "${1:?usage: refresh_goldens.sh BUILD_DIR}" && pwd)
 here=$(cd "$(dirname "$0")" && pwd)
 cd "$build/gamedata/c/QUENBAR"
 captures=$(sed -n 's/^capture //p' "$here/wholegame.txt")
+models=$(sed -n 's/^model //p' "$here/wholegame.txt")
 for run in 1 2; do
-  rm -f SAVE/autosave.* SAVE/asavebak.* SAVE/wholegame.* hiscore.dat $captures
+  rm -f SAVE/autosave.* SAVE/asavebak.* SAVE/wholegame.* hiscore.dat $captures $models
   cp "$here/../game/UserInfo.dat" UserInfo.dat
   if ! QUENBAR_CONFIG_DIR="$build/gamedata/config" QUENSRVR_SEED=7 QUENBAR_SEED=7 "$build/Game/quenbar" --headless \
     --script "$here/wholegame.txt" 2>"run$run.err" || grep -q "script line\|told to quit" "run$run.err"; then
@@ -28,7 +30,18 @@ for file in $captures hiscore.dat; do
     exit 1
   fi
 done
+rm -f SAVE/autosave.* SAVE/asavebak.* SAVE/wholegame.* $captures $models
+cp "$here/../game/UserInfo.dat" UserInfo.dat
+cp "$here/data/hiscore_damaged.dat" hiscore.dat
+if ! QUENBAR_CONFIG_DIR="$build/gamedata/config" QUENSRVR_SEED=7 QUENBAR_SEED=7 "$build/Game/quenbar" --headless \
+  --script "$here/wholegame.txt" 2>damaged.err || grep -q "script line\|told to quit" damaged.err; then
+  cat damaged.err
+  echo "the game over the damaged table did not end well: nothing refreshed" >&2
+  exit 1
+fi
+rm -f damaged.err
 cp refresh_run1/*.png "$here/golden/"
 cp refresh_run1/hiscore.dat "$here/golden/hiscore.dat"
-rm -rf refresh_run1 refresh_run2 SAVE/autosave.* SAVE/asavebak.* SAVE/wholegame.*
-echo "refreshed: $captures hiscore.dat"
+cp wg_hiscore.png hiscore.dat "$here/golden/damaged_hiscore/"
+rm -rf refresh_run1 refresh_run2 SAVE/autosave.* SAVE/asavebak.* SAVE/wholegame.* hiscore.dat $captures $models
+echo "refreshed: $captures hiscore.dat, and damaged_hiscore/wg_hiscore.png and hiscore.dat"
