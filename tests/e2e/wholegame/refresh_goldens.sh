@@ -21,10 +21,10 @@ for run in 1 2; do
     exit 1
   fi
   rm -rf "refresh_run$run" && mkdir "refresh_run$run"
-  mv $captures hiscore.dat "refresh_run$run/"
+  mv $captures $models hiscore.dat "refresh_run$run/"
   rm -f "run$run.err"
 done
-for file in $captures hiscore.dat; do
+for file in $captures $models hiscore.dat; do
   if ! cmp -s "refresh_run1/$file" "refresh_run2/$file"; then
     echo "$file differs between two runs: nothing refreshed" >&2
     exit 1
@@ -42,6 +42,8 @@ fi
 rm -f damaged.err
 cp refresh_run1/*.png "$here/golden/"
 cp refresh_run1/hiscore.dat "$here/golden/hiscore.dat"
+# The game data the views' benchmark draws (bench/wholegame_views.cpp).
+cp refresh_run1/wg_model_saved.bin "$here/data/wg_model.bin"
 cp wg_hiscore.png hiscore.dat "$here/golden/damaged_hiscore/"
 rm -rf refresh_run1 refresh_run2 SAVE/autosave.* SAVE/asavebak.* SAVE/wholegame.* hiscore.dat $captures $models
-echo "refreshed: $captures hiscore.dat, and damaged_hiscore/wg_hiscore.png and hiscore.dat"
+echo "refreshed: $captures hiscore.dat, damaged_hiscore/wg_hiscore.png and hiscore.dat, data/wg_model.bin"

@@ -1,0 +1,226 @@
+// The views of the whole-game run over that run's own game: the game data's
+// block its script writes just before the game is saved at turn 10 (kept in
+// tests/e2e/wholegame/data, written again with the run's goldens). Each view's
+// frame is timed against one frame whose only object is a textured picture
+// filling the viewport, in the same run: the counter is the frame's time as a
+// ratio to that fill, and frames_per_second the view's own rate on this
+// machine. The views: the solar system, the home asteroid's space and
+// surface, and the design chamber. Measured here rather than by the run
+// itself: the run's clock is virtual and its machine shared with the server
+// it plays against, while here the same game's frames are drawn with nothing
+// else running and no timing code in the program.
+
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "Game/app/AppGlobals.h"
+#include "Game/base/GBlockStream.h"
+#include "Game/model/GChapter.h"
+#include "Game/model/GGameData.h"
+#include "Game/model/GGuild.h"
+#include "Game/views/flat/CVDesign.h"
+#include "Game/views/flat/CVTerrain.h"
+#include "Game/views/space/CVAstSpace.h"
+#include "Game/views/space/CVSolar.h"
+#include "Game/views/world/CVDispUnt.h"
+#include "Game/views/world/CVSgWorld.h"
+#include "Game/views/world/DisplayList.h"
+#include "bench/bench_screen.h"
+#include "media/CDDraw.h"
+#include "platform/backend/headless.h"
+#include "platform/resource/module.h"
+#include "platform/user/window.h"
+#include "sg/core/datapath.h"
+#include "sg/instance/instance.h"
+#include "sg/scene/scene.h"
+
+namespace {
+
+using namespace plat;
+
+constexpr const char* kCounter = "ratio_to_full_viewport_fill";
+
+struct FakeView : IGameView {
+  ViewType GetViewType() const override { return VIEW_SOLAR; }
+};
+
+// The run's game data, or none (and why) when its block is missing or no
+// longer loads.
+std::string LoadRunGame() {
+  const std::filesystem::path file = std::filesystem::path(QUEN_SOURCE_DIR) / "tests/e2e/wholegame/data/wg_model.bin";
+  std::ifstream in(file, std::ios::binary);
+  const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  if (bytes.empty()) return "no game data in " + file.string();
+  g_gameData = new CGameData(0, 1);
+  BlockReader r(bytes);
+  if (g_gameData->Load(r) == 0)
+    return file.string() + " no longer loads: write it again with tests/e2e/wholegame/refresh_goldens.sh";
+  return {};
+}
+
+// The run's game on the screen: the solar view made first (it makes the 3D
+// world the fill is drawn in), the view measured over it.
+struct Screen {
+  Screen() {
+    bench::UseBuiltInstallation();
+    window = bench::OpenMainWindow("BenchWholeGame", WS_CLIPCHILDREN);
+    failure = LoadRunGame();
+    if (!failure.empty()) return;
+    const std::string art = std::string(QUEN_BUILD_DIR) + "/gamedata/c/QUENBAR/ART/";
+    const int guild = g_gameData->GetLocalGuildIndex();
+    g_gameData->imageModule = LoadLibrary((art + "ima.dll").c_str());
+    g_gameData->guildModules[guild] = LoadLibrary((art + "GUILD" + std::to_string(guild + 1) + "/guild.dll").c_str());
+    const CGChapter* local = g_gameData->guildList->GetChapter(g_gameData->localChapterId);
+    home = local ? local->homeAsteroid : 0;
+    solar = std::make_unique<CVSolar>(window, nullptr);
+    SuspendScreenFlush(0);
+    world = g_sgWorld;
+    g_currentView = &fake;
+    // Past the start screen, the camera over the whole system as the loaded
+    // game shows it.
+    solar->Render(-1);
+    solar->LeaveStartScreen();
+    solar->SetCameraMode(3);
+    world->SetCameraPosition(1100.0, 1100.0, 900.0);
+    world->SetCameraOrientationXYZ(0, 0, 1, 0, 1, 0);
+    solar->RefreshObjects(1);
+    MakeBaseline();
+  }
+  ~Screen() {
+    g_currentView = nullptr;
+    baseline.reset();
+    if (dataPath) SGDataPathDestroy(dataPath);
+    space.reset();
+    terrain.reset();
+    design.reset();
+    solar.reset();
+    delete g_gameData;
+    g_gameData = nullptr;
+    delete g_ddraw;
+    g_ddraw = nullptr;
+    StopBackend();
+  }
+  // The baseline: one picture filling the viewport, alone in a scene of its own.
+  void MakeBaseline() {
+    SGDataPathCreate(world->context, "C:\\QUENBAR\\3DDATA\\", 0, &dataPath);
+    baseCamera = bench::MakeViewScene(world, dataPath, &baseScene);
+    SGScene* scene = world->GetScene();
+    SGInstance* camera = world->GetCamera();
+    double eye[3];
+    world->GetCameraPosition(eye);
+    UseBase();
+    baseline = std::make_unique<DisplayList>(world);
+    CVDispUnt* big = baseline->CreateUnitFromTemplate(1, "batt", 0, 1.f);
+    const double at[3] = {1100.0, 1100.0, 1082.0};
+    big->SetPosition(at);
+    big->SelectViewMaterial(255);
+    SGInstanceScale(big->instance, 1.7f);
+    baseline->Update(1, 0, 0);
+    world->SetScene(scene);
+    world->SetCamera(camera);
+    world->SetCameraPosition(eye[0], eye[1], eye[2]);
+  }
+  void UseBase() {
+    world->SetScene(baseScene);
+    world->SetCamera(baseCamera);
+    world->SetCameraPosition(1100.0, 1100.0, 1080.0);
+    world->SetCameraOrientationXYZ(0, 0, 1, 0, 1, 0);
+  }
+  void FullFill() {
+    SGScene* scene = world->GetScene();
+    SGInstance* camera = world->GetCamera();
+    world->SetScene(baseScene);
+    world->SetCamera(baseCamera);
+    world->redraw = 1;
+    world->RenderFrame();
+    world->SetScene(scene);
+    world->SetCamera(camera);
+  }
+  void Frame(CVB3DView& view) {
+    world->redraw = 1;
+    benchmark::DoNotOptimize(view.DrawFrame());
+  }
+  HWND window = nullptr;
+  std::string failure;
+  std::uint16_t home = 0;
+  std::unique_ptr<CVSolar> solar;
+  std::unique_ptr<CVAstSpace> space;
+  std::unique_ptr<CVTerrain> terrain;
+  std::unique_ptr<CDesignView> design;
+  CVSgWorld* world = nullptr;
+  SGDataPath* dataPath = nullptr;
+  SGScene* baseScene = nullptr;
+  SGInstance* baseCamera = nullptr;
+  std::unique_ptr<DisplayList> baseline;
+  FakeView fake;
+};
+
+// The counter, and the frames a second of the view and of the fill.
+template <typename Frame>
+void Measure(benchmark::State& state, Screen& s, Frame frame) {
+  using Clock = std::chrono::steady_clock;
+  frame();
+  Clock::duration frameTime{}, fillTime{};
+  for (auto _ : state) {
+    const auto t0 = Clock::now();
+    frame();
+    const auto t1 = Clock::now();
+    s.FullFill();
+    fillTime += Clock::now() - t1;
+    frameTime += t1 - t0;
+  }
+  const double frames = std::chrono::duration<double>(frameTime).count();
+  const double fills = std::chrono::duration<double>(fillTime).count();
+  const auto n = static_cast<double>(state.iterations());
+  state.counters[kCounter] = frames / fills;
+  state.counters["frames_per_second"] = n / frames;
+  state.counters["fills_per_second"] = n / fills;
+}
+
+void BM_WholeGameSolarView(benchmark::State& state) {
+  Screen s;
+  if (!s.failure.empty()) return state.SkipWithError(s.failure.c_str());
+  g_animElapsedMs = 0;
+  Measure(state, s, [&] { s.Frame(*s.solar); });
+}
+BENCHMARK(BM_WholeGameSolarView);
+
+void BM_WholeGameAsteroidSpace(benchmark::State& state) {
+  Screen s;
+  if (!s.failure.empty()) return state.SkipWithError(s.failure.c_str());
+  s.space = std::make_unique<CVAstSpace>(s.window, nullptr);
+  s.space->Render(static_cast<std::int32_t>(0xFFFF0000u | s.home));
+  s.space->RefreshObjects(1);
+  g_animElapsedMs = 0;
+  Measure(state, s, [&] { s.Frame(*s.space); });
+}
+BENCHMARK(BM_WholeGameAsteroidSpace);
+
+void BM_WholeGameSurface(benchmark::State& state) {
+  Screen s;
+  if (!s.failure.empty()) return state.SkipWithError(s.failure.c_str());
+  s.terrain = std::make_unique<CVTerrain>(s.window, nullptr);
+  g_currentView = s.terrain.get();
+  s.terrain->Render(static_cast<std::int32_t>(0xFFFF0000u | s.home));
+  Measure(state, s, [&] { s.terrain->RedrawAllZones(0); });
+}
+BENCHMARK(BM_WholeGameSurface);
+
+void BM_WholeGameDesignChamber(benchmark::State& state) {
+  Screen s;
+  if (!s.failure.empty()) return state.SkipWithError(s.failure.c_str());
+  s.design = std::make_unique<CDesignView>(s.window, nullptr);
+  g_currentView = s.design.get();
+  s.design->Render(-1);
+  Measure(state, s, [&] { s.design->Redraw(0); });
+}
+BENCHMARK(BM_WholeGameDesignChamber);
+
+}  // namespace
