@@ -237,9 +237,13 @@ void CVB3DView::RebuildGrid() {
   }
   for (std::uint32_t id = 0; displayList->Remove(DISP_GRID, id); ++id) {
   }
+  // The target line may go with the grid's lines: it is looked for again by
+  // the key it had, never read through once they are gone.
+  const bool hadTarget = targetLine != nullptr;
+  const std::uint32_t targetId = hadTarget ? targetLine->key.id : 0;
   displayList->RemoveLines();
-  if (targetLine) {
-    targetLine = static_cast<CDispLine*>(displayList->Find(DISP_LINE, targetLine->key.id));
+  if (hadTarget) {
+    targetLine = static_cast<CDispLine*>(displayList->Find(DISP_LINE, targetId));
     if (targetLine) targetLine->SetVisible(0, 0);
   }
   g_gridShown = 0;

@@ -10,6 +10,7 @@
 #include "Game/net/OrderMenuPackets.h"
 #include "Game/views/frame/CPopupMenu.h"
 #include "Game/views/space/CVAstSpace.h"
+#include "Game/views/world/CDispLine.h"
 #include "Game/views/world/CVDispObj.h"
 #include "Game/views/world/DisplayList.h"
 #include "media/CImageButton.h"
@@ -399,6 +400,28 @@ TEST_F(AstSpace, TheHeightClickIsKeptWithinTheBandThePreviewShows) {
   EXPECT_LE(PackedToWorld(at.y), CVAstSpace::kHeightHigh + 0.01);
   EXPECT_GE(PackedToWorld(at.y), CVAstSpace::kHeightLow - 0.01);
   EXPECT_EQ(SentOrders(), std::vector<std::uint32_t>{ORDER_MOVE_TO_LOCATION});
+}
+
+// Switching the grid off takes its lines and the height target's with them:
+// the view forgets that line rather than keep it, and the next target makes
+// a new one.
+TEST_F(AstSpace, TheGridSwitchedOffTakesTheTargetLineAndANewTargetMakesAnother) {
+  CVAstSpace& v = MakeAst();
+  Select(Ship(1));
+  Show(v, 1);
+  v.RebuildGrid();
+  ASSERT_TRUE(v.displayList->Find(DISP_GRID, 0));
+  const double point[3] = {1100.0, v.GridHeight(), 1100.0};
+  v.StartHeightTarget(point, nullptr);
+  ASSERT_NE(v.targetLine, nullptr);
+  v.RebuildGrid();
+  EXPECT_FALSE(v.displayList->Find(DISP_GRID, 0));
+  EXPECT_EQ(v.targetLine, nullptr);
+  EXPECT_FALSE(v.targetLineActive);
+  v.RebuildGrid();
+  v.StartHeightTarget(point, nullptr);
+  ASSERT_NE(v.targetLine, nullptr);
+  EXPECT_EQ(v.displayList->Find(DISP_LINE, v.targetLine->key.id), v.targetLine);
 }
 
 TEST_F(AstSpace, TheStatusLineNamesTheAsteroidAndItsScanAge) {
