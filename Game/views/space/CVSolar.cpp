@@ -569,8 +569,11 @@ void CVSolar::Jump(int direction) {
     return g_gameData->pieces.CountUnits(a, static_cast<std::int16_t>(local)) != 0 || asteroid->owner == local ||
            asteroid->IsChapterPresent(static_cast<std::uint8_t>(local)) != 0;
   };
-  const std::uint16_t start = g_jumpAsteroid;
-  g_jumpAsteroid = step(g_jumpAsteroid);
+  // A saved game may leave a number past the last asteroid, which the walk
+  // would never come back to: the search starts at the first (or last) one.
+  const std::uint16_t start =
+      g_jumpAsteroid < count ? g_jumpAsteroid : static_cast<std::uint16_t>(direction > 0 ? count - 1u : 0u);
+  g_jumpAsteroid = step(start);
   while (!qualifies(g_jumpAsteroid)) {
     if (g_jumpAsteroid == start) {
       ShowText("NOASTERD", kStatusTime);

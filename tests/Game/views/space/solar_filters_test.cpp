@@ -11,6 +11,7 @@
 #include "Game/model/GGuild.h"
 #include "Game/model/GUnit.h"
 #include "Game/model/GZone.h"
+#include "Game/views/frame/CVFrameEffects.h"
 #include "Game/views/space/CVAstSpace.h"
 #include "Game/views/space/CVSolar.h"
 #include "Game/views/space/SolarMarks.h"
@@ -374,6 +375,28 @@ TEST_F(SolarFilters, CollisionWarningsWaitForTheFifthTurnAndComeOnce) {
                       "Asteroids Rock0 and Rock1 will collide in 0 turns!");
   EXPECT_EQ(g_statusShown, 26);
   v.OnAsteroidNotice(0, 99);
+}
+
+TEST_F(SolarFilters, TheLampLitByLabelsOutOfViewGoesOutWithTheFilter) {
+  CVSolar& v = Started();
+  v.ToggleUnitHalos();
+  ASSERT_EQ(CVAstSpace::labelsOn, 1);
+  // Looking away from the system: every size label is out of view.
+  v.SetCameraMode(3);
+  const double eye[3] = {1100, 1100, 930};
+  const double away[3] = {1100, 1100, 800};
+  Place(eye, away);
+  v.RefreshObjects(1);
+  if (v.activeFilter) v.SelectFilter(-1);
+  v.SelectFilter(8);
+  g_frameAnimation.lampFrameState = 0;
+  v.DrawStatusText();
+  EXPECT_EQ(g_frameAnimation.lampFrameState, 1u);
+  // The filter off: nothing is left out of view.
+  v.SelectFilter(8);
+  ASSERT_EQ(v.activeFilter, 0);
+  v.DrawStatusText();
+  EXPECT_EQ(g_frameAnimation.lampFrameState, 0u);
 }
 
 TEST_F(SolarFilters, TheViewOnScreenWithHalosLabelsButtonsAndTheFutureLine) {
