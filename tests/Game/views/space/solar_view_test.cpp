@@ -186,6 +186,37 @@ TEST_F(SolarView, JumpsFromANumberPastTheLastAsteroidEnd) {
   EXPECT_EQ(Status(), "");
 }
 
+TEST_F(SolarView, WhileTheOrbitsRunAheadTheCameraMovesWithTheirStepsOnly) {
+  CVSolar& v = Make();
+  v.Render(-1);
+  v.LeaveStartScreen();
+  ASSERT_EQ(g_futureView, 0u);
+  double before[3], after[3];
+  // Without the future view the camera moves every frame.
+  g_animElapsedMs = 0;
+  v.SetCameraRate(2, -0.1f);
+  Camera(before);
+  v.PlayFrameAnimation(35);
+  Camera(after);
+  EXPECT_NE(after[2], before[2]);
+  v.ToggleFutureView();
+  ASSERT_EQ(g_futureView, 1u);
+  g_animElapsedMs = 0;
+  v.SetCameraRate(2, -0.1f);
+  Camera(before);
+  v.PlayFrameAnimation(35);
+  v.PlayFrameAnimation(35);
+  Camera(after);
+  EXPECT_EQ(after[2], before[2]);
+  EXPECT_EQ(v.futureTurns, 0);
+  // The frame that steps the orbits moves it, at ten steps a second.
+  v.PlayFrameAnimation(35);
+  EXPECT_EQ(v.futureTurns, 1);
+  EXPECT_EQ(g_frameRate, 10.0);
+  Camera(after);
+  EXPECT_NE(after[2], before[2]);
+}
+
 TEST_F(SolarView, FutureCommandsStepPauseAndNeverGoBeforeTheTurn) {
   CVSolar& v = Make();
   v.Render(-1);
