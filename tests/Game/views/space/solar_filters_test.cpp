@@ -280,6 +280,19 @@ TEST_F(SolarFilters, PendingCommandsTheViewCannotCarryOutSaySo) {
   EXPECT_EQ(Status(), "Invalid Target");
   EXPECT_EQ(g_commandMode, kNoCommandMode);
   EXPECT_TRUE(packets.empty());
+  // Commanded from solar space, a unit whose object outlived it is not in range.
+  CGUnit* gone = Builder(4);
+  v.MarkStale();
+  v.RebuildDisplay();
+  const std::uint32_t goneId = gone->id;
+  ASSERT_NE(v.displayList->Find(DISP_UNIT, goneId), nullptr);
+  g_gameData->pieces.DeleteUnit(goneId);
+  g_commandMode = ORDER_RECHARGE_FROM_ASTEROID;
+  g_commandUnitId = kAsteroidSubject | 4;
+  EXPECT_EQ(v.ExecuteOrderMode(2, goneId), 1);
+  EXPECT_EQ(Status(), "Target invalid as it is not in range");
+  EXPECT_EQ(g_commandMode, kNoCommandMode);
+  EXPECT_TRUE(packets.empty());
   g_commandMode = ORDER_ATTACK_UNIT;
   g_commandUnitId = mine->id;
   v.ExecuteOrderMode(0, 1);
