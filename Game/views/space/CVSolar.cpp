@@ -188,8 +188,6 @@ int CVSolar::BuildDisplayObjects() {
     asteroid->GetPosition(&at);
     PositionObject(at, object);
   }
-  double camera[3] = {0, 0, 0};
-  if (g_sgWorld) g_sgWorld->GetCameraPosition(camera);
   const int owners = 32 + g_gameData->chaptersPerGuild;
   for (int owner = 0; owner < owners; ++owner) {
     const std::uint32_t count = g_gameData->pieces.CountUnits(SolarLocation(), static_cast<std::int16_t>(owner));
@@ -359,12 +357,20 @@ void CVSolar::PlayFrameAnimation(std::uint32_t elapsedMs) {
     if (g_statusShown != 0xFFFF && --g_statusShown == 0 && g_sgWorld) g_sgWorld->redraw = 1;
   }
   if (elapsedMs > 0) g_frameRate = (g_frameRate + (elapsedMs < 100 ? 1000.0 / elapsedMs : 10.0)) * 0.5;
-  if (g_futureView && g_animElapsedMs >= kTickMs) {
-    g_frameRate = 10.0;
-    FutureStep(0);
+  // While the orbits run ahead the camera moves with their steps only, at
+  // the speed of ten steps a second.
+  bool cameraTick = true;
+  if (g_futureView) {
+    cameraTick = g_animElapsedMs >= kTickMs;
+    if (cameraTick) {
+      g_frameRate = 10.0;
+      FutureStep(0);
+    }
   }
-  ApplyCameraMotion();
-  ApplyGridMotion();
+  if (cameraTick) {
+    ApplyCameraMotion();
+    ApplyGridMotion();
+  }
   if (startScreenShown) RunStartScreenScript();
   Render(-1);
 }
@@ -569,8 +575,11 @@ void CVSolar::Jump(int direction) {
     return g_gameData->pieces.CountUnits(a, static_cast<std::int16_t>(local)) != 0 || asteroid->owner == local ||
            asteroid->IsChapterPresent(static_cast<std::uint8_t>(local)) != 0;
   };
-  const std::uint16_t start = g_jumpAsteroid;
-  g_jumpAsteroid = step(g_jumpAsteroid);
+  // A saved game may leave a number past the last asteroid, which the walk
+  // would never come back to: the search starts at the first (or last) one.
+  const std::uint16_t start =
+      g_jumpAsteroid < count ? g_jumpAsteroid : static_cast<std::uint16_t>(direction > 0 ? count - 1u : 0u);
+  g_jumpAsteroid = step(start);
   while (!qualifies(g_jumpAsteroid)) {
     if (g_jumpAsteroid == start) {
       ShowText("NOASTERD", kStatusTime);

@@ -342,7 +342,12 @@ void CVSolar::ToggleUnitHalos() {
 }
 
 void CVSolar::DrawFilterLabels() {
-  if (!CVAstSpace::labelsOn || g_infoPanelVisible || !displayList || !activeFilter) return;
+  if (!CVAstSpace::labelsOn || g_infoPanelVisible || !displayList) return;
+  // No filter, no label out of view: the lamp a filter lit goes out with it.
+  if (!activeFilter) {
+    ShowLampFrame8();
+    return;
+  }
   bool allInView = true;
   const std::uint16_t local = LocalChapter();
   const int owners = 32 + (g_gameData ? g_gameData->chaptersPerGuild : 0);

@@ -306,10 +306,11 @@ int CVSolar::ExecuteSolarOrder(CVDispObj* object) {
       return CVGeneric::ExecuteOrderMode(GOTO_ASTEROID, id);
     case ORDER_RECHARGE_FROM_ASTEROID: {
       if ((g_commandUnitId >> 16) == 0xFFFF) {
-        if (!target || (g_commandUnitId & 0xFFFF) != SolarLocation()) {
+        if (!IsUnitKind(kind) || (g_commandUnitId & 0xFFFF) != SolarLocation()) {
           Tell(*this, "INVLDTGT", kVoiceInvalid);
         } else {
-          CGUnit* ship = g_gameData->pieces.FindUnitAt(SolarLocation(), target->id);
+          // A unit object whose unit has gone is out of reach, not the wrong kind.
+          CGUnit* ship = g_gameData->pieces.FindUnitAt(SolarLocation(), id);
           const std::uint32_t range = ship && ship->GetLocalSpaceSpeed() != 0 ? kRefuelRange : kRefuelRangeNoDrive;
           if (ship && ship->IsAsteroidInRange(ORDER_RECHARGE_FROM_ASTEROID, ship->location.asteroid, range)) {
             std::vector<std::uint8_t> packet = BuildSolarRefuelPacket(ship->id, ship->location.asteroid);

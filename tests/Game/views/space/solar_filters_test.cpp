@@ -11,6 +11,7 @@
 #include "Game/model/GGuild.h"
 #include "Game/model/GUnit.h"
 #include "Game/model/GZone.h"
+#include "Game/views/frame/CVFrameEffects.h"
 #include "Game/views/space/CVAstSpace.h"
 #include "Game/views/space/CVSolar.h"
 #include "Game/views/space/SolarMarks.h"
@@ -279,6 +280,19 @@ TEST_F(SolarFilters, PendingCommandsTheViewCannotCarryOutSaySo) {
   EXPECT_EQ(Status(), "Invalid Target");
   EXPECT_EQ(g_commandMode, kNoCommandMode);
   EXPECT_TRUE(packets.empty());
+  // Commanded from solar space, a unit whose object outlived it is not in range.
+  CGUnit* gone = Builder(4);
+  v.MarkStale();
+  v.RebuildDisplay();
+  const std::uint32_t goneId = gone->id;
+  ASSERT_NE(v.displayList->Find(DISP_UNIT, goneId), nullptr);
+  g_gameData->pieces.DeleteUnit(goneId);
+  g_commandMode = ORDER_RECHARGE_FROM_ASTEROID;
+  g_commandUnitId = kAsteroidSubject | 4;
+  EXPECT_EQ(v.ExecuteOrderMode(2, goneId), 1);
+  EXPECT_EQ(Status(), "Target invalid as it is not in range");
+  EXPECT_EQ(g_commandMode, kNoCommandMode);
+  EXPECT_TRUE(packets.empty());
   g_commandMode = ORDER_ATTACK_UNIT;
   g_commandUnitId = mine->id;
   v.ExecuteOrderMode(0, 1);
@@ -374,6 +388,28 @@ TEST_F(SolarFilters, CollisionWarningsWaitForTheFifthTurnAndComeOnce) {
                       "Asteroids Rock0 and Rock1 will collide in 0 turns!");
   EXPECT_EQ(g_statusShown, 26);
   v.OnAsteroidNotice(0, 99);
+}
+
+TEST_F(SolarFilters, TheLampLitByLabelsOutOfViewGoesOutWithTheFilter) {
+  CVSolar& v = Started();
+  v.ToggleUnitHalos();
+  ASSERT_EQ(CVAstSpace::labelsOn, 1);
+  // Looking away from the system: every size label is out of view.
+  v.SetCameraMode(3);
+  const double eye[3] = {1100, 1100, 930};
+  const double away[3] = {1100, 1100, 800};
+  Place(eye, away);
+  v.RefreshObjects(1);
+  if (v.activeFilter) v.SelectFilter(-1);
+  v.SelectFilter(8);
+  g_frameAnimation.lampFrameState = 0;
+  v.DrawStatusText();
+  EXPECT_EQ(g_frameAnimation.lampFrameState, 1u);
+  // The filter off: nothing is left out of view.
+  v.SelectFilter(8);
+  ASSERT_EQ(v.activeFilter, 0);
+  v.DrawStatusText();
+  EXPECT_EQ(g_frameAnimation.lampFrameState, 0u);
 }
 
 TEST_F(SolarFilters, TheViewOnScreenWithHalosLabelsButtonsAndTheFutureLine) {

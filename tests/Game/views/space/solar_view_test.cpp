@@ -160,6 +160,63 @@ TEST_F(SolarView, JumpsFindThePlayersAsteroidsOrSaySoWhenNoneIs) {
   EXPECT_EQ(g_futureView, 0u);
 }
 
+TEST_F(SolarView, JumpsFromANumberPastTheLastAsteroidEnd) {
+  CVSolar& v = Make();
+  v.Render(-1);
+  v.SetCameraMode(1);
+  // A saved game's number beyond the asteroids, none of them the player's.
+  for (std::uint16_t a = 0; a < 4; ++a) g_gameData->solarDB.GetAsteroid(a)->owner = 0xFFFF;
+  g_jumpAsteroid = 500;
+  g_statusText.clear();
+  v.JumpToNextAsteroid();
+  EXPECT_EQ(Status(), "You don't control, or have a presence at, any asteroid!");
+  EXPECT_LT(g_jumpAsteroid, 4);
+  g_jumpAsteroid = 0xFFFF;
+  v.JumpToPreviousAsteroid();
+  EXPECT_LT(g_jumpAsteroid, 4);
+  // With one held, both ways find it.
+  g_gameData->solarDB.GetAsteroid(1)->owner = g_gameData->localChapterId;
+  g_statusText.clear();
+  g_jumpAsteroid = 500;
+  v.JumpToNextAsteroid();
+  EXPECT_EQ(g_jumpAsteroid, 1);
+  g_jumpAsteroid = 0xFFFF;
+  v.JumpToPreviousAsteroid();
+  EXPECT_EQ(g_jumpAsteroid, 1);
+  EXPECT_EQ(Status(), "");
+}
+
+TEST_F(SolarView, WhileTheOrbitsRunAheadTheCameraMovesWithTheirStepsOnly) {
+  CVSolar& v = Make();
+  v.Render(-1);
+  v.LeaveStartScreen();
+  ASSERT_EQ(g_futureView, 0u);
+  double before[3], after[3];
+  // Without the future view the camera moves every frame.
+  g_animElapsedMs = 0;
+  v.SetCameraRate(2, -0.1f);
+  Camera(before);
+  v.PlayFrameAnimation(35);
+  Camera(after);
+  EXPECT_NE(after[2], before[2]);
+  v.ToggleFutureView();
+  ASSERT_EQ(g_futureView, 1u);
+  g_animElapsedMs = 0;
+  v.SetCameraRate(2, -0.1f);
+  Camera(before);
+  v.PlayFrameAnimation(35);
+  v.PlayFrameAnimation(35);
+  Camera(after);
+  EXPECT_EQ(after[2], before[2]);
+  EXPECT_EQ(v.futureTurns, 0);
+  // The frame that steps the orbits moves it, at ten steps a second.
+  v.PlayFrameAnimation(35);
+  EXPECT_EQ(v.futureTurns, 1);
+  EXPECT_EQ(g_frameRate, 10.0);
+  Camera(after);
+  EXPECT_NE(after[2], before[2]);
+}
+
 TEST_F(SolarView, FutureCommandsStepPauseAndNeverGoBeforeTheTurn) {
   CVSolar& v = Make();
   v.Render(-1);
