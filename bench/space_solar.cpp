@@ -98,11 +98,14 @@ struct Screen {
     SGInstance* camera = world->GetCamera();
     double eye[3];
     world->GetCameraPosition(eye);
+    // The picture joins the scene current when it is made, so the baseline's
+    // scene must be current first: made in the view's scene, it would be drawn
+    // by the solar frames and leave the baseline's own frame empty.
+    UseBase();
     baseline = std::make_unique<DisplayList>(world);
     CVDispUnt* big = baseline->CreateUnitFromTemplate(1, "batt", 0, 1.f);
     const double at[3] = {1100.0, 1100.0, 1082.0};
     big->SetPosition(at);
-    UseBase();
     big->SelectViewMaterial(255);
     SGInstanceScale(big->instance, 1.7f);
     baseline->Update(1, 0, 0);
