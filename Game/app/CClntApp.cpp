@@ -82,9 +82,7 @@ CClntBase::CClntBase(HINSTANCE instance) : m_instance(instance) {
   links.runLogin = [](HvMServiceEx_Struct& settings) {
     if (g_appLinks.runLogin) g_appLinks.runLogin(settings);
   };
-  links.endGame = [] {
-    if (g_app) g_app->LeaveGame();
-  };
+  links.postQuit = [] { PostQuitMessage(0); };
   m_session = std::make_unique<CNetSession>(std::move(links));
   g_session = m_session.get();
   plat::srand(static_cast<unsigned>(plat::time(nullptr)));

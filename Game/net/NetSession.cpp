@@ -289,7 +289,7 @@ void CNetSession::ReportLostConnection() {
   lostReported_ = true;
   if (links_.gameExists && links_.gameExists()) {
     if (links_.showTextBox) links_.showTextBox("COMM_ERR");
-    if (links_.endGame) links_.endGame();
+    if (links_.postQuit) links_.postQuit();
   } else if (links_.showPlainBox) {
     links_.showPlainBox(kLostContactText);
   }

@@ -33,7 +33,6 @@ struct NetSessionLinks {
   std::function<void(const std::uint8_t* packet, std::uint32_t length, int slot)> writeEmailPacket;
   // Runs the login screen over the service settings' user name and password.
   std::function<void(HvMServiceEx_Struct& settings)> runLogin;
-  // Ends the running game after a lost connection: the player goes back to
-  // the front end.
-  std::function<void()> endGame;
+  // Posts the quit message (code 0): a game whose server is lost cannot go on.
+  std::function<void()> postQuit;
 };

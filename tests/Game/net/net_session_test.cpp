@@ -22,7 +22,7 @@ struct Links {
   std::vector<std::string> textBoxes, plainBoxes, systemBoxes;
   std::vector<std::vector<std::uint8_t>> emailed;
   bool game = false;
-  int gamesEnded = 0;
+  int quitsPosted = 0;
   // Runs while the game's box is up (its keep-alive timer sends meanwhile).
   std::function<void()> whileBoxUp;
 
@@ -33,7 +33,7 @@ struct Links {
       textBoxes.emplace_back(id);
       if (whileBoxUp) whileBoxUp();
     };
-    l.endGame = [this] { ++gamesEnded; };
+    l.postQuit = [this] { ++quitsPosted; };
     l.showPlainBox = [this](const char* t) { plainBoxes.emplace_back(t); };
     l.showSystemBox = [this](const char* t, const char* c) { systemBoxes.push_back(std::string(c) + ": " + t); };
     l.writeEmailPacket = [this](const std::uint8_t* p, std::uint32_t n, int) { emailed.emplace_back(p, p + n); };
@@ -206,12 +206,12 @@ TEST_F(NetSession, ALostConnectionIsReportedOnceASession) {
   EXPECT_FALSE(session->Send(-1, p, 8));
   EXPECT_FALSE(session->Send(-1, p, 8));
   EXPECT_EQ(links.textBoxes, (std::vector<std::string>{"COMM_ERR"}));
-  EXPECT_EQ(links.gamesEnded, 1);
+  EXPECT_EQ(links.quitsPosted, 1);
   // A session opened again may be lost again.
   EXPECT_EQ(session->OpenAndJoin(ConnectionInfo{}), 0);
   EXPECT_FALSE(session->Send(-1, p, 8));
   EXPECT_EQ(links.textBoxes.size(), 2u);
-  EXPECT_EQ(links.gamesEnded, 2);
+  EXPECT_EQ(links.quitsPosted, 2);
 }
 
 TEST_F(NetSession, TheServerLeavingIsALostConnectionUntilTheGameEnded) {
@@ -225,7 +225,7 @@ TEST_F(NetSession, TheServerLeavingIsALostConnectionUntilTheGameEnded) {
   EXPECT_TRUE(links.textBoxes.empty());
   session->NoteLeft(kServer);
   EXPECT_EQ(links.textBoxes, (std::vector<std::string>{"COMM_ERR"}));
-  EXPECT_EQ(links.gamesEnded, 1);
+  EXPECT_EQ(links.quitsPosted, 1);
 
   // A finished game's server ends by itself: neither its leaving nor a send
   // after it is reported.
@@ -246,7 +246,7 @@ TEST_F(NetSession, TheServerLeavingIsALostConnectionUntilTheGameEnded) {
   EXPECT_EQ(links.textBoxes.size(), 1u);
   session->NoteLeft(session->player.id);
   EXPECT_EQ(links.textBoxes.size(), 2u);
-  EXPECT_EQ(links.gamesEnded, 2);
+  EXPECT_EQ(links.quitsPosted, 2);
 }
 
 TEST_F(NetSession, TwentySendsPumpOnceAndFileSendsDoNotCount) {
