@@ -78,11 +78,31 @@ std::uint64_t WallClockMs() {
 
 }  // namespace
 
-ScriptedBackend::ScriptedBackend(std::vector<ScriptStep> steps) : steps_(std::move(steps)) { g_stillWorld = true; }
+ScriptedBackend::ScriptedBackend(std::vector<ScriptStep> steps, std::unique_ptr<Backend> shown)
+    : shown_(std::move(shown)), steps_(std::move(steps)) {
+  g_stillWorld = true;
+  // A person watches: animations, music and waits run at their own pace.
+  if (shown_) UseRealClock();
+}
 
 void ScriptedBackend::Service() {
   Advance();
   HeadlessBackend::Service();
+  if (shown_) shown_->Service();
+}
+
+void ScriptedBackend::Present() {
+  if (shown_) shown_->Present();
+}
+
+void ScriptedBackend::SetExclusive(bool exclusive) {
+  HeadlessBackend::SetExclusive(exclusive);
+  if (shown_) shown_->SetExclusive(exclusive);
+}
+
+void ScriptedBackend::SetScreenSaverAllowed(bool allowed) {
+  HeadlessBackend::SetScreenSaverAllowed(allowed);
+  if (shown_) shown_->SetScreenSaverAllowed(allowed);
 }
 
 void ScriptedBackend::Fail(const ScriptStep& step, const std::string& why) {

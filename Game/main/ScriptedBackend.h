@@ -4,9 +4,14 @@
 // waits are checked against what the program shows, captures are written.
 // Once the script has ended the program is given 10 s of its own time to end
 // by itself, after which it is told to quit. The 3D views' objects keep still
-// in a scripted run (`g_stillWorld`), so its captures repeat. Game thread only.
+// in a scripted run (`g_stillWorld`), so its captures repeat.
+// Given a window (`shown`), the script plays in front of a person instead: on
+// the real clock, the window taking the host's events and showing the screen
+// as it is drawn, while the input still comes from the script and captures
+// are still of the screen alone (no cursor), as headless. Game thread only.
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -15,11 +20,14 @@
 
 class ScriptedBackend : public plat::HeadlessBackend {
  public:
-  explicit ScriptedBackend(std::vector<ScriptStep> steps);
+  explicit ScriptedBackend(std::vector<ScriptStep> steps, std::unique_ptr<plat::Backend> shown = nullptr);
 
   // The script's player answers questions.
   bool CanAskUser() const override { return true; }
   void Service() override;
+  void Present() override;
+  void SetExclusive(bool exclusive) override;
+  void SetScreenSaverAllowed(bool allowed) override;
 
   // Every step ran, every wait was met and every capture written (the program
   // is told to quit at the script's end if it has not ended by then).
@@ -32,6 +40,7 @@ class ScriptedBackend : public plat::HeadlessBackend {
   bool RunStep(const ScriptStep& step, plat::DWORD now);
   void Fail(const ScriptStep& step, const std::string& why);
 
+  std::unique_ptr<plat::Backend> shown_;  // the window, or null headless
   std::vector<ScriptStep> steps_;
   std::size_t stepIndex_ = 0;
   bool stepStarted_ = false;

@@ -1,7 +1,7 @@
 // The player's program. It opens the display the command line asks for
 // (--headless, --windowed, --fullscreen) and runs the application. With
-// --script FILE it runs headless under a script of input, waits and captures
-// (Game/app/GameScript.h) and exits with 0 when every wait was met, 1 when
+// --script FILE it runs under a script of input, waits and captures
+// (Game/app/GameScript.h), headless unless a window is asked for, and exits with 0 when every wait was met, 1 when
 // not, 2 when the script cannot be read. Headless without a script it runs
 // under an empty one, so it shows its first screen and ends by itself.
 #include <unistd.h>
@@ -21,7 +21,10 @@
 #include "Game/main/ScriptedBackend.h"
 #include "Game/rules/GRulesLinks.h"
 #include "media/MoviePlayer.h"
+#include "platform/backend/sdl_audio.h"
+#include "platform/backend/sdl_backend.h"
 #include "platform/backend/start.h"
+#include "platform/display/audio.h"
 #include "platform/core/config.h"
 #include "platform/core/files.h"
 #include "platform/resource/module.h"
@@ -42,9 +45,10 @@ constexpr const char* kUsage =
     "  --windowed       an 800 x 600 window, scaled with the window\n"
     "  --fullscreen     the whole screen, the picture scaled keeping its shape\n"
     "  --integer-scale  scale the picture by whole steps only\n"
-    "  --script FILE    play a script of timed input, waits and captures (headless);\n"
-    "                   exits 0 when every wait was met, 1 when not, 2 when the script\n"
-    "                   cannot be read\n"
+    "  --script FILE    play a script of timed input, waits and captures (headless,\n"
+    "                   or in a window on the real clock with --windowed or\n"
+    "                   --fullscreen); exits 0 when every wait was met, 1 when not,\n"
+    "                   2 when the script cannot be read\n"
     "  --help           show this text\n"
     "\n"
     "Environment: QUENBAR_CONFIG_DIR names the folder of the settings and the\n"
@@ -166,7 +170,21 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "quenbar: %s: %s\n", scriptFile.c_str(), error.c_str());
     return kScriptUnreadable;
   }
-  auto backend = std::make_unique<ScriptedBackend>(std::move(*steps));
+  // A window only when one is asked for by name: a script run where a display
+  // happens to be stays headless and repeatable.
+  std::unique_ptr<plat::Backend> window;
+  std::unique_ptr<plat::AudioOutput> sound;
+  if (options.kind == plat::BackendKind::Windowed || options.kind == plat::BackendKind::FullScreen) {
+    window = plat::OpenSdlBackend(options);
+    if (window) {
+      sound = plat::OpenSdlAudioOutput();
+    } else {
+      std::fputs("quenbar: no window could be opened; the script runs headless\n", stderr);
+    }
+  }
+  auto backend = std::make_unique<ScriptedBackend>(std::move(*steps), std::move(window));
+  // The scripted backend starts on a memory output; a window plays aloud.
+  if (sound) plat::InstallAudioOutput(std::move(sound));
   ScriptedBackend& scripted = *backend;
   plat::InstallBackend(std::move(backend));
   RunProgram(args);
