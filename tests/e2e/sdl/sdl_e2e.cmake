@@ -1,12 +1,15 @@
 # A script played in a real window (SDL under Xvfb) on the real clock: its
 # captures equal the headless goldens, the display shows what was captured,
 # and the sound reaches the audio output. The whole game run the same way
-# (run_wholegame_sdl.sh) takes minutes and is run by hand.
+# (run_wholegame_sdl.sh) takes minutes and is run by hand. Leaks are not
+# looked for here: the system bus library that SDL's window opens keeps its
+# allocations until a shutdown of its own that SDL 2.26 never calls (the
+# headless runs look for the program's leaks).
 add_test(NAME Quenbar.ScriptInAWindowShowsAndPlaysAsHeadless
   COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/e2e/sdl/run_window_script.sh $<TARGET_FILE:quenbar>
     ${PROJECT_BINARY_DIR}/gamedata/c/QUENBAR ${CMAKE_CURRENT_SOURCE_DIR}/e2e/frontend/UserInfo.dat
     ${CMAKE_CURRENT_SOURCE_DIR}/e2e/frontend/golden 95)
 set_tests_properties(Quenbar.ScriptInAWindowShowsAndPlaysAsHeadless PROPERTIES TIMEOUT 90
-  ENVIRONMENT "QUENBAR_CONFIG_DIR=${PROJECT_BINARY_DIR}/gamedata/config"
+  ENVIRONMENT "QUENBAR_CONFIG_DIR=${PROJECT_BINARY_DIR}/gamedata/config;ASAN_OPTIONS=detect_leaks=0"
   RUN_SERIAL TRUE PASS_REGULAR_EXPRESSION "played in a window as headless"
   FAIL_REGULAR_EXPRESSION "Sanitizer|runtime error")
