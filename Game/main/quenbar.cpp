@@ -1,8 +1,9 @@
 // The player's program. It opens the display the command line asks for
 // (--headless, --windowed, --fullscreen) and runs the application. With
 // --script FILE it runs under a script of input, waits and captures
-// (Game/app/GameScript.h), headless unless a window is asked for, and exits with 0 when every wait was met, 1 when
-// not, 2 when the script cannot be read. Headless without a script it runs
+// (Game/app/GameScript.h), headless unless a window is asked for, and exits
+// with 0 when every wait was met, 1 when not, 2 when the script cannot be
+// read. Headless without a script it runs
 // under an empty one, so it shows its first screen and ends by itself.
 #include <unistd.h>
 
