@@ -109,9 +109,10 @@ int PlayVoiceFile(const char* name) {
   return 1;
 }
 
-// Message 0 names no recording: refused like one above 38.
+// Message 0 names no recording: refused like one above 38. The voices are the
+// speech feedback the player's settings switch off, as well as sound effects.
 int CVGeneric::PlayVoice(int message) {
-  if (!g_sndPlay || !g_sndPlay->soundEnabled) return 0;
+  if (!g_sndPlay || !g_sndPlay->soundEnabled || !g_sndPlay->speechEnabled) return 0;
   const std::string name = VoiceFileName(LocalGuild(), message);
   if (name.empty()) return 0;
   return PlayVoiceFile(name.c_str());

@@ -299,6 +299,7 @@ class FrameSounds : public FrameEffects {
   void SetUp() override {
     FrameEffects::SetUp();
     g_sndPlay = &sound;
+    sound.speechEnabled = 1;
   }
   void TearDown() override {
     g_sndPlay = nullptr;
@@ -334,6 +335,11 @@ TEST_F(FrameSounds, EveryGuildAndMessageSpeaksItsFileAndMessageZeroNone) {
     EXPECT_EQ(g_voicePath, "");
   }
   EXPECT_EQ(played, 190);
+  // Speech feedback off silences the voices while effects still play.
+  sound.speechEnabled = 0;
+  EXPECT_EQ(v.PlayVoice(1), 0);
+  EXPECT_EQ(g_voicePath, "");
+  sound.speechEnabled = 1;
   sound.soundEnabled = 0;
   EXPECT_EQ(v.PlayVoice(1), 0);
 }

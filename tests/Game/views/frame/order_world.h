@@ -107,6 +107,7 @@ class OrderWorld : public testing::Test, protected ViewScreen {
     g_session = new CNetSession(std::move(links));
     g_session->fileSendMode = 1;
     g_sndPlay = &sound;
+    sound.speechEnabled = 1;  // the settings' default: speech feedback on
     g_commandMode = kNoCommandMode;
     g_commandUnitId = 0xFFFFFFFF;
     g_gotoGroup = 0;
