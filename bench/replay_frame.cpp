@@ -11,7 +11,6 @@
 #include <chrono>
 #include <cstdio>
 #include <memory>
-#include <new>
 #include <vector>
 
 #include "Game/app/AppGlobals.h"
@@ -23,14 +22,12 @@
 #include "Game/views/world/CVDispUnt.h"
 #include "Game/views/world/CVSgWorld.h"
 #include "Game/views/world/DisplayList.h"
+#include "bench/bench_fill.h"
 #include "bench/bench_screen.h"
 #include "bench/count_allocations.h"
 #include "media/CDDraw.h"
 #include "platform/backend/headless.h"
 #include "platform/core/random.h"
-#include "sg/core/datapath.h"
-#include "sg/instance/instance.h"
-#include "sg/scene/scene.h"
 
 namespace {
 
@@ -63,8 +60,6 @@ struct Screen {
   }
   ~Screen() {
     g_currentView = nullptr;
-    baseline.reset();
-    if (dataPath) SGDataPathDestroy(dataPath);
     view.reset();
     delete g_gameData;
     g_gameData = nullptr;
@@ -111,37 +106,6 @@ struct Screen {
       shots[i]->Launch(to);
     }
   }
-  // The baseline: one picture filling the viewport, alone in the solar scene.
-  void MakeBaseline() {
-    SGDataPathCreate(world->context, "C:\\QUENBAR\\3DDATA\\", 0, &dataPath);
-    SGInstance* camera = bench::MakeViewScene(world, dataPath, &world->solarScene);
-    world->solarCamera = camera;
-    SGScene* replayScene = world->currentScene;
-    SGInstance* replayCamera = world->currentCamera;
-    world->SetScene(world->solarScene);
-    world->SetCamera(world->solarCamera);
-    world->SetCameraPosition(1100.0, 1100.0, 1080.0);
-    world->SetCameraOrientationXYZ(0, 0, 1, 0, 1, 0);
-    baseline = std::make_unique<DisplayList>(world);
-    CVDispUnt* big = baseline->CreateUnitFromTemplate(1, "batt", 0, 1.f);
-    const double at[3] = {1100.0, 1100.0, 1082.0};
-    big->SetPosition(at);
-    big->SelectViewMaterial(255);
-    SGInstanceScale(big->instance, 1.7f);
-    baseline->Update(1, 0, 0);
-    world->SetScene(replayScene);
-    world->SetCamera(replayCamera);
-  }
-  void FullFill() {
-    SGScene* scene = world->currentScene;
-    SGInstance* camera = world->currentCamera;
-    world->SetScene(world->solarScene);
-    world->SetCamera(world->solarCamera);
-    world->redraw = 1;
-    world->RenderFrame();
-    world->SetScene(scene);
-    world->SetCamera(camera);
-  }
   // One step of the animation clock: the explosions show their first picture.
   void WarmUp() {
     g_animElapsedMs = DisplayList::kStepMs;
@@ -158,8 +122,6 @@ struct Screen {
   HWND window = nullptr;
   std::unique_ptr<CVSReplay> view;
   CVSgWorld* world = nullptr;
-  SGDataPath* dataPath = nullptr;
-  std::unique_ptr<DisplayList> baseline;
   std::vector<CVDispUnt*> units;
   std::vector<CDispModel*> shots;
   std::vector<std::pair<CVDispUnt*, CVDispUnt*>> pairs;
@@ -168,7 +130,7 @@ struct Screen {
 void BM_ReplayFrame(benchmark::State& state) {
   Screen s;
   s.Populate();
-  s.MakeBaseline();
+  bench::ViewportFill fill(s.world);
   s.WarmUp();
   s.Frame();
   using Clock = std::chrono::steady_clock;
@@ -182,7 +144,7 @@ void BM_ReplayFrame(benchmark::State& state) {
     s.Frame();
     const auto t1 = Clock::now();
     allocations += bench::g_allocations.load() - before;
-    for (int i = 0; i < kFills; ++i) s.FullFill();
+    for (int i = 0; i < kFills; ++i) fill.Draw();
     fillTime += Clock::now() - t1;
     frameTime += t1 - t0;
   }

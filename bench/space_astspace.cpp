@@ -7,37 +7,24 @@
 
 #include <benchmark/benchmark.h>
 
-#include <filesystem>
 #include <memory>
-#include <new>
-#include <vector>
 
 #include "Game/app/AppGlobals.h"
-#include "Game/base/GInstData.h"
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GGameData.h"
 #include "Game/model/GUnit.h"
 #include "Game/rules/GUnitClass.h"
 #include "Game/rules/GUnitTem.h"
 #include "Game/views/space/CVAstSpace.h"
-#include "Game/views/world/CVDispUnt.h"
 #include "Game/views/world/CVSgWorld.h"
-#include "Game/views/world/DisplayList.h"
 #include "bench/against.h"
+#include "bench/bench_fill.h"
 #include "bench/bench_screen.h"
 #include "bench/count_allocations.h"
 #include "media/CDDraw.h"
 #include "platform/backend/headless.h"
-#include "platform/core/dospath.h"
 #include "platform/core/random.h"
-#include "platform/core/registry.h"
-#include "platform/resource/module.h"
 #include "platform/user/window.h"
-#include "sg/core/datapath.h"
-#include "sg/fb/framebuffer.h"
-#include "sg/instance/instance.h"
-#include "sg/material/material.h"
-#include "sg/scene/scene.h"
 
 namespace {
 
@@ -69,8 +56,6 @@ struct Screen {
   }
   ~Screen() {
     g_currentView = nullptr;
-    baseline.reset();
-    if (dataPath) SGDataPathDestroy(dataPath);
     view.reset();
     delete g_gameData;
     g_gameData = nullptr;
@@ -95,46 +80,6 @@ struct Screen {
     view->RebuildGrid();
     view->RefreshObjects(1);
   }
-  // The baseline: one picture filling the viewport, alone in the solar scene.
-  void MakeBaseline() {
-    SGDataPathCreate(world->context, "C:\\QUENBAR\\3DDATA\\", 0, &dataPath);
-    SGSceneCreate(world->context, &world->solarScene);
-    const std::uint32_t pages[2] = {2, 2};
-    SGSceneSetWorldSize(world->solarScene, pages);
-    SGSceneLoad(world->solarScene, dataPath, "Quenbar.con");
-    SGInstanceCreate(world->context, SG_INST_TYPE_CAMERA, &world->solarCamera);
-    SGInstanceSetCamera(world->solarCamera, 50.f, CVSgWorld::GetAspectRatio(), 1.f, 400.f);
-    const std::int32_t origin[2] = {CVSgWorld::kViewLeft, CVSgWorld::kViewTop};
-    const std::int32_t size[2] = {CVSgWorld::kViewWidth, CVSgWorld::kViewHeight};
-    SGInstanceSetViewport(world->solarCamera, origin, size);
-    SGInstanceSetAttributes(world->solarCamera, SG_ATTR_NO_PICK);
-    SGSceneAddInstance(world->solarScene, world->solarCamera);
-    SGScene* asteroidScene = world->currentScene;
-    SGInstance* asteroidCamera = world->currentCamera;
-    world->SetScene(world->solarScene);
-    world->SetCamera(world->solarCamera);
-    world->SetCameraPosition(1100.0, 1100.0, 1080.0);
-    world->SetCameraOrientationXYZ(0, 0, 1, 0, 1, 0);
-    baseline = std::make_unique<DisplayList>(world);
-    CVDispUnt* big = baseline->CreateUnitFromTemplate(1, "batt", 0, 1.f);
-    const double at[3] = {1100.0, 1100.0, 1082.0};
-    big->SetPosition(at);
-    big->SelectViewMaterial(255);
-    SGInstanceScale(big->instance, 1.7f);
-    baseline->Update(1, 0, 0);
-    world->SetScene(asteroidScene);
-    world->SetCamera(asteroidCamera);
-  }
-  void FullFill() {
-    SGScene* scene = world->currentScene;
-    SGInstance* camera = world->currentCamera;
-    world->SetScene(world->solarScene);
-    world->SetCamera(world->solarCamera);
-    world->redraw = 1;
-    world->RenderFrame();
-    world->SetScene(scene);
-    world->SetCamera(camera);
-  }
   // Labels on for every unit: all pass the filter, whose marks the labels replace.
   void LabelsOn() {
     view->ToggleFilter(5);
@@ -150,29 +95,27 @@ struct Screen {
   CGUnitTemplate design{kLocal, 1};
   std::unique_ptr<CVAstSpace> view;
   CVSgWorld* world = nullptr;
-  SGDataPath* dataPath = nullptr;
-  std::unique_ptr<DisplayList> baseline;
   FakeView fake;
 };
 
 void BM_AsteroidSpaceFrameOf200Units(benchmark::State& state) {
   Screen s;
   s.Populate();
-  s.MakeBaseline();
+  bench::ViewportFill fill(s.world);
   g_animElapsedMs = 0;
   s.WholeFrame();
-  Against(state, "ratio_to_full_viewport_fill", [&] { s.WholeFrame(); }, [&] { s.FullFill(); });
+  Against(state, "ratio_to_full_viewport_fill", [&] { s.WholeFrame(); }, [&] { fill.Draw(); });
 }
 BENCHMARK(BM_AsteroidSpaceFrameOf200Units);
 
 void BM_LabelsOf200Units(benchmark::State& state) {
   Screen s;
   s.Populate();
-  s.MakeBaseline();
+  bench::ViewportFill fill(s.world);
   s.LabelsOn();
   g_animElapsedMs = 0;
   s.WholeFrame();
-  Against(state, "ratio_to_full_viewport_fill", [&] { s.view->DrawUnitLabels(); }, [&] { s.FullFill(); });
+  Against(state, "ratio_to_full_viewport_fill", [&] { s.view->DrawUnitLabels(); }, [&] { fill.Draw(); });
   s.view->ToggleUnitHalos();
 }
 BENCHMARK(BM_LabelsOf200Units);

@@ -8,31 +8,19 @@
 #include <benchmark/benchmark.h>
 
 #include <memory>
-#include <new>
-#include <vector>
 
 #include "Game/app/AppGlobals.h"
-#include "Game/base/GInstData.h"
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GGameData.h"
 #include "Game/views/space/CVSolar.h"
-#include "Game/views/world/CVDispUnt.h"
 #include "Game/views/world/CVSgWorld.h"
-#include "Game/views/world/DisplayList.h"
 #include "bench/against.h"
+#include "bench/bench_fill.h"
 #include "bench/bench_screen.h"
 #include "bench/count_allocations.h"
 #include "media/CDDraw.h"
 #include "platform/backend/headless.h"
-#include "platform/core/dospath.h"
-#include "platform/core/registry.h"
-#include "platform/resource/module.h"
 #include "platform/user/window.h"
-#include "sg/core/datapath.h"
-#include "sg/fb/framebuffer.h"
-#include "sg/instance/instance.h"
-#include "sg/material/material.h"
-#include "sg/scene/scene.h"
 
 namespace {
 
@@ -77,57 +65,15 @@ struct Screen {
     world->SetCameraPosition(1100.0, 1100.0, 900.0);
     world->SetCameraOrientationXYZ(0, 0, 1, 0, 1, 0);
     view->RefreshObjects(1);
-    SGDataPathCreate(world->context, "C:\\QUENBAR\\3DDATA\\", 0, &dataPath);
-    baseCamera = MakeScene(&baseScene);
   }
-  SGInstance* MakeScene(SGScene** out) { return bench::MakeViewScene(world, dataPath, out); }
   ~Screen() {
     g_currentView = nullptr;
-    baseline.reset();
-    SGDataPathDestroy(dataPath);
     view.reset();
     delete g_gameData;
     g_gameData = nullptr;
     delete g_ddraw;
     g_ddraw = nullptr;
     StopBackend();
-  }
-  // The baseline: one picture filling the viewport, alone in a scene of its own.
-  void MakeBaseline() {
-    SGScene* scene = world->GetScene();
-    SGInstance* camera = world->GetCamera();
-    double eye[3];
-    world->GetCameraPosition(eye);
-    // The picture joins the scene current when it is made, so the baseline's
-    // scene must be current first: made in the view's scene, it would be drawn
-    // by the solar frames and leave the baseline's own frame empty.
-    UseBase();
-    baseline = std::make_unique<DisplayList>(world);
-    CVDispUnt* big = baseline->CreateUnitFromTemplate(1, "batt", 0, 1.f);
-    const double at[3] = {1100.0, 1100.0, 1082.0};
-    big->SetPosition(at);
-    big->SelectViewMaterial(255);
-    SGInstanceScale(big->instance, 1.7f);
-    baseline->Update(1, 0, 0);
-    world->SetScene(scene);
-    world->SetCamera(camera);
-    world->SetCameraPosition(eye[0], eye[1], eye[2]);
-  }
-  void UseBase() {
-    world->SetScene(baseScene);
-    world->SetCamera(baseCamera);
-    world->SetCameraPosition(1100.0, 1100.0, 1080.0);
-    world->SetCameraOrientationXYZ(0, 0, 1, 0, 1, 0);
-  }
-  void FullFill() {
-    SGScene* scene = world->GetScene();
-    SGInstance* camera = world->GetCamera();
-    world->SetScene(baseScene);
-    world->SetCamera(baseCamera);
-    world->redraw = 1;
-    world->RenderFrame();
-    world->SetScene(scene);
-    world->SetCamera(camera);
   }
   void SolarFrame() {
     world->redraw = 1;
@@ -136,26 +82,22 @@ struct Screen {
   HWND window = nullptr;
   std::unique_ptr<CVSolar> view;
   CVSgWorld* world = nullptr;
-  SGDataPath* dataPath = nullptr;
-  SGScene* baseScene = nullptr;
-  SGInstance* baseCamera = nullptr;
-  std::unique_ptr<DisplayList> baseline;
   FakeView fake;
 };
 
 void BM_SolarFrame150Asteroids200Units(benchmark::State& state) {
   Screen s;
-  s.MakeBaseline();
+  bench::ViewportFill fill(s.world);
   g_animElapsedMs = 0;
-  Against(state, "ratio_to_full_viewport_fill", [&] { s.SolarFrame(); }, [&] { s.FullFill(); });
+  Against(state, "ratio_to_full_viewport_fill", [&] { s.SolarFrame(); }, [&] { fill.Draw(); });
 }
 BENCHMARK(BM_SolarFrame150Asteroids200Units);
 
 void BM_FutureStep150Asteroids(benchmark::State& state) {
   Screen s;
-  s.MakeBaseline();
+  bench::ViewportFill fill(s.world);
   s.view->ToggleFutureView();
-  Against(state, "ratio_to_full_viewport_fill", [&] { s.view->FutureStep(0); }, [&] { s.FullFill(); });
+  Against(state, "ratio_to_full_viewport_fill", [&] { s.view->FutureStep(0); }, [&] { fill.Draw(); });
 }
 BENCHMARK(BM_FutureStep150Asteroids);
 

@@ -7,31 +7,21 @@
 #include <benchmark/benchmark.h>
 
 #include <memory>
-#include <new>
-#include <vector>
 
 #include "Game/app/AppGlobals.h"
-#include "Game/base/GInstData.h"
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GGameData.h"
 #include "Game/views/space/CVB3DView.h"
 #include "Game/views/world/CVDispUnt.h"
 #include "Game/views/world/CVSgWorld.h"
-#include "Game/views/world/DisplayList.h"
 #include "bench/against.h"
+#include "bench/bench_fill.h"
 #include "bench/bench_screen.h"
 #include "bench/count_allocations.h"
 #include "media/CDDraw.h"
 #include "platform/backend/headless.h"
-#include "platform/core/dospath.h"
-#include "platform/core/registry.h"
-#include "platform/resource/module.h"
 #include "platform/user/window.h"
 #include "sg/core/datapath.h"
-#include "sg/fb/framebuffer.h"
-#include "sg/instance/instance.h"
-#include "sg/material/material.h"
-#include "sg/scene/scene.h"
 
 namespace {
 
@@ -73,22 +63,16 @@ struct Screen {
     SuspendScreenFlush(0);
     world = g_sgWorld;
     SGDataPathCreate(world->context, "C:\\QUENBAR\\3DDATA\\", 0, &dataPath);
-    world->asteroidCamera = MakeScene(&world->asteroidScene);
-    world->solarCamera = MakeScene(&world->solarScene);
+    world->asteroidCamera = bench::MakeViewScene(world, dataPath, &world->asteroidScene);
     world->fogBaseDistance = 400.0;
-    Use(world->asteroidScene, world->asteroidCamera);
-    g_currentView = &fake;
-  }
-  SGInstance* MakeScene(SGScene** out) { return bench::MakeViewScene(world, dataPath, out); }
-  void Use(SGScene* scene, SGInstance* camera) {
-    world->SetScene(scene);
-    world->SetCamera(camera);
+    world->SetScene(world->asteroidScene);
+    world->SetCamera(world->asteroidCamera);
     world->SetCameraPosition(1100.0, 1100.0, 1080.0);
     world->SetCameraOrientationXYZ(0, 0, 1, 0, 1, 0);
+    g_currentView = &fake;
   }
   ~Screen() {
     g_currentView = nullptr;
-    baseline.reset();
     SGDataPathDestroy(dataPath);
     view.reset();
     delete g_gameData;
@@ -97,33 +81,10 @@ struct Screen {
     g_ddraw = nullptr;
     StopBackend();
   }
-  // The baseline: one picture filling the viewport, alone in the other scene.
-  void MakeBaseline() {
-    baseline = std::make_unique<DisplayList>(world);
-    CVDispUnt* big = baseline->CreateUnitFromTemplate(1, "batt", 0, 1.f);
-    const double at[3] = {1100.0, 1100.0, 1082.0};
-    big->SetPosition(at);
-    Use(world->solarScene, world->solarCamera);
-    big->SelectViewMaterial(255);
-    SGInstanceScale(big->instance, 1.7f);
-    baseline->Update(1, 0, 0);
-    Use(world->asteroidScene, world->asteroidCamera);
-  }
-  void FullFill() {
-    world->SetScene(world->solarScene);
-    world->SetCamera(world->solarCamera);
-    world->redraw = 1;
-    world->RenderFrame();
-    world->SetScene(world->asteroidScene);
-    world->SetCamera(world->asteroidCamera);
-    // The view's own camera did not move: nothing of its picture is stale.
-    world->redraw = world->orientationDirty = world->positionDirty = 0;
-  }
   HWND window = nullptr;
   std::unique_ptr<BenchView> view;
   CVSgWorld* world = nullptr;
   SGDataPath* dataPath = nullptr;
-  std::unique_ptr<DisplayList> baseline;
   FakeView fake;
 };
 
@@ -137,23 +98,30 @@ void Populate(Screen& s) {
   s.view->UpdateUnitObjects();
 }
 
+// The baseline's frame; the view's own camera did not move, so nothing of its
+// picture is stale after.
+void FullFill(Screen& s, bench::ViewportFill& fill) {
+  fill.Draw();
+  s.world->redraw = s.world->orientationDirty = s.world->positionDirty = 0;
+}
+
 void BM_UnchangedFrame(benchmark::State& state) {
   Screen s;
   Populate(s);
-  s.MakeBaseline();
+  bench::ViewportFill fill(s.world);
   s.world->redraw = 1;
   s.view->DrawFrame();
   g_animElapsedMs = 0;
   Against(state, "ratio_to_full_viewport_fill", [&] { benchmark::DoNotOptimize(s.view->DrawFrame()); },
-          [&] { s.FullFill(); });
+          [&] { FullFill(s, fill); });
 }
 BENCHMARK(BM_UnchangedFrame);
 
 void BM_UpdateUnitObjectsFor200Units(benchmark::State& state) {
   Screen s;
   Populate(s);
-  s.MakeBaseline();
-  Against(state, "ratio_to_full_viewport_fill", [&] { s.view->UpdateUnitObjects(); }, [&] { s.FullFill(); });
+  bench::ViewportFill fill(s.world);
+  Against(state, "ratio_to_full_viewport_fill", [&] { s.view->UpdateUnitObjects(); }, [&] { FullFill(s, fill); });
 }
 BENCHMARK(BM_UpdateUnitObjectsFor200Units);
 

@@ -29,17 +29,13 @@
 #include "Game/views/flat/CVTerrain.h"
 #include "Game/views/space/CVAstSpace.h"
 #include "Game/views/space/CVSolar.h"
-#include "Game/views/world/CVDispUnt.h"
 #include "Game/views/world/CVSgWorld.h"
-#include "Game/views/world/DisplayList.h"
+#include "bench/bench_fill.h"
 #include "bench/bench_screen.h"
 #include "media/CDDraw.h"
 #include "platform/backend/headless.h"
 #include "platform/resource/module.h"
 #include "platform/user/window.h"
-#include "sg/core/datapath.h"
-#include "sg/instance/instance.h"
-#include "sg/scene/scene.h"
 
 namespace {
 
@@ -91,12 +87,11 @@ struct Screen {
     world->SetCameraPosition(1100.0, 1100.0, 900.0);
     world->SetCameraOrientationXYZ(0, 0, 1, 0, 1, 0);
     solar->RefreshObjects(1);
-    MakeBaseline();
+    fill = std::make_unique<bench::ViewportFill>(world);
   }
   ~Screen() {
     g_currentView = nullptr;
-    baseline.reset();
-    if (dataPath) SGDataPathDestroy(dataPath);
+    fill.reset();
     space.reset();
     terrain.reset();
     design.reset();
@@ -106,42 +101,6 @@ struct Screen {
     delete g_ddraw;
     g_ddraw = nullptr;
     StopBackend();
-  }
-  // The baseline: one picture filling the viewport, alone in a scene of its own.
-  void MakeBaseline() {
-    SGDataPathCreate(world->context, "C:\\QUENBAR\\3DDATA\\", 0, &dataPath);
-    baseCamera = bench::MakeViewScene(world, dataPath, &baseScene);
-    SGScene* scene = world->GetScene();
-    SGInstance* camera = world->GetCamera();
-    double eye[3];
-    world->GetCameraPosition(eye);
-    UseBase();
-    baseline = std::make_unique<DisplayList>(world);
-    CVDispUnt* big = baseline->CreateUnitFromTemplate(1, "batt", 0, 1.f);
-    const double at[3] = {1100.0, 1100.0, 1082.0};
-    big->SetPosition(at);
-    big->SelectViewMaterial(255);
-    SGInstanceScale(big->instance, 1.7f);
-    baseline->Update(1, 0, 0);
-    world->SetScene(scene);
-    world->SetCamera(camera);
-    world->SetCameraPosition(eye[0], eye[1], eye[2]);
-  }
-  void UseBase() {
-    world->SetScene(baseScene);
-    world->SetCamera(baseCamera);
-    world->SetCameraPosition(1100.0, 1100.0, 1080.0);
-    world->SetCameraOrientationXYZ(0, 0, 1, 0, 1, 0);
-  }
-  void FullFill() {
-    SGScene* scene = world->GetScene();
-    SGInstance* camera = world->GetCamera();
-    world->SetScene(baseScene);
-    world->SetCamera(baseCamera);
-    world->redraw = 1;
-    world->RenderFrame();
-    world->SetScene(scene);
-    world->SetCamera(camera);
   }
   void Frame(CVB3DView& view) {
     world->redraw = 1;
@@ -155,10 +114,7 @@ struct Screen {
   std::unique_ptr<CVTerrain> terrain;
   std::unique_ptr<CDesignView> design;
   CVSgWorld* world = nullptr;
-  SGDataPath* dataPath = nullptr;
-  SGScene* baseScene = nullptr;
-  SGInstance* baseCamera = nullptr;
-  std::unique_ptr<DisplayList> baseline;
+  std::unique_ptr<bench::ViewportFill> fill;
   FakeView fake;
 };
 
@@ -172,7 +128,7 @@ void Measure(benchmark::State& state, Screen& s, Frame frame) {
     const auto t0 = Clock::now();
     frame();
     const auto t1 = Clock::now();
-    s.FullFill();
+    s.fill->Draw();
     fillTime += Clock::now() - t1;
     frameTime += t1 - t0;
   }
