@@ -1,16 +1,21 @@
 #pragma once
 // What the screen benchmarks share: the installation as the build lays it
-// out, an 800 x 600 main window with its display, and a scene of the 3D
-// world made as a view makes its own.
+// out, an 800 x 600 main window with its display, the art modules, the blit
+// the flat views are timed against, and a scene of the 3D world made as a
+// view makes its own.
 
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <new>
+#include <string>
 #include <vector>
 
 #include "Game/base/GInstData.h"
+#include "Game/model/GGameData.h"
 #include "Game/views/world/CVSgWorld.h"
 #include "media/CDDraw.h"
+#include "media/CSprite.h"
 #include "platform/backend/headless.h"
 #include "platform/core/dospath.h"
 #include "platform/core/registry.h"
@@ -48,6 +53,32 @@ inline plat::HWND OpenMainWindow(const char* name, plat::DWORD style = 0) {
   g_ddraw = new CDDraw(window, 1);
   return window;
 }
+
+// The game data, the display and the backend go, in that order.
+inline void CloseScreen() {
+  delete g_gameData;
+  g_gameData = nullptr;
+  delete g_ddraw;
+  g_ddraw = nullptr;
+  plat::StopBackend();
+}
+
+// The built installation's common pictures and those of guild `guild`
+// (counted from 0) loaded into g_gameData.
+inline void LoadArt(int guild) {
+  const std::string art = std::string(QUEN_BUILD_DIR) + "/gamedata/c/QUENBAR/ART/";
+  g_gameData->imageModule = plat::LoadLibrary((art + "ima.dll").c_str());
+  g_gameData->guildModules[guild] =
+      plat::LoadLibrary((art + "GUILD" + std::to_string(guild + 1) + "/guild.dll").c_str());
+}
+
+// The flat views' baseline: one blit of a picture the size of their viewport
+// into another. Made after g_ddraw, gone before it.
+struct ViewportBlit {
+  void Draw() { from->BltToSurface(to.get(), 0, 0, nullptr); }
+  std::unique_ptr<CSprite> from = std::make_unique<CSprite>(g_ddraw, nullptr, kNoColourKey, 585, 367, 0, 0, 0);
+  std::unique_ptr<CSprite> to = std::make_unique<CSprite>(g_ddraw, nullptr, kNoColourKey, 585, 367, 0, 0, 0);
+};
 
 // A scene of "Quenbar.con" with its colours and a camera over the view.
 inline SGInstance* MakeViewScene(CVSgWorld* world, SGDataPath* dataPath, SGScene** out) {

@@ -23,7 +23,6 @@
 #include "bench/bench_screen.h"
 #include "bench/count_allocations.h"
 #include "media/CDDraw.h"
-#include "media/CSprite.h"
 #include "platform/backend/headless.h"
 #include "platform/core/clock.h"
 #include "platform/core/dospath.h"
@@ -48,26 +47,17 @@ struct Chamber {
     UseVirtualClock(1000);
     window = bench::OpenMainWindow("BenchDesignChamber", WS_CLIPCHILDREN);
     g_gameData = new CGameData(9, 8);
-    const std::string art = build + "/gamedata/c/QUENBAR/ART/";
-    g_gameData->imageModule = LoadLibrary((art + "ima.dll").c_str());
-    g_gameData->guildModules[1] = LoadLibrary((art + "GUILD2/guild.dll").c_str());
+    bench::LoadArt(1);
     view = std::make_unique<CDesignView>(window, nullptr);
     g_currentView = view.get();
     SuspendScreenFlush(0);
     view->Render(-1);
     FitRoomiestHull();
-    from = std::make_unique<CSprite>(g_ddraw, nullptr, kNoColourKey, 585, 367, 0, 0, 0);
-    to = std::make_unique<CSprite>(g_ddraw, nullptr, kNoColourKey, 585, 367, 0, 0, 0);
   }
   ~Chamber() {
-    from.reset();
-    to.reset();
     g_currentView = nullptr;
     view.reset();
-    delete g_gameData;
-    delete g_ddraw;
-    g_ddraw = nullptr;
-    StopBackend();
+    bench::CloseScreen();
     UseRealClock();
   }
   // The guild's hull with the most slots, each slot fitted with the first
@@ -90,23 +80,23 @@ struct Chamber {
         }
       }
   }
-  void Blit() { from->BltToSurface(to.get(), 0, 0, nullptr); }
   HWND window = nullptr;
   std::unique_ptr<CDesignView> view;
-  std::unique_ptr<CSprite> from, to;
   int fitted = 0;
 };
 
 void BM_DesignAreaRedraw(benchmark::State& state) {
   Chamber chamber;
-  Against(state, "ratio_to_blit", [&] { chamber.view->Redraw(0); }, [&] { chamber.Blit(); });
+  bench::ViewportBlit blit;
+  Against(state, "ratio_to_blit", [&] { chamber.view->Redraw(0); }, [&] { blit.Draw(); });
   state.counters["slots_fitted"] = chamber.fitted;
 }
 BENCHMARK(BM_DesignAreaRedraw);
 
 void BM_DesignModuleList(benchmark::State& state) {
   Chamber chamber;
-  Against(state, "ratio_to_blit", [&] { chamber.view->BuildModuleList(); }, [&] { chamber.Blit(); });
+  bench::ViewportBlit blit;
+  Against(state, "ratio_to_blit", [&] { chamber.view->BuildModuleList(); }, [&] { blit.Draw(); });
   state.counters["entries"] = chamber.view->ListCount();
 }
 BENCHMARK(BM_DesignModuleList);

@@ -6,7 +6,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <chrono>
 #include <cstdlib>
 #include <memory>
 #include <string>
@@ -18,6 +17,7 @@
 #include "Game/model/GZone.h"
 #include "Game/views/flat/CSpriteMover.h"
 #include "Game/views/flat/CVTerrain.h"
+#include "bench/against.h"
 #include "bench/bench_screen.h"
 #include "bench/count_allocations.h"
 #include "media/CDDraw.h"
@@ -30,7 +30,6 @@
 namespace {
 
 using namespace plat;
-using Clock = std::chrono::steady_clock;
 
 struct Screen {
   Screen() {
@@ -40,9 +39,7 @@ struct Screen {
     UseVirtualClock(1000);
     window = bench::OpenMainWindow("BenchTerrainScreen", WS_CLIPCHILDREN);
     g_gameData = new CGameData(9, 8);
-    const std::string art = build + "/gamedata/c/QUENBAR/ART/";
-    g_gameData->imageModule = LoadLibrary((art + "ima.dll").c_str());
-    g_gameData->guildModules[1] = LoadLibrary((art + "GUILD2/guild.dll").c_str());
+    bench::LoadArt(1);
     g_gameData->solarDB.CreateAsteroidArray(1);
     auto a = std::make_unique<CGAsteroid>(0);
     a->sizeClass = 4;
@@ -58,45 +55,21 @@ struct Screen {
     g_currentView = view.get();
     SuspendScreenFlush(0);
     view->Render(static_cast<std::int32_t>(0xFFFF0000u));
-    from = std::make_unique<CSprite>(g_ddraw, nullptr, kNoColourKey, 585, 367, 0, 0, 0);
-    to = std::make_unique<CSprite>(g_ddraw, nullptr, kNoColourKey, 585, 367, 0, 0, 0);
   }
   ~Screen() {
-    from.reset();
-    to.reset();
     g_currentView = nullptr;
     view.reset();
-    delete g_gameData;
-    delete g_ddraw;
-    g_ddraw = nullptr;
-    StopBackend();
+    bench::CloseScreen();
     UseRealClock();
   }
-  void Blit() { from->BltToSurface(to.get(), 0, 0, nullptr); }
   HWND window = nullptr;
   std::unique_ptr<CVTerrain> view;
-  std::unique_ptr<CSprite> from, to;
 };
-
-template <typename Op, typename Base>
-void Against(benchmark::State& state, Op op, Base baseline) {
-  Clock::duration opTime{}, baseTime{};
-  for (auto _ : state) {
-    auto t0 = Clock::now();
-    op();
-    auto t1 = Clock::now();
-    baseline();
-    auto t2 = Clock::now();
-    opTime += t1 - t0;
-    baseTime += t2 - t1;
-  }
-  state.counters["ratio_to_blit"] =
-      std::chrono::duration<double>(opTime).count() / std::chrono::duration<double>(baseTime).count();
-}
 
 void BM_TerrainFullRedraw(benchmark::State& state) {
   Screen screen;
-  Against(state, [&] { screen.view->RedrawAllZones(0); }, [&] { screen.Blit(); });
+  bench::ViewportBlit blit;
+  Against(state, "ratio_to_blit", [&] { screen.view->RedrawAllZones(0); }, [&] { blit.Draw(); });
 }
 BENCHMARK(BM_TerrainFullRedraw);
 
@@ -141,7 +114,8 @@ struct Movers {
 void BM_ReplayStep100Movers(benchmark::State& state) {
   Screen screen;
   Movers movers;
-  Against(state, [&] { movers.Step(); }, [&] { screen.Blit(); });
+  bench::ViewportBlit blit;
+  Against(state, "ratio_to_blit", [&] { movers.Step(); }, [&] { blit.Draw(); });
 }
 BENCHMARK(BM_ReplayStep100Movers);
 

@@ -61,11 +61,7 @@ struct Screen {
   ~Screen() {
     g_currentView = nullptr;
     view.reset();
-    delete g_gameData;
-    g_gameData = nullptr;
-    delete g_ddraw;
-    g_ddraw = nullptr;
-    StopBackend();
+    bench::CloseScreen();
   }
   // The asteroid ahead of the replay's start camera, two fleets on either
   // side of it, shots crossing between them and explosions on the first ten.

@@ -57,11 +57,7 @@ struct Screen {
   ~Screen() {
     g_currentView = nullptr;
     view.reset();
-    delete g_gameData;
-    g_gameData = nullptr;
-    delete g_ddraw;
-    g_ddraw = nullptr;
-    StopBackend();
+    bench::CloseScreen();
   }
   // Two hundred of the local chapter's units spread around the asteroid, the
   // asteroid shown with the grid in the free camera.

@@ -69,11 +69,7 @@ struct Screen {
   ~Screen() {
     g_currentView = nullptr;
     view.reset();
-    delete g_gameData;
-    g_gameData = nullptr;
-    delete g_ddraw;
-    g_ddraw = nullptr;
-    StopBackend();
+    bench::CloseScreen();
   }
   void SolarFrame() {
     world->redraw = 1;

@@ -75,11 +75,7 @@ struct Screen {
     g_currentView = nullptr;
     SGDataPathDestroy(dataPath);
     view.reset();
-    delete g_gameData;
-    g_gameData = nullptr;
-    delete g_ddraw;
-    g_ddraw = nullptr;
-    StopBackend();
+    bench::CloseScreen();
   }
   HWND window = nullptr;
   std::unique_ptr<BenchView> view;

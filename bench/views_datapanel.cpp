@@ -21,6 +21,7 @@
 #include "Game/rules/GUnitTem.h"
 #include "Game/views/frame/CVGeneric.h"
 #include "bench/against.h"
+#include "bench/bench_screen.h"
 #include "bench/count_allocations.h"
 #include "media/CDDraw.h"
 #include "platform/backend/headless.h"
@@ -79,10 +80,7 @@ struct Screen {
   }
   ~Screen() {
     view.reset();
-    delete g_gameData;
-    delete g_ddraw;
-    g_ddraw = nullptr;
-    StopBackend();
+    bench::CloseScreen();
   }
   HWND window = nullptr;
   CGUnit* unit = nullptr;

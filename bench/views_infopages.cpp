@@ -97,10 +97,7 @@ struct Screen {
     InstallPanelFrame(false);
     g_currentView = nullptr;
     view.reset();
-    delete g_gameData;
-    delete g_ddraw;
-    g_ddraw = nullptr;
-    StopBackend();
+    bench::CloseScreen();
   }
   HWND window = nullptr;
   std::unique_ptr<BenchView> view;

@@ -16,6 +16,7 @@
 #include "Game/panels/CVNotify.h"
 #include "Game/views/frame/CVGeneric.h"
 #include "bench/against.h"
+#include "bench/bench_screen.h"
 #include "bench/count_allocations.h"
 #include "media/CDDraw.h"
 #include "platform/backend/headless.h"
@@ -37,13 +38,7 @@ struct Screen {
     const std::string config = std::string(QUEN_BUILD_DIR) + "/gamedata/config";
     setenv("QUENBAR_CONFIG_DIR", config.c_str(), 1);
     StartHeadlessBackend();
-    WNDCLASSEX wc;
-    wc.lpszClassName = "BenchNotifyScreen";
-    wc.lpfnWndProc = DefWindowProc;
-    RegisterClassEx(&wc);
-    window = CreateWindowEx(0, "BenchNotifyScreen", "", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 800, 600,
-                            nullptr, nullptr, nullptr, nullptr);
-    g_ddraw = new CDDraw(window, 1);
+    window = bench::OpenMainWindow("BenchNotifyScreen", WS_CLIPCHILDREN);
     g_gameData = new CGameData(9, 8);
     view = std::make_unique<BenchView>(window, nullptr);
     g_currentView = view.get();
@@ -53,10 +48,7 @@ struct Screen {
   ~Screen() {
     g_currentView = nullptr;
     view.reset();
-    delete g_gameData;
-    delete g_ddraw;
-    g_ddraw = nullptr;
-    StopBackend();
+    bench::CloseScreen();
   }
   HWND window = nullptr;
   std::unique_ptr<BenchView> view;

@@ -19,6 +19,7 @@
 #include "Game/views/frame/CVFrameEffects.h"
 #include "Game/views/frame/CVGeneric.h"
 #include "bench/against.h"
+#include "bench/bench_screen.h"
 #include "bench/count_allocations.h"
 #include "media/CDDraw.h"
 #include "platform/backend/headless.h"
@@ -84,10 +85,7 @@ struct Screen {
   ~Screen() {
     g_benchView = nullptr;
     view.reset();
-    delete g_gameData;
-    delete g_ddraw;
-    g_ddraw = nullptr;
-    StopBackend();
+    bench::CloseScreen();
   }
   HeadlessBackend* backend = nullptr;
   HWND window = nullptr;

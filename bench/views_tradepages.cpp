@@ -19,6 +19,7 @@
 #include "Game/rules/GModuleDB.h"
 #include "Game/views/frame/CVGeneric.h"
 #include "bench/against.h"
+#include "bench/bench_screen.h"
 #include "bench/count_allocations.h"
 #include "media/CDDraw.h"
 #include "platform/backend/headless.h"
@@ -43,18 +44,10 @@ struct Screen {
     setenv("QUENBAR_CONFIG_DIR", config.c_str(), 1);
     SetProgramModulePath(std::string(QUEN_BUILD_DIR) + "/Game/quenbar.dll");
     StartHeadlessBackend();
-    WNDCLASSEX wc;
-    wc.lpszClassName = "BenchTradePages";
-    wc.lpfnWndProc = DefWindowProc;
-    RegisterClassEx(&wc);
-    window = CreateWindowEx(0, "BenchTradePages", "", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 800, 600,
-                            nullptr, nullptr, nullptr, nullptr);
-    g_ddraw = new CDDraw(window, 1);
+    window = bench::OpenMainWindow("BenchTradePages", WS_CLIPCHILDREN);
     g_gameData = new CGameData(9, 8);
     CGameData& g = *g_gameData;
-    const std::string art = std::string(QUEN_BUILD_DIR) + "/gamedata/c/QUENBAR/ART/";
-    g.imageModule = LoadLibrary((art + "ima.dll").c_str());
-    g.guildModules[1] = LoadLibrary((art + "GUILD2/guild.dll").c_str());
+    bench::LoadArt(1);
     Populate(g);
     view = std::make_unique<BenchView>(window, nullptr);
     g_currentView = view.get();
@@ -66,10 +59,7 @@ struct Screen {
     g_infoPanelVisible = 0;
     g_currentView = nullptr;
     view.reset();
-    delete g_gameData;
-    delete g_ddraw;
-    g_ddraw = nullptr;
-    StopBackend();
+    bench::CloseScreen();
     SetProgramModulePath("");
   }
   static void Populate(CGameData& g) {

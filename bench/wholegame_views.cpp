@@ -69,10 +69,7 @@ struct Screen {
     window = bench::OpenMainWindow("BenchWholeGame", WS_CLIPCHILDREN);
     failure = LoadRunGame();
     if (!failure.empty()) return;
-    const std::string art = std::string(QUEN_BUILD_DIR) + "/gamedata/c/QUENBAR/ART/";
-    const int guild = g_gameData->GetLocalGuildIndex();
-    g_gameData->imageModule = LoadLibrary((art + "ima.dll").c_str());
-    g_gameData->guildModules[guild] = LoadLibrary((art + "GUILD" + std::to_string(guild + 1) + "/guild.dll").c_str());
+    bench::LoadArt(g_gameData->GetLocalGuildIndex());
     const CGChapter* local = g_gameData->guildList->GetChapter(g_gameData->localChapterId);
     home = local ? local->homeAsteroid : 0;
     solar = std::make_unique<CVSolar>(window, nullptr);
@@ -96,11 +93,7 @@ struct Screen {
     terrain.reset();
     design.reset();
     solar.reset();
-    delete g_gameData;
-    g_gameData = nullptr;
-    delete g_ddraw;
-    g_ddraw = nullptr;
-    StopBackend();
+    bench::CloseScreen();
   }
   void Frame(CVB3DView& view) {
     world->redraw = 1;
