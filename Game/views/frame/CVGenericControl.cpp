@@ -16,6 +16,7 @@
 #include "Game/panels/CInfoPanel.h"
 #include "Game/panels/CVNotify.h"
 #include "Game/views/frame/CVGeneric.h"
+#include "Game/views/frame/LocalGuildArt.h"
 #include "media/CDDraw.h"
 #include "media/CImageButton.h"
 #include "media/CSndPlay.h"
@@ -88,18 +89,12 @@ constexpr DWORD kScrollRepeatLimitMs = 60000;
 
 int LocalGuildIndex() { return g_gameData ? g_gameData->GetLocalGuildIndex() : 0; }
 
-std::string GuildArt(const char* name) {
-  return std::string(g_instData.GetGuildPath(LocalGuildIndex())) + name;
-}
-
-HMODULE LocalGuildModule() { return g_gameData ? g_gameData->GetGuildModule(LocalGuildIndex()) : nullptr; }
-
 std::uint32_t GameTurn() { return g_gameData ? g_gameData->turn : 0; }
 
 // A guild picture of the composition surface's set (nothing when absent).
 CSprite* LoadGuildSprite(const char* name, DWORD colourKey) {
-  const std::string path = GuildArt(name);
-  auto* sprite = new CSprite(g_viewDDraw, colourKey, LocalGuildModule(), path.c_str(), 0, 0, 0);
+  const std::string path = LocalGuildArt(name);
+  auto* sprite = new CSprite(g_viewDDraw, colourKey, LocalGuildArtModule(), path.c_str(), 0, 0, 0);
   return sprite;
 }
 
@@ -170,9 +165,9 @@ void CVGeneric::CreateControlPanel() {
   if (!g_screenSprite->surface) {
     // Without its picture the screen is a black one of its size, so the game still shows.
     delete g_screenSprite;
-    const std::string path = GuildArt("frame.ima");
+    const std::string path = LocalGuildArt("frame.ima");
     g_screenSprite =
-        new CSprite(g_viewDDraw, path.c_str(), LocalGuildModule(), kNoColourKey, kScreenWidth, kScreenHeight, 0, 0, 0);
+        new CSprite(g_viewDDraw, path.c_str(), LocalGuildArtModule(), kNoColourKey, kScreenWidth, kScreenHeight, 0, 0, 0);
   }
   char empty[16];
   const int slot = g_gameData ? g_gameData->localChapterId & 7 : 0;
@@ -189,9 +184,9 @@ void CVGeneric::CreateControlPanel() {
     if (g_gameData && g_gameData->textIndex) g_gameData->textIndex->GetText(entry.tooltip, tip, sizeof tip);
     auto* button = new CImageButton();
     button->Create(g_viewDDraw, g_viewWnd, g_viewInstance, g_tooltipWnd, tip, static_cast<int>(entry.id), entry.x,
-                   entry.y, entry.width, entry.height, entry.colourKey, entry.help, LocalGuildModule());
-    const std::string normal = GuildArt((std::string(entry.normal) + ".ima").c_str());
-    const std::string pressed = GuildArt((std::string(entry.pressed) + ".ima").c_str());
+                   entry.y, entry.width, entry.height, entry.colourKey, entry.help, LocalGuildArtModule());
+    const std::string normal = LocalGuildArt((std::string(entry.normal) + ".ima").c_str());
+    const std::string pressed = LocalGuildArt((std::string(entry.pressed) + ".ima").c_str());
     button->SetImages(normal.c_str(), pressed.c_str());
     if (static_cast<int>(i) >= kShownAtStart) ShowWindow(button->window, SW_HIDE);
     g_controlButtons[i] = button;
@@ -265,13 +260,13 @@ void CVGeneric::UpdateSwitchViewButton(std::uint32_t id) {
   CImageButton* button = ControlButton(kDesignButtonId);
   if (g_viewType != VIEW_DESIGN) {
     if (button) {
-      const std::string up = GuildArt("retrvwup.ima"), down = GuildArt("retrvwdn.ima");
+      const std::string up = LocalGuildArt("retrvwup.ima"), down = LocalGuildArt("retrvwdn.ima");
       button->SetImages(up.c_str(), down.c_str());
     }
     if (id == kDesignButtonId) GoToView(VIEW_DESIGN, -1);
   } else {
     if (button) {
-      const std::string up = GuildArt("switvwup.ima"), down = GuildArt("switvwdn.ima");
+      const std::string up = LocalGuildArt("switvwup.ima"), down = LocalGuildArt("switvwdn.ima");
       button->SetImages(up.c_str(), down.c_str());
     }
     GoToView(g_previousViewType, -1);

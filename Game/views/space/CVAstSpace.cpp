@@ -14,6 +14,7 @@
 #include "Game/model/GGameData.h"
 #include "Game/model/GUnit.h"
 #include "Game/views/frame/CPopupMenu.h"
+#include "Game/views/frame/LocalGuildArt.h"
 #include "Game/views/frame/OrderFeedback.h"
 #include "Game/views/frame/SettingsApplication.h"
 #include "Game/views/world/CDispLine.h"
@@ -57,15 +58,6 @@ constexpr ButtonSpec kGridButtons[5] = {
     {309, 637, 518, 25, 24, "VAGRDDWN", "griddnup", "griddndn", 282},
     {311, 713, 518, 77, 24, "VAGTTRRN", "gtterrup", "gtterrdn", 283},
 };
-
-std::string GuildArtPath(const char* name) {
-  char path[300];
-  const int guild = g_gameData ? g_gameData->GetLocalGuildIndex() : 0;
-  std::snprintf(path, sizeof path, "%s%s", g_instData.GetGuildPath(guild), name);
-  return path;
-}
-
-HMODULE LocalGuildModule() { return g_gameData ? g_gameData->GetGuildModule(g_gameData->GetLocalGuildIndex()) : nullptr; }
 
 
 // The horizontal distance from the vertical axis through the asteroid.
@@ -115,7 +107,7 @@ void CVAstSpace::CreateButtons() {
     if (g_gameData && g_gameData->textIndex) g_gameData->textIndex->GetText(tipId, tip, sizeof tip);
     auto* button = new CImageButton();
     button->Create(g_viewDDraw, window, instance, g_tooltipWnd, tip, id, x, y, w, h, 0, static_cast<DWORD>(help),
-                   LocalGuildModule());
+                   LocalGuildArtModule());
     button->SetImages(normal.c_str(), pressed.c_str());
     if (button->window) ShowWindow(button->window, SW_HIDE);
     return button;
@@ -126,13 +118,13 @@ void CVAstSpace::CreateButtons() {
     std::snprintf(normal, sizeof normal, "solview\\sf%sd.ima", kFilterStems[i]);
     std::snprintf(pressed, sizeof pressed, "solview\\sf%su.ima", kFilterStems[i]);
     filterButtons[static_cast<std::size_t>(i)] = make(300 + i, 637 + 25 * i, 494, 25 + (i % 2), 24, tipId,
-                                                      GuildArtPath(normal), GuildArtPath(pressed), 284 + i);
+                                                      LocalGuildArt(normal), LocalGuildArt(pressed), 284 + i);
   }
   CImageButton** slots[5] = {&gridOnButton, &gridOffButton, &gridUpButton, &gridDownButton, &terrainButton};
   for (int i = 0; i < 5; ++i) {
     const ButtonSpec& s = kGridButtons[i];
-    const std::string normal = GuildArtPath((std::string("solview\\") + s.normal + ".ima").c_str());
-    const std::string pressed = GuildArtPath((std::string("solview\\") + s.pressed + ".ima").c_str());
+    const std::string normal = LocalGuildArt((std::string("solview\\") + s.normal + ".ima").c_str());
+    const std::string pressed = LocalGuildArt((std::string("solview\\") + s.pressed + ".ima").c_str());
     *slots[i] = make(s.id, s.x, s.y, s.width, s.height, s.tooltip, normal, pressed, s.help);
   }
 }
@@ -645,9 +637,9 @@ int CVAstSpace::ShowObjectMenu(int x, int y) {
   g_popupMenu = new CPopupMenu(g_viewDDraw, g_viewWnd, g_screenSprite, static_cast<std::uint16_t>(x),
                                static_cast<std::uint16_t>(y), 0xFFFF, 0);
   auto add = [](std::uint32_t id, const char* stem) {
-    const std::string normal = GuildArtPath((std::string("pm") + stem + ".ima").c_str());
-    const std::string lit = GuildArtPath((std::string("ph") + stem + ".ima").c_str());
-    g_popupMenu->AppendItem(id, normal.c_str(), lit.c_str(), LocalGuildModule());
+    const std::string normal = LocalGuildArt((std::string("pm") + stem + ".ima").c_str());
+    const std::string lit = LocalGuildArt((std::string("ph") + stem + ".ima").c_str());
+    g_popupMenu->AppendItem(id, normal.c_str(), lit.c_str(), LocalGuildArtModule());
   };
   add(506, "transp");
   add(507, "goterr");

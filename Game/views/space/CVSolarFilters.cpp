@@ -14,6 +14,7 @@
 #include "Game/model/GGuild.h"
 #include "Game/model/GZone.h"
 #include "Game/panels/CVData.h"
+#include "Game/views/frame/LocalGuildArt.h"
 #include "Game/views/frame/OrderFeedback.h"
 #include "Game/views/space/CVAstSpace.h"
 #include "Game/views/space/CVSolar.h"
@@ -52,15 +53,6 @@ constexpr FilterText kFilterTexts[] = {
     {"FILTUNSV", "IFLTUNSV"}, {"FILTCHAP", "IFLTCHAP"}, {"FILTGILD", "IFLTGILD"}, {"FILTPRES", "FILTPRES"},
     {"FILTECON", "FILTECON"}, {"FILTSIZE", "FILTSIZE"}, {"FILTPOWR", "FILTPOWR"}};
 
-std::string GuildArt(const char* name) {
-  char path[300];
-  const int guild = g_gameData ? g_gameData->GetLocalGuildIndex() : 0;
-  std::snprintf(path, sizeof path, "%s%s", g_instData.GetGuildPath(guild), name);
-  return path;
-}
-
-HMODULE GuildModule() { return g_gameData ? g_gameData->GetGuildModule(g_gameData->GetLocalGuildIndex()) : nullptr; }
-
 CGChapter* Chapter(std::uint32_t id) {
   return g_gameData && g_gameData->guildList && id != kNone ? g_gameData->guildList->GetChapter(id) : nullptr;
 }
@@ -82,7 +74,7 @@ void CVSolar::CreateButtons(HWND window, HINSTANCE instance) {
     if (g_gameData && g_gameData->textIndex) g_gameData->textIndex->GetText(tipId, tip, 255);
     auto* button = new CImageButton();
     button->Create(g_viewDDraw, window, instance, g_tooltipWnd, tip, static_cast<int>(id), x, y, w, 24,
-                   static_cast<DWORD>(-1), help, GuildModule());
+                   static_cast<DWORD>(-1), help, LocalGuildArtModule());
     button->SetImages(normal.c_str(), pressed.c_str());
     if (button->window) ShowWindow(button->window, SW_HIDE);
     return button;
@@ -100,11 +92,11 @@ void CVSolar::CreateButtons(HWND window, HINSTANCE instance) {
     const int x = i < 6 ? 637 + 25 * i : 687 + 25 * (i - 6);
     const int y = i < 6 ? 494 : 518;
     filterButtons[static_cast<std::size_t>(i)] =
-        make(kFirstSolarFilterId + static_cast<std::uint32_t>(i), x, y, 25 + i % 2, tipId, GuildArt(normal),
-             GuildArt(pressed), 228 + static_cast<std::uint32_t>(i));
+        make(kFirstSolarFilterId + static_cast<std::uint32_t>(i), x, y, 25 + i % 2, tipId, LocalGuildArt(normal),
+             LocalGuildArt(pressed), 228 + static_cast<std::uint32_t>(i));
   }
-  futureButton = make(kFutureButtonId, 637, 518, 51, "VSFVSTRT", GuildArt("solview\\futureup.ima"),
-                      GuildArt("solview\\futuredn.ima"), 238);
+  futureButton = make(kFutureButtonId, 637, 518, 51, "VSFVSTRT", LocalGuildArt("solview\\futureup.ima"),
+                      LocalGuildArt("solview\\futuredn.ima"), 238);
 }
 
 void CVSolar::ShowButtons(bool show) {

@@ -15,6 +15,7 @@
 #include "Game/net/OrderMenuPackets.h"
 #include "Game/panels/CVData.h"
 #include "Game/views/frame/CPopupMenu.h"
+#include "Game/views/frame/LocalGuildArt.h"
 #include "Game/views/frame/OrderFeedback.h"
 #include "Game/views/space/CVSolar.h"
 #include "Game/views/world/CVDispObj.h"
@@ -62,15 +63,6 @@ bool Allied(const CGUnit* unit) {
 }
 
 bool Foreign(const CGUnit* unit) { return unit->GetChapter() != LocalChapter(); }
-
-std::string GuildArt(const char* name) {
-  char path[300];
-  const int guild = g_gameData ? g_gameData->GetLocalGuildIndex() : 0;
-  std::snprintf(path, sizeof path, "%s%s", g_instData.GetGuildPath(guild), name);
-  return path;
-}
-
-HMODULE GuildModule() { return g_gameData ? g_gameData->GetGuildModule(g_gameData->GetLocalGuildIndex()) : nullptr; }
 
 }  // namespace
 
@@ -378,10 +370,10 @@ int CVSolar::ShowObjectMenu(int x, int y) {
   g_menuObjectKind = 0xFF;
   ClosePopupMenu();
   g_popupMenu = new CPopupMenu(g_viewDDraw, g_viewWnd, g_screenSprite, x, y, 1, 0);
-  g_popupMenu->AppendItem(kFindAsteroidItem, GuildArt("pmfndast.ima").c_str(), GuildArt("phfndast.ima").c_str(),
-                          GuildModule());
-  g_popupMenu->AppendItem(kBattlePlanItem, GuildArt("pmbatpln.ima").c_str(), GuildArt("phbatpln.ima").c_str(),
-                          GuildModule());
+  g_popupMenu->AppendItem(kFindAsteroidItem, LocalGuildArt("pmfndast.ima").c_str(), LocalGuildArt("phfndast.ima").c_str(),
+                          LocalGuildArtModule());
+  g_popupMenu->AppendItem(kBattlePlanItem, LocalGuildArt("pmbatpln.ima").c_str(), LocalGuildArt("phbatpln.ima").c_str(),
+                          LocalGuildArtModule());
   g_popupMenu->Track();
   return 1;
 }
