@@ -18,17 +18,8 @@
 
 namespace {
 
+using srv_ai_test::OrderFor;
 using srv_ai_test::RulesGame;
-
-// The order type the chapter gives the unit this turn (-1: none).
-std::int64_t OrderFor(RulesGame& game, std::uint16_t chapter, const CGUnit& unit, SrvPacket* packet = nullptr) {
-  for (SrvPacket& p : SrvChooseOrders(game.world, chapter, SrvAiLevelOf(2), 5))
-    if (ReadU16(p, 0) == PKT_ORDER && ReadU32(p, 8) == unit.id) {
-      if (packet != nullptr) *packet = p;
-      return ReadU32(p, 12);
-    }
-  return -1;
-}
 
 CGUnitTemplate* DesignOf(RulesGame& game, std::uint16_t chapter, bool armed) {
   for (int slot = 0; slot < kFixedTemplateSlots; ++slot) {
@@ -54,7 +45,7 @@ TEST(SrvAiBattle, AnArmedUnitOutOfReachClosesInThenAttacksAndAGoneTargetIsForgot
   ASSERT_FALSE(SrvAiInReach(*raider, *defender));
 
   SrvPacket approach;
-  ASSERT_EQ(OrderFor(game, 8, *raider, &approach), ORDER_GO_TO_UNIT);
+  ASSERT_EQ(OrderFor(game, 8, *raider, 2, &approach), ORDER_GO_TO_UNIT);
   auto turn = game.Turn();
   ASSERT_EQ(SrvSubmitComputerOrder(turn, 8, approach), SrvOrderVerdict::kAccepted);
   for (int t = 0; t < 20 && raider->GetOrderCount() != 0; ++t) {
@@ -63,14 +54,14 @@ TEST(SrvAiBattle, AnArmedUnitOutOfReachClosesInThenAttacksAndAGoneTargetIsForgot
   }
   ASSERT_TRUE(SrvAiInReach(*raider, *defender)) << "closed in within twenty turns";
   SrvPacket attack;
-  ASSERT_EQ(OrderFor(game, 8, *raider, &attack), ORDER_ATTACK_UNIT);
+  ASSERT_EQ(OrderFor(game, 8, *raider, 2, &attack), ORDER_ATTACK_UNIT);
   ASSERT_EQ(SrvSubmitComputerOrder(turn, 8, attack), SrvOrderVerdict::kAccepted);
-  EXPECT_EQ(OrderFor(game, 8, *raider), -1) << "a standing attack in reach is kept";
+  EXPECT_EQ(OrderFor(game, 8, *raider, 2), -1) << "a standing attack in reach is kept";
 
   // The target leaves: the attack order no longer holds the raider.
   for (std::uint16_t k = 0; CGUnit* u = game.world.pieces->GetOperationalUnitAt(home, 0, k);)
     game.world.pieces->MarkUnitUnoperational(u);
-  EXPECT_NE(OrderFor(game, 8, *raider), -1);
+  EXPECT_NE(OrderFor(game, 8, *raider, 2), -1);
 }
 
 TEST(SrvAiBattle, AUnitThatCannotFireLeavesAPlaceAnEnemyHolds) {
@@ -84,7 +75,7 @@ TEST(SrvAiBattle, AUnitThatCannotFireLeavesAPlaceAnEnemyHolds) {
   ASSERT_NE(visitor, nullptr);
   visitor->atvCargo = {};
   SrvPacket order;
-  ASSERT_EQ(OrderFor(game, 8, *visitor, &order), ORDER_MOVE_TO_ASTEROID);
+  ASSERT_EQ(OrderFor(game, 8, *visitor, 2, &order), ORDER_MOVE_TO_ASTEROID);
   EXPECT_EQ(ReadU32(order, 24), game.Chapter(8).homeAsteroid);
 }
 
@@ -101,13 +92,13 @@ TEST(SrvAiBattle, AUnitThatWouldHoldItsFireLeavesInsteadOfAttacking) {
   CGUnit* raider = game.world.CreateUnit(8, warship, defender->location);
   ASSERT_NE(raider, nullptr);
   ASSERT_TRUE(SrvAiCanHit(*raider, *defender));
-  EXPECT_EQ(OrderFor(game, 8, *raider), ORDER_ATTACK_UNIT);
+  EXPECT_EQ(OrderFor(game, 8, *raider, 2), ORDER_ATTACK_UNIT);
 
   raider->targeting[4] = 101;  // no chance passes
   EXPECT_TRUE(SrvAiCanFire(*raider));
   EXPECT_FALSE(SrvAiCanHit(*raider, *defender));
   SrvPacket order;
-  ASSERT_EQ(OrderFor(game, 8, *raider, &order), ORDER_MOVE_TO_ASTEROID);
+  ASSERT_EQ(OrderFor(game, 8, *raider, 2, &order), ORDER_MOVE_TO_ASTEROID);
   EXPECT_EQ(ReadU32(order, 24), game.Chapter(8).homeAsteroid);
 }
 
@@ -136,7 +127,7 @@ TEST(SrvAiBattle, AUnitHoldingFireBeyondItsEffectiveRangeClosesIn) {
     if (s != slot) raider->modules[s].SetFiringLevel(0);  // the one weapon decides
   EXPECT_TRUE(SrvAiCanHit(*raider, *defender));
   EXPECT_FALSE(SrvAiInReach(*raider, *defender));
-  EXPECT_EQ(OrderFor(game, 8, *raider), ORDER_GO_TO_UNIT);
+  EXPECT_EQ(OrderFor(game, 8, *raider, 2), ORDER_GO_TO_UNIT);
 
 }
 

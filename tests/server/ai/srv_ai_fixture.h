@@ -11,10 +11,15 @@
 #include <string>
 #include <vector>
 
+#include "Game/base/Packets.h"
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GChapter.h"
+#include "Game/model/GUnit.h"
 #include "Game/model/GZone.h"
 #include "Game/rules/GGameVar.h"
+#include "Game/rules/GTemplateDB.h"
+#include "server/ai/SrvAiChapter.h"
+#include "server/ai/SrvAiLevel.h"
 #include "server/turn/SrvTurnSteps.h"
 #include "tests/server/srv_packets.h"
 #include "tests/support/temp_dir.h"
@@ -112,6 +117,29 @@ struct RulesGame : GameVariablesScope, WorldGame {
 };
 
 using ::OfType;
+
+// The order type the chapter gives the unit this turn at a level (-1: none),
+// the order itself in `packet`.
+inline std::int64_t OrderFor(RulesGame& game, std::uint16_t chapter, const CGUnit& unit, std::uint8_t level,
+                             SrvPacket* packet = nullptr) {
+  for (SrvPacket& p : SrvChooseOrders(game.world, chapter, SrvAiLevelOf(level), 5))
+    if (ReadU16(p, 0) == PKT_ORDER && ReadU32(p, 8) == unit.id) {
+      if (packet != nullptr) *packet = p;
+      return ReadU32(p, 12);
+    }
+  return -1;
+}
+
+// An armed design of the chapter that neither builds nor carries ATVs.
+inline CGUnitTemplate* WarshipOf(RulesGame& game, std::uint16_t chapter) {
+  for (int slot = 0; slot < kFixedTemplateSlots; ++slot) {
+    CGUnitTemplate* d = game.world.templates->GetTemplate(chapter, slot, 1);
+    if (d != nullptr && d->hull != nullptr && d->attack > 0 && d->deepThrust > 0 && d->construction == 0 &&
+        d->atvCapacity == 0)
+      return d;
+  }
+  return nullptr;
+}
 
 // The notification codes queued for a chapter, in order.
 inline std::vector<std::uint16_t> NoticeCodes(const SrvTurnContext& turn, std::uint16_t chapter) {

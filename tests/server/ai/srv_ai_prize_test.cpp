@@ -24,16 +24,7 @@ namespace {
 
 using srv_ai_test::OfType;
 using srv_ai_test::RulesGame;
-
-CGUnitTemplate* WarshipOf(RulesGame& game, std::uint16_t chapter) {
-  for (int slot = 0; slot < kFixedTemplateSlots; ++slot) {
-    CGUnitTemplate* d = game.world.templates->GetTemplate(chapter, slot, 1);
-    if (d != nullptr && d->hull != nullptr && d->attack > 0 && d->deepThrust > 0 && d->construction == 0 &&
-        d->atvCapacity == 0)
-      return d;
-  }
-  return nullptr;
-}
+using srv_ai_test::WarshipOf;
 
 // Two chapters a guild; all but chapters 0 (a flag-bearer), 9 and 17 lose
 // everything. Chapter 9 has a squadron of warships at home, more than it

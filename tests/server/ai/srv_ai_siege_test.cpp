@@ -18,29 +18,9 @@
 
 namespace {
 
+using srv_ai_test::OrderFor;
 using srv_ai_test::RulesGame;
-
-// The order type the chapter gives the unit this turn at a level (-1: none).
-std::int64_t OrderFor(RulesGame& game, std::uint16_t chapter, const CGUnit& unit, std::uint8_t level,
-                      SrvPacket* packet = nullptr) {
-  for (SrvPacket& p : SrvChooseOrders(game.world, chapter, SrvAiLevelOf(level), 5))
-    if (ReadU16(p, 0) == PKT_ORDER && ReadU32(p, 8) == unit.id) {
-      if (packet != nullptr) *packet = p;
-      return ReadU32(p, 12);
-    }
-  return -1;
-}
-
-// An armed design of the chapter that neither builds nor carries ATVs.
-CGUnitTemplate* WarshipOf(RulesGame& game, std::uint16_t chapter) {
-  for (int slot = 0; slot < kFixedTemplateSlots; ++slot) {
-    CGUnitTemplate* d = game.world.templates->GetTemplate(chapter, slot, 1);
-    if (d != nullptr && d->hull != nullptr && d->attack > 0 && d->deepThrust > 0 && d->construction == 0 &&
-        d->atvCapacity == 0)
-      return d;
-  }
-  return nullptr;
-}
+using srv_ai_test::WarshipOf;
 
 struct SrvAiSiege : testing::Test {
   RulesGame game{1, 40, 1, 2};
