@@ -9,9 +9,11 @@
 set -u
 quenbar=$1 workdir=$2 userinfo=$3 script=$4 golden=$5 captures=$6
 replay=SAVE/35.rpl
+here=$(cd "$(dirname "$0")" && pwd)
 err=$(mktemp) || exit 1
 cd "$workdir" || exit 1
 trap 'rm -f "$err" SAVE/autosave.* SAVE/asavebak.* SAVE/*.rpl SAVE/*.tlg' EXIT
+. "$here/../compare_captures.sh"
 cp "$userinfo" UserInfo.dat || exit 1
 old_ifs=$IFS
 IFS=,
@@ -41,14 +43,7 @@ failed=
 if grep -q "script line" "$err"; then failed="a wait of the script was not met"; fi
 # A run into a started game is told to quit at its end.
 [ $rc -eq 0 ] || grep -q "told to quit" "$err" || failed="quenbar ended with $rc"
-for capture in "$@"; do
-  if [ "${QUEN_REFRESH_GOLDENS:-0}" = 1 ]; then
-    cp "$capture" "$golden/" || failed="no capture $capture"
-  elif ! cmp -s "$capture" "$golden/$capture"; then
-    echo "$capture differs from $golden/$capture (if the change is meant, run again with QUEN_REFRESH_GOLDENS=1)"
-    failed="captures differ"
-  fi
-done
+compare_captures "$golden" "$@"
 cat "$err"
 if [ -n "$failed" ]; then
   echo "$failed"

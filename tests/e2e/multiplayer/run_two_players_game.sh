@@ -19,6 +19,7 @@ cd "$workdir" || exit 1
 # The played turns leave autosaves the other runs must not find.
 trap 'rm -rf "$logs" SAVEJOIN; rm -f SAVE/autosave.* SAVE/asavebak.*' EXIT
 . "$here/two_players.sh"
+. "$here/../compare_captures.sh"
 rm -rf SAVEJOIN
 mkdir "$logs/config" SAVEJOIN || exit 1
 sed 's/QUENBAR\\\\SAVE\\\\/QUENBAR\\\\SAVEJOIN\\\\/' "$QUENBAR_CONFIG_DIR/registry.reg" >"$logs/config/registry.reg" || exit 1
@@ -38,14 +39,7 @@ while IFS= read -r pattern; do
   [ -z "$pattern" ] || grep -Eq "$pattern" SAVE/QuenSrvr.log || failed="the server's log lacks \"$pattern\""
 done <"$here/$name.log"
 if grep -q "refused packet" SAVE/QuenSrvr.log; then failed="the server refused a packet"; fi
-for capture in "$@"; do
-  if [ "${QUEN_REFRESH_GOLDENS:-0}" = 1 ]; then
-    cp "$capture" "$golden/" || failed="no capture $capture"
-  elif ! cmp -s "$capture" "$golden/$capture"; then
-    echo "$capture differs from $golden/$capture (if the change is meant, run again with QUEN_REFRESH_GOLDENS=1)"
-    failed="captures differ"
-  fi
-done
+compare_captures "$golden" "$@"
 if [ -n "$failed" ]; then
   echo "$failed"
   show_pair
