@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "Game/base/GInstData.h"
+#include "Game/model/GAsteroid.h"
 #include "Game/model/GGameData.h"
 #include "Game/views/world/CVSgWorld.h"
 #include "media/CDDraw.h"
@@ -52,6 +53,18 @@ inline plat::HWND OpenMainWindow(const char* name, plat::DWORD style = 0) {
                                                  600, nullptr, nullptr, nullptr, nullptr);
   g_ddraw = new CDDraw(window, 1);
   return window;
+}
+
+// A game seen by chapter `local` of one asteroid, numbered `id`: "Bench", of
+// size class 4, with its zones.
+inline void MakeOneAsteroidGame(std::uint8_t local, std::uint16_t id) {
+  g_gameData = new CGameData(local, 8);
+  g_gameData->solarDB.CreateAsteroidArray(1);
+  auto a = std::make_unique<CGAsteroid>(id);
+  a->SetName("Bench");
+  a->sizeClass = 4;
+  a->CreateZones();
+  g_gameData->solarDB.SetAsteroid(std::move(a));
 }
 
 // The game data, the display and the backend go, in that order.

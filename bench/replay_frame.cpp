@@ -15,7 +15,6 @@
 
 #include "Game/app/AppGlobals.h"
 #include "Game/base/GInstData.h"
-#include "Game/model/GAsteroid.h"
 #include "Game/model/GGameData.h"
 #include "Game/views/replay/CVSReplay.h"
 #include "Game/views/world/CDispModel.h"
@@ -45,13 +44,7 @@ struct Screen {
   Screen() {
     bench::UseBuiltInstallation();
     window = bench::OpenMainWindow("BenchReplayFrame");
-    g_gameData = new CGameData(kLocal, 8);
-    g_gameData->solarDB.CreateAsteroidArray(1);
-    auto a = std::make_unique<CGAsteroid>(kAsteroid);
-    a->SetName("Bench");
-    a->sizeClass = 4;
-    a->CreateZones();
-    g_gameData->solarDB.SetAsteroid(std::move(a));
+    bench::MakeOneAsteroidGame(kLocal, kAsteroid);
     plat::srand(7);
     view = std::make_unique<CVSReplay>(window, nullptr);
     SuspendScreenFlush(0);

@@ -10,7 +10,6 @@
 #include <memory>
 
 #include "Game/app/AppGlobals.h"
-#include "Game/model/GAsteroid.h"
 #include "Game/model/GGameData.h"
 #include "Game/model/GUnit.h"
 #include "Game/rules/GUnitClass.h"
@@ -41,13 +40,7 @@ struct Screen {
   Screen() {
     bench::UseBuiltInstallation();
     window = bench::OpenMainWindow("BenchAstSpace");
-    g_gameData = new CGameData(kLocal, 8);
-    g_gameData->solarDB.CreateAsteroidArray(1);
-    auto a = std::make_unique<CGAsteroid>(kAsteroid);
-    a->SetName("Bench");
-    a->sizeClass = 4;
-    a->CreateZones();
-    g_gameData->solarDB.SetAsteroid(std::move(a));
+    bench::MakeOneAsteroidGame(kLocal, kAsteroid);
     plat::srand(7);
     view = std::make_unique<CVAstSpace>(window, nullptr);
     SuspendScreenFlush(0);
