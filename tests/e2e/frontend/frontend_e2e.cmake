@@ -79,13 +79,17 @@ set(quen_game_dir ${CMAKE_CURRENT_SOURCE_DIR}/e2e/game)
 # A scripted run into a started game against the real server: Quenbar.NAME
 # runs SCRIPT.txt of e2e/game, compares CAPTURES (comma-separated) with their
 # goldens, matches the server's log against LOG.log and removes what the run
-# LEAVES (comma-separated globs).
+# LEAVES (comma-separated globs). Script, goldens and log are in
+# quen_game_run_dir (e2e/game unless the caller sets another folder).
 function(quen_game_run name script captures log leaves)
+  if(NOT quen_game_run_dir)
+    set(quen_game_run_dir ${quen_game_dir})
+  endif()
   add_test(NAME Quenbar.${name}
-    COMMAND ${CMAKE_COMMAND} -DQUENBAR=$<TARGET_FILE:quenbar> -DSCRIPT=${quen_game_dir}/${script}.txt
-      -DWORKDIR=${PROJECT_BINARY_DIR}/gamedata/c/QUENBAR -DGOLDEN=${quen_game_dir}/golden
+    COMMAND ${CMAKE_COMMAND} -DQUENBAR=$<TARGET_FILE:quenbar> -DSCRIPT=${quen_game_run_dir}/${script}.txt
+      -DWORKDIR=${PROJECT_BINARY_DIR}/gamedata/c/QUENBAR -DGOLDEN=${quen_game_run_dir}/golden
       -DCAPTURES=${captures}
-      -DUSERINFO=${quen_game_dir}/UserInfo.dat -DSERVER_LOG=${quen_game_dir}/${log}.log
+      -DUSERINFO=${quen_game_dir}/UserInfo.dat -DSERVER_LOG=${quen_game_run_dir}/${log}.log
       -DLEAVES=${leaves}
       -P ${quen_fe_dir}/run_and_compare.cmake)
   set_tests_properties(Quenbar.${name} PROPERTIES TIMEOUT 150
