@@ -106,6 +106,14 @@ bool ParseStep(const std::vector<std::string>& w, ScriptStep& step, std::string&
     step.toX = static_cast<int>(toX);
     step.toY = static_cast<int>(toY);
     if (keyed) step.held = w[5] == "ctrl" ? plat::VK_CONTROL : plat::VK_SHIFT;
+  } else if (verb == "hold" || verb == "release") {
+    step.kind = verb == "hold" ? Kind::Hold : Kind::Release;
+    const bool modifier = w.size() == 2 && (w[1] == "ctrl" || w[1] == "shift" || w[1] == "alt");
+    if (!modifier) {
+      why = verb + " takes ctrl, shift or alt";
+      return false;
+    }
+    step.vk = w[1] == "ctrl" ? plat::VK_CONTROL : w[1] == "shift" ? plat::VK_SHIFT : plat::VK_MENU;
   } else if (verb == "key") {
     step.kind = Kind::Key;
     if (w.size() != 2 || (step.vk = KeyCodeOf(w[1])) == 0) {

@@ -9,6 +9,10 @@
 //   drag X Y TOX TOY [ctrl|shift]  the left button pressed at a point,
 //                               carried to another and let go there, with
 //                               the key held throughout
+//   hold ctrl|shift|alt         the modifier key pressed and kept down
+//                               through the steps that follow (e.g. Alt
+//                               with a right click for context help)
+//   release ctrl|shift|alt      the held modifier key let go
 //   key NAME                    a key press: a letter, a digit, or ESCAPE,
 //                               RETURN, TAB, SPACE, BACK, DELETE, SHIFT, ALT,
 //                               UP, DOWN, LEFT, RIGHT, HOME, END, F1 .. F12
@@ -49,7 +53,7 @@ constexpr std::uint32_t kDefaultWaitMs = 10000;
 
 struct ScriptStep {
   enum class Kind {
-    Click, DoubleClick, Move, Drag, Key, Text, Sleep, WaitDialog, WaitClosed, WaitText, WaitPacket, WaitEnabled, WaitItems, WaitFrames, Capture, Model
+    Click, DoubleClick, Move, Drag, Hold, Release, Key, Text, Sleep, WaitDialog, WaitClosed, WaitText, WaitPacket, WaitEnabled, WaitItems, WaitFrames, Capture, Model
   };
   Kind kind = Kind::Sleep;
   int x = 0;
@@ -58,7 +62,7 @@ struct ScriptStep {
   int toX = 0;                 // where a drag lets go
   int toY = 0;
   std::uint32_t held = 0;      // the key a drag holds (0: none)
-  std::uint32_t vk = 0;
+  std::uint32_t vk = 0;        // the key pressed, held or released
   std::string text;            // typed text, dialog name, window text, capture or model file
   std::uint32_t number = 0;    // packet type, frame count, line count or sleep time
   std::uint32_t count = 1;     // packets of the type to wait for

@@ -129,8 +129,8 @@ void ScriptedBackend::Advance() {
     // the program takes what a step put in before the next step runs, or
     // text typed after a click would miss the field the click focuses.
     if (step.kind == ScriptStep::Kind::Click || step.kind == ScriptStep::Kind::Move || step.kind == ScriptStep::Kind::Drag ||
-        step.kind == ScriptStep::Kind::DoubleClick ||
-        step.kind == ScriptStep::Kind::Key || step.kind == ScriptStep::Kind::Text)
+        step.kind == ScriptStep::Kind::DoubleClick || step.kind == ScriptStep::Kind::Hold ||
+        step.kind == ScriptStep::Kind::Release || step.kind == ScriptStep::Kind::Key || step.kind == ScriptStep::Kind::Text)
       break;
   }
   if (stepIndex_ == steps_.size() && !ended_) {
@@ -185,6 +185,12 @@ bool ScriptedBackend::RunStep(const ScriptStep& step, DWORD now) {
       MoveMouse(step.toX, step.toY);
       MouseUp(input::Button::Left);
       if (step.held) KeyUp(step.held);
+      return true;
+    case Kind::Hold:
+      KeyDown(step.vk);
+      return true;
+    case Kind::Release:
+      KeyUp(step.vk);
       return true;
     case Kind::Key:
       PressKey(step.vk);

@@ -1,4 +1,4 @@
-// The drag and double-click steps of scripted runs.
+// The drag, double-click and held-modifier steps of scripted runs.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -37,6 +37,24 @@ TEST(GameScriptDrag, ADoubleClickTakesOnePoint) {
   EXPECT_EQ((*steps)[0].x, 225);
   EXPECT_FALSE(ParseGameScript("dblclick 225\n", error));
   EXPECT_FALSE(ParseGameScript("dblclick 225 600\n", error));
+}
+
+TEST(GameScriptDrag, AModifierIsHeldUntilReleased) {
+  std::string error;
+  const auto steps = ParseGameScript("hold alt\nclick 700 300 right\nrelease alt\nhold ctrl\nrelease shift\n", error);
+  ASSERT_TRUE(steps) << error;
+  ASSERT_EQ(steps->size(), 5u);
+  EXPECT_EQ((*steps)[0].kind, ScriptStep::Kind::Hold);
+  EXPECT_EQ((*steps)[0].vk, plat::VK_MENU);
+  EXPECT_EQ((*steps)[2].kind, ScriptStep::Kind::Release);
+  EXPECT_EQ((*steps)[2].vk, plat::VK_MENU);
+  EXPECT_EQ((*steps)[3].vk, plat::VK_CONTROL);
+  EXPECT_EQ((*steps)[4].vk, plat::VK_SHIFT);
+  // Only the three modifiers, one a line, by their lower-case names.
+  for (const char* bad : {"hold\n", "hold A\n", "release ALT\n", "hold alt ctrl\n", "hold SPACE\n"}) {
+    EXPECT_FALSE(ParseGameScript(bad, error)) << bad;
+    EXPECT_NE(error.find("takes ctrl, shift or alt"), std::string::npos) << error;
+  }
 }
 
 }  // namespace
