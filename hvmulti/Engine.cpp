@@ -27,7 +27,8 @@ constexpr int kPollSliceMs = 50;
 constexpr std::int64_t kBurstNs = 2000;
 // Bytes of a burst the caller writes itself rather than leave to the engine thread.
 constexpr std::size_t kFlushChunk = 16 * 1024;
-// A game that read its sockets itself this recently is taken to go on doing so.
+// A game that looked for messages this recently is taken to go on doing so,
+// reading its sockets itself whenever it has taken all that waits.
 constexpr std::int64_t kGameReadsMs = 2;
 // Listening ports the system is asked for before a host goes without enumeration.
 constexpr int kPortAttempts = 8;
@@ -291,6 +292,7 @@ void Engine::Flush() {
 }
 
 int Engine::CheckMessages() {
+  looked_.store(true, std::memory_order_relaxed);
   std::unique_lock lock(mu_);
   if (role_ == Role::None) return static_cast<int>(inbox_.size());
   WriteOwed();
@@ -309,7 +311,6 @@ void Engine::WriteOwed() {
 }
 
 bool Engine::ReadNow() {
-  lastLook_ = NowMs();
   if (role_ == Role::Client) {
     if (!hub_) return false;
     ServeHub(POLLIN);
@@ -349,6 +350,7 @@ void Engine::Push(int result, std::uint32_t from, std::uint32_t to, std::uint32_
 int Engine::GetTop(std::uint8_t* buffer, std::uint32_t* length, std::uint32_t* from, std::uint32_t* to,
                    std::uint32_t* extra) {
   if (!buffer || !length) return HVM_ERR_BADPARAM;
+  looked_.store(true, std::memory_order_relaxed);
   std::unique_lock lock(mu_);
   if (role_ != Role::None) WriteOwed();
   if (inbox_.empty() && role_ != Role::None && ReadNow()) wake_.Raise();
@@ -454,9 +456,14 @@ void Engine::Run() {
   if (role_ == Role::Client && hub_) TakeHubFrames();
   while (!stopping_) {
     const bool reading = inbox_.size() < kInboxHigh;
-    // While the game's thread looks for messages itself, it reads the players'
-    // sockets: this thread reading them too would only wait for the lock, and
-    // make the game's thread wait for it.
+    // While the game's thread looks for messages, it reads the players'
+    // sockets itself once it has taken what waits: this thread reading them
+    // too would only wait for the lock, and make the game's thread wait for it
+    // on every message it takes.
+    // The game's look is seen even while it waits for the lock: were it seen
+    // only once the game holds the lock, this thread, taking the lock again
+    // right after each poll, could keep the game waiting on it and read for it.
+    if (looked_.exchange(false, std::memory_order_relaxed)) lastLook_ = NowMs();
     const bool gameReads = NowMs() - lastLook_ < kGameReadsMs;
     // Kept between turns, so a turn allocates nothing.
     std::vector<pollfd>& fds = pollFds_;

@@ -36,6 +36,7 @@
 
 #include <poll.h>
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <memory>
@@ -240,7 +241,10 @@ class Engine {
   // The client's thread's own, for ReadNow.
   std::vector<pollfd> lookFds_;
   std::vector<Peer*> lookPeers_;
-  std::int64_t lastLook_ = 0;  // ms: when the client's thread last read the sockets itself
+  // The client's thread looked for messages since the engine thread last
+  // noted it in lastLook_ (ms), which is the engine thread's own.
+  std::atomic<bool> looked_{false};
+  std::int64_t lastLook_ = 0;
   // Sending: when the client's thread last sent a packet (ns), whether it
   // flushed since, and whether the engine thread owes a write of a burst.
   std::int64_t lastSendNs_ = 0;

@@ -20,7 +20,10 @@ class Ring {
   // The item taken stays in its slot until the slot is reused.
   void pop_front() {
     head_ = (head_ + 1) & (items_.size() - 1);
-    --count_;
+    // A queue that empties starts again at the front, so that a flow that
+    // keeps it short keeps using the same few slots, still in the cache,
+    // rather than going round all the storage it ever grew to.
+    if (--count_ == 0) head_ = 0;
   }
   // The slot after the last item, made the last item. It still holds what it
   // held before (a taken item, or a default one), for the caller to overwrite
