@@ -39,7 +39,8 @@ class Connection {
 
   // Moves what the socket holds into the read buffer (at most one frame's
   // worth of room beyond what is buffered). False when the peer closed the
-  // connection or it failed.
+  // connection or it failed. It moves and overwrites the frames already
+  // taken, so none may still be lent out (see lent).
   bool ReadAvailable();
   // Hands buffered bytes to the socket. False when the connection failed.
   bool WriteAvailable();
@@ -48,6 +49,11 @@ class Connection {
   // The next frame when it is a Data frame, its payload valid until the next
   // read (ParseDataFrame).
   ParseStatus NextData(DataView& out);
+
+  // Received messages elsewhere whose bytes are still those of this read
+  // buffer; their owner copies them out before the next read or the end of
+  // the connection.
+  std::size_t lent = 0;
 
  private:
   // Frees the front of the write buffer that the socket has taken, once it is

@@ -194,12 +194,12 @@ void Engine::Close() {
 
 void Engine::ResetState() {
   role_ = Role::None;
+  inbox_.clear();  // before the connections whose buffers it may point into
   peers_.clear();
   hub_.reset();
   listener_.Reset();
   udp_.Reset();
   players_.clear();
-  inbox_.clear();
   localId_ = 0;
   serverId_ = 0;
   joinOpen_ = false;
@@ -227,7 +227,7 @@ int Engine::SendData(std::uint32_t from, std::uint32_t to, std::span<const std::
     Targets(from, to, true);
     for (const auto t : targets_)
       if (const Peer* p = FindPeer(t); p && p->conn.Pending() > kBusyBytes) return HVM_ERR_BUSY;
-    DeliverData(frame);
+    DeliverData(frame, nullptr);
     for (const auto t : targets_)
       if (const Peer* p = FindPeer(t)) chunk = chunk || p->conn.Pending() >= kFlushChunk;
   }
@@ -345,6 +345,30 @@ void Engine::Push(int result, std::uint32_t from, std::uint32_t to, std::uint32_
   m.extra = extra;
   m.data.assign(begin, end);
   if (zeroEnd) m.data.push_back(0);
+  m.lender = nullptr;
+}
+
+void Engine::PushLent(const DataView& data, Connection& source) {
+  InMessage& m = inbox_.PushSlot();
+  m.result = HVM_MSG_PACKET;
+  m.from = data.from;
+  m.to = data.to;
+  m.extra = data.extra;
+  m.lender = &source;
+  m.lent = data.payload;
+  ++source.lent;
+}
+
+void Engine::Reclaim(Connection& conn) {
+  // Lent messages were pushed since the connection's last read, so they are
+  // found from the back.
+  for (std::size_t i = inbox_.size(); conn.lent > 0 && i-- > 0;) {
+    InMessage& m = inbox_[i];
+    if (m.lender != &conn) continue;
+    m.data.assign(m.lent.begin(), m.lent.end());
+    m.lender = nullptr;
+    --conn.lent;
+  }
 }
 
 int Engine::GetTop(std::uint8_t* buffer, std::uint32_t* length, std::uint32_t* from, std::uint32_t* to,
@@ -360,10 +384,12 @@ int Engine::GetTop(std::uint8_t* buffer, std::uint32_t* length, std::uint32_t* f
   if (from) *from = m.from;
   if (to) *to = m.to;
   if (extra) *extra = m.extra;
-  const auto size = static_cast<std::uint32_t>(m.data.size());
+  const std::span<const std::uint8_t> bytes = m.lender ? m.lent : std::span<const std::uint8_t>(m.data);
+  if (m.lender) --m.lender->lent;
+  const auto size = static_cast<std::uint32_t>(bytes.size());
   int result = HVM_ERR_BUFFERSMALL;
   if (size <= *length) {
-    std::copy(m.data.begin(), m.data.end(), buffer);
+    std::copy(bytes.begin(), bytes.end(), buffer);
     result = m.result;
   }
   *length = size;
@@ -590,13 +616,14 @@ void Engine::ServePeer(Peer& peer, short events) {
     return;
   }
   if (!(events & (POLLIN | POLLHUP | POLLERR))) return;
+  if (peer.conn.lent > 0) Reclaim(peer.conn);
   const bool open = peer.conn.ReadAvailable();
   const bool whole = TakeFrames(
       peer.conn, peer.lastFrame,
       [&](DataView& data) {
         if (peer.state != PeerState::Player) return false;
         data.from = peer.id;  // a member speaks only for itself
-        DeliverData(data);
+        DeliverData(data, &peer.conn);
         return true;
       },
       [&](Frame& frame) {
@@ -714,6 +741,7 @@ void Engine::SweepPeers() {
       if (!(*it)->dead) continue;
       const bool wasPlayer = (*it)->state == PeerState::Player;
       const std::uint32_t id = (*it)->id;
+      if ((*it)->conn.lent > 0) Reclaim((*it)->conn);
       peers_.erase(it);
       if (wasPlayer) RemovePlayer(id);
       DropOverLimit();
@@ -815,10 +843,12 @@ void Engine::Targets(std::uint32_t from, std::uint32_t to, bool data) {
   }
 }
 
-void Engine::DeliverData(const DataView& data) {
+void Engine::DeliverData(const DataView& data, Connection* source) {
   Targets(data.from, data.to, true);
   for (const auto t : targets_) {
-    if (t == localId_)
+    if (t == localId_ && source)
+      PushLent(data, *source);
+    else if (t == localId_)
       Push(HVM_MSG_PACKET, data.from, data.to, data.extra, data.payload.begin(), data.payload.end());
     else if (Peer* p = FindPeer(t)) {
       const std::uint64_t begin = p->conn.Queued();
@@ -874,6 +904,7 @@ HvMSession_Struct Engine::SessionForMembers() const {
 void Engine::ServeHub(short events) {
   if ((events & POLLOUT) && !hub_->WriteAvailable()) return LoseHub();
   if (!(events & (POLLIN | POLLHUP | POLLERR))) return;
+  if (hub_->lent > 0) Reclaim(*hub_);
   const bool open = hub_->ReadAvailable();
   if (TakeHubFrames() && !open) LoseHub();
 }
@@ -882,7 +913,7 @@ bool Engine::TakeHubFrames() {
   const bool whole = TakeFrames(
       *hub_, hubLastFrame_,
       [&](const DataView& data) {
-        Push(HVM_MSG_PACKET, data.from, data.to, data.extra, data.payload.begin(), data.payload.end());
+        PushLent(data, *hub_);
         return true;
       },
       [&](Frame& frame) {
@@ -906,6 +937,7 @@ void Engine::HandleHubFrame(Frame& frame) {
       // session is over for it.
       PushNotice(HVM_NOTICE_LEFT, localId_);
       std::erase_if(players_, [this](const PlayerInfo& p) { return p.id != localId_; });
+      Reclaim(*hub_);
       hub_.reset();
       hubLost_ = true;
       return;
@@ -922,6 +954,7 @@ void Engine::LoseHub() {
   for (const auto& p : players_)
     if (p.id != localId_) PushNotice(HVM_NOTICE_LEFT, p.id);
   std::erase_if(players_, [this](const PlayerInfo& p) { return p.id != localId_; });
+  if (hub_) Reclaim(*hub_);
   hub_.reset();
   hubLost_ = true;
 }

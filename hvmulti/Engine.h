@@ -16,7 +16,9 @@
 // caller's thread (the engine thread only finishes what the socket did not
 // take), a check for messages with none waiting reads the sockets on the
 // caller's thread, and packet buffers are recycled, so the steady state makes
-// no allocation per packet. Packets sent back to back are written together
+// no allocation per packet. A received packet is copied once, from the
+// connection's read buffer into the caller's, unless the sockets are read
+// again while it waits. Packets sent back to back are written together
 // (by the engine thread, by the caller once a good deal waits, by Flush or by
 // the caller's next look for messages), one system call for many. While the
 // caller keeps looking for messages itself, the engine thread leaves the
@@ -141,10 +143,18 @@ class Engine {
     std::vector<Share> shares;
     std::size_t shareStart = 0;
   };
+  // A received message. A game packet the engine has just read is not copied:
+  // it stays in its connection's read buffer (`lender`), which keeps it until
+  // the connection is read again or goes, when Reclaim copies it into `data`.
+  // A game that takes its messages before its sockets are read again (it reads
+  // them itself once it has taken all that waits) so copies each packet once,
+  // into its own buffer.
   struct InMessage {
     int result = 0;
     std::uint32_t from = 0, to = 0, extra = 0;
     std::vector<std::uint8_t> data;
+    Connection* lender = nullptr;
+    std::span<const std::uint8_t> lent;  // the bytes in the lender's buffer
   };
 
   void Run();
@@ -180,7 +190,9 @@ class Engine {
   void Targets(std::uint32_t from, std::uint32_t to, bool data);
   // Hands a chat text to the receivers in targets_.
   void DeliverChat(const ChatFrame& chat);
-  void DeliverData(const DataView& data);
+  // `source` is the connection whose read buffer holds the payload, lent to
+  // the local player's message; none for a payload the caller still owns.
+  void DeliverData(const DataView& data, Connection* source);
   // Notes that `origin` queued the bytes from `begin` on to the server program.
   void NoteShare(Peer& server, std::uint32_t origin, std::uint64_t begin);
   // The server program's queue is past the drop limit: members with the most
@@ -194,6 +206,11 @@ class Engine {
   template <class It>
   void Push(int result, std::uint32_t from, std::uint32_t to, std::uint32_t extra, It begin, It end,
             bool zeroEnd = false);
+  // Adds a received game packet that stays in `source`'s read buffer.
+  void PushLent(const DataView& data, Connection& source);
+  // Copies the messages lent by `conn` into their own buffers, before it is
+  // read again or ends.
+  void Reclaim(Connection& conn);
   // Serves what the sockets hold now, on the calling thread. True when that
   // left the engine thread work: bytes to write, or a connection to drop.
   bool ReadNow();

@@ -17,6 +17,8 @@ class Ring {
   bool empty() const { return count_ == 0; }
   std::size_t size() const { return count_; }
   T& front() { return items_[head_]; }
+  // The item `i` places behind the front.
+  T& operator[](std::size_t i) { return items_[(head_ + i) & (items_.size() - 1)]; }
   // The item taken stays in its slot until the slot is reused.
   void pop_front() {
     head_ = (head_ + 1) & (items_.size() - 1);
