@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <ctime>
 #include <random>
 
 #include "hvmulti/HvMTypes.h"
@@ -30,6 +31,11 @@ constexpr std::int64_t kBurstNs = 2000;
 // byte (a stream of 1 KiB packets went several times faster than in 16 KiB
 // writes on loopback), and this stays well under the busy mark.
 constexpr std::size_t kFlushChunk = 64 * 1024;
+// How long the engine thread leaves a member's burst that is still going on
+// to its sender before it looks again: waking it for every few packets cost
+// the sender more than its writes. The end of a burst that is neither flushed
+// nor followed by a look for messages waits at most about this long.
+constexpr std::int64_t kHoldNs = 1000000;
 // A game that looked for messages this recently is taken to go on doing so,
 // reading its sockets itself whenever it has taken all that waits.
 constexpr std::int64_t kGameReadsMs = 2;
@@ -307,6 +313,11 @@ int Engine::CheckMessages() {
   return n;
 }
 
+bool Engine::HoldingBurst() const {
+  return role_ == Role::Client && flushOwed_ && hub_ && hub_->Pending() < kFlushChunk &&
+         NowNs() - lastSendNs_ < kBurstNs;
+}
+
 void Engine::WriteOwed() {
   // A burst sent before the game came back to look for messages goes out now.
   if (flushOwed_ && WriteQueued()) wake_.Raise();
@@ -500,6 +511,7 @@ void Engine::Run() {
     fds.clear();
     polled.clear();
     fds.push_back({wake_.Fd(), POLLIN, 0});
+    bool holding = false;
     const std::size_t firstPeer = role_ == Role::Host ? 3 : 2;
     if (role_ == Role::Host) {
       // While no newcomer can be given room, the listener is not watched: it
@@ -515,15 +527,20 @@ void Engine::Run() {
       }
     } else {
       const bool live = hub_ != nullptr;
+      holding = HoldingBurst();
       fds.push_back({live ? hub_->Handle() : -1,
                      static_cast<short>((reading && !gameReads ? POLLIN : 0) |
-                                        (live && hub_->WantsWrite() ? POLLOUT : 0)),
+                                        (live && hub_->WantsWrite() && !holding ? POLLOUT : 0)),
                      0});
     }
+    const std::int64_t waitNs = holding ? kHoldNs : (gameReads ? kGameReadsMs : kPollSliceMs) * 1000000;
     lock.unlock();
-    ::poll(fds.data(), fds.size(), gameReads ? static_cast<int>(kGameReadsMs) : kPollSliceMs);
+    const timespec wait{static_cast<time_t>(waitNs / 1000000000), static_cast<long>(waitNs % 1000000000)};
+    ::ppoll(fds.data(), fds.size(), &wait, nullptr);
     lock.lock();
     if (stopping_) break;
+    // A burst its sender is still adding to stays owed, and unwritten.
+    const bool hold = HoldingBurst();
     if (!reading) PauseIdleClocks(NowMs());
     if (fds[0].revents & POLLIN) wake_.Clear();
     if (role_ == Role::Host) {
@@ -534,12 +551,12 @@ void Engine::Run() {
       WriteQueued();
       SweepPeers();
     } else if (hub_) {
-      ServeHub(fds[firstPeer - 1].revents);
-      if (hub_ && hub_->WantsWrite() && !hub_->WriteAvailable()) LoseHub();
+      ServeHub(static_cast<short>(fds[firstPeer - 1].revents & (hold ? ~POLLOUT : ~0)));
+      if (hub_ && !hold && hub_->WantsWrite() && !hub_->WriteAvailable()) LoseHub();
       if (hub_ && NowMs() - hubLastFrame_ > limits_.idleLimitMs) LoseHub();
       if (hub_ && WriteStalled(*hub_, hubWritten_, hubLastWrite_, NowMs())) LoseHub();
     }
-    flushOwed_ = false;  // written above, or waiting for the socket to take it
+    if (!hold) flushOwed_ = false;  // written above, or waiting for the socket to take it
     if (NowMs() >= nextKeepAlive_) SendKeepAlives();
   }
 }

@@ -19,8 +19,9 @@
 // no allocation per packet. A received packet is copied once, from the
 // connection's read buffer into the caller's, unless the sockets are read
 // again while it waits. Packets sent back to back are written together
-// (by the engine thread, by the caller once a good deal waits, by Flush or by
-// the caller's next look for messages), one system call for many. While the
+// (by the caller once a good deal waits, by Flush, by the caller's next look
+// for messages, or by the engine thread once a member's sender pauses), one
+// system call for many. While the
 // caller keeps looking for messages itself, the engine thread leaves the
 // players' sockets to it, so the two seldom wait for each other's lock; a host
 // relays what such a look reads at once.
@@ -169,6 +170,9 @@ class Engine {
   bool WriteQueued();
   // Writes what a burst left for the engine thread, if anything.
   void WriteOwed();
+  // A member's burst is owed to the engine thread, but its sender is still
+  // sending and will write it itself once a good deal waits.
+  bool HoldingBurst() const;
 
   // Host side.
   void AcceptPeers();
