@@ -124,14 +124,6 @@ float Factor(DWORD blend, const Colour& src, const Colour& dst, int channel) {
   }
 }
 
-std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {  // b > 0
-  return a >= 0 ? a / b : -((-a + b - 1) / b);
-}
-
-std::int64_t CeilDiv(std::int64_t a, std::int64_t b) {  // b > 0
-  return -FloorDiv(-a, b);
-}
-
 bool DepthPasses(DWORD func, float z, float stored) {
   switch (func) {
     case D3DCMP_NEVER: return false;
@@ -250,20 +242,63 @@ void DrawEdge(const RasterTarget& tg, const RasterState& st, const D3DTLVERTEX& 
 // The plane values a pixel reads, by index: 0 depth, 1-4 diffuse, 5-8
 // specular (8 the fog factor), 9-11 u, v and 1/w (u and v times 1/w when
 // texturing is perspective-correct).
-constexpr int kValues = 12;
+using Lanes = float __attribute__((vector_size(16)));
+using IntLanes = std::int32_t __attribute__((vector_size(16)));
+using Doubles = double __attribute__((vector_size(32)));
+
+// Every value a pixel reads is a plane over the screen, kept in three groups
+// of four lanes so that a step along a row is three vector additions, each
+// lane adding exactly as a scalar would: the diffuse colour (red, green,
+// blue, alpha); u, v, 1/w and depth (u and v times 1/w when texturing is
+// perspective-correct); the specular colour and the fog factor.
+struct Planes {
+  Lanes colour, texel, specular;
+};
+
+// A 16-bit pixel's channels are the sums of those of its high byte alone and
+// its low byte alone (the repeated low bits of green come from one byte or
+// the other), so two table reads and an addition unpack a texel to lanes,
+// exactly. The high byte's table carries the opaque alpha.
+struct TexelTable {
+  Lanes high[256], low[256];
+  explicit TexelTable(bool is555) {
+    for (int i = 0; i < 256; ++i) {
+      int r, g, b;
+      Unpack16(is555, static_cast<WORD>(i << 8), &r, &g, &b);
+      high[i] = Lanes{static_cast<float>(r), static_cast<float>(g), static_cast<float>(b), 255.f};
+      Unpack16(is555, static_cast<WORD>(i), &r, &g, &b);
+      low[i] = Lanes{static_cast<float>(r), static_cast<float>(g), static_cast<float>(b), 0.f};
+    }
+  }
+  [[gnu::always_inline]] Lanes operator[](WORD texel) const { return high[texel >> 8] + low[texel & 0xFF]; }
+};
+
+const TexelTable& TexelTableFor(bool is555) {
+  static const TexelTable k565(false), k555(true);
+  return is555 ? k555 : k565;
+}
+
+// FloorToInt in each lane.
+[[gnu::always_inline]] inline IntLanes FloorLanes(Lanes v) {
+  const IntLanes i = __builtin_convertvector(v, IntLanes);
+  return i + (__builtin_convertvector(i, Lanes) > v);  // a true lane is -1
+}
 
 // Draws the runs of a triangle's rows with the render states that do not
 // change within it settled once: the same arithmetic as Shade, pixel for
-// pixel, without asking the states again at each.
+// pixel and lane for lane, without asking the states again at each.
 template <bool kTextured, bool kPerspective, bool kLinear, bool kDepth, bool kFog, bool kSpecular>
 class SpanShader {
  public:
-  SpanShader(const RasterTarget& tg, const RasterState& st)
-      : tg_(tg), st_(st), fog_(FogLanes(st.fogColour)) {
+  static constexpr bool kTexelPlane = kTextured || kDepth;
+  static constexpr bool kSpecularPlane = kFog || kSpecular;
+
+  SpanShader(const RasterTarget& tg, const RasterState& st) : tg_(tg), st_(st) {
+    const Colour fog = Unpack(st.fogColour);
+    fog_ = Lanes{fog.r, fog.g, fog.b, fog.a};
     if constexpr (kTextured) {
       const RasterTexture& t = *st.texture;
-      width_ = static_cast<float>(t.width);
-      height_ = static_cast<float>(t.height);
+      size_ = Lanes{static_cast<float>(t.width), static_cast<float>(t.height), 0.f, 0.f};
       keyed_ = st.colourKey && t.hasKey;
       decal_ = st.mapBlend == D3DTBLEND_DECAL || st.mapBlend == D3DTBLEND_DECALALPHA;
       // Wrap's power-of-two case, settled for the triangle.
@@ -272,14 +307,12 @@ class SpanShader {
       };
       maskX_ = mask(t.width);
       maskY_ = mask(t.height);
+      table_ = &TexelTableFor(t.is555);
     }
   }
 
-  using Lanes = float __attribute__((vector_size(16)));
-  static Lanes FogLanes(D3DCOLOR colour);
-
   // The pixels first..last of row y, whose first has the values `cur`.
-  void Run(int y, int first, int last, float* cur, const float* stepX) const {
+  void Run(int y, int first, int last, Planes cur, const Planes& step) const {
     BYTE* p = tg_.bits + static_cast<std::ptrdiff_t>(y) * tg_.pitch + 2 * static_cast<std::ptrdiff_t>(first);
     float* depth = kDepth ? tg_.depth + static_cast<std::ptrdiff_t>(y) * tg_.width + first : nullptr;
     for (int x = first; x <= last; ++x) {
@@ -287,78 +320,97 @@ class SpanShader {
       p += 2;
       if constexpr (kDepth) {
         ++depth;
-        cur[0] += stepX[0];
       }
-      for (int i = 1; i <= 4; ++i) {
-        cur[i] += stepX[i];
+      cur.colour += step.colour;
+      if constexpr (kTexelPlane) {
+        cur.texel += step.texel;
       }
-      if constexpr (kSpecular) {
-        for (int i = 5; i <= 7; ++i) {
-          cur[i] += stepX[i];
-        }
-      }
-      if constexpr (kFog) {
-        cur[8] += stepX[8];
-      }
-      if constexpr (kTextured) {
-        for (int i = 9; i < (kPerspective ? 12 : 11); ++i) {
-          cur[i] += stepX[i];
-        }
+      if constexpr (kSpecularPlane) {
+        cur.specular += step.specular;
       }
     }
   }
 
  private:
-  // Red, green, blue and alpha go in four lanes: each lane's arithmetic is
-  // the scalar arithmetic of Shade, step for step, so the results are the same.
-  [[gnu::always_inline]] Lanes TexelLanes(const RasterTexture& t, DWORD x, DWORD y) const {
-    int r, g, b;
-    Unpack16(t.is555, Texel(t, x, y), &r, &g, &b);
-    return Lanes{static_cast<float>(r), static_cast<float>(g), static_cast<float>(b), 255.f};
+  [[gnu::always_inline]] WORD TexelAt(const BYTE* row, DWORD x) const {
+    WORD w;
+    std::memcpy(&w, row + 2 * static_cast<std::ptrdiff_t>(x), 2);
+    return w;
+  }
+  [[gnu::always_inline]] const BYTE* TexelRow(DWORD y) const {
+    return st_.texture->bits + static_cast<std::ptrdiff_t>(y) * st_.texture->pitch;
   }
 
-  [[gnu::always_inline]] void Put(BYTE* p, float* depth, const float* cur) const {
+  // The texel colour at the pixel, or false where it is transparent; as Sample.
+  [[gnu::always_inline]] bool TexelColour(const Lanes& texel, Lanes* out) const {
+    const RasterTexture& t = *st_.texture;
+    const float q = texel[2];
+    const float r = kPerspective ? (q != 0.f ? 1.f / q : 0.f) : 1.f;
+    // Lanes 0 and 1 are x and y in texels; 2 and 3 are cleared below.
+    const Lanes xy = texel * r * size_ - 0.5f;
+    // Sample's test: finite and within 1e8 (a NaN fails the comparison).
+    const IntLanes inRange = reinterpret_cast<Lanes>(reinterpret_cast<IntLanes>(xy) & 0x7FFFFFFF) <= 1e8f;
+    if (!(inRange[0] & inRange[1])) {
+      return false;
+    }
+    const Lanes at = reinterpret_cast<Lanes>(reinterpret_cast<IntLanes>(xy) & IntLanes{-1, -1, 0, 0});
+    // A filtered texel reads the nearest one only for its colour key.
+    WORD nearest = 0;
+    if (!kLinear || keyed_) {
+      const IntLanes n = FloorLanes(at + 0.5f);
+      nearest = TexelAt(TexelRow(WrapY(n[1])), WrapX(n[0]));
+      if (keyed_ && nearest == t.key) {
+        return false;
+      }
+    }
+    if constexpr (kLinear) {
+      const IntLanes corner = FloorLanes(at);
+      const Lanes f = at - __builtin_convertvector(corner, Lanes);
+      const Lanes g = 1.f - f;
+      // The four weights in Sample's order: (1-fx)(1-fy), fx(1-fy), (1-fx)fy, fx fy.
+      const Lanes weights = __builtin_shuffle(g, f, IntLanes{0, 4, 0, 4}) * __builtin_shuffle(g, f, IntLanes{1, 1, 5, 5});
+      DWORD x0, x1, y0, y1;
+      if (maskX_ >= 0 && maskY_ >= 0) {
+        const IntLanes w = (__builtin_shuffle(corner, IntLanes{0, 0, 1, 1}) + IntLanes{0, 1, 0, 1}) &
+                           IntLanes{maskX_, maskX_, maskY_, maskY_};
+        x0 = static_cast<DWORD>(w[0]);
+        x1 = static_cast<DWORD>(w[1]);
+        y0 = static_cast<DWORD>(w[2]);
+        y1 = static_cast<DWORD>(w[3]);
+      } else {
+        x0 = WrapX(corner[0]);
+        x1 = WrapX(corner[0] + 1);
+        y0 = WrapY(corner[1]);
+        y1 = WrapY(corner[1] + 1);
+      }
+      const BYTE* top = TexelRow(y0);
+      const BYTE* bottom = TexelRow(y1);
+      const TexelTable& table = *table_;
+      // Summed onto 0 in Sample's order.
+      Lanes c = Lanes{0.f, 0.f, 0.f, 0.f};
+      c += weights[0] * table[TexelAt(top, x0)];
+      c += weights[1] * table[TexelAt(top, x1)];
+      c += weights[2] * table[TexelAt(bottom, x0)];
+      c += weights[3] * table[TexelAt(bottom, x1)];
+      c[3] = 255.f;
+      *out = c;
+    } else {
+      *out = (*table_)[nearest];
+    }
+    return true;
+  }
+
+  [[gnu::always_inline]] void Put(BYTE* p, float* depth, const Planes& cur) const {
     if constexpr (kDepth) {
-      if (!DepthPasses(st_.zFunc, cur[0], *depth)) {
+      if (!DepthPasses(st_.zFunc, cur.texel[3], *depth)) {
         return;
       }
     }
-    Lanes c{cur[1], cur[2], cur[3], cur[4]};
+    Lanes c = cur.colour;
     if constexpr (kTextured) {
-      const float r = kPerspective ? (cur[11] != 0.f ? 1.f / cur[11] : 0.f) : 1.f;
-      const float x = cur[9] * r * width_ - 0.5f;
-      const float y = cur[10] * r * height_ - 0.5f;
-      if (!std::isfinite(x) || !std::isfinite(y) || std::fabs(x) > 1e8f || std::fabs(y) > 1e8f) {
-        return;
-      }
-      const RasterTexture& t = *st_.texture;
-      // A filtered texel reads the nearest one only for its colour key.
-      WORD nearest = 0;
-      if (!kLinear || keyed_) {
-        nearest = Texel(t, WrapX(FloorToInt(x + 0.5f)), WrapY(FloorToInt(y + 0.5f)));
-        if (keyed_ && nearest == t.key) {
-          return;
-        }
-      }
       Lanes tc;
-      if constexpr (kLinear) {
-        const int left = FloorToInt(x);
-        const int top = FloorToInt(y);
-        const float fx = x - static_cast<float>(left);
-        const float fy = y - static_cast<float>(top);
-        const DWORD x0 = WrapX(left), x1 = WrapX(left + 1);
-        const DWORD y0 = WrapY(top), y1 = WrapY(top + 1);
-        // The weights in Shade's order, summed onto 0 in the same order.
-        tc = Lanes{0.f, 0.f, 0.f, 0.f};
-        tc += ((1.f - fx) * (1.f - fy)) * TexelLanes(t, x0, y0);
-        tc += (fx * (1.f - fy)) * TexelLanes(t, x1, y0);
-        tc += ((1.f - fx) * fy) * TexelLanes(t, x0, y1);
-        tc += (fx * fy) * TexelLanes(t, x1, y1);
-        tc[3] = 255.f;
-      } else {
-        int tr, tg, tb;
-        Unpack16(t.is555, nearest, &tr, &tg, &tb);
-        tc = Lanes{static_cast<float>(tr), static_cast<float>(tg), static_cast<float>(tb), 255.f};
+      if (!TexelColour(cur.texel, &tc)) {
+        return;
       }
       if (decal_) {
         const float alpha = st_.mapBlend == D3DTBLEND_DECAL ? tc[3] : c[3];
@@ -371,23 +423,30 @@ class SpanShader {
       }
     }
     if constexpr (kSpecular) {
-      c += Lanes{cur[5], cur[6], cur[7], 0.f};
+      c += Lanes{cur.specular[0], cur.specular[1], cur.specular[2], 0.f};
     }
     if constexpr (kFog) {
-      const float k = std::clamp(cur[8] / 255.f, 0.f, 1.f);
+      const float k = std::clamp(cur.specular[3] / 255.f, 0.f, 1.f);
       const float alpha = c[3];
       c = k * c + (1.f - k) * fog_;
       c[3] = alpha;
     }
-    Colour out{c[0], c[1], c[2], c[3]};
-    if (st_.alphaBlend && !OpaqueOver(st_, out)) {
-      out = Blend(tg_.is555, st_, out, p);
+    WORD pixel;
+    if (st_.alphaBlend && !OpaqueOver(st_, Colour{c[0], c[1], c[2], c[3]})) {
+      const Colour out = Blend(tg_.is555, st_, Colour{c[0], c[1], c[2], c[3]}, p);
+      pixel = Pack16(tg_.is555, Channel(out.r), Channel(out.g), Channel(out.b));
+    } else {
+      // Channel in each lane, with std::clamp's choices (a NaN passes through).
+      Lanes v = c + 0.5f;
+      v = v < 0.f ? Lanes{} : v;
+      v = 255.f < v ? Lanes{255.f, 255.f, 255.f, 255.f} : v;
+      const IntLanes i = __builtin_convertvector(v, IntLanes);
+      pixel = Pack16(tg_.is555, i[0], i[1], i[2]);
     }
-    const WORD pixel = Pack16(tg_.is555, Channel(out.r), Channel(out.g), Channel(out.b));
     std::memcpy(p, &pixel, 2);
     if constexpr (kDepth) {
       if (st_.zWrite) {
-        *depth = cur[0];
+        *depth = cur.texel[3];
       }
     }
   }
@@ -402,19 +461,13 @@ class SpanShader {
 
   const RasterTarget& tg_;
   const RasterState& st_;
-  const Lanes fog_;
+  Lanes fog_{};
+  Lanes size_{};  // texture width and height in lanes 0 and 1
+  const TexelTable* table_ = nullptr;
   int maskX_ = -1, maskY_ = -1;  // size - 1 of a wrapped power-of-two side, else -1
-  float width_ = 0.f, height_ = 0.f;
   bool keyed_ = false;
   bool decal_ = false;
 };
-
-template <bool kTextured, bool kPerspective, bool kLinear, bool kDepth, bool kFog, bool kSpecular>
-typename SpanShader<kTextured, kPerspective, kLinear, kDepth, kFog, kSpecular>::Lanes
-SpanShader<kTextured, kPerspective, kLinear, kDepth, kFog, kSpecular>::FogLanes(D3DCOLOR colour) {
-  const Colour c = Unpack(colour);
-  return Lanes{c.r, c.g, c.b, c.a};
-}
 
 // Calls body with the span shader for the triangle's states.
 template <class Body>
@@ -455,6 +508,52 @@ void WithSpanShader(const RasterTarget& tg, const RasterState& st, const Body& b
   }
 }
 
+// llround for a position already known to lie within a million pixels: there
+// every value v * 256 plus a half is exact in a double, so truncation rounds.
+std::int64_t Snap(float v) {
+  const double d = static_cast<double>(v) * 256.0;
+  return static_cast<std::int64_t>(d < 0.0 ? d - 0.5 : d + 0.5);
+}
+
+// One edge's test along a row: a sample t steps right of the row's first
+// one is inside when ex * t >= need.
+struct EdgeStep {
+  std::int64_t ex;
+  double reciprocal;  // 1 / ex, for the first guess of the crossing
+};
+
+// Narrows [*first, *last] to the samples inside the edge. The guess from
+// the reciprocal is only a start: exact integer tests settle the crossing,
+// and the guess is clamped to the run, so a poor one costs steps, never pixels.
+inline void Narrow(const EdgeStep& e, std::int64_t need, std::int64_t* first, std::int64_t* last) {
+  if (e.ex == 0) {
+    if (need > 0) {
+      *last = *first - 1;
+    }
+    return;
+  }
+  const double guess = static_cast<double>(need) * e.reciprocal;
+  if (e.ex > 0) {
+    // The least t in [first, last + 1] inside.
+    const std::int64_t lo = *first, hi = *last + 1;
+    std::int64_t t = guess <= static_cast<double>(lo) ? lo
+                     : guess >= static_cast<double>(hi) ? hi
+                                                        : static_cast<std::int64_t>(guess);
+    while (t > lo && e.ex * (t - 1) >= need) --t;
+    while (t < hi && e.ex * t < need) ++t;
+    *first = t;
+  } else {
+    // The greatest t in [first - 1, last] inside.
+    const std::int64_t lo = *first - 1, hi = *last;
+    std::int64_t t = guess <= static_cast<double>(lo) ? lo
+                     : guess >= static_cast<double>(hi) ? hi
+                                                        : static_cast<std::int64_t>(guess);
+    while (t < hi && e.ex * (t + 1) >= need) ++t;
+    while (t > lo && e.ex * t < need) --t;
+    *last = t;
+  }
+}
+
 }  // namespace
 
 WORD PackPixel(bool is555, int r, int g, int b) { return Pack16(is555, r, g, b); }
@@ -468,9 +567,8 @@ void DrawTriangle(const RasterTarget& tg, const RasterState& st, const D3DTLVERT
   }
   // Positions snap to 1/256 pixel, so edge functions are exact integers and
   // two triangles sharing an edge always agree on which owns its pixels.
-  const auto snap = [](float v) { return static_cast<std::int64_t>(std::llround(static_cast<double>(v) * 256.0)); };
-  const std::int64_t ax = snap(a.sx), ay = snap(a.sy), bx = snap(b.sx), by = snap(b.sy), cx = snap(c.sx),
-                     cy = snap(c.sy);
+  const std::int64_t ax = Snap(a.sx), ay = Snap(a.sy), bx = Snap(b.sx), by = Snap(b.sy), cx = Snap(c.sx),
+                     cy = Snap(c.sy);
   const std::int64_t area = (bx - ax) * (cy - ay) - (by - ay) * (cx - ax);
   // On a screen whose y grows downwards a positive area turns clockwise.
   if (area == 0 || (st.cull == D3DCULL_CCW && area < 0) || (st.cull == D3DCULL_CW && area > 0)) {
@@ -510,6 +608,7 @@ void DrawTriangle(const RasterTarget& tg, const RasterState& st, const D3DTLVERT
   // Edge k runs from v[k+1] to v[k+2]; its function is the weight of v[k].
   std::int64_t ex[3], ey[3], e0[3];
   bool topLeft[3];
+  EdgeStep edges[3];
   for (int k = 0; k < 3; ++k) {
     const int p = (k + 1) % 3;
     const int q = (k + 2) % 3;
@@ -521,13 +620,15 @@ void DrawTriangle(const RasterTarget& tg, const RasterState& st, const D3DTLVERT
     e0[k] = dx * (static_cast<std::int64_t>(y0) * 256 + 128 - py[p]) - dy * (static_cast<std::int64_t>(x0) * 256 + 128 - px[p]);
     // Clockwise on screen: a top edge runs rightwards, a left edge upwards.
     topLeft[k] = (dy == 0 && dx > 0) || dy < 0;
+    edges[k] = {ex[k], ex[k] != 0 ? 1.0 / static_cast<double>(ex[k]) : 0.0};
   }
-  // Every value a pixel needs is a plane over the screen (kValues): its value
-  // at the first sample and its steps along x and y, from the vertices' weights.
+  // Each plane's value at the first sample and its steps along x and y, from
+  // the vertices' weights, worked out only for the groups the states read.
   const bool textured = st.texture != nullptr;
   const bool perspective = textured && st.perspective;
-  const int count = textured ? kValues : 9;
-  float at[3][kValues];
+  const bool texelPlane = textured || (st.zEnable && tg.depth != nullptr);
+  const bool specularPlane = st.fog || st.specular;
+  Doubles at[3][3];  // [group][vertex]
   for (int k = 0; k < 3; ++k) {
     // Flat shading takes the colours of the first vertex given; fog still varies.
     const Fragment f = Vertex(*v[k]);
@@ -535,52 +636,47 @@ void DrawTriangle(const RasterTarget& tg, const RasterState& st, const D3DTLVERT
     Colour sp = st.shade == D3DSHADE_FLAT ? Unpack(a.specular) : f.specular;
     sp.a = f.specular.a;
     const float q = perspective ? v[k]->rhw : 1.f;
-    const float values[kValues] = {f.z, d.r, d.g, d.b, d.a, sp.r, sp.g, sp.b, sp.a, f.u * q, f.v * q, q};
-    std::copy(values, values + kValues, at[k]);
+    at[0][k] = Doubles{d.r, d.g, d.b, d.a};
+    at[1][k] = Doubles{f.u * q, f.v * q, q, f.z};
+    at[2][k] = Doubles{sp.r, sp.g, sp.b, sp.a};
   }
-  float start[kValues], stepX[kValues], stepY[kValues];
-  for (int i = 0; i < count; ++i) {
-    double s0 = 0.0, sx = 0.0, sy = 0.0;
+  Planes start{}, stepX{}, stepY{};
+  const auto plane = [&](int group, Lanes* s, Lanes* sx, Lanes* sy) {
+    Doubles s0{}, dx{}, dy{};
     for (int k = 0; k < 3; ++k) {
-      s0 += static_cast<double>(at[k][i]) * static_cast<double>(e0[k]);
-      sx += static_cast<double>(at[k][i]) * static_cast<double>(ex[k]);
-      sy += static_cast<double>(at[k][i]) * static_cast<double>(ey[k]);
+      s0 += at[group][k] * static_cast<double>(e0[k]);
+      dx += at[group][k] * static_cast<double>(ex[k]);
+      dy += at[group][k] * static_cast<double>(ey[k]);
     }
-    start[i] = static_cast<float>(s0 * inv);
-    stepX[i] = static_cast<float>(sx * inv);
-    stepY[i] = static_cast<float>(sy * inv);
-  }
-  float cur[kValues];
-  // The run of samples inside all three edges on row y, from x0; false for none.
-  const auto run = [&](int y, std::int64_t* firstOut, std::int64_t* lastOut) {
-    const std::int64_t dy = y - y0;
-    std::int64_t first = 0, last = x1 - x0;
-    for (int k = 0; k < 3 && first <= last; ++k) {
-      const std::int64_t w = e0[k] + ey[k] * dy;
-      // Inside: w + ex * dx > 0, or >= 0 on a top or left edge.
-      const std::int64_t need = topLeft[k] ? -w : 1 - w;  // ex * dx >= need
-      if (ex[k] > 0) {
-        first = std::max(first, CeilDiv(need, ex[k]));
-      } else if (ex[k] < 0) {
-        last = std::min(last, FloorDiv(-need, -ex[k]));
-      } else if (need > 0) {
-        last = -1;
-      }
-    }
-    *firstOut = first;
-    *lastOut = last;
-    return first <= last;
+    *s = __builtin_convertvector(s0 * inv, Lanes);
+    *sx = __builtin_convertvector(dx * inv, Lanes);
+    *sy = __builtin_convertvector(dy * inv, Lanes);
   };
+  plane(0, &start.colour, &stepX.colour, &stepY.colour);
+  if (texelPlane) {
+    plane(1, &start.texel, &stepX.texel, &stepY.texel);
+  }
+  if (specularPlane) {
+    plane(2, &start.specular, &stepX.specular, &stepY.specular);
+  }
   WithSpanShader(tg, st, [&](const auto& shader) {
     for (int y = y0; y <= y1; ++y) {
-      std::int64_t first, last;
-      if (!run(y, &first, &last)) {
+      // The run of samples inside all three edges on row y, from x0.
+      const std::int64_t rows = y - y0;
+      std::int64_t first = 0, last = x1 - x0;
+      for (int k = 0; k < 3 && first <= last; ++k) {
+        const std::int64_t w = e0[k] + ey[k] * rows;
+        // Inside: w + ex * dx > 0, or >= 0 on a top or left edge.
+        Narrow(edges[k], topLeft[k] ? -w : 1 - w, &first, &last);
+      }
+      if (first > last) {
         continue;
       }
-      const float dy = static_cast<float>(y - y0);
-      for (int i = 0; i < count; ++i) {
-        cur[i] = start[i] + stepY[i] * dy + stepX[i] * static_cast<float>(first);
-      }
+      const float dy = static_cast<float>(rows);
+      const float dx = static_cast<float>(first);
+      const Planes cur{start.colour + stepY.colour * dy + stepX.colour * dx,
+                       start.texel + stepY.texel * dy + stepX.texel * dx,
+                       start.specular + stepY.specular * dy + stepX.specular * dx};
       shader.Run(y, x0 + static_cast<int>(first), x0 + static_cast<int>(last), cur, stepX);
     }
   });
