@@ -244,7 +244,7 @@ void DrawEdge(const RasterTarget& tg, const RasterState& st, const D3DTLVERTEX& 
 // texturing is perspective-correct).
 using Lanes = float __attribute__((vector_size(16)));
 using IntLanes = std::int32_t __attribute__((vector_size(16)));
-using Doubles = double __attribute__((vector_size(32)));
+using Pair = double __attribute__((vector_size(16)));
 
 // Every value a pixel reads is a plane over the screen, kept in three groups
 // of four lanes so that a step along a row is three vector additions, each
@@ -308,15 +308,25 @@ class SpanShader {
       maskX_ = mask(t.width);
       maskY_ = mask(t.height);
       table_ = &TexelTableFor(t.is555);
+      fourAtOnce_ = maskX_ >= 0 && maskY_ >= 0 && !keyed_ && !decal_;
     }
   }
 
-  // The pixels first..last of row y, whose first has the values `cur`.
-  void Run(int y, int first, int last, Planes cur, const Planes& step) const {
+  // Queues the pixels first..last of row y, whose first has the values
+  // `cur`. Flush draws them in order; so does a full queue. Shading a queue
+  // rather than each row's few pixels lets the pixels of several rows be in
+  // flight at once, with one loop end to mispredict instead of one per row.
+  void Run(int y, int first, int last, Planes cur, const Planes& step) {
     BYTE* p = tg_.bits + static_cast<std::ptrdiff_t>(y) * tg_.pitch + 2 * static_cast<std::ptrdiff_t>(first);
     float* depth = kDepth ? tg_.depth + static_cast<std::ptrdiff_t>(y) * tg_.width + first : nullptr;
     for (int x = first; x <= last; ++x) {
-      Put(p, depth, cur);
+      if (queued_ == kQueue) {
+        Flush();
+      }
+      Pending& next = queue_[queued_++];
+      next.p = p;
+      next.depth = depth;
+      next.cur = cur;
       p += 2;
       if constexpr (kDepth) {
         ++depth;
@@ -331,7 +341,127 @@ class SpanShader {
     }
   }
 
+  void Flush() {
+    int i = 0;
+    if constexpr (kFourAtOnce) {
+      if (fourAtOnce_) {
+        for (; i < queued_; i += 4) {
+          PutFour(i);
+        }
+      }
+    }
+    for (; i < queued_; ++i) {
+      Put(queue_[i].p, queue_[i].depth, queue_[i].cur);
+    }
+    queued_ = 0;
+  }
+
  private:
+  // The game's usual states (a filtered, wrapped, modulated texture with no
+  // depth, fog or specular) shade four queued pixels at once, one pixel to a
+  // lane: each lane does the arithmetic of Put in Put's order, so the pixels
+  // are the same.
+  static constexpr bool kFourAtOnce = kTextured && kLinear && !kDepth && !kFog && !kSpecular;
+
+  static void Transpose(Lanes& a, Lanes& b, Lanes& c, Lanes& d) {
+    const Lanes t0 = __builtin_shuffle(a, b, IntLanes{0, 4, 1, 5});
+    const Lanes t1 = __builtin_shuffle(a, b, IntLanes{2, 6, 3, 7});
+    const Lanes t2 = __builtin_shuffle(c, d, IntLanes{0, 4, 1, 5});
+    const Lanes t3 = __builtin_shuffle(c, d, IntLanes{2, 6, 3, 7});
+    a = __builtin_shuffle(t0, t2, IntLanes{0, 1, 4, 5});
+    b = __builtin_shuffle(t0, t2, IntLanes{2, 3, 6, 7});
+    c = __builtin_shuffle(t1, t3, IntLanes{0, 1, 4, 5});
+    d = __builtin_shuffle(t1, t3, IntLanes{2, 3, 6, 7});
+  }
+
+  // Unpack16 in each lane, one channel to a vector.
+  static void UnpackLanes(bool is555, IntLanes w, Lanes* r, Lanes* g, Lanes* b) {
+    const IntLanes r5 = is555 ? (w >> 10) & 31 : w >> 11;
+    const IntLanes gm = is555 ? (w >> 5) & 31 : (w >> 5) & 63;
+    const IntLanes b5 = w & 31;
+    *r = __builtin_convertvector((r5 << 3) | (r5 >> 2), Lanes);
+    *g = __builtin_convertvector(is555 ? (gm << 3) | (gm >> 2) : (gm << 2) | (gm >> 4), Lanes);
+    *b = __builtin_convertvector((b5 << 3) | (b5 >> 2), Lanes);
+  }
+
+  // The queued pixels from `at`, up to four; lanes past the queue's end
+  // repeat its first pixel and write nothing.
+  void PutFour(int at) const {
+    const int count = std::min(4, queued_ - at);
+    const Pending* q[4];
+    for (int j = 0; j < 4; ++j) {
+      q[j] = &queue_[at + (j < count ? j : 0)];
+    }
+    Lanes red = q[0]->cur.colour, green = q[1]->cur.colour, blue = q[2]->cur.colour, alpha = q[3]->cur.colour;
+    Transpose(red, green, blue, alpha);
+    Lanes u = q[0]->cur.texel, v = q[1]->cur.texel, w = q[2]->cur.texel, unused = q[3]->cur.texel;
+    Transpose(u, v, w, unused);
+    Lanes r = Lanes{1.f, 1.f, 1.f, 1.f};
+    if constexpr (kPerspective) {
+      r = w != 0.f ? 1.f / w : Lanes{};
+    }
+    Lanes x = u * r * size_[0] - 0.5f;
+    Lanes y = v * r * size_[1] - 0.5f;
+    const IntLanes live = (reinterpret_cast<Lanes>(reinterpret_cast<IntLanes>(x) & 0x7FFFFFFF) <= 1e8f) &
+                          (reinterpret_cast<Lanes>(reinterpret_cast<IntLanes>(y) & 0x7FFFFFFF) <= 1e8f);
+    x = live ? x : Lanes{};
+    y = live ? y : Lanes{};
+    const IntLanes left = FloorLanes(x), top = FloorLanes(y);
+    const Lanes fx = x - __builtin_convertvector(left, Lanes), fy = y - __builtin_convertvector(top, Lanes);
+    const Lanes gx = 1.f - fx, gy = 1.f - fy;
+    const Lanes w00 = gx * gy, w10 = fx * gy, w01 = gx * fy, w11 = fx * fy;
+    const IntLanes x0 = left & maskX_, x1 = (left + 1) & maskX_;
+    const IntLanes y0 = top & maskY_, y1 = (top + 1) & maskY_;
+    IntLanes t00, t10, t01, t11;
+    for (int j = 0; j < 4; ++j) {
+      const BYTE* upper = TexelRow(static_cast<DWORD>(y0[j]));
+      const BYTE* lower = TexelRow(static_cast<DWORD>(y1[j]));
+      t00[j] = TexelAt(upper, static_cast<DWORD>(x0[j]));
+      t10[j] = TexelAt(upper, static_cast<DWORD>(x1[j]));
+      t01[j] = TexelAt(lower, static_cast<DWORD>(x0[j]));
+      t11[j] = TexelAt(lower, static_cast<DWORD>(x1[j]));
+    }
+    const bool is555 = st_.texture->is555;
+    Lanes tr{}, tg{}, tb{};
+    const auto add = [&](const Lanes& weight, IntLanes texels) {
+      Lanes cr, cg, cb;
+      UnpackLanes(is555, texels, &cr, &cg, &cb);
+      tr += weight * cr;
+      tg += weight * cg;
+      tb += weight * cb;
+    };
+    add(w00, t00);
+    add(w10, t10);
+    add(w01, t01);
+    add(w11, t11);
+    red = tr * red / 255.f;
+    green = tg * green / 255.f;
+    blue = tb * blue / 255.f;
+    // Pixels that blend with what lies below them take Put's way.
+    IntLanes direct = live;
+    if (st_.alphaBlend) {
+      const bool usual = st_.srcBlend == D3DBLEND_SRCALPHA && st_.destBlend == D3DBLEND_INVSRCALPHA;
+      direct &= usual ? alpha >= 255.f : IntLanes{};
+    }
+    const auto channel = [](Lanes c) {
+      c = c + 0.5f;
+      c = c < 0.f ? Lanes{} : c;
+      c = 255.f < c ? Lanes{255.f, 255.f, 255.f, 255.f} : c;
+      return __builtin_convertvector(c, IntLanes);
+    };
+    const IntLanes pr = channel(red), pg = channel(green), pb = channel(blue);
+    const IntLanes pixels = tg_.is555 ? ((pr >> 3) << 10) | ((pg >> 3) << 5) | (pb >> 3)
+                                      : ((pr >> 3) << 11) | ((pg >> 2) << 5) | (pb >> 3);
+    for (int j = 0; j < count; ++j) {
+      if (direct[j]) {
+        const WORD pixel = static_cast<WORD>(pixels[j]);
+        std::memcpy(q[j]->p, &pixel, 2);
+      } else if (live[j]) {
+        Put(q[j]->p, q[j]->depth, q[j]->cur);
+      }
+    }
+  }
+
   [[gnu::always_inline]] WORD TexelAt(const BYTE* row, DWORD x) const {
     WORD w;
     std::memcpy(&w, row + 2 * static_cast<std::ptrdiff_t>(x), 2);
@@ -467,6 +597,15 @@ class SpanShader {
   int maskX_ = -1, maskY_ = -1;  // size - 1 of a wrapped power-of-two side, else -1
   bool keyed_ = false;
   bool decal_ = false;
+  bool fourAtOnce_ = false;
+  struct Pending {
+    Planes cur;
+    BYTE* p;
+    float* depth;
+  };
+  static constexpr int kQueue = 64;
+  Pending queue_[kQueue];
+  int queued_ = 0;
 };
 
 // Calls body with the span shader for the triangle's states.
@@ -594,7 +733,6 @@ void DrawTriangle(const RasterTarget& tg, const RasterState& st, const D3DTLVERT
     std::swap(px[1], px[2]);
     std::swap(py[1], py[2]);
   }
-  const double inv = 1.0 / static_cast<double>(area < 0 ? -area : area);
   const std::int64_t minX = std::min({ax, bx, cx}), maxX = std::max({ax, bx, cx});
   const std::int64_t minY = std::min({ay, by, cy}), maxY = std::max({ay, by, cy});
   // Pixel x is sampled at 256 x + 128.
@@ -608,7 +746,6 @@ void DrawTriangle(const RasterTarget& tg, const RasterState& st, const D3DTLVERT
   // Edge k runs from v[k+1] to v[k+2]; its function is the weight of v[k].
   std::int64_t ex[3], ey[3], e0[3];
   bool topLeft[3];
-  EdgeStep edges[3];
   for (int k = 0; k < 3; ++k) {
     const int p = (k + 1) % 3;
     const int q = (k + 2) % 3;
@@ -620,15 +757,50 @@ void DrawTriangle(const RasterTarget& tg, const RasterState& st, const D3DTLVERT
     e0[k] = dx * (static_cast<std::int64_t>(y0) * 256 + 128 - py[p]) - dy * (static_cast<std::int64_t>(x0) * 256 + 128 - px[p]);
     // Clockwise on screen: a top edge runs rightwards, a left edge upwards.
     topLeft[k] = (dy == 0 && dx > 0) || dy < 0;
-    edges[k] = {ex[k], ex[k] != 0 ? 1.0 / static_cast<double>(ex[k]) : 0.0};
   }
+  // Two divisions in lanes for four quotients (an edge with ex 0 never reads its own).
+  const Pair one{1.0, 1.0};
+  const Pair firstTwo = one / Pair{static_cast<double>(area < 0 ? -area : area), static_cast<double>(ex[0])};
+  const Pair lastTwo = one / Pair{static_cast<double>(ex[1]), static_cast<double>(ex[2])};
+  const double inv = firstTwo[0];
+  const EdgeStep edges[3] = {{ex[0], firstTwo[1]}, {ex[1], lastTwo[0]}, {ex[2], lastTwo[1]}};
   // Each plane's value at the first sample and its steps along x and y, from
   // the vertices' weights, worked out only for the groups the states read.
   const bool textured = st.texture != nullptr;
   const bool perspective = textured && st.perspective;
   const bool texelPlane = textured || (st.zEnable && tg.depth != nullptr);
   const bool specularPlane = st.fog || st.specular;
-  Doubles at[3][3];  // [group][vertex]
+  const Pair weightAt[3] = {Pair{static_cast<double>(e0[0]), static_cast<double>(e0[0])},
+                            Pair{static_cast<double>(e0[1]), static_cast<double>(e0[1])},
+                            Pair{static_cast<double>(e0[2]), static_cast<double>(e0[2])}};
+  const Pair weightX[3] = {Pair{static_cast<double>(ex[0]), static_cast<double>(ex[0])},
+                           Pair{static_cast<double>(ex[1]), static_cast<double>(ex[1])},
+                           Pair{static_cast<double>(ex[2]), static_cast<double>(ex[2])}};
+  const Pair weightY[3] = {Pair{static_cast<double>(ey[0]), static_cast<double>(ey[0])},
+                           Pair{static_cast<double>(ey[1]), static_cast<double>(ey[1])},
+                           Pair{static_cast<double>(ey[2]), static_cast<double>(ey[2])}};
+  // The plane of four values given at the three vertices, in two pairs of lanes.
+  const auto plane = [&](const Lanes (&at)[3], Lanes* s, Lanes* sx, Lanes* sy) {
+    Pair s0[2]{}, dx[2]{}, dy[2]{};
+    for (int k = 0; k < 3; ++k) {
+      const Pair low{at[k][0], at[k][1]}, high{at[k][2], at[k][3]};
+      s0[0] += low * weightAt[k];
+      s0[1] += high * weightAt[k];
+      dx[0] += low * weightX[k];
+      dx[1] += high * weightX[k];
+      dy[0] += low * weightY[k];
+      dy[1] += high * weightY[k];
+    }
+    const auto toFloats = [inv](const Pair (&p)[2]) {
+      const Pair a = p[0] * inv, b = p[1] * inv;
+      return Lanes{static_cast<float>(a[0]), static_cast<float>(a[1]), static_cast<float>(b[0]),
+                   static_cast<float>(b[1])};
+    };
+    *s = toFloats(s0);
+    *sx = toFloats(dx);
+    *sy = toFloats(dy);
+  };
+  Lanes colours[3], texels[3], speculars[3];
   for (int k = 0; k < 3; ++k) {
     // Flat shading takes the colours of the first vertex given; fog still varies.
     const Fragment f = Vertex(*v[k]);
@@ -636,30 +808,19 @@ void DrawTriangle(const RasterTarget& tg, const RasterState& st, const D3DTLVERT
     Colour sp = st.shade == D3DSHADE_FLAT ? Unpack(a.specular) : f.specular;
     sp.a = f.specular.a;
     const float q = perspective ? v[k]->rhw : 1.f;
-    at[0][k] = Doubles{d.r, d.g, d.b, d.a};
-    at[1][k] = Doubles{f.u * q, f.v * q, q, f.z};
-    at[2][k] = Doubles{sp.r, sp.g, sp.b, sp.a};
+    colours[k] = Lanes{d.r, d.g, d.b, d.a};
+    texels[k] = Lanes{f.u * q, f.v * q, q, f.z};
+    speculars[k] = Lanes{sp.r, sp.g, sp.b, sp.a};
   }
   Planes start{}, stepX{}, stepY{};
-  const auto plane = [&](int group, Lanes* s, Lanes* sx, Lanes* sy) {
-    Doubles s0{}, dx{}, dy{};
-    for (int k = 0; k < 3; ++k) {
-      s0 += at[group][k] * static_cast<double>(e0[k]);
-      dx += at[group][k] * static_cast<double>(ex[k]);
-      dy += at[group][k] * static_cast<double>(ey[k]);
-    }
-    *s = __builtin_convertvector(s0 * inv, Lanes);
-    *sx = __builtin_convertvector(dx * inv, Lanes);
-    *sy = __builtin_convertvector(dy * inv, Lanes);
-  };
-  plane(0, &start.colour, &stepX.colour, &stepY.colour);
+  plane(colours, &start.colour, &stepX.colour, &stepY.colour);
   if (texelPlane) {
-    plane(1, &start.texel, &stepX.texel, &stepY.texel);
+    plane(texels, &start.texel, &stepX.texel, &stepY.texel);
   }
   if (specularPlane) {
-    plane(2, &start.specular, &stepX.specular, &stepY.specular);
+    plane(speculars, &start.specular, &stepX.specular, &stepY.specular);
   }
-  WithSpanShader(tg, st, [&](const auto& shader) {
+  WithSpanShader(tg, st, [&](auto&& shader) {
     for (int y = y0; y <= y1; ++y) {
       // The run of samples inside all three edges on row y, from x0.
       const std::int64_t rows = y - y0;
@@ -679,6 +840,7 @@ void DrawTriangle(const RasterTarget& tg, const RasterState& st, const D3DTLVERT
                        start.specular + stepY.specular * dy + stepX.specular * dx};
       shader.Run(y, x0 + static_cast<int>(first), x0 + static_cast<int>(last), cur, stepX);
     }
+    shader.Flush();
   });
 }
 

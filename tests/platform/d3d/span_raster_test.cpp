@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <limits>
 #include <random>
 #include <vector>
 
@@ -119,6 +120,80 @@ TEST(SpanRaster, DrawsWhatThePerFragmentRasteriserDrew) {
     for (std::size_t i = 0; i < before.pixels.size(); ++i) drawnPixels += spans.pixels[i] != before.pixels[i];
   }
   EXPECT_GT(drawnPixels, 300000);  // the rounds drew, rather than agreeing on nothing
+}
+
+// The game's usual states (a filtered, wrapped, modulated texture without
+// depth, fog or specular) take a path of their own that shades several
+// pixels at once: from specks to triangles larger than the target, with
+// texture coordinates that overflow, vanish or are not numbers at all.
+TEST(SpanRaster, TheGamesUsualStatesDrawWhatThePerFragmentRasteriserDrew) {
+  std::mt19937 random(777);
+  Texture textures[] = {Texture(random, 64, 64, false, false), Texture(random, 16, 8, false, false),
+                        Texture(random, 1, 32, false, false)};
+  int drawnPixels = 0;
+  for (int round = 0; round < 2000; ++round) {
+    const bool is555 = random() % 4 == 0;
+    RasterState st;
+    st.shade = Pick(random, {DWORD{D3DSHADE_GOURAUD}, DWORD{D3DSHADE_FLAT}});
+    st.cull = D3DCULL_NONE;
+    st.perspective = random() % 4 != 0;
+    st.linear = true;
+    st.mapBlend = Pick(random, {DWORD{D3DTBLEND_MODULATE}, DWORD{D3DTBLEND_MODULATEALPHA}});
+    st.alphaBlend = random() % 3 != 0;
+    st.srcBlend = random() % 4 != 0 ? DWORD{D3DBLEND_SRCALPHA} : static_cast<DWORD>(1 + random() % 10);
+    st.destBlend = random() % 4 != 0 ? DWORD{D3DBLEND_INVSRCALPHA} : static_cast<DWORD>(1 + random() % 10);
+    st.colourKey = random() % 2 == 0;  // the textures have no key: it changes nothing
+    Texture& texture = textures[random() % 3];
+    texture.view.is555 = is555;
+    st.texture = &texture.view;
+    const RECT clip = random() % 3 == 0 ? RECT{3, 2, 50, 40} : RECT{0, 0, LONG{kWidth}, LONG{kHeight}};
+
+    Target before;
+    for (WORD& p : before.pixels) p = static_cast<WORD>(random());
+    Target spans = before, fragments = before;
+    const float size = Pick(random, {0.7f, 3.f, 12.f, 80.f});
+    for (int t = 0; t < 6; ++t) {
+      D3DTLVERTEX v[3];
+      const float x = Uniform(random, -5.f, static_cast<float>(kWidth) + 5.f);
+      const float y = Uniform(random, -5.f, static_cast<float>(kHeight) + 5.f);
+      for (D3DTLVERTEX& corner : v) {
+        corner = Vertex(random, 0.f);
+        corner.sx = x + Uniform(random, -size, size);
+        corner.sy = y + Uniform(random, -size, size);
+        if (random() % 2 == 0) corner.color |= 0xFF000000u;
+        switch (random() % 40) {
+          case 0: corner.tu = 3e9f; break;
+          case 1: corner.tv = -std::numeric_limits<float>::infinity(); break;
+          case 2: corner.tu = std::numeric_limits<float>::quiet_NaN(); break;
+          case 3: corner.rhw = 0.f; break;
+          case 4: corner.rhw = 1e-30f; break;
+          default: break;
+        }
+      }
+      DrawTriangle(spans.View(is555, clip), st, v[0], v[1], v[2]);
+      ReferenceDrawTriangle(fragments.View(is555, clip), st, v[0], v[1], v[2]);
+    }
+    ASSERT_EQ(spans.pixels, fragments.pixels) << "round " << round;
+    for (std::size_t i = 0; i < before.pixels.size(); ++i) drawnPixels += spans.pixels[i] != before.pixels[i];
+  }
+  EXPECT_GT(drawnPixels, 200000);
+}
+
+// Texels are unpacked by adding what their high byte and their low byte give
+// apart; that holds for every 16-bit value of both formats only while the
+// repeated low bits of each channel come from one byte.
+TEST(SpanRaster, APixelsChannelsAreThoseOfItsHighAndLowBytesAdded) {
+  for (const bool is555 : {false, true}) {
+    for (int w = 0; w < 0x10000; ++w) {
+      int r, g, b, rh, gh, bh, rl, gl, bl;
+      UnpackPixel(is555, static_cast<WORD>(w), &r, &g, &b);
+      UnpackPixel(is555, static_cast<WORD>(w & 0xFF00), &rh, &gh, &bh);
+      UnpackPixel(is555, static_cast<WORD>(w & 0x00FF), &rl, &gl, &bl);
+      ASSERT_EQ(r, rh + rl) << w;
+      ASSERT_EQ(g, gh + gl) << w;
+      ASSERT_EQ(b, bh + bl) << w;
+    }
+  }
 }
 
 }  // namespace
