@@ -821,10 +821,16 @@ void DrawTriangle(const RasterTarget& tg, const RasterState& st, const D3DTLVERT
     plane(speculars, &start.specular, &stepX.specular, &stepY.specular);
   }
   WithSpanShader(tg, st, [&](auto&& shader) {
-    for (int y = y0; y <= y1; ++y) {
+    // The planes start at (x0, y0), a margin outside the vertices; only the
+    // samples between the vertices can be inside.
+    const int top = static_cast<int>(std::max<std::int64_t>(y0, (minY - 128 + 255) >> 8));
+    const int bottom = static_cast<int>(std::min<std::int64_t>(y1, (maxY - 128) >> 8));
+    const std::int64_t left = std::max<std::int64_t>(0, ((minX - 128 + 255) >> 8) - x0);
+    const std::int64_t right = std::min<std::int64_t>(x1 - x0, ((maxX - 128) >> 8) - x0);
+    for (int y = top; y <= bottom; ++y) {
       // The run of samples inside all three edges on row y, from x0.
       const std::int64_t rows = y - y0;
-      std::int64_t first = 0, last = x1 - x0;
+      std::int64_t first = left, last = right;
       for (int k = 0; k < 3 && first <= last; ++k) {
         const std::int64_t w = e0[k] + ey[k] * rows;
         // Inside: w + ex * dx > 0, or >= 0 on a top or left edge.
