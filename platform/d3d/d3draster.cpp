@@ -654,44 +654,68 @@ std::int64_t Snap(float v) {
   return static_cast<std::int64_t>(d < 0.0 ? d - 0.5 : d + 0.5);
 }
 
-// One edge's test along a row: a sample t steps right of the row's first
-// one is inside when ex * t >= need.
-struct EdgeStep {
-  std::int64_t ex;
-  double reciprocal;  // 1 / ex, for the first guess of the crossing
-};
-
-// Narrows [*first, *last] to the samples inside the edge. The guess from
-// the reciprocal is only a start: exact integer tests settle the crossing,
-// and the guess is clamped to the run, so a poor one costs steps, never pixels.
-inline void Narrow(const EdgeStep& e, std::int64_t need, std::int64_t* first, std::int64_t* last) {
-  if (e.ex == 0) {
-    if (need > 0) {
-      *last = *first - 1;
-    }
-    return;
-  }
-  const double guess = static_cast<double>(need) * e.reciprocal;
-  if (e.ex > 0) {
-    // The least t in [first, last + 1] inside.
-    const std::int64_t lo = *first, hi = *last + 1;
-    std::int64_t t = guess <= static_cast<double>(lo) ? lo
-                     : guess >= static_cast<double>(hi) ? hi
-                                                        : static_cast<std::int64_t>(guess);
-    while (t > lo && e.ex * (t - 1) >= need) --t;
-    while (t < hi && e.ex * t < need) ++t;
-    *first = t;
-  } else {
-    // The greatest t in [first - 1, last] inside.
-    const std::int64_t lo = *first - 1, hi = *last;
-    std::int64_t t = guess <= static_cast<double>(lo) ? lo
-                     : guess >= static_cast<double>(hi) ? hi
-                                                        : static_cast<std::int64_t>(guess);
-    while (t < hi && e.ex * (t + 1) >= need) ++t;
-    while (t > lo && e.ex * t < need) --t;
-    *last = t;
-  }
+std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {  // b > 0
+  return a >= 0 ? a / b : -((-a + b - 1) / b);
 }
+
+// Where one edge crosses the rows of samples, walked down from row to row
+// exactly. A sample t steps right of x0 is inside the edge when
+// ex * t >= need, and need falls by ey from one row to the next. An edge
+// with ex > 0 bounds a row's run on the left at the least such t, one with
+// ex < 0 on the right at the greatest: either moves by a whole quotient per
+// row and at most one step more, which the remainder tells, so no row
+// divides or guesses.
+class EdgeWalk {
+ public:
+  EdgeWalk(std::int64_t ex, std::int64_t ey, std::int64_t need) : ex_(ex), need_(need), ey_(ey) {
+    if (ex > 0) {
+      // t = ceil(need / ex), rem = ex * t - need in [0, ex).
+      t_ = -FloorDiv(-need, ex);
+      rem_ = ex * t_ - need;
+      q_ = FloorDiv(-ey, ex);
+      step_ = ex * q_ + ey;  // in (-ex, 0]
+    } else if (ex < 0) {
+      // t = floor(-need / -ex), rem = -need + ex * t in [0, -ex).
+      t_ = FloorDiv(-need, -ex);
+      rem_ = -need + ex * t_;
+      q_ = FloorDiv(ey, -ex);
+      step_ = ey + ex * q_;  // in [0, -ex)
+    }
+  }
+
+  // Narrows [*first, *last] to the samples of the current row inside the edge.
+  [[gnu::always_inline]] void Narrow(std::int64_t* first, std::int64_t* last) const {
+    if (ex_ > 0) {
+      *first = std::max(*first, t_);
+    } else if (ex_ < 0) {
+      *last = std::min(*last, t_);
+    } else if (need_ > 0) {
+      *last = -1;
+    }
+  }
+
+  [[gnu::always_inline]] void NextRow() {
+    if (ex_ > 0) {
+      rem_ += step_;
+      t_ += q_;
+      const bool under = rem_ < 0;
+      t_ += under;
+      rem_ += under ? ex_ : 0;
+    } else if (ex_ < 0) {
+      rem_ += step_;
+      t_ += q_;
+      const bool over = rem_ >= -ex_;
+      t_ += over;
+      rem_ -= over ? -ex_ : 0;
+    } else {
+      need_ -= ey_;
+    }
+  }
+
+ private:
+  std::int64_t ex_, need_, ey_;
+  std::int64_t t_ = 0, rem_ = 0, q_ = 0, step_ = 0;
+};
 
 }  // namespace
 
@@ -758,12 +782,7 @@ void DrawTriangle(const RasterTarget& tg, const RasterState& st, const D3DTLVERT
     // Clockwise on screen: a top edge runs rightwards, a left edge upwards.
     topLeft[k] = (dy == 0 && dx > 0) || dy < 0;
   }
-  // Two divisions in lanes for four quotients (an edge with ex 0 never reads its own).
-  const Pair one{1.0, 1.0};
-  const Pair firstTwo = one / Pair{static_cast<double>(area < 0 ? -area : area), static_cast<double>(ex[0])};
-  const Pair lastTwo = one / Pair{static_cast<double>(ex[1]), static_cast<double>(ex[2])};
-  const double inv = firstTwo[0];
-  const EdgeStep edges[3] = {{ex[0], firstTwo[1]}, {ex[1], lastTwo[0]}, {ex[2], lastTwo[1]}};
+  const double inv = 1.0 / static_cast<double>(area < 0 ? -area : area);
   // Each plane's value at the first sample and its steps along x and y, from
   // the vertices' weights, worked out only for the groups the states read.
   const bool textured = st.texture != nullptr;
@@ -827,14 +846,22 @@ void DrawTriangle(const RasterTarget& tg, const RasterState& st, const D3DTLVERT
     const int bottom = static_cast<int>(std::min<std::int64_t>(y1, (maxY - 128) >> 8));
     const std::int64_t left = std::max<std::int64_t>(0, ((minX - 128 + 255) >> 8) - x0);
     const std::int64_t right = std::min<std::int64_t>(x1 - x0, ((maxX - 128) >> 8) - x0);
+    if (top > bottom) {
+      return;
+    }
+    const auto walk = [&](int k) {
+      const std::int64_t w = e0[k] + ey[k] * (top - y0);
+      // Inside: w + ex * dx > 0, or >= 0 on a top or left edge.
+      return EdgeWalk(ex[k], ey[k], topLeft[k] ? -w : 1 - w);
+    };
+    EdgeWalk edges[3] = {walk(0), walk(1), walk(2)};
     for (int y = top; y <= bottom; ++y) {
       // The run of samples inside all three edges on row y, from x0.
       const std::int64_t rows = y - y0;
       std::int64_t first = left, last = right;
-      for (int k = 0; k < 3 && first <= last; ++k) {
-        const std::int64_t w = e0[k] + ey[k] * rows;
-        // Inside: w + ex * dx > 0, or >= 0 on a top or left edge.
-        Narrow(edges[k], topLeft[k] ? -w : 1 - w, &first, &last);
+      for (EdgeWalk& edge : edges) {
+        edge.Narrow(&first, &last);
+        edge.NextRow();
       }
       if (first > last) {
         continue;
