@@ -412,15 +412,17 @@ class SpanShader {
     const Lanes w00 = gx * gy, w10 = fx * gy, w01 = gx * fy, w11 = fx * fy;
     const IntLanes x0 = left & maskX_, x1 = (left + 1) & maskX_;
     const IntLanes y0 = top & maskY_, y1 = (top + 1) & maskY_;
-    IntLanes t00, t10, t01, t11;
-    for (int j = 0; j < 4; ++j) {
-      const BYTE* upper = TexelRow(static_cast<DWORD>(y0[j]));
-      const BYTE* lower = TexelRow(static_cast<DWORD>(y1[j]));
-      t00[j] = TexelAt(upper, static_cast<DWORD>(x0[j]));
-      t10[j] = TexelAt(upper, static_cast<DWORD>(x1[j]));
-      t01[j] = TexelAt(lower, static_cast<DWORD>(x0[j]));
-      t11[j] = TexelAt(lower, static_cast<DWORD>(x1[j]));
-    }
+    // Each vector is built at once from its four texels: filled lane by lane
+    // through memory, it would wait for the stores to drain.
+    const BYTE* upper[4] = {TexelRow(static_cast<DWORD>(y0[0])), TexelRow(static_cast<DWORD>(y0[1])),
+                            TexelRow(static_cast<DWORD>(y0[2])), TexelRow(static_cast<DWORD>(y0[3]))};
+    const BYTE* lower[4] = {TexelRow(static_cast<DWORD>(y1[0])), TexelRow(static_cast<DWORD>(y1[1])),
+                            TexelRow(static_cast<DWORD>(y1[2])), TexelRow(static_cast<DWORD>(y1[3]))};
+    const auto gather = [&](const BYTE* const (&rows)[4], const IntLanes& columns) {
+      return IntLanes{TexelAt(rows[0], static_cast<DWORD>(columns[0])), TexelAt(rows[1], static_cast<DWORD>(columns[1])),
+                      TexelAt(rows[2], static_cast<DWORD>(columns[2])), TexelAt(rows[3], static_cast<DWORD>(columns[3]))};
+    };
+    const IntLanes t00 = gather(upper, x0), t10 = gather(upper, x1), t01 = gather(lower, x0), t11 = gather(lower, x1);
     const bool is555 = st_.texture->is555;
     Lanes tr{}, tg{}, tb{};
     const auto add = [&](const Lanes& weight, IntLanes texels) {
