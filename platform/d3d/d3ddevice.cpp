@@ -304,21 +304,7 @@ void IDirect3DDevice2::DrawTriangles(D3DPRIMITIVETYPE type, const D3DTLVERTEX* v
     }
   }
 
-  auto at = [&](DWORD i) -> const D3DTLVERTEX& { return v[indices ? indices[i] : i]; };
-  if (type == D3DPT_TRIANGLELIST) {
-    for (DWORD i = 0; i + 2 < count; i += 3) d3d_impl::DrawTriangle(tg, st, at(i), at(i + 1), at(i + 2));
-  } else if (type == D3DPT_TRIANGLEFAN) {
-    for (DWORD i = 1; i + 1 < count; ++i) d3d_impl::DrawTriangle(tg, st, at(0), at(i), at(i + 1));
-  } else {
-    // A strip keeps one winding by swapping every second triangle.
-    for (DWORD i = 0; i + 2 < count; ++i) {
-      if (i % 2 == 0) {
-        d3d_impl::DrawTriangle(tg, st, at(i), at(i + 1), at(i + 2));
-      } else {
-        d3d_impl::DrawTriangle(tg, st, at(i + 1), at(i), at(i + 2));
-      }
-    }
-  }
+  d3d_impl::DrawPrimitives(tg, st, type, v, indices, count);
 }
 
 HRESULT IDirect3DViewport2::Clear(DWORD count, const D3DRECT* rects, DWORD flags) {

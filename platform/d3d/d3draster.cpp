@@ -719,14 +719,11 @@ class EdgeWalk {
   std::int64_t t_ = 0, rem_ = 0, q_ = 0, step_ = 0;
 };
 
-}  // namespace
-
-WORD PackPixel(bool is555, int r, int g, int b) { return Pack16(is555, r, g, b); }
-
-void UnpackPixel(bool is555, WORD pixel, int* r, int* g, int* b) { Unpack16(is555, pixel, r, g, b); }
-
-void DrawTriangle(const RasterTarget& tg, const RasterState& st, const D3DTLVERTEX& a, const D3DTLVERTEX& b,
-                  const D3DTLVERTEX& c) {
+// Draws the triangle (a, b, c) through `shader`, whose queue may hold pixels
+// of the triangles before it: they are drawn first wherever the order shows.
+template <class Shader>
+void Fill(Shader& shader, const RasterTarget& tg, const RasterState& st, const D3DTLVERTEX& a, const D3DTLVERTEX& b,
+          const D3DTLVERTEX& c) {
   if (!Finite(a) || !Finite(b) || !Finite(c) || tg.clip.left >= tg.clip.right || tg.clip.top >= tg.clip.bottom) {
     return;
   }
@@ -740,12 +737,14 @@ void DrawTriangle(const RasterTarget& tg, const RasterState& st, const D3DTLVERT
     return;
   }
   if (st.fill == D3DFILL_WIREFRAME) {
+    shader.Flush();
     DrawEdge(tg, st, a, b, a);
     DrawEdge(tg, st, b, c, a);
     DrawEdge(tg, st, c, a, a);
     return;
   }
   if (st.fill == D3DFILL_POINT) {
+    shader.Flush();
     DrawEdge(tg, st, a, a, a);
     DrawEdge(tg, st, b, b, a);
     DrawEdge(tg, st, c, c, a);
@@ -841,7 +840,7 @@ void DrawTriangle(const RasterTarget& tg, const RasterState& st, const D3DTLVERT
   if (specularPlane) {
     plane(speculars, &start.specular, &stepX.specular, &stepY.specular);
   }
-  WithSpanShader(tg, st, [&](auto&& shader) {
+  {
     // The planes start at (x0, y0), a margin outside the vertices; only the
     // samples between the vertices can be inside.
     const int top = static_cast<int>(std::max<std::int64_t>(y0, (minY - 128 + 255) >> 8));
@@ -874,6 +873,44 @@ void DrawTriangle(const RasterTarget& tg, const RasterState& st, const D3DTLVERT
                        start.texel + stepY.texel * dy + stepX.texel * dx,
                        start.specular + stepY.specular * dy + stepX.specular * dx};
       shader.Run(y, x0 + static_cast<int>(first), x0 + static_cast<int>(last), cur, stepX);
+    }
+  }
+}
+
+
+}  // namespace
+
+WORD PackPixel(bool is555, int r, int g, int b) { return Pack16(is555, r, g, b); }
+
+void UnpackPixel(bool is555, WORD pixel, int* r, int* g, int* b) { Unpack16(is555, pixel, r, g, b); }
+
+void DrawTriangle(const RasterTarget& tg, const RasterState& st, const D3DTLVERTEX& a, const D3DTLVERTEX& b,
+                  const D3DTLVERTEX& c) {
+  WithSpanShader(tg, st, [&](auto&& shader) {
+    Fill(shader, tg, st, a, b, c);
+    shader.Flush();
+  });
+}
+
+void DrawPrimitives(const RasterTarget& tg, const RasterState& st, D3DPRIMITIVETYPE type, const D3DTLVERTEX* v,
+                    const WORD* indices, DWORD count) {
+  const auto at = [&](DWORD i) -> const D3DTLVERTEX& { return v[indices ? indices[i] : i]; };
+  // One shader for the whole call: its queue runs on from one triangle to
+  // the next, so their pixels fill whole groups of four.
+  WithSpanShader(tg, st, [&](auto&& shader) {
+    if (type == D3DPT_TRIANGLELIST) {
+      for (DWORD i = 0; i + 2 < count; i += 3) Fill(shader, tg, st, at(i), at(i + 1), at(i + 2));
+    } else if (type == D3DPT_TRIANGLEFAN) {
+      for (DWORD i = 1; i + 1 < count; ++i) Fill(shader, tg, st, at(0), at(i), at(i + 1));
+    } else {
+      // A strip keeps one winding by swapping every second triangle.
+      for (DWORD i = 0; i + 2 < count; ++i) {
+        if (i % 2 == 0) {
+          Fill(shader, tg, st, at(i), at(i + 1), at(i + 2));
+        } else {
+          Fill(shader, tg, st, at(i + 1), at(i), at(i + 2));
+        }
+      }
     }
     shader.Flush();
   });

@@ -50,6 +50,13 @@ struct RasterState {
 void DrawTriangle(const RasterTarget& target, const RasterState& state, const D3DTLVERTEX& a,
                   const D3DTLVERTEX& b, const D3DTLVERTEX& c);
 
+// Draws the triangles of a list, strip or fan of `count` vertices, taken
+// through `indices` when it is not null, as DrawTriangle would one by one
+// (a strip's odd triangles with their first two vertices swapped). The
+// caller has checked the count and every index.
+void DrawPrimitives(const RasterTarget& target, const RasterState& state, D3DPRIMITIVETYPE type,
+                    const D3DTLVERTEX* vertices, const WORD* indices, DWORD count);
+
 // Packing between 8-bit channels and the 16-bit pixel formats.
 WORD PackPixel(bool is555, int r, int g, int b);
 void UnpackPixel(bool is555, WORD pixel, int* r, int* g, int* b);

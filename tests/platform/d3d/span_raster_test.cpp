@@ -151,27 +151,42 @@ TEST(SpanRaster, TheGamesUsualStatesDrawWhatThePerFragmentRasteriserDrew) {
     Target before;
     for (WORD& p : before.pixels) p = static_cast<WORD>(random());
     Target spans = before, fragments = before;
+    // One call of overlapping triangles: the queue of pixels runs on from
+    // one to the next, and what blends must still see what came before.
     const float size = Pick(random, {0.7f, 3.f, 12.f, 80.f});
-    for (int t = 0; t < 6; ++t) {
-      D3DTLVERTEX v[3];
-      const float x = Uniform(random, -5.f, static_cast<float>(kWidth) + 5.f);
-      const float y = Uniform(random, -5.f, static_cast<float>(kHeight) + 5.f);
-      for (D3DTLVERTEX& corner : v) {
-        corner = Vertex(random, 0.f);
-        corner.sx = x + Uniform(random, -size, size);
-        corner.sy = y + Uniform(random, -size, size);
-        if (random() % 2 == 0) corner.color |= 0xFF000000u;
-        switch (random() % 40) {
-          case 0: corner.tu = 3e9f; break;
-          case 1: corner.tv = -std::numeric_limits<float>::infinity(); break;
-          case 2: corner.tu = std::numeric_limits<float>::quiet_NaN(); break;
-          case 3: corner.rhw = 0.f; break;
-          case 4: corner.rhw = 1e-30f; break;
-          default: break;
-        }
+    const float x = Uniform(random, -5.f, static_cast<float>(kWidth) + 5.f);
+    const float y = Uniform(random, -5.f, static_cast<float>(kHeight) + 5.f);
+    D3DTLVERTEX v[9];
+    for (D3DTLVERTEX& corner : v) {
+      corner = Vertex(random, 0.f);
+      corner.sx = x + Uniform(random, -size, size);
+      corner.sy = y + Uniform(random, -size, size);
+      if (random() % 2 == 0) corner.color |= 0xFF000000u;
+      switch (random() % 40) {
+        case 0: corner.tu = 3e9f; break;
+        case 1: corner.tv = -std::numeric_limits<float>::infinity(); break;
+        case 2: corner.tu = std::numeric_limits<float>::quiet_NaN(); break;
+        case 3: corner.rhw = 0.f; break;
+        case 4: corner.rhw = 1e-30f; break;
+        default: break;
       }
-      DrawTriangle(spans.View(is555, clip), st, v[0], v[1], v[2]);
-      ReferenceDrawTriangle(fragments.View(is555, clip), st, v[0], v[1], v[2]);
+    }
+    const D3DPRIMITIVETYPE type = Pick(random, {D3DPT_TRIANGLELIST, D3DPT_TRIANGLESTRIP, D3DPT_TRIANGLEFAN});
+    const WORD backwards[9] = {8, 7, 6, 5, 4, 3, 2, 1, 0};
+    const WORD* indices = random() % 2 == 0 ? backwards : nullptr;
+    DrawPrimitives(spans.View(is555, clip), st, type, v, indices, 9);
+    const auto at = [&](int i) -> const D3DTLVERTEX& { return v[indices != nullptr ? indices[i] : i]; };
+    for (int i = 0; i < 7; ++i) {
+      const RasterTarget view = fragments.View(is555, clip);
+      if (type == D3DPT_TRIANGLELIST) {
+        if (i % 3 == 0) ReferenceDrawTriangle(view, st, at(i), at(i + 1), at(i + 2));
+      } else if (type == D3DPT_TRIANGLEFAN) {
+        ReferenceDrawTriangle(view, st, at(0), at(i + 1), at(i + 2));
+      } else if (i % 2 == 0) {
+        ReferenceDrawTriangle(view, st, at(i), at(i + 1), at(i + 2));
+      } else {
+        ReferenceDrawTriangle(view, st, at(i + 1), at(i), at(i + 2));
+      }
     }
     ASSERT_EQ(spans.pixels, fragments.pixels) << "round " << round;
     for (std::size_t i = 0; i < before.pixels.size(); ++i) drawnPixels += spans.pixels[i] != before.pixels[i];
