@@ -820,17 +820,23 @@ void Fill(Shader& shader, const RasterTarget& tg, const RasterState& st, const D
     *sx = toFloats(dx);
     *sy = toFloats(dy);
   };
+  // Unpack's channels, in lanes.
+  const auto channels = [](D3DCOLOR c) {
+    return __builtin_convertvector(IntLanes{static_cast<int>((c >> 16) & 0xFF), static_cast<int>((c >> 8) & 0xFF),
+                                            static_cast<int>(c & 0xFF), static_cast<int>(c >> 24)},
+                                   Lanes);
+  };
+  const bool flat = st.shade == D3DSHADE_FLAT;
   Lanes colours[3], texels[3], speculars[3];
   for (int k = 0; k < 3; ++k) {
     // Flat shading takes the colours of the first vertex given; fog still varies.
-    const Fragment f = Vertex(*v[k]);
-    const Colour d = st.shade == D3DSHADE_FLAT ? Unpack(a.color) : f.diffuse;
-    Colour sp = st.shade == D3DSHADE_FLAT ? Unpack(a.specular) : f.specular;
-    sp.a = f.specular.a;
-    const float q = perspective ? v[k]->rhw : 1.f;
-    colours[k] = Lanes{d.r, d.g, d.b, d.a};
-    texels[k] = Lanes{f.u * q, f.v * q, q, f.z};
-    speculars[k] = Lanes{sp.r, sp.g, sp.b, sp.a};
+    const D3DTLVERTEX& corner = *v[k];
+    const float q = perspective ? corner.rhw : 1.f;
+    colours[k] = channels(flat ? a.color : corner.color);
+    texels[k] = Lanes{corner.tu * q, corner.tv * q, q, corner.sz};
+    if (specularPlane) {
+      speculars[k] = channels(flat ? (a.specular & 0x00FFFFFFu) | (corner.specular & 0xFF000000u) : corner.specular);
+    }
   }
   Planes start{}, stepX{}, stepY{};
   plane(colours, &start.colour, &stepX.colour, &stepY.colour);
