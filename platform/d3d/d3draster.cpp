@@ -314,8 +314,9 @@ class SpanShader {
 
   // Queues the pixels first..last of row y, whose first has the values
   // `cur`. Flush draws them in order; so does a full queue. Shading a queue
-  // rather than each row's few pixels lets the pixels of several rows be in
-  // flight at once, with one loop end to mispredict instead of one per row.
+  // rather than each row's few pixels keeps the pixels of many rows and
+  // triangles in flight at once, with one loop end to mispredict instead of
+  // one per row.
   void Run(int y, int first, int last, Planes cur, const Planes& step) {
     BYTE* p = tg_.bits + static_cast<std::ptrdiff_t>(y) * tg_.pitch + 2 * static_cast<std::ptrdiff_t>(first);
     float* depth = kDepth ? tg_.depth + static_cast<std::ptrdiff_t>(y) * tg_.width + first : nullptr;
