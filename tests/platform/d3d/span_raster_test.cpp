@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdint>
 #include <limits>
 #include <random>
@@ -192,6 +193,50 @@ TEST(SpanRaster, TheGamesUsualStatesDrawWhatThePerFragmentRasteriserDrew) {
     for (std::size_t i = 0; i < before.pixels.size(); ++i) drawnPixels += spans.pixels[i] != before.pixels[i];
   }
   EXPECT_GT(drawnPixels, 200000);
+}
+
+// Each edge's crossing is walked from row to row by a quotient and a
+// remainder: slivers from far outside the target, nearly level or nearly
+// upright, and fans of them sharing edges, must cover the samples the
+// per-fragment rasteriser covered, every row down.
+TEST(SpanRaster, SliversFromFarAwayCoverTheSameSamples) {
+  std::mt19937 random(4242);
+  for (int round = 0; round < 1500; ++round) {
+    RasterState st;
+    st.cull = D3DCULL_NONE;
+    st.shade = D3DSHADE_FLAT;
+    st.alphaBlend = random() % 2 == 0;
+    st.srcBlend = D3DBLEND_ONE;
+    st.destBlend = D3DBLEND_ONE;  // overlaps add up, so a sample drawn twice shows
+    const float far = Pick(random, {12.f, 50.f, 5000.f, 400000.f});
+    D3DTLVERTEX v[6];
+    for (D3DTLVERTEX& corner : v) {
+      corner = Vertex(random, 0.f);
+      corner.color = 0xFF081018u;
+    }
+    // A hub inside the target and a rim of points far off in every direction.
+    v[0].sx = Uniform(random, 0.f, static_cast<float>(kWidth));
+    v[0].sy = Uniform(random, 0.f, static_cast<float>(kHeight));
+    for (int i = 1; i < 6; ++i) {
+      const float angle = Uniform(random, 0.f, 6.2831853f);
+      const float slant = random() % 3 == 0 ? Uniform(random, -0.001f, 0.001f) : 0.f;
+      v[i].sx = v[0].sx + far * (std::cos(angle) + slant);
+      v[i].sy = v[0].sy + far * std::sin(angle);
+    }
+    if (round % 2 == 0) {
+      // On a coarse grid, edges pass exactly through samples, row after row.
+      for (D3DTLVERTEX& corner : v) {
+        corner.sx = std::round(corner.sx) + 0.5f;
+        corner.sy = std::round(corner.sy) + 0.5f;
+      }
+    }
+    Target spans, fragments;
+    DrawPrimitives(spans.View(false, RECT{0, 0, LONG{kWidth}, LONG{kHeight}}), st, D3DPT_TRIANGLEFAN, v, nullptr, 6);
+    for (int i = 1; i + 1 < 6; ++i) {
+      ReferenceDrawTriangle(fragments.View(false, RECT{0, 0, LONG{kWidth}, LONG{kHeight}}), st, v[0], v[i], v[i + 1]);
+    }
+    ASSERT_EQ(spans.pixels, fragments.pixels) << "round " << round;
+  }
 }
 
 // Texels are unpacked by adding what their high byte and their low byte give
