@@ -20,9 +20,34 @@ namespace {
 
 constexpr LONG kBackgroundX = 653;
 constexpr LONG kBackgroundY = 200;
+constexpr LONG kBackgroundWidth = 132;
+constexpr LONG kBackgroundHeight = 263;
 constexpr DWORD kPictureWidth = 98;
 constexpr DWORD kPictureHeight = 94;
 constexpr DWORD kMagentaKey = 0xFF00FF;
+
+bool OnBackdrop(const RECT& rect) {
+  return rect.top >= kBackgroundY && rect.bottom <= kBackgroundY + kBackgroundHeight && rect.left >= kBackgroundX &&
+         rect.right <= kBackgroundX + kBackgroundWidth;
+}
+
+// The row's rectangle stretched to the backdrop's edges on the side(s) a text
+// of this alignment overflows, keeping the point it is aligned to: a centred
+// text keeps its middle, so both sides grow by the smaller margin.
+RECT WidenedToBackdrop(RECT rect, UINT format) {
+  const LONG leftRoom = rect.left - kBackgroundX;
+  const LONG rightRoom = kBackgroundX + kBackgroundWidth - rect.right;
+  if (format & DT_CENTER) {
+    const LONG room = std::min(leftRoom, rightRoom);
+    rect.left -= room;
+    rect.right += room;
+  } else if (format & DT_RIGHT) {
+    rect.left -= leftRoom;
+  } else {
+    rect.right += rightRoom;
+  }
+  return rect;
+}
 
 // A sprite whose surface could not be made counts as absent.
 CSprite* Usable(CSprite* sprite) {
@@ -72,7 +97,8 @@ CVData::CVData(HFONT font_, CSprite* screen_, RECT* dirty_, CDDraw* owner_, HWND
     : font(font_), screen(screen_), dirty(dirty_), owner(owner_), window(window_), instance(instance_) {
   const int guild = PanelGuild();
   const std::string guildArt = g_instData.GetGuildPath(guild);
-  background = LoadPanelSprite(owner, guildArt + "datafil.ima", GuildModule(guild), kNoColourKey, 132, 263,
+  background = LoadPanelSprite(owner, guildArt + "datafil.ima", GuildModule(guild), kNoColourKey, kBackgroundWidth,
+                               kBackgroundHeight,
                                kBackgroundX, kBackgroundY);
   emptyPicture = LoadPanelSprite(owner, guildArt + "dpicfil.ima", GuildModule(guild), kNoColourKey,
                                  kPictureWidth, kPictureHeight, kDataPictureRect.left, kDataPictureRect.top);
@@ -106,10 +132,17 @@ void CVData::DrawRowRect(RECT rect, const char* text, COLORREF colour, std::uint
     format |= DT_CENTER;
   else if (flags & kRowRight)
     format |= DT_RIGHT;
-  // A text wider than its row is not clipped: the dirty rectangle takes it whole.
+  // A text wider than its row runs on past it, but only as far as the
+  // backdrop's edge: `Clear` repaints the backdrop alone, so letters drawn
+  // beyond it would stay on the screen frame for ever.
   RECT measured = rect;
   DrawText(dc, text, -1, &measured, format | DT_CALCRECT);
-  DrawText(dc, text, -1, &rect, format);
+  if (measured.right - measured.left > rect.right - rect.left && OnBackdrop(rect)) {
+    RECT widened = WidenedToBackdrop(rect, format);
+    DrawText(dc, text, -1, &widened, format & ~DT_NOCLIP);
+  } else {
+    DrawText(dc, text, -1, &rect, format);
+  }
   if (old) SelectObject(dc, old);
   screen->ReleaseDC(dc);
   const LONG width = measured.right - measured.left;

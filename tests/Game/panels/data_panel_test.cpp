@@ -457,6 +457,30 @@ TEST_F(DataPanel, OddModelStatesReadAsNobodysOrUnknownAndDrawNothingOutsideThePa
   EXPECT_EQ(Row(4), (Rows{"Hull integrity", "0/0"}));
 }
 
+// A name wider than its row runs on over the backdrop but never past it:
+// clearing the panel repaints the backdrop alone, and letters beyond it stayed
+// on the screen's frame (a zone owner's "ie" right of the panel).
+TEST_F(DataPanel, LongTextsStopAtTheBackdropSoClearingLeavesNothingBehind) {
+  g_gameData->guildList->GetChapter(17)->SetName("Command Aerie Of The Outer Ring");
+  CGAsteroid* a = g_gameData->solarDB.GetAsteroid(3);
+  a->GetZone(0)->SetOwner(17);
+  CSprite* icons[4] = {};
+  panel->ShowZoneInfo(0, 0, a, nullptr, icons, 1);
+  own->SetName(std::string(60, 'W').c_str());
+  panel->unitPage = 0;
+  panel->ShowUnitData(own, 3, 0);  // the name centred in its row
+  panel->Clear(1);
+  plat::RECT whole{0, 0, 800, 600};
+  screen->BltToPrimary(&whole, &whole);
+  // The strips left and right of the backdrop, over the text rows' height.
+  for (const plat::RECT strip : {plat::RECT{785, 200, 800, 463}, plat::RECT{600, 200, 653, 463}}) {
+    const plat::Image seen = quentest::ScreenArea(strip);
+    int lit = 0;
+    for (std::uint32_t p : seen.rgb) lit += (p & 0xFFFFFF) != 0;
+    EXPECT_EQ(lit, 0) << "pixels left drawn at x " << strip.left << ".." << strip.right;
+  }
+}
+
 TEST_F(DataPanel, StarsAndGuilds) {
   panel->ShowStarData(1);
   EXPECT_EQ(Row(0), Rows{std::string("Name: ") + g_gameData->solarDB.GetStar(1)->GetName()});
