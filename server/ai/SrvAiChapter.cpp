@@ -191,6 +191,12 @@ std::vector<SrvPacket> SrvChooseOrders(SrvWorld& world, std::uint16_t chapter, c
                                        std::uint32_t seed) {
   if (!SrvInPlay(world, chapter)) return {};
   SrvAiPlan plan(world, chapter, level, seed);
+  if (level.flagsWin) {
+    const SrvAiFlagCount flags = SrvAiCountFlags(world, chapter);
+    plan.sideFlags = flags.side;
+    plan.rivalFlags = flags.rival;
+  }
+  if (level.prizeWeight > 1) plan.quarry = SrvAiQuarry(world, chapter);
   Research(plan);
   Vote(plan);
   BringStoresHome(plan);

@@ -28,6 +28,12 @@ struct SrvAiPlan {
   int warships = 0;
   // Asteroids a unit has been sent to settle this turn.
   std::vector<std::uint16_t> settling;
+  // The guild its prizes are weighed against (SrvAiQuarry), -1: none.
+  int quarry = -1;
+  // Flags its side holds, when the flags can win the game.
+  int sideFlags = 0;
+  // The most flags another side holds.
+  int rivalFlags = 0;
   std::vector<SrvPacket> orders;
 };
 
@@ -42,6 +48,18 @@ void SrvAiCommandUnit(SrvAiPlan& plan, CGUnit& unit);
 // Whether the unit's bombardment of the asteroid it stands at still does
 // what the chapter gave it for (see SrvAiCommandUnit); else it is idle.
 bool SrvAiBombardmentStands(const SrvAiPlan& plan, const CGUnit& unit);
+// The guild, other than the chapter's own, whose members in play control
+// the fewest asteroids: at a level that weighs prizes, every guild goes for
+// the weakest, so that its members fall one after another rather than every
+// guild wearing every other down evenly (-1: no other guild in play).
+int SrvAiQuarry(const SrvWorld& world, std::uint16_t chapter);
+// The flags (guild flag-bearers' homes) that chapters on the chapter's side
+// control, and the most that another side controls.
+struct SrvAiFlagCount {
+  int side = 0;
+  int rival = 0;
+};
+SrvAiFlagCount SrvAiCountFlags(const SrvWorld& world, std::uint16_t chapter);
 // Offers a surplus of the home pool on the guild's board, and buys a mineral
 // the home pool is short of from a guildmate's offer (nothing for a renegade).
 void SrvAiTrade(SrvAiPlan& plan);

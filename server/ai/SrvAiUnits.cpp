@@ -179,6 +179,18 @@ bool MayLandAt(const SrvWorld& world, std::uint16_t chapter, const CGUnit& unit,
   return true;
 }
 
+// A side holding this many flags, and no fewer than any other, makes for the
+// rest with every warship it can spare; the others leave it the flags.
+constexpr int kPushFlags = 2;
+
+// The chapter's side is ahead in flags and makes for the rest.
+bool Pushing(const SrvAiPlan& plan) {
+  return plan.level.prizeWeight > 1 && plan.sideFlags >= kPushFlags && plan.sideFlags >= plan.rivalFlags;
+}
+
+// Another side is ahead in flags: the chapter's side leaves it the flags.
+bool FlagsLeft(const SrvAiPlan& plan) { return plan.rivalFlags >= kPushFlags && plan.rivalFlags > plan.sideFlags; }
+
 // Whether the asteroid is the home of a guild's flag-bearer (its first
 // member), whoever holds it now.
 bool IsFlag(const SrvWorld& world, std::uint16_t asteroid) {
@@ -203,7 +215,12 @@ int Worth(const SrvAiPlan& plan, std::uint16_t asteroid) {
   if (holder->homeAsteroid == asteroid) worth *= weight;
   if (SrvControlledAsteroids(plan.world, a->controller) <= 2) worth *= weight;
   if (SrvAiZonesHeld(plan.world, asteroid, a->controller) == 0) worth *= weight;
-  if (plan.level.flagsWin && IsFlag(plan.world, asteroid)) worth *= weight * weight;
+  if (plan.level.flagsWin && IsFlag(plan.world, asteroid) && !FlagsLeft(plan)) {
+    worth *= weight * weight;
+    if (Pushing(plan))
+      for (int f = 0; f < plan.sideFlags; ++f) worth *= weight;
+  }
+  if ((a->controller >> 3) == plan.quarry) worth *= weight;
   return worth;
 }
 
@@ -351,7 +368,9 @@ bool FlagGuard(const SrvAiPlan& plan, const CGUnit& unit) {
 // level's guards for each asteroid it controls stay to guard them; the
 // others, and all once nothing is left to settle, go to war.
 bool SetOut(SrvAiPlan& plan, CGUnit& unit) {
-  if (plan.level.aggression <= 0 || !CanMove(unit) || plan.rng.Range(1, 100) > plan.level.aggression) return false;
+  if (plan.level.aggression <= 0 || !CanMove(unit)) return false;
+  const bool push = Pushing(plan);
+  if (!push && plan.rng.Range(1, 100) > plan.level.aggression) return false;
   const int guards = plan.level.guardsPerAsteroid * SrvControlledAsteroids(plan.world, plan.chapter);
   if (plan.warships <= guards && SettleTarget(plan, unit)) return false;
   if (FlagGuard(plan, unit)) return false;
@@ -424,6 +443,43 @@ bool CarriesAtvs(const CGUnit& unit) {
 }
 
 }  // namespace
+
+SrvAiFlagCount SrvAiCountFlags(const SrvWorld& world, std::uint16_t chapter) {
+  std::array<std::uint16_t, kGuildCount> holders{};
+  for (int g = 0; g < kGuildCount; ++g) {
+    const CGChapter* bearer = world.Chapter(static_cast<std::uint16_t>(g * 8));
+    const CGAsteroid* a = bearer != nullptr ? world.solar.GetAsteroid(bearer->homeAsteroid) : nullptr;
+    holders[static_cast<std::size_t>(g)] = a != nullptr && SrvInPlay(world, a->controller) ? a->controller : kNoChapter;
+  }
+  SrvAiFlagCount count;
+  for (std::uint16_t h : holders) {
+    if (h == kNoChapter) continue;
+    if (SrvSameSide(world, chapter, h)) {
+      ++count.side;
+      continue;
+    }
+    int n = 0;
+    for (std::uint16_t other : holders) n += other != kNoChapter && SrvSameSide(world, h, other) ? 1 : 0;
+    count.rival = std::max(count.rival, n);
+  }
+  return count;
+}
+
+int SrvAiQuarry(const SrvWorld& world, std::uint16_t chapter) {
+  std::array<int, kGuildCount> held{};
+  std::array<bool, kGuildCount> inPlay{};
+  for (std::uint16_t c = 0; c < kMaxChapters; ++c)
+    if (SrvInPlay(world, c)) inPlay[static_cast<std::size_t>(c >> 3)] = true;
+  for (std::uint16_t a = 0; a < CGSolarDB::GetAsteroidCount(); ++a)
+    if (const CGAsteroid* as = world.solar.GetAsteroid(a); as != nullptr && as->controller < kMaxChapters)
+      ++held[static_cast<std::size_t>(as->controller >> 3)];
+  int weakest = -1;
+  for (int g = 0; g < kGuildCount; ++g)
+    if (g != (chapter >> 3) && inPlay[static_cast<std::size_t>(g)] &&
+        (weakest < 0 || held[static_cast<std::size_t>(g)] < held[static_cast<std::size_t>(weakest)]))
+      weakest = g;
+  return weakest;
+}
 
 bool SrvAiBombardmentStands(const SrvAiPlan& plan, const CGUnit& unit) { return SiegeHere(plan, unit); }
 

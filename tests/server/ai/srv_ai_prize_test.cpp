@@ -1,6 +1,7 @@
 // Where hard computer chapters make war: a flag-bearer's home, when the
 // flags can win the game, before a nearer asteroid of no account; a flag
-// they hold keeps its guards. How their imperator votes split: a rival close
+// they hold keeps its guards; the weakest guild's asteroids first; a side
+// ahead in flags makes for the rest, the others leave them. How their imperator votes split: a rival close
 // behind the strongest backs itself, so a fallen imperator leaves an
 // interregnum.
 #include <gtest/gtest.h>
@@ -14,6 +15,7 @@
 #include "Game/rules/GTemplateDB.h"
 #include "server/ai/SrvAiChapter.h"
 #include "server/ai/SrvAiLevel.h"
+#include "server/ai/SrvAiPlan.h"
 #include "server/ai/SrvAiSubmit.h"
 #include "server/ai/SrvChapterState.h"
 #include "server/ai/SrvGuildTally.h"
@@ -116,6 +118,94 @@ TEST_F(SrvAiPrize, AFlagTheChapterHoldsKeepsItsGuards) {
   ASSERT_NE(game.world.CreateUnit(9, WarshipOf(game, 9), above), nullptr);
   hard.flagsWin = true;
   EXPECT_FALSE(Destinations(hard, flag).empty()) << "one over the guards sets out";
+}
+
+// Every guild goes for the weakest other guild in play: its asteroids come
+// before an enemy's nearer one, until it is no longer the weakest.
+TEST_F(SrvAiPrize, HardWarshipsGoForTheWeakestGuild) {
+  // Guilds 3 and 4 are out of the game, as their members' losses leave them.
+  for (std::uint16_t c = 24; c < kMaxChapters; ++c)
+    if (game.world.HasChapter(c)) game.Chapter(c).stateFlag = kSrvChapterOut;
+  std::uint16_t second = kNoChapter;
+  std::int32_t best = -1;
+  for (std::uint16_t a = 0; a < CGSolarDB::GetAsteroidCount(); ++a) {
+    const std::int32_t d = game.world.solar.GetAsteroidDistanceSquared(base, a);
+    if (game.world.solar.GetAsteroid(a)->controller == kNoChapter && (best < 0 || d < best)) {
+      best = d;
+      second = a;
+    }
+  }
+  ASSERT_NE(second, kNoChapter);
+  game.Control(second, 0);
+  const std::int32_t nearDistance = game.world.solar.GetAsteroidDistanceSquared(base, nearest);
+  ASSERT_LT(best, 4 * nearDistance) << "near enough to be worth the way";
+  ASSERT_GT(game.world.solar.GetAsteroidDistanceSquared(base, flag), 4 * best) << "the flag's home does not draw them";
+  game.GiveAsteroids(17, 3);  // guild 2: 9 asteroids, guild 0: 6
+
+  EXPECT_EQ(SrvAiQuarry(game.world, 9), 0) << "never its own guild, the weakest of all";
+  EXPECT_EQ(SrvAiQuarry(game.world, 0), 1);
+  const auto atWeakest = Destinations(SrvAiLevelOf(2), base);
+  ASSERT_FALSE(atWeakest.empty());
+  EXPECT_EQ(atWeakest.begin()->first, second);
+  EXPECT_EQ(atWeakest.size(), 1u);
+
+  game.GiveAsteroids(0, 4);  // guild 0: 10
+  EXPECT_EQ(SrvAiQuarry(game.world, 9), 2);
+  const auto atNearest = Destinations(SrvAiLevelOf(2), base);
+  ASSERT_FALSE(atNearest.empty());
+  EXPECT_EQ(atNearest.begin()->first, nearest);
+  EXPECT_EQ(atNearest.size(), 1u);
+
+  // A guild with no member in play is nobody's quarry.
+  for (std::uint16_t c = 16; c < 24; ++c)
+    if (game.world.HasChapter(c)) game.Chapter(c).stateFlag = kSrvChapterOut;
+  EXPECT_EQ(SrvAiQuarry(game.world, 9), 0);
+}
+
+// A side that holds two flags, and no fewer than any other side, sends every
+// warship it can spare for the rest; a side behind it leaves them the flags
+// and makes for nearer land.
+TEST_F(SrvAiPrize, ASideAheadInFlagsMakesForTheRestAndTheOthersLeaveThem) {
+  SrvAiLevel hard = SrvAiLevelOf(2);
+  hard.flagsWin = true;
+  auto moves = [](const std::map<std::uint32_t, int>& to) {
+    int n = 0;
+    for (const auto& [asteroid, count] : to) n += count;
+    return n;
+  };
+  // Enough warships that the three asteroids' guards leave some to set out.
+  const Location dock = squadron.front()->location;
+  for (int n = 0; n < 8; ++n) {
+    squadron.push_back(game.world.CreateUnit(9, WarshipOf(game, 9), dock));
+    ASSERT_NE(squadron.back(), nullptr);
+  }
+  const std::uint16_t ownFlag = game.Chapter(8).homeAsteroid;
+  ASSERT_EQ(game.world.solar.GetAsteroid(ownFlag)->controller, kNoChapter) << "chapter 8 lost everything";
+  game.Control(ownFlag, 9);
+  EXPECT_EQ(SrvAiCountFlags(game.world, 9).side, 1);
+  const int oneFlag = moves(Destinations(hard, base));
+  const std::uint16_t thirdFlag = game.Chapter(16).homeAsteroid;
+  game.Control(thirdFlag, 9);
+  const SrvAiFlagCount ahead = SrvAiCountFlags(game.world, 9);
+  EXPECT_EQ(ahead.side, 2);
+  EXPECT_EQ(ahead.rival, 1) << "chapter 0 holds its own";
+  const auto pushed = Destinations(hard, base);
+  EXPECT_EQ(moves(pushed), 8 * static_cast<int>(squadron.size())) << "every warship, every turn";
+  EXPECT_LT(oneFlag, moves(pushed)) << "one flag: as often as the level's aggression says";
+  EXPECT_EQ(pushed.begin()->first, flag);
+  EXPECT_EQ(pushed.size(), 1u);
+
+  // Chapter 17 now holds the two flags; chapter 9 holds none and goes for
+  // the nearest asteroid rather than the flag (guild 0, now the strongest,
+  // is not its quarry either).
+  game.Control(ownFlag, 17);
+  game.Control(thirdFlag, 17);
+  game.GiveAsteroids(0, 6);
+  EXPECT_EQ(SrvAiCountFlags(game.world, 9).rival, 2);
+  const auto behind = Destinations(hard, base);
+  ASSERT_FALSE(behind.empty());
+  EXPECT_EQ(behind.begin()->first, nearest);
+  EXPECT_EQ(behind.size(), 1u);
 }
 
 // The imperator vote each member of guild 0 gives (its own slot when it

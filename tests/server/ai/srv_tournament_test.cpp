@@ -3,7 +3,7 @@
 // easy ones in all but one of eight seeds, credits are spent, no place stays
 // in a battle without a shot, and a seed replays the same game. Small hard
 // worlds: conquest ends a game before its length, and a passive player loses
-// its home.
+// its home. A default world at hard ends by capture of the flags.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -67,13 +67,25 @@ TEST(SrvTournament, TheSameSeedPlaysTheSameMixedGame) {
 // before its length.
 TEST(SrvTournament, ConquestEndsASmallGameBeforeItsLength) {
   const srv_ai_test::GameLogFile log;
-  const TournamentFigures f = PlayTournamentGame(1, 15, 2, 10, kTurns, kTurns, log.path);
+  const TournamentFigures f = PlayTournamentGame(1, 15, 2, 28, kTurns, kTurns, log.path);
   EXPECT_GT(f.captures, 0);
   EXPECT_GE(f.homesTaken, 1);
   EXPECT_GE(f.eliminated, 1);
   ASSERT_GT(f.endTurn, 0);
   EXPECT_LT(f.endTurn, kTurns - 1);
   EXPECT_NE(f.condition, 4) << "not by the game's length";
+}
+
+// A default world at hard (40 chapters, 150 asteroids): the side that gets
+// ahead in flags makes for the rest while the others leave them, and takes
+// all five well before the game's length.
+TEST(SrvTournament, TheFlagsEndADefaultGameAtHard) {
+  const srv_ai_test::GameLogFile log;
+  const TournamentFigures f = PlayTournamentGame(8, 150, 2, 16, kTurns, kTurns, log.path);
+  EXPECT_EQ(f.condition, 2) << "capture the flag";
+  EXPECT_GT(f.endTurn, 0);
+  EXPECT_LT(f.endTurn, 250);
+  EXPECT_EQ(f.mostFlags, 5);
 }
 
 // A player who gives no orders keeps its home only while nobody comes for it:
