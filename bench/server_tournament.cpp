@@ -5,10 +5,12 @@
 // of each game's end, battles without a shot and how long one place stayed
 // in them, the pools at turn 50 and at the end, and how near a guild came
 // to a victory of its own (the most asteroids it held, the most flags one
-// side held at once), and the interregnums.
+// side held at once), and the interregnums; and how sixteen default games at
+// hard end within 500 turns.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
+#include <array>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -100,6 +102,35 @@ void BM_PassivePlayer(benchmark::State& state) {
     state.counters["homes_kept"] = kept;
   }
 }
+// How default games at hard end: sixteen seeds played up to 500 turns, the
+// turn and condition of each end, and how many ended by a victory other than
+// the game's length within 300 and within 500 turns.
+void BM_Endings(benchmark::State& state) {
+  constexpr int kLongest = 500;
+  for (auto _ : state) {
+    double by300 = 0, by500 = 0;
+    std::array<int, 9> byCondition{};
+    for (std::uint32_t seed = 1; seed <= 16; ++seed) {
+      const GameLog log("tournament_endings" + std::to_string(seed));
+      const srv_ai_test::TournamentFigures f =
+          srv_ai_test::PlayTournamentGame(kPerGuild, kAsteroids, 2, seed, kLongest, kLongest, log.path);
+      std::printf("hard, seed %u, %d turns at most: end turn %d condition %d; %d eliminated; biggest guild %d "
+                  "asteroids; most flags of one side %d\n",
+                  seed, kLongest, f.endTurn, f.condition, f.eliminated, f.biggestGuild, f.mostFlags);
+      if (f.endTurn == 0 || f.condition == 4) continue;
+      by500 += 1;
+      by300 += f.endTurn < kTurns ? 1 : 0;
+      if (f.condition > 0 && f.condition < static_cast<int>(byCondition.size())) ++byCondition[f.condition];
+    }
+    state.counters["ended_by_300"] = by300;
+    state.counters["ended_by_500"] = by500;
+    state.counters["last_man_standing"] = byCondition[1];
+    state.counters["capture_the_flag"] = byCondition[2];
+    state.counters["imperator"] = byCondition[8];
+  }
+}
+BENCHMARK(BM_Endings)->Iterations(1)->Unit(benchmark::kSecond);
+
 BENCHMARK(BM_PassivePlayer)->Iterations(1)->Unit(benchmark::kSecond);
 
 BENCHMARK(BM_Tournament)->Arg(0)->Arg(1)->Arg(2)->Arg(srv_ai_test::kMixedLevels)->Iterations(1)->Unit(benchmark::kSecond);

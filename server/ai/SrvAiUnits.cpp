@@ -203,9 +203,11 @@ bool IsFlag(const SrvWorld& world, std::uint16_t asteroid) {
 
 // What taking the asteroid is worth beside its distance: its holder's home,
 // one of its holder's last two asteroids (their fall puts it out of the
-// game), one where its holder has no zone left (one ATV takes it) each
-// multiply it by the level's weight; a flag-bearer's home, whoever holds it,
-// by the weight squared when the flags can win the game.
+// game), one where its holder has no zone left (one ATV takes it), one held
+// by the weakest guild (the quarry) each multiply it by the level's weight;
+// a flag-bearer's home, whoever holds it, by the weight squared when the
+// flags can win the game, and once more for each flag the chapter's side
+// holds while it is ahead in them; not at all while another side is ahead.
 int Worth(const SrvAiPlan& plan, std::uint16_t asteroid) {
   const CGAsteroid* a = plan.world.solar.GetAsteroid(asteroid);
   const CGChapter* holder = a != nullptr ? plan.world.Chapter(a->controller) : nullptr;
@@ -366,7 +368,8 @@ bool FlagGuard(const SrvAiPlan& plan, const CGUnit& unit) {
 
 // While the chapter still has asteroids to settle within their reach, the
 // level's guards for each asteroid it controls stay to guard them; the
-// others, and all once nothing is left to settle, go to war.
+// others, and all once nothing is left to settle, go to war: as often as the
+// level's aggression says, every turn while its side is ahead in flags.
 bool SetOut(SrvAiPlan& plan, CGUnit& unit) {
   if (plan.level.aggression <= 0 || !CanMove(unit)) return false;
   const bool push = Pushing(plan);
