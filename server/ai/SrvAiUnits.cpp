@@ -387,6 +387,9 @@ bool SetOut(SrvAiPlan& plan, CGUnit& unit) {
   return true;
 }
 
+// The loads of ATVs a landing on a flag may take.
+constexpr int kFlagLandingLoads = 2;
+
 // A warship of a level that bombards, where no enemy unit stands, wears
 // down the enemy's ATVs on the zones of an enemy asteroid that no landing
 // would take at once, to free zones for one (a zone left with neither ATVs
@@ -396,10 +399,15 @@ bool SetOut(SrvAiPlan& plan, CGUnit& unit) {
 bool SiegeHere(const SrvAiPlan& plan, const CGUnit& unit) {
   const std::uint16_t at = unit.location.asteroid;
   const CGAsteroid* asteroid = plan.world.solar.GetAsteroid(at);
-  return plan.level.bombards && asteroid != nullptr && asteroid->controller != plan.chapter &&
-         unit.GetTemplate() != nullptr && !IsWorker(*unit.GetTemplate()) && SrvAiCanFire(unit) &&
-         SrvAiEnemyAtvsAt(plan.world, plan.chapter, at) && SrvAiNearestEnemy(plan.world, plan.chapter, unit) == nullptr &&
-         AtvsToTake(plan.world, plan.chapter, at) == 0;
+  if (!plan.level.bombards || asteroid == nullptr || asteroid->controller == plan.chapter ||
+      unit.GetTemplate() == nullptr || IsWorker(*unit.GetTemplate()) || !SrvAiCanFire(unit) ||
+      !SrvAiEnemyAtvsAt(plan.world, plan.chapter, at) || SrvAiNearestEnemy(plan.world, plan.chapter, unit) != nullptr)
+    return false;
+  // A flag is worn down further, until two loads would take it: a big one
+  // half held needs more ATVs than the carriers bring at once, and the side
+  // that needs it would wait above it for good.
+  const int needed = AtvsToTake(plan.world, plan.chapter, at);
+  return needed == 0 || (plan.level.flagsWin && IsFlag(plan.world, at) && needed > kFlagLandingLoads * plan.level.atvsPerLoad);
 }
 
 bool Bombard(SrvAiPlan& plan, CGUnit& unit) {

@@ -1,7 +1,8 @@
 // A fully settled asteroid has no free zone to land on: a hard chapter's
 // warship bombards it until a landing would take it, and stops when an
-// enemy unit comes to fight; carriers load for the landing where the
-// chapter's warships hold the space above.
+// enemy unit comes to fight (a flag, when the flags win, until two loads
+// would take it); carriers load for the landing where the chapter's
+// warships hold the space above.
 #include <gtest/gtest.h>
 
 #include "Game/base/Packets.h"
@@ -70,6 +71,36 @@ TEST_F(SrvAiSiege, AHardWarshipBombardsAFullySettledAsteroidUntilALandingWouldTa
   EXPECT_FALSE(SrvAiBombardmentStands(plan, *raider)) << "the carriers' turn";
   EXPECT_EQ(game.world.solar.GetAsteroid(home)->GetZone(0)->owner, 0) << "a facility keeps its zone held";
   EXPECT_NE(OrderFor(game, 8, *raider, 2), ORDER_BOMBARD);
+}
+
+// When the flags win, a flag (chapter 0's home) is worn down further: past
+// the point a landing would take it, until two loads' worth of ATVs do.
+TEST_F(SrvAiSiege, AFlagIsWornDownUntilTwoLoadsTakeIt) {
+  SrvPacket bombard;
+  ASSERT_EQ(OrderFor(game, 8, *raider, 2, &bombard), ORDER_BOMBARD);
+  auto turn = game.Turn();
+  ASSERT_EQ(SrvSubmitComputerOrder(turn, 8, bombard), SrvOrderVerdict::kAccepted);
+  SrvAiLevel flags = SrvAiLevelOf(2);
+  flags.flagsWin = true;
+  const SrvAiPlan plain(game.world, 8, SrvAiLevelOf(2), 5), flagPlan(game.world, 8, flags, 5);
+  const int loads = 2 * flags.atvsPerLoad;
+  auto needed = [&] { return SrvAiZonesHeld(game.world, home, 0) + 1; };
+  auto bombardUntil = [&](auto done) {
+    int turns = 0;
+    for (; turns < 400 && !done(); ++turns) {
+      auto step = game.Turn();
+      SrvResolveBattles(step);
+    }
+    return turns;
+  };
+  // Until a landing would take it, both bombard.
+  ASSERT_LT(bombardUntil([&] { return !SrvAiBombardmentStands(plain, *raider); }), 400);
+  ASSERT_LE(needed(), static_cast<int>(SrvAiFreeZones(game.world, home).size()));
+  ASSERT_GT(needed(), loads) << "the home is big enough to need more than two loads";
+  EXPECT_TRUE(SrvAiBombardmentStands(flagPlan, *raider));
+  ASSERT_LT(bombardUntil([&] { return !SrvAiBombardmentStands(flagPlan, *raider); }), 400);
+  EXPECT_LE(needed(), loads);
+  EXPECT_GT(needed(), 1) << "a facility keeps its zone held";
 }
 
 TEST_F(SrvAiSiege, AnEnemyArrivingEndsTheBombardmentForAFight) {
