@@ -133,7 +133,18 @@ CDHelpDlg::CDHelpDlg(CDDraw* display, HWND parent, HINSTANCE instance, const cha
   m_textFont = CreateFont(16, 0, 0, 0, 600, 0, 0, 0, 0, 0, 0, 0, 0, "Times New Roman Bold");
   m_canvas = std::make_unique<CSprite>(m_display, nullptr, kNoColourKey, static_cast<DWORD>(w), static_cast<DWORD>(h),
                                        0, 0, 0);
+  m_under = std::make_unique<CSprite>(m_display, nullptr, kNoColourKey, static_cast<DWORD>(w), static_cast<DWORD>(h),
+                                      0, 0, 0);
+  ShowCursor(FALSE);
+  if (m_under->BltFromSurface(m_rect.left, m_rect.top) != 0) m_under.reset();
+  ShowCursor(TRUE);
   DoModal("IDD_HELP_DLG");
+  if (m_under) {
+    const RECT source{0, 0, w, h};
+    ShowCursor(FALSE);
+    m_under->BltToPrimary(&m_rect, &source);
+    ShowCursor(TRUE);
+  }
 }
 
 CDHelpDlg::~CDHelpDlg() {

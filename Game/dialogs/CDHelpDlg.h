@@ -61,6 +61,10 @@ class CDHelpDlg : public CDlgBase {
   bool m_okPressed = false, m_upHeld = false, m_downHeld = false;
   plat::HFONT m_textFont = nullptr;
   std::unique_ptr<CSprite> m_canvas;
+  // What the screen showed under the window, put back when it closes: the
+  // window draws straight onto the screen, and the screen behind it (the
+  // game's frame, the goto bar, a dialog) may never be drawn again by itself.
+  std::unique_ptr<CSprite> m_under;
 };
 
 // Shows `text` in the local guild's look near (x, y).

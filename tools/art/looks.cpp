@@ -141,7 +141,12 @@ void Panel(Canvas& c, const Asset& a, const Palette& p, Random& rnd, const Backd
     c.RoundedRect(w * 0.05 + 0.5, h * 0.16 + 0.5, w * 0.9, h * 0.78, 4);
     cairo_stroke(cr);
   }
-  if (!a.label.empty()) c.Text(a.label, 4, 2, w - 8, std::min(h * 0.14, 28.0) + (h < 60 ? h : 0), p.accent, 18);
+  // The trade panels get the offered mineral's picture laid over their top
+  // left, (78, 12) to (248, 75): their title stands to its right.
+  const std::string stem = Stem(a.name);
+  const double titleLeft = stem == "buymins" || stem == "sellmins" ? 256 : 4;
+  if (!a.label.empty())
+    c.Text(a.label, titleLeft, 2, w - 4 - titleLeft, std::min(h * 0.14, 28.0) + (h < 60 ? h : 0), p.accent, 18);
   if (words) Captions(c, p, words->captions);
 }
 

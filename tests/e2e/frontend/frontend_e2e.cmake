@@ -111,6 +111,11 @@ quen_game_run(GameSavedAndLoadedMidGame save_and_load
 quen_game_run(GameScreenOrderMenus order_menus
   order_menu_asteroid.png,order_menu_closed.png
   order_menus SAVE/autosave.*,SAVE/asavebak.*)
+# Context help in the solar view, its window closed again: nothing of it is
+# left on the screen.
+quen_game_run(ContextHelpLeavesNothingBehind context_help
+  context_help_open.png,context_help_closed.png
+  context_help SAVE/autosave.*,SAVE/asavebak.*)
 # The notification panel in play: a tooltip, filters, show-all, a read mark,
 # the next turn's lines and a line that opens the info panel, compared with
 # golden captures.

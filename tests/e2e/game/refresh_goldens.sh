@@ -10,7 +10,8 @@ for run in "game_screen:game_*.png" "order_menus:order_menu_*.png" "notify_panel
   "save_and_load:saved_game.png load_screen.png" "data_panel:data_*.png" "solar_view:solar_*.png" \
   "solar_orders:solar_orders_*.png" "terrain_surface:terrain_*.png" "asteroid_space:space_*.png" \
   "design_chamber:design_*.png" "asteroid_orders:scan_*.png" \
-  "asteroid_builds:build_*.png scrap_*.png" "solar_positions:solar_positions.png"; do
+  "asteroid_builds:build_*.png scrap_*.png" "solar_positions:solar_positions.png" \
+  "context_help:context_help_*.png"; do
   script=${run%%:*}
   captures=${run#*:}
   rm -f $captures
