@@ -88,7 +88,7 @@ LRESULT CDSellDlg::OnInitDialog(HWND window) {
   }
   // The background names neither the amount nor the prices.
   WriteOnBackground(m_background.get(), {100, 88, 260, 104}, DialogText("ITDAMONT"), 15, kCaptionColour, DT_LEFT);
-  WriteOnBackground(m_background.get(), {110, 100, 480, 116}, DialogText("ITDOCPET"), 13, kCaptionColour, DT_LEFT);
+  WriteOnBackground(m_background.get(), {110, 105, 480, 120}, DialogText("ITDOCPET"), 13, kCaptionColour, DT_LEFT);
   WriteMineralNames(m_background.get(), kMineralCaptions);
   if (mineral < 4) {
     EnableWindow(GetDlgItem(window, kPriceFields[mineral]), FALSE);

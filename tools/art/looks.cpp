@@ -123,6 +123,8 @@ void GameScreen(Canvas& c, const Palette& p, Random& rnd) {
   cairo_stroke(cr);
 }
 
+void MineralPicture(Canvas& c, const std::string& stem, double w, double h, const Palette& p);
+
 // A panel labelled "lit" is its panel's highlighted twin (a selection band is
 // cut from it): the same layout in the guild's glow, with no caption.
 void Panel(Canvas& c, const Asset& a, const Palette& p, Random& rnd, const BackdropWords* words) {
@@ -141,10 +143,18 @@ void Panel(Canvas& c, const Asset& a, const Palette& p, Random& rnd, const Backd
     c.RoundedRect(w * 0.05 + 0.5, h * 0.16 + 0.5, w * 0.9, h * 0.78, 4);
     cairo_stroke(cr);
   }
-  // The trade panels get the offered mineral's picture laid over their top
-  // left, (78, 12) to (248, 75): their title stands to its right.
+  // The trade panels show the offered mineral's picture at their top left,
+  // (78, 12) to (248, 75): their own is the metals', which the dialogs cover
+  // with another mineral's; their title stands to its right.
   const std::string stem = Stem(a.name);
-  const double titleLeft = stem == "buymins" || stem == "sellmins" ? 256 : 4;
+  const bool trade = stem == "buymins" || stem == "sellmins";
+  if (trade && w >= 248 && h >= 75) {
+    cairo_save(cr);
+    cairo_translate(cr, 78, 12);
+    MineralPicture(c, "smmetl", 170, 63, p);
+    cairo_restore(cr);
+  }
+  const double titleLeft = trade ? 256 : 4;
   if (!a.label.empty())
     c.Text(a.label, titleLeft, 2, w - 4 - titleLeft, std::min(h * 0.14, 28.0) + (h < 60 ? h : 0), p.accent, 18);
   if (words) Captions(c, p, words->captions);
@@ -1192,9 +1202,7 @@ void Picture(Canvas& c, const Asset& a, int guild, const Palette& p, Random& rnd
   } else if (a.label == "gauge" || a.label == "bar") {
     Gauge(c, stem, p);
   } else if (a.label == "resource") {
-    c.Bevel(0, 0, w, h, p.base.Scaled(0.3), 2, 4);
-    Random rocks(HashText(stem));
-    for (int i = 0; i < 5; ++i) Asteroid(c, rocks, rocks.Range(w * 0.15, w * 0.85), rocks.Range(h * 0.3, h * 0.8), h * 0.16);
+    MineralPicture(c, stem, w, h, p);
   } else if (a.label == "research") {  // a hull being researched: its outline on a blueprint
     Blueprint(c, guild, 0, 0, w, h);
   } else if (a.label == "design") {  // the goto bar's way to the design chamber, captioned as its neighbours are
@@ -1206,6 +1214,14 @@ void Picture(Canvas& c, const Asset& a, int guild, const Palette& p, Random& rnd
     c.Bevel(0, 0, w, h, p.base.Scaled(0.25), -2, 3);
     c.Text(a.label, 0, 0, w, h, p.accent.Scaled(0.6), h * 0.22, false);
   }
+}
+
+// A mineral's picture of the trade dialogs: a few rocks on a dark plate, laid
+// out by the picture's name.
+void MineralPicture(Canvas& c, const std::string& stem, double w, double h, const Palette& p) {
+  c.Bevel(0, 0, w, h, p.base.Scaled(0.3), 2, 4);
+  Random rocks(HashText(stem));
+  for (int i = 0; i < 5; ++i) Asteroid(c, rocks, rocks.Range(w * 0.15, w * 0.85), rocks.Range(h * 0.3, h * 0.8), h * 0.16);
 }
 
 // One frame of an animation series: phase runs from 0 to just below 1.
