@@ -17,6 +17,15 @@ add_test(NAME Quenbar.SpaceBattleReviewedAndReplayed
     -DUSERINFO=${quen_battle_dir}/UserInfo.dat -DSERVER_LOG=${quen_battle_dir}/battle.log
     -DLEAVES=${quen_battle_leaves}
     -P ${quen_fe_dir}/run_and_compare.cmake)
+# The replay in slow review, once it reads "Review complete", left alone for
+# 3,000 frames: it does not start over by itself.
+add_test(NAME Quenbar.SpaceBattleReviewStaysComplete
+  COMMAND ${CMAKE_COMMAND} -DQUENBAR=$<TARGET_FILE:quenbar> -DSCRIPT=${quen_battle_dir}/review_stays.txt
+    -DWORKDIR=${PROJECT_BINARY_DIR}/gamedata/c/QUENBAR -DGOLDEN=${quen_battle_dir}/golden
+    -DCAPTURES=battle_complete.png,battle_still_complete.png
+    -DUSERINFO=${quen_battle_dir}/UserInfo.dat -DSERVER_LOG=${quen_battle_dir}/battle.log
+    -DLEAVES=${quen_battle_leaves}
+    -P ${quen_fe_dir}/run_and_compare.cmake)
 # The same run for a player who has turned the distance fog off: the replay's
 # scene starts without it.
 add_test(NAME Quenbar.SpaceBattleReplayedWithoutDistanceFog
@@ -32,7 +41,7 @@ add_test(NAME Quenbar.SpaceBattleWithoutItsReplayFile
   COMMAND sh ${quen_battle_dir}/run_without_replay.sh $<TARGET_FILE:quenbar> ${PROJECT_BINARY_DIR}/gamedata/c/QUENBAR
     ${quen_battle_dir}/UserInfo.dat ${quen_battle_dir}/without_replay.txt ${quen_battle_dir}/golden battle_no_replay.png)
 set_tests_properties(Quenbar.SpaceBattleReviewedAndReplayed Quenbar.SpaceBattleReplayedWithoutDistanceFog
-  Quenbar.SpaceBattleWithoutItsReplayFile PROPERTIES
+  Quenbar.SpaceBattleWithoutItsReplayFile Quenbar.SpaceBattleReviewStaysComplete PROPERTIES
   TIMEOUT 150
   ENVIRONMENT "QUENBAR_CONFIG_DIR=${PROJECT_BINARY_DIR}/gamedata/config;QUENSRVR_SEED=7;QUENBAR_SEED=7"
   RUN_SERIAL TRUE
