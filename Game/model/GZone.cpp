@@ -163,7 +163,7 @@ std::uint32_t CGZone::IsAtvKindEntrenched(std::uint8_t kind) const { return kind
 void CGZone::SetFacilities(std::uint32_t mask) {
   facilities = mask;
   if ((mask & FACILITY_ATV_CONSTRUCTION) != 0) {
-    if (!atvConstruction) atvConstruction = std::make_unique<std::uint8_t[]>(kAtvConstructionBlockSize);
+    atvConstruction.Make();
   } else {
     atvConstruction.reset();
   }
@@ -348,9 +348,9 @@ LoadStatus CGZone::Load(BlockReader& r, std::uint8_t version) {
     newFacilityOwner = f.U8();
     newFacilities = f.U32();
   }
-  std::unique_ptr<std::uint8_t[]> newConstruction;
+  AtvConstructionBlock newConstruction;
   if ((newFacilities & FACILITY_ATV_CONSTRUCTION) != 0) {
-    newConstruction = std::make_unique<std::uint8_t[]>(kAtvConstructionBlockSize);
+    newConstruction.Make();
     if (!r.ReadBytes({newConstruction.get(), 4})) return LoadStatus::kTruncated;
   }
   const auto counts = r.Block({scratch + kHeadSize + kFacilitySize, kCountsSize});
@@ -385,7 +385,7 @@ LoadStatus CGZone::Load(BlockReader& r, std::uint8_t version) {
   status = newStatus;
   facilityOwner = newFacilityOwner;
   facilities = newFacilities;
-  atvConstruction = std::move(newConstruction);
+  atvConstruction = newConstruction;
   std::copy(std::begin(newCounts), std::end(newCounts), atvCounts);
   std::copy(std::begin(newEntrenched), std::end(newEntrenched), entrenched);
   zoneWord = newWord;
