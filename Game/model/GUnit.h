@@ -138,7 +138,7 @@ class CGUnit final {
   CGUnit();
   // Clears the orders (force), releases the design.
   ~CGUnit();
-  // Units come from blocks of many (GUnitPool.cpp): a saved game brings
+  // Units come from blocks of many (GSlotPool.cpp): a saved game brings
   // thousands, and a load should not cost a heap call for each.
   static void* operator new(std::size_t size);
   static void operator delete(void* p) noexcept;
