@@ -11,6 +11,7 @@
 //
 // Game thread only.
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -39,7 +40,7 @@ constexpr int kRingCount = 5;
 
 enum OrbitKind : std::uint8_t { ORBIT_ELLIPTIC = 0, ORBIT_OSCILLATING = 1 };
 
-class CGAsteroid : public CRecorder {
+class CGAsteroid final : public CRecorder {
  public:
   // No name, owners 0xFFFF, size and composition 0xFF, no zones, default
   // camera, animation step 8.
@@ -48,6 +49,9 @@ class CGAsteroid : public CRecorder {
   static std::unique_ptr<CGAsteroid> CreateFromFile(plat::FILE* fp, int* ok);
   static std::unique_ptr<CGAsteroid> CreateFromBlock(BlockReader& r, LoadStatus* status);
   ~CGAsteroid();
+  // Asteroids come from blocks of many (GSlotPool.cpp), as units do.
+  static void* operator new(std::size_t size);
+  static void operator delete(void* p) noexcept;
   CGAsteroid(const CGAsteroid&) = delete;
   CGAsteroid& operator=(const CGAsteroid&) = delete;
 

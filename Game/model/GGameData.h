@@ -68,6 +68,9 @@ class CGameData {
   CGameData(std::uint16_t localChapterId, std::uint8_t chaptersPerGuild);
   // Releases everything and clears the link tables.
   ~CGameData();
+  // Points the link tables at this game's databases again, when another game
+  // root made while this one lived has pointed them at its own.
+  void ConnectLinks();
   CGameData(const CGameData&) = delete;
   CGameData& operator=(const CGameData&) = delete;
 
@@ -182,7 +185,6 @@ class CGameData {
  private:
   template <class F>
   std::int32_t FirstSelectedValue(F&& value) const;
-  void ConnectLinks();
   void LoadResourceModules();
 };
 

@@ -520,14 +520,18 @@ int CGGamePieceDB::Load(BlockReader& r) {
   const std::uint16_t last = UnitNumAsteroids();
   std::vector<CGUnit*> withOrders;
   StatsOfLastUnit lastStats;
+  // The counters are added up cell by cell as the (empty) cells fill.
   for (int owner = 0; owner < kPieceOwners; ++owner) {
     for (int location = 0; location <= last && location < kPieceLocations; ++location) {
-      const std::uint32_t n = r.U32();
-      if (!r.Ok() || n > 0xFFFE) {
+      std::uint8_t scratch[4];
+      const auto count = r.Block(scratch);
+      const std::uint32_t n = count.empty() ? 0 : plat::DecodeLE<std::uint32_t>(count.first<4>());
+      if (count.empty() || n > 0xFFFE) {
         Recount();
         return 0;
       }
       ArrayMan<CGUnit>& cell = Cell(owner, location);
+      if (n == 0) continue;
       std::uint16_t unop = 0;
       bool partitioned = true;
       for (std::uint32_t i = 0; i < n; ++i) {
@@ -551,9 +555,12 @@ int CGGamePieceDB::Load(BlockReader& r) {
         std::stable_partition(cell.items.get(), cell.items.get() + cell.count, operational);
       }
       Unop(owner, location) = unop;
+      ownerCounters[owner].total += n;
+      ownerCounters[owner].operational += n - unop;
+      locationCounters[location].total += n;
+      locationCounters[location].operational += n - unop;
     }
   }
   for (CGUnit* u : withOrders) u->ResolveOrderTargets();
-  SumCounters();
   return 1;
 }

@@ -130,7 +130,7 @@ struct UnitOrderIO {};  // the queue's elements are saved by CGUnit itself
 // each turn replays the same game whatever ran in the process before.
 void ResetUnitDetours();
 
-class CGUnit {
+class CGUnit final {
  public:
   // A new unit of `owner` (chapter number) built from `design` at `loc`.
   CGUnit(CGUnitTemplate* design, const Location* loc, std::uint8_t owner, std::uint32_t id);
@@ -138,6 +138,10 @@ class CGUnit {
   CGUnit();
   // Clears the orders (force), releases the design.
   ~CGUnit();
+  // Units come from blocks of many (GSlotPool.cpp): a saved game brings
+  // thousands, and a load should not cost a heap call for each.
+  static void* operator new(std::size_t size);
+  static void operator delete(void* p) noexcept;
   CGUnit(const CGUnit&) = delete;
   CGUnit& operator=(const CGUnit&) = delete;
 

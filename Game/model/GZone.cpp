@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <optional>
 
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GChapter.h"
@@ -163,7 +164,7 @@ std::uint32_t CGZone::IsAtvKindEntrenched(std::uint8_t kind) const { return kind
 void CGZone::SetFacilities(std::uint32_t mask) {
   facilities = mask;
   if ((mask & FACILITY_ATV_CONSTRUCTION) != 0) {
-    if (!atvConstruction) atvConstruction = std::make_unique<std::uint8_t[]>(kAtvConstructionBlockSize);
+    atvConstruction.Make();
   } else {
     atvConstruction.reset();
   }
@@ -348,9 +349,9 @@ LoadStatus CGZone::Load(BlockReader& r, std::uint8_t version) {
     newFacilityOwner = f.U8();
     newFacilities = f.U32();
   }
-  std::unique_ptr<std::uint8_t[]> newConstruction;
+  AtvConstructionBlock newConstruction;
   if ((newFacilities & FACILITY_ATV_CONSTRUCTION) != 0) {
-    newConstruction = std::make_unique<std::uint8_t[]>(kAtvConstructionBlockSize);
+    newConstruction.Make();
     if (!r.ReadBytes({newConstruction.get(), 4})) return LoadStatus::kTruncated;
   }
   const auto counts = r.Block({scratch + kHeadSize + kFacilitySize, kCountsSize});
@@ -362,18 +363,29 @@ LoadStatus CGZone::Load(BlockReader& r, std::uint8_t version) {
   for (std::uint32_t& v : newEntrenched) v = c.U32();
   std::uint32_t newWord = 0;
   if (version >= 4) r.Read(newWord);
-  ZoneLists lists;
-  const std::uint16_t moves = r.U16();
-  for (std::uint32_t i = 0; i < moves && r.Ok(); ++i) {
-    auto m = std::make_unique<ZoneAtvMove>();
-    r.Read(m->chapter);
-    r.Read(m->sourceZone);
-    r.Read(m->kind);
-    if (r.Ok()) AppendOwned(lists.atvMoves, m.release());
-  }
-  ReadCountList(r, lists.arriving);
-  ReadCountList(r, lists.attacking);
   if (!r.Ok()) return LoadStatus::kTruncated;
+  // Most zones hold none of the three lists: six zero bytes for their counts
+  // before the end byte, passed over whole.
+  constexpr std::uint8_t kNoLists[6] = {};
+  const auto rest = r.Rest();
+  const bool noLists = rest.size() >= sizeof kNoLists && std::memcmp(rest.data(), kNoLists, sizeof kNoLists) == 0;
+  std::optional<ZoneLists> lists;
+  if (noLists) {
+    r.Skip(sizeof kNoLists);
+  } else {
+    lists.emplace();
+    const std::uint16_t moves = r.U16();
+    for (std::uint32_t i = 0; i < moves && r.Ok(); ++i) {
+      auto m = std::make_unique<ZoneAtvMove>();
+      r.Read(m->chapter);
+      r.Read(m->sourceZone);
+      r.Read(m->kind);
+      if (r.Ok()) AppendOwned(lists->atvMoves, m.release());
+    }
+    ReadCountList(r, lists->arriving);
+    ReadCountList(r, lists->attacking);
+    if (!r.Ok()) return LoadStatus::kTruncated;
+  }
   const LoadStatus end = r.EndByte(kZoneEndByte);
   if (end != LoadStatus::kOk) return end;
   index = newIndex;
@@ -385,13 +397,18 @@ LoadStatus CGZone::Load(BlockReader& r, std::uint8_t version) {
   status = newStatus;
   facilityOwner = newFacilityOwner;
   facilities = newFacilities;
-  atvConstruction = std::move(newConstruction);
+  atvConstruction = newConstruction;
   std::copy(std::begin(newCounts), std::end(newCounts), atvCounts);
   std::copy(std::begin(newEntrenched), std::end(newEntrenched), entrenched);
   zoneWord = newWord;
-  // The zone's old lists go with `lists`.
-  SwapArrays(atvMoves, lists.atvMoves);
-  SwapArrays(arriving, lists.arriving);
-  SwapArrays(attacking, lists.attacking);
+  // A zone loaded over one that had lists takes fresh empty ones, as a read
+  // of three empty lists gives it.
+  if (!lists && (atvMoves.capacity | arriving.capacity | attacking.capacity) != 0) lists.emplace();
+  if (lists) {
+    // The zone's old lists go with `lists`.
+    SwapArrays(atvMoves, lists->atvMoves);
+    SwapArrays(arriving, lists->arriving);
+    SwapArrays(attacking, lists->attacking);
+  }
   return LoadStatus::kOk;
 }

@@ -7,7 +7,10 @@
 //
 // Game thread only.
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <memory>
 
 #include "Game/arrayman/ArrayMan.h"
@@ -35,6 +38,31 @@ using ZoneAtvAttackArray = ArrayMan<ZoneAtvCount>;
 
 constexpr std::uint8_t kZoneEndByte = 0xE2;
 constexpr int kAtvConstructionBlockSize = 6;
+
+// A zone's ATV-construction block, held inside the zone so that the thousands
+// of zones a saved game brings each cost no heap block of their own. It is
+// there (true, non-null) only while the zone has the construction facility;
+// when it comes it holds zeros.
+class AtvConstructionBlock {
+ public:
+  explicit operator bool() const { return m_present; }
+  std::uint8_t* get() { return m_present ? m_bytes : nullptr; }
+  const std::uint8_t* get() const { return m_present ? m_bytes : nullptr; }
+  std::uint8_t& operator[](std::size_t i) { return m_bytes[i]; }
+  std::uint8_t operator[](std::size_t i) const { return m_bytes[i]; }
+  // Makes a zeroed block where there is none; a block already there keeps its bytes.
+  void Make() {
+    if (m_present) return;
+    std::fill(std::begin(m_bytes), std::end(m_bytes), std::uint8_t{0});
+    m_present = true;
+  }
+  void reset() { m_present = false; }
+  friend bool operator==(const AtvConstructionBlock& b, std::nullptr_t) { return !b.m_present; }
+
+ private:
+  std::uint8_t m_bytes[kAtvConstructionBlockSize] = {};
+  bool m_present = false;
+};
 
 class CGZone {
  public:
@@ -127,7 +155,7 @@ class CGZone {
   std::uint8_t status = 255;
   std::uint8_t facilityOwner = 0;
   std::uint32_t facilities = 0;
-  std::unique_ptr<std::uint8_t[]> atvConstruction;  // kAtvConstructionBlockSize bytes while bit 8 is set
+  AtvConstructionBlock atvConstruction;  // there while bit 8 is set
   ZoneAtvMoveArray atvMoves;
   ZoneAtvCountArray arriving;
   ZoneAtvAttackArray attacking;

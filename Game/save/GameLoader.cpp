@@ -5,6 +5,7 @@
 #include <optional>
 #include <cstring>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "Game/base/ByteStream.h"
@@ -97,43 +98,60 @@ bool UnpackFiles(const OpenFile& file, Store store) {
   return r.Ok();
 }
 
-// A copy of the running game, kept in memory, so that a file that turns out
-// damaged half-way through its load does not cost the player the game on the
-// screen.
-class GameSnapshot {
+// The running game, kept whole while another is loaded in its place: a file
+// that turns out damaged half-way through its load costs the player nothing,
+// and the new game finds the resource modules the running one holds still
+// loaded. Whenever the kept game's own code runs again (its return, or its
+// destruction once the new game stands) it is the game data of record: its
+// link tables and asteroid count, which the new game took over, are put back
+// for that time.
+class KeptGame {
  public:
-  GameSnapshot() {
-    if (g_gameData == nullptr) return;
-    m_chapter = g_gameData->localChapterId;
-    m_perGuild = g_gameData->chaptersPerGuild;
-    m_email = g_gameData->emailGame;
-    m_bytes.emplace(kStartSize);
-    m_taken = g_gameData->Save(*m_bytes) != 0;
+  KeptGame() : m_game(g_gameData), m_asteroids(g_numAsteroids) {
+    if (m_game != nullptr) m_email = m_game->emailGame;
+    g_gameData = nullptr;
   }
-  GameSnapshot(const GameSnapshot&) = delete;
-  GameSnapshot& operator=(const GameSnapshot&) = delete;
+  KeptGame(const KeptGame&) = delete;
+  KeptGame& operator=(const KeptGame&) = delete;
+  // A load cut short (by an exception) gives the running game back.
+  ~KeptGame() {
+    if (!m_settled) Restore();
+  }
 
-  // Nothing ran, or the running game is safely copied.
-  bool Usable() const { return !m_bytes || m_taken; }
   bool Email() const { return m_email; }
 
-  void Restore() const {
+  // The load failed: its game goes, and the kept one, if any, is the running
+  // game again.
+  void Restore() {
+    m_settled = true;
     delete g_gameData;
-    if (!m_bytes) return;
-    g_gameData = new CGameData(m_chapter, m_perGuild);
-    g_gameData->emailGame = m_email;
-    BlockReader r(m_bytes->Written());
-    if (g_gameData->Load(r) == 0) TraceError("The game before a load could not be restored", "GameLoader.cpp", __LINE__);
+    g_gameData = nullptr;
+    if (m_game != nullptr) MakeCurrent(std::exchange(m_game, nullptr), m_asteroids);
+  }
+
+  // The load stands: the kept game is destroyed as the running game it was,
+  // and the loaded one takes its place again.
+  void Discard() {
+    m_settled = true;
+    if (m_game == nullptr) return;
+    CGameData* loaded = g_gameData;
+    const std::uint16_t loadedAsteroids = g_numAsteroids;
+    MakeCurrent(std::exchange(m_game, nullptr), m_asteroids);
+    delete g_gameData;
+    if (loaded != nullptr) MakeCurrent(loaded, loadedAsteroids);
   }
 
  private:
-  // Room for a game of some hundreds of units before the copy grows.
-  static constexpr std::size_t kStartSize = 256 * 1024;
-  std::optional<BlockWriter> m_bytes;
-  std::uint16_t m_chapter = 0;
-  std::uint8_t m_perGuild = 8;
+  static void MakeCurrent(CGameData* game, std::uint16_t asteroids) {
+    g_gameData = game;
+    g_numAsteroids = asteroids;
+    game->ConnectLinks();
+  }
+
+  CGameData* m_game;
+  std::uint16_t m_asteroids;
   bool m_email = false;
-  bool m_taken = false;
+  bool m_settled = false;
 };
 
 // Above this many bytes after the header, the game is read from the file
@@ -229,9 +247,7 @@ bool CGameLoader::Load() {
   const std::uint8_t perGuild = r.U8();
   if (!r.Ok()) return false;
 
-  GameSnapshot before;
-  if (!before.Usable()) return false;
-  delete g_gameData;
+  KeptGame before;
   g_gameData = new CGameData(chapter, perGuild);
   g_gameData->emailGame = before.Email();
   const bool modelRead = LoadModel(file, *g_gameData);
@@ -239,6 +255,7 @@ bool CGameLoader::Load() {
     before.Restore();
     return false;
   }
+  before.Discard();
 
   // The replays only enrich the loaded game: a damaged list ends the
   // extraction, not the load.

@@ -168,6 +168,58 @@ TEST_F(GamePieceTest, SaveAndLoadKeepCellsAndCounters) {
   EXPECT_EQ(shortOne.CountOperationalUnits(0, -1), 1u);
 }
 
+// A load counts its units cell by cell as they come in: every counter must
+// agree with the units the cells hold.
+TEST_F(GamePieceTest, ALoadCountsEveryOwnerAndPlaceAsItsCellsHoldThem) {
+  CGUnitTemplate* design = Design(0, {kComputer, kDrive});
+  std::mt19937 random(11);
+  constexpr std::uint32_t kUnits = 900;
+  for (std::uint32_t serial = 1; serial <= kUnits; ++serial) {
+    const auto chapter = static_cast<std::uint8_t>(random() % kPieceOwners);
+    const Location at{static_cast<std::uint16_t>(random() % (numAsteroids + 1)), 0, 0, 0};
+    CGUnit* u = pieces.CreateUnit(design, &at, chapter, (std::uint32_t{chapter} << 26) | serial);
+    ASSERT_NE(u, nullptr);
+    if (random() % 3 == 0) pieces.MarkUnitUnoperational(u);
+  }
+  ExpectCountersMatchAScan();
+  const std::string bytes = box.SavedOf(pieces);
+  auto loaded = std::make_unique<CGGamePieceDB>();
+  g_unitLinks.pieces = loaded.get();
+  const auto expectCountersOfCells = [&] {
+    std::uint32_t all = 0;
+    std::uint32_t allOperational = 0;
+    std::vector<std::uint32_t> ownerTotal(kPieceOwners), ownerOperational(kPieceOwners);
+    for (std::uint16_t loc = 0; loc <= numAsteroids; ++loc) {
+      std::uint32_t total = 0;
+      std::uint32_t operational = 0;
+      for (std::uint16_t owner = 0; owner < kPieceOwners; ++owner) {
+        for (std::uint16_t k = 0; const CGUnit* u = loaded->GetUnitAt(loc, owner, k); ++k) {
+          ++total;
+          ++ownerTotal[owner];
+          if (u->IsOperational()) {
+            ++operational;
+            ++ownerOperational[owner];
+          }
+        }
+      }
+      EXPECT_EQ(loaded->CountUnits(loc, -1), total) << loc;
+      EXPECT_EQ(loaded->CountOperationalUnits(loc, -1), operational) << loc;
+      all += total;
+      allOperational += operational;
+    }
+    for (std::uint16_t owner = 0; owner < kPieceOwners; ++owner) {
+      EXPECT_EQ(loaded->CountOwnerUnits(owner, false), ownerTotal[owner]) << owner;
+      EXPECT_EQ(loaded->CountOwnerUnits(owner, true), ownerOperational[owner]) << owner;
+    }
+    EXPECT_EQ(all, kUnits);
+    EXPECT_GT(allOperational, 0u);
+    EXPECT_LT(allOperational, all);
+  };
+  ASSERT_EQ(box.LoadedInto(*loaded, bytes), 1);
+  expectCountersOfCells();
+  g_unitLinks.pieces = &pieces;
+}
+
 // Units loaded one after another share their statistics when their design
 // and module states agree; every loaded unit must still have what working
 // them out afresh gives, a damage above a slot's capacity cut back included.

@@ -1,0 +1,65 @@
+// Units live in blocks of slots that destroyed units hand back. Made and
+// destroyed in a shuffled order across several blocks, every unit alive must
+// have a place of its own and keep what it holds.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+#include <random>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "tests/Game/model/units/units_fixture.h"
+
+namespace units_test {
+namespace {
+
+class UnitSlots : public UnitWorld {
+ protected:
+  std::unique_ptr<CGUnit> Made(int n) {
+    auto unit = std::make_unique<CGUnit>();
+    unit->id = 0x5000000u + static_cast<std::uint32_t>(n);
+    unit->SetName(("Unit number " + std::to_string(n) + " of the slot test").c_str());
+    unit->hullDamage = static_cast<std::uint8_t>(n);
+    return unit;
+  }
+  static void ExpectIntact(const std::vector<std::pair<int, std::unique_ptr<CGUnit>>>& alive) {
+    std::set<const CGUnit*> places;
+    for (const auto& [n, unit] : alive) {
+      EXPECT_TRUE(places.insert(unit.get()).second) << "two live units share a place: " << n;
+      EXPECT_EQ(unit->id, 0x5000000u + static_cast<std::uint32_t>(n));
+      EXPECT_EQ(unit->name, "Unit number " + std::to_string(n) + " of the slot test");
+      EXPECT_EQ(unit->hullDamage, static_cast<std::uint8_t>(n));
+    }
+  }
+};
+
+TEST_F(UnitSlots, UnitsMadeAndDestroyedInAnyOrderKeepTheirOwnPlaces) {
+  std::mt19937 random(57);
+  std::vector<std::pair<int, std::unique_ptr<CGUnit>>> alive;
+  int next = 0;
+  // Past the first blocks (64, then 128 and 256 units), then back down and up again.
+  for (int round = 0; round < 6; ++round) {
+    const int make = round % 2 == 0 ? 400 : 150;
+    for (int i = 0; i < make; ++i) {
+      alive.emplace_back(next, Made(next));
+      ++next;
+    }
+    std::shuffle(alive.begin(), alive.end(), random);
+    alive.resize(alive.size() * 2 / 3);
+    ExpectIntact(alive);
+  }
+  // Units in the game-piece database go the same way.
+  const Location at{1, 10, 20, 30};
+  CGUnitTemplate* design = Builder();
+  std::vector<std::uint32_t> ids;
+  for (int i = 0; i < 100; ++i) ids.push_back(Unit(design, at)->id);
+  for (std::size_t i = 0; i < ids.size(); i += 2) ASSERT_EQ(pieces.DeleteUnit(ids[i]), 1);
+  for (int i = 0; i < 50; ++i) Unit(design, at);
+  EXPECT_EQ(pieces.CountUnits(1, 0), 100u);
+  ExpectIntact(alive);
+}
+
+}  // namespace
+}  // namespace units_test
