@@ -10,7 +10,10 @@ r of the two loudness curves, 0.1 s a point); below 0.8 the stretch is told
 as "no track" (effects and voices alone, or silence). Music sounds without
 a break, so a stretch silent in more than a tenth of its points plays none,
 however well its few sounds happen to line up with a track. The music is mixed
-with the effects, so a loud effect lowers r without hiding the track."""
+with the effects, so a loud effect lowers r without hiding the track; a loud
+effect can also line up with a track by chance, so a single stretch is weak
+evidence: music shows as stretches in a row whose place in one track
+advances with them."""
 import array
 import glob
 import math
@@ -26,11 +29,14 @@ BROKEN = 0.1                 # silent share of a stretch that rules music out
 SILENT = 30.0                # RMS below this (of 32768) is silence
 
 
-def loudness(samples):
-    """RMS of each 0.1 s of interleaved stereo samples."""
+PHASES = 4                   # the recording's curve is taken from 4 starts within a point
+
+
+def loudness(samples, skip=0):
+    """RMS of each 0.1 s of interleaved stereo samples, from sample frame SKIP."""
     step = POINT * 2
     out = []
-    for start in range(0, len(samples) - step + 1, step):
+    for start in range(skip * 2, len(samples) - step + 1, step):
         chunk = samples[start:start + step]
         out.append(math.sqrt(sum(s * s for s in chunk) / len(chunk)))
     return out
@@ -82,7 +88,11 @@ def main():
     if len(sys.argv) < 3:
         sys.exit(__doc__)
     with open(sys.argv[1], "rb") as f:
-        recording = loudness(read_raw(f.read()))
+        samples = read_raw(f.read())
+    # A track started between two points of the recording's curve blurs every
+    # point; one of the shifted curves lines up with the track's own points.
+    shifted = [loudness(samples, POINT * phase // PHASES) for phase in range(PHASES)]
+    recording = shifted[0]
     step = max(1, int(float(sys.argv[3]) * 10)) if len(sys.argv) > 3 else 50
     tracks = {}
     for path in sorted(glob.glob(os.path.join(sys.argv[2], "track*.ogg"))):
@@ -99,7 +109,8 @@ def main():
         if gaps > BROKEN:
             print(f"{when}: no track (silent {gaps:.0%} of the time)")
             continue
-        found = max((best_match(piece, curve) + (name,) for name, curve in tracks.items()))
+        found = max(best_match(curve_from[start:start + STRETCH], curve) + (name,)
+                    for name, curve in tracks.items() for curve_from in shifted)
         r, offset, name = found
         if r < MATCHED:
             print(f"{when}: no track (best {name} at {offset / 10:.1f} s, r {r:.2f})")
