@@ -8,8 +8,11 @@
 # while the game runs (shot_*.png, named by their second), the sound the game
 # played (sound.raw from SDL's disk driver, 44100 Hz, stereo, signed 16-bit,
 # and sound.wav), and sound.txt: levels and the stretches of sound, placed
-# against the captures' moments. Ends 0 when the script met every wait and
-# every capture equals its golden, 1 otherwise.
+# against the captures' moments. Between two captures, the battles' replays by
+# default, screenshots are taken faster, every BURST_EVERY seconds (0.2), to
+# see the motion: replay/shot_SSSS.S.jpg; BURST_FROM and BURST_TO name the
+# captures (wg_terrain_attack.png and wg_terrain_battle_end.png). Ends 0 when
+# the script met every wait and every capture equals its golden, 1 otherwise.
 set -u
 out=$(mkdir -p "${1:?usage: run_wholegame_sdl.sh OUT_DIR [DISPLAY_NUMBER] [SHOT_EVERY_S]}" && cd "$1" && pwd)
 number=${2:-77}
@@ -19,19 +22,25 @@ root=$(cd "$here/../../.." && pwd)
 wholegame=$root/tests/e2e/wholegame
 install=$root/build/default/gamedata/c/QUENBAR
 captures=$(sed -n 's/^capture //p' "$wholegame/wholegame.txt")
+models=$(sed -n 's/^model //p' "$wholegame/wholegame.txt")
+burst_from=${BURST_FROM:-wg_terrain_attack.png}
+burst_to=${BURST_TO:-wg_terrain_battle_end.png}
+burst_every=${BURST_EVERY:-0.2}
 
 # The same start as the headless runs: no saves of this game, the game runs'
 # settings file, no high-score file, no captures left over.
 lay_out() {
   [ -d "$install" ] || return 0
-  (cd "$install" && rm -f SAVE/autosave.* SAVE/asavebak.* SAVE/wholegame.* hiscore.dat $captures)
+  (cd "$install" && rm -f SAVE/autosave.* SAVE/asavebak.* SAVE/wholegame.* hiscore.dat $captures $models)
 }
 
-rm -f "$out"/shot_*.png "$out"/*.diff.png "$out"/sound.* "$out"/run.log
+rm -rf "$out"/shot_*.png "$out"/*.diff.png "$out"/sound.* "$out"/run.log "$out/replay"
+mkdir -p "$out/replay"
 Xvfb ":$number" -screen 0 800x600x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
 game=
-trap 'kill $xvfb 2>/dev/null; [ -n "$game" ] && kill $game 2>/dev/null; lay_out' EXIT
+burst=
+trap 'kill $xvfb 2>/dev/null; [ -n "$game" ] && kill $game 2>/dev/null; [ -n "$burst" ] && kill $burst 2>/dev/null; lay_out' EXIT
 export DISPLAY=":$number"
 for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 unset SDL_VIDEODRIVER
@@ -51,6 +60,22 @@ for _ in $(seq 600); do
   sleep 0.1
 done
 started=$(date +%s.%N)
+# The fast shots: from the moment the first capture is written until the
+# second is (or the game ends). Each waits out what is left of its period.
+(
+  while [ ! -e "$install/$burst_from" ]; do
+    kill -0 $game 2>/dev/null || exit 0
+    sleep 0.1
+  done
+  while [ ! -e "$install/$burst_to" ] && kill -0 $game 2>/dev/null; do
+    shot=$(date +%s.%N)
+    second=$(echo "$shot $started" | awk '{ printf "%06.1f", $1 - $2 }')
+    import -window root -quality 85 "$out/replay/shot_$second.jpg" 2>/dev/null
+    rest=$(echo "$(date +%s.%N) $shot $burst_every" | awk '{ r = $3 - ($1 - $2); printf "%.3f", (r > 0 ? r : 0) }')
+    sleep "$rest"
+  done
+) &
+burst=$!
 while kill -0 $game 2>/dev/null; do
   sleep "$every"
   second=$(echo "$(date +%s.%N) $started" | awk '{ printf "%04d", $1 - $2 }')
@@ -59,6 +84,9 @@ done
 wait $game
 status=$?
 game=
+wait $burst
+burst=
+echo "$(ls "$out/replay" | wc -l) fast shots in $out/replay" | tee -a "$out/run.log"
 ended=$(date +%s.%N)
 echo "the game ended with $status after $(echo "$ended $started" | awk '{ printf "%.0f", $1 - $2 }') s" | tee -a "$out/run.log"
 failed=0
