@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "Game/model/GAsteroid.h"
 #include "Game/model/GChapter.h"
 #include "Game/rules/GGameVar.h"
 #include "Game/rules/GUnitTem.h"
@@ -53,4 +54,29 @@ SrvAiCost SrvAiAtvCost(const std::array<std::uint8_t, kAtvKinds>& counts) {
     for (int r = 0; r < 5; ++r) cost[r] += std::uint32_t{counts[kind]} * 3u * static_cast<std::uint32_t>(std::max<int>(each[r], 0));
   }
   return cost;
+}
+
+bool SrvAiMineralsToSpare(const SrvWorld& world, std::uint16_t chapter, int turns) {
+  if (turns <= 0) return false;
+  std::uint64_t held[kMineralTypes] = {};
+  std::uint64_t asteroids = 0;
+  for (std::uint16_t a = 0; a < CGSolarDB::GetAsteroidCount(); ++a) {
+    const CGAsteroid* asteroid = world.solar.GetAsteroid(a);
+    if (asteroid == nullptr || asteroid->owner != chapter) continue;
+    ++asteroids;
+    for (std::uint8_t m = 0; m < kMineralTypes; ++m) held[m] += world.poolDB.GetMineral(a, m);
+  }
+  if (asteroids == 0) return false;
+  const std::uint64_t income = 10 * asteroids * static_cast<std::uint64_t>(turns);
+  for (int m = 0; m < kMineralTypes; ++m) {
+    // The most of the mineral one credit buys along with it, in tenths.
+    std::uint64_t perCredit = 0;
+    for (int kind = 0; kind < kAtvKinds; ++kind) {
+      std::int16_t each[5] = {};
+      g_gameVariables.GetATVCosts(kind, each);
+      if (each[4] > 0) perCredit = std::max<std::uint64_t>(perCredit, 10u * static_cast<std::uint64_t>(std::max<int>(each[m], 0)) / static_cast<std::uint64_t>(each[4]));
+    }
+    if (held[m] * 10 < income * perCredit) return false;
+  }
+  return true;
 }

@@ -35,3 +35,8 @@ class SrvAiBudget {
 // The cost of a ship of the design, and of ATVs by kind, as the order checks take them.
 SrvAiCost SrvAiDesignCost(const CGUnitTemplate& design);
 SrvAiCost SrvAiAtvCost(const std::array<std::uint8_t, kAtvKinds>& counts);
+
+// Whether every mineral in the pools of the asteroids the chapter controls
+// would last `turns` turns of its credit income (10 a turn an asteroid), each
+// credit spent on the ATVs that take the most of that mineral for it.
+bool SrvAiMineralsToSpare(const SrvWorld& world, std::uint16_t chapter, int turns);

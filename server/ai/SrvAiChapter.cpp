@@ -197,6 +197,7 @@ std::vector<SrvPacket> SrvChooseOrders(SrvWorld& world, std::uint16_t chapter, c
     plan.rivalFlags = flags.rival;
   }
   if (level.prizeWeight > 1) plan.quarry = SrvAiQuarry(world, chapter);
+  plan.mineralsToSpare = SrvAiMineralsToSpare(world, chapter, level.mineralCoverTurns);
   Research(plan);
   Vote(plan);
   BringStoresHome(plan);

@@ -49,6 +49,12 @@ struct SrvAiLevel {
   // thing that makes it worth more than most (its holder's home, one of a
   // holder's last two, one a single ATV takes); 1: the nearest is chosen.
   int prizeWeight = 1;
+  // Mining grows no further (settlers land power ATVs, which hold a zone
+  // but mine nothing, and no mining facility is built) while each mineral
+  // in the chapter's pools would last this many turns of what its credit
+  // income can spend (0: it always mines): credits, not minerals, bound
+  // what a chapter builds, and the rules turn no mineral into credits.
+  int mineralCoverTurns = 0;
   // Set by the game, not the level: capture the flag is among the victory
   // conditions, so flag-bearers' homes are prizes and flags held are guarded.
   bool flagsWin = false;

@@ -34,6 +34,8 @@ struct SrvAiPlan {
   int sideFlags = 0;
   // The most flags another side holds.
   int rivalFlags = 0;
+  // Its pools hold more than it can spend (SrvAiMineralsToSpare).
+  bool mineralsToSpare = false;
   std::vector<SrvPacket> orders;
 };
 

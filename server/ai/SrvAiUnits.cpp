@@ -292,8 +292,12 @@ bool BuildAtvs(SrvAiPlan& plan, CGUnit& unit) {
   const bool invading = conquest.has_value();
   for (int room = invading ? conquest->atvs : std::min(free, plan.level.atvsPerLoad); room > 0; --room) {
     const int combat = invading ? room : plan.level.aggression > 0 && room >= 2 ? 1 : 0;
-    const std::array<std::uint8_t, kAtvKinds> counts{static_cast<std::uint8_t>(combat),
-                                                     static_cast<std::uint8_t>(room - combat), 0, 0};
+    // Settlers of a chapter with minerals to spare hold their zones with
+    // power ATVs, which mine nothing.
+    const auto settlers = static_cast<std::uint8_t>(room - combat);
+    const bool power = plan.mineralsToSpare;
+    const std::array<std::uint8_t, kAtvKinds> counts{static_cast<std::uint8_t>(combat), power ? std::uint8_t{0} : settlers,
+                                                     power ? settlers : std::uint8_t{0}, 0};
     const SrvAiCost cost = SrvAiAtvCost(counts);
     if (!plan.budget.Affords(unit.location.asteroid, cost)) {
       if (!invading) return false;

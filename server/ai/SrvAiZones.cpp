@@ -64,7 +64,9 @@ void SrvAiWorkZones(SrvAiPlan& plan) {
         storeOrdered = true;
         continue;
       }
-      if (BuildFacility(plan, *a, *zone, FACILITY_MINING, g_gameVariables.costMiningFacility)) continue;
+      if (!plan.mineralsToSpare &&
+          BuildFacility(plan, *a, *zone, FACILITY_MINING, g_gameVariables.costMiningFacility))
+        continue;
       Spread(plan, *a, *zone);
     }
   }

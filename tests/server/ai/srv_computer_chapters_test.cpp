@@ -2,6 +2,7 @@
 // same orders for the same seed, and a whole game of them.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <map>
 
 #include "Game/model/GAsteroid.h"
@@ -10,6 +11,7 @@
 #include "Game/base/Packets.h"
 #include "Game/rules/GHullDB.h"
 #include "server/orders/SrvOrders.h"
+#include "server/ai/SrvAiBudget.h"
 #include "server/ai/SrvAiChapter.h"
 #include "server/ai/SrvAiLevel.h"
 #include "server/ai/SrvAiOrders.h"
@@ -254,6 +256,45 @@ TEST(SrvComputerChapters, ZonesBuildAMiningFacilityAndTheirCombatAtvsAttackANeig
   EXPECT_EQ(ReadU16(orders[0], 18), zone.atvCounts[ATV_COMBAT]);
   EXPECT_EQ(SrvSubmitComputerOrder(turn, 0, orders[0]), SrvOrderVerdict::kAccepted);
   EXPECT_EQ(zone.atvCounts[ATV_COMBAT], 0) << "on their way";
+}
+
+// ATVs of each kind a build order of the chapter's asks for, summed.
+std::array<int, kAtvKinds> AtvsOrdered(RulesGame& game, std::uint16_t chapter) {
+  std::array<int, kAtvKinds> counts{};
+  for (const auto& o : UnitOrders(game, chapter)) {
+    if (o.type != ORDER_BUILD_ATVS) continue;
+    OrderPacket parsed;
+    EXPECT_TRUE(ParseOrderPacket(o.packet, &parsed));
+    for (int kind = 0; kind < kAtvKinds; ++kind) counts[static_cast<std::size_t>(kind)] += parsed.head[static_cast<std::size_t>(kind)];
+  }
+  return counts;
+}
+
+// Credits bound what a chapter builds, so minerals past what its income
+// would spend in many turns come from zones it holds with ATVs that mine
+// nothing; a pool short of any mineral keeps the miners coming.
+TEST(SrvComputerChapters, PoolsThatOutlastTheIncomeGetNoMoreMiners) {
+  RulesGame game(1, 40, 1, 1);
+  const std::uint16_t home = game.Chapter(0).homeAsteroid;
+  game.Chapter(0).credits = 100;  // ATVs, but no ship
+  auto fill = [&](std::uint32_t amount) {
+    for (std::uint32_t m = 0; m < kMineralTypes; ++m) game.world.poolDB.SetMineral(home, m, amount);
+  };
+  fill(100000);
+  std::array<int, kAtvKinds> ordered = AtvsOrdered(game, 0);
+  EXPECT_GT(ordered[ATV_POWER], 0);
+  EXPECT_EQ(ordered[ATV_MINING], 0);
+  game.world.poolDB.SetMineral(home, MINERAL_EXOTICS, 100);  // not 150 turns of its income's use
+  ordered = AtvsOrdered(game, 0);
+  EXPECT_GT(ordered[ATV_MINING], 0);
+  EXPECT_EQ(ordered[ATV_POWER], 0);
+
+  // Nor a mining facility while the pools outlast it.
+  fill(100000);
+  game.world.solar.GetAsteroid(home)->GetZone(0)->atvCounts[ATV_MINING] = 5;
+  for (SrvPacket& p : SrvChooseOrders(game.world, 0, SrvAiLevelOf(1), 3))
+    EXPECT_NE(ReadU16(p, 0), 611) << "no facility";
+  EXPECT_FALSE(SrvAiMineralsToSpare(game.world, 0, 0)) << "a level that always mines";
 }
 
 TEST(SrvComputerChapters, AChapterAPlayerHoldsIsLeftToThePlayer) {

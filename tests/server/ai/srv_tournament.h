@@ -56,6 +56,8 @@ struct TournamentFigures {
   std::uint64_t minerals = 0;  // in every pool at the end
   std::uint64_t creditsAt50 = 0;
   std::uint64_t mineralsAt50 = 0;
+  // In every pool at turns 150 and 200: whether the pools level off.
+  std::uint64_t mineralsAt150 = 0, mineralsAt200 = 0;
   // In a mixed game, by level: the asteroids its chapters control and their
   // scores at turns 100 and 300 (or the end, if sooner), its chapters eliminated.
   std::array<int, 3> heldByLevel100{}, heldByLevel{};
@@ -155,11 +157,13 @@ inline std::uint64_t MineralsOfAll(const SrvWorld& world) {
 
 // Plays up to `turns` turns of a computer-only game of `perGuild` chapters a
 // guild on `asteroids` asteroids at `difficulty`, with every victory
-// condition and the given game length; the log goes to `logPath`. With
-// `passive`, a player holds chapter 0 and gives it no orders.
+// condition (or only those of `conditions`, the set-up's bits) and the given
+// game length; the log goes to `logPath`. With `passive`, a player holds
+// chapter 0 and gives it no orders.
 inline TournamentFigures PlayTournamentGame(std::uint16_t perGuild, std::uint16_t asteroids, int difficulty,
                                             std::uint32_t seed, int turns, std::uint16_t length,
-                                            const std::string& logPath, bool passive = false) {
+                                            const std::string& logPath, bool passive = false,
+                                            std::uint16_t conditions = 1 | 2 | 4 | 8 | 16) {
   std::remove(logPath.c_str());
   auto source = [](const char* relative) {
     std::ifstream in(std::string(QUEN_SOURCE_DIR) + "/" + relative, std::ios::binary);
@@ -177,7 +181,7 @@ inline TournamentFigures PlayTournamentGame(std::uint16_t perGuild, std::uint16_
   } game;
   game.setup.config.SetU16(14, perGuild);
   game.setup.config.SetU16(16, asteroids);
-  game.setup.config.SetU16(20, 1 | 2 | 4 | 8 | 16);
+  game.setup.config.SetU16(20, conditions);
   game.setup.config.SetU16(22, length);
   game.setup.settings.SetU16(12, static_cast<std::uint16_t>(difficulty < 0 ? 1 : difficulty));
   game.world.UseRules(rulesdata::CompileHulls(source("data/rules/hulls.txt")).bytes,
@@ -222,6 +226,8 @@ inline TournamentFigures PlayTournamentGame(std::uint16_t perGuild, std::uint16_
       f.creditsAt50 = CreditsOfAll(world);
       f.mineralsAt50 = MineralsOfAll(world);
     }
+    if (world.turn == 151) f.mineralsAt150 = MineralsOfAll(world);
+    if (world.turn == 201) f.mineralsAt200 = MineralsOfAll(world);
     if (world.turn == 101) {
       f.asteroidsAt100 = ControlledByAll(world);
       CountByLevel(world, f.heldByLevel100, nullptr);

@@ -3,12 +3,14 @@
 // easy ones in six of eight seeds or more, credits are spent, no place stays
 // in a battle without a shot, and a seed replays the same game. Small hard
 // worlds: conquest ends a game before its length, and a passive player loses
-// its home. A default world at hard ends by capture of the flags.
+// its home; with last man standing the only victory, one guild is left. A
+// default world at hard ends by capture of the flags.
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "tests/server/ai/srv_ai_fixture.h"
+#include "server/ai/SrvVictoryRules.h"
 #include "tests/server/ai/srv_tournament.h"
 
 namespace {
@@ -76,6 +78,19 @@ TEST(SrvTournament, ConquestEndsASmallGameBeforeItsLength) {
   ASSERT_GT(f.endTurn, 0);
   EXPECT_LT(f.endTurn, kTurns - 1);
   EXPECT_NE(f.condition, 4) << "not by the game's length";
+}
+
+// Five hard chapters, one a guild, on 15 asteroids, with no victory but the
+// last one standing: conquest eliminates the other four.
+TEST(SrvTournament, TheLastChapterStandingWinsASmallGameAtHard) {
+  constexpr int kLonger = 500;
+  const srv_ai_test::GameLogFile log;
+  const TournamentFigures f =
+      PlayTournamentGame(1, 15, 2, 1, kLonger, kLonger, log.path, false, kSrvLastManStanding);
+  EXPECT_EQ(f.condition, kSrvLastManStanding);
+  EXPECT_EQ(f.eliminated, 4);
+  EXPECT_GT(f.endTurn, 0);
+  EXPECT_LT(f.endTurn, kLonger - 1);
 }
 
 // A default world at hard (40 chapters, 150 asteroids): the side that gets
