@@ -23,12 +23,12 @@ endfunction()
 # screen's dialogs, menus and orders (settings, the high scores viewed, goto
 # groups, F1, order menus, context help, a design saved and built, power
 # transferred, a survey, a scan, moves by the height target and in solar
-# space, ATVs ordered and moved on the surface, the default, a unit's and a
-# group's battle plans, a sale, a purchase, a ship offer, chat, a note, find
-# asteroid), saved from the options menu, left for the main screen, loaded
+# space, ATVs moved on the surface and a facility built with them, ATVs
+# ordered, the default, a unit's and a group's battle plans, a sale, a
+# purchase, a ship offer, chat, a note, find asteroid), saved from the options menu, left for the main screen, loaded
 # from the load screen, a formation move to a computer chapter's home, a
-# scan of its ship there, a combat ATV landed there and sent into a zone of
-# its owner, the space battle and the terrain battle there replayed from
+# scan of its ship there and an attack on it, a combat ATV landed there and
+# sent into a zone of its owner, the space battle and the terrain battle there replayed from
 # their notices to their ends, and played to its end: the summary, the
 # high-score table placed and "hiscore.dat" written. The server's log must
 # tell of each order and trade taken (wholegame.log), and the game data after
@@ -39,7 +39,7 @@ if(QUEN_SANITIZE)
   set(quen_wg_runs 1)
 endif()
 quen_wholegame_run(WholeGameFromTheMainScreenToTheHighScores wholegame ${quen_wg_runs}
-  -DCAPTURES=wg_config.png,wg_guild.png,wg_fog.png,wg_start.png,wg_settings.png,wg_hiscore_viewed.png,wg_hiscore_closed.png,wg_order_menu.png,wg_context_help.png,wg_design_name.png,wg_scan.png,wg_build.png,wg_height.png,wg_default_plans.png,wg_unit_plan.png,wg_group_plan.png,wg_sell.png,wg_chat.png,wg_note.png,wg_notes_page.png,wg_ship_offer.png,wg_terrain_order.png,wg_turn5.png,wg_atvs.png,wg_solar_move.png,wg_abort_question.png,wg_main_screen.png,wg_load_screen.png,wg_loaded.png,wg_formation.png,wg_found.png,wg_scan_enemy.png,wg_landing.png,wg_terrain_attack.png,wg_battle_start.png,wg_battle_slow.png,wg_battle_complete.png,wg_terrain_battle_start.png,wg_terrain_battle_fire.png,wg_terrain_battle_end.png,wg_turn19.png,wg_buy.png,wg_bought.png,wg_summary.png,wg_summary_page2.png,wg_hiscore.png,wg_main_after.png
+  -DCAPTURES=wg_config.png,wg_guild.png,wg_fog.png,wg_start.png,wg_settings.png,wg_hiscore_viewed.png,wg_hiscore_closed.png,wg_order_menu.png,wg_context_help.png,wg_design_name.png,wg_scan.png,wg_build.png,wg_height.png,wg_default_plans.png,wg_unit_plan.png,wg_group_plan.png,wg_sell.png,wg_chat.png,wg_note.png,wg_notes_page.png,wg_ship_offer.png,wg_terrain_order.png,wg_turn5.png,wg_zone_menu.png,wg_facility.png,wg_atvs.png,wg_solar_move.png,wg_abort_question.png,wg_main_screen.png,wg_load_screen.png,wg_loaded.png,wg_formation.png,wg_found.png,wg_scan_enemy.png,wg_attack.png,wg_landing.png,wg_terrain_attack.png,wg_battle_start.png,wg_battle_slow.png,wg_battle_complete.png,wg_terrain_battle_start.png,wg_terrain_battle_fire.png,wg_terrain_battle_end.png,wg_turn19.png,wg_buy.png,wg_bought.png,wg_summary.png,wg_summary_page2.png,wg_hiscore.png,wg_main_after.png
   -DHISCORE=${quen_wg_dir}/golden/hiscore.dat -DHISCORE_START=NONE
   -DTAKEN=${quen_wg_dir}/wholegame.log -DMODELS=wg_model_saved.bin,wg_model_loaded.bin)
 # The same game over a damaged "hiscore.dat" (a record of impossible values,
