@@ -32,6 +32,7 @@
 #include "platform/backend/headless.h"
 #include "platform/core/clock.h"
 #include "platform/resource/module.h"
+#include "platform/user/focus.h"
 #include "platform/user/keys.h"
 #include "platform/user/messages.h"
 #include "platform/user/queue.h"
@@ -155,6 +156,48 @@ TEST_F(SecondHalfRuns, FindAsteroidDropsTheMatchWhenTypingGoesOn) {
   CDFindAsteroidDlg dialog(ddraw.get(), main, program, 1, &asteroid);
   EXPECT_EQ(dialog.m_result, 0);
   EXPECT_EQ(asteroid, kNoAsteroid);
+}
+
+// The text in the focused field, read by a timer while the dialog is open.
+std::string g_fieldText;
+void ReadFocusedField(HWND, UINT, UINT_PTR id, DWORD) {
+  KillTimer(nullptr, id);
+  char text[64] = {};
+  GetWindowText(GetFocus(), text, sizeof text);
+  g_fieldText = text;
+}
+
+// Letters typed after a completion go on spelling the name: the completed
+// rest is replaced, not appended to.
+TEST_F(SecondHalfRuns, FindAsteroidTypingOnReplacesTheCompletedRest) {
+  game = std::make_unique<CGameData>(2, 8);
+  g_gameData = game.get();
+  NameAsteroids(game->solarDB, {"Vesta", "Vornix", "Pallas"});
+  std::uint16_t asteroid = kNoAsteroid;
+  g_fieldText.clear();
+  Type("Vorn", 100);
+  SetTimer(nullptr, 0, 1000, ReadFocusedField);
+  Click(261 + 100 + 40, 195 + 163 + 24, 800);
+  CDFindAsteroidDlg dialog(ddraw.get(), main, program, 1, &asteroid);
+  EXPECT_EQ(g_fieldText, "Vornix");
+  EXPECT_EQ(asteroid, 1);
+}
+
+// Backspace takes letters away without the name coming back each time.
+TEST_F(SecondHalfRuns, FindAsteroidBackspaceIsNotCompletedAgain) {
+  game = std::make_unique<CGameData>(2, 8);
+  g_gameData = game.get();
+  NameAsteroids(game->solarDB, {"Vesta", "Vornix", "Pallas"});
+  std::uint16_t asteroid = kNoAsteroid;
+  g_fieldText.clear();
+  Type("Vor", 100);
+  backend->PressKey(VK_BACK, 100);
+  backend->PressKey(VK_BACK, 100);
+  SetTimer(nullptr, 0, 1000, ReadFocusedField);
+  Click(261 + 100 + 40, 195 + 163 + 24, 800);
+  CDFindAsteroidDlg dialog(ddraw.get(), main, program, 1, &asteroid);
+  EXPECT_EQ(g_fieldText, "Vo");
+  EXPECT_EQ(asteroid, 1);
 }
 
 // A finished game of a major winner scoring 70,000 against a table of two:
