@@ -31,6 +31,9 @@
 #include "media/CDDraw.h"
 #include "platform/backend/headless.h"
 #include "platform/core/clock.h"
+#include "platform/gdi/dc.h"
+#include "platform/gdi/objects.h"
+#include "platform/gdi/text.h"
 #include "platform/resource/module.h"
 #include "platform/user/focus.h"
 #include "platform/user/keys.h"
@@ -250,6 +253,43 @@ TEST_F(SecondHalfRuns, FinishedGameReachesTheTableAndTheFile) {
   const HighScoreRowTexts texts = HighScoreTexts(written[0]);
   EXPECT_EQ(texts.conditions, DialogText("HSLSTMAN") + DialogText("HSCAPFLG") + DialogText("HS_IMPER"));
   EXPECT_TRUE(texts.chapters.empty());
+}
+
+// A name as long as the file's field, and every victory condition at once,
+// end short of the columns beside them; what fits is drawn whole.
+TEST_F(SecondHalfRuns, OverlongNameAndConditionsEndBeforeTheNextColumn) {
+  const HDC dc = GetDC(main);
+  const HFONT font = CreateFont(14, 0, 0, 0, 500, 0, 0, 0, 0, 0, 0, 0, 0, "Times New Roman");
+  const HGDIOBJ old = SelectObject(dc, font);
+  const auto width = [&](const std::string& t) {
+    SIZE size{};
+    GetTextExtentPoint32(dc, t.c_str(), static_cast<int>(t.size()), &size);
+    return size.cx;
+  };
+  EXPECT_EQ(FitHighScoreText(dc, "Rangers", 104), "Rangers");
+  const std::string cut = FitHighScoreText(dc, std::string(39, 'A'), 104);
+  EXPECT_LE(width(cut), 104);
+  EXPECT_GT(width(cut + "A"), 104 - width("..."));
+  EXPECT_EQ(cut.substr(cut.size() - 3), "...");
+  EXPECT_EQ(FitHighScoreText(dc, "Anything", 2), "");
+  SelectObject(dc, old);
+  DeleteObject(font);
+  ReleaseDC(main, dc);
+
+  HighScoreTable table{};
+  table[0].SetName(std::string(39, 'A').c_str());
+  table[0].score = 9000;
+  table[0].turns = 65535;
+  table[0].conditions = kConditionCaptureFlag | kConditionBiggest | kConditionImperator | kConditionInterregnum;
+  table[1] = table[0];
+  table[1].SetName("Rangers");
+  table[1].score = 277;
+  table[1].conditions = kConditionBiggest;
+  box.Write("hiscore.dat", EncodeHighScores(table));
+  CaptureAfter(300, {0, 0, 800, 600});
+  Click(333 + 69, 510 + 25, 600);
+  CDHighScoreDlg dialog(ddraw.get(), main, program, false, {}, guild);
+  EXPECT_TRUE(Looks("high_scores_long.png"));
 }
 
 // A score below a full table: nothing shows, the file is written unchanged.
