@@ -452,17 +452,6 @@ void CVGeneric::RedrawBackground() {
   if (g_viewportSprite && g_viewportSprite->surface && g_viewportSprite->surface->IsLost() != 0)
     g_viewportSprite->RestoreSurface();
   if (g_notifyPanel) g_notifyPanel->Refresh();
-  // The data panel is drawn on the composition surface too: the new frame
-  // covered it (a loaded game's first screen, the screen after a save).
-  // It is drawn again without a flush of its own, as the frame's caller
-  // renders and shows the whole screen next.
-  if (g_dataPanel) {
-    const std::uint32_t held = g_flushSuspended;
-    g_flushSuspended = 1;
-    g_dataPanel->ForgetPicture();
-    RefreshDataPanel(1);
-    g_flushSuspended = held;
-  }
   // The button faces live on the composition surface: the new frame covered them.
   // The info button (created first) goes on top of the four it overlaps: last.
   for (std::size_t i = 1; i <= g_controlButtons.size(); ++i) {
@@ -479,6 +468,16 @@ void CVGeneric::RedrawBackground() {
   }
   SetChatLight(static_cast<int>(g_chatLightOn), 0);
   DrawTurnLamps();
+}
+
+void CVGeneric::RedrawDataPanel() {
+  if (!g_dataPanel) return;
+  // Without a flush of its own: the full redraw shows the whole screen next.
+  const std::uint32_t held = g_flushSuspended;
+  g_flushSuspended = 1;
+  g_dataPanel->ForgetPicture();
+  RefreshDataPanel(1);
+  g_flushSuspended = held;
 }
 
 int CVGeneric::CanOrderUnit(CGUnit* unit) {
