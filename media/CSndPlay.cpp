@@ -46,6 +46,11 @@ int CSndPlay::Init(HWND window, short music, short effects, DWORD speech) {
     musicAvailable = cd.isOpen;
     if (cd.isOpen) {
       musicVolume = MusicVolume(music > 0 && music <= 3 ? music : 3);
+      // The front end opens with the title, after a game as at the start.
+      // The track a game left next is one before its guild's (none, the
+      // disc's data track, for the first guild), and a failed start would
+      // leave the music unavailable for the rest of the run.
+      currentTrack = kTitleTrack;
       if (StartTrack(currentTrack) == 1)
         trackPlaying = 1;
       else

@@ -43,6 +43,8 @@ class IGameView {
   virtual void UpdateControlPanel() {}
   virtual void DrawTurnLamps() {}
   virtual void RedrawBackground() {}
+  // The data panel drawn again over a new background, as the view would show it.
+  virtual void RedrawDataPanel() {}
   // Owner drawing of the main window's controls and menu items.
   virtual void OnDrawItem(plat::DRAWITEMSTRUCT* /*item*/) {}
   virtual void DrawControlButton(plat::DRAWITEMSTRUCT* /*item*/) {}

@@ -79,6 +79,9 @@ int CClntApp::Run() {
         if (m_fullRedraw) {
           IGameView* view = g_currentView;
           view->RedrawBackground();
+          // The panel lies on the background just laid: a loaded game's
+          // first screen and the screen after a save would show it empty.
+          view->RedrawDataPanel();
           view->DrawGotoBar();
           view->DrawTurnLamps();
           view->Invalidate();

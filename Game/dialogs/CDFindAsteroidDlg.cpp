@@ -68,12 +68,18 @@ void CDFindAsteroidDlg::Complete(HWND window) {
   const std::string typed = FieldText(window);
   const std::uint16_t found = MatchAsteroidName(g_gameData->solarDB, typed, g_gameData->asteroidsHiddenUntilSeen != 0);
   *m_asteroid = found;
-  if (found == kNoAsteroid) return;
+  // A deletion is not completed again, or the player could never take back
+  // a letter of a completed name.
+  const bool grew = typed.size() > m_typedLength;
+  m_typedLength = typed.size();
+  if (found == kNoAsteroid || !grew) return;
   CGAsteroid* asteroid = g_gameData->solarDB.GetAsteroid(found);
+  const std::string name = asteroid->GetName();
   m_busy = true;
-  SetDlgItemText(window, IDC_NAME_TEXT, asteroid->GetName());
-  // Typing goes on after the completed name.
-  SendDlgItemMessage(window, IDC_NAME_TEXT, EM_SETSEL, 0x7FFF, 0x7FFF);
+  SetDlgItemText(window, IDC_NAME_TEXT, name.c_str());
+  // The completed rest is selected, so the next letter typed replaces it
+  // rather than going after the whole name.
+  SendDlgItemMessage(window, IDC_NAME_TEXT, EM_SETSEL, typed.size(), name.size());
   m_busy = false;
 }
 

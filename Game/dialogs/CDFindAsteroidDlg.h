@@ -3,6 +3,7 @@
 // name of exactly one asteroid (case aside) is completed to that name, and
 // the asteroid is handed back. Game thread only.
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -37,6 +38,8 @@ class CDFindAsteroidDlg : public CDNamePrompt {
   std::uint16_t* m_asteroid;
   // Set while the completion writes the field, whose change comes back here.
   bool m_busy = false;
+  // The length of the text as the player last left it.
+  std::size_t m_typedLength = 0;
 };
 
 // Runs the dialog over the game view in the local guild's art; the asteroid

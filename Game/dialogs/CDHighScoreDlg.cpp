@@ -28,6 +28,10 @@ const ScreenButton kButtons[] = {
 constexpr int kFirstRowY = 167;
 constexpr int kRowStep = 35;
 constexpr int kRowsEndY = 482;
+// Where a row's name and its conditions must end: short of the next column
+// they share lines with (the score at 210, the result at 630).
+constexpr int kNameEnd = 204;
+constexpr int kConditionsEnd = 624;
 
 // A text of the game's index with its numbers filled in.
 std::string Format(const char* id, std::initializer_list<TextArg> args) {
@@ -122,6 +126,21 @@ LRESULT CDHighScoreDlg::OnPaint(HWND window) {
   return 0;
 }
 
+std::string FitHighScoreText(HDC dc, const std::string& text, int width) {
+  const auto fits = [&](const std::string& t) {
+    SIZE size{};
+    return GetTextExtentPoint32(dc, t.c_str(), static_cast<int>(t.size()), &size) && size.cx <= width;
+  };
+  if (fits(text)) return text;
+  std::string cut = text;
+  while (!cut.empty()) {
+    cut.pop_back();
+    const std::string shown = cut + "...";
+    if (fits(shown)) return shown;
+  }
+  return fits("...") ? "..." : "";
+}
+
 void CDHighScoreDlg::DrawTable(HDC dc) const {
   const HFONT font = CreateFont(14, 0, 0, 0, 500, 0, 0, 0, 0, 0, 0, 0, 0, "Times New Roman");
   const HGDIOBJ old = SelectObject(dc, font);
@@ -136,11 +155,11 @@ void CDHighScoreDlg::DrawTable(HDC dc) const {
       RECT r{left, top, right, bottom};
       DrawText(dc, text.c_str(), static_cast<int>(text.size()), &r, DT_LEFT | DT_NOCLIP);
     };
-    put(t.name, 100, y - 24, 190, y - 6);
+    put(FitHighScoreText(dc, t.name, kNameEnd - 100), 100, y - 24, 190, y - 6);
     put(t.score, 210, y - 32, 280, y - 14);
     put(t.turns, 210, y - 18, 280, y);
     put(t.guild, 290, y - 32, 450, y - 14);
-    put(t.conditions, 290, y - 18, 440, y);
+    put(FitHighScoreText(dc, t.conditions, kConditionsEnd - 290), 290, y - 18, 440, y);
     put(t.asteroids, 460, y - 32, 610, y - 14);
     put(t.chapters, 460, y - 18, 620, y);
     put(t.result, 630, y - 24, 730, y - 6);

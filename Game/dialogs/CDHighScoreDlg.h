@@ -23,6 +23,11 @@ struct HighScoreRowTexts {
 };
 HighScoreRowTexts HighScoreTexts(const HighScoreEntry& entry);
 
+// `text` as drawn in `dc`'s font within `width` pixels: whole when it fits,
+// else cut and ended with "..." (a damaged file's name, or every victory
+// condition at once, would run over the next column).
+std::string FitHighScoreText(plat::HDC dc, const std::string& text, int width);
+
 class CDHighScoreDlg : public CButtonTableDlg {
  public:
   CDHighScoreDlg(CDDraw* display, plat::HWND parent, plat::HINSTANCE instance, bool finished,

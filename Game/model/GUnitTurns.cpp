@@ -464,9 +464,17 @@ std::uint16_t CGUnit::TurnsOfFirstOrder(UnitOrder* first, std::uint16_t* outCost
         TraceError("No design or no construction capacity", __FILE__, __LINE__);
         return static_cast<std::uint16_t>(kUnknown);
       }
-      t = CeilDiv(std::int64_t{wanted->buildPoints} + 50, k);
       c = std::min<std::int64_t>(wanted->powerStorage / 3, GetPower() / 2);
-      if (stage == kStageNotStarted) t += 1;
+      p = powerUse(MODULE_CONSTRUCTION);
+      if (stage < kStageNotStarted) {
+        // Once begun, the server counts the build down in the stage byte and
+        // makes the ship on the last turn: the figure is what is left of it,
+        // not the whole build again.
+        t = stage;
+        c += t * p;
+        break;
+      }
+      t = CeilDiv(std::int64_t{wanted->buildPoints} + 50, k) + 1;
       const std::uint16_t home =
           g_unitLinks.chapterHomeAsteroid ? g_unitLinks.chapterHomeAsteroid(static_cast<std::uint8_t>(GetChapter()))
                                           : 0xFFFF;
@@ -478,7 +486,6 @@ std::uint16_t CGUnit::TurnsOfFirstOrder(UnitOrder* first, std::uint16_t* outCost
           UnitAsteroidPosition(home, &there)) {
         t += static_cast<std::int64_t>(GetLocationDistance(&here, &there)) / (k * 100);
       }
-      p = powerUse(MODULE_CONSTRUCTION);
       c += t * p;
       break;
     }

@@ -111,6 +111,25 @@ TEST_F(MusicTest, TitleThenGameTracksInTurnAfterRandomPauses) {
   EXPECT_EQ(mciSendCommand(p.cd.openParams.wDeviceID, MCI_STOP, MCI_WAIT, &none), MCIERR_INVALID_DEVICE_ID);
 }
 
+// A game of the first guild queues track 1 behind the title (the track
+// before it, 0, is the disc's data track). Left for the front end, the player
+// opens with the title again, and a game loaded then hears its guild's track
+// after the title and a pause.
+TEST_F(MusicTest, AfterAGameTheFrontEndOpensWithTheTitleAndALoadedGameHearsItsTrack) {
+  CSndPlay& p = Start(2);
+  p.PlayTrack(1);
+  EXPECT_EQ(std::make_tuple(p.trackPlaying, p.currentTrack), std::make_tuple(1u, 0u));
+  p.Close();
+  p.Init(window_, 2, 3, 1);
+  EXPECT_EQ(std::make_tuple(p.musicAvailable, p.trackPlaying, p.currentTrack),
+            std::make_tuple(1u, 1u, kTitleTrack));
+  p.PlayTrack(1);
+  PlayOut(p);
+  ASSERT_EQ(p.trackPlaying, 0u);
+  p.OnTimer(p.nextChangeTime + 1);
+  EXPECT_EQ(std::make_tuple(p.musicAvailable, p.trackPlaying, p.currentTrack), std::make_tuple(1u, 1u, 1u));
+}
+
 TEST_F(MusicTest, WithoutTheCdOrItsTrackMusicIsUnavailable) {
   std::filesystem::remove(dir_ / "cd" / "MUSIC" / "TRACK07.ogg");
   CSndPlay& p = Start(3);

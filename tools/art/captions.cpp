@@ -121,11 +121,16 @@ std::vector<ScreenCaptions> ReadCaptionTable(std::string_view text, const std::m
     words >> first;
     if (first == "screen") {
       ScreenCaptions s;
-      std::string banner;
-      words >> s.backdrop >> s.dialog >> banner;
+      words >> s.backdrop >> s.dialog;
       if (s.dialog.empty()) throw std::runtime_error(where + "a screen needs a backdrop and a template");
-      if (!banner.empty()) {
-        if (banner != "banner" || !(words >> s.bannerY)) throw std::runtime_error(where + "expected banner Y");
+      for (std::string option; words >> option;) {
+        if (option == "banner") {
+          if (!(words >> s.bannerY)) throw std::runtime_error(where + "expected banner Y");
+        } else if (option == "in") {
+          if (!(words >> s.module)) throw std::runtime_error(where + "expected in MODULE");
+        } else {
+          throw std::runtime_error(where + "expected banner Y or in MODULE");
+        }
       }
       out.push_back(s);
       continue;

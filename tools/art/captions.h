@@ -8,8 +8,11 @@
 // template line; their captions are given at a place on the screen.
 //
 // Table lines ('#' starts a comment):
-//   screen BACKDROP TEMPLATE [banner Y]   following lines caption this backdrop; the
-//                                         screen's name banner starts at Y (0: the top)
+//   screen BACKDROP TEMPLATE [banner Y] [in MODULE]
+//                                         following lines caption this backdrop; the
+//                                         screen's name banner starts at Y (0: the top);
+//                                         with "in", only the picture of that name in
+//                                         MODULE ("ART/ima.dll"), where modules share names
 //   CONTROL SIDE TEXT                     beside a template control; SIDE is left, right,
 //                                         above (left-aligned) or below
 //   at X Y TEXT                           at a place on the 800 x 600 screen
@@ -58,6 +61,7 @@ struct ScreenCaptions {
   std::string backdrop;  // "bkgnd4.ima", as the inventory names it (case ignored)
   std::string dialog;    // "IDD_CONFIG"
   double bannerY = 0;
+  std::string module;  // "ART/ima.dll"; empty: the backdrop in every module
   std::vector<CaptionLine> lines;
 };
 

@@ -47,13 +47,14 @@ std::string Lower(std::string s) {
   return s;
 }
 
-// The words of each captioned backdrop, by its name in lower case.
-std::map<std::string, art::BackdropWords> ReadWords(const std::vector<std::string>& files) {
+// The words of each captioned backdrop of `module`, by its name in lower case.
+std::map<std::string, art::BackdropWords> ReadWords(const std::vector<std::string>& files, const std::string& module) {
   std::map<std::string, art::BackdropWords> out;
   if (files.empty()) return out;
   const art::Templates templates = art::ReadTemplates(ReadText(files[1]));
   const auto strings = art::ReadStringNames(ReadText(files[2]));
   for (const art::ScreenCaptions& s : art::ReadCaptionTable(ReadText(files[0]), strings)) {
+    if (!s.module.empty() && Lower(s.module) != Lower(module)) continue;
     art::BackdropWords& w = out[Lower(s.backdrop)];
     w.bannerY = s.bannerY;
     w.captions = art::LayOutCaptions(s, templates);
@@ -63,7 +64,7 @@ std::map<std::string, art::BackdropWords> ReadWords(const std::vector<std::strin
 
 int Images(const fs::path& inventoryDir, const std::string& module, const fs::path& out,
            const std::vector<std::string>& captionFiles) {
-  const auto words = ReadWords(captionFiles);
+  const auto words = ReadWords(captionFiles, module);
   const art::Inventory inv = art::ReadInventory(inventoryDir);
   const art::Container* box = inv.FindContainer(module);
   if (!box || !box->isModule) {

@@ -544,6 +544,16 @@ void CDesignView::Hover(int x, int y) {
   FlushScreen();
 }
 
+void CDesignView::RedrawDataPanel() {
+  if (!g_dataPanel) return;
+  g_dataPanel->ForgetPicture();
+  CGUnit* unit = readOnly_ && g_gameData ? g_gameData->pieces.FindUnit(viewedUnitId_, nullptr) : nullptr;
+  if (unit)
+    g_dataPanel->ShowUnitStatus(unit);
+  else
+    g_dataPanel->ShowDesignTemplateList(0, designSlot_);
+}
+
 void CDesignView::HoverGotoSlot(int x) {
   const GotoEntry& e = g_gotoSlots[static_cast<std::size_t>(GetGotoSlotAtX(x)) % g_gotoSlots.size()];
   const bool asteroid = e.kind == GOTO_ASTEROID || e.kind == GOTO_TERRAIN_ASTEROID;

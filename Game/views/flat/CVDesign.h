@@ -50,6 +50,8 @@ class CDesignView : public CVGeneric {
   // template files anywhere else (nothing below the viewport beside the list).
   int ShowContextMenu(int x, int y) override;
   plat::LRESULT OnMenuCommand(std::uint32_t id) override;
+  // The viewed unit's status, or the design list, as the view opened with.
+  void RedrawDataPanel() override;
   void OnDataPanelCommand(int row, std::uint32_t argument) override;
   // The view's block of the saved game (version 2); Load changes nothing
   // unless the whole block reads back.

@@ -97,8 +97,19 @@ BOOL CPopupMenu::Track() {
   const bool flushing = g_flushSuspended == 0;
   SuspendScreenFlush(1);
   const BOOL shown = TrackPopupMenu(menu_, TPM_RIGHTBUTTON, x_, y_, 0, window_, nullptr);
+  // The menu has left the screen, but its holder lets it go only after the
+  // chosen command ran: a dialog that command opens would show over the
+  // menu's picture. What lay under the menus goes back now (the submenus'
+  // first, as they were taken with this menu on the screen).
+  PutBackdrops();
   if (flushing) SuspendScreenFlush(0);
   return shown;
+}
+
+void CPopupMenu::PutBackdrops() {
+  for (auto& item : items_)
+    if (item->submenu) item->submenu->PutBackdrops();
+  if (backdrop_) PutBackdrop(GetItemCount());
 }
 
 RECT CPopupMenu::BackdropRect(int count) const {

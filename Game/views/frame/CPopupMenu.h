@@ -79,6 +79,8 @@ class CPopupMenu {
   // The screen rectangle the backdrop covers, for `count` items.
   plat::RECT BackdropRect(int count) const;
   void PutBackdrop(int count);
+  // Every captured backdrop of this menu and its submenus back on the screen.
+  void PutBackdrops();
 
   plat::HMENU menu_ = nullptr;
   CDDraw* owner_ = nullptr;

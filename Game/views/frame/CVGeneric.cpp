@@ -96,6 +96,9 @@ bool IsEmpty(const RECT& r) { return r.right <= r.left || r.bottom <= r.top; }
 
 RECT Intersect(const RECT& a, const RECT& b);
 
+// The notification panel's buttons: its six filters and its four side buttons.
+constexpr std::uint32_t kNotifyButtonIds[] = {105u, 106u, 107u, 108u, 109u, 110u, 250u, 251u, 252u, 253u};
+
 // The display keeps the control buttons' windows out of the main window's
 // copies: what lies under a shown button reaches the screen through the
 // button's own window.
@@ -106,8 +109,7 @@ void ShowUnderControlButtons(const RECT& dirty) {
   std::copy(g_controlButtons.begin(), g_controlButtons.end(), buttons.begin());
   if (g_notifyPanel) {
     std::size_t at = kControlButtonCount;
-    for (std::uint32_t id : {105u, 106u, 107u, 108u, 109u, 110u, 250u, 251u, 252u, 253u})
-      buttons[at++] = g_notifyPanel->GetControlButton(id);
+    for (std::uint32_t id : kNotifyButtonIds) buttons[at++] = g_notifyPanel->GetControlButton(id);
   }
   for (CImageButton* button : buttons) {
     if (!button || !button->window || !IsWindowVisible(button->window)) continue;
@@ -457,8 +459,25 @@ void CVGeneric::RedrawBackground() {
     if (button && button->sprite && IsWindowVisible(button->window))
       DrawViewSprite(button->sprite.get(), button->x, button->y, nullptr);
   }
+  if (g_notifyPanel) {
+    for (std::uint32_t id : kNotifyButtonIds) {
+      CImageButton* button = g_notifyPanel->GetControlButton(id);
+      if (button && button->sprite && IsWindowVisible(button->window))
+        DrawViewSprite(button->sprite.get(), button->x, button->y, nullptr);
+    }
+  }
   SetChatLight(static_cast<int>(g_chatLightOn), 0);
   DrawTurnLamps();
+}
+
+void CVGeneric::RedrawDataPanel() {
+  if (!g_dataPanel) return;
+  // Without a flush of its own: the full redraw shows the whole screen next.
+  const std::uint32_t held = g_flushSuspended;
+  g_flushSuspended = 1;
+  g_dataPanel->ForgetPicture();
+  RefreshDataPanel(1);
+  g_flushSuspended = held;
 }
 
 int CVGeneric::CanOrderUnit(CGUnit* unit) {

@@ -274,6 +274,7 @@ class CVGeneric : public IGameView {
   void RedrawEndTurnButton() override;
   void ResetGotoSlots() override;
   void RedrawBackground() override;
+  void RedrawDataPanel() override;
 
   // Cursors: a `CursorKind` in the local guild's colour (16-bit display only).
   void SetCursorSet(std::uint32_t kind) override;

@@ -31,7 +31,11 @@
 #include "media/CDDraw.h"
 #include "platform/backend/headless.h"
 #include "platform/core/clock.h"
+#include "platform/gdi/dc.h"
+#include "platform/gdi/objects.h"
+#include "platform/gdi/text.h"
 #include "platform/resource/module.h"
+#include "platform/user/focus.h"
 #include "platform/user/keys.h"
 #include "platform/user/messages.h"
 #include "platform/user/queue.h"
@@ -157,6 +161,48 @@ TEST_F(SecondHalfRuns, FindAsteroidDropsTheMatchWhenTypingGoesOn) {
   EXPECT_EQ(asteroid, kNoAsteroid);
 }
 
+// The text in the focused field, read by a timer while the dialog is open.
+std::string g_fieldText;
+void ReadFocusedField(HWND, UINT, UINT_PTR id, DWORD) {
+  KillTimer(nullptr, id);
+  char text[64] = {};
+  GetWindowText(GetFocus(), text, sizeof text);
+  g_fieldText = text;
+}
+
+// Letters typed after a completion go on spelling the name: the completed
+// rest is replaced, not appended to.
+TEST_F(SecondHalfRuns, FindAsteroidTypingOnReplacesTheCompletedRest) {
+  game = std::make_unique<CGameData>(2, 8);
+  g_gameData = game.get();
+  NameAsteroids(game->solarDB, {"Vesta", "Vornix", "Pallas"});
+  std::uint16_t asteroid = kNoAsteroid;
+  g_fieldText.clear();
+  Type("Vorn", 100);
+  SetTimer(nullptr, 0, 1000, ReadFocusedField);
+  Click(261 + 100 + 40, 195 + 163 + 24, 800);
+  CDFindAsteroidDlg dialog(ddraw.get(), main, program, 1, &asteroid);
+  EXPECT_EQ(g_fieldText, "Vornix");
+  EXPECT_EQ(asteroid, 1);
+}
+
+// Backspace takes letters away without the name coming back each time.
+TEST_F(SecondHalfRuns, FindAsteroidBackspaceIsNotCompletedAgain) {
+  game = std::make_unique<CGameData>(2, 8);
+  g_gameData = game.get();
+  NameAsteroids(game->solarDB, {"Vesta", "Vornix", "Pallas"});
+  std::uint16_t asteroid = kNoAsteroid;
+  g_fieldText.clear();
+  Type("Vor", 100);
+  backend->PressKey(VK_BACK, 100);
+  backend->PressKey(VK_BACK, 100);
+  SetTimer(nullptr, 0, 1000, ReadFocusedField);
+  Click(261 + 100 + 40, 195 + 163 + 24, 800);
+  CDFindAsteroidDlg dialog(ddraw.get(), main, program, 1, &asteroid);
+  EXPECT_EQ(g_fieldText, "Vo");
+  EXPECT_EQ(asteroid, 1);
+}
+
 // A finished game of a major winner scoring 70,000 against a table of two:
 // it goes to the top, lit, and OK writes the whole score into the file.
 TEST_F(SecondHalfRuns, FinishedGameReachesTheTableAndTheFile) {
@@ -207,6 +253,43 @@ TEST_F(SecondHalfRuns, FinishedGameReachesTheTableAndTheFile) {
   const HighScoreRowTexts texts = HighScoreTexts(written[0]);
   EXPECT_EQ(texts.conditions, DialogText("HSLSTMAN") + DialogText("HSCAPFLG") + DialogText("HS_IMPER"));
   EXPECT_TRUE(texts.chapters.empty());
+}
+
+// A name as long as the file's field, and every victory condition at once,
+// end short of the columns beside them; what fits is drawn whole.
+TEST_F(SecondHalfRuns, OverlongNameAndConditionsEndBeforeTheNextColumn) {
+  const HDC dc = GetDC(main);
+  const HFONT font = CreateFont(14, 0, 0, 0, 500, 0, 0, 0, 0, 0, 0, 0, 0, "Times New Roman");
+  const HGDIOBJ old = SelectObject(dc, font);
+  const auto width = [&](const std::string& t) {
+    SIZE size{};
+    GetTextExtentPoint32(dc, t.c_str(), static_cast<int>(t.size()), &size);
+    return size.cx;
+  };
+  EXPECT_EQ(FitHighScoreText(dc, "Rangers", 104), "Rangers");
+  const std::string cut = FitHighScoreText(dc, std::string(39, 'A'), 104);
+  EXPECT_LE(width(cut), 104);
+  EXPECT_GT(width(cut + "A"), 104 - width("..."));
+  EXPECT_EQ(cut.substr(cut.size() - 3), "...");
+  EXPECT_EQ(FitHighScoreText(dc, "Anything", 2), "");
+  SelectObject(dc, old);
+  DeleteObject(font);
+  ReleaseDC(main, dc);
+
+  HighScoreTable table{};
+  table[0].SetName(std::string(39, 'A').c_str());
+  table[0].score = 9000;
+  table[0].turns = 65535;
+  table[0].conditions = kConditionCaptureFlag | kConditionBiggest | kConditionImperator | kConditionInterregnum;
+  table[1] = table[0];
+  table[1].SetName("Rangers");
+  table[1].score = 277;
+  table[1].conditions = kConditionBiggest;
+  box.Write("hiscore.dat", EncodeHighScores(table));
+  CaptureAfter(300, {0, 0, 800, 600});
+  Click(333 + 69, 510 + 25, 600);
+  CDHighScoreDlg dialog(ddraw.get(), main, program, false, {}, guild);
+  EXPECT_TRUE(Looks("high_scores_long.png"));
 }
 
 // A score below a full table: nothing shows, the file is written unchanged.

@@ -175,6 +175,14 @@ TEST(Captions, TableAndTemplateErrorsNameTheirLine) {
   ASSERT_EQ(ok.size(), 1u);
   EXPECT_EQ(ok[0].bannerY, 400);
   EXPECT_EQ(ok[0].lines.at(0).text, "alpha");
+  EXPECT_TRUE(ok[0].module.empty());
+  // A backdrop whose name another module's picture shares is captioned in its own module only.
+  const auto scoped = art::ReadCaptionTable("screen a.ima IDD_A in ART/ima.dll\n at 1 2 $A\n", strings);
+  ASSERT_EQ(scoped.size(), 1u);
+  EXPECT_EQ(scoped[0].module, "ART/ima.dll");
+  EXPECT_EQ(art::ReadCaptionTable("screen a.ima IDD_A banner 9 in ART/x.dll\n", strings).at(0).bannerY, 9);
+  EXPECT_THROW(art::ReadCaptionTable("screen a.ima IDD_A in\n", strings), std::runtime_error);
+  EXPECT_THROW(art::ReadCaptionTable("screen a.ima IDD_A sideways 3\n", strings), std::runtime_error);
   EXPECT_THROW(art::ReadTemplates("IDD_A DIALOG 0, 0, 10, 10\nBEGIN\n EDITTEXT IDC_A, 1, 2\nEND\n"), std::runtime_error);
   // A caption of a control its template lacks is an error, not a caption at 0, 0.
   const art::Templates t = art::ReadTemplates("IDD_A DIALOG 0, 0, 10, 10\nBEGIN\n EDITTEXT IDC_A, 10, 20, 30, 13\nEND\n");

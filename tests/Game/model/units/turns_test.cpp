@@ -41,8 +41,12 @@ TEST_F(TurnsTest, BuildingAtHomeAndAway) {
   std::int16_t change = 0;
   EXPECT_EQ(Turns(builder, &change), 17);
   EXPECT_EQ(change, -8);
-  builder->stage = 0;
+  // Begun, the build shows the turns the server's count has left: 16 after
+  // its first turn, then one fewer each turn, not 16 throughout.
+  builder->stage = 16;
   EXPECT_EQ(Turns(builder), 16);
+  builder->stage = 3;
+  EXPECT_EQ(Turns(builder), 3);
 
   // Away from home the pool pays: no travel. It cannot: 10000 / (20 x 100) more.
   CGUnit* away = Unit(builder->design, {1, 0, 0, 0});

@@ -123,6 +123,24 @@ TEST_F(DesignViewTest, AnEmptyDesignShowsNoShipAndTheModuleList) {
   EXPECT_TRUE(LooksLike("design_empty.png"));
 }
 
+// The main loop's full redraw (after a save, or back from another program)
+// lays the frame over the design list: it comes back as it was.
+TEST_F(DesignViewTest, AFullRedrawBringsBackTheDesignList) {
+  view->Render(-1);
+  Pump();
+  AddDirtyRect({0, 0, 800, 600});
+  FlushScreen();
+  const plat::RECT panel{640, 95, 800, 470};
+  const plat::Image before = quentest::ScreenArea(panel);
+  view->RedrawBackground();
+  view->RedrawDataPanel();
+  view->Render(-1);
+  Pump();
+  AddDirtyRect({0, 0, 800, 600});
+  FlushScreen();
+  EXPECT_EQ(quentest::ScreenArea(panel).rgb, before.rgb);
+}
+
 TEST_F(DesignViewTest, DoubleClickFitsResearchedModulesOnlyAndDragFitsAny) {
   view->Render(-1);
   ASSERT_NE(ChooseHull(), nullptr);

@@ -564,3 +564,41 @@ TEST_F(NotifyPanel, OlderSavedViewBlocksLeaveTheFieldsTheyLackAndDamagedOnesChan
 }
 
 }  // namespace
+
+namespace {
+
+// A full redraw lays the screen's frame picture over everything drawn on the
+// composition surface: the data panel comes back as it was and the
+// notification panel's buttons show their faces again (a loaded game's first
+// screen, the screen after a save), rather than the bare frame.
+TEST_F(NotifyPanel, AFullRedrawBringsBackTheDataPanelAndThePanelsButtons) {
+  ASSERT_NE(g_dataPanel, nullptr);
+  Add(1, 103, 0, 0, kBravo);
+  panel->Refresh();
+  view->RefreshDataPanel(1);
+  FlushScreen();
+  const plat::RECT dataPanel{640, 95, 800, 470};
+  const plat::Image panelBefore = quentest::ScreenArea(dataPanel);
+  g_screenSprite->LoadImage(nullptr);
+  AddDirtyRect({0, 0, 800, 600});
+  FlushScreen();
+  const plat::Image bare = quentest::ScreenArea({0, 0, 800, 600});
+  ASSERT_NE(quentest::Crop(bare, dataPanel).rgb, panelBefore.rgb) << "the frame alone would pass";
+  // As the main loop's full redraw does.
+  view->RedrawBackground();
+  view->RedrawDataPanel();
+  FlushScreen();
+  EXPECT_EQ(quentest::ScreenArea(dataPanel).rgb, panelBefore.rgb);
+  int faces = 0;
+  for (std::uint32_t id : {105u, 106u, 107u, 108u, 109u, 110u, 250u, 251u, 252u, 253u}) {
+    CImageButton* button = panel->GetControlButton(id);
+    ASSERT_NE(button, nullptr) << id;
+    if (!IsWindowVisible(button->window)) continue;
+    const plat::RECT area{button->x, button->y, button->x + button->width, button->y + button->height};
+    EXPECT_NE(quentest::ScreenArea(area).rgb, quentest::Crop(bare, area).rgb) << id;
+    ++faces;
+  }
+  EXPECT_EQ(faces, 10);
+}
+
+}  // namespace

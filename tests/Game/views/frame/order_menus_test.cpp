@@ -123,6 +123,24 @@ TEST_F(OrderMenus, TheScreenUnderAMenuComesBackWhenItGoes) {
   EXPECT_EQ(quentest::ScreenArea(area).rgb, before.rgb);
 }
 
+// A chosen item's command runs while the menu is still held (and may open a
+// dialog): the screen under the menu is already back when tracking ends.
+TEST_F(OrderMenus, TheScreenUnderAMenuIsBackAsSoonAsTheMenuCloses) {
+  Make();
+  const RECT area{300, 200, 420, 300};
+  const Image before = quentest::ScreenArea(area);
+  auto* menu = new CPopupMenu(g_viewDDraw, g_viewWnd, g_screenSprite, 300, 200, 0xFFFF, 0);
+  for (std::uint32_t id : {601u, 602u, 603u}) menu->AppendItem(id, "pmscan.ima", "phscan.ima", guildArt);
+  backend->Click(303 + 50, 203 + 20 + 10, input::Button::Left, 200);
+  menu->Track();
+  EXPECT_EQ(quentest::ScreenArea(area).rgb, before.rgb);
+  MSG msg;
+  ASSERT_TRUE(PeekMessage(&msg, g_viewWnd, WM_COMMAND, WM_COMMAND, PM_REMOVE));
+  EXPECT_EQ(LOWORD(msg.wParam), 602u);
+  ReleasePopupMenu(menu);
+  EXPECT_EQ(quentest::ScreenArea(area).rgb, before.rgb);
+}
+
 TEST_F(OrderMenus, AUnitIsOfferedWhatItAndTheSelectionCanDo) {
   OrderView& v = Make(VIEW_ASTEROID_SPACE, 1);
   CGUnit* builder = Builder(1);
