@@ -14,6 +14,9 @@
 # KILL_SERVER_AT: a pattern of the server's log; the server the run started is
 # killed as soon as a line of this run matches it (and the run fails when none
 # does).
+# DELETE_REPLAYS_AT: a capture of the script; the battles' replay files are
+# deleted as soon as it is written (and the run fails when it never is, or
+# when there was none to delete).
 # TAKEN: a file of patterns (a line each, '#' lines are comments) the
 # server's lines of each run must all match: the orders and trades it took.
 # MODELS: two files of the game data's block (the script's "model" steps), one
@@ -130,6 +133,9 @@ foreach(run RANGE 1 ${RUNS})
   set(command ${QUENBAR} --headless --script ${SCRIPT})
   if(KILL_SERVER_AT)
     list(PREPEND command sh ${CMAKE_CURRENT_LIST_DIR}/kill_server_at.sh ${log_file} ${log_start} ${KILL_SERVER_AT})
+  endif()
+  if(DELETE_REPLAYS_AT)
+    list(PREPEND command sh ${CMAKE_CURRENT_LIST_DIR}/delete_replays_at.sh ${DELETE_REPLAYS_AT})
   endif()
   execute_process(COMMAND ${command}
     WORKING_DIRECTORY ${WORKDIR} RESULT_VARIABLE rc ERROR_VARIABLE err TIMEOUT 150)

@@ -60,3 +60,8 @@ quen_wholegame_run(DamagedSaveRefusedWithItsMessage damaged_save 1
 # ends by itself once the box is closed (status 0, not told to by the script).
 quen_wholegame_run(LostServerEndsTheProgramAfterItsBox lost_server 1
   "-DKILL_SERVER_AT=turn 1 resolved")
+# The space battle's replay file deleted once the battle's turn has come in:
+# its notice switches to the battle's asteroid space, and the player leaves
+# for the main screen.
+quen_wholegame_run(WholeGameBattleWithoutItsReplayFile without_replay 1
+  -DCAPTURES=wg_no_replay.png -DDELETE_REPLAYS_AT=wg_rpl_marker.png)
