@@ -365,14 +365,14 @@ class SpanShader {
   static constexpr bool kFourAtOnce = kTextured && kLinear && !kDepth && !kFog && !kSpecular;
 
   static void Transpose(Lanes& a, Lanes& b, Lanes& c, Lanes& d) {
-    const Lanes t0 = __builtin_shuffle(a, b, IntLanes{0, 4, 1, 5});
-    const Lanes t1 = __builtin_shuffle(a, b, IntLanes{2, 6, 3, 7});
-    const Lanes t2 = __builtin_shuffle(c, d, IntLanes{0, 4, 1, 5});
-    const Lanes t3 = __builtin_shuffle(c, d, IntLanes{2, 6, 3, 7});
-    a = __builtin_shuffle(t0, t2, IntLanes{0, 1, 4, 5});
-    b = __builtin_shuffle(t0, t2, IntLanes{2, 3, 6, 7});
-    c = __builtin_shuffle(t1, t3, IntLanes{0, 1, 4, 5});
-    d = __builtin_shuffle(t1, t3, IntLanes{2, 3, 6, 7});
+    const Lanes t0 = __builtin_shufflevector(a, b, 0, 4, 1, 5);
+    const Lanes t1 = __builtin_shufflevector(a, b, 2, 6, 3, 7);
+    const Lanes t2 = __builtin_shufflevector(c, d, 0, 4, 1, 5);
+    const Lanes t3 = __builtin_shufflevector(c, d, 2, 6, 3, 7);
+    a = __builtin_shufflevector(t0, t2, 0, 1, 4, 5);
+    b = __builtin_shufflevector(t0, t2, 2, 3, 6, 7);
+    c = __builtin_shufflevector(t1, t3, 0, 1, 4, 5);
+    d = __builtin_shufflevector(t1, t3, 2, 3, 6, 7);
   }
 
   // Unpack16 in each lane, one channel to a vector.
@@ -501,10 +501,10 @@ class SpanShader {
       const Lanes f = at - __builtin_convertvector(corner, Lanes);
       const Lanes g = 1.f - f;
       // The four weights in Sample's order: (1-fx)(1-fy), fx(1-fy), (1-fx)fy, fx fy.
-      const Lanes weights = __builtin_shuffle(g, f, IntLanes{0, 4, 0, 4}) * __builtin_shuffle(g, f, IntLanes{1, 1, 5, 5});
+      const Lanes weights = __builtin_shufflevector(g, f, 0, 4, 0, 4) * __builtin_shufflevector(g, f, 1, 1, 5, 5);
       DWORD x0, x1, y0, y1;
       if (maskX_ >= 0 && maskY_ >= 0) {
-        const IntLanes w = (__builtin_shuffle(corner, IntLanes{0, 0, 1, 1}) + IntLanes{0, 1, 0, 1}) &
+        const IntLanes w = (__builtin_shufflevector(corner, corner, 0, 0, 1, 1) + IntLanes{0, 1, 0, 1}) &
                            IntLanes{maskX_, maskX_, maskY_, maskY_};
         x0 = static_cast<DWORD>(w[0]);
         x1 = static_cast<DWORD>(w[1]);
