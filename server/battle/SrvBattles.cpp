@@ -58,7 +58,7 @@ std::vector<std::vector<CGUnit*>> SolarGroups(const std::vector<CGUnit*>& units)
   }
   std::vector<std::vector<CGUnit*>> groups(units.size());
   for (std::size_t i = 0; i < units.size(); ++i) groups[find(i)].push_back(units[i]);
-  std::erase_if(groups, [](const std::vector<CGUnit*>& g) { return !SrvHasHostilePair(g); });
+  std::erase_if(groups, [](const std::vector<CGUnit*>& g) { return !SrvCanOpenFire(g); });
   return groups;
 }
 
@@ -238,7 +238,7 @@ void SrvResolveBattles(SrvTurnContext& turn) {
         if (arrived) joined.push_back(u);
         return arrived;
       });
-      if (!SrvHasHostilePair(units)) continue;
+      if (!SrvCanOpenFire(units)) continue;
       taken[at] = true;
       FightSpace(turn, at, units, joined);
     }

@@ -350,11 +350,12 @@ bool SrvChaptersHostile(std::uint32_t a, std::uint32_t b) {
          UnitChapterCamp(ca) != UnitChapterCamp(cb);
 }
 
-bool SrvHasHostilePair(std::span<CGUnit* const> units) {
-  for (std::size_t i = 0; i < units.size(); ++i) {
-    if (units[i] == nullptr || !units[i]->IsOperational()) continue;
-    for (std::size_t j = i + 1; j < units.size(); ++j) {
-      if (units[j] != nullptr && units[j]->IsOperational() && Hostile(*units[i], *units[j])) return true;
+bool SrvCanOpenFire(std::span<CGUnit* const> units) {
+  const auto operational = [](const CGUnit* u) { return u != nullptr && u->IsOperational(); };
+  for (const CGUnit* shooter : units) {
+    if (!operational(shooter) || SrvFirstArmedSlot(*shooter) < 0) continue;
+    for (const CGUnit* other : units) {
+      if (operational(other) && Hostile(*shooter, *other)) return true;
     }
   }
   return false;

@@ -369,6 +369,44 @@ TEST_F(SpaceBattle, AUnitArrivingThisTurnLooksOnAndIsBroughtIntoTheReplay) {
   EXPECT_TRUE(fought);
 }
 
+// Hostile units that meet with nothing able to fire - unarmed, a gun out of
+// ammunition or set not to fire - are no battle, however many turns they
+// stay together, at an asteroid or on a common course in solar space; one
+// gun able to fire among them makes it one.
+TEST_F(SpaceBattle, UnitsThatCannotFireMeetWithoutABattleUntilOneCan) {
+  const std::uint16_t solar = CGSolarDB::GetAsteroidCount();
+  const auto carrier = Fleet(0, Design(0, {kDrive, kHold}), 1, kBattleAsteroid);
+  const auto scout = Fleet(8, Design(8, {kDrive, kScanner}), 1, kBattleAsteroid, 20);
+  const auto empty = Fleet(16, Design(16, {kDrive, kGun}), 1, kBattleAsteroid, 40);
+  const auto silent = Fleet(24, Design(24, {kDrive, kGun}), 1, kBattleAsteroid, 60);
+  empty[0]->modules[1].ammo = 0;
+  silent[0]->modules[1].SetFiringLevel(0);
+  Location at;
+  world.solar.GetAsteroid(kBattleAsteroid)->GetPosition(&at);
+  const auto travellers = Fleet(0, Design(0, {kDrive, kHold}), 1, solar, at.x);
+  const auto company = Fleet(8, Design(8, {kDrive, kScanner}), 1, solar, static_cast<std::int16_t>(at.x + 50));
+  for (CGUnit* u : {travellers[0], company[0]}) {
+    u->location.y = at.y;
+    u->location.z = at.z;
+  }
+  for (int t = 0; t < 3; ++t) {
+    auto turn = Resolve();
+    for (std::uint16_t c : {0, 8, 16, 24}) {
+      EXPECT_TRUE(OfType(*turn, c, 503).empty()) << "chapter " << c << " turn " << t;
+      EXPECT_TRUE(BattleNotices(*turn, c).empty()) << "chapter " << c << " turn " << t;
+    }
+  }
+
+  empty[0]->modules[1].ammo = 30;
+  auto turn = Resolve();
+  for (std::uint16_t c : {0, 8, 16, 24})
+    EXPECT_EQ(BattleNotices(*turn, c), (std::vector<std::pair<std::uint16_t, std::uint32_t>>{{1, kBattleAsteroid}}))
+        << "chapter " << c << ": the asteroid's battle only";
+  const ReadReplay replay = ClientReplay(*turn, 0, kBattleAsteroid);
+  ASSERT_GT(replay.Shots().size(), 0u);
+  for (const ReadShot& shot : replay.Shots()) EXPECT_EQ(shot.unit, empty[0]->id);
+}
+
 class SameSeed : public BattleWorld {};
 
 TEST_F(SameSeed, ABattleResolvesAlikeForTheSameSeed) {
