@@ -1,5 +1,6 @@
 // The turn's battles: hostile units that share an asteroid's space, or come
-// within reach of each other in solar space, fight; ATVs sent against a zone
+// within reach of each other in solar space, fight when one of them can
+// fire on another; ATVs sent against a zone
 // fight its holder. Each chapter that took part is sent the battle's replay
 // or terrain events, the state of every unit or zone afterwards, and a
 // notification.
