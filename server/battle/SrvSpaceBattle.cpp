@@ -353,9 +353,19 @@ bool SrvChaptersHostile(std::uint32_t a, std::uint32_t b) {
 bool SrvCanOpenFire(std::span<CGUnit* const> units) {
   const auto operational = [](const CGUnit* u) { return u != nullptr && u->IsOperational(); };
   for (const CGUnit* shooter : units) {
-    if (!operational(shooter) || SrvFirstArmedSlot(*shooter) < 0) continue;
+    if (!operational(shooter) || shooter->design == nullptr) continue;
+    // Units keep their places through a battle: a hostile beyond the
+    // longest reach of every weapon able to fire stays out of it.
+    std::uint32_t reachSq = 0;
+    bool armed = false;
+    for (int s = 1; s < kUnitSlots; ++s) {
+      if (!Armed(*shooter, s, nullptr)) continue;
+      armed = true;
+      reachSq = std::max(reachSq, shooter->GetWeaponRangeSq(s));
+    }
+    if (!armed) continue;
     for (const CGUnit* other : units) {
-      if (operational(other) && Hostile(*shooter, *other)) return true;
+      if (operational(other) && Hostile(*shooter, *other) && DistanceSq(*shooter, *other) <= reachSq) return true;
     }
   }
   return false;

@@ -86,9 +86,10 @@ struct SrvSpaceBattleResult {
 bool SrvChaptersHostile(std::uint32_t a, std::uint32_t b);
 
 // True when a battle could have a shot: an operational unit with a weapon
-// able to fire stands among the units with an operational hostile one. Units
-// that meet with nothing to fire (two unarmed ships on a common course) are
-// no battle, or they would be one every turn until their paths part.
+// able to fire has an operational hostile one within that weapon's range.
+// Units that meet with nothing to fire (two unarmed ships on a common course,
+// a gunship standing beyond its reach of an unarmed one) are no battle, or
+// they would be one every turn until they part.
 bool SrvCanOpenFire(std::span<CGUnit* const> units);
 
 // The first weapon slot of the unit able to fire (1-19, working, with a

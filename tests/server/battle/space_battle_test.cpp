@@ -370,9 +370,9 @@ TEST_F(SpaceBattle, AUnitArrivingThisTurnLooksOnAndIsBroughtIntoTheReplay) {
 }
 
 // Hostile units that meet with nothing able to fire - unarmed, a gun out of
-// ammunition or set not to fire - are no battle, however many turns they
-// stay together, at an asteroid or on a common course in solar space; one
-// gun able to fire among them makes it one.
+// ammunition or set not to fire, a gunship standing beyond its reach - are
+// no battle, however many turns they stay together, at an asteroid or on a
+// common course in solar space; one gun able to fire among them makes it one.
 TEST_F(SpaceBattle, UnitsThatCannotFireMeetWithoutABattleUntilOneCan) {
   const std::uint16_t solar = CGSolarDB::GetAsteroidCount();
   const auto carrier = Fleet(0, Design(0, {kDrive, kHold}), 1, kBattleAsteroid);
@@ -389,6 +389,14 @@ TEST_F(SpaceBattle, UnitsThatCannotFireMeetWithoutABattleUntilOneCan) {
     u->location.y = at.y;
     u->location.z = at.z;
   }
+  // A gunship of a third guild over another asteroid, just beyond its gun's
+  // reach of an unarmed ship there.
+  constexpr std::uint16_t kApart = 2;
+  const auto gunship = Fleet(16, Design(16, {kDrive, kGun}), 1, kApart);
+  std::uint32_t reach = 0;
+  while (reach * reach <= gunship[0]->GetWeaponRangeSq(1)) ++reach;
+  ASSERT_LT(reach, 30000u);
+  const auto target = Fleet(0, Design(0, {kDrive, kHold}), 1, kApart, static_cast<std::int16_t>(reach));
   for (int t = 0; t < 3; ++t) {
     auto turn = Resolve();
     for (std::uint16_t c : {0, 8, 16, 24}) {
@@ -398,13 +406,16 @@ TEST_F(SpaceBattle, UnitsThatCannotFireMeetWithoutABattleUntilOneCan) {
   }
 
   empty[0]->modules[1].ammo = 30;
+  target[0]->location.x = static_cast<std::int16_t>(reach - 1);
   auto turn = Resolve();
-  for (std::uint16_t c : {0, 8, 16, 24})
-    EXPECT_EQ(BattleNotices(*turn, c), (std::vector<std::pair<std::uint16_t, std::uint32_t>>{{1, kBattleAsteroid}}))
-        << "chapter " << c << ": the asteroid's battle only";
+  using Notices = std::vector<std::pair<std::uint16_t, std::uint32_t>>;
+  EXPECT_EQ(BattleNotices(*turn, 0), (Notices{{1, kBattleAsteroid}, {1, kApart}})) << "not the travellers'";
+  EXPECT_EQ(BattleNotices(*turn, 8), (Notices{{1, kBattleAsteroid}}));
+  EXPECT_EQ(BattleNotices(*turn, 16), (Notices{{1, kBattleAsteroid}, {1, kApart}}));
   const ReadReplay replay = ClientReplay(*turn, 0, kBattleAsteroid);
   ASSERT_GT(replay.Shots().size(), 0u);
   for (const ReadShot& shot : replay.Shots()) EXPECT_EQ(shot.unit, empty[0]->id);
+  EXPECT_GT(ClientReplay(*turn, 0, kApart).Shots().size(), 0u) << "in reach, the gunship fires";
 }
 
 class SameSeed : public BattleWorld {};
