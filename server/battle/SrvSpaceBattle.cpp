@@ -352,20 +352,19 @@ bool SrvChaptersHostile(std::uint32_t a, std::uint32_t b) {
 
 bool SrvCanOpenFire(std::span<CGUnit* const> units) {
   const auto operational = [](const CGUnit* u) { return u != nullptr && u->IsOperational(); };
+  // Units keep their places through a battle and nothing changes until a
+  // shot: a weapon that has no hostile within its reach, or would hold its
+  // fire at every one for the plan's hit chance, never fires.
   for (const CGUnit* shooter : units) {
     if (!operational(shooter) || shooter->design == nullptr) continue;
-    // Units keep their places through a battle: a hostile beyond the
-    // longest reach of every weapon able to fire stays out of it.
-    std::uint32_t reachSq = 0;
-    bool armed = false;
     for (int s = 1; s < kUnitSlots; ++s) {
       if (!Armed(*shooter, s, nullptr)) continue;
-      armed = true;
-      reachSq = std::max(reachSq, shooter->GetWeaponRangeSq(s));
-    }
-    if (!armed) continue;
-    for (const CGUnit* other : units) {
-      if (operational(other) && Hostile(*shooter, *other) && DistanceSq(*shooter, *other) <= reachSq) return true;
+      const std::uint32_t reachSq = shooter->GetWeaponRangeSq(s);
+      for (const CGUnit* other : units) {
+        if (operational(other) && Hostile(*shooter, *other) && DistanceSq(*shooter, *other) <= reachSq &&
+            SrvShotChance(*shooter, s, *other) >= shooter->targeting[4])
+          return true;
+      }
     }
   }
   return false;

@@ -370,8 +370,8 @@ TEST_F(SpaceBattle, AUnitArrivingThisTurnLooksOnAndIsBroughtIntoTheReplay) {
 }
 
 // Hostile units that meet with nothing able to fire - unarmed, a gun out of
-// ammunition or set not to fire, a gunship standing beyond its reach - are
-// no battle, however many turns they stay together, at an asteroid or on a
+// ammunition, set not to fire or holding it for a better chance, a gunship
+// standing beyond its reach - are no battle, however many turns they stay together, at an asteroid or on a
 // common course in solar space; one gun able to fire among them makes it one.
 TEST_F(SpaceBattle, UnitsThatCannotFireMeetWithoutABattleUntilOneCan) {
   const std::uint16_t solar = CGSolarDB::GetAsteroidCount();
@@ -379,8 +379,11 @@ TEST_F(SpaceBattle, UnitsThatCannotFireMeetWithoutABattleUntilOneCan) {
   const auto scout = Fleet(8, Design(8, {kDrive, kScanner}), 1, kBattleAsteroid, 20);
   const auto empty = Fleet(16, Design(16, {kDrive, kGun}), 1, kBattleAsteroid, 40);
   const auto silent = Fleet(24, Design(24, {kDrive, kGun}), 1, kBattleAsteroid, 60);
+  const auto picky = Fleet(32, Design(32, {kDrive, kGun}), 1, kBattleAsteroid, 80);
   empty[0]->modules[1].ammo = 0;
   silent[0]->modules[1].SetFiringLevel(0);
+  picky[0]->targeting[4] = 100;  // holds fire short of a sure hit
+  ASSERT_LT(SrvShotChance(*picky[0], 1, *carrier[0]), 100);
   Location at;
   world.solar.GetAsteroid(kBattleAsteroid)->GetPosition(&at);
   const auto travellers = Fleet(0, Design(0, {kDrive, kHold}), 1, solar, at.x);
@@ -399,7 +402,7 @@ TEST_F(SpaceBattle, UnitsThatCannotFireMeetWithoutABattleUntilOneCan) {
   const auto target = Fleet(0, Design(0, {kDrive, kHold}), 1, kApart, static_cast<std::int16_t>(reach));
   for (int t = 0; t < 3; ++t) {
     auto turn = Resolve();
-    for (std::uint16_t c : {0, 8, 16, 24}) {
+    for (std::uint16_t c : {0, 8, 16, 24, 32}) {
       EXPECT_TRUE(OfType(*turn, c, 503).empty()) << "chapter " << c << " turn " << t;
       EXPECT_TRUE(BattleNotices(*turn, c).empty()) << "chapter " << c << " turn " << t;
     }
