@@ -1,5 +1,6 @@
 // The turn's battles: hostile units that share an asteroid's space, or come
-// within reach of each other in solar space, fight; ATVs sent against a zone
+// within reach of each other in solar space, fight when one of them can
+// fire on another; ATVs sent against a zone
 // fight its holder. Each chapter that took part is sent the battle's replay
 // or terrain events, the state of every unit or zone afterwards, and a
 // notification.
@@ -58,7 +59,7 @@ std::vector<std::vector<CGUnit*>> SolarGroups(const std::vector<CGUnit*>& units)
   }
   std::vector<std::vector<CGUnit*>> groups(units.size());
   for (std::size_t i = 0; i < units.size(); ++i) groups[find(i)].push_back(units[i]);
-  std::erase_if(groups, [](const std::vector<CGUnit*>& g) { return !SrvHasHostilePair(g); });
+  std::erase_if(groups, [](const std::vector<CGUnit*>& g) { return !SrvCanOpenFire(g); });
   return groups;
 }
 
@@ -238,7 +239,7 @@ void SrvResolveBattles(SrvTurnContext& turn) {
         if (arrived) joined.push_back(u);
         return arrived;
       });
-      if (!SrvHasHostilePair(units)) continue;
+      if (!SrvCanOpenFire(units)) continue;
       taken[at] = true;
       FightSpace(turn, at, units, joined);
     }

@@ -350,11 +350,21 @@ bool SrvChaptersHostile(std::uint32_t a, std::uint32_t b) {
          UnitChapterCamp(ca) != UnitChapterCamp(cb);
 }
 
-bool SrvHasHostilePair(std::span<CGUnit* const> units) {
-  for (std::size_t i = 0; i < units.size(); ++i) {
-    if (units[i] == nullptr || !units[i]->IsOperational()) continue;
-    for (std::size_t j = i + 1; j < units.size(); ++j) {
-      if (units[j] != nullptr && units[j]->IsOperational() && Hostile(*units[i], *units[j])) return true;
+bool SrvCanOpenFire(std::span<CGUnit* const> units) {
+  const auto operational = [](const CGUnit* u) { return u != nullptr && u->IsOperational(); };
+  // Units keep their places through a battle and nothing changes until a
+  // shot: a weapon that has no hostile within its reach, or would hold its
+  // fire at every one for the plan's hit chance, never fires.
+  for (const CGUnit* shooter : units) {
+    if (!operational(shooter) || shooter->design == nullptr) continue;
+    for (int s = 1; s < kUnitSlots; ++s) {
+      if (!Armed(*shooter, s, nullptr)) continue;
+      const std::uint32_t reachSq = shooter->GetWeaponRangeSq(s);
+      for (const CGUnit* other : units) {
+        if (operational(other) && Hostile(*shooter, *other) && DistanceSq(*shooter, *other) <= reachSq &&
+            SrvShotChance(*shooter, s, *other) >= shooter->targeting[4])
+          return true;
+      }
     }
   }
   return false;

@@ -85,8 +85,12 @@ struct SrvSpaceBattleResult {
 // is a renegade or their interregnum camps differ.
 bool SrvChaptersHostile(std::uint32_t a, std::uint32_t b);
 
-// True when the units hold at least one operational pair of hostile chapters.
-bool SrvHasHostilePair(std::span<CGUnit* const> units);
+// True when a battle could have a shot: an operational unit with a weapon
+// able to fire has an operational hostile one within that weapon's range and
+// a chance to hit it no lower than its plan's. Units that meet with nothing
+// to fire (two unarmed ships on a common course, a gunship beyond its reach)
+// are no battle, or they would be one every turn until they part.
+bool SrvCanOpenFire(std::span<CGUnit* const> units);
 
 // The first weapon slot of the unit able to fire (1-19, working, with a
 // firing level and ammunition, not special); -1 when none.

@@ -140,4 +140,15 @@ TEST(SrvAiBattle, NoPlaceStaysInABattleWithoutAShot) {
   EXPECT_LT(f.battlesWithoutShot * 4, f.battles) << f.battlesWithoutShot << " of " << f.battles;
 }
 
+// In a default world unarmed ships (builders, carriers) of hostile chapters
+// travel the same lanes: meeting on a common course is no battle, so no
+// place is in one without a shot for more than a turn or two.
+TEST(SrvAiBattle, UnarmedShipsMeetingOnTheirWayMakeNoBattle) {
+  const srv_ai_test::GameLogFile log;
+  const auto f = srv_ai_test::PlayTournamentGame(8, 150, 2, 37, 300, 300, log.path);
+  EXPECT_GT(f.battles, 100);
+  EXPECT_LE(f.longestIdleBattle, 3);
+  EXPECT_LT(f.battlesWithoutShot * 50, f.battles) << f.battlesWithoutShot << " of " << f.battles;
+}
+
 }  // namespace

@@ -98,7 +98,7 @@ TEST(SrvTournament, TheLastChapterStandingWinsASmallGameAtHard) {
 // all five well before the game's length.
 TEST(SrvTournament, TheFlagsEndADefaultGameAtHard) {
   const srv_ai_test::GameLogFile log;
-  const TournamentFigures f = PlayTournamentGame(8, 150, 2, 16, kTurns, kTurns, log.path);
+  const TournamentFigures f = PlayTournamentGame(8, 150, 2, 8, kTurns, kTurns, log.path);
   EXPECT_EQ(f.condition, 2) << "capture the flag";
   EXPECT_GT(f.endTurn, 0);
   EXPECT_LT(f.endTurn, 250);

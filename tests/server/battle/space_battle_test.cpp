@@ -369,6 +369,58 @@ TEST_F(SpaceBattle, AUnitArrivingThisTurnLooksOnAndIsBroughtIntoTheReplay) {
   EXPECT_TRUE(fought);
 }
 
+// Hostile units that meet with nothing able to fire - unarmed, a gun out of
+// ammunition, set not to fire or holding it for a better chance, a gunship
+// standing beyond its reach - are no battle, however many turns they stay together, at an asteroid or on a
+// common course in solar space; one gun able to fire among them makes it one.
+TEST_F(SpaceBattle, UnitsThatCannotFireMeetWithoutABattleUntilOneCan) {
+  const std::uint16_t solar = CGSolarDB::GetAsteroidCount();
+  const auto carrier = Fleet(0, Design(0, {kDrive, kHold}), 1, kBattleAsteroid);
+  const auto scout = Fleet(8, Design(8, {kDrive, kScanner}), 1, kBattleAsteroid, 20);
+  const auto empty = Fleet(16, Design(16, {kDrive, kGun}), 1, kBattleAsteroid, 40);
+  const auto silent = Fleet(24, Design(24, {kDrive, kGun}), 1, kBattleAsteroid, 60);
+  const auto picky = Fleet(32, Design(32, {kDrive, kGun}), 1, kBattleAsteroid, 80);
+  empty[0]->modules[1].ammo = 0;
+  silent[0]->modules[1].SetFiringLevel(0);
+  picky[0]->targeting[4] = 100;  // holds fire short of a sure hit
+  ASSERT_LT(SrvShotChance(*picky[0], 1, *carrier[0]), 100);
+  Location at;
+  world.solar.GetAsteroid(kBattleAsteroid)->GetPosition(&at);
+  const auto travellers = Fleet(0, Design(0, {kDrive, kHold}), 1, solar, at.x);
+  const auto company = Fleet(8, Design(8, {kDrive, kScanner}), 1, solar, static_cast<std::int16_t>(at.x + 50));
+  for (CGUnit* u : {travellers[0], company[0]}) {
+    u->location.y = at.y;
+    u->location.z = at.z;
+  }
+  // A gunship of a third guild over another asteroid, just beyond its gun's
+  // reach of an unarmed ship there.
+  constexpr std::uint16_t kApart = 2;
+  const auto gunship = Fleet(16, Design(16, {kDrive, kGun}), 1, kApart);
+  std::uint32_t reach = 0;
+  while (reach * reach <= gunship[0]->GetWeaponRangeSq(1)) ++reach;
+  ASSERT_LT(reach, 30000u);
+  const auto target = Fleet(0, Design(0, {kDrive, kHold}), 1, kApart, static_cast<std::int16_t>(reach));
+  for (int t = 0; t < 3; ++t) {
+    auto turn = Resolve();
+    for (std::uint16_t c : {0, 8, 16, 24, 32}) {
+      EXPECT_TRUE(OfType(*turn, c, 503).empty()) << "chapter " << c << " turn " << t;
+      EXPECT_TRUE(BattleNotices(*turn, c).empty()) << "chapter " << c << " turn " << t;
+    }
+  }
+
+  empty[0]->modules[1].ammo = 30;
+  target[0]->location.x = static_cast<std::int16_t>(reach - 1);
+  auto turn = Resolve();
+  using Notices = std::vector<std::pair<std::uint16_t, std::uint32_t>>;
+  EXPECT_EQ(BattleNotices(*turn, 0), (Notices{{1, kBattleAsteroid}, {1, kApart}})) << "not the travellers'";
+  EXPECT_EQ(BattleNotices(*turn, 8), (Notices{{1, kBattleAsteroid}}));
+  EXPECT_EQ(BattleNotices(*turn, 16), (Notices{{1, kBattleAsteroid}, {1, kApart}}));
+  const ReadReplay replay = ClientReplay(*turn, 0, kBattleAsteroid);
+  ASSERT_GT(replay.Shots().size(), 0u);
+  for (const ReadShot& shot : replay.Shots()) EXPECT_EQ(shot.unit, empty[0]->id);
+  EXPECT_GT(ClientReplay(*turn, 0, kApart).Shots().size(), 0u) << "in reach, the gunship fires";
+}
+
 class SameSeed : public BattleWorld {};
 
 TEST_F(SameSeed, ABattleResolvesAlikeForTheSameSeed) {
