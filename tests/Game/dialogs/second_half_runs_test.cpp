@@ -89,6 +89,15 @@ TEST(MatchAsteroidName, UndetectedAsteroidsHiddenUnderTheScanFlag) {
 
 using dialogs_test::g_capture;
 
+// The text in the focused field, read by a timer while the dialog is open.
+std::string g_fieldText;
+void ReadFocusedField(HWND, UINT, UINT_PTR id, DWORD) {
+  KillTimer(nullptr, id);
+  char text[64] = {};
+  GetWindowText(GetFocus(), text, sizeof text);
+  g_fieldText = text;
+}
+
 class SecondHalfRuns : public ::testing::Test, protected dialogs_test::DialogScreen {
  protected:
   void SetUp() override { OpenScreen("NamePromptMain"); }
@@ -96,6 +105,23 @@ class SecondHalfRuns : public ::testing::Test, protected dialogs_test::DialogScr
     g_gameData = nullptr;
     game.reset();
     CloseScreen();
+  }
+
+  // What Find Asteroid's field shows after `typed` and `backspaces` over
+  // "Vesta", "Vornix" and "Pallas"; the asteroid found must be Vornix.
+  std::string FindAsteroidField(const char* typed, int backspaces) {
+    game = std::make_unique<CGameData>(2, 8);
+    g_gameData = game.get();
+    NameAsteroids(game->solarDB, {"Vesta", "Vornix", "Pallas"});
+    std::uint16_t asteroid = kNoAsteroid;
+    g_fieldText.clear();
+    Type(typed, 100);
+    for (int i = 0; i < backspaces; ++i) backend->PressKey(VK_BACK, 100);
+    SetTimer(nullptr, 0, 1000, ReadFocusedField);
+    Click(261 + 100 + 40, 195 + 163 + 24, 800);
+    CDFindAsteroidDlg dialog(ddraw.get(), main, program, 1, &asteroid);
+    EXPECT_EQ(asteroid, 1);
+    return g_fieldText;
   }
 
   std::unique_ptr<CGameData> game;
@@ -161,46 +187,15 @@ TEST_F(SecondHalfRuns, FindAsteroidDropsTheMatchWhenTypingGoesOn) {
   EXPECT_EQ(asteroid, kNoAsteroid);
 }
 
-// The text in the focused field, read by a timer while the dialog is open.
-std::string g_fieldText;
-void ReadFocusedField(HWND, UINT, UINT_PTR id, DWORD) {
-  KillTimer(nullptr, id);
-  char text[64] = {};
-  GetWindowText(GetFocus(), text, sizeof text);
-  g_fieldText = text;
-}
-
 // Letters typed after a completion go on spelling the name: the completed
 // rest is replaced, not appended to.
 TEST_F(SecondHalfRuns, FindAsteroidTypingOnReplacesTheCompletedRest) {
-  game = std::make_unique<CGameData>(2, 8);
-  g_gameData = game.get();
-  NameAsteroids(game->solarDB, {"Vesta", "Vornix", "Pallas"});
-  std::uint16_t asteroid = kNoAsteroid;
-  g_fieldText.clear();
-  Type("Vorn", 100);
-  SetTimer(nullptr, 0, 1000, ReadFocusedField);
-  Click(261 + 100 + 40, 195 + 163 + 24, 800);
-  CDFindAsteroidDlg dialog(ddraw.get(), main, program, 1, &asteroid);
-  EXPECT_EQ(g_fieldText, "Vornix");
-  EXPECT_EQ(asteroid, 1);
+  EXPECT_EQ(FindAsteroidField("Vorn", 0), "Vornix");
 }
 
 // Backspace takes letters away without the name coming back each time.
 TEST_F(SecondHalfRuns, FindAsteroidBackspaceIsNotCompletedAgain) {
-  game = std::make_unique<CGameData>(2, 8);
-  g_gameData = game.get();
-  NameAsteroids(game->solarDB, {"Vesta", "Vornix", "Pallas"});
-  std::uint16_t asteroid = kNoAsteroid;
-  g_fieldText.clear();
-  Type("Vor", 100);
-  backend->PressKey(VK_BACK, 100);
-  backend->PressKey(VK_BACK, 100);
-  SetTimer(nullptr, 0, 1000, ReadFocusedField);
-  Click(261 + 100 + 40, 195 + 163 + 24, 800);
-  CDFindAsteroidDlg dialog(ddraw.get(), main, program, 1, &asteroid);
-  EXPECT_EQ(g_fieldText, "Vo");
-  EXPECT_EQ(asteroid, 1);
+  EXPECT_EQ(FindAsteroidField("Vor", 2), "Vo");
 }
 
 // A finished game of a major winner scoring 70,000 against a table of two:
