@@ -3,7 +3,7 @@
 // level, and with the levels mixed in every guild. Its output is the figures a player would judge the computer by:
 // asteroids held at turns 100 and 300, eliminations, the turn and condition
 // of each game's end, battles without a shot and how long one place stayed
-// in them, the pools at turns 50, 150, 200 and at the end, and how near a guild came
+// in them, the pools at turns 50, 100, 150, 200 and at the end, and how near a guild came
 // to a victory of its own (the most asteroids it held, the most flags one
 // side held at once), and the interregnums; and how sixteen default games at
 // hard end within 500 turns.
@@ -47,11 +47,12 @@ void BM_Tournament(benchmark::State& state) {
           srv_ai_test::PlayTournamentGame(kPerGuild, kAsteroids, level, seed, kTurns, kTurns, log.path);
       std::printf("level %d seed %u: asteroids %d at 100, %d at 300; %d taken (%d homes); %d eliminated; end turn %d "
                   "condition %d; %d battles, %d without a shot (longest run %d); credits %llu -> %llu, minerals %llu -> "
-                  "%llu -> %llu -> %llu (turns 50, 150, 200, end); biggest guild %d asteroids (turn %d); most flags of one side %d; %d interregnums\n",
+                  "%llu -> %llu -> %llu -> %llu (turns 50, 100, 150, 200, end); biggest guild %d asteroids (turn %d); most flags of one side %d; %d interregnums\n",
                   level, seed, f.asteroidsAt100, f.asteroidsAt300, f.captures, f.homesTaken, f.eliminated, f.endTurn,
                   f.condition, f.battles,
                   f.battlesWithoutShot, f.longestIdleBattle, static_cast<unsigned long long>(f.creditsAt50),
                   static_cast<unsigned long long>(f.credits), static_cast<unsigned long long>(f.mineralsAt50),
+                  static_cast<unsigned long long>(f.mineralsAt100),
                   static_cast<unsigned long long>(f.mineralsAt150), static_cast<unsigned long long>(f.mineralsAt200),
                   static_cast<unsigned long long>(f.minerals), f.biggestGuild, f.biggestGuildTurn, f.mostFlags,
                   f.interregnums);

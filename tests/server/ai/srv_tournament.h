@@ -56,8 +56,8 @@ struct TournamentFigures {
   std::uint64_t minerals = 0;  // in every pool at the end
   std::uint64_t creditsAt50 = 0;
   std::uint64_t mineralsAt50 = 0;
-  // In every pool at turns 150 and 200: whether the pools level off.
-  std::uint64_t mineralsAt150 = 0, mineralsAt200 = 0;
+  // In every pool at turns 100, 150 and 200: whether the pools level off.
+  std::uint64_t mineralsAt100 = 0, mineralsAt150 = 0, mineralsAt200 = 0;
   // In a mixed game, by level: the asteroids its chapters control and their
   // scores at turns 100 and 300 (or the end, if sooner), its chapters eliminated.
   std::array<int, 3> heldByLevel100{}, heldByLevel{};
@@ -226,6 +226,7 @@ inline TournamentFigures PlayTournamentGame(std::uint16_t perGuild, std::uint16_
       f.creditsAt50 = CreditsOfAll(world);
       f.mineralsAt50 = MineralsOfAll(world);
     }
+    if (world.turn == 101) f.mineralsAt100 = MineralsOfAll(world);
     if (world.turn == 151) f.mineralsAt150 = MineralsOfAll(world);
     if (world.turn == 201) f.mineralsAt200 = MineralsOfAll(world);
     if (world.turn == 101) {
