@@ -8,6 +8,7 @@
 #include "Game/base/TraceError.h"
 #include "Game/views/world/CVSgWorld.h"
 #include "platform/core/random.h"
+#include "sg/core/context.h"
 #include "sg/instance/instance.h"
 #include "sg/material/material.h"
 #include "sg/model/model.h"
@@ -159,6 +160,9 @@ void CVDispExp::PreloadFrames() {
     }
     SGMaterial* mat = nullptr;
     if (LoadMaterialResource("", name, &mat) != kDispOk) break;
+    // Prepared as a frame loaded when it is shown: unprepared, its texels
+    // would be drawn through the screen's colours instead of its own.
+    if (g_dispWorld) SGContextPrepareMaterial(g_dispWorld->context, mat);
     if (mat->matTexMap) mat->matTexMap->txmRefCnt = 1;
     CacheAdd(mat, name, 1);
   }

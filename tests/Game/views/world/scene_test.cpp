@@ -583,6 +583,42 @@ TEST_F(SceneTest, ExplosionsPreloadTheirFramesAndDriftTowardsTheEye) {
   EXPECT_EQ(name, "cube3_me.mat");
 }
 
+// The frames a burst loads ahead (the battle replay's debris does) are drawn
+// in the burst's own glowing colours, as its first frame is: no frame turns
+// into a patchwork of the screen's palette.
+TEST_F(SceneTest, PreloadedBurstFramesKeepTheBurstsOwnColours) {
+  const double eye[3] = {1100.0, 1100.0, 1090.0}, at[3] = {1100.0, 1100.0, 1093.0};
+  Look(eye, at);
+  char dir[300];
+  std::snprintf(dir, sizeof dir, "%sexplode\\", g_instData.Get3DPath());
+  CVDispExp* debris = list->CreateExplosion(1, "sdbr00", dir, nullptr, 0, 1);
+  ASSERT_NE(debris->instance, nullptr);
+  debris->SetPosition(at);
+  debris->PreloadFrames();
+  // The middle of the view, which the burst covers from its first frame.
+  const int x0 = CVSgWorld::kViewWidth / 2 - 40, y0 = CVSgWorld::kViewHeight / 2 - 40;
+  for (std::uint32_t frame = 1; frame <= 5; ++frame) {
+    g_animElapsedMs = 75;
+    list->Update(1, 0, 0);
+    ASSERT_EQ(world->RenderFrame(), 1u);
+    const plat::Image view = View();
+    int lit = 0, foreign = 0;
+    for (int y = y0; y < y0 + 80; ++y) {
+      for (int x = x0; x < x0 + 80; ++x) {
+        const std::uint32_t p = view.rgb[static_cast<std::size_t>(y) * view.width + x];
+        const int r = static_cast<int>(p >> 16), g = static_cast<int>((p >> 8) & 0xFF), b = static_cast<int>(p & 0xFF);
+        if (r + g + b < 60) continue;
+        ++lit;
+        // A glow runs from dark red through orange to pale yellow: never bluer
+        // or much greener than it is red.
+        if (b > r || g > r + 40) ++foreign;
+      }
+    }
+    EXPECT_GT(lit, 800) << "frame " << frame;
+    EXPECT_EQ(foreign, 0) << "frame " << frame << " of " << lit << " lit pixels";
+  }
+}
+
 TEST_F(SceneTest, HeightLinesFollowTheirObjectsAndGoAgain) {
   const double p[3] = {1100.0, 1104.0, 1100.0};
   CVDispUnt* u = Unit(1, 2, "dest", p);
