@@ -214,6 +214,23 @@ DWORD CSndPlay::PlayRandomTrack() {
   return trackPlaying;
 }
 
+DWORD CSndPlay::PlayBattleMusic() {
+  if (!musicAvailable || !musicEnabled) return 0;
+  if (trackPlaying && currentTrack >= kFirstBattleTrack && currentTrack <= kLastBattleTrack) return 1;
+  // Played on the open device, the new track ends the one before it (whose
+  // end is reported as aborted and schedules nothing). Stopping the music
+  // first would close the device and leave nothing to play on.
+  const DWORD track = kFirstBattleTrack + static_cast<DWORD>(plat::rand() % 4);
+  trackPlaying = StartTrack(track) == 1 ? 1 : 0;
+  if (!trackPlaying) {
+    musicAvailable = cd.isOpen;
+    return 0;
+  }
+  currentTrack = track;
+  nextChangeTime = timeGetTime() + static_cast<DWORD>(90 + plat::rand() % 91) * 1000;
+  return 1;
+}
+
 void CSndPlay::StopMusic() {
   if (musicAvailable && trackPlaying) {
     cd.Close();

@@ -13,6 +13,8 @@
 
 constexpr int kSoundSlots = 20;
 constexpr plat::DWORD kTitleTrack = 6;
+constexpr plat::DWORD kFirstBattleTrack = 7;
+constexpr plat::DWORD kLastBattleTrack = 10;
 
 class CSndPlay {
  public:
@@ -48,6 +50,10 @@ class CSndPlay {
   void PlayTrack(plat::DWORD track);
   int PlayNextTrack(plat::DWORD track);
   plat::DWORD PlayRandomTrack();
+  // A random battle track (7 to 10) in place of the track that plays, unless
+  // a battle track already plays; the next change 90 to 180 s later. 1 when
+  // a battle track now plays.
+  plat::DWORD PlayBattleMusic();
   void ScheduleNextTrack();
   void CheckMusicTimer(plat::DWORD now);
   void StopMusic();

@@ -1,3 +1,4 @@
+#include <cstdio>
 #include <cstdlib>
 #include <tuple>
 
@@ -44,6 +45,15 @@ class MusicTest : public SoundPlayerTest {
   // Lets the track end and its notification arrive.
   void PlayOut(CSndPlay& p) {
     for (int i = 0; i < 40 && p.trackPlaying; ++i) backend_->RunFor(50);
+  }
+  // A track of the CD (game track n is CD track n + 1) lasting `seconds`.
+  void WriteTrack(int cdTrack, double seconds) {
+    char name[16];
+    std::snprintf(name, sizeof name, "TRACK%02d.ogg", cdTrack);
+    const auto file = dir_ / "cd" / "MUSIC" / name;
+    const std::string cmd = "sox -n -r 44100 -c 2 '" + file.string() + "' synth " + std::to_string(seconds) +
+                            " sine " + std::to_string(100 * cdTrack) + " 2>/dev/null";
+    ASSERT_EQ(std::system(cmd.c_str()), 0);
   }
   HWND window_ = nullptr;
 };
@@ -128,6 +138,58 @@ TEST_F(MusicTest, AfterAGameTheFrontEndOpensWithTheTitleAndALoadedGameHearsItsTr
   ASSERT_EQ(p.trackPlaying, 0u);
   p.OnTimer(p.nextChangeTime + 1);
   EXPECT_EQ(std::make_tuple(p.musicAvailable, p.trackPlaying, p.currentTrack), std::make_tuple(1u, 1u, 1u));
+}
+
+// A battle replay starts a battle track over the game track that plays, on
+// the same open device; the next battle keeps it, and once it has ended the
+// game tracks follow again.
+TEST_F(MusicTest, BattleMusicTakesOverFromTheGameTrackAndTheGameTracksFollowIt) {
+  WriteTrack(2, 3.0);
+  for (int cdTrack = 8; cdTrack <= 11; ++cdTrack) WriteTrack(cdTrack, 0.3);
+  CSndPlay& p = Start(2);
+  PlayOut(p);
+  p.PlayTrack(1);
+  ASSERT_EQ(std::make_tuple(p.trackPlaying, p.currentTrack), std::make_tuple(1u, 1u));
+  const DWORD now = timeGetTime();
+  plat::srand(5);
+  EXPECT_EQ(p.PlayBattleMusic(), 1u);
+  EXPECT_EQ(std::make_tuple(p.musicAvailable, p.cd.isOpen, p.trackPlaying), std::make_tuple(1u, 1u, 1u));
+  const DWORD battle = p.currentTrack;
+  EXPECT_GE(battle, kFirstBattleTrack);
+  EXPECT_LE(battle, kLastBattleTrack);
+  EXPECT_GE(p.nextChangeTime, now + 90000);
+  EXPECT_LE(p.nextChangeTime, timeGetTime() + 180000);
+  // The game track's end, cut short, schedules nothing.
+  backend_->RunFor(200);
+  EXPECT_EQ(std::make_tuple(p.trackPlaying, p.currentTrack), std::make_tuple(1u, battle));
+  const DWORD change = p.nextChangeTime;
+  EXPECT_EQ(p.PlayBattleMusic(), 1u);
+  EXPECT_EQ(std::make_tuple(p.currentTrack, p.nextChangeTime), std::make_tuple(battle, change));
+  PlayOut(p);
+  ASSERT_EQ(p.trackPlaying, 0u);
+  p.OnTimer(p.nextChangeTime + 1);
+  EXPECT_EQ(std::make_tuple(p.musicAvailable, p.trackPlaying, p.currentTrack), std::make_tuple(1u, 1u, 1u));
+}
+
+// Music switched off or without a CD, a battle plays no track; battle track
+// 7, played alone, missing from the CD leaves the music unavailable, as any
+// track does.
+TEST_F(MusicTest, BattleMusicNeedsTheMusicOnAndItsTrack) {
+  CSndPlay& p = Start(2);
+  p.SetLevels(0, 3, 1);
+  EXPECT_EQ(p.PlayBattleMusic(), 0u);
+  EXPECT_EQ(p.trackPlaying, 0u);
+  p.SetLevels(2, 3, 1);
+  unsigned seed = 1;
+  for (;; ++seed) {
+    plat::srand(seed);
+    if (plat::rand() % 4 == 0) break;
+  }
+  plat::srand(seed);
+  EXPECT_EQ(p.PlayBattleMusic(), 0u);
+  EXPECT_EQ(std::make_tuple(p.musicAvailable, p.trackPlaying), std::make_tuple(0u, 0u));
+  CSndPlay none;
+  EXPECT_EQ(none.PlayBattleMusic(), 0u);
 }
 
 TEST_F(MusicTest, WithoutTheCdOrItsTrackMusicIsUnavailable) {

@@ -30,8 +30,6 @@
 #include "media/CImageButton.h"
 #include "media/CSndPlay.h"
 #include "media/CSprite.h"
-#include "platform/core/clock.h"
-#include "platform/core/random.h"
 #include "platform/gdi/bitmaps.h"
 #include "platform/gdi/dc.h"
 #include "platform/gdi/text.h"
@@ -95,16 +93,6 @@ CGChapter* ChapterOf(std::uint32_t chapter) {
 
 CVAstSpace* AsteroidSpaceView() { return ReplayAsteroidSpaceView(); }
 
-
-// A battle track (7 to 10) of the CD music unless one already plays.
-void PlayBattleMusic() {
-  CSndPlay* s = g_sndPlay;
-  if (!s || !s->musicAvailable || !s->musicEnabled) return;
-  if (s->trackPlaying && s->currentTrack >= 7 && s->currentTrack <= 10) return;
-  s->StopMusic();
-  s->PlayTrack(static_cast<DWORD>(7 + plat::rand() % 4));
-  if (s->trackPlaying) s->nextChangeTime = timeGetTime() + static_cast<DWORD>(90 + plat::rand() % 91) * 1000;
-}
 
 }  // namespace
 
@@ -222,7 +210,7 @@ void CVSReplay::StartReplay(std::uint16_t asteroid) {
   // The asteroid may have been renamed since the last battle shown.
   battleLineFor = kNoLine;
   ticker.Start();
-  PlayBattleMusic();
+  if (g_sndPlay) g_sndPlay->PlayBattleMusic();
   overlap.seed(asteroid + 1u);
   EnterReplayMode();
   RefreshDataPanel(1);
