@@ -171,27 +171,6 @@ TEST_F(MusicTest, BattleMusicTakesOverFromTheGameTrackAndTheGameTracksFollowIt) 
   EXPECT_EQ(std::make_tuple(p.musicAvailable, p.trackPlaying, p.currentTrack), std::make_tuple(1u, 1u, 1u));
 }
 
-// Music switched off or without a CD, a battle plays no track; battle track
-// 7, played alone, missing from the CD leaves the music unavailable, as any
-// track does.
-TEST_F(MusicTest, BattleMusicNeedsTheMusicOnAndItsTrack) {
-  CSndPlay& p = Start(2);
-  p.SetLevels(0, 3, 1);
-  EXPECT_EQ(p.PlayBattleMusic(), 0u);
-  EXPECT_EQ(p.trackPlaying, 0u);
-  p.SetLevels(2, 3, 1);
-  unsigned seed = 1;
-  for (;; ++seed) {
-    plat::srand(seed);
-    if (plat::rand() % 4 == 0) break;
-  }
-  plat::srand(seed);
-  EXPECT_EQ(p.PlayBattleMusic(), 0u);
-  EXPECT_EQ(std::make_tuple(p.musicAvailable, p.trackPlaying), std::make_tuple(0u, 0u));
-  CSndPlay none;
-  EXPECT_EQ(none.PlayBattleMusic(), 0u);
-}
-
 TEST_F(MusicTest, WithoutTheCdOrItsTrackMusicIsUnavailable) {
   std::filesystem::remove(dir_ / "cd" / "MUSIC" / "TRACK07.ogg");
   CSndPlay& p = Start(3);
