@@ -43,9 +43,14 @@ std::uint32_t StandingFigure(const ChapterStanding& s, int figure) {
   return figure == 0 ? s.asteroids : figure == 1 ? s.presence : s.ships;
 }
 
+// A turn's standings and statistics arrive with its results, before the turn
+// counter moves on: the row of the turn under way stays empty until then, and
+// the latest figures are those of the turn played last.
+int LatestRow() { return RowOf(g_gameData->turn > 0 ? g_gameData->turn - 1 : 0); }
+
 // The remembered turns, oldest first: the turns played among the last 50.
-std::uint32_t TurnsShown() { return g_gameData ? std::min<std::uint32_t>(g_gameData->turn + 1, kStandingRows) : 0; }
-std::uint32_t TurnAt(std::uint32_t i) { return g_gameData->turn + 1 - TurnsShown() + i; }
+std::uint32_t TurnsShown() { return g_gameData ? std::min<std::uint32_t>(g_gameData->turn, kStandingRows) : 0; }
+std::uint32_t TurnAt(std::uint32_t i) { return g_gameData->turn - TurnsShown() + i; }
 
 // The height of value v on a chart `height` pixels high whose largest value m
 // reaches 1/1.2 of it, in whole numbers: a scale kept as a truncated factor
@@ -74,7 +79,7 @@ void DrawChapterPage() {
     Caption(h.id, h.x + 290, h.y, 80, kWhite);
   }
   std::uint32_t totals[kGuildCount][5] = {};
-  const int row = RowOf(g_gameData->turn);
+  const int row = LatestRow();
   const int last = 32 + g_gameData->chaptersPerGuild - 1;
   for (int c = 0; c <= last && c < kMaxChapters; ++c) {
     const CGChapter* chapter = g_gameData->guildList ? g_gameData->guildList->GetChapter(c) : nullptr;

@@ -288,7 +288,8 @@ TEST_F(InfoPages, ShipListPicture) {
   EXPECT_TRUE(quentest::MatchesGolden(Capture(), Golden("info_ship_list.png")));
 }
 
-// Standings of `turns` turns: chapter 9 holds `value` asteroids (and ships) each turn.
+// Standings of `turns` played turns, as their results left them: chapter 9
+// holds `value` asteroids (and ships) each turn; the turn under way is the next.
 void FillStandings(std::uint32_t turns, std::uint32_t value) {
   for (std::uint32_t t = 0; t < turns; ++t) {
     for (auto& cell : g_gameData->standings[t % kStandingRows]) cell = ChapterStanding{0, 0, 0, 0, 0, 0};
@@ -296,7 +297,7 @@ void FillStandings(std::uint32_t turns, std::uint32_t value) {
     own.asteroids = static_cast<std::uint8_t>(std::min<std::uint32_t>(value, 255));
     own.ships = static_cast<std::uint16_t>(std::min<std::uint32_t>(value, 65535));
   }
-  g_gameData->turn = turns - 1;
+  g_gameData->turn = turns;
 }
 
 int TopOfLines(const RecordingFrame& frame, COLORREF colour) {
@@ -382,6 +383,46 @@ TEST_F(InfoPages, ChapterTableAddsEachGuildsTotals) {
   for (const auto& t : frame.texts) totals += t.text == "10" && t.x == 450 && t.y == 75 + 63;
   EXPECT_EQ(totals, 1) << "guild 1's asteroids: 7 + 3";
   EXPECT_TRUE(quentest::MatchesGolden(Capture(), Golden("info_status_chapters.png")));
+}
+
+// In play the turn under way has no figures yet: its row holds what the game
+// began with (2 ships) and no statistics. The pages show the turn played last.
+TEST_F(InfoPages, StatusShowsTheTurnPlayedLastNotTheEmptyOneUnderWay) {
+  FillStandings(3, 3);
+  g_gameData->standings[3][kLocal] = ChapterStanding{1, 1, 1, 0, 2, 0};
+  CGChapter* local = g_gameData->GetLocalChapter();
+  ASSERT_NE(local, nullptr);
+  for (int t = 0; t < 3; ++t) local->statistics[t].values[8] = 8;  // power
+  local->statistics[3] = ChapterTurnStats{};
+  panel->SetType(5);
+  Draw();
+  const auto* name = frame.Find("Chapter 9");
+  ASSERT_NE(name, nullptr);
+  std::string ships;
+  for (const auto& t : frame.texts)
+    if (t.y == name->y && t.x == name->x + 160 + 25 * 3) ships = t.text;
+  EXPECT_EQ(ships, "3");
+
+  panel->statusPage = 2;
+  panel->statusSeries.fill(0);
+  panel->statusSeries[3] = 1;
+  Draw();
+  int segments = 0;
+  for (const auto& l : frame.lines) {
+    if (l.colour != 0xFFFF00) continue;
+    ++segments;
+    EXPECT_EQ(l.y1, 307 - 255) << "no drop to an empty turn";
+    EXPECT_EQ(l.y2, 307 - 255);
+  }
+  EXPECT_EQ(segments, 2) << "turns 0, 1 and 2";
+  ASSERT_TRUE(frame.Has("8"));
+  EXPECT_EQ(frame.Find("8")->x, 8 + 11 * 2);
+
+  // Before the first turn's results: nothing to chart, the start's figures.
+  FillStandings(0, 0);
+  g_gameData->standings[0][kLocal] = ChapterStanding{1, 1, 1, 0, 2, 0};
+  Draw();
+  for (const auto& l : frame.lines) EXPECT_EQ(l.colour, 0x00FF00u) << "the axes alone";
 }
 
 TEST_F(InfoPages, StatusPictures) {
