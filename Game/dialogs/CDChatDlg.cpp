@@ -7,6 +7,7 @@
 #include "Game/dialogs/ChatIds.h"
 #include "Game/dialogs/DialogArt.h"
 #include "Game/model/GGameData.h"
+#include "Game/model/GGuild.h"
 #include "Game/net/GuildPackets.h"
 #include "Game/rules/GRulesLinks.h"
 #include "media/CSprite.h"
@@ -37,7 +38,9 @@ const ScreenButton kButtons[] = {
 };
 
 std::string GuildNameOf(int guild) {
-  return g_rulesLinks.guildName ? g_rulesLinks.guildName(guild) : std::string();
+  char name[64] = {};
+  GetGuildName(static_cast<std::uint32_t>(guild), name);
+  return name;
 }
 
 std::string ChapterNameOf(int guild, int slot) {

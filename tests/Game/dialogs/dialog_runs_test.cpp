@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "Game/app/AppGlobals.h"
 #include "Game/base/GIDString.h"
@@ -21,10 +22,13 @@
 #include "Game/dialogs/CDSaveDlg.h"
 #include "Game/dialogs/CDSellDlg.h"
 #include "Game/dialogs/CDSetPriceDlg.h"
+#include "Game/dialogs/ChatIds.h"
 #include "Game/dialogs/DialogLinks.h"
 #include "media/CDDraw.h"
 #include "platform/backend/headless.h"
 #include "platform/core/clock.h"
+#include "platform/dialog/combobox.h"
+#include "platform/user/focus.h"
 #include "platform/resource/module.h"
 #include "platform/user/keys.h"
 #include "platform/user/queue.h"
@@ -45,7 +49,6 @@ class DialogRuns : public units_test::UnitWorld, protected dialogs_test::DialogS
  protected:
   void SetUp() override {
     OpenScreen("DialogRunsMain");
-    g_rulesLinks.guildName = [](int g) { return std::string("Guild ") + char('A' + g); };
   }
   void TearDown() override { CloseScreen(); }
 };
@@ -222,6 +225,36 @@ TEST_F(DialogRuns, ChatToTheGuild) {
   EXPECT_EQ(success, 1u);
   EXPECT_EQ(target, kChatToGuild);
   EXPECT_STREQ(text, "Hello guild");
+}
+
+// The guild list of the open chat dialog, read while the text has the focus.
+std::vector<std::string> g_guildLines;
+int g_guildShown = -1;
+void ReadGuildList(HWND, UINT, UINT_PTR id, DWORD) {
+  KillTimer(nullptr, id);
+  const HWND list = GetDlgItem(GetParent(GetFocus()), IDC_CHAT_GUILDS);
+  const auto count = static_cast<int>(SendMessage(list, CB_GETCOUNT, 0, 0));
+  for (int i = 0; i < count; ++i) {
+    char line[64] = {};
+    SendMessage(list, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(line));
+    g_guildLines.emplace_back(line);
+  }
+  g_guildShown = static_cast<int>(SendMessage(list, CB_GETCURSEL, 0, 0));
+}
+
+// The guilds are listed by their names, the local chapter's guild chosen.
+TEST_F(DialogRuns, ChatListsTheGuildsByName) {
+  char text[kChatBufferSize] = {};
+  std::uint8_t target = 0;
+  std::uint32_t success = 0;
+  g_guildLines.clear();
+  g_guildShown = -1;
+  SetTimer(nullptr, 0, 300, ReadGuildList);
+  Click(25 + 233 + 60, 96 + 265 + 33, 600);  // cancel
+  CDChatDlg dialog(ddraw.get(), main, program, text, &target, &success, guild);
+  EXPECT_EQ(g_guildLines, (std::vector<std::string>{"Crimson Dawn", "Emerald Combine", "Blue Talon Corps",
+                                                     "Golden Order of Reason", "Diamond Cooperative"}));
+  EXPECT_EQ(g_guildShown, 0);  // chapter 2 is of guild 0
 }
 
 TEST_F(DialogRuns, ChatCancelledClearsTheFlag) {
