@@ -46,6 +46,8 @@ class CDConstructAtvDlg : public CButtonTableDlg {
  private:
   AtvCounts ReadCounts(plat::HWND window) const;
   void ShowCosts(plat::HWND window);
+  // The turns number into the background, and then on the screen too.
+  void DrawTurns(plat::HWND window);
   void ShowTurns(plat::HWND window);
 
   plat::HFONT m_turnsFont;

@@ -365,6 +365,28 @@ TEST_F(SecondHalfRuns, ConstructAtvsAtABuildRate) {
   EXPECT_EQ(counts, (AtvCounts{2, 0, 0, 0}));
 }
 
+// Counts handed in show their turns at once, as the arrows would have left
+// them (the first count field then has the focus).
+TEST_F(SecondHalfRuns, ConstructAtvsShowsTheTurnsOfTheCountsHandedIn) {
+  const CGameVariables saved = g_gameVariables;
+  for (int t = 0; t < 4; ++t) {
+    g_gameVariables.atvBuildPoints[t] = 12;
+    for (int m = 0; m < 4; ++m) g_gameVariables.atvCosts[t][m] = static_cast<std::int16_t>(5 * (m + 1));
+  }
+  game = std::make_unique<CGameData>(2, 8);
+  g_gameData = game.get();
+  const std::uint32_t pool[4] = {500, 400, 300, 200};
+  game->poolDB.SetMinerals(1, pool);
+  AtvCounts counts{2, 0, 0, 0};
+  CaptureAfter(600, {182, 96, 182 + 279, 96 + 372});
+  Click(182 + 184 + 34, 96 + 332 + 20, 900);  // Cancel
+  CDConstructAtvDlg dialog(ddraw.get(), main, program, nullptr, 10, &counts, guild, 1);
+  g_gameVariables = saved;
+  EXPECT_EQ(dialog.m_result, 2);
+  EXPECT_TRUE(Looks("construct_atv_handed_in.png"));
+  EXPECT_EQ(counts, (AtvCounts{2, 0, 0, 0}));
+}
+
 // Without a pool the arrows only go down from the counts handed in; Cancel
 // puts those back.
 TEST_F(SecondHalfRuns, ConstructAtvsWithoutAPoolAndCancelled) {
