@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <span>
 #include <string>
-#include <string_view>
 
 #include "Game/app/AppGlobals.h"
 #include "Game/dialogs/ConstructAtvIds.h"
@@ -65,11 +64,11 @@ const Caption kTypeCaptions[4] = {{{20, 41, 138, 57}, "COMBATVS", DT_LEFT},
                                   {{140, 103, 262, 119}, "SDBKATVS", DT_RIGHT}};
 const RECT kCostCaptions[4] = {{33, 136, 92, 152}, {93, 136, 151, 152}, {152, 136, 212, 152}, {213, 136, 272, 152}};
 const RECT kPoolCaptions[4] = {{33, 266, 92, 282}, {93, 266, 151, 282}, {152, 266, 212, 282}, {213, 266, 272, 282}};
-// Nor does it tell the two rows of minerals apart, or what the number at the
-// right counts: each gets its heading.
-const Caption kRowHeadings[3] = {{{20, 119, 262, 135}, "BLDCOSTS", DT_CENTER},
-                                 {{20, 248, 262, 264}, "LOCLPOOL", DT_CENTER},
-                                 {{120, 186, 232, 202}, "CATVTURN", DT_RIGHT}};
+// Nor does it tell the two rows of minerals apart (filled only with a pool),
+// or what the number at the right counts: each gets its heading.
+const Caption kRowHeadings[2] = {{{20, 119, 262, 135}, "BLDCOSTS", DT_CENTER},
+                                 {{20, 248, 262, 264}, "LOCLPOOL", DT_CENTER}};
+const Caption kTurnsCaption{{120, 186, 232, 202}, "CATVTURN", DT_RIGHT};
 
 // The square the turns number is drawn in.
 constexpr RECT kTurnsSquare{236, 185, 266, 215};
@@ -123,8 +122,9 @@ LRESULT CDConstructAtvDlg::OnInitDialog(HWND window) {
   WriteMineralNames(m_background.get(), kCostCaptions);
   WriteMineralNames(m_background.get(), kPoolCaptions);
   for (const Caption& c : kRowHeadings)
-    if (m_pool != kNoPool || std::string_view(c.id) == "CATVTURN")
-      WriteOnBackground(m_background.get(), c.area, DialogText(c.id), 15, kCaptionColour, c.format);
+    if (m_pool != kNoPool) WriteOnBackground(m_background.get(), c.area, DialogText(c.id), 15, kCaptionColour, c.format);
+  WriteOnBackground(m_background.get(), kTurnsCaption.area, DialogText(kTurnsCaption.id), 15, kCaptionColour,
+                    kTurnsCaption.format);
   m_clean = LoadImage(GuildArt("atvdlg.ima").c_str(), 0, 0);
   MoveWindow(window, 182, 96, 279, 372, FALSE);
   for (const auto* table : {kCountFields, kArrows, kCostFields, kPoolFields})

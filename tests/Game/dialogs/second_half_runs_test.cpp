@@ -340,9 +340,9 @@ TEST_F(SecondHalfRuns, GameOverShowsTheSummaryThenTheHighScores) {
   EXPECT_TRUE(written[1].Empty());
 }
 
-// At a build rate of 10 with a pool: two combat ATVs of 12 points take 3
-// turns and cost three times their price; OK hands the counts back.
-TEST_F(SecondHalfRuns, ConstructAtvsAtABuildRate) {
+// ATVs of 12 build points each, costing 5, 10, 15 and 20; a pool at asteroid 1
+// of 500, 400, 300 and 200. Gives back the game variables to restore.
+CGameVariables AtvRulesAndPool(std::unique_ptr<CGameData>& game) {
   const CGameVariables saved = g_gameVariables;
   for (int t = 0; t < 4; ++t) {
     g_gameVariables.atvBuildPoints[t] = 12;
@@ -352,6 +352,13 @@ TEST_F(SecondHalfRuns, ConstructAtvsAtABuildRate) {
   g_gameData = game.get();
   const std::uint32_t pool[4] = {500, 400, 300, 200};
   game->poolDB.SetMinerals(1, pool);
+  return saved;
+}
+
+// At a build rate of 10 with a pool: two combat ATVs of 12 points take 3
+// turns and cost three times their price; OK hands the counts back.
+TEST_F(SecondHalfRuns, ConstructAtvsAtABuildRate) {
+  const CGameVariables saved = AtvRulesAndPool(game);
   AtvCounts counts{0, 0, 0, 0};
   const int up = 182 + 41 + 7, upY = 96 + 19 + 4;
   Click(up, upY, 400);
@@ -368,15 +375,7 @@ TEST_F(SecondHalfRuns, ConstructAtvsAtABuildRate) {
 // Counts handed in show their turns at once, as the arrows would have left
 // them (the first count field then has the focus).
 TEST_F(SecondHalfRuns, ConstructAtvsShowsTheTurnsOfTheCountsHandedIn) {
-  const CGameVariables saved = g_gameVariables;
-  for (int t = 0; t < 4; ++t) {
-    g_gameVariables.atvBuildPoints[t] = 12;
-    for (int m = 0; m < 4; ++m) g_gameVariables.atvCosts[t][m] = static_cast<std::int16_t>(5 * (m + 1));
-  }
-  game = std::make_unique<CGameData>(2, 8);
-  g_gameData = game.get();
-  const std::uint32_t pool[4] = {500, 400, 300, 200};
-  game->poolDB.SetMinerals(1, pool);
+  const CGameVariables saved = AtvRulesAndPool(game);
   AtvCounts counts{2, 0, 0, 0};
   CaptureAfter(600, {182, 96, 182 + 279, 96 + 372});
   Click(182 + 184 + 34, 96 + 332 + 20, 900);  // Cancel
