@@ -149,12 +149,11 @@ class CInfoPanel {
   void ResetHotSpots();
 
   // The research page's marks and allocation gauges of its researched rows,
-  // drawn again over the current picture and flushed.
+  // lit as the mouse has them.
   void RedrawResearchMarks();
   // The asteroid list: whether an asteroid passes the filter and the
-  // scan-visibility rule; its rows drawn again (flushed when asked).
+  // scan-visibility rule.
   bool IsAsteroidListed(std::uint16_t asteroid) const;
-  void DrawAsteroidRows(int flush);
   // Ends the choice of a transfer's destination, if one is going on: the
   // normal cursor, free to leave the viewport. Any way out of the trade
   // screen calls it.
@@ -197,7 +196,7 @@ class CInfoPanel {
   // Ship list steps: the entries are rebuilt when the turn changes.
   void BuildShipList();
   void SortShipList();
-  void DrawShipRows(int flush);
+  void DrawShipRows();
   // art: the five class icons, then the 6 x 12 and 10 x 12 cells they shrink into.
   void DrawShipRow(const ShipListEntry& entry, int row, CSprite* const art[7]);
   void DrawTemplateList();

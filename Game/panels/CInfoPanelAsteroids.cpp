@@ -242,16 +242,6 @@ void CInfoPanel::DrawAsteroidList() {
     Write(Text(kFilterIds[f]), kFilterX[f], 345, kFilterWidth[f], f == s.filter ? kWhite : kGrey, DT_LEFT, 1, 1);
 }
 
-void CInfoPanel::DrawAsteroidRows(int flush) {
-  const AsteroidListState& s = asteroidList;
-  for (int r = 0; r < kAsteroidListRows; ++r) {
-    // The second line of an own asteroid carries no row texts.
-    if (s.rows[r] == kNoPanelItem || (r > 0 && s.rows[r] == s.rows[r - 1])) continue;
-    if (CGAsteroid* a = Asteroid(s.rows[r])) DrawRowTexts(a, r, s.hovered);
-  }
-  if (flush) PanelFrame().FlushViewport();
-}
-
 int CInfoPanel::ClickAsteroidList(int sx, int sy, WPARAM) {
   AsteroidListState& s = asteroidList;
   const int x = sx - kLeft;
@@ -303,13 +293,11 @@ void CInfoPanel::HoverAsteroidList(int sx, int sy) {
     else
       PanelFrame().ShowAsteroidData(asteroid);
     s.hovered = asteroid;
-    PanelFrame().FlushScreen();
-    DrawAsteroidRows(1);
+    PanelFrame().RedrawInfoPanel();
     return;
   }
   if (s.hovered == kNoPanelItem) return;
   s.hovered = kNoPanelItem;
   PanelFrame().ClearDataPanel(1);
-  PanelFrame().FlushScreen();
-  DrawAsteroidRows(0);
+  PanelFrame().RedrawInfoPanel();
 }

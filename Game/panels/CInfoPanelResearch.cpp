@@ -242,7 +242,6 @@ void CInfoPanel::RedrawResearchMarks() {
     Line(473, y0 + 2, 477, y0 + 6, minus);
     Line(477, y0 + 6, 482, y0 + 2, minus);
   }
-  PanelFrame().FlushViewport();
 }
 
 int CInfoPanel::ClickResearch(int sx, int sy, WPARAM keys) {
@@ -339,26 +338,30 @@ void CInfoPanel::HoverResearch(int sx, int sy) {
     const std::uint16_t gauge = x >= 511 && x <= 569 ? item : kNoPanelItem;
     const std::uint16_t plus = onMarks && upper ? item : kNoPanelItem;
     const std::uint16_t minus = onMarks && !upper ? item : kNoPanelItem;
-    if (gauge != s.hoveredGauge || plus != s.hoveredPlus || minus != s.hoveredMinus) {
-      s.hoveredGauge = gauge;
-      s.hoveredPlus = plus;
-      s.hoveredMinus = minus;
-      RedrawResearchMarks();
+    const bool marks = gauge != s.hoveredGauge || plus != s.hoveredPlus || minus != s.hoveredMinus;
+    s.hoveredGauge = gauge;
+    s.hoveredPlus = plus;
+    s.hoveredMinus = minus;
+    const bool shown = item != s.shownItem;
+    if (shown) {
+      if (item == kNoPanelItem)
+        PanelFrame().ClearDataPanel(1);
+      else if (s.mode == 1)
+        PanelFrame().ShowHullCosts(HullAt(item));
+      else
+        PanelFrame().ShowModuleData(0, item, g_gameData ? g_gameData->GetLocalGuildIndex() : 0);
+      s.shownItem = item;
     }
-    if (item == s.shownItem) return;
-    if (item == kNoPanelItem)
-      PanelFrame().ClearDataPanel(1);
-    else if (s.mode == 1)
-      PanelFrame().ShowHullCosts(HullAt(item));
-    else
-      PanelFrame().ShowModuleData(0, item, g_gameData ? g_gameData->GetLocalGuildIndex() : 0);
-    s.shownItem = item;
-    PanelFrame().FlushScreen();
+    // Marks lit or put out show with the whole page; a new read-out alone
+    // needs only the flush of the data panel.
+    if (marks)
+      PanelFrame().RedrawInfoPanel();
+    else if (shown)
+      PanelFrame().FlushScreen();
     return;
   }
   if (s.shownItem == kNoPanelItem) return;
   s.hoveredGauge = s.hoveredPlus = s.hoveredMinus = s.shownItem = kNoPanelItem;
   PanelFrame().ClearDataPanel(1);
-  PanelFrame().FlushScreen();
-  RedrawResearchMarks();
+  PanelFrame().RedrawInfoPanel();
 }

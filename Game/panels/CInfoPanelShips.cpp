@@ -135,7 +135,7 @@ void CInfoPanel::DrawShipList() {
   Caption("ISLCLASS", 115, 7, 115, kWhite, DT_CENTER, 1, 1);
   Caption("ISL__LOC", 230, 7, 85, kWhite, DT_CENTER, 1, 1);
   Caption("ISLORDER", 315, 7, 200, kWhite, DT_CENTER, 1, 1);
-  DrawShipRows(0);
+  DrawShipRows();
   DrawPagingBox(shipPosition != 0xFFFF, shipEnd < shipEntries.size());
   Line(5, 3, 580, 3, kGreen);
   Line(5, 23, 580, 23, kGreen);
@@ -169,7 +169,7 @@ void CInfoPanel::DrawShipList() {
   hotSpotCount = 22;
 }
 
-void CInfoPanel::DrawShipRows(int flush) {
+void CInfoPanel::DrawShipRows() {
   // The five icons, then the 6 x 12 and 10 x 12 cells they are shrunk into;
   // kept for the next draws, which then make no heap call for them.
   CSprite** icons = shipIcons.data();
@@ -197,7 +197,6 @@ void CInfoPanel::DrawShipRows(int flush) {
     }
   }
   shipEnd = static_cast<std::uint16_t>(std::min<std::size_t>(next, 0xFFFF));
-  if (flush) PanelFrame().FlushViewport();
 }
 
 void CInfoPanel::DrawShipRow(const ShipListEntry& e, int r, CSprite* const icons[7]) {
@@ -368,6 +367,5 @@ void CInfoPanel::HoverShipList(int x, int y) {
   shipHovered = unit;
   if (unit) PanelFrame().ShowUnitData(unit, unit->location.asteroid);
   else PanelFrame().ClearDataPanel(1);
-  PanelFrame().FlushScreen();
-  DrawShipRows(1);
+  PanelFrame().RedrawInfoPanel();
 }

@@ -681,11 +681,7 @@ void TradeScreen::OnMouseMove(int sx, int sy) {
   if (s_.page > 0 && y >= 61 && y <= 164 && x >= 6 && x <= 579) row = static_cast<std::uint16_t>((y - 60) / 15);
   if (row == s_.hoveredRow[s_.page]) return;
   s_.hoveredRow[s_.page] = row;
-  if (s_.page == 0)
-    DrawPoolRows();
-  else
-    DrawOfferRows();
-  PanelFrame().FlushViewport();
+  PanelFrame().RedrawInfoPanel();
 }
 
 // ---------------------------------------------------------------- actions

@@ -50,6 +50,12 @@ class IPanelFrame {
   virtual void DrawViewSprite(CSprite* /*sprite*/, int /*x*/, int /*y*/, const plat::RECT* /*source*/) {}
   // Copies the viewport alone to the display.
   virtual void FlushViewport() {}
+  // The info panel drawn whole over the viewport and shown at once, with the
+  // rest of the dirty rectangle. The screen keeps the view's own picture under
+  // the panel and lays the panel over it only as it flushes; so what the mouse
+  // changes on a page (a row lit, a mark) is shown this way, never by drawing
+  // a part and flushing the viewport, which would show it on that picture.
+  virtual void RedrawInfoPanel() {}
 
   // The data panel beside the viewport: a unit's read-out at a location, a
   // module's data (mode 0 details, 1 costs, else defences) in a guild's art,

@@ -47,6 +47,10 @@ class CVPanelFrame : public IPanelFrame {
     ::DrawViewSprite(sprite, x, y, source);
   }
   void FlushViewport() override { ::FlushViewport(); }
+  void RedrawInfoPanel() override {
+    AddDirtyRect(kViewportRect);
+    ::FlushScreen();
+  }
   void ShowUnitData(CGUnit* unit, std::uint16_t location) override {
     if (g_dataPanel) g_dataPanel->ShowUnitData(unit, location, 0);
   }

@@ -184,6 +184,22 @@ TEST_F(AsteroidList, ClicksGoToAsteroidSpaceAndHoverShowsTheRowsAsteroid) {
   EXPECT_EQ(S().hovered, kNoPanelItem);
 }
 
+// The row under the mouse lights up on the panel as drawn, not on the view's
+// picture kept under it; so does leaving the rows.
+TEST_F(AsteroidList, HoverShowsThePanelNotThePictureUnderIt) {
+  MakeAsteroids({{"Home", kLocal}, {"Moon", kNobody}});
+  ShowPage(3);
+  UseGameFrameOverPlainPicture();
+  ASSERT_EQ(BarePixels(), 0);
+  Hover(100, RowY(2));
+  EXPECT_EQ(S().hovered, 1);
+  EXPECT_EQ(BarePixels(), 0);
+  Hover(100, 330);
+  EXPECT_EQ(S().hovered, kNoPanelItem);
+  EXPECT_EQ(BarePixels(), 0);
+  UseRecordingFrame();
+}
+
 TEST_F(AsteroidList, ManyEqualNamesEndTheWalk) {
   std::vector<std::pair<std::string, std::uint16_t>> list(150, {"Twin", kNobody});
   MakeAsteroids(list);

@@ -16,6 +16,7 @@
 #include "Game/panels/CInfoPanel.h"
 #include "Game/panels/PanelFrame.h"
 #include "Game/views/frame/CVGeneric.h"
+#include "media/CSprite.h"
 #include "platform/resource/module.h"
 #include "tests/Game/views/frame/view_screen.h"
 #include "tests/support/golden.h"
@@ -98,6 +99,29 @@ class InfoPages : public testing::Test, protected ViewScreen {
   // A click or hover at panel coordinates.
   int Click(int x, int y, plat::WPARAM keys = 0) { return panel->OnLButtonDown(x + 29, y + 98, keys); }
   void Hover(int x, int y) { panel->OnMouseMove(x + 29, y + 98); }
+  // The game screen's own frame in place of the recording one, over a view
+  // picture of one colour: what hover shows can then be told from that
+  // picture, which the panel's tint never leaves bare.
+  void UseGameFrameOverPlainPicture() {
+    RegisterPanelFrame(nullptr);
+    InstallPanelFrame(true);
+    g_screenSprite->FillSurface(plat::RGB(0, 255, 0), &kViewportRect);
+    g_infoPanelVisible = 0;
+    Redraw();
+    bare = quentest::ScreenArea(kViewportRect).rgb.at(0);
+    g_infoPanelVisible = 1;
+    Redraw();
+  }
+  void UseRecordingFrame() {
+    InstallPanelFrame(false);
+    RegisterPanelFrame(&frame);
+  }
+  // Pixels of the viewport on the screen that show the view's bare picture.
+  int BarePixels() const {
+    int n = 0;
+    for (std::uint32_t p : quentest::ScreenArea(kViewportRect).rgb) n += p == bare;
+    return n;
+  }
   ::testing::AssertionResult LooksLike(const char* name) {
     return quentest::MatchesGolden(quentest::ScreenArea(kViewportRect),
                                    std::filesystem::path(QUEN_TEST_DATA_DIR) / name);
@@ -106,6 +130,7 @@ class InfoPages : public testing::Test, protected ViewScreen {
   std::unique_ptr<PagesView> view;
   CInfoPanel* panel = nullptr;
   PagesFrame frame;
+  std::uint32_t bare = 0;
 };
 
 }  // namespace views_test

@@ -211,4 +211,24 @@ TEST_F(ResearchPage, HoverShowsTheRowsItemAndLightsTheMarkUnderTheMouse) {
   EXPECT_EQ(frame.shown.size(), before) << "outside the rows with nothing shown, nothing happens";
 }
 
+// A mark or gauge lit by the mouse shows on the panel as drawn, not on the
+// view's picture kept under it; so does leaving the rows.
+TEST_F(ResearchPage, HoverShowsThePanelNotThePictureUnderIt) {
+  const int m = AddModule("Deflector", kDefense, 10000);
+  panel->research.roleFilter = kDefense;
+  ShowPage(4);
+  UseGameFrameOverPlainPicture();
+  ASSERT_EQ(BarePixels(), 0);
+  Hover(530, RowY(0) + 3);
+  EXPECT_EQ(panel->research.hoveredGauge, m);
+  EXPECT_EQ(BarePixels(), 0);
+  Hover(477, RowY(0) + 1);
+  EXPECT_EQ(panel->research.hoveredPlus, m);
+  EXPECT_EQ(BarePixels(), 0);
+  Hover(300, 300);
+  EXPECT_EQ(panel->research.shownItem, kNoPanelItem);
+  EXPECT_EQ(BarePixels(), 0);
+  UseRecordingFrame();
+}
+
 }  // namespace

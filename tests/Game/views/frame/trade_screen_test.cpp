@@ -114,6 +114,18 @@ TEST_F(TradeScreen, ThePoolsPageShowsStocksInThousandsAndTheFirstPoolsDetails) {
   EXPECT_EQ(T().selectedPool, 255);
 }
 
+// A pool row under the mouse lights up on the panel as drawn, not on the
+// view's picture kept under it.
+TEST_F(TradeScreen, HoverShowsThePanelNotThePictureUnderIt) {
+  ShowPage(1);
+  UseGameFrameOverPlainPicture();
+  ASSERT_EQ(BarePixels(), 0);
+  Hover(50, PoolRowY(1));
+  EXPECT_EQ(T().hoveredRow[0], 1);
+  EXPECT_EQ(BarePixels(), 0);
+  UseRecordingFrame();
+}
+
 TEST_F(TradeScreen, TabsChangePagesAndTheOffersTabRemembersItsLastBoard) {
   ShowPage(1);
   EXPECT_EQ(Click(60, 15), 0) << "the current page's own tab";
