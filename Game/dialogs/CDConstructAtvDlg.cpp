@@ -68,7 +68,7 @@ const RECT kPoolCaptions[4] = {{33, 266, 92, 282}, {93, 266, 151, 282}, {152, 26
 // or what the number at the right counts: each gets its heading.
 const Caption kRowHeadings[2] = {{{20, 119, 262, 135}, "BLDCOSTS", DT_CENTER},
                                  {{20, 248, 262, 264}, "LOCLPOOL", DT_CENTER}};
-const Caption kTurnsCaption{{120, 186, 232, 202}, "CATVTURN", DT_RIGHT};
+const Caption kTurnsCaption{{120, 182, 232, 198}, "CATVTURN", DT_RIGHT};
 
 // The square the turns number is drawn in.
 constexpr RECT kTurnsSquare{236, 185, 266, 215};
