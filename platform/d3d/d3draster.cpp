@@ -278,18 +278,44 @@ const TexelTable& TexelTableFor(bool is555) {
   return is555 ? k555 : k565;
 }
 
+// Vectors of N floats and of N ints.
+template <int N>
+struct LaneTypes;
+template <>
+struct LaneTypes<4> {
+  using Floats = Lanes;
+  using Ints = IntLanes;
+};
+template <>
+struct LaneTypes<8> {
+  using Floats = float __attribute__((vector_size(32)));
+  using Ints = std::int32_t __attribute__((vector_size(32)));
+};
+
 // FloorToInt in each lane.
-[[gnu::always_inline]] inline IntLanes FloorLanes(Lanes v) {
-  const IntLanes i = __builtin_convertvector(v, IntLanes);
-  return i + (__builtin_convertvector(i, Lanes) > v);  // a true lane is -1
+template <class F, class I>
+[[gnu::always_inline]] inline void FloorLanes(const F& v, I* out) {
+  const I i = __builtin_convertvector(v, I);
+  *out = i + (__builtin_convertvector(i, F) > v);  // a true lane is -1
+}
+[[gnu::always_inline]] inline IntLanes FloorLanes(const Lanes& v) {
+  IntLanes i;
+  FloorLanes(v, &i);
+  return i;
 }
 
 // Draws the runs of a triangle's rows with the render states that do not
 // change within it settled once: the same arithmetic as Shade, pixel for
-// pixel and lane for lane, without asking the states again at each.
-template <bool kTextured, bool kPerspective, bool kLinear, bool kDepth, bool kFog, bool kSpecular>
+// pixel and lane for lane, without asking the states again at each. A wide
+// shader groups pixels by eight in AVX2 lanes rather than by four.
+template <bool kTextured, bool kPerspective, bool kLinear, bool kDepth, bool kFog, bool kSpecular, bool kWide = false>
 class SpanShader {
  public:
+  // The game's usual states (a filtered, wrapped, modulated texture with no
+  // depth, fog or specular) shade several queued pixels at once, one pixel
+  // to a lane.
+  static constexpr bool kGrouped = kTextured && kLinear && !kDepth && !kFog && !kSpecular;
+  static_assert(kGrouped || !kWide);
   static constexpr bool kTexelPlane = kTextured || kDepth;
   static constexpr bool kSpecularPlane = kFog || kSpecular;
 
@@ -308,7 +334,7 @@ class SpanShader {
       maskX_ = mask(t.width);
       maskY_ = mask(t.height);
       table_ = &TexelTableFor(t.is555);
-      fourAtOnce_ = maskX_ >= 0 && maskY_ >= 0 && !keyed_ && !decal_;
+      grouped_ = maskX_ >= 0 && maskY_ >= 0 && !keyed_ && !decal_;
     }
   }
 
@@ -343,92 +369,117 @@ class SpanShader {
   }
 
   void Flush() {
-    int i = 0;
-    if constexpr (kFourAtOnce) {
-      if (fourAtOnce_) {
-        for (; i < queued_; i += 4) {
-          PutFour(i);
+    if constexpr (kGrouped) {
+      if (grouped_) {
+        if constexpr (kWide) {
+          PutEights();
+        } else {
+          for (int i = 0; i < queued_; i += 4) {
+            PutFour(i);
+          }
         }
+        queued_ = 0;
+        return;
       }
     }
-    for (; i < queued_; ++i) {
+    for (int i = 0; i < queued_; ++i) {
       Put(queue_[i].p, queue_[i].depth, queue_[i].cur);
     }
     queued_ = 0;
   }
 
  private:
-  // The game's usual states (a filtered, wrapped, modulated texture with no
-  // depth, fog or specular) shade four queued pixels at once, one pixel to a
-  // lane: each lane does the arithmetic of Put in Put's order, so the pixels
-  // are the same.
-  static constexpr bool kFourAtOnce = kTextured && kLinear && !kDepth && !kFog && !kSpecular;
+  // Four values of each of N pixels, one value of every pixel to a vector.
+  template <int N, class F>
+  [[gnu::always_inline]] static void TransposeLanes(const Planes* const (&q)[N], Lanes Planes::*group, F* a, F* b,
+                                                    F* c, F* d) {
+    if constexpr (N == 4) {
+      Transpose(q[0]->*group, q[1]->*group, q[2]->*group, q[3]->*group, a, b, c, d);
+    } else {
+      static_assert(N == 8);
+      Lanes lo[4], hi[4];
+      Transpose(q[0]->*group, q[1]->*group, q[2]->*group, q[3]->*group, &lo[0], &lo[1], &lo[2],
+                &lo[3]);
+      Transpose(q[4]->*group, q[5]->*group, q[6]->*group, q[7]->*group, &hi[0], &hi[1], &hi[2],
+                &hi[3]);
+      F* out[4] = {a, b, c, d};
+      for (int k = 0; k < 4; ++k) {
+        *out[k] = __builtin_shufflevector(lo[k], hi[k], 0, 1, 2, 3, 4, 5, 6, 7);
+      }
+    }
+  }
 
-  static void Transpose(Lanes& a, Lanes& b, Lanes& c, Lanes& d) {
+  [[gnu::always_inline]] static void Transpose(const Lanes& a, const Lanes& b, const Lanes& c, const Lanes& d,
+                                               Lanes* ta, Lanes* tb, Lanes* tc, Lanes* td) {
     const Lanes t0 = __builtin_shufflevector(a, b, 0, 4, 1, 5);
     const Lanes t1 = __builtin_shufflevector(a, b, 2, 6, 3, 7);
     const Lanes t2 = __builtin_shufflevector(c, d, 0, 4, 1, 5);
     const Lanes t3 = __builtin_shufflevector(c, d, 2, 6, 3, 7);
-    a = __builtin_shufflevector(t0, t2, 0, 1, 4, 5);
-    b = __builtin_shufflevector(t0, t2, 2, 3, 6, 7);
-    c = __builtin_shufflevector(t1, t3, 0, 1, 4, 5);
-    d = __builtin_shufflevector(t1, t3, 2, 3, 6, 7);
+    *ta = __builtin_shufflevector(t0, t2, 0, 1, 4, 5);
+    *tb = __builtin_shufflevector(t0, t2, 2, 3, 6, 7);
+    *tc = __builtin_shufflevector(t1, t3, 0, 1, 4, 5);
+    *td = __builtin_shufflevector(t1, t3, 2, 3, 6, 7);
   }
 
   // Unpack16 in each lane, one channel to a vector.
-  static void UnpackLanes(bool is555, IntLanes w, Lanes* r, Lanes* g, Lanes* b) {
-    const IntLanes r5 = is555 ? (w >> 10) & 31 : w >> 11;
-    const IntLanes gm = is555 ? (w >> 5) & 31 : (w >> 5) & 63;
-    const IntLanes b5 = w & 31;
-    *r = __builtin_convertvector((r5 << 3) | (r5 >> 2), Lanes);
-    *g = __builtin_convertvector(is555 ? (gm << 3) | (gm >> 2) : (gm << 2) | (gm >> 4), Lanes);
-    *b = __builtin_convertvector((b5 << 3) | (b5 >> 2), Lanes);
+  template <class F, class I>
+  [[gnu::always_inline]] static void UnpackLanes(bool is555, const I& w, F* r, F* g, F* b) {
+    const I r5 = is555 ? (w >> 10) & 31 : w >> 11;
+    const I gm = is555 ? (w >> 5) & 31 : (w >> 5) & 63;
+    const I b5 = w & 31;
+    *r = __builtin_convertvector((r5 << 3) | (r5 >> 2), F);
+    *g = __builtin_convertvector(is555 ? (gm << 3) | (gm >> 2) : (gm << 2) | (gm >> 4), F);
+    *b = __builtin_convertvector((b5 << 3) | (b5 >> 2), F);
   }
 
-  // The queued pixels from `at`, up to four; lanes past the queue's end
-  // repeat its first pixel and write nothing.
-  void PutFour(int at) const {
-    const int count = std::min(4, queued_ - at);
-    const Pending* q[4];
-    for (int j = 0; j < 4; ++j) {
+  // The queued pixels from `at`, up to N; lanes past the queue's end
+  // repeat its first pixel and write nothing. Each lane does the arithmetic
+  // of Put in Put's order, so the pixels are the same at any width.
+  template <int N>
+  [[gnu::always_inline]] void PutLanes(int at) const {
+    using F = typename LaneTypes<N>::Floats;
+    using I = typename LaneTypes<N>::Ints;
+    const int count = std::min(N, queued_ - at);
+    const Pending* q[N];
+    for (int j = 0; j < N; ++j) {
       q[j] = &queue_[at + (j < count ? j : 0)];
     }
-    Lanes red = q[0]->cur.colour, green = q[1]->cur.colour, blue = q[2]->cur.colour, alpha = q[3]->cur.colour;
-    Transpose(red, green, blue, alpha);
-    Lanes u = q[0]->cur.texel, v = q[1]->cur.texel, w = q[2]->cur.texel, unused = q[3]->cur.texel;
-    Transpose(u, v, w, unused);
-    Lanes r = Lanes{1.f, 1.f, 1.f, 1.f};
-    if constexpr (kPerspective) {
-      r = w != 0.f ? 1.f / w : Lanes{};
+    const Planes* cur[N];
+    for (int j = 0; j < N; ++j) {
+      cur[j] = &q[j]->cur;
     }
-    Lanes x = u * r * size_[0] - 0.5f;
-    Lanes y = v * r * size_[1] - 0.5f;
-    const IntLanes live = (reinterpret_cast<Lanes>(reinterpret_cast<IntLanes>(x) & 0x7FFFFFFF) <= 1e8f) &
-                          (reinterpret_cast<Lanes>(reinterpret_cast<IntLanes>(y) & 0x7FFFFFFF) <= 1e8f);
-    x = live ? x : Lanes{};
-    y = live ? y : Lanes{};
-    const IntLanes left = FloorLanes(x), top = FloorLanes(y);
-    const Lanes fx = x - __builtin_convertvector(left, Lanes), fy = y - __builtin_convertvector(top, Lanes);
-    const Lanes gx = 1.f - fx, gy = 1.f - fy;
-    const Lanes w00 = gx * gy, w10 = fx * gy, w01 = gx * fy, w11 = fx * fy;
-    const IntLanes x0 = left & maskX_, x1 = (left + 1) & maskX_;
-    const IntLanes y0 = top & maskY_, y1 = (top + 1) & maskY_;
-    // Each vector is built at once from its four texels: filled lane by lane
-    // through memory, it would wait for the stores to drain.
-    const BYTE* upper[4] = {TexelRow(static_cast<DWORD>(y0[0])), TexelRow(static_cast<DWORD>(y0[1])),
-                            TexelRow(static_cast<DWORD>(y0[2])), TexelRow(static_cast<DWORD>(y0[3]))};
-    const BYTE* lower[4] = {TexelRow(static_cast<DWORD>(y1[0])), TexelRow(static_cast<DWORD>(y1[1])),
-                            TexelRow(static_cast<DWORD>(y1[2])), TexelRow(static_cast<DWORD>(y1[3]))};
-    const auto gather = [&](const BYTE* const (&rows)[4], const IntLanes& columns) {
-      return IntLanes{TexelAt(rows[0], static_cast<DWORD>(columns[0])), TexelAt(rows[1], static_cast<DWORD>(columns[1])),
-                      TexelAt(rows[2], static_cast<DWORD>(columns[2])), TexelAt(rows[3], static_cast<DWORD>(columns[3]))};
-    };
-    const IntLanes t00 = gather(upper, x0), t10 = gather(upper, x1), t01 = gather(lower, x0), t11 = gather(lower, x1);
+    F red, green, blue, alpha, u, v, w, unused;
+    TransposeLanes<N>(cur, &Planes::colour, &red, &green, &blue, &alpha);
+    TransposeLanes<N>(cur, &Planes::texel, &u, &v, &w, &unused);
+    F r = F{} + 1.f;
+    if constexpr (kPerspective) {
+      r = w != 0.f ? 1.f / w : F{};
+    }
+    F x = u * r * size_[0] - 0.5f;
+    F y = v * r * size_[1] - 0.5f;
+    const I live = (reinterpret_cast<F>(reinterpret_cast<I>(x) & 0x7FFFFFFF) <= 1e8f) &
+                   (reinterpret_cast<F>(reinterpret_cast<I>(y) & 0x7FFFFFFF) <= 1e8f);
+    x = live ? x : F{};
+    y = live ? y : F{};
+    I left, top;
+    FloorLanes(x, &left);
+    FloorLanes(y, &top);
+    const F fx = x - __builtin_convertvector(left, F), fy = y - __builtin_convertvector(top, F);
+    const F gx = 1.f - fx, gy = 1.f - fy;
+    const F w00 = gx * gy, w10 = fx * gy, w01 = gx * fy, w11 = fx * fy;
+    const I x0 = left & maskX_, x1 = (left + 1) & maskX_;
+    const I y0 = top & maskY_, y1 = (top + 1) & maskY_;
+    I t00, t10, t01, t11;
+    const auto lanes = std::make_integer_sequence<int, N>{};
+    Gather(lanes, y0, x0, &t00);
+    Gather(lanes, y0, x1, &t10);
+    Gather(lanes, y1, x0, &t01);
+    Gather(lanes, y1, x1, &t11);
     const bool is555 = st_.texture->is555;
-    Lanes tr{}, tg{}, tb{};
-    const auto add = [&](const Lanes& weight, IntLanes texels) {
-      Lanes cr, cg, cb;
-      UnpackLanes(is555, texels, &cr, &cg, &cb);
+    F tr{}, tg{}, tb{};
+    const auto add = [&](const F& weight, const I& texels) [[gnu::always_inline]] {
+      F cr, cg, cb;
+      UnpackLanes<F, I>(is555, texels, &cr, &cg, &cb);
       tr += weight * cr;
       tg += weight * cg;
       tb += weight * cb;
@@ -441,20 +492,17 @@ class SpanShader {
     green = tg * green / 255.f;
     blue = tb * blue / 255.f;
     // Pixels that blend with what lies below them take Put's way.
-    IntLanes direct = live;
+    I direct = live;
     if (st_.alphaBlend) {
       const bool usual = st_.srcBlend == D3DBLEND_SRCALPHA && st_.destBlend == D3DBLEND_INVSRCALPHA;
-      direct &= usual ? alpha >= 255.f : IntLanes{};
+      direct &= usual ? alpha >= 255.f : I{};
     }
-    const auto channel = [](Lanes c) {
-      c = c + 0.5f;
-      c = c < 0.f ? Lanes{} : c;
-      c = 255.f < c ? Lanes{255.f, 255.f, 255.f, 255.f} : c;
-      return __builtin_convertvector(c, IntLanes);
-    };
-    const IntLanes pr = channel(red), pg = channel(green), pb = channel(blue);
-    const IntLanes pixels = tg_.is555 ? ((pr >> 3) << 10) | ((pg >> 3) << 5) | (pb >> 3)
-                                      : ((pr >> 3) << 11) | ((pg >> 2) << 5) | (pb >> 3);
+    I pr, pg, pb;
+    ChannelLanes(red, &pr);
+    ChannelLanes(green, &pg);
+    ChannelLanes(blue, &pb);
+    const I pixels = tg_.is555 ? ((pr >> 3) << 10) | ((pg >> 3) << 5) | (pb >> 3)
+                               : ((pr >> 3) << 11) | ((pg >> 2) << 5) | (pb >> 3);
     for (int j = 0; j < count; ++j) {
       if (direct[j]) {
         const WORD pixel = static_cast<WORD>(pixels[j]);
@@ -462,6 +510,30 @@ class SpanShader {
       } else if (live[j]) {
         Put(q[j]->p, q[j]->depth, q[j]->cur);
       }
+    }
+  }
+
+  // The texels at (columns, rows), lane by lane, made into a vector at once:
+  // filled lane by lane through memory, it would wait for the stores to drain.
+  template <class I, int... J>
+  [[gnu::always_inline]] void Gather(std::integer_sequence<int, J...>, const I& rows, const I& columns, I* out) const {
+    *out = I{TexelAt(TexelRow(static_cast<DWORD>(rows[J])), static_cast<DWORD>(columns[J]))...};
+  }
+
+  // Channel in each lane, with std::clamp's choices (a NaN passes through).
+  template <class F, class I>
+  [[gnu::always_inline]] static void ChannelLanes(const F& value, I* out) {
+    F c = value + 0.5f;
+    c = c < 0.f ? F{} : c;
+    c = 255.f < c ? F{} + 255.f : c;
+    *out = __builtin_convertvector(c, I);
+  }
+
+  void PutFour(int at) const { PutLanes<4>(at); }
+  // The whole queue, eight pixels at a time; only where the processor has AVX2.
+  [[gnu::target("avx2")]] void PutEights() const {
+    for (int i = 0; i < queued_; i += 8) {
+      PutLanes<8>(i);
     }
   }
 
@@ -600,7 +672,7 @@ class SpanShader {
   int maskX_ = -1, maskY_ = -1;  // size - 1 of a wrapped power-of-two side, else -1
   bool keyed_ = false;
   bool decal_ = false;
-  bool fourAtOnce_ = false;
+  bool grouped_ = false;  // the texture allows the grouped path
   struct Pending {
     Planes cur;
     BYTE* p;
@@ -611,12 +683,28 @@ class SpanShader {
   int queued_ = 0;
 };
 
+// Whether the grouped states take eight lanes: set once from the processor,
+// and by SetWideLanes.
+bool& WideLanes() {
+  static bool wide = [] {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2") != 0;
+  }();
+  return wide;
+}
+
 // Calls body with the span shader for the triangle's states.
 template <class Body>
 void WithSpanShader(const RasterTarget& tg, const RasterState& st, const Body& body) {
   const bool depth = st.zEnable && tg.depth != nullptr;
   auto pick = [&]<bool kTextured, bool kPerspective, bool kLinear>() {
     const auto rest = [&]<bool kDepth>() {
+      if constexpr (kTextured && kLinear && !kDepth) {
+        if (!st.fog && !st.specular && WideLanes()) {
+          body(SpanShader<kTextured, kPerspective, kLinear, false, false, false, true>(tg, st));
+          return;
+        }
+      }
       if (st.fog) {
         if (st.specular) {
           body(SpanShader<kTextured, kPerspective, kLinear, kDepth, true, true>(tg, st));
@@ -884,6 +972,27 @@ void Fill(Shader& shader, const RasterTarget& tg, const RasterState& st, const D
   }
 }
 
+// The triangles of a primitive call, and then the pixels still queued.
+template <class Shader>
+void DrawAll(Shader& shader, const RasterTarget& tg, const RasterState& st, D3DPRIMITIVETYPE type,
+             const D3DTLVERTEX* v, const WORD* indices, DWORD count) {
+  const auto at = [&](DWORD i) -> const D3DTLVERTEX& { return v[indices ? indices[i] : i]; };
+  if (type == D3DPT_TRIANGLELIST) {
+    for (DWORD i = 0; i + 2 < count; i += 3) Fill(shader, tg, st, at(i), at(i + 1), at(i + 2));
+  } else if (type == D3DPT_TRIANGLEFAN) {
+    for (DWORD i = 1; i + 1 < count; ++i) Fill(shader, tg, st, at(0), at(i), at(i + 1));
+  } else {
+    // A strip keeps one winding by swapping every second triangle.
+    for (DWORD i = 0; i + 2 < count; ++i) {
+      if (i % 2 == 0) {
+        Fill(shader, tg, st, at(i), at(i + 1), at(i + 2));
+      } else {
+        Fill(shader, tg, st, at(i + 1), at(i), at(i + 2));
+      }
+    }
+  }
+  shader.Flush();
+}
 
 }  // namespace
 
@@ -891,35 +1000,24 @@ WORD PackPixel(bool is555, int r, int g, int b) { return Pack16(is555, r, g, b);
 
 void UnpackPixel(bool is555, WORD pixel, int* r, int* g, int* b) { Unpack16(is555, pixel, r, g, b); }
 
+bool SetWideLanes(bool on) {
+  __builtin_cpu_init();
+  WideLanes() = on && __builtin_cpu_supports("avx2") != 0;
+  return WideLanes();
+}
+
 void DrawTriangle(const RasterTarget& tg, const RasterState& st, const D3DTLVERTEX& a, const D3DTLVERTEX& b,
                   const D3DTLVERTEX& c) {
-  WithSpanShader(tg, st, [&](auto&& shader) {
-    Fill(shader, tg, st, a, b, c);
-    shader.Flush();
-  });
+  const D3DTLVERTEX corners[3] = {a, b, c};
+  DrawPrimitives(tg, st, D3DPT_TRIANGLELIST, corners, nullptr, 3);
 }
 
 void DrawPrimitives(const RasterTarget& tg, const RasterState& st, D3DPRIMITIVETYPE type, const D3DTLVERTEX* v,
                     const WORD* indices, DWORD count) {
-  const auto at = [&](DWORD i) -> const D3DTLVERTEX& { return v[indices ? indices[i] : i]; };
   // One shader for the whole call: its queue runs on from one triangle to
-  // the next, so their pixels fill whole groups of four.
+  // the next, so their pixels fill whole groups.
   WithSpanShader(tg, st, [&](auto&& shader) {
-    if (type == D3DPT_TRIANGLELIST) {
-      for (DWORD i = 0; i + 2 < count; i += 3) Fill(shader, tg, st, at(i), at(i + 1), at(i + 2));
-    } else if (type == D3DPT_TRIANGLEFAN) {
-      for (DWORD i = 1; i + 1 < count; ++i) Fill(shader, tg, st, at(0), at(i), at(i + 1));
-    } else {
-      // A strip keeps one winding by swapping every second triangle.
-      for (DWORD i = 0; i + 2 < count; ++i) {
-        if (i % 2 == 0) {
-          Fill(shader, tg, st, at(i), at(i + 1), at(i + 2));
-        } else {
-          Fill(shader, tg, st, at(i + 1), at(i), at(i + 2));
-        }
-      }
-    }
-    shader.Flush();
+    DrawAll(shader, tg, st, type, v, indices, count);
   });
 }
 

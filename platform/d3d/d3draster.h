@@ -57,6 +57,13 @@ void DrawTriangle(const RasterTarget& target, const RasterState& state, const D3
 void DrawPrimitives(const RasterTarget& target, const RasterState& state, D3DPRIMITIVETYPE type,
                     const D3DTLVERTEX* vertices, const WORD* indices, DWORD count);
 
+// The game's usual states (a filtered, wrapped, modulated texture without
+// depth, fog or specular) are shaded eight pixels at a time in AVX2 lanes
+// where the processor has them, else four at a time; the pixels are the same.
+// SetWideLanes(false) keeps to four lanes (tests draw both ways on one
+// machine); it answers whether eight lanes are now taken.
+bool SetWideLanes(bool on);
+
 // Packing between 8-bit channels and the 16-bit pixel formats.
 WORD PackPixel(bool is555, int r, int g, int b);
 void UnpackPixel(bool is555, WORD pixel, int* r, int* g, int* b);

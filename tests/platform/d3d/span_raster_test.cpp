@@ -75,7 +75,20 @@ T Pick(std::mt19937& random, std::initializer_list<T> values) {
   return values.begin()[random() % values.size()];
 }
 
-TEST(SpanRaster, DrawsWhatThePerFragmentRasteriserDrew) {
+// Each drawing test runs with the grouped states shaded four pixels at a
+// time and, where the processor has AVX2, eight at a time.
+class SpanRaster : public ::testing::TestWithParam<bool> {
+ protected:
+  void SetUp() override {
+    if (SetWideLanes(GetParam()) != GetParam()) GTEST_SKIP() << "no AVX2 on this processor";
+  }
+  void TearDown() override { SetWideLanes(true); }
+};
+
+INSTANTIATE_TEST_SUITE_P(Lanes, SpanRaster, ::testing::Values(false, true),
+                         [](const ::testing::TestParamInfo<bool>& info) { return info.param ? "Eight" : "Four"; });
+
+TEST_P(SpanRaster, DrawsWhatThePerFragmentRasteriserDrew) {
   std::mt19937 random(20240);
   Texture textures[] = {Texture(random, 16, 16, false, true), Texture(random, 64, 32, false, false),
                         Texture(random, 12, 10, true, true), Texture(random, 8, 64, true, false)};
@@ -127,7 +140,7 @@ TEST(SpanRaster, DrawsWhatThePerFragmentRasteriserDrew) {
 // depth, fog or specular) take a path of their own that shades several
 // pixels at once: from specks to triangles larger than the target, with
 // texture coordinates that overflow, vanish or are not numbers at all.
-TEST(SpanRaster, TheGamesUsualStatesDrawWhatThePerFragmentRasteriserDrew) {
+TEST_P(SpanRaster, TheGamesUsualStatesDrawWhatThePerFragmentRasteriserDrew) {
   std::mt19937 random(777);
   Texture textures[] = {Texture(random, 64, 64, false, false), Texture(random, 16, 8, false, false),
                         Texture(random, 1, 32, false, false)};
@@ -199,7 +212,7 @@ TEST(SpanRaster, TheGamesUsualStatesDrawWhatThePerFragmentRasteriserDrew) {
 // remainder: fans of long slivers reaching far outside the target, their
 // edges shared, half of them on a grid where edges pass exactly through
 // samples, must cover the samples the per-fragment rasteriser covered.
-TEST(SpanRaster, SliversFromFarAwayCoverTheSameSamples) {
+TEST_P(SpanRaster, SliversFromFarAwayCoverTheSameSamples) {
   std::mt19937 random(4242);
   for (int round = 0; round < 1500; ++round) {
     RasterState st;
@@ -241,7 +254,7 @@ TEST(SpanRaster, SliversFromFarAwayCoverTheSameSamples) {
 // Texels are unpacked by adding what their high byte and their low byte give
 // apart; that holds for every 16-bit value of both formats only while the
 // repeated low bits of each channel come from one byte.
-TEST(SpanRaster, APixelsChannelsAreThoseOfItsHighAndLowBytesAdded) {
+TEST(TexelUnpacking, APixelsChannelsAreThoseOfItsHighAndLowBytesAdded) {
   for (const bool is555 : {false, true}) {
     for (int w = 0; w < 0x10000; ++w) {
       int r, g, b, rh, gh, bh, rl, gl, bl;
