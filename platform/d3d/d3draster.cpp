@@ -316,6 +316,7 @@ class SpanShader {
   // to a lane.
   static constexpr bool kGrouped = kTextured && kLinear && !kDepth && !kFog && !kSpecular;
   static_assert(kGrouped || !kWide);
+  static constexpr bool kWideLanes = kWide;
   static constexpr bool kTexelPlane = kTextured || kDepth;
   static constexpr bool kSpecularPlane = kFog || kSpecular;
 
@@ -350,10 +351,19 @@ class SpanShader {
       if (queued_ == kQueue) {
         Flush();
       }
+      // Only what the shading reads is queued.
       Pending& next = queue_[queued_++];
       next.p = p;
-      next.depth = depth;
-      next.cur = cur;
+      next.cur.colour = cur.colour;
+      if constexpr (kTexelPlane) {
+        next.cur.texel = cur.texel;
+      }
+      if constexpr (kSpecularPlane) {
+        next.cur.specular = cur.specular;
+      }
+      if constexpr (kDepth) {
+        next.depth = depth;
+      }
       p += 2;
       if constexpr (kDepth) {
         ++depth;
@@ -383,7 +393,7 @@ class SpanShader {
       }
     }
     for (int i = 0; i < queued_; ++i) {
-      Put(queue_[i].p, queue_[i].depth, queue_[i].cur);
+      Put(queue_[i].p, kDepth ? queue_[i].depth : nullptr, queue_[i].cur);
     }
     queued_ = 0;
   }
@@ -508,7 +518,7 @@ class SpanShader {
         const WORD pixel = static_cast<WORD>(pixels[j]);
         std::memcpy(q[j]->p, &pixel, 2);
       } else if (live[j]) {
-        Put(q[j]->p, q[j]->depth, q[j]->cur);
+        Put(q[j]->p, nullptr, q[j]->cur);
       }
     }
   }
@@ -811,8 +821,8 @@ class EdgeWalk {
 // Draws the triangle (a, b, c) through `shader`, whose queue may hold pixels
 // of the triangles before it: they are drawn first wherever the order shows.
 template <class Shader>
-void Fill(Shader& shader, const RasterTarget& tg, const RasterState& st, const D3DTLVERTEX& a, const D3DTLVERTEX& b,
-          const D3DTLVERTEX& c) {
+[[gnu::always_inline]] inline void FillInline(Shader& shader, const RasterTarget& tg, const RasterState& st,
+                                              const D3DTLVERTEX& a, const D3DTLVERTEX& b, const D3DTLVERTEX& c) {
   if (!Finite(a) || !Finite(b) || !Finite(c) || tg.clip.left >= tg.clip.right || tg.clip.top >= tg.clip.bottom) {
     return;
   }
@@ -877,8 +887,8 @@ void Fill(Shader& shader, const RasterTarget& tg, const RasterState& st, const D
   // the vertices' weights, worked out only for the groups the states read.
   const bool textured = st.texture != nullptr;
   const bool perspective = textured && st.perspective;
-  const bool texelPlane = textured || (st.zEnable && tg.depth != nullptr);
-  const bool specularPlane = st.fog || st.specular;
+  constexpr bool texelPlane = Shader::kTexelPlane;  // textured, or a depth test
+  constexpr bool specularPlane = Shader::kSpecularPlane;  // fog or specular
   const Pair weightAt[3] = {Pair{static_cast<double>(e0[0]), static_cast<double>(e0[0])},
                             Pair{static_cast<double>(e0[1]), static_cast<double>(e0[1])},
                             Pair{static_cast<double>(e0[2]), static_cast<double>(e0[2])}};
@@ -923,16 +933,16 @@ void Fill(Shader& shader, const RasterTarget& tg, const RasterState& st, const D
     const float q = perspective ? corner.rhw : 1.f;
     colours[k] = channels(flat ? a.color : corner.color);
     texels[k] = Lanes{corner.tu * q, corner.tv * q, q, corner.sz};
-    if (specularPlane) {
+    if constexpr (specularPlane) {
       speculars[k] = channels(flat ? (a.specular & 0x00FFFFFFu) | (corner.specular & 0xFF000000u) : corner.specular);
     }
   }
   Planes start{}, stepX{}, stepY{};
   plane(colours, &start.colour, &stepX.colour, &stepY.colour);
-  if (texelPlane) {
+  if constexpr (texelPlane) {
     plane(texels, &start.texel, &stepX.texel, &stepY.texel);
   }
-  if (specularPlane) {
+  if constexpr (specularPlane) {
     plane(speculars, &start.specular, &stepX.specular, &stepY.specular);
   }
   {
@@ -964,11 +974,40 @@ void Fill(Shader& shader, const RasterTarget& tg, const RasterState& st, const D
       }
       const float dy = static_cast<float>(rows);
       const float dx = static_cast<float>(first);
-      const Planes cur{start.colour + stepY.colour * dy + stepX.colour * dx,
-                       start.texel + stepY.texel * dy + stepX.texel * dx,
-                       start.specular + stepY.specular * dy + stepX.specular * dx};
+      Planes cur;
+      cur.colour = start.colour + stepY.colour * dy + stepX.colour * dx;
+      if constexpr (texelPlane) {
+        cur.texel = start.texel + stepY.texel * dy + stepX.texel * dx;
+      }
+      if constexpr (specularPlane) {
+        cur.specular = start.specular + stepY.specular * dy + stepX.specular * dx;
+      }
       shader.Run(y, x0 + static_cast<int>(first), x0 + static_cast<int>(last), cur, stepX);
     }
+  }
+}
+
+template <class Shader>
+void FillBaseline(Shader& shader, const RasterTarget& tg, const RasterState& st, const D3DTLVERTEX& a,
+                  const D3DTLVERTEX& b, const D3DTLVERTEX& c) {
+  FillInline(shader, tg, st, a, b, c);
+}
+
+// The same for a wide shader, compiled for AVX2 (without FMA, so every
+// operation rounds as in the baseline code).
+template <class Shader>
+[[gnu::target("avx2")]] void FillWide(Shader& shader, const RasterTarget& tg, const RasterState& st,
+                                      const D3DTLVERTEX& a, const D3DTLVERTEX& b, const D3DTLVERTEX& c) {
+  FillInline(shader, tg, st, a, b, c);
+}
+
+template <class Shader>
+void Fill(Shader& shader, const RasterTarget& tg, const RasterState& st, const D3DTLVERTEX& a, const D3DTLVERTEX& b,
+          const D3DTLVERTEX& c) {
+  if constexpr (Shader::kWideLanes) {
+    FillWide(shader, tg, st, a, b, c);
+  } else {
+    FillBaseline(shader, tg, st, a, b, c);
   }
 }
 
