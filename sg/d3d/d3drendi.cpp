@@ -8,6 +8,7 @@
 #include "platform/d3d/d3d.h"
 #include "sg/core/malloc.h"
 #include "sg/core/sgassert.h"
+#include "sg/d3d/d3dbyte.h"
 #include "sg/d3d/d3ddevice.h"
 #include "sg/material/material.h"
 #include "sg/render/renderer.h"
@@ -32,7 +33,6 @@ float Inset(std::uint32_t width) {
   return 1.f / static_cast<float>((1u << (k - 1)) - 1);
 }
 
-std::uint8_t Byte(float v) { return static_cast<std::uint8_t>(static_cast<std::int64_t>(std::lround(v)) & 0xFF); }
 
 // The base colour, 0..1 per channel.
 void BaseColour(const SGD3DDevice* d3d, const SGMaterial* m, const SGTxVertex* txv, float rgb[3]) {
@@ -68,8 +68,9 @@ D3DCOLOR Colour(const SGD3DDevice* d3d, const SGMaterial* m, const SGTxVertex* t
   // as the software fills draw it.
   const bool shaded = lit && (txv->txvFlags & SG_TXV_SHADED) != 0;
   const float l = shaded ? std::min(txv->txvShade * m->matDiffuse + m->matAmbient, 1.f) : 1.f;
-  return static_cast<D3DCOLOR>(Byte(a * scale * 255.f)) << 24 | static_cast<D3DCOLOR>(Byte(l * rgb[0] * 255.f)) << 16 |
-         static_cast<D3DCOLOR>(Byte(l * rgb[1] * 255.f)) << 8 | Byte(l * rgb[2] * 255.f);
+  return static_cast<D3DCOLOR>(ISGD3DByte(a * scale * 255.f)) << 24 |
+         static_cast<D3DCOLOR>(ISGD3DByte(l * rgb[0] * 255.f)) << 16 |
+         static_cast<D3DCOLOR>(ISGD3DByte(l * rgb[1] * 255.f)) << 8 | ISGD3DByte(l * rgb[2] * 255.f);
 }
 
 // The device takes depths 0..1 and a non-negative 1/w; the clipper keeps
@@ -87,12 +88,52 @@ void TexCoords(const SGD3DDevice* d3d, D3DTLVERTEX* v, const SGTxVertex* txv, fl
   v->tv = txv->txvUV[1] * (1.f - t) + half;
 }
 
+// A vertex not yet in the batch for the current material: its entry made.
+[[gnu::noinline]] std::uint16_t NewEntry(SGD3DDevice* d3d, SGTxVertex* txv, std::uint32_t tag) {
+  const SGMaterial* m = d3d->d3dCurrMaterial;
+  ISG_ASSERT(d3d->d3dNumVerts < d3d->d3dVertMax, "sgd3d");
+  const bool inBatch = txv->txvConverted == tag && txv->txvQIndex < d3d->d3dNumVerts;
+  const std::uint32_t i = d3d->d3dNumVerts++;
+  D3DTLVERTEX& v = d3d->d3dVertBuff[i];
+  if (inBatch) {
+    const D3DTLVERTEX& old = d3d->d3dVertBuff[txv->txvQIndex];
+    v = old;
+    v.color = Colour(d3d, m, txv, true);
+  } else {
+    Position(&v, txv);
+    if (m->matTexMap != nullptr) {
+      TexCoords(d3d, &v, txv, Inset(m->matTexMap->txmSize.u[0]));
+    }
+    v.color = Colour(d3d, m, txv, d3d->d3dUnlit == 0);
+    v.specular = static_cast<D3DCOLOR>(ISGD3DByte(txv->txvFog * 255.f)) << 24;
+  }
+  d3d->d3dVertMaterial[i] = m;
+  txv->txvConverted = tag;
+  txv->txvQIndex = i;
+  return static_cast<std::uint16_t>(i);
+}
+
+// The vertex's entry in the batch: most corners of a model's faces are
+// shared, so the one already made for the current material is the usual
+// answer, found without a call.
+[[gnu::always_inline]] inline std::uint16_t Entry(SGD3DDevice* d3d, SGTxVertex* txv, std::uint32_t tag) {
+  ISG_ASSERT(d3d->d3dCurrMaterial, "sgd3d");
+  if (txv->txvConverted == tag && txv->txvQIndex < d3d->d3dNumVerts &&
+      d3d->d3dVertMaterial[txv->txvQIndex] == d3d->d3dCurrMaterial) {
+    return static_cast<std::uint16_t>(txv->txvQIndex);
+  }
+  return NewEntry(d3d, txv, tag);
+}
+
 void Triangle(SGD3DDevice* d3d, SGTxVertex* a, SGTxVertex* b, SGTxVertex* c) {
   ISGD3DReserve(d3d, kKindList, 3);
+  const std::uint32_t tag = Tag(d3d);
   // Reversed winding.
-  for (SGTxVertex* v : {a, c, b}) {
-    d3d->d3dIndexBuff[d3d->d3dNumIndices++] = ISGD3DAddVertex(d3d, v);
-  }
+  std::uint16_t* index = d3d->d3dIndexBuff + d3d->d3dNumIndices;
+  index[0] = Entry(d3d, a, tag);
+  index[1] = Entry(d3d, c, tag);
+  index[2] = Entry(d3d, b, tag);
+  d3d->d3dNumIndices += 3;
 }
 
 }  // namespace
@@ -148,34 +189,7 @@ void ISGD3DReserve(SGD3DDevice* d3d, std::uint32_t kind, std::uint32_t n) {
   d3d->d3dPrimKind = kind;
 }
 
-std::uint16_t ISGD3DAddVertex(SGD3DDevice* d3d, SGTxVertex* txv) {
-  const SGMaterial* m = d3d->d3dCurrMaterial;
-  ISG_ASSERT(m, "sgd3d");
-  ISG_ASSERT(d3d->d3dNumVerts < d3d->d3dVertMax, "sgd3d");
-  const std::uint32_t tag = Tag(d3d);
-  const bool inBatch = txv->txvConverted == tag && txv->txvQIndex < d3d->d3dNumVerts;
-  if (inBatch && d3d->d3dVertMaterial[txv->txvQIndex] == m) {
-    return static_cast<std::uint16_t>(txv->txvQIndex);
-  }
-  const std::uint32_t i = d3d->d3dNumVerts++;
-  D3DTLVERTEX& v = d3d->d3dVertBuff[i];
-  if (inBatch) {
-    const D3DTLVERTEX& old = d3d->d3dVertBuff[txv->txvQIndex];
-    v = old;
-    v.color = Colour(d3d, m, txv, true);
-  } else {
-    Position(&v, txv);
-    if (m->matTexMap != nullptr) {
-      TexCoords(d3d, &v, txv, Inset(m->matTexMap->txmSize.u[0]));
-    }
-    v.color = Colour(d3d, m, txv, d3d->d3dUnlit == 0);
-    v.specular = static_cast<D3DCOLOR>(Byte(txv->txvFog * 255.f)) << 24;
-  }
-  d3d->d3dVertMaterial[i] = m;
-  txv->txvConverted = tag;
-  txv->txvQIndex = i;
-  return static_cast<std::uint16_t>(i);
-}
+std::uint16_t ISGD3DAddVertex(SGD3DDevice* d3d, SGTxVertex* txv) { return Entry(d3d, txv, Tag(d3d)); }
 
 SGError ISGD3DAddTriangle(SGRenderer* rend, SGTxVertex* a, SGTxVertex* b, SGTxVertex* c) {
   if ((a->txvFlags & b->txvFlags & c->txvFlags & SG_XFORM_FLAG_CLIP_MASK) == 0) {
