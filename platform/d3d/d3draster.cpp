@@ -759,64 +759,86 @@ std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {  // b > 0
   return a >= 0 ? a / b : -((-a + b - 1) / b);
 }
 
-// Where one edge crosses the rows of samples, walked down from row to row
-// exactly. A sample t steps right of x0 is inside the edge when
+// floor(a / b) and the remainder a - b * floor(a / b), for b > 0 whose
+// reciprocal is `inv`: the floored product is off by less than two while
+// |a / b| stays below 2^52 (here |a| < 2^61 and b >= 256), and the remainder
+// sets it right. Cheaper than integer divisions, and exact.
+struct QuotRem {
+  std::int64_t q, r;
+};
+[[gnu::always_inline]] inline QuotRem DivMod(std::int64_t a, std::int64_t b, double inv) {
+  const double estimate = static_cast<double>(a) * inv;
+  std::int64_t q = static_cast<std::int64_t>(estimate);
+  q -= static_cast<double>(q) > estimate;  // floored, so that the loops below seldom run
+  std::int64_t r = a - q * b;
+  while (r < 0) {
+    --q;
+    r += b;
+  }
+  while (r >= b) {
+    ++q;
+    r -= b;
+  }
+  return {q, r};
+}
+
+// Where one slanted edge crosses the rows of samples, walked down from row
+// to row exactly. A sample t steps right of x0 is inside the edge when
 // ex * t >= need, and need falls by ey from one row to the next. An edge
 // with ex > 0 bounds a row's run on the left at the least such t, one with
 // ex < 0 on the right at the greatest: either moves by a whole quotient per
 // row and at most one step more, which the remainder tells, so no row
-// divides or guesses.
+// divides or guesses. Both keep their remainder counting up to |ex|, so a
+// step is the same for either side.
 class EdgeWalk {
  public:
-  EdgeWalk(std::int64_t ex, std::int64_t ey, std::int64_t need) : ex_(ex), need_(need), ey_(ey) {
+  EdgeWalk() = default;
+  EdgeWalk(std::int64_t ex, std::int64_t ey, std::int64_t need) {
+    b_ = ex > 0 ? ex : -ex;
+    const double inv = 1.0 / static_cast<double>(b_);
+    const QuotRem start = DivMod(-need, b_, inv);
+    const QuotRem step = DivMod(ex > 0 ? -ey : ey, b_, inv);
+    q_ = step.q;
+    step_ = step.r;
     if (ex > 0) {
-      // t = ceil(need / ex), rem = ex * t - need in [0, ex).
-      t_ = -FloorDiv(-need, ex);
-      rem_ = ex * t_ - need;
-      q_ = FloorDiv(-ey, ex);
-      step_ = ex * q_ + ey;  // in (-ex, 0]
-    } else if (ex < 0) {
-      // t = floor(-need / -ex), rem = -need + ex * t in [0, -ex).
-      t_ = FloorDiv(-need, -ex);
-      rem_ = -need + ex * t_;
-      q_ = FloorDiv(ey, -ex);
-      step_ = ey + ex * q_;  // in [0, -ex)
+      // t = ceil(need / ex); the distance ex * t - need, in [0, ex), counts
+      // down from one row to the next and is kept as ex - 1 less it.
+      t_ = -start.q;
+      rem_ = b_ - 1 - start.r;
+    } else {
+      // t = floor(-need / -ex); -need + ex * t, in [0, -ex), counts up.
+      t_ = start.q;
+      rem_ = start.r;
     }
   }
 
-  // Narrows [*first, *last] to the samples of the current row inside the edge.
-  [[gnu::always_inline]] void Narrow(std::int64_t* first, std::int64_t* last) const {
-    if (ex_ > 0) {
-      *first = std::max(*first, t_);
-    } else if (ex_ < 0) {
-      *last = std::min(*last, t_);
-    } else if (need_ > 0) {
-      *last = -1;
-    }
-  }
+  // The crossing on the current row: the least sample inside for a left
+  // edge, the greatest for a right one.
+  [[gnu::always_inline]] std::int64_t At() const { return t_; }
 
   [[gnu::always_inline]] void NextRow() {
-    if (ex_ > 0) {
-      rem_ += step_;
-      t_ += q_;
-      const bool under = rem_ < 0;
-      t_ += under;
-      rem_ += under ? ex_ : 0;
-    } else if (ex_ < 0) {
-      rem_ += step_;
-      t_ += q_;
-      const bool over = rem_ >= -ex_;
-      t_ += over;
-      rem_ -= over ? -ex_ : 0;
-    } else {
-      need_ -= ey_;
-    }
+    rem_ += step_;
+    t_ += q_;
+    const bool over = rem_ >= b_;
+    t_ += over;
+    rem_ -= over ? b_ : 0;
   }
 
  private:
-  std::int64_t ex_, need_, ey_;
-  std::int64_t t_ = 0, rem_ = 0, q_ = 0, step_ = 0;
+  std::int64_t b_ = 1, t_ = 0, rem_ = 0, q_ = 0, step_ = 0;
 };
+
+// The rows (from the first) inside a level edge, whose need is `need` on the
+// first row and falls by ey (not 0) on each: a run to the last or from the
+// first, narrowed into [*from, *to].
+void LevelEdgeRows(std::int64_t need, std::int64_t ey, std::int64_t* from, std::int64_t* to) {
+  // Row j is inside when need - ey * j <= 0.
+  if (ey > 0) {
+    *from = std::max(*from, -FloorDiv(-need, ey));
+  } else {
+    *to = std::min(*to, FloorDiv(-need, -ey));
+  }
+}
 
 // Draws the triangle (a, b, c) through `shader`, whose queue may hold pixels
 // of the triangles before it: they are drawn first wherever the order shows.
@@ -955,34 +977,69 @@ template <class Shader>
     if (top > bottom) {
       return;
     }
-    const auto walk = [&](int k) {
-      const std::int64_t w = e0[k] + ey[k] * (top - y0);
-      // Inside: w + ex * dx > 0, or >= 0 on a top or left edge.
-      return EdgeWalk(ex[k], ey[k], topLeft[k] ? -w : 1 - w);
+    // Inside edge k: w + ex * dx > 0, or >= 0 on a top or left edge, where w
+    // is its function at the row's first sample.
+    const auto need = [&](int k, int row) {
+      const std::int64_t w = e0[k] + ey[k] * (row - y0);
+      return topLeft[k] ? -w : 1 - w;
     };
-    EdgeWalk edges[3] = {walk(0), walk(1), walk(2)};
-    for (int y = top; y <= bottom; ++y) {
-      // The run of samples inside all three edges on row y, from x0.
-      const std::int64_t rows = y - y0;
-      std::int64_t first = left, last = right;
-      for (EdgeWalk& edge : edges) {
-        edge.Narrow(&first, &last);
-        edge.NextRow();
+    // A level edge keeps whole rows or none; the slanted ones bound each row
+    // on the left or the right. Any triangle has one of each kind at least.
+    std::int64_t from = 0, to = bottom - top;
+    EdgeWalk lefts[2], rights[2];
+    int numLeft = 0, numRight = 0;
+    for (int k = 0; k < 3; ++k) {
+      if (ex[k] == 0) {
+        LevelEdgeRows(need(k, top), ey[k], &from, &to);
       }
-      if (first > last) {
-        continue;
+    }
+    if (from > to) {
+      return;
+    }
+    const int first = top + static_cast<int>(from);
+    const int last = top + static_cast<int>(to);
+    for (int k = 0; k < 3; ++k) {
+      if (ex[k] > 0) {
+        lefts[numLeft++] = EdgeWalk(ex[k], ey[k], need(k, first));
+      } else if (ex[k] < 0) {
+        rights[numRight++] = EdgeWalk(ex[k], ey[k], need(k, first));
       }
-      const float dy = static_cast<float>(rows);
-      const float dx = static_cast<float>(first);
-      Planes cur;
-      cur.colour = start.colour + stepY.colour * dy + stepX.colour * dx;
-      if constexpr (texelPlane) {
-        cur.texel = start.texel + stepY.texel * dy + stepX.texel * dx;
+    }
+    // The rows, with the number of edges on each side fixed for the loop.
+    const auto rows = [&]<int kLefts, int kRights>() {
+      for (int y = first; y <= last; ++y) {
+        // The run of samples inside all three edges on row y, from x0.
+        std::int64_t runFirst = left, runLast = right;
+        for (int i = 0; i < kLefts; ++i) {
+          runFirst = std::max(runFirst, lefts[i].At());
+          lefts[i].NextRow();
+        }
+        for (int i = 0; i < kRights; ++i) {
+          runLast = std::min(runLast, rights[i].At());
+          rights[i].NextRow();
+        }
+        if (runFirst > runLast) {
+          continue;
+        }
+        const float dy = static_cast<float>(y - y0);
+        const float dx = static_cast<float>(runFirst);
+        Planes cur;
+        cur.colour = start.colour + stepY.colour * dy + stepX.colour * dx;
+        if constexpr (texelPlane) {
+          cur.texel = start.texel + stepY.texel * dy + stepX.texel * dx;
+        }
+        if constexpr (specularPlane) {
+          cur.specular = start.specular + stepY.specular * dy + stepX.specular * dx;
+        }
+        shader.Run(y, x0 + static_cast<int>(runFirst), x0 + static_cast<int>(runLast), cur, stepX);
       }
-      if constexpr (specularPlane) {
-        cur.specular = start.specular + stepY.specular * dy + stepX.specular * dx;
-      }
-      shader.Run(y, x0 + static_cast<int>(first), x0 + static_cast<int>(last), cur, stepX);
+    };
+    if (numLeft == 2) {
+      rows.template operator()<2, 1>();
+    } else if (numRight == 2) {
+      rows.template operator()<1, 2>();
+    } else {
+      rows.template operator()<1, 1>();
     }
   }
 }
