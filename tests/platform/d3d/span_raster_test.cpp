@@ -251,6 +251,54 @@ TEST_P(SpanRaster, SliversFromFarAwayCoverTheSameSamples) {
   }
 }
 
+// A level edge keeps whole rows or none and the slanted ones bound each row
+// on one side: triangles with a level top or bottom, a plumb side, or both,
+// their corners on sample centres, half-way between them or just off, must
+// cover the samples the per-fragment rasteriser covered, in the usual states
+// and in plain ones.
+TEST_P(SpanRaster, LevelAndPlumbEdgesCoverTheSameSamples) {
+  std::mt19937 random(9090);
+  Texture texture(random, 32, 32, false, false);
+  const float offsets[] = {0.f, 0.5f, 0.49999997f, 0.50000006f, 0.25f};
+  for (int round = 0; round < 3000; ++round) {
+    RasterState st;
+    st.cull = D3DCULL_NONE;
+    st.shade = D3DSHADE_FLAT;
+    st.alphaBlend = true;
+    st.srcBlend = D3DBLEND_ONE;
+    st.destBlend = D3DBLEND_ONE;  // a sample drawn twice shows
+    st.linear = true;
+    st.texture = random() % 2 == 0 ? &texture.view : nullptr;
+    D3DTLVERTEX v[4];
+    for (D3DTLVERTEX& corner : v) {
+      corner = Vertex(random, 0.f);
+      corner.color = 0xFF081018u;
+    }
+    const auto at = [&](float lo, float hi) {
+      return std::floor(Uniform(random, lo, hi)) + offsets[random() % 5];
+    };
+    // A quad of level top and bottom, with plumb or slanted sides, drawn as
+    // a fan of two triangles, each with a level edge.
+    const float top = at(-3.f, 30.f), bottom = top + at(0.f, 20.f);
+    const float left = at(-3.f, 40.f), right = left + at(0.f, 25.f);
+    const float slant = random() % 2 == 0 ? 0.f : at(-6.f, 6.f);
+    v[0].sx = left;
+    v[0].sy = top;
+    v[1].sx = right;
+    v[1].sy = top;
+    v[2].sx = right + slant;
+    v[2].sy = bottom;
+    v[3].sx = left - slant * (random() % 2 == 0 ? 1.f : 0.f);
+    v[3].sy = bottom;
+    Target spans, fragments;
+    DrawPrimitives(spans.View(false, RECT{0, 0, LONG{kWidth}, LONG{kHeight}}), st, D3DPT_TRIANGLEFAN, v, nullptr, 4);
+    for (int i = 1; i + 1 < 4; ++i) {
+      ReferenceDrawTriangle(fragments.View(false, RECT{0, 0, LONG{kWidth}, LONG{kHeight}}), st, v[0], v[i], v[i + 1]);
+    }
+    ASSERT_EQ(spans.pixels, fragments.pixels) << "round " << round;
+  }
+}
+
 // Texels are unpacked by adding what their high byte and their low byte give
 // apart; that holds for every 16-bit value of both formats only while the
 // repeated low bits of each channel come from one byte.
