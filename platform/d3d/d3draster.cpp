@@ -244,7 +244,7 @@ void DrawEdge(const RasterTarget& tg, const RasterState& st, const D3DTLVERTEX& 
 // texturing is perspective-correct).
 using Lanes = float __attribute__((vector_size(16)));
 using IntLanes = std::int32_t __attribute__((vector_size(16)));
-using Pair = double __attribute__((vector_size(16)));
+using Quad = double __attribute__((vector_size(32)));
 
 // Every value a pixel reads is a plane over the screen, kept in three groups
 // of four lanes so that a step along a row is three vector additions, each
@@ -911,35 +911,22 @@ template <class Shader>
   const bool perspective = textured && st.perspective;
   constexpr bool texelPlane = Shader::kTexelPlane;  // textured, or a depth test
   constexpr bool specularPlane = Shader::kSpecularPlane;  // fog or specular
-  const Pair weightAt[3] = {Pair{static_cast<double>(e0[0]), static_cast<double>(e0[0])},
-                            Pair{static_cast<double>(e0[1]), static_cast<double>(e0[1])},
-                            Pair{static_cast<double>(e0[2]), static_cast<double>(e0[2])}};
-  const Pair weightX[3] = {Pair{static_cast<double>(ex[0]), static_cast<double>(ex[0])},
-                           Pair{static_cast<double>(ex[1]), static_cast<double>(ex[1])},
-                           Pair{static_cast<double>(ex[2]), static_cast<double>(ex[2])}};
-  const Pair weightY[3] = {Pair{static_cast<double>(ey[0]), static_cast<double>(ey[0])},
-                           Pair{static_cast<double>(ey[1]), static_cast<double>(ey[1])},
-                           Pair{static_cast<double>(ey[2]), static_cast<double>(ey[2])}};
-  // The plane of four values given at the three vertices, in two pairs of lanes.
+  const double weightAt[3] = {static_cast<double>(e0[0]), static_cast<double>(e0[1]), static_cast<double>(e0[2])};
+  const double weightX[3] = {static_cast<double>(ex[0]), static_cast<double>(ex[1]), static_cast<double>(ex[2])};
+  const double weightY[3] = {static_cast<double>(ey[0]), static_cast<double>(ey[1]), static_cast<double>(ey[2])};
+  // The plane of four values given at the three vertices, in four double
+  // lanes (one AVX vector, or two SSE ones).
   const auto plane = [&](const Lanes (&at)[3], Lanes* s, Lanes* sx, Lanes* sy) {
-    Pair s0[2]{}, dx[2]{}, dy[2]{};
+    Quad s0{}, dx{}, dy{};
     for (int k = 0; k < 3; ++k) {
-      const Pair low{at[k][0], at[k][1]}, high{at[k][2], at[k][3]};
-      s0[0] += low * weightAt[k];
-      s0[1] += high * weightAt[k];
-      dx[0] += low * weightX[k];
-      dx[1] += high * weightX[k];
-      dy[0] += low * weightY[k];
-      dy[1] += high * weightY[k];
+      const Quad values = __builtin_convertvector(at[k], Quad);
+      s0 += values * weightAt[k];
+      dx += values * weightX[k];
+      dy += values * weightY[k];
     }
-    const auto toFloats = [inv](const Pair (&p)[2]) {
-      const Pair a = p[0] * inv, b = p[1] * inv;
-      return Lanes{static_cast<float>(a[0]), static_cast<float>(a[1]), static_cast<float>(b[0]),
-                   static_cast<float>(b[1])};
-    };
-    *s = toFloats(s0);
-    *sx = toFloats(dx);
-    *sy = toFloats(dy);
+    *s = __builtin_convertvector(s0 * inv, Lanes);
+    *sx = __builtin_convertvector(dx * inv, Lanes);
+    *sy = __builtin_convertvector(dy * inv, Lanes);
   };
   // Unpack's channels, in lanes.
   const auto channels = [](D3DCOLOR c) {
