@@ -904,6 +904,44 @@ template <class Shader>
     // Clockwise on screen: a top edge runs rightwards, a left edge upwards.
     topLeft[k] = (dy == 0 && dx > 0) || dy < 0;
   }
+  // The samples run from (x0, y0), a margin outside the vertices; only those
+  // between the vertices can be inside. A triangle that holds none ends here,
+  // before its planes are worked out.
+  const int top = static_cast<int>(std::max<std::int64_t>(y0, (minY - 128 + 255) >> 8));
+  const int bottom = static_cast<int>(std::min<std::int64_t>(y1, (maxY - 128) >> 8));
+  const std::int64_t left = std::max<std::int64_t>(0, ((minX - 128 + 255) >> 8) - x0);
+  const std::int64_t right = std::min<std::int64_t>(x1 - x0, ((maxX - 128) >> 8) - x0);
+  if (top > bottom || left > right) {
+    return;
+  }
+  // Inside edge k: w + ex * dx > 0, or >= 0 on a top or left edge, where w
+  // is its function at the row's first sample.
+  const auto need = [&](int k, int row) {
+    const std::int64_t w = e0[k] + ey[k] * (row - y0);
+    return topLeft[k] ? -w : 1 - w;
+  };
+  // A level edge keeps whole rows or none; the slanted ones bound each row
+  // on the left or the right. Any triangle has one of each kind at least.
+  std::int64_t from = 0, to = bottom - top;
+  EdgeWalk lefts[2], rights[2];
+  int numLeft = 0, numRight = 0;
+  for (int k = 0; k < 3; ++k) {
+    if (ex[k] == 0) {
+      LevelEdgeRows(need(k, top), ey[k], &from, &to);
+    }
+  }
+  if (from > to) {
+    return;
+  }
+  const int first = top + static_cast<int>(from);
+  const int last = top + static_cast<int>(to);
+  for (int k = 0; k < 3; ++k) {
+    if (ex[k] > 0) {
+      lefts[numLeft++] = EdgeWalk(ex[k], ey[k], need(k, first));
+    } else if (ex[k] < 0) {
+      rights[numRight++] = EdgeWalk(ex[k], ey[k], need(k, first));
+    }
+  }
   const double inv = 1.0 / static_cast<double>(area < 0 ? -area : area);
   // Each plane's value at the first sample and its steps along x and y, from
   // the vertices' weights, worked out only for the groups the states read.
@@ -955,43 +993,6 @@ template <class Shader>
     plane(speculars, &start.specular, &stepX.specular, &stepY.specular);
   }
   {
-    // The planes start at (x0, y0), a margin outside the vertices; only the
-    // samples between the vertices can be inside.
-    const int top = static_cast<int>(std::max<std::int64_t>(y0, (minY - 128 + 255) >> 8));
-    const int bottom = static_cast<int>(std::min<std::int64_t>(y1, (maxY - 128) >> 8));
-    const std::int64_t left = std::max<std::int64_t>(0, ((minX - 128 + 255) >> 8) - x0);
-    const std::int64_t right = std::min<std::int64_t>(x1 - x0, ((maxX - 128) >> 8) - x0);
-    if (top > bottom) {
-      return;
-    }
-    // Inside edge k: w + ex * dx > 0, or >= 0 on a top or left edge, where w
-    // is its function at the row's first sample.
-    const auto need = [&](int k, int row) {
-      const std::int64_t w = e0[k] + ey[k] * (row - y0);
-      return topLeft[k] ? -w : 1 - w;
-    };
-    // A level edge keeps whole rows or none; the slanted ones bound each row
-    // on the left or the right. Any triangle has one of each kind at least.
-    std::int64_t from = 0, to = bottom - top;
-    EdgeWalk lefts[2], rights[2];
-    int numLeft = 0, numRight = 0;
-    for (int k = 0; k < 3; ++k) {
-      if (ex[k] == 0) {
-        LevelEdgeRows(need(k, top), ey[k], &from, &to);
-      }
-    }
-    if (from > to) {
-      return;
-    }
-    const int first = top + static_cast<int>(from);
-    const int last = top + static_cast<int>(to);
-    for (int k = 0; k < 3; ++k) {
-      if (ex[k] > 0) {
-        lefts[numLeft++] = EdgeWalk(ex[k], ey[k], need(k, first));
-      } else if (ex[k] < 0) {
-        rights[numRight++] = EdgeWalk(ex[k], ey[k], need(k, first));
-      }
-    }
     // The rows, with the number of edges on each side fixed for the loop.
     const auto rows = [&]<int kLefts, int kRights>() {
       for (int y = first; y <= last; ++y) {
