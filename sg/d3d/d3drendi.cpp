@@ -2,6 +2,7 @@
 // fans, points and lines as small triangles, and the renderer's methods.
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cmath>
 
@@ -25,13 +26,17 @@ constexpr float kLineOffset = 1.4142135f;
 // match a vertex entered long ago (nor the pool's fresh 0).
 std::uint32_t Tag(const SGD3DDevice* d3d) { return d3d->d3dBatchEpoch << 16 | d3d->d3dBatch; }
 
-// Texel-centre inset by log2 of the texture width.
-float Inset(std::uint32_t width) {
-  const int k = std::bit_width(std::max(width, 1u)) - 1;
-  if (k < 1) return 0.f;
-  if (k < 3) return 1.f;
-  return 1.f / static_cast<float>((1u << (k - 1)) - 1);
-}
+// Texel-centre inset by log2 of the texture width, worked out once for each
+// (the same division, done when compiling).
+constexpr std::array<float, 32> kInsets = [] {
+  std::array<float, 32> insets{};
+  for (int k = 0; k < 32; ++k) {
+    insets[k] = k < 1 ? 0.f : k < 3 ? 1.f : 1.f / static_cast<float>((1u << (k - 1)) - 1);
+  }
+  return insets;
+}();
+
+float Inset(std::uint32_t width) { return kInsets[std::bit_width(std::max(width, 1u)) - 1]; }
 
 
 // The base colour, 0..1 per channel.

@@ -98,6 +98,37 @@ TEST_F(BatchTest, AVertexSharedByTwoMaterialsGetsAnEntryForEach) {
   d3d_->d3dCurrMaterial = flat_;
 }
 
+// Texture coordinates move in towards the texel centres by an inset set by
+// the texture's width: none for one texel, a whole texture for two or four,
+// 1 / (2^(k-1) - 1) from 2^k texels on; the device's flag turns it off.
+TEST_F(BatchTest, TextureCoordinatesAreInsetByTheTexturesWidth) {
+  const std::pair<std::uint32_t, float> widths[] = {{1, 0.f},         {2, 1.f},           {4, 1.f},
+                                                   {7, 1.f},         {8, 1.f / 3.f},     {64, 1.f / 31.f},
+                                                   {100, 1.f / 31.f}, {1024, 1.f / 511.f}, {1u << 20, 1.f / 524287.f}};
+  for (const auto& [width, inset] : widths) {
+    SGMaterial* mat = Keep(rendertest::Material(SG_MAT_TYPE_TEXTURE, 30, nullptr));
+    auto* txm = static_cast<SGTextureMap*>(SGCalloc(1, sizeof(SGTextureMap)));
+    txm->txmSize.u[0] = width;
+    txm->txmSize.u[1] = 1;
+    mat->matTexMap = txm;
+    d3d_->d3dCurrMaterial = mat;
+    for (const bool noInset : {false, true}) {
+      d3d_->d3dFlags = noInset ? d3d_->d3dFlags | SG_D3D_FLAG_NO_INSET : d3d_->d3dFlags & ~SG_D3D_FLAG_NO_INSET;
+      SGTxVertex* v = Vertex(5.f, 5.f);
+      v->txvUV[0] = 0.75f;
+      v->txvUV[1] = -2.5f;
+      const plat::D3DTLVERTEX& made = d3d_->d3dVertBuff[ISGD3DAddVertex(d3d_, v)];
+      const float half = noInset ? 0.f : inset / 2.f;
+      EXPECT_EQ(made.tu, 0.75f * (1.f - inset) + half) << width;
+      EXPECT_EQ(made.tv, -2.5f * (1.f - inset) + half) << width;
+    }
+    mat->matTexMap = nullptr;
+    SGFree(txm);
+  }
+  d3d_->d3dFlags &= ~SG_D3D_FLAG_NO_INSET;
+  d3d_->d3dCurrMaterial = flat_;
+}
+
 TEST_F(BatchTest, AFanLongerThanTheBufferIsDrawnInBatchesThatRepeatItsCentre) {
   std::vector<SGTxVertex*> fan;
   for (int i = 0; i < 602; ++i) {
