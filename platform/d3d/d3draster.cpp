@@ -495,7 +495,7 @@ class SpanShader {
     Gather(lanes, y1, x1, &t11);
     const bool is555 = st_.texture->is555;
     F tr{}, tg{}, tb{};
-    const auto add = [&](const F& weight, const I& texels) [[gnu::always_inline]] {
+    const auto add = [&](const F& weight, const I& texels) {
       F cr, cg, cb;
       UnpackLanes<F, I>(is555, texels, &cr, &cg, &cb);
       tr += weight * cr;
@@ -719,13 +719,13 @@ template <class Body>
 void WithSpanShader(const RasterTarget& tg, const RasterState& st, const Body& body) {
   const bool depth = st.zEnable && tg.depth != nullptr;
   auto pick = [&]<bool kTextured, bool kPerspective, bool kLinear>() {
-    const auto rest = [&]<bool kDepth>() {
-      if constexpr (kTextured && kLinear && !kDepth) {
-        if (!st.fog && !st.specular && WideLanes()) {
-          body(SpanShader<kTextured, kPerspective, kLinear, false, false, false, true>(tg, st));
-          return;
-        }
+    if constexpr (kTextured && kLinear) {
+      if (!depth && !st.fog && !st.specular && WideLanes()) {
+        body(SpanShader<true, kPerspective, true, false, false, false, true>(tg, st));
+        return;
       }
+    }
+    const auto rest = [&]<bool kDepth>() {
       if (st.fog) {
         if (st.specular) {
           body(SpanShader<kTextured, kPerspective, kLinear, kDepth, true, true>(tg, st));
@@ -1038,7 +1038,7 @@ template <class Shader>
     plane(speculars, &start.specular, &stepX.specular, &stepY.specular);
   }
   // The run of samples first..last of row y, from x0.
-  const auto run = [&](int y, std::int64_t runFirst, std::int64_t runLast) [[gnu::always_inline]] {
+  const auto run = [&](int y, std::int64_t runFirst, std::int64_t runLast) {
     const float dy = static_cast<float>(y - y0);
     const float dx = static_cast<float>(runFirst);
     Planes cur;
