@@ -1,6 +1,7 @@
 #include "Game/model/GAsteroid.h"
 
 #include <cstring>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -60,9 +61,7 @@ std::unique_ptr<CGAsteroid> CGAsteroid::CreateFromBlock(BlockReader& r, LoadStat
 }
 
 void CGAsteroid::DeleteZones() {
-  zones.items.reset();
-  zoneBlock.reset();
-  zones.size = 0;
+  zones.Clear();
   zoneCount = 0;
 }
 
@@ -70,11 +69,8 @@ int CGAsteroid::CreateZones() {
   DeleteZones();
   const int n = ZoneCountOfSize(sizeClass);
   if (n == 0) return 1;
-  zones.create(static_cast<std::uint16_t>(n));
-  zoneBlock = std::make_unique<std::optional<CGZone>[]>(static_cast<std::size_t>(n));
-  const std::uint8_t firstOwner = CGZone::InitialZoneOwner();
-  for (int i = 0; i < n; ++i)
-    zones.set(static_cast<std::uint16_t>(i), &zoneBlock[i].emplace(static_cast<std::uint8_t>(i), id, firstOwner));
+  // An asteroid making all its zones asks the game's scan setting once.
+  zones.Make(n, id, CGZone::InitialZoneOwner());
   zoneCount = n;
   return 1;
 }
@@ -401,7 +397,6 @@ void CGAsteroid::SwapContents(CGAsteroid& o) noexcept {
   std::swap(composition, o.composition);
   std::swap(ringRotations, o.ringRotations);
   std::swap(zones, o.zones);
-  std::swap(zoneBlock, o.zoneBlock);
   std::swap(zoneCount, o.zoneCount);
   std::swap(spin, o.spin);
   std::swap(thermal, o.thermal);

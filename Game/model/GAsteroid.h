@@ -14,10 +14,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
-#include <optional>
+#include <utility>
 
 #include "Game/arrayman/ArrayMan.h"
-#include "Game/arrayman/IndexedArray.h"
 #include "Game/base/GBlockStream.h"
 #include "Game/model/GLocation.h"
 #include "Game/model/GTerrainRec.h"
@@ -39,6 +38,35 @@ constexpr std::uint8_t kAsteroidEndByte = 0xC9;
 constexpr int kRingCount = 5;
 
 enum OrbitKind : std::uint8_t { ORBIT_ELLIPTIC = 0, ORBIT_OSCILLATING = 1 };
+
+// An asteroid's zones, side by side in one run (an asteroid has at most 31).
+// Runs of one length come from blocks of many (GSlotPool.cpp), so a saved
+// game's thousands of zones cost a handful of heap blocks, not two an asteroid.
+class ZoneRun {
+ public:
+  ZoneRun() = default;
+  ~ZoneRun() { Clear(); }
+  ZoneRun(ZoneRun&& o) noexcept : m_zones(std::exchange(o.m_zones, nullptr)), m_count(std::exchange(o.m_count, 0)) {}
+  ZoneRun& operator=(ZoneRun&& o) noexcept {
+    std::swap(m_zones, o.m_zones);
+    std::swap(m_count, o.m_count);
+    return *this;
+  }
+  // Replaces the zones by `n` new ones (n from 0 to 31), zone i with index i,
+  // of `asteroid`, owned by `owner`.
+  void Make(int n, std::uint16_t asteroid, std::uint8_t owner);
+  // No zones.
+  void Clear() noexcept;
+  // Zone i, or null past the last.
+  CGZone* get(std::uint16_t i) const { return i < m_count ? m_zones + i : nullptr; }
+  int size() const { return m_count; }
+
+  static constexpr int kMostZones = ZoneCountOfSize(kMaxSizeClass);
+
+ private:
+  CGZone* m_zones = nullptr;
+  int m_count = 0;
+};
 
 class CGAsteroid final : public CRecorder {
  public:
@@ -167,11 +195,8 @@ class CGAsteroid final : public CRecorder {
   std::uint8_t sizeClass = kUnsetByte;
   std::uint8_t composition = kUnsetByte;
   std::int8_t ringRotations[kRingCount] = {};
-  // The zones by index; they live side by side in zoneBlock, made and freed
-  // together (an asteroid has at most 31), so a saved game's thousands of
-  // zones do not cost one heap block each.
-  IndexedArray<CGZone> zones;
-  std::unique_ptr<std::optional<CGZone>[]> zoneBlock;
+  // The zones by index, made and freed together.
+  ZoneRun zones;
   int zoneCount = 0;
   std::uint8_t spin = 0;
   std::uint8_t thermal = 0;

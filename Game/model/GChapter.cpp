@@ -366,10 +366,32 @@ LoadStatus CGChapter::ReadInto(BlockReader& r) {
     r.Read(renegadeVotes[i]);
     r.Read(imperatorVotes[i]);
   }
-  for (ChapterTurnStats& row : statistics) r.ReadEach<std::uint32_t>(row.values);
-  for (AtvTech& t : atvTech) {
-    r.Read(t.level);
-    for (std::uint8_t& v : t.values) r.Read(v);
+  // The statistics (2,000 bytes) and the ATV technology come as one checked
+  // block each, decoded in place.
+  static_assert(sizeof(ChapterTurnStats) == kStatFields * sizeof(std::uint32_t));
+  {
+    constexpr std::size_t kStatBytes = sizeof statistics;
+    std::uint8_t scratch[kStatBytes];
+    const auto block = r.Block(scratch);
+    if (block.empty()) return LoadStatus::kTruncated;
+    const std::uint8_t* at = block.data();
+    for (ChapterTurnStats& row : statistics)
+      for (std::uint32_t& v : row.values) {
+        v = plat::DecodeLE<std::uint32_t>(std::span<const std::uint8_t, 4>(at, 4));
+        at += 4;
+      }
+  }
+  {
+    constexpr std::size_t kTechBytes = kAtvKinds * (1 + kAtvTechValues);
+    std::uint8_t scratch[kTechBytes];
+    const auto block = r.Block(scratch);
+    if (block.empty()) return LoadStatus::kTruncated;
+    const std::uint8_t* at = block.data();
+    for (AtvTech& t : atvTech) {
+      t.level = *at++;
+      std::memcpy(t.values, at, kAtvTechValues);
+      at += kAtvTechValues;
+    }
   }
   const std::uint32_t messages = r.U32();
   if (!r.Ok()) return LoadStatus::kTruncated;

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstring>
 #include <memory>
+#include <span>
 #include <type_traits>
 #include <vector>
 
@@ -509,6 +510,25 @@ class StatsOfLastUnit {
   std::array<ModuleSlotState, kUnitSlots> m_states{};
 };
 
+// How many of the (at most `most`) u32 counts at the front of `bytes` are
+// zero, eight bytes at a time.
+std::size_t LeadingZeroCounts(std::span<const std::uint8_t> bytes, std::size_t most) {
+  const std::size_t words = std::min(most, bytes.size() / 4);
+  const std::uint8_t* p = bytes.data();
+  std::size_t n = 0;
+  for (; n + 2 <= words; n += 2) {
+    std::uint64_t pair;
+    std::memcpy(&pair, p + 4 * n, sizeof pair);
+    if (pair != 0) break;
+  }
+  for (; n < words; ++n) {
+    std::uint32_t one;
+    std::memcpy(&one, p + 4 * n, sizeof one);
+    if (one != 0) break;
+  }
+  return n;
+}
+
 }  // namespace
 
 int CGGamePieceDB::Load(BlockReader& r) {
@@ -521,8 +541,16 @@ int CGGamePieceDB::Load(BlockReader& r) {
   std::vector<CGUnit*> withOrders;
   StatsOfLastUnit lastStats;
   // The counters are added up cell by cell as the (empty) cells fill.
+  const int locations = std::min<int>(last + 1, kPieceLocations);
   for (int owner = 0; owner < kPieceOwners; ++owner) {
-    for (int location = 0; location <= last && location < kPieceLocations; ++location) {
+    for (int location = 0; location < locations; ++location) {
+      // Most cells are empty: a run of zero counts is passed over whole.
+      if (const std::size_t empty = LeadingZeroCounts(r.Rest(), static_cast<std::size_t>(locations - location));
+          empty != 0) {
+        r.Skip(empty * 4);
+        location += static_cast<int>(empty) - 1;
+        continue;
+      }
       std::uint8_t scratch[4];
       const auto count = r.Block(scratch);
       const std::uint32_t n = count.empty() ? 0 : plat::DecodeLE<std::uint32_t>(count.first<4>());

@@ -1,13 +1,15 @@
-// Where units and asteroids live. A saved game brings thousands of units and
-// a turn makes and destroys many: each object takes a slot of its size from
-// blocks that double as the game grows (64 objects, then 128, and so on up to
-// 4,096 a block), and a destroyed object's slot serves the next one made. The
-// blocks stay for the program's life, so a load after a game has ended takes
-// its objects from the slots the old game left; the memory held is that of the
-// most objects alive at one time.
+// Where units, asteroids and asteroids' zones live. A saved game brings
+// thousands of units and zones, and a turn makes and destroys many units: each
+// object takes a slot of its size from blocks that double as the game grows
+// (64 objects, then 128, and so on up to 4,096 a block; an asteroid's zones
+// take one slot holding them all, from blocks of 16 such runs and up), and a
+// destroyed object's slot serves the next one made. The blocks stay for the
+// program's life, so a load after a game has ended takes its objects from the
+// slots the old game left; the memory held is that of the most objects alive
+// at one time.
 //
-// Under AddressSanitizer each object is a heap block of its own, so that one
-// used after its destruction is still reported.
+// Under AddressSanitizer each object (each run of zones) is a heap block of
+// its own, so that one used after its destruction is still reported.
 #include <algorithm>
 #include <cstddef>
 #include <memory>
@@ -30,15 +32,12 @@ namespace {
 
 #ifndef QUEN_SLOTS_FROM_HEAP
 
-// The slots of objects of type T.
-template <class T>
+// Slots of one size, `slotSize` bytes, in blocks of `firstBlock` slots,
+// then twice as many each time, up to 4,096 a block.
 class Slots {
  public:
-  // Never destroyed: an object may outlive every other static object.
-  static Slots& Of() {
-    static Slots* const slots = new Slots;
-    return *slots;
-  }
+  Slots(std::size_t slotSize, std::size_t firstBlock)
+      : m_slotSize((slotSize + kAlign - 1) / kAlign * kAlign), m_nextBlock(firstBlock) {}
 
   void* Take() {
     std::lock_guard lock(m_mutex);
@@ -57,33 +56,54 @@ class Slots {
     m_free = slot;
   }
 
+  static constexpr std::size_t kAlign = alignof(std::max_align_t);
+
  private:
   struct FreeSlot {
     FreeSlot* next;
   };
-  static constexpr std::size_t kAlign = alignof(std::max_align_t);
-  static_assert(alignof(T) <= kAlign);
-  static constexpr std::size_t kSlotSize = (sizeof(T) + kAlign - 1) / kAlign * kAlign;
-  static constexpr std::size_t kFirstBlock = 64;
   static constexpr std::size_t kMostBlock = 4096;
 
   void AddBlock() {
     const std::size_t count = m_nextBlock;
     // new[] of bytes gives memory aligned for any fundamental type.
-    auto block = std::make_unique_for_overwrite<std::byte[]>(count * kSlotSize);
+    auto block = std::make_unique_for_overwrite<std::byte[]>(count * m_slotSize);
     m_blocks.reserve(m_blocks.size() + 1);
     // Handed out in address order: objects made one after another, as a load
     // makes them, lie side by side.
-    for (std::size_t i = count; i-- > 0;) m_free = ::new (block.get() + i * kSlotSize) FreeSlot{m_free};
+    for (std::size_t i = count; i-- > 0;) m_free = ::new (block.get() + i * m_slotSize) FreeSlot{m_free};
     m_blocks.push_back(std::move(block));
     m_nextBlock = std::min(count * 2, kMostBlock);
   }
 
+  const std::size_t m_slotSize;
   std::mutex m_mutex;
   FreeSlot* m_free = nullptr;
   std::vector<std::unique_ptr<std::byte[]>> m_blocks;
-  std::size_t m_nextBlock = kFirstBlock;
+  std::size_t m_nextBlock;
 };
+
+// The slots of objects of type T. Never destroyed: an object may outlive
+// every other static object.
+template <class T>
+Slots& SlotsOf() {
+  static_assert(alignof(T) <= Slots::kAlign);
+  static Slots* const slots = new Slots(sizeof(T), 64);
+  return *slots;
+}
+
+// The slots of runs of `n` zones (1 to ZoneRun::kMostZones), in blocks of 16
+// runs to begin with: a game has a few hundred asteroids, spread over the
+// size classes.
+Slots& ZoneRunSlots(int n) {
+  static_assert(alignof(CGZone) <= Slots::kAlign);
+  static Slots* const* const runs = [] {
+    auto* table = new Slots*[ZoneRun::kMostZones + 1];
+    for (int k = 0; k <= ZoneRun::kMostZones; ++k) table[k] = new Slots(std::size_t(k == 0 ? 1 : k) * sizeof(CGZone), 16);
+    return table;
+  }();
+  return *runs[n];
+}
 
 #endif
 
@@ -93,7 +113,7 @@ void* TakeSlot([[maybe_unused]] std::size_t size) {
 #ifdef QUEN_SLOTS_FROM_HEAP
   return ::operator new(size);
 #else
-  return Slots<T>::Of().Take();
+  return SlotsOf<T>().Take();
 #endif
 }
 
@@ -103,7 +123,7 @@ void GiveSlot(void* p) noexcept {
 #ifdef QUEN_SLOTS_FROM_HEAP
   ::operator delete(p);
 #else
-  Slots<T>::Of().Give(p);
+  SlotsOf<T>().Give(p);
 #endif
 }
 
@@ -113,3 +133,29 @@ void* CGUnit::operator new(std::size_t size) { return TakeSlot<CGUnit>(size); }
 void CGUnit::operator delete(void* p) noexcept { GiveSlot<CGUnit>(p); }
 void* CGAsteroid::operator new(std::size_t size) { return TakeSlot<CGAsteroid>(size); }
 void CGAsteroid::operator delete(void* p) noexcept { GiveSlot<CGAsteroid>(p); }
+
+void ZoneRun::Make(int n, std::uint16_t asteroid, std::uint8_t owner) {
+  Clear();
+  if (n <= 0 || n > kMostZones) return;
+#ifdef QUEN_SLOTS_FROM_HEAP
+  void* run = ::operator new(static_cast<std::size_t>(n) * sizeof(CGZone));
+#else
+  void* run = ZoneRunSlots(n).Take();
+#endif
+  auto* zones = static_cast<CGZone*>(run);
+  for (int i = 0; i < n; ++i) ::new (zones + i) CGZone(static_cast<std::uint8_t>(i), asteroid, owner);
+  m_zones = zones;
+  m_count = n;
+}
+
+void ZoneRun::Clear() noexcept {
+  if (m_zones == nullptr) return;
+  for (int i = m_count; i-- > 0;) m_zones[i].~CGZone();
+#ifdef QUEN_SLOTS_FROM_HEAP
+  ::operator delete(m_zones);
+#else
+  ZoneRunSlots(m_count).Give(m_zones);
+#endif
+  m_zones = nullptr;
+  m_count = 0;
+}

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 #include <optional>
+#include <span>
 
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GChapter.h"
@@ -82,6 +83,76 @@ struct ZoneLists {
   ZoneAtvCountArray arriving;
   ZoneAtvAttackArray attacking;
 };
+
+// The three list counts of a zone with no lists.
+constexpr std::size_t kNoListsSize = 6;
+// The fixed part at its longest: the version with every field and the
+// ATV-construction block present.
+constexpr std::size_t kMostFixedSize = kHeadSize + kFacilitySize + 4 + kCountsSize + 4;
+
+// A zone block's fixed fields as read.
+struct ZoneFixed {
+  std::uint8_t index = 0;
+  std::uint8_t dirty = 0;
+  std::uint16_t asteroid = 0;
+  std::uint8_t limit = 0;
+  std::uint8_t owner = 0;
+  std::uint8_t mining = 0;
+  std::uint8_t status = 0;
+  std::uint8_t facilityOwner = 0;
+  std::uint32_t facilities = 0;
+  std::uint8_t version = 0;
+  AtvConstructionBlock construction;
+  std::uint8_t counts[kAtvKinds] = {};
+  std::uint32_t entrenched[kAtvKinds] = {};
+  std::uint32_t word = 0;
+};
+
+template <class T>
+T At(const std::uint8_t* p) {
+  return plat::DecodeLE<T>(std::span<const std::uint8_t, sizeof(T)>(p, sizeof(T)));
+}
+
+// Decodes the head (index to status, and the facility owner and mask from
+// version 2 on) from `p`; gives the facility mask.
+std::uint32_t DecodeHead(const std::uint8_t* p, std::uint8_t version, ZoneFixed& z) {
+  z.version = version;
+  z.index = p[0];
+  z.dirty = p[1];
+  z.asteroid = At<std::uint16_t>(p + 2);
+  z.limit = p[4];
+  z.owner = p[5];
+  z.mining = p[6];
+  z.status = p[7];
+  if (version >= 2) {
+    z.facilityOwner = p[8];
+    z.facilities = At<std::uint32_t>(p + 9);
+  }
+  return z.facilities;
+}
+
+// The bytes of the fixed part for a version and a facility mask.
+std::size_t FixedSize(std::uint8_t version, std::uint32_t facilities) {
+  return kHeadSize + (version >= 2 ? kFacilitySize : 0) + ((facilities & FACILITY_ATV_CONSTRUCTION) != 0 ? 4 : 0) +
+         kCountsSize + (version >= 4 ? 4 : 0);
+}
+
+// Decodes what follows the head, from `p`: the ATV-construction block when
+// the mask has it, the counts and entrenched flags, the zone word (version 4 on).
+void DecodeTail(const std::uint8_t* p, ZoneFixed& z) {
+  if ((z.facilities & FACILITY_ATV_CONSTRUCTION) != 0) {
+    z.construction.Make();
+    std::memcpy(z.construction.get(), p, 4);
+    p += 4;
+  }
+  std::memcpy(z.counts, p, kAtvKinds);
+  p += kAtvKinds;
+  for (std::uint32_t& e : z.entrenched) {
+    e = At<std::uint32_t>(p);
+    p += 4;
+  }
+  if (z.version >= 4) z.word = At<std::uint32_t>(p);
+}
 
 std::uint16_t RoundToU16(double v) { return static_cast<std::uint16_t>(static_cast<long long>(v + 0.5)); }
 
@@ -325,53 +396,39 @@ bool CGZone::Save(BlockWriter& w) const {
 }
 
 LoadStatus CGZone::Load(BlockReader& r, std::uint8_t version) {
-  // The fixed fields come as a few checked blocks (their presence depends on
-  // the version and the facility mask) and are decoded into locals: the zone
-  // takes them only once the whole block has been read. A saved game holds
-  // thousands of zones, most of them with empty lists.
-  std::uint8_t scratch[kHeadSize + kFacilitySize + kCountsSize];
-  const auto head = r.Block({scratch, kHeadSize});
-  if (head.empty()) return LoadStatus::kTruncated;
-  FixedFields<kHeadSize> h(head.first<kHeadSize>());
-  const std::uint8_t newIndex = h.U8();
-  const std::uint8_t newDirty = h.U8();
-  const std::uint16_t newAsteroid = h.U16();
-  const std::uint8_t newLimit = h.U8();
-  const std::uint8_t newOwner = h.U8();
-  const std::uint8_t newMining = h.U8();
-  const std::uint8_t newStatus = h.U8();
-  std::uint8_t newFacilityOwner = 0;
-  std::uint32_t newFacilities = 0;
-  if (version >= 2) {
-    const auto facility = r.Block({scratch + kHeadSize, kFacilitySize});
-    if (facility.empty()) return LoadStatus::kTruncated;
-    FixedFields<kFacilitySize> f(facility.first<kFacilitySize>());
-    newFacilityOwner = f.U8();
-    newFacilities = f.U32();
+  // The fixed fields are decoded from one span of bytes into locals: the zone
+  // takes them only once the whole block has been read. From memory (a saved
+  // game) the span is the source's own bytes, taken with one check; from a
+  // file they come in two reads, the second sized by the facility mask. A
+  // saved game holds thousands of zones, most of them with empty lists.
+  const std::size_t headSize = kHeadSize + (version >= 2 ? kFacilitySize : 0);
+  ZoneFixed fixed;
+  std::uint8_t scratch[kMostFixedSize];
+  const std::uint8_t* bytes = nullptr;
+  std::size_t size = 0;
+  std::span<const std::uint8_t> rest = r.Rest();
+  if (rest.size() >= kMostFixedSize + kNoListsSize) {
+    bytes = rest.data();
+    size = FixedSize(version, DecodeHead(bytes, version, fixed));
+    r.Skip(size);
+    rest = rest.subspan(size);
+  } else {
+    const auto head = r.Block({scratch, headSize});
+    if (head.empty()) return LoadStatus::kTruncated;
+    if (head.data() != scratch) std::memcpy(scratch, head.data(), headSize);
+    size = FixedSize(version, DecodeHead(scratch, version, fixed));
+    if (!r.ReadBytes({scratch + headSize, size - headSize})) return LoadStatus::kTruncated;
+    bytes = scratch;
+    rest = r.Rest();
   }
-  AtvConstructionBlock newConstruction;
-  if ((newFacilities & FACILITY_ATV_CONSTRUCTION) != 0) {
-    newConstruction.Make();
-    if (!r.ReadBytes({newConstruction.get(), 4})) return LoadStatus::kTruncated;
-  }
-  const auto counts = r.Block({scratch + kHeadSize + kFacilitySize, kCountsSize});
-  if (counts.empty()) return LoadStatus::kTruncated;
-  FixedFields<kCountsSize> c(counts.first<kCountsSize>());
-  std::uint8_t newCounts[kAtvKinds];
-  std::uint32_t newEntrenched[kAtvKinds];
-  for (std::uint8_t& v : newCounts) v = c.U8();
-  for (std::uint32_t& v : newEntrenched) v = c.U32();
-  std::uint32_t newWord = 0;
-  if (version >= 4) r.Read(newWord);
-  if (!r.Ok()) return LoadStatus::kTruncated;
+  DecodeTail(bytes + headSize, fixed);
   // Most zones hold none of the three lists: six zero bytes for their counts
   // before the end byte, passed over whole.
-  constexpr std::uint8_t kNoLists[6] = {};
-  const auto rest = r.Rest();
-  const bool noLists = rest.size() >= sizeof kNoLists && std::memcmp(rest.data(), kNoLists, sizeof kNoLists) == 0;
+  constexpr std::uint8_t kNoLists[kNoListsSize] = {};
+  const bool noLists = rest.size() >= kNoListsSize && std::memcmp(rest.data(), kNoLists, kNoListsSize) == 0;
   std::optional<ZoneLists> lists;
   if (noLists) {
-    r.Skip(sizeof kNoLists);
+    r.Skip(kNoListsSize);
   } else {
     lists.emplace();
     const std::uint16_t moves = r.U16();
@@ -388,19 +445,19 @@ LoadStatus CGZone::Load(BlockReader& r, std::uint8_t version) {
   }
   const LoadStatus end = r.EndByte(kZoneEndByte);
   if (end != LoadStatus::kOk) return end;
-  index = newIndex;
-  dirty = newDirty;
-  asteroidId = newAsteroid;
-  atvLimit = newLimit;
-  owner = newOwner;
-  miningValue = newMining;
-  status = newStatus;
-  facilityOwner = newFacilityOwner;
-  facilities = newFacilities;
-  atvConstruction = newConstruction;
-  std::copy(std::begin(newCounts), std::end(newCounts), atvCounts);
-  std::copy(std::begin(newEntrenched), std::end(newEntrenched), entrenched);
-  zoneWord = newWord;
+  index = fixed.index;
+  dirty = fixed.dirty;
+  asteroidId = fixed.asteroid;
+  atvLimit = fixed.limit;
+  owner = fixed.owner;
+  miningValue = fixed.mining;
+  status = fixed.status;
+  facilityOwner = fixed.facilityOwner;
+  facilities = fixed.facilities;
+  atvConstruction = fixed.construction;
+  std::copy(std::begin(fixed.counts), std::end(fixed.counts), atvCounts);
+  std::copy(std::begin(fixed.entrenched), std::end(fixed.entrenched), entrenched);
+  zoneWord = fixed.word;
   // A zone loaded over one that had lists takes fresh empty ones, as a read
   // of three empty lists gives it.
   if (!lists && (atvMoves.capacity | arriving.capacity | attacking.capacity) != 0) lists.emplace();
