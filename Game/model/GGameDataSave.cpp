@@ -112,16 +112,31 @@ int CGameData::Load(BlockReader& r) {
   for (std::uint16_t* v : {&turnTimeLimit, &victoryFlags, &reservedWord, &gameLength, &guildControlPercent,
                            &imperatorVotePercent, &randomEvents, &localChapterId})
     r.Read(*v);
-  for (auto& row : standings) {
-    for (ChapterStanding& c : row) {
-      r.Read(c.asteroids);
-      r.Read(c.presence);
-      r.Read(c.votes);
-      r.Read(c.ships);
-      r.Read(c.scienceBonusLimit);
+  // The standings table (14,000 bytes) and the scores come as one checked
+  // block, decoded in place.
+  {
+    constexpr std::size_t kCellBytes = 7;
+    constexpr std::size_t kBytes = kStandingRows * kMaxChapters * kCellBytes + sizeof scores;
+    std::uint8_t scratch[kBytes];
+    const auto block = r.Block(scratch);
+    if (block.empty()) return 0;
+    const std::uint8_t* at = block.data();
+    const auto u16 = [](const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); };
+    for (auto& row : standings) {
+      for (ChapterStanding& c : row) {
+        c.asteroids = at[0];
+        c.presence = at[1];
+        c.votes = at[2];
+        c.ships = u16(at + 3);
+        c.scienceBonusLimit = u16(at + 5);
+        at += kCellBytes;
+      }
+    }
+    for (std::uint32_t& v : scores) {
+      v = plat::DecodeLE<std::uint32_t>(std::span<const std::uint8_t, 4>(at, 4));
+      at += 4;
     }
   }
-  for (std::uint32_t& s : scores) r.Read(s);
   if (!r.Ok() || ReadValidityByte(r) == 0) return 0;
   if (perGuild != 0) SetChaptersPerGuild(perGuild);
   // The guilds' member lists are as long as the saved game's chapters per
@@ -162,8 +177,17 @@ int CGameData::Load(BlockReader& r) {
   r.Read(asteroidsHiddenUntilSeen);
   r.Read(allShipsScanned);
   r.Read(allAsteroidsScanned);
-  for (auto& row : reviewLog)
-    for (std::uint32_t& v : row) r.Read(v);
+  {
+    std::uint8_t scratch[sizeof reviewLog];
+    const auto block = r.Block(scratch);
+    if (block.empty()) return 0;
+    const std::uint8_t* at = block.data();
+    for (auto& row : reviewLog)
+      for (std::uint32_t& v : row) {
+        v = plat::DecodeLE<std::uint32_t>(std::span<const std::uint8_t, 4>(at, 4));
+        at += 4;
+      }
+  }
   r.Read(researchSharedPercent);
   r.Read(chaoticOrbits);
   r.Read(asteroidControlShown);
