@@ -17,14 +17,6 @@
 
 namespace {
 
-std::unique_ptr<char[]> CopyText(const char* text) {
-  const std::size_t n = text == nullptr ? 0 : std::strlen(text);
-  auto copy = std::make_unique<char[]>(n + 1);
-  if (n != 0) std::memcpy(copy.get(), text, n);
-  copy[n] = '\0';
-  return copy;
-}
-
 bool WriteLocation(BlockWriter& w, const Location& l) {
   w.U16(l.asteroid);
   w.I16(l.x);
@@ -81,12 +73,12 @@ const char* CGAsteroid::GetName(int n) {
   if (!name) {
     const unsigned number = n == 0 ? id + 1u : static_cast<unsigned>(n);
     const std::optional<std::string> read = LoadAsteroidName(number);
-    name = CopyText(read ? read->c_str() : "");
+    name.Assign(read ? read->c_str() : "");
   }
   return name.get();
 }
 
-void CGAsteroid::SetName(const char* text) { name = CopyText(text); }
+void CGAsteroid::SetName(const char* text) { name.Assign(text); }
 
 void CGAsteroid::SetPosition(const Location* loc) {
   position = *loc;
@@ -312,7 +304,7 @@ LoadStatus CGAsteroid::ReadInto(BlockReader& r) {
     TraceError("Load Error", __FILE__, __LINE__);
     return LoadStatus::kBadVersion;
   }
-  r.Name(name);
+  name.Read(r);
   // The fixed fields in two checked blocks, either side of the previous
   // owner (version 3 on).
   std::uint8_t scratch[kPlaceFieldBytes + 2 + kOrbitFieldBytes];

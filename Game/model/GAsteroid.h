@@ -19,6 +19,7 @@
 #include "Game/arrayman/ArrayMan.h"
 #include "Game/base/GBlockStream.h"
 #include "Game/model/GLocation.h"
+#include "Game/model/GNameText.h"
 #include "Game/model/GTerrainRec.h"
 #include "Game/model/GWorldTypes.h"
 #include "Game/model/GZone.h"
@@ -185,7 +186,7 @@ class CGAsteroid final : public CRecorder {
   LoadStatus Load(BlockReader& r);
 
   std::uint8_t animationStep = 8;
-  std::unique_ptr<char[]> name;
+  NameText name;
   std::uint16_t id = 0;
   Location position;
   std::uint16_t owner = kNoChapter;

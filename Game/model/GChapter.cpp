@@ -56,7 +56,7 @@ void CGChapter::FreeLists() {
   DeleteAllElements(autoTransfers);
 }
 
-void CGChapter::SetName(const char* text) { name = CopyText(text); }
+void CGChapter::SetName(const char* text) { name.Assign(text); }
 
 std::uint16_t CGChapter::SetHomeAsteroid(std::uint16_t asteroid) {
   if (asteroid == 0xFFFF) asteroid = GetChapterNumber();
@@ -361,7 +361,7 @@ LoadStatus CGChapter::ReadInto(BlockReader& r) {
   for (std::uint8_t& t : traits) r.Read(t);
   r.Read(difficulty);
   r.Read(nextObjectId);
-  r.Name(name);
+  name.Read(r);
   for (int i = 0; i < kMaxChaptersPerGuild; ++i) {
     r.Read(renegadeVotes[i]);
     r.Read(imperatorVotes[i]);

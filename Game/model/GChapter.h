@@ -13,6 +13,7 @@
 
 #include "Game/arrayman/ArrayMan.h"
 #include "Game/base/GBlockStream.h"
+#include "Game/model/GNameText.h"
 #include "Game/model/GWorldTypes.h"
 #include "platform/core/files.h"
 
@@ -149,7 +150,7 @@ class CGChapter {
   std::uint32_t nextObjectId = 0;
   std::uint8_t slot = 0;
   std::uint8_t guild = 0;
-  std::unique_ptr<char[]> name;
+  NameText name;
   std::uint16_t homeAsteroid = 0xFFFF;
   std::uint16_t ownedAsteroids = 0;
   std::uint8_t traits[kTraitCount] = {};

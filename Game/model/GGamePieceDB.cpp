@@ -15,9 +15,8 @@
 #include "Game/base/TraceError.h"
 #include "Game/rules/GRulesLinks.h"
 
-CGGamePieceDB::CGGamePieceDB() {
-  for (ArrayMan<CGUnit>& cell : cells) cell.growStep = 10;
-}
+// Every cell grows 10 slots at a time, the arrays' own step.
+CGGamePieceDB::CGGamePieceDB() = default;
 
 CGGamePieceDB::~CGGamePieceDB() {
   for (int owner = 0; owner < kPieceOwners; ++owner) {

@@ -7,17 +7,6 @@
 #include "Game/model/GWorldMath.h"
 #include "platform/core/random.h"
 
-namespace {
-
-std::unique_ptr<char[]> CopyName(const char* text) {
-  const std::size_t n = std::strlen(text);
-  auto copy = std::make_unique<char[]>(n + 1);
-  std::memcpy(copy.get(), text, n + 1);
-  return copy;
-}
-
-}  // namespace
-
 CGStar::CGStar(std::uint8_t starIndex) : index(starIndex), kind(starIndex) {}
 
 CGStar::CGStar(plat::FILE* fp, std::uint32_t* ok) {
@@ -38,11 +27,11 @@ int CGStar::GetModelName(char* out) const {
 }
 
 const char* CGStar::GetName() {
-  if (!name) name = CopyName(kind != 0 ? "Diantos" : "Quenbar");
+  if (!name) name.Assign(kind != 0 ? "Diantos" : "Quenbar");
   return name.get();
 }
 
-void CGStar::SetName(const char* text) { name = CopyName(text != nullptr ? text : ""); }
+void CGStar::SetName(const char* text) { name.Assign(text); }
 
 void CGStar::SetRadiationCycle(double peak, double fluctuationValue) {
   cyclePeak = peak;
@@ -108,7 +97,7 @@ LoadStatus CGStar::Load(BlockReader& r) {
   r.Read(s.position.x);
   r.Read(s.position.y);
   r.Read(s.position.z);
-  r.Name(s.name);
+  s.name.Read(r);
   r.Read(s.cyclePeak);
   r.Read(s.baseRadiation);
   r.Read(s.fluctuation);

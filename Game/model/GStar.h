@@ -10,6 +10,7 @@
 
 #include "Game/base/GBlockStream.h"
 #include "Game/model/GLocation.h"
+#include "Game/model/GNameText.h"
 #include "platform/core/files.h"
 
 constexpr std::uint8_t kStarVersion = 1;
@@ -50,7 +51,7 @@ class CGStar {
   std::uint8_t index = 0;
   std::uint8_t kind = 0;
   Location position;
-  std::unique_ptr<char[]> name;
+  NameText name;
   double cyclePeak = 0.0;
   double baseRadiation = 0.0;
   double fluctuation = 0.0;
