@@ -63,6 +63,19 @@ class ArrayMan {
     if (capacity < growStep || capacity - growStep < count) return;
     Reallocate(static_cast<std::uint16_t>(capacity - growStep));
   }
+  // Makes room for `n` more elements in one block, as a list whose length is
+  // known before its elements come: the capacity becomes what `n` appends
+  // would make it, step by step, so the array filled afterwards is the one the
+  // appends alone give, with one block instead of one per step. False, and
+  // nothing changed, when they would pass 65,535.
+  bool Reserve(std::uint32_t n) {
+    const std::uint32_t wanted = std::uint32_t{count} + n;
+    if (wanted > kMaxCapacity) return false;
+    if (wanted <= capacity) return true;
+    const std::uint32_t steps = (wanted - capacity + Step() - 1) / Step();
+    Reallocate(static_cast<std::uint16_t>(std::min(std::uint32_t{capacity} + steps * Step(), kMaxCapacity)));
+    return true;
+  }
   // The u16 count, then every element in index order. The result of the last
   // write; it stops at the first failing one. An empty slot cannot be saved
   // and fails the save.
@@ -109,6 +122,7 @@ class ArrayMan {
       std::vector<std::uint8_t> block(std::size_t{n} * ElementIO::kRecordSize);
       const std::size_t got = block.empty() ? 0 : plat::fread(block.data(), 1, block.size(), fp);
       plat::ByteReader records{std::span<const std::uint8_t>(block.data(), got)};
+      Reserve(static_cast<std::uint32_t>(got / ElementIO::kRecordSize));
       for (std::uint16_t i = 0; i < n; ++i) {
         if (records.Remaining() < ElementIO::kRecordSize) return 0;
         std::unique_ptr<T> element = ElementIO::Read(records);

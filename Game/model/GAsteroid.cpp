@@ -348,6 +348,7 @@ LoadStatus CGAsteroid::ReadInto(BlockReader& r) {
   for (float& v : cameraSecond) f.Read(v);
   f.Read(detected);
   const std::uint16_t eventCount = f.U16();
+  ReserveForBlock(events, eventCount, r, 10);
   for (std::uint32_t i = 0; i < eventCount && r.Ok(); ++i) {
     AsteroidEvent e;
     r.Read(e.kind);

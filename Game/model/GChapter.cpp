@@ -396,6 +396,8 @@ LoadStatus CGChapter::ReadInto(BlockReader& r) {
   const std::uint32_t messages = r.U32();
   if (!r.Ok()) return LoadStatus::kTruncated;
   if (messages > kMaxChatMessages) return LoadStatus::kBadCount;
+  // Sender, recipient and the text's length at the least.
+  ReserveForBlock(chatMessages, messages, r, 6);
   for (std::uint32_t i = 0; i < messages; ++i) {
     auto m = std::make_unique<ChatMessage>();
     r.Read(m->sender);
@@ -407,6 +409,7 @@ LoadStatus CGChapter::ReadInto(BlockReader& r) {
   const std::uint32_t noteCount = r.U32();
   if (!r.Ok()) return LoadStatus::kTruncated;
   if (noteCount > kMaxListCount) return LoadStatus::kBadCount;
+  ReserveForBlock(notes, noteCount, r, 8);
   for (std::uint32_t i = 0; i < noteCount; ++i) {
     auto n = std::make_unique<PlayerNote>();
     r.Read(n->turn);
@@ -417,6 +420,7 @@ LoadStatus CGChapter::ReadInto(BlockReader& r) {
   const std::uint32_t transfers = r.U32();
   if (!r.Ok()) return LoadStatus::kTruncated;
   if (transfers > kMaxListCount) return LoadStatus::kBadCount;
+  ReserveForBlock(autoTransfers, transfers, r, version > 1 ? 7 : 5);
   for (std::uint32_t i = 0; i < transfers && r.Ok(); ++i) {
     auto t = std::make_unique<AutoTransfer>();
     r.Read(t->source);

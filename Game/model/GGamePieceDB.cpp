@@ -11,6 +11,7 @@
 #include "Game/base/ByteStream.h"
 #include "Game/base/GBlockStream.h"
 #include "Game/model/GUnit.h"
+#include "Game/model/GWorldArrays.h"
 #include "Game/model/GUnitLinks.h"
 #include "Game/base/TraceError.h"
 #include "Game/rules/GRulesLinks.h"
@@ -559,6 +560,8 @@ int CGGamePieceDB::Load(BlockReader& r) {
       }
       ArrayMan<CGUnit>& cell = Cell(owner, location);
       if (n == 0) continue;
+      // A unit is its version byte and fixed head at the least.
+      ReserveForBlock(cell, n, r, 1 + kUnitHeadSize);
       std::uint16_t unop = 0;
       bool partitioned = true;
       for (std::uint32_t i = 0; i < n; ++i) {

@@ -181,6 +181,8 @@ LoadStatus CRecorder::Load(BlockReader& r) {
     if (s != LoadStatus::kOk) return s;
   }
   const std::uint16_t n = r.U16();
+  // An event without its two values is 26 bytes.
+  ReserveForBlock(fresh.terrainEvents, n, r, 26);
   for (std::uint32_t i = 0; i < n && r.Ok(); ++i) {
     auto e = std::make_unique<TerrainEvent>();
     r.Read(e->a);

@@ -15,6 +15,7 @@
 #include "Game/base/GPersist.h"
 #include "Game/model/GUnitLinks.h"
 #include "Game/model/GUnitModules.h"
+#include "Game/model/GWorldArrays.h"
 #include "Game/base/TraceError.h"
 #include "Game/rules/GDefBP.h"
 #include "Game/rules/GTemplateDB.h"
@@ -425,6 +426,8 @@ int CGUnit::Load(BlockReader& r) {
   if (r.U8() != kValidityByte || !r.Ok()) return 0;
   const std::uint16_t count = r.U16();
   if (!r.Ok()) return 0;
+  // An order is its 16-byte head, target id, type and flag at the least.
+  ReserveForBlock(orders, count, r, 25);
   for (std::uint16_t i = 0; i < count; ++i) {
     std::unique_ptr<UnitOrder> order = ReadUnitOrder(r, version);
     if (!order) return 0;

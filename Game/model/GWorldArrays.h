@@ -3,10 +3,12 @@
 // its elements, so its owner frees them, and a block read into a fresh object
 // is taken over by swapping the arrays whole.
 
+#include <cstddef>
 #include <cstdint>
 #include <utility>
 
 #include "Game/arrayman/ArrayMan.h"
+#include "Game/base/GBlockStream.h"
 
 // Removes and deletes every element, last first.
 template <class T, class IO>
@@ -34,4 +36,12 @@ bool AppendOwned(ArrayMan<T, IO>& list, T* item) {
     return false;
   }
   return true;
+}
+
+// Makes room in one block for the `n` elements a block announces, when the
+// bytes `r` has left can hold them at `leastBytes` each. A count the bytes
+// cannot hold (a damaged block) reserves nothing: its load fails as it reads.
+template <class T, class IO>
+void ReserveForBlock(ArrayMan<T, IO>& list, std::uint32_t n, const BlockReader& r, std::size_t leastBytes) {
+  if (n > 1 && n <= r.Rest().size() / leastBytes) list.Reserve(n);
 }

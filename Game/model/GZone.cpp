@@ -39,6 +39,7 @@ bool WriteCountList(BlockWriter& w, const ArrayMan<ZoneAtvCount>& list) {
 
 bool ReadCountList(BlockReader& r, ArrayMan<ZoneAtvCount>& list) {
   const std::uint16_t n = r.U16();
+  ReserveForBlock(list, n, r, 5);
   for (std::uint32_t i = 0; i < n && r.Ok(); ++i) {
     auto e = std::make_unique<ZoneAtvCount>();
     r.Read(e->chapter);
@@ -432,6 +433,7 @@ LoadStatus CGZone::Load(BlockReader& r, std::uint8_t version) {
   } else {
     lists.emplace();
     const std::uint16_t moves = r.U16();
+    ReserveForBlock(lists->atvMoves, moves, r, 3);
     for (std::uint32_t i = 0; i < moves && r.Ok(); ++i) {
       auto m = std::make_unique<ZoneAtvMove>();
       r.Read(m->chapter);
