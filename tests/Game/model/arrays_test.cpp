@@ -264,4 +264,38 @@ TEST(IndexedArrayTest, GetTakeSetAndResize) {
   EXPECT_EQ(big.get(65535), nullptr);
 }
 
+// A list whose length is known first makes its block once: the array then
+// filled must be the one the appends alone make, capacity included, and the
+// appends must not move the block again.
+TEST_F(ArrayManTest, ReserveMakesTheBlockTheAppendsWouldEndWith) {
+  for (const std::uint16_t step : {0, 1, 3, 10}) {
+    for (const int n : {0, 1, 9, 10, 11, 31, 200}) {
+      for (const int before : {0, 4}) {
+        ArrayMan<Item> grown, reserved;
+        grown.growStep = reserved.growStep = step;
+        Fill(grown, before);
+        Fill(reserved, before);
+        ASSERT_TRUE(reserved.Reserve(static_cast<std::uint32_t>(n)));
+        Item* const* const block = reserved.items.get();
+        Fill(grown, n);
+        Fill(reserved, n);
+        SCOPED_TRACE(testing::Message() << "step " << step << " n " << n << " before " << before);
+        EXPECT_EQ(reserved.capacity, grown.capacity);
+        EXPECT_EQ(reserved.count, grown.count);
+        if (n != 0) {
+          EXPECT_EQ(reserved.items.get(), block);
+        }
+      }
+    }
+  }
+  ArrayMan<Item> a;
+  Fill(a, 3);
+  EXPECT_FALSE(a.Reserve(65533));  // 3 + 65,533 passes the limit
+  EXPECT_EQ(a.capacity, 10);
+  EXPECT_TRUE(a.Reserve(65532));
+  EXPECT_EQ(a.capacity, 65535);
+  a.SetAt(Make(7), ArrayMan<Item>::kAtEnd);
+  EXPECT_EQ(a.count, 4);
+}
+
 }  // namespace
