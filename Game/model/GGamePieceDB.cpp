@@ -21,7 +21,11 @@ CGGamePieceDB::CGGamePieceDB() = default;
 
 CGGamePieceDB::~CGGamePieceDB() {
   for (int owner = 0; owner < kPieceOwners; ++owner) {
-    for (int location = 0; location < kPieceLocations; ++location) DestroyCell(owner, location);
+    for (int location = 0; location < kPieceLocations; ++location) {
+      // Most of the 6,080 cells never held a unit: nothing to destroy there.
+      const ArrayMan<CGUnit>& cell = Cell(owner, location);
+      if (cell.count != 0 || cell.items) DestroyCell(owner, location);
+    }
   }
 }
 

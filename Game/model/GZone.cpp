@@ -172,6 +172,8 @@ std::uint8_t CGZone::InitialZoneOwner() {
 CGZone::~CGZone() { ClearLists(); }
 
 void CGZone::ClearLists() {
+  // Most zones never hold a list.
+  if ((atvMoves.capacity | arriving.capacity | attacking.capacity) == 0) return;
   DeleteAllElements(atvMoves);
   DeleteAllElements(arriving);
   DeleteAllElements(attacking);
