@@ -403,73 +403,77 @@ LoadStatus CGZone::Load(BlockReader& r, std::uint8_t version) {
   // takes them only once the whole block has been read. From memory (a saved
   // game) the span is the source's own bytes, taken with one check; from a
   // file they come in two reads, the second sized by the facility mask. A
-  // saved game holds thousands of zones, most of them with empty lists.
+  // saved game holds thousands of zones, most of them with empty lists: six
+  // zero bytes for their counts before the end byte, passed over whole.
+  constexpr std::uint8_t kNoLists[kNoListsSize] = {};
   const std::size_t headSize = kHeadSize + (version >= 2 ? kFacilitySize : 0);
   ZoneFixed fixed;
-  std::uint8_t scratch[kMostFixedSize];
-  const std::uint8_t* bytes = nullptr;
-  std::size_t size = 0;
+  std::optional<ZoneLists> lists;
+  // The zone takes what was read, and the lists read (fresh empty ones in
+  // place of any it had, when the block held none).
+  const auto take = [&] {
+    index = fixed.index;
+    dirty = fixed.dirty;
+    asteroidId = fixed.asteroid;
+    atvLimit = fixed.limit;
+    owner = fixed.owner;
+    miningValue = fixed.mining;
+    status = fixed.status;
+    facilityOwner = fixed.facilityOwner;
+    facilities = fixed.facilities;
+    atvConstruction = fixed.construction;
+    std::copy(std::begin(fixed.counts), std::end(fixed.counts), atvCounts);
+    std::copy(std::begin(fixed.entrenched), std::end(fixed.entrenched), entrenched);
+    zoneWord = fixed.word;
+    if (!lists && (atvMoves.capacity | arriving.capacity | attacking.capacity) != 0) lists.emplace();
+    if (lists) {
+      // The zone's old lists go with `lists`.
+      SwapArrays(atvMoves, lists->atvMoves);
+      SwapArrays(arriving, lists->arriving);
+      SwapArrays(attacking, lists->attacking);
+    }
+    return LoadStatus::kOk;
+  };
+
   std::span<const std::uint8_t> rest = r.Rest();
-  if (rest.size() >= kMostFixedSize + kNoListsSize) {
-    bytes = rest.data();
-    size = FixedSize(version, DecodeHead(bytes, version, fixed));
+  if (rest.size() >= kMostFixedSize + kNoListsSize + 1) {
+    const std::uint8_t* bytes = rest.data();
+    const std::size_t size = FixedSize(version, DecodeHead(bytes, version, fixed));
+    DecodeTail(bytes + headSize, fixed);
+    const std::uint8_t* after = bytes + size;
+    if (std::memcmp(after, kNoLists, kNoListsSize) == 0) {
+      r.Skip(size + kNoListsSize + 1);
+      return after[kNoListsSize] == kZoneEndByte ? take() : LoadStatus::kBadEndByte;
+    }
     r.Skip(size);
-    rest = rest.subspan(size);
   } else {
+    std::uint8_t scratch[kMostFixedSize];
     const auto head = r.Block({scratch, headSize});
     if (head.empty()) return LoadStatus::kTruncated;
     if (head.data() != scratch) std::memcpy(scratch, head.data(), headSize);
-    size = FixedSize(version, DecodeHead(scratch, version, fixed));
+    const std::size_t size = FixedSize(version, DecodeHead(scratch, version, fixed));
     if (!r.ReadBytes({scratch + headSize, size - headSize})) return LoadStatus::kTruncated;
-    bytes = scratch;
+    DecodeTail(scratch + headSize, fixed);
     rest = r.Rest();
-  }
-  DecodeTail(bytes + headSize, fixed);
-  // Most zones hold none of the three lists: six zero bytes for their counts
-  // before the end byte, passed over whole.
-  constexpr std::uint8_t kNoLists[kNoListsSize] = {};
-  const bool noLists = rest.size() >= kNoListsSize && std::memcmp(rest.data(), kNoLists, kNoListsSize) == 0;
-  std::optional<ZoneLists> lists;
-  if (noLists) {
-    r.Skip(kNoListsSize);
-  } else {
-    lists.emplace();
-    const std::uint16_t moves = r.U16();
-    ReserveForBlock(lists->atvMoves, moves, r, 3);
-    for (std::uint32_t i = 0; i < moves && r.Ok(); ++i) {
-      auto m = std::make_unique<ZoneAtvMove>();
-      r.Read(m->chapter);
-      r.Read(m->sourceZone);
-      r.Read(m->kind);
-      if (r.Ok()) AppendOwned(lists->atvMoves, m.release());
+    if (rest.size() >= kNoListsSize && std::memcmp(rest.data(), kNoLists, kNoListsSize) == 0) {
+      r.Skip(kNoListsSize);
+      const LoadStatus end = r.EndByte(kZoneEndByte);
+      return end == LoadStatus::kOk ? take() : end;
     }
-    ReadCountList(r, lists->arriving);
-    ReadCountList(r, lists->attacking);
-    if (!r.Ok()) return LoadStatus::kTruncated;
   }
+  lists.emplace();
+  const std::uint16_t moves = r.U16();
+  ReserveForBlock(lists->atvMoves, moves, r, 3);
+  for (std::uint32_t i = 0; i < moves && r.Ok(); ++i) {
+    auto m = std::make_unique<ZoneAtvMove>();
+    r.Read(m->chapter);
+    r.Read(m->sourceZone);
+    r.Read(m->kind);
+    if (r.Ok()) AppendOwned(lists->atvMoves, m.release());
+  }
+  ReadCountList(r, lists->arriving);
+  ReadCountList(r, lists->attacking);
+  if (!r.Ok()) return LoadStatus::kTruncated;
   const LoadStatus end = r.EndByte(kZoneEndByte);
-  if (end != LoadStatus::kOk) return end;
-  index = fixed.index;
-  dirty = fixed.dirty;
-  asteroidId = fixed.asteroid;
-  atvLimit = fixed.limit;
-  owner = fixed.owner;
-  miningValue = fixed.mining;
-  status = fixed.status;
-  facilityOwner = fixed.facilityOwner;
-  facilities = fixed.facilities;
-  atvConstruction = fixed.construction;
-  std::copy(std::begin(fixed.counts), std::end(fixed.counts), atvCounts);
-  std::copy(std::begin(fixed.entrenched), std::end(fixed.entrenched), entrenched);
-  zoneWord = fixed.word;
-  // A zone loaded over one that had lists takes fresh empty ones, as a read
-  // of three empty lists gives it.
-  if (!lists && (atvMoves.capacity | arriving.capacity | attacking.capacity) != 0) lists.emplace();
-  if (lists) {
-    // The zone's old lists go with `lists`.
-    SwapArrays(atvMoves, lists->atvMoves);
-    SwapArrays(arriving, lists->arriving);
-    SwapArrays(attacking, lists->attacking);
-  }
-  return LoadStatus::kOk;
+  return end == LoadStatus::kOk ? take() : end;
 }
