@@ -352,19 +352,34 @@ LoadStatus CGChapter::ReadInto(BlockReader& r) {
   const std::uint8_t version = r.U8();
   if (!r.Ok()) return LoadStatus::kTruncated;
   if (version > kChapterVersion) return LoadStatus::kBadVersion;
-  r.Read(slot);
-  r.Read(guild);
-  r.Read(homeAsteroid);
-  r.Read(credits);
-  r.Read(ownedAsteroids);
-  for (std::uint32_t* v : {&stateFlag, &renegade, &previousRenegade, &camp, &previousCamp}) r.Read(*v);
-  for (std::uint8_t& t : traits) r.Read(t);
-  r.Read(difficulty);
-  r.Read(nextObjectId);
-  name.Read(r);
-  for (int i = 0; i < kMaxChaptersPerGuild; ++i) {
-    r.Read(renegadeVotes[i]);
-    r.Read(imperatorVotes[i]);
+  // The fixed fields either side of the name come as one checked block each.
+  {
+    constexpr std::size_t kHead = 1 + 1 + 2 + 4 + 2 + 5 * 4 + kTraitCount + 1 + 4;
+    std::uint8_t scratch[kHead];
+    const auto block = r.Block(scratch);
+    if (block.empty()) return LoadStatus::kTruncated;
+    FixedFields<kHead> f(block.first<kHead>());
+    f.Read(slot);
+    f.Read(guild);
+    f.Read(homeAsteroid);
+    f.Read(credits);
+    f.Read(ownedAsteroids);
+    for (std::uint32_t* v : {&stateFlag, &renegade, &previousRenegade, &camp, &previousCamp}) f.Read(*v);
+    f.Bytes(traits);
+    f.Read(difficulty);
+    f.Read(nextObjectId);
+  }
+  if (!name.Read(r)) return LoadStatus::kTruncated;
+  {
+    constexpr std::size_t kVotes = kMaxChaptersPerGuild * 2 * 4;
+    std::uint8_t scratch[kVotes];
+    const auto block = r.Block(scratch);
+    if (block.empty()) return LoadStatus::kTruncated;
+    FixedFields<kVotes> f(block.first<kVotes>());
+    for (int i = 0; i < kMaxChaptersPerGuild; ++i) {
+      f.Read(renegadeVotes[i]);
+      f.Read(imperatorVotes[i]);
+    }
   }
   // The statistics (2,000 bytes) and the ATV technology come as one checked
   // block each, decoded in place.
