@@ -112,17 +112,17 @@ int CGameData::Load(BlockReader& r) {
   for (std::uint16_t* v : {&turnTimeLimit, &victoryFlags, &reservedWord, &gameLength, &guildControlPercent,
                            &imperatorVotePercent, &randomEvents, &localChapterId})
     r.Read(*v);
-  // The standings table (14,000 bytes) and the scores come as one checked
-  // block, decoded in place.
+  // The standings table (a row of 280 bytes at a time) and the scores come as
+  // checked blocks, decoded in place.
   {
     constexpr std::size_t kCellBytes = 7;
-    constexpr std::size_t kBytes = kStandingRows * kMaxChapters * kCellBytes + sizeof scores;
-    std::uint8_t scratch[kBytes];
-    const auto block = r.Block(scratch);
-    if (block.empty()) return 0;
-    const std::uint8_t* at = block.data();
+    constexpr std::size_t kRowBytes = kMaxChapters * kCellBytes;
     const auto u16 = [](const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); };
     for (auto& row : standings) {
+      std::uint8_t scratch[kRowBytes];
+      const auto block = r.Block(scratch);
+      if (block.empty()) return 0;
+      const std::uint8_t* at = block.data();
       for (ChapterStanding& c : row) {
         c.asteroids = at[0];
         c.presence = at[1];
@@ -132,6 +132,10 @@ int CGameData::Load(BlockReader& r) {
         at += kCellBytes;
       }
     }
+    std::uint8_t scratch[sizeof scores];
+    const auto block = r.Block(scratch);
+    if (block.empty()) return 0;
+    const std::uint8_t* at = block.data();
     for (std::uint32_t& v : scores) {
       v = plat::DecodeLE<std::uint32_t>(std::span<const std::uint8_t, 4>(at, 4));
       at += 4;
