@@ -411,7 +411,7 @@ LoadStatus CGZone::Load(BlockReader& r, std::uint8_t version) {
   std::optional<ZoneLists> lists;
   // The zone takes what was read, and the lists read (fresh empty ones in
   // place of any it had, when the block held none).
-  const auto take = [&] {
+  const auto take = [&]() __attribute__((always_inline)) {
     index = fixed.index;
     dirty = fixed.dirty;
     asteroidId = fixed.asteroid;
