@@ -32,6 +32,10 @@ struct AsteroidEvent {
   std::uint32_t value = 0;
   std::uint32_t expiryTurn = 0;
   std::uint8_t flag = 0;
+  // Made from blocks of many, as units are (GSlotPool.cpp): a saved game
+  // brings hundreds of them.
+  static void* operator new(std::size_t size);
+  static void operator delete(void* p, std::size_t size) noexcept;
 };
 
 constexpr std::uint8_t kAsteroidVersion = 4;

@@ -7,6 +7,7 @@
 //
 // Game thread only.
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <span>
@@ -40,11 +41,19 @@ struct ChatMessage {
   std::uint8_t recipient = 0;  // 255 all, 254 guild, else a chapter number
   std::uint32_t intercepted = 0;
   std::unique_ptr<char[]> text;
+  // Made from blocks of many, as units are (GSlotPool.cpp): a saved game
+  // brings hundreds of them.
+  static void* operator new(std::size_t size);
+  static void operator delete(void* p, std::size_t size) noexcept;
 };
 
 struct PlayerNote {
   std::uint32_t turn = 0;
   std::unique_ptr<char[]> text;
+  // Made from blocks of many, as units are (GSlotPool.cpp): a saved game
+  // brings hundreds of them.
+  static void* operator new(std::size_t size);
+  static void operator delete(void* p, std::size_t size) noexcept;
 };
 
 struct AutoTransfer {
@@ -53,6 +62,10 @@ struct AutoTransfer {
   std::uint8_t mineral = 0;
   std::uint16_t amount = 0;
   std::uint16_t transitTurns = 0;
+  // Made from blocks of many, as units are (GSlotPool.cpp): a saved game
+  // brings hundreds of them.
+  static void* operator new(std::size_t size);
+  static void operator delete(void* p, std::size_t size) noexcept;
 };
 
 struct AtvTech {

@@ -1,12 +1,13 @@
-// Where units, asteroids and asteroids' zones live. A saved game brings
-// thousands of units and zones, and a turn makes and destroys many units: each
-// object takes a slot of its size from blocks that double as the game grows
-// (64 objects, then 128, and so on up to 4,096 a block; an asteroid's zones
-// take one slot holding them all, from blocks of 16 such runs and up), and a
-// destroyed object's slot serves the next one made. The blocks stay for the
-// program's life, so a load after a game has ended takes its objects from the
-// slots the old game left; the memory held is that of the most objects alive
-// at one time.
+// Where units, asteroids, asteroids' zones and the elements of the model's
+// lists (messages, notes, transfers, ATV moves and counts, asteroid and
+// terrain events) live. A saved game brings thousands of units and zones, and
+// a turn makes and destroys many units: each object takes a slot of its size
+// from blocks that double as the game grows (64 objects, then 128, and so on
+// up to 4,096 a block; an asteroid's zones take one slot holding them all,
+// from blocks of 16 such runs and up), and a destroyed object's slot serves
+// the next one made. The blocks stay for the program's life, so a load after
+// a game has ended takes its objects from the slots the old game left; the
+// memory held is that of the most objects alive at one time.
 //
 // Under AddressSanitizer each object (each run of zones) is a heap block of
 // its own, so that one used after its destruction is still reported.
@@ -18,6 +19,9 @@
 #include <vector>
 
 #include "Game/model/GAsteroid.h"
+#include "Game/model/GChapter.h"
+#include "Game/model/GTerrainRec.h"
+#include "Game/model/GZone.h"
 #include "Game/model/GUnit.h"
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -127,6 +131,21 @@ void GiveSlot(void* p) noexcept {
 #endif
 }
 
+// The list elements of the model: a type of another size (one derived from
+// it) comes from the heap.
+template <class T>
+void* TakeElement(std::size_t size) {
+  return size == sizeof(T) ? TakeSlot<T>(size) : ::operator new(size);
+}
+
+template <class T>
+void GiveElement(void* p, std::size_t size) noexcept {
+  if (size == sizeof(T))
+    GiveSlot<T>(p);
+  else
+    ::operator delete(p);
+}
+
 }  // namespace
 
 void* CGUnit::operator new(std::size_t size) { return TakeSlot<CGUnit>(size); }
@@ -159,3 +178,18 @@ void ZoneRun::Clear() noexcept {
   m_zones = nullptr;
   m_count = 0;
 }
+
+void* ChatMessage::operator new(std::size_t size) { return TakeElement<ChatMessage>(size); }
+void ChatMessage::operator delete(void* p, std::size_t size) noexcept { GiveElement<ChatMessage>(p, size); }
+void* PlayerNote::operator new(std::size_t size) { return TakeElement<PlayerNote>(size); }
+void PlayerNote::operator delete(void* p, std::size_t size) noexcept { GiveElement<PlayerNote>(p, size); }
+void* AutoTransfer::operator new(std::size_t size) { return TakeElement<AutoTransfer>(size); }
+void AutoTransfer::operator delete(void* p, std::size_t size) noexcept { GiveElement<AutoTransfer>(p, size); }
+void* ZoneAtvMove::operator new(std::size_t size) { return TakeElement<ZoneAtvMove>(size); }
+void ZoneAtvMove::operator delete(void* p, std::size_t size) noexcept { GiveElement<ZoneAtvMove>(p, size); }
+void* ZoneAtvCount::operator new(std::size_t size) { return TakeElement<ZoneAtvCount>(size); }
+void ZoneAtvCount::operator delete(void* p, std::size_t size) noexcept { GiveElement<ZoneAtvCount>(p, size); }
+void* AsteroidEvent::operator new(std::size_t size) { return TakeElement<AsteroidEvent>(size); }
+void AsteroidEvent::operator delete(void* p, std::size_t size) noexcept { GiveElement<AsteroidEvent>(p, size); }
+void* TerrainEvent::operator new(std::size_t size) { return TakeElement<TerrainEvent>(size); }
+void TerrainEvent::operator delete(void* p, std::size_t size) noexcept { GiveElement<TerrainEvent>(p, size); }

@@ -7,6 +7,7 @@
 //
 // Game thread only.
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <span>
@@ -46,6 +47,10 @@ struct TerrainEvent {
   std::uint32_t targetValue = 0;
   std::uint16_t w = 0;
   CSpriteMover* mover = nullptr;  // owned, while the replay plays
+  // Made from blocks of many, as units are (GSlotPool.cpp): a saved game
+  // brings hundreds of them.
+  static void* operator new(std::size_t size);
+  static void operator delete(void* p, std::size_t size) noexcept;
 };
 
 using TerrainEventArray = ArrayMan<TerrainEvent>;

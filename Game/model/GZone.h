@@ -23,6 +23,10 @@ struct ZoneAtvMove {
   std::uint8_t chapter = 0;
   std::uint8_t sourceZone = 0;
   std::uint8_t kind = 0;
+  // Made from blocks of many, as units are (GSlotPool.cpp): a saved game
+  // brings hundreds of them.
+  static void* operator new(std::size_t size);
+  static void operator delete(void* p, std::size_t size) noexcept;
 };
 
 // A chapter's ATVs by kind on their way into, or attacking, the zone (5 bytes
@@ -30,6 +34,10 @@ struct ZoneAtvMove {
 struct ZoneAtvCount {
   std::uint8_t chapter = 0;
   std::uint8_t counts[kAtvKinds] = {};
+  // Made from blocks of many, as units are (GSlotPool.cpp): a saved game
+  // brings hundreds of them.
+  static void* operator new(std::size_t size);
+  static void operator delete(void* p, std::size_t size) noexcept;
 };
 
 using ZoneAtvMoveArray = ArrayMan<ZoneAtvMove>;
