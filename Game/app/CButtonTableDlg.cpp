@@ -32,8 +32,9 @@ void CButtonTableDlg::CreateButtons(HWND window) {
     const ScreenButton& b = m_table[i];
     auto button = std::make_unique<CImageButton>();
     const std::string tip = b.tooltipId && g_app ? g_app->Text(b.tooltipId) : std::string();
+    // Alt + right click on a button tells about the dialog it belongs to.
     button->Create(m_display, window, m_instance, m_tooltip, tip.empty() ? nullptr : tip.c_str(), b.id, b.x, b.y,
-                   b.width, b.height, kNoColourKey, 0, ImageModule(i));
+                   b.width, b.height, kNoColourKey, m_helpId, ImageModule(i));
     button->SetImages(ImagePath(i, b.normal).c_str(), ImagePath(i, b.pressed).c_str());
     if (button->window) SetClassLongPtr(button->window, GCLP_HCURSOR, reinterpret_cast<LONG_PTR>(cursor));
     m_buttons.push_back(std::move(button));

@@ -3,6 +3,7 @@
 // the views fill in (sends, boxes, dialogs, redraws) are left as they are.
 #include "Game/model/GChapter.h"
 #include "Game/model/GGameData.h"
+#include "Game/model/GGuild.h"
 #include "Game/model/GUnit.h"
 #include "Game/model/GUnitLinks.h"
 #include "Game/model/GUnitWorldLinks.h"
@@ -36,6 +37,11 @@ void CGameData::ConnectLinks() {
       }
     }
     return nullptr;
+  };
+  r.guildName = [](int guild) {
+    char name[64] = {};
+    if (guild >= 0 && guild < kGuildCount) GetGuildName(static_cast<std::uint32_t>(guild), name);
+    return std::string(name);
   };
 
   WorldLinks& w = g_worldLinks;
@@ -74,6 +80,7 @@ void DisconnectGameDataLinks() {
   r.currentTurn = nullptr;
   r.chaptersPerGuild = nullptr;
   r.findUnitBuiltFrom = nullptr;
+  r.guildName = nullptr;
 
   // Everything the game data connected, and nothing the views put there.
   WorldLinks world;

@@ -12,8 +12,10 @@
 #include "Game/model/GUnit.h"
 #include "Game/model/GZone.h"
 #include "server/turn/SrvTurnSteps.h"
+#include "server/world/SrvDesignPackets.h"
 #include "server/battle/SrvBattlePackets.h"
 #include "server/battle/SrvBattleReplay.h"
+#include "server/battle/SrvDesignCounts.h"
 #include "server/battle/SrvSpaceBattle.h"
 #include "server/battle/SrvTerrainBattle.h"
 
@@ -121,6 +123,9 @@ void FightSpace(SrvTurnContext& turn, std::optional<std::uint16_t> replay, const
     u->ClearOrders(true);
     if (turn.world.pieces->MarkUnitUnoperational(u) == 0) u->unoperational = 1;
   }
+  // Every player keeps every design's values (as at the start).
+  for (const CGUnitTemplate* design : SrvCountBattleOnDesigns(r, units))
+    turn.TellAll(BuildTemplateValuesPacket(*design));
   std::vector<SrvPacket> parts;
   if (replay) parts = BuildReplayPackets(*replay, BuildBattleReplay(*replay, units, r, joined));
   const std::uint16_t fired = r.ShotCount() != 0 ? 1 : 0;

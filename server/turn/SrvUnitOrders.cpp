@@ -20,6 +20,7 @@
 #include "server/battle/SrvSpaceBattle.h"
 #include "server/battle/SrvTerrainBattle.h"
 #include "server/turn/SrvOrderSteps.h"
+#include "server/world/SrvDesignPackets.h"
 
 namespace {
 
@@ -112,6 +113,9 @@ void BuildShip(SrvTurnContext& turn, CGUnit& builder, const UnitOrder& order) {
     builder.power -= handed;
     ship->power = handed;
     turn.TellAll(BuildUnitPacket(*ship));
+    // The design's number built, which the players' template lists count by.
+    if (design->creationTurnHigh < 0xFFFF) ++design->creationTurnHigh;
+    turn.TellAll(BuildTemplateValuesPacket(*design));
   }
 }
 

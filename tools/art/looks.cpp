@@ -155,8 +155,11 @@ void Panel(Canvas& c, const Asset& a, const Palette& p, Random& rnd, const Backd
     cairo_restore(cr);
   }
   const double titleLeft = trade ? 256 : 4;
+  // The set-price dialog lays its "Buy For" label over (140, 16) to (224, 31)
+  // when it asks for a bid: its title keeps to the left of that.
+  const double titleRight = stem == "setprice" && w >= 224 ? 136 : w - 4;
   if (!a.label.empty())
-    c.Text(a.label, titleLeft, 2, w - 4 - titleLeft, std::min(h * 0.14, 28.0) + (h < 60 ? h : 0), p.accent, 18);
+    c.Text(a.label, titleLeft, 2, titleRight - titleLeft, std::min(h * 0.14, 28.0) + (h < 60 ? h : 0), p.accent, 18);
   if (words) Captions(c, p, words->captions);
 }
 

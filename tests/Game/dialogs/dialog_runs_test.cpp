@@ -207,6 +207,27 @@ TEST_F(DialogRuns, SetPriceWithBounds) {
   EXPECT_EQ(values[2], 5u);
 }
 
+// Without bounds (an asking price): the values start at 0 whatever came in,
+// a typed one is held to 32767, and the title stands alone.
+TEST_F(DialogRuns, SetPriceWithoutBounds) {
+  std::uint32_t values[4] = {10, 20, 30, 40};
+  std::uint32_t success = 0;
+  CaptureAfter(400, {169, 106, 169 + 306, 106 + 351});
+  Click(169 + 233 + 20, 106 + 122 + 10, 800);
+  backend->PressKey(VK_END, 20);
+  for (int i = 0; i < 4; ++i) backend->PressKey(VK_BACK, 20);
+  Type("40000");
+  Click(169 + 21 + 50, 106 + 298 + 20, 300);
+  CDSetPriceDlg dialog(ddraw.get(), main, program, values, &success, nullptr);
+  EXPECT_EQ(dialog.m_result, 1);
+  EXPECT_TRUE(Looks("set_price_asking.png"));
+  EXPECT_EQ(success, 1u);
+  EXPECT_EQ(values[0], 0u);
+  EXPECT_EQ(values[1], 32767u);
+  EXPECT_EQ(values[2], 0u);
+  EXPECT_EQ(values[3], 0u);
+}
+
 // Chapter mode, then guild mode: the lists go dark again and the text goes
 // to the guild.
 TEST_F(DialogRuns, ChatToTheGuild) {

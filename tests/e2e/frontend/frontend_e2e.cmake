@@ -213,7 +213,7 @@ quen_game_run(AsteroidSpaceScans asteroid_orders
 # old scout, and turns are played until the new scout is there and the old
 # one gone.
 quen_game_run(AsteroidSpaceBuildsAndScraps asteroid_builds
-  build_menu.png,build_templates.png,build_ordered.png,scrap_ordered.png,scrap_running.png,build_done.png,scrap_done.png
+  build_menu.png,build_templates.png,build_ordered.png,scrap_ordered.png,scrap_running.png,build_done.png,scrap_done.png,build_designs.png
   asteroid_builds SAVE/autosave.*,SAVE/asavebak.*)
 # Three turns of a new game, then saved: every asteroid in the player's half of
 # the save stands where the server's half has it (quen_solar_positions

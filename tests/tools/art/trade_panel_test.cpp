@@ -36,3 +36,23 @@ TEST(TradePanels, TheTitleStaysClearOfTheMineralPictureAndStillShows) {
     }
   }
 }
+
+// The set-price dialog draws its "Buy For" label at (140, 16), 84 x 15, in bid
+// mode: the panel's own title must leave that place to it.
+TEST(TradePanels, TheSetPriceTitleLeavesTheBuyForPlaceClear) {
+  art::Asset titled;
+  titled.name = "setprice.ima";
+  titled.kind = "panel";
+  titled.width = 306;
+  titled.height = 351;
+  titled.label = "Set Price";
+  art::Asset bare = titled;
+  bare.label.clear();
+  for (int guild = 0; guild < 5; ++guild) {
+    const art::Pixels withTitle = art::DrawImage(titled, guild);
+    const art::Pixels without = art::DrawImage(bare, guild);
+    ASSERT_EQ(withTitle.argb.size(), without.argb.size());
+    EXPECT_EQ(Differing(withTitle, without, 140, 16, 224, 31), 0) << "guild " << guild;
+    EXPECT_GT(Differing(withTitle, without, 0, 0, 140, 40), 50) << "guild " << guild;
+  }
+}
