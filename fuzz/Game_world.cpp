@@ -45,6 +45,22 @@ void Check(T& object, Fresh fresh, std::span<const std::uint8_t> block, Extra...
   if (again->Load(r2, extra...) != LoadStatus::kOk || Save(*again) != once) __builtin_trap();
 }
 
+// A zone is read in the form its asteroid's version gives but always saved in
+// the newest, so the second reading takes the newest version.
+void CheckZone(std::span<const std::uint8_t> block, std::uint8_t version) {
+  CGZone zone(0, 0);
+  const std::vector<std::uint8_t> before = Save(zone);
+  BlockReader r(block);
+  if (zone.Load(r, version) != LoadStatus::kOk) {
+    if (Save(zone) != before) __builtin_trap();
+    return;
+  }
+  const std::vector<std::uint8_t> once = Save(zone);
+  CGZone again(0, 0);
+  BlockReader r2(once);
+  if (again.Load(r2, kAsteroidVersion) != LoadStatus::kOk || Save(again) != once) __builtin_trap();
+}
+
 struct World {
   CGSolarDB solar;
   CGuildList guilds{8};
@@ -105,8 +121,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   switch (kind) {
     case 0: {
-      CGZone zone(0, 0);
-      Check(zone, [] { return std::make_unique<CGZone>(0, 0); }, block, static_cast<std::uint8_t>(1 + (data[0] >> 4) % 4));
+      CheckZone(block, static_cast<std::uint8_t>(1 + (data[0] >> 4) % 4));
       break;
     }
     case 1: {
