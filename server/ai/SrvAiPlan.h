@@ -34,7 +34,9 @@ struct SrvAiPlan {
   int sideFlags = 0;
   // The most flags another side holds.
   int rivalFlags = 0;
-  // Its pools hold more than it can spend (SrvAiMineralsToSpare).
+  // The minerals its pools hold more of than it can spend
+  // (SrvAiPlentifulMinerals), and whether that is every one of them.
+  SrvAiPlenty plenty{};
   bool mineralsToSpare = false;
   std::vector<SrvPacket> orders;
 };
