@@ -67,8 +67,7 @@ TEST(SrvTournament, TheSameSeedPlaysTheSameMixedGame) {
 }
 
 // One chapter a guild, all hard: asteroids change hands, homes among them,
-// a chapter is eliminated and an imperator's share of them ends the game
-// before its length.
+// a chapter is eliminated and a victory ends the game before its length.
 TEST(SrvTournament, ConquestEndsASmallGameBeforeItsLength) {
   const srv_ai_test::GameLogFile log;
   const TournamentFigures f = PlayTournamentGame(1, 15, 2, 3, kTurns, kTurns, log.path);
