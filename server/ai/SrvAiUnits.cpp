@@ -542,7 +542,6 @@ bool CarriesAtvs(const CGUnit& unit) {
 // (when it builds), lands one on each zone only miners hold, and once every
 // zone has one, takes the miners aboard. Its pools then grow only by what
 // it is short of; the miners go where that is mined (GoSettle).
-
 bool QuietMiners(SrvAiPlan& plan, CGUnit& unit) {
   const std::uint16_t at = unit.location.asteroid;
   const CGAsteroid* a = plan.world.solar.GetAsteroid(at);
