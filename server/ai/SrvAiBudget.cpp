@@ -4,6 +4,7 @@
 
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GChapter.h"
+#include "Game/model/GWorldLinks.h"
 #include "Game/rules/GGameVar.h"
 #include "Game/rules/GUnitTem.h"
 
@@ -56,8 +57,9 @@ SrvAiCost SrvAiAtvCost(const std::array<std::uint8_t, kAtvKinds>& counts) {
   return cost;
 }
 
-bool SrvAiMineralsToSpare(const SrvWorld& world, std::uint16_t chapter, int turns) {
-  if (turns <= 0) return false;
+SrvAiPlenty SrvAiPlentifulMinerals(const SrvWorld& world, std::uint16_t chapter, int turns) {
+  SrvAiPlenty plenty{};
+  if (turns <= 0) return plenty;
   std::uint64_t held[kMineralTypes] = {};
   std::uint64_t asteroids = 0;
   for (std::uint16_t a = 0; a < CGSolarDB::GetAsteroidCount(); ++a) {
@@ -66,7 +68,7 @@ bool SrvAiMineralsToSpare(const SrvWorld& world, std::uint16_t chapter, int turn
     ++asteroids;
     for (std::uint8_t m = 0; m < kMineralTypes; ++m) held[m] += world.poolDB.GetMineral(a, m);
   }
-  if (asteroids == 0) return false;
+  if (asteroids == 0) return plenty;
   const std::uint64_t income = 10 * asteroids * static_cast<std::uint64_t>(turns);
   for (int m = 0; m < kMineralTypes; ++m) {
     // The most of the mineral one credit buys along with it, in tenths.
@@ -76,7 +78,24 @@ bool SrvAiMineralsToSpare(const SrvWorld& world, std::uint16_t chapter, int turn
       g_gameVariables.GetATVCosts(kind, each);
       if (each[4] > 0) perCredit = std::max<std::uint64_t>(perCredit, 10u * static_cast<std::uint64_t>(std::max<int>(each[m], 0)) / static_cast<std::uint64_t>(each[4]));
     }
-    if (held[m] * 10 < income * perCredit) return false;
+    plenty[static_cast<std::size_t>(m)] = held[m] * 10 >= income * perCredit;
   }
-  return true;
+  return plenty;
+}
+
+bool SrvAiMineralsToSpare(const SrvWorld& world, std::uint16_t chapter, int turns) {
+  const SrvAiPlenty plenty = SrvAiPlentifulMinerals(world, chapter, turns);
+  return std::all_of(plenty.begin(), plenty.end(), [](bool p) { return p; });
+}
+
+bool SrvAiWorthMining(const SrvWorld& world, const SrvAiPlenty& plenty, std::uint16_t asteroid) {
+  const CGAsteroid* a = world.solar.GetAsteroid(asteroid);
+  std::uint8_t mix[kMineralTypes] = {};
+  if (a == nullptr || !WorldResourceMix(a->GetCompositionType(), mix)) return true;
+  int wanted = 0, all = 0;
+  for (int m = 0; m < kMineralTypes; ++m) {
+    all += mix[m];
+    if (!plenty[static_cast<std::size_t>(m)]) wanted += mix[m];
+  }
+  return 3 * wanted >= all;
 }

@@ -36,7 +36,16 @@ class SrvAiBudget {
 SrvAiCost SrvAiDesignCost(const CGUnitTemplate& design);
 SrvAiCost SrvAiAtvCost(const std::array<std::uint8_t, kAtvKinds>& counts);
 
-// Whether every mineral in the pools of the asteroids the chapter controls
-// would last `turns` turns of its credit income (10 a turn an asteroid), each
-// credit spent on the ATVs that take the most of that mineral for it.
+// For each mineral, whether its stock in the pools of the asteroids the
+// chapter owns would last `turns` turns of its credit income (10 a turn an
+// asteroid), each credit spent on the ATVs that take the most of that
+// mineral for it (none with `turns` 0).
+using SrvAiPlenty = std::array<bool, kMineralTypes>;
+SrvAiPlenty SrvAiPlentifulMinerals(const SrvWorld& world, std::uint16_t chapter, int turns);
+// Whether every mineral is plentiful.
 bool SrvAiMineralsToSpare(const SrvWorld& world, std::uint16_t chapter, int turns);
+// Whether mining the asteroid brings what the chapter is short of: the
+// minerals that are not plentiful make at least a third of what its
+// composition yields. A zone on other land adds to pools that already
+// outlast the income, so it is held with ATVs that mine nothing.
+bool SrvAiWorthMining(const SrvWorld& world, const SrvAiPlenty& plenty, std::uint16_t asteroid);

@@ -197,7 +197,8 @@ std::vector<SrvPacket> SrvChooseOrders(SrvWorld& world, std::uint16_t chapter, c
     plan.rivalFlags = flags.rival;
   }
   if (level.prizeWeight > 1) plan.quarry = SrvAiQuarry(world, chapter);
-  plan.mineralsToSpare = SrvAiMineralsToSpare(world, chapter, level.mineralCoverTurns);
+  plan.plenty = SrvAiPlentifulMinerals(world, chapter, level.mineralCoverTurns);
+  plan.mineralsToSpare = std::all_of(plan.plenty.begin(), plan.plenty.end(), [](bool p) { return p; });
   Research(plan);
   Vote(plan);
   BringStoresHome(plan);

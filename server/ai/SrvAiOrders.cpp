@@ -67,6 +67,14 @@ SrvPacket SrvAiBuildAtvsOrder(const CGUnit& unit, const std::array<std::uint8_t,
   return Order(unit, order);
 }
 
+SrvPacket SrvAiRecoverAtvsOrder(const CGUnit& unit, std::uint8_t kind, std::uint8_t count) {
+  UnitOrder order;
+  order.type = ORDER_RECOVER_ATVS;
+  order.head[kind] = count;
+  order.head[5] = static_cast<std::uint8_t>(unit.location.asteroid);
+  return Order(unit, order);
+}
+
 SrvPacket SrvAiLandAtvsOrder(const CGUnit& unit, const LandingBlock& landing) {
   UnitOrder order;
   order.type = ORDER_LAND_ATVS;

@@ -28,6 +28,9 @@ SrvPacket SrvAiSelfDestructOrder(const CGUnit& unit);
 SrvPacket SrvAiBuildShipOrder(const CGUnit& unit, const CGUnitTemplate& design);
 // 301: build ATVs of the four kinds into the unit's hold (type 13).
 SrvPacket SrvAiBuildAtvsOrder(const CGUnit& unit, const std::array<std::uint8_t, kAtvKinds>& counts);
+// 301: take up to `count` ATVs of the kind aboard from the chapter's zones of
+// the asteroid where the unit is, in the zones' order (type 15).
+SrvPacket SrvAiRecoverAtvsOrder(const CGUnit& unit, std::uint8_t kind, std::uint8_t count);
 // 301: land ATVs from the hold on the zones of the unit's asteroid (type 14).
 SrvPacket SrvAiLandAtvsOrder(const CGUnit& unit, const LandingBlock& landing);
 // 510: the chapter's allocation to a module's research.

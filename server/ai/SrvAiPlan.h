@@ -34,7 +34,9 @@ struct SrvAiPlan {
   int sideFlags = 0;
   // The most flags another side holds.
   int rivalFlags = 0;
-  // Its pools hold more than it can spend (SrvAiMineralsToSpare).
+  // The minerals its pools hold more of than it can spend
+  // (SrvAiPlentifulMinerals), and whether that is every one of them.
+  SrvAiPlenty plenty{};
   bool mineralsToSpare = false;
   std::vector<SrvPacket> orders;
 };
@@ -42,7 +44,8 @@ struct SrvAiPlan {
 // The order of one idle operational unit of the chapter, if it gets one:
 // fight an enemy where it stands; build a ship or ATVs (mining ones, and a
 // combat one when the level goes to war) where the chapter has a pool; land ATVs it carries on free zones, or carry them to the nearest
-// asteroid it may settle; a warship bombards the enemy asteroid it stands at
+// asteroid it may settle; on land of its own not worth mining, put power
+// ATVs in the miners' place and take the miners aboard; a warship bombards the enemy asteroid it stands at
 // when no landing would take it (hard), else sets out against the nearest
 // enemy asteroid as often as the level's aggression says; a worker with
 // nothing to do goes home.

@@ -1,7 +1,10 @@
 // Mineral trade inside the guild, from and into the chapter's home pool: a
 // chapter with a surplus of one mineral offers part of it on the guild's
 // board, one for one against any mineral; a chapter short of a mineral buys
-// it from a guildmate's offer, paying with its most plentiful one.
+// it from a guildmate's offer, paying with its most plentiful one. A surplus
+// past what the chapter's income spends (SrvAiPlentifulMinerals) changes
+// hands in lots that match it, so that the guildmate whose builders lack a
+// mineral gets it while another's pool fills with it.
 #include <algorithm>
 #include <array>
 
@@ -38,25 +41,42 @@ SrvAiCost Of(std::uint8_t mineral, std::uint32_t amount) {
   return cost;
 }
 
+// With its pools past what its income spends, a chapter offers a quarter of
+// its home's surplus at once, up to this much.
+constexpr std::uint32_t kBigLot = 2000;
+
+std::uint16_t LotOf(const SrvAiPlan& plan, std::uint8_t m, std::uint32_t stock) {
+  if (!plan.plenty[m]) return kLot;
+  return static_cast<std::uint16_t>(std::clamp<std::uint32_t>(stock / 4 / kUnitsPerPrice * kUnitsPerPrice, kLot, kBigLot));
+}
+
 void Offer(SrvAiPlan& plan, std::uint16_t home, const std::array<std::uint32_t, kMineralTypes>& stock) {
   const std::uint8_t m = Most(stock);
   if (stock[m] < kSurplus || stock[m] < 2 * stock[Least(stock)]) return;
+  const std::uint16_t lot = LotOf(plan, m, stock[m]);
   const CGuild& guild = *plan.world.guilds->GetGuild(plan.chapter >> 3);
   if (guild.FindMineralOffer(static_cast<std::uint8_t>(plan.chapter), static_cast<std::uint8_t>(home), m) != nullptr)
     return;
-  if (!plan.budget.Affords(home, Of(m, kLot))) return;
-  plan.budget.Spend(home, Of(m, kLot));
-  plan.orders.push_back(SrvAiMineralOffer(plan.chapter, home, m, kLot, kPricePerTen));
+  if (!plan.budget.Affords(home, Of(m, lot))) return;
+  plan.budget.Spend(home, Of(m, lot));
+  plan.orders.push_back(SrvAiMineralOffer(plan.chapter, home, m, lot, kPricePerTen));
 }
 
 void Buy(SrvAiPlan& plan, std::uint16_t home, const std::array<std::uint32_t, kMineralTypes>& stock) {
   const std::uint8_t wanted = Least(stock), paying = Most(stock);
-  if (stock[wanted] >= kShort || paying == wanted) return;
+  if (paying == wanted || stock[paying] < 2 * stock[wanted]) return;
+  // Paying with a mineral past what its income spends for one it is short
+  // of, a chapter buys in a big lot (at most half the difference, so that
+  // the two do not trade places); otherwise only when nearly out of it.
+  const bool big = plan.plenty[paying] && !plan.plenty[wanted];
+  if (!big && stock[wanted] >= kShort) return;
+  const std::uint16_t most =
+      big ? static_cast<std::uint16_t>(std::min<std::uint32_t>(kBigLot, (stock[paying] - stock[wanted]) / 2)) : kLot;
   const CGuild& guild = *plan.world.guilds->GetGuild(plan.chapter >> 3);
   for (std::uint16_t i = 0; const MineralOffer* offer = guild.GetMineralOffer(i); ++i) {
     const std::uint16_t price = offer->terms[1 + paying];
     if (offer->seller == plan.chapter || offer->mineral != wanted || price == 0) continue;
-    const auto amount = static_cast<std::uint16_t>(std::min(offer->terms[0], kLot) / kUnitsPerPrice * kUnitsPerPrice);
+    const auto amount = static_cast<std::uint16_t>(std::min(offer->terms[0], most) / kUnitsPerPrice * kUnitsPerPrice);
     const std::uint32_t payment = std::uint32_t{amount} / kUnitsPerPrice * price;
     if (amount == 0 || !plan.budget.Affords(home, Of(paying, payment))) continue;
     plan.budget.Spend(home, Of(paying, payment));

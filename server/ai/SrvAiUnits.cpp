@@ -164,6 +164,60 @@ bool Guarded(const SrvWorld& world, std::uint16_t chapter, std::uint16_t asteroi
   return false;
 }
 
+// Some mineral of the chapter's pools outlasts its income.
+bool SomePlenty(const SrvAiPlan& plan) {
+  return std::find(plan.plenty.begin(), plan.plenty.end(), true) != plan.plenty.end();
+}
+
+// The hold's settlers are mining ATVs alone while the chapter has minerals
+// to spare: on its own land they land only where that is worth it.
+bool MinersAboard(const SrvAiPlan& plan, const CGUnit& unit) {
+  return unit.atvCargo[ATV_MINING] != 0 && unit.atvCargo[ATV_POWER] == 0 && unit.atvCargo[ATV_SEED_BANK] == 0 &&
+         SomePlenty(plan);
+}
+
+// The chapter's mining ATVs on the asteroid, and its zones that only mining
+// ATVs hold (no other kind, no facility): taking those miners off would free
+// the zone.
+struct Miners {
+  int count = 0;
+  std::vector<std::uint16_t> lone;
+};
+
+Miners MinersAt(const SrvAiPlan& plan, const CGAsteroid& a) {
+  Miners miners;
+  for (std::uint16_t z = 0; z < a.GetZoneCount(); ++z) {
+    const CGZone* zone = a.GetZone(z);
+    if (zone == nullptr || zone->owner != plan.chapter || zone->atvCounts[ATV_MINING] == 0) continue;
+    miners.count += zone->atvCounts[ATV_MINING];
+    const int others = zone->atvCounts[ATV_COMBAT] + zone->atvCounts[ATV_POWER] + zone->atvCounts[ATV_SEED_BANK];
+    if (others == 0 && zone->facilities == 0) miners.lone.push_back(z);
+  }
+  return miners;
+}
+
+// The nearest asteroid the chapter controls, not worth mining, where only
+// miners hold some of its zones and no enemy stands: where a hold of power
+// ATVs takes the miners' place (QuietMiners).
+std::optional<std::uint16_t> QuietTarget(SrvAiPlan& plan, CGUnit& unit) {
+  return SrvAiNearest(plan.world, unit.location.asteroid, [&](std::uint16_t at) {
+    const CGAsteroid* a = plan.world.solar.GetAsteroid(at);
+    return a != nullptr && a->controller == plan.chapter && !SrvAiWorthMining(plan.world, plan.plenty, at) &&
+           !MinersAt(plan, *a).lone.empty() && !Guarded(plan.world, plan.chapter, at) &&
+           std::find(plan.settling.begin(), plan.settling.end(), at) == plan.settling.end() && Reachable(unit, at);
+  });
+}
+
+// The nearest asteroid the chapter controls that is worth mining, with zones
+// of its own, where miners taken off other land go on mining.
+std::optional<std::uint16_t> MiningTarget(SrvAiPlan& plan, CGUnit& unit) {
+  return SrvAiNearest(plan.world, unit.location.asteroid, [&](std::uint16_t at) {
+    const CGAsteroid* a = plan.world.solar.GetAsteroid(at);
+    return a != nullptr && a->controller == plan.chapter && SrvAiWorthMining(plan.world, plan.plenty, at) &&
+           SrvAiZonesHeld(plan.world, at, plan.chapter) > 0 && !Guarded(plan.world, plan.chapter, at) && Reachable(unit, at);
+  });
+}
+
 // Whether the unit may make for the asteroid with ATVs: no enemy's unit
 // stands there, or the unit can fire on every one that does and none of
 // them can fire back (it destroys them before it lands).
@@ -271,7 +325,9 @@ bool WarLoad(const CGUnit& unit) {
   return unit.atvCargo[ATV_COMBAT] > 1 && unit.atvCargo[ATV_COMBAT] > unit.atvCargo[ATV_MINING];
 }
 
-bool BuildAtvs(SrvAiPlan& plan, CGUnit& unit) {
+// With `warOnly`, only the combat ATVs of a landing that takes an enemy's
+// asteroid are loaded.
+bool BuildAtvs(SrvAiPlan& plan, CGUnit& unit, bool warOnly) {
   const int free = unit.GetFreeAtvCapacity();
   if (free <= 0) return false;
   // A chapter that goes to war takes one combat ATV along in each load; one
@@ -290,12 +346,18 @@ bool BuildAtvs(SrvAiPlan& plan, CGUnit& unit) {
       conquest.reset();
   }
   const bool invading = conquest.has_value();
+  if (warOnly && !invading) return false;
+  // Settlers hold their zones with power ATVs, which mine nothing, when the
+  // land they would settle next yields mostly minerals the chapter's pools
+  // already outlast its income in.
+  bool power = plan.mineralsToSpare;
+  if (!power && !invading && SomePlenty(plan)) {
+    const auto land = SettleTarget(plan, unit);
+    power = land ? !SrvAiWorthMining(plan.world, plan.plenty, *land) : QuietTarget(plan, unit).has_value();
+  }
   for (int room = invading ? conquest->atvs : std::min(free, plan.level.atvsPerLoad); room > 0; --room) {
     const int combat = invading ? room : plan.level.aggression > 0 && room >= 2 ? 1 : 0;
-    // Settlers of a chapter with minerals to spare hold their zones with
-    // power ATVs, which mine nothing.
     const auto settlers = static_cast<std::uint8_t>(room - combat);
-    const bool power = plan.mineralsToSpare;
     const std::array<std::uint8_t, kAtvKinds> counts{static_cast<std::uint8_t>(combat), power ? std::uint8_t{0} : settlers,
                                                      power ? settlers : std::uint8_t{0}, 0};
     const SrvAiCost cost = SrvAiAtvCost(counts);
@@ -311,9 +373,11 @@ bool BuildAtvs(SrvAiPlan& plan, CGUnit& unit) {
 }
 
 // One ATV a free zone, as far as the hold goes: mining ones first where the
-// chapter settles; combat ones first on an enemy's asteroid, where each zone
-// held counts towards its control and the combat ATVs go on against the
-// enemy's zones.
+// chapter settles land worth mining, power ones first on other land (no
+// mining ones at all on such land it already controls: miners taken off it
+// are not landed there again); combat ones first on an enemy's asteroid,
+// where each zone held counts towards its control and the combat ATVs go on
+// against the enemy's zones.
 bool LandAtvs(SrvAiPlan& plan, CGUnit& unit) {
   const std::uint16_t at = unit.location.asteroid;
   // A landing takes turns, which a battle cuts short: none is started where
@@ -326,9 +390,14 @@ bool LandAtvs(SrvAiPlan& plan, CGUnit& unit) {
   LandingBlock landing;
   std::array<int, kAtvKinds> left{};
   for (int kind = 0; kind < kAtvKinds; ++kind) left[kind] = unit.atvCargo[static_cast<std::size_t>(kind)];
+  const CGAsteroid* here = plan.world.solar.GetAsteroid(at);
+  if (settle && here != nullptr && here->controller == plan.chapter &&
+      !SrvAiWorthMining(plan.world, plan.plenty, at))
+    left[ATV_MINING] = 0;
   constexpr int kSettleOrder[kAtvKinds] = {ATV_MINING, ATV_POWER, ATV_COMBAT, ATV_SEED_BANK};
+  constexpr int kHoldOrder[kAtvKinds] = {ATV_POWER, ATV_SEED_BANK, ATV_MINING, ATV_COMBAT};
   constexpr int kInvadeOrder[kAtvKinds] = {ATV_COMBAT, ATV_MINING, ATV_POWER, ATV_SEED_BANK};
-  const int* kOrder = settle ? kSettleOrder : kInvadeOrder;
+  const int* kOrder = !settle ? kInvadeOrder : SrvAiWorthMining(plan.world, plan.plenty, at) ? kSettleOrder : kHoldOrder;
   bool any = false;
   for (std::uint16_t zone : SrvAiFreeZones(plan.world, at))
     for (int k = 0; k < kAtvKinds; ++k)
@@ -349,6 +418,16 @@ bool GoSettle(SrvAiPlan& plan, CGUnit& unit) {
   std::optional<std::uint16_t> target;
   if (WarLoad(unit)) target = InvasionTarget(plan, unit, Cargo(unit));
   if (!target) target = SettleTarget(plan, unit);
+  // Miners off other land stay where the chapter's own land is worth mining
+  // (StackMiners), else make for such land.
+  if (!target && MinersAboard(plan, unit)) {
+    const CGAsteroid* here = plan.world.solar.GetAsteroid(unit.location.asteroid);
+    if (here != nullptr && here->controller == plan.chapter &&
+        SrvAiWorthMining(plan.world, plan.plenty, unit.location.asteroid))
+      return false;
+    target = MiningTarget(plan, unit);
+  }
+  if (!target && unit.atvCargo[ATV_POWER] != 0) target = QuietTarget(plan, unit);
   if (!target && unit.atvCargo[ATV_COMBAT] != 0) target = InvasionTarget(plan, unit, Cargo(unit));
   if (!target) return false;
   plan.settling.push_back(*target);
@@ -457,6 +536,63 @@ bool CarriesAtvs(const CGUnit& unit) {
   return std::any_of(unit.atvCargo.begin(), unit.atvCargo.end(), [](std::uint8_t n) { return n != 0; });
 }
 
+// On its own land not worth mining (SrvAiWorthMining) - its home above all,
+// where its builders stand - a unit with a hold takes the chapter's mining
+// ATVs off the zones, each zone kept by another ATV: it builds power ATVs
+// (when it builds), lands one on each zone only miners hold, and once every
+// zone has one, takes the miners aboard. Its pools then grow only by what
+// it is short of; the miners go where that is mined (GoSettle).
+bool QuietMiners(SrvAiPlan& plan, CGUnit& unit) {
+  const std::uint16_t at = unit.location.asteroid;
+  const CGAsteroid* a = plan.world.solar.GetAsteroid(at);
+  if (a == nullptr || a->controller != plan.chapter || unit.GetTemplate() == nullptr ||
+      unit.GetTemplate()->atvCapacity == 0 || SrvAiWorthMining(plan.world, plan.plenty, at) ||
+      Guarded(plan.world, plan.chapter, at))
+    return false;
+  const Miners miners = MinersAt(plan, *a);
+  if (miners.count == 0) return false;
+  const int room = unit.GetFreeAtvCapacity();
+  if (miners.lone.empty()) {
+    // A builder's hold is kept for the ATVs it builds.
+    if (room <= 0 || unit.GetConstructionCapacity() > 0) return false;
+    Give(plan, SrvAiRecoverAtvsOrder(unit, ATV_MINING, static_cast<std::uint8_t>(std::min({miners.count, room, 127}))));
+    return true;
+  }
+  if (unit.atvCargo[ATV_POWER] > 0) {
+    LandingBlock landing;
+    const std::size_t n = std::min<std::size_t>(miners.lone.size(), unit.atvCargo[ATV_POWER]);
+    for (std::size_t i = 0; i < n; ++i) landing.Count(ATV_POWER, miners.lone[i]) = 1;
+    Give(plan, SrvAiLandAtvsOrder(unit, landing));
+    return true;
+  }
+  if (unit.GetConstructionCapacity() <= 0 || room <= 0 || a->owner != plan.chapter) return false;
+  const std::array<std::uint8_t, kAtvKinds> counts{
+      0, 0, static_cast<std::uint8_t>(std::min({static_cast<int>(miners.lone.size()), room, 127})), 0};
+  const SrvAiCost cost = SrvAiAtvCost(counts);
+  if (!plan.budget.Affords(at, cost)) return false;
+  plan.budget.Spend(at, cost);
+  Give(plan, SrvAiBuildAtvsOrder(unit, counts));
+  return true;
+}
+
+// Miners aboard land on the zones the chapter holds where mining is worth it,
+// spread over them.
+bool StackMiners(SrvAiPlan& plan, CGUnit& unit) {
+  const std::uint16_t at = unit.location.asteroid;
+  const CGAsteroid* a = plan.world.solar.GetAsteroid(at);
+  if (!MinersAboard(plan, unit) || a == nullptr || a->controller != plan.chapter ||
+      !SrvAiWorthMining(plan.world, plan.plenty, at) || Guarded(plan.world, plan.chapter, at))
+    return false;
+  std::vector<std::uint16_t> own;
+  for (std::uint16_t z = 0; z < a->GetZoneCount(); ++z)
+    if (const CGZone* zone = a->GetZone(z); zone != nullptr && zone->owner == plan.chapter) own.push_back(z);
+  if (own.empty()) return false;
+  LandingBlock landing;
+  for (int i = 0; i < unit.atvCargo[ATV_MINING]; ++i) ++landing.Count(ATV_MINING, own[static_cast<std::size_t>(i) % own.size()]);
+  Give(plan, SrvAiLandAtvsOrder(unit, landing));
+  return true;
+}
+
 }  // namespace
 
 SrvAiFlagCount SrvAiCountFlags(const SrvWorld& world, std::uint16_t chapter) {
@@ -510,13 +646,16 @@ void SrvAiCommandUnit(SrvAiPlan& plan, CGUnit& unit) {
     return;
   }
   if (Fight(plan, unit)) return;
-  if (CarriesAtvs(unit) && (LandAtvs(plan, unit) || GoSettle(plan, unit))) return;
-  // Builds are paid from the pool where the builder stands: its own.
-  const CGAsteroid* asteroid = plan.world.solar.GetAsteroid(at);
-  if (unit.GetConstructionCapacity() > 0 && asteroid != nullptr && asteroid->owner == plan.chapter &&
-      (BuildShip(plan, unit) || BuildSurplus(plan, unit, kRichTimes) || BuildAtvs(plan, unit) ||
-       BuildSurplus(plan, unit, 1)))
+  if (CarriesAtvs(unit) && (LandAtvs(plan, unit) || (unit.atvCargo[ATV_POWER] != 0 && QuietMiners(plan, unit)) ||
+                            GoSettle(plan, unit) || StackMiners(plan, unit)))
     return;
+  // Builds are paid from the pool where the builder stands: its own. Ships
+  // come before miners are taken off the land.
+  const CGAsteroid* asteroid = plan.world.solar.GetAsteroid(at);
+  const bool builds = unit.GetConstructionCapacity() > 0 && asteroid != nullptr && asteroid->owner == plan.chapter;
+  if (builds && (BuildShip(plan, unit) || BuildSurplus(plan, unit, kRichTimes) || BuildAtvs(plan, unit, true))) return;
+  if (QuietMiners(plan, unit)) return;
+  if (builds && (BuildAtvs(plan, unit, false) || BuildSurplus(plan, unit, 1))) return;
   if (SrvAiCanFire(unit) && (Bombard(plan, unit) || SetOut(plan, unit))) return;
   ReturnHome(plan, unit);
 }

@@ -64,7 +64,7 @@ void SrvAiWorkZones(SrvAiPlan& plan) {
         storeOrdered = true;
         continue;
       }
-      if (!plan.mineralsToSpare &&
+      if (SrvAiWorthMining(plan.world, plan.plenty, i) &&
           BuildFacility(plan, *a, *zone, FACILITY_MINING, g_gameVariables.costMiningFacility))
         continue;
       Spread(plan, *a, *zone);

@@ -184,6 +184,9 @@ void LandAtvs(SrvTurnContext& turn, CGUnit& unit, UnitOrder& order) {
 // block asks when the order carries one, else the head's count of each kind
 // from the zones in their order. No more than the hold takes.
 void RecoverAtvs(SrvTurnContext& turn, CGUnit& unit, const UnitOrder& order) {
+  // The order's turns bring the unit to the asteroid it stands at; ATVs of
+  // another asteroid the order may name stay where they are.
+  if (order.ZoneAsteroid() != unit.location.asteroid) return;
   CGAsteroid* a = turn.world.solar.GetAsteroid(order.ZoneAsteroid());
   if (a == nullptr) return;
   const auto chapter = static_cast<std::uint8_t>(unit.GetChapter());

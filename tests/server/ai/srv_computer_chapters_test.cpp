@@ -272,7 +272,7 @@ std::array<int, kAtvKinds> AtvsOrdered(RulesGame& game, std::uint16_t chapter) {
 
 // Credits bound what a chapter builds, so minerals past what its income
 // would spend in many turns come from zones it holds with ATVs that mine
-// nothing; a pool short of any mineral keeps the miners coming.
+// nothing; a pool short of a mineral keeps the miners coming where it is mined.
 TEST(SrvComputerChapters, PoolsThatOutlastTheIncomeGetNoMoreMiners) {
   RulesGame game(1, 40, 1, 1);
   const std::uint16_t home = game.Chapter(0).homeAsteroid;
@@ -285,6 +285,9 @@ TEST(SrvComputerChapters, PoolsThatOutlastTheIncomeGetNoMoreMiners) {
   EXPECT_GT(ordered[ATV_POWER], 0);
   EXPECT_EQ(ordered[ATV_MINING], 0);
   game.world.poolDB.SetMineral(home, MINERAL_EXOTICS, 100);  // not 150 turns of its income's use
+  // Miners go where what it is short of is mined: here, every asteroid
+  // yields mostly exotics.
+  for (std::uint16_t a = 0; a < CGSolarDB::GetAsteroidCount(); ++a) game.world.solar.GetAsteroid(a)->SetCompositionType(12);
   ordered = AtvsOrdered(game, 0);
   EXPECT_GT(ordered[ATV_MINING], 0);
   EXPECT_EQ(ordered[ATV_POWER], 0);

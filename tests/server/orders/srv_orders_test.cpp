@@ -671,6 +671,18 @@ TEST_F(SrvOrders, AtvsBuiltAboardLandOnAFreeZoneAndComeBackAboard) {
   ASSERT_TRUE(Order(*unit, recover));
   for (int t = 0; t < 20 && unit->GetOrderCount() > 0; ++t) EndTurn();
   EXPECT_EQ(unit->atvCargo[0], 1);
+
+  // No ATV comes up from an asteroid other than the one the unit is at.
+  const auto far = static_cast<std::uint16_t>((home + 1) % CGSolarDB::GetAsteroidCount());
+  CGZone* remote = World().solar.GetAsteroid(far)->GetZone(0);
+  remote->SetOwner(kMine);
+  remote->atvCounts[0] = 3;
+  recover.head[0] = 3;
+  recover.head[5] = static_cast<std::uint8_t>(far);
+  ASSERT_TRUE(Order(*unit, recover));
+  for (int t = 0; t < 20 && unit->GetOrderCount() > 0; ++t) EndTurn();
+  EXPECT_EQ(unit->atvCargo[0], 1);
+  EXPECT_EQ(remote->atvCounts[0], 3);
 }
 
 // The client's recorder of the asteroid filled from the 602 and 603 packets
