@@ -59,7 +59,10 @@ SrvAiCost SrvAiAtvCost(const std::array<std::uint8_t, kAtvKinds>& counts) {
 
 SrvAiPlenty SrvAiPlentifulMinerals(const SrvWorld& world, std::uint16_t chapter, int turns) {
   SrvAiPlenty plenty{};
-  if (turns <= 0) return plenty;
+  // The first turns' pools are the starting stake, meant for the first ships
+  // and settlers: against the income of one or two asteroids any stock would
+  // look plentiful, and settling without miners then would stunt the chapter.
+  if (turns <= 0 || world.turn < kStakeTurns) return plenty;
   std::uint64_t held[kMineralTypes] = {};
   std::uint64_t asteroids = 0;
   for (std::uint16_t a = 0; a < CGSolarDB::GetAsteroidCount(); ++a) {

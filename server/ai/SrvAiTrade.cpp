@@ -64,11 +64,11 @@ void Offer(SrvAiPlan& plan, std::uint16_t home, const std::array<std::uint32_t, 
 
 void Buy(SrvAiPlan& plan, std::uint16_t home, const std::array<std::uint32_t, kMineralTypes>& stock) {
   const std::uint8_t wanted = Least(stock), paying = Most(stock);
-  if (paying == wanted || stock[paying] < 2 * stock[wanted]) return;
+  if (paying == wanted) return;
   // Paying with a mineral past what its income spends for one it is short
   // of, a chapter buys in a big lot (at most half the difference, so that
   // the two do not trade places); otherwise only when nearly out of it.
-  const bool big = plan.plenty[paying] && !plan.plenty[wanted];
+  const bool big = plan.plenty[paying] && !plan.plenty[wanted] && stock[paying] >= 2 * stock[wanted];
   if (!big && stock[wanted] >= kShort) return;
   const std::uint16_t most =
       big ? static_cast<std::uint16_t>(std::min<std::uint32_t>(kBigLot, (stock[paying] - stock[wanted]) / 2)) : kLot;

@@ -35,6 +35,9 @@ TEST(SrvAiMinerals, EachMineralIsJudgedOnItsOwnAndLandIsWorthMiningForWhatIsShor
   // 1,000 credits in 100 turns; a credit takes at most 1.2 metals, 1
   // silicate, 0.25 exotics or 0.5 reactives with it.
   Fill(game, home, {1199, 1000, 250, 499});
+  game.world.turn = kStakeTurns - 1;
+  EXPECT_EQ(SrvAiPlentifulMinerals(game.world, 0, 100), SrvAiPlenty{}) << "the starting stake is no surplus";
+  game.world.turn = kStakeTurns;
   EXPECT_EQ(SrvAiPlentifulMinerals(game.world, 0, 100), (SrvAiPlenty{false, true, true, false}));
   EXPECT_EQ(SrvAiPlentifulMinerals(game.world, 0, 0), SrvAiPlenty{}) << "a level that always mines";
   CGAsteroid& land = *game.world.solar.GetAsteroid(static_cast<std::uint16_t>(home + 1));
@@ -53,6 +56,7 @@ TEST(SrvAiMinerals, EachMineralIsJudgedOnItsOwnAndLandIsWorthMiningForWhatIsShor
 // chapter's); once the home yields what the chapter lacks, they go back.
 TEST(SrvAiMinerals, MinersGiveWayToPowerAtvsAndMineOnlyWhereTheShortMineralIs) {
   RulesGame game(1, 40, 1, 2);
+  game.world.turn = kStakeTurns;
   for (std::uint16_t i = 0; i < CGSolarDB::GetAsteroidCount(); ++i)
     if (game.world.solar.GetAsteroid(i)->controller == kNoChapter) game.Control(i, 8);  // nothing to settle
   const std::uint16_t home = game.Chapter(0).homeAsteroid;
@@ -101,6 +105,7 @@ TEST(SrvAiMinerals, MinersGiveWayToPowerAtvsAndMineOnlyWhereTheShortMineralIs) {
 // sized to it, and a guildmate short of it buys the lot at once.
 TEST(SrvAiMinerals, SurplusesChangeHandsInLotsThatMatchThem) {
   RulesGame game(2, 40, 1, 2);
+  game.world.turn = kStakeTurns;
   const std::uint16_t seller = game.Chapter(0).homeAsteroid, buyer = game.Chapter(1).homeAsteroid;
   Fill(game, seller, {3000, 3000, 3000, 40000});
   Fill(game, buyer, {3000, 50000, 3000, 100});

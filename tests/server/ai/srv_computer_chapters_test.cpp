@@ -275,6 +275,7 @@ std::array<int, kAtvKinds> AtvsOrdered(RulesGame& game, std::uint16_t chapter) {
 // nothing; a pool short of a mineral keeps the miners coming where it is mined.
 TEST(SrvComputerChapters, PoolsThatOutlastTheIncomeGetNoMoreMiners) {
   RulesGame game(1, 40, 1, 1);
+  game.world.turn = kStakeTurns;  // past the starting stake
   const std::uint16_t home = game.Chapter(0).homeAsteroid;
   game.Chapter(0).credits = 100;  // ATVs, but no ship
   auto fill = [&](std::uint32_t amount) {
