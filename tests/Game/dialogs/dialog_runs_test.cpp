@@ -51,6 +51,17 @@ class DialogRuns : public units_test::UnitWorld, protected dialogs_test::DialogS
     OpenScreen("DialogRunsMain");
   }
   void TearDown() override { CloseScreen(); }
+
+  // Queues, for the set-price dialog about to open: a capture, the field at
+  // (x, y) of the panel cleared and `text` typed into it, then the OK button.
+  void TypeOverAPrice(int x, int y, const char* text) {
+    CaptureAfter(400, {169, 106, 169 + 306, 106 + 351});
+    Click(169 + x + 20, 106 + y + 10, 800);
+    backend->PressKey(VK_END, 20);
+    for (int i = 0; i < 4; ++i) backend->PressKey(VK_BACK, 20);
+    Type(text);
+    Click(169 + 21 + 50, 106 + 298 + 20, 300);
+  }
 };
 
 // The unit dialog at (13, 80) over a design fitted in slots 1, 3 and 4: the
@@ -192,12 +203,7 @@ TEST_F(DialogRuns, SetPriceWithBounds) {
   std::uint32_t values[4] = {10, 0, 5, 0};
   const std::uint32_t upper[4] = {90, 50, 50, 50};
   std::uint32_t success = 0;
-  CaptureAfter(400, {169, 106, 169 + 306, 106 + 351});
-  Click(169 + 16 + 20, 106 + 68 + 10, 800);
-  backend->PressKey(VK_END, 20);
-  for (int i = 0; i < 4; ++i) backend->PressKey(VK_BACK, 20);
-  Type("999");
-  Click(169 + 21 + 50, 106 + 298 + 20, 300);
+  TypeOverAPrice(16, 68, "999");
   CDSetPriceDlg dialog(ddraw.get(), main, program, values, &success, upper);
   EXPECT_EQ(dialog.m_result, 1);
   EXPECT_TRUE(Looks("set_price.png"));
@@ -212,12 +218,7 @@ TEST_F(DialogRuns, SetPriceWithBounds) {
 TEST_F(DialogRuns, SetPriceWithoutBounds) {
   std::uint32_t values[4] = {10, 20, 30, 40};
   std::uint32_t success = 0;
-  CaptureAfter(400, {169, 106, 169 + 306, 106 + 351});
-  Click(169 + 233 + 20, 106 + 122 + 10, 800);
-  backend->PressKey(VK_END, 20);
-  for (int i = 0; i < 4; ++i) backend->PressKey(VK_BACK, 20);
-  Type("40000");
-  Click(169 + 21 + 50, 106 + 298 + 20, 300);
+  TypeOverAPrice(233, 122, "40000");
   CDSetPriceDlg dialog(ddraw.get(), main, program, values, &success, nullptr);
   EXPECT_EQ(dialog.m_result, 1);
   EXPECT_TRUE(Looks("set_price_asking.png"));
