@@ -335,10 +335,11 @@ bool BuildAtvs(SrvAiPlan& plan, CGUnit& unit, bool warOnly) {
   // (outnumbering the holder's zones) is nearer than any new land (its own
   // asteroids' free zones wait), loads the combat ATVs that take it, or as
   // many of them as its pool pays for.
-  // Where its armed units already hold the space above the asteroid, the
-  // landing goes ahead whatever new land lies nearer.
+  // Where its armed units already hold the space above the asteroid, or it
+  // is a flag its side, ahead in flags, still needs, the landing goes ahead
+  // whatever new land lies nearer.
   std::optional<Conquest> conquest = ConquestTarget(plan, unit, free);
-  if (conquest && !ArmedAt(plan, conquest->asteroid)) {
+  if (conquest && !ArmedAt(plan, conquest->asteroid) && !(Pushing(plan) && IsFlag(plan.world, conquest->asteroid))) {
     const auto land = NewLand(plan, unit);
     const std::uint16_t at = unit.location.asteroid;
     if (land && plan.world.solar.GetAsteroidDistanceSquared(at, *land) <=
@@ -452,13 +453,16 @@ bool FlagGuard(const SrvAiPlan& plan, const CGUnit& unit) {
 // While the chapter still has asteroids to settle within their reach, the
 // level's guards for each asteroid it controls stay to guard them; the
 // others, and all once nothing is left to settle, go to war: as often as the
-// level's aggression says, every turn while its side is ahead in flags.
+// level's aggression says, every turn and guards too while its side is ahead
+// in flags.
 bool SetOut(SrvAiPlan& plan, CGUnit& unit) {
   if (plan.level.aggression <= 0 || !CanMove(unit)) return false;
   const bool push = Pushing(plan);
   if (!push && plan.rng.Range(1, 100) > plan.level.aggression) return false;
   const int guards = plan.level.guardsPerAsteroid * SrvControlledAsteroids(plan.world, plan.chapter);
-  if (plan.warships <= guards && SettleTarget(plan, unit)) return false;
+  // A side ahead in flags keeps no guards for its land: the last flags win
+  // the game, land settled meanwhile does not.
+  if (!push && plan.warships <= guards && SettleTarget(plan, unit)) return false;
   if (FlagGuard(plan, unit)) return false;
   const auto target = Prize(plan, unit, [&](std::uint16_t a) {
     const CGAsteroid* asteroid = plan.world.solar.GetAsteroid(a);
@@ -650,9 +654,12 @@ void SrvAiCommandUnit(SrvAiPlan& plan, CGUnit& unit) {
                             GoSettle(plan, unit) || StackMiners(plan, unit)))
     return;
   // Builds are paid from the pool where the builder stands: its own. Ships
-  // come before miners are taken off the land.
+  // come before miners are taken off the land; for a side ahead in flags, the
+  // combat ATVs of a conquest come before ships (its fleet would otherwise
+  // hold its builders while the last flags wait for a landing).
   const CGAsteroid* asteroid = plan.world.solar.GetAsteroid(at);
   const bool builds = unit.GetConstructionCapacity() > 0 && asteroid != nullptr && asteroid->owner == plan.chapter;
+  if (builds && Pushing(plan) && BuildAtvs(plan, unit, true)) return;
   if (builds && (BuildShip(plan, unit) || BuildSurplus(plan, unit, kRichTimes) || BuildAtvs(plan, unit, true))) return;
   if (QuietMiners(plan, unit)) return;
   if (builds && (BuildAtvs(plan, unit, false) || BuildSurplus(plan, unit, 1))) return;

@@ -1,7 +1,7 @@
 // Where hard computer chapters make war: a flag-bearer's home, when the
 // flags can win the game, before a nearer asteroid of no account; a flag
 // they hold keeps its guards; the weakest guild's asteroids first; a side
-// ahead in flags makes for the rest, the others leave them. How their imperator votes split: a rival close
+// ahead in flags makes for the rest with its guards too, the others leave them. How their imperator votes split: a rival close
 // behind the strongest backs itself, so a fallen imperator leaves an
 // interregnum.
 #include <gtest/gtest.h>
@@ -206,6 +206,25 @@ TEST_F(SrvAiPrize, ASideAheadInFlagsMakesForTheRestAndTheOthersLeaveThem) {
   ASSERT_FALSE(behind.empty());
   EXPECT_EQ(behind.begin()->first, nearest);
   EXPECT_EQ(behind.size(), 1u);
+}
+
+// The guards a chapter keeps for its asteroids while it has land to settle
+// do not hold back a side ahead in flags: the last flags are what win, and
+// land settled meanwhile wins nothing.
+TEST_F(SrvAiPrize, ASideAheadInFlagsSendsItsGuardsToo) {
+  SrvAiLevel hard = SrvAiLevelOf(2);
+  hard.flagsWin = true;
+  auto moves = [&] {
+    int n = 0;
+    for (const auto& [asteroid, count] : Destinations(hard, base)) n += count;
+    return n;
+  };
+  game.Control(game.Chapter(8).homeAsteroid, 9);
+  ASSERT_LE(static_cast<int>(squadron.size()), hard.guardsPerAsteroid * 2) << "fewer warships than its guards";
+  EXPECT_EQ(moves(), 0) << "one flag: the squadron guards while land is left to settle";
+  game.Control(game.Chapter(16).homeAsteroid, 9);
+  ASSERT_EQ(SrvAiCountFlags(game.world, 9).side, 2);
+  EXPECT_EQ(moves(), 8 * static_cast<int>(squadron.size())) << "two flags: every warship, every turn";
 }
 
 // The imperator vote each member of guild 0 gives (its own slot when it

@@ -2,7 +2,8 @@
 // warship bombards it until a landing would take it, and stops when an
 // enemy unit comes to fight (a flag, when the flags win, until two loads
 // would take it); carriers load for the landing where the chapter's
-// warships hold the space above.
+// warships hold the space above, and at once for a flag when their side is
+// ahead in flags.
 #include <gtest/gtest.h>
 
 #include "Game/base/Packets.h"
@@ -154,6 +155,45 @@ TEST_F(SrvAiSiege, CarriersLoadForALandingWhereTheirWarshipsHoldTheSpace) {
   EXPECT_EQ(combatLoaded(), 1) << "a load for new land, one combat ATV along";
   ASSERT_NE(game.world.CreateUnit(8, WarshipOf(game, 8), raider->location), nullptr);
   EXPECT_EQ(combatLoaded(), 2) << "the two combat ATVs that take it";
+}
+
+// A side ahead in flags when the flags win: a builder at home loads the
+// combat ATVs that take the nearest flag before it builds the ships its fleet
+// is short of, and whatever new land lies nearer.
+TEST_F(SrvAiSiege, ASideAheadInFlagsLoadsForAFlagBeforeShips) {
+  const std::uint16_t base = game.Chapter(8).homeAsteroid;
+  CGUnit* builder = nullptr;
+  for (std::uint16_t k = 0; CGUnit* u = game.world.pieces->GetOperationalUnitAt(base, 8, k); ++k)
+    if (u->GetConstructionCapacity() > 0 && u->GetFreeAtvCapacity() >= 4) builder = u;
+  ASSERT_NE(builder, nullptr);
+  for (std::uint32_t m = 0; m < kMineralTypes; ++m) game.world.poolDB.SetMineral(base, m, 30000);
+  // Chapter 0's home, a flag, held by one zone: two ATVs landed take it.
+  CGAsteroid* a = game.world.solar.GetAsteroid(home);
+  for (std::uint16_t z = 1; z < a->GetZoneCount(); ++z) {
+    a->GetZone(z)->SetOwner(kZoneNobody);
+    for (std::uint8_t& n : a->GetZone(z)->atvCounts) n = 0;
+    a->GetZone(z)->facilities = 0;
+  }
+  game.world.pieces->MarkUnitUnoperational(raider);
+  SrvAiLevel hard = SrvAiLevelOf(2);
+  hard.flagsWin = true;
+  auto order = [&] {
+    for (const SrvPacket& p : SrvChooseOrders(game.world, 8, hard, 5))
+      if (ReadU16(p, 0) == PKT_ORDER && ReadU32(p, 8) == builder->id) return p;
+    return SrvPacket{};
+  };
+  const SrvPacket alone = order();
+  ASSERT_FALSE(alone.empty());
+  EXPECT_EQ(ReadU32(alone, 12), ORDER_BUILD_SHIP) << "one flag: ships first";
+
+  game.Control(game.Chapter(16).homeAsteroid, 8);
+  ASSERT_EQ(SrvAiCountFlags(game.world, 8).side, 2);
+  const SrvPacket ahead = order();
+  ASSERT_FALSE(ahead.empty());
+  ASSERT_EQ(ReadU32(ahead, 12), ORDER_BUILD_ATVS);
+  auto turn = game.Turn();
+  ASSERT_EQ(SrvSubmitComputerOrder(turn, 8, ahead), SrvOrderVerdict::kAccepted);
+  EXPECT_EQ(builder->GetOrder(0)->head[ATV_COMBAT], 2) << "the two combat ATVs that take the flag";
 }
 
 }  // namespace
