@@ -47,7 +47,7 @@ TEST(SrvTournament, HardChaptersEndAheadOfEasyOnes) {
     EXPECT_LE(f.longestIdleBattle, 20);
   }
   // Hard chapters spend more on the flags of a default world than a small
-  // one rewards: 6 of 8 here, 15 of 16 in default mixed worlds.
+  // one rewards: 6 of 8 here, 16 of 16 in default mixed worlds.
   EXPECT_GE(hardAhead, 6) << "of 8 seeds, on score and asteroids";
   EXPECT_GT(heldHard, heldEasy + heldEasy / 5);
   // Homes fall and chapters are eliminated: a settled asteroid is not out of
