@@ -49,6 +49,27 @@ struct SrvAiSiege : testing::Test {
     ASSERT_NE(raider, nullptr);
     ASSERT_TRUE(SrvAiCanFire(*raider));
   }
+
+  // A builder of chapter 8 at its home with room for four ATVs, if any.
+  CGUnit* HomeBuilder() {
+    CGUnit* builder = nullptr;
+    const std::uint16_t base = game.Chapter(8).homeAsteroid;
+    for (std::uint16_t k = 0; CGUnit* u = game.world.pieces->GetOperationalUnitAt(base, 8, k); ++k)
+      if (u->GetConstructionCapacity() > 0 && u->GetFreeAtvCapacity() >= 4) builder = u;
+    return builder;
+  }
+
+  // Chapter 0's home held by its first zone alone, the raider gone: two ATVs
+  // landed take it.
+  void HomeHeldByOneZone() {
+    CGAsteroid* a = game.world.solar.GetAsteroid(home);
+    for (std::uint16_t z = 1; z < a->GetZoneCount(); ++z) {
+      a->GetZone(z)->SetOwner(kZoneNobody);
+      for (std::uint8_t& n : a->GetZone(z)->atvCounts) n = 0;
+      a->GetZone(z)->facilities = 0;
+    }
+    game.world.pieces->MarkUnitUnoperational(raider);
+  }
 };
 
 TEST_F(SrvAiSiege, AHardWarshipBombardsAFullySettledAsteroidUntilALandingWouldTakeIt) {
@@ -123,22 +144,13 @@ TEST_F(SrvAiSiege, AnEnemyArrivingEndsTheBombardmentForAFight) {
 // that take it once its own warships hold the space above that asteroid.
 TEST_F(SrvAiSiege, CarriersLoadForALandingWhereTheirWarshipsHoldTheSpace) {
   const std::uint16_t base = game.Chapter(8).homeAsteroid;
-  CGUnit* builder = nullptr;
-  for (std::uint16_t k = 0; CGUnit* u = game.world.pieces->GetOperationalUnitAt(base, 8, k); ++k)
-    if (u->GetConstructionCapacity() > 0 && u->GetFreeAtvCapacity() >= 4) builder = u;
+  CGUnit* builder = HomeBuilder();
   ASSERT_NE(builder, nullptr);
   // The fleet at its limit, a pool for ATVs but for no surplus warship.
   const Location dock = builder->location;
   for (int n = 0; n < 40; ++n) ASSERT_NE(game.world.CreateUnit(8, WarshipOf(game, 8), dock), nullptr);
   for (std::uint32_t m = 0; m < kMineralTypes; ++m) game.world.poolDB.SetMineral(base, m, 300);
-  // Chapter 0's home, held by one zone: two ATVs landed take it.
-  CGAsteroid* a = game.world.solar.GetAsteroid(home);
-  for (std::uint16_t z = 1; z < a->GetZoneCount(); ++z) {
-    a->GetZone(z)->SetOwner(kZoneNobody);
-    for (std::uint8_t& n : a->GetZone(z)->atvCounts) n = 0;
-    a->GetZone(z)->facilities = 0;
-  }
-  game.world.pieces->MarkUnitUnoperational(raider);
+  HomeHeldByOneZone();
   ASSERT_GT(SrvAiFreeZones(game.world, home).size(), 2u);
   std::int32_t failure = 0;
   ASSERT_LT(builder->GetTurnsToAsteroid(home, &failure), kUnreachable);
@@ -162,19 +174,10 @@ TEST_F(SrvAiSiege, CarriersLoadForALandingWhereTheirWarshipsHoldTheSpace) {
 // is short of, and whatever new land lies nearer.
 TEST_F(SrvAiSiege, ASideAheadInFlagsLoadsForAFlagBeforeShips) {
   const std::uint16_t base = game.Chapter(8).homeAsteroid;
-  CGUnit* builder = nullptr;
-  for (std::uint16_t k = 0; CGUnit* u = game.world.pieces->GetOperationalUnitAt(base, 8, k); ++k)
-    if (u->GetConstructionCapacity() > 0 && u->GetFreeAtvCapacity() >= 4) builder = u;
+  CGUnit* builder = HomeBuilder();
   ASSERT_NE(builder, nullptr);
   for (std::uint32_t m = 0; m < kMineralTypes; ++m) game.world.poolDB.SetMineral(base, m, 30000);
-  // Chapter 0's home, a flag, held by one zone: two ATVs landed take it.
-  CGAsteroid* a = game.world.solar.GetAsteroid(home);
-  for (std::uint16_t z = 1; z < a->GetZoneCount(); ++z) {
-    a->GetZone(z)->SetOwner(kZoneNobody);
-    for (std::uint8_t& n : a->GetZone(z)->atvCounts) n = 0;
-    a->GetZone(z)->facilities = 0;
-  }
-  game.world.pieces->MarkUnitUnoperational(raider);
+  HomeHeldByOneZone();  // a flag
   SrvAiLevel hard = SrvAiLevelOf(2);
   hard.flagsWin = true;
   auto order = [&] {
