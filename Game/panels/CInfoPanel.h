@@ -77,6 +77,7 @@ struct ResearchPageState {
   std::uint16_t page = 0;
   std::uint16_t entryCount = 0;  // counted by each drawing
   std::uint8_t mode = 0;         // 0 modules, 1 hulls
+  std::uint8_t recovering = 0;   // the Recover caption red while its click is shown
 
   template <int N>
   static constexpr std::array<std::uint16_t, N> FilledRows() {

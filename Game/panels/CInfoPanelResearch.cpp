@@ -207,7 +207,7 @@ void CInfoPanel::DrawResearch() {
   }
   RedrawResearchMarks();
 
-  Write(Text("IRSRSCBO"), 5, 285, 230, total != 0 ? kWhite : kGrey, DT_CENTER, 0, 0);
+  Write(Text("IRSRSCBO"), 5, 285, 230, s.recovering ? kRed : total != 0 ? kWhite : kGrey, DT_CENTER, 0, 0);
   Write(Text("INFOMORE"), 463, 287, 80, s.page < MaxPage(s) ? kWhite : kGrey, DT_LEFT, 0, 0);
   Write(Text("INFOPREV"), 511, 287, 100, s.page != 0 ? kWhite : kGrey, DT_LEFT, 0, 0);
   Write(Text("IRSMODTT"), 20, 319, 200, s.mode == 0 ? kWhite : kGrey, DT_LEFT, 1, 1);
@@ -295,8 +295,12 @@ int CInfoPanel::ClickResearch(int sx, int sy, WPARAM keys) {
 
   if (x >= 6 && x <= 234 && y >= 283 && y <= 291) {
     if (BonusTotal() < 1) return 0;
-    Write(Text("IRSRSCBO"), 5, 285, 230, kRed, DT_CENTER, 0, 0);
-    PanelFrame().FlushViewport();
+    // The caption turns red on the page as drawn: the screen keeps the view's
+    // picture under the panel, so a caption drawn alone and flushed would show
+    // on that picture.
+    s.recovering = 1;
+    PanelFrame().RedrawInfoPanel();
+    s.recovering = 0;
     SetBonusTotal(0);
     if (CGModuleDB* modules = Modules())
       for (std::uint16_t i = 0; i < modules->GetCount(); ++i) modules->SetScienceBonus(i, 0);

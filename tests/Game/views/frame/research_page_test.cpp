@@ -231,4 +231,29 @@ TEST_F(ResearchPage, HoverShowsThePanelNotThePictureUnderIt) {
   UseRecordingFrame();
 }
 
+// Recover shows its caption in red for the click on the page as drawn, with
+// no moment of the caption alone over the view's picture; the next drawing
+// shows it grey again, with nothing left to recover.
+TEST_F(ResearchPage, RecoverShowsItsRedCaptionOnThePanel) {
+  const int m = AddModule("Deflector", kDefense, 10000);
+  Module(m).scienceBonus = 2;
+  g_gameData->moduleDB->freeSciencePool = 2;
+  panel->research.roleFilter = kDefense;
+  ShowPage(4);
+  UseGameFrameOverPlainPicture();
+  const RECT caption{29 + 5, 98 + 282, 29 + 235, 98 + 293};
+  auto redPixels = [&] {
+    int n = 0;
+    for (std::uint32_t p : quentest::ScreenArea(caption).rgb) n += p == 0xFF0000;
+    return n;
+  };
+  ASSERT_EQ(redPixels(), 0);
+  EXPECT_EQ(Click(100, 287), 1);
+  EXPECT_GT(redPixels(), 20);
+  EXPECT_EQ(BarePixels(), 0);
+  Redraw();
+  EXPECT_EQ(redPixels(), 0);
+  UseRecordingFrame();
+}
+
 }  // namespace
