@@ -141,7 +141,9 @@ void CVGeneric::SetStatusText(const char* text, int displayTime) {
 }
 
 void CVGeneric::DrawStatusText() {
-  if (!g_statusShown || g_statusText.empty()) return;
+  // The info panel covers the line's place with its headings; the line would
+  // show through the panel's tint among them, and reads again once it closes.
+  if (!g_statusShown || g_statusText.empty() || g_infoPanelVisible) return;
   DrawScreenText(g_statusText.c_str(), 0, 3, kViewportWidth, kStatusColour,
                  DT_CENTER | DT_WORDBREAK | DT_EXTERNALLEADING, 0, 1);
 }

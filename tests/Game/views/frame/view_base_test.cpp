@@ -31,6 +31,7 @@
 #include "platform/user/system.h"
 #include "platform/user/window.h"
 #include "tests/Game/views/frame/view_screen.h"
+#include "tests/support/golden.h"
 #include "tests/support/plain_window.h"
 
 namespace {
@@ -178,6 +179,30 @@ TEST_F(ViewBase, TwoFlushesUnderTheInfoPanelShowTheSamePixels) {
   const auto twice = backend->Capture();
   EXPECT_EQ(once.rgb, twice.rgb);
   g_infoPanelVisible = 0;
+}
+
+// The status line is drawn at the viewport's top while the view shows; under
+// the info panel it is left out, where it would read among the panel's
+// headings through its tint.
+TEST_F(ViewBase, TheStatusLineIsLeftOutUnderTheInfoPanel) {
+  Make();
+  const RECT line{kViewportRect.left, kViewportRect.top, kViewportRect.right, kViewportRect.top + 30};
+  auto greenPixelsAfter = [&](int panel) {
+    g_screenSprite->FillSurface(RGB(0, 0, 0), &kViewportRect);
+    g_infoPanelVisible = panel;
+    view->DrawStatusText();
+    // Shown without the panel, so that what the view drew can be told.
+    g_infoPanelVisible = 0;
+    AddDirtyRect(kViewportRect);
+    FlushScreen();
+    int n = 0;
+    for (std::uint32_t p : quentest::ScreenArea(line).rgb) n += p == 0x00FF00;
+    return n;
+  };
+  view->SetStatusText("Vornix - Up to date", 26);
+  EXPECT_GT(greenPixelsAfter(0), 20);
+  EXPECT_EQ(greenPixelsAfter(1), 0);
+  EXPECT_GT(greenPixelsAfter(0), 20) << "the line is kept for when the panel closes";
 }
 
 TEST_F(ViewBase, TextAndLinesAreRefusedAtTheViewportsEdges) {
