@@ -127,6 +127,11 @@ quen_game_run(NotificationPanelInPlay notify_panel
 quen_game_run(InfoPagesInPlay info_pages
   info_designs.png,info_ships.png,info_status_guilds.png,info_status_personal.png,info_status.png,info_combat.png,info_technology.png
   info_pages SAVE/autosave.*,SAVE/asavebak.*)
+# The status line of the home asteroid's space under the info panel opened
+# over it: left out while the panel shows, back when it closes.
+quen_game_run(StatusLineLeftOutUnderTheInfoPanel faults4_status_under_panel
+  faults4_space_status.png,faults4_panel_over_status.png,faults4_panel_closed.png
+  data_panel SAVE/autosave.*,SAVE/asavebak.*)
 # The quick start: on a fresh installation it loads the instant-action
 # scenario on a local server into its game screen, and the turn plays on; with
 # that scenario gone (and no saved game) it says the game cannot start.
