@@ -216,9 +216,11 @@ void CInfoPanel::DrawResearch() {
   const int current = s.mode == 0 ? s.roleFilter : s.classFilter;
   constexpr int kColumns[] = {105, 210, 335, 480};
   constexpr int kRows[] = {313, 330, 347};
+  // The small font: in the bold one the longer names ("General Purpose",
+  // "Armed Space Station") run into the next column.
   for (int f = 0; f < filters; ++f) {
     FilterName(s, f, &filter);
-    Write(filter, kColumns[f % 4], kRows[f / 4], f / 4 == 0 ? 200 : 100, f == current ? kWhite : kGrey, DT_LEFT, 1,
+    Write(filter, kColumns[f % 4], kRows[f / 4], f / 4 == 0 ? 200 : 100, f == current ? kWhite : kGrey, DT_LEFT, 0,
           1);
   }
 }

@@ -80,6 +80,14 @@ TEST_F(ResearchPage, ListsTheGuildsResearchedModulesOfTheRoleFirstAndLooksAsDraw
   EXPECT_EQ(panel->research.entryCount, 0);
 }
 
+// The hull classes' grid: the longer class names stay in their columns.
+TEST_F(ResearchPage, TheHullClassesFitTheirGridAsDrawn) {
+  panel->research.mode = 1;
+  panel->research.classFilter = 1;
+  ShowPage(4);
+  EXPECT_TRUE(LooksLike("research_hulls.png"));
+}
+
 TEST_F(ResearchPage, TheGaugeSetsTheAllocationByItsFiveSteps) {
   const int m = AddModule("Deflector", kDefense, 10000);
   panel->research.roleFilter = kDefense;
