@@ -20,7 +20,7 @@
 // sized to the next power of two at or above it, so a long run of appends
 // copies the pointers only a logarithmic number of times. The block's size is
 // a function of `capacity` alone: code that swaps `items` and `capacity`
-// together keeps them consistent. Blocks come from PointerBlocks.h: a saved
+// together keeps them consistent. Blocks come from SizedBlocks.h: a saved
 // game's hundreds of short lists cost no heap call each.
 
 #include <algorithm>
@@ -30,7 +30,7 @@
 #include <type_traits>
 #include <vector>
 
-#include "Game/arrayman/PointerBlocks.h"
+#include "Game/arrayman/SizedBlocks.h"
 #include "Game/base/ByteStream.h"
 #include "Game/base/TraceError.h"
 #include "platform/core/files.h"
@@ -181,7 +181,7 @@ class ArrayMan {
   // The element at `index`, or null when the index is not below count.
   T* GetAt(std::uint16_t index) const { return index < count ? items[index] : nullptr; }
 
-  std::unique_ptr<T*[], PointerBlockDeleter> items;  // capacity slots; null while capacity is 0
+  std::unique_ptr<T*[], SizedBlockDeleter> items;  // capacity slots; null while capacity is 0
   std::uint16_t capacity = 0;
   std::uint16_t count = 0;
   std::uint16_t cursor = 0xFFFF;  // kept for the owners; the array never uses it
@@ -210,9 +210,7 @@ class ArrayMan {
       capacity = n;
       return;
     }
-    const std::uint32_t slots = BlockSlots(n);
-    std::unique_ptr<T*[], PointerBlockDeleter> block(static_cast<T**>(TakePointerBlock(slots)));
-    std::uninitialized_value_construct_n(block.get(), slots);
+    auto block = MakeSizedBlock<T*>(BlockSlots(n));
     if (count != 0) std::copy_n(items.get(), count, block.get());
     items = std::move(block);
     capacity = n;

@@ -7,52 +7,53 @@
 #include <vector>
 
 #include "Game/arrayman/ArrayMan.h"
-#include "Game/arrayman/PointerBlocks.h"
+#include "Game/arrayman/SizedBlocks.h"
 #include "Game/arrayman/SlotBlocks.h"
 
 namespace {
 
 // Blocks of every size, pooled and not, taken at once: each holds its own
-// slots, whatever the others write.
-TEST(PointerBlocksTest, BlocksOfEverySizeKeepTheirOwnSlots) {
+// bytes, whatever the others write.
+TEST(SizedBlocksTest, BlocksOfEverySizeKeepTheirOwnBytes) {
   struct Taken {
-    std::uint32_t slots;
-    void** block;
+    std::size_t bytes;
+    std::uint8_t* block;
   };
   std::vector<Taken> taken;
-  for (std::uint32_t slots : {1u, 2u, 3u, 4u, 5u, 16u, 17u, 100u, 255u, 256u, 257u, 1000u, 65535u}) {
+  for (std::size_t bytes : {1u, 7u, 8u, 9u, 16u, 17u, 24u, 100u, 1000u, 2047u, 2048u, 2049u, 524280u}) {
     for (int copy = 0; copy < 3; ++copy) {
-      auto** block = static_cast<void**>(TakePointerBlock(slots));
+      auto* block = static_cast<std::uint8_t*>(TakeSizedBlock(bytes));
       ASSERT_NE(block, nullptr);
       EXPECT_EQ(reinterpret_cast<std::uintptr_t>(block) % alignof(void*), 0u);
-      taken.push_back({slots, block});
+      taken.push_back({bytes, block});
     }
   }
+  const auto pattern = [](std::size_t t, std::size_t i) { return static_cast<std::uint8_t>(t * 31 + i * 7 + 1); };
   for (std::size_t t = 0; t < taken.size(); ++t)
-    for (std::uint32_t i = 0; i < taken[t].slots; ++i) taken[t].block[i] = reinterpret_cast<void*>(t * 100000 + i + 1);
+    for (std::size_t i = 0; i < taken[t].bytes; ++i) taken[t].block[i] = pattern(t, i);
   for (std::size_t t = 0; t < taken.size(); ++t) {
-    for (std::uint32_t i = 0; i < taken[t].slots; ++i) {
-      ASSERT_EQ(taken[t].block[i], reinterpret_cast<void*>(t * 100000 + i + 1)) << "block " << t << " slot " << i;
-    }
+    for (std::size_t i = 0; i < taken[t].bytes; ++i)
+      ASSERT_EQ(taken[t].block[i], pattern(t, i)) << "block " << t << " byte " << i;
   }
   // Given back in another order than taken: each goes back to its own size.
   for (std::size_t t = taken.size(); t-- > 0;)
-    if (t % 2 == 0) GivePointerBlock(taken[t].block);
+    if (t % 2 == 0) GiveSizedBlock(taken[t].block);
   for (std::size_t t = 0; t < taken.size(); ++t)
-    if (t % 2 == 1) GivePointerBlock(taken[t].block);
-  GivePointerBlock(nullptr);
+    if (t % 2 == 1) GiveSizedBlock(taken[t].block);
+  GiveSizedBlock(nullptr);
 }
 
 #ifndef QUEN_SLOTS_FROM_HEAP
-// A block given back serves the next one of its size class, and only of it.
-TEST(PointerBlocksTest, AGivenBlockServesTheNextOfItsSize) {
-  void* sixteen = TakePointerBlock(16);
-  GivePointerBlock(sixteen);
-  void* larger = TakePointerBlock(17);
+// A block given back serves the next one of its size class (65 to 128
+// bytes), and only of it.
+TEST(SizedBlocksTest, AGivenBlockServesTheNextOfItsSize) {
+  void* sixteen = TakeSizedBlock(128);
+  GiveSizedBlock(sixteen);
+  void* larger = TakeSizedBlock(129);
   EXPECT_NE(larger, sixteen);
-  EXPECT_EQ(TakePointerBlock(9), sixteen);
-  GivePointerBlock(sixteen);
-  GivePointerBlock(larger);
+  EXPECT_EQ(TakeSizedBlock(65), sixteen);
+  GiveSizedBlock(sixteen);
+  GiveSizedBlock(larger);
 }
 #endif
 
@@ -78,7 +79,7 @@ TEST(SlotBlocksTest, SlotsAreAlignedApartAndReused) {
 
 // An array whose block grows from pooled sizes past them to the heap and
 // shrinks back keeps its elements in order at every step.
-TEST(PointerBlocksTest, AnArrayGrowsAndShrinksAcrossPooledAndHeapBlocks) {
+TEST(SizedBlocksTest, AnArrayGrowsAndShrinksAcrossPooledAndHeapBlocks) {
   std::vector<int> values(700);
   ArrayMan<int> a;
   a.growStep = 7;

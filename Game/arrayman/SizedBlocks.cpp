@@ -1,6 +1,7 @@
-#include "Game/arrayman/PointerBlocks.h"
+#include "Game/arrayman/SizedBlocks.h"
 
 #include <bit>
+#include <cstdint>
 #include <new>
 
 #include "Game/arrayman/SlotBlocks.h"
@@ -11,15 +12,15 @@ namespace {
 // it back needs nothing but its address.
 constexpr std::size_t kHeader = sizeof(void*);
 constexpr std::uint32_t kFromHeap = 0xFF;
-constexpr std::uint32_t kClasses = std::bit_width(kMostPooledSlots);
+// Class k holds 2^(k + 3) bytes: 8 bytes to kMostPooledBytes.
+constexpr std::uint32_t kClasses = std::bit_width(kMostPooledBytes) - 3;
 
 #ifndef QUEN_SLOTS_FROM_HEAP
-// Class k holds 2^k slots. Never destroyed: an array may outlive every other
-// static object.
+// Never destroyed: a block may outlive every other static object.
 SlotBlocks& BlocksOfClass(std::uint32_t k) {
   static SlotBlocks* const* const table = [] {
     auto* t = new SlotBlocks*[kClasses];
-    for (std::uint32_t c = 0; c < kClasses; ++c) t[c] = new SlotBlocks(kHeader + (std::size_t{1} << c) * sizeof(void*), 64);
+    for (std::uint32_t c = 0; c < kClasses; ++c) t[c] = new SlotBlocks(kHeader + (std::size_t{8} << c), 64);
     return t;
   }();
   return *table[k];
@@ -28,21 +29,21 @@ SlotBlocks& BlocksOfClass(std::uint32_t k) {
 
 }  // namespace
 
-void* TakePointerBlock(std::uint32_t slots) {
+void* TakeSizedBlock(std::size_t bytes) {
   std::uint32_t k = kFromHeap;
   void* base = nullptr;
 #ifndef QUEN_SLOTS_FROM_HEAP
-  if (slots <= kMostPooledSlots) {
-    k = static_cast<std::uint32_t>(std::bit_width(slots <= 1 ? 0u : slots - 1));
+  if (bytes <= kMostPooledBytes) {
+    k = bytes <= 8 ? 0 : static_cast<std::uint32_t>(std::bit_width(bytes - 1)) - 3;
     base = BlocksOfClass(k).Take();
   }
 #endif
-  if (base == nullptr) base = ::operator new(kHeader + std::size_t{slots} * sizeof(void*));
+  if (base == nullptr) base = ::operator new(kHeader + (bytes == 0 ? 1 : bytes));
   ::new (base) std::uint32_t(k);
   return static_cast<std::byte*>(base) + kHeader;
 }
 
-void GivePointerBlock(void* block) noexcept {
+void GiveSizedBlock(void* block) noexcept {
   if (block == nullptr) return;
   void* base = static_cast<std::byte*>(block) - kHeader;
   const std::uint32_t k = *static_cast<const std::uint32_t*>(base);
