@@ -496,16 +496,17 @@ class StatsOfLastUnit {
  public:
   void Apply(CGUnit& unit) {
     static_assert(sizeof(ModuleSlotState) == 3 && std::is_trivially_copyable_v<ModuleSlotState>);
-    const auto states = unit.modules;
+    // The states are compared where they lie: a copy of them first would
+    // wait for the bytes the unit's load has just stored.
     if (m_last != nullptr && m_last->design == unit.design &&
-        std::memcmp(states.data(), m_states.data(), sizeof states) == 0) {
+        std::memcmp(unit.modules.data(), m_states.data(), sizeof m_states) == 0) {
       unit.modules = m_last->modules;
       unit.percents = m_last->percents;
     } else {
+      m_states = unit.modules;
       unit.RecomputeStats(0);
     }
     m_last = &unit;
-    m_states = states;
   }
 
  private:
