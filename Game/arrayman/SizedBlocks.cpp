@@ -12,10 +12,11 @@ namespace {
 // it back needs nothing but its address.
 constexpr std::size_t kHeader = sizeof(void*);
 constexpr std::uint32_t kFromHeap = 0xFF;
+
+#ifndef QUEN_SLOTS_FROM_HEAP
 // Class k holds 2^(k + 3) bytes: 8 bytes to kMostPooledBytes.
 constexpr std::uint32_t kClasses = std::bit_width(kMostPooledBytes) - 3;
 
-#ifndef QUEN_SLOTS_FROM_HEAP
 // Never destroyed: a block may outlive every other static object.
 SlotBlocks& BlocksOfClass(std::uint32_t k) {
   static SlotBlocks* const* const table = [] {

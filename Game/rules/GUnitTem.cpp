@@ -27,7 +27,7 @@ void* CGUnitTemplate::operator new(std::size_t size) {
   return ::operator new(size);
 }
 
-void CGUnitTemplate::operator delete(void* p, std::size_t size) noexcept {
+void CGUnitTemplate::operator delete(void* p, [[maybe_unused]] std::size_t size) noexcept {
   if (p == nullptr) return;
 #ifndef QUEN_SLOTS_FROM_HEAP
   if (size == sizeof(CGUnitTemplate)) {
