@@ -366,7 +366,7 @@ LoadStatus CGAsteroid::ReadInto(BlockReader& r) {
   // number of them does not describe this asteroid.
   if (zoneTotal != static_cast<std::uint32_t>(zoneCount)) return LoadStatus::kBadCount;
   for (int i = 0; i < zoneCount; ++i) {
-    const LoadStatus s = zones.get(static_cast<std::uint16_t>(i))->Load(r, version);
+    const LoadStatus s = zones.get(static_cast<std::uint16_t>(i))->LoadNew(r, version);
     if (s != LoadStatus::kOk) return s;
   }
   const LoadStatus rec = CRecorder::Load(r);

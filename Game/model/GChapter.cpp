@@ -25,14 +25,24 @@ namespace {
 constexpr std::size_t kChatTextOffset = 16;
 constexpr std::uint32_t kMaxListCount = 0xFFFF;
 
-std::unique_ptr<char[]> CopyText(const char* text, std::size_t n) {
-  auto copy = std::make_unique<char[]>(n + 1);
+ChapterText CopyText(const char* text, std::size_t n) {
+  auto copy = MakeSizedBlock<char>(n + 1);
   if (n != 0) std::memcpy(copy.get(), text, n);
-  copy[n] = '\0';
   return copy;
 }
 
-std::unique_ptr<char[]> CopyText(const char* text) { return CopyText(text, text != nullptr ? std::strlen(text) : 0); }
+ChapterText CopyText(const char* text) { return CopyText(text, text != nullptr ? std::strlen(text) : 0); }
+
+// A u32 length (at most kMaxChapterText) and that many characters.
+LoadStatus ReadText(BlockReader& r, ChapterText& out) {
+  std::uint32_t length = 0;
+  if (!r.Read(length)) return LoadStatus::kTruncated;
+  if (length > kMaxChapterText) return LoadStatus::kBadCount;
+  auto text = MakeSizedBlock<char>(std::size_t{length} + 1);
+  if (!r.ReadBytes({reinterpret_cast<std::uint8_t*>(text.get()), length})) return LoadStatus::kTruncated;
+  out = std::move(text);
+  return LoadStatus::kOk;
+}
 
 }  // namespace
 
@@ -417,7 +427,7 @@ LoadStatus CGChapter::ReadInto(BlockReader& r) {
     auto m = std::make_unique<ChatMessage>();
     r.Read(m->sender);
     r.Read(m->recipient);
-    const LoadStatus s = r.Text32(m->text, kMaxChapterText);
+    const LoadStatus s = ReadText(r, m->text);
     if (s != LoadStatus::kOk) return s;
     AppendOwned(chatMessages, m.release());
   }
@@ -428,7 +438,7 @@ LoadStatus CGChapter::ReadInto(BlockReader& r) {
   for (std::uint32_t i = 0; i < noteCount; ++i) {
     auto n = std::make_unique<PlayerNote>();
     r.Read(n->turn);
-    const LoadStatus s = r.Text32(n->text, kMaxChapterText);
+    const LoadStatus s = ReadText(r, n->text);
     if (s != LoadStatus::kOk) return s;
     AppendOwned(notes, n.release());
   }

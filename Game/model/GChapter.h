@@ -13,6 +13,7 @@
 #include <span>
 
 #include "Game/arrayman/ArrayMan.h"
+#include "Game/arrayman/SizedBlocks.h"
 #include "Game/base/GBlockStream.h"
 #include "Game/model/GNameText.h"
 #include "Game/model/GWorldTypes.h"
@@ -27,6 +28,10 @@ constexpr int kMaxChatMessages = 20;
 constexpr int kAtvTechLevels = 4;
 // Longest chat message or note text kept, with its zero.
 constexpr std::uint32_t kMaxChapterText = 0xFFFF;
+
+// A chat message's or note's text, ending in its zero. Short texts come from
+// pooled blocks (SizedBlocks.h): a saved game brings hundreds of them.
+using ChapterText = std::unique_ptr<char[], SizedBlockDeleter>;
 // Trait whose percentage raises mining output.
 constexpr int kMiningTrait = 13;
 
@@ -40,7 +45,7 @@ struct ChatMessage {
   std::uint8_t sender = 0;
   std::uint8_t recipient = 0;  // 255 all, 254 guild, else a chapter number
   std::uint32_t intercepted = 0;
-  std::unique_ptr<char[]> text;
+  ChapterText text;
   // Made from blocks of many, as units are (GSlotPool.cpp): a saved game
   // brings hundreds of them.
   static void* operator new(std::size_t size);
@@ -49,7 +54,7 @@ struct ChatMessage {
 
 struct PlayerNote {
   std::uint32_t turn = 0;
-  std::unique_ptr<char[]> text;
+  ChapterText text;
   // Made from blocks of many, as units are (GSlotPool.cpp): a saved game
   // brings hundreds of them.
   static void* operator new(std::size_t size);

@@ -494,24 +494,27 @@ namespace {
 // unit with the same design and states.
 class StatsOfLastUnit {
  public:
-  void Apply(CGUnit& unit) {
-    static_assert(sizeof(ModuleSlotState) == 3 && std::is_trivially_copyable_v<ModuleSlotState>);
-    const auto states = unit.modules;
+  // `saved` is the unit's module states as its block holds them, which its
+  // load copied into it. They are compared there: the unit was just written
+  // all over, and reading its memory back would wait for it to come in.
+  void Apply(CGUnit& unit, std::span<const std::uint8_t, kUnitStatesSize> saved) {
+    static_assert(sizeof(ModuleSlotState) == 3 && sizeof unit.modules == kUnitStatesSize &&
+                  std::is_trivially_copyable_v<ModuleSlotState>);
     if (m_last != nullptr && m_last->design == unit.design &&
-        std::memcmp(states.data(), m_states.data(), sizeof states) == 0) {
+        std::memcmp(saved.data(), m_states.data(), kUnitStatesSize) == 0) {
       unit.modules = m_last->modules;
       unit.percents = m_last->percents;
     } else {
+      std::memcpy(m_states.data(), saved.data(), kUnitStatesSize);
       unit.RecomputeStats(0);
     }
     m_last = &unit;
-    m_states = states;
   }
 
  private:
   const CGUnit* m_last = nullptr;
   // The last unit's module states before its statistics were worked out.
-  std::array<ModuleSlotState, kUnitSlots> m_states{};
+  std::array<std::uint8_t, kUnitStatesSize> m_states{};
 };
 
 // How many of the (at most `most`) u32 counts at the front of `bytes` are
@@ -570,11 +573,20 @@ int CGGamePieceDB::Load(BlockReader& r) {
       bool partitioned = true;
       for (std::uint32_t i = 0; i < n; ++i) {
         auto unit = std::make_unique<CGUnit>();
+        const std::span<const std::uint8_t> block = r.Rest();
         if (unit->Load(r) == 0) {
           Recount();
           return 0;
         }
-        lastStats.Apply(*unit);
+        // Read from memory, the block is at hand; from a file, the unit holds
+        // the states its block had.
+        std::array<std::uint8_t, kUnitStatesSize> states;
+        if (block.size() >= kUnitStatesAt + kUnitStatesSize) {
+          lastStats.Apply(*unit, block.subspan(kUnitStatesAt).first<kUnitStatesSize>());
+        } else {
+          std::memcpy(states.data(), unit->modules.data(), kUnitStatesSize);
+          lastStats.Apply(*unit, states);
+        }
         if (unit->GetOrderCount() != 0) withOrders.push_back(unit.get());
         // A file whose cell lists an operational unit after an unoperational
         // one would break the order every query relies on.

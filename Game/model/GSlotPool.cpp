@@ -11,99 +11,37 @@
 //
 // Under AddressSanitizer each object (each run of zones) is a heap block of
 // its own, so that one used after its destruction is still reported.
-#include <algorithm>
 #include <cstddef>
-#include <memory>
-#include <mutex>
 #include <new>
-#include <vector>
 
+#include "Game/arrayman/SlotBlocks.h"
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GChapter.h"
 #include "Game/model/GTerrainRec.h"
 #include "Game/model/GZone.h"
 #include "Game/model/GUnit.h"
 
-#if defined(__SANITIZE_ADDRESS__)
-#define QUEN_SLOTS_FROM_HEAP 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define QUEN_SLOTS_FROM_HEAP 1
-#endif
-#endif
-
 namespace {
 
 #ifndef QUEN_SLOTS_FROM_HEAP
 
-// Slots of one size, `slotSize` bytes, in blocks of `firstBlock` slots,
-// then twice as many each time, up to 4,096 a block.
-class Slots {
- public:
-  Slots(std::size_t slotSize, std::size_t firstBlock)
-      : m_slotSize((slotSize + kAlign - 1) / kAlign * kAlign), m_nextBlock(firstBlock) {}
-
-  void* Take() {
-    std::lock_guard lock(m_mutex);
-    if (m_free == nullptr) AddBlock();
-    FreeSlot* slot = m_free;
-    m_free = slot->next;
-    // The next object's slot is on its way in while this one is filled.
-    if (m_free != nullptr) __builtin_prefetch(m_free, 1);
-    return slot;
-  }
-
-  void Give(void* p) noexcept {
-    std::lock_guard lock(m_mutex);
-    auto* slot = static_cast<FreeSlot*>(p);
-    slot->next = m_free;
-    m_free = slot;
-  }
-
-  static constexpr std::size_t kAlign = alignof(std::max_align_t);
-
- private:
-  struct FreeSlot {
-    FreeSlot* next;
-  };
-  static constexpr std::size_t kMostBlock = 4096;
-
-  void AddBlock() {
-    const std::size_t count = m_nextBlock;
-    // new[] of bytes gives memory aligned for any fundamental type.
-    auto block = std::make_unique_for_overwrite<std::byte[]>(count * m_slotSize);
-    m_blocks.reserve(m_blocks.size() + 1);
-    // Handed out in address order: objects made one after another, as a load
-    // makes them, lie side by side.
-    for (std::size_t i = count; i-- > 0;) m_free = ::new (block.get() + i * m_slotSize) FreeSlot{m_free};
-    m_blocks.push_back(std::move(block));
-    m_nextBlock = std::min(count * 2, kMostBlock);
-  }
-
-  const std::size_t m_slotSize;
-  std::mutex m_mutex;
-  FreeSlot* m_free = nullptr;
-  std::vector<std::unique_ptr<std::byte[]>> m_blocks;
-  std::size_t m_nextBlock;
-};
-
 // The slots of objects of type T. Never destroyed: an object may outlive
 // every other static object.
 template <class T>
-Slots& SlotsOf() {
-  static_assert(alignof(T) <= Slots::kAlign);
-  static Slots* const slots = new Slots(sizeof(T), 64);
+SlotBlocks& SlotsOf() {
+  static_assert(alignof(T) <= SlotBlocks::kAlign);
+  static SlotBlocks* const slots = new SlotBlocks(sizeof(T), 64);
   return *slots;
 }
 
 // The slots of runs of `n` zones (1 to ZoneRun::kMostZones), in blocks of 16
 // runs to begin with: a game has a few hundred asteroids, spread over the
 // size classes.
-Slots& ZoneRunSlots(int n) {
-  static_assert(alignof(CGZone) <= Slots::kAlign);
-  static Slots* const* const runs = [] {
-    auto* table = new Slots*[ZoneRun::kMostZones + 1];
-    for (int k = 0; k <= ZoneRun::kMostZones; ++k) table[k] = new Slots(std::size_t(k == 0 ? 1 : k) * sizeof(CGZone), 16);
+SlotBlocks& ZoneRunSlots(int n) {
+  static_assert(alignof(CGZone) <= SlotBlocks::kAlign);
+  static SlotBlocks* const* const runs = [] {
+    auto* table = new SlotBlocks*[ZoneRun::kMostZones + 1];
+    for (int k = 0; k <= ZoneRun::kMostZones; ++k) table[k] = new SlotBlocks(std::size_t(k == 0 ? 1 : k) * sizeof(CGZone), 16);
     return table;
   }();
   return *runs[n];

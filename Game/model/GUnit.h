@@ -42,6 +42,10 @@ constexpr std::uint8_t kUnitEndByte = 0xDD;
 constexpr std::uint16_t kAllSlots = 0xFFFF;
 // The saved fields from the id to the design index, as described above.
 constexpr std::size_t kUnitHeadSize = 4 + 2 + 8 + 3 * kUnitSlots + 8 + 4 + 4 + 3 + 4 + 2 + 4 + 2 + 4;
+// Where the module-state bytes begin in a unit's saved form (version byte
+// included), and how many there are.
+constexpr std::size_t kUnitStatesAt = 1 + 4 + 2 + 8;
+constexpr std::size_t kUnitStatesSize = 3 * kUnitSlots;
 
 // Squared ranges of the orders (the square of the largest per-axis distance).
 constexpr std::uint32_t kApproachRangeSq = 90000;   // unit to unit; the smallest attack range

@@ -91,22 +91,21 @@ constexpr std::size_t kNoListsSize = 6;
 // ATV-construction block present.
 constexpr std::size_t kMostFixedSize = kHeadSize + kFacilitySize + 4 + kCountsSize + 4;
 
-// A zone block's fixed fields as read.
+// A zone block's fixed fields as read, under the zone's own names.
 struct ZoneFixed {
   std::uint8_t index = 0;
   std::uint8_t dirty = 0;
-  std::uint16_t asteroid = 0;
-  std::uint8_t limit = 0;
+  std::uint16_t asteroidId = 0;
+  std::uint8_t atvLimit = 0;
   std::uint8_t owner = 0;
-  std::uint8_t mining = 0;
+  std::uint8_t miningValue = 0;
   std::uint8_t status = 0;
   std::uint8_t facilityOwner = 0;
   std::uint32_t facilities = 0;
-  std::uint8_t version = 0;
-  AtvConstructionBlock construction;
-  std::uint8_t counts[kAtvKinds] = {};
+  AtvConstructionBlock atvConstruction;
+  std::uint8_t atvCounts[kAtvKinds] = {};
   std::uint32_t entrenched[kAtvKinds] = {};
-  std::uint32_t word = 0;
+  std::uint32_t zoneWord = 0;
 };
 
 template <class T>
@@ -114,22 +113,24 @@ T At(const std::uint8_t* p) {
   return plat::DecodeLE<T>(std::span<const std::uint8_t, sizeof(T)>(p, sizeof(T)));
 }
 
+// The facility mask of the head at `p`; none before version 2.
+std::uint32_t FacilitiesAt(const std::uint8_t* p, std::uint8_t version) {
+  return version >= 2 ? At<std::uint32_t>(p + 9) : 0;
+}
+
 // Decodes the head (index to status, and the facility owner and mask from
-// version 2 on) from `p`; gives the facility mask.
-std::uint32_t DecodeHead(const std::uint8_t* p, std::uint8_t version, ZoneFixed& z) {
-  z.version = version;
+// version 2 on, else none) from `p` into `z`, a ZoneFixed or the zone itself.
+template <class Z>
+void DecodeHead(const std::uint8_t* p, std::uint8_t version, Z& z) {
   z.index = p[0];
   z.dirty = p[1];
-  z.asteroid = At<std::uint16_t>(p + 2);
-  z.limit = p[4];
+  z.asteroidId = At<std::uint16_t>(p + 2);
+  z.atvLimit = p[4];
   z.owner = p[5];
-  z.mining = p[6];
+  z.miningValue = p[6];
   z.status = p[7];
-  if (version >= 2) {
-    z.facilityOwner = p[8];
-    z.facilities = At<std::uint32_t>(p + 9);
-  }
-  return z.facilities;
+  z.facilityOwner = version >= 2 ? p[8] : 0;
+  z.facilities = FacilitiesAt(p, version);
 }
 
 // The bytes of the fixed part for a version and a facility mask.
@@ -138,21 +139,25 @@ std::size_t FixedSize(std::uint8_t version, std::uint32_t facilities) {
          kCountsSize + (version >= 4 ? 4 : 0);
 }
 
-// Decodes what follows the head, from `p`: the ATV-construction block when
-// the mask has it, the counts and entrenched flags, the zone word (version 4 on).
-void DecodeTail(const std::uint8_t* p, ZoneFixed& z) {
+// Decodes what follows the head, from `p`, into `z` (its head decoded
+// already): the ATV-construction block when the mask has it (a fresh one,
+// its saved four bytes first), the counts and entrenched flags, the zone
+// word (version 4 on, else 0).
+template <class Z>
+void DecodeTail(const std::uint8_t* p, std::uint8_t version, Z& z) {
+  z.atvConstruction.reset();
   if ((z.facilities & FACILITY_ATV_CONSTRUCTION) != 0) {
-    z.construction.Make();
-    std::memcpy(z.construction.get(), p, 4);
+    z.atvConstruction.Make();
+    std::memcpy(z.atvConstruction.get(), p, 4);
     p += 4;
   }
-  std::memcpy(z.counts, p, kAtvKinds);
+  std::memcpy(z.atvCounts, p, kAtvKinds);
   p += kAtvKinds;
   for (std::uint32_t& e : z.entrenched) {
     e = At<std::uint32_t>(p);
     p += 4;
   }
-  if (z.version >= 4) z.word = At<std::uint32_t>(p);
+  z.zoneWord = version >= 4 ? At<std::uint32_t>(p) : 0;
 }
 
 std::uint16_t RoundToU16(double v) { return static_cast<std::uint16_t>(static_cast<long long>(v + 0.5)); }
@@ -398,62 +403,78 @@ bool CGZone::Save(BlockWriter& w) const {
   return w.Ok();
 }
 
-LoadStatus CGZone::Load(BlockReader& r, std::uint8_t version) {
-  // The fixed fields are decoded from one span of bytes into locals: the zone
-  // takes them only once the whole block has been read. From memory (a saved
-  // game) the span is the source's own bytes, taken with one check; from a
-  // file they come in two reads, the second sized by the facility mask. A
-  // saved game holds thousands of zones, most of them with empty lists: six
-  // zero bytes for their counts before the end byte, passed over whole.
+LoadStatus CGZone::Load(BlockReader& r, std::uint8_t version) { return ReadBlock<false>(r, version); }
+
+LoadStatus CGZone::LoadNew(BlockReader& r, std::uint8_t version) { return ReadBlock<true>(r, version); }
+
+template <bool kNew>
+LoadStatus CGZone::ReadBlock(BlockReader& r, std::uint8_t version) {
+  // The zone takes the fixed fields only once the whole block has been read.
+  // A saved game holds thousands of zones, most of them with empty lists: six
+  // zero bytes for their counts before the end byte. From memory (a saved
+  // game) such a zone is checked whole in the source's own bytes and decoded
+  // from them straight into the zone. Otherwise the fixed fields are decoded
+  // into locals first: from memory out of the source's bytes, from a file out
+  // of two reads, the second sized by the facility mask.
   constexpr std::uint8_t kNoLists[kNoListsSize] = {};
   const std::size_t headSize = kHeadSize + (version >= 2 ? kFacilitySize : 0);
   ZoneFixed fixed;
   std::optional<ZoneLists> lists;
-  // The zone takes what was read, and the lists read (fresh empty ones in
-  // place of any it had, when the block held none).
-  const auto take = [&]() __attribute__((always_inline)) {
-    index = fixed.index;
-    dirty = fixed.dirty;
-    asteroidId = fixed.asteroid;
-    atvLimit = fixed.limit;
-    owner = fixed.owner;
-    miningValue = fixed.mining;
-    status = fixed.status;
-    facilityOwner = fixed.facilityOwner;
-    facilities = fixed.facilities;
-    atvConstruction = fixed.construction;
-    std::copy(std::begin(fixed.counts), std::end(fixed.counts), atvCounts);
-    std::copy(std::begin(fixed.entrenched), std::end(fixed.entrenched), entrenched);
-    zoneWord = fixed.word;
-    if (!lists && (atvMoves.capacity | arriving.capacity | attacking.capacity) != 0) lists.emplace();
+  // The zone's old lists, if it has any, go with `lists`: fresh empty ones,
+  // or those read.
+  const auto takeLists = [&]() __attribute__((always_inline)) {
+    if constexpr (!kNew) {
+      if (!lists && (atvMoves.capacity | arriving.capacity | attacking.capacity) != 0) lists.emplace();
+    }
     if (lists) {
-      // The zone's old lists go with `lists`.
       SwapArrays(atvMoves, lists->atvMoves);
       SwapArrays(arriving, lists->arriving);
       SwapArrays(attacking, lists->attacking);
     }
     return LoadStatus::kOk;
   };
+  // The zone takes what was read into `fixed`, and the lists.
+  const auto take = [&]() __attribute__((always_inline)) {
+    index = fixed.index;
+    dirty = fixed.dirty;
+    asteroidId = fixed.asteroidId;
+    atvLimit = fixed.atvLimit;
+    owner = fixed.owner;
+    miningValue = fixed.miningValue;
+    status = fixed.status;
+    facilityOwner = fixed.facilityOwner;
+    facilities = fixed.facilities;
+    atvConstruction = fixed.atvConstruction;
+    std::copy(std::begin(fixed.atvCounts), std::end(fixed.atvCounts), atvCounts);
+    std::copy(std::begin(fixed.entrenched), std::end(fixed.entrenched), entrenched);
+    zoneWord = fixed.zoneWord;
+    return takeLists();
+  };
 
   std::span<const std::uint8_t> rest = r.Rest();
   if (rest.size() >= kMostFixedSize + kNoListsSize + 1) {
     const std::uint8_t* bytes = rest.data();
-    const std::size_t size = FixedSize(version, DecodeHead(bytes, version, fixed));
-    DecodeTail(bytes + headSize, fixed);
+    const std::size_t size = FixedSize(version, FacilitiesAt(bytes, version));
     const std::uint8_t* after = bytes + size;
     if (std::memcmp(after, kNoLists, kNoListsSize) == 0) {
       r.Skip(size + kNoListsSize + 1);
-      return after[kNoListsSize] == kZoneEndByte ? take() : LoadStatus::kBadEndByte;
+      if (after[kNoListsSize] != kZoneEndByte) return LoadStatus::kBadEndByte;
+      DecodeHead(bytes, version, *this);
+      DecodeTail(bytes + headSize, version, *this);
+      return takeLists();
     }
+    DecodeHead(bytes, version, fixed);
+    DecodeTail(bytes + headSize, version, fixed);
     r.Skip(size);
   } else {
     std::uint8_t scratch[kMostFixedSize];
     const auto head = r.Block({scratch, headSize});
     if (head.empty()) return LoadStatus::kTruncated;
     if (head.data() != scratch) std::memcpy(scratch, head.data(), headSize);
-    const std::size_t size = FixedSize(version, DecodeHead(scratch, version, fixed));
+    const std::size_t size = FixedSize(version, FacilitiesAt(scratch, version));
     if (!r.ReadBytes({scratch + headSize, size - headSize})) return LoadStatus::kTruncated;
-    DecodeTail(scratch + headSize, fixed);
+    DecodeHead(scratch, version, fixed);
+    DecodeTail(scratch + headSize, version, fixed);
     rest = r.Rest();
     if (rest.size() >= kNoListsSize && std::memcmp(rest.data(), kNoLists, kNoListsSize) == 0) {
       r.Skip(kNoListsSize);

@@ -150,6 +150,10 @@ class CGZone {
   int Load(plat::FILE* fp, std::uint8_t version);
   bool Save(BlockWriter& w) const;
   LoadStatus Load(BlockReader& r, std::uint8_t version);
+  // Load for a zone as made, holding no lists (an asteroid reading the zones
+  // it has just made): the same result, without looking at lists the zone
+  // cannot have, whose memory may not even be in the cache yet.
+  LoadStatus LoadNew(BlockReader& r, std::uint8_t version);
 
   std::uint8_t index = 0;
   std::uint8_t dirty = 0;
@@ -170,6 +174,8 @@ class CGZone {
 
  private:
   void ClearLists();
+  template <bool kNew>
+  LoadStatus ReadBlock(BlockReader& r, std::uint8_t version);
   void ChangeAtvCount(std::uint8_t kind, int delta);
   void AddToCountList(ZoneAtvCountArray& list, std::uint8_t kind, std::uint8_t n);
   void SendCountPacket(std::uint16_t type, std::uint16_t sourceZone, std::uint8_t kind, std::uint8_t n) const;

@@ -3,10 +3,40 @@
 #include <algorithm>
 #include <cstring>
 
+#include "Game/arrayman/SlotBlocks.h"
 #include "Game/rules/GHullDB.h"
 #include "Game/rules/GModuleDB.h"
 #include "Game/rules/GRulesLinks.h"
 #include "Game/base/TraceError.h"
+
+#ifndef QUEN_SLOTS_FROM_HEAP
+namespace {
+// Never destroyed: a design may outlive every other static object.
+SlotBlocks& DesignSlots() {
+  static_assert(alignof(CGUnitTemplate) <= SlotBlocks::kAlign);
+  static SlotBlocks* const slots = new SlotBlocks(sizeof(CGUnitTemplate), 64);
+  return *slots;
+}
+}  // namespace
+#endif
+
+void* CGUnitTemplate::operator new(std::size_t size) {
+#ifndef QUEN_SLOTS_FROM_HEAP
+  if (size == sizeof(CGUnitTemplate)) return DesignSlots().Take();
+#endif
+  return ::operator new(size);
+}
+
+void CGUnitTemplate::operator delete(void* p, [[maybe_unused]] std::size_t size) noexcept {
+  if (p == nullptr) return;
+#ifndef QUEN_SLOTS_FROM_HEAP
+  if (size == sizeof(CGUnitTemplate)) {
+    DesignSlots().Give(p);
+    return;
+  }
+#endif
+  ::operator delete(p);
+}
 
 namespace {
 

@@ -54,6 +54,11 @@ class CGUnitTemplate {
   // statistics cleared, references 0.
   CGUnitTemplate(const CGUnitTemplate& source, std::uint8_t chapter);
   CGUnitTemplate& operator=(const CGUnitTemplate&) = delete;
+  // Designs come from blocks of many (SlotBlocks.h): a saved game brings one
+  // record for each design of every chapter. A derived class's object, of
+  // another size, comes from the heap.
+  static void* operator new(std::size_t size);
+  static void operator delete(void* p, std::size_t size) noexcept;
 
   // Takes the chapter's next id.
   void AssignNewId();

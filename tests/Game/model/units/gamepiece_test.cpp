@@ -2,7 +2,9 @@
 
 #include <cstring>
 #include <random>
+#include <span>
 
+#include "Game/base/GBlockStream.h"
 #include "tests/Game/model/units/units_fixture.h"
 
 namespace units_test {
@@ -244,22 +246,32 @@ TEST_F(GamePieceTest, LoadedUnitsHaveTheStatisticsTheirStatesGive) {
   made[5]->RecomputeStats();
   made[6]->RecomputeStats();
 
-  CGGamePieceDB loaded;
-  g_unitLinks.pieces = &loaded;
-  ASSERT_EQ(box.LoadedInto(loaded, bytes), 1);
-  for (CGUnit* u : made) {
-    CGUnit* read = loaded.FindUnit(u->id, nullptr);
-    ASSERT_NE(read, nullptr);
-    const auto percents = read->percents;
-    const auto states = read->modules;
-    read->RecomputeStats();
-    EXPECT_EQ(percents, read->percents) << u->id;
-    EXPECT_EQ(std::memcmp(states.data(), read->modules.data(), sizeof states), 0) << u->id;
-    EXPECT_EQ(percents, u->percents) << u->id;
+  // From a file, and from memory, where the states are compared in the
+  // saved bytes.
+  for (const bool fromMemory : {false, true}) {
+    SCOPED_TRACE(fromMemory ? "from memory" : "from a file");
+    CGGamePieceDB loaded;
+    g_unitLinks.pieces = &loaded;
+    if (fromMemory) {
+      BlockReader r(std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
+      ASSERT_EQ(loaded.Load(r), 1);
+    } else {
+      ASSERT_EQ(box.LoadedInto(loaded, bytes), 1);
+    }
+    for (CGUnit* u : made) {
+      CGUnit* read = loaded.FindUnit(u->id, nullptr);
+      ASSERT_NE(read, nullptr);
+      const auto percents = read->percents;
+      const auto states = read->modules;
+      read->RecomputeStats();
+      EXPECT_EQ(percents, read->percents) << u->id;
+      EXPECT_EQ(std::memcmp(states.data(), read->modules.data(), sizeof states), 0) << u->id;
+      EXPECT_EQ(percents, u->percents) << u->id;
+    }
+    EXPECT_LT(loaded.FindUnit(made[6]->id, nullptr)->modules[0].damage, 250);
+    g_unitLinks.pieces = &pieces;
   }
   EXPECT_NE(made[3]->percents, made[4]->percents);
-  EXPECT_LT(loaded.FindUnit(made[6]->id, nullptr)->modules[0].damage, 250);
-  g_unitLinks.pieces = &pieces;
 }
 
 TEST_F(GamePieceTest, TheGroupBattlePlanGoesToEverySelectedUnit) {

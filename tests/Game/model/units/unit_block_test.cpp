@@ -72,6 +72,12 @@ TEST_F(UnitBlockTest, RandomUnitsReadTheSameFromMemoryAsFromTheirFile) {
     ASSERT_EQ(fromMemory.Load(r), 1) << n;
     EXPECT_EQ(r.Pos(), bytes.size()) << n;
 
+    // The module states lie where the game-piece load compares them.
+    const auto modules = std::get<5>(SavedFields(*u));
+    ASSERT_EQ(modules.size(), kUnitStatesSize);
+    EXPECT_EQ(std::vector<std::uint8_t>(bytes.begin() + kUnitStatesAt, bytes.begin() + kUnitStatesAt + kUnitStatesSize),
+              modules)
+        << n;
     EXPECT_EQ(SavedFields(fromFile), SavedFields(*u)) << n;
     EXPECT_EQ(SavedFields(fromMemory), SavedFields(*u)) << n;
     fromMemory.ResolveOrderTargets();

@@ -186,5 +186,26 @@ TEST_F(ChapterTest, BlocksOfBothVersionsAndDamagedOnes) {
   EXPECT_EQ(Saved(target), before);
 }
 
+// Notes of every length class, from an empty one to the longest kept (its
+// zero makes the saved length 65,535), come back whole, and a block cut
+// inside a long text leaves the chapter as it was.
+TEST_F(ChapterTest, NotesOfEveryLengthComeBackWhole) {
+  std::vector<std::string> texts;
+  for (std::size_t n : {0u, 1u, 7u, 8u, 9u, 2046u, 2047u, 2048u, 5000u, 65534u}) {
+    std::string t(n, ' ');
+    for (std::size_t i = 0; i < n; ++i) t[i] = static_cast<char>('a' + (i * 7 + n) % 26);
+    texts.push_back(t);
+    chapter.AddNote(t.c_str());
+  }
+  const std::vector<std::uint8_t> bytes = Saved(chapter);
+  CGChapter copy(0, 0);
+  ASSERT_EQ(Load(copy, bytes), LoadStatus::kOk);
+  for (std::size_t i = 0; i < texts.size(); ++i) EXPECT_EQ(copy.GetNote(static_cast<int>(i))->text.get(), texts[i]) << i;
+  EXPECT_EQ(Saved(copy), bytes);
+  const std::vector<std::uint8_t> before = Saved(copy);
+  EXPECT_EQ(Load(copy, std::span(bytes).first(bytes.size() - 65535 / 2)), LoadStatus::kTruncated);
+  EXPECT_EQ(Saved(copy), before);
+}
+
 }  // namespace
 }  // namespace world_test

@@ -88,5 +88,54 @@ TEST_F(ZoneReadPaths, EveryVersionReadsAlikeFromMemoryWithBytesAfterItAndFromAFi
   }
 }
 
+// A block read over a zone that held everything (the construction block with
+// bytes the file does not keep, the zone word, facilities, lists) leaves
+// nothing of it, every way the block is read; and a zone as made reads its
+// block with LoadNew as with Load.
+TEST_F(ZoneReadPaths, ABlockReadOverAFullZoneLeavesNothingOfIt) {
+  for (std::uint8_t version = 1; version <= 4; ++version) {
+    for (const bool construction : {false, true}) {
+      for (const bool lists : {false, true}) {
+        SCOPED_TRACE(testing::Message() << "version " << int{version} << " construction " << construction
+                                        << " lists " << lists);
+        const std::vector<std::uint8_t> block = Block(construction, lists, version);
+        std::vector<std::uint8_t> followed = block;
+        followed.insert(followed.end(), 80, 0xA5);
+        std::size_t used = 0;
+        const auto fresh = FromMemory(followed, version, &used);
+        ASSERT_EQ(std::get<0>(fresh), LoadStatus::kOk);
+
+        for (const bool withBytesAfter : {false, true}) {
+          CGZone full(3, 3);
+          full.SetOwner(kOwner);
+          full.SetFacilities(FACILITY_MINING | FACILITY_ATV_CONSTRUCTION);
+          full.facilityOwner = 5;
+          for (int i = 0; i < kAtvConstructionBlockSize; ++i) full.atvConstruction[i] = 0x77;
+          full.zoneWord = 0xFEEDu;
+          full.AddAtvMoves(0, 3, 2);
+          full.AddArrivingAtvs(1, 1, 2, 0);
+          full.AddAttackingAtvs(2, 1, 2);
+          BlockReader r(withBytesAfter ? std::span<const std::uint8_t>(followed) : std::span<const std::uint8_t>(block));
+          ASSERT_EQ(full.Load(r, version), LoadStatus::kOk);
+          EXPECT_EQ(Saved(full), std::get<1>(fresh));
+          if (construction && version >= 2) {
+            ASSERT_TRUE(full.atvConstruction);
+            EXPECT_EQ(full.atvConstruction[4], 0);
+            EXPECT_EQ(full.atvConstruction[5], 0);
+          } else {
+            EXPECT_FALSE(full.atvConstruction);
+          }
+        }
+
+        CGZone made(0, 0);
+        BlockReader r(followed);
+        ASSERT_EQ(made.LoadNew(r, version), LoadStatus::kOk);
+        EXPECT_EQ(r.Pos(), block.size());
+        EXPECT_EQ(Saved(made), std::get<1>(fresh));
+      }
+    }
+  }
+}
+
 }  // namespace
 }  // namespace world_test
