@@ -5,8 +5,9 @@
 // of each game's end, battles without a shot and how long one place stayed
 // in them, the pools at turns 50, 100, 150, 200 and at the end, and how near a guild came
 // to a victory of its own (the most asteroids it held, the most flags one
-// side held at once), and the interregnums; and how sixteen default games at
-// hard end within 500 turns.
+// side held at once), and the interregnums; how default games at hard end
+// within 500 turns (seeds 1-48 in three runs); and where the minerals mined
+// after turn 150 come from.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
@@ -15,6 +16,8 @@
 #include <filesystem>
 #include <string>
 
+#include "Game/model/GZone.h"
+#include "server/ai/SrvAiBudget.h"
 #include "tests/server/ai/srv_tournament.h"
 
 namespace {
@@ -104,15 +107,17 @@ void BM_PassivePlayer(benchmark::State& state) {
     state.counters["homes_kept"] = kept;
   }
 }
-// How default games at hard end: sixteen seeds played up to 500 turns, the
-// turn and condition of each end, and how many ended by a victory other than
-// the game's length within 300 and within 500 turns.
+// How default games at hard end: the seeds from the first argument to the
+// second played up to 500 turns (sixteen a run; the runs go side by side on a
+// machine with the cores for them), the turn and condition of each end, and
+// how many ended by a victory other than the game's length within 300 and
+// within 500 turns.
 void BM_Endings(benchmark::State& state) {
   constexpr int kLongest = 500;
   for (auto _ : state) {
     double by300 = 0, by500 = 0;
     std::array<int, 9> byCondition{};
-    for (std::uint32_t seed = 1; seed <= 16; ++seed) {
+    for (auto seed = static_cast<std::uint32_t>(state.range(0)); seed <= static_cast<std::uint32_t>(state.range(1)); ++seed) {
       const GameLog log("tournament_endings" + std::to_string(seed));
       const srv_ai_test::TournamentFigures f =
           srv_ai_test::PlayTournamentGame(kPerGuild, kAsteroids, 2, seed, kLongest, kLongest, log.path);
@@ -131,7 +136,134 @@ void BM_Endings(benchmark::State& state) {
     state.counters["imperator"] = byCondition[8];
   }
 }
-BENCHMARK(BM_Endings)->Iterations(1)->Unit(benchmark::kSecond);
+
+// Where the minerals mined after turn 150 come from, and where they stay: per
+// mineral, the output a turn over turns 151 to the end of the zones on their
+// holder's home, on other asteroids it controls and on asteroids others
+// control; of all of it, what land not worth mining to its holder yields (and
+// of that, what zones only miners hold yield), what combat ATVs mine, and
+// what chapters with no builder left mine; then how many minerals the
+// chapters in play count plentiful, how many of them have no builder left,
+// and the pools at turn 150 and at the end by whether their holder is in play
+// with a builder, in play without one, or out of the game.
+using Pools = std::array<std::array<std::uint64_t, kMineralTypes>, 3>;
+
+struct MineralSources {
+  enum Row { kAll, kHome, kOwn, kOthers, kNotWorth, kLoneMiners, kCombat, kNoBuilder, kRows };
+  std::array<std::array<double, kMineralTypes>, kRows> mined{};
+  std::array<double, kMineralTypes> plentiful{};
+  Pools poolsAt150{}, poolsAtEnd{};
+  int turns = 0;
+  int chapterTurns = 0;
+  int unbuiltAt150 = 0, unbuiltAtEnd = 0;
+};
+
+// Also counts the chapters in play with no builder left.
+void CountPools(const SrvWorld& world, const std::array<bool, kMaxChapters>& builder, Pools& pools, int& unbuilt) {
+  pools = {};
+  unbuilt = 0;
+  for (std::uint16_t c = 0; c < kMaxChapters; ++c) unbuilt += SrvInPlay(world, c) && !builder[c] ? 1 : 0;
+  for (std::uint16_t a = 0; a < CGSolarDB::GetAsteroidCount(); ++a) {
+    const std::uint16_t owner = world.solar.GetAsteroid(a)->owner;
+    const std::size_t holder = !SrvInPlay(world, owner) ? 2 : builder[owner] ? 0 : 1;
+    for (std::uint8_t m = 0; m < kMineralTypes; ++m) pools[holder][m] += world.poolDB.GetMineral(a, m);
+  }
+}
+
+// The share of the zone's output its combat ATVs mine.
+double CombatShare(const CGChapter& holder, const CGZone& zone) {
+  double combat = 0, all = 0;
+  for (int kind = 0; kind < kAtvKinds; ++kind) {
+    const std::uint8_t* tech = holder.GetATVTechStats(kind);
+    const double w = zone.atvCounts[kind] * (tech != nullptr ? tech[1] : 0);
+    all += w;
+    if (kind == ATV_COMBAT) combat = w;
+  }
+  return all > 0 ? combat / all : 0;
+}
+
+bool OnlyMiners(const CGZone& zone) {
+  return zone.atvCounts[ATV_MINING] != 0 && zone.facilities == 0 &&
+         zone.atvCounts[ATV_COMBAT] + zone.atvCounts[ATV_POWER] + zone.atvCounts[ATV_SEED_BANK] == 0;
+}
+
+void ObserveSources(const SrvWorld& world, int coverTurns, MineralSources& s) {
+  std::array<bool, kMaxChapters> builder{};
+  world.ForEachUnit([&](const CGUnit& u) {
+    if (u.IsOperational() && u.GetChapter() < kMaxChapters && u.GetConstructionCapacity() > 0)
+      builder[static_cast<std::size_t>(u.GetChapter())] = true;
+  });
+  if (world.turn == 151) CountPools(world, builder, s.poolsAt150, s.unbuiltAt150);
+  CountPools(world, builder, s.poolsAtEnd, s.unbuiltAtEnd);
+  if (world.turn <= 151) return;
+  ++s.turns;
+  std::array<SrvAiPlenty, kMaxChapters> plenty{};
+  for (std::uint16_t c = 0; c < kMaxChapters; ++c) {
+    if (!SrvInPlay(world, c)) continue;
+    plenty[c] = SrvAiPlentifulMinerals(world, c, coverTurns);
+    ++s.chapterTurns;
+    for (std::size_t m = 0; m < kMineralTypes; ++m) s.plentiful[m] += plenty[c][m] ? 1 : 0;
+  }
+  for (std::uint16_t i = 0; i < CGSolarDB::GetAsteroidCount(); ++i) {
+    const CGAsteroid* a = world.solar.GetAsteroid(i);
+    for (std::uint16_t z = 0; z < a->GetZoneCount(); ++z) {
+      const CGZone* zone = a->GetZone(z);
+      if (zone == nullptr || zone->owner >= kMaxChapters) continue;
+      std::uint16_t out[kMineralTypes] = {};
+      zone->GetMiningOutput(&out[0], &out[1], &out[2], &out[3]);
+      const CGChapter& holder = *world.Chapter(zone->owner);
+      const double combat = CombatShare(holder, *zone);
+      const std::size_t where = holder.homeAsteroid == i          ? MineralSources::kHome
+                                : a->controller == zone->owner ? MineralSources::kOwn
+                                                               : MineralSources::kOthers;
+      const bool notWorth = !SrvAiWorthMining(world, plenty[zone->owner], i);
+      for (std::size_t m = 0; m < kMineralTypes; ++m) {
+        s.mined[MineralSources::kAll][m] += out[m];
+        s.mined[where][m] += out[m];
+        if (notWorth) s.mined[MineralSources::kNotWorth][m] += out[m];
+        if (notWorth && OnlyMiners(*zone)) s.mined[MineralSources::kLoneMiners][m] += out[m];
+        s.mined[MineralSources::kCombat][m] += out[m] * combat;
+        if (!builder[zone->owner]) s.mined[MineralSources::kNoBuilder][m] += out[m];
+      }
+    }
+  }
+}
+
+void BM_MineralSources(benchmark::State& state) {
+  const auto level = static_cast<int>(state.range(0));
+  const auto seed = static_cast<std::uint32_t>(state.range(1));
+  static const char* const kRowNames[] = {"all",      "holder's home",          "other own land", "others' land",
+                                          "not worth", "  of it only miners'", "combat ATVs",    "no builder"};
+  static const char* const kHolders[] = {"in play, builder", "in play, no builder", "out of play"};
+  for (auto _ : state) {
+    MineralSources s;
+    const GameLog log("sources" + std::to_string(seed));
+    const int cover = SrvAiLevelOf(static_cast<std::uint8_t>(level)).mineralCoverTurns;
+    const srv_ai_test::TournamentFigures f = srv_ai_test::PlayTournamentGame(
+        kPerGuild, kAsteroids, level, seed, kTurns, kTurns, log.path, false, 1 | 2 | 4 | 8 | 16,
+        [&](const SrvWorld& world) { ObserveSources(world, cover, s); });
+    const double turns = std::max(s.turns, 1), chapters = std::max(s.chapterTurns, 1);
+    std::printf("level %d seed %u, end turn %d: mined a turn after turn 150 (metals, silicates, exotics, reactives)\n",
+                level, seed, f.endTurn);
+    for (std::size_t r = 0; r < MineralSources::kRows; ++r)
+      std::printf("  %-20s %6.0f %6.0f %6.0f %6.0f\n", kRowNames[r], s.mined[r][0] / turns, s.mined[r][1] / turns,
+                  s.mined[r][2] / turns, s.mined[r][3] / turns);
+    std::printf("  plentiful to %3.0f%% %3.0f%% %3.0f%% %3.0f%% of the chapters in play\n", 100 * s.plentiful[0] / chapters,
+                100 * s.plentiful[1] / chapters, 100 * s.plentiful[2] / chapters, 100 * s.plentiful[3] / chapters);
+    std::printf("  chapters in play with no builder: %d at 150, %d at the end\n", s.unbuiltAt150, s.unbuiltAtEnd);
+    for (std::size_t h = 0; h < 3; ++h) {
+      const auto k = [&](const Pools& p, std::size_t m) { return static_cast<unsigned long long>(p[h][m] / 1000); };
+      std::printf("  pools (k), %-20s at 150 %4llu %4llu %4llu %4llu, at the end %4llu %4llu %4llu %4llu\n", kHolders[h],
+                  k(s.poolsAt150, 0), k(s.poolsAt150, 1), k(s.poolsAt150, 2), k(s.poolsAt150, 3), k(s.poolsAtEnd, 0),
+                  k(s.poolsAtEnd, 1), k(s.poolsAtEnd, 2), k(s.poolsAtEnd, 3));
+    }
+    double all = 0;
+    for (double m : s.mined[MineralSources::kAll]) all += m;
+    state.counters["mined_a_turn"] = all / turns;
+  }
+}
+BENCHMARK(BM_MineralSources)->Args({2, 11})->Args({2, 23})->Args({1, 11})->Iterations(1)->Unit(benchmark::kSecond);
+BENCHMARK(BM_Endings)->Args({1, 16})->Args({17, 32})->Args({33, 48})->Iterations(1)->Unit(benchmark::kSecond);
 
 BENCHMARK(BM_PassivePlayer)->Iterations(1)->Unit(benchmark::kSecond);
 

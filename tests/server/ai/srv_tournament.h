@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <optional>
 #include <string>
@@ -159,11 +160,13 @@ inline std::uint64_t MineralsOfAll(const SrvWorld& world) {
 // guild on `asteroids` asteroids at `difficulty`, with every victory
 // condition (or only those of `conditions`, the set-up's bits) and the given
 // game length; the log goes to `logPath`. With `passive`, a player holds
-// chapter 0 and gives it no orders.
+// chapter 0 and gives it no orders. `observe`, when given, sees the world at
+// the end of each turn resolved (its number already advanced).
 inline TournamentFigures PlayTournamentGame(std::uint16_t perGuild, std::uint16_t asteroids, int difficulty,
                                             std::uint32_t seed, int turns, std::uint16_t length,
                                             const std::string& logPath, bool passive = false,
-                                            std::uint16_t conditions = 1 | 2 | 4 | 8 | 16) {
+                                            std::uint16_t conditions = 1 | 2 | 4 | 8 | 16,
+                                            const std::function<void(const SrvWorld&)>& observe = {}) {
   std::remove(logPath.c_str());
   auto source = [](const char* relative) {
     std::ifstream in(std::string(QUEN_SOURCE_DIR) + "/" + relative, std::ios::binary);
@@ -222,6 +225,7 @@ inline TournamentFigures PlayTournamentGame(std::uint16_t perGuild, std::uint16_
     const std::optional<SrvGameEnd> end = SrvCheckGameEnd(turn);
     world.AdvanceTurn();
     game.log.Line("turn resolved");
+    if (observe) observe(world);
     if (world.turn == 51) {
       f.creditsAt50 = CreditsOfAll(world);
       f.mineralsAt50 = MineralsOfAll(world);
