@@ -25,7 +25,10 @@ namespace {
 constexpr std::size_t kChatTextOffset = 16;
 constexpr std::uint32_t kMaxListCount = 0xFFFF;
 
+// Cut to what a save carries (its length counts the closing zero), so that a
+// long chat message or note never makes the saved game unloadable.
 ChapterText CopyText(const char* text, std::size_t n) {
+  n = std::min<std::size_t>(n, kMaxChapterText - 1);
   auto copy = MakeSizedBlock<char>(n + 1);
   if (n != 0) std::memcpy(copy.get(), text, n);
   return copy;

@@ -207,5 +207,19 @@ TEST_F(ChapterTest, NotesOfEveryLengthComeBackWhole) {
   EXPECT_EQ(Saved(copy), before);
 }
 
+// A note or chat message longer than a save can carry is kept cut to the
+// longest that loads back, so the saved game still loads.
+TEST_F(ChapterTest, TextsTooLongForASaveAreCutAndTheGameStillLoads) {
+  const std::string longest(65534, 'n');
+  chapter.AddNote((longest + "extra").c_str());
+  chapter.AddChatMessage(ChatPacket(2, longest + "more"));
+  EXPECT_EQ(std::string(chapter.GetNote(0)->text.get()), longest);
+  EXPECT_EQ(std::string(chapter.GetChatMessage(0)->text.get()), longest);
+  const std::vector<std::uint8_t> bytes = Saved(chapter);
+  CGChapter copy(0, 0);
+  ASSERT_EQ(Load(copy, bytes), LoadStatus::kOk);
+  EXPECT_EQ(std::string(copy.GetNote(0)->text.get()), longest);
+}
+
 }  // namespace
 }  // namespace world_test
