@@ -56,6 +56,27 @@ bool ReadDesign(SrvWorld& world, BlockReader& r) {
   return slot < kFixedTemplateSlots && world.templates->SetFixedTemplate(*t, chapter, slot) != 0;
 }
 
+// Every design in the order the block keeps them: each chapter's fixed
+// slots, then its other designs.
+template <class Templates, class Visit>
+void ForEachDesign(Templates& templates, Visit visit) {
+  for (int c = 0; c < kTemplateChapters; ++c) {
+    for (int s = 0; s < kFixedTemplateSlots; ++s)
+      if (auto* t = templates.fixed[c][s]) visit(*t, static_cast<std::uint16_t>(s));
+    for (std::uint16_t i = 0; i < templates.extra[c].count; ++i) visit(*templates.extra[c].items[i], kNoSlot);
+  }
+}
+
+// The counters the server keeps on a design (201 carries them), in the
+// block's order, for reading and writing alike.
+template <class Design, class Each>
+void ForEachCounter(Design& d, Each each) {
+  each(d.creationTurn);
+  each(d.creationTurnHigh);
+  for (auto& v : d.trailingWords) each(v);
+  for (auto& v : d.trailingLongs) each(v);
+}
+
 void WriteOrder(BlockWriter& w, const UnitOrder& o) {
   w.Write(o.type);
   w.Write(o.flag);
@@ -174,12 +195,7 @@ bool SrvSaveWorldState(const SrvWorld& world, BlockWriter& w) {
     designs += world.templates->extra[c].count;
   }
   w.Write(designs);
-  for (int c = 0; c < kTemplateChapters; ++c) {
-    for (int s = 0; s < kFixedTemplateSlots; ++s)
-      if (const CGUnitTemplate* t = world.templates->fixed[c][s]) WriteDesign(w, *t, static_cast<std::uint16_t>(s));
-    for (std::uint16_t i = 0; i < world.templates->extra[c].count; ++i)
-      WriteDesign(w, *world.templates->extra[c].items[i], kNoSlot);
-  }
+  ForEachDesign(*world.templates, [&](const CGUnitTemplate& t, std::uint16_t slot) { WriteDesign(w, t, slot); });
   std::vector<const CGUnit*> units;
   world.ForEachUnit([&](const CGUnit& u) { units.push_back(&u); });
   w.Write(static_cast<std::uint32_t>(units.size()));
@@ -226,6 +242,10 @@ bool SrvSaveWorldState(const SrvWorld& world, BlockWriter& w) {
   w.Write(static_cast<std::uint32_t>(world.soldVotes.size()));
   for (const SrvSoldVote& s : world.soldVotes)
     for (std::uint8_t v : {s.asteroid, s.seller, s.buyer}) w.Write(v);
+  w.Write(designs);
+  ForEachDesign(*world.templates, [&](const CGUnitTemplate& t, std::uint16_t) {
+    ForEachCounter(t, [&](const auto& v) { w.Write(v); });
+  });
   w.Write(kEndByte);
   return w.Ok();
 }
@@ -305,6 +325,15 @@ bool SrvLoadWorldState(SrvWorld& world, BlockReader& r, std::uint8_t fileVersion
     world.soldVotes.assign(n, {});
     for (SrvSoldVote& s : world.soldVotes)
       for (std::uint8_t* v : {&s.asteroid, &s.seller, &s.buyer}) r.Read(*v);
+  }
+  if (fileVersion > kSrvFileVersionWithoutDesignCounts) {
+    // The counters follow the designs as they were read back, one for one.
+    std::uint32_t loaded = 0;
+    ForEachDesign(*world.templates, [&](CGUnitTemplate&, std::uint16_t) { ++loaded; });
+    if (!r.Read(n) || n != loaded) return false;
+    ForEachDesign(*world.templates, [&](CGUnitTemplate& t, std::uint16_t) {
+      ForEachCounter(t, [&](auto& v) { r.Read(v); });
+    });
   }
   // Orders name their targets by id until every unit is back.
   world.ForEachUnit([](CGUnit& u) { u.ResolveOrderTargets(); });

@@ -28,7 +28,10 @@
 #include "server/world/SrvWorld.h"
 
 // The server file's version whose world block this is; earlier ones are read too.
-constexpr std::uint8_t kSrvFileVersion = 5;
+constexpr std::uint8_t kSrvFileVersion = 6;
+// The last version whose world block keeps no design counters (built, lost,
+// kills, shots and hits, which the players' design lists show).
+constexpr std::uint8_t kSrvFileVersionWithoutDesignCounts = 5;
 // The first version whose file ends in its checksum (SrvGameSave.cpp); the
 // world block is that of version 4.
 constexpr std::uint8_t kSrvFileVersionWithChecksum = 5;
@@ -40,5 +43,6 @@ bool SrvSaveWorldState(const SrvWorld& world, BlockWriter& w);
 // already be in place. False when the block is short or out of range; the
 // world then holds no units or designs (the caller keeps its old world when
 // that matters, by loading into a fresh one first). A block of an earlier
-// `fileVersion` leaves what it lacks empty (no science bonus, no vote trade).
+// `fileVersion` leaves what it lacks empty (no science bonus, no vote trade,
+// no design counters).
 bool SrvLoadWorldState(SrvWorld& world, BlockReader& r, std::uint8_t fileVersion = kSrvFileVersion);

@@ -53,6 +53,17 @@ TEST_F(SrvDesignCounts, AShipBuiltCountsOnItsDesignAndEveryPlayerIsTold) {
     if (sent[i].Type() == PKT_TEMPLATE_VALUES) valuesAt = i;
   }
   EXPECT_LT(unitAt, valuesAt);
+
+  // A saved game keeps the count: loaded, the design holds it for the values the players are sent.
+  const std::string path = testing::TempDir() + "design_counts.svr";
+  const std::uint32_t id = design->templateId;
+  ASSERT_TRUE(game.Save(path, 0x10001));
+  EndTurn();
+  out.sent.clear();
+  ASSERT_TRUE(game.Load(path, 0x10001));
+  const CGUnitTemplate* loaded = World().templates->FindTemplateById(id);
+  ASSERT_NE(loaded, nullptr);
+  EXPECT_EQ(loaded->creationTurnHigh, before + 1);
 }
 
 }  // namespace

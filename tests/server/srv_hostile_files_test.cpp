@@ -28,6 +28,39 @@ void WriteText(const fs::path& file, const std::string& text) {
   std::ofstream(file, std::ios::binary) << text;
 }
 
+constexpr std::uint8_t kSrvFileVersion4 = kSrvFileVersionWithChecksum - 1;
+
+// A saved file of this version as `version` wrote it: its world block without
+// the design counters at its end, and a checksum only from the version that
+// has one. The world block is the third length-prefixed block; the file ends
+// in it, the 40 scores, the end byte and the checksum.
+std::string WithoutDesignCounters(const std::string& whole, std::uint8_t version, std::uint32_t designs) {
+  constexpr std::size_t kChecksum = 4, kScoresAndEnd = 40 * 4 + 1, kCounters = 2 + 2 + 2 * 2 + 4 * 4;
+  std::string body = whole.substr(0, whole.size() - kChecksum);
+  const auto u32 = [&](std::size_t at) {
+    std::uint32_t v = 0;
+    for (int i = 3; i >= 0; --i) v = (v << 8) | static_cast<std::uint8_t>(body[at + static_cast<std::size_t>(i)]);
+    return v;
+  };
+  const std::size_t restEnd = body.size() - kScoresAndEnd;
+  std::size_t restLength = 0;
+  for (std::size_t length = 1; length + 4 <= restEnd && restLength == 0; ++length)
+    if (u32(restEnd - length - 4) == length) restLength = length;
+  // The counters: the count of designs, then each design's, before the block's end byte.
+  const std::size_t cut = 4 + designs * kCounters;
+  const std::size_t countAt = restEnd - 1 - cut;
+  EXPECT_EQ(u32(countAt), designs);
+  body.erase(countAt, cut);
+  const std::uint32_t newLength = static_cast<std::uint32_t>(restLength - cut);
+  const std::size_t prefix = restEnd - restLength - 4;
+  for (int i = 0; i < 4; ++i) body[prefix + static_cast<std::size_t>(i)] = static_cast<char>(newLength >> (8 * i));
+  body[4] = static_cast<char>(version);
+  if (version < kSrvFileVersionWithChecksum) return body;
+  const std::uint32_t sum = SrvChecksum({reinterpret_cast<const std::uint8_t*>(body.data()), body.size()});
+  for (int i = 0; i < 4; ++i) body.push_back(static_cast<char>(sum >> (8 * i)));
+  return body;
+}
+
 std::vector<std::uint8_t> SaveRequest(const std::string& name, std::uint32_t id = 0x10001) {
   return Pkt<272>(PKT_SAVE_GAME).Text(8, 256, name).U32(264, id);
 }
@@ -152,13 +185,20 @@ TEST_F(SrvFolderCase, ASaveWithAnyByteDamagedIsRefusedAndTheGameKept) {
   EXPECT_EQ(loaded, 0);
   EXPECT_TRUE(game->Load(path, 0x10001));
   EXPECT_EQ(game->World().turn, 0u);
-  // A file of the version before, without its checksum, is still read.
-  std::string older = whole.substr(0, whole.size() - 4);
-  older[4] = static_cast<char>(kSrvFileVersion - 1);
-  WriteText(dir / "older.svr", older);
-  EndTestTurn(*game, {{7, 0}, {8, 8}});
-  EXPECT_TRUE(game->Load((dir / "older.svr").string(), 0x10001));
-  EXPECT_EQ(game->World().turn, 0u);
+  // Files of the versions before, without design counters (and the one
+  // before that without its checksum), are still read.
+  std::uint32_t designs = 0;
+  const CGTemplateDB& templates = *game->World().templates;
+  for (int c = 0; c < kTemplateChapters; ++c) {
+    for (int slot = 0; slot < kFixedTemplateSlots; ++slot) designs += templates.fixed[c][slot] != nullptr ? 1 : 0;
+    designs += templates.extra[c].count;
+  }
+  for (const std::uint8_t version : {kSrvFileVersionWithoutDesignCounts, kSrvFileVersion4}) {
+    WriteText(dir / "older.svr", WithoutDesignCounters(whole, version, designs));
+    EndTestTurn(*game, {{7, 0}, {8, 8}});
+    EXPECT_TRUE(game->Load((dir / "older.svr").string(), 0x10001)) << int{version};
+    EXPECT_EQ(game->World().turn, 0u);
+  }
 }
 
 TEST_F(SrvFolderCase, AKillDuringASaveLeavesTheOldFileOrTheNewWholeAndTheNextStartClearsTheRest) {
