@@ -273,18 +273,34 @@ void CDesignView::GoToView(WPARAM a, LPARAM b) {
 }
 
 void CDesignView::UpdateControlPanel() {
-  const auto show = [](CImageButton* button, bool shown) {
-    if (button && button->window) ShowWindow(button->window, shown ? SW_SHOW : SW_HIDE);
+  // The area is cleared first, so every face shown is drawn again: a button
+  // already visible gets no paint of its own.
+  std::vector<CImageButton*> shown;
+  const auto show = [&shown](CImageButton* button, bool visible) {
+    if (!button || !button->window) return;
+    ShowWindow(button->window, visible ? SW_SHOW : SW_HIDE);
+    if (visible && button->sprite) shown.push_back(button);
   };
   ClearControlArea();
   // Save and new design take the places of the options and settings buttons.
   for (std::uint32_t id : {131u, 132u}) show(ControlButton(id), false);
-  for (std::uint32_t id : {101u, 111u, 130u}) show(ControlButton(id), true);
+  for (std::uint32_t id : {101u, 111u}) show(ControlButton(id), true);
   for (auto* button : {scrollLeftButton_.get(), scrollRightButton_.get(), saveButton_.get(), newDesignButton_.get()})
     show(button, true);
   // The filters share the info panel's button places.
   for (auto& button : filterButton_) show(button.get(), !g_infoPanelVisible);
   for (std::uint32_t id = 260; id <= 271; ++id) show(ControlButton(id), g_infoPanelVisible != 0);
+  // The round info button lies over the corners of the four around it: last.
+  show(ControlButton(130), true);
+  for (CImageButton* button : shown) DrawViewSprite(button->sprite.get(), button->x, button->y, nullptr);
+  for (CImageButton* button : shown) ShowInButtonWindow(*button);
+  FlushScreen();
+}
+
+void CDesignView::DrawButtonFace(CImageButton* button) {
+  if (!button || !button->sprite || !button->window || !IsWindowVisible(button->window)) return;
+  DrawViewSprite(button->sprite.get(), button->x, button->y, nullptr);
+  ShowInButtonWindow(*button);
 }
 
 int CDesignView::BuildModuleList() {
@@ -340,8 +356,13 @@ int CDesignView::ScrollModuleList(int direction) {
 
 void CDesignView::SetModuleFilter(int filter) {
   if (readOnly_ || filter < 0 || filter >= kModuleFilterCount) return;
-  if (auto& old = filterButton_[static_cast<std::size_t>(filter_)]) old->Toggle();
-  if (auto& now = filterButton_[static_cast<std::size_t>(filter)]) now->Toggle();
+  // Both faces change; a button is drawn only on its own paint otherwise.
+  for (int i : {filter_, filter}) {
+    if (CImageButton* button = filterButton_[static_cast<std::size_t>(i)].get()) {
+      button->Toggle();
+      DrawButtonFace(button);
+    }
+  }
   filter_ = filter;
   scroll_.Reset();
   BuildModuleList();
@@ -392,8 +413,9 @@ void CDesignView::UnfitSlot(int slot, int redraw) {
   if (readOnly_ || slot < 0 || slot >= kTemplateSlots) return;
   designValid_ = design_->RemoveModule(slot);
   slotImage_[static_cast<std::size_t>(slot)].reset();
-  if (redraw) Redraw(1);
+  // Before the redraw: the title says whether the design is saved.
   saved_ = 0;
+  if (redraw) Redraw(1);
 }
 
 int CDesignView::ListEntryAt(int x) const {
@@ -416,7 +438,8 @@ int CDesignView::OnLButtonDown(int x, int y, WPARAM keys) {
         listImage_[static_cast<std::size_t>(i)]->BltToSurfaceStretch(dragImage_.get(), 0, 0, nullptr);
     }
   } else if (x > 637 && y > 98) {
-    if (g_dataPanel) g_dataPanel->OnClick(x, y, 0);
+    // The key flags go along: Ctrl on a design slot copies the current one there.
+    if (g_dataPanel) g_dataPanel->OnClick(x, y, static_cast<std::uint32_t>(keys));
   } else if (x >= 30 && x <= 613 && y >= 99 && y <= 464 && !(x >= kHullX && design_->hull && !readOnly_)) {
     OnDesignAreaClick(x, y);
   } else if (x >= kHullX && x <= 612 && y >= kHullY && y <= 465 && design_->hull && !readOnly_) {
@@ -443,7 +466,11 @@ int CDesignView::OnLButtonUp(int x, int y, WPARAM /*keys*/) {
   const int slot = design_->hull && x >= kHullX && x <= 612 && y >= kHullY && y <= 465
                        ? design_->hull->FindSlotAt(x - kHullX, y - kHullY)
                        : -1;
-  if (slot < 0 || !PlaceModule({module, 100}, slot)) UpdateSavedState();
+  if (slot < 0 || !PlaceModule({module, 100}, slot)) {
+    const std::uint32_t before = saved_;
+    UpdateSavedState();
+    if (saved_ != before) Redraw(0);
+  }
   FlushScreen();
   return 1;
 }
@@ -715,8 +742,9 @@ LRESULT CDesignView::OnMenuCommand(std::uint32_t id) {
 }
 
 void CDesignView::AfterDialog() {
-  // What a dialog covered is drawn again.
+  // What a dialog covered is drawn again, the data panel's rows with the rest.
   RedrawBackground();
+  RedrawDataPanel();
   DrawModuleList();
   UpdateControlPanel();
   DrawGotoBar();

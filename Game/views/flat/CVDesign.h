@@ -114,6 +114,8 @@ class CDesignView : public CVGeneric {
   // Draws the whole screen again after a modal dialog.
   void AfterDialog();
   void DrawModuleList();
+  // A visible button's current face on the composition surface.
+  static void DrawButtonFace(CImageButton* button);
   void DrawDesignBackground();
   void DrawDesignReadout();
   void DrawStatLine(int y, const char* label, bool heading, const char* value, int k, bool hundredths,

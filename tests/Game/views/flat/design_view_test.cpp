@@ -620,4 +620,98 @@ TEST_F(DesignViewTest, HoveringAGotoSlotShowsItsUnitAndLeavingGivesTheSlotsBack)
   EXPECT_EQ(shown(), slots);
 }
 
+// What the player sees of the control panel after the view draws its panel
+// again (a dialog closed, the info panel shut), and of the filter buttons
+// after a filter is chosen by key: the faces of the current state.
+TEST_F(DesignViewTest, TheControlPanelShowsEveryFaceAndTheCurrentFilter) {
+  view->Render(-1);
+  const auto area = [&](const plat::RECT& r) {
+    Pump();
+    AddDirtyRect({0, 0, 800, 600});
+    FlushScreen();
+    return quentest::ScreenArea(r).rgb;
+  };
+  const plat::RECT panel{637, 494, 790, 592};
+  const plat::RECT construction{637, 494, 662, 518};
+  const plat::RECT computer{662, 494, 688, 518};
+  const plat::RECT all{762, 518, 788, 542};
+  const auto before = area(panel);
+  const auto constructionUp = area(construction);
+  const auto computerUp = area(computer);
+  const auto allPressed = area(all);
+  view->UpdateControlPanel();
+  EXPECT_EQ(area(panel), before);
+
+  view->OnKeyDown('F', 0);
+  ASSERT_EQ(view->Filter(), 0);
+  const auto constructionPressed = area(construction);
+  EXPECT_NE(constructionPressed, constructionUp);
+  EXPECT_NE(area(all), allPressed);
+  view->OnKeyDown('F', 0);
+  EXPECT_EQ(area(construction), constructionUp);
+  EXPECT_NE(area(computer), computerUp);
+}
+
+// A module taken out of a saved design and let go outside the hull: the
+// title says at once that the design is no longer saved, as a fresh redraw
+// of the design area would.
+TEST_F(DesignViewTest, TakingAModuleOutShowsTheDesignUnsaved) {
+  view->Render(-1);
+  CGHull* hull = ChooseHull();
+  ASSERT_NE(hull, nullptr);
+  int slot = -1;
+  for (int i = 0; i < view->ListCount() && slot < 0; ++i) {
+    if (view->ListEntry(i).percent != 100 || !view->PlaceModule(view->ListEntry(i), -1)) continue;
+    for (int s = 0; s < hull->GetSlotCount(); ++s)
+      if (view->Design()->GetModuleId(s) != kNoModuleId) slot = s;
+  }
+  ASSERT_GE(slot, 0);
+  ASSERT_EQ(view->StoreDesign("Kept"), nullptr);
+  const plat::RECT title{34, 103, 365, 128};
+  const auto shown = [&] {
+    Pump();
+    AddDirtyRect({0, 0, 800, 600});
+    FlushScreen();
+    return quentest::ScreenArea(title).rgb;
+  };
+  const auto saved = shown();
+  const HullSlot& s = hull->slots[slot];
+  view->OnLButtonDown(370 + s.x + 15, 98 + s.y + 15, 0);
+  view->OnMouseMove(0, plat::MAKELPARAM(200, 300));
+  view->OnLButtonUp(200, 300, 0);
+  EXPECT_EQ(view->Design()->GetModuleId(slot), kNoModuleId);
+  EXPECT_EQ(view->Saved(), 0u);
+  const auto afterDrop = shown();
+  EXPECT_NE(afterDrop, saved);
+  view->Redraw(1);
+  EXPECT_EQ(shown(), afterDrop);
+}
+
+// Ctrl on another row of the design list copies the stored design of the
+// current slot there under the name the player gives, and moves to it.
+TEST_F(DesignViewTest, ACtrlClickOnADesignRowCopiesTheCurrentDesignThere) {
+  view->Render(-1);
+  ASSERT_NE(ChooseHull(), nullptr);
+  for (int i = 0; i < view->ListCount(); ++i)
+    if (view->ListEntry(i).percent == 100 && view->PlaceModule(view->ListEntry(i), -1)) break;
+  ASSERT_EQ(view->StoreDesign("First"), nullptr);
+  const int chapter = g_gameData->localChapterId;
+  constexpr int kRow = 12;
+  ASSERT_EQ(g_gameData->templates.GetTemplate(chapter, kRow, 1), nullptr);
+  Pump();
+  // The name prompt comes with its field selected: the typing replaces it.
+  for (plat::UINT key : {'T', 'W', 'I', 'N'}) backend->PressKey(key, 200);
+  backend->PressKey(plat::VK_RETURN, 300);
+  view->OnLButtonDown(740, 206 + 13 * kRow + 6, plat::MK_CONTROL);
+  const CGUnitTemplate* copy = g_gameData->templates.GetTemplate(chapter, kRow, 1);
+  ASSERT_NE(copy, nullptr);
+  EXPECT_STREQ(copy->GetName(), "twin");
+  const CGUnitTemplate* first = g_gameData->templates.GetTemplate(chapter, 0, 1);
+  ASSERT_NE(first, nullptr);
+  EXPECT_TRUE(copy->IsSameDesign(*first));
+  EXPECT_NE(copy->templateId, first->templateId);
+  EXPECT_EQ(view->DesignSlot(), kRow);
+  EXPECT_EQ(view->Saved(), 1u);
+}
+
 }  // namespace
