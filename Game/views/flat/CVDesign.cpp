@@ -189,10 +189,11 @@ void CDesignView::Activate(std::int32_t argument) {
   readOnly_ = argument != -1 ? 1 : 0;
   CGUnit* unit = nullptr;
   if (readOnly_ && g_gameData) unit = g_gameData->pieces.FindUnit(static_cast<std::uint32_t>(argument), nullptr);
+  // Here the switch button leads back, however the chamber was reached (its
+  // own button, a goto slot, a game loaded in it).
+  if (CImageButton* button = ControlButton(kDesignButtonId))
+    button->SetImages(GuildArt(LocalGuild(), "retrvwup.ima").c_str(), GuildArt(LocalGuild(), "retrvwdn.ima").c_str());
   if (readOnly_ && unit && unit->GetTemplate()) {
-    if (CImageButton* button = ControlButton(kDesignButtonId)) {
-      button->SetImages(GuildArt(LocalGuild(), "retrvwup.ima").c_str(), GuildArt(LocalGuild(), "retrvwdn.ima").c_str());
-    }
     keptDesign_ = WorkingCopy(*design_);
     design_ = WorkingCopy(*unit->GetTemplate());
     viewedUnitId_ = unit->id;
@@ -259,11 +260,10 @@ void CDesignView::GoToView(WPARAM a, LPARAM b) {
     if (button && button->window) ShowWindow(button->window, SW_HIDE);
   for (std::uint32_t id : {131u, 132u})
     if (CImageButton* button = ControlButton(id); button && button->window) ShowWindow(button->window, SW_SHOW);
-  if (readOnly_ && keptDesign_) {
-    design_ = std::move(keptDesign_);
-    if (CImageButton* button = ControlButton(kDesignButtonId))
-      button->SetImages(GuildArt(LocalGuild(), "switvwup.ima").c_str(), GuildArt(LocalGuild(), "switvwdn.ima").c_str());
-  }
+  if (readOnly_ && keptDesign_) design_ = std::move(keptDesign_);
+  // Elsewhere the switch button leads into the chamber, however it is left.
+  if (CImageButton* button = ControlButton(kDesignButtonId))
+    button->SetImages(GuildArt(LocalGuild(), "switvwup.ima").c_str(), GuildArt(LocalGuild(), "switvwdn.ima").c_str());
   readOnly_ = 0;
   viewedUnitId_ = 0xFFFFFFFFu;
   g_viewType = static_cast<std::uint32_t>(a);

@@ -714,4 +714,23 @@ TEST_F(DesignViewTest, ACtrlClickOnADesignRowCopiesTheCurrentDesignThere) {
   EXPECT_EQ(view->Saved(), 1u);
 }
 
+// The switch button reads "return" in the chamber and "design" elsewhere,
+// whichever way the chamber was entered (here not by that button) or left.
+TEST_F(DesignViewTest, TheSwitchButtonLeadsBackInsideAndInElsewhere) {
+  CImageButton* button = CVGeneric::ControlButton(101);
+  ASSERT_NE(button, nullptr);
+  // The picture's name after the guild's art path.
+  const auto face = [&] {
+    std::string name = button->normalImage;
+    name = name.substr(name.find_last_of('\\') + 1);
+    for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return name;
+  };
+  view->Render(-1);
+  EXPECT_EQ(face(), "retrvwup.ima");
+  view->GoToView(VIEW_SOLAR, -1);
+  EXPECT_EQ(face(), "switvwup.ima");
+  Pump();
+}
+
 }  // namespace
