@@ -125,6 +125,19 @@ int TextWidth(const char* text) {
   return static_cast<int>(r.right - r.left);
 }
 
+// The height of a text word-wrapped into `width` pixels in the view's font.
+int WrappedTextHeight(const char* text, int width) {
+  if (!g_screenSprite || !text) return 0;
+  HDC dc = g_screenSprite->GetDC();
+  if (!dc) return 0;
+  HGDIOBJ old = g_angularFont ? SelectObject(dc, g_angularFont) : nullptr;
+  RECT r{0, 0, width, 200};
+  DrawText(dc, text, -1, &r, DT_CALCRECT | DT_CENTER | DT_WORDBREAK);
+  if (old) SelectObject(dc, old);
+  g_screenSprite->ReleaseDC(dc);
+  return static_cast<int>(r.bottom - r.top);
+}
+
 // A copy of a design under its own id: a working copy takes no new id from
 // its chapter.
 std::unique_ptr<CGUnitTemplate> WorkingCopy(const CGUnitTemplate& source) {
@@ -327,7 +340,12 @@ void CDesignView::DrawModuleList() {
       if (CSprite* picture = listImage_[static_cast<std::size_t>(i)].get()) picture->BltToSurface(g_screenSprite, x, kListTop, nullptr);
       const ModuleRecord* record = g_gameData->moduleDB->GetRecord(moduleList_[static_cast<std::size_t>(i)].module);
       const char* name = record ? record->name : "";
-      const int top = TextWidth(name) >= 93 ? 573 : 580;
+      int top = 580;
+      if (TextWidth(name) >= 93) {
+        // A name on two lines: the band grows upward until both lines fit
+        // whole above its bottom edge.
+        top = std::min(573, 589 - 2 - WrappedTextHeight(name, 92));
+      }
       const RECT band{x + 3, top, x + 95, 589};
       g_screenSprite->Fade(75, 0, &band);
       ScreenText(name, {band.left, band.top + 2, band.right, band.bottom}, 0xC8C8C8, DT_CENTER | DT_WORDBREAK);
