@@ -229,7 +229,7 @@ void CDesignView::Activate(std::int32_t argument) {
     if (readOnly_ && unit)
       g_dataPanel->ShowUnitStatus(unit);
     else
-      g_dataPanel->ShowDesignTemplateList(0, designSlot_);
+      ShowDesignSlots();
   }
   SetCursorSet(readOnly_ ? CURSOR_SCAN : CURSOR_NORMAL);
   Redraw(0);
@@ -584,7 +584,7 @@ void CDesignView::Hover(int x, int y) {
     if (CGUnit* unit = g_gameData ? g_gameData->pieces.FindUnit(viewedUnitId_, nullptr) : nullptr)
       g_dataPanel->ShowUnitStatus(unit);
   } else {
-    g_dataPanel->ShowDesignTemplateList(0, designSlot_);
+    ShowDesignSlots();
   }
   FlushScreen();
 }
@@ -596,7 +596,7 @@ void CDesignView::RedrawDataPanel() {
   if (unit)
     g_dataPanel->ShowUnitStatus(unit);
   else
-    g_dataPanel->ShowDesignTemplateList(0, designSlot_);
+    ShowDesignSlots();
 }
 
 void CDesignView::HoverGotoSlot(int x) {
@@ -799,8 +799,21 @@ int CDesignView::LoadTemplateFile(const char* path) {
 
 void CDesignView::OnDataPanelCommand(int row, std::uint32_t argument) { SelectDesignSlot(row, argument); }
 
+void CDesignView::ShowDesignSlots() {
+  hoveredModule_ = 0xFFFF;
+  shownGotoKind_ = 0xFFFF;
+  shownGotoId_ = 0xFFFFFFFFu;
+  if (g_dataPanel) g_dataPanel->ShowDesignTemplateList(0, designSlot_);
+}
+
+bool CDesignView::PanelShowsDesignSlots() const {
+  return !chooserPage_ && hoveredModule_ == 0xFFFF && shownGotoKind_ == 0xFFFF;
+}
+
 void CDesignView::SelectDesignSlot(int row, std::uint32_t flags) {
-  if (readOnly_ || row < 0 || row >= 15 || !g_gameData) return;
+  // The rows the player picks from must be in sight: not while the panel
+  // reads out a module, the hull, a goto slot or the hull chooser's classes.
+  if (readOnly_ || row < 0 || row >= 15 || !g_gameData || !PanelShowsDesignSlots()) return;
   const int chapter = LocalChapter();
   const CGUnitTemplate* current = g_gameData->templates.GetTemplate(chapter, designSlot_, 1);
   if ((flags & MK_CONTROL) != 0 && row != designSlot_ && current) {
@@ -830,7 +843,7 @@ void CDesignView::SelectDesignSlot(int row, std::uint32_t flags) {
     if (!answer) return;
   }
   designSlot_ = static_cast<std::uint8_t>(row);
-  if (g_dataPanel) g_dataPanel->ShowDesignTemplateList(0, designSlot_);
+  ShowDesignSlots();
   design_->Clear();
   saved_ = 1;
   designValid_ = 255;
@@ -873,7 +886,7 @@ void CDesignView::SaveDesign() {
     COkDlg box(g_viewDDraw, g_viewWnd, g_viewInstance, Text("MUSTENTN").c_str(), LocalGuild());
   }
   StoreDesign(name);
-  if (g_dataPanel) g_dataPanel->ShowDesignTemplateList(0, designSlot_);
+  ShowDesignSlots();
   Redraw(1);
 }
 
@@ -1090,6 +1103,6 @@ void CDesignView::CloseHullChooser(CGHull* chosen) {
   chooserPage_ = 0;
   chooserHovered_ = -1;
   LoadSlotImages();
-  if (g_dataPanel && !readOnly_) g_dataPanel->ShowDesignTemplateList(0, designSlot_);
+  if (!readOnly_) ShowDesignSlots();
   Redraw(1);
 }

@@ -132,6 +132,9 @@ class CDesignView : public CVGeneric {
   CSprite* CachedPicture(CachedPictureKind kind, const char* path, plat::HMODULE module, plat::DWORD key, int width,
                          int height);
   void ShowDataPicture(const char* path);
+  // The design-slot list in the data panel, which no hover then covers.
+  void ShowDesignSlots();
+  bool PanelShowsDesignSlots() const;
   void SelectDesignSlot(int row, std::uint32_t flags);
   void SaveDesign();
   void UpdateSavedState();

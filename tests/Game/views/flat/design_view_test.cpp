@@ -733,4 +733,26 @@ TEST_F(DesignViewTest, TheSwitchButtonLeadsBackInsideAndInElsewhere) {
   Pump();
 }
 
+// Up and Down pick a design row only while the rows are in sight: not while
+// the panel reads out the module under the cursor, nor while the hull
+// chooser is open.
+TEST_F(DesignViewTest, UpAndDownPickARowOnlyWhileTheRowsAreShown) {
+  view->Render(-1);
+  ASSERT_EQ(view->DesignSlot(), 0);
+  view->OnMouseMove(0, plat::MAKELPARAM(CellX(0), 540));
+  view->OnKeyDown(plat::VK_DOWN, 0);
+  EXPECT_EQ(view->DesignSlot(), 0);
+  view->OnMouseMove(0, plat::MAKELPARAM(100, 300));
+  view->OnKeyDown(plat::VK_DOWN, 0);
+  EXPECT_EQ(view->DesignSlot(), 1);
+  view->OpenHullChooser();
+  view->OnKeyDown(plat::VK_UP, 0);
+  EXPECT_EQ(view->DesignSlot(), 1);
+  EXPECT_EQ(view->ChooserPage(), 1);
+  view->OnLButtonDown(5, 5, 0);
+  EXPECT_EQ(view->ChooserPage(), 0);
+  view->OnKeyDown(plat::VK_UP, 0);
+  EXPECT_EQ(view->DesignSlot(), 0);
+}
+
 }  // namespace
