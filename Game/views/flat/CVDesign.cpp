@@ -210,6 +210,11 @@ void CDesignView::Activate(std::int32_t argument) {
     keptDesign_ = WorkingCopy(*design_);
     design_ = WorkingCopy(*unit->GetTemplate());
     viewedUnitId_ = unit->id;
+    // The list shows whose design this is: the plate of the unit's chapter.
+    const int chapter = unit->GetChapter();
+    char plate[32];
+    std::snprintf(plate, sizeof plate, "chap%db.ima", chapter & 7);
+    viewedPlate_ = LoadPicture(GuildArt(chapter >> 3, plate), chapter >> 3, kNoColourKey, kCellWidth, kCellHeight, 0, 0);
   } else {
     readOnly_ = 0;
   }
@@ -279,6 +284,7 @@ void CDesignView::GoToView(WPARAM a, LPARAM b) {
     button->SetImages(GuildArt(LocalGuild(), "switvwup.ima").c_str(), GuildArt(LocalGuild(), "switvwdn.ima").c_str());
   readOnly_ = 0;
   viewedUnitId_ = 0xFFFFFFFFu;
+  viewedPlate_.reset();
   g_viewType = static_cast<std::uint32_t>(a);
   // The chamber's module strip covered the panel: it is drawn again.
   if (g_notifyPanel && g_notifyPanel->Show(1)) g_notifyPanel->Refresh();
@@ -349,8 +355,8 @@ void CDesignView::DrawModuleList() {
       const RECT band{x + 3, top, x + 95, 589};
       g_screenSprite->Fade(75, 0, &band);
       ScreenText(name, {band.left, band.top + 2, band.right, band.bottom}, 0xC8C8C8, DT_CENTER | DT_WORDBREAK);
-    } else if (emptyCellImage_) {
-      emptyCellImage_->BltToSurface(g_screenSprite, x, kListTop, nullptr);
+    } else if (CSprite* plate = readOnly_ && viewedPlate_ ? viewedPlate_.get() : emptyCellImage_.get()) {
+      plate->BltToSurface(g_screenSprite, x, kListTop, nullptr);
     }
   }
   AddDirtyRect({kListLeft, kListTop, kListLeft + kCellStep * 4 + kCellWidth, kListTop + kCellHeight});

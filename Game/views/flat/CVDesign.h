@@ -153,6 +153,8 @@ class CDesignView : public CVGeneric {
   std::array<std::unique_ptr<CSprite>, kModuleListCapacity> listImage_{};
   std::array<std::unique_ptr<CSprite>, 20> slotImage_{};
   std::unique_ptr<CSprite> emptyCellImage_;
+  // The viewed unit's chapter plate, filling the list while read-only.
+  std::unique_ptr<CSprite> viewedPlate_;
   ModuleListScroll scroll_;
   std::uint8_t designSlot_ = 0;
   std::unique_ptr<CImageButton> scrollLeftButton_, scrollRightButton_, saveButton_, newDesignButton_;

@@ -755,4 +755,41 @@ TEST_F(DesignViewTest, UpAndDownPickARowOnlyWhileTheRowsAreShown) {
   EXPECT_EQ(view->DesignSlot(), 0);
 }
 
+// A unit's design seen read-only fills the module list with the plate of
+// the unit's own chapter: another guild's unit shows another plate than one
+// of the player's own.
+TEST_F(DesignViewTest, AViewedDesignShowsThePlateOfItsUnitsChapter) {
+  const std::string art = std::string(QUEN_BUILD_DIR) + "/gamedata/c/QUENBAR/ART/";
+  g_gameData->guildModules[3] = plat::LoadLibrary((art + "GUILD4/guild.dll").c_str());
+  ASSERT_NE(g_gameData->guildModules[3], nullptr);
+  view->Render(-1);
+  ASSERT_NE(ChooseHull(), nullptr);
+  const Location at{0, 0, 0, 0};
+  const auto unitOf = [&](std::uint32_t chapter, std::uint32_t serial) {
+    auto* design = new CGUnitTemplate(static_cast<std::uint8_t>(chapter), static_cast<std::int32_t>((chapter << 26) | serial));
+    design->CopyDesign(*view->Design(), -1);
+    g_gameData->templates.AddTemplate(design, static_cast<std::uint8_t>(chapter));
+    const std::uint32_t id = (chapter << 26) | (serial + 0x300);
+    EXPECT_NE(g_gameData->pieces.CreateUnit(design, &at, static_cast<std::uint8_t>(chapter), id), nullptr);
+    return id;
+  };
+  const std::uint32_t own = unitOf(kLocal, 0x71);
+  const std::uint32_t foreign = unitOf(26, 0x72);
+  const plat::RECT cell{65, 496, 65 + 98, 496 + 94};
+  const auto listCell = [&](std::uint32_t unit) {
+    view->GoToView(VIEW_SOLAR, -1);
+    view->Render(static_cast<std::int32_t>(unit));
+    Pump();
+    AddDirtyRect({0, 0, 800, 600});
+    FlushScreen();
+    return quentest::ScreenArea(cell).rgb;
+  };
+  const auto ownPlate = listCell(own);
+  EXPECT_NE(listCell(foreign), ownPlate);
+  EXPECT_EQ(listCell(own), ownPlate);
+  view->GoToView(VIEW_SOLAR, -1);
+  plat::FreeLibrary(g_gameData->guildModules[3]);
+  g_gameData->guildModules[3] = nullptr;
+}
+
 }  // namespace
