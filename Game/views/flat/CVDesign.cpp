@@ -394,8 +394,14 @@ void CDesignView::SetModuleFilter(int filter) {
   FlushScreen();
 }
 
+int CDesignView::ShownGuild() const {
+  if (readOnly_ && viewedUnitId_ != 0xFFFFFFFFu && g_gameData)
+    if (const CGUnit* unit = g_gameData->pieces.FindUnit(viewedUnitId_, nullptr)) return static_cast<int>(unit->GetChapter() >> 3);
+  return LocalGuild();
+}
+
 void CDesignView::LoadSlotImages() {
-  const int guild = LocalGuild();
+  const int guild = ShownGuild();
   for (int s = 0; s < kTemplateSlots; ++s) {
     auto& image = slotImage_[static_cast<std::size_t>(s)];
     image.reset();

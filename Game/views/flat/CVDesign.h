@@ -123,6 +123,9 @@ class CDesignView : public CVGeneric {
   void DrawStatBar(int y, std::uint32_t classMin, std::uint32_t classMax, std::uint32_t value, bool hundredths,
                    plat::COLORREF colour);
   void LoadSlotImages();
+  // The guild whose pictures show the design: the viewed unit's while
+  // read-only, else the local player's.
+  int ShownGuild() const;
   // The read-out's texts and pictures, fetched once and kept, so that a
   // redraw of an unchanged design allocates nothing.
   const char* CachedText(const char* id);

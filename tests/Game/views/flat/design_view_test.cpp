@@ -755,10 +755,10 @@ TEST_F(DesignViewTest, UpAndDownPickARowOnlyWhileTheRowsAreShown) {
   EXPECT_EQ(view->DesignSlot(), 0);
 }
 
-// A unit's design seen read-only fills the module list with the plate of
-// the unit's own chapter: another guild's unit shows another plate than one
-// of the player's own.
-TEST_F(DesignViewTest, AViewedDesignShowsThePlateOfItsUnitsChapter) {
+// A unit's design seen read-only is drawn in the art of the unit's guild,
+// with the plate of its chapter in the module list: another guild's unit
+// shows another hull picture and plate than one of the player's own.
+TEST_F(DesignViewTest, AViewedDesignIsDrawnInTheArtOfItsUnitsGuild) {
   const std::string art = std::string(QUEN_BUILD_DIR) + "/gamedata/c/QUENBAR/ART/";
   g_gameData->guildModules[3] = plat::LoadLibrary((art + "GUILD4/guild.dll").c_str());
   ASSERT_NE(g_gameData->guildModules[3], nullptr);
@@ -776,17 +776,21 @@ TEST_F(DesignViewTest, AViewedDesignShowsThePlateOfItsUnitsChapter) {
   const std::uint32_t own = unitOf(kLocal, 0x71);
   const std::uint32_t foreign = unitOf(26, 0x72);
   const plat::RECT cell{65, 496, 65 + 98, 496 + 94};
-  const auto listCell = [&](std::uint32_t unit) {
+  const plat::RECT hullArea{370, 98, 612, 465};
+  const auto seen = [&](std::uint32_t unit, const plat::RECT& area) {
     view->GoToView(VIEW_SOLAR, -1);
     view->Render(static_cast<std::int32_t>(unit));
     Pump();
     AddDirtyRect({0, 0, 800, 600});
     FlushScreen();
-    return quentest::ScreenArea(cell).rgb;
+    return quentest::ScreenArea(area).rgb;
   };
-  const auto ownPlate = listCell(own);
-  EXPECT_NE(listCell(foreign), ownPlate);
-  EXPECT_EQ(listCell(own), ownPlate);
+  const auto ownPlate = seen(own, cell);
+  const auto ownHull = seen(own, hullArea);
+  EXPECT_NE(seen(foreign, cell), ownPlate);
+  EXPECT_NE(seen(foreign, hullArea), ownHull);
+  EXPECT_EQ(seen(own, cell), ownPlate);
+  EXPECT_EQ(seen(own, hullArea), ownHull);
   view->GoToView(VIEW_SOLAR, -1);
   plat::FreeLibrary(g_gameData->guildModules[3]);
   g_gameData->guildModules[3] = nullptr;
