@@ -121,7 +121,8 @@ void CDesignView::DrawDesignBackground() {
   char path[300];
   if (design_->hull) {
     const char* abbr = design_->GetClassAbbreviation();
-    std::snprintf(path, sizeof path, "%sunits\\%s_ds.ima", art, abbr ? abbr : "");
+    // The data panel reads its pictures from the local guild's art.
+    std::snprintf(path, sizeof path, "%sunits\\%s_ds.ima", g_instData.GetGuildPath(LocalGuild()), abbr ? abbr : "");
     ShowDataPicture(path);
     std::snprintf(path, sizeof path, "%s%sbg.ima", art, abbr ? abbr : "");
   } else {
