@@ -125,6 +125,19 @@ int TextWidth(const char* text) {
   return static_cast<int>(r.right - r.left);
 }
 
+// The height of a text word-wrapped into `width` pixels in the view's font.
+int WrappedTextHeight(const char* text, int width) {
+  if (!g_screenSprite || !text) return 0;
+  HDC dc = g_screenSprite->GetDC();
+  if (!dc) return 0;
+  HGDIOBJ old = g_angularFont ? SelectObject(dc, g_angularFont) : nullptr;
+  RECT r{0, 0, width, 200};
+  DrawText(dc, text, -1, &r, DT_CALCRECT | DT_CENTER | DT_WORDBREAK);
+  if (old) SelectObject(dc, old);
+  g_screenSprite->ReleaseDC(dc);
+  return static_cast<int>(r.bottom - r.top);
+}
+
 // A copy of a design under its own id: a working copy takes no new id from
 // its chapter.
 std::unique_ptr<CGUnitTemplate> WorkingCopy(const CGUnitTemplate& source) {
@@ -189,13 +202,19 @@ void CDesignView::Activate(std::int32_t argument) {
   readOnly_ = argument != -1 ? 1 : 0;
   CGUnit* unit = nullptr;
   if (readOnly_ && g_gameData) unit = g_gameData->pieces.FindUnit(static_cast<std::uint32_t>(argument), nullptr);
+  // Here the switch button leads back, however the chamber was reached (its
+  // own button, a goto slot, a game loaded in it).
+  if (CImageButton* button = ControlButton(kDesignButtonId))
+    button->SetImages(GuildArt(LocalGuild(), "retrvwup.ima").c_str(), GuildArt(LocalGuild(), "retrvwdn.ima").c_str());
   if (readOnly_ && unit && unit->GetTemplate()) {
-    if (CImageButton* button = ControlButton(kDesignButtonId)) {
-      button->SetImages(GuildArt(LocalGuild(), "retrvwup.ima").c_str(), GuildArt(LocalGuild(), "retrvwdn.ima").c_str());
-    }
     keptDesign_ = WorkingCopy(*design_);
     design_ = WorkingCopy(*unit->GetTemplate());
     viewedUnitId_ = unit->id;
+    // The list shows whose design this is: the plate of the unit's chapter.
+    const int chapter = unit->GetChapter();
+    char plate[32];
+    std::snprintf(plate, sizeof plate, "chap%db.ima", chapter & 7);
+    viewedPlate_ = LoadPicture(GuildArt(chapter >> 3, plate), chapter >> 3, kNoColourKey, kCellWidth, kCellHeight, 0, 0);
   } else {
     readOnly_ = 0;
   }
@@ -215,7 +234,7 @@ void CDesignView::Activate(std::int32_t argument) {
     if (readOnly_ && unit)
       g_dataPanel->ShowUnitStatus(unit);
     else
-      g_dataPanel->ShowDesignTemplateList(0, designSlot_);
+      ShowDesignSlots();
   }
   SetCursorSet(readOnly_ ? CURSOR_SCAN : CURSOR_NORMAL);
   Redraw(0);
@@ -259,13 +278,13 @@ void CDesignView::GoToView(WPARAM a, LPARAM b) {
     if (button && button->window) ShowWindow(button->window, SW_HIDE);
   for (std::uint32_t id : {131u, 132u})
     if (CImageButton* button = ControlButton(id); button && button->window) ShowWindow(button->window, SW_SHOW);
-  if (readOnly_ && keptDesign_) {
-    design_ = std::move(keptDesign_);
-    if (CImageButton* button = ControlButton(kDesignButtonId))
-      button->SetImages(GuildArt(LocalGuild(), "switvwup.ima").c_str(), GuildArt(LocalGuild(), "switvwdn.ima").c_str());
-  }
+  if (readOnly_ && keptDesign_) design_ = std::move(keptDesign_);
+  // Elsewhere the switch button leads into the chamber, however it is left.
+  if (CImageButton* button = ControlButton(kDesignButtonId))
+    button->SetImages(GuildArt(LocalGuild(), "switvwup.ima").c_str(), GuildArt(LocalGuild(), "switvwdn.ima").c_str());
   readOnly_ = 0;
   viewedUnitId_ = 0xFFFFFFFFu;
+  viewedPlate_.reset();
   g_viewType = static_cast<std::uint32_t>(a);
   // The chamber's module strip covered the panel: it is drawn again.
   if (g_notifyPanel && g_notifyPanel->Show(1)) g_notifyPanel->Refresh();
@@ -273,18 +292,34 @@ void CDesignView::GoToView(WPARAM a, LPARAM b) {
 }
 
 void CDesignView::UpdateControlPanel() {
-  const auto show = [](CImageButton* button, bool shown) {
-    if (button && button->window) ShowWindow(button->window, shown ? SW_SHOW : SW_HIDE);
+  // The area is cleared first, so every face shown is drawn again: a button
+  // already visible gets no paint of its own.
+  std::vector<CImageButton*> shown;
+  const auto show = [&shown](CImageButton* button, bool visible) {
+    if (!button || !button->window) return;
+    ShowWindow(button->window, visible ? SW_SHOW : SW_HIDE);
+    if (visible && button->sprite) shown.push_back(button);
   };
   ClearControlArea();
   // Save and new design take the places of the options and settings buttons.
   for (std::uint32_t id : {131u, 132u}) show(ControlButton(id), false);
-  for (std::uint32_t id : {101u, 111u, 130u}) show(ControlButton(id), true);
+  for (std::uint32_t id : {101u, 111u}) show(ControlButton(id), true);
   for (auto* button : {scrollLeftButton_.get(), scrollRightButton_.get(), saveButton_.get(), newDesignButton_.get()})
     show(button, true);
   // The filters share the info panel's button places.
   for (auto& button : filterButton_) show(button.get(), !g_infoPanelVisible);
   for (std::uint32_t id = 260; id <= 271; ++id) show(ControlButton(id), g_infoPanelVisible != 0);
+  // The round info button lies over the corners of the four around it: last.
+  show(ControlButton(130), true);
+  for (CImageButton* button : shown) DrawViewSprite(button->sprite.get(), button->x, button->y, nullptr);
+  for (CImageButton* button : shown) ShowInButtonWindow(*button);
+  FlushScreen();
+}
+
+void CDesignView::DrawButtonFace(CImageButton* button) {
+  if (!button || !button->sprite || !button->window || !IsWindowVisible(button->window)) return;
+  DrawViewSprite(button->sprite.get(), button->x, button->y, nullptr);
+  ShowInButtonWindow(*button);
 }
 
 int CDesignView::BuildModuleList() {
@@ -311,12 +346,17 @@ void CDesignView::DrawModuleList() {
       if (CSprite* picture = listImage_[static_cast<std::size_t>(i)].get()) picture->BltToSurface(g_screenSprite, x, kListTop, nullptr);
       const ModuleRecord* record = g_gameData->moduleDB->GetRecord(moduleList_[static_cast<std::size_t>(i)].module);
       const char* name = record ? record->name : "";
-      const int top = TextWidth(name) >= 93 ? 573 : 580;
+      int top = 580;
+      if (TextWidth(name) >= 93) {
+        // A name on two lines: the band grows upward until both lines fit
+        // whole above its bottom edge.
+        top = std::min(573, 589 - 2 - WrappedTextHeight(name, 92));
+      }
       const RECT band{x + 3, top, x + 95, 589};
       g_screenSprite->Fade(75, 0, &band);
       ScreenText(name, {band.left, band.top + 2, band.right, band.bottom}, 0xC8C8C8, DT_CENTER | DT_WORDBREAK);
-    } else if (emptyCellImage_) {
-      emptyCellImage_->BltToSurface(g_screenSprite, x, kListTop, nullptr);
+    } else if (CSprite* plate = readOnly_ && viewedPlate_ ? viewedPlate_.get() : emptyCellImage_.get()) {
+      plate->BltToSurface(g_screenSprite, x, kListTop, nullptr);
     }
   }
   AddDirtyRect({kListLeft, kListTop, kListLeft + kCellStep * 4 + kCellWidth, kListTop + kCellHeight});
@@ -340,8 +380,13 @@ int CDesignView::ScrollModuleList(int direction) {
 
 void CDesignView::SetModuleFilter(int filter) {
   if (readOnly_ || filter < 0 || filter >= kModuleFilterCount) return;
-  if (auto& old = filterButton_[static_cast<std::size_t>(filter_)]) old->Toggle();
-  if (auto& now = filterButton_[static_cast<std::size_t>(filter)]) now->Toggle();
+  // Both faces change; a button is drawn only on its own paint otherwise.
+  for (int i : {filter_, filter}) {
+    if (CImageButton* button = filterButton_[static_cast<std::size_t>(i)].get()) {
+      button->Toggle();
+      DrawButtonFace(button);
+    }
+  }
   filter_ = filter;
   scroll_.Reset();
   BuildModuleList();
@@ -349,8 +394,14 @@ void CDesignView::SetModuleFilter(int filter) {
   FlushScreen();
 }
 
+int CDesignView::ShownGuild() const {
+  if (readOnly_ && viewedUnitId_ != 0xFFFFFFFFu && g_gameData)
+    if (const CGUnit* unit = g_gameData->pieces.FindUnit(viewedUnitId_, nullptr)) return static_cast<int>(unit->GetChapter() >> 3);
+  return LocalGuild();
+}
+
 void CDesignView::LoadSlotImages() {
-  const int guild = LocalGuild();
+  const int guild = ShownGuild();
   for (int s = 0; s < kTemplateSlots; ++s) {
     auto& image = slotImage_[static_cast<std::size_t>(s)];
     image.reset();
@@ -392,8 +443,9 @@ void CDesignView::UnfitSlot(int slot, int redraw) {
   if (readOnly_ || slot < 0 || slot >= kTemplateSlots) return;
   designValid_ = design_->RemoveModule(slot);
   slotImage_[static_cast<std::size_t>(slot)].reset();
-  if (redraw) Redraw(1);
+  // Before the redraw: the title says whether the design is saved.
   saved_ = 0;
+  if (redraw) Redraw(1);
 }
 
 int CDesignView::ListEntryAt(int x) const {
@@ -416,7 +468,8 @@ int CDesignView::OnLButtonDown(int x, int y, WPARAM keys) {
         listImage_[static_cast<std::size_t>(i)]->BltToSurfaceStretch(dragImage_.get(), 0, 0, nullptr);
     }
   } else if (x > 637 && y > 98) {
-    if (g_dataPanel) g_dataPanel->OnClick(x, y, 0);
+    // The key flags go along: Ctrl on a design slot copies the current one there.
+    if (g_dataPanel) g_dataPanel->OnClick(x, y, static_cast<std::uint32_t>(keys));
   } else if (x >= 30 && x <= 613 && y >= 99 && y <= 464 && !(x >= kHullX && design_->hull && !readOnly_)) {
     OnDesignAreaClick(x, y);
   } else if (x >= kHullX && x <= 612 && y >= kHullY && y <= 465 && design_->hull && !readOnly_) {
@@ -443,7 +496,11 @@ int CDesignView::OnLButtonUp(int x, int y, WPARAM /*keys*/) {
   const int slot = design_->hull && x >= kHullX && x <= 612 && y >= kHullY && y <= 465
                        ? design_->hull->FindSlotAt(x - kHullX, y - kHullY)
                        : -1;
-  if (slot < 0 || !PlaceModule({module, 100}, slot)) UpdateSavedState();
+  if (slot < 0 || !PlaceModule({module, 100}, slot)) {
+    const std::uint32_t before = saved_;
+    UpdateSavedState();
+    if (saved_ != before) Redraw(0);
+  }
   FlushScreen();
   return 1;
 }
@@ -539,7 +596,7 @@ void CDesignView::Hover(int x, int y) {
     if (CGUnit* unit = g_gameData ? g_gameData->pieces.FindUnit(viewedUnitId_, nullptr) : nullptr)
       g_dataPanel->ShowUnitStatus(unit);
   } else {
-    g_dataPanel->ShowDesignTemplateList(0, designSlot_);
+    ShowDesignSlots();
   }
   FlushScreen();
 }
@@ -551,7 +608,7 @@ void CDesignView::RedrawDataPanel() {
   if (unit)
     g_dataPanel->ShowUnitStatus(unit);
   else
-    g_dataPanel->ShowDesignTemplateList(0, designSlot_);
+    ShowDesignSlots();
 }
 
 void CDesignView::HoverGotoSlot(int x) {
@@ -715,8 +772,9 @@ LRESULT CDesignView::OnMenuCommand(std::uint32_t id) {
 }
 
 void CDesignView::AfterDialog() {
-  // What a dialog covered is drawn again.
+  // What a dialog covered is drawn again, the data panel's rows with the rest.
   RedrawBackground();
+  RedrawDataPanel();
   DrawModuleList();
   UpdateControlPanel();
   DrawGotoBar();
@@ -753,8 +811,21 @@ int CDesignView::LoadTemplateFile(const char* path) {
 
 void CDesignView::OnDataPanelCommand(int row, std::uint32_t argument) { SelectDesignSlot(row, argument); }
 
+void CDesignView::ShowDesignSlots() {
+  hoveredModule_ = 0xFFFF;
+  shownGotoKind_ = 0xFFFF;
+  shownGotoId_ = 0xFFFFFFFFu;
+  if (g_dataPanel) g_dataPanel->ShowDesignTemplateList(0, designSlot_);
+}
+
+bool CDesignView::PanelShowsDesignSlots() const {
+  return !chooserPage_ && hoveredModule_ == 0xFFFF && shownGotoKind_ == 0xFFFF;
+}
+
 void CDesignView::SelectDesignSlot(int row, std::uint32_t flags) {
-  if (readOnly_ || row < 0 || row >= 15 || !g_gameData) return;
+  // The rows the player picks from must be in sight: not while the panel
+  // reads out a module, the hull, a goto slot or the hull chooser's classes.
+  if (readOnly_ || row < 0 || row >= 15 || !g_gameData || !PanelShowsDesignSlots()) return;
   const int chapter = LocalChapter();
   const CGUnitTemplate* current = g_gameData->templates.GetTemplate(chapter, designSlot_, 1);
   if ((flags & MK_CONTROL) != 0 && row != designSlot_ && current) {
@@ -784,7 +855,7 @@ void CDesignView::SelectDesignSlot(int row, std::uint32_t flags) {
     if (!answer) return;
   }
   designSlot_ = static_cast<std::uint8_t>(row);
-  if (g_dataPanel) g_dataPanel->ShowDesignTemplateList(0, designSlot_);
+  ShowDesignSlots();
   design_->Clear();
   saved_ = 1;
   designValid_ = 255;
@@ -827,7 +898,7 @@ void CDesignView::SaveDesign() {
     COkDlg box(g_viewDDraw, g_viewWnd, g_viewInstance, Text("MUSTENTN").c_str(), LocalGuild());
   }
   StoreDesign(name);
-  if (g_dataPanel) g_dataPanel->ShowDesignTemplateList(0, designSlot_);
+  ShowDesignSlots();
   Redraw(1);
 }
 
@@ -1044,6 +1115,6 @@ void CDesignView::CloseHullChooser(CGHull* chosen) {
   chooserPage_ = 0;
   chooserHovered_ = -1;
   LoadSlotImages();
-  if (g_dataPanel && !readOnly_) g_dataPanel->ShowDesignTemplateList(0, designSlot_);
+  if (!readOnly_) ShowDesignSlots();
   Redraw(1);
 }

@@ -114,6 +114,8 @@ class CDesignView : public CVGeneric {
   // Draws the whole screen again after a modal dialog.
   void AfterDialog();
   void DrawModuleList();
+  // A visible button's current face on the composition surface.
+  static void DrawButtonFace(CImageButton* button);
   void DrawDesignBackground();
   void DrawDesignReadout();
   void DrawStatLine(int y, const char* label, bool heading, const char* value, int k, bool hundredths,
@@ -121,6 +123,9 @@ class CDesignView : public CVGeneric {
   void DrawStatBar(int y, std::uint32_t classMin, std::uint32_t classMax, std::uint32_t value, bool hundredths,
                    plat::COLORREF colour);
   void LoadSlotImages();
+  // The guild whose pictures show the design: the viewed unit's while
+  // read-only, else the local player's.
+  int ShownGuild() const;
   // The read-out's texts and pictures, fetched once and kept, so that a
   // redraw of an unchanged design allocates nothing.
   const char* CachedText(const char* id);
@@ -130,6 +135,9 @@ class CDesignView : public CVGeneric {
   CSprite* CachedPicture(CachedPictureKind kind, const char* path, plat::HMODULE module, plat::DWORD key, int width,
                          int height);
   void ShowDataPicture(const char* path);
+  // The design-slot list in the data panel, which no hover then covers.
+  void ShowDesignSlots();
+  bool PanelShowsDesignSlots() const;
   void SelectDesignSlot(int row, std::uint32_t flags);
   void SaveDesign();
   void UpdateSavedState();
@@ -148,6 +156,8 @@ class CDesignView : public CVGeneric {
   std::array<std::unique_ptr<CSprite>, kModuleListCapacity> listImage_{};
   std::array<std::unique_ptr<CSprite>, 20> slotImage_{};
   std::unique_ptr<CSprite> emptyCellImage_;
+  // The viewed unit's chapter plate, filling the list while read-only.
+  std::unique_ptr<CSprite> viewedPlate_;
   ModuleListScroll scroll_;
   std::uint8_t designSlot_ = 0;
   std::unique_ptr<CImageButton> scrollLeftButton_, scrollRightButton_, saveButton_, newDesignButton_;

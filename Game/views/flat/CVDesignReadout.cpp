@@ -36,7 +36,7 @@ constexpr int kStatHalf = 22;
 
 int LocalGuild() { return g_gameData ? g_gameData->GetLocalGuildIndex() : 0; }
 
-HMODULE GuildModule() { return g_gameData ? g_gameData->GetGuildModule(LocalGuild()) : nullptr; }
+HMODULE GuildModule(int guild) { return g_gameData ? g_gameData->GetGuildModule(guild) : nullptr; }
 
 // A frame in viewport coordinates.
 void Frame(int left, int top, int right, int bottom, COLORREF colour) {
@@ -116,18 +116,20 @@ void CDesignView::Redraw(int flush) {
 }
 
 void CDesignView::DrawDesignBackground() {
-  const char* art = g_instData.GetGuildPath(LocalGuild());
+  const int guild = ShownGuild();
+  const char* art = g_instData.GetGuildPath(guild);
   char path[300];
   if (design_->hull) {
     const char* abbr = design_->GetClassAbbreviation();
-    std::snprintf(path, sizeof path, "%sunits\\%s_ds.ima", art, abbr ? abbr : "");
+    // The data panel reads its pictures from the local guild's art.
+    std::snprintf(path, sizeof path, "%sunits\\%s_ds.ima", g_instData.GetGuildPath(LocalGuild()), abbr ? abbr : "");
     ShowDataPicture(path);
     std::snprintf(path, sizeof path, "%s%sbg.ima", art, abbr ? abbr : "");
   } else {
     ShowDataPicture(nullptr);
     std::snprintf(path, sizeof path, "%snoship.ima", art);
   }
-  if (CSprite* background = CachedPicture(kBackgroundPicture, path, GuildModule(), kNoColourKey, kViewportWidth,
+  if (CSprite* background = CachedPicture(kBackgroundPicture, path, GuildModule(guild), kNoColourKey, kViewportWidth,
                                           kViewportHeight);
       background && g_screenSprite)
     background->BltToSurface(g_screenSprite, kViewportRect.left, kViewportRect.top, nullptr);
@@ -199,8 +201,10 @@ void CDesignView::DrawDesignReadout() {
   ShadeViewportRect(0, 0, kViewportWidth, kViewportHeight, GetMediumColor(static_cast<std::uint32_t>(guild)), 50);
   // The hull pictures of the installation are named by class abbreviation.
   const char* abbr = design_->GetClassAbbreviation();
-  std::snprintf(path, sizeof path, "%s%s.ima", g_instData.GetGuildPath(guild), abbr ? abbr : "");
-  if (CSprite* picture = CachedPicture(kHullPicture, path, GuildModule(), 0, 242, 367))
+  // The hull as its own guild draws it.
+  const int shown = ShownGuild();
+  std::snprintf(path, sizeof path, "%s%s.ima", g_instData.GetGuildPath(shown), abbr ? abbr : "");
+  if (CSprite* picture = CachedPicture(kHullPicture, path, GuildModule(shown), 0, 242, 367))
     picture->BltToSurface(g_screenSprite, 370, 98, nullptr);
 
   // The slots: a shaded box each, a line to its anchor, and the module or the types it takes.

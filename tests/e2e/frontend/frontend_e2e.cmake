@@ -190,6 +190,12 @@ quen_game_run(SolarViewSendsUnits solar_orders
 quen_game_run(DesignChamberInPlay design_chamber
   design_chamber.png,design_fitted.png,design_name.png,design_saved.png,design_returned.png
   design_chamber SAVE/autosave.*,SAVE/asavebak.*)
+# The chamber worked as a player works it: a filter by key, the info panel
+# opened and shut, a module taken out, the design saved and copied with Ctrl,
+# written to a template file and loaded back over a new hull, a turn played.
+quen_game_run(DesignChamberWorked reviewdesign_chamber
+  reviewdesign_filter.png,reviewdesign_panel.png,reviewdesign_unfitted.png,reviewdesign_copied.png,reviewdesign_written.png,reviewdesign_new_hull.png,reviewdesign_loaded.png,reviewdesign_returned.png
+  reviewdesign_chamber SAVE/autosave.*,SAVE/asavebak.*,TEMPLATE/reviewdesign.tpl)
 # Two players in a started game on this machine, each with its own save
 # folder: chat both ways (the chat light lit by the other's message), the
 # host's metals offered through the price dialog and bought by the other

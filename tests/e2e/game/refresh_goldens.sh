@@ -11,7 +11,7 @@ for run in "game_screen:game_*.png" "order_menus:order_menu_*.png" "notify_panel
   "solar_orders:solar_orders_*.png" "terrain_surface:terrain_*.png" "asteroid_space:space_*.png" \
   "design_chamber:design_*.png" "asteroid_orders:scan_*.png" \
   "asteroid_builds:build_*.png scrap_*.png" "solar_positions:solar_positions.png" \
-  "context_help:context_help_*.png"; do
+  "context_help:context_help_*.png" "reviewdesign_chamber:reviewdesign_*.png"; do
   script=${run%%:*}
   captures=${run#*:}
   rm -f $captures
@@ -20,7 +20,7 @@ for run in "game_screen:game_*.png" "order_menus:order_menu_*.png" "notify_panel
   QUENBAR_CONFIG_DIR="$build/gamedata/config" QUENSRVR_SEED=7 QUENBAR_SEED=7 "$build/Game/quenbar" --headless \
     --script "$here/$script.txt" || true
   # The played turns and saves leave files the other runs must not find.
-  rm -f SAVE/autosave.* SAVE/asavebak.* SAVE/midgame.* SAVE/positions.*
+  rm -f SAVE/autosave.* SAVE/asavebak.* SAVE/midgame.* SAVE/positions.* TEMPLATE/reviewdesign.tpl
   cp $captures "$here/golden/"
 done
 echo "refreshed: $(ls "$here/golden")"

@@ -620,4 +620,180 @@ TEST_F(DesignViewTest, HoveringAGotoSlotShowsItsUnitAndLeavingGivesTheSlotsBack)
   EXPECT_EQ(shown(), slots);
 }
 
+// What the player sees of the control panel after the view draws its panel
+// again (a dialog closed, the info panel shut), and of the filter buttons
+// after a filter is chosen by key: the faces of the current state.
+TEST_F(DesignViewTest, TheControlPanelShowsEveryFaceAndTheCurrentFilter) {
+  view->Render(-1);
+  const auto area = [&](const plat::RECT& r) {
+    Pump();
+    AddDirtyRect({0, 0, 800, 600});
+    FlushScreen();
+    return quentest::ScreenArea(r).rgb;
+  };
+  const plat::RECT panel{637, 494, 790, 592};
+  const plat::RECT construction{637, 494, 662, 518};
+  const plat::RECT computer{662, 494, 688, 518};
+  const plat::RECT all{762, 518, 788, 542};
+  const auto before = area(panel);
+  const auto constructionUp = area(construction);
+  const auto computerUp = area(computer);
+  const auto allPressed = area(all);
+  view->UpdateControlPanel();
+  EXPECT_EQ(area(panel), before);
+
+  view->OnKeyDown('F', 0);
+  ASSERT_EQ(view->Filter(), 0);
+  const auto constructionPressed = area(construction);
+  EXPECT_NE(constructionPressed, constructionUp);
+  EXPECT_NE(area(all), allPressed);
+  view->OnKeyDown('F', 0);
+  EXPECT_EQ(area(construction), constructionUp);
+  EXPECT_NE(area(computer), computerUp);
+}
+
+// A module taken out of a saved design and let go outside the hull: the
+// title says at once that the design is no longer saved, as a fresh redraw
+// of the design area would.
+TEST_F(DesignViewTest, TakingAModuleOutShowsTheDesignUnsaved) {
+  view->Render(-1);
+  CGHull* hull = ChooseHull();
+  ASSERT_NE(hull, nullptr);
+  int slot = -1;
+  for (int i = 0; i < view->ListCount() && slot < 0; ++i) {
+    if (view->ListEntry(i).percent != 100 || !view->PlaceModule(view->ListEntry(i), -1)) continue;
+    for (int s = 0; s < hull->GetSlotCount(); ++s)
+      if (view->Design()->GetModuleId(s) != kNoModuleId) slot = s;
+  }
+  ASSERT_GE(slot, 0);
+  ASSERT_EQ(view->StoreDesign("Kept"), nullptr);
+  const plat::RECT title{34, 103, 365, 128};
+  const auto shown = [&] {
+    Pump();
+    AddDirtyRect({0, 0, 800, 600});
+    FlushScreen();
+    return quentest::ScreenArea(title).rgb;
+  };
+  const auto saved = shown();
+  const HullSlot& s = hull->slots[slot];
+  view->OnLButtonDown(370 + s.x + 15, 98 + s.y + 15, 0);
+  view->OnMouseMove(0, plat::MAKELPARAM(200, 300));
+  view->OnLButtonUp(200, 300, 0);
+  EXPECT_EQ(view->Design()->GetModuleId(slot), kNoModuleId);
+  EXPECT_EQ(view->Saved(), 0u);
+  const auto afterDrop = shown();
+  EXPECT_NE(afterDrop, saved);
+  view->Redraw(1);
+  EXPECT_EQ(shown(), afterDrop);
+}
+
+// Ctrl on another row of the design list copies the stored design of the
+// current slot there under the name the player gives, and moves to it.
+TEST_F(DesignViewTest, ACtrlClickOnADesignRowCopiesTheCurrentDesignThere) {
+  view->Render(-1);
+  ASSERT_NE(ChooseHull(), nullptr);
+  for (int i = 0; i < view->ListCount(); ++i)
+    if (view->ListEntry(i).percent == 100 && view->PlaceModule(view->ListEntry(i), -1)) break;
+  ASSERT_EQ(view->StoreDesign("First"), nullptr);
+  const int chapter = g_gameData->localChapterId;
+  constexpr int kRow = 12;
+  ASSERT_EQ(g_gameData->templates.GetTemplate(chapter, kRow, 1), nullptr);
+  Pump();
+  // The name prompt comes with its field selected: the typing replaces it.
+  for (plat::UINT key : {'T', 'W', 'I', 'N'}) backend->PressKey(key, 200);
+  backend->PressKey(plat::VK_RETURN, 300);
+  view->OnLButtonDown(740, 206 + 13 * kRow + 6, plat::MK_CONTROL);
+  const CGUnitTemplate* copy = g_gameData->templates.GetTemplate(chapter, kRow, 1);
+  ASSERT_NE(copy, nullptr);
+  EXPECT_STREQ(copy->GetName(), "twin");
+  const CGUnitTemplate* first = g_gameData->templates.GetTemplate(chapter, 0, 1);
+  ASSERT_NE(first, nullptr);
+  EXPECT_TRUE(copy->IsSameDesign(*first));
+  EXPECT_NE(copy->templateId, first->templateId);
+  EXPECT_EQ(view->DesignSlot(), kRow);
+  EXPECT_EQ(view->Saved(), 1u);
+}
+
+// The switch button reads "return" in the chamber and "design" elsewhere,
+// whichever way the chamber was entered (here not by that button) or left.
+TEST_F(DesignViewTest, TheSwitchButtonLeadsBackInsideAndInElsewhere) {
+  CImageButton* button = CVGeneric::ControlButton(101);
+  ASSERT_NE(button, nullptr);
+  // The picture's name after the guild's art path.
+  const auto face = [&] {
+    std::string name = button->normalImage;
+    name = name.substr(name.find_last_of('\\') + 1);
+    for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return name;
+  };
+  view->Render(-1);
+  EXPECT_EQ(face(), "retrvwup.ima");
+  view->GoToView(VIEW_SOLAR, -1);
+  EXPECT_EQ(face(), "switvwup.ima");
+  Pump();
+}
+
+// Up and Down pick a design row only while the rows are in sight: not while
+// the panel reads out the module under the cursor, nor while the hull
+// chooser is open.
+TEST_F(DesignViewTest, UpAndDownPickARowOnlyWhileTheRowsAreShown) {
+  view->Render(-1);
+  ASSERT_EQ(view->DesignSlot(), 0);
+  view->OnMouseMove(0, plat::MAKELPARAM(CellX(0), 540));
+  view->OnKeyDown(plat::VK_DOWN, 0);
+  EXPECT_EQ(view->DesignSlot(), 0);
+  view->OnMouseMove(0, plat::MAKELPARAM(100, 300));
+  view->OnKeyDown(plat::VK_DOWN, 0);
+  EXPECT_EQ(view->DesignSlot(), 1);
+  view->OpenHullChooser();
+  view->OnKeyDown(plat::VK_UP, 0);
+  EXPECT_EQ(view->DesignSlot(), 1);
+  EXPECT_EQ(view->ChooserPage(), 1);
+  view->OnLButtonDown(5, 5, 0);
+  EXPECT_EQ(view->ChooserPage(), 0);
+  view->OnKeyDown(plat::VK_UP, 0);
+  EXPECT_EQ(view->DesignSlot(), 0);
+}
+
+// A unit's design seen read-only is drawn in the art of the unit's guild,
+// with the plate of its chapter in the module list: another guild's unit
+// shows another hull picture and plate than one of the player's own.
+TEST_F(DesignViewTest, AViewedDesignIsDrawnInTheArtOfItsUnitsGuild) {
+  const std::string art = std::string(QUEN_BUILD_DIR) + "/gamedata/c/QUENBAR/ART/";
+  g_gameData->guildModules[3] = plat::LoadLibrary((art + "GUILD4/guild.dll").c_str());
+  ASSERT_NE(g_gameData->guildModules[3], nullptr);
+  view->Render(-1);
+  ASSERT_NE(ChooseHull(), nullptr);
+  const Location at{0, 0, 0, 0};
+  const auto unitOf = [&](std::uint32_t chapter, std::uint32_t serial) {
+    auto* design = new CGUnitTemplate(static_cast<std::uint8_t>(chapter), static_cast<std::int32_t>((chapter << 26) | serial));
+    design->CopyDesign(*view->Design(), -1);
+    g_gameData->templates.AddTemplate(design, static_cast<std::uint8_t>(chapter));
+    const std::uint32_t id = (chapter << 26) | (serial + 0x300);
+    EXPECT_NE(g_gameData->pieces.CreateUnit(design, &at, static_cast<std::uint8_t>(chapter), id), nullptr);
+    return id;
+  };
+  const std::uint32_t own = unitOf(kLocal, 0x71);
+  const std::uint32_t foreign = unitOf(26, 0x72);
+  const plat::RECT cell{65, 496, 65 + 98, 496 + 94};
+  const plat::RECT hullArea{370, 98, 612, 465};
+  const auto seen = [&](std::uint32_t unit, const plat::RECT& area) {
+    view->GoToView(VIEW_SOLAR, -1);
+    view->Render(static_cast<std::int32_t>(unit));
+    Pump();
+    AddDirtyRect({0, 0, 800, 600});
+    FlushScreen();
+    return quentest::ScreenArea(area).rgb;
+  };
+  const auto ownPlate = seen(own, cell);
+  const auto ownHull = seen(own, hullArea);
+  EXPECT_NE(seen(foreign, cell), ownPlate);
+  EXPECT_NE(seen(foreign, hullArea), ownHull);
+  EXPECT_EQ(seen(own, cell), ownPlate);
+  EXPECT_EQ(seen(own, hullArea), ownHull);
+  view->GoToView(VIEW_SOLAR, -1);
+  plat::FreeLibrary(g_gameData->guildModules[3]);
+  g_gameData->guildModules[3] = nullptr;
+}
+
 }  // namespace
