@@ -5,7 +5,9 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#include <cstddef>
 #include <cstring>
+#include <limits>
 
 namespace plat::d3d_impl {
 
@@ -210,12 +212,6 @@ void Shade(const RasterTarget& tg, const RasterState& st, int x, int y, const Fr
   }
 }
 
-// Positions beyond a million pixels would overflow the exact edge functions;
-// the callers clip long before that.
-bool Finite(const D3DTLVERTEX& v) {
-  return std::isfinite(v.sx) && std::isfinite(v.sy) && std::isfinite(v.sz) && std::isfinite(v.rhw) &&
-         std::fabs(v.sx) <= 1e6f && std::fabs(v.sy) <= 1e6f;
-}
 
 Fragment Vertex(const D3DTLVERTEX& v) {
   return {v.sz, Unpack(v.color), Unpack(v.specular), v.tu, v.tv};
@@ -293,6 +289,7 @@ template <>
 struct LaneTypes<8> {
   using Floats = float __attribute__((vector_size(32)));
   using Ints = std::int32_t __attribute__((vector_size(32)));
+  using Unsigned = std::uint32_t __attribute__((vector_size(32)));
 };
 
 // FloorToInt in each lane.
@@ -305,6 +302,30 @@ template <class F, class I>
   IntLanes i;
   FloorLanes(v, &i);
   return i;
+}
+
+// Whether any lane of a mask is set.
+template <class I>
+[[gnu::always_inline]] inline bool AnyLane(const I& mask) {
+  if constexpr (sizeof(I) == 32) {
+    return AnyLane(IntLanes{__builtin_shufflevector(mask, mask, 0, 1, 2, 3) |
+                            __builtin_shufflevector(mask, mask, 4, 5, 6, 7)});
+  } else {
+    const IntLanes either = mask | __builtin_shufflevector(mask, mask, 2, 3, 0, 1);
+    return (either[0] | either[1]) != 0;
+  }
+}
+
+// Whether every lane of a mask is set.
+template <class I>
+[[gnu::always_inline]] inline bool AllLanes(const I& mask) {
+  if constexpr (sizeof(I) == 32) {
+    return AllLanes(IntLanes{__builtin_shufflevector(mask, mask, 0, 1, 2, 3) &
+                             __builtin_shufflevector(mask, mask, 4, 5, 6, 7)});
+  } else {
+    const IntLanes both = mask & __builtin_shufflevector(mask, mask, 2, 3, 0, 1);
+    return (both[0] & both[1]) != 0;
+  }
 }
 
 // Draws the runs of a triangle's rows with the render states that do not
@@ -339,6 +360,15 @@ class SpanShader {
       maskY_ = mask(t.height);
       table_ = &TexelTableFor(t.is555);
       grouped_ = maskX_ >= 0 && maskY_ >= 0 && !keyed_ && !decal_;
+      // The eight-lane gathers address the texels from the aligned word at
+      // or before the first, in 32-bit offsets.
+      const auto start = reinterpret_cast<std::uintptr_t>(t.bits);
+      const std::int64_t span = static_cast<std::int64_t>(t.height) * t.pitch + 3;
+      words_ = t.bits - (start & 3);
+      base_ = static_cast<int>(start & 3);
+      pitch_ = static_cast<int>(t.pitch);
+      grouped_ = grouped_ && (!kWide || ((start | static_cast<std::uintptr_t>(t.pitch)) % 2 == 0 && t.pitch > 0 &&
+                                         span <= std::numeric_limits<std::int32_t>::max()));
     }
   }
 
@@ -488,11 +518,28 @@ class SpanShader {
     const I x0 = left & maskX_, x1 = (left + 1) & maskX_;
     const I y0 = top & maskY_, y1 = (top + 1) & maskY_;
     I t00, t10, t01, t11;
-    const auto lanes = std::make_integer_sequence<int, N>{};
-    Gather(lanes, y0, x0, &t00);
-    Gather(lanes, y0, x1, &t10);
-    Gather(lanes, y1, x0, &t01);
-    Gather(lanes, y1, x1, &t11);
+    if constexpr (N == 8) {
+      // Whole rows' offsets first: two multiplications rather than four.
+      const I top0 = y0 * pitch_ + base_, top1 = y1 * pitch_ + base_;
+      const I left0 = x0 + x0, left1 = x1 + x1;
+      if (!AnyLane(x0 == maskX_)) {
+        // No lane wraps to the row's start: each row's two texels are
+        // neighbours, read as one word (the right one in its high half).
+        GatherPairs(top0 + left0, &t00, &t10);
+        GatherPairs(top1 + left0, &t01, &t11);
+      } else {
+        GatherEight(top0 + left0, &t00);
+        GatherEight(top0 + left1, &t10);
+        GatherEight(top1 + left0, &t01);
+        GatherEight(top1 + left1, &t11);
+      }
+    } else {
+      const auto lanes = std::make_integer_sequence<int, N>{};
+      Gather(lanes, y0, x0, &t00);
+      Gather(lanes, y0, x1, &t10);
+      Gather(lanes, y1, x0, &t01);
+      Gather(lanes, y1, x1, &t11);
+    }
     const bool is555 = st_.texture->is555;
     F tr{}, tg{}, tb{};
     const auto add = [&](const F& weight, const I& texels) {
@@ -521,6 +568,14 @@ class SpanShader {
     ChannelLanes(blue, &pb);
     const I pixels = tg_.is555 ? ((pr >> 3) << 10) | ((pg >> 3) << 5) | (pb >> 3)
                                : ((pr >> 3) << 11) | ((pg >> 2) << 5) | (pb >> 3);
+    if (count == N && AllLanes(direct)) {
+      // The usual group: every pixel opaque and in range, stored without a test.
+      for (int j = 0; j < N; ++j) {
+        const WORD pixel = static_cast<WORD>(pixels[j]);
+        std::memcpy(q[j]->p, &pixel, 2);
+      }
+      return;
+    }
     for (int j = 0; j < count; ++j) {
       if (direct[j]) {
         const WORD pixel = static_cast<WORD>(pixels[j]);
@@ -536,6 +591,30 @@ class SpanShader {
   template <class I, int... J>
   [[gnu::always_inline]] void Gather(std::integer_sequence<int, J...>, const I& rows, const I& columns, I* out) const {
     *out = I{TexelAt(TexelRow(static_cast<DWORD>(rows[J])), static_cast<DWORD>(columns[J]))...};
+  }
+
+  // The 16-bit texels at byte offsets from words_, eight lanes in one gather:
+  // each lane reads the aligned 4-byte word holding its texel, which lies
+  // inside the texture's first and last words and so never reaches a page
+  // the texture does not touch, and shifts the texel's half down.
+  [[gnu::target("avx2")]] void GatherEight(const LaneTypes<8>::Ints& offsets, LaneTypes<8>::Ints* out) const {
+    using I = LaneTypes<8>::Ints;
+    const __m256i words = _mm256_i32gather_epi32(reinterpret_cast<const int*>(words_),
+                                                 reinterpret_cast<__m256i>(offsets & ~3), 1);
+    const __m256i shifts = reinterpret_cast<__m256i>((offsets & 2) << 3);
+    *out = reinterpret_cast<I>(_mm256_srlv_epi32(words, shifts)) & 0xFFFF;
+  }
+
+  // The texels at byte offsets from words_ and the texels after them, eight
+  // lanes in one gather of 4-byte words; no lane's texel may be the last of
+  // its row, so that its word stays inside the row.
+  [[gnu::target("avx2")]] void GatherPairs(const LaneTypes<8>::Ints& offsets, LaneTypes<8>::Ints* first,
+                                           LaneTypes<8>::Ints* second) const {
+    using I = LaneTypes<8>::Ints;
+    const I words = reinterpret_cast<I>(
+        _mm256_i32gather_epi32(reinterpret_cast<const int*>(words_), reinterpret_cast<__m256i>(offsets), 1));
+    *first = words & 0xFFFF;
+    *second = reinterpret_cast<I>(reinterpret_cast<LaneTypes<8>::Unsigned>(words) >> 16);
   }
 
   // Channel in each lane, with std::clamp's choices (a NaN passes through).
@@ -687,6 +766,8 @@ class SpanShader {
   Lanes fog_{};
   Lanes size_{};  // texture width and height in lanes 0 and 1
   const TexelTable* table_ = nullptr;
+  const BYTE* words_ = nullptr;  // the aligned word holding the first texel
+  int base_ = 0, pitch_ = 0;     // the first texel's offset from words_, and the row's
   int maskX_ = -1, maskY_ = -1;  // size - 1 of a wrapped power-of-two side, else -1
   bool keyed_ = false;
   bool decal_ = false;
@@ -759,11 +840,29 @@ void WithSpanShader(const RasterTarget& tg, const RasterState& st, const Body& b
   }
 }
 
-// llround for a position already known to lie within a million pixels: there
-// every value v * 256 plus a half is exact in a double, so truncation rounds.
-std::int64_t Snap(float v) {
-  const double d = static_cast<double>(v) * 256.0;
-  return static_cast<std::int64_t>(d < 0.0 ? d - 0.5 : d + 0.5);
+// Whether the corners' positions are finite with x and y within a million
+// pixels (beyond that the exact edge functions would overflow; the callers
+// clip long before). Each corner's sx, sy, sz and rhw are tested in four
+// lanes at once: a NaN fails every comparison, an infinity exceeds FLT_MAX.
+static_assert(offsetof(D3DTLVERTEX, sx) == 0 && offsetof(D3DTLVERTEX, sy) == 4 &&
+              offsetof(D3DTLVERTEX, sz) == 8 && offsetof(D3DTLVERTEX, rhw) == 12);
+[[gnu::always_inline]] inline bool AllFinite(const D3DTLVERTEX& a, const D3DTLVERTEX& b, const D3DTLVERTEX& c) {
+  const Lanes limit{1e6f, 1e6f, std::numeric_limits<float>::max(), std::numeric_limits<float>::max()};
+  IntLanes inside = IntLanes{} - 1;
+  for (const D3DTLVERTEX* v : {&a, &b, &c}) {
+    Lanes position;
+    std::memcpy(&position, v, sizeof position);
+    inside &= reinterpret_cast<Lanes>(reinterpret_cast<IntLanes>(position) & 0x7FFFFFFF) <= limit;
+  }
+  return AllLanes(inside);
+}
+
+// llround of 256 v in each lane, for positions already known to lie within a
+// million pixels: there every value v * 256 plus a half is exact in a double,
+// so truncation rounds, and the result fits 32 bits.
+[[gnu::always_inline]] inline IntLanes Snap(const Lanes& v) {
+  const Quad d = __builtin_convertvector(v, Quad) * 256.0;
+  return __builtin_convertvector(d < 0.0 ? d - 0.5 : d + 0.5, IntLanes);
 }
 
 std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {  // b > 0
@@ -899,13 +998,14 @@ void LevelEdgeRows(std::int64_t need, std::int64_t ey, std::int64_t* from, std::
 template <class Shader>
 [[gnu::always_inline]] inline void FillInline(Shader& shader, const RasterTarget& tg, const RasterState& st,
                                               const D3DTLVERTEX& a, const D3DTLVERTEX& b, const D3DTLVERTEX& c) {
-  if (!Finite(a) || !Finite(b) || !Finite(c) || tg.clip.left >= tg.clip.right || tg.clip.top >= tg.clip.bottom) {
+  if (!AllFinite(a, b, c) || tg.clip.left >= tg.clip.right || tg.clip.top >= tg.clip.bottom) {
     return;
   }
   // Positions snap to 1/256 pixel, so edge functions are exact integers and
   // two triangles sharing an edge always agree on which owns its pixels.
-  const std::int64_t ax = Snap(a.sx), ay = Snap(a.sy), bx = Snap(b.sx), by = Snap(b.sy), cx = Snap(c.sx),
-                     cy = Snap(c.sy);
+  const IntLanes snapAB = Snap(Lanes{a.sx, a.sy, b.sx, b.sy});
+  const IntLanes snapC = Snap(Lanes{c.sx, c.sy, c.sx, c.sy});
+  const std::int64_t ax = snapAB[0], ay = snapAB[1], bx = snapAB[2], by = snapAB[3], cx = snapC[0], cy = snapC[1];
   const std::int64_t area = (bx - ax) * (cy - ay) - (by - ay) * (cx - ax);
   // On a screen whose y grows downwards a positive area turns clockwise.
   if (area == 0 || (st.cull == D3DCULL_CCW && area < 0) || (st.cull == D3DCULL_CW && area > 0)) {
