@@ -480,108 +480,127 @@ class SpanShader {
     *b = __builtin_convertvector((b5 << 3) | (b5 >> 2), F);
   }
 
-  // The queued pixels from `at`, up to N; lanes past the queue's end
-  // repeat its first pixel and write nothing. Each lane does the arithmetic
-  // of Put in Put's order, so the pixels are the same at any width.
-  template <int N>
+  // The queued pixels from `at`, up to N in each of G groups that follow one
+  // another; lanes past the queue's end repeat its first pixel and write
+  // nothing. Each lane does the arithmetic of Put in Put's order, so the
+  // pixels are the same at any width. A group's work is one long chain of
+  // dependent steps (a divide, the texel reads, another divide); the groups'
+  // steps are interleaved so that the processor works on G chains at once.
+  // Each group's pixels are stored before the next group's.
+  template <int N, int G = 1>
   [[gnu::always_inline]] void PutLanes(int at) const {
     using F = typename LaneTypes<N>::Floats;
     using I = typename LaneTypes<N>::Ints;
-    const int count = std::min(N, queued_ - at);
-    const Pending* q[N];
-    for (int j = 0; j < N; ++j) {
-      q[j] = &queue_[at + (j < count ? j : 0)];
-    }
-    const Planes* cur[N];
-    for (int j = 0; j < N; ++j) {
-      cur[j] = &q[j]->cur;
-    }
-    F red, green, blue, alpha, u, v, w, unused;
-    TransposeLanes<N>(cur, &Planes::colour, &red, &green, &blue, &alpha);
-    TransposeLanes<N>(cur, &Planes::texel, &u, &v, &w, &unused);
-    F r = F{} + 1.f;
-    if constexpr (kPerspective) {
-      r = w != 0.f ? 1.f / w : F{};
-    }
-    F x = u * r * size_[0] - 0.5f;
-    F y = v * r * size_[1] - 0.5f;
-    const I live = (reinterpret_cast<F>(reinterpret_cast<I>(x) & 0x7FFFFFFF) <= 1e8f) &
-                   (reinterpret_cast<F>(reinterpret_cast<I>(y) & 0x7FFFFFFF) <= 1e8f);
-    x = live ? x : F{};
-    y = live ? y : F{};
-    I left, top;
-    FloorLanes(x, &left);
-    FloorLanes(y, &top);
-    const F fx = x - __builtin_convertvector(left, F), fy = y - __builtin_convertvector(top, F);
-    const F gx = 1.f - fx, gy = 1.f - fy;
-    const F w00 = gx * gy, w10 = fx * gy, w01 = gx * fy, w11 = fx * fy;
-    const I x0 = left & maskX_, x1 = (left + 1) & maskX_;
-    const I y0 = top & maskY_, y1 = (top + 1) & maskY_;
-    I t00, t10, t01, t11;
-    if constexpr (N == 8) {
-      // Whole rows' offsets first: two multiplications rather than four.
-      const I top0 = y0 * pitch_ + base_, top1 = y1 * pitch_ + base_;
-      const I left0 = x0 + x0, left1 = x1 + x1;
-      if (!AnyLane(x0 == maskX_)) {
-        // No lane wraps to the row's start: each row's two texels are
-        // neighbours, read as one word (the right one in its high half).
-        GatherPairs(top0 + left0, &t00, &t10);
-        GatherPairs(top1 + left0, &t01, &t11);
-      } else {
-        GatherEight(top0 + left0, &t00);
-        GatherEight(top0 + left1, &t10);
-        GatherEight(top1 + left0, &t01);
-        GatherEight(top1 + left1, &t11);
+    int count[G];
+    const Pending* q[G][N];
+    F red[G], green[G], blue[G], alpha[G], x[G], y[G];
+    I live[G];
+    for (int g = 0; g < G; ++g) {
+      const int first = at + g * N;
+      count[g] = std::min(N, queued_ - first);
+      const Planes* cur[N];
+      for (int j = 0; j < N; ++j) {
+        q[g][j] = &queue_[first + (j < count[g] ? j : 0)];
+        cur[j] = &q[g][j]->cur;
       }
-    } else {
-      const auto lanes = std::make_integer_sequence<int, N>{};
-      Gather(lanes, y0, x0, &t00);
-      Gather(lanes, y0, x1, &t10);
-      Gather(lanes, y1, x0, &t01);
-      Gather(lanes, y1, x1, &t11);
+      F u, v, w, unused;
+      TransposeLanes<N>(cur, &Planes::colour, &red[g], &green[g], &blue[g], &alpha[g]);
+      TransposeLanes<N>(cur, &Planes::texel, &u, &v, &w, &unused);
+      F r = F{} + 1.f;
+      if constexpr (kPerspective) {
+        r = w != 0.f ? 1.f / w : F{};
+      }
+      x[g] = u * r * size_[0] - 0.5f;
+      y[g] = v * r * size_[1] - 0.5f;
+    }
+    F w00[G], w10[G], w01[G], w11[G];
+    I t00[G], t10[G], t01[G], t11[G];
+    for (int g = 0; g < G; ++g) {
+      live[g] = (reinterpret_cast<F>(reinterpret_cast<I>(x[g]) & 0x7FFFFFFF) <= 1e8f) &
+                (reinterpret_cast<F>(reinterpret_cast<I>(y[g]) & 0x7FFFFFFF) <= 1e8f);
+      x[g] = live[g] ? x[g] : F{};
+      y[g] = live[g] ? y[g] : F{};
+      I left, top;
+      FloorLanes(x[g], &left);
+      FloorLanes(y[g], &top);
+      const F fx = x[g] - __builtin_convertvector(left, F), fy = y[g] - __builtin_convertvector(top, F);
+      const F gx = 1.f - fx, gy = 1.f - fy;
+      w00[g] = gx * gy;
+      w10[g] = fx * gy;
+      w01[g] = gx * fy;
+      w11[g] = fx * fy;
+      const I x0 = left & maskX_, x1 = (left + 1) & maskX_;
+      const I y0 = top & maskY_, y1 = (top + 1) & maskY_;
+      if constexpr (N == 8) {
+        // Whole rows' offsets first: two multiplications rather than four.
+        const I top0 = y0 * pitch_ + base_, top1 = y1 * pitch_ + base_;
+        const I left0 = x0 + x0, left1 = x1 + x1;
+        if (!AnyLane(x0 == maskX_)) {
+          // No lane wraps to the row's start: each row's two texels are
+          // neighbours, read as one word (the right one in its high half).
+          GatherPairs(top0 + left0, &t00[g], &t10[g]);
+          GatherPairs(top1 + left0, &t01[g], &t11[g]);
+        } else {
+          GatherEight(top0 + left0, &t00[g]);
+          GatherEight(top0 + left1, &t10[g]);
+          GatherEight(top1 + left0, &t01[g]);
+          GatherEight(top1 + left1, &t11[g]);
+        }
+      } else {
+        const auto lanes = std::make_integer_sequence<int, N>{};
+        Gather(lanes, y0, x0, &t00[g]);
+        Gather(lanes, y0, x1, &t10[g]);
+        Gather(lanes, y1, x0, &t01[g]);
+        Gather(lanes, y1, x1, &t11[g]);
+      }
     }
     const bool is555 = st_.texture->is555;
-    F tr{}, tg{}, tb{};
-    const auto add = [&](const F& weight, const I& texels) {
-      F cr, cg, cb;
-      UnpackLanes<F, I>(is555, texels, &cr, &cg, &cb);
-      tr += weight * cr;
-      tg += weight * cg;
-      tb += weight * cb;
-    };
-    add(w00, t00);
-    add(w10, t10);
-    add(w01, t01);
-    add(w11, t11);
-    red = tr * red / 255.f;
-    green = tg * green / 255.f;
-    blue = tb * blue / 255.f;
-    // Pixels that blend with what lies below them take Put's way.
-    I direct = live;
-    if (st_.alphaBlend) {
-      const bool usual = st_.srcBlend == D3DBLEND_SRCALPHA && st_.destBlend == D3DBLEND_INVSRCALPHA;
-      direct &= usual ? alpha >= 255.f : I{};
-    }
-    I pr, pg, pb;
-    ChannelLanes(red, &pr);
-    ChannelLanes(green, &pg);
-    ChannelLanes(blue, &pb);
-    const I pixels = tg_.is555 ? ((pr >> 3) << 10) | ((pg >> 3) << 5) | (pb >> 3)
-                               : ((pr >> 3) << 11) | ((pg >> 2) << 5) | (pb >> 3);
-    if (count == N && AllLanes(direct)) {
-      // The usual group: every pixel opaque and in range, stored without a test.
-      for (int j = 0; j < N; ++j) {
-        const WORD pixel = static_cast<WORD>(pixels[j]);
-        std::memcpy(q[j]->p, &pixel, 2);
+    I pixels[G], direct[G];
+    for (int g = 0; g < G; ++g) {
+      F tr{}, tg{}, tb{};
+      const auto add = [&](const F& weight, const I& texels) {
+        F cr, cg, cb;
+        UnpackLanes<F, I>(is555, texels, &cr, &cg, &cb);
+        tr += weight * cr;
+        tg += weight * cg;
+        tb += weight * cb;
+      };
+      add(w00[g], t00[g]);
+      add(w10[g], t10[g]);
+      add(w01[g], t01[g]);
+      add(w11[g], t11[g]);
+      red[g] = tr * red[g] / 255.f;
+      green[g] = tg * green[g] / 255.f;
+      blue[g] = tb * blue[g] / 255.f;
+      // Pixels that blend with what lies below them take Put's way.
+      direct[g] = live[g];
+      if (st_.alphaBlend) {
+        const bool usual = st_.srcBlend == D3DBLEND_SRCALPHA && st_.destBlend == D3DBLEND_INVSRCALPHA;
+        direct[g] &= usual ? alpha[g] >= 255.f : I{};
       }
-      return;
+      I pr, pg, pb;
+      ChannelLanes(red[g], &pr);
+      ChannelLanes(green[g], &pg);
+      ChannelLanes(blue[g], &pb);
+      pixels[g] = tg_.is555 ? ((pr >> 3) << 10) | ((pg >> 3) << 5) | (pb >> 3)
+                            : ((pr >> 3) << 11) | ((pg >> 2) << 5) | (pb >> 3);
     }
-    for (int j = 0; j < count; ++j) {
-      if (direct[j]) {
-        const WORD pixel = static_cast<WORD>(pixels[j]);
-        std::memcpy(q[j]->p, &pixel, 2);
-      } else if (live[j]) {
-        Put(q[j]->p, nullptr, q[j]->cur);
+    for (int g = 0; g < G; ++g) {
+      if (count[g] == N && AllLanes(direct[g])) {
+        // The usual group: every pixel opaque and in range, stored without a test.
+        for (int j = 0; j < N; ++j) {
+          const WORD pixel = static_cast<WORD>(pixels[g][j]);
+          std::memcpy(q[g][j]->p, &pixel, 2);
+        }
+        continue;
+      }
+      for (int j = 0; j < count[g]; ++j) {
+        if (direct[g][j]) {
+          const WORD pixel = static_cast<WORD>(pixels[g][j]);
+          std::memcpy(q[g][j]->p, &pixel, 2);
+        } else if (live[g][j]) {
+          Put(q[g][j]->p, nullptr, q[g][j]->cur);
+        }
       }
     }
   }
@@ -629,7 +648,11 @@ class SpanShader {
   void PutFour(int at) const { PutLanes<4>(at); }
   // The whole queue, eight pixels at a time; only where the processor has AVX2.
   [[gnu::target("avx2")]] void PutEights() const {
-    for (int i = 0; i < queued_; i += 8) {
+    int i = 0;
+    for (; i + 16 <= queued_; i += 16) {
+      PutLanes<8, 2>(i);
+    }
+    for (; i < queued_; i += 8) {
       PutLanes<8>(i);
     }
   }
