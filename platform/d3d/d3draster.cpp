@@ -367,6 +367,9 @@ class SpanShader {
       words_ = t.bits - (start & 3);
       base_ = static_cast<int>(start & 3);
       pitch_ = static_cast<int>(t.pitch);
+      pitchShift_ = t.pitch > 0 && std::has_single_bit(static_cast<std::uint32_t>(t.pitch))
+                        ? std::countr_zero(static_cast<std::uint32_t>(t.pitch))
+                        : -1;
       grouped_ = grouped_ && (!kWide || ((start | static_cast<std::uintptr_t>(t.pitch)) % 2 == 0 && t.pitch > 0 &&
                                          span <= std::numeric_limits<std::int32_t>::max()));
     }
@@ -532,8 +535,11 @@ class SpanShader {
       const I x0 = left & maskX_, x1 = (left + 1) & maskX_;
       const I y0 = top & maskY_, y1 = (top + 1) & maskY_;
       if constexpr (N == 8) {
-        // Whole rows' offsets first: two multiplications rather than four.
-        const I top0 = y0 * pitch_ + base_, top1 = y1 * pitch_ + base_;
+        // Whole rows' offsets first: two multiplications rather than four,
+        // or shifts where the pitch is a power of two (a multiplication is
+        // slow to answer, and the texel reads wait for it).
+        const I top0 = (pitchShift_ >= 0 ? y0 << pitchShift_ : y0 * pitch_) + base_;
+        const I top1 = (pitchShift_ >= 0 ? y1 << pitchShift_ : y1 * pitch_) + base_;
         const I left0 = x0 + x0, left1 = x1 + x1;
         if (!AnyLane(x0 == maskX_)) {
           // No lane wraps to the row's start: each row's two texels are
@@ -791,6 +797,7 @@ class SpanShader {
   const TexelTable* table_ = nullptr;
   const BYTE* words_ = nullptr;  // the aligned word holding the first texel
   int base_ = 0, pitch_ = 0;     // the first texel's offset from words_, and the row's
+  int pitchShift_ = -1;          // log2 of the pitch where that is a power of two, else -1
   int maskX_ = -1, maskY_ = -1;  // size - 1 of a wrapped power-of-two side, else -1
   bool keyed_ = false;
   bool decal_ = false;
