@@ -425,8 +425,12 @@ class SpanShader {
         if constexpr (kWide) {
           PutEights();
         } else {
-          for (int i = 0; i < queued_; i += 4) {
-            PutFour(i);
+          int i = 0;
+          for (; i + 8 <= queued_; i += 8) {
+            PutLanes<4, 2>(i);
+          }
+          for (; i < queued_; i += 4) {
+            PutLanes<4>(i);
           }
         }
         queued_ = 0;
@@ -651,7 +655,6 @@ class SpanShader {
     *out = __builtin_convertvector(c, I);
   }
 
-  void PutFour(int at) const { PutLanes<4>(at); }
   // The whole queue, eight pixels at a time; only where the processor has AVX2.
   [[gnu::target("avx2")]] void PutEights() const {
     int i = 0;
