@@ -5,7 +5,9 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#include <cstddef>
 #include <cstring>
+#include <limits>
 
 namespace plat::d3d_impl {
 
@@ -210,12 +212,6 @@ void Shade(const RasterTarget& tg, const RasterState& st, int x, int y, const Fr
   }
 }
 
-// Positions beyond a million pixels would overflow the exact edge functions;
-// the callers clip long before that.
-bool Finite(const D3DTLVERTEX& v) {
-  return std::isfinite(v.sx) && std::isfinite(v.sy) && std::isfinite(v.sz) && std::isfinite(v.rhw) &&
-         std::fabs(v.sx) <= 1e6f && std::fabs(v.sy) <= 1e6f;
-}
 
 Fragment Vertex(const D3DTLVERTEX& v) {
   return {v.sz, Unpack(v.color), Unpack(v.specular), v.tu, v.tv};
@@ -293,6 +289,7 @@ template <>
 struct LaneTypes<8> {
   using Floats = float __attribute__((vector_size(32)));
   using Ints = std::int32_t __attribute__((vector_size(32)));
+  using Unsigned = std::uint32_t __attribute__((vector_size(32)));
 };
 
 // FloorToInt in each lane.
@@ -305,6 +302,30 @@ template <class F, class I>
   IntLanes i;
   FloorLanes(v, &i);
   return i;
+}
+
+// Whether any lane of a mask is set.
+template <class I>
+[[gnu::always_inline]] inline bool AnyLane(const I& mask) {
+  if constexpr (sizeof(I) == 32) {
+    return AnyLane(IntLanes{__builtin_shufflevector(mask, mask, 0, 1, 2, 3) |
+                            __builtin_shufflevector(mask, mask, 4, 5, 6, 7)});
+  } else {
+    const IntLanes either = mask | __builtin_shufflevector(mask, mask, 2, 3, 0, 1);
+    return (either[0] | either[1]) != 0;
+  }
+}
+
+// Whether every lane of a mask is set.
+template <class I>
+[[gnu::always_inline]] inline bool AllLanes(const I& mask) {
+  if constexpr (sizeof(I) == 32) {
+    return AllLanes(IntLanes{__builtin_shufflevector(mask, mask, 0, 1, 2, 3) &
+                             __builtin_shufflevector(mask, mask, 4, 5, 6, 7)});
+  } else {
+    const IntLanes both = mask & __builtin_shufflevector(mask, mask, 2, 3, 0, 1);
+    return (both[0] & both[1]) != 0;
+  }
 }
 
 // Draws the runs of a triangle's rows with the render states that do not
@@ -339,6 +360,18 @@ class SpanShader {
       maskY_ = mask(t.height);
       table_ = &TexelTableFor(t.is555);
       grouped_ = maskX_ >= 0 && maskY_ >= 0 && !keyed_ && !decal_;
+      // The eight-lane gathers address the texels from the aligned word at
+      // or before the first, in 32-bit offsets.
+      const auto start = reinterpret_cast<std::uintptr_t>(t.bits);
+      const std::int64_t span = static_cast<std::int64_t>(t.height) * t.pitch + 3;
+      words_ = t.bits - (start & 3);
+      base_ = static_cast<int>(start & 3);
+      pitch_ = static_cast<int>(t.pitch);
+      pitchShift_ = t.pitch > 0 && std::has_single_bit(static_cast<std::uint32_t>(t.pitch))
+                        ? std::countr_zero(static_cast<std::uint32_t>(t.pitch))
+                        : -1;
+      grouped_ = grouped_ && (!kWide || ((start | static_cast<std::uintptr_t>(t.pitch)) % 2 == 0 && t.pitch > 0 &&
+                                         span <= std::numeric_limits<std::int32_t>::max()));
     }
   }
 
@@ -392,8 +425,12 @@ class SpanShader {
         if constexpr (kWide) {
           PutEights();
         } else {
-          for (int i = 0; i < queued_; i += 4) {
-            PutFour(i);
+          int i = 0;
+          for (; i + 8 <= queued_; i += 8) {
+            PutLanes<4, 2>(i);
+          }
+          for (; i < queued_; i += 4) {
+            PutLanes<4>(i);
           }
         }
         queued_ = 0;
@@ -450,83 +487,130 @@ class SpanShader {
     *b = __builtin_convertvector((b5 << 3) | (b5 >> 2), F);
   }
 
-  // The queued pixels from `at`, up to N; lanes past the queue's end
-  // repeat its first pixel and write nothing. Each lane does the arithmetic
-  // of Put in Put's order, so the pixels are the same at any width.
-  template <int N>
+  // The queued pixels from `at`, up to N in each of G groups that follow one
+  // another; lanes past the queue's end repeat its first pixel and write
+  // nothing. Each lane does the arithmetic of Put in Put's order, so the
+  // pixels are the same at any width. A group's work is one long chain of
+  // dependent steps (a divide, the texel reads, another divide); the groups'
+  // steps are interleaved so that the processor works on G chains at once.
+  // Each group's pixels are stored before the next group's.
+  template <int N, int G = 1>
   [[gnu::always_inline]] void PutLanes(int at) const {
     using F = typename LaneTypes<N>::Floats;
     using I = typename LaneTypes<N>::Ints;
-    const int count = std::min(N, queued_ - at);
-    const Pending* q[N];
-    for (int j = 0; j < N; ++j) {
-      q[j] = &queue_[at + (j < count ? j : 0)];
+    int count[G];
+    const Pending* q[G][N];
+    F red[G], green[G], blue[G], alpha[G], x[G], y[G];
+    I live[G];
+    for (int g = 0; g < G; ++g) {
+      const int first = at + g * N;
+      count[g] = std::min(N, queued_ - first);
+      const Planes* cur[N];
+      for (int j = 0; j < N; ++j) {
+        q[g][j] = &queue_[first + (j < count[g] ? j : 0)];
+        cur[j] = &q[g][j]->cur;
+      }
+      F u, v, w, unused;
+      TransposeLanes<N>(cur, &Planes::colour, &red[g], &green[g], &blue[g], &alpha[g]);
+      TransposeLanes<N>(cur, &Planes::texel, &u, &v, &w, &unused);
+      F r = F{} + 1.f;
+      if constexpr (kPerspective) {
+        r = w != 0.f ? 1.f / w : F{};
+      }
+      x[g] = u * r * size_[0] - 0.5f;
+      y[g] = v * r * size_[1] - 0.5f;
     }
-    const Planes* cur[N];
-    for (int j = 0; j < N; ++j) {
-      cur[j] = &q[j]->cur;
+    F w00[G], w10[G], w01[G], w11[G];
+    I t00[G], t10[G], t01[G], t11[G];
+    for (int g = 0; g < G; ++g) {
+      live[g] = (reinterpret_cast<F>(reinterpret_cast<I>(x[g]) & 0x7FFFFFFF) <= 1e8f) &
+                (reinterpret_cast<F>(reinterpret_cast<I>(y[g]) & 0x7FFFFFFF) <= 1e8f);
+      x[g] = live[g] ? x[g] : F{};
+      y[g] = live[g] ? y[g] : F{};
+      I left, top;
+      FloorLanes(x[g], &left);
+      FloorLanes(y[g], &top);
+      const F fx = x[g] - __builtin_convertvector(left, F), fy = y[g] - __builtin_convertvector(top, F);
+      const F gx = 1.f - fx, gy = 1.f - fy;
+      w00[g] = gx * gy;
+      w10[g] = fx * gy;
+      w01[g] = gx * fy;
+      w11[g] = fx * fy;
+      const I x0 = left & maskX_, x1 = (left + 1) & maskX_;
+      const I y0 = top & maskY_, y1 = (top + 1) & maskY_;
+      if constexpr (N == 8) {
+        // Whole rows' offsets first: two multiplications rather than four,
+        // or shifts where the pitch is a power of two (a multiplication is
+        // slow to answer, and the texel reads wait for it).
+        const I top0 = (pitchShift_ >= 0 ? y0 << pitchShift_ : y0 * pitch_) + base_;
+        const I top1 = (pitchShift_ >= 0 ? y1 << pitchShift_ : y1 * pitch_) + base_;
+        const I left0 = x0 + x0, left1 = x1 + x1;
+        if (!AnyLane(x0 == maskX_)) {
+          // No lane wraps to the row's start: each row's two texels are
+          // neighbours, read as one word (the right one in its high half).
+          GatherPairs(top0 + left0, &t00[g], &t10[g]);
+          GatherPairs(top1 + left0, &t01[g], &t11[g]);
+        } else {
+          GatherEight(top0 + left0, &t00[g]);
+          GatherEight(top0 + left1, &t10[g]);
+          GatherEight(top1 + left0, &t01[g]);
+          GatherEight(top1 + left1, &t11[g]);
+        }
+      } else {
+        const auto lanes = std::make_integer_sequence<int, N>{};
+        Gather(lanes, y0, x0, &t00[g]);
+        Gather(lanes, y0, x1, &t10[g]);
+        Gather(lanes, y1, x0, &t01[g]);
+        Gather(lanes, y1, x1, &t11[g]);
+      }
     }
-    F red, green, blue, alpha, u, v, w, unused;
-    TransposeLanes<N>(cur, &Planes::colour, &red, &green, &blue, &alpha);
-    TransposeLanes<N>(cur, &Planes::texel, &u, &v, &w, &unused);
-    F r = F{} + 1.f;
-    if constexpr (kPerspective) {
-      r = w != 0.f ? 1.f / w : F{};
-    }
-    F x = u * r * size_[0] - 0.5f;
-    F y = v * r * size_[1] - 0.5f;
-    const I live = (reinterpret_cast<F>(reinterpret_cast<I>(x) & 0x7FFFFFFF) <= 1e8f) &
-                   (reinterpret_cast<F>(reinterpret_cast<I>(y) & 0x7FFFFFFF) <= 1e8f);
-    x = live ? x : F{};
-    y = live ? y : F{};
-    I left, top;
-    FloorLanes(x, &left);
-    FloorLanes(y, &top);
-    const F fx = x - __builtin_convertvector(left, F), fy = y - __builtin_convertvector(top, F);
-    const F gx = 1.f - fx, gy = 1.f - fy;
-    const F w00 = gx * gy, w10 = fx * gy, w01 = gx * fy, w11 = fx * fy;
-    const I x0 = left & maskX_, x1 = (left + 1) & maskX_;
-    const I y0 = top & maskY_, y1 = (top + 1) & maskY_;
-    I t00, t10, t01, t11;
-    const auto lanes = std::make_integer_sequence<int, N>{};
-    Gather(lanes, y0, x0, &t00);
-    Gather(lanes, y0, x1, &t10);
-    Gather(lanes, y1, x0, &t01);
-    Gather(lanes, y1, x1, &t11);
     const bool is555 = st_.texture->is555;
-    F tr{}, tg{}, tb{};
-    const auto add = [&](const F& weight, const I& texels) {
-      F cr, cg, cb;
-      UnpackLanes<F, I>(is555, texels, &cr, &cg, &cb);
-      tr += weight * cr;
-      tg += weight * cg;
-      tb += weight * cb;
-    };
-    add(w00, t00);
-    add(w10, t10);
-    add(w01, t01);
-    add(w11, t11);
-    red = tr * red / 255.f;
-    green = tg * green / 255.f;
-    blue = tb * blue / 255.f;
-    // Pixels that blend with what lies below them take Put's way.
-    I direct = live;
-    if (st_.alphaBlend) {
-      const bool usual = st_.srcBlend == D3DBLEND_SRCALPHA && st_.destBlend == D3DBLEND_INVSRCALPHA;
-      direct &= usual ? alpha >= 255.f : I{};
+    I pixels[G], direct[G];
+    for (int g = 0; g < G; ++g) {
+      F tr{}, tg{}, tb{};
+      const auto add = [&](const F& weight, const I& texels) {
+        F cr, cg, cb;
+        UnpackLanes<F, I>(is555, texels, &cr, &cg, &cb);
+        tr += weight * cr;
+        tg += weight * cg;
+        tb += weight * cb;
+      };
+      add(w00[g], t00[g]);
+      add(w10[g], t10[g]);
+      add(w01[g], t01[g]);
+      add(w11[g], t11[g]);
+      red[g] = tr * red[g] / 255.f;
+      green[g] = tg * green[g] / 255.f;
+      blue[g] = tb * blue[g] / 255.f;
+      // Pixels that blend with what lies below them take Put's way.
+      direct[g] = live[g];
+      if (st_.alphaBlend) {
+        const bool usual = st_.srcBlend == D3DBLEND_SRCALPHA && st_.destBlend == D3DBLEND_INVSRCALPHA;
+        direct[g] &= usual ? alpha[g] >= 255.f : I{};
+      }
+      I pr, pg, pb;
+      ChannelLanes(red[g], &pr);
+      ChannelLanes(green[g], &pg);
+      ChannelLanes(blue[g], &pb);
+      pixels[g] = tg_.is555 ? ((pr >> 3) << 10) | ((pg >> 3) << 5) | (pb >> 3)
+                            : ((pr >> 3) << 11) | ((pg >> 2) << 5) | (pb >> 3);
     }
-    I pr, pg, pb;
-    ChannelLanes(red, &pr);
-    ChannelLanes(green, &pg);
-    ChannelLanes(blue, &pb);
-    const I pixels = tg_.is555 ? ((pr >> 3) << 10) | ((pg >> 3) << 5) | (pb >> 3)
-                               : ((pr >> 3) << 11) | ((pg >> 2) << 5) | (pb >> 3);
-    for (int j = 0; j < count; ++j) {
-      if (direct[j]) {
-        const WORD pixel = static_cast<WORD>(pixels[j]);
-        std::memcpy(q[j]->p, &pixel, 2);
-      } else if (live[j]) {
-        Put(q[j]->p, nullptr, q[j]->cur);
+    for (int g = 0; g < G; ++g) {
+      if (count[g] == N && AllLanes(direct[g])) {
+        // The usual group: every pixel opaque and in range, stored without a test.
+        for (int j = 0; j < N; ++j) {
+          const WORD pixel = static_cast<WORD>(pixels[g][j]);
+          std::memcpy(q[g][j]->p, &pixel, 2);
+        }
+        continue;
+      }
+      for (int j = 0; j < count[g]; ++j) {
+        if (direct[g][j]) {
+          const WORD pixel = static_cast<WORD>(pixels[g][j]);
+          std::memcpy(q[g][j]->p, &pixel, 2);
+        } else if (live[g][j]) {
+          Put(q[g][j]->p, nullptr, q[g][j]->cur);
+        }
       }
     }
   }
@@ -538,6 +622,30 @@ class SpanShader {
     *out = I{TexelAt(TexelRow(static_cast<DWORD>(rows[J])), static_cast<DWORD>(columns[J]))...};
   }
 
+  // The 16-bit texels at byte offsets from words_, eight lanes in one gather:
+  // each lane reads the aligned 4-byte word holding its texel, which lies
+  // inside the texture's first and last words and so never reaches a page
+  // the texture does not touch, and shifts the texel's half down.
+  [[gnu::target("avx2")]] void GatherEight(const LaneTypes<8>::Ints& offsets, LaneTypes<8>::Ints* out) const {
+    using I = LaneTypes<8>::Ints;
+    const __m256i words = _mm256_i32gather_epi32(reinterpret_cast<const int*>(words_),
+                                                 reinterpret_cast<__m256i>(offsets & ~3), 1);
+    const __m256i shifts = reinterpret_cast<__m256i>((offsets & 2) << 3);
+    *out = reinterpret_cast<I>(_mm256_srlv_epi32(words, shifts)) & 0xFFFF;
+  }
+
+  // The texels at byte offsets from words_ and the texels after them, eight
+  // lanes in one gather of 4-byte words; no lane's texel may be the last of
+  // its row, so that its word stays inside the row.
+  [[gnu::target("avx2")]] void GatherPairs(const LaneTypes<8>::Ints& offsets, LaneTypes<8>::Ints* first,
+                                           LaneTypes<8>::Ints* second) const {
+    using I = LaneTypes<8>::Ints;
+    const I words = reinterpret_cast<I>(
+        _mm256_i32gather_epi32(reinterpret_cast<const int*>(words_), reinterpret_cast<__m256i>(offsets), 1));
+    *first = words & 0xFFFF;
+    *second = reinterpret_cast<I>(reinterpret_cast<LaneTypes<8>::Unsigned>(words) >> 16);
+  }
+
   // Channel in each lane, with std::clamp's choices (a NaN passes through).
   template <class F, class I>
   [[gnu::always_inline]] static void ChannelLanes(const F& value, I* out) {
@@ -547,10 +655,13 @@ class SpanShader {
     *out = __builtin_convertvector(c, I);
   }
 
-  void PutFour(int at) const { PutLanes<4>(at); }
   // The whole queue, eight pixels at a time; only where the processor has AVX2.
   [[gnu::target("avx2")]] void PutEights() const {
-    for (int i = 0; i < queued_; i += 8) {
+    int i = 0;
+    for (; i + 16 <= queued_; i += 16) {
+      PutLanes<8, 2>(i);
+    }
+    for (; i < queued_; i += 8) {
       PutLanes<8>(i);
     }
   }
@@ -687,6 +798,9 @@ class SpanShader {
   Lanes fog_{};
   Lanes size_{};  // texture width and height in lanes 0 and 1
   const TexelTable* table_ = nullptr;
+  const BYTE* words_ = nullptr;  // the aligned word holding the first texel
+  int base_ = 0, pitch_ = 0;     // the first texel's offset from words_, and the row's
+  int pitchShift_ = -1;          // log2 of the pitch where that is a power of two, else -1
   int maskX_ = -1, maskY_ = -1;  // size - 1 of a wrapped power-of-two side, else -1
   bool keyed_ = false;
   bool decal_ = false;
@@ -759,11 +873,29 @@ void WithSpanShader(const RasterTarget& tg, const RasterState& st, const Body& b
   }
 }
 
-// llround for a position already known to lie within a million pixels: there
-// every value v * 256 plus a half is exact in a double, so truncation rounds.
-std::int64_t Snap(float v) {
-  const double d = static_cast<double>(v) * 256.0;
-  return static_cast<std::int64_t>(d < 0.0 ? d - 0.5 : d + 0.5);
+// Whether the corners' positions are finite with x and y within a million
+// pixels (beyond that the exact edge functions would overflow; the callers
+// clip long before). Each corner's sx, sy, sz and rhw are tested in four
+// lanes at once: a NaN fails every comparison, an infinity exceeds FLT_MAX.
+static_assert(offsetof(D3DTLVERTEX, sx) == 0 && offsetof(D3DTLVERTEX, sy) == 4 &&
+              offsetof(D3DTLVERTEX, sz) == 8 && offsetof(D3DTLVERTEX, rhw) == 12);
+[[gnu::always_inline]] inline bool AllFinite(const D3DTLVERTEX& a, const D3DTLVERTEX& b, const D3DTLVERTEX& c) {
+  const Lanes limit{1e6f, 1e6f, std::numeric_limits<float>::max(), std::numeric_limits<float>::max()};
+  IntLanes inside = IntLanes{} - 1;
+  for (const D3DTLVERTEX* v : {&a, &b, &c}) {
+    Lanes position;
+    std::memcpy(&position, v, sizeof position);
+    inside &= reinterpret_cast<Lanes>(reinterpret_cast<IntLanes>(position) & 0x7FFFFFFF) <= limit;
+  }
+  return AllLanes(inside);
+}
+
+// llround of 256 v in each lane, for positions already known to lie within a
+// million pixels: there every value v * 256 plus a half is exact in a double,
+// so truncation rounds, and the result fits 32 bits.
+[[gnu::always_inline]] inline IntLanes Snap(const Lanes& v) {
+  const Quad d = __builtin_convertvector(v, Quad) * 256.0;
+  return __builtin_convertvector(d < 0.0 ? d - 0.5 : d + 0.5, IntLanes);
 }
 
 std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {  // b > 0
@@ -899,13 +1031,14 @@ void LevelEdgeRows(std::int64_t need, std::int64_t ey, std::int64_t* from, std::
 template <class Shader>
 [[gnu::always_inline]] inline void FillInline(Shader& shader, const RasterTarget& tg, const RasterState& st,
                                               const D3DTLVERTEX& a, const D3DTLVERTEX& b, const D3DTLVERTEX& c) {
-  if (!Finite(a) || !Finite(b) || !Finite(c) || tg.clip.left >= tg.clip.right || tg.clip.top >= tg.clip.bottom) {
+  if (!AllFinite(a, b, c) || tg.clip.left >= tg.clip.right || tg.clip.top >= tg.clip.bottom) {
     return;
   }
   // Positions snap to 1/256 pixel, so edge functions are exact integers and
   // two triangles sharing an edge always agree on which owns its pixels.
-  const std::int64_t ax = Snap(a.sx), ay = Snap(a.sy), bx = Snap(b.sx), by = Snap(b.sy), cx = Snap(c.sx),
-                     cy = Snap(c.sy);
+  const IntLanes snapAB = Snap(Lanes{a.sx, a.sy, b.sx, b.sy});
+  const IntLanes snapC = Snap(Lanes{c.sx, c.sy, c.sx, c.sy});
+  const std::int64_t ax = snapAB[0], ay = snapAB[1], bx = snapAB[2], by = snapAB[3], cx = snapC[0], cy = snapC[1];
   const std::int64_t area = (bx - ax) * (cy - ay) - (by - ay) * (cx - ax);
   // On a screen whose y grows downwards a positive area turns clockwise.
   if (area == 0 || (st.cull == D3DCULL_CCW && area < 0) || (st.cull == D3DCULL_CW && area > 0)) {

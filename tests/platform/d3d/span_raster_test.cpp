@@ -299,6 +299,93 @@ TEST_P(SpanRaster, LevelAndPlumbEdgesCoverTheSameSamples) {
   }
 }
 
+// The eight-lane path reads texels as whole words from the aligned word
+// before them, and neighbours in a row as one word: textures starting at
+// any byte, with rows padded past their texels (padding the reference never
+// reads, so a texel taken from it shows), wrapping in every lane when one
+// texel wide, must sample what the per-fragment rasteriser sampled.
+TEST_P(SpanRaster, TexturesAtAnyAddressAndPitchSampleTheSameTexels) {
+  std::mt19937 random(31337);
+  int drawnPixels = 0;
+  for (int round = 0; round < 800; ++round) {
+    const DWORD width = Pick(random, {1u, 2u, 4u, 64u}), height = Pick(random, {1u, 2u, 8u});
+    const DWORD padding = Pick(random, {0u, 2u, 6u});
+    const std::size_t start = random() % 4;
+    const LONG pitch = static_cast<LONG>(2 * width + padding);
+    std::vector<BYTE> storage(start + static_cast<std::size_t>(pitch) * height);
+    for (BYTE& b : storage) b = static_cast<BYTE>(random());
+    RasterTexture texture;
+    texture.bits = storage.data() + start;
+    texture.pitch = pitch;
+    texture.width = width;
+    texture.height = height;
+    texture.is555 = random() % 4 == 0;
+    RasterState st;
+    st.cull = D3DCULL_NONE;
+    st.linear = true;
+    st.perspective = random() % 2 == 0;
+    st.texture = &texture;
+    Target before;
+    for (WORD& p : before.pixels) p = static_cast<WORD>(random());
+    Target spans = before, fragments = before;
+    D3DTLVERTEX v[3];
+    for (D3DTLVERTEX& corner : v) {
+      corner = Vertex(random, 5.f);
+      corner.color |= 0xFF000000u;
+    }
+    DrawPrimitives(spans.View(false, RECT{0, 0, LONG{kWidth}, LONG{kHeight}}), st, D3DPT_TRIANGLELIST, v, nullptr, 3);
+    ReferenceDrawTriangle(fragments.View(false, RECT{0, 0, LONG{kWidth}, LONG{kHeight}}), st, v[0], v[1], v[2]);
+    ASSERT_EQ(spans.pixels, fragments.pixels) << "round " << round << ", " << width << " x " << height << " from "
+                                              << start << ", pitch " << pitch;
+    for (std::size_t i = 0; i < before.pixels.size(); ++i) drawnPixels += spans.pixels[i] != before.pixels[i];
+  }
+  EXPECT_GT(drawnPixels, 100000);
+}
+
+// Corners are tested for range and snapped to 1/256 pixel in vector lanes:
+// positions at the million-pixel limit and one step past it, infinities and
+// NaN in each of a corner's four position values, and x and y half-way
+// between two snapping steps (rounded away from zero) on either side of 0,
+// must draw, or not, as the per-fragment rasteriser does.
+TEST_P(SpanRaster, CornersAtTheEdgesOfTheirRangeDrawAsBefore) {
+  std::mt19937 random(2718);
+  const float limit = 1e6f, past = std::nextafter(1e6f, 2e6f);
+  const float inf = std::numeric_limits<float>::infinity(), nan = std::numeric_limits<float>::quiet_NaN();
+  Texture texture(random, 16, 16, false, false);
+  int drawn = 0;
+  for (int round = 0; round < 3000; ++round) {
+    RasterState st;
+    st.cull = D3DCULL_NONE;
+    st.linear = random() % 2 == 0;
+    st.texture = random() % 3 == 0 ? nullptr : &texture.view;
+    D3DTLVERTEX v[3];
+    for (D3DTLVERTEX& corner : v) {
+      corner = Vertex(random, 3.f);
+      corner.color |= 0xFF000000u;
+      float* position[4] = {&corner.sx, &corner.sy, &corner.sz, &corner.rhw};
+      switch (random() % 12) {
+        case 0: *position[random() % 2] = Pick(random, {limit, -limit, past, -past}); break;
+        case 1: *position[random() % 4] = Pick(random, {inf, -inf, nan}); break;
+        case 2:
+        case 3:
+        case 4: {
+          // Half-way between two snapping steps, near 0 or further in.
+          const float steps = static_cast<float>(static_cast<int>(random() % 64) - 32) + 0.5f;
+          *position[random() % 2] = Pick(random, {0.f, 20.f}) + steps / 256.f;
+          break;
+        }
+        default: break;
+      }
+    }
+    Target spans, fragments;
+    DrawPrimitives(spans.View(false, RECT{0, 0, LONG{kWidth}, LONG{kHeight}}), st, D3DPT_TRIANGLELIST, v, nullptr, 3);
+    ReferenceDrawTriangle(fragments.View(false, RECT{0, 0, LONG{kWidth}, LONG{kHeight}}), st, v[0], v[1], v[2]);
+    ASSERT_EQ(spans.pixels, fragments.pixels) << "round " << round;
+    drawn += spans.pixels != Target().pixels;
+  }
+  EXPECT_GT(drawn, 1000);
+}
+
 // Texels are unpacked by adding what their high byte and their low byte give
 // apart; that holds for every 16-bit value of both formats only while the
 // repeated low bits of each channel come from one byte.
