@@ -168,5 +168,7 @@ class CVAstSpace : public CVB3DView {
   void CreateButtons();
   // The index of the mask's single bit, or -1 after 32 shifts.
   static int FilterIndex(std::uint16_t mask);
+  // Filter button i shows its other picture, at once on the screen.
+  void ToggleFilterButton(int i);
   CVDispObj* ObjectOfUnit(std::uint32_t unitId);
 };

@@ -500,14 +500,14 @@ void CVAstSpace::ToggleFilter(int i) {
       g_pendingOrderOption = 255;
       RefreshDataPanel(1);
     }
-    if (CImageButton* b = filterButtons[static_cast<std::size_t>(old)]) b->Toggle();
+    ToggleFilterButton(old);
     sameButton = old == i;
   }
   if (i < 0 || i >= 6 || sameButton) {
     filterMask = 0;
   } else {
     filterMask = static_cast<std::uint16_t>(1u << i);
-    if (CImageButton* b = filterButtons[static_cast<std::size_t>(i)]) b->Toggle();
+    ToggleFilterButton(i);
   }
   if (filterMask == 0x10) {
     if (g_dataPanel) g_dataPanel->ShowGuildList();
@@ -521,6 +521,15 @@ void CVAstSpace::ToggleFilter(int i) {
   FlushScreen();
   ShowFilterText();
   ApplyFilterHighlights();
+}
+
+void CVAstSpace::ToggleFilterButton(int i) {
+  CImageButton* b = filterButtons[static_cast<std::size_t>(i)];
+  if (!b) return;
+  b->Toggle();
+  // A click redraws its own button, but the F key and the button a new
+  // filter replaces are drawn only here; hidden under the info panel, none is.
+  if (!g_infoPanelVisible) DrawButton(b);
 }
 
 void CVAstSpace::ShowGuildMenu() {

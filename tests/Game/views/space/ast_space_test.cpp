@@ -284,6 +284,35 @@ TEST_F(AstSpace, TheChapterFilterAsksForAGuildThenAChapter) {
   EXPECT_TRUE(ObjectOf(v, theirs)->HasHalo());
 }
 
+// The F key and a filter that replaces another change buttons nobody
+// clicked: both show their new picture at once, as a full redraw would.
+TEST_F(AstSpace, FilterButtonsShowTheirStateAtOnceWithoutAClick) {
+  CVAstSpace& v = MakeAst();
+  Ship(1);
+  Show(v, 1);
+  v.UpdateControlPanel();
+  const RECT mine{637, 494, 662, 518}, loyal{662, 494, 688, 518};
+  const std::vector<std::uint32_t> mineUp = quentest::ScreenArea(mine).rgb;
+  const std::vector<std::uint32_t> loyalUp = quentest::ScreenArea(loyal).rgb;
+  v.ShowGuildMenu();
+  ASSERT_EQ(v.filterMask, 0x01);
+  const std::vector<std::uint32_t> mineDown = quentest::ScreenArea(mine).rgb;
+  EXPECT_NE(mineDown, mineUp);
+  v.UpdateControlPanel();
+  EXPECT_EQ(quentest::ScreenArea(mine).rgb, mineDown);
+  // The loyal filter replaces it: the first button is up again.
+  v.ShowGuildMenu();
+  ASSERT_EQ(v.filterMask, 0x02);
+  EXPECT_EQ(quentest::ScreenArea(mine).rgb, mineUp);
+  EXPECT_NE(quentest::ScreenArea(loyal).rgb, loyalUp);
+  // Under the info panel the buttons are hidden and stay undrawn.
+  g_infoPanelVisible = 1;
+  const std::vector<std::uint32_t> covered = quentest::ScreenArea(loyal).rgb;
+  v.ShowGuildMenu();
+  EXPECT_EQ(quentest::ScreenArea(loyal).rgb, covered);
+  g_infoPanelVisible = 0;
+}
+
 TEST_F(AstSpace, TheSavedBlockBringsBackModeFilterButtonAndAsteroid) {
   CVAstSpace& v = MakeAst();
   Show(v, 2);
