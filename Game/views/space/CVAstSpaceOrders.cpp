@@ -574,7 +574,9 @@ int CVAstSpace::PassesFilter(const CGUnit* unit) {
   } else if (filterMask & 0x06) {
     const CGChapter* chapter = ChapterOf(unit->GetChapter());
     const bool sameGuild = g_gameData && unit->GetGuild() == static_cast<std::uint32_t>(g_gameData->GetLocalGuildIndex());
-    const bool rebel = chapter && chapter->renegade != 0;
+    // A chapter in an interregnum camp has broken with the guild as surely as
+    // a renegade has.
+    const bool rebel = chapter && (chapter->renegade != 0 || chapter->camp != 0);
     pass = sameGuild && chapter && ((filterMask & 0x04) ? rebel : !rebel);
   } else if (filterMask & 0x10) {
     const bool same = unit->GetChapter() == filterChapter;

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "Game/model/GChapter.h"
+#include "Game/model/GGuild.h"
 #include "Game/model/GUnitOrder.h"
 #include "Game/net/OrderMenuPackets.h"
 #include "Game/views/frame/CPopupMenu.h"
@@ -267,6 +268,32 @@ TEST_F(AstSpace, FiltersCycleWithTheirTextsAndMarkTheUnitsThatPass) {
   Shift(false);
   EXPECT_EQ(Status(), "Filter: Not Guild");
   EXPECT_EQ(v.PassesFilter(mine->id), 0);
+}
+
+// Rebels are the guild's chapters that are renegade or have taken a camp in
+// an interregnum; the loyal ones are the rest of the guild.
+TEST_F(AstSpace, RebelAndLoyalFiltersTellTheGuildsChaptersApart) {
+  CVAstSpace& v = MakeAst();
+  constexpr std::uint8_t kMate = kLocal + 1;
+  CGUnit* mate = Ship(1, kMate, 1000);
+  CGUnit* theirs = Ship(1, kOther, 3000);
+  Show(v, 1);
+  CGChapter* chapter = g_gameData->guildList->GetChapter(kMate);
+  ASSERT_NE(chapter, nullptr);
+  struct Case {
+    std::uint32_t renegade, camp;
+    int rebel;
+  };
+  for (const Case c : {Case{0, 0, 0}, Case{1, 0, 1}, Case{0, 2, 1}}) {
+    chapter->renegade = c.renegade;
+    chapter->camp = c.camp;
+    v.filterMask = 0x04;
+    EXPECT_EQ(v.PassesFilter(mate->id), c.rebel) << "renegade " << c.renegade << " camp " << c.camp;
+    v.filterMask = 0x02;
+    EXPECT_EQ(v.PassesFilter(mate->id), 1 - c.rebel) << "renegade " << c.renegade << " camp " << c.camp;
+    // Another guild's chapter is neither.
+    EXPECT_EQ(v.PassesFilter(theirs->id), 0);
+  }
 }
 
 TEST_F(AstSpace, TheChapterFilterAsksForAGuildThenAChapter) {
