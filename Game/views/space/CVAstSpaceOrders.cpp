@@ -683,8 +683,11 @@ void CVAstSpace::DrawUnitLabels() {
           const UnitOrder* first = selected->GetOrder(0);
           if (first && (first->type == ORDER_ATTACK_UNIT || first->type == ORDER_MENTAL_ATTACK))
             attackTarget = first->target;
+          // The unit its own plan would fire at from where it is headed (with
+          // Ctrl) or where it is.
+          const Location planned = PlannedLocation(*selected);
           std::uint32_t d = 0;
-          battleTarget = g_gameData->pieces.FindBattleTarget(&selected->location, selected, &d, 0);
+          battleTarget = g_gameData->pieces.FindBattleTarget(&planned, selected, &d, selected->targeting.data());
         }
       }
       if (selected) DrawWeaponRanges(selected, unit, sx + 2, sy + 10, battleTarget, attackTarget);
@@ -696,12 +699,16 @@ void CVAstSpace::DrawUnitLabels() {
     ShowLampFrame4();
 }
 
+Location CVAstSpace::PlannedLocation(const CGUnit& unit) const {
+  const UnitOrder* first = unit.GetOrder(0);
+  if (CtrlHeld() && first && first->type == ORDER_MOVE_TO_LOCATION && first->GetLocation().asteroid == currentAsteroid)
+    return first->GetLocation();
+  return unit.location;
+}
+
 void CVAstSpace::DrawWeaponRanges(CGUnit* u, CGUnit* t, int x, int y, CGUnit* b, CGUnit* a) {
   if (!u || !t || u->GetAttackStrength() == 0 || !u->design) return;
-  Location planned = u->location;
-  const UnitOrder* first = u->GetOrder(0);
-  if (CtrlHeld() && first && first->type == ORDER_MOVE_TO_LOCATION && first->GetLocation().asteroid == currentAsteroid)
-    planned = first->GetLocation();
+  const Location planned = PlannedLocation(*u);
   const std::uint32_t d = GetLocationDistanceSq(&planned, &t->location);
   if (a && a->location.asteroid != currentAsteroid) a = nullptr;
   const bool chosen = t == a || t == b;

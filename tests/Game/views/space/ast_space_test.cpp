@@ -572,4 +572,52 @@ TEST_F(AstSpace, AnAsteroidWithItsUnitsFilterMarksAndLabelsOnScreen) {
   EXPECT_TRUE(quentest::MatchesGolden(quentest::ScreenArea({637, 494, 790, 542}), dir / "asteroid_space_buttons.png"));
 }
 
+// The labels' dashes against the unit the selected unit's own battle plan
+// would fire at are the bright ones; with Ctrl held that unit is picked from
+// where the selected unit's move takes it.
+TEST_F(AstSpace, LabelsLightTheDashesOfTheBattleTargetFromThePlannedPlace) {
+  CVAstSpace& v = MakeAst();
+  g_sgWorld->DisableDistanceFog();
+  CGUnit* mine = Ship(1, kLocal, -2000);
+  CGUnit* nearHere = Ship(1, kOther, -1500);
+  CGUnit* nearThere = Ship(1, kOther, 2000);
+  for (CGUnit* u : {mine, nearHere, nearThere}) u->location.z = -2500;
+  Location there = mine->location;
+  there.x = 1800;
+  ASSERT_EQ(mine->OrderToLocation(ORDER_MOVE_TO_LOCATION, &there, 1), 1);
+  v.cameraMode = 3;
+  const double eye[3] = {1100, 1120, 1024};
+  const float f[3] = {0.f, -0.25f, 1.f}, u[3] = {0.f, 1.f, 0.f};
+  g_gameData->solarDB.GetAsteroid(1)->SetViewCamera(eye, f, u);
+  Show(v, 1);
+  v.ToggleFilter(5);
+  Select(mine);
+  v.ToggleUnitHalos();
+  // Whether a dash under the unit's label has the full strength of one
+  // channel, as only the bright forms have.
+  auto bright = [&](const CGUnit* target) {
+    int sx = 0, sy = 0;
+    ObjectOf(v, target)->GetScreenPosition(&sx, &sy);
+    const RECT dashes{29 + sx + 2, 98 + sy + 9, 29 + sx + 2 + 6 * 4, 98 + sy + 12};
+    for (std::uint32_t c : quentest::ScreenArea(dashes).rgb)
+      if ((c & 0xFF) >= 0xF0 || ((c >> 8) & 0xFF) >= 0xF0 || ((c >> 16) & 0xFF) >= 0xF0) return true;
+    return false;
+  };
+  auto draw = [&] {
+    g_sgWorld->redraw = 1;
+    ASSERT_EQ(v.DrawFrame(), 1u);
+    FlushScreen();
+  };
+  draw();
+  EXPECT_TRUE(bright(nearHere));
+  EXPECT_FALSE(bright(nearThere));
+  backend->KeyDown(VK_CONTROL, 10);
+  backend->RunUntilIdle();
+  draw();
+  backend->KeyUp(VK_CONTROL, 10);
+  backend->RunUntilIdle();
+  EXPECT_FALSE(bright(nearHere));
+  EXPECT_TRUE(bright(nearThere));
+}
+
 }  // namespace
