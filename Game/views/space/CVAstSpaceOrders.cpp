@@ -359,6 +359,10 @@ void CVAstSpace::TrackHeightTarget(int x, int y) {
   double h = 0.0;
   if (!CursorHeight(gridPoint, x, y, &h)) return;
   h = std::clamp(h, kHeightLow, kHeightHigh) - GridHeight();
+  // The line's model stands on its middle: that goes half way, so the line
+  // rises from the picked point to the height rather than straddling it.
+  const double middle[3] = {gridPoint[0], GridHeight() + 0.01 + h / 2, gridPoint[2]};
+  targetLine->SetPosition(middle);
   targetLine->SetLength(static_cast<float>(h), 0);
 }
 

@@ -3,6 +3,7 @@
 // of an asteroid with its units.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <memory>
 
 #include "Game/model/GChapter.h"
@@ -456,6 +457,33 @@ TEST_F(AstSpace, TheHeightClickIsKeptWithinTheBandThePreviewShows) {
   EXPECT_LE(PackedToWorld(at.y), CVAstSpace::kHeightHigh + 0.01);
   EXPECT_GE(PackedToWorld(at.y), CVAstSpace::kHeightLow - 0.01);
   EXPECT_EQ(SentOrders(), std::vector<std::uint32_t>{ORDER_MOVE_TO_LOCATION});
+}
+
+// The preview line stands on the picked point of the grid and reaches up to
+// the height the cursor points at, not half below the grid.
+TEST_F(AstSpace, TheHeightPreviewRisesFromThePickedPoint) {
+  CVAstSpace& v = MakeAst();
+  CGUnit* ship = Ship(1);
+  Show(v, 1);
+  g_sgWorld->redraw = 1;
+  v.DrawFrame();
+  Select(ship);
+  const double point[3] = {1100.0, v.GridHeight(), 1100.0};
+  v.StartHeightTarget(point, nullptr);
+  ASSERT_NE(v.targetLine, nullptr);
+  // A point near the top of the picture: the line ends where the click
+  // there sends the unit.
+  v.TrackHeightTarget(300, 110);
+  double at[3];
+  v.targetLine->GetPosition(at);
+  const double length = std::fabs(v.targetLine->GetLength());
+  EXPECT_GT(length, 1.0);
+  EXPECT_NEAR(at[1] - length / 2, v.GridHeight(), 0.05);
+  EXPECT_DOUBLE_EQ(at[0], 1100.0);
+  EXPECT_DOUBLE_EQ(at[2], 1100.0);
+  v.FinishHeightTarget(300, 110);
+  ASSERT_GE(ship->GetOrderCount(), 1);
+  EXPECT_NEAR(at[1] + length / 2, PackedToWorld(ship->GetOrder(0)->GetLocation().y), 0.05);
 }
 
 // Switching the grid off takes its lines and the height target's with them:
