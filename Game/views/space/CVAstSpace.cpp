@@ -408,6 +408,10 @@ void CVAstSpace::ShowLocation(bool isAsteroid, std::uint32_t value) {
   ApplyFilterHighlights();
   Invalidate();
   fogUpdatePending = 1;
+  // What now lies under the pointer is read out without waiting for it to move.
+  POINT cursor{};
+  GetCursorPos(&cursor);
+  OnMouseMove(0, MAKELPARAM(static_cast<WORD>(cursor.x), static_cast<WORD>(cursor.y)));
   UpdateCursor();
   RefreshObjects(1);
 }

@@ -16,6 +16,7 @@
 #include "Game/views/world/CVDispObj.h"
 #include "Game/views/world/DisplayList.h"
 #include "media/CImageButton.h"
+#include "platform/user/input.h"
 #include "platform/user/keys.h"
 #include "tests/Game/views/space/space_world.h"
 #include "tests/support/golden.h"
@@ -520,6 +521,27 @@ TEST_F(AstSpace, TheStatusLineNamesTheAsteroidAndItsScanAge) {
   a.lastScanTurn = 6;
   Show(v, 1);
   EXPECT_EQ(Status(), "Vornix - Last updated: 3 turns ago");
+}
+
+// Arriving at an asteroid, the unit under the pointer is read out at once,
+// before the pointer moves.
+TEST_F(AstSpace, TheUnitUnderThePointerIsReadOutOnArrival) {
+  CVAstSpace& v = MakeAst();
+  CGUnit* ship = Ship(1, kLocal, 0);
+  ship->location.z = -6000;  // before the asteroid, in the middle of the picture
+  Show(v, 1);
+  g_sgWorld->redraw = 1;
+  v.DrawFrame();
+  int sx = 0, sy = 0;
+  ObjectOf(v, ship)->GetScreenPosition(&sx, &sy);
+  ASSERT_NE(sx, 0x7FFF);
+  SetCursorPos(29 + sx, 98 + sy);
+  v.currentKind = 0xFFFF;
+  v.currentId = 0xFFFFFFFF;
+  Show(v, 1);
+  EXPECT_EQ(v.currentKind, DISP_UNIT);
+  EXPECT_EQ(v.currentId, ship->id);
+  SetCursorPos(0, 0);
 }
 
 TEST_F(AstSpace, TabWithNowhereElseToGoSaysSoAndStays) {
