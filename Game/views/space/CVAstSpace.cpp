@@ -490,6 +490,9 @@ void CVAstSpace::PlayFrameAnimation(std::uint32_t ms) {
   } else if (!g_infoPanelVisible && g_frameAnimationsOn) {
     AnimateFrame(ms);
   }
+  // The status line goes after its time, one step at a time; a line shown
+  // until it is replaced (the height prompt) stays.
+  if (g_statusShown && step && g_statusShown != 0xFFFF && --g_statusShown == 0 && g_sgWorld) g_sgWorld->redraw = 1;
   if (ms > 0) g_frameRate = ms < 100 ? 1000.0 / ms : 10.0;
   if (targetLineActive) {
     POINT p{};

@@ -11,6 +11,7 @@
 #include "Game/model/GUnitOrder.h"
 #include "Game/net/OrderMenuPackets.h"
 #include "Game/views/frame/CPopupMenu.h"
+#include "Game/views/frame/OrderFeedback.h"
 #include "Game/views/space/CVAstSpace.h"
 #include "Game/views/world/CDispLine.h"
 #include "Game/views/world/CVDispObj.h"
@@ -542,6 +543,29 @@ TEST_F(AstSpace, TheUnitUnderThePointerIsReadOutOnArrival) {
   EXPECT_EQ(v.currentKind, DISP_UNIT);
   EXPECT_EQ(v.currentId, ship->id);
   SetCursorPos(0, 0);
+}
+
+// A status text goes after its time, as in the other views; the height
+// prompt stays until the height is given.
+TEST_F(AstSpace, TheStatusLineGoesAfterItsTimeButTheHeightPromptStays) {
+  CVAstSpace& v = MakeAst();
+  Select(Ship(1));
+  Show(v, 1);
+  ASSERT_NE(g_statusShown, 0);
+  for (int i = 0; i < orders::kStatusTime - 1; ++i) v.PlayFrameAnimation(75);
+  EXPECT_NE(g_statusShown, 0);
+  v.PlayFrameAnimation(75);
+  EXPECT_EQ(g_statusShown, 0);
+  // Frames shorter than an animation step do not count.
+  orders::Tell(v, "TRGTAQRD");
+  const std::uint16_t shown = g_statusShown;
+  v.PlayFrameAnimation(10);
+  EXPECT_EQ(g_statusShown, shown);
+  const double point[3] = {1100.0, v.GridHeight(), 1100.0};
+  v.StartHeightTarget(point, nullptr);
+  for (int i = 0; i < 3 * orders::kStatusTime; ++i) v.PlayFrameAnimation(75);
+  EXPECT_NE(g_statusShown, 0);
+  EXPECT_EQ(Status(), "Set height");
 }
 
 TEST_F(AstSpace, TabWithNowhereElseToGoSaysSoAndStays) {
