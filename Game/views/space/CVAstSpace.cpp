@@ -408,6 +408,10 @@ void CVAstSpace::ShowLocation(bool isAsteroid, std::uint32_t value) {
   ApplyFilterHighlights();
   Invalidate();
   fogUpdatePending = 1;
+  // What now lies under the pointer is read out without waiting for it to move.
+  POINT cursor{};
+  GetCursorPos(&cursor);
+  OnMouseMove(0, MAKELPARAM(static_cast<WORD>(cursor.x), static_cast<WORD>(cursor.y)));
   UpdateCursor();
   RefreshObjects(1);
 }
@@ -486,6 +490,9 @@ void CVAstSpace::PlayFrameAnimation(std::uint32_t ms) {
   } else if (!g_infoPanelVisible && g_frameAnimationsOn) {
     AnimateFrame(ms);
   }
+  // The status line goes after its time, one step at a time; a line shown
+  // until it is replaced (the height prompt) stays.
+  if (g_statusShown && step && g_statusShown != 0xFFFF && --g_statusShown == 0 && g_sgWorld) g_sgWorld->redraw = 1;
   if (ms > 0) g_frameRate = ms < 100 ? 1000.0 / ms : 10.0;
   if (targetLineActive) {
     POINT p{};

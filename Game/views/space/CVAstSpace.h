@@ -122,6 +122,9 @@ class CVAstSpace : public CVB3DView {
   void DrawUnitLabels();
   void DrawWeaponRanges(CGUnit* selected, CGUnit* labelled, int x, int y, CGUnit* battleTarget,
                         CGUnit* attackTarget);
+  // Where the labels measure a unit's weapons from: with Ctrl held, the place
+  // its first order moves it to on this asteroid; else where it is.
+  Location PlannedLocation(const CGUnit& unit) const;
 
   // Orders.
   int SelectPickedObject(const double* point, CVDispObj* object);
@@ -168,5 +171,7 @@ class CVAstSpace : public CVB3DView {
   void CreateButtons();
   // The index of the mask's single bit, or -1 after 32 shifts.
   static int FilterIndex(std::uint16_t mask);
+  // Filter button i shows its other picture, at once on the screen.
+  void ToggleFilterButton(int i);
   CVDispObj* ObjectOfUnit(std::uint32_t unitId);
 };

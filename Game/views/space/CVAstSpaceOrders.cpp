@@ -359,6 +359,10 @@ void CVAstSpace::TrackHeightTarget(int x, int y) {
   double h = 0.0;
   if (!CursorHeight(gridPoint, x, y, &h)) return;
   h = std::clamp(h, kHeightLow, kHeightHigh) - GridHeight();
+  // The line's model stands on its middle: that goes half way, so the line
+  // rises from the picked point to the height rather than straddling it.
+  const double middle[3] = {gridPoint[0], GridHeight() + 0.01 + h / 2, gridPoint[2]};
+  targetLine->SetPosition(middle);
   targetLine->SetLength(static_cast<float>(h), 0);
 }
 
@@ -500,14 +504,14 @@ void CVAstSpace::ToggleFilter(int i) {
       g_pendingOrderOption = 255;
       RefreshDataPanel(1);
     }
-    if (CImageButton* b = filterButtons[static_cast<std::size_t>(old)]) b->Toggle();
+    ToggleFilterButton(old);
     sameButton = old == i;
   }
   if (i < 0 || i >= 6 || sameButton) {
     filterMask = 0;
   } else {
     filterMask = static_cast<std::uint16_t>(1u << i);
-    if (CImageButton* b = filterButtons[static_cast<std::size_t>(i)]) b->Toggle();
+    ToggleFilterButton(i);
   }
   if (filterMask == 0x10) {
     if (g_dataPanel) g_dataPanel->ShowGuildList();
@@ -521,6 +525,15 @@ void CVAstSpace::ToggleFilter(int i) {
   FlushScreen();
   ShowFilterText();
   ApplyFilterHighlights();
+}
+
+void CVAstSpace::ToggleFilterButton(int i) {
+  CImageButton* b = filterButtons[static_cast<std::size_t>(i)];
+  if (!b) return;
+  b->Toggle();
+  // A click redraws its own button, but the F key and the button a new
+  // filter replaces are drawn only here; hidden under the info panel, none is.
+  if (!g_infoPanelVisible) DrawButton(b);
 }
 
 void CVAstSpace::ShowGuildMenu() {
@@ -565,7 +578,9 @@ int CVAstSpace::PassesFilter(const CGUnit* unit) {
   } else if (filterMask & 0x06) {
     const CGChapter* chapter = ChapterOf(unit->GetChapter());
     const bool sameGuild = g_gameData && unit->GetGuild() == static_cast<std::uint32_t>(g_gameData->GetLocalGuildIndex());
-    const bool rebel = chapter && chapter->renegade != 0;
+    // A chapter in an interregnum camp has broken with the guild as surely as
+    // a renegade has.
+    const bool rebel = chapter && (chapter->renegade != 0 || chapter->camp != 0);
     pass = sameGuild && chapter && ((filterMask & 0x04) ? rebel : !rebel);
   } else if (filterMask & 0x10) {
     const bool same = unit->GetChapter() == filterChapter;
@@ -672,8 +687,11 @@ void CVAstSpace::DrawUnitLabels() {
           const UnitOrder* first = selected->GetOrder(0);
           if (first && (first->type == ORDER_ATTACK_UNIT || first->type == ORDER_MENTAL_ATTACK))
             attackTarget = first->target;
+          // The unit its own plan would fire at from where it is headed (with
+          // Ctrl) or where it is.
+          const Location planned = PlannedLocation(*selected);
           std::uint32_t d = 0;
-          battleTarget = g_gameData->pieces.FindBattleTarget(&selected->location, selected, &d, 0);
+          battleTarget = g_gameData->pieces.FindBattleTarget(&planned, selected, &d, selected->targeting.data());
         }
       }
       if (selected) DrawWeaponRanges(selected, unit, sx + 2, sy + 10, battleTarget, attackTarget);
@@ -685,12 +703,16 @@ void CVAstSpace::DrawUnitLabels() {
     ShowLampFrame4();
 }
 
+Location CVAstSpace::PlannedLocation(const CGUnit& unit) const {
+  const UnitOrder* first = unit.GetOrder(0);
+  if (CtrlHeld() && first && first->type == ORDER_MOVE_TO_LOCATION && first->GetLocation().asteroid == currentAsteroid)
+    return first->GetLocation();
+  return unit.location;
+}
+
 void CVAstSpace::DrawWeaponRanges(CGUnit* u, CGUnit* t, int x, int y, CGUnit* b, CGUnit* a) {
   if (!u || !t || u->GetAttackStrength() == 0 || !u->design) return;
-  Location planned = u->location;
-  const UnitOrder* first = u->GetOrder(0);
-  if (CtrlHeld() && first && first->type == ORDER_MOVE_TO_LOCATION && first->GetLocation().asteroid == currentAsteroid)
-    planned = first->GetLocation();
+  const Location planned = PlannedLocation(*u);
   const std::uint32_t d = GetLocationDistanceSq(&planned, &t->location);
   if (a && a->location.asteroid != currentAsteroid) a = nullptr;
   const bool chosen = t == a || t == b;

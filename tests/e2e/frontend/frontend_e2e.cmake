@@ -226,6 +226,12 @@ quen_game_run(AsteroidSpaceScans asteroid_orders
 quen_game_run(AsteroidSpaceBuildsAndScraps asteroid_builds
   build_menu.png,build_templates.png,build_ordered.png,scrap_ordered.png,scrap_running.png,build_done.png,scrap_done.png,build_designs.png
   asteroid_builds SAVE/autosave.*,SAVE/asavebak.*)
+# The home asteroid's space: a filter button pressed by the F key and let up
+# by the next filter, the buttons of the grid once it is shown, and the
+# height preview standing on the picked point of the grid.
+quen_game_run(AsteroidSpaceFiltersGridAndHeightPreview review10_filters
+  review10_filter_key.png,review10_filter_replaced.png,review10_grid_on.png,review10_height.png
+  review10_filters SAVE/autosave.*,SAVE/asavebak.*)
 # Three turns of a new game, then saved: every asteroid in the player's half of
 # the save stands where the server's half has it (quen_solar_positions
 # compares the two files).

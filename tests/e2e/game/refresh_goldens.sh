@@ -11,7 +11,8 @@ for run in "game_screen:game_*.png" "order_menus:order_menu_*.png" "notify_panel
   "solar_orders:solar_orders_*.png" "terrain_surface:terrain_*.png" "asteroid_space:space_*.png" \
   "design_chamber:design_*.png" "asteroid_orders:scan_*.png" \
   "asteroid_builds:build_*.png scrap_*.png" "solar_positions:solar_positions.png" \
-  "context_help:context_help_*.png" "reviewdesign_chamber:reviewdesign_*.png"; do
+  "context_help:context_help_*.png" "reviewdesign_chamber:reviewdesign_*.png" \
+  "review10_filters:review10_*.png"; do
   script=${run%%:*}
   captures=${run#*:}
   rm -f $captures

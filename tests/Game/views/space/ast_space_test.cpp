@@ -3,17 +3,21 @@
 // of an asteroid with its units.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <memory>
 
 #include "Game/model/GChapter.h"
+#include "Game/model/GGuild.h"
 #include "Game/model/GUnitOrder.h"
 #include "Game/net/OrderMenuPackets.h"
 #include "Game/views/frame/CPopupMenu.h"
+#include "Game/views/frame/OrderFeedback.h"
 #include "Game/views/space/CVAstSpace.h"
 #include "Game/views/world/CDispLine.h"
 #include "Game/views/world/CVDispObj.h"
 #include "Game/views/world/DisplayList.h"
 #include "media/CImageButton.h"
+#include "platform/user/input.h"
 #include "platform/user/keys.h"
 #include "tests/Game/views/space/space_world.h"
 #include "tests/support/golden.h"
@@ -269,6 +273,32 @@ TEST_F(AstSpace, FiltersCycleWithTheirTextsAndMarkTheUnitsThatPass) {
   EXPECT_EQ(v.PassesFilter(mine->id), 0);
 }
 
+// Rebels are the guild's chapters that are renegade or have taken a camp in
+// an interregnum; the loyal ones are the rest of the guild.
+TEST_F(AstSpace, RebelAndLoyalFiltersTellTheGuildsChaptersApart) {
+  CVAstSpace& v = MakeAst();
+  constexpr std::uint8_t kMate = kLocal + 1;
+  CGUnit* mate = Ship(1, kMate, 1000);
+  CGUnit* theirs = Ship(1, kOther, 3000);
+  Show(v, 1);
+  CGChapter* chapter = g_gameData->guildList->GetChapter(kMate);
+  ASSERT_NE(chapter, nullptr);
+  struct Case {
+    std::uint32_t renegade, camp;
+    int rebel;
+  };
+  for (const Case c : {Case{0, 0, 0}, Case{1, 0, 1}, Case{0, 2, 1}}) {
+    chapter->renegade = c.renegade;
+    chapter->camp = c.camp;
+    v.filterMask = 0x04;
+    EXPECT_EQ(v.PassesFilter(mate->id), c.rebel) << "renegade " << c.renegade << " camp " << c.camp;
+    v.filterMask = 0x02;
+    EXPECT_EQ(v.PassesFilter(mate->id), 1 - c.rebel) << "renegade " << c.renegade << " camp " << c.camp;
+    // Another guild's chapter is neither.
+    EXPECT_EQ(v.PassesFilter(theirs->id), 0);
+  }
+}
+
 TEST_F(AstSpace, TheChapterFilterAsksForAGuildThenAChapter) {
   CVAstSpace& v = MakeAst();
   CGUnit* theirs = Ship(1, kOther, 3000);
@@ -282,6 +312,35 @@ TEST_F(AstSpace, TheChapterFilterAsksForAGuildThenAChapter) {
   EXPECT_EQ(v.filterChapter, kOther);
   EXPECT_EQ(Status().rfind("Filter: ", 0), 0u) << Status();
   EXPECT_TRUE(ObjectOf(v, theirs)->HasHalo());
+}
+
+// The F key and a filter that replaces another change buttons nobody
+// clicked: both show their new picture at once, as a full redraw would.
+TEST_F(AstSpace, FilterButtonsShowTheirStateAtOnceWithoutAClick) {
+  CVAstSpace& v = MakeAst();
+  Ship(1);
+  Show(v, 1);
+  v.UpdateControlPanel();
+  const RECT mine{637, 494, 662, 518}, loyal{662, 494, 688, 518};
+  const std::vector<std::uint32_t> mineUp = quentest::ScreenArea(mine).rgb;
+  const std::vector<std::uint32_t> loyalUp = quentest::ScreenArea(loyal).rgb;
+  v.ShowGuildMenu();
+  ASSERT_EQ(v.filterMask, 0x01);
+  const std::vector<std::uint32_t> mineDown = quentest::ScreenArea(mine).rgb;
+  EXPECT_NE(mineDown, mineUp);
+  v.UpdateControlPanel();
+  EXPECT_EQ(quentest::ScreenArea(mine).rgb, mineDown);
+  // The loyal filter replaces it: the first button is up again.
+  v.ShowGuildMenu();
+  ASSERT_EQ(v.filterMask, 0x02);
+  EXPECT_EQ(quentest::ScreenArea(mine).rgb, mineUp);
+  EXPECT_NE(quentest::ScreenArea(loyal).rgb, loyalUp);
+  // Under the info panel the buttons are hidden and stay undrawn.
+  g_infoPanelVisible = 1;
+  const std::vector<std::uint32_t> covered = quentest::ScreenArea(loyal).rgb;
+  v.ShowGuildMenu();
+  EXPECT_EQ(quentest::ScreenArea(loyal).rgb, covered);
+  g_infoPanelVisible = 0;
 }
 
 TEST_F(AstSpace, TheSavedBlockBringsBackModeFilterButtonAndAsteroid) {
@@ -402,6 +461,33 @@ TEST_F(AstSpace, TheHeightClickIsKeptWithinTheBandThePreviewShows) {
   EXPECT_EQ(SentOrders(), std::vector<std::uint32_t>{ORDER_MOVE_TO_LOCATION});
 }
 
+// The preview line stands on the picked point of the grid and reaches up to
+// the height the cursor points at, not half below the grid.
+TEST_F(AstSpace, TheHeightPreviewRisesFromThePickedPoint) {
+  CVAstSpace& v = MakeAst();
+  CGUnit* ship = Ship(1);
+  Show(v, 1);
+  g_sgWorld->redraw = 1;
+  v.DrawFrame();
+  Select(ship);
+  const double point[3] = {1100.0, v.GridHeight(), 1100.0};
+  v.StartHeightTarget(point, nullptr);
+  ASSERT_NE(v.targetLine, nullptr);
+  // A point near the top of the picture: the line ends where the click
+  // there sends the unit.
+  v.TrackHeightTarget(300, 110);
+  double at[3];
+  v.targetLine->GetPosition(at);
+  const double length = std::fabs(v.targetLine->GetLength());
+  EXPECT_GT(length, 1.0);
+  EXPECT_NEAR(at[1] - length / 2, v.GridHeight(), 0.05);
+  EXPECT_DOUBLE_EQ(at[0], 1100.0);
+  EXPECT_DOUBLE_EQ(at[2], 1100.0);
+  v.FinishHeightTarget(300, 110);
+  ASSERT_GE(ship->GetOrderCount(), 1);
+  EXPECT_NEAR(at[1] + length / 2, PackedToWorld(ship->GetOrder(0)->GetLocation().y), 0.05);
+}
+
 // Switching the grid off takes its lines and the height target's with them:
 // the view forgets that line rather than keep it, and the next target makes
 // a new one.
@@ -436,6 +522,50 @@ TEST_F(AstSpace, TheStatusLineNamesTheAsteroidAndItsScanAge) {
   a.lastScanTurn = 6;
   Show(v, 1);
   EXPECT_EQ(Status(), "Vornix - Last updated: 3 turns ago");
+}
+
+// Arriving at an asteroid, the unit under the pointer is read out at once,
+// before the pointer moves.
+TEST_F(AstSpace, TheUnitUnderThePointerIsReadOutOnArrival) {
+  CVAstSpace& v = MakeAst();
+  CGUnit* ship = Ship(1, kLocal, 0);
+  ship->location.z = -6000;  // before the asteroid, in the middle of the picture
+  Show(v, 1);
+  g_sgWorld->redraw = 1;
+  v.DrawFrame();
+  int sx = 0, sy = 0;
+  ObjectOf(v, ship)->GetScreenPosition(&sx, &sy);
+  ASSERT_NE(sx, 0x7FFF);
+  SetCursorPos(29 + sx, 98 + sy);
+  v.currentKind = 0xFFFF;
+  v.currentId = 0xFFFFFFFF;
+  Show(v, 1);
+  EXPECT_EQ(v.currentKind, DISP_UNIT);
+  EXPECT_EQ(v.currentId, ship->id);
+  SetCursorPos(0, 0);
+}
+
+// A status text goes after its time, as in the other views; the height
+// prompt stays until the height is given.
+TEST_F(AstSpace, TheStatusLineGoesAfterItsTimeButTheHeightPromptStays) {
+  CVAstSpace& v = MakeAst();
+  Select(Ship(1));
+  Show(v, 1);
+  ASSERT_NE(g_statusShown, 0);
+  for (int i = 0; i < orders::kStatusTime - 1; ++i) v.PlayFrameAnimation(75);
+  EXPECT_NE(g_statusShown, 0);
+  v.PlayFrameAnimation(75);
+  EXPECT_EQ(g_statusShown, 0);
+  // Frames shorter than an animation step do not count.
+  orders::Tell(v, "TRGTAQRD");
+  const std::uint16_t shown = g_statusShown;
+  v.PlayFrameAnimation(10);
+  EXPECT_EQ(g_statusShown, shown);
+  const double point[3] = {1100.0, v.GridHeight(), 1100.0};
+  v.StartHeightTarget(point, nullptr);
+  for (int i = 0; i < 3 * orders::kStatusTime; ++i) v.PlayFrameAnimation(75);
+  EXPECT_NE(g_statusShown, 0);
+  EXPECT_EQ(Status(), "Set height");
 }
 
 TEST_F(AstSpace, TabWithNowhereElseToGoSaysSoAndStays) {
@@ -514,6 +644,54 @@ TEST_F(AstSpace, AnAsteroidWithItsUnitsFilterMarksAndLabelsOnScreen) {
   // The filter, grid and terrain buttons, the guild filter pressed.
   v.UpdateControlPanel();
   EXPECT_TRUE(quentest::MatchesGolden(quentest::ScreenArea({637, 494, 790, 542}), dir / "asteroid_space_buttons.png"));
+}
+
+// The labels' dashes against the unit the selected unit's own battle plan
+// would fire at are the bright ones; with Ctrl held that unit is picked from
+// where the selected unit's move takes it.
+TEST_F(AstSpace, LabelsLightTheDashesOfTheBattleTargetFromThePlannedPlace) {
+  CVAstSpace& v = MakeAst();
+  g_sgWorld->DisableDistanceFog();
+  CGUnit* mine = Ship(1, kLocal, -2000);
+  CGUnit* nearHere = Ship(1, kOther, -1500);
+  CGUnit* nearThere = Ship(1, kOther, 2000);
+  for (CGUnit* u : {mine, nearHere, nearThere}) u->location.z = -2500;
+  Location there = mine->location;
+  there.x = 1800;
+  ASSERT_EQ(mine->OrderToLocation(ORDER_MOVE_TO_LOCATION, &there, 1), 1);
+  v.cameraMode = 3;
+  const double eye[3] = {1100, 1120, 1024};
+  const float f[3] = {0.f, -0.25f, 1.f}, u[3] = {0.f, 1.f, 0.f};
+  g_gameData->solarDB.GetAsteroid(1)->SetViewCamera(eye, f, u);
+  Show(v, 1);
+  v.ToggleFilter(5);
+  Select(mine);
+  v.ToggleUnitHalos();
+  // Whether a dash under the unit's label has the full strength of one
+  // channel, as only the bright forms have.
+  auto bright = [&](const CGUnit* target) {
+    int sx = 0, sy = 0;
+    ObjectOf(v, target)->GetScreenPosition(&sx, &sy);
+    const RECT dashes{29 + sx + 2, 98 + sy + 9, 29 + sx + 2 + 6 * 4, 98 + sy + 12};
+    for (std::uint32_t c : quentest::ScreenArea(dashes).rgb)
+      if ((c & 0xFF) >= 0xF0 || ((c >> 8) & 0xFF) >= 0xF0 || ((c >> 16) & 0xFF) >= 0xF0) return true;
+    return false;
+  };
+  auto draw = [&] {
+    g_sgWorld->redraw = 1;
+    ASSERT_EQ(v.DrawFrame(), 1u);
+    FlushScreen();
+  };
+  draw();
+  EXPECT_TRUE(bright(nearHere));
+  EXPECT_FALSE(bright(nearThere));
+  backend->KeyDown(VK_CONTROL, 10);
+  backend->RunUntilIdle();
+  draw();
+  backend->KeyUp(VK_CONTROL, 10);
+  backend->RunUntilIdle();
+  EXPECT_FALSE(bright(nearHere));
+  EXPECT_TRUE(bright(nearThere));
 }
 
 }  // namespace
