@@ -49,43 +49,48 @@ class ZoneReadPaths : public WorldTest {
     *used = r.Pos();
     return {s, Saved(z)};
   }
+  // Each zone block the file may hold: every version, with and without a
+  // construction block and lists.
+  template <class Check>
+  void ForEachBlock(Check check) {
+    for (std::uint8_t version = 1; version <= 4; ++version)
+      for (const bool construction : {false, true})
+        for (const bool lists : {false, true}) {
+          SCOPED_TRACE(testing::Message() << "version " << int{version} << " construction " << construction
+                                          << " lists " << lists);
+          check(Block(construction, lists, version), version, construction);
+        }
+  }
 };
 
 TEST_F(ZoneReadPaths, EveryVersionReadsAlikeFromMemoryWithBytesAfterItAndFromAFile) {
-  for (std::uint8_t version = 1; version <= 4; ++version) {
-    for (const bool construction : {false, true}) {
-      for (const bool lists : {false, true}) {
-        SCOPED_TRACE(testing::Message() << "version " << int{version} << " construction " << construction
-                                        << " lists " << lists);
-        const std::vector<std::uint8_t> block = Block(construction, lists, version);
-        std::size_t used = 0;
-        const auto alone = FromMemory(block, version, &used);
-        ASSERT_EQ(std::get<0>(alone), LoadStatus::kOk);
-        if (version == 4) {
-          EXPECT_EQ(std::get<1>(alone), block);
-        }
-
-        std::vector<std::uint8_t> followed = block;
-        followed.insert(followed.end(), 80, 0xA5);
-        EXPECT_EQ(FromMemory(followed, version, &used), alone);
-        EXPECT_EQ(used, block.size());
-
-        CGZone fromFile(0, 0);
-        ASSERT_EQ(box.Loaded(std::string(block.begin(), block.end()),
-                             [&](plat::FILE* fp) { return fromFile.Load(fp, version); }),
-                  1);
-        EXPECT_EQ(Saved(fromFile), std::get<1>(alone));
-
-        // A wrong end byte with bytes after it is refused, the zone unchanged.
-        followed[block.size() - 1] = 0xE3;
-        CGZone kept(1, 1);
-        kept.zoneWord = 77;
-        BlockReader r(followed);
-        EXPECT_EQ(kept.Load(r, version), LoadStatus::kBadEndByte);
-        EXPECT_EQ(kept.zoneWord, 77u);
-      }
+  ForEachBlock([&](const std::vector<std::uint8_t>& block, std::uint8_t version, bool) {
+    std::size_t used = 0;
+    const auto alone = FromMemory(block, version, &used);
+    ASSERT_EQ(std::get<0>(alone), LoadStatus::kOk);
+    if (version == 4) {
+      EXPECT_EQ(std::get<1>(alone), block);
     }
-  }
+
+    std::vector<std::uint8_t> followed = block;
+    followed.insert(followed.end(), 80, 0xA5);
+    EXPECT_EQ(FromMemory(followed, version, &used), alone);
+    EXPECT_EQ(used, block.size());
+
+    CGZone fromFile(0, 0);
+    ASSERT_EQ(box.Loaded(std::string(block.begin(), block.end()),
+                         [&](plat::FILE* fp) { return fromFile.Load(fp, version); }),
+              1);
+    EXPECT_EQ(Saved(fromFile), std::get<1>(alone));
+
+    // A wrong end byte with bytes after it is refused, the zone unchanged.
+    followed[block.size() - 1] = 0xE3;
+    CGZone kept(1, 1);
+    kept.zoneWord = 77;
+    BlockReader r(followed);
+    EXPECT_EQ(kept.Load(r, version), LoadStatus::kBadEndByte);
+    EXPECT_EQ(kept.zoneWord, 77u);
+  });
 }
 
 // A block read over a zone that held everything (the construction block with
@@ -93,48 +98,41 @@ TEST_F(ZoneReadPaths, EveryVersionReadsAlikeFromMemoryWithBytesAfterItAndFromAFi
 // nothing of it, every way the block is read; and a zone as made reads its
 // block with LoadNew as with Load.
 TEST_F(ZoneReadPaths, ABlockReadOverAFullZoneLeavesNothingOfIt) {
-  for (std::uint8_t version = 1; version <= 4; ++version) {
-    for (const bool construction : {false, true}) {
-      for (const bool lists : {false, true}) {
-        SCOPED_TRACE(testing::Message() << "version " << int{version} << " construction " << construction
-                                        << " lists " << lists);
-        const std::vector<std::uint8_t> block = Block(construction, lists, version);
-        std::vector<std::uint8_t> followed = block;
-        followed.insert(followed.end(), 80, 0xA5);
-        std::size_t used = 0;
-        const auto fresh = FromMemory(followed, version, &used);
-        ASSERT_EQ(std::get<0>(fresh), LoadStatus::kOk);
+  ForEachBlock([&](const std::vector<std::uint8_t>& block, std::uint8_t version, bool construction) {
+    std::vector<std::uint8_t> followed = block;
+    followed.insert(followed.end(), 80, 0xA5);
+    std::size_t used = 0;
+    const auto fresh = FromMemory(followed, version, &used);
+    ASSERT_EQ(std::get<0>(fresh), LoadStatus::kOk);
 
-        for (const bool withBytesAfter : {false, true}) {
-          CGZone full(3, 3);
-          full.SetOwner(kOwner);
-          full.SetFacilities(FACILITY_MINING | FACILITY_ATV_CONSTRUCTION);
-          full.facilityOwner = 5;
-          for (int i = 0; i < kAtvConstructionBlockSize; ++i) full.atvConstruction[i] = 0x77;
-          full.zoneWord = 0xFEEDu;
-          full.AddAtvMoves(0, 3, 2);
-          full.AddArrivingAtvs(1, 1, 2, 0);
-          full.AddAttackingAtvs(2, 1, 2);
-          BlockReader r(withBytesAfter ? std::span<const std::uint8_t>(followed) : std::span<const std::uint8_t>(block));
-          ASSERT_EQ(full.Load(r, version), LoadStatus::kOk);
-          EXPECT_EQ(Saved(full), std::get<1>(fresh));
-          if (construction && version >= 2) {
-            ASSERT_TRUE(full.atvConstruction);
-            EXPECT_EQ(full.atvConstruction[4], 0);
-            EXPECT_EQ(full.atvConstruction[5], 0);
-          } else {
-            EXPECT_FALSE(full.atvConstruction);
-          }
-        }
-
-        CGZone made(0, 0);
-        BlockReader r(followed);
-        ASSERT_EQ(made.LoadNew(r, version), LoadStatus::kOk);
-        EXPECT_EQ(r.Pos(), block.size());
-        EXPECT_EQ(Saved(made), std::get<1>(fresh));
+    for (const bool withBytesAfter : {false, true}) {
+      CGZone full(3, 3);
+      full.SetOwner(kOwner);
+      full.SetFacilities(FACILITY_MINING | FACILITY_ATV_CONSTRUCTION);
+      full.facilityOwner = 5;
+      for (int i = 0; i < kAtvConstructionBlockSize; ++i) full.atvConstruction[i] = 0x77;
+      full.zoneWord = 0xFEEDu;
+      full.AddAtvMoves(0, 3, 2);
+      full.AddArrivingAtvs(1, 1, 2, 0);
+      full.AddAttackingAtvs(2, 1, 2);
+      BlockReader r(withBytesAfter ? std::span<const std::uint8_t>(followed) : std::span<const std::uint8_t>(block));
+      ASSERT_EQ(full.Load(r, version), LoadStatus::kOk);
+      EXPECT_EQ(Saved(full), std::get<1>(fresh));
+      if (construction && version >= 2) {
+        ASSERT_TRUE(full.atvConstruction);
+        EXPECT_EQ(full.atvConstruction[4], 0);
+        EXPECT_EQ(full.atvConstruction[5], 0);
+      } else {
+        EXPECT_FALSE(full.atvConstruction);
       }
     }
-  }
+
+    CGZone made(0, 0);
+    BlockReader r(followed);
+    ASSERT_EQ(made.LoadNew(r, version), LoadStatus::kOk);
+    EXPECT_EQ(r.Pos(), block.size());
+    EXPECT_EQ(Saved(made), std::get<1>(fresh));
+  });
 }
 
 }  // namespace

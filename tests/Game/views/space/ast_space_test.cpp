@@ -133,6 +133,18 @@ class AstSpace : public SpaceWorld {
     return Unit({kComputer, kDrive, kPower, kWeapon}, asteroid, chapter, x);
   }
   CVDispObj* ObjectOf(CVAstSpace& v, const CGUnit* unit) { return v.displayList->Find(DISP_UNIT, unit->id); }
+  // The view over asteroid 1 with `ship` selected and a height target
+  // started on the grid under the picture's centre.
+  CVAstSpace& HeightTargetStarted(CGUnit* ship) {
+    CVAstSpace& v = MakeAst();
+    Show(v, 1);
+    g_sgWorld->redraw = 1;
+    v.DrawFrame();
+    Select(ship);
+    const double point[3] = {1100.0, v.GridHeight(), 1100.0};
+    v.StartHeightTarget(point, nullptr);
+    return v;
+  }
   void Shift(bool down) {
     if (down)
       backend->KeyDown(VK_SHIFT, 10);
@@ -440,14 +452,8 @@ TEST_F(AstSpace, OrdersFromTheCommandTable) {
 }
 
 TEST_F(AstSpace, TheHeightClickIsKeptWithinTheBandThePreviewShows) {
-  CVAstSpace& v = MakeAst();
   CGUnit* ship = Ship(1);
-  Show(v, 1);
-  g_sgWorld->redraw = 1;
-  v.DrawFrame();
-  Select(ship);
-  const double point[3] = {1100.0, v.GridHeight(), 1100.0};
-  v.StartHeightTarget(point, nullptr);
+  CVAstSpace& v = HeightTargetStarted(ship);
   EXPECT_EQ(Status(), "Set height");
   ASSERT_TRUE(v.targetLineActive);
   // The top edge of the picture looks far above the band.
@@ -464,14 +470,8 @@ TEST_F(AstSpace, TheHeightClickIsKeptWithinTheBandThePreviewShows) {
 // The preview line stands on the picked point of the grid and reaches up to
 // the height the cursor points at, not half below the grid.
 TEST_F(AstSpace, TheHeightPreviewRisesFromThePickedPoint) {
-  CVAstSpace& v = MakeAst();
   CGUnit* ship = Ship(1);
-  Show(v, 1);
-  g_sgWorld->redraw = 1;
-  v.DrawFrame();
-  Select(ship);
-  const double point[3] = {1100.0, v.GridHeight(), 1100.0};
-  v.StartHeightTarget(point, nullptr);
+  CVAstSpace& v = HeightTargetStarted(ship);
   ASSERT_NE(v.targetLine, nullptr);
   // A point near the top of the picture: the line ends where the click
   // there sends the unit.
