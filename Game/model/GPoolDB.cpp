@@ -22,7 +22,7 @@ constexpr int kCreditsResource = 4;
 void CGPoolDB::InitForNewGame() {
   std::fill(std::begin(pools), std::end(pools), PoolRecord{});
   const int setting = g_worldLinks.startingResources ? g_worldLinks.startingResources() : -1;
-  const double factor = setting == 0 ? 1.5 : setting == 2 ? 0.5 : 1.0;
+  const double factor = StartingScaleFactor(setting);
   CGChapter* local = WorldChapter(RulesLocalChapterId());
   if (local == nullptr) return;
   if (local->homeAsteroid < kMaxAsteroids) {

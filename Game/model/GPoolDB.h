@@ -21,6 +21,11 @@ struct PoolRecord {
   std::uint32_t amounts[kMineralTypes] = {};
 };
 
+// What a starting-values scale (0 high, 1 average, 2 low) makes of the
+// chapters' starting resources and forces: 1.5, 1.0 or 0.5; any other value
+// is average.
+inline double StartingScaleFactor(int setting) { return setting == 0 ? 1.5 : setting == 2 ? 0.5 : 1.0; }
+
 // Every operation taking an asteroid index does nothing (or answers 0) for
 // an index of kMaxAsteroids or more, and for a mineral outside 0..3.
 class CGPoolDB {

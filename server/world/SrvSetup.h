@@ -34,6 +34,10 @@ struct SrvSetup {
   bool ChaoticOrbits() const { return config.U16(34) != 0; }
   // Fog of war: asteroids start scanned.
   bool AsteroidsStartScanned() const { return settings.U16(40) != 0; }
-  // Random set-up: resource scale 0..2.
+  // Starting values: homes may have elliptic orbits (else round ones), and
+  // the scales of the starting resources and ground forces, 0 high, 1
+  // average, 2 low.
+  bool RandomOrbits() const { return settings.U16(24) != 0; }
   std::uint16_t ResourceScale() const { return settings.U16(26); }
+  std::uint16_t ForceScale() const { return settings.U16(28); }
 };

@@ -1,11 +1,15 @@
 #include "server/world/SrvWorld.h"
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
 
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GChapter.h"
+#include "Game/model/GPoolDB.h"
+#include "Game/model/GWorldMath.h"
 #include "Game/base/GInstData.h"
 #include "Game/model/GUnit.h"
 #include "Game/model/GUnitLinks.h"
@@ -63,7 +67,22 @@ void MakeZones(CGAsteroid& a, SrvRandom& rng) {
   }
 }
 
-void MakeAsteroid(CGAsteroid& a, const CGSolarDB& solar, bool chaotic, SrvRandom& rng,
+// What a chapter starts with at the average starting values; the
+// settings' scales make half as much again of it, or half.
+constexpr std::uint32_t kStartingMinerals = 400;  // of each
+constexpr std::uint32_t kStartingCredits = 5000;
+constexpr std::array<int, 4> kStartingAtvs{4, 2, 2, 2};  // combat, mining, power, seed bank
+
+std::array<std::uint8_t, 4> StartingAtvs(std::uint16_t forceScale) {
+  const double factor = StartingScaleFactor(forceScale);
+  std::array<std::uint8_t, 4> atvs{};
+  for (std::size_t t = 0; t < atvs.size(); ++t) atvs[t] = static_cast<std::uint8_t>(kStartingAtvs[t] * factor);
+  return atvs;
+}
+
+// A round orbit (a home whose player asked for no elliptic one) takes the
+// same draws as any other, so the rest of the system is the same either way.
+void MakeAsteroid(CGAsteroid& a, const CGSolarDB& solar, bool chaotic, bool round, SrvRandom& rng,
                   const std::string& name) {
   a.sizeClass = static_cast<std::uint8_t>(rng.Range(0, 4));
   a.SetName(name.c_str());
@@ -71,9 +90,9 @@ void MakeAsteroid(CGAsteroid& a, const CGSolarDB& solar, bool chaotic, SrvRandom
   Location c1, c2;
   solar.GetStar(a.id % 2)->GetLocation(&c1);
   solar.GetStar((a.id + 1) % 2)->GetLocation(&c2);
-  const bool oscillating = chaotic && rng.Range(0, 3) == 0;
+  bool oscillating = chaotic && rng.Range(0, 3) == 0;
   const auto r1 = static_cast<std::uint16_t>(rng.Range(1500, 14000));
-  const auto r2 = static_cast<std::uint16_t>(r1 * rng.Range(60, 100) / 100);
+  auto r2 = static_cast<std::uint16_t>(r1 * rng.Range(60, 100) / 100);
   const auto z = static_cast<float>(rng.Range(-600, 600));
   double angle;
   float speed;
@@ -83,6 +102,15 @@ void MakeAsteroid(CGAsteroid& a, const CGSolarDB& solar, bool chaotic, SrvRandom
   } else {
     angle = kTwoPi * rng.Range(0, 999) / 1000.0;
     speed = static_cast<float>(rng.Range(10, 50));
+  }
+  if (round) {
+    r2 = r1;
+    if (oscillating) {
+      // The place along the swing becomes a place around the circle.
+      angle = kTwoPi * (angle + r1) / (2.0 * r1);
+      speed = std::clamp(std::fabs(speed), 10.0f, 50.0f);
+      oscillating = false;
+    }
   }
   a.SetOrbitShape(oscillating ? ORBIT_OSCILLATING : ORBIT_ELLIPTIC, z / 10.0f, speed, angle);
   a.SetOrbitAngle(angle, speed);
@@ -284,29 +312,36 @@ void SrvWorld::Generate(const SrvSetup& setup, std::uint32_t newSeed, const SrvA
   // Before any unit: the traits shape the units' statistics.
   for (std::uint16_t c = 0; c < kMaxChapters; ++c)
     if (CGChapter* chapter = Chapter(c)) chapter->SetTraits(traits[c].data());
+  // Homes are spread evenly over the asteroid list, which is in no spatial
+  // order, so neighbours in the list are not neighbours in space.
+  const int chapters = setup.ChapterCount();
+  const std::uint16_t count = setup.AsteroidCount();
+  const auto homeOf = [&](int k) { return static_cast<std::uint16_t>(k * count / chapters); };
+  const auto isHome = [&](std::uint16_t i) {
+    const int k = (i * chapters + count - 1) / count;
+    return k < chapters && homeOf(k) == i;
+  };
   SrvRandom rng(seed);
   solar.orbitDirection = static_cast<std::int8_t>(rng.Range(0, 1) ? 1 : -1);
   solar.orbitMotion = setup.OrbitMotion();
   MakeStars(solar, rng);
-  const std::uint16_t count = setup.AsteroidCount();
   solar.CreateAsteroidArray(count);
   for (std::uint16_t i = 0; i < count; ++i) {
     auto a = std::make_unique<CGAsteroid>(i);
     std::string name = names ? names(i + 1u).value_or("") : "";
     if (name.empty()) name = "Asteroid " + std::to_string(i + 1);
-    MakeAsteroid(*a, solar, setup.ChaoticOrbits(), rng, name);
+    MakeAsteroid(*a, solar, setup.ChaoticOrbits(), isHome(i) && !setup.RandomOrbits(), rng, name);
     MakeZones(*a, rng);
     solar.SetAsteroid(std::move(a));
   }
-  // Homes are spread evenly over the asteroid list, which is in no spatial
-  // order, so neighbours in the list are not neighbours in space.
-  const int chapters = setup.ChapterCount();
-  const std::uint32_t startMinerals = 200u * (setup.ResourceScale() + 1u);
+  const double resources = StartingScaleFactor(setup.ResourceScale());
+  const std::uint32_t minerals = TruncToU32(kStartingMinerals * resources);
+  const std::array<std::uint8_t, 4> atvs = StartingAtvs(setup.ForceScale());
   int k = 0;
   for (std::uint16_t c = 0; c < kMaxChapters; ++c) {
     CGChapter* chapter = Chapter(c);
     if (chapter == nullptr) continue;
-    const auto home = static_cast<std::uint16_t>(k * count / chapters);
+    const std::uint16_t home = homeOf(k);
     ++k;
     CGAsteroid* a = solar.GetAsteroid(home);
     if (a->sizeClass < 2) {
@@ -314,15 +349,15 @@ void SrvWorld::Generate(const SrvSetup& setup, std::uint32_t newSeed, const SrvA
       MakeZones(*a, rng);
     }
     chapter->SetHomeAsteroid(home);
-    chapter->credits = 5000;
+    chapter->credits = TruncToU32(kStartingCredits * resources);
     a->SetOwner(c);
     a->SetController(c);
     CGZone* z = a->GetZone(0);
     z->SetOwner(static_cast<std::uint8_t>(c));
-    z->SetAtvCounts(4, 2, 2, 2);
+    z->SetAtvCounts(atvs[0], atvs[1], atvs[2], atvs[3]);
     z->SetFacilityOwner(static_cast<std::uint8_t>(c));
     poolDB.SetStorageFacilities(home, 1);
-    for (std::uint32_t m = 0; m < 4; ++m) poolDB.SetMineral(home, m, startMinerals);
+    for (std::uint32_t m = 0; m < 4; ++m) poolDB.SetMineral(home, m, minerals);
   }
   for (std::uint16_t c = 0; c < kMaxChapters; ++c)
     if (HasChapter(c)) SrvGiveStartingForces(*this, c);

@@ -19,7 +19,8 @@ function(quen_wholegame_run name script runs)
 endfunction()
 # The game: set up on the front-end screens (40 asteroids, two chapters a
 # guild, so that a computer guild mate offers minerals, easy computer
-# chapters, "biggest is best" in 20 turns, fog of war), played with the game
+# chapters, "biggest is best" in 20 turns, fog of war, low starting
+# resources, average ground forces, homes on any orbit), played with the game
 # screen's dialogs, menus and orders (settings, the high scores viewed, goto
 # groups, F1, order menus, context help, a design saved and built, power
 # transferred, a survey, a scan, moves by the height target and in solar
@@ -39,7 +40,7 @@ if(QUEN_SANITIZE)
   set(quen_wg_runs 1)
 endif()
 quen_wholegame_run(WholeGameFromTheMainScreenToTheHighScores wholegame ${quen_wg_runs}
-  -DCAPTURES=wg_config.png,wg_guild.png,wg_fog.png,wg_start.png,wg_settings.png,wg_hiscore_viewed.png,wg_hiscore_closed.png,wg_order_menu.png,wg_context_help.png,wg_design_name.png,wg_scan.png,wg_build.png,wg_height.png,wg_default_plans.png,wg_unit_plan.png,wg_group_plan.png,wg_sell.png,wg_chat.png,wg_note.png,wg_notes_page.png,wg_ship_offer.png,wg_terrain_order.png,wg_turn5.png,wg_zone_menu.png,wg_facility.png,wg_atvs.png,wg_solar_move.png,wg_abort_question.png,wg_main_screen.png,wg_load_screen.png,wg_loaded.png,wg_formation.png,wg_found.png,wg_scan_enemy.png,wg_attack.png,wg_landing.png,wg_terrain_attack.png,wg_battle_start.png,wg_battle_slow.png,wg_battle_complete.png,wg_terrain_battle_start.png,wg_terrain_battle_fire.png,wg_terrain_battle_end.png,wg_turn19.png,wg_buy.png,wg_bought.png,wg_summary.png,wg_summary_page2.png,wg_hiscore.png,wg_main_after.png
+  -DCAPTURES=wg_config.png,wg_guild.png,wg_fog.png,wg_starting_values.png,wg_start.png,wg_settings.png,wg_hiscore_viewed.png,wg_hiscore_closed.png,wg_order_menu.png,wg_context_help.png,wg_design_name.png,wg_scan.png,wg_build.png,wg_height.png,wg_default_plans.png,wg_unit_plan.png,wg_group_plan.png,wg_sell.png,wg_chat.png,wg_note.png,wg_notes_page.png,wg_ship_offer.png,wg_terrain_order.png,wg_turn5.png,wg_zone_menu.png,wg_facility.png,wg_atvs.png,wg_solar_move.png,wg_abort_question.png,wg_main_screen.png,wg_load_screen.png,wg_loaded.png,wg_formation.png,wg_found.png,wg_scan_enemy.png,wg_attack.png,wg_landing.png,wg_terrain_attack.png,wg_battle_start.png,wg_battle_slow.png,wg_battle_complete.png,wg_terrain_battle_start.png,wg_terrain_battle_fire.png,wg_terrain_battle_end.png,wg_turn19.png,wg_buy.png,wg_bought.png,wg_summary.png,wg_summary_page2.png,wg_hiscore.png,wg_main_after.png
   -DHISCORE=${quen_wg_dir}/golden/hiscore.dat -DHISCORE_START=NONE
   -DTAKEN=${quen_wg_dir}/wholegame.log -DMODELS=wg_model_saved.bin,wg_model_loaded.bin)
 # The same game over a damaged "hiscore.dat" (a record of impossible values,
