@@ -9,6 +9,7 @@
 #include <vector>
 
 #include <sys/stat.h>
+#include <time.h>
 #include <sys/statvfs.h>
 
 #include "platform/core/registry.h"
@@ -147,6 +148,89 @@ struct Resolved {
   bool exists = false;
 };
 
+// The entry of `names` matching `part` without regard to case, the first in
+// name order; empty when none does.
+std::string FirstMatch(const std::vector<std::string>& names, std::string_view part) {
+  std::string found;
+  for (const std::string& name : names) {
+    if (SameNameNoCase(name, part) && (found.empty() || name < found)) found = name;
+  }
+  return found;
+}
+
+// Folder listings kept between look-ups, so that a name spelt in another case
+// (or missing, as a resource module the installation lacks) costs one stat of
+// its folder rather than a scan of it each time. A listing is trusted while
+// the folder is the same one (device and inode) with the same modification
+// time, which every entry added, removed or renamed in it moves on.
+struct Listing {
+  dev_t device = 0;
+  ino_t inode = 0;
+  timespec modified{};
+  std::vector<std::string> names;
+};
+
+struct Listings {
+  std::mutex mutex;
+  std::map<std::string, Listing, std::less<>> byFolder;
+};
+
+Listings& Kept() {
+  static Listings listings;
+  return listings;
+}
+
+// At most this many folders are kept (the set is emptied when it would grow
+// past them), and only folders of at most this many entries.
+constexpr std::size_t kMaxKeptFolders = 64;
+constexpr std::size_t kMaxKeptNames = 4096;
+// File systems stamp times at a coarse grain (a clock tick, two seconds on
+// FAT): a folder changed again within the grain of the listing's time could
+// keep its stamp, so a listing is kept only when the folder's stamp is older
+// than this before the scan began.
+constexpr std::int64_t kStampGrainNs = 2'000'000'000;
+
+std::int64_t Nanoseconds(const timespec& t) { return std::int64_t{t.tv_sec} * 1'000'000'000 + t.tv_nsec; }
+
+bool SameStamp(const timespec& a, const timespec& b) { return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec; }
+
+std::vector<std::string> ScanFolder(const fs::path& folder) {
+  std::vector<std::string> names;
+  std::error_code ec;
+  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+    names.push_back(it->path().filename().string());
+  }
+  return names;
+}
+
+// The entry of `folder` matching `part` without regard to case (see FirstMatch).
+std::string MatchInFolder(const fs::path& folder, std::string_view part) {
+  timespec began{};
+  ::clock_gettime(CLOCK_REALTIME, &began);
+  struct stat st {};
+  if (::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return FirstMatch(ScanFolder(folder), part);
+  Listings& kept = Kept();
+  {
+    std::lock_guard lock(kept.mutex);
+    auto it = kept.byFolder.find(folder.native());
+    if (it != kept.byFolder.end()) {
+      const Listing& l = it->second;
+      if (l.device == st.st_dev && l.inode == st.st_ino && SameStamp(l.modified, st.st_mtim)) {
+        return FirstMatch(l.names, part);
+      }
+      kept.byFolder.erase(it);
+    }
+  }
+  std::vector<std::string> names = ScanFolder(folder);
+  std::string found = FirstMatch(names, part);
+  if (Nanoseconds(st.st_mtim) < Nanoseconds(began) - kStampGrainNs && names.size() <= kMaxKeptNames) {
+    std::lock_guard lock(kept.mutex);
+    if (kept.byFolder.size() >= kMaxKeptFolders) kept.byFolder.clear();
+    kept.byFolder.insert_or_assign(folder.native(), Listing{st.st_dev, st.st_ino, st.st_mtim, std::move(names)});
+  }
+  return found;
+}
+
 // Walks the components below the drive's directory, taking for each the entry
 // that matches without regard to case (the exact spelling first, else the
 // first in name order).
@@ -157,15 +241,11 @@ Resolved Walk(const fs::path& driveDir, DosPath dos) {
   bool onDisk = fs::exists(r.host, ec);
   for (std::string& part : dos.parts) {
     if (onDisk && !fs::exists(r.host / part, ec)) {
-      std::string found;
-      for (fs::directory_iterator it(r.host, ec), end; !ec && it != end; it.increment(ec)) {
-        const std::string name = it->path().filename().string();
-        if (SameNameNoCase(name, part) && (found.empty() || name < found)) found = name;
-      }
+      std::string found = MatchInFolder(r.host, part);
       if (found.empty()) {
         onDisk = false;
       } else {
-        part = found;
+        part = std::move(found);
       }
     }
     r.host /= part;
