@@ -203,26 +203,36 @@ std::vector<std::string> ScanFolder(const fs::path& folder) {
   return names;
 }
 
-// The entry of `folder` matching `part` without regard to case (see FirstMatch).
-std::string MatchInFolder(const fs::path& folder, std::string_view part) {
+bool IsKept(const fs::path& folder) {
+  Listings& kept = Kept();
+  std::lock_guard lock(kept.mutex);
+  return kept.byFolder.find(folder.native()) != kept.byFolder.end();
+}
+
+// The entry of `folder` matching `part`: the exact spelling when
+// `exactFirst`, else the first in name order without regard to case. Empty
+// when none does.
+std::string MatchInFolder(const fs::path& folder, std::string_view part, bool exactFirst) {
+  const auto match = [&](const std::vector<std::string>& names) {
+    if (exactFirst && std::find(names.begin(), names.end(), part) != names.end()) return std::string(part);
+    return FirstMatch(names, part);
+  };
   timespec began{};
   ::clock_gettime(CLOCK_REALTIME, &began);
   struct stat st {};
-  if (::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return FirstMatch(ScanFolder(folder), part);
+  if (::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return match(ScanFolder(folder));
   Listings& kept = Kept();
   {
     std::lock_guard lock(kept.mutex);
     auto it = kept.byFolder.find(folder.native());
     if (it != kept.byFolder.end()) {
       const Listing& l = it->second;
-      if (l.device == st.st_dev && l.inode == st.st_ino && SameStamp(l.modified, st.st_mtim)) {
-        return FirstMatch(l.names, part);
-      }
+      if (l.device == st.st_dev && l.inode == st.st_ino && SameStamp(l.modified, st.st_mtim)) return match(l.names);
       kept.byFolder.erase(it);
     }
   }
   std::vector<std::string> names = ScanFolder(folder);
-  std::string found = FirstMatch(names, part);
+  std::string found = match(names);
   if (Nanoseconds(st.st_mtim) < Nanoseconds(began) - kStampGrainNs && names.size() <= kMaxKeptNames) {
     std::lock_guard lock(kept.mutex);
     if (kept.byFolder.size() >= kMaxKeptFolders) kept.byFolder.clear();
@@ -238,10 +248,13 @@ Resolved Walk(const fs::path& driveDir, DosPath dos) {
   Resolved r;
   r.host = driveDir;
   std::error_code ec;
-  bool onDisk = fs::exists(r.host, ec);
+  // A folder whose listing is kept is looked in with one stat of it (which
+  // also shows it is there), not a stat of each name looked for.
+  bool onDisk = (!dos.parts.empty() && IsKept(r.host)) || fs::exists(r.host, ec);
   for (std::string& part : dos.parts) {
-    if (onDisk && !fs::exists(r.host / part, ec)) {
-      std::string found = MatchInFolder(r.host, part);
+    const bool kept = onDisk && IsKept(r.host);
+    if (kept || (onDisk && !fs::exists(r.host / part, ec))) {
+      std::string found = MatchInFolder(r.host, part, kept);
       if (found.empty()) {
         onDisk = false;
       } else {

@@ -161,6 +161,8 @@ Module* SystemModuleNamed(Registry& reg, std::string_view name) {
   if (!upper.ends_with(".DLL")) upper += ".DLL";
   for (Module* m : reg.system)
     if (m->systemName == upper) return m;
+  const auto isSystem = [&](const SystemCall& call) { return upper == call.module; };
+  if (std::none_of(std::begin(kSystemCalls), std::end(kSystemCalls), isSystem)) return nullptr;
   auto m = std::make_unique<Module>();
   m->systemName = upper;
   for (const SystemCall& call : kSystemCalls)
