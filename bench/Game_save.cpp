@@ -27,6 +27,8 @@
 
 #include "Game/model/GGameData.h"
 #include "Game/model/GUnit.h"
+#include "Game/rules/GHullDB.h"
+#include "Game/rules/GModuleDB.h"
 #include "Game/rules/GUnitTem.h"
 #include "Game/save/GameLoader.h"
 #include "Game/save/SaveGame.h"
@@ -38,14 +40,41 @@
 namespace {
 
 
+// The rules files as the data build makes them (5 x 40 hulls, 600 modules),
+// where an installation that names no folders keeps them: the current one.
+void WriteRulesFiles() {
+  std::vector<std::unique_ptr<CGHull>> hulls;
+  std::vector<const CGHull*> list;
+  for (int s = 0; s < kHullSections; ++s) {
+    for (int i = 0; i < 40; ++i) {
+      hulls.push_back(std::make_unique<CGHull>());
+      hulls.back()->section = static_cast<std::uint8_t>(s);
+      hulls.back()->index = static_cast<std::uint8_t>(i);
+      hulls.back()->slots[0] = HullSlot{10, 10, 1, 1, kSlotAcceptsAny};
+      list.push_back(hulls.back().get());
+    }
+  }
+  std::vector<ModuleRecord> modules(600);
+  for (auto& m : modules) m.type = MODULE_WEAPON;
+  const auto write = [](const char* dosPath, const std::vector<std::uint8_t>& bytes) {
+    plat::FILE* fp = plat::fopen(dosPath, "wb");
+    if (fp == nullptr || plat::fwrite(bytes.data(), 1, bytes.size(), fp) != bytes.size()) std::abort();
+    plat::fclose(fp);
+  };
+  write("Q:\\hulls.dat", WriteHullsImage(list));
+  write("Q:\\modules.dat", WriteModulesImage(modules));
+}
+
 // Drive Q in a private folder, the current directory: the save directory of
-// an installation that names none.
+// an installation that names none, holding its rules files. It has no
+// resource modules: each root looks for them and goes on without.
 class BenchDrive {
  public:
   BenchDrive() : m_dir(std::filesystem::temp_directory_path() / ("quenbench-save-" + std::to_string(::getpid()))) {
     std::filesystem::create_directories(m_dir);
     plat::SetDrive('Q', m_dir);
     plat::SetCurrentDosDirectory("Q:\\");
+    WriteRulesFiles();
   }
   ~BenchDrive() {
     std::error_code ec;
