@@ -194,12 +194,15 @@ std::int64_t Nanoseconds(const timespec& t) { return std::int64_t{t.tv_sec} * 1'
 
 bool SameStamp(const timespec& a, const timespec& b) { return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec; }
 
-std::vector<std::string> ScanFolder(const fs::path& folder) {
+// The names in `folder`; `complete` tells whether it could be read to the end
+// (a folder that may be passed through but not listed cannot).
+std::vector<std::string> ScanFolder(const fs::path& folder, bool* complete = nullptr) {
   std::vector<std::string> names;
   std::error_code ec;
   for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
     names.push_back(it->path().filename().string());
   }
+  if (complete != nullptr) *complete = !ec;
   return names;
 }
 
@@ -231,9 +234,10 @@ std::string MatchInFolder(const fs::path& folder, std::string_view part, bool ex
       kept.byFolder.erase(it);
     }
   }
-  std::vector<std::string> names = ScanFolder(folder);
+  bool complete = false;
+  std::vector<std::string> names = ScanFolder(folder, &complete);
   std::string found = match(names);
-  if (Nanoseconds(st.st_mtim) < Nanoseconds(began) - kStampGrainNs && names.size() <= kMaxKeptNames) {
+  if (complete && Nanoseconds(st.st_mtim) < Nanoseconds(began) - kStampGrainNs && names.size() <= kMaxKeptNames) {
     std::lock_guard lock(kept.mutex);
     if (kept.byFolder.size() >= kMaxKeptFolders) kept.byFolder.clear();
     kept.byFolder.insert_or_assign(folder.native(), Listing{st.st_dev, st.st_ino, st.st_mtim, std::move(names)});

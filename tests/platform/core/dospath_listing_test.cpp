@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <time.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <string>
@@ -109,6 +110,20 @@ TEST(KeptListing, AFolderChangedWithinTheStampGrainIsListedAgain) {
   drive.Write("Save/Late.clt", "b");
   SetStamp(folder, stamp);
   EXPECT_EQ(plat::ResolveDosPath("C:\\SAVE\\LATE.CLT"), folder / "Late.clt");
+}
+
+// A folder that may be passed through but not listed keeps no (empty)
+// listing: what is in it, spelt as it is, is still found.
+TEST(KeptListing, AFolderThatCannotBeListedStillFindsExactNames) {
+  if (::geteuid() == 0) GTEST_SKIP() << "the superuser lists every folder";
+  quentest::ScratchDrive drive;
+  drive.Write("Art/Locked/Sub/ima.dll", "module");
+  const fs::path folder = drive.Host("Art/Locked");
+  StampFolder(folder, 3600);
+  fs::permissions(folder, fs::perms::owner_exec);
+  EXPECT_EQ(plat::ResolveDosPath("C:\\ART\\LOCKED\\SUB\\IMA.DLL"), folder / "SUB/IMA.DLL");
+  EXPECT_TRUE(plat::SetCurrentDosDirectory("C:\\ART\\LOCKED\\Sub"));
+  fs::permissions(folder, fs::perms::owner_all);
 }
 
 }  // namespace
