@@ -183,10 +183,15 @@ HMODULE LoadLibrary(const char* dosOrHostName) {
   }
   std::error_code ec;
   std::filesystem::path host = dosOrHostName;
+  std::filesystem::path key;
   if (auto resolved = ResolveDosPath(dosOrHostName); resolved && std::filesystem::exists(*resolved, ec)) {
-    host = *resolved;
+    host = std::move(*resolved);
+    // Known to exist: its canonical path is the weakly canonical one, without
+    // asking again whether it exists.
+    key = std::filesystem::canonical(host, ec);
+  } else {
+    key = std::filesystem::weakly_canonical(host, ec);
   }
-  std::filesystem::path key = std::filesystem::weakly_canonical(host, ec);
   if (ec) key = host;
 
   Registry& reg = Reg();
