@@ -9,8 +9,8 @@
 #include <vector>
 
 #include <sys/stat.h>
-#include <time.h>
 #include <sys/statvfs.h>
+#include <time.h>
 
 #include "platform/core/registry.h"
 
