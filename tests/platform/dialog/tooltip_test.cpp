@@ -1,5 +1,6 @@
 // Tooltips: tools that are windows, subclassed to watch the mouse; the tip
-// after the hover delay, in the system tooltip colours; removing tools.
+// after the hover delay, in the system tooltip colours; what it covered given
+// back when it goes; removing tools.
 
 #include "platform/dialog/button.h"
 #include "platform/dialog/tooltip.h"
