@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/core/clock.h"
+#include "platform/display/screen.h"
 #include "platform/dialog/classic.h"
 #include "platform/dialog/controls_impl.h"
 #include "platform/gdi/dc.h"
@@ -50,11 +51,25 @@ enum class Phase {
   kDone,     // the tip went away; it comes again only after the mouse leaves the tool
 };
 
+// The screen pixels of one rectangle, row by row.
+struct Pixels {
+  RECT rect{0, 0, 0, 0};
+  std::vector<std::uint16_t> values;
+};
+
 struct TooltipState {
   std::vector<Tool> tools;
   int current = -1;
   Phase phase = Phase::kIdle;
   DWORD shownAt = 0;
+  // The tip is a popup over a screen whose owner may not repaint what lies
+  // under it (the game screen repaints only its viewport), so it keeps the
+  // pixels it covers and gives them back when it goes, as a classic window
+  // class with saved bits does. `drawn` is what the tip itself painted: a
+  // pixel that differs from it when the tip goes was drawn since by someone
+  // else and is kept.
+  Pixels under;
+  Pixels drawn;
 };
 
 // --- Subclassed tool windows ---------------------------------------------------
@@ -165,6 +180,46 @@ SIZE TextSize(const std::string& text) {
   return size;
 }
 
+// The screen rectangle clipped to the screen.
+RECT OnScreen(RECT r) {
+  r.left = std::clamp<LONG>(r.left, 0, Screen::kWidth);
+  r.right = std::clamp<LONG>(r.right, r.left, Screen::kWidth);
+  r.top = std::clamp<LONG>(r.top, 0, Screen::kHeight);
+  r.bottom = std::clamp<LONG>(r.bottom, r.top, Screen::kHeight);
+  return r;
+}
+
+Pixels Grab(const RECT& area) {
+  Pixels p;
+  p.rect = OnScreen(area);
+  const Screen& screen = GetScreen();
+  p.values.reserve(static_cast<std::size_t>((p.rect.right - p.rect.left) * (p.rect.bottom - p.rect.top)));
+  for (LONG y = p.rect.top; y < p.rect.bottom; ++y)
+    for (LONG x = p.rect.left; x < p.rect.right; ++x) p.values.push_back(screen.At(x, y));
+  return p;
+}
+
+void Put(Screen& screen, LONG x, LONG y, std::uint16_t value) {
+  BYTE* p = screen.pixels.data() + static_cast<std::size_t>(y) * Screen::kPitch + static_cast<std::size_t>(x) * 2;
+  p[0] = static_cast<BYTE>(value & 0xFF);
+  p[1] = static_cast<BYTE>(value >> 8);
+}
+
+// Gives back the covered pixels that still show the tip.
+void RestoreUnder(TooltipState& s) {
+  const bool same = s.under.rect.left == s.drawn.rect.left && s.under.rect.top == s.drawn.rect.top &&
+                    s.under.rect.right == s.drawn.rect.right && s.under.rect.bottom == s.drawn.rect.bottom;
+  if (same && !s.drawn.values.empty() && s.drawn.values.size() == s.under.values.size()) {
+    Screen& screen = GetScreen();
+    std::size_t i = 0;
+    for (LONG y = s.under.rect.top; y < s.under.rect.bottom; ++y)
+      for (LONG x = s.under.rect.left; x < s.under.rect.right; ++x, ++i)
+        if (screen.At(x, y) == s.drawn.values[i]) Put(screen, x, y, s.under.values[i]);
+  }
+  s.under = Pixels{};
+  s.drawn = Pixels{};
+}
+
 void Hide(HWND tooltip, TooltipState& s, Phase next) {
   s.phase = next;
   KillTimer(tooltip, kShowTimer);
@@ -190,7 +245,11 @@ void Show(HWND tooltip, TooltipState& s) {
   if (y + height > GetSystemMetrics(SM_CYSCREEN)) y = p.y - height;
   s.phase = Phase::kShowing;
   s.shownAt = timeGetTime();
-  SetWindowPos(tooltip, HWND_TOPMOST, std::max(0, x), std::max(0, y), width, height, SWP_NOACTIVATE | SWP_SHOWWINDOW);
+  x = std::max(0, x);
+  y = std::max(0, y);
+  s.under = Grab(RECT{x, y, x + width, y + height});
+  s.drawn = Pixels{};
+  SetWindowPos(tooltip, HWND_TOPMOST, x, y, width, height, SWP_NOACTIVATE | SWP_SHOWWINDOW);
   InvalidateRect(tooltip, nullptr, TRUE);
 }
 
@@ -333,14 +392,24 @@ LRESULT TooltipProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   TooltipState* s = StateOf<TooltipState>(hwnd);
   if (!s) return DefWindowProc(hwnd, msg, wParam, lParam);
   switch (msg) {
+    case WM_SHOWWINDOW:
+      if (!wParam) RestoreUnder(*s);
+      return DefWindowProc(hwnd, msg, wParam, lParam);
+    case WM_DESTROY:
+      RestoreUnder(*s);
+      return DefWindowProc(hwnd, msg, wParam, lParam);
     case WM_NCDESTROY:
       for (const Tool& tool : s->tools)
         if (tool.flags & TTF_SUBCLASS) Unwatch(tool.Window(), hwnd);
       FreeState<TooltipState>(hwnd);
       return DefWindowProc(hwnd, msg, wParam, lParam);
-    case WM_PAINT:
-      return PaintControl(
+    case WM_PAINT: {
+      const LRESULT result = PaintControl(
           hwnd, [&](HDC dc) { Paint(hwnd, *s, dc); }, Border::kNone);
+      RECT r;
+      if (!s->under.values.empty() && GetWindowRect(hwnd, &r)) s->drawn = Grab(r);
+      return result;
+    }
     case WM_ERASEBKGND:
       return 1;
     case WM_TIMER:

@@ -1,5 +1,6 @@
 // What the 3D views load, by directory below the 3D data path. Every texture
 // has its own palette file and takes one of the sizes that have fills.
+#include <array>
 #include <cstdio>
 #include <string>
 
@@ -30,6 +31,18 @@ class Catalog {
     Material(dir + stem + ".mat", type, colour, "3DDATA\\" + texture);
   }
 
+  // As Textured with the glow look, in one colour instead of the look's.
+  void TintedGlow(const std::string& dir, const std::string& stem, const std::array<std::uint8_t, 3>& rgb,
+                  bool whiteCore) {
+    const std::uint32_t seed = seed_++;
+    const auto [w, h] = sgdata::kFillSizes[seed % sgdata::kFillSizes.size()];
+    const std::string texture = dir + stem + ".ptx";
+    const std::string palette = dir + stem + ".pal";
+    Add(palette, kPalette, MakeGlowPalette(rgb[0], rgb[1], rgb[2], whiteCore));
+    Add(texture, kTexture, MakeTexture(Look::kGlow, w, h, seed, "3DDATA\\" + palette));
+    Material(dir + stem + ".mat", SG_MAT_TYPE_TRANSPARENT_TEXTURE, 0, "3DDATA\\" + texture);
+  }
+
   // A rendered picture (kUnitPictureSide squared brightness texels) as
   // `dir` + `stem` + ".mat" with its texture and a rock palette.
   void Picture(const std::string& dir, const std::string& stem, const Image& texels) {
@@ -55,6 +68,10 @@ class Catalog {
   std::vector<Asset> assets_;
   std::uint32_t seed_ = 1;
 };
+
+// The guilds' colours, guild 0 to 4, as their lines and cursors have them.
+constexpr std::array<std::array<std::uint8_t, 3>, 5> kGuildColours = {
+    {{255, 40, 40}, {40, 255, 60}, {60, 90, 255}, {255, 255, 40}, {255, 60, 255}}};
 
 std::string Two(int n) {
   char buf[8];
@@ -104,9 +121,12 @@ std::vector<Asset> MakeCatalog(const PictureMaker& maker) {
   c.List("halos\\cube.lst", {"cube0.mat"});
   for (const char* stem : {"halo", "FiltHalo", "cubesel", "cubeuns", "sel", "uns", "cube0"})
     c.Textured("halos\\", stem, SG_MAT_TYPE_TRANSPARENT_TEXTURE, Look::kGlow, Colour(0, 200, 200, 255));
+  // A chapter's cube glows in its guild's colour, the local chapter's own
+  // with a white core.
   for (int g = 1; g <= 5; ++g) {
-    c.Textured("halos\\", "cube" + std::to_string(g), SG_MAT_TYPE_TRANSPARENT_TEXTURE, Look::kGlow, 0);
-    c.Textured("halos\\", "cube" + std::to_string(g) + "_me", SG_MAT_TYPE_TRANSPARENT_TEXTURE, Look::kGlow, 0);
+    const auto& colour = kGuildColours[g - 1];
+    c.TintedGlow("halos\\", "cube" + std::to_string(g), colour, false);
+    c.TintedGlow("halos\\", "cube" + std::to_string(g) + "_me", colour, true);
   }
 
   // Grid and lines, with the guild colours as flat materials.

@@ -86,6 +86,9 @@ enum class Look { kRock, kGlow, kSolid, kGrid };
 Image MakeTexture(Look look, std::uint32_t width, std::uint32_t height, std::uint32_t seed,
                   const std::string& paletteName);
 Image MakeTexturePalette(Look look, std::uint32_t seed);
+// A glow's palette in one colour (red, green, blue at full brightness), its
+// brightest entries turning white with `whiteCore`.
+Image MakeGlowPalette(std::uint8_t red, std::uint8_t green, std::uint8_t blue, bool whiteCore);
 
 // The unit pictures' view codes (17), whether the views draw a code mirrored,
 // and the direction from the unit to the camera of a code (x forward, z up).

@@ -62,6 +62,19 @@ Image MakeTexturePalette(Look look, std::uint32_t seed) {
   return sgdata::MakePalette(colours);
 }
 
+Image MakeGlowPalette(std::uint8_t red, std::uint8_t green, std::uint8_t blue, bool whiteCore) {
+  std::vector<SGPalEntry> colours(256);
+  for (std::uint32_t i = 0; i < 256; ++i) {
+    const float t = static_cast<float>(i) / 255.f;
+    // The glow's brightness in the colour; a white core, when asked, takes
+    // over the brightest quarter.
+    const float w = whiteCore ? std::clamp((t - 0.75f) * 4.f, 0.f, 1.f) : 0.f;
+    auto channel = [&](std::uint8_t c) { return Channel((c * (1.f - w) + 255.f * w) * std::sqrt(t)); };
+    colours[i] = SGPalEntry{channel(red), channel(green), channel(blue), 0};
+  }
+  return sgdata::MakePalette(colours);
+}
+
 Image MakeTexture(Look look, std::uint32_t width, std::uint32_t height, std::uint32_t seed,
                   const std::string& paletteName) {
   Image texels(static_cast<std::size_t>(width) * height);

@@ -232,6 +232,11 @@ quen_game_run(AsteroidSpaceBuildsAndScraps asteroid_builds
 quen_game_run(AsteroidSpaceFiltersGridAndHeightPreview review10_filters
   review10_filter_key.png,review10_filter_replaced.png,review10_grid_on.png,review10_height.png
   review10_filters SAVE/autosave.*,SAVE/asavebak.*)
+# The terrain button's tip in the home asteroid's space, then the grid
+# button's: nothing of the first tip is left beside the buttons.
+quen_game_run(AsteroidSpaceTipLeavesNothingBehind faults5_tooltip
+  faults5_tip_shown.png,faults5_tip_left.png
+  faults5_tooltip SAVE/autosave.*,SAVE/asavebak.*)
 # Three turns of a new game, then saved: every asteroid in the player's half of
 # the save stands where the server's half has it (quen_solar_positions
 # compares the two files).

@@ -1,5 +1,6 @@
 // Tooltips: tools that are windows, subclassed to watch the mouse; the tip
-// after the hover delay, in the system tooltip colours; removing tools.
+// after the hover delay, in the system tooltip colours; what it covered given
+// back when it goes; removing tools.
 
 #include "platform/dialog/button.h"
 #include "platform/dialog/tooltip.h"
@@ -98,6 +99,51 @@ TEST_F(TooltipTest, TheTipShowsAfterTheHoverDelayInTheSystemColours) {
   backend_->MoveMouse(151, 115, 10);
   backend_->RunFor(GetDoubleClickTime() + 200);
   EXPECT_FALSE(Showing());
+}
+
+// The owner here repaints nothing, as the game screen outside its viewport:
+// what the tip covered must come back from the tip itself when it goes, but a
+// pixel drawn there while the tip showed is not painted over with old ones.
+TEST_F(TooltipTest, TheTipGivesBackWhatItCoveredWhenItGoes) {
+  const std::uint16_t backdrop = Encoded(RGB(40, 200, 90));
+  const std::uint16_t drawnLater = Encoded(RGB(250, 10, 10));
+  Screen& screen = GetScreen();
+  auto put = [&](int x, int y, std::uint16_t v) {
+    BYTE* p = screen.pixels.data() + static_cast<std::size_t>(y) * Screen::kPitch + static_cast<std::size_t>(x) * 2;
+    p[0] = static_cast<BYTE>(v & 0xFF);
+    p[1] = static_cast<BYTE>(v >> 8);
+  };
+  for (int y = 130; y < 300; ++y)
+    for (int x = 0; x < 800; ++x) put(x, y, backdrop);
+  TOOLINFO ti = Tool();
+  ti.lpszText = "Display Terrain";
+  ASSERT_TRUE(Add(ti));
+  backend_->MoveMouse(170, 120);
+  backend_->RunFor(GetDoubleClickTime() + 200);
+  ASSERT_TRUE(Showing());
+  RECT r;
+  GetWindowRect(tip_, &r);
+  ASSERT_GE(r.top, 130);
+  ASSERT_NE(Pixel(r.left + 2, r.top + 2), backdrop);
+  put(r.left + 1, r.top + 1, drawnLater);
+
+  backend_->MoveMouse(400, 400);
+  backend_->RunFor(300);
+  ASSERT_FALSE(Showing());
+  int left = 0;
+  for (LONG y = r.top; y < r.bottom; ++y)
+    for (LONG x = r.left; x < r.right; ++x) left += Pixel(x, y) != backdrop;
+  EXPECT_EQ(left, 1);
+  EXPECT_EQ(Pixel(r.left + 1, r.top + 1), drawnLater);
+
+  // From one tool straight to the next: the first tip's place comes back too.
+  backend_->MoveMouse(170, 120);
+  backend_->RunFor(GetDoubleClickTime() + 200);
+  ASSERT_TRUE(Showing());
+  GetWindowRect(tip_, &r);
+  DestroyWindow(tip_);
+  for (LONG y = r.top; y < r.bottom; ++y)
+    for (LONG x = r.left + 2; x < r.right; ++x) ASSERT_EQ(Pixel(x, y), backdrop) << x << "," << y;
 }
 
 TEST_F(TooltipTest, TheGameSetsTheTooltipColours) {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <string>
 
@@ -179,6 +180,29 @@ TEST_F(ContentTest, TheModelsThatCarryTheirOwnerHaveAHardPoint) {
     ASSERT_EQ(SGModelRelocate(at->data.data() + 4, size, &model), SG_ERROR_NONE) << path;
     EXPECT_EQ(SGModelCountHardPoints(model), 1u) << path;
     SGModelFree(model);
+  }
+}
+
+// A chapter's halo cube glows in its guild's colour (red, green, blue,
+// yellow, magenta for guilds 0 to 4); the local chapter's own is whiter.
+TEST_F(ContentTest, HaloCubesGlowInTheirGuildsColour) {
+  auto brightest = [&](const std::string& path) {
+    const auto at = std::find_if(catalog_->begin(), catalog_->end(), [&](const auto& a) { return a.path == path; });
+    EXPECT_NE(at, catalog_->end()) << path;
+    if (at == catalog_->end() || at->data.size() != 1 + 256 * 4) return std::array<int, 3>{};
+    const std::uint8_t* e = at->data.data() + 1 + 255 * 4;
+    return std::array<int, 3>{e[0], e[1], e[2]};
+  };
+  // Which of red, green and blue are lit.
+  const std::array<std::array<bool, 3>, 5> lit = {
+      {{true, false, false}, {false, true, false}, {false, false, true}, {true, true, false}, {true, false, true}}};
+  for (int g = 1; g <= 5; ++g) {
+    const auto own = brightest("halos\\cube" + std::to_string(g) + ".pal");
+    for (int k = 0; k < 3; ++k)
+      EXPECT_EQ(own[static_cast<std::size_t>(k)] > 200, lit[static_cast<std::size_t>(g - 1)][static_cast<std::size_t>(k)])
+          << "guild " << g << " channel " << k;
+    const auto me = brightest("halos\\cube" + std::to_string(g) + "_me.pal");
+    EXPECT_GT(std::min({me[0], me[1], me[2]}), 200) << g;
   }
 }
 
