@@ -9,6 +9,8 @@
 #include <cstring>
 #include <limits>
 
+#include "platform/d3d/d3dedges.h"
+
 namespace plat::d3d_impl {
 
 namespace {
@@ -849,7 +851,9 @@ void WithSpanShader(const RasterTarget& tg, const RasterState& st, const Body& b
   const bool depth = st.zEnable && tg.depth != nullptr;
   auto pick = [&]<bool kTextured, bool kPerspective, bool kLinear>() {
     if constexpr (kTextured && kLinear) {
-      if (!depth && !st.fog && !st.specular && WideLanes()) {
+      // Its edges' lanes hold a sample's place in 32 bits: pixels below 2^22.
+      constexpr DWORD kWideSide = DWORD{1} << 22;
+      if (!depth && !st.fog && !st.specular && WideLanes() && tg.width < kWideSide && tg.height < kWideSide) {
         body(SpanShader<true, kPerspective, true, false, false, false, true>(tg, st));
         return;
       }
@@ -996,9 +1000,8 @@ class EdgeMasks {
 
   // w: each edge's function at the first row's leftmost sample; width: the
   // samples of a row that may be inside, 1..kWidth.
-  [[gnu::target("avx2")]] EdgeMasks(const std::int64_t (&w)[3], const std::int64_t (&ex)[3],
-                                                        const std::int64_t (&ey)[3], const bool (&topLeft)[3],
-                                                        int width)
+  [[gnu::target("avx2")]] EdgeMasks(const std::int64_t (&w)[3], const std::int64_t* ex, const std::int64_t* ey,
+                                    const bool (&topLeft)[3], int width)
       : window_((1u << width) - 1) {
     for (int k = 0; k < 3; ++k) {
       // Inside: the function is positive, or zero on a top or left edge.
@@ -1102,20 +1105,17 @@ template <class Shader>
     return;
   }
   // Edge k runs from v[k+1] to v[k+2]; its function is the weight of v[k].
-  std::int64_t ex[3], ey[3], e0[3];
-  bool topLeft[3];
-  for (int k = 0; k < 3; ++k) {
-    const int p = (k + 1) % 3;
-    const int q = (k + 2) % 3;
-    const std::int64_t dx = px[q] - px[p];
-    const std::int64_t dy = py[q] - py[p];
-    // E(x, y) = dx * (y - p.y) - dy * (x - p.x), at the first sample.
-    ex[k] = -dy * 256;
-    ey[k] = dx * 256;
-    e0[k] = dx * (static_cast<std::int64_t>(y0) * 256 + 128 - py[p]) - dy * (static_cast<std::int64_t>(x0) * 256 + 128 - px[p]);
-    // Clockwise on screen: a top edge runs rightwards, a left edge upwards.
-    topLeft[k] = (dy == 0 && dx > 0) || dy < 0;
+  // The wide shader's targets are small enough for the edges' lanes.
+  TriangleEdges edges;
+  if constexpr (Shader::kWideLanes) {
+    EdgesWide(px, py, x0, y0, &edges);
+  } else {
+    EdgesScalar(px, py, x0, y0, &edges);
   }
+  const std::int64_t* const ex = edges.ex;
+  const std::int64_t* const ey = edges.ey;
+  const std::int64_t* const e0 = edges.at;
+  const bool topLeft[3] = {(edges.topLeft & 1) != 0, (edges.topLeft & 2) != 0, (edges.topLeft & 4) != 0};
   // Inside edge k: w + ex * dx > 0, or >= 0 on a top or left edge, where w
   // is its function at the row's first sample.
   const auto need = [&](int k, int row) {
