@@ -332,11 +332,23 @@ HRESULT IDirect3DViewport2::Clear(DWORD count, const D3DRECT* rects, DWORD flags
     const LONG y0 = std::max(rects[i].y1, vy0), y1 = std::min(rects[i].y2, vy1);
     if (x0 >= x1) continue;
     const std::size_t width = static_cast<std::size_t>(x1 - x0);
-    const std::vector<WORD> fillRow(width, fill);
+    // A fill of two equal bytes (black, white) is a byte fill; any other
+    // fills the first row and copies it to the rest, with no buffer of its own.
+    const bool byteFill = (fill >> 8) == (fill & 0xFF);
+    const BYTE* firstRow = nullptr;
     for (LONG y = y0; y < y1; ++y) {
       if (flags & D3DCLEAR_TARGET) {
-        std::memcpy(px.bits + static_cast<std::ptrdiff_t>(y) * px.pitch + 2 * static_cast<std::ptrdiff_t>(x0),
-                    fillRow.data(), 2 * width);
+        BYTE* row = px.bits + static_cast<std::ptrdiff_t>(y) * px.pitch + 2 * static_cast<std::ptrdiff_t>(x0);
+        if (byteFill) {
+          std::memset(row, fill & 0xFF, 2 * width);
+        } else if (firstRow != nullptr) {
+          std::memcpy(row, firstRow, 2 * width);
+        } else {
+          for (std::size_t x = 0; x < width; ++x) {
+            std::memcpy(row + 2 * x, &fill, 2);
+          }
+          firstRow = row;
+        }
       }
       if (flags & D3DCLEAR_ZBUFFER) {
         std::fill_n(device_->depth_.begin() + static_cast<std::ptrdiff_t>(y) * px.width + x0, width, viewport_.dvMaxZ);

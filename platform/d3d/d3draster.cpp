@@ -9,6 +9,8 @@
 #include <cstring>
 #include <limits>
 
+#include "platform/d3d/d3dedges.h"
+
 namespace plat::d3d_impl {
 
 namespace {
@@ -382,11 +384,15 @@ class SpanShader {
   // one per row. The pixels go in bursts of kBurst whatever the run's length
   // (entries past its end are written and left), so that a short run, the
   // usual one, has no loop end to mispredict either.
+  // kRoomMade: MakeRoom has been called for this run, so the run checks
+  // nothing and holds no call (which would make the caller's loop keep its
+  // vector registers in memory for it).
+  template <bool kRoomMade = false>
   void Run(int y, int first, int last, Planes cur, const Planes& step) {
     BYTE* p = tg_.bits + static_cast<std::ptrdiff_t>(y) * tg_.pitch + 2 * static_cast<std::ptrdiff_t>(first);
     float* depth = kDepth ? tg_.depth + static_cast<std::ptrdiff_t>(y) * tg_.width + first : nullptr;
     for (int left = last - first + 1; left > 0; left -= kBurst) {
-      if (queued_ >= kQueue) {
+      if (!kRoomMade && queued_ >= kQueue) {
         Flush();
       }
       Pending* next = queue_ + queued_;
@@ -416,6 +422,15 @@ class SpanShader {
       if constexpr (kDepth) {
         depth += kBurst;
       }
+    }
+  }
+
+  // Room for the runs of kRoomRows rows of at most kRoomWidth pixels each,
+  // queued by Run<true> without a check of their own.
+  static constexpr int kRoomRows = 8, kRoomWidth = 8;
+  void MakeRoom() {
+    if (queued_ >= kQueue) {
+      Flush();
     }
   }
 
@@ -811,10 +826,12 @@ class SpanShader {
     float* depth;
   };
   // Flushed once it holds kQueue pixels or more; a burst may take it up to
-  // kBurst - 1 past that.
+  // kBurst - 1 past that, and the rows after MakeRoom up to kRoomRows runs
+  // of kRoomWidth (whole bursts) past kQueue - 1.
   static constexpr int kQueue = 64;
   static constexpr int kBurst = 4;
-  Pending queue_[kQueue + kBurst - 1];
+  static_assert(kRoomWidth % kBurst == 0);
+  Pending queue_[std::max(kQueue + kBurst - 1, kQueue - 1 + kRoomRows * kRoomWidth)];
   int queued_ = 0;
 };
 
@@ -834,7 +851,9 @@ void WithSpanShader(const RasterTarget& tg, const RasterState& st, const Body& b
   const bool depth = st.zEnable && tg.depth != nullptr;
   auto pick = [&]<bool kTextured, bool kPerspective, bool kLinear>() {
     if constexpr (kTextured && kLinear) {
-      if (!depth && !st.fog && !st.specular && WideLanes()) {
+      // Its edges' lanes hold a sample's place in 32 bits: pixels below 2^22.
+      constexpr DWORD kWideSide = DWORD{1} << 22;
+      if (!depth && !st.fog && !st.specular && WideLanes() && tg.width < kWideSide && tg.height < kWideSide) {
         body(SpanShader<true, kPerspective, true, false, false, false, true>(tg, st));
         return;
       }
@@ -981,9 +1000,8 @@ class EdgeMasks {
 
   // w: each edge's function at the first row's leftmost sample; width: the
   // samples of a row that may be inside, 1..kWidth.
-  [[gnu::target("avx2")]] EdgeMasks(const std::int64_t (&w)[3], const std::int64_t (&ex)[3],
-                                                        const std::int64_t (&ey)[3], const bool (&topLeft)[3],
-                                                        int width)
+  [[gnu::target("avx2")]] EdgeMasks(const std::int64_t (&w)[3], const std::int64_t* ex, const std::int64_t* ey,
+                                    const bool (&topLeft)[3], int width)
       : window_((1u << width) - 1) {
     for (int k = 0; k < 3; ++k) {
       // Inside: the function is positive, or zero on a top or left edge.
@@ -1076,24 +1094,9 @@ template <class Shader>
   if (x0 > x1 || y0 > y1) {
     return;
   }
-  // Edge k runs from v[k+1] to v[k+2]; its function is the weight of v[k].
-  std::int64_t ex[3], ey[3], e0[3];
-  bool topLeft[3];
-  for (int k = 0; k < 3; ++k) {
-    const int p = (k + 1) % 3;
-    const int q = (k + 2) % 3;
-    const std::int64_t dx = px[q] - px[p];
-    const std::int64_t dy = py[q] - py[p];
-    // E(x, y) = dx * (y - p.y) - dy * (x - p.x), at the first sample.
-    ex[k] = -dy * 256;
-    ey[k] = dx * 256;
-    e0[k] = dx * (static_cast<std::int64_t>(y0) * 256 + 128 - py[p]) - dy * (static_cast<std::int64_t>(x0) * 256 + 128 - px[p]);
-    // Clockwise on screen: a top edge runs rightwards, a left edge upwards.
-    topLeft[k] = (dy == 0 && dx > 0) || dy < 0;
-  }
   // The samples run from (x0, y0), a margin outside the vertices; only those
   // between the vertices can be inside. A triangle that holds none ends here,
-  // before its planes are worked out.
+  // before its edges and planes are worked out.
   const int top = static_cast<int>(std::max<std::int64_t>(y0, (minY - 128 + 255) >> 8));
   const int bottom = static_cast<int>(std::min<std::int64_t>(y1, (maxY - 128) >> 8));
   const std::int64_t left = std::max<std::int64_t>(0, ((minX - 128 + 255) >> 8) - x0);
@@ -1101,6 +1104,18 @@ template <class Shader>
   if (top > bottom || left > right) {
     return;
   }
+  // Edge k runs from v[k+1] to v[k+2]; its function is the weight of v[k].
+  // The wide shader's targets are small enough for the edges' lanes.
+  TriangleEdges edges;
+  if constexpr (Shader::kWideLanes) {
+    EdgesWide(px, py, x0, y0, &edges);
+  } else {
+    EdgesScalar(px, py, x0, y0, &edges);
+  }
+  const std::int64_t* const ex = edges.ex;
+  const std::int64_t* const ey = edges.ey;
+  const std::int64_t* const e0 = edges.at;
+  const bool topLeft[3] = {(edges.topLeft & 1) != 0, (edges.topLeft & 2) != 0, (edges.topLeft & 4) != 0};
   // Inside edge k: w + ex * dx > 0, or >= 0 on a top or left edge, where w
   // is its function at the row's first sample.
   const auto need = [&](int k, int row) {
@@ -1171,7 +1186,7 @@ template <class Shader>
     plane(speculars, &start.specular, &stepX.specular, &stepY.specular);
   }
   // The run of samples first..last of row y, from x0.
-  const auto run = [&](int y, std::int64_t runFirst, std::int64_t runLast) {
+  const auto run = [&]<bool kRoomMade = false>(int y, std::int64_t runFirst, std::int64_t runLast) {
     const float dy = static_cast<float>(y - y0);
     const float dx = static_cast<float>(runFirst);
     Planes cur;
@@ -1182,7 +1197,7 @@ template <class Shader>
     if constexpr (specularPlane) {
       cur.specular = start.specular + stepY.specular * dy + stepX.specular * dx;
     }
-    shader.Run(y, x0 + static_cast<int>(runFirst), x0 + static_cast<int>(runLast), cur, stepX);
+    shader.template Run<kRoomMade>(y, x0 + static_cast<int>(runFirst), x0 + static_cast<int>(runLast), cur, stepX);
   };
   if constexpr (Shader::kWideLanes) {
     if (right - left < EdgeMasks::kWidth) {
@@ -1191,11 +1206,15 @@ template <class Shader>
       for (int k = 0; k < 3; ++k) {
         w[k] = e0[k] + ey[k] * (first - y0) + ex[k] * left;
       }
+      static_assert(EdgeMasks::kWidth <= Shader::kRoomWidth);
       EdgeMasks masks(w, ex, ey, topLeft, static_cast<int>(right - left + 1));
-      for (int y = first; y <= last; ++y) {
-        const unsigned inside = masks.NextRow();
-        if (inside != 0) {
-          run(y, left + std::countr_zero(inside), left + 31 - std::countl_zero(inside));
+      for (int y = first; y <= last;) {
+        shader.MakeRoom();
+        for (const int end = std::min(last, y + Shader::kRoomRows - 1); y <= end; ++y) {
+          const unsigned inside = masks.NextRow();
+          if (inside != 0) {
+            run.template operator()<true>(y, left + std::countr_zero(inside), left + 31 - std::countl_zero(inside));
+          }
         }
       }
       return;

@@ -40,16 +40,24 @@ float Inset(std::uint32_t width) { return kInsets[std::bit_width(std::max(width,
 
 
 // The base colour, 0..1 per channel.
-void BaseColour(const SGD3DDevice* d3d, const SGMaterial* m, const SGTxVertex* txv, float rgb[3]) {
+[[gnu::always_inline]] inline void BaseColour(const SGD3DDevice* d3d, const SGMaterial* m, const SGTxVertex* txv,
+                                              float rgb[3]) {
   const float mat[3] = {static_cast<float>((m->matColour >> 24) & 0xFF),
                         static_cast<float>((m->matColour >> 16) & 0xFF),
                         static_cast<float>((m->matColour >> 8) & 0xFF)};
+  const bool vertexColour = (m->matType & SG_MAT_TYPE_VERTEX_COLOUR) != 0;
+  if (d3d->d3dColourMode == 0 && !vertexColour) {
+    // The usual case, without the vertex's channels.
+    for (int k = 0; k < 3; ++k) {
+      rgb[k] = mat[k] / 255.f;
+    }
+    return;
+  }
   const float vert[3] = {static_cast<float>(txv->txvColour[3]), static_cast<float>(txv->txvColour[2]),
                         static_cast<float>(txv->txvColour[1])};
-  const bool vertexColour = (m->matType & SG_MAT_TYPE_VERTEX_COLOUR) != 0;
   if (d3d->d3dColourMode == 0) {
     for (int k = 0; k < 3; ++k) {
-      rgb[k] = vertexColour ? mat[k] * vert[k] / 65025.f : mat[k] / 255.f;
+      rgb[k] = mat[k] * vert[k] / 65025.f;
     }
     return;
   }
@@ -64,7 +72,8 @@ void BaseColour(const SGD3DDevice* d3d, const SGMaterial* m, const SGTxVertex* t
   }
 }
 
-D3DCOLOR Colour(const SGD3DDevice* d3d, const SGMaterial* m, const SGTxVertex* txv, bool lit) {
+[[gnu::always_inline]] inline D3DCOLOR Colour(const SGD3DDevice* d3d, const SGMaterial* m, const SGTxVertex* txv,
+                                               bool lit) {
   float rgb[3];
   BaseColour(d3d, m, txv, rgb);
   const float a = (m->matType & SG_MAT_TYPE_ALPHA) != 0 ? txv->txvColour[0] / 255.f : 1.f;

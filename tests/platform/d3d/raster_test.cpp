@@ -199,6 +199,17 @@ TEST_F(D3DTest, ViewportClearFillsWithTheBackgroundInsideTheViewportOnly) {
   EXPECT_EQ(At(23, 23), 0x07E0);
   EXPECT_EQ(At(24, 24), kBlack);
   EXPECT_EQ(At(7, 7), kBlack);
+  // A fill of two equal bytes, over a part of the viewport.
+  m.diffuse = {1.f, 1.f, 1.f, 1.f};
+  mat->SetMaterial(&m);
+  const D3DRECT part{10, 12, 20, 30};
+  ASSERT_EQ(vp->Clear(1, &part, D3DCLEAR_TARGET), D3D_OK);
+  EXPECT_EQ(At(10, 12), 0xFFFF);
+  EXPECT_EQ(At(19, 23), 0xFFFF);
+  EXPECT_EQ(At(20, 23), 0x07E0);
+  EXPECT_EQ(At(9, 12), 0x07E0);
+  EXPECT_EQ(At(10, 11), 0x07E0);
+  EXPECT_EQ(At(10, 24), kBlack);
   mat->Release();
   vp->Release();
 }

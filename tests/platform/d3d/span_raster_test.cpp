@@ -403,5 +403,44 @@ TEST(TexelUnpacking, APixelsChannelsAreThoseOfItsHighAndLowBytesAdded) {
   }
 }
 
+// Narrow triangles, at most eight samples wide and up to the target's height,
+// many to a call: their rows' runs pile up in the shader's queue, which is
+// drawn part-way through a triangle as often as not. Blended in the usual
+// states, so that a pixel drawn twice, skipped or out of order shows.
+TEST_P(SpanRaster, ManyNarrowTrianglesInOneCallDrawWhatTheyDrewOneByOne) {
+  std::mt19937 random(5150);
+  Texture texture(random, 32, 32, false, false);
+  for (int round = 0; round < 200; ++round) {
+    RasterState st;
+    st.cull = D3DCULL_NONE;
+    st.linear = true;
+    st.alphaBlend = true;
+    st.srcBlend = D3DBLEND_SRCALPHA;
+    st.destBlend = D3DBLEND_INVSRCALPHA;
+    st.texture = &texture.view;
+    std::vector<D3DTLVERTEX> v;
+    for (int t = 0; t < 60; ++t) {
+      const float x = Uniform(random, -4.f, static_cast<float>(kWidth));
+      const float y = Uniform(random, -10.f, static_cast<float>(kHeight));
+      const float width = Uniform(random, 0.f, 8.f), height = Uniform(random, 0.f, 60.f);
+      for (int k = 0; k < 3; ++k) {
+        D3DTLVERTEX corner = Vertex(random, 0.f);
+        corner.sx = x + (k == 1 ? width : Uniform(random, 0.f, width));
+        corner.sy = y + (k == 2 ? height : Uniform(random, 0.f, height));
+        v.push_back(corner);
+      }
+    }
+    const RECT clip = round % 2 == 0 ? RECT{0, 0, LONG{kWidth}, LONG{kHeight}} : RECT{5, 3, 41, 44};
+    Target before;
+    for (WORD& p : before.pixels) p = static_cast<WORD>(random());
+    Target spans = before, fragments = before;
+    DrawPrimitives(spans.View(false, clip), st, D3DPT_TRIANGLELIST, v.data(), nullptr, static_cast<DWORD>(v.size()));
+    for (std::size_t i = 0; i < v.size(); i += 3) {
+      ReferenceDrawTriangle(fragments.View(false, clip), st, v[i], v[i + 1], v[i + 2]);
+    }
+    ASSERT_EQ(spans.pixels, fragments.pixels) << "round " << round;
+  }
+}
+
 }  // namespace
 }  // namespace d3dtest

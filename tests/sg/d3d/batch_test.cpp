@@ -214,5 +214,36 @@ TEST_F(BatchTest, TheBlendQuestionsFollowTheDeviceAndTheEnvironment) {
   ISGD3DBeginScene(rend_);
 }
 
+// A vertex's colour channels come from the material alone, the material
+// scaled by the vertex's own colour, or the grey of either under the tint
+// (inverted in mode -1), whichever the material and the tint ask for.
+TEST_F(BatchTest, AVertexColourTakesTheMaterialTheVertexOrTheTint) {
+  SGMaterial* plain = Keep(rendertest::Material(SG_MAT_TYPE_FLAT, 90, nullptr));
+  SGMaterial* byVertex = Keep(rendertest::Material(SG_MAT_TYPE_FLAT | SG_MAT_TYPE_VERTEX_COLOUR, 90, nullptr));
+  for (SGMaterial* m : {plain, byVertex}) {
+    m->matColour = 0xC8643200u | 90;  // red 200, green 100, blue 50
+  }
+  const auto colour = [&](SGMaterial* m, std::int32_t mode, float red, float green, float blue) {
+    SGRendererSetD3DTint(rend_, mode, red, green, blue);
+    d3d_->d3dCurrMaterial = m;
+    SGTxVertex* v = Vertex(5.f, 5.f);
+    v->txvColour[3] = 255;  // red
+    v->txvColour[2] = 128;  // green
+    v->txvColour[1] = 0;    // blue
+    return d3d_->d3dVertBuff[ISGD3DAddVertex(d3d_, v)].color & 0xFFFFFFu;
+  };
+  EXPECT_EQ(colour(plain, 0, 0.f, 0.f, 0.f), 0xC86432u);
+  // 200 x 255 / 255, 100 x 128 / 255 (50.2), 50 x 0.
+  EXPECT_EQ(colour(byVertex, 0, 0.f, 0.f, 0.f), 0xC83200u);
+  // The material's grey, 350 of 765, under the weights 1, 1/2 and 0: 116.7 and 58.3.
+  EXPECT_EQ(colour(plain, 1, 1.f, 0.5f, 0.f), 0x753A00u);
+  // Inverted: 415 of 765, 138.3 and 69.2.
+  EXPECT_EQ(colour(plain, -1, 1.f, 0.5f, 0.f), 0x8A4500u);
+  // The vertex's grey, 383 of 765: 127.7 and 63.8.
+  EXPECT_EQ(colour(byVertex, 1, 1.f, 0.5f, 0.f), 0x804000u);
+  SGRendererSetD3DTint(rend_, 0, 0.f, 0.f, 0.f);
+  d3d_->d3dCurrMaterial = flat_;
+}
+
 }  // namespace
 }  // namespace d3drendertest
