@@ -137,6 +137,31 @@ void BM_Endings(benchmark::State& state) {
   }
 }
 
+// How often the hard chapters of a mixed game end ahead of the easy ones on
+// both asteroids held and score, over a range of seeds: a default world
+// (8 chapters a guild, 150 asteroids) or a small one (3 a guild, 60).
+void BM_LevelOrder(benchmark::State& state) {
+  const auto perGuild = static_cast<std::uint16_t>(state.range(0));
+  const auto asteroids = static_cast<std::uint16_t>(state.range(1));
+  for (auto _ : state) {
+    int ahead = 0, games = 0;
+    for (auto seed = static_cast<std::uint32_t>(state.range(2)); seed <= static_cast<std::uint32_t>(state.range(3)); ++seed) {
+      const GameLog log("tournament_levels" + std::to_string(seed));
+      const srv_ai_test::TournamentFigures f = srv_ai_test::PlayTournamentGame(
+          perGuild, asteroids, srv_ai_test::kMixedLevels, seed, kTurns, kTurns, log.path);
+      const bool hardAhead = f.scoreByLevel[2] > f.scoreByLevel[0] && f.heldByLevel[2] > f.heldByLevel[0];
+      std::printf("mixed, %u a guild, %u asteroids, seed %u: held easy %d hard %d, score easy %lld hard %lld%s\n",
+                  perGuild, asteroids, seed, f.heldByLevel[0], f.heldByLevel[2],
+                  static_cast<long long>(f.scoreByLevel[0]), static_cast<long long>(f.scoreByLevel[2]),
+                  hardAhead ? "" : "  (hard not ahead)");
+      ahead += hardAhead ? 1 : 0;
+      ++games;
+    }
+    state.counters["hard_ahead"] = ahead;
+    state.counters["games"] = games;
+  }
+}
+
 // Where the minerals mined after turn 150 come from, and where they stay: per
 // mineral, the output a turn over turns 151 to the end of the zones on their
 // holder's home, on other asteroids it controls and on asteroids others
@@ -263,6 +288,7 @@ void BM_MineralSources(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_MineralSources)->Args({2, 11})->Args({2, 23})->Args({1, 11})->Iterations(1)->Unit(benchmark::kSecond);
+BENCHMARK(BM_LevelOrder)->Args({kPerGuild, kAsteroids, 1, 16})->Args({3, 60, 1, 16})->Iterations(1)->Unit(benchmark::kSecond);
 BENCHMARK(BM_Endings)->Args({1, 16})->Args({17, 32})->Args({33, 48})->Iterations(1)->Unit(benchmark::kSecond);
 
 BENCHMARK(BM_PassivePlayer)->Iterations(1)->Unit(benchmark::kSecond);

@@ -177,6 +177,7 @@ std::vector<CGUnit*> IdleUnits(SrvAiPlan& plan) {
       if (u->GetTemplate() != nullptr && (u->GetTemplate()->construction > 0 || u->GetTemplate()->atvCapacity > 0))
         ++plan.workers;
       if (u->GetAttackStrength() > 0) ++plan.warships;
+      if (std::find(plan.offered.begin(), plan.offered.end(), u->id) != plan.offered.end()) continue;
       const bool bombarding = u->GetOrderCount() != 0 && u->GetOrder(0)->type == ORDER_BOMBARD;
       if (u->GetOrderCount() == 0 || StaleAttack(plan.world, *u) || (bombarding && !SrvAiBombardmentStands(plan, *u)) ||
           Adrift(*u))
@@ -203,6 +204,7 @@ std::vector<SrvPacket> SrvChooseOrders(SrvWorld& world, std::uint16_t chapter, c
   Vote(plan);
   BringStoresHome(plan);
   SrvAiTrade(plan);
+  SrvAiTradeBuilders(plan);
   SrvAiWorkZones(plan);
   for (CGUnit* unit : IdleUnits(plan)) SrvAiCommandUnit(plan, *unit);
   return std::move(plan.orders);

@@ -55,6 +55,9 @@ struct SrvAiLevel {
   // income can spend (0: it always mines): credits, not minerals, bound
   // what a chapter builds, and the rules turn no mineral into credits.
   int mineralCoverTurns = 0;
+  // Whether builders change hands in its guild (SrvAiTradeBuilders): a
+  // chapter that lost its own buys one from a mate with builders to spare.
+  bool tradesBuilders = false;
   // Set by the game, not the level: capture the flag is among the victory
   // conditions, so flag-bearers' homes are prizes and flags held are guarded.
   bool flagsWin = false;

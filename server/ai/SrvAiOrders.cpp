@@ -110,6 +110,34 @@ SrvPacket SrvAiMineralOffer(std::uint16_t chapter, std::uint16_t asteroid, std::
   return Out(p);
 }
 
+SrvPacket SrvAiShipOffer(std::uint16_t chapter, const CGUnit& unit, const std::array<std::uint32_t, 4>& least) {
+  PacketImage<36> p(PKT_SHIP_OFFER_POSTED);
+  p.SetU16(8, static_cast<std::uint16_t>(chapter >> 3));
+  p.SetU8(10, static_cast<std::uint8_t>(chapter & 7));
+  p.SetU32(12, unit.id);
+  for (std::size_t m = 0; m < least.size(); ++m) p.SetU32(20 + 4 * m, least[m]);
+  return Out(p);
+}
+
+SrvPacket SrvAiShipOfferWithdrawn(std::uint16_t chapter, std::uint32_t unitId) {
+  PacketImage<16> p(PKT_SHIP_OFFER_WITHDRAWN);
+  p.SetU8(8, static_cast<std::uint8_t>(chapter >> 3));
+  p.SetU8(9, static_cast<std::uint8_t>(chapter & 7));
+  p.SetU32(12, unitId);
+  return Out(p);
+}
+
+SrvPacket SrvAiShipBid(std::uint16_t chapter, std::uint32_t unitId, std::uint16_t pool,
+                       const std::array<std::uint32_t, 4>& bid) {
+  PacketImage<36> p(PKT_TRADE_REQUEST);
+  p.SetU16(8, static_cast<std::uint16_t>(chapter >> 3));
+  p.SetU16(10, static_cast<std::uint16_t>(chapter & 7));
+  p.SetU32(12, unitId);
+  p.SetU16(18, pool);
+  for (std::size_t m = 0; m < bid.size(); ++m) p.SetU32(20 + 4 * m, bid[m]);
+  return Out(p);
+}
+
 SrvPacket SrvAiMineralPurchase(std::uint16_t chapter, const MineralOffer& offer, std::uint16_t pool,
                                std::uint8_t paidWith, std::uint16_t amount) {
   PacketImage<16> p(PKT_MINERAL_TRADE);

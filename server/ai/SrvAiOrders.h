@@ -46,6 +46,14 @@ SrvPacket SrvAiMineralOffer(std::uint16_t chapter, std::uint16_t asteroid, std::
 // 554: a purchase from a guildmate's offer into the pool of `pool`, paid in `paidWith`.
 SrvPacket SrvAiMineralPurchase(std::uint16_t chapter, const MineralOffer& offer, std::uint16_t pool,
                                std::uint8_t paidWith, std::uint16_t amount);
+// 460: the chapter's unit offered to its guild mates for at least `least`
+// of each mineral.
+SrvPacket SrvAiShipOffer(std::uint16_t chapter, const CGUnit& unit, const std::array<std::uint32_t, 4>& least);
+// 402: the chapter's offer of the unit withdrawn from its guild's board.
+SrvPacket SrvAiShipOfferWithdrawn(std::uint16_t chapter, std::uint32_t unitId);
+// 457: a sealed bid on a guild mate's ship offer, paid from the pool of `pool`.
+SrvPacket SrvAiShipBid(std::uint16_t chapter, std::uint32_t unitId, std::uint16_t pool,
+                       const std::array<std::uint32_t, 4>& bid);
 // 600 (`attack` false) or 607 (true): `count` ATVs of a kind set off from one
 // of the chapter's zones to another zone of the same asteroid.
 SrvPacket SrvAiZoneMove(std::uint16_t chapter, std::uint16_t asteroid, std::uint16_t from, std::uint16_t to,

@@ -4,6 +4,7 @@
 //
 // One thread only.
 
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -38,8 +39,13 @@ struct SrvAiPlan {
   // (SrvAiPlentifulMinerals), and whether that is every one of them.
   SrvAiPlenty plenty{};
   bool mineralsToSpare = false;
+  // Its units on offer to guild mates, kept from other work.
+  std::vector<std::uint32_t> offered;
   std::vector<SrvPacket> orders;
 };
+
+// Metals, silicates, exotics, reactives: a price on the guild's ship board.
+using SrvAiMinerals = std::array<std::uint32_t, 4>;
 
 // The order of one idle operational unit of the chapter, if it gets one:
 // fight an enemy where it stands; build a ship or ATVs (mining ones, and a
@@ -68,6 +74,11 @@ SrvAiFlagCount SrvAiCountFlags(const SrvWorld& world, std::uint16_t chapter);
 // Offers a surplus of the home pool on the guild's board, and buys a mineral
 // the home pool is short of from a guildmate's offer (nothing for a renegade).
 void SrvAiTrade(SrvAiPlan& plan);
+// Builders change hands in the guild: with builders to spare, the chapter
+// offers an idle one at half its design's minerals while a guild mate
+// without any could pay for it, and withdraws the offer once none could;
+// with no builder left, it bids such an offer from its home pool.
+void SrvAiTradeBuilders(SrvAiPlan& plan);
 // One task for each zone the chapter holds: combat ATVs attack a neighbouring
 // enemy zone (when the level sends warships out), mining ATVs build a mining
 // facility (a storage facility first on an outlying asteroid without a

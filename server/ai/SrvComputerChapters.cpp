@@ -4,6 +4,7 @@
 #include "Game/base/Packets.h"
 #include "Game/model/GUnit.h"
 #include "server/trade/SrvMineralTrade.h"
+#include "server/trade/SrvShipTrade.h"
 #include "server/orders/SrvOrders.h"
 #include "server/orders/SrvPacketRead.h"
 #include "server/turn/SrvTurnSteps.h"
@@ -48,6 +49,16 @@ SrvOrderVerdict SrvSubmitComputerOrder(SrvTurnContext& turn, std::uint16_t chapt
       }
       return v;
     }
+    case PKT_SHIP_OFFER_POSTED:
+    case PKT_SHIP_OFFER_WITHDRAWN: {
+      const SrvOrderVerdict v = ReadU16(packet, 0) == PKT_SHIP_OFFER_POSTED ? SrvPostShipOffer(world, chapter, packet)
+                                                                          : SrvWithdrawShipOffer(world, chapter, packet);
+      if (v == SrvOrderVerdict::kAccepted) TellGuild(turn, chapter, packet);
+      return v;
+    }
+    case PKT_TRADE_REQUEST:
+      // Bids are sealed: nobody is told until the offer is settled.
+      return SrvBidForShip(world, chapter, packet);
     default:
       return SrvIsZonePacket(ReadU16(packet, 0)) ? SrvSubmitZoneOrder(world, chapter, packet)
                                                  : SrvSubmitOrder(world, chapter, packet);
