@@ -16,6 +16,7 @@
 
 #include "Game/arrayman/ArrayMan.h"
 #include "bench/count_allocations.h"
+#include "bench/rules_images.h"
 #include "Game/base/ByteStream.h"
 #include "Game/rules/GHullDB.h"
 #include "Game/rules/GModuleDB.h"
@@ -225,21 +226,7 @@ BENCHMARK(TemplateSave)->Name("Template/Save");
 // The rules files as the data build makes them: 5 x 40 hulls, 600 modules.
 void RulesFilesLoad(benchmark::State& state) {
   Drive();
-  std::vector<std::unique_ptr<CGHull>> hulls;
-  std::vector<const CGHull*> list;
-  for (int s = 0; s < kHullSections; ++s) {
-    for (int i = 0; i < 40; ++i) {
-      hulls.push_back(std::make_unique<CGHull>());
-      hulls.back()->section = static_cast<std::uint8_t>(s);
-      hulls.back()->index = static_cast<std::uint8_t>(i);
-      hulls.back()->slots[0] = HullSlot{10, 10, 1, 1, kSlotAcceptsAny};
-      list.push_back(hulls.back().get());
-    }
-  }
-  std::vector<ModuleRecord> modules(600);
-  for (auto& m : modules) m.type = MODULE_WEAPON;
-  const auto hullBytes = WriteHullsImage(list);
-  const auto moduleBytes = WriteModulesImage(modules);
+  const auto [hullBytes, moduleBytes] = BenchRulesImages();
   WriteFile("C:\\hulls.dat", hullBytes);
   WriteFile("C:\\modules.dat", moduleBytes);
   // The baseline opens, reads and closes the files as the loads do.

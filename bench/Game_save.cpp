@@ -33,6 +33,7 @@
 #include "Game/save/GameLoader.h"
 #include "Game/save/SaveGame.h"
 #include "bench/count_allocations.h"
+#include "bench/rules_images.h"
 #include "platform/core/dospath.h"
 #include "platform/core/files.h"
 #include "tests/Game/model/world/world_generator.h"
@@ -43,26 +44,14 @@ namespace {
 // The rules files as the data build makes them (5 x 40 hulls, 600 modules),
 // where an installation that names no folders keeps them: the current one.
 void WriteRulesFiles() {
-  std::vector<std::unique_ptr<CGHull>> hulls;
-  std::vector<const CGHull*> list;
-  for (int s = 0; s < kHullSections; ++s) {
-    for (int i = 0; i < 40; ++i) {
-      hulls.push_back(std::make_unique<CGHull>());
-      hulls.back()->section = static_cast<std::uint8_t>(s);
-      hulls.back()->index = static_cast<std::uint8_t>(i);
-      hulls.back()->slots[0] = HullSlot{10, 10, 1, 1, kSlotAcceptsAny};
-      list.push_back(hulls.back().get());
-    }
-  }
-  std::vector<ModuleRecord> modules(600);
-  for (auto& m : modules) m.type = MODULE_WEAPON;
+  const auto [hulls, modules] = BenchRulesImages();
   const auto write = [](const char* dosPath, const std::vector<std::uint8_t>& bytes) {
     plat::FILE* fp = plat::fopen(dosPath, "wb");
     if (fp == nullptr || plat::fwrite(bytes.data(), 1, bytes.size(), fp) != bytes.size()) std::abort();
     plat::fclose(fp);
   };
-  write("Q:\\hulls.dat", WriteHullsImage(list));
-  write("Q:\\modules.dat", WriteModulesImage(modules));
+  write("Q:\\hulls.dat", hulls);
+  write("Q:\\modules.dat", modules);
 }
 
 // Drive Q in a private folder, the current directory: the save directory of
