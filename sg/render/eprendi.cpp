@@ -4,6 +4,10 @@
 
 #include <cmath>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "sg/core/context.h"
 #include "sg/core/sgassert.h"
 #include "sg/fb/framebuffer.h"
@@ -61,11 +65,16 @@ std::uint32_t EffectiveType(const SGRenderer* rend, const SGMaterial* mat, std::
 
 // A 27.5 screen coordinate rounded to an integer; a value out of any buffer's
 // range (or not a number) becomes INT32_MIN, which the range check refuses.
+// Rounded in the current rounding mode, as lrint does, without its library call.
 std::int32_t RoundScreen(float value) {
   if (!(value > -1073741824.f && value < 1073741824.f)) {
     return INT32_MIN;
   }
+#if defined(__SSE2__)
+  return _mm_cvtss_si32(_mm_set_ss(value));
+#else
   return static_cast<std::int32_t>(std::lrint(value));
+#endif
 }
 
 void MakeUV(SGQVert* q, const SGTxVertex* txv, const SGTextureMap* txm) {
@@ -90,7 +99,9 @@ std::uint32_t ConvertVertex(SGRenderer* rend, const SGMaterial* mat, SGTxVertex*
     }
     return txv->txvQIndex;
   }
-  const std::uint32_t index = ISGRendererNewQVert(rend);
+  // The array has room nearly always: the call only when it must grow.
+  const std::uint32_t index =
+      rend->renNextQVert < rend->renNumQVerts ? rend->renNextQVert++ : ISGRendererNewQVert(rend);
   if (index == 0xFFFFFFFF) {
     return index;
   }
@@ -107,7 +118,9 @@ std::uint32_t ConvertVertex(SGRenderer* rend, const SGMaterial* mat, SGTxVertex*
   } else if ((orFlags & SG_TXV_SHADED) != 0) {
     intensity = indexed ? txv->txvShade * scale : (txv->txvShade * mat->matDiffuse + mat->matAmbient) * scale;
   }
-  intensity = std::fmin(std::fmax(intensity, 0.f), scale);
+  // Clamped to 0..scale, a NaN to 0 (the library's fmax and fmin, inline).
+  intensity = intensity > 0.f ? intensity : 0.f;
+  intensity = intensity < scale ? intensity : scale;
   q->q = intensity + 16.f;
   txv->txvConverted = 1;
   txv->txvQIndex = index;

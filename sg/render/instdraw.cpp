@@ -96,55 +96,79 @@ void* OffsetSlot(std::size_t offset) { return reinterpret_cast<void*>(static_cas
 void PrepareVertices(Drawer& d, const SGModelSubTransform* mst, ISGPrepVertex* out) {
   SGRenderer* rend = d.rend;
   const SGViewData* vi = rend->renViewData;
-  const SGMatrix& m = rend->renXform;
-  const SGInstance* inst = d.inst;
-  const float lowX = (vi->viFlags & SG_VI_WINDOW) != 0 ? vi->viWindowLo[0] : -1.0001f;
-  const float lowY = (vi->viFlags & SG_VI_WINDOW) != 0 ? vi->viWindowLo[1] : -1.0001f;
-  const float hiX = (vi->viFlags & SG_VI_WINDOW) != 0 ? vi->viWindowHi[0] : 1.0001f;
-  const float hiY = (vi->viFlags & SG_VI_WINDOW) != 0 ? vi->viWindowHi[1] : 1.0001f;
-  for (std::uint32_t i = 0; i < mst->mstNumVerts; ++i) {
-    const SGPoint3s& p = mst->mstVerts[i];
+  // Everything the loop reads is copied out first: its stores to the
+  // prepared vertices could otherwise alias each of these and force reloads.
+  const SGMatrix m = rend->renXform;
+  const bool window = (vi->viFlags & SG_VI_WINDOW) != 0;
+  const float lowX = window ? vi->viWindowLo[0] : -1.0001f;
+  const float lowY = window ? vi->viWindowLo[1] : -1.0001f;
+  const float hiX = window ? vi->viWindowHi[0] : 1.0001f;
+  const float hiY = window ? vi->viWindowHi[1] : 1.0001f;
+  const float yon = vi->viYon;
+  const float fogRecip = rend->renFogRecip;
+  const float scaleX = vi->viScale[0], scaleY = vi->viScale[1];
+  const float offsetX = vi->viOffset[0], offsetY = vi->viOffset[1];
+  enum class Fog { Fade, Distance, All, None };
+  const std::uint32_t instFlags = d.inst->instFlags;
+  const Fog fogMode = (instFlags & SG_INST_FADING) != 0                 ? Fog::Fade
+                      : (instFlags & SG_INST_FOGGED) != 0               ? Fog::Distance
+                      : (rend->renFlags & SG_REND_FLAG_ALL_FOGGED) != 0 ? Fog::All
+                                                                         : Fog::None;
+  const float fade = d.inst->instFade;
+  const SGPoint3s* verts = mst->mstVerts;
+  const std::uint32_t count = mst->mstNumVerts;
+  for (std::uint32_t i = 0; i < count; ++i) {
+    const SGPoint3s p = verts[i];
     ISGPrepVertex* pv = &out[i];
-    pv->pvFlags = 0;
+    std::uint32_t flags = 0;
     pv->pvKey = 0;
     pv->pvTxv = nullptr;
     const float z = p.x * m.m[0][2] + p.y * m.m[1][2] + p.z * m.m[2][2] + m.m[3][2];
-    if ((inst->instFlags & SG_INST_FADING) != 0) {
-      pv->pvFog = inst->instFade;
-      pv->pvFlags |= SG_TXV_FOGGED;
-    } else if ((inst->instFlags & SG_INST_FOGGED) != 0) {
-      pv->pvFlags |= SG_TXV_FOGGED;
-      pv->pvFog = z > vi->viYon ? 0.f : std::fmin(1.f, (vi->viYon - z) * rend->renFogRecip);
-    } else if ((rend->renFlags & SG_REND_FLAG_ALL_FOGGED) != 0) {
-      pv->pvFog = 1.f;
-      pv->pvFlags |= SG_TXV_FOGGED;
-    } else {
-      pv->pvFog = 1.f;
+    switch (fogMode) {
+      case Fog::Fade:
+        pv->pvFog = fade;
+        flags |= SG_TXV_FOGGED;
+        break;
+      case Fog::Distance: {
+        flags |= SG_TXV_FOGGED;
+        const float fog = (yon - z) * fogRecip;
+        pv->pvFog = z > yon ? 0.f : (fog < 1.f ? fog : 1.f);
+        break;
+      }
+      case Fog::All:
+        pv->pvFog = 1.f;
+        flags |= SG_TXV_FOGGED;
+        break;
+      case Fog::None:
+        pv->pvFog = 1.f;
+        break;
     }
     if (z < -0.0001f) {
-      pv->pvFlags |= SG_XFORM_FLAG_NEAR_CLIP;
+      pv->pvFlags = flags | SG_XFORM_FLAG_NEAR_CLIP;
       continue;
     }
     const float w = p.x * m.m[0][3] + p.y * m.m[1][3] + p.z * m.m[2][3] + m.m[3][3];
-    if (w > vi->viYon) {
-      pv->pvFlags |= SG_XFORM_FLAG_FAR_CLIP;
+    if (w > yon) {
+      flags |= SG_XFORM_FLAG_FAR_CLIP;
     }
     const float q = 1.f / w;
     const float x = (p.x * m.m[0][0] + p.y * m.m[1][0] + p.z * m.m[2][0] + m.m[3][0]) * q;
     const float y = (p.x * m.m[0][1] + p.y * m.m[1][1] + p.z * m.m[2][1] + m.m[3][1]) * q;
     if (x < lowX) {
-      pv->pvFlags |= SG_XFORM_FLAG_LEFT_CLIP;
+      flags |= SG_XFORM_FLAG_LEFT_CLIP;
     } else if (x >= hiX) {
-      pv->pvFlags |= SG_XFORM_FLAG_RIGHT_CLIP;
+      flags |= SG_XFORM_FLAG_RIGHT_CLIP;
     }
     if (y < lowY) {
-      pv->pvFlags |= SG_XFORM_FLAG_BOTTOM_CLIP;
+      flags |= SG_XFORM_FLAG_BOTTOM_CLIP;
     } else if (y >= hiY) {
-      pv->pvFlags |= SG_XFORM_FLAG_TOP_CLIP;
+      flags |= SG_XFORM_FLAG_TOP_CLIP;
     }
-    pv->pvLoc[0] = (x + 1.f) * vi->viScale[0] + vi->viOffset[0];
-    pv->pvLoc[1] = (y + 1.f) * vi->viScale[1] + vi->viOffset[1];
-    pv->pvLoc[2] = std::fmax(0.f, z * q);
+    pv->pvFlags = flags;
+    pv->pvLoc[0] = (x + 1.f) * scaleX + offsetX;
+    pv->pvLoc[1] = (y + 1.f) * scaleY + offsetY;
+    const float depth = z * q;
+    pv->pvLoc[2] = depth >= 0.f ? depth : 0.f;
     pv->pvLoc[3] = q;
   }
 }
@@ -268,6 +292,9 @@ SGError StepMessages(Drawer& d) {
 SGError DrawFaces(Drawer& d, const SGFaceList* fcl) {
   ISGPart part;
   SGError err = CurrentPart(d, &part);
+  if (err == SG_ERROR_NONE && (d.rend->renFlags & SG_REND_FLAG_SINGLE_STEP) == 0) {
+    return ISGInstDrawFaces(d.rend, d.scene, &part, fcl->fclFaces, fcl->fclNumFaces);
+  }
   for (std::uint32_t i = 0; err == SG_ERROR_NONE && i < fcl->fclNumFaces; ++i) {
     err = ISGInstDrawFace(d.rend, d.scene, &part, &fcl->fclFaces[i]);
     if (err == SG_ERROR_NONE) {

@@ -2,6 +2,7 @@
 // line and face stages of a drawn model.
 
 #include <cmath>
+#include <cstring>
 
 #include "sg/core/sgassert.h"
 #include "sg/instance/instance.h"
@@ -90,9 +91,17 @@ bool OutsidePlane(const SGRenderer* rend, std::uint32_t plane, const SGTxVertex*
 // A face corner's prepared vertex turned into a pool vertex.
 SGError MakeCorner(SGRenderer* rend, const ISGPrepVertex* pv, SGTxVertex** out) {
   SGTxVertex* txv = nullptr;
-  const SGError err = ISGRendererNewTxVert(rend, &txv);
-  if (err != SG_ERROR_NONE) {
-    return err;
+  // Room in the current block nearly always: the pool's call only to move on.
+  if (rend->renTxvNext != rend->renTxvBlocks[rend->renTxvBlock] + rend->renTxvBlockSize) {
+    txv = rend->renTxvNext++;
+    txv->txvConverted = 0;
+    txv->txvTexture = nullptr;
+    std::memset(txv->txvColour, 0, sizeof(txv->txvColour));
+  } else {
+    const SGError err = ISGRendererNewTxVert(rend, &txv);
+    if (err != SG_ERROR_NONE) {
+      return err;
+    }
   }
   txv->txvFlags = pv->pvFlags;
   for (int k = 0; k < 4; ++k) {
@@ -485,7 +494,9 @@ SGError ISGInstDrawLineList(SGRenderer* rend, SGScene* scene, const ISGPart* par
   return SG_ERROR_NONE;
 }
 
-SGError ISGInstDrawFace(SGRenderer* rend, SGScene* scene, const ISGPart* part, const SGFace* face) {
+namespace {
+
+inline SGError DrawFace(SGRenderer* rend, SGScene* scene, const ISGPart* part, const SGFace* face) {
   ++rend->renFaceCount;
   // Faces that cannot show are dropped before their material is looked at.
   ISGPrepVertex* pv[3];
@@ -552,4 +563,21 @@ SGError ISGInstDrawFace(SGRenderer* rend, SGScene* scene, const ISGPart* part, c
     return ISGPolygonClipDraw(rend, scene, part->inst, mat, triple);
   }
   return rend->renMethods.rmDrawTriangle(rend, scene, mat, triple);
+}
+
+}  // namespace
+
+SGError ISGInstDrawFace(SGRenderer* rend, SGScene* scene, const ISGPart* part, const SGFace* face) {
+  return DrawFace(rend, scene, part, face);
+}
+
+SGError ISGInstDrawFaces(SGRenderer* rend, SGScene* scene, const ISGPart* part, const SGFace* faces,
+                         std::uint32_t count) {
+  for (std::uint32_t i = 0; i < count; ++i) {
+    const SGError err = DrawFace(rend, scene, part, &faces[i]);
+    if (err != SG_ERROR_NONE) {
+      return err;
+    }
+  }
+  return SG_ERROR_NONE;
 }

@@ -63,6 +63,9 @@ struct ISGPart {
 SGError ISGInstDrawPointList(SGRenderer* rend, SGScene* scene, const ISGPart* part, const SGPointList* ptl);
 SGError ISGInstDrawLineList(SGRenderer* rend, SGScene* scene, const ISGPart* part, const SGLineList* lin);
 SGError ISGInstDrawFace(SGRenderer* rend, SGScene* scene, const ISGPart* part, const SGFace* face);
+// ISGInstDrawFace over `count` faces in order, up to the first failure.
+SGError ISGInstDrawFaces(SGRenderer* rend, SGScene* scene, const ISGPart* part, const SGFace* faces,
+                         std::uint32_t count);
 // The material of a list or face: the instance's table, else the scene's.
 SGMaterial* ISGPartMaterial(const SGScene* scene, const SGInstance* inst, std::uint32_t index);
 

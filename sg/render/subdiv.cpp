@@ -53,13 +53,13 @@ SGQVert Midpoint(const SGQVert* x, const SGQVert* y) {
 }
 
 // The frame buffer is locked while a piece is drawn (ISGTriDrawSubdivided).
-void DrawPiece(SGRenderer* rend, ISGTriFill fill, const Piece& p) {
+void DrawPiece(SGRenderer* rend, ISGTriFill fill, const SGQVert* a, const SGQVert* b, const SGQVert* c) {
   SGFrameBuffer* fb = rend->renFrameBuffer;
   if (fill != nullptr) {
-    fill(p.v[0], p.v[1], p.v[2], fb, rend->renFillTexels, rend->renFillLUT, rend->renFillColour);
+    fill(a, b, c, fb, rend->renFillTexels, rend->renFillLUT, rend->renFillColour);
   }
   if (rend->renContext != nullptr && (rend->renContext->ctxDebug & SG_CTX_DEBUG_DRAW) != 0) {
-    ISGTriOutline(p.v[0], p.v[1], p.v[2], fb, kOutlineColour);
+    ISGTriOutline(a, b, c, fb, kOutlineColour);
   }
 }
 
@@ -74,7 +74,7 @@ void Subdivide(SGRenderer* rend, ISGTriFill fill, Piece p) {
     count += split[i] ? 1 : 0;
   }
   if (count == 0) {
-    DrawPiece(rend, fill, p);
+    DrawPiece(rend, fill, p.v[0], p.v[1], p.v[2]);
     return;
   }
   // Rotate so that the split edges come first (one: edge 0; two: edges 0 and 1).
@@ -144,7 +144,16 @@ SGError ISGTriDrawSubdivided(const SGQVert* a, const SGQVert* b, const SGQVert* 
   SGFrameBuffer* fb = rend->renFrameBuffer;
   void* pixels = nullptr;
   if (SGFrameBufferLock(fb, &pixels) == SG_ERROR_NONE) {
-    Subdivide(rend, fill, Piece{{a, b, c}, {ab, bc, ca}});
+    // Most triangles of a frame are small enough as they are: those go to
+    // the fill straight away, the others into the recursion.
+    ab = ab != 0 ? ab : ISGQVertDist2(a, b);
+    bc = bc != 0 ? bc : ISGQVertDist2(b, c);
+    ca = ca != 0 ? ca : ISGQVertDist2(c, a);
+    if (Acceptable(ab, a, b) && Acceptable(bc, b, c) && Acceptable(ca, c, a)) {
+      DrawPiece(rend, fill, a, b, c);
+    } else {
+      Subdivide(rend, fill, Piece{{a, b, c}, {ab, bc, ca}});
+    }
   }
   if (rend->renHoldFrameLock != 0 && (rend->renFlags & SG_REND_FLAG_SINGLE_STEP) == 0) {
     return SG_ERROR_NONE;
