@@ -144,7 +144,9 @@ void PrepareVertices(Drawer& d, const SGModelSubTransform* mst, ISGPrepVertex* o
         break;
     }
     if (z < -0.0001f) {
+      // No screen place behind the eye; the face tests read something defined.
       pv->pvFlags = flags | SG_XFORM_FLAG_NEAR_CLIP;
+      pv->pvLoc[0] = pv->pvLoc[1] = pv->pvLoc[2] = pv->pvLoc[3] = 0.f;
       continue;
     }
     const float w = p.x * m.m[0][3] + p.y * m.m[1][3] + p.z * m.m[2][3] + m.m[3][3];
