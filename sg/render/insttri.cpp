@@ -500,7 +500,7 @@ namespace {
 // not all outside one plane, and it faces the eye (a corner behind the eye
 // leaves that to the clipping). Branch-free, since which faces turn away is
 // as good as random: a face list is first sifted with it.
-bool FaceMayShow(const ISGPrepVertex* verts, std::uint32_t numVerts, const SGFace& face) {
+[[gnu::always_inline]] inline bool FaceMayShow(const ISGPrepVertex* verts, std::uint32_t numVerts, const SGFace& face) {
   const std::uint32_t i0 = face.facVertIndex[0], i1 = face.facVertIndex[1], i2 = face.facVertIndex[2];
   const std::uint32_t inRange = static_cast<std::uint32_t>(i0 < numVerts) & static_cast<std::uint32_t>(i1 < numVerts) &
                                 static_cast<std::uint32_t>(i2 < numVerts);
@@ -520,7 +520,8 @@ bool FaceMayShow(const ISGPrepVertex* verts, std::uint32_t numVerts, const SGFac
 }
 
 // A face that FaceMayShow let through: its material, corners and triangle.
-SGError DrawShownFace(SGRenderer* rend, SGScene* scene, const ISGPart* part, const SGFace* face) {
+[[gnu::always_inline]] inline SGError DrawShownFace(SGRenderer* rend, SGScene* scene, const ISGPart* part,
+                                                   const SGFace* face) {
   ISGPrepVertex* pv[3];
   std::uint32_t orFlags = 0;
   for (int k = 0; k < 3; ++k) {
