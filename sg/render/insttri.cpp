@@ -89,7 +89,7 @@ bool OutsidePlane(const SGRenderer* rend, std::uint32_t plane, const SGTxVertex*
 }
 
 // A face corner's prepared vertex turned into a pool vertex.
-SGError MakeCorner(SGRenderer* rend, const ISGPrepVertex* pv, SGTxVertex** out) {
+[[gnu::always_inline]] inline SGError MakeCorner(SGRenderer* rend, const ISGPrepVertex* pv, SGTxVertex** out) {
   SGTxVertex* txv = nullptr;
   // Room in the current block nearly always: the pool's call only to move on.
   if (rend->renTxvNext != rend->renTxvBlocks[rend->renTxvBlock] + rend->renTxvBlockSize) {
