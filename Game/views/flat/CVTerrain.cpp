@@ -24,6 +24,7 @@
 #include "Game/rules/GGameVar.h"
 #include "Game/views/frame/CPopupMenu.h"
 #include "Game/views/frame/OrderFeedback.h"
+#include "Game/views/world/CVSgWorld.h"
 #include "Game/views/world/CVStarField.h"
 #include "media/CDDraw.h"
 #include "media/CImageButton.h"
@@ -47,6 +48,8 @@ namespace {
 
 constexpr DWORD kBlackKey = 0;
 constexpr int kStatusAttribute = 26;
+constexpr std::uint32_t kStatusStepMs = 75;
+constexpr std::uint16_t kStatusUntilReplaced = 0xFFFF;
 constexpr COLORREF kYellow = 0x00FFFF;
 constexpr COLORREF kRed = 0x0000FF;
 constexpr std::uint32_t kAltHelpTopic = 306;
@@ -680,7 +683,14 @@ int CVTerrain::OnKeyDown(WPARAM key, LPARAM flags) {
 }
 
 void CVTerrain::PlayFrameAnimation(std::uint32_t elapsedMs) {
+  g_animElapsedMs += elapsedMs;
   CVGeneric::PlayFrameAnimation(elapsedMs);
+  // The status line counts down one step each 75 ms (no display list here
+  // takes the accumulated time); a line shown until replaced stays.
+  if (g_statusShown && g_animElapsedMs >= kStatusStepMs) {
+    g_animElapsedMs = 0;
+    if (g_statusShown != kStatusUntilReplaced) --g_statusShown;
+  }
   // The status line's time ran out: the view shows again without it.
   if (g_statusShown == 0 && !g_statusText.empty() && !g_infoPanelVisible && built) {
     g_statusText.clear();
@@ -739,8 +749,8 @@ int CVTerrain::ShowContextMenu(int x, int y) {
   if (placement) return 1;
   SetCursorSet(CURSOR_NORMAL);
   if (y < 74) {
+    // An empty slot too: its menu offers to keep this asteroid there.
     const GotoEntry& e = g_gotoSlots[static_cast<std::size_t>(GetGotoSlotAtX(x))];
-    if (e.kind == GOTO_EMPTY) return 1;
     const int flags = e.kind == GOTO_ASTEROID ? 1 | 2 : e.kind == GOTO_UNIT ? 1 | 4 : e.kind == GOTO_TERRAIN_ASTEROID ? 1 | 8 : 1;
     ShowOrderMenu(flags, e.id, x, y);
     return 1;

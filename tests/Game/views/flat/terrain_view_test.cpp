@@ -248,6 +248,26 @@ TEST_F(TerrainView, SurveyLineByLastVisit) {
   EXPECT_EQ(view->SurveyStatus(), "Rock3 - Last updated: 4 turns ago");
 }
 
+TEST_F(TerrainView, TheStatusLineGoesAfterItsTime) {
+  Show();
+  const RECT line{kViewportRect.left, kViewportRect.top, kViewportRect.right, kViewportRect.top + 16};
+  const plat::Image withLine = quentest::ScreenArea(line);
+  // A frame every 35 ms: one step each 75 ms, so the line stands for some
+  // seconds, then the surface shows again without it.
+  for (int frame = 0; frame < 40; ++frame) view->PlayFrameAnimation(35);
+  EXPECT_GT(g_statusShown, 0);
+  EXPECT_EQ(quentest::ScreenArea(line).rgb, withLine.rgb);
+  for (int frame = 0; frame < 60; ++frame) view->PlayFrameAnimation(35);
+  EXPECT_EQ(g_statusShown, 0);
+  EXPECT_TRUE(g_statusText.empty());
+  EXPECT_NE(quentest::ScreenArea(line).rgb, withLine.rgb);
+  // A line of the automanage button counts down the same way.
+  view->ToggleAutomanage();
+  EXPECT_FALSE(g_statusText.empty());
+  for (int frame = 0; frame < 100; ++frame) view->PlayFrameAnimation(35);
+  EXPECT_TRUE(g_statusText.empty());
+}
+
 TEST_F(TerrainView, PopupOffersWhatEachCellAllows) {
   Show();
   using M = CVTerrain::MenuCommand;
@@ -351,6 +371,18 @@ TEST_F(TerrainView, SetGotoMarksTheSlotUnderTheBarMenu) {
   EXPECT_EQ(g_gotoSlots[barSlot].id, kShown);
   EXPECT_EQ(g_gotoSlots[zoneSlot].kind, before.kind);
   EXPECT_EQ(g_gotoSlots[zoneSlot].id, before.id);
+}
+
+TEST_F(TerrainView, AnEmptyGotoSlotTakesTheAsteroidFromItsMenu) {
+  Show();
+  const std::size_t slot = 6 + kGotoColumns * g_gotoGroup;
+  g_gotoSlots[slot] = GotoEntry{};
+  backend->PressKey(VK_ESCAPE, 10);
+  EXPECT_EQ(view->ShowContextMenu(GotoColumnLeft(6) + 30, 40), 1);
+  ASSERT_NE(g_popupMenu, nullptr);
+  EXPECT_EQ(view->OnMenuCommand(CVTerrain::MENU_SET_GOTO), 1);
+  EXPECT_EQ(g_gotoSlots[slot].kind, GOTO_TERRAIN_ASTEROID);
+  EXPECT_EQ(g_gotoSlots[slot].id, kShown);
 }
 
 TEST_F(TerrainView, AutomanageOnlyWhenAlone) {
