@@ -161,45 +161,58 @@ int CSpriteMoverList::UpdateAndDraw(CSprite* target, CSprite* background) {
   bool active = false;
   for (CSpriteMover* m = head; m; m = m->next) {
     if (m->state == CSpriteMover::INACTIVE) continue;
-    m->counted = 0;
     if (m->state == CSpriteMover::MOVING && m->stepsLeft > 0) {
       m->x += (m->endX - m->x) / m->stepsLeft;
       m->y += (m->endY - m->y) / m->stepsLeft;
       if (--m->stepsLeft < 1) m->state = CSpriteMover::STOPPED;
     }
-    if (m->frameCount > 0 && m->currentFrame < m->frameCount) {
-      CSprite* frame = m->frames[m->currentFrame];
-      if (frame && m->mirror == CSpriteMover::MIRROR_NONE)
-        frame->ClipRect(target, m->x, m->y, nullptr);
-      else if (frame)
-        MirroredBlit(frame, target, m->x, m->y, m->mirror);
-    }
+    DrawFrame(*m, target);
     if (m->state == CSpriteMover::MOVING) {
       if (m->frameCount > 0) m->currentFrame = static_cast<std::uint16_t>((m->currentFrame + 1) % m->frameCount);
       active = true;
     }
   }
-  HDC dc = target->GetDC();
-  if (dc) {
-    SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, kLabelColour);
-    for (CSpriteMover* m = head; m; m = m->next) {
-      if (m->state == CSpriteMover::INACTIVE || m->counted || !m->labelFlag) continue;
-      m->counted = 1;
-      int count = 1;
-      for (CSpriteMover* o = m->next; o; o = o->next) {
-        if (o->state != CSpriteMover::INACTIVE && o->labelFlag && !o->counted && o->x == m->x && o->y == m->y) {
-          o->counted = 1;
-          ++count;
-        }
-      }
-      char text[12];
-      std::snprintf(text, sizeof text, "%d", count);
-      RECT r{m->x, m->y, m->x + kLabelSize, m->y + kLabelSize};
-      DrawText(dc, text, -1, &r, 0);
-    }
-    target->ReleaseDC(dc);
-  }
+  DrawLabels(target);
   if (!active) state = STOPPED;
   return 1;
+}
+
+void CSpriteMoverList::Draw(CSprite* target) {
+  if (!target) return;
+  for (CSpriteMover* m = head; m; m = m->next)
+    if (m->state != CSpriteMover::INACTIVE) DrawFrame(*m, target);
+  DrawLabels(target);
+}
+
+void CSpriteMoverList::DrawFrame(const CSpriteMover& m, CSprite* target) {
+  if (m.frameCount == 0 || m.currentFrame >= m.frameCount) return;
+  CSprite* frame = m.frames[m.currentFrame];
+  if (frame && m.mirror == CSpriteMover::MIRROR_NONE)
+    frame->ClipRect(target, m.x, m.y, nullptr);
+  else if (frame)
+    MirroredBlit(frame, target, m.x, m.y, m.mirror);
+}
+
+void CSpriteMoverList::DrawLabels(CSprite* target) {
+  for (CSpriteMover* m = head; m; m = m->next) m->counted = 0;
+  HDC dc = target->GetDC();
+  if (!dc) return;
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, kLabelColour);
+  for (CSpriteMover* m = head; m; m = m->next) {
+    if (m->state == CSpriteMover::INACTIVE || m->counted || !m->labelFlag) continue;
+    m->counted = 1;
+    int count = 1;
+    for (CSpriteMover* o = m->next; o; o = o->next) {
+      if (o->state != CSpriteMover::INACTIVE && o->labelFlag && !o->counted && o->x == m->x && o->y == m->y) {
+        o->counted = 1;
+        ++count;
+      }
+    }
+    char text[12];
+    std::snprintf(text, sizeof text, "%d", count);
+    RECT r{m->x, m->y, m->x + kLabelSize, m->y + kLabelSize};
+    DrawText(dc, text, -1, &r, 0);
+  }
+  target->ReleaseDC(dc);
 }

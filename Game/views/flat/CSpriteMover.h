@@ -74,9 +74,17 @@ class CSpriteMoverList {
   // 0, or before 60 / rate ms have passed since the last step. When no mover
   // is moving after the step the list stops itself.
   int UpdateAndDraw(CSprite* target, CSprite* background);
+  // Every shown mover onto `target` where it stands, on its current frame,
+  // with the count labels: a screen drawn again keeps the picture. Moves
+  // nothing and leaves the list's state alone.
+  void Draw(CSprite* target);
 
   CSpriteMover* head = nullptr;
   std::int16_t rate = 30;
   std::uint32_t lastClock = 0;
   std::uint16_t state = STARTED;
+
+ private:
+  static void DrawFrame(const CSpriteMover& mover, CSprite* target);
+  void DrawLabels(CSprite* target);
 };

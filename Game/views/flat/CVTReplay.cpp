@@ -202,7 +202,13 @@ void CVTReplay::OnReplayRestart() {
   list.Run();
 }
 
+void CVTReplay::DrawOverSurface() {
+  if (!g_infoPanelVisible) list.Draw(g_screenSprite);
+}
+
 void CVTReplay::PlayFrameAnimation(std::uint32_t elapsedMs) {
+  // The movers would be drawn over the panel.
+  if (g_infoPanelVisible) return;
   tickMs += elapsedMs;
   if (tickMs < kTickMs) return;
   tickMs = 0;

@@ -46,12 +46,18 @@ class CVTReplay : public CVTerrain {
   void OnReplayRestart() override;
   // The replay tick (every 40 ms of accumulated time): sounds, a mover step,
   // and the next phase once every mover rests.
+  // Holds while the info panel covers the viewport.
   void PlayFrameAnimation(std::uint32_t elapsedMs) override;
 
   std::uint32_t Phase() const { return phase; }
   const CSpriteMoverList& Movers() const { return list; }
   // Movers shown now (state other than 0) in the list.
   int ShownMovers() const;
+
+ protected:
+  // The movers where they stand, so a surface shown again (a full redraw, a
+  // filter) keeps the replay's picture, the last one too.
+  void DrawOverSurface() override;
 
  private:
   struct Pos {

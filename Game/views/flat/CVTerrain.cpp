@@ -224,6 +224,7 @@ void CVTerrain::Render(std::int32_t argument) {
 
 void CVTerrain::ShowOnScreen() {
   if (workSurface) DrawViewSprite(workSurface, terrain::kWorkOriginX, terrain::kWorkOriginY, nullptr);
+  DrawOverSurface();
   DrawStatusText();
   AddDirtyRect({0, 0, 800, 600});
   FlushScreen();
@@ -339,7 +340,9 @@ void CVTerrain::RedrawAllZones(int flush) {
   if (!workSurface || !background) return;
   background->BltToSurface(workSurface, 0, 0, nullptr);
   DrawCentreAndRings();
-  if (flush) FlushViewport();
+  if (!flush) return;
+  DrawOverSurface();
+  FlushViewport();
 }
 
 void CVTerrain::DrawCentreAndRings() {

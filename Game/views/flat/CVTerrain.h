@@ -170,6 +170,9 @@ class CVTerrain : public CVGeneric {
   CSprite* WorkSurface() const { return workSurface; }
   CSprite* FacilityImage(std::uint32_t bit) const;
   CSprite* ArtifactImage() const { return artifactImage; }
+  // What a subclass shows over the surface whenever the viewport is shown
+  // again from the work surface (before the status line and the flush).
+  virtual void DrawOverSurface() {}
   // Cells drawn plain (background and borders only), as the replay shows them.
   std::uint32_t plainCells = 0;
   std::uint32_t built = 0;

@@ -824,6 +824,39 @@ TEST_F(TerrainReplay, APodCarriesNoLabelAndAStrayHitNoMover) {
   EXPECT_EQ(Shown()->GetTerrainEvent(2)->mover, nullptr);
 }
 
+TEST_F(TerrainReplay, AScreenRedrawnKeepsThePicture) {
+  // Below the status line, and with the same stars each time the surface is built.
+  const RECT surface{kViewportRect.left, kViewportRect.top + 20, kViewportRect.right, kViewportRect.bottom};
+  Record(terrain_test::EveryPhase());
+  plat::srand(7);
+  Start();
+  for (int i = 0; i < 12; ++i) {
+    AdvanceVirtualClock(40);
+    replay->PlayFrameAnimation(40);
+  }
+  // The info panel covers the viewport: the replay holds and draws nothing.
+  const plat::Image before = quentest::ScreenArea(kViewportRect);
+  const std::uint32_t phase = replay->Phase();
+  g_infoPanelVisible = 1;
+  for (int i = 0; i < 50; ++i) {
+    AdvanceVirtualClock(40);
+    replay->PlayFrameAnimation(40);
+  }
+  EXPECT_EQ(replay->Phase(), phase);
+  EXPECT_EQ(quentest::ScreenArea(kViewportRect).rgb, before.rgb);
+  g_infoPanelVisible = 0;
+  PlayToEnd();
+  const plat::Image last = quentest::ScreenArea(surface);
+  // What the main loop does after a dialog or the info panel closed, and a
+  // filter button of the replay's screen: the last picture stays.
+  plat::srand(7);
+  replay->Invalidate();
+  replay->Render(-1);
+  EXPECT_EQ(quentest::ScreenArea(surface).rgb, last.rgb);
+  replay->OnCommand(CVTerrain::kFirstFilterId + 1);
+  EXPECT_EQ(quentest::ScreenArea(surface).rgb, last.rgb);
+}
+
 TEST_F(TerrainReplay, HostileEventsShowNothingAndEnd) {
   for (std::uint32_t seed = 1; seed <= 40; ++seed) {
     Shown()->Clear();
