@@ -156,9 +156,11 @@ void CVTerrain::DrawPlacementBar() {
     BarText(0, Text("VTERLDED").c_str(), 44);
     DrawBarPicture(1, "gotofill.ima");
     if (loaded == capacity) BarText(1, Text("SHIPFULL").c_str(), 30);
+    // Where the landing bar writes its counts: the middle of the slot is the
+    // empty slot's pale emblem, on which yellow does not read.
     for (int k = 0; k < kAtvKinds; ++k) {
       std::snprintf(number, sizeof number, "%d", pickupHead[static_cast<std::size_t>(k)]);
-      BarText(SLOT_FIRST_KIND + k, number, 30);
+      BarText(SLOT_FIRST_KIND + k, number, 2, DT_RIGHT);
     }
     DrawBarPicture(9, "gotorcvr.ima");
   }
