@@ -285,6 +285,7 @@ void CVTerrain::GoToView(WPARAM viewType, LPARAM argument) {
   g_previousViewType = VIEW_TERRAIN;
   g_viewType = static_cast<std::uint32_t>(viewType);
   g_previousViewAsteroid = asteroidId;
+  CancelDrag();
   built = 0;
   SetCursorSet(g_gameData && g_gameData->GetSelectionCount() > 0 ? CURSOR_SELECT : CURSOR_NORMAL);
   HideButtons();

@@ -191,6 +191,11 @@ class CVTerrain : public CVGeneric {
   void PlacementDone();
   void PlacementReset();
   void EndDrag();
+  // The dragged ATVs back into their zone, nothing sent.
+  void GiveDragBack(CGZone& source);
+  // A drag the view is left in (a key pressed with the button held) ends as
+  // a drop off the zones does: the ATVs go back where they were taken.
+  void CancelDrag();
   void DrawCellContents(const CGZone& zone, int kind, int x, int y);
   int ZoneAtCell(int column, int row) const;
   void DrawCellText(const char* text, int x, int y, plat::COLORREF colour);

@@ -181,6 +181,24 @@ int CVTerrain::OnMouseMove(WPARAM keys, LPARAM position) {
   return 1;
 }
 
+void CVTerrain::GiveDragBack(CGZone& source) {
+  if (!dragFromArriving) {
+    source.SetOwner(dragChapter);
+    source.AddAtvs(dragKind, static_cast<std::int8_t>(dragCount), 0);
+  } else {
+    source.AddArrivingAtvs(dragKind, dragCount, source.index, 0);
+  }
+}
+
+void CVTerrain::CancelDrag() {
+  if (dragKind == kNoKind) return;
+  RestoreUnderDrag();
+  CGAsteroid* a = Asteroid();
+  if (CGZone* source = a ? a->GetZone(static_cast<std::uint16_t>(dragZone)) : nullptr) GiveDragBack(*source);
+  highlightZone = 0xFF;
+  EndDrag();
+}
+
 void CVTerrain::EndDrag() {
   dragKind = kNoKind;
   dragZone = -1;
@@ -199,12 +217,7 @@ int CVTerrain::OnLButtonUp(int x, int y, WPARAM keys) {
     return 1;
   }
   // The dragged ATVs go home first; the order then takes them from there.
-  if (!dragFromArriving) {
-    source->SetOwner(dragChapter);
-    source->AddAtvs(dragKind, static_cast<std::int8_t>(dragCount), 0);
-  } else {
-    source->AddArrivingAtvs(dragKind, dragCount, source->index, 0);
-  }
+  GiveDragBack(*source);
   SetHighlight(-1);
   Hit hit;
   if (HitZone(x, y, &hit) && hit.zone != dragZone) {

@@ -555,6 +555,27 @@ TEST_F(TerrainAtvs, RefusedDropsGiveTheAtvsBack) {
   EXPECT_EQ(packets.size(), 1u);
 }
 
+TEST_F(TerrainAtvs, LeavingInADragGivesTheAtvsBack) {
+  CGZone& from = *Shown()->GetZone(1);
+  CGZone& to = *Shown()->GetZone(7);
+  // J pressed with the button held on an owned ATV, then on an arriving one.
+  view->OnLButtonDown(Half(1, 1, false).first, Half(1, 1, false).second, MK_CONTROL);
+  ASSERT_EQ(view->DraggedCount(), 5);
+  view->OnKeyDown('J', 0);
+  EXPECT_EQ(view->DraggedKind(), 0xFF);
+  EXPECT_EQ(from.atvCounts[1], 7);
+  Show();
+  view->OnLButtonDown(Half(7, 0, true).first, Half(7, 0, true).second, 0);
+  ASSERT_EQ(view->DraggedKind(), 0);
+  view->OnKeyDown(VK_TAB, 0);
+  EXPECT_EQ(to.GetArrivingAtvCount(0, 0), 9);
+  EXPECT_TRUE(packets.empty());
+  // Back on the surface, a move of the mouse carries nothing.
+  Show();
+  view->OnMouseMove(0, At(CellPoint(2, 0).first, CellPoint(2, 0).second));
+  EXPECT_EQ(view->HighlightedZone(), 0xFF);
+}
+
 TEST_F(TerrainAtvs, ShiftDropAttacksWithTheRFlag) {
   CGZone& from = *Shown()->GetZone(1);
   // Zone 2 (the ally's) is next to zone 1; without 'R' nothing happens.
