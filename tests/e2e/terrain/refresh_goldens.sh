@@ -5,7 +5,7 @@ set -e
 build=$(cd "${1:?usage: refresh_goldens.sh BUILD_DIR}" && pwd)
 here=$(cd "$(dirname "$0")" && pwd)
 cd "$build/gamedata/c/QUENBAR"
-for run in "atv_landing:terrain_facility.png terrain_zone_built.png terrain_pickup_bar.png terrain_landing_bar.png terrain_replay_landing.png terrain_replay_end.png terrain_landed.png terrain_battle_start.png terrain_battle_fire.png terrain_battle_end.png terrain_home_held.png"; do
+for run in "atv_landing:terrain_facility.png terrain_zone_built.png terrain_pickup_bar.png terrain_landing_bar.png terrain_replay_landing.png terrain_replay_end.png terrain_landed.png terrain_battle_start.png terrain_battle_fire.png terrain_battle_end.png terrain_battle_end_filter.png terrain_home_held.png"; do
   script=${run%%:*}
   captures=${run#*:}
   rm -f $captures

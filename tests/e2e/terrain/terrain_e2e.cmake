@@ -5,6 +5,6 @@
 # (tests/e2e/terrain/refresh_goldens.sh takes them again).
 set(quen_game_run_dir ${CMAKE_CURRENT_SOURCE_DIR}/e2e/terrain)
 quen_game_run(TerrainAtvsLandedAndABattleReplayed atv_landing
-  terrain_facility.png,terrain_zone_built.png,terrain_pickup_bar.png,terrain_landing_bar.png,terrain_replay_landing.png,terrain_replay_end.png,terrain_landed.png,terrain_battle_start.png,terrain_battle_fire.png,terrain_battle_end.png,terrain_home_held.png
+  terrain_facility.png,terrain_zone_built.png,terrain_pickup_bar.png,terrain_landing_bar.png,terrain_replay_landing.png,terrain_replay_end.png,terrain_landed.png,terrain_battle_start.png,terrain_battle_fire.png,terrain_battle_end.png,terrain_battle_end_filter.png,terrain_home_held.png
   atv_landing SAVE/autosave.*,SAVE/asavebak.*)
 unset(quen_game_run_dir)
