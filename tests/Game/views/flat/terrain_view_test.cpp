@@ -261,11 +261,6 @@ TEST_F(TerrainView, TheStatusLineGoesAfterItsTime) {
   EXPECT_EQ(g_statusShown, 0);
   EXPECT_TRUE(g_statusText.empty());
   EXPECT_NE(quentest::ScreenArea(line).rgb, withLine.rgb);
-  // A line of the automanage button counts down the same way.
-  view->ToggleAutomanage();
-  EXPECT_FALSE(g_statusText.empty());
-  for (int frame = 0; frame < 100; ++frame) view->PlayFrameAnimation(35);
-  EXPECT_TRUE(g_statusText.empty());
 }
 
 TEST_F(TerrainView, PopupOffersWhatEachCellAllows) {
