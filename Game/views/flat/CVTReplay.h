@@ -45,8 +45,8 @@ class CVTReplay : public CVTerrain {
   void OnReplayAdvance() override;
   void OnReplayRestart() override;
   // The replay tick (every 40 ms of accumulated time): sounds, a mover step,
-  // and the next phase once every mover rests.
-  // Holds while the info panel covers the viewport.
+  // and the next phase once every mover rests; none while the info panel
+  // covers the viewport.
   void PlayFrameAnimation(std::uint32_t elapsedMs) override;
 
   std::uint32_t Phase() const { return phase; }
