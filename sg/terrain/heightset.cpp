@@ -52,6 +52,7 @@ void FreeLOD(SGPageHeightLOD* phl, std::uint32_t callerFlags) {
   if (phl == nullptr) {
     return;
   }
+  ISGPageEpochMove();
   SGFree(phl->phlVerts);
   if ((callerFlags & SG_PHI_CALLER_HEIGHTS) == 0) {
     SGFree(phl->phlHeights);
@@ -328,6 +329,7 @@ SGError SGSceneAddHeightGrid(SGScene* scene, std::uint8_t* heights, std::uint8_t
 }
 
 SGError ISGPageAttachHeights(SGScene* scene, SGPage* page, std::uint32_t key) {
+  ISGPageEpochMove();
   SGPageHeightInfo* phi = nullptr;
   const SGError err = FindSet(scene, key, &phi);
   if (err != SG_ERROR_NONE) {
@@ -394,6 +396,7 @@ SGError ISGPageLoadHeights(SGScene* scene, SGPage* page, std::uint32_t key) {
 }
 
 SGError ISGPageDetachHeights(SGScene* scene, SGPage* page) {
+  ISGPageEpochMove();
   SGPageHeightInfo* phi = page->pagHeightInfo;
   if (phi != nullptr) {
     if (page->pagHeightLOD != phi->phiLOD) {

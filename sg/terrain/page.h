@@ -6,6 +6,7 @@
 // Every operation returns 0, 1 (out of memory) or a status below. Drawing
 // thread only; nothing here locks.
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 
@@ -121,6 +122,12 @@ SGError SGSceneReleaseTexLOD(SGScene* scene, std::uint32_t key, std::uint32_t lo
 // Drops one reference of the set of `key`; the last frees the set with its
 // levels and names and takes the key out of the table (no page may hold it).
 SGError SGSceneReleaseTextures(SGScene* scene, std::uint32_t key);
+
+// Moves on whenever a page is made or freed or takes or lets go of its
+// heights (and their slot table): what remembers pages or their slots across
+// calls that may reach the page hooks looks again when it has moved.
+extern std::atomic<std::uint32_t> g_sgPageEpoch;
+inline void ISGPageEpochMove() { g_sgPageEpoch.fetch_add(1, std::memory_order_relaxed); }
 
 // The page index and cache.
 // Finds the page at a location (taken modulo the world size); with find flag 1

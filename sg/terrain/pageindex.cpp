@@ -8,6 +8,8 @@
 #include "sg/scene/scene.h"
 #include "sg/terrain/page.h"
 
+std::atomic<std::uint32_t> g_sgPageEpoch{0};
+
 namespace {
 
 std::uint32_t Wrap(std::int32_t v, std::uint32_t size) {
@@ -45,6 +47,7 @@ SGError Link(SGScene* scene, SGPage* page, std::uint32_t x, std::uint32_t y) {
   if (x >= scene->scnWorldSize[0] || y >= scene->scnWorldSize[1] || x > 0xFFFF || y > 0xFFFF) {
     return SG_ERROR_PAGE_OUTSIDE;
   }
+  ISGPageEpochMove();
   page->pagLoc[0] = static_cast<std::uint16_t>(x);
   page->pagLoc[1] = static_cast<std::uint16_t>(y);
   page->pagOrigin[0] = static_cast<float>(x) * scene->scnPageSize;
@@ -145,6 +148,7 @@ SGError SGPageSetUserData(SGPage* page, std::uint32_t word) {
 }
 
 SGError ISGSceneFreePage(SGScene* scene, SGPage* page) {
+  ISGPageEpochMove();
   // A cache slot left on a freed page would be trusted by the next lookup of
   // its location.
   if (SGPage** slot = CacheSlot(scene, page->pagLoc[0], page->pagLoc[1]); slot != nullptr && *slot == page) {
@@ -323,6 +327,7 @@ SGError ISGSceneFillCache(SGScene* scene, const double eye[3]) {
 }
 
 void ISGSceneFreeTerrain(SGScene* scene) {
+  ISGPageEpochMove();
   while (scene->scnPages != nullptr) {
     ISGSceneFreePage(scene, scene->scnPages);
   }

@@ -71,6 +71,26 @@ struct SGTerrainCopies {
 
 namespace {
 
+// What the walk learnt of one page copy (an unwrapped page location) this
+// frame: its stamp, its wrapped key, the resident page there (null: none,
+// or not resident when looked at) and its slot table once asked for. Taken
+// only while g_sgPageEpoch stays where it was when it was learnt.
+struct CopyRef {
+  std::int32_t column;
+  std::int32_t row;
+  std::uint32_t epoch;
+  bool known;
+  std::uint32_t stamp;
+  std::uint32_t key;
+  SGPage* page;
+  SGTerrVertSlot* slots;
+};
+
+// Copies remembered: direct-mapped by the low three bits of column and row,
+// so a copy and the eight around it never take each other's place.
+constexpr std::uint32_t kCopyRefBits = 3;
+constexpr std::uint32_t kCopyRefs = 1u << (2 * kCopyRefBits);
+
 struct Walk {
   SGRenderer* rend;
   SGScene* scene;
@@ -98,6 +118,7 @@ struct Walk {
   std::int32_t home[2];  // the eye's world period, per axis
   SGTerrainCopies* kept;  // the renderer's tables, lent to the walk
   std::uint32_t numCopies;
+  CopyRef refs[kCopyRefs];
 };
 
 std::int32_t FloorDiv(std::int32_t a, std::int32_t b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
@@ -164,6 +185,48 @@ void FreeCopies(SGTerrainCopies* kept) {
   *kept = SGTerrainCopies{};
 }
 
+// The wrapped location of a page copy, as the missing list keeps it.
+std::uint32_t MissingKey(const SGScene* scene, std::int32_t column, std::int32_t row) {
+  const auto sx = static_cast<std::int32_t>(scene->scnWorldSize[0]);
+  const auto sy = static_cast<std::int32_t>(scene->scnWorldSize[1]);
+  return (static_cast<std::uint32_t>(row - FloorDiv(row, sy) * sy) << 16) |
+         static_cast<std::uint32_t>(column - FloorDiv(column, sx) * sx);
+}
+
+// What the walk knows of the page copy at an unwrapped location, learnt again
+// when it is not this copy's or the pages moved since.
+CopyRef& Copy(Walk& w, std::int32_t column, std::int32_t row) {
+  constexpr auto kMask = static_cast<std::int32_t>((1u << kCopyRefBits) - 1);
+  CopyRef& c = w.refs[(static_cast<std::uint32_t>(row & kMask) << kCopyRefBits) |
+                      static_cast<std::uint32_t>(column & kMask)];
+  const std::uint32_t epoch = g_sgPageEpoch.load(std::memory_order_relaxed);
+  if (c.known && c.column == column && c.row == row && c.epoch == epoch) {
+    return c;
+  }
+  c.column = column;
+  c.row = row;
+  c.epoch = epoch;
+  c.known = true;
+  c.stamp = CopyStamp(w, column, row);
+  c.key = MissingKey(w.scene, column, row);
+  const std::int32_t loc[2] = {column, row};
+  if (SGSceneGetPage(w.scene, &c.page, loc, 0) != SG_ERROR_NONE) {
+    c.page = nullptr;
+  }
+  c.slots = nullptr;
+  return c;
+}
+
+// The slot table of the page copy at an unwrapped location (`page` is the
+// page there); null when the walk's table cannot grow.
+SGTerrVertSlot* CopySlots(Walk& w, const SGPage* page, std::int32_t column, std::int32_t row) {
+  CopyRef& c = Copy(w, column, row);
+  if (c.slots == nullptr) {
+    c.slots = Slots(w, page, column, row);
+  }
+  return c.slots;
+}
+
 // The page at an unwrapped page location (the world repeats), classified for
 // this frame and copy of it; a missing page is asked for (scnNeedPage). Null
 // when it stays missing (the rest of the terrain is drawn) or lies outside the
@@ -172,30 +235,29 @@ void FreeCopies(SGTerrainCopies* kept) {
 SGError PageAt(Walk& w, std::int32_t column, std::int32_t row, SGPage** out) {
   *out = nullptr;
   SGScene* scene = w.scene;
-  SGPage* page = nullptr;
-  const std::int32_t loc[2] = {column, row};
-  const std::uint32_t key =
-      (static_cast<std::uint32_t>(row - FloorDiv(row, static_cast<std::int32_t>(scene->scnWorldSize[1])) *
-                                            static_cast<std::int32_t>(scene->scnWorldSize[1]))
-       << 16) |
-      static_cast<std::uint32_t>(column - FloorDiv(column, static_cast<std::int32_t>(scene->scnWorldSize[0])) *
-                                              static_cast<std::int32_t>(scene->scnWorldSize[0]));
+  const CopyRef& c = Copy(w, column, row);
+  const std::uint32_t stamp = c.stamp;
+  const std::uint32_t key = c.key;
   for (std::uint32_t i = 0; i < w.numMissing; ++i) {
     if (w.missing[i] == key) {
       return SG_ERROR_NONE;
     }
   }
-  const SGError found = SGSceneGetPage(scene, &page, loc, 1);
-  if (found == SG_ERROR_PAGE_MISSING) {
-    if (w.numMissing < kMaxMissing) {
-      w.missing[w.numMissing++] = key;
+  SGPage* page = c.page;
+  if (page == nullptr) {
+    const std::int32_t loc[2] = {column, row};
+    const SGError found = SGSceneGetPage(scene, &page, loc, 1);
+    if (found == SG_ERROR_PAGE_MISSING) {
+      if (w.numMissing < kMaxMissing) {
+        w.missing[w.numMissing++] = key;
+      }
+      return SG_ERROR_NONE;
     }
-    return SG_ERROR_NONE;
+    if (found != SG_ERROR_NONE) {
+      return found;
+    }
   }
-  if (found != SG_ERROR_NONE) {
-    return found;
-  }
-  w.rend->renTimeStamp = CopyStamp(w, column, row);
+  w.rend->renTimeStamp = stamp;
   page->pagNearOrigin[0] = static_cast<float>(column) * scene->scnPageSize;
   page->pagNearOrigin[1] = static_cast<float>(row) * scene->scnPageSize;
   ISGPageSetEyeOrigin(w.rend, page);
@@ -207,8 +269,9 @@ SGError PageAt(Walk& w, std::int32_t column, std::int32_t row, SGPage** out) {
 }
 
 // The copies of a place on a page edge in the resident pages across that
-// edge and across the corner: `visit`(mode, page location, slot there) for
-// each, mode 0x1 across a column edge, 0x2 across a row edge, 0x3 both.
+// edge and across the corner: `visit`(mode, the stamp of the copy there,
+// slot there) for each, mode 0x1 across a column edge, 0x2 across a row
+// edge, 0x3 both.
 // Stops at the first non-zero result of `visit` and returns it.
 template <typename Visit>
 SGError Twins(Walk& w, std::int32_t column, std::int32_t row, std::uint32_t u, std::uint32_t v, Visit visit) {
@@ -220,17 +283,19 @@ SGError Twins(Walk& w, std::int32_t column, std::int32_t row, std::uint32_t u, s
       continue;
     }
     const std::int32_t loc[2] = {column + ((mode & 1) != 0 ? du : 0), row + ((mode & 2) != 0 ? dv : 0)};
-    SGPage* other = nullptr;
-    if (SGSceneGetPage(w.scene, &other, loc, 0) != SG_ERROR_NONE) {
+    CopyRef& other = Copy(w, loc[0], loc[1]);
+    if (other.page == nullptr) {
       continue;
     }
     const std::uint32_t tu = (mode & 1) != 0 ? last - u : u;
     const std::uint32_t tv = (mode & 2) != 0 ? last - v : v;
-    SGTerrVertSlot* slots = Slots(w, other, loc[0], loc[1]);
-    if (slots == nullptr) {
+    if (other.slots == nullptr) {
+      other.slots = Slots(w, other.page, loc[0], loc[1]);
+    }
+    if (other.slots == nullptr) {
       return SG_ERROR_NO_MEMORY;
     }
-    const SGError result = visit(mode, loc, &slots[tv * w.n + tu]);
+    const SGError result = visit(mode, other.stamp, &other.slots[tv * w.n + tu]);
     if (result != SG_ERROR_NONE) {
       return result;
     }
@@ -243,8 +308,8 @@ SGError Twins(Walk& w, std::int32_t column, std::int32_t row, std::uint32_t u, s
 SGTerrVertSlot* Twin(Walk& w, std::int32_t column, std::int32_t row, std::uint32_t u, std::uint32_t v,
                      std::uint32_t* mode) {
   SGTerrVertSlot* found = nullptr;
-  Twins(w, column, row, u, v, [&](std::uint32_t m, const std::int32_t* loc, SGTerrVertSlot* slot) {
-    if (slot->tvTimeStamp == CopyStamp(w, loc[0], loc[1]) && slot->tvXVert != nullptr) {
+  Twins(w, column, row, u, v, [&](std::uint32_t m, std::uint32_t stamp, SGTerrVertSlot* slot) {
+    if (slot->tvTimeStamp == stamp && slot->tvXVert != nullptr) {
       found = slot;
       *mode = m;
       return SG_ERROR_UNSUPPORTED;  // stops the search
@@ -262,7 +327,7 @@ SGTerrVertSlot* Twin(Walk& w, std::int32_t column, std::int32_t row, std::uint32
 // its own grid.
 SGError GridVertex(Walk& w, const SGPage* page, std::int32_t column, std::int32_t row, std::uint32_t u,
                    std::uint32_t v, SGTxVertex** out) {
-  SGTerrVertSlot* slots = Slots(w, page, column, row);
+  SGTerrVertSlot* slots = CopySlots(w, page, column, row);
   if (slots == nullptr) {
     return SG_ERROR_NO_MEMORY;
   }
@@ -299,8 +364,7 @@ SGError GridVertex(Walk& w, const SGPage* page, std::int32_t column, std::int32_
     ++g_sgTerrainStats.tsVertices;
     if (edge) {
       // Copied into the pages across the edge, so they take it as it is instead of making it again.
-      err = Twins(w, column, row, u, v, [&](std::uint32_t m, const std::int32_t* loc, SGTerrVertSlot* target) {
-        const std::uint32_t stamp = CopyStamp(w, loc[0], loc[1]);
+      err = Twins(w, column, row, u, v, [&](std::uint32_t m, std::uint32_t stamp, SGTerrVertSlot* target) {
         return target->tvTimeStamp == stamp && target->tvXVert != nullptr
                    ? SG_ERROR_NONE
                    : ISGTspGhost(w.rend, m, slot, target, stamp);
@@ -415,7 +479,7 @@ struct PageRef {
 SGError CellPage(Walk& w, const std::int32_t lo[2], PageRef* out) {
   out->column = FloorDiv(lo[0], w.cells);
   out->row = FloorDiv(lo[1], w.cells);
-  out->stamp = CopyStamp(w, out->column, out->row);
+  out->stamp = Copy(w, out->column, out->row).stamp;
   return PageAt(w, out->column, out->row, &out->page);
 }
 
@@ -425,7 +489,7 @@ bool Current(Walk& w, const PageRef& p, const std::int32_t g[2]) {
   if (u < 0 || v < 0 || u > w.cells || v > w.cells) {
     return false;
   }
-  const SGTerrVertSlot* slots = Slots(w, p.page, p.column, p.row);
+  const SGTerrVertSlot* slots = CopySlots(w, p.page, p.column, p.row);
   if (slots == nullptr) {
     return false;
   }
