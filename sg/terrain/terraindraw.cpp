@@ -35,8 +35,10 @@ SGTerrainStats g_sgTerrainStats;
 
 namespace {
 
-// Frames drawn with terrain in this process (28 bits); drawing thread only.
+// Frames drawn with terrain in this process (28 bits), and the times that
+// count came round to its start; drawing thread only.
 std::uint32_t g_terrainFrame = 0;
+std::uint32_t g_terrainFrameRounds = 0;
 
 // Missing pages remembered per frame; past that many they are asked for again.
 constexpr std::uint32_t kMaxMissing = 64;
@@ -57,7 +59,10 @@ constexpr std::uint32_t kMaxCellVerts = 48;
 // The slot tables of page copies outside the eye's world period, kept by the
 // renderer from one frame to the next so that a warm frame allocates none:
 // `copies` has room for `alloc` entries, of which the first `made` own a
-// table of `slotsEach` slots. A table lent again is cleared, as a new one is.
+// table of `slotsEach` slots. A table lent again keeps the stamps of the
+// frames before, which no stamp of a later frame equals until the frame count
+// comes round: the tables are cleared when it has (`rounds` is the count's
+// rounds when they were last lent).
 struct SGTerrainCopies {
   struct CopySlots {
     std::int32_t column;
@@ -67,6 +72,7 @@ struct SGTerrainCopies {
   std::uint32_t alloc;
   std::uint32_t made;
   std::size_t slotsEach;
+  std::uint32_t rounds;
 };
 
 namespace {
@@ -96,6 +102,7 @@ struct Walk {
   SGScene* scene;
   std::uint32_t n;      // samples a page side
   std::int32_t cells;   // cells a page side, n - 1
+  int cellsShift;       // log2 of cells when that is a power of two, else -1
   float cell;           // world size of a cell
   std::int32_t lo[2];   // first fine grid line of the walk's reach, per axis (unwrapped)
   std::int32_t hi[2];   // last one
@@ -150,7 +157,6 @@ SGTerrVertSlot* Slots(Walk& w, const SGPage* page, std::int32_t column, std::int
   const std::size_t slotsEach = static_cast<std::size_t>(w.n) * w.n;
   if (w.numCopies < kept.made) {
     SGTerrainCopies::CopySlots& copy = kept.copies[w.numCopies++];
-    std::memset(static_cast<void*>(copy.slots), 0, slotsEach * sizeof(SGTerrVertSlot));
     copy.column = column;
     copy.row = row;
     return copy.slots;
@@ -193,16 +199,9 @@ std::uint32_t MissingKey(const SGScene* scene, std::int32_t column, std::int32_t
          static_cast<std::uint32_t>(column - FloorDiv(column, sx) * sx);
 }
 
-// What the walk knows of the page copy at an unwrapped location, learnt again
-// when it is not this copy's or the pages moved since.
-CopyRef& Copy(Walk& w, std::int32_t column, std::int32_t row) {
-  constexpr auto kMask = static_cast<std::int32_t>((1u << kCopyRefBits) - 1);
-  CopyRef& c = w.refs[(static_cast<std::uint32_t>(row & kMask) << kCopyRefBits) |
-                      static_cast<std::uint32_t>(column & kMask)];
-  const std::uint32_t epoch = g_sgPageEpoch.load(std::memory_order_relaxed);
-  if (c.known && c.column == column && c.row == row && c.epoch == epoch) {
-    return c;
-  }
+// What the walk knows of the page copy at an unwrapped location (Copy), learnt
+// again (Learn) when the entry is another copy's or the pages moved since.
+[[gnu::noinline]] CopyRef& Learn(Walk& w, CopyRef& c, std::int32_t column, std::int32_t row, std::uint32_t epoch) {
   c.column = column;
   c.row = row;
   c.epoch = epoch;
@@ -215,6 +214,17 @@ CopyRef& Copy(Walk& w, std::int32_t column, std::int32_t row) {
   }
   c.slots = nullptr;
   return c;
+}
+
+inline CopyRef& Copy(Walk& w, std::int32_t column, std::int32_t row) {
+  constexpr auto kMask = static_cast<std::int32_t>((1u << kCopyRefBits) - 1);
+  CopyRef& c = w.refs[(static_cast<std::uint32_t>(row & kMask) << kCopyRefBits) |
+                      static_cast<std::uint32_t>(column & kMask)];
+  const std::uint32_t epoch = g_sgPageEpoch.load(std::memory_order_relaxed);
+  if (c.known && c.column == column && c.row == row && c.epoch == epoch) {
+    return c;
+  }
+  return Learn(w, c, column, row, epoch);
 }
 
 // The slot table of the page copy at an unwrapped location (`page` is the
@@ -466,6 +476,12 @@ void Place(const Walk& w, std::int32_t t, std::int32_t line, std::int32_t g[2]) 
   g[w.major] = line;
 }
 
+// The page (unwrapped) holding a fine grid line: a shift when pages are a
+// power of two cells wide (floor division, negative lines too).
+std::int32_t PageOf(const Walk& w, std::int32_t line) {
+  return w.cellsShift >= 0 ? line >> w.cellsShift : FloorDiv(line, w.cells);
+}
+
 // The copy of a page a cell lies in, with its stamp.
 struct PageRef {
   SGPage* page;
@@ -477,8 +493,8 @@ struct PageRef {
 // The page copy holding a cell whose lowest corner is `lo`; page null when
 // it is missing or out of view (the cell is not drawn).
 SGError CellPage(Walk& w, const std::int32_t lo[2], PageRef* out) {
-  out->column = FloorDiv(lo[0], w.cells);
-  out->row = FloorDiv(lo[1], w.cells);
+  out->column = PageOf(w, lo[0]);
+  out->row = PageOf(w, lo[1]);
   out->stamp = Copy(w, out->column, out->row).stamp;
   return PageAt(w, out->column, out->row, &out->page);
 }
@@ -850,6 +866,7 @@ SGError ISGTerrainDraw(SGRenderer* rend, SGScene* scene, bool instances) {
     w.kept->slotsEach = static_cast<std::size_t>(w.n) * w.n;
   }
   w.cells = static_cast<std::int32_t>(w.n - 1);
+  w.cellsShift = std::has_single_bit(w.n - 1) ? std::countr_zero(w.n - 1) : -1;
   w.cell = scene->scnPageSize / static_cast<float>(w.cells);
   w.reversed = (scene->scnFlags & SG_SCN_FLAG_REVERSED) != 0;
   w.instances = instances;
@@ -878,8 +895,15 @@ SGError ISGTerrainDraw(SGRenderer* rend, SGScene* scene, bool instances) {
   g_terrainFrame = (g_terrainFrame + 1) & 0x0FFFFFFF;
   if (g_terrainFrame == 0) {
     g_terrainFrame = 1;
+    ++g_terrainFrameRounds;
   }
   w.frame = g_terrainFrame;
+  if (w.kept->rounds != g_terrainFrameRounds) {
+    for (std::uint32_t i = 0; i < w.kept->made; ++i) {
+      std::memset(static_cast<void*>(w.kept->copies[i].slots), 0, w.kept->slotsEach * sizeof(SGTerrVertSlot));
+    }
+    w.kept->rounds = g_terrainFrameRounds;
+  }
   ISGTerrainFootprint(rend, scene, &w.footprint);
   const float dx = rend->renViewDir[0], dy = rend->renViewDir[1];
   w.major = std::fabs(dy) >= std::fabs(dx) ? 1 : 0;

@@ -8,6 +8,19 @@
 #include "sg/terrain/page.h"
 #include "sg/terrain/tsp.h"
 
+namespace {
+
+// The outcodes any vertex of the polygon has.
+std::uint32_t Outcodes(const ISGPolygon& poly) {
+  std::uint32_t codes = 0;
+  for (std::uint32_t k = 0; k < poly.count; ++k) {
+    codes |= poly.verts[k]->txvFlags;
+  }
+  return codes & SG_XFORM_FLAG_CLIP_MASK;
+}
+
+}  // namespace
+
 SGError ISGTspClipCell(SGRenderer* rend, SGTerrainCell* cell) {
   const SGTxQuad& quad = cell->quad;
   const std::uint32_t n = quad.txqNumVerts;
@@ -18,11 +31,17 @@ SGError ISGTspClipCell(SGRenderer* rend, SGTerrainCell* cell) {
   for (std::uint32_t i = 1; i + 1 < n; ++i) {
     // Seen from below the corners turn round: the pairs are taken from the end backwards.
     ISGPolygon poly{3, {c[0], cell->reversed ? c[n - i] : c[i], cell->reversed ? c[n - i - 1] : c[i + 1]}};
+    // Only a plane some vertex has the outcode of cuts; the others leave the polygon as it is.
+    std::uint32_t cut = Outcodes(poly);
     for (std::uint32_t p = 0; p < 6 && poly.count != 0; ++p) {
+      if ((cut & (SG_XFORM_FLAG_NEAR_CLIP << p)) == 0) {
+        continue;
+      }
       const SGError err = ISGPolygonClipPlane(rend, &poly, p);
       if (err != SG_ERROR_NONE) {
         return err;
       }
+      cut = Outcodes(poly);
     }
     for (std::uint32_t k = 2; k < poly.count; ++k) {
       piece[0] = poly.verts[0];
