@@ -79,8 +79,9 @@ namespace {
 
 // What the walk learnt of one page copy (an unwrapped page location) this
 // frame: its stamp, its wrapped key, the resident page there (null: none,
-// or not resident when looked at) and its slot table once asked for. Taken
-// only while g_sgPageEpoch stays where it was when it was learnt.
+// or not resident when looked at), its slot table once asked for and the
+// near and eye-relative origins the page takes as this copy. Taken only
+// while g_sgPageEpoch stays where it was when it was learnt.
 struct CopyRef {
   std::int32_t column;
   std::int32_t row;
@@ -90,6 +91,8 @@ struct CopyRef {
   std::uint32_t key;
   SGPage* page;
   SGTerrVertSlot* slots;
+  float near[2];
+  float eye[3];
 };
 
 // Copies remembered: direct-mapped by the low three bits of column and row,
@@ -208,6 +211,12 @@ std::uint32_t MissingKey(const SGScene* scene, std::int32_t column, std::int32_t
   c.known = true;
   c.stamp = CopyStamp(w, column, row);
   c.key = MissingKey(w.scene, column, row);
+  c.near[0] = static_cast<float>(column) * w.scene->scnPageSize;
+  c.near[1] = static_cast<float>(row) * w.scene->scnPageSize;
+  // As ISGPageSetEyeOrigin makes them from the near origin.
+  c.eye[0] = static_cast<float>(c.near[0] - w.rend->renEye[0]);
+  c.eye[1] = static_cast<float>(c.near[1] - w.rend->renEye[1]);
+  c.eye[2] = static_cast<float>(-w.rend->renEye[2]);
   const std::int32_t loc[2] = {column, row};
   if (SGSceneGetPage(w.scene, &c.page, loc, 0) != SG_ERROR_NONE) {
     c.page = nullptr;
@@ -268,6 +277,17 @@ SGError PageAt(Walk& w, std::int32_t column, std::int32_t row, SGPage** out) {
     }
   }
   w.rend->renTimeStamp = stamp;
+  // A page placed and classified as this copy already (its stamp is the
+  // copy's) stays as it is; the same copy placed again would change nothing.
+  const CopyRef& placed = Copy(w, column, row);
+  if (page->pagTimeStamp == stamp && page->pagNearOrigin[0] == placed.near[0] &&
+      page->pagNearOrigin[1] == placed.near[1] && page->pagEyeOrigin[0] == placed.eye[0] &&
+      page->pagEyeOrigin[1] == placed.eye[1] && page->pagEyeOrigin[2] == placed.eye[2]) {
+    if ((page->pagFlags & SG_PAGE_FLAG_CULLED) == 0) {
+      *out = page;
+    }
+    return SG_ERROR_NONE;
+  }
   page->pagNearOrigin[0] = static_cast<float>(column) * scene->scnPageSize;
   page->pagNearOrigin[1] = static_cast<float>(row) * scene->scnPageSize;
   ISGPageSetEyeOrigin(w.rend, page);
