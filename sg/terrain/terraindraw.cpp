@@ -128,6 +128,10 @@ struct Walk {
   std::int32_t home[2];  // the eye's world period, per axis
   SGTerrainCopies* kept;  // the renderer's tables, lent to the walk
   std::uint32_t numCopies;
+  // The last copy lent this frame whose location falls in each place of
+  // this table (by the low four bits of column and row), as its index + 1;
+  // 0: none, so a copy whose place is empty has no table yet.
+  std::uint16_t lent[256];
   CopyRef refs[kCopyRefs];
 };
 
@@ -143,6 +147,7 @@ std::uint32_t CopyStamp(const Walk& w, std::int32_t column, std::int32_t row) {
 
 // Most page copies outside the eye's world period kept in one frame.
 constexpr std::uint32_t kMaxCopies = 4096;
+static_assert(kMaxCopies <= 0xFFFF, "Walk::lent keeps a copy's index + 1 in 16 bits");
 
 // The slot table of the copy of a page at an unwrapped location; null when
 // the walk's table cannot grow.
@@ -152,9 +157,17 @@ SGTerrVertSlot* Slots(Walk& w, const SGPage* page, std::int32_t column, std::int
     return page->pagHeightLOD->phlVerts;
   }
   SGTerrainCopies& kept = *w.kept;
-  for (std::uint32_t i = 0; i < w.numCopies; ++i) {
-    if (kept.copies[i].column == column && kept.copies[i].row == row) {
-      return kept.copies[i].slots;
+  std::uint16_t& lent = w.lent[(static_cast<std::uint32_t>(row & 15) << 4) | static_cast<std::uint32_t>(column & 15)];
+  if (lent != 0) {
+    const SGTerrainCopies::CopySlots& last = kept.copies[lent - 1];
+    if (last.column == column && last.row == row) {
+      return last.slots;
+    }
+    // Another copy took the place since: the list is searched.
+    for (std::uint32_t i = 0; i < w.numCopies; ++i) {
+      if (kept.copies[i].column == column && kept.copies[i].row == row) {
+        return kept.copies[i].slots;
+      }
     }
   }
   const std::size_t slotsEach = static_cast<std::size_t>(w.n) * w.n;
@@ -162,6 +175,7 @@ SGTerrVertSlot* Slots(Walk& w, const SGPage* page, std::int32_t column, std::int
     SGTerrainCopies::CopySlots& copy = kept.copies[w.numCopies++];
     copy.column = column;
     copy.row = row;
+    lent = static_cast<std::uint16_t>(w.numCopies);
     return copy.slots;
   }
   if (w.numCopies == kept.alloc) {
@@ -183,6 +197,7 @@ SGTerrVertSlot* Slots(Walk& w, const SGPage* page, std::int32_t column, std::int
   }
   kept.copies[w.numCopies++] = SGTerrainCopies::CopySlots{column, row, slots};
   kept.made = w.numCopies;
+  lent = static_cast<std::uint16_t>(w.numCopies);
   return slots;
 }
 
@@ -513,10 +528,12 @@ struct PageRef {
 // The page copy holding a cell whose lowest corner is `lo`; page null when
 // it is missing or out of view (the cell is not drawn).
 SGError CellPage(Walk& w, const std::int32_t lo[2], PageRef* out) {
-  out->column = PageOf(w, lo[0]);
-  out->row = PageOf(w, lo[1]);
-  out->stamp = Copy(w, out->column, out->row).stamp;
-  return PageAt(w, out->column, out->row, &out->page);
+  const std::int32_t column = PageOf(w, lo[0]);
+  const std::int32_t row = PageOf(w, lo[1]);
+  SGPage* page = nullptr;
+  const SGError err = PageAt(w, column, row, &page);
+  *out = PageRef{page, column, row, Copy(w, column, row).stamp};
+  return err;
 }
 
 bool Current(Walk& w, const PageRef& p, const std::int32_t g[2]) {

@@ -61,7 +61,7 @@ class TerrainWalkViews : public TerrainDraw {
   };
 
   // Every view drawn at the LOD value; with `flat` the levels show as their colours.
-  std::vector<Seen> DrawViews(float lodValue, bool flat) {
+  std::vector<Seen> DrawViews(float lodValue, bool flat, bool hook = true) {
     SGContextSetDebug(ctx_, flat ? SG_CTX_DEBUG_NO_TEXTURES : 0);
     std::vector<Seen> seen;
     for (const View& v : Views()) {
@@ -69,13 +69,43 @@ class TerrainWalkViews : public TerrainDraw {
       LookFrom(v.x, v.y, v.z, static_cast<float>(std::cos(a)), static_cast<float>(std::sin(a)), -v.down);
       ISGLodDestroy(rend_);
       SGRendererSetLOD(rend_, lodValue);
-      Hook(ground_);
+      if (hook) {
+        Hook(ground_);
+      }
       EXPECT_EQ(Draw(), SG_ERROR_NONE);
       seen.push_back(Seen{Digest(Frame().rgb), g_sgTerrainStats.tsVertices, g_sgTerrainStats.tsCells,
                           g_sgTerrainStats.tsRows});
     }
     SGContextSetDebug(ctx_, 0);
     return seen;
+  }
+
+  // A 16 x 16 world of 4-unit pages sharing one height set, seen to 150
+  // units: some fifty pages across, so several copies of a page and many
+  // more pages than the walk keeps near at hand lie in one view.
+  void OpenWideWorld() {
+    SGSceneDestroy(scene_);
+    scene_ = nullptr;
+    drive_.Write("wide.hgt", HeightFile(17, Field(17, [](std::uint32_t x, std::uint32_t y) {
+                   const double a = x / 16.0 * 2.0 * 3.14159265358979, b = y / 16.0 * 2.0 * 3.14159265358979;
+                   return static_cast<std::uint8_t>(40.0 + 30.0 * std::sin(a) * std::cos(b));
+                 })));
+    drive_.Write("wide.con", "wide\nSTART\ncolours.pal 4.0 25.5 17 0.0 16 16\nHEIGHT 0 wide.hgt\n");
+    ASSERT_EQ(SGSceneCreate(ctx_, &scene_), SG_ERROR_NONE);
+    ASSERT_EQ(SGSceneLoad(scene_, dp_, "wide.con"), SG_ERROR_NONE);
+    SGTextureMap* txm = Checker(64, 85, 118);
+    ASSERT_EQ(SGSceneSetTexLOD(scene_, txm, 0, 0), SG_ERROR_NONE);
+    SGTextureMapRelease(txm);
+    SGSceneSetPageCallback(scene_, [](std::int32_t row, std::int32_t column, std::uintptr_t data) {
+      SGSceneLoadPage(reinterpret_cast<SGScene*>(data), 0, 0, row, column, nullptr);
+    }, reinterpret_cast<std::uintptr_t>(scene_));
+    camera_ = NewInstance(SG_INST_TYPE_CAMERA);
+    SGInstanceSetCamera(camera_, 45.f, 585.f / 367.f, 0.5f, 150.f);
+    const std::int32_t origin[2] = {0, 0};
+    const std::int32_t size[2] = {585, 367};
+    SGInstanceSetViewport(camera_, origin, size);
+    SGInstanceSetAttributes(camera_, SG_ATTR_NO_PICK | SG_ATTR_NO_LOS);
+    ASSERT_EQ(SGSceneAddInstance(scene_, camera_), SG_ERROR_NONE);
   }
 
   void ExpectPinned(const std::vector<Seen>& seen, const std::vector<Seen>& pinned) {
@@ -155,5 +185,37 @@ TEST_F(TerrainWalkViews, LevelColoursStayAsPinnedAtAFinerValue) {
   ExpectPinned(DrawViews(1.f / 512.f, true), pinned);
 }
 
+TEST_F(TerrainWalkViews, AWideWorldSeenFarStaysAsPinned) {
+  OpenWideWorld();
+  const std::vector<Seen> pinned = {
+      {0xd1171112d516dd05ull, 869, 758, 36},
+      {0x9da6aa715a5452d5ull, 1732, 1518, 37},
+      {0x88b06177f61811bdull, 874, 764, 36},
+      {0xf99ee63079ee34d6ull, 1423, 1232, 29},
+      {0x102d6c78b4940e76ull, 860, 750, 36},
+      {0xf80d3718f4396ab0ull, 1732, 1518, 37},
+      {0xc066d6e7b55c88f0ull, 840, 732, 35},
+      {0x40d744e1374b4f8aull, 1421, 1231, 28},
+      {0x3bf360a55d06f64bull, 1123, 996, 26},
+      {0x5b9ae6c7173353a6ull, 1579, 1396, 38},
+      {0x4dfc7b4b4217299bull, 1129, 1000, 26},
+      {0xd32ee86631dfee0cull, 1375, 1194, 23},
+      {0x0bded48292853f5eull, 1127, 998, 27},
+      {0x50f45a3657d9715dull, 1712, 1523, 38},
+      {0xeeb9429c7f4f9c3full, 1141, 1015, 27},
+      {0xa46c8bd4e8b4e705ull, 1368, 1188, 22},
+      {0x3c9212ef63189e72ull, 594, 506, 18},
+      {0x87b5d024ac7a23d7ull, 1638, 1411, 29},
+      {0x74426553b1d5f1fcull, 597, 511, 18},
+      {0xba394e1c24424fdbull, 1098, 961, 23},
+      {0x8e637d422e1e1311ull, 601, 516, 18},
+      {0x0fc6fcc0b4a44e69ull, 1649, 1451, 30},
+      {0x0068d81ad0fe2971ull, 588, 504, 18},
+      {0x553dc3cfd20a318dull, 1118, 978, 23},
+  };
+  ExpectPinned(DrawViews(1.f / 64.f, false, false), pinned);
+}
+
 }  // namespace
 }  // namespace terraintest
+
