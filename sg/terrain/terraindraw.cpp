@@ -364,18 +364,14 @@ SGTerrVertSlot* Twin(Walk& w, std::int32_t column, std::int32_t row, std::uint32
   return found;
 }
 
-// A grid vertex of the page copy at (column, row), made once per frame (its
-// slot keeps it). Its height depends on its place alone, so every cell with
+// A grid vertex of the page copy at (column, row), whose slot table is
+// `slots`, made once per frame (its slot keeps it). Its height depends on its place alone, so every cell with
 // the vertex on its border puts it in the same spot: blended at the level
 // chosen there towards the next coarser one, or, off that level's grid
 // (where a finer cell meets a coarser one), wholly towards the level above
 // its own grid.
-SGError GridVertex(Walk& w, const SGPage* page, std::int32_t column, std::int32_t row, std::uint32_t u,
-                   std::uint32_t v, SGTxVertex** out) {
-  SGTerrVertSlot* slots = CopySlots(w, page, column, row);
-  if (slots == nullptr) {
-    return SG_ERROR_NO_MEMORY;
-  }
+SGError GridVertex(Walk& w, const SGPage* page, SGTerrVertSlot* slots, std::int32_t column, std::int32_t row,
+                   std::uint32_t u, std::uint32_t v, SGTxVertex** out) {
   SGTerrVertSlot* slot = &slots[v * w.n + u];
   if (slot->tvTimeStamp == w.rend->renTimeStamp && slot->tvXVert != nullptr) {
     *out = slot->tvXVert;
@@ -594,10 +590,14 @@ SGError DrawShape(Walk& w, CellShape* s) {
   if (err != SG_ERROR_NONE || p.page == nullptr) {
     return err;
   }
+  SGTerrVertSlot* slots = CopySlots(w, p.page, p.column, p.row);
+  if (slots == nullptr) {
+    return SG_ERROR_NO_MEMORY;
+  }
   SGTxVertex* verts[kMaxCellVerts];
   for (std::uint32_t i = 0; i < s->count; ++i) {
     w.rend->renTimeStamp = p.stamp;
-    err = GridVertex(w, p.page, p.column, p.row, static_cast<std::uint32_t>(s->g[i][0] - p.column * w.cells),
+    err = GridVertex(w, p.page, slots, p.column, p.row, static_cast<std::uint32_t>(s->g[i][0] - p.column * w.cells),
                      static_cast<std::uint32_t>(s->g[i][1] - p.row * w.cells), &verts[i]);
     if (err != SG_ERROR_NONE) {
       return err;
