@@ -365,11 +365,11 @@ SGTerrVertSlot* Twin(Walk& w, std::int32_t column, std::int32_t row, std::uint32
 }
 
 // A grid vertex of the page copy at (column, row), whose slot table is
-// `slots`, made once per frame (its slot keeps it). Its height depends on its place alone, so every cell with
-// the vertex on its border puts it in the same spot: blended at the level
-// chosen there towards the next coarser one, or, off that level's grid
-// (where a finer cell meets a coarser one), wholly towards the level above
-// its own grid.
+// `slots`, made once per frame (its slot keeps it). Its height depends on
+// its place alone, so every cell with the vertex on its border puts it in
+// the same spot: blended at the level chosen there towards the next coarser
+// one, or, off that level's grid (where a finer cell meets a coarser one),
+// wholly towards the level above its own grid.
 SGError GridVertex(Walk& w, const SGPage* page, SGTerrVertSlot* slots, std::int32_t column, std::int32_t row,
                    std::uint32_t u, std::uint32_t v, SGTxVertex** out) {
   SGTerrVertSlot* slot = &slots[v * w.n + u];
