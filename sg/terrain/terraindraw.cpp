@@ -265,22 +265,25 @@ SGTerrVertSlot* CopySlots(Walk& w, const SGPage* page, std::int32_t column, std:
 // this frame and copy of it; a missing page is asked for (scnNeedPage). Null
 // when it stays missing (the rest of the terrain is drawn) or lies outside the
 // view. Each copy of a page drawn in a frame gets its own stamp (the frame's
-// with the copy's wraps in the top four bits), so its vertices are made for it.
-SGError PageAt(Walk& w, std::int32_t column, std::int32_t row, SGPage** out) {
+// with the copy's wraps in the top four bits), so its vertices are made for
+// it: *stamp.
+SGError PageAt(Walk& w, std::int32_t column, std::int32_t row, SGPage** out, std::uint32_t* stamp) {
   *out = nullptr;
   SGScene* scene = w.scene;
-  const CopyRef& c = Copy(w, column, row);
-  const std::uint32_t stamp = c.stamp;
-  const std::uint32_t key = c.key;
+  const CopyRef* c = &Copy(w, column, row);
+  *stamp = c->stamp;
+  const std::uint32_t key = c->key;
   for (std::uint32_t i = 0; i < w.numMissing; ++i) {
     if (w.missing[i] == key) {
       return SG_ERROR_NONE;
     }
   }
-  SGPage* page = c.page;
+  SGPage* page = c->page;
   if (page == nullptr) {
     const std::int32_t loc[2] = {column, row};
     const SGError found = SGSceneGetPage(scene, &page, loc, 1);
+    // The page hook may have moved the pages: what the walk knew is learnt again.
+    c = &Copy(w, column, row);
     if (found == SG_ERROR_PAGE_MISSING) {
       if (w.numMissing < kMaxMissing) {
         w.missing[w.numMissing++] = key;
@@ -291,13 +294,11 @@ SGError PageAt(Walk& w, std::int32_t column, std::int32_t row, SGPage** out) {
       return found;
     }
   }
-  w.rend->renTimeStamp = stamp;
+  w.rend->renTimeStamp = *stamp;
   // A page placed and classified as this copy already (its stamp is the
   // copy's) stays as it is; the same copy placed again would change nothing.
-  const CopyRef& placed = Copy(w, column, row);
-  if (page->pagTimeStamp == stamp && page->pagNearOrigin[0] == placed.near[0] &&
-      page->pagNearOrigin[1] == placed.near[1] && page->pagEyeOrigin[0] == placed.eye[0] &&
-      page->pagEyeOrigin[1] == placed.eye[1] && page->pagEyeOrigin[2] == placed.eye[2]) {
+  if (page->pagTimeStamp == *stamp && page->pagNearOrigin[0] == c->near[0] && page->pagNearOrigin[1] == c->near[1] &&
+      page->pagEyeOrigin[0] == c->eye[0] && page->pagEyeOrigin[1] == c->eye[1] && page->pagEyeOrigin[2] == c->eye[2]) {
     if ((page->pagFlags & SG_PAGE_FLAG_CULLED) == 0) {
       *out = page;
     }
@@ -527,8 +528,9 @@ SGError CellPage(Walk& w, const std::int32_t lo[2], PageRef* out) {
   const std::int32_t column = PageOf(w, lo[0]);
   const std::int32_t row = PageOf(w, lo[1]);
   SGPage* page = nullptr;
-  const SGError err = PageAt(w, column, row, &page);
-  *out = PageRef{page, column, row, Copy(w, column, row).stamp};
+  std::uint32_t stamp = 0;
+  const SGError err = PageAt(w, column, row, &page, &stamp);
+  *out = PageRef{page, column, row, stamp};
   return err;
 }
 
