@@ -251,12 +251,11 @@ inline CopyRef& Copy(Walk& w, std::int32_t column, std::int32_t row) {
   return Learn(w, c, column, row, epoch);
 }
 
-// The slot table of the page copy at an unwrapped location (`page` is the
-// page there); null when the walk's table cannot grow.
-SGTerrVertSlot* CopySlots(Walk& w, const SGPage* page, std::int32_t column, std::int32_t row) {
-  CopyRef& c = Copy(w, column, row);
+// The slot table of a page copy (`page` is the page there); null when the
+// walk's table cannot grow.
+SGTerrVertSlot* SlotsOf(Walk& w, CopyRef& c, const SGPage* page) {
   if (c.slots == nullptr) {
-    c.slots = Slots(w, page, column, row);
+    c.slots = Slots(w, page, c.column, c.row);
   }
   return c.slots;
 }
@@ -266,12 +265,13 @@ SGTerrVertSlot* CopySlots(Walk& w, const SGPage* page, std::int32_t column, std:
 // when it stays missing (the rest of the terrain is drawn) or lies outside the
 // view. Each copy of a page drawn in a frame gets its own stamp (the frame's
 // with the copy's wraps in the top four bits), so its vertices are made for
-// it: *stamp.
-SGError PageAt(Walk& w, std::int32_t column, std::int32_t row, SGPage** out, std::uint32_t* stamp) {
+// it. *ref: what the walk knows of the copy.
+SGError PageAt(Walk& w, std::int32_t column, std::int32_t row, SGPage** out, CopyRef** ref) {
   *out = nullptr;
   SGScene* scene = w.scene;
-  const CopyRef* c = &Copy(w, column, row);
-  *stamp = c->stamp;
+  CopyRef* c = &Copy(w, column, row);
+  *ref = c;
+  const std::uint32_t stamp = c->stamp;
   const std::uint32_t key = c->key;
   for (std::uint32_t i = 0; i < w.numMissing; ++i) {
     if (w.missing[i] == key) {
@@ -284,6 +284,7 @@ SGError PageAt(Walk& w, std::int32_t column, std::int32_t row, SGPage** out, std
     const SGError found = SGSceneGetPage(scene, &page, loc, 1);
     // The page hook may have moved the pages: what the walk knew is learnt again.
     c = &Copy(w, column, row);
+    *ref = c;
     if (found == SG_ERROR_PAGE_MISSING) {
       if (w.numMissing < kMaxMissing) {
         w.missing[w.numMissing++] = key;
@@ -294,10 +295,10 @@ SGError PageAt(Walk& w, std::int32_t column, std::int32_t row, SGPage** out, std
       return found;
     }
   }
-  w.rend->renTimeStamp = *stamp;
+  w.rend->renTimeStamp = stamp;
   // A page placed and classified as this copy already (its stamp is the
   // copy's) stays as it is; the same copy placed again would change nothing.
-  if (page->pagTimeStamp == *stamp && page->pagNearOrigin[0] == c->near[0] && page->pagNearOrigin[1] == c->near[1] &&
+  if (page->pagTimeStamp == stamp && page->pagNearOrigin[0] == c->near[0] && page->pagNearOrigin[1] == c->near[1] &&
       page->pagEyeOrigin[0] == c->eye[0] && page->pagEyeOrigin[1] == c->eye[1] && page->pagEyeOrigin[2] == c->eye[2]) {
     if ((page->pagFlags & SG_PAGE_FLAG_CULLED) == 0) {
       *out = page;
@@ -335,13 +336,11 @@ SGError Twins(Walk& w, std::int32_t column, std::int32_t row, std::uint32_t u, s
     }
     const std::uint32_t tu = (mode & 1) != 0 ? last - u : u;
     const std::uint32_t tv = (mode & 2) != 0 ? last - v : v;
-    if (other.slots == nullptr) {
-      other.slots = Slots(w, other.page, loc[0], loc[1]);
-    }
-    if (other.slots == nullptr) {
+    SGTerrVertSlot* slots = SlotsOf(w, other, other.page);
+    if (slots == nullptr) {
       return SG_ERROR_NO_MEMORY;
     }
-    const SGError result = visit(mode, other.stamp, &other.slots[tv * w.n + tu]);
+    const SGError result = visit(mode, other.stamp, &slots[tv * w.n + tu]);
     if (result != SG_ERROR_NONE) {
       return result;
     }
@@ -514,12 +513,14 @@ std::int32_t PageOf(const Walk& w, std::int32_t line) {
   return w.cellsShift >= 0 ? line >> w.cellsShift : FloorDiv(line, w.cells);
 }
 
-// The copy of a page a cell lies in, with its stamp.
+// The copy of a page a cell lies in, with its stamp and what the walk knows
+// of it (good until the next call that may reach the page hooks).
 struct PageRef {
   SGPage* page;
   std::int32_t column;
   std::int32_t row;
   std::uint32_t stamp;
+  CopyRef* ref;
 };
 
 // The page copy holding a cell whose lowest corner is `lo`; page null when
@@ -528,9 +529,9 @@ SGError CellPage(Walk& w, const std::int32_t lo[2], PageRef* out) {
   const std::int32_t column = PageOf(w, lo[0]);
   const std::int32_t row = PageOf(w, lo[1]);
   SGPage* page = nullptr;
-  std::uint32_t stamp = 0;
-  const SGError err = PageAt(w, column, row, &page, &stamp);
-  *out = PageRef{page, column, row, stamp};
+  CopyRef* ref = nullptr;
+  const SGError err = PageAt(w, column, row, &page, &ref);
+  *out = PageRef{page, column, row, ref->stamp, ref};
   return err;
 }
 
@@ -540,7 +541,7 @@ bool Current(Walk& w, const PageRef& p, const std::int32_t g[2]) {
   if (u < 0 || v < 0 || u > w.cells || v > w.cells) {
     return false;
   }
-  const SGTerrVertSlot* slots = CopySlots(w, p.page, p.column, p.row);
+  const SGTerrVertSlot* slots = SlotsOf(w, *p.ref, p.page);
   if (slots == nullptr) {
     return false;
   }
@@ -592,7 +593,7 @@ SGError DrawShape(Walk& w, CellShape* s) {
   if (err != SG_ERROR_NONE || p.page == nullptr) {
     return err;
   }
-  SGTerrVertSlot* slots = CopySlots(w, p.page, p.column, p.row);
+  SGTerrVertSlot* slots = SlotsOf(w, *p.ref, p.page);
   if (slots == nullptr) {
     return SG_ERROR_NO_MEMORY;
   }
