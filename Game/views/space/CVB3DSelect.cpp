@@ -609,9 +609,10 @@ int CVB3DView::ShowContextMenu(int x, int y) {
   }
   SetCursorSet(CURSOR_NORMAL);
   if (y < 74) {
+    // The slot index already counts the shown group.
     const int slot = GetGotoSlotAtX(x);
     if (slot < 0) return 0;
-    const GotoEntry& e = g_gotoSlots[static_cast<std::size_t>(g_gotoGroup * kGotoColumns + slot) % g_gotoSlots.size()];
+    const GotoEntry& e = g_gotoSlots[static_cast<std::size_t>(slot) % g_gotoSlots.size()];
     int flags = 1;
     if (e.kind == GOTO_ASTEROID) flags |= 2;
     if (e.kind == GOTO_UNIT) flags |= 4;

@@ -210,4 +210,21 @@ TEST_F(Selection3D, TheMenusGotoCommandStoresTheSelectionOrTheAsteroidHere) {
   EXPECT_EQ(Status(), "Nothing selected!");
 }
 
+TEST_F(Selection3D, AGotoSlotsMenuOffersWhatTheShownGroupHolds) {
+  TestView& v = Make3D(VIEW_ASTEROID_SPACE, 1);
+  const int group = g_gotoGroup;
+  g_gotoGroup = 1;
+  g_gotoSlots[kGotoColumns + 3] = GotoEntry{GOTO_ASTEROID, 2};
+  g_gotoSlots[2 * kGotoColumns + 3] = GotoEntry{GOTO_ASTEROID, 4};
+  g_menuObjectId = 0;
+  backend->PressKey(VK_ESCAPE, 10);
+  EXPECT_EQ(v.ShowContextMenu(GotoColumnLeft(3) + 30, 40), 1);
+  EXPECT_EQ(g_menuObjectId, 2u);
+  delete g_popupMenu;
+  g_popupMenu = nullptr;
+  g_gotoSlots[kGotoColumns + 3] = GotoEntry{};
+  g_gotoSlots[2 * kGotoColumns + 3] = GotoEntry{};
+  g_gotoGroup = group;
+}
+
 }  // namespace
