@@ -12,7 +12,9 @@
 //     u8 slot count n; n slots of 5 x u32: x, y, anchor x, anchor y (each
 //       kept in 16 bits) and the module-type mask.
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
 #include <vector>
@@ -142,6 +144,17 @@ class CGHullDB {
   ArrayMan<CGHull> hulls[kHullSections];
 
  private:
+  struct ReleaseStorage {
+    void operator()(CGHull* block) const { ::operator delete(block); }
+  };
+  // Hulls copied from the rules kept from an unchanged "hulls.dat" live in
+  // one block, held here; every other hull is a heap object of its own.
+  bool InKeptBlock(const CGHull* hull) const {
+    const std::less<const CGHull*> before;
+    return !before(hull, keptBlock_.get()) && before(hull, keptBlock_.get() + keptCount_);
+  }
+  std::unique_ptr<CGHull, ReleaseStorage> keptBlock_;
+  std::size_t keptCount_ = 0;
   bool loaded_ = false;
 };
 
