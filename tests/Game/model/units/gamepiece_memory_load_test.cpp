@@ -101,13 +101,15 @@ TEST_F(GamePieceMemoryLoad, UnitsReferenceTheDesignTheirIdNames) {
   std::uint32_t serial = 1000;
   const auto unit = [&](CGUnitTemplate* design, std::uint8_t chapter, std::uint16_t location) {
     const Location at{location, 0, 0, 0};
-    ASSERT_NE(pieces.CreateUnit(design, &at, 0, (std::uint32_t{chapter} << 26) | ++serial), nullptr);
+    const std::uint32_t id = (std::uint32_t{chapter} << 26) | ++serial;
+    EXPECT_NE(pieces.CreateUnit(design, &at, 0, id), nullptr);
+    return id;
   };
   // Cell 0/0 holds, in order: first, first, second, first, astray, the loose
   // design, astray; cell 0/1 first again.
   for (CGUnitTemplate* d : {first, first, second, first}) unit(d, 0, 0);
   unit(astray, 1, 0);
-  unit(&loose, 2, 0);
+  const std::uint32_t looseUnit = unit(&loose, 2, 0);
   unit(astray, 1, 0);
   unit(first, 0, 1);
   const std::string bytes = box.SavedOf(pieces);
@@ -132,6 +134,11 @@ TEST_F(GamePieceMemoryLoad, UnitsReferenceTheDesignTheirIdNames) {
   loaded.reset();
   EXPECT_EQ(first->references, before[0]);
   EXPECT_EQ(second->references, before[1]);
+  // The loose design goes before the fixture's units do.
+  for (std::uint16_t k = 0; const CGUnit* u = pieces.GetUnitAt(0, 0, k); ++k) {
+    if (u->id == looseUnit) delete pieces.RemoveUnitAt(0, 0, k);
+  }
+  EXPECT_EQ(loose.references, before[3] - 1);
 }
 
 }  // namespace
