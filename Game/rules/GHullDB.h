@@ -94,7 +94,9 @@ class CGHullDB {
  public:
   // Five empty lists, then LoadHulls of "%shulls.dat" in the install directory.
   // A file that is missing or cannot be read whole is named to the player in
-  // an OK box and leaves the lists empty: see IsLoaded.
+  // an OK box and leaves the lists empty: see IsLoaded. The hulls of a file
+  // unchanged since a database was last made from it are copies of that
+  // read's (GKeptRules.h); the file is not read again.
   CGHullDB();
   // The same from another file.
   explicit CGHullDB(const char* path);
