@@ -7,9 +7,10 @@
 // a running game keeps that game until the file has been read, in case it is
 // damaged, and destroys it after; the load from the front end, with no game
 // running, shows the load alone. Every load builds a new game root, which
-// reads the rules files and looks for the resource modules: "x_fread_root"
-// is that root built alone, timed apart, and "x_fread_past_root" and
-// "allocs_past_root" what a load costs past it.
+// takes the rules (read from the rules files, or copied from the rules kept
+// from them while they are unchanged) and looks for the resource modules:
+// "x_fread_root" is that root built alone, timed apart, and
+// "x_fread_past_root" and "allocs_past_root" what a load costs past it.
 
 #include <benchmark/benchmark.h>
 #include <sys/stat.h>

@@ -214,4 +214,14 @@ plat::FILE* CInstData::OpenDataFile(const char* path, const char* mode) {
   return plat::fopen(p.c_str(), mode);
 }
 
+std::optional<plat::StampedFile> CInstData::StampDataFile(const char* path) {
+  const std::string p = path != nullptr ? path : "";
+  const std::string cd = Directory("CDPATH");
+  const std::string install = Directory("PATH");
+  if (!cd.empty() && !install.empty() && OnDrive(p, cd[0])) {
+    if (auto stamped = plat::StampFile(install + p.substr(3))) return stamped;
+  }
+  return plat::StampFile(p);
+}
+
 plat::FILE* OpenDataFile(const char* path, const char* mode) { return g_instData.OpenDataFile(path, mode); }

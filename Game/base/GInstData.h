@@ -12,11 +12,13 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
 
 #include "platform/core/files.h"
+#include "platform/core/filestamp.h"
 #include "platform/core/types.h"
 
 // The directory kinds of CInstData::BuildPath.
@@ -92,6 +94,9 @@ class CInstData {
   // Opens a data file; a path on the CD's drive is first tried below the
   // installation directory. Null when neither opens.
   plat::FILE* OpenDataFile(const char* path, const char* mode);
+  // The stamp of the file OpenDataFile opens for `path` at this moment (see
+  // platform/core/filestamp.h); nothing when there is no such file.
+  std::optional<plat::StampedFile> StampDataFile(const char* path);
 
  private:
   static constexpr std::size_t kValueSize = 100;

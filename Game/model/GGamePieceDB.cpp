@@ -547,6 +547,7 @@ int CGGamePieceDB::Load(BlockReader& r) {
   const std::uint16_t last = UnitNumAsteroids();
   std::vector<CGUnit*> withOrders;
   StatsOfLastUnit lastStats;
+  DesignRefs designRefs;
   // The counters are added up cell by cell as the (empty) cells fill.
   const int locations = std::min<int>(last + 1, kPieceLocations);
   for (int owner = 0; owner < kPieceOwners; ++owner) {
@@ -574,7 +575,7 @@ int CGGamePieceDB::Load(BlockReader& r) {
       for (std::uint32_t i = 0; i < n; ++i) {
         auto unit = std::make_unique<CGUnit>();
         const std::span<const std::uint8_t> block = r.Rest();
-        if (unit->Load(r) == 0) {
+        if (unit->Load(r, &designRefs) == 0) {
           Recount();
           return 0;
         }

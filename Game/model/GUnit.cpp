@@ -31,6 +31,16 @@ void AddRefDesignById(std::uint32_t templateId, CGUnitTemplate* fallback) {
   }
 }
 
+void DesignRefs::AddRef(CGUnitTemplate& design) {
+  if (&design != m_design) {
+    CGUnitTemplate* held =
+        g_unitLinks.templates != nullptr ? g_unitLinks.templates->FindTemplateById(design.templateId) : nullptr;
+    m_held = held != nullptr ? held : &design;
+    m_design = &design;
+  }
+  m_held->AddRef();
+}
+
 void ReleaseDesignById(std::uint32_t templateId, CGUnitTemplate* fallback) {
   if (g_unitLinks.templates != nullptr && g_unitLinks.templates->FindTemplateById(templateId) != nullptr) {
     g_unitLinks.templates->ReleaseTemplate(templateId);
@@ -363,7 +373,7 @@ int CGUnit::Load(plat::FILE* fp) {
   return Load(r);
 }
 
-int CGUnit::Load(BlockReader& r) {
+int CGUnit::Load(BlockReader& r, DesignRefs* refs) {
   const std::uint8_t version = r.U8();
   if (!r.Ok() || version > kUnitVersion) {
     TraceError("Unit block of a later version", __FILE__, __LINE__);
@@ -422,7 +432,12 @@ int CGUnit::Load(BlockReader& r) {
       design = nullptr;  // refused and deleted by the database
     }
   }
-  if (design != nullptr) AddRefDesignById(design->templateId, design);
+  if (design != nullptr) {
+    if (refs != nullptr)
+      refs->AddRef(*design);
+    else
+      AddRefDesignById(design->templateId, design);
+  }
   if (r.U8() != kValidityByte || !r.Ok()) return 0;
   const std::uint16_t count = r.U16();
   if (!r.Ok()) return 0;

@@ -34,6 +34,7 @@ class BlockReader;
 class BlockWriter;
 
 class CGUnitTemplate;
+class DesignRefs;
 
 constexpr int kUnitSlots = 20;
 constexpr std::uint8_t kStageNotStarted = 255;
@@ -299,11 +300,12 @@ class CGUnit final {
   std::uint32_t IsUnitInRange(std::uint32_t type, const CGUnit* target, std::uint32_t rangeSq) const;
   std::uint32_t IsAsteroidInRange(std::uint32_t type, std::uint16_t asteroid, std::uint32_t rangeSq) const;
 
-  // Saving (version 3) and loading (versions 2 and 3); 1 on success.
+  // Saving (version 3) and loading (versions 2 and 3); 1 on success. A load
+  // of many units passes one DesignRefs for them all (see there).
   int Save(plat::FILE* fp);
   int Save(BlockWriter& w);
   int Load(plat::FILE* fp);
-  int Load(BlockReader& r);
+  int Load(BlockReader& r, DesignRefs* refs = nullptr);
   void ResolveOrderTargets();
 
   std::uint32_t id = 0;
@@ -351,3 +353,17 @@ class CGUnit final {
 // when there is one, else on the design itself).
 void AddRefDesignById(std::uint32_t templateId, CGUnitTemplate* fallback);
 void ReleaseDesignById(std::uint32_t templateId, CGUnitTemplate* fallback);
+
+// AddRefDesignById for the units of one load, which come mostly of a few
+// designs one after another: the design the last look-up found for a unit's
+// design serves the next unit of that design. The only change a load makes
+// to the design database is a unit's own design, added as it comes: that
+// unit's design is then another, and the next unit's is looked up afresh.
+class DesignRefs {
+ public:
+  void AddRef(CGUnitTemplate& design);
+
+ private:
+  const CGUnitTemplate* m_design = nullptr;
+  CGUnitTemplate* m_held = nullptr;
+};

@@ -11,6 +11,7 @@
 #include "Game/base/GBlockStream.h"
 #include "Game/base/GDataFile.h"
 #include "Game/base/GInstData.h"
+#include "Game/rules/GKeptRules.h"
 #include "Game/rules/GModuleDB.h"
 #include "Game/rules/GRulesLinks.h"
 #include "Game/rules/GRulesPackets.h"
@@ -84,6 +85,35 @@ bool ReadHullName(plat::ByteReader& r, std::uint32_t length, CGHull& hull) {
 }
 
 std::string DefaultHullsPath() { return std::string(g_instData.GetInstallPath()) + "hulls.dat"; }
+
+// The hulls of the last "hulls.dat" read, section after section, as read.
+struct ParsedHulls {
+  std::vector<CGHull> hulls;
+  std::uint16_t counts[kHullSections] = {};
+};
+
+KeptRules<ParsedHulls>& KeptHulls() {
+  static KeptRules<ParsedHulls> kept;
+  return kept;
+}
+
+// Hulls are copied whole, padding included, so that a copy compares equal to
+// its original byte for byte.
+void CopyHull(CGHull& to, const CGHull& from) { std::memcpy(static_cast<void*>(&to), &from, sizeof from); }
+
+std::shared_ptr<const ParsedHulls> Snapshot(const ArrayMan<CGHull> (&lists)[kHullSections]) {
+  auto parsed = std::make_shared<ParsedHulls>();
+  std::size_t total = 0;
+  for (const ArrayMan<CGHull>& list : lists) total += list.count;
+  parsed->hulls.resize(total);
+  std::size_t at = 0;
+  for (int section = 0; section < kHullSections; ++section) {
+    const ArrayMan<CGHull>& list = lists[section];
+    parsed->counts[section] = list.count;
+    for (std::uint16_t i = 0; i < list.count; ++i) CopyHull(parsed->hulls[at++], *list.items[i]);
+  }
+  return parsed;
+}
 
 }  // namespace
 
@@ -174,13 +204,37 @@ int CGHull::LoadResearchState(BlockReader& r) {
 CGHullDB::CGHullDB() : CGHullDB(DefaultHullsPath().c_str()) {}
 
 CGHullDB::CGHullDB(const char* path) {
+  const auto stamped = g_instData.StampDataFile(path);
+  if (stamped) {
+    if (const auto kept = KeptHulls().Find(*stamped)) {
+      // All the hulls in one block, copied in one go.
+      const std::vector<CGHull>& from = kept->hulls;
+      keptBlock_.reset(static_cast<CGHull*>(::operator new(sizeof(CGHull) * from.size())));
+      keptCount_ = from.size();
+      std::memcpy(static_cast<void*>(keptBlock_.get()), from.data(), sizeof(CGHull) * from.size());
+      CGHull* next = keptBlock_.get();
+      for (int section = 0; section < kHullSections; ++section) {
+        hulls[section].Reserve(kept->counts[section]);
+        for (std::uint16_t i = 0; i < kept->counts[section]; ++i) hulls[section].SetAt(next++, ArrayMan<CGHull>::kAtEnd);
+      }
+      loaded_ = true;
+      return;
+    }
+  }
   loaded_ = LoadHulls(path) != 0;
-  if (!loaded_) RulesShowMessage(kHullsFileDamaged);
+  if (!loaded_) {
+    KeptHulls().Forget();
+    RulesShowMessage(kHullsFileDamaged);
+  } else if (stamped && stamped->settled) {
+    KeptHulls().Keep(*stamped, Snapshot(hulls));
+  }
 }
 
 CGHullDB::~CGHullDB() {
   for (ArrayMan<CGHull>& list : hulls) {
-    for (std::uint16_t i = 0; i < list.count; ++i) delete list.items[i];
+    for (std::uint16_t i = 0; i < list.count; ++i) {
+      if (!InKeptBlock(list.items[i])) delete list.items[i];
+    }
   }
 }
 

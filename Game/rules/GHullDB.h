@@ -12,7 +12,9 @@
 //     u8 slot count n; n slots of 5 x u32: x, y, anchor x, anchor y (each
 //       kept in 16 bits) and the module-type mask.
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
 #include <vector>
@@ -92,7 +94,9 @@ class CGHullDB {
  public:
   // Five empty lists, then LoadHulls of "%shulls.dat" in the install directory.
   // A file that is missing or cannot be read whole is named to the player in
-  // an OK box and leaves the lists empty: see IsLoaded.
+  // an OK box and leaves the lists empty: see IsLoaded. The hulls of a file
+  // unchanged since a database was last made from it are copies of that
+  // read's (GKeptRules.h); the file is not read again.
   CGHullDB();
   // The same from another file.
   explicit CGHullDB(const char* path);
@@ -142,6 +146,17 @@ class CGHullDB {
   ArrayMan<CGHull> hulls[kHullSections];
 
  private:
+  struct ReleaseStorage {
+    void operator()(CGHull* block) const { ::operator delete(block); }
+  };
+  // Hulls copied from the rules kept from an unchanged "hulls.dat" live in
+  // one block, held here; every other hull is a heap object of its own.
+  bool InKeptBlock(const CGHull* hull) const {
+    const std::less<const CGHull*> before;
+    return !before(hull, keptBlock_.get()) && before(hull, keptBlock_.get() + keptCount_);
+  }
+  std::unique_ptr<CGHull, ReleaseStorage> keptBlock_;
+  std::size_t keptCount_ = 0;
   bool loaded_ = false;
 };
 

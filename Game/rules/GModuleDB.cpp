@@ -12,6 +12,7 @@
 #include "Game/base/GBlockStream.h"
 #include "Game/base/GDataFile.h"
 #include "Game/base/GInstData.h"
+#include "Game/rules/GKeptRules.h"
 #include "Game/rules/GRulesLinks.h"
 #include "Game/rules/GRulesPackets.h"
 #include "Game/base/TraceError.h"
@@ -143,14 +144,56 @@ std::uint16_t Lowered(std::uint32_t value, std::uint8_t percent) {
 
 std::string DefaultModulesPath() { return std::string(g_instData.GetInstallPath()) + "modules.dat"; }
 
+// The records of the last "modules.dat" read, as read, with the capacity
+// the database reached reading them.
+struct ParsedModules {
+  std::unique_ptr<ModuleRecord[]> records;
+  std::uint16_t count = 0;
+  std::uint16_t capacity = 0;
+};
+
+KeptRules<ParsedModules>& KeptModules() {
+  static KeptRules<ParsedModules> kept;
+  return kept;
+}
+
+// A block of `capacity` records holding copies of the first `count` of
+// `from`, padding included (see LoadModules).
+std::unique_ptr<ModuleRecord[]> CopyRecords(const ModuleRecord* from, std::uint16_t count, std::uint16_t capacity) {
+  static_assert(std::is_trivially_copyable_v<ModuleRecord>);
+  auto block = std::make_unique_for_overwrite<ModuleRecord[]>(capacity);
+  std::memcpy(static_cast<void*>(block.get()), from, sizeof(ModuleRecord) * count);
+  return block;
+}
+
 }  // namespace
 
 CGModuleDB::CGModuleDB() : CGModuleDB(DefaultModulesPath().c_str()) {}
 
-CGModuleDB::CGModuleDB(const char* path)
-    : records(std::make_unique<ModuleRecord[]>(kInitialCapacity)), capacity(kInitialCapacity) {
+CGModuleDB::CGModuleDB(const char* path) {
+  const auto stamped = g_instData.StampDataFile(path);
+  if (stamped) {
+    if (const auto kept = KeptModules().Find(*stamped)) {
+      records = CopyRecords(kept->records.get(), kept->count, kept->capacity);
+      count = kept->count;
+      capacity = kept->capacity;
+      loaded_ = true;
+      return;
+    }
+  }
+  records = std::make_unique<ModuleRecord[]>(kInitialCapacity);
+  capacity = kInitialCapacity;
   loaded_ = LoadModules(path) != 0;
-  if (!loaded_) RulesShowMessage(kModulesFileDamaged);
+  if (!loaded_) {
+    KeptModules().Forget();
+    RulesShowMessage(kModulesFileDamaged);
+  } else if (stamped && stamped->settled) {
+    auto parsed = std::make_shared<ParsedModules>();
+    parsed->records = CopyRecords(records.get(), count, count);
+    parsed->count = count;
+    parsed->capacity = capacity;
+    KeptModules().Keep(*stamped, std::move(parsed));
+  }
 }
 
 int CGModuleDB::LoadModules(const char* path) {

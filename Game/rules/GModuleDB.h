@@ -142,7 +142,10 @@ class CGModuleDB {
  public:
   // A block of 20 records, then LoadModules of "%smodules.dat" in the install
   // directory. A file that is missing or cannot be read whole is named to the
-  // player in an OK box and leaves the block empty: see IsLoaded.
+  // player in an OK box and leaves the block empty: see IsLoaded. The
+  // records of a file unchanged since a database was last made from it are
+  // copies of that read's, in a block of the capacity it reached
+  // (GKeptRules.h); the file is not read again.
   CGModuleDB();
   // The same from another file.
   explicit CGModuleDB(const char* path);

@@ -118,6 +118,27 @@ TEST_F(InstDataTest, OpenDataFileTriesTheInstallationFirst) {
   EXPECT_EQ(read("D:\\nothing.dat"), "(none)");
 }
 
+// The stamp that tells whether kept rules are still a file's is the stamp of
+// the file a read would open.
+TEST_F(InstDataTest, StampDataFileStampsTheFileOpenDataFileOpens) {
+  box.Write("c/QUENBAR/RULES/hulls.dat", "installed");
+  box.Write("cd/RULES/hulls.dat", "cd");
+  box.Write("cd/RULES/only.dat", "cd only");
+  CInstData inst;
+  const auto size = [&](const char* path) {
+    const auto stamped = inst.StampDataFile(path);
+    return stamped ? static_cast<long>(stamped->stamp.size) : -1L;
+  };
+  EXPECT_EQ(size("D:\\RULES\\hulls.dat"), 9);
+  EXPECT_EQ(size("D:\\RULES\\only.dat"), 7);
+  EXPECT_EQ(size("D:\\nothing.dat"), -1);
+  EXPECT_EQ(size("D:\\RULES"), -1);  // a folder
+  // Just written: not settled.
+  const auto stamped = inst.StampDataFile("D:\\RULES\\only.dat");
+  ASSERT_TRUE(stamped.has_value());
+  EXPECT_FALSE(stamped->settled);
+}
+
 TEST(InstDataNoKeysTest, WithoutTheReleaseKeyNothingIsFound) {
   Sandbox box;
   box.Write("c/gamevar.dat", "x");

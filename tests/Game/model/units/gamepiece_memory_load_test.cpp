@@ -84,5 +84,62 @@ TEST_F(GamePieceMemoryLoad, ACountBlockCutShortFailsTheLoad) {
   g_unitLinks.pieces = &pieces;
 }
 
+// Each unit loaded takes a reference on the design its design's id names in
+// the database, or on its design when none is named: a run of units of one
+// design looks it up once, and a unit of another design, or one bringing a
+// design of its own, starts a new run.
+TEST_F(GamePieceMemoryLoad, UnitsReferenceTheDesignTheirIdNames) {
+  CGUnitTemplate* first = Design(0, {kComputer, kDrive});
+  CGUnitTemplate* second = Design(0, {kComputer});
+  // Held in chapter 1's slots under an id of chapter 2: no design is found
+  // by that id until a unit of chapter 2 brings one.
+  CGUnitTemplate* astray = Design(1, {kComputer});
+  const std::uint32_t astrayId = (2u << 26) | 77;
+  astray->templateId = astrayId;
+  CGUnitTemplate loose(2, static_cast<std::int32_t>(astrayId));
+  loose.SetHull(hullDB->GetHull(0, 0));
+  std::uint32_t serial = 1000;
+  const auto unit = [&](CGUnitTemplate* design, std::uint8_t chapter, std::uint16_t location) {
+    const Location at{location, 0, 0, 0};
+    const std::uint32_t id = (std::uint32_t{chapter} << 26) | ++serial;
+    EXPECT_NE(pieces.CreateUnit(design, &at, 0, id), nullptr);
+    return id;
+  };
+  // Cell 0/0 holds, in order: first, first, second, first, astray, the loose
+  // design, astray; cell 0/1 first again.
+  for (CGUnitTemplate* d : {first, first, second, first}) unit(d, 0, 0);
+  unit(astray, 1, 0);
+  const std::uint32_t looseUnit = unit(&loose, 2, 0);
+  unit(astray, 1, 0);
+  unit(first, 0, 1);
+  const std::string bytes = box.SavedOf(pieces);
+  const int before[4] = {first->references, second->references, astray->references, loose.references};
+
+  auto loaded = std::make_unique<CGGamePieceDB>();
+  g_unitLinks.pieces = loaded.get();
+  BlockReader r(Bytes(bytes));
+  ASSERT_EQ(loaded->Load(r), 1);
+  g_unitLinks.pieces = &pieces;
+
+  EXPECT_EQ(first->references - before[0], 4);
+  EXPECT_EQ(second->references - before[1], 1);
+  // The astray design's first unit finds nothing by its id; once the loose
+  // design has come in under that id, the next unit's reference is its.
+  EXPECT_EQ(astray->references - before[2], 1);
+  CGUnitTemplate* brought = templates.FindTemplateById(astrayId);
+  ASSERT_NE(brought, nullptr);
+  ASSERT_NE(brought, astray);
+  // The count it was saved with, and its two units.
+  EXPECT_EQ(brought->references, before[3] + 2);
+  loaded.reset();
+  EXPECT_EQ(first->references, before[0]);
+  EXPECT_EQ(second->references, before[1]);
+  // The loose design goes before the fixture's units do.
+  for (std::uint16_t k = 0; const CGUnit* u = pieces.GetUnitAt(0, 0, k); ++k) {
+    if (u->id == looseUnit) delete pieces.RemoveUnitAt(0, 0, k);
+  }
+  EXPECT_EQ(loose.references, before[3] - 1);
+}
+
 }  // namespace
 }  // namespace units_test
