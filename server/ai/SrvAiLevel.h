@@ -58,6 +58,13 @@ struct SrvAiLevel {
   // Whether builders change hands in its guild (SrvAiTradeBuilders): a
   // chapter that lost its own buys one from a mate with builders to spare.
   bool tradesBuilders = false;
+  // Whether its carriers take the miners off its land not worth mining even
+  // where that leaves their zones free (its settlers then hold them with
+  // power ATVs), rather than waiting for a power ATV on each zone first.
+  bool freesMinedZones = false;
+  // Whether its idle carriers take aboard the combat ATVs its quiet land
+  // does not need, for a war load (SrvAiCommandUnit).
+  bool gathersCombat = false;
   // Set by the game, not the level: capture the flag is among the victory
   // conditions, so flag-bearers' homes are prizes and flags held are guarded.
   bool flagsWin = false;

@@ -122,8 +122,11 @@ bool BuildSurplus(SrvAiPlan& plan, CGUnit& unit, std::uint32_t times) {
 
 // An asteroid the chapter may settle that the unit can reach, other than where it stands.
 std::optional<std::uint16_t> SettleTarget(SrvAiPlan& plan, CGUnit& unit) {
+  const bool minersOnly = plan.level.freesMinedZones && unit.atvCargo[ATV_MINING] != 0 &&
+                          unit.atvCargo[ATV_POWER] == 0 && unit.atvCargo[ATV_SEED_BANK] == 0 &&
+                          unit.atvCargo[ATV_COMBAT] == 0;
   return SrvAiNearest(plan.world, unit.location.asteroid, [&](std::uint16_t a) {
-    return SrvAiCanSettle(plan.world, plan.chapter, a) &&
+    return SrvAiCanSettle(plan.world, plan.chapter, a) && (!minersOnly || SrvAiWorthMining(plan.world, plan.plenty, a)) &&
            std::find(plan.settling.begin(), plan.settling.end(), a) == plan.settling.end() && Reachable(unit, a);
   });
 }
@@ -392,7 +395,7 @@ bool LandAtvs(SrvAiPlan& plan, CGUnit& unit) {
   std::array<int, kAtvKinds> left{};
   for (int kind = 0; kind < kAtvKinds; ++kind) left[kind] = unit.atvCargo[static_cast<std::size_t>(kind)];
   const CGAsteroid* here = plan.world.solar.GetAsteroid(at);
-  if (settle && here != nullptr && here->controller == plan.chapter &&
+  if (settle && here != nullptr && (here->controller == plan.chapter || plan.level.freesMinedZones) &&
       !SrvAiWorthMining(plan.world, plan.plenty, at))
     left[ATV_MINING] = 0;
   constexpr int kSettleOrder[kAtvKinds] = {ATV_MINING, ATV_POWER, ATV_COMBAT, ATV_SEED_BANK};
@@ -421,7 +424,7 @@ bool GoSettle(SrvAiPlan& plan, CGUnit& unit) {
   if (!target) target = SettleTarget(plan, unit);
   // Miners off other land stay where the chapter's own land is worth mining
   // (StackMiners), else make for such land.
-  if (!target && MinersAboard(plan, unit)) {
+  if (!target && MinersAboard(plan, unit) && !plan.level.freesMinedZones) {
     const CGAsteroid* here = plan.world.solar.GetAsteroid(unit.location.asteroid);
     if (here != nullptr && here->controller == plan.chapter &&
         SrvAiWorthMining(plan.world, plan.plenty, unit.location.asteroid))
@@ -556,7 +559,7 @@ bool QuietMiners(SrvAiPlan& plan, CGUnit& unit) {
   const Miners miners = MinersAt(plan, *a);
   if (miners.count == 0) return false;
   const int room = unit.GetFreeAtvCapacity();
-  if (miners.lone.empty()) {
+  if (miners.lone.empty() || (plan.level.freesMinedZones && unit.atvCargo[ATV_POWER] == 0)) {
     // A builder's hold is kept for the ATVs it builds.
     if (room <= 0 || unit.GetConstructionCapacity() > 0) return false;
     Give(plan, SrvAiRecoverAtvsOrder(unit, ATV_MINING, static_cast<std::uint8_t>(std::min({miners.count, room, 127}))));
@@ -579,12 +582,69 @@ bool QuietMiners(SrvAiPlan& plan, CGUnit& unit) {
   return true;
 }
 
+// Where the level frees mined zones, an idle carrier on the chapter's own
+// land, with no enemy on its surface or above it, takes aboard the combat
+// ATVs none of its zones there needs, while an invasion is in reach: on the
+// surface they would only mine. A recovery takes them zone by zone in order,
+// so it stops at the first zone they hold alone, leaving one there.
+bool GatherCombat(SrvAiPlan& plan, CGUnit& unit) {
+  const std::uint16_t at = unit.location.asteroid;
+  const CGAsteroid* a = plan.world.solar.GetAsteroid(at);
+  const int room = unit.GetFreeAtvCapacity();
+  if (!plan.level.gathersCombat || plan.world.turn < kStakeTurns || a == nullptr || a->controller != plan.chapter ||
+      unit.GetConstructionCapacity() > 0 || room <= 0 || Guarded(plan.world, plan.chapter, at))
+    return false;
+  for (std::uint16_t z = 0; z < a->GetZoneCount(); ++z)
+    if (const CGZone* zone = a->GetZone(z);
+        zone != nullptr && zone->owner < kMaxChapters && !SrvSameSide(plan.world, plan.chapter, zone->owner))
+      return false;
+  int spare = 0;
+  for (std::uint16_t z = 0; z < a->GetZoneCount(); ++z) {
+    const CGZone* zone = a->GetZone(z);
+    if (zone == nullptr || zone->owner != plan.chapter || zone->atvCounts[ATV_COMBAT] == 0) continue;
+    const int combat = zone->atvCounts[ATV_COMBAT];
+    if (zone->atvCounts[ATV_MINING] + zone->atvCounts[ATV_POWER] + zone->atvCounts[ATV_SEED_BANK] > 0) {
+      spare += combat;
+      continue;
+    }
+    spare += combat - 1;
+    break;
+  }
+  spare = std::min({spare, room, 127});
+  // A war load takes two combat ATVs or more.
+  if (spare + unit.atvCargo[ATV_COMBAT] < 2 || spare == 0 ||
+      !InvasionTarget(plan, unit, Cargo(unit) + spare))
+    return false;
+  Give(plan, SrvAiRecoverAtvsOrder(unit, ATV_COMBAT, static_cast<std::uint8_t>(spare)));
+  return true;
+}
+
+// Where the level frees mined zones, an idle carrier with room and no
+// construction makes for the nearest land of the chapter's own not worth
+// mining where miners work, to take them aboard there (QuietMiners).
+bool FetchMiners(SrvAiPlan& plan, CGUnit& unit) {
+  if (!plan.level.freesMinedZones || unit.GetConstructionCapacity() > 0 || unit.GetFreeAtvCapacity() <= 0 ||
+      !CanMove(unit))
+    return false;
+  const auto target = SrvAiNearest(plan.world, unit.location.asteroid, [&](std::uint16_t at) {
+    const CGAsteroid* a = plan.world.solar.GetAsteroid(at);
+    return at != unit.location.asteroid && a != nullptr && a->controller == plan.chapter &&
+           !SrvAiWorthMining(plan.world, plan.plenty, at) && MinersAt(plan, *a).count > 0 &&
+           !Guarded(plan.world, plan.chapter, at) &&
+           std::find(plan.settling.begin(), plan.settling.end(), at) == plan.settling.end() && Reachable(unit, at);
+  });
+  if (!target) return false;
+  plan.settling.push_back(*target);
+  Give(plan, SrvAiMoveOrder(unit, *target));
+  return true;
+}
+
 // Miners aboard land on the zones the chapter holds where mining is worth it,
 // spread over them.
 bool StackMiners(SrvAiPlan& plan, CGUnit& unit) {
   const std::uint16_t at = unit.location.asteroid;
   const CGAsteroid* a = plan.world.solar.GetAsteroid(at);
-  if (!MinersAboard(plan, unit) || a == nullptr || a->controller != plan.chapter ||
+  if (!MinersAboard(plan, unit) || plan.level.freesMinedZones || a == nullptr || a->controller != plan.chapter ||
       !SrvAiWorthMining(plan.world, plan.plenty, at) || Guarded(plan.world, plan.chapter, at))
     return false;
   std::vector<std::uint16_t> own;
@@ -661,7 +721,7 @@ void SrvAiCommandUnit(SrvAiPlan& plan, CGUnit& unit) {
   const bool builds = unit.GetConstructionCapacity() > 0 && asteroid != nullptr && asteroid->owner == plan.chapter;
   if (builds && Pushing(plan) && BuildAtvs(plan, unit, true)) return;
   if (builds && (BuildShip(plan, unit) || BuildSurplus(plan, unit, kRichTimes) || BuildAtvs(plan, unit, true))) return;
-  if (QuietMiners(plan, unit)) return;
+  if (QuietMiners(plan, unit) || GatherCombat(plan, unit) || FetchMiners(plan, unit)) return;
   if (builds && (BuildAtvs(plan, unit, false) || BuildSurplus(plan, unit, 1))) return;
   if (SrvAiCanFire(unit) && (Bombard(plan, unit) || SetOut(plan, unit))) return;
   ReturnHome(plan, unit);
