@@ -60,7 +60,10 @@ struct SrvAiLevel {
   bool tradesBuilders = false;
   // Whether its carriers take the miners off its land not worth mining even
   // where that leaves their zones free (its settlers then hold them with
-  // power ATVs), rather than waiting for a power ATV on each zone first.
+  // power ATVs), rather than waiting for a power ATV on each zone first, go
+  // and fetch them from outlying land, and keep them aboard until new land
+  // worth mining comes in reach: landed again on land that yields mostly
+  // what the pools outlast, they would go on filling the pools.
   bool freesMinedZones = false;
   // Whether its idle carriers take aboard the combat ATVs its quiet land
   // does not need, for a war load (SrvAiCommandUnit).

@@ -120,7 +120,8 @@ bool BuildSurplus(SrvAiPlan& plan, CGUnit& unit, std::uint32_t times) {
   return true;
 }
 
-// An asteroid the chapter may settle that the unit can reach, other than where it stands.
+// An asteroid the chapter may settle that the unit can reach, other than where it stands;
+// for a hold of miners alone, at a level that frees mined zones, only land worth mining.
 std::optional<std::uint16_t> SettleTarget(SrvAiPlan& plan, CGUnit& unit) {
   const bool minersOnly = plan.level.freesMinedZones && unit.atvCargo[ATV_MINING] != 0 &&
                           unit.atvCargo[ATV_POWER] == 0 && unit.atvCargo[ATV_SEED_BANK] == 0 &&
@@ -378,8 +379,9 @@ bool BuildAtvs(SrvAiPlan& plan, CGUnit& unit, bool warOnly) {
 
 // One ATV a free zone, as far as the hold goes: mining ones first where the
 // chapter settles land worth mining, power ones first on other land (no
-// mining ones at all on such land it already controls: miners taken off it
-// are not landed there again); combat ones first on an enemy's asteroid,
+// mining ones at all on such land it already controls, nor, at a level that
+// frees mined zones, on any: miners taken off it are not landed there
+// again); combat ones first on an enemy's asteroid,
 // where each zone held counts towards its control and the combat ATVs go on
 // against the enemy's zones.
 bool LandAtvs(SrvAiPlan& plan, CGUnit& unit) {
@@ -423,7 +425,8 @@ bool GoSettle(SrvAiPlan& plan, CGUnit& unit) {
   if (WarLoad(unit)) target = InvasionTarget(plan, unit, Cargo(unit));
   if (!target) target = SettleTarget(plan, unit);
   // Miners off other land stay where the chapter's own land is worth mining
-  // (StackMiners), else make for such land.
+  // (StackMiners), else make for such land; at a level that frees mined
+  // zones they stay aboard for new land worth mining.
   if (!target && MinersAboard(plan, unit) && !plan.level.freesMinedZones) {
     const CGAsteroid* here = plan.world.solar.GetAsteroid(unit.location.asteroid);
     if (here != nullptr && here->controller == plan.chapter &&
@@ -547,7 +550,9 @@ bool CarriesAtvs(const CGUnit& unit) {
 // where its builders stand - a unit with a hold takes the chapter's mining
 // ATVs off the zones, each zone kept by another ATV: it builds power ATVs
 // (when it builds), lands one on each zone only miners hold, and once every
-// zone has one, takes the miners aboard. Its pools then grow only by what
+// zone has one, takes the miners aboard; at a level that frees mined zones,
+// a carrier with no power ATV aboard takes them at once, and the settlers
+// hold the zones left free with power ATVs. Its pools then grow only by what
 // it is short of; the miners go where that is mined (GoSettle).
 bool QuietMiners(SrvAiPlan& plan, CGUnit& unit) {
   const std::uint16_t at = unit.location.asteroid;
@@ -640,7 +645,8 @@ bool FetchMiners(SrvAiPlan& plan, CGUnit& unit) {
 }
 
 // Miners aboard land on the zones the chapter holds where mining is worth it,
-// spread over them.
+// spread over them (not at a level that frees mined zones: what they would
+// mine there the pools mostly outlast too).
 bool StackMiners(SrvAiPlan& plan, CGUnit& unit) {
   const std::uint16_t at = unit.location.asteroid;
   const CGAsteroid* a = plan.world.solar.GetAsteroid(at);
