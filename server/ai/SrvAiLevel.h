@@ -66,7 +66,8 @@ struct SrvAiLevel {
   // what the pools outlast, they would go on filling the pools.
   bool freesMinedZones = false;
   // Whether its idle carriers take aboard the combat ATVs its quiet land
-  // does not need, for a war load (SrvAiCommandUnit).
+  // does not need, for a war load (every one on outlying land not worth
+  // mining; SrvAiCommandUnit).
   bool gathersCombat = false;
   // Set by the game, not the level: capture the flag is among the victory
   // conditions, so flag-bearers' homes are prizes and flags held are guarded.

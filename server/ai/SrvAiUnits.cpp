@@ -587,11 +587,13 @@ bool QuietMiners(SrvAiPlan& plan, CGUnit& unit) {
   return true;
 }
 
-// Where the level frees mined zones, an idle carrier on the chapter's own
+// Where the level gathers combat ATVs, an idle carrier on the chapter's own
 // land, with no enemy on its surface or above it, takes aboard the combat
 // ATVs none of its zones there needs, while an invasion is in reach: on the
-// surface they would only mine. A recovery takes them zone by zone in order,
-// so it stops at the first zone they hold alone, leaving one there.
+// surface they would only mine. On outlying land not worth mining that is
+// all of them (the settlers hold the zones left free with power ATVs);
+// elsewhere a recovery, which takes them zone by zone in order, stops at the
+// first zone they hold alone, leaving one there.
 bool GatherCombat(SrvAiPlan& plan, CGUnit& unit) {
   const std::uint16_t at = unit.location.asteroid;
   const CGAsteroid* a = plan.world.solar.GetAsteroid(at);
@@ -603,12 +605,14 @@ bool GatherCombat(SrvAiPlan& plan, CGUnit& unit) {
     if (const CGZone* zone = a->GetZone(z);
         zone != nullptr && zone->owner < kMaxChapters && !SrvSameSide(plan.world, plan.chapter, zone->owner))
       return false;
+  const CGChapter* self = plan.world.Chapter(plan.chapter);
+  const bool quiet = self != nullptr && at != self->homeAsteroid && !SrvAiWorthMining(plan.world, plan.plenty, at);
   int spare = 0;
   for (std::uint16_t z = 0; z < a->GetZoneCount(); ++z) {
     const CGZone* zone = a->GetZone(z);
     if (zone == nullptr || zone->owner != plan.chapter || zone->atvCounts[ATV_COMBAT] == 0) continue;
     const int combat = zone->atvCounts[ATV_COMBAT];
-    if (zone->atvCounts[ATV_MINING] + zone->atvCounts[ATV_POWER] + zone->atvCounts[ATV_SEED_BANK] > 0) {
+    if (quiet || zone->atvCounts[ATV_MINING] + zone->atvCounts[ATV_POWER] + zone->atvCounts[ATV_SEED_BANK] > 0) {
       spare += combat;
       continue;
     }

@@ -39,24 +39,45 @@ struct QuietHome : RulesGame {
       for (std::uint8_t k = 0; k < kAtvKinds; ++k) zone->atvCounts[k] = 0;
       zone->SetOwner(kZoneNobody);
     }
-    for (int slot = 0; carrier == nullptr && slot < kFixedTemplateSlots; ++slot)
-      if (CGUnitTemplate* d = world.templates->GetTemplate(0, slot, 1);
-          d != nullptr && d->hull != nullptr && d->atvCapacity >= 8 && d->construction == 0)
-        carrier = world.CreateUnit(0, d, world.pieces->GetOperationalUnitAt(home, 0, 0)->location);
-    if (carrier != nullptr) carrier->power = carrier->GetMaxPower();
+    carrier = CarrierAt(world.pieces->GetOperationalUnitAt(home, 0, 0)->location);
   }
 
-  // The home's zones from the first that nobody holds: `n` of them chapter
-  // 0's, each with the ATVs `fill` gives it.
-  std::vector<std::uint16_t> Settle(int n, const std::array<std::uint8_t, kAtvKinds>& fill) {
+  CGUnit* CarrierAt(const Location& where) {
+    for (int slot = 0; slot < kFixedTemplateSlots; ++slot)
+      if (CGUnitTemplate* d = world.templates->GetTemplate(0, slot, 1);
+          d != nullptr && d->hull != nullptr && d->atvCapacity >= 8 && d->construction == 0) {
+        CGUnit* u = world.CreateUnit(0, d, where);
+        u->power = u->GetMaxPower();
+        return u;
+      }
+    return nullptr;
+  }
+
+  // The zones of the home (or another asteroid) from the first that nobody
+  // holds: `n` of them chapter 0's, each with the ATVs `fill` gives it.
+  std::vector<std::uint16_t> Settle(int n, const std::array<std::uint8_t, kAtvKinds>& fill) { return Settle(*a, n, fill); }
+  static std::vector<std::uint16_t> Settle(CGAsteroid& at, int n, const std::array<std::uint8_t, kAtvKinds>& fill) {
     std::vector<std::uint16_t> zones;
-    for (std::uint16_t z = 0; z < a->GetZoneCount() && static_cast<int>(zones.size()) < n; ++z)
-      if (CGZone* zone = a->GetZone(z); zone->owner == kZoneNobody) {
+    for (std::uint16_t z = 0; z < at.GetZoneCount() && static_cast<int>(zones.size()) < n; ++z)
+      if (CGZone* zone = at.GetZone(z); zone->owner == kZoneNobody) {
         zone->SetOwner(0);
         for (int k = 0; k < kAtvKinds; ++k) zone->atvCounts[k] = fill[static_cast<std::size_t>(k)];
         zones.push_back(z);
       }
     return zones;
+  }
+
+  // Chapter 8's land nearest the home, other than its own home and `except`,
+  // with a zone left free for an invasion.
+  std::uint16_t OpenPrize(std::uint16_t except = kNoChapter) {
+    std::uint16_t prize = kNoChapter;
+    for (std::uint16_t i = 0; i < CGSolarDB::GetAsteroidCount(); ++i)
+      if (i != home && i != except && i != Chapter(8).homeAsteroid &&
+          (prize == kNoChapter ||
+           world.solar.GetAsteroidDistanceSquared(home, i) < world.solar.GetAsteroidDistanceSquared(home, prize)))
+        prize = i;
+    if (prize != kNoChapter) world.solar.GetAsteroid(prize)->GetZone(0)->SetOwner(kZoneNobody);
+    return prize;
   }
 
   std::int64_t Order(std::uint8_t level, SrvPacket* packet = nullptr) { return OrderFor(*this, 0, *carrier, level, packet); }
@@ -94,15 +115,7 @@ TEST(SrvAiQuietLand, HardCarriersGatherTheCombatAtvsNoZoneNeedsIntoAWarLoad) {
   const std::vector<std::uint16_t> beside = game.Settle(1, {2, 0, 1, 0});
   const std::vector<std::uint16_t> alone = game.Settle(2, {3, 0, 0, 0});
   ASSERT_EQ(alone.size(), 2u);
-  // Chapter 8's land nearest the home, not its own home, with a free zone.
-  std::uint16_t prize = kNoChapter;
-  for (std::uint16_t i = 0; i < CGSolarDB::GetAsteroidCount(); ++i)
-    if (i != game.home && i != game.Chapter(8).homeAsteroid &&
-        (prize == kNoChapter || game.world.solar.GetAsteroidDistanceSquared(game.home, i) <
-                                    game.world.solar.GetAsteroidDistanceSquared(game.home, prize)))
-      prize = i;
-  ASSERT_NE(prize, kNoChapter);
-  game.world.solar.GetAsteroid(prize)->GetZone(0)->SetOwner(kZoneNobody);
+  ASSERT_NE(game.OpenPrize(), kNoChapter);
 
   SrvPacket order;
   EXPECT_NE(game.Order(kAverage), ORDER_RECOVER_ATVS);
@@ -126,6 +139,28 @@ TEST(SrvAiQuietLand, HardCarriersGatherTheCombatAtvsNoZoneNeedsIntoAWarLoad) {
   EXPECT_EQ(game.a->GetZone(alone[1])->atvCounts[ATV_COMBAT], 3) << "past the first zone they hold alone";
   SrvPacket move;
   ASSERT_EQ(game.Order(kHard, &move), ORDER_MOVE_TO_ASTEROID) << "a war load sets out";
+}
+
+// On outlying land not worth mining the carrier takes every combat ATV:
+// the zones they held alone are left for the settlers to hold with power
+// ATVs, which mine nothing. At home it leaves one where they hold a zone alone.
+TEST(SrvAiQuietLand, OnOutlyingQuietLandEveryCombatAtvGoesAboard) {
+  QuietHome game;
+  CGAsteroid& outlying = *game.world.solar.GetAsteroid(game.OpenPrize());
+  game.Control(outlying.id, 0);
+  for (std::uint16_t z = 0; z < outlying.GetZoneCount(); ++z) outlying.GetZone(z)->SetOwner(kZoneNobody);
+  ASSERT_NE(game.OpenPrize(outlying.id), kNoChapter);
+  const std::vector<std::uint16_t> alone = QuietHome::Settle(outlying, 2, {3, 0, 0, 0});
+  ASSERT_EQ(alone.size(), 2u);
+  CGUnit* carrier = game.CarrierAt(Location{outlying.id, 0, 0, 0});
+  ASSERT_NE(carrier, nullptr);
+  SrvPacket order;
+  ASSERT_EQ(OrderFor(game, 0, *carrier, kHard, &order), ORDER_RECOVER_ATVS);
+  auto turn = game.Turn();
+  ASSERT_EQ(SrvSubmitComputerOrder(turn, 0, order), SrvOrderVerdict::kAccepted);
+  for (int t = 0; t < 10 && carrier->GetOrderCount() != 0; ++t) SrvResolveOrders(turn);
+  EXPECT_EQ(carrier->atvCargo[ATV_COMBAT], 6);
+  for (std::uint16_t z : alone) EXPECT_EQ(outlying.GetZone(z)->owner, kZoneNobody) << z;
 }
 
 }  // namespace

@@ -85,7 +85,7 @@ TEST(SrvTournament, TheLastChapterStandingWinsASmallGameAtHard) {
   constexpr int kLonger = 500;
   const srv_ai_test::GameLogFile log;
   const TournamentFigures f =
-      PlayTournamentGame(1, 15, 2, 20, kLonger, kLonger, log.path, false, kSrvLastManStanding);
+      PlayTournamentGame(1, 15, 2, 32, kLonger, kLonger, log.path, false, kSrvLastManStanding);
   EXPECT_EQ(f.condition, kSrvLastManStanding);
   EXPECT_EQ(f.eliminated, 4);
   EXPECT_GT(f.endTurn, 0);
