@@ -58,6 +58,17 @@ struct SrvAiLevel {
   // Whether builders change hands in its guild (SrvAiTradeBuilders): a
   // chapter that lost its own buys one from a mate with builders to spare.
   bool tradesBuilders = false;
+  // Whether its carriers take the miners off its land not worth mining even
+  // where that leaves their zones free (its settlers then hold them with
+  // power ATVs), rather than waiting for a power ATV on each zone first, go
+  // and fetch them from outlying land, and keep them aboard until new land
+  // worth mining comes in reach: landed again on land that yields mostly
+  // what the pools outlast, they would go on filling the pools.
+  bool freesMinedZones = false;
+  // Whether its idle carriers take aboard the combat ATVs its quiet land
+  // does not need, for a war load (every one on outlying land not worth
+  // mining; SrvAiCommandUnit).
+  bool gathersCombat = false;
   // Set by the game, not the level: capture the flag is among the victory
   // conditions, so flag-bearers' homes are prizes and flags held are guarded.
   bool flagsWin = false;

@@ -51,7 +51,9 @@ using SrvAiMinerals = std::array<std::uint32_t, 4>;
 // fight an enemy where it stands; build a ship or ATVs (mining ones, and a
 // combat one when the level goes to war) where the chapter has a pool; land ATVs it carries on free zones, or carry them to the nearest
 // asteroid it may settle; on land of its own not worth mining, put power
-// ATVs in the miners' place and take the miners aboard; a warship bombards the enemy asteroid it stands at
+// ATVs in the miners' place and take the miners aboard (at hard, carriers take
+// them at once, fetch them from outlying land and keep them aboard, and gather
+// the combat ATVs quiet land does not need into war loads); a warship bombards the enemy asteroid it stands at
 // when no landing would take it (hard), else sets out against the nearest
 // enemy asteroid as often as the level's aggression says; a worker with
 // nothing to do goes home.

@@ -120,10 +120,14 @@ bool BuildSurplus(SrvAiPlan& plan, CGUnit& unit, std::uint32_t times) {
   return true;
 }
 
-// An asteroid the chapter may settle that the unit can reach, other than where it stands.
+// An asteroid the chapter may settle that the unit can reach, other than where it stands;
+// for a hold of miners alone, at a level that frees mined zones, only land worth mining.
 std::optional<std::uint16_t> SettleTarget(SrvAiPlan& plan, CGUnit& unit) {
+  const bool minersOnly = plan.level.freesMinedZones && unit.atvCargo[ATV_MINING] != 0 &&
+                          unit.atvCargo[ATV_POWER] == 0 && unit.atvCargo[ATV_SEED_BANK] == 0 &&
+                          unit.atvCargo[ATV_COMBAT] == 0;
   return SrvAiNearest(plan.world, unit.location.asteroid, [&](std::uint16_t a) {
-    return SrvAiCanSettle(plan.world, plan.chapter, a) &&
+    return SrvAiCanSettle(plan.world, plan.chapter, a) && (!minersOnly || SrvAiWorthMining(plan.world, plan.plenty, a)) &&
            std::find(plan.settling.begin(), plan.settling.end(), a) == plan.settling.end() && Reachable(unit, a);
   });
 }
@@ -375,8 +379,9 @@ bool BuildAtvs(SrvAiPlan& plan, CGUnit& unit, bool warOnly) {
 
 // One ATV a free zone, as far as the hold goes: mining ones first where the
 // chapter settles land worth mining, power ones first on other land (no
-// mining ones at all on such land it already controls: miners taken off it
-// are not landed there again); combat ones first on an enemy's asteroid,
+// mining ones at all on such land it already controls, nor, at a level that
+// frees mined zones, on any: miners taken off it are not landed there
+// again); combat ones first on an enemy's asteroid,
 // where each zone held counts towards its control and the combat ATVs go on
 // against the enemy's zones.
 bool LandAtvs(SrvAiPlan& plan, CGUnit& unit) {
@@ -392,7 +397,7 @@ bool LandAtvs(SrvAiPlan& plan, CGUnit& unit) {
   std::array<int, kAtvKinds> left{};
   for (int kind = 0; kind < kAtvKinds; ++kind) left[kind] = unit.atvCargo[static_cast<std::size_t>(kind)];
   const CGAsteroid* here = plan.world.solar.GetAsteroid(at);
-  if (settle && here != nullptr && here->controller == plan.chapter &&
+  if (settle && here != nullptr && (here->controller == plan.chapter || plan.level.freesMinedZones) &&
       !SrvAiWorthMining(plan.world, plan.plenty, at))
     left[ATV_MINING] = 0;
   constexpr int kSettleOrder[kAtvKinds] = {ATV_MINING, ATV_POWER, ATV_COMBAT, ATV_SEED_BANK};
@@ -420,8 +425,9 @@ bool GoSettle(SrvAiPlan& plan, CGUnit& unit) {
   if (WarLoad(unit)) target = InvasionTarget(plan, unit, Cargo(unit));
   if (!target) target = SettleTarget(plan, unit);
   // Miners off other land stay where the chapter's own land is worth mining
-  // (StackMiners), else make for such land.
-  if (!target && MinersAboard(plan, unit)) {
+  // (StackMiners), else make for such land; at a level that frees mined
+  // zones they stay aboard for new land worth mining.
+  if (!target && MinersAboard(plan, unit) && !plan.level.freesMinedZones) {
     const CGAsteroid* here = plan.world.solar.GetAsteroid(unit.location.asteroid);
     if (here != nullptr && here->controller == plan.chapter &&
         SrvAiWorthMining(plan.world, plan.plenty, unit.location.asteroid))
@@ -544,7 +550,9 @@ bool CarriesAtvs(const CGUnit& unit) {
 // where its builders stand - a unit with a hold takes the chapter's mining
 // ATVs off the zones, each zone kept by another ATV: it builds power ATVs
 // (when it builds), lands one on each zone only miners hold, and once every
-// zone has one, takes the miners aboard. Its pools then grow only by what
+// zone has one, takes the miners aboard; at a level that frees mined zones,
+// a carrier with no power ATV aboard takes them at once, and the settlers
+// hold the zones left free with power ATVs. Its pools then grow only by what
 // it is short of; the miners go where that is mined (GoSettle).
 bool QuietMiners(SrvAiPlan& plan, CGUnit& unit) {
   const std::uint16_t at = unit.location.asteroid;
@@ -556,7 +564,7 @@ bool QuietMiners(SrvAiPlan& plan, CGUnit& unit) {
   const Miners miners = MinersAt(plan, *a);
   if (miners.count == 0) return false;
   const int room = unit.GetFreeAtvCapacity();
-  if (miners.lone.empty()) {
+  if (miners.lone.empty() || (plan.level.freesMinedZones && unit.atvCargo[ATV_POWER] == 0)) {
     // A builder's hold is kept for the ATVs it builds.
     if (room <= 0 || unit.GetConstructionCapacity() > 0) return false;
     Give(plan, SrvAiRecoverAtvsOrder(unit, ATV_MINING, static_cast<std::uint8_t>(std::min({miners.count, room, 127}))));
@@ -579,12 +587,74 @@ bool QuietMiners(SrvAiPlan& plan, CGUnit& unit) {
   return true;
 }
 
+// Where the level gathers combat ATVs, an idle carrier on the chapter's own
+// land, with no enemy on its surface or above it, takes aboard the combat
+// ATVs none of its zones there needs, while an invasion is in reach: on the
+// surface they would only mine. On outlying land not worth mining that is
+// all of them (the settlers hold the zones left free with power ATVs);
+// elsewhere a recovery, which takes them zone by zone in order, stops at the
+// first zone they hold alone, leaving one there.
+bool GatherCombat(SrvAiPlan& plan, CGUnit& unit) {
+  const std::uint16_t at = unit.location.asteroid;
+  const CGAsteroid* a = plan.world.solar.GetAsteroid(at);
+  const int room = unit.GetFreeAtvCapacity();
+  if (!plan.level.gathersCombat || plan.world.turn < kStakeTurns || a == nullptr || a->controller != plan.chapter ||
+      unit.GetConstructionCapacity() > 0 || room <= 0 || Guarded(plan.world, plan.chapter, at))
+    return false;
+  for (std::uint16_t z = 0; z < a->GetZoneCount(); ++z)
+    if (const CGZone* zone = a->GetZone(z);
+        zone != nullptr && zone->owner < kMaxChapters && !SrvSameSide(plan.world, plan.chapter, zone->owner))
+      return false;
+  const CGChapter* self = plan.world.Chapter(plan.chapter);
+  const bool quiet = self != nullptr && at != self->homeAsteroid && !SrvAiWorthMining(plan.world, plan.plenty, at);
+  int spare = 0;
+  for (std::uint16_t z = 0; z < a->GetZoneCount(); ++z) {
+    const CGZone* zone = a->GetZone(z);
+    if (zone == nullptr || zone->owner != plan.chapter || zone->atvCounts[ATV_COMBAT] == 0) continue;
+    const int combat = zone->atvCounts[ATV_COMBAT];
+    if (quiet || zone->atvCounts[ATV_MINING] + zone->atvCounts[ATV_POWER] + zone->atvCounts[ATV_SEED_BANK] > 0) {
+      spare += combat;
+      continue;
+    }
+    spare += combat - 1;
+    break;
+  }
+  spare = std::min({spare, room, 127});
+  // A war load takes two combat ATVs or more.
+  if (spare + unit.atvCargo[ATV_COMBAT] < 2 || spare == 0 ||
+      !InvasionTarget(plan, unit, Cargo(unit) + spare))
+    return false;
+  Give(plan, SrvAiRecoverAtvsOrder(unit, ATV_COMBAT, static_cast<std::uint8_t>(spare)));
+  return true;
+}
+
+// Where the level frees mined zones, an idle carrier with room and no
+// construction makes for the nearest land of the chapter's own not worth
+// mining where miners work, to take them aboard there (QuietMiners).
+bool FetchMiners(SrvAiPlan& plan, CGUnit& unit) {
+  if (!plan.level.freesMinedZones || unit.GetConstructionCapacity() > 0 || unit.GetFreeAtvCapacity() <= 0 ||
+      !CanMove(unit))
+    return false;
+  const auto target = SrvAiNearest(plan.world, unit.location.asteroid, [&](std::uint16_t at) {
+    const CGAsteroid* a = plan.world.solar.GetAsteroid(at);
+    return at != unit.location.asteroid && a != nullptr && a->controller == plan.chapter &&
+           !SrvAiWorthMining(plan.world, plan.plenty, at) && MinersAt(plan, *a).count > 0 &&
+           !Guarded(plan.world, plan.chapter, at) &&
+           std::find(plan.settling.begin(), plan.settling.end(), at) == plan.settling.end() && Reachable(unit, at);
+  });
+  if (!target) return false;
+  plan.settling.push_back(*target);
+  Give(plan, SrvAiMoveOrder(unit, *target));
+  return true;
+}
+
 // Miners aboard land on the zones the chapter holds where mining is worth it,
-// spread over them.
+// spread over them (not at a level that frees mined zones: what they would
+// mine there the pools mostly outlast too).
 bool StackMiners(SrvAiPlan& plan, CGUnit& unit) {
   const std::uint16_t at = unit.location.asteroid;
   const CGAsteroid* a = plan.world.solar.GetAsteroid(at);
-  if (!MinersAboard(plan, unit) || a == nullptr || a->controller != plan.chapter ||
+  if (!MinersAboard(plan, unit) || plan.level.freesMinedZones || a == nullptr || a->controller != plan.chapter ||
       !SrvAiWorthMining(plan.world, plan.plenty, at) || Guarded(plan.world, plan.chapter, at))
     return false;
   std::vector<std::uint16_t> own;
@@ -661,7 +731,7 @@ void SrvAiCommandUnit(SrvAiPlan& plan, CGUnit& unit) {
   const bool builds = unit.GetConstructionCapacity() > 0 && asteroid != nullptr && asteroid->owner == plan.chapter;
   if (builds && Pushing(plan) && BuildAtvs(plan, unit, true)) return;
   if (builds && (BuildShip(plan, unit) || BuildSurplus(plan, unit, kRichTimes) || BuildAtvs(plan, unit, true))) return;
-  if (QuietMiners(plan, unit)) return;
+  if (QuietMiners(plan, unit) || GatherCombat(plan, unit) || FetchMiners(plan, unit)) return;
   if (builds && (BuildAtvs(plan, unit, false) || BuildSurplus(plan, unit, 1))) return;
   if (SrvAiCanFire(unit) && (Bombard(plan, unit) || SetOut(plan, unit))) return;
   ReturnHome(plan, unit);
