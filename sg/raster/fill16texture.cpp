@@ -4,27 +4,49 @@
 #include "sg/raster/fill16.h"
 #include "sg/raster/fill16members.h"
 #include "sg/raster/pixelops16.h"
+#include "sg/raster/pixelops16avx2.h"
 #include "sg/raster/triwalk.h"
+#include "sg/raster/vectorset.h"
 
 namespace {
+
+template <template <int, int> class Op, int W, int H>
+void FillWith(const SGQVert* first, const SGQVert* second, const SGQVert* third, const SGRasterFrame* frame,
+              const void* texels, const void* colourTable) {
+  ISGTriWalk<ISGAttrsUV, uint16_t>(first, second, third, frame, [&] {
+    return Op<W, H>{{}, static_cast<const uint8_t*>(texels), static_cast<const uint16_t*>(colourTable)};
+  });
+}
+
+#if ISG_HAVE_AVX2
+// The same walk compiled for AVX2, so that its rows are drawn eight pixels a
+// round. The opaque fill stays with the base set: its two lookups a pixel
+// cost less one by one than gathered.
+template <template <int, int> class Op, int W, int H>
+[[gnu::target("avx2")]] void FillWithAvx2(const SGQVert* first, const SGQVert* second, const SGQVert* third,
+                                          const SGRasterFrame* frame, const void* texels,
+                                          const void* colourTable) {
+  ISGTriWalk<ISGAttrsUV, uint16_t>(first, second, third, frame, [&] {
+    return Op<W, H>{{{}, static_cast<const uint8_t*>(texels), static_cast<const uint16_t*>(colourTable)}};
+  });
+}
+#endif
 
 template <int W, int H>
 void FillTexture(const SGQVert* first, const SGQVert* second, const SGQVert* third,
                  const SGRasterFrame* frame, const void* texels, const void*, const void* colourTable) {
-  ISGTriWalk<ISGAttrsUV, uint16_t>(first, second, third, frame, [&] {
-    return ISGOpTexture<W, H>{
-        {}, static_cast<const uint8_t*>(texels), static_cast<const uint16_t*>(colourTable)};
-  });
+  FillWith<ISGOpTexture, W, H>(first, second, third, frame, texels, colourTable);
 }
 
 template <int W, int H>
 void FillTransparentTexture(const SGQVert* first, const SGQVert* second, const SGQVert* third,
                             const SGRasterFrame* frame, const void* texels, const void*,
                             const void* colourTable) {
-  ISGTriWalk<ISGAttrsUV, uint16_t>(first, second, third, frame, [&] {
-    return ISGOpTransparentTexture<W, H>{
-        {}, static_cast<const uint8_t*>(texels), static_cast<const uint16_t*>(colourTable)};
-  });
+#if ISG_HAVE_AVX2
+  if (ISGUseAvx2())
+    return FillWithAvx2<ISGOpTransparentTextureAvx2, W, H>(first, second, third, frame, texels, colourTable);
+#endif
+  FillWith<ISGOpTransparentTexture, W, H>(first, second, third, frame, texels, colourTable);
 }
 
 }  // namespace

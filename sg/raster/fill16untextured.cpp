@@ -4,7 +4,9 @@
 
 #include "sg/raster/fill16.h"
 #include "sg/raster/pixelops16.h"
+#include "sg/raster/pixelops16avx2.h"
 #include "sg/raster/triwalk.h"
+#include "sg/raster/vectorset.h"
 
 void ISGFill16Flat(const SGQVert* first, const SGQVert* second, const SGQVert* third,
                    const SGRasterFrame* frame, const void*, const void*, const void* colourTable) {
@@ -14,11 +16,30 @@ void ISGFill16Flat(const SGQVert* first, const SGQVert* second, const SGQVert* t
 
 namespace {
 
+#if ISG_HAVE_AVX2
+// The walk of a triangle of many pixels compiled for AVX2, drawing rows
+// eight pixels a round.
+template <bool kTransparent>
+[[gnu::target("avx2")]] void FillByLevelAvx2(const SGQVert* first, const SGQVert* second, const SGQVert* third,
+                                             const SGRasterFrame* frame, const void* shadeTable,
+                                             const void* colourTable, ISGLevelColours& levels) {
+  ISGTriWalk<ISGAttrsQ, uint16_t>(first, second, third, frame, [&] {
+    ISGWithShader(shadeTable, frame->fbPixelFormat, [&](const auto& shader) {
+      ISGShadeLevels(shader, ISGReadColour16(colourTable), levels);
+    });
+    return ISGOpByLevelAvx2<kTransparent>{{&levels}};
+  });
+}
+#endif
+
 template <bool kTransparent, template <class> class Op>
 void FillShaded(const SGQVert* first, const SGQVert* second, const SGQVert* third, const SGRasterFrame* frame,
                 const void* shadeTable, const void* colourTable) {
   if (ISGManyPixels(first, second, third)) {
     ISGLevelColours levels;
+#if ISG_HAVE_AVX2
+    if (ISGUseAvx2()) return FillByLevelAvx2<kTransparent>(first, second, third, frame, shadeTable, colourTable, levels);
+#endif
     ISGTriWalk<ISGAttrsQ, uint16_t>(first, second, third, frame, [&] {
       ISGWithShader(shadeTable, frame->fbPixelFormat, [&](const auto& shader) {
         ISGShadeLevels(shader, ISGReadColour16(colourTable), levels);

@@ -20,6 +20,12 @@
 // draws pixel by pixel, where Keys turns the 16.16 attribute values of a
 // pixel into the K table offsets it reads (the same expressions for one
 // pixel's uint32_t values and for ISGLanes of four) and Put draws with them.
+// Such an operation may add
+//     static constexpr bool kSpanValues = true;
+//     void SpanValues(Pixel* left, int64_t count, const std::array<uint32_t, N>& start,
+//                     const std::array<uint32_t, N>& step, const ISGLaneSteps<N>& laneSteps) const;
+// to draw each non-empty row itself from the values of its left pixel and
+// the column step, for wider lanes than ISGPutSpan's.
 //
 // The walk's attribute values are affine in the pixel, modulo 2^32: starting
 // from the long-edge pixel of the first row, each row adds the row gradient
@@ -152,6 +158,8 @@ template <class Op>
 concept ISGWholeSpanOp = Op::kWholeSpans;
 template <class Op>
 concept ISGRowRecordOp = Op::kRowRecords;
+template <class Op>
+concept ISGSpanValuesOp = Op::kSpanValues;
 
 // Four 32-bit lanes, one per pixel, in the compiler's vector extension:
 // shifts, masks and sums written as for uint32_t act lane by lane.
@@ -253,8 +261,11 @@ template <bool kLongRight, std::size_t N, class Pixel, class Op>
       std::array<uint32_t, N> values;
 #pragma GCC unroll 4
       for (std::size_t k = 0; k < N; ++k) values[k] = s.rowValues[k] + static_cast<uint32_t>(left) * gradX[k];
-      if (left <= right)
+      if constexpr (ISGSpanValuesOp<Op>) {
+        if (left <= right) op.SpanValues(base + s.rowOffset + left, right - left + 1, values, gradX, laneSteps);
+      } else if (left <= right) {
         ISGPutSpan(base + s.rowOffset + left, right - left + 1, values, gradX, laneSteps, op);
+      }
     }
     s.leftX += s.leftSlope;
     s.rightX += s.rightSlope;
