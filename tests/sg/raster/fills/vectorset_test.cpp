@@ -1,0 +1,90 @@
+// The fills with the processor's widest vector paths against the same fills
+// held to the base set, pixel for pixel, on random triangles large enough
+// for the large-triangle paths and their long rows.
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "canvas.h"
+#include "members.h"
+#include "sg/raster/fill16.h"
+#include "sg/raster/vectorset.h"
+#include "triangles.h"
+
+namespace {
+
+const FillMember kMembers[] = {
+    {"ISGFill16Flat", ISGFill16Flat, RefMode::kFlat, 1, 1},
+    {"ISGFill16Shaded", ISGFill16Shaded, RefMode::kShaded, 1, 1},
+    {"ISGFill16ShadedTransparent", ISGFill16ShadedTransparent, RefMode::kShadedTransparent, 1, 1},
+    FILL_SIZES(ISGFill16Texture, RefMode::kTexture),
+    FILL_SIZES(ISGFill16ShadedTexture, RefMode::kShadedTexture),
+    FILL_SIZES(ISGFill16TransparentTexture, RefMode::kTransparentTexture),
+    FILL_SIZES(ISGFill16ShadedTransparentTexture, RefMode::kShadedTransparentTexture),
+    FILL_SIZES(ISGFill16DirectTexture, RefMode::kDirectTexture),
+};
+
+// Puts the widest set back however the test ends.
+struct WidestSetAfter {
+  ~WidestSetAfter() { ISGLimitVectorSet(ISGVectorSet::kAvx2); }
+};
+
+constexpr SGPixelFormat kFormatBgr565 = {5, 0x001F, 0, 6, 0x07E0, 5, 5, 0xF800, 11};
+
+TEST(FillVectorSets, WidePathsDrawWhatTheBasePathsDraw) {
+  WidestSetAfter restore;
+  ISGLimitVectorSet(ISGVectorSet::kAvx2);
+  if (ISGVectorSetInUse() != ISGVectorSet::kAvx2) GTEST_SKIP() << "the processor has no AVX2";
+  ISGLimitVectorSet(ISGVectorSet::kBase);
+  ASSERT_EQ(ISGVectorSetInUse(), ISGVectorSet::kBase);
+
+  unsigned seed = 4242;
+  for (const FillMember& member : kMembers) {
+    for (const SGPixelFormat& format : {kFormat565, kFormat555, kFormatBgr565}) {
+      const int w = 180 + static_cast<int>(seed % 37), h = 120 + static_cast<int>(seed % 23);
+      TriangleSource source(seed++, w, h);
+      std::vector<uint8_t> texels8(static_cast<size_t>(member.w) * member.h);
+      std::vector<uint16_t> texels16(texels8.size());
+      for (size_t i = 0; i < texels8.size(); ++i) {
+        texels8[i] = source.Pick(0, 3) == 0 ? 0 : static_cast<uint8_t>(source.Pick(1, 255));
+        texels16[i] = static_cast<uint16_t>(source.Pick(0, 65535));
+      }
+      // Levels whose rows blacken, rows of any byte and rows of small ones.
+      std::vector<uint8_t> shade(65536);
+      for (uint8_t& s : shade) s = static_cast<uint8_t>(source.Pick(0, 7) == 0 ? 0 : source.Pick(0, 255));
+      for (size_t level = 0; level < 256; level += 5) std::fill_n(shade.begin() + level * 256, 256, 0);
+      std::vector<uint16_t> colours(256);
+      for (uint16_t& c : colours) c = static_cast<uint16_t>(source.Pick(0, 65535));
+      const void* texels = member.mode == RefMode::kDirectTexture ? static_cast<const void*>(texels16.data())
+                                                                  : static_cast<const void*>(texels8.data());
+      const PitchKind pitch = seed % 2 == 0 ? PitchKind::kPositive : PitchKind::kNegative;
+      Canvas base(w, h, 8, pitch, format), wide(w, h, 8, pitch, format);
+      for (int n = 0; n < 40; ++n) {
+        SGQVert v[3];
+        source.Next(v);
+        if (n % 2 == 0) {
+          // Texture and level gradients of every size, not only the source's.
+          for (SGQVert& vertex : v) {
+            vertex.u = static_cast<float>(vertex.x * source.Pick(-3, 3) + source.Pick(-4096, 4096));
+            vertex.v = static_cast<float>(vertex.y * source.Pick(-3, 3) + source.Pick(-4096, 4096));
+            vertex.q = static_cast<float>(source.Pick(16, 8176));
+          }
+        }
+        colours[0] = static_cast<uint16_t>(source.Pick(0, 65535));
+        ISGLimitVectorSet(ISGVectorSet::kBase);
+        member.fill(&v[0], &v[1], &v[2], base.Frame(), texels, shade.data(), colours.data());
+        ISGLimitVectorSet(ISGVectorSet::kAvx2);
+        member.fill(&v[0], &v[1], &v[2], wide.Frame(), texels, shade.data(), colours.data());
+        ASSERT_EQ(wide.Memory(), base.Memory())
+            << member.name << " triangle " << n << ": (" << v[0].x << "," << v[0].y << ") (" << v[1].x << ","
+            << v[1].y << ") (" << v[2].x << "," << v[2].y << ")";
+      }
+      EXPECT_TRUE(wide.GuardIntact()) << member.name;
+      EXPECT_LT(wide.Count(0), w * h * 9 / 10) << member.name << ": too few pixels drawn to tell the paths apart";
+    }
+  }
+}
+
+}  // namespace
