@@ -151,6 +151,7 @@ struct ISGKeysTexel {
 template <int W, int H>
 struct ISGKeysTexelRow {
   static constexpr std::size_t kKeys = 2;
+  static constexpr bool kPixelTail = true;  // a texel and three shade-row reads
   template <class T>
   static std::array<T, 2> Keys(const std::array<T, 3>& a) {
     return {ISGTexelAddress<W, H>::Of(a[0], a[1]), ISGShader::RowOffset(a[2])};

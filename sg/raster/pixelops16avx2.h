@@ -73,8 +73,8 @@ template <int W, int H>
       _mm256_and_si256(_mm256_srli_epi32(u, 16), _mm256_set1_epi32(Address::kUMask)));
 }
 
-// Draws count pixels from left as op.PutEight eight at a time, the rest
-// through the operation's Put.
+// Draws count (at least one) pixels from left as op.PutEight eight at a
+// time, the rest through the operation's Put.
 template <std::size_t N, class Op>
 [[ISG_AVX2]] inline void ISGSpanByEight(const Op& op, uint16_t* left, int64_t count,
                                         const std::array<uint32_t, N>& start,
@@ -99,7 +99,7 @@ template <std::size_t N, class Op>
 #pragma GCC unroll 4
     for (std::size_t k = 0; k < N; ++k) values[k] = static_cast<uint32_t>(_mm256_cvtsi256_si32(lanes.of[k]));
   }
-  ISGPutSpan(left, count, values, step, laneSteps, op);
+  if (count > 0) ISGPutSpan(left, count, values, step, laneSteps, op);
 }
 
 #define ISG_SPAN_BY_EIGHT                                                                                \

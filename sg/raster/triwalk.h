@@ -166,6 +166,9 @@ concept ISGSpanValuesOp = Op::kSpanValues;
 using ISGLanes = uint32_t __attribute__((vector_size(16)));
 inline constexpr int kISGLaneCount = 4;
 
+template <class Op>
+concept ISGPixelTailOp = Op::kPixelTail;
+
 // A triangle's column steps in vector lanes: lane i of offsets is i steps,
 // every lane of stride four steps.
 template <std::size_t N>
@@ -197,34 +200,89 @@ template <std::size_t N, class Pixel, class Op>
   }
 }
 
-// Draws the count pixels from left, whose first has the values start, a
-// column adding step: four at a time, the rest one by one; a short span
-// skips the set-up of the four lanes.
+// The values of the pixel `columns` steps right of one with the values start.
+template <std::size_t N>
+[[gnu::always_inline]] inline std::array<uint32_t, N> ISGValuesAt(const std::array<uint32_t, N>& start,
+                                                                 const std::array<uint32_t, N>& step,
+                                                                 uint32_t columns) {
+  std::array<uint32_t, N> values;
+#pragma GCC unroll 4
+  for (std::size_t k = 0; k < N; ++k) values[k] = start[k] + columns * step[k];
+  return values;
+}
+
+template <std::size_t N>
+[[gnu::always_inline]] inline std::array<ISGLanes, N> ISGLanesFrom(const std::array<uint32_t, N>& start,
+                                                                   const ISGLaneSteps<N>& laneSteps) {
+  std::array<ISGLanes, N> lanes;
+#pragma GCC unroll 4
+  for (std::size_t k = 0; k < N; ++k) lanes[k] = laneSteps.offsets[k] + start[k];
+  return lanes;
+}
+
+// Draws the count (at least one) pixels from left, whose first has the
+// values start, a column adding step. No loop runs a pixel at a time, so a span's length
+// costs no loop exit to predict: up to four pixels are both ends and their
+// inner neighbours, up to eight two fours overlapping, longer ones four at
+// a time and a last four ending at the right end. An operation whose pixels
+// cost more than a mispredicted loop exit says
+//     static constexpr bool kPixelTail = true;
+// and has its rows drawn four at a time and the rest one by one instead. A pixel drawn twice comes
+// out as drawn once, for every operation: its result depends on its values
+// and on an old value that the first drawing keeps where the second would.
 template <std::size_t N, class Pixel, class Op>
 [[gnu::always_inline]] inline void ISGPutSpan(Pixel* left, int64_t count,
                                               const std::array<uint32_t, N>& start,
                                               const std::array<uint32_t, N>& step,
                                               const ISGLaneSteps<N>& laneSteps, const Op& op) {
-  std::array<uint32_t, N> values = start;
-  if (count >= kISGLaneCount) {
-    std::array<ISGLanes, N> lanes;
+  const uint32_t last = static_cast<uint32_t>(count - 1);
+  if constexpr (ISGPixelTailOp<Op>) {
+    std::array<uint32_t, N> values = start;
+    if (count >= kISGLaneCount) {
+      std::array<ISGLanes, N> lanes = ISGLanesFrom(start, laneSteps);
+      do {
+        ISGPutFour(left, lanes, op);
 #pragma GCC unroll 4
-    for (std::size_t k = 0; k < N; ++k) lanes[k] = laneSteps.offsets[k] + start[k];
+        for (std::size_t k = 0; k < N; ++k) lanes[k] += laneSteps.stride[k];
+        count -= kISGLaneCount;
+        left += kISGLaneCount;
+      } while (count >= kISGLaneCount);
+#pragma GCC unroll 4
+      for (std::size_t k = 0; k < N; ++k) values[k] = lanes[k][0];
+    }
+    for (; count > 0; --count, ++left) {
+      op.Put(*left, Op::Keys(values));
+#pragma GCC unroll 4
+      for (std::size_t k = 0; k < N; ++k) values[k] += step[k];
+    }
+    return;
+  }
+  if (count <= kISGLaneCount) {
+    const uint32_t half = last >> 1 | (last & 1);  // 1 to 4 pixels: 0, 0 or 1, 1 or 2, 3
+    const std::array<uint32_t, N> atLast = ISGValuesAt(start, step, last);
+    const std::array<uint32_t, N> atHalf = ISGValuesAt(start, step, half);
+    const std::array<uint32_t, N> beforeLast = ISGValuesAt(start, step, last - half);
+    op.Put(left[0], Op::Keys(start));
+    op.Put(left[half], Op::Keys(atHalf));
+    op.Put(left[last - half], Op::Keys(beforeLast));
+    op.Put(left[last], Op::Keys(atLast));
+    return;
+  }
+  const uint32_t lastFour = last - (kISGLaneCount - 1);
+  std::array<ISGLanes, N> lanes = ISGLanesFrom(start, laneSteps);
+  if (count > 2 * kISGLaneCount) {
+    Pixel* const end = left + lastFour;
+    Pixel* pixel = left;
     do {
-      ISGPutFour(left, lanes, op);
+      ISGPutFour(pixel, lanes, op);
 #pragma GCC unroll 4
       for (std::size_t k = 0; k < N; ++k) lanes[k] += laneSteps.stride[k];
-      count -= kISGLaneCount;
-      left += kISGLaneCount;
-    } while (count >= kISGLaneCount);
-#pragma GCC unroll 4
-    for (std::size_t k = 0; k < N; ++k) values[k] = lanes[k][0];
+      pixel += kISGLaneCount;
+    } while (pixel < end);
+  } else {
+    ISGPutFour(left, lanes, op);
   }
-  for (; count > 0; --count, ++left) {
-    op.Put(*left, Op::Keys(values));
-#pragma GCC unroll 4
-    for (std::size_t k = 0; k < N; ++k) values[k] += step[k];
-  }
+  ISGPutFour(left + lastFour, ISGLanesFrom(ISGValuesAt(start, step, lastFour), laneSteps), op);
 }
 
 // The walk between the two edges: their biased 16.16 x and slopes by side,
