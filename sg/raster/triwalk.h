@@ -285,13 +285,19 @@ template <std::size_t N, class Pixel, class Op>
   ISGPutFour(left + lastFour, ISGLanesFrom(ISGValuesAt(start, step, lastFour), laneSteps), op);
 }
 
-// The walk between the two edges: their biased 16.16 x and slopes by side,
-// the row, its offset from fbPixels and the attribute values at its column 0.
+// The walk between the edges: the long edge's and both short edges' biased
+// 16.16 x on the current row and their slopes, the row, its offset from
+// fbPixels and the attribute values at its column 0. The rows above
+// middleRow take the upper short edge, the rest the lower one; both are
+// stepped on every row, so that one loop walks the whole triangle and
+// ends once, and the lower edge starts as far above the middle vertex's
+// row as that lies below the first row, which 64-bit steps bring back to
+// its value there exactly.
 template <std::size_t N>
 struct ISGWalkState {
-  int64_t leftX, rightX;
-  int32_t leftSlope, rightSlope;
-  int32_t row;
+  int64_t longX, upperX, lowerX;
+  int32_t longSlope, upperSlope, lowerSlope;
+  int32_t row, middleRow;
   int64_t rowOffset;
   std::array<uint32_t, N> rowValues;
 };
@@ -304,8 +310,9 @@ template <bool kLongRight, std::size_t N, class Pixel, class Op>
                                                [[maybe_unused]] const ISGLaneSteps<N>& laneSteps, Pixel* base,
                                                const Op& op) {
   for (; s.row < endRow; ++s.row) {
-    const int64_t left = s.leftX >> 16;
-    const int64_t right = s.rightX >> 16;
+    const int64_t shortX = s.row < s.middleRow ? s.upperX : s.lowerX;
+    const int64_t left = (kLongRight ? shortX : s.longX) >> 16;
+    const int64_t right = (kLongRight ? s.longX : shortX) >> 16;
     if constexpr (ISGRowRecordOp<Op>) {
       const int64_t longPixel = kLongRight ? right : left;
       std::array<uint32_t, N> values;
@@ -325,8 +332,9 @@ template <bool kLongRight, std::size_t N, class Pixel, class Op>
         ISGPutSpan(base + s.rowOffset + left, right - left + 1, values, gradX, laneSteps, op);
       }
     }
-    s.leftX += s.leftSlope;
-    s.rightX += s.rightSlope;
+    s.longX += s.longSlope;
+    s.upperX += s.upperSlope;
+    s.lowerX += s.lowerSlope;
     s.rowOffset += pitch;
 #pragma GCC unroll 4
     for (std::size_t k = 0; k < N; ++k) s.rowValues[k] += gradY[k];
@@ -355,19 +363,23 @@ template <bool kLongRight, class Attrs, class Slope, class Pixel, class Op>
   const int32_t endRow = ISGAdd32(ISGShl32(bottom.y, 11), 0xFFFF) >> 16;
 
   ISGWalkState<N> s;
-  const int32_t longSlope = Slope::Of(dx2, dy2);
-  const int64_t longX = ISGEdgeStartX(top.x, top.y, longSlope, firstY, kLongBias);
+  s.longSlope = Slope::Of(dx2, dy2);
+  s.longX = ISGEdgeStartX(top.x, top.y, s.longSlope, firstY, kLongBias);
   // The upper half's short edge runs from the top, the lower half's from the
   // middle vertex.
-  const int32_t upperSlope = Slope::Of(dx1, dy1);
-  const int64_t upperX = ISGEdgeStartX(top.x, top.y, upperSlope, firstY, kShortBias);
-  s.leftX = kLongRight ? upperX : longX;
-  s.rightX = kLongRight ? longX : upperX;
-  s.leftSlope = kLongRight ? upperSlope : longSlope;
-  s.rightSlope = kLongRight ? longSlope : upperSlope;
+  s.upperSlope = Slope::Of(dx1, dy1);
+  s.upperX = ISGEdgeStartX(top.x, top.y, s.upperSlope, firstY, kShortBias);
   s.row = firstY >> 5;
+  s.middleRow = middleRow;
+  // A lower half whose short edge has no height is not drawn.
+  const int32_t lowerHeight = ISGSub32(dy2, dy1);
+  const int32_t upperEnd = std::max(s.row, middleRow);
+  const int32_t lastRow = lowerHeight == 0 ? upperEnd : std::max(upperEnd, endRow);
+  s.lowerSlope = Slope::Of(ISGSub32(dx2, dx1), lowerHeight);
+  s.lowerX = ISGEdgeStartX(middle.x, middle.y, s.lowerSlope, ISGRoundUpRow(middle.y), kShortBias) -
+             static_cast<int64_t>(middleRow - s.row) * s.lowerSlope;
   s.rowOffset = static_cast<int64_t>(pitch) * s.row;
-  const int32_t longPixel = static_cast<int32_t>(longX >> 16);
+  const int32_t longPixel = static_cast<int32_t>(s.longX >> 16);
   const int32_t towardPixel = ISGSub32(ISGShl32(longPixel, 5), top.x);
 #pragma GCC unroll 4
   for (std::size_t k = 0; k < N; ++k) {
@@ -378,16 +390,7 @@ template <bool kLongRight, class Attrs, class Slope, class Pixel, class Op>
     s.rowValues[k] = atLongPixel - static_cast<uint32_t>(longPixel) * gradX[k];
   }
   [[maybe_unused]] const ISGLaneSteps<N> laneSteps(gradX);
-  ISGWalkRows<kLongRight>(s, middleRow, pitch, gradX, gradY, laneSteps, base, op);
-
-  // A lower half with rows left whose short edge has no height ends the fill.
-  const int32_t lowerHeight = ISGSub32(dy2, dy1);
-  if (s.row >= endRow || lowerHeight == 0) return;
-  const int32_t lowerSlope = Slope::Of(ISGSub32(dx2, dx1), lowerHeight);
-  const int64_t lowerX = ISGEdgeStartX(middle.x, middle.y, lowerSlope, ISGRoundUpRow(middle.y), kShortBias);
-  (kLongRight ? s.leftX : s.rightX) = lowerX;
-  (kLongRight ? s.leftSlope : s.rightSlope) = lowerSlope;
-  ISGWalkRows<kLongRight>(s, endRow, pitch, gradX, gradY, laneSteps, base, op);
+  ISGWalkRows<kLongRight>(s, lastRow, pitch, gradX, gradY, laneSteps, base, op);
 }
 
 // The whole fill: ordering, empty-row exit, area and back-face rejection,
