@@ -20,8 +20,7 @@ void FillWith(const SGQVert* first, const SGQVert* second, const SGQVert* third,
 
 #if ISG_HAVE_AVX2
 // The same walk compiled for AVX2, so that its rows are drawn eight pixels a
-// round. The opaque fill stays with the base set: its two lookups a pixel
-// cost less one by one than gathered.
+// round.
 template <template <int, int> class Op, int W, int H>
 [[gnu::target("avx2")]] void FillWithAvx2(const SGQVert* first, const SGQVert* second, const SGQVert* third,
                                           const SGRasterFrame* frame, const void* texels,
@@ -35,6 +34,9 @@ template <template <int, int> class Op, int W, int H>
 template <int W, int H>
 void FillTexture(const SGQVert* first, const SGQVert* second, const SGQVert* third,
                  const SGRasterFrame* frame, const void* texels, const void*, const void* colourTable) {
+#if ISG_HAVE_AVX2
+  if (ISGUseAvx2()) return FillWithAvx2<ISGOpTextureAvx2, W, H>(first, second, third, frame, texels, colourTable);
+#endif
   FillWith<ISGOpTexture, W, H>(first, second, third, frame, texels, colourTable);
 }
 

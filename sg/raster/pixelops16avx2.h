@@ -111,6 +111,19 @@ template <std::size_t N, class Op>
     ISGSpanByEight(*this, left, count, start, step, laneSteps);                                          \
   }
 
+// Texel indices of eight pixels at once, their two lookups one by one:
+// gathered, the lookups cost more.
+template <int W, int H>
+struct ISGOpTextureAvx2 : ISGOpTexture<W, H> {
+  ISG_SPAN_BY_EIGHT
+  [[ISG_AVX2]] void PutEight(uint16_t* pixel, const ISGEight& lanes) const {
+    alignas(32) uint32_t index[8];
+    _mm256_store_si256(reinterpret_cast<__m256i*>(index), ISGTexelIndices<W, H>(lanes.of[0], lanes.of[1]));
+#pragma GCC unroll 8
+    for (int i = 0; i < 8; ++i) pixel[i] = this->colours[this->texels[index[i]]];
+  }
+};
+
 template <int W, int H>
 struct ISGOpTransparentTextureAvx2 : ISGOpTransparentTexture<W, H> {
   ISG_SPAN_BY_EIGHT
