@@ -258,7 +258,7 @@ template <std::size_t N, class Pixel, class Op>
     return;
   }
   if (count <= kISGLaneCount) {
-    const uint32_t half = last >> 1;  // 1 to 4 pixels: 0, 0 or 1, 1 or 2, 3
+    const uint32_t half = last >> 1;  // 0 or 1: with last - half, the inner neighbours
     const std::array<uint32_t, N> atLast = ISGValuesAt(start, step, last);
     const std::array<uint32_t, N> atHalf = ISGValuesAt(start, step, half);
     const std::array<uint32_t, N> beforeLast = ISGValuesAt(start, step, last - half);
