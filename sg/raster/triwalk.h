@@ -19,8 +19,9 @@
 //     void Put(Pixel& pixel, const std::array<uint32_t, K>& keys) const;
 // draws pixel by pixel, where Keys turns the 16.16 attribute values of a
 // pixel into the K table offsets it reads (the same expressions for one
-// pixel's uint32_t values and for ISGLanes of four) and Put draws with them.
-// Such an operation may add
+// pixel's uint32_t values and for ISGLanes of four) and Put draws with them;
+// a pixel Put twice must come out as Put once, as short rows are drawn in
+// overlapping groups. Such an operation may add
 //     static constexpr bool kSpanValues = true;
 //     void SpanValues(Pixel* left, int64_t count, const std::array<uint32_t, N>& start,
 //                     const std::array<uint32_t, N>& step, const ISGLaneSteps<N>& laneSteps) const;
