@@ -119,6 +119,9 @@ void SrvGame::PlayerJoined(std::uint32_t player) {
 }
 
 void SrvGame::PlayerLeft(std::uint32_t player) {
+  // A player who quits (20) is then reported gone by the library as well:
+  // its leave is taken, logged and told once.
+  if (std::find(m_players.begin(), m_players.end(), player) == m_players.end()) return;
   m_players.erase(std::remove(m_players.begin(), m_players.end(), player), m_players.end());
   m_ready.erase(player);
   m_alive.Forget(player);
@@ -127,8 +130,11 @@ void SrvGame::PlayerLeft(std::uint32_t player) {
     m_holder[chapter] = 0;
     if (!m_started) m_traits[static_cast<std::size_t>(chapter)] = {};
     m_log.Line("player %u left; chapter %d is computer-held from now on", player, chapter);
-    for (std::uint32_t p : m_players) SendChapterName(p, static_cast<std::uint16_t>(chapter));
-    if (m_started) SendPlayerId(static_cast<std::uint16_t>(chapter));
+    // The host's leave ends the session with the game: nobody is left to tell.
+    if (player != m_host) {
+      for (std::uint32_t p : m_players) SendChapterName(p, static_cast<std::uint16_t>(chapter));
+      if (m_started) SendPlayerId(static_cast<std::uint16_t>(chapter));
+    }
   } else {
     m_log.Line("player %u left", player);
   }

@@ -269,6 +269,12 @@ LRESULT PrivateMessage(CClntApp& app, HWND window, UINT message, WPARAM wParam, 
       if (g_appLinks.loading.loadData) g_appLinks.loading.loadData(lParam);
       CloseProgress();
       app.m_busy = 0;
+      // The server answers the player who asked for the load alone (10), so
+      // the other players' loads end here, or their screens would stay held
+      // under "Loading Game..." for the rest of the game.
+      app.m_playPhase = 1;
+      SuspendScreenFlush(0);
+      app.m_fullRedraw = 1;
       return 0;
     case WM_APP_RESTART: {
       app.m_playPhase = 0;
@@ -286,17 +292,24 @@ LRESULT PrivateMessage(CClntApp& app, HWND window, UINT message, WPARAM wParam, 
       if (g_appLinks.game.applyGameSetup) g_appLinks.game.applyGameSetup(*app.m_gameSettings, app.m_gameConfig.get(), app.m_chapter.id);
       return 0;
     }
-    case WM_APP_SAVE:
+    case WM_APP_SAVE: {
       app.m_playPhase = 0;
       SuspendScreenFlush(1);
       app.m_busy = 1;
-      if (!g_appLinks.saveGame || !g_appLinks.saveGame(reinterpret_cast<const char*>(lParam))) {
+      const bool saved = g_appLinks.saveGame && g_appLinks.saveGame(reinterpret_cast<const char*>(lParam));
+      // Another player's save (lParam its packet) is answered to that player
+      // alone (9): this copy is done once written, or every later screen of
+      // this player would stay held under "Saving Game...".
+      const bool requested = lParam != 0;
+      if (!saved || requested) {
         app.m_playPhase = 1;
         SuspendScreenFlush(0);
         CloseProgress();
         app.m_busy = 0;
+        if (saved) app.m_fullRedraw = 1;
       }
       return 0;
+    }
     case WM_APP_AUTOSAVE:
       OpenProgress(app, "SAVEGAME", 0);
       app.m_busy = 1;

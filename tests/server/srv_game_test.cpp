@@ -265,6 +265,44 @@ TEST_F(SrvGameTest, TurnEndsWhenEveryHumanIsDoneAndAdvancesTheOrbits) {
   EXPECT_TRUE(game.Ended());
 }
 
+// A player who quits is reported gone by the library too: the others hear
+// of its chapter once. The host's leave ends the session, and nobody is told.
+TEST(SrvGameLeave, AQuitAndTheLibrarysLeaveAreOneLeaveAndTheHostsLeaveTellsNobody) {
+  const std::string path = testing::TempDir() + "leave.log";
+  std::filesystem::remove(path);
+  RecordingOutbox out;
+  SrvLog log;
+  ASSERT_TRUE(log.Open(path));
+  SrvGame game(out, log, nullptr, 1234, testing::TempDir());
+  game.SetHost(7);
+  for (std::uint32_t p : {7u, 8u, 9u}) game.PlayerJoined(p);
+  StartTestGame(game, {{7, 0}, {8, 1}, {9, 8}}, 2);
+  ASSERT_TRUE(game.Started());
+  out.sent.clear();
+
+  ASSERT_TRUE(game.Receive(8, Small(PKT_QUIT)));
+  game.PlayerLeft(8);
+  EXPECT_EQ(game.Holder(1), 0u);
+  for (std::uint32_t p : {7u, 9u}) {
+    std::size_t ids = 0, names = 0;
+    for (const auto& sent : out.To(p)) {
+      ids += sent.Type() == PKT_PLAYER_ID;
+      names += sent.Type() == PKT_CHAPTER_NAME;
+    }
+    EXPECT_EQ(ids, 1u) << p;
+    EXPECT_EQ(names, 1u) << p;
+  }
+  EXPECT_FALSE(game.Ended()) << "two players remain";
+
+  out.sent.clear();
+  game.PlayerLeft(7);
+  EXPECT_TRUE(out.sent.empty());
+  std::ifstream in(path);
+  int leaves = 0;
+  for (std::string line; std::getline(in, line);) leaves += line.find(" left") != std::string::npos;
+  EXPECT_EQ(leaves, 2);
+}
+
 TEST_F(SrvGameTest, MalformedAndStrangersPacketsAreRefusedWithoutEffect) {
   const std::uint8_t tiny[3] = {3, 0, 0};
   EXPECT_FALSE(game.Receive(7, tiny));

@@ -339,6 +339,46 @@ TEST_F(App, SaveLoadAndRestartMessagesBracketTheirWorkWithBusyAndTheProgressDial
   EXPECT_EQ(std::count(log.begin(), log.end(), "2:ResetGoto"), 1);
 }
 
+// The server answers a save or a load only to the player who asked for it:
+// the other players' copies must end by themselves, or their screens stay
+// held under the progress dialog for the rest of the game.
+TEST_F(App, AnotherPlayersSaveAndLoadEndWithoutAnAnswer) {
+  CClntApp& app = Start();
+  std::vector<std::string> steps;
+  g_appLinks.openProgress = [&](const char* text, int) { steps.push_back(std::string("open ") + text); };
+  g_appLinks.closeProgress = [&] { steps.push_back("close"); };
+  screen.suspendScreenFlush = [&](int s) { steps.push_back("flush " + std::to_string(s)); };
+  g_appLinks.saveGame = [&](const char* packet) {
+    steps.push_back(packet ? "save copy" : "save own");
+    return true;
+  };
+  g_appLinks.loading.loadData = [&](LPARAM) { steps.push_back("load copy"); };
+  auto take = [&] { return std::exchange(steps, {}); };
+  SendMessage(g_mainWnd, WM_APP_GAME_STARTED, 0, 0);
+  take();
+  const char packet[272] = {6};
+
+  SendMessage(g_mainWnd, WM_APP_SAVE, 0, reinterpret_cast<LPARAM>(packet));
+  EXPECT_EQ(take(), (std::vector<std::string>{"flush 1", "save copy", "flush 0", "close"}));
+  EXPECT_EQ(app.m_busy, 0u);
+  EXPECT_EQ(app.m_playPhase, 1u);
+  EXPECT_EQ(app.m_fullRedraw, 1u);
+
+  // The player's own save waits for the server's answer.
+  SendMessage(g_mainWnd, WM_APP_SAVE, 0, 0);
+  EXPECT_EQ(take(), (std::vector<std::string>{"flush 1", "save own"}));
+  EXPECT_EQ(app.m_busy, 1u);
+  SendMessage(g_mainWnd, WM_APP_SAVE_FINISHED, 1, 0);
+  take();
+
+  app.m_fullRedraw = 0;
+  SendMessage(g_mainWnd, WM_APP_LOAD_DATA, 0, reinterpret_cast<LPARAM>(packet));
+  EXPECT_EQ(take(), (std::vector<std::string>{"flush 1", "open Loading Game...", "load copy", "close", "flush 0"}));
+  EXPECT_EQ(app.m_busy, 0u);
+  EXPECT_EQ(app.m_playPhase, 1u);
+  EXPECT_EQ(app.m_fullRedraw, 1u);
+}
+
 TEST_F(App, OwnerDrawnControlsAndMenuItemsGoWhereTheirIdentifiersSay) {
   Start();
   SendMessage(g_mainWnd, WM_APP_GAME_STARTED, 0, 0);

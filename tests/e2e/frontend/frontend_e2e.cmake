@@ -212,6 +212,29 @@ set_tests_properties(Quenbar.TwoPlayersChatTradeAndVote PROPERTIES TIMEOUT 300
   ENVIRONMENT "QUENBAR_CONFIG_DIR=${PROJECT_BINARY_DIR}/gamedata/config;QUENSRVR_SEED=7;QUENBAR_SEED=7"
   RUN_SERIAL TRUE
   FAIL_REGULAR_EXPRESSION "Sanitizer|runtime error")
+# Two players saving and loading together: the host's save copied by the
+# other player (whose screen comes back from it), the host's load agreed to
+# and loaded by both, a turn played on; then the other player quits and the
+# host's next turn goes on without it.
+add_test(NAME Quenbar.TwoPlayersSaveLoadAndOneLeaves
+  COMMAND sh ${quen_mp_dir}/run_two_players_game.sh $<TARGET_FILE:quenbar> ${PROJECT_BINARY_DIR}/gamedata/c/QUENBAR
+    ${quen_game_dir}/UserInfo.dat together ${quen_mp_dir}/golden
+    tg_host_options.png,tg_host_save.png,tg_host_saved.png,tg_host_load.png,tg_host_next_turn.png,tg_host_left.png,tg_host_after_leave.png,tg_join_saved.png,tg_join_question.png,tg_join_next_turn.png,tg_join_quit.png)
+set_tests_properties(Quenbar.TwoPlayersSaveLoadAndOneLeaves PROPERTIES TIMEOUT 300
+  ENVIRONMENT "QUENBAR_CONFIG_DIR=${PROJECT_BINARY_DIR}/gamedata/config;QUENSRVR_SEED=7;QUENBAR_SEED=7"
+  RUN_SERIAL TRUE
+  FAIL_REGULAR_EXPRESSION "Sanitizer|runtime error")
+# Two players restarting together: the host's restart agreed to by the other
+# player, both in the new world; then the host quits (its question says the
+# game ends for everyone) and the other player is told the server is gone.
+add_test(NAME Quenbar.TwoPlayersRestartAndTheHostQuits
+  COMMAND sh ${quen_mp_dir}/run_two_players_game.sh $<TARGET_FILE:quenbar> ${PROJECT_BINARY_DIR}/gamedata/c/QUENBAR
+    ${quen_game_dir}/UserInfo.dat restart ${quen_mp_dir}/golden
+    rs_host_restart_asked.png,rs_host_restarted.png,rs_host_quit.png,rs_join_question.png,rs_join_restarted.png,rs_join_host_gone.png)
+set_tests_properties(Quenbar.TwoPlayersRestartAndTheHostQuits PROPERTIES TIMEOUT 300
+  ENVIRONMENT "QUENBAR_CONFIG_DIR=${PROJECT_BINARY_DIR}/gamedata/config;QUENSRVR_SEED=7;QUENBAR_SEED=7"
+  RUN_SERIAL TRUE
+  FAIL_REGULAR_EXPRESSION "Sanitizer|runtime error")
 # Scans from the home asteroid's space: a scout's survey of the asteroid and a
 # scan of an own scout by the general-purpose unit (the design shown at once),
 # then the survey's turns played until the scout has no order and the

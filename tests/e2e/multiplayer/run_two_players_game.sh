@@ -16,8 +16,9 @@ quenbar=$1 workdir=$2 userinfo=$3 name=$4 golden=$5 captures=$6
 here=$(cd "$(dirname "$0")" && pwd)
 logs=$(mktemp -d) || exit 1
 cd "$workdir" || exit 1
-# The played turns leave autosaves the other runs must not find.
-trap 'rm -rf "$logs" SAVEJOIN; rm -f SAVE/autosave.* SAVE/asavebak.*' EXIT
+# The played turns leave autosaves the other runs must not find, and a run
+# that saves names its saves after itself.
+trap 'rm -rf "$logs" SAVEJOIN; rm -f SAVE/autosave.* SAVE/asavebak.* "SAVE/$name".*' EXIT
 . "$here/two_players.sh"
 . "$here/../compare_captures.sh"
 rm -rf SAVEJOIN
