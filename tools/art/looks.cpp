@@ -639,7 +639,10 @@ void Asteroid(Canvas& c, Random& rnd, double cx, double cy, double r) {
 // An asteroid's ground seen from above, filling the picture but for a ragged
 // rim of black (the terrain view keys black out, so its stars show there):
 // rock lit from the upper left, boulders and craters with lit and shaded rims.
-void Surface(Canvas& c, Random& rnd) {
+// The asteroid's surface as the terrain view shows it; with a cell size, the
+// zones' grid over it too, as the goto bar's half-terrain corner shows where
+// a click leads.
+void Surface(Canvas& c, Random& rnd, double cell = 0) {
   cairo_t* cr = c.cr();
   const double w = c.width(), h = c.height();
   c.Colour({0, 0, 0});
@@ -685,6 +688,19 @@ void Surface(Canvas& c, Random& rnd) {
     cairo_stroke(cr);
     c.Colour({0.05, 0.04, 0.04}, 0.6);
     cairo_arc(cr, x, y, r, 1.1 * M_PI, 1.9 * M_PI);
+    cairo_stroke(cr);
+  }
+  if (cell > 0) {
+    cairo_set_line_width(cr, 1);
+    c.Colour({0.9, 0.78, 0.45}, 0.55);
+    for (double x = cell * 0.5; x < w; x += cell) {
+      cairo_move_to(cr, std::floor(x) + 0.5, 0);
+      cairo_line_to(cr, std::floor(x) + 0.5, h);
+    }
+    for (double y = cell * 0.4; y < h; y += cell * 0.64) {
+      cairo_move_to(cr, 0, std::floor(y) + 0.5);
+      cairo_line_to(cr, w, std::floor(y) + 0.5);
+    }
     cairo_stroke(cr);
   }
   cairo_restore(cr);
@@ -1184,9 +1200,7 @@ void Picture(Canvas& c, const Asset& a, int guild, const Palette& p, Random& rnd
   } else if (a.label == "surface") {
     Surface(c, rnd);
   } else if (a.label == "terrain") {
-    c.Colour({0.35, 0.3, 0.25});
-    cairo_paint(c.cr());
-    Asteroid(c, rnd, w / 2, h, w * 0.6);
+    Surface(c, rnd, w / 3);
   } else if (a.label == "unit" || a.label == "hull") {
     Ship(c, ClassIndex(stem), guild, p, rnd, Starts(stem, "reck"));
     if (a.label == "hull") {  // the design chamber shows the hull's outline large
