@@ -687,8 +687,12 @@ int CVTerrain::OnKeyDown(WPARAM key, LPARAM flags) {
 }
 
 void CVTerrain::PlayFrameAnimation(std::uint32_t elapsedMs) {
-  g_animElapsedMs += elapsedMs;
   CVGeneric::PlayFrameAnimation(elapsedMs);
+  CountDownStatus(elapsedMs);
+}
+
+void CVTerrain::CountDownStatus(std::uint32_t elapsedMs) {
+  g_animElapsedMs += elapsedMs;
   // The status line counts down one step each 75 ms (no display list here
   // takes the accumulated time); a line shown until replaced stays.
   if (g_statusShown && g_animElapsedMs >= kStatusStepMs) {

@@ -173,6 +173,9 @@ class CVTerrain : public CVGeneric {
   // What a subclass shows over the surface whenever the viewport is shown
   // again from the work surface (before the status line and the flush).
   virtual void DrawOverSurface() {}
+  // The status line's countdown, one step each 75 ms of `elapsedMs` summed;
+  // when it runs out the viewport shows again without the line.
+  void CountDownStatus(std::uint32_t elapsedMs);
   // Cells drawn plain (background and borders only), as the replay shows them.
   std::uint32_t plainCells = 0;
   std::uint32_t built = 0;

@@ -873,6 +873,26 @@ TEST_F(TerrainReplay, AScreenRedrawnKeepsThePicture) {
   EXPECT_EQ(quentest::ScreenArea(surface).rgb, last.rgb);
 }
 
+TEST_F(TerrainReplay, TheStatusLineGoesUnderTheReplayToo) {
+  const RECT line{kViewportRect.left, kViewportRect.top, kViewportRect.right, kViewportRect.top + 16};
+  Start();
+  const plat::Image withLine = quentest::ScreenArea(line);
+  // The replay's frames alone count the line down, a surface built again
+  // (a restored window) included.
+  for (int round = 0; round < 2; ++round) {
+    ASSERT_FALSE(g_statusText.empty());
+    for (int i = 0; i < 100; ++i) {
+      AdvanceVirtualClock(40);
+      replay->PlayFrameAnimation(40);
+    }
+    EXPECT_EQ(g_statusShown, 0) << round;
+    EXPECT_TRUE(g_statusText.empty()) << round;
+    EXPECT_NE(quentest::ScreenArea(line).rgb, withLine.rgb) << round;
+    replay->Invalidate();
+    replay->Render(-1);
+  }
+}
+
 TEST_F(TerrainReplay, HostileEventsShowNothingAndEnd) {
   for (std::uint32_t seed = 1; seed <= 40; ++seed) {
     Shown()->Clear();
