@@ -290,7 +290,11 @@ void CVTerrain::GoToView(WPARAM viewType, LPARAM argument) {
   SetCursorSet(g_gameData && g_gameData->GetSelectionCount() > 0 ? CURSOR_SELECT : CURSOR_NORMAL);
   HideButtons();
   HideControlButtons();
-  if (placement) CVGeneric::DrawGotoBar();
+  if (placement) {
+    // Left without done: what the mode took on this client goes back.
+    AbandonPlacement();
+    CVGeneric::DrawGotoBar();
+  }
   placement = 0;
   delete std::exchange(starField, nullptr);
   delete std::exchange(workSurface, nullptr);

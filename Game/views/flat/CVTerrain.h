@@ -193,6 +193,15 @@ class CVTerrain : public CVGeneric {
   void DrawPlacementBar();
   void PlacementDone();
   void PlacementReset();
+  // The landing block's counts back into the unit's cargo (none when the
+  // unit is gone), and the block cleared.
+  void ReturnLanding(CGUnit* unit);
+  // The picked ATVs back into their zones, sent as each pick was (601, and
+  // 609 with the count negated), and the pick-up block cleared.
+  void ReturnPickedAtvs();
+  // The mode is left without done: its order is never queued, so what it
+  // took from the cargo or the zones goes back.
+  void AbandonPlacement();
   void EndDrag();
   // The dragged ATVs back into their zone, nothing sent.
   void GiveDragBack(CGZone& source);
