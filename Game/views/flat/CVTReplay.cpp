@@ -207,6 +207,8 @@ void CVTReplay::DrawOverSurface() {
 }
 
 void CVTReplay::PlayFrameAnimation(std::uint32_t elapsedMs) {
+  // The survey line a (re)built surface shows goes after its time here too.
+  CountDownStatus(elapsedMs);
   // The movers would be drawn over the panel.
   if (g_infoPanelVisible) return;
   tickMs += elapsedMs;

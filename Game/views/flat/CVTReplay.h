@@ -44,9 +44,9 @@ class CVTReplay : public CVTerrain {
   void OnReplayPause() override;
   void OnReplayAdvance() override;
   void OnReplayRestart() override;
-  // The replay tick (every 40 ms of accumulated time): sounds, a mover step,
-  // and the next phase once every mover rests; none while the info panel
-  // covers the viewport.
+  // The status line's countdown, then the replay tick (every 40 ms of
+  // accumulated time): sounds, a mover step, and the next phase once every
+  // mover rests; no tick while the info panel covers the viewport.
   void PlayFrameAnimation(std::uint32_t elapsedMs) override;
 
   std::uint32_t Phase() const { return phase; }

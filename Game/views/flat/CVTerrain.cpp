@@ -290,7 +290,11 @@ void CVTerrain::GoToView(WPARAM viewType, LPARAM argument) {
   SetCursorSet(g_gameData && g_gameData->GetSelectionCount() > 0 ? CURSOR_SELECT : CURSOR_NORMAL);
   HideButtons();
   HideControlButtons();
-  if (placement) CVGeneric::DrawGotoBar();
+  if (placement) {
+    // Left without done: what the mode took on this client goes back.
+    AbandonPlacement();
+    CVGeneric::DrawGotoBar();
+  }
   placement = 0;
   delete std::exchange(starField, nullptr);
   delete std::exchange(workSurface, nullptr);
@@ -687,8 +691,12 @@ int CVTerrain::OnKeyDown(WPARAM key, LPARAM flags) {
 }
 
 void CVTerrain::PlayFrameAnimation(std::uint32_t elapsedMs) {
-  g_animElapsedMs += elapsedMs;
   CVGeneric::PlayFrameAnimation(elapsedMs);
+  CountDownStatus(elapsedMs);
+}
+
+void CVTerrain::CountDownStatus(std::uint32_t elapsedMs) {
+  g_animElapsedMs += elapsedMs;
   // The status line counts down one step each 75 ms (no display list here
   // takes the accumulated time); a line shown until replaced stays.
   if (g_statusShown && g_animElapsedMs >= kStatusStepMs) {

@@ -173,6 +173,9 @@ class CVTerrain : public CVGeneric {
   // What a subclass shows over the surface whenever the viewport is shown
   // again from the work surface (before the status line and the flush).
   virtual void DrawOverSurface() {}
+  // The status line's countdown, one step each 75 ms of `elapsedMs` summed;
+  // when it runs out the viewport shows again without the line.
+  void CountDownStatus(std::uint32_t elapsedMs);
   // Cells drawn plain (background and borders only), as the replay shows them.
   std::uint32_t plainCells = 0;
   std::uint32_t built = 0;
@@ -190,6 +193,15 @@ class CVTerrain : public CVGeneric {
   void DrawPlacementBar();
   void PlacementDone();
   void PlacementReset();
+  // The landing block's counts back into the unit's cargo (none when the
+  // unit is gone), and the block cleared.
+  void ReturnLanding(CGUnit* unit);
+  // The picked ATVs back into their zones, sent as each pick was (601, and
+  // 609 with the count negated), and the pick-up block cleared.
+  void ReturnPickedAtvs();
+  // The mode is left without done: its order is never queued, so what it
+  // took from the cargo or the zones goes back.
+  void AbandonPlacement();
   void EndDrag();
   // The dragged ATVs back into their zone, nothing sent.
   void GiveDragBack(CGZone& source);

@@ -201,27 +201,65 @@ void CVTerrain::PlacementDone() {
     }
     unit->landingRequest = 0;
     highlightZone = 0xFF;
+    // The order carries the block now: leaving gives nothing back.
+    landingBlock.fill(0);
+    landingPending = 0;
   } else if (unit) {
     if (pickupHead[0] | pickupHead[1] | pickupHead[2] | pickupHead[3])
       unit->OrderRecoverAtvs(ORDER_RECOVER_ATVS, pickupHead.data(), pickupBlock.data(), kInsertAppend);
+    pickupBlock.fill(0);
+    std::fill(pickupHead.begin(), pickupHead.begin() + 4, 0);
   }
   UpdateSelectionDisplay(1);
   GoToView(back, static_cast<LPARAM>(kAsteroidSubject + asteroidId));
+}
+
+void CVTerrain::ReturnLanding(CGUnit* unit) {
+  if (unit)
+    for (int zone = 0; zone < kZones; ++zone)
+      for (int k = 0; k < kAtvKinds; ++k) {
+        const std::uint8_t slot = landingBlock[kLandingRuns + static_cast<std::size_t>(k * kZones + zone)];
+        std::uint8_t& cargo = unit->atvCargo[static_cast<std::size_t>(k)];
+        cargo = static_cast<std::uint8_t>(std::min(255, cargo + slot));
+      }
+  landingBlock.fill(0);
+  landingPending = 0;
+}
+
+void CVTerrain::ReturnPickedAtvs() {
+  CGAsteroid* a = Asteroid();
+  const auto local = static_cast<std::uint8_t>(g_gameData ? g_gameData->localChapterId : 0);
+  for (int zone = 0; a && zone < kZones; ++zone) {
+    CGZone* z = a->GetZone(static_cast<std::uint16_t>(zone));
+    for (int k = 0; z && k < kAtvKinds; ++k) {
+      const int c = PickedCount(zone, k);
+      if (c == 0) continue;
+      // The last ATVs picked left the zone without an owner; they come back
+      // as the local chapter's, and the other players hear of it as they
+      // heard of the pick.
+      z->SetOwner(local);
+      z->AddAtvs(static_cast<std::uint8_t>(k), static_cast<std::int8_t>(c), 1);
+      auto image = BuildAtvsReturnedPacket(asteroidId, static_cast<std::uint16_t>(zone), local,
+                                           static_cast<std::uint16_t>(k), static_cast<std::int16_t>(-c));
+      if (g_session) g_session->Send(kAllPlayersSlot, image.bytes.data(), static_cast<std::uint32_t>(image.bytes.size()));
+    }
+  }
+  pickupBlock.fill(0);
+  std::fill(pickupHead.begin(), pickupHead.begin() + 4, 0);
+}
+
+void CVTerrain::AbandonPlacement() {
+  if (landingMode)
+    ReturnLanding(PlacementUnit());
+  else
+    ReturnPickedAtvs();
 }
 
 void CVTerrain::PlacementReset() {
   CGUnit* unit = PlacementUnit();
   if (!unit) return;
   if (landingMode) {
-    for (int zone = 0; zone < kZones; ++zone)
-      for (int k = 0; k < kAtvKinds; ++k) {
-        std::uint8_t& slot = landingBlock[kLandingRuns + static_cast<std::size_t>(k * kZones + zone)];
-        std::uint8_t& cargo = unit->atvCargo[static_cast<std::size_t>(k)];
-        cargo = static_cast<std::uint8_t>(std::min(255, cargo + slot));
-        slot = 0;
-      }
-    landingBlock.fill(0);
-    landingPending = 0;
+    ReturnLanding(unit);
   } else {
     // Cancelling the recovery gives the picked ATVs back to their zones.
     unit->OrderRecoverAtvs(ORDER_RECOVER_ATVS, pickupHead.data(), pickupBlock.data(), kInsertAppend);

@@ -710,6 +710,67 @@ TEST_F(TerrainPlacement, ARebuiltScreenKeepsWhatWasPickedUp) {
   EXPECT_EQ(view->PickedCount(9, 0), 0);
 }
 
+TEST_F(TerrainPlacement, LeavingALandingUnfinishedGivesTheCargoBack) {
+  Enter(1);
+  Bar(1);
+  Click(9, 0, MK_CONTROL);
+  ASSERT_EQ(unit->atvCargo, (std::array<std::uint8_t, 4>{0, 0, 0, 4}));
+  // J leaves for the asteroid's space: no order, nothing sent, all aboard again.
+  view->OnKeyDown('J', 0);
+  EXPECT_FALSE(view->InPlacement());
+  EXPECT_EQ(unit->atvCargo, (std::array<std::uint8_t, 4>{3, 2, 0, 4}));
+  EXPECT_EQ(view->LandingCount(0, 9), 0);
+  EXPECT_EQ(unit->GetOrderCount(), 0);
+  EXPECT_TRUE(packets.empty());
+  // Done hands the block to the order: the switch it makes gives nothing back.
+  Enter(1);
+  Bar(1);
+  Click(9, 0);
+  Bar(7);
+  EXPECT_EQ(unit->atvCargo, (std::array<std::uint8_t, 4>{2, 1, 0, 4}));
+  ASSERT_EQ(unit->GetOrderCount(), 1);
+  EXPECT_EQ(unit->GetOrder(0)->landing->Count(0, 9), 1);
+}
+
+TEST_F(TerrainPlacement, LeavingAPickUpUnfinishedGivesTheAtvsBack) {
+  unit->atvCargo = {0, 0, 0, 0};
+  CGZone* zone = Shown()->GetZone(9);
+  zone->SetAtvCounts(5, 2, 0, 0);
+  Enter(0);
+  Click(9, 0, MK_CONTROL);
+  Click(9, 1, MK_CONTROL);
+  ASSERT_EQ(zone->owner, kZoneNobody);  // picked empty
+  packets.clear();
+  // The go-to-space button is off in this mode; Tab to the next asteroid
+  // where chapter 9 stands leaves it.
+  view->OnCommand(310);
+  ASSERT_TRUE(view->InPlacement());
+  g_gameData->solarDB.GetAsteroid(4)->GetZone(3)->SetOwner(kLocal);
+  g_gameData->solarDB.GetAsteroid(4)->GetZone(3)->SetAtvCounts(1, 0, 0, 0);
+  view->OnKeyDown(VK_TAB, 0);
+  EXPECT_FALSE(view->InPlacement());
+  EXPECT_EQ(zone->owner, kLocal);
+  EXPECT_EQ(zone->atvCounts[0], 5);
+  EXPECT_EQ(zone->atvCounts[1], 2);
+  EXPECT_EQ(view->PickedTotal(0) + view->PickedTotal(1), 0);
+  EXPECT_EQ(unit->GetOrderCount(), 0);
+  // Each kind's return is told to the others as its pick was: the zone's
+  // counts (601) and the count taken back (609).
+  ASSERT_EQ(packets.size(), 4u);
+  EXPECT_EQ(packets[0][0] | packets[0][1] << 8, 601);
+  EXPECT_EQ(Sent(1), (std::vector<std::uint8_t>{0x61, 0x02, 0, 0, 0, 0, 0, 0, kShown, 0, 9, 0, kLocal, 0, 0, 0, 0xFB,
+                                                0xFF, 0, 0}));
+  EXPECT_EQ(Sent(3)[14], 1);
+  EXPECT_EQ(Sent(3)[16], 0xFE);
+  // Done keeps them picked: the order holds them, the zone stays short.
+  Enter(0);
+  Click(9, 0);
+  Bar(7);
+  EXPECT_EQ(zone->atvCounts[0], 4);
+  ASSERT_EQ(unit->GetOrderCount(), 1);
+  EXPECT_EQ(unit->GetOrder(0)->recovery->Count(9, 0), 1);
+}
+
 // The terrain battle replayed: phases in order under the frame timer, the
 // control panel's play, pause, advance and restart, and hostile events.
 class TerrainReplay : public TerrainView {
@@ -871,6 +932,26 @@ TEST_F(TerrainReplay, AScreenRedrawnKeepsThePicture) {
   EXPECT_EQ(quentest::ScreenArea(surface).rgb, last.rgb);
   replay->OnCommand(CVTerrain::kFirstFilterId + 1);
   EXPECT_EQ(quentest::ScreenArea(surface).rgb, last.rgb);
+}
+
+TEST_F(TerrainReplay, TheStatusLineGoesUnderTheReplayToo) {
+  const RECT line{kViewportRect.left, kViewportRect.top, kViewportRect.right, kViewportRect.top + 16};
+  Start();
+  const plat::Image withLine = quentest::ScreenArea(line);
+  // The replay's frames alone count the line down, a surface built again
+  // (a restored window) included.
+  for (int round = 0; round < 2; ++round) {
+    ASSERT_FALSE(g_statusText.empty());
+    for (int i = 0; i < 100; ++i) {
+      AdvanceVirtualClock(40);
+      replay->PlayFrameAnimation(40);
+    }
+    EXPECT_EQ(g_statusShown, 0) << round;
+    EXPECT_TRUE(g_statusText.empty()) << round;
+    EXPECT_NE(quentest::ScreenArea(line).rgb, withLine.rgb) << round;
+    replay->Invalidate();
+    replay->Render(-1);
+  }
 }
 
 TEST_F(TerrainReplay, HostileEventsShowNothingAndEnd) {
