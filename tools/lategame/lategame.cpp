@@ -156,7 +156,10 @@ bool WriteClientGame(std::span<const std::uint8_t> hulls, std::span<const std::u
     if (!HandlePacket(nullptr, p, 0)) ++refused[TypeOf(p)];
     // What the program's window does on the turn's two signals, which the
     // dispatcher hands to it.
-    if (TypeOf(p) == PKT_TURN_PROCESSING) game->pieces.ClearForeignUnitsInSpace();
+    if (TypeOf(p) == PKT_TURN_PROCESSING) {
+      if (game->notifications) game->notifications->Clear(kAllChapters);
+      game->pieces.ClearForeignUnitsInSpace();
+    }
     if (TypeOf(p) == PKT_TURN_RESULTS) {
       game->AdvanceModelTurn();
       if (game->notifications)
