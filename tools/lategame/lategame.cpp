@@ -40,9 +40,9 @@ constexpr std::uint32_t kSeed = 11;
 constexpr std::uint16_t kPlayerChapter = 0;
 constexpr std::uint32_t kPlayer = 1;
 constexpr std::uint32_t kIdentifier = 0x4C410001;
-// The player's chapter plays as an average computer chapter would, so that it
-// ends with the fleet and the land of one.
-constexpr std::uint8_t kPlayerLevel = 1;
+// The player's chapter plays as a hard computer chapter would, so that it
+// ends with a fleet and land of some size.
+constexpr std::uint8_t kPlayerLevel = 2;
 constexpr char kOutDrive = 'Q';
 constexpr std::uintmax_t kMaxRulesFile = 16u << 20;
 constexpr std::int32_t kRenderAtStart = -1;
