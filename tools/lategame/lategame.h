@@ -1,0 +1,32 @@
+#pragma once
+// A late game to look at: the default world (forty chapters on a hundred and
+// fifty asteroids) played for a number of turns by the computer, the player's
+// own chapter among them, written as a scenario the load screen lists. Its
+// server half is written by the server's game, its player half by the
+// client's model, built by the client's packet handlers from everything the
+// server sent that player, turn after turn. For maintainers who must see the
+// screens with the many units, long lists and large numbers of a long game.
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+inline constexpr char kLateGameClientFile[] = "Late Game.scn";
+inline constexpr char kLateGameServerFile[] = "Late Game.svr";
+// More turns than a default game lasts are refused.
+inline constexpr std::uint32_t kLateGameMaxTurns = 500;
+
+struct LateGamePaths {
+  // Holds "hulls.dat", "modules.dat", "gamevar.dat" and "astnames.dat".
+  std::filesystem::path rules;
+  // The program's own resource module (chapters are "Chapter <n>" without it).
+  std::filesystem::path programModule;
+  // Where the two files are written.
+  std::filesystem::path out;
+};
+
+// Plays `turns` turns (1 to kLateGameMaxTurns) and writes the two files.
+// False, with the reason in `fault`, for a bad turn count, a missing or
+// damaged rules file, a game that did not start, a packet the client refused,
+// a game that ended before its turns, or a file not written.
+bool WriteLateGameScenario(const LateGamePaths& paths, std::uint32_t turns, std::string* fault);
