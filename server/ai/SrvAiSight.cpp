@@ -9,6 +9,7 @@
 #include "Game/model/GZone.h"
 #include "server/ai/SrvChapterState.h"
 #include "server/battle/SrvSpaceBattle.h"
+#include "server/world/SrvCentreZone.h"
 
 CGUnit* SrvAiNearestEnemy(const SrvWorld& world, std::uint16_t chapter, const CGUnit& unit, bool hittable) {
   CGUnit* nearest = nullptr;
@@ -68,7 +69,8 @@ std::vector<std::uint16_t> SrvAiFreeZones(const SrvWorld& world, std::uint16_t a
   std::vector<std::uint16_t> zones;
   if (const CGAsteroid* a = world.solar.GetAsteroid(asteroid))
     for (std::uint16_t z = 0; z < a->GetZoneCount(); ++z)
-      if (const CGZone* zone = a->GetZone(z); zone != nullptr && zone->owner == kZoneNobody && zone->atvLimit > 0)
+      if (const CGZone* zone = a->GetZone(z);
+          z != kSrvCentreZone && zone != nullptr && zone->owner == kZoneNobody && zone->atvLimit > 0)
         zones.push_back(z);
   return zones;
 }

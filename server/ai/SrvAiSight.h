@@ -27,7 +27,8 @@ bool SrvAiCanHit(const CGUnit& unit, const CGUnit& target);
 // that fires, in range, whose chance to hit there (worse beyond its
 // effective range) is not below the unit's battle plan's.
 bool SrvAiInReach(const CGUnit& unit, const CGUnit& target);
-// Zones of the asteroid nobody holds, in zone order.
+// Zones of the asteroid nobody holds that a landing may take, in zone order:
+// not the centre, which takes seed-bank ATVs only, and no load is of them.
 std::vector<std::uint16_t> SrvAiFreeZones(const SrvWorld& world, std::uint16_t asteroid);
 // Zones of the asteroid the chapter holds.
 int SrvAiZonesHeld(const SrvWorld& world, std::uint16_t asteroid, std::uint16_t chapter);

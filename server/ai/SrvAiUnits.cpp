@@ -13,6 +13,7 @@
 #include "server/ai/SrvAiPlan.h"
 #include "server/ai/SrvAiSight.h"
 #include "server/ai/SrvChapterState.h"
+#include "server/world/SrvCentreZone.h"
 
 namespace {
 
@@ -659,7 +660,9 @@ bool StackMiners(SrvAiPlan& plan, CGUnit& unit) {
     return false;
   std::vector<std::uint16_t> own;
   for (std::uint16_t z = 0; z < a->GetZoneCount(); ++z)
-    if (const CGZone* zone = a->GetZone(z); zone != nullptr && zone->owner == plan.chapter) own.push_back(z);
+    if (const CGZone* zone = a->GetZone(z);
+        zone != nullptr && zone->owner == plan.chapter && SrvZoneTakesAtvKind(z, ATV_MINING))
+      own.push_back(z);
   if (own.empty()) return false;
   LandingBlock landing;
   for (int i = 0; i < unit.atvCargo[ATV_MINING]; ++i) ++landing.Count(ATV_MINING, own[static_cast<std::size_t>(i) % own.size()]);

@@ -8,6 +8,7 @@
 #include "server/ai/SrvAiOrders.h"
 #include "server/ai/SrvAiPlan.h"
 #include "server/ai/SrvChapterState.h"
+#include "server/world/SrvCentreZone.h"
 
 namespace {
 
@@ -23,7 +24,8 @@ bool Attack(SrvAiPlan& plan, const CGAsteroid& a, const CGZone& zone) {
   const std::uint8_t combat = zone.atvCounts[ATV_COMBAT];
   if (plan.level.aggression <= 0 || combat == 0) return false;
   const int target = Neighbour(a, zone.index, [&](const CGZone& z) {
-    return z.owner < kMaxChapters && !SrvSameSide(plan.world, plan.chapter, z.owner);
+    return SrvZoneTakesAtvKind(z.index, ATV_COMBAT) && z.owner < kMaxChapters &&
+           !SrvSameSide(plan.world, plan.chapter, z.owner);
   });
   if (target < 0) return false;
   plan.orders.push_back(SrvAiZoneMove(plan.chapter, a.id, zone.index, static_cast<std::uint16_t>(target), ATV_COMBAT,
@@ -41,7 +43,9 @@ bool BuildFacility(SrvAiPlan& plan, const CGAsteroid& a, const CGZone& zone, std
 
 bool Spread(SrvAiPlan& plan, const CGAsteroid& a, const CGZone& zone) {
   if (zone.atvCounts[ATV_MINING] < 2) return false;
-  const int target = Neighbour(a, zone.index, [](const CGZone& z) { return z.owner == kZoneNobody && z.atvLimit > 0; });
+  const int target = Neighbour(a, zone.index, [](const CGZone& z) {
+    return SrvZoneTakesAtvKind(z.index, ATV_MINING) && z.owner == kZoneNobody && z.atvLimit > 0;
+  });
   if (target < 0) return false;
   plan.orders.push_back(
       SrvAiZoneMove(plan.chapter, a.id, zone.index, static_cast<std::uint16_t>(target), ATV_MINING, 1, false));

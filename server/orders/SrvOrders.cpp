@@ -11,6 +11,7 @@
 #include "server/world/SrvScienceBonus.h"
 #include "server/orders/SrvUnitPackets.h"
 #include "server/ai/SrvChapterState.h"
+#include "server/world/SrvCentreZone.h"
 
 namespace {
 
@@ -153,6 +154,8 @@ SrvOrderVerdict TakeUnitOrder(SrvWorld& world, std::uint16_t chapter, std::span<
       int total = 0;
       for (int zone = 0; zone < kZonesPerAsteroid; ++zone) total += block.Count(kind, zone);
       if (total > unit.atvCargo[static_cast<std::size_t>(kind)]) return SrvOrderVerdict::kBadOrder;
+      if (block.Count(kind, kSrvCentreZone) != 0 && !SrvZoneTakesAtvKind(kSrvCentreZone, kind))
+        return SrvOrderVerdict::kBadOrder;
     }
     for (int kind = 0; kind < kAtvKinds; ++kind) {
       int total = 0;

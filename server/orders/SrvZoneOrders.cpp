@@ -11,6 +11,7 @@
 #include "server/orders/SrvPacketRead.h"
 #include "server/battle/SrvBattlePackets.h"
 #include "server/battle/SrvTerrainBattle.h"
+#include "server/world/SrvCentreZone.h"
 
 namespace {
 
@@ -66,6 +67,9 @@ SrvOrderVerdict TakeMove(SrvWorld& world, std::uint16_t chapter, std::span<const
   CGZone* to = ZoneOf(world, asteroid, zone);
   CGZone* from = ZoneOf(world, asteroid, source);
   if (to == nullptr || from == nullptr || to == from || kind >= kAtvKinds || n == 0) return SrvOrderVerdict::kBadOrder;
+  // Sent ATVs end in the target zone (an attack's when it wins), called-back
+  // ones in the zone they left.
+  if (!SrvZoneTakesAtvKind(n < 128 ? zone : source, kind)) return SrvOrderVerdict::kBadOrder;
   ZoneAtvCountArray& list = attack ? to->attacking : to->arriving;
   const auto self = static_cast<std::uint8_t>(chapter);
   if (n < 128) {
@@ -114,10 +118,11 @@ SrvOrderVerdict TakeAutomanage(SrvWorld& world, std::uint16_t chapter, std::span
 SrvOrderVerdict TakeFacility(SrvWorld& world, std::uint16_t chapter, std::span<const std::uint8_t> p) {
   if (p.size() < kFacilitySize) return SrvOrderVerdict::kTooShort;
   if (ReadU16(p, 10) != chapter) return SrvOrderVerdict::kNotOwner;
-  CGZone* z = OwnZone(world, chapter, ReadU16(p, 8), ReadU16(p, 12));
+  const std::uint16_t zone = ReadU16(p, 12);
+  CGZone* z = OwnZone(world, chapter, ReadU16(p, 8), zone);
   if (z == nullptr) return SrvOrderVerdict::kNotOwner;
   const std::uint32_t bit = ReadU32(p, 16);
-  if ((z->facilities & bit) != 0) return SrvOrderVerdict::kBadOrder;
+  if (zone == kSrvCentreZone || (z->facilities & bit) != 0) return SrvOrderVerdict::kBadOrder;
   if (z->BuildFacility(bit) == 0) return SrvOrderVerdict::kCannotAfford;
   z->dirty = 1;
   return SrvOrderVerdict::kAccepted;

@@ -20,6 +20,7 @@
 #include "server/battle/SrvSpaceBattle.h"
 #include "server/battle/SrvTerrainBattle.h"
 #include "server/turn/SrvOrderSteps.h"
+#include "server/world/SrvCentreZone.h"
 #include "server/world/SrvDesignPackets.h"
 
 namespace {
@@ -162,7 +163,9 @@ void LandAtvs(SrvTurnContext& turn, CGUnit& unit, UnitOrder& order) {
     for (int kind = 0; kind < kAtvKinds; ++kind) {
       const std::uint8_t n = order.landing->Count(kind, zone);
       if (n == 0) continue;
-      if (z != nullptr && (z->owner == kZoneNobody || z->owner == chapter)) {
+      // A kind the zone does not take stays aboard, as on a zone held by another.
+      if (z != nullptr && SrvZoneTakesAtvKind(static_cast<std::uint32_t>(zone), kind) &&
+          (z->owner == kZoneNobody || z->owner == chapter)) {
         RecordLanding(turn, *a, z->index, chapter, kind, n);
         const int landed = n - ShootAtPods(turn, *a, *z, chapter, kind, n);
         if (landed == 0) continue;

@@ -19,6 +19,7 @@
 #include "Game/rules/GGameVar.h"
 #include "Game/rules/GRulesLinks.h"
 #include "platform/core/dospath.h"
+#include "server/world/SrvCentreZone.h"
 #include "server/world/SrvRandom.h"
 #include "server/world/SrvStartingUnits.h"
 
@@ -78,6 +79,41 @@ std::array<std::uint8_t, 4> StartingAtvs(std::uint16_t forceScale) {
   std::array<std::uint8_t, 4> atvs{};
   for (std::size_t t = 0; t < atvs.size(); ++t) atvs[t] = static_cast<std::uint8_t>(kStartingAtvs[t] * factor);
   return atvs;
+}
+
+// A home's ground forces: the seed banks in the centre, the only kind it
+// holds; the others dealt one at a time over the two ring-0 zones, so each
+// shows some of every kind, and on outwards when both are full. The storage
+// facility stands in zone 1, whose mining cell shows it. ATVs no zone has
+// room for are not made.
+void PlaceHomeForces(CGAsteroid& a, std::uint8_t chapter, const std::array<std::uint8_t, 4>& atvs) {
+  CGZone* centre = a.GetZone(kSrvCentreZone);
+  centre->SetOwner(chapter);
+  centre->SetAtvCounts(0, 0, 0, atvs[ATV_SEED_BANK]);
+  constexpr std::uint16_t kFirstRingZero = 1, kRingZeroZones = 2;
+  const auto room = [](const CGZone& z) {
+    return z.atvCounts[0] + z.atvCounts[1] + z.atvCounts[2] + z.atvCounts[3] < z.atvLimit;
+  };
+  int dealt = 0;
+  for (int kind = ATV_COMBAT; kind < ATV_SEED_BANK; ++kind) {
+    for (int n = 0; n < atvs[static_cast<std::size_t>(kind)]; ++n, ++dealt) {
+      CGZone* put = nullptr;
+      for (int i = 0; i < kRingZeroZones && put == nullptr; ++i) {
+        CGZone* z = a.GetZone(static_cast<std::uint16_t>(kFirstRingZero + (dealt + i) % kRingZeroZones));
+        if (z != nullptr && room(*z)) put = z;
+      }
+      for (int i = kFirstRingZero + kRingZeroZones; i < a.GetZoneCount() && put == nullptr; ++i)
+        if (CGZone* z = a.GetZone(static_cast<std::uint16_t>(i)); z != nullptr && room(*z)) put = z;
+      if (put == nullptr) return;
+      put->SetOwner(chapter);
+      ++put->atvCounts[kind];
+    }
+  }
+  if (CGZone* store = a.GetZone(kFirstRingZero)) {
+    store->SetOwner(chapter);
+    store->SetFacilities(FACILITY_STORAGE);
+    store->SetFacilityOwner(chapter);
+  }
 }
 
 // A round orbit (a home whose player asked for no elliptic one) takes the
@@ -352,10 +388,8 @@ void SrvWorld::Generate(const SrvSetup& setup, std::uint32_t newSeed, const SrvA
     chapter->credits = TruncToU32(kStartingCredits * resources);
     a->SetOwner(c);
     a->SetController(c);
-    CGZone* z = a->GetZone(0);
-    z->SetOwner(static_cast<std::uint8_t>(c));
-    z->SetAtvCounts(atvs[0], atvs[1], atvs[2], atvs[3]);
-    z->SetFacilityOwner(static_cast<std::uint8_t>(c));
+    PlaceHomeForces(*a, static_cast<std::uint8_t>(c), atvs);
+    // The pool counts the storage facility PlaceHomeForces put up.
     poolDB.SetStorageFacilities(home, 1);
     for (std::uint32_t m = 0; m < 4; ++m) poolDB.SetMineral(home, m, minerals);
   }
