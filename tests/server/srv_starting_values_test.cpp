@@ -32,6 +32,15 @@ struct StartedWorld {
   const CGAsteroid& Home(std::uint16_t c) { return *world.solar.GetAsteroid(world.Chapter(c)->homeAsteroid); }
 };
 
+// The chapter's ATVs of each kind over all the zones of its home.
+std::array<int, 4> HomeAtvs(const CGAsteroid& home, std::uint16_t chapter) {
+  std::array<int, 4> counts{};
+  for (std::uint16_t z = 0; z < home.GetZoneCount(); ++z)
+    if (const CGZone* zone = home.GetZone(z); zone->owner == chapter)
+      for (std::size_t t = 0; t < 4; ++t) counts[t] += zone->atvCounts[t];
+  return counts;
+}
+
 TEST(SrvStartingValues, ResourcesAndGroundForcesFollowTheirScaleHighAverageLow) {
   struct Expected {
     std::uint16_t scale;
@@ -46,14 +55,46 @@ TEST(SrvStartingValues, ResourcesAndGroundForcesFollowTheirScaleHighAverageLow) 
       const std::uint16_t home = w.world.Chapter(c)->homeAsteroid;
       for (std::uint32_t m = 0; m < 4; ++m) EXPECT_EQ(w.world.poolDB.GetMineral(home, m), e.minerals);
       EXPECT_EQ(w.world.Chapter(c)->credits, e.credits);
-      const CGZone* zone = w.Home(c).GetZone(0);
-      for (std::size_t t = 0; t < 4; ++t) EXPECT_EQ(zone->atvCounts[t], e.atvs[t]) << "ATV kind " << t;
+      const std::array<int, 4> counts = HomeAtvs(w.Home(c), c);
+      for (std::size_t t = 0; t < 4; ++t) EXPECT_EQ(counts[t], e.atvs[t]) << "ATV kind " << t;
     }
   }
   // The two scales are the player's apart.
   StartedWorld mixed(1, 2, 0);
   EXPECT_EQ(mixed.world.Chapter(0)->credits, 2500u);
-  EXPECT_EQ(mixed.Home(0).GetZone(0)->atvCounts[0], 6);
+  EXPECT_EQ(HomeAtvs(mixed.Home(0), 0)[ATV_COMBAT], 6);
+}
+
+// The centre shows seed-bank ATVs only: the other kinds stand in the two
+// ring-0 zones, within each zone's limit, and the storage facility in the
+// first of them, whose mining cell shows it; the pool counts it.
+TEST(SrvStartingValues, TheCentreHoldsTheSeedBanksAndTheRingAroundItTheRest) {
+  for (std::uint16_t scale : {0, 1, 2}) {
+    SCOPED_TRACE(scale);
+    StartedWorld w(1, 1, scale);
+    for (std::uint16_t c : {0, 1, 8, 33}) {
+      const CGAsteroid& home = w.Home(c);
+      const CGZone& centre = *home.GetZone(0);
+      EXPECT_EQ(centre.owner, c);
+      EXPECT_GT(centre.atvCounts[ATV_SEED_BANK], 0);
+      EXPECT_EQ(centre.atvCounts[ATV_COMBAT] + centre.atvCounts[ATV_MINING] + centre.atvCounts[ATV_POWER], 0);
+      EXPECT_EQ(centre.facilities, 0u);
+      for (std::uint16_t z : {1, 2}) {
+        const CGZone& ring = *home.GetZone(z);
+        EXPECT_EQ(ring.owner, c) << z;
+        const int total = ring.atvCounts[0] + ring.atvCounts[1] + ring.atvCounts[2] + ring.atvCounts[3];
+        EXPECT_LE(total, ring.atvLimit) << z;
+        EXPECT_EQ(ring.atvCounts[ATV_SEED_BANK], 0) << z;
+        // At low forces one of each is all there is.
+        for (int k = ATV_COMBAT; k < ATV_SEED_BANK && scale != 2; ++k)
+          EXPECT_GT(ring.atvCounts[k], 0) << "each kind shows in " << z;
+      }
+      for (std::uint16_t z = 3; z < home.GetZoneCount(); ++z) EXPECT_EQ(home.GetZone(z)->owner, kZoneNobody) << z;
+      EXPECT_EQ(home.GetZone(1)->facilities, static_cast<std::uint32_t>(FACILITY_STORAGE));
+      EXPECT_EQ(home.GetZone(1)->facilityOwner, c);
+      EXPECT_EQ(w.world.poolDB.GetStorageFacilities(home.id), 1);
+    }
+  }
 }
 
 struct Orbit {

@@ -54,12 +54,13 @@ struct QuietHome : RulesGame {
   }
 
   // The zones of the home (or another asteroid) from the first that nobody
-  // holds: `n` of them chapter 0's, each with the ATVs `fill` gives it.
+  // holds and that takes such ATVs (the centre takes seed banks only): `n`
+  // of them chapter 0's, each with the ATVs `fill` gives it.
   std::vector<std::uint16_t> Settle(int n, const std::array<std::uint8_t, kAtvKinds>& fill) { return Settle(*a, n, fill); }
   static std::vector<std::uint16_t> Settle(CGAsteroid& at, int n, const std::array<std::uint8_t, kAtvKinds>& fill) {
     std::vector<std::uint16_t> zones;
     for (std::uint16_t z = 0; z < at.GetZoneCount() && static_cast<int>(zones.size()) < n; ++z)
-      if (CGZone* zone = at.GetZone(z); zone->owner == kZoneNobody) {
+      if (CGZone* zone = at.GetZone(z); zone->owner == kZoneNobody && (z != 0 || (fill[0] | fill[1] | fill[2]) == 0)) {
         zone->SetOwner(0);
         for (int k = 0; k < kAtvKinds; ++k) zone->atvCounts[k] = fill[static_cast<std::size_t>(k)];
         zones.push_back(z);
@@ -68,7 +69,7 @@ struct QuietHome : RulesGame {
   }
 
   // Chapter 8's land nearest the home, other than its own home and `except`,
-  // with a zone left free for an invasion.
+  // with a zone left free for an invasion (not the centre, where no load lands).
   std::uint16_t OpenPrize(std::uint16_t except = kNoChapter) {
     std::uint16_t prize = kNoChapter;
     for (std::uint16_t i = 0; i < CGSolarDB::GetAsteroidCount(); ++i)
@@ -76,7 +77,7 @@ struct QuietHome : RulesGame {
           (prize == kNoChapter ||
            world.solar.GetAsteroidDistanceSquared(home, i) < world.solar.GetAsteroidDistanceSquared(home, prize)))
         prize = i;
-    if (prize != kNoChapter) world.solar.GetAsteroid(prize)->GetZone(0)->SetOwner(kZoneNobody);
+    if (prize != kNoChapter) world.solar.GetAsteroid(prize)->GetZone(1)->SetOwner(kZoneNobody);
     return prize;
   }
 

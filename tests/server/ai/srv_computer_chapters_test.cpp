@@ -156,7 +156,7 @@ TEST(SrvComputerChapters, AWorkerLandsOneAtvOnEachFreeZoneOrCarriesThemToTheNear
   ASSERT_NE(worker, nullptr);
   worker->atvCargo = {0, 3, 1, 0};
   const std::uint16_t home = game.Chapter(0).homeAsteroid;
-  const int free = static_cast<int>(game.world.solar.GetAsteroid(home)->GetZoneCount()) - 1;
+  const int free = static_cast<int>(game.world.solar.GetAsteroid(home)->GetZoneCount()) - 3;
   ASSERT_GE(free, 4);
   bool landed = false;
   for (const auto& o : UnitOrders(game, 0)) {
@@ -167,9 +167,9 @@ TEST(SrvComputerChapters, AWorkerLandsOneAtvOnEachFreeZoneOrCarriesThemToTheNear
     ASSERT_TRUE(ParseOrderPacket(o.packet, &parsed));
     LandingBlock landing;
     landing.bytes = parsed.landing;
-    EXPECT_EQ(landing.Count(ATV_MINING, 1) + landing.Count(ATV_MINING, 2) + landing.Count(ATV_MINING, 3), 3);
-    EXPECT_EQ(landing.Count(ATV_POWER, 4), 1) << "mining ATVs first, one a zone";
-    EXPECT_EQ(landing.Count(ATV_MINING, 0), 0) << "zone 0 is held already";
+    EXPECT_EQ(landing.Count(ATV_MINING, 3) + landing.Count(ATV_MINING, 4) + landing.Count(ATV_MINING, 5), 3);
+    EXPECT_EQ(landing.Count(ATV_POWER, 6), 1) << "mining ATVs first, one a zone";
+    for (std::uint16_t z : {0, 1, 2}) EXPECT_EQ(landing.Count(ATV_MINING, z), 0) << "zone " << z << " is held already";
   }
   EXPECT_TRUE(landed);
   // No free zone left at home: off to the nearest asteroid nobody holds.
@@ -226,12 +226,60 @@ TEST(SrvComputerChapters, ASurplusIsOfferedOnTheGuildsBoardAndAGuildmateShortOfI
   EXPECT_TRUE(OfType(turn, 8, PKT_MINERAL_OFFER_POSTED).empty()) << "another guild sees nothing";
 }
 
+// The centre zone takes seed-bank ATVs only: with it the one free zone of
+// the home, a worker lands nothing there, miners do not spread into it, and
+// combat ATVs do not set off against an enemy holding it.
+TEST(SrvComputerChapters, NoKindButSeedBanksIsLandedOrSentIntoTheCentre) {
+  RulesGame game(1, 40, 1, 2);
+  CGUnit* worker = UnitWith(game, 0, [](const CGUnit& u) { return u.GetConstructionCapacity() > 0 && u.GetAtvCapacity() >= 4; });
+  ASSERT_NE(worker, nullptr);
+  worker->atvCargo = {1, 2, 1, 0};
+  CGAsteroid& a = *game.world.solar.GetAsteroid(game.Chapter(0).homeAsteroid);
+  for (std::uint16_t z = 1; z < a.GetZoneCount(); ++z) a.GetZone(z)->SetOwner(0);
+  CGZone& centre = *a.GetZone(0);
+  centre.SetAtvCounts(0, 0, 0, 0);
+  centre.SetOwner(kZoneNobody);
+  std::uint16_t beside = 1;
+  while (a.AreZonesAdjacent(0, beside) == 0) ++beside;
+  a.GetZone(beside)->SetAtvCounts(4, 3, 0, 0);
+  const auto intoCentre = [&] {
+    int into = 0;
+    for (const SrvPacket& p : SrvChooseOrders(game.world, 0, SrvAiLevelOf(2), 5)) {
+      const std::uint16_t type = ReadU16(p, 0);
+      if ((type == PKT_ZONE_ARRIVING_ATVS || type == PKT_ZONE_ATTACKING_ATVS) && ReadU16(p, 10) == 0 &&
+          ReadU16(p, 16) != ATV_SEED_BANK)
+        ++into;
+      OrderPacket parsed;
+      if (type == PKT_ORDER && ReadU32(p, 12) == ORDER_LAND_ATVS && ParseOrderPacket(p, &parsed)) {
+        LandingBlock landing;
+        landing.bytes = parsed.landing;
+        for (int kind = ATV_COMBAT; kind < ATV_SEED_BANK; ++kind) into += landing.Count(kind, 0);
+      }
+    }
+    return into;
+  };
+  EXPECT_EQ(intoCentre(), 0) << "the centre free";
+  centre.SetOwner(8);
+  centre.SetAtvCounts(0, 0, 0, 1);
+  EXPECT_EQ(intoCentre(), 0) << "an enemy in the centre";
+  // The same zone off the centre is attacked.
+  std::uint16_t outer = 1;
+  while (outer == beside || a.AreZonesAdjacent(beside, outer) == 0) ++outer;
+  a.GetZone(outer)->SetOwner(8);
+  a.GetZone(outer)->SetAtvCounts(0, 0, 0, 1);
+  bool attacked = false;
+  for (const SrvPacket& p : SrvChooseOrders(game.world, 0, SrvAiLevelOf(2), 5))
+    attacked |= ReadU16(p, 0) == PKT_ZONE_ATTACKING_ATVS && ReadU16(p, 10) == outer;
+  EXPECT_TRUE(attacked);
+}
+
 TEST(SrvComputerChapters, ZonesBuildAMiningFacilityAndTheirCombatAtvsAttackANeighbouringEnemyZone) {
   RulesGame game(1, 40, 1, 1);
   const std::uint16_t home = game.Chapter(0).homeAsteroid;
   CGAsteroid& a = *game.world.solar.GetAsteroid(home);
-  CGZone& zone = *a.GetZone(0);
+  CGZone& zone = *a.GetZone(1);
   zone.atvCounts[ATV_MINING] = 5;
+  a.GetZone(2)->atvCounts[ATV_COMBAT] = 0;  // the enemy below is zone 1's alone
   auto turn = game.Turn();
   auto zoneOrders = [&] {
     std::vector<SrvPacket> out;
@@ -246,8 +294,8 @@ TEST(SrvComputerChapters, ZonesBuildAMiningFacilityAndTheirCombatAtvsAttackANeig
   EXPECT_EQ(SrvSubmitComputerOrder(turn, 0, orders[0]), SrvOrderVerdict::kAccepted);
   EXPECT_NE(zone.facilities & FACILITY_MINING, 0u);
 
-  std::uint16_t enemy = 1;
-  while (a.AreZonesAdjacent(0, enemy) == 0) ++enemy;
+  std::uint16_t enemy = 3;
+  while (a.AreZonesAdjacent(1, enemy) == 0) ++enemy;
   a.GetZone(enemy)->SetOwner(8);
   orders = zoneOrders();
   ASSERT_EQ(orders.size(), 1u);
@@ -351,13 +399,13 @@ TEST(SrvComputerChapters, AGuildmateFarBehindOrAttackingItsZonesIsVotedARenegade
 
   // Chapter 1 sends combat ATVs against a zone of chapter 0's home.
   CGAsteroid& home = *game.world.solar.GetAsteroid(game.Chapter(0).homeAsteroid);
-  std::uint16_t next = 1;
-  while (next < home.GetZoneCount() && home.AreZonesAdjacent(0, next) == 0) ++next;
+  std::uint16_t next = 3;
+  while (next < home.GetZoneCount() && home.AreZonesAdjacent(1, next) == 0) ++next;
   ASSERT_LT(next, home.GetZoneCount());
-  ASSERT_EQ(home.GetZone(0)->owner, 0);
+  ASSERT_EQ(home.GetZone(1)->owner, 0);
   home.GetZone(next)->SetOwner(1);
   home.GetZone(next)->AddAtvs(ATV_COMBAT, 3, 0);
-  ASSERT_EQ(SrvSubmitComputerOrder(turn, 1, SrvAiZoneMove(1, home.id, next, 0, ATV_COMBAT, 3, true)),
+  ASSERT_EQ(SrvSubmitComputerOrder(turn, 1, SrvAiZoneMove(1, home.id, next, 1, ATV_COMBAT, 3, true)),
             SrvOrderVerdict::kAccepted);
   const auto votes = RenegadeVotesOf(game, 0);
   ASSERT_TRUE(votes.contains(1));

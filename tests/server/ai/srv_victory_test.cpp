@@ -185,7 +185,7 @@ TEST(SrvScores, AsteroidsZonesAndWealthCountAndTheEliminatedKeepTheirs) {
   game.world.poolDB.SetMineral(game.Chapter(0).homeAsteroid, MINERAL_METALS, 250);
   game.GiveAsteroids(0, 1);
   game.Politics();
-  const std::uint32_t zones = game.world.solar.GetAsteroid(1)->GetZoneCount() + 1;  // asteroid 1 whole, the home's first
+  const std::uint32_t zones = game.world.solar.GetAsteroid(1)->GetZoneCount() + 3;  // asteroid 1 whole, the three the home starts with
   const std::uint32_t wealth = (1000 + 250 + 3 * 400) / 100;  // the home pool's four minerals
   EXPECT_EQ(game.world.scores[0], 2 * 100 + 10 * zones + wealth);
   const std::uint32_t before = game.world.scores[8];

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <fstream>
 #include <iterator>
 #include <map>
@@ -393,37 +394,39 @@ TEST_F(SrvOrders, AGameSavedWithAUnitUnderwayLoadsBackAndArrivesTheSameTurn) {
 TEST_F(SrvOrders, AtvsSentToAFreeZoneHoldItAfterTheTurnAndOnlyTheHoldersAtvsGo) {
   const std::uint16_t home = World().Chapter(kMine)->homeAsteroid;
   const CGAsteroid* a = World().solar.GetAsteroid(home);
-  const CGZone* from = a->GetZone(0);
-  const CGZone* to = a->GetZone(1);
+  const CGZone* from = a->GetZone(1);
+  const CGZone* to = a->GetZone(3);
   ASSERT_EQ(from->owner, kMine);
+  ASSERT_EQ(from->atvCounts[ATV_COMBAT], 2);
   ASSERT_EQ(to->owner, kZoneNobody);
   auto move = [&](std::uint16_t chapter, std::uint16_t source, std::uint16_t count) {
-    auto p = Pkt<20>(PKT_ZONE_ARRIVING_ATVS).U16(8, home).U16(10, 1).U16(12, source).U16(14, chapter);
+    auto p = Pkt<20>(PKT_ZONE_ARRIVING_ATVS).U16(8, home).U16(10, 3).U16(12, source).U16(14, chapter);
     return game.Receive(7, p.U16(18, count));
   };
-  EXPECT_FALSE(move(kMine, 0, 9)) << "more than the zone holds";
-  EXPECT_FALSE(move(kMine, 2, 1)) << "a zone the chapter does not hold";
-  EXPECT_FALSE(move(0, 0, 1)) << "another chapter's ATVs";
-  ASSERT_TRUE(move(kMine, 0, 3));
-  EXPECT_EQ(from->atvCounts[0], 1) << "they leave at once";
-  ASSERT_TRUE(move(kMine, 0, 256 - 1)) << "one called back";
-  EXPECT_EQ(from->atvCounts[0], 2);
+  EXPECT_FALSE(move(kMine, 1, 9)) << "more than the zone holds";
+  EXPECT_FALSE(move(kMine, 4, 1)) << "a zone the chapter does not hold";
+  EXPECT_FALSE(move(0, 1, 1)) << "another chapter's ATVs";
+  ASSERT_TRUE(move(kMine, 1, 2));
+  EXPECT_EQ(from->atvCounts[0], 0) << "they leave at once";
+  ASSERT_TRUE(move(kMine, 1, 256 - 1)) << "one called back";
+  EXPECT_EQ(from->atvCounts[0], 1);
   out.sent.clear();
   EndTurn();
   EXPECT_EQ(to->owner, kMine);
-  EXPECT_EQ(to->atvCounts[0], 2);
+  EXPECT_EQ(to->atvCounts[0], 1);
   EXPECT_EQ(to->arriving.count, 0);
   EXPECT_GE(out.Count(PKT_ASTEROID_ZONES), 1u) << "the changed asteroid is told";
 
-  // A storage facility on the home zone, paid with one mining ATV.
+  // A storage facility on a home zone, paid with one mining ATV.
+  const CGZone* site = a->GetZone(2);
   const std::uint8_t cost = g_gameVariables.costStorageFacility;
   g_gameVariables.costStorageFacility = 1;
-  auto storage = Pkt<20>(PKT_TERRAIN_VIEW_611).U16(8, home).U16(10, kMine).U32(16, FACILITY_STORAGE);
+  auto storage = Pkt<20>(PKT_TERRAIN_VIEW_611).U16(8, home).U16(10, kMine).U16(12, 2).U32(16, FACILITY_STORAGE);
   const std::uint8_t stores = World().poolDB.GetStorageFacilities(home);
-  const std::uint8_t miners = from->atvCounts[ATV_MINING];
+  const std::uint8_t miners = site->atvCounts[ATV_MINING];
   EXPECT_TRUE(game.Receive(7, storage));
-  EXPECT_NE(from->facilities & FACILITY_STORAGE, 0u);
-  EXPECT_EQ(from->atvCounts[ATV_MINING], miners - 1);
+  EXPECT_NE(site->facilities & FACILITY_STORAGE, 0u);
+  EXPECT_EQ(site->atvCounts[ATV_MINING], miners - 1);
   EXPECT_EQ(World().poolDB.GetStorageFacilities(home), stores + 1);
   EXPECT_FALSE(game.Receive(7, storage)) << "built already";
   storage.U16(12, 5);
@@ -431,22 +434,89 @@ TEST_F(SrvOrders, AtvsSentToAFreeZoneHoldItAfterTheTurnAndOnlyTheHoldersAtvsGo) 
   g_gameVariables.costStorageFacility = cost;
 }
 
+// The centre zone is the seed-bank cell alone on the players' surface view:
+// no other kind of ATV is sent, called back or landed there, and no facility
+// is built there; seed-bank ATVs come and go as before.
+TEST_F(SrvOrders, TheCentreZoneTakesSeedBankAtvsOnly) {
+  const std::uint16_t home = World().Chapter(kMine)->homeAsteroid;
+  CGAsteroid* a = World().solar.GetAsteroid(home);
+  CGZone* centre = a->GetZone(0);
+  CGZone* ring = a->GetZone(1);
+  ASSERT_EQ(centre->owner, kMine);
+  const std::array<std::uint8_t, 4> centreBefore{centre->atvCounts[0], centre->atvCounts[1], centre->atvCounts[2],
+                                                 centre->atvCounts[3]};
+  auto move = [&](std::uint16_t type, std::uint16_t to, std::uint16_t source, std::uint16_t kind, std::uint16_t count) {
+    auto p = Pkt<20>(type).U16(8, home).U16(10, to).U16(12, source).U16(14, kMine).U16(16, kind);
+    return game.Receive(7, p.U16(18, count));
+  };
+  for (std::uint16_t kind : {ATV_COMBAT, ATV_MINING, ATV_POWER}) {
+    const std::uint8_t had = ring->atvCounts[kind];
+    EXPECT_FALSE(move(PKT_ZONE_ARRIVING_ATVS, 0, 1, kind, 1)) << "sent into the centre, kind " << kind;
+    EXPECT_FALSE(move(PKT_ZONE_ATTACKING_ATVS, 0, 1, kind, 1)) << "sent against the centre, kind " << kind;
+    EXPECT_EQ(ring->atvCounts[kind], had) << "they stay where they were";
+  }
+  EXPECT_EQ(centre->arriving.count, 0);
+  EXPECT_EQ(centre->attacking.count, 0);
+
+  // Seed banks go out of the centre and back.
+  ASSERT_TRUE(move(PKT_ZONE_ARRIVING_ATVS, 3, 0, ATV_SEED_BANK, 1));
+  EXPECT_EQ(centre->atvCounts[ATV_SEED_BANK], centreBefore[ATV_SEED_BANK] - 1);
+  ASSERT_TRUE(move(PKT_ZONE_ARRIVING_ATVS, 3, 0, ATV_SEED_BANK, 256 - 1)) << "called back into the centre";
+  EXPECT_EQ(centre->atvCounts[ATV_SEED_BANK], centreBefore[ATV_SEED_BANK]);
+  // Combat ATVs sent from a ring-0 zone may not be called back into the
+  // centre through a forged source either.
+  ASSERT_TRUE(move(PKT_ZONE_ARRIVING_ATVS, 3, 1, ATV_COMBAT, 1));
+  EXPECT_FALSE(move(PKT_ZONE_ARRIVING_ATVS, 3, 0, ATV_COMBAT, 256 - 1));
+  EXPECT_TRUE(move(PKT_ZONE_ARRIVING_ATVS, 3, 1, ATV_COMBAT, 256 - 1));
+
+  const std::uint8_t cost = g_gameVariables.costATVConstructionFacility;
+  g_gameVariables.costATVConstructionFacility = 1;
+  auto facility = Pkt<20>(PKT_TERRAIN_VIEW_611).U16(8, home).U16(10, kMine).U16(12, 0);
+  EXPECT_FALSE(game.Receive(7, facility.U32(16, FACILITY_ATV_CONSTRUCTION))) << "no cell of the centre shows one";
+  EXPECT_EQ(centre->facilities, 0u);
+  g_gameVariables.costATVConstructionFacility = cost;
+
+  // A landing with any other kind for the centre is refused whole, and the
+  // hold keeps its ATVs; seed banks land there.
+  CGUnit* unit = UnitOf(kMine);
+  ASSERT_EQ(unit->location.asteroid, home);
+  unit->atvCargo = {2, 0, 0, 2};
+  UnitOrder land;
+  land.type = ORDER_LAND_ATVS;
+  land.head[5] = static_cast<std::uint8_t>(home);
+  land.landing = std::make_unique<LandingBlock>();
+  land.landing->Count(ATV_COMBAT, 0) = 1;
+  land.landing->Count(ATV_SEED_BANK, 0) = 2;
+  EXPECT_FALSE(Order(*unit, land));
+  EXPECT_EQ(unit->atvCargo[ATV_COMBAT], 2);
+  EXPECT_EQ(unit->atvCargo[ATV_SEED_BANK], 2);
+  land.landing->Count(ATV_COMBAT, 0) = 0;
+  land.landing->Count(ATV_COMBAT, 3) = 1;
+  ASSERT_TRUE(Order(*unit, land));
+  // The unit first closes in on the asteroid's centre.
+  for (int t = 0; t < 60 && unit->GetOrderCount() > 0; ++t) EndTurn();
+  ASSERT_EQ(unit->GetOrderCount(), 0);
+  EXPECT_EQ(centre->atvCounts[ATV_SEED_BANK], centreBefore[ATV_SEED_BANK] + 2);
+  EXPECT_EQ(centre->atvCounts[ATV_COMBAT] + centre->atvCounts[ATV_MINING] + centre->atvCounts[ATV_POWER], 0);
+  EXPECT_EQ(unit->atvCargo[ATV_COMBAT], 1);
+}
+
 // Building an ATV-construction facility may spend the zone's last ATVs,
 // which leaves the zone nobody's: its owner still orders ATVs from it, and
 // they are theirs after the turn, but not once another chapter holds it.
 TEST_F(SrvOrders, AnEmptiedZonesFacilityOwnerStillBuildsAtvsThere) {
   const std::uint16_t home = World().Chapter(kMine)->homeAsteroid;
-  CGZone* zone = World().solar.GetAsteroid(home)->GetZone(1);
+  CGZone* zone = World().solar.GetAsteroid(home)->GetZone(3);
   ASSERT_EQ(zone->owner, kZoneNobody);
   zone->SetOwner(kMine);
   zone->SetAtvCounts(0, 0, 0, g_gameVariables.costATVConstructionFacility);
-  auto facility = Pkt<20>(PKT_TERRAIN_VIEW_611).U16(8, home).U16(10, kMine).U16(12, 1);
+  auto facility = Pkt<20>(PKT_TERRAIN_VIEW_611).U16(8, home).U16(10, kMine).U16(12, 3);
   ASSERT_TRUE(game.Receive(7, facility.U32(16, FACILITY_ATV_CONSTRUCTION)));
   ASSERT_EQ(zone->owner, kZoneNobody) << "the facility took the zone's last ATVs";
   EXPECT_EQ(zone->facilityOwner, kMine);
 
   auto build = [&] {
-    return game.Receive(7, Pkt<20>(PKT_TERRAIN_VIEW_612).U16(8, home).U16(10, 1).U16(12, kMine).U8(14, 2));
+    return game.Receive(7, Pkt<20>(PKT_TERRAIN_VIEW_612).U16(8, home).U16(10, 3).U16(12, kMine).U8(14, 2));
   };
   ASSERT_TRUE(build());
   EndTurn();
@@ -600,9 +670,9 @@ TEST_F(SrvGuildTrade, AMineralPriceThatWrapsIn16BitsIsChargedInFullAndRefusedWhe
 TEST_F(SrvOrders, AnEntrenchedZoneIsToldAsTheServerHoldsIt) {
   const std::uint16_t home = World().Chapter(kMine)->homeAsteroid;
   CGAsteroid* a = World().solar.GetAsteroid(home);
-  const CGZone* zone = a->GetZone(0);
+  const CGZone* zone = a->GetZone(1);
   ASSERT_GT(zone->atvCounts[0], 0);
-  ASSERT_TRUE(game.Receive(7, Pkt<20>(PKT_ZONE_ENTRENCHED).U16(8, home).U16(12, kMine)));
+  ASSERT_TRUE(game.Receive(7, Pkt<20>(PKT_ZONE_ENTRENCHED).U16(8, home).U16(10, 1).U16(12, kMine)));
   a->owner = kMine + 1;  // an owner other than the zone's holder
   out.sent.clear();
   EndTurn();
@@ -617,7 +687,7 @@ TEST_F(SrvOrders, AnEntrenchedZoneIsToldAsTheServerHoldsIt) {
       told = true;
       toldEntrenched = 0;
       toldOwner = p[209] != 0 ? p[10] : kZoneNobody;
-    } else if (ReadU16(p, 0) == PKT_ASTEROID_ZONES && ReadU16(p, 10) == 0) {
+    } else if (ReadU16(p, 0) == PKT_ASTEROID_ZONES && ReadU16(p, 10) == 1) {
       told = true;
       toldEntrenched = ReadU32(p, 28);
       toldOwner = p[14];
@@ -779,11 +849,11 @@ TEST_F(SrvOrders, LandingsAndPickUpsArePlayedInTheTerrainReplay) {
   }
   ASSERT_EQ(unit->atvCargo[1], landed);
   events = RecordedFor(out, turnStart, home);
-  // A pod for each zone the mining ATVs come up from, the home's first.
+  // A pod for each zone the mining ATVs come up from, the home's ring-0 zones first.
   ASSERT_GE(CountKind(events, kTerrainPickUp, kElementPod), 1);
   for (const TerrainEvent& e : events)
     if (e.a == kTerrainPickUp) {
-      EXPECT_TRUE(e.g == landing || e.g == 0u) << e.g;
+      EXPECT_TRUE(e.g == landing || e.g == 1u || e.g == 2u) << e.g;
       EXPECT_EQ(e.d, e.g);
       EXPECT_EQ(e.targetValue, 1u);
       EXPECT_EQ(e.w, kMine);
