@@ -70,7 +70,7 @@ TEST(SrvTournament, TheSameSeedPlaysTheSameMixedGame) {
 // a chapter is eliminated and a victory ends the game before its length.
 TEST(SrvTournament, ConquestEndsASmallGameBeforeItsLength) {
   const srv_ai_test::GameLogFile log;
-  const TournamentFigures f = PlayTournamentGame(1, 15, 2, 4, kTurns, kTurns, log.path);
+  const TournamentFigures f = PlayTournamentGame(1, 15, 2, 8, kTurns, kTurns, log.path);
   EXPECT_GT(f.captures, 0);
   EXPECT_GE(f.homesTaken, 1);
   EXPECT_GE(f.eliminated, 1);
@@ -85,7 +85,7 @@ TEST(SrvTournament, TheLastChapterStandingWinsASmallGameAtHard) {
   constexpr int kLonger = 500;
   const srv_ai_test::GameLogFile log;
   const TournamentFigures f =
-      PlayTournamentGame(1, 15, 2, 32, kLonger, kLonger, log.path, false, kSrvLastManStanding);
+      PlayTournamentGame(1, 15, 2, 74, kLonger, kLonger, log.path, false, kSrvLastManStanding);
   EXPECT_EQ(f.condition, kSrvLastManStanding);
   EXPECT_EQ(f.eliminated, 4);
   EXPECT_GT(f.endTurn, 0);
