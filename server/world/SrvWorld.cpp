@@ -82,34 +82,36 @@ std::array<std::uint8_t, 4> StartingAtvs(std::uint16_t forceScale) {
 }
 
 // A home's ground forces: the seed banks in the centre, the only kind it
-// holds; the others dealt one at a time over the two ring-0 zones, so each
-// shows some of every kind, and on outwards when both are full. The storage
-// facility stands in zone 1, whose mining cell shows it. ATVs no zone has
-// room for are not made.
+// holds; the others dealt one at a time over the two ring-0 zones, and on
+// outwards when both are full. The storage facility stands in zone 1, where
+// its mining cell shows it: the miners go to zone 2 while it has room, as an
+// ATV's picture in that cell would hide the facility's. ATVs no zone has room
+// for are not made.
 void PlaceHomeForces(CGAsteroid& a, std::uint8_t chapter, const std::array<std::uint8_t, 4>& atvs) {
   CGZone* centre = a.GetZone(kSrvCentreZone);
   centre->SetOwner(chapter);
   centre->SetAtvCounts(0, 0, 0, atvs[ATV_SEED_BANK]);
-  constexpr std::uint16_t kFirstRingZero = 1, kRingZeroZones = 2;
+  constexpr std::uint16_t kStoreZone = 1, kRingZeroZones = 2;
   const auto room = [](const CGZone& z) {
     return z.atvCounts[0] + z.atvCounts[1] + z.atvCounts[2] + z.atvCounts[3] < z.atvLimit;
   };
   int dealt = 0;
   for (int kind = ATV_COMBAT; kind < ATV_SEED_BANK; ++kind) {
-    for (int n = 0; n < atvs[static_cast<std::size_t>(kind)]; ++n, ++dealt) {
+    for (int n = 0; n < atvs[static_cast<std::size_t>(kind)]; ++n) {
+      const int first = kind == ATV_MINING ? 1 : dealt++ % kRingZeroZones;
       CGZone* put = nullptr;
       for (int i = 0; i < kRingZeroZones && put == nullptr; ++i) {
-        CGZone* z = a.GetZone(static_cast<std::uint16_t>(kFirstRingZero + (dealt + i) % kRingZeroZones));
+        CGZone* z = a.GetZone(static_cast<std::uint16_t>(kStoreZone + (first + i) % kRingZeroZones));
         if (z != nullptr && room(*z)) put = z;
       }
-      for (int i = kFirstRingZero + kRingZeroZones; i < a.GetZoneCount() && put == nullptr; ++i)
+      for (int i = kStoreZone + kRingZeroZones; i < a.GetZoneCount() && put == nullptr; ++i)
         if (CGZone* z = a.GetZone(static_cast<std::uint16_t>(i)); z != nullptr && room(*z)) put = z;
       if (put == nullptr) return;
       put->SetOwner(chapter);
       ++put->atvCounts[kind];
     }
   }
-  if (CGZone* store = a.GetZone(kFirstRingZero)) {
+  if (CGZone* store = a.GetZone(kStoreZone)) {
     store->SetOwner(chapter);
     store->SetFacilities(FACILITY_STORAGE);
     store->SetFacilityOwner(chapter);

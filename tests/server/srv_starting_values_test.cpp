@@ -85,10 +85,11 @@ TEST(SrvStartingValues, TheCentreHoldsTheSeedBanksAndTheRingAroundItTheRest) {
         const int total = ring.atvCounts[0] + ring.atvCounts[1] + ring.atvCounts[2] + ring.atvCounts[3];
         EXPECT_LE(total, ring.atvLimit) << z;
         EXPECT_EQ(ring.atvCounts[ATV_SEED_BANK], 0) << z;
-        // At low forces one of each is all there is.
-        for (int k = ATV_COMBAT; k < ATV_SEED_BANK && scale != 2; ++k)
-          EXPECT_GT(ring.atvCounts[k], 0) << "each kind shows in " << z;
+        EXPECT_GT(ring.atvCounts[ATV_COMBAT], 0) << z;
       }
+      // No miner's picture hides the storage facility's in zone 1's mining cell.
+      EXPECT_EQ(home.GetZone(1)->atvCounts[ATV_MINING], 0);
+      EXPECT_GT(home.GetZone(1)->atvCounts[ATV_POWER], 0);
       for (std::uint16_t z = 3; z < home.GetZoneCount(); ++z) EXPECT_EQ(home.GetZone(z)->owner, kZoneNobody) << z;
       EXPECT_EQ(home.GetZone(1)->facilities, static_cast<std::uint32_t>(FACILITY_STORAGE));
       EXPECT_EQ(home.GetZone(1)->facilityOwner, c);

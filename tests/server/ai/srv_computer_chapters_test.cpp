@@ -279,7 +279,9 @@ TEST(SrvComputerChapters, ZonesBuildAMiningFacilityAndTheirCombatAtvsAttackANeig
   CGAsteroid& a = *game.world.solar.GetAsteroid(home);
   CGZone& zone = *a.GetZone(1);
   zone.atvCounts[ATV_MINING] = 5;
-  a.GetZone(2)->atvCounts[ATV_COMBAT] = 0;  // the enemy below is zone 1's alone
+  // Zone 2 neither spreads its miners nor joins the attack below.
+  a.GetZone(2)->atvCounts[ATV_COMBAT] = 0;
+  a.GetZone(2)->atvCounts[ATV_MINING] = 1;
   auto turn = game.Turn();
   auto zoneOrders = [&] {
     std::vector<SrvPacket> out;
