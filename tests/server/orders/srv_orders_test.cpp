@@ -493,12 +493,17 @@ TEST_F(SrvOrders, TheCentreZoneTakesSeedBankAtvsOnly) {
   land.landing->Count(ATV_COMBAT, 0) = 0;
   land.landing->Count(ATV_COMBAT, 3) = 1;
   ASSERT_TRUE(Order(*unit, land));
+  // A combat ATV for the centre in a landing queued otherwise (a game saved
+  // before the rule) stays aboard.
+  ASSERT_EQ(unit->GetOrderCount(), 1);
+  ASSERT_EQ(unit->GetOrder(0)->type, ORDER_LAND_ATVS);
+  unit->GetOrder(0)->landing->Count(ATV_COMBAT, 0) = 1;
   // The unit first closes in on the asteroid's centre.
   for (int t = 0; t < 60 && unit->GetOrderCount() > 0; ++t) EndTurn();
   ASSERT_EQ(unit->GetOrderCount(), 0);
   EXPECT_EQ(centre->atvCounts[ATV_SEED_BANK], centreBefore[ATV_SEED_BANK] + 2);
   EXPECT_EQ(centre->atvCounts[ATV_COMBAT] + centre->atvCounts[ATV_MINING] + centre->atvCounts[ATV_POWER], 0);
-  EXPECT_EQ(unit->atvCargo[ATV_COMBAT], 1);
+  EXPECT_EQ(unit->atvCargo[ATV_COMBAT], 2) << "the one left aboard with the order and the one kept back";
 }
 
 // Building an ATV-construction facility may spend the zone's last ATVs,
