@@ -8,22 +8,16 @@
 // screens with the many units, long lists and large numbers of a long game.
 
 #include <cstdint>
-#include <filesystem>
 #include <string>
+
+#include "tools/scenario/scenario.h"
 
 inline constexpr char kLateGameClientFile[] = "Late Game.scn";
 inline constexpr char kLateGameServerFile[] = "Late Game.svr";
 // More turns than a default game lasts are refused.
 inline constexpr std::uint32_t kLateGameMaxTurns = 500;
 
-struct LateGamePaths {
-  // Holds "hulls.dat", "modules.dat", "gamevar.dat" and "astnames.dat".
-  std::filesystem::path rules;
-  // The program's own resource module (chapters are "Chapter <n>" without it).
-  std::filesystem::path programModule;
-  // Where the two files are written.
-  std::filesystem::path out;
-};
+using LateGamePaths = ScenarioPaths;
 
 // Plays `turns` turns (1 to kLateGameMaxTurns) and writes the two files.
 // False, with the reason in `fault`, for a bad turn count, a missing or

@@ -6,8 +6,9 @@
 // game ("QikStart.clt") by the client's model, built by the client's packet
 // handlers from what the server sent that player at the start.
 
-#include <filesystem>
 #include <string>
+
+#include "tools/scenario/scenario.h"
 
 // The files' names, as the front end's quick start and the saved game's header
 // name them.
@@ -19,15 +20,7 @@ inline constexpr char kListedScenarioFile[] = "Instant Action.scn";
 inline constexpr char kListedScenarioServerFile[] = "Instant Action.svr";
 
 // What the scenario is made of.
-struct QuickStartPaths {
-  // Holds "hulls.dat", "modules.dat", "gamevar.dat" and "astnames.dat".
-  std::filesystem::path rules;
-  // The program's own resource module, whose string table names the chapters
-  // (the chapters are "Chapter <n>" without it).
-  std::filesystem::path programModule;
-  // Where the two files are written.
-  std::filesystem::path out;
-};
+using QuickStartPaths = ScenarioPaths;
 
 // Writes the four files. False, with the reason in `fault`, when a rules file is
 // missing or damaged, the game could not be made or a file not written.
