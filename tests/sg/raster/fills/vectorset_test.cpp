@@ -9,6 +9,7 @@
 
 #include "canvas.h"
 #include "members.h"
+#include "tables.h"
 #include "sg/raster/fill16.h"
 #include "sg/raster/vectorset.h"
 #include "triangles.h"
@@ -45,20 +46,10 @@ TEST(FillVectorSets, WidePathsDrawWhatTheBasePathsDraw) {
     for (const SGPixelFormat& format : {kFormat565, kFormat555, kFormatBgr565}) {
       const int w = 180 + static_cast<int>(seed % 37), h = 120 + static_cast<int>(seed % 23);
       TriangleSource source(seed++, w, h);
-      std::vector<uint8_t> texels8(static_cast<size_t>(member.w) * member.h);
-      std::vector<uint16_t> texels16(texels8.size());
-      for (size_t i = 0; i < texels8.size(); ++i) {
-        texels8[i] = source.Pick(0, 3) == 0 ? 0 : static_cast<uint8_t>(source.Pick(1, 255));
-        texels16[i] = static_cast<uint16_t>(source.Pick(0, 65535));
-      }
-      // Levels whose rows blacken, rows of any byte and rows of small ones.
-      std::vector<uint8_t> shade(65536);
-      for (uint8_t& s : shade) s = static_cast<uint8_t>(source.Pick(0, 7) == 0 ? 0 : source.Pick(0, 255));
-      for (size_t level = 0; level < 256; level += 5) std::fill_n(shade.begin() + level * 256, 256, 0);
-      std::vector<uint16_t> colours(256);
-      for (uint16_t& c : colours) c = static_cast<uint16_t>(source.Pick(0, 65535));
-      const void* texels = member.mode == RefMode::kDirectTexture ? static_cast<const void*>(texels16.data())
-                                                                  : static_cast<const void*>(texels8.data());
+      FillTables tables(member, source, 255, 5);
+      std::vector<uint16_t>& colours = tables.colours;
+      const void* texels = tables.texels;
+      const std::vector<uint8_t>& shade = tables.shade;
       const PitchKind pitch = seed % 2 == 0 ? PitchKind::kPositive : PitchKind::kNegative;
       Canvas base(w, h, 8, pitch, format), wide(w, h, 8, pitch, format);
       for (int n = 0; n < 40; ++n) {
