@@ -20,17 +20,6 @@
 
 namespace {
 
-const FillMember kMembers[] = {
-    {"ISGFill16Flat", ISGFill16Flat, RefMode::kFlat, 1, 1},
-    {"ISGFill16Shaded", ISGFill16Shaded, RefMode::kShaded, 1, 1},
-    {"ISGFill16ShadedTransparent", ISGFill16ShadedTransparent, RefMode::kShadedTransparent, 1, 1},
-    FILL_SIZES(ISGFill16Texture, RefMode::kTexture),
-    FILL_SIZES(ISGFill16ShadedTexture, RefMode::kShadedTexture),
-    FILL_SIZES(ISGFill16TransparentTexture, RefMode::kTransparentTexture),
-    FILL_SIZES(ISGFill16ShadedTransparentTexture, RefMode::kShadedTransparentTexture),
-    FILL_SIZES(ISGFill16DirectTexture, RefMode::kDirectTexture),
-};
-
 // Blue in the top bits: neither layout the shaded fills have a fixed path for.
 constexpr SGPixelFormat kFormatBgr565 = {5, 0x001F, 0, 6, 0x07E0, 5, 5, 0xF800, 11};
 
@@ -39,7 +28,7 @@ constexpr SGPixelFormat kFormatBgr565 = {5, 0x001F, 0, 6, 0x07E0, 5, 5, 0xF800, 
 // size hold triangles large enough for the fills' large-triangle paths.
 void CompareWithReference(bool other, int scale = 1) {
   unsigned seed = (other ? 1001 : 1) + 5000 * static_cast<unsigned>(scale - 1);
-  for (const FillMember& member : kMembers) {
+  for (const FillMember& member : kFill16Members) {
     for (PitchKind pitch : {PitchKind::kPositive, PitchKind::kNegative, PitchKind::kOdd}) {
       const SGPixelFormat format = other ? kFormatBgr565 : pitch == PitchKind::kOdd ? kFormat555 : kFormat565;
       const int w = (40 + static_cast<int>(seed % 29)) * scale,

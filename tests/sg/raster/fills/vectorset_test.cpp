@@ -16,17 +16,6 @@
 
 namespace {
 
-const FillMember kMembers[] = {
-    {"ISGFill16Flat", ISGFill16Flat, RefMode::kFlat, 1, 1},
-    {"ISGFill16Shaded", ISGFill16Shaded, RefMode::kShaded, 1, 1},
-    {"ISGFill16ShadedTransparent", ISGFill16ShadedTransparent, RefMode::kShadedTransparent, 1, 1},
-    FILL_SIZES(ISGFill16Texture, RefMode::kTexture),
-    FILL_SIZES(ISGFill16ShadedTexture, RefMode::kShadedTexture),
-    FILL_SIZES(ISGFill16TransparentTexture, RefMode::kTransparentTexture),
-    FILL_SIZES(ISGFill16ShadedTransparentTexture, RefMode::kShadedTransparentTexture),
-    FILL_SIZES(ISGFill16DirectTexture, RefMode::kDirectTexture),
-};
-
 // Puts the widest set back however the test ends.
 struct WidestSetAfter {
   ~WidestSetAfter() { ISGLimitVectorSet(ISGVectorSet::kAvx2); }
@@ -42,7 +31,7 @@ TEST(FillVectorSets, WidePathsDrawWhatTheBasePathsDraw) {
   ASSERT_EQ(ISGVectorSetInUse(), ISGVectorSet::kBase);
 
   unsigned seed = 4242;
-  for (const FillMember& member : kMembers) {
+  for (const FillMember& member : kFill16Members) {
     for (const SGPixelFormat& format : {kFormat565, kFormat555, kFormatBgr565}) {
       const int w = 180 + static_cast<int>(seed % 37), h = 120 + static_cast<int>(seed % 23);
       TriangleSource source(seed++, w, h);
