@@ -12,6 +12,7 @@
 # only on purpose:
 # refresh_goldens.sh writes them again.
 # USERINFO "NONE": the run starts without a settings file, as a first start.
+include(${CMAKE_CURRENT_LIST_DIR}/../describe_difference.cmake)
 if(USERINFO STREQUAL "NONE")
   file(REMOVE ${WORKDIR}/UserInfo.dat)
 elseif(USERINFO)
@@ -56,7 +57,8 @@ foreach(capture IN LISTS captures)
   execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files ${WORKDIR}/${capture} ${GOLDEN}/${capture}
     RESULT_VARIABLE differs)
   if(differs)
-    message(FATAL_ERROR "${capture} differs from ${GOLDEN}/${capture} "
+    quen_describe_difference(${WORKDIR}/${capture} ${GOLDEN}/${capture} where)
+    message(FATAL_ERROR "${capture} differs from ${GOLDEN}/${capture}${where} "
       "(if the change is intended, run tests/e2e/frontend/refresh_goldens.sh)")
   endif()
 endforeach()

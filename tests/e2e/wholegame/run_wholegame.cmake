@@ -30,6 +30,7 @@ if(NOT RUNS)
 endif()
 string(REPLACE "," ";" captures "${CAPTURES}")
 string(REPLACE "," ";" leaves "${LEAVES}")
+include(${CMAKE_CURRENT_LIST_DIR}/../describe_difference.cmake)
 set(log_file ${WORKDIR}/SAVE/QuenSrvr.log)
 # Every capture of the script, compared or not: none is left from an earlier run.
 file(STRINGS ${SCRIPT} written REGEX "^(capture|model) ")
@@ -226,7 +227,8 @@ if(NOT failure)
       execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files ${WORKDIR}/wholegame_run${run}/${file} ${golden}
         RESULT_VARIABLE differs)
       if(differs)
-        set(failure "${file} of run ${run} differs from ${golden} "
+        quen_describe_difference(${WORKDIR}/wholegame_run${run}/${file} ${golden} where)
+        set(failure "${file} of run ${run} differs from ${golden}${where} "
           "(if the change is intended, run tests/e2e/wholegame/refresh_goldens.sh)")
         break()
       endif()
