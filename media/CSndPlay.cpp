@@ -7,6 +7,7 @@
 
 #include "platform/core/clock.h"
 #include "platform/core/random.h"
+#include "platform/core/systime.h"
 
 using namespace plat;
 
@@ -25,7 +26,9 @@ DWORD MusicVolume(short level) {
 
 }  // namespace
 
-CSndPlay::CSndPlay() = default;
+// Each session pauses between its tracks differently, as the classic sequence
+// seeded from the clock did.
+CSndPlay::CSndPlay() : musicRandom(static_cast<unsigned>(plat::time(nullptr))) {}
 
 CSndPlay::~CSndPlay() {
   for (auto& s : slots) s.reset();
@@ -169,7 +172,7 @@ void CSndPlay::PlayTrack(DWORD track) {
   if (!trackPlaying && musicEnabled && musicAvailable) {
     trackPlaying = static_cast<DWORD>(StartTrack(track));
     if (!trackPlaying) musicAvailable = cd.isOpen;
-    nextChangeTime = timeGetTime() + static_cast<DWORD>(plat::rand() % 18 + 30) * 6000;
+    nextChangeTime = timeGetTime() + static_cast<DWORD>(musicRandom.Next() % 18 + 30) * 6000;
   } else {
     currentTrack = (track & 0xFF) - 1;
   }
@@ -178,8 +181,8 @@ void CSndPlay::PlayTrack(DWORD track) {
 void CSndPlay::ScheduleNextTrack() {
   trackPlaying = 0;
   if (currentTrack == kTitleTrack) return;
-  const DWORD a = timeGetTime() + static_cast<DWORD>(plat::rand() % 18 + 5) * 6000;
-  const DWORD b = timeGetTime() + static_cast<DWORD>(plat::rand() % 18 + 4) * 6000;
+  const DWORD a = timeGetTime() + static_cast<DWORD>(musicRandom.Next() % 18 + 5) * 6000;
+  const DWORD b = timeGetTime() + static_cast<DWORD>(musicRandom.Next() % 18 + 4) * 6000;
   nextChangeTime = std::min(a, b);
 }
 
@@ -203,13 +206,13 @@ int CSndPlay::PlayNextTrack(DWORD track) {
 
 DWORD CSndPlay::PlayRandomTrack() {
   if (!trackPlaying && musicEnabled && musicAvailable) {
-    const DWORD t = static_cast<DWORD>(plat::rand() & 3) + 7;
+    const DWORD t = static_cast<DWORD>(musicRandom.Next() & 3) + 7;
     trackPlaying = static_cast<DWORD>(StartTrack(t));
     if (!trackPlaying)
       musicAvailable = cd.isOpen;
     else
       currentTrack = t;
-    nextChangeTime = timeGetTime() + static_cast<DWORD>((plat::rand() & 15) + 15) * 6000;
+    nextChangeTime = timeGetTime() + static_cast<DWORD>((musicRandom.Next() & 15) + 15) * 6000;
   }
   return trackPlaying;
 }
@@ -220,14 +223,14 @@ DWORD CSndPlay::PlayBattleMusic() {
   // Played on the open device, the new track ends the one before it (whose
   // end is reported as aborted and schedules nothing). Stopping the music
   // first would close the device and leave nothing to play on.
-  const DWORD track = kFirstBattleTrack + static_cast<DWORD>(plat::rand() % 4);
+  const DWORD track = kFirstBattleTrack + static_cast<DWORD>(musicRandom.Next() % 4);
   trackPlaying = StartTrack(track) == 1 ? 1 : 0;
   if (!trackPlaying) {
     musicAvailable = cd.isOpen;
     return 0;
   }
   currentTrack = track;
-  nextChangeTime = timeGetTime() + static_cast<DWORD>(90 + plat::rand() % 91) * 1000;
+  nextChangeTime = timeGetTime() + static_cast<DWORD>(90 + musicRandom.Next() % 91) * 1000;
   return 1;
 }
 

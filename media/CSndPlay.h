@@ -10,6 +10,7 @@
 
 #include "media/CCDAudio.h"
 #include "media/SoundStream.h"
+#include "platform/core/random.h"
 
 constexpr int kSoundSlots = 20;
 constexpr plat::DWORD kTitleTrack = 6;
@@ -76,6 +77,9 @@ class CSndPlay {
   plat::DWORD musicVolume = 0xFFFFFFFF;  // the CD-audio volume of the music level
   plat::DWORD nextChangeTime = 0xFFFFFFFF;
   plat::DWORD streamsActive = 0;
+  // The music's own random numbers: its choices come when a track ends, at
+  // moments the game's sequence must not depend on.
+  plat::RandomStream musicRandom;
   char pathBuffer[256] = {};
   plat::IDirectSound* directSound = nullptr;
 

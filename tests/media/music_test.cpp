@@ -71,14 +71,12 @@ TEST_F(MusicTest, TitleThenGameTracksInTurnAfterRandomPauses) {
   p.OnTimer(timeGetTime() + 3600000);
   EXPECT_EQ(p.trackPlaying, 0u);
 
-  plat::srand(11);
-  const DWORD pause = static_cast<DWORD>(plat::rand() % 18 + 30) * 6000;
-  plat::srand(11);
+  plat::RandomStream expected(11);
+  const DWORD pause = static_cast<DWORD>(expected.Next() % 18 + 30) * 6000;
+  p.musicRandom.Seed(11);
   p.PlayTrack(1);
   EXPECT_EQ(std::make_tuple(p.trackPlaying, p.nextChangeTime), std::make_tuple(1u, timeGetTime() + pause));
-  const int a = plat::rand() % 18 + 5, b = plat::rand() % 18 + 4;
-  plat::srand(11);
-  plat::rand();
+  const int a = expected.Next() % 18 + 5, b = expected.Next() % 18 + 4;
   const DWORD before = timeGetTime();
   PlayOut(p);
   ASSERT_EQ(p.trackPlaying, 0u);
@@ -108,11 +106,8 @@ TEST_F(MusicTest, TitleThenGameTracksInTurnAfterRandomPauses) {
   // Random track 7 (CD track 8, played alone) has no file here: the start
   // fails and music counts as unavailable.
   unsigned seed = 1;
-  for (;; ++seed) {
-    plat::srand(seed);
-    if ((plat::rand() & 3) == 0) break;
-  }
-  plat::srand(seed);
+  while ((plat::RandomStream(seed).Next() & 3) != 0) ++seed;
+  p.musicRandom.Seed(seed);
   p.trackPlaying = 0;
   EXPECT_EQ(p.PlayRandomTrack(), 0u);
   EXPECT_EQ(p.musicAvailable, 0u);
@@ -151,7 +146,7 @@ TEST_F(MusicTest, BattleMusicTakesOverFromTheGameTrackAndTheGameTracksFollowIt) 
   p.PlayTrack(1);
   ASSERT_EQ(std::make_tuple(p.trackPlaying, p.currentTrack), std::make_tuple(1u, 1u));
   const DWORD now = timeGetTime();
-  plat::srand(5);
+  p.musicRandom.Seed(5);
   EXPECT_EQ(p.PlayBattleMusic(), 1u);
   EXPECT_EQ(std::make_tuple(p.musicAvailable, p.cd.isOpen, p.trackPlaying), std::make_tuple(1u, 1u, 1u));
   const DWORD battle = p.currentTrack;
@@ -169,6 +164,26 @@ TEST_F(MusicTest, BattleMusicTakesOverFromTheGameTrackAndTheGameTracksFollowIt) 
   ASSERT_EQ(p.trackPlaying, 0u);
   p.OnTimer(p.nextChangeTime + 1);
   EXPECT_EQ(std::make_tuple(p.musicAvailable, p.trackPlaying, p.currentTrack), std::make_tuple(1u, 1u, 1u));
+}
+
+// The music's pauses and battle tracks are drawn when a track ends, a moment
+// the wall clock chooses: the game's own sequence (star fields, replays) must
+// come out the same whether or not the music drew in between.
+TEST_F(MusicTest, TheMusicsChoicesLeaveTheGamesRandomNumbersAlone) {
+  for (int cdTrack = 8; cdTrack <= 11; ++cdTrack) WriteTrack(cdTrack, 0.3);
+  CSndPlay& p = Start(2);
+  PlayOut(p);
+  plat::srand(3);
+  p.PlayTrack(1);
+  PlayOut(p);
+  ASSERT_EQ(p.trackPlaying, 0u);
+  p.OnTimer(p.nextChangeTime + 1);
+  ASSERT_EQ(p.PlayBattleMusic(), 1u);
+  p.trackPlaying = 0;
+  p.PlayRandomTrack();
+  plat::RandomStream game(3);
+  EXPECT_EQ(plat::rand(), game.Next());
+  EXPECT_EQ(plat::rand(), game.Next());
 }
 
 TEST_F(MusicTest, WithoutTheCdOrItsTrackMusicIsUnavailable) {
