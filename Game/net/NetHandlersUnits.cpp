@@ -67,7 +67,10 @@ bool TemplateArrived(const PacketContext& p) {
   if (slot < kNoFixedSlot)
     p.game->templates.SetFixedTemplate(*design, chapter, slot);
   else
-    p.game->templates.AddTemplate(design.release(), chapter);
+    // The server tells a design out of the fixed slots again before its
+    // values or a unit of it, not knowing whether this client still holds
+    // it; one it holds stays as it is, once.
+    KeepTemplate(*p.game, std::move(design), chapter);
   return true;
 }
 

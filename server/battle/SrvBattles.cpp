@@ -125,7 +125,7 @@ void FightSpace(SrvTurnContext& turn, std::optional<std::uint16_t> replay, const
   }
   // Every player keeps every design's values (as at the start).
   for (const CGUnitTemplate* design : SrvCountBattleOnDesigns(r, units))
-    turn.TellAll(BuildTemplateValuesPacket(*design));
+    for (const SrvPacket& p : BuildDesignValuesNews(turn.world, *design)) turn.TellAll(p);
   std::vector<SrvPacket> parts;
   if (replay) parts = BuildReplayPackets(*replay, BuildBattleReplay(*replay, units, r, joined));
   const std::uint16_t fired = r.ShotCount() != 0 ? 1 : 0;

@@ -12,6 +12,7 @@
 #include "server/trade/SrvBids.h"
 #include "server/orders/SrvPacketRead.h"
 #include "server/orders/SrvUnitPackets.h"
+#include "server/world/SrvDesignPackets.h"
 
 namespace {
 
@@ -21,11 +22,16 @@ constexpr std::size_t kBidSize = 36;
 
 // The seller's unit made the buyer's: a copy of its design joins the
 // buyer's designs, and a unit of the buyer takes the ship's place and state.
+// The copy is new to every player: it is announced, with its values, before
+// the unit that flies it.
 CGUnit* HandOver(SrvTurnContext& turn, CGUnit& ship, std::uint8_t buyer) {
   SrvWorld& world = turn.world;
   if (ship.design == nullptr) return nullptr;
   auto copy = std::make_unique<CGUnitTemplate>(buyer, -1);
   copy->CopyDesign(*ship.design, buyer);
+  // The bought ship is the first of the copy the buyer has: its list of
+  // designs, which shows those with ships, names it.
+  copy->creationTurnHigh = 1;
   CGUnitTemplate* design = copy.get();
   if (world.templates->AddTemplate(copy.release(), buyer) == 0) return nullptr;
   CGUnit* bought = world.CreateUnit(buyer, design, ship.location);
@@ -38,6 +44,7 @@ CGUnit* HandOver(SrvTurnContext& turn, CGUnit& ship, std::uint8_t buyer) {
   bought->SetName(ship.GetName());
   const std::uint32_t gone = ship.id;
   world.pieces->DeleteUnit(gone);
+  for (const SrvPacket& p : BuildDesignValuesNews(world, *design)) turn.TellAll(p);
   turn.TellAll(BuildUnitDeletedPacket(gone));
   turn.TellAll(BuildUnitResultPacket(*bought));
   return bought;

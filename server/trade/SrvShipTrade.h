@@ -4,7 +4,8 @@
 // taken from the bidder's pool when it is made and held by the server. As a
 // turn resolves, each offer with bids goes to the highest bid (the largest
 // sum of the four minerals; the earliest on a tie): the ship changes hands
-// (1308 for the seller's unit, 1313 for the buyer's, to everyone), the
+// (to everyone: the copy of its design the buyer gets, 200 and 201, then
+// 1308 for the seller's unit and 1313 for the buyer's), the
 // seller's home pool receives the bid, the other bids go back to their pools
 // and the offer leaves the board (402 to the guild). Withdrawing an offer
 // (402) gives every bid on it back. Renegades do not trade.

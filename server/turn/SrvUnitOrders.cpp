@@ -113,6 +113,8 @@ void BuildShip(SrvTurnContext& turn, CGUnit& builder, const UnitOrder& order) {
     const std::int32_t handed = std::min(ship->GetMaxPower() / 3, std::max(builder.power, 0) / 2);
     builder.power -= handed;
     ship->power = handed;
+    // A design out of the slots may be unknown to a player (300 names it only).
+    if (const auto announced = BuildLooseDesignPacket(turn.world, *design)) turn.TellAll(*announced);
     turn.TellAll(BuildUnitPacket(*ship));
     // The design's number built, which the players' template lists count by.
     if (design->creationTurnHigh < 0xFFFF) ++design->creationTurnHigh;
@@ -263,6 +265,12 @@ void WorkOnShip(SrvTurnContext& turn, const UnitOrder& order) {
     CGUnitTemplate* design = turn.world.templates->FindTemplateById(order.Word(0));
     if (design == nullptr) return;
     ship->SetTemplate(design, true);
+    // A design out of the slots may be unknown to a player; 1313 carries
+    // the design but not its values.
+    if (const auto announced = BuildLooseDesignPacket(turn.world, *design)) {
+      turn.TellAll(*announced);
+      turn.TellAll(BuildTemplateValuesPacket(*design));
+    }
     turn.TellAll(BuildUnitResultPacket(*ship));
     return;
   }

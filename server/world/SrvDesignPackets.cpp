@@ -41,6 +41,14 @@ std::uint16_t Clamped(std::uint32_t v) {
 
 }  // namespace
 
+std::optional<SrvPacket> BuildLooseDesignPacket(const SrvWorld& world, const CGUnitTemplate& design) {
+  std::uint16_t slot = kNotFixedSlot;
+  if (world.templates->FindTemplate(design, design.chapter, &slot) != nullptr && slot != kNotFixedSlot)
+    return std::nullopt;
+  const auto p = BuildTemplatePacket(design, kNotFixedSlot, design.chapter);
+  return SrvPacket(p.bytes.begin(), p.bytes.end());
+}
+
 SrvPacket BuildTemplateValuesPacket(const CGUnitTemplate& design) {
   PacketImage<36> p(PKT_TEMPLATE_VALUES);
   p.Put<std::uint32_t>(8, design.templateId);
@@ -50,6 +58,13 @@ SrvPacket BuildTemplateValuesPacket(const CGUnitTemplate& design) {
   p.Put<std::uint16_t>(18, design.trailingWords[1]);
   for (std::size_t i = 0; i < 4; ++i) p.Put<std::uint32_t>(20 + 4 * i, design.trailingLongs[i]);
   return SrvPacket(p.bytes.begin(), p.bytes.end());
+}
+
+std::vector<SrvPacket> BuildDesignValuesNews(const SrvWorld& world, const CGUnitTemplate& design) {
+  std::vector<SrvPacket> news;
+  if (auto announced = BuildLooseDesignPacket(world, design)) news.push_back(std::move(*announced));
+  news.push_back(BuildTemplateValuesPacket(design));
+  return news;
 }
 
 SrvPacket BuildClassStatRangesPacket(const SrvWorld& world) {

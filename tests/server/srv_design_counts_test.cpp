@@ -2,13 +2,16 @@
 // one to its number built, and every player is told the design's values anew.
 #include <gtest/gtest.h>
 
+#include <tuple>
 #include <vector>
 
 #include "Game/model/GChapter.h"
 #include "Game/model/GUnit.h"
 #include "Game/base/Packets.h"
 #include "Game/rules/GUnitTem.h"
+#include "Game/rules/GTemplateDB.h"
 #include "server/orders/SrvUnitPackets.h"
+#include "server/world/SrvDesignPackets.h"
 #include "tests/server/srv_game_fixture.h"
 
 namespace {
@@ -67,3 +70,27 @@ TEST_F(SrvDesignCounts, AShipBuiltCountsOnItsDesignAndEveryPlayerIsTold) {
 }
 
 }  // namespace
+
+// A slot's former design that a unit still flies is out of the slots: the
+// players may have let it go, so its values come after the design itself.
+TEST_F(SrvDesignCounts, ADesignOutOfTheSlotsIsToldBeforeItsValues) {
+  CGUnitTemplate* fixed = World().templates->GetTemplate(kMine, 0, 1);
+  ASSERT_NE(fixed, nullptr);
+  const std::vector<SrvPacket> fixedNews = BuildDesignValuesNews(World(), *fixed);
+  ASSERT_EQ(fixedNews.size(), 1u) << "every client holds the fixed designs";
+  EXPECT_EQ(ReadU16(fixedNews[0], 0), PKT_TEMPLATE_VALUES);
+
+  const std::uint32_t id = fixed->templateId;
+  ASSERT_GT(fixed->references, 0) << "the starting unit flies it";
+  CGTemplateDB& templates = *World().templates;
+  ASSERT_EQ(templates.ClearFixedSlot(kMine, 0), 1);
+  const CGUnitTemplate* former = templates.FindTemplateById(id);
+  ASSERT_NE(former, nullptr);
+  const std::vector<SrvPacket> news = BuildDesignValuesNews(World(), *former);
+  ASSERT_EQ(news.size(), 2u);
+  EXPECT_EQ(ReadU16(news[0], 0), PKT_TEMPLATE);
+  EXPECT_EQ(std::make_tuple(ReadU32(news[0], 8), ReadU16(news[0], 12), ReadU16(news[0], 14)),
+            std::make_tuple(id, kNotFixedSlot, kMine));
+  EXPECT_EQ(ReadU16(news[1], 0), PKT_TEMPLATE_VALUES);
+  EXPECT_EQ(ReadU32(news[1], 8), id);
+}

@@ -618,6 +618,88 @@ TEST_F(SrvGuildTrade, TheHighestSealedBidBuysTheShipAndTheOthersGetTheirsBack) {
   EXPECT_EQ(world.guilds->GetGuild(1)->FindShipOffer(shipId), nullptr);
 }
 
+// Where each of a player's packets naming a design stands in what it was
+// sent: the design told (200), its values (201), a unit of it (300, 1313).
+struct DesignTold {
+  std::ptrdiff_t told = -1, values = -1, unit = -1;
+  SrvPacket design;
+};
+
+DesignTold WhenTold(const std::vector<Sent>& sent, std::uint32_t designId) {
+  DesignTold at;
+  for (std::size_t i = 0; i < sent.size(); ++i) {
+    const SrvPacket& p = sent[i].packet;
+    const auto k = static_cast<std::ptrdiff_t>(i);
+    const std::uint16_t type = sent[i].Type();
+    if (type == PKT_TEMPLATE && ReadU32(p, 8) == designId && at.told < 0) {
+      at.told = k;
+      at.design = p;
+    }
+    if (type == PKT_TEMPLATE_VALUES && ReadU32(p, 8) == designId && at.values < 0) at.values = k;
+    if ((type == PKT_UNIT || type == PKT_UNIT_RESULT) && ReadU32(p, 24) == designId && at.unit < 0) at.unit = k;
+  }
+  return at;
+}
+
+// The buyer gets a copy of the ship's design under an id nobody has heard
+// of: every player is told it, and its values, before the ship that flies
+// it; and a ship built of it later is told after the design again, for a
+// client may have let it go.
+TEST_F(SrvGuildTrade, ABoughtShipsDesignIsToldBeforeAnythingNamesIt) {
+  const std::uint16_t home8 = world.Chapter(8)->homeAsteroid;
+  const CGUnit* ship = world.pieces->GetUnitAt(home8, 8, 0);
+  ASSERT_NE(ship, nullptr);
+  const std::uint32_t shipId = ship->id, originalId = ship->GetTemplate()->templateId;
+  ASSERT_TRUE(game.Receive(1, Pkt<36>(PKT_SHIP_OFFER_POSTED).U16(8, 1).U32(12, shipId).U32(20, 10)));
+  auto bid = Pkt<36>(PKT_TRADE_REQUEST).U16(8, 1).U16(10, 1).U32(12, shipId).U32(20, 30);
+  ASSERT_TRUE(game.Receive(2, bid.U16(18, world.Chapter(9)->homeAsteroid)));
+  out.sent.clear();
+  EndTurn();
+  std::uint16_t at = 0;
+  ASSERT_EQ(world.pieces->FindUnit(shipId, &at), nullptr);
+  const CGUnit* bought = world.pieces->GetUnitAt(home8, 9, 0);
+  ASSERT_NE(bought, nullptr);
+  const CGUnitTemplate* copy = bought->GetTemplate();
+  ASSERT_NE(copy->templateId, originalId);
+  // Everyone learns the design; those who see the ship (the fog hides it
+  // from chapter 10) learn it first.
+  for (std::uint32_t player : {1u, 2u, 3u}) {
+    const DesignTold told = WhenTold(out.To(player), copy->templateId);
+    ASSERT_GE(told.told, 0) << "player " << player;
+    EXPECT_LT(told.told, told.values) << "player " << player;
+    if (player != 3) {
+      EXPECT_LT(told.values, told.unit) << "player " << player;
+    }
+    EXPECT_EQ(ReadU16(told.design, 12), kNotFixedSlot) << "kept out of the buyer's slots";
+    EXPECT_EQ(ReadU16(told.design, 14), 9);
+  }
+  EXPECT_EQ(ReadU16(out.Of(2, PKT_TEMPLATE_VALUES).back(), 14), 1) << "the bought ship counts as its first";
+
+  // The buyer builds another of it at home, where its pool pays.
+  CGUnit* builder = world.pieces->GetUnitAt(world.Chapter(9)->homeAsteroid, 9, 0);
+  ASSERT_NE(builder, nullptr);
+  ASSERT_GT(builder->GetConstructionCapacity(), 0);
+  const UnitOrder build = Ordered(ORDER_BUILD_SHIP, {copy->templateId, kNoTargetId});
+  ASSERT_TRUE(game.Receive(2, Bytes(BuildOrderPacket(builder->id, build, kInsertReplace))));
+  const std::uint16_t turns = builder->GetNumTurnsUntilOrderCompletion(nullptr);
+  ASSERT_LT(turns, 100);
+  for (std::uint16_t t = 0; t < turns; ++t) {
+    out.sent.clear();
+    EndTurn();
+  }
+  for (std::uint32_t player : {1u, 2u, 3u}) {
+    const std::vector<Sent> sent = out.To(player);
+    const DesignTold told = WhenTold(sent, copy->templateId);
+    ASSERT_GE(told.told, 0) << "player " << player;
+    if (player == 2) {
+      ASSERT_GE(told.unit, 0);
+    }
+    if (told.unit < 0) continue;
+    EXPECT_EQ(sent[static_cast<std::size_t>(told.unit)].Type(), PKT_UNIT);
+    EXPECT_LT(told.told, told.unit) << "player " << player;
+  }
+}
+
 TEST_F(SrvGuildTrade, AnAsteroidsVoteGoesToTheHighestBidderUntilItChangesController) {
   const std::uint16_t home8 = world.Chapter(8)->homeAsteroid;
   auto offer =

@@ -142,6 +142,37 @@ TEST_F(Handlers, UnitsEnterMoveAndAreReplacedByTheirResults) {
   EXPECT_EQ(game->pieces.FindUnit((17u << 26) | 1, &at), nullptr);
 }
 
+// A design out of the fixed slots (a bought ship's copy) comes with its
+// values before the unit of it; the server tells it again when it cannot
+// know whether the client still holds it.
+TEST_F(Handlers, ADesignOutOfTheSlotsIsHeldOnceAndNamesTheUnitOfIt) {
+  const std::uint32_t id = (9u << 26) | 50;
+  const auto extras = [&] { return game->templates.extra[9].count; };
+  const std::uint16_t before = extras();
+  Packet values(PKT_TEMPLATE_VALUES, 36);
+  values.Put<std::uint32_t>(8, id).Put<std::uint16_t>(12, 12).Put<std::uint16_t>(14, 1).Put<std::uint32_t>(32, 7);
+  EXPECT_FALSE(Apply(values)) << "values of a design not held go nowhere";
+  EXPECT_EQ(extras(), before);
+  Packet told(PKT_TEMPLATE, 118);
+  told.Put<std::uint32_t>(8, id).Put<std::uint16_t>(12, 65535).Put<std::uint8_t>(14, 9).Text(16, "Bought");
+  ASSERT_TRUE(Apply(told));
+  ASSERT_TRUE(Apply(values));
+  Packet result(PKT_UNIT_RESULT, 210);
+  result.Put<std::uint32_t>(8, (9u << 26) | 8).Put<std::uint32_t>(24, id).Put<std::uint8_t>(30, 9).Text(32, "Bought")
+      .Put<std::uint16_t>(140, 3);
+  ASSERT_TRUE(Apply(result));
+  EXPECT_TRUE(Apply(told)) << "told again";
+  EXPECT_EQ(extras(), before + 1);
+  std::uint16_t at = 0;
+  const CGUnit* unit = game->pieces.FindUnit((9u << 26) | 8, &at);
+  ASSERT_NE(unit, nullptr);
+  const CGUnitTemplate* design = game->templates.FindTemplateById(id);
+  EXPECT_EQ(unit->GetTemplate(), design);
+  EXPECT_STREQ(design->GetName(), "Bought");
+  EXPECT_EQ(std::make_tuple(design->creationTurn, design->creationTurnHigh, design->trailingLongs[3]),
+            std::make_tuple(12, 1, 7u));
+}
+
 TEST_F(Handlers, NotificationsCarryTheirModelChanges) {
   CGUnit* u = Unit(17, 3, 2);
   EXPECT_TRUE(Apply(Notice(7, 700, 0, 0, 0)));
