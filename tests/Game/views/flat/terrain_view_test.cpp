@@ -578,6 +578,14 @@ TEST_F(TerrainAtvs, ShiftDropAttacksWithTheRFlag) {
   EXPECT_TRUE(packets.empty());
   EXPECT_EQ(from.atvCounts[0], 1);
   g_gameData->GetLocalChapter()->atvTech[0].values[5] = 'R';
+  // The centre, next to zone 1, takes no combat ATVs: an attack there is
+  // refused here as a move there is, and the server hears nothing.
+  ASSERT_TRUE(Shown()->AreZonesAdjacent(1, 0));
+  Drag(Half(1, 0, false), CellPoint(0, 3), 0, MK_SHIFT);
+  EXPECT_TRUE(packets.empty());
+  EXPECT_EQ(from.atvCounts[0], 1);
+  EXPECT_EQ(from.GetArrivingAtvCount(0, 0), 0);
+  EXPECT_EQ(Shown()->GetZone(0)->attacking.count, 0u);
   Drag(Half(1, 0, false), CellPoint(2, 0), 0, MK_SHIFT | MK_CONTROL);
   EXPECT_EQ(from.atvCounts[0], 0);
   // The attacker waits in its own zone's arriving list; zone 2 hears of it.
