@@ -255,6 +255,9 @@ void CVTerrain::Build() {
       landingBlock.fill(0);
       landingPending = 0;
       pickupBlock.fill(0);
+      if (const CGUnit* unit = PlacementUnit()) NoteCargoLeft(*unit);
+    } else {
+      MatchLandingToCargo(PlacementUnit());
     }
     SetCursorSet(CURSOR_LAND);
   }
@@ -692,6 +695,16 @@ int CVTerrain::OnKeyDown(WPARAM key, LPARAM flags) {
 
 void CVTerrain::PlayFrameAnimation(std::uint32_t elapsedMs) {
   CVGeneric::PlayFrameAnimation(elapsedMs);
+  // A cargo the server sent again while a landing is being placed: the bar
+  // and the zones' counts show the two agreed.
+  if (placement && built && MatchLandingToCargo(PlacementUnit())) {
+    RedrawAllZones(0);
+    DrawPlacementBar();
+    if (g_infoPanelVisible)
+      FlushScreen();
+    else
+      ShowOnScreen();
+  }
   CountDownStatus(elapsedMs);
 }
 

@@ -196,6 +196,12 @@ class CVTerrain : public CVGeneric {
   // The landing block's counts back into the unit's cargo (none when the
   // unit is gone), and the block cleared.
   void ReturnLanding(CGUnit* unit);
+  // The landing unit with its cargo and the landing block in agreement: when
+  // the server's word has replaced the cargo since the block last took from
+  // it, the block's ATVs are taken from the new count again, and what the
+  // count no longer holds leaves the block. Returns whether anything changed.
+  bool MatchLandingToCargo(CGUnit* unit);
+  void NoteCargoLeft(const CGUnit& unit);
   // The picked ATVs back into their zones, sent as each pick was (601, and
   // 609 with the count negated), and the pick-up block cleared.
   void ReturnPickedAtvs();
@@ -272,6 +278,8 @@ class CVTerrain : public CVGeneric {
   std::array<std::uint16_t, 31> pickupBlock{};
   std::array<std::uint32_t, 4> kindToggles{};
   std::uint32_t landingPending = 0;
+  // The landing unit's cargo as the block last left it.
+  std::array<std::uint8_t, 4> cargoLeft{};
   // The cell the last popup menu was opened on.
   int menuX = 0;
   int menuY = 0;

@@ -85,7 +85,8 @@ int CVTerrain::AttackAtvs(int source, int target, int kind, int count) {
   const auto k = static_cast<std::uint8_t>(kind);
   const int held = from->owner == Local() ? from->GetAtvCount(k) : 0;
   if (held == 0) return 0;
-  if (!HasTechFlag(ChapterTech(from->owner, kind), 'R') ||
+  // The centre takes seed banks only, whether they move or attack there.
+  if ((target == 0 && k != ATV_SEED_BANK) || !HasTechFlag(ChapterTech(from->owner, kind), 'R') ||
       !a->AreZonesAdjacent(static_cast<std::uint32_t>(source), static_cast<std::uint32_t>(target)))
     return held;
   const int sent = std::min(count, held);

@@ -89,6 +89,7 @@ void CVTerrain::PlacementClick(int zone, int kind, int count) {
   }
   if (shared && terrain::RingOfZone(zone) != SizeClass()) return;
   if (landingMode) {
+    MatchLandingToCargo(unit);
     for (int k = 0; k < kAtvKinds; ++k) {
       if (!kindToggles[static_cast<std::size_t>(k)] || (zone != 0 && k == ATV_SEED_BANK)) continue;
       std::uint8_t& cargo = unit->atvCargo[static_cast<std::size_t>(k)];
@@ -99,6 +100,7 @@ void CVTerrain::PlacementClick(int zone, int kind, int count) {
       cargo = static_cast<std::uint8_t>(cargo - n);
       landingPending = 1;
     }
+    NoteCargoLeft(*unit);
   } else {
     const auto k = static_cast<std::uint8_t>(kind);
     const int held = z->owner == local ? z->GetAtvCount(k) : 0;
@@ -194,6 +196,7 @@ void CVTerrain::PlacementDone() {
   CGUnit* unit = PlacementUnit();
   const std::uint32_t back = g_previousViewType;
   if (unit && landingMode) {
+    MatchLandingToCargo(unit);
     if (landingPending) {
       landingBlock[0] = static_cast<std::uint8_t>(asteroidId);
       std::fill(landingBlock.begin() + 1, landingBlock.begin() + kLandingRuns, 0);
@@ -215,15 +218,44 @@ void CVTerrain::PlacementDone() {
 }
 
 void CVTerrain::ReturnLanding(CGUnit* unit) {
-  if (unit)
+  if (unit) {
+    MatchLandingToCargo(unit);
     for (int zone = 0; zone < kZones; ++zone)
       for (int k = 0; k < kAtvKinds; ++k) {
         const std::uint8_t slot = landingBlock[kLandingRuns + static_cast<std::size_t>(k * kZones + zone)];
         std::uint8_t& cargo = unit->atvCargo[static_cast<std::size_t>(k)];
         cargo = static_cast<std::uint8_t>(std::min(255, cargo + slot));
       }
+    NoteCargoLeft(*unit);
+  }
   landingBlock.fill(0);
   landingPending = 0;
+}
+
+void CVTerrain::NoteCargoLeft(const CGUnit& unit) { cargoLeft = unit.atvCargo; }
+
+bool CVTerrain::MatchLandingToCargo(CGUnit* unit) {
+  if (!unit || !landingMode || unit->atvCargo == cargoLeft) return false;
+  // Nothing of the landing is sent before done, so the server's count still
+  // holds every ATV the block placed; beyond that count they are gone (the
+  // outer zones give them up first).
+  for (int k = 0; k < kAtvKinds; ++k) {
+    std::uint8_t& cargo = unit->atvCargo[static_cast<std::size_t>(k)];
+    int aboard = cargo;
+    for (int zone = 0; zone < kZones; ++zone) {
+      std::uint8_t& slot = landingBlock[kLandingRuns + static_cast<std::size_t>(k * kZones + zone)];
+      const int kept = std::min<int>(slot, aboard);
+      slot = static_cast<std::uint8_t>(kept);
+      aboard -= kept;
+    }
+    cargo = static_cast<std::uint8_t>(aboard);
+  }
+  landingPending = std::any_of(landingBlock.begin() + kLandingRuns, landingBlock.end(),
+                               [](std::uint8_t n) { return n != 0; })
+                       ? 1
+                       : 0;
+  NoteCargoLeft(*unit);
+  return true;
 }
 
 void CVTerrain::ReturnPickedAtvs() {

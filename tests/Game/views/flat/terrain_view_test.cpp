@@ -578,6 +578,14 @@ TEST_F(TerrainAtvs, ShiftDropAttacksWithTheRFlag) {
   EXPECT_TRUE(packets.empty());
   EXPECT_EQ(from.atvCounts[0], 1);
   g_gameData->GetLocalChapter()->atvTech[0].values[5] = 'R';
+  // The centre, next to zone 1, takes no combat ATVs: an attack there is
+  // refused here as a move there is, and the server hears nothing.
+  ASSERT_TRUE(Shown()->AreZonesAdjacent(1, 0));
+  Drag(Half(1, 0, false), CellPoint(0, 3), 0, MK_SHIFT);
+  EXPECT_TRUE(packets.empty());
+  EXPECT_EQ(from.atvCounts[0], 1);
+  EXPECT_EQ(from.GetArrivingAtvCount(0, 0), 0);
+  EXPECT_EQ(Shown()->GetZone(0)->attacking.count, 0u);
   Drag(Half(1, 0, false), CellPoint(2, 0), 0, MK_SHIFT | MK_CONTROL);
   EXPECT_EQ(from.atvCounts[0], 0);
   // The attacker waits in its own zone's arriving list; zone 2 hears of it.
@@ -730,6 +738,48 @@ TEST_F(TerrainPlacement, LeavingALandingUnfinishedGivesTheCargoBack) {
   EXPECT_EQ(unit->atvCargo, (std::array<std::uint8_t, 4>{2, 1, 0, 4}));
   ASSERT_EQ(unit->GetOrderCount(), 1);
   EXPECT_EQ(unit->GetOrder(0)->landing->Count(0, 9), 1);
+}
+
+TEST_F(TerrainPlacement, ACargoSentAgainMidLandingIsNotCountedTwice) {
+  using Cargo = std::array<std::uint8_t, 4>;
+  Enter(1);
+  Bar(1);
+  Click(9, 0, MK_CONTROL);
+  Click(10, 0, MK_CONTROL);
+  ASSERT_EQ(view->LandingCount(0, 9), 3);
+  ASSERT_EQ(unit->atvCargo, (Cargo{0, 0, 0, 4}));
+  // The turn's update sends the cargo as the server holds it, which never
+  // heard of the landing; a frame later the bar shows it taken again.
+  unit->SetAtvCargo(3, 2, 0, 4);
+  view->PlayFrameAnimation(40);
+  EXPECT_EQ(unit->atvCargo, (Cargo{0, 0, 0, 4}));
+  EXPECT_EQ(view->LandingCount(0, 9), 3);
+  // Leaving gives back what was placed once: the server's count.
+  view->OnKeyDown('J', 0);
+  EXPECT_EQ(unit->atvCargo, (Cargo{3, 2, 0, 4}));
+  // Straight from the update to the exit, no frame between, the same.
+  Enter(1);
+  Bar(1);
+  Click(9, 0, MK_CONTROL);
+  unit->SetAtvCargo(3, 2, 0, 4);
+  view->OnKeyDown('J', 0);
+  EXPECT_EQ(unit->atvCargo, (Cargo{3, 2, 0, 4}));
+  // Fewer aboard than placed (one combat ATV lost): the block keeps what the
+  // hold still has, and done orders no more than that.
+  Enter(1);
+  Bar(1);
+  Click(9, 0);
+  Click(10, 0, MK_CONTROL);
+  ASSERT_EQ(view->LandingCount(0, 10), 2);
+  unit->SetAtvCargo(2, 2, 0, 4);
+  view->Invalidate();
+  EXPECT_EQ(view->LandingCount(0, 9), 1);
+  EXPECT_EQ(view->LandingCount(0, 10), 1);
+  EXPECT_EQ(unit->atvCargo, (Cargo{0, 0, 0, 4}));
+  Bar(7);
+  ASSERT_EQ(unit->GetOrderCount(), 1);
+  EXPECT_EQ(unit->GetOrder(0)->landing->Count(0, 9) + unit->GetOrder(0)->landing->Count(0, 10), 2);
+  EXPECT_EQ(unit->GetOrder(0)->landing->Count(1, 9) + unit->GetOrder(0)->landing->Count(1, 10), 2);
 }
 
 TEST_F(TerrainPlacement, LeavingAPickUpUnfinishedGivesTheAtvsBack) {
