@@ -359,16 +359,16 @@ LoadStatus CGAsteroid::ReadInto(BlockReader& r) {
   }
   for (std::int8_t& v : ringRotations) r.Read(v);
   if (!r.Ok()) return LoadStatus::kTruncated;
-  CreateZones();
+  DeleteZones();
   const std::uint32_t zoneTotal = r.U32();
   if (!r.Ok()) return LoadStatus::kTruncated;
-  // The zones are made from the size class; a block that holds another
-  // number of them does not describe this asteroid.
-  if (zoneTotal != static_cast<std::uint32_t>(zoneCount)) return LoadStatus::kBadCount;
-  for (int i = 0; i < zoneCount; ++i) {
-    const LoadStatus s = zones.get(static_cast<std::uint16_t>(i))->LoadNew(r, version);
-    if (s != LoadStatus::kOk) return s;
-  }
+  // The size class says how many zones the asteroid has; a block that holds
+  // another number of them does not describe this asteroid.
+  const int zonesOfSize = ZoneCountOfSize(sizeClass);
+  if (zoneTotal != static_cast<std::uint32_t>(zonesOfSize)) return LoadStatus::kBadCount;
+  const LoadStatus zonesRead = zones.Load(zonesOfSize, version, r);
+  if (zonesRead != LoadStatus::kOk) return zonesRead;
+  zoneCount = zonesOfSize;
   const LoadStatus rec = CRecorder::Load(r);
   if (rec != LoadStatus::kOk) return rec;
   const LoadStatus end = r.EndByte(kAsteroidEndByte);

@@ -60,6 +60,10 @@ class ZoneRun {
   // Replaces the zones by `n` new ones (n from 0 to 31), zone i with index i,
   // of `asteroid`, owned by `owner`.
   void Make(int n, std::uint16_t asteroid, std::uint8_t owner);
+  // Replaces the zones by `n` (0 to 31) read from their blocks in an
+  // asteroid's block of `version`, each made once from its bytes. With any
+  // status but kOk there are no zones.
+  LoadStatus Load(int n, std::uint8_t version, BlockReader& r);
   // No zones.
   void Clear() noexcept;
   // Zone i, or null past the last.

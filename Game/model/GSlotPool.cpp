@@ -91,28 +91,58 @@ void CGUnit::operator delete(void* p) noexcept { GiveSlot<CGUnit>(p); }
 void* CGAsteroid::operator new(std::size_t size) { return TakeSlot<CGAsteroid>(size); }
 void CGAsteroid::operator delete(void* p) noexcept { GiveSlot<CGAsteroid>(p); }
 
+namespace {
+
+// Room for a run of `n` zones (1 to ZoneRun::kMostZones), holding none yet.
+CGZone* TakeZoneRun(int n) {
+#ifdef QUEN_SLOTS_FROM_HEAP
+  return static_cast<CGZone*>(::operator new(static_cast<std::size_t>(n) * sizeof(CGZone)));
+#else
+  return static_cast<CGZone*>(ZoneRunSlots(n).Take());
+#endif
+}
+
+// Destroys the first `made` zones of a run of `n` and gives its room back.
+void GiveZoneRun(CGZone* zones, int n, int made) noexcept {
+  for (int i = made; i-- > 0;) zones[i].~CGZone();
+#ifdef QUEN_SLOTS_FROM_HEAP
+  (void)n;
+  ::operator delete(zones);
+#else
+  ZoneRunSlots(n).Give(zones);
+#endif
+}
+
+}  // namespace
+
 void ZoneRun::Make(int n, std::uint16_t asteroid, std::uint8_t owner) {
   Clear();
   if (n <= 0 || n > kMostZones) return;
-#ifdef QUEN_SLOTS_FROM_HEAP
-  void* run = ::operator new(static_cast<std::size_t>(n) * sizeof(CGZone));
-#else
-  void* run = ZoneRunSlots(n).Take();
-#endif
-  auto* zones = static_cast<CGZone*>(run);
+  CGZone* zones = TakeZoneRun(n);
   for (int i = 0; i < n; ++i) ::new (zones + i) CGZone(static_cast<std::uint8_t>(i), asteroid, owner);
   m_zones = zones;
   m_count = n;
 }
 
+LoadStatus ZoneRun::Load(int n, std::uint8_t version, BlockReader& r) {
+  Clear();
+  if (n <= 0 || n > kMostZones) return n == 0 ? LoadStatus::kOk : LoadStatus::kBadCount;
+  CGZone* zones = TakeZoneRun(n);
+  for (int i = 0; i < n; ++i) {
+    const LoadStatus s = CGZone::MakeFromBlock(zones + i, r, version);
+    if (s != LoadStatus::kOk) {
+      GiveZoneRun(zones, n, i);
+      return s;
+    }
+  }
+  m_zones = zones;
+  m_count = n;
+  return LoadStatus::kOk;
+}
+
 void ZoneRun::Clear() noexcept {
   if (m_zones == nullptr) return;
-  for (int i = m_count; i-- > 0;) m_zones[i].~CGZone();
-#ifdef QUEN_SLOTS_FROM_HEAP
-  ::operator delete(m_zones);
-#else
-  ZoneRunSlots(m_count).Give(m_zones);
-#endif
+  GiveZoneRun(m_zones, m_count, m_count);
   m_zones = nullptr;
   m_count = 0;
 }

@@ -405,7 +405,14 @@ bool CGZone::Save(BlockWriter& w) const {
 
 LoadStatus CGZone::Load(BlockReader& r, std::uint8_t version) { return ReadBlock<false>(r, version); }
 
-LoadStatus CGZone::LoadNew(BlockReader& r, std::uint8_t version) { return ReadBlock<true>(r, version); }
+LoadStatus CGZone::MakeFromBlock(void* at, BlockReader& r, std::uint8_t version) {
+  // A zone as made holds no lists: the block is read without looking at lists
+  // whose memory may not even be in the cache yet.
+  CGZone* zone = ::new (at) CGZone;
+  const LoadStatus s = zone->ReadBlock<true>(r, version);
+  if (s != LoadStatus::kOk) zone->~CGZone();
+  return s;
+}
 
 template <bool kNew>
 LoadStatus CGZone::ReadBlock(BlockReader& r, std::uint8_t version) {

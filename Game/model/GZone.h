@@ -150,10 +150,11 @@ class CGZone {
   int Load(plat::FILE* fp, std::uint8_t version);
   bool Save(BlockWriter& w) const;
   LoadStatus Load(BlockReader& r, std::uint8_t version);
-  // Load for a zone as made, holding no lists (an asteroid reading the zones
-  // it has just made): the same result, without looking at lists the zone
-  // cannot have, whose memory may not even be in the cache yet.
-  LoadStatus LoadNew(BlockReader& r, std::uint8_t version);
+  // A zone made at `at` (room for one, holding none) straight from its block,
+  // as a zone made and then loaded would stand, but with each of its bytes
+  // written once: an asteroid reading its zones. With any status but kOk
+  // nothing stands at `at`.
+  static LoadStatus MakeFromBlock(void* at, BlockReader& r, std::uint8_t version);
 
   std::uint8_t index = 0;
   std::uint8_t dirty = 0;
@@ -173,6 +174,8 @@ class CGZone {
   ZoneAtvAttackArray attacking;
 
  private:
+  // Made for MakeFromBlock, which gives every field its value from the block.
+  CGZone() = default;
   void ClearLists();
   template <bool kNew>
   LoadStatus ReadBlock(BlockReader& r, std::uint8_t version);

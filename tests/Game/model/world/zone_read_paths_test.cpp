@@ -4,6 +4,8 @@
 // ATV-construction block and the lists, must read alike all three ways.
 #include <gtest/gtest.h>
 
+#include <new>
+#include <span>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -95,8 +97,8 @@ TEST_F(ZoneReadPaths, EveryVersionReadsAlikeFromMemoryWithBytesAfterItAndFromAFi
 
 // A block read over a zone that held everything (the construction block with
 // bytes the file does not keep, the zone word, facilities, lists) leaves
-// nothing of it, every way the block is read; and a zone as made reads its
-// block with LoadNew as with Load.
+// nothing of it, every way the block is read; and a zone made from its block
+// stands as one made and then loaded.
 TEST_F(ZoneReadPaths, ABlockReadOverAFullZoneLeavesNothingOfIt) {
   ForEachBlock([&](const std::vector<std::uint8_t>& block, std::uint8_t version, bool construction) {
     std::vector<std::uint8_t> followed = block;
@@ -127,12 +129,61 @@ TEST_F(ZoneReadPaths, ABlockReadOverAFullZoneLeavesNothingOfIt) {
       }
     }
 
-    CGZone made(0, 0);
+    alignas(CGZone) unsigned char room[sizeof(CGZone)];
     BlockReader r(followed);
-    ASSERT_EQ(made.LoadNew(r, version), LoadStatus::kOk);
+    ASSERT_EQ(CGZone::MakeFromBlock(room, r, version), LoadStatus::kOk);
+    auto* made = std::launder(reinterpret_cast<CGZone*>(room));
     EXPECT_EQ(r.Pos(), block.size());
-    EXPECT_EQ(Saved(made), std::get<1>(fresh));
+    EXPECT_EQ(Saved(*made), std::get<1>(fresh));
+    made->~CGZone();
   });
+}
+
+// An asteroid's zones read as a run, each made from its block: the same zones
+// as made first and loaded one by one, in every version. A run whose k-th
+// block is damaged (a wrong end byte, or cut short) leaves no zones, and the
+// next run reads whole.
+TEST_F(ZoneReadPaths, ARunOfZonesReadsAsZonesMadeAndLoadedAndADamagedOneLeavesNone) {
+  for (std::uint8_t version = 1; version <= 4; ++version) {
+    SCOPED_TRACE(testing::Message() << "version " << int{version});
+    constexpr int kZones = 7;
+    std::vector<std::uint8_t> bytes;
+    std::vector<std::size_t> ends;
+    for (int i = 0; i < kZones; ++i) {
+      const std::vector<std::uint8_t> b = Block(i % 3 == 1, i % 2 == 0, version);
+      bytes.insert(bytes.end(), b.begin(), b.end());
+      ends.push_back(bytes.size());
+    }
+    std::vector<std::vector<std::uint8_t>> expected;
+    BlockReader one(bytes);
+    for (int i = 0; i < kZones; ++i) {
+      CGZone z(0, 0);
+      ASSERT_EQ(z.Load(one, version), LoadStatus::kOk);
+      expected.push_back(Saved(z));
+    }
+
+    const auto readRun = [&](std::span<const std::uint8_t> from, ZoneRun& run) {
+      BlockReader r(from);
+      return run.Load(kZones, version, r);
+    };
+    ZoneRun run;
+    ASSERT_EQ(readRun(bytes, run), LoadStatus::kOk);
+    ASSERT_EQ(run.size(), kZones);
+    for (int i = 0; i < kZones; ++i) EXPECT_EQ(Saved(*run.get(static_cast<std::uint16_t>(i))), expected[i]) << i;
+
+    for (const int k : {0, 3, kZones - 1}) {
+      std::vector<std::uint8_t> badEnd = bytes;
+      badEnd[ends[k] - 1] = 0xE3;
+      EXPECT_EQ(readRun(badEnd, run), LoadStatus::kBadEndByte) << k;
+      EXPECT_EQ(run.size(), 0);
+      EXPECT_EQ(run.get(0), nullptr);
+      const std::span<const std::uint8_t> cut(bytes.data(), ends[k] - 1);
+      EXPECT_NE(readRun(cut, run), LoadStatus::kOk) << k;
+      EXPECT_EQ(run.size(), 0);
+      ASSERT_EQ(readRun(bytes, run), LoadStatus::kOk);
+      EXPECT_EQ(Saved(*run.get(kZones - 1)), expected[kZones - 1]);
+    }
+  }
 }
 
 }  // namespace
