@@ -8,6 +8,11 @@ set(quen_game_run_dir ${quen_design_dir})
 quen_game_run(DesignChamberPages chamber_pages
   chamber_research_modules.png,chamber_research_power.png,chamber_research_hulls.png,chamber_research_shut.png,chamber_module_costs.png,chamber_text_mode.png,chamber_chooser_classes.png,chamber_chooser_hulls.png,chamber_empty_refused.png,chamber_research_next_turn.png
   chamber_pages SAVE/autosave.*,SAVE/asavebak.*)
+# A design on a new hull with modules of several kinds fitted by double
+# clicks, saved under a typed name, and a turn played.
+quen_game_run(DesignChamberFitting chamber_fitting
+  chamber_fitted.png,chamber_name_typed.png,chamber_saved_named.png,chamber_saved_next_turn.png
+  chamber_fitting SAVE/autosave.*,SAVE/asavebak.*)
 unset(quen_game_run_dir)
 # At turn 150: the automatic upgrade, research allocation and science bonus,
 # a turn played, the assault hulls offered.
