@@ -219,6 +219,7 @@ void CDesignView::Activate(std::int32_t argument) {
     readOnly_ = 0;
   }
   active_ = 1;
+  dataPanelLent_ = g_infoPanelVisible != 0;
   // The module list takes the notification panel's place.
   if (g_viewType != VIEW_DESIGN) g_previousViewType = g_viewType;
   g_viewType = VIEW_DESIGN;
@@ -255,7 +256,21 @@ void CDesignView::Render(std::int32_t argument) {
   FlushScreen();
 }
 
-void CDesignView::Invalidate() { Redraw(1); }
+void CDesignView::Invalidate() {
+  Redraw(0);
+  // The info panel's pages show their own read-outs in the data panel; once
+  // the panel shuts, the design list (or the viewed unit) and the design's
+  // picture come back.
+  if (g_infoPanelVisible) {
+    dataPanelLent_ = true;
+  } else if (dataPanelLent_ && active_ && g_dataPanel) {
+    dataPanelLent_ = false;
+    g_dataPanel->ForgetPicture();
+    g_dataPanel->Clear(1);
+    RedrawDataPanel();
+  }
+  FlushScreen();
+}
 
 void CDesignView::RebuildDisplay() {
   BuildModuleList();
@@ -540,6 +555,7 @@ int CDesignView::OnMouseMove(WPARAM keys, LPARAM position) {
     return 1;
   }
   const int result = CVGeneric::OnMouseMove(keys, position);
+  if (g_infoPanelVisible) dataPanelLent_ = true;
   Hover(x, y);
   return result;
 }

@@ -178,6 +178,8 @@ class CDesignView : public CVGeneric {
   std::uint32_t textMode_ = 0;
   std::uint32_t canAutoUpgrade_ = 0;
   int heldScroll_ = 0;
+  // The info panel has shown, and its pages may have filled the data panel.
+  bool dataPanelLent_ = false;
   std::uint16_t shownGotoKind_ = 0xFFFF;
   std::uint32_t shownGotoId_ = 0xFFFFFFFFu;
   std::vector<std::pair<const char*, std::string>> textCache_;

@@ -110,6 +110,7 @@ void CPopupMenu::PutBackdrops() {
   for (auto& item : items_)
     if (item->submenu) item->submenu->PutBackdrops();
   if (backdrop_) PutBackdrop(GetItemCount());
+  backdropPut_ = backdrop_ != nullptr;
 }
 
 RECT CPopupMenu::BackdropRect(int count) const {
@@ -223,8 +224,12 @@ void CPopupMenu::Destroy() {
     items_.pop_back();
   }
   if (backdrop_) {
-    PutBackdrop(count);
+    // Once tracking has put it back, the screen may have changed since (a
+    // menu closed by a click beside it is let go only at the next click):
+    // the kept picture is stale then.
+    if (!backdropPut_) PutBackdrop(count);
     backdrop_.reset();
+    backdropPut_ = false;
   }
   // The submenus' handles went with their own Destroy: the parent's goes alone.
   if (menu_) DestroyMenu(menu_);

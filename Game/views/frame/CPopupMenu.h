@@ -92,6 +92,8 @@ class CPopupMenu {
   int requestedX_ = 0;
   int requestedY_ = 0;
   bool backdropPending_ = true;
+  // Tracking has ended and put the kept screen back.
+  bool backdropPut_ = false;
   bool cascade_ = false;
   std::unique_ptr<CSprite> backdrop_;
 };

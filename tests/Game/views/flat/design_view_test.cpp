@@ -15,6 +15,7 @@
 #include "Game/model/GGameData.h"
 #include "Game/model/GUnit.h"
 #include "Game/views/frame/CHelpLibrary.h"
+#include "Game/panels/CVData.h"
 #include "Game/views/frame/CPopupMenu.h"
 #include "Game/rules/GHullDB.h"
 #include "Game/rules/GModuleDB.h"
@@ -753,6 +754,30 @@ TEST_F(DesignViewTest, UpAndDownPickARowOnlyWhileTheRowsAreShown) {
   EXPECT_EQ(view->ChooserPage(), 0);
   view->OnKeyDown(plat::VK_UP, 0);
   EXPECT_EQ(view->DesignSlot(), 0);
+}
+
+// An info page's read-out (here the research page's hull costs) leaves the
+// data panel when the info panel shuts: the design rows are back, and the
+// Down key picks the row below as the player sees it.
+TEST_F(DesignViewTest, ShuttingTheInfoPanelGivesTheDesignRowsBack) {
+  view->Render(-1);
+  CGHull* hull = ChooseHull();
+  ASSERT_NE(hull, nullptr);
+  const plat::RECT panel{637, 200, 790, 466};
+  const auto shown = [&] {
+    Pump();
+    AddDirtyRect({0, 0, 800, 600});
+    FlushScreen();
+    return quentest::ScreenArea(panel).rgb;
+  };
+  const auto rows = shown();
+  view->SetInfoPanelVisible(1);
+  g_dataPanel->ShowHullCosts(hull);
+  EXPECT_NE(shown(), rows);
+  view->SetInfoPanelVisible(0);
+  EXPECT_EQ(shown(), rows);
+  view->OnKeyDown(plat::VK_DOWN, 0);
+  EXPECT_EQ(view->DesignSlot(), 1);
 }
 
 // A unit's design seen read-only is drawn in the art of the unit's guild,

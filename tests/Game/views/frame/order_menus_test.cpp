@@ -141,6 +141,23 @@ TEST_F(OrderMenus, TheScreenUnderAMenuIsBackAsSoonAsTheMenuCloses) {
   EXPECT_EQ(quentest::ScreenArea(area).rgb, before.rgb);
 }
 
+// A menu closed by a click beside it is let go only at the next click; what
+// the view drew there in between stays.
+TEST_F(OrderMenus, AMenuLetGoLateLeavesWhatWasDrawnSinceItClosed) {
+  Make();
+  const RECT area{300, 200, 420, 300};
+  auto* menu = new CPopupMenu(g_viewDDraw, g_viewWnd, g_screenSprite, 300, 200, 0xFFFF, 0);
+  for (std::uint32_t id : {601u, 602u, 603u}) menu->AppendItem(id, "pmscan.ima", "phscan.ima", guildArt);
+  backend->PressKey(VK_ESCAPE, 200);
+  menu->Track();
+  g_screenSprite->Fade(80, 0xFFFFFF, &area);
+  AddDirtyRect(area);
+  FlushScreen();
+  const Image drawn = quentest::ScreenArea(area);
+  ReleasePopupMenu(menu);
+  EXPECT_EQ(quentest::ScreenArea(area).rgb, drawn.rgb);
+}
+
 TEST_F(OrderMenus, AUnitIsOfferedWhatItAndTheSelectionCanDo) {
   OrderView& v = Make(VIEW_ASTEROID_SPACE, 1);
   CGUnit* builder = Builder(1);
