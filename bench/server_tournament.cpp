@@ -6,7 +6,8 @@
 // in them, the pools at turns 50, 100, 150, 200 and at the end, and how near a guild came
 // to a victory of its own (the most asteroids it held, the most flags one
 // side held at once), and the interregnums; how default games at hard end
-// within 500 turns (seeds 1-48 in three runs); and where the minerals mined
+// within 500 turns (seeds 1-48 in three runs) and their pools every hundred
+// turns; and where the minerals mined
 // after turn 150 come from.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
@@ -111,19 +112,35 @@ void BM_PassivePlayer(benchmark::State& state) {
 // second played up to 500 turns (sixteen a run; the runs go side by side on a
 // machine with the cores for them), the turn and condition of each end, and
 // how many ended by a victory other than the game's length within 300 and
-// within 500 turns.
+// within 500 turns, and how fast the pools of the games still going grew
+// from turn 200 to 300.
 void BM_Endings(benchmark::State& state) {
   constexpr int kLongest = 500;
   for (auto _ : state) {
-    double by300 = 0, by500 = 0;
+    double by300 = 0, by500 = 0, growth200to300 = 0;
+    int grown = 0;
     std::array<int, 9> byCondition{};
     for (auto seed = static_cast<std::uint32_t>(state.range(0)); seed <= static_cast<std::uint32_t>(state.range(1)); ++seed) {
       const GameLog log("tournament_endings" + std::to_string(seed));
-      const srv_ai_test::TournamentFigures f =
-          srv_ai_test::PlayTournamentGame(kPerGuild, kAsteroids, 2, seed, kLongest, kLongest, log.path);
+      // The pools every hundred turns the game lasts, whether they level off
+      // (a game that reaches its length ends on turn 499).
+      std::array<std::uint64_t, kLongest / 100 - 1> pools{};
+      const srv_ai_test::TournamentFigures f = srv_ai_test::PlayTournamentGame(
+          kPerGuild, kAsteroids, 2, seed, kLongest, kLongest, log.path, false, 1 | 2 | 4 | 8 | 16,
+          [&](const SrvWorld& world) {
+            if (world.turn % 100 == 1 && world.turn / 100 - 1 < pools.size())
+              pools[world.turn / 100 - 1] = srv_ai_test::MineralsOfAll(world);
+          });
       std::printf("hard, seed %u, %d turns at most: end turn %d condition %d; %d eliminated; biggest guild %d "
-                  "asteroids; most flags of one side %d\n",
+                  "asteroids; most flags of one side %d; minerals (k) at turns 100 to 400:",
                   seed, kLongest, f.endTurn, f.condition, f.eliminated, f.biggestGuild, f.mostFlags);
+      for (std::uint64_t p : pools) std::printf(" %llu", static_cast<unsigned long long>(p / 1000));
+      std::printf("\n");
+      std::fflush(stdout);
+      if (pools[1] != 0 && pools[2] != 0) {
+        growth200to300 += static_cast<double>(pools[2]) - static_cast<double>(pools[1]);
+        ++grown;
+      }
       if (f.endTurn == 0 || f.condition == 4) continue;
       by500 += 1;
       by300 += f.endTurn < kTurns ? 1 : 0;
@@ -134,6 +151,9 @@ void BM_Endings(benchmark::State& state) {
     state.counters["last_man_standing"] = byCondition[1];
     state.counters["capture_the_flag"] = byCondition[2];
     state.counters["imperator"] = byCondition[8];
+    // Over the games still going at turn 300: how much the pools grew a turn
+    // after turn 200.
+    state.counters["pool_growth_200_300"] = grown > 0 ? growth200to300 / grown / 100 : 0;
   }
 }
 

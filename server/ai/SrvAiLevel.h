@@ -69,6 +69,17 @@ struct SrvAiLevel {
   // does not need, for a war load (every one on outlying land not worth
   // mining; SrvAiCommandUnit).
   bool gathersCombat = false;
+  // Whether its zones' combat ATVs weigh a neighbouring enemy zone before
+  // they attack it (its ATVs and facilities fire back) and go for the
+  // weakest they would beat, keeping one back where they hold a zone alone:
+  // a zone they leave comes free, and on an asteroid taken by a landing that
+  // hands its control back.
+  bool weighsZoneAttacks = false;
+  // Whether a landing that invades takes every combat ATV the hold has room
+  // for and lands those past one a zone on the zones it takes: the holder's
+  // ATVs in the neighbouring zones attack a lone one, and each zone lost
+  // hands the asteroid back.
+  bool massesLandings = false;
   // Set by the game, not the level: capture the flag is among the victory
   // conditions, so flag-bearers' homes are prizes and flags held are guarded.
   bool flagsWin = false;

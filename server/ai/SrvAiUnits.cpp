@@ -361,7 +361,8 @@ bool BuildAtvs(SrvAiPlan& plan, CGUnit& unit, bool warOnly) {
     const auto land = SettleTarget(plan, unit);
     power = land ? !SrvAiWorthMining(plan.world, plan.plenty, *land) : QuietTarget(plan, unit).has_value();
   }
-  for (int room = invading ? conquest->atvs : std::min(free, plan.level.atvsPerLoad); room > 0; --room) {
+  const int load = !invading ? std::min(free, plan.level.atvsPerLoad) : plan.level.massesLandings ? free : conquest->atvs;
+  for (int room = load; room > 0; --room) {
     const int combat = invading ? room : plan.level.aggression > 0 && room >= 2 ? 1 : 0;
     const auto settlers = static_cast<std::uint8_t>(room - combat);
     const std::array<std::uint8_t, kAtvKinds> counts{static_cast<std::uint8_t>(combat), power ? std::uint8_t{0} : settlers,
@@ -406,14 +407,19 @@ bool LandAtvs(SrvAiPlan& plan, CGUnit& unit) {
   constexpr int kInvadeOrder[kAtvKinds] = {ATV_COMBAT, ATV_MINING, ATV_POWER, ATV_SEED_BANK};
   const int* kOrder = !settle ? kInvadeOrder : SrvAiWorthMining(plan.world, plan.plenty, at) ? kSettleOrder : kHoldOrder;
   bool any = false;
+  std::vector<std::uint16_t> stormed;
   for (std::uint16_t zone : SrvAiFreeZones(plan.world, at))
     for (int k = 0; k < kAtvKinds; ++k)
       if (const int kind = kOrder[k]; left[kind] > 0) {
         --left[kind];
         landing.Count(kind, zone) = 1;
+        if (kind == ATV_COMBAT) stormed.push_back(zone);
         any = true;
         break;
       }
+  if (!settle && plan.level.massesLandings)
+    for (std::size_t i = 0; !stormed.empty() && left[ATV_COMBAT] > 0; ++i, --left[ATV_COMBAT])
+      ++landing.Count(ATV_COMBAT, stormed[i % stormed.size()]);
   if (any) Give(plan, SrvAiLandAtvsOrder(unit, landing));
   return any;
 }

@@ -20,16 +20,55 @@ int Neighbour(const CGAsteroid& a, std::uint16_t zone, Wanted&& wanted) {
   return -1;
 }
 
+bool EnemyZone(const SrvAiPlan& plan, const CGZone& z) {
+  return SrvZoneTakesAtvKind(z.index, ATV_COMBAT) && z.owner < kMaxChapters &&
+         !SrvSameSide(plan.world, plan.chapter, z.owner);
+}
+
+int ZoneAtvs(const CGZone& z) {
+  return z.atvCounts[ATV_COMBAT] + z.atvCounts[ATV_MINING] + z.atvCounts[ATV_POWER] + z.atvCounts[ATV_SEED_BANK];
+}
+
+// What a zone's holders fire back with, in the terrain battle's odds: a
+// combat ATV hits three times as often as another kind, a facility twice.
+int Defence(const CGZone& z) {
+  int facilities = 0;
+  for (std::uint32_t bits = z.facilities; bits != 0; bits &= bits - 1) ++facilities;
+  return 3 * z.atvCounts[ATV_COMBAT] + ZoneAtvs(z) - z.atvCounts[ATV_COMBAT] + 2 * facilities;
+}
+
+// At a level that weighs its attacks, the weakest neighbouring enemy zone
+// that `combat` ATVs outgun, else -1.
+int WeakestNeighbour(const SrvAiPlan& plan, const CGAsteroid& a, std::uint16_t zone, int combat) {
+  int best = -1, bestDefence = 0;
+  for (std::uint16_t z = 0; z < a.GetZoneCount(); ++z) {
+    const CGZone* other = a.GetZone(z);
+    if (z == zone || other == nullptr || a.AreZonesAdjacent(zone, z) == 0 || !EnemyZone(plan, *other)) continue;
+    const int defence = Defence(*other);
+    // An empty zone (a facility alone) falls without a fight.
+    if ((ZoneAtvs(*other) != 0 && defence >= 3 * combat) || (best >= 0 && defence >= bestDefence)) continue;
+    best = z, bestDefence = defence;
+  }
+  return best;
+}
+
 bool Attack(SrvAiPlan& plan, const CGAsteroid& a, const CGZone& zone) {
   const std::uint8_t combat = zone.atvCounts[ATV_COMBAT];
   if (plan.level.aggression <= 0 || combat == 0) return false;
-  const int target = Neighbour(a, zone.index, [&](const CGZone& z) {
-    return SrvZoneTakesAtvKind(z.index, ATV_COMBAT) && z.owner < kMaxChapters &&
-           !SrvSameSide(plan.world, plan.chapter, z.owner);
-  });
+  if (!plan.level.weighsZoneAttacks) {
+    const int target = Neighbour(a, zone.index, [&](const CGZone& z) { return EnemyZone(plan, z); });
+    if (target < 0) return false;
+    plan.orders.push_back(SrvAiZoneMove(plan.chapter, a.id, zone.index, static_cast<std::uint16_t>(target),
+                                        ATV_COMBAT, std::min<std::uint8_t>(combat, 127), true));
+    return true;
+  }
+  // Combat ATVs alone in their zone keep one back to hold it.
+  const bool alone = ZoneAtvs(zone) == combat && zone.facilities == 0;
+  const int sent = alone ? combat - 1 : combat;
+  const int target = sent > 0 ? WeakestNeighbour(plan, a, zone.index, sent) : -1;
   if (target < 0) return false;
   plan.orders.push_back(SrvAiZoneMove(plan.chapter, a.id, zone.index, static_cast<std::uint16_t>(target), ATV_COMBAT,
-                                      std::min<std::uint8_t>(combat, 127), true));
+                                      static_cast<std::uint8_t>(std::min(sent, 127)), true));
   return true;
 }
 

@@ -1,0 +1,164 @@
+// The war on an asteroid's surface at hard: a zone's combat ATVs weigh the
+// enemy zones beside them before they attack (the ATVs and facilities there
+// fire back) and keep one back where they hold their zone alone; a landing
+// that invades brings every combat ATV aboard down on the zones it takes,
+// where the holder's ATVs beside them would pick off lone ones.
+#include <gtest/gtest.h>
+
+#include <optional>
+
+#include "Game/base/Packets.h"
+#include "Game/model/GAsteroid.h"
+#include "Game/model/GUnit.h"
+#include "Game/model/GZone.h"
+#include "Game/rules/GTemplateDB.h"
+#include "server/ai/SrvAiBudget.h"
+#include "tests/server/ai/srv_ai_fixture.h"
+
+namespace {
+
+using srv_ai_test::OrderFor;
+using srv_ai_test::RulesGame;
+
+constexpr std::uint8_t kAverage = 1, kHard = 2;
+
+// Chapter 0's home with a bare surface but for zone `own`, chapter 0's, and
+// the two zones beside it, `strong` and `weak`, chapter 8's.
+struct GroundWar : RulesGame {
+  CGAsteroid* a = nullptr;
+  std::uint16_t own = 0, strong = 0, weak = 0;
+
+  GroundWar() : RulesGame(1, 40, 1, kHard) {
+    a = world.solar.GetAsteroid(Chapter(0).homeAsteroid);
+    for (std::uint16_t z = 0; z < a->GetZoneCount(); ++z) {
+      CGZone* zone = a->GetZone(z);
+      for (std::uint8_t k = 0; k < kAtvKinds; ++k) zone->atvCounts[k] = 0;
+      zone->facilities = 0;
+      zone->SetOwner(kZoneNobody);
+    }
+    for (std::uint16_t z = 1; z < a->GetZoneCount() && weak == 0; ++z) {
+      std::vector<std::uint16_t> beside;
+      for (std::uint16_t n = 1; n < a->GetZoneCount(); ++n)
+        if (n != z && a->AreZonesAdjacent(z, n) != 0) beside.push_back(n);
+      if (beside.size() < 2) continue;
+      own = z, strong = beside[0], weak = beside[1];
+    }
+    a->GetZone(own)->SetOwner(0);
+    a->GetZone(strong)->SetOwner(8);
+    a->GetZone(weak)->SetOwner(8);
+  }
+
+  void Fill(std::uint16_t z, std::uint8_t combat, std::uint8_t power) {
+    a->GetZone(z)->atvCounts[ATV_COMBAT] = combat;
+    a->GetZone(z)->atvCounts[ATV_POWER] = power;
+  }
+
+  struct Attack {
+    std::uint16_t target = 0;
+    int count = 0;
+  };
+  // The attack chapter 0's zone `own` makes at a level, if any.
+  std::optional<Attack> AttackAt(std::uint8_t level) {
+    for (const SrvPacket& p : SrvChooseOrders(world, 0, SrvAiLevelOf(level), 5))
+      if (ReadU16(p, 0) == PKT_ZONE_ATTACKING_ATVS && ReadU16(p, 12) == own)
+        return Attack{ReadU16(p, 10), ReadU16(p, 18)};
+    return std::nullopt;
+  }
+};
+
+TEST(SrvAiGroundWar, HardZonesAttackTheWeakestNeighbourTheyOutgunAndKeepOneToHoldTheirZone) {
+  GroundWar g;
+  ASSERT_NE(g.weak, 0);
+  g.Fill(g.own, 3, 0);
+  g.Fill(g.strong, 2, 1);
+  g.a->GetZone(g.strong)->facilities = FACILITY_STORAGE;
+  g.Fill(g.weak, 0, 2);
+
+  const auto average = g.AttackAt(kAverage);
+  ASSERT_TRUE(average);
+  EXPECT_EQ(average->target, g.strong) << "the first neighbour, with every combat ATV";
+  EXPECT_EQ(average->count, 3);
+
+  auto hard = g.AttackAt(kHard);
+  ASSERT_TRUE(hard);
+  EXPECT_EQ(hard->target, g.weak);
+  EXPECT_EQ(hard->count, 2) << "one stays to hold the zone";
+
+  // Neither neighbour is weaker than two combat ATVs: they wait.
+  g.Fill(g.weak, 2, 0);
+  EXPECT_FALSE(g.AttackAt(kHard));
+  // With another kind holding their zone they all go.
+  g.Fill(g.own, 3, 1);
+  hard = g.AttackAt(kHard);
+  ASSERT_TRUE(hard);
+  EXPECT_EQ(hard->target, g.weak);
+  EXPECT_EQ(hard->count, 3);
+
+  // A zone held by a facility alone falls without a fight, but not to the
+  // last combat ATV of a zone: the zone it leaves would come free.
+  g.Fill(g.own, 2, 0);
+  g.Fill(g.weak, 1, 1);
+  g.Fill(g.strong, 0, 0);
+  hard = g.AttackAt(kHard);
+  ASSERT_TRUE(hard);
+  EXPECT_EQ(hard->target, g.strong);
+  EXPECT_EQ(hard->count, 1);
+  g.Fill(g.own, 1, 0);
+  EXPECT_FALSE(g.AttackAt(kHard));
+}
+
+// An asteroid of chapter 8's nearest chapter 0's home, with `free` free
+// zones (never the centre) and the rest held by chapter 8; a carrier of
+// chapter 0 above it with `combat` combat ATVs aboard.
+struct Invasion : RulesGame {
+  std::uint16_t target = kNoChapter;
+  CGUnit* carrier = nullptr;
+  std::vector<std::uint16_t> freeZones;
+
+  Invasion(int free, std::uint8_t combat) : RulesGame(1, 40, 1, kHard) {
+    world.turn = kStakeTurns;
+    const std::uint16_t home = Chapter(0).homeAsteroid;
+    for (std::uint16_t i = 0; i < CGSolarDB::GetAsteroidCount(); ++i)
+      if (world.solar.GetAsteroid(i)->controller == kNoChapter) {
+        Control(i, 8);
+        if (target == kNoChapter ||
+            world.solar.GetAsteroidDistanceSquared(home, i) < world.solar.GetAsteroidDistanceSquared(home, target))
+          target = i;
+      }
+    CGAsteroid* a = world.solar.GetAsteroid(target);
+    for (std::uint16_t z = 1; z < a->GetZoneCount() && static_cast<int>(freeZones.size()) < free; ++z) {
+      if (a->GetZone(z)->atvLimit == 0) continue;
+      a->GetZone(z)->SetOwner(kZoneNobody);
+      freeZones.push_back(z);
+    }
+    for (int slot = 0; slot < kFixedTemplateSlots && carrier == nullptr; ++slot)
+      if (CGUnitTemplate* d = world.templates->GetTemplate(0, slot, 1);
+          d != nullptr && d->hull != nullptr && d->atvCapacity >= combat && d->construction == 0)
+        carrier = world.CreateUnit(0, d, Location{target, 1200, 0, 0});
+    if (carrier != nullptr) carrier->atvCargo = {combat, 0, 0, 0};
+  }
+
+  // The combat ATVs chapter 0's landing puts on each zone at a level.
+  std::vector<int> Landed(std::uint8_t level) {
+    SrvPacket packet;
+    std::vector<int> landed;
+    if (OrderFor(*this, 0, *carrier, level, &packet) != ORDER_LAND_ATVS) return landed;
+    OrderPacket parsed;
+    EXPECT_TRUE(ParseOrderPacket(packet, &parsed));
+    LandingBlock landing;
+    landing.bytes = parsed.landing;
+    for (std::uint16_t z = 0; z < kZonesPerAsteroid; ++z)
+      if (landing.Count(ATV_COMBAT, z) != 0) landed.push_back(landing.Count(ATV_COMBAT, z));
+    return landed;
+  }
+};
+
+TEST(SrvAiGroundWar, AHardLandingThatInvadesBringsEveryCombatAtvDownOnTheZonesItTakes) {
+  Invasion g(2, 7);
+  ASSERT_NE(g.carrier, nullptr);
+  ASSERT_EQ(g.freeZones.size(), 2u);
+  EXPECT_EQ(g.Landed(kAverage), (std::vector<int>{1, 1})) << "one a zone, the rest aboard";
+  EXPECT_EQ(g.Landed(kHard), (std::vector<int>{4, 3}));
+}
+
+}  // namespace
