@@ -331,9 +331,7 @@ bool SrvGame::OnChapterClaim(std::uint32_t from, std::span<const std::uint8_t> p
     // The chapter keeps its traits (the world has been made with them); a
     // name given replaces the one the others knew it by.
     m_holder[asked] = from;
-    std::string name = ReadText(packet, 12, kChapterNameWidth);
-    if (name.size() > kMaxChapterNameChars) name.resize(kMaxChapterNameChars);
-    if (!name.empty()) m_names40[asked] = name;
+    TakeClaimedName(asked, packet);
     answer.SetText(12, kChapterNameWidth, ChapterName(asked));
     m_stateDue[asked] = true;
     m_turnDone[asked] = false;
@@ -345,9 +343,7 @@ bool SrvGame::OnChapterClaim(std::uint32_t from, std::span<const std::uint8_t> p
     const std::int32_t before = HeldChapter(from);
     if (before >= 0 && before != asked) ReleaseChapter(static_cast<std::uint16_t>(before));
     m_holder[asked] = from;
-    std::string name = ReadText(packet, 12, kChapterNameWidth);
-    if (name.size() > kMaxChapterNameChars) name.resize(kMaxChapterNameChars);
-    if (!name.empty()) m_names40[asked] = name;
+    TakeClaimedName(asked, packet);
     answer.SetText(12, kChapterNameWidth, ChapterName(asked));
     m_log.Line("chapter %u granted to player %u", asked, from);
     for (std::uint32_t p : m_players) {
@@ -359,6 +355,12 @@ bool SrvGame::OnChapterClaim(std::uint32_t from, std::span<const std::uint8_t> p
   }
   m_out.Send(from, SrvPacket(answer.bytes.begin(), answer.bytes.end()), false);
   return true;
+}
+
+void SrvGame::TakeClaimedName(std::uint16_t chapter, std::span<const std::uint8_t> claim) {
+  std::string name = ReadText(claim, 12, kChapterNameWidth);
+  if (name.size() > kMaxChapterNameChars) name.resize(kMaxChapterNameChars);
+  if (!name.empty()) m_names40[chapter] = name;
 }
 
 bool SrvGame::MayTakeInPlay(std::uint32_t from, std::uint16_t chapter) const {

@@ -114,6 +114,8 @@ class SrvGame {
   // play and holds none; its state follows once that player's front end is
   // done (SendStateInPlay).
   bool MayTakeInPlay(std::uint32_t from, std::uint16_t chapter) const;
+  // The name a granted claim (3) gives its chapter; an empty one keeps the name.
+  void TakeClaimedName(std::uint16_t chapter, std::span<const std::uint8_t> claim);
   // The start sequence of the chapter taken in play, as of the running turn.
   void SendStateInPlay(std::uint32_t player, std::uint16_t chapter);
   // The host's claim of chapter number 40: it runs the game without playing,
