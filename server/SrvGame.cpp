@@ -19,6 +19,7 @@
 #include "server/orders/SrvZoneOrders.h"
 #include "server/world/SrvChapterNames.h"
 #include "server/world/SrvDesignPackets.h"
+#include "server/ai/SrvChapterState.h"
 #include "server/ai/SrvVotes.h"
 #include "server/turn/SrvRandomEvents.h"
 
@@ -128,6 +129,7 @@ void SrvGame::PlayerLeft(std::uint32_t player) {
   const std::int32_t chapter = HeldChapter(player);
   if (chapter >= 0) {
     m_holder[chapter] = 0;
+    m_stateDue[static_cast<std::size_t>(chapter)] = false;
     if (!m_started) m_traits[static_cast<std::size_t>(chapter)] = {};
     m_log.Line("player %u left; chapter %d is computer-held from now on", player, chapter);
     // The host's leave ends the session with the game: nobody is left to tell.
@@ -322,16 +324,26 @@ bool SrvGame::OnChapterClaim(std::uint32_t from, std::span<const std::uint8_t> p
   answer.Put<std::uint16_t>(8, asked);
   const bool inGame = asked < kMaxChapters && (asked & 7) < m_setup.ChaptersPerGuild();
   const bool free = inGame && (m_holder[asked] == 0 || m_holder[asked] == from);
-  const bool granted = free && !m_started;
+  const bool granted = free && (!m_started || MayTakeInPlay(from, asked));
   if (inGame) answer.SetText(12, kChapterNameWidth, ChapterName(asked));
   answer.Put<std::uint32_t>(44, granted ? 1 : 0);
-  if (granted) {
+  if (granted && m_started) {
+    // The chapter keeps its traits (the world has been made with them); a
+    // name given replaces the one the others knew it by.
+    m_holder[asked] = from;
+    TakeClaimedName(asked, packet);
+    answer.SetText(12, kChapterNameWidth, ChapterName(asked));
+    m_stateDue[asked] = true;
+    m_turnDone[asked] = false;
+    m_alive.Watch(from, m_nowMs);
+    m_log.Line("chapter %u granted to player %u in play", asked, from);
+    for (std::uint32_t p : m_players) SendChapterName(p, asked);
+    SendPlayerId(asked);
+  } else if (granted) {
     const std::int32_t before = HeldChapter(from);
     if (before >= 0 && before != asked) ReleaseChapter(static_cast<std::uint16_t>(before));
     m_holder[asked] = from;
-    std::string name = ReadText(packet, 12, kChapterNameWidth);
-    if (name.size() > kMaxChapterNameChars) name.resize(kMaxChapterNameChars);
-    if (!name.empty()) m_names40[asked] = name;
+    TakeClaimedName(asked, packet);
     answer.SetText(12, kChapterNameWidth, ChapterName(asked));
     m_log.Line("chapter %u granted to player %u", asked, from);
     for (std::uint32_t p : m_players) {
@@ -343,6 +355,24 @@ bool SrvGame::OnChapterClaim(std::uint32_t from, std::span<const std::uint8_t> p
   }
   m_out.Send(from, SrvPacket(answer.bytes.begin(), answer.bytes.end()), false);
   return true;
+}
+
+void SrvGame::TakeClaimedName(std::uint16_t chapter, std::span<const std::uint8_t> claim) {
+  std::string name = ReadText(claim, 12, kChapterNameWidth);
+  if (name.size() > kMaxChapterNameChars) name.resize(kMaxChapterNameChars);
+  if (!name.empty()) m_names40[chapter] = name;
+}
+
+bool SrvGame::MayTakeInPlay(std::uint32_t from, std::uint16_t chapter) const {
+  return !m_ended && !m_byFiles && m_holder[chapter] == 0 && HeldChapter(from) < 0 && SrvInPlay(m_world, chapter);
+}
+
+void SrvGame::SendStateInPlay(std::uint32_t player, std::uint16_t chapter) {
+  m_stateDue[chapter] = false;
+  auto sequence = StartSequenceFor(chapter);
+  m_sight.Filter(m_world, SrvFogRules::From(m_setup), chapter, sequence);
+  for (const SrvPacket& packet : sequence) m_out.Send(player, packet, true);
+  m_log.Line("chapter %u of player %u joins the game in play at turn %u", chapter, player, m_world.turn);
 }
 
 bool SrvGame::OnRunWithoutChapter(std::uint32_t from) {
@@ -372,7 +402,18 @@ bool SrvGame::OnSettings(std::uint32_t from, std::span<const std::uint8_t> packe
     m_out.Send(from, p, false);
     return true;
   }
-  if (m_started) return Refuse(from, PKT_GAME_SETTINGS, "settings after the start");
+  if (m_started) {
+    // The settings a client sends on leaving the chapter screen are the sign
+    // that its front end takes no more packets: a chapter taken in play gets
+    // the game now (sent earlier, the screen would drop it). Its traits came
+    // too late for the world.
+    const std::uint16_t slot = ReadU16(packet, 8);
+    if (slot < kMaxChapters && m_holder[slot] == from && m_stateDue[slot]) {
+      SendStateInPlay(from, slot);
+      return true;
+    }
+    return Refuse(from, PKT_GAME_SETTINGS, "settings after the start");
+  }
   // Every player's client sends its settings with its chapter's traits; the
   // rest of the settings is the host's to set.
   const std::uint16_t slot = ReadU16(packet, 8);

@@ -110,6 +110,14 @@ class SrvGame {
   // per guild.
   bool OnChapterReports(std::uint32_t from, std::span<const std::uint8_t> p);
   bool OnChapterClaim(std::uint32_t from, std::span<const std::uint8_t> p);
+  // A chapter the computer plays may go to a player who joined the game in
+  // play and holds none; its state follows once that player's front end is
+  // done (SendStateInPlay).
+  bool MayTakeInPlay(std::uint32_t from, std::uint16_t chapter) const;
+  // The name a granted claim (3) gives its chapter; an empty one keeps the name.
+  void TakeClaimedName(std::uint16_t chapter, std::span<const std::uint8_t> claim);
+  // The start sequence of the chapter taken in play, as of the running turn.
+  void SendStateInPlay(std::uint32_t player, std::uint16_t chapter);
   // The host's claim of chapter number 40: it runs the game without playing,
   // giving up any chapter it held; anyone else is refused.
   bool OnRunWithoutChapter(std::uint32_t from);
@@ -220,6 +228,8 @@ class SrvGame {
   // The traits each chapter's holder chose before the start.
   SrvChapterTraits m_traits{};
   std::array<bool, kMaxChapters> m_turnDone{};
+  // Chapters taken in play whose holders have not been sent the game yet.
+  std::array<bool, kMaxChapters> m_stateDue{};
   bool m_started = false;
   // A hosted start waits for the host's answer to 50 (at most a minute).
   bool m_configAsked = false;

@@ -22,6 +22,8 @@ class SrvKeepAlive {
     if (const auto it = m_heard.find(player); it != m_heard.end()) it->second = nowMs;
   }
   void Forget(std::uint32_t player) { m_heard.erase(player); }
+  // The running turn waits for the player from now on (one who took a chapter in play).
+  void Watch(std::uint32_t player, std::uint64_t nowMs) { m_heard[player] = nowMs; }
   // A turn begins waiting: `players` are the ones watched, each counting as
   // heard now, and the next request is due an interval on.
   void TurnBegins(const std::vector<std::uint32_t>& players, std::uint64_t nowMs);

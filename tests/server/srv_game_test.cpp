@@ -15,6 +15,7 @@
 #include "Game/model/GChapter.h"
 #include "Game/base/Packets.h"
 #include "Game/rules/GRulesPackets.h"
+#include "server/orders/SrvPacketRead.h"
 #include "tests/server/srv_game_fixture.h"
 
 namespace {
@@ -101,6 +102,58 @@ TEST_F(SrvGameTest, ClaimsAreGrantedOnceAndAChapterGivenUpIsFreeAgain) {
   EXPECT_EQ(game.Holder(10), 0u);
   ASSERT_TRUE(game.Receive(8, Claim(40, "")));
   EXPECT_EQ(ReadU32(answer(8), 44), 0u) << "chapter 40 does not exist";
+}
+
+// A player who joins a game in play takes a chapter the computer played,
+// naming it; it gets the game once its front end is done (its settings come),
+// and the turn waits for it from the grant on.
+TEST_F(SrvGameTest, APlayerJoiningInPlayTakesAComputerChapterAndGetsTheGameAfterItsSettings) {
+  Begin(game, 2, 20, {{7, 0}});
+  ASSERT_TRUE(game.Receive(7, EndTurn(0)));
+  ASSERT_EQ(game.World().turn, 1u);
+  game.PlayerJoined(9);
+  out.sent.clear();
+  const auto answer = [&](std::uint32_t p) { return out.Of(p, PKT_CHAPTER_CLAIM).back(); };
+
+  ASSERT_TRUE(game.Receive(9, Claim(0, "Usurper")));
+  EXPECT_EQ(ReadU32(answer(9), 44), 0u) << "a player's chapter";
+  ASSERT_TRUE(game.Receive(9, Claim(2, "")));
+  EXPECT_EQ(ReadU32(answer(9), 44), 0u) << "outside the guilds' size";
+  ASSERT_TRUE(game.Receive(9, Claim(1, "Usurper")));
+  EXPECT_EQ(ReadU32(answer(9), 44), 1u);
+  EXPECT_EQ(game.Holder(1), 9u);
+  EXPECT_EQ(answer(9).size(), 48u);
+  EXPECT_EQ(ReadText(answer(9), 12, 32), "Usurper");
+  ASSERT_FALSE(out.Of(7, PKT_CHAPTER_NAME).empty());
+  EXPECT_EQ(ReadText(out.Of(7, PKT_CHAPTER_NAME).back(), 16, 32), "Usurper") << "the others learn its new name";
+  EXPECT_EQ(ReadU32(out.Of(7, PKT_CHAPTER_NAME).back(), 12), 1u) << "and that it is taken";
+  ASSERT_TRUE(game.Receive(8, Claim(1, "")));
+  EXPECT_EQ(ReadU32(answer(8), 44), 0u) << "taken now";
+  ASSERT_TRUE(game.Receive(9, Claim(8, "")));
+  EXPECT_EQ(ReadU32(answer(9), 44), 0u) << "one chapter a player in play";
+  const auto ids = out.Of(7, PKT_PLAYER_ID);
+  ASSERT_EQ(ids.size(), 1u) << "the holders hear of the new one";
+  EXPECT_EQ(ReadU16(ids[0], 8), 1u);
+  EXPECT_EQ(ReadU32(ids[0], 12), 9u);
+  EXPECT_TRUE(out.Of(9, PKT_START).empty()) << "its chapter screen would drop the game";
+
+  ASSERT_TRUE(game.Receive(7, EndTurn(1)));
+  EXPECT_EQ(game.World().turn, 1u) << "the turn waits for the new holder";
+  const auto settings = Pkt<68>(PKT_GAME_SETTINGS).U16(8, 1).U16(10, 1);
+  ASSERT_TRUE(game.Receive(9, settings));
+  std::vector<std::uint16_t> types;
+  for (const Sent& s : out.To(9)) {
+    if (!s.sequenced) continue;
+    types.push_back(s.Type());
+  }
+  ASSERT_FALSE(types.empty());
+  EXPECT_EQ(types.back(), PKT_START) << "the start signal ends the chapter's state";
+  EXPECT_NE(std::find(types.begin(), types.end(), PKT_GAME_SETTINGS_STORE), types.end());
+  const auto start = out.Of(9, PKT_START).back();
+  EXPECT_NE(ReadU16(start, 8), 0u);
+  EXPECT_FALSE(game.Receive(9, settings)) << "sent once; settings after the start are refused as before";
+  ASSERT_TRUE(game.Receive(9, EndTurn(1)));
+  EXPECT_EQ(game.World().turn, 2u);
 }
 
 TEST_F(SrvGameTest, AStandAloneHostRunsTheGameWithoutAChapterAndStartsIt) {

@@ -235,6 +235,18 @@ set_tests_properties(Quenbar.TwoPlayersRestartAndTheHostQuits PROPERTIES TIMEOUT
   ENVIRONMENT "QUENBAR_CONFIG_DIR=${PROJECT_BINARY_DIR}/gamedata/config;QUENSRVR_SEED=7;QUENBAR_SEED=7"
   RUN_SERIAL TRUE
   FAIL_REGULAR_EXPRESSION "Sanitizer|runtime error")
+# A player joining a game in play: the host starts alone and plays turn 0;
+# the other player then joins from the session list, takes a chapter the
+# computer played, comes into the game at turn 1 and ends it with the host.
+add_test(NAME Quenbar.TwoPlayersOneJoinsAGameInPlay
+  COMMAND sh ${quen_mp_dir}/run_two_players_game.sh $<TARGET_FILE:quenbar> ${PROJECT_BINARY_DIR}/gamedata/c/QUENBAR
+    ${quen_game_dir}/UserInfo.dat in_play_join ${quen_mp_dir}/golden
+    jp_host_turn1.png,jp_host_turn2.png,jp_join_chapters.png,jp_join_in_play.png,jp_join_turn2.png
+    "turn 0 resolved")
+set_tests_properties(Quenbar.TwoPlayersOneJoinsAGameInPlay PROPERTIES TIMEOUT 300
+  ENVIRONMENT "QUENBAR_CONFIG_DIR=${PROJECT_BINARY_DIR}/gamedata/config;QUENSRVR_SEED=7;QUENBAR_SEED=7"
+  RUN_SERIAL TRUE
+  FAIL_REGULAR_EXPRESSION "Sanitizer|runtime error")
 # Scans from the home asteroid's space: a scout's survey of the asteroid and a
 # scan of an own scout by the general-purpose unit (the design shown at once),
 # then the survey's turns played until the scout has no order and the

@@ -10,9 +10,12 @@
 # The joining player saves into a folder of its own, as on a machine of its
 # own: two players autosaving the same files at the same moment would make
 # one of them fail.
-# Usage: run_two_players_game.sh QUENBAR WORKDIR USERINFO NAME GOLDEN CAPTURES
+# With JOIN_AFTER, a pattern, the joining player comes into a game already
+# in play once the server's log has a matching line; NAME_host.txt and
+# NAME_join.txt then hold every step, the front end's included.
+# Usage: run_two_players_game.sh QUENBAR WORKDIR USERINFO NAME GOLDEN CAPTURES [JOIN_AFTER]
 set -u
-quenbar=$1 workdir=$2 userinfo=$3 name=$4 golden=$5 captures=$6
+quenbar=$1 workdir=$2 userinfo=$3 name=$4 golden=$5 captures=$6 join_after=${7:-}
 here=$(cd "$(dirname "$0")" && pwd)
 logs=$(mktemp -d) || exit 1
 cd "$workdir" || exit 1
@@ -26,14 +29,19 @@ mkdir "$logs/config" SAVEJOIN || exit 1
 sed 's/QUENBAR\\\\SAVE\\\\/QUENBAR\\\\SAVEJOIN\\\\/' "$QUENBAR_CONFIG_DIR/registry.reg" >"$logs/config/registry.reg" || exit 1
 grep -q SAVEJOIN "$logs/config/registry.reg" || exit 1
 cp "$userinfo" UserInfo.dat || exit 1
-cat "$here/host.txt" "$here/${name}_host.txt" >"$logs/host.txt" || exit 1
-cat "$here/join.txt" "$here/${name}_join.txt" >"$logs/join.txt" || exit 1
+if [ -n "$join_after" ]; then
+  cp "$here/${name}_host.txt" "$logs/host.txt" || exit 1
+  cp "$here/${name}_join.txt" "$logs/join.txt" || exit 1
+else
+  cat "$here/host.txt" "$here/${name}_host.txt" >"$logs/host.txt" || exit 1
+  cat "$here/join.txt" "$here/${name}_join.txt" >"$logs/join.txt" || exit 1
+fi
 old_ifs=$IFS
 IFS=,
 set -- $captures
 IFS=$old_ifs
 rm -f "$@"
-run_pair "$logs/host.txt" "$logs/join.txt" 240 "$logs/config"
+run_pair "$logs/host.txt" "$logs/join.txt" 240 "$logs/config" "$join_after"
 failed=
 pair_ended || failed="a player did not meet its script"
 while IFS= read -r pattern; do

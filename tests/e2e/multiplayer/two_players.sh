@@ -3,9 +3,11 @@
 # soon as the host's server is in the session. Each is bounded in time.
 # Needs: quenbar (the program), logs (a folder for the players' error output).
 
-# run_pair HOST_SCRIPT JOIN_SCRIPT SECONDS [JOIN_CONFIG_DIR]: sets host_rc and
-# join_rc; the players' error output goes to $logs/host and $logs/join. The
-# joining player reads its registry from JOIN_CONFIG_DIR when given.
+# run_pair HOST_SCRIPT JOIN_SCRIPT SECONDS [JOIN_CONFIG_DIR [JOIN_AFTER]]: sets
+# host_rc and join_rc; the players' error output goes to $logs/host and
+# $logs/join. The joining player reads its registry from JOIN_CONFIG_DIR when
+# given (empty: the default), and comes once the server's log has a line
+# matching JOIN_AFTER (by default, once the host's server is in the session).
 run_pair() {
   rm -f SAVE/QuenSrvr.log
   # The server of a run just ended may hold the session's port a moment
@@ -16,12 +18,12 @@ run_pair() {
   done
   timeout -k 5 "$3" "$quenbar" --headless --script "$1" 2>"$logs/host" &
   host=$!
-  # The joining player comes once the host's server is in the session (at
-  # most 30 s), and takes its chapter while the host is still choosing: in
-  # the other orders the game has been seen to start with another set-up
-  # (other starting stocks).
-  for wait in $(seq 300); do
-    grep -q "joined the session" SAVE/QuenSrvr.log 2>/dev/null && break
+  # By default the joining player comes once the host's server is in the
+  # session, and takes its chapter while the host is still choosing: in the
+  # other orders the game has been seen to start with another set-up (other
+  # starting stocks). A later cue is waited for at most 60 s.
+  for wait in $(seq 600); do
+    grep -Eq "${5:-joined the session}" SAVE/QuenSrvr.log 2>/dev/null && break
     sleep 0.1
   done
   QUENBAR_CONFIG_DIR=${4:-${QUENBAR_CONFIG_DIR:-}} timeout -k 5 "$3" "$quenbar" --headless --script "$2" 2>"$logs/join"
