@@ -107,12 +107,15 @@ class DesignViewTest : public testing::Test, protected views_test::ViewScreen {
     plat::MSG msg;
     while (plat::PeekMessage(&msg, nullptr, 0, 0, plat::PM_REMOVE)) plat::DispatchMessage(&msg);
   }
-  ::testing::AssertionResult LooksLike(const char* name) {
+  // The screen's area as the player sees it once everything waiting is drawn.
+  static plat::Image Shown(const plat::RECT& area) {
     Pump();
     AddDirtyRect({0, 0, 800, 600});
     FlushScreen();
-    return quentest::MatchesGolden(quentest::ScreenArea({0, 0, 800, 600}),
-                                   std::filesystem::path(QUEN_TEST_DATA_DIR) / name);
+    return quentest::ScreenArea(area);
+  }
+  ::testing::AssertionResult LooksLike(const char* name) {
+    return quentest::MatchesGolden(Shown({0, 0, 800, 600}), std::filesystem::path(QUEN_TEST_DATA_DIR) / name);
   }
   std::unique_ptr<CDesignView> view;
 };
@@ -128,18 +131,12 @@ TEST_F(DesignViewTest, AnEmptyDesignShowsNoShipAndTheModuleList) {
 // lays the frame over the design list: it comes back as it was.
 TEST_F(DesignViewTest, AFullRedrawBringsBackTheDesignList) {
   view->Render(-1);
-  Pump();
-  AddDirtyRect({0, 0, 800, 600});
-  FlushScreen();
   const plat::RECT panel{640, 95, 800, 470};
-  const plat::Image before = quentest::ScreenArea(panel);
+  const plat::Image before = Shown(panel);
   view->RedrawBackground();
   view->RedrawDataPanel();
   view->Render(-1);
-  Pump();
-  AddDirtyRect({0, 0, 800, 600});
-  FlushScreen();
-  EXPECT_EQ(quentest::ScreenArea(panel).rgb, before.rgb);
+  EXPECT_EQ(Shown(panel).rgb, before.rgb);
 }
 
 TEST_F(DesignViewTest, DoubleClickFitsResearchedModulesOnlyAndDragFitsAny) {
@@ -598,12 +595,7 @@ TEST_F(DesignViewTest, HoveringAGotoSlotShowsItsUnitAndLeavingGivesTheSlotsBack)
   view->SetGotoSlot(4, GOTO_UNIT, kUnit, 0);
   // The panel's rows, below its picture.
   const plat::RECT panel{637, 200, 790, 466};
-  const auto shown = [&] {
-    Pump();
-    AddDirtyRect({0, 0, 800, 600});
-    FlushScreen();
-    return quentest::ScreenArea(panel).rgb;
-  };
+  const auto shown = [&] { return Shown(panel).rgb; };
   const auto slots = shown();
   view->OnMouseMove(0, plat::MAKELPARAM(4 * 79 + 40, 40));
   const auto unit = shown();
@@ -626,12 +618,7 @@ TEST_F(DesignViewTest, HoveringAGotoSlotShowsItsUnitAndLeavingGivesTheSlotsBack)
 // after a filter is chosen by key: the faces of the current state.
 TEST_F(DesignViewTest, TheControlPanelShowsEveryFaceAndTheCurrentFilter) {
   view->Render(-1);
-  const auto area = [&](const plat::RECT& r) {
-    Pump();
-    AddDirtyRect({0, 0, 800, 600});
-    FlushScreen();
-    return quentest::ScreenArea(r).rgb;
-  };
+  const auto area = [&](const plat::RECT& r) { return Shown(r).rgb; };
   const plat::RECT panel{637, 494, 790, 592};
   const plat::RECT construction{637, 494, 662, 518};
   const plat::RECT computer{662, 494, 688, 518};
@@ -669,12 +656,7 @@ TEST_F(DesignViewTest, TakingAModuleOutShowsTheDesignUnsaved) {
   ASSERT_GE(slot, 0);
   ASSERT_EQ(view->StoreDesign("Kept"), nullptr);
   const plat::RECT title{34, 103, 365, 128};
-  const auto shown = [&] {
-    Pump();
-    AddDirtyRect({0, 0, 800, 600});
-    FlushScreen();
-    return quentest::ScreenArea(title).rgb;
-  };
+  const auto shown = [&] { return Shown(title).rgb; };
   const auto saved = shown();
   const HullSlot& s = hull->slots[slot];
   view->OnLButtonDown(370 + s.x + 15, 98 + s.y + 15, 0);
@@ -764,12 +746,7 @@ TEST_F(DesignViewTest, ShuttingTheInfoPanelGivesTheDesignRowsBack) {
   CGHull* hull = ChooseHull();
   ASSERT_NE(hull, nullptr);
   const plat::RECT panel{637, 200, 790, 466};
-  const auto shown = [&] {
-    Pump();
-    AddDirtyRect({0, 0, 800, 600});
-    FlushScreen();
-    return quentest::ScreenArea(panel).rgb;
-  };
+  const auto shown = [&] { return Shown(panel).rgb; };
   const auto rows = shown();
   view->SetInfoPanelVisible(1);
   g_dataPanel->ShowHullCosts(hull);
@@ -805,10 +782,7 @@ TEST_F(DesignViewTest, AViewedDesignIsDrawnInTheArtOfItsUnitsGuild) {
   const auto seen = [&](std::uint32_t unit, const plat::RECT& area) {
     view->GoToView(VIEW_SOLAR, -1);
     view->Render(static_cast<std::int32_t>(unit));
-    Pump();
-    AddDirtyRect({0, 0, 800, 600});
-    FlushScreen();
-    return quentest::ScreenArea(area).rgb;
+    return Shown(area).rgb;
   };
   const auto ownPlate = seen(own, cell);
   const auto ownHull = seen(own, hullArea);
