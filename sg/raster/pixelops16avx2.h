@@ -87,8 +87,10 @@ template <std::size_t N, class Op>
     ISGSpanByEight(*this, left, count, start, step, laneSteps);                                          \
   }
 
-template <int W, int H>
-struct ISGOpTextureAvx2 : ISGOpTexture<W, H> {
+// Eight texels a round for the fills that put each texel as it is read:
+// opaque, transparent (the key left out) or direct.
+template <template <int, int> class Op, int W, int H>
+struct ISGOpTexelsAvx2 : Op<W, H> {
   ISG_SPAN_BY_EIGHT
   [[ISG_AVX2]] void PutEight(uint16_t* pixel, const ISGEight& lanes) const {
     uint32_t index[8];
@@ -99,26 +101,11 @@ struct ISGOpTextureAvx2 : ISGOpTexture<W, H> {
 };
 
 template <int W, int H>
-struct ISGOpTransparentTextureAvx2 : ISGOpTransparentTexture<W, H> {
-  ISG_SPAN_BY_EIGHT
-  [[ISG_AVX2]] void PutEight(uint16_t* pixel, const ISGEight& lanes) const {
-    uint32_t index[8];
-    ISGLanesOut(ISGTexelIndices<W, H>(lanes.of[0], lanes.of[1]), index);
-#pragma GCC unroll 8
-    for (int i = 0; i < 8; ++i) this->Put(pixel[i], {index[i]});
-  }
-};
-
+using ISGOpTextureAvx2 = ISGOpTexelsAvx2<ISGOpTexture, W, H>;
 template <int W, int H>
-struct ISGOpDirectTextureAvx2 : ISGOpDirectTexture<W, H> {
-  ISG_SPAN_BY_EIGHT
-  [[ISG_AVX2]] void PutEight(uint16_t* pixel, const ISGEight& lanes) const {
-    uint32_t index[8];
-    ISGLanesOut(ISGTexelIndices<W, H>(lanes.of[0], lanes.of[1]), index);
-#pragma GCC unroll 8
-    for (int i = 0; i < 8; ++i) this->Put(pixel[i], {index[i]});
-  }
-};
+using ISGOpTransparentTextureAvx2 = ISGOpTexelsAvx2<ISGOpTransparentTexture, W, H>;
+template <int W, int H>
+using ISGOpDirectTextureAvx2 = ISGOpTexelsAvx2<ISGOpDirectTexture, W, H>;
 
 // The split colour of each texel through the pixel's shade row, for the
 // transparent fill (the opaque one is quicker on four lanes, its lookups
