@@ -423,6 +423,12 @@ std::optional<fs::path> ResolveDosPath(std::string_view dosPath) {
   return std::move(r->host);
 }
 
+std::optional<FoundDosPath> FindDosPath(std::string_view dosPath) {
+  auto r = ResolveFull(dosPath);
+  if (!r) return std::nullopt;
+  return FoundDosPath{std::move(r->host), r->exists};
+}
+
 std::string GetCurrentDosDirectory() {
   State& s = S();
   std::lock_guard lock(s.mutex);

@@ -48,6 +48,13 @@ std::optional<std::filesystem::path> GetDriveDirectory(char letter);
 // paths start at the current directory; "." and ".." are understood and ".." never
 // climbs above the drive's root. Returns nothing when the drive is unmapped.
 std::optional<std::filesystem::path> ResolveDosPath(std::string_view dosPath);
+// The same, also telling whether the whole path was found on disk: the look-up
+// learns it on the way, so a caller need not ask the file system again.
+struct FoundDosPath {
+  std::filesystem::path host;
+  bool exists = false;
+};
+std::optional<FoundDosPath> FindDosPath(std::string_view dosPath);
 
 // The current directory, as a DOS path ("C:\QUENBAR", a root as "C:\"). At
 // start it is the host working directory's place on a mapped drive, else "C:\".

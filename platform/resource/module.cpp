@@ -1,5 +1,7 @@
 #include "platform/resource/module.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <atomic>
 #include <fstream>
@@ -181,22 +183,28 @@ HMODULE LoadLibrary(const char* dosOrHostName) {
     t_error = "no module name";
     return nullptr;
   }
-  std::error_code ec;
-  std::filesystem::path host = dosOrHostName;
-  std::filesystem::path key;
-  if (auto resolved = ResolveDosPath(dosOrHostName); resolved && std::filesystem::exists(*resolved, ec)) {
-    host = std::move(*resolved);
-    // Known to exist: its canonical path is the weakly canonical one, without
-    // asking again whether it exists.
-    key = std::filesystem::canonical(host, ec);
-  } else {
-    key = std::filesystem::weakly_canonical(host, ec);
+  Registry& reg = Reg();
+  {
+    std::lock_guard lock(reg.mutex);
+    if (Module* sys = SystemModuleNamed(reg, dosOrHostName)) return HandleOf(sys);
   }
+  // A module the installation lacks is asked for by every new game root: the
+  // DOS look-up has already seen it is not there, so only the name read as a
+  // host path is left to try, with one stat rather than a path resolution.
+  std::filesystem::path host = dosOrHostName;
+  auto found = FindDosPath(dosOrHostName);
+  if (found && found->exists) {
+    host = std::move(found->host);
+  } else if (struct stat st {}; ::stat(dosOrHostName, &st) != 0) {
+    t_error = std::string("no such file: ") + dosOrHostName;
+    return nullptr;
+  }
+  // Known to exist: its canonical path is the weakly canonical one.
+  std::error_code ec;
+  std::filesystem::path key = std::filesystem::canonical(host, ec);
   if (ec) key = host;
 
-  Registry& reg = Reg();
   std::lock_guard lock(reg.mutex);
-  if (Module* sys = SystemModuleNamed(reg, dosOrHostName)) return HandleOf(sys);
   if (Module* m = reg.modules.FindIf(
           [&](const Module& x) { return !x.hostPath.empty() && x.hostPath == key && &x != reg.program; })) {
     ++m->refs;

@@ -54,6 +54,23 @@ TEST_F(DosPathTest, ResolvesWrongCaseAndMixedSeparators) {
   EXPECT_FALSE(plat::ResolveDosPath(std::string_view("C:\\a\0b", 6)).has_value());
 }
 
+TEST_F(DosPathTest, FindTellsWhetherThePathIsThere) {
+  const auto ship = plat::FindDosPath("C:\\QUENBAR\\ART\\GUILD1\\ship.ima");
+  ASSERT_TRUE(ship.has_value());
+  EXPECT_EQ(ship->host, drive.Host("Quenbar/Art/Guild1/Ship.IMA"));
+  EXPECT_TRUE(ship->exists);
+  EXPECT_TRUE(plat::FindDosPath("C:\\QUENBAR\\ART")->exists);
+  // Missing at the end, or on the way there.
+  const auto missing = plat::FindDosPath("C:\\QUENBAR\\ART\\GUILD1\\guild.dll");
+  ASSERT_TRUE(missing.has_value());
+  EXPECT_EQ(missing->host, drive.Host("Quenbar/Art/Guild1/guild.dll"));
+  EXPECT_FALSE(missing->exists);
+  EXPECT_FALSE(plat::FindDosPath("C:\\QUENBAR\\NONE\\ship.ima")->exists);
+  drive.Write("Quenbar/Art/Guild1/GUILD.dll", "module");
+  EXPECT_TRUE(plat::FindDosPath("C:\\QUENBAR\\ART\\GUILD1\\guild.dll")->exists);
+  EXPECT_FALSE(plat::FindDosPath("Q:\\anything").has_value());
+}
+
 TEST_F(DosPathTest, CurrentDirectoryAndRelativePaths) {
   EXPECT_EQ(plat::GetCurrentDosDirectory(), "C:\\");
   ASSERT_TRUE(plat::SetCurrentDosDirectory("c:\\QUENBAR\\save"));
