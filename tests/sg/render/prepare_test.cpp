@@ -1,8 +1,10 @@
 // A part's vertices prepared once per draw (screen place, clip flags and fog,
 // several at a time) against ISGTransformVertex, the one-vertex transform,
 // for vertices on every side of the view: in it, behind the eye, past the
-// yon, beyond each edge, and a count that leaves some over after the groups.
+// yon, beyond each edge, and a count that leaves some over after the groups;
+// and the part's light values, also made several at a time.
 
+#include <cmath>
 #include <random>
 
 #include "sg/core/context.h"
@@ -53,6 +55,14 @@ class PrepareTest : public RenderTest {
   }
 
   SGModel* model_ = nullptr;
+
+  // The light values of the instance's root part, from the last draw.
+  static const float* Shades(const SGRenderer* rend, const SGInstance* inst) {
+    const auto* mi = static_cast<const SGModelInst*>(inst->instData);
+    const std::uintptr_t slot = reinterpret_cast<std::uintptr_t>(mi->miPartCacheB[mi->miNumXforms]);
+    EXPECT_NE(slot, 0u);
+    return reinterpret_cast<const float*>(rend->renContext->ctxBuffer + (slot - 1));
+  }
 
   struct Seen {
     std::uint32_t near = 0, far = 0, inside = 0;
@@ -130,6 +140,39 @@ TEST_F(PrepareTest, FoggedVerticesTakeTheirFogFromTheirDepth) {
     Compare(inst, true, &seen);
   }
   EXPECT_GT(seen.inside, 0u);
+}
+
+// Two sunlights on normals pointing every way: a normal either light misses
+// keeps what the other gave, and one both reach stops at full light.
+TEST_F(PrepareTest, EachNormalSumsTheSunlightsThatReachItUpToFullLight) {
+  SGInstance* inst = PlaceCloud(21);
+  SGModelSubTransform* mst = &static_cast<SGModelInst*>(inst->instData)->miModel->modLods[0].mdlRoot;
+  SGFree(mst->mstNormals);
+  mst->mstNormals = static_cast<SGPoint3s*>(SGCalloc(kVerts, sizeof(SGPoint3s)));
+  mst->mstNumNormals = kVerts;
+  for (std::uint32_t i = 0; i < kVerts; ++i) {
+    const float a = 0.5f * static_cast<float>(i);
+    mst->mstNormals[i] = SGPoint3s{std::cos(a), std::sin(a), 0.f};
+  }
+  const SGInstance* lights[2] = {AddLight(0.f, 1.f, 0.f), AddLight(0.6f, 0.8f, 0.f)};
+  ASSERT_EQ(Draw(), SG_ERROR_NONE);
+  const float* shades = Shades(rend_, inst);
+  std::uint32_t dark = 0, partly = 0, full = 0;
+  for (std::uint32_t i = 0; i < kVerts; ++i) {
+    const SGPoint3s& n = mst->mstNormals[i];
+    float expected = 0.f;
+    for (const SGInstance* light : lights) {
+      const float* f = light->instForward;
+      expected = std::fmin(1.f, expected + std::fmax(0.f, -(n.x * f[0] + n.y * f[1] + n.z * f[2])));
+    }
+    EXPECT_NEAR(shades[i], expected, 1e-6f) << "normal " << i;
+    dark += expected == 0.f ? 1 : 0;
+    full += expected == 1.f ? 1 : 0;
+    partly += expected > 0.f && expected < 1.f ? 1 : 0;
+  }
+  EXPECT_GT(dark, 0u);
+  EXPECT_GT(partly, 0u);
+  EXPECT_GT(full, 0u);
 }
 
 }  // namespace
