@@ -104,8 +104,8 @@ struct PrepConstants {
   float lowX, lowY, hiX, hiY;
   float yon, fogRecip;
   float scaleX, scaleY, offsetX, offsetY;
-  bool distanceFog;    // a fog value from each vertex's depth
-  float fog;           // else this one for all
+  bool distanceFog;  // a fog value from each vertex's depth
+  float fog;         // else this one for all
   std::uint32_t fogFlag;
 };
 
