@@ -6,6 +6,11 @@
 #include <cmath>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#include <xmmintrin.h>
+#endif
+
 #include "platform/user/queue.h"
 #include "sg/core/context.h"
 #include "sg/core/malloc.h"
@@ -93,85 +98,187 @@ SGError EnsurePartCaches(SGModelInst* mi) {
 std::size_t CachedOffset(void* slot) { return reinterpret_cast<std::uintptr_t>(slot) - 1; }
 void* OffsetSlot(std::size_t offset) { return reinterpret_cast<void*>(static_cast<std::uintptr_t>(offset) + 1); }
 
+// What every vertex of a part is prepared with.
+struct PrepConstants {
+  SGMatrix m;
+  float lowX, lowY, hiX, hiY;
+  float yon, fogRecip;
+  float scaleX, scaleY, offsetX, offsetY;
+  bool distanceFog;  // a fog value from each vertex's depth
+  float fog;         // else this one for all
+  std::uint32_t fogFlag;
+};
+
+[[gnu::always_inline]] inline void PrepareVertex(const PrepConstants& c, const SGPoint3s p, ISGPrepVertex* pv) {
+  const SGMatrix& m = c.m;
+  std::uint32_t flags = c.fogFlag;
+  pv->pvKey = 0;
+  pv->pvTxv = nullptr;
+  const float z = p.x * m.m[0][2] + p.y * m.m[1][2] + p.z * m.m[2][2] + m.m[3][2];
+  if (c.distanceFog) {
+    const float fog = (c.yon - z) * c.fogRecip;
+    pv->pvFog = z > c.yon ? 0.f : (fog < 1.f ? fog : 1.f);
+  } else {
+    pv->pvFog = c.fog;
+  }
+  if (z < -0.0001f) {
+    // No screen place behind the eye; the face tests read something defined.
+    pv->pvFlags = flags | SG_XFORM_FLAG_NEAR_CLIP;
+    pv->pvLoc[0] = pv->pvLoc[1] = pv->pvLoc[2] = pv->pvLoc[3] = 0.f;
+    return;
+  }
+  const float w = p.x * m.m[0][3] + p.y * m.m[1][3] + p.z * m.m[2][3] + m.m[3][3];
+  if (w > c.yon) {
+    flags |= SG_XFORM_FLAG_FAR_CLIP;
+  }
+  const float q = 1.f / w;
+  const float x = (p.x * m.m[0][0] + p.y * m.m[1][0] + p.z * m.m[2][0] + m.m[3][0]) * q;
+  const float y = (p.x * m.m[0][1] + p.y * m.m[1][1] + p.z * m.m[2][1] + m.m[3][1]) * q;
+  if (x < c.lowX) {
+    flags |= SG_XFORM_FLAG_LEFT_CLIP;
+  } else if (x >= c.hiX) {
+    flags |= SG_XFORM_FLAG_RIGHT_CLIP;
+  }
+  if (y < c.lowY) {
+    flags |= SG_XFORM_FLAG_BOTTOM_CLIP;
+  } else if (y >= c.hiY) {
+    flags |= SG_XFORM_FLAG_TOP_CLIP;
+  }
+  pv->pvFlags = flags;
+  pv->pvLoc[0] = (x + 1.f) * c.scaleX + c.offsetX;
+  pv->pvLoc[1] = (y + 1.f) * c.scaleY + c.offsetY;
+  const float depth = z * q;
+  pv->pvLoc[2] = depth >= 0.f ? depth : 0.f;
+  pv->pvLoc[3] = q;
+}
+
+#if defined(__SSE2__)
+// Four vertices at once, each lane the same operations in the same order as
+// PrepareVertex (no fused steps), so every value comes out bit for bit the
+// same; the branches of the single vertex become masks.
+struct Lanes {
+  __m128 x, y, z;
+};
+
+// Three consecutive loads of four packed points, turned into one register per coordinate.
+[[gnu::always_inline]] inline Lanes LoadFour(const SGPoint3s* p) {
+  static_assert(sizeof(SGPoint3s) == 3 * sizeof(float));
+  const float* f = &p->x;
+  const __m128 a = _mm_loadu_ps(f);      // x0 y0 z0 x1
+  const __m128 b = _mm_loadu_ps(f + 4);  // y1 z1 x2 y2
+  const __m128 c = _mm_loadu_ps(f + 8);  // z2 x3 y3 z3
+  const __m128 bc = _mm_shuffle_ps(b, c, _MM_SHUFFLE(1, 1, 2, 2));
+  const __m128 y01 = _mm_shuffle_ps(a, b, _MM_SHUFFLE(0, 0, 1, 1));
+  const __m128 y23 = _mm_shuffle_ps(b, c, _MM_SHUFFLE(2, 2, 3, 3));
+  const __m128 z01 = _mm_shuffle_ps(a, b, _MM_SHUFFLE(1, 1, 2, 2));
+  const __m128 z23 = _mm_shuffle_ps(c, c, _MM_SHUFFLE(3, 3, 0, 0));
+  return Lanes{_mm_shuffle_ps(a, bc, _MM_SHUFFLE(2, 0, 3, 0)), _mm_shuffle_ps(y01, y23, _MM_SHUFFLE(2, 0, 2, 0)),
+               _mm_shuffle_ps(z01, z23, _MM_SHUFFLE(2, 0, 2, 0))};
+}
+
+__m128 Column(const Lanes& l, const SGMatrix& m, int c) {
+  __m128 r = _mm_mul_ps(l.x, _mm_set1_ps(m.m[0][c]));
+  r = _mm_add_ps(r, _mm_mul_ps(l.y, _mm_set1_ps(m.m[1][c])));
+  r = _mm_add_ps(r, _mm_mul_ps(l.z, _mm_set1_ps(m.m[2][c])));
+  return _mm_add_ps(r, _mm_set1_ps(m.m[3][c]));
+}
+
+__m128i Bits(__m128 mask, std::uint32_t bit) {
+  return _mm_and_si128(_mm_castps_si128(mask), _mm_set1_epi32(static_cast<std::int32_t>(bit)));
+}
+
+void PrepareFour(const PrepConstants& c, const SGPoint3s* p, ISGPrepVertex* out) {
+  const Lanes l = LoadFour(p);
+  const __m128 zero = _mm_setzero_ps();
+  const __m128 one = _mm_set1_ps(1.f);
+  const __m128 yon = _mm_set1_ps(c.yon);
+  const __m128 z = Column(l, c.m, 2);
+  __m128 fog = _mm_set1_ps(c.fog);
+  if (c.distanceFog) {
+    // min(f, 1) is f < 1 ? f : 1, a NaN included.
+    const __m128 f = _mm_min_ps(_mm_mul_ps(_mm_sub_ps(yon, z), _mm_set1_ps(c.fogRecip)), one);
+    fog = _mm_andnot_ps(_mm_cmpgt_ps(z, yon), f);
+  }
+  const __m128 near = _mm_cmplt_ps(z, _mm_set1_ps(-0.0001f));
+  const __m128 w = Column(l, c.m, 3);
+  const __m128 q = _mm_div_ps(one, w);
+  const __m128 x = _mm_mul_ps(Column(l, c.m, 0), q);
+  const __m128 y = _mm_mul_ps(Column(l, c.m, 1), q);
+  const __m128 left = _mm_cmplt_ps(x, _mm_set1_ps(c.lowX));
+  const __m128 right = _mm_andnot_ps(left, _mm_cmpge_ps(x, _mm_set1_ps(c.hiX)));
+  const __m128 bottom = _mm_cmplt_ps(y, _mm_set1_ps(c.lowY));
+  const __m128 top = _mm_andnot_ps(bottom, _mm_cmpge_ps(y, _mm_set1_ps(c.hiY)));
+  __m128i sides = _mm_or_si128(Bits(_mm_cmpgt_ps(w, yon), SG_XFORM_FLAG_FAR_CLIP),
+                               _mm_or_si128(Bits(left, SG_XFORM_FLAG_LEFT_CLIP), Bits(right, SG_XFORM_FLAG_RIGHT_CLIP)));
+  sides = _mm_or_si128(sides, _mm_or_si128(Bits(bottom, SG_XFORM_FLAG_BOTTOM_CLIP), Bits(top, SG_XFORM_FLAG_TOP_CLIP)));
+  // A vertex behind the eye has the near bit alone and a zero place.
+  const __m128i flags = _mm_or_si128(_mm_set1_epi32(static_cast<std::int32_t>(c.fogFlag)),
+                                     _mm_or_si128(Bits(near, SG_XFORM_FLAG_NEAR_CLIP),
+                                                  _mm_andnot_si128(_mm_castps_si128(near), sides)));
+  const __m128 sx = _mm_add_ps(_mm_mul_ps(_mm_add_ps(x, one), _mm_set1_ps(c.scaleX)), _mm_set1_ps(c.offsetX));
+  const __m128 sy = _mm_add_ps(_mm_mul_ps(_mm_add_ps(y, one), _mm_set1_ps(c.scaleY)), _mm_set1_ps(c.offsetY));
+  const __m128 depth = _mm_mul_ps(z, q);
+  // depth >= 0 ? depth : 0 keeps a negative zero, as max would not.
+  __m128 loc0 = _mm_andnot_ps(near, sx);
+  __m128 loc1 = _mm_andnot_ps(near, sy);
+  __m128 loc2 = _mm_andnot_ps(near, _mm_and_ps(_mm_cmpge_ps(depth, zero), depth));
+  __m128 loc3 = _mm_andnot_ps(near, q);
+  _MM_TRANSPOSE4_PS(loc0, loc1, loc2, loc3);
+  const __m128 locs[4] = {loc0, loc1, loc2, loc3};
+  alignas(16) std::uint32_t flagOut[4];
+  alignas(16) float fogOut[4];
+  _mm_store_si128(reinterpret_cast<__m128i*>(flagOut), flags);
+  _mm_store_ps(fogOut, fog);
+  for (int i = 0; i < 4; ++i) {
+    ISGPrepVertex* pv = &out[i];
+    pv->pvFlags = flagOut[i];
+    _mm_storeu_ps(pv->pvLoc, locs[i]);
+    pv->pvFog = fogOut[i];
+    pv->pvKey = 0;
+    pv->pvTxv = nullptr;
+  }
+}
+#endif
+
 void PrepareVertices(Drawer& d, const SGModelSubTransform* mst, ISGPrepVertex* out) {
   SGRenderer* rend = d.rend;
   const SGViewData* vi = rend->renViewData;
   // Everything the loop reads is copied out first: its stores to the
   // prepared vertices could otherwise alias each of these and force reloads.
-  const SGMatrix m = rend->renXform;
+  PrepConstants c;
+  c.m = rend->renXform;
   const bool window = (vi->viFlags & SG_VI_WINDOW) != 0;
-  const float lowX = window ? vi->viWindowLo[0] : -1.0001f;
-  const float lowY = window ? vi->viWindowLo[1] : -1.0001f;
-  const float hiX = window ? vi->viWindowHi[0] : 1.0001f;
-  const float hiY = window ? vi->viWindowHi[1] : 1.0001f;
-  const float yon = vi->viYon;
-  const float fogRecip = rend->renFogRecip;
-  const float scaleX = vi->viScale[0], scaleY = vi->viScale[1];
-  const float offsetX = vi->viOffset[0], offsetY = vi->viOffset[1];
-  enum class Fog { Fade, Distance, All, None };
+  c.lowX = window ? vi->viWindowLo[0] : -1.0001f;
+  c.lowY = window ? vi->viWindowLo[1] : -1.0001f;
+  c.hiX = window ? vi->viWindowHi[0] : 1.0001f;
+  c.hiY = window ? vi->viWindowHi[1] : 1.0001f;
+  c.yon = vi->viYon;
+  c.fogRecip = rend->renFogRecip;
+  c.scaleX = vi->viScale[0];
+  c.scaleY = vi->viScale[1];
+  c.offsetX = vi->viOffset[0];
+  c.offsetY = vi->viOffset[1];
   const std::uint32_t instFlags = d.inst->instFlags;
-  const Fog fogMode = (instFlags & SG_INST_FADING) != 0                 ? Fog::Fade
-                      : (instFlags & SG_INST_FOGGED) != 0               ? Fog::Distance
-                      : (rend->renFlags & SG_REND_FLAG_ALL_FOGGED) != 0 ? Fog::All
-                                                                         : Fog::None;
-  const float fade = d.inst->instFade;
+  c.distanceFog = false;
+  c.fog = 1.f;
+  c.fogFlag = SG_TXV_FOGGED;
+  if ((instFlags & SG_INST_FADING) != 0) {
+    c.fog = d.inst->instFade;
+  } else if ((instFlags & SG_INST_FOGGED) != 0) {
+    c.distanceFog = true;
+  } else if ((rend->renFlags & SG_REND_FLAG_ALL_FOGGED) == 0) {
+    c.fogFlag = 0;
+  }
   const SGPoint3s* verts = mst->mstVerts;
   const std::uint32_t count = mst->mstNumVerts;
-  for (std::uint32_t i = 0; i < count; ++i) {
-    const SGPoint3s p = verts[i];
-    ISGPrepVertex* pv = &out[i];
-    std::uint32_t flags = 0;
-    pv->pvKey = 0;
-    pv->pvTxv = nullptr;
-    const float z = p.x * m.m[0][2] + p.y * m.m[1][2] + p.z * m.m[2][2] + m.m[3][2];
-    switch (fogMode) {
-      case Fog::Fade:
-        pv->pvFog = fade;
-        flags |= SG_TXV_FOGGED;
-        break;
-      case Fog::Distance: {
-        flags |= SG_TXV_FOGGED;
-        const float fog = (yon - z) * fogRecip;
-        pv->pvFog = z > yon ? 0.f : (fog < 1.f ? fog : 1.f);
-        break;
-      }
-      case Fog::All:
-        pv->pvFog = 1.f;
-        flags |= SG_TXV_FOGGED;
-        break;
-      case Fog::None:
-        pv->pvFog = 1.f;
-        break;
-    }
-    if (z < -0.0001f) {
-      // No screen place behind the eye; the face tests read something defined.
-      pv->pvFlags = flags | SG_XFORM_FLAG_NEAR_CLIP;
-      pv->pvLoc[0] = pv->pvLoc[1] = pv->pvLoc[2] = pv->pvLoc[3] = 0.f;
-      continue;
-    }
-    const float w = p.x * m.m[0][3] + p.y * m.m[1][3] + p.z * m.m[2][3] + m.m[3][3];
-    if (w > yon) {
-      flags |= SG_XFORM_FLAG_FAR_CLIP;
-    }
-    const float q = 1.f / w;
-    const float x = (p.x * m.m[0][0] + p.y * m.m[1][0] + p.z * m.m[2][0] + m.m[3][0]) * q;
-    const float y = (p.x * m.m[0][1] + p.y * m.m[1][1] + p.z * m.m[2][1] + m.m[3][1]) * q;
-    if (x < lowX) {
-      flags |= SG_XFORM_FLAG_LEFT_CLIP;
-    } else if (x >= hiX) {
-      flags |= SG_XFORM_FLAG_RIGHT_CLIP;
-    }
-    if (y < lowY) {
-      flags |= SG_XFORM_FLAG_BOTTOM_CLIP;
-    } else if (y >= hiY) {
-      flags |= SG_XFORM_FLAG_TOP_CLIP;
-    }
-    pv->pvFlags = flags;
-    pv->pvLoc[0] = (x + 1.f) * scaleX + offsetX;
-    pv->pvLoc[1] = (y + 1.f) * scaleY + offsetY;
-    const float depth = z * q;
-    pv->pvLoc[2] = depth >= 0.f ? depth : 0.f;
-    pv->pvLoc[3] = q;
+  std::uint32_t i = 0;
+#if defined(__SSE2__)
+  for (; i + 4 <= count; i += 4) {
+    PrepareFour(c, &verts[i], &out[i]);
+  }
+#endif
+  for (; i < count; ++i) {
+    PrepareVertex(c, verts[i], &out[i]);
   }
 }
 
@@ -181,6 +288,38 @@ void ToPart(const SGMatrix* inverse, const float in[3], float out[3]) {
     out[j] = in[0] * inverse->m[0][j] + in[1] * inverse->m[1][j] + in[2] * inverse->m[2][j];
   }
 }
+
+#if defined(__SSE2__)
+// One light on the normals four at a time, as the loop after it does one at
+// a time (the same sums in the same order; a lane the light does not reach
+// keeps its value untouched). Leaves *done at the first normal not reached.
+bool LightFour(const SGPoint3s* normals, std::uint32_t count, const float l[3], bool clamp, float* shades,
+               std::uint32_t* done) {
+  int reached = 0;
+  const __m128 zero = _mm_setzero_ps();
+  const __m128 one = _mm_set1_ps(1.f);
+  const __m128 sign = _mm_set1_ps(-0.f);
+  std::uint32_t i = 0;
+  for (; i + 4 <= count; i += 4) {
+    const Lanes n = LoadFour(&normals[i]);
+    __m128 dot = _mm_mul_ps(n.x, _mm_set1_ps(l[0]));
+    dot = _mm_add_ps(dot, _mm_mul_ps(n.y, _mm_set1_ps(l[1])));
+    dot = _mm_add_ps(dot, _mm_mul_ps(n.z, _mm_set1_ps(l[2])));
+    const __m128 v = _mm_xor_ps(dot, sign);
+    const __m128 hit = _mm_cmpgt_ps(v, zero);
+    const __m128 old = _mm_loadu_ps(&shades[i]);
+    __m128 sum = _mm_add_ps(old, v);
+    if (clamp) {
+      const __m128 over = _mm_cmpgt_ps(sum, one);
+      sum = _mm_or_ps(_mm_and_ps(over, one), _mm_andnot_ps(over, sum));
+    }
+    _mm_storeu_ps(&shades[i], _mm_or_ps(_mm_and_ps(hit, sum), _mm_andnot_ps(hit, old)));
+    reached |= _mm_movemask_ps(hit);
+  }
+  *done = i;
+  return reached != 0;
+}
+#endif
 
 SGError LightPart(Drawer& d, const SGModelSubTransform* mst, float* shades) {
   for (std::uint32_t i = 0; i < mst->mstNumNormals; ++i) {
@@ -218,12 +357,17 @@ SGError LightPart(Drawer& d, const SGModelSubTransform* mst, float* shades) {
     } else {
       return SG_ERROR_INST_TYPE;
     }
-    for (std::uint32_t i = 0; i < mst->mstNumNormals; ++i) {
+    const bool clamp = data->ltKind == SG_LIGHT_DIRECTIONAL;
+    std::uint32_t i = 0;
+#if defined(__SSE2__)
+    lit = LightFour(mst->mstNormals, mst->mstNumNormals, l, clamp, shades, &i) || lit;
+#endif
+    for (; i < mst->mstNumNormals; ++i) {
       const SGPoint3s& n = mst->mstNormals[i];
       const float v = -(n.x * l[0] + n.y * l[1] + n.z * l[2]);
       if (v > 0.f) {
         shades[i] += v;
-        if (data->ltKind == SG_LIGHT_DIRECTIONAL && shades[i] > 1.f) {
+        if (clamp && shades[i] > 1.f) {
           shades[i] = 1.f;
         }
         lit = true;

@@ -519,20 +519,48 @@ namespace {
   return (inRange & (clipped ^ 1u) & (near | (back ^ 1u))) != 0;
 }
 
+// What the faces of one part share while they are drawn: nothing a face's
+// drawing changes. The material is looked up again only when the index
+// changes, which in a face list it rarely does.
+struct FaceRun {
+  explicit FaceRun(const ISGPart* part)
+      : inst(part->inst),
+        mst(part->mst),
+        shaded((part->inst->instFlags & SG_INST_LIT) != 0 ? SG_TXV_SHADED : 0),
+        groundClip((part->inst->instFlags & SG_INST_GROUND_CLIP) != 0) {}
+
+  SGMaterial* Material(const SGScene* scene, std::uint32_t index) {
+    if (index != matIndex || !matKnown) {
+      mat = ISGPartMaterial(scene, inst, index);
+      matIndex = index;
+      matKnown = true;
+    }
+    return mat;
+  }
+
+  SGInstance* inst;
+  const SGModelSubTransform* mst;
+  std::uint32_t shaded;
+  bool groundClip;
+  bool matKnown = false;
+  std::uint32_t matIndex = 0;
+  SGMaterial* mat = nullptr;
+};
+
 // A face that FaceMayShow let through: its material, corners and triangle.
 [[gnu::always_inline]] inline SGError DrawShownFace(SGRenderer* rend, SGScene* scene, const ISGPart* part,
-                                                   const SGFace* face) {
+                                                   FaceRun& run, const SGFace* face) {
   ISGPrepVertex* pv[3];
   std::uint32_t orFlags = 0;
   for (int k = 0; k < 3; ++k) {
     pv[k] = &part->verts[face->facVertIndex[k]];
     orFlags |= pv[k]->pvFlags;
   }
-  SGMaterial* mat = ISGPartMaterial(scene, part->inst, face->facMatIndex);
+  SGMaterial* mat = run.Material(scene, face->facMatIndex);
   if (NotReady(mat)) {
     return SG_ERROR_NONE;
   }
-  const SGModelSubTransform* mst = part->mst;
+  const SGModelSubTransform* mst = run.mst;
   const bool hasUVs = mst->mstUVs != nullptr && face->facUVIndex[0] != SG_UV_NONE;
   if (mat->matTexMap != nullptr && !hasUVs) {
     return SG_ERROR_NO_UVS;
@@ -558,18 +586,16 @@ namespace {
       txv->txvUV[0] = txv->txvUV[1] = 0.f;
     }
     txv->txvShade = normal < mst->mstNumNormals ? Shade(part, normal) : 1.f;
-    if ((part->inst->instFlags & SG_INST_LIT) != 0) {
-      txv->txvFlags |= SG_TXV_SHADED;
-    }
+    txv->txvFlags |= run.shaded;
     pv[k]->pvKey = key;
     pv[k]->pvTxv = txv;
     triple[k] = txv;
   }
-  if ((orFlags & SG_XFORM_FLAG_CLIP_MASK) != 0 || (part->inst->instFlags & SG_INST_GROUND_CLIP) != 0) {
+  if ((orFlags & SG_XFORM_FLAG_CLIP_MASK) != 0 || run.groundClip) {
     for (int k = 0; k < 3; ++k) {
       WorldPosition(rend, mst->mstVerts[face->facVertIndex[k]], triple[k]);
     }
-    return ISGPolygonClipDraw(rend, scene, part->inst, mat, triple);
+    return ISGPolygonClipDraw(rend, scene, run.inst, mat, triple);
   }
   return rend->renMethods.rmDrawTriangle(rend, scene, mat, triple);
 }
@@ -581,7 +607,8 @@ SGError ISGInstDrawFace(SGRenderer* rend, SGScene* scene, const ISGPart* part, c
   if (part->mst->mstNumVerts == 0 || !FaceMayShow(part->verts, part->mst->mstNumVerts, *face)) {
     return SG_ERROR_NONE;
   }
-  return DrawShownFace(rend, scene, part, face);
+  FaceRun run(part);
+  return DrawShownFace(rend, scene, part, run, face);
 }
 
 SGError ISGInstDrawFaces(SGRenderer* rend, SGScene* scene, const ISGPart* part, const SGFace* faces,
@@ -595,6 +622,7 @@ SGError ISGInstDrawFaces(SGRenderer* rend, SGScene* scene, const ISGPart* part, 
   // reads), then the faces that may show drawn in their order.
   constexpr std::uint32_t kChunk = 128;
   std::uint32_t shown[kChunk];
+  FaceRun run(part);
   for (std::uint32_t first = 0; first < count; first += kChunk) {
     const std::uint32_t end = count - first > kChunk ? first + kChunk : count;
     std::uint32_t n = 0;
@@ -604,7 +632,7 @@ SGError ISGInstDrawFaces(SGRenderer* rend, SGScene* scene, const ISGPart* part, 
     }
     rend->renFaceCount += end - first;
     for (std::uint32_t j = 0; j < n; ++j) {
-      const SGError err = DrawShownFace(rend, scene, part, &faces[shown[j]]);
+      const SGError err = DrawShownFace(rend, scene, part, run, &faces[shown[j]]);
       if (err != SG_ERROR_NONE) {
         rend->renFaceCount -= end - 1 - shown[j];  // the faces after it were not reached
         return err;
