@@ -196,6 +196,19 @@ quen_game_run(DesignChamberInPlay design_chamber
 quen_game_run(DesignChamberWorked reviewdesign_chamber
   reviewdesign_filter.png,reviewdesign_panel.png,reviewdesign_unfitted.png,reviewdesign_copied.png,reviewdesign_written.png,reviewdesign_new_hull.png,reviewdesign_loaded.png,reviewdesign_returned.png
   reviewdesign_chamber SAVE/autosave.*,SAVE/asavebak.*,TEMPLATE/reviewdesign.tpl)
+# A two-player run into a started game: Quenbar.NAME plays NAME_host.txt and
+# NAME_join.txt of e2e/multiplayer (see run_two_players_game.sh, which also
+# takes the server-log line a joining in play waits for) and compares CAPTURES
+# with their goldens.
+function(quen_two_players_run name script captures)
+  add_test(NAME Quenbar.${name}
+    COMMAND sh ${quen_mp_dir}/run_two_players_game.sh $<TARGET_FILE:quenbar> ${PROJECT_BINARY_DIR}/gamedata/c/QUENBAR
+      ${quen_game_dir}/UserInfo.dat ${script} ${quen_mp_dir}/golden ${captures} ${ARGN})
+  set_tests_properties(Quenbar.${name} PROPERTIES TIMEOUT 300
+    ENVIRONMENT "QUENBAR_CONFIG_DIR=${PROJECT_BINARY_DIR}/gamedata/config;QUENSRVR_SEED=7;QUENBAR_SEED=7"
+    RUN_SERIAL TRUE
+    FAIL_REGULAR_EXPRESSION "Sanitizer|runtime error")
+endfunction()
 # Two players in a started game on this machine, each with its own save
 # folder: chat both ways (the chat light lit by the other's message), the
 # host's metals offered through the price dialog and bought by the other
@@ -205,48 +218,24 @@ quen_game_run(DesignChamberWorked reviewdesign_chamber
 # after the next turn; compared with golden captures (QUEN_REFRESH_GOLDENS=1 takes them again).
 set(quen_mp_in_play
   mp_host_chat_light.png,mp_host_chat_page.png,mp_host_sell.png,mp_host_offer_posted.png,mp_host_next_turn.png,mp_join_chat_answer.png,mp_join_lamp.png,mp_join_offers.png,mp_join_buy.png,mp_join_shipment.png,mp_join_next_turn.png,mp_host_vote.png,mp_host_vote_next_turn.png,mp_join_vote.png,mp_join_vote_next_turn.png,mp_host_set_price.png,mp_join_vote_offer.png,mp_join_bid.png,mp_join_bid_made.png)
-add_test(NAME Quenbar.TwoPlayersChatTradeAndVote
-  COMMAND sh ${quen_mp_dir}/run_two_players_game.sh $<TARGET_FILE:quenbar> ${PROJECT_BINARY_DIR}/gamedata/c/QUENBAR
-    ${quen_game_dir}/UserInfo.dat in_play ${quen_mp_dir}/golden ${quen_mp_in_play})
-set_tests_properties(Quenbar.TwoPlayersChatTradeAndVote PROPERTIES TIMEOUT 300
-  ENVIRONMENT "QUENBAR_CONFIG_DIR=${PROJECT_BINARY_DIR}/gamedata/config;QUENSRVR_SEED=7;QUENBAR_SEED=7"
-  RUN_SERIAL TRUE
-  FAIL_REGULAR_EXPRESSION "Sanitizer|runtime error")
+quen_two_players_run(TwoPlayersChatTradeAndVote in_play ${quen_mp_in_play})
 # Two players saving and loading together: the host's save copied by the
 # other player (whose screen comes back from it), the host's load agreed to
 # and loaded by both, a turn played on; then the other player quits and the
 # host's next turn goes on without it.
-add_test(NAME Quenbar.TwoPlayersSaveLoadAndOneLeaves
-  COMMAND sh ${quen_mp_dir}/run_two_players_game.sh $<TARGET_FILE:quenbar> ${PROJECT_BINARY_DIR}/gamedata/c/QUENBAR
-    ${quen_game_dir}/UserInfo.dat together ${quen_mp_dir}/golden
-    tg_host_options.png,tg_host_save.png,tg_host_saved.png,tg_host_load.png,tg_host_next_turn.png,tg_host_left.png,tg_host_after_leave.png,tg_join_saved.png,tg_join_question.png,tg_join_next_turn.png,tg_join_quit.png)
-set_tests_properties(Quenbar.TwoPlayersSaveLoadAndOneLeaves PROPERTIES TIMEOUT 300
-  ENVIRONMENT "QUENBAR_CONFIG_DIR=${PROJECT_BINARY_DIR}/gamedata/config;QUENSRVR_SEED=7;QUENBAR_SEED=7"
-  RUN_SERIAL TRUE
-  FAIL_REGULAR_EXPRESSION "Sanitizer|runtime error")
+quen_two_players_run(TwoPlayersSaveLoadAndOneLeaves together
+  tg_host_options.png,tg_host_save.png,tg_host_saved.png,tg_host_load.png,tg_host_next_turn.png,tg_host_left.png,tg_host_after_leave.png,tg_join_saved.png,tg_join_question.png,tg_join_next_turn.png,tg_join_quit.png)
 # Two players restarting together: the host's restart agreed to by the other
-# player, both in the new world; then the host quits (its question says the
+# player, both in the new world, whose first turn they end; then the host quits (its question says the
 # game ends for everyone) and the other player is told the server is gone.
-add_test(NAME Quenbar.TwoPlayersRestartAndTheHostQuits
-  COMMAND sh ${quen_mp_dir}/run_two_players_game.sh $<TARGET_FILE:quenbar> ${PROJECT_BINARY_DIR}/gamedata/c/QUENBAR
-    ${quen_game_dir}/UserInfo.dat restart ${quen_mp_dir}/golden
-    rs_host_restart_asked.png,rs_host_restarted.png,rs_host_quit.png,rs_join_question.png,rs_join_restarted.png,rs_join_host_gone.png)
-set_tests_properties(Quenbar.TwoPlayersRestartAndTheHostQuits PROPERTIES TIMEOUT 300
-  ENVIRONMENT "QUENBAR_CONFIG_DIR=${PROJECT_BINARY_DIR}/gamedata/config;QUENSRVR_SEED=7;QUENBAR_SEED=7"
-  RUN_SERIAL TRUE
-  FAIL_REGULAR_EXPRESSION "Sanitizer|runtime error")
+quen_two_players_run(TwoPlayersRestartAndTheHostQuits restart
+  rs_host_restart_asked.png,rs_host_restarted.png,rs_host_quit.png,rs_join_question.png,rs_join_restarted.png,rs_join_host_gone.png)
 # A player joining a game in play: the host starts alone and plays turn 0;
 # the other player then joins from the session list, takes a chapter the
 # computer played, comes into the game at turn 1 and ends it with the host.
-add_test(NAME Quenbar.TwoPlayersOneJoinsAGameInPlay
-  COMMAND sh ${quen_mp_dir}/run_two_players_game.sh $<TARGET_FILE:quenbar> ${PROJECT_BINARY_DIR}/gamedata/c/QUENBAR
-    ${quen_game_dir}/UserInfo.dat in_play_join ${quen_mp_dir}/golden
-    jp_host_turn1.png,jp_host_turn2.png,jp_join_chapters.png,jp_join_in_play.png,jp_join_turn2.png
-    "turn 0 resolved")
-set_tests_properties(Quenbar.TwoPlayersOneJoinsAGameInPlay PROPERTIES TIMEOUT 300
-  ENVIRONMENT "QUENBAR_CONFIG_DIR=${PROJECT_BINARY_DIR}/gamedata/config;QUENSRVR_SEED=7;QUENBAR_SEED=7"
-  RUN_SERIAL TRUE
-  FAIL_REGULAR_EXPRESSION "Sanitizer|runtime error")
+quen_two_players_run(TwoPlayersOneJoinsAGameInPlay in_play_join
+  jp_host_turn1.png,jp_host_turn2.png,jp_join_chapters.png,jp_join_in_play.png,jp_join_turn2.png
+  "turn 0 resolved")
 # Scans from the home asteroid's space: a scout's survey of the asteroid and a
 # scan of an own scout by the general-purpose unit (the design shown at once),
 # then the survey's turns played until the scout has no order and the
