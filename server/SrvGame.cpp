@@ -533,9 +533,15 @@ bool SrvGame::OnTradeBoard(std::uint32_t from, std::uint16_t type, std::span<con
   if (type == PKT_VOTE_OFFER_POSTED) verdict = SrvPostVoteOffer(m_world, poster, packet);
   if (type == PKT_VOTE_OFFER_WITHDRAWN) verdict = SrvWithdrawVoteOffer(m_world, poster, packet);
   if (verdict != SrvOrderVerdict::kAccepted) return Refuse(from, type, SrvOrderVerdictText(verdict));
+  // A posted offer goes back to its poster too: its client puts nothing on
+  // its own board when it posts, and could neither see nor withdraw the offer
+  // otherwise. A withdrawal the poster's client has carried out already.
+  const bool posted =
+      type == PKT_MINERAL_OFFER_POSTED || type == PKT_SHIP_OFFER_POSTED || type == PKT_VOTE_OFFER_POSTED;
   const SrvPacket board(packet.begin(), packet.end());
   for (std::uint16_t c = 0; c < kMaxChapters; ++c)
-    if (m_holder[c] != 0 && c != chapter && (c >> 3) == (chapter >> 3)) m_out.Send(m_holder[c], board, true);
+    if (m_holder[c] != 0 && (posted || c != chapter) && (c >> 3) == (chapter >> 3))
+      m_out.Send(m_holder[c], board, true);
   m_log.Line("packet %u of player %u taken", type, from);
   return true;
 }

@@ -19,6 +19,13 @@ namespace {
 constexpr std::size_t kOfferSize = 36;
 constexpr std::size_t kWithdrawSize = 16;
 constexpr std::size_t kBidSize = 36;
+// The players' notices of a sale: the buyer's names the ship's class
+// (parameter 2), the seller's the class, the buyer and the asteroid whose
+// pool was paid (parameters 1 to 3; kNoPool when none was).
+constexpr std::uint16_t kEconomyCategory = 2;
+constexpr std::uint16_t kShipBoughtCode = 201;
+constexpr std::uint16_t kShipSoldCode = 207;
+constexpr std::uint16_t kNoPool = 0xFFFF;
 
 // The seller's unit made the buyer's: a copy of its design joins the
 // buyer's designs, and a unit of the buyer takes the ship's place and state.
@@ -47,6 +54,9 @@ CGUnit* HandOver(SrvTurnContext& turn, CGUnit& ship, std::uint8_t buyer) {
   for (const SrvPacket& p : BuildDesignValuesNews(world, *design)) turn.TellAll(p);
   turn.TellAll(BuildUnitDeletedPacket(gone));
   turn.TellAll(BuildUnitResultPacket(*bought));
+  // The unit result carries no power, and a ship's power is told only as
+  // it changes: without this the buyer would hold the ship as out of power.
+  turn.Tell(buyer, BuildUnitPowerPacket(*bought));
   return bought;
 }
 
@@ -117,9 +127,18 @@ void SrvSettleShipOffers(SrvTurnContext& turn) {
       if (!gone) {
         const SrvShipBid won = *best;
         world.shipBids.erase(best);
-        if (HandOver(turn, *ship, won.bidder) != nullptr) {
-          if (const CGChapter* c = world.Chapter(seller))
+        if (const CGUnit* bought = HandOver(turn, *ship, won.bidder)) {
+          std::uint16_t paidAt = kNoPool;
+          if (const CGChapter* c = world.Chapter(seller)) {
+            paidAt = c->homeAsteroid;
             for (std::uint32_t m = 0; m < 4; ++m) world.poolDB.AddMineral(c->homeAsteroid, m, won.bid[m]);
+          }
+          const std::uint16_t unitClass = bought->design->unitClass;
+          world.notices.Add(won.bidder, kEconomyCategory, kShipBoughtCode, nullptr, nullptr, 0, unitClass, 0);
+          world.notices.Add(seller, kEconomyCategory, kShipSoldCode, nullptr, nullptr, unitClass, won.bidder,
+                            paidAt);
+          turn.log.Line("turn %u: chapter %u bought unit %u from chapter %u, now unit %u at asteroid %u",
+                        world.turn, won.bidder, offer.unitId, seller, bought->id, bought->location.asteroid);
         } else {
           SrvRefundBid(world, won);
         }

@@ -5,9 +5,10 @@
 // turn resolves, each offer with bids goes to the highest bid (the largest
 // sum of the four minerals; the earliest on a tie): the ship changes hands
 // (to everyone: the copy of its design the buyer gets, 200 and 201, then
-// 1308 for the seller's unit and 1313 for the buyer's), the
-// seller's home pool receives the bid, the other bids go back to their pools
-// and the offer leaves the board (402 to the guild). Withdrawing an offer
+// 1308 for the seller's unit and 1313 for the buyer's, whose power the buyer
+// is told), the seller's home pool receives the bid, the other bids go back
+// to their pools and the offer leaves the board (402 to the guild); the
+// buyer and the seller are each sent a notice of the sale. Withdrawing an offer
 // (402) gives every bid on it back. Renegades do not trade.
 //
 // Packets (offsets from the packet's start):

@@ -236,6 +236,13 @@ quen_two_players_run(TwoPlayersRestartAndTheHostQuits restart
 quen_two_players_run(TwoPlayersOneJoinsAGameInPlay in_play_join
   jp_host_turn1.png,jp_host_turn2.png,jp_join_chapters.png,jp_join_in_play.png,jp_join_turn2.png
   "turn 0 resolved")
+# A ship changing hands between two players of one guild: the host offers its
+# scout from the scout's menu, the other player sees the offer on the ship
+# board and bids for it from its home pool; as the turn resolves the scout is
+# the other player's, under its design and where it stood, the bid is in the
+# host's home pool and the scout gone from the host's ship list.
+quen_two_players_run(TwoPlayersShipOfferedAndBought ship_offer
+  so_host_menu.png,so_host_price.png,so_host_board.png,so_host_paid.png,so_host_ships.png,so_join_board.png,so_join_bid.png,so_join_bid_made.png,so_join_paying.png,so_join_ships.png)
 # Scans from the home asteroid's space: a scout's survey of the asteroid and a
 # scan of an own scout by the general-purpose unit (the design shown at once),
 # then the survey's turns played until the scout has no order and the

@@ -10,6 +10,8 @@
 # The joining player saves into a folder of its own, as on a machine of its
 # own: two players autosaving the same files at the same moment would make
 # one of them fail.
+# A run whose joining player goes through the room otherwise (another chapter
+# name, say) has its own NAME_room_join.txt in place of join.txt.
 # With JOIN_AFTER, a pattern, the joining player comes into a game already
 # in play once the server's log has a matching line; NAME_host.txt and
 # NAME_join.txt then hold every step, the front end's included.
@@ -34,7 +36,9 @@ if [ -n "$join_after" ]; then
   cp "$here/${name}_join.txt" "$logs/join.txt" || exit 1
 else
   cat "$here/host.txt" "$here/${name}_host.txt" >"$logs/host.txt" || exit 1
-  cat "$here/join.txt" "$here/${name}_join.txt" >"$logs/join.txt" || exit 1
+  room_join=$here/join.txt
+  [ -f "$here/${name}_room_join.txt" ] && room_join=$here/${name}_room_join.txt
+  cat "$room_join" "$here/${name}_join.txt" >"$logs/join.txt" || exit 1
 fi
 old_ifs=$IFS
 IFS=,

@@ -587,13 +587,25 @@ struct SrvGuildTrade : SrvGameCase<43> {
 
 TEST_F(SrvGuildTrade, TheHighestSealedBidBuysTheShipAndTheOthersGetTheirsBack) {
   const std::uint16_t home8 = world.Chapter(8)->homeAsteroid;
-  const CGUnit* ship = world.pieces->GetUnitAt(home8, 8, 0);
+  CGUnit* ship = world.pieces->GetUnitAt(home8, 8, 0);
   ASSERT_NE(ship, nullptr);
   const std::uint32_t shipId = ship->id;
+  // Full: no recharge tells its power as the turn resolves.
+  const std::int32_t power = ship->GetMaxPower();
+  ASSERT_GT(power, 0);
+  ship->power = power;
+  const std::uint8_t unitClass = ship->GetTemplate()->unitClass;
 
   const auto offer = Pkt<36>(PKT_SHIP_OFFER_POSTED).U16(8, 1).U32(12, shipId).U32(20, 10);
   EXPECT_FALSE(game.Receive(2, offer)) << "chapter 8's ship offered by chapter 9";
+  out.sent.clear();
   ASSERT_TRUE(game.Receive(1, offer));
+  // The guild's boards, the seller's own among them, show the offer.
+  for (std::uint32_t player : {1u, 2u, 3u}) {
+    const std::vector<SrvPacket> posted = out.Of(player, PKT_SHIP_OFFER_POSTED);
+    ASSERT_EQ(posted.size(), 1u) << "player " << player;
+    EXPECT_EQ(ReadU32(posted[0], 12), shipId);
+  }
   auto bid = [&](std::uint16_t chapter, std::uint32_t metals) {
     auto p = Pkt<36>(PKT_TRADE_REQUEST).U16(8, 1).U16(10, chapter & 7).U32(12, shipId).U32(20, metals);
     return game.Receive(chapter - 7u, p.U16(18, world.Chapter(chapter)->homeAsteroid));
@@ -616,6 +628,30 @@ TEST_F(SrvGuildTrade, TheHighestSealedBidBuysTheShipAndTheOthersGetTheirsBack) {
   EXPECT_GE(out.Count(PKT_UNIT_RESULT), 1u);
   EXPECT_GE(out.Count(PKT_SHIP_OFFER_WITHDRAWN), 1u);
   EXPECT_EQ(world.guilds->GetGuild(1)->FindShipOffer(shipId), nullptr);
+
+  // The buyer's client learns the ship's power with the ship, and each side
+  // of the sale reads of it; the losing bidder hears of no sale.
+  const CGUnit* bought = world.pieces->GetUnitAt(home8, 9, 0);
+  ASSERT_NE(bought, nullptr);
+  EXPECT_EQ(bought->power, power);
+  const std::vector<SrvPacket> powers = out.Of(2, PKT_UNIT_POWER);
+  EXPECT_TRUE(std::any_of(powers.begin(), powers.end(), [&](const SrvPacket& p) {
+    return ReadU32(p, 8) == bought->id && ReadU32(p, 16) == static_cast<std::uint32_t>(power);
+  })) << "the bought ship's power told to the buyer";
+  auto notices = [&](std::uint32_t player, std::uint16_t code) {
+    std::vector<SrvPacket> found;
+    for (const SrvPacket& p : out.Of(player, PKT_NOTIFICATION))
+      if (ReadU16(p, 8) == 2 && ReadU16(p, 10) == code) found.push_back(p);
+    return found;
+  };
+  const std::vector<SrvPacket> boughtNotice = notices(2, 201), soldNotice = notices(1, 207);
+  ASSERT_EQ(boughtNotice.size(), 1u);
+  EXPECT_EQ(ReadU32(boughtNotice[0], 144), unitClass);
+  ASSERT_EQ(soldNotice.size(), 1u);
+  EXPECT_EQ(ReadU16(soldNotice[0], 140), unitClass);
+  EXPECT_EQ(ReadU32(soldNotice[0], 144), 9u) << "the buyer";
+  EXPECT_EQ(ReadU32(soldNotice[0], 148), home8) << "paid into the seller's home pool";
+  EXPECT_TRUE(notices(3, 201).empty() && notices(3, 207).empty());
 }
 
 // Where each of a player's packets naming a design stands in what it was
