@@ -533,9 +533,12 @@ bool SrvGame::OnTradeBoard(std::uint32_t from, std::uint16_t type, std::span<con
   if (type == PKT_VOTE_OFFER_POSTED) verdict = SrvPostVoteOffer(m_world, poster, packet);
   if (type == PKT_VOTE_OFFER_WITHDRAWN) verdict = SrvWithdrawVoteOffer(m_world, poster, packet);
   if (verdict != SrvOrderVerdict::kAccepted) return Refuse(from, type, SrvOrderVerdictText(verdict));
+  // The poster hears of it as the others do: its own board takes an offer only
+  // once the server has taken it, so a refused one never shows there (and a
+  // withdrawal it has applied already changes nothing more).
   const SrvPacket board(packet.begin(), packet.end());
   for (std::uint16_t c = 0; c < kMaxChapters; ++c)
-    if (m_holder[c] != 0 && c != chapter && (c >> 3) == (chapter >> 3)) m_out.Send(m_holder[c], board, true);
+    if (m_holder[c] != 0 && (c >> 3) == (chapter >> 3)) m_out.Send(m_holder[c], board, true);
   m_log.Line("packet %u of player %u taken", type, from);
   return true;
 }
