@@ -275,6 +275,10 @@ void CVGeneric::UpdateSwitchViewButton(std::uint32_t id) {
 }
 
 LRESULT CVGeneric::OnControlCommand(std::uint32_t id) {
+  // A menu left without a choice is let go by the next click, and a button's
+  // click is one: held on, it would keep the 3D views from drawing what the
+  // button changes (the info panel above all).
+  ClosePopupMenu();
   switch (id) {
     case kDesignButtonId:
       if (!IsBusy()) UpdateSwitchViewButton(kDesignButtonId);

@@ -185,6 +185,12 @@ quen_game_run(SolarViewInPlay solar_view
 quen_game_run(SolarViewSendsUnits solar_orders
   solar_orders_selected.png,solar_orders_sent.png,solar_orders_next_turn.png
   solar_orders SAVE/autosave.*,SAVE/asavebak.*)
+# An order from the solar view carried out over three turns, a mineral offer
+# on the guild's board once the server took it and withdrawn again (the trade
+# page opened after an order menu left with Escape), and a notice read.
+quen_game_run(OrderNoticeAndOfferPlayed order_notice_offer
+  played_order_given.png,played_trade_page.png,played_offer_posted.png,played_offer_on_board.png,played_offer_withdraw.png,played_offer_withdrawn.png,played_transfer_amount.png,played_notice_read.png,played_order_done.png
+  order_notice_offer SAVE/autosave.*,SAVE/asavebak.*)
 # The design chamber from the solar view: a module fitted, the design saved
 # under the offered name, the way back, and a turn played.
 quen_game_run(DesignChamberInPlay design_chamber

@@ -8,7 +8,7 @@ cd "$build/gamedata/c/QUENBAR"
 # Each run: its script and the captures it makes.
 for run in "game_screen:game_*.png" "order_menus:order_menu_*.png" "notify_panel:notify_*.png" "info_pages:info_*.png" \
   "save_and_load:saved_game.png load_screen.png" "data_panel:data_*.png" "solar_view:solar_*.png" \
-  "solar_orders:solar_orders_*.png" "terrain_surface:terrain_*.png" "asteroid_space:space_*.png" \
+  "solar_orders:solar_orders_*.png" "order_notice_offer:played_*.png" "terrain_surface:terrain_*.png" "asteroid_space:space_*.png" \
   "design_chamber:design_*.png" "asteroid_orders:scan_*.png" \
   "asteroid_builds:build_*.png scrap_*.png" "solar_positions:solar_positions.png" \
   "context_help:context_help_*.png" "reviewdesign_chamber:reviewdesign_*.png" \

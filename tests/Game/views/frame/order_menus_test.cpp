@@ -352,6 +352,20 @@ TEST_F(OrderMenus, TheUnitMenuWithItsDisplaySubmenuOpen) {
   EXPECT_EQ(g_popupMenu->GetSubmenu(2)->GetY(), 80);   // level with its item
 }
 
+// A menu left with Escape is held until the next click; a click on a button
+// of the control panel is one, or the 3D views would not draw what it changes.
+TEST_F(OrderMenus, AControlPanelButtonLetsGoOfAMenuLeftWithoutAChoice) {
+  OrderView& v = Make(VIEW_ASTEROID_SPACE, 1);
+  MenuOf(2, 1);
+  ASSERT_NE(g_popupMenu, nullptr);
+  EXPECT_EQ(v.OnControlCommand(130), 1);  // the info button
+  EXPECT_EQ(g_popupMenu, nullptr);
+  MenuOf(2, 1);
+  ASSERT_NE(g_popupMenu, nullptr);
+  EXPECT_EQ(v.OnControlCommand(261), 1);  // the trade page
+  EXPECT_EQ(g_popupMenu, nullptr);
+}
+
 TEST_F(OrderMenus, ASubmenuClosedByAnotherItemLeavesNothingBehindAndTheMenuStays) {
   Make(VIEW_ASTEROID_SPACE, 1);
   CGUnit* builder = Builder(1);
