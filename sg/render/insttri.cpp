@@ -8,6 +8,7 @@
 #include "sg/instance/instance.h"
 #include "sg/material/material.h"
 #include "sg/model/model.h"
+#include "sg/render/epvertex.h"
 #include "sg/render/primitives.h"
 #include "sg/render/renderer.h"
 
@@ -548,6 +549,10 @@ struct FaceRun {
 };
 
 // A face that FaceMayShow let through: its material, corners and triangle.
+// With `direct` (the software triangle slot is installed) a face wholly
+// inside the view goes to that slot's drawing without the call through the
+// table and the slot's clip test, which such a face passes.
+template <bool direct>
 [[gnu::always_inline]] inline SGError DrawShownFace(SGRenderer* rend, SGScene* scene, const ISGPart* part,
                                                    FaceRun& run, const SGFace* face) {
   ISGPrepVertex* pv[3];
@@ -597,27 +602,18 @@ struct FaceRun {
     }
     return ISGPolygonClipDraw(rend, scene, run.inst, mat, triple);
   }
+  if constexpr (direct) {
+    return isg_ep::DrawAccepted(rend, scene, mat, triple,
+                                triple[0]->txvFlags | triple[1]->txvFlags | triple[2]->txvFlags);
+  }
   return rend->renMethods.rmDrawTriangle(rend, scene, mat, triple);
 }
 
-}  // namespace
-
-SGError ISGInstDrawFace(SGRenderer* rend, SGScene* scene, const ISGPart* part, const SGFace* face) {
-  ++rend->renFaceCount;
-  if (part->mst->mstNumVerts == 0 || !FaceMayShow(part->verts, part->mst->mstNumVerts, *face)) {
-    return SG_ERROR_NONE;
-  }
-  FaceRun run(part);
-  return DrawShownFace(rend, scene, part, run, face);
-}
-
-SGError ISGInstDrawFaces(SGRenderer* rend, SGScene* scene, const ISGPart* part, const SGFace* faces,
-                         std::uint32_t count) {
+// The sifting and drawing of a face list, up to the first failure.
+template <bool direct>
+SGError DrawFaceList(SGRenderer* rend, SGScene* scene, const ISGPart* part, const SGFace* faces,
+                     std::uint32_t count) {
   const std::uint32_t numVerts = part->mst->mstNumVerts;
-  if (numVerts == 0) {
-    rend->renFaceCount += count;
-    return SG_ERROR_NONE;
-  }
   // Sifted a chunk at a time (drawing a face changes nothing the sifting
   // reads), then the faces that may show drawn in their order.
   constexpr std::uint32_t kChunk = 128;
@@ -632,7 +628,7 @@ SGError ISGInstDrawFaces(SGRenderer* rend, SGScene* scene, const ISGPart* part, 
     }
     rend->renFaceCount += end - first;
     for (std::uint32_t j = 0; j < n; ++j) {
-      const SGError err = DrawShownFace(rend, scene, part, run, &faces[shown[j]]);
+      const SGError err = DrawShownFace<direct>(rend, scene, part, run, &faces[shown[j]]);
       if (err != SG_ERROR_NONE) {
         rend->renFaceCount -= end - 1 - shown[j];  // the faces after it were not reached
         return err;
@@ -640,4 +636,25 @@ SGError ISGInstDrawFaces(SGRenderer* rend, SGScene* scene, const ISGPart* part, 
     }
   }
   return SG_ERROR_NONE;
+}
+
+}  // namespace
+
+SGError ISGInstDrawFace(SGRenderer* rend, SGScene* scene, const ISGPart* part, const SGFace* face) {
+  ++rend->renFaceCount;
+  if (part->mst->mstNumVerts == 0 || !FaceMayShow(part->verts, part->mst->mstNumVerts, *face)) {
+    return SG_ERROR_NONE;
+  }
+  FaceRun run(part);
+  return DrawShownFace<false>(rend, scene, part, run, face);
+}
+
+SGError ISGInstDrawFaces(SGRenderer* rend, SGScene* scene, const ISGPart* part, const SGFace* faces,
+                         std::uint32_t count) {
+  if (part->mst->mstNumVerts == 0) {
+    rend->renFaceCount += count;
+    return SG_ERROR_NONE;
+  }
+  return rend->renMethods.rmDrawTriangle == ISGEPDrawTriangle ? DrawFaceList<true>(rend, scene, part, faces, count)
+                                                              : DrawFaceList<false>(rend, scene, part, faces, count);
 }
