@@ -128,8 +128,8 @@ class InsideFaceTest : public RenderTest {
 
   // Balls and boxes scattered about the view, many across its sides or
   // behind the eye, in every material type, two materials each.
-  void Scatter(std::uint32_t seed, int count) {
-    PlaceMaterialRow();
+  void Scatter(std::uint32_t seed, int count, void (*prepare)(SGMaterial*) = nullptr) {
+    PlaceMaterialRow(0, prepare);
     std::mt19937 rng(seed);
     auto real = [&rng](float lo, float hi) { return std::uniform_real_distribution<float>(lo, hi)(rng); };
     SGModel* ball = Keep(Ball(2.f, 10, 6, 2));
@@ -192,6 +192,34 @@ TEST_F(InsideFaceTest, DebuggingModesDrawAsThroughTheTable) {
   ExpectAlike("window of triangles");
   g_sgTriDrawFirst = first;
   g_sgTriDrawLast = last;
+}
+
+// On an 8-bit buffer a shaded corner's light goes into its screen vertex
+// unweighted, and each material reads its own ramp.
+class InsideFaceIndexedTest : public InsideFaceTest {
+ protected:
+  IDirectDrawSurface* OpenFrame() override { return OpenIndexedFrame(); }
+
+  // Sixteen levels of the material's colour, or of each texel value.
+  static void GiveRamp(SGMaterial* mat) {
+    const std::uint32_t width = mat->matTexMap != nullptr ? 256 : 1;
+    auto* lut = static_cast<std::uint8_t*>(SGMalloc(16 * width));
+    for (std::uint32_t level = 0; level < 16; ++level) {
+      for (std::uint32_t k = 0; k < width; ++k) {
+        const std::uint32_t base = width == 1 ? mat->matColour : k;
+        lut[level * width + k] = static_cast<std::uint8_t>(level == 0 ? 0 : base % 16 + 16 * level);
+      }
+    }
+    mat->matInfo->maiLUT = lut;
+  }
+};
+
+TEST_F(InsideFaceIndexedTest, ScatteredScenesDrawAsThroughTheTable) {
+  Scatter(12, 60, GiveRamp);
+  EXPECT_GT(ExpectAlike("indexed").first, 1000u);
+  EXPECT_GT(Covered(), 20000u);
+  GreyFog();
+  ExpectAlike("indexed, fogged");
 }
 
 }  // namespace
