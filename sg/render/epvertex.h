@@ -116,12 +116,45 @@ inline void MakeUV(SGQVert* q, const SGTxVertex* txv, const SGTextureMap* txm) {
   return index;
 }
 
+// Triangles waiting for one fill, in their order: each its screen vertices'
+// indices (the array may move as it grows), in the fill's clockwise order.
+struct TriBatch {
+  static constexpr std::uint32_t kMax = 64;
+  std::uint32_t count = 0;
+  ISGTriFill fill = nullptr;
+  const SGMaterial* mat = nullptr;
+  std::uint32_t corners[kMax][3];
+};
+
+// Fills the waiting triangles with the renderer's fill arguments, which stay
+// as they were while triangles wait (a change of material flushes first).
+inline void Flush(SGRenderer* rend, TriBatch& batch) {
+  const SGQVert* q = rend->renQVerts;
+  SGFrameBuffer* fb = rend->renFrameBuffer;
+  for (std::uint32_t i = 0; i < batch.count; ++i) {
+    const std::uint32_t* c = batch.corners[i];
+    batch.fill(&q[c[0]], &q[c[1]], &q[c[2]], fb, rend->renFillTexels, rend->renFillLUT, rend->renFillColour);
+  }
+  batch.count = 0;
+}
+
 // A triangle the clip test let through, its corners' flags together in
 // `orFlags`: its screen vertices made (once a frame each), its material's
 // fill chosen, then drawn and counted. A triangle outside the buffer or of a
 // material without a fill is dropped uncounted.
+//
+// With a batch (a face list's faces wholly inside the view), a triangle that
+// needs no subdivision waits in it for its fill with those before it: the
+// conversions of a run of faces, then their fills one after another, each
+// stage finding its own tables still in the cache. Whatever else draws, or
+// changes the fill or a waiting triangle's screen vertices, flushes it first.
 [[gnu::always_inline]] inline SGError DrawAccepted(SGRenderer* rend, SGScene* scene, SGMaterial* mat,
-                                                SGTxVertex* const* triple, std::uint32_t orFlags) {
+                                                SGTxVertex* const* triple, std::uint32_t orFlags,
+                                                TriBatch* batch = nullptr) {
+  // A texture of another size would remake the u, v of shared screen vertices.
+  if (batch != nullptr && batch->count != 0 && mat != batch->mat) {
+    Flush(rend, *batch);
+  }
   const std::uint32_t type = EffectiveType(rend, mat, orFlags);
   const SGFrameBuffer* fb = rend->renFrameBuffer;
   const bool indexed = fb->fbMode != SG_FB_MODE_QUASI_RGB;
@@ -142,9 +175,13 @@ inline void MakeUV(SGQVert* q, const SGTxVertex* txv, const SGTextureMap* txm) {
       return SG_ERROR_NONE;
     }
   }
-  if ((mat != rend->renObjMaterial || type != rend->renObjMatType) &&
-      (indexed ? ISGEPSetMaterial8 : ISGEPSetMaterial16)(rend, scene, mat, type) != SG_ERROR_NONE) {
-    return SG_ERROR_NONE;
+  if (mat != rend->renObjMaterial || type != rend->renObjMatType) {
+    if (batch != nullptr) {
+      Flush(rend, *batch);
+    }
+    if ((indexed ? ISGEPSetMaterial8 : ISGEPSetMaterial16)(rend, scene, mat, type) != SG_ERROR_NONE) {
+      return SG_ERROR_NONE;
+    }
   }
   const bool inWindow = rend->renTriCount >= g_sgTriDrawFirst && rend->renTriCount <= g_sgTriDrawLast;
   const ISGTriFill fill =
@@ -166,12 +203,37 @@ inline void MakeUV(SGQVert* q, const SGTxVertex* txv, const SGTextureMap* txm) {
     const std::uint32_t ab = length != 0 ? length : isg_subdiv::Dist2(a, b);
     const std::uint32_t bc = length != 0 ? length : isg_subdiv::Dist2(b, c);
     const std::uint32_t ca = length != 0 ? length : isg_subdiv::Dist2(c, a);
-    if (isg_subdiv::Acceptable(ab, a, b) && isg_subdiv::Acceptable(bc, b, c) && isg_subdiv::Acceptable(ca, c, a)) {
-      isg_subdiv::DrawPiece(rend, fill, a, b, c);
+    const bool whole =
+        isg_subdiv::Acceptable(ab, a, b) && isg_subdiv::Acceptable(bc, b, c) && isg_subdiv::Acceptable(ca, c, a);
+    // The outlines and the numbered colours are drawn as each triangle comes.
+    if (whole && batch != nullptr && fill != nullptr &&
+        (ContextDebug(rend) & (SG_CTX_DEBUG_DRAW | SG_CTX_DEBUG_TRI_COLOURS)) == 0) {
+      if (batch->count != 0 && fill != batch->fill) {
+        Flush(rend, *batch);
+      }
+      batch->fill = fill;
+      batch->mat = mat;
+      std::uint32_t* corners = batch->corners[batch->count];
+      corners[0] = index[2];
+      corners[1] = index[1];
+      corners[2] = index[0];
+      if (++batch->count == TriBatch::kMax) {
+        Flush(rend, *batch);
+      }
     } else {
-      err = ISGTriDrawSubdivided(a, b, c, rend, fill, ab, bc, ca);
+      if (batch != nullptr) {
+        Flush(rend, *batch);
+      }
+      if (whole) {
+        isg_subdiv::DrawPiece(rend, fill, a, b, c);
+      } else {
+        err = ISGTriDrawSubdivided(a, b, c, rend, fill, ab, bc, ca);
+      }
     }
   } else {
+    if (batch != nullptr) {
+      Flush(rend, *batch);
+    }
     err = ISGTriDrawSubdivided(a, b, c, rend, fill, length, length, length);
   }
   ++rend->renTriCount;

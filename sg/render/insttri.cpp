@@ -551,10 +551,12 @@ struct FaceRun {
 // A face that FaceMayShow let through: its material, corners and triangle.
 // With `direct` (the software triangle slot is installed) a face wholly
 // inside the view goes to that slot's drawing without the call through the
-// table and the slot's clip test, which such a face passes.
+// table and the slot's clip test, which such a face passes, and may wait in
+// `batch` for its fill; a face that is clipped draws at once, after those.
 template <bool direct>
 [[gnu::always_inline]] inline SGError DrawShownFace(SGRenderer* rend, SGScene* scene, const ISGPart* part,
-                                                   FaceRun& run, const SGFace* face) {
+                                                   FaceRun& run, const SGFace* face,
+                                                   isg_ep::TriBatch* batch = nullptr) {
   ISGPrepVertex* pv[3];
   std::uint32_t orFlags = 0;
   for (int k = 0; k < 3; ++k) {
@@ -597,6 +599,9 @@ template <bool direct>
     triple[k] = txv;
   }
   if ((orFlags & SG_XFORM_FLAG_CLIP_MASK) != 0 || run.groundClip) {
+    if (batch != nullptr) {
+      isg_ep::Flush(rend, *batch);
+    }
     for (int k = 0; k < 3; ++k) {
       WorldPosition(rend, mst->mstVerts[face->facVertIndex[k]], triple[k]);
     }
@@ -604,7 +609,7 @@ template <bool direct>
   }
   if constexpr (direct) {
     return isg_ep::DrawAccepted(rend, scene, mat, triple,
-                                triple[0]->txvFlags | triple[1]->txvFlags | triple[2]->txvFlags);
+                                triple[0]->txvFlags | triple[1]->txvFlags | triple[2]->txvFlags, batch);
   }
   return rend->renMethods.rmDrawTriangle(rend, scene, mat, triple);
 }
@@ -619,6 +624,8 @@ SGError DrawFaceList(SGRenderer* rend, SGScene* scene, const ISGPart* part, cons
   constexpr std::uint32_t kChunk = 128;
   std::uint32_t shown[kChunk];
   FaceRun run(part);
+  isg_ep::TriBatch batch;
+  isg_ep::TriBatch* waiting = direct ? &batch : nullptr;
   for (std::uint32_t first = 0; first < count; first += kChunk) {
     const std::uint32_t end = count - first > kChunk ? first + kChunk : count;
     std::uint32_t n = 0;
@@ -628,13 +635,15 @@ SGError DrawFaceList(SGRenderer* rend, SGScene* scene, const ISGPart* part, cons
     }
     rend->renFaceCount += end - first;
     for (std::uint32_t j = 0; j < n; ++j) {
-      const SGError err = DrawShownFace<direct>(rend, scene, part, run, &faces[shown[j]]);
+      const SGError err = DrawShownFace<direct>(rend, scene, part, run, &faces[shown[j]], waiting);
       if (err != SG_ERROR_NONE) {
+        isg_ep::Flush(rend, batch);
         rend->renFaceCount -= end - 1 - shown[j];  // the faces after it were not reached
         return err;
       }
     }
   }
+  isg_ep::Flush(rend, batch);
   return SG_ERROR_NONE;
 }
 

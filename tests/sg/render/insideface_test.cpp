@@ -1,7 +1,8 @@
 // Faces of a list wholly inside the view go from their prepared corners to
 // the software slot's drawing without the call through the primitive table,
 // and a triangle with no edge to split goes to its fill without the
-// subdivision's call while the scene draw holds the buffer. Each scene here
+// subdivision's call while the scene draw holds the buffer, waiting there
+// with the list's others of the same fill to be filled in their order. Each scene here
 // is drawn that way and again with the table's triangle slot replaced by a
 // pass-through to the software slot (no short way for faces), and once more
 // so in single-step mode (each triangle locks and unlocks the buffer): the
