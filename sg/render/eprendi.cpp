@@ -2,29 +2,23 @@
 // transformed vertices into screen vertices once per frame, and the choice of
 // fill per material, memoised until the material or its type changes.
 
-#include <cmath>
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 #include "sg/core/context.h"
 #include "sg/core/sgassert.h"
 #include "sg/fb/framebuffer.h"
 #include "sg/material/material.h"
 #include "sg/raster/fill16.h"
+#include "sg/render/epvertex.h"
 #include "sg/render/primitives.h"
 #include "sg/render/renderer.h"
 #include "sg/scene/scene.h"
 
 namespace {
 
+using isg_ep::ContextDebug;
+
 constexpr std::uint32_t kNumSizes = ISG_FILL_NUM_SIZES;
 constexpr std::uint32_t kSizeKeys[kNumSizes] = {16400, 32800, 65600, 131200, 262400, 524800,
                                                 32832, 65664, 32896, 131328, 65792};
-
-// How far (27.5) a clipped vertex may stray outside the buffer: half a pixel and rounding.
-constexpr std::int64_t kSlack = 32;
 
 constexpr ISGFillFamily kTexture = ISG_FILL_FAMILY(ISGFill16Texture);
 constexpr ISGFillFamily kShadedTexture = ISG_FILL_FAMILY(ISGFill16ShadedTexture);
@@ -33,99 +27,6 @@ constexpr ISGFillFamily kShadedTransparentTexture = ISG_FILL_FAMILY(ISGFill16Sha
 
 bool IsQuasi16(const SGFrameBuffer* fb) {
   return fb->fbMode == SG_FB_MODE_QUASI_RGB && fb->fbBPP == 16;
-}
-
-std::uint32_t ContextDebug(const SGRenderer* rend) {
-  return rend->renContext != nullptr ? rend->renContext->ctxDebug : 0;
-}
-
-std::uint32_t EffectiveType(const SGRenderer* rend, const SGMaterial* mat, std::uint32_t orFlags) {
-  std::uint32_t type = mat->matType;
-  if ((orFlags & SG_TXV_FOGGED) != 0) {
-    type += SG_MAT_TYPE_FOG;
-  }
-  const std::uint32_t base = type & SG_MAT_TYPE_MASK;
-  if ((orFlags & (SG_TXV_FOGGED | SG_TXV_SHADED)) == 0) {
-    std::uint32_t lit = base;
-    if (base == SG_MAT_TYPE_SHADED) {
-      lit = SG_MAT_TYPE_FLAT;
-    } else if (base == SG_MAT_TYPE_SHADED_TEXTURE) {
-      lit = SG_MAT_TYPE_TEXTURE;
-    } else if (base == SG_MAT_TYPE_SHADED_TRANSPARENT_TEXTURE) {
-      lit = SG_MAT_TYPE_TRANSPARENT_TEXTURE;
-    }
-    type = (type & ~SG_MAT_TYPE_MASK) | lit;
-  }
-  if ((type & SG_MAT_TYPE_MASK) == SG_MAT_TYPE_TEXTURE &&
-      (ContextDebug(rend) & SG_CTX_DEBUG_NO_TEXTURES) != 0) {
-    type = (type & ~SG_MAT_TYPE_MASK) | SG_MAT_TYPE_FLAT;
-  }
-  return type;
-}
-
-// A 27.5 screen coordinate rounded to an integer; a value out of any buffer's
-// range (or not a number) becomes INT32_MIN, which the range check refuses.
-// Rounded in the current rounding mode, as lrint does, without its library call.
-std::int32_t RoundScreen(float value) {
-  if (!(value > -1073741824.f && value < 1073741824.f)) {
-    return INT32_MIN;
-  }
-#if defined(__SSE2__)
-  return _mm_cvtss_si32(_mm_set_ss(value));
-#else
-  return static_cast<std::int32_t>(std::lrint(value));
-#endif
-}
-
-void MakeUV(SGQVert* q, const SGTxVertex* txv, const SGTextureMap* txm) {
-  if (txm == nullptr) {
-    q->u = q->v = 0.5f;
-    return;
-  }
-  q->u = (txv->txvUV[0] * static_cast<float>(txm->txmSize.u[0] - 1) + 0.5f) * 32.f;
-  q->v = (txv->txvUV[1] * static_cast<float>(txm->txmSize.u[1] - 1) + 0.5f) * 32.f;
-}
-
-// The vertex's screen vertex, made once per frame; 0xFFFFFFFF when the array cannot grow.
-// On an indexed buffer the material's own ramp carries its lighting, so the shade
-// goes in unweighted.
-std::uint32_t ConvertVertex(SGRenderer* rend, const SGMaterial* mat, SGTxVertex* txv, std::uint32_t orFlags,
-                            bool indexed) {
-  const SGTextureMap* txm = mat->matTexMap;
-  if (txv->txvConverted != 0) {
-    if (txv->txvTexture != txm) {
-      MakeUV(&rend->renQVerts[txv->txvQIndex], txv, txm);
-      txv->txvTexture = txm;
-    }
-    return txv->txvQIndex;
-  }
-  // The array has room nearly always: the call only when it must grow.
-  const std::uint32_t index =
-      rend->renNextQVert < rend->renNumQVerts ? rend->renNextQVert++ : ISGRendererNewQVert(rend);
-  if (index == 0xFFFFFFFF) {
-    return index;
-  }
-  SGQVert* q = &rend->renQVerts[index];
-  q->x = RoundScreen(txv->txvLoc[0]);
-  q->y = RoundScreen(txv->txvLoc[1]);
-  q->rhw = txv->txvLoc[3];
-  MakeUV(q, txv, txm);
-  q->col = static_cast<float>(txv->txvColour[0]) * 32.f;
-  const float scale = static_cast<float>(rend->renShadeScale);
-  float intensity = 0.f;
-  if ((orFlags & SG_TXV_FOGGED) != 0) {
-    intensity = (1.f - txv->txvFog) * scale;
-  } else if ((orFlags & SG_TXV_SHADED) != 0) {
-    intensity = indexed ? txv->txvShade * scale : (txv->txvShade * mat->matDiffuse + mat->matAmbient) * scale;
-  }
-  // Clamped to 0..scale, a NaN to 0 (the library's fmax and fmin, inline).
-  intensity = intensity > 0.f ? intensity : 0.f;
-  intensity = intensity < scale ? intensity : scale;
-  q->q = intensity + 16.f;
-  txv->txvConverted = 1;
-  txv->txvQIndex = index;
-  txv->txvTexture = txm;
-  return index;
 }
 
 }  // namespace
@@ -273,43 +174,7 @@ SGError ISGEPDrawTriangle(SGRenderer* rend, SGScene* scene, SGMaterial* mat, SGT
   if ((andFlags & SG_XFORM_FLAG_CLIP_MASK) != 0 || (orFlags & SG_XFORM_FLAG_NEAR_CLIP) != 0) {
     return SG_ERROR_NONE;
   }
-  const std::uint32_t type = EffectiveType(rend, mat, orFlags);
-  const SGFrameBuffer* fb = rend->renFrameBuffer;
-  const bool indexed = fb->fbMode != SG_FB_MODE_QUASI_RGB;
-  std::uint32_t index[3];
-  for (int k = 0; k < 3; ++k) {
-    index[k] = ConvertVertex(rend, mat, triple[k], orFlags, indexed);
-    if (index[k] == 0xFFFFFFFF) {
-      return SG_ERROR_NO_MEMORY;
-    }
-  }
-  // Clipped triangles lie inside the buffer; one that does not (a camera whose
-  // matrices came out of range) is dropped, since the fills do not clip.
-  const std::int64_t maxX = static_cast<std::int64_t>(fb->fbWidth) * 32 + kSlack;
-  const std::int64_t maxY = static_cast<std::int64_t>(fb->fbHeight) * 32 + kSlack;
-  for (const std::uint32_t i : index) {
-    const SGQVert& q = rend->renQVerts[i];
-    if (q.x < -kSlack || q.x > maxX || q.y < -kSlack || q.y > maxY) {
-      return SG_ERROR_NONE;
-    }
-  }
-  if ((mat != rend->renObjMaterial || type != rend->renObjMatType) &&
-      (indexed ? ISGEPSetMaterial8 : ISGEPSetMaterial16)(rend, scene, mat, type) != SG_ERROR_NONE) {
-    return SG_ERROR_NONE;
-  }
-  const bool inWindow = rend->renTriCount >= g_sgTriDrawFirst && rend->renTriCount <= g_sgTriDrawLast;
-  const ISGTriFill fill =
-      (ContextDebug(rend) & SG_CTX_DEBUG_NO_FILL) == 0 && inWindow ? rend->renTriFill : nullptr;
-  const std::uint32_t length = (rend->renOptions & (SG_REND_OPT_PERSPECTIVE | SG_REND_OPT_TEXTURED_FILL)) ==
-                                       (SG_REND_OPT_PERSPECTIVE | SG_REND_OPT_TEXTURED_FILL)
-                                   ? 0
-                                   : 1;
-  const SGQVert* q = rend->renQVerts;
-  // Model triangles run counter-clockwise on the screen; the fills draw clockwise ones.
-  const SGError err =
-      ISGTriDrawSubdivided(&q[index[2]], &q[index[1]], &q[index[0]], rend, fill, length, length, length);
-  ++rend->renTriCount;
-  return err;
+  return isg_ep::DrawAccepted(rend, scene, mat, triple, orFlags);
 }
 
 SGError ISGRendererSetTerrainFill(SGRenderer* rend, std::uint32_t on, SGTextureMap* txm) {

@@ -8,6 +8,7 @@
 #include "sg/instance/instance.h"
 #include "sg/material/material.h"
 #include "sg/model/model.h"
+#include "sg/render/epvertex.h"
 #include "sg/render/primitives.h"
 #include "sg/render/renderer.h"
 
@@ -548,8 +549,14 @@ struct FaceRun {
 };
 
 // A face that FaceMayShow let through: its material, corners and triangle.
+// With `direct` (the software triangle slot is installed) a face wholly
+// inside the view goes to that slot's drawing without the call through the
+// table and the slot's clip test, which such a face passes, and may wait in
+// `batch` for its fill; a face that is clipped draws at once, after those.
+template <bool direct>
 [[gnu::always_inline]] inline SGError DrawShownFace(SGRenderer* rend, SGScene* scene, const ISGPart* part,
-                                                   FaceRun& run, const SGFace* face) {
+                                                   FaceRun& run, const SGFace* face,
+                                                   isg_ep::TriBatch* batch = nullptr) {
   ISGPrepVertex* pv[3];
   std::uint32_t orFlags = 0;
   for (int k = 0; k < 3; ++k) {
@@ -592,12 +599,52 @@ struct FaceRun {
     triple[k] = txv;
   }
   if ((orFlags & SG_XFORM_FLAG_CLIP_MASK) != 0 || run.groundClip) {
+    if (batch != nullptr) {
+      isg_ep::Flush(rend, *batch);
+    }
     for (int k = 0; k < 3; ++k) {
       WorldPosition(rend, mst->mstVerts[face->facVertIndex[k]], triple[k]);
     }
     return ISGPolygonClipDraw(rend, scene, run.inst, mat, triple);
   }
+  if constexpr (direct) {
+    return isg_ep::DrawAccepted(rend, scene, mat, triple,
+                                triple[0]->txvFlags | triple[1]->txvFlags | triple[2]->txvFlags, batch);
+  }
   return rend->renMethods.rmDrawTriangle(rend, scene, mat, triple);
+}
+
+// The sifting and drawing of a face list, up to the first failure.
+template <bool direct>
+SGError DrawFaceList(SGRenderer* rend, SGScene* scene, const ISGPart* part, const SGFace* faces,
+                     std::uint32_t count) {
+  const std::uint32_t numVerts = part->mst->mstNumVerts;
+  // Sifted a chunk at a time (drawing a face changes nothing the sifting
+  // reads), then the faces that may show drawn in their order.
+  constexpr std::uint32_t kChunk = 128;
+  std::uint32_t shown[kChunk];
+  FaceRun run(part);
+  isg_ep::TriBatch batch;
+  isg_ep::TriBatch* waiting = direct ? &batch : nullptr;
+  for (std::uint32_t first = 0; first < count; first += kChunk) {
+    const std::uint32_t end = count - first > kChunk ? first + kChunk : count;
+    std::uint32_t n = 0;
+    for (std::uint32_t i = first; i < end; ++i) {
+      shown[n] = i;
+      n += FaceMayShow(part->verts, numVerts, faces[i]) ? 1 : 0;
+    }
+    rend->renFaceCount += end - first;
+    for (std::uint32_t j = 0; j < n; ++j) {
+      const SGError err = DrawShownFace<direct>(rend, scene, part, run, &faces[shown[j]], waiting);
+      if (err != SG_ERROR_NONE) {
+        isg_ep::Flush(rend, batch);
+        rend->renFaceCount -= end - 1 - shown[j];  // the faces after it were not reached
+        return err;
+      }
+    }
+  }
+  isg_ep::Flush(rend, batch);
+  return SG_ERROR_NONE;
 }
 
 }  // namespace
@@ -608,36 +655,15 @@ SGError ISGInstDrawFace(SGRenderer* rend, SGScene* scene, const ISGPart* part, c
     return SG_ERROR_NONE;
   }
   FaceRun run(part);
-  return DrawShownFace(rend, scene, part, run, face);
+  return DrawShownFace<false>(rend, scene, part, run, face);
 }
 
 SGError ISGInstDrawFaces(SGRenderer* rend, SGScene* scene, const ISGPart* part, const SGFace* faces,
                          std::uint32_t count) {
-  const std::uint32_t numVerts = part->mst->mstNumVerts;
-  if (numVerts == 0) {
+  if (part->mst->mstNumVerts == 0) {
     rend->renFaceCount += count;
     return SG_ERROR_NONE;
   }
-  // Sifted a chunk at a time (drawing a face changes nothing the sifting
-  // reads), then the faces that may show drawn in their order.
-  constexpr std::uint32_t kChunk = 128;
-  std::uint32_t shown[kChunk];
-  FaceRun run(part);
-  for (std::uint32_t first = 0; first < count; first += kChunk) {
-    const std::uint32_t end = count - first > kChunk ? first + kChunk : count;
-    std::uint32_t n = 0;
-    for (std::uint32_t i = first; i < end; ++i) {
-      shown[n] = i;
-      n += FaceMayShow(part->verts, numVerts, faces[i]) ? 1 : 0;
-    }
-    rend->renFaceCount += end - first;
-    for (std::uint32_t j = 0; j < n; ++j) {
-      const SGError err = DrawShownFace(rend, scene, part, run, &faces[shown[j]]);
-      if (err != SG_ERROR_NONE) {
-        rend->renFaceCount -= end - 1 - shown[j];  // the faces after it were not reached
-        return err;
-      }
-    }
-  }
-  return SG_ERROR_NONE;
+  return rend->renMethods.rmDrawTriangle == ISGEPDrawTriangle ? DrawFaceList<true>(rend, scene, part, faces, count)
+                                                              : DrawFaceList<false>(rend, scene, part, faces, count);
 }

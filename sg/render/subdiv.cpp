@@ -8,35 +8,18 @@
 #include "sg/raster/line.h"
 #include "sg/render/primitives.h"
 #include "sg/render/renderer.h"
+#include "sg/render/subdivpiece.h"
 
 namespace {
 
-constexpr std::uint32_t kShortEdge = 150000;    // about 12 pixels, squared in 27.5
-constexpr std::uint32_t kFlatEdge = 3686400;    // 60 pixels
-constexpr std::uint32_t kOutlineColour = 127;
+using isg_subdiv::Acceptable;
+using isg_subdiv::DrawPiece;
+using isg_subdiv::Ratio;
 
 struct Piece {
   const SGQVert* v[3];
   std::uint32_t len[3];  // len[i]: edge v[i] -> v[(i + 1) % 3]
 };
-
-float Ratio(const SGQVert* x, const SGQVert* y) {
-  const float sum = x->rhw + y->rhw;
-  return sum != 0.f ? x->rhw / sum : 0.5f;
-}
-
-bool Acceptable(std::uint32_t len, const SGQVert* x, const SGQVert* y) {
-  if (len <= kShortEdge) {
-    return true;
-  }
-  if (len > kFlatEdge) {
-    return false;
-  }
-  // Taken from the farther end whichever way the edge runs: the two triangles
-  // that share an edge must split it alike, or a crack opens between them.
-  const float r = x->rhw <= y->rhw ? Ratio(x, y) : Ratio(y, x);
-  return r >= 0.45f && r <= 0.55f;
-}
 
 SGQVert Midpoint(const SGQVert* x, const SGQVert* y) {
   const float r = Ratio(x, y);
@@ -50,18 +33,6 @@ SGQVert Midpoint(const SGQVert* x, const SGQVert* y) {
   m.q = r * x->q + s * y->q;
   m.col = r * x->col + s * y->col;
   return m;
-}
-
-// The frame buffer is locked while a piece is drawn (ISGTriDrawSubdivided).
-[[gnu::always_inline]] inline void DrawPiece(SGRenderer* rend, ISGTriFill fill, const SGQVert* a, const SGQVert* b,
-                                              const SGQVert* c) {
-  SGFrameBuffer* fb = rend->renFrameBuffer;
-  if (fill != nullptr) {
-    fill(a, b, c, fb, rend->renFillTexels, rend->renFillLUT, rend->renFillColour);
-  }
-  if (rend->renContext != nullptr && (rend->renContext->ctxDebug & SG_CTX_DEBUG_DRAW) != 0) {
-    ISGTriOutline(a, b, c, fb, kOutlineColour);
-  }
 }
 
 void Subdivide(SGRenderer* rend, ISGTriFill fill, Piece p) {
@@ -130,12 +101,7 @@ void Subdivide(SGRenderer* rend, ISGTriFill fill, Piece p) {
 
 }  // namespace
 
-std::uint32_t ISGQVertDist2(const SGQVert* a, const SGQVert* b) {
-  const std::int64_t dx = static_cast<std::int64_t>(a->x) - b->x;
-  const std::int64_t dy = static_cast<std::int64_t>(a->y) - b->y;
-  const std::int64_t d = dx * dx + dy * dy;
-  return d > 0xFFFFFFFFLL ? 0xFFFFFFFFu : static_cast<std::uint32_t>(d);
-}
+std::uint32_t ISGQVertDist2(const SGQVert* a, const SGQVert* b) { return isg_subdiv::Dist2(a, b); }
 
 SGError ISGTriDrawSubdivided(const SGQVert* a, const SGQVert* b, const SGQVert* c, SGRenderer* rend, ISGTriFill fill,
                              std::uint32_t ab, std::uint32_t bc, std::uint32_t ca) {
@@ -144,7 +110,7 @@ SGError ISGTriDrawSubdivided(const SGQVert* a, const SGQVert* b, const SGQVert* 
   // the window's handlers show the frame between faces, so each unlocks.
   SGFrameBuffer* fb = rend->renFrameBuffer;
   void* pixels = nullptr;
-  if (SGFrameBufferLock(fb, &pixels) == SG_ERROR_NONE) {
+  if (isg_subdiv::FrameHeld(fb) || SGFrameBufferLock(fb, &pixels) == SG_ERROR_NONE) {
     // Most triangles of a frame are small enough as they are: those go to
     // the fill straight away, the others into the recursion.
     ab = ab != 0 ? ab : ISGQVertDist2(a, b);
