@@ -325,6 +325,38 @@ TEST_F(GamePieceTest, OrdersForgetATargetThatLeavesTheGame) {
   EXPECT_FALSE(box.SavedOf(pieces).empty());
 }
 
+// The destructor empties every cell: the first and the last cells, a cell
+// that shrinks its block step by step as it empties, and lone units with runs
+// of empty cells between are all let go of, each unit once.
+TEST_F(GamePieceTest, ATornDownDatabaseLetsGoOfEveryUnitOnce) {
+  numAsteroids = 150;
+  const int lastOwner = std::min(UnitChapterLimit(), kPieceOwners) - 1;
+  ASSERT_GT(lastOwner, 1);
+  CGUnitTemplate* first = Design(0, {kComputer});
+  CGUnitTemplate* middle = Design(1, {kComputer});
+  CGUnitTemplate* last = Design(static_cast<std::uint8_t>(lastOwner), {kComputer});
+  {
+    CGGamePieceDB db;
+    std::uint32_t serial = 0;
+    const auto make = [&](CGUnitTemplate* design, std::uint8_t owner, std::uint16_t at, int n) {
+      const Location place{at, 0, 0, 0};
+      for (int i = 0; i < n; ++i)
+        ASSERT_NE(db.CreateUnit(design, &place, owner, (std::uint32_t{owner} << 26) | ++serial), nullptr);
+    };
+    make(first, 0, 0, 3);
+    make(middle, 1, 7, 40);
+    int scattered = 0;
+    for (std::uint16_t at = 20; at <= numAsteroids; at += 13, ++scattered) make(middle, 1, at, 1);
+    make(last, static_cast<std::uint8_t>(lastOwner), numAsteroids, 2);
+    EXPECT_EQ(first->references, 3);
+    EXPECT_EQ(middle->references, 40 + scattered);
+    EXPECT_EQ(last->references, 2);
+  }
+  EXPECT_EQ(first->references, 0);
+  EXPECT_EQ(middle->references, 0);
+  EXPECT_EQ(last->references, 0);
+}
+
 TEST_F(GamePieceTest, AnEmptyDatabaseSavesZeroCounts) {
   const std::string bytes = box.SavedOf(pieces);
   EXPECT_EQ(bytes, std::string(40 * (numAsteroids + 1) * 4, '\0'));
