@@ -1,11 +1,12 @@
 #pragma once
 // 256-bit variants of the per-pixel operations of pixelops16.h: rows drawn
-// eight pixels a round, the table offsets of the eight worked out at once,
-// each pixel's lookups made one by one and the eight results packed into
-// one or two stores; the last pixels of a row by the operation they extend. Gathers were tried for
-// the lookups: on processors whose gathers are split into one load per lane
-// they came out at half the speed of the plain loads. Only for functions
-// compiled for AVX2 and called when ISGUseAvx2() holds. Internal.
+// eight pixels a round, the table offsets of the eight worked out at once and
+// each pixel's lookups made one by one, the textured fills' eight results
+// packed into one store; the last pixels of a row by the operation they
+// extend. Gathers were tried for the lookups: on processors whose gathers
+// are split into one load per lane they came out at half the speed of the
+// plain loads. Only for functions compiled for AVX2 and called when
+// ISGUseAvx2() holds. Internal.
 
 #include <array>
 #include <cstddef>
