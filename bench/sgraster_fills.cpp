@@ -5,7 +5,10 @@
 // triangles' pixel counts (one memset per triangle); and x_plain, its rate
 // over a plain scalar loop doing the same pixel work over the triangles' own
 // rows (for the flat fill, a fill of each row), set up once outside the
-// timing, so that x_plain below 1 is the cost of the fill's set-up and walk;
+// timing, so that x_plain below 1 is the cost of the fill's set-up and walk
+// (the level, like u, steps across each row by the triangle's own gradient:
+// held at one level per triangle, the untextured shaded loops' work folds
+// into a store of one colour, a flat fill rather than a shaded one);
 // and x_naive, its rate over a textbook floating-point loop that sets each
 // triangle up from its vertices (edges, rows, and u, v and level
 // interpolated across it) and does the same pixel work over the same rows,
@@ -104,18 +107,54 @@ inline uint16_t Shade565(const uint8_t* row, uint32_t c) {
   return static_cast<uint16_t>(row[c >> 11] << 11 | row[32 + ((c >> 5) & 63)] << 5 | row[96 + (c & 31)]);
 }
 
+// Each triangle's level across its rows, in 16.16 as the fills
+// interpolate it: at the first pixel of each span and its step a column.
+struct SceneLevels {
+  std::vector<std::vector<uint32_t>> starts;
+  std::vector<uint32_t> steps;
+
+  explicit SceneLevels(const Scene& scene) {
+    for (size_t i = 0; i < scene.triangles.size(); ++i) {
+      const auto& t = scene.triangles[i];
+      const double x0 = t[0].x / 32.0, y0 = t[0].y / 32.0, x1 = t[1].x / 32.0, y1 = t[1].y / 32.0;
+      const double x2 = t[2].x / 32.0, y2 = t[2].y / 32.0;
+      const double area = (x1 - x0) * (y2 - y0) - (x2 - x0) * (y1 - y0);
+      const double q0 = t[0].q * 2048.0, q1 = t[1].q * 2048.0, q2 = t[2].q * 2048.0;
+      const double gx = ((q1 - q0) * (y2 - y0) - (q2 - q0) * (y1 - y0)) / area;
+      const double gy = ((q2 - q0) * (x1 - x0) - (q1 - q0) * (x2 - x0)) / area;
+      std::vector<uint32_t> spanStarts;
+      for (const SceneSpan& span : scene.spans[i]) {
+        const double x = static_cast<double>(span.offset % kSceneWidth);
+        const double y = static_cast<double>(span.offset / kSceneWidth);
+        spanStarts.push_back(static_cast<uint32_t>(static_cast<int64_t>(q0 + (x - x0) * gx + (y - y0) * gy)));
+      }
+      starts.push_back(std::move(spanStarts));
+      steps.push_back(static_cast<uint32_t>(static_cast<int64_t>(gx)));
+    }
+  }
+};
+
+const SceneLevels& GetLevels(int size) {
+  static const SceneLevels levels[kSceneSizes] = {SceneLevels(GetScene(kSmall)), SceneLevels(GetScene(kLarge)),
+                                                  SceneLevels(GetScene(kMedium))};
+  return levels[size];
+}
+
 // The plain loop: every span of every triangle, u one texel per pixel from
-// the span's column, v and the level fixed per row, the family's pixel work.
+// the span's column, v fixed per row, the level from the span's start by
+// the triangle's step, the family's pixel work.
 template <class Work>
-void PlainScene(const Scene& scene, const Work& work) {
+void PlainScene(const Scene& scene, const SceneLevels& levels, const Work& work) {
   uint16_t* pixels = SceneFrame<uint16_t>().pixels.data();
   for (size_t i = 0; i < scene.spans.size(); ++i) {
-    const uint32_t level = static_cast<uint32_t>(scene.triangles[i][0].q) << 11;
-    for (const SceneSpan& span : scene.spans[i]) {
+    const uint32_t step = levels.steps[i];
+    for (size_t s = 0; s < scene.spans[i].size(); ++s) {
+      const SceneSpan& span = scene.spans[i][s];
       uint32_t u = static_cast<uint32_t>(span.offset % kSceneWidth) << 16;
       const uint32_t v = static_cast<uint32_t>(span.offset / kSceneWidth) << 16;
+      uint32_t level = levels.starts[i][s];
       uint16_t* pixel = pixels + span.offset;
-      for (size_t n = 0; n < span.count; ++n, u += 0x10000) work(pixel[n], u, v, level);
+      for (size_t n = 0; n < span.count; ++n, u += 0x10000, level += step) work(pixel[n], u, v, level);
     }
   }
   benchmark::ClobberMemory();
@@ -216,7 +255,7 @@ void FamilyWork(Family family, const Round& round) {
   }
 }
 
-void PlainFamily(const Scene& scene, Family family) {
+void PlainFamily(const Scene& scene, const SceneLevels& levels, Family family) {
   if (family == Family::kFlat) {
     const uint16_t colour = Tab().colour;
     uint16_t* pixels = SceneFrame<uint16_t>().pixels.data();
@@ -225,7 +264,7 @@ void PlainFamily(const Scene& scene, Family family) {
     benchmark::ClobberMemory();
     return;
   }
-  FamilyWork(family, [&](const auto& work) { PlainScene(scene, work); });
+  FamilyWork(family, [&](const auto& work) { PlainScene(scene, levels, work); });
 }
 
 void NaiveFamily(const Scene& scene, Family family) {
@@ -234,6 +273,7 @@ void NaiveFamily(const Scene& scene, Family family) {
 
 void BM_Fill(benchmark::State& state, Family family, int size) {
   const Scene& scene = GetScene(size);
+  const SceneLevels& levels = GetLevels(size);
   const Tables& tables = Tab();
   const SGRasterFrame* frame = &SceneFrame<uint16_t>().frame;
   const ISGTriFill fill = FillOf(family);
@@ -245,7 +285,7 @@ void BM_Fill(benchmark::State& state, Family family, int size) {
           : static_cast<const void*>(tables.colours.data());
   RunFillScene(state, scene, fill, frame, texels, tables.shade.data(), colours,
                {{"x_memset", [&] { MemsetScene<uint16_t>(scene); }},
-                {"x_plain", [&] { PlainFamily(scene, family); }},
+                {"x_plain", [&] { PlainFamily(scene, levels, family); }},
                 {"x_naive", [&] { NaiveFamily(scene, family); }}});
 }
 

@@ -1,11 +1,12 @@
 #pragma once
 // 256-bit variants of the per-pixel operations of pixelops16.h: rows drawn
 // eight pixels a round, the table offsets of the eight worked out at once and
-// each pixel's lookups made one by one with the operation's own Put, the
-// last pixels of a row by the operation they extend. Gathers were tried for
-// the lookups: on processors whose gathers are split into one load per lane
-// they came out at half the speed of the plain loads. Only for functions
-// compiled for AVX2 and called when ISGUseAvx2() holds. Internal.
+// each pixel's lookups made one by one, the textured fills' eight results
+// packed into one store; the last pixels of a row by the operation they
+// extend. Gathers were tried for the lookups: on processors whose gathers
+// are split into one load per lane they came out at half the speed of the
+// plain loads. Only for functions compiled for AVX2 and called when
+// ISGUseAvx2() holds. Internal.
 
 #include <array>
 #include <cstddef>
@@ -80,6 +81,7 @@ template <std::size_t N, class Op>
 
 #define ISG_SPAN_BY_EIGHT                                                                                \
   static constexpr bool kSpanValues = true;                                                              \
+  static constexpr int64_t kSpanValuesFrom = 8;                                                          \
   template <std::size_t N>                                                                               \
   [[gnu::target("avx2")]] void SpanValues(uint16_t* left, int64_t count, const std::array<uint32_t, N>& start,      \
                                const std::array<uint32_t, N>& step, const ISGLaneSteps<N>& laneSteps)    \
@@ -87,10 +89,83 @@ template <std::size_t N, class Op>
     ISGSpanByEight(*this, left, count, start, step, laneSteps);                                          \
   }
 
+// Eight pixels' colours gathered lane by lane in one vector, and for the
+// keyed fills a byte per pixel in another: stored with one vector store, or
+// blended with the old pixels, rather than eight 16-bit stores each with its
+// own test. Packing in the vector unit leaves the integer ports to the
+// lookups.
+struct ISGPackedEight {
+  __m128i colours = _mm_setzero_si128();
+  __m128i keys = _mm_setzero_si128();
+
+  template <int kLane>
+  [[ISG_AVX2]] void Add(uint32_t colour) {
+    colours = _mm_insert_epi16(colours, static_cast<int>(colour), kLane);
+  }
+  template <int kLane>
+  [[ISG_AVX2]] void AddKey(uint32_t key) {
+    keys = _mm_insert_epi16(keys, static_cast<int>(key), kLane);
+  }
+
+  [[ISG_AVX2]] void Store(uint16_t* pixel) const {
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(pixel), colours);
+  }
+  // Stores the pixels whose key is non-zero and keeps the old value of the
+  // rest.
+  [[ISG_AVX2]] void StoreKeyed(uint16_t* pixel) const {
+    const __m128i old = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pixel));
+    const __m128i zero = _mm_cmpeq_epi16(keys, _mm_setzero_si128());
+    const __m128i out = _mm_blendv_epi8(colours, old, zero);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(pixel), out);
+  }
+};
+
+// The statements once for each lane i from 0 to 7, i a constant, the
+// packing's lanes being immediates.
+#define ISG_LANE(n, ...) \
+  {                      \
+    constexpr int i = n; \
+    __VA_ARGS__          \
+  }
+#define ISG_EACH_OF_EIGHT(...)                                                        \
+  ISG_LANE(0, __VA_ARGS__) ISG_LANE(1, __VA_ARGS__) ISG_LANE(2, __VA_ARGS__)          \
+  ISG_LANE(3, __VA_ARGS__) ISG_LANE(4, __VA_ARGS__) ISG_LANE(5, __VA_ARGS__)          \
+  ISG_LANE(6, __VA_ARGS__) ISG_LANE(7, __VA_ARGS__)
+
 // Eight texels a round for the fills that put each texel as it is read:
-// opaque, transparent (the key left out) or direct.
-template <template <int, int> class Op, int W, int H>
-struct ISGOpTexelsAvx2 : Op<W, H> {
+// opaque, transparent (texel 0 left out) or direct.
+template <int W, int H>
+struct ISGOpTextureAvx2 : ISGOpTexture<W, H> {
+  ISG_SPAN_BY_EIGHT
+  [[ISG_AVX2]] void PutEight(uint16_t* pixel, const ISGEight& lanes) const {
+    uint32_t index[8];
+    ISGLanesOut(ISGTexelIndices<W, H>(lanes.of[0], lanes.of[1]), index);
+    ISGPackedEight eight;
+    ISG_EACH_OF_EIGHT(eight.Add<i>(this->colours[this->texels[index[i]]]);)
+    eight.Store(pixel);
+  }
+};
+
+template <int W, int H>
+struct ISGOpTransparentTextureAvx2 : ISGOpTransparentTexture<W, H> {
+  ISG_SPAN_BY_EIGHT
+  [[ISG_AVX2]] void PutEight(uint16_t* pixel, const ISGEight& lanes) const {
+    uint32_t index[8];
+    ISGLanesOut(ISGTexelIndices<W, H>(lanes.of[0], lanes.of[1]), index);
+    ISGPackedEight eight;
+    ISG_EACH_OF_EIGHT(
+      const uint8_t texel = this->texels[index[i]];
+      eight.Add<i>(this->colours[texel]);
+      eight.AddKey<i>(texel);
+    )
+    eight.StoreKeyed(pixel);
+  }
+};
+
+// The direct texels are stored one by one: with a single lookup a pixel,
+// packing them costs more than the stores it saves.
+template <int W, int H>
+struct ISGOpDirectTextureAvx2 : ISGOpDirectTexture<W, H> {
   ISG_SPAN_BY_EIGHT
   [[ISG_AVX2]] void PutEight(uint16_t* pixel, const ISGEight& lanes) const {
     uint32_t index[8];
@@ -99,13 +174,6 @@ struct ISGOpTexelsAvx2 : Op<W, H> {
     for (int i = 0; i < 8; ++i) this->Put(pixel[i], {index[i]});
   }
 };
-
-template <int W, int H>
-using ISGOpTextureAvx2 = ISGOpTexelsAvx2<ISGOpTexture, W, H>;
-template <int W, int H>
-using ISGOpTransparentTextureAvx2 = ISGOpTexelsAvx2<ISGOpTransparentTexture, W, H>;
-template <int W, int H>
-using ISGOpDirectTextureAvx2 = ISGOpTexelsAvx2<ISGOpDirectTexture, W, H>;
 
 // The split colour of each texel through the pixel's shade row, for the
 // transparent fill (the opaque one is quicker on four lanes, its lookups
@@ -117,8 +185,13 @@ struct ISGOpShadedTransparentTextureSplitAvx2 : ISGOpShadedTextureSplit<W, H, tr
     uint32_t index[8], row[8];
     ISGLanesOut(ISGTexelIndices<W, H>(lanes.of[0], lanes.of[1]), index);
     ISGLanesOut(_mm256_and_si256(_mm256_srli_epi32(lanes.of[2], 8), _mm256_set1_epi32(0xFF00)), row);
-#pragma GCC unroll 8
-    for (int i = 0; i < 8; ++i) this->Put(pixel[i], {index[i], row[i]});
+    ISGPackedEight eight;
+    ISG_EACH_OF_EIGHT(
+      const uint8_t texel = this->texels[index[i]];
+      eight.Add<i>(this->shader.ApplySplit(this->shader.table + row[i], (*this->splits)[texel]));
+      eight.AddKey<i>(texel);
+    )
+    eight.StoreKeyed(pixel);
   }
 };
 
@@ -134,4 +207,6 @@ struct ISGOpByLevelAvx2 : ISGOpByLevel<kTransparent> {
 };
 
 #undef ISG_SPAN_BY_EIGHT
+#undef ISG_EACH_OF_EIGHT
+#undef ISG_LANE
 #endif

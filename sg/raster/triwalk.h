@@ -25,8 +25,10 @@
 //     static constexpr bool kSpanValues = true;
 //     void SpanValues(Pixel* left, int64_t count, const std::array<uint32_t, N>& start,
 //                     const std::array<uint32_t, N>& step, const ISGLaneSteps<N>& laneSteps) const;
-// to draw each non-empty row itself from the values of its left pixel and
-// the column step, for wider lanes than ISGPutSpan's.
+// and
+//     static constexpr int64_t kSpanValuesFrom = M;
+// to draw each row of M or more pixels itself from the values of its left
+// pixel and the column step, for wider lanes than ISGPutSpan's.
 //
 // The walk's attribute values are affine in the pixel, modulo 2^32: starting
 // from the long-edge pixel of the first row, each row adds the row gradient
@@ -328,7 +330,13 @@ template <bool kLongRight, std::size_t N, class Pixel, class Op>
 #pragma GCC unroll 4
       for (std::size_t k = 0; k < N; ++k) values[k] = s.rowValues[k] + static_cast<uint32_t>(left) * gradX[k];
       if constexpr (ISGSpanValuesOp<Op>) {
-        if (left <= right) op.SpanValues(base + s.rowOffset + left, right - left + 1, values, gradX, laneSteps);
+        // Rows too short for the operation's own drawing, most rows of small
+        // triangles, are drawn here without a call.
+        const int64_t count = right - left + 1;
+        if (count >= Op::kSpanValuesFrom)
+          op.SpanValues(base + s.rowOffset + left, count, values, gradX, laneSteps);
+        else if (count > 0)
+          ISGPutSpan(base + s.rowOffset + left, count, values, gradX, laneSteps, op);
       } else if (left <= right) {
         ISGPutSpan(base + s.rowOffset + left, right - left + 1, values, gradX, laneSteps, op);
       }
