@@ -321,12 +321,12 @@ TEST_F(SrvGameTest, TurnEndsWhenEveryHumanIsDoneAndAdvancesTheOrbits) {
 // A player who quits is reported gone by the library too: the others hear
 // of its chapter once. The host's leave ends the session, and nobody is told.
 TEST(SrvGameLeave, AQuitAndTheLibrarysLeaveAreOneLeaveAndTheHostsLeaveTellsNobody) {
-  const std::string path = testing::TempDir() + "leave.log";
-  std::filesystem::remove(path);
+  const quentest::TempDir dir("quen_srv_leave");
+  const std::string path = FolderPath(dir) + "leave.log";
   RecordingOutbox out;
   SrvLog log;
   ASSERT_TRUE(log.Open(path));
-  SrvGame game(out, log, nullptr, 1234, testing::TempDir());
+  SrvGame game(out, log, nullptr, 1234, FolderPath(dir));
   game.SetHost(7);
   for (std::uint32_t p : {7u, 8u, 9u}) game.PlayerJoined(p);
   StartTestGame(game, {{7, 0}, {8, 1}, {9, 8}}, 2);
@@ -376,8 +376,8 @@ TEST_F(SrvGameTest, MalformedAndStrangersPacketsAreRefusedWithoutEffect) {
 }
 
 TEST(SrvGameLog, AFloodOfBadPacketsIsLoggedOnlyUpToALimit) {
-  const std::string path = testing::TempDir() + "flood.log";
-  std::filesystem::remove(path);
+  const quentest::TempDir dir("quen_srv_flood");
+  const std::string path = FolderPath(dir) + "flood.log";
   RecordingOutbox out;
   SrvLog log;
   ASSERT_TRUE(log.Open(path));
@@ -400,7 +400,7 @@ TEST_F(SrvGameTest, TheTurnTimeLimitEndsATurnNobodyFinished) {
   for (const std::uint64_t clockAtStart : {1000, 5'000'000}) {
     SCOPED_TRACE(clockAtStart);
     const bool clockFirst = clockAtStart == 1000;
-    SrvGame timed{out, log, nullptr, 1234, testing::TempDir()};
+    SrvGame timed{out, log, nullptr, 1234, Folder()};
     timed.PlayerJoined(7);
     ASSERT_TRUE(timed.Receive(7, Bytes(setup.config)));
     ASSERT_TRUE(timed.Receive(7, Claim(0, "Alpha")));
@@ -459,7 +459,7 @@ std::vector<std::uint8_t> LoadRequest(const char* name, std::uint32_t id) {
 }  // namespace
 
 TEST_F(SrvGameTest, ASaveTakenMidGameLoadsBackAndABadFileChangesNothing) {
-  const std::string folder = testing::TempDir();
+  const std::string folder = Folder();
   SrvGame saver(out, log, nullptr, 99, folder);
   saver.PlayerJoined(7);
   Begin(saver, 2, 30, {{7, 1}}, false);
@@ -535,9 +535,8 @@ TEST_F(SrvGameTest, ALoadIsAskedOfEveryOtherPlayerAndTheRequesterToldTheirAnswer
 }
 
 TEST_F(SrvGameTest, EachTurnIsAutosavedAsItBeginsProcessingUnlessTurnedOff) {
-  const std::string folder = testing::TempDir() + "autosave_case/";
-  std::filesystem::remove_all(folder);
-  std::filesystem::create_directories(folder);
+  const quentest::TempDir dir("quen_autosave");
+  const std::string folder = FolderPath(dir);
   SrvGame saver(out, log, nullptr, 3, folder);
   saver.PlayerJoined(7);
   Begin(saver, 1, 8, {{7, 0}});

@@ -373,7 +373,7 @@ TEST_F(SrvOrders, AGameSavedWithAUnitUnderwayLoadsBackAndArrivesTheSameTurn) {
   ASSERT_GT(predicted, 2u);
   ASSERT_TRUE(Order(*unit, MoveTo(target)));
   EndTurn();
-  const std::string path = testing::TempDir() + "underway.svr";
+  const std::string path = Folder() + "underway.svr";
   ASSERT_TRUE(game.Save(path, 77));
   std::uint16_t at = 0;
   const std::uint8_t stage = World().pieces->FindUnit(id, &at)->stage;
@@ -537,7 +537,7 @@ TEST_F(SrvOrders, AFileWhoseUnitsDoNotReadLeavesTheRunningGameWhole) {
   CGUnit* unit = UnitOf(kMine);
   const std::uint32_t id = unit->id;
   ASSERT_TRUE(Order(*unit, MoveTo(OtherAsteroid(*unit))));
-  const std::string path = testing::TempDir() + "units_damaged.svr";
+  const std::string path = Folder() + "units_damaged.svr";
   ASSERT_TRUE(game.Save(path, 5));
   std::vector<std::uint8_t> bytes;
   {
@@ -726,7 +726,7 @@ TEST_F(SrvGuildTrade, AnAsteroidsVoteGoesToTheHighestBidderUntilItChangesControl
   EXPECT_EQ(world.guilds->GetGuild(1)->FindVoteOffer(static_cast<std::uint8_t>(home8)), nullptr);
   EXPECT_FALSE(game.Receive(1, offer)) << "a vote sold is not sold twice";
 
-  const std::string file = testing::TempDir() + "votes.svr";
+  const std::string file = Folder() + "votes.svr";
   ASSERT_TRUE(game.Save(file, 5));
   ASSERT_TRUE(game.Load(file, 5));
   EXPECT_EQ(SrvVotesHeld(world, 9), 2) << "the sale is saved";
