@@ -372,6 +372,9 @@ void SrvGame::SendStateInPlay(std::uint32_t player, std::uint16_t chapter) {
   auto sequence = StartSequenceFor(chapter);
   m_sight.Filter(m_world, SrvFogRules::From(m_setup), chapter, sequence);
   for (const SrvPacket& packet : sequence) m_out.Send(player, packet, true);
+  // The lamps already lit are told only as they change: after the start
+  // signal, which opens the views that show them.
+  m_out.Send(player, TurnLampsPacket(chapter), true);
   m_log.Line("chapter %u of player %u joins the game in play at turn %u", chapter, player, m_world.turn);
 }
 

@@ -116,7 +116,9 @@ class SrvGame {
   bool MayTakeInPlay(std::uint32_t from, std::uint16_t chapter) const;
   // The name a granted claim (3) gives its chapter; an empty one keeps the name.
   void TakeClaimedName(std::uint16_t chapter, std::span<const std::uint8_t> claim);
-  // The start sequence of the chapter taken in play, as of the running turn.
+  // The start sequence of the chapter taken in play, as of the running turn,
+  // then the turn's lamps as they stand. Sent once: until then the chapter's
+  // holder is left out of a restart's and a load's news.
   void SendStateInPlay(std::uint32_t player, std::uint16_t chapter);
   // The host's claim of chapter number 40: it runs the game without playing,
   // giving up any chapter it held; anyone else is refused.
@@ -184,6 +186,8 @@ class SrvGame {
   void GreetPlayerInPlay(std::uint32_t player);
   // The chapters held by players that have ended the running turn.
   std::uint16_t TurnLampCount() const;
+  // 31: `chapter` ended its turn, and how many lamps are lit.
+  SrvPacket TurnLampsPacket(std::uint16_t chapter) const;
   // 31 to every holder after `chapter` ended its turn.
   void SendTurnLamps(std::uint16_t chapter);
   // A turn begins waiting for the players: the keep-alive counts from now.

@@ -67,7 +67,9 @@ void SrvGame::Restart() {
   TurnBegins();
   for (std::uint32_t p : m_players) {
     const std::int32_t chapter = HeldChapter(p);
-    if (chapter < 0) continue;
+    // A chapter taken in play whose state is due gets the new world whole
+    // once its front end is done.
+    if (chapter < 0 || m_stateDue[static_cast<std::size_t>(chapter)]) continue;
     m_out.Send(p, SrvPacket(restart.bytes.begin(), restart.bytes.end()), true);
     auto sequence = StartSequenceFor(static_cast<std::uint16_t>(chapter));
     sequence.pop_back();  // the views' restart stands for the start signal

@@ -73,13 +73,18 @@ std::uint16_t SrvGame::TurnLampCount() const {
   return lit;
 }
 
-void SrvGame::SendTurnLamps(std::uint16_t chapter) {
-  if (m_byFiles) return;
+SrvPacket SrvGame::TurnLampsPacket(std::uint16_t chapter) const {
   PacketImage<12> lamps(PKT_TURN_LAMPS);
   lamps.Put<std::uint16_t>(8, chapter);
   lamps.Put<std::uint16_t>(10, TurnLampCount());
+  return Bytes(lamps);
+}
+
+void SrvGame::SendTurnLamps(std::uint16_t chapter) {
+  if (m_byFiles) return;
+  const SrvPacket lamps = TurnLampsPacket(chapter);
   for (std::uint16_t c = 0; c < kMaxChapters; ++c)
-    if (m_holder[c] != 0) m_out.Send(m_holder[c], Bytes(lamps), true);
+    if (m_holder[c] != 0) m_out.Send(m_holder[c], lamps, true);
 }
 
 void SrvGame::TurnBegins() {
@@ -114,10 +119,12 @@ void SrvGame::AfterLoad(std::uint32_t loader, bool loaded) {
   if (!loaded) return;
   TurnBegins();
   // The file's settings may not be those the clients played with, and each
-  // client is asked how it stands after loading its own copy.
+  // client is asked how it stands after loading its own copy. A chapter
+  // taken in play whose state is still due gets the loaded game's whole
+  // state (its settings in it) when its front end is done, and no copy to load.
   const PacketImage<12> status(PKT_STATUS_REQUEST);
   for (std::uint16_t c = 0; c < kMaxChapters; ++c) {
-    if (m_holder[c] == 0) continue;
+    if (m_holder[c] == 0 || m_stateDue[c]) continue;
     m_out.Send(m_holder[c], SettingsStoredPacket(c), true);
     m_out.Send(m_holder[c], Bytes(status), true);
   }

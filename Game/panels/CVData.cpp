@@ -223,7 +223,10 @@ void CVData::Clear(int redrawPicture) {
   std::fill(rowAction.begin(), rowAction.begin() + kDataRows, ROW_NOTHING);
   shown.clear();
   if (background) Blit(background, background->x, background->y);
-  if (!redrawPicture) return;
+  if (redrawPicture) ShowOwnPicture();
+}
+
+void CVData::ShowOwnPicture() {
   if (fixedPicture) {
     DrawPicture(0, fixedPicture);
   } else {
@@ -236,10 +239,14 @@ void CVData::Clear(int redrawPicture) {
 void CVData::SetPicture(const char* fileName, int colourKeyed) {
   delete fixedPicture;
   fixedPicture = nullptr;
-  if (!fileName || !owner) return;
-  const int guild = PanelGuild();
-  fixedPicture = LoadPanelSprite(owner, fileName, GuildModule(guild), colourKeyed ? 0 : kNoColourKey, kPictureWidth,
-                                 kPictureHeight, kDataPictureRect.left, kDataPictureRect.top);
+  if (fileName && owner) {
+    const int guild = PanelGuild();
+    fixedPicture = LoadPanelSprite(owner, fileName, GuildModule(guild), colourKeyed ? 0 : kNoColourKey,
+                                   kPictureWidth, kPictureHeight, kDataPictureRect.left, kDataPictureRect.top);
+  }
+  // Shown at once: the read-outs that keep the picture (a hull's costs, the
+  // design rows) would otherwise stand beside whichever picture came before.
+  ShowOwnPicture();
 }
 
 int CVData::DrawPicture(int /*flag*/, CSprite* sprite) {

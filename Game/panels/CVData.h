@@ -100,7 +100,8 @@ class CVData {
   // Empties the rows and their actions; with redrawPicture, the picture too
   // (the fixed picture, else the empty one, which ends the picture's action).
   void Clear(int redrawPicture);
-  // Replaces the fixed picture (null name: none); draws nothing.
+  // Replaces the fixed picture (null name: none) and shows it (none: the
+  // empty picture).
   void SetPicture(const char* fileName, int colourKeyed);
   // Draws a picture framed by the mask; 0 when it is the one already shown,
   // else the length of its remembered name.
@@ -183,6 +184,8 @@ class CVData {
   void DrawRowRect(plat::RECT rect, const char* text, plat::COLORREF colour, std::uint8_t flags, int row,
                    int column);
   void Flush();
+  // The fixed picture, else the empty one (which ends the picture's action).
+  void ShowOwnPicture();
   void DrawLine(int x1, int y1, int x2, int y2, plat::COLORREF colour, int width);
   // Draws a 98 x 94 picture file from a module (no colour key), then deletes it; false when it cannot be made.
   bool DrawPictureFile(const std::string& path, plat::HMODULE module, bool forget);

@@ -57,7 +57,11 @@ void Arrive(SrvTurnContext& turn, CGUnit& unit, std::uint16_t asteroid) {
   TellMoved(turn, unit);
   if (unwatched)
     turn.world.ForEachUnit([&](const CGUnit& u) {
-      if (&u != &unit && u.location.asteroid == asteroid) turn.Tell(chapter, BuildUnitResultPacket(u));
+      if (&u == &unit || u.location.asteroid != asteroid) return;
+      // The dropped units may have taken the last of a loose design with them.
+      if (u.design != nullptr)
+        for (const SrvPacket& p : BuildLooseDesignNews(turn.world, *u.design)) turn.Tell(chapter, p);
+      turn.Tell(chapter, BuildUnitResultPacket(u));
     });
   TellStage(turn, unit);
 }
@@ -267,10 +271,7 @@ void WorkOnShip(SrvTurnContext& turn, const UnitOrder& order) {
     ship->SetTemplate(design, true);
     // A design out of the slots may be unknown to a player; 1313 carries
     // the design but not its values.
-    if (const auto announced = BuildLooseDesignPacket(turn.world, *design)) {
-      turn.TellAll(*announced);
-      turn.TellAll(BuildTemplateValuesPacket(*design));
-    }
+    for (const SrvPacket& p : BuildLooseDesignNews(turn.world, *design)) turn.TellAll(p);
     turn.TellAll(BuildUnitResultPacket(*ship));
     return;
   }

@@ -67,6 +67,15 @@ std::vector<SrvPacket> BuildDesignValuesNews(const SrvWorld& world, const CGUnit
   return news;
 }
 
+std::vector<SrvPacket> BuildLooseDesignNews(const SrvWorld& world, const CGUnitTemplate& design) {
+  std::vector<SrvPacket> news;
+  if (auto announced = BuildLooseDesignPacket(world, design)) {
+    news.push_back(std::move(*announced));
+    news.push_back(BuildTemplateValuesPacket(design));
+  }
+  return news;
+}
+
 SrvPacket BuildClassStatRangesPacket(const SrvWorld& world) {
   std::array<std::array<std::uint32_t, kStats>, kUnitClassCount> low{}, high{};
   std::array<bool, kUnitClassCount> any{};

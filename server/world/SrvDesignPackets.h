@@ -32,6 +32,11 @@ SrvPacket BuildTemplateValuesPacket(const CGUnitTemplate& design);
 // is loose (above), then its 201.
 std::vector<SrvPacket> BuildDesignValuesNews(const SrvWorld& world, const CGUnitTemplate& design);
 
+// What a player must hold before a unit of the design reaches it: for a
+// loose design its 200 and 201 (a client builds its copy from both), for a
+// fixed one nothing.
+std::vector<SrvPacket> BuildLooseDesignNews(const SrvWorld& world, const CGUnitTemplate& design);
+
 // 508, 976 bytes: from 8, for each of the 11 unit classes, 22 u16 minima then
 // 22 u16 maxima of the stats, over every design in the chapters' slots (a
 // class without one has 0 and 0). Stat k: 0 orbital speed x 100, 1 solar

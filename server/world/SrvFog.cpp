@@ -10,6 +10,7 @@
 #include "server/battle/SrvBattlePackets.h"
 #include "server/orders/SrvPacketRead.h"
 #include "server/orders/SrvUnitPackets.h"
+#include "server/world/SrvDesignPackets.h"
 
 namespace {
 
@@ -162,9 +163,17 @@ void SrvUnitSight::Filter(const SrvWorld& world, const SrvFogRules& fog, std::ui
     return known.count(*id) == 0;
   });
   std::uint16_t at = 0;
-  for (std::uint32_t id : seen)
-    if (known.insert(id).second)
-      if (const CGUnit* u = world.pieces->FindUnit(id, &at)) queue.push_back(BuildUnitResultPacket(*u));
+  // A unit coming into sight may fly a loose design its client never held,
+  // or let go with the last unit of it that it saw.
+  std::set<std::uint32_t> designsTold;
+  for (std::uint32_t id : seen) {
+    if (!known.insert(id).second) continue;
+    const CGUnit* u = world.pieces->FindUnit(id, &at);
+    if (u == nullptr) continue;
+    if (u->design != nullptr && designsTold.insert(u->design->templateId).second)
+      for (SrvPacket& p : BuildLooseDesignNews(world, *u->design)) queue.push_back(std::move(p));
+    queue.push_back(BuildUnitResultPacket(*u));
+  }
   for (auto it = known.begin(); it != known.end();) {
     if (seen.count(*it) != 0) {
       ++it;

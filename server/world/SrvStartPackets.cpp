@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <set>
 
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GChapter.h"
@@ -136,7 +137,14 @@ void AppendDesignsAndUnits(const SrvWorld& world, std::vector<SrvPacket>& out) {
         out.push_back(BuildTemplateValuesPacket(*t));
       }
   out.push_back(BuildClassStatRangesPacket(world));
-  world.ForEachUnit([&](const CGUnit& u) { out.push_back(BuildUnitPacket(u)); });
+  // A loaded game's units may fly loose designs (bought ships, slots'
+  // former designs), which the client has to hold before their units.
+  std::set<std::uint32_t> looseTold;
+  world.ForEachUnit([&](const CGUnit& u) {
+    if (u.design != nullptr && looseTold.insert(u.design->templateId).second)
+      for (SrvPacket& p : BuildLooseDesignNews(world, *u.design)) out.push_back(std::move(p));
+    out.push_back(BuildUnitPacket(u));
+  });
 }
 
 SrvPacket BuildCreditsPacket(std::uint32_t credits) {

@@ -43,7 +43,8 @@ TEST(SrvAsteroidFog, EachFogLevelTellsTheStartWhatTheChapterMayKnowAndAlwaysTheO
     SCOPED_TRACE(level);
     RecordingOutbox out;
     SrvLog log;
-    SrvGame game(out, log, nullptr, 17, testing::TempDir());
+    const quentest::TempDir dir("quen_srv_fog");
+    SrvGame game(out, log, nullptr, 17, FolderPath(dir));
     const SrvSetup setup = FogSetup(level);
     StartTestGame(game, {{7, kMine}}, 2, &setup);
     const auto records = out.Of(7, PKT_ASTEROID_WITH_ZONES);

@@ -58,7 +58,7 @@ TEST_F(SrvDesignCounts, AShipBuiltCountsOnItsDesignAndEveryPlayerIsTold) {
   EXPECT_LT(unitAt, valuesAt);
 
   // A saved game keeps the count: loaded, the design holds it for the values the players are sent.
-  const std::string path = testing::TempDir() + "design_counts.svr";
+  const std::string path = Folder() + "design_counts.svr";
   const std::uint32_t id = design->templateId;
   ASSERT_TRUE(game.Save(path, 0x10001));
   EndTurn();

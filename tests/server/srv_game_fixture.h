@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <initializer_list>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -14,6 +15,7 @@
 #include "server/SrvGame.h"
 #include "tests/server/srv_packets.h"
 #include "tests/server/srv_test_rules.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 
@@ -53,14 +55,21 @@ struct RecordingOutbox : SrvOutbox {
   }
 };
 
-// A case with a game of its own (seeded with `Seed`, saving into the test's
-// temporary folder) and a record of what it sends.
+// `dir` as the game takes a folder: its files are named after it.
+inline std::string FolderPath(const quentest::TempDir& dir) { return dir.path().string() + "/"; }
+
+// A case with a game of its own (seeded with `Seed`, saving into a folder of
+// the case's own, removed after it: suites of two builds run side by side
+// would otherwise overwrite each other's saves and autosaves) and a record of
+// what it sends.
 template <std::uint32_t Seed>
 struct SrvGameCase : testing::Test {
   RecordingOutbox out;
   SrvLog log;
-  SrvGame game{out, log, nullptr, Seed, testing::TempDir()};
+  quentest::TempDir dir{"quen_srv_case"};
+  SrvGame game{out, log, nullptr, Seed, FolderPath(dir)};
   const SrvWorld& World() const { return game.World(); }
+  std::string Folder() const { return FolderPath(dir); }
 };
 
 // A unit order of `type` whose first words are `words`.

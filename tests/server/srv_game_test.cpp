@@ -146,8 +146,8 @@ TEST_F(SrvGameTest, APlayerJoiningInPlayTakesAComputerChapterAndGetsTheGameAfter
     if (!s.sequenced) continue;
     types.push_back(s.Type());
   }
-  ASSERT_FALSE(types.empty());
-  EXPECT_EQ(types.back(), PKT_START) << "the start signal ends the chapter's state";
+  ASSERT_GE(types.size(), 2u);
+  EXPECT_EQ(types[types.size() - 2], PKT_START) << "the start signal ends the chapter's state, the lamps follow";
   EXPECT_NE(std::find(types.begin(), types.end(), PKT_GAME_SETTINGS_STORE), types.end());
   const auto start = out.Of(9, PKT_START).back();
   EXPECT_NE(ReadU16(start, 8), 0u);
@@ -321,12 +321,12 @@ TEST_F(SrvGameTest, TurnEndsWhenEveryHumanIsDoneAndAdvancesTheOrbits) {
 // A player who quits is reported gone by the library too: the others hear
 // of its chapter once. The host's leave ends the session, and nobody is told.
 TEST(SrvGameLeave, AQuitAndTheLibrarysLeaveAreOneLeaveAndTheHostsLeaveTellsNobody) {
-  const std::string path = testing::TempDir() + "leave.log";
-  std::filesystem::remove(path);
+  const quentest::TempDir dir("quen_srv_leave");
+  const std::string path = FolderPath(dir) + "leave.log";
   RecordingOutbox out;
   SrvLog log;
   ASSERT_TRUE(log.Open(path));
-  SrvGame game(out, log, nullptr, 1234, testing::TempDir());
+  SrvGame game(out, log, nullptr, 1234, FolderPath(dir));
   game.SetHost(7);
   for (std::uint32_t p : {7u, 8u, 9u}) game.PlayerJoined(p);
   StartTestGame(game, {{7, 0}, {8, 1}, {9, 8}}, 2);
@@ -376,8 +376,8 @@ TEST_F(SrvGameTest, MalformedAndStrangersPacketsAreRefusedWithoutEffect) {
 }
 
 TEST(SrvGameLog, AFloodOfBadPacketsIsLoggedOnlyUpToALimit) {
-  const std::string path = testing::TempDir() + "flood.log";
-  std::filesystem::remove(path);
+  const quentest::TempDir dir("quen_srv_flood");
+  const std::string path = FolderPath(dir) + "flood.log";
   RecordingOutbox out;
   SrvLog log;
   ASSERT_TRUE(log.Open(path));
@@ -400,7 +400,7 @@ TEST_F(SrvGameTest, TheTurnTimeLimitEndsATurnNobodyFinished) {
   for (const std::uint64_t clockAtStart : {1000, 5'000'000}) {
     SCOPED_TRACE(clockAtStart);
     const bool clockFirst = clockAtStart == 1000;
-    SrvGame timed{out, log, nullptr, 1234, testing::TempDir()};
+    SrvGame timed{out, log, nullptr, 1234, Folder()};
     timed.PlayerJoined(7);
     ASSERT_TRUE(timed.Receive(7, Bytes(setup.config)));
     ASSERT_TRUE(timed.Receive(7, Claim(0, "Alpha")));
@@ -459,7 +459,7 @@ std::vector<std::uint8_t> LoadRequest(const char* name, std::uint32_t id) {
 }  // namespace
 
 TEST_F(SrvGameTest, ASaveTakenMidGameLoadsBackAndABadFileChangesNothing) {
-  const std::string folder = testing::TempDir();
+  const std::string folder = Folder();
   SrvGame saver(out, log, nullptr, 99, folder);
   saver.PlayerJoined(7);
   Begin(saver, 2, 30, {{7, 1}}, false);
@@ -534,10 +534,57 @@ TEST_F(SrvGameTest, ALoadIsAskedOfEveryOtherPlayerAndTheRequesterToldTheirAnswer
   EXPECT_EQ(ReadU32(got.back().packet, 8), 1u);
 }
 
+// A player taking a chapter in play gets the game once, when its front end is
+// done, with the lamps the turn has lit (its views show none until the next
+// change otherwise); a restart or a load meanwhile is not sent to it.
+TEST_F(SrvGameTest, AChapterTakenInPlayGetsItsStateOnceWithTheLampsLit) {
+  Begin(game, 2, 20, {{7, 0}, {8, 8}});
+  ASSERT_TRUE(game.Receive(7, SaveRequest("joined.svr", 31)));
+  ASSERT_TRUE(game.Receive(7, EndTurn(0)));
+  const auto settings = [](std::uint16_t chapter) { return Pkt<68>(PKT_GAME_SETTINGS).U16(8, chapter).U16(10, 1); };
+  const auto sequenced = [&](std::uint32_t player) {
+    std::vector<std::uint16_t> types;
+    for (const Sent& s : out.To(player))
+      if (s.sequenced) types.push_back(s.Type());
+    return types;
+  };
+  game.PlayerJoined(9);
+  ASSERT_TRUE(game.Receive(9, Claim(1, "Late")));
+  ASSERT_EQ(game.Holder(1), 9u);
+  ASSERT_TRUE(game.Receive(9, settings(1)));
+  const auto lamps = out.Of(9, PKT_TURN_LAMPS);
+  ASSERT_EQ(lamps.size(), 1u) << "with the state";
+  EXPECT_EQ(ReadU16(lamps[0], 10), 1u) << "chapter 0 is done";
+  const auto types9 = sequenced(9);
+  ASSERT_GE(types9.size(), 2u);
+  EXPECT_EQ(types9[types9.size() - 2], PKT_START) << "after the start signal, which opens the views";
+  EXPECT_EQ(types9.back(), PKT_TURN_LAMPS);
+
+  // Player 10 takes chapter 9; before its front end is done the game is
+  // restarted and then loaded.
+  game.PlayerJoined(10);
+  ASSERT_TRUE(game.Receive(10, Claim(9, "Later")));
+  ASSERT_EQ(game.Holder(9), 10u);
+  ASSERT_TRUE(game.Receive(7, Pkt<12>(PKT_RESTART_REQUEST).U16(8, 3)));
+  const auto yes = Pkt<16>(PKT_RESTART_ANSWER).U32(8, 1);
+  for (std::uint32_t p : {8u, 9u, 10u}) ASSERT_TRUE(game.Receive(p, yes)) << p;
+  ASSERT_FALSE(out.Of(7, PKT_RESTART).empty()) << "restarted";
+  ASSERT_TRUE(game.Receive(8, LoadRequest("joined.svr", 31)));
+  ASSERT_EQ(out.Of(7, PKT_GAME_SETTINGS_STORE).size(), 3u) << "the start, the restart, the load";
+  EXPECT_TRUE(out.Of(10, PKT_RESTART).empty());
+  EXPECT_TRUE(out.Of(10, PKT_GAME_SETTINGS_STORE).empty());
+  ASSERT_TRUE(game.Receive(10, settings(9)));
+  for (std::uint16_t type : {PKT_SOLAR_SYSTEM, PKT_GAME_SETTINGS_STORE, PKT_START, PKT_TURN_LAMPS})
+    EXPECT_EQ(out.Of(10, type).size(), 1u) << type;
+  EXPECT_EQ(out.Of(10, PKT_STATUS_REQUEST).size(), 1u) << "asked once, as it joined";
+  EXPECT_EQ(ReadU16(out.Of(10, PKT_TURN_LAMPS)[0], 10), 0u) << "none lit in the loaded turn";
+  ASSERT_TRUE(game.Receive(10, EndTurn(0)));
+  EXPECT_EQ(ReadU16(out.Of(7, PKT_TURN_LAMPS).back(), 10), 1u);
+}
+
 TEST_F(SrvGameTest, EachTurnIsAutosavedAsItBeginsProcessingUnlessTurnedOff) {
-  const std::string folder = testing::TempDir() + "autosave_case/";
-  std::filesystem::remove_all(folder);
-  std::filesystem::create_directories(folder);
+  const quentest::TempDir dir("quen_autosave");
+  const std::string folder = FolderPath(dir);
   SrvGame saver(out, log, nullptr, 3, folder);
   saver.PlayerJoined(7);
   Begin(saver, 1, 8, {{7, 0}});

@@ -11,6 +11,7 @@
 #include "hvmulti/HvMulti.h"
 #include "server/SrvNetLink.h"
 #include "tests/server/srv_packets.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 
@@ -68,7 +69,8 @@ struct SrvNetLinkTest : testing::Test {
   StandInLibrary library;
   SrvLog log;
   SrvNetLink link{library, log};
-  SrvGame game{link, log, nullptr, 5, testing::TempDir()};
+  quentest::TempDir dir{"quen_srv_link"};
+  SrvGame game{link, log, nullptr, 5, dir.path().string() + "/"};
 
   void SetUp() override {
     ASSERT_EQ(link.Join(), 0);

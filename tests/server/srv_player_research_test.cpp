@@ -93,7 +93,7 @@ TEST_F(SrvPlayerResearch, TheScienceBonusIsTheStandingsLimitAndSpeedsTheResearch
   EXPECT_FALSE(game.Receive(7, Bonus(false, 1, 4, 1)));
   ASSERT_TRUE(game.Receive(9, Bonus(false, 1, 4, 3)));
 
-  const std::string path = testing::TempDir() + "bonus.svr";
+  const std::string path = Folder() + "bonus.svr";
   ASSERT_TRUE(game.Save(path, 77));
   ASSERT_TRUE(game.Receive(7, Bonus(false, 0, 4, 0))) << "points are always given back";
   ASSERT_TRUE(game.Load(path, 77));

@@ -115,7 +115,8 @@ struct SrvSessionNews : testing::Test {
   static constexpr Seats kSeats = {{7, 0}, {8, 8}};
   RecordingOutbox out;
   SrvLog log;
-  std::unique_ptr<SrvGame> server = std::make_unique<SrvGame>(out, log, nullptr, 59, testing::TempDir());
+  quentest::TempDir dir{"quen_srv_news"};
+  std::unique_ptr<SrvGame> server = std::make_unique<SrvGame>(out, log, nullptr, 59, FolderPath(dir));
   SrvGame& Game() { return *server; }
   const SrvWorld& World() { return server->World(); }
   void Start(const SrvSetup* setup = nullptr) { StartTestGame(*server, kSeats, 1, setup); }
@@ -250,7 +251,7 @@ TEST(SrvChapterNames, TheFreeChaptersTakeTheStringTablesNamesAndAServerWithoutTh
 
 TEST_F(SrvSessionNews, ARenamedChapterReachesTheOtherClientsModelBesideTheDefaultNames) {
   plat::SetProgramModulePath(std::string(QUEN_BUILD_DIR) + "/Game/quenbar.dll");
-  server = std::make_unique<SrvGame>(out, log, nullptr, 59, testing::TempDir());
+  server = std::make_unique<SrvGame>(out, log, nullptr, 59, FolderPath(dir));
   plat::SetProgramModulePath("/nonexistent/quenbar.dll");
   Start();
   // The chapter screen's reports name the free chapters as the client's own table does.

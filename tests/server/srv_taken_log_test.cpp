@@ -23,7 +23,7 @@ constexpr std::uint16_t kMine = 8;
 struct SrvTakenLog : SrvGameCase<41> {
 
   void SetUp() override {
-    path = testing::TempDir() + "taken.log";
+    path = Folder() + "taken.log";
     std::filesystem::remove(path);
     ASSERT_TRUE(log.Open(path));
     StartTestGame(game, {{7, 8}, {9, 9}}, 2);

@@ -29,7 +29,7 @@ struct ComputerGame {
   srv_ai_test::GameLogFile logFile;
   Silence out;
   SrvLog log;
-  SrvGame game{out, log, nullptr, 2024, logFile.dir.path().string()};
+  SrvGame game{out, log, nullptr, 2024, logFile.dir.path().string() + "/"};
 
   explicit ComputerGame(int turns) {
     EXPECT_TRUE(log.Open(logFile.path));

@@ -179,7 +179,7 @@ TEST_F(SrvAsteroidOrders, ADistributionSpreadsThePoolEvenlyOverTheChaptersStores
 
 // A scripted client that sends only what it may sees nothing refused.
 TEST_F(SrvAsteroidOrders, AWellBehavedClientIsNeverRefused) {
-  const std::string path = testing::TempDir() + "asteroid_orders.log";
+  const std::string path = Folder() + "asteroid_orders.log";
   std::remove(path.c_str());
   ASSERT_TRUE(log.Open(path));
   ASSERT_GT(HomeOutput(), 0u);

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <memory>
 #include <set>
 #include <string>
 #include <tuple>
@@ -127,6 +128,29 @@ TEST_F(SrvOrders, AUnitWithoutThePowerItsDrivesTakeStaysAndIsToldWhy) {
   EXPECT_EQ(static_cast<std::int32_t>(ReadU32(*told, 12)), ORDERFAIL_LACK_POWER);
 }
 
+// Where each of a player's packets naming a design stands in what it was
+// sent: the design told (200), its values (201), a unit of it (300, 1313).
+struct DesignTold {
+  std::ptrdiff_t told = -1, values = -1, unit = -1;
+  SrvPacket design;
+};
+
+DesignTold WhenTold(const std::vector<Sent>& sent, std::uint32_t designId) {
+  DesignTold at;
+  for (std::size_t i = 0; i < sent.size(); ++i) {
+    const SrvPacket& p = sent[i].packet;
+    const auto k = static_cast<std::ptrdiff_t>(i);
+    const std::uint16_t type = sent[i].Type();
+    if (type == PKT_TEMPLATE && ReadU32(p, 8) == designId && at.told < 0) {
+      at.told = k;
+      at.design = p;
+    }
+    if (type == PKT_TEMPLATE_VALUES && ReadU32(p, 8) == designId && at.values < 0) at.values = k;
+    if ((type == PKT_UNIT || type == PKT_UNIT_RESULT) && ReadU32(p, 24) == designId && at.unit < 0) at.unit = k;
+  }
+  return at;
+}
+
 // Where a client holds the units, as its handlers keep them: its own unit
 // arriving where the chapter had none in action drops that asteroid's units.
 struct UnitPicture {
@@ -155,18 +179,40 @@ TEST_F(SrvOrders, AClientArrivingWhereItHadNobodyIsToldTheUnitsThere) {
   const std::uint16_t there = World().Chapter(1)->homeAsteroid;
   std::int32_t failure = 0;
   ASSERT_LT(unit->GetTurnsToAsteroid(there, &failure), kUnreachable);
+  // Chapter 1's starting ships fly a design out of its slots, which the
+  // client lets go with the last of them it saw.
+  auto copy = std::make_unique<CGUnitTemplate>(1, -1);
+  copy->CopyDesign(*UnitOf(1)->GetTemplate(), 1);
+  CGUnitTemplate* loose = copy.get();
+  ASSERT_EQ(World().templates->AddTemplate(copy.release(), 1), 1);
+  for (int i = 0; i < 3; ++i)
+    if (CGUnit* ship = World().pieces->GetUnitAt(there, 1, i)) ship->SetTemplate(loose, true);
   ASSERT_TRUE(Order(*unit, MoveTo(there)));
-  for (int t = 0; t < 100 && unit->location.asteroid != there; ++t) EndTurn();
+  std::size_t lastTurn = 0;
+  for (int t = 0; t < 100 && unit->location.asteroid != there; ++t) {
+    lastTurn = out.sent.size();
+    EndTurn();
+  }
   ASSERT_EQ(unit->location.asteroid, there);
   UnitPicture picture{kMine, {}};
   for (const Sent& s : out.sent) picture.Apply(s.packet);
-  std::size_t others = 0;
+  std::size_t others = 0, flyingLoose = 0;
   World().ForEachUnit([&](const CGUnit& u) {
     if (u.location.asteroid != there) return;
     others += u.GetChapter() != kMine ? 1 : 0;
+    flyingLoose += u.GetTemplate() == loose ? 1 : 0;
     EXPECT_EQ(picture.at.count(u.id) != 0 ? picture.at[u.id] : 0xFFFF, there) << "unit " << u.id;
   });
   EXPECT_GT(others, 0u);
+  ASSERT_GT(flyingLoose, 0u);
+  std::vector<Sent> arrival;
+  std::copy_if(out.sent.begin() + static_cast<std::ptrdiff_t>(lastTurn), out.sent.end(), std::back_inserter(arrival),
+               [](const Sent& s) { return s.to == 7; });
+  const DesignTold told = WhenTold(arrival, loose->templateId);
+  ASSERT_GE(told.unit, 0);
+  EXPECT_GE(told.told, 0) << "the design is told anew";
+  EXPECT_LT(told.told, told.values);
+  EXPECT_LT(told.values, told.unit);
 }
 
 // The same game under the fog of war's first preset: ships seen in range only.
@@ -373,7 +419,7 @@ TEST_F(SrvOrders, AGameSavedWithAUnitUnderwayLoadsBackAndArrivesTheSameTurn) {
   ASSERT_GT(predicted, 2u);
   ASSERT_TRUE(Order(*unit, MoveTo(target)));
   EndTurn();
-  const std::string path = testing::TempDir() + "underway.svr";
+  const std::string path = Folder() + "underway.svr";
   ASSERT_TRUE(game.Save(path, 77));
   std::uint16_t at = 0;
   const std::uint8_t stage = World().pieces->FindUnit(id, &at)->stage;
@@ -537,7 +583,7 @@ TEST_F(SrvOrders, AFileWhoseUnitsDoNotReadLeavesTheRunningGameWhole) {
   CGUnit* unit = UnitOf(kMine);
   const std::uint32_t id = unit->id;
   ASSERT_TRUE(Order(*unit, MoveTo(OtherAsteroid(*unit))));
-  const std::string path = testing::TempDir() + "units_damaged.svr";
+  const std::string path = Folder() + "units_damaged.svr";
   ASSERT_TRUE(game.Save(path, 5));
   std::vector<std::uint8_t> bytes;
   {
@@ -654,29 +700,6 @@ TEST_F(SrvGuildTrade, TheHighestSealedBidBuysTheShipAndTheOthersGetTheirsBack) {
   EXPECT_TRUE(notices(3, 201).empty() && notices(3, 207).empty());
 }
 
-// Where each of a player's packets naming a design stands in what it was
-// sent: the design told (200), its values (201), a unit of it (300, 1313).
-struct DesignTold {
-  std::ptrdiff_t told = -1, values = -1, unit = -1;
-  SrvPacket design;
-};
-
-DesignTold WhenTold(const std::vector<Sent>& sent, std::uint32_t designId) {
-  DesignTold at;
-  for (std::size_t i = 0; i < sent.size(); ++i) {
-    const SrvPacket& p = sent[i].packet;
-    const auto k = static_cast<std::ptrdiff_t>(i);
-    const std::uint16_t type = sent[i].Type();
-    if (type == PKT_TEMPLATE && ReadU32(p, 8) == designId && at.told < 0) {
-      at.told = k;
-      at.design = p;
-    }
-    if (type == PKT_TEMPLATE_VALUES && ReadU32(p, 8) == designId && at.values < 0) at.values = k;
-    if ((type == PKT_UNIT || type == PKT_UNIT_RESULT) && ReadU32(p, 24) == designId && at.unit < 0) at.unit = k;
-  }
-  return at;
-}
-
 // The buyer gets a copy of the ship's design under an id nobody has heard
 // of: every player is told it, and its values, before the ship that flies
 // it; and a ship built of it later is told after the design again, for a
@@ -736,6 +759,72 @@ TEST_F(SrvGuildTrade, ABoughtShipsDesignIsToldBeforeAnythingNamesIt) {
   }
 }
 
+// A unit of a loose design reaches a client after the design and its values
+// whichever way it comes: in a loaded game's start sequence, into sight under
+// the fog (again once it left sight, for its client let the design go).
+TEST(SrvLooseDesigns, AUnitComingIntoSightIsToldAfterItsLooseDesign) {
+  constexpr std::uint16_t kMine = 8, kTheirs = 0;
+  SrvSetup setup;
+  setup.config.SetU16(14, 2);
+  setup.config.SetU16(16, 20);
+  for (int k = 0; k < 4; ++k) setup.settings.SetU16(36 + 2 * k, 1);
+  SrvWorld world;
+  const auto [hulls, modules] = SrvTestRules();
+  ASSERT_TRUE(world.UseRules(hulls, modules));
+  world.Generate(setup, 23, nullptr);
+  CGUnit* mine = world.pieces->GetUnitAt(world.Chapter(kMine)->homeAsteroid, kMine, 0);
+  CGUnit* theirs = world.pieces->GetUnitAt(world.Chapter(kTheirs)->homeAsteroid, kTheirs, 0);
+  ASSERT_NE(mine, nullptr);
+  ASSERT_NE(theirs, nullptr);
+  auto copy = std::make_unique<CGUnitTemplate>(kTheirs, -1);
+  copy->CopyDesign(*theirs->GetTemplate(), kTheirs);
+  CGUnitTemplate* loose = copy.get();
+  ASSERT_EQ(world.templates->AddTemplate(copy.release(), kTheirs), 1);
+  theirs->SetTemplate(loose, true);
+  // A second ship of it beside the first.
+  CGUnit* wing = world.CreateUnit(kTheirs, loose, theirs->location);
+  ASSERT_NE(wing, nullptr);
+  const auto asSent = [](const std::vector<SrvPacket>& packets) {
+    std::vector<Sent> sent;
+    for (const SrvPacket& p : packets) sent.push_back({7, p, true});
+    return sent;
+  };
+  const auto toldInOrder = [&](const std::vector<SrvPacket>& packets) {
+    const DesignTold at = WhenTold(asSent(packets), loose->templateId);
+    return at.unit >= 0 && at.told >= 0 && at.told < at.values && at.values < at.unit &&
+           ReadU16(at.design, 12) == kNotFixedSlot;
+  };
+
+  std::vector<SrvPacket> start = BuildStartSequence(world, kMine, std::vector<std::string>(kMaxChapters));
+  EXPECT_TRUE(toldInOrder(start)) << "a loaded game's start sequence";
+  const SrvFogRules fog = SrvFogRules::From(setup);
+  SrvUnitSight sight;
+  sight.Filter(world, fog, kMine, start);
+  ASSERT_EQ(WhenTold(asSent(start), loose->templateId).unit, -1) << "far from the chapter's sight";
+
+  const std::uint16_t space = CGSolarDB::GetAsteroidCount();
+  const Location here{space, 20000, 20000, 0}, near{space, 20000 + kSrvSightRange - 1, 20000, 0},
+      far{space, -20000, -20000, 0};
+  mine->SetLocation(&here);
+  theirs->SetLocation(&near);
+  wing->SetLocation(&near);
+  for (const char* when : {"first in sight", "back in sight"}) {
+    std::vector<SrvPacket> turn;
+    sight.Filter(world, fog, kMine, turn);
+    EXPECT_TRUE(toldInOrder(turn)) << when;
+    EXPECT_EQ(std::count_if(turn.begin(), turn.end(), [](const SrvPacket& p) { return ReadU16(p, 0) == PKT_TEMPLATE; }),
+              1) << "once, however many units fly it";
+    theirs->SetLocation(&far);
+    wing->SetLocation(&far);
+    std::vector<SrvPacket> gone;
+    sight.Filter(world, fog, kMine, gone);
+    ASSERT_EQ(gone.size(), 2u);
+    EXPECT_EQ(ReadU16(gone[0], 0), PKT_UNIT_DELETED);
+    theirs->SetLocation(&near);
+    wing->SetLocation(&near);
+  }
+}
+
 TEST_F(SrvGuildTrade, AnAsteroidsVoteGoesToTheHighestBidderUntilItChangesController) {
   const std::uint16_t home8 = world.Chapter(8)->homeAsteroid;
   auto offer =
@@ -762,7 +851,7 @@ TEST_F(SrvGuildTrade, AnAsteroidsVoteGoesToTheHighestBidderUntilItChangesControl
   EXPECT_EQ(world.guilds->GetGuild(1)->FindVoteOffer(static_cast<std::uint8_t>(home8)), nullptr);
   EXPECT_FALSE(game.Receive(1, offer)) << "a vote sold is not sold twice";
 
-  const std::string file = testing::TempDir() + "votes.svr";
+  const std::string file = Folder() + "votes.svr";
   ASSERT_TRUE(game.Save(file, 5));
   ASSERT_TRUE(game.Load(file, 5));
   EXPECT_EQ(SrvVotesHeld(world, 9), 2) << "the sale is saved";

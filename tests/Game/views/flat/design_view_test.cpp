@@ -3,6 +3,7 @@
 // and text mode and over the mass limit, and how fitting and saving behave.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <new>
@@ -343,6 +344,56 @@ TEST_F(DesignViewTest, TheHullChooserPicksAResearchedHullOrGivesTheDesignBack) {
   EXPECT_EQ(view->Design()->moduleCount, 0);
   EXPECT_STREQ(view->Design()->GetName(), "Old Name");
   EXPECT_EQ(view->Saved(), 0u);
+}
+
+// The panel's picture box shows the design's class picture as soon as the
+// chamber or the chooser sets it, so a hull's costs never stand beside an
+// earlier picture; leaving the chamber empties it.
+TEST_F(DesignViewTest, ThePictureBoxShowsTheDesignsPictureOnEntryAndAfterTheChooser) {
+  view->Render(-1);
+  CGHull* hull = ChooseHull();
+  ASSERT_NE(hull, nullptr);
+  const auto showsOwnPicture = [] {
+    return g_dataPanel->fixedPicture != nullptr && g_dataPanel->fixedPicture->imageName == g_dataPanel->pictureName;
+  };
+  const auto classPicture = [](const CGUnitTemplate& design) {
+    return std::string("units\\") + design.GetClassAbbreviation() + "_ds.ima";
+  };
+  view->GoToView(VIEW_SOLAR, -1);
+  ASSERT_NE(g_dataPanel->emptyPicture, nullptr);
+  EXPECT_EQ(g_dataPanel->pictureName, g_dataPanel->emptyPicture->imageName) << "left: no design's picture";
+  view->Render(-1);
+  ASSERT_TRUE(showsOwnPicture()) << "on entry, not " << g_dataPanel->pictureName;
+  EXPECT_NE(std::string(g_dataPanel->pictureName).find(classPicture(*view->Design())), std::string::npos);
+
+  // A hull of another class picked in the chooser: its picture, kept beside
+  // the hull's costs.
+  CGHull* other = nullptr;
+  for (int i = 0; i < g_gameData->hullDB->GetHullCount(g_gameData->GetLocalGuildIndex()) && !other; ++i) {
+    CGHull* h = g_gameData->hullDB->GetHull(g_gameData->GetLocalGuildIndex(), i);
+    if (h->available && h->unitClass != hull->unitClass) other = h;
+  }
+  ASSERT_NE(other, nullptr);
+  view->OnCommand(127);
+  const ChooserCell classCell = ClassCellOrigin(other->unitClass);
+  view->OnLButtonDown(classCell.x + 10, classCell.y + 10, 0);
+  ASSERT_EQ(view->ChooserPage(), 2);
+  const ChooserCell first = HullCellOrigin(0);
+  view->OnMouseMove(0, plat::MAKELPARAM(first.x + 10, first.y + 10));
+  EXPECT_EQ(g_dataPanel->pictureName, g_dataPanel->emptyPicture->imageName)
+      << "the chooser's hull costs beside no design's picture";
+  view->OnLButtonDown(first.x + 10, first.y + 10, 0);
+  ASSERT_EQ(view->ChooserPage(), 0);
+  ASSERT_EQ(view->Design()->hull->unitClass, other->unitClass);
+  ASSERT_TRUE(showsOwnPicture()) << g_dataPanel->pictureName;
+  EXPECT_NE(std::string(g_dataPanel->pictureName).find(classPicture(*view->Design())), std::string::npos);
+  view->OnMouseMove(0, plat::MAKELPARAM(375, 460));
+  ASSERT_FALSE(g_dataPanel->shown.empty());
+  const CGHull& chosen = *view->Design()->hull;
+  EXPECT_EQ(g_dataPanel->shown[0].text, std::string(chosen.name, strnlen(chosen.name, sizeof chosen.name)))
+      << "the hull's costs";
+  EXPECT_TRUE(showsOwnPicture());
+  view->GoToView(VIEW_SOLAR, -1);
 }
 
 // Fits the first researched list entries the hull takes, `count` at most.
