@@ -7,8 +7,9 @@
 // to a victory of its own (the most asteroids it held, the most flags one
 // side held at once), and the interregnums; how default games at hard end
 // within 500 turns (seeds 1-48 in three runs) and their pools every hundred
-// turns; and where the minerals mined
-// after turn 150 come from.
+// turns; where the minerals mined
+// after turn 150 come from; and where the combat ATVs that mine stand in
+// the long games.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
@@ -119,6 +120,9 @@ void BM_Endings(benchmark::State& state) {
   for (auto _ : state) {
     double by300 = 0, by500 = 0, growth200to300 = 0;
     int grown = 0;
+    // The pools every hundred turns, summed over the games still going then.
+    std::array<double, kLongest / 100 - 1> poolSums{};
+    std::array<int, kLongest / 100 - 1> going{};
     std::array<int, 9> byCondition{};
     for (auto seed = static_cast<std::uint32_t>(state.range(0)); seed <= static_cast<std::uint32_t>(state.range(1)); ++seed) {
       const GameLog log("tournament_endings" + std::to_string(seed));
@@ -137,6 +141,11 @@ void BM_Endings(benchmark::State& state) {
       for (std::uint64_t p : pools) std::printf(" %llu", static_cast<unsigned long long>(p / 1000));
       std::printf("\n");
       std::fflush(stdout);
+      for (std::size_t i = 0; i < pools.size(); ++i)
+        if (pools[i] != 0) {
+          poolSums[i] += static_cast<double>(pools[i]);
+          ++going[i];
+        }
       if (pools[1] != 0 && pools[2] != 0) {
         growth200to300 += static_cast<double>(pools[2]) - static_cast<double>(pools[1]);
         ++grown;
@@ -154,6 +163,9 @@ void BM_Endings(benchmark::State& state) {
     // Over the games still going at turn 300: how much the pools grew a turn
     // after turn 200.
     state.counters["pool_growth_200_300"] = grown > 0 ? growth200to300 / grown / 100 : 0;
+    // The mean pools (k) of the games still going at turns 100 to 400.
+    for (std::size_t i = 0; i < poolSums.size(); ++i)
+      state.counters["pools_" + std::to_string(100 * (i + 1)) + "_k"] = going[i] > 0 ? poolSums[i] / going[i] / 1000 : 0;
   }
 }
 
@@ -274,6 +286,53 @@ void ObserveSources(const SrvWorld& world, int coverTurns, MineralSources& s) {
   }
 }
 
+// Where the combat ATVs that mine stand in a long game at hard (seeds that
+// reach turn 300): at turns 200 and 300, the combat ATVs on zones and what
+// they mine a turn, on their holder's home, on other land it controls where
+// an enemy also holds zones, on other land it controls alone, and on land
+// others control; and the miners in the same four places. Combat ATVs mine a
+// third as much as a miner, but every invasion lands a hold of them.
+void BM_CombatAtvs(benchmark::State& state) {
+  const auto seed = static_cast<std::uint32_t>(state.range(0));
+  static const char* const kPlaces[] = {"home", "own, shared with an enemy", "own, alone", "others' land"};
+  for (auto _ : state) {
+    const GameLog log("combat" + std::to_string(seed));
+    double minedAt300 = 0;
+    srv_ai_test::PlayTournamentGame(
+        kPerGuild, kAsteroids, 2, seed, kTurns + 1, kTurns + 200, log.path, false, 1 | 2 | 4 | 8 | 16,
+        [&](const SrvWorld& world) {
+          if (world.turn != 201 && world.turn != 301) return;
+          std::array<double, 4> combat{}, mined{}, miners{};
+          for (std::uint16_t i = 0; i < CGSolarDB::GetAsteroidCount(); ++i) {
+            const CGAsteroid* a = world.solar.GetAsteroid(i);
+            for (std::uint16_t z = 0; z < a->GetZoneCount(); ++z) {
+              const CGZone* zone = a->GetZone(z);
+              if (zone == nullptr || zone->owner >= kMaxChapters) continue;
+              const CGChapter& holder = *world.Chapter(zone->owner);
+              bool shared = false;
+              for (std::uint16_t y = 0; y < a->GetZoneCount(); ++y)
+                if (const CGZone* other = a->GetZone(y);
+                    other != nullptr && other->owner < kMaxChapters && !SrvSameSide(world, zone->owner, other->owner))
+                  shared = true;
+              const std::size_t where = holder.homeAsteroid == i ? 0 : a->controller != zone->owner ? 3 : shared ? 1 : 2;
+              std::uint16_t out[kMineralTypes] = {};
+              zone->GetMiningOutput(&out[0], &out[1], &out[2], &out[3]);
+              combat[where] += zone->atvCounts[ATV_COMBAT];
+              miners[where] += zone->atvCounts[ATV_MINING];
+              mined[where] += (out[0] + out[1] + out[2] + out[3]) * CombatShare(holder, *zone);
+            }
+          }
+          std::printf("hard, seed %u, turn %u: combat ATVs (mined a turn), miners:", seed, world.turn - 1);
+          for (std::size_t w = 0; w < 4; ++w)
+            std::printf("%s %s %.0f (%.0f), %.0f", w == 0 ? "" : ";", kPlaces[w], combat[w], mined[w], miners[w]);
+          std::printf("\n");
+          std::fflush(stdout);
+          if (world.turn == 301) minedAt300 = mined[0] + mined[1] + mined[2] + mined[3];
+        });
+    state.counters["combat_mined_at_300"] = minedAt300;
+  }
+}
+
 void BM_MineralSources(benchmark::State& state) {
   const auto level = static_cast<int>(state.range(0));
   const auto seed = static_cast<std::uint32_t>(state.range(1));
@@ -308,6 +367,7 @@ void BM_MineralSources(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_MineralSources)->Args({2, 11})->Args({2, 23})->Args({1, 11})->Iterations(1)->Unit(benchmark::kSecond);
+BENCHMARK(BM_CombatAtvs)->Arg(1)->Arg(4)->Arg(9)->Iterations(1)->Unit(benchmark::kSecond);
 BENCHMARK(BM_LevelOrder)->Args({kPerGuild, kAsteroids, 1, 16})->Args({3, 60, 1, 16})->Iterations(1)->Unit(benchmark::kSecond);
 BENCHMARK(BM_Endings)->Args({1, 16})->Args({17, 32})->Args({33, 48})->Iterations(1)->Unit(benchmark::kSecond);
 
