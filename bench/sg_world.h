@@ -25,6 +25,7 @@
 #include "sg/render/renderer.h"
 #include "sg/scene/scene.h"
 #include "tests/support/game_frame_buffer.h"
+#include "tests/support/rough_ball.h"
 
 namespace sg_bench {
 
@@ -77,55 +78,15 @@ SGTextureMap* Texture(std::uint32_t size, Texel texel) {
   return txm;
 }
 
-// One level of a rough rock: a sphere of `seg` segments and `rings` rings
-// whose radius is jittered, its triangles counter-clockwise seen from outside.
-inline void RockLevel(SGModelLod* lod, float radius, std::uint32_t seg, std::uint32_t rings) {
-  SGModelSubTransform* mst = &lod->mdlRoot;
-  const std::uint32_t numVerts = (rings + 1) * (seg + 1);
-  mst->mstNumVerts = mst->mstNumNormals = mst->mstNumUVs = numVerts;
-  mst->mstVerts = static_cast<SGPoint3s*>(SGCalloc(numVerts, sizeof(SGPoint3s)));
-  mst->mstNormals = static_cast<SGPoint3s*>(SGCalloc(numVerts, sizeof(SGPoint3s)));
-  mst->mstUVs = static_cast<SGTexCoord*>(SGCalloc(numVerts, sizeof(SGTexCoord)));
-  for (std::uint32_t r = 0; r <= rings; ++r) {
-    for (std::uint32_t s = 0; s <= seg; ++s) {
-      const float lat = 3.14159265f * static_cast<float>(r) / static_cast<float>(rings);
-      const float lon = 2.f * 3.14159265f * static_cast<float>(s) / static_cast<float>(seg);
-      const float k = radius * (0.85f + 0.15f * std::sin(3.f * lon + 2.f * lat));
-      const SGPoint3s n{std::sin(lat) * std::cos(lon), std::sin(lat) * std::sin(lon), std::cos(lat)};
-      const std::uint32_t i = r * (seg + 1) + s;
-      mst->mstVerts[i] = SGPoint3s{n.x * k, n.y * k, n.z * k};
-      mst->mstNormals[i] = n;
-      mst->mstUVs[i] = SGTexCoord{static_cast<float>(s) / static_cast<float>(seg),
-                                  static_cast<float>(r) / static_cast<float>(rings)};
-    }
-  }
-  SGFaceList* fcl = ISGFaceListCreate();
-  fcl->fclFaces = static_cast<SGFace*>(SGCalloc(2 * seg * rings, sizeof(SGFace)));
-  for (std::uint32_t r = 0; r < rings; ++r) {
-    for (std::uint32_t s = 0; s < seg; ++s) {
-      // Rings run down, segments east.
-      const std::uint32_t a = r * (seg + 1) + s, b = a + seg + 1, c = b + 1, d = a + 1;
-      const std::uint32_t tris[2][3] = {{a, b, c}, {a, c, d}};
-      for (const auto& t : tris) {
-        SGFace& f = fcl->fclFaces[fcl->fclNumFaces++];
-        for (int k = 0; k < 3; ++k) {
-          f.facVertIndex[k] = f.facNormalIndex[k] = f.facUVIndex[k] = t[k];
-        }
-      }
-    }
-  }
-  ISGGeoAppendFaces(lod, fcl);
-}
-
-// A rock of the first `levels` (1 to 3) of: 80, 48 and 24 triangles, the
-// coarser from 40 and 90 radii away.
+// A rough rock of the first `levels` (1 to 3) of: 80, 48 and 24 triangles,
+// the coarser from 40 and 90 radii away.
 inline SGModel* Rock(float radius, int levels) {
   SGModel* m = SGModelCreate();
   const float distances[3] = {0.f, 40.f * radius, 90.f * radius};
   const std::uint32_t shape[3][2] = {{8, 5}, {6, 4}, {4, 3}};
   for (int i = 0; i < levels; ++i) {
     const std::uint32_t lod = SGModelAddLod(m, distances[i]);
-    RockLevel(&m->modLods[lod], radius, shape[i][0], shape[i][1]);
+    sg_support::RoughBallLevel(&m->modLods[lod], radius, shape[i][0], shape[i][1], 0.15f);
   }
   SGModelComputeBounds(m);
   return m;

@@ -16,6 +16,7 @@
 #include "sg/core/context.h"
 #include "sg/render/primitives.h"
 #include "support/renderfixture.h"
+#include "tests/support/rough_ball.h"
 
 namespace rendertest {
 namespace {
@@ -27,48 +28,11 @@ SGError PassThrough(SGRenderer* rend, SGScene* scene, SGMaterial* mat, SGTxVerte
   return ISGEPDrawTriangle(rend, scene, mat, triple);
 }
 
-// A rough ball of `seg` segments and `rings` rings: every corner of a vertex
-// has the same texture coordinate and normal, so its faces share it.
+// A rough ball of one level, in `materials` materials.
 SGModel* Ball(float radius, std::uint32_t seg, std::uint32_t rings, std::uint32_t materials) {
   SGModel* m = SGModelCreate();
   SGModelAddLod(m, 0.f);
-  SGModelLod* lod = &m->modLods[0];
-  SGModelSubTransform* mst = &lod->mdlRoot;
-  const std::uint32_t n = (rings + 1) * (seg + 1);
-  mst->mstNumVerts = mst->mstNumNormals = mst->mstNumUVs = n;
-  mst->mstVerts = static_cast<SGPoint3s*>(SGCalloc(n, sizeof(SGPoint3s)));
-  mst->mstNormals = static_cast<SGPoint3s*>(SGCalloc(n, sizeof(SGPoint3s)));
-  mst->mstUVs = static_cast<SGTexCoord*>(SGCalloc(n, sizeof(SGTexCoord)));
-  for (std::uint32_t r = 0; r <= rings; ++r) {
-    for (std::uint32_t s = 0; s <= seg; ++s) {
-      const float lat = 3.14159265f * static_cast<float>(r) / static_cast<float>(rings);
-      const float lon = 6.2831853f * static_cast<float>(s) / static_cast<float>(seg);
-      const float k = radius * (0.8f + 0.2f * std::sin(3.f * lon + 2.f * lat));
-      const SGPoint3s dir{std::sin(lat) * std::cos(lon), std::sin(lat) * std::sin(lon), std::cos(lat)};
-      const std::uint32_t i = r * (seg + 1) + s;
-      mst->mstVerts[i] = SGPoint3s{dir.x * k, dir.y * k, dir.z * k};
-      mst->mstNormals[i] = dir;
-      mst->mstUVs[i] = SGTexCoord{static_cast<float>(s) / static_cast<float>(seg),
-                                  static_cast<float>(r) / static_cast<float>(rings)};
-    }
-  }
-  SGFaceList* fcl = ISGFaceListCreate();
-  fcl->fclFaces = static_cast<SGFace*>(SGCalloc(2 * seg * rings, sizeof(SGFace)));
-  for (std::uint32_t r = 0; r < rings; ++r) {
-    for (std::uint32_t s = 0; s < seg; ++s) {
-      const std::uint32_t a = r * (seg + 1) + s, b = a + seg + 1, c = b + 1, d = a + 1;
-      const std::uint32_t tris[2][3] = {{a, b, c}, {a, c, d}};
-      for (const auto& t : tris) {
-        SGFace& f = fcl->fclFaces[fcl->fclNumFaces];
-        f.facMatIndex = (fcl->fclNumFaces / 7) % materials;  // runs of one material
-        ++fcl->fclNumFaces;
-        for (int k = 0; k < 3; ++k) {
-          f.facVertIndex[k] = f.facNormalIndex[k] = f.facUVIndex[k] = t[k];
-        }
-      }
-    }
-  }
-  ISGGeoAppendFaces(lod, fcl);
+  sg_support::RoughBallLevel(&m->modLods[0], radius, seg, rings, 0.2f, materials);
   SGModelComputeBounds(m);
   return m;
 }
