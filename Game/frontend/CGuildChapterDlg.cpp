@@ -2,11 +2,9 @@
 // shows which are free, claims the chosen one and leaves only once the server
 // grants it.
 #include <array>
-#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <string>
-#include <thread>
 
 #include "Game/app/AppGlobals.h"
 #include "Game/app/AppViewNotices.h"
@@ -99,15 +97,13 @@ void SendClaim(std::uint16_t chapter, std::uint16_t held, std::string_view name)
 // whatever the program's own clock (virtual in scripted runs) says.
 class AnswerWait {
  public:
-  explicit AnswerWait(DWORD ms) : m_deadline(std::chrono::steady_clock::now() + std::chrono::milliseconds(ms)) {}
-  bool Over() const { return std::chrono::steady_clock::now() >= m_deadline; }
-  static void Pause() {
-    Sleep(1);
-    if (IsVirtualClock()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
+  explicit AnswerWait(DWORD ms) : m_start(RealTickCount()), m_ms(ms) {}
+  bool Over() const { return RealTickCount() - m_start >= m_ms; }
+  static void Pause() { SleepInRealTime(1); }
 
  private:
-  std::chrono::steady_clock::time_point m_deadline;
+  DWORD m_start;
+  DWORD m_ms;
 };
 
 // Whether anybody else is in the session to answer.

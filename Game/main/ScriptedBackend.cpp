@@ -135,9 +135,11 @@ void ScriptedBackend::Advance() {
   }
   if (stepIndex_ == steps_.size() && !ended_) {
     ended_ = true;
-    endedAt_ = now;
+    endedAtWall_ = WallClockMs();
   }
-  if (ended_ && !forcedQuit_ && ScriptDone() && now - endedAt_ >= kGraceMs) {
+  // Counted in real time: the program's own clock runs ahead while it waits on
+  // a starved peer, and a host gone early takes the others' game with it.
+  if (ended_ && !forcedQuit_ && ScriptDone() && WallClockMs() - endedAtWall_ >= kGraceMs) {
     // A script need not close the program itself: its end does.
     std::fprintf(stderr, "the script ended; the program is told to quit\n");
     forcedQuit_ = true;

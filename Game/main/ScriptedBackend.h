@@ -2,8 +2,9 @@
 // The headless backend driven by a script (Game/app/GameScript.h): each time
 // the program waits, the script moves on as far as it can: input is queued,
 // waits are checked against what the program shows, captures are written.
-// Once the script has ended the program is given 10 s of its own time to end
-// by itself, after which it is told to quit. The 3D views' objects keep still
+// Once the script has ended the program is given 10 s of real time to end by
+// itself (another player may still need its server), after which it is told
+// to quit. The 3D views' objects keep still
 // in a scripted run (`g_stillWorld`), so its captures repeat.
 // Given a window (`shown`), the script plays in front of a person instead: on
 // the real clock, the window taking the host's events and showing the screen
@@ -46,7 +47,7 @@ class ScriptedBackend : public plat::HeadlessBackend {
   bool stepStarted_ = false;
   plat::DWORD stepStart_ = 0;
   std::uint64_t stepStartWall_ = 0;  // ms on the wall clock, for waits bounded in real time
-  plat::DWORD endedAt_ = 0;
+  std::uint64_t endedAtWall_ = 0;  // ms on the wall clock when the script ended
   bool ended_ = false;
   bool forcedQuit_ = false;
   bool advancing_ = false;

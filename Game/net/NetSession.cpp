@@ -185,7 +185,7 @@ bool CNetSession::StorePlayerId(int slot, std::uint32_t id) {
 
 int CNetSession::Receive(std::uint8_t** data) {
   EnsureQueue();
-  const plat::DWORD start = plat::GetTickCount();
+  const plat::DWORD start = contactClock.now();
   for (;;) {
     Pump(200);
     std::uint8_t* bytes = nullptr;
@@ -204,11 +204,11 @@ int CNetSession::Receive(std::uint8_t** data) {
     }
     // A packet of the sequence that never comes holds back every later one.
     if (queue->Overflowed()) return HVM_ERR_CONNECTIONLOST;  // reported by the pump
-    if (plat::GetTickCount() - start >= receiveLimitMs) {
+    if (contactClock.now() - start >= receiveLimitMs) {
       ReportLostConnection();
       return HVM_ERR_CONNECTIONLOST;
     }
-    if (result == kQueueEmpty) plat::Sleep(1);
+    if (result == kQueueEmpty) contactClock.pause(1);
   }
 }
 
@@ -261,13 +261,13 @@ bool CNetSession::SendOne(std::uint32_t to, std::span<std::uint8_t> packet, bool
   WritePacketSequence(packet, sequenced ? queue->NextSequence(counter) : 0);
   if (sniffer) sniffer->LogSent(packet.data(), static_cast<std::uint32_t>(packet.size()), snifferSlot);
   const auto length = static_cast<std::uint32_t>(packet.size());
-  const plat::DWORD start = plat::GetTickCount();
+  const plat::DWORD start = contactClock.now();
   int result = multi->Send(player.id, to, packet.data(), length, 1, guaranteed);
   // The library itself gives a busy peer up only after half a minute; a send
   // still busy at our own limit is a lost connection like any other failure.
-  while (result == HVM_ERR_BUSY && plat::GetTickCount() - start < kSendBusyLimitMs) {
+  while (result == HVM_ERR_BUSY && contactClock.now() - start < kSendBusyLimitMs) {
     result = multi->Send(player.id, to, packet.data(), length, 1, guaranteed);
-    plat::Sleep(kBusyRetryMs);
+    contactClock.pause(kBusyRetryMs);
   }
   if (result != 0) {
     ReportLostConnection();

@@ -14,6 +14,7 @@
 // player's next number.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>
@@ -22,6 +23,7 @@
 #include "Game/net/NetSessionLinks.h"
 #include "hvmulti/HvMRecords.h"
 #include "hvmulti/HvMTypes.h"
+#include "platform/core/clock.h"
 #include "platform/core/files.h"
 #include "platform/core/types.h"
 
@@ -119,6 +121,14 @@ class CNetSession {
   std::uint32_t emailHeader = 0;
   // Set while the application's state loader resumes a saved game.
   std::uint32_t loadInProgress = 0;
+  // The clock that the waits for the other side (Receive's limit, the busy
+  // retries) are reckoned on, and their pause: real time, since the program's
+  // own clock may be virtual and run ahead while the other side is working.
+  struct ContactClock {
+    std::function<plat::DWORD()> now = plat::RealTickCount;
+    std::function<void(plat::DWORD)> pause = plat::SleepInRealTime;
+  };
+  ContactClock contactClock;
   // The longest a blocking Receive waits for its packet.
   std::uint32_t receiveLimitMs = kReceiveLimitMs;
   static constexpr std::uint32_t kReceiveLimitMs = 60000;

@@ -41,7 +41,7 @@ IdleHook& Hook() {
 
 DWORD timeGetTime() {
   if (g_virtual.load(std::memory_order_acquire)) return g_virtualMs.load(std::memory_order_acquire);
-  return static_cast<DWORD>(RealNanoseconds() / 1000000u);
+  return RealTickCount();
 }
 
 DWORD GetTickCount() { return timeGetTime(); }
@@ -65,6 +65,13 @@ void Sleep(DWORD ms) {
     std::this_thread::sleep_for(std::min<SteadyClock::duration>(deadline - now, kSlice));
     if (SteadyClock::now() < deadline) RunIdleHook();
   }
+}
+
+DWORD RealTickCount() { return static_cast<DWORD>(RealNanoseconds() / 1000000u); }
+
+void SleepInRealTime(DWORD ms) {
+  Sleep(ms);
+  if (g_virtual.load(std::memory_order_acquire) && ms > 0) std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
 void UseVirtualClock(DWORD startMs) {

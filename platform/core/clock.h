@@ -19,6 +19,15 @@ DWORD GetTickCount();
 // the program never appears hung; under the virtual clock it advances the clock.
 void Sleep(DWORD ms);
 
+// Milliseconds of the real monotonic clock, whichever clock the program runs
+// on. Contact with another process (a server, a peer) is reckoned on it: the
+// virtual clock runs ahead while a starved program waits for the other side,
+// and would give up on a sound connection long before any real time passed.
+DWORD RealTickCount();
+// Sleep(ms), and under the virtual clock a real pause of `ms` as well, so a
+// loop waiting on another process neither spins nor outruns it.
+void SleepInRealTime(DWORD ms);
+
 // Switches the whole program to the virtual clock, starting at `startMs`.
 void UseVirtualClock(DWORD startMs = 0);
 // Switches back to the real clock.

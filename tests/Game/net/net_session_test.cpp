@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <functional>
 #include <cstring>
 #include <tuple>
@@ -54,9 +55,13 @@ struct Fixture : testing::Test {
     fake->serverId = kServer;  // a client of a client-server game, unless a test says otherwise
     session = std::make_unique<CNetSession>(std::move(m), links.Make());
     session->player.id = 5;
+    // The waits for the other side on the virtual clock too, so their limits
+    // pass without sleeping (the real clock's own cases put its default back).
+    session->contactClock = {plat::timeGetTime, plat::Sleep};
   }
   void TearDown() override {
     session.reset();
+    plat::SetIdleHook(nullptr);
     plat::UseRealClock();
   }
   static std::uint32_t SequenceOf(const std::vector<std::uint8_t>& p) {
@@ -113,6 +118,28 @@ TEST_F(NetSession, ReceiveGivesUpOnAGapThatNeverCloses) {
   EXPECT_EQ(session->Receive(&data), HVM_ERR_CONNECTIONLOST);
   EXPECT_GE(plat::timeGetTime() - start, 500u);
   EXPECT_EQ(links.textBoxes, (std::vector<std::string>{"COMM_ERR"}));
+}
+
+// A starved program's clock runs ahead while it waits; the server is given
+// its time in real milliseconds, and the waits and the busy retries take real
+// time rather than spinning.
+TEST_F(NetSession, WaitsForTheOtherSideAreReckonedInRealTime) {
+  session->contactClock = CNetSession::ContactClock{};
+  plat::SetIdleHook([] { plat::AdvanceVirtualClock(60'000); });
+  session->receiveLimitMs = 150;
+  fake->AddPacket(2);  // 1 never comes
+  std::uint8_t* data = nullptr;
+  auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(session->Receive(&data), HVM_ERR_CONNECTIONLOST);
+  EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(150));
+  EXPECT_EQ(links.plainBoxes.size(), 1u);
+
+  session->CreateAndJoin(ConnectionInfo{});
+  fake->sendResults = {HVM_ERR_BUSY, HVM_ERR_BUSY, 0};
+  std::uint8_t p[8] = {};
+  start = std::chrono::steady_clock::now();
+  EXPECT_TRUE(session->Send(-1, p, 8));
+  EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(200));
 }
 
 TEST_F(NetSession, EarlyPacketsFillTheQueueToItsBoundOnly) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <thread>
 #include <vector>
 
@@ -68,6 +69,21 @@ TEST_F(VirtualClockTest, ConcurrentAdvancesAreAllCounted) {
   }
   for (std::thread& t : threads) t.join();
   EXPECT_EQ(plat::timeGetTime(), 4000u);
+}
+
+// What is reckoned on the real clock does not run ahead with the virtual one,
+// and a real-time sleep both advances the virtual clock and takes real time.
+TEST_F(VirtualClockTest, TheRealTickCountIgnoresTheVirtualClock) {
+  plat::UseVirtualClock(0);
+  const plat::DWORD real = plat::RealTickCount();
+  plat::AdvanceVirtualClock(3'600'000);
+  plat::Sleep(60'000);
+  EXPECT_LT(plat::RealTickCount() - real, 60'000u);
+  EXPECT_EQ(plat::timeGetTime(), 3'660'000u);
+  const auto before = std::chrono::steady_clock::now();
+  plat::SleepInRealTime(30);
+  EXPECT_GE(std::chrono::steady_clock::now() - before, std::chrono::milliseconds(30));
+  EXPECT_EQ(plat::timeGetTime(), 3'660'030u);
 }
 
 TEST(RealClock, NeverGoesBackwards) {
