@@ -40,7 +40,6 @@ SrvOrderVerdict SrvPostMineralOffer(SrvWorld& world, std::uint16_t chapter, std:
     world.poolDB.AddMineral(asteroid, mineral, held - amount);
   }
   guild->PostMineralOffer(packet);
-  if (standing == nullptr) SrvTellNewOffers(world, chapter, kSrvNewMineralOffersCode);
   return SrvOrderVerdict::kAccepted;
 }
 

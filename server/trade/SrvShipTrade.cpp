@@ -82,7 +82,6 @@ SrvOrderVerdict SrvPostShipOffer(SrvWorld& world, std::uint16_t chapter, std::sp
   if (ship->GetChapter() != chapter) return SrvOrderVerdict::kNotOwner;
   world.guilds->GetGuild(chapter >> 3)->PostShipOffer(packet);
   world.notices.Add(chapter, kSrvTradeCategory, kSrvShipPostedCode, nullptr, nullptr, 0, 0, ship->id);
-  SrvTellNewOffers(world, chapter, kSrvNewShipOffersCode);
   return SrvOrderVerdict::kAccepted;
 }
 

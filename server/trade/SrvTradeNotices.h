@@ -16,15 +16,13 @@
 //   209 an offered ship lost before it sold: parameter 2 its class
 //   210 a ship offer posted, to its poster: parameter 3 the unit
 //   212 a vote offer posted, to its poster: parameter 1 the asteroid
-//   217 / 226 / 230 new mineral / vote / ship offers, to the poster's guild
-//       mates, once a turn
+// (The guild mates' "new offers" notices, 217, 226 and 230, their clients
+// raise themselves as the offers reach their boards.)
 //   213 / 214 a vote bid rejected / accepted, 228 a vote sold (parameter 2
 //       the buyer), 216 a vote offer withdrawn or lapsed, to its bidders:
 //       parameter 1 the asteroid
 
 #include <cstdint>
-
-struct SrvWorld;
 
 constexpr std::uint16_t kSrvTradeCategory = 2;
 constexpr std::uint16_t kSrvShipBoughtCode = 201;
@@ -36,9 +34,6 @@ constexpr std::uint16_t kSrvShipSoldCode = 207;
 constexpr std::uint16_t kSrvShipLostCode = 209;
 constexpr std::uint16_t kSrvShipPostedCode = 210;
 constexpr std::uint16_t kSrvVotePostedCode = 212;
-constexpr std::uint16_t kSrvNewMineralOffersCode = 217;
-constexpr std::uint16_t kSrvNewVoteOffersCode = 226;
-constexpr std::uint16_t kSrvNewShipOffersCode = 230;
 constexpr std::uint16_t kSrvVoteBidRejectedCode = 213;
 constexpr std::uint16_t kSrvVoteBoughtCode = 214;
 constexpr std::uint16_t kSrvVoteOfferRescindedCode = 216;
@@ -48,7 +43,3 @@ constexpr std::uint16_t kSrvTradeNoPool = 0xFFFF;
 constexpr std::uint32_t kSrvTradeNoUnit = 0xFFFFFFFFu;
 // A ship's class when nothing is left of the ship to tell it.
 constexpr std::uint32_t kSrvTradeUnknownClass = 0xFFFF;
-
-// Tells the poster's guild mates that the board has new offers (`code`: 217,
-// 226 or 230), a chapter already told this turn not again.
-void SrvTellNewOffers(SrvWorld& world, std::uint16_t poster, std::uint16_t code);

@@ -41,7 +41,6 @@ SrvOrderVerdict SrvPostVoteOffer(SrvWorld& world, std::uint16_t chapter, std::sp
   if (!MaySell(world, chapter, packet[12])) return SrvOrderVerdict::kBadTarget;
   world.guilds->GetGuild(chapter >> 3)->PostVoteOffer(packet);
   world.notices.Add(chapter, kSrvTradeCategory, kSrvVotePostedCode, nullptr, nullptr, packet[12], 0, kSrvTradeNoUnit);
-  SrvTellNewOffers(world, chapter, kSrvNewVoteOffersCode);
   return SrvOrderVerdict::kAccepted;
 }
 

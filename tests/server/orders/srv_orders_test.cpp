@@ -665,14 +665,12 @@ TEST_F(SrvGuildTrade, TheHighestSealedBidBuysTheShipAndTheOthersGetTheirsBack) {
   ASSERT_EQ(rejected.size(), 1u);
   EXPECT_EQ(ReadU32(rejected[0], 144), unitClass);
   EXPECT_TRUE(notices(2, 202).empty());
-  // The posting, told with the turn: the poster reads its offer posted, its
-  // guild mates of new ship offers.
+  // The posting, told with the turn to the poster; its guild mates' clients
+  // raise their own notice as the offer reaches their boards.
   const std::vector<SrvPacket> posted = notices(1, 210);
   ASSERT_EQ(posted.size(), 1u);
   EXPECT_EQ(ReadU32(posted[0], 148), shipId);
-  EXPECT_TRUE(notices(1, 230).empty());
-  EXPECT_EQ(notices(2, 230).size(), 1u);
-  EXPECT_EQ(notices(3, 230).size(), 1u);
+  EXPECT_TRUE(notices(2, 230).empty() && notices(3, 230).empty());
 }
 
 // An offer withdrawn, or whose ship was lost, rejects its bids; the seller of
@@ -837,9 +835,6 @@ TEST_F(SrvGuildTrade, AnAsteroidsVoteGoesToTheHighestBidderUntilItChangesControl
   EXPECT_TRUE(Notices(2, 213).empty() && Notices(3, 214).empty());
   ASSERT_EQ(Notices(1, 212).size(), 1u);
   EXPECT_EQ(ReadU16(Notices(1, 212)[0], 140), home8);
-  EXPECT_TRUE(Notices(1, 226).empty());
-  EXPECT_EQ(Notices(2, 226).size(), 1u);
-  EXPECT_EQ(Notices(3, 226).size(), 1u);
 
   const std::string file = testing::TempDir() + "votes.svr";
   ASSERT_TRUE(game.Save(file, 5));
@@ -882,8 +877,8 @@ TEST_F(SrvGuildTrade, AVoteOfferWithdrawnOrLapsedIsRescindedForItsBidders) {
   EXPECT_TRUE(Notices(1, 228).empty());
 }
 
-// Both sides of a mineral purchase read of it with the turn, the guild mates of
-// new offers once, and a buyer whose offer had gone of its failure.
+// Both sides of a mineral purchase read of it with the turn, and a buyer whose
+// offer had gone of its failure.
 TEST_F(SrvGuildTrade, AMineralPurchaseIsToldToBothSidesAndAGoneOfferToTheBuyer) {
   const auto sellerPool = static_cast<std::uint8_t>(world.Chapter(8)->homeAsteroid);
   const auto buyerPool = static_cast<std::uint8_t>(world.Chapter(9)->homeAsteroid);
@@ -917,9 +912,6 @@ TEST_F(SrvGuildTrade, AMineralPurchaseIsToldToBothSidesAndAGoneOfferToTheBuyer) 
   EXPECT_EQ(ReadU16(gone[0], 140), sellerPool);
   EXPECT_EQ(ReadU32(gone[0], 144), 2u);
   EXPECT_EQ(ReadU32(gone[0], 148), 8u);
-  EXPECT_TRUE(Notices(1, 217).empty());
-  EXPECT_EQ(Notices(2, 217).size(), 1u) << "two offers, one notice";
-  EXPECT_EQ(Notices(3, 217).size(), 1u);
 }
 
 // A purchase is charged its whole price: the client reckons it in 16 bits,
