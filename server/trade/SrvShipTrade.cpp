@@ -81,7 +81,6 @@ SrvOrderVerdict SrvPostShipOffer(SrvWorld& world, std::uint16_t chapter, std::sp
   if (ship == nullptr) return SrvOrderVerdict::kUnknownUnit;
   if (ship->GetChapter() != chapter) return SrvOrderVerdict::kNotOwner;
   world.guilds->GetGuild(chapter >> 3)->PostShipOffer(packet);
-  world.notices.Add(chapter, kSrvTradeCategory, kSrvShipPostedCode, nullptr, nullptr, 0, 0, ship->id);
   return SrvOrderVerdict::kAccepted;
 }
 

@@ -14,8 +14,9 @@
 //   207 a ship sold: parameter 1 its class, 2 the buyer, 3 the asteroid paid
 //       at (kSrvTradeNoPool when none was)
 //   209 an offered ship lost before it sold: parameter 2 its class
-//   210 a ship offer posted, to its poster: parameter 3 the unit
-//   212 a vote offer posted, to its poster: parameter 1 the asteroid
+//   210 a ship offer posted, to its poster as it posts: parameter 3 the unit
+//   212 a vote offer posted, to its poster as it posts: parameter 1 the
+//       asteroid
 // (The guild mates' "new offers" notices, 217, 226 and 230, their clients
 // raise themselves as the offers reach their boards.)
 //   213 / 214 a vote bid rejected / accepted, 228 a vote sold (parameter 2

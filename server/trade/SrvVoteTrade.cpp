@@ -40,7 +40,6 @@ SrvOrderVerdict SrvPostVoteOffer(SrvWorld& world, std::uint16_t chapter, std::sp
     return SrvOrderVerdict::kNotOwner;
   if (!MaySell(world, chapter, packet[12])) return SrvOrderVerdict::kBadTarget;
   world.guilds->GetGuild(chapter >> 3)->PostVoteOffer(packet);
-  world.notices.Add(chapter, kSrvTradeCategory, kSrvVotePostedCode, nullptr, nullptr, packet[12], 0, kSrvTradeNoUnit);
   return SrvOrderVerdict::kAccepted;
 }
 
