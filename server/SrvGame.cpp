@@ -13,6 +13,8 @@
 #include "server/trade/SrvMineralTrade.h"
 #include "server/orders/SrvOrders.h"
 #include "server/trade/SrvShipTrade.h"
+#include "server/orders/SrvUnitPackets.h"
+#include "server/trade/SrvTradeNotices.h"
 #include "server/trade/SrvVoteTrade.h"
 #include "server/orders/SrvPacketRead.h"
 #include "server/turn/SrvTurnSteps.h"
@@ -545,6 +547,18 @@ bool SrvGame::OnTradeBoard(std::uint32_t from, std::uint16_t type, std::span<con
   for (std::uint16_t c = 0; c < kMaxChapters; ++c)
     if (m_holder[c] != 0 && (posted || c != chapter) && (c >> 3) == (chapter >> 3))
       m_out.Send(m_holder[c], board, true);
+  // The poster reads its ship or vote offer posted at once: with the turn's
+  // notices, a ship sold in that turn would leave the line nothing to name.
+  if (type == PKT_SHIP_OFFER_POSTED || type == PKT_VOTE_OFFER_POSTED) {
+    const bool ship = type == PKT_SHIP_OFFER_POSTED;
+    Notification n{};
+    n.chapter = poster;
+    n.category = kSrvTradeCategory;
+    n.code = ship ? kSrvShipPostedCode : kSrvVotePostedCode;
+    n.param1 = ship ? 0 : packet[12];
+    n.param3 = ship ? ReadU32(packet, 12) : kSrvTradeNoUnit;
+    m_out.Send(from, BuildNotificationPacket(n), true);
+  }
   m_log.Line("packet %u of player %u taken", type, from);
   return true;
 }

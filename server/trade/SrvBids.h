@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "server/orders/SrvOrders.h"
+#include "server/trade/SrvTradeNotices.h"
 #include "server/world/SrvWorld.h"
 
 // Far above 40 chapters bidding on every offer of a board.
@@ -26,6 +27,19 @@ void SrvRefundBids(SrvWorld& world, std::vector<Bid>& bids, std::uint32_t key) {
   std::erase_if(bids, [&](const Bid& b) {
     if (b.Key() != key) return false;
     SrvRefundBid(world, b);
+    return true;
+  });
+}
+
+// Gives back every bid on the offer and drops them, each bidder sent the
+// trade notice `code` with the parameters given.
+template <class Bid>
+void SrvRejectBids(SrvWorld& world, std::vector<Bid>& bids, std::uint32_t key, std::uint16_t code,
+                   std::uint16_t param1, std::uint32_t param2) {
+  std::erase_if(bids, [&](const Bid& b) {
+    if (b.Key() != key) return false;
+    SrvRefundBid(world, b);
+    world.notices.Add(b.bidder, kSrvTradeCategory, code, nullptr, nullptr, param1, param2, kSrvTradeNoUnit);
     return true;
   });
 }

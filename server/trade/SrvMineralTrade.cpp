@@ -5,6 +5,7 @@
 #include "Game/net/GuildPackets.h"
 #include "Game/rules/GRulesPackets.h"
 #include "server/orders/SrvPacketRead.h"
+#include "server/trade/SrvTradeNotices.h"
 
 namespace {
 
@@ -66,7 +67,13 @@ SrvOrderVerdict SrvBuyMinerals(SrvWorld& world, std::uint16_t chapter, std::span
   if ((seller >> 3) != (chapter >> 3)) return SrvOrderVerdict::kBadTarget;
   CGuild* guild = GuildOf(world, chapter);
   MineralOffer* offer = guild->FindMineralOffer(seller, asteroid, mineral);
-  if (offer == nullptr) return SrvOrderVerdict::kBadTarget;
+  if (offer == nullptr) {
+    // Its client showed the offer still standing: withdrawn or sold out
+    // since, which the buyer is told with the turn.
+    world.notices.Add(buyer, kSrvTradeCategory, kSrvMineralOfferGoneCode, nullptr, nullptr, asteroid, mineral,
+                      seller);
+    return SrvOrderVerdict::kBadTarget;
+  }
   if (paidWith >= kMineralTypes || amount == 0 || amount > offer->terms[0]) return SrvOrderVerdict::kBadOrder;
   // The price is per ten units: only whole tens change hands, and a mineral
   // the seller did not price buys nothing. The full product is charged, not
@@ -78,6 +85,10 @@ SrvOrderVerdict SrvBuyMinerals(SrvWorld& world, std::uint16_t chapter, std::span
   const auto bought = static_cast<std::uint16_t>(tens * kUnitsPerPrice);
   world.poolDB.AddMineral(asteroid, paidWith, payment);
   world.inTransit.push_back({pool, mineral, bought, world.turn + 1});
+  world.notices.Add(seller, kSrvTradeCategory, kSrvMineralsSoldCode, nullptr, nullptr, bought, mineral,
+                    (std::uint32_t{buyer} << 16) | asteroid);
+  world.notices.Add(buyer, kSrvTradeCategory, kSrvMineralsBoughtCode, nullptr, nullptr, bought, mineral,
+                    (std::uint32_t{seller} << 16) | pool);
   offer->terms[0] = static_cast<std::uint16_t>(offer->terms[0] - bought);
   if (offer->terms[0] == 0) {
     guild->RemoveMineralOffer(seller, asteroid, mineral);

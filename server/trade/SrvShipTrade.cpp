@@ -19,13 +19,6 @@ namespace {
 constexpr std::size_t kOfferSize = 36;
 constexpr std::size_t kWithdrawSize = 16;
 constexpr std::size_t kBidSize = 36;
-// The players' notices of a sale: the buyer's names the ship's class
-// (parameter 2), the seller's the class, the buyer and the asteroid whose
-// pool was paid (parameters 1 to 3; kNoPool when none was).
-constexpr std::uint16_t kEconomyCategory = 2;
-constexpr std::uint16_t kShipBoughtCode = 201;
-constexpr std::uint16_t kShipSoldCode = 207;
-constexpr std::uint16_t kNoPool = 0xFFFF;
 
 // The seller's unit made the buyer's: a copy of its design joins the
 // buyer's designs, and a unit of the buyer takes the ship's place and state.
@@ -60,6 +53,15 @@ CGUnit* HandOver(SrvTurnContext& turn, CGUnit& ship, std::uint8_t buyer) {
   return bought;
 }
 
+// The class of the offered ship; a ship destroyed in battle is still listed,
+// unoperational, and one taken apart is not.
+std::uint32_t OfferedClass(const SrvWorld& world, std::uint32_t unitId) {
+  std::uint16_t at = 0;
+  const CGUnit* ship = world.pieces->FindUnit(unitId, &at);
+  const CGUnitTemplate* design = ship != nullptr ? ship->GetTemplate() : nullptr;
+  return design != nullptr ? design->unitClass : kSrvTradeUnknownClass;
+}
+
 SrvPacket WithdrawnPacket(std::uint8_t guild, std::uint8_t slot, std::uint32_t unitId) {
   PacketImage<16> p(PKT_SHIP_OFFER_WITHDRAWN);
   p.Put<std::uint8_t>(8, guild);
@@ -91,7 +93,7 @@ SrvOrderVerdict SrvWithdrawShipOffer(SrvWorld& world, std::uint16_t chapter, std
   if (offer == nullptr) return SrvOrderVerdict::kBadTarget;
   if (offer->sellerSlot != (chapter & 7)) return SrvOrderVerdict::kNotOwner;
   guild->RemoveShipOffer(unitId);
-  SrvRefundBids(world, world.shipBids, unitId);
+  SrvRejectBids(world, world.shipBids, unitId, kSrvShipBidRejectedCode, 0, OfferedClass(world, unitId));
   return SrvOrderVerdict::kAccepted;
 }
 
@@ -124,26 +126,33 @@ void SrvSettleShipOffers(SrvTurnContext& turn) {
         ++i;
         continue;
       }
-      if (!gone) {
+      // Taken before the ship changes hands: the seller's unit goes.
+      const std::uint32_t unitClass = OfferedClass(world, offer.unitId);
+      if (gone) {
+        world.notices.Add(seller, kSrvTradeCategory, kSrvShipLostCode, nullptr, nullptr, 0, unitClass,
+                          kSrvTradeNoUnit);
+      } else {
         const SrvShipBid won = *best;
         world.shipBids.erase(best);
         if (const CGUnit* bought = HandOver(turn, *ship, won.bidder)) {
-          std::uint16_t paidAt = kNoPool;
+          std::uint16_t paidAt = kSrvTradeNoPool;
           if (const CGChapter* c = world.Chapter(seller)) {
             paidAt = c->homeAsteroid;
             for (std::uint32_t m = 0; m < 4; ++m) world.poolDB.AddMineral(c->homeAsteroid, m, won.bid[m]);
           }
-          const std::uint16_t unitClass = bought->design->unitClass;
-          world.notices.Add(won.bidder, kEconomyCategory, kShipBoughtCode, nullptr, nullptr, 0, unitClass, 0);
-          world.notices.Add(seller, kEconomyCategory, kShipSoldCode, nullptr, nullptr, unitClass, won.bidder,
-                            paidAt);
+          world.notices.Add(won.bidder, kSrvTradeCategory, kSrvShipBoughtCode, nullptr, nullptr, 0, unitClass,
+                            bought->id);
+          world.notices.Add(seller, kSrvTradeCategory, kSrvShipSoldCode, nullptr, nullptr,
+                            static_cast<std::uint16_t>(unitClass), won.bidder, paidAt);
           turn.log.Line("turn %u: chapter %u bought unit %u from chapter %u, now unit %u at asteroid %u",
                         world.turn, won.bidder, offer.unitId, seller, bought->id, bought->location.asteroid);
         } else {
           SrvRefundBid(world, won);
+          world.notices.Add(won.bidder, kSrvTradeCategory, kSrvShipBidRejectedCode, nullptr, nullptr, 0, unitClass,
+                            kSrvTradeNoUnit);
         }
       }
-      SrvRefundBids(world, world.shipBids, offer.unitId);
+      SrvRejectBids(world, world.shipBids, offer.unitId, kSrvShipBidRejectedCode, 0, unitClass);
       guild->RemoveShipOffer(offer.unitId);
       turn.TellGuild(g, WithdrawnPacket(static_cast<std::uint8_t>(g), offer.sellerSlot, offer.unitId));
     }

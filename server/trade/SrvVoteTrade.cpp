@@ -52,7 +52,7 @@ SrvOrderVerdict SrvWithdrawVoteOffer(SrvWorld& world, std::uint16_t chapter, std
   if (offer == nullptr) return SrvOrderVerdict::kBadTarget;
   if (offer->sellerSlot != (chapter & 7)) return SrvOrderVerdict::kNotOwner;
   guild->RemoveVoteOffer(asteroid);
-  SrvRefundBids(world, world.voteBids, asteroid);
+  SrvRejectBids(world, world.voteBids, asteroid, kSrvVoteOfferRescindedCode, asteroid, 0);
   return SrvOrderVerdict::kAccepted;
 }
 
@@ -89,24 +89,35 @@ void SrvSettleVoteOffers(SrvTurnContext& turn) {
         ++i;
         continue;
       }
+      // The bids outdone are rejected; those on an offer that lapsed find it
+      // rescinded.
+      std::uint16_t rejected = kSrvVoteOfferRescindedCode;
       if (valid) {
         const SrvVoteBid won = *best;
         world.voteBids.erase(best);
         world.soldVotes.push_back({offer.asteroid, static_cast<std::uint8_t>(seller), won.bidder});
         if (const CGChapter* c = world.Chapter(seller))
           for (std::uint32_t m = 0; m < 4; ++m) world.poolDB.AddMineral(c->homeAsteroid, m, won.bid[m]);
+        world.notices.Add(won.bidder, kSrvTradeCategory, kSrvVoteBoughtCode, nullptr, nullptr, offer.asteroid, 0,
+                          kSrvTradeNoUnit);
+        world.notices.Add(seller, kSrvTradeCategory, kSrvVoteSoldCode, nullptr, nullptr, offer.asteroid, won.bidder,
+                          kSrvTradeNoUnit);
+        rejected = kSrvVoteBidRejectedCode;
         turn.log.Line("turn %u: chapter %u bought the vote of asteroid %u from chapter %u", world.turn, won.bidder,
                       offer.asteroid, seller);
       }
-      SrvRefundBids(world, world.voteBids, offer.asteroid);
+      SrvRejectBids(world, world.voteBids, offer.asteroid, rejected, offer.asteroid, 0);
       guild->RemoveVoteOffer(offer.asteroid);
       turn.TellGuild(g, WithdrawnPacket(static_cast<std::uint8_t>(g), offer.sellerSlot, offer.asteroid));
     }
   }
-  // Bids whose offer left the board (its asteroid changed controller) go back.
+  // Bids whose offer left the board (its asteroid changed controller, which
+  // takes the offer off at once) go back, the offer rescinded.
   std::erase_if(world.voteBids, [&](const SrvVoteBid& b) {
     if (world.guilds->GetGuild(b.bidder >> 3)->FindVoteOffer(b.asteroid) != nullptr) return false;
     SrvRefundBid(world, b);
+    world.notices.Add(b.bidder, kSrvTradeCategory, kSrvVoteOfferRescindedCode, nullptr, nullptr, b.asteroid, 0,
+                      kSrvTradeNoUnit);
     return true;
   });
 }

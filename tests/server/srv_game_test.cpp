@@ -668,11 +668,13 @@ TEST_F(SrvGameTest, TradeBoardOffersReachThePostersGuildAndOnlyTheirOwnerPostsTh
   EXPECT_TRUE(out.To(9).empty()) << "another guild's board";
   EXPECT_FALSE(game.Receive(9, ship)) << "guild 1's offer from guild 2";
   EXPECT_FALSE(game.Receive(8, minerals)) << "chapter 8's minerals offered by chapter 9";
-  // The poster's own board shows its offers once the server has taken them.
-  ASSERT_EQ(out.To(7).size(), 2u);
+  // The poster's own board shows its offers once the server has taken them,
+  // and the vote offer's poster reads of it.
+  ASSERT_EQ(out.To(7).size(), 3u);
   EXPECT_EQ(out.To(7)[0].Type(), PKT_VOTE_OFFER_POSTED);
-  EXPECT_EQ(out.To(7)[1].Type(), PKT_MINERAL_OFFER_POSTED);
-  EXPECT_EQ(ReadU16(out.To(7)[1].packet, 12), 50u);
+  EXPECT_EQ(out.To(7)[1].Type(), PKT_NOTIFICATION);
+  EXPECT_EQ(out.To(7)[2].Type(), PKT_MINERAL_OFFER_POSTED);
+  EXPECT_EQ(ReadU16(out.To(7)[2].packet, 12), 50u);
 
   // Chapter 9 buys 20 of the 50 with metals at 3 per ten; chapter 16 is of another guild.
   auto buy = Pkt<16>(PKT_MINERAL_TRADE).U8(8, 8).U8(9, seller).U8(10, 1).U8(11, 16).U16(14, 20);

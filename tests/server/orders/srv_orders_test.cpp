@@ -627,6 +627,13 @@ struct SrvGuildTrade : SrvGameCase<43> {
   std::uint32_t Metals(std::uint16_t chapter) const {
     return world.poolDB.GetMineral(world.Chapter(chapter)->homeAsteroid, 0);
   }
+  // The trade notices of the code the player was sent.
+  std::vector<SrvPacket> Notices(std::uint32_t player, std::uint16_t code) {
+    std::vector<SrvPacket> found;
+    for (const SrvPacket& p : out.Of(player, PKT_NOTIFICATION))
+      if (ReadU16(p, 8) == 2 && ReadU16(p, 10) == code) found.push_back(p);
+    return found;
+  }
 };
 
 }  // namespace
@@ -652,6 +659,12 @@ TEST_F(SrvGuildTrade, TheHighestSealedBidBuysTheShipAndTheOthersGetTheirsBack) {
     ASSERT_EQ(posted.size(), 1u) << "player " << player;
     EXPECT_EQ(ReadU32(posted[0], 12), shipId);
   }
+  // The poster reads its offer posted while the ship is still there to name;
+  // its guild mates' clients raise their own notice of new offers.
+  const std::vector<SrvPacket> postedNotice = Notices(1, 210);
+  ASSERT_EQ(postedNotice.size(), 1u);
+  EXPECT_EQ(ReadU32(postedNotice[0], 148), shipId);
+  EXPECT_TRUE(Notices(2, 230).empty() && Notices(3, 230).empty() && Notices(2, 210).empty());
   auto bid = [&](std::uint16_t chapter, std::uint32_t metals) {
     auto p = Pkt<36>(PKT_TRADE_REQUEST).U16(8, 1).U16(10, chapter & 7).U32(12, shipId).U32(20, metals);
     return game.Receive(chapter - 7u, p.U16(18, world.Chapter(chapter)->homeAsteroid));
@@ -698,6 +711,55 @@ TEST_F(SrvGuildTrade, TheHighestSealedBidBuysTheShipAndTheOthersGetTheirsBack) {
   EXPECT_EQ(ReadU32(soldNotice[0], 144), 9u) << "the buyer";
   EXPECT_EQ(ReadU32(soldNotice[0], 148), home8) << "paid into the seller's home pool";
   EXPECT_TRUE(notices(3, 201).empty() && notices(3, 207).empty());
+  EXPECT_EQ(ReadU32(boughtNotice[0], 148), bought->id) << "the buyer's client goes to the ship it names";
+  // The outbid chapter reads its bid rejected; the buyer does not.
+  const std::vector<SrvPacket> rejected = notices(3, 202);
+  ASSERT_EQ(rejected.size(), 1u);
+  EXPECT_EQ(ReadU32(rejected[0], 144), unitClass);
+  EXPECT_TRUE(notices(2, 202).empty());
+}
+
+// An offer withdrawn, or whose ship was lost, rejects its bids; the seller of
+// a lost ship reads of it.
+TEST_F(SrvGuildTrade, BidsOnAShipWithdrawnOrLostAreRejectedAndTheSellerToldOfTheLoss) {
+  const std::uint16_t home8 = world.Chapter(8)->homeAsteroid;
+  CGUnit* first = world.pieces->GetUnitAt(home8, 8, 0);
+  ASSERT_NE(first, nullptr);
+  const std::uint32_t firstId = first->id;
+  const std::uint8_t unitClass = first->GetTemplate()->unitClass;
+  auto offer = [&](std::uint32_t id) {
+    return game.Receive(1, Pkt<36>(PKT_SHIP_OFFER_POSTED).U16(8, 1).U32(12, id).U32(20, 10));
+  };
+  auto bid = [&](std::uint16_t chapter, std::uint32_t id) {
+    auto p = Pkt<36>(PKT_TRADE_REQUEST).U16(8, 1).U16(10, chapter & 7).U32(12, id).U32(20, 10);
+    return game.Receive(chapter - 7u, p.U16(18, world.Chapter(chapter)->homeAsteroid));
+  };
+  ASSERT_TRUE(offer(firstId));
+  ASSERT_TRUE(bid(9, firstId));
+  ASSERT_TRUE(bid(10, firstId));
+  ASSERT_TRUE(game.Receive(1, Pkt<16>(PKT_SHIP_OFFER_WITHDRAWN).U8(8, 1).U8(9, 0).U32(12, firstId)));
+  out.sent.clear();
+  EndTurn();
+  for (std::uint32_t player : {2u, 3u}) {
+    const std::vector<SrvPacket> rejected = Notices(player, 202);
+    ASSERT_EQ(rejected.size(), 1u) << "player " << player;
+    EXPECT_EQ(ReadU32(rejected[0], 144), unitClass);
+  }
+  EXPECT_TRUE(Notices(1, 209).empty()) << "a withdrawn ship is not lost";
+
+  // Offered again, bid for, and destroyed before the turn settles it.
+  ASSERT_TRUE(offer(firstId));
+  ASSERT_TRUE(bid(9, firstId));
+  ASSERT_NE(world.pieces->MarkUnitUnoperational(first), 0);
+  out.sent.clear();
+  EndTurn();
+  const std::vector<SrvPacket> lost = Notices(1, 209);
+  ASSERT_EQ(lost.size(), 1u);
+  EXPECT_EQ(ReadU32(lost[0], 144), unitClass) << "the class of the ship destroyed";
+  ASSERT_EQ(Notices(2, 202).size(), 1u);
+  EXPECT_EQ(ReadU32(Notices(2, 202)[0], 144), unitClass);
+  EXPECT_TRUE(Notices(3, 202).empty()) << "no bid of chapter 10's this time";
+  EXPECT_TRUE(Notices(2, 201).empty() && Notices(1, 207).empty());
 }
 
 // The buyer gets a copy of the ship's design under an id nobody has heard
@@ -830,7 +892,10 @@ TEST_F(SrvGuildTrade, AnAsteroidsVoteGoesToTheHighestBidderUntilItChangesControl
   auto offer =
       Pkt<32>(PKT_VOTE_OFFER_POSTED).U16(8, 1).U8(10, 1).U8(12, static_cast<std::uint8_t>(home8)).U32(16, 10);
   EXPECT_FALSE(game.Receive(2, offer)) << "chapter 9 does not control the asteroid";
+  out.sent.clear();
   ASSERT_TRUE(game.Receive(1, offer.U8(10, 0)));
+  ASSERT_EQ(Notices(1, 212).size(), 1u) << "told as it posts";
+  EXPECT_EQ(ReadU16(Notices(1, 212)[0], 140), home8);
   auto bid = [&](std::uint16_t chapter, std::uint32_t metals) {
     auto p = Pkt<32>(PKT_TRADE_ANSWER).U16(8, 1).U16(10, chapter & 7).U16(12, home8).U32(16, metals);
     return game.Receive(chapter - 7u, p.U16(14, world.Chapter(chapter)->homeAsteroid));
@@ -850,6 +915,17 @@ TEST_F(SrvGuildTrade, AnAsteroidsVoteGoesToTheHighestBidderUntilItChangesControl
   EXPECT_EQ(out.Count(PKT_VOTE_OFFER_WITHDRAWN), 3u) << "the guild's board";
   EXPECT_EQ(world.guilds->GetGuild(1)->FindVoteOffer(static_cast<std::uint8_t>(home8)), nullptr);
   EXPECT_FALSE(game.Receive(1, offer)) << "a vote sold is not sold twice";
+  // Buyer, seller and outbid chapter each read of the sale; the posting was
+  // told with the turn.
+  ASSERT_EQ(Notices(2, 214).size(), 1u);
+  EXPECT_EQ(ReadU16(Notices(2, 214)[0], 140), home8);
+  ASSERT_EQ(Notices(1, 228).size(), 1u);
+  EXPECT_EQ(ReadU16(Notices(1, 228)[0], 140), home8);
+  EXPECT_EQ(ReadU32(Notices(1, 228)[0], 144), 9u) << "the buyer";
+  ASSERT_EQ(Notices(3, 213).size(), 1u);
+  EXPECT_EQ(ReadU16(Notices(3, 213)[0], 140), home8);
+  EXPECT_TRUE(Notices(2, 213).empty() && Notices(3, 214).empty());
+  EXPECT_TRUE(Notices(1, 212).empty()) << "not again with the turn";
 
   const std::string file = Folder() + "votes.svr";
   ASSERT_TRUE(game.Save(file, 5));
@@ -857,6 +933,76 @@ TEST_F(SrvGuildTrade, AnAsteroidsVoteGoesToTheHighestBidderUntilItChangesControl
   EXPECT_EQ(SrvVotesHeld(world, 9), 2) << "the sale is saved";
   world.solar.GetAsteroid(home8)->SetController(10);
   EXPECT_EQ(SrvVotesHeld(world, 9), 1) << "the sale lapses with the control";
+}
+
+// A vote offer withdrawn, or whose seller lost the asteroid, is rescinded for
+// its bidders.
+TEST_F(SrvGuildTrade, AVoteOfferWithdrawnOrLapsedIsRescindedForItsBidders) {
+  const std::uint16_t home8 = world.Chapter(8)->homeAsteroid;
+  const auto offer =
+      Pkt<32>(PKT_VOTE_OFFER_POSTED).U16(8, 1).U8(10, 0).U8(12, static_cast<std::uint8_t>(home8)).U32(16, 10);
+  auto bid = [&](std::uint16_t chapter) {
+    auto p = Pkt<32>(PKT_TRADE_ANSWER).U16(8, 1).U16(10, chapter & 7).U16(12, home8).U32(16, 10);
+    return game.Receive(chapter - 7u, p.U16(14, world.Chapter(chapter)->homeAsteroid));
+  };
+  ASSERT_TRUE(game.Receive(1, offer));
+  ASSERT_TRUE(bid(9));
+  ASSERT_TRUE(
+      game.Receive(1, Pkt<12>(PKT_VOTE_OFFER_WITHDRAWN).U8(8, 1).U8(9, 0).U8(10, static_cast<std::uint8_t>(home8))));
+  out.sent.clear();
+  EndTurn();
+  ASSERT_EQ(Notices(2, 216).size(), 1u);
+  EXPECT_EQ(ReadU16(Notices(2, 216)[0], 140), home8);
+
+  ASSERT_TRUE(game.Receive(1, offer));
+  ASSERT_TRUE(bid(9));
+  ASSERT_TRUE(bid(10));
+  world.solar.GetAsteroid(home8)->SetController(10);
+  out.sent.clear();
+  EndTurn();
+  for (std::uint32_t player : {2u, 3u}) {
+    ASSERT_EQ(Notices(player, 216).size(), 1u) << "player " << player;
+    EXPECT_EQ(ReadU16(Notices(player, 216)[0], 140), home8);
+    EXPECT_TRUE(Notices(player, 214).empty() && Notices(player, 213).empty());
+  }
+  EXPECT_TRUE(Notices(1, 228).empty());
+}
+
+// Both sides of a mineral purchase read of it with the turn, and a buyer whose
+// offer had gone of its failure.
+TEST_F(SrvGuildTrade, AMineralPurchaseIsToldToBothSidesAndAGoneOfferToTheBuyer) {
+  const auto sellerPool = static_cast<std::uint8_t>(world.Chapter(8)->homeAsteroid);
+  const auto buyerPool = static_cast<std::uint8_t>(world.Chapter(9)->homeAsteroid);
+  auto post = [&](std::uint8_t mineral, std::uint16_t amount) {
+    return game.Receive(
+        1, Pkt<24>(PKT_MINERAL_OFFER_POSTED).U8(8, 8).U8(9, sellerPool).U8(10, mineral).U16(12, amount).U16(14, 1));
+  };
+  ASSERT_TRUE(post(1, 30));
+  ASSERT_TRUE(post(2, 10));
+  ASSERT_TRUE(post(1, 25)) << "the first changed";
+  auto buy = [&](std::uint8_t mineral, std::uint16_t amount) {
+    auto p = Pkt<16>(PKT_MINERAL_TRADE).U8(8, 8).U8(9, sellerPool).U8(10, mineral).U8(11, 9).U8(12, buyerPool);
+    return game.Receive(2, p.U16(14, amount));
+  };
+  ASSERT_TRUE(buy(1, 25)) << "two tens of the 25";
+  ASSERT_TRUE(buy(2, 10)) << "sold out";
+  EXPECT_FALSE(buy(2, 10)) << "no longer standing";
+  out.sent.clear();
+  EndTurn();
+  const std::vector<SrvPacket> sold = Notices(1, 203), bought = Notices(2, 204);
+  ASSERT_EQ(sold.size(), 2u);
+  ASSERT_EQ(bought.size(), 2u);
+  EXPECT_EQ(ReadU16(sold[0], 140), 20u);
+  EXPECT_EQ(ReadU32(sold[0], 144), 1u);
+  EXPECT_EQ(ReadU32(sold[0], 148), (9u << 16) | sellerPool) << "the buyer and the asteroid sold from";
+  EXPECT_EQ(ReadU16(bought[1], 140), 10u);
+  EXPECT_EQ(ReadU32(bought[1], 144), 2u);
+  EXPECT_EQ(ReadU32(bought[1], 148), (8u << 16) | buyerPool) << "the seller and where they arrive";
+  const std::vector<SrvPacket> gone = Notices(2, 205);
+  ASSERT_EQ(gone.size(), 1u);
+  EXPECT_EQ(ReadU16(gone[0], 140), sellerPool);
+  EXPECT_EQ(ReadU32(gone[0], 144), 2u);
+  EXPECT_EQ(ReadU32(gone[0], 148), 8u);
 }
 
 // A purchase is charged its whole price: the client reckons it in 16 bits,

@@ -1,0 +1,46 @@
+#pragma once
+// The notices of the guilds' trade boards (category 2, the world's
+// notification list, sent as the turn resolves). Parameters as the players'
+// clients read them:
+//   201 a ship bought: parameter 2 its class, parameter 3 the bought unit
+//   202 a ship bid rejected (outbid, offer withdrawn or its ship lost):
+//       parameter 2 the ship's class
+//   203 minerals sold: parameter 1 the amount, 2 the mineral, 3 the buyer
+//       (high 16 bits) and the asteroid sold from (low 16)
+//   204 minerals bought: parameter 1 the amount, 2 the mineral, 3 the seller
+//       (high 16 bits) and the asteroid they will arrive at (low 16)
+//   205 a purchase from an offer no longer standing: parameter 1 the
+//       asteroid, 2 the mineral, 3 the seller
+//   207 a ship sold: parameter 1 its class, 2 the buyer, 3 the asteroid paid
+//       at (kSrvTradeNoPool when none was)
+//   209 an offered ship lost before it sold: parameter 2 its class
+//   210 a ship offer posted, to its poster as it posts: parameter 3 the unit
+//   212 a vote offer posted, to its poster as it posts: parameter 1 the
+//       asteroid
+// (The guild mates' "new offers" notices, 217, 226 and 230, their clients
+// raise themselves as the offers reach their boards.)
+//   213 / 214 a vote bid rejected / accepted, 228 a vote sold (parameter 2
+//       the buyer), 216 a vote offer withdrawn or lapsed, to its bidders:
+//       parameter 1 the asteroid
+
+#include <cstdint>
+
+constexpr std::uint16_t kSrvTradeCategory = 2;
+constexpr std::uint16_t kSrvShipBoughtCode = 201;
+constexpr std::uint16_t kSrvShipBidRejectedCode = 202;
+constexpr std::uint16_t kSrvMineralsSoldCode = 203;
+constexpr std::uint16_t kSrvMineralsBoughtCode = 204;
+constexpr std::uint16_t kSrvMineralOfferGoneCode = 205;
+constexpr std::uint16_t kSrvShipSoldCode = 207;
+constexpr std::uint16_t kSrvShipLostCode = 209;
+constexpr std::uint16_t kSrvShipPostedCode = 210;
+constexpr std::uint16_t kSrvVotePostedCode = 212;
+constexpr std::uint16_t kSrvVoteBidRejectedCode = 213;
+constexpr std::uint16_t kSrvVoteBoughtCode = 214;
+constexpr std::uint16_t kSrvVoteOfferRescindedCode = 216;
+constexpr std::uint16_t kSrvVoteSoldCode = 228;
+constexpr std::uint16_t kSrvTradeNoPool = 0xFFFF;
+// Parameter 3 of a notice that names no unit.
+constexpr std::uint32_t kSrvTradeNoUnit = 0xFFFFFFFFu;
+// A ship's class when nothing is left of the ship to tell it.
+constexpr std::uint32_t kSrvTradeUnknownClass = 0xFFFF;
