@@ -185,6 +185,11 @@ std::int32_t SrvGame::HeldChapter(std::uint32_t player) const {
   return -1;
 }
 
+bool SrvGame::StateDue(std::uint32_t player) const {
+  const std::int32_t chapter = HeldChapter(player);
+  return chapter >= 0 && m_stateDue[static_cast<std::size_t>(chapter)];
+}
+
 std::string SrvGame::ChapterName(std::uint16_t chapter) const {
   if (!m_names40[chapter].empty()) return m_names40[chapter];
   return m_defaultNames[chapter];
@@ -341,6 +346,7 @@ bool SrvGame::OnChapterClaim(std::uint32_t from, std::span<const std::uint8_t> p
     m_log.Line("chapter %u granted to player %u in play", asked, from);
     for (std::uint32_t p : m_players) SendChapterName(p, asked);
     SendPlayerId(asked);
+    if (m_asker != 0) FinishQuestionWhenAnswered();
   } else if (granted) {
     const std::int32_t before = HeldChapter(from);
     if (before >= 0 && before != asked) ReleaseChapter(static_cast<std::uint16_t>(before));

@@ -104,6 +104,8 @@ class SrvGame {
   // anyone when the game has no host.
   bool MaySetUp(std::uint32_t player) const;
   std::int32_t HeldChapter(std::uint32_t player) const;
+  // The player holds a chapter taken in play and has not been sent the game yet.
+  bool StateDue(std::uint32_t player) const;
   std::string ChapterName(std::uint16_t chapter) const;
 
   // The chapter list, to the sender; the host's 100 + n sets the chapters
@@ -258,7 +260,8 @@ class SrvGame {
   std::uint32_t m_asker = 0;
   std::uint16_t m_question = 0;
   std::uint16_t m_askTag = 0;
-  std::vector<std::uint32_t> m_answered;
+  // The players asked who have not answered yet.
+  std::vector<std::uint32_t> m_awaited;
   bool m_agreed = true;
   std::uint64_t m_nowMs = 0;
   bool m_clockRead = false;

@@ -217,7 +217,11 @@ bool SrvGame::OnSaveOrLoad(std::uint32_t from, std::span<const std::uint8_t> pac
     return Refuse(from, type, "the server file could not be loaded");
   }
   m_log.Line("loaded \"%s\" at turn %u", name.c_str(), m_world.turn);
-  SendToOthers(from, SrvPacket(packet.begin(), packet.begin() + 276), true);
+  // A chapter whose state is still due has no copy to load: it gets the
+  // loaded game whole once its front end is done (AfterLoad).
+  const SrvPacket loadData(packet.begin(), packet.begin() + 276);
+  for (std::uint32_t p : m_players)
+    if (p != from && !StateDue(p)) m_out.Send(p, loadData, true);
   AfterLoad(from, true);
   return true;
 }

@@ -16,28 +16,36 @@ bool SrvGame::OnQuestion(std::uint32_t from, std::uint16_t type, std::span<const
   m_asker = from;
   m_question = type;
   m_askTag = ReadU16(packet, type == PKT_LOAD_REQUEST ? 268 : 8);
-  m_answered.clear();
   m_agreed = true;
+  // A player still in the front end after taking a chapter in play drops
+  // whatever reaches its chapter screen: asked, it would never answer.
+  m_awaited.clear();
+  for (std::uint32_t p : m_players)
+    if (p != from && !StateDue(p)) m_awaited.push_back(p);
   const std::size_t length = type == PKT_LOAD_REQUEST ? 276 : 12;
-  SendToOthers(from, SrvPacket(packet.begin(), packet.begin() + static_cast<std::ptrdiff_t>(length)), true);
+  const SrvPacket question(packet.begin(), packet.begin() + static_cast<std::ptrdiff_t>(length));
+  for (std::uint32_t p : m_awaited) m_out.Send(p, question, true);
   FinishQuestionWhenAnswered();
   return true;
 }
 
 bool SrvGame::OnAnswer(std::uint32_t from, std::uint16_t type, std::span<const std::uint8_t> packet) {
   const std::uint16_t asked = type == PKT_LOAD_ANSWER ? PKT_LOAD_REQUEST : PKT_RESTART_REQUEST;
-  if (m_asker == 0 || m_question != asked || from == m_asker ||
-      std::find(m_answered.begin(), m_answered.end(), from) != m_answered.end())
+  const auto awaited = std::find(m_awaited.begin(), m_awaited.end(), from);
+  if (m_asker == 0 || m_question != asked || awaited == m_awaited.end())
     return Refuse(from, type, "no question waits for this answer");
-  m_answered.push_back(from);
+  m_awaited.erase(awaited);
   if (ReadU32(packet, 8) == 0) m_agreed = false;
   FinishQuestionWhenAnswered();
   return true;
 }
 
 void SrvGame::FinishQuestionWhenAnswered() {
-  for (std::uint32_t p : m_players)
-    if (p != m_asker && std::find(m_answered.begin(), m_answered.end(), p) == m_answered.end()) return;
+  // Those who left, or took a chapter in play since, will not answer.
+  std::erase_if(m_awaited, [this](std::uint32_t p) {
+    return std::find(m_players.begin(), m_players.end(), p) == m_players.end() || StateDue(p);
+  });
+  if (!m_awaited.empty()) return;
   const bool restart = m_question == PKT_RESTART_REQUEST;
   PacketImage<16> answer(restart ? PKT_RESTART_ANSWER : PKT_LOAD_ANSWER);
   answer.Put<std::uint32_t>(8, m_agreed ? 1 : 0);

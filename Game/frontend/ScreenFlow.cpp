@@ -453,20 +453,22 @@ std::int16_t RunConnectionTypeScreen(CClntApp& app) {
 // Whether a saved game being continued needs its file here: the host
 // answers packet 24 with 1 when it sends the game itself. A host that has not
 // answered within 10 s is taken to send nothing; the connection may well be
-// sound, so no loss is reported.
+// sound, so no loss is reported. The 10 s are the host's: they are reckoned on
+// the session's contact clock, since this program's own may run ahead.
 bool SavedGameComesFromHost() {
   std::array<std::uint8_t, 12> ask{};
   plat::ByteWriter w(ask);
   w.WriteAt<std::uint16_t>(0, PKT_SETTINGS_QUERY);
   g_session->BroadcastUnsequenced(kAllPlayersSlot, ask.data(), ask.size());
   if (!g_session->queue) return false;
-  const plat::DWORD started = plat::timeGetTime();
-  while (plat::timeGetTime() - started < kSavedGameAnswerMs) {
+  const CNetSession::ContactClock& clock = g_session->contactClock;
+  const plat::DWORD started = clock.now();
+  while (clock.now() - started < kSavedGameAnswerMs) {
     g_session->Pump(0);
     std::uint8_t* packet = nullptr;
     std::uint32_t length = 0;
     const int code = g_session->queue->GetNext(&packet, &length, nullptr, nullptr, nullptr, nullptr);
-    if (code == kQueueEmpty) plat::Sleep(1);
+    if (code == kQueueEmpty) clock.pause(1);
     if (code != HVM_MSG_PACKET || !packet) continue;
     plat::ByteReader r(std::span<const std::uint8_t>(packet, length));
     std::uint16_t type = 0;

@@ -534,6 +534,30 @@ TEST_F(SrvGameTest, ALoadIsAskedOfEveryOtherPlayerAndTheRequesterToldTheirAnswer
   EXPECT_EQ(ReadU32(got.back().packet, 8), 1u);
 }
 
+// A player whose chapter taken in play still waits for its state sits in its
+// chapter screen, which drops questions: it is neither asked nor waited for,
+// and one taking a chapter while a question waits is no longer waited for.
+TEST_F(SrvGameTest, ALoadQuestionWaitsOnlyForPlayersWhoHaveTheGame) {
+  Begin(game, 2, 20, {{7, 0}, {8, 8}});
+  game.PlayerJoined(9);
+  game.PlayerJoined(10);
+  ASSERT_TRUE(game.Receive(9, Claim(1, "Late")));
+  out.sent.clear();
+  const auto ask = Pkt<276>(PKT_LOAD_REQUEST).Text(8, 256, "old.clt").U16(268, 77);
+  const auto yes = Pkt<16>(PKT_LOAD_ANSWER).U32(8, 1);
+  ASSERT_TRUE(game.Receive(7, ask));
+  EXPECT_TRUE(out.Of(9, PKT_LOAD_REQUEST).empty());
+  EXPECT_EQ(out.Of(10, PKT_LOAD_REQUEST).size(), 1u) << "a player holding nothing yet is asked";
+  ASSERT_TRUE(game.Receive(8, yes));
+  EXPECT_TRUE(out.Of(7, PKT_LOAD_ANSWER).empty()) << "player 10 has not answered";
+  ASSERT_TRUE(game.Receive(10, Claim(9, "Later")));
+  const auto answers = out.Of(7, PKT_LOAD_ANSWER);
+  ASSERT_EQ(answers.size(), 1u) << "its chapter screen will not answer";
+  EXPECT_EQ(ReadU32(answers[0], 8), 1u);
+  EXPECT_EQ(ReadU16(answers[0], 12), 77u);
+  EXPECT_FALSE(game.Receive(9, yes)) << "nothing is asked of it";
+}
+
 // A player taking a chapter in play gets the game once, when its front end is
 // done, with the lamps the turn has lit (its views show none until the next
 // change otherwise); a restart or a load meanwhile is not sent to it.
@@ -567,10 +591,14 @@ TEST_F(SrvGameTest, AChapterTakenInPlayGetsItsStateOnceWithTheLampsLit) {
   ASSERT_EQ(game.Holder(9), 10u);
   ASSERT_TRUE(game.Receive(7, Pkt<12>(PKT_RESTART_REQUEST).U16(8, 3)));
   const auto yes = Pkt<16>(PKT_RESTART_ANSWER).U32(8, 1);
-  for (std::uint32_t p : {8u, 9u, 10u}) ASSERT_TRUE(game.Receive(p, yes)) << p;
-  ASSERT_FALSE(out.Of(7, PKT_RESTART).empty()) << "restarted";
+  for (std::uint32_t p : {8u, 9u}) ASSERT_TRUE(game.Receive(p, yes)) << p;
+  ASSERT_FALSE(out.Of(7, PKT_RESTART).empty()) << "restarted without waiting for the chapter screen";
+  EXPECT_TRUE(out.Of(10, PKT_RESTART_REQUEST).empty());
+  EXPECT_FALSE(game.Receive(10, yes)) << "it was not asked";
   ASSERT_TRUE(game.Receive(8, LoadRequest("joined.svr", 31)));
   ASSERT_EQ(out.Of(7, PKT_GAME_SETTINGS_STORE).size(), 3u) << "the start, the restart, the load";
+  EXPECT_EQ(out.Of(9, PKT_LOAD_GAME).size(), 1u) << "the others load their copies";
+  EXPECT_TRUE(out.Of(10, PKT_LOAD_GAME).empty()) << "it has no copy to load";
   EXPECT_TRUE(out.Of(10, PKT_RESTART).empty());
   EXPECT_TRUE(out.Of(10, PKT_GAME_SETTINGS_STORE).empty());
   ASSERT_TRUE(game.Receive(10, settings(9)));

@@ -99,7 +99,8 @@ struct ScreenFlowRun : shelltest::ShellFixture {
   }
   // Joins the listed saved game `name`; the file is asked for and refused,
   // and the way leads back to the title.
-  void JoinSavedGame(const std::string& name) {
+  // The host's silence is timed on `contact`, the virtual clock unless given.
+  void JoinSavedGame(const std::string& name, CNetSession::ContactClock contact = {timeGetTime, Sleep}) {
     Flow(9,
          {{"IDD_CREATEJOIN", {{585, 462}, {777, 290}}},  // join; then the title
           {"IDD_OK_DLG", {{0, 0, VK_RETURN}}},
@@ -108,6 +109,7 @@ struct ScreenFlowRun : shelltest::ShellFixture {
           {"IDD_MAIN", {{0, 0, VK_ESCAPE}}}},
          [&](CClntApp& app) {
            g_session->multi = std::make_unique<SavedGameOffered>(name);
+           g_session->contactClock = contact;
            app.m_network.connection.connectionKind = 1;
          });
   }
@@ -155,6 +157,16 @@ TEST_F(ScreenFlowRun, ASavedGameWhoseHostDoesNotAnswerNeedsItsFileAfterTenSecond
   EXPECT_EQ(seen["IDD_OK_DLG"], 1u);
   EXPECT_GE(firstBoxAt - started, 10000u);
   EXPECT_LT(firstBoxAt - started, 12000u);
+}
+
+// The 10 s are the host's time, not this program's: a contact clock that has
+// run past them ends the wait however little the program's own clock moved.
+TEST_F(ScreenFlowRun, TheHostsSilenceIsTimedOnTheContactClock) {
+  DWORD contactMs = 0;
+  JoinSavedGame("old.clt", {[&contactMs] { return contactMs += 2500; }, [](DWORD) {}});
+  EXPECT_EQ(seen["IDD_OK_DLG"], 1u);
+  EXPECT_GE(contactMs, 10000u);
+  EXPECT_LT(firstBoxAt - started, 5000u);
 }
 
 // The host names the file: one outside the save folder is not looked for.
