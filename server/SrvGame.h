@@ -164,7 +164,8 @@ class SrvGame {
   bool OnDesign(std::uint32_t from, std::span<const std::uint8_t> p);
   bool OnSaveOrLoad(std::uint32_t from, std::span<const std::uint8_t> p, bool save);
   // A player's load (11) or restart (27) request is put to every other
-  // player; their answers (12, 28) are gathered into the requester's.
+  // player who has the game; their answers (12, 28) are gathered into the
+  // requester's.
   bool OnQuestion(std::uint32_t from, std::uint16_t type, std::span<const std::uint8_t> p);
   bool OnAnswer(std::uint32_t from, std::uint16_t type, std::span<const std::uint8_t> p);
   void FinishQuestionWhenAnswered();
