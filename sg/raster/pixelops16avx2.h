@@ -176,8 +176,12 @@ struct ISGOpDirectTextureAvx2 : ISGOpDirectTexture<W, H> {
 };
 
 // The split colour of each texel through the pixel's shade row, for the
-// transparent fill (the opaque one is quicker on four lanes, its lookups
-// being most of its work).
+// transparent fill. The opaque one stays on four lanes, its lookups being
+// most of its work: each eight-pixel form of it came out slower, on large
+// triangles and on the asteroid frame alike, whether its eight results were
+// packed into one store, or a group at one level was shaded by byte
+// shuffles of the row (few groups of a lit model's small triangles lie at
+// one level, or at two), and so did four results put with one 64-bit store.
 template <int W, int H, class Shader>
 struct ISGOpShadedTransparentTextureSplitAvx2 : ISGOpShadedTextureSplit<W, H, true, Shader> {
   ISG_SPAN_BY_EIGHT
