@@ -920,6 +920,25 @@ TEST_F(TerrainReplay, AdvanceStepsOnceAndRestartBeginsAgain) {
   EXPECT_EQ(replay->ShownMovers(), shown);
 }
 
+TEST_F(TerrainReplay, AdvanceWhilePlayingLeavesPlayShownOnceItStops) {
+  Record(terrain_test::EveryPhase());
+  Start();
+  replay->UpdateControlPanel();
+  CImageButton* play = CVGeneric::ControlButton(200);
+  CImageButton* pause = CVGeneric::ControlButton(204);
+  ASSERT_TRUE(play && pause);
+  ASSERT_TRUE(IsWindowVisible(pause->window));
+  // One step from play: the replay then waits, and the button offered must be Play.
+  for (int step = 0; step < 2; ++step) {
+    replay->OnControlCommand(202);
+    AdvanceVirtualClock(40);
+    replay->PlayFrameAnimation(40);
+    EXPECT_EQ(g_replayMode, 1);
+    EXPECT_TRUE(IsWindowVisible(play->window)) << "step " << step;
+    EXPECT_FALSE(IsWindowVisible(pause->window)) << "step " << step;
+  }
+}
+
 TEST_F(TerrainReplay, LeavingEndsTheReplayMode) {
   Record(terrain_test::EveryPhase());
   Start();
