@@ -32,6 +32,7 @@
 #include "Game/views/flat/CVTerrain.h"
 #include "Game/views/frame/CPopupMenu.h"
 #include "media/CImageButton.h"
+#include "media/CSprite.h"
 #include "platform/core/clock.h"
 #include "platform/core/random.h"
 #include "platform/core/files.h"
@@ -626,6 +627,22 @@ class TerrainPlacement : public TerrainView {
   void Bar(int slot) { view->OnLButtonDown(GotoColumnLeft(slot) + 20, 30, 0); }
   CGUnit* unit = nullptr;
 };
+
+TEST_F(TerrainPlacement, TheKindTogglesFitTheirSlotsWhole) {
+  // A slot shows 73 x 65 pixels: a larger picture loses the ends of its caption.
+  const char* const names[] = {"gotocbup.ima", "gotocbdn.ima", "gotomnup.ima", "gotomndn.ima",
+                               "gotopwup.ima", "gotopwdn.ima", "gotoscup.ima", "gotoscdn.ima"};
+  for (int guild = 0; guild < 5; ++guild) {
+    ASSERT_NE(g_gameData->guildModules[guild], nullptr);
+    for (const char* name : names) {
+      const std::string path = std::string(g_instData.GetGuildPath(guild)) + name;
+      CSprite picture(g_viewDDraw, 0xFFFFFFFF, g_gameData->guildModules[guild], path.c_str(), 0, 0, 0);
+      EXPECT_GT(picture.width, 0u) << path;
+      EXPECT_LE(picture.width, 73u) << path;
+      EXPECT_LE(picture.height, 65u) << path;
+    }
+  }
+}
 
 TEST_F(TerrainPlacement, LandingFillsTheBlockUntilDone) {
   Enter(1);
