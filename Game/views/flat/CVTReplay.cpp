@@ -193,6 +193,12 @@ void CVTReplay::OnReplayPause() {
 }
 
 void CVTReplay::OnReplayAdvance() {
+  // The step ends paused: from play, Pause would stay offered over a replay
+  // that already waits, and take a second press to resume.
+  if (g_replayMode == 2) {
+    if (CImageButton* play = ControlButton(200)) ShowWindow(play->window, SW_SHOW);
+    if (CImageButton* pause = ControlButton(204)) ShowWindow(pause->window, SW_HIDE);
+  }
   g_replayMode = 3;
   list.Run();
 }

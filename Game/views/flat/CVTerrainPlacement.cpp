@@ -43,7 +43,7 @@ void DrawBarPicture(int slot, const char* name) {
   const std::string path = std::string(g_instData.GetGuildPath(Guild())) + name;
   CSprite picture(g_viewDDraw, kNoColourKey, g_gameData ? g_gameData->GetGuildModule(Guild()) : nullptr,
                   path.c_str(), 0, 0, 0);
-  // The kind pictures stand taller than a slot: the slot shows their top.
+  // A picture never draws past its slot, whatever its size.
   const RECT slotArea{GotoColumnLeft(slot), kBarTop, GotoColumnLeft(slot) + 73, kBarTop + 65};
   picture.ClipRect(g_screenSprite, GotoColumnLeft(slot), kBarTop, &slotArea);
 }

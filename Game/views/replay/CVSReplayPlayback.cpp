@@ -30,6 +30,7 @@
 #include "Game/views/world/DisplayList.h"
 #include "media/CSndPlay.h"
 #include "media/CSprite.h"
+#include "platform/gdi/shapes.h"
 #include "platform/gdi/text.h"
 #include "platform/resource/module.h"
 
@@ -73,13 +74,30 @@ bool CarriesExplosionOf(CVDispObj* carrier, std::uint32_t tag) {
   return false;
 }
 
+enum class Fit { kOverlay, kEntry };
+
 // A picture of an entry, at most the entry's size: the module pictures are
 // made for the data panel and would spill under the goto bar, where nothing
-// draws over them again; a larger one shows its middle.
-void DrawPicture(const std::string& name, HMODULE module, DWORD colourKey, LONG x, LONG y) {
+// draws over them again; a larger one shows its middle. A smaller one (the
+// damage and empty-slot icons) sits in the middle of a cleared entry, or the
+// empty slot's chapter shield would show around it as if it were the read-out.
+void DrawPicture(const std::string& name, HMODULE module, DWORD colourKey, LONG x, LONG y,
+                 Fit fit = Fit::kEntry) {
   if (!g_viewDDraw || !module) return;
   CSprite sprite(g_viewDDraw, colourKey, module, name.c_str(), x, y, 0);
   const LONG width = static_cast<LONG>(sprite.width), height = static_cast<LONG>(sprite.height);
+  if (fit == Fit::kEntry && width > 0 && height > 0 && (width < kEntryWidth || height < kEntryHeight)) {
+    if (g_screenSprite) {
+      const RECT entry{x, y, x + kEntryWidth, y + kEntryHeight};
+      if (HDC dc = g_screenSprite->GetDC()) {
+        FillRect(dc, &entry, g_blackBrush);
+        g_screenSprite->ReleaseDC(dc);
+      }
+      AddDirtyRect(entry);
+    }
+    if (width < kEntryWidth) x += (kEntryWidth - width) / 2;
+    if (height < kEntryHeight) y += (kEntryHeight - height) / 2;
+  }
   RECT source{0, 0, width, height};
   if (width > kEntryWidth) {
     source.left = (width - kEntryWidth) / 2;
@@ -717,7 +735,7 @@ void CVSReplay::DrawEventBar(const EventRecord* event) {
         char name[64];
         std::snprintf(name, sizeof name, "asteroid\\ast%02u_gt.ima", (e.value & 0xF) + 1);
         DrawPicture(art + name, asteroids, 0xFFFFFFFF, x, 10);
-        DrawPicture(art + "halfterr.ima", imageModule, 0, 45 + 79 * i, 22);
+        DrawPicture(art + "halfterr.ima", imageModule, 0, 45 + 79 * i, 22, Fit::kOverlay);
         if (asteroids) FreeLibrary(asteroids);
         COLORREF colour = kPaleYellow;
         CGAsteroid* a = orders::FindAsteroid(e.value);

@@ -32,6 +32,7 @@
 #include "Game/views/flat/CVTerrain.h"
 #include "Game/views/frame/CPopupMenu.h"
 #include "media/CImageButton.h"
+#include "media/CSprite.h"
 #include "platform/core/clock.h"
 #include "platform/core/random.h"
 #include "platform/core/files.h"
@@ -627,6 +628,22 @@ class TerrainPlacement : public TerrainView {
   CGUnit* unit = nullptr;
 };
 
+TEST_F(TerrainPlacement, TheKindTogglesFitTheirSlotsWhole) {
+  // A slot shows 73 x 65 pixels: a larger picture loses the ends of its caption.
+  const char* const names[] = {"gotocbup.ima", "gotocbdn.ima", "gotomnup.ima", "gotomndn.ima",
+                               "gotopwup.ima", "gotopwdn.ima", "gotoscup.ima", "gotoscdn.ima"};
+  for (int guild = 0; guild < 5; ++guild) {
+    ASSERT_NE(g_gameData->guildModules[guild], nullptr);
+    for (const char* name : names) {
+      const std::string path = std::string(g_instData.GetGuildPath(guild)) + name;
+      CSprite picture(g_viewDDraw, 0xFFFFFFFF, g_gameData->guildModules[guild], path.c_str(), 0, 0, 0);
+      EXPECT_GT(picture.width, 0u) << path;
+      EXPECT_LE(picture.width, 73u) << path;
+      EXPECT_LE(picture.height, 65u) << path;
+    }
+  }
+}
+
 TEST_F(TerrainPlacement, LandingFillsTheBlockUntilDone) {
   Enter(1);
   ASSERT_TRUE(view->InPlacement());
@@ -918,6 +935,25 @@ TEST_F(TerrainReplay, AdvanceStepsOnceAndRestartBeginsAgain) {
   replay->PlayFrameAnimation(40);
   EXPECT_EQ(replay->Phase(), 1u);
   EXPECT_EQ(replay->ShownMovers(), shown);
+}
+
+TEST_F(TerrainReplay, AdvanceWhilePlayingLeavesPlayShownOnceItStops) {
+  Record(terrain_test::EveryPhase());
+  Start();
+  replay->UpdateControlPanel();
+  CImageButton* play = CVGeneric::ControlButton(200);
+  CImageButton* pause = CVGeneric::ControlButton(204);
+  ASSERT_TRUE(play && pause);
+  ASSERT_TRUE(IsWindowVisible(pause->window));
+  // One step from play: the replay then waits, and the button offered must be Play.
+  for (int step = 0; step < 2; ++step) {
+    replay->OnControlCommand(202);
+    AdvanceVirtualClock(40);
+    replay->PlayFrameAnimation(40);
+    EXPECT_EQ(g_replayMode, 1);
+    EXPECT_TRUE(IsWindowVisible(play->window)) << "step " << step;
+    EXPECT_FALSE(IsWindowVisible(pause->window)) << "step " << step;
+  }
 }
 
 TEST_F(TerrainReplay, LeavingEndsTheReplayMode) {

@@ -498,6 +498,48 @@ TEST_F(ReplayView, EventPicturesStayInsideTheGotoBar) {
   EXPECT_TRUE(quentest::ScreenArea(under).rgb == before.rgb);
 }
 
+TEST_F(ReplayView, DamageReadOutsHideTheEmptySlotsShield) {
+  // The hull and life-support pictures are icons: around them their entries
+  // must read as the damage alone, not as a chapter's empty goto slot.
+  const std::string build = QUEN_BUILD_DIR;
+  HMODULE images = plat::LoadLibrary((build + "/gamedata/c/QUENBAR/ART/ima.dll").c_str());
+  ASSERT_NE(images, nullptr);
+  g_gameData->imageModule = images;
+  Store(Battle());
+  CVSReplay& v = Make();
+  Begin(v);
+  v.PlayFrameAnimation(kFrameMs);
+  EventRecord hit;
+  hit.SetU32(EventRecord::kOwner, mine->id);
+  hit.SetU32(EventRecord::kModule, kWeapon);
+  hit.SetU32(EventRecord::kTarget, theirs->id);
+  hit.SetU8(EventRecord::kKind, replay::kHit);
+  hit.SetU16(EventRecord::kFirstModule, 0xFFFF);
+  hit.SetU16(EventRecord::kSecondModule, 0xFFFF);
+  hit.SetU8(EventRecord::kHull, 7);
+  hit.SetU8(EventRecord::kLife, 3);
+  v.ShowEvent(hit);
+  FlushScreen();
+  ASSERT_EQ(v.eventBar[3].kind, replay::kBarHullDamage);
+  ASSERT_EQ(v.eventBar[4].kind, replay::kBarLifeDamage);
+  for (int column : {3, 4}) {
+    // The entry's sides, between the captions and the damage, left and right of the icon.
+    const LONG left = GotoColumnLeft(column);
+    for (const plat::RECT side : {plat::RECT{left, 40, left + 18, 60}, plat::RECT{left + 55, 40, left + 73, 60}}) {
+      const plat::Image area = quentest::ScreenArea(side);
+      int lit = 0;
+      for (std::uint32_t pixel : area.rgb) lit += (pixel & 0xFFFFFF) != 0;
+      EXPECT_EQ(lit, 0) << "column " << column << " at x " << side.left;
+    }
+    const plat::Image middle = quentest::ScreenArea(plat::RECT{left + 26, 36, left + 47, 57});
+    int icon = 0;
+    for (std::uint32_t pixel : middle.rgb) icon += (pixel & 0xFFFFFF) != 0;
+    EXPECT_GT(icon, 20) << "column " << column << ": the icon itself";
+  }
+  g_gameData->imageModule = nullptr;
+  plat::FreeLibrary(images);
+}
+
 TEST_F(ReplayView, WhatThePlayerSeesFromStartToReviewComplete) {
   g_gameData->solarDB.GetAsteroid(kBattle)->SetName("Vesta");
   // The other guild's pictures, for its units in the goto bar.
