@@ -78,8 +78,7 @@ class BlockReader : public plat::FieldReader<BlockReader> {
       const std::size_t n = std::min(kPerBlock, out.size() - at);
       const auto bytes = Block({scratch, n * sizeof(T)});
       if (bytes.empty()) return false;
-      for (std::size_t i = 0; i < n; ++i)
-        out[at + i] = plat::DecodeLE<T>(std::span<const std::uint8_t, sizeof(T)>(bytes.data() + i * sizeof(T), sizeof(T)));
+      plat::DecodeLEArray<T>(bytes, out.subspan(at, n));
     }
     return true;
   }

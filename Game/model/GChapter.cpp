@@ -402,12 +402,9 @@ LoadStatus CGChapter::ReadInto(BlockReader& r) {
     std::uint8_t scratch[kStatBytes];
     const auto block = r.Block(scratch);
     if (block.empty()) return LoadStatus::kTruncated;
-    const std::uint8_t* at = block.data();
-    for (ChapterTurnStats& row : statistics)
-      for (std::uint32_t& v : row.values) {
-        v = plat::DecodeLE<std::uint32_t>(std::span<const std::uint8_t, 4>(at, 4));
-        at += 4;
-      }
+    constexpr std::size_t kRowBytes = sizeof(ChapterTurnStats);
+    for (std::size_t row = 0; row < kStatRows; ++row)
+      plat::DecodeLEArray<std::uint32_t>(block.subspan(row * kRowBytes, kRowBytes), statistics[row].values);
   }
   {
     constexpr std::size_t kTechBytes = kAtvKinds * (1 + kAtvTechValues);

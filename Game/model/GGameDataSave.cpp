@@ -135,11 +135,7 @@ int CGameData::Load(BlockReader& r) {
     std::uint8_t scratch[sizeof scores];
     const auto block = r.Block(scratch);
     if (block.empty()) return 0;
-    const std::uint8_t* at = block.data();
-    for (std::uint32_t& v : scores) {
-      v = plat::DecodeLE<std::uint32_t>(std::span<const std::uint8_t, 4>(at, 4));
-      at += 4;
-    }
+    plat::DecodeLEArray<std::uint32_t>(block, scores);
   }
   if (!r.Ok() || ReadValidityByte(r) == 0) return 0;
   if (perGuild != 0) SetChaptersPerGuild(perGuild);
@@ -185,12 +181,9 @@ int CGameData::Load(BlockReader& r) {
     std::uint8_t scratch[sizeof reviewLog];
     const auto block = r.Block(scratch);
     if (block.empty()) return 0;
-    const std::uint8_t* at = block.data();
-    for (auto& row : reviewLog)
-      for (std::uint32_t& v : row) {
-        v = plat::DecodeLE<std::uint32_t>(std::span<const std::uint8_t, 4>(at, 4));
-        at += 4;
-      }
+    constexpr std::size_t kRowBytes = sizeof reviewLog[0];
+    for (std::size_t row = 0; row < reviewLog.size(); ++row)
+      plat::DecodeLEArray<std::uint32_t>(block.subspan(row * kRowBytes, kRowBytes), reviewLog[row]);
   }
   r.Read(researchSharedPercent);
   r.Read(chaoticOrbits);

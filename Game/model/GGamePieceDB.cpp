@@ -20,12 +20,24 @@
 CGGamePieceDB::CGGamePieceDB() = default;
 
 CGGamePieceDB::~CGGamePieceDB() {
-  for (int owner = 0; owner < kPieceOwners; ++owner) {
-    for (int location = 0; location < kPieceLocations; ++location) {
-      // Most of the 6,080 cells never held a unit: nothing to destroy there.
-      const ArrayMan<CGUnit>& cell = Cell(owner, location);
-      if (cell.count != 0 || cell.items) DestroyCell(owner, location);
-    }
+  // The whole database goes: no counter is kept up to date for it, and each
+  // cell lets go of its units all at once rather than one by one (a removal
+  // reads the unit's state for the counters, a miss per unit of a game long
+  // out of the cache, and shrinks the cell's block as it empties). The cell
+  // is emptied before its units are destroyed, so that a unit's destructor
+  // asking the database about its design's other users never finds one
+  // already on its way out. They go from the last unit of the last cell to
+  // the first: their slots, given back in that order, serve the next load in
+  // address order again.
+  for (auto cell = cells.rbegin(); cell != cells.rend(); ++cell) {
+    // Most of the 6,080 cells never held a unit: nothing to destroy there.
+    if (cell->count == 0 && !cell->items) continue;
+    const auto units = std::move(cell->items);
+    const std::uint16_t n = cell->count;
+    cell->count = 0;
+    cell->capacity = 0;
+    cell->cursor = 0xFFFF;
+    for (std::uint16_t i = n; i-- > 0;) delete units[i];
   }
 }
 

@@ -64,6 +64,22 @@ constexpr T DecodeLE(std::span<const std::uint8_t, sizeof(T)> bytes) {
   return std::bit_cast<T>(bits);
 }
 
+// Decodes `out.size()` fields from `bytes`, their images one after another;
+// false, and `out` untouched, unless `bytes` holds exactly that many images.
+// On a little-endian machine the images are the values' own bytes: one copy
+// of the block, where a field-by-field loop stores one field at a time.
+template <LEField T>
+bool DecodeLEArray(std::span<const std::uint8_t> bytes, std::span<T> out) {
+  if (bytes.size() != out.size_bytes()) return false;
+  if constexpr (std::endian::native == std::endian::little) {
+    if (!out.empty()) std::memcpy(out.data(), bytes.data(), out.size_bytes());
+  } else {
+    for (std::size_t i = 0; i < out.size(); ++i)
+      out[i] = DecodeLE<T>(std::span<const std::uint8_t, sizeof(T)>(bytes.data() + i * sizeof(T), sizeof(T)));
+  }
+  return true;
+}
+
 // Sequential typed reads over a byte source. Derived provides
 // `bool ReadRaw(std::span<std::uint8_t> out)`, which fills `out` whole or
 // reports failure.

@@ -42,6 +42,27 @@ TEST(BytesTest, SignedAndFloatFieldsRoundTripThroughTheirImages) {
   EXPECT_EQ(r.Remaining(), 0u);
 }
 
+// A run of images decodes field by field in order, whatever the field's
+// width and sign; a run of another length is refused and leaves the fields
+// alone.
+TEST(BytesTest, RunsOfImagesDecodeWholeOrNotAtAll) {
+  const Image bytes = {0x04, 0x03, 0x02, 0x01, 0xFF, 0xFF, 0xFF, 0x7F, 0x00, 0x00, 0x00, 0x80};
+  std::array<std::uint32_t, 3> words{};
+  ASSERT_TRUE(plat::DecodeLEArray<std::uint32_t>(bytes, words));
+  EXPECT_EQ(words, (std::array<std::uint32_t, 3>{0x01020304u, 0x7FFFFFFFu, 0x80000000u}));
+  std::array<std::int16_t, 6> halves{};
+  ASSERT_TRUE(plat::DecodeLEArray<std::int16_t>(bytes, halves));
+  EXPECT_EQ(halves, (std::array<std::int16_t, 6>{0x0304, 0x0102, -1, 0x7FFF, 0, std::int16_t(-0x8000)}));
+
+  std::array<std::uint32_t, 2> tooFew{7, 8};
+  EXPECT_FALSE(plat::DecodeLEArray<std::uint32_t>(bytes, tooFew));
+  EXPECT_EQ(tooFew, (std::array<std::uint32_t, 2>{7, 8}));
+  std::array<std::uint32_t, 4> tooMany{1, 2, 3, 4};
+  EXPECT_FALSE(plat::DecodeLEArray<std::uint32_t>(bytes, tooMany));
+  EXPECT_EQ(tooMany, (std::array<std::uint32_t, 4>{1, 2, 3, 4}));
+  EXPECT_TRUE(plat::DecodeLEArray<std::uint32_t>({}, std::span<std::uint32_t>()));
+}
+
 TEST(BytesTest, ReaderNeverPassesTheEndAndStaysFailed) {
   const std::array<std::uint8_t, 5> b = {1, 2, 3, 4, 5};
   plat::ByteReader r(b);

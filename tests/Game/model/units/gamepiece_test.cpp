@@ -357,6 +357,40 @@ TEST_F(GamePieceTest, ATornDownDatabaseLetsGoOfEveryUnitOnce) {
   EXPECT_EQ(last->references, 0);
 }
 
+// A torn-down database's units release their designs, and the last release
+// of a design asks the database whether a unit still uses it: none is ever
+// found, not even the unit on its way out nor a cell mate it takes along.
+TEST_F(GamePieceTest, ATornDownDatabaseHoldsNoUnitWhoseDesignIsReleased) {
+  CGUnitTemplate* shared = Design(0, {kComputer});
+  CGUnitTemplate* alone = Design(0, {kDrive});
+  int looks = 0;
+  int found = 0;
+  {
+    CGGamePieceDB db;
+    g_rulesLinks.findUnitBuiltFrom = [&](const CGUnitTemplate& design, std::uint8_t chapter) -> CGUnit* {
+      ++looks;
+      for (std::uint16_t at = 0; at <= numAsteroids; ++at)
+        for (std::uint16_t k = 0; CGUnit* u = db.GetUnitAt(at, chapter, k); ++k)
+          if (u->GetTemplate() == &design) {
+            ++found;
+            return u;
+          }
+      return nullptr;
+    };
+    std::uint32_t serial = 0;
+    const Location home{1, 0, 0, 0};
+    const Location away{3, 0, 0, 0};
+    for (int i = 0; i < 5; ++i) ASSERT_NE(db.CreateUnit(shared, &home, 0, ++serial), nullptr);
+    ASSERT_NE(db.CreateUnit(alone, &home, 0, ++serial), nullptr);
+    ASSERT_NE(db.CreateUnit(shared, &away, 0, ++serial), nullptr);
+  }
+  g_rulesLinks.findUnitBuiltFrom = nullptr;
+  EXPECT_EQ(looks, 2);
+  EXPECT_EQ(found, 0);
+  EXPECT_EQ(shared->references, 0);
+  EXPECT_EQ(alone->references, 0);
+}
+
 TEST_F(GamePieceTest, AnEmptyDatabaseSavesZeroCounts) {
   const std::string bytes = box.SavedOf(pieces);
   EXPECT_EQ(bytes, std::string(40 * (numAsteroids + 1) * 4, '\0'));

@@ -186,6 +186,24 @@ TEST_F(ChapterTest, BlocksOfBothVersionsAndDamagedOnes) {
   EXPECT_EQ(Saved(target), before);
 }
 
+// Every turn's statistics come back in their own row and field, each value
+// with its four bytes in their order.
+TEST_F(ChapterTest, EveryTurnsStatisticsComeBackInPlace) {
+  for (int row = 0; row < kStatRows; ++row)
+    for (int field = 0; field < kStatFields; ++field)
+      chapter.statistics[row].values[field] = 0x01020304u * static_cast<std::uint32_t>(row + 1) + static_cast<std::uint32_t>(field);
+  const std::vector<std::uint8_t> bytes = Saved(chapter);
+  CGChapter copy(0, 0);
+  ASSERT_EQ(Load(copy, bytes), LoadStatus::kOk);
+  for (int row = 0; row < kStatRows; ++row) {
+    std::uint32_t values[kStatFields];
+    copy.GetTurnStatistics(row, values);
+    for (int field = 0; field < kStatFields; ++field)
+      ASSERT_EQ(values[field], chapter.statistics[row].values[field]) << row << " " << field;
+  }
+  EXPECT_EQ(Saved(copy), bytes);
+}
+
 // Notes of every length class, from an empty one to the longest kept (its
 // zero makes the saved length 65,535), come back whole, and a block cut
 // inside a long text leaves the chapter as it was.
