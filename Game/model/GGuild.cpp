@@ -1,6 +1,7 @@
 #include "Game/model/GGuild.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdio>
 
 #include "Game/model/GWorldArrays.h"
@@ -97,6 +98,18 @@ void CGuild::SetVotes(const std::uint8_t* renegadeTable, const std::uint8_t* hel
 int CGuild::IsRenegade(std::uint32_t slot) const {
   if (slot >= kMaxChaptersPerGuild) return 0;
   return renegadeVotes[slot] > totalVotes * 0.5 ? 1 : 0;
+}
+
+std::uint32_t CGuild::ImperatorVotesFor(std::uint32_t slot) const {
+  if (slot >= memberCount) return 0;
+  std::uint32_t votes = 0;
+  for (std::uint8_t voter = 0; voter < memberCount; ++voter) {
+    // A member backs one candidate; the first vote set is the one it cast.
+    const std::uint32_t* choice = members[voter]->imperatorVotes;
+    const auto backed = std::find_if(choice, choice + memberCount, [](std::uint32_t v) { return v != 0; });
+    if (backed - choice == static_cast<std::ptrdiff_t>(slot)) votes += votesHeld[voter];
+  }
+  return votes;
 }
 
 void CGuild::BeginInterregnum(std::span<const std::uint8_t> packet) {

@@ -72,6 +72,10 @@ class CGuild {
   void SetVotes(const std::uint8_t* renegadeTable, const std::uint8_t* heldTable, std::uint16_t total);
   // 1 when the votes against the member are more than half the total.
   int IsRenegade(std::uint32_t slot) const;
+  // The guild's votes behind the member as imperator: the votes each member
+  // holds, counted for the member it backs. The tally the server sends holds
+  // only what each member holds, which says nothing of whom it backs.
+  std::uint32_t ImperatorVotesFor(std::uint32_t slot) const;
   // Packet 17 (leader at 10, camps from 12; an empty span: the member
   // holding most votes leads). A packet too short for its members' bytes is
   // taken as no packet.

@@ -75,7 +75,9 @@ void DrawRowTexts(CGAsteroid* a, int r, std::uint16_t hovered) {
     Write(owner->GetName() ? owner->GetName() : "", 150, y, 180, colour, DT_LEFT, 1, 1);
   else
     Write(Text("IALUNOWN"), 150, y, 100, colour, DT_LEFT, 1, 1);
-  if (a->orbitKind == ORBIT_ELLIPTIC) {
+  // The orbit named as the data panel names it: a swing between the stars
+  // is the player's elliptical orbit, any other circles its star.
+  if (a->orbitKind == ORBIT_OSCILLATING) {
     Write(Text("IALELLIP"), 335, y, 100, colour, DT_LEFT, 1, 1);
   } else {
     CGStar* star = g_gameData->solarDB.GetStarOfAsteroid(a);

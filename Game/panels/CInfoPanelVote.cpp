@@ -70,7 +70,7 @@ void CInfoPanel::DrawVotePanel() {
     Write(std::to_string(guild->renegadeVotes[i]), 542, y, 30, pale);
     CSprite* imperatorVote = local->imperatorVotes[i] ? voteYes : voteNo;
     if (imperatorVote && screen) imperatorVote->BltToSurface(screen, 49, y + 91, nullptr);
-    Write(std::to_string(guild->votesHeld[i]), 470, y, 30, pale);
+    Write(std::to_string(guild->ImperatorVotesFor(static_cast<std::uint32_t>(i))), 470, y, 30, pale);
     const char* declares = "IVTLOYAL";
     if (member && member->imperatorVotes[localSlot]) declares = "IVTIMPER";
     else if (member && member->renegadeVotes[localSlot]) declares = "IVTRENEG";

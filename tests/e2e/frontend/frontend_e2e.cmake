@@ -127,6 +127,12 @@ quen_game_run(NotificationPanelInPlay notify_panel
 quen_game_run(InfoPagesInPlay info_pages
   info_designs.png,info_ships.png,info_status_guilds.png,info_status_personal.png,info_status.png,info_combat.png,info_technology.png
   info_pages SAVE/autosave.*,SAVE/asavebak.*)
+# The voting page in play: the player's votes cast by clicks and taken by the
+# server, the next turn's tally; the asteroid list under its filters; the
+# chapter filter's guild and member lists in the data panel.
+quen_game_run(PoliticsAndAsteroidListInPlay politics_pages
+  politics_voting.png,politics_voted.png,politics_next_turn.png,politics_asteroids.png,politics_mine.png,politics_guild_hover.png,politics_guilds.png,politics_members.png,politics_chapter.png
+  politics_pages SAVE/autosave.*,SAVE/asavebak.*)
 # The status line of the home asteroid's space under the info panel opened
 # over it: left out while the panel shows, back when it closes.
 quen_game_run(StatusLineLeftOutUnderTheInfoPanel faults4_status_under_panel

@@ -12,7 +12,8 @@ for run in "game_screen:game_*.png" "order_menus:order_menu_*.png" "notify_panel
   "design_chamber:design_*.png" "asteroid_orders:scan_*.png" \
   "asteroid_builds:build_*.png scrap_*.png" "solar_positions:solar_positions.png" \
   "context_help:context_help_*.png" "reviewdesign_chamber:reviewdesign_*.png" \
-  "review10_filters:review10_*.png" "faults5_tooltip:faults5_tip_*.png"; do
+  "review10_filters:review10_*.png" "faults5_tooltip:faults5_tip_*.png" \
+  "politics_pages:politics_*.png"; do
   script=${run%%:*}
   captures=${run#*:}
   rm -f $captures

@@ -76,6 +76,24 @@ TEST_F(GuildTest, InterregnumCentresOnTheMostVotes) {
   EXPECT_EQ(guild.GetChapter(0)->renegade, 1u);  // nothing more happened
 }
 
+TEST_F(GuildTest, ImperatorVotesAreTheHeldVotesOfTheBackers) {
+  // Every member starts backing itself; slots 2 and 5 turn to slot 1.
+  const std::uint8_t held[8] = {1, 3, 2, 0, 1, 4, 1, 1};
+  guild.SetVotes(nullptr, held, 13);
+  guild.GetChapter(2)->VoteForImperator(1);
+  guild.GetChapter(5)->VoteForImperator(1);
+  EXPECT_EQ(guild.ImperatorVotesFor(1), 3u + 2u + 4u);
+  EXPECT_EQ(guild.ImperatorVotesFor(0), 1u);
+  EXPECT_EQ(guild.ImperatorVotesFor(2), 0u) << "its own votes went to slot 1";
+  EXPECT_EQ(guild.ImperatorVotesFor(3), 0u) << "a member without votes adds none";
+  EXPECT_EQ(guild.ImperatorVotesFor(8), 0u);
+  // A member that backs nobody counts for nobody.
+  for (auto& vote : guild.GetChapter(0)->imperatorVotes) vote = 0;
+  std::uint32_t all = 0;
+  for (std::uint32_t slot = 0; slot < 8; ++slot) all += guild.ImperatorVotesFor(slot);
+  EXPECT_EQ(all, 13u - 1u);
+}
+
 TEST_F(GuildTest, ChaptersByNumber) {
   EXPECT_EQ(guilds.GetChapter(37), guilds.GetGuild(4)->GetChapter(5));
   EXPECT_EQ(guilds.GetChapter(37)->GetChapterNumber(), 37);

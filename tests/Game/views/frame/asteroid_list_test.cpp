@@ -65,7 +65,7 @@ TEST_F(AsteroidList, RowsShowOwnersOrbitsSizesAndCompositionsAndLookAsDrawn) {
   g.solarDB.CreateStarArray(1);
   g.solarDB.CreateStars();
   g.solarDB.GetStar(0)->SetName("Cygni");
-  Ast(2)->orbitKind = ORBIT_OSCILLATING;
+  Ast(2)->orbitKind = ORBIT_OSCILLATING;  // the one elliptical orbit; the others name their star
   Ast(2)->center1.asteroid = 0;
   CGZone* home = Ast(0)->GetZone(0);
   home->SetOwner(kLocal);

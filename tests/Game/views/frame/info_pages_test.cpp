@@ -624,6 +624,15 @@ TEST_F(InfoPages, VotingShowsStatusAndDeclarations) {
   }
   EXPECT_EQ(renegades, 1);
   EXPECT_EQ(imperators, 1);
+  // The imperator votes column counts the backers' votes, not what each holds:
+  // slot 1 holds three but only slot 4's one vote backs it.
+  int tallies = 0;
+  for (const auto& t : frame.texts)
+    if (t.x == 470 && t.y > 75) {
+      ++tallies;
+      EXPECT_EQ(t.text, t.y == 83 + 36 ? "1" : "0") << "row at " << t.y;
+    }
+  EXPECT_EQ(tallies, 8);
   EXPECT_TRUE(frame.Has("Total votes held by guild members = 8"));
   EXPECT_EQ(panel->hotSpotCount, 0);
   EXPECT_TRUE(quentest::MatchesGolden(Capture(), Golden("info_voting.png")));
