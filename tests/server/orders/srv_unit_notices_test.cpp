@@ -41,11 +41,11 @@ struct SrvUnitNotices : SrvGameCase<47> {
   bool Order(const CGUnit& unit, const UnitOrder& order) {
     return game.Receive(kMe, Bytes(BuildOrderPacket(unit.id, order, kInsertReplace)));
   }
-  // The category-1 notices of `code` the player was sent in the last turn.
-  std::vector<SrvPacket> Notices(std::uint32_t player, std::uint16_t code) const {
+  // The notices of `code` (of `category`) the player was sent in the last turn.
+  std::vector<SrvPacket> Notices(std::uint32_t player, std::uint16_t code, std::uint16_t category = 1) const {
     std::vector<SrvPacket> found;
     for (const SrvPacket& p : out.Of(player, PKT_NOTIFICATION))
-      if (ReadU16(p, 8) == 1 && ReadU16(p, 10) == code) found.push_back(p);
+      if (ReadU16(p, 8) == category && ReadU16(p, 10) == code) found.push_back(p);
     return found;
   }
   // True when every notice the player was sent came before its turn's results.
@@ -199,4 +199,28 @@ TEST_F(SrvUnitNotices, AZonesRaisedMiningOrStackingIsToldWithTheTurnAndSoIsARais
   EXPECT_EQ(ReadU16(stacked[0], 140), 0);
   EXPECT_EQ(ReadU32(stacked[0], 144), home);
   EXPECT_TRUE(Notices(kThem, 107).empty() && Notices(kThem, 108).empty());
+}
+
+TEST_F(SrvUnitNotices, AStandingTransferItsSourceCannotPayIsToldItsSender) {
+  const std::uint16_t home = World().Chapter(kMine)->homeAsteroid;
+  const auto outpost = static_cast<std::uint16_t>((home + 5) % CGSolarDB::GetAsteroidCount());
+  Mutable().solar.GetAsteroid(outpost)->owner = kMine;
+  const std::uint32_t held = World().poolDB.GetMineral(home, 2);
+  auto send = [&](std::uint32_t amount) {
+    return game.Receive(kMe, Pkt<20>(PKT_AUTO_TRANSFER)
+                                 .U8(8, kMine).U8(9, static_cast<std::uint8_t>(home))
+                                 .U8(10, static_cast<std::uint8_t>(outpost)).U8(11, 2)
+                                 .U16(12, static_cast<std::uint16_t>(amount)).U16(14, 2));
+  };
+  // Beyond what the pool holds, with the turn's mining.
+  ASSERT_TRUE(send(held + 5000));
+  EndTurn();
+  const std::vector<SrvPacket> failed = Notices(kMe, 225, 2);
+  ASSERT_EQ(failed.size(), 1u);
+  EXPECT_EQ(ReadU16(failed[0], 140), held + 5000);
+  EXPECT_EQ(ReadU32(failed[0], 144), 2u);
+  EXPECT_EQ(ReadU32(failed[0], 148), std::uint32_t{outpost} << 16 | home);
+  ASSERT_TRUE(send(1));
+  EndTurn();
+  EXPECT_TRUE(Notices(kMe, 225, 2).empty()) << "paid";
 }
