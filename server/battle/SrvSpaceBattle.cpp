@@ -242,7 +242,7 @@ class Battle {
       ModuleSlotState& state = u.modules[slot];
       if (m.MaxAmmo() != kUnlimitedAmmo) {
         if (state.ammo == 0) break;
-        --state.ammo;
+        if (--state.ammo == 0) m_result.outOfAmmo.emplace_back(u.id, u.design->slots[slot].moduleId);
       }
       SrvShot shot;
       shot.unitId = u.id;

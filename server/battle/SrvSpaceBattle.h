@@ -13,6 +13,7 @@
 #include <array>
 #include <cstdint>
 #include <span>
+#include <utility>
 #include <vector>
 
 #include "Game/model/GLocation.h"
@@ -78,6 +79,8 @@ struct SrvSpaceBattleResult {
   std::vector<SrvBattleAct> acts;
   std::vector<std::uint32_t> destroyed;
   std::vector<std::uint32_t> retreated;
+  // Weapons that fired their last round: the unit and the weapon's module.
+  std::vector<std::pair<std::uint32_t, std::uint16_t>> outOfAmmo;
   std::uint32_t ShotCount() const;
 };
 

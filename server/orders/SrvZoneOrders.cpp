@@ -11,6 +11,7 @@
 #include "server/orders/SrvPacketRead.h"
 #include "server/battle/SrvBattlePackets.h"
 #include "server/battle/SrvTerrainBattle.h"
+#include "server/turn/SrvUnitNotices.h"
 #include "server/world/SrvCentreZone.h"
 
 namespace {
@@ -151,11 +152,15 @@ SrvOrderVerdict TakeImprovement(SrvWorld& world, std::uint16_t chapter, std::spa
                                 bool limit) {
   if (p.size() < kImproveSize) return SrvOrderVerdict::kTooShort;
   if (ReadU16(p, 10) != chapter) return SrvOrderVerdict::kNotOwner;
-  CGZone* z = OwnZone(world, chapter, ReadU16(p, 12), ReadU16(p, 14));
+  const std::uint16_t asteroid = ReadU16(p, 12);
+  CGZone* z = OwnZone(world, chapter, asteroid, ReadU16(p, 14));
   if (z == nullptr) return SrvOrderVerdict::kNotOwner;
-  if (z->atvCounts[ATV_SEED_BANK] == 0) return SrvOrderVerdict::kBadOrder;
   std::uint8_t& value = limit ? z->atvLimit : z->miningValue;
-  if (value >= kMaxZoneValue) return SrvOrderVerdict::kBadOrder;
+  // The player reads with the turn whether its own zone took the raise.
+  const bool raised = z->atvCounts[ATV_SEED_BANK] != 0 && value < kMaxZoneValue;
+  world.notices.Add(chapter, kSrvUnitCategory, limit ? kSrvStackingRaisedCode : kSrvMiningRaisedCode, nullptr,
+                    nullptr, raised ? 1 : 0, asteroid, kSrvUnitNoParameter);
+  if (!raised) return SrvOrderVerdict::kBadOrder;
   ++value;
   z->dirty = 1;
   return SrvOrderVerdict::kAccepted;

@@ -17,6 +17,9 @@
 //   210 a ship offer posted, to its poster as it posts: parameter 3 the unit
 //   212 a vote offer posted, to its poster as it posts: parameter 1 the
 //       asteroid
+//   225 a standing transfer its source pool could not pay: parameter 1 the
+//       amount, 2 the mineral, 3 the destination (high 16 bits) and the
+//       source (low 16)
 // (The guild mates' "new offers" notices, 217, 226 and 230, their clients
 // raise themselves as the offers reach their boards.)
 //   213 / 214 a vote bid rejected / accepted, 228 a vote sold (parameter 2
@@ -38,6 +41,7 @@ constexpr std::uint16_t kSrvVotePostedCode = 212;
 constexpr std::uint16_t kSrvVoteBidRejectedCode = 213;
 constexpr std::uint16_t kSrvVoteBoughtCode = 214;
 constexpr std::uint16_t kSrvVoteOfferRescindedCode = 216;
+constexpr std::uint16_t kSrvTransferFailedCode = 225;
 constexpr std::uint16_t kSrvVoteSoldCode = 228;
 constexpr std::uint16_t kSrvTradeNoPool = 0xFFFF;
 // Parameter 3 of a notice that names no unit.

@@ -10,6 +10,7 @@
 #include "Game/base/Packets.h"
 #include "Game/rules/GRulesPackets.h"
 #include "server/orders/SrvUnitPackets.h"
+#include "server/trade/SrvTradeNotices.h"
 #include "server/turn/SrvOrderSteps.h"
 
 namespace {
@@ -115,7 +116,11 @@ void SrvRunTransfers(SrvTurnContext& turn) {
     const CGAsteroid* to = world.solar.GetAsteroid(t.destination);
     // A transfer whose ends changed hands since it was sent moves nothing.
     if (from == nullptr || to == nullptr || from->owner != t.chapter || to->owner != t.chapter) continue;
-    if (world.poolDB.TakeMineral(t.source, t.mineral, t.amount) == 0) continue;
+    if (world.poolDB.TakeMineral(t.source, t.mineral, t.amount) == 0) {
+      world.notices.Add(t.chapter, kSrvTradeCategory, kSrvTransferFailedCode, nullptr, nullptr, t.amount, t.mineral,
+                        std::uint32_t{t.destination} << 16 | t.source);
+      continue;
+    }
     world.inTransit.push_back({t.destination, t.mineral, t.amount, world.turn + std::max<std::uint32_t>(t.transitTurns, 1)});
   }
   world.autoTransfers.clear();

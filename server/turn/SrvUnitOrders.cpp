@@ -6,6 +6,7 @@
 // CGUnit::GetNumTurnsUntilOrderCompletion gives when they begin, counted down
 // in the stage byte likewise, and take effect on their last turn.
 #include <algorithm>
+#include <vector>
 
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GUnit.h"
@@ -20,6 +21,7 @@
 #include "server/battle/SrvSpaceBattle.h"
 #include "server/battle/SrvTerrainBattle.h"
 #include "server/turn/SrvOrderSteps.h"
+#include "server/turn/SrvUnitNotices.h"
 #include "server/world/SrvCentreZone.h"
 #include "server/world/SrvDesignPackets.h"
 
@@ -160,10 +162,36 @@ void RecordLanding(SrvTurnContext& turn, const CGAsteroid& a, std::uint16_t zone
   record.Add(SrvTerrainEvent(kTerrainLanding, 0, kElementPod, zone, k, kElementAtv, zone, k, chapter), chapter);
 }
 
+// The names the landing notices give each kind, in the kinds' order.
+constexpr const char* kAtvKindNames[kAtvKinds] = {"combat ATV", "mining ATV", "power ATV", "scientific ATV"};
+
+// The landing of `landed[kind]` ATVs of each kind, to the lander and to the
+// other chapters holding zones of the asteroid; a landing held back by a
+// zone another holds, to the lander.
+void TellLanding(SrvTurnContext& turn, const CGAsteroid& a, std::uint8_t chapter, const int (&landed)[kAtvKinds],
+                 bool heldBack) {
+  std::vector<std::uint16_t> told{chapter};
+  for (std::uint16_t k = 0; k < a.GetZoneCount(); ++k)
+    if (const CGZone* z = a.GetZone(k);
+        z != nullptr && z->owner < kMaxChapters && std::find(told.begin(), told.end(), z->owner) == told.end())
+      told.push_back(z->owner);
+  for (int kind = 0; kind < kAtvKinds; ++kind) {
+    if (landed[kind] == 0) continue;
+    for (std::uint16_t c : told)
+      turn.world.notices.Add(c, kSrvUnitCategory, kSrvAtvsLandedCode, nullptr, kAtvKindNames[kind],
+                             static_cast<std::uint16_t>(landed[kind]), chapter, a.id);
+  }
+  if (heldBack)
+    turn.world.notices.Add(chapter, kSrvUnitCategory, kSrvLandingHeldBackCode, nullptr, nullptr, 0, a.id,
+                           kSrvUnitNoParameter);
+}
+
 void LandAtvs(SrvTurnContext& turn, CGUnit& unit, UnitOrder& order) {
   CGAsteroid* a = turn.world.solar.GetAsteroid(unit.location.asteroid);
   if (a == nullptr || !order.landing) return;
   const auto chapter = static_cast<std::uint8_t>(unit.GetChapter());
+  int landedOfKind[kAtvKinds] = {};
+  bool heldBack = false;
   for (int zone = 0; zone < kZonesPerAsteroid; ++zone) {
     CGZone* z = a->GetZone(static_cast<std::uint16_t>(zone));
     for (int kind = 0; kind < kAtvKinds; ++kind) {
@@ -175,17 +203,20 @@ void LandAtvs(SrvTurnContext& turn, CGUnit& unit, UnitOrder& order) {
         RecordLanding(turn, *a, z->index, chapter, kind, n);
         const int landed = n - ShootAtPods(turn, *a, *z, chapter, kind, n);
         if (landed == 0) continue;
+        landedOfKind[kind] += landed;
         z->SetOwner(chapter);
         // The model's step is a signed byte: a hold's worth lands in several.
         for (int left = landed; left > 0; left -= 127)
           z->AddAtvs(static_cast<std::uint8_t>(kind), static_cast<std::int8_t>(std::min(left, 127)), 0);
       } else {
         unit.AddAtvs(kind, n);
+        heldBack = heldBack || (z != nullptr && z->owner != kZoneNobody && z->owner != chapter);
       }
     }
   }
   order.landing.reset();
   SrvTellZones(turn, *a);
+  TellLanding(turn, *a, chapter, landedOfKind, heldBack);
   turn.Tell(chapter, BuildAtvCargoPacket(unit));
 }
 
@@ -255,7 +286,10 @@ void TellScan(SrvTurnContext& turn, const CGUnit& unit, std::uint16_t asteroid) 
   p.Put<std::uint8_t>(11, a->spin);
   p.Put<std::uint8_t>(12, a->thermal);
   p.Put<std::uint8_t>(13, a->kinetic);
-  turn.Tell(static_cast<std::uint16_t>(unit.GetChapter()), SrvPacket(p.bytes.begin(), p.bytes.end()));
+  const auto chapter = static_cast<std::uint16_t>(unit.GetChapter());
+  turn.Tell(chapter, SrvPacket(p.bytes.begin(), p.bytes.end()));
+  turn.world.notices.Add(chapter, kSrvUnitCategory, kSrvAsteroidScannedCode, nullptr, nullptr,
+                         static_cast<std::uint16_t>(chapter & 7), asteroid, kSrvUnitNoParameter);
 }
 
 // The target of word `word` takes the order's design (a modification) or is
@@ -379,8 +413,20 @@ bool IsBattleOrder(std::uint32_t type) {
 }  // namespace
 
 void SrvFinishFirstOrder(SrvTurnContext& turn, CGUnit& unit, std::int32_t result) {
+  const UnitOrder* order = unit.GetOrder(0);
+  const bool had = order != nullptr;
+  const std::uint32_t type = had ? order->type : 0;
+  const auto chapter = static_cast<std::uint16_t>(unit.GetChapter());
   unit.PopFirstOrder(result, 1);
-  turn.Tell(static_cast<std::uint16_t>(unit.GetChapter()), BuildOrderRemovedPacket(unit.id, result));
+  turn.Tell(chapter, BuildOrderRemovedPacket(unit.id, result));
+  if (!had) return;
+  // The line is drawn from the unit as its client then holds it: the next
+  // order's status follows a done one's name.
+  if (result == 1)
+    turn.world.notices.Add(chapter, kSrvUnitCategory, kSrvOrderDoneCode, nullptr, nullptr, 0, type, unit.id);
+  else
+    turn.world.notices.Add(chapter, kSrvUnitCategory, kSrvOrderCancelledCode, nullptr, nullptr,
+                           static_cast<std::uint16_t>(type), static_cast<std::uint32_t>(result), unit.id);
 }
 
 bool SrvMoveTowardAsteroid(SrvTurnContext& turn, CGUnit& unit, std::uint16_t asteroid) {
@@ -497,6 +543,8 @@ void AdvanceOrder(SrvTurnContext& turn, CGUnit& unit) {
       TellScan(turn, unit, order->Asteroid());
       break;
     case ORDER_SCAN_SHIP:
+      turn.world.notices.Add(static_cast<std::uint16_t>(unit.GetChapter()), kSrvUnitCategory, kSrvShipScannedCode,
+                             nullptr, nullptr, 0, order->Word(0), unit.id);
       break;
     case ORDER_RECHARGE_FROM_ASTEROID:
     case ORDER_RECHARGE_FROM_UNIT:

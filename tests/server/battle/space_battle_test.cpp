@@ -103,6 +103,26 @@ TEST_F(SpaceBattle, ShieldedFleetsFightToTheRoundCapAndSpendTheirAmmunition) {
   }
 }
 
+TEST_F(SpaceBattle, AGunThatFiresItsLastRoundIsToldItsOwnerOnce) {
+  const auto a = Fleet(0, Design(0, {kDrive, kGun, kShield}), 1, kBattleAsteroid);
+  const auto b = Fleet(8, Design(8, {kDrive, kGun, kShield}), 1, kBattleAsteroid, 20);
+  b[0]->modules[1].ammo = 31;  // one round more than ten rounds of three fire
+  auto turn = Resolve();
+  ASSERT_EQ(a[0]->modules[1].ammo, 0);
+  ASSERT_EQ(b[0]->modules[1].ammo, 1);
+  auto emptied = [&](std::uint16_t chapter) {
+    std::vector<std::pair<std::uint16_t, std::uint32_t>> out;
+    for (const SrvPacket& p : OfType(*turn, chapter, 1500))
+      if (ReadU16(p, 8) == 1 && ReadU16(p, 10) == 110) out.emplace_back(ReadU16(p, 140), ReadU32(p, 148));
+    return out;
+  };
+  EXPECT_EQ(emptied(0), (std::vector<std::pair<std::uint16_t, std::uint32_t>>{{kGun, a[0]->id}}));
+  EXPECT_TRUE(emptied(8).empty()) << "a round left";
+  turn = Resolve();
+  EXPECT_EQ(emptied(8), (std::vector<std::pair<std::uint16_t, std::uint32_t>>{{kGun, b[0]->id}}));
+  EXPECT_TRUE(emptied(0).empty()) << "told once";
+}
+
 TEST_F(SpaceBattle, AShotThatGetsThroughTheShieldIsNotToldAsHeld) {
   // At firing level 7 the gun strikes harder than the shield stops: the
   // replay view would play a "held" part as deflected, whatever follows it.
