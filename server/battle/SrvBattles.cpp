@@ -139,11 +139,13 @@ void FightSpace(SrvTurnContext& turn, std::optional<std::uint16_t> replay, const
       turn.world.notices.Add(c, kCategoryGame, kCodeSpaceBattle, nullptr, nullptr, fired, *replay,
                              0xFFFFFFFFu);
   }
-  for (const auto& [id, module] : r.outOfAmmo)
-    if (const auto u = std::find_if(units.begin(), units.end(), [&](const CGUnit* x) { return x->id == id; });
+  for (const auto& [gunner, module] : r.outOfAmmo) {
+    const std::uint32_t id = gunner;  // some compilers still refuse a structured binding in a capture
+    if (const auto u = std::find_if(units.begin(), units.end(), [id](const CGUnit* x) { return x->id == id; });
         u != units.end())
       turn.world.notices.Add(static_cast<std::uint16_t>((*u)->GetChapter()), kSrvUnitCategory, kSrvOutOfAmmoCode,
                              nullptr, nullptr, module, 0, id);
+  }
   // A unit destroyed over an asteroid falls onto it: its owner's terrain
   // replay shows the strike and the burst in the zone it hits.
   const std::uint16_t over = units.empty() ? CGSolarDB::GetAsteroidCount() : units.front()->location.asteroid;
