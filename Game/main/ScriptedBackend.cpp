@@ -3,6 +3,7 @@
 #include <cctype>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -25,7 +26,21 @@ namespace {
 
 constexpr unsigned kRandomSeedAfterWait = 7;
 
-constexpr DWORD kGraceMs = 10000;
+constexpr std::uint64_t kDefaultGraceMs = 10000;
+constexpr std::uint64_t kLongestGraceMs = 600000;
+
+// The grace after the script's end: the environment's when it is a whole
+// number of milliseconds up to ten minutes, else the default.
+std::uint64_t GraceFromEnvironment() {
+  const char* text = std::getenv("QUENBAR_SCRIPT_GRACE");
+  if (text == nullptr || *text == '\0' || std::strlen(text) > 6) return kDefaultGraceMs;
+  std::uint64_t ms = 0;
+  for (const char* c = text; *c; ++c) {
+    if (!std::isdigit(static_cast<unsigned char>(*c))) return kDefaultGraceMs;
+    ms = ms * 10 + static_cast<std::uint64_t>(*c - '0');
+  }
+  return ms <= kLongestGraceMs ? ms : kDefaultGraceMs;
+}
 // A window tree deeper or wider than this is not searched further.
 constexpr int kMaxWindowsSearched = 10000;
 
@@ -79,7 +94,7 @@ std::uint64_t WallClockMs() {
 }  // namespace
 
 ScriptedBackend::ScriptedBackend(std::vector<ScriptStep> steps, std::unique_ptr<Backend> shown)
-    : shown_(std::move(shown)), steps_(std::move(steps)) {
+    : shown_(std::move(shown)), steps_(std::move(steps)), graceMs_(GraceFromEnvironment()) {
   g_stillWorld = true;
   // A person watches: animations, music and waits run at their own pace.
   if (shown_) UseRealClock();
@@ -139,7 +154,7 @@ void ScriptedBackend::Advance() {
   }
   // Counted in real time: the program's own clock runs ahead while it waits on
   // a starved peer, and a host gone early takes the others' game with it.
-  if (ended_ && !forcedQuit_ && ScriptDone() && WallClockMs() - endedAtWall_ >= kGraceMs) {
+  if (ended_ && !forcedQuit_ && ScriptDone() && WallClockMs() - endedAtWall_ >= graceMs_) {
     // A script need not close the program itself: its end does.
     std::fprintf(stderr, "the script ended; the program is told to quit\n");
     forcedQuit_ = true;

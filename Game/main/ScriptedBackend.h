@@ -4,7 +4,8 @@
 // waits are checked against what the program shows, captures are written.
 // Once the script has ended the program is given 10 s of real time to end by
 // itself (another player may still need its server), after which it is told
-// to quit. The 3D views' objects keep still
+// to quit; QUENBAR_SCRIPT_GRACE=<ms> sets another grace (0: at once), for a
+// run that plays alone and so keeps nobody's game. The 3D views' objects keep still
 // in a scripted run (`g_stillWorld`), so its captures repeat.
 // Given a window (`shown`), the script plays in front of a person instead: on
 // the real clock, the window taking the host's events and showing the screen
@@ -47,6 +48,7 @@ class ScriptedBackend : public plat::HeadlessBackend {
   bool stepStarted_ = false;
   plat::DWORD stepStart_ = 0;
   std::uint64_t stepStartWall_ = 0;  // ms on the wall clock, for waits bounded in real time
+  std::uint64_t graceMs_;
   std::uint64_t endedAtWall_ = 0;  // ms on the wall clock when the script ended
   bool ended_ = false;
   bool forcedQuit_ = false;

@@ -1,6 +1,8 @@
 // The end of a scripted run: the program is given its grace in real time.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "Game/app/AppGlobals.h"
 #include "Game/main/ScriptedBackend.h"
 #include "platform/core/clock.h"
@@ -28,6 +30,32 @@ TEST(ScriptedRun, TheGraceAfterTheEndIsRealTime) {
     EXPECT_TRUE(backend.Succeeded());
   }
   EXPECT_FALSE(QuitPosted());
+  g_stillWorld = false;
+  plat::UseRealClock();
+}
+
+// A run that plays alone names a shorter grace; a value that is not a whole
+// number of milliseconds, or longer than ten minutes, keeps the default rather
+// than ending a host early.
+TEST(ScriptedRun, TheGraceCanBeSetForARunThatPlaysAlone) {
+  QuitPosted();
+  const auto endsAtOnce = [](const char* grace) {
+    ::setenv("QUENBAR_SCRIPT_GRACE", grace, 1);
+    bool quit = false;
+    {
+      ScriptedBackend backend({});
+      backend.Service();
+      quit = QuitPosted();
+    }
+    ::unsetenv("QUENBAR_SCRIPT_GRACE");
+    return quit;
+  };
+  EXPECT_TRUE(endsAtOnce("0"));
+  EXPECT_FALSE(endsAtOnce("-1"));
+  EXPECT_FALSE(endsAtOnce("10s"));
+  EXPECT_FALSE(endsAtOnce("600001"));
+  EXPECT_FALSE(endsAtOnce("99999999999999999999"));
+  EXPECT_FALSE(endsAtOnce(""));
   g_stillWorld = false;
   plat::UseRealClock();
 }

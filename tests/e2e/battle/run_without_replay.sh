@@ -20,7 +20,7 @@ IFS=,
 set -- $captures
 IFS=$old_ifs
 rm -f "$@" "$replay"
-"$quenbar" --headless --script "$script" 2>"$err" &
+QUENBAR_SCRIPT_GRACE=0 "$quenbar" --headless --script "$script" 2>"$err" &
 pid=$!
 # The file appears with the fourth turn's results, a few seconds in; the
 # script then sleeps 4 s on the wall clock.

@@ -28,7 +28,8 @@ if(HIDE)
     endif()
   endforeach()
 endif()
-execute_process(COMMAND ${QUENBAR} --headless --script ${SCRIPT}
+# It plays alone, so nobody needs its server once its script has ended.
+execute_process(COMMAND ${CMAKE_COMMAND} -E env QUENBAR_SCRIPT_GRACE=0 ${QUENBAR} --headless --script ${SCRIPT}
   WORKING_DIRECTORY ${WORKDIR} RESULT_VARIABLE rc ERROR_VARIABLE err TIMEOUT 120)
 message("${err}")
 foreach(file IN LISTS hidden)

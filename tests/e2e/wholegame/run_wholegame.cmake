@@ -138,6 +138,11 @@ foreach(run RANGE 1 ${RUNS})
   if(DELETE_REPLAYS_AT)
     list(PREPEND command sh ${CMAKE_CURRENT_LIST_DIR}/delete_replays_at.sh ${DELETE_REPLAYS_AT})
   endif()
+  # A run that may be told to quit plays alone, so nobody needs its server once
+  # its script has ended; one that must end by itself keeps its grace to do so.
+  if(TOLD_TO_QUIT)
+    list(PREPEND command ${CMAKE_COMMAND} -E env QUENBAR_SCRIPT_GRACE=0)
+  endif()
   execute_process(COMMAND ${command}
     WORKING_DIRECTORY ${WORKDIR} RESULT_VARIABLE rc ERROR_VARIABLE err TIMEOUT 150)
   string(TIMESTAMP ended "%s")
