@@ -55,6 +55,8 @@ constexpr const char* kUsage =
     "Environment: QUENBAR_CONFIG_DIR names the folder of the settings and the\n"
     "installation's registry file (else $XDG_CONFIG_HOME/quenbar or\n"
     "~/.config/quenbar); QUENBAR_SEED=<number> fixes the game's random seed;\n"
+    "QUENBAR_SCRIPT_GRACE=<ms> is how long a scripted run may go on after its\n"
+    "script's end before it is told to quit (10000; 0 for a run that plays alone);\n"
     "SDL_VIDEODRIVER and SDL_AUDIODRIVER choose SDL's drivers.\n";
 
 // Takes "--script FILE" out of the arguments; empty when absent.
