@@ -56,6 +56,16 @@ set_tests_properties(Quenbar.FrontEndEmailTurnPlayedAndProcessed PROPERTIES TIME
   ENVIRONMENT "QUENBAR_CONFIG_DIR=${PROJECT_BINARY_DIR}/gamedata/config"
   RUN_SERIAL TRUE
   FAIL_REGULAR_EXPRESSION "Sanitizer|runtime error")
+# Two players' e-mail game over two turns, the host processing between them:
+# the research allocation of the first turn kept into the second, the turn
+# counted once, and a damaged input file told and not played.
+add_test(NAME Quenbar.EmailGameTurns
+  COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/e2e/email/run_email_turns.sh $<TARGET_FILE:quenbar>
+    ${PROJECT_BINARY_DIR}/gamedata/c/QUENBAR ${CMAKE_CURRENT_SOURCE_DIR}/e2e/game/UserInfo.dat)
+set_tests_properties(Quenbar.EmailGameTurns PROPERTIES TIMEOUT 150
+  ENVIRONMENT "QUENBAR_CONFIG_DIR=${PROJECT_BINARY_DIR}/gamedata/config;QUENSRVR_SEED=7;QUENBAR_SEED=7"
+  RUN_SERIAL TRUE
+  FAIL_REGULAR_EXPRESSION "Sanitizer|runtime error")
 # Full screen on desktops larger than the screen, under Xvfb with no window
 # manager: the picture fills the display and clicks land where it is drawn.
 foreach(size 1024x768 1920x1080)
