@@ -137,6 +137,12 @@ quen_game_run(NotificationPanelInPlay notify_panel
 quen_game_run(InfoPagesInPlay info_pages
   info_designs.png,info_ships.png,info_status_guilds.png,info_status_personal.png,info_status.png,info_combat.png,info_technology.png
   info_pages SAVE/autosave.*,SAVE/asavebak.*)
+# The research page in play: an allocation set and moved to another role's
+# module, kept through two turns in which the guild's research moves on, and
+# the technology page at the end.
+quen_game_run(ResearchInPlay research_in_play
+  research_allocated.png,research_moved.png,research_turn1.png,research_turn1_construction.png,research_turn2_construction.png,research_technology.png
+  research_in_play SAVE/autosave.*,SAVE/asavebak.*)
 # The voting page in play: the player's votes cast by clicks and taken by the
 # server, the next turn's tally; the asteroid list under its filters; the
 # chapter filter's guild and member lists in the data panel.
