@@ -159,7 +159,11 @@ LRESULT PrivateMessage(CClntApp& app, HWND window, UINT message, WPARAM wParam, 
       return 0;
     case WM_APP_TURN_RESULTS:
       if (!g_currentView) return 0;
-      if (g_appLinks.game.turnResults) {
+      // An e-mail game's turn results come from its input file, whose
+      // processing has already moved the model on and told of the new turn:
+      // doing it again here would count the turn twice, move the orbits twice
+      // and name the player's saved state after a turn that never comes.
+      if (g_appLinks.game.turnResults && !(g_session && g_session->emailMode)) {
         const std::int32_t marker = AppViewNotices().TurnMarker();
         g_appLinks.game.turnResults(marker == -1 || marker == static_cast<std::int32_t>(GameTurn()));
       }

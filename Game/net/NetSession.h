@@ -119,6 +119,8 @@ class CNetSession {
   plat::FILE* emailInput = nullptr;
   plat::HWND notifyWindow = nullptr;
   std::uint32_t emailHeader = 0;
+  // The e-mail input ended on a record cut short or too long, not at its end.
+  bool emailInputDamaged = false;
   // Set while the application's state loader resumes a saved game.
   std::uint32_t loadInProgress = 0;
   // The clock that the waits for the other side (Receive's limit, the busy

@@ -35,6 +35,16 @@ int ChapterOfName(const std::string& g) {
   return (g[g.size() - 2] - '0') * 10 + (g.back() - '0');
 }
 
+// Whether the file stands at its end: a record that cannot be read whole
+// anywhere else is damage, not the end of the turn.
+bool AtEnd(plat::FILE* fp) {
+  const long at = plat::ftell(fp);
+  if (at < 0 || plat::fseek(fp, 0, SEEK_END) != 0) return false;
+  const long end = plat::ftell(fp);
+  plat::fseek(fp, at, SEEK_SET);
+  return end == at;
+}
+
 void CloseEmailInput(CNetSession& session) {
   if (session.emailInput == nullptr) return;
   plat::fclose(session.emailInput);
@@ -57,6 +67,7 @@ int ReadEmailInputFile(CNetSession& session, std::uint16_t localChapter) {
   CloseEmailInput(session);
   session.emailInput = plat::fopen(EmailInputFileName(session.emailGameName).c_str(), "rb");
   session.emailHeader = 0;
+  session.emailInputDamaged = false;
   std::uint32_t playing = 0;
   if (session.emailInput != nullptr) {
     FileReader r(session.emailInput);
@@ -94,9 +105,14 @@ bool WriteEmailPacket(const CNetSession& session, std::uint16_t localChapter, co
 
 int ReadEmailPacket(CNetSession& session, std::span<std::uint8_t> buffer, std::uint32_t* length) {
   if (session.emailInput == nullptr) return kEmailNoPacket;
+  if (AtEnd(session.emailInput)) {
+    CloseEmailInput(session);
+    return kEmailNoPacket;
+  }
   FileReader r(session.emailInput);
   const std::uint32_t n = r.U32();
   if (!r.Ok() || n > kMaxPacketSize || n > buffer.size() || !r.ReadBytes(buffer.first(n))) {
+    session.emailInputDamaged = true;
     CloseEmailInput(session);
     return kEmailNoPacket;
   }
@@ -127,6 +143,14 @@ bool ProcessEmailTurn(CNetSession& session) {
     return false;
   }
   while (DispatchPacket(session) != 0) {
+  }
+  // A damaged input, or a first one that brought no world, leaves nothing
+  // that could be played or sent back: the player is told, and the turn file
+  // holds its header alone.
+  if (session.emailInputDamaged || g_gameData->solarDB.GetAsteroid(0) == nullptr) {
+    CloseEmailInput(session);
+    if (g_saveLinks.showTextBox) g_saveLinks.showTextBox("EMAILERR", nullptr);
+    return false;
   }
   CGameData& game = *g_gameData;
   if (game.notifications) game.notifications->Add(game.localChapterId, 4, 403, nullptr, nullptr, 0, 0, 0xFFFFFFFFu);

@@ -42,12 +42,15 @@ bool WriteEmailPacket(const CNetSession& session, std::uint16_t localChapter, co
 
 // The next record of session.emailInput into `buffer`: 0 with *length, or
 // kEmailNoPacket at the end, with no file, for a short read, or for a record
-// longer than the largest packet or than `buffer` (the input is then closed).
+// longer than the largest packet or than `buffer` (the input is then closed
+// and, unless it stood at its end, marked damaged).
 int ReadEmailPacket(CNetSession& session, std::span<std::uint8_t> buffer, std::uint32_t* length);
 
 // One e-mail turn: reloads the client save file (unless the header says
 // not to), applies every packet of the input file, starts the next turn,
 // sends packet 13 (into the turn file) and advances the model's turn.
-// False when the client save file could not be read ("EMAILCSE" is shown).
+// False when the client save file could not be read ("EMAILCSE" is shown),
+// or when the input was damaged or its first turn brought no world
+// ("EMAILERR" is shown).
 // The input file is closed whatever the outcome.
 bool ProcessEmailTurn(CNetSession& session);

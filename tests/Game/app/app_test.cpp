@@ -186,6 +186,24 @@ TEST_F(App, EscapeInAChildReachesTheMainWindowOnceAndEmailGamesShowTheHint) {
   (void)app;
 }
 
+// The turn results of an e-mail game are replayed from its input file after
+// the e-mail turn processing has moved the model on: they must not move it
+// again, while a connected game's results do.
+TEST_F(App, EmailTurnResultsDoNotAdvanceTheModelAgain) {
+  CClntApp& app = Start();
+  SendMessage(g_mainWnd, WM_APP_GAME_STARTED, 0, 0);
+  std::vector<bool> advanced;
+  g_appLinks.game.turnResults = [&](bool advance) { advanced.push_back(advance); };
+  g_session->emailMode = 1;
+  SendMessage(g_mainWnd, WM_APP_TURN_RESULTS, 0, 0);
+  EXPECT_TRUE(advanced.empty());
+  EXPECT_EQ(app.m_playPhase, 1u);
+  g_session->emailMode = 0;
+  SendMessage(g_mainWnd, WM_APP_TURN_RESULTS, 0, 0);
+  EXPECT_EQ(advanced, std::vector<bool>{true});
+  g_appLinks.game.turnResults = nullptr;
+}
+
 TEST_F(App, MouseMovesAreCoalescedIntoTheIdlePass) {
   CClntApp& app = Start();
   SendMessage(g_mainWnd, WM_MOUSEMOVE, 0, 0);

@@ -56,6 +56,16 @@ set_tests_properties(Quenbar.FrontEndEmailTurnPlayedAndProcessed PROPERTIES TIME
   ENVIRONMENT "QUENBAR_CONFIG_DIR=${PROJECT_BINARY_DIR}/gamedata/config"
   RUN_SERIAL TRUE
   FAIL_REGULAR_EXPRESSION "Sanitizer|runtime error")
+# Two players' e-mail game over two turns, the host processing between them:
+# the research allocation of the first turn kept into the second, the turn
+# counted once, and a damaged input file told and not played.
+add_test(NAME Quenbar.EmailGameTurns
+  COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/e2e/email/run_email_turns.sh $<TARGET_FILE:quenbar>
+    ${PROJECT_BINARY_DIR}/gamedata/c/QUENBAR ${CMAKE_CURRENT_SOURCE_DIR}/e2e/game/UserInfo.dat)
+set_tests_properties(Quenbar.EmailGameTurns PROPERTIES TIMEOUT 150
+  ENVIRONMENT "QUENBAR_CONFIG_DIR=${PROJECT_BINARY_DIR}/gamedata/config;QUENSRVR_SEED=7;QUENBAR_SEED=7"
+  RUN_SERIAL TRUE
+  FAIL_REGULAR_EXPRESSION "Sanitizer|runtime error")
 # Full screen on desktops larger than the screen, under Xvfb with no window
 # manager: the picture fills the display and clicks land where it is drawn.
 foreach(size 1024x768 1920x1080)
@@ -127,6 +137,12 @@ quen_game_run(NotificationPanelInPlay notify_panel
 quen_game_run(InfoPagesInPlay info_pages
   info_designs.png,info_ships.png,info_status_guilds.png,info_status_personal.png,info_status.png,info_combat.png,info_technology.png
   info_pages SAVE/autosave.*,SAVE/asavebak.*)
+# The research page in play: an allocation set and moved to another role's
+# module, kept through two turns in which the guild's research moves on, and
+# the technology page at the end.
+quen_game_run(ResearchInPlay research_in_play
+  research_allocated.png,research_moved.png,research_turn1.png,research_turn1_construction.png,research_turn2_construction.png,research_technology.png
+  research_in_play SAVE/autosave.*,SAVE/asavebak.*)
 # The voting page in play: the player's votes cast by clicks and taken by the
 # server, the next turn's tally; the asteroid list under its filters; the
 # chapter filter's guild and member lists in the data panel.

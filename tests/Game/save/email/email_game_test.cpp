@@ -155,4 +155,47 @@ TEST_F(EmailGame, AnInputFileWithoutItsHeaderOrAGameToReplayIntoIsClosed) {
   EXPECT_EQ(session.emailInput, nullptr);
 }
 
+// A first input whose record is cut short, or that brings no world at all,
+// and a later one damaged after its good records: the player is told and no
+// turn is played, where an input that ends cleanly plays on.
+TEST_F(EmailGame, ADamagedInputOrOneWithoutAWorldIsToldAndNotPlayed) {
+  ASSERT_TRUE(CreateEmailGame(folder, "torn", 5, log));
+  std::vector<std::string> boxes;
+  g_saveLinks.showTextBox = [&](const char* id, const char*) { boxes.push_back(id); };
+  const std::string good = box.Read("torn-0.s09");
+  const auto play = [&](const std::string& name, const std::string& bytes) {
+    plat::FILE* fp = plat::fopen(EmailInputFileName(name).c_str(), "wb");
+    EXPECT_NE(fp, nullptr);
+    plat::fwrite(bytes.data(), 1, bytes.size(), fp);
+    plat::fclose(fp);
+    CNetSession session(std::make_unique<CHvMulti>(), NetSessionLinks{});
+    session.emailMode = 1;
+    session.emailGameName = name;
+    g_netHandlerLinks.readEmailPacket = [&](std::span<std::uint8_t> buffer, std::uint32_t* length) {
+      return ReadEmailPacket(session, buffer, length);
+    };
+    EXPECT_EQ(ReadEmailInputFile(session, 9), 9);
+    delete g_gameData;
+    g_gameData = new CGameData(9, 8);
+    AttachSessionLinks(&session);
+    const bool played = ProcessEmailTurn(session);
+    EXPECT_EQ(session.emailInput, nullptr) << name;
+    AttachSessionLinks(nullptr);
+    g_netHandlerLinks.readEmailPacket = nullptr;
+    return played;
+  };
+  // The header and the turn alone: no world to play in.
+  EXPECT_FALSE(play("bare-0.s09", good.substr(0, 8)));
+  EXPECT_EQ(boxes, std::vector<std::string>{"EMAILERR"});
+  // The whole start, then a record longer than any packet.
+  const std::string tooLong("\xFF\xFF\x00\x00\x0D\x00", 6);
+  EXPECT_FALSE(play("long-0.s09", good + tooLong));
+  // The start cut inside its last record.
+  EXPECT_FALSE(play("cut-0.s09", good.substr(0, good.size() - 3)));
+  EXPECT_EQ(boxes.size(), 3u);
+  EXPECT_TRUE(play("whole-0.s09", good));
+  EXPECT_EQ(boxes.size(), 3u);
+  EXPECT_NE(g_gameData->solarDB.GetAsteroid(0), nullptr);
+}
+
 }  // namespace

@@ -513,6 +513,8 @@ TEST_F(NotifyPanel, TheSavedViewBlockRoundTripsAndEndTurnMayBeGivenAgain) {
   EXPECT_EQ(g_endTurnSentTurn, 0xFFFFFFFFu);
   EXPECT_EQ(g_cursorKind, 4);
   EXPECT_EQ(g_previousViewAsteroid, 3);
+  EXPECT_EQ(g_viewType, static_cast<std::uint32_t>(VIEW_SOLAR)) << "the view standing, not the one saved in";
+  EXPECT_EQ(g_previousViewType, static_cast<std::uint32_t>(VIEW_ASTEROID_SPACE));
   EXPECT_EQ(g_cameraTravelOff, 1u);
   EXPECT_EQ(g_turnLampCount, 2);
   EXPECT_EQ(g_infoPanel->type, 5);
