@@ -8,6 +8,8 @@
 # Usage: run_email_turns.sh QUENBAR WORKDIR USERINFO
 set -u
 quenbar=$1 workdir=$2 userinfo=$3
+# Each player plays alone: nobody needs its server once its script has ended.
+export QUENBAR_SCRIPT_GRACE=0
 here=$(cd "$(dirname "$0")" && pwd)
 log=$(mktemp) || exit 1
 trap 'rm -f "$log"' EXIT
