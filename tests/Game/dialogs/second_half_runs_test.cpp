@@ -198,6 +198,19 @@ TEST_F(SecondHalfRuns, FindAsteroidBackspaceIsNotCompletedAgain) {
   EXPECT_EQ(FindAsteroidField("Vor", 2), "Vo");
 }
 
+// Escape after a completed name gives the search up: no asteroid is found.
+TEST_F(SecondHalfRuns, FindAsteroidEscapeFindsNothing) {
+  game = std::make_unique<CGameData>(2, 8);
+  g_gameData = game.get();
+  NameAsteroids(game->solarDB, {"Vesta", "Vornix", "Pallas"});
+  std::uint16_t asteroid = 0;
+  Type("Vor", 100);
+  backend->PressKey(VK_ESCAPE, 300);
+  CDFindAsteroidDlg dialog(ddraw.get(), main, program, 1, &asteroid);
+  EXPECT_EQ(dialog.m_result, 1);
+  EXPECT_EQ(asteroid, kNoAsteroid);
+}
+
 // A finished game of a major winner scoring 70,000 against a table of two:
 // it goes to the top, lit, and OK writes the whole score into the file.
 TEST_F(SecondHalfRuns, FinishedGameReachesTheTableAndTheFile) {
