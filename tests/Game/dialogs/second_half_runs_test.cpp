@@ -38,6 +38,7 @@
 #include "platform/user/focus.h"
 #include "platform/user/keys.h"
 #include "platform/user/messages.h"
+#include "platform/user/paint.h"
 #include "platform/user/queue.h"
 #include "platform/user/system.h"
 #include "platform/user/window.h"
@@ -138,6 +139,26 @@ TEST_F(SecondHalfRuns, EnterNameReplacesTheSelectedText) {
   CDEnterNameDlg dialog(ddraw.get(), main, program, "Name this unit", 1, name, &success);
   EXPECT_EQ(dialog.m_result, 0);
   EXPECT_TRUE(Looks("enter_name.png"));
+  EXPECT_EQ(success, 1u);
+  EXPECT_STREQ(name, "Scout");
+}
+
+// The prompt painted again while open (a help window closed over it): what
+// was typed stays, the caller's text does not come back.
+void RepaintFocusedDialog(HWND, UINT, UINT_PTR id, DWORD) {
+  KillTimer(nullptr, id);
+  const HWND dialog = GetParent(GetFocus());
+  InvalidateRect(dialog, nullptr, FALSE);
+  UpdateWindow(dialog);
+}
+
+TEST_F(SecondHalfRuns, EnterNameKeepsWhatWasTypedThroughARepaint) {
+  char name[kNameBufferSize] = "Old name";
+  std::uint32_t success = 0;
+  Type("Scout", 100);
+  SetTimer(nullptr, 0, 900, RepaintFocusedDialog);
+  Click(261 + 100 + 40, 195 + 162 + 24, 800);
+  CDEnterNameDlg dialog(ddraw.get(), main, program, "Name this unit", 1, name, &success);
   EXPECT_EQ(success, 1u);
   EXPECT_STREQ(name, "Scout");
 }
