@@ -37,10 +37,14 @@ LRESULT CDEnterNameDlg::OnInitDialog(HWND window) {
 
 LRESULT CDEnterNameDlg::OnPaint(HWND window) {
   CDNamePrompt::OnPaint(window);
-  // Whatever the player typed before a repaint gives way to the caller's
-  // text, selected whole so typing replaces it.
-  SetDlgItemText(window, IDC_NAME_TEXT, m_text);
-  SendDlgItemMessage(window, IDC_NAME_TEXT, EM_SETSEL, 0, -1);
+  // The caller's text goes in with the first paint, selected whole so typing
+  // replaces it. Only then: a later repaint (a help window closed over the
+  // prompt) would throw away what the player has typed since.
+  if (!m_fieldFilled) {
+    m_fieldFilled = true;
+    SetDlgItemText(window, IDC_NAME_TEXT, m_text);
+    SendDlgItemMessage(window, IDC_NAME_TEXT, EM_SETSEL, 0, -1);
+  }
   return 0;
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 // A short text under a prompt: unit and design names, amounts on the trade
-// screens. The caller's buffer starts the field and gets the field back on
-// OK and on Cancel alike; the success flag tells them apart. Game thread only.
+// screens. The caller's buffer starts the field (once: repaints keep what is
+// typed) and gets the field back on OK and on Cancel alike; the success
+// flag tells them apart. Game thread only.
 
 #include <cstdint>
 #include <string>
@@ -29,6 +30,7 @@ class CDEnterNameDlg : public CDNamePrompt {
 
   char* m_text;
   std::uint32_t* m_success;
+  bool m_fieldFilled = false;  // the caller's text is in the field
 };
 
 // Runs the prompt over the game view in the local guild's art with `text`

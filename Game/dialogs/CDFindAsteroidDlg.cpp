@@ -96,6 +96,9 @@ LRESULT CDFindAsteroidDlg::OnOtherCommand(WPARAM wParam, LPARAM, HWND window) {
     return 1;
   }
   if (LOWORD(wParam) == IDCANCEL) {
+    // Escape finds nothing, whatever the field had completed: the view is not
+    // to fly off after a search the player gave up.
+    *m_asteroid = kNoAsteroid;
     EndDialog(window, 1);
     return 1;
   }

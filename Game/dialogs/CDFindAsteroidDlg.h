@@ -21,7 +21,8 @@ std::uint16_t MatchAsteroidName(const CGSolarDB& solar, std::string_view typed, 
 
 class CDFindAsteroidDlg : public CDNamePrompt {
  public:
-  // Runs modally; *asteroid is the asteroid completed last, or kNoAsteroid.
+  // Runs modally; on OK *asteroid is the asteroid completed last, or
+  // kNoAsteroid; on Escape it is kNoAsteroid.
   CDFindAsteroidDlg(CDDraw* display, plat::HWND parent, plat::HINSTANCE instance, int guild,
                     std::uint16_t* asteroid);
   ~CDFindAsteroidDlg() override;

@@ -88,8 +88,9 @@ void CInfoPanel::DrawChat() {
     else if (m->recipient == kChatToGuild) header = Text("CHATGILD", ChapterName(m->sender));
     else header = Text("CHATPLYR", ChapterName(m->sender), ChapterName(m->recipient));
     if (m->intercepted) header.append("    ").append(Text("INTRCEPT"));
-    Write(header, 10, b - 52, 585, colour);
-    Write(m->text ? m->text.get() : "", 15, b - 37, 560, colour, DT_LEFT | DT_WORDBREAK);
+    // Players' texts and chapter names as typed: an ampersand is a letter.
+    Write(header, 10, b - 52, 585, colour, DT_LEFT | DT_NOPREFIX);
+    Write(m->text ? m->text.get() : "", 15, b - 37, 560, colour, DT_LEFT | DT_WORDBREAK | DT_NOPREFIX);
   }
   Box(5, 5, 160, 25, kBlack, 35, kGreen);
   Caption("ICHTITLE", 5, 8, 155, kWhite, DT_CENTER);
@@ -154,7 +155,7 @@ void CInfoPanel::DrawPlayerNotes() {
     static std::string text;  // kept from draw to draw, as the chat's header
     text = Text("IPNTURN_", static_cast<std::int32_t>(n->turn));
     if (n->text) text.append(n->text.get(), strnlen(n->text.get(), kNoteShownChars));
-    Write(text, 10, b - 66, 565, pale, DT_LEFT | DT_WORDBREAK);
+    Write(text, 10, b - 66, 565, pale, DT_LEFT | DT_WORDBREAK | DT_NOPREFIX);
     DeleteBox(480, b, "IPNLMBDL", 100);
   }
   Box(5, 5, 140, 25, kBlack, 35, kGreen);

@@ -265,6 +265,9 @@ int CVData::DrawPicture(int /*flag*/, CSprite* sprite) {
 
 bool CVData::DrawPictureFile(const std::string& path, HMODULE module, bool forget) {
   if (!owner) return false;
+  // A new picture drops what a click on the last one did: an asteroid shown
+  // where a ship was is no ship to rename. The unit's picture sets its own.
+  rowAction[kPictureAction] = ROW_NOTHING;
   CSprite* sprite = LoadPanelSprite(owner, path, module, kNoColourKey, kPictureWidth, kPictureHeight,
                                     kDataPictureRect.left, kDataPictureRect.top);
   if (!sprite) return false;

@@ -38,6 +38,7 @@
 #include "platform/user/focus.h"
 #include "platform/user/keys.h"
 #include "platform/user/messages.h"
+#include "platform/user/paint.h"
 #include "platform/user/queue.h"
 #include "platform/user/system.h"
 #include "platform/user/window.h"
@@ -142,6 +143,26 @@ TEST_F(SecondHalfRuns, EnterNameReplacesTheSelectedText) {
   EXPECT_STREQ(name, "Scout");
 }
 
+// The prompt painted again while open (a help window closed over it): what
+// was typed stays, the caller's text does not come back.
+void RepaintFocusedDialog(HWND, UINT, UINT_PTR id, DWORD) {
+  KillTimer(nullptr, id);
+  const HWND dialog = GetParent(GetFocus());
+  InvalidateRect(dialog, nullptr, FALSE);
+  UpdateWindow(dialog);
+}
+
+TEST_F(SecondHalfRuns, EnterNameKeepsWhatWasTypedThroughARepaint) {
+  char name[kNameBufferSize] = "Old name";
+  std::uint32_t success = 0;
+  Type("Scout", 100);
+  SetTimer(nullptr, 0, 900, RepaintFocusedDialog);
+  Click(261 + 100 + 40, 195 + 162 + 24, 800);
+  CDEnterNameDlg dialog(ddraw.get(), main, program, "Name this unit", 1, name, &success);
+  EXPECT_EQ(success, 1u);
+  EXPECT_STREQ(name, "Scout");
+}
+
 // Escape still copies what was typed, and clears the flag; the field takes
 // 49 characters at most.
 TEST_F(SecondHalfRuns, EnterNameCancelledKeepsTheTextAndClearsTheFlag) {
@@ -196,6 +217,19 @@ TEST_F(SecondHalfRuns, FindAsteroidTypingOnReplacesTheCompletedRest) {
 // Backspace takes letters away without the name coming back each time.
 TEST_F(SecondHalfRuns, FindAsteroidBackspaceIsNotCompletedAgain) {
   EXPECT_EQ(FindAsteroidField("Vor", 2), "Vo");
+}
+
+// Escape after a completed name gives the search up: no asteroid is found.
+TEST_F(SecondHalfRuns, FindAsteroidEscapeFindsNothing) {
+  game = std::make_unique<CGameData>(2, 8);
+  g_gameData = game.get();
+  NameAsteroids(game->solarDB, {"Vesta", "Vornix", "Pallas"});
+  std::uint16_t asteroid = 0;
+  Type("Vor", 100);
+  backend->PressKey(VK_ESCAPE, 300);
+  CDFindAsteroidDlg dialog(ddraw.get(), main, program, 1, &asteroid);
+  EXPECT_EQ(dialog.m_result, 1);
+  EXPECT_EQ(asteroid, kNoAsteroid);
 }
 
 // A finished game of a major winner scoring 70,000 against a table of two:

@@ -252,6 +252,23 @@ TEST_F(DataPanel, RenamingTakesANonEmptyAnswerAndRedrawsTheGotoBar) {
   EXPECT_EQ(flushes, before + 1);
 }
 
+// A ship's read-out replaced by an asteroid's (hovered with the ship
+// selected): a click on the asteroid's picture renames nothing.
+TEST_F(DataPanel, AnAsteroidShownAfterAShipTakesAwayTheRename) {
+  panel->ShowUnitData(own, 3, 0);
+  ASSERT_EQ(panel->rowAction[kPictureAction], ROW_EDIT_NAME);
+  g_gameData->AddToSelection(2, own->id, 3);
+  panel->ShowAsteroidData(16, 0);
+  int asked = 0;
+  panel->links.enterName = [&](std::string_view, int, std::string*) {
+    ++asked;
+    return false;
+  };
+  EXPECT_EQ(panel->OnClick(700, 150, 0), 0);
+  EXPECT_EQ(asked, 0);
+  EXPECT_STREQ(own->GetName(), "Lancer");
+}
+
 TEST_F(DataPanel, HullCostsAndTheThreeModuleModes) {
   panel->ShowHullCosts(nullptr);
   EXPECT_TRUE(panel->shown.empty());

@@ -91,16 +91,21 @@ set(quen_game_dir ${CMAKE_CURRENT_SOURCE_DIR}/e2e/game)
 # goldens, matches the server's log against LOG.log and removes what the run
 # LEAVES (comma-separated globs). Script, goldens and log are in
 # quen_game_run_dir (e2e/game unless the caller sets another folder).
+# Optional: a file of the lines the settings file must hold after the run.
 function(quen_game_run name script captures log leaves)
   if(NOT quen_game_run_dir)
     set(quen_game_run_dir ${quen_game_dir})
+  endif()
+  set(kept "")
+  if(ARGC GREATER 5)
+    set(kept -DKEPT=${quen_game_run_dir}/${ARGV5})
   endif()
   add_test(NAME Quenbar.${name}
     COMMAND ${CMAKE_COMMAND} -DQUENBAR=$<TARGET_FILE:quenbar> -DSCRIPT=${quen_game_run_dir}/${script}.txt
       -DWORKDIR=${PROJECT_BINARY_DIR}/gamedata/c/QUENBAR -DGOLDEN=${quen_game_run_dir}/golden
       -DCAPTURES=${captures}
       -DUSERINFO=${quen_game_dir}/UserInfo.dat -DSERVER_LOG=${quen_game_run_dir}/${log}.log
-      -DLEAVES=${leaves}
+      -DLEAVES=${leaves} ${kept}
       -P ${quen_fe_dir}/run_and_compare.cmake)
   set_tests_properties(Quenbar.${name} PROPERTIES TIMEOUT 150
     ENVIRONMENT "QUENBAR_CONFIG_DIR=${PROJECT_BINARY_DIR}/gamedata/config;QUENSRVR_SEED=7;QUENBAR_SEED=7"
@@ -154,6 +159,14 @@ quen_game_run(PoliticsAndAsteroidListInPlay politics_pages
 quen_game_run(StatusLineLeftOutUnderTheInfoPanel faults4_status_under_panel
   faults4_space_status.png,faults4_panel_over_status.png,faults4_panel_closed.png
   data_panel SAVE/autosave.*,SAVE/asavebak.*)
+# The in-game dialogs worked as a player works them: the settings saved (and
+# written to the settings file) and seen at once, a chat line to one chapter,
+# a note, the set-up and key pages, a battle plan and a ship's name found again
+# after the turn, typing kept through help over the name prompt, the ATV
+# counts cancelled and the default plans of another class.
+quen_game_run(DialogsInPlay dialogs_in_play
+  dialogs_settings.png,dialogs_stars.png,dialogs_chat_chapter.png,dialogs_chat_page.png,dialogs_note.png,dialogs_setup_page.png,dialogs_keys_page.png,dialogs_plan_set.png,dialogs_name.png,dialogs_renamed.png,dialogs_name_kept.png,dialogs_plan_kept.png,dialogs_help.png,dialogs_atvs.png,dialogs_space_menu.png,dialogs_default_plans.png,dialogs_note_kept.png
+  game_screen SAVE/autosave.*,SAVE/asavebak.* dialogs_in_play.userinfo)
 # The quick start: on a fresh installation it loads the instant-action
 # scenario on a local server into its game screen, and the turn plays on; with
 # that scenario gone (and no saved game) it says the game cannot start.

@@ -13,7 +13,8 @@ for run in "game_screen:game_*.png" "order_menus:order_menu_*.png" "notify_panel
   "asteroid_builds:build_*.png scrap_*.png" "solar_positions:solar_positions.png" \
   "context_help:context_help_*.png" "reviewdesign_chamber:reviewdesign_*.png" \
   "review10_filters:review10_*.png" "faults5_tooltip:faults5_tip_*.png" \
-  "politics_pages:politics_*.png" "research_in_play:research_*.png"; do
+  "politics_pages:politics_*.png" "research_in_play:research_*.png" \
+  "dialogs_in_play:dialogs_*.png"; do
   script=${run%%:*}
   captures=${run#*:}
   rm -f $captures

@@ -27,6 +27,7 @@
 #include "Game/base/GInstData.h"
 #include "media/CSprite.h"
 #include "platform/core/dospath.h"
+#include "platform/gdi/text.h"
 #include "platform/resource/module.h"
 #include "platform/user/queue.h"
 #include "tests/Game/rules/rules_fixture.h"
@@ -52,9 +53,10 @@ class RecordingFrame : public IPanelFrame {
     std::string text;
     int x, y;
     COLORREF colour;
+    UINT format;
   };
-  int DrawScreenText(const char* text, int x, int y, int, COLORREF colour, UINT, int, int) override {
-    texts.push_back({text, x, y, colour});
+  int DrawScreenText(const char* text, int x, int y, int, COLORREF colour, UINT format, int, int) override {
+    texts.push_back({text, x, y, colour, format});
     return 13;
   }
   int DrawViewportLine(int x1, int y1, int x2, int y2, COLORREF colour, int) override {
@@ -805,6 +807,23 @@ TEST_F(InfoPages, ChatHeadersAreWholeWithTheInterceptedMarkOnlyWhereItBelongs) {
     EXPECT_TRUE(frame.Has("FROM: Chapter 17              TO: ALL    ** INTERCEPTED **")) << pass;
     EXPECT_TRUE(frame.Has("FROM: Chapter 20              TO: GUILD")) << pass;
   }
+}
+
+// The players' own texts are shown as typed: an ampersand is a letter, not
+// the mark of an underlined one.
+TEST_F(InfoPages, ChatAndNotesShowAnAmpersandAsTyped) {
+  CGChapter* local = g_gameData->GetLocalChapter();
+  local->AddChatMessage(MakeChatPacket(17, 255, "Rock & Roll"));
+  local->AddNote("Salt & iron");
+  panel->SetType(6);
+  Draw();
+  ASSERT_TRUE(frame.Has("Rock & Roll"));
+  EXPECT_NE(frame.Find("Rock & Roll")->format & plat::DT_NOPREFIX, 0u);
+  EXPECT_NE(frame.Find("FROM: Chapter 17              TO: ALL")->format & plat::DT_NOPREFIX, 0u);
+  panel->SetType(10);
+  Draw();
+  ASSERT_TRUE(frame.Has("Turn 0:    Salt & iron"));
+  EXPECT_NE(frame.Find("Turn 0:    Salt & iron")->format & plat::DT_NOPREFIX, 0u);
 }
 
 TEST_F(InfoPages, NotesPageShowsTurnAndTextAndDeletes) {
