@@ -548,6 +548,23 @@ int CGGamePieceDB::Load(plat::FILE* fp) {
 
 namespace {
 
+// Whether two units' module states are the same, compared eight bytes at a
+// time in line: a call to the library's compare for every unit loaded costs
+// more than the compare.
+bool SameStates(const std::uint8_t* a, const std::uint8_t* b) {
+  static_assert(kUnitStatesSize >= 8);
+  const auto word = [](const std::uint8_t* p) {
+    std::uint64_t w;
+    std::memcpy(&w, p, sizeof w);
+    return w;
+  };
+  std::uint64_t differ = 0;
+  for (std::size_t at = 0; at + 8 <= kUnitStatesSize; at += 8) differ |= word(a + at) ^ word(b + at);
+  // The last eight bytes, over the last word's when the size is no multiple of eight.
+  differ |= word(a + kUnitStatesSize - 8) ^ word(b + kUnitStatesSize - 8);
+  return differ == 0;
+}
+
 // A unit's statistics follow from its design and its modules' states alone,
 // and a chapter's units come in one after another, mostly of a few designs
 // and with their modules as built: the last unit's statistics serve the next
@@ -561,7 +578,7 @@ class StatsOfLastUnit {
     static_assert(sizeof(ModuleSlotState) == 3 && sizeof unit.modules == kUnitStatesSize &&
                   std::is_trivially_copyable_v<ModuleSlotState>);
     if (m_last != nullptr && m_last->design == unit.design &&
-        std::memcmp(saved.data(), m_states.data(), kUnitStatesSize) == 0) {
+        SameStates(saved.data(), m_states.data())) {
       unit.modules = m_last->modules;
       unit.percents = m_last->percents;
     } else {
