@@ -15,6 +15,7 @@
 #include <cstddef>
 #include <memory>
 #include <mutex>
+#include <utility>
 #include <vector>
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -41,6 +42,7 @@ class SlotBlocks {
     if (m_free == nullptr) AddBlock();
     FreeSlot* slot = m_free;
     m_free = slot->next;
+    if (m_free == nullptr) m_last = nullptr;
     // The next object's slot is on its way in while this one is filled:
     // every line of it, as an object is written all over before it is read.
     if (m_free != nullptr) {
@@ -55,13 +57,39 @@ class SlotBlocks {
     std::lock_guard lock(m_mutex);
     auto* slot = static_cast<FreeSlot*>(p);
     slot->next = m_free;
+    if (m_free == nullptr) m_last = slot;
     m_free = slot;
   }
 
- private:
+  // A slot while it is free: its first word chains it to the next.
   struct FreeSlot {
     FreeSlot* next;
   };
+
+  // Every free slot (a new block's when none is free) under one lock, for a
+  // thread about to make many objects one after another: chained in the
+  // order Take would have given them, the last one's link null. `*last` is
+  // the last slot. The thread gives back what it did not use with
+  // GiveChain; other takers meanwhile find the blocks empty and add one.
+  FreeSlot* TakeAll(FreeSlot** last) {
+    std::lock_guard lock(m_mutex);
+    if (m_free == nullptr) AddBlock();
+    FreeSlot* first = std::exchange(m_free, nullptr);
+    *last = std::exchange(m_last, nullptr);
+    return first;
+  }
+
+  // Gives back a chain of slots from TakeAll (or its tail), from `first` to
+  // `last`; null `first` gives nothing.
+  void GiveChain(FreeSlot* first, FreeSlot* last) noexcept {
+    if (first == nullptr) return;
+    std::lock_guard lock(m_mutex);
+    last->next = m_free;
+    if (m_free == nullptr) m_last = last;
+    m_free = first;
+  }
+
+ private:
   static constexpr std::size_t kMostBlock = 4096;
   static constexpr std::size_t kLine = 64;
   static constexpr std::size_t kMostPrefetched = 512;
@@ -73,6 +101,7 @@ class SlotBlocks {
     m_blocks.reserve(m_blocks.size() + 1);
     // Handed out in address order: objects made one after another, as a load
     // makes them, lie side by side.
+    if (m_free == nullptr) m_last = reinterpret_cast<FreeSlot*>(block.get() + (count - 1) * m_slotSize);
     for (std::size_t i = count; i-- > 0;) m_free = ::new (block.get() + i * m_slotSize) FreeSlot{m_free};
     m_blocks.push_back(std::move(block));
     m_nextBlock = count * 2 < kMostBlock ? count * 2 : kMostBlock;
@@ -81,6 +110,8 @@ class SlotBlocks {
   const std::size_t m_slotSize;
   std::mutex m_mutex;
   FreeSlot* m_free = nullptr;
+  // The free slot whose link is null; null when none is free.
+  FreeSlot* m_last = nullptr;
   std::vector<std::unique_ptr<std::byte[]>> m_blocks;
   std::size_t m_nextBlock;
 };

@@ -12,6 +12,7 @@
 // Under AddressSanitizer each object (each run of zones) is a heap block of
 // its own, so that one used after its destruction is still reported.
 #include <cstddef>
+#include <memory>
 #include <new>
 
 #include "Game/arrayman/SlotBlocks.h"
@@ -20,6 +21,7 @@
 #include "Game/model/GTerrainRec.h"
 #include "Game/model/GZone.h"
 #include "Game/model/GUnit.h"
+#include "Game/model/GUnitMaker.h"
 
 namespace {
 
@@ -88,6 +90,37 @@ void GiveElement(void* p, std::size_t size) noexcept {
 
 void* CGUnit::operator new(std::size_t size) { return TakeSlot<CGUnit>(size); }
 void CGUnit::operator delete(void* p) noexcept { GiveSlot<CGUnit>(p); }
+
+#ifdef QUEN_SLOTS_FROM_HEAP
+
+UnitMaker::~UnitMaker() = default;
+
+std::unique_ptr<CGUnit> UnitMaker::Make() { return std::make_unique<CGUnit>(); }
+
+#else
+
+UnitMaker::~UnitMaker() {
+  SlotsOf<CGUnit>().GiveChain(static_cast<SlotBlocks::FreeSlot*>(m_next), static_cast<SlotBlocks::FreeSlot*>(m_last));
+}
+
+std::unique_ptr<CGUnit> UnitMaker::Make() {
+  auto* slot = static_cast<SlotBlocks::FreeSlot*>(m_next);
+  if (slot == nullptr) {
+    SlotBlocks::FreeSlot* last = nullptr;
+    slot = SlotsOf<CGUnit>().TakeAll(&last);
+    m_last = last;
+  }
+  m_next = slot->next;
+  // The next unit's slot is on its way in while this one is filled.
+  if (m_next != nullptr) {
+    const auto* next = static_cast<const char*>(m_next);
+    for (std::size_t at = 0; at < sizeof(CGUnit); at += 64) __builtin_prefetch(next + at, 1);
+  }
+  // Its own operator delete gives the slot back, as for a unit made by new.
+  return std::unique_ptr<CGUnit>(::new (static_cast<void*>(slot)) CGUnit());
+}
+
+#endif
 void* CGAsteroid::operator new(std::size_t size) { return TakeSlot<CGAsteroid>(size); }
 void CGAsteroid::operator delete(void* p) noexcept { GiveSlot<CGAsteroid>(p); }
 

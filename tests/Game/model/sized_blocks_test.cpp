@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <memory>
@@ -75,6 +76,36 @@ TEST(SlotBlocksTest, SlotsAreAlignedApartAndReused) {
   slots.Give(taken[9]);
   EXPECT_EQ(slots.Take(), taken[9]);
   EXPECT_EQ(slots.Take(), taken[5]);
+}
+
+// The slots chained from `first` to null, the last of them `last`.
+std::vector<void*> Chain(SlotBlocks::FreeSlot* first, SlotBlocks::FreeSlot* last) {
+  std::vector<void*> slots;
+  for (SlotBlocks::FreeSlot* s = first; s != nullptr && slots.size() < 10000; s = s->next) slots.push_back(s);
+  EXPECT_EQ(slots.empty() ? nullptr : slots.back(), last);
+  return slots;
+}
+
+// Every free slot taken at once comes in the order single takes give, and
+// ends where its last slot says, whether free slots were given back or a
+// new block was made for it; the part given back serves the takes after,
+// ahead of what was free when it came back.
+TEST(SlotBlocksTest, AllFreeSlotsTakenAtOnceAndTheirRestGivenBack) {
+  SlotBlocks slots(40, 4);
+  std::vector<void*> single;
+  for (int i = 0; i < 4 + 8; ++i) single.push_back(slots.Take());
+  for (std::size_t i = single.size(); i-- > 0;) slots.Give(single[i]);
+  void* first = slots.Take();
+  SlotBlocks::FreeSlot* last = nullptr;
+  SlotBlocks::FreeSlot* chain = slots.TakeAll(&last);
+  const auto taken = Chain(chain, last);
+  EXPECT_EQ(taken, std::vector<void*>(single.begin() + 1, single.end()));
+  slots.Give(first);
+  slots.GiveChain(static_cast<SlotBlocks::FreeSlot*>(taken[4]), last);
+  for (std::size_t i = 4; i < taken.size(); ++i) EXPECT_EQ(slots.Take(), taken[i]);
+  EXPECT_EQ(slots.Take(), first);
+  chain = slots.TakeAll(&last);
+  for (void* p : Chain(chain, last)) EXPECT_EQ(std::count(single.begin(), single.end(), p), 0);
 }
 
 // An array whose block grows from pooled sizes past them to the heap and

@@ -231,13 +231,23 @@ TEST_F(GamePieceTest, LoadedUnitsHaveTheStatisticsTheirStatesGive) {
   // same modules.
   CGUnitTemplate* scout = Design(3, {kComputer, kScout, kDrive});
   CGUnitTemplate* yard = Design(3, {kComputer, kConstruction, kDrive});
+  // Every slot fitted, a weapon in each of the last two: units that differ
+  // in those slots' states alone differ in their statistics.
+  std::vector<std::uint16_t> full(kUnitSlots - 2, kComputer);
+  full.push_back(kWeapon);
+  full.push_back(kWeapon);
+  CGUnitTemplate* gunship = Design(3, full);
   std::vector<CGUnit*> made;
-  for (CGUnitTemplate* d : {builder, builder, builder, scout, yard, builder, builder, builder, builder, builder})
+  for (CGUnitTemplate* d : {builder, builder, builder, scout, yard, builder, builder, builder, builder, builder, gunship,
+                            gunship, gunship, gunship})
     made.push_back(Unit(d, {0, 1, 2, 3}, 3));
   made[1]->modules[2].damage = 7;
   made[2]->modules[2].damage = 7;  // the same states as the unit before it
   made[7]->modules[6].SetFiringLevel(0);
   made[8]->modules[1].damage = 3;
+  made[11]->modules[kUnitSlots - 1].damage = 40;  // the last slot only
+  made[12]->modules[kUnitSlots - 2].ammo = 3;  // the slot before it only
+  made[13]->modules[kUnitSlots - 2].ammo = 3;
   for (CGUnit* u : made) u->RecomputeStats();
   // Beyond the slot's capacity, as a saved game may hold it.
   made[5]->modules[0].damage = 250;
@@ -272,6 +282,7 @@ TEST_F(GamePieceTest, LoadedUnitsHaveTheStatisticsTheirStatesGive) {
     g_unitLinks.pieces = &pieces;
   }
   EXPECT_NE(made[3]->percents, made[4]->percents);
+  EXPECT_NE(made[10]->percents, made[11]->percents);
 }
 
 TEST_F(GamePieceTest, TheGroupBattlePlanGoesToEverySelectedUnit) {

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "Game/model/GUnitMaker.h"
 #include "tests/Game/model/units/units_fixture.h"
 
 namespace units_test {
@@ -59,6 +60,37 @@ TEST_F(UnitSlots, UnitsMadeAndDestroyedInAnyOrderKeepTheirOwnPlaces) {
   for (int i = 0; i < 50; ++i) Unit(design, at);
   EXPECT_EQ(pieces.CountUnits(1, 0), 100u);
   ExpectIntact(alive);
+}
+
+// A maker's units, and units made by new while it holds the free slots,
+// have places of their own; the slots a maker did not use go back to the
+// pool, ahead of a slot given back while it lived.
+TEST_F(UnitSlots, AMakersUnitsKeepTheirPlacesAndItsUnusedSlotsGoBack) {
+  std::vector<std::pair<int, std::unique_ptr<CGUnit>>> alive;
+  for (int n = 0; n < 600; n += 3) alive.emplace_back(n, Made(n));
+  alive.resize(50);  // 150 slots free
+  void* second = nullptr;
+  {
+    UnitMaker maker;
+    for (int n = 1; n < 600; n += 3) {
+      auto unit = maker.Make();
+      unit->id = 0x5000000u + static_cast<std::uint32_t>(n);
+      unit->SetName(("Unit number " + std::to_string(n) + " of the slot test").c_str());
+      unit->hullDamage = static_cast<std::uint8_t>(n);
+      alive.emplace_back(n, std::move(unit));
+      alive.emplace_back(n + 1, Made(n + 1));
+    }
+    second = maker.Make().get();
+  }
+  ExpectIntact(alive);
+#ifndef QUEN_SLOTS_FROM_HEAP
+  std::vector<std::unique_ptr<CGUnit>> rest;
+  for (auto unit = std::make_unique<CGUnit>(); unit.get() != second && rest.size() < 100000;
+       unit = std::make_unique<CGUnit>())
+    rest.push_back(std::move(unit));
+  EXPECT_GT(rest.size(), 0u);
+  EXPECT_LT(rest.size(), 100000u);
+#endif
 }
 
 }  // namespace
