@@ -466,4 +466,88 @@ void BM_RelayedTrip(benchmark::State& state) {
 }
 BENCHMARK(BM_RelayedTrip)->Arg(64)->Arg(1056)->UseRealTime()->Iterations(4);
 
+
+// As RelayedTrip, but the host's game looks for messages once per frame (every
+// kFrameMs) and sleeps in between, as a game drawing its screen does. Nothing
+// of the trip is the host's game's to take, so its pace should not show:
+// x_raw is the library's trip over plain TCP's through the relaying thread.
+void BM_RelayedTripFramedHost(benchmark::State& state) {
+  constexpr int kTrips = 500;
+  constexpr auto kFrameMs = std::chrono::milliseconds(4);
+  const std::size_t size = static_cast<std::size_t>(state.range(0));
+  Session s(2);
+  RawPair aToRelay, relayToB;
+  if (!s.ok || !aToRelay.Valid() || !relayToB.Valid()) {
+    state.SkipWithError("no loopback session");
+    return;
+  }
+  const std::vector<std::uint8_t> packet(size, 0x46);
+  const auto message = RawMessage(size);
+  CHvMulti& a = *s.guests[0];
+  CHvMulti& b = *s.guests[1];
+  std::atomic<bool> stop{false};
+  std::thread hostLoop([&] {
+    while (!stop) {
+      while (Session::Take(s.host)) {
+      }
+      std::this_thread::sleep_for(kFrameMs);
+    }
+  });
+  std::thread relay([&] {
+    std::vector<std::uint8_t> buffer(64 * 1024);
+    auto forward = [&](const hvm::Fd& from, const hvm::Fd& to) {
+      const ssize_t n = ::recv(from.Get(), buffer.data(), buffer.size(), 0);
+      for (ssize_t done = 0; n > 0 && done < n;) {
+        const ssize_t w = ::send(to.Get(), buffer.data() + done, static_cast<std::size_t>(n - done), MSG_NOSIGNAL);
+        if (w > 0) done += w;
+      }
+      return n > 0;
+    };
+    while (!stop) {
+      const bool moved = forward(aToRelay.b, relayToB.a) | forward(relayToB.a, aToRelay.b);
+      if (!moved) std::this_thread::yield();
+    }
+  });
+  Worker bEcho([&] {
+    for (int k = 0; k < kTrips; ++k) {
+      Session::WaitPacket(b);
+      Session::Send(b, s.ids[1], s.ids[0], packet);
+    }
+  });
+  RawReader rawBReader, rawAReader;
+  Worker rawBEcho([&] {
+    for (int k = 0; k < kTrips; ++k) {
+      rawBReader.WaitOne(relayToB.b);
+      RawSend(relayToB.b, message);
+    }
+  });
+  Ratio total;
+  for (auto _ : state) {
+    Alternate(total,
+        [&] {
+          bEcho.Ask();
+          for (int k = 0; k < kTrips; ++k) {
+            Session::Send(a, s.ids[0], s.ids[1], packet);
+            Session::WaitPacket(a);
+          }
+        },
+        [&] {
+          rawBEcho.Ask();
+          for (int k = 0; k < kTrips; ++k) {
+            RawSend(aToRelay.a, message);
+            rawAReader.WaitOne(aToRelay.a);
+          }
+        });
+  }
+  stop = true;
+  hostLoop.join();
+  relay.join();
+  const double trips = static_cast<double>(state.iterations()) * kRounds * kTrips;
+  Report(state, total, 4 * trips, false, "x_raw");
+  state.counters["us_per_trip"] = Sum(total.library) / trips * 1e6;
+  state.counters["raw_us_per_trip"] = Sum(total.baseline) / trips * 1e6;
+  state.SetItemsProcessed(static_cast<std::int64_t>(trips));
+}
+BENCHMARK(BM_RelayedTripFramedHost)->Arg(64)->Arg(1056)->UseRealTime()->Iterations(2);
+
 }  // namespace

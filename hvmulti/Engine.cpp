@@ -513,6 +513,13 @@ void Engine::Run() {
     fds.push_back({wake_.Fd(), POLLIN, 0});
     bool holding = false;
     const std::size_t firstPeer = role_ == Role::Host ? 3 : 2;
+    // A packet from one member to another is the host's to pass on, not its
+    // game's: it must not wait for the game's next look, which may come only
+    // once a frame. So the players' sockets are watched even while the game
+    // reads, unless the game was seen looking on and on at the last wake: its
+    // own looks pass packets on then, and this thread would only wake for
+    // each one and wait for the lock.
+    const bool watchRelays = role_ == Role::Host && gameReads && !gameRelays_ && MembersToRelay();
     if (role_ == Role::Host) {
       // While no newcomer can be given room, the listener is not watched: it
       // would report the waiting connections on every turn.
@@ -520,8 +527,8 @@ void Engine::Run() {
       fds.push_back({listener_.Get(), static_cast<short>(accepting ? POLLIN : 0), 0});
       fds.push_back({udp_.Valid() ? udp_.Get() : -1, POLLIN, 0});
       for (auto& p : peers_) {
-        const bool read =
-            reading && p->state != PeerState::Closing && !(gameReads && p->state == PeerState::Player);
+        const bool read = reading && p->state != PeerState::Closing &&
+                          (watchRelays || !(gameReads && p->state == PeerState::Player));
         fds.push_back({p->conn.Handle(), static_cast<short>((read ? POLLIN : 0) | (p->conn.WantsWrite() ? POLLOUT : 0)), 0});
         polled.push_back(p.get());
       }
@@ -537,6 +544,7 @@ void Engine::Run() {
     lock.unlock();
     const timespec wait{static_cast<time_t>(waitNs / 1000000000), static_cast<long>(waitNs % 1000000000)};
     ::ppoll(fds.data(), fds.size(), &wait, nullptr);
+    if (looked_.exchange(false, std::memory_order_relaxed)) lastLook_ = NowMs();
     lock.lock();
     if (stopping_) break;
     // A burst its sender is still adding to stays owed, and unwritten.
@@ -547,6 +555,9 @@ void Engine::Run() {
       if (fds[1].revents & POLLIN) AcceptPeers();
       if (fds[2].revents & POLLIN) AnswerEnumeration();
       for (std::size_t i = 0; i < polled.size(); ++i) ServePeer(*polled[i], fds[firstPeer + i].revents);
+      // The game looked again while this thread waited for the lock and
+      // served the sockets: it is looking on and on.
+      gameRelays_ = watchRelays && looked_.load(std::memory_order_relaxed);
       // Frames queued while serving others, or by the client's thread.
       WriteQueued();
       SweepPeers();
@@ -597,6 +608,13 @@ bool Engine::MakeRoom(const std::uint32_t* address, std::int64_t now) {
   if (!oldest) return false;
   oldest->dead = true;
   return true;
+}
+
+bool Engine::MembersToRelay() const {
+  std::size_t members = 0;
+  for (const auto& p : peers_)
+    if (p->state == PeerState::Player && !p->dead && ++members == 2) return true;
+  return false;
 }
 
 bool Engine::AnyPendingOverGrace(std::int64_t now) const {

@@ -183,6 +183,8 @@ class Engine {
   // Some connection waiting for its hello has had its time to say it.
   bool AnyPendingOverGrace(std::int64_t now) const;
   std::size_t PendingFrom(const std::uint32_t* address) const;
+  // Two members or more: packets may pass from one to another through the host.
+  bool MembersToRelay() const;
   void AnswerEnumeration();
   void ServePeer(Peer& peer, short events);
   void HandlePeerFrame(Peer& peer, Frame& frame);
@@ -266,6 +268,9 @@ class Engine {
   // noted it in lastLook_ (ms), which is the engine thread's own.
   std::atomic<bool> looked_{false};
   std::int64_t lastLook_ = 0;
+  // Host: the game kept looking while this thread last served the players'
+  // sockets, so its looks pass packets between members on for a turn.
+  bool gameRelays_ = false;
   // Sending: when the client's thread last sent a packet (ns), whether it
   // flushed since, and whether the engine thread owes a write of a burst.
   std::int64_t lastSendNs_ = 0;
