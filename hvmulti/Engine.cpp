@@ -39,6 +39,12 @@ constexpr std::int64_t kHoldNs = 1000000;
 // A game that looked for messages this recently is taken to go on doing so,
 // reading its sockets itself whenever it has taken all that waits.
 constexpr std::int64_t kGameReadsMs = 2;
+// A game that reads the sockets itself at least this many times a
+// millisecond, counted over at least kLookCountNs, is looking on and on, and
+// its reads pass packets between members on as soon as this thread would. A
+// game that looks once a frame reads them once or twice a frame.
+constexpr std::uint64_t kLooksOnPerMs = 16;
+constexpr std::int64_t kLookCountNs = 1000000;
 // Listening ports the system is asked for before a host goes without enumeration.
 constexpr int kPortAttempts = 8;
 
@@ -324,7 +330,18 @@ void Engine::WriteOwed() {
   flushOwed_ = false;
 }
 
+void Engine::CountLooks() {
+  const std::int64_t now = NowNs();
+  if (now - lookCountFromNs_ < kLookCountNs) return;
+  const std::uint64_t looks = socketLooks_.load(std::memory_order_relaxed);
+  const auto ms = static_cast<std::uint64_t>((now - lookCountFromNs_) / 1000000);
+  gameLooksOn_ = looks - looksCounted_ >= kLooksOnPerMs * ms;
+  looksCounted_ = looks;
+  lookCountFromNs_ = now;
+}
+
 bool Engine::ReadNow() {
+  socketLooks_.fetch_add(1, std::memory_order_relaxed);
   if (role_ == Role::Client) {
     if (!hub_) return false;
     ServeHub(POLLIN);
@@ -516,10 +533,10 @@ void Engine::Run() {
     // A packet from one member to another is the host's to pass on, not its
     // game's: it must not wait for the game's next look, which may come only
     // once a frame. So the players' sockets are watched even while the game
-    // reads, unless the game was seen looking on and on at the last wake: its
-    // own looks pass packets on then, and this thread would only wake for
-    // each one and wait for the lock.
-    const bool watchRelays = role_ == Role::Host && gameReads && !gameRelays_ && MembersToRelay();
+    // reads, unless the game is looking on and on: its own looks pass packets
+    // on then, and this thread would wake for each one and make the game wait
+    // for the lock.
+    const bool watchRelays = role_ == Role::Host && gameReads && !gameLooksOn_ && MembersToRelay();
     if (role_ == Role::Host) {
       // While no newcomer can be given room, the listener is not watched: it
       // would report the waiting connections on every turn.
@@ -544,7 +561,7 @@ void Engine::Run() {
     lock.unlock();
     const timespec wait{static_cast<time_t>(waitNs / 1000000000), static_cast<long>(waitNs % 1000000000)};
     ::ppoll(fds.data(), fds.size(), &wait, nullptr);
-    if (looked_.exchange(false, std::memory_order_relaxed)) lastLook_ = NowMs();
+    if (role_ == Role::Host) CountLooks();
     lock.lock();
     if (stopping_) break;
     // A burst its sender is still adding to stays owed, and unwritten.
@@ -555,9 +572,6 @@ void Engine::Run() {
       if (fds[1].revents & POLLIN) AcceptPeers();
       if (fds[2].revents & POLLIN) AnswerEnumeration();
       for (std::size_t i = 0; i < polled.size(); ++i) ServePeer(*polled[i], fds[firstPeer + i].revents);
-      // The game looked again while this thread waited for the lock and
-      // served the sockets: it is looking on and on.
-      gameRelays_ = watchRelays && looked_.load(std::memory_order_relaxed);
       // Frames queued while serving others, or by the client's thread.
       WriteQueued();
       SweepPeers();

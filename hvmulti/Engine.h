@@ -168,6 +168,9 @@ class Engine {
   // thread. True when that left the engine thread work: bytes the socket did
   // not take, or a connection to drop.
   bool WriteQueued();
+  // Host: notes, once enough time has passed since it last did, whether the
+  // game reads the sockets itself often enough to pass packets on by itself.
+  void CountLooks();
   // Writes what a burst left for the engine thread, if anything.
   void WriteOwed();
   // A member's burst is owed to the engine thread, but its sender is still
@@ -268,9 +271,13 @@ class Engine {
   // noted it in lastLook_ (ms), which is the engine thread's own.
   std::atomic<bool> looked_{false};
   std::int64_t lastLook_ = 0;
-  // Host: the game kept looking while this thread last served the players'
-  // sockets, so its looks pass packets between members on for a turn.
-  bool gameRelays_ = false;
+  // How often the client's thread read the sockets itself; the rest is the
+  // engine thread's own: the count when it last looked at it (ns), and
+  // whether the game read them so often then that it is looking on and on.
+  std::atomic<std::uint64_t> socketLooks_{0};
+  std::uint64_t looksCounted_ = 0;
+  std::int64_t lookCountFromNs_ = 0;
+  bool gameLooksOn_ = false;
   // Sending: when the client's thread last sent a packet (ns), whether it
   // flushed since, and whether the engine thread owes a write of a burst.
   std::int64_t lastSendNs_ = 0;
