@@ -39,10 +39,11 @@ constexpr std::int64_t kHoldNs = 1000000;
 // A game that looked for messages this recently is taken to go on doing so,
 // reading its sockets itself whenever it has taken all that waits.
 constexpr std::int64_t kGameReadsMs = 2;
-// A game that reads the sockets itself at least this many times a
-// millisecond, counted over at least kLookCountNs, is looking on and on, and
-// its reads pass packets between members on as soon as this thread would. A
-// game that looks once a frame reads them once or twice a frame.
+// A game that looks for messages at least this many times a millisecond,
+// counted over at least kLookCountNs, is looking on and on, and the reads of
+// the sockets it makes whenever it has taken all that waits pass packets
+// between members on as soon as this thread would. A game that looks once a
+// frame looks a few times a frame.
 constexpr std::uint64_t kLooksOnPerMs = 16;
 constexpr std::int64_t kLookCountNs = 1000000;
 // Listening ports the system is asked for before a host goes without enumeration.
@@ -307,7 +308,7 @@ void Engine::Flush() {
 }
 
 int Engine::CheckMessages() {
-  looked_.store(true, std::memory_order_relaxed);
+  looks_.fetch_add(1, std::memory_order_relaxed);
   std::unique_lock lock(mu_);
   if (role_ == Role::None) return static_cast<int>(inbox_.size());
   WriteOwed();
@@ -333,7 +334,7 @@ void Engine::WriteOwed() {
 void Engine::CountLooks() {
   const std::int64_t now = NowNs();
   if (now - lookCountFromNs_ < kLookCountNs) return;
-  const std::uint64_t looks = socketLooks_.load(std::memory_order_relaxed);
+  const std::uint64_t looks = looks_.load(std::memory_order_relaxed);
   const auto ms = static_cast<std::uint64_t>((now - lookCountFromNs_) / 1000000);
   gameLooksOn_ = looks - looksCounted_ >= kLooksOnPerMs * ms;
   looksCounted_ = looks;
@@ -341,7 +342,6 @@ void Engine::CountLooks() {
 }
 
 bool Engine::ReadNow() {
-  socketLooks_.fetch_add(1, std::memory_order_relaxed);
   if (role_ == Role::Client) {
     if (!hub_) return false;
     ServeHub(POLLIN);
@@ -405,7 +405,7 @@ void Engine::Reclaim(Connection& conn) {
 int Engine::GetTop(std::uint8_t* buffer, std::uint32_t* length, std::uint32_t* from, std::uint32_t* to,
                    std::uint32_t* extra) {
   if (!buffer || !length) return HVM_ERR_BADPARAM;
-  looked_.store(true, std::memory_order_relaxed);
+  looks_.fetch_add(1, std::memory_order_relaxed);
   std::unique_lock lock(mu_);
   if (role_ != Role::None) WriteOwed();
   if (inbox_.empty() && role_ != Role::None && ReadNow()) wake_.Raise();
@@ -520,7 +520,10 @@ void Engine::Run() {
     // The game's look is seen even while it waits for the lock: were it seen
     // only once the game holds the lock, this thread, taking the lock again
     // right after each poll, could keep the game waiting on it and read for it.
-    if (looked_.exchange(false, std::memory_order_relaxed)) lastLook_ = NowMs();
+    if (const std::uint64_t looks = looks_.load(std::memory_order_relaxed); looks != looksSeen_) {
+      looksSeen_ = looks;
+      lastLook_ = NowMs();
+    }
     const bool gameReads = NowMs() - lastLook_ < kGameReadsMs;
     // Kept between turns, so a turn allocates nothing.
     std::vector<pollfd>& fds = pollFds_;

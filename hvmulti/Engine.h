@@ -169,7 +169,7 @@ class Engine {
   // not take, or a connection to drop.
   bool WriteQueued();
   // Host: notes, once enough time has passed since it last did, whether the
-  // game reads the sockets itself often enough to pass packets on by itself.
+  // game looks for messages often enough to pass packets on by itself.
   void CountLooks();
   // Writes what a burst left for the engine thread, if anything.
   void WriteOwed();
@@ -267,14 +267,14 @@ class Engine {
   // The client's thread's own, for ReadNow.
   std::vector<pollfd> lookFds_;
   std::vector<Peer*> lookPeers_;
-  // The client's thread looked for messages since the engine thread last
-  // noted it in lastLook_ (ms), which is the engine thread's own.
-  std::atomic<bool> looked_{false};
+  // How often the client's thread looked for messages. The rest is the
+  // engine thread's own: the count it last saw and when that changed
+  // (lastLook_, ms); the count when it last judged the pace of the looks
+  // (from lookCountFromNs_), and whether the game then looked so often that
+  // it is looking on and on.
+  std::atomic<std::uint64_t> looks_{0};
+  std::uint64_t looksSeen_ = 0;
   std::int64_t lastLook_ = 0;
-  // How often the client's thread read the sockets itself; the rest is the
-  // engine thread's own: the count when it last looked at it (ns), and
-  // whether the game read them so often then that it is looking on and on.
-  std::atomic<std::uint64_t> socketLooks_{0};
   std::uint64_t looksCounted_ = 0;
   std::int64_t lookCountFromNs_ = 0;
   bool gameLooksOn_ = false;
