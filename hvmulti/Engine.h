@@ -24,7 +24,9 @@
 // system call for many. While the
 // caller keeps looking for messages itself, the engine thread leaves the
 // players' sockets to it, so the two seldom wait for each other's lock; a host
-// relays what such a look reads at once.
+// relays what such a look reads at once. A host whose game looks only now and
+// then (once a frame) still passes packets between members on as they come,
+// on the engine thread: they are not its game's to wait for.
 //
 // A host never drops the server program of a client-server session for the
 // bytes waiting towards it: when it reads more slowly than members send, the
