@@ -39,6 +39,13 @@ constexpr std::int64_t kHoldNs = 1000000;
 // A game that looked for messages this recently is taken to go on doing so,
 // reading its sockets itself whenever it has taken all that waits.
 constexpr std::int64_t kGameReadsMs = 2;
+// A game that looks for messages at least this many times a millisecond,
+// counted over at least kLookCountNs, is looking on and on, and the reads of
+// the sockets it makes whenever it has taken all that waits pass packets
+// between members on as soon as this thread would. A game that looks once a
+// frame looks a few times a frame.
+constexpr std::uint64_t kLooksOnPerMs = 16;
+constexpr std::int64_t kLookCountNs = 1000000;
 // Listening ports the system is asked for before a host goes without enumeration.
 constexpr int kPortAttempts = 8;
 
@@ -301,7 +308,7 @@ void Engine::Flush() {
 }
 
 int Engine::CheckMessages() {
-  looked_.store(true, std::memory_order_relaxed);
+  looks_.fetch_add(1, std::memory_order_relaxed);
   std::unique_lock lock(mu_);
   if (role_ == Role::None) return static_cast<int>(inbox_.size());
   WriteOwed();
@@ -322,6 +329,16 @@ void Engine::WriteOwed() {
   // A burst sent before the game came back to look for messages goes out now.
   if (flushOwed_ && WriteQueued()) wake_.Raise();
   flushOwed_ = false;
+}
+
+void Engine::CountLooks() {
+  const std::int64_t now = NowNs();
+  if (now - lookCountFromNs_ < kLookCountNs) return;
+  const std::uint64_t looks = looks_.load(std::memory_order_relaxed);
+  const auto ms = static_cast<std::uint64_t>((now - lookCountFromNs_) / 1000000);
+  gameLooksOn_ = looks - looksCounted_ >= kLooksOnPerMs * ms;
+  looksCounted_ = looks;
+  lookCountFromNs_ = now;
 }
 
 bool Engine::ReadNow() {
@@ -388,7 +405,7 @@ void Engine::Reclaim(Connection& conn) {
 int Engine::GetTop(std::uint8_t* buffer, std::uint32_t* length, std::uint32_t* from, std::uint32_t* to,
                    std::uint32_t* extra) {
   if (!buffer || !length) return HVM_ERR_BADPARAM;
-  looked_.store(true, std::memory_order_relaxed);
+  looks_.fetch_add(1, std::memory_order_relaxed);
   std::unique_lock lock(mu_);
   if (role_ != Role::None) WriteOwed();
   if (inbox_.empty() && role_ != Role::None && ReadNow()) wake_.Raise();
@@ -503,7 +520,10 @@ void Engine::Run() {
     // The game's look is seen even while it waits for the lock: were it seen
     // only once the game holds the lock, this thread, taking the lock again
     // right after each poll, could keep the game waiting on it and read for it.
-    if (looked_.exchange(false, std::memory_order_relaxed)) lastLook_ = NowMs();
+    if (const std::uint64_t looks = looks_.load(std::memory_order_relaxed); looks != looksSeen_) {
+      looksSeen_ = looks;
+      lastLook_ = NowMs();
+    }
     const bool gameReads = NowMs() - lastLook_ < kGameReadsMs;
     // Kept between turns, so a turn allocates nothing.
     std::vector<pollfd>& fds = pollFds_;
@@ -513,6 +533,13 @@ void Engine::Run() {
     fds.push_back({wake_.Fd(), POLLIN, 0});
     bool holding = false;
     const std::size_t firstPeer = role_ == Role::Host ? 3 : 2;
+    // A packet from one member to another is the host's to pass on, not its
+    // game's: it must not wait for the game's next look, which may come only
+    // once a frame. So the players' sockets are watched even while the game
+    // reads, unless the game is looking on and on: its own looks pass packets
+    // on then, and this thread would wake for each one and make the game wait
+    // for the lock.
+    const bool watchRelays = role_ == Role::Host && gameReads && !gameLooksOn_ && MembersToRelay();
     if (role_ == Role::Host) {
       // While no newcomer can be given room, the listener is not watched: it
       // would report the waiting connections on every turn.
@@ -520,8 +547,8 @@ void Engine::Run() {
       fds.push_back({listener_.Get(), static_cast<short>(accepting ? POLLIN : 0), 0});
       fds.push_back({udp_.Valid() ? udp_.Get() : -1, POLLIN, 0});
       for (auto& p : peers_) {
-        const bool read =
-            reading && p->state != PeerState::Closing && !(gameReads && p->state == PeerState::Player);
+        const bool read = reading && p->state != PeerState::Closing &&
+                          (watchRelays || !(gameReads && p->state == PeerState::Player));
         fds.push_back({p->conn.Handle(), static_cast<short>((read ? POLLIN : 0) | (p->conn.WantsWrite() ? POLLOUT : 0)), 0});
         polled.push_back(p.get());
       }
@@ -537,6 +564,7 @@ void Engine::Run() {
     lock.unlock();
     const timespec wait{static_cast<time_t>(waitNs / 1000000000), static_cast<long>(waitNs % 1000000000)};
     ::ppoll(fds.data(), fds.size(), &wait, nullptr);
+    if (role_ == Role::Host) CountLooks();
     lock.lock();
     if (stopping_) break;
     // A burst its sender is still adding to stays owed, and unwritten.
@@ -597,6 +625,13 @@ bool Engine::MakeRoom(const std::uint32_t* address, std::int64_t now) {
   if (!oldest) return false;
   oldest->dead = true;
   return true;
+}
+
+bool Engine::MembersToRelay() const {
+  std::size_t members = 0;
+  for (const auto& p : peers_)
+    if (p->state == PeerState::Player && !p->dead && ++members == 2) return true;
+  return false;
 }
 
 bool Engine::AnyPendingOverGrace(std::int64_t now) const {

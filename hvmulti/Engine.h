@@ -24,7 +24,9 @@
 // system call for many. While the
 // caller keeps looking for messages itself, the engine thread leaves the
 // players' sockets to it, so the two seldom wait for each other's lock; a host
-// relays what such a look reads at once.
+// relays what such a look reads at once. A host whose game looks only now and
+// then (once a frame) still passes packets between members on as they come,
+// on the engine thread: they are not its game's to wait for.
 //
 // A host never drops the server program of a client-server session for the
 // bytes waiting towards it: when it reads more slowly than members send, the
@@ -168,6 +170,9 @@ class Engine {
   // thread. True when that left the engine thread work: bytes the socket did
   // not take, or a connection to drop.
   bool WriteQueued();
+  // Host: notes, once enough time has passed since it last did, whether the
+  // game looks for messages often enough to pass packets on by itself.
+  void CountLooks();
   // Writes what a burst left for the engine thread, if anything.
   void WriteOwed();
   // A member's burst is owed to the engine thread, but its sender is still
@@ -183,6 +188,8 @@ class Engine {
   // Some connection waiting for its hello has had its time to say it.
   bool AnyPendingOverGrace(std::int64_t now) const;
   std::size_t PendingFrom(const std::uint32_t* address) const;
+  // Two members or more: packets may pass from one to another through the host.
+  bool MembersToRelay() const;
   void AnswerEnumeration();
   void ServePeer(Peer& peer, short events);
   void HandlePeerFrame(Peer& peer, Frame& frame);
@@ -262,10 +269,17 @@ class Engine {
   // The client's thread's own, for ReadNow.
   std::vector<pollfd> lookFds_;
   std::vector<Peer*> lookPeers_;
-  // The client's thread looked for messages since the engine thread last
-  // noted it in lastLook_ (ms), which is the engine thread's own.
-  std::atomic<bool> looked_{false};
+  // How often the client's thread looked for messages. The rest is the
+  // engine thread's own: the count it last saw and when that changed
+  // (lastLook_, ms); the count when it last judged the pace of the looks
+  // (from lookCountFromNs_), and whether the game then looked so often that
+  // it is looking on and on.
+  std::atomic<std::uint64_t> looks_{0};
+  std::uint64_t looksSeen_ = 0;
   std::int64_t lastLook_ = 0;
+  std::uint64_t looksCounted_ = 0;
+  std::int64_t lookCountFromNs_ = 0;
+  bool gameLooksOn_ = false;
   // Sending: when the client's thread last sent a packet (ns), whether it
   // flushed since, and whether the engine thread owes a write of a burst.
   std::int64_t lastSendNs_ = 0;

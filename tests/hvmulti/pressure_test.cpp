@@ -112,6 +112,47 @@ TEST(HvMultiPressure, AFloodingMemberIsDroppedAndTheSlowServerStays) {
   EXPECT_EQ(host.ServerExitCode(), 0);
 }
 
+// A member that reads nothing while another one keeps sending to it: the host
+// passes the packets on into a queue of its own towards it, and that queue is
+// bounded, so the reader that stopped goes and the sender, only ever told
+// "busy", stays.
+TEST(HvMultiPressure, AMemberThatReadsNothingIsDroppedNotFedForEver) {
+  CHvMulti host, sender;
+  HvMPlayer_Struct hp = Player("host"), sp = Player("sender");
+  ASSERT_EQ(Host(host, hp), HVM_CREATED);
+  const std::uint16_t port = host.GetHostPort();
+  ASSERT_EQ(Join(sender, sp, port), 0);
+  RawPeer deaf(port);
+  const std::uint32_t id = deaf.Join();
+  ASSERT_NE(id, 0u);
+  ASSERT_TRUE(WaitUntil([&] { return sender.GetPlayers().size() == 3; }));
+
+  const std::vector<std::uint8_t> packet(HVM_MAX_PACKET, 'r');
+  std::vector<Received> hostIn, senderIn;
+  int failed = 0;
+  // The host's game looks for messages only now and then meanwhile.
+  const bool dropped = WaitUntil(
+      [&] {
+        for (int k = 0; k < 512; ++k) {
+          const int r = sender.Send(sp.id, id, packet.data(), HVM_MAX_PACKET, 1, 1);
+          if (r == HVM_ERR_BUSY) break;
+          if (r != 0) ++failed;
+        }
+        Drain(host, hostIn);
+        Drain(sender, senderIn);
+        return std::any_of(senderIn.begin(), senderIn.end(),
+                           [&](const Received& r) { return IsNotice(r, HVM_NOTICE_LEFT, id); });
+      },
+      10000);  // well within the idle limit, which would drop it as well
+  EXPECT_TRUE(dropped);
+  EXPECT_EQ(failed, 0);
+  EXPECT_TRUE(deaf.ClosedByHost());
+  EXPECT_EQ(std::count_if(hostIn.begin(), hostIn.end(), [&](const Received& r) { return IsNotice(r, HVM_NOTICE_LEFT, sp.id); }),
+            0);
+  EXPECT_EQ(host.GetPlayers().size(), 2u);
+  EXPECT_EQ(sender.GetPlayers().size(), 2u);
+}
+
 // Joiners from one address whose hellos are on their way are no silent
 // connections: each one joins, or hears that the session is full.
 TEST(HvMultiPressure, SixtyJoinersAtOnceJoinOrHearTheSessionIsFull) {
