@@ -545,8 +545,6 @@ bool SrvGame::OnTradeBoard(std::uint32_t from, std::uint16_t type, std::span<con
   if (type == PKT_VOTE_OFFER_WITHDRAWN) verdict = SrvWithdrawVoteOffer(m_world, poster, packet);
   if (verdict != SrvOrderVerdict::kAccepted) {
     // The poster's client showed nothing of the offer: it reads why it did not stand.
-    if (verdict == SrvOrderVerdict::kBadTarget && type == PKT_SHIP_OFFER_POSTED)
-      TellOfferNotice(from, poster, kSrvShipHasOrderCode, true, packet);
     if (verdict == SrvOrderVerdict::kBadTarget && type == PKT_VOTE_OFFER_POSTED)
       TellOfferNotice(from, poster, kSrvVoteNotHeldCode, false, packet);
     return Refuse(from, type, SrvOrderVerdictText(verdict));

@@ -80,8 +80,6 @@ SrvOrderVerdict SrvPostShipOffer(SrvWorld& world, std::uint16_t chapter, std::sp
   const CGUnit* ship = world.pieces->FindOperationalUnit(ReadU32(packet, 12), &at);
   if (ship == nullptr) return SrvOrderVerdict::kUnknownUnit;
   if (ship->GetChapter() != chapter) return SrvOrderVerdict::kNotOwner;
-  // A ship at work would lose its work on changing hands.
-  if (ship->GetOrderCount() != 0) return SrvOrderVerdict::kBadTarget;
   world.guilds->GetGuild(chapter >> 3)->PostShipOffer(packet);
   return SrvOrderVerdict::kAccepted;
 }
@@ -124,9 +122,7 @@ void SrvSettleShipOffers(SrvTurnContext& turn) {
       CGUnit* ship = world.pieces->FindOperationalUnit(offer.unitId, &at);
       const auto seller = static_cast<std::uint16_t>(g * 8 + offer.sellerSlot);
       const bool gone = ship == nullptr || ship->GetChapter() != seller;
-      // One given an order since it was offered is not sold: the offer lapses.
-      const bool busy = !gone && ship->GetOrderCount() != 0;
-      if (!gone && !busy && best == world.shipBids.end()) {
+      if (!gone && best == world.shipBids.end()) {
         ++i;
         continue;
       }
@@ -135,8 +131,6 @@ void SrvSettleShipOffers(SrvTurnContext& turn) {
       if (gone) {
         world.notices.Add(seller, kSrvTradeCategory, kSrvShipLostCode, nullptr, nullptr, 0, unitClass,
                           kSrvTradeNoUnit);
-      } else if (busy) {
-        world.notices.Add(seller, kSrvTradeCategory, kSrvShipHasOrderCode, nullptr, nullptr, 0, 0, offer.unitId);
       } else {
         const SrvShipBid won = *best;
         world.shipBids.erase(best);

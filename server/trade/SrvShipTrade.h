@@ -9,9 +9,7 @@
 // is told), the seller's home pool receives the bid, the other bids go back
 // to their pools and the offer leaves the board (402 to the guild); the
 // buyer and the seller are each sent a notice of the sale. Withdrawing an offer
-// (402) gives every bid on it back. A ship with an order is not offered, and
-// an offer whose ship has been given one since lapses, its bids given back
-// and its seller told. Renegades do not trade.
+// (402) gives every bid on it back. Renegades do not trade.
 //
 // Packets (offsets from the packet's start):
 //   460  u16 guild at 8, u8 seller slot at 10, u32 unit at 12, u32 first

@@ -1,7 +1,6 @@
 // The economy's notices a player reads in its strip: shipments arriving
 // (kept across a save), mining with nowhere to go, ships recycled, ATV
-// builds cut short by a full hold, and ship and vote offers that cannot
-// stand.
+// builds cut short by a full hold, and vote offers that cannot stand.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -212,46 +211,9 @@ TEST_F(SrvTradeNotices, AShipTakenApartAndAtvsBuiltShortAreToldTheirOwner) {
   EXPECT_TRUE(reduced.empty());
 }
 
-// A ship at work is not for sale, and a vote its poster does not hold
-// cannot be offered: the poster reads why at once, and the boards show
-// nothing.
-TEST_F(SrvTradeNotices, OffersThatCannotStandAreToldTheirPoster) {
-  CGUnit* ship = UnitOf(8);
-  ship->power = ship->GetMaxPower();
-  const std::uint32_t shipId = ship->id;
-  const auto away = static_cast<std::uint16_t>((Home(8) + 7) % CGSolarDB::GetAsteroidCount());
-  const auto offer = Pkt<36>(PKT_SHIP_OFFER_POSTED).U16(8, 1).U32(12, shipId).U32(20, 10);
-  ASSERT_TRUE(Order(*ship, Ordered(ORDER_MOVE_TO_ASTEROID, {away})));
-  out.sent.clear();
-  EXPECT_FALSE(game.Receive(1, offer));
-  ASSERT_EQ(Notices(1, 218).size(), 1u);
-  EXPECT_EQ(ReadU32(Notices(1, 218)[0], 148), shipId);
-  EXPECT_EQ(out.Count(PKT_SHIP_OFFER_POSTED), 0u);
-  EXPECT_EQ(World().guilds->GetGuild(1)->FindShipOffer(shipId), nullptr);
-
-  // An idle one is offered and bid for; given an order since, it is not sold.
-  CGUnit* idle = Mutable().CreateUnit(8, ship->GetTemplate(), ship->location);
-  ASSERT_NE(idle, nullptr);
-  idle->power = idle->GetMaxPower();
-  const std::uint32_t idleId = idle->id;
-  ASSERT_TRUE(game.Receive(1, Pkt<36>(PKT_SHIP_OFFER_POSTED).U16(8, 1).U32(12, idleId).U32(20, 10)));
-  const std::uint16_t pool9 = Home(9);
-  const std::uint32_t metals9 = World().poolDB.GetMineral(pool9, 0);
-  ASSERT_TRUE(game.Receive(
-      2, Pkt<36>(PKT_TRADE_REQUEST).U16(8, 1).U16(10, 1).U32(12, idleId).U16(18, pool9).U32(20, 10)));
-  ASSERT_TRUE(Order(*idle, Ordered(ORDER_MOVE_TO_ASTEROID, {away})));
-  EndTurn();
-  std::uint16_t at = 0;
-  ASSERT_NE(World().pieces->FindUnit(idleId, &at), nullptr) << "still chapter 8's";
-  EXPECT_EQ(World().pieces->FindUnit(idleId, &at)->GetChapter(), 8u);
-  ASSERT_EQ(Notices(1, 218).size(), 1u);
-  EXPECT_EQ(ReadU32(Notices(1, 218)[0], 148), idleId);
-  ASSERT_EQ(Notices(2, 202).size(), 1u) << "the bid rejected";
-  EXPECT_EQ(World().poolDB.GetMineral(pool9, 0), metals9) << "and given back";
-  EXPECT_EQ(World().guilds->GetGuild(1)->FindShipOffer(idleId), nullptr);
-  EXPECT_EQ(out.Count(PKT_SHIP_OFFER_WITHDRAWN), 2u) << "off both boards";
-
-  // A vote of an asteroid another controls.
+// A vote its poster does not hold cannot be offered: the poster reads why
+// at once, and the boards show nothing.
+TEST_F(SrvTradeNotices, AVoteOfferThatCannotStandIsToldItsPoster) {
   const std::uint16_t theirs = Home(9);
   out.sent.clear();
   EXPECT_FALSE(game.Receive(1, Pkt<32>(PKT_VOTE_OFFER_POSTED).U16(8, 1).U8(12, static_cast<std::uint8_t>(theirs))));
@@ -259,4 +221,8 @@ TEST_F(SrvTradeNotices, OffersThatCannotStandAreToldTheirPoster) {
   EXPECT_EQ(ReadU16(Notices(1, 215)[0], 140), theirs);
   EXPECT_TRUE(Notices(1, 212).empty());
   EXPECT_EQ(out.Count(PKT_VOTE_OFFER_POSTED), 0u);
+  // Its own home's vote it may offer.
+  ASSERT_TRUE(game.Receive(1, Pkt<32>(PKT_VOTE_OFFER_POSTED).U16(8, 1).U8(12, static_cast<std::uint8_t>(Home(8)))));
+  EXPECT_TRUE(Notices(1, 215).size() == 1u) << "no more of them";
+  EXPECT_EQ(Notices(1, 212).size(), 1u);
 }
