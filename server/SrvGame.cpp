@@ -543,7 +543,12 @@ bool SrvGame::OnTradeBoard(std::uint32_t from, std::uint16_t type, std::span<con
   if (type == PKT_SHIP_OFFER_WITHDRAWN) verdict = SrvWithdrawShipOffer(m_world, poster, packet);
   if (type == PKT_VOTE_OFFER_POSTED) verdict = SrvPostVoteOffer(m_world, poster, packet);
   if (type == PKT_VOTE_OFFER_WITHDRAWN) verdict = SrvWithdrawVoteOffer(m_world, poster, packet);
-  if (verdict != SrvOrderVerdict::kAccepted) return Refuse(from, type, SrvOrderVerdictText(verdict));
+  if (verdict != SrvOrderVerdict::kAccepted) {
+    // The poster's client showed nothing of the offer: it reads why it did not stand.
+    if (verdict == SrvOrderVerdict::kBadTarget && type == PKT_VOTE_OFFER_POSTED)
+      TellOfferNotice(from, poster, kSrvVoteNotHeldCode, false, packet);
+    return Refuse(from, type, SrvOrderVerdictText(verdict));
+  }
   // A posted offer goes back to its poster too: its client puts nothing on
   // its own board when it posts, and could neither see nor withdraw the offer
   // otherwise. A withdrawal the poster's client has carried out already.
@@ -557,16 +562,23 @@ bool SrvGame::OnTradeBoard(std::uint32_t from, std::uint16_t type, std::span<con
   // notices, a ship sold in that turn would leave the line nothing to name.
   if (type == PKT_SHIP_OFFER_POSTED || type == PKT_VOTE_OFFER_POSTED) {
     const bool ship = type == PKT_SHIP_OFFER_POSTED;
-    Notification n{};
-    n.chapter = poster;
-    n.category = kSrvTradeCategory;
-    n.code = ship ? kSrvShipPostedCode : kSrvVotePostedCode;
-    n.param1 = ship ? 0 : packet[12];
-    n.param3 = ship ? ReadU32(packet, 12) : kSrvTradeNoUnit;
-    m_out.Send(from, BuildNotificationPacket(n), true);
+    TellOfferNotice(from, poster, ship ? kSrvShipPostedCode : kSrvVotePostedCode, ship, packet);
   }
   m_log.Line("packet %u of player %u taken", type, from);
   return true;
+}
+
+// A ship offer's line names the ship (parameter 3), a vote offer's the
+// asteroid (parameter 1).
+void SrvGame::TellOfferNotice(std::uint32_t player, std::uint16_t poster, std::uint16_t code, bool ship,
+                              std::span<const std::uint8_t> packet) {
+  Notification n{};
+  n.chapter = poster;
+  n.category = kSrvTradeCategory;
+  n.code = code;
+  n.param1 = ship ? 0 : packet[12];
+  n.param3 = ship ? ReadU32(packet, 12) : kSrvTradeNoUnit;
+  m_out.Send(player, BuildNotificationPacket(n), true);
 }
 
 bool SrvGame::OnVote(std::uint32_t from, std::uint16_t type, std::span<const std::uint8_t> packet) {

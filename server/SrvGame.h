@@ -152,6 +152,9 @@ class SrvGame {
   // Passes the guild trade board's postings and withdrawals on to the
   // poster's guild.
   bool OnTradeBoard(std::uint32_t from, std::uint16_t type, std::span<const std::uint8_t> p);
+  // Sends the poster of a ship or vote offer (`packet`) its notice `code` at once.
+  void TellOfferNotice(std::uint32_t player, std::uint16_t poster, std::uint16_t code, bool ship,
+                       std::span<const std::uint8_t> packet);
   // A renegade (455) or imperator (456) vote of the sender's chapter.
   bool OnVote(std::uint32_t from, std::uint16_t type, std::span<const std::uint8_t> p);
   // A sealed bid for a ship (457, SrvShipTrade.h) or an asteroid's vote (462,

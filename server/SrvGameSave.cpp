@@ -1,4 +1,5 @@
-// The server's file of a running game: "QSVR", u8 version 5 (4: without the
+// The server's file of a running game: "QSVR", u8 version 7 (6: shipments
+// without their senders, 5: without design counters either, 4: without the
 // checksum, 3: without the vote trade, 2: without the science bonus either),
 // u32 identifier, u32 seed, u32 turn, the 40-byte configuration, the 68-byte
 // settings, each chapter's holder name, then the solar system, the guilds and
@@ -208,8 +209,13 @@ bool SrvGame::OnSaveOrLoad(std::uint32_t from, std::span<const std::uint8_t> pac
     PacketImage<12> done(PKT_SAVE_DONE);
     done.Put<std::uint32_t>(8, ok ? 1 : 0);
     m_out.Send(from, SrvPacket(done.bytes.begin(), done.bytes.end()), true);
-    // The others save their own copies under the same name and identifier.
-    if (ok) SendToOthers(from, SrvPacket(packet.begin(), packet.begin() + 272), true);
+    // The others save their own copies under the same name and identifier;
+    // a chapter whose state is still due has no game to save yet.
+    if (ok) {
+      const SrvPacket passed(packet.begin(), packet.begin() + 272);
+      for (std::uint32_t p : m_players)
+        if (p != from && !StateDue(p)) m_out.Send(p, passed, true);
+    }
     return ok;
   }
   if (!Load(path, identifier)) {

@@ -84,7 +84,7 @@ SrvOrderVerdict SrvBuyMinerals(SrvWorld& world, std::uint16_t chapter, std::span
   if (world.poolDB.TakeMineral(pool, paidWith, payment) == 0) return SrvOrderVerdict::kCannotAfford;
   const auto bought = static_cast<std::uint16_t>(tens * kUnitsPerPrice);
   world.poolDB.AddMineral(asteroid, paidWith, payment);
-  world.inTransit.push_back({pool, mineral, bought, world.turn + 1});
+  world.inTransit.push_back({pool, mineral, bought, world.turn + 1, kSrvNoSender, 0});
   world.notices.Add(seller, kSrvTradeCategory, kSrvMineralsSoldCode, nullptr, nullptr, bought, mineral,
                     (std::uint32_t{buyer} << 16) | asteroid);
   world.notices.Add(buyer, kSrvTradeCategory, kSrvMineralsBoughtCode, nullptr, nullptr, bought, mineral,

@@ -11,6 +11,9 @@
 //       (high 16 bits) and the asteroid they will arrive at (low 16)
 //   205 a purchase from an offer no longer standing: parameter 1 the
 //       asteroid, 2 the mineral, 3 the seller
+//   206 a standing transfer's shipment arrived, to its sender while the
+//       destination is still its own: parameter 1 the amount, 2 the mineral,
+//       3 the source (high 16 bits) and the destination (low 16)
 //   207 a ship sold: parameter 1 its class, 2 the buyer, 3 the asteroid paid
 //       at (kSrvTradeNoPool when none was)
 //   209 an offered ship lost before it sold: parameter 2 its class
@@ -20,6 +23,14 @@
 //   225 a standing transfer its source pool could not pay: parameter 1 the
 //       amount, 2 the mineral, 3 the destination (high 16 bits) and the
 //       source (low 16)
+//   215 a vote offer refused, its poster not holding the asteroid's vote,
+//       to the poster as it posts: parameter 1 the asteroid
+//   219 a ship taken apart: parameter 1 the metals recovered, 2 the
+//       silicates (low 16 bits) and exotics (high 16), the first text the
+//       reactives as a number, 3 the ship taken apart
+//   220 ATVs built short of their order, the hold full: parameter 3 the unit
+//   227 a turn's mining on an asteroid lost, its miner having no pool to
+//       take it: parameter 1 the asteroid
 // (The guild mates' "new offers" notices, 217, 226 and 230, their clients
 // raise themselves as the offers reach their boards.)
 //   213 / 214 a vote bid rejected / accepted, 228 a vote sold (parameter 2
@@ -34,6 +45,7 @@ constexpr std::uint16_t kSrvShipBidRejectedCode = 202;
 constexpr std::uint16_t kSrvMineralsSoldCode = 203;
 constexpr std::uint16_t kSrvMineralsBoughtCode = 204;
 constexpr std::uint16_t kSrvMineralOfferGoneCode = 205;
+constexpr std::uint16_t kSrvTransferReceivedCode = 206;
 constexpr std::uint16_t kSrvShipSoldCode = 207;
 constexpr std::uint16_t kSrvShipLostCode = 209;
 constexpr std::uint16_t kSrvShipPostedCode = 210;
@@ -41,7 +53,11 @@ constexpr std::uint16_t kSrvVotePostedCode = 212;
 constexpr std::uint16_t kSrvVoteBidRejectedCode = 213;
 constexpr std::uint16_t kSrvVoteBoughtCode = 214;
 constexpr std::uint16_t kSrvVoteOfferRescindedCode = 216;
+constexpr std::uint16_t kSrvVoteNotHeldCode = 215;
+constexpr std::uint16_t kSrvRecycledCode = 219;
+constexpr std::uint16_t kSrvAtvBuildReducedCode = 220;
 constexpr std::uint16_t kSrvTransferFailedCode = 225;
+constexpr std::uint16_t kSrvMiningLostCode = 227;
 constexpr std::uint16_t kSrvVoteSoldCode = 228;
 constexpr std::uint16_t kSrvTradeNoPool = 0xFFFF;
 // Parameter 3 of a notice that names no unit.

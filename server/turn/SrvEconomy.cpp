@@ -2,6 +2,7 @@
 // the units' power, the standing transfers, and the pools each chapter is
 // told about.
 #include <algorithm>
+#include <array>
 
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GChapter.h"
@@ -46,12 +47,16 @@ void TellGuild(SrvTurnContext& turn, int guild, const SrvPacket& packet) {
     if (turn.world.HasChapter(c)) turn.Tell(c, packet);
 }
 
-// The pool a zone's output goes to: the asteroid's own when it stores, else
-// the owner's home pool.
+constexpr std::uint16_t kNoPool = 0xFFFF;
+
+// The pool a zone's output goes to: the asteroid's own when it stores and is
+// the miner's, else the miner's home pool while its home is still its own
+// (a home taken would hand the mining to the taker); else none.
 std::uint16_t PoolFor(const SrvWorld& world, const CGAsteroid& a, std::uint8_t owner) {
   if (world.poolDB.GetStorageFacilities(a.id) != 0 && a.owner == owner) return a.id;
   const CGChapter* c = world.Chapter(owner);
-  return c != nullptr ? c->homeAsteroid : 0xFFFF;
+  const CGAsteroid* home = c != nullptr ? world.solar.GetAsteroid(c->homeAsteroid) : nullptr;
+  return home != nullptr && home->owner == owner ? home->id : kNoPool;
 }
 
 // The science-bonus points the guild's members give the item.
@@ -87,15 +92,24 @@ void SrvMineAndEarn(SrvTurnContext& turn) {
   for (std::uint16_t i = 0; i < CGSolarDB::GetAsteroidCount(); ++i) {
     const CGAsteroid* a = world.solar.GetAsteroid(i);
     if (a == nullptr) continue;
+    std::array<bool, kMaxChapters> lost{};
     for (std::uint16_t z = 0; z < a->GetZoneCount(); ++z) {
       const CGZone* zone = a->GetZone(z);
       if (zone == nullptr || zone->owner >= kMaxChapters) continue;
       std::uint16_t out[4] = {};
       zone->GetMiningOutput(&out[0], &out[1], &out[2], &out[3]);
       const std::uint16_t pool = PoolFor(world, *a, zone->owner);
-      for (std::uint32_t m = 0; m < 4; ++m)
-        if (out[m] != 0) world.poolDB.AddMineral(pool, m, out[m]);
+      for (std::uint32_t m = 0; m < 4; ++m) {
+        if (out[m] == 0) continue;
+        if (pool == kNoPool)
+          lost[zone->owner] = world.Chapter(zone->owner) != nullptr;
+        else
+          world.poolDB.AddMineral(pool, m, out[m]);
+      }
     }
+    for (std::uint16_t c = 0; c < kMaxChapters; ++c)
+      if (lost[c])
+        world.notices.Add(c, kSrvTradeCategory, kSrvMiningLostCode, nullptr, nullptr, i, 0, kSrvTradeNoUnit);
     if (CGChapter* owner = world.Chapter(a->owner))
       owner->credits = std::min<std::uint32_t>(owner->credits + kIncomePerAsteroid, kMaxCredits);
   }
@@ -121,12 +135,18 @@ void SrvRunTransfers(SrvTurnContext& turn) {
                         std::uint32_t{t.destination} << 16 | t.source);
       continue;
     }
-    world.inTransit.push_back({t.destination, t.mineral, t.amount, world.turn + std::max<std::uint32_t>(t.transitTurns, 1)});
+    world.inTransit.push_back({t.destination, t.mineral, t.amount,
+                               world.turn + std::max<std::uint32_t>(t.transitTurns, 1), t.chapter, t.source});
   }
   world.autoTransfers.clear();
   std::erase_if(world.inTransit, [&](const SrvTransferInTransit& t) {
     if (t.arrivalTurn > world.turn + 1) return false;
     world.poolDB.AddMineral(t.destination, t.mineral, t.amount);
+    // The sender hears of it while the pool it went to is still its own.
+    const CGAsteroid* to = world.solar.GetAsteroid(t.destination);
+    if (t.sender != kSrvNoSender && to != nullptr && to->owner == t.sender)
+      world.notices.Add(t.sender, kSrvTradeCategory, kSrvTransferReceivedCode, nullptr, nullptr, t.amount, t.mineral,
+                        std::uint32_t{t.source} << 16 | t.destination);
     return true;
   });
 }

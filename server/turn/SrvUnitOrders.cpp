@@ -6,6 +6,7 @@
 // CGUnit::GetNumTurnsUntilOrderCompletion gives when they begin, counted down
 // in the stage byte likewise, and take effect on their last turn.
 #include <algorithm>
+#include <string>
 #include <vector>
 
 #include "Game/model/GAsteroid.h"
@@ -21,6 +22,7 @@
 #include "server/battle/SrvSpaceBattle.h"
 #include "server/battle/SrvTerrainBattle.h"
 #include "server/turn/SrvOrderSteps.h"
+#include "server/trade/SrvTradeNotices.h"
 #include "server/turn/SrvUnitNotices.h"
 #include "server/world/SrvCentreZone.h"
 #include "server/world/SrvDesignPackets.h"
@@ -97,10 +99,15 @@ std::uint16_t CountDown(SrvTurnContext& turn, CGUnit& unit) {
   return unit.stage;
 }
 
+// The ATVs ordered come aboard as far as the hold takes them, kind by kind;
+// the notice counts those built, and a hold that took fewer is told too.
 void BuildAtvs(SrvTurnContext& turn, CGUnit& unit, const UnitOrder& order) {
   std::uint32_t counts = 0;
+  bool reduced = false;
   for (int kind = 0; kind < kAtvKinds; ++kind) {
-    const int n = std::max<int>(order.ZoneAtvCount(kind), 0);
+    const int wanted = std::max<int>(order.ZoneAtvCount(kind), 0);
+    const int n = std::min<int>(wanted, unit.GetFreeAtvCapacity());
+    reduced = reduced || n < wanted;
     unit.AddAtvs(kind, static_cast<std::uint32_t>(n));
     counts = (counts << 8) | static_cast<std::uint8_t>(n);
   }
@@ -108,6 +115,8 @@ void BuildAtvs(SrvTurnContext& turn, CGUnit& unit, const UnitOrder& order) {
   turn.Tell(chapter, BuildAtvCargoPacket(unit));
   turn.world.notices.Add(chapter, kAtvsBuiltCategory, kAtvsBuiltCode, nullptr, nullptr, kAtvsIntoCargo,
                          std::uint32_t{unit.location.asteroid} << 16, counts);
+  if (reduced)
+    turn.world.notices.Add(chapter, kSrvTradeCategory, kSrvAtvBuildReducedCode, nullptr, nullptr, 0, 0, unit.id);
 }
 
 void BuildShip(SrvTurnContext& turn, CGUnit& builder, const UnitOrder& order) {
@@ -345,7 +354,9 @@ void SelfRepair(SrvTurnContext& turn, CGUnit& unit) {
 }
 
 // The chapter's ship is taken apart: half of what its design cost in
-// minerals goes into the pool where the scrapping unit stands.
+// minerals goes into the pool where the scrapping unit stands, and its owner
+// is told what came back, the line naming the ship taken apart (which its
+// client no longer holds when it reads the line).
 void Scrap(SrvTurnContext& turn, const CGUnit& scrapper, const UnitOrder& order) {
   std::uint16_t at = 0;
   CGUnit* ship = turn.world.pieces->FindUnit(order.Word(0), &at);
@@ -353,7 +364,18 @@ void Scrap(SrvTurnContext& turn, const CGUnit& scrapper, const UnitOrder& order)
   if (ship->design != nullptr) {
     std::uint32_t cost[5] = {};
     ship->design->GetCost32(cost);
-    for (std::uint32_t m = 0; m < 4; ++m) turn.world.poolDB.AddMineral(scrapper.location.asteroid, m, cost[m] / 2);
+    std::uint32_t back[4] = {};
+    for (std::uint32_t m = 0; m < 4; ++m) {
+      back[m] = cost[m] / 2;
+      turn.world.poolDB.AddMineral(scrapper.location.asteroid, m, back[m]);
+    }
+    // Metals in parameter 1, silicates and exotics in the halves of
+    // parameter 2 (16 bits each), reactives as the first text's number.
+    auto word = [](std::uint32_t v) { return std::min<std::uint32_t>(v, 0xFFFF); };
+    const std::string reactives = std::to_string(back[3]);
+    turn.world.notices.Add(static_cast<std::uint16_t>(scrapper.GetChapter()), kSrvTradeCategory, kSrvRecycledCode,
+                           reactives.c_str(), nullptr, static_cast<std::uint16_t>(word(back[0])),
+                           word(back[2]) << 16 | word(back[1]), ship->id);
   }
   RemoveUnit(turn, *ship);
 }

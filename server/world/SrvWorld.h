@@ -69,11 +69,17 @@ struct SrvAutoTransfer {
   std::uint16_t amount = 0;
   std::uint16_t transitTurns = 0;
 };
+// A shipment names its sender and source when a standing transfer sent it,
+// so that the sender is told of its arrival; a purchase's (told as it is
+// bought) names none.
+constexpr std::uint8_t kSrvNoSender = 0xFF;
 struct SrvTransferInTransit {
   std::uint8_t destination = 0;
   std::uint8_t mineral = 0;
   std::uint16_t amount = 0;
   std::uint32_t arrivalTurn = 0;
+  std::uint8_t sender = kSrvNoSender;
+  std::uint8_t source = 0;
 };
 
 // A chapter's bid for a ship on its guild's board, taken from its pool

@@ -225,6 +225,8 @@ bool SrvSaveWorldState(const SrvWorld& world, BlockWriter& w) {
     w.Write(t.mineral);
     w.Write(t.amount);
     w.Write(t.arrivalTurn);
+    w.Write(t.sender);
+    w.Write(t.source);
   }
   w.Write(static_cast<std::uint32_t>(world.shipBids.size()));
   for (const SrvShipBid& b : world.shipBids) {
@@ -302,6 +304,10 @@ bool SrvLoadWorldState(SrvWorld& world, BlockReader& r, std::uint8_t fileVersion
     r.Read(t.mineral);
     r.Read(t.amount);
     r.Read(t.arrivalTurn);
+    if (fileVersion > kSrvFileVersionWithoutSenders) {
+      r.Read(t.sender);
+      r.Read(t.source);
+    }
   }
   if (!r.Read(n) || n > kMaxTransfers) return false;
   world.shipBids.assign(n, {});

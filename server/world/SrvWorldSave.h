@@ -14,7 +14,9 @@
 // module count, percent and points each; u16 hull count, likewise; per
 // member slot 0..7 a u16 science bonus per module, then per member slot one
 // per hull; files of version 2 have no bonus); u32
-// transfers and each; u32 in transit and each; u32 ship bids and each (u8
+// transfers and each; u32 in transit and each (u8 destination, u8 mineral,
+// u16 amount, u32 arrival turn, then u8 sender and u8 source, both absent
+// from files of version 6 and before); u32 ship bids and each (u8
 // bidder, u32 unit, u16 pool, 4 x u32 bid); u32 vote bids and each (u8
 // bidder, u8 asteroid, u16 pool, 4 x u32 bid) and u32 sold votes and each (u8
 // asteroid, seller, buyer), both absent from files of version 3 and before;
@@ -28,7 +30,9 @@
 #include "server/world/SrvWorld.h"
 
 // The server file's version whose world block this is; earlier ones are read too.
-constexpr std::uint8_t kSrvFileVersion = 6;
+constexpr std::uint8_t kSrvFileVersion = 7;
+// The last version whose shipments in transit do not name their sender.
+constexpr std::uint8_t kSrvFileVersionWithoutSenders = 6;
 // The last version whose world block keeps no design counters (built, lost,
 // kills, shots and hits, which the players' design lists show).
 constexpr std::uint8_t kSrvFileVersionWithoutDesignCounts = 5;
@@ -44,5 +48,5 @@ bool SrvSaveWorldState(const SrvWorld& world, BlockWriter& w);
 // world then holds no units or designs (the caller keeps its old world when
 // that matters, by loading into a fresh one first). A block of an earlier
 // `fileVersion` leaves what it lacks empty (no science bonus, no vote trade,
-// no design counters).
+// no design counters, shipments nobody is told of).
 bool SrvLoadWorldState(SrvWorld& world, BlockReader& r, std::uint8_t fileVersion = kSrvFileVersion);

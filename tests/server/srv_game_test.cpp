@@ -558,6 +558,26 @@ TEST_F(SrvGameTest, ALoadQuestionWaitsOnlyForPlayersWhoHaveTheGame) {
   EXPECT_FALSE(game.Receive(9, yes)) << "nothing is asked of it";
 }
 
+// A save is passed on only to the players who have the game to save: one
+// still in its chapter screen has none, and drops the request anyway.
+TEST_F(SrvGameTest, ASaveIsPassedOnOnlyToPlayersWhoHaveTheGame) {
+  Begin(game, 2, 20, {{7, 0}, {8, 8}});
+  game.PlayerJoined(9);
+  ASSERT_TRUE(game.Receive(9, Claim(1, "Late")));
+  out.sent.clear();
+  ASSERT_TRUE(game.Receive(7, SaveRequest("passed.svr", 41)));
+  EXPECT_EQ(out.Of(8, PKT_SAVE_GAME).size(), 1u);
+  EXPECT_TRUE(out.Of(9, PKT_SAVE_GAME).empty()) << "its state is still due";
+  EXPECT_TRUE(out.Of(7, PKT_SAVE_GAME).empty());
+  EXPECT_EQ(out.Of(7, PKT_SAVE_DONE).size(), 1u);
+  // Once its state is sent, it saves with the others.
+  ASSERT_TRUE(game.Receive(9, Pkt<68>(PKT_GAME_SETTINGS).U16(8, 1).U16(10, 1)));
+  out.sent.clear();
+  ASSERT_TRUE(game.Receive(8, SaveRequest("again.svr", 42)));
+  EXPECT_EQ(out.Of(9, PKT_SAVE_GAME).size(), 1u);
+  EXPECT_EQ(out.Of(7, PKT_SAVE_GAME).size(), 1u);
+}
+
 // A player taking a chapter in play gets the game once, when its front end is
 // done, with the lamps the turn has lit (its views show none until the next
 // change otherwise); a restart or a load meanwhile is not sent to it.
