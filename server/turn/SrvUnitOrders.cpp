@@ -6,10 +6,13 @@
 // CGUnit::GetNumTurnsUntilOrderCompletion gives when they begin, counted down
 // in the stage byte likewise, and take effect on their last turn.
 #include <algorithm>
+#include <cstdint>
 #include <string>
 #include <vector>
 
 #include "Game/model/GAsteroid.h"
+#include "Game/model/GUnitLinks.h"
+#include "Game/rules/GGameVar.h"
 #include "Game/model/GUnit.h"
 #include "Game/model/GZone.h"
 #include "Game/base/Packets.h"
@@ -99,18 +102,42 @@ std::uint16_t CountDown(SrvTurnContext& turn, CGUnit& unit) {
   return unit.stage;
 }
 
+// The order paid for every ATV asked for when it was given: what those the
+// hold could not take cost goes back where it was paid from, never more than
+// was paid.
+void RefundAtvsNotBuilt(CGUnit& unit, const UnitOrder& order, const int (&unbuilt)[kAtvKinds]) {
+  if (!order.construction) return;
+  std::int64_t owed[5] = {};
+  for (int kind = 0; kind < kAtvKinds; ++kind) {
+    std::int16_t each[5] = {};
+    g_gameVariables.GetATVCosts(kind, each);
+    for (int r = 0; r < 5; ++r) owed[r] += std::int64_t{unbuilt[kind]} * 3 * each[r];
+  }
+  const ConstructionBlock& paid = *order.construction;
+  auto back = [&](int r) { return static_cast<std::uint32_t>(std::clamp<std::int64_t>(owed[r], 0, paid.Cost(r))); };
+  if (UnitAsteroidExists(unit.location.asteroid) && g_unitLinks.addMineral) {
+    for (int mineral = 0; mineral < 4; ++mineral)
+      if (back(mineral) != 0) g_unitLinks.addMineral(unit.location.asteroid, mineral, back(mineral));
+  }
+  const auto chapter = static_cast<std::uint8_t>(unit.GetChapter());
+  UnitSetChapterOrganics(chapter, UnitChapterOrganics(chapter) + back(4));
+}
+
 // The ATVs ordered come aboard as far as the hold takes them, kind by kind;
 // the notice counts those built, and a hold that took fewer is told too.
 void BuildAtvs(SrvTurnContext& turn, CGUnit& unit, const UnitOrder& order) {
   std::uint32_t counts = 0;
   bool reduced = false;
+  int unbuilt[kAtvKinds] = {};
   for (int kind = 0; kind < kAtvKinds; ++kind) {
     const int wanted = std::max<int>(order.ZoneAtvCount(kind), 0);
     const int n = std::min<int>(wanted, unit.GetFreeAtvCapacity());
     reduced = reduced || n < wanted;
+    unbuilt[kind] = wanted - n;
     unit.AddAtvs(kind, static_cast<std::uint32_t>(n));
     counts = (counts << 8) | static_cast<std::uint8_t>(n);
   }
+  if (reduced) RefundAtvsNotBuilt(unit, order, unbuilt);
   const auto chapter = static_cast<std::uint16_t>(unit.GetChapter());
   turn.Tell(chapter, BuildAtvCargoPacket(unit));
   turn.world.notices.Add(chapter, kAtvsBuiltCategory, kAtvsBuiltCode, nullptr, nullptr, kAtvsIntoCargo,

@@ -211,6 +211,33 @@ TEST_F(SrvTradeNotices, AShipTakenApartAndAtvsBuiltShortAreToldTheirOwner) {
   EXPECT_TRUE(reduced.empty());
 }
 
+// Two combat ATVs paid for and room for one: the one the hold could not take
+// is paid back when the build ends, not kept.
+TEST_F(SrvTradeNotices, AnAtvTheHoldCouldNotTakeIsPaidBack) {
+  const CGameVariables before = g_gameVariables;
+  std::fill_n(g_gameVariables.atvCosts[0], 5, std::int16_t{0});
+  g_gameVariables.atvCosts[0][4] = 7;  // credits only: the pools mine every turn
+  CGUnit* builder = UnitOf(8);
+  const std::int32_t room = builder->GetAtvCapacity();
+  ASSERT_GT(room, 1);
+  builder->atvCargo[1] = static_cast<std::uint8_t>(room - 1);
+  UnitOrder build;
+  build.type = ORDER_BUILD_ATVS;
+  build.head[0] = 2;
+  const std::uint32_t unpaid = World().Chapter(8)->credits;
+  ASSERT_TRUE(Order(*builder, build));
+  const std::uint32_t paid = World().Chapter(8)->credits;
+  EXPECT_EQ(unpaid - paid, 2u * 3 * 7);
+  int turns = 0;
+  for (; turns < 20 && builder->GetOrderCount() > 0; ++turns) EndTurn();
+  ASSERT_EQ(builder->atvCargo[0], 1);
+  const std::uint32_t built = World().Chapter(8)->credits;
+  EndTurn();
+  const std::uint32_t income = World().Chapter(8)->credits - built;
+  EXPECT_EQ(built - paid, static_cast<std::uint32_t>(turns) * income + 3 * 7);
+  g_gameVariables = before;
+}
+
 // A vote its poster does not hold cannot be offered: the poster reads why
 // at once, and the boards show nothing.
 TEST_F(SrvTradeNotices, AVoteOfferThatCannotStandIsToldItsPoster) {
