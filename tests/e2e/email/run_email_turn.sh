@@ -6,16 +6,8 @@
 # the server process the turn, and its success box is compared with its
 # golden capture. Each run is bounded in time; a failure shows the run's log.
 # Usage: run_email_turn.sh QUENBAR WORKDIR USERINFO
-set -u
-quenbar=$1 workdir=$2 userinfo=$3
-# Each player plays alone: nobody needs its server once its script has ended.
-export QUENBAR_SCRIPT_GRACE=0
 here=$(cd "$(dirname "$0")" && pwd)
-log=$(mktemp) || exit 1
-trap 'rm -f "$log"' EXIT
-fail() { echo "$1"; cat "$log"; exit 1; }
-cd "$workdir" || exit 1
-cp "$userinfo" UserInfo.dat || exit 1
+. "$here/email_run.sh"
 rm -f EMAIL/EMail_Game-0.*
 
 timeout -k 5 120 "$quenbar" --headless --script "$here/create_game.txt" 2>"$log" ||

@@ -6,16 +6,8 @@
 # which must be told and not played. Captures are compared with their goldens
 # (QUEN_REFRESH_GOLDENS=1 takes them again); each run is bounded in time.
 # Usage: run_email_turns.sh QUENBAR WORKDIR USERINFO
-set -u
-quenbar=$1 workdir=$2 userinfo=$3
-# Each player plays alone: nobody needs its server once its script has ended.
-export QUENBAR_SCRIPT_GRACE=0
 here=$(cd "$(dirname "$0")" && pwd)
-log=$(mktemp) || exit 1
-trap 'rm -f "$log"' EXIT
-fail() { echo "$1"; cat "$log"; exit 1; }
-cd "$workdir" || exit 1
-cp "$userinfo" UserInfo.dat || exit 1
+. "$here/email_run.sh"
 rm -f EMAIL/EMail_Game-* EMAIL/EMail_Game.esv EMAIL/Damaged-0.*
 # The load list shows the newest first: the file to play is made the newest,
 # each a minute later than the one before, however fast the runs go.

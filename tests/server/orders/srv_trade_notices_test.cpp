@@ -46,6 +46,19 @@ struct SrvTradeNotices : SrvGameCase<53> {
                                .U8(8, 8).U8(9, static_cast<std::uint8_t>(Home(8)))
                                .U8(10, static_cast<std::uint8_t>(to)).U8(11, 2).U16(12, amount).U16(14, 2));
   }
+  // Fills the unit's hold but for one place (with mining ATVs).
+  static bool LeaveRoomForOne(CGUnit& unit) {
+    const std::int32_t room = unit.GetAtvCapacity();
+    if (room <= 1) return false;
+    unit.atvCargo[1] = static_cast<std::uint8_t>(room - 1);
+    return true;
+  }
+  static UnitOrder TwoCombatAtvs() {
+    UnitOrder build;
+    build.type = ORDER_BUILD_ATVS;
+    build.head[0] = 2;
+    return build;
+  }
   // An asteroid of chapter 8's besides its home, whose pool has enough to send.
   std::uint16_t Outpost() {
     const auto at = static_cast<std::uint16_t>((Home(8) + 5) % CGSolarDB::GetAsteroidCount());
@@ -180,12 +193,8 @@ TEST_F(SrvTradeNotices, AShipTakenApartAndAtvsBuiltShortAreToldTheirOwner) {
   EXPECT_EQ(ReadU32(recycled[0], 148), shipId) << "the ship taken apart";
 
   // One free place in the hold for two ATVs ordered: one is built, and said so.
-  const std::int32_t room = builder->GetAtvCapacity();
-  ASSERT_GT(room, 1);
-  builder->atvCargo[1] = static_cast<std::uint8_t>(room - 1);
-  UnitOrder build;
-  build.type = ORDER_BUILD_ATVS;
-  build.head[0] = 2;
+  ASSERT_TRUE(LeaveRoomForOne(*builder));
+  const UnitOrder build = TwoCombatAtvs();
   ASSERT_TRUE(Order(*builder, build));
   std::vector<SrvPacket> built, reduced;
   for (int t = 0; t < 20 && builder->GetOrderCount() > 0; ++t) {
@@ -218,12 +227,8 @@ TEST_F(SrvTradeNotices, AnAtvTheHoldCouldNotTakeIsPaidBack) {
   std::fill_n(g_gameVariables.atvCosts[0], 5, std::int16_t{0});
   g_gameVariables.atvCosts[0][4] = 7;  // credits only: the pools mine every turn
   CGUnit* builder = UnitOf(8);
-  const std::int32_t room = builder->GetAtvCapacity();
-  ASSERT_GT(room, 1);
-  builder->atvCargo[1] = static_cast<std::uint8_t>(room - 1);
-  UnitOrder build;
-  build.type = ORDER_BUILD_ATVS;
-  build.head[0] = 2;
+  ASSERT_TRUE(LeaveRoomForOne(*builder));
+  const UnitOrder build = TwoCombatAtvs();
   const std::uint32_t unpaid = World().Chapter(8)->credits;
   ASSERT_TRUE(Order(*builder, build));
   const std::uint32_t paid = World().Chapter(8)->credits;
