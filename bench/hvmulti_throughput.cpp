@@ -247,6 +247,40 @@ class Worker {
   std::thread thread_;
 };
 
+// Batches of `trips` trips: an echo answering each packet or message that
+// arrives, and the measuring side sending one and waiting for its answer.
+std::function<void()> LibraryEcho(CHvMulti& at, std::uint32_t from, std::uint32_t to,
+                                  const std::vector<std::uint8_t>& packet, int trips) {
+  return [&at, from, to, &packet, trips] {
+    for (int k = 0; k < trips; ++k) {
+      Session::WaitPacket(at);
+      Session::Send(at, from, to, packet);
+    }
+  };
+}
+std::function<void()> RawEcho(RawReader& reader, const hvm::Fd& fd, const std::vector<std::uint8_t>& message,
+                              int trips) {
+  return [&reader, &fd, &message, trips] {
+    for (int k = 0; k < trips; ++k) {
+      reader.WaitOne(fd);
+      RawSend(fd, message);
+    }
+  };
+}
+void LibraryTrips(CHvMulti& at, std::uint32_t from, std::uint32_t to, const std::vector<std::uint8_t>& packet,
+                  int trips) {
+  for (int k = 0; k < trips; ++k) {
+    Session::Send(at, from, to, packet);
+    Session::WaitPacket(at);
+  }
+}
+void RawTrips(RawReader& reader, const hvm::Fd& fd, const std::vector<std::uint8_t>& message, int trips) {
+  for (int k = 0; k < trips; ++k) {
+    RawSend(fd, message);
+    reader.WaitOne(fd);
+  }
+}
+
 // Times of library and baseline batches, taken in turn.
 struct Ratio {
   std::vector<double> library, baseline;
@@ -354,35 +388,19 @@ void BM_RoundTrip(benchmark::State& state) {
   const std::vector<std::uint8_t> packet(size, 0x44);
   const auto message = RawMessage(size);
   CHvMulti& guest = *s.guests[0];
-  Worker hostEcho([&] {
-    for (int k = 0; k < kTrips; ++k) {
-      Session::WaitPacket(s.host);
-      Session::Send(s.host, s.hp.id, s.ids[0], packet);
-    }
-  });
+  Worker hostEcho(LibraryEcho(s.host, s.hp.id, s.ids[0], packet, kTrips));
   RawReader echoReader, reader;
-  Worker rawEcho([&] {
-    for (int k = 0; k < kTrips; ++k) {
-      echoReader.WaitOne(raw.b);
-      RawSend(raw.b, message);
-    }
-  });
+  Worker rawEcho(RawEcho(echoReader, raw.b, message, kTrips));
   Ratio total;
   for (auto _ : state) {
     Alternate(total,
         [&] {
           hostEcho.Ask();
-          for (int k = 0; k < kTrips; ++k) {
-            Session::Send(guest, s.ids[0], s.hp.id, packet);
-            Session::WaitPacket(guest);
-          }
+          LibraryTrips(guest, s.ids[0], s.hp.id, packet, kTrips);
         },
         [&] {
           rawEcho.Ask();
-          for (int k = 0; k < kTrips; ++k) {
-            RawSend(raw.a, message);
-            reader.WaitOne(raw.a);
-          }
+          RawTrips(reader, raw.a, message, kTrips);
         });
   }
   const double trips = static_cast<double>(state.iterations()) * kRounds * kTrips;
@@ -423,55 +441,28 @@ void BM_RelayedTrip(benchmark::State& state) {
     }
   });
   PlainRelay relay(aToRelay.b, relayToB.a);
-  Worker bEcho([&] {
-    for (int k = 0; k < kTrips; ++k) {
-      Session::WaitPacket(b);
-      Session::Send(b, s.ids[1], s.ids[0], packet);
-    }
-  });
+  Worker bEcho(LibraryEcho(b, s.ids[1], s.ids[0], packet, kTrips));
   RawReader rawBReader, rawAReader, rawEchoReader, rawDirectReader;
-  Worker rawBEcho([&] {
-    for (int k = 0; k < kTrips; ++k) {
-      rawBReader.WaitOne(relayToB.b);
-      RawSend(relayToB.b, message);
-    }
-  });
-  Worker rawEcho([&] {
-    for (int k = 0; k < kTrips; ++k) {
-      rawEchoReader.WaitOne(direct.b);
-      RawSend(direct.b, message);
-    }
-  });
+  Worker rawBEcho(RawEcho(rawBReader, relayToB.b, message, kTrips));
+  Worker rawEcho(RawEcho(rawEchoReader, direct.b, message, kTrips));
   Ratio library, raw;
   for (auto _ : state) {
     Alternate(library,
         [&] {
           bEcho.Ask();
-          for (int k = 0; k < kTrips; ++k) {
-            Session::Send(a, s.ids[0], s.ids[1], packet);
-            Session::WaitPacket(a);
-          }
+          LibraryTrips(a, s.ids[0], s.ids[1], packet, kTrips);
         },
         [&] {
-          for (int k = 0; k < kTrips; ++k) {
-            Session::Send(a, s.ids[0], s.hp.id, packet);
-            Session::WaitPacket(a);
-          }
+          LibraryTrips(a, s.ids[0], s.hp.id, packet, kTrips);
         });
     Alternate(raw,
         [&] {
           rawBEcho.Ask();
-          for (int k = 0; k < kTrips; ++k) {
-            RawSend(aToRelay.a, message);
-            rawAReader.WaitOne(aToRelay.a);
-          }
+          RawTrips(rawAReader, aToRelay.a, message, kTrips);
         },
         [&] {
           rawEcho.Ask();
-          for (int k = 0; k < kTrips; ++k) {
-            RawSend(direct.a, message);
-            rawDirectReader.WaitOne(direct.a);
-          }
+          RawTrips(rawDirectReader, direct.a, message, kTrips);
         });
   }
   stop = true;
@@ -514,35 +505,19 @@ void BM_RelayedTripFramedHost(benchmark::State& state) {
     }
   });
   PlainRelay relay(aToRelay.b, relayToB.a);
-  Worker bEcho([&] {
-    for (int k = 0; k < kTrips; ++k) {
-      Session::WaitPacket(b);
-      Session::Send(b, s.ids[1], s.ids[0], packet);
-    }
-  });
+  Worker bEcho(LibraryEcho(b, s.ids[1], s.ids[0], packet, kTrips));
   RawReader rawBReader, rawAReader;
-  Worker rawBEcho([&] {
-    for (int k = 0; k < kTrips; ++k) {
-      rawBReader.WaitOne(relayToB.b);
-      RawSend(relayToB.b, message);
-    }
-  });
+  Worker rawBEcho(RawEcho(rawBReader, relayToB.b, message, kTrips));
   Ratio total;
   for (auto _ : state) {
     Alternate(total,
         [&] {
           bEcho.Ask();
-          for (int k = 0; k < kTrips; ++k) {
-            Session::Send(a, s.ids[0], s.ids[1], packet);
-            Session::WaitPacket(a);
-          }
+          LibraryTrips(a, s.ids[0], s.ids[1], packet, kTrips);
         },
         [&] {
           rawBEcho.Ask();
-          for (int k = 0; k < kTrips; ++k) {
-            RawSend(aToRelay.a, message);
-            rawAReader.WaitOne(aToRelay.a);
-          }
+          RawTrips(rawAReader, aToRelay.a, message, kTrips);
         });
   }
   stop = true;
