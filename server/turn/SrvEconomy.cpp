@@ -3,12 +3,16 @@
 // told about.
 #include <algorithm>
 #include <array>
+#include <cstddef>
+#include <vector>
 
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GChapter.h"
 #include "Game/model/GUnit.h"
 #include "Game/model/GZone.h"
 #include "Game/base/Packets.h"
+#include "Game/rules/GHullDB.h"
+#include "Game/rules/GModuleDB.h"
 #include "Game/rules/GRulesPackets.h"
 #include "server/orders/SrvUnitPackets.h"
 #include "server/trade/SrvTradeNotices.h"
@@ -66,24 +70,59 @@ std::uint32_t Bonus(const std::array<std::vector<std::uint16_t>, 8>& given, std:
   return sum;
 }
 
+// The item an allocation to `item` works on: the item itself while it is
+// under research; for a researched one, the first of its line of successors
+// not researched yet, so that the players' gauges, which only researched
+// items carry, open new research. kNowhere when the line is complete. A line
+// that loops back on itself ends after as many steps as there are items.
+constexpr std::size_t kNowhere = static_cast<std::size_t>(-1);
+template <class Next>
+std::size_t Target(std::size_t item, const std::vector<std::uint16_t>& points, const Next& next) {
+  for (std::size_t step = 0; step <= points.size() && item < points.size(); ++step) {
+    if (points[item] < kResearched) return item;
+    item = next(item);
+  }
+  return kNowhere;
+}
+
 }  // namespace
 
 void SrvAdvanceResearch(SrvTurnContext& turn) {
+  const SrvWorld& world = turn.world;
   for (int g = 0; g < kGuildCount; ++g) {
     SrvGuildResearch& r = turn.world.research[static_cast<std::size_t>(g)];
+    const auto nextModule = [&](std::size_t m) -> std::size_t {
+      const std::uint16_t next = world.modules->GetSuccessor(static_cast<int>(m));
+      const ModuleRecord* record = next == kNoModule ? nullptr : world.modules->GetRecord(next);
+      return record != nullptr && (record->guildMask & (1u << g)) != 0 ? next : kNowhere;
+    };
+    const auto nextHull = [&](std::size_t h) -> std::size_t {
+      const CGHull* hull = world.hulls->GetHull(g, static_cast<int>(h));
+      if (hull == nullptr || hull->successor == kNoSuccessorHull) return kNowhere;
+      for (int at = 0; at < world.hulls->GetHullCount(g); ++at)
+        if (world.hulls->GetHull(g, at)->index == hull->successor) return static_cast<std::size_t>(at);
+      return kNowhere;
+    };
     auto advance = [&](bool hull, std::vector<std::uint16_t>& percent, std::vector<std::uint16_t>& points,
-                       const std::array<std::vector<std::uint16_t>, 8>& bonus) {
+                       const std::array<std::vector<std::uint16_t>, 8>& bonus, const auto& next) {
+      std::vector<std::uint32_t> effort(points.size(), 0);
       for (std::size_t i = 0; i < percent.size(); ++i) {
-        const Progress p = Gain(points[i], percent[i] + Bonus(bonus, i));
+        const std::uint32_t e = percent[i] + Bonus(bonus, i);
+        const std::size_t at = e == 0 ? kNowhere : Target(i, points, next);
+        if (at != kNowhere) effort[at] += e;
+      }
+      for (std::size_t i = 0; i < effort.size(); ++i) {
+        const Progress p = Gain(points[i], effort[i]);
         if (p == Progress::kGained) TellGuild(turn, g, ProgressPacket(hull, i, points[i]));
         if (p != Progress::kDone) continue;
-        // What is finished needs no more of the guild's effort.
-        percent[i] = 0;
+        // What is finished needs no more of the guild's effort; a researched
+        // item's allocation stays, to carry its line on.
+        if (i < percent.size()) percent[i] = 0;
         TellGuild(turn, g, BuildResearchDonePacket(hull, static_cast<std::uint16_t>(i)));
       }
     };
-    advance(false, r.modulePercent, r.modulePoints, r.moduleBonus);
-    advance(true, r.hullPercent, r.hullPoints, r.hullBonus);
+    advance(false, r.modulePercent, r.modulePoints, r.moduleBonus, nextModule);
+    advance(true, r.hullPercent, r.hullPoints, r.hullBonus, nextHull);
   }
 }
 

@@ -101,3 +101,56 @@ TEST_F(SrvPlayerResearch, TheScienceBonusIsTheStandingsLimitAndSpeedsTheResearch
   EXPECT_EQ(World().research[1].modulePoints[4], 20u * (limit - 1 + 3)) << "a point counts as a percent";
   EXPECT_EQ(World().research[1].hullPoints[1], 20u);
 }
+
+namespace {
+
+std::vector<std::uint8_t> Allocation(std::uint8_t slot, std::uint16_t module, std::uint16_t percent) {
+  return Pkt<16>(PKT_MODULE_ALLOCATION).U8(8, slot).U16(10, module).U16(12, percent);
+}
+
+}  // namespace
+
+TEST_F(SrvPlayerResearch, AResearchedItemsEffortGoesDownItsLineUntilTheLineIsComplete) {
+  EndTurn();
+  // The power cell (3) is researched: its allocation and the guild mate's
+  // bonus work on the reactor (5), and past it on the laser (4), which chapter
+  // 8 also works on directly; the laser leads back to the cell.
+  World().modules->GetRecord(5)->successor = 4;
+  World().modules->GetRecord(4)->successor = 3;
+  ASSERT_TRUE(game.Receive(7, Allocation(0, 3, 100)));
+  ASSERT_TRUE(game.Receive(7, Allocation(0, 4, 25)));
+  ASSERT_TRUE(game.Receive(9, Bonus(false, 1, 3, 2)));
+  out.sent.clear();
+  EndTurn();
+  const auto told = out.Of(9, PKT_MODULE_RESEARCH);
+  ASSERT_EQ(told.size(), 2u);
+  EXPECT_EQ(ReadU16(told[0], 8), 4u);
+  EXPECT_EQ(ReadU16(told[0], 10), 500u);
+  EXPECT_EQ(ReadU16(told[1], 8), 5u);
+  EXPECT_EQ(ReadU16(told[1], 10), 2040u);
+
+  for (int t = 0; t < 4; ++t) EndTurn();
+  EXPECT_EQ(World().research[1].modulePoints[5], kResearched);
+  EXPECT_EQ(World().research[1].modulePercent[3], 100u) << "the cell's allocation carries on down the line";
+  EXPECT_EQ(World().research[1].modulePoints[4], 2500u);
+  EndTurn();
+  EXPECT_EQ(World().research[1].modulePoints[4], 2500u + 20u * 127) << "the cell's effort joins the laser's own";
+
+  // Once the laser is done every item of the loop is researched: the turn
+  // ends, and nothing is told of research.
+  EndTurn();
+  EndTurn();
+  EXPECT_EQ(World().research[1].modulePoints[4], kResearched);
+  out.sent.clear();
+  EndTurn();
+  EXPECT_TRUE(out.Of(9, PKT_MODULE_RESEARCH).empty());
+  EXPECT_TRUE(out.Of(9, PKT_MODULE_RESEARCH_DONE).empty());
+}
+
+TEST_F(SrvPlayerResearch, AnImprovementOfAnotherGuildIsNotResearchedForThisOne) {
+  World().modules->GetRecord(5)->guildMask = 0x1F & ~(1u << 1);
+  ASSERT_TRUE(game.Receive(7, Allocation(0, 3, 100)));
+  EndTurn();
+  EXPECT_EQ(World().research[1].modulePoints[5], 0u);
+  EXPECT_TRUE(out.Of(7, PKT_MODULE_RESEARCH).empty());
+}

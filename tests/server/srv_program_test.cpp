@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <array>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -130,4 +131,60 @@ TEST(SrvProgram, AnEmailGameTakesTheSetUpTheEmailScreenLeftBehind) {
     asteroids += ReadU16(std::span(bytes).subspan(at + 4), 0) == PKT_ASTEROID_WITH_ZONES ? 1 : 0;
   EXPECT_EQ(asteroids, 30);
   EXPECT_NE(folder.Log().find("2 set-up values"), std::string::npos) << folder.Log();
+}
+
+// Every chapter of an e-mail game is a player's, so no computer chapter opens
+// research for the guild: what a player allocates has to. Its research page
+// carries gauges only for researched items, and their allocation works on
+// the next of their line.
+TEST(SrvProgram, AnEmailPlayersAllocationToAResearchedItemResearchesWhatImprovesOnIt) {
+  ScratchFolder folder;
+  WriteSrvTestRules(folder.dir);
+  std::ofstream(folder.dir / "Lab_Game-eminfo.dat") << "NumberOfChapters: 2\nNumberOfAsteroids: 30\n";
+  ASSERT_EQ(RunServer(folder, "-En:Lab_Game-0 HVSCS"), 1) << folder.Log();
+  // Chapter 8 (guild 1, slot 0): the power cell (module 3) at the full, the hauler (hull 0) at half.
+  const std::vector<std::vector<std::uint8_t>> packets = {
+      Pkt<16>(PKT_MODULE_ALLOCATION).U8(8, 0).U16(10, 3).U16(12, 100),
+      Pkt<16>(PKT_HULL_ALLOCATION).U16(8, 1).U8(10, 0).U16(12, 0).U16(14, 50)};
+  auto play = [&](std::uint32_t turn, bool allocate) {
+    std::ofstream f(folder.dir / ("Lab_Game-" + std::to_string(turn) + ".c08"), std::ios::binary);
+    f.write(reinterpret_cast<const char*>(&turn), 4);
+    for (const auto& p : allocate ? packets : std::vector<std::vector<std::uint8_t>>{}) {
+      const std::uint32_t n = static_cast<std::uint32_t>(p.size());
+      f.write(reinterpret_cast<const char*>(&n), 4);
+      f.write(reinterpret_cast<const char*>(p.data()), n);
+    }
+    f.close();
+    ASSERT_EQ(RunServer(folder, "-Em:Lab_Game.esv HVSCS"), 1) << folder.Log();
+  };
+  // What the next turn's input file of `chapter` tells of research: type, index, points.
+  auto research = [&](std::uint32_t turn, int chapter) {
+    char name[32];
+    std::snprintf(name, sizeof name, "Lab_Game-%u.s%02d", turn, chapter);
+    const auto bytes = ReadAll(folder.dir / name);
+    std::vector<std::array<std::uint16_t, 3>> told;
+    for (std::size_t at = 4; at + 4 <= bytes.size(); at += 4 + ReadU32(bytes, at)) {
+      const auto p = std::span(bytes).subspan(at + 4, ReadU32(bytes, at));
+      const std::uint16_t type = ReadU16(p, 0);
+      if (type == PKT_MODULE_RESEARCH || type == PKT_HULL_RESEARCH)
+        told.push_back({type, ReadU16(p, 8), ReadU16(p, 10)});
+      else if (type == PKT_MODULE_RESEARCH_DONE || type == PKT_HULL_RESEARCH_DONE)
+        told.push_back({type, ReadU16(p, 8), 0});
+    }
+    return told;
+  };
+  using Told = std::vector<std::array<std::uint16_t, 3>>;
+  play(0, true);
+  const Told first = {{PKT_MODULE_RESEARCH, 5, 2000}, {PKT_HULL_RESEARCH, 1, 1000}};
+  EXPECT_EQ(research(1, 8), first) << "the reactor and the cruiser";
+  EXPECT_EQ(research(1, 9), first) << "the guild mate shares it";
+  EXPECT_TRUE(research(1, 0).empty()) << "other guilds research their own";
+  // The allocation stands: the reactor is done in five turns, the cruiser
+  // goes on, and nothing more improves on the reactor.
+  for (std::uint32_t t = 1; t < 5; ++t) play(t, false);
+  const Told last = {{PKT_MODULE_RESEARCH_DONE, 5, 0}, {PKT_HULL_RESEARCH, 1, 5000}};
+  EXPECT_EQ(research(5, 8), last);
+  play(5, false);
+  const Told after = {{PKT_HULL_RESEARCH, 1, 6000}};
+  EXPECT_EQ(research(6, 8), after);
 }

@@ -1,8 +1,9 @@
 #pragma once
 // A small rules set for the server's tests, written by the game's own
 // writers: drives, cranes, holds and power cells every guild has from the
-// start, a weapon to research, and per guild a researched construction hull
-// of four open slots and an unresearched cruiser hull.
+// start, a weapon to research, a reactor that improves on the power cell,
+// and per guild a researched construction hull of four open slots and an
+// unresearched cruiser hull that improves on it.
 
 #include <cstdint>
 #include <cstring>
@@ -45,8 +46,14 @@ inline std::pair<std::vector<std::uint8_t>, std::vector<std::uint8_t>> SrvTestRu
   cell.SetTypeWord(0, 10);
   cell.SetTypeWord(1, 200);
   cell.SetTypeWord(2, 20);
+  cell.successor = 5;
   modules.push_back(cell);
   modules.push_back(TestModule("Laser", MODULE_WEAPON, 0));
+  ModuleRecord reactor = TestModule("Reactor", MODULE_POWER, 2);
+  reactor.SetTypeWord(0, 20);
+  reactor.SetTypeWord(1, 400);
+  reactor.SetTypeWord(2, 40);
+  modules.push_back(reactor);
 
   std::vector<CGHull> hulls(10);
   std::vector<const CGHull*> list;
@@ -60,6 +67,7 @@ inline std::pair<std::vector<std::uint8_t>, std::vector<std::uint8_t>> SrvTestRu
       h.mass = 100;
       h.massLimit = 1000;
       h.available = k == 0 ? 1 : 0;
+      if (k == 0) h.successor = 1;
       for (std::uint16_t& c : h.costs) c = 20;
       h.structurePoints = 40;
       for (int s = 0; s < 4; ++s) {
