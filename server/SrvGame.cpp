@@ -562,9 +562,10 @@ bool SrvGame::OnTradeBoard(std::uint32_t from, std::uint16_t type, std::span<con
   // otherwise. A withdrawal the poster's client has carried out already.
   const bool posted =
       type == PKT_MINERAL_OFFER_POSTED || type == PKT_SHIP_OFFER_POSTED || type == PKT_VOTE_OFFER_POSTED;
+  // A guild mate whose state is due finds the board as it stands in its state.
   const SrvPacket board(packet.begin(), packet.end());
   for (std::uint16_t c = 0; c < kMaxChapters; ++c)
-    if (m_holder[c] != 0 && (posted || c != chapter) && (c >> 3) == (chapter >> 3))
+    if (m_holder[c] != 0 && !m_stateDue[c] && (posted || c != chapter) && (c >> 3) == (chapter >> 3))
       m_out.Send(m_holder[c], board, true);
   // The poster reads its ship or vote offer posted at once: with the turn's
   // notices, a ship sold in that turn would leave the line nothing to name.
@@ -620,7 +621,8 @@ bool SrvGame::OnMineralTrade(std::uint32_t from, std::span<const std::uint8_t> p
   const SrvOrderVerdict verdict = SrvBuyMinerals(m_world, static_cast<std::uint16_t>(chapter), packet, board);
   if (verdict != SrvOrderVerdict::kAccepted) return Refuse(from, PKT_MINERAL_TRADE, SrvOrderVerdictText(verdict));
   for (std::uint16_t c = 0; c < kMaxChapters; ++c)
-    if (m_holder[c] != 0 && (c >> 3) == (chapter >> 3)) m_out.Send(m_holder[c], board, true);
+    if (m_holder[c] != 0 && !m_stateDue[c] && (c >> 3) == (chapter >> 3))
+      m_out.Send(m_holder[c], board, true);
   m_log.Line("packet %u of player %u taken", PKT_MINERAL_TRADE, from);
   return true;
 }

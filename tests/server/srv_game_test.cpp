@@ -681,12 +681,13 @@ TEST_F(SrvGameTest, AChapterTakenInPlayGetsItsGuildsStandingOffersWithItsState) 
   auto minerals = Pkt<24>(PKT_MINERAL_OFFER_POSTED).U8(8, 8).U8(9, home8).U8(10, 1).U16(12, 50).U16(16, 3);
   ASSERT_TRUE(game.Receive(7, minerals));
   ASSERT_TRUE(game.Receive(7, minerals.U16(12, 30))) << "the offer changed, not a second one";
-  ASSERT_TRUE(game.Receive(7, Pkt<32>(PKT_VOTE_OFFER_POSTED).U16(8, 1).U8(12, home8).U32(28, 7)));
   ASSERT_TRUE(game.Receive(
       8, Pkt<24>(PKT_MINERAL_OFFER_POSTED).U8(8, 16).U8(9, home16).U8(10, 2).U16(12, 40).U16(14, 1)));
   game.PlayerJoined(9);
   ASSERT_TRUE(game.Receive(9, Claim(9, "Late")));
-  EXPECT_TRUE(out.Of(9, PKT_MINERAL_OFFER_POSTED).empty()) << "not before its state";
+  // Posted while its front end is busy, an offer comes with its state alone.
+  ASSERT_TRUE(game.Receive(7, Pkt<32>(PKT_VOTE_OFFER_POSTED).U16(8, 1).U8(12, home8).U32(28, 7)));
+  EXPECT_TRUE(out.Of(9, PKT_VOTE_OFFER_POSTED).empty()) << "not before its state";
   ASSERT_TRUE(game.Receive(9, Pkt<68>(PKT_GAME_SETTINGS).U16(8, 9).U16(10, 1)));
   const auto offers = out.Of(9, PKT_MINERAL_OFFER_POSTED);
   ASSERT_EQ(offers.size(), 1u) << "its own guild's alone";
