@@ -123,8 +123,9 @@ class SrvGame {
   // The name a granted claim (3) gives its chapter; an empty one keeps the name.
   void TakeClaimedName(std::uint16_t chapter, std::span<const std::uint8_t> claim);
   // The start sequence of the chapter taken in play, as of the running turn,
-  // then the turn's lamps as they stand and its guild's standing offers. Sent once: until then the chapter's
-  // holder is left out of a restart's and a load's news.
+  // then the turn's lamps as they stand and its guild's standing offers. Sent
+  // once: until then the chapter's holder is left out of a restart's, a
+  // load's and a turn's news.
   void SendStateInPlay(std::uint32_t player, std::uint16_t chapter);
   // The host's claim of chapter number 40: it runs the game without playing,
   // giving up any chapter it held; anyone else is refused.
