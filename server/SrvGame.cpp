@@ -10,6 +10,7 @@
 #include "platform/core/random.h"
 #include "server/orders/SrvAsteroidOrders.h"
 #include "server/orders/SrvDesigns.h"
+#include "server/trade/SrvBoardPackets.h"
 #include "server/trade/SrvMineralTrade.h"
 #include "server/orders/SrvOrders.h"
 #include "server/trade/SrvShipTrade.h"
@@ -188,6 +189,11 @@ std::int32_t SrvGame::HeldChapter(std::uint32_t player) const {
 bool SrvGame::StateDue(std::uint32_t player) const {
   const std::int32_t chapter = HeldChapter(player);
   return chapter >= 0 && m_stateDue[static_cast<std::size_t>(chapter)];
+}
+
+bool SrvGame::HasGame(std::uint32_t player) const {
+  const std::int32_t chapter = HeldChapter(player);
+  return chapter >= 0 && !m_stateDue[static_cast<std::size_t>(chapter)];
 }
 
 std::string SrvGame::ChapterName(std::uint16_t chapter) const {
@@ -383,6 +389,8 @@ void SrvGame::SendStateInPlay(std::uint32_t player, std::uint16_t chapter) {
   // The lamps already lit are told only as they change: after the start
   // signal, which opens the views that show them.
   m_out.Send(player, TurnLampsPacket(chapter), true);
+  for (const SrvPacket& offer : SrvGuildBoardPackets(m_world, static_cast<std::uint16_t>(chapter >> 3)))
+    m_out.Send(player, offer, true);
   m_log.Line("chapter %u of player %u joins the game in play at turn %u", chapter, player, m_world.turn);
 }
 
@@ -554,9 +562,10 @@ bool SrvGame::OnTradeBoard(std::uint32_t from, std::uint16_t type, std::span<con
   // otherwise. A withdrawal the poster's client has carried out already.
   const bool posted =
       type == PKT_MINERAL_OFFER_POSTED || type == PKT_SHIP_OFFER_POSTED || type == PKT_VOTE_OFFER_POSTED;
+  // A guild mate whose state is due finds the board as it stands in its state.
   const SrvPacket board(packet.begin(), packet.end());
   for (std::uint16_t c = 0; c < kMaxChapters; ++c)
-    if (m_holder[c] != 0 && (posted || c != chapter) && (c >> 3) == (chapter >> 3))
+    if (m_holder[c] != 0 && !m_stateDue[c] && (posted || c != chapter) && (c >> 3) == (chapter >> 3))
       m_out.Send(m_holder[c], board, true);
   // The poster reads its ship or vote offer posted at once: with the turn's
   // notices, a ship sold in that turn would leave the line nothing to name.
@@ -612,7 +621,8 @@ bool SrvGame::OnMineralTrade(std::uint32_t from, std::span<const std::uint8_t> p
   const SrvOrderVerdict verdict = SrvBuyMinerals(m_world, static_cast<std::uint16_t>(chapter), packet, board);
   if (verdict != SrvOrderVerdict::kAccepted) return Refuse(from, PKT_MINERAL_TRADE, SrvOrderVerdictText(verdict));
   for (std::uint16_t c = 0; c < kMaxChapters; ++c)
-    if (m_holder[c] != 0 && (c >> 3) == (chapter >> 3)) m_out.Send(m_holder[c], board, true);
+    if (m_holder[c] != 0 && !m_stateDue[c] && (c >> 3) == (chapter >> 3))
+      m_out.Send(m_holder[c], board, true);
   m_log.Line("packet %u of player %u taken", PKT_MINERAL_TRADE, from);
   return true;
 }
@@ -809,7 +819,7 @@ void SrvGame::ResolveTurn() {
   const SrvLog::Blame nobody(m_log, 0);
   PacketImage<12> processing(PKT_TURN_PROCESSING);
   for (std::uint32_t p : m_players)
-    if (HeldChapter(p) >= 0) m_out.Send(p, SrvPacket(processing.bytes.begin(), processing.bytes.end()), true);
+    if (HasGame(p)) m_out.Send(p, SrvPacket(processing.bytes.begin(), processing.bytes.end()), true);
   if (m_autosave) Autosave();
   SrvRandom random(m_world.seed ^ (m_world.turn * 0x9E3779B9u));
   // The model draws a few numbers of its own (star cycles, detours) from the
@@ -831,14 +841,17 @@ void SrvGame::ResolveTurn() {
   TurnNews(turn);
   m_world.AdvanceTurn();
   m_log.Line("turn %u resolved", m_world.turn - 1);
+  // A chapter whose state is due is told nothing of the turn: its state,
+  // when sent, is the game as the turn left it.
   for (std::uint16_t c = 0; c < kMaxChapters; ++c)
-    if (m_holder[c] != 0) m_sight.Filter(m_world, SrvFogRules::From(m_setup), c, turn.toChapter[c]);
+    if (m_holder[c] != 0 && !m_stateDue[c])
+      m_sight.Filter(m_world, SrvFogRules::From(m_setup), c, turn.toChapter[c]);
   const SrvPacket standings = BuildStandingsPacket(m_world);
   const SrvPacket scores = BuildScoresPacket(m_world);
   PacketImage<12> results(PKT_TURN_RESULTS);
   for (std::uint32_t p : m_players) {
     const std::int32_t chapter = HeldChapter(p);
-    if (chapter < 0) continue;
+    if (chapter < 0 || m_stateDue[static_cast<std::size_t>(chapter)]) continue;
     const CGChapter* c = m_world.Chapter(static_cast<std::uint16_t>(chapter));
     m_out.Send(p, BuildCreditsPacket(c != nullptr ? c->credits : 0), true);
     m_out.Send(p, standings, true);

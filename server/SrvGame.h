@@ -106,6 +106,10 @@ class SrvGame {
   std::int32_t HeldChapter(std::uint32_t player) const;
   // The player holds a chapter taken in play and has not been sent the game yet.
   bool StateDue(std::uint32_t player) const;
+  // The player holds a chapter and its client has the game: the turn's
+  // packets and the autosave are for it. One whose state is due would meet
+  // them before the world they speak of.
+  bool HasGame(std::uint32_t player) const;
   std::string ChapterName(std::uint16_t chapter) const;
 
   // The chapter list, to the sender; the host's 100 + n sets the chapters
@@ -119,8 +123,9 @@ class SrvGame {
   // The name a granted claim (3) gives its chapter; an empty one keeps the name.
   void TakeClaimedName(std::uint16_t chapter, std::span<const std::uint8_t> claim);
   // The start sequence of the chapter taken in play, as of the running turn,
-  // then the turn's lamps as they stand. Sent once: until then the chapter's
-  // holder is left out of a restart's and a load's news.
+  // then the turn's lamps as they stand and its guild's standing offers. Sent
+  // once: until then the chapter's holder is left out of a restart's, a
+  // load's and a turn's news.
   void SendStateInPlay(std::uint32_t player, std::uint16_t chapter);
   // The host's claim of chapter number 40: it runs the game without playing,
   // giving up any chapter it held; anyone else is refused.

@@ -247,5 +247,5 @@ void SrvGame::Autosave() {
   PacketImage<12> p(PKT_AUTOSAVE);
   p.Put<std::uint32_t>(8, identifier);
   for (std::uint32_t player : m_players)
-    if (HeldChapter(player) >= 0) m_out.Send(player, SrvPacket(p.bytes.begin(), p.bytes.end()), true);
+    if (HasGame(player)) m_out.Send(player, SrvPacket(p.bytes.begin(), p.bytes.end()), true);
 }

@@ -82,9 +82,10 @@ SrvPacket SrvGame::TurnLampsPacket(std::uint16_t chapter) const {
 
 void SrvGame::SendTurnLamps(std::uint16_t chapter) {
   if (m_byFiles) return;
+  // A chapter whose state is due gets the lamps as they stand with its state.
   const SrvPacket lamps = TurnLampsPacket(chapter);
   for (std::uint16_t c = 0; c < kMaxChapters; ++c)
-    if (m_holder[c] != 0) m_out.Send(m_holder[c], lamps, true);
+    if (m_holder[c] != 0 && !m_stateDue[c]) m_out.Send(m_holder[c], lamps, true);
 }
 
 void SrvGame::TurnBegins() {

@@ -578,6 +578,46 @@ TEST_F(SrvGameTest, ASaveIsPassedOnOnlyToPlayersWhoHaveTheGame) {
   EXPECT_EQ(out.Of(7, PKT_SAVE_GAME).size(), 1u);
 }
 
+// A turn the time limit ends while a chapter's state is due tells that
+// chapter nothing: its client, still in the front end, would meet an autosave
+// of a game it does not have and turn results for a world it has not been
+// sent. Once the state is sent, the next turn reaches it as it does the others.
+TEST_F(SrvGameTest, ATurnEndedWhileAStateIsDueReachesOnlyPlayersWhoHaveTheGame) {
+  Begin(game, 2, 20, {{7, 0}, {8, 8}}, false);
+  SrvSetup limited;
+  limited.config.SetU16(14, 2);
+  limited.config.SetU16(16, 20);
+  limited.config.SetU16(18, 1);  // minutes
+  ASSERT_TRUE(game.Receive(7, Bytes(limited.config)));
+  ASSERT_TRUE(game.Receive(7, Small(PKT_START)));
+  game.Tick(1000);
+  game.PlayerJoined(9);
+  ASSERT_TRUE(game.Receive(9, Claim(1, "Late")));
+  out.sent.clear();
+  ASSERT_TRUE(game.Receive(7, EndTurn(0)));
+  EXPECT_EQ(out.Of(8, PKT_TURN_LAMPS).size(), 1u);
+  ASSERT_TRUE(game.Receive(8, EndTurn(0)));
+  ASSERT_EQ(game.World().turn, 0u) << "the turn waits for chapter 1";
+  game.Tick(61'000);
+  ASSERT_EQ(game.World().turn, 1u);
+  for (std::uint32_t p : {7u, 8u})
+    for (std::uint16_t type : {PKT_TURN_PROCESSING, PKT_AUTOSAVE, PKT_TURN_RESULTS})
+      EXPECT_EQ(out.Of(p, type).size(), 1u) << p << " " << type;
+  // The keep-alive goes on: its front end's screens answer on their own.
+  for (const Sent& s : out.To(9))
+    EXPECT_EQ(s.Type(), PKT_KEEPALIVE_REQUEST) << "neither the lamps, the autosave nor the turn";
+
+  ASSERT_TRUE(game.Receive(9, Pkt<68>(PKT_GAME_SETTINGS).U16(8, 1).U16(10, 1)));
+  EXPECT_EQ(out.Of(9, PKT_START).size(), 1u);
+  EXPECT_EQ(ReadU16(out.Of(9, PKT_TURN_LAMPS).back(), 10), 0u) << "the new turn's lamps, none lit";
+  out.sent.clear();
+  for (std::uint32_t p : {7u, 8u, 9u}) ASSERT_TRUE(game.Receive(p, EndTurn(1))) << p;
+  ASSERT_EQ(game.World().turn, 2u);
+  for (std::uint16_t type : {PKT_TURN_PROCESSING, PKT_AUTOSAVE, PKT_TURN_RESULTS})
+    EXPECT_EQ(out.Of(9, type).size(), 1u) << type;
+  EXPECT_EQ(out.Of(9, PKT_TURN_LAMPS).size(), 3u);
+}
+
 // A player taking a chapter in play gets the game once, when its front end is
 // done, with the lamps the turn has lit (its views show none until the next
 // change otherwise); a restart or a load meanwhile is not sent to it.
@@ -628,6 +668,47 @@ TEST_F(SrvGameTest, AChapterTakenInPlayGetsItsStateOnceWithTheLampsLit) {
   EXPECT_EQ(ReadU16(out.Of(10, PKT_TURN_LAMPS)[0], 10), 0u) << "none lit in the loaded turn";
   ASSERT_TRUE(game.Receive(10, EndTurn(0)));
   EXPECT_EQ(ReadU16(out.Of(7, PKT_TURN_LAMPS).back(), 10), 1u);
+}
+
+// A chapter taken in play comes into its guild's market with the offers
+// standing on the boards, as they now stand: its guild mates' boards were
+// filled as the offers were posted, before it had a game.
+TEST_F(SrvGameTest, AChapterTakenInPlayGetsItsGuildsStandingOffersWithItsState) {
+  Begin(game, 2, 12, {{7, 8}, {8, 16}});
+  const SrvWorld& world = game.World();
+  const auto home8 = static_cast<std::uint8_t>(world.Chapter(8)->homeAsteroid);
+  const auto home16 = static_cast<std::uint8_t>(world.Chapter(16)->homeAsteroid);
+  auto minerals = Pkt<24>(PKT_MINERAL_OFFER_POSTED).U8(8, 8).U8(9, home8).U8(10, 1).U16(12, 50).U16(16, 3);
+  ASSERT_TRUE(game.Receive(7, minerals));
+  ASSERT_TRUE(game.Receive(7, minerals.U16(12, 30))) << "the offer changed, not a second one";
+  ASSERT_TRUE(game.Receive(
+      8, Pkt<24>(PKT_MINERAL_OFFER_POSTED).U8(8, 16).U8(9, home16).U8(10, 2).U16(12, 40).U16(14, 1)));
+  game.PlayerJoined(9);
+  ASSERT_TRUE(game.Receive(9, Claim(9, "Late")));
+  // Posted while its front end is busy, an offer comes with its state alone.
+  ASSERT_TRUE(game.Receive(7, Pkt<32>(PKT_VOTE_OFFER_POSTED).U16(8, 1).U8(12, home8).U32(28, 7)));
+  EXPECT_TRUE(out.Of(9, PKT_VOTE_OFFER_POSTED).empty()) << "not before its state";
+  ASSERT_TRUE(game.Receive(9, Pkt<68>(PKT_GAME_SETTINGS).U16(8, 9).U16(10, 1)));
+  const auto offers = out.Of(9, PKT_MINERAL_OFFER_POSTED);
+  ASSERT_EQ(offers.size(), 1u) << "its own guild's alone";
+  EXPECT_EQ(offers[0][8], 8u);
+  EXPECT_EQ(offers[0][9], home8);
+  EXPECT_EQ(offers[0][10], 1u);
+  EXPECT_EQ(ReadU16(offers[0], 12), 30u);
+  EXPECT_EQ(ReadU16(offers[0], 16), 3u);
+  const auto votes = out.Of(9, PKT_VOTE_OFFER_POSTED);
+  ASSERT_EQ(votes.size(), 1u);
+  EXPECT_EQ(ReadU16(votes[0], 8), 1u);
+  EXPECT_EQ(votes[0][10], 0u) << "chapter 8's slot";
+  EXPECT_EQ(votes[0][12], home8);
+  EXPECT_EQ(ReadU32(votes[0], 28), 7u);
+  // After the start signal, which makes the guilds whose boards they fill.
+  const auto got = out.To(9);
+  const auto start =
+      std::find_if(got.begin(), got.end(), [](const Sent& s) { return s.Type() == PKT_START; });
+  const auto offer =
+      std::find_if(got.begin(), got.end(), [](const Sent& s) { return s.Type() == PKT_VOTE_OFFER_POSTED; });
+  EXPECT_LT(start, offer);
 }
 
 TEST_F(SrvGameTest, EachTurnIsAutosavedAsItBeginsProcessingUnlessTurnedOff) {
