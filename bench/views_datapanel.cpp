@@ -35,7 +35,7 @@ using namespace plat;
 // The installation settings open the registry while the program starts: its
 // place is given before them.
 struct UseBuiltInstallation {
-  UseBuiltInstallation() { setenv("QUENBAR_CONFIG_DIR", QUEN_BUILD_DIR "/gamedata/config", 1); }
+  UseBuiltInstallation() { setenv("QUENBAR_CONFIG_DIR", (std::string(QUEN_BUILD_DIR) + "/gamedata/config").c_str(), 1); }
 };
 __attribute__((init_priority(150))) UseBuiltInstallation g_useBuiltInstallation;
 
