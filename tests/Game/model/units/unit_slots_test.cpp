@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "Game/arrayman/SlotBlocks.h"  // QUEN_SLOTS_FROM_HEAP: units are heap blocks of their own
 #include "Game/model/GUnitMaker.h"
 #include "tests/Game/model/units/units_fixture.h"
 
