@@ -16,6 +16,7 @@
 #include "Game/rules/GGameVar.h"
 #include "Game/rules/GUnitTem.h"
 #include "server/orders/SrvPacketRead.h"
+#include "server/turn/SrvStorePool.h"
 #include "server/world/SrvWorldSave.h"
 #include "tests/server/srv_game_fixture.h"
 
@@ -218,6 +219,67 @@ TEST_F(SrvTradeNotices, AShipTakenApartAndAtvsBuiltShortAreToldTheirOwner) {
   }
   EXPECT_EQ(builder->atvCargo[0], 2);
   EXPECT_TRUE(reduced.empty());
+}
+
+// Where a chapter's minerals gained at an asteroid are kept: its own pool
+// there when it stores, else its home's while the home is its own.
+TEST_F(SrvTradeNotices, MineralsGainedAwayFromAStoreGoHomeWhileTheHomeIsOwn) {
+  const std::uint16_t home = Home(8);
+  const auto space = static_cast<std::uint16_t>(CGSolarDB::GetAsteroidCount());
+  const std::uint16_t outpost = Outpost();
+  EXPECT_EQ(SrvStorePool(World(), home, 8), home);
+  EXPECT_EQ(SrvStorePool(World(), outpost, 8), home) << "no storage there";
+  Mutable().poolDB.SetStorageFacilities(outpost, 1);
+  EXPECT_EQ(SrvStorePool(World(), outpost, 8), outpost);
+  EXPECT_EQ(SrvStorePool(World(), space, 8), home) << "solar space";
+  EXPECT_EQ(SrvStorePool(World(), Home(9), 8), home) << "a guild mate's home";
+  Mutable().solar.GetAsteroid(outpost)->owner = 9;
+  EXPECT_EQ(SrvStorePool(World(), outpost, 8), home) << "a store taken";
+  Mutable().solar.GetAsteroid(home)->owner = 9;
+  EXPECT_EQ(SrvStorePool(World(), space, 8), kSrvNoStorePool);
+  EXPECT_EQ(SrvStorePool(World(), home, 8), kSrvNoStorePool);
+  EXPECT_EQ(SrvStorePool(World(), home, 9), home) << "the taker stores there";
+}
+
+// A ship taken apart in solar space fills its chapter's home pool, not the
+// pool of an asteroid nobody has; with no home left nothing comes back, and
+// the line says so.
+TEST_F(SrvTradeNotices, AShipTakenApartInSolarSpaceIsStoredAtHomeOrLost) {
+  const auto space = static_cast<std::uint16_t>(CGSolarDB::GetAsteroidCount());
+  CGUnitTemplate* scrapped = World().templates->GetTemplate(8, 0, 1);
+  std::uint32_t cost[5] = {};
+  scrapped->GetCost32(cost);
+  ASSERT_GT(cost[0] / 2, 0u);
+  const auto takeApart = [&](std::int16_t x) {
+    const Location at{space, x, 0, 0};
+    CGUnit* builder = Mutable().CreateUnit(8, UnitOf(8)->design, at);
+    CGUnit* ship = Mutable().CreateUnit(8, scrapped, at);
+    if (builder == nullptr || ship == nullptr || !Order(*builder, Ordered(ORDER_SCRAP_UNIT, {ship->id})))
+      return std::vector<SrvPacket>{};
+    const std::uint32_t id = builder->id;
+    std::vector<SrvPacket> recycled;
+    for (int t = 0; t < 30 && recycled.empty(); ++t) {
+      builder = World().pieces->FindUnit(id, nullptr);
+      if (builder != nullptr) builder->power = builder->GetMaxPower();
+      EndTurn();
+      for (const SrvPacket& p : Notices(1, 219)) recycled.push_back(p);
+    }
+    return recycled;
+  };
+  const std::uint32_t before = World().poolDB.GetMineral(Home(8), 0);
+  const std::vector<SrvPacket> stored = takeApart(9000);
+  ASSERT_EQ(stored.size(), 1u);
+  EXPECT_EQ(ReadU16(stored[0], 140), cost[0] / 2);
+  EXPECT_EQ(World().poolDB.GetMineral(space, 0), 0u) << "nobody's pool";
+  EXPECT_GE(World().poolDB.GetMineral(Home(8), 0), before + cost[0] / 2);
+
+  Mutable().solar.GetAsteroid(Home(8))->owner = 9;
+  const std::vector<SrvPacket> lost = takeApart(-9000);
+  ASSERT_EQ(lost.size(), 1u);
+  EXPECT_EQ(ReadU16(lost[0], 140), 0u);
+  EXPECT_EQ(ReadU32(lost[0], 144), 0u);
+  EXPECT_EQ(FirstText(lost[0]), "0");
+  EXPECT_EQ(World().poolDB.GetMineral(space, 0), 0u);
 }
 
 // Two combat ATVs paid for and room for one: the one the hold could not take
