@@ -17,6 +17,7 @@
 #include "server/orders/SrvUnitPackets.h"
 #include "server/trade/SrvTradeNotices.h"
 #include "server/turn/SrvOrderSteps.h"
+#include "server/turn/SrvShipment.h"
 #include "server/turn/SrvStorePool.h"
 
 namespace {
@@ -169,12 +170,7 @@ void SrvRunTransfers(SrvTurnContext& turn) {
   world.autoTransfers.clear();
   std::erase_if(world.inTransit, [&](const SrvTransferInTransit& t) {
     if (t.arrivalTurn > world.turn + 1) return false;
-    world.poolDB.AddMineral(t.destination, t.mineral, t.amount);
-    // The sender hears of it while the pool it went to is still its own.
-    const CGAsteroid* to = world.solar.GetAsteroid(t.destination);
-    if (t.sender != kSrvNoSender && to != nullptr && to->owner == t.sender)
-      world.notices.Add(t.sender, kSrvTradeCategory, kSrvTransferReceivedCode, nullptr, nullptr, t.amount, t.mineral,
-                        std::uint32_t{t.source} << 16 | t.destination);
+    SrvDeliverShipment(world, t);
     return true;
   });
 }

@@ -99,13 +99,34 @@ TEST_F(SrvTradeNotices, AShipmentIsToldItsSenderOnArrivalEvenAcrossASave) {
   ASSERT_EQ(Notices(1, 206).size(), 1u);
   EXPECT_EQ(ReadU32(Notices(1, 206)[0], 148), std::uint32_t{Home(8)} << 16 | outpost);
 
-  // An outpost lost on the way takes the minerals but tells its old owner nothing.
+  // An outpost lost on the way does not take the minerals: they come back
+  // to the source, the line naming the outpost they turned back at.
   ASSERT_TRUE(Transfer(outpost, 5));
   EndTurn();
   Mutable().solar.GetAsteroid(outpost)->owner = 9;
+  const std::uint32_t atOutpost = World().poolDB.GetMineral(outpost, 2);
+  const std::uint32_t atHome = World().poolDB.GetMineral(Home(8), 2);
   EndTurn();
-  EXPECT_TRUE(Notices(1, 206).empty());
+  EXPECT_EQ(World().poolDB.GetMineral(outpost, 2), atOutpost) << "not the taker's";
+  EXPECT_EQ(World().poolDB.GetMineral(Home(8), 2), atHome + 5);
+  ASSERT_EQ(Notices(1, 206).size(), 1u);
+  EXPECT_EQ(ReadU16(Notices(1, 206)[0], 140), 5u);
+  EXPECT_EQ(ReadU32(Notices(1, 206)[0], 148), std::uint32_t{outpost} << 16 | Home(8));
   EXPECT_TRUE(Notices(2, 206).empty());
+
+  // With its source and home lost too, the sender is told the shipment is lost.
+  Mutable().solar.GetAsteroid(outpost)->owner = 8;
+  ASSERT_TRUE(Transfer(outpost, 6));
+  EndTurn();
+  Mutable().solar.GetAsteroid(outpost)->owner = 9;
+  Mutable().solar.GetAsteroid(Home(8))->owner = 9;
+  const std::uint32_t takersHome = World().poolDB.GetMineral(Home(8), 2);
+  EndTurn();
+  EXPECT_EQ(World().poolDB.GetMineral(outpost, 2), atOutpost);
+  EXPECT_EQ(World().poolDB.GetMineral(Home(8), 2), takersHome);
+  EXPECT_TRUE(Notices(1, 206).empty());
+  ASSERT_EQ(Notices(1, 227).size(), 1u);
+  EXPECT_EQ(ReadU16(Notices(1, 227)[0], 140), outpost);
 }
 
 // A file written before shipments named their sender still loads: its
