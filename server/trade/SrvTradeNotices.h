@@ -27,6 +27,8 @@
 //       source (low 16)
 //   215 a vote offer refused, its poster not holding the asteroid's vote,
 //       to the poster as it posts: parameter 1 the asteroid
+//   218 a ship offer a guild mate's bid would have bought, its ship having
+//       an order: parameter 3 the ship (the bids go back, the offer lapses)
 //   219 a ship taken apart: parameter 1 the metals recovered, 2 the
 //       silicates (low 16 bits) and exotics (high 16), the first text the
 //       reactives as a number, 3 the ship taken apart
@@ -57,6 +59,7 @@ constexpr std::uint16_t kSrvVoteBidRejectedCode = 213;
 constexpr std::uint16_t kSrvVoteBoughtCode = 214;
 constexpr std::uint16_t kSrvVoteOfferRescindedCode = 216;
 constexpr std::uint16_t kSrvVoteNotHeldCode = 215;
+constexpr std::uint16_t kSrvShipHasOrderCode = 218;
 constexpr std::uint16_t kSrvRecycledCode = 219;
 constexpr std::uint16_t kSrvAtvBuildReducedCode = 220;
 constexpr std::uint16_t kSrvTransferFailedCode = 225;
