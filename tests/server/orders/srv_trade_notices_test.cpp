@@ -16,7 +16,6 @@
 #include "Game/rules/GGameVar.h"
 #include "Game/rules/GUnitTem.h"
 #include "server/orders/SrvPacketRead.h"
-#include "server/turn/SrvStorePool.h"
 #include "server/world/SrvWorldSave.h"
 #include "tests/server/srv_game_fixture.h"
 
@@ -240,26 +239,6 @@ TEST_F(SrvTradeNotices, AShipTakenApartAndAtvsBuiltShortAreToldTheirOwner) {
   }
   EXPECT_EQ(builder->atvCargo[0], 2);
   EXPECT_TRUE(reduced.empty());
-}
-
-// Where a chapter's minerals gained at an asteroid are kept: its own pool
-// there when it stores, else its home's while the home is its own.
-TEST_F(SrvTradeNotices, MineralsGainedAwayFromAStoreGoHomeWhileTheHomeIsOwn) {
-  const std::uint16_t home = Home(8);
-  const auto space = static_cast<std::uint16_t>(CGSolarDB::GetAsteroidCount());
-  const std::uint16_t outpost = Outpost();
-  EXPECT_EQ(SrvStorePool(World(), home, 8), home);
-  EXPECT_EQ(SrvStorePool(World(), outpost, 8), home) << "no storage there";
-  Mutable().poolDB.SetStorageFacilities(outpost, 1);
-  EXPECT_EQ(SrvStorePool(World(), outpost, 8), outpost);
-  EXPECT_EQ(SrvStorePool(World(), space, 8), home) << "solar space";
-  EXPECT_EQ(SrvStorePool(World(), Home(9), 8), home) << "a guild mate's home";
-  Mutable().solar.GetAsteroid(outpost)->owner = 9;
-  EXPECT_EQ(SrvStorePool(World(), outpost, 8), home) << "a store taken";
-  Mutable().solar.GetAsteroid(home)->owner = 9;
-  EXPECT_EQ(SrvStorePool(World(), space, 8), kSrvNoStorePool);
-  EXPECT_EQ(SrvStorePool(World(), home, 8), kSrvNoStorePool);
-  EXPECT_EQ(SrvStorePool(World(), home, 9), home) << "the taker stores there";
 }
 
 // A ship taken apart in solar space fills its chapter's home pool, not the
