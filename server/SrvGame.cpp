@@ -37,6 +37,9 @@ constexpr std::size_t kChatTextOffset = 16;
 constexpr std::uint32_t kMaxLoggedRefusals = 1000;
 constexpr std::uint8_t kChatToAll = 255;
 constexpr std::uint8_t kChatToGuild = 254;
+// A joining player's front end may take minutes; what the others say
+// meanwhile is held for it up to this many messages.
+constexpr std::size_t kMaxHeldChat = 32;
 // 23 from the host's front end carries this plus its chapters per guild.
 constexpr std::uint16_t kChaptersAnnounced = 100;
 constexpr std::size_t kConfigChaptersOffset = 14;
@@ -133,6 +136,7 @@ void SrvGame::PlayerLeft(std::uint32_t player) {
   if (chapter >= 0) {
     m_holder[chapter] = 0;
     m_stateDue[static_cast<std::size_t>(chapter)] = false;
+    m_heldChat[static_cast<std::size_t>(chapter)].clear();
     if (!m_started) m_traits[static_cast<std::size_t>(chapter)] = {};
     m_log.Line("player %u left; chapter %d is computer-held from now on", player, chapter);
     // The host's leave ends the session with the game: nobody is left to tell.
@@ -391,6 +395,9 @@ void SrvGame::SendStateInPlay(std::uint32_t player, std::uint16_t chapter) {
   m_out.Send(player, TurnLampsPacket(chapter), true);
   for (const SrvPacket& offer : SrvGuildBoardPackets(m_world, static_cast<std::uint16_t>(chapter >> 3)))
     m_out.Send(player, offer, true);
+  // After the start signal, which opens the chat panel that shows them.
+  for (const SrvPacket& message : m_heldChat[chapter]) m_out.Send(player, message, true);
+  m_heldChat[chapter].clear();
   m_log.Line("chapter %u of player %u joins the game in play at turn %u", chapter, player, m_world.turn);
 }
 
@@ -526,11 +533,23 @@ bool SrvGame::OnChat(std::uint32_t from, std::span<const std::uint8_t> packet) {
   std::fill(message.begin() + 12, message.begin() + 16, std::uint8_t{0});
   for (std::uint16_t c = 0; c < kMaxChapters; ++c) {
     if (m_holder[c] == 0 || c == chapter) continue;
-    if (to == kChatToAll || (to == kChatToGuild && (c >> 3) == (chapter >> 3)) || to == c)
+    if (to != kChatToAll && !(to == kChatToGuild && (c >> 3) == (chapter >> 3)) && to != c) continue;
+    if (m_stateDue[c])
+      HoldChat(c, message);
+    else
       m_out.Send(m_holder[c], message, true);
   }
   m_log.Line("chat of player %u taken", from);
   return true;
+}
+
+void SrvGame::HoldChat(std::uint16_t chapter, const SrvPacket& message) {
+  std::vector<SrvPacket>& held = m_heldChat[chapter];
+  if (held.size() == kMaxHeldChat) {
+    held.erase(held.begin());
+    m_log.Line("chat held for chapter %u: the oldest message dropped", chapter);
+  }
+  held.push_back(message);
 }
 
 bool SrvGame::OnTradeBoard(std::uint32_t from, std::uint16_t type, std::span<const std::uint8_t> packet) {

@@ -152,6 +152,8 @@ class SrvGame {
   // Passes a chat message on to the chapters it is addressed to: every other
   // one (255), the sender's guild (254) or one chapter.
   bool OnChat(std::uint32_t from, std::span<const std::uint8_t> p);
+  // Chat for a chapter whose state is due, kept until the state is sent.
+  void HoldChat(std::uint16_t chapter, const SrvPacket& message);
   // A chapter renamed in play by its holder, passed on to the others.
   bool OnChapterRenamed(std::uint32_t from, std::span<const std::uint8_t> p);
   // Passes the guild trade board's postings and withdrawals on to the
@@ -245,6 +247,10 @@ class SrvGame {
   std::array<bool, kMaxChapters> m_turnDone{};
   // Chapters taken in play whose holders have not been sent the game yet.
   std::array<bool, kMaxChapters> m_stateDue{};
+  // Chat addressed to those chapters meanwhile: their front ends would drop
+  // it, so it follows their state (at most kMaxHeldChat each, the oldest
+  // giving way).
+  std::array<std::vector<SrvPacket>, kMaxChapters> m_heldChat{};
   bool m_started = false;
   // A hosted start waits for the host's answer to 50 (at most a minute).
   bool m_configAsked = false;

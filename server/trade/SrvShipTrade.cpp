@@ -126,11 +126,16 @@ void SrvSettleShipOffers(SrvTurnContext& turn) {
         ++i;
         continue;
       }
+      // A ship at work is not handed over: the buyer's ship comes without
+      // orders, and what the seller paid for its work would be lost.
+      const bool busy = !gone && ship->GetOrderCount() != 0;
       // Taken before the ship changes hands: the seller's unit goes.
       const std::uint32_t unitClass = OfferedClass(world, offer.unitId);
       if (gone) {
         world.notices.Add(seller, kSrvTradeCategory, kSrvShipLostCode, nullptr, nullptr, 0, unitClass,
                           kSrvTradeNoUnit);
+      } else if (busy) {
+        world.notices.Add(seller, kSrvTradeCategory, kSrvShipHasOrderCode, nullptr, nullptr, 0, 0, offer.unitId);
       } else {
         const SrvShipBid won = *best;
         world.shipBids.erase(best);

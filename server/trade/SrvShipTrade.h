@@ -8,8 +8,11 @@
 // 1308 for the seller's unit and 1313 for the buyer's, whose power the buyer
 // is told), the seller's home pool receives the bid, the other bids go back
 // to their pools and the offer leaves the board (402 to the guild); the
-// buyer and the seller are each sent a notice of the sale. Withdrawing an offer
-// (402) gives every bid on it back. Renegades do not trade.
+// buyer and the seller are each sent a notice of the sale. A ship may be
+// offered whatever it is doing, but one with an order when a bid would buy
+// it is not sold: its bids go back, the offer leaves the board and the
+// seller is told (218). Withdrawing an offer (402) gives every bid on it
+// back. Renegades do not trade.
 //
 // Packets (offsets from the packet's start):
 //   460  u16 guild at 8, u8 seller slot at 10, u32 unit at 12, u32 first

@@ -11,9 +11,11 @@
 //       (high 16 bits) and the asteroid they will arrive at (low 16)
 //   205 a purchase from an offer no longer standing: parameter 1 the
 //       asteroid, 2 the mineral, 3 the seller
-//   206 a standing transfer's shipment arrived, to its sender while the
-//       destination is still its own: parameter 1 the amount, 2 the mineral,
-//       3 the source (high 16 bits) and the destination (low 16)
+//   206 a standing transfer's shipment arrived, to its sender: parameter 1
+//       the amount, 2 the mineral, 3 the source (high 16 bits) and the
+//       destination (low 16); one whose destination changed hands on the
+//       way came back: 3 that destination (high) and the pool it came to
+//       (low)
 //   207 a ship sold: parameter 1 its class, 2 the buyer, 3 the asteroid paid
 //       at (kSrvTradeNoPool when none was)
 //   209 an offered ship lost before it sold: parameter 2 its class
@@ -25,12 +27,15 @@
 //       source (low 16)
 //   215 a vote offer refused, its poster not holding the asteroid's vote,
 //       to the poster as it posts: parameter 1 the asteroid
+//   218 a ship offer a guild mate's bid would have bought, its ship having
+//       an order: parameter 3 the ship (the bids go back, the offer lapses)
 //   219 a ship taken apart: parameter 1 the metals recovered, 2 the
 //       silicates (low 16 bits) and exotics (high 16), the first text the
 //       reactives as a number, 3 the ship taken apart
 //   220 ATVs built short of their order, the hold full: parameter 3 the unit
 //   227 a turn's mining on an asteroid lost, its miner having no pool to
-//       take it: parameter 1 the asteroid
+//       take it, or a shipment lost, its destination taken and its sender
+//       left no pool to take it back: parameter 1 the asteroid
 // (The guild mates' "new offers" notices, 217, 226 and 230, their clients
 // raise themselves as the offers reach their boards.)
 //   213 / 214 a vote bid rejected / accepted, 228 a vote sold (parameter 2
@@ -54,6 +59,7 @@ constexpr std::uint16_t kSrvVoteBidRejectedCode = 213;
 constexpr std::uint16_t kSrvVoteBoughtCode = 214;
 constexpr std::uint16_t kSrvVoteOfferRescindedCode = 216;
 constexpr std::uint16_t kSrvVoteNotHeldCode = 215;
+constexpr std::uint16_t kSrvShipHasOrderCode = 218;
 constexpr std::uint16_t kSrvRecycledCode = 219;
 constexpr std::uint16_t kSrvAtvBuildReducedCode = 220;
 constexpr std::uint16_t kSrvTransferFailedCode = 225;

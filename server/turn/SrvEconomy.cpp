@@ -17,6 +17,8 @@
 #include "server/orders/SrvUnitPackets.h"
 #include "server/trade/SrvTradeNotices.h"
 #include "server/turn/SrvOrderSteps.h"
+#include "server/turn/SrvShipment.h"
+#include "server/turn/SrvStorePool.h"
 
 namespace {
 
@@ -49,18 +51,6 @@ SrvPacket ProgressPacket(bool hull, std::size_t index, std::uint16_t points) {
 void TellGuild(SrvTurnContext& turn, int guild, const SrvPacket& packet) {
   for (std::uint16_t c = static_cast<std::uint16_t>(guild * 8); c < guild * 8 + 8; ++c)
     if (turn.world.HasChapter(c)) turn.Tell(c, packet);
-}
-
-constexpr std::uint16_t kNoPool = 0xFFFF;
-
-// The pool a zone's output goes to: the asteroid's own when it stores and is
-// the miner's, else the miner's home pool while its home is still its own
-// (a home taken would hand the mining to the taker); else none.
-std::uint16_t PoolFor(const SrvWorld& world, const CGAsteroid& a, std::uint8_t owner) {
-  if (world.poolDB.GetStorageFacilities(a.id) != 0 && a.owner == owner) return a.id;
-  const CGChapter* c = world.Chapter(owner);
-  const CGAsteroid* home = c != nullptr ? world.solar.GetAsteroid(c->homeAsteroid) : nullptr;
-  return home != nullptr && home->owner == owner ? home->id : kNoPool;
 }
 
 // The science-bonus points the guild's members give the item.
@@ -137,10 +127,10 @@ void SrvMineAndEarn(SrvTurnContext& turn) {
       if (zone == nullptr || zone->owner >= kMaxChapters) continue;
       std::uint16_t out[4] = {};
       zone->GetMiningOutput(&out[0], &out[1], &out[2], &out[3]);
-      const std::uint16_t pool = PoolFor(world, *a, zone->owner);
+      const std::uint16_t pool = SrvStorePool(world, i, zone->owner);
       for (std::uint32_t m = 0; m < 4; ++m) {
         if (out[m] == 0) continue;
-        if (pool == kNoPool)
+        if (pool == kSrvNoStorePool)
           lost[zone->owner] = world.Chapter(zone->owner) != nullptr;
         else
           world.poolDB.AddMineral(pool, m, out[m]);
@@ -180,12 +170,7 @@ void SrvRunTransfers(SrvTurnContext& turn) {
   world.autoTransfers.clear();
   std::erase_if(world.inTransit, [&](const SrvTransferInTransit& t) {
     if (t.arrivalTurn > world.turn + 1) return false;
-    world.poolDB.AddMineral(t.destination, t.mineral, t.amount);
-    // The sender hears of it while the pool it went to is still its own.
-    const CGAsteroid* to = world.solar.GetAsteroid(t.destination);
-    if (t.sender != kSrvNoSender && to != nullptr && to->owner == t.sender)
-      world.notices.Add(t.sender, kSrvTradeCategory, kSrvTransferReceivedCode, nullptr, nullptr, t.amount, t.mineral,
-                        std::uint32_t{t.source} << 16 | t.destination);
+    SrvDeliverShipment(world, t);
     return true;
   });
 }

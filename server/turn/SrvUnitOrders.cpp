@@ -25,6 +25,7 @@
 #include "server/battle/SrvSpaceBattle.h"
 #include "server/battle/SrvTerrainBattle.h"
 #include "server/turn/SrvOrderSteps.h"
+#include "server/turn/SrvStorePool.h"
 #include "server/trade/SrvTradeNotices.h"
 #include "server/turn/SrvUnitNotices.h"
 #include "server/world/SrvCentreZone.h"
@@ -381,9 +382,11 @@ void SelfRepair(SrvTurnContext& turn, CGUnit& unit) {
 }
 
 // The chapter's ship is taken apart: half of what its design cost in
-// minerals goes into the pool where the scrapping unit stands, and its owner
-// is told what came back, the line naming the ship taken apart (which its
-// client no longer holds when it reads the line).
+// minerals goes into the chapter's pool where the scrapping unit stands, or
+// its home pool when it stands elsewhere (in solar space, at another's
+// asteroid); a chapter without either loses them. Its owner is told what
+// came back, the line naming the ship taken apart (which its client no
+// longer holds when it reads the line).
 void Scrap(SrvTurnContext& turn, const CGUnit& scrapper, const UnitOrder& order) {
   std::uint16_t at = 0;
   CGUnit* ship = turn.world.pieces->FindUnit(order.Word(0), &at);
@@ -391,10 +394,12 @@ void Scrap(SrvTurnContext& turn, const CGUnit& scrapper, const UnitOrder& order)
   if (ship->design != nullptr) {
     std::uint32_t cost[5] = {};
     ship->design->GetCost32(cost);
+    const std::uint16_t pool =
+        SrvStorePool(turn.world, scrapper.location.asteroid, static_cast<std::uint16_t>(scrapper.GetChapter()));
     std::uint32_t back[4] = {};
-    for (std::uint32_t m = 0; m < 4; ++m) {
+    for (std::uint32_t m = 0; m < 4 && pool != kSrvNoStorePool; ++m) {
       back[m] = cost[m] / 2;
-      turn.world.poolDB.AddMineral(scrapper.location.asteroid, m, back[m]);
+      turn.world.poolDB.AddMineral(pool, m, back[m]);
     }
     // Metals in parameter 1, silicates and exotics in the halves of
     // parameter 2 (16 bits each), reactives as the first text's number.

@@ -711,6 +711,42 @@ TEST_F(SrvGameTest, AChapterTakenInPlayGetsItsGuildsStandingOffersWithItsState) 
   EXPECT_LT(start, offer);
 }
 
+// Chat said while a joining player's front end is busy would be dropped by
+// it: it is held and follows the state, in order, the newest kept when too
+// much was said; guild chat of another guild is not held for it.
+TEST_F(SrvGameTest, ChatSaidWhileAJoiningPlayersStateIsDueFollowsItsState) {
+  Begin(game, 2, 12, {{7, 0}, {8, 8}});
+  auto chat = [](std::uint8_t sender, std::uint8_t to, std::uint32_t n) {
+    return Pkt<516>(PKT_CHAT).U8(8, sender).U8(9, to).Text(16, 500, "line " + std::to_string(n));
+  };
+  game.PlayerJoined(9);
+  ASSERT_TRUE(game.Receive(9, Claim(1, "Late")));
+  ASSERT_TRUE(game.Receive(8, chat(8, 254, 0))) << "guild 1's";
+  for (std::uint32_t n = 1; n <= 40; ++n) ASSERT_TRUE(game.Receive(7, chat(0, n % 2 == 0 ? 255 : 1, n)));
+  EXPECT_TRUE(out.Of(9, PKT_CHAT).empty()) << "not before its state";
+  ASSERT_TRUE(game.Receive(9, Pkt<68>(PKT_GAME_SETTINGS).U16(8, 1).U16(10, 1)));
+  const auto held = out.Of(9, PKT_CHAT);
+  ASSERT_EQ(held.size(), 32u) << "bounded";
+  for (std::size_t i = 0; i < held.size(); ++i)
+    EXPECT_EQ(ReadText(held[i], 16, 500), "line " + std::to_string(i + 9)) << "the newest, in order";
+  const auto got = out.To(9);
+  const auto start = std::find_if(got.begin(), got.end(), [](const Sent& s) { return s.Type() == PKT_START; });
+  const auto first = std::find_if(got.begin(), got.end(), [](const Sent& s) { return s.Type() == PKT_CHAT; });
+  EXPECT_LT(start, first) << "after the start signal";
+  ASSERT_TRUE(game.Receive(7, chat(0, 1, 41)));
+  EXPECT_EQ(out.Of(9, PKT_CHAT).size(), 33u) << "then straight on";
+
+  // A player who leaves before its state takes nothing held to the next.
+  game.PlayerJoined(10);
+  ASSERT_TRUE(game.Receive(10, Claim(9, "Gone")));
+  ASSERT_TRUE(game.Receive(8, chat(8, 254, 42)));
+  game.PlayerLeft(10);
+  game.PlayerJoined(11);
+  ASSERT_TRUE(game.Receive(11, Claim(9, "Next")));
+  ASSERT_TRUE(game.Receive(11, Pkt<68>(PKT_GAME_SETTINGS).U16(8, 9).U16(10, 1)));
+  EXPECT_TRUE(out.Of(11, PKT_CHAT).empty());
+}
+
 TEST_F(SrvGameTest, EachTurnIsAutosavedAsItBeginsProcessingUnlessTurnedOff) {
   const quentest::TempDir dir("quen_autosave");
   const std::string folder = FolderPath(dir);

@@ -762,6 +762,46 @@ TEST_F(SrvGuildTrade, BidsOnAShipWithdrawnOrLostAreRejectedAndTheSellerToldOfThe
   EXPECT_TRUE(Notices(2, 201).empty() && Notices(1, 207).empty());
 }
 
+// A ship at work may be offered, but is not sold while it has an order: it
+// would reach its buyer without its orders, the work its seller paid for
+// lost. The bids go back, the offer lapses and the seller reads why; with
+// no bid the offer just stands.
+TEST_F(SrvGuildTrade, AShipWithAnOrderIsNotSoldAndItsSellerIsToldWhy) {
+  const std::uint16_t home8 = world.Chapter(8)->homeAsteroid;
+  CGUnit* ship = world.pieces->GetUnitAt(home8, 8, 0);
+  ASSERT_NE(ship, nullptr);
+  ship->power = ship->GetMaxPower();
+  const std::uint32_t shipId = ship->id;
+  const auto away = static_cast<std::uint16_t>((home8 + 7) % CGSolarDB::GetAsteroidCount());
+  ASSERT_TRUE(game.Receive(1, Bytes(BuildOrderPacket(shipId, MoveTo(away), kInsertReplace))));
+  ASSERT_TRUE(game.Receive(1, Pkt<36>(PKT_SHIP_OFFER_POSTED).U16(8, 1).U32(12, shipId).U32(20, 10)))
+      << "offered at work, as the clients do";
+  out.sent.clear();
+  EndTurn();
+  EXPECT_NE(world.guilds->GetGuild(1)->FindShipOffer(shipId), nullptr) << "no bid: the offer stands";
+  EXPECT_TRUE(Notices(1, 218).empty());
+
+  const std::uint16_t home9 = world.Chapter(9)->homeAsteroid;
+  const std::uint32_t metals9 = world.poolDB.GetMineral(home9, 0);
+  auto bid = Pkt<36>(PKT_TRADE_REQUEST).U16(8, 1).U16(10, 1).U32(12, shipId).U32(20, 25);
+  ASSERT_TRUE(game.Receive(2, bid.U16(18, home9)));
+  out.sent.clear();
+  EndTurn();
+  std::uint16_t at = 0;
+  const CGUnit* kept = world.pieces->FindUnit(shipId, &at);
+  ASSERT_NE(kept, nullptr) << "not handed over";
+  EXPECT_EQ(kept->GetChapter(), 8);
+  EXPECT_GT(kept->GetOrderCount(), 0) << "still at its work";
+  EXPECT_EQ(world.poolDB.GetMineral(home9, 0), metals9) << "the bid came back";
+  EXPECT_EQ(world.guilds->GetGuild(1)->FindShipOffer(shipId), nullptr);
+  EXPECT_GE(out.Count(PKT_SHIP_OFFER_WITHDRAWN), 1u);
+  const std::vector<SrvPacket> why = Notices(1, 218);
+  ASSERT_EQ(why.size(), 1u);
+  EXPECT_EQ(ReadU32(why[0], 148), shipId);
+  EXPECT_EQ(Notices(2, 202).size(), 1u);
+  EXPECT_TRUE(Notices(2, 201).empty() && Notices(1, 207).empty());
+}
+
 // The buyer gets a copy of the ship's design under an id nobody has heard
 // of: every player is told it, and its values, before the ship that flies
 // it; and a ship built of it later is told after the design again, for a

@@ -98,13 +98,34 @@ TEST_F(SrvTradeNotices, AShipmentIsToldItsSenderOnArrivalEvenAcrossASave) {
   ASSERT_EQ(Notices(1, 206).size(), 1u);
   EXPECT_EQ(ReadU32(Notices(1, 206)[0], 148), std::uint32_t{Home(8)} << 16 | outpost);
 
-  // An outpost lost on the way takes the minerals but tells its old owner nothing.
+  // An outpost lost on the way does not take the minerals: they come back
+  // to the source, the line naming the outpost they turned back at.
   ASSERT_TRUE(Transfer(outpost, 5));
   EndTurn();
   Mutable().solar.GetAsteroid(outpost)->owner = 9;
+  const std::uint32_t atOutpost = World().poolDB.GetMineral(outpost, 2);
+  const std::uint32_t atHome = World().poolDB.GetMineral(Home(8), 2);
   EndTurn();
-  EXPECT_TRUE(Notices(1, 206).empty());
+  EXPECT_EQ(World().poolDB.GetMineral(outpost, 2), atOutpost) << "not the taker's";
+  EXPECT_EQ(World().poolDB.GetMineral(Home(8), 2), atHome + 5);
+  ASSERT_EQ(Notices(1, 206).size(), 1u);
+  EXPECT_EQ(ReadU16(Notices(1, 206)[0], 140), 5u);
+  EXPECT_EQ(ReadU32(Notices(1, 206)[0], 148), std::uint32_t{outpost} << 16 | Home(8));
   EXPECT_TRUE(Notices(2, 206).empty());
+
+  // With its source and home lost too, the sender is told the shipment is lost.
+  Mutable().solar.GetAsteroid(outpost)->owner = 8;
+  ASSERT_TRUE(Transfer(outpost, 6));
+  EndTurn();
+  Mutable().solar.GetAsteroid(outpost)->owner = 9;
+  Mutable().solar.GetAsteroid(Home(8))->owner = 9;
+  const std::uint32_t takersHome = World().poolDB.GetMineral(Home(8), 2);
+  EndTurn();
+  EXPECT_EQ(World().poolDB.GetMineral(outpost, 2), atOutpost);
+  EXPECT_EQ(World().poolDB.GetMineral(Home(8), 2), takersHome);
+  EXPECT_TRUE(Notices(1, 206).empty());
+  ASSERT_EQ(Notices(1, 227).size(), 1u);
+  EXPECT_EQ(ReadU16(Notices(1, 227)[0], 140), outpost);
 }
 
 // A file written before shipments named their sender still loads: its
@@ -218,6 +239,47 @@ TEST_F(SrvTradeNotices, AShipTakenApartAndAtvsBuiltShortAreToldTheirOwner) {
   }
   EXPECT_EQ(builder->atvCargo[0], 2);
   EXPECT_TRUE(reduced.empty());
+}
+
+// A ship taken apart in solar space fills its chapter's home pool, not the
+// pool of an asteroid nobody has; with no home left nothing comes back, and
+// the line says so.
+TEST_F(SrvTradeNotices, AShipTakenApartInSolarSpaceIsStoredAtHomeOrLost) {
+  const auto space = static_cast<std::uint16_t>(CGSolarDB::GetAsteroidCount());
+  CGUnitTemplate* scrapped = World().templates->GetTemplate(8, 0, 1);
+  std::uint32_t cost[5] = {};
+  scrapped->GetCost32(cost);
+  ASSERT_GT(cost[0] / 2, 0u);
+  const auto takeApart = [&](std::int16_t x) {
+    const Location at{space, x, 0, 0};
+    CGUnit* builder = Mutable().CreateUnit(8, UnitOf(8)->design, at);
+    CGUnit* ship = Mutable().CreateUnit(8, scrapped, at);
+    if (builder == nullptr || ship == nullptr || !Order(*builder, Ordered(ORDER_SCRAP_UNIT, {ship->id})))
+      return std::vector<SrvPacket>{};
+    const std::uint32_t id = builder->id;
+    std::vector<SrvPacket> recycled;
+    for (int t = 0; t < 30 && recycled.empty(); ++t) {
+      builder = World().pieces->FindUnit(id, nullptr);
+      if (builder != nullptr) builder->power = builder->GetMaxPower();
+      EndTurn();
+      for (const SrvPacket& p : Notices(1, 219)) recycled.push_back(p);
+    }
+    return recycled;
+  };
+  const std::uint32_t before = World().poolDB.GetMineral(Home(8), 0);
+  const std::vector<SrvPacket> stored = takeApart(9000);
+  ASSERT_EQ(stored.size(), 1u);
+  EXPECT_EQ(ReadU16(stored[0], 140), cost[0] / 2);
+  EXPECT_EQ(World().poolDB.GetMineral(space, 0), 0u) << "nobody's pool";
+  EXPECT_GE(World().poolDB.GetMineral(Home(8), 0), before + cost[0] / 2);
+
+  Mutable().solar.GetAsteroid(Home(8))->owner = 9;
+  const std::vector<SrvPacket> lost = takeApart(-9000);
+  ASSERT_EQ(lost.size(), 1u);
+  EXPECT_EQ(ReadU16(lost[0], 140), 0u);
+  EXPECT_EQ(ReadU32(lost[0], 144), 0u);
+  EXPECT_EQ(FirstText(lost[0]), "0");
+  EXPECT_EQ(World().poolDB.GetMineral(space, 0), 0u);
 }
 
 // Two combat ATVs paid for and room for one: the one the hold could not take
