@@ -256,8 +256,10 @@ void CInfoPanel::DrawTemplateList() {
       {"ISL_SHOT", 484, 5}, {"ISL_HITS", 535, 5}, {"ISL_NAME", 39, 20}, {"ISL_TYPE", 127, 20},
       {"ISLCREAT", 175, 20}, {"ISLBUILT", 238, 20}, {"ISL_DEAD", 291, 20}, {"ISLKILLS", 338, 20},
       {"ISL_SHOT", 384, 20}, {"ISL_HITS", 440, 20}, {"ISLTAKEN", 484, 20}, {"ISLTAKEN", 536, 20}};
-  // Each header is centred on its x.
-  for (const Header& h : kHeaders) Caption(h.id, h.x - 30, h.y, 60, kWhite, DT_CENTER, 1, 1);
+  // Each header starts at its x, just inside its column, and so sits over
+  // the column's figures; centred on that x it would run across the column
+  // line to its left.
+  for (const Header& h : kHeaders) Caption(h.id, h.x, h.y, 60, kWhite, DT_LEFT, 1, 1);
 
   const std::uint16_t local = g_gameData ? g_gameData->localChapterId : 0;
   const COLORREF colour = GetPaleColor(LocalGuildIndex());
