@@ -266,6 +266,29 @@ TEST_F(InfoPages, ShipListPagesByFourteenAndRebuildsOnlyWhenTheTurnChanges) {
   EXPECT_EQ(frame.shown.back(), "clear 1");
 }
 
+TEST_F(InfoPages, AUnitLostBeforeTheTurnMovesOnIsNeitherShownNorVisited) {
+  const std::uint32_t alpha = AddUnit(1, 2, "Alpha", "Miner", 7)->id;
+  AddUnit(2, 2, "Bravo", "Miner", 7);
+  Draw();
+  ASSERT_EQ(Names(), (std::vector<std::string>{"Bravo", "Alpha"}));
+  // The turn's results take Alpha away; the turn counter has not moved yet.
+  ASSERT_EQ(g_gameData->pieces.DeleteUnit(alpha), 1);
+  panel->OnMouseMove(100, 98 + 50);
+  EXPECT_EQ(panel->shipHovered, nullptr);
+  EXPECT_TRUE(frame.shown.empty()) << "its row shows nothing in the data panel";
+  EXPECT_EQ(Click(100, 50), 0);
+  EXPECT_TRUE(view->goTos.empty()) << "its row leads nowhere";
+  Draw();
+  EXPECT_EQ(panel->shipRowUnits[1], nullptr);
+  EXPECT_EQ(frame.Find("Alpha               ")->colour, GetPaleColor(1)) << "its row waits for the next turn";
+  // Bravo's row still leads to Bravo.
+  panel->OnMouseMove(100, 98 + 30);
+  EXPECT_EQ(frame.shown.back(), "unit Bravo at 2");
+  g_gameData->AdvanceTurn();
+  Draw();
+  EXPECT_EQ(Names(), (std::vector<std::string>{"Bravo"}));
+}
+
 TEST_F(InfoPages, ShipListShowsTheOrderEstimateAndTheDesignPage) {
   CGUnitTemplate* t = AddUnit(1, 2, "Alpha", "Miner", 7)->GetTemplate();
   t->creationTurn = 3;
