@@ -22,7 +22,10 @@ class CSprite;
 
 // One operational unit of the local chapter as the ship list shows it.
 struct ShipListEntry {
+  // The unit as last found by its id: a unit lost while the turn's results
+  // come in, before the list is built again, is null here from then on.
   CGUnit* unit = nullptr;
+  std::uint32_t unitId = 0;
   std::uint16_t location = 0;  // asteroid number; the asteroid count for solar space
   std::uint8_t condition = 0;  // 0 sound, 1 damaged, 2 critical
   std::uint8_t unitClass = 0;
@@ -198,6 +201,9 @@ class CInfoPanel {
   void BuildShipList();
   void SortShipList();
   void DrawShipRows();
+  // The unit on a row of the ship page, found again by its id; null for an
+  // empty row or a unit lost since the list was built.
+  CGUnit* ShipRowUnit(int row);
   // art: the five class icons, then the 6 x 12 and 10 x 12 cells they shrink into.
   void DrawShipRow(const ShipListEntry& entry, int row, CSprite* const art[7]);
   void DrawTemplateList();

@@ -42,6 +42,8 @@ const char* AsteroidName(std::uint16_t a) {
   return name ? name : "";
 }
 
+CGUnit* LiveUnit(std::uint32_t id) { return g_gameData ? g_gameData->pieces.FindUnit(id, nullptr) : nullptr; }
+
 void CopyName(char* out, std::size_t size, const char* text) {
   std::snprintf(out, size, "%s", text ? text : "");
 }
@@ -93,6 +95,7 @@ void CInfoPanel::BuildShipList() {
       if (!unit) continue;
       ShipListEntry e;
       e.unit = unit;
+      e.unitId = unit->id;
       e.location = at;
       const CGUnitTemplate* design = unit->GetTemplate();
       e.unitClass = design ? design->unitClass : 0;
@@ -187,7 +190,8 @@ void CInfoPanel::DrawShipRows() {
   std::size_t next = shipPosition == 0xFFFF ? 0 : std::size_t{shipPosition} + 1;
   for (int r = 0; r < kShipRows; ++r) {
     if (next < shipEntries.size()) {
-      const ShipListEntry& e = shipEntries[next++];
+      ShipListEntry& e = shipEntries[next++];
+      e.unit = LiveUnit(e.unitId);
       shipRowUnits[r] = e.unit;
       hotSpots[r] = {29 + 2, 98 + 30 + 20 * r, 29 + 580, 98 + 30 + 20 * r + 20};
       DrawShipRow(e, r, icons);
@@ -197,6 +201,14 @@ void CInfoPanel::DrawShipRows() {
     }
   }
   shipEnd = static_cast<std::uint16_t>(std::min<std::size_t>(next, 0xFFFF));
+}
+
+CGUnit* CInfoPanel::ShipRowUnit(int row) {
+  const std::size_t index = (shipPosition == 0xFFFF ? 0 : std::size_t{shipPosition} + 1) + static_cast<std::size_t>(row);
+  if (row < 0 || row >= kShipRows || index >= shipEnd || index >= shipEntries.size()) return nullptr;
+  ShipListEntry& e = shipEntries[index];
+  e.unit = LiveUnit(e.unitId);
+  return shipRowUnits[static_cast<std::size_t>(row)] = e.unit;
 }
 
 void CInfoPanel::DrawShipRow(const ShipListEntry& e, int r, CSprite* const icons[7]) {
@@ -256,8 +268,10 @@ void CInfoPanel::DrawTemplateList() {
       {"ISL_SHOT", 484, 5}, {"ISL_HITS", 535, 5}, {"ISL_NAME", 39, 20}, {"ISL_TYPE", 127, 20},
       {"ISLCREAT", 175, 20}, {"ISLBUILT", 238, 20}, {"ISL_DEAD", 291, 20}, {"ISLKILLS", 338, 20},
       {"ISL_SHOT", 384, 20}, {"ISL_HITS", 440, 20}, {"ISLTAKEN", 484, 20}, {"ISLTAKEN", 536, 20}};
-  // Each header is centred on its x.
-  for (const Header& h : kHeaders) Caption(h.id, h.x - 30, h.y, 60, kWhite, DT_CENTER, 1, 1);
+  // Each header starts at its x, just inside its column, and so sits over
+  // the column's figures; centred on that x it would run across the column
+  // line to its left.
+  for (const Header& h : kHeaders) Caption(h.id, h.x, h.y, 60, kWhite, DT_LEFT, 1, 1);
 
   const std::uint16_t local = g_gameData ? g_gameData->localChapterId : 0;
   const COLORREF colour = GetPaleColor(LocalGuildIndex());
@@ -321,7 +335,7 @@ int CInfoPanel::ClickShipList(int x, int y, WPARAM) {
   if (vy >= 31 && vy < 310) {
     // One row geometry for clicks and hover.
     const int row = (y - 128) / 20;
-    CGUnit* unit = row >= 0 && row < kShipRows ? shipRowUnits[row] : nullptr;
+    CGUnit* unit = ShipRowUnit(row);
     if (unit && g_currentView) {
       const ViewType view = unit->location.asteroid >= g_numAsteroids ? VIEW_SOLAR : VIEW_ASTEROID_SPACE;
       g_currentView->GoToView(view, static_cast<LPARAM>(unit->id));
@@ -362,7 +376,7 @@ void CInfoPanel::HoverShipList(int x, int y) {
   if (templateMode) return;
   const int row = (y - 128) / 20;
   const bool inRows = y >= 128 && row < kShipRows && x > 29 && x < 614;
-  CGUnit* unit = inRows ? shipRowUnits[row] : nullptr;
+  CGUnit* unit = inRows ? ShipRowUnit(row) : nullptr;
   if (unit == shipHovered) return;
   shipHovered = unit;
   if (unit) PanelFrame().ShowUnitData(unit, unit->location.asteroid);

@@ -3,6 +3,7 @@
 // scales, the battles' rows, review-log pages and replay, and the pictures.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -265,6 +266,29 @@ TEST_F(InfoPages, ShipListPagesByFourteenAndRebuildsOnlyWhenTheTurnChanges) {
   EXPECT_EQ(frame.shown.back(), "clear 1");
 }
 
+TEST_F(InfoPages, AUnitLostBeforeTheTurnMovesOnIsNeitherShownNorVisited) {
+  const std::uint32_t alpha = AddUnit(1, 2, "Alpha", "Miner", 7)->id;
+  AddUnit(2, 2, "Bravo", "Miner", 7);
+  Draw();
+  ASSERT_EQ(Names(), (std::vector<std::string>{"Bravo", "Alpha"}));
+  // The turn's results take Alpha away; the turn counter has not moved yet.
+  ASSERT_EQ(g_gameData->pieces.DeleteUnit(alpha), 1);
+  panel->OnMouseMove(100, 98 + 50);
+  EXPECT_EQ(panel->shipHovered, nullptr);
+  EXPECT_TRUE(frame.shown.empty()) << "its row shows nothing in the data panel";
+  EXPECT_EQ(Click(100, 50), 0);
+  EXPECT_TRUE(view->goTos.empty()) << "its row leads nowhere";
+  Draw();
+  EXPECT_EQ(panel->shipRowUnits[1], nullptr);
+  EXPECT_EQ(frame.Find("Alpha               ")->colour, GetPaleColor(1)) << "its row waits for the next turn";
+  // Bravo's row still leads to Bravo.
+  panel->OnMouseMove(100, 98 + 30);
+  EXPECT_EQ(frame.shown.back(), "unit Bravo at 2");
+  g_gameData->AdvanceTurn();
+  Draw();
+  EXPECT_EQ(Names(), (std::vector<std::string>{"Bravo"}));
+}
+
 TEST_F(InfoPages, ShipListShowsTheOrderEstimateAndTheDesignPage) {
   CGUnitTemplate* t = AddUnit(1, 2, "Alpha", "Miner", 7)->GetTemplate();
   t->creationTurn = 3;
@@ -280,6 +304,33 @@ TEST_F(InfoPages, ShipListShowsTheOrderEstimateAndTheDesignPage) {
   EXPECT_EQ(frame.Find("SHIP LIST")->colour, kGrey);
   EXPECT_EQ(Click(50, 325), 1);
   EXPECT_EQ(panel->templateMode, 0);
+}
+
+TEST_F(InfoPages, DesignPageHeadersEachStartInsideTheirOwnColumn) {
+  AddUnit(1, 2, "Alpha", "Miner", 7)->GetTemplate()->creationTurnHigh = 1;
+  EXPECT_EQ(Click(50, 345), 1);
+  Draw();
+  // The columns are bounded by the page's edge and its full-height green lines.
+  std::vector<int> edges{5};
+  for (const auto& l : frame.lines)
+    if (l.x1 == l.x2 && l.y1 == 5 && l.y2 == 314) edges.push_back(l.x1);
+  edges.push_back(580);
+  std::sort(edges.begin(), edges.end());
+  ASSERT_EQ(edges.size(), 11u);
+  std::vector<std::string> lower;
+  std::vector<int> columns;
+  for (const auto& t : frame.texts) {
+    if (t.y != 20) continue;
+    lower.push_back(t.text);
+    EXPECT_EQ(t.format & DT_CENTER, 0u) << t.text << " is written from its x";
+    const auto right = std::upper_bound(edges.begin(), edges.end(), t.x);
+    columns.push_back(static_cast<int>(right - edges.begin()) - 1);
+    EXPECT_GT(t.x, edges[static_cast<std::size_t>(columns.back())]) << t.text << " starts on a column line";
+  }
+  const std::vector<std::string> expected{"NAME", "TYPE", "CREATED", "BUILT", "DEAD",
+                                          "KILLS", "SHOTS", "HITS", "TAKEN", "TAKEN"};
+  EXPECT_EQ(lower, expected);
+  EXPECT_EQ(columns, (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9})) << "one header over each column";
 }
 
 TEST_F(InfoPages, ShipListPicture) {
