@@ -10,6 +10,7 @@
 #include "Game/model/GUnit.h"
 #include "Game/model/GUnitOrder.h"
 #include "Game/panels/CVNotify.h"
+#include "Game/panels/NotifyColours.h"
 #include "Game/panels/NotifyNames.h"
 #include "Game/rules/GModuleDB.h"
 #include "Game/rules/GUnitTem.h"
@@ -18,20 +19,6 @@ using namespace plat;
 using namespace notify_names;
 
 namespace {
-
-constexpr COLORREF kReadColour = RGB(125, 125, 115);
-
-struct CategoryColours {
-  COLORREF unread;
-  COLORREF shadow;
-};
-
-// Categories 1..6: unit events, trade, diplomacy, game events, chat, votes.
-constexpr CategoryColours kColours[] = {
-    {RGB(255, 190, 190), RGB(160, 0, 0)},   {RGB(190, 255, 190), RGB(0, 120, 0)},
-    {RGB(215, 216, 255), RGB(0, 0, 150)},   {RGB(255, 255, 190), RGB(100, 100, 0)},
-    {RGB(190, 255, 255), RGB(0, 100, 100)}, {RGB(255, 190, 255), RGB(150, 0, 150)},
-};
 
 // The finished text of a text ID; empty when the index lacks it.
 template <class... Args>
@@ -334,8 +321,8 @@ namespace {
 
 NotifyLineText Line(const Notification& n, std::string text) {
   if (n.category < 1 || n.category > 6) return {};
-  const CategoryColours& c = kColours[n.category - 1];
-  return {std::move(text), n.read ? kReadColour : c.unread, c.shadow};
+  const notify_colours::CategoryColours& c = notify_colours::kCategories[n.category - 1];
+  return {std::move(text), n.read ? notify_colours::kRead : c.unread, c.shadow};
 }
 
 }  // namespace

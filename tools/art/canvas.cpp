@@ -26,6 +26,14 @@ double Random::Unit() { return static_cast<double>(Next() >> 11) / 9007199254740
 double Random::Range(double lo, double hi) { return lo + (hi - lo) * Unit(); }
 int Random::Below(int n) { return n <= 0 ? 0 : static_cast<int>(Next() % static_cast<std::uint64_t>(n)); }
 
+double Rgb::Luminance() const {
+  const auto linear = [](double v) {
+    v = std::clamp(v, 0.0, 1.0);
+    return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+  };
+  return 0.2126 * linear(r) + 0.7152 * linear(g) + 0.0722 * linear(b);
+}
+
 std::uint64_t HashText(std::string_view text) {
   std::uint64_t h = 1469598103934665603ull;
   for (unsigned char c : text) {
@@ -181,10 +189,11 @@ void Canvas::Measure(std::string_view text, double size, bool bold, int& width, 
 }
 
 void Canvas::Text(std::string_view text, double x, double y, double w, double h, const Rgb& colour, double size,
-                  bool bold, double glow) {
+                  bool bold, double glow, double narrowFrom) {
   if (text.empty() || w < 2 || h < 2) return;
   PangoLayout* layout = NewLayout(cr_, text);
   int tw = 0, th = 0;
+  double narrow = 1.0;  // horizontal scale of the lettering
   for (double s = std::min(size, h * 0.8); s >= 4; s *= 0.9) {
     PangoFontDescription* font = pango_font_description_from_string(bold ? "Liberation Serif Bold" : "Liberation Serif");
     pango_font_description_set_absolute_size(font, s * PANGO_SCALE);
@@ -192,24 +201,39 @@ void Canvas::Text(std::string_view text, double x, double y, double w, double h,
     pango_font_description_free(font);
     pango_layout_get_pixel_size(layout, &tw, &th);
     if (tw <= w - 2 && th <= h + 2) break;
+    const double fit = (w - 2) / tw;
+    if (s * 0.9 < narrowFrom && th <= h + 2 && fit >= kNarrowest) {
+      narrow = fit;
+      break;
+    }
   }
-  const double tx = x + (w - tw) / 2, ty = y + (h - th) / 2;
+  const double tx = x + (w - tw * narrow) / 2, ty = y + (h - th) / 2;
+  const auto show = [&](double px, double py) {
+    if (narrow >= 1.0) {
+      cairo_move_to(cr_, px, py);
+      pango_cairo_show_layout(cr_, layout);
+      return;
+    }
+    cairo_save(cr_);
+    cairo_translate(cr_, px, py);
+    cairo_scale(cr_, narrow, 1.0);
+    cairo_move_to(cr_, 0, 0);
+    pango_cairo_show_layout(cr_, layout);
+    cairo_restore(cr_);
+  };
   if (glow > 0) {
     Colour(colour, glow * 0.25);
     for (int dx = -2; dx <= 2; ++dx) {
       for (int dy = -2; dy <= 2; ++dy) {
         if (dx == 0 && dy == 0) continue;
-        cairo_move_to(cr_, tx + dx, ty + dy);
-        pango_cairo_show_layout(cr_, layout);
+        show(tx + dx, ty + dy);
       }
     }
   }
   Colour({0, 0, 0}, 0.7);  // drop shadow keeps light text readable on light plates
-  cairo_move_to(cr_, tx + 1, ty + 1);
-  pango_cairo_show_layout(cr_, layout);
+  show(tx + 1, ty + 1);
   Colour(colour);
-  cairo_move_to(cr_, tx, ty);
-  pango_cairo_show_layout(cr_, layout);
+  show(tx, ty);
   g_object_unref(layout);
 }
 

@@ -17,6 +17,8 @@ struct Rgb {
   double r = 0, g = 0, b = 0;
   Rgb Mix(const Rgb& o, double t) const { return {r + (o.r - r) * t, g + (o.g - g) * t, b + (o.b - b) * t}; }
   Rgb Scaled(double k) const { return {r * k, g * k, b * k}; }
+  // Relative luminance of the colour as the screen shows it (sRGB), 0 to 1.
+  double Luminance() const;
 };
 
 // Repeatable pseudo-random numbers from a seed (splitmix64), the same on
@@ -59,8 +61,12 @@ class Canvas {
   void Clouds(Random& rnd, double x, double y, double w, double h, const Rgb& tint, int blobs, double alpha);
   void Stars(Random& rnd, double x, double y, double w, double h, int count);
   // Text centred in the box, shrunk until it fits; serif face of the game.
+  // With `narrowFrom`, text that would have to shrink below that size stops
+  // shrinking and is narrowed to fit instead (down to kNarrowest of its width),
+  // so a long label keeps the height of its shorter neighbours.
   void Text(std::string_view text, double x, double y, double w, double h, const Rgb& colour, double size,
-            bool bold = true, double glow = 0.0);
+            bool bold = true, double glow = 0.0, double narrowFrom = 0.0);
+  static constexpr double kNarrowest = 0.6;
   Pixels Take();  // the picture; alpha not premultiplied
 
   // The width and height in pixels `text` takes at `size` in the face Text uses.

@@ -11,9 +11,9 @@
 namespace art {
 namespace {
 
-constexpr std::array<std::string_view, 14> kImageKinds = {"backdrop", "screen", "panel",  "border", "button",
+constexpr std::array<std::string_view, 15> kImageKinds = {"backdrop", "screen", "panel",  "border", "button",
                                                           "side",     "check",  "choice", "menu",   "icon",
-                                                          "picture",  "frame",  "nebula", "mask"};
+                                                          "picture",  "frame",  "nebula", "mask",   "strip"};
 constexpr std::array<std::string_view, 4> kFileKinds = {"effect", "voice", "music", "movie"};
 
 bool SameText(std::string_view a, std::string_view b) {

@@ -163,6 +163,51 @@ void Panel(Canvas& c, const Asset& a, const Palette& p, Random& rnd, const Backd
   if (words) Captions(c, p, words->captions);
 }
 
+// The notification panel's ground, and its lit twin from which the selected
+// line's band is cut: six 16-pixel bands whose text covers columns 12 on and
+// rows 1 to 14 of each band (the shadow reaches row 15). The panel writes in
+// pale category colours, and in a mid grey once a line is read; that grey
+// reads at 4.5:1 only on a ground of luminance 0.006 or less, so both grounds
+// stay that dark: the selection shows by bright rules along its band's top
+// and bottom rows and a left cap, over a brighter (still dark) tint.
+constexpr int kStripBand = 16;
+constexpr double kStripGround = 0.002;
+constexpr double kStripLitGround = 0.004;
+
+// `colour` darkened until its luminance is at most `most`.
+Rgb DarkenedTo(Rgb colour, double most) {
+  while (colour.Luminance() > most) colour = colour.Scaled(0.95);
+  return colour;
+}
+
+void Strip(Canvas& c, const Asset& a, const Palette& p) {
+  cairo_t* cr = c.cr();
+  const int w = c.width(), h = c.height();
+  const bool lit = a.label == "lit";
+  cairo_set_antialias(cr, CAIRO_ANTIALIAS_NONE);  // rules stay on their rows
+  c.Colour(lit ? DarkenedTo(p.base.Mix(p.glow, 0.5), kStripLitGround) : DarkenedTo(p.base, kStripGround));
+  cairo_paint(cr);
+  if (lit) {
+    c.Colour(p.glow);
+    for (int top = 0; top < h; top += kStripBand) {
+      cairo_rectangle(cr, 0, top, w, 1);
+      cairo_rectangle(cr, 0, top + kStripBand - 1, w, 1);
+      cairo_rectangle(cr, 0, top, 2, kStripBand);
+    }
+    cairo_fill(cr);
+  } else {
+    // A rim, and a faint rule between the lines on the rows no text reaches.
+    c.Colour(p.base.Scaled(0.45));
+    cairo_rectangle(cr, 0.5, 0.5, w - 1, h - 1);
+    cairo_set_line_width(cr, 1);
+    cairo_stroke(cr);
+    c.Colour(p.base.Scaled(0.3));
+    for (int top = kStripBand; top < h; top += kStripBand) cairo_rectangle(cr, 1, top, w - 2, 1);
+    cairo_fill(cr);
+  }
+  cairo_set_antialias(cr, CAIRO_ANTIALIAS_DEFAULT);
+}
+
 // A frame laid over pictures by colour key: its inside is pure black, which
 // lets the picture show through.
 void Mask(Canvas& c, const Palette& p) {
@@ -272,7 +317,10 @@ void Menu(Canvas& c, const Asset& a, const Palette& p) {
   std::string words = a.label.empty() ? stem.substr(std::min<std::size_t>(2, stem.size())) : a.label;
   if (!words.empty()) words[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(words[0])));
   const bool submenu = Starts(stem, "s");
-  c.Text(words, 4, 0, c.width() - (submenu ? 16 : 8), c.height(), lit ? Rgb{1, 1, 0.9} : p.accent, c.height() * 0.7);
+  // The items stand in one column: a long label narrows rather than shrinks
+  // below the others' size, so it reads as tall as its neighbours.
+  c.Text(words, 4, 0, c.width() - (submenu ? 16 : 8), c.height(), lit ? Rgb{1, 1, 0.9} : p.accent, c.height() * 0.7,
+         true, 0.0, c.height() * 0.62);
   if (submenu) {  // the arrow of an item that opens a further menu
     const double h = c.height(), x = c.width() - 10;
     c.Colour(lit ? Rgb{1, 1, 0.9} : p.accent);
@@ -1379,6 +1427,7 @@ Pixels DrawImage(const Asset& asset, int guild, const BackdropWords* words) {
   else if (k == "panel") Panel(c, asset, p, rnd, words);
   else if (k == "border") Border(c, p);
   else if (k == "mask") Mask(c, p);
+  else if (k == "strip") Strip(c, asset, p);
   else if (k == "button" || k == "side" || k == "check" || k == "choice") Button(c, asset, p);
   else if (k == "menu") Menu(c, asset, p);
   else if (k == "icon") Icon(c, asset, p, rnd);
