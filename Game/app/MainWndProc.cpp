@@ -217,7 +217,11 @@ LRESULT PrivateMessage(CClntApp& app, HWND window, UINT message, WPARAM wParam, 
         app.m_busy = 0;
         CloseProgress();
         DeleteLoader();
-        if (g_reloadAfterFailure) app.m_running = 0;
+        // Without a game (the front end's choice could not be read) nothing
+        // is left to play: the player goes back to the front end rather
+        // than stay before a screen that never comes, as after a cancelled
+        // retry.
+        if (g_reloadAfterFailure || !GameExists()) app.m_running = 0;
       }
       g_reloadAfterFailure = 0;
       app.m_load.fileName[0] = '\0';

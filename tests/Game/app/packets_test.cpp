@@ -212,6 +212,26 @@ TEST_F(Packets, LoadRequestAsksUntilAnswerAndACancelledRetryLeavesTheGame) {
   EXPECT_EQ(g_reloadAfterFailure, 0u);
 }
 
+// The game the front end chose (the quick start's last save) cannot even be
+// asked for: with no game to play the loop is left for the front end; in
+// play, a load that does not go ahead keeps the game running.
+TEST_F(Packets, ALoadThatDoesNotGoAheadLeavesOnlyAnEmptyLoop) {
+  CClntApp& app = Start();
+  g_appLinks.loading.request = [](GameConfigPacket&, std::uint32_t) { return 2; };
+  g_reloadAfterFailure = 0;
+  game = false;  // the loaded game is made only once its file is read
+  app.m_running = 1;
+  SendMessage(g_mainWnd, WM_APP_LOAD_REQUEST, 0, 0);
+  EXPECT_EQ(app.m_running, 0u);
+  EXPECT_EQ(app.m_busy, 0u);
+
+  StartGame(21);
+  app.m_running = 1;
+  SendMessage(g_mainWnd, WM_APP_LOAD_REQUEST, 0, 0);
+  EXPECT_EQ(app.m_running, 1u);
+  EXPECT_EQ(app.m_playPhase, 1u);
+}
+
 // A save damaged in both halves: this side's read fails first, says so and
 // leaves the game loop; the server's refusal that follows is not told again
 // and does not bring the load screen back over the front end.
