@@ -203,8 +203,19 @@ add_test(NAME Quenbar.FrontEndQuickStartGoesBackToTheLastSave
     -DREGISTRY=${PROJECT_BINARY_DIR}/gamedata/config/registry.reg
     -DLEAVES=SAVE/autosave.*,SAVE/asavebak.*,SAVE/my?game.*
     -P ${quen_fe_dir}/run_and_compare.cmake)
+# A last save that cannot be read is told before any server starts, and the
+# quick start plays the scenario instead.
+add_test(NAME Quenbar.FrontEndQuickStartOverADamagedSave
+  COMMAND ${CMAKE_COMMAND} -DQUENBAR=$<TARGET_FILE:quenbar> -DSCRIPT=${quen_fe_dir}/quickstart_damaged.txt
+    -DWORKDIR=${PROJECT_BINARY_DIR}/gamedata/c/QUENBAR -DGOLDEN=${quen_fe_dir}/golden
+    -DCAPTURES=fe_quickstart_damaged.png
+    -DUSERINFO=${quen_game_dir}/UserInfo.dat -DSERVER_LOG=${quen_fe_dir}/quickstart_damaged.log
+    -DREGISTRY=${PROJECT_BINARY_DIR}/gamedata/config/registry.reg
+    -DLEAVES=SAVE/autosave.*,SAVE/asavebak.*,SAVE/damaged.clt
+    -P ${quen_fe_dir}/run_damaged_quickstart.cmake)
 set_tests_properties(Quenbar.FrontEndQuickStartIntoAGame Quenbar.FrontEndQuickStartWithoutAGame
-  Quenbar.FrontEndScenarioListedAndLoaded Quenbar.FrontEndQuickStartGoesBackToTheLastSave PROPERTIES TIMEOUT 150
+  Quenbar.FrontEndScenarioListedAndLoaded Quenbar.FrontEndQuickStartGoesBackToTheLastSave
+  Quenbar.FrontEndQuickStartOverADamagedSave PROPERTIES TIMEOUT 150
   ENVIRONMENT "QUENBAR_CONFIG_DIR=${PROJECT_BINARY_DIR}/gamedata/config;QUENSRVR_SEED=7;QUENBAR_SEED=7"
   RUN_SERIAL TRUE
   FAIL_REGULAR_EXPRESSION "Sanitizer|runtime error")

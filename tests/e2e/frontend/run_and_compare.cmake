@@ -30,7 +30,9 @@ if(HIDE)
     endif()
   endforeach()
 endif()
-if(REGISTRY)
+# (A caller that changed the registry file for the run keeps the original
+# there itself.)
+if(REGISTRY AND NOT EXISTS ${REGISTRY}.before)
   file(COPY_FILE ${REGISTRY} ${REGISTRY}.before)
 endif()
 # It plays alone, so nobody needs its server once its script has ended.
