@@ -89,7 +89,8 @@ set(quen_game_dir ${CMAKE_CURRENT_SOURCE_DIR}/e2e/game)
 # A scripted run into a started game against the real server: Quenbar.NAME
 # runs SCRIPT.txt of e2e/game, compares CAPTURES (comma-separated) with their
 # goldens, matches the server's log against LOG.log and removes what the run
-# LEAVES (comma-separated globs). Script, goldens and log are in
+# LEAVES (comma-separated globs) and puts the registry file back (a save
+# remembers itself there for the quick start). Script, goldens and log are in
 # quen_game_run_dir (e2e/game unless the caller sets another folder).
 # Optional: a file of the lines the settings file must hold after the run.
 function(quen_game_run name script captures log leaves)
@@ -105,7 +106,7 @@ function(quen_game_run name script captures log leaves)
       -DWORKDIR=${PROJECT_BINARY_DIR}/gamedata/c/QUENBAR -DGOLDEN=${quen_game_run_dir}/golden
       -DCAPTURES=${captures}
       -DUSERINFO=${quen_game_dir}/UserInfo.dat -DSERVER_LOG=${quen_game_run_dir}/${log}.log
-      -DLEAVES=${leaves} ${kept}
+      -DLEAVES=${leaves} ${kept} -DREGISTRY=${PROJECT_BINARY_DIR}/gamedata/config/registry.reg
       -P ${quen_fe_dir}/run_and_compare.cmake)
   set_tests_properties(Quenbar.${name} PROPERTIES TIMEOUT 150
     ENVIRONMENT "QUENBAR_CONFIG_DIR=${PROJECT_BINARY_DIR}/gamedata/config;QUENSRVR_SEED=7;QUENBAR_SEED=7"

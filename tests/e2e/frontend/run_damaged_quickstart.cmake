@@ -3,12 +3,12 @@
 # registry file, then the run goes on as run_and_compare.cmake's, which puts
 # the original registry file (kept here as REGISTRY.before) back after the
 # program's run; LEAVES takes the damaged save away.
-file(WRITE ${WORKDIR}/SAVE/damaged.clt "not a saved game")
 file(READ ${REGISTRY} registry)
-string(REPLACE "\"QUICKSTARTFILE\"=\"\"" "\"QUICKSTARTFILE\"=\"damaged.clt\"" named "${registry}")
-if(named STREQUAL registry)
-  message(FATAL_ERROR "${REGISTRY} names no empty QUICKSTARTFILE to replace")
+string(REGEX REPLACE "\"QUICKSTARTFILE\"=\"[^\"\n]*\"" "\"QUICKSTARTFILE\"=\"damaged.clt\"" named "${registry}")
+if(NOT named MATCHES "\"QUICKSTARTFILE\"=\"damaged.clt\"")
+  message(FATAL_ERROR "${REGISTRY} holds no QUICKSTARTFILE to name the damaged save in")
 endif()
+file(WRITE ${WORKDIR}/SAVE/damaged.clt "not a saved game")
 file(COPY_FILE ${REGISTRY} ${REGISTRY}.before)
 file(WRITE ${REGISTRY} "${named}")
 include(${CMAKE_CURRENT_LIST_DIR}/run_and_compare.cmake)
