@@ -202,6 +202,14 @@ LRESULT PrivateMessage(CClntApp& app, HWND window, UINT message, WPARAM wParam, 
       return 0;
     }
     case WM_APP_LOAD_REQUEST: {
+      // A game that is over has no server left to load another: the request
+      // would wait for an answer that never comes, the player locked out.
+      if (GameExists() && g_session && g_session->GameEnded()) {
+        app.ShowTextBox("LDDENIED");
+        g_reloadAfterFailure = 0;
+        app.m_load.fileName[0] = '\0';
+        return 0;
+      }
       app.m_playPhase = 0;
       SuspendScreenFlush(1);
       app.m_busy = 1;

@@ -232,6 +232,29 @@ TEST_F(Packets, ALoadThatDoesNotGoAheadLeavesOnlyAnEmptyLoop) {
   EXPECT_EQ(app.m_playPhase, 1u);
 }
 
+// Once the game is over its server is gone: a load asked for from the
+// options menu is refused at once instead of waiting for an answer that
+// never comes; the front end's next game (none made yet) loads.
+TEST_F(Packets, AGameThatIsOverLoadsNothingMore) {
+  CClntApp& app = Start();
+  int requests = 0;
+  g_appLinks.loading.request = [&requests](GameConfigPacket&, std::uint32_t) {
+    ++requests;
+    return 1;
+  };
+  StartGame(21);
+  g_session->NoteGameEnded();
+  app.m_busy = 0;
+  backend->PressKey(VK_RETURN, 10);  // the box's OK
+  SendMessage(g_mainWnd, WM_APP_LOAD_REQUEST, 0, 0);
+  EXPECT_EQ(requests, 0);
+  EXPECT_EQ(app.m_busy, 0u);
+  game = false;
+  g_appLinks.game.exists = [this] { return game; };
+  SendMessage(g_mainWnd, WM_APP_LOAD_REQUEST, 0, 0);
+  EXPECT_EQ(requests, 1);
+}
+
 // A save damaged in both halves: this side's read fails first, says so and
 // leaves the game loop; the server's refusal that follows is not told again
 // and does not bring the load screen back over the front end.
