@@ -309,6 +309,13 @@ LRESULT PrivateMessage(CClntApp& app, HWND window, UINT message, WPARAM wParam, 
       return 0;
     }
     case WM_APP_SAVE: {
+      // The player's own save of a game that is over: its server, gone, would
+      // never write its half nor answer, leaving a save that cannot load and
+      // the player held under "Saving Game...".
+      if (lParam == 0 && GameExists() && g_session && g_session->GameEnded()) {
+        app.ShowTextBox("SAVEFAIL");
+        return 0;
+      }
       app.m_playPhase = 0;
       SuspendScreenFlush(1);
       app.m_busy = 1;

@@ -255,6 +255,26 @@ TEST_F(Packets, AGameThatIsOverLoadsNothingMore) {
   EXPECT_EQ(requests, 1);
 }
 
+// Nor is the game that is over saved by the player: the server would write
+// no half of it and never answer. Another player's request is still kept.
+TEST_F(Packets, AGameThatIsOverIsNotSavedByThePlayer) {
+  CClntApp& app = Start();
+  std::vector<bool> saves;
+  g_appLinks.saveGame = [&saves](const char* packet) {
+    saves.push_back(packet != nullptr);
+    return true;
+  };
+  StartGame(21);
+  g_session->NoteGameEnded();
+  backend->PressKey(VK_RETURN, 10);  // the box's OK
+  SendMessage(g_mainWnd, WM_APP_SAVE, 0, 0);
+  EXPECT_TRUE(saves.empty());
+  EXPECT_EQ(app.m_busy, 0u);
+  static const char request[272] = {};  // a save request packet
+  SendMessage(g_mainWnd, WM_APP_SAVE, 0, reinterpret_cast<LPARAM>(request));
+  EXPECT_EQ(saves, std::vector<bool>{true});
+}
+
 // A save damaged in both halves: this side's read fails first, says so and
 // leaves the game loop; the server's refusal that follows is not told again
 // and does not bring the load screen back over the front end.
