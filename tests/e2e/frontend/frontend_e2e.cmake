@@ -344,6 +344,7 @@ add_test(NAME Quenbar.SolarPositionsAgreeWithTheServer
     -DCAPTURES=solar_positions.png -DUSERINFO=${quen_game_dir}/UserInfo.dat
     -DSERVER_LOG=${quen_game_dir}/solar_positions.log -DLEAVES=SAVE/autosave.*,SAVE/asavebak.*
     -DRUN_AND_COMPARE=${quen_fe_dir}/run_and_compare.cmake -DCOMPARE=$<TARGET_FILE:quen_solar_positions>
+    -DREGISTRY=${PROJECT_BINARY_DIR}/gamedata/config/registry.reg
     -P ${quen_game_dir}/run_solar_positions.cmake)
 set_tests_properties(Quenbar.SolarPositionsAgreeWithTheServer PROPERTIES TIMEOUT 200
   ENVIRONMENT "QUENBAR_CONFIG_DIR=${PROJECT_BINARY_DIR}/gamedata/config;QUENSRVR_SEED=7;QUENBAR_SEED=7"
