@@ -202,6 +202,14 @@ LRESULT PrivateMessage(CClntApp& app, HWND window, UINT message, WPARAM wParam, 
       return 0;
     }
     case WM_APP_LOAD_REQUEST: {
+      // A game that is over has no server left to load another: the request
+      // would wait for an answer that never comes, the player locked out.
+      if (GameExists() && g_session && g_session->GameEnded()) {
+        app.ShowTextBox("LDDENIED");
+        g_reloadAfterFailure = 0;
+        app.m_load.fileName[0] = '\0';
+        return 0;
+      }
       app.m_playPhase = 0;
       SuspendScreenFlush(1);
       app.m_busy = 1;
@@ -217,7 +225,11 @@ LRESULT PrivateMessage(CClntApp& app, HWND window, UINT message, WPARAM wParam, 
         app.m_busy = 0;
         CloseProgress();
         DeleteLoader();
-        if (g_reloadAfterFailure) app.m_running = 0;
+        // Without a game (the front end's choice could not be read) nothing
+        // is left to play: the player goes back to the front end rather
+        // than stay before a screen that never comes, as after a cancelled
+        // retry.
+        if (g_reloadAfterFailure || !GameExists()) app.m_running = 0;
       }
       g_reloadAfterFailure = 0;
       app.m_load.fileName[0] = '\0';
@@ -297,6 +309,13 @@ LRESULT PrivateMessage(CClntApp& app, HWND window, UINT message, WPARAM wParam, 
       return 0;
     }
     case WM_APP_SAVE: {
+      // The player's own save of a game that is over: its server, gone, would
+      // never write its half nor answer, leaving a save that cannot load and
+      // the player held under "Saving Game...".
+      if (lParam == 0 && GameExists() && g_session && g_session->GameEnded()) {
+        app.ShowTextBox("SAVEFAIL");
+        return 0;
+      }
       app.m_playPhase = 0;
       SuspendScreenFlush(1);
       app.m_busy = 1;

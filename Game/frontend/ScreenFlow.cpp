@@ -76,7 +76,16 @@ bool FileExists(const std::string& path) {
 std::int16_t QuickStart(CClntApp& app) {
   const std::string last = g_instData.GetQuickStartFile();
   const std::string savePath = g_instData.GetSavePath();
-  if (last.empty() || !FileExists(savePath + last)) {
+  bool resume = !last.empty() && FileExists(savePath + last);
+  // A last save that cannot be read is said so and forgotten: the quick
+  // start plays the scenario, as with no save, rather than fail on it for
+  // good.
+  if (SaveHeader header; resume && !ReadSaveHeader((savePath + last).c_str(), &header)) {
+    app.ShowTextBox("INVALIDF");
+    g_instData.SetQuickStartFile("");
+    resume = false;
+  }
+  if (!resume) {
     std::snprintf(app.m_load.directory, sizeof app.m_load.directory, "%s", g_instData.GetScenarioPath());
     std::snprintf(app.m_load.fileName, sizeof app.m_load.fileName, "%s", "QikStart.clt");
     app.m_load.scenario = 1;

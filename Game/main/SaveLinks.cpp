@@ -7,6 +7,7 @@
 #include "Game/app/AppGlobals.h"
 #include "Game/app/CClntApp.h"
 #include "Game/app/CMessageBoxes.h"
+#include "Game/base/GInstData.h"
 #include "Game/net/NetDispatcher.h"
 #include "Game/net/NetHandlerLinks.h"
 #include "Game/net/NetSession.h"
@@ -63,6 +64,11 @@ void InstallApplicationSide(SaveLinks& s) {
     g_app->DeleteReviewLogs();
   };
   s.postToMainWindow = [](std::uint32_t msg) { plat::PostMessage(g_mainWnd, msg, 0, 0); };
+  // The title's quick start plays the last game this player saved alone;
+  // a multiplayer or e-mail game cannot go on without its other players.
+  s.ownSaveWritten = [](const std::string& name) {
+    if (g_app && g_app->m_role.singlePlayer && !g_app->m_role.emailGame) g_instData.SetQuickStartFile(name.c_str());
+  };
 }
 
 }  // namespace

@@ -99,6 +99,8 @@ class CNetSession {
   // The game is over (packet 19) or was left: its server ends by itself, so
   // a lost connection is no longer reported until the next session opens.
   void NoteGameEnded() { gameEnded_ = true; }
+  // Whether the session's game is over (its server gone or going).
+  bool GameEnded() const { return gameEnded_; }
 
   std::unique_ptr<CHvMulti> multi;
   std::unique_ptr<CHvChatManager> chat;

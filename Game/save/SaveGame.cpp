@@ -172,6 +172,7 @@ bool SaveGame(std::span<const std::uint8_t> request, const char* chosen) {
   pw.WriteAt<std::uint32_t>(264, identifier);
   pw.WriteAt<std::uint16_t>(268, g_gameData->localChapterId);
   if (g_saveLinks.sendToAll) g_saveLinks.sendToAll(packet);
+  if (g_saveLinks.ownSaveWritten) g_saveLinks.ownSaveWritten(name);
   return true;
 }
 

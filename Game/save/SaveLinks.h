@@ -42,6 +42,9 @@ struct SaveLinks {
   // The player's own save: the save dialog's name for it; false when the
   // player cancelled (empty: no name, nothing saved).
   std::function<bool(std::string* name)> chooseSaveName;
+  // The player's own save is written, under this file name in the save
+  // directory: the game the title's quick start goes back to (nothing).
+  std::function<void(const std::string& name)> ownSaveWritten;
 };
 
 extern SaveLinks g_saveLinks;

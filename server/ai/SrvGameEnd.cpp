@@ -1,11 +1,13 @@
 // The end of the game: the first victory condition of the configuration that
-// holds, in a fixed order, ends it for every chapter.
+// holds, in a fixed order, ends it for every chapter; so does the elimination
+// of the last chapter a player holds.
 #include "server/turn/SrvTurnSteps.h"
 #include "server/ai/SrvVictory.h"
 
 namespace {
 
-std::optional<SrvGameOutcome> FirstVictory(const SrvWorld& world, const SrvVictoryRules& rules) {
+std::optional<SrvGameOutcome> FirstVictory(const SrvTurnContext& turn, const SrvVictoryRules& rules) {
+  const SrvWorld& world = turn.world;
   if (auto o = SrvLastManStanding(world)) return o;
   if (rules.Has(kSrvCaptureTheFlag))
     if (auto o = SrvCaptureTheFlag(world)) return o;
@@ -13,13 +15,14 @@ std::optional<SrvGameOutcome> FirstVictory(const SrvWorld& world, const SrvVicto
     if (auto o = SrvImperatorWins(world, rules)) return o;
   if (rules.Has(kSrvBiggestIsBest))
     if (auto o = SrvBiggestIsBest(world, rules)) return o;
-  return std::nullopt;
+  // Last: a victory the players' last turn brought about is theirs to see.
+  return SrvNoPlayerInPlay(world, turn.human);
 }
 
 }  // namespace
 
 std::optional<SrvGameEnd> SrvCheckGameEnd(SrvTurnContext& turn) {
-  const std::optional<SrvGameOutcome> outcome = FirstVictory(turn.world, SrvVictoryRulesOf(turn.setup));
+  const std::optional<SrvGameOutcome> outcome = FirstVictory(turn, SrvVictoryRulesOf(turn.setup));
   if (!outcome) return std::nullopt;
   SrvGameEnd end;
   end.condition = outcome->condition;

@@ -94,11 +94,30 @@ std::optional<SrvGameOutcome> SrvImperatorWins(const SrvWorld& world, const SrvV
   return std::nullopt;
 }
 
-std::optional<SrvGameOutcome> SrvBiggestIsBest(const SrvWorld& world, const SrvVictoryRules& rules) {
-  // The check runs as a turn is resolved: that turn is played too.
-  if (world.turn + 1u < std::max<std::uint16_t>(rules.gameLength, 1)) return std::nullopt;
+namespace {
+
+SrvGameOutcome ScoresDecide(const SrvWorld& world) {
   const std::vector<std::uint16_t> top = TopScorers(world, InPlay(world));
   SrvGameOutcome outcome = Majors(kSrvBiggestIsBest, top);
   for (std::uint16_t c : top) CrownSide(world, c, outcome);
   return outcome;
+}
+
+}  // namespace
+
+std::optional<SrvGameOutcome> SrvBiggestIsBest(const SrvWorld& world, const SrvVictoryRules& rules) {
+  // The check runs as a turn is resolved: that turn is played too.
+  if (world.turn + 1u < std::max<std::uint16_t>(rules.gameLength, 1)) return std::nullopt;
+  return ScoresDecide(world);
+}
+
+std::optional<SrvGameOutcome> SrvNoPlayerInPlay(const SrvWorld& world, const std::array<bool, kMaxChapters>& human) {
+  bool played = false;
+  for (std::uint16_t c = 0; c < kMaxChapters; ++c) {
+    if (!human[c] || !world.HasChapter(c)) continue;
+    if (SrvInPlay(world, c)) return std::nullopt;
+    played = true;
+  }
+  if (!played) return std::nullopt;
+  return ScoresDecide(world);
 }

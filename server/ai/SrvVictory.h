@@ -7,6 +7,7 @@
 //
 // One thread only.
 
+#include <array>
 #include <optional>
 
 #include "server/world/SrvWorld.h"
@@ -27,3 +28,9 @@ std::optional<SrvGameOutcome> SrvImperatorWins(const SrvWorld& world, const SrvV
 // turn): the chapters in play of the top score are major winners, their
 // sides minor winners.
 std::optional<SrvGameOutcome> SrvBiggestIsBest(const SrvWorld& world, const SrvVictoryRules& rules);
+// Players took part and every chapter they hold has been eliminated: nobody
+// is left to play the game, which ends as at its length (the scores decide,
+// reported as biggest is best) rather than running on among the computer
+// chapters alone. No outcome while a player's chapter is in play, or in a
+// game of computer chapters only.
+std::optional<SrvGameOutcome> SrvNoPlayerInPlay(const SrvWorld& world, const std::array<bool, kMaxChapters>& human);

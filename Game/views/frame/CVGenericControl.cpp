@@ -385,6 +385,13 @@ void AskRestartGame() {
     CYesNoDlg box(g_viewDDraw, g_viewWnd, g_viewInstance, text, static_cast<std::uint32_t>(LocalGuildIndex()), &yes);
   }
   if (!yes || !g_session) return;
+  // A game that is over has no server left to make it again: the request
+  // would go unanswered, the button seemingly dead.
+  if (g_session->GameEnded()) {
+    if (g_gameData && g_gameData->textIndex) g_gameData->textIndex->GetText("REDENIED", text, sizeof text);
+    COkDlg box(g_viewDDraw, g_viewWnd, g_viewInstance, text, static_cast<std::uint32_t>(LocalGuildIndex()));
+    return;
+  }
   std::array<std::uint8_t, 12> packet{};
   ByteWriter w(packet);
   w.WriteAt<std::uint16_t>(0, PKT_RESTART_REQUEST);

@@ -212,6 +212,69 @@ TEST_F(Packets, LoadRequestAsksUntilAnswerAndACancelledRetryLeavesTheGame) {
   EXPECT_EQ(g_reloadAfterFailure, 0u);
 }
 
+// The game the front end chose (the quick start's last save) cannot even be
+// asked for: with no game to play the loop is left for the front end; in
+// play, a load that does not go ahead keeps the game running.
+TEST_F(Packets, ALoadThatDoesNotGoAheadLeavesOnlyAnEmptyLoop) {
+  CClntApp& app = Start();
+  g_appLinks.loading.request = [](GameConfigPacket&, std::uint32_t) { return 2; };
+  g_reloadAfterFailure = 0;
+  game = false;  // the loaded game is made only once its file is read
+  app.m_running = 1;
+  SendMessage(g_mainWnd, WM_APP_LOAD_REQUEST, 0, 0);
+  EXPECT_EQ(app.m_running, 0u);
+  EXPECT_EQ(app.m_busy, 0u);
+
+  StartGame(21);
+  app.m_running = 1;
+  SendMessage(g_mainWnd, WM_APP_LOAD_REQUEST, 0, 0);
+  EXPECT_EQ(app.m_running, 1u);
+  EXPECT_EQ(app.m_playPhase, 1u);
+}
+
+// Once the game is over its server is gone: a load asked for from the
+// options menu is refused at once instead of waiting for an answer that
+// never comes; the front end's next game (none made yet) loads.
+TEST_F(Packets, AGameThatIsOverLoadsNothingMore) {
+  CClntApp& app = Start();
+  int requests = 0;
+  g_appLinks.loading.request = [&requests](GameConfigPacket&, std::uint32_t) {
+    ++requests;
+    return 1;
+  };
+  StartGame(21);
+  g_session->NoteGameEnded();
+  app.m_busy = 0;
+  backend->PressKey(VK_RETURN, 10);  // the box's OK
+  SendMessage(g_mainWnd, WM_APP_LOAD_REQUEST, 0, 0);
+  EXPECT_EQ(requests, 0);
+  EXPECT_EQ(app.m_busy, 0u);
+  game = false;
+  g_appLinks.game.exists = [this] { return game; };
+  SendMessage(g_mainWnd, WM_APP_LOAD_REQUEST, 0, 0);
+  EXPECT_EQ(requests, 1);
+}
+
+// Nor is the game that is over saved by the player: the server would write
+// no half of it and never answer. Another player's request is still kept.
+TEST_F(Packets, AGameThatIsOverIsNotSavedByThePlayer) {
+  CClntApp& app = Start();
+  std::vector<bool> saves;
+  g_appLinks.saveGame = [&saves](const char* packet) {
+    saves.push_back(packet != nullptr);
+    return true;
+  };
+  StartGame(21);
+  g_session->NoteGameEnded();
+  backend->PressKey(VK_RETURN, 10);  // the box's OK
+  SendMessage(g_mainWnd, WM_APP_SAVE, 0, 0);
+  EXPECT_TRUE(saves.empty());
+  EXPECT_EQ(app.m_busy, 0u);
+  static const char request[272] = {};  // a save request packet
+  SendMessage(g_mainWnd, WM_APP_SAVE, 0, reinterpret_cast<LPARAM>(request));
+  EXPECT_EQ(saves, std::vector<bool>{true});
+}
+
 // A save damaged in both halves: this side's read fails first, says so and
 // leaves the game loop; the server's refusal that follows is not told again
 // and does not bring the load screen back over the front end.

@@ -128,6 +128,25 @@ TEST_F(SaveFixture, WithoutANameTheSaveDialogChoosesOneAndCancelSavesNothing) {
   EXPECT_STREQ(reinterpret_cast<const char*>(sent[0].data() + 8), "chosen.svr");
 }
 
+// The quick start goes back to the game the player last saved: only the
+// player's own save that was written is told, under its file name, not the
+// saves other players ask for nor the autosave.
+TEST_F(SaveFixture, OnlyThePlayersOwnWrittenSaveIsToldAsTheGameToGoBackTo) {
+  StartGame(6);
+  std::vector<std::string> told;
+  g_saveLinks.ownSaveWritten = [&told](const std::string& name) { told.push_back(name); };
+  ASSERT_TRUE(SaveGame({}, "my game"));
+  ASSERT_TRUE(AutoSave(5));
+  std::vector<std::uint8_t> request(kSavePacketSize, 0);
+  request[0] = PKT_SAVE_GAME;
+  const std::string theirs = "theirs.svr";
+  std::copy(theirs.begin(), theirs.end(), request.begin() + 8);
+  ASSERT_TRUE(SaveGame(request, nullptr));
+  std::filesystem::create_directory(box.Host("blocked.clt.tmp"));
+  EXPECT_FALSE(SaveGame({}, "blocked"));
+  EXPECT_EQ(told, std::vector<std::string>{"my game.clt"});
+}
+
 TEST_F(SaveFixture, ASaveThatRunsOutOfSpaceLeavesTheOldSaveWhole) {
   StartGame(3);
   ASSERT_TRUE(SaveGame({}, "keep"));

@@ -89,7 +89,8 @@ set(quen_game_dir ${CMAKE_CURRENT_SOURCE_DIR}/e2e/game)
 # A scripted run into a started game against the real server: Quenbar.NAME
 # runs SCRIPT.txt of e2e/game, compares CAPTURES (comma-separated) with their
 # goldens, matches the server's log against LOG.log and removes what the run
-# LEAVES (comma-separated globs). Script, goldens and log are in
+# LEAVES (comma-separated globs) and puts the registry file back (a save
+# remembers itself there for the quick start). Script, goldens and log are in
 # quen_game_run_dir (e2e/game unless the caller sets another folder).
 # Optional: a file of the lines the settings file must hold after the run.
 function(quen_game_run name script captures log leaves)
@@ -105,7 +106,7 @@ function(quen_game_run name script captures log leaves)
       -DWORKDIR=${PROJECT_BINARY_DIR}/gamedata/c/QUENBAR -DGOLDEN=${quen_game_run_dir}/golden
       -DCAPTURES=${captures}
       -DUSERINFO=${quen_game_dir}/UserInfo.dat -DSERVER_LOG=${quen_game_run_dir}/${log}.log
-      -DLEAVES=${leaves} ${kept}
+      -DLEAVES=${leaves} ${kept} -DREGISTRY=${PROJECT_BINARY_DIR}/gamedata/config/registry.reg
       -P ${quen_fe_dir}/run_and_compare.cmake)
   set_tests_properties(Quenbar.${name} PROPERTIES TIMEOUT 150
     ENVIRONMENT "QUENBAR_CONFIG_DIR=${PROJECT_BINARY_DIR}/gamedata/config;QUENSRVR_SEED=7;QUENBAR_SEED=7"
@@ -191,8 +192,31 @@ add_test(NAME Quenbar.FrontEndScenarioListedAndLoaded
     -DCAPTURES=fe_scenarios.png,fe_scenario_game.png
     -DUSERINFO=${quen_game_dir}/UserInfo.dat -DSERVER_LOG=${quen_fe_dir}/scenario_list.log
     -P ${quen_fe_dir}/run_and_compare.cmake)
+# The quick start after a save: the game last saved (under a name with a
+# space, saved over once) comes back from the title; in play, the load
+# screen's scenario mode starts the scenario over. The save's name the
+# installation remembers is forgotten again after the run.
+add_test(NAME Quenbar.FrontEndQuickStartGoesBackToTheLastSave
+  COMMAND ${CMAKE_COMMAND} -DQUENBAR=$<TARGET_FILE:quenbar> -DSCRIPT=${quen_fe_dir}/quickstart_resume.txt
+    -DWORKDIR=${PROJECT_BINARY_DIR}/gamedata/c/QUENBAR -DGOLDEN=${quen_fe_dir}/golden
+    -DCAPTURES=fe_resume_overwrite.png,fe_resume_game.png,fe_resume_scenarios.png
+    -DUSERINFO=${quen_game_dir}/UserInfo.dat -DSERVER_LOG=${quen_fe_dir}/quickstart_resume.log
+    -DREGISTRY=${PROJECT_BINARY_DIR}/gamedata/config/registry.reg
+    -DLEAVES=SAVE/autosave.*,SAVE/asavebak.*,SAVE/my?game.*
+    -P ${quen_fe_dir}/run_and_compare.cmake)
+# A last save that cannot be read is told before any server starts, and the
+# quick start plays the scenario instead.
+add_test(NAME Quenbar.FrontEndQuickStartOverADamagedSave
+  COMMAND ${CMAKE_COMMAND} -DQUENBAR=$<TARGET_FILE:quenbar> -DSCRIPT=${quen_fe_dir}/quickstart_damaged.txt
+    -DWORKDIR=${PROJECT_BINARY_DIR}/gamedata/c/QUENBAR -DGOLDEN=${quen_fe_dir}/golden
+    -DCAPTURES=fe_quickstart_damaged.png
+    -DUSERINFO=${quen_game_dir}/UserInfo.dat -DSERVER_LOG=${quen_fe_dir}/quickstart_damaged.log
+    -DREGISTRY=${PROJECT_BINARY_DIR}/gamedata/config/registry.reg
+    -DLEAVES=SAVE/autosave.*,SAVE/asavebak.*,SAVE/damaged.clt
+    -P ${quen_fe_dir}/run_damaged_quickstart.cmake)
 set_tests_properties(Quenbar.FrontEndQuickStartIntoAGame Quenbar.FrontEndQuickStartWithoutAGame
-  Quenbar.FrontEndScenarioListedAndLoaded PROPERTIES TIMEOUT 150
+  Quenbar.FrontEndScenarioListedAndLoaded Quenbar.FrontEndQuickStartGoesBackToTheLastSave
+  Quenbar.FrontEndQuickStartOverADamagedSave PROPERTIES TIMEOUT 150
   ENVIRONMENT "QUENBAR_CONFIG_DIR=${PROJECT_BINARY_DIR}/gamedata/config;QUENSRVR_SEED=7;QUENBAR_SEED=7"
   RUN_SERIAL TRUE
   FAIL_REGULAR_EXPRESSION "Sanitizer|runtime error")
@@ -320,6 +344,7 @@ add_test(NAME Quenbar.SolarPositionsAgreeWithTheServer
     -DCAPTURES=solar_positions.png -DUSERINFO=${quen_game_dir}/UserInfo.dat
     -DSERVER_LOG=${quen_game_dir}/solar_positions.log -DLEAVES=SAVE/autosave.*,SAVE/asavebak.*
     -DRUN_AND_COMPARE=${quen_fe_dir}/run_and_compare.cmake -DCOMPARE=$<TARGET_FILE:quen_solar_positions>
+    -DREGISTRY=${PROJECT_BINARY_DIR}/gamedata/config/registry.reg
     -P ${quen_game_dir}/run_solar_positions.cmake)
 set_tests_properties(Quenbar.SolarPositionsAgreeWithTheServer PROPERTIES TIMEOUT 200
   ENVIRONMENT "QUENBAR_CONFIG_DIR=${PROJECT_BINARY_DIR}/gamedata/config;QUENSRVR_SEED=7;QUENBAR_SEED=7"

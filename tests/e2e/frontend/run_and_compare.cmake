@@ -6,7 +6,9 @@
 # run must match. With KEPT, each line of that file is a line the settings file
 # must hold after the run. With LEAVES (comma-separated globs under WORKDIR,
 # e.g. the autosaves of a played turn), what the run left there is removed
-# again, so the runs after it see the folder as it was. With HIDE (comma-separated
+# again, so the runs after it see the folder as it was. With REGISTRY (the
+# installation's registry file), that file is put back as it was before the
+# run (a quick start after a save remembers the save there). With HIDE (comma-separated
 # files under WORKDIR), those files are out of the installation during the run
 # and back after it. The goldens change
 # only on purpose:
@@ -28,6 +30,11 @@ if(HIDE)
     endif()
   endforeach()
 endif()
+# (A caller that changed the registry file for the run keeps the original
+# there itself.)
+if(REGISTRY AND NOT EXISTS ${REGISTRY}.before)
+  file(COPY_FILE ${REGISTRY} ${REGISTRY}.before)
+endif()
 # It plays alone, so nobody needs its server once its script has ended.
 execute_process(COMMAND ${CMAKE_COMMAND} -E env QUENBAR_SCRIPT_GRACE=0 ${QUENBAR} --headless --script ${SCRIPT}
   WORKING_DIRECTORY ${WORKDIR} RESULT_VARIABLE rc ERROR_VARIABLE err TIMEOUT 120)
@@ -35,6 +42,9 @@ message("${err}")
 foreach(file IN LISTS hidden)
   file(RENAME ${file}.hidden ${file})
 endforeach()
+if(REGISTRY)
+  file(RENAME ${REGISTRY}.before ${REGISTRY})
+endif()
 if(LEAVES)
   string(REPLACE "," ";" leaves "${LEAVES}")
   foreach(pattern IN LISTS leaves)

@@ -143,8 +143,16 @@ foreach(run RANGE 1 ${RUNS})
   if(TOLD_TO_QUIT)
     list(PREPEND command ${CMAKE_COMMAND} -E env QUENBAR_SCRIPT_GRACE=0)
   endif()
+  # REGISTRY: the installation's registry file, put back as it was (the
+  # game's save names itself there as the quick start's game).
+  if(REGISTRY)
+    file(COPY_FILE ${REGISTRY} ${REGISTRY}.before)
+  endif()
   execute_process(COMMAND ${command}
     WORKING_DIRECTORY ${WORKDIR} RESULT_VARIABLE rc ERROR_VARIABLE err TIMEOUT 150)
+  if(REGISTRY)
+    file(RENAME ${REGISTRY}.before ${REGISTRY})
+  endif()
   string(TIMESTAMP ended "%s")
   math(EXPR seconds "${ended} - ${started}")
   message("run ${run}: ${seconds} s\n${err}")

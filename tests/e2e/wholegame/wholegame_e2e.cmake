@@ -11,7 +11,7 @@ function(quen_wholegame_run name script runs)
     COMMAND ${CMAKE_COMMAND} -DQUENBAR=$<TARGET_FILE:quenbar> -DSCRIPT=${quen_wg_dir}/${script}.txt
       -DWORKDIR=${PROJECT_BINARY_DIR}/gamedata/c/QUENBAR -DGOLDEN=${quen_wg_dir}/golden
       -DUSERINFO=${CMAKE_CURRENT_SOURCE_DIR}/e2e/game/UserInfo.dat -DLEAVES=${quen_wg_leaves} -DRUNS=${runs}
-      ${ARGN} -P ${quen_wg_dir}/run_wholegame.cmake)
+      -DREGISTRY=${PROJECT_BINARY_DIR}/gamedata/config/registry.reg ${ARGN} -P ${quen_wg_dir}/run_wholegame.cmake)
   set_tests_properties(Quenbar.${name} PROPERTIES TIMEOUT 400
     ENVIRONMENT "QUENBAR_CONFIG_DIR=${PROJECT_BINARY_DIR}/gamedata/config;QUENSRVR_SEED=7;QUENBAR_SEED=7"
     RUN_SERIAL TRUE

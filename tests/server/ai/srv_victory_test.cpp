@@ -124,6 +124,48 @@ TEST(SrvVictory, BiggestIsBestAfterTheGameLength) {
   EXPECT_EQ(ResultOf(turn, 0), 0);
 }
 
+// A single player whose chapter is eliminated is not left ending turns among
+// the computer chapters until the game's length: the game ends, and the
+// scores decide. A player still in play, or a game of computers alone, plays
+// on; a victory reached the same turn is the one told.
+TEST(SrvVictory, TheGameEndsWhenEveryPlayersChapterIsEliminated) {
+  WorldGame game(2, 40, 1 | 4);
+  game.setup.config.SetU16(22, 300);
+  game.world.turn = 40;
+  game.GiveAsteroids(17, 3);
+  game.Strip(0);
+  auto computers = game.Politics();
+  ASSERT_FALSE(SrvInPlay(game.world, 0));
+  EXPECT_FALSE(SrvCheckGameEnd(computers)) << "nobody played chapter 0";
+
+  auto before = game.Politics();
+  before.human[0] = before.human[9] = true;
+  EXPECT_FALSE(SrvCheckGameEnd(before)) << "chapter 9's player is still in";
+  game.Strip(9);
+  auto turn = game.Politics();
+  turn.human[0] = turn.human[9] = true;
+  const auto end = SrvCheckGameEnd(turn);
+  ASSERT_TRUE(end);
+  EXPECT_EQ(end->condition, 4);
+  EXPECT_EQ(ResultOf(turn, 0), 0);
+  EXPECT_EQ(ResultOf(turn, 9), 0);
+  EXPECT_EQ(ResultOf(turn, 17), 2);
+  EXPECT_EQ(ResultOf(turn, 16), 1) << "the winner's side";
+}
+
+TEST(SrvVictory, AVictoryOnTheTurnThePlayersFallIsTheOneTold) {
+  WorldGame game(2, 40, 1);
+  for (std::uint16_t c = 8; c < kMaxChapters; ++c)
+    if (game.world.HasChapter(c)) game.Strip(c);
+  game.GiveAsteroids(1, 2);
+  auto turn = game.Politics();
+  turn.human[8] = true;
+  const auto end = SrvCheckGameEnd(turn);
+  ASSERT_TRUE(end);
+  EXPECT_EQ(end->condition, 1) << "last man standing";
+  EXPECT_EQ(ResultOf(turn, 1), 2);
+}
+
 TEST(SrvVictory, ConditionsTheConfigurationLeavesOutNeverEndTheGame) {
   WorldGame game(2, 40, 1);
   game.setup.config.SetU16(22, 1);

@@ -431,6 +431,13 @@ TEST_F(ViewBase, ARestartIsAskedAndOnYesRequestedOfAllWithTheLocalChapter) {
   EXPECT_EQ(sent[0][1], 0);
   EXPECT_EQ(sent[0][8], kLocal);
   EXPECT_EQ(sent[0][9], 0);
+  // Once the game is over its server is gone: the yes is told it is denied
+  // (the box's OK pressed) and nothing goes out to wait for an answer.
+  g_session->NoteGameEnded();
+  answer(true);
+  backend->PressKey(VK_RETURN, 40);
+  AskRestartGame();
+  EXPECT_EQ(sent.size(), 1u);
   delete g_session;
   g_session = nullptr;
 }
