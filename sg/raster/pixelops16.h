@@ -4,7 +4,6 @@
 
 #include <array>
 #include <bit>
-#include <cmath>
 #include <cstdint>
 #include <cstring>
 
@@ -109,11 +108,11 @@ struct ISGShaderFixed {
 using ISGShader565 = ISGShaderFixed<5, 6, 5, 11, 5, 0>;
 using ISGShader555 = ISGShaderFixed<5, 5, 5, 10, 5, 0>;
 
+// Nine words without padding, compared at once: every triangle of a shaded
+// fill asks this before it draws.
+static_assert(sizeof(SGPixelFormat) == 9 * sizeof(uint32_t));
 inline bool ISGSameFormat(const SGPixelFormat& a, const SGPixelFormat& b) {
-  return a.pfRedBits == b.pfRedBits && a.pfRedMask == b.pfRedMask && a.pfRedShift == b.pfRedShift &&
-         a.pfGreenBits == b.pfGreenBits && a.pfGreenMask == b.pfGreenMask &&
-         a.pfGreenShift == b.pfGreenShift && a.pfBlueBits == b.pfBlueBits && a.pfBlueMask == b.pfBlueMask &&
-         a.pfBlueShift == b.pfBlueShift;
+  return std::memcmp(&a, &b, sizeof a) == 0;
 }
 
 // Calls walk(shader) with a fixed-layout shader for the two common formats
@@ -259,14 +258,18 @@ struct ISGOpShadedTransparent : ISGKeysRow {
 // From about this many pixels a shaded triangle works out per-triangle
 // tables (ISGLevelColours, ISGColourSplits): making one costs about as much
 // as shading a few hundred pixels one by one.
-inline constexpr double kISGTablePixels = 2048;
+inline constexpr int64_t kISGTablePixels = 2048;
+inline constexpr int64_t kISGTableCross = kISGTablePixels * 2048;
 
 // True when the triangle covers about kISGTablePixels or more.
 inline bool ISGManyPixels(const SGQVert* a, const SGQVert* b, const SGQVert* c) {
   // Twice the area in 27.5 units is 2048 times the area in pixels.
-  const double cross = (static_cast<double>(b->x) - a->x) * (static_cast<double>(c->y) - a->y) -
-                       (static_cast<double>(c->x) - a->x) * (static_cast<double>(b->y) - a->y);
-  return std::abs(cross) >= kISGTablePixels * 2048;
+  // Products of 64-bit differences, wrapping only for vertices far outside
+  // any frame, which the fills are not given.
+  const auto product = [](int64_t p, int64_t q) { return static_cast<uint64_t>(p) * static_cast<uint64_t>(q); };
+  const auto cross = static_cast<int64_t>(product(int64_t{b->x} - a->x, int64_t{c->y} - a->y) -
+                                          product(int64_t{c->x} - a->x, int64_t{b->y} - a->y));
+  return cross >= kISGTableCross || cross <= -kISGTableCross;
 }
 
 // The shaded fills' one colour through the row of each level, with bit 16
