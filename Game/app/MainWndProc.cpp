@@ -259,9 +259,14 @@ LRESULT PrivateMessage(CClntApp& app, HWND window, UINT message, WPARAM wParam, 
       } else {
         CloseProgress();
         app.m_busy = 0;
-        LoadFailure(app, "LDDENIED");
         app.m_playPhase = 1;
-        if (g_currentView) SuspendScreenFlush(0);
+        // The game goes on as it was: the refusal is told over the view, not
+        // over the load screen and a "Loading Game..." that came to nothing.
+        if (g_currentView) {
+          SuspendScreenFlush(0);
+          app.RedrawWholeView();
+        }
+        LoadFailure(app, "LDDENIED");
       }
       DeleteLoader();
       return 0;
