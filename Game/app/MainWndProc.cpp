@@ -363,7 +363,11 @@ LRESULT PrivateMessage(CClntApp& app, HWND window, UINT message, WPARAM wParam, 
       if (g_currentView) g_currentView->OnGameStart();
       return 0;
     case WM_APP_RESTART_REPLY:
-      if (wParam == 0) app.ShowTextBox("REDENIED");
+      if (wParam == 0) {
+        app.ShowTextBox("REDENIED");
+        // Nothing else draws the view again: the closed box would stay on it.
+        app.m_fullRedraw = 1;
+      }
       return 0;
     default:
       return DefWindowProc(window, message, wParam, lParam);

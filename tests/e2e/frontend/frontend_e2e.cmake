@@ -271,6 +271,10 @@ quen_two_players_run(TwoPlayersSaveLoadAndOneLeaves together
 # other player quits before ending its own, and the turn is played without it.
 quen_two_players_run(TwoPlayersLoadRefusedAndOneLeavesMidTurn refuse
   rf_host_refused.png,rf_host_after_refusal.png,rf_host_next_turn.png,rf_join_refused.png)
+# A restart refused: the other player says No and gets its screen back, the
+# host closes the refusal with Enter, and both play the turn on.
+quen_two_players_run(TwoPlayersRestartRefused norestart
+  nr_host_refused.png,nr_host_after_refusal.png,nr_host_next_turn.png,nr_join_refused.png,nr_join_next_turn.png)
 # Two players restarting together: the host's restart agreed to by the other
 # player, both in the new world, whose first turn they end; then the host quits (its question says the
 # game ends for everyone) and the other player is told the server is gone.
