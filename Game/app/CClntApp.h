@@ -155,6 +155,9 @@ class CClntApp : public CClntBase {
   const CIDString& TextIndex() const { return m_text; }
   // The program's OK box in the local chapter's guild, over `display`.
   void ShowTextBox(const char* id);
+  // Draws the current view whole at once: background, panels, lamps and scene
+  // (what the main loop does when m_fullRedraw is set, which it clears).
+  void RedrawWholeView();
 
   // Fields, with their start values.
   std::uint32_t m_pendingEscape = 0;

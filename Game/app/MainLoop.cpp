@@ -27,6 +27,25 @@ void DispatchPacket() {
 
 }  // namespace
 
+void CClntApp::RedrawWholeView() {
+  m_fullRedraw = 0;
+  IGameView* view = g_currentView;
+  if (!view) return;
+  view->RedrawBackground();
+  // The panel lies on the background just laid: a loaded game's
+  // first screen and the screen after a save would show it empty.
+  view->RedrawDataPanel();
+  view->DrawGotoBar();
+  view->DrawTurnLamps();
+  view->Invalidate();
+  view->Render(m_renderArgument);
+  if (g_currentView) {
+    g_currentView->UpdateControlPanel();
+    g_currentView->Invalidate();
+    g_currentView->Render(-1);
+  }
+}
+
 // Delivers the cursor position as one mouse move to the current view.
 void DeliverMouseMove() {
   POINT p{};
@@ -76,23 +95,7 @@ int CClntApp::Run() {
       }
       DispatchPacket();
       if (g_mainWnd && GetForegroundWindow() == g_mainWnd && g_currentView) {
-        if (m_fullRedraw) {
-          IGameView* view = g_currentView;
-          view->RedrawBackground();
-          // The panel lies on the background just laid: a loaded game's
-          // first screen and the screen after a save would show it empty.
-          view->RedrawDataPanel();
-          view->DrawGotoBar();
-          view->DrawTurnLamps();
-          view->Invalidate();
-          view->Render(m_renderArgument);
-          if (g_currentView) {
-            g_currentView->UpdateControlPanel();
-            g_currentView->Invalidate();
-            g_currentView->Render(-1);
-          }
-          m_fullRedraw = 0;
-        }
+        if (m_fullRedraw) RedrawWholeView();
         if (m_lastMouseMove != 0xFFFFFFFF) {
           m_lastMouseMove = 0xFFFFFFFF;
           DeliverMouseMove();

@@ -271,9 +271,14 @@ LRESULT PrivateMessage(CClntApp& app, HWND window, UINT message, WPARAM wParam, 
       } else {
         CloseProgress();
         app.m_busy = 0;
-        LoadFailure(app, "LDDENIED");
         app.m_playPhase = 1;
-        if (g_currentView) SuspendScreenFlush(0);
+        // The game goes on as it was: the refusal is told over the view, not
+        // over the load screen and a "Loading Game..." that came to nothing.
+        if (g_currentView) {
+          SuspendScreenFlush(0);
+          app.RedrawWholeView();
+        }
+        LoadFailure(app, "LDDENIED");
       }
       DeleteLoader();
       return 0;
@@ -377,7 +382,11 @@ LRESULT PrivateMessage(CClntApp& app, HWND window, UINT message, WPARAM wParam, 
       if (g_currentView) g_currentView->OnGameStart();
       return 0;
     case WM_APP_RESTART_REPLY:
-      if (wParam == 0) app.ShowTextBox("REDENIED");
+      if (wParam == 0) {
+        app.ShowTextBox("REDENIED");
+        // Nothing else draws the view again: the closed box would stay on it.
+        app.m_fullRedraw = 1;
+      }
       return 0;
     default:
       return DefWindowProc(window, message, wParam, lParam);

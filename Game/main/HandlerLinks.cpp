@@ -17,8 +17,14 @@ void InstallHandlerLinks(NetHandlerLinks& links) {
     if (!g_app) return 1;
     const std::string text = g_app->Text(textId);
     std::uint32_t answer = 0;
-    CYesNoDlg box(g_ddraw, g_mainWnd, g_app->m_instance, text.c_str(), static_cast<std::uint32_t>(LocalGuild()),
-                  &answer);
+    {
+      CYesNoDlg box(g_ddraw, g_mainWnd, g_app->m_instance, text.c_str(), static_cast<std::uint32_t>(LocalGuild()),
+                    &answer);
+    }
+    // Asked in play (another player's load or restart), the box lay over the
+    // view; answered No, nothing else draws the view again and the box would
+    // stay on the screen.
+    if (GameExists()) g_app->m_fullRedraw = 1;
     return answer == 1 ? 1 : 0;
   };
   links.showTextBox = [](const char* textId, const char* arg) {

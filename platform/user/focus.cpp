@@ -75,6 +75,9 @@ HWND SetFocus(HWND hwnd) {
   if (!Live(hwnd)) return nullptr;
   if (hwnd == s.focus) return prior;
   HWND top = TopLevelOf(hwnd);
+  // A disabled window (the owner of a modal dialog) takes neither the focus
+  // nor the activation: the dialog would go on showing but lose its keys.
+  if (top->style & WS_DISABLED) return nullptr;
   if (top != s.active) {
     Activate(top, WA_ACTIVE);
     if (!Live(hwnd)) return nullptr;

@@ -290,6 +290,15 @@ quen_two_players_run(TwoPlayersChatTradeAndVote in_play ${quen_mp_in_play})
 # host's next turn goes on without it.
 quen_two_players_run(TwoPlayersSaveLoadAndOneLeaves together
   tg_host_options.png,tg_host_save.png,tg_host_saved.png,tg_host_load.png,tg_host_next_turn.png,tg_host_left.png,tg_host_after_leave.png,tg_join_saved.png,tg_join_question.png,tg_join_next_turn.png,tg_join_quit.png)
+# A load refused: the host's request to load its save is refused by the other
+# player, the host is told so over the game it keeps; it ends its turn, the
+# other player quits before ending its own, and the turn is played without it.
+quen_two_players_run(TwoPlayersLoadRefusedAndOneLeavesMidTurn refuse
+  rf_host_refused.png,rf_host_after_refusal.png,rf_host_next_turn.png,rf_join_refused.png)
+# A restart refused: the other player says No and gets its screen back, the
+# host closes the refusal with Enter, and both play the turn on.
+quen_two_players_run(TwoPlayersRestartRefused norestart
+  nr_host_refused.png,nr_host_after_refusal.png,nr_host_next_turn.png,nr_join_refused.png,nr_join_next_turn.png)
 # Two players restarting together: the host's restart agreed to by the other
 # player, both in the new world, whose first turn they end; then the host quits (its question says the
 # game ends for everyone) and the other player is told the server is gone.

@@ -172,6 +172,36 @@ TEST_F(DialogTest, AModalDialogOpenedFromInsideAnother) {
   EXPECT_TRUE(outer.Commands(IDCANCEL).empty());
 }
 
+TEST_F(DialogTest, TheDisabledOwnerOfAModalDialogCannotTakeItsKeys) {
+  // The owner's child repaints under the dialog and asks the focus back for
+  // the owner, as a window's control panel does: the dialog keeps the
+  // activation and the focus, so its keys (Enter) still reach it.
+  Script s;
+  HWND refused = owner_, activeAfterTry = nullptr;
+  bool focusStayed = false;
+  s.on = [&](HWND h, UINT m, WPARAM, LPARAM) -> LRESULT {
+    if (m == WM_INITDIALOG) {
+      PostMessage(h, WM_USER, 0, 0);
+      return TRUE;
+    }
+    if (m == WM_USER) {
+      refused = SetFocus(owner_);
+      activeAfterTry = GetActiveWindow();
+      focusStayed = IsChild(h, GetFocus()) != FALSE;
+      EndDialog(h, 7);
+      return TRUE;
+    }
+    return FALSE;
+  };
+  EXPECT_EQ(Modal("IDD_FORM", &s), 7);
+  EXPECT_EQ(refused, nullptr);
+  EXPECT_NE(activeAfterTry, owner_);
+  EXPECT_TRUE(focusStayed);
+  // Enabled again, the owner takes the focus as before.
+  SetFocus(owner_);
+  EXPECT_EQ(GetFocus(), owner_);
+}
+
 TEST_F(DialogTest, EnterAndEscapeGiveTheDefaultIdAndCancel) {
   Script s;
   HWND d = Shown("IDD_FORM", &s);
