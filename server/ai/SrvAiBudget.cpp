@@ -72,7 +72,8 @@ SrvAiPlenty SrvAiPlentifulMinerals(const SrvWorld& world, std::uint16_t chapter,
     for (std::uint8_t m = 0; m < kMineralTypes; ++m) held[m] += world.poolDB.GetMineral(a, m);
   }
   if (asteroids == 0) return plenty;
-  const std::uint64_t income = 10 * asteroids * static_cast<std::uint64_t>(turns);
+  const std::uint64_t income =
+      std::uint64_t{g_gameVariables.creditsPerAsteroid} * asteroids * static_cast<std::uint64_t>(turns);
   for (int m = 0; m < kMineralTypes; ++m) {
     // The most of the mineral one credit buys along with it, in tenths.
     std::uint64_t perCredit = 0;

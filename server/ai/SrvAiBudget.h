@@ -37,9 +37,9 @@ SrvAiCost SrvAiDesignCost(const CGUnitTemplate& design);
 SrvAiCost SrvAiAtvCost(const std::array<std::uint8_t, kAtvKinds>& counts);
 
 // For each mineral, whether its stock in the pools of the asteroids the
-// chapter owns would last `turns` turns of its credit income (10 a turn an
-// asteroid), each credit spent on the ATVs that take the most of that
-// mineral for it (none with `turns` 0, nor before turn kStakeTurns).
+// chapter owns would last `turns` turns of its credit income (the game
+// variables' credits an asteroid, a turn), each credit spent on the ATVs
+// that take the most of that mineral for it (none with `turns` 0, nor before turn kStakeTurns).
 constexpr std::uint32_t kStakeTurns = 30;
 using SrvAiPlenty = std::array<bool, kMineralTypes>;
 SrvAiPlenty SrvAiPlentifulMinerals(const SrvWorld& world, std::uint16_t chapter, int turns);

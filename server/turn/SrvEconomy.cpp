@@ -11,6 +11,7 @@
 #include "Game/model/GUnit.h"
 #include "Game/model/GZone.h"
 #include "Game/base/Packets.h"
+#include "Game/rules/GGameVar.h"
 #include "Game/rules/GHullDB.h"
 #include "Game/rules/GModuleDB.h"
 #include "Game/rules/GRulesPackets.h"
@@ -25,8 +26,6 @@ namespace {
 // Research points a percent of allocation brings each turn: a research at
 // 100 percent is done in 10,000 / (100 x 20) = 5 turns.
 constexpr std::uint32_t kResearchPointsPerPercent = 20;
-// Credits each asteroid a chapter owns brings in each turn.
-constexpr std::uint32_t kIncomePerAsteroid = 10;
 constexpr std::uint32_t kMaxCredits = 0x7FFFFFFF;
 
 enum class Progress { kNone, kGained, kDone };
@@ -139,8 +138,11 @@ void SrvMineAndEarn(SrvTurnContext& turn) {
     for (std::uint16_t c = 0; c < kMaxChapters; ++c)
       if (lost[c])
         world.notices.Add(c, kSrvTradeCategory, kSrvMiningLostCode, nullptr, nullptr, i, 0, kSrvTradeNoUnit);
+    // The rules' designer sets what an asteroid brings in a turn; a large
+    // setting must not wrap a chapter's credits round to nothing.
     if (CGChapter* owner = world.Chapter(a->owner))
-      owner->credits = std::min<std::uint32_t>(owner->credits + kIncomePerAsteroid, kMaxCredits);
+      owner->credits = static_cast<std::uint32_t>(std::min<std::uint64_t>(
+          std::uint64_t{owner->credits} + g_gameVariables.creditsPerAsteroid, kMaxCredits));
   }
 }
 

@@ -33,13 +33,18 @@ int MinersOn(const CGAsteroid& a) {
 TEST(SrvAiMinerals, EachMineralIsJudgedOnItsOwnAndLandIsWorthMiningForWhatIsShort) {
   RulesGame game(1, 40, 1, 2);
   const std::uint16_t home = game.Chapter(0).homeAsteroid;
-  // 1,000 credits in 100 turns; a credit takes at most 1.2 metals, 1
-  // silicate, 0.25 exotics or 0.5 reactives with it.
+  // At 10 credits an asteroid, 1,000 credits in 100 turns; a credit takes
+  // at most 1.2 metals, 1 silicate, 0.25 exotics or 0.5 reactives with it.
+  g_gameVariables.creditsPerAsteroid = 10;
   Fill(game, home, {1199, 1000, 250, 499});
   game.world.turn = kStakeTurns - 1;
   EXPECT_EQ(SrvAiPlentifulMinerals(game.world, 0, 100), SrvAiPlenty{}) << "the starting stake is no surplus";
   game.world.turn = kStakeTurns;
   EXPECT_EQ(SrvAiPlentifulMinerals(game.world, 0, 100), (SrvAiPlenty{false, true, true, false}));
+  // The income the rules set is what the stock must outlast.
+  g_gameVariables.creditsPerAsteroid = 20;
+  EXPECT_EQ(SrvAiPlentifulMinerals(game.world, 0, 100), SrvAiPlenty{}) << "2,000 credits to spend";
+  EXPECT_EQ(SrvAiPlentifulMinerals(game.world, 0, 50), (SrvAiPlenty{false, true, true, false}));
   EXPECT_EQ(SrvAiPlentifulMinerals(game.world, 0, 0), SrvAiPlenty{}) << "a level that always mines";
   CGAsteroid& land = *game.world.solar.GetAsteroid(static_cast<std::uint16_t>(home + 1));
   auto worth = [&](std::uint8_t composition, SrvAiPlenty plenty) {

@@ -335,7 +335,7 @@ TEST(SrvComputerChapters, PoolsThatOutlastTheIncomeGetNoMoreMiners) {
   std::array<int, kAtvKinds> ordered = AtvsOrdered(game, 0);
   EXPECT_GT(ordered[ATV_POWER], 0);
   EXPECT_EQ(ordered[ATV_MINING], 0);
-  game.world.poolDB.SetMineral(home, MINERAL_EXOTICS, 100);  // not 150 turns of its income's use
+  game.world.poolDB.SetMineral(home, MINERAL_EXOTICS, 100);  // not 25 turns of its income's use
   // Miners go where what it is short of is mined: here, every asteroid
   // yields mostly exotics.
   for (std::uint16_t a = 0; a < CGSolarDB::GetAsteroidCount(); ++a) game.world.solar.GetAsteroid(a)->SetCompositionType(12);

@@ -56,6 +56,8 @@ struct TournamentFigures {
   std::uint64_t credits = 0;   // of every chapter in play at the end
   std::uint64_t minerals = 0;  // in every pool at the end
   std::uint64_t creditsAt50 = 0;
+  // The credit income of the chapters in play, summed over the turns after 50.
+  std::uint64_t incomeAfter50 = 0;
   std::uint64_t mineralsAt50 = 0;
   // In every pool at turns 100, 150 and 200: whether the pools level off.
   std::uint64_t mineralsAt100 = 0, mineralsAt150 = 0, mineralsAt200 = 0;
@@ -149,6 +151,17 @@ inline std::uint64_t CreditsOfAll(const SrvWorld& world) {
   return n;
 }
 
+// What the chapters in play earn in a turn: the game variables' credits for
+// every asteroid they own.
+inline std::uint64_t IncomeOfAll(const SrvWorld& world) {
+  std::uint64_t n = 0;
+  for (std::uint16_t a = 0; a < CGSolarDB::GetAsteroidCount(); ++a)
+    if (const CGAsteroid* asteroid = world.solar.GetAsteroid(a);
+        asteroid != nullptr && SrvInPlay(world.Chapter(asteroid->owner)))
+      n += g_gameVariables.creditsPerAsteroid;
+  return n;
+}
+
 inline std::uint64_t MineralsOfAll(const SrvWorld& world) {
   std::uint64_t n = 0;
   for (std::uint16_t a = 0; a < CGSolarDB::GetAsteroidCount(); ++a)
@@ -230,6 +243,7 @@ inline TournamentFigures PlayTournamentGame(std::uint16_t perGuild, std::uint16_
       f.creditsAt50 = CreditsOfAll(world);
       f.mineralsAt50 = MineralsOfAll(world);
     }
+    if (world.turn > 51) f.incomeAfter50 += IncomeOfAll(world);
     if (world.turn == 101) f.mineralsAt100 = MineralsOfAll(world);
     if (world.turn == 151) f.mineralsAt150 = MineralsOfAll(world);
     if (world.turn == 201) f.mineralsAt200 = MineralsOfAll(world);
