@@ -11,6 +11,7 @@
 #include "Game/model/GGameData.h"
 #include "Game/views/frame/OrderFeedback.h"
 #include "Game/views/space/CVB3DView.h"
+#include "Game/views/space/CVSolar.h"
 #include "Game/views/world/CVDispObj.h"
 #include "Game/views/world/CVSgWorld.h"
 #include "Game/views/world/DisplayList.h"
@@ -473,7 +474,12 @@ int CVB3DView::OnKeyDown(WPARAM key, LPARAM flags) {
       }
       return 0;
     case 'W':
-      if (g_gameData && g_gameData->GetSelectionCount()) FlyToSelection();
+      if (g_gameData && g_gameData->GetSelectionCount())
+        FlyToSelection();
+      else if (solar && g_highlightAsteroid != 0xFFFF && displayList)
+        // Nothing selected: the asteroid the solar view is flashing (the
+        // battle just reviewed) is where the player wants to look.
+        FlyTo(displayList->Find(DISP_ASTEROID, g_highlightAsteroid));
       return 0;
     case 'Z':
       CycleCameraMode(shift ? 0 : 1);

@@ -18,6 +18,7 @@
 #include "Game/rules/GModuleDB.h"
 #include "Game/views/replay/CVSReplay.h"
 #include "Game/views/space/CVAstSpace.h"
+#include "Game/views/space/CVSolar.h"
 #include "Game/views/world/CVDispExp.h"
 #include "Game/views/world/CVDispUnt.h"
 #include "Game/views/world/CVSgWorld.h"
@@ -473,6 +474,17 @@ TEST_F(ReplayView, TheStatusLinesFollowThePhaseThePauseAndTheAsteroidsName) {
   Begin(v);
   v.DrawStatusText();
   EXPECT_NE(v.battleLine.find("Pallas"), std::string::npos) << v.battleLine;
+}
+
+// Leaving the replay, by its exit or any other way, leaves the battle's
+// asteroid for the solar view to flash and for W to fly to.
+TEST_F(ReplayView, LeavingHandsTheBattleAsteroidToTheSolarView) {
+  Store(Battle());
+  CVSReplay& v = Make();
+  Begin(v);
+  ASSERT_EQ(g_highlightAsteroid, 0xFFFF);
+  v.LeaveReplayMode(1);
+  EXPECT_EQ(g_highlightAsteroid, kBattle);
 }
 
 // The goto bar's entries are 73 x 65 pixels; the frame under the bar is

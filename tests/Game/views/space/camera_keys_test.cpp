@@ -4,7 +4,9 @@
 
 #include <cmath>
 
+#include "Game/model/GGameData.h"
 #include "Game/views/space/CVB3DView.h"
+#include "Game/views/space/CVSolar.h"
 #include "Game/views/world/CVSgWorld.h"
 #include "Game/views/world/DisplayList.h"
 #include "platform/user/keys.h"
@@ -211,6 +213,28 @@ TEST_F(CameraKeys, KeysReachTheSubclassesCommands) {
   v.startScreenShown = 1;
   Down(v, VK_RIGHT);
   EXPECT_EQ(v.turnRateX, 0.0);
+}
+
+TEST_F(CameraKeys, WWithNothingSelectedFliesToTheAsteroidTheSolarViewFlashes) {
+  TestView& v = Make3D(VIEW_SOLAR);
+  const double eye[3] = {1100, 1100, 900}, at[3] = {1100, 1100, 1100};
+  Place(eye, at);
+  ASSERT_EQ(g_gameData->GetSelectionCount(), 0u);
+  CVDispObj* flashed = v.CreateAsteroidObject(g_gameData->solarDB.GetAsteroid(2));
+  ASSERT_NE(flashed, nullptr);
+  g_highlightAsteroid = 2;
+  Down(v, 'W');
+  EXPECT_EQ(v.glideActive, 1u);
+  EXPECT_EQ(v.glideObject, flashed);
+  // Only the solar view flashes an asteroid; and with none flashed W stays put.
+  v.StopCameraMotion();
+  v.type = VIEW_ASTEROID_SPACE;
+  Down(v, 'W');
+  EXPECT_EQ(v.glideActive, 0u);
+  v.type = VIEW_SOLAR;
+  g_highlightAsteroid = 0xFFFF;
+  Down(v, 'W');
+  EXPECT_EQ(v.glideActive, 0u);
 }
 
 }  // namespace
