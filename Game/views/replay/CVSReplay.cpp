@@ -575,7 +575,7 @@ void CVSReplay::UpdateCamera(int) {
 
 int CVSReplay::OnLButtonDown(int x, int y, WPARAM keys) {
   if (y < 74) {
-    if (g_sndPlay) g_sndPlay->PlayEffect("Click", 0.f, 0.f, 0);
+    if (g_sndPlay) g_sndPlay->PlayEffect("Click", 1.0f, 0.0f, 0);
     ActivateGotoSlot(x / 80, x, y);
     return 1;
   }
