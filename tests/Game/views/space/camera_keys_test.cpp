@@ -237,4 +237,34 @@ TEST_F(CameraKeys, WWithNothingSelectedFliesToTheAsteroidTheSolarViewFlashes) {
   EXPECT_EQ(v.glideActive, 0u);
 }
 
+// Ctrl+S, Ctrl+L and Ctrl+V open a dialog, which takes Ctrl's release: the
+// view must not go on acting as if Ctrl were held.
+TEST_F(CameraKeys, CtrlLetGoInADialogNoLongerCounts) {
+  TestView& v = Ready();
+  Down(v, VK_CONTROL);
+  ASSERT_EQ(g_3dCtrlHeld, 1u);
+  backend->KeyUp(VK_CONTROL, 10);
+  backend->RunUntilIdle();
+  // F1 recalls its group rather than programming it from the empty selection.
+  Down(v, VK_F1);
+  EXPECT_EQ(Status(), Text("NOGROUP_"));
+  EXPECT_EQ(g_3dCtrlHeld, 0u);
+  // A free camera turns in place again instead of sliding.
+  Down(v, VK_CONTROL);
+  backend->KeyUp(VK_CONTROL, 10);
+  backend->RunUntilIdle();
+  v.mode = space_test::kFree;
+  double before[3], after[3];
+  Camera(before);
+  v.SetCameraRate(0, 0.1f);
+  v.ApplyCameraMotion();
+  Camera(after);
+  EXPECT_LT(DistanceSq(before, after), 1e-12);
+  // While Ctrl is down the free camera slides.
+  Down(v, VK_CONTROL);
+  v.ApplyCameraMotion();
+  Camera(before);
+  EXPECT_GT(DistanceSq(before, after), 1.0);
+}
+
 }  // namespace
