@@ -21,6 +21,7 @@
 #include "Game/views/frame/OrderFeedback.h"
 #include "Game/views/frame/SettingsApplication.h"
 #include "Game/views/space/CVAstSpace.h"
+#include "Game/views/space/CVSolar.h"
 #include "Game/views/world/CVDispExp.h"
 #include "Game/views/world/CVDispObj.h"
 #include "Game/views/world/CVDispUnt.h"
@@ -475,6 +476,8 @@ void CVSReplay::GoToView(WPARAM type, LPARAM value) {
   flash.Clear();
   CloseReplayFile();
   g_previousViewAsteroid = battleAsteroid;
+  // The solar view flashes the battle's asteroid next time it opens.
+  g_highlightAsteroid = battleAsteroid;
   ShowButtons(false);
   ClearControlArea();
   if (g_pendingOrderOption == 4 || g_pendingOrderOption == 5) {
@@ -572,7 +575,7 @@ void CVSReplay::UpdateCamera(int) {
 
 int CVSReplay::OnLButtonDown(int x, int y, WPARAM keys) {
   if (y < 74) {
-    if (g_sndPlay) g_sndPlay->PlayEffect("Click", 0.f, 0.f, 0);
+    if (g_sndPlay) g_sndPlay->PlayEffect("Click", 1.0f, 0.0f, 0);
     ActivateGotoSlot(x / 80, x, y);
     return 1;
   }

@@ -11,6 +11,7 @@
 #include "Game/model/GGameData.h"
 #include "Game/views/frame/OrderFeedback.h"
 #include "Game/views/space/CVB3DView.h"
+#include "Game/views/space/CVSolar.h"
 #include "Game/views/world/CVDispObj.h"
 #include "Game/views/world/CVSgWorld.h"
 #include "Game/views/world/DisplayList.h"
@@ -198,7 +199,7 @@ void CVB3DView::Turn(int axis, double angle) {
   DispCross(u, f, r);
   DispNormalise(r);
   const bool free = IsCameraFree() != 0;
-  const bool slide = IsCameraLinear() || (free && g_3dCtrlHeld);
+  const bool slide = IsCameraLinear() || (free && Ctrl3DHeld());
   if (slide) {
     const float* along = axis == 0 ? r : u;
     w->SetCameraPosition(p[0] + along[0] * 16.0 * angle, p[1] + along[1] * 16.0 * angle, p[2] + along[2] * 16.0 * angle);
@@ -412,7 +413,7 @@ int CVB3DView::OnKeyDown(WPARAM key, LPARAM flags) {
       return 0;
     }
     case 'F':
-      if (g_3dCtrlHeld && solar)
+      if (Ctrl3DHeld() && solar)
         OnCtrlF();
       else
         ShowGuildMenu();
@@ -463,7 +464,7 @@ int CVB3DView::OnKeyDown(WPARAM key, LPARAM flags) {
       shift ? PreviousShip() : NextShip();
       return 0;
     case 'V':
-      if (g_3dCtrlHeld) {
+      if (Ctrl3DHeld()) {
         RefreshDataPanel(1);
         ShowVersion();
         FlushScreen();
@@ -473,7 +474,12 @@ int CVB3DView::OnKeyDown(WPARAM key, LPARAM flags) {
       }
       return 0;
     case 'W':
-      if (g_gameData && g_gameData->GetSelectionCount()) FlyToSelection();
+      if (g_gameData && g_gameData->GetSelectionCount())
+        FlyToSelection();
+      else if (solar && g_highlightAsteroid != 0xFFFF && displayList)
+        // Nothing selected: the asteroid the solar view is flashing (the
+        // battle just reviewed) is where the player wants to look.
+        FlyTo(displayList->Find(DISP_ASTEROID, g_highlightAsteroid));
       return 0;
     case 'Z':
       CycleCameraMode(shift ? 0 : 1);

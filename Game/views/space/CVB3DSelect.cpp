@@ -259,7 +259,7 @@ void CVB3DView::TurnUnitPage(bool forward) {
 
 int CVB3DView::IssueOrder(std::uint32_t orderType, int targetKind, std::uint32_t targetId, int append) {
   if (!g_gameData || g_gameData->GetSelectionCount() == 0) return 0;
-  const std::uint8_t insert = append || orders::CtrlHeld() || g_3dCtrlHeld ? 2 : 1;
+  const std::uint8_t insert = append || orders::CtrlHeld() || Ctrl3DHeld() ? 2 : 1;
   const std::uint16_t here = GetCurrentAsteroidId();
   int result = 0;
   const std::uint32_t count = g_gameData->GetSelectionCount();
@@ -421,7 +421,7 @@ void CVB3DView::DeleteAllOrders() {
 
 void CVB3DView::SelectGroup(int n) {
   if (!g_gameData || n < 0 || n >= kUnitGroups || IsReplay()) return;
-  if (orders::CtrlHeld() || g_3dCtrlHeld) {
+  if (orders::CtrlHeld() || Ctrl3DHeld()) {
     if (g_gameData->GetSelectionCount() == 0) {
       Tell(*this, "NOUNITSS");
       if (g_sgWorld) g_sgWorld->redraw = 1;

@@ -10,6 +10,7 @@
 #include "Game/base/TraceError.h"
 #include "Game/model/GGameData.h"
 #include "Game/views/frame/CPopupMenu.h"
+#include "Game/views/frame/OrderFeedback.h"
 #include "Game/views/frame/SettingsApplication.h"
 #include "Game/views/world/CVDispObj.h"
 #include "Game/views/world/CVSgWorld.h"
@@ -28,6 +29,14 @@ float g_starTurnAccumX = 0.f;
 float g_starTurnAccumY = 0.f;
 std::uint16_t g_jumpAsteroid = 0;
 std::uint32_t g_starBackgroundOption = 1;
+
+bool Ctrl3DHeld() {
+  if (g_3dCtrlHeld && !orders::CtrlHeld()) {
+    g_3dCtrlHeld = 0;
+    if (g_sgWorld) g_sgWorld->redraw = 1;
+  }
+  return g_3dCtrlHeld != 0;
+}
 
 namespace {
 

@@ -41,6 +41,10 @@ extern std::uint16_t g_live3DViews;
 extern std::uint32_t g_3dArchiveOpen;
 extern std::uint32_t g_gridShown;
 extern std::uint32_t g_3dCtrlHeld;
+// The Ctrl flag as the 3D views act on it: dropped (and the world redrawn)
+// once Ctrl is no longer down, since its release may have gone to a dialog
+// that a Ctrl key opened (save, load, version) and never reached the view.
+bool Ctrl3DHeld();
 extern float g_starTurnAccumX;
 extern float g_starTurnAccumY;
 // The asteroid last reached by the asteroid jumps, shared by the 3D views.

@@ -18,10 +18,14 @@
 #include "Game/rules/GModuleDB.h"
 #include "Game/views/replay/CVSReplay.h"
 #include "Game/views/space/CVAstSpace.h"
+#include "Game/views/space/CVSolar.h"
 #include "Game/views/world/CVDispExp.h"
 #include "Game/views/world/CVDispUnt.h"
 #include "Game/views/world/CVSgWorld.h"
 #include "Game/views/world/DisplayList.h"
+#include "media/CSndPlay.h"
+#include "media/SoundStream.h"
+#include "platform/sound/dsound.h"
 #include "platform/core/files.h"
 #include "platform/user/keys.h"
 #include "tests/Game/views/space/space_world.h"
@@ -473,6 +477,35 @@ TEST_F(ReplayView, TheStatusLinesFollowThePhaseThePauseAndTheAsteroidsName) {
   Begin(v);
   v.DrawStatusText();
   EXPECT_NE(v.battleLine.find("Pallas"), std::string::npos) << v.battleLine;
+}
+
+// Leaving the replay, by its exit or any other way, leaves the battle's
+// asteroid for the solar view to flash and for W to fly to.
+TEST_F(ReplayView, LeavingHandsTheBattleAsteroidToTheSolarView) {
+  Store(Battle());
+  CVSReplay& v = Make();
+  Begin(v);
+  ASSERT_EQ(g_highlightAsteroid, 0xFFFF);
+  v.LeaveReplayMode(1);
+  EXPECT_EQ(g_highlightAsteroid, kBattle);
+}
+
+// A click on the goto bar sounds like every other click of the views: a
+// full-volume one stood out over the battle.
+TEST_F(ReplayView, AGotoBarClickSoundsLikeEveryOtherClick) {
+  // Sounds by name come from the installation's sound folder.
+  CSndPlay::soundPathSource = [](char* out, std::size_t size) {
+    std::snprintf(out, size, "%s", g_instData.GetSoundPath());
+    return true;
+  };
+  ASSERT_EQ(sound.Init(nullptr, 0, 3, 1), 1);  // no music, loudest effects
+  CVSReplay& v = Make();
+  v.OnLButtonDown(100, 40, 0);
+  CSndPlay::soundPathSource = nullptr;
+  ASSERT_TRUE(sound.slots[0] && sound.slots[0]->playing);
+  plat::LONG volume = 1;
+  sound.slots[0]->buffer->GetVolume(&volume);
+  EXPECT_EQ(volume, -1000);
 }
 
 // The goto bar's entries are 73 x 65 pixels; the frame under the bar is

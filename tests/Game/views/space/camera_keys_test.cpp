@@ -4,7 +4,9 @@
 
 #include <cmath>
 
+#include "Game/model/GGameData.h"
 #include "Game/views/space/CVB3DView.h"
+#include "Game/views/space/CVSolar.h"
 #include "Game/views/world/CVSgWorld.h"
 #include "Game/views/world/DisplayList.h"
 #include "platform/user/keys.h"
@@ -211,6 +213,58 @@ TEST_F(CameraKeys, KeysReachTheSubclassesCommands) {
   v.startScreenShown = 1;
   Down(v, VK_RIGHT);
   EXPECT_EQ(v.turnRateX, 0.0);
+}
+
+TEST_F(CameraKeys, WWithNothingSelectedFliesToTheAsteroidTheSolarViewFlashes) {
+  TestView& v = Make3D(VIEW_SOLAR);
+  const double eye[3] = {1100, 1100, 900}, at[3] = {1100, 1100, 1100};
+  Place(eye, at);
+  ASSERT_EQ(g_gameData->GetSelectionCount(), 0u);
+  CVDispObj* flashed = v.CreateAsteroidObject(g_gameData->solarDB.GetAsteroid(2));
+  ASSERT_NE(flashed, nullptr);
+  g_highlightAsteroid = 2;
+  Down(v, 'W');
+  EXPECT_EQ(v.glideActive, 1u);
+  EXPECT_EQ(v.glideObject, flashed);
+  // Only the solar view flashes an asteroid; and with none flashed W stays put.
+  v.StopCameraMotion();
+  v.type = VIEW_ASTEROID_SPACE;
+  Down(v, 'W');
+  EXPECT_EQ(v.glideActive, 0u);
+  v.type = VIEW_SOLAR;
+  g_highlightAsteroid = 0xFFFF;
+  Down(v, 'W');
+  EXPECT_EQ(v.glideActive, 0u);
+}
+
+// Ctrl+S, Ctrl+L and Ctrl+V open a dialog, which takes Ctrl's release: the
+// view must not go on acting as if Ctrl were held.
+TEST_F(CameraKeys, CtrlLetGoInADialogNoLongerCounts) {
+  TestView& v = Ready();
+  Down(v, VK_CONTROL);
+  ASSERT_EQ(g_3dCtrlHeld, 1u);
+  backend->KeyUp(VK_CONTROL, 10);
+  backend->RunUntilIdle();
+  // F1 recalls its group rather than programming it from the empty selection.
+  Down(v, VK_F1);
+  EXPECT_EQ(Status(), Text("NOGROUP_"));
+  EXPECT_EQ(g_3dCtrlHeld, 0u);
+  // A free camera turns in place again instead of sliding.
+  Down(v, VK_CONTROL);
+  backend->KeyUp(VK_CONTROL, 10);
+  backend->RunUntilIdle();
+  v.mode = space_test::kFree;
+  double before[3], after[3];
+  Camera(before);
+  v.SetCameraRate(0, 0.1f);
+  v.ApplyCameraMotion();
+  Camera(after);
+  EXPECT_LT(DistanceSq(before, after), 1e-12);
+  // While Ctrl is down the free camera slides.
+  Down(v, VK_CONTROL);
+  v.ApplyCameraMotion();
+  Camera(before);
+  EXPECT_GT(DistanceSq(before, after), 1.0);
 }
 
 }  // namespace

@@ -16,6 +16,7 @@
 
 #include "Game/base/GInstData.h"
 #include "Game/views/space/CVB3DView.h"
+#include "Game/views/space/CVSolar.h"
 #include "Game/views/world/CVDispObj.h"
 #include "Game/views/world/CVSgWorld.h"
 #include "Game/views/world/DisplayList.h"
@@ -146,6 +147,7 @@ class SpaceWorld : public views_test::OrderWorld {
     g_animElapsedMs = 0;
     g_statusText.clear();
     g_statusShown = 0;
+    g_highlightAsteroid = 0xFFFF;
     // The star field is drawn at random places: the same ones every test.
     plat::srand(7);
   }
