@@ -1,6 +1,7 @@
 #include "Game/dialogs/CDSaveDlg.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 
 #include "Game/app/AppGlobals.h"
@@ -98,6 +99,20 @@ bool BuildSaveName(std::string_view typed, std::string_view extension, std::stri
   if (stem.empty() || !IsPlainFileName(built) || stem == "." || stem == "..") return false;
   *name = std::move(built);
   return true;
+}
+
+bool IsAutosaveName(std::uint16_t mode, std::string_view name) {
+  if (mode != SAVE_GAME && mode != SAVE_GAME_TOO) return false;
+  const std::string_view tail = ".clt";
+  if (name.size() <= tail.size()) return false;
+  const auto sameLetters = [](std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+             return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+           });
+  };
+  if (!sameLetters(name.substr(name.size() - tail.size()), tail)) return false;
+  const std::string_view stem = name.substr(0, name.size() - tail.size());
+  return sameLetters(stem, "autosave") || sameLetters(stem, "asavebak");
 }
 
 CDSaveDlg::CDSaveDlg(CDDraw* display, HWND parent, HINSTANCE instance, char* directory, char* name,
@@ -208,6 +223,13 @@ bool CDSaveDlg::Exists(const std::string& name) const {
   return true;
 }
 
+bool CDSaveDlg::RefuseAutosaveName(HWND window, const std::string& name) {
+  if (!IsAutosaveName(m_mode, name)) return false;
+  const std::string text = DialogText("SVNMAUTO");
+  COkDlg box(m_display, window, m_instance, text.c_str(), static_cast<std::uint32_t>(LocalGuildIndex()));
+  return true;
+}
+
 void CDSaveDlg::Choose(HWND window, const std::string& name) {
   std::snprintf(m_name, kSaveNameSize, "%s", name.c_str());
   if (m_success) *m_success = 1;
@@ -237,7 +259,7 @@ LRESULT CDSaveDlg::OnOtherCommand(WPARAM wParam, LPARAM, HWND window) {
     if (notice == LBN_SELCHANGE) SetDlgItemText(window, IDC_SAVE_NAME, text);
     if (notice == LBN_DBLCLK) {
       std::string name;
-      if (BuildSaveName(text, m_extension, &name)) Choose(window, name);
+      if (BuildSaveName(text, m_extension, &name) && !RefuseAutosaveName(window, name)) Choose(window, name);
     }
     return 1;
   }
@@ -246,7 +268,7 @@ LRESULT CDSaveDlg::OnOtherCommand(WPARAM wParam, LPARAM, HWND window) {
     case IDOK: {
       PlayClick();
       std::string name;
-      if (!TypedName(window, &name)) return 1;
+      if (!TypedName(window, &name) || RefuseAutosaveName(window, name)) return 1;
       if (Exists(name)) {
         std::uint32_t answer = 0;
         const std::string question = DialogText("SVNMUSED");

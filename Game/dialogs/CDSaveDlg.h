@@ -42,6 +42,10 @@ std::vector<std::string> SaveListNames(const std::vector<SaveListEntry>& entries
 // cut so the whole fits the caller's buffer. False for a name that is not a
 // plain file name of the directory (empty, a path, "." or "..").
 bool BuildSaveName(std::string_view typed, std::string_view extension, std::string* name);
+// Whether a game saved in `mode` as `name` (with its extension) would be the
+// file each turn's autosave writes, or its backup, and so be overwritten
+// unasked. File names resolve without regard to case, so neither does this.
+bool IsAutosaveName(std::uint16_t mode, std::string_view name);
 
 class CDSaveDlg : public CButtonTableDlg {
  public:
@@ -69,6 +73,8 @@ class CDSaveDlg : public CButtonTableDlg {
   void FillList(plat::HWND window);
   // The name typed, built into a file name; false (and a beep) when refused.
   bool TypedName(plat::HWND window, std::string* name);
+  // Tells the player an autosave's name is not theirs to take; true when so.
+  bool RefuseAutosaveName(plat::HWND window, const std::string& name);
   void Choose(plat::HWND window, const std::string& name);
   bool Exists(const std::string& name) const;
 

@@ -158,6 +158,9 @@ class CInfoPanel {
   // The asteroid list: whether an asteroid passes the filter and the
   // scan-visibility rule.
   bool IsAsteroidListed(std::uint16_t asteroid) const;
+  // The asteroid list: the anchor of the page whose MORE led to the current
+  // one, found by paging from the first asteroid as the drawing does.
+  std::uint16_t PreviousAsteroidAnchor() const;
   // Ends the choice of a transfer's destination, if one is going on: the
   // normal cursor, free to leave the viewport. Any way out of the trade
   // screen calls it.

@@ -58,6 +58,12 @@ COLORREF RowColour(const CGAsteroid* a, std::uint16_t hovered) {
   return GetPaleColor(a->owner >> 3);
 }
 
+// Whether the page is full before an asteroid: 14 rows used, or 13 and the
+// asteroid is an own listed one whose two lines must stay together.
+bool PageFullBefore(int used, bool listed, bool own) {
+  return used >= kAsteroidListRows || (listed && own && used == kAsteroidListRows - 1);
+}
+
 std::uint16_t NextByName(std::uint16_t from, int ascending) {
   return g_gameData ? g_gameData->solarDB.GetNextAsteroidByName(from, ascending) : kNoPanelItem;
 }
@@ -212,8 +218,7 @@ void CInfoPanel::DrawAsteroidList() {
     }
     const bool listed = IsAsteroidListed(next);
     const bool own = a->owner == Local();
-    // Both lines of an own asteroid stay together on the next page.
-    if (listed && own && used == kAsteroidListRows - 1) break;
+    if (PageFullBefore(used, listed, own)) break;
     s.lastExamined = next;
     at = next;
     if (!listed) continue;
@@ -244,6 +249,33 @@ void CInfoPanel::DrawAsteroidList() {
     Write(Text(kFilterIds[f]), kFilterX[f], 345, kFilterWidth[f], f == s.filter ? kWhite : kGrey, DT_LEFT, 1, 1);
 }
 
+// Own asteroids take two rows, so a page may hold fewer than 14 asteroids:
+// counting 14 back would skip pages. The pages are laid from the first
+// asteroid instead, and the one that reaches the current anchor comes before it.
+std::uint16_t CInfoPanel::PreviousAsteroidAnchor() const {
+  const std::uint16_t current = asteroidList.anchor;
+  std::uint16_t start = kNoPanelItem;
+  std::uint16_t at = kNoPanelItem;
+  int used = 0;
+  // Every step examines the next asteroid in name order, so one pass ends it.
+  for (int guard = 0; current != kNoPanelItem && guard <= CGSolarDB::GetAsteroidCount(); ++guard) {
+    const std::uint16_t next = NextByName(at, 1);
+    const CGAsteroid* a = Asteroid(next);
+    if (!a) break;
+    const bool listed = IsAsteroidListed(next);
+    const bool own = a->owner == Local();
+    if (PageFullBefore(used, listed, own)) {
+      start = at;
+      used = 0;
+    }
+    if (next == current) return start;
+    at = next;
+    if (listed) used += own ? 2 : 1;
+  }
+  // The anchor is no longer met in the name order: back to the first page.
+  return kNoPanelItem;
+}
+
 int CInfoPanel::ClickAsteroidList(int sx, int sy, WPARAM) {
   AsteroidListState& s = asteroidList;
   const int x = sx - kLeft;
@@ -259,13 +291,7 @@ int CInfoPanel::ClickAsteroidList(int sx, int sy, WPARAM) {
     return 1;
   }
   if (y >= 320 && y <= 336 && x >= 511 && x <= 579) {
-    int passed = 0;
-    for (int guard = 0; s.anchor != kNoPanelItem && passed < kAsteroidListRows &&
-                        guard <= CGSolarDB::GetAsteroidCount();
-         ++guard) {
-      if (IsAsteroidListed(s.anchor)) ++passed;
-      s.anchor = NextByName(s.anchor, 0);
-    }
+    s.anchor = PreviousAsteroidAnchor();
     return 1;
   }
   if (y >= 337 && y <= 361) {

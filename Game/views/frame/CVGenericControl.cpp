@@ -289,7 +289,16 @@ LRESULT CVGeneric::OnControlCommand(std::uint32_t id) {
       SetFocus(g_viewWnd);
       return 1;
     case kEndTurnId: {
-      if (IsBusy() || g_endTurnSentTurn == GameTurn()) return 1;
+      if (IsBusy()) return 1;
+      // A game that is over has no server left to resolve a turn: the press
+      // would seem dead and the player stuck, so they are told the way out.
+      if (g_session && g_session->GameEnded()) {
+        char text[256] = {};
+        if (g_gameData && g_gameData->textIndex) g_gameData->textIndex->GetText("GAMEDONE", text, sizeof text);
+        COkDlg box(g_viewDDraw, g_viewWnd, g_viewInstance, text, static_cast<std::uint32_t>(LocalGuildIndex()));
+        return 1;
+      }
+      if (g_endTurnSentTurn == GameTurn()) return 1;
       if (CGChapter* local = g_gameData ? g_gameData->GetLocalChapter() : nullptr) local->SendAutoTransfers();
       g_endTurnSentTurn = GameTurn();
       PostMessage(g_viewWnd, WM_APP_EMAIL_END_TURN, g_gameData ? g_gameData->localChapterId : 0, 0);

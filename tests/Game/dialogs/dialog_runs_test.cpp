@@ -421,3 +421,23 @@ TEST_F(DialogRuns, SaveOverAnExistingNameAsksAndNoKeepsTheDialogOpen) {
   EXPECT_STREQ(name, "game1.clt");
 }
 }  // namespace
+namespace {
+// A game saved as the autosave would be overwritten by the next turn's
+// autosave unasked: the name is refused with a box and the dialog stays open.
+TEST_F(DialogRuns, SaveRefusesTheAutosavesName) {
+  char directory[kSaveDirectorySize] = {};
+  char name[kSaveNameSize] = {};
+  std::uint32_t success = 0;
+  CaptureAfter(1100, {263, 229, 263 + 275, 229 + 143});
+  Click(26 + 185 + 100, 96 + 269 + 11, 400);
+  Type("AutoSave");
+  Click(26 + 16 + 100, 96 + 300 + 33, 300);    // Save
+  Click(263 + 103 + 35, 229 + 108 + 17, 600);  // the box's OK
+  Click(26 + 371 + 100, 96 + 300 + 33, 600);   // Cancel: the dialog was still open
+  CDSaveDlg refused(ddraw.get(), main, program, directory, name, SAVE_GAME, &success, guild);
+  EXPECT_EQ(refused.m_result, 0);
+  EXPECT_EQ(success, 0u);
+  EXPECT_STREQ(name, "");
+  EXPECT_TRUE(Looks("save_autosave_refused.png"));
+}
+}  // namespace

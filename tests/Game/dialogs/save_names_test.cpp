@@ -57,4 +57,17 @@ TEST(SaveDialog, NamesFitTheCallersBufferAndStayInTheDirectory) {
   }
 }
 
+// A save under the autosave's name, or its backup's, would be lost to the
+// next turn's autosave; other kinds of file may use those names.
+TEST(SaveDialog, OnlyGameSavesUnderTheAutosavesNamesAreRefused) {
+  for (const char* name : {"autosave.clt", "asavebak.clt", "AutoSave.clt", "ASAVEBAK.CLT"}) {
+    EXPECT_TRUE(IsAutosaveName(SAVE_GAME, name)) << name;
+    EXPECT_TRUE(IsAutosaveName(SAVE_GAME_TOO, name)) << name;
+    EXPECT_FALSE(IsAutosaveName(SAVE_SCENARIO, name)) << name;
+  }
+  for (const char* name : {"autosave2.clt", "my autosave.clt", "autosave.clt.clt", ".clt", "autosave"})
+    EXPECT_FALSE(IsAutosaveName(SAVE_GAME, name)) << name;
+  EXPECT_FALSE(IsAutosaveName(SAVE_BATTLE_PLAN, "autosave.bpf"));
+}
+
 }  // namespace

@@ -107,6 +107,45 @@ TEST_F(AsteroidList, AnOwnAsteroidThatWouldTakeTheLastRowStartsTheNextPage) {
   EXPECT_EQ(S().anchor, kNoPanelItem) << "PREVIOUS from the first page stays at the start";
 }
 
+// Own asteroids take two rows: PREVIOUS must land on the page MORE came
+// from, not 14 asteroids back.
+TEST_F(AsteroidList, PreviousReturnsToThePageBeforeWhenOwnAsteroidsTakeTwoRows) {
+  std::vector<std::pair<std::string, std::uint16_t>> list;
+  for (int i = 0; i < 13; ++i) list.push_back({"Rock " + std::string(1, static_cast<char>('a' + i)), kNobody});
+  for (int i = 0; i < 7; ++i) list.push_back({"Stone " + std::string(1, static_cast<char>('a' + i)), kLocal});
+  list.push_back({"Tor", kNobody});
+  MakeAsteroids(list);
+  ShowPage(3);
+  const auto pageStart = [&] { return S().rows[0]; };
+  EXPECT_EQ(pageStart(), 0);
+  EXPECT_EQ(Click(480, 328), 1);  // MORE: the own asteroids, 14 rows
+  Redraw();
+  EXPECT_EQ(pageStart(), 13);
+  EXPECT_EQ(S().rows[13], 19);
+  EXPECT_EQ(Click(480, 328), 1);
+  Redraw();
+  EXPECT_EQ(pageStart(), 20);
+  EXPECT_EQ(Click(540, 328), 1);  // PREVIOUS
+  Redraw();
+  EXPECT_EQ(pageStart(), 13) << "one page back, not fourteen asteroids back";
+  EXPECT_EQ(Click(540, 328), 1);
+  Redraw();
+  EXPECT_EQ(pageStart(), 0);
+  EXPECT_EQ(S().anchor, kNoPanelItem);
+
+  // Under MINE the pages hold seven asteroids each.
+  EXPECT_EQ(Click(330, 350), 1);
+  for (std::uint16_t i = 0; i < 3; ++i) Ast(i)->owner = kLocal;
+  Redraw();
+  EXPECT_EQ(Click(480, 328), 1);
+  Redraw();
+  EXPECT_EQ(pageStart(), 17);
+  EXPECT_EQ(Click(540, 328), 1);
+  Redraw();
+  EXPECT_EQ(pageStart(), 0);
+  EXPECT_EQ(S().anchor, kNoPanelItem);
+}
+
 TEST_F(AsteroidList, FiltersAndTheScanRuleChooseTheRows) {
   std::vector<std::pair<std::string, std::uint16_t>> list;
   for (int i = 0; i < 7; ++i) list.push_back({"Mine " + std::string(1, static_cast<char>('a' + i)), kLocal});

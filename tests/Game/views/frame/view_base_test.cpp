@@ -254,6 +254,20 @@ TEST_F(ViewBase, EndTurnIsSentOnceATurnAndTheButtonShowsWhetherItWas) {
   EXPECT_EQ(endTurn->normalShown, 1u);
   EXPECT_EQ(v.OnControlCommand(111), 1);
   EXPECT_EQ(Posted(WM_APP_EMAIL_END_TURN), 1);
+  // Once the game is over no turn can follow: the press is answered with a
+  // box (its OK pressed) and neither ends the turn nor holds the button down.
+  NetSessionLinks links;
+  g_session = new CNetSession(std::move(links));
+  g_session->NoteGameEnded();
+  g_gameData->turn = 6;
+  v.RedrawEndTurnButton();
+  backend->PressKey(VK_RETURN, 40);
+  EXPECT_EQ(v.OnControlCommand(111), 1);
+  EXPECT_EQ(Posted(WM_APP_EMAIL_END_TURN), 0);
+  EXPECT_EQ(g_endTurnSentTurn, 5u);
+  EXPECT_EQ(endTurn->normalShown, 1u);
+  delete g_session;
+  g_session = nullptr;
   // Ctrl+End is END TURN too; ids without a row are not control commands.
   EXPECT_EQ(v.OnControlCommand(100), 0);
   EXPECT_EQ(v.OnControlCommand(272), 0);
