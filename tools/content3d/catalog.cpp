@@ -23,7 +23,7 @@ class Catalog {
   // `dir` + `stem` + ".mat" with its texture ".ptx" and palette ".pal" beside it.
   void Textured(const std::string& dir, const std::string& stem, std::uint32_t type, Look look, std::uint32_t colour) {
     const std::uint32_t seed = seed_++;
-    const auto [w, h] = sgdata::kFillSizes[seed % sgdata::kFillSizes.size()];
+    const auto [w, h] = look == Look::kGlow ? kGlowSize : sgdata::kFillSizes[seed % sgdata::kFillSizes.size()];
     const std::string texture = dir + stem + ".ptx";
     const std::string palette = dir + stem + ".pal";
     Add(palette, kPalette, MakeTexturePalette(look, seed));
@@ -35,7 +35,7 @@ class Catalog {
   void TintedGlow(const std::string& dir, const std::string& stem, const std::array<std::uint8_t, 3>& rgb,
                   bool whiteCore) {
     const std::uint32_t seed = seed_++;
-    const auto [w, h] = sgdata::kFillSizes[seed % sgdata::kFillSizes.size()];
+    const auto [w, h] = kGlowSize;
     const std::string texture = dir + stem + ".ptx";
     const std::string palette = dir + stem + ".pal";
     Add(palette, kPalette, MakeGlowPalette(rgb[0], rgb[1], rgb[2], whiteCore));

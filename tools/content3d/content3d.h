@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tools/sgdata/sgdata.h"
@@ -104,6 +105,10 @@ Mesh MakeHullMesh(std::uint32_t guild, std::uint32_t unitClass);
 // 1..kTrimTexel - 1, trim (faces of material 1) kTrimTexel..255.
 constexpr std::uint32_t kUnitPictureSide = 64;
 constexpr std::uint8_t kTrimTexel = 192;
+// Suns and halos are glow discs a billboard stretches over much of the view:
+// drawn from a small texture they break into blocks, so they take a large
+// square one whatever their seed.
+constexpr std::pair<std::uint32_t, std::uint32_t> kGlowSize = {128, 128};
 // A stand-in picture (a disc whatever the mesh) for what needs the names and
 // sizes of the pictures but not their looks: the index, tests.
 Image PlaceholderPicture(const Mesh& mesh, const std::array<float, 3>& toCamera);

@@ -206,6 +206,22 @@ TEST_F(ContentTest, HaloCubesGlowInTheirGuildsColour) {
   }
 }
 
+TEST_F(ContentTest, SunsAndHalosGlowFromALargeSquareTexture) {
+  int glows = 0;
+  for (const auto& asset : *catalog_) {
+    const bool glow = asset.path.rfind("sun\\", 0) == 0 || asset.path.rfind("halos\\", 0) == 0;
+    if (!glow || asset.type != content3d::kTexture) continue;
+    SGTextureMap txm{};
+    ASSERT_EQ(SGTextureHeaderRead(asset.data.data(), asset.data.size(), &txm), SG_ERROR_NONE) << asset.path;
+    // A billboard stretches the disc over hundreds of pixels: a smaller one
+    // shows its texels as blocks, an oblong one as an ellipse.
+    EXPECT_EQ(txm.txmSize.u[0], txm.txmSize.u[1]) << asset.path;
+    EXPECT_GE(txm.txmSize.u[0], 128u) << asset.path;
+    ++glows;
+  }
+  EXPECT_GE(glows, 2 + 7 + 10);
+}
+
 TEST_F(ContentTest, GenerationIsDeterministic) {
   const auto again = content3d::MakeCatalog(content3d::PlaceholderPicture);
   ASSERT_EQ(again.size(), catalog_->size());
