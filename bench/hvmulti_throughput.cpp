@@ -410,6 +410,38 @@ void BM_RoundTrip(benchmark::State& state) {
 }
 BENCHMARK(BM_RoundTrip)->Arg(64)->Arg(1056)->UseRealTime()->Iterations(4);
 
+// What both relayed-trip benchmarks set up: a two-guest session whose second
+// guest echoes the first's packets back through the host, and plain TCP doing
+// the same through a relaying thread.
+struct RelayedTripRig {
+  RelayedTripRig(std::size_t size, std::uint8_t fill, int trips)
+      : packet(size, fill),
+        message(RawMessage(size)),
+        relay(aToRelay.b, relayToB.a),
+        bEcho(s.ok ? LibraryEcho(*s.guests[1], s.ids[1], s.ids[0], packet, trips) : [] {}),
+        rawBEcho(RawEcho(rawBReader, relayToB.b, message, trips)) {}
+  bool Valid() const { return s.ok && aToRelay.Valid() && relayToB.Valid(); }
+  // a's trips to b and back through the host.
+  void LibraryTrip(int trips) {
+    bEcho.Ask();
+    LibraryTrips(*s.guests[0], s.ids[0], s.ids[1], packet, trips);
+  }
+  // The same over plain TCP through the relaying thread.
+  void RawTrip(int trips) {
+    rawBEcho.Ask();
+    RawTrips(rawAReader, aToRelay.a, message, trips);
+  }
+
+  Session s{2};
+  RawPair aToRelay, relayToB;
+  const std::vector<std::uint8_t> packet;
+  const std::vector<std::uint8_t> message;
+  PlainRelay relay;
+  RawReader rawBReader, rawAReader;
+  Worker bEcho;
+  Worker rawBEcho;
+};
+
 // The host's game runs its loop meanwhile, as it does in play, taking what
 // reaches it (here nothing but what it answers itself). Plain TCP does the
 // same through a relaying thread that loops likewise: its relayed trip over its
@@ -417,52 +449,35 @@ BENCHMARK(BM_RoundTrip)->Arg(64)->Arg(1056)->UseRealTime()->Iterations(4);
 // and x_raw compares the library's relayed trip with it.
 void BM_RelayedTrip(benchmark::State& state) {
   constexpr int kTrips = 2000;
-  const std::size_t size = static_cast<std::size_t>(state.range(0));
-  Session s(2);
-  RawPair aToRelay, relayToB, direct;
-  if (!s.ok || !aToRelay.Valid() || !relayToB.Valid() || !direct.Valid()) {
+  RelayedTripRig rig(static_cast<std::size_t>(state.range(0)), 0x45, kTrips);
+  RawPair direct;
+  if (!rig.Valid() || !direct.Valid()) {
     state.SkipWithError("no loopback session");
     return;
   }
-  const std::vector<std::uint8_t> packet(size, 0x45);
-  const auto message = RawMessage(size);
-  CHvMulti& a = *s.guests[0];
-  CHvMulti& b = *s.guests[1];
+  Session& s = rig.s;
   std::atomic<bool> stop{false};
   // The host's game: answers a's packets in the direct batches, and otherwise
   // only looks for messages.
   std::thread hostLoop([&] {
     while (!stop) {
       if (Session::Take(s.host)) {
-        Session::Send(s.host, s.hp.id, s.ids[0], packet);
+        Session::Send(s.host, s.hp.id, s.ids[0], rig.packet);
       } else {
         std::this_thread::yield();
       }
     }
   });
-  PlainRelay relay(aToRelay.b, relayToB.a);
-  Worker bEcho(LibraryEcho(b, s.ids[1], s.ids[0], packet, kTrips));
-  RawReader rawBReader, rawAReader, rawEchoReader, rawDirectReader;
-  Worker rawBEcho(RawEcho(rawBReader, relayToB.b, message, kTrips));
-  Worker rawEcho(RawEcho(rawEchoReader, direct.b, message, kTrips));
+  RawReader rawEchoReader, rawDirectReader;
+  Worker rawEcho(RawEcho(rawEchoReader, direct.b, rig.message, kTrips));
   Ratio library, raw;
   for (auto _ : state) {
-    Alternate(library,
-        [&] {
-          bEcho.Ask();
-          LibraryTrips(a, s.ids[0], s.ids[1], packet, kTrips);
-        },
-        [&] {
-          LibraryTrips(a, s.ids[0], s.hp.id, packet, kTrips);
-        });
-    Alternate(raw,
-        [&] {
-          rawBEcho.Ask();
-          RawTrips(rawAReader, aToRelay.a, message, kTrips);
-        },
+    Alternate(library, [&] { rig.LibraryTrip(kTrips); },
+        [&] { LibraryTrips(*s.guests[0], s.ids[0], s.hp.id, rig.packet, kTrips); });
+    Alternate(raw, [&] { rig.RawTrip(kTrips); },
         [&] {
           rawEcho.Ask();
-          RawTrips(rawDirectReader, direct.a, message, kTrips);
+          RawTrips(rawDirectReader, direct.a, rig.message, kTrips);
         });
   }
   stop = true;
@@ -485,17 +500,12 @@ BENCHMARK(BM_RelayedTrip)->Arg(64)->Arg(1056)->UseRealTime()->Iterations(4);
 void BM_RelayedTripFramedHost(benchmark::State& state) {
   constexpr int kTrips = 500;
   constexpr auto kFrameMs = std::chrono::milliseconds(4);
-  const std::size_t size = static_cast<std::size_t>(state.range(0));
-  Session s(2);
-  RawPair aToRelay, relayToB;
-  if (!s.ok || !aToRelay.Valid() || !relayToB.Valid()) {
+  RelayedTripRig rig(static_cast<std::size_t>(state.range(0)), 0x46, kTrips);
+  if (!rig.Valid()) {
     state.SkipWithError("no loopback session");
     return;
   }
-  const std::vector<std::uint8_t> packet(size, 0x46);
-  const auto message = RawMessage(size);
-  CHvMulti& a = *s.guests[0];
-  CHvMulti& b = *s.guests[1];
+  Session& s = rig.s;
   std::atomic<bool> stop{false};
   std::thread hostLoop([&] {
     while (!stop) {
@@ -504,21 +514,9 @@ void BM_RelayedTripFramedHost(benchmark::State& state) {
       std::this_thread::sleep_for(kFrameMs);
     }
   });
-  PlainRelay relay(aToRelay.b, relayToB.a);
-  Worker bEcho(LibraryEcho(b, s.ids[1], s.ids[0], packet, kTrips));
-  RawReader rawBReader, rawAReader;
-  Worker rawBEcho(RawEcho(rawBReader, relayToB.b, message, kTrips));
   Ratio total;
   for (auto _ : state) {
-    Alternate(total,
-        [&] {
-          bEcho.Ask();
-          LibraryTrips(a, s.ids[0], s.ids[1], packet, kTrips);
-        },
-        [&] {
-          rawBEcho.Ask();
-          RawTrips(rawAReader, aToRelay.a, message, kTrips);
-        });
+    Alternate(total, [&] { rig.LibraryTrip(kTrips); }, [&] { rig.RawTrip(kTrips); });
   }
   stop = true;
   hostLoop.join();
