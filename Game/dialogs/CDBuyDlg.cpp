@@ -47,6 +47,8 @@ void Place(HWND window, int id, int x, int y, int w, int h) {
 
 std::uint32_t TradeCost(std::uint32_t amount, std::uint16_t price) { return amount / kPerPrice * price; }
 
+std::uint32_t UnitsBought(std::uint32_t amount) { return amount / kPerPrice * kPerPrice; }
+
 std::uint8_t FirstPayingMineral(const MineralOffer& offer) {
   for (std::uint8_t m = 0; m < 3; ++m)
     if (offer.terms[1 + m] != 0) return m;

@@ -13,6 +13,9 @@
 
 // The cost of `amount` units at `price` per ten.
 std::uint32_t TradeCost(std::uint32_t amount, std::uint16_t price);
+// What a purchase of `amount` units delivers: the whole tens of it, the only
+// units its cost pays for (the arrows can take the odd rest of an offer).
+std::uint32_t UnitsBought(std::uint32_t amount);
 // The paying mineral at the start: the first of metals, silicates, exotics
 // priced above 0, else reactives.
 std::uint8_t FirstPayingMineral(const MineralOffer& offer);

@@ -821,17 +821,25 @@ int TradeScreen::OnMineralOfferClick(MineralOffer& offer) {
   std::uint32_t confirmed = 0;
   { CDBuyDlg dialog(p_.owner, p_.window, p_.instance, offer, s_.selectedPool, pool, &amount, &paying, &confirmed); }
   if (!confirmed || amount == 0 || paying > 3) return 1;
-  const std::uint32_t payment = std::uint32_t{amount} / 10 * offer.terms[1 + paying];
+  // The server sells whole tens only and refuses a purchase that pays
+  // nothing: the board and the arrival show what it will deliver, never the
+  // odd units the arrows took from the end of an offer.
+  const auto bought = static_cast<std::uint16_t>(UnitsBought(amount));
+  const std::uint32_t payment = TradeCost(bought, offer.terms[1 + paying]);
+  if (payment == 0) {
+    ShowBox(Text("ITDNOPAY"));
+    return 1;
+  }
   if (!g_gameData->poolDB.TakeMineral(s_.selectedPool, paying, payment)) {
     ShowBox(Text("ITDOVRFL"));
     return 1;
   }
   auto packet = MineralPurchasePacket{offer.seller,  offer.asteroid, offer.mineral, static_cast<std::uint8_t>(LocalId()),
-                                      s_.selectedPool, paying,       amount}
+                                      s_.selectedPool, paying,       bought}
                     .Build();
   Send(packet.bytes);
-  offer.terms[0] = static_cast<std::uint16_t>(offer.terms[0] > amount ? offer.terms[0] - amount : 0);
-  RecordShipment(s_.selectedPool, offer.mineral, amount, CGChapter::ComputeTransferTurns(offer.asteroid, s_.selectedPool),
+  offer.terms[0] = static_cast<std::uint16_t>(offer.terms[0] > bought ? offer.terms[0] - bought : 0);
+  RecordShipment(s_.selectedPool, offer.mineral, bought, CGChapter::ComputeTransferTurns(offer.asteroid, s_.selectedPool),
                  2);
   return 1;
 }

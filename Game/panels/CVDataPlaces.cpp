@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "Game/app/AppGlobals.h"
+#include "Game/app/GameView.h"
 #include "Game/base/GInstData.h"
 #include "Game/base/TraceError.h"
 #include "Game/model/GAsteroid.h"
@@ -74,6 +76,10 @@ std::uint16_t CVData::GetSelectionEta(int targetKind, std::uint32_t target, std:
   const bool ctrl = (GetKeyState(static_cast<int>(VK_CONTROL)) & 0x8000) != 0;
   const std::uint32_t count = g_gameData->GetSelectionCount();
   CGUnit* targetUnit = targetKind == 2 ? g_gameData->pieces.FindUnit(target, nullptr) : nullptr;
+  // The estimate is for the order a click on the asteroid gives: in the
+  // asteroid's own space a move next to it, which approaches its centre;
+  // elsewhere a move to it, which a unit already there has finished.
+  const bool approach = g_currentView != nullptr && g_currentView->GetViewType() == VIEW_ASTEROID_SPACE;
   std::uint32_t best = 0;
   bool found = false;
   CGUnit* bestUnit = nullptr;
@@ -82,7 +88,9 @@ std::uint16_t CVData::GetSelectionEta(int targetKind, std::uint32_t target, std:
     if (!unit || (ctrl && unit->GetOrderCount() == 0)) continue;
     std::int32_t code = 0;
     std::uint32_t turns;
-    if (targetKind != 2) {
+    if (targetKind != 2 && unit->location.asteroid == target && !approach) {
+      turns = 0;
+    } else if (targetKind != 2) {
       turns = unit->GetTurnsToAsteroid(static_cast<std::uint16_t>(target), &code);
     } else if (count == 1 && unit == targetUnit) {
       turns = 0;

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "Game/app/AppGlobals.h"
+#include "Game/app/GameView.h"
 #include "Game/model/GSolarSys.h"
 #include "Game/model/GStar.h"
 #include "Game/model/GUnitOrder.h"
@@ -371,6 +373,32 @@ TEST_F(DataPanel, TheAsteroidReadOutShowsVoteOrbitOutputsPoolAndItsPicture) {
   EXPECT_EQ(Find(Row(1)[0])->colour, 0x0000FFu);
   panel->ShowAsteroidData(16, 1);  // no estimate asked for
   EXPECT_EQ(Row(0), Rows{"Vote:"});
+}
+
+// Without power a unit creeps 32 a turn: from 3000 out, the centre of its own
+// asteroid is 84 turns off. A click on that asteroid in the asteroid's own
+// space orders that approach; anywhere else it orders a move to the asteroid,
+// which a unit already there has finished.
+TEST_F(DataPanel, AUnitOverTheAsteroidItIsAtIsAlreadyThereButForTheApproach) {
+  struct View : IGameView {
+    ViewType type = VIEW_SOLAR;
+    ViewType GetViewType() const override { return type; }
+  } view;
+  g_currentView = &view;
+  own->location.x = 3000;
+  g_gameData->AddToSelection(2, own->id, 3);
+  panel->ShowAsteroidData(3, 0);
+  EXPECT_EQ(Row(0), Rows{"ETA : 0 turns"});
+  EXPECT_TRUE(Row(1).empty()) << "no power to reckon for no trip";
+  // Elsewhere the estimate is still the unit's own.
+  panel->ShowAsteroidData(16, 0);
+  EXPECT_EQ(Row(0), Rows{"ETA: Unreachable"});
+
+  view.type = VIEW_ASTEROID_SPACE;
+  panel->ShowAsteroidData(3, 0);
+  EXPECT_EQ(Row(0), Rows{"ETA : 84 turns"});
+  EXPECT_EQ(own->location.x, 3000);
+  g_currentView = nullptr;
 }
 
 TEST_F(DataPanel, MoveFailuresHaveTheirTextsAndTooFarIsNoFailureLine) {

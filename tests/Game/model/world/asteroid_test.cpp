@@ -28,6 +28,7 @@ class AsteroidTest : public WorldTest {
     a.SetOrbitRadii(3000, 2000);
     a.ringRotations[2] = -3;
     a.lastScanTurn = 7;
+    a.lastVisitTurn = 6;
     a.AddEvent({2, 77, 9, 1});
     a.GetZone(5)->SetFacilities(FACILITY_ATV_CONSTRUCTION);
     a.GetZone(5)->SetAtvCounts(1, 2, 3, 4);
@@ -126,6 +127,10 @@ TEST_F(AsteroidTest, SavedBlockLoadsBackWhole) {
   EXPECT_EQ(copy.GetEventCount(), 1);
   EXPECT_EQ(copy.GetTerrainEventCount(), 2);
   EXPECT_EQ(copy.previousPosition.x, 100);
+  // The turns seen and visited are the player's own record: no packet gives
+  // them back after a load.
+  EXPECT_EQ(copy.lastScanTurn, 7);
+  EXPECT_EQ(copy.lastVisitTurn, 6);
 }
 
 TEST_F(AsteroidTest, AnUnnamedAsteroidSavesTheEmptyName) {

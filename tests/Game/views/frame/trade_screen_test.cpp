@@ -383,19 +383,50 @@ TEST_F(TradeActions, OwnOffersAreWithdrawnAndOthersBidFor) {
   EXPECT_EQ(guild->FindVoteOffer(kGamma), nullptr);
 }
 
+// The buy dialog's amount arrows pressed `ups` times, then its OK, as the
+// click on the first offer row opens it.
+void BuyFromFirstOffer(plat::HeadlessBackend& backend, int ups) {
+  const int upX = 27 + 157 + 5, upY = 96 + 65 + 5;
+  for (int i = 0; i < ups; ++i) backend.Click(upX, upY, input::Button::Left, i == 0 ? 400 : 800);
+  backend.Click(27 + 124 + 90, 96 + 247 + 37, input::Button::Left, 800);
+}
+
 TEST_F(TradeActions, BuyingTwentyFiveAtFourPerTenPaysEight) {
   PostMineralOffer(11, kDelta, 1, 25, {0, 0, 4, 6});
   ShowPage(1);
   ASSERT_EQ(Click(180, 15), 1);
-  // The buy dialog: the amount up three times (10, 20, all 25), then OK.
-  const int upX = 27 + 157 + 5, upY = 96 + 65 + 5;
-  for (int i = 0; i < 3; ++i) backend->Click(upX, upY, input::Button::Left, i == 0 ? 400 : 800);
-  backend->Click(27 + 124 + 90, 96 + 247 + 37, input::Button::Left, 800);
+  // The amount up three times (10, 20, all 25): the price is per ten, so
+  // twenty are bought and the odd five stay on the board, as the server sells.
+  BuyFromFirstOffer(*backend, 3);
   EXPECT_EQ(Click(100, 65), 1);
-  EXPECT_EQ(LastBody(554, 16), (std::vector<std::uint8_t>{11, kDelta, 1, kLocal, kAlpha, 2, 25, 0}));
+  EXPECT_EQ(LastBody(554, 16), (std::vector<std::uint8_t>{11, kDelta, 1, kLocal, kAlpha, 2, 20, 0}));
   EXPECT_EQ(Stock(kAlpha, 2), 25500u - 8u);
-  EXPECT_EQ(g_gameData->GetLocalGuild()->GetMineralOffer(0)->terms[0], 0) << "the board shows the purchase at once";
+  EXPECT_EQ(g_gameData->GetLocalGuild()->GetMineralOffer(0)->terms[0], 5) << "the board shows the purchase at once";
   // Nothing can travel without propulsion: no arrival is recorded.
+  EXPECT_EQ(g_gameData->solarDB.GetAsteroid(kAlpha)->GetEventCount(), 0);
+
+  // With propulsion the arrival lists the twenty delivered, not the 25 asked.
+  ResearchPropulsion();
+  PostMineralOffer(11, kDelta, 1, 25, {0, 0, 4, 6});
+  BuyFromFirstOffer(*backend, 3);
+  EXPECT_EQ(Click(100, 65), 1);
+  CGAsteroid* alpha = g_gameData->solarDB.GetAsteroid(kAlpha);
+  ASSERT_EQ(alpha->GetEventCount(), 1);
+  EXPECT_EQ(alpha->GetEventValue(0), 20u);
+  EXPECT_EQ(g_gameData->GetLocalGuild()->GetMineralOffer(0)->terms[0], 5);
+}
+
+TEST_F(TradeActions, TheOddRestOfAnOfferBuysNothingAndCostsNothing) {
+  PostMineralOffer(11, kDelta, 1, 5, {0, 0, 4, 6});
+  ShowPage(1);
+  ASSERT_EQ(Click(180, 15), 1);
+  // One step up takes the whole five, which no price per ten pays for.
+  BuyFromFirstOffer(*backend, 1);
+  Ok();  // "Transaction cancelled. No payment specified."
+  EXPECT_EQ(Click(100, 65), 1);
+  EXPECT_TRUE(sent.empty());
+  EXPECT_EQ(Stock(kAlpha, 2), 25500u);
+  EXPECT_EQ(g_gameData->GetLocalGuild()->GetMineralOffer(0)->terms[0], 5);
   EXPECT_EQ(g_gameData->solarDB.GetAsteroid(kAlpha)->GetEventCount(), 0);
 }
 
