@@ -114,40 +114,72 @@ void BM_PassivePlayer(benchmark::State& state) {
 // machine with the cores for them), the turn and condition of each end, and
 // how many ended by a victory other than the game's length within 300 and
 // within 500 turns, and how fast the pools of the games still going grew
-// from turn 200 to 300.
+// from turn 200 to 300, in all and mineral by mineral; every hundred turns,
+// each mineral's pools and the builders at work, idle, and idle for want of
+// each mineral or the credits.
 void BM_Endings(benchmark::State& state) {
   constexpr int kLongest = 500;
+  constexpr std::size_t kStops = kLongest / 100 - 1;
+  static const char* const kMinerals[] = {"metals", "silicates", "exotics", "reactives"};
   for (auto _ : state) {
     double by300 = 0, by500 = 0, growth200to300 = 0;
+    std::array<double, kMineralTypes> growthByKind{};
     int grown = 0;
-    // The pools every hundred turns, summed over the games still going then.
-    std::array<double, kLongest / 100 - 1> poolSums{};
-    std::array<int, kLongest / 100 - 1> going{};
+    // The pools every hundred turns, summed over the games still going then,
+    // in all and mineral by mineral, and the builders then.
+    std::array<double, kStops> poolSums{};
+    std::array<std::array<double, kMineralTypes>, kStops> kindSums{};
+    std::array<srv_ai_test::BuilderCensus, kStops> builderSums{};
+    std::array<int, kStops> going{};
     std::array<int, 9> byCondition{};
     for (auto seed = static_cast<std::uint32_t>(state.range(0)); seed <= static_cast<std::uint32_t>(state.range(1)); ++seed) {
       const GameLog log("tournament_endings" + std::to_string(seed));
       // The pools every hundred turns the game lasts, whether they level off
       // (a game that reaches its length ends on turn 499).
-      std::array<std::uint64_t, kLongest / 100 - 1> pools{};
+      std::array<std::uint64_t, kStops> pools{};
+      std::array<std::array<std::uint64_t, kMineralTypes>, kStops> kinds{};
+      std::array<srv_ai_test::BuilderCensus, kStops> builders{};
       const srv_ai_test::TournamentFigures f = srv_ai_test::PlayTournamentGame(
           kPerGuild, kAsteroids, 2, seed, kLongest, kLongest, log.path, false, 1 | 2 | 4 | 8 | 16,
           [&](const SrvWorld& world) {
-            if (world.turn % 100 == 1 && world.turn / 100 - 1 < pools.size())
-              pools[world.turn / 100 - 1] = srv_ai_test::MineralsOfAll(world);
+            if (world.turn % 100 != 1 || world.turn / 100 - 1 >= pools.size()) return;
+            const std::size_t stop = world.turn / 100 - 1;
+            pools[stop] = srv_ai_test::MineralsOfAll(world);
+            kinds[stop] = srv_ai_test::MineralsByKind(world);
+            builders[stop] = srv_ai_test::CountBuilders(world);
           });
       std::printf("hard, seed %u, %d turns at most: end turn %d condition %d; %d eliminated; biggest guild %d "
                   "asteroids; most flags of one side %d; minerals (k) at turns 100 to 400:",
                   seed, kLongest, f.endTurn, f.condition, f.eliminated, f.biggestGuild, f.mostFlags);
       for (std::uint64_t p : pools) std::printf(" %llu", static_cast<unsigned long long>(p / 1000));
       std::printf("\n");
+      for (std::size_t i = 0; i < pools.size(); ++i) {
+        if (pools[i] == 0) continue;
+        const srv_ai_test::BuilderCensus& b = builders[i];
+        std::printf("  turn %zu: metals, silicates, exotics, reactives (k) %llu %llu %llu %llu; builders at work %d, "
+                    "elsewhere %d, idle %d, of them lacking for every design metals %d silicates %d exotics %d reactives %d credits %d "
+                    "every mineral %d\n",
+                    100 * (i + 1), static_cast<unsigned long long>(kinds[i][0] / 1000),
+                    static_cast<unsigned long long>(kinds[i][1] / 1000), static_cast<unsigned long long>(kinds[i][2] / 1000),
+                    static_cast<unsigned long long>(kinds[i][3] / 1000), b.atWork, b.other, b.idle, b.lacking[0], b.lacking[1],
+                    b.lacking[2], b.lacking[3], b.lacking[4], b.lackingEveryMineral);
+      }
       std::fflush(stdout);
       for (std::size_t i = 0; i < pools.size(); ++i)
         if (pools[i] != 0) {
           poolSums[i] += static_cast<double>(pools[i]);
+          for (std::size_t m = 0; m < kMineralTypes; ++m) kindSums[i][m] += static_cast<double>(kinds[i][m]);
+          builderSums[i].atWork += builders[i].atWork;
+          builderSums[i].idle += builders[i].idle;
+          builderSums[i].other += builders[i].other;
+          builderSums[i].lackingEveryMineral += builders[i].lackingEveryMineral;
+          for (std::size_t r = 0; r < builders[i].lacking.size(); ++r) builderSums[i].lacking[r] += builders[i].lacking[r];
           ++going[i];
         }
       if (pools[1] != 0 && pools[2] != 0) {
         growth200to300 += static_cast<double>(pools[2]) - static_cast<double>(pools[1]);
+        for (std::size_t m = 0; m < kMineralTypes; ++m)
+          growthByKind[m] += static_cast<double>(kinds[2][m]) - static_cast<double>(kinds[1][m]);
         ++grown;
       }
       if (f.endTurn == 0 || f.condition == 4) continue;
@@ -155,14 +187,28 @@ void BM_Endings(benchmark::State& state) {
       by300 += f.endTurn < kTurns ? 1 : 0;
       if (f.condition > 0 && f.condition < static_cast<int>(byCondition.size())) ++byCondition[f.condition];
     }
+    // Over the games still going at each stop: the mean pools by mineral and
+    // the mean builders at work, idle, and idle for want of each mineral.
+    for (std::size_t i = 0; i < kStops; ++i) {
+      if (going[i] == 0) continue;
+      const double n = going[i];
+      const srv_ai_test::BuilderCensus& b = builderSums[i];
+      std::printf("turn %zu, mean of %d games: metals, silicates, exotics, reactives (k) %.0f %.0f %.0f %.0f; builders "
+                  "at work %.1f, elsewhere %.1f, idle %.1f, lacking metals %.1f silicates %.1f exotics %.1f reactives %.1f credits %.1f every mineral %.1f\n",
+                  100 * (i + 1), going[i], kindSums[i][0] / n / 1000, kindSums[i][1] / n / 1000, kindSums[i][2] / n / 1000,
+                  kindSums[i][3] / n / 1000, b.atWork / n, b.other / n, b.idle / n, b.lacking[0] / n, b.lacking[1] / n,
+                  b.lacking[2] / n, b.lacking[3] / n, b.lacking[4] / n, b.lackingEveryMineral / n);
+    }
     state.counters["ended_by_300"] = by300;
     state.counters["ended_by_500"] = by500;
     state.counters["last_man_standing"] = byCondition[1];
     state.counters["capture_the_flag"] = byCondition[2];
     state.counters["imperator"] = byCondition[8];
     // Over the games still going at turn 300: how much the pools grew a turn
-    // after turn 200.
+    // after turn 200, in all and mineral by mineral.
     state.counters["pool_growth_200_300"] = grown > 0 ? growth200to300 / grown / 100 : 0;
+    for (std::size_t m = 0; m < kMineralTypes; ++m)
+      state.counters[std::string("growth_200_300_") + kMinerals[m]] = grown > 0 ? growthByKind[m] / grown / 100 : 0;
     // The mean pools (k) of the games still going at turns 100 to 400.
     for (std::size_t i = 0; i < poolSums.size(); ++i)
       state.counters["pools_" + std::to_string(100 * (i + 1)) + "_k"] = going[i] > 0 ? poolSums[i] / going[i] / 1000 : 0;

@@ -19,6 +19,10 @@
 #include "Game/model/GUnit.h"
 #include "platform/core/random.h"
 #include "Game/rules/GGameVar.h"
+#include "Game/model/GUnitOrder.h"
+#include "Game/rules/GTemplateDB.h"
+#include "Game/rules/GUnitTem.h"
+#include "server/ai/SrvAiBudget.h"
 #include "server/ai/SrvAiChapter.h"
 #include "server/ai/SrvAiLevel.h"
 #include "server/ai/SrvAiSubmit.h"
@@ -167,6 +171,79 @@ inline std::uint64_t MineralsOfAll(const SrvWorld& world) {
   for (std::uint16_t a = 0; a < CGSolarDB::GetAsteroidCount(); ++a)
     for (std::uint8_t m = 0; m < kMineralTypes; ++m) n += world.poolDB.GetMineral(a, m);
   return n;
+}
+
+// The pools of every asteroid, mineral by mineral: which of them grow.
+inline std::array<std::uint64_t, kMineralTypes> MineralsByKind(const SrvWorld& world) {
+  std::array<std::uint64_t, kMineralTypes> n{};
+  for (std::uint16_t a = 0; a < CGSolarDB::GetAsteroidCount(); ++a)
+    for (std::uint8_t m = 0; m < kMineralTypes; ++m) n[m] += world.poolDB.GetMineral(a, m);
+  return n;
+}
+
+// The builders (operational units with construction) of the chapters in
+// play: those at work on a build, a refit or a repair, those idle with no
+// order on an asteroid their chapter owns (where they could build from its
+// pool), the rest (under way, or with other orders), and, of the idle ones,
+// how many lack each mineral, and the credits (last), for every design their
+// chapter has, and how many lack every mineral (a pool nearly empty): what
+// holds them back.
+struct BuilderCensus {
+  int atWork = 0;
+  int idle = 0;
+  int other = 0;
+  std::array<int, kMineralTypes + 1> lacking{};
+  int lackingEveryMineral = 0;
+};
+
+inline bool BuildsOrMends(const CGUnit& unit) {
+  const UnitOrder* first = unit.GetOrderCount() != 0 ? unit.GetOrder(0) : nullptr;
+  if (first == nullptr) return false;
+  switch (first->type) {
+    case ORDER_BUILD_ATVS: case ORDER_BUILD_SHIP: case ORDER_MODIFY_SHIP: case ORDER_BUILD_OR_REPAIR_SHIP:
+    case ORDER_REPAIR: case ORDER_REPAIR_UNIT: case ORDER_REBUILD_UNIT:
+      return true;
+    default:
+      return false;
+  }
+}
+
+inline BuilderCensus CountBuilders(const SrvWorld& world) {
+  BuilderCensus census;
+  world.ForEachUnit([&](const CGUnit& u) {
+    const std::uint16_t chapter = u.GetChapter();
+    if (!u.IsOperational() || u.GetConstructionCapacity() == 0 || !SrvInPlay(world, chapter)) return;
+    if (BuildsOrMends(u)) {
+      ++census.atWork;
+      return;
+    }
+    // Deep space counts as the asteroid past the last.
+    const CGAsteroid* at = u.location.asteroid < CGSolarDB::GetAsteroidCount()
+                               ? world.solar.GetAsteroid(u.location.asteroid)
+                               : nullptr;
+    if (u.GetOrderCount() != 0 || at == nullptr || at->owner != chapter) {
+      ++census.other;
+      return;
+    }
+    ++census.idle;
+    std::array<std::uint32_t, kMineralTypes + 1> held{};
+    world.poolDB.GetMinerals(u.location.asteroid, held.data());
+    held[kMineralTypes] = world.Chapter(chapter)->credits;
+    std::array<bool, kMineralTypes + 1> lacks;
+    lacks.fill(true);
+    bool anyDesign = false;
+    for (int slot = 0; slot < kFixedTemplateSlots; ++slot) {
+      const CGUnitTemplate* d = world.templates->GetTemplate(chapter, slot, 1);
+      if (d == nullptr || d->hull == nullptr) continue;
+      anyDesign = true;
+      const SrvAiCost cost = SrvAiDesignCost(*d);
+      for (std::size_t r = 0; r < lacks.size(); ++r) lacks[r] = lacks[r] && held[r] < cost[r];
+    }
+    if (!anyDesign) return;
+    for (std::size_t r = 0; r < lacks.size(); ++r) census.lacking[r] += lacks[r] ? 1 : 0;
+    census.lackingEveryMineral += std::all_of(lacks.begin(), lacks.begin() + kMineralTypes, [](bool l) { return l; }) ? 1 : 0;
+  });
+  return census;
 }
 
 // Plays up to `turns` turns of a computer-only game of `perGuild` chapters a

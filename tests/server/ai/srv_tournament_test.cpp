@@ -10,6 +10,8 @@
 #include <string>
 
 #include "tests/server/ai/srv_ai_fixture.h"
+#include "server/ai/SrvAiOrders.h"
+#include "server/ai/SrvAiSubmit.h"
 #include "server/ai/SrvVictoryRules.h"
 #include "tests/server/ai/srv_tournament.h"
 
@@ -124,6 +126,65 @@ TEST(SrvTournament, APassivePlayerLosesItsHomeAndIsEliminatedAtHard) {
   EXPECT_GE(lost, 5);
   EXPECT_GE(early, 4);
   EXPECT_GE(eliminated, 1);
+}
+
+// The census the long games report builders by: one at work on a build, one
+// idle at home counted short of exactly the mineral (or the credits) its pool
+// lacks for every design, and one in deep space and one at an asteroid of
+// another chapter's counted as neither.
+TEST(SrvTournament, BuildersAreCountedAtWorkOrIdleForWhatTheyLack) {
+  srv_ai_test::RulesGame game{1, 15, 1, 2};
+  for (std::uint16_t at = 0; at <= CGSolarDB::GetAsteroidCount(); ++at)
+    for (std::uint16_t c = 0; c < kMaxChapters; ++c)
+      for (std::uint16_t k = 0; CGUnit* u = game.world.pieces->GetOperationalUnitAt(at, c, k);)
+        if (u->GetConstructionCapacity() > 0)
+          game.world.pieces->MarkUnitUnoperational(u);
+        else
+          ++k;
+  CGUnitTemplate* design = nullptr;
+  for (int slot = 0; design == nullptr && slot < kFixedTemplateSlots; ++slot)
+    if (CGUnitTemplate* d = game.world.templates->GetTemplate(0, slot, 1); d != nullptr && d->hull != nullptr && d->construction > 0)
+      design = d;
+  ASSERT_NE(design, nullptr);
+  const std::uint16_t home = game.Chapter(0).homeAsteroid;
+  Location at{};
+  at.asteroid = home;
+  CGUnit* working = game.world.CreateUnit(0, design, at);
+  ASSERT_NE(game.world.CreateUnit(0, design, at), nullptr);
+  at.asteroid = CGSolarDB::GetAsteroidCount();
+  ASSERT_NE(game.world.CreateUnit(0, design, at), nullptr);
+  at.asteroid = game.Chapter(8).homeAsteroid;  // the next guild's first
+  ASSERT_NE(game.world.CreateUnit(0, design, at), nullptr);
+  ASSERT_NE(working, nullptr);
+
+  const auto fill = [&](std::uint32_t metals, std::uint32_t exotics, std::uint32_t credits) {
+    const std::uint32_t pool[kMineralTypes] = {metals, 100000, exotics, 100000};
+    game.world.poolDB.SetMinerals(home, pool);
+    game.Chapter(0).credits = credits;
+  };
+  fill(100000, 100000, 100000);
+  SrvTurnContext turn = game.Turn();
+  ASSERT_EQ(SrvSubmitComputerOrder(turn, 0, SrvAiBuildShipOrder(*working, *design)), SrvOrderVerdict::kAccepted);
+
+  using Lacking = std::array<int, kMineralTypes + 1>;
+  srv_ai_test::BuilderCensus census = srv_ai_test::CountBuilders(game.world);
+  EXPECT_EQ(census.atWork, 1);
+  EXPECT_EQ(census.idle, 1);
+  EXPECT_EQ(census.other, 2);
+  EXPECT_EQ(census.lacking, (Lacking{0, 0, 0, 0, 0}));
+  fill(0, 100000, 100000);
+  census = srv_ai_test::CountBuilders(game.world);
+  EXPECT_EQ(census.lacking, (Lacking{1, 0, 0, 0, 0}));
+  EXPECT_EQ(census.lackingEveryMineral, 0);
+  fill(100000, 0, 100000);
+  EXPECT_EQ(srv_ai_test::CountBuilders(game.world).lacking, (Lacking{0, 0, 1, 0, 0}));
+  fill(100000, 100000, 0);
+  census = srv_ai_test::CountBuilders(game.world);
+  EXPECT_EQ(census.lacking, (Lacking{0, 0, 0, 0, 1}));
+  EXPECT_EQ(census.atWork + census.idle, 2);
+  const std::uint32_t none[kMineralTypes] = {};
+  game.world.poolDB.SetMinerals(home, none);
+  EXPECT_EQ(srv_ai_test::CountBuilders(game.world).lackingEveryMineral, 1);
 }
 
 }  // namespace
