@@ -1,6 +1,5 @@
 #include "server/trade/SrvMineralTrade.h"
 
-#include <algorithm>
 
 #include "Game/model/GAsteroid.h"
 #include "Game/base/Packets.h"
@@ -89,9 +88,9 @@ SrvOrderVerdict SrvBuyMinerals(SrvWorld& world, std::uint16_t chapter, std::span
   world.poolDB.AddMineral(asteroid, paidWith, payment);
   // They arrive when the buyer's client says, after the time they take from
   // the offer's asteroid; a guild without a drive still gets them next turn.
-  const int transit = SrvTransitTurns(world, buyer, asteroid, pool);
+  const int transit = SrvPurchaseTurns(world, buyer, asteroid, pool);
   world.inTransit.push_back(
-      {pool, mineral, bought, world.turn + static_cast<std::uint32_t>(std::max(transit, 1)), kSrvNoSender, 0});
+      {pool, mineral, bought, world.turn + static_cast<std::uint32_t>(transit), kSrvNoSender, 0});
   world.notices.Add(seller, kSrvTradeCategory, kSrvMineralsSoldCode, nullptr, nullptr, bought, mineral,
                     (std::uint32_t{buyer} << 16) | asteroid);
   world.notices.Add(buyer, kSrvTradeCategory, kSrvMineralsBoughtCode, nullptr, nullptr, bought, mineral,

@@ -32,3 +32,7 @@ int SrvTransitTurns(const SrvWorld& world, std::uint16_t chapter, std::uint16_t 
   // Kept below the 16-bit turn counts the packets carry.
   return std::min(TruncToInt(d / (speed * speed)), 65534) + 1;
 }
+
+int SrvPurchaseTurns(const SrvWorld& world, std::uint16_t buyer, std::uint16_t source, std::uint16_t pool) {
+  return std::max(SrvTransitTurns(world, buyer, source, pool), 1);
+}

@@ -1099,7 +1099,10 @@ TEST_F(SrvGuildTrade, TransitTurnsAreTheBuyersClientsAndNoneWithoutADrive) {
   for (int m = 0; m < w.modules->GetCount(); ++m)
     if (w.modules->GetRecord(m)->type == MODULE_PROPULSION) points[static_cast<std::size_t>(m)] = 0;
   EXPECT_EQ(SrvTransitTurns(world, 9, a, b), -1);
+  EXPECT_EQ(SrvPurchaseTurns(world, 9, a, b), 1) << "a purchase still comes the next turn";
+  EXPECT_EQ(SrvPurchaseTurns(world, 9, a, a), 1) << "and one from its own asteroid too";
   points = kept;
+  EXPECT_EQ(SrvPurchaseTurns(world, 9, a, b), now);
   EXPECT_EQ(SrvTransitTurns(world, 9, a, 250), -1) << "no such asteroid";
 }
 
