@@ -1,17 +1,20 @@
 // Mineral trade inside the guild, from and into the chapter's home pool: a
 // chapter with a surplus of one mineral offers part of it on the guild's
-// board, one for one against any mineral; a chapter short of a mineral buys
-// it from a guildmate's offer, paying with its most plentiful one. A surplus
+// board, one for one against any mineral; a chapter short of a mineral, what
+// is on its way home counted, buys it from the guildmate's offer that comes
+// soonest, paying with its most plentiful one. A surplus
 // past what the chapter's income spends (SrvAiPlentifulMinerals) changes
 // hands in lots that match it, so that the guildmate whose builders lack a
 // mineral gets it while another's pool fills with it.
 #include <algorithm>
 #include <array>
+#include <optional>
 
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GChapter.h"
 #include "server/ai/SrvAiOrders.h"
 #include "server/ai/SrvAiPlan.h"
+#include "server/trade/SrvTransitTurns.h"
 
 namespace {
 
@@ -25,6 +28,16 @@ std::array<std::uint32_t, kMineralTypes> Stock(const SrvWorld& world, std::uint1
   std::array<std::uint32_t, kMineralTypes> stock{};
   world.poolDB.GetMinerals(asteroid, stock.data());
   return stock;
+}
+
+// What the pool holds and what is on its way to it, bought or sent: a
+// purchase takes turns to arrive, and a chapter that judged its need by
+// the pool alone would buy the same shortage again every turn it waits.
+std::array<std::uint32_t, kMineralTypes> HeldAndComing(const SrvWorld& world, std::uint16_t pool) {
+  std::array<std::uint32_t, kMineralTypes> held = Stock(world, pool);
+  for (const SrvTransferInTransit& t : world.inTransit)
+    if (t.destination == pool && t.mineral < kMineralTypes) held[t.mineral] += t.amount;
+  return held;
 }
 
 std::uint8_t Most(const std::array<std::uint32_t, kMineralTypes>& stock) {
@@ -62,6 +75,34 @@ void Offer(SrvAiPlan& plan, std::uint16_t home, const std::array<std::uint32_t, 
   plan.orders.push_back(SrvAiMineralOffer(plan.chapter, home, m, lot, kPricePerTen));
 }
 
+struct Purchase {
+  const MineralOffer* offer = nullptr;
+  std::uint16_t amount = 0;
+  std::uint32_t payment = 0;
+};
+
+// Of the guildmates' offers of the wanted mineral the home pool can pay for
+// (up to `most` of it), the one whose minerals come soonest, the first on the
+// board among equals: an offer on a far asteroid takes many turns to arrive.
+std::optional<Purchase> Soonest(SrvAiPlan& plan, std::uint16_t home, std::uint8_t wanted, std::uint8_t paying,
+                                std::uint16_t most) {
+  const CGuild& guild = *plan.world.guilds->GetGuild(plan.chapter >> 3);
+  std::optional<Purchase> best;
+  int bestTurns = 0;
+  for (std::uint16_t i = 0; const MineralOffer* offer = guild.GetMineralOffer(i); ++i) {
+    const std::uint16_t price = offer->terms[1 + paying];
+    if (offer->seller == plan.chapter || offer->mineral != wanted || price == 0) continue;
+    const auto amount = static_cast<std::uint16_t>(std::min(offer->terms[0], most) / kUnitsPerPrice * kUnitsPerPrice);
+    const std::uint32_t payment = std::uint32_t{amount} / kUnitsPerPrice * price;
+    if (amount == 0 || !plan.budget.Affords(home, Of(paying, payment))) continue;
+    const int turns = SrvPurchaseTurns(plan.world, plan.chapter, offer->asteroid, home);
+    if (best && turns >= bestTurns) continue;
+    best = Purchase{offer, amount, payment};
+    bestTurns = turns;
+  }
+  return best;
+}
+
 void Buy(SrvAiPlan& plan, std::uint16_t home, const std::array<std::uint32_t, kMineralTypes>& stock) {
   const std::uint8_t wanted = Least(stock), paying = Most(stock);
   if (paying == wanted) return;
@@ -72,17 +113,10 @@ void Buy(SrvAiPlan& plan, std::uint16_t home, const std::array<std::uint32_t, kM
   if (!big && stock[wanted] >= kShort) return;
   const std::uint16_t most =
       big ? static_cast<std::uint16_t>(std::min<std::uint32_t>(kBigLot, (stock[paying] - stock[wanted]) / 2)) : kLot;
-  const CGuild& guild = *plan.world.guilds->GetGuild(plan.chapter >> 3);
-  for (std::uint16_t i = 0; const MineralOffer* offer = guild.GetMineralOffer(i); ++i) {
-    const std::uint16_t price = offer->terms[1 + paying];
-    if (offer->seller == plan.chapter || offer->mineral != wanted || price == 0) continue;
-    const auto amount = static_cast<std::uint16_t>(std::min(offer->terms[0], most) / kUnitsPerPrice * kUnitsPerPrice);
-    const std::uint32_t payment = std::uint32_t{amount} / kUnitsPerPrice * price;
-    if (amount == 0 || !plan.budget.Affords(home, Of(paying, payment))) continue;
-    plan.budget.Spend(home, Of(paying, payment));
-    plan.orders.push_back(SrvAiMineralPurchase(plan.chapter, *offer, home, paying, amount));
-    return;
-  }
+  const std::optional<Purchase> p = Soonest(plan, home, wanted, paying, most);
+  if (!p) return;
+  plan.budget.Spend(home, Of(paying, p->payment));
+  plan.orders.push_back(SrvAiMineralPurchase(plan.chapter, *p->offer, home, paying, p->amount));
 }
 
 }  // namespace
@@ -94,5 +128,5 @@ void SrvAiTrade(SrvAiPlan& plan) {
   if (self->renegade != 0 || a == nullptr || a->owner != plan.chapter) return;
   const auto stock = Stock(plan.world, home);
   Offer(plan, home, stock);
-  Buy(plan, home, stock);
+  Buy(plan, home, HeldAndComing(plan.world, home));
 }

@@ -1,11 +1,13 @@
 #include "server/trade/SrvMineralTrade.h"
 
+
 #include "Game/model/GAsteroid.h"
 #include "Game/base/Packets.h"
 #include "Game/net/GuildPackets.h"
 #include "Game/rules/GRulesPackets.h"
 #include "server/orders/SrvPacketRead.h"
 #include "server/trade/SrvTradeNotices.h"
+#include "server/trade/SrvTransitTurns.h"
 
 namespace {
 
@@ -84,7 +86,11 @@ SrvOrderVerdict SrvBuyMinerals(SrvWorld& world, std::uint16_t chapter, std::span
   if (world.poolDB.TakeMineral(pool, paidWith, payment) == 0) return SrvOrderVerdict::kCannotAfford;
   const auto bought = static_cast<std::uint16_t>(tens * kUnitsPerPrice);
   world.poolDB.AddMineral(asteroid, paidWith, payment);
-  world.inTransit.push_back({pool, mineral, bought, world.turn + 1, kSrvNoSender, 0});
+  // They arrive when the buyer's client says, after the time they take from
+  // the offer's asteroid; a guild without a drive still gets them next turn.
+  const int transit = SrvPurchaseTurns(world, buyer, asteroid, pool);
+  world.inTransit.push_back(
+      {pool, mineral, bought, world.turn + static_cast<std::uint32_t>(transit), kSrvNoSender, 0});
   world.notices.Add(seller, kSrvTradeCategory, kSrvMineralsSoldCode, nullptr, nullptr, bought, mineral,
                     (std::uint32_t{buyer} << 16) | asteroid);
   world.notices.Add(buyer, kSrvTradeCategory, kSrvMineralsBoughtCode, nullptr, nullptr, bought, mineral,

@@ -2,8 +2,9 @@
 // The guilds' mineral market as the server keeps it: the offers stand on
 // the world's guild boards (CGuild, saved with the guilds), the minerals
 // offered are held back from the seller's pool while the offer stands, and a
-// purchase pays the seller at once and delivers to the buyer at the end of
-// the next turn's resolution. Renegades do not trade.
+// purchase pays the seller at once and delivers to the buyer once the
+// minerals have covered the distance from the offer's asteroid, in the turn
+// the buyer's client lists them arriving. Renegades do not trade.
 //
 // Packets (offsets from the packet's start):
 //   552  post: u8 seller at 8, u8 asteroid at 9, u8 mineral at 10, u16 amount

@@ -3,12 +3,18 @@
 // the short mineral is mined, and surpluses traded in lots that match them.
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GUnit.h"
 #include "Game/model/GZone.h"
 #include "Game/rules/GTemplateDB.h"
 #include "server/ai/SrvAiBudget.h"
+#include "server/ai/SrvAiChapter.h"
+#include "server/ai/SrvAiLevel.h"
+#include "server/ai/SrvAiOrders.h"
 #include "server/ai/SrvAiSubmit.h"
+#include "server/trade/SrvTransitTurns.h"
 #include "tests/server/ai/srv_ai_fixture.h"
 
 namespace {
@@ -124,6 +130,38 @@ TEST(SrvAiMinerals, SurplusesChangeHandsInLotsThatMatchThem) {
   ASSERT_EQ(game.world.inTransit.size(), 1u);
   EXPECT_EQ(game.world.inTransit[0].destination, buyer);
   EXPECT_EQ(game.world.inTransit[0].amount, 2000u);
+}
+
+// Bought minerals take the trip from the offer's asteroid: of two offers a
+// chapter short of a mineral takes the one that comes sooner, though it
+// stands second on the board.
+TEST(SrvAiMinerals, AShortChapterBuysTheOfferThatComesSoonest) {
+  RulesGame game(3, 40, 1, kAverage);
+  constexpr std::uint16_t kBuyer = 2;
+  const std::uint16_t home = game.Chapter(kBuyer).homeAsteroid;
+  auto trip = [&](std::uint16_t seller) {
+    return SrvPurchaseTurns(game.world, kBuyer, game.Chapter(seller).homeAsteroid, home);
+  };
+  ASSERT_NE(trip(0), trip(1)) << "the sellers' homes must lie at different trips from the buyer's";
+  std::pair<std::uint16_t, std::uint16_t> farThenNear{0, 1};
+  if (trip(0) < trip(1)) std::swap(farThenNear.first, farThenNear.second);
+  Fill(game, home, {100, 800, 800, 800});
+  {
+    auto turn = game.Turn();
+    for (const std::uint16_t seller : {farThenNear.first, farThenNear.second}) {
+      Fill(game, game.Chapter(seller).homeAsteroid, {900, 900, 900, 900});
+      ASSERT_EQ(SrvSubmitComputerOrder(
+                    turn, seller, SrvAiMineralOffer(seller, game.Chapter(seller).homeAsteroid, MINERAL_METALS, 100, 10)),
+                SrvOrderVerdict::kAccepted);
+    }
+  }
+  int purchases = 0;
+  for (const SrvPacket& p : SrvChooseOrders(game.world, kBuyer, SrvAiLevelOf(kAverage), 1)) {
+    if (ReadU16(p, 0) != PKT_MINERAL_TRADE) continue;
+    ++purchases;
+    EXPECT_EQ(p[8], farThenNear.second) << "bought from the nearer seller";
+  }
+  EXPECT_EQ(purchases, 1);
 }
 
 }  // namespace

@@ -226,6 +226,39 @@ TEST(SrvComputerChapters, ASurplusIsOfferedOnTheGuildsBoardAndAGuildmateShortOfI
   EXPECT_TRUE(OfType(turn, 8, PKT_MINERAL_OFFER_POSTED).empty()) << "another guild sees nothing";
 }
 
+// A purchase takes turns to come: while it is on its way the buyer counts it
+// as held, so it does not pay for the same shortage again, and buys only
+// when what is coming leaves it short.
+TEST(SrvComputerChapters, MineralsOnTheirWayHomeAreNotBoughtAgain) {
+  RulesGame game(2, 40, 1, 1);
+  const std::uint16_t seller = game.Chapter(0).homeAsteroid, buyer = game.Chapter(1).homeAsteroid;
+  game.world.poolDB.SetMineral(seller, MINERAL_METALS, 900);
+  game.world.poolDB.SetMineral(buyer, MINERAL_METALS, 100);
+  game.world.poolDB.SetMineral(buyer, MINERAL_SILICATES, 800);
+  game.Chapter(0).credits = game.Chapter(1).credits = 0;  // no ship is built from the pools meanwhile
+  // Coming home from elsewhere, and bound for another pool: only the first is the buyer's.
+  game.world.inTransit.push_back({static_cast<std::uint8_t>(buyer), MINERAL_METALS, 100, game.world.turn + 5, kSrvNoSender, 0});
+  game.world.inTransit.push_back({static_cast<std::uint8_t>(seller), MINERAL_METALS, 500, game.world.turn + 5, kSrvNoSender, 0});
+  const std::uint32_t sellersSilicates = game.world.poolDB.GetMineral(seller, MINERAL_SILICATES);
+  const CGuild& guild = *game.world.guilds->GetGuild(0);
+  {
+    auto turn = game.Turn();
+    SrvPlayComputerChapters(turn);
+  }
+  EXPECT_NE(guild.FindMineralOffer(0, static_cast<std::uint8_t>(seller), MINERAL_METALS), nullptr);
+  EXPECT_EQ(game.world.poolDB.GetMineral(seller, MINERAL_SILICATES), sellersSilicates)
+      << "200 metals held, counting those on their way: nothing bought";
+
+  game.world.inTransit[0].amount = 30;  // 130 held: still short
+  {
+    auto turn = game.Turn();
+    SrvPlayComputerChapters(turn);
+  }
+  EXPECT_EQ(game.world.poolDB.GetMineral(seller, MINERAL_SILICATES), sellersSilicates + 100u) << "bought";
+  ASSERT_EQ(game.world.inTransit.size(), 3u);
+  EXPECT_EQ(game.world.inTransit[2].destination, buyer);
+}
+
 // The centre zone takes seed-bank ATVs only: with it the one free zone of
 // the home, a worker lands nothing there, miners do not spread into it, and
 // combat ATVs do not set off against an enemy holding it.

@@ -21,11 +21,13 @@
 #include "Game/model/GZone.h"
 #include "Game/base/Packets.h"
 #include "Game/rules/GGameVar.h"
+#include "Game/rules/GRulesLinks.h"
 #include "Game/rules/GUnitTem.h"
 #include "server/world/SrvFog.h"
 #include "server/SrvGame.h"
 #include "server/orders/SrvOrders.h"
 #include "server/orders/SrvPacketRead.h"
+#include "server/trade/SrvTransitTurns.h"
 #include "server/ai/SrvChapterState.h"
 #include "server/battle/SrvTerrainBattle.h"
 #include "tests/server/srv_game_fixture.h"
@@ -1043,6 +1045,65 @@ TEST_F(SrvGuildTrade, AMineralPurchaseIsToldToBothSidesAndAGoneOfferToTheBuyer) 
   EXPECT_EQ(ReadU16(gone[0], 140), sellerPool);
   EXPECT_EQ(ReadU32(gone[0], 144), 2u);
   EXPECT_EQ(ReadU32(gone[0], 148), 8u);
+}
+
+// Bought minerals travel from the offer's asteroid for the turns the buyer's
+// client lists them under, and reach the pool in the turn it names.
+TEST_F(SrvGuildTrade, BoughtMineralsArriveInTheTurnTheBuyerWasShown) {
+  const auto sellerPool = static_cast<std::uint8_t>(world.Chapter(8)->homeAsteroid);
+  const auto buyerPool = static_cast<std::uint8_t>(world.Chapter(9)->homeAsteroid);
+  const int transit = SrvTransitTurns(world, 9, sellerPool, buyerPool);
+  ASSERT_GT(transit, 1) << "the homes lie further apart than a turn";
+  ASSERT_TRUE(game.Receive(
+      1, Pkt<24>(PKT_MINERAL_OFFER_POSTED).U8(8, 8).U8(9, sellerPool).U8(10, 1).U16(12, 20).U16(14, 1)));
+  auto buy = Pkt<16>(PKT_MINERAL_TRADE).U8(8, 8).U8(9, sellerPool).U8(10, 1).U8(11, 9).U8(12, buyerPool);
+  const std::uint32_t bought = world.turn;
+  ASSERT_TRUE(game.Receive(2, buy.U16(14, 20)));
+  ASSERT_FALSE(world.inTransit.empty());
+  EXPECT_EQ(world.inTransit.back().arrivalTurn, bought + static_cast<std::uint32_t>(transit));
+  auto onItsWay = [&] {
+    return std::any_of(world.inTransit.begin(), world.inTransit.end(), [&](const SrvTransferInTransit& t) {
+      return t.destination == buyerPool && t.mineral == 1 && t.amount == 20;
+    });
+  };
+  for (int t = 1; t < transit; ++t) {
+    EndTurn();
+    EXPECT_TRUE(onItsWay()) << "still on its way at turn " << world.turn;
+  }
+  const std::uint32_t before = world.poolDB.GetMineral(buyerPool, 1);
+  EndTurn();
+  EXPECT_EQ(world.turn, bought + static_cast<std::uint32_t>(transit));
+  EXPECT_FALSE(onItsWay());
+  EXPECT_GE(world.poolDB.GetMineral(buyerPool, 1), before + 20) << "delivered in the turn shown";
+}
+
+// The buyer's client's own reckoning; the same both ways, nothing to itself,
+// and none at all (the client's "Never") for a guild without a drive.
+TEST_F(SrvGuildTrade, TransitTurnsAreTheBuyersClientsAndNoneWithoutADrive) {
+  const auto a = static_cast<std::uint8_t>(world.Chapter(8)->homeAsteroid);
+  const auto b = static_cast<std::uint8_t>(world.Chapter(9)->homeAsteroid);
+  EXPECT_EQ(SrvTransitTurns(world, 9, a, a), 0);
+  const int now = SrvTransitTurns(world, 9, a, b);
+  ASSERT_GT(now, 0);
+  EXPECT_EQ(SrvTransitTurns(world, 9, b, a), now);
+  auto& w = const_cast<SrvWorld&>(world);
+  // The client reads drives of its guild alone, as the rules files make them.
+  for (int m = 0; m < w.modules->GetCount(); ++m)
+    if (ModuleRecord* r = w.modules->GetRecord(m); r->type == MODULE_PROPULSION) r->guildMask = 1u << 1;
+  const auto server = g_rulesLinks.localChapterId;
+  g_rulesLinks.localChapterId = [] { return std::uint16_t{9}; };
+  EXPECT_EQ(CGChapter::ComputeTransferTurns(a, b), now) << "as the buyer's client lists it";
+  g_rulesLinks.localChapterId = server;
+  std::vector<std::uint16_t>& points = w.research[1].modulePoints;
+  const std::vector<std::uint16_t> kept = points;
+  for (int m = 0; m < w.modules->GetCount(); ++m)
+    if (w.modules->GetRecord(m)->type == MODULE_PROPULSION) points[static_cast<std::size_t>(m)] = 0;
+  EXPECT_EQ(SrvTransitTurns(world, 9, a, b), -1);
+  EXPECT_EQ(SrvPurchaseTurns(world, 9, a, b), 1) << "a purchase still comes the next turn";
+  EXPECT_EQ(SrvPurchaseTurns(world, 9, a, a), 1) << "and one from its own asteroid too";
+  points = kept;
+  EXPECT_EQ(SrvPurchaseTurns(world, 9, a, b), now);
+  EXPECT_EQ(SrvTransitTurns(world, 9, a, 250), -1) << "no such asteroid";
 }
 
 // A purchase is charged its whole price: the client reckons it in 16 bits,
