@@ -854,7 +854,8 @@ void CDesignView::SelectDesignSlot(int row, std::uint32_t flags) {
         copy->SetName(name);
       }
       g_gameData->templates.SendTemplate(row, chapter);
-      saved_ = 1;
+      // The copy is of the stored design: unsaved changes to the working
+      // one are still asked about before the row is left.
     }
   }
   if (!saved_) {
