@@ -883,8 +883,10 @@ bool CDesignView::AskDesignName(std::span<char, kNameBufferSize> name) {
     std::uint32_t ok = 0;
     {
       // Gone, and the chamber drawn again under it, before any box opens:
-      // the box is smaller and would stand on the prompt's picture.
-      CDEnterNameDlg ask(g_viewDDraw, g_viewWnd, g_viewInstance, Text("ENTSHPNM"), LocalGuild(), name.data(), &ok);
+      // the box is smaller and would stand on the prompt's picture. The
+      // field takes no more of a name than the other players are told.
+      CDEnterNameDlg ask(g_viewDDraw, g_viewWnd, g_viewInstance, Text("ENTSHPNM"), LocalGuild(), name.data(), &ok,
+                         kTemplateNameLimit);
     }
     if (!ok) return false;
     if (name[0]) return true;
