@@ -16,7 +16,6 @@ run() {
 rm -f chamber_*.png late_*.png
 run chamber_pages
 run chamber_fitting
-run chamber_names
 cp chamber_*.png "$here/golden/"
 "$build/tools/lategame/quenlategame" "$build/data/rules" "$build/Game/quenbar.dll" "$build/lategame" 150
 cp "$build/lategame/Late Game.scn" "$build/lategame/Late Game.svr" SCENARIO/

@@ -14,7 +14,7 @@ for run in "game_screen:game_*.png" "order_menus:order_menu_*.png" "notify_panel
   "context_help:context_help_*.png" "reviewdesign_chamber:reviewdesign_*.png" \
   "review10_filters:review10_*.png" "faults5_tooltip:faults5_tip_*.png" \
   "politics_pages:politics_*.png" "research_in_play:research_*.png" \
-  "dialogs_in_play:dialogs_*.png" "settings_surface:settings_surface.png"; do
+  "dialogs_in_play:dialogs_*.png"; do
   script=${run%%:*}
   captures=${run#*:}
   rm -f $captures
