@@ -1,5 +1,6 @@
 #include "Game/dialogs/CDEnterNameDlg.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "Game/app/AppGlobals.h"
@@ -21,9 +22,12 @@ const ScreenButton kButtons[] = {
 }  // namespace
 
 CDEnterNameDlg::CDEnterNameDlg(CDDraw* display, HWND parent, HINSTANCE instance, std::string_view prompt, int guild,
-                               char* result, std::uint32_t* success)
-    : CDNamePrompt(display, parent, instance, prompt, guild, kButtons), m_text(result), m_success(success) {
-  m_text[kNameBufferSize - 1] = '\0';
+                               char* result, std::uint32_t* success, int limit)
+    : CDNamePrompt(display, parent, instance, prompt, guild, kButtons),
+      m_text(result),
+      m_success(success),
+      m_limit(std::clamp(limit, 1, kNameTextLimit)) {
+  m_text[m_limit] = '\0';
   m_result = DoModal("IDD_ENTER_NAME_DLG");
 }
 
@@ -32,6 +36,7 @@ CDEnterNameDlg::~CDEnterNameDlg() { RedrawGameView(); }
 LRESULT CDEnterNameDlg::OnInitDialog(HWND window) {
   CDNamePrompt::OnInitDialog(window);
   MoveWindow(window, 261, 195, 279, 211, FALSE);
+  SendDlgItemMessage(window, IDC_NAME_TEXT, EM_LIMITTEXT, static_cast<WPARAM>(m_limit), 0);
   return 0;
 }
 

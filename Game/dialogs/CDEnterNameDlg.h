@@ -13,9 +13,11 @@
 class CDEnterNameDlg : public CDNamePrompt {
  public:
   // `result` holds at least kNameBufferSize bytes; `success` may be null.
-  // Runs modally: 0 on OK (*success 1), 1 on Cancel (*success 0).
+  // The field takes at most `limit` characters (kNameTextLimit at most); a
+  // longer starting text is cut to it. Runs modally: 0 on OK (*success 1), 1
+  // on Cancel (*success 0).
   CDEnterNameDlg(CDDraw* display, plat::HWND parent, plat::HINSTANCE instance, std::string_view prompt, int guild,
-                 char* result, std::uint32_t* success);
+                 char* result, std::uint32_t* success, int limit = kNameTextLimit);
   ~CDEnterNameDlg() override;
 
   plat::LRESULT OnInitDialog(plat::HWND window) override;
@@ -30,6 +32,7 @@ class CDEnterNameDlg : public CDNamePrompt {
 
   char* m_text;
   std::uint32_t* m_success;
+  int m_limit;
   bool m_fieldFilled = false;  // the caller's text is in the field
 };
 

@@ -11,7 +11,7 @@
 
 namespace {
 
-constexpr std::size_t kPacketNameSize = 30;
+constexpr std::size_t kPacketNameSize = kTemplateNameLimit + 1;
 constexpr std::size_t kStatRangesOffset = 8;
 constexpr std::uint32_t kMaxExtraTemplates = 0xFFFF;
 

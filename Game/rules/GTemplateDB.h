@@ -25,6 +25,8 @@ class CGUnit;
 
 constexpr int kTemplateChapters = 40;
 constexpr int kFixedTemplateSlots = 15;
+// Longest design name that message 200 carries to the other players.
+constexpr int kTemplateNameLimit = 29;
 constexpr int kClassStatCount = 44;
 constexpr std::uint16_t kNotFixedSlot = 0xFFFF;
 constexpr std::size_t kClassStatRangesSize = 968;  // bytes of the 11 records in message 508

@@ -847,22 +847,15 @@ void CDesignView::SelectDesignSlot(int row, std::uint32_t flags) {
   if ((flags & MK_CONTROL) != 0 && row != designSlot_ && current) {
     // Ctrl copies the stored design of the current slot into the row's slot under a new name.
     char name[kNameBufferSize] = {};
-    for (;;) {
-      std::uint32_t ok = 0;
-      CDEnterNameDlg ask(g_viewDDraw, g_viewWnd, g_viewInstance, Text("ENTSHPNM"), LocalGuild(), name, &ok);
-      if (!ok) break;
-      if (!name[0]) {
-        COkDlg box(g_viewDDraw, g_viewWnd, g_viewInstance, Text("MUSTENTN").c_str(), LocalGuild());
-        continue;
-      }
+    if (AskDesignName(name)) {
       g_gameData->templates.SetFixedTemplate(*current, chapter, row);
       if (CGUnitTemplate* copy = g_gameData->templates.GetTemplate(chapter, row, 1)) {
         copy->AssignNewId();
         copy->SetName(name);
       }
       g_gameData->templates.SendTemplate(row, chapter);
-      saved_ = 1;
-      break;
+      // The copy is of the stored design: unsaved changes to the working
+      // one are still asked about before the row is left.
     }
   }
   if (!saved_) {
@@ -883,6 +876,22 @@ void CDesignView::SelectDesignSlot(int row, std::uint32_t flags) {
   Redraw(0);
   DrawGotoBar();
   FlushScreen();
+}
+
+bool CDesignView::AskDesignName(std::span<char, kNameBufferSize> name) {
+  for (;;) {
+    std::uint32_t ok = 0;
+    {
+      // Gone, and the chamber drawn again under it, before any box opens:
+      // the box is smaller and would stand on the prompt's picture. The
+      // field takes no more of a name than the other players are told.
+      CDEnterNameDlg ask(g_viewDDraw, g_viewWnd, g_viewInstance, Text("ENTSHPNM"), LocalGuild(), name.data(), &ok,
+                         kTemplateNameLimit);
+    }
+    if (!ok) return false;
+    if (name[0]) return true;
+    COkDlg box(g_viewDDraw, g_viewWnd, g_viewInstance, Text("MUSTENTN").c_str(), LocalGuild());
+  }
 }
 
 const char* CDesignView::StoreDesign(const char* name) {
@@ -906,13 +915,7 @@ void CDesignView::SaveDesign() {
   }
   char name[kNameBufferSize] = {};
   if (const char* current = design_->GetName()) std::snprintf(name, sizeof name, "%s", current);
-  for (;;) {
-    std::uint32_t ok = 0;
-    CDEnterNameDlg ask(g_viewDDraw, g_viewWnd, g_viewInstance, Text("ENTSHPNM"), LocalGuild(), name, &ok);
-    if (!ok) return;
-    if (name[0]) break;
-    COkDlg box(g_viewDDraw, g_viewWnd, g_viewInstance, Text("MUSTENTN").c_str(), LocalGuild());
-  }
+  if (!AskDesignName(name)) return;
   StoreDesign(name);
   ShowDesignSlots();
   Redraw(1);

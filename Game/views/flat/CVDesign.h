@@ -10,10 +10,12 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "Game/dialogs/CDNamePrompt.h"
 #include "Game/views/flat/CVDesignRules.h"
 #include "Game/views/frame/CVGeneric.h"
 #include "media/CImageButton.h"
@@ -140,6 +142,9 @@ class CDesignView : public CVGeneric {
   bool PanelShowsDesignSlots() const;
   void SelectDesignSlot(int row, std::uint32_t flags);
   void SaveDesign();
+  // The name prompt, asked again after "MUSTENTN" while the player confirms
+  // an empty name; false when cancelled. `name` is the starting text.
+  bool AskDesignName(std::span<char, kNameBufferSize> name);
   void UpdateSavedState();
   bool IsSameAsStored() const;
   int ListEntryAt(int x) const;

@@ -221,10 +221,14 @@ class CVGeneric : public IGameView {
   int OnKeyDown(plat::WPARAM key, plat::LPARAM flags) override;
   int OnMouseMove(plat::WPARAM keys, plat::LPARAM position) override;
   int OnMouseWheel(plat::WPARAM wheel, plat::LPARAM position) override;
-  virtual int IsStarBackgroundOn() { return 1; }
-  virtual void SetStarBackground(int /*on*/) {}
-  virtual int IsDistanceFogOn() { return 1; }
-  virtual void SetDistanceFog(int /*on*/) {}
+  // The star background and distance fog are the shared 3D world's, which
+  // lives on under the 2D views: these read and set it, and without a world
+  // answer the player's settings, so the settings dialog opened over a 2D
+  // view shows and keeps what the player chose.
+  virtual int IsStarBackgroundOn();
+  virtual void SetStarBackground(int on);
+  virtual int IsDistanceFogOn();
+  virtual void SetDistanceFog(int on);
   void DrawGotoBar() override;
   void UpdateControlPanel() override;
   virtual void LeaveReplayMode(int switchBack);

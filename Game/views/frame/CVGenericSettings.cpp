@@ -1,8 +1,8 @@
 // The settings dialog opened from the control panel: the view framework
 // copies its switches in and takes them back on Save. The distance fog and
 // the star background are the current view's (the 3D views answer them; the
-// base view has both on and keeps nothing); the facing, camera and
-// frame-animation switches are the framework's own.
+// 2D views the shared 3D world's, or the player's settings without one); the
+// facing, camera and frame-animation switches are the framework's own.
 #include <utility>
 
 #include "Game/app/AppGlobals.h"
@@ -12,9 +12,35 @@
 #include "Game/net/NetSession.h"
 #include "Game/views/frame/CVGeneric.h"
 #include "Game/views/frame/SettingsApplication.h"
+#include "Game/views/world/CVSgWorld.h"
 #include "media/CSndPlay.h"
 
 using namespace plat;
+
+int CVGeneric::IsStarBackgroundOn() {
+  if (!g_sgWorld) return ApplicationStarBackgroundOn() ? 1 : 0;
+  return static_cast<int>(g_sgWorld->IsStarBackgroundOn());
+}
+
+void CVGeneric::SetStarBackground(int on) {
+  if (!g_sgWorld || (g_sgWorld->IsStarBackgroundOn() != 0) == (on != 0)) return;
+  g_sgWorld->ToggleStarBackground();
+  g_sgWorld->redraw = 1;
+}
+
+int CVGeneric::IsDistanceFogOn() {
+  if (!g_sgWorld) return ApplicationDistanceFogOn() ? 1 : 0;
+  return static_cast<int>(g_sgWorld->IsDistanceFogOn());
+}
+
+void CVGeneric::SetDistanceFog(int on) {
+  if (!g_sgWorld || (g_sgWorld->IsDistanceFogOn() != 0) == (on != 0)) return;
+  if (on)
+    g_sgWorld->EnableDistanceFog();
+  else
+    g_sgWorld->DisableDistanceFog();
+  g_sgWorld->redraw = 1;
+}
 
 void RunInGameSettingsDialog(CDDraw* display, HWND window, HINSTANCE instance, IGameView* view) {
   CVGeneric* generic = dynamic_cast<CVGeneric*>(view);

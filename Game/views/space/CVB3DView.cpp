@@ -154,27 +154,6 @@ CVB3DView::~CVB3DView() {
   }
 }
 
-// --- the switches the world keeps ---
-
-int CVB3DView::IsStarBackgroundOn() { return g_sgWorld ? static_cast<int>(g_sgWorld->IsStarBackgroundOn()) : 0; }
-
-void CVB3DView::SetStarBackground(int on) {
-  if (!g_sgWorld || (IsStarBackgroundOn() != 0) == (on != 0)) return;
-  g_sgWorld->ToggleStarBackground();
-  g_sgWorld->redraw = 1;
-}
-
-int CVB3DView::IsDistanceFogOn() { return g_sgWorld ? static_cast<int>(g_sgWorld->IsDistanceFogOn()) : 0; }
-
-void CVB3DView::SetDistanceFog(int on) {
-  if (!g_sgWorld || (IsDistanceFogOn() != 0) == (on != 0)) return;
-  if (on)
-    g_sgWorld->EnableDistanceFog();
-  else
-    g_sgWorld->DisableDistanceFog();
-  g_sgWorld->redraw = 1;
-}
-
 void CVB3DView::OnStatusTextChanged() {
   if (g_sgWorld) g_sgWorld->redraw = 1;
 }

@@ -81,10 +81,6 @@ class CVB3DView : public CVGeneric {
   int OnMouseMove(plat::WPARAM keys, plat::LPARAM position) override;
   // While the data panel shows a unit, the wheel turns its pages.
   int OnMouseWheel(plat::WPARAM wheel, plat::LPARAM position) override;
-  int IsStarBackgroundOn() override;
-  void SetStarBackground(int on) override;
-  int IsDistanceFogOn() override;
-  void SetDistanceFog(int on) override;
   plat::LRESULT OnMenuCommand(std::uint32_t id) override;
   // A goto slot under the cursor: hovered as its object.
   void ShowObject(int kind, std::uint32_t id) override;

@@ -176,6 +176,23 @@ TEST_F(SecondHalfRuns, EnterNameCancelledKeepsTheTextAndClearsTheFlag) {
   EXPECT_EQ(std::string(name), std::string(kNameTextLimit, 'a'));
 }
 
+// A shorter limit (a design's name, as far as the other players are told
+// it): a longer starting text comes cut to it, and typing stops at it.
+TEST_F(SecondHalfRuns, EnterNameKeepsToAShorterLimit) {
+  char name[kNameBufferSize] = {};
+  std::memset(name, 'b', kNameTextLimit);
+  std::uint32_t success = 0;
+  backend->PressKey(VK_RETURN, 300);
+  CDEnterNameDlg kept(ddraw.get(), main, program, "Name this design", 1, name, &success, 29);
+  EXPECT_EQ(success, 1u);
+  EXPECT_EQ(std::string(name), std::string(29, 'b'));
+
+  Type(std::string(35, 'c'), 300);
+  backend->PressKey(VK_RETURN, 200);
+  CDEnterNameDlg typed(ddraw.get(), main, program, "Name this design", 1, name, &success, 29);
+  EXPECT_EQ(std::string(name), std::string(29, 'c'));
+}
+
 // Two letters shared by two names stay as typed; the third completes.
 TEST_F(SecondHalfRuns, FindAsteroidCompletesAfterTheThirdLetter) {
   game = std::make_unique<CGameData>(2, 8);

@@ -13,6 +13,12 @@ quen_game_run(DesignChamberPages chamber_pages
 quen_game_run(DesignChamberFitting chamber_fitting
   chamber_fitted.png,chamber_name_typed.png,chamber_saved_named.png,chamber_saved_next_turn.png
   chamber_fitting SAVE/autosave.*,SAVE/asavebak.*)
+# An empty name refused (for a save and for a copy) with the prompt's
+# picture gone from under its box, a long name cut as the other players are
+# told it and so read the same after a turn, both designs taken.
+quen_game_run(DesignChamberNames chamber_names
+  chamber_name_refused.png,chamber_long_name.png,chamber_copy_name_refused.png,chamber_copy_named.png,chamber_name_after_turn.png
+  chamber_names SAVE/autosave.*,SAVE/asavebak.*)
 unset(quen_game_run_dir)
 # At turn 150: the automatic upgrade, research allocation and science bonus,
 # a turn played, the assault hulls offered.

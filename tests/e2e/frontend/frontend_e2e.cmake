@@ -168,6 +168,11 @@ quen_game_run(StatusLineLeftOutUnderTheInfoPanel faults4_status_under_panel
 quen_game_run(DialogsInPlay dialogs_in_play
   dialogs_settings.png,dialogs_stars.png,dialogs_chat_chapter.png,dialogs_chat_page.png,dialogs_note.png,dialogs_setup_page.png,dialogs_keys_page.png,dialogs_plan_set.png,dialogs_name.png,dialogs_renamed.png,dialogs_name_kept.png,dialogs_plan_kept.png,dialogs_help.png,dialogs_atvs.png,dialogs_space_menu.png,dialogs_default_plans.png,dialogs_note_kept.png
   game_screen SAVE/autosave.*,SAVE/asavebak.* dialogs_in_play.userinfo)
+# The settings over an asteroid's surface show the 3D world's stars and fog
+# as they stand, and a Save there keeps the player's stars off in the file.
+quen_game_run(SettingsOverTheSurface settings_surface
+  settings_surface.png
+  settings_surface SAVE/autosave.*,SAVE/asavebak.* settings_surface.userinfo)
 # The quick start: on a fresh installation it loads the instant-action
 # scenario on a local server into its game screen, and the turn plays on; with
 # that scenario gone (and no saved game) it says the game cannot start.

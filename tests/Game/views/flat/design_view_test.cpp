@@ -748,6 +748,39 @@ TEST_F(DesignViewTest, ACtrlClickOnADesignRowCopiesTheCurrentDesignThere) {
   EXPECT_EQ(view->Saved(), 1u);
 }
 
+// A copy made with Ctrl while the working design has unsaved changes asks
+// before leaving them, as every other way to another row does: No keeps the
+// changes on the current row, and the copy is made all the same.
+TEST_F(DesignViewTest, ACtrlCopyAsksBeforeDroppingUnsavedChanges) {
+  view->Render(-1);
+  ASSERT_NE(ChooseHull(), nullptr);
+  int placed = 0;
+  for (int i = 0; i < view->ListCount() && placed < 2; ++i) {
+    if (view->ListEntry(i).percent != 100 || !view->PlaceModule(view->ListEntry(i), -1)) continue;
+    if (++placed == 1) {
+      ASSERT_EQ(view->StoreDesign("First"), nullptr);
+    }
+  }
+  ASSERT_EQ(placed, 2);
+  ASSERT_EQ(view->Saved(), 0u);
+  const int modules = view->Design()->moduleCount;
+  const int chapter = g_gameData->localChapterId;
+  constexpr int kRow = 12;
+  Pump();
+  for (plat::UINT key : {'T', 'W', 'I', 'N'}) backend->PressKey(key, 200);
+  backend->PressKey(plat::VK_RETURN, 300);
+  backend->Click(kNoX, kBoxButtonY, plat::input::Button::Left, 300);
+  view->OnLButtonDown(740, 206 + 13 * kRow + 6, plat::MK_CONTROL);
+  EXPECT_TRUE(backend->ScriptDone());
+  const CGUnitTemplate* copy = g_gameData->templates.GetTemplate(chapter, kRow, 1);
+  ASSERT_NE(copy, nullptr);
+  EXPECT_STREQ(copy->GetName(), "twin");
+  EXPECT_EQ(copy->moduleCount, modules - 1);
+  EXPECT_EQ(view->DesignSlot(), 0);
+  EXPECT_EQ(view->Saved(), 0u);
+  EXPECT_EQ(view->Design()->moduleCount, modules);
+}
+
 // The switch button reads "return" in the chamber and "design" elsewhere,
 // whichever way the chamber was entered (here not by that button) or left.
 TEST_F(DesignViewTest, TheSwitchButtonLeadsBackInsideAndInElsewhere) {
