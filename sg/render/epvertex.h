@@ -27,7 +27,7 @@ inline std::uint32_t ContextDebug(const SGRenderer* rend) {
   return rend->renContext != nullptr ? rend->renContext->ctxDebug : 0;
 }
 
-inline std::uint32_t EffectiveType(const SGRenderer* rend, const SGMaterial* mat, std::uint32_t orFlags) {
+inline std::uint32_t EffectiveType(std::uint32_t debug, const SGMaterial* mat, std::uint32_t orFlags) {
   std::uint32_t type = mat->matType;
   if ((orFlags & SG_TXV_FOGGED) != 0) {
     type += SG_MAT_TYPE_FOG;
@@ -45,7 +45,7 @@ inline std::uint32_t EffectiveType(const SGRenderer* rend, const SGMaterial* mat
     type = (type & ~SG_MAT_TYPE_MASK) | lit;
   }
   if ((type & SG_MAT_TYPE_MASK) == SG_MAT_TYPE_TEXTURE &&
-      (ContextDebug(rend) & SG_CTX_DEBUG_NO_TEXTURES) != 0) {
+      (debug & SG_CTX_DEBUG_NO_TEXTURES) != 0) {
     type = (type & ~SG_MAT_TYPE_MASK) | SG_MAT_TYPE_FLAT;
   }
   return type;
@@ -65,51 +65,71 @@ inline std::int32_t RoundScreen(float value) {
 #endif
 }
 
-inline void MakeUV(SGQVert* q, const SGTxVertex* txv, const SGTextureMap* txm) {
+inline void MakeUV(SGQVert* q, const float uv[2], const SGTextureMap* txm) {
   if (txm == nullptr) {
     q->u = q->v = 0.5f;
     return;
   }
-  q->u = (txv->txvUV[0] * static_cast<float>(txm->txmSize.u[0] - 1) + 0.5f) * 32.f;
-  q->v = (txv->txvUV[1] * static_cast<float>(txm->txmSize.u[1] - 1) + 0.5f) * 32.f;
+  q->u = (uv[0] * static_cast<float>(txm->txmSize.u[0] - 1) + 0.5f) * 32.f;
+  q->v = (uv[1] * static_cast<float>(txm->txmSize.u[1] - 1) + 0.5f) * 32.f;
 }
 
-// The vertex's screen vertex, made once per frame; 0xFFFFFFFF when the array cannot grow.
-// On an indexed buffer the material's own ramp carries its lighting, so the shade
-// goes in unweighted.
-[[gnu::always_inline]] inline std::uint32_t ConvertVertex(SGRenderer* rend, const SGMaterial* mat, SGTxVertex* txv, std::uint32_t orFlags,
-                            bool indexed) {
-  const SGTextureMap* txm = mat->matTexMap;
-  if (txv->txvConverted != 0) {
-    if (txv->txvTexture != txm) {
-      MakeUV(&rend->renQVerts[txv->txvQIndex], txv, txm);
-      txv->txvTexture = txm;
-    }
-    return txv->txvQIndex;
-  }
+// The next free screen vertex; 0xFFFFFFFF when the array cannot grow.
+inline std::uint32_t NextQVert(SGRenderer* rend) {
   // The array has room nearly always: the call only when it must grow.
-  const std::uint32_t index =
-      rend->renNextQVert < rend->renNumQVerts ? rend->renNextQVert++ : ISGRendererNewQVert(rend);
-  if (index == 0xFFFFFFFF) {
-    return index;
-  }
-  SGQVert* q = &rend->renQVerts[index];
-  q->x = RoundScreen(txv->txvLoc[0]);
-  q->y = RoundScreen(txv->txvLoc[1]);
-  q->rhw = txv->txvLoc[3];
-  MakeUV(q, txv, txm);
-  q->col = static_cast<float>(txv->txvColour[0]) * 32.f;
+  return rend->renNextQVert < rend->renNumQVerts ? rend->renNextQVert++ : ISGRendererNewQVert(rend);
+}
+
+// What a screen vertex is made from: a transformed vertex's values, or a
+// prepared vertex's with its corner's texture coordinates and shade.
+struct CornerValues {
+  const float* loc;  // screen x, y, z/w, q
+  const float* uv;
+  std::uint8_t colour;
+  float shade;
+  float fog;
+};
+
+// Writes the screen vertex of a corner drawn in a triangle whose corners'
+// flags together are `orFlags`. On an indexed buffer the material's own ramp
+// carries its lighting, so the shade goes in unweighted.
+[[gnu::always_inline]] inline void MakeQVert(const SGRenderer* rend, const SGMaterial* mat, const CornerValues& in,
+                                             std::uint32_t orFlags, bool indexed, SGQVert* q) {
+  q->x = RoundScreen(in.loc[0]);
+  q->y = RoundScreen(in.loc[1]);
+  q->rhw = in.loc[3];
+  MakeUV(q, in.uv, mat->matTexMap);
+  q->col = static_cast<float>(in.colour) * 32.f;
   const float scale = static_cast<float>(rend->renShadeScale);
   float intensity = 0.f;
   if ((orFlags & SG_TXV_FOGGED) != 0) {
-    intensity = (1.f - txv->txvFog) * scale;
+    intensity = (1.f - in.fog) * scale;
   } else if ((orFlags & SG_TXV_SHADED) != 0) {
-    intensity = indexed ? txv->txvShade * scale : (txv->txvShade * mat->matDiffuse + mat->matAmbient) * scale;
+    intensity = indexed ? in.shade * scale : (in.shade * mat->matDiffuse + mat->matAmbient) * scale;
   }
   // Clamped to 0..scale, a NaN to 0 (the library's fmax and fmin, inline).
   intensity = intensity > 0.f ? intensity : 0.f;
   intensity = intensity < scale ? intensity : scale;
   q->q = intensity + 16.f;
+}
+
+// The vertex's screen vertex, made once per frame; 0xFFFFFFFF when the array cannot grow.
+[[gnu::always_inline]] inline std::uint32_t ConvertVertex(SGRenderer* rend, const SGMaterial* mat, SGTxVertex* txv, std::uint32_t orFlags,
+                            bool indexed) {
+  const SGTextureMap* txm = mat->matTexMap;
+  if (txv->txvConverted != 0) {
+    if (txv->txvTexture != txm) {
+      MakeUV(&rend->renQVerts[txv->txvQIndex], txv->txvUV, txm);
+      txv->txvTexture = txm;
+    }
+    return txv->txvQIndex;
+  }
+  const std::uint32_t index = NextQVert(rend);
+  if (index == 0xFFFFFFFF) {
+    return index;
+  }
+  MakeQVert(rend, mat, CornerValues{txv->txvLoc, txv->txvUV, txv->txvColour[0], txv->txvShade, txv->txvFog}, orFlags,
+            indexed, &rend->renQVerts[index]);
   txv->txvConverted = 1;
   txv->txvQIndex = index;
   txv->txvTexture = txm;
@@ -138,40 +158,56 @@ inline void Flush(SGRenderer* rend, TriBatch& batch) {
   batch.count = 0;
 }
 
+// What the drawing of a triangle reads of the renderer and its buffer that
+// no triangle's drawing changes: looked up once for a run of faces.
+struct DrawSetting {
+  bool indexed;
+  std::int64_t maxX, maxY;  // the largest screen x and y (27.5) inside the buffer
+  std::uint32_t debug;
+  bool held;  // drawn within a scene draw, not single-stepping, the buffer held
+};
+
+inline DrawSetting SettingOf(const SGRenderer* rend) {
+  const SGFrameBuffer* fb = rend->renFrameBuffer;
+  return DrawSetting{fb->fbMode != SG_FB_MODE_QUASI_RGB,
+                     static_cast<std::int64_t>(fb->fbWidth) * 32 + kSlack,
+                     static_cast<std::int64_t>(fb->fbHeight) * 32 + kSlack,
+                     ContextDebug(rend),
+                     rend->renHoldFrameLock != 0 && (rend->renFlags & SG_REND_FLAG_SINGLE_STEP) == 0 &&
+                         isg_subdiv::FrameHeld(fb)};
+}
+
+// Flushes the waiting triangles before screen vertices are made for a
+// material other than theirs.
+inline void FlushForMaterial(SGRenderer* rend, TriBatch* batch, const SGMaterial* mat) {
+  if (batch != nullptr && batch->count != 0 && mat != batch->mat) {
+    Flush(rend, *batch);
+  }
+}
+
 // A triangle the clip test let through, its corners' flags together in
-// `orFlags`: its screen vertices made (once a frame each), its material's
-// fill chosen, then drawn and counted. A triangle outside the buffer or of a
+// `orFlags` and its screen vertices made (`index`): its material's fill
+// chosen, then drawn and counted. A triangle outside the buffer or of a
 // material without a fill is dropped uncounted.
 //
 // With a batch (a face list's faces wholly inside the view), a triangle that
 // needs no subdivision waits in it for its fill with those before it: the
 // conversions of a run of faces, then their fills one after another, each
 // stage finding its own tables still in the cache. Whatever else draws, or
-// changes the fill or a waiting triangle's screen vertices, flushes it first.
-[[gnu::always_inline]] inline SGError DrawAccepted(SGRenderer* rend, SGScene* scene, SGMaterial* mat,
-                                                SGTxVertex* const* triple, std::uint32_t orFlags,
-                                                TriBatch* batch = nullptr) {
-  // A texture of another size would remake the u, v of shared screen vertices.
-  if (batch != nullptr && batch->count != 0 && mat != batch->mat) {
-    Flush(rend, *batch);
-  }
-  const std::uint32_t type = EffectiveType(rend, mat, orFlags);
-  const SGFrameBuffer* fb = rend->renFrameBuffer;
-  const bool indexed = fb->fbMode != SG_FB_MODE_QUASI_RGB;
-  std::uint32_t index[3];
-  for (int k = 0; k < 3; ++k) {
-    index[k] = ConvertVertex(rend, mat, triple[k], orFlags, indexed);
-    if (index[k] == 0xFFFFFFFF) {
-      return SG_ERROR_NO_MEMORY;
-    }
-  }
+// changes the fill or a waiting triangle's screen vertices, flushes it first;
+// the caller flushes before making screen vertices for another material
+// (FlushForMaterial), since a texture of another size would remake the u, v
+// of shared ones.
+[[gnu::always_inline]] inline SGError DrawConverted(SGRenderer* rend, SGScene* scene, SGMaterial* mat,
+                                                 const DrawSetting& setting, const std::uint32_t (&index)[3],
+                                                 std::uint32_t orFlags, TriBatch* batch = nullptr) {
+  const std::uint32_t type = EffectiveType(setting.debug, mat, orFlags);
+  const bool indexed = setting.indexed;
   // Clipped triangles lie inside the buffer; one that does not (a camera whose
   // matrices came out of range) is dropped, since the fills do not clip.
-  const std::int64_t maxX = static_cast<std::int64_t>(fb->fbWidth) * 32 + kSlack;
-  const std::int64_t maxY = static_cast<std::int64_t>(fb->fbHeight) * 32 + kSlack;
   for (const std::uint32_t i : index) {
     const SGQVert& q = rend->renQVerts[i];
-    if (q.x < -kSlack || q.x > maxX || q.y < -kSlack || q.y > maxY) {
+    if (q.x < -kSlack || q.x > setting.maxX || q.y < -kSlack || q.y > setting.maxY) {
       return SG_ERROR_NONE;
     }
   }
@@ -185,7 +221,7 @@ inline void Flush(SGRenderer* rend, TriBatch& batch) {
   }
   const bool inWindow = rend->renTriCount >= g_sgTriDrawFirst && rend->renTriCount <= g_sgTriDrawLast;
   const ISGTriFill fill =
-      (ContextDebug(rend) & SG_CTX_DEBUG_NO_FILL) == 0 && inWindow ? rend->renTriFill : nullptr;
+      (setting.debug & SG_CTX_DEBUG_NO_FILL) == 0 && inWindow ? rend->renTriFill : nullptr;
   const std::uint32_t length = (rend->renOptions & (SG_REND_OPT_PERSPECTIVE | SG_REND_OPT_TEXTURED_FILL)) ==
                                        (SG_REND_OPT_PERSPECTIVE | SG_REND_OPT_TEXTURED_FILL)
                                    ? 0
@@ -199,7 +235,7 @@ inline void Flush(SGRenderer* rend, TriBatch& batch) {
   // before and no edge to split, so what the subdivision would do, here.
   // Counted after its fill, which under the triangle-colour debugging reads the count.
   SGError err = SG_ERROR_NONE;
-  if (rend->renHoldFrameLock != 0 && (rend->renFlags & SG_REND_FLAG_SINGLE_STEP) == 0 && isg_subdiv::FrameHeld(fb)) {
+  if (setting.held) {
     const std::uint32_t ab = length != 0 ? length : isg_subdiv::Dist2(a, b);
     const std::uint32_t bc = length != 0 ? length : isg_subdiv::Dist2(b, c);
     const std::uint32_t ca = length != 0 ? length : isg_subdiv::Dist2(c, a);
@@ -207,7 +243,7 @@ inline void Flush(SGRenderer* rend, TriBatch& batch) {
         isg_subdiv::Acceptable(ab, a, b) && isg_subdiv::Acceptable(bc, b, c) && isg_subdiv::Acceptable(ca, c, a);
     // The outlines and the numbered colours are drawn as each triangle comes.
     if (whole && batch != nullptr && fill != nullptr &&
-        (ContextDebug(rend) & (SG_CTX_DEBUG_DRAW | SG_CTX_DEBUG_TRI_COLOURS)) == 0) {
+        (setting.debug & (SG_CTX_DEBUG_DRAW | SG_CTX_DEBUG_TRI_COLOURS)) == 0) {
       if (batch->count != 0 && fill != batch->fill) {
         Flush(rend, *batch);
       }
@@ -238,6 +274,21 @@ inline void Flush(SGRenderer* rend, TriBatch& batch) {
   }
   ++rend->renTriCount;
   return err;
+}
+
+// DrawConverted, unbatched, of a triangle of transformed vertices, their
+// screen vertices made first (once a frame each).
+inline SGError DrawAccepted(SGRenderer* rend, SGScene* scene, SGMaterial* mat, SGTxVertex* const* triple,
+                            std::uint32_t orFlags) {
+  const DrawSetting setting = SettingOf(rend);
+  std::uint32_t index[3];
+  for (int k = 0; k < 3; ++k) {
+    index[k] = ConvertVertex(rend, mat, triple[k], orFlags, setting.indexed);
+    if (index[k] == 0xFFFFFFFF) {
+      return SG_ERROR_NO_MEMORY;
+    }
+  }
+  return DrawConverted(rend, scene, mat, setting, index, orFlags);
 }
 
 }  // namespace isg_ep

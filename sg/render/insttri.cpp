@@ -548,14 +548,101 @@ struct FaceRun {
   SGMaterial* mat = nullptr;
 };
 
+// A face corner's key: its texture coordinate and normal indices, with the
+// top bit set so that no key is the 0 of a vertex not yet used.
+std::uint32_t CornerKey(std::uint32_t uv, std::uint32_t normal) {
+  return 0x80000000u | ((uv & 0x7FFF) << 16) | (normal & 0xFFFF);
+}
+
+const float kNoUV[2] = {0.f, 0.f};
+
+// The texture coordinates a corner reads: none past the table.
+const float* CornerUV(const SGModelSubTransform* mst, bool hasUVs, std::uint32_t uv) {
+  return hasUVs && uv < mst->mstNumUVs ? &mst->mstUVs[uv].u : kNoUV;
+}
+
+float CornerShade(const ISGPart* part, std::uint32_t normal) {
+  return normal < part->mst->mstNumNormals ? Shade(part, normal) : 1.f;
+}
+
+// The transformed vertex of a face corner, made once per vertex and key. One
+// whose screen vertex was made already (by DirectCorner) shares it, so the
+// faces around the vertex draw it alike.
+SGError TransformedCorner(SGRenderer* rend, const ISGPart* part, const FaceRun& run, ISGPrepVertex* pv,
+                          bool hasUVs, std::uint32_t uv, std::uint32_t normal, SGTxVertex** out) {
+  const std::uint32_t key = CornerKey(uv, normal);
+  if (pv->pvKey == key && pv->pvTxv != nullptr) {
+    *out = pv->pvTxv;
+    return SG_ERROR_NONE;
+  }
+  SGTxVertex* txv = nullptr;
+  const SGError err = MakeCorner(rend, pv, &txv);
+  if (err != SG_ERROR_NONE) {
+    return err;
+  }
+  const float* uvs = CornerUV(run.mst, hasUVs, uv);
+  txv->txvUV[0] = uvs[0];
+  txv->txvUV[1] = uvs[1];
+  txv->txvShade = CornerShade(part, normal);
+  txv->txvFlags |= run.shaded;
+  if (pv->pvKey == key) {
+    txv->txvConverted = 1;
+    txv->txvQIndex = pv->pvQIndex;
+    txv->txvTexture = pv->pvQTexture;
+  }
+  pv->pvKey = key;
+  pv->pvTxv = txv;
+  *out = txv;
+  return SG_ERROR_NONE;
+}
+
+// The screen vertex of a corner of a face wholly inside the view, made once
+// per vertex and key straight from the prepared vertex, with no transformed
+// vertex between (0xFFFFFFFF when the array cannot grow). Its values are a
+// transformed vertex's, made and converted, to the bit.
+[[gnu::always_inline]] inline std::uint32_t DirectCorner(SGRenderer* rend, const ISGPart* part, const FaceRun& run,
+                                                         const SGMaterial* mat, ISGPrepVertex* pv, bool hasUVs,
+                                                         std::uint32_t uv, std::uint32_t normal,
+                                                         std::uint32_t orFlags, bool indexed) {
+  const std::uint32_t key = CornerKey(uv, normal);
+  const SGTextureMap* txm = mat->matTexMap;
+  if (pv->pvKey == key) {
+    if (pv->pvTxv != nullptr) {
+      return isg_ep::ConvertVertex(rend, mat, pv->pvTxv, orFlags, indexed);
+    }
+    if (pv->pvQTexture != txm) {
+      isg_ep::MakeUV(&rend->renQVerts[pv->pvQIndex], CornerUV(run.mst, hasUVs, uv), txm);
+      pv->pvQTexture = txm;
+    }
+    return pv->pvQIndex;
+  }
+  const std::uint32_t index = isg_ep::NextQVert(rend);
+  if (index == 0xFFFFFFFF) {
+    return index;
+  }
+  // A transformed vertex starts with colour 0.
+  isg_ep::MakeQVert(rend, mat,
+                    isg_ep::CornerValues{pv->pvLoc, CornerUV(run.mst, hasUVs, uv), 0, CornerShade(part, normal),
+                                         pv->pvFog},
+                    orFlags, indexed, &rend->renQVerts[index]);
+  pv->pvKey = key;
+  pv->pvTxv = nullptr;
+  pv->pvQIndex = index;
+  pv->pvQTexture = txm;
+  return index;
+}
+
 // A face that FaceMayShow let through: its material, corners and triangle.
 // With `direct` (the software triangle slot is installed) a face wholly
-// inside the view goes to that slot's drawing without the call through the
-// table and the slot's clip test, which such a face passes, and may wait in
-// `batch` for its fill; a face that is clipped draws at once, after those.
+// inside the view goes to that slot's drawing from screen vertices made
+// straight from the prepared ones, without the call through the table and
+// the slot's clip test, which such a face passes, and may wait in `batch`
+// for its fill; a face that is clipped draws at once, after those.
+// `setting` is the renderer's for the run, read with `direct` only.
 template <bool direct>
 [[gnu::always_inline]] inline SGError DrawShownFace(SGRenderer* rend, SGScene* scene, const ISGPart* part,
                                                    FaceRun& run, const SGFace* face,
+                                                   const isg_ep::DrawSetting* setting = nullptr,
                                                    isg_ep::TriBatch* batch = nullptr) {
   ISGPrepVertex* pv[3];
   std::uint32_t orFlags = 0;
@@ -572,33 +659,32 @@ template <bool direct>
   if (mat->matTexMap != nullptr && !hasUVs) {
     return SG_ERROR_NO_UVS;
   }
+  const bool clipped = (orFlags & SG_XFORM_FLAG_CLIP_MASK) != 0 || run.groundClip;
+  if constexpr (direct) {
+    if (!clipped) {
+      isg_ep::FlushForMaterial(rend, batch, mat);
+      orFlags |= run.shaded;
+      std::uint32_t index[3];
+      for (int k = 0; k < 3; ++k) {
+        const std::uint32_t uv = hasUVs ? face->facUVIndex[k] : 0xFFFF;
+        index[k] = DirectCorner(rend, part, run, mat, pv[k], hasUVs, uv, face->facNormalIndex[k], orFlags,
+                                setting->indexed);
+        if (index[k] == 0xFFFFFFFF) {
+          return SG_ERROR_NO_MEMORY;
+        }
+      }
+      return isg_ep::DrawConverted(rend, scene, mat, *setting, index, orFlags, batch);
+    }
+  }
   SGTxVertex* triple[3];
   for (int k = 0; k < 3; ++k) {
     const std::uint32_t uv = hasUVs ? face->facUVIndex[k] : 0xFFFF;
-    const std::uint32_t normal = face->facNormalIndex[k];
-    const std::uint32_t key = 0x80000000u | ((uv & 0x7FFF) << 16) | (normal & 0xFFFF);
-    if (pv[k]->pvKey == key && pv[k]->pvTxv != nullptr) {
-      triple[k] = pv[k]->pvTxv;
-      continue;
-    }
-    SGTxVertex* txv = nullptr;
-    const SGError err = MakeCorner(rend, pv[k], &txv);
+    const SGError err = TransformedCorner(rend, part, run, pv[k], hasUVs, uv, face->facNormalIndex[k], &triple[k]);
     if (err != SG_ERROR_NONE) {
       return err;
     }
-    if (hasUVs && uv < mst->mstNumUVs) {
-      txv->txvUV[0] = mst->mstUVs[uv].u;
-      txv->txvUV[1] = mst->mstUVs[uv].v;
-    } else {
-      txv->txvUV[0] = txv->txvUV[1] = 0.f;
-    }
-    txv->txvShade = normal < mst->mstNumNormals ? Shade(part, normal) : 1.f;
-    txv->txvFlags |= run.shaded;
-    pv[k]->pvKey = key;
-    pv[k]->pvTxv = txv;
-    triple[k] = txv;
   }
-  if ((orFlags & SG_XFORM_FLAG_CLIP_MASK) != 0 || run.groundClip) {
+  if (clipped) {
     if (batch != nullptr) {
       isg_ep::Flush(rend, *batch);
     }
@@ -606,10 +692,6 @@ template <bool direct>
       WorldPosition(rend, mst->mstVerts[face->facVertIndex[k]], triple[k]);
     }
     return ISGPolygonClipDraw(rend, scene, run.inst, mat, triple);
-  }
-  if constexpr (direct) {
-    return isg_ep::DrawAccepted(rend, scene, mat, triple,
-                                triple[0]->txvFlags | triple[1]->txvFlags | triple[2]->txvFlags, batch);
   }
   return rend->renMethods.rmDrawTriangle(rend, scene, mat, triple);
 }
@@ -626,6 +708,10 @@ SGError DrawFaceList(SGRenderer* rend, SGScene* scene, const ISGPart* part, cons
   FaceRun run(part);
   isg_ep::TriBatch batch;
   isg_ep::TriBatch* waiting = direct ? &batch : nullptr;
+  isg_ep::DrawSetting setting{};
+  if constexpr (direct) {
+    setting = isg_ep::SettingOf(rend);
+  }
   for (std::uint32_t first = 0; first < count; first += kChunk) {
     const std::uint32_t end = count - first > kChunk ? first + kChunk : count;
     std::uint32_t n = 0;
@@ -635,7 +721,7 @@ SGError DrawFaceList(SGRenderer* rend, SGScene* scene, const ISGPart* part, cons
     }
     rend->renFaceCount += end - first;
     for (std::uint32_t j = 0; j < n; ++j) {
-      const SGError err = DrawShownFace<direct>(rend, scene, part, run, &faces[shown[j]], waiting);
+      const SGError err = DrawShownFace<direct>(rend, scene, part, run, &faces[shown[j]], &setting, waiting);
       if (err != SG_ERROR_NONE) {
         isg_ep::Flush(rend, batch);
         rend->renFaceCount -= end - 1 - shown[j];  // the faces after it were not reached

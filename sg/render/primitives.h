@@ -51,8 +51,13 @@ struct ISGPrepVertex {
   std::uint32_t pvFlags;
   float pvLoc[4];  // screen x, y, z/w, q
   float pvFog;
-  std::uint32_t pvKey;  // UV and normal of the corner that made pvTxv
+  // UV and normal of the corner last made from this vertex, and what was
+  // made: a transformed vertex, or else, for a face wholly inside the view,
+  // only its screen vertex (pvQIndex, its u, v for pvQTexture).
+  std::uint32_t pvKey;
+  std::uint32_t pvQIndex;
   SGTxVertex* pvTxv;
+  const SGTextureMap* pvQTexture;
 };
 struct ISGPart {
   SGInstance* inst;

@@ -139,6 +139,35 @@ TEST_F(InsideFaceTest, CloseFacesAndTheViewsEdgesDrawAsThroughTheTable) {
   ExpectAlike("window");
 }
 
+// Balls whose vertices are shared by faces of two shaded textured
+// materials, of textures of two sizes and of different light weights: the
+// screen vertex of a corner is made once, for the first face that uses it,
+// and only its u, v made again for a texture of another size, whether the
+// faces around it are wholly inside the view or cut by its sides.
+TEST_F(InsideFaceTest, CornersSharedAcrossMaterialsDrawAsThroughTheTable) {
+  SGMaterial* large = Keep(Material(SG_MAT_TYPE_SHADED_TEXTURE, 60, Texture(64, 64, 40, 3)));
+  SGMaterial* small = Keep(Material(SG_MAT_TYPE_SHADED_TEXTURE, 90, Texture(32, 32, 100, 5)));
+  small->matAmbient = 0.6f;
+  small->matDiffuse = 0.3f;
+  SGModel* ball = Keep(Ball(2.f, 10, 6, 2));
+  std::mt19937 rng(909);
+  auto real = [&rng](float lo, float hi) { return std::uniform_real_distribution<float>(lo, hi)(rng); };
+  for (int i = 0; i < 40; ++i) {
+    SGInstance* inst = Place(ball, i % 2 == 0 ? std::vector{large, small} : std::vector{small, large},
+                             real(-20.f, 20.f), real(2.f, 30.f), real(-10.f, 10.f));
+    const float angles[3] = {real(0.f, 6.f), real(0.f, 6.f), real(0.f, 6.f)};
+    SGInstanceSetAngles(inst, angles);
+    SGInstanceUpdate(inst);
+  }
+  AddLight(0.3f, 0.8f, -0.5f);
+  BuildShadeTable();
+  const auto seen = ExpectAlike("two textures");
+  EXPECT_GT(seen.first, 1000u);
+  EXPECT_GT(seen.second, 100u);
+  GreyFog();
+  ExpectAlike("two textures, fogged");
+}
+
 // Debugging modes read the renderer's state while a triangle is drawn: the
 // numbered colours read the triangle count, the window of drawn triangles
 // and the outlines read theirs.
