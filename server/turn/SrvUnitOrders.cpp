@@ -30,6 +30,7 @@
 #include "server/turn/SrvUnitNotices.h"
 #include "server/world/SrvCentreZone.h"
 #include "server/world/SrvDesignPackets.h"
+#include "server/world/SrvZoneRoom.h"
 
 namespace {
 
@@ -234,21 +235,22 @@ void LandAtvs(SrvTurnContext& turn, CGUnit& unit, UnitOrder& order) {
     for (int kind = 0; kind < kAtvKinds; ++kind) {
       const std::uint8_t n = order.landing->Count(kind, zone);
       if (n == 0) continue;
-      // A kind the zone does not take stays aboard, as on a zone held by another.
-      if (z != nullptr && SrvZoneTakesAtvKind(static_cast<std::uint32_t>(zone), kind) &&
-          (z->owner == kZoneNobody || z->owner == chapter)) {
-        RecordLanding(turn, *a, z->index, chapter, kind, n);
-        const int landed = n - ShootAtPods(turn, *a, *z, chapter, kind, n);
-        if (landed == 0) continue;
-        landedOfKind[kind] += landed;
-        z->SetOwner(chapter);
-        // The model's step is a signed byte: a hold's worth lands in several.
-        for (int left = landed; left > 0; left -= 127)
-          z->AddAtvs(static_cast<std::uint8_t>(kind), static_cast<std::int8_t>(std::min(left, 127)), 0);
-      } else {
-        unit.AddAtvs(kind, n);
-        heldBack = heldBack || (z != nullptr && z->owner != kZoneNobody && z->owner != chapter);
-      }
+      // A kind the zone does not take stays aboard, as on a zone held by
+      // another; so do the ATVs past the zone's room (the landing view paints
+      // them red).
+      const bool takes = z != nullptr && SrvZoneTakesAtvKind(static_cast<std::uint32_t>(zone), kind) &&
+                         (z->owner == kZoneNobody || z->owner == chapter);
+      const int down = takes ? std::min<int>(n, SrvZoneRoom(*z)) : 0;
+      if (down < n) unit.AddAtvs(kind, static_cast<std::uint32_t>(n - down));
+      heldBack = heldBack || (z != nullptr && z->owner != kZoneNobody && z->owner != chapter);
+      if (down == 0) continue;
+      RecordLanding(turn, *a, z->index, chapter, kind, down);
+      const int landed = down - ShootAtPods(turn, *a, *z, chapter, kind, down);
+      if (landed == 0) continue;
+      landedOfKind[kind] += landed;
+      z->SetOwner(chapter);
+      // The room is at most 16, within the model's signed-byte step.
+      z->AddAtvs(static_cast<std::uint8_t>(kind), static_cast<std::int8_t>(landed), 0);
     }
   }
   order.landing.reset();
