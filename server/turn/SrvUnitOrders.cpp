@@ -39,10 +39,12 @@ constexpr std::uint16_t kSelfDestruct = 0xFFFE;
 constexpr std::uint32_t kUnitStopRangeSq = 90000;
 // A new ship appears this far from its builder on the y axis.
 constexpr std::int16_t kLaunchOffset = 500;
-// ATV-built notification: category 1, code 113, kind 1 (nothing to apply).
+// ATVs built: category 1, code 113, outcome 0 in the low byte of parameter 1
+// (1 would tell the player a zone's production halted at its ATV limit), the
+// count in the first text.
 constexpr std::uint16_t kAtvsBuiltCategory = 1;
 constexpr std::uint16_t kAtvsBuiltCode = 113;
-constexpr std::uint16_t kAtvsIntoCargo = 1;
+constexpr std::uint16_t kAtvsBuilt = 0;
 // Percent per shot of a hostile combat ATV at a pod landing beside its zone.
 constexpr int kPodHit = 20;
 
@@ -129,6 +131,7 @@ void RefundAtvsNotBuilt(CGUnit& unit, const UnitOrder& order, const int (&unbuil
 // the notice counts those built, and a hold that took fewer is told too.
 void BuildAtvs(SrvTurnContext& turn, CGUnit& unit, const UnitOrder& order) {
   std::uint32_t counts = 0;
+  int built = 0;
   bool reduced = false;
   int unbuilt[kAtvKinds] = {};
   for (int kind = 0; kind < kAtvKinds; ++kind) {
@@ -138,12 +141,13 @@ void BuildAtvs(SrvTurnContext& turn, CGUnit& unit, const UnitOrder& order) {
     unbuilt[kind] = wanted - n;
     unit.AddAtvs(kind, static_cast<std::uint32_t>(n));
     counts = (counts << 8) | static_cast<std::uint8_t>(n);
+    built += n;
   }
   if (reduced) RefundAtvsNotBuilt(unit, order, unbuilt);
   const auto chapter = static_cast<std::uint16_t>(unit.GetChapter());
   turn.Tell(chapter, BuildAtvCargoPacket(unit));
-  turn.world.notices.Add(chapter, kAtvsBuiltCategory, kAtvsBuiltCode, nullptr, nullptr, kAtvsIntoCargo,
-                         std::uint32_t{unit.location.asteroid} << 16, counts);
+  turn.world.notices.Add(chapter, kAtvsBuiltCategory, kAtvsBuiltCode, std::to_string(built).c_str(), nullptr,
+                         kAtvsBuilt, std::uint32_t{unit.location.asteroid} << 16, counts);
   if (reduced)
     turn.world.notices.Add(chapter, kSrvTradeCategory, kSrvAtvBuildReducedCode, nullptr, nullptr, 0, 0, unit.id);
 }
