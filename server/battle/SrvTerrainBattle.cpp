@@ -6,6 +6,7 @@
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GZone.h"
 #include "server/world/SrvWorld.h"
+#include "server/world/SrvZoneRoom.h"
 #include "server/battle/SrvSpaceBattle.h"
 
 namespace {
@@ -179,10 +180,11 @@ int ZoneAtvs(const CGZone& zone) {
   return zone.atvCounts[0] + zone.atvCounts[1] + zone.atvCounts[2] + zone.atvCounts[3];
 }
 
-// The winner's ATVs hold the zone; the loser's facilities there are destroyed.
+// The winner's ATVs hold the zone as far as its room goes (those past it are
+// left in `atvs`); the loser's facilities there are destroyed.
 // Their loss pictures them at the start of the replay, in place of their
 // presence, which would leave them standing after the loss is played.
-void TakeOver(CGZone& zone, std::uint8_t chapter, const Counts& atvs, SrvTerrainResult& out) {
+void TakeOver(CGZone& zone, std::uint8_t chapter, Counts& atvs, SrvTerrainResult& out) {
   std::erase_if(out.events,
                 [&](const TerrainEvent& e) { return e.a == kTerrainFacilityPresent && e.d == zone.index; });
   for (std::uint32_t bit : kFacilityBits) {
@@ -195,25 +197,34 @@ void TakeOver(CGZone& zone, std::uint8_t chapter, const Counts& atvs, SrvTerrain
   out.ownerChanges.push_back({zone.index, zone.owner, chapter});
   zone.owner = chapter;
   for (int k = 0; k < kAtvKinds; ++k) {
-    zone.atvCounts[k] = static_cast<std::uint8_t>(std::min(atvs[k], 255));
+    zone.atvCounts[k] = 0;
     zone.entrenched[k] = 0;
   }
+  SrvSeatAtvs(zone, chapter, atvs);
+}
+
+// The chapter's ATVs that found no room in the zone go back where they set
+// off from as far as it has room; what still finds none is left in `left`,
+// to stay in the attacking list and join once room is made.
+bool Seated(const CGAsteroid& asteroid, CGZone& zone, std::uint8_t chapter, std::uint16_t origin,
+            Counts& left, SrvTerrainResult& out) {
+  if (Total(left) == 0) return true;
+  if (origin != zone.index && SrvSendAtvsBack(asteroid, origin, chapter, left))
+    Note(out.changedZones, origin);
+  return Total(left) == 0;
 }
 
 // One attacking entry against the zone; true when the entry is settled.
 // `fought` is set when ATVs fought ATVs.
-bool SettleAttack(CGZone& zone, const ZoneAtvCount& entry, std::uint16_t origin, Counts& left,
-                  SrvRandom& random, SrvTerrainResult& out, bool& fought) {
+bool SettleAttack(const CGAsteroid& asteroid, CGZone& zone, const ZoneAtvCount& entry, std::uint16_t origin,
+                  Counts& left, SrvRandom& random, SrvTerrainResult& out, bool& fought) {
   Counts attackers{};
   for (int k = 0; k < kAtvKinds; ++k) attackers[k] = entry.counts[k];
   left = attackers;
   if (Total(attackers) == 0) return true;
   if (zone.owner == entry.chapter) {
-    for (int k = 0; k < kAtvKinds; ++k) {
-      zone.atvCounts[k] = static_cast<std::uint8_t>(std::min(zone.atvCounts[k] + attackers[k], 255));
-    }
-    Note(out.changedZones, zone.index);
-    return true;
+    if (SrvSeatAtvs(zone, entry.chapter, left)) Note(out.changedZones, zone.index);
+    return Seated(asteroid, zone, entry.chapter, origin, left, out);
   }
   const bool owned = zone.owner < kZoneUnknown && (ZoneAtvs(zone) != 0 || zone.facilities != 0);
   if (owned && !SrvChaptersHostile(zone.owner, entry.chapter)) return false;
@@ -223,15 +234,15 @@ bool SettleAttack(CGZone& zone, const ZoneAtvCount& entry, std::uint16_t origin,
     Note(out.chapters, zone.owner);
   }
   if (ZoneAtvs(zone) == 0) {
-    TakeOver(zone, entry.chapter, attackers, out);
-    return true;
+    TakeOver(zone, entry.chapter, left, out);
+    return Seated(asteroid, zone, entry.chapter, origin, left, out);
   }
   fought = true;
   left = ZoneFight(zone, entry.chapter, origin, attackers, random, out).Fight();
   const bool defendersLeft = ZoneAtvs(zone) != 0;
   if (Total(left) > 0 && !defendersLeft) {
     TakeOver(zone, entry.chapter, left, out);
-    return true;
+    return Seated(asteroid, zone, entry.chapter, origin, left, out);
   }
   if (!defendersLeft) {
     out.ownerChanges.push_back({zone.index, zone.owner, kZoneNobody});
@@ -262,9 +273,10 @@ class AttackOrigins {
 // their loss, the ATVs still standing by these events, one per ATV (the
 // replay counts the ATVs on a cell by its pictures, as it counts the
 // fallen) in a zone fought over: the holder that kept it in the zone, the
-// attacks that wait where they set off from, and attackers that took the
-// zone there too, moving in. (The zone a holder once came from says nothing
-// of where it stands now.)
+// attacks that wait where they set off from (the holder's own past the
+// zone's room among them), and attackers that took the zone there too,
+// moving in. (The zone a holder once came from says nothing of where it
+// stands now.)
 void PictureSurvivors(const CGZone& zone, bool newHolder, const AttackOrigins& origins,
                       SrvTerrainResult& out) {
   const auto picture = [&](std::uint8_t chapter, const std::uint8_t* counts, std::uint16_t from, bool movesIn) {
@@ -278,7 +290,7 @@ void PictureSurvivors(const CGZone& zone, bool newHolder, const AttackOrigins& o
     picture(zone.owner, zone.atvCounts, newHolder ? origins.Of(zone, zone.owner) : zone.index, newHolder);
   for (std::uint16_t i = 0; i < zone.attacking.count; ++i) {
     const ZoneAtvCount* e = zone.attacking.items[i];
-    if (e != nullptr && SrvChaptersHostile(zone.owner, e->chapter))
+    if (e != nullptr && (e->chapter == zone.owner || SrvChaptersHostile(zone.owner, e->chapter)))
       picture(e->chapter, e->counts, origins.Of(zone, e->chapter), false);
   }
 }
@@ -329,8 +341,8 @@ SrvTerrainResult SrvFightTerrainBattles(CGAsteroid& asteroid,
     for (std::uint16_t i = 0; i < zone->attacking.count;) {
       ZoneAtvCount* entry = zone->attacking.GetAt(i);
       Counts left{};
-      if (entry == nullptr ||
-          SettleAttack(*zone, *entry, origin.Of(*zone, entry->chapter), left, random, out, fought)) {
+      if (entry == nullptr || SettleAttack(asteroid, *zone, *entry, origin.Of(*zone, entry->chapter), left,
+                                           random, out, fought)) {
         delete zone->attacking.RemoveAt(i);
         continue;
       }

@@ -1,6 +1,8 @@
 #include "server/orders/SrvZoneOrders.h"
 
 #include <algorithm>
+#include <string>
+#include <vector>
 
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GChapter.h"
@@ -13,6 +15,7 @@
 #include "server/battle/SrvTerrainBattle.h"
 #include "server/turn/SrvUnitNotices.h"
 #include "server/world/SrvCentreZone.h"
+#include "server/world/SrvZoneRoom.h"
 
 namespace {
 
@@ -23,9 +26,13 @@ constexpr std::size_t kFacilitySize = 20;
 constexpr std::size_t kConstructionSize = 18;
 constexpr std::size_t kImproveSize = 16;
 constexpr std::uint8_t kMaxZoneValue = 16;
-// ATVs built by a zone: category 1, code 113, kind 0 (the block is applied).
+// A zone's ATV production: category 1, code 113, its outcome in the low byte
+// of parameter 1 (the zone in the high one): built, or halted at the zone's
+// limit.
 constexpr std::uint16_t kAtvsBuiltCategory = 1;
 constexpr std::uint16_t kAtvsBuiltCode = 113;
+constexpr std::uint16_t kAtvsBuilt = 0;
+constexpr std::uint16_t kAtvsHaltedAtLimit = 1;
 
 CGZone* ZoneOf(SrvWorld& world, std::uint16_t asteroid, std::uint16_t zone) {
   CGAsteroid* a = world.solar.GetAsteroid(asteroid);
@@ -53,12 +60,6 @@ std::uint8_t ListCount(const ZoneAtvCountArray& list, std::uint8_t chapter, std:
   return 0;
 }
 
-// Puts n ATVs of a kind into a zone the chapter holds (the model's step is a signed byte).
-void Land(CGZone& z, std::uint8_t chapter, std::uint8_t kind, int n) {
-  z.SetOwner(chapter);
-  for (; n > 0; n -= 127) z.AddAtvs(kind, static_cast<std::int8_t>(std::min(n, 127)), 0);
-}
-
 SrvOrderVerdict TakeMove(SrvWorld& world, std::uint16_t chapter, std::span<const std::uint8_t> p, bool attack) {
   if (p.size() < kMoveSize) return SrvOrderVerdict::kTooShort;
   const std::uint16_t asteroid = ReadU16(p, 8), zone = ReadU16(p, 10), source = ReadU16(p, 12);
@@ -82,7 +83,10 @@ SrvOrderVerdict TakeMove(SrvWorld& world, std::uint16_t chapter, std::span<const
     const int back = 256 - n;
     if (ListCount(list, self, static_cast<std::uint8_t>(kind)) < back) return SrvOrderVerdict::kBadOrder;
     if (from->owner != chapter && from->owner != kZoneNobody) return SrvOrderVerdict::kNotOwner;
-    Land(*from, self, static_cast<std::uint8_t>(kind), back);
+    if (SrvZoneRoom(*from) < back) return SrvOrderVerdict::kBadOrder;
+    SrvAtvCounts returning{};
+    returning[kind] = back;
+    SrvSeatAtvs(*from, self, returning);
   }
   AddToList(list, self, static_cast<std::uint8_t>(kind), n);
   from->dirty = 1;
@@ -166,55 +170,83 @@ SrvOrderVerdict TakeImprovement(SrvWorld& world, std::uint16_t chapter, std::spa
   return SrvOrderVerdict::kAccepted;
 }
 
+void TellProduction(SrvTurnContext& turn, const CGAsteroid& a, const CGZone& z, std::uint16_t outcome,
+                    const char* built) {
+  turn.world.notices.Add(z.facilityOwner, kAtvsBuiltCategory, kAtvsBuiltCode, built, nullptr,
+                         static_cast<std::uint16_t>(z.index << 8 | outcome), std::uint32_t{a.id} << 16, 0);
+}
+
 // The zone's ATV-construction block, paid from its asteroid's pool and the
 // facility owner's credits when they hold the whole price; the ATVs are the
-// facility owner's, in a zone that is theirs or nobody's.
+// facility owner's, in a zone that is theirs or nobody's. No more are built
+// than the zone has room for (kinds in order): the rest of the block is
+// dropped unpaid and the production told halted.
 void BuildZoneAtvs(SrvTurnContext& turn, const CGAsteroid& a, CGZone& z) {
   std::uint8_t* block = z.atvConstruction.get();
   const std::uint8_t builder = z.facilityOwner;
   if (block == nullptr || (z.facilities & FACILITY_ATV_CONSTRUCTION) == 0 || builder >= kMaxChapters ||
-      (z.owner != builder && z.owner != kZoneNobody) ||
-      (block[0] | block[1] | block[2] | block[3]) == 0)
+      (z.owner != builder && z.owner != kZoneNobody) || (block[0] | block[1] | block[2] | block[3]) == 0)
     return;
+  int room = SrvZoneRoom(z), made = 0;
+  SrvAtvCounts fits{};
+  for (int kind = 0; kind < kAtvKinds; ++kind) {
+    fits[kind] = std::min<int>(block[kind], room);
+    room -= fits[kind];
+    made += fits[kind];
+  }
+  const bool halted = made < block[0] + block[1] + block[2] + block[3];
+  if (made == 0) {
+    std::fill_n(block, kAtvKinds, 0);
+    TellProduction(turn, a, z, kAtvsHaltedAtLimit, nullptr);
+    return;
+  }
   std::uint32_t cost[5] = {};
   for (int kind = 0; kind < kAtvKinds; ++kind) {
     std::int16_t each[5] = {};
     g_gameVariables.GetATVCosts(kind, each);
-    for (int r = 0; r < 5; ++r) cost[r] += block[kind] * static_cast<std::uint32_t>(std::max<std::int16_t>(each[r], 0));
+    for (int r = 0; r < 5; ++r)
+      cost[r] += static_cast<std::uint32_t>(fits[kind]) *
+                 static_cast<std::uint32_t>(std::max<std::int16_t>(each[r], 0));
   }
   CGChapter* owner = turn.world.Chapter(builder);
   if (owner == nullptr || owner->credits < cost[4] || turn.world.poolDB.TakeMinerals(a.id, cost) == 0) return;
   owner->credits -= cost[4];
-  for (int kind = 0; kind < kAtvKinds; ++kind) {
-    Land(z, builder, static_cast<std::uint8_t>(kind), block[kind]);
-    block[kind] = 0;
-  }
-  z.dirty = 1;
-  turn.world.notices.Add(builder, kAtvsBuiltCategory, kAtvsBuiltCode, nullptr, nullptr,
-                         static_cast<std::uint16_t>(z.index << 8), std::uint32_t{a.id} << 16, 0);
+  SrvSeatAtvs(z, builder, fits);
+  std::fill_n(block, kAtvKinds, 0);
+  TellProduction(turn, a, z, kAtvsBuilt, std::to_string(made).c_str());
+  if (halted) TellProduction(turn, a, z, kAtvsHaltedAtLimit, nullptr);
 }
 
+// Arrivals join a zone that is free or their chapter's as far as it has room
+// (the surface view paints an arrival past the room red): the rest go back to
+// the zone they set off from as far as it has room, and what still finds none
+// stays on its way, to join once room is made. Arrivals at another's zone
+// attack it.
 void SettleArrivals(SrvTurnContext& turn, const CGAsteroid& a, CGZone& z) {
-  while (z.arriving.count > 0) {
-    const ZoneAtvCount e = *z.arriving.items[0];
-    delete z.arriving.RemoveAt(0);
-    const bool joins = z.owner == kZoneNobody || z.owner == e.chapter;
+  if (z.arriving.count == 0) return;
+  std::vector<ZoneAtvCount> entries;
+  for (std::uint16_t i = 0; i < z.arriving.count; ++i) entries.push_back(*z.arriving.items[i]);
+  DeleteAllElements(z.arriving);
+  z.dirty = 1;
+  for (const ZoneAtvCount& e : entries) {
+    if (z.owner != kZoneNobody && z.owner != e.chapter) {
+      for (std::uint8_t kind = 0; kind < kAtvKinds; ++kind)
+        if (e.counts[kind] != 0) AddToList(z.attacking, e.chapter, kind, e.counts[kind]);
+      continue;
+    }
+    SrvAtvCounts left{e.counts[0], e.counts[1], e.counts[2], e.counts[3]};
+    SrvSeatAtvs(z, e.chapter, left);
     // ATVs that join a zone from another are shown setting off toward it.
     const auto origin = turn.world.atvOrigins.find(SrvAtvOriginKey(a.id, z.index, e.chapter));
-    const bool moved = joins && origin != turn.world.atvOrigins.end() && origin->second != z.index &&
-                       origin->second < a.GetZoneCount();
-    for (std::uint8_t kind = 0; kind < kAtvKinds; ++kind) {
-      if (e.counts[kind] == 0) continue;
-      if (joins)
-        Land(z, e.chapter, kind, e.counts[kind]);
-      else
-        AddToList(z.attacking, e.chapter, kind, e.counts[kind]);
-      if (moved)
-        turn.surface[a.id].Add(SrvTerrainEvent(kTerrainAtvAdvance, 0, kElementAtv, origin->second, kind, kElementAtv,
-                                               z.index, kind, e.chapter),
+    const bool known = origin != turn.world.atvOrigins.end() && origin->second != z.index;
+    for (std::uint8_t kind = 0; kind < kAtvKinds; ++kind)
+      if (known && origin->second < a.GetZoneCount() && left[kind] < e.counts[kind])
+        turn.surface[a.id].Add(SrvTerrainEvent(kTerrainAtvAdvance, 0, kElementAtv, origin->second, kind,
+                                               kElementAtv, z.index, kind, e.chapter),
                                e.chapter);
-    }
-    z.dirty = 1;
+    if (known) SrvSendAtvsBack(a, origin->second, e.chapter, left);
+    for (std::uint8_t kind = 0; kind < kAtvKinds; ++kind)
+      if (left[kind] != 0) AddToList(z.arriving, e.chapter, kind, static_cast<std::uint8_t>(left[kind]));
   }
 }
 

@@ -38,10 +38,12 @@ bool SrvIsZonePacket(std::uint16_t type);
 SrvOrderVerdict SrvSubmitZoneOrder(SrvWorld& world, std::uint16_t chapter, std::span<const std::uint8_t> packet);
 
 // The turn's zone work, before the battles: arriving ATVs join a zone that
-// is free or their chapter's (those bound for another's attack it instead),
+// is free or their chapter's as far as its ATV limit leaves room (those bound
+// for another's attack it instead; SrvZoneRoom.h says where the rest go),
 // zone facilities build the ATVs ordered from them where the asteroid's pool
-// pays (notice 1/113), and pending zone improvements take effect. Every
-// asteroid that changed is told to everyone zone by zone (SrvTellZones).
+// pays and the zone has room (notice 1/113), and pending zone improvements
+// take effect. Every asteroid that changed is told to everyone zone by zone
+// (SrvTellZones).
 void SrvResolveZones(SrvTurnContext& turn);
 
 // Tells everyone each zone of the asteroid (121). Not the whole asteroid

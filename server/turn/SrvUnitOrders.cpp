@@ -30,6 +30,7 @@
 #include "server/turn/SrvUnitNotices.h"
 #include "server/world/SrvCentreZone.h"
 #include "server/world/SrvDesignPackets.h"
+#include "server/world/SrvZoneRoom.h"
 
 namespace {
 
@@ -38,10 +39,12 @@ constexpr std::uint16_t kSelfDestruct = 0xFFFE;
 constexpr std::uint32_t kUnitStopRangeSq = 90000;
 // A new ship appears this far from its builder on the y axis.
 constexpr std::int16_t kLaunchOffset = 500;
-// ATV-built notification: category 1, code 113, kind 1 (nothing to apply).
+// ATVs built: category 1, code 113, outcome 0 in the low byte of parameter 1
+// (1 would tell the player a zone's production halted at its ATV limit), the
+// count in the first text.
 constexpr std::uint16_t kAtvsBuiltCategory = 1;
 constexpr std::uint16_t kAtvsBuiltCode = 113;
-constexpr std::uint16_t kAtvsIntoCargo = 1;
+constexpr std::uint16_t kAtvsBuilt = 0;
 // Percent per shot of a hostile combat ATV at a pod landing beside its zone.
 constexpr int kPodHit = 20;
 
@@ -128,6 +131,7 @@ void RefundAtvsNotBuilt(CGUnit& unit, const UnitOrder& order, const int (&unbuil
 // the notice counts those built, and a hold that took fewer is told too.
 void BuildAtvs(SrvTurnContext& turn, CGUnit& unit, const UnitOrder& order) {
   std::uint32_t counts = 0;
+  int built = 0;
   bool reduced = false;
   int unbuilt[kAtvKinds] = {};
   for (int kind = 0; kind < kAtvKinds; ++kind) {
@@ -137,12 +141,13 @@ void BuildAtvs(SrvTurnContext& turn, CGUnit& unit, const UnitOrder& order) {
     unbuilt[kind] = wanted - n;
     unit.AddAtvs(kind, static_cast<std::uint32_t>(n));
     counts = (counts << 8) | static_cast<std::uint8_t>(n);
+    built += n;
   }
   if (reduced) RefundAtvsNotBuilt(unit, order, unbuilt);
   const auto chapter = static_cast<std::uint16_t>(unit.GetChapter());
   turn.Tell(chapter, BuildAtvCargoPacket(unit));
-  turn.world.notices.Add(chapter, kAtvsBuiltCategory, kAtvsBuiltCode, nullptr, nullptr, kAtvsIntoCargo,
-                         std::uint32_t{unit.location.asteroid} << 16, counts);
+  turn.world.notices.Add(chapter, kAtvsBuiltCategory, kAtvsBuiltCode, std::to_string(built).c_str(), nullptr,
+                         kAtvsBuilt, std::uint32_t{unit.location.asteroid} << 16, counts);
   if (reduced)
     turn.world.notices.Add(chapter, kSrvTradeCategory, kSrvAtvBuildReducedCode, nullptr, nullptr, 0, 0, unit.id);
 }
@@ -234,21 +239,22 @@ void LandAtvs(SrvTurnContext& turn, CGUnit& unit, UnitOrder& order) {
     for (int kind = 0; kind < kAtvKinds; ++kind) {
       const std::uint8_t n = order.landing->Count(kind, zone);
       if (n == 0) continue;
-      // A kind the zone does not take stays aboard, as on a zone held by another.
-      if (z != nullptr && SrvZoneTakesAtvKind(static_cast<std::uint32_t>(zone), kind) &&
-          (z->owner == kZoneNobody || z->owner == chapter)) {
-        RecordLanding(turn, *a, z->index, chapter, kind, n);
-        const int landed = n - ShootAtPods(turn, *a, *z, chapter, kind, n);
-        if (landed == 0) continue;
-        landedOfKind[kind] += landed;
-        z->SetOwner(chapter);
-        // The model's step is a signed byte: a hold's worth lands in several.
-        for (int left = landed; left > 0; left -= 127)
-          z->AddAtvs(static_cast<std::uint8_t>(kind), static_cast<std::int8_t>(std::min(left, 127)), 0);
-      } else {
-        unit.AddAtvs(kind, n);
-        heldBack = heldBack || (z != nullptr && z->owner != kZoneNobody && z->owner != chapter);
-      }
+      // A kind the zone does not take stays aboard, as on a zone held by
+      // another; so do the ATVs past the zone's room (the landing view paints
+      // them red).
+      const bool takes = z != nullptr && SrvZoneTakesAtvKind(static_cast<std::uint32_t>(zone), kind) &&
+                         (z->owner == kZoneNobody || z->owner == chapter);
+      const int down = takes ? std::min<int>(n, SrvZoneRoom(*z)) : 0;
+      if (down < n) unit.AddAtvs(kind, static_cast<std::uint32_t>(n - down));
+      heldBack = heldBack || (z != nullptr && z->owner != kZoneNobody && z->owner != chapter);
+      if (down == 0) continue;
+      RecordLanding(turn, *a, z->index, chapter, kind, down);
+      const int landed = down - ShootAtPods(turn, *a, *z, chapter, kind, down);
+      if (landed == 0) continue;
+      landedOfKind[kind] += landed;
+      z->SetOwner(chapter);
+      // The room is at most 16, within the model's signed-byte step.
+      z->AddAtvs(static_cast<std::uint8_t>(kind), static_cast<std::int8_t>(landed), 0);
     }
   }
   order.landing.reset();

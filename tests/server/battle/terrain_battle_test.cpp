@@ -54,6 +54,7 @@ class TerrainBattle : public BattleWorld {
 
 TEST_F(TerrainBattle, AnAttackThatWipesOutTheHoldersTakesTheZoneAsRecorded) {
   CGZone& zone = Zone(3);
+  zone.atvLimit = 16;  // room for every attacker
   Hold(zone, 0, {0, 2, 0, 0}, FACILITY_POWER | FACILITY_MINING);
   Attack(zone, 8, {12, 0, 0, 0});
   auto turn = Resolve();
@@ -101,6 +102,41 @@ TEST_F(TerrainBattle, AnAttackThatWipesOutTheHoldersTakesTheZoneAsRecorded) {
   for (const SrvPacket& p : OfType(*turn, 0, 1500))
     told |= ReadU16(p, 10) == 411 && ReadU32(p, 144) == kField;
   EXPECT_TRUE(told);
+}
+
+// A zone holds no more than its ATV limit: attackers that take it, and a
+// holder's own that join it, put the rest back into the zone they set off
+// from while it has room; what has none waits in the list, and is pictured
+// waiting there.
+TEST_F(TerrainBattle, AttackersPastTheZonesRoomGoBackWhereTheySetOffFromOrWait) {
+  CGZone& taken = Zone(3);
+  CGZone& origin = Zone(2);
+  taken.atvLimit = 2;
+  origin.atvLimit = 4;
+  Hold(origin, 8, {1, 0, 0, 0});
+  world.atvOrigins[SrvAtvOriginKey(kField, 3, 8)] = 2;
+  Attack(taken, 8, {5, 0, 1, 0});
+  CGZone& joined = Zone(5);
+  joined.atvLimit = 3;
+  Hold(joined, 16, {2, 0, 0, 0});
+  Hold(Zone(6), 0, {1, 0, 0, 0});
+  world.atvOrigins[SrvAtvOriginKey(kField, 5, 16)] = 6;
+  Attack(joined, 16, {0, 3, 0, 0});
+  auto turn = Resolve();
+
+  ASSERT_EQ(taken.owner, 8);
+  EXPECT_EQ(taken.atvCounts[0] + taken.atvCounts[2], 2);
+  EXPECT_EQ(taken.atvCounts[0], 2) << "combat ATVs first";
+  EXPECT_EQ(origin.atvCounts[0], 4) << "three of the four left over came back";
+  ASSERT_EQ(taken.attacking.count, 1);
+  EXPECT_EQ(taken.attacking.GetAt(0)->counts[2], 1) << "the power ATV found no room and waits";
+  EXPECT_EQ(taken.attacking.GetAt(0)->counts[0], 0);
+
+  EXPECT_EQ(joined.atvCounts[0] + joined.atvCounts[1], 3);
+  ASSERT_EQ(joined.attacking.count, 1) << "another chapter holds the zone they set off from";
+  EXPECT_EQ(joined.attacking.GetAt(0)->counts[1], 2);
+  EXPECT_EQ(Zone(6).owner, 0);
+  EXPECT_EQ(Zone(6).atvCounts[1], 0);
 }
 
 TEST_F(TerrainBattle, TheHoldersKeepTheZoneAgainstAnAttackTheyWipeOut) {
@@ -277,7 +313,7 @@ TEST_F(TerrainBattle, ALongFightStopsAtTheRoundCapAndAnUndecidedAttackWaits) {
   for (const TerrainEvent& e : Recorded(*turn, 0)) lastRound = std::max(lastRound, e.b);
   EXPECT_LT(lastRound, static_cast<std::uint32_t>(kMaxTerrainRounds));
   const int holders = zone.atvCounts[3];
-  if (zone.attacking.count != 0) {
+  if (zone.owner == 0 && zone.attacking.count != 0) {
     // Neither side was wiped out: the fight ran every round and goes on next turn.
     EXPECT_EQ(lastRound, static_cast<std::uint32_t>(kMaxTerrainRounds - 1));
     EXPECT_GT(zone.attacking.GetAt(0)->counts[2], 0);

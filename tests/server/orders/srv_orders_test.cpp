@@ -1182,16 +1182,23 @@ TEST_F(SrvOrders, AtvsBuiltAboardLandOnAFreeZoneAndComeBackAboard) {
   EXPECT_EQ(zone->owner, kMine);
   EXPECT_EQ(zone->atvCounts[0], 2);
 
-  // A full hold lands whole, beyond what one step of the zone's count takes.
-  unit->atvCargo[1] = 200;
+  // A full hold puts no more into a zone than its ATV limit: the rest stays
+  // aboard, neither lost nor landed past the limit.
+  const CGZone* four = World().solar.GetAsteroid(home)->GetZone(4);
+  ASSERT_EQ(four->owner, kZoneNobody);
+  const auto full = static_cast<std::uint8_t>(unit->GetAtvCapacity());
+  ASSERT_GT(full, four->atvLimit);
+  unit->atvCargo[1] = full;
   UnitOrder many;
   many.type = ORDER_LAND_ATVS;
   many.head[5] = static_cast<std::uint8_t>(home);
   many.landing = std::make_unique<LandingBlock>();
-  many.landing->Count(1, 4) = 200;
+  many.landing->Count(1, 4) = full;
   ASSERT_TRUE(Order(*unit, many));
   for (int t = 0; t < 20 && unit->GetOrderCount() > 0; ++t) EndTurn();
-  EXPECT_EQ(World().solar.GetAsteroid(home)->GetZone(4)->atvCounts[1], 200);
+  EXPECT_EQ(four->atvCounts[1], four->atvLimit);
+  EXPECT_EQ(unit->atvCargo[1], full - four->atvLimit);
+  unit->atvCargo[1] = 0;
 
   UnitOrder recover;
   recover.type = ORDER_RECOVER_ATVS;

@@ -226,6 +226,8 @@ TEST_F(SrvTradeNotices, AShipTakenApartAndAtvsBuiltShortAreToldTheirOwner) {
   EXPECT_EQ(builder->atvCargo[0], 1);
   ASSERT_EQ(built.size(), 1u);
   EXPECT_EQ(ReadU32(built[0], 148), 1u << 24) << "counts what was built";
+  EXPECT_EQ(ReadU16(built[0], 140) & 0xFF, 0) << "built, not a zone's production halted";
+  EXPECT_EQ(FirstText(built[0]), "1") << "the count the player reads";
   ASSERT_EQ(reduced.size(), 1u);
   EXPECT_EQ(ReadU32(reduced[0], 148), firstId);
 
