@@ -71,22 +71,18 @@ CGGamePieceDB::~CGGamePieceDB() {
   // Each unit is out of the cache by then, and its destructor reads it in
   // several places: the units are destroyed a few behind the walk that finds
   // them, each asked for as it is found, so that their misses overlap rather
-  // than come one after another; so are the cells' blocks, some cells ahead.
+  // than come one after another. Only the cells that ever held a unit are
+  // visited.
   UnitsGoing going;
-  constexpr std::ptrdiff_t kCellsAhead = 16;
-  for (auto cell = cells.rbegin(); cell != cells.rend(); ++cell) {
-    if (cells.rend() - cell > kCellsAhead) {
-      if (CGUnit* const* ahead = cell[kCellsAhead].items.get()) __builtin_prefetch(ahead);
-    }
-    // Most of the 6,080 cells never held a unit: nothing to destroy there.
-    if (cell->count == 0 && !cell->items) continue;
-    const auto units = std::move(cell->items);
-    const std::uint16_t n = cell->count;
-    cell->count = 0;
-    cell->capacity = 0;
-    cell->cursor = 0xFFFF;
+  cells.ForEachMadeBackward([&](std::size_t, ArrayMan<CGUnit>& cell) {
+    if (cell.count == 0 && !cell.items) return;
+    const auto units = std::move(cell.items);
+    const std::uint16_t n = cell.count;
+    cell.count = 0;
+    cell.capacity = 0;
+    cell.cursor = 0xFFFF;
     for (std::uint16_t i = n; i-- > 0;) going.Add(units[i]);
-  }
+  });
 }
 
 bool CGGamePieceDB::ValidOwner(int owner) { return owner >= 0 && owner < kPieceOwners && owner < UnitChapterLimit(); }
@@ -96,7 +92,8 @@ bool CGGamePieceDB::ValidLocation(int location) {
 }
 
 void CGGamePieceDB::DestroyCell(int owner, int location) {
-  ArrayMan<CGUnit>& cell = Cell(owner, location);
+  if (!cells.IsMade(CellIndex(owner, location))) return;
+  ArrayMan<CGUnit>& cell = CellToChange(owner, location);
   // Each unit leaves the cell before it is destroyed, so a unit's destructor
   // that asks the database about the design's other users never finds it.
   while (cell.count != 0) delete RemoveUnitAt(static_cast<std::uint16_t>(owner), static_cast<std::uint16_t>(location),
@@ -114,7 +111,7 @@ void CGGamePieceDB::AddCellUnits(int owner, int location, std::vector<const CGUn
 void CGGamePieceDB::ForgetTargets(std::vector<const CGUnit*> gone) {
   if (gone.empty()) return;
   std::sort(gone.begin(), gone.end());
-  for (const ArrayMan<CGUnit>& cell : cells) {
+  cells.ForEachMade([&](std::size_t, const ArrayMan<CGUnit>& cell) {
     for (std::uint16_t i = 0; i < cell.count; ++i) {
       const CGUnit* u = cell.GetAt(i);
       for (std::uint16_t k = 0; u != nullptr && k < u->GetOrderCount(); ++k) {
@@ -125,7 +122,7 @@ void CGGamePieceDB::ForgetTargets(std::vector<const CGUnit*> gone) {
         }
       }
     }
-  }
+  });
 }
 
 CGUnit* CGGamePieceDB::CreateUnit(CGUnitTemplate* design, const Location* loc, std::uint8_t owner,
@@ -138,7 +135,7 @@ CGUnit* CGGamePieceDB::CreateUnit(CGUnitTemplate* design, const Location* loc, s
 
 bool CGGamePieceDB::AddUnit(CGUnit* unit, std::uint8_t owner, std::uint16_t location) {
   if (unit == nullptr || owner >= kPieceOwners || location >= kPieceLocations) return false;
-  ArrayMan<CGUnit>& cell = Cell(owner, location);
+  ArrayMan<CGUnit>& cell = CellToChange(owner, location);
   if (cell.count == 0xFFFF) return false;
   ++ownerCounters[owner].total;
   ++locationCounters[location].total;
@@ -166,8 +163,8 @@ bool CGGamePieceDB::AddUnit(CGUnit* unit, std::uint8_t owner, std::uint16_t loca
 }
 
 CGUnit* CGGamePieceDB::RemoveUnitAt(std::uint16_t owner, std::uint16_t location, std::uint16_t k) {
-  if (owner >= kPieceOwners || location >= kPieceLocations) return nullptr;
-  CGUnit* unit = Cell(owner, location).RemoveAt(k);
+  if (owner >= kPieceOwners || location >= kPieceLocations || !cells.IsMade(CellIndex(owner, location))) return nullptr;
+  CGUnit* unit = CellToChange(owner, location).RemoveAt(k);
   if (unit == nullptr) return nullptr;
   --ownerCounters[owner].total;
   --locationCounters[location].total;
@@ -644,8 +641,8 @@ int CGGamePieceDB::Load(BlockReader& r) {
         Recount();
         return 0;
       }
-      ArrayMan<CGUnit>& cell = Cell(owner, location);
       if (n == 0) continue;
+      ArrayMan<CGUnit>& cell = CellToChange(owner, location);
       // A unit is its version byte and fixed head at the least.
       ReserveForBlock(cell, n, r, 1 + kUnitHeadSize);
       std::uint16_t unop = 0;
