@@ -43,6 +43,9 @@ constexpr std::uint8_t kUnitEndByte = 0xDD;
 constexpr std::uint16_t kAllSlots = 0xFFFF;
 // The saved fields from the id to the design index, as described above.
 constexpr std::size_t kUnitHeadSize = 4 + 2 + 8 + 3 * kUnitSlots + 8 + 4 + 4 + 3 + 4 + 2 + 4 + 2 + 4;
+// After a design index the database holds: the u32 slot kind, the 0xFE byte
+// and the u16 order count.
+constexpr std::size_t kUnitDesignSlotSize = 4 + 1 + 2;
 // Where the module-state bytes begin in a unit's saved form (version byte
 // included), and how many there are.
 constexpr std::size_t kUnitStatesAt = 1 + 4 + 2 + 8;
