@@ -27,7 +27,7 @@ class UnitsGoing {
   UnitsGoing(const UnitsGoing&) = delete;
   UnitsGoing& operator=(const UnitsGoing&) = delete;
   ~UnitsGoing() {
-    for (; m_destroyed < m_added; ++m_destroyed) delete m_units[m_destroyed % kAhead];
+    for (; m_destroyed < m_added; ++m_destroyed) m_breaker.Destroy(m_units[m_destroyed % kAhead]);
   }
 
   void Add(CGUnit* unit) {
@@ -35,7 +35,7 @@ class UnitsGoing {
     const auto* bytes = reinterpret_cast<const char*>(unit);
     for (std::size_t at = 0; at < sizeof(CGUnit); at += kLine) __builtin_prefetch(bytes + at, 1);
     if (m_added - m_destroyed == kAhead) {
-      delete m_units[m_destroyed % kAhead];
+      m_breaker.Destroy(m_units[m_destroyed % kAhead]);
       ++m_destroyed;
     }
     m_units[m_added % kAhead] = unit;
@@ -47,6 +47,8 @@ class UnitsGoing {
   // are destroyed, near enough that they are still there when its turn comes.
   static constexpr std::size_t kAhead = 8;
   static constexpr std::size_t kLine = 64;
+  // Gives the units' slots back together once the last one has gone.
+  UnitBreaker m_breaker;
   std::array<CGUnit*, kAhead> m_units{};
   std::size_t m_added = 0;
   std::size_t m_destroyed = 0;
