@@ -73,11 +73,11 @@ CGGamePieceDB::~CGGamePieceDB() {
   // the first: their slots, given back in that order, serve the next load in
   // address order again.
   //
-  // Each unit is out of the cache by then, and its destructor reads it in
-  // several places: the units are destroyed a few behind the walk that finds
-  // them, each asked for as it is found, so that their misses overlap rather
-  // than come one after another. Only the cells that ever held a unit are
-  // visited.
+  // Each unit is out of the cache by then, and its destructor reads its
+  // first line or two: the units are destroyed a few behind the walk that
+  // finds them, each asked for as it is found, so that their misses overlap
+  // rather than come one after another. Only the cells that ever held a unit
+  // are visited.
   UnitsGoing going;
   cells.ForEachMadeBackward([&](std::size_t, ArrayMan<CGUnit>& cell) {
     if (cell.count == 0 && !cell.items) return;
