@@ -4,6 +4,11 @@
 // goes. Index 0xFFFF means "at the end", so an array holds at most 65,535
 // elements; a store that would go past that is refused.
 //
+// A plain value of 16 bytes, with no virtual calls: no array type derives
+// from it, and the model holds thousands of them (every zone three, every
+// unit one, the piece database one per cell), which a load writes and a
+// game's end reads again.
+//
 // The element type's saved form comes from ElementIO, which gives each element
 // type its own Save and Load:
 //   static int Write(plat::FILE*, const T&);          nonzero on success
@@ -51,17 +56,17 @@ class ArrayMan {
 
   ArrayMan() = default;
   // Frees the pointer block, never the elements.
-  virtual ~ArrayMan() = default;
+  ~ArrayMan() = default;
   ArrayMan(const ArrayMan&) = delete;
   ArrayMan& operator=(const ArrayMan&) = delete;
 
   // Adds growStep slots (never past 65,535).
-  virtual void Grow() {
+  void Grow() {
     const std::uint32_t wanted = std::min<std::uint32_t>(std::uint32_t{capacity} + Step(), kMaxCapacity);
     if (wanted != capacity) Reallocate(static_cast<std::uint16_t>(wanted));
   }
   // Removes growStep slots; refused when the used slots would not fit.
-  virtual void Shrink() {
+  void Shrink() {
     if (capacity < growStep || capacity - growStep < count) return;
     Reallocate(static_cast<std::uint16_t>(capacity - growStep));
   }
@@ -81,7 +86,7 @@ class ArrayMan {
   // The u16 count, then every element in index order. The result of the last
   // write; it stops at the first failing one. An empty slot cannot be saved
   // and fails the save.
-  virtual int Save(plat::FILE* fp) {
+  int Save(plat::FILE* fp) {
     // The elements are written field by field: the file's lock is taken once.
     plat::FileLockGuard hold(fp);
     if constexpr (RecordElementIO<ElementIO, T>) {
@@ -113,7 +118,7 @@ class ArrayMan {
   // Reads a u16 count, then that many elements, each appended as read. Stops
   // at the first element that cannot be read and returns 0; the elements read
   // before it stay.
-  virtual int Load(plat::FILE* fp) {
+  int Load(plat::FILE* fp) {
     plat::FileLockGuard hold(fp);
     FileReader r(fp);
     std::uint16_t n = 0;
@@ -144,7 +149,7 @@ class ArrayMan {
   }
   // Inserts before slot `index`, shifting the tail up; an index past the end
   // stores there, the slots between holding null; kAtEnd appends.
-  virtual void InsertAt(T* item, std::uint16_t index) {
+  void InsertAt(T* item, std::uint16_t index) {
     if (index <= count) {
       if (index == kAtEnd || !MakeRoomForOne()) return Refuse();
       T** slots = items.get();
@@ -159,7 +164,7 @@ class ArrayMan {
   }
   // Takes slot `index` out, shifting the tail down; null (and no change) when
   // there is no such slot.
-  virtual T* RemoveAt(std::uint16_t index) {
+  T* RemoveAt(std::uint16_t index) {
     if (index >= count) return nullptr;
     if (std::uint32_t{capacity} > std::uint32_t{count} + growStep) Shrink();
     T** slots = items.get();

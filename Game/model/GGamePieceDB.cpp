@@ -27,15 +27,18 @@ class UnitsGoing {
   UnitsGoing(const UnitsGoing&) = delete;
   UnitsGoing& operator=(const UnitsGoing&) = delete;
   ~UnitsGoing() {
-    for (; m_destroyed < m_added; ++m_destroyed) delete m_units[m_destroyed % kAhead];
+    for (; m_destroyed < m_added; ++m_destroyed) m_breaker.Destroy(m_units[m_destroyed % kAhead]);
   }
 
   void Add(CGUnit* unit) {
     if (unit == nullptr) return;
+    // What the destructor reads lies in the unit's first bytes (GUnit.h):
+    // the one or two lines they touch, not the whole unit.
     const auto* bytes = reinterpret_cast<const char*>(unit);
-    for (std::size_t at = 0; at < sizeof(CGUnit); at += kLine) __builtin_prefetch(bytes + at, 1);
+    __builtin_prefetch(bytes, 1);
+    __builtin_prefetch(bytes + kDestructorBytes - 1, 1);
     if (m_added - m_destroyed == kAhead) {
-      delete m_units[m_destroyed % kAhead];
+      m_breaker.Destroy(m_units[m_destroyed % kAhead]);
       ++m_destroyed;
     }
     m_units[m_added % kAhead] = unit;
@@ -46,7 +49,9 @@ class UnitsGoing {
   // Far enough ahead for a unit's lines to arrive while the ones before it
   // are destroyed, near enough that they are still there when its turn comes.
   static constexpr std::size_t kAhead = 8;
-  static constexpr std::size_t kLine = 64;
+  static constexpr std::size_t kDestructorBytes = 64;
+  // Gives the units' slots back together once the last one has gone.
+  UnitBreaker m_breaker;
   std::array<CGUnit*, kAhead> m_units{};
   std::size_t m_added = 0;
   std::size_t m_destroyed = 0;
@@ -68,25 +73,21 @@ CGGamePieceDB::~CGGamePieceDB() {
   // the first: their slots, given back in that order, serve the next load in
   // address order again.
   //
-  // Each unit is out of the cache by then, and its destructor reads it in
-  // several places: the units are destroyed a few behind the walk that finds
-  // them, each asked for as it is found, so that their misses overlap rather
-  // than come one after another; so are the cells' blocks, some cells ahead.
+  // Each unit is out of the cache by then, and its destructor reads its
+  // first line or two: the units are destroyed a few behind the walk that
+  // finds them, each asked for as it is found, so that their misses overlap
+  // rather than come one after another. Only the cells that ever held a unit
+  // are visited.
   UnitsGoing going;
-  constexpr std::ptrdiff_t kCellsAhead = 16;
-  for (auto cell = cells.rbegin(); cell != cells.rend(); ++cell) {
-    if (cells.rend() - cell > kCellsAhead) {
-      if (CGUnit* const* ahead = cell[kCellsAhead].items.get()) __builtin_prefetch(ahead);
-    }
-    // Most of the 6,080 cells never held a unit: nothing to destroy there.
-    if (cell->count == 0 && !cell->items) continue;
-    const auto units = std::move(cell->items);
-    const std::uint16_t n = cell->count;
-    cell->count = 0;
-    cell->capacity = 0;
-    cell->cursor = 0xFFFF;
+  cells.ForEachMadeBackward([&](std::size_t, ArrayMan<CGUnit>& cell) {
+    if (cell.count == 0 && !cell.items) return;
+    const auto units = std::move(cell.items);
+    const std::uint16_t n = cell.count;
+    cell.count = 0;
+    cell.capacity = 0;
+    cell.cursor = 0xFFFF;
     for (std::uint16_t i = n; i-- > 0;) going.Add(units[i]);
-  }
+  });
 }
 
 bool CGGamePieceDB::ValidOwner(int owner) { return owner >= 0 && owner < kPieceOwners && owner < UnitChapterLimit(); }
@@ -96,7 +97,8 @@ bool CGGamePieceDB::ValidLocation(int location) {
 }
 
 void CGGamePieceDB::DestroyCell(int owner, int location) {
-  ArrayMan<CGUnit>& cell = Cell(owner, location);
+  if (!cells.IsMade(CellIndex(owner, location))) return;
+  ArrayMan<CGUnit>& cell = CellToChange(owner, location);
   // Each unit leaves the cell before it is destroyed, so a unit's destructor
   // that asks the database about the design's other users never finds it.
   while (cell.count != 0) delete RemoveUnitAt(static_cast<std::uint16_t>(owner), static_cast<std::uint16_t>(location),
@@ -114,7 +116,7 @@ void CGGamePieceDB::AddCellUnits(int owner, int location, std::vector<const CGUn
 void CGGamePieceDB::ForgetTargets(std::vector<const CGUnit*> gone) {
   if (gone.empty()) return;
   std::sort(gone.begin(), gone.end());
-  for (const ArrayMan<CGUnit>& cell : cells) {
+  cells.ForEachMade([&](std::size_t, const ArrayMan<CGUnit>& cell) {
     for (std::uint16_t i = 0; i < cell.count; ++i) {
       const CGUnit* u = cell.GetAt(i);
       for (std::uint16_t k = 0; u != nullptr && k < u->GetOrderCount(); ++k) {
@@ -125,7 +127,7 @@ void CGGamePieceDB::ForgetTargets(std::vector<const CGUnit*> gone) {
         }
       }
     }
-  }
+  });
 }
 
 CGUnit* CGGamePieceDB::CreateUnit(CGUnitTemplate* design, const Location* loc, std::uint8_t owner,
@@ -138,7 +140,7 @@ CGUnit* CGGamePieceDB::CreateUnit(CGUnitTemplate* design, const Location* loc, s
 
 bool CGGamePieceDB::AddUnit(CGUnit* unit, std::uint8_t owner, std::uint16_t location) {
   if (unit == nullptr || owner >= kPieceOwners || location >= kPieceLocations) return false;
-  ArrayMan<CGUnit>& cell = Cell(owner, location);
+  ArrayMan<CGUnit>& cell = CellToChange(owner, location);
   if (cell.count == 0xFFFF) return false;
   ++ownerCounters[owner].total;
   ++locationCounters[location].total;
@@ -166,8 +168,8 @@ bool CGGamePieceDB::AddUnit(CGUnit* unit, std::uint8_t owner, std::uint16_t loca
 }
 
 CGUnit* CGGamePieceDB::RemoveUnitAt(std::uint16_t owner, std::uint16_t location, std::uint16_t k) {
-  if (owner >= kPieceOwners || location >= kPieceLocations) return nullptr;
-  CGUnit* unit = Cell(owner, location).RemoveAt(k);
+  if (owner >= kPieceOwners || location >= kPieceLocations || !cells.IsMade(CellIndex(owner, location))) return nullptr;
+  CGUnit* unit = CellToChange(owner, location).RemoveAt(k);
   if (unit == nullptr) return nullptr;
   --ownerCounters[owner].total;
   --locationCounters[location].total;
@@ -644,8 +646,8 @@ int CGGamePieceDB::Load(BlockReader& r) {
         Recount();
         return 0;
       }
-      ArrayMan<CGUnit>& cell = Cell(owner, location);
       if (n == 0) continue;
+      ArrayMan<CGUnit>& cell = CellToChange(owner, location);
       // A unit is its version byte and fixed head at the least.
       ReserveForBlock(cell, n, r, 1 + kUnitHeadSize);
       std::uint16_t unop = 0;

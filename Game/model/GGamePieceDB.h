@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "Game/arrayman/ArrayMan.h"
+#include "Game/model/GCellsMadeOnUse.h"
 #include "Game/model/GLocation.h"
 #include "platform/core/files.h"
 
@@ -90,8 +91,13 @@ class CGGamePieceDB {
   };
   static bool ValidOwner(int owner);
   static bool ValidLocation(int location);
-  ArrayMan<CGUnit>& Cell(int owner, int location) { return cells[owner * kPieceLocations + location]; }
-  const ArrayMan<CGUnit>& Cell(int owner, int location) const { return cells[owner * kPieceLocations + location]; }
+  // The cell as it stands (an empty one where no unit was ever filed), and
+  // the cell to file units in or take them out of, made on first use.
+  const ArrayMan<CGUnit>& Cell(int owner, int location) const { return cells[CellIndex(owner, location)]; }
+  ArrayMan<CGUnit>& CellToChange(int owner, int location) { return cells.Make(CellIndex(owner, location)); }
+  static std::size_t CellIndex(int owner, int location) {
+    return static_cast<std::size_t>(owner * kPieceLocations + location);
+  }
   std::uint16_t& Unop(int owner, int location) { return unoperationalCounts[owner * kPieceLocations + location]; }
   std::uint16_t Unop(int owner, int location) const { return unoperationalCounts[owner * kPieceLocations + location]; }
   CGUnit* FindInCell(std::uint16_t location, std::uint32_t unitId, bool operationalOnly) const;
@@ -112,7 +118,7 @@ class CGGamePieceDB {
   void ForgetTargets(std::vector<const CGUnit*> gone);
   void AddCellUnits(int owner, int location, std::vector<const CGUnit*>* out) const;
 
-  std::array<ArrayMan<CGUnit>, kPieceOwners * kPieceLocations> cells;
+  CellsMadeOnUse<ArrayMan<CGUnit>, kPieceOwners * kPieceLocations> cells;
   std::array<std::uint16_t, kPieceOwners * kPieceLocations> unoperationalCounts{};
   std::array<Counter, kPieceOwners> ownerCounters{};
   std::array<Counter, kPieceLocations> locationCounters{};

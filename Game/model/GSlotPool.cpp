@@ -97,6 +97,10 @@ UnitMaker::~UnitMaker() = default;
 
 std::unique_ptr<CGUnit> UnitMaker::Make() { return std::make_unique<CGUnit>(); }
 
+UnitBreaker::~UnitBreaker() = default;
+
+void UnitBreaker::Destroy(CGUnit* unit) noexcept { delete unit; }
+
 #else
 
 UnitMaker::~UnitMaker() {
@@ -118,6 +122,19 @@ std::unique_ptr<CGUnit> UnitMaker::Make() {
   }
   // Its own operator delete gives the slot back, as for a unit made by new.
   return std::unique_ptr<CGUnit>(::new (static_cast<void*>(slot)) CGUnit());
+}
+
+UnitBreaker::~UnitBreaker() {
+  SlotsOf<CGUnit>().GiveChain(static_cast<SlotBlocks::FreeSlot*>(m_first), static_cast<SlotBlocks::FreeSlot*>(m_last));
+}
+
+void UnitBreaker::Destroy(CGUnit* unit) noexcept {
+  if (unit == nullptr) return;
+  // CGUnit is final: its own destructor is the whole object's.
+  unit->~CGUnit();
+  auto* slot = ::new (static_cast<void*>(unit)) SlotBlocks::FreeSlot{static_cast<SlotBlocks::FreeSlot*>(m_first)};
+  if (m_last == nullptr) m_last = slot;
+  m_first = slot;
 }
 
 #endif

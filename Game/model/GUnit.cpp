@@ -415,9 +415,17 @@ int CGUnit::Load(BlockReader& r, DesignRefs* refs) {
   reservedWord = h.U16();
   const std::uint32_t index = h.U32();
   const auto chapter = static_cast<std::uint8_t>(GetChapter());
+  // A design the database holds is named by its slot, and the slot, the
+  // validity byte and the order count then come as one block.
+  std::uint16_t count = 0;
   if (index != 0xFFFFFFFFu) {
-    const std::uint32_t fixedSlot = r.U32();
-    if (!r.Ok()) return 0;
+    std::array<std::uint8_t, kUnitDesignSlotSize> slotScratch;
+    const auto slotBlock = r.Block(slotScratch);
+    if (slotBlock.empty()) return 0;
+    FixedFields<kUnitDesignSlotSize> slot(slotBlock.first<kUnitDesignSlotSize>());
+    const std::uint32_t fixedSlot = slot.U32();
+    if (slot.U8() != kValidityByte) return 0;
+    count = slot.U16();
     design = g_unitLinks.templates != nullptr
                  ? g_unitLinks.templates->GetTemplate(chapter, static_cast<int>(index), fixedSlot == 1 ? 1 : 0)
                  : nullptr;
@@ -438,9 +446,11 @@ int CGUnit::Load(BlockReader& r, DesignRefs* refs) {
     else
       AddRefDesignById(design->templateId, design);
   }
-  if (r.U8() != kValidityByte || !r.Ok()) return 0;
-  const std::uint16_t count = r.U16();
-  if (!r.Ok()) return 0;
+  if (index == 0xFFFFFFFFu) {
+    if (r.U8() != kValidityByte || !r.Ok()) return 0;
+    count = r.U16();
+    if (!r.Ok()) return 0;
+  }
   // An order is its 16-byte head, target id, type and flag at the least.
   ReserveForBlock(orders, count, r, 25);
   for (std::uint16_t i = 0; i < count; ++i) {
@@ -450,13 +460,17 @@ int CGUnit::Load(BlockReader& r, DesignRefs* refs) {
     if (orders.count != i + 1) return 0;
     order.release();  // the queue owns it from here
   }
+  // The name and the end byte after it come as one block.
   const std::uint8_t length = r.U8();
-  std::uint8_t nameScratch[255];
-  const auto text = r.Block({nameScratch, length});
+  std::uint8_t nameScratch[256];
+  const auto text = r.Block({nameScratch, std::size_t{length} + 1});
+  if (text.empty() || text[length] != kUnitEndByte) return 0;
   // One copy of the known length: a name is short, and the iterator form
   // goes through the string's general replace.
-  const auto kept = static_cast<std::size_t>(std::find(text.begin(), text.end(), 0) - text.begin());
+  const void* zero = std::memchr(text.data(), 0, length);
+  const auto kept = zero != nullptr ? static_cast<std::size_t>(static_cast<const std::uint8_t*>(zero) - text.data())
+                                    : std::size_t{length};
   name.resize(kept);
   if (kept != 0) std::memcpy(name.data(), text.data(), kept);
-  return r.U8() == kUnitEndByte && r.Ok() ? 1 : 0;
+  return 1;
 }

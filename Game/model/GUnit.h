@@ -43,6 +43,9 @@ constexpr std::uint8_t kUnitEndByte = 0xDD;
 constexpr std::uint16_t kAllSlots = 0xFFFF;
 // The saved fields from the id to the design index, as described above.
 constexpr std::size_t kUnitHeadSize = 4 + 2 + 8 + 3 * kUnitSlots + 8 + 4 + 4 + 3 + 4 + 2 + 4 + 2 + 4;
+// After a design index the database holds: the u32 slot kind, the 0xFE byte
+// and the u16 order count.
+constexpr std::size_t kUnitDesignSlotSize = 4 + 1 + 2;
 // Where the module-state bytes begin in a unit's saved form (version byte
 // included), and how many there are.
 constexpr std::size_t kUnitStatesAt = 1 + 4 + 2 + 8;
@@ -308,20 +311,25 @@ class CGUnit final {
   int Load(BlockReader& r, DesignRefs* refs = nullptr);
   void ResolveOrderTargets();
 
+  // What the destructor reads (the design, the order queue and the name)
+  // comes first, in the unit's first cache line: a game's end destroys
+  // thousands of units long out of the cache, and each costs one line.
   std::uint32_t id = 0;
+  CGUnitTemplate* design = nullptr;
+  // A design no database holds (read inline from a saved game), kept alive by the unit.
+  std::unique_ptr<CGUnitTemplate> ownedDesign;
+  ArrayMan<UnitOrder> orders;
   std::string name;
   // 1 while the terrain view is to land the ATVs the unit carries (not saved).
   std::uint32_t landingRequest = 0;
   // 1 once a scan's report on the unit has come in (not saved).
   std::uint8_t scanReport = 0;
   std::uint32_t reviewMark = 0;
-  ArrayMan<UnitOrder> orders;
   std::uint8_t reservedByte1 = 0;
   std::uint8_t stage = kStageNotStarted;
   std::array<std::uint8_t, 5> targeting{};
   std::array<std::uint8_t, 3> retreat{};
   std::array<ModuleSlotState, kUnitSlots> modules{};
-  CGUnitTemplate* design = nullptr;
   Location location;
   std::uint32_t unoperational = 0;
   std::uint32_t statusWord = 1;
@@ -333,8 +341,6 @@ class CGUnit final {
   std::uint16_t receivedPoints = 0;
   std::array<std::uint8_t, 4> atvCargo{};
   std::uint16_t reservedWord = 0;
-  // A design no database holds (read inline from a saved game), kept alive by the unit.
-  std::unique_ptr<CGUnitTemplate> ownedDesign;
 
  private:
   // The unit of `id`: at this unit's asteroid first, then anywhere.

@@ -82,6 +82,30 @@ TEST_F(GamePieceTest, CountersAgreeWithAScanAfterThousandsOfChanges) {
   ExpectCountersMatchAScan();
 }
 
+// A chapter and place where no unit was ever filed has none to give or to
+// destroy, and asking it leaves every other cell and every counter as it was.
+TEST_F(GamePieceTest, CellsNoUnitWasEverFiledInGiveNoneAndLoseNone) {
+  numAsteroids = 150;
+  CGUnitTemplate* design = Design(2, {kComputer});
+  const Location at{9, 0, 0, 0};
+  CGUnit* unit = pieces.CreateUnit(design, &at, 2, (2u << 26) | 1);
+  ASSERT_NE(unit, nullptr);
+  EXPECT_EQ(pieces.RemoveUnitAt(3, 9, 0), nullptr);
+  EXPECT_EQ(pieces.RemoveUnitAt(2, 10, 0), nullptr);
+  EXPECT_EQ(pieces.GetUnitAt(10, 2, 0), nullptr);
+  pieces.DeleteUnitsAt(10);
+  EXPECT_EQ(pieces.GetUnitAt(9, 2, 0), unit);
+  EXPECT_EQ(pieces.CountUnits(9, -1), 1u);
+  EXPECT_EQ(pieces.CountOwnerUnits(2, false), 1u);
+  ExpectCountersMatchAScan();
+  // Emptied and used again, a cell files its units as before.
+  pieces.DeleteUnitsAt(9);
+  EXPECT_EQ(pieces.CountOwnerUnits(2, false), 0u);
+  ASSERT_NE(pieces.CreateUnit(design, &at, 2, (2u << 26) | 2), nullptr);
+  EXPECT_EQ(pieces.CountUnits(9, 2), 1u);
+  ExpectCountersMatchAScan();
+}
+
 TEST_F(GamePieceTest, OperationalUnitsStayAheadOfUnoperationalOnes) {
   CGUnitTemplate* design = Design(0, {kComputer});
   CGUnit* a = Unit(design, {1, 0, 0, 0});

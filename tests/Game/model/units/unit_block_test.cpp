@@ -9,6 +9,7 @@
 #include <tuple>
 
 #include "Game/base/GBlockStream.h"
+#include "Game/base/GPersist.h"
 #include "tests/Game/model/units/units_fixture.h"
 
 namespace units_test {
@@ -107,6 +108,43 @@ TEST_F(UnitBlockTest, AUnitCutAnywhereOrOfALaterVersionIsRefusedFromMemory) {
   CGUnit ended;
   BlockReader e(Span(badEnd));
   EXPECT_EQ(ended.Load(e), 0);
+}
+
+// The name is read with the end byte after it: the longest name a save
+// writes (255 characters) comes back whole from a file and from memory, a
+// name is kept up to its first zero, and a wrong 0xFE byte after a held
+// design's slot refuses the unit.
+TEST_F(UnitBlockTest, LongestNamesZerosInNamesAndTheDesignSlotsCheckByte) {
+  CGUnit* u = Unit(Builder(2), {1, 5, 6, 7}, 2);
+  u->name.assign(300, 'n');
+  u->name[254] = 'z';
+  const std::string longest = box.SavedOf(*u);
+  CGUnit fromFile;
+  ASSERT_EQ(box.LoadedInto(fromFile, longest), 1);
+  EXPECT_EQ(fromFile.name, u->name.substr(0, 255));
+  CGUnit fromMemory;
+  BlockReader r(Span(longest));
+  ASSERT_EQ(fromMemory.Load(r), 1);
+  EXPECT_EQ(fromMemory.name, u->name.substr(0, 255));
+  EXPECT_EQ(r.Pos(), longest.size());
+
+  u->name = std::string("Ab\0cd", 5);
+  const std::string zeroed = box.SavedOf(*u);
+  CGUnit cut;
+  BlockReader z(Span(zeroed));
+  ASSERT_EQ(cut.Load(z), 1);
+  EXPECT_EQ(cut.name, "Ab");
+  EXPECT_EQ(z.Pos(), zeroed.size());
+
+  const std::size_t checkByte = 1 + kUnitHeadSize + 4;
+  ASSERT_EQ(static_cast<std::uint8_t>(zeroed[checkByte]), kValidityByte);
+  std::string wrong = zeroed;
+  wrong[checkByte] = 0;
+  CGUnit refused;
+  BlockReader w(Span(wrong));
+  EXPECT_EQ(refused.Load(w), 0);
+  CGUnit refusedFromFile;
+  EXPECT_EQ(box.LoadedInto(refusedFromFile, wrong), 0);
 }
 
 }  // namespace

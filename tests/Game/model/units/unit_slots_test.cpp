@@ -94,5 +94,45 @@ TEST_F(UnitSlots, AMakersUnitsKeepTheirPlacesAndItsUnusedSlotsGoBack) {
 #endif
 }
 
+// A breaker destroys each unit as it is given (its design is released then),
+// and the slots come back together when it goes, in the order deleting the
+// units one by one would have left them: the last one destroyed is the next
+// one taken. Units made meanwhile keep places of their own.
+TEST_F(UnitSlots, ABreakersUnitsGoAtOnceAndTheirSlotsComeBackInOrder) {
+  CGUnitTemplate* design = Builder();
+  const std::int32_t before = design->references;
+  std::vector<std::pair<int, std::unique_ptr<CGUnit>>> alive;
+  std::vector<CGUnit*> doomed;
+  for (int n = 0; n < 300; ++n) {
+    if (n % 3 == 0) {
+      CGUnit* unit = Made(n).release();
+      unit->design = design;
+      ++design->references;
+      doomed.push_back(unit);
+    } else {
+      alive.emplace_back(n, Made(n));
+    }
+  }
+  ASSERT_EQ(design->references, before + 100);
+  {
+    UnitBreaker breaker;
+    for (CGUnit* unit : doomed) {
+      breaker.Destroy(unit);
+      const int n = 1000 + static_cast<int>(alive.size());
+      alive.emplace_back(n, Made(n));
+    }
+    breaker.Destroy(nullptr);
+    EXPECT_EQ(design->references, before) << "every unit is destroyed as it is given";
+  }
+  ExpectIntact(alive);
+#ifndef QUEN_SLOTS_FROM_HEAP
+  std::vector<std::unique_ptr<CGUnit>> again;
+  for (auto it = doomed.rbegin(); it != doomed.rend(); ++it) {
+    again.push_back(std::make_unique<CGUnit>());
+    EXPECT_EQ(again.back().get(), *it) << "the slot of doomed unit " << (doomed.rend() - it - 1);
+  }
+#endif
+}
+
 }  // namespace
 }  // namespace units_test
