@@ -201,13 +201,21 @@ TEST(SrvComputerChapters, AnArmedUnitAttacksTheEnemyWhereItStandsAndNothingIsBui
   for (const auto& o : UnitOrders(game, 0)) EXPECT_NE(o.type, ORDER_BUILD_SHIP) << "no design costs under 100 a mineral";
 }
 
-TEST(SrvComputerChapters, ASurplusIsOfferedOnTheGuildsBoardAndAGuildmateShortOfItBuys) {
-  RulesGame game(2, 40, 1, 1);
+// Two guildmates: chapter 0 with metals to spare, chapter 1 short of them
+// and rich in silicates; neither has credits, so no ship is built from the
+// pools meanwhile. Gives the two homes.
+std::pair<std::uint16_t, std::uint16_t> SellerAndShortBuyer(RulesGame& game) {
   const std::uint16_t seller = game.Chapter(0).homeAsteroid, buyer = game.Chapter(1).homeAsteroid;
   game.world.poolDB.SetMineral(seller, MINERAL_METALS, 900);
   game.world.poolDB.SetMineral(buyer, MINERAL_METALS, 100);
   game.world.poolDB.SetMineral(buyer, MINERAL_SILICATES, 800);
-  game.Chapter(0).credits = game.Chapter(1).credits = 0;  // no ship is built from the pools meanwhile
+  game.Chapter(0).credits = game.Chapter(1).credits = 0;
+  return {seller, buyer};
+}
+
+TEST(SrvComputerChapters, ASurplusIsOfferedOnTheGuildsBoardAndAGuildmateShortOfItBuys) {
+  RulesGame game(2, 40, 1, 1);
+  const auto [seller, buyer] = SellerAndShortBuyer(game);
   auto turn = game.Turn();
   SrvPlayComputerChapters(turn);
   EXPECT_EQ(game.world.guilds->GetGuild(0)->FindMineralOffer(0, static_cast<std::uint8_t>(seller), MINERAL_METALS),
@@ -231,11 +239,7 @@ TEST(SrvComputerChapters, ASurplusIsOfferedOnTheGuildsBoardAndAGuildmateShortOfI
 // when what is coming leaves it short.
 TEST(SrvComputerChapters, MineralsOnTheirWayHomeAreNotBoughtAgain) {
   RulesGame game(2, 40, 1, 1);
-  const std::uint16_t seller = game.Chapter(0).homeAsteroid, buyer = game.Chapter(1).homeAsteroid;
-  game.world.poolDB.SetMineral(seller, MINERAL_METALS, 900);
-  game.world.poolDB.SetMineral(buyer, MINERAL_METALS, 100);
-  game.world.poolDB.SetMineral(buyer, MINERAL_SILICATES, 800);
-  game.Chapter(0).credits = game.Chapter(1).credits = 0;  // no ship is built from the pools meanwhile
+  const auto [seller, buyer] = SellerAndShortBuyer(game);
   // Coming home from elsewhere, and bound for another pool: only the first is the buyer's.
   game.world.inTransit.push_back({static_cast<std::uint8_t>(buyer), MINERAL_METALS, 100, game.world.turn + 5, kSrvNoSender, 0});
   game.world.inTransit.push_back({static_cast<std::uint8_t>(seller), MINERAL_METALS, 500, game.world.turn + 5, kSrvNoSender, 0});
