@@ -36,8 +36,16 @@ constexpr const char* kGuildCursors[] = {"IDC_CURSOR_NORMAL_RED", "IDC_CURSOR_NO
 // A tab order longer than this is taken as a loop that never returns.
 constexpr int kMaxTabWalk = 1024;
 
-std::vector<std::pair<HWND, std::string>>& OpenDialogs() {
-  static std::vector<std::pair<HWND, std::string>> open;
+struct OpenDialog {
+  HWND window;
+  std::string templateName;
+  // Its initialisation has returned. Some screens wait there on the server
+  // for seconds, unseen: input sent meanwhile finds only their disabled owner.
+  bool ready = false;
+};
+
+std::vector<OpenDialog>& OpenDialogs() {
+  static std::vector<OpenDialog> open;
   return open;
 }
 
@@ -203,14 +211,18 @@ LRESULT DlgBaseProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     self = reinterpret_cast<CDlgBase*>(lParam);
     SetWindowLongPtr(window, GWLP_USERDATA, lParam);
     if (!self) return 1;
-    OpenDialogs().emplace_back(window, self->TemplateName());
+    OpenDialogs().push_back(OpenDialog{window, self->TemplateName()});
     self->OnInitDialog(window);
+    // The initialisation may have ended the dialog, or a dialog it opened may
+    // have come after it in the list.
+    for (OpenDialog& d : OpenDialogs())
+      if (d.window == window) d.ready = true;
     return 1;
   }
   if (!self) return 0;
   switch (message) {
     case WM_NCDESTROY:
-      std::erase_if(OpenDialogs(), [window](const auto& d) { return d.first == window; });
+      std::erase_if(OpenDialogs(), [window](const OpenDialog& d) { return d.window == window; });
       SetWindowLongPtr(window, GWLP_USERDATA, 0);
       return 0;
     case WM_ACTIVATE:
@@ -255,6 +267,13 @@ LRESULT DlgBaseProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
 
 std::vector<std::string> OpenDialogTemplates() {
   std::vector<std::string> names;
-  for (const auto& d : OpenDialogs()) names.push_back(d.second);
+  for (const OpenDialog& d : OpenDialogs()) names.push_back(d.templateName);
+  return names;
+}
+
+std::vector<std::string> ReadyDialogTemplates() {
+  std::vector<std::string> names;
+  for (const OpenDialog& d : OpenDialogs())
+    if (d.ready) names.push_back(d.templateName);
   return names;
 }

@@ -94,3 +94,5 @@ plat::LRESULT DlgBaseProc(plat::HWND window, plat::UINT message, plat::WPARAM wP
 
 // The templates of the dialogs open now, oldest first (for scripted runs).
 std::vector<std::string> OpenDialogTemplates();
+// The same of those whose initialisation has returned: shown and taking input.
+std::vector<std::string> ReadyDialogTemplates();

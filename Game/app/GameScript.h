@@ -19,7 +19,9 @@
 //   text "WORDS"                the characters typed one by one (letters,
 //                               digits, blanks)
 //   sleep MS [real]             lets MS milliseconds pass
-//   wait dialog NAME [MS]       until a dialog of template NAME is open
+//   wait dialog NAME [MS]       until a dialog of template NAME is open and
+//                               shown (done with its initialisation, which
+//                               may wait on the server)
 //   wait closed NAME [MS]       until no dialog of template NAME is open
 //   wait text "WORDS" [MS]      until a visible window's text contains WORDS
 //   wait packet TYPE [MS]       until a packet of that type was dispatched

@@ -226,9 +226,13 @@ bool ScriptedBackend::RunStep(const ScriptStep& step, DWORD now) {
       return waited >= step.number * kFramePeriodMs;
     case Kind::WaitDialog:
     case Kind::WaitClosed: {
+      // A dialog still in its initialisation is not on the screen yet: input
+      // sent to it then would be lost, so it is waited for as it shows.
+      const bool closing = step.kind == Kind::WaitClosed;
       bool open = false;
-      for (const std::string& name : OpenDialogTemplates()) open = open || name == step.text;
-      if (step.kind == Kind::WaitClosed) return waitFor(!open, "the end of dialog");
+      for (const std::string& name : closing ? OpenDialogTemplates() : ReadyDialogTemplates())
+        open = open || name == step.text;
+      if (closing) return waitFor(!open, "the end of dialog");
       return waitFor(open, "dialog");
     }
     case Kind::WaitText: {
