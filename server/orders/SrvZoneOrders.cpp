@@ -27,12 +27,14 @@ constexpr std::size_t kConstructionSize = 18;
 constexpr std::size_t kImproveSize = 16;
 constexpr std::uint8_t kMaxZoneValue = 16;
 // A zone's ATV production: category 1, code 113, its outcome in the low byte
-// of parameter 1 (the zone in the high one): built, or halted at the zone's
-// limit.
+// of parameter 1 (the zone in the high one): built, halted at the zone's
+// limit, or shut down unpaid. Parameter 3 is the block the player's zone
+// keeps after a build or a shutdown: 0, the order having ended.
 constexpr std::uint16_t kAtvsBuiltCategory = 1;
 constexpr std::uint16_t kAtvsBuiltCode = 113;
 constexpr std::uint16_t kAtvsBuilt = 0;
 constexpr std::uint16_t kAtvsHaltedAtLimit = 1;
+constexpr std::uint16_t kAtvsShutDownUnpaid = 2;
 
 CGZone* ZoneOf(SrvWorld& world, std::uint16_t asteroid, std::uint16_t zone) {
   CGAsteroid* a = world.solar.GetAsteroid(asteroid);
@@ -180,7 +182,10 @@ void TellProduction(SrvTurnContext& turn, const CGAsteroid& a, const CGZone& z, 
 // facility owner's credits when they hold the whole price; the ATVs are the
 // facility owner's, in a zone that is theirs or nobody's. No more are built
 // than the zone has room for (kinds in order): the rest of the block is
-// dropped unpaid and the production told halted.
+// dropped unpaid and the production told halted. A price the pool or the
+// credits cannot meet shuts the production down: the order is dropped and told
+// once, as the player's zone clears its own block on that notice, rather than
+// waiting unseen turn after turn.
 void BuildZoneAtvs(SrvTurnContext& turn, const CGAsteroid& a, CGZone& z) {
   std::uint8_t* block = z.atvConstruction.get();
   const std::uint8_t builder = z.facilityOwner;
@@ -209,10 +214,14 @@ void BuildZoneAtvs(SrvTurnContext& turn, const CGAsteroid& a, CGZone& z) {
                  static_cast<std::uint32_t>(std::max<std::int16_t>(each[r], 0));
   }
   CGChapter* owner = turn.world.Chapter(builder);
-  if (owner == nullptr || owner->credits < cost[4] || turn.world.poolDB.TakeMinerals(a.id, cost) == 0) return;
+  if (owner == nullptr) return;
+  std::fill_n(block, kAtvKinds, 0);
+  if (owner->credits < cost[4] || turn.world.poolDB.TakeMinerals(a.id, cost) == 0) {
+    TellProduction(turn, a, z, kAtvsShutDownUnpaid, nullptr);
+    return;
+  }
   owner->credits -= cost[4];
   SrvSeatAtvs(z, builder, fits);
-  std::fill_n(block, kAtvKinds, 0);
   TellProduction(turn, a, z, kAtvsBuilt, std::to_string(made).c_str());
   if (halted) TellProduction(turn, a, z, kAtvsHaltedAtLimit, nullptr);
 }

@@ -2,6 +2,8 @@
 // construction builds what fits and tells the rest halted, arrivals past the
 // room go back where they set off from (or wait on their way), landings keep
 // the rest aboard. Nothing past the room is made out of nothing or lost.
+// A production its asteroid's pool or its owner's credits cannot pay is shut
+// down and told once.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -28,7 +30,9 @@ struct SrvZoneRoom : SrvGameCase<47> {
   void SetUp() override {
     StartTestGame(game, {{kMe, kMine}}, 2);
     home = World().Chapter(kMine)->homeAsteroid;
+    std::memcpy(prices, g_gameVariables.atvCosts, sizeof prices);
   }
+  void TearDown() override { std::memcpy(g_gameVariables.atvCosts, prices, sizeof prices); }
   CGZone& Zone(std::uint16_t index) {
     return *const_cast<SrvWorld&>(World()).solar.GetAsteroid(home)->GetZone(index);
   }
@@ -40,12 +44,31 @@ struct SrvZoneRoom : SrvGameCase<47> {
     auto p = Pkt<20>(PKT_ZONE_ARRIVING_ATVS).U16(8, home).U16(10, to).U16(12, from).U16(14, kMine);
     return game.Receive(kMe, p.U16(16, kind).U16(18, count));
   }
-  // The ATV-production notices (1/113) of the last turn: outcome and first text.
+  // Zone 3 held by me with an ATV-construction facility and a power ATV.
+  CGZone& FacilityZone() {
+    CGZone& zone = Zone(3);
+    EXPECT_EQ(zone.owner, kZoneNobody);
+    zone.SetOwner(kMine);
+    zone.SetAtvCounts(0, 0, 0, g_gameVariables.costATVConstructionFacility);
+    auto facility = Pkt<20>(PKT_TERRAIN_VIEW_611).U16(8, home).U16(10, kMine).U16(12, 3);
+    EXPECT_TRUE(game.Receive(kMe, facility.U32(16, FACILITY_ATV_CONSTRUCTION)));
+    zone.SetOwner(kMine);
+    zone.SetAtvCounts(0, 0, 1, 0);
+    zone.atvLimit = 4;
+    return zone;
+  }
+  bool Order(std::uint8_t combat, std::uint8_t mining) {
+    return game.Receive(
+        kMe, Pkt<20>(PKT_TERRAIN_VIEW_612).U16(8, home).U16(10, 3).U16(12, kMine).U8(14, combat).U8(15, mining));
+  }
+  // The ATV-production notices (1/113) of the last turn: outcome and first
+  // text. Each names the asteroid, and leaves the player's block empty.
   std::vector<std::pair<int, std::string>> Production() const {
     std::vector<std::pair<int, std::string>> told;
     for (const SrvPacket& p : out.Of(kMe, PKT_NOTIFICATION))
       if (ReadU16(p, 8) == 1 && ReadU16(p, 10) == 113) {
         EXPECT_EQ(ReadU32(p, 144) >> 16, home);
+        EXPECT_EQ(ReadU32(p, 148), 0u);
         const char* text = reinterpret_cast<const char*>(p.data() + 12);
         told.emplace_back(ReadU16(p, 140) & 0xFF, std::string(text, strnlen(text, 64)));
       }
@@ -53,6 +76,7 @@ struct SrvZoneRoom : SrvGameCase<47> {
   }
 
   std::uint16_t home = 0;
+  std::int16_t prices[kATVTypes][5] = {};
 };
 
 using Told = std::vector<std::pair<int, std::string>>;
@@ -62,31 +86,16 @@ using Told = std::vector<std::pair<int, std::string>>;
 // Built: code 0 with the count; halted at the limit: code 1. The ATVs past
 // the room are neither built nor paid for, and the order ends there.
 TEST_F(SrvZoneRoom, AZonesConstructionBuildsWhatFitsPaysForThatAndTellsTheRestHalted) {
-  CGZone& zone = Zone(3);
-  ASSERT_EQ(zone.owner, kZoneNobody);
-  zone.SetOwner(kMine);
-  zone.SetAtvCounts(0, 0, 0, g_gameVariables.costATVConstructionFacility);
-  auto facility = Pkt<20>(PKT_TERRAIN_VIEW_611).U16(8, home).U16(10, kMine).U16(12, 3);
-  ASSERT_TRUE(game.Receive(kMe, facility.U32(16, FACILITY_ATV_CONSTRUCTION)));
-  zone.SetOwner(kMine);
-  zone.SetAtvCounts(0, 0, 1, 0);
-  zone.atvLimit = 4;
-  const auto order = [&](std::uint8_t combat, std::uint8_t mining) {
-    return game.Receive(
-        kMe,
-        Pkt<20>(PKT_TERRAIN_VIEW_612).U16(8, home).U16(10, 3).U16(12, kMine).U8(14, combat).U8(15, mining));
-  };
+  CGZone& zone = FacilityZone();
   CGChapter& me = *const_cast<SrvWorld&>(World()).Chapter(kMine);
   me.credits = 100000;
   EndTurn();
   const std::uint32_t income = me.credits - 100000;
   // Credits stand for the price: the rules here charge minerals alone.
-  const std::int16_t combatPrice = g_gameVariables.atvCosts[ATV_COMBAT][4];
-  const std::int16_t miningPrice = g_gameVariables.atvCosts[ATV_MINING][4];
   g_gameVariables.atvCosts[ATV_COMBAT][4] = 100;
   g_gameVariables.atvCosts[ATV_MINING][4] = 10;
 
-  ASSERT_TRUE(order(2, 2));
+  ASSERT_TRUE(Order(2, 2));
   std::uint32_t credits = me.credits;
   EndTurn();
   EXPECT_EQ(zone.atvCounts[ATV_COMBAT], 2);
@@ -102,14 +111,12 @@ TEST_F(SrvZoneRoom, AZonesConstructionBuildsWhatFitsPaysForThatAndTellsTheRestHa
 
   // A full zone builds nothing, takes nothing, and says so.
   zone.SetAtvCounts(4, 0, 0, 0);
-  ASSERT_TRUE(order(1, 0));
+  ASSERT_TRUE(Order(1, 0));
   credits = me.credits;
   EndTurn();
   EXPECT_EQ(zone.atvCounts[ATV_COMBAT], 4);
   EXPECT_EQ(me.credits, credits + income);
   EXPECT_EQ(Production(), (Told{{1, ""}}));
-  g_gameVariables.atvCosts[ATV_COMBAT][4] = combatPrice;
-  g_gameVariables.atvCosts[ATV_MINING][4] = miningPrice;
 }
 
 TEST_F(SrvZoneRoom, ArrivalsPastTheRoomGoBackOrWaitAndACallBackNeedsRoom) {
@@ -179,4 +186,49 @@ TEST_F(SrvZoneRoom, ALandingOfSeveralKindsSharesTheRoomAndKeepsTheRestAboard) {
   EXPECT_EQ(zone.atvCounts[ATV_MINING], 1);
   EXPECT_EQ(unit->atvCargo[ATV_COMBAT], 0);
   EXPECT_EQ(unit->atvCargo[ATV_MINING], 1);
+}
+
+// Outcome 2, once: credits short or the pool short, nothing is built or
+// taken, and the order ends there rather than waiting turn after turn.
+TEST_F(SrvZoneRoom, AProductionThatCannotBePaidShutsDownOnceAndTakesNothing) {
+  CGZone& zone = FacilityZone();
+  CGChapter& me = *const_cast<SrvWorld&>(World()).Chapter(kMine);
+  me.credits = 100000;
+  EndTurn();
+  const std::uint32_t income = me.credits - 100000;
+  for (auto& price : g_gameVariables.atvCosts[ATV_COMBAT]) price = 0;
+  g_gameVariables.atvCosts[ATV_COMBAT][4] = 100;
+
+  ASSERT_TRUE(Order(2, 0));
+  me.credits = 199;
+  EndTurn();
+  EXPECT_EQ(zone.atvCounts[ATV_COMBAT], 0);
+  EXPECT_EQ(me.credits, 199 + income) << "an unpaid production takes no credits";
+  EXPECT_EQ(Production(), (Told{{2, ""}}));
+
+  // Dropped: credits enough a turn later build nothing and say nothing.
+  me.credits = 100000;
+  EndTurn();
+  EXPECT_EQ(zone.atvCounts[ATV_COMBAT], 0);
+  EXPECT_EQ(me.credits, 100000 + income);
+  EXPECT_TRUE(Production().empty());
+
+  // The pool short of a mineral: credits enough, still shut down, no credits taken.
+  std::uint32_t pool[4] = {};
+  const_cast<SrvWorld&>(World()).poolDB.SetMinerals(home, pool);
+  g_gameVariables.atvCosts[ATV_COMBAT][0] = 5;
+  ASSERT_TRUE(Order(1, 0));
+  EndTurn();
+  EXPECT_EQ(zone.atvCounts[ATV_COMBAT], 0);
+  EXPECT_EQ(me.credits, 100000 + 2 * income);
+  EXPECT_EQ(Production(), (Told{{2, ""}}));
+
+  // Paid in full, the same order builds.
+  pool[0] = 5;
+  const_cast<SrvWorld&>(World()).poolDB.SetMinerals(home, pool);
+  ASSERT_TRUE(Order(1, 0));
+  EndTurn();
+  EXPECT_EQ(zone.atvCounts[ATV_COMBAT], 1);
+  EXPECT_EQ(me.credits, 100000 + 3 * income - 100);
+  EXPECT_EQ(Production(), (Told{{0, "1"}}));
 }
