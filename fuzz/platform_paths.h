@@ -6,9 +6,12 @@
 
 namespace fuzz {
 
-// Whether `path` is `root` or lies below it, by their components alone.
+// Whether `path` is `root` or lies below it, by their components alone. Both
+// are made absolute first: a drive mapped to a relative folder that normalises
+// to "." (".", "a/..") loses that component, while the paths below it do not.
 inline bool Inside(const std::filesystem::path& root, const std::filesystem::path& path) {
-  const auto r = root.lexically_normal(), p = path.lexically_normal();
+  const auto r = std::filesystem::absolute(root).lexically_normal();
+  const auto p = std::filesystem::absolute(path).lexically_normal();
   const auto rn = std::distance(r.begin(), r.end()), pn = std::distance(p.begin(), p.end());
   if (pn < rn) return false;
   // A trailing separator reads as an empty last component.
