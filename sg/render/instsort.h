@@ -13,6 +13,21 @@ struct SGScene;
 
 constexpr std::uint32_t SG_SORT_BUCKETS = 256;
 
+// An instance's place in a frame's painter's sort: the keys it is compared
+// by and its bucket list's links, copied side by side into one array of the
+// scene, since the sort walks a bucket's list for most pairs of instances in
+// it and each instance's own fields lie lines apart. The sorted lists are
+// written back to the instances' links at its end.
+struct ISGSortRec {
+  float near[3];
+  float far[3];
+  float scaledFar[3];  // 0.99 far, as the comparisons take it
+  float priority;
+  ISGSortRec* next;
+  ISGSortRec** back;
+  SGInstance* inst;
+};
+
 // Removes the instances marked for removal, wraps the others around the eye in
 // a world that repeats in x and y, and writes their eye-relative positions.
 SGError ISGSceneUpdateInstances(SGRenderer* rend, SGScene* scene);

@@ -139,6 +139,7 @@ SGError SGSceneDestroy(SGScene* scene) {
   DestroyList(&scene->scnInstances);
   DestroyList(&scene->scnLights);
   SGFree(scene->scnInstVector);
+  SGFree(scene->scnSortRecs);
   ISGLodAdjustFree(scene);
   SGFree(scene->scnCover.covFogTable);
   SGFree(scene->scnShadeTable);
