@@ -326,6 +326,23 @@ struct Sorter {
     LinkAt(slot, inst);
   }
 
+  // Moves every instance of the buckets from check down to b, in b only
+  // those before rec, that must be drawn after rec to just after it. Apart
+  // from the loop that calls it, so that its walk keeps its registers.
+  [[gnu::noinline]] void Revisit(ISGSortRec* const* heads, std::uint32_t check, std::uint32_t b,
+                                 ISGSortRec* rec) const {
+    for (std::int64_t c = check; c >= b; --c) {
+      for (ISGSortRec* x = heads[c]; x != nullptr && x != rec;) {
+        ISGSortRec* next = x->next;
+        if (InFront(x, rec)) {
+          Unlink(x);
+          Merge(&rec->next, x);
+        }
+        x = next;
+      }
+    }
+  }
+
   // Puts inst into the list at *slot before the first element that must follow
   // it, then moves every later element it must follow to just before it.
   void Merge(ISGSortRec** slot, ISGSortRec* inst) const {
@@ -650,20 +667,7 @@ SGError ISGSceneBuildInstVector(SGRenderer* rend, SGScene* scene) {
       while (check > b && heads[check] == nullptr) {
         --check;
       }
-      for (std::uint32_t c = check; c >= b && c <= farthest; --c) {
-        ISGSortRec* x = heads[c];
-        while (x != nullptr && x != rec) {
-          ISGSortRec* next = x->next;
-          if (InFrontOf(rend, x, rec)) {
-            Unlink(x);
-            sorter.Merge(&rec->next, x);
-          }
-          x = next;
-        }
-        if (c == 0) {
-          break;
-        }
-      }
+      sorter.Revisit(heads, check, b, rec);
       inst->instFlags |= SG_INST_REVISITED;
     }
   }
