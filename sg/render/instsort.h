@@ -28,6 +28,18 @@ struct ISGSortRec {
   SGInstance* inst;
 };
 
+// The instances the sort's second pass has passed in the bucket it is in,
+// in their order: their priorities and near offsets in columns, so that the
+// search among them for those that must be drawn after the next instance
+// reads four at a time. One taken away keeps its place with a priority that
+// is not a number, which no comparison lets through.
+struct ISGSortPrefix {
+  float* priority;
+  float* near[3];
+  ISGSortRec** recs;
+  std::uint32_t count;
+};
+
 // Removes the instances marked for removal, wraps the others around the eye in
 // a world that repeats in x and y, and writes their eye-relative positions.
 SGError ISGSceneUpdateInstances(SGRenderer* rend, SGScene* scene);

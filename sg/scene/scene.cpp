@@ -140,6 +140,7 @@ SGError SGSceneDestroy(SGScene* scene) {
   DestroyList(&scene->scnLights);
   SGFree(scene->scnInstVector);
   SGFree(scene->scnSortRecs);
+  SGFree(scene->scnSortKeys);
   ISGLodAdjustFree(scene);
   SGFree(scene->scnCover.covFogTable);
   SGFree(scene->scnShadeTable);

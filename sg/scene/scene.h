@@ -85,6 +85,7 @@ struct SGScene {
   std::uint32_t scnInstVectorLen;
   SGInstance** scnSortFarthest;
   ISGSortRec* scnSortRecs;  // the sort's records, room for scnSortRecsLen instances
+  float* scnSortKeys;       // the second pass's columns of keys (ISGSortPrefix), as much room
   std::uint32_t scnSortRecsLen;
   SGInstance* scnPlumes;
   SGInstance* scnCollide;
