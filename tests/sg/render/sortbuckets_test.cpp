@@ -73,6 +73,20 @@ TEST_F(SortBuckets, CrowdKeepsItsPinnedOrder) {
   EXPECT_EQ(DrawingOrder(), order);
 }
 
+// With a yon so far that every box falls in the nearest bucket, the pass
+// that moves instances after those they must follow does all the work.
+TEST_F(SortBuckets, CrowdInOneBucketKeepsItsPinnedOrder) {
+  SGInstanceSetCamera(camera_, 45.f, 585.f / 367.f, 0.5f, 1e6f);
+  PlaceCrowd(240);
+  LookFrom(0.0, -20.0, 0.0, 0.3f, 0.95f, 0.f);
+  ASSERT_EQ(Draw(), SG_ERROR_NONE);
+  ASSERT_EQ(ISGSceneBuildInstVector(rend_, scene_), SG_ERROR_NONE);
+  EXPECT_EQ(scene_->scnSortFarthest, scene_->scnInstVector);
+  const std::vector<int> order = DrawingOrder();
+  EXPECT_EQ(order.size(), 201u);
+  EXPECT_EQ(Hash(order), 9024694442088277946ull);
+}
+
 // A scene that gains instances between frames sorts them all, and one that
 // loses them leaves none of the lost in its buckets.
 TEST_F(SortBuckets, ScenesGrowingAndShrinkingSortEveryVisibleInstance) {
