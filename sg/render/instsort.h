@@ -13,6 +13,33 @@ struct SGScene;
 
 constexpr std::uint32_t SG_SORT_BUCKETS = 256;
 
+// An instance's place in a frame's painter's sort: the keys it is compared
+// by and its bucket list's links, copied side by side into one array of the
+// scene, since the sort walks a bucket's list for most pairs of instances in
+// it and each instance's own fields lie lines apart. The sorted lists are
+// written back to the instances' links at its end.
+struct ISGSortRec {
+  float near[3];
+  float far[3];
+  float scaledFar[3];  // 0.99 far, as the comparisons take it
+  float priority;
+  ISGSortRec* next;
+  ISGSortRec** back;
+  SGInstance* inst;
+};
+
+// The instances the sort's second pass has passed in the bucket it is in,
+// in their order: their priorities and near offsets in columns, so that the
+// search among them for those that must be drawn after the next instance
+// reads four at a time. One taken away keeps its place with a priority that
+// is not a number, which no comparison lets through.
+struct ISGSortPrefix {
+  float* priority;
+  float* near[3];
+  ISGSortRec** recs;
+  std::uint32_t count;
+};
+
 // Removes the instances marked for removal, wraps the others around the eye in
 // a world that repeats in x and y, and writes their eye-relative positions.
 SGError ISGSceneUpdateInstances(SGRenderer* rend, SGScene* scene);

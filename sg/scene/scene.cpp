@@ -139,6 +139,8 @@ SGError SGSceneDestroy(SGScene* scene) {
   DestroyList(&scene->scnInstances);
   DestroyList(&scene->scnLights);
   SGFree(scene->scnInstVector);
+  SGFree(scene->scnSortRecs);
+  SGFree(scene->scnSortKeys);
   ISGLodAdjustFree(scene);
   SGFree(scene->scnCover.covFogTable);
   SGFree(scene->scnShadeTable);

@@ -17,6 +17,7 @@ struct SGHashTable;
 struct SGInstance;
 struct SGLODAdjust;
 struct SGPage;
+struct ISGSortRec;
 
 constexpr std::uint32_t SG_SCN_FLAG_LOADED = 0x1;
 constexpr std::uint32_t SG_SCN_FLAG_COVERED = 0x10;
@@ -83,6 +84,9 @@ struct SGScene {
   SGInstance** scnInstVector;
   std::uint32_t scnInstVectorLen;
   SGInstance** scnSortFarthest;
+  ISGSortRec* scnSortRecs;  // the sort's records, room for scnSortRecsLen instances
+  float* scnSortKeys;       // the second pass's columns of keys (ISGSortPrefix), as much room
+  std::uint32_t scnSortRecsLen;
   SGInstance* scnPlumes;
   SGInstance* scnCollide;
   SGInstance* scnLOS;
