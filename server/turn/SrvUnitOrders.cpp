@@ -101,6 +101,15 @@ std::uint16_t CountDown(SrvTurnContext& turn, CGUnit& unit) {
     unit.stage = static_cast<std::uint8_t>(std::min<std::uint16_t>(turns > 0 ? turns - 1 : 0, 254));
   } else if (unit.stage > 0) {
     --unit.stage;
+    // The player's figure for a landing or recovery is worked out afresh each
+    // turn from the unit's place and store, not from this count: one begun
+    // with an empty store counted the drift to the centre at idle speed, and
+    // once the unit has power it is done when the player's figure says.
+    const std::uint32_t type = unit.GetOrder(0)->type;
+    if (type == ORDER_LAND_ATVS || type == ORDER_RECOVER_ATVS) {
+      const std::uint16_t now = unit.GetNumTurnsUntilOrderCompletion(nullptr);
+      if (now > 0 && now < kSelfDestruct) unit.stage = static_cast<std::uint8_t>(std::min<int>(unit.stage, now - 1));
+    }
   }
   if (unit.stage > 0) TellStage(turn, unit);
   return unit.stage;

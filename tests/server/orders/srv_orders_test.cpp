@@ -1221,6 +1221,37 @@ TEST_F(SrvOrders, AtvsBuiltAboardLandOnAFreeZoneAndComeBackAboard) {
   EXPECT_EQ(remote->atvCounts[0], 3);
 }
 
+// A recovery ordered by a unit with an empty store (every unit's at the start)
+// is first counted with the unit drifting to the centre at idle speed; from the
+// next turn it has power and the player is told far fewer turns, and the
+// ATVs come aboard when the player was told.
+TEST_F(SrvOrders, ARecoveryBegunWithoutPowerEndsWhenThePlayerIsToldOnceItHasPower) {
+  CGUnit* unit = UnitOf(kMine);
+  const std::uint16_t home = unit->location.asteroid;
+  // Out of the ATVs' range, on drives as slow as the start's ships.
+  unit->location = Location{home, 0, 1700, 0};
+  unit->percents[PCT_LOCAL_DRIVE] = 20;
+  unit->power = 0;
+  UnitOrder recover;
+  recover.type = ORDER_RECOVER_ATVS;
+  recover.head[0] = 1;
+  recover.head[5] = static_cast<std::uint8_t>(home);
+  ASSERT_TRUE(Order(*unit, recover));
+  const std::uint16_t idle = unit->GetNumTurnsUntilOrderCompletion(nullptr);
+  EndTurn();
+  ASSERT_GT(unit->power, 0);
+  const std::uint16_t told = unit->GetNumTurnsUntilOrderCompletion(nullptr);
+  ASSERT_GT(told, 1);
+  ASSERT_LT(told + 1, idle) << "the idle drift is the longer way";
+  for (int t = 1; t < told; ++t) {
+    EndTurn();
+    ASSERT_EQ(unit->GetOrderCount(), 1) << "not before the turn told, " << t;
+  }
+  EndTurn();
+  EXPECT_EQ(unit->GetOrderCount(), 0);
+  EXPECT_EQ(unit->atvCargo[0], 1);
+}
+
 // The client's recorder of the asteroid filled from the 602 and 603 packets
 // sent to the player since `from`.
 std::vector<TerrainEvent> RecordedFor(const RecordingOutbox& out, std::size_t from, std::uint16_t asteroid) {
