@@ -1308,6 +1308,7 @@ TEST_F(SrvOrders, LandingsAndPickUpsArePlayedInTheTerrainReplay) {
   land.head[5] = static_cast<std::uint8_t>(home);
   land.landing = std::make_unique<LandingBlock>();
   land.landing->Count(1, landing) = 6;
+  unit->power = unit->GetMaxPower();  // closes in at its drives' speed
   ASSERT_TRUE(Order(*unit, land));
   std::size_t turnStart = out.sent.size();
   // The unit first closes in on the asteroid's centre.
