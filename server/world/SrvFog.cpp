@@ -234,8 +234,21 @@ void SrvUnitSight::FilterAsteroids(const SrvWorld& world, const SrvFogRules& fog
     const CGAsteroid* a = world.solar.GetAsteroid(i);
     if (a == nullptr || !inView[i]) {
       known[i].told = false;
+      // Taken from the chapter along with its last foothold there: its
+      // client would go on counting it as its own (the owned asteroids, the
+      // high-score row) beside the notice that it was lost. Who holds it now
+      // stays as hidden as any controller out of view.
+      if (a != nullptr && known[i].ours) {
+        known[i].ours = false;
+        PacketImage<16> hidden(PKT_ASTEROID_OWNER);
+        hidden.Put<std::uint16_t>(8, i);
+        hidden.Put<std::uint16_t>(10, kNoChapter);
+        hidden.Put<std::uint16_t>(12, kNoChapter);
+        queue.emplace_back(hidden.bytes.begin(), hidden.bytes.end());
+      }
       continue;
     }
+    known[i].ours = a->owner == chapter || a->controller == chapter;
     if (known[i].told) continue;
     known[i].told = true;
     queue.push_back(BuildAsteroidControlPacket(*a));
