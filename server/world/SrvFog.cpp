@@ -246,9 +246,20 @@ void SrvUnitSight::FilterAsteroids(const SrvWorld& world, const SrvFogRules& fog
         hidden.Put<std::uint16_t>(12, kNoChapter);
         queue.emplace_back(hidden.bytes.begin(), hidden.bytes.end());
       }
+      // Its zones there went with it, fought for or bombarded in its sight
+      // (the surface's replay is its own): else its client would show its
+      // ATVs on them still, and offer them orders.
+      for (std::uint16_t z = 0; a != nullptr && known[i].ourZones != 0 && z < kZonesPerAsteroid; ++z) {
+        if ((known[i].ourZones >> z & 1u) == 0) continue;
+        if (const CGZone* zone = a->GetZone(z)) queue.push_back(BuildZonePacket(i, *zone));
+      }
+      known[i].ourZones = 0;
       continue;
     }
     known[i].ours = a->owner == chapter || a->controller == chapter;
+    known[i].ourZones = 0;
+    for (std::uint16_t z = 0; z < a->GetZoneCount() && z < kZonesPerAsteroid; ++z)
+      if (const CGZone* zone = a->GetZone(z); zone != nullptr && zone->owner == chapter) known[i].ourZones |= 1u << z;
     if (known[i].told) continue;
     known[i].told = true;
     queue.push_back(BuildAsteroidControlPacket(*a));

@@ -122,8 +122,10 @@ TEST(SrvAsteroidFog, ControlAndZonesReachAChapterOnlyWhileItIsPresentAtTheHardLe
   EXPECT_EQ(filtered({}, fog), whole);
   EXPECT_EQ(filtered(news, fog), (std::vector<std::uint16_t>{PKT_ASTEROID_OWNER, PKT_ASTEROID_ZONES}));
 
-  // It leaves: the asteroid stays on its map, but its control is known only with a presence.
+  // It leaves: the zone it held is told once as it now stands; the asteroid
+  // stays on its map, but its control is known only with a presence.
   zone.SetOwner(kZoneNobody);
+  EXPECT_EQ(filtered(news, fog), (std::vector<std::uint16_t>{PKT_ASTEROID_ZONES}));
   EXPECT_TRUE(filtered(news, fog).empty());
   // What the chapter scans is its own to know wherever it is.
   PacketImage<14> scan(PKT_ASTEROID_POWER);
@@ -177,15 +179,17 @@ TEST(SrvAsteroidFog, AnAsteroidTakenWithTheChaptersLastZoneIsToldAsNoLongerItsOw
   ASSERT_FALSE(told(kMine).empty());
   ASSERT_TRUE(told(kOther).empty()) << "out of its view";
 
-  // Taken back with the chapter's zone: one word, with no name in it.
+  // Taken back with the chapter's zone: control with no name in it, and
+  // the zone it fought for as it stands.
   zone.SetOwner(static_cast<std::uint8_t>(taker));
   far->SetOwner(taker);
   far->SetController(taker);
   const std::vector<SrvPacket> lost = told(kMine);
-  ASSERT_EQ(lost.size(), 1u);
+  ASSERT_EQ(lost.size(), 2u);
   EXPECT_EQ(ReadU16(lost[0], 0), PKT_ASTEROID_OWNER);
   EXPECT_EQ(ReadU16(lost[0], 10), kNoChapter);
   EXPECT_EQ(ReadU16(lost[0], 12), kNoChapter);
+  EXPECT_EQ(lost[1], BuildZonePacket(far->id, zone));
   EXPECT_TRUE(told(kMine).empty()) << "once";
   EXPECT_TRUE(told(kOther).empty());
 }
