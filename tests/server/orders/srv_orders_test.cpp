@@ -1431,3 +1431,33 @@ TEST_F(SrvOrders, SelfRepairMendsItsDamageControlsWorthEachTurnUntilWhole) {
   EXPECT_EQ(unit->hullDamage, 0);
   EXPECT_EQ(unit->GetOrderCount(), 0);
 }
+
+// A repair ordered from across the asteroid's space by a builder with an empty
+// store: likewise done within the turns the player is told once the builder
+// has power.
+TEST_F(SrvOrders, ARepairFromAfarBegunWithoutPowerEndsWhenThePlayerIsTold) {
+  CGUnit* builder = UnitOf(kMine);
+  const std::uint32_t design = World().templates->GetTemplate(kMine, 0, 1)->templateId;
+  ASSERT_TRUE(Order(*builder, Ordered(ORDER_BUILD_SHIP, {design, kNoTargetId})));
+  for (int t = 0; t < 30 && builder->GetOrderCount() > 0; ++t) EndTurn();
+  CGUnit* ship = nullptr;
+  World().ForEachUnit([&](CGUnit& u) {
+    if (u.GetChapter() == kMine && u.id != builder->id) ship = &u;
+  });
+  ASSERT_NE(ship, nullptr);
+  const std::uint16_t home = builder->location.asteroid;
+  builder->location = Location{home, 0, 1700, 0};
+  builder->percents[PCT_LOCAL_DRIVE] = 20;
+  builder->power = 0;
+  ship->location = Location{home, 0, -1700, 0};
+  ship->hullDamage = 40;
+  ASSERT_TRUE(Order(*builder, Ordered(ORDER_REPAIR_UNIT, {ship->id})));
+  const std::uint16_t idle = builder->GetNumTurnsUntilOrderCompletion(nullptr);
+  EndTurn();
+  const std::uint16_t told = builder->GetNumTurnsUntilOrderCompletion(nullptr);
+  ASSERT_GT(told, 1);
+  ASSERT_LT(told * 2, idle) << "the idle approach is the far longer way";
+  for (int t = 0; t < told && builder->GetOrderCount() > 0; ++t) EndTurn();
+  EXPECT_EQ(ship->hullDamage, 0) << "within the turns told";
+  EXPECT_EQ(builder->GetOrderCount(), 0);
+}
