@@ -865,6 +865,12 @@ void SrvGame::ResolveTurn() {
   for (std::uint16_t c = 0; c < kMaxChapters; ++c)
     if (m_holder[c] != 0 && !m_stateDue[c])
       m_sight.Filter(m_world, SrvFogRules::From(m_setup), c, turn.toChapter[c]);
+  // The game's end goes after all else the turn tells (its news, what came
+  // into view or left it): the client shows the end's dialogs as it hears of
+  // it, and places the high-score row from the game as it then holds it.
+  for (std::vector<SrvPacket>& told : turn.toChapter)
+    std::stable_partition(told.begin(), told.end(),
+                          [](const SrvPacket& p) { return p.size() < 2 || ReadU16(p, 0) != PKT_GAME_OVER; });
   const SrvPacket standings = BuildStandingsPacket(m_world);
   const SrvPacket scores = BuildScoresPacket(m_world);
   PacketImage<12> results(PKT_TURN_RESULTS);

@@ -88,6 +88,24 @@ bool StepLocally(SrvTurnContext& turn, CGUnit& unit, const Location& target, std
   return r == 1;
 }
 
+// Work orders whose turns the client tells without the countdown: the
+// approach, the power to pass and the work as they stand each turn.
+bool FigureWorkedAfresh(std::uint32_t type) {
+  switch (type) {
+    case ORDER_TRANSFER_POWER:
+    case ORDER_RECHARGE_FROM_UNIT:
+    case ORDER_RECHARGE_FROM_ASTEROID:
+    case ORDER_LAND_ATVS:
+    case ORDER_RECOVER_ATVS:
+    case ORDER_MODIFY_SHIP:
+    case ORDER_REPAIR_UNIT:
+    case ORDER_REBUILD_UNIT:
+      return true;
+    default:
+      return false;
+  }
+}
+
 // Sets a work order's countdown when it begins; the turns left afterwards.
 // Finishes the order (and answers kCannotComplete) when it cannot complete.
 std::uint16_t CountDown(SrvTurnContext& turn, CGUnit& unit) {
@@ -101,6 +119,14 @@ std::uint16_t CountDown(SrvTurnContext& turn, CGUnit& unit) {
     unit.stage = static_cast<std::uint8_t>(std::min<std::uint16_t>(turns > 0 ? turns - 1 : 0, 254));
   } else if (unit.stage > 0) {
     --unit.stage;
+    // The player's figure for these is worked out afresh each turn from the
+    // unit's place and store, not from this count: one begun with an empty
+    // store counted its approach at idle speed, and once the unit has power
+    // it is done when the player's figure says.
+    if (FigureWorkedAfresh(unit.GetOrder(0)->type)) {
+      const std::uint16_t now = unit.GetNumTurnsUntilOrderCompletion(nullptr);
+      if (now > 0 && now < kSelfDestruct) unit.stage = static_cast<std::uint8_t>(std::min<int>(unit.stage, now - 1));
+    }
   }
   if (unit.stage > 0) TellStage(turn, unit);
   return unit.stage;

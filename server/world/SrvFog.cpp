@@ -234,8 +234,32 @@ void SrvUnitSight::FilterAsteroids(const SrvWorld& world, const SrvFogRules& fog
     const CGAsteroid* a = world.solar.GetAsteroid(i);
     if (a == nullptr || !inView[i]) {
       known[i].told = false;
+      // Taken from the chapter along with its last foothold there: its
+      // client would go on counting it as its own (the owned asteroids, the
+      // high-score row) beside the notice that it was lost. Who holds it now
+      // stays as hidden as any controller out of view.
+      if (a != nullptr && known[i].ours) {
+        known[i].ours = false;
+        PacketImage<16> hidden(PKT_ASTEROID_OWNER);
+        hidden.Put<std::uint16_t>(8, i);
+        hidden.Put<std::uint16_t>(10, kNoChapter);
+        hidden.Put<std::uint16_t>(12, kNoChapter);
+        queue.emplace_back(hidden.bytes.begin(), hidden.bytes.end());
+      }
+      // Its zones there went with it, fought for or bombarded in its sight
+      // (the surface's replay is its own): else its client would show its
+      // ATVs on them still, and offer them orders.
+      for (std::uint16_t z = 0; a != nullptr && known[i].ourZones != 0 && z < kZonesPerAsteroid; ++z) {
+        if ((known[i].ourZones >> z & 1u) == 0) continue;
+        if (const CGZone* zone = a->GetZone(z)) queue.push_back(BuildZonePacket(i, *zone));
+      }
+      known[i].ourZones = 0;
       continue;
     }
+    known[i].ours = a->owner == chapter || a->controller == chapter;
+    known[i].ourZones = 0;
+    for (std::uint16_t z = 0; z < a->GetZoneCount() && z < kZonesPerAsteroid; ++z)
+      if (const CGZone* zone = a->GetZone(z); zone != nullptr && zone->owner == chapter) known[i].ourZones |= 1u << z;
     if (known[i].told) continue;
     known[i].told = true;
     queue.push_back(BuildAsteroidControlPacket(*a));

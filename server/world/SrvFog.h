@@ -81,13 +81,19 @@ class SrvUnitSight {
   // Likewise for the asteroids (above): an asteroid's record (127) keeps
   // only what the chapter may know, its zones (121) and control (123) reach
   // it only while in view, and 123 and 121 are appended for each asteroid
-  // that came into view.
+  // that came into view. An asteroid its client holds as the chapter's own
+  // that leaves its view with its control (taken from it) is told to it
+  // once by a 123 naming neither owner nor controller; the zones its client
+  // holds as the chapter's, lost with its last foothold there, by their 121
+  // as they stand.
   void Filter(const SrvWorld& world, const SrvFogRules& fog, std::uint16_t chapter, std::vector<SrvPacket>& queue);
 
  private:
   struct AsteroidKnown {
     bool seen = false;  // it has been in range
     bool told = false;  // its client holds its control and zones as they stand
+    bool ours = false;  // its client holds it as the chapter's own (owner or controller)
+    std::uint32_t ourZones = 0;  // bit z: its client holds zone z as the chapter's
   };
   void FilterAsteroids(const SrvWorld& world, const SrvFogRules& fog, std::uint16_t chapter,
                        std::vector<SrvPacket>& queue);

@@ -8,6 +8,7 @@
 
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GChapter.h"
+#include "Game/model/GUnit.h"
 #include "Game/model/GZone.h"
 #include "server/world/SrvFog.h"
 #include "server/battle/SrvBattlePackets.h"
@@ -121,8 +122,10 @@ TEST(SrvAsteroidFog, ControlAndZonesReachAChapterOnlyWhileItIsPresentAtTheHardLe
   EXPECT_EQ(filtered({}, fog), whole);
   EXPECT_EQ(filtered(news, fog), (std::vector<std::uint16_t>{PKT_ASTEROID_OWNER, PKT_ASTEROID_ZONES}));
 
-  // It leaves: the asteroid stays on its map, but its control is known only with a presence.
+  // It leaves: the zone it held is told once as it now stands; the asteroid
+  // stays on its map, but its control is known only with a presence.
   zone.SetOwner(kZoneNobody);
+  EXPECT_EQ(filtered(news, fog), (std::vector<std::uint16_t>{PKT_ASTEROID_ZONES}));
   EXPECT_TRUE(filtered(news, fog).empty());
   // What the chapter scans is its own to know wherever it is.
   PacketImage<14> scan(PKT_ASTEROID_POWER);
@@ -135,4 +138,91 @@ TEST(SrvAsteroidFog, ControlAndZonesReachAChapterOnlyWhileItIsPresentAtTheHardLe
   const SrvFogRules open = SrvFogRules::From(FogSetup(1));
   EXPECT_EQ(filtered(news, open), whole);
   EXPECT_EQ(filtered(news, open), (std::vector<std::uint16_t>{PKT_ASTEROID_OWNER, PKT_ASTEROID_ZONES}));
+}
+
+// A chapter that loses an asteroid together with its last zone there is told
+// it holds it no longer, though not who took it; a chapter of a third guild,
+// out of view throughout, hears nothing.
+TEST(SrvAsteroidFog, AnAsteroidTakenWithTheChaptersLastZoneIsToldAsNoLongerItsOwn) {
+  const SrvSetup setup = FogSetup(2);
+  SrvWorld world;
+  const auto [hulls, modules] = SrvTestRules();
+  ASSERT_TRUE(world.UseRules(hulls, modules));
+  world.Generate(setup, 17, nullptr);
+  const SrvFogRules fog = SrvFogRules::From(setup);
+  SrvUnitSight sight;
+  CGAsteroid* far = nullptr;
+  for (std::uint16_t i = 0; i < CGSolarDB::GetAsteroidCount() && far == nullptr; ++i) {
+    CGAsteroid* a = world.solar.GetAsteroid(i);
+    if (a->owner < kMaxChapters && (a->owner >> 3) != (kMine >> 3) && a->GetZoneCount() >= 2) far = a;
+  }
+  ASSERT_NE(far, nullptr);
+  const std::uint16_t taker = far->owner;
+  const std::uint16_t kOther = (taker >> 3) == 2 ? 24 : 16;
+  for (std::uint16_t c : {kMine, kOther}) {
+    auto start = BuildStartSequence(world, c, std::vector<std::string>(kMaxChapters));
+    sight.Filter(world, fog, c, start);
+  }
+  CGZone& zone = *far->GetZone(1);
+  auto told = [&](std::uint16_t chapter) {
+    std::vector<SrvPacket> queue = {BuildAsteroidControlPacket(*far), BuildZonePacket(far->id, zone)};
+    sight.Filter(world, fog, chapter, queue);
+    std::vector<SrvPacket> about;
+    for (const SrvPacket& p : queue)
+      if (ReadU16(p, 8) == far->id) about.push_back(p);
+    return about;
+  };
+  // The chapter takes it and is kept up to date.
+  zone.SetOwner(kMine);
+  far->SetOwner(kMine);
+  far->SetController(kMine);
+  ASSERT_FALSE(told(kMine).empty());
+  ASSERT_TRUE(told(kOther).empty()) << "out of its view";
+
+  // Taken back with the chapter's zone: control with no name in it, and
+  // the zone it fought for as it stands.
+  zone.SetOwner(static_cast<std::uint8_t>(taker));
+  far->SetOwner(taker);
+  far->SetController(taker);
+  const std::vector<SrvPacket> lost = told(kMine);
+  ASSERT_EQ(lost.size(), 2u);
+  EXPECT_EQ(ReadU16(lost[0], 0), PKT_ASTEROID_OWNER);
+  EXPECT_EQ(ReadU16(lost[0], 10), kNoChapter);
+  EXPECT_EQ(ReadU16(lost[0], 12), kNoChapter);
+  EXPECT_EQ(lost[1], BuildZonePacket(far->id, zone));
+  EXPECT_TRUE(told(kMine).empty()) << "once";
+  EXPECT_TRUE(told(kOther).empty());
+}
+
+// A chapter that falls on the game's last turn, its home taken out of its
+// view, hears of the loss before the game's end, whose dialogs its client
+// shows at once (the high-score row counts the asteroids it then holds).
+TEST(SrvAsteroidFog, AChapterFallingOnTheLastTurnHearsItsHomeLostBeforeTheEnd) {
+  RecordingOutbox out;
+  SrvLog log;
+  const quentest::TempDir dir("quen_srv_fog_end");
+  SrvGame game(out, log, nullptr, 17, FolderPath(dir));
+  const SrvSetup setup = FogSetup(2);
+  StartTestGame(game, {{7, kMine}}, 2, &setup);
+  SrvWorld& world = const_cast<SrvWorld&>(game.World());
+  const std::uint16_t home = world.Chapter(kMine)->homeAsteroid;
+  std::vector<std::uint32_t> units;
+  world.ForEachUnit([&](const CGUnit& u) {
+    if (u.GetChapter() == kMine) units.push_back(u.id);
+  });
+  for (std::uint32_t id : units) world.pieces->DeleteUnit(id);
+  CGAsteroid& a = *world.solar.GetAsteroid(home);
+  for (std::uint16_t z = 0; z < a.GetZoneCount(); ++z)
+    if (a.GetZone(z)->owner == kMine) a.GetZone(z)->SetOwner(16);
+  out.sent.clear();
+  EndTestTurn(game, {{7, kMine}});
+  const std::vector<Sent> sent = out.To(7);
+  const auto end = std::find_if(sent.begin(), sent.end(), [](const Sent& s) { return s.Type() == PKT_GAME_OVER; });
+  ASSERT_NE(end, sent.end()) << "the player's only chapter is out";
+  const auto lost = std::find_if(sent.begin(), sent.end(), [&](const Sent& s) {
+    return s.Type() == PKT_ASTEROID_OWNER && ReadU16(s.packet, 8) == home && ReadU16(s.packet, 10) == kNoChapter;
+  });
+  ASSERT_NE(lost, sent.end());
+  EXPECT_LT(lost, end);
+  for (auto it = end + 1; it != sent.end(); ++it) EXPECT_EQ(it->Type(), PKT_TURN_RESULTS);
 }

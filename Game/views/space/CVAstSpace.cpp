@@ -350,9 +350,12 @@ void CVAstSpace::ShowLocation(bool isAsteroid, std::uint32_t value) {
       const std::uint16_t local = orders::LocalChapter();
       char text[300] = {};
       const char* name = a->GetName();
-      const std::uint32_t age = g_gameData->turn - a->lastScanTurn;
+      // Read through the model, which brings the scan up to the turn while the
+      // chapter has units here or owns the asteroid, as the data panel reads it.
+      const std::uint16_t scanned = a->GetLastScanTurn();
+      const std::uint32_t age = g_gameData->turn - scanned;
       // The text index puts the name in for %s1 and the age for %n2.
-      const char* id = a->lastScanTurn == 0 && !g_gameData->pieces.HasOperationalUnits(index, local) ? "S_UNKNON"
+      const char* id = scanned == 0 && !g_gameData->pieces.HasOperationalUnits(index, local) ? "S_UNKNON"
                        : age == 0                                                                   ? "S_UPTODT"
                        : age == 1                                                                   ? "S_LSTUD1"
                                                                                                     : "S_LSTUD2";

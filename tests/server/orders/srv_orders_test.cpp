@@ -1221,6 +1221,37 @@ TEST_F(SrvOrders, AtvsBuiltAboardLandOnAFreeZoneAndComeBackAboard) {
   EXPECT_EQ(remote->atvCounts[0], 3);
 }
 
+// A recovery ordered by a unit with an empty store (every unit's at the start)
+// is first counted with the unit drifting to the centre at idle speed; from the
+// next turn it has power and the player is told far fewer turns, and the
+// ATVs come aboard when the player was told.
+TEST_F(SrvOrders, ARecoveryBegunWithoutPowerEndsWhenThePlayerIsToldOnceItHasPower) {
+  CGUnit* unit = UnitOf(kMine);
+  const std::uint16_t home = unit->location.asteroid;
+  // Out of the ATVs' range, on drives as slow as the start's ships.
+  unit->location = Location{home, 0, 1700, 0};
+  unit->percents[PCT_LOCAL_DRIVE] = 20;
+  unit->power = 0;
+  UnitOrder recover;
+  recover.type = ORDER_RECOVER_ATVS;
+  recover.head[0] = 1;
+  recover.head[5] = static_cast<std::uint8_t>(home);
+  ASSERT_TRUE(Order(*unit, recover));
+  const std::uint16_t idle = unit->GetNumTurnsUntilOrderCompletion(nullptr);
+  EndTurn();
+  ASSERT_GT(unit->power, 0);
+  const std::uint16_t told = unit->GetNumTurnsUntilOrderCompletion(nullptr);
+  ASSERT_GT(told, 1);
+  ASSERT_LT(told + 1, idle) << "the idle drift is the longer way";
+  for (int t = 1; t < told; ++t) {
+    EndTurn();
+    ASSERT_EQ(unit->GetOrderCount(), 1) << "not before the turn told, " << t;
+  }
+  EndTurn();
+  EXPECT_EQ(unit->GetOrderCount(), 0);
+  EXPECT_EQ(unit->atvCargo[0], 1);
+}
+
 // The client's recorder of the asteroid filled from the 602 and 603 packets
 // sent to the player since `from`.
 std::vector<TerrainEvent> RecordedFor(const RecordingOutbox& out, std::size_t from, std::uint16_t asteroid) {
@@ -1277,6 +1308,7 @@ TEST_F(SrvOrders, LandingsAndPickUpsArePlayedInTheTerrainReplay) {
   land.head[5] = static_cast<std::uint8_t>(home);
   land.landing = std::make_unique<LandingBlock>();
   land.landing->Count(1, landing) = 6;
+  unit->power = unit->GetMaxPower();  // closes in at its drives' speed
   ASSERT_TRUE(Order(*unit, land));
   std::size_t turnStart = out.sent.size();
   // The unit first closes in on the asteroid's centre.
@@ -1398,4 +1430,34 @@ TEST_F(SrvOrders, SelfRepairMendsItsDamageControlsWorthEachTurnUntilWhole) {
   EndTurn();
   EXPECT_EQ(unit->hullDamage, 0);
   EXPECT_EQ(unit->GetOrderCount(), 0);
+}
+
+// A repair ordered from across the asteroid's space by a builder with an empty
+// store: likewise done within the turns the player is told once the builder
+// has power.
+TEST_F(SrvOrders, ARepairFromAfarBegunWithoutPowerEndsWhenThePlayerIsTold) {
+  CGUnit* builder = UnitOf(kMine);
+  const std::uint32_t design = World().templates->GetTemplate(kMine, 0, 1)->templateId;
+  ASSERT_TRUE(Order(*builder, Ordered(ORDER_BUILD_SHIP, {design, kNoTargetId})));
+  for (int t = 0; t < 30 && builder->GetOrderCount() > 0; ++t) EndTurn();
+  CGUnit* ship = nullptr;
+  World().ForEachUnit([&](CGUnit& u) {
+    if (u.GetChapter() == kMine && u.id != builder->id) ship = &u;
+  });
+  ASSERT_NE(ship, nullptr);
+  const std::uint16_t home = builder->location.asteroid;
+  builder->location = Location{home, 0, 1700, 0};
+  builder->percents[PCT_LOCAL_DRIVE] = 20;
+  builder->power = 0;
+  ship->location = Location{home, 0, -1700, 0};
+  ship->hullDamage = 40;
+  ASSERT_TRUE(Order(*builder, Ordered(ORDER_REPAIR_UNIT, {ship->id})));
+  const std::uint16_t idle = builder->GetNumTurnsUntilOrderCompletion(nullptr);
+  EndTurn();
+  const std::uint16_t told = builder->GetNumTurnsUntilOrderCompletion(nullptr);
+  ASSERT_GT(told, 1);
+  ASSERT_LT(told * 2, idle) << "the idle approach is the far longer way";
+  for (int t = 0; t < told && builder->GetOrderCount() > 0; ++t) EndTurn();
+  EXPECT_EQ(ship->hullDamage, 0) << "within the turns told";
+  EXPECT_EQ(builder->GetOrderCount(), 0);
 }

@@ -514,7 +514,7 @@ TEST_F(AstSpace, TheStatusLineNamesTheAsteroidAndItsScanAge) {
   CVAstSpace& v = MakeAst();
   CGAsteroid& a = *g_gameData->solarDB.GetAsteroid(1);
   a.SetName("Vornix");
-  Ship(1);
+  Ship(1, kOther);
   g_gameData->turn = 9;
   a.lastScanTurn = 9;
   Show(v, 1);
@@ -522,6 +522,19 @@ TEST_F(AstSpace, TheStatusLineNamesTheAsteroidAndItsScanAge) {
   a.lastScanTurn = 6;
   Show(v, 1);
   EXPECT_EQ(Status(), "Vornix - Last updated: 3 turns ago");
+  // The chapter's own ship there, or the asteroid its own, sees it this turn,
+  // as the data panel beside the view says.
+  Ship(1);
+  a.lastScanTurn = 6;  // as the turn's start left it
+  Show(v, 1);
+  EXPECT_EQ(Status(), "Vornix - Up to date");
+  EXPECT_EQ(a.lastScanTurn, 9);
+  CGAsteroid& b = *g_gameData->solarDB.GetAsteroid(2);
+  b.SetName("Quilorlox");
+  b.owner = kLocal;
+  b.lastScanTurn = 4;
+  Show(v, 2);
+  EXPECT_EQ(Status(), "Quilorlox - Up to date");
 }
 
 // Arriving at an asteroid, the unit under the pointer is read out at once,
