@@ -221,7 +221,8 @@ void CInfoPanel::DrawPersonalPage() {
   SpreadChartLabels(std::span<int>(labels, labelled), 27, 292, kLabelStep);
   for (int i = 0; i < labelled; ++i) {
     const int k = series[i];
-    Write(std::to_string(values[k][shown - 1]), 8 + 11 * static_cast<int>(shown - 1), labels[i], 60, kSeries[k].colour);
+    Write(std::to_string(values[k][shown - 1]), 8 + 11 * static_cast<int>(shown - 1), labels[i], 60,
+          kSeries[k].colour);
   }
 }
 
