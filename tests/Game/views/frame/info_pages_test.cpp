@@ -508,8 +508,7 @@ TEST_F(InfoPages, ChartFiguresOfLinesEndingTogetherDoNotOverlap) {
   for (std::size_t i = 1; i < personal.size(); ++i) EXPECT_GE(personal[i] - personal[i - 1], 11) << i;
   ASSERT_TRUE(frame.Has("90000"));
   EXPECT_EQ(frame.Find("90000")->y, 292 - 255) << "a figure with room stays at its line's end";
-
-  // Four guilds without ships end on one line: four figures, one above another.
+  // Four guilds without ships end on one line.
   panel->statusPage = 1;
   panel->guildFigure = 2;
   Draw();

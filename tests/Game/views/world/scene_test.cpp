@@ -487,42 +487,32 @@ TEST_F(SceneTest, TheMaterialCacheDropsItsOldestAndTellsMirroredPicturesFromPlai
 // A long game loads more pictures than the cache holds: an entry dropped while
 // objects still draw its material must leave that material to its last user.
 TEST_F(SceneTest, AMaterialDroppedFromAFullCacheLivesUntilItsLastUserLetsGo) {
-  auto fill = [] {
-    static int serial = 0;
+  const double p[3] = {1100.0, 1100.0, 1100.0};
+  CVDispUnt* users[3] = {Unit(0, 1, "crus", p), Unit(0, 2, "crus", p), Unit(0, 3, "crus", p)};
+  auto fill = [n = 0]() mutable {  // unused entries, two blocks each
     for (std::size_t i = 0; i < CVDispObj::kCacheSize; ++i) {
       auto* m = static_cast<SGMaterial*>(SGCalloc(1, sizeof(SGMaterial)));
       m->matInfo = static_cast<SGMaterialInfo*>(SGCalloc(1, sizeof(SGMaterialInfo)));
-      ASSERT_EQ(CVDispObj::CacheAdd(m, "filler" + std::to_string(serial++) + ".mat", 1), 1u);
+      CVDispObj::CacheAdd(m, "filler" + std::to_string(n++) + ".mat", 1);
     }
   };
-  const double p[3] = {1100.0, 1100.0, 1100.0};
-  CVDispUnt* maker = Unit(0, 1, "crus", p);
-  CVDispUnt* sharer = Unit(0, 2, "crus", p);
-  CVDispUnt* loner = Unit(0, 3, "crus", p);
   fill();
   const char* dir = g_instData.GetGuild3DPath(0);
-  ASSERT_EQ(maker->LoadMaterial("crus1006.mat", dir, 0), 1u);
-  ASSERT_EQ(sharer->LoadMaterial("crus1006.mat", dir, 0), 1u);
-  ASSERT_EQ(sharer->materials[0], maker->materials[0]);
-  ASSERT_EQ(loner->LoadMaterial("crus1006.mat", dir, 1), 1u);
-  // Every other entry is an unused filler: adding as many again drops them
-  // (each freed as its successor comes) and both materials in use.
+  // The first two share the plain picture; the third alone has the mirrored one.
+  for (int u = 0; u < 3; ++u) ASSERT_EQ(users[u]->LoadMaterial("crus1006.mat", dir, u / 2), 1u);
+  // The fillers older than the three go, each freed as the next comes in.
   const std::size_t before = SGMallocLiveBlocks();
   fill();
-  const std::size_t fillers = 2 * 2;  // two fillers more than were dropped, two blocks each
-  const bool kept = SGMallocLiveBlocks() == before + fillers;
-  if (!kept) {
-    // Destroyed under the objects: their slots are cleared so that the
-    // failed run does not release them a second time.
-    for (CVDispUnt* u : {maker, sharer, loner}) u->materials[0] = nullptr, u->materialCount = 0;
-  }
+  const bool kept = SGMallocLiveBlocks() == before + 4;
+  if (!kept)  // destroyed under the objects: not released again by a failed run
+    for (CVDispUnt* u : users) u->materials[0] = nullptr, u->materialCount = 0;
   ASSERT_TRUE(kept) << "a dropped entry destroyed a material still drawn";
-  sharer->ReleaseMaterials();
-  EXPECT_EQ(SGMallocLiveBlocks(), before + fillers) << "the maker still draws the shared material";
-  maker->ReleaseMaterials();
+  users[1]->ReleaseMaterials();
+  EXPECT_EQ(SGMallocLiveBlocks(), before + 4) << "the first still draws the shared material";
+  users[0]->ReleaseMaterials();
   const std::size_t afterShared = SGMallocLiveBlocks();
-  EXPECT_LT(afterShared, before + fillers) << "the last user's release frees the dropped material";
-  loner->ReleaseMaterials();
+  EXPECT_LT(afterShared, before + 4) << "the last user's release frees the dropped material";
+  users[2]->ReleaseMaterials();
   EXPECT_LT(SGMallocLiveBlocks(), afterShared);
 }
 
