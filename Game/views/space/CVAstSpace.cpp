@@ -350,9 +350,13 @@ void CVAstSpace::ShowLocation(bool isAsteroid, std::uint32_t value) {
       const std::uint16_t local = orders::LocalChapter();
       char text[300] = {};
       const char* name = a->GetName();
-      const std::uint32_t age = g_gameData->turn - a->lastScanTurn;
+      // Through the asteroid's own reading, which an asteroid the chapter
+      // holds or has units at keeps current: the stored turn alone lags
+      // behind the turn's results, and the home asteroid would read a turn old.
+      const std::uint16_t scanned = a->GetLastScanTurn();
+      const std::uint32_t age = g_gameData->turn - scanned;
       // The text index puts the name in for %s1 and the age for %n2.
-      const char* id = a->lastScanTurn == 0 && !g_gameData->pieces.HasOperationalUnits(index, local) ? "S_UNKNON"
+      const char* id = scanned == 0 && !g_gameData->pieces.HasOperationalUnits(index, local) ? "S_UNKNON"
                        : age == 0                                                                   ? "S_UPTODT"
                        : age == 1                                                                   ? "S_LSTUD1"
                                                                                                     : "S_LSTUD2";

@@ -514,7 +514,7 @@ TEST_F(AstSpace, TheStatusLineNamesTheAsteroidAndItsScanAge) {
   CVAstSpace& v = MakeAst();
   CGAsteroid& a = *g_gameData->solarDB.GetAsteroid(1);
   a.SetName("Vornix");
-  Ship(1);
+  Ship(1, kOther);
   g_gameData->turn = 9;
   a.lastScanTurn = 9;
   Show(v, 1);
@@ -522,6 +522,17 @@ TEST_F(AstSpace, TheStatusLineNamesTheAsteroidAndItsScanAge) {
   a.lastScanTurn = 6;
   Show(v, 1);
   EXPECT_EQ(Status(), "Vornix - Last updated: 3 turns ago");
+  // Where the chapter has a ship, or which it holds, it sees this turn,
+  // whatever turn was stored when the data panel last read it.
+  Ship(1);
+  Show(v, 1);
+  EXPECT_EQ(Status(), "Vornix - Up to date");
+  CGAsteroid& held = *g_gameData->solarDB.GetAsteroid(2);
+  held.SetName("Drualgard");
+  held.owner = kLocal;
+  held.lastScanTurn = 8;
+  Show(v, 2);
+  EXPECT_EQ(Status(), "Drualgard - Up to date");
 }
 
 // Arriving at an asteroid, the unit under the pointer is read out at once,
