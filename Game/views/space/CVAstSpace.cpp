@@ -357,9 +357,9 @@ void CVAstSpace::ShowLocation(bool isAsteroid, std::uint32_t value) {
       const std::uint32_t age = g_gameData->turn - scanned;
       // The text index puts the name in for %s1 and the age for %n2.
       const char* id = scanned == 0 && !g_gameData->pieces.HasOperationalUnits(index, local) ? "S_UNKNON"
-                       : age == 0                                                                   ? "S_UPTODT"
-                       : age == 1                                                                   ? "S_LSTUD1"
-                                                                                                    : "S_LSTUD2";
+                       : age == 0                                                            ? "S_UPTODT"
+                       : age == 1                                                            ? "S_LSTUD1"
+                                                                                             : "S_LSTUD2";
       if (g_gameData->textIndex)
         g_gameData->textIndex->GetText(id, text, sizeof text - 1, name ? name : "", static_cast<std::int32_t>(age));
       SetStatusText(text, orders::kStatusTime);
