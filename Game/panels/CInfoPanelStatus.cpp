@@ -10,6 +10,7 @@
 #include "Game/model/GGuild.h"
 #include "Game/model/GWorldTypes.h"
 #include "Game/panels/CInfoPanel.h"
+#include "Game/panels/ChartLabels.h"
 #include "Game/panels/InfoPageDraw.h"
 
 using namespace plat;
@@ -18,6 +19,8 @@ using namespace infopage;
 namespace {
 
 constexpr std::uint16_t kImperatorWins = 8;
+// The charts' figures are written at least a row of the chapter table apart.
+constexpr int kLabelStep = 11;
 
 struct Series {
   const char* id;
@@ -141,6 +144,7 @@ void DrawGuildPage(std::uint8_t figure) {
     Line(5, y, 580, y, kGreen);
     Write(Text("ISTIMPER", static_cast<std::int32_t>(t)), 10, y - 14, 200, kGreen);
   }
+  int labels[kGuildCount] = {};
   for (int g = 0; g < kGuildCount; ++g) {
     const COLORREF colour = GetBrightColor(g);
     int px = 7;
@@ -152,8 +156,12 @@ void DrawGuildPage(std::uint8_t figure) {
       px = nx;
       py = ny;
     }
-    if (shown > 0) Write(std::to_string(values[g][shown - 1]), px + 2, py - 15, 40, colour);
+    labels[g] = py - 15;
   }
+  SpreadChartLabels(labels, 27, 331 - 15, kLabelStep);
+  const int x = 9 + 11 * static_cast<int>(shown - 1);
+  for (int g = 0; g < kGuildCount; ++g)
+    Write(std::to_string(values[g][shown - 1]), x, labels[g], 40, GetBrightColor(g));
 }
 
 }  // namespace
@@ -198,14 +206,23 @@ void CInfoPanel::DrawPersonalPage() {
     }
   }
   if (m == 0 || shown == 0) return;  // nothing to chart: the axes alone
+  int labels[kStatusSeries] = {};
+  int series[kStatusSeries] = {};
+  int labelled = 0;
   for (int k = 0; k < kStatusSeries; ++k) {
     if (!statusSeries[k]) continue;
     const COLORREF colour = kSeries[k].colour;
     for (std::uint32_t i = 1; i < shown; ++i)
       Line(7 + 11 * static_cast<int>(i - 1), 307 - Scaled(values[k][i - 1], 307, m), 7 + 11 * static_cast<int>(i),
            307 - Scaled(values[k][i], 307, m), colour);
-    const int height = Scaled(values[k][shown - 1], 307, m);
-    Write(std::to_string(values[k][shown - 1]), 8 + 11 * static_cast<int>(shown - 1), 292 - height, 60, colour);
+    series[labelled] = k;
+    labels[labelled++] = 292 - Scaled(values[k][shown - 1], 307, m);
+  }
+  SpreadChartLabels(std::span<int>(labels, labelled), 27, 292, kLabelStep);
+  for (int i = 0; i < labelled; ++i) {
+    const int k = series[i];
+    Write(std::to_string(values[k][shown - 1]), 8 + 11 * static_cast<int>(shown - 1), labels[i], 60,
+          kSeries[k].colour);
   }
 }
 

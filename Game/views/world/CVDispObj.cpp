@@ -309,7 +309,9 @@ std::uint32_t CVDispObj::LoadMaterial(const char* name, const char* path, std::u
     SGMaterial* mat = nullptr;
     if (LoadMaterialResource(DataDir(), file.c_str(), &mat) != kDispOk) return 0;
     SGContextPrepareMaterial(Context(), mat);
-    CacheAdd(mat, file, 1);
+    // This object is its first user: counted, so that dropping the entry
+    // from a full cache cannot destroy what it still draws.
+    CacheAdd(mat, file, 0);
     UseSingleMaterial(mat);
     return 1;
   }
@@ -348,7 +350,7 @@ std::uint32_t CVDispObj::LoadMaterial(const char* name, const char* path, std::u
   mat->matShadeRowSize = 256;
   mat->matInfo = info;
   SGContextPrepareMaterial(Context(), mat);
-  CacheAdd(mat, cacheKey, 1);
+  CacheAdd(mat, cacheKey, 0);
   UseSingleMaterial(mat);
   return 1;
 }

@@ -119,6 +119,10 @@ class CVDispObj {
   static void SetIndexTable(std::span<const std::uint8_t> bytes);
   static std::size_t CacheCount();
   static SGMaterial* CacheFind(const std::string& name);
+  // Adds a material under `name`: with `owned` the cache alone holds it (use
+  // count 0), else the caller is its first user (use count 1). At kCacheSize
+  // entries the oldest is dropped; a dropped material still in use lives on
+  // until its last user releases it. 0 for a material without its info.
   static std::uint32_t CacheAdd(SGMaterial* material, const std::string& name, std::uint32_t owned);
   static void CacheRelease(SGMaterial* material);
   static const std::string& CacheName(std::size_t index);

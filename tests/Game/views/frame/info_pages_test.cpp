@@ -478,6 +478,45 @@ TEST_F(InfoPages, StatusShowsTheTurnPlayedLastNotTheEmptyOneUnderWay) {
   for (const auto& l : frame.lines) EXPECT_EQ(l.colour, 0x00FF00u) << "the axes alone";
 }
 
+// The figures written where lines end close together, as a long game's
+// small figures do beside its organics, are each readable: a row apart.
+std::vector<int> LabelRows(const RecordingFrame& frame, int x) {
+  std::vector<int> ys;
+  for (const auto& t : frame.texts)
+    if (t.x == x) ys.push_back(t.y);
+  std::sort(ys.begin(), ys.end());
+  return ys;
+}
+
+TEST_F(InfoPages, ChartFiguresOfLinesEndingTogetherDoNotOverlap) {
+  FillStandings(3, 2);
+  CGChapter* local = g_gameData->GetLocalChapter();
+  ASSERT_NE(local, nullptr);
+  for (int t = 0; t < 3; ++t) {
+    local->statistics[t] = ChapterTurnStats{};
+    local->statistics[t].values[9] = 90000;  // organics
+    local->statistics[t].values[8] = 40;     // power
+    local->statistics[t].values[4] = 25;     // metal
+  }
+  panel->SetType(5);
+  panel->statusPage = 2;
+  panel->statusSeries.fill(1);
+  Draw();
+  const std::vector<int> personal = LabelRows(frame, 8 + 11 * 2);
+  ASSERT_EQ(personal.size(), static_cast<std::size_t>(kStatusSeries));
+  EXPECT_EQ(personal.back(), 292) << "the lowest figure where a zero is written";
+  for (std::size_t i = 1; i < personal.size(); ++i) EXPECT_GE(personal[i] - personal[i - 1], 11) << i;
+  ASSERT_TRUE(frame.Has("90000"));
+  EXPECT_EQ(frame.Find("90000")->y, 292 - 255) << "a figure with room stays at its line's end";
+  // Four guilds without ships end on one line.
+  panel->statusPage = 1;
+  panel->guildFigure = 2;
+  Draw();
+  const std::vector<int> guilds = LabelRows(frame, 9 + 11 * 2);
+  ASSERT_EQ(guilds.size(), static_cast<std::size_t>(kGuildCount));
+  for (std::size_t i = 1; i < guilds.size(); ++i) EXPECT_GE(guilds[i] - guilds[i - 1], 11) << i;
+}
+
 TEST_F(InfoPages, StatusPictures) {
   FillStandings(30, 12);
   for (std::uint32_t t = 0; t < 30; ++t) g_gameData->standings[t][17].ships = static_cast<std::uint16_t>(t);

@@ -484,6 +484,38 @@ TEST_F(SceneTest, TheMaterialCacheDropsItsOldestAndTellsMirroredPicturesFromPlai
   EXPECT_EQ(CVDispObj::CacheName(CVDispObj::kCacheSize - 1), "extra80.mat");
 }
 
+// A long game loads more pictures than the cache holds: an entry dropped while
+// objects still draw its material must leave that material to its last user.
+TEST_F(SceneTest, AMaterialDroppedFromAFullCacheLivesUntilItsLastUserLetsGo) {
+  const double p[3] = {1100.0, 1100.0, 1100.0};
+  CVDispUnt* users[3] = {Unit(0, 1, "crus", p), Unit(0, 2, "crus", p), Unit(0, 3, "crus", p)};
+  auto fill = [n = 0]() mutable {  // unused entries, two blocks each
+    for (std::size_t i = 0; i < CVDispObj::kCacheSize; ++i) {
+      auto* m = static_cast<SGMaterial*>(SGCalloc(1, sizeof(SGMaterial)));
+      m->matInfo = static_cast<SGMaterialInfo*>(SGCalloc(1, sizeof(SGMaterialInfo)));
+      CVDispObj::CacheAdd(m, "filler" + std::to_string(n++) + ".mat", 1);
+    }
+  };
+  fill();
+  const char* dir = g_instData.GetGuild3DPath(0);
+  // The first two share the plain picture; the third alone has the mirrored one.
+  for (int u = 0; u < 3; ++u) ASSERT_EQ(users[u]->LoadMaterial("crus1006.mat", dir, u / 2), 1u);
+  // The fillers older than the three go, each freed as the next comes in.
+  const std::size_t before = SGMallocLiveBlocks();
+  fill();
+  const bool kept = SGMallocLiveBlocks() == before + 4;
+  if (!kept)  // destroyed under the objects: not released again by a failed run
+    for (CVDispUnt* u : users) u->materials[0] = nullptr, u->materialCount = 0;
+  ASSERT_TRUE(kept) << "a dropped entry destroyed a material still drawn";
+  users[1]->ReleaseMaterials();
+  EXPECT_EQ(SGMallocLiveBlocks(), before + 4) << "the first still draws the shared material";
+  users[0]->ReleaseMaterials();
+  const std::size_t afterShared = SGMallocLiveBlocks();
+  EXPECT_LT(afterShared, before + 4) << "the last user's release frees the dropped material";
+  users[2]->ReleaseMaterials();
+  EXPECT_LT(SGMallocLiveBlocks(), afterShared);
+}
+
 TEST_F(SceneTest, TheGridLiesFlatCarriesTheCursorAndLetsPicksThroughToUnits) {
   const double eye[3] = {1100.0, 1106.0, 1092.0}, at[3] = {1100.0, 1100.0, 1100.0};
   Look(eye, at);
