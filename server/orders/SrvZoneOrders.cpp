@@ -182,7 +182,7 @@ SrvOrderVerdict TakeImprovement(SrvWorld& world, std::uint16_t chapter, std::spa
 void TellProduction(SrvTurnContext& turn, const CGAsteroid& a, const CGZone& z, std::uint16_t outcome,
                     const char* built, std::uint32_t block) {
   turn.world.notices.Add(z.facilityOwner, kAtvsBuiltCategory, kAtvsBuiltCode, built, nullptr,
-                         static_cast<std::uint16_t>(z.index << 8 | outcome), std::uint32_t{a.id} << 16, block);
+                         static_cast<std::uint16_t>(z.index << 8 | outcome), SrvAtvProductionAsteroid(a.id), block);
 }
 
 // The production that found no room is told halted, once for the order.

@@ -74,12 +74,14 @@ struct SrvZoneRoom : SrvGameCase<47> {
         kMe, Pkt<20>(PKT_TERRAIN_VIEW_612).U16(8, home).U16(10, 3).U16(12, kMine).U8(14, combat).U8(15, mining));
   }
   // The ATV-production notices (1/113) of the last turn: outcome, first text
-  // and the block the player's zone is to keep. Each names the asteroid.
+  // and the block the player's zone is to keep. Each names the asteroid in
+  // the high half of parameter 2, which the text reads, and in the low half,
+  // which a double click goes to.
   std::vector<Notice> Production() const {
     std::vector<Notice> told;
     for (const SrvPacket& p : out.Of(kMe, PKT_NOTIFICATION))
       if (ReadU16(p, 8) == 1 && ReadU16(p, 10) == 113) {
-        EXPECT_EQ(ReadU32(p, 144) >> 16, home);
+        EXPECT_EQ(ReadU32(p, 144), std::uint32_t{home} << 16 | home) << "named and gone to";
         const char* text = reinterpret_cast<const char*>(p.data() + 12);
         told.push_back({ReadU16(p, 140) & 0xFF, std::string(text, strnlen(text, 64)), ReadU32(p, 148)});
       }
