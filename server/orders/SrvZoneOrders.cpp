@@ -29,12 +29,18 @@ constexpr std::uint8_t kMaxZoneValue = 16;
 // A zone's ATV production: category 1, code 113, its outcome in the low byte
 // of parameter 1 (the zone in the high one): built, halted at the zone's
 // limit, or shut down unpaid. Parameter 3 is the block the player's zone
-// keeps after a build or a shutdown: 0, the order having ended.
+// keeps after a build or a shutdown (kinds in order, the first the most
+// significant byte): what still waits for room, or 0. The halted notice
+// leaves the player's block as it was.
 constexpr std::uint16_t kAtvsBuiltCategory = 1;
 constexpr std::uint16_t kAtvsBuiltCode = 113;
 constexpr std::uint16_t kAtvsBuilt = 0;
 constexpr std::uint16_t kAtvsHaltedAtLimit = 1;
 constexpr std::uint16_t kAtvsShutDownUnpaid = 2;
+// The block's byte past the four counts, which the players never read: set
+// once the production has been told halted, so a zone that stays full says so
+// once per order rather than every turn.
+constexpr int kHaltToldByte = kAtvKinds;
 
 CGZone* ZoneOf(SrvWorld& world, std::uint16_t asteroid, std::uint16_t zone) {
   CGAsteroid* a = world.solar.GetAsteroid(asteroid);
@@ -151,6 +157,7 @@ SrvOrderVerdict TakeConstruction(SrvWorld& world, std::uint16_t chapter, std::sp
   if (z == nullptr) return SrvOrderVerdict::kNotOwner;
   if ((z->facilities & FACILITY_ATV_CONSTRUCTION) == 0 || !z->atvConstruction) return SrvOrderVerdict::kBadOrder;
   std::copy_n(p.begin() + 14, kAtvKinds, z->atvConstruction.get());
+  z->atvConstruction[kHaltToldByte] = 0;
   return SrvOrderVerdict::kAccepted;
 }
 
@@ -173,19 +180,29 @@ SrvOrderVerdict TakeImprovement(SrvWorld& world, std::uint16_t chapter, std::spa
 }
 
 void TellProduction(SrvTurnContext& turn, const CGAsteroid& a, const CGZone& z, std::uint16_t outcome,
-                    const char* built) {
+                    const char* built, std::uint32_t block) {
   turn.world.notices.Add(z.facilityOwner, kAtvsBuiltCategory, kAtvsBuiltCode, built, nullptr,
-                         static_cast<std::uint16_t>(z.index << 8 | outcome), std::uint32_t{a.id} << 16, 0);
+                         static_cast<std::uint16_t>(z.index << 8 | outcome), SrvAtvProductionAsteroid(a.id), block);
+}
+
+// The production that found no room is told halted, once for the order.
+void TellHalted(SrvTurnContext& turn, const CGAsteroid& a, CGZone& z) {
+  std::uint8_t& told = z.atvConstruction[kHaltToldByte];
+  if (told != 0) return;
+  told = 1;
+  TellProduction(turn, a, z, kAtvsHaltedAtLimit, nullptr, 0);
 }
 
 // The zone's ATV-construction block, paid from its asteroid's pool and the
 // facility owner's credits when they hold the whole price; the ATVs are the
 // facility owner's, in a zone that is theirs or nobody's. No more are built
-// than the zone has room for (kinds in order): the rest of the block is
-// dropped unpaid and the production told halted. A price the pool or the
-// credits cannot meet shuts the production down: the order is dropped and told
-// once, as the player's zone clears its own block on that notice, rather than
-// waiting unseen turn after turn.
+// than the zone has room for (kinds in order), and only those are paid: the
+// rest of the block waits for room, as the player's copy of it, which the
+// halted notice leaves alone and the built one sets to the rest, shows it
+// still ordered. A price the pool or the credits cannot meet shuts the
+// production down: the order is dropped and told once, as the player's zone
+// clears its own block on that notice, rather than waiting unseen turn after
+// turn.
 void BuildZoneAtvs(SrvTurnContext& turn, const CGAsteroid& a, CGZone& z) {
   std::uint8_t* block = z.atvConstruction.get();
   const std::uint8_t builder = z.facilityOwner;
@@ -199,10 +216,8 @@ void BuildZoneAtvs(SrvTurnContext& turn, const CGAsteroid& a, CGZone& z) {
     room -= fits[kind];
     made += fits[kind];
   }
-  const bool halted = made < block[0] + block[1] + block[2] + block[3];
   if (made == 0) {
-    std::fill_n(block, kAtvKinds, 0);
-    TellProduction(turn, a, z, kAtvsHaltedAtLimit, nullptr);
+    TellHalted(turn, a, z);
     return;
   }
   std::uint32_t cost[5] = {};
@@ -215,15 +230,21 @@ void BuildZoneAtvs(SrvTurnContext& turn, const CGAsteroid& a, CGZone& z) {
   }
   CGChapter* owner = turn.world.Chapter(builder);
   if (owner == nullptr) return;
-  std::fill_n(block, kAtvKinds, 0);
   if (owner->credits < cost[4] || turn.world.poolDB.TakeMinerals(a.id, cost) == 0) {
-    TellProduction(turn, a, z, kAtvsShutDownUnpaid, nullptr);
+    std::fill_n(block, kAtvConstructionBlockSize, 0);
+    TellProduction(turn, a, z, kAtvsShutDownUnpaid, nullptr, 0);
     return;
   }
   owner->credits -= cost[4];
-  SrvSeatAtvs(z, builder, fits);
-  TellProduction(turn, a, z, kAtvsBuilt, std::to_string(made).c_str());
-  if (halted) TellProduction(turn, a, z, kAtvsHaltedAtLimit, nullptr);
+  SrvAtvCounts seated = fits;
+  SrvSeatAtvs(z, builder, seated);
+  std::uint32_t waiting = 0;
+  for (int kind = 0; kind < kAtvKinds; ++kind) {
+    block[kind] = static_cast<std::uint8_t>(block[kind] - fits[kind]);
+    waiting = waiting << 8 | block[kind];
+  }
+  TellProduction(turn, a, z, kAtvsBuilt, std::to_string(made).c_str(), waiting);
+  if (waiting != 0) TellHalted(turn, a, z);
 }
 
 // Arrivals join a zone that is free or their chapter's as far as it has room

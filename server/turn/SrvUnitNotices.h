@@ -15,6 +15,8 @@
 //   107 / 108 a zone's mining value / ATV limit raised: parameter 1 1 when
 //       it was, 0 when the zone could not take it, 2 the asteroid
 //   110 a weapon out of ammunition: parameter 1 its module, 3 the unit
+//   113 ATVs built, into a hold or by a zone's facility: parameter 2 the
+//       asteroid in both halves (SrvAtvProductionAsteroid)
 //   114 a landing held back by a zone taken by another: parameter 2 the
 //       asteroid (its ATVs stay aboard)
 // (103, a unit destroyed, its owner's and its enemies' clients raise
@@ -32,5 +34,11 @@ constexpr std::uint16_t kSrvMiningRaisedCode = 107;
 constexpr std::uint16_t kSrvStackingRaisedCode = 108;
 constexpr std::uint16_t kSrvOutOfAmmoCode = 110;
 constexpr std::uint16_t kSrvLandingHeldBackCode = 114;
+// Parameter 2 of an ATV-production notice (113): the client names the
+// asteroid from the high half and goes to it on a double click from the low
+// one, so it stands in both.
+constexpr std::uint32_t SrvAtvProductionAsteroid(std::uint16_t asteroid) {
+  return std::uint32_t{asteroid} << 16 | asteroid;
+}
 // Parameter 2 or 3 of a notice that names nothing there.
 constexpr std::uint32_t kSrvUnitNoParameter = 0xFFFFFFFFu;

@@ -173,7 +173,7 @@ void BuildAtvs(SrvTurnContext& turn, CGUnit& unit, const UnitOrder& order) {
   const auto chapter = static_cast<std::uint16_t>(unit.GetChapter());
   turn.Tell(chapter, BuildAtvCargoPacket(unit));
   turn.world.notices.Add(chapter, kAtvsBuiltCategory, kAtvsBuiltCode, std::to_string(built).c_str(), nullptr,
-                         kAtvsBuilt, std::uint32_t{unit.location.asteroid} << 16, counts);
+                         kAtvsBuilt, SrvAtvProductionAsteroid(unit.location.asteroid), counts);
   if (reduced)
     turn.world.notices.Add(chapter, kSrvTradeCategory, kSrvAtvBuildReducedCode, nullptr, nullptr, 0, 0, unit.id);
 }

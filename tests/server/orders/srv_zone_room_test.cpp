@@ -1,5 +1,5 @@
 // A zone holds no more ATVs than its limit, whichever way they come: its own
-// construction builds what fits and tells the rest halted, arrivals past the
+// construction builds what fits and tells the rest halted till room is made, arrivals past the
 // room go back where they set off from (or wait on their way), landings keep
 // the rest aboard. Nothing past the room is made out of nothing or lost.
 // A production its asteroid's pool or its owner's credits cannot pay is shut
@@ -8,6 +8,7 @@
 
 #include <cstring>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,17 @@
 #include "tests/server/srv_game_fixture.h"
 
 namespace {
+
+struct Notice {
+  int outcome = 0;
+  std::string text;
+  std::uint32_t block = 0;
+  bool operator==(const Notice&) const = default;
+  friend std::ostream& operator<<(std::ostream& os, const Notice& n) {
+    return os << "{" << n.outcome << ", \"" << n.text << "\", " << std::hex << n.block << std::dec << "}";
+  }
+};
+using Told = std::vector<Notice>;
 
 // Player 7 holds chapter 9; the other chapters play themselves.
 struct SrvZoneRoom : SrvGameCase<47> {
@@ -61,16 +73,17 @@ struct SrvZoneRoom : SrvGameCase<47> {
     return game.Receive(
         kMe, Pkt<20>(PKT_TERRAIN_VIEW_612).U16(8, home).U16(10, 3).U16(12, kMine).U8(14, combat).U8(15, mining));
   }
-  // The ATV-production notices (1/113) of the last turn: outcome and first
-  // text. Each names the asteroid, and leaves the player's block empty.
-  std::vector<std::pair<int, std::string>> Production() const {
-    std::vector<std::pair<int, std::string>> told;
+  // The ATV-production notices (1/113) of the last turn: outcome, first text
+  // and the block the player's zone is to keep. Each names the asteroid in
+  // the high half of parameter 2, which the text reads, and in the low half,
+  // which a double click goes to.
+  std::vector<Notice> Production() const {
+    std::vector<Notice> told;
     for (const SrvPacket& p : out.Of(kMe, PKT_NOTIFICATION))
       if (ReadU16(p, 8) == 1 && ReadU16(p, 10) == 113) {
-        EXPECT_EQ(ReadU32(p, 144) >> 16, home);
-        EXPECT_EQ(ReadU32(p, 148), 0u);
+        EXPECT_EQ(ReadU32(p, 144), std::uint32_t{home} << 16 | home) << "named and gone to";
         const char* text = reinterpret_cast<const char*>(p.data() + 12);
-        told.emplace_back(ReadU16(p, 140) & 0xFF, std::string(text, strnlen(text, 64)));
+        told.push_back({ReadU16(p, 140) & 0xFF, std::string(text, strnlen(text, 64)), ReadU32(p, 148)});
       }
     return told;
   }
@@ -79,13 +92,13 @@ struct SrvZoneRoom : SrvGameCase<47> {
   std::int16_t prices[kATVTypes][5] = {};
 };
 
-using Told = std::vector<std::pair<int, std::string>>;
-
 }  // namespace
 
-// Built: code 0 with the count; halted at the limit: code 1. The ATVs past
-// the room are neither built nor paid for, and the order ends there.
-TEST_F(SrvZoneRoom, AZonesConstructionBuildsWhatFitsPaysForThatAndTellsTheRestHalted) {
+// Built: code 0 with the count and the rest of the order; halted at the
+// limit: code 1, once. The ATVs past the room are neither built nor paid for
+// and wait for room, as the player's block, which the halted notice leaves as
+// it is, still shows them ordered.
+TEST_F(SrvZoneRoom, AZonesConstructionBuildsWhatFitsPaysForThatAndTheRestWaitsForRoom) {
   CGZone& zone = FacilityZone();
   CGChapter& me = *const_cast<SrvWorld&>(World()).Chapter(kMine);
   me.credits = 100000;
@@ -101,15 +114,29 @@ TEST_F(SrvZoneRoom, AZonesConstructionBuildsWhatFitsPaysForThatAndTellsTheRestHa
   EXPECT_EQ(zone.atvCounts[ATV_COMBAT], 2);
   EXPECT_EQ(zone.atvCounts[ATV_MINING], 1) << "three fit beside the power ATV";
   EXPECT_EQ(me.credits, credits + income - 2 * 100 - 10) << "only what was built is paid";
-  EXPECT_EQ(Production(), (Told{{0, "3"}, {1, ""}}));
+  EXPECT_EQ(Production(), (Told{{0, "3", 0x00010000}, {1, ""}})) << "one mining ATV left to build";
 
-  // The order ended: room made later builds nothing more.
-  zone.SetAtvCounts(0, 0, 1, 0);
+  // Still full: the rest waits, told no more.
+  credits = me.credits;
   EndTurn();
-  EXPECT_EQ(zone.atvCounts[ATV_COMBAT] + zone.atvCounts[ATV_MINING], 0);
+  EXPECT_EQ(zone.atvCounts[ATV_MINING], 1);
+  EXPECT_EQ(me.credits, credits + income);
   EXPECT_TRUE(Production().empty());
 
-  // A full zone builds nothing, takes nothing, and says so.
+  // Room made later builds the rest, and the order ends there.
+  zone.SetAtvCounts(0, 0, 1, 0);
+  credits = me.credits;
+  EndTurn();
+  EXPECT_EQ(zone.atvCounts[ATV_MINING], 1);
+  EXPECT_EQ(zone.atvCounts[ATV_COMBAT], 0);
+  EXPECT_EQ(me.credits, credits + income - 10);
+  EXPECT_EQ(Production(), (Told{{0, "1"}}));
+  EndTurn();
+  EXPECT_EQ(zone.atvCounts[ATV_MINING], 1);
+  EXPECT_TRUE(Production().empty());
+
+  // A full zone builds nothing and takes nothing, says so once, and builds
+  // the order once room is made; a new order is told again.
   zone.SetAtvCounts(4, 0, 0, 0);
   ASSERT_TRUE(Order(1, 0));
   credits = me.credits;
@@ -117,6 +144,15 @@ TEST_F(SrvZoneRoom, AZonesConstructionBuildsWhatFitsPaysForThatAndTellsTheRestHa
   EXPECT_EQ(zone.atvCounts[ATV_COMBAT], 4);
   EXPECT_EQ(me.credits, credits + income);
   EXPECT_EQ(Production(), (Told{{1, ""}}));
+  EndTurn();
+  EXPECT_TRUE(Production().empty());
+  ASSERT_TRUE(Order(2, 0));
+  EndTurn();
+  EXPECT_EQ(Production(), (Told{{1, ""}}));
+  zone.SetAtvCounts(3, 0, 0, 0);
+  EndTurn();
+  EXPECT_EQ(zone.atvCounts[ATV_COMBAT], 4);
+  EXPECT_EQ(Production(), (Told{{0, "1", 0x01000000}})) << "halted, told already for this order";
 }
 
 TEST_F(SrvZoneRoom, ArrivalsPastTheRoomGoBackOrWaitAndACallBackNeedsRoom) {
