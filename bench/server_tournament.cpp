@@ -13,10 +13,12 @@
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "Game/model/GZone.h"
 #include "server/ai/SrvAiBudget.h"
@@ -123,6 +125,9 @@ void BM_Endings(benchmark::State& state) {
   static const char* const kMinerals[] = {"metals", "silicates", "exotics", "reactives"};
   for (auto _ : state) {
     double by300 = 0, by500 = 0, growth200to300 = 0;
+    // Each game's growth, for the least and the median: a mean over the few
+    // games still going hides whether one of them alone keeps it up.
+    std::vector<double> perGame;
     std::array<double, kMineralTypes> growthByKind{};
     int grown = 0;
     // The pools every hundred turns, summed over the games still going then,
@@ -178,6 +183,7 @@ void BM_Endings(benchmark::State& state) {
         }
       if (pools[1] != 0 && pools[2] != 0) {
         growth200to300 += static_cast<double>(pools[2]) - static_cast<double>(pools[1]);
+        perGame.push_back((static_cast<double>(pools[2]) - static_cast<double>(pools[1])) / 100);
         for (std::size_t m = 0; m < kMineralTypes; ++m)
           growthByKind[m] += static_cast<double>(kinds[2][m]) - static_cast<double>(kinds[1][m]);
         ++grown;
@@ -207,6 +213,10 @@ void BM_Endings(benchmark::State& state) {
     // Over the games still going at turn 300: how much the pools grew a turn
     // after turn 200, in all and mineral by mineral.
     state.counters["pool_growth_200_300"] = grown > 0 ? growth200to300 / grown / 100 : 0;
+    std::sort(perGame.begin(), perGame.end());
+    state.counters["pool_growth_200_300_min"] = perGame.empty() ? 0 : perGame.front();
+    state.counters["pool_growth_200_300_median"] =
+        perGame.empty() ? 0 : (perGame[(perGame.size() - 1) / 2] + perGame[perGame.size() / 2]) / 2;
     for (std::size_t m = 0; m < kMineralTypes; ++m)
       state.counters[std::string("growth_200_300_") + kMinerals[m]] = grown > 0 ? growthByKind[m] / grown / 100 : 0;
     // The mean pools (k) of the games still going at turns 100 to 400.
