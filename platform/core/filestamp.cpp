@@ -29,6 +29,7 @@ std::optional<StampedFile> StampFile(std::string_view dosPath) {
   f.stamp.size = static_cast<std::uint64_t>(st.st_size);
   f.stamp.modifiedNs = Nanoseconds(st.st_mtim);
   f.settled = f.stamp.modifiedNs < Nanoseconds(now) - kStampGrainNs;
+  f.host = std::move(*host);
   return f;
 }
 
