@@ -12,6 +12,7 @@
 // Under AddressSanitizer each object (each run of zones) is a heap block of
 // its own, so that one used after its destruction is still reported.
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <new>
 
@@ -111,43 +112,32 @@ UnitMaker::~UnitMaker() {
 
 namespace {
 
-// How many slots ahead of the one taken the maker asks for the memory: a
-// slot's link is read from the slot itself, so with only the next one asked
-// for, each unit made waits for the rest of that slot's lines to arrive.
-constexpr int kUnitSlotsAhead = 6;
+// How far ahead of the slot taken the maker asks for the memory. A run's
+// slots mostly follow one another in memory (a game's end gives them back in
+// that order), so the slot some places on is asked for by its address: had it
+// been found through the links, each link would be a miss of its own.
+constexpr std::size_t kUnitSlotsAhead = 6;
+constexpr std::size_t kUnitSlotBytes = (sizeof(CGUnit) + SlotBlocks::kAlign - 1) / SlotBlocks::kAlign * SlotBlocks::kAlign;
 
-void AskForUnitSlot(const SlotBlocks::FreeSlot* slot) {
-  const auto* bytes = reinterpret_cast<const char*>(slot);
-  for (std::size_t at = 0; at < sizeof(CGUnit); at += 64) __builtin_prefetch(bytes + at, 1);
+void AskForUnitSlot(const void* at) {
+  const auto* bytes = static_cast<const char*>(at);
+  for (std::size_t line = 0; line < sizeof(CGUnit); line += 64) __builtin_prefetch(bytes + line, 1);
 }
 
 }  // namespace
 
 std::unique_ptr<CGUnit> UnitMaker::Make() {
   auto* slot = static_cast<SlotBlocks::FreeSlot*>(m_next);
-  auto* ahead = static_cast<SlotBlocks::FreeSlot*>(m_ahead);
   if (slot == nullptr) {
     SlotBlocks::FreeSlot* last = nullptr;
     slot = SlotsOf<CGUnit>().TakeAll(&last);
     m_last = last;
-    // The first slots of the run, one after another: each link is in the
-    // slot before it.
-    ahead = slot;
-    for (int i = 0; i < kUnitSlotsAhead && ahead != nullptr; ++i) {
-      AskForUnitSlot(ahead);
-      ahead = ahead->next;
-    }
-    if (ahead != nullptr) AskForUnitSlot(ahead);
   }
   m_next = slot->next;
-  // The slot kUnitSlotsAhead past the next one is on its way in while this
-  // one is filled; its link was asked for that many units ago. The look-ahead
-  // reads only slots no unit has been made in yet.
-  if (ahead != nullptr) {
-    ahead = ahead->next;
-    if (ahead != nullptr) AskForUnitSlot(ahead);
-  }
-  m_ahead = ahead;
+  // The next unit's slot, and the one a few places on, are on their way in
+  // while this one is filled.
+  if (m_next != nullptr) AskForUnitSlot(m_next);
+  AskForUnitSlot(reinterpret_cast<const void*>(reinterpret_cast<std::uintptr_t>(slot) + kUnitSlotsAhead * kUnitSlotBytes));
   // Its own operator delete gives the slot back, as for a unit made by new.
   return std::unique_ptr<CGUnit>(::new (static_cast<void*>(slot)) CGUnit());
 }

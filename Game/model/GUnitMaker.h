@@ -25,9 +25,6 @@ class UnitMaker {
   // every unit is a heap block of its own, under AddressSanitizer).
   [[maybe_unused]] void* m_next = nullptr;
   [[maybe_unused]] void* m_last = nullptr;
-  // The slot some units ahead of m_next whose lines were asked for last
-  // (null once the run's end is that near).
-  [[maybe_unused]] void* m_ahead = nullptr;
 };
 
 class UnitBreaker {
