@@ -352,13 +352,15 @@ int CGHullDB::Load(plat::FILE* fp) {
 }
 
 int CGHullDB::Load(BlockReader& r) {
-  // A section's hulls come as one checked block of four words each.
-  constexpr std::size_t kStateBytes = 4 * sizeof(std::uint16_t);
+  // A section's hulls' states come as checked blocks of some hulls each,
+  // rather than as four checked reads a hull.
+  constexpr std::size_t kStateBytes = CGHull::kResearchStateSize;
+  constexpr std::size_t kPerBlock = 64;
   for (int section = 0; section < kHullSections; ++section) {
     const ArrayMan<CGHull>& list = hulls[section];
-    std::uint8_t scratch[kStateBytes * 64];
-    for (std::size_t first = 0; first < list.count; first += 64) {
-      const std::size_t n = std::min<std::size_t>(64, list.count - first);
+    std::uint8_t scratch[kPerBlock * kStateBytes];
+    for (std::size_t first = 0; first < list.count; first += kPerBlock) {
+      const std::size_t n = std::min<std::size_t>(kPerBlock, list.count - first);
       const auto block = r.Block({scratch, n * kStateBytes});
       if (block.empty()) return 0;
       for (std::size_t i = 0; i < n; ++i) {

@@ -164,7 +164,7 @@ KeptRules<ParsedModules>& KeptModules() {
 }
 
 // A block of `capacity` records holding copies of the first `count` of
-// `from`, padding included (see LoadModules).
+// `from`, padding included (see LoadModules), and new records after them.
 ModuleBlock CopyRecords(const ModuleRecord* from, std::uint16_t count, std::uint16_t capacity) {
   auto block = RoomForRecords(capacity);
   if (count != 0) std::memcpy(static_cast<void*>(block.get()), from, sizeof(ModuleRecord) * count);
