@@ -191,14 +191,19 @@ int CGHull::LoadResearchState(plat::FILE* fp) {
 }
 
 int CGHull::LoadResearchState(BlockReader& r) {
-  std::uint16_t v[4] = {};
-  for (std::uint16_t& x : v) r.Read(x);
-  if (!r.Ok()) return 0;
-  researchPoints = v[0];
-  researchWord = v[1];
-  researchAllocation = v[2];
-  scienceBonus = v[3];
+  std::uint8_t scratch[kResearchStateSize];
+  const auto block = r.Block(scratch);
+  if (block.empty()) return 0;
+  TakeResearchState(block.first<kResearchStateSize>());
   return 1;
+}
+
+void CGHull::TakeResearchState(std::span<const std::uint8_t, kResearchStateSize> state) {
+  FixedFields<kResearchStateSize> f(state);
+  researchPoints = f.U16();
+  researchWord = f.U16();
+  researchAllocation = f.U16();
+  scienceBonus = f.U16();
 }
 
 CGHullDB::CGHullDB() : CGHullDB(DefaultHullsPath().c_str()) {}
@@ -221,7 +226,10 @@ CGHullDB::CGHullDB(const char* path) {
       return;
     }
   }
-  loaded_ = LoadHulls(path) != 0;
+  // The file stamped is read where the stamp found it, its name not resolved
+  // a second time.
+  const auto image = stamped ? plat::ReadHostFile(stamped->host) : ReadBinaryDataFile(path);
+  loaded_ = image && LoadHulls(*image) != 0;
   if (!loaded_) {
     KeptHulls().Forget();
     RulesShowMessage(kHullsFileDamaged);
@@ -236,12 +244,6 @@ CGHullDB::~CGHullDB() {
       if (!InKeptBlock(list.items[i])) delete list.items[i];
     }
   }
-}
-
-int CGHullDB::LoadHulls(const char* path) {
-  const auto image = ReadBinaryDataFile(path);
-  if (!image) return 0;
-  return LoadHulls(*image);
 }
 
 int CGHullDB::LoadHulls(std::span<const std::uint8_t> image) {
@@ -350,9 +352,22 @@ int CGHullDB::Load(plat::FILE* fp) {
 }
 
 int CGHullDB::Load(BlockReader& r) {
+  // A section's hulls' states come as checked blocks of some hulls each,
+  // rather than as four checked reads a hull.
+  constexpr std::size_t kStateBytes = CGHull::kResearchStateSize;
+  constexpr std::size_t kPerBlock = 64;
   for (int section = 0; section < kHullSections; ++section) {
-    for (int i = 0; i < GetHullCount(section); ++i) {
-      if (GetHull(section, i)->LoadResearchState(r) == 0) return 0;
+    const ArrayMan<CGHull>& list = hulls[section];
+    std::uint8_t scratch[kPerBlock * kStateBytes];
+    for (std::size_t first = 0; first < list.count; first += kPerBlock) {
+      const std::size_t n = std::min<std::size_t>(kPerBlock, list.count - first);
+      const auto block = r.Block({scratch, n * kStateBytes});
+      if (block.empty()) return 0;
+      for (std::size_t i = 0; i < n; ++i) {
+        CGHull* hull = list.items[first + i];
+        if (hull == nullptr) return 0;
+        hull->TakeResearchState(block.subspan(i * kStateBytes).first<kStateBytes>());
+      }
     }
   }
   std::uint8_t end = 0;

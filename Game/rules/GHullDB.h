@@ -71,6 +71,9 @@ struct CGHull {
   int SaveResearchState(BlockWriter& w) const;
   int LoadResearchState(plat::FILE* fp);
   int LoadResearchState(BlockReader& r);
+  // The research state's saved words: points, word, allocation, bonus.
+  static constexpr std::size_t kResearchStateSize = 8;
+  void TakeResearchState(std::span<const std::uint8_t, kResearchStateSize> state);
 
   char name[50] = {};
   std::uint8_t section = 0;
@@ -107,10 +110,9 @@ class CGHullDB {
 
   // Appends the hulls of a "hulls.dat" image to the lists, all or none: 1 when
   // the whole image was read cleanly and holds at least one hull; 0, with the
-  // lists as they were, for a missing file, a record that runs past the end,
+  // lists as they were, for a record that runs past the end,
   // bytes after the fifth section, or no hull at all. Slots beyond twenty are
   // passed over.
-  int LoadHulls(const char* path);
   int LoadHulls(std::span<const std::uint8_t> image);
   // The constructor's file was read: a game must not start without it.
   bool IsLoaded() const { return loaded_; }

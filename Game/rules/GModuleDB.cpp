@@ -144,10 +144,16 @@ std::uint16_t Lowered(std::uint32_t value, std::uint8_t percent) {
 
 std::string DefaultModulesPath() { return std::string(g_instData.GetInstallPath()) + "modules.dat"; }
 
+// Room for `n` records, none made yet: each is made by copying one in.
+ModuleBlock RoomForRecords(std::size_t n) {
+  static_assert(std::is_trivially_copyable_v<ModuleRecord> && std::is_trivially_destructible_v<ModuleRecord>);
+  return ModuleBlock(static_cast<ModuleRecord*>(::operator new(std::max<std::size_t>(n, 1) * sizeof(ModuleRecord))));
+}
+
 // The records of the last "modules.dat" read, as read, with the capacity
 // the database reached reading them.
 struct ParsedModules {
-  std::unique_ptr<ModuleRecord[]> records;
+  ModuleBlock records;
   std::uint16_t count = 0;
   std::uint16_t capacity = 0;
 };
@@ -158,15 +164,21 @@ KeptRules<ParsedModules>& KeptModules() {
 }
 
 // A block of `capacity` records holding copies of the first `count` of
-// `from`, padding included (see LoadModules).
-std::unique_ptr<ModuleRecord[]> CopyRecords(const ModuleRecord* from, std::uint16_t count, std::uint16_t capacity) {
-  static_assert(std::is_trivially_copyable_v<ModuleRecord>);
-  auto block = std::make_unique_for_overwrite<ModuleRecord[]>(capacity);
-  std::memcpy(static_cast<void*>(block.get()), from, sizeof(ModuleRecord) * count);
+// `from`, padding included (see LoadModules), and new records after them.
+ModuleBlock CopyRecords(const ModuleRecord* from, std::uint16_t count, std::uint16_t capacity) {
+  auto block = RoomForRecords(capacity);
+  if (count != 0) std::memcpy(static_cast<void*>(block.get()), from, sizeof(ModuleRecord) * count);
+  std::uninitialized_value_construct_n(block.get() + count, capacity - count);
   return block;
 }
 
 }  // namespace
+
+ModuleBlock MakeModuleBlock(std::size_t n) {
+  auto block = RoomForRecords(n);
+  std::uninitialized_value_construct_n(block.get(), n);
+  return block;
+}
 
 CGModuleDB::CGModuleDB() : CGModuleDB(DefaultModulesPath().c_str()) {}
 
@@ -181,9 +193,12 @@ CGModuleDB::CGModuleDB(const char* path) {
       return;
     }
   }
-  records = std::make_unique<ModuleRecord[]>(kInitialCapacity);
+  records = MakeModuleBlock(kInitialCapacity);
   capacity = kInitialCapacity;
-  loaded_ = LoadModules(path) != 0;
+  // The file stamped is read where the stamp found it, its name not resolved
+  // a second time.
+  const auto image = stamped ? plat::ReadHostFile(stamped->host) : ReadBinaryDataFile(path);
+  loaded_ = image && LoadModules(*image) != 0;
   if (!loaded_) {
     KeptModules().Forget();
     RulesShowMessage(kModulesFileDamaged);
@@ -194,12 +209,6 @@ CGModuleDB::CGModuleDB(const char* path) {
     parsed->capacity = capacity;
     KeptModules().Keep(*stamped, std::move(parsed));
   }
-}
-
-int CGModuleDB::LoadModules(const char* path) {
-  const auto image = ReadBinaryDataFile(path);
-  if (!image) return 0;
-  return LoadModules(*image);
 }
 
 int CGModuleDB::LoadModules(std::span<const std::uint8_t> image) {
@@ -223,10 +232,9 @@ int CGModuleDB::LoadModules(std::span<const std::uint8_t> image) {
   // fixed size, where clearing each record in turn starts a fill of its own.
   // It is made just before the record is decoded, while its bytes are at
   // hand.
-  static_assert(std::is_trivially_copyable_v<ModuleRecord>);
   static const ModuleRecord kCleared{};
-  auto block = std::make_unique_for_overwrite<ModuleRecord[]>(size);
-  std::copy_n(this->records.get(), count, block.get());
+  auto block = RoomForRecords(size);
+  if (count != 0) std::memcpy(static_cast<void*>(block.get()), this->records.get(), sizeof(ModuleRecord) * count);
   std::size_t read = 0;
   plat::ByteReader r(image);
   for (;;) {
@@ -247,17 +255,17 @@ int CGModuleDB::LoadModules(std::span<const std::uint8_t> image) {
     TraceError("modules.dat holds no modules, or too many", __FILE__, __LINE__);
     return 0;
   }
+  const std::size_t grown = grownFor(read);
+  std::uninitialized_value_construct_n(block.get() + count + read, grown - (count + read));
   this->records = std::move(block);
-  capacity = static_cast<std::uint16_t>(grownFor(read));
+  capacity = static_cast<std::uint16_t>(grown);
   count = static_cast<std::uint16_t>(count + read);
   return 1;
 }
 
 void CGModuleDB::Reserve(std::uint16_t slots) {
   if (slots <= capacity) return;
-  auto block = std::make_unique<ModuleRecord[]>(slots);
-  std::copy_n(records.get(), count, block.get());
-  records = std::move(block);
+  records = CopyRecords(records.get(), count, slots);
   capacity = slots;
 }
 
@@ -459,15 +467,23 @@ int CGModuleDB::Load(plat::FILE* fp) {
 }
 
 int CGModuleDB::Load(BlockReader& r) {
-  for (std::uint16_t i = 0; i < count; ++i) {
-    std::uint16_t v[4] = {};
-    for (std::uint16_t& x : v) r.Read(x);
-    if (!r.Ok()) return 0;
-    ModuleRecord& m = records[i];
-    m.researchPoints = v[0];
-    m.researchAllocation = v[1];
-    m.scienceBonus = v[2];
-    m.researchWord = v[3];
+  // Hundreds of records of four words each: they come as checked blocks of
+  // some records at a time, rather than as four checked reads each.
+  constexpr std::size_t kRecordBytes = 4 * sizeof(std::uint16_t);
+  constexpr std::size_t kPerBlock = 32;
+  for (std::size_t first = 0; first < count; first += kPerBlock) {
+    const std::size_t n = std::min<std::size_t>(kPerBlock, count - first);
+    std::uint8_t scratch[kPerBlock * kRecordBytes];
+    const auto block = r.Block({scratch, n * kRecordBytes});
+    if (block.empty()) return 0;
+    for (std::size_t i = 0; i < n; ++i) {
+      FixedFields<kRecordBytes> f(block.subspan(i * kRecordBytes).first<kRecordBytes>());
+      ModuleRecord& m = records[first + i];
+      m.researchPoints = f.U16();
+      m.researchAllocation = f.U16();
+      m.scienceBonus = f.U16();
+      m.researchWord = f.U16();
+    }
   }
   std::uint8_t end = 0;
   r.Read(freeSciencePool);

@@ -138,6 +138,19 @@ struct ModuleRecord {
   std::uint16_t researchWord = 0;
 };
 
+// A block of records. Its room is taken raw and each record in it is made
+// once, by a copy (a record is trivially copyable and its destruction does
+// nothing): a database's block is filled from a file or from kept rules, and
+// making every slot first only to write it over doubled the cost of both.
+// The slots past a database's count, up to its capacity, hold records as
+// their definition makes them.
+struct ModuleBlockDeleter {
+  void operator()(ModuleRecord* block) const noexcept { ::operator delete(block); }
+};
+using ModuleBlock = std::unique_ptr<ModuleRecord[], ModuleBlockDeleter>;
+// A block of `n` records as their definition makes them.
+ModuleBlock MakeModuleBlock(std::size_t n);
+
 class CGModuleDB {
  public:
   // A block of 20 records, then LoadModules of "%smodules.dat" in the install
@@ -154,9 +167,8 @@ class CGModuleDB {
 
   // Appends the records of a "modules.dat" image, all or none: 1 when the
   // whole image was read cleanly and holds at least one record; 0, with the
-  // block as it was, for a missing file, a record that ends early, a module of
+  // block as it was, for a record that ends early, a module of
   // an unknown type (whose length cannot be known) or no record at all.
-  int LoadModules(const char* path);
   int LoadModules(std::span<const std::uint8_t> image);
   // The constructor's file was read: a game must not start without it.
   bool IsLoaded() const { return loaded_; }
@@ -238,7 +250,7 @@ class CGModuleDB {
   int Load(plat::FILE* fp);
   int Load(BlockReader& r);
 
-  std::unique_ptr<ModuleRecord[]> records;
+  ModuleBlock records;
   std::uint16_t count = 0;
   std::uint16_t capacity = 0;
   std::uint16_t freeSciencePool = 0;  // science-bonus points handed out

@@ -666,17 +666,22 @@ std::optional<std::vector<std::uint8_t>> ReadHostFile(const std::filesystem::pat
   if (fd < 0) return std::nullopt;
   // Sized by the file as it was opened; a file that grows meanwhile is read
   // to its new end, one that shrinks to where it ends.
+  // The end is looked for with a read into a small block of its own: a file
+  // read whole would otherwise grow its buffer (a copy of every byte) for a
+  // read that finds nothing more.
   std::vector<std::uint8_t> bytes(static_cast<std::size_t>(st.st_size));
   std::size_t have = 0;
+  std::uint8_t probe[4096];
   for (;;) {
-    if (have == bytes.size()) bytes.resize(have + 4096);
-    const ssize_t n = ::read(fd, bytes.data() + have, bytes.size() - have);
+    const bool full = have == bytes.size();
+    const ssize_t n = full ? ::read(fd, probe, sizeof probe) : ::read(fd, bytes.data() + have, bytes.size() - have);
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) {
       ::close(fd);
       return std::nullopt;
     }
     if (n == 0) break;
+    if (full) bytes.insert(bytes.end(), probe, probe + n);
     have += static_cast<std::size_t>(n);
   }
   ::close(fd);

@@ -20,7 +20,7 @@ std::optional<StampedFile> StampFile(std::string_view dosPath) {
   // file's time past the one kept, whatever the clock says by then.
   timespec now{};
   ::clock_gettime(CLOCK_REALTIME, &now);
-  const auto host = ResolveDosPath(dosPath);
+  auto host = ResolveDosPath(dosPath);
   struct stat st {};
   if (!host || ::stat(host->c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
   StampedFile f;
@@ -29,6 +29,7 @@ std::optional<StampedFile> StampFile(std::string_view dosPath) {
   f.stamp.size = static_cast<std::uint64_t>(st.st_size);
   f.stamp.modifiedNs = Nanoseconds(st.st_mtim);
   f.settled = f.stamp.modifiedNs < Nanoseconds(now) - kStampGrainNs;
+  f.host = std::move(*host);
   return f;
 }
 

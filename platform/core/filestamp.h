@@ -8,6 +8,7 @@
 // May be called from several threads.
 
 #include <cstdint>
+#include <filesystem>
 #include <optional>
 #include <string_view>
 
@@ -26,6 +27,9 @@ struct StampedFile {
   // The modification time was more than the grain (two seconds) before the
   // stamp was taken, by the real-time clock.
   bool settled = false;
+  // The file stamped, as the host names it: read from there, the bytes are
+  // those of the file stamped without resolving its name again.
+  std::filesystem::path host;
 };
 
 // The stamp of the regular file `dosPath` names (resolved through dospath.h);

@@ -181,6 +181,32 @@ TEST_F(HullDBTest, ReclaimTakesBackWhatThePoolExceedsInOneWalk) {
   EXPECT_EQ(std::make_tuple(modules.freeSciencePool, db.GetHull(1, 2)->scienceBonus), std::make_tuple(48, 0));
 }
 
+// A section of seventy hulls (more than one block of states) and a short
+// one: every hull's state comes back to it, and a state cut short fails.
+TEST_F(HullDBTest, ResearchStatesOfALongSectionRoundTrip) {
+  std::vector<std::vector<HullEntry>> sections(3);
+  sections[0].resize(3);
+  sections[2].resize(70);
+  box.Write("many.dat", rules_test::HullsFile(sections, -1));
+  CGHullDB many(Sandbox::Dos("many.dat").c_str()), again(Sandbox::Dos("many.dat").c_str());
+  ASSERT_EQ(std::make_tuple(many.GetHullCount(0), many.GetHullCount(2)), std::make_tuple(3, 70));
+  int n = 0;
+  for (int section : {0, 2}) {
+    for (int i = 0; i < many.GetHullCount(section); ++i, ++n) {
+      CGHull* h = many.GetHull(section, i);
+      h->researchPoints = static_cast<std::uint16_t>(500 + n);
+      h->researchWord = static_cast<std::uint16_t>(0xB000 | n);
+      h->researchAllocation = static_cast<std::uint16_t>(n % 5);
+      h->scienceBonus = static_cast<std::uint16_t>(2 * n);
+    }
+  }
+  const std::string bytes = box.SavedOf(many);
+  ASSERT_EQ(bytes.size(), 73 * 8 + 1u);
+  ASSERT_EQ(box.LoadedInto(again, bytes), 1);
+  EXPECT_EQ(box.SavedOf(again), bytes);  // every state distinct: each back in its own hull
+  EXPECT_EQ(box.LoadedInto(again, bytes.substr(0, 70 * 8 + 3)), 0);
+}
+
 TEST_F(HullDBTest, ResearchStateRoundTrip) {
   HullEntry b;
   box.Write("two.dat", HullsImage(4, {b, b}).bytes);

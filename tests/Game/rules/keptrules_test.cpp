@@ -148,6 +148,10 @@ TEST_F(KeptRulesTest, KeptModulesAreAFreshReadAndEachRootHasItsOwn) {
   const CGModuleDB third(Dos("modules.dat").c_str());
   ExpectSameModules(third, fresh);
   EXPECT_EQ(third.freeSciencePool, 0);
+  // The slots past the kept records hold new records, as a fresh read's do.
+  ASSERT_GT(second.capacity, second.GetCount());
+  for (std::uint16_t i = second.GetCount(); i < second.capacity; ++i)
+    EXPECT_EQ(std::make_tuple(second.records[i].successor, second.records[i].name[0]), std::make_tuple(kNoModule, '\0'));
   // The block grows past what was kept as a database read fresh does.
   ASSERT_EQ(second.LoadModules(Modules("More", 9)), 1);
   EXPECT_EQ(second.GetCount(), 6);

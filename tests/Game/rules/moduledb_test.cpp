@@ -260,6 +260,30 @@ TEST_F(ModuleDBTest, ResearchMessagesAndReclaim) {
   EXPECT_EQ(db.freeSciencePool, 97);
 }
 
+// Seventy records' states come back each to its own record across the blocks
+// they are read in; a state cut short, inside the last block or at a block's
+// end, fails the load.
+TEST_F(ModuleDBTest, ManyResearchStatesRoundTripAndCutOnesFail) {
+  const std::vector<ModuleEntry> modules(70, Module("M"));
+  Build(modules);
+  for (std::uint16_t i = 0; i < 70; ++i) {
+    ModuleRecord* r = db.GetRecord(i);
+    r->researchPoints = static_cast<std::uint16_t>(1000 + i);
+    r->researchAllocation = static_cast<std::uint16_t>(i % 7);
+    r->scienceBonus = static_cast<std::uint16_t>(3 * i);
+    r->researchWord = static_cast<std::uint16_t>(0xA000 | i);
+  }
+  const std::string bytes = box.SavedOf(db);
+  ASSERT_EQ(bytes.size(), 70 * 8 + 2 + 1u);
+
+  CGModuleDB again(Sandbox::Dos("none.dat").c_str());
+  again.LoadModules(rules_test::ModulesFile(modules));
+  ASSERT_EQ(box.LoadedInto(again, bytes), 1);
+  EXPECT_EQ(box.SavedOf(again), bytes);  // every state distinct: each back in its own record
+  EXPECT_EQ(box.LoadedInto(again, bytes.substr(0, 69 * 8 + 4)), 0);
+  EXPECT_EQ(box.LoadedInto(again, bytes.substr(0, 64 * 8)), 0);
+}
+
 TEST_F(ModuleDBTest, ResearchStateRoundTrip) {
   Build({Module("A"), Module("B")});
   ModuleRecord* r = db.GetRecord(1);

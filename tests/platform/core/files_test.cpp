@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "platform/core/dospath.h"
+#include "platform/core/filestamp.h"
 #include "tests/support/scoped_file.h"
 #include "tests/support/scratch_drive.h"
 
@@ -302,6 +303,29 @@ TEST_F(FilesTest, RemoveRenameAndWholeFiles) {
   EXPECT_EQ(std::string(bytes->begin(), bytes->end()), "r2");
   EXPECT_FALSE(plat::ReadWholeFile("C:\\nothing").has_value());
   EXPECT_FALSE(plat::ReadWholeFile("C:\\sub").has_value());
+}
+
+// A whole read takes every byte whether the file's size is known when it is
+// opened (a regular file, over several of the reads' blocks) or not (a kernel
+// file stated as empty); the stamp names the file it stamped, found under
+// another spelling, and a read from that name gives its bytes.
+TEST_F(FilesTest, WholeReadsTakeEveryByteAndAStampNamesItsFile) {
+  std::string large(10000, '\0');
+  for (std::size_t i = 0; i < large.size(); ++i) large[i] = static_cast<char>('a' + i % 26);
+  drive.Write("Large.BIN", large);
+  const auto bytes = plat::ReadHostFile(drive.Host("Large.BIN"));
+  ASSERT_TRUE(bytes.has_value());
+  EXPECT_EQ(std::string(bytes->begin(), bytes->end()), large);
+  const auto status = plat::ReadHostFile("/proc/self/status");
+  ASSERT_TRUE(status.has_value());
+  EXPECT_NE(std::string(status->begin(), status->end()).find("Name:"), std::string::npos);
+
+  const auto stamped = plat::StampFile("C:\\large.bin");
+  ASSERT_TRUE(stamped.has_value());
+  EXPECT_EQ(stamped->host, drive.Host("Large.BIN"));
+  EXPECT_EQ(stamped->stamp.size, large.size());
+  EXPECT_EQ(plat::ReadHostFile(stamped->host), bytes);
+  EXPECT_FALSE(plat::StampFile("C:\\missing.bin").has_value());
 }
 
 TEST_F(FilesTest, MappedFileIsPrivateCopyOnWrite) {

@@ -26,7 +26,7 @@ class ChapterTest : public WorldTest {
   ChapterTest() : chapter(*Chapter(11)) {}  // guild 1, slot 3
   // A module database holding one researched propulsion module of the local guild.
   void UsePropulsion(std::uint8_t thrust, std::uint8_t mass) {
-    modules.records = std::make_unique<ModuleRecord[]>(1);
+    modules.records = MakeModuleBlock(1);
     modules.count = modules.capacity = 1;
     ModuleRecord& m = modules.records[0];
     m.type = MODULE_PROPULSION;
