@@ -41,10 +41,12 @@ constexpr std::uint32_t kUnitStopRangeSq = 90000;
 constexpr std::int16_t kLaunchOffset = 500;
 // ATVs built: category 1, code 113, outcome 0 in the low byte of parameter 1
 // (1 would tell the player a zone's production halted at its ATV limit), the
-// count in the first text.
+// count in the first text. The high byte names the zone whose production the
+// player's copy sets to parameter 3: none for a hold, or the hold's counts
+// would stand as an order in the zone 0 of where it was built.
 constexpr std::uint16_t kAtvsBuiltCategory = 1;
 constexpr std::uint16_t kAtvsBuiltCode = 113;
-constexpr std::uint16_t kAtvsBuilt = 0;
+constexpr std::uint16_t kAtvsBuiltIntoHold = 0xFF00;
 // Percent per shot of a hostile combat ATV at a pod landing beside its zone.
 constexpr int kPodHit = 20;
 
@@ -173,7 +175,7 @@ void BuildAtvs(SrvTurnContext& turn, CGUnit& unit, const UnitOrder& order) {
   const auto chapter = static_cast<std::uint16_t>(unit.GetChapter());
   turn.Tell(chapter, BuildAtvCargoPacket(unit));
   turn.world.notices.Add(chapter, kAtvsBuiltCategory, kAtvsBuiltCode, std::to_string(built).c_str(), nullptr,
-                         kAtvsBuilt, SrvAtvProductionAsteroid(unit.location.asteroid), counts);
+                         kAtvsBuiltIntoHold, SrvAtvProductionAsteroid(unit.location.asteroid), counts);
   if (reduced)
     turn.world.notices.Add(chapter, kSrvTradeCategory, kSrvAtvBuildReducedCode, nullptr, nullptr, 0, 0, unit.id);
 }

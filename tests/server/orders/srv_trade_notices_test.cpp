@@ -227,6 +227,8 @@ TEST_F(SrvTradeNotices, AShipTakenApartAndAtvsBuiltShortAreToldTheirOwner) {
   ASSERT_EQ(built.size(), 1u);
   EXPECT_EQ(ReadU32(built[0], 148), 1u << 24) << "counts what was built";
   EXPECT_EQ(ReadU16(built[0], 140) & 0xFF, 0) << "built, not a zone's production halted";
+  const std::uint32_t zones = World().solar.GetAsteroid(builder->location.asteroid)->GetZoneCount();
+  EXPECT_GE(ReadU16(built[0], 140) >> 8, zones) << "no zone's production takes the hold's counts";
   EXPECT_EQ(FirstText(built[0]), "1") << "the count the player reads";
   const std::uint32_t at = builder->location.asteroid;
   EXPECT_EQ(ReadU32(built[0], 144), at << 16 | at) << "the asteroid named and the one a double click goes to";
