@@ -37,6 +37,13 @@ bool ControlHidden(const SrvPacket& p) {
 }
 bool MakeUpHidden(const SrvPacket& p) { return p[58] == 0 && p[60] == 0 && p[61] == 0 && p[62] == 0; }
 
+// The seeded world the fog's comings and goings are played in.
+void GenerateHardFogWorld(const SrvSetup& setup, SrvWorld& world) {
+  const auto [hulls, modules] = SrvTestRules();
+  ASSERT_TRUE(world.UseRules(hulls, modules));
+  world.Generate(setup, 17, nullptr);
+}
+
 }  // namespace
 
 TEST(SrvAsteroidFog, EachFogLevelTellsTheStartWhatTheChapterMayKnowAndAlwaysTheOrbit) {
@@ -89,9 +96,7 @@ TEST(SrvAsteroidFog, EachFogLevelTellsTheStartWhatTheChapterMayKnowAndAlwaysTheO
 TEST(SrvAsteroidFog, ControlAndZonesReachAChapterOnlyWhileItIsPresentAtTheHardLevel) {
   const SrvSetup setup = FogSetup(2);
   SrvWorld world;
-  const auto [hulls, modules] = SrvTestRules();
-  ASSERT_TRUE(world.UseRules(hulls, modules));
-  world.Generate(setup, 17, nullptr);
+  ASSERT_NO_FATAL_FAILURE(GenerateHardFogWorld(setup, world));
   const SrvFogRules fog = SrvFogRules::From(setup);
   SrvUnitSight sight;
   auto start = BuildStartSequence(world, kMine, std::vector<std::string>(kMaxChapters));
@@ -146,9 +151,7 @@ TEST(SrvAsteroidFog, ControlAndZonesReachAChapterOnlyWhileItIsPresentAtTheHardLe
 TEST(SrvAsteroidFog, AnAsteroidTakenWithTheChaptersLastZoneIsToldAsNoLongerItsOwn) {
   const SrvSetup setup = FogSetup(2);
   SrvWorld world;
-  const auto [hulls, modules] = SrvTestRules();
-  ASSERT_TRUE(world.UseRules(hulls, modules));
-  world.Generate(setup, 17, nullptr);
+  ASSERT_NO_FATAL_FAILURE(GenerateHardFogWorld(setup, world));
   const SrvFogRules fog = SrvFogRules::From(setup);
   SrvUnitSight sight;
   CGAsteroid* far = nullptr;
