@@ -1461,3 +1461,36 @@ TEST_F(SrvOrders, ARepairFromAfarBegunWithoutPowerEndsWhenThePlayerIsTold) {
   EXPECT_EQ(ship->hullDamage, 0) << "within the turns told";
   EXPECT_EQ(builder->GetOrderCount(), 0);
 }
+
+// Work the player is told is done (a figure of 0) ends that turn, mid-order as
+// at its start: a taker filled from elsewhere, a ship whose damage was mended
+// meanwhile.
+TEST_F(SrvOrders, WorkThePlayerIsToldIsDoneEndsThatTurnMidOrder) {
+  CGUnit* builder = UnitOf(kMine);
+  const std::uint32_t design = World().templates->GetTemplate(kMine, 0, 1)->templateId;
+  ASSERT_TRUE(Order(*builder, Ordered(ORDER_BUILD_SHIP, {design, kNoTargetId})));
+  for (int t = 0; t < 30 && builder->GetOrderCount() > 0; ++t) EndTurn();
+  CGUnit* ship = nullptr;
+  World().ForEachUnit([&](CGUnit& u) {
+    if (u.GetChapter() == kMine && u.id != builder->id) ship = &u;
+  });
+  ASSERT_NE(ship, nullptr);
+  const auto endsOnceDone = [&](std::uint32_t type, const auto& finish) {
+    builder->location = Location{builder->location.asteroid, 0, 1700, 0};
+    ship->location = builder->location;
+    ship->location.x = 100;
+    builder->power = builder->GetMaxPower();
+    ship->power = 0;
+    ship->hullDamage = 200;
+    ASSERT_TRUE(Order(*builder, Ordered(type, {ship->id})));
+    ASSERT_GT(builder->GetNumTurnsUntilOrderCompletion(nullptr), 2) << type;
+    EndTurn();
+    ASSERT_EQ(builder->GetOrderCount(), 1) << type;
+    finish();
+    ASSERT_EQ(builder->GetNumTurnsUntilOrderCompletion(nullptr), 0) << type;
+    EndTurn();
+    EXPECT_EQ(builder->GetOrderCount(), 0) << type << " ends in the turn the player is told it is done";
+  };
+  endsOnceDone(ORDER_TRANSFER_POWER, [&] { ship->power = ship->GetMaxPower(); });
+  endsOnceDone(ORDER_REPAIR_UNIT, [&] { ship->hullDamage = 0; });
+}
