@@ -1077,6 +1077,23 @@ TEST_F(SrvGuildTrade, BoughtMineralsArriveInTheTurnTheBuyerWasShown) {
   EXPECT_GE(world.poolDB.GetMineral(buyerPool, 1), before + 20) << "delivered in the turn shown";
 }
 
+// Bought from an offer on the buyer's own asteroid, they make no trip: its
+// client lists them arriving this turn, and the pool holds them at once.
+TEST_F(SrvGuildTrade, MineralsBoughtWhereTheyLieAreThePoolsAtOnce) {
+  const auto pool = static_cast<std::uint8_t>(world.Chapter(8)->homeAsteroid);
+  ASSERT_TRUE(
+      game.Receive(1, Pkt<24>(PKT_MINERAL_OFFER_POSTED).U8(8, 8).U8(9, pool).U8(10, 1).U16(12, 20).U16(14, 1)));
+  // The offer stands on an asteroid its seller has lost to the buyer since.
+  const_cast<SrvWorld&>(world).solar.GetAsteroid(pool)->owner = 9;
+  const std::uint32_t before = world.poolDB.GetMineral(pool, 1);
+  auto buy = Pkt<16>(PKT_MINERAL_TRADE).U8(8, 8).U8(9, pool).U8(10, 1).U8(11, 9).U8(12, pool);
+  ASSERT_TRUE(game.Receive(2, buy.U16(14, 20)));
+  EXPECT_EQ(world.poolDB.GetMineral(pool, 1), before + 20);
+  EXPECT_TRUE(std::none_of(world.inTransit.begin(), world.inTransit.end(),
+                           [&](const SrvTransferInTransit& t) { return t.destination == pool; }))
+      << "nothing left on its way to be delivered again";
+}
+
 // The buyer's client's own reckoning; the same both ways, nothing to itself,
 // and none at all (the client's "Never") for a guild without a drive.
 TEST_F(SrvGuildTrade, TransitTurnsAreTheBuyersClientsAndNoneWithoutADrive) {
@@ -1100,7 +1117,7 @@ TEST_F(SrvGuildTrade, TransitTurnsAreTheBuyersClientsAndNoneWithoutADrive) {
     if (w.modules->GetRecord(m)->type == MODULE_PROPULSION) points[static_cast<std::size_t>(m)] = 0;
   EXPECT_EQ(SrvTransitTurns(world, 9, a, b), -1);
   EXPECT_EQ(SrvPurchaseTurns(world, 9, a, b), 1) << "a purchase still comes the next turn";
-  EXPECT_EQ(SrvPurchaseTurns(world, 9, a, a), 1) << "and one from its own asteroid too";
+  EXPECT_EQ(SrvPurchaseTurns(world, 9, a, a), 0) << "none from its own asteroid, drive or not";
   points = kept;
   EXPECT_EQ(SrvPurchaseTurns(world, 9, a, b), now);
   EXPECT_EQ(SrvTransitTurns(world, 9, a, 250), -1) << "no such asteroid";
