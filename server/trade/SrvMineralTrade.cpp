@@ -88,9 +88,13 @@ SrvOrderVerdict SrvBuyMinerals(SrvWorld& world, std::uint16_t chapter, std::span
   world.poolDB.AddMineral(asteroid, paidWith, payment);
   // They arrive when the buyer's client says, after the time they take from
   // the offer's asteroid; a guild without a drive still gets them next turn.
+  // Bought where they lie, they are the pool's this turn, as it is listed.
   const int transit = SrvPurchaseTurns(world, buyer, asteroid, pool);
-  world.inTransit.push_back(
-      {pool, mineral, bought, world.turn + static_cast<std::uint32_t>(transit), kSrvNoSender, 0});
+  if (transit == 0)
+    world.poolDB.AddMineral(pool, mineral, bought);
+  else
+    world.inTransit.push_back(
+        {pool, mineral, bought, world.turn + static_cast<std::uint32_t>(transit), kSrvNoSender, 0});
   world.notices.Add(seller, kSrvTradeCategory, kSrvMineralsSoldCode, nullptr, nullptr, bought, mineral,
                     (std::uint32_t{buyer} << 16) | asteroid);
   world.notices.Add(buyer, kSrvTradeCategory, kSrvMineralsBoughtCode, nullptr, nullptr, bought, mineral,

@@ -34,5 +34,6 @@ int SrvTransitTurns(const SrvWorld& world, std::uint16_t chapter, std::uint16_t 
 }
 
 int SrvPurchaseTurns(const SrvWorld& world, std::uint16_t buyer, std::uint16_t source, std::uint16_t pool) {
-  return std::max(SrvTransitTurns(world, buyer, source, pool), 1);
+  const int turns = SrvTransitTurns(world, buyer, source, pool);
+  return turns < 0 ? 1 : turns;
 }

@@ -14,6 +14,6 @@
 int SrvTransitTurns(const SrvWorld& world, std::uint16_t chapter, std::uint16_t source, std::uint16_t destination);
 
 // The turns a purchase takes from the offer's asteroid to the buyer's pool:
-// the trip, and at least the next turn (a guild with no drive, or the same
-// asteroid).
+// the trip, 0 from the pool's own asteroid; the next turn for a guild with no
+// drive, whose client shows no trip at all.
 int SrvPurchaseTurns(const SrvWorld& world, std::uint16_t buyer, std::uint16_t source, std::uint16_t pool);

@@ -124,10 +124,11 @@ std::uint16_t CountDown(SrvTurnContext& turn, CGUnit& unit) {
     // The player's figure for these is worked out afresh each turn from the
     // unit's place and store, not from this count: one begun with an empty
     // store counted its approach at idle speed, and once the unit has power
-    // it is done when the player's figure says.
+    // it is done when the player's figure says. A 0 ends it this turn, as at
+    // its start: a taker filled or a ship mended meanwhile leaves no work.
     if (FigureWorkedAfresh(unit.GetOrder(0)->type)) {
       const std::uint16_t now = unit.GetNumTurnsUntilOrderCompletion(nullptr);
-      if (now > 0 && now < kSelfDestruct) unit.stage = static_cast<std::uint8_t>(std::min<int>(unit.stage, now - 1));
+      if (now < kSelfDestruct) unit.stage = static_cast<std::uint8_t>(std::min<int>(unit.stage, now > 0 ? now - 1 : 0));
     }
   }
   if (unit.stage > 0) TellStage(turn, unit);

@@ -1077,6 +1077,23 @@ TEST_F(SrvGuildTrade, BoughtMineralsArriveInTheTurnTheBuyerWasShown) {
   EXPECT_GE(world.poolDB.GetMineral(buyerPool, 1), before + 20) << "delivered in the turn shown";
 }
 
+// Bought from an offer on the buyer's own asteroid, they make no trip: its
+// client lists them arriving this turn, and the pool holds them at once.
+TEST_F(SrvGuildTrade, MineralsBoughtWhereTheyLieAreThePoolsAtOnce) {
+  const auto pool = static_cast<std::uint8_t>(world.Chapter(8)->homeAsteroid);
+  ASSERT_TRUE(
+      game.Receive(1, Pkt<24>(PKT_MINERAL_OFFER_POSTED).U8(8, 8).U8(9, pool).U8(10, 1).U16(12, 20).U16(14, 1)));
+  // The offer stands on an asteroid its seller has lost to the buyer since.
+  const_cast<SrvWorld&>(world).solar.GetAsteroid(pool)->owner = 9;
+  const std::uint32_t before = world.poolDB.GetMineral(pool, 1);
+  auto buy = Pkt<16>(PKT_MINERAL_TRADE).U8(8, 8).U8(9, pool).U8(10, 1).U8(11, 9).U8(12, pool);
+  ASSERT_TRUE(game.Receive(2, buy.U16(14, 20)));
+  EXPECT_EQ(world.poolDB.GetMineral(pool, 1), before + 20);
+  EXPECT_TRUE(std::none_of(world.inTransit.begin(), world.inTransit.end(),
+                           [&](const SrvTransferInTransit& t) { return t.destination == pool; }))
+      << "nothing left on its way to be delivered again";
+}
+
 // The buyer's client's own reckoning; the same both ways, nothing to itself,
 // and none at all (the client's "Never") for a guild without a drive.
 TEST_F(SrvGuildTrade, TransitTurnsAreTheBuyersClientsAndNoneWithoutADrive) {
@@ -1100,7 +1117,7 @@ TEST_F(SrvGuildTrade, TransitTurnsAreTheBuyersClientsAndNoneWithoutADrive) {
     if (w.modules->GetRecord(m)->type == MODULE_PROPULSION) points[static_cast<std::size_t>(m)] = 0;
   EXPECT_EQ(SrvTransitTurns(world, 9, a, b), -1);
   EXPECT_EQ(SrvPurchaseTurns(world, 9, a, b), 1) << "a purchase still comes the next turn";
-  EXPECT_EQ(SrvPurchaseTurns(world, 9, a, a), 1) << "and one from its own asteroid too";
+  EXPECT_EQ(SrvPurchaseTurns(world, 9, a, a), 0) << "none from its own asteroid, drive or not";
   points = kept;
   EXPECT_EQ(SrvPurchaseTurns(world, 9, a, b), now);
   EXPECT_EQ(SrvTransitTurns(world, 9, a, 250), -1) << "no such asteroid";
@@ -1460,4 +1477,37 @@ TEST_F(SrvOrders, ARepairFromAfarBegunWithoutPowerEndsWhenThePlayerIsTold) {
   for (int t = 0; t < told && builder->GetOrderCount() > 0; ++t) EndTurn();
   EXPECT_EQ(ship->hullDamage, 0) << "within the turns told";
   EXPECT_EQ(builder->GetOrderCount(), 0);
+}
+
+// Work the player is told is done (a figure of 0) ends that turn, mid-order as
+// at its start: a taker filled from elsewhere, a ship whose damage was mended
+// meanwhile.
+TEST_F(SrvOrders, WorkThePlayerIsToldIsDoneEndsThatTurnMidOrder) {
+  CGUnit* builder = UnitOf(kMine);
+  const std::uint32_t design = World().templates->GetTemplate(kMine, 0, 1)->templateId;
+  ASSERT_TRUE(Order(*builder, Ordered(ORDER_BUILD_SHIP, {design, kNoTargetId})));
+  for (int t = 0; t < 30 && builder->GetOrderCount() > 0; ++t) EndTurn();
+  CGUnit* ship = nullptr;
+  World().ForEachUnit([&](CGUnit& u) {
+    if (u.GetChapter() == kMine && u.id != builder->id) ship = &u;
+  });
+  ASSERT_NE(ship, nullptr);
+  const auto endsOnceDone = [&](std::uint32_t type, const auto& finish) {
+    builder->location = Location{builder->location.asteroid, 0, 1700, 0};
+    ship->location = builder->location;
+    ship->location.x = 100;
+    builder->power = builder->GetMaxPower();
+    ship->power = 0;
+    ship->hullDamage = 200;
+    ASSERT_TRUE(Order(*builder, Ordered(type, {ship->id})));
+    ASSERT_GT(builder->GetNumTurnsUntilOrderCompletion(nullptr), 2) << type;
+    EndTurn();
+    ASSERT_EQ(builder->GetOrderCount(), 1) << type;
+    finish();
+    ASSERT_EQ(builder->GetNumTurnsUntilOrderCompletion(nullptr), 0) << type;
+    EndTurn();
+    EXPECT_EQ(builder->GetOrderCount(), 0) << type << " ends in the turn the player is told it is done";
+  };
+  endsOnceDone(ORDER_TRANSFER_POWER, [&] { ship->power = ship->GetMaxPower(); });
+  endsOnceDone(ORDER_REPAIR_UNIT, [&] { ship->hullDamage = 0; });
 }
