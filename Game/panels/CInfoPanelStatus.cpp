@@ -21,6 +21,13 @@ namespace {
 constexpr std::uint16_t kImperatorWins = 8;
 // The charts' figures are written at least a row of the chapter table apart.
 constexpr int kLabelStep = 11;
+// The chapter table's figure columns: each runs to the next one's start, the
+// last to the panel's right edge, where the screen's frame begins; a figure
+// keeps this much of its column clear on the right.
+constexpr int kFigureStep = 25;
+constexpr int kPanelRight = 585;
+constexpr int kFigureMargin = 3;
+constexpr int kTotalX[5] = {450, 475, 500, 525, 550};
 
 struct Series {
   const char* id;
@@ -81,7 +88,8 @@ void DrawChapterPage() {
     Caption(h.id, h.x, h.y, 80, kWhite);
     Caption(h.id, h.x + 290, h.y, 80, kWhite);
   }
-  std::uint32_t totals[kGuildCount][5] = {};
+  // Eight chapters' scores can pass what 32 bits hold.
+  std::uint64_t totals[kGuildCount][5] = {};
   const int row = LatestRow();
   const int last = 32 + g_gameData->chaptersPerGuild - 1;
   for (int c = 0; c <= last && c < kMaxChapters; ++c) {
@@ -96,11 +104,12 @@ void DrawChapterPage() {
     const std::uint32_t figures[5] = {s.asteroids, s.presence, s.votes, s.ships, g_gameData->scores[c]};
     Write(chapter->GetName() ? chapter->GetName() : "", x, y, 150, colour);
     for (int i = 0; i < 5; ++i) {
-      Write(std::to_string(figures[i]), x + 160 + 25 * i, y, 25, colour);
+      const int left = x + 160 + kFigureStep * i;
+      const int room = std::min(left + kFigureStep, kPanelRight) - left - kFigureMargin;
+      Write(FittedFigure(figures[i], room), left, y, kFigureStep, colour);
       totals[g][i] += figures[i];
     }
   }
-  constexpr int kTotalX[5] = {450, 475, 500, 525, 550};
   constexpr int kTotalWidth[5] = {20, 20, 20, 30, 40};
   for (int g = 0; g < kGuildCount; ++g) {
     const int y = 75 + 63 * g;
@@ -109,7 +118,10 @@ void DrawChapterPage() {
     char id[24];
     std::snprintf(id, sizeof id, "ISTGLD%dT", g + 1);
     Caption(id, 0, y, 440, colour, DT_RIGHT);
-    for (int i = 0; i < 5; ++i) Write(std::to_string(totals[g][i]), kTotalX[i], y, kTotalWidth[i], colour);
+    for (int i = 0; i < 5; ++i) {
+      const int right = i < 4 ? kTotalX[i + 1] : kPanelRight;
+      Write(FittedFigure(totals[g][i], right - kTotalX[i] - kFigureMargin), kTotalX[i], y, kTotalWidth[i], colour);
+    }
   }
 }
 

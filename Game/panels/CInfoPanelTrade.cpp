@@ -26,6 +26,7 @@
 #include "Game/net/TradePackets.h"
 #include "Game/panels/CInfoPanel.h"
 #include "Game/panels/InfoPageDraw.h"
+#include "Game/panels/Legibility.h"
 #include "Game/rules/GHullDB.h"
 #include "media/CSndPlay.h"
 #include "media/CSprite.h"
@@ -454,6 +455,12 @@ void TradeScreen::DrawPoolDetails() {
     Box(480, 215, 580, 229, 35, kRed);
     Write(Text("BLOCKADE"), 480, 215, 100, kRed, DT_CENTER, 1, 1);
   }
+  // A mineral whose colour is too dark for the panel's dim tint (the exotics'
+  // deep blue) gets a light band under the cells its row writes in that
+  // colour, laid before the grid so the cell lines stay whole.
+  for (int m = 0; m < 4; ++m)
+    if (const std::uint8_t light = LightGroundPercent(kMineralColours[m]))
+      PanelFrame().ShadeViewportRect(11, kDetailRowY[m] - 2, 470, kDetailRowY[m] + 15, kWhite, light);
   Line(10, 262, 575, 262);
   for (int x : {85, 235, 305, 470}) Line(x, 237, x, 358);
   Line(305, 250, 470, 250);

@@ -37,4 +37,15 @@ const std::string& KeptText(const char* id, std::span<const TextArg> args) {
   return text;
 }
 
+std::string FittedFigure(std::uint64_t value, int room, int bold) {
+  constexpr const char* kUnits[] = {"", "K", "M", "G"};
+  std::string text;
+  for (const char* unit : kUnits) {
+    text = std::to_string(value) + unit;
+    if (PanelFrame().MeasureScreenText(text.c_str(), bold) <= room) break;
+    value /= 1000;
+  }
+  return text;
+}
+
 }  // namespace infopage

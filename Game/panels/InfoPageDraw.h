@@ -66,6 +66,10 @@ inline int Caption(const char* id, int x, int y, int width, plat::COLORREF colou
                    int bold = 0, int upper = 0) {
   return Write(FixedText(id), x, y, width, colour, format, bold, upper);
 }
+// `value` in decimal, or else in whole thousands, millions or billions ("12K",
+// "4G"), the first of them no wider than `room` pixels in the page's font: a
+// figure stays inside its column however large the game lets it grow.
+std::string FittedFigure(std::uint64_t value, int room, int bold = 0);
 inline void Line(int x1, int y1, int x2, int y2, plat::COLORREF colour = kGreen, int width = 1) {
   PanelFrame().DrawViewportLine(x1, y1, x2, y2, colour, width);
 }

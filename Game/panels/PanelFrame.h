@@ -38,6 +38,9 @@ class IPanelFrame {
                              plat::UINT /*format*/, int /*bold*/, int /*upperCase*/) {
     return 0;
   }
+  // The width in pixels a text takes in the font DrawScreenText would use; 0
+  // when it cannot be measured.
+  virtual int MeasureScreenText(const char* /*text*/, int /*bold*/) { return 0; }
   virtual int DrawViewportLine(int /*x1*/, int /*y1*/, int /*x2*/, int /*y2*/, plat::COLORREF /*colour*/,
                                int /*penWidth*/) {
     return 0;

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <cstring>
 #include <span>
 #include <string>
 
@@ -303,6 +304,19 @@ int DrawScreenText(const char* text, int x, int y, int width, COLORREF colour, U
                                 upperCase);
   AddDirtyRect({rect.left, rect.top, rect.right, std::min<LONG>(rect.top + height, rect.bottom)});
   return height;
+}
+
+int MeasureScreenText(const char* text, int bold) {
+  if (!text || !g_screenSprite) return 0;
+  HDC dc = g_screenSprite->GetDC();
+  if (!dc) return 0;
+  HFONT font = bold ? g_boldFont : g_angularFont;
+  HGDIOBJ old = font ? SelectObject(dc, font) : nullptr;
+  SIZE size{};
+  const BOOL measured = GetTextExtentPoint32(dc, text, static_cast<int>(std::strlen(text)), &size);
+  if (old) SelectObject(dc, old);
+  g_screenSprite->ReleaseDC(dc);
+  return measured ? static_cast<int>(size.cx) : 0;
 }
 
 int DrawViewportText(const char* text, int x, int y, int width, COLORREF colour, UINT format, int bold,

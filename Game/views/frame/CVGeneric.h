@@ -160,6 +160,8 @@ void SuspendScreenFlush(int suspend);
 // 361 otherwise, x + width <= 0, y <= 0), else the drawn height.
 int DrawScreenText(const char* text, int x, int y, int width, plat::COLORREF colour, plat::UINT format, int bold,
                    int upperCase);
+// The width of `text` in the font DrawScreenText uses; 0 without a screen.
+int MeasureScreenText(const char* text, int bold);
 // The same through the black-keyed text strip (only the letters reach the screen).
 int DrawViewportText(const char* text, int x, int y, int width, plat::COLORREF colour, plat::UINT format, int bold,
                      int upperCase);

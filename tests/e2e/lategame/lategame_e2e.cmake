@@ -8,7 +8,7 @@ add_test(NAME Quenbar.LateGameScreens
     -DRUNNER=${quen_fe_dir}/run_and_compare.cmake
     -DQUENBAR=$<TARGET_FILE:quenbar> -DSCRIPT=${quen_late_dir}/late_game.txt
     -DWORKDIR=${PROJECT_BINARY_DIR}/gamedata/c/QUENBAR -DGOLDEN=${quen_late_dir}/golden
-    -DCAPTURES=late_solar.png,late_data.png,late_designs.png,late_ships.png,late_status.png,late_personal.png,late_space.png
+    -DCAPTURES=late_solar.png,late_data.png,late_designs.png,late_ships.png,late_status.png,late_personal.png,late_trade.png,late_space.png
     -DUSERINFO=${quen_game_dir}/UserInfo.dat -DSERVER_LOG=${quen_late_dir}/late_game.log
     -DLEAVES=SAVE/autosave.*,SAVE/asavebak.*
     -P ${quen_late_dir}/run_late_game.cmake)

@@ -40,6 +40,7 @@ class PagesFrame : public IPanelFrame {
                      int upperCase) override {
     return ::DrawScreenText(text, x, y, width, colour, format, bold, upperCase);
   }
+  int MeasureScreenText(const char* text, int bold) override { return ::MeasureScreenText(text, bold); }
   int DrawViewportLine(int x1, int y1, int x2, int y2, plat::COLORREF colour, int penWidth) override {
     return ::DrawViewportLine(x1, y1, x2, y2, colour, penWidth);
   }

@@ -60,6 +60,7 @@ class RecordingFrame : public IPanelFrame {
     texts.push_back({text, x, y, colour, format});
     return 13;
   }
+  int MeasureScreenText(const char* text, int bold) override { return ::MeasureScreenText(text, bold); }
   int DrawViewportLine(int x1, int y1, int x2, int y2, COLORREF colour, int) override {
     lines.push_back({x1, y1, x2, y2, colour});
     return 1;
@@ -436,6 +437,40 @@ TEST_F(InfoPages, ChapterTableAddsEachGuildsTotals) {
   for (const auto& t : frame.texts) totals += t.text == "10" && t.x == 450 && t.y == 75 + 63;
   EXPECT_EQ(totals, 1) << "guild 1's asteroids: 7 + 3";
   EXPECT_TRUE(quentest::MatchesGolden(Capture(), Golden("info_status_chapters.png")));
+}
+
+// Every figure of the chapter table, at the largest the game can hold, stays
+// inside its column (up to the next column, the last up to the panel's right
+// edge) with a margin; figures that fit are written whole, wider ones in
+// thousands, millions or billions, and guild totals do not wrap.
+TEST_F(InfoPages, ChapterTableFiguresFitTheirColumnsAtTheLargestValues) {
+  FillStandings(2, 7);
+  for (auto& cell : g_gameData->standings[1]) cell = ChapterStanding{255, 255, 255, 0, 65535, 0};
+  for (auto& score : g_gameData->scores) score = 0xFFFFFFFFu;
+  g_gameData->scores[8] = 1926;
+  g_gameData->scores[10] = 12345;
+  panel->SetType(5);
+  Draw();
+  constexpr int kMargin = 3;
+  int rows = 0, totals = 0;
+  for (const auto& t : frame.texts) {
+    const int column = t.x >= 300 ? t.x - 300 : t.x - 10;
+    const bool rowFigure = t.y >= 30 && (t.y - 30) % 63 < 44 && column >= 160 && (column - 160) % 25 == 0;
+    const bool totalFigure = t.y >= 75 && (t.y - 75) % 63 == 0 && t.x >= 450 && (t.x - 450) % 25 == 0;
+    if (!rowFigure && !totalFigure) continue;
+    const int right = totalFigure && t.x == 550 ? 585 : std::min(t.x + 25, 585);
+    EXPECT_LE(t.x + MeasureScreenText(t.text.c_str(), 0) + kMargin, right) << t.text << " at " << t.x << ", " << t.y;
+    rows += rowFigure;
+    totals += totalFigure;
+  }
+  EXPECT_EQ(rows, 8 * 5 * 5);
+  EXPECT_EQ(totals, 5 * 5);
+  EXPECT_TRUE(frame.Has("1926")) << "a four-digit score is written whole";
+  EXPECT_TRUE(frame.Has("12K"));
+  EXPECT_TRUE(frame.Has("4G"));
+  EXPECT_TRUE(frame.Has("34359M")) << "eight of the largest scores, not what 32 bits wrap them to";
+  EXPECT_TRUE(frame.Has("255"));
+  EXPECT_TRUE(frame.Has("65K"));
 }
 
 // In play the turn under way has no figures yet: its row holds what the game

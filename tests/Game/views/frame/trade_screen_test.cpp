@@ -14,6 +14,7 @@
 #include "Game/model/GPoolDB.h"
 #include "Game/net/GuildPackets.h"
 #include "Game/net/NetSession.h"
+#include "Game/panels/Legibility.h"
 #include "Game/rules/GModuleDB.h"
 #include "platform/backend/headless.h"
 #include "platform/user/cursor.h"
@@ -201,6 +202,42 @@ TEST_F(TradeScreen, ShipVoteAndShipmentPagesShowTheirRows) {
   Redraw();
   EXPECT_EQ(T().scroll[3].more, 0);
   EXPECT_TRUE(LooksLike("trade_shipments.png"));
+}
+
+// The exotics' deep blue keeps its colour and reads on the pool details at
+// 4.5:1 or better, pixel by pixel against the ground touching its letters,
+// over a dark view and over a bright one.
+TEST_F(TradeScreen, TheExoticsLabelReadsOnItsGroundOverAnyView) {
+  ShowPage(1);
+  RegisterPanelFrame(nullptr);
+  InstallPanelFrame(true);
+  for (COLORREF view : {RGB(0, 0, 0), RGB(255, 255, 255)}) {
+    g_screenSprite->FillSurface(view, &kViewportRect);
+    Redraw();
+    const Image shot = quentest::ScreenArea({29 + 15, 98 + 317, 29 + 84, 98 + 331});
+    auto ink = [](std::uint32_t p) { return (p & 0xFF) >= 180 && ((p >> 8) & 0xFF) <= 30 && (p >> 16) <= 30; };
+    int letters = 0;
+    double worst = 21;
+    for (int y = 0; y < shot.height; ++y)
+      for (int x = 0; x < shot.width; ++x) {
+        const std::uint32_t p = shot.rgb[y * shot.width + x];
+        if (!ink(p)) continue;
+        ++letters;
+        for (int dy = -1; dy <= 1; ++dy)
+          for (int dx = -1; dx <= 1; ++dx) {
+            const int nx = x + dx, ny = y + dy;
+            if (nx < 0 || ny < 0 || nx >= shot.width || ny >= shot.height) continue;
+            const std::uint32_t q = shot.rgb[ny * shot.width + nx];
+            // Screen pixels are 0x00RRGGBB, colour values red in the low byte.
+            auto ref = [](std::uint32_t c) { return RGB((c >> 16) & 0xFF, (c >> 8) & 0xFF, c & 0xFF); };
+            if (!ink(q)) worst = std::min(worst, infopage::ContrastRatio(ref(p), ref(q)));
+          }
+      }
+    EXPECT_GT(letters, 40) << "the label is drawn in its own blue";
+    EXPECT_GE(worst, infopage::kReadableContrast) << "over a view of " << std::hex << view;
+  }
+  InstallPanelFrame(false);
+  RegisterPanelFrame(&frame);
 }
 
 TEST_F(TradeScreen, ATransferGoesFromThePromptThroughThePickerToTheStocks) {
