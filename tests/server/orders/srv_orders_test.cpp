@@ -58,6 +58,18 @@ struct SrvOrders : SrvGameCase<41> {
   std::uint16_t OtherAsteroid(const CGUnit& unit) const {
     return static_cast<std::uint16_t>((unit.location.asteroid + 7) % CGSolarDB::GetAsteroidCount());
   }
+  // A ship of the chapter's second design, built by `builder` where it stands;
+  // null when the order is refused or nothing came of it in 30 turns.
+  CGUnit* BuildShip(CGUnit& builder) {
+    const std::uint32_t design = World().templates->GetTemplate(kMine, 0, 1)->templateId;
+    if (!Order(builder, Ordered(ORDER_BUILD_SHIP, {design, kNoTargetId}))) return nullptr;
+    for (int t = 0; t < 30 && builder.GetOrderCount() > 0; ++t) EndTurn();
+    CGUnit* ship = nullptr;
+    World().ForEachUnit([&](CGUnit& u) {
+      if (u.GetChapter() == kMine && u.id != builder.id) ship = &u;
+    });
+    return ship;
+  }
 };
 
 UnitOrder MoveTo(std::uint16_t asteroid) {
@@ -1377,14 +1389,7 @@ TEST_F(SrvOrders, LandingsAndPickUpsArePlayedInTheTerrainReplay) {
 
 TEST_F(SrvOrders, AShipIsRepairedAndRefittedInThePredictedTurns) {
   CGUnit* builder = UnitOf(kMine);
-  const std::uint32_t firstId = builder->id;
-  const std::uint32_t design = World().templates->GetTemplate(kMine, 0, 1)->templateId;
-  ASSERT_TRUE(Order(*builder, Ordered(ORDER_BUILD_SHIP, {design, kNoTargetId})));
-  for (int t = 0; t < 30 && builder->GetOrderCount() > 0; ++t) EndTurn();
-  CGUnit* ship = nullptr;
-  World().ForEachUnit([&](CGUnit& u) {
-    if (u.GetChapter() == kMine && u.id != firstId) ship = &u;
-  });
+  CGUnit* ship = BuildShip(*builder);
   ASSERT_NE(ship, nullptr);
 
   ship->hullDamage = 40;
@@ -1454,13 +1459,7 @@ TEST_F(SrvOrders, SelfRepairMendsItsDamageControlsWorthEachTurnUntilWhole) {
 // has power.
 TEST_F(SrvOrders, ARepairFromAfarBegunWithoutPowerEndsWhenThePlayerIsTold) {
   CGUnit* builder = UnitOf(kMine);
-  const std::uint32_t design = World().templates->GetTemplate(kMine, 0, 1)->templateId;
-  ASSERT_TRUE(Order(*builder, Ordered(ORDER_BUILD_SHIP, {design, kNoTargetId})));
-  for (int t = 0; t < 30 && builder->GetOrderCount() > 0; ++t) EndTurn();
-  CGUnit* ship = nullptr;
-  World().ForEachUnit([&](CGUnit& u) {
-    if (u.GetChapter() == kMine && u.id != builder->id) ship = &u;
-  });
+  CGUnit* ship = BuildShip(*builder);
   ASSERT_NE(ship, nullptr);
   const std::uint16_t home = builder->location.asteroid;
   builder->location = Location{home, 0, 1700, 0};
@@ -1484,13 +1483,7 @@ TEST_F(SrvOrders, ARepairFromAfarBegunWithoutPowerEndsWhenThePlayerIsTold) {
 // meanwhile.
 TEST_F(SrvOrders, WorkThePlayerIsToldIsDoneEndsThatTurnMidOrder) {
   CGUnit* builder = UnitOf(kMine);
-  const std::uint32_t design = World().templates->GetTemplate(kMine, 0, 1)->templateId;
-  ASSERT_TRUE(Order(*builder, Ordered(ORDER_BUILD_SHIP, {design, kNoTargetId})));
-  for (int t = 0; t < 30 && builder->GetOrderCount() > 0; ++t) EndTurn();
-  CGUnit* ship = nullptr;
-  World().ForEachUnit([&](CGUnit& u) {
-    if (u.GetChapter() == kMine && u.id != builder->id) ship = &u;
-  });
+  CGUnit* ship = BuildShip(*builder);
   ASSERT_NE(ship, nullptr);
   const auto endsOnceDone = [&](std::uint32_t type, const auto& finish) {
     builder->location = Location{builder->location.asteroid, 0, 1700, 0};
