@@ -42,3 +42,12 @@ using ISGTriFillFn = void(const SGQVert* first, const SGQVert* second, const SGQ
                           const SGRasterFrame* frame, const void* texels, const void* shadeTable,
                           const void* colourTable);
 using ISGTriFill = ISGTriFillFn*;
+
+// A run of triangles for one fill with one set of tables: triangle i has the
+// vertices verts[corners[i][0]], verts[corners[i][1]] and verts[corners[i][2]],
+// in that order. It draws what that fill, called for each triangle in turn,
+// would draw, with the table arguments read once for the run.
+using ISGTriFillListFn = void(const SGQVert* verts, const uint32_t (*corners)[3], uint32_t count,
+                              const SGRasterFrame* frame, const void* texels, const void* shadeTable,
+                              const void* colourTable);
+using ISGTriFillList = ISGTriFillListFn*;

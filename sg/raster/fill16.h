@@ -97,3 +97,9 @@ ISGTriFillFn ISGFill16DirectTexture128x64;
 ISGTriFillFn ISGFill16DirectTexture128x32;
 ISGTriFillFn ISGFill16DirectTexture256x128;
 ISGTriFillFn ISGFill16DirectTexture256x64;
+
+// The list entry of a fill (ISGTriFillListFn), or null for a fill without one.
+// The shaded textured and shaded transparent textured fills have them: in a
+// lit scene most triangles are theirs and few pixels each, so choosing the
+// shader once for a run of them is worth a second entry.
+ISGTriFillList ISGFill16ListOf(ISGTriFill fill);

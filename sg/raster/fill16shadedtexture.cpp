@@ -60,6 +60,47 @@ void FillShaded(const SGQVert* first, const SGQVert* second, const SGQVert* thir
   });
 }
 
+// A run of triangles: the shader chosen once for the run, each triangle of
+// few pixels walked here and one of many handed to FillShaded for its tables.
+template <int W, int H, bool kTransparent, template <int, int, class> class Op>
+void FillShadedList(const SGQVert* verts, const uint32_t (*corners)[3], uint32_t count,
+                    const SGRasterFrame* frame, const void* texels, const void* shadeTable,
+                    const void* colourTable) {
+  const auto* texels8 = static_cast<const uint8_t*>(texels);
+  const auto* colours = static_cast<const uint16_t*>(colourTable);
+  ISGWithShader(shadeTable, frame->fbPixelFormat, [&](const auto& shader) {
+    using Shader = std::decay_t<decltype(shader)>;
+    for (uint32_t i = 0; i < count; ++i) {
+      const SGQVert* first = &verts[corners[i][0]];
+      const SGQVert* second = &verts[corners[i][1]];
+      const SGQVert* third = &verts[corners[i][2]];
+      if (!std::is_same_v<Shader, ISGShader> && ISGManyPixels(first, second, third)) {
+        FillShaded<W, H, kTransparent, Op>(first, second, third, frame, texels, shadeTable, colourTable);
+        continue;
+      }
+      ISGTriWalk<ISGAttrsUVQ, uint16_t>(first, second, third, frame, [&] {
+        return Op<W, H, Shader>{{}, texels8, colours, shader};
+      });
+    }
+  });
+}
+
+template <int W, int H>
+void FillShadedTextureList(const SGQVert* verts, const uint32_t (*corners)[3], uint32_t count,
+                           const SGRasterFrame* frame, const void* texels, const void* shadeTable,
+                           const void* colourTable) {
+  FillShadedList<W, H, false, ISGOpShadedTexture>(verts, corners, count, frame, texels, shadeTable,
+                                                  colourTable);
+}
+
+template <int W, int H>
+void FillShadedTransparentTextureList(const SGQVert* verts, const uint32_t (*corners)[3], uint32_t count,
+                                      const SGRasterFrame* frame, const void* texels, const void* shadeTable,
+                                      const void* colourTable) {
+  FillShadedList<W, H, true, ISGOpShadedTransparentTexture>(verts, corners, count, frame, texels, shadeTable,
+                                                            colourTable);
+}
+
 template <int W, int H>
 void FillShadedTexture(const SGQVert* first, const SGQVert* second, const SGQVert* third,
                        const SGRasterFrame* frame, const void* texels, const void* shadeTable,
@@ -75,7 +116,21 @@ void FillShadedTransparentTexture(const SGQVert* first, const SGQVert* second, c
                                                         colourTable);
 }
 
+ISG_FILL16_LIST_FAMILY(ISGFill16ShadedTexture, FillShadedTextureList)
+ISG_FILL16_LIST_FAMILY(ISGFill16ShadedTransparentTexture, FillShadedTransparentTextureList)
+
 }  // namespace
 
 ISG_FILL16_FAMILY(ISGFill16ShadedTexture, FillShadedTexture)
 ISG_FILL16_FAMILY(ISGFill16ShadedTransparentTexture, FillShadedTransparentTexture)
+
+ISGTriFillList ISGFill16ListOf(ISGTriFill fill) {
+  static constexpr struct {
+    ISGTriFill fill;
+    ISGTriFillList list;
+  } kLists[] = {ISG_FILL16_LIST_PAIRS(ISGFill16ShadedTexture),
+                ISG_FILL16_LIST_PAIRS(ISGFill16ShadedTransparentTexture)};
+  for (const auto& pair : kLists)
+    if (pair.fill == fill) return pair.list;
+  return nullptr;
+}

@@ -160,6 +160,7 @@ SGError ISGEPApplyFill(SGRenderer* rend, SGMaterial* mat, std::uint32_t type, IS
     rend->renOptions &= ~SG_REND_OPT_TEXTURED_FILL;
   }
   rend->renTriFill = c.fill;
+  rend->renTriFillList = ISGFill16ListOf(c.fill);
   rend->renFillTexels = c.texels;
   rend->renFillLUT = c.lut;
   rend->renFillColour = c.colour;

@@ -142,6 +142,7 @@ struct TriBatch {
   static constexpr std::uint32_t kMax = 64;
   std::uint32_t count = 0;
   ISGTriFill fill = nullptr;
+  ISGTriFillList list = nullptr;  // the fill's list entry, if it has one
   const SGMaterial* mat = nullptr;
   std::uint32_t corners[kMax][3];
 };
@@ -151,6 +152,14 @@ struct TriBatch {
 inline void Flush(SGRenderer* rend, TriBatch& batch) {
   const SGQVert* q = rend->renQVerts;
   SGFrameBuffer* fb = rend->renFrameBuffer;
+  if (batch.list != nullptr) {
+    if (batch.count != 0) {
+      batch.list(q, batch.corners, batch.count, fb, rend->renFillTexels, rend->renFillLUT,
+                 rend->renFillColour);
+    }
+    batch.count = 0;
+    return;
+  }
   for (std::uint32_t i = 0; i < batch.count; ++i) {
     const std::uint32_t* c = batch.corners[i];
     batch.fill(&q[c[0]], &q[c[1]], &q[c[2]], fb, rend->renFillTexels, rend->renFillLUT, rend->renFillColour);
@@ -248,6 +257,7 @@ inline void FlushForMaterial(SGRenderer* rend, TriBatch* batch, const SGMaterial
         Flush(rend, *batch);
       }
       batch->fill = fill;
+      batch->list = rend->renTriFillList;
       batch->mat = mat;
       std::uint32_t* corners = batch->corners[batch->count];
       corners[0] = index[2];

@@ -167,6 +167,7 @@ struct SGRenderer {
   std::uint32_t renTerrTextureWidth;
   std::uint32_t renTerrWord[2];
   ISGTriFill renTriFill;
+  ISGTriFillList renTriFillList;  // renTriFill's list entry, or null
   SGMaterial* renObjMaterial;
   const void* renFillTexels;
   const void* renFillLUT;
