@@ -51,32 +51,35 @@ template <int W, int H>
 }
 
 // Draws count (at least one) pixels from left as op.PutEight eight at a
-// time, the rest through the operation's Put.
+// time, a span of eight or more ending on an eight that overlaps the one
+// before (its pixels drawn twice come out as drawn once), so that the rest of
+// a row costs no branch on its length; a shorter span through the
+// operation's Put.
 template <std::size_t N, class Op>
 [[ISG_AVX2]] inline void ISGSpanByEight(const Op& op, uint16_t* left, int64_t count,
                                         const std::array<uint32_t, N>& start,
                                         const std::array<uint32_t, N>& step, const ISGLaneSteps<N>& laneSteps) {
-  std::array<uint32_t, N> values = start;
-  if (count >= 8) {
-    ISGEight lanes{}, stride{};
-    const __m256i columns = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
-#pragma GCC unroll 4
-    for (std::size_t k = 0; k < N; ++k) {
-      lanes.of[k] = _mm256_add_epi32(_mm256_set1_epi32(static_cast<int>(start[k])),
-                                  _mm256_mullo_epi32(columns, _mm256_set1_epi32(static_cast<int>(step[k]))));
-      stride.of[k] = _mm256_set1_epi32(static_cast<int>(step[k] * 8));
-    }
-    do {
-      op.PutEight(left, lanes);
-#pragma GCC unroll 4
-      for (std::size_t k = 0; k < N; ++k) lanes.of[k] = _mm256_add_epi32(lanes.of[k], stride.of[k]);
-      count -= 8;
-      left += 8;
-    } while (count >= 8);
-#pragma GCC unroll 4
-    for (std::size_t k = 0; k < N; ++k) values[k] = static_cast<uint32_t>(_mm256_cvtsi256_si32(lanes.of[k]));
+  if (count < 8) {
+    ISGPutSpan(left, count, start, step, laneSteps, op);
+    return;
   }
-  if (count > 0) ISGPutSpan(left, count, values, step, laneSteps, op);
+  ISGEight lanes{}, stride{}, last{};
+  const __m256i columns = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+  const uint32_t lastColumn = static_cast<uint32_t>(count - 8);
+#pragma GCC unroll 4
+  for (std::size_t k = 0; k < N; ++k) {
+    lanes.of[k] = _mm256_add_epi32(_mm256_set1_epi32(static_cast<int>(start[k])),
+                                   _mm256_mullo_epi32(columns, _mm256_set1_epi32(static_cast<int>(step[k]))));
+    stride.of[k] = _mm256_set1_epi32(static_cast<int>(step[k] * 8));
+    last.of[k] = _mm256_add_epi32(lanes.of[k], _mm256_set1_epi32(static_cast<int>(lastColumn * step[k])));
+  }
+  uint16_t* const lastEight = left + lastColumn;
+  for (; left < lastEight; left += 8) {
+    op.PutEight(left, lanes);
+#pragma GCC unroll 4
+    for (std::size_t k = 0; k < N; ++k) lanes.of[k] = _mm256_add_epi32(lanes.of[k], stride.of[k]);
+  }
+  op.PutEight(lastEight, last);
 }
 
 #define ISG_SPAN_BY_EIGHT                                                                                \
