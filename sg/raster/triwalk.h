@@ -230,10 +230,13 @@ template <std::size_t N>
 // a time and a last four ending at the right end. An operation whose pixels
 // cost more than a mispredicted loop exit says
 //     static constexpr bool kPixelTail = true;
-// and has its rows drawn four at a time and the rest one by one instead
-// (the shaded textured ones: drawing their rows of up to four pixels as the
-// others' overlapping fours made triangles of 8 to 12 pixels slower, 0.40 of
-// the plain loop's rate against 0.48). A pixel drawn twice comes
+// and has its rows of up to three pixels drawn one by one instead (the
+// shaded textured ones: drawing those rows as the others' overlapping fours
+// made triangles of 8 to 12 pixels slower, 0.40 of the plain loop's rate
+// against 0.48); its longer rows end on an overlapping four as the others'
+// do, where a tail drawn one by one left a loop exit to mispredict (the
+// 200-rock scene frame 7.12 full-viewport fills against 7.29, medians of ten
+// alternating pinned runs). A pixel drawn twice comes
 // out as drawn once, for every operation: its result depends on its values
 // and on an old value that the first drawing keeps where the second would.
 template <std::size_t N, class Pixel, class Op>
@@ -246,15 +249,15 @@ template <std::size_t N, class Pixel, class Op>
     std::array<uint32_t, N> values = start;
     if (count >= kISGLaneCount) {
       std::array<ISGLanes, N> lanes = ISGLanesFrom(start, laneSteps);
-      do {
+      const uint32_t lastFour = last - (kISGLaneCount - 1);
+      Pixel* const end = left + lastFour;
+      for (; left < end; left += kISGLaneCount) {
         ISGPutFour(left, lanes, op);
 #pragma GCC unroll 4
         for (std::size_t k = 0; k < N; ++k) lanes[k] += laneSteps.stride[k];
-        count -= kISGLaneCount;
-        left += kISGLaneCount;
-      } while (count >= kISGLaneCount);
-#pragma GCC unroll 4
-      for (std::size_t k = 0; k < N; ++k) values[k] = lanes[k][0];
+      }
+      ISGPutFour(end, ISGLanesFrom(ISGValuesAt(start, step, lastFour), laneSteps), op);
+      return;
     }
     for (; count > 0; --count, ++left) {
       op.Put(*left, Op::Keys(values));
