@@ -233,9 +233,11 @@ template <std::size_t N>
 // and has its rows of up to three pixels drawn one by one instead (the
 // shaded textured ones: drawing those rows as the others' overlapping fours
 // made triangles of 8 to 12 pixels slower, 0.40 of the plain loop's rate
-// against 0.48); its longer rows end on an overlapping four as the others'
-// do, where a tail drawn one by one left a loop exit to mispredict (the
-// 200-rock scene frame 7.12 full-viewport fills against 7.29, medians of ten
+// against 0.48, and as three puts whatever their length, both ends and the
+// middle, left the 200-rock scene frame at 7.21 full-viewport fills against
+// 7.15, medians of eight alternating pinned runs); its longer rows end on an
+// overlapping four as the others' do, where a tail drawn one by one left a
+// loop exit to mispredict (that frame 7.12 against 7.29, medians of ten
 // alternating pinned runs). A pixel drawn twice comes
 // out as drawn once, for every operation: its result depends on its values
 // and on an old value that the first drawing keeps where the second would.

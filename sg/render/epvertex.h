@@ -214,6 +214,10 @@ inline void FlushForMaterial(SGRenderer* rend, TriBatch* batch, const SGMaterial
   const bool indexed = setting.indexed;
   // Clipped triangles lie inside the buffer; one that does not (a camera whose
   // matrices came out of range) is dropped, since the fills do not clip.
+  // Measured and not kept: this test and the edges' below made from one
+  // bounding box of the corners, no edge measured when the box is within
+  // kShortEdge's side: the 200-rock scene frame 7.31 full-viewport fills
+  // against 6.94 (medians of five alternating pinned runs).
   for (const std::uint32_t i : index) {
     const SGQVert& q = rend->renQVerts[i];
     if (q.x < -kSlack || q.x > setting.maxX || q.y < -kSlack || q.y > setting.maxY) {

@@ -38,6 +38,10 @@ inline bool Acceptable(std::uint32_t len, const SGQVert* x, const SGQVert* y) {
   }
   // Taken from the farther end whichever way the edge runs: the two triangles
   // that share an edge must split it alike, or a crack opens between them.
+  // Measured and not kept: for two positive ends, the lower bound tested
+  // without the division, as a product in double with the point halfway
+  // below 0.45f, to the bit the same: the terrain frame 3.92 instance
+  // frames against 3.91 (medians of six alternating pinned runs).
   const float r = x->rhw <= y->rhw ? Ratio(x, y) : Ratio(y, x);
   return r >= 0.45f && r <= 0.55f;
 }
