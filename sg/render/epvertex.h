@@ -92,7 +92,11 @@ struct CornerValues {
 
 // Writes the screen vertex of a corner drawn in a triangle whose corners'
 // flags together are `orFlags`. On an indexed buffer the material's own ramp
-// carries its lighting, so the shade goes in unweighted.
+// carries its lighting, so the shade goes in unweighted. Measured and not
+// kept: the shade scale, the texture's size less one and the material's
+// weights read once for a face list's run of a material rather than for each
+// corner: the 200-rock scene frame 7.08 full-viewport fills against 7.06
+// (medians of eight alternating pinned runs).
 [[gnu::always_inline]] inline void MakeQVert(const SGRenderer* rend, const SGMaterial* mat, const CornerValues& in,
                                              std::uint32_t orFlags, bool indexed, SGQVert* q) {
   q->x = RoundScreen(in.loc[0]);
