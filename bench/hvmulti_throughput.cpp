@@ -24,13 +24,13 @@
 // or wake-up per hop and no system call beyond a look at the sockets, a read
 // and a write: under 1.3 is out of reach for a star (the host's look reading
 // both members' sockets without first asking which hold data measured no
-// lower, x_direct 2.0-2.3, and was left out). Before the hardening
-// round the ratio was lower (1.37 and 1.97 at best, medians 1.03 and 1.34,
+// lower, x_direct 2.0-2.3, and was left out). Before the hardening round
+// the ratio was lower (1.37-1.97 at best, medians 1.03-1.64, in two runs of
 // this benchmark built over that revision) only because every trip, direct
 // or relayed, waited for two to four wake-ups of the library's threads per
-// packet: its direct trip took 108 us, 17-18 times plain TCP's, where it now
-// takes 6-7 us (0.8-1.15 times); its relayed trip took 115-127 us, now
-// 13-14 us.
+// packet: its direct trip took 108-133 us, 4-18 times plain TCP's, where it
+// now takes 6-7 us (0.8-1.15 times); its relayed trip took 73-127 us, now
+// 12-16 us.
 // Every side waits as a game's main loop does: it looks for a message and
 // yields when none is there. Plain TCP does the same with non-blocking sockets
 // and one send per message. "csw" counts the process's voluntary context
