@@ -50,8 +50,9 @@ constexpr std::int64_t kLookCountNs = 1000000;
 // member to another keeps looking at the sockets without sleeping. The answer
 // to a packet follows within tens of microseconds, and waking the thread for
 // each hop cost more than the hops themselves: a relayed trip while the host's
-// game looked once a frame took 23-53 us, 3.7 times plain TCP through a
-// relaying thread, and takes 14-16 us (1.03 times) looking on. A conversation
+// game looked once a frame took 37-53 us, 1.9-3.7 times plain TCP through a
+// relaying thread (medians of runs), and takes 13-16 us (1.02-1.05 times)
+// looking on. A conversation
 // going on keeps the thread looking; once it pauses this long, it sleeps. A
 // quarter of this (50 us) measured no faster (13.7-15.2 us, with twice the
 // wake-ups per packet) and leaves less room for an answer that takes its
