@@ -52,11 +52,10 @@ constexpr std::int64_t kLookCountNs = 1000000;
 // each hop cost more than the hops themselves: a relayed trip while the host's
 // game looked once a frame took 37-53 us, 1.9-3.7 times plain TCP through a
 // relaying thread (medians of runs), and takes 13-16 us (1.02-1.05 times)
-// looking on. A conversation
-// going on keeps the thread looking; once it pauses this long, it sleeps. A
-// quarter of this (50 us) measured no faster (13.7-15.2 us, with twice the
-// wake-ups per packet) and leaves less room for an answer that takes its
-// sender some work.
+// looking on. A conversation going on keeps the thread looking; once it
+// pauses this long, it sleeps. A quarter of this (50 us) measured no faster
+// (13.7-15.2 us, with twice the wake-ups per packet) and leaves less room for
+// an answer that takes its sender some work.
 constexpr std::int64_t kRelayWatchNs = 200000;
 // Listening ports the system is asked for before a host goes without enumeration.
 constexpr int kPortAttempts = 8;
