@@ -10,7 +10,14 @@
 // each object from the heap instead, so that one used after its destruction
 // is still reported.
 //
-// Take and Give may be called from any thread (under SlotLock.h).
+// Take and Give may be called from any thread (under SlotLock.h). A batch
+// for a thread making or freeing many objects (its takes and gives going to
+// chains of its own while a load or a game's end ran, each pool's free slots
+// taken under one lock and the chains given back under one lock each at the
+// end) was measured and left out: against this lock, twelve runs of the load
+// bench each, medians from the front end 13.13 -> 12.81 x a plain read (200
+// units) and 14.60 -> 15.69 x (2,000), over a running game 17.56 -> 19.69 x
+// and 20.54 -> 19.42 x, which the bench's noise swallows.
 
 #include <cstddef>
 #include <memory>
