@@ -1209,7 +1209,11 @@ template <class Shader>
     *sx = __builtin_convertvector(dx * inv, Lanes);
     *sy = __builtin_convertvector(dy * inv, Lanes);
   };
-  // Unpack's channels, in lanes.
+  // Unpack's channels, in lanes. Measured and not kept: the channels
+  // shifted down in lanes and made doubles at once, and the bounds above
+  // floored by shifts (the same values where a sample can be inside), 1.43 /
+  // 1.47 against 1.42 / 1.46 for the 200-rock frame, 1.35 / 1.39 against
+  // 1.38 / 1.43 for 1000 rocks.
   const auto channels = [](D3DCOLOR c) {
     return __builtin_convertvector(IntLanes{static_cast<int>((c >> 16) & 0xFF), static_cast<int>((c >> 8) & 0xFF),
                                             static_cast<int>(c & 0xFF), static_cast<int>(c >> 24)},

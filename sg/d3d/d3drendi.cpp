@@ -103,6 +103,11 @@ void TexCoords(const SGD3DDevice* d3d, D3DTLVERTEX* v, const SGTxVertex* txv, fl
 }
 
 // A vertex not yet in the batch for the current material: its entry made.
+// Measured and not kept (the 200-rock frame over the software one, minimum /
+// median of five alternating pinned runs): the colour's four bytes rounded
+// at once in SSE2 lanes, 1.44 / 1.45 against 1.42 / 1.46, and with the
+// inset halved by a product rather than a division, 1.43 / 1.46 against
+// 1.42 / 1.45 (1000 rocks 1.39 / 1.41 against 1.36 / 1.40).
 [[gnu::noinline]] std::uint16_t NewEntry(SGD3DDevice* d3d, SGTxVertex* txv, std::uint32_t tag) {
   const SGMaterial* m = d3d->d3dCurrMaterial;
   ISG_ASSERT(d3d->d3dNumVerts < d3d->d3dVertMax, "sgd3d");
