@@ -147,7 +147,10 @@ void TexCoords(const SGD3DDevice* d3d, D3DTLVERTEX* v, const float* uv, float t)
 // median of five alternating pinned runs): the colour's four bytes rounded
 // at once in SSE2 lanes, 1.44 / 1.45 against 1.42 / 1.46, and with the
 // inset halved by a product rather than a division, 1.43 / 1.46 against
-// 1.42 / 1.45 (1000 rocks 1.39 / 1.41 against 1.36 / 1.40).
+// 1.42 / 1.45 (1000 rocks 1.39 / 1.41 against 1.36 / 1.40); both again
+// once faces inside the view came here from their prepared vertices,
+// 1.37 / 1.39 against 1.40 / 1.41 (1000 rocks 1.32 / 1.34 against
+// 1.30 / 1.34).
 [[gnu::noinline]] std::uint16_t NewEntry(SGD3DDevice* d3d, SGTxVertex* txv, std::uint32_t tag) {
   const bool inBatch = txv->txvConverted == tag && txv->txvQIndex < d3d->d3dNumVerts;
   const std::uint16_t i = MakeEntry(d3d, ValuesOf(txv), inBatch, txv->txvQIndex);
