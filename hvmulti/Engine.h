@@ -26,7 +26,9 @@
 // players' sockets to it, so the two seldom wait for each other's lock; a host
 // relays what such a look reads at once. A host whose game looks only now and
 // then (once a frame) still passes packets between members on as they come,
-// on the engine thread: they are not its game's to wait for.
+// on the engine thread: they are not its game's to wait for. Having passed
+// one on, that thread looks again for a moment without sleeping, so that the
+// answer to it does not wait for the thread to wake.
 //
 // A host never drops the server program of a client-server session for the
 // bytes waiting towards it: when it reads more slowly than members send, the
@@ -280,6 +282,10 @@ class Engine {
   std::uint64_t looksCounted_ = 0;
   std::int64_t lookCountFromNs_ = 0;
   bool gameLooksOn_ = false;
+  // Packets passed from one member to another, and when the engine thread
+  // last passed one (ns).
+  std::uint64_t relays_ = 0;
+  std::int64_t lastRelayNs_ = 0;
   // Sending: when the client's thread last sent a packet (ns), whether it
   // flushed since, and whether the engine thread owes a write of a burst.
   std::int64_t lastSendNs_ = 0;

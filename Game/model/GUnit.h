@@ -313,7 +313,13 @@ class CGUnit final {
 
   // What the destructor reads (the design, the order queue and the name)
   // comes first, in the unit's first cache line: a game's end destroys
-  // thousands of units long out of the cache, and each costs one line.
+  // thousands of units long out of the cache, and each costs one line. The
+  // fields ordered to leave no padding, with a flag for the unit's own design
+  // in place of its pointer (192 bytes a unit, three lines, from 216), were
+  // measured and left out: seven runs of the load bench alternating, medians
+  // from the front end 13.58 -> 13.35 x a plain read (200 units) and
+  // 16.38 -> 16.88 x (2,000), over a running game 18.34 -> 18.03 x and
+  // 21.57 -> 21.54 x.
   std::uint32_t id = 0;
   CGUnitTemplate* design = nullptr;
   // A design no database holds (read inline from a saved game), kept alive by the unit.

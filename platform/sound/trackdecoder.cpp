@@ -1,8 +1,11 @@
 #include "platform/sound/trackdecoder.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <vector>
+
+#include <vorbis/vorbisfile.h>
 
 #include "platform/display/audio.h"
 
@@ -15,7 +18,27 @@ extern "C" {
 
 namespace plat {
 
+namespace {
+
+bool SetUpResampler(SwrContext** resampler, AVChannelLayout& from, AVSampleFormat format, int rate) {
+  AVChannelLayout stereo = AV_CHANNEL_LAYOUT_STEREO;
+  return swr_alloc_set_opts2(resampler, &stereo, AV_SAMPLE_FMT_S16, kAudioRate, &from, format, rate, 0, nullptr) >=
+             0 &&
+         swr_init(*resampler) >= 0;
+}
+
+}  // namespace
+
+// Ogg Vorbis, the format of the installation's tracks, is read with
+// libvorbisfile, which decodes into room it keeps: FFmpeg's packets and frames
+// take and give back heap blocks for every packet, several times a block of
+// music, on the thread that feeds the mix. Other formats go through FFmpeg.
 struct TrackDecoder::State {
+  OggVorbis_File vorbis{};
+  bool vorbisOpen = false;
+  int vorbisChannels = 0;
+  long vorbisRate = 0;
+  std::vector<char> vorbisBlock = std::vector<char>(8192);  // interleaved 16-bit samples from the decoder
   AVFormatContext* format = nullptr;
   AVCodecContext* codec = nullptr;
   SwrContext* resampler = nullptr;
@@ -28,6 +51,7 @@ struct TrackDecoder::State {
   std::size_t pendingAt = 0;          // samples of `pending` already taken
 
   ~State() {
+    if (vorbisOpen) ov_clear(&vorbis);
     av_frame_free(&frame);
     av_packet_free(&packet);
     swr_free(&resampler);
@@ -36,21 +60,63 @@ struct TrackDecoder::State {
   }
 
   // Resamples straight onto the end of `pending`, whose room stays from one
-  // frame to the next: a warm decoder makes no heap call here.
-  void Convert(const AVFrame* f) {
-    const int room = swr_get_out_samples(resampler, f ? f->nb_samples : 0);
+  // frame to the next: a warm decoder makes no heap call here. `in` null with
+  // no samples drains what the resampler still holds.
+  void Convert(const std::uint8_t* const* in, int samples) {
+    const int room = swr_get_out_samples(resampler, samples);
     if (room <= 0) return;
     const std::size_t had = pending.size();
     pending.resize(had + static_cast<std::size_t>(room) * kAudioChannels);
     std::uint8_t* dst[1] = {reinterpret_cast<std::uint8_t*>(pending.data() + had)};
-    const int made =
-        swr_convert(resampler, dst, room, f ? const_cast<const std::uint8_t**>(f->extended_data) : nullptr,
-                    f ? f->nb_samples : 0);
+    const int made = swr_convert(resampler, dst, room, const_cast<const std::uint8_t**>(in), samples);
     pending.resize(had + static_cast<std::size_t>(std::max(made, 0)) * kAudioChannels);
   }
+  void Convert(const AVFrame* f) { Convert(f->extended_data, f->nb_samples); }
+  void Drain() { Convert(nullptr, 0); }
+
+  // Mono and stereo Vorbis only: the channel order of more channels differs
+  // from FFmpeg's, which remaps them itself.
+  bool OpenVorbis(const std::filesystem::path& hostPath) {
+    if (ov_fopen(hostPath.c_str(), &vorbis) != 0) return false;  // closes the file itself
+    vorbisOpen = true;
+    const vorbis_info* info = ov_info(&vorbis, -1);
+    if (!info || info->channels < 1 || info->channels > 2 || info->rate <= 0 || info->rate > INT32_MAX) {
+      ov_clear(&vorbis);
+      vorbisOpen = false;
+      return false;
+    }
+    vorbisChannels = info->channels;
+    vorbisRate = info->rate;
+    AVChannelLayout layout{};
+    av_channel_layout_default(&layout, info->channels);
+    return SetUpResampler(&resampler, layout, AV_SAMPLE_FMT_S16, static_cast<int>(info->rate));
+  }
+
+  void Decode() { vorbisOpen ? DecodeVorbis() : DecodeOther(); }
 
   // Decodes until some frames are pending or the file is done.
-  void Decode() {
+  void DecodeVorbis() {
+    while (!finished && pendingAt == pending.size()) {
+      pending.clear();
+      pendingAt = 0;
+      int link = 0;
+      const long got = ov_read(&vorbis, vorbisBlock.data(), static_cast<int>(vorbisBlock.size()),
+                               std::endian::native == std::endian::big ? 1 : 0, 2, 1, &link);
+      if (got == OV_HOLE) continue;  // a gap in the stream: what follows still plays
+      const vorbis_info* info = got > 0 ? ov_info(&vorbis, link) : nullptr;
+      // The end, a damaged stream, or a chained link of another layout the
+      // resampler was not set up for: the track ends there.
+      if (!info || info->channels != vorbisChannels || info->rate != vorbisRate) {
+        Drain();
+        finished = true;
+        break;
+      }
+      const std::uint8_t* in[1] = {reinterpret_cast<const std::uint8_t*>(vorbisBlock.data())};
+      Convert(in, static_cast<int>(got / (2 * vorbisChannels)));
+    }
+  }
+
+  void DecodeOther() {
     while (!finished && pendingAt == pending.size()) {
       pending.clear();
       pendingAt = 0;
@@ -61,7 +127,7 @@ struct TrackDecoder::State {
         continue;
       }
       if (got == AVERROR_EOF) {
-        Convert(nullptr);  // what the resampler still holds
+        Drain();
         finished = true;
         break;
       }
@@ -90,6 +156,8 @@ TrackDecoder::~TrackDecoder() = default;
 std::unique_ptr<TrackDecoder> TrackDecoder::Open(const std::filesystem::path& hostPath) {
   av_log_set_level(AV_LOG_QUIET);
   auto s = std::make_unique<State>();
+  if (s->OpenVorbis(hostPath)) return std::unique_ptr<TrackDecoder>(new TrackDecoder(std::move(s)));
+  if (s->vorbisOpen) return nullptr;  // Vorbis, but the resampler refused it
   if (avformat_open_input(&s->format, hostPath.c_str(), nullptr, nullptr) < 0) return nullptr;
   if (avformat_find_stream_info(s->format, nullptr) < 0) return nullptr;
   const AVCodec* codec = nullptr;
@@ -101,10 +169,7 @@ std::unique_ptr<TrackDecoder> TrackDecoder::Open(const std::filesystem::path& ho
     return nullptr;
   if (s->codec->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC)
     av_channel_layout_default(&s->codec->ch_layout, s->codec->ch_layout.nb_channels);
-  AVChannelLayout stereo = AV_CHANNEL_LAYOUT_STEREO;
-  if (swr_alloc_set_opts2(&s->resampler, &stereo, AV_SAMPLE_FMT_S16, kAudioRate, &s->codec->ch_layout,
-                          s->codec->sample_fmt, s->codec->sample_rate, 0, nullptr) < 0 ||
-      swr_init(s->resampler) < 0)
+  if (!SetUpResampler(&s->resampler, s->codec->ch_layout, s->codec->sample_fmt, s->codec->sample_rate))
     return nullptr;
   s->packet = av_packet_alloc();
   s->frame = av_frame_alloc();

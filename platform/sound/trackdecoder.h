@@ -1,5 +1,5 @@
 #pragma once
-// Decoding one audio file (any format FFmpeg reads) to the mix format:
+// Decoding one audio file (Ogg Vorbis, or any format FFmpeg reads) to the mix format:
 // 44,100 frames a second, two interleaved signed 16-bit channels. Used by one
 // thread at a time.
 

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "sg/core/sgassert.h"
+#include "sg/d3d/d3ddevice.h"
 #include "sg/instance/instance.h"
 #include "sg/material/material.h"
 #include "sg/model/model.h"
@@ -585,7 +586,11 @@ SGError TransformedCorner(SGRenderer* rend, const ISGPart* part, const FaceRun& 
   txv->txvUV[1] = uvs[1];
   txv->txvShade = CornerShade(part, normal);
   txv->txvFlags |= run.shaded;
-  if (pv->pvKey == key) {
+  if (pv->pvKey == key && rend->renD3D != nullptr) {
+    // Its batch entry, made by ISGD3DDrawPreparedFace.
+    txv->txvConverted = pv->pvD3DTag;
+    txv->txvQIndex = pv->pvQIndex;
+  } else if (pv->pvKey == key) {
     txv->txvConverted = 1;
     txv->txvQIndex = pv->pvQIndex;
     txv->txvTexture = pv->pvQTexture;
@@ -632,14 +637,21 @@ SGError TransformedCorner(SGRenderer* rend, const ISGPart* part, const FaceRun& 
   return index;
 }
 
+// How a face wholly inside the view is drawn: through transformed vertices
+// and the renderer's triangle slot; or, with the software slot installed,
+// from screen vertices made straight from the prepared ones; or, with the
+// Direct3D slot installed, from batch entries made straight from them.
+enum class FacePath { kTransformed, kScreen, kDevice };
+
 // A face that FaceMayShow let through: its material, corners and triangle.
-// With `direct` (the software triangle slot is installed) a face wholly
-// inside the view goes to that slot's drawing from screen vertices made
-// straight from the prepared ones, without the call through the table and
-// the slot's clip test, which such a face passes, and may wait in `batch`
-// for its fill; a face that is clipped draws at once, after those.
-// `setting` is the renderer's for the run, read with `direct` only.
-template <bool direct>
+// On the screen path a face wholly inside the view goes to the software
+// slot's drawing without the call through the table and the slot's clip
+// test, which such a face passes, and may wait in `batch` for its fill; a
+// face that is clipped draws at once, after those. `setting` is the
+// renderer's for the run, read on the screen path only. On the device path
+// such a face goes to the Direct3D batch as the slot would send it, without
+// transformed vertices between.
+template <FacePath path>
 [[gnu::always_inline]] inline SGError DrawShownFace(SGRenderer* rend, SGScene* scene, const ISGPart* part,
                                                    FaceRun& run, const SGFace* face,
                                                    const isg_ep::DrawSetting* setting = nullptr,
@@ -660,7 +672,18 @@ template <bool direct>
     return SG_ERROR_NO_UVS;
   }
   const bool clipped = (orFlags & SG_XFORM_FLAG_CLIP_MASK) != 0 || run.groundClip;
-  if constexpr (direct) {
+  if constexpr (path == FacePath::kDevice) {
+    if (!clipped) {
+      ISGD3DCorner corners[3];
+      for (int k = 0; k < 3; ++k) {
+        const std::uint32_t uv = hasUVs ? face->facUVIndex[k] : 0xFFFF;
+        const std::uint32_t normal = face->facNormalIndex[k];
+        corners[k] = {pv[k], CornerKey(uv, normal), CornerUV(mst, hasUVs, uv), CornerShade(part, normal)};
+      }
+      return ISGD3DDrawPreparedFace(rend, mat, corners, run.shaded);
+    }
+  }
+  if constexpr (path == FacePath::kScreen) {
     if (!clipped) {
       isg_ep::FlushForMaterial(rend, batch, mat);
       orFlags |= run.shaded;
@@ -697,7 +720,7 @@ template <bool direct>
 }
 
 // The sifting and drawing of a face list, up to the first failure.
-template <bool direct>
+template <FacePath path>
 SGError DrawFaceList(SGRenderer* rend, SGScene* scene, const ISGPart* part, const SGFace* faces,
                      std::uint32_t count) {
   const std::uint32_t numVerts = part->mst->mstNumVerts;
@@ -707,9 +730,9 @@ SGError DrawFaceList(SGRenderer* rend, SGScene* scene, const ISGPart* part, cons
   std::uint32_t shown[kChunk];
   FaceRun run(part);
   isg_ep::TriBatch batch;
-  isg_ep::TriBatch* waiting = direct ? &batch : nullptr;
+  isg_ep::TriBatch* waiting = path == FacePath::kScreen ? &batch : nullptr;
   isg_ep::DrawSetting setting{};
-  if constexpr (direct) {
+  if constexpr (path == FacePath::kScreen) {
     setting = isg_ep::SettingOf(rend);
   }
   for (std::uint32_t first = 0; first < count; first += kChunk) {
@@ -721,7 +744,7 @@ SGError DrawFaceList(SGRenderer* rend, SGScene* scene, const ISGPart* part, cons
     }
     rend->renFaceCount += end - first;
     for (std::uint32_t j = 0; j < n; ++j) {
-      const SGError err = DrawShownFace<direct>(rend, scene, part, run, &faces[shown[j]], &setting, waiting);
+      const SGError err = DrawShownFace<path>(rend, scene, part, run, &faces[shown[j]], &setting, waiting);
       if (err != SG_ERROR_NONE) {
         isg_ep::Flush(rend, batch);
         rend->renFaceCount -= end - 1 - shown[j];  // the faces after it were not reached
@@ -741,7 +764,7 @@ SGError ISGInstDrawFace(SGRenderer* rend, SGScene* scene, const ISGPart* part, c
     return SG_ERROR_NONE;
   }
   FaceRun run(part);
-  return DrawShownFace<false>(rend, scene, part, run, face);
+  return DrawShownFace<FacePath::kTransformed>(rend, scene, part, run, face);
 }
 
 SGError ISGInstDrawFaces(SGRenderer* rend, SGScene* scene, const ISGPart* part, const SGFace* faces,
@@ -750,6 +773,11 @@ SGError ISGInstDrawFaces(SGRenderer* rend, SGScene* scene, const ISGPart* part, 
     rend->renFaceCount += count;
     return SG_ERROR_NONE;
   }
-  return rend->renMethods.rmDrawTriangle == ISGEPDrawTriangle ? DrawFaceList<true>(rend, scene, part, faces, count)
-                                                              : DrawFaceList<false>(rend, scene, part, faces, count);
+  if (rend->renMethods.rmDrawTriangle == ISGEPDrawTriangle) {
+    return DrawFaceList<FacePath::kScreen>(rend, scene, part, faces, count);
+  }
+  if (rend->renMethods.rmDrawTriangle == ISGD3DDrawTriangle) {
+    return DrawFaceList<FacePath::kDevice>(rend, scene, part, faces, count);
+  }
+  return DrawFaceList<FacePath::kTransformed>(rend, scene, part, faces, count);
 }

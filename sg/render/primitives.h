@@ -53,11 +53,16 @@ struct ISGPrepVertex {
   float pvFog;
   // UV and normal of the corner last made from this vertex, and what was
   // made: a transformed vertex, or else, for a face wholly inside the view,
-  // only its screen vertex (pvQIndex, its u, v for pvQTexture).
+  // only its screen vertex (pvQIndex, its u, v for pvQTexture), or through
+  // Direct3D only its entry in the device's batch (pvQIndex, made in the
+  // batch of pvD3DTag).
   std::uint32_t pvKey;
   std::uint32_t pvQIndex;
   SGTxVertex* pvTxv;
-  const SGTextureMap* pvQTexture;
+  union {
+    const SGTextureMap* pvQTexture;
+    std::uint32_t pvD3DTag;
+  };
 };
 struct ISGPart {
   SGInstance* inst;

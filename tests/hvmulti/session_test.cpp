@@ -2,6 +2,8 @@
 // and sockets, on loopback.
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
 #include <algorithm>
 
 #include "hvmulti/HvChatManager.h"
@@ -30,6 +32,14 @@ struct Trio {
 
 std::size_t CountFrom(const std::vector<Received>& in, std::uint32_t from) {
   return std::count_if(in.begin(), in.end(), [&](const Received& r) { return r.result == 0 && r.from == from; });
+}
+
+// Processor time of the whole process so far, every thread's.
+double ProcessSeconds() {
+  rusage u{};
+  getrusage(RUSAGE_SELF, &u);
+  return static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
+         static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) * 1e-6;
 }
 
 // Packets of one sender arrive whole and in the order sent.
@@ -75,6 +85,27 @@ TEST(HvMultiSession, MembersExchangeWholePacketsInOrder) {
   // "All players" never comes back to its sender.
   EXPECT_EQ(CountFrom(t.aIn, t.ap.id), 0u);
   EXPECT_EQ(CountFrom(t.hostIn, t.hp.id), 0u);
+}
+
+// While its game takes nothing, the host's library passes packets between
+// members on by itself, and keeps looking at their sockets without sleeping
+// while they keep coming. Once they stop, it sleeps again: a host that stayed
+// awake would take a whole processor for as long as the session lasts.
+TEST(HvMultiSession, AHostThatPassedPacketsOnSleepsOnceTheyStop) {
+  Trio t;
+  t.Open();
+  constexpr int kCount = 20;
+  for (int i = 0; i < kCount; ++i) {
+    const std::size_t size = 1 + (i * 211) % HVM_MAX_PACKET;
+    const auto p = Numbered('a', static_cast<std::uint8_t>(i), size);
+    ASSERT_EQ(t.a.Send(t.ap.id, t.bp.id, p.data(), size, 1, 1), 0);
+    ASSERT_TRUE(Collect(t.b, t.bIn, [](const Received& r) { return r.result == HVM_MSG_PACKET; }, i + 1));
+  }
+  ExpectInOrder(t.bIn, t.ap.id, 'a', kCount);
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  const double before = ProcessSeconds();
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  EXPECT_LT(ProcessSeconds() - before, 0.03);
 }
 
 TEST(HvMultiSession, DestinationsAndChat) {

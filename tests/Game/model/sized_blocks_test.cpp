@@ -5,6 +5,7 @@
 #include <cstring>
 #include <memory>
 #include <set>
+#include <thread>
 #include <vector>
 
 #include "Game/arrayman/ArrayMan.h"
@@ -106,6 +107,56 @@ TEST(SlotBlocksTest, AllFreeSlotsTakenAtOnceAndTheirRestGivenBack) {
   EXPECT_EQ(slots.Take(), first);
   chain = slots.TakeAll(&last);
   for (void* p : Chain(chain, last)) EXPECT_EQ(std::count(single.begin(), single.end(), p), 0);
+}
+
+// Threads taking and giving slots of one pool at once, singly and all the
+// free ones together: a slot one thread holds is never handed to another
+// meanwhile (each marks its slots and finds its own mark when it gives them
+// back), and the free slots at the end are chained each once, at least as
+// many as one thread held.
+TEST(SlotBlocksTest, ThreadsAtOnceNeverShareASlot) {
+  constexpr int kThreads = 4;
+  constexpr int kRounds = 2000;
+  constexpr int kHeld = 8;
+  SlotBlocks slots(sizeof(std::uintptr_t), 4);
+  std::vector<int> wrong(kThreads, 0);
+  std::vector<std::thread> threads;
+  for (int t = 0; t < kThreads; ++t) {
+    threads.emplace_back([&, t] {
+      void* held[kHeld];
+      for (int round = 0; round < kRounds; ++round) {
+        const auto mark = static_cast<std::uintptr_t>(t * kRounds + round);
+        for (void*& p : held) {
+          p = slots.Take();
+          *static_cast<std::uintptr_t*>(p) = mark;
+        }
+        if (round % 64 == 0) {
+          SlotBlocks::FreeSlot* last = nullptr;
+          SlotBlocks::FreeSlot* chain = slots.TakeAll(&last);
+          slots.GiveChain(chain, last);
+        }
+        for (void* p : held) {
+          if (*static_cast<std::uintptr_t*>(p) != mark) ++wrong[t];
+          slots.Give(p);
+        }
+      }
+    });
+  }
+  for (std::thread& t : threads) t.join();
+  for (int t = 0; t < kThreads; ++t) EXPECT_EQ(wrong[t], 0) << "thread " << t;
+  // Walked with a bound, in case a slot given twice chains the list into a loop.
+  SlotBlocks::FreeSlot* last = nullptr;
+  std::set<void*> free;
+  std::size_t chained = 0;
+  for (SlotBlocks::FreeSlot* s = slots.TakeAll(&last); s != nullptr && chained <= 1u << 22; s = s->next) {
+    free.insert(s);
+    ++chained;
+    if (s->next == nullptr) {
+      EXPECT_EQ(s, last);
+    }
+  }
+  EXPECT_EQ(free.size(), chained);
+  EXPECT_GE(chained, std::size_t{kHeld});
 }
 
 // An array whose block grows from pooled sizes past them to the heap and

@@ -442,5 +442,54 @@ TEST_P(SpanRaster, ManyNarrowTrianglesInOneCallDrawWhatTheyDrewOneByOne) {
   }
 }
 
+// The queue is shaded in runs of four groups, then two, then one, the last
+// part-filled: calls of every pixel count from one to past two flushes'
+// worth, each pixel once, in the usual states, opaque and then half of them
+// blended over what the call drew before them, leave what the triangles left
+// drawn one by one.
+TEST_P(SpanRaster, QueuesOfEveryLengthDrawWhatTheyDrewOneByOne) {
+  std::mt19937 random(6007);
+  Texture texture(random, 64, 64, false, false);
+  for (int count = 1; count <= 2 * static_cast<int>(kWidth) * 5 + 7; ++count) {
+    RasterState st;
+    st.cull = D3DCULL_NONE;
+    st.linear = true;
+    st.alphaBlend = count % 2 == 0;
+    st.srcBlend = D3DBLEND_SRCALPHA;
+    st.destBlend = D3DBLEND_INVSRCALPHA;
+    st.texture = &texture.view;
+    // Whole rows from the top and a part row under them, as two quads of
+    // two triangles each: `count` pixels in all.
+    const float rows = static_cast<float>(count / static_cast<int>(kWidth));
+    const float rest = static_cast<float>(count % static_cast<int>(kWidth));
+    const float quads[2][4] = {{0.f, 0.f, static_cast<float>(kWidth), rows}, {0.f, rows, rest, rows + 1.f}};
+    std::vector<D3DTLVERTEX> v;
+    for (const auto& q : quads) {
+      D3DTLVERTEX c[4];
+      for (D3DTLVERTEX& corner : c) {
+        corner = Vertex(random, 0.f);
+        if (!st.alphaBlend || random() % 2 == 0) corner.color |= 0xFF000000u;
+      }
+      c[0].sx = c[3].sx = q[0];
+      c[1].sx = c[2].sx = q[2];
+      c[0].sy = c[1].sy = q[1];
+      c[2].sy = c[3].sy = q[3];
+      for (const int k : {0, 1, 2, 0, 2, 3}) v.push_back(c[k]);
+    }
+    const RECT all{0, 0, LONG{kWidth}, LONG{kHeight}};
+    Target before;
+    for (WORD& p : before.pixels) p = static_cast<WORD>(random());
+    Target spans = before, fragments = before;
+    DrawPrimitives(spans.View(false, all), st, D3DPT_TRIANGLELIST, v.data(), nullptr, static_cast<DWORD>(v.size()));
+    for (std::size_t i = 0; i < v.size(); i += 3) {
+      ReferenceDrawTriangle(fragments.View(false, all), st, v[i], v[i + 1], v[i + 2]);
+    }
+    ASSERT_EQ(spans.pixels, fragments.pixels) << count << " pixels";
+    int drawn = 0;
+    for (std::size_t i = 0; i < before.pixels.size(); ++i) drawn += spans.pixels[i] != before.pixels[i];
+    ASSERT_GE(drawn, count * 9 / 10) << count << " pixels";
+  }
+}
+
 }  // namespace
 }  // namespace d3dtest

@@ -4,9 +4,11 @@
 // in a battle without a shot, and a seed replays the same game. Small hard
 // worlds: conquest ends a game before its length, and a passive player loses
 // its home; with last man standing the only victory, one guild is left. A
-// default world at hard ends by capture of the flags.
+// default world at hard ends by capture of the flags, and one played to turn
+// 400 keeps its pools within a bound.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "tests/server/ai/srv_ai_fixture.h"
@@ -106,6 +108,27 @@ TEST(SrvTournament, TheFlagsEndADefaultGameAtHard) {
   EXPECT_GT(f.endTurn, 0);
   EXPECT_LT(f.endTurn, 260);
   EXPECT_EQ(f.mostFlags, 5);
+}
+
+// A default world at hard played to turn 400 with no victory but the length
+// (and the last one standing): the pools of every asteroid, grown mostly in
+// exotics and reactives that no build takes in bulk, stay within what the
+// chapters' spending lets them reach: the surplus warships, mining only
+// where it brings a short mineral, and miners taken off other land.
+TEST(SrvTournament, ThePoolsOfALongHardGameStayBounded) {
+  const srv_ai_test::GameLogFile log;
+  std::uint64_t at200 = 0, at400 = 0;
+  const TournamentFigures f = PlayTournamentGame(
+      8, 150, 2, 4, 401, 401, log.path, false, kSrvLastManStanding | kSrvBiggestIsBest, [&](const SrvWorld& world) {
+        if (world.turn == 201) at200 = srv_ai_test::MineralsOfAll(world);
+        if (world.turn == 401) at400 = srv_ai_test::MineralsOfAll(world);
+      });
+  ASSERT_EQ(f.condition, kSrvBiggestIsBest) << "played to its length";
+  ASSERT_GT(at200, 0u);
+  // 0.87 M at turn 200 and 1.85 M at 400, 4.9 k a turn; with every land
+  // mined whatever the pools hold, 2.45 M and 6.4 k.
+  EXPECT_LT(at400, 2'200'000u);
+  EXPECT_LT(at400 - std::min(at400, at200), 200u * 6'000u) << "growth a turn from turn 200 to 400";
 }
 
 // A player who gives no orders keeps its home only while nobody comes for it:

@@ -209,5 +209,59 @@ TEST_F(D3DRenderTest, HorizonBandsLieWhereTheSoftwareBackEndPutsThem) {
   EXPECT_GT(DifferingShare("horizon", 8, 112, 367), 0.5);  // ground towards the sky colour
 }
 
+// The triangle slot the renderer finds installed decides how its faces go to
+// the device: its own sends a face wholly inside the view straight from the
+// prepared vertices, any other through transformed vertices. Boxes of two
+// materials each, lit, some across the view's edges so that clipped and
+// unclipped faces share vertices, and drawn in both ways, twice each (the
+// second frame over the first's batches), leave the same pixels.
+SGError ForwardedTriangle(SGRenderer* rend, SGScene* scene, SGMaterial* mat, SGTxVertex** xPt) {
+  return ISGD3DDrawTriangle(rend, scene, mat, xPt);
+}
+
+TEST_F(D3DRenderTest, FacesInsideTheViewDrawAsTheirTransformedVerticesDid) {
+  SGModel* box = Keep(rendertest::Box(1.f, 1.3f, 0.8f, 2));
+  SGMaterial* flat = Keep(rendertest::Material(SG_MAT_TYPE_SHADED, 90, nullptr));
+  SGMaterial* textured = Keep(rendertest::Material(SG_MAT_TYPE_SHADED_TEXTURE, 130, rendertest::Texture(64, 64, 60, 0)));
+  for (int i = 0; i < 24; ++i) {
+    const std::vector<SGMaterial*> mats = i % 3 == 0 ? std::vector<SGMaterial*>{textured, flat}
+                                                     : std::vector<SGMaterial*>{flat, textured};
+    SGInstance* inst = Place(box, mats, -11.0 + 1.0 * i, 0.4 * (i % 5) - 0.8, -2.0 * (i % 4));
+    const float angles[3] = {0.3f * static_cast<float>(i), 0.7f, 0.2f * static_cast<float>(i % 7)};
+    SGInstanceSetAngles(inst, angles);
+    SGInstanceUpdate(inst);
+  }
+  Prepare();
+  BuildShadeTable();
+  AddLight(0.3f, 1.f, -0.6f);
+  ASSERT_EQ(rend_->renMethods.rmDrawTriangle, &ISGD3DDrawTriangle);
+  std::vector<Image> frames;
+  std::vector<std::uint32_t> triangles;
+  for (const bool forwarded : {false, false, true, true}) {
+    rend_->renMethods.rmDrawTriangle = forwarded ? &ForwardedTriangle : &ISGD3DDrawTriangle;
+    Clear();
+    rend_->renTriCount = 0;
+    ASSERT_EQ(Draw(), SG_ERROR_NONE);
+    frames.push_back(Frame());
+    triangles.push_back(rend_->renTriCount);
+  }
+  rend_->renMethods.rmDrawTriangle = &ISGD3DDrawTriangle;
+  EXPECT_GT(Covered(), 20000u);
+  EXPECT_GT(triangles[0], 100u);
+  // Boxes cross both sides of the view.
+  const Image& first = frames[0];
+  int leftEdge = 0, rightEdge = 0;
+  for (int y = 0; y < first.height; ++y) {
+    leftEdge += first.rgb[static_cast<std::size_t>(y * first.width)] != 0u ? 1 : 0;
+    rightEdge += first.rgb[static_cast<std::size_t>(y * first.width + first.width - 1)] != 0u ? 1 : 0;
+  }
+  EXPECT_GT(leftEdge, 10);
+  EXPECT_GT(rightEdge, 10);
+  for (std::size_t k = 1; k < frames.size(); ++k) {
+    EXPECT_EQ(frames[k].rgb, frames[0].rgb) << "frame " << k;
+    EXPECT_EQ(triangles[k], triangles[0]) << "frame " << k;
+  }
+}
+
 }  // namespace
 }  // namespace d3drendertest

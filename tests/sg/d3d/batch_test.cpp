@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "platform/d3d/d3d.h"
+#include "sg/render/primitives.h"
 #include "support/d3drender.h"
 
 namespace d3drendertest {
@@ -95,6 +96,56 @@ TEST_F(BatchTest, AVertexSharedByTwoMaterialsGetsAnEntryForEach) {
   EXPECT_EQ(d3d_->d3dVertBuff[second].sx, 50.f);
   EXPECT_EQ(d3d_->d3dVertBuff[second].sy, 60.f);
   EXPECT_NE(d3d_->d3dVertBuff[second].color, d3d_->d3dVertBuff[first].color);
+  d3d_->d3dCurrMaterial = flat_;
+}
+
+// A face wholly inside the view goes to the batch from its prepared
+// vertices: a vertex keeps its entry for its key (texture coordinate and
+// normal) while the batch and the material last, takes a new one under
+// another key, and under another material a copy of it recoloured, as a
+// transformed vertex's entry does.
+TEST_F(BatchTest, APreparedVertexKeepsItsEntryForItsKeyBatchAndMaterial) {
+  ISGPrepVertex pv[4]{};
+  for (int i = 0; i < 4; ++i) {
+    pv[i].pvLoc[0] = 10.f + 20.f * static_cast<float>(i);
+    pv[i].pvLoc[1] = 30.f + static_cast<float>(i % 2) * 25.f;
+    pv[i].pvLoc[2] = 0.5f;
+    pv[i].pvLoc[3] = 1.f;
+    pv[i].pvFog = 1.f;
+  }
+  const float uv[2] = {0.f, 0.f};
+  const auto corner = [&](int i, std::uint32_t key) { return ISGD3DCorner{&pv[i], key, uv, 0.5f}; };
+  constexpr std::uint32_t kKey = 0x80000001u, kOtherKey = 0x80000002u;
+  ASSERT_EQ(ISGD3DDrawPreparedFace(rend_, flat_, {corner(0, kKey), corner(1, kKey), corner(2, kKey)}, SG_TXV_SHADED),
+            SG_ERROR_NONE);
+  // Reversed winding, as for transformed vertices.
+  EXPECT_EQ(d3d_->d3dNumVerts, 3u);
+  EXPECT_EQ(Queued(0), std::make_pair(10.f, 30.f));
+  EXPECT_EQ(Queued(1), std::make_pair(50.f, 30.f));
+  EXPECT_EQ(Queued(2), std::make_pair(30.f, 55.f));
+  ASSERT_EQ(ISGD3DDrawPreparedFace(rend_, flat_, {corner(0, kKey), corner(2, kKey), corner(3, kKey)}, SG_TXV_SHADED),
+            SG_ERROR_NONE);
+  EXPECT_EQ(d3d_->d3dNumVerts, 4u);
+  EXPECT_EQ(d3d_->d3dIndexBuff[3], d3d_->d3dIndexBuff[0]);
+  EXPECT_EQ(d3d_->d3dIndexBuff[5], d3d_->d3dIndexBuff[1]);
+  ASSERT_EQ(ISGD3DDrawPreparedFace(rend_, flat_, {corner(0, kOtherKey), corner(1, kKey), corner(2, kKey)}, 0),
+            SG_ERROR_NONE);
+  EXPECT_EQ(d3d_->d3dNumVerts, 5u);
+  EXPECT_EQ(d3d_->d3dIndexBuff[6], 4u);
+  // Lit at half light before, unlit now: another colour.
+  EXPECT_NE(d3d_->d3dVertBuff[4].color, d3d_->d3dVertBuff[0].color);
+  // Another material without a flush between: the vertex under its key is copied and recoloured.
+  d3d_->d3dCurrMaterial = other_;
+  ASSERT_EQ(ISGD3DDrawPreparedFace(rend_, other_, {corner(0, kOtherKey), corner(1, kKey), corner(2, kKey)}, 0),
+            SG_ERROR_NONE);
+  EXPECT_EQ(d3d_->d3dNumVerts, 8u);
+  EXPECT_EQ(d3d_->d3dVertBuff[5].sx, 10.f);
+  EXPECT_NE(d3d_->d3dVertBuff[5].color, d3d_->d3dVertBuff[4].color);
+  // A new batch enters the vertex again.
+  ISGD3DFlush(d3d_);
+  ASSERT_EQ(ISGD3DDrawPreparedFace(rend_, other_, {corner(0, kOtherKey), corner(1, kKey), corner(2, kKey)}, 0),
+            SG_ERROR_NONE);
+  EXPECT_EQ(d3d_->d3dNumVerts, 3u);
   d3d_->d3dCurrMaterial = flat_;
 }
 
