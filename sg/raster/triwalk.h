@@ -421,7 +421,20 @@ template <bool kLongRight, class Attrs, class Slope, class Pixel, class Op>
 //
 // A triangle of 8 to 12 pixels costs about twice the plain loop over its
 // rows, and a profile spreads that over every step of the set-up and the
-// rows, none above a few per cent. Each of these came out no faster there,
+// rows, none above a few per cent. The plain loop is handed each row's
+// first pixel and length and pays for no set-up, so the walk cannot reach
+// its rate for these triangles: measured with the fills cut short (minimum
+// / median of three pinned runs, rates over the plain loop's), the set-up
+// alone, to the first row's values and with no row walked, runs at
+// 1.35 / 1.36 for shaded, 1.42 / 1.42 textured, 1.36 / 1.37 direct,
+// 1.39 / 1.40 shaded textured, 1.47 / 1.49 shaded transparent, 1.99 / 1.99
+// transparent textured and 1.76 / 1.78 shaded transparent textured, that
+// is, it takes half to three quarters of the plain loop's whole time; and
+// the rows walked with one store a row and no pixel work come out at
+// 0.78 / 0.79, 0.73 / 0.74, 0.74 / 0.75, 0.95 / 0.95, 0.86 / 0.87,
+// 1.04 / 1.04 and 1.22 / 1.23, the flat fill whole at 0.85 / 0.85. Only
+// the two transparent textured fills have any room left for their pixels
+// below the plain loop's time, and that less than their pixels take. Each of these came out no faster there,
 // within the spread of pinned runs: both gradients of an attribute from one
 // packed division; one walk taking the long edge's side as a value, rather
 // than a walk for each side and a branch between them; the opaque shaded
@@ -478,6 +491,11 @@ template <bool kLongRight, class Attrs, class Slope, class Pixel, class Op>
 //    0.67 / 0.67 against 0.68 / 0.68 (40 to 60), shaded transparent
 //    textured 0.57 / 0.57 against 0.59 / 0.60 and 0.84 / 0.84 against
 //    0.85 / 0.86;
+//  - with a short row's keys from the lanes of its first four, the shaded
+//    textured rows drawn as the others' overlapping fours rather than with
+//    a pixel tail: opaque 0.47 / 0.47 against 0.48 / 0.48 (8 to 12 pixels)
+//    and 0.68 / 0.68 against 0.68 / 0.68 (40 to 60), transparent
+//    0.46 / 0.46 against 0.57 / 0.58 and 0.72 / 0.72 against 0.86 / 0.86;
 //  - the lane offsets of one to three steps as masked sums of the step and
 //    its double rather than a vector multiply, as the first row's keys wait
 //    for them: every family within 0.02 of this walk either way.
