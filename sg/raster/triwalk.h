@@ -234,29 +234,32 @@ template <std::size_t N>
 }
 
 // Draws the count (at least one) pixels from left, whose first has the
-// values start, a column adding step. No loop runs a pixel at a time, so a span's length
-// costs no loop exit to predict: up to four pixels are both ends and their
-// inner neighbours, their keys worked out at once in the four lanes of the
-// span's first four pixels (against three values a span worked out one by
-// one and keys a pixel: 0.61 of the plain loop's rate for textured triangles
-// of 8 to 12 pixels against 0.55, 0.83 against 0.75 for 40 to 60), up to
-// eight two fours overlapping, longer ones four at
-// a time and a last four ending at the right end. An operation whose pixels
-// cost more than a mispredicted loop exit says
+// values start, a column adding step. No loop runs a pixel at a time, so a
+// span's length costs no loop exit to predict: up to four pixels are both
+// ends and their inner neighbours, up to eight two fours overlapping, longer
+// ones four at a time and a last four ending at the right end. The keys of
+// up to four pixels are worked out at once in the lanes of the span's first
+// four (against three values a span and keys a pixel worked out one by one:
+// 0.61 of the plain loop's rate for textured triangles of 8 to 12 pixels
+// against 0.55, 0.83 against 0.75 for 40 to 60).
+//
+// An operation whose pixels cost more than a mispredicted loop exit says
 //     static constexpr bool kPixelTail = true;
 // and has its rows drawn four at a time and the rest one by one instead,
-// the rest's keys from the lanes of the four after the last (against a
-// value stepped and keyed a pixel: 0.87 of the plain loop's rate for shaded
-// transparent textured triangles of 40 to 60 pixels against 0.82, small ones
-// and the opaque ones within the spread)
-// (the shaded textured ones: drawing their rows of up to four pixels as the
-// others' overlapping fours made triangles of 8 to 12 pixels slower, 0.40 of
-// the plain loop's rate against 0.48; and the shaded transparent one, whose
-// pixels each take a branch: 0.54 against 0.47 for 8 to 12 pixels, 0.66
-// against 0.63 for 40 to 60, where the opaque shaded one came out slower
-// this way, 0.64 against 0.70 for 40 to 60). A pixel drawn twice comes
-// out as drawn once, for every operation: its result depends on its values
-// and on an old value that the first drawing keeps where the second would.
+// the rest keyed from the lanes of the four after the last (against a value
+// stepped and keyed a pixel: 0.87 of the plain loop's rate for shaded
+// transparent textured triangles of 40 to 60 pixels against 0.82, the others
+// within the spread). These are the shaded textured ones, whose rows of up
+// to four pixels drawn as the others' overlapping fours made triangles of 8
+// to 12 pixels slower (0.40 of the plain loop's rate against 0.48), and the
+// shaded transparent one, whose pixels each take a branch (0.54 against
+// 0.47 with a pixel tail for 8 to 12 pixels, 0.66 against 0.63 for 40 to 60;
+// the opaque shaded one came out slower with it, 0.64 against 0.70 for 40
+// to 60).
+//
+// A pixel drawn twice comes out as drawn once, for every operation: its
+// result depends on its values and on an old value that the first drawing
+// keeps where the second would.
 template <std::size_t N, class Pixel, class Op>
 [[gnu::always_inline]] inline void ISGPutSpan(Pixel* left, int64_t count,
                                               const std::array<uint32_t, N>& start,
@@ -434,15 +437,16 @@ template <bool kLongRight, class Attrs, class Slope, class Pixel, class Op>
 // 0.78 / 0.79, 0.73 / 0.74, 0.74 / 0.75, 0.95 / 0.95, 0.86 / 0.87,
 // 1.04 / 1.04 and 1.22 / 1.23, the flat fill whole at 0.85 / 0.85. Only
 // the two transparent textured fills have any room left for their pixels
-// below the plain loop's time, and that less than their pixels take. Each of these came out no faster there,
-// within the spread of pinned runs: both gradients of an attribute from one
-// packed division; one walk taking the long edge's side as a value, rather
-// than a walk for each side and a branch between them; the opaque shaded
-// textured walk of a small triangle compiled for AVX2 and BMI2; the split
-// colour table of the shaded textured fills kept from one triangle to the
-// next (built once per colour table, the most a batch entry point could
-// give): 0.49 of the plain loop for 8 to 12 pixels either way, 0.68 against
-// 0.66 for 40 to 60.
+// below the plain loop's time, and that less than their pixels take.
+//
+// Each of these came out no faster there, within the spread of pinned
+// runs: both gradients of an attribute from one packed division; one walk
+// taking the long edge's side as a value, rather than a walk for each side
+// and a branch between them; the opaque shaded textured walk of a small
+// triangle compiled for AVX2 and BMI2; the split colour table of the shaded
+// textured fills kept from one triangle to the next (built once per colour
+// table, the most a batch entry point could give): 0.49 of the plain loop
+// for 8 to 12 pixels either way, 0.68 against 0.66 for 40 to 60.
 //
 // In the 200-rock asteroid frame the shaded textured triangles have a median
 // of about 8 pixels, one in nine draws none and nearly one walked row in
