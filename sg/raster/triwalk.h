@@ -249,18 +249,19 @@ template <std::size_t N>
 // the rest keyed from the lanes of the four after the last (against a value
 // stepped and keyed a pixel: 0.87 of the plain loop's rate for shaded
 // transparent textured triangles of 40 to 60 pixels against 0.82, the others
-// within the spread). On the asteroid frame (full-viewport fills a frame,
-// medians of four sets of five to eight alternating pinned runs) these keys
-// in lanes, for short spans and pixel tails together, gave 1.56 against
-// 1.53, 1.58 against 1.52, 1.58 against 1.61 and 1.65 against 1.61: within
-// the frame's spread from one set to the next, though above more often than
-// below. These are the shaded textured ones, whose rows of up
+// within the spread). These are the shaded textured ones, whose rows of up
 // to four pixels drawn as the others' overlapping fours made triangles of 8
 // to 12 pixels slower (0.40 of the plain loop's rate against 0.48), and the
 // shaded transparent one, whose pixels each take a branch (0.54 against
 // 0.47 with a pixel tail for 8 to 12 pixels, 0.66 against 0.63 for 40 to 60;
 // the opaque shaded one came out slower with it, 0.64 against 0.70 for 40
 // to 60).
+//
+// On the asteroid frame (full-viewport fills a frame, medians of four sets
+// of five to eight alternating pinned runs) the keys in lanes, of short
+// spans and of pixel tails together, gave 1.56 against 1.53, 1.58 against
+// 1.52, 1.58 against 1.61 and 1.65 against 1.61: within the frame's spread
+// from one set to the next, though above more often than below.
 //
 // A pixel drawn twice comes out as drawn once, for every operation: its
 // result depends on its values and on an old value that the first drawing
