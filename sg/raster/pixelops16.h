@@ -247,6 +247,7 @@ struct ISGOpShaded : ISGKeysRow {
 
 template <class Shader = ISGShader>
 struct ISGOpShadedTransparent : ISGKeysRow {
+  static constexpr bool kPixelTail = true;  // a branch a pixel, not to be taken twice
   uint16_t colour;
   Shader shader;
   void Put(uint16_t& pixel, const std::array<uint32_t, 1>& keys) const {

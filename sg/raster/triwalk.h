@@ -203,6 +203,16 @@ template <std::size_t N, class Pixel, class Op>
   }
 }
 
+// Puts pixel i (0 to 3) of the four from left whose keys are in the lanes.
+template <std::size_t K, class Pixel, class Op>
+[[gnu::always_inline]] inline void ISGPutLane(Pixel* left, const std::array<ISGLanes, K>& keys, uint32_t i,
+                                              const Op& op) {
+  std::array<uint32_t, K> pixelKeys;
+#pragma GCC unroll 4
+  for (std::size_t k = 0; k < K; ++k) pixelKeys[k] = keys[k][i];
+  op.Put(left[i], pixelKeys);
+}
+
 // The values of the pixel `columns` steps right of one with the values start.
 template <std::size_t N>
 [[gnu::always_inline]] inline std::array<uint32_t, N> ISGValuesAt(const std::array<uint32_t, N>& start,
@@ -224,23 +234,36 @@ template <std::size_t N>
 }
 
 // Draws the count (at least one) pixels from left, whose first has the
-// values start, a column adding step. No loop runs a pixel at a time, so a span's length
-// costs no loop exit to predict: up to four pixels are both ends and their
-// inner neighbours, up to eight two fours overlapping, longer ones four at
-// a time and a last four ending at the right end. An operation whose pixels
-// cost more than a mispredicted loop exit says
+// values start, a column adding step. No loop runs a pixel at a time, so a
+// span's length costs no loop exit to predict: up to four pixels are both
+// ends and their inner neighbours, up to eight two fours overlapping, longer
+// ones four at a time and a last four ending at the right end. The keys of
+// up to four pixels are worked out at once in the lanes of the span's first
+// four (against three values a span and keys a pixel worked out one by one:
+// 0.61 of the plain loop's rate for textured triangles of 8 to 12 pixels
+// against 0.55, 0.83 against 0.75 for 40 to 60).
+//
+// An operation whose pixels cost more than a mispredicted loop exit says
 //     static constexpr bool kPixelTail = true;
-// and has its rows of up to three pixels drawn one by one instead (the
-// shaded textured ones: drawing those rows as the others' overlapping fours
+// and has its rows of up to three pixels drawn one by one instead, keyed
+// from the lanes of the span's first four, and its longer rows four at a
+// time ending on an overlapping four as the others' do. These are the shaded
+// textured ones (drawing their short rows as the others' overlapping fours
 // made triangles of 8 to 12 pixels slower, 0.40 of the plain loop's rate
 // against 0.48, and as three puts whatever their length, both ends and the
 // middle, left the 200-rock scene frame at 7.21 full-viewport fills against
-// 7.15, medians of eight alternating pinned runs); its longer rows end on an
-// overlapping four as the others' do, where a tail drawn one by one left a
-// loop exit to mispredict (that frame 7.12 against 7.29, medians of ten
-// alternating pinned runs). A pixel drawn twice comes
-// out as drawn once, for every operation: its result depends on its values
-// and on an old value that the first drawing keeps where the second would.
+// 7.15, medians of eight alternating pinned runs; a tail of their long rows
+// drawn one by one left a loop exit to mispredict, that frame 7.12 against
+// 7.29, medians of ten) and the shaded transparent one, whose pixels each
+// take a branch (0.51 of the plain loop's rate against 0.48-0.50 for 8 to 12
+// pixels, 0.66-0.67 against 0.63 for 40 to 60; the opaque shaded one came
+// out slower with a pixel tail, 0.64 against 0.70 for 40 to 60). Short rows
+// keyed from lanes rather than a value stepped and keyed a pixel took the
+// 200-rock frame from 7.16-7.21 to 7.02-7.09 (four alternating pinned runs).
+//
+// A pixel drawn twice comes out as drawn once, for every operation: its
+// result depends on its values and on an old value that the first drawing
+// keeps where the second would.
 template <std::size_t N, class Pixel, class Op>
 [[gnu::always_inline]] inline void ISGPutSpan(Pixel* left, int64_t count,
                                               const std::array<uint32_t, N>& start,
@@ -248,7 +271,6 @@ template <std::size_t N, class Pixel, class Op>
                                               const ISGLaneSteps<N>& laneSteps, const Op& op) {
   const uint32_t last = static_cast<uint32_t>(count - 1);
   if constexpr (ISGPixelTailOp<Op>) {
-    std::array<uint32_t, N> values = start;
     if (count >= kISGLaneCount) {
       std::array<ISGLanes, N> lanes = ISGLanesFrom(start, laneSteps);
       const uint32_t lastFour = last - (kISGLaneCount - 1);
@@ -261,22 +283,17 @@ template <std::size_t N, class Pixel, class Op>
       ISGPutFour(end, ISGLanesFrom(ISGValuesAt(start, step, lastFour), laneSteps), op);
       return;
     }
-    for (; count > 0; --count, ++left) {
-      op.Put(*left, Op::Keys(values));
-#pragma GCC unroll 4
-      for (std::size_t k = 0; k < N; ++k) values[k] += step[k];
-    }
+    const std::array<ISGLanes, Op::kKeys> keys = Op::Keys(ISGLanesFrom(start, laneSteps));
+    for (uint32_t i = 0; i < count; ++i) ISGPutLane(left, keys, i, op);
     return;
   }
   if (count <= kISGLaneCount) {
     const uint32_t half = last >> 1;  // 0 or 1: with last - half, the inner neighbours
-    const std::array<uint32_t, N> atLast = ISGValuesAt(start, step, last);
-    const std::array<uint32_t, N> atHalf = ISGValuesAt(start, step, half);
-    const std::array<uint32_t, N> beforeLast = ISGValuesAt(start, step, last - half);
-    op.Put(left[0], Op::Keys(start));
-    op.Put(left[half], Op::Keys(atHalf));
-    op.Put(left[last - half], Op::Keys(beforeLast));
-    op.Put(left[last], Op::Keys(atLast));
+    const std::array<ISGLanes, Op::kKeys> keys = Op::Keys(ISGLanesFrom(start, laneSteps));
+    ISGPutLane(left, keys, 0, op);
+    ISGPutLane(left, keys, half, op);
+    ISGPutLane(left, keys, last - half, op);
+    ISGPutLane(left, keys, last, op);
     return;
   }
   const uint32_t lastFour = last - (kISGLaneCount - 1);
@@ -417,15 +434,29 @@ template <bool kLongRight, class Attrs, class Slope, class Pixel, class Op>
 //
 // A triangle of 8 to 12 pixels costs about twice the plain loop over its
 // rows, and a profile spreads that over every step of the set-up and the
-// rows, none above a few per cent. Each of these came out no faster there,
-// within the spread of pinned runs: both gradients of an attribute from one
-// packed division; one walk taking the long edge's side as a value, rather
-// than a walk for each side and a branch between them; the opaque shaded
-// textured walk of a small triangle compiled for AVX2 and BMI2; the split
-// colour table of the shaded textured fills kept from one triangle to the
-// next (built once per colour table, the most a batch entry point could
-// give): 0.49 of the plain loop for 8 to 12 pixels either way, 0.68 against
-// 0.66 for 40 to 60.
+// rows, none above a few per cent. The plain loop is handed each row's
+// first pixel and length and pays for no set-up, so the walk cannot reach
+// its rate for these triangles: measured with the fills cut short (minimum
+// / median of three pinned runs, rates over the plain loop's), the set-up
+// alone, to the first row's values and with no row walked, runs at
+// 1.35 / 1.36 for shaded, 1.42 / 1.42 textured, 1.36 / 1.37 direct,
+// 1.39 / 1.40 shaded textured, 1.47 / 1.49 shaded transparent, 1.99 / 1.99
+// transparent textured and 1.76 / 1.78 shaded transparent textured, that
+// is, it takes half to three quarters of the plain loop's whole time; and
+// the rows walked with one store a row and no pixel work come out at
+// 0.78 / 0.79, 0.73 / 0.74, 0.74 / 0.75, 0.95 / 0.95, 0.86 / 0.87,
+// 1.04 / 1.04 and 1.22 / 1.23, the flat fill whole at 0.85 / 0.85. Only
+// the two transparent textured fills have any room left for their pixels
+// below the plain loop's time, and that less than their pixels take.
+//
+// Each of these came out no faster there, within the spread of pinned
+// runs: both gradients of an attribute from one packed division; one walk
+// taking the long edge's side as a value, rather than a walk for each side
+// and a branch between them; the opaque shaded textured walk of a small
+// triangle compiled for AVX2 and BMI2; the split colour table of the shaded
+// textured fills kept from one triangle to the next (built once per colour
+// table, the most a batch entry point could give): 0.49 of the plain loop
+// for 8 to 12 pixels either way, 0.68 against 0.66 for 40 to 60.
 //
 // In the 200-rock asteroid frame the shaded textured triangles have a median
 // of about 8 pixels, one in nine draws none and nearly one walked row in
@@ -460,6 +491,33 @@ template <bool kLongRight, class Attrs, class Slope, class Pixel, class Op>
 //    27.5 unit for the edges' rounding) passed before its gradients: frame
 //    7.26 / 7.36 against 7.28 / 7.36, and the flat fill's small triangles
 //    0.80 against 0.87.
+//  - a triangle of one to four rows drawn as its first and last rows and
+//    their inner neighbours, each row's edges and values from its index,
+//    with no row loop whose exit depends on the row count (a row drawn twice
+//    comes out as drawn once): 8 to 12 pixels, minimum / median of three
+//    alternating runs, flat 0.83 / 0.84 against 0.85 / 0.86, shaded
+//    0.43 / 0.44 against 0.57 / 0.59, textured 0.52 / 0.53 against
+//    0.62 / 0.62, shaded textured 0.46 / 0.46 against 0.49 / 0.49; 40 to 60
+//    pixels, shaded 0.62 / 0.63 against 0.74 / 0.74;
+//  - the rows of the operations with a pixel tail ended on a last four
+//    overlapping the one before it rather than a pixel at a time: shaded
+//    textured 0.49 / 0.50 against 0.48 / 0.49 (8 to 12 pixels) and
+//    0.67 / 0.67 against 0.68 / 0.68 (40 to 60), shaded transparent
+//    textured 0.57 / 0.57 against 0.59 / 0.60 and 0.84 / 0.84 against
+//    0.85 / 0.86;
+//  - with a short row's keys from the lanes of its first four, the shaded
+//    textured rows drawn as the others' overlapping fours rather than with
+//    a pixel tail: opaque 0.47 / 0.47 against 0.48 / 0.48 (8 to 12 pixels)
+//    and 0.68 / 0.68 against 0.68 / 0.68 (40 to 60), transparent
+//    0.46 / 0.46 against 0.57 / 0.58 and 0.72 / 0.72 against 0.86 / 0.86;
+//  - the AVX2 fills' rows of more than eight pixels ended on a last eight
+//    overlapping the one before it, rather than on up to seven pixels by
+//    the short-row drawing: 40 to 60 pixels, textured 0.82 / 0.83 against
+//    0.81 / 0.82, direct 0.89 / 0.89 and transparent textured 1.13 / 1.13
+//    either way;
+//  - the lane offsets of one to three steps as masked sums of the step and
+//    its double rather than a vector multiply, as the first row's keys wait
+//    for them: every family within 0.02 of this walk either way.
 // Working out the gradients after the edges costs more than the empty
 // triangles it spares, and a second pass over a triangle's rows costs more
 // than the empty rows' branches it saves.
