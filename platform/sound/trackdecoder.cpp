@@ -20,7 +20,18 @@ namespace plat {
 
 namespace {
 
+// Rates and channel counts past any real recording: a damaged header's rate
+// of a billion frames a second made the resampler work out its filter for
+// minutes before the first frame.
+constexpr long kLowestRate = 1000, kHighestRate = 384000;
+constexpr int kMostChannels = 8;
+
+bool PlayableLayout(long rate, int channels) {
+  return rate >= kLowestRate && rate <= kHighestRate && channels >= 1 && channels <= kMostChannels;
+}
+
 bool SetUpResampler(SwrContext** resampler, AVChannelLayout& from, AVSampleFormat format, int rate) {
+  if (!PlayableLayout(rate, from.nb_channels)) return false;
   AVChannelLayout stereo = AV_CHANNEL_LAYOUT_STEREO;
   return swr_alloc_set_opts2(resampler, &stereo, AV_SAMPLE_FMT_S16, kAudioRate, &from, format, rate, 0, nullptr) >=
              0 &&
@@ -80,7 +91,7 @@ struct TrackDecoder::State {
     if (ov_fopen(hostPath.c_str(), &vorbis) != 0) return false;  // closes the file itself
     vorbisOpen = true;
     const vorbis_info* info = ov_info(&vorbis, -1);
-    if (!info || info->channels < 1 || info->channels > 2 || info->rate <= 0 || info->rate > INT32_MAX) {
+    if (!info || info->channels < 1 || info->channels > 2 || !PlayableLayout(info->rate, info->channels)) {
       ov_clear(&vorbis);
       vorbisOpen = false;
       return false;

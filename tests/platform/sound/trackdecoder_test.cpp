@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/display/audio.h"
@@ -77,7 +78,7 @@ TEST_F(TrackDecoderTest, EveryFormatComesOutAtTheMixRateAndPitch) {
 }
 
 // A file cut short plays what it holds and ends; a file holding no audio,
-// or none at all, does not open.
+// or none at all, or a layout no recording has, does not open.
 TEST_F(TrackDecoderTest, DamagedAndForeignFilesEndOrAreRefused) {
   const fs::path whole = Track("whole.ogg", 44100, 2, "10", 441);
   std::vector<char> bytes(fs::file_size(whole));
@@ -94,6 +95,21 @@ TEST_F(TrackDecoderTest, DamagedAndForeignFilesEndOrAreRefused) {
   const std::size_t played = DecodeAll(scrambled).size() / plat::kAudioChannels;
   EXPECT_GT(played, 1u * plat::kAudioRate);
   EXPECT_LT(played, 6u * plat::kAudioRate);
+
+  // Headers of rates and channel counts no recording has: a billion frames a
+  // second made the resampler work out its filter for minutes before the
+  // first frame, a million for a fraction of a second and then play.
+  for (const auto& [rate, channels] : {std::pair{0x40010000u, 31}, std::pair{0x00100000u, 2}, std::pair{44100u, 40}}) {
+    std::vector<char> wav = {'R', 'I', 'F', 'F', 60, 0, 0, 0, 'W', 'A', 'V', 'E', 'f', 'm', 't', ' ', 16, 0, 0, 0, 1, 0};
+    wav.push_back(static_cast<char>(channels));
+    wav.push_back(0);
+    for (int shift = 0; shift < 32; shift += 8) wav.push_back(static_cast<char>(rate >> shift));
+    for (const char c : std::initializer_list<char>{0, 0, 0, 0, 4, 0, 16, 0, 'd', 'a', 't', 'a', 24, 0, 0, 0}) wav.push_back(c);
+    wav.resize(wav.size() + 24, 7);
+    const fs::path absurd = dir_.path() / "absurd.wav";
+    std::ofstream(absurd, std::ios::binary).write(wav.data(), static_cast<std::streamsize>(wav.size()));
+    EXPECT_EQ(plat::TrackDecoder::Open(absurd), nullptr) << rate << " Hz, " << channels << " channels";
+  }
 
   const fs::path text = dir_.path() / "notes.ogg";
   std::ofstream(text) << "not a track at all\n";
