@@ -261,12 +261,16 @@ inline void FlushForMaterial(SGRenderer* rend, TriBatch* batch, const SGMaterial
     // The outlines and the numbered colours are drawn as each triangle comes.
     if (whole && batch != nullptr && fill != nullptr &&
         (setting.debug & (SG_CTX_DEBUG_DRAW | SG_CTX_DEBUG_TRI_COLOURS)) == 0) {
+      // A waiting triangle's fill is this one's unless it differs, and then
+      // so does its material (FlushForMaterial); the list entry follows the fill.
       if (batch->count != 0 && fill != batch->fill) {
         Flush(rend, *batch);
       }
-      batch->fill = fill;
-      batch->list = rend->renTriFillList;
-      batch->mat = mat;
+      if (batch->count == 0) {
+        batch->fill = fill;
+        batch->list = rend->renTriFillList;
+        batch->mat = mat;
+      }
       std::uint32_t* corners = batch->corners[batch->count];
       corners[0] = index[2];
       corners[1] = index[1];
