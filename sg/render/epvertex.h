@@ -241,6 +241,9 @@ inline void FlushForMaterial(SGRenderer* rend, TriBatch* batch, const SGMaterial
       return SG_ERROR_NONE;
     }
   }
+  // Measured and not kept: the window read once for a face list's run (in
+  // DrawSetting): the 200-rock scene frame 7.02 full-viewport fills against
+  // 7.00 (medians of eight alternating pinned runs).
   const bool inWindow = rend->renTriCount >= g_sgTriDrawFirst && rend->renTriCount <= g_sgTriDrawLast;
   const ISGTriFill fill =
       (setting.debug & SG_CTX_DEBUG_NO_FILL) == 0 && inWindow ? rend->renTriFill : nullptr;
