@@ -517,7 +517,10 @@ template <bool kLongRight, class Attrs, class Slope, class Pixel, class Op>
 //    either way;
 //  - the lane offsets of one to three steps as masked sums of the step and
 //    its double rather than a vector multiply, as the first row's keys wait
-//    for them: every family within 0.02 of this walk either way.
+//    for them: every family within 0.02 of this walk either way;
+//  - the gradients from one division of 1 by the area, each a product put
+//    right by its remainder in 64-bit integers: frame 7.76 / 7.83 against
+//    6.95 / 7.03 (eight runs).
 // Working out the gradients after the edges costs more than the empty
 // triangles it spares, and a second pass over a triangle's rows costs more
 // than the empty rows' branches it saves.
