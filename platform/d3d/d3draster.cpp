@@ -408,7 +408,11 @@ class SpanShader {
   // length or on its being empty, 1.65 / 1.67 against 1.48 / 1.54 (1000
   // rocks 1.61 / 1.63 against 1.42 / 1.48); each pixel's place kept as an
   // offset in the texel group's unused fourth lane rather than as a pointer
-  // of its own, a store fewer a pixel, 1.51 / 1.57 against 1.52 / 1.55.
+  // of its own, a store fewer a pixel, 1.51 / 1.57 against 1.52 / 1.55;
+  // the wide shader's colour and texel groups stepped and stored as one
+  // vector of eight lanes, 1.34 / 1.40 and 1.39 / 1.41 against 1.38 / 1.42
+  // and 1.28 / 1.38 (six runs, twice; 1000 rocks 1.33 / 1.35 and
+  // 1.35 / 1.37 against 1.30 / 1.34 and 1.34 / 1.36).
   template <bool kRoomMade = false>
   void Run(int y, int first, int last, Planes cur, const Planes& step) {
     BYTE* p = tg_.bits + static_cast<std::ptrdiff_t>(y) * tg_.pitch + 2 * static_cast<std::ptrdiff_t>(first);
