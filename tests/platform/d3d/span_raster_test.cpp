@@ -442,6 +442,52 @@ TEST_P(SpanRaster, ManyNarrowTrianglesInOneCallDrawWhatTheyDrewOneByOne) {
   }
 }
 
+// A narrow triangle's rows are tested in 32-bit lanes while its edge
+// functions fit them, in 64-bit ones beyond: narrow slivers reaching from
+// inside the target to hundreds or hundreds of thousands of pixels above or
+// below it, either side of that bound, their corners on sample centres half
+// the time, must cover the samples the per-fragment rasteriser covered.
+TEST_P(SpanRaster, NarrowSliversFromFarAboveAndBelowCoverTheSameSamples) {
+  std::mt19937 random(6160);
+  Texture texture(random, 32, 32, false, false);
+  for (int round = 0; round < 400; ++round) {
+    RasterState st;
+    st.cull = D3DCULL_NONE;
+    st.linear = true;
+    st.alphaBlend = true;
+    st.srcBlend = D3DBLEND_SRCALPHA;
+    st.destBlend = D3DBLEND_INVSRCALPHA;
+    st.texture = &texture.view;
+    std::vector<D3DTLVERTEX> v;
+    for (int t = 0; t < 20; ++t) {
+      const float reach = Pick(random, {300.f, 900.f, 1400.f, 4000.f, 400000.f});
+      const float x = Uniform(random, -4.f, static_cast<float>(kWidth));
+      const float y = Uniform(random, 0.f, static_cast<float>(kHeight));
+      const float width = Uniform(random, 0.f, 8.f);
+      const float far = random() % 2 == 0 ? y - reach : y + reach;
+      for (int k = 0; k < 3; ++k) {
+        D3DTLVERTEX corner = Vertex(random, 0.f);
+        corner.sx = x + (k == 1 ? width : Uniform(random, 0.f, width));
+        corner.sy = k == 2 ? far : y + Uniform(random, -2.f, 2.f);
+        if (round % 2 == 0) {
+          corner.sx = std::round(corner.sx) + 0.5f;
+          corner.sy = std::round(corner.sy) + 0.5f;
+        }
+        v.push_back(corner);
+      }
+    }
+    Target before;
+    for (WORD& p : before.pixels) p = static_cast<WORD>(random());
+    Target spans = before, fragments = before;
+    const RECT clip{0, 0, LONG{kWidth}, LONG{kHeight}};
+    DrawPrimitives(spans.View(false, clip), st, D3DPT_TRIANGLELIST, v.data(), nullptr, static_cast<DWORD>(v.size()));
+    for (std::size_t i = 0; i < v.size(); i += 3) {
+      ReferenceDrawTriangle(fragments.View(false, clip), st, v[i], v[i + 1], v[i + 2]);
+    }
+    ASSERT_EQ(spans.pixels, fragments.pixels) << "round " << round;
+  }
+}
+
 // The queue is shaded in runs of four groups, then two, then one, the last
 // part-filled: calls of every pixel count from one to past two flushes'
 // worth, each pixel once, in the usual states, opaque and then half of them
