@@ -11,18 +11,21 @@
     impl<w, h>(first, second, third, frame, texels, shadeTable, colourTable);                  \
   }
 
-#define ISG_FILL16_FAMILY(prefix, impl)     \
-  ISG_FILL16_MEMBER(prefix, 16, 16, impl)   \
-  ISG_FILL16_MEMBER(prefix, 32, 32, impl)   \
-  ISG_FILL16_MEMBER(prefix, 64, 64, impl)   \
-  ISG_FILL16_MEMBER(prefix, 128, 128, impl) \
-  ISG_FILL16_MEMBER(prefix, 256, 256, impl) \
-  ISG_FILL16_MEMBER(prefix, 512, 512, impl) \
-  ISG_FILL16_MEMBER(prefix, 64, 32, impl)   \
-  ISG_FILL16_MEMBER(prefix, 128, 64, impl)  \
-  ISG_FILL16_MEMBER(prefix, 128, 32, impl)  \
-  ISG_FILL16_MEMBER(prefix, 256, 128, impl) \
-  ISG_FILL16_MEMBER(prefix, 256, 64, impl)
+// Calls each(prefix, width, height, arg) for each texture size a family has.
+#define ISG_FILL16_SIZES(each, prefix, arg) \
+  each(prefix, 16, 16, arg)                 \
+  each(prefix, 32, 32, arg)                 \
+  each(prefix, 64, 64, arg)                 \
+  each(prefix, 128, 128, arg)               \
+  each(prefix, 256, 256, arg)               \
+  each(prefix, 512, 512, arg)               \
+  each(prefix, 64, 32, arg)                 \
+  each(prefix, 128, 64, arg)                \
+  each(prefix, 128, 32, arg)                \
+  each(prefix, 256, 128, arg)               \
+  each(prefix, 256, 64, arg)
+
+#define ISG_FILL16_FAMILY(prefix, impl) ISG_FILL16_SIZES(ISG_FILL16_MEMBER, prefix, impl)
 
 // The list entries of a family: prefix##w##x##h##List for each member,
 // calling listImpl<width, height>, and a table pairing each member with its
@@ -34,25 +37,7 @@
     listImpl<w, h>(verts, corners, count, frame, texels, shadeTable, colourTable);                   \
   }
 
-#define ISG_FILL16_LIST_FAMILY(prefix, listImpl)     \
-  ISG_FILL16_LIST_MEMBER(prefix, 16, 16, listImpl)   \
-  ISG_FILL16_LIST_MEMBER(prefix, 32, 32, listImpl)   \
-  ISG_FILL16_LIST_MEMBER(prefix, 64, 64, listImpl)   \
-  ISG_FILL16_LIST_MEMBER(prefix, 128, 128, listImpl) \
-  ISG_FILL16_LIST_MEMBER(prefix, 256, 256, listImpl) \
-  ISG_FILL16_LIST_MEMBER(prefix, 512, 512, listImpl) \
-  ISG_FILL16_LIST_MEMBER(prefix, 64, 32, listImpl)   \
-  ISG_FILL16_LIST_MEMBER(prefix, 128, 64, listImpl)  \
-  ISG_FILL16_LIST_MEMBER(prefix, 128, 32, listImpl)  \
-  ISG_FILL16_LIST_MEMBER(prefix, 256, 128, listImpl) \
-  ISG_FILL16_LIST_MEMBER(prefix, 256, 64, listImpl)
+#define ISG_FILL16_LIST_FAMILY(prefix, listImpl) ISG_FILL16_SIZES(ISG_FILL16_LIST_MEMBER, prefix, listImpl)
 
-#define ISG_FILL16_LIST_PAIR(prefix, w, h) \
-  { prefix##w##x##h, prefix##w##x##h##List }
-#define ISG_FILL16_LIST_PAIRS(prefix)                                                 \
-  ISG_FILL16_LIST_PAIR(prefix, 16, 16), ISG_FILL16_LIST_PAIR(prefix, 32, 32),         \
-      ISG_FILL16_LIST_PAIR(prefix, 64, 64), ISG_FILL16_LIST_PAIR(prefix, 128, 128),   \
-      ISG_FILL16_LIST_PAIR(prefix, 256, 256), ISG_FILL16_LIST_PAIR(prefix, 512, 512), \
-      ISG_FILL16_LIST_PAIR(prefix, 64, 32), ISG_FILL16_LIST_PAIR(prefix, 128, 64),    \
-      ISG_FILL16_LIST_PAIR(prefix, 128, 32), ISG_FILL16_LIST_PAIR(prefix, 256, 128),  \
-      ISG_FILL16_LIST_PAIR(prefix, 256, 64)
+#define ISG_FILL16_LIST_PAIR(prefix, w, h, unused) {prefix##w##x##h, prefix##w##x##h##List},
+#define ISG_FILL16_LIST_PAIRS(prefix) ISG_FILL16_SIZES(ISG_FILL16_LIST_PAIR, prefix, )

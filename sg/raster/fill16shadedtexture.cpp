@@ -128,8 +128,7 @@ ISGTriFillList ISGFill16ListOf(ISGTriFill fill) {
   static constexpr struct {
     ISGTriFill fill;
     ISGTriFillList list;
-  } kLists[] = {ISG_FILL16_LIST_PAIRS(ISGFill16ShadedTexture),
-                ISG_FILL16_LIST_PAIRS(ISGFill16ShadedTransparentTexture)};
+  } kLists[] = {ISG_FILL16_LIST_PAIRS(ISGFill16ShadedTexture) ISG_FILL16_LIST_PAIRS(ISGFill16ShadedTransparentTexture)};
   for (const auto& pair : kLists)
     if (pair.fill == fill) return pair.list;
   return nullptr;

@@ -85,6 +85,22 @@ class SpanRaster : public ::testing::TestWithParam<bool> {
   void TearDown() override { SetWideLanes(true); }
 };
 
+// The triangle list `v` drawn in one call over random old pixels, and each of
+// its triangles drawn by the per-fragment rasteriser over the same.
+struct DrawnBothWays {
+  Target before, spans, fragments;
+};
+DrawnBothWays DrawListBothWays(std::mt19937& random, const RasterState& st, std::vector<D3DTLVERTEX>& v,
+                               const RECT& clip) {
+  DrawnBothWays d;
+  for (WORD& p : d.before.pixels) p = static_cast<WORD>(random());
+  d.spans = d.fragments = d.before;
+  DrawPrimitives(d.spans.View(false, clip), st, D3DPT_TRIANGLELIST, v.data(), nullptr, static_cast<DWORD>(v.size()));
+  for (std::size_t i = 0; i < v.size(); i += 3)
+    ReferenceDrawTriangle(d.fragments.View(false, clip), st, v[i], v[i + 1], v[i + 2]);
+  return d;
+}
+
 INSTANTIATE_TEST_SUITE_P(Lanes, SpanRaster, ::testing::Values(false, true),
                          [](const ::testing::TestParamInfo<bool>& info) { return info.param ? "Eight" : "Four"; });
 
@@ -431,14 +447,8 @@ TEST_P(SpanRaster, ManyNarrowTrianglesInOneCallDrawWhatTheyDrewOneByOne) {
       }
     }
     const RECT clip = round % 2 == 0 ? RECT{0, 0, LONG{kWidth}, LONG{kHeight}} : RECT{5, 3, 41, 44};
-    Target before;
-    for (WORD& p : before.pixels) p = static_cast<WORD>(random());
-    Target spans = before, fragments = before;
-    DrawPrimitives(spans.View(false, clip), st, D3DPT_TRIANGLELIST, v.data(), nullptr, static_cast<DWORD>(v.size()));
-    for (std::size_t i = 0; i < v.size(); i += 3) {
-      ReferenceDrawTriangle(fragments.View(false, clip), st, v[i], v[i + 1], v[i + 2]);
-    }
-    ASSERT_EQ(spans.pixels, fragments.pixels) << "round " << round;
+    const DrawnBothWays d = DrawListBothWays(random, st, v, clip);
+    ASSERT_EQ(d.spans.pixels, d.fragments.pixels) << "round " << round;
   }
 }
 
@@ -476,15 +486,8 @@ TEST_P(SpanRaster, NarrowSliversFromFarAboveAndBelowCoverTheSameSamples) {
         v.push_back(corner);
       }
     }
-    Target before;
-    for (WORD& p : before.pixels) p = static_cast<WORD>(random());
-    Target spans = before, fragments = before;
-    const RECT clip{0, 0, LONG{kWidth}, LONG{kHeight}};
-    DrawPrimitives(spans.View(false, clip), st, D3DPT_TRIANGLELIST, v.data(), nullptr, static_cast<DWORD>(v.size()));
-    for (std::size_t i = 0; i < v.size(); i += 3) {
-      ReferenceDrawTriangle(fragments.View(false, clip), st, v[i], v[i + 1], v[i + 2]);
-    }
-    ASSERT_EQ(spans.pixels, fragments.pixels) << "round " << round;
+    const DrawnBothWays d = DrawListBothWays(random, st, v, RECT{0, 0, LONG{kWidth}, LONG{kHeight}});
+    ASSERT_EQ(d.spans.pixels, d.fragments.pixels) << "round " << round;
   }
 }
 
@@ -523,16 +526,10 @@ TEST_P(SpanRaster, QueuesOfEveryLengthDrawWhatTheyDrewOneByOne) {
       for (const int k : {0, 1, 2, 0, 2, 3}) v.push_back(c[k]);
     }
     const RECT all{0, 0, LONG{kWidth}, LONG{kHeight}};
-    Target before;
-    for (WORD& p : before.pixels) p = static_cast<WORD>(random());
-    Target spans = before, fragments = before;
-    DrawPrimitives(spans.View(false, all), st, D3DPT_TRIANGLELIST, v.data(), nullptr, static_cast<DWORD>(v.size()));
-    for (std::size_t i = 0; i < v.size(); i += 3) {
-      ReferenceDrawTriangle(fragments.View(false, all), st, v[i], v[i + 1], v[i + 2]);
-    }
-    ASSERT_EQ(spans.pixels, fragments.pixels) << count << " pixels";
+    const DrawnBothWays d = DrawListBothWays(random, st, v, all);
+    ASSERT_EQ(d.spans.pixels, d.fragments.pixels) << count << " pixels";
     int drawn = 0;
-    for (std::size_t i = 0; i < before.pixels.size(); ++i) drawn += spans.pixels[i] != before.pixels[i];
+    for (std::size_t i = 0; i < d.before.pixels.size(); ++i) drawn += d.spans.pixels[i] != d.before.pixels[i];
     ASSERT_GE(drawn, count * 9 / 10) << count << " pixels";
   }
 }
