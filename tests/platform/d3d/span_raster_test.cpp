@@ -85,6 +85,18 @@ class SpanRaster : public ::testing::TestWithParam<bool> {
   void TearDown() override { SetWideLanes(true); }
 };
 
+// The usual states of the game's textured, blended faces, both sides drawn.
+RasterState BlendedTextured(const Texture& texture) {
+  RasterState st;
+  st.cull = D3DCULL_NONE;
+  st.linear = true;
+  st.alphaBlend = true;
+  st.srcBlend = D3DBLEND_SRCALPHA;
+  st.destBlend = D3DBLEND_INVSRCALPHA;
+  st.texture = &texture.view;
+  return st;
+}
+
 // The triangle list `v` drawn in one call over random old pixels, and each of
 // its triangles drawn by the per-fragment rasteriser over the same.
 struct DrawnBothWays {
@@ -427,13 +439,7 @@ TEST_P(SpanRaster, ManyNarrowTrianglesInOneCallDrawWhatTheyDrewOneByOne) {
   std::mt19937 random(5150);
   Texture texture(random, 32, 32, false, false);
   for (int round = 0; round < 200; ++round) {
-    RasterState st;
-    st.cull = D3DCULL_NONE;
-    st.linear = true;
-    st.alphaBlend = true;
-    st.srcBlend = D3DBLEND_SRCALPHA;
-    st.destBlend = D3DBLEND_INVSRCALPHA;
-    st.texture = &texture.view;
+    const RasterState st = BlendedTextured(texture);
     std::vector<D3DTLVERTEX> v;
     for (int t = 0; t < 60; ++t) {
       const float x = Uniform(random, -4.f, static_cast<float>(kWidth));
@@ -461,13 +467,7 @@ TEST_P(SpanRaster, NarrowSliversFromFarAboveAndBelowCoverTheSameSamples) {
   std::mt19937 random(6160);
   Texture texture(random, 32, 32, false, false);
   for (int round = 0; round < 400; ++round) {
-    RasterState st;
-    st.cull = D3DCULL_NONE;
-    st.linear = true;
-    st.alphaBlend = true;
-    st.srcBlend = D3DBLEND_SRCALPHA;
-    st.destBlend = D3DBLEND_INVSRCALPHA;
-    st.texture = &texture.view;
+    const RasterState st = BlendedTextured(texture);
     std::vector<D3DTLVERTEX> v;
     for (int t = 0; t < 20; ++t) {
       const float reach = Pick(random, {300.f, 900.f, 1400.f, 4000.f, 400000.f});
