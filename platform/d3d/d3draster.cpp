@@ -629,6 +629,11 @@ class SpanShader {
       add(w10[g], t10[g]);
       add(w01[g], t01[g]);
       add(w11[g], t11[g]);
+      // Measured and not kept: these three divisions as products by the
+      // reciprocal of 255 (which would not even keep every pixel), 1.33 /
+      // 1.34 of the software frame against 1.31 / 1.36 for the 200-rock
+      // frame, 1.29 / 1.31 against 1.26 / 1.29 for 1000 rocks (six
+      // alternating pinned runs): the groups do not wait on the divider.
       red[g] = tr * red[g] / 255.f;
       green[g] = tg * green[g] / 255.f;
       blue[g] = tb * blue[g] / 255.f;
@@ -986,6 +991,11 @@ struct Corner {
                                  Lanes);
 }
 
+// Measured and not kept: x and y snapped as scalar doubles rather than in
+// four lanes, and the channels made doubles straight from integers (the same
+// values), 1.31 / 1.37 of the software frame against 1.26 / 1.34 for the
+// 200-rock frame, 1.26 / 1.30 against 1.27 / 1.30 for 1000 rocks (six
+// alternating pinned runs).
 template <class Shader>
 [[gnu::always_inline]] inline void PrepareCorner(const RasterState& st, const D3DTLVERTEX& v, Corner* out) {
   out->v = &v;
