@@ -1491,6 +1491,12 @@ void Fill(Shader& shader, const RasterTarget& tg, const RasterState& st, const C
 // each triangle's three as it comes.
 constexpr DWORD kPreparedMax = 1024;
 
+// Room for them, one array for every shader: only the program's thread draws.
+Corner* PreparedCorners() {
+  static Corner prepared[kPreparedMax];
+  return prepared;
+}
+
 // The triangles of a primitive call, and then the pixels still queued.
 template <class Shader>
 void DrawAll(Shader& shader, const RasterTarget& tg, const RasterState& st, D3DPRIMITIVETYPE type,
@@ -1502,8 +1508,7 @@ void DrawAll(Shader& shader, const RasterTarget& tg, const RasterState& st, D3DP
       vertices = std::max<DWORD>(vertices, DWORD{indices[i]} + 1);
     }
   }
-  // The program's thread only draws, so one array serves every call.
-  static Corner prepared[kPreparedMax];
+  Corner* const prepared = PreparedCorners();
   const bool whole = vertices <= kPreparedMax;
   if (whole) {
     for (DWORD i = 0; i < vertices; ++i) {
