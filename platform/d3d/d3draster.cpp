@@ -995,7 +995,10 @@ struct Corner {
 // four lanes, and the channels made doubles straight from integers (the same
 // values), 1.31 / 1.37 of the software frame against 1.26 / 1.34 for the
 // 200-rock frame, 1.26 / 1.30 against 1.27 / 1.30 for 1000 rocks (six
-// alternating pinned runs).
+// alternating pinned runs); the corners of a wide shader's calls prepared in
+// code compiled for AVX2, 1.26 / 1.30 and 1.27 / 1.33 against 1.30 / 1.34
+// and 1.28 / 1.35 for 200 rocks but 1.21 / 1.24 and 1.19 / 1.24 against
+// 0.79 / 1.21 and 1.20 / 1.23 for 50 (seven runs, twice).
 template <class Shader>
 [[gnu::always_inline]] inline void PrepareCorner(const RasterState& st, const D3DTLVERTEX& v, Corner* out) {
   out->v = &v;
