@@ -67,14 +67,18 @@ template <std::size_t N, class Op>
     return;
   }
   ISGEight lanes{}, stride{}, last{};
-  const __m256i columns = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
   const uint32_t lastColumn = static_cast<uint32_t>(count - 8);
 #pragma GCC unroll 4
   for (std::size_t k = 0; k < N; ++k) {
-    lanes.of[k] = _mm256_add_epi32(_mm256_set1_epi32(static_cast<int>(start[k])),
-                                   _mm256_mullo_epi32(columns, _mm256_set1_epi32(static_cast<int>(step[k]))));
+    // Lanes 0 to 7 steps from the triangle's four-lane offsets, without a
+    // multiply for each row to wait on.
+    const __m128i four = reinterpret_cast<__m128i>(laneSteps.offsets[k]);
+    const __m256i columns =
+        _mm256_inserti128_si256(_mm256_castsi128_si256(four),
+                                _mm_add_epi32(four, reinterpret_cast<__m128i>(laneSteps.stride[k])), 1);
+    lanes.of[k] = _mm256_add_epi32(_mm256_set1_epi32(static_cast<int>(start[k])), columns);
     stride.of[k] = _mm256_set1_epi32(static_cast<int>(step[k] * 8));
-    last.of[k] = _mm256_add_epi32(lanes.of[k], _mm256_set1_epi32(static_cast<int>(lastColumn * step[k])));
+    last.of[k] = _mm256_add_epi32(_mm256_set1_epi32(static_cast<int>(start[k] + lastColumn * step[k])), columns);
   }
   uint16_t* const lastEight = left + lastColumn;
   for (; left < lastEight; left += 8) {
