@@ -179,6 +179,18 @@ struct ISGOpTransparentTextureAvx2 : ISGOpTransparentTexture<W, H> {
   return _mm256_castsi256_si128(_mm256_permute4x64_epi64(_mm256_shuffle_epi8(lanes, pick), 0x08));
 }
 
+// The 8-bit texels at eight indices read with one gather of 32-bit words:
+// each texel the low byte of the word it starts, but for the last three of
+// the texture, read from the word ending the texture so that nothing past
+// it is read.
+template <int W, int H>
+[[ISG_AVX2]] inline __m256i ISGTexelBytes(const uint8_t* texels, __m256i index) {
+  const __m256i word = _mm256_min_epu32(index, _mm256_set1_epi32(W * H - 4));
+  const __m256i shift = _mm256_slli_epi32(_mm256_sub_epi32(index, word), 3);
+  const __m256i words = _mm256_i32gather_epi32(reinterpret_cast<const int*>(texels), word, 1);
+  return _mm256_and_si256(_mm256_srlv_epi32(words, shift), _mm256_set1_epi32(0xFF));
+}
+
 // The direct texels read with one gather of eight 32-bit words: each texel
 // is the low half of the word it starts, but for the last one of the
 // texture, read as the high half of the word before it so that nothing past
@@ -210,14 +222,15 @@ struct ISGOpShadedTransparentTextureSplitAvx2 : ISGOpShadedTextureSplit<W, H, tr
   ISG_SPAN_BY_EIGHT
   [[ISG_AVX2]] void PutEight(uint16_t* pixel, const ISGEight& lanes) const {
     uint32_t index[8], row[8];
-    ISGLanesOut(ISGTexelIndices<W, H>(lanes.of[0], lanes.of[1]), index);
+    const __m256i indices = ISGTexelIndices<W, H>(lanes.of[0], lanes.of[1]);
+    ISGLanesOut(indices, index);
     ISGLanesOut(_mm256_and_si256(_mm256_srli_epi32(lanes.of[2], 8), _mm256_set1_epi32(0xFF00)), row);
     ISGPackedEight eight;
     ISG_EACH_OF_EIGHT(
       const uint8_t texel = this->texels[index[i]];
       eight.Add<i>(this->shader.ApplySplit(this->shader.table + row[i], (*this->splits)[texel]));
-      eight.AddKey<i>(texel);
     )
+    eight.keys = ISGLowHalves(ISGTexelBytes<W, H>(this->texels, indices));
     eight.StoreKeyed(pixel);
   }
 };
