@@ -100,10 +100,10 @@ template <std::size_t N, class Op>
   }
 
 // Eight pixels' colours gathered lane by lane in one vector, and for the
-// keyed fills a byte per pixel in another: stored with one vector store, or
-// blended with the old pixels, rather than eight 16-bit stores each with its
-// own test. Packing in the vector unit leaves the integer ports to the
-// lookups.
+// keyed fills their texels in another (set whole, from one gather): stored
+// with one vector store, or blended with the old pixels, rather than eight
+// 16-bit stores each with its own test. Packing in the vector unit leaves
+// the integer ports to the lookups.
 struct ISGPackedEight {
   __m128i colours = _mm_setzero_si128();
   __m128i keys = _mm_setzero_si128();
@@ -111,10 +111,6 @@ struct ISGPackedEight {
   template <int kLane>
   [[ISG_AVX2]] void Add(uint32_t colour) {
     colours = _mm_insert_epi16(colours, static_cast<int>(colour), kLane);
-  }
-  template <int kLane>
-  [[ISG_AVX2]] void AddKey(uint32_t key) {
-    keys = _mm_insert_epi16(keys, static_cast<int>(key), kLane);
   }
 
   [[ISG_AVX2]] void Store(uint16_t* pixel) const {
