@@ -139,6 +139,7 @@ struct ISGPackedEight {
 // it is read.
 template <int W, int H>
 [[ISG_AVX2]] inline __m256i ISGTexelBytes(const uint8_t* texels, __m256i index) {
+  static_assert(W * H >= 4);
   const __m256i word = _mm256_min_epu32(index, _mm256_set1_epi32(W * H - 4));
   const __m256i shift = _mm256_slli_epi32(_mm256_sub_epi32(index, word), 3);
   const __m256i words = _mm256_i32gather_epi32(reinterpret_cast<const int*>(texels), word, 1);
