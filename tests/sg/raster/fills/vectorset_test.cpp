@@ -127,4 +127,76 @@ TEST(FillVectorSets, WideRowsPutEachLaneItsOwnTexelOrOldPixel) {
   }
 }
 
+// Long rows read by gathers of eight lanes, over old pixels, against the
+// reference: a direct texture whose last texel (read as the high half of
+// the word before it, so that nothing past the texture is read) falls on
+// each lane in turn, the rows sheared across the texture; the same for an
+// 8-bit texture whose last three texels (read from the texture's last word)
+// are transparent, opaque, transparent; and the shaded
+// fills with a level a pixel along the rows and every third level
+// blackening, so that the transparent one keeps old pixels in every lane.
+TEST(FillVectorSets, GatheredRowsMatchTheReference) {
+  WidestSetAfter restore;
+  ISGLimitVectorSet(ISGVectorSet::kAvx2);
+  if (ISGVectorSetInUse() != ISGVectorSet::kAvx2) GTEST_SKIP() << "the processor has no AVX2";
+  constexpr int kW = 150, kH = 64;
+  std::vector<uint16_t> texels(16 * 16);
+  for (size_t i = 0; i < texels.size(); ++i) texels[i] = static_cast<uint16_t>(i * 0x0101 + 0x0F0F);
+  std::vector<uint8_t> shade(65536);
+  for (size_t i = 0; i < shade.size(); ++i) shade[i] = (i >> 8) % 3 == 0 ? 0 : static_cast<uint8_t>(i * 5 + 1);
+  const uint16_t colour = 0x7BEF;
+  std::vector<uint8_t> texels8(16 * 16);
+  for (size_t i = 0; i < texels8.size(); ++i) texels8[i] = i % 7 == 0 ? 0 : static_cast<uint8_t>(i);
+  texels8[253] = 0;
+  texels8[254] = 9;
+  texels8[255] = 0;
+  std::vector<uint16_t> colours(256);
+  for (size_t i = 0; i < colours.size(); ++i) colours[i] = static_cast<uint16_t>(i * 0x0123 + 0x4567);
+  const FillMember members[] = {
+      {"ISGFill16DirectTexture16x16", ISGFill16DirectTexture16x16, RefMode::kDirectTexture, 16, 16},
+      {"ISGFill16Shaded", ISGFill16Shaded, RefMode::kShaded, 1, 1},
+      {"ISGFill16ShadedTransparent", ISGFill16ShadedTransparent, RefMode::kShadedTransparent, 1, 1},
+      {"ISGFill16ShadedTransparentTexture16x16", ISGFill16ShadedTransparentTexture16x16,
+       RefMode::kShadedTransparentTexture, 16, 16},
+  };
+  for (const FillMember& member : members) {
+    Canvas expected(kW, kH), actual(kW, kH);
+    for (int y = 0; y < kH; ++y)
+      for (int x = 0; x < kW; ++x) expected.At(x, y) = actual.At(x, y) = static_cast<uint16_t>(x * 97 + y);
+    // u one texel a pixel plus a third of the row, v one texel a row; the
+    // level one a pixel from 40 at the left.
+    const auto at = [&](int x, int y) {
+      return Vert(x * 32, y * 32, static_cast<float>(x * 32 + y * 32 / 3 + 16), static_cast<float>(y * 32 + 16),
+                  static_cast<float>((40 + x) * 32 + 16));
+    };
+    const SGQVert quad[4] = {at(1, 1), at(kW - 2, 1), at(kW - 2, kH - 2), at(1, kH - 2)};
+    const bool direct = member.mode == RefMode::kDirectTexture;
+    const bool textured = member.mode == RefMode::kShadedTransparentTexture;
+    const void* tex = direct ? static_cast<const void*>(texels.data())
+                             : textured ? static_cast<const void*>(texels8.data()) : nullptr;
+    const void* table = textured ? static_cast<const void*>(colours.data()) : &colour;
+    for (const auto& t : {std::array<int, 3>{0, 1, 2}, std::array<int, 3>{0, 2, 3}}) {
+      RefFill16(member.mode, member.w, member.h, &quad[t[0]], &quad[t[1]], &quad[t[2]], expected.Frame(), tex,
+                shade.data(), table);
+      member.fill(&quad[t[0]], &quad[t[1]], &quad[t[2]], actual.Frame(), tex, shade.data(), table);
+    }
+    int kept = 0, lastTexel = 0;
+    for (int y = 0; y < kH; ++y)
+      for (int x = 0; x < kW; ++x) {
+        ASSERT_EQ(actual.At(x, y), expected.At(x, y)) << member.name << " at " << x << ", " << y;
+        kept += actual.At(x, y) == static_cast<uint16_t>(x * 97 + y);
+        lastTexel += actual.At(x, y) == texels.back();
+      }
+    if (member.mode == RefMode::kDirectTexture) {
+      EXPECT_GE(lastTexel, 12) << member.name;
+    }
+    if (member.mode == RefMode::kShadedTransparent) {
+      EXPECT_GT(kept, kW * kH / 4) << member.name;
+    }
+    if (textured) {
+      EXPECT_GT(kept, kW * kH / 10) << member.name;
+    }
+  }
+}
+
 }  // namespace
