@@ -413,15 +413,14 @@ template <bool kLongRight, class Attrs, class Slope, class Pixel, class Op>
   s.lowerX = ISGEdgeStartX(middle.x, middle.y, s.lowerSlope, ISGRoundUpRow(middle.y), kShortBias) -
              static_cast<int64_t>(middleRow - s.row) * s.lowerSlope;
   s.rowOffset = static_cast<int64_t>(pitch) * s.row;
-  const int32_t longPixel = static_cast<int32_t>(s.longX >> 16);
-  const int32_t towardPixel = ISGSub32(ISGShl32(longPixel, 5), top.x);
+  // The values at column 0 of the first row, from the top vertex's: those
+  // at the long edge's pixel less its column's steps, in which that column
+  // drops out, so they wait on the gradients alone and not on the edge.
 #pragma GCC unroll 4
   for (std::size_t k = 0; k < N; ++k) {
-    const uint32_t atLongPixel =
-        static_cast<uint32_t>(ISGShl32(topValues[k], 11)) +
-        static_cast<uint32_t>(ISGFixedMulShift5(towardPixel, static_cast<int32_t>(gradX[k]))) +
-        static_cast<uint32_t>(ISGFixedMulShift5(prestep, static_cast<int32_t>(gradY[k])));
-    s.rowValues[k] = atLongPixel - static_cast<uint32_t>(longPixel) * gradX[k];
+    const auto towardColumn0 = static_cast<int32_t>((-int64_t{top.x} * static_cast<int32_t>(gradX[k])) >> 5);
+    s.rowValues[k] = static_cast<uint32_t>(ISGShl32(topValues[k], 11)) + static_cast<uint32_t>(towardColumn0) +
+                     static_cast<uint32_t>(ISGFixedMulShift5(prestep, static_cast<int32_t>(gradY[k])));
   }
   [[maybe_unused]] const ISGLaneSteps<N> laneSteps(gradX);
   ISGWalkRows<kLongRight>(s, lastRow, pitch, gradX, gradY, laneSteps, base, op);
