@@ -118,6 +118,10 @@ inline ISGTriOrder ISGTriOrderByY(const SGQVert* p1, const SGQVert* p2, const SG
   };
   const unsigned index = static_cast<unsigned>(p1->y < p2->y) << 2 |
                          static_cast<unsigned>(p3->y >= p2->y) << 1 | static_cast<unsigned>(p1->y < p3->y);
+  // Measured and not kept, against this array (the 200-rock scene frame,
+  // medians of seven alternating pinned runs): each vertex picked by
+  // selects, which the compiler made branches, 7.21 full-viewport fills
+  // against 6.96; by masks of the three pointers, 7.06 against 6.98.
   const SGQVert* const points[3] = {p1, p2, p3};
   const uint8_t* order = kOrders[index];
   return {points[order[0]], points[order[1]], points[order[2]], order[3] != 0};
