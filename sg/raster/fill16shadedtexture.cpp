@@ -68,8 +68,11 @@ void FillShadedList(const SGQVert* verts, const uint32_t (*corners)[3], uint32_t
                     const void* colourTable) {
   const auto* texels8 = static_cast<const uint8_t*>(texels);
   const auto* colours = static_cast<const uint16_t*>(colourTable);
-  ISGWithShader(shadeTable, frame->fbPixelFormat, [&](const auto& shader) {
+  // The run's arguments are captured by value, so that the loop keeps them
+  // in registers rather than reading each through the closure.
+  ISGWithShader(shadeTable, frame->fbPixelFormat, [=](const auto& shader) {
     using Shader = std::decay_t<decltype(shader)>;
+    const Op<W, H, Shader> op{{}, texels8, colours, shader};
     for (uint32_t i = 0; i < count; ++i) {
       const SGQVert* first = &verts[corners[i][0]];
       const SGQVert* second = &verts[corners[i][1]];
@@ -78,9 +81,7 @@ void FillShadedList(const SGQVert* verts, const uint32_t (*corners)[3], uint32_t
         FillShaded<W, H, kTransparent, Op>(first, second, third, frame, texels, shadeTable, colourTable);
         continue;
       }
-      ISGTriWalk<ISGAttrsUVQ, uint16_t>(first, second, third, frame, [&] {
-        return Op<W, H, Shader>{{}, texels8, colours, shader};
-      });
+      ISGTriWalk<ISGAttrsUVQ, uint16_t>(first, second, third, frame, [&] { return op; });
     }
   });
 }
