@@ -261,8 +261,9 @@ template <std::size_t N>
 //
 // An operation whose pixels cost more than a mispredicted loop exit says
 //     static constexpr bool kPixelTail = true;
-// and has its rows of up to three pixels drawn one by one instead, keyed
-// from the lanes of the span's first four, and its longer rows four at a
+// and has its rows of up to three pixels drawn by their ends and middle
+// (kISGShortRowEnds) or one by one instead, keyed from the lanes of the
+// span's first four, and its longer rows four at a
 // time ending on an overlapping four as the others' do. These are the shaded
 // textured ones (drawing their short rows as the others' overlapping fours
 // made triangles of 8 to 12 pixels slower, 0.40 of the plain loop's rate
