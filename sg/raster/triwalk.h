@@ -443,7 +443,11 @@ template <bool kLongRight, class Attrs, class Slope, class Pixel, class Op>
   s.rowOffset = static_cast<int64_t>(pitch) * s.row;
   // The values at column 0 of the first row, from the top vertex's: those
   // at the long edge's pixel less its column's steps, in which that column
-  // drops out, so they wait on the gradients alone and not on the edge.
+  // drops out, so they wait on the gradients alone and not on the edge
+  // (the 200-rock scene frame 6.99 / 7.07 full-viewport fills against
+  // 7.07 / 7.11, medians of seven and eight alternating pinned runs). Exact
+  // while the long edge's first pixel column, times 32, less the top x fits
+  // 32 bits, as it does for any vertex the fills are given.
 #pragma GCC unroll 4
   for (std::size_t k = 0; k < N; ++k) {
     const auto towardColumn0 = static_cast<int32_t>((-int64_t{top.x} * static_cast<int32_t>(gradX[k])) >> 5);
@@ -558,6 +562,12 @@ template <bool kLongRight, class Attrs, class Slope, class Pixel, class Op>
 // triangles it spares, and a second pass over a triangle's rows costs more
 // than the empty rows' branches it saves.
 //
+// A later profile of that frame (perf's clock samples, pinned, this walk's
+// frame then 7.07 full-viewport fills): the shaded textured list entry's
+// walk 52%, the face lists 23%, the shaded textured fill of triangles of
+// many pixels 6.7%, the parts' vertex preparation and lighting 4.7%, the
+// instance sort 1.9% and its vector 1.7%; within the walk no instruction
+// above 3%.
 // Outside the fills, the same frame (0.80 ms pinned) is 0.03 ms of instance
 // update and sort, 0.23 ms of part preparation, face sifting and corners,
 // and 0.55 ms of fills with their batching; by profile samples this walk is
