@@ -82,8 +82,8 @@ void FillShadedList(const SGQVert* verts, const uint32_t (*corners)[3], uint32_t
   const auto* colours = static_cast<const uint16_t*>(colourTable);
   // The run's arguments are captured by value, so that the loop keeps them
   // in registers rather than reading each through the closure (the
-  // 200-rock scene frame 6.96 / 6.95 full-viewport fills against
-  // 7.00 / 6.99, medians of seven and eight alternating pinned runs).
+  // 200-rock scene frame's medians 6.96 and 6.95 full-viewport fills against
+  // 7.00 and 6.99, of seven and eight alternating pinned runs).
   ISGWithShader(shadeTable, frame->fbPixelFormat, [=](const auto& shader) {
     using Shader = std::decay_t<decltype(shader)>;
     const Op<W, H, Shader> op{{}, texels8, colours, shader};

@@ -254,6 +254,38 @@ template <std::size_t N>
   return lanes;
 }
 
+// The drawing of ISGPutSpan, below, for an operation with a pixel tail, from
+// the lanes of the span's first four pixels rather than its left pixel's
+// values.
+template <std::size_t N, class Pixel, class Op>
+[[gnu::always_inline]] inline void ISGPutTailSpan(Pixel* left, int64_t count, std::array<ISGLanes, N> lanes,
+                                                  const std::array<uint32_t, N>& step,
+                                                  const ISGLaneSteps<N>& laneSteps, const Op& op) {
+  const uint32_t last = static_cast<uint32_t>(count - 1);
+  if (count >= kISGLaneCount) {
+    const uint32_t lastFour = last - (kISGLaneCount - 1);
+    std::array<ISGLanes, N> lastLanes;
+#pragma GCC unroll 4
+    for (std::size_t k = 0; k < N; ++k) lastLanes[k] = lanes[k] + lastFour * step[k];
+    Pixel* const end = left + lastFour;
+    for (; left < end; left += kISGLaneCount) {
+      ISGPutFour(left, lanes, op);
+#pragma GCC unroll 4
+      for (std::size_t k = 0; k < N; ++k) lanes[k] += laneSteps.stride[k];
+    }
+    ISGPutFour(end, lastLanes, op);
+    return;
+  }
+  const std::array<ISGLanes, Op::kKeys> keys = Op::Keys(lanes);
+  if constexpr (kISGShortRowEnds<Op>) {
+    ISGPutLane(left, keys, 0, op);
+    ISGPutLane(left, keys, last, op);
+    if (last == 2) ISGPutLane(left, keys, 1, op);
+  } else {
+    for (uint32_t i = 0; i < count; ++i) ISGPutLane(left, keys, i, op);
+  }
+}
+
 // Draws the count (at least one) pixels from left, whose first has the
 // values start, a column adding step. No loop runs a pixel at a time, so a
 // span's length costs no loop exit to predict: up to four pixels are both
@@ -286,37 +318,6 @@ template <std::size_t N>
 // A pixel drawn twice comes out as drawn once, for every operation: its
 // result depends on its values and on an old value that the first drawing
 // keeps where the second would.
-// ISGPutSpan's drawing for an operation with a pixel tail, from the lanes
-// of the span's first four pixels.
-template <std::size_t N, class Pixel, class Op>
-[[gnu::always_inline]] inline void ISGPutTailSpan(Pixel* left, int64_t count, std::array<ISGLanes, N> lanes,
-                                                  const std::array<uint32_t, N>& step,
-                                                  const ISGLaneSteps<N>& laneSteps, const Op& op) {
-  const uint32_t last = static_cast<uint32_t>(count - 1);
-  if (count >= kISGLaneCount) {
-    const uint32_t lastFour = last - (kISGLaneCount - 1);
-    std::array<ISGLanes, N> lastLanes;
-#pragma GCC unroll 4
-    for (std::size_t k = 0; k < N; ++k) lastLanes[k] = lanes[k] + lastFour * step[k];
-    Pixel* const end = left + lastFour;
-    for (; left < end; left += kISGLaneCount) {
-      ISGPutFour(left, lanes, op);
-#pragma GCC unroll 4
-      for (std::size_t k = 0; k < N; ++k) lanes[k] += laneSteps.stride[k];
-    }
-    ISGPutFour(end, lastLanes, op);
-    return;
-  }
-  const std::array<ISGLanes, Op::kKeys> keys = Op::Keys(lanes);
-  if constexpr (kISGShortRowEnds<Op>) {
-    ISGPutLane(left, keys, 0, op);
-    ISGPutLane(left, keys, last, op);
-    if (last == 2) ISGPutLane(left, keys, 1, op);
-  } else {
-    for (uint32_t i = 0; i < count; ++i) ISGPutLane(left, keys, i, op);
-  }
-}
-
 template <std::size_t N, class Pixel, class Op>
 [[gnu::always_inline]] inline void ISGPutSpan(Pixel* left, int64_t count,
                                               const std::array<uint32_t, N>& start,
@@ -483,10 +484,11 @@ template <bool kLongRight, class Attrs, class Slope, class Pixel, class Op>
   // The values at column 0 of the first row, from the top vertex's: those
   // at the long edge's pixel less its column's steps, in which that column
   // drops out, so they wait on the gradients alone and not on the edge
-  // (the 200-rock scene frame 6.99 / 7.07 full-viewport fills against
-  // 7.07 / 7.11, medians of seven and eight alternating pinned runs). Exact
-  // while the long edge's first pixel column, times 32, less the top x fits
-  // 32 bits, as it does for any vertex the fills are given.
+  // (the 200-rock scene frame's medians 6.99 and 7.07 full-viewport fills
+  // against 7.07 and 7.11, of seven and eight alternating pinned runs). The
+  // same as from the long edge's pixel while that pixel's column, times 32,
+  // less the top x fits 32 bits, as it does for any vertex the fills are
+  // given.
 #pragma GCC unroll 4
   for (std::size_t k = 0; k < N; ++k) {
     const auto towardColumn0 = static_cast<int32_t>((-int64_t{top.x} * static_cast<int32_t>(gradX[k])) >> 5);
