@@ -1111,15 +1111,20 @@ class EdgeMasks {
 
   // w: each edge's function at the first row's leftmost sample; width: the
   // samples of a row that may be inside, 1..kWidth.
-  [[gnu::target("avx2")]] EdgeMasks(const std::int64_t (&w)[3], const std::int64_t* ex, const std::int64_t* ey,
-                                    const bool (&topLeft)[3], int width)
+  // Written in vector types rather than AVX2 intrinsics, which would keep
+  // it out of line (their instruction set is not the set-up lambdas'), the
+  // vectors then passed through memory to the rows.
+  [[gnu::always_inline]] EdgeMasks(const std::int64_t (&w)[3], const std::int64_t* ex, const std::int64_t* ey,
+                                   const bool (&topLeft)[3], int width)
       : window_((1u << width) - 1) {
+    using Longs = std::int64_t __attribute__((vector_size(32)));
     for (int k = 0; k < 3; ++k) {
       // Inside: the function is positive, or zero on a top or left edge.
-      floor_[k] = _mm256_set1_epi64x(topLeft[k] ? -1 : 0);
-      low_[k] = _mm256_set_epi64x(w[k] + 3 * ex[k], w[k] + 2 * ex[k], w[k] + ex[k], w[k]);
-      high_[k] = _mm256_add_epi64(low_[k], _mm256_set1_epi64x(4 * ex[k]));
-      down_[k] = _mm256_set1_epi64x(ey[k]);
+      floor_[k] = reinterpret_cast<__m256i>(Longs{} - (topLeft[k] ? 1 : 0));
+      const Longs low = w[k] + ex[k] * Longs{0, 1, 2, 3};
+      low_[k] = reinterpret_cast<__m256i>(low);
+      high_[k] = reinterpret_cast<__m256i>(low + 4 * ex[k]);
+      down_[k] = reinterpret_cast<__m256i>(Longs{} + ey[k]);
     }
   }
 
@@ -1153,15 +1158,16 @@ class EdgeMasks {
 // 1.34 / 1.37 and 1.30 / 1.34.
 class EdgeMasks32 {
  public:
-  [[gnu::target("avx2")]] EdgeMasks32(const std::int64_t (&w)[3], const std::int64_t* ex, const std::int64_t* ey,
-                                      const bool (&topLeft)[3], int width)
+  // In vector types, as EdgeMasks' is (the lanes wrap as unsigned ones).
+  [[gnu::always_inline]] EdgeMasks32(const std::int64_t (&w)[3], const std::int64_t* ex, const std::int64_t* ey,
+                                     const bool (&topLeft)[3], int width)
       : window_((1u << width) - 1) {
-    const __m256i steps = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+    using Words = std::uint32_t __attribute__((vector_size(32)));
     for (int k = 0; k < 3; ++k) {
-      floor_[k] = _mm256_set1_epi32(topLeft[k] ? -1 : 0);
-      at_[k] = _mm256_add_epi32(_mm256_set1_epi32(static_cast<int>(w[k])),
-                                _mm256_mullo_epi32(_mm256_set1_epi32(static_cast<int>(ex[k])), steps));
-      down_[k] = _mm256_set1_epi32(static_cast<int>(ey[k]));
+      floor_[k] = reinterpret_cast<__m256i>(Words{} - (topLeft[k] ? 1u : 0u));
+      at_[k] = reinterpret_cast<__m256i>(static_cast<std::uint32_t>(w[k]) +
+                                         static_cast<std::uint32_t>(ex[k]) * Words{0, 1, 2, 3, 4, 5, 6, 7});
+      down_[k] = reinterpret_cast<__m256i>(Words{} + static_cast<std::uint32_t>(ey[k]));
     }
   }
 
@@ -1199,6 +1205,138 @@ void LevelEdgeRows(std::int64_t need, std::int64_t ey, std::int64_t* from, std::
   } else {
     *to = std::min(*to, FloorDiv(-need, -ey));
   }
+}
+
+// What a triangle's rows take from its set-up: its planes, its edges from
+// the sample (x0, y0), the rows first..last and the samples left..right
+// that may be inside, and whether its edges fit EdgeMasks32.
+struct TriangleRows {
+  Planes start, stepX, stepY;
+  TriangleEdges edges;
+  int x0, y0, first, last;
+  std::int64_t left, right;
+  bool fits32;
+};
+
+// Queues the samples runFirst..runLast (from x0) of row y.
+template <bool kRoomMade, class Shader>
+[[gnu::always_inline]] inline void RunRow(Shader& shader, const Planes& start, const Planes& stepX,
+                                          const Planes& stepY, int x0, int y0, int y, std::int64_t runFirst,
+                                          std::int64_t runLast) {
+  const float dy = static_cast<float>(y - y0);
+  const float dx = static_cast<float>(runFirst);
+  Planes cur;
+  cur.colour = start.colour + stepY.colour * dy + stepX.colour * dx;
+  if constexpr (Shader::kTexelPlane) {
+    cur.texel = start.texel + stepY.texel * dy + stepX.texel * dx;
+  }
+  if constexpr (Shader::kSpecularPlane) {
+    cur.specular = start.specular + stepY.specular * dy + stepX.specular * dx;
+  }
+  shader.template Run<kRoomMade>(y, x0 + static_cast<int>(runFirst), x0 + static_cast<int>(runLast), cur, stepX);
+}
+
+// Hands `body` the masks of a narrow triangle's rows from `first`, in 32-bit
+// lanes where its edges fit them.
+template <class Body>
+[[gnu::always_inline]] inline void NarrowMasks(const TriangleEdges& edges, int y0, int first, std::int64_t left,
+                                               std::int64_t right, bool fits32, Body&& body) {
+  std::int64_t w[3];
+  for (int k = 0; k < 3; ++k) {
+    w[k] = edges.at[k] + edges.ey[k] * (first - y0) + edges.ex[k] * left;
+  }
+  const bool topLeft[3] = {(edges.topLeft & 1) != 0, (edges.topLeft & 2) != 0, (edges.topLeft & 4) != 0};
+  const int width = static_cast<int>(right - left + 1);
+  if (fits32) {
+    body(EdgeMasks32(w, edges.ex, edges.ey, topLeft, width));
+  } else {
+    body(EdgeMasks(w, edges.ex, edges.ey, topLeft, width));
+  }
+}
+
+// The rows of a triangle that is not narrow and short: a narrow one's masks
+// row by row, a wider one's edges walked.
+template <class Shader>
+[[gnu::always_inline]] inline void FillRows(Shader& shader, const TriangleRows& t) {
+  const int first = t.first, last = t.last;
+  const auto run = [&]<bool kRoomMade = false>(int y, std::int64_t runFirst, std::int64_t runLast) {
+    RunRow<kRoomMade>(shader, t.start, t.stepX, t.stepY, t.x0, t.y0, y, runFirst, runLast);
+  };
+  if constexpr (Shader::kWideLanes) {
+    if (t.right - t.left < EdgeMasks::kWidth) {
+      // Inlined by force: a lambda does not take this function's instruction
+      // set, and left to itself kept the masks' rows out of line, a call a
+      // row (the 200-rock frame 1.40 / 1.41 of the software frame against
+      // 1.34 / 1.37 inlined, six alternating pinned runs). Measured and not
+      // kept: for a triangle of any height, the rows before the first with
+      // a sample inside passed over before the planes were worked out, 1.39
+      // / 1.42 against 1.37 / 1.40 (1000 rocks 1.32 / 1.36 against 1.28 /
+      // 1.34).
+      const auto narrowRows = [&](auto&& masks) __attribute__((always_inline)) {
+        for (int y = first; y <= last;) {
+          shader.MakeRoom();
+          for (const int end = std::min(last, y + Shader::kRoomRows - 1); y <= end; ++y) {
+            const unsigned inside = masks.NextRow();
+            if (inside != 0) {
+              run.template operator()<true>(y, t.left + std::countr_zero(inside),
+                                            t.left + 31 - std::countl_zero(inside));
+            }
+          }
+        }
+      };
+      NarrowMasks(t.edges, t.y0, first, t.left, t.right, t.fits32, narrowRows);
+      return;
+    }
+  }
+  const std::int64_t* const ex = t.edges.ex;
+  const std::int64_t* const ey = t.edges.ey;
+  EdgeWalk lefts[2], rights[2];
+  int numLeft = 0, numRight = 0;
+  for (int k = 0; k < 3; ++k) {
+    const std::int64_t w = t.edges.at[k] + ey[k] * (first - t.y0);
+    const std::int64_t need = (t.edges.topLeft >> k & 1) != 0 ? -w : 1 - w;
+    if (ex[k] > 0) {
+      lefts[numLeft++] = EdgeWalk(ex[k], ey[k], need);
+    } else if (ex[k] < 0) {
+      rights[numRight++] = EdgeWalk(ex[k], ey[k], need);
+    }
+  }
+  // The rows, with the number of edges on each side fixed for the loop.
+  const auto rows = [&]<int kLefts, int kRights>() {
+    for (int y = first; y <= last; ++y) {
+      // The run of samples inside all three edges on row y, from x0.
+      std::int64_t runFirst = t.left, runLast = t.right;
+      for (int i = 0; i < kLefts; ++i) {
+        runFirst = std::max(runFirst, lefts[i].At());
+        lefts[i].NextRow();
+      }
+      for (int i = 0; i < kRights; ++i) {
+        runLast = std::min(runLast, rights[i].At());
+        rights[i].NextRow();
+      }
+      if (runFirst <= runLast) {
+        run(y, runFirst, runLast);
+      }
+    }
+  };
+  if (numLeft == 2) {
+    rows.template operator()<2, 1>();
+  } else if (numRight == 2) {
+    rows.template operator()<1, 2>();
+  } else {
+    rows.template operator()<1, 1>();
+  }
+}
+
+// FillRows for a wide shader, compiled for AVX2 and kept out of line, so that
+// the short narrow triangles' path through FillWide keeps its values in
+// registers. With EdgeMasks made inline and the row masks packed in one
+// register, it took the 200-rock frame from 1.31 / 1.36 of the software
+// frame to 1.23 / 1.33, the 1000-rock one from 1.32 / 1.34 to 1.28 / 1.32
+// (minimum / median of seven alternating pinned runs).
+template <class Shader>
+[[gnu::target("avx2"), gnu::noinline]] void FillRowsWide(Shader& shader, const TriangleRows& t) {
+  FillRows(shader, t);
 }
 
 // Draws the triangle (a, b, c) through `shader`, whose queue may hold pixels
@@ -1247,6 +1385,10 @@ template <class Shader>
     std::swap(px[1], px[2]);
     std::swap(py[1], py[2]);
   }
+  // Measured and not kept: these bounds taken in pairs rather than from a
+  // list (which goes through memory), 1.33 / 1.36 of the software frame
+  // against 1.32 / 1.36 for the 200-rock frame, 1.22 / 1.32 against
+  // 1.23 / 1.30 for 1000 rocks (seven alternating pinned runs).
   const std::int64_t minX = std::min({ax, bx, cx}), maxX = std::max({ax, bx, cx});
   const std::int64_t minY = std::min({ay, by, cy}), maxY = std::max({ay, by, cy});
   // Pixel x is sampled at 256 x + 128.
@@ -1308,29 +1450,19 @@ template <class Shader>
   // runs).
   const bool narrow = Shader::kWideLanes && right - left < EdgeMasks::kWidth;
   const bool fewRows = narrow && last - first < Shader::kRoomRows;
-  const auto narrowMasks = [&](auto&& body) __attribute__((always_inline)) {
-    std::int64_t w[3];
-    for (int k = 0; k < 3; ++k) {
-      w[k] = e0[k] + ey[k] * (first - y0) + ex[k] * left;
-    }
-    const int width = static_cast<int>(right - left + 1);
-    if (FitsEdgeMasks32(maxX - minX, maxY - minY)) {
-      body(EdgeMasks32(w, ex, ey, topLeft, width));
-    } else {
-      body(EdgeMasks(w, ex, ey, topLeft, width));
-    }
-  };
-  unsigned rowMasks[Shader::kRoomRows];
+  const bool fits32 = FitsEdgeMasks32(maxX - minX, maxY - minY);
+  // Row r's samples inside in byte r: one register, where an array indexed
+  // by the row lived in memory.
+  static_assert(Shader::kRoomRows * EdgeMasks::kWidth <= 64);
+  std::uint64_t rowMasks = 0;
   if constexpr (Shader::kWideLanes) {
     if (fewRows) {
-      unsigned any = 0;
-      narrowMasks([&](auto&& masks) __attribute__((always_inline)) {
+      NarrowMasks(edges, y0, first, left, right, fits32, [&](auto&& masks) __attribute__((always_inline)) {
         for (int r = 0; r <= last - first; ++r) {
-          rowMasks[r] = masks.NextRow();
-          any |= rowMasks[r];
+          rowMasks |= std::uint64_t{masks.NextRow()} << (EdgeMasks::kWidth * r);
         }
       });
-      if (any == 0) {
+      if (rowMasks == 0) {
         return;
       }
     }
@@ -1360,7 +1492,11 @@ template <class Shader>
   // Measured and not kept: Unpack's channels shifted down in lanes and
   // made doubles at once, and the bounds above floored by shifts (the same
   // values where a sample can be inside), 1.43 / 1.47 against 1.42 / 1.46
-  // for the 200-rock frame, 1.35 / 1.39 against 1.38 / 1.43 for 1000 rocks.
+  // for the 200-rock frame, 1.35 / 1.39 against 1.38 / 1.43 for 1000 rocks;
+  // the planes reading the corners' values where they lie rather than the
+  // copies below (stored in this function's frame and read back), 1.35 /
+  // 1.36 against 1.34 / 1.36 for 200 rocks, 1.24 / 1.30 against 1.25 / 1.32
+  // for 1000 and 1.21 / 1.27 against 1.18 / 1.26 for 50 (seven runs).
   const bool flat = st.shade == D3DSHADE_FLAT;
   Quad colours[3], texels[3], speculars[3];
   for (int k = 0; k < 3; ++k) {
@@ -1382,90 +1518,23 @@ template <class Shader>
   if constexpr (specularPlane) {
     plane(speculars, &start.specular, &stepX.specular, &stepY.specular);
   }
-  // The run of samples first..last of row y, from x0.
-  const auto run = [&]<bool kRoomMade = false>(int y, std::int64_t runFirst, std::int64_t runLast) {
-    const float dy = static_cast<float>(y - y0);
-    const float dx = static_cast<float>(runFirst);
-    Planes cur;
-    cur.colour = start.colour + stepY.colour * dy + stepX.colour * dx;
-    if constexpr (texelPlane) {
-      cur.texel = start.texel + stepY.texel * dy + stepX.texel * dx;
-    }
-    if constexpr (specularPlane) {
-      cur.specular = start.specular + stepY.specular * dy + stepX.specular * dx;
-    }
-    shader.template Run<kRoomMade>(y, x0 + static_cast<int>(runFirst), x0 + static_cast<int>(runLast), cur, stepX);
-  };
   if constexpr (Shader::kWideLanes) {
     static_assert(EdgeMasks::kWidth <= Shader::kRoomWidth);
     if (fewRows) {
       shader.MakeRoom();
-      for (int r = 0; r <= last - first; ++r) {
-        const unsigned inside = rowMasks[r];
-        if (inside != 0) {
-          run.template operator()<true>(first + r, left + std::countr_zero(inside),
-                                        left + 31 - std::countl_zero(inside));
-        }
+      // Only the rows with a sample inside, top to bottom.
+      while (rowMasks != 0) {
+        const int r = std::countr_zero(rowMasks) / EdgeMasks::kWidth;
+        const auto inside = static_cast<unsigned>(rowMasks >> (EdgeMasks::kWidth * r)) & 0xFFu;
+        rowMasks &= ~(std::uint64_t{0xFF} << (EdgeMasks::kWidth * r));
+        RunRow<true>(shader, start, stepX, stepY, x0, y0, first + r, left + std::countr_zero(inside),
+                     left + 31 - std::countl_zero(inside));
       }
       return;
     }
-    if (narrow) {
-      // Inlined by force: a lambda does not take this function's instruction
-      // set, and left to itself kept the masks' rows out of line, a call a
-      // row (the 200-rock frame 1.40 / 1.41 of the software frame against
-      // 1.34 / 1.37 inlined, six alternating pinned runs). Measured and not
-      // kept: for a triangle of any height, the rows before the first with
-      // a sample inside passed over before the planes were worked out, 1.39
-      // / 1.42 against 1.37 / 1.40 (1000 rocks 1.32 / 1.36 against 1.28 /
-      // 1.34).
-      const auto narrowRows = [&](auto&& masks) __attribute__((always_inline)) {
-        for (int y = first; y <= last;) {
-          shader.MakeRoom();
-          for (const int end = std::min(last, y + Shader::kRoomRows - 1); y <= end; ++y) {
-            const unsigned inside = masks.NextRow();
-            if (inside != 0) {
-              run.template operator()<true>(y, left + std::countr_zero(inside), left + 31 - std::countl_zero(inside));
-            }
-          }
-        }
-      };
-      narrowMasks(narrowRows);
-      return;
-    }
-  }
-  EdgeWalk lefts[2], rights[2];
-  int numLeft = 0, numRight = 0;
-  for (int k = 0; k < 3; ++k) {
-    if (ex[k] > 0) {
-      lefts[numLeft++] = EdgeWalk(ex[k], ey[k], need(k, first));
-    } else if (ex[k] < 0) {
-      rights[numRight++] = EdgeWalk(ex[k], ey[k], need(k, first));
-    }
-  }
-  // The rows, with the number of edges on each side fixed for the loop.
-  const auto rows = [&]<int kLefts, int kRights>() {
-    for (int y = first; y <= last; ++y) {
-      // The run of samples inside all three edges on row y, from x0.
-      std::int64_t runFirst = left, runLast = right;
-      for (int i = 0; i < kLefts; ++i) {
-        runFirst = std::max(runFirst, lefts[i].At());
-        lefts[i].NextRow();
-      }
-      for (int i = 0; i < kRights; ++i) {
-        runLast = std::min(runLast, rights[i].At());
-        rights[i].NextRow();
-      }
-      if (runFirst <= runLast) {
-        run(y, runFirst, runLast);
-      }
-    }
-  };
-  if (numLeft == 2) {
-    rows.template operator()<2, 1>();
-  } else if (numRight == 2) {
-    rows.template operator()<1, 2>();
+    FillRowsWide(shader, TriangleRows{start, stepX, stepY, edges, x0, y0, first, last, left, right, fits32});
   } else {
-    rows.template operator()<1, 1>();
+    FillRows(shader, TriangleRows{start, stepX, stepY, edges, x0, y0, first, last, left, right, fits32});
   }
 }
 

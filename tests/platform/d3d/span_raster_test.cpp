@@ -508,6 +508,36 @@ TEST_P(SpanRaster, ManyNarrowTrianglesInOneCallDrawWhatTheyDrewOneByOne) {
   }
 }
 
+// A short narrow triangle's rows are all tested before its planes, up to
+// eight rows of up to eight samples: the two halves of boxes that size or
+// just under, their corners on sample centres or a little off them, cover
+// their first and last rows' and columns' samples as the per-fragment
+// rasteriser does, each pixel once.
+TEST_P(SpanRaster, HalvesOfBoxesUpToEightSamplesSquareCoverTheSameSamples) {
+  std::mt19937 random(7170);
+  Texture texture(random, 32, 32, false, false);
+  for (int round = 0; round < 200; ++round) {
+    const RasterState st = BlendedTextured(texture);
+    std::vector<D3DTLVERTEX> v;
+    for (int t = 0; t < 20; ++t) {
+      const float x = std::round(Uniform(random, -4.f, static_cast<float>(kWidth))) + 0.5f;
+      const float y = std::round(Uniform(random, -4.f, static_cast<float>(kHeight))) + 0.5f;
+      const float width = Pick(random, {7.f, 7.99f, 6.5f}), height = Pick(random, {7.f, 7.99f, 5.f, 0.5f});
+      const float jitter = round % 2 == 0 ? 0.f : Uniform(random, -0.01f, 0.01f);
+      const float xs[4] = {x + jitter, x + width, x + width, x};
+      const float ys[4] = {y, y + jitter, y + height, y + height};
+      for (const int k : {0, 1, 2, 0, 2, 3}) {
+        D3DTLVERTEX corner = Vertex(random, 0.f);
+        corner.sx = xs[k];
+        corner.sy = ys[k];
+        v.push_back(corner);
+      }
+    }
+    const DrawnBothWays d = DrawListBothWays(random, st, v, RECT{0, 0, LONG{kWidth}, LONG{kHeight}});
+    ASSERT_EQ(d.spans.pixels, d.fragments.pixels) << "round " << round;
+  }
+}
+
 // A narrow triangle's rows are tested in 32-bit lanes while its edge
 // functions fit them, in 64-bit ones beyond: narrow slivers reaching from
 // inside the target to hundreds or hundreds of thousands of pixels above or
