@@ -239,6 +239,11 @@ HRESULT IDirect3DDevice2::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, D3DVERTEXT
       (indexCount && (!vertices || !indices))) {
     return DDERR_INVALIDPARAMS;
   }
+  // Measured and not kept: the highest index found in one pass without a
+  // branch and tested once (with the batch's entries checked for their
+  // material less often), no faster: the 200-rock frame 1.34 / 1.37 of the
+  // software one against 1.27 / 1.37 (ten alternating pinned runs). The
+  // calls' checks, states and texture look-up come to about 1% of it.
   for (DWORD i = 0; i < indexCount; ++i) {
     if (indices[i] >= vertexCount) return DDERR_INVALIDPARAMS;
   }
