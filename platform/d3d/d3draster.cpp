@@ -539,9 +539,10 @@ class SpanShader {
   // channel widened in 16-bit lanes for both texels at once (half the
   // shifts), then split into one vector for each texel. With the eight-lane
   // transpose in whole vectors, this took the 200-rock frame from 1.32 /
-  // 1.38 to 1.30 / 1.34 of the software frame and the 1000-rock one from
-  // 1.23 / 1.32 to 1.27 / 1.29 (minimum / median of nine alternating pinned
-  // runs; medians fell likewise in two other rounds, and for 10 and 50 rocks).
+  // 1.38 of the software frame to a median of 1.34 (its minimum, 0.88, an
+  // outlier) and the 1000-rock one from 1.23 / 1.32 to 1.27 / 1.29
+  // (minimum / median of nine alternating pinned runs; medians fell by 2 to
+  // 5% in two other rounds, and a little for 10 and 50 rocks).
   using Eight = LaneTypes<8>::Floats;
   [[gnu::always_inline]] static void UnpackPairs(bool is555, const LaneTypes<8>::Ints& words, Eight* r0, Eight* g0,
                                                  Eight* b0, Eight* r1, Eight* g1, Eight* b1) {
