@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -368,6 +369,51 @@ TEST_P(SpanRaster, TexturesAtAnyAddressAndPitchSampleTheSameTexels) {
     for (std::size_t i = 0; i < before.pixels.size(); ++i) drawnPixels += spans.pixels[i] != before.pixels[i];
   }
   EXPECT_GT(drawnPixels, 100000);
+}
+
+// Two neighbouring texels of a row are unpacked together: every 16-bit
+// value of either format, to the left and to the right of its neighbour and
+// at the wrap from a row's last texel to its first, weighted unevenly with
+// the texels below, must shade as the per-fragment rasteriser shades it.
+TEST_P(SpanRaster, EveryTexelValueUnpacksAsBeforeBesideItsNeighbour) {
+  std::vector<WORD> texels(256 * 256);
+  for (std::size_t i = 0; i < texels.size(); ++i) texels[i] = static_cast<WORD>(i * 40503u);  // odd: all values
+  RasterTexture texture;
+  texture.bits = reinterpret_cast<const BYTE*>(texels.data());
+  texture.pitch = 2 * 256;
+  texture.width = texture.height = 256;
+  RasterState st;
+  st.cull = D3DCULL_NONE;
+  st.linear = true;
+  st.texture = &texture;
+  const RECT clip{0, 0, LONG{kWidth}, LONG{kHeight}};
+  // Each pixel two texels on from the last, a third of the way to the
+  // next column and two thirds to the next row.
+  for (const bool is555 : {false, true}) {
+    texture.is555 = is555;
+    for (int top = 0; top < 256; top += 2 * kHeight) {
+      for (int left = 0; left < 256; left += 2 * kWidth) {
+        const auto corner = [&](float x, float y) {
+          D3DTLVERTEX v{};
+          v.sx = x;
+          v.sy = y;
+          v.rhw = 1.f;
+          v.color = 0xFFFFFFFFu;
+          v.tu = (static_cast<float>(left) + 2.f * x - 1.f / 6.f) / 256.f;
+          v.tv = (static_cast<float>(top) + 2.f * y + 1.f / 6.f) / 256.f;
+          return v;
+        };
+        const float w = static_cast<float>(kWidth), h = static_cast<float>(kHeight);
+        D3DTLVERTEX v[6] = {corner(0, 0), corner(w, 0), corner(0, h), corner(w, 0), corner(w, h), corner(0, h)};
+        Target spans, fragments;
+        DrawPrimitives(spans.View(is555, clip), st, D3DPT_TRIANGLELIST, v, nullptr, 6);
+        ReferenceDrawTriangle(fragments.View(is555, clip), st, v[0], v[1], v[2]);
+        ReferenceDrawTriangle(fragments.View(is555, clip), st, v[3], v[4], v[5]);
+        ASSERT_EQ(spans.pixels, fragments.pixels) << (is555 ? "5-5-5" : "5-6-5") << " from " << left << ", " << top;
+        EXPECT_LT(std::count(spans.pixels.begin(), spans.pixels.end(), WORD{0}), 50);  // all drawn
+      }
+    }
+  }
 }
 
 // Corners are tested for range and snapped to 1/256 pixel in vector lanes:
