@@ -207,5 +207,7 @@ std::vector<SrvPacket> SrvChooseOrders(SrvWorld& world, std::uint16_t chapter, c
   SrvAiTradeBuilders(plan);
   SrvAiWorkZones(plan);
   for (CGUnit* unit : IdleUnits(plan)) SrvAiCommandUnit(plan, *unit);
+  // Last: the builds chosen above name the designs the slots hold now.
+  SrvAiStoreDesign(plan);
   return std::move(plan.orders);
 }

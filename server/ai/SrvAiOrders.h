@@ -33,6 +33,11 @@ SrvPacket SrvAiBuildAtvsOrder(const CGUnit& unit, const std::array<std::uint8_t,
 SrvPacket SrvAiRecoverAtvsOrder(const CGUnit& unit, std::uint8_t kind, std::uint8_t count);
 // 301: land ATVs from the hold on the zones of the unit's asteroid (type 14).
 SrvPacket SrvAiLandAtvsOrder(const CGUnit& unit, const LandingBlock& landing);
+// 200: the design stored in the chapter's fixed slot, as the design view
+// saves it: its id, name and modules, the hull by its position
+// `hullPosition` in the guild's hull list.
+SrvPacket SrvAiDesignOrder(std::uint16_t chapter, std::uint16_t slot, std::uint8_t hullPosition,
+                           const CGUnitTemplate& design);
 // 510: the chapter's allocation to a module's research.
 SrvPacket SrvAiResearchOrder(std::uint16_t chapter, std::uint16_t module, std::uint16_t percent);
 // 555: this turn's share of a standing transfer: `amount` of a mineral
