@@ -73,10 +73,12 @@ TEST(SrvTournament, TheSameSeedPlaysTheSameMixedGame) {
 }
 
 // One chapter a guild, all hard: asteroids change hands, homes among them,
-// a chapter is eliminated and a victory ends the game before its length.
+// a chapter is eliminated and a victory ends the game before its length
+// (seed 4: of seeds 1-100, 36 do so, 29 before the chapters stored designs
+// of their research, seed 12 then among them; BM_SmallWorlds).
 TEST(SrvTournament, ConquestEndsASmallGameBeforeItsLength) {
   const srv_ai_test::GameLogFile log;
-  const TournamentFigures f = PlayTournamentGame(1, 15, 2, 12, kTurns, kTurns, log.path);
+  const TournamentFigures f = PlayTournamentGame(1, 15, 2, 4, kTurns, kTurns, log.path);
   EXPECT_GT(f.captures, 0);
   EXPECT_GE(f.homesTaken, 1);
   EXPECT_GE(f.eliminated, 1);
@@ -86,12 +88,14 @@ TEST(SrvTournament, ConquestEndsASmallGameBeforeItsLength) {
 }
 
 // Five hard chapters, one a guild, on 15 asteroids, with no victory but the
-// last one standing: conquest eliminates the other four.
+// last one standing: conquest eliminates the other four (seed 49: 17 of seeds
+// 1-100 reach it, 19 before the chapters stored designs of their research,
+// seed 43 then among them; BM_SmallWorlds).
 TEST(SrvTournament, TheLastChapterStandingWinsASmallGameAtHard) {
   constexpr int kLonger = 500;
   const srv_ai_test::GameLogFile log;
   const TournamentFigures f =
-      PlayTournamentGame(1, 15, 2, 43, kLonger, kLonger, log.path, false, kSrvLastManStanding);
+      PlayTournamentGame(1, 15, 2, 49, kLonger, kLonger, log.path, false, kSrvLastManStanding);
   EXPECT_EQ(f.condition, kSrvLastManStanding);
   EXPECT_EQ(f.eliminated, 4);
   EXPECT_GT(f.endTurn, 0);
