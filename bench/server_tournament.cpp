@@ -263,20 +263,23 @@ void BM_LevelOrder(benchmark::State& state) {
   const auto perGuild = static_cast<std::uint16_t>(state.range(0));
   const auto asteroids = static_cast<std::uint16_t>(state.range(1));
   for (auto _ : state) {
-    int ahead = 0, games = 0;
+    int ahead = 0, games = 0, withInterregnum = 0;
     for (auto seed = static_cast<std::uint32_t>(state.range(2)); seed <= static_cast<std::uint32_t>(state.range(3)); ++seed) {
       const GameLog log("tournament_levels" + std::to_string(seed));
       const srv_ai_test::TournamentFigures f = srv_ai_test::PlayTournamentGame(
           perGuild, asteroids, srv_ai_test::kMixedLevels, seed, kTurns, kTurns, log.path);
       const bool hardAhead = f.scoreByLevel[2] > f.scoreByLevel[0] && f.heldByLevel[2] > f.heldByLevel[0];
-      std::printf("mixed, %u a guild, %u asteroids, seed %u: held easy %d hard %d, score easy %lld hard %lld%s\n",
+      std::printf("mixed, %u a guild, %u asteroids, seed %u: held easy %d hard %d, score easy %lld hard %lld; "
+                  "%d homes taken, %d eliminated, %d interregnums%s\n",
                   perGuild, asteroids, seed, f.heldByLevel[0], f.heldByLevel[2],
-                  static_cast<long long>(f.scoreByLevel[0]), static_cast<long long>(f.scoreByLevel[2]),
-                  hardAhead ? "" : "  (hard not ahead)");
+                  static_cast<long long>(f.scoreByLevel[0]), static_cast<long long>(f.scoreByLevel[2]), f.homesTaken,
+                  f.eliminated, f.interregnums, hardAhead ? "" : "  (hard not ahead)");
       ahead += hardAhead ? 1 : 0;
+      withInterregnum += f.interregnums > 0 ? 1 : 0;
       ++games;
     }
     state.counters["hard_ahead"] = ahead;
+    state.counters["with_interregnum"] = withInterregnum;
     state.counters["games"] = games;
   }
 }

@@ -60,6 +60,14 @@ SrvPacket SrvAiBuildShipOrder(const CGUnit& unit, const CGUnitTemplate& design) 
   return Order(unit, order);
 }
 
+SrvPacket SrvAiRefitOrder(const CGUnit& unit, const CGUnitTemplate& design, const CGUnit& ship) {
+  UnitOrder order;
+  order.type = ORDER_MODIFY_SHIP;
+  order.SetWord(0, design.templateId);
+  order.SetWord(1, ship.id);
+  return Order(unit, order);
+}
+
 SrvPacket SrvAiBuildAtvsOrder(const CGUnit& unit, const std::array<std::uint8_t, kAtvKinds>& counts) {
   UnitOrder order;
   order.type = ORDER_BUILD_ATVS;

@@ -26,6 +26,8 @@ SrvPacket SrvAiBombardOrder(const CGUnit& unit);
 SrvPacket SrvAiSelfDestructOrder(const CGUnit& unit);
 // 301: build a ship of the design where the unit is (type 16).
 SrvPacket SrvAiBuildShipOrder(const CGUnit& unit, const CGUnitTemplate& design);
+// 301: refit the chapter's ship where the unit is to the design (type 17).
+SrvPacket SrvAiRefitOrder(const CGUnit& unit, const CGUnitTemplate& design, const CGUnit& ship);
 // 301: build ATVs of the four kinds into the unit's hold (type 13).
 SrvPacket SrvAiBuildAtvsOrder(const CGUnit& unit, const std::array<std::uint8_t, kAtvKinds>& counts);
 // 301: take up to `count` ATVs of the kind aboard from the chapter's zones of

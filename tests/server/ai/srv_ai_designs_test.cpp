@@ -3,6 +3,7 @@
 // stays until the build is done.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "Game/base/Packets.h"
@@ -11,6 +12,7 @@
 #include "Game/rules/GModuleDB.h"
 #include "Game/rules/GTemplateDB.h"
 #include "server/ai/SrvAiChapter.h"
+#include "server/ai/SrvAiBudget.h"
 #include "server/ai/SrvAiDesigns.h"
 #include "server/ai/SrvAiLevel.h"
 #include "server/ai/SrvAiOrders.h"
@@ -231,6 +233,53 @@ TEST(SrvAiDesigns, AShipUnderConstructionIsBuiltFromTheDesignItWasOrderedOf) {
     built += u.GetTemplate() != nullptr && u.GetTemplate()->templateId == ordered ? 1 : 0;
   });
   EXPECT_EQ(built, 1);
+}
+
+// A ship flying a design its hull's slot now improves on is refitted by a
+// builder beside it once the fleet is full, through the intake, and flies
+// the slot's design when the work is done.
+TEST(SrvAiDesigns, AnIdleShipIsRefittedToItsHullsImprovedDesign) {
+  RulesGame game(2, 40, 1, 2);
+  const std::uint16_t home = game.Chapter(0).homeAsteroid;
+  game.world.turn = kStakeTurns;
+  for (std::uint32_t m = 0; m < kMineralTypes; ++m) game.world.poolDB.SetMineral(home, m, 100000);
+  game.Chapter(0).credits = 100000;
+  CGUnit* builder = nullptr;
+  for (std::uint16_t k = 0; CGUnit* u = game.world.pieces->GetOperationalUnitAt(home, 0, k); ++k)
+    if (u->GetConstructionCapacity() > 0 && builder == nullptr) builder = u;
+  ASSERT_NE(builder, nullptr);
+  const int better = ModuleOf(game, 0, MODULE_PROPULSION, 2);
+  game.world.research[0].modulePoints[static_cast<std::size_t>(better)] = kResearched;
+  for (int t = 0; t < 20; ++t) {
+    auto turn = game.Turn();
+    if (StoreDesigns(game, turn, 0) == 0) break;
+  }
+  // A fleet past the level's cap, of a new design: nothing more to build.
+  const CGUnitTemplate* fleet = game.world.templates->GetTemplate(0, 0, 1);
+  Location away{};
+  away.asteroid = static_cast<std::uint16_t>(home == 0 ? 1 : 0);
+  for (int i = 0; i < 60; ++i) game.world.CreateUnit(0, const_cast<CGUnitTemplate*>(fleet), away);
+
+  SrvPacket refit;
+  ASSERT_EQ(srv_ai_test::OrderFor(game, 0, *builder, 2, &refit), ORDER_MODIFY_SHIP);
+  OrderPacket parsed;
+  ASSERT_TRUE(ParseOrderPacket(refit, &parsed));
+  UnitOrder order;
+  std::copy_n(parsed.head.begin(), order.head.size(), order.head.begin());
+  std::uint16_t at = 0;
+  CGUnit* ship = game.world.pieces->FindUnit(order.Word(1), &at);
+  ASSERT_NE(ship, nullptr);
+  EXPECT_NE(ship, builder);
+  EXPECT_EQ(at, home) << "the ship beside it";
+  const CGUnitTemplate* improved = game.world.templates->GetTemplate(0, SlotOfHull(game, 0, ship->GetTemplate()->hull), 1);
+  ASSERT_NE(improved, ship->GetTemplate());
+  EXPECT_EQ(order.Word(0), improved->templateId);
+  for (const SrvPacket& p : SrvChooseOrders(game.world, 0, SrvAiLevelOf(2), 5))
+    EXPECT_FALSE(ReadU16(p, 0) == PKT_ORDER && ReadU32(p, 8) == ship->id) << "kept for the refit";
+  auto turn = game.Turn();
+  ASSERT_EQ(SrvSubmitComputerOrder(turn, 0, refit), SrvOrderVerdict::kAccepted);
+  for (int t = 0; t < 100 && builder->GetOrderCount() != 0; ++t) SrvResolveOrders(turn);
+  EXPECT_EQ(ship->GetTemplate(), improved);
 }
 
 }  // namespace
