@@ -1,6 +1,6 @@
 // A computer chapter stores designs of what its guild researches, one a turn,
-// through the intake a player's design goes through; a design being built
-// stays until the build is done.
+// through the intake a player's design goes through, and refits its ships
+// to them.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -64,16 +64,13 @@ int StoreDesigns(RulesGame& game, SrvTurnContext& turn, std::uint16_t chapter) {
   return stored;
 }
 
-TEST(SrvAiDesigns, NothingIsStoredWhileNothingImproves) {
-  RulesGame game(2, 40, 1, 2);
-  for (std::uint16_t c : {0, 1, 8, 16}) EXPECT_TRUE(DesignOrders(game, c).empty()) << c;
-}
-
-// A better drive researched improves every design that carries a drive: one
-// of them is stored each turn, in its own slot, until all carry it; the
-// designs units fly stay with them.
+// Nothing is stored while nothing improves. A better drive researched
+// improves every design that carries a drive: one of them is stored each
+// turn, in its own slot, until all carry it; the designs units fly stay with
+// them.
 TEST(SrvAiDesigns, AResearchedModuleImprovesOneDesignATurn) {
   RulesGame game(2, 40, 1, 2);
+  for (std::uint16_t c : {0, 1, 8, 16}) EXPECT_TRUE(DesignOrders(game, c).empty()) << c;
   const int drive = ModuleOf(game, 0, MODULE_PROPULSION, 1), better = ModuleOf(game, 0, MODULE_PROPULSION, 2);
   ASSERT_GE(better, 0);
   int withDrive = 0;
@@ -191,48 +188,6 @@ TEST(SrvAiDesigns, AChapterAPlayerHoldsGetsNoDesign) {
   SrvPlayComputerChapters(turn);
   EXPECT_EQ(game.world.templates->GetTemplate(0, 0, 1)->templateId, before0);
   EXPECT_NE(game.world.templates->GetTemplate(1, 0, 1)->templateId, before1) << "its computer guild mate's improves";
-}
-
-// A build is paid for when ordered and makes its ship from the design when
-// done: storing another design in the slot meanwhile does not lose it.
-TEST(SrvAiDesigns, AShipUnderConstructionIsBuiltFromTheDesignItWasOrderedOf) {
-  RulesGame game(2, 40, 1, 2);
-  const std::uint16_t home = game.Chapter(0).homeAsteroid;
-  CGUnit* builder = nullptr;
-  for (std::uint16_t k = 0; CGUnit* u = game.world.pieces->GetOperationalUnitAt(home, 0, k); ++k)
-    if (u->GetConstructionCapacity() > 0) builder = u;
-  ASSERT_NE(builder, nullptr);
-  for (std::uint32_t m = 0; m < kMineralTypes; ++m) game.world.poolDB.SetMineral(home, m, 100000);
-  game.Chapter(0).credits = 100000;
-  // The design no unit flies yet whose drive a better one replaces.
-  const int better = ModuleOf(game, 0, MODULE_PROPULSION, 2);
-  int slot = -1;
-  for (int s = 0; s < kFixedTemplateSlots && slot < 0; ++s)
-    if (const CGUnitTemplate* d = game.world.templates->GetTemplate(0, s, 1);
-        d != nullptr && d->references == 0 && Carries(*d, ModuleOf(game, 0, MODULE_PROPULSION, 1)))
-      slot = s;
-  ASSERT_GE(slot, 0);
-  const std::uint32_t ordered = game.world.templates->GetTemplate(0, slot, 1)->templateId;
-  auto turn = game.Turn();
-  ASSERT_EQ(SrvSubmitComputerOrder(turn, 0, SrvAiBuildShipOrder(*builder, *game.world.templates->GetTemplate(0, slot, 1))),
-            SrvOrderVerdict::kAccepted);
-
-  game.world.research[0].modulePoints[static_cast<std::size_t>(better)] = kResearched;
-  CGHull* hull = game.world.templates->GetTemplate(0, slot, 1)->hull;
-  int position = 0;
-  while (game.world.hulls->GetHull(0, position) != hull) ++position;
-  const auto redesign = SrvAiBestDesign(game.world, 0, hull, game.Chapter(0).nextObjectId);
-  ASSERT_EQ(SrvSubmitComputerOrder(turn, 0, SrvAiDesignOrder(0, static_cast<std::uint16_t>(slot),
-                                                             static_cast<std::uint8_t>(position), *redesign)),
-            SrvOrderVerdict::kAccepted);
-  ASSERT_NE(game.world.templates->GetTemplate(0, slot, 1)->templateId, ordered);
-  for (int t = 0; t < 200 && builder->GetOrderCount() != 0; ++t) SrvResolveOrders(turn);
-  ASSERT_EQ(builder->GetOrderCount(), 0);
-  int built = 0;
-  game.world.ForEachUnit([&](const CGUnit& u) {
-    built += u.GetTemplate() != nullptr && u.GetTemplate()->templateId == ordered ? 1 : 0;
-  });
-  EXPECT_EQ(built, 1);
 }
 
 // A ship flying a design its hull's slot now improves on is refitted by a
