@@ -225,6 +225,37 @@ void BM_Endings(benchmark::State& state) {
   }
 }
 
+// The small hard worlds of the tournament's tests (one chapter a guild on 15
+// asteroids) over a range of seeds: how many end by a victory before their
+// length, a home taken and a chapter eliminated, with every condition on (300
+// turns), and how many the last one standing wins with no other condition
+// (500 turns), so that a change that replays them shows in the counts and not
+// in one seed alone.
+void BM_SmallWorlds(benchmark::State& state) {
+  constexpr int kLonger = 500;
+  for (auto _ : state) {
+    int conquered = 0, lastStanding = 0;
+    for (auto seed = static_cast<std::uint32_t>(state.range(0)); seed <= static_cast<std::uint32_t>(state.range(1)); ++seed) {
+      const GameLog log("tournament_small" + std::to_string(seed));
+      const srv_ai_test::TournamentFigures all = srv_ai_test::PlayTournamentGame(1, 15, 2, seed, kTurns, kTurns, log.path);
+      const srv_ai_test::TournamentFigures last = srv_ai_test::PlayTournamentGame(
+          1, 15, 2, seed, kLonger, kLonger, log.path, false, kSrvLastManStanding);
+      const bool ended = all.endTurn > 0 && all.endTurn < kTurns - 1 && all.condition != 4 && all.homesTaken > 0 &&
+                         all.eliminated > 0;
+      const bool stood = last.condition == kSrvLastManStanding && last.endTurn > 0 && last.endTurn < kLonger - 1;
+      conquered += ended ? 1 : 0;
+      lastStanding += stood ? 1 : 0;
+      std::printf("small world, seed %u: every condition: end turn %d condition %d, %d eliminated, %d homes taken%s; "
+                  "the last one standing alone: end turn %d, %d eliminated%s\n",
+                  seed, all.endTurn, all.condition, all.eliminated, all.homesTaken, ended ? " (ended)" : "",
+                  last.endTurn, last.eliminated, stood ? " (won)" : "");
+      std::fflush(stdout);
+    }
+    state.counters["conquered_before_length"] = conquered;
+    state.counters["last_one_standing"] = lastStanding;
+  }
+}
+
 // How often the hard chapters of a mixed game end ahead of the easy ones on
 // both asteroids held and score, over a range of seeds: a default world
 // (8 chapters a guild, 150 asteroids) or a small one (3 a guild, 60).
@@ -232,20 +263,23 @@ void BM_LevelOrder(benchmark::State& state) {
   const auto perGuild = static_cast<std::uint16_t>(state.range(0));
   const auto asteroids = static_cast<std::uint16_t>(state.range(1));
   for (auto _ : state) {
-    int ahead = 0, games = 0;
+    int ahead = 0, games = 0, withInterregnum = 0;
     for (auto seed = static_cast<std::uint32_t>(state.range(2)); seed <= static_cast<std::uint32_t>(state.range(3)); ++seed) {
       const GameLog log("tournament_levels" + std::to_string(seed));
       const srv_ai_test::TournamentFigures f = srv_ai_test::PlayTournamentGame(
           perGuild, asteroids, srv_ai_test::kMixedLevels, seed, kTurns, kTurns, log.path);
       const bool hardAhead = f.scoreByLevel[2] > f.scoreByLevel[0] && f.heldByLevel[2] > f.heldByLevel[0];
-      std::printf("mixed, %u a guild, %u asteroids, seed %u: held easy %d hard %d, score easy %lld hard %lld%s\n",
+      std::printf("mixed, %u a guild, %u asteroids, seed %u: held easy %d hard %d, score easy %lld hard %lld; "
+                  "%d homes taken, %d eliminated, %d interregnums%s\n",
                   perGuild, asteroids, seed, f.heldByLevel[0], f.heldByLevel[2],
-                  static_cast<long long>(f.scoreByLevel[0]), static_cast<long long>(f.scoreByLevel[2]),
-                  hardAhead ? "" : "  (hard not ahead)");
+                  static_cast<long long>(f.scoreByLevel[0]), static_cast<long long>(f.scoreByLevel[2]), f.homesTaken,
+                  f.eliminated, f.interregnums, hardAhead ? "" : "  (hard not ahead)");
       ahead += hardAhead ? 1 : 0;
+      withInterregnum += f.interregnums > 0 ? 1 : 0;
       ++games;
     }
     state.counters["hard_ahead"] = ahead;
+    state.counters["with_interregnum"] = withInterregnum;
     state.counters["games"] = games;
   }
 }
@@ -425,6 +459,7 @@ void BM_MineralSources(benchmark::State& state) {
 BENCHMARK(BM_MineralSources)->Args({2, 11})->Args({2, 23})->Args({1, 11})->Iterations(1)->Unit(benchmark::kSecond);
 BENCHMARK(BM_CombatAtvs)->Arg(1)->Arg(4)->Arg(9)->Iterations(1)->Unit(benchmark::kSecond);
 BENCHMARK(BM_LevelOrder)->Args({kPerGuild, kAsteroids, 1, 16})->Args({3, 60, 1, 16})->Iterations(1)->Unit(benchmark::kSecond);
+BENCHMARK(BM_SmallWorlds)->Args({1, 100})->Iterations(1)->Unit(benchmark::kSecond);
 BENCHMARK(BM_Endings)->Args({1, 16})->Args({17, 32})->Args({33, 48})->Iterations(1)->Unit(benchmark::kSecond);
 
 BENCHMARK(BM_PassivePlayer)->Iterations(1)->Unit(benchmark::kSecond);

@@ -206,6 +206,10 @@ std::vector<SrvPacket> SrvChooseOrders(SrvWorld& world, std::uint16_t chapter, c
   SrvAiTrade(plan);
   SrvAiTradeBuilders(plan);
   SrvAiWorkZones(plan);
-  for (CGUnit* unit : IdleUnits(plan)) SrvAiCommandUnit(plan, *unit);
+  for (CGUnit* unit : IdleUnits(plan))
+    if (std::find(plan.refitting.begin(), plan.refitting.end(), unit->id) == plan.refitting.end())
+      SrvAiCommandUnit(plan, *unit);
+  // Last: the builds chosen above name the designs the slots hold now.
+  SrvAiStoreDesign(plan);
   return std::move(plan.orders);
 }

@@ -4,6 +4,7 @@
 
 #include "Game/base/Packets.h"
 #include "Game/rules/GRulesPackets.h"
+#include "Game/rules/GTemplateDB.h"
 
 namespace {
 
@@ -59,6 +60,14 @@ SrvPacket SrvAiBuildShipOrder(const CGUnit& unit, const CGUnitTemplate& design) 
   return Order(unit, order);
 }
 
+SrvPacket SrvAiRefitOrder(const CGUnit& unit, const CGUnitTemplate& design, const CGUnit& ship) {
+  UnitOrder order;
+  order.type = ORDER_MODIFY_SHIP;
+  order.SetWord(0, design.templateId);
+  order.SetWord(1, ship.id);
+  return Order(unit, order);
+}
+
 SrvPacket SrvAiBuildAtvsOrder(const CGUnit& unit, const std::array<std::uint8_t, kAtvKinds>& counts) {
   UnitOrder order;
   order.type = ORDER_BUILD_ATVS;
@@ -80,6 +89,14 @@ SrvPacket SrvAiLandAtvsOrder(const CGUnit& unit, const LandingBlock& landing) {
   order.type = ORDER_LAND_ATVS;
   order.landing = std::make_unique<LandingBlock>(landing);
   return Order(unit, order);
+}
+
+SrvPacket SrvAiDesignOrder(std::uint16_t chapter, std::uint16_t slot, std::uint8_t hullPosition,
+                           const CGUnitTemplate& design) {
+  PacketImage<124> p = BuildTemplatePacket(design, slot, chapter);
+  // The server's own 200 names the hull by its file index; the design view's, by its place in the list.
+  p.Put<std::uint8_t>(46, hullPosition);
+  return Out(p);
 }
 
 SrvPacket SrvAiResearchOrder(std::uint16_t chapter, std::uint16_t module, std::uint16_t percent) {

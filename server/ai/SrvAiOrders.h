@@ -26,6 +26,8 @@ SrvPacket SrvAiBombardOrder(const CGUnit& unit);
 SrvPacket SrvAiSelfDestructOrder(const CGUnit& unit);
 // 301: build a ship of the design where the unit is (type 16).
 SrvPacket SrvAiBuildShipOrder(const CGUnit& unit, const CGUnitTemplate& design);
+// 301: refit the chapter's ship where the unit is to the design (type 17).
+SrvPacket SrvAiRefitOrder(const CGUnit& unit, const CGUnitTemplate& design, const CGUnit& ship);
 // 301: build ATVs of the four kinds into the unit's hold (type 13).
 SrvPacket SrvAiBuildAtvsOrder(const CGUnit& unit, const std::array<std::uint8_t, kAtvKinds>& counts);
 // 301: take up to `count` ATVs of the kind aboard from the chapter's zones of
@@ -33,6 +35,11 @@ SrvPacket SrvAiBuildAtvsOrder(const CGUnit& unit, const std::array<std::uint8_t,
 SrvPacket SrvAiRecoverAtvsOrder(const CGUnit& unit, std::uint8_t kind, std::uint8_t count);
 // 301: land ATVs from the hold on the zones of the unit's asteroid (type 14).
 SrvPacket SrvAiLandAtvsOrder(const CGUnit& unit, const LandingBlock& landing);
+// 200: the design stored in the chapter's fixed slot, as the design view
+// saves it: its id, name and modules, the hull by its position
+// `hullPosition` in the guild's hull list.
+SrvPacket SrvAiDesignOrder(std::uint16_t chapter, std::uint16_t slot, std::uint8_t hullPosition,
+                           const CGUnitTemplate& design);
 // 510: the chapter's allocation to a module's research.
 SrvPacket SrvAiResearchOrder(std::uint16_t chapter, std::uint16_t module, std::uint16_t percent);
 // 555: this turn's share of a standing transfer: `amount` of a mineral

@@ -41,6 +41,8 @@ struct SrvAiPlan {
   bool mineralsToSpare = false;
   // Its units on offer to guild mates, kept from other work.
   std::vector<std::uint32_t> offered;
+  // Its ships a builder refits this turn, kept from other work.
+  std::vector<std::uint32_t> refitting;
   std::vector<SrvPacket> orders;
 };
 
@@ -81,6 +83,16 @@ void SrvAiTrade(SrvAiPlan& plan);
 // without any could pay for it, and withdraws the offer once none could;
 // with no builder left, it bids such an offer from its home pool.
 void SrvAiTradeBuilders(SrvAiPlan& plan);
+// A builder refits an idle ship of the chapter where it stands, which no
+// other order was given this turn, to the fixed design of the ship's hull
+// that improves on the ship's own, when the pool there pays for that design.
+bool SrvAiRefit(SrvAiPlan& plan, CGUnit& builder);
+// Stores at most one design a turn (200) from what the guild has researched
+// (SrvAiBestDesign): in the guild's hull order, the first researched hull
+// with no fixed design of the chapter's, into the first free fixed slot, or
+// whose design there the best one improves on (SrvAiDesignImproves), into
+// that slot.
+void SrvAiStoreDesign(SrvAiPlan& plan);
 // One task for each zone the chapter holds: combat ATVs attack a neighbouring
 // enemy zone (when the level sends warships out), mining ATVs build a mining
 // facility (a storage facility first on an outlying asteroid without a

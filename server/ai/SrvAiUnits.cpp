@@ -739,7 +739,9 @@ void SrvAiCommandUnit(SrvAiPlan& plan, CGUnit& unit) {
   const CGAsteroid* asteroid = plan.world.solar.GetAsteroid(at);
   const bool builds = unit.GetConstructionCapacity() > 0 && asteroid != nullptr && asteroid->owner == plan.chapter;
   if (builds && Pushing(plan) && BuildAtvs(plan, unit, true)) return;
-  if (builds && (BuildShip(plan, unit) || BuildSurplus(plan, unit, kRichTimes) || BuildAtvs(plan, unit, true))) return;
+  if (builds && (BuildShip(plan, unit) || SrvAiRefit(plan, unit) || BuildSurplus(plan, unit, kRichTimes) ||
+                 BuildAtvs(plan, unit, true)))
+    return;
   if (QuietMiners(plan, unit) || GatherCombat(plan, unit) || FetchMiners(plan, unit)) return;
   if (builds && (BuildAtvs(plan, unit, false) || BuildSurplus(plan, unit, 1))) return;
   if (SrvAiCanFire(unit) && (Bombard(plan, unit) || SetOut(plan, unit))) return;

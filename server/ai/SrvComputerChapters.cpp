@@ -3,10 +3,13 @@
 // logged, as a player's would be.
 #include "Game/base/Packets.h"
 #include "Game/model/GUnit.h"
+#include "Game/rules/GTemplateDB.h"
 #include "server/trade/SrvMineralTrade.h"
 #include "server/trade/SrvShipTrade.h"
 #include "server/orders/SrvOrders.h"
+#include "server/orders/SrvDesigns.h"
 #include "server/orders/SrvPacketRead.h"
+#include "server/world/SrvDesignPackets.h"
 #include "server/turn/SrvTurnSteps.h"
 #include "server/orders/SrvZoneOrders.h"
 #include "server/ai/SrvAiChapter.h"
@@ -54,6 +57,18 @@ SrvOrderVerdict SrvSubmitComputerOrder(SrvTurnContext& turn, std::uint16_t chapt
       const SrvOrderVerdict v = ReadU16(packet, 0) == PKT_SHIP_OFFER_POSTED ? SrvPostShipOffer(world, chapter, packet)
                                                                           : SrvWithdrawShipOffer(world, chapter, packet);
       if (v == SrvOrderVerdict::kAccepted) TellGuild(turn, chapter, packet);
+      return v;
+    }
+    case PKT_TEMPLATE: {
+      // Everyone learns the design as the server holds it, as of a player's.
+      const SrvOrderVerdict v = SrvTakeDesign(world, chapter, packet);
+      if (v == SrvOrderVerdict::kAccepted) {
+        const std::uint16_t slot = ReadU16(packet, 12);
+        const CGUnitTemplate& design = *world.templates->GetTemplate(chapter, slot, 1);
+        const auto stored = BuildTemplatePacket(design, slot, chapter);
+        turn.TellAll(SrvPacket(stored.bytes.begin(), stored.bytes.end()));
+        turn.TellAll(BuildTemplateValuesPacket(design));
+      }
       return v;
     }
     case PKT_TRADE_REQUEST:

@@ -8,10 +8,6 @@
 
 namespace {
 
-// The kinds of module a starting design is given first, in this order.
-constexpr std::array<std::uint8_t, kModuleTypeCount> kModulePreference = {
-    MODULE_PROPULSION, MODULE_CONSTRUCTION, MODULE_TRANSPORT, MODULE_POWER,   MODULE_SCOUT,  MODULE_WEAPON,
-    MODULE_DEFENSE,    MODULE_COMPUTER,     MODULE_TRACKING,  MODULE_DAMAGECONTROL, MODULE_ECM};
 // Starting units stand this far apart on the x axis, outside the asteroid's body.
 constexpr std::int16_t kFirstUnitX = 1200;
 constexpr std::int16_t kUnitSpacing = 500;
@@ -30,7 +26,7 @@ std::unique_ptr<CGUnitTemplate> SrvMakeStartingDesign(const SrvWorld& world, std
   const CGModuleDB& modules = *world.modules;
   for (int slot = 0; slot < hull->GetSlotCount(); ++slot) {
     int chosen = -1;
-    for (std::uint8_t type : kModulePreference) {
+    for (std::uint8_t type : kSrvModulePreference) {
       if (fitted[type] || hull->SlotAcceptsModuleType(slot, type) == 0) continue;
       for (int m = 0; m < modules.GetCount() && chosen < 0; ++m) {
         const ModuleRecord* r = modules.GetRecord(m);

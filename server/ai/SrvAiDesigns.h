@@ -1,0 +1,27 @@
+#pragma once
+// The designs a computer chapter makes of its guild's research: a hull's
+// design as the starting designs are made (SrvMakeStartingDesign: a kind
+// not yet fitted first, in the same order), but each slot taking the
+// researched module of the highest technology level, within the hull's
+// mass limit.
+//
+// One thread only.
+
+#include <cstdint>
+#include <memory>
+
+#include "Game/rules/GHullDB.h"
+#include "Game/rules/GUnitTem.h"
+#include "server/world/SrvWorld.h"
+
+// The best design on `hull` for `chapter` from what its guild has researched:
+// each slot the kind it would take first that some researched module of the
+// guild fits within the mass still free (the highest technology level, the
+// first of equals in the module list), else the best fitting module of any
+// kind it takes, else nothing. Its id is `id`. Null without a hull.
+std::unique_ptr<CGUnitTemplate> SrvAiBestDesign(const SrvWorld& world, std::uint16_t chapter, CGHull* hull,
+                                                std::uint32_t id);
+
+// Whether `candidate` improves on `fixed`: as many modules fitted or more and
+// a higher sum of their technology levels.
+bool SrvAiDesignImproves(const SrvWorld& world, const CGUnitTemplate& candidate, const CGUnitTemplate& fixed);
