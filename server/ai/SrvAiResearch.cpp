@@ -1,3 +1,5 @@
+// What a computer chapter gives its guild's research when nothing of it is
+// under way: a module while any is left, then the hulls its guild may open.
 #include <algorithm>
 
 #include "Game/rules/GHullDB.h"
@@ -9,7 +11,8 @@ namespace {
 
 bool ModuleDone(const SrvWorld& world, const SrvGuildResearch& research, int m) {
   const auto at = static_cast<std::size_t>(m);
-  return world.modules->IsResearched(m) != 0 || (at < research.modulePoints.size() && research.modulePoints[at] >= kResearched);
+  return world.modules->IsResearched(m) != 0 ||
+         (at < research.modulePoints.size() && research.modulePoints[at] >= kResearched);
 }
 
 bool HullDone(const SrvGuildResearch& research, int h) {
@@ -72,7 +75,8 @@ int NextModuleResearch(const SrvWorld& world, int guild) {
   const SrvGuildResearch& research = world.research[static_cast<std::size_t>(guild)];
   const CGModuleDB& modules = *world.modules;
   int best = -1;
-  for (int m = 0; m < modules.GetCount() && static_cast<std::size_t>(m) < research.modulePercent.size(); ++m) {
+  for (int m = 0; m < modules.GetCount() && static_cast<std::size_t>(m) < research.modulePercent.size();
+       ++m) {
     const ModuleRecord* r = modules.GetRecord(m);
     if (r == nullptr || (r->guildMask & (1u << guild)) == 0 || ModuleDone(world, research, m)) continue;
     if (best < 0 || r->techLevel < modules.GetRecord(best)->techLevel) best = m;
@@ -104,7 +108,9 @@ void SrvAiResearch(SrvAiPlan& plan) {
   const int guild = plan.chapter >> 3;
   if (GuildResearches(plan.world, guild)) return;
   if (const int module = NextModuleResearch(plan.world, guild); module >= 0)
-    plan.orders.push_back(SrvAiResearchOrder(plan.chapter, static_cast<std::uint16_t>(module), plan.level.researchPercent));
+    plan.orders.push_back(
+        SrvAiResearchOrder(plan.chapter, static_cast<std::uint16_t>(module), plan.level.researchPercent));
   else if (const int hull = NextHullResearch(plan.world, guild); hull >= 0)
-    plan.orders.push_back(SrvAiHullResearchOrder(plan.chapter, static_cast<std::uint16_t>(hull), plan.level.researchPercent));
+    plan.orders.push_back(
+        SrvAiHullResearchOrder(plan.chapter, static_cast<std::uint16_t>(hull), plan.level.researchPercent));
 }
