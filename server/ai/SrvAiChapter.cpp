@@ -24,23 +24,6 @@ constexpr std::uint16_t kTransferMost = 2000;
 // A member with this percent of the strongest member's votes is its rival.
 constexpr int kRivalPercent = 70;
 
-void Research(SrvAiPlan& plan) {
-  const int guild = plan.chapter >> 3;
-  const SrvGuildResearch& research = plan.world.research[static_cast<std::size_t>(guild)];
-  const CGModuleDB& modules = *plan.world.modules;
-  int best = -1;
-  for (int m = 0; m < modules.GetCount() && static_cast<std::size_t>(m) < research.modulePercent.size(); ++m) {
-    const ModuleRecord* r = modules.GetRecord(m);
-    const auto at = static_cast<std::size_t>(m);
-    if (r == nullptr || (r->guildMask & (1u << guild)) == 0 || modules.IsResearched(m) != 0) continue;
-    if (at < research.modulePoints.size() && research.modulePoints[at] >= kResearched) continue;
-    if (research.modulePercent[at] != 0) return;  // the guild is at work already
-    if (best < 0 || r->techLevel < modules.GetRecord(best)->techLevel) best = m;
-  }
-  if (best >= 0)
-    plan.orders.push_back(SrvAiResearchOrder(plan.chapter, static_cast<std::uint16_t>(best), plan.level.researchPercent));
-}
-
 // Whether a member of the chapter's guild has ATVs attacking one of the
 // chapter's zones: a betrayal.
 bool Attacks(const SrvWorld& world, std::uint16_t member, std::uint16_t chapter) {
@@ -200,7 +183,7 @@ std::vector<SrvPacket> SrvChooseOrders(SrvWorld& world, std::uint16_t chapter, c
   if (level.prizeWeight > 1) plan.quarry = SrvAiQuarry(world, chapter);
   plan.plenty = SrvAiPlentifulMinerals(world, chapter, level.mineralCoverTurns);
   plan.mineralsToSpare = std::all_of(plan.plenty.begin(), plan.plenty.end(), [](bool p) { return p; });
-  Research(plan);
+  SrvAiResearch(plan);
   Vote(plan);
   BringStoresHome(plan);
   SrvAiTrade(plan);

@@ -103,6 +103,11 @@ SrvPacket SrvAiResearchOrder(std::uint16_t chapter, std::uint16_t module, std::u
   return Out(BuildModuleAllocationPacket(static_cast<std::uint8_t>(chapter & 7), module, percent));
 }
 
+SrvPacket SrvAiHullResearchOrder(std::uint16_t chapter, std::uint16_t hullPosition, std::uint16_t percent) {
+  return Out(BuildHullAllocationPacket(static_cast<std::uint16_t>(chapter >> 3), static_cast<std::uint8_t>(chapter & 7),
+                                       hullPosition, percent));
+}
+
 SrvPacket SrvAiTransferOrder(std::uint16_t chapter, std::uint16_t source, std::uint16_t destination,
                              std::uint8_t mineral, std::uint16_t amount, std::uint16_t transitTurns) {
   PacketImage<20> p(PKT_AUTO_TRANSFER);

@@ -42,6 +42,9 @@ SrvPacket SrvAiDesignOrder(std::uint16_t chapter, std::uint16_t slot, std::uint8
                            const CGUnitTemplate& design);
 // 510: the chapter's allocation to a module's research.
 SrvPacket SrvAiResearchOrder(std::uint16_t chapter, std::uint16_t module, std::uint16_t percent);
+// 511: the chapter's allocation to the research of the hull at `hullPosition`
+// in its guild's hull list.
+SrvPacket SrvAiHullResearchOrder(std::uint16_t chapter, std::uint16_t hullPosition, std::uint16_t percent);
 // 555: this turn's share of a standing transfer: `amount` of a mineral
 // between two of the chapter's asteroids, `transitTurns` on the way.
 SrvPacket SrvAiTransferOrder(std::uint16_t chapter, std::uint16_t source, std::uint16_t destination,

@@ -92,14 +92,15 @@ TEST(SrvTournament, ConquestEndsASmallGameBeforeItsLength) {
 }
 
 // Five hard chapters, one a guild, on 15 asteroids, with no victory but the
-// last one standing: conquest eliminates the other four (seed 80: 20 of seeds
-// 1-100 reach it, 19 before the chapters stored designs of their research
-// and refitted their ships, seed 43 then among them; BM_SmallWorlds).
+// last one standing: conquest eliminates the other four (seed 43: 25 of seeds
+// 1-100 reach it, 20 before the chapters researched hulls, seed 80 then among
+// them, and 19 before they stored designs of their research and refitted
+// their ships, seed 43 among them; BM_SmallWorlds).
 TEST(SrvTournament, TheLastChapterStandingWinsASmallGameAtHard) {
   constexpr int kLonger = 500;
   const srv_ai_test::GameLogFile log;
   const TournamentFigures f =
-      PlayTournamentGame(1, 15, 2, 80, kLonger, kLonger, log.path, false, kSrvLastManStanding);
+      PlayTournamentGame(1, 15, 2, 43, kLonger, kLonger, log.path, false, kSrvLastManStanding);
   EXPECT_EQ(f.condition, kSrvLastManStanding);
   EXPECT_EQ(f.eliminated, 4);
   EXPECT_GT(f.endTurn, 0);

@@ -1,0 +1,116 @@
+// What a computer chapter gives its guild's research when nothing of it is
+// under way: a module while any is left, then the hulls its guild may open.
+#include <algorithm>
+
+#include "Game/rules/GHullDB.h"
+#include "Game/rules/GModuleDB.h"
+#include "server/ai/SrvAiOrders.h"
+#include "server/ai/SrvAiPlan.h"
+
+namespace {
+
+bool ModuleDone(const SrvWorld& world, const SrvGuildResearch& research, int m) {
+  const auto at = static_cast<std::size_t>(m);
+  return world.modules->IsResearched(m) != 0 ||
+         (at < research.modulePoints.size() && research.modulePoints[at] >= kResearched);
+}
+
+bool HullDone(const SrvGuildResearch& research, int h) {
+  const auto at = static_cast<std::size_t>(h);
+  return at < research.hullPoints.size() && research.hullPoints[at] >= kResearched;
+}
+
+// The next item of a line, -1 where it ends: a module's successor of the
+// guild's own, a hull's successor by its position in the guild's list.
+int NextModule(const CGModuleDB& modules, int guild, int m) {
+  const std::uint16_t next = modules.GetSuccessor(m);
+  const ModuleRecord* r = next == kNoModule ? nullptr : modules.GetRecord(next);
+  return r != nullptr && (r->guildMask & (1u << guild)) != 0 ? next : -1;
+}
+
+int NextHull(const CGHullDB& hulls, int guild, int h) {
+  const CGHull* hull = hulls.GetHull(guild, h);
+  if (hull == nullptr || hull->successor == kNoSuccessorHull) return -1;
+  for (int at = 0; at < hulls.GetHullCount(guild); ++at)
+    if (hulls.GetHull(guild, at)->index == hull->successor) return at;
+  return -1;
+}
+
+// Whether an allocation to `item` works on something, as the turn's research
+// does: the item while it is under research, once researched the first of
+// its line not researched yet. A line that loops ends after `items` steps.
+template <class Done, class Next>
+bool WorksOnSomething(int item, int items, const Done& done, const Next& next) {
+  for (int step = 0; step <= items && item >= 0; ++step) {
+    if (!done(item)) return true;
+    item = next(item);
+  }
+  return false;
+}
+
+// Whether any allocation of the guild, a member's or a computer's, to a
+// module or a hull still works on something.
+bool GuildResearches(const SrvWorld& world, int guild) {
+  const SrvGuildResearch& research = world.research[static_cast<std::size_t>(guild)];
+  const int modules = static_cast<int>(research.modulePercent.size());
+  for (int m = 0; m < modules; ++m)
+    if (research.modulePercent[static_cast<std::size_t>(m)] != 0 &&
+        WorksOnSomething(
+            m, modules, [&](int i) { return ModuleDone(world, research, i); },
+            [&](int i) { return NextModule(*world.modules, guild, i); }))
+      return true;
+  const int hulls = static_cast<int>(research.hullPercent.size());
+  for (int h = 0; h < hulls; ++h)
+    if (research.hullPercent[static_cast<std::size_t>(h)] != 0 &&
+        WorksOnSomething(
+            h, hulls, [&](int i) { return HullDone(research, i); },
+            [&](int i) { return NextHull(*world.hulls, guild, i); }))
+      return true;
+  return false;
+}
+
+// The guild's unresearched module of the lowest technology level (the first
+// of equals), -1: every module is researched.
+int NextModuleResearch(const SrvWorld& world, int guild) {
+  const SrvGuildResearch& research = world.research[static_cast<std::size_t>(guild)];
+  const CGModuleDB& modules = *world.modules;
+  int best = -1;
+  for (int m = 0; m < modules.GetCount() && static_cast<std::size_t>(m) < research.modulePercent.size();
+       ++m) {
+    const ModuleRecord* r = modules.GetRecord(m);
+    if (r == nullptr || (r->guildMask & (1u << guild)) == 0 || ModuleDone(world, research, m)) continue;
+    if (best < 0 || r->techLevel < modules.GetRecord(best)->techLevel) best = m;
+  }
+  return best;
+}
+
+// The next hull the guild may research: the first in its list not researched
+// whose predecessor is (a player opens a hull by allocating to the one before
+// it in its line); -1: none.
+int NextHullResearch(const SrvWorld& world, int guild) {
+  const SrvGuildResearch& research = world.research[static_cast<std::size_t>(guild)];
+  const int count = std::min(world.hulls->GetHullCount(guild), static_cast<int>(research.hullPercent.size()));
+  for (int h = 0; h < count; ++h) {
+    if (HullDone(research, h)) continue;
+    for (int p = 0; p < count; ++p)
+      if (NextHull(*world.hulls, guild, p) == h && HullDone(research, p)) return h;
+  }
+  return -1;
+}
+
+}  // namespace
+
+// Modules first: each one researched improves the designs of every hull
+// whose slots take its kind, a hull only one new design. Researching the open
+// hulls first, or once the modules of the second level are done, measured
+// worse (server/README.md).
+void SrvAiResearch(SrvAiPlan& plan) {
+  const int guild = plan.chapter >> 3;
+  if (GuildResearches(plan.world, guild)) return;
+  if (const int module = NextModuleResearch(plan.world, guild); module >= 0)
+    plan.orders.push_back(
+        SrvAiResearchOrder(plan.chapter, static_cast<std::uint16_t>(module), plan.level.researchPercent));
+  else if (const int hull = NextHullResearch(plan.world, guild); hull >= 0)
+    plan.orders.push_back(
+        SrvAiHullResearchOrder(plan.chapter, static_cast<std::uint16_t>(hull), plan.level.researchPercent));
+}
