@@ -304,9 +304,10 @@ quen_two_players_run(TwoPlayersLoadRefusedAndOneLeavesMidTurn refuse
 # host closes the refusal with Enter, and both play the turn on.
 quen_two_players_run(TwoPlayersRestartRefused norestart
   nr_host_refused.png,nr_host_after_refusal.png,nr_host_next_turn.png,nr_join_refused.png,nr_join_next_turn.png)
-# Two players restarting together: the host's restart agreed to by the other
-# player, both in the new world, whose first turn they end; then the host quits (its question says the
-# game ends for everyone) and the other player is told the server is gone.
+# Two players restarting together: the host's restart, asked once the other
+# player has ended its turn, agreed to by the other player, both in the new
+# world, whose first turn they end; then the host quits (its question says
+# the game ends for everyone) and the other player is told the server is gone.
 quen_two_players_run(TwoPlayersRestartAndTheHostQuits restart
   rs_host_restart_asked.png,rs_host_restarted.png,rs_host_quit.png,rs_join_question.png,rs_join_restarted.png,rs_join_host_gone.png)
 # A player joining a game in play: the host starts alone and plays turn 0;
