@@ -68,7 +68,27 @@ TEST_F(BuiltRulesTest, EveryGuildHasEveryHullClass) {
     EXPECT_EQ(names.size(), static_cast<std::size_t>(kHullsPerGuild));
     EXPECT_NE(hulls.FindResearchedHullOfClass(g, UNITCLASS_CONS), nullptr);
     EXPECT_NE(hulls.FindResearchedHullOfClass(g, UNITCLASS_USCT), nullptr);
-    EXPECT_EQ(hulls.FindResearchedHullOfClass(g, UNITCLASS_BATT), nullptr);
+    EXPECT_NE(hulls.FindResearchedHullOfClass(g, UNITCLASS_CRUS), nullptr);
+    EXPECT_NE(hulls.FindResearchedHullOfClass(g, UNITCLASS_BATT), nullptr);
+  }
+}
+
+// A hull not built from the start gets research points only through its
+// predecessor's line, so a class none of whose hulls is built from the start
+// or follows from one is closed to every player and computer chapter.
+TEST_F(BuiltRulesTest, EveryHullClassIsBuiltOrResearchedInANewGame) {
+  for (int g = 0; g < kHullSections; ++g) {
+    std::set<int> open, classes;
+    for (int i = 0; i < hulls.GetHullCount(g); ++i) {
+      const CGHull* h = hulls.GetHull(g, i);
+      classes.insert(h->unitClass);
+      if (h->available == 0) continue;
+      // Bounded by the section's length, so that a line looping on itself ends.
+      for (int step = 0; h != nullptr && step < hulls.GetHullCount(g); ++step, h = hulls.GetSuccessor(*h))
+        open.insert(h->unitClass);
+    }
+    for (int unitClass : classes)
+      EXPECT_TRUE(open.count(unitClass) != 0) << "guild " << g << " unit class " << unitClass;
   }
 }
 
@@ -159,7 +179,7 @@ TEST_F(BuiltRulesTest, EveryStartingHullMakesAWorkingAffordableDesign) {
       EXPECT_LE(design.costs[4], vars.GetChapterStartingResource(4));
     }
   }
-  EXPECT_EQ(designs, 5 * 9);  // all but the cruisers, battleships and Mk II hulls
+  EXPECT_EQ(designs, 5 * 11);  // all but the Mk II hulls
 }
 
 TEST_F(BuiltRulesTest, GameVariablesRunAnEconomy) {

@@ -11,6 +11,7 @@
 #include "Game/rules/GHullDB.h"
 #include "Game/rules/GModuleDB.h"
 #include "Game/rules/GTemplateDB.h"
+#include "Game/rules/GUnitClass.h"
 #include "server/ai/SrvAiChapter.h"
 #include "server/ai/SrvAiBudget.h"
 #include "server/ai/SrvAiDesigns.h"
@@ -174,6 +175,27 @@ TEST(SrvAiDesigns, TheBestDesignKeepsItsHullsMassLimit) {
               SrvOrderVerdict::kAccepted);
   }
   hull->massLimit = given;
+}
+
+// Every class's first hull is built from the start: each guild's chapters
+// begin with a warship (armed, driven, building and carrying nothing) on its
+// cruiser and on its battleship, designs their builds may choose.
+TEST(SrvAiDesigns, ANewGameGivesEveryChapterACruiserAndABattleship) {
+  RulesGame game(2, 40, 1, 2);
+  for (std::uint16_t chapter = 0; chapter < 40; chapter += 8) {
+    for (const std::uint8_t unitClass : {UNITCLASS_CRUS, UNITCLASS_BATT}) {
+      const CGUnitTemplate* found = nullptr;
+      for (int s = 0; s < kFixedTemplateSlots && found == nullptr; ++s)
+        if (const CGUnitTemplate* d = game.world.templates->GetTemplate(chapter, s, 1);
+            d != nullptr && d->hull != nullptr && d->hull->unitClass == unitClass)
+          found = d;
+      ASSERT_NE(found, nullptr) << "chapter " << chapter << " unit class " << int{unitClass};
+      EXPECT_GT(found->attack, 0u) << found->GetName();
+      EXPECT_GT(found->deepThrust, 0u) << found->GetName();
+      EXPECT_EQ(found->construction, 0u) << found->GetName();
+      EXPECT_EQ(found->atvCapacity, 0u) << found->GetName();
+    }
+  }
 }
 
 // A chapter a player holds designs for itself.
