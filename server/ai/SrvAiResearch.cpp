@@ -20,14 +20,8 @@ bool HullDone(const SrvGuildResearch& research, int h) {
   return at < research.hullPoints.size() && research.hullPoints[at] >= kResearched;
 }
 
-// The next item of a line, -1 where it ends: a module's successor of the
-// guild's own, a hull's successor by its position in the guild's list.
-int NextModule(const CGModuleDB& modules, int guild, int m) {
-  const std::uint16_t next = modules.GetSuccessor(m);
-  const ModuleRecord* r = next == kNoModule ? nullptr : modules.GetRecord(next);
-  return r != nullptr && (r->guildMask & (1u << guild)) != 0 ? next : -1;
-}
-
+// The next hull of a hull's line by its position in the guild's list, -1
+// where the line ends.
 int NextHull(const CGHullDB& hulls, int guild, int h) {
   const CGHull* hull = hulls.GetHull(guild, h);
   if (hull == nullptr || hull->successor == kNoSuccessorHull) return -1;
@@ -48,17 +42,22 @@ bool WorksOnSomething(int item, int items, const Done& done, const Next& next) {
   return false;
 }
 
-// Whether any allocation of the guild, a member's or a computer's, to a
-// module or a hull still works on something.
-bool GuildResearches(const SrvWorld& world, int guild) {
+// Whether an allocation of the guild, a member's or a computer's, is given to
+// a module not researched yet. One to a researched module, which works on
+// its line's next, does not count: the chapter adds a module of its own
+// choice beside a player's, as guild mates share what they research.
+bool ResearchesAModule(const SrvWorld& world, int guild) {
   const SrvGuildResearch& research = world.research[static_cast<std::size_t>(guild)];
-  const int modules = static_cast<int>(research.modulePercent.size());
-  for (int m = 0; m < modules; ++m)
-    if (research.modulePercent[static_cast<std::size_t>(m)] != 0 &&
-        WorksOnSomething(
-            m, modules, [&](int i) { return ModuleDone(world, research, i); },
-            [&](int i) { return NextModule(*world.modules, guild, i); }))
-      return true;
+  for (std::size_t m = 0; m < research.modulePercent.size(); ++m)
+    if (research.modulePercent[m] != 0 && !ModuleDone(world, research, static_cast<int>(m))) return true;
+  return false;
+}
+
+// Whether any allocation of the guild to a hull still works on something:
+// a member's to a researched hull works on its line's next, which the
+// chapter would otherwise allocate to as well.
+bool ResearchesAHull(const SrvWorld& world, int guild) {
+  const SrvGuildResearch& research = world.research[static_cast<std::size_t>(guild)];
   const int hulls = static_cast<int>(research.hullPercent.size());
   for (int h = 0; h < hulls; ++h)
     if (research.hullPercent[static_cast<std::size_t>(h)] != 0 &&
@@ -106,11 +105,12 @@ int NextHullResearch(const SrvWorld& world, int guild) {
 // worse (server/README.md).
 void SrvAiResearch(SrvAiPlan& plan) {
   const int guild = plan.chapter >> 3;
-  if (GuildResearches(plan.world, guild)) return;
-  if (const int module = NextModuleResearch(plan.world, guild); module >= 0)
-    plan.orders.push_back(
-        SrvAiResearchOrder(plan.chapter, static_cast<std::uint16_t>(module), plan.level.researchPercent));
-  else if (const int hull = NextHullResearch(plan.world, guild); hull >= 0)
+  if (const int module = NextModuleResearch(plan.world, guild); module >= 0) {
+    if (!ResearchesAModule(plan.world, guild))
+      plan.orders.push_back(
+          SrvAiResearchOrder(plan.chapter, static_cast<std::uint16_t>(module), plan.level.researchPercent));
+  } else if (const int hull = NextHullResearch(plan.world, guild); hull >= 0 && !ResearchesAHull(plan.world, guild)) {
     plan.orders.push_back(
         SrvAiHullResearchOrder(plan.chapter, static_cast<std::uint16_t>(hull), plan.level.researchPercent));
+  }
 }

@@ -108,7 +108,30 @@ TEST(SrvAiResearch, ModulesComeBeforeHulls) {
   EXPECT_EQ(ResearchOrder(game, 0).type, PKT_HULL_ALLOCATION);
 }
 
-// An allocation still at work keeps the chapter from adding its own, a
+// A member's allocation to a researched module works on its line's next and
+// leaves the chapter choosing a module of its own beside it; one to a module
+// not researched yet holds the chapter back.
+TEST(SrvAiResearch, OnlyAnAllocationToAModuleNotResearchedHoldsTheChapterBack) {
+  RulesGame game(2, 40, 1, 2);
+  SrvGuildResearch& research = game.world.research[0];
+  const CGModuleDB& modules = *game.world.modules;
+  int researched = -1;
+  for (int m = 0; m < modules.GetCount() && researched < 0; ++m)
+    if ((modules.GetRecord(m)->guildMask & 1u) != 0 && modules.IsResearched(m) != 0 &&
+        modules.GetSuccessor(m) != kNoModule)
+      researched = m;
+  ASSERT_GE(researched, 0);
+  research.modulePercent[static_cast<std::size_t>(researched)] = 50;
+  const Pick own = ResearchOrder(game, 0);
+  ASSERT_EQ(own.type, PKT_MODULE_ALLOCATION);
+  EXPECT_EQ(modules.IsResearched(own.item), 0);
+
+  research.modulePercent[static_cast<std::size_t>(own.item)] = 50;
+  EXPECT_EQ(ResearchOrder(game, 0).type, 0);
+  EXPECT_EQ(ResearchOrder(game, 1).type, 0) << "a guild mate sees the guild at work too";
+}
+
+// A hull allocation still at work keeps the chapter from adding its own, a
 // member's to a researched hull included (it works on the line's next); one
 // whose line is complete takes nothing, and the chapter allocates again.
 TEST(SrvAiResearch, AnAllocationWhoseLineIsCompleteLeavesTheGuildResearchingNothing) {
