@@ -289,19 +289,23 @@ endfunction()
 set(quen_mp_in_play
   mp_host_chat_light.png,mp_host_chat_page.png,mp_host_sell.png,mp_host_offer_posted.png,mp_host_next_turn.png,mp_join_chat_answer.png,mp_join_lamp.png,mp_join_offers.png,mp_join_buy.png,mp_join_shipment.png,mp_join_next_turn.png,mp_host_vote.png,mp_host_vote_next_turn.png,mp_join_vote.png,mp_join_vote_next_turn.png,mp_host_set_price.png,mp_join_vote_offer.png,mp_join_bid.png,mp_join_bid_made.png)
 quen_two_players_run(TwoPlayersChatTradeAndVote in_play ${quen_mp_in_play})
-# Two players saving and loading together: the host's save copied by the
-# other player (whose screen comes back from it), the host's load agreed to
-# and loaded by both, a turn played on; then the other player quits and the
-# host's next turn goes on without it.
+# Two players saving and loading together: the host's save, made once the
+# other player has ended its turn, copied by the other player (whose screen
+# comes back from it), the host's load agreed to and loaded by both, a turn
+# played on; then the other player quits and the host's next turn goes on
+# without it.
 quen_two_players_run(TwoPlayersSaveLoadAndOneLeaves together
   tg_host_options.png,tg_host_save.png,tg_host_saved.png,tg_host_load.png,tg_host_next_turn.png,tg_host_left.png,tg_host_after_leave.png,tg_join_saved.png,tg_join_question.png,tg_join_next_turn.png,tg_join_quit.png)
-# A load refused: the host's request to load its save is refused by the other
-# player, the host is told so over the game it keeps; it ends its turn, the
-# other player quits before ending its own, and the turn is played without it.
+# A load refused: the host's request to load its save, made once the other
+# player has ended its turn, is refused by the other player, the host is told
+# so over the game it keeps and its End Turn plays the turn; in the next turn
+# it ends its turn, the other player quits before ending its own, and that
+# turn is played without it.
 quen_two_players_run(TwoPlayersLoadRefusedAndOneLeavesMidTurn refuse
   rf_host_refused.png,rf_host_after_refusal.png,rf_host_next_turn.png,rf_join_refused.png)
-# A restart refused: the other player says No and gets its screen back, the
-# host closes the refusal with Enter, and both play the turn on.
+# A restart refused: asked once the other player has ended its turn, the
+# other player says No and gets its screen back, the host closes the refusal
+# with Enter, and its End Turn plays the turn.
 quen_two_players_run(TwoPlayersRestartRefused norestart
   nr_host_refused.png,nr_host_after_refusal.png,nr_host_next_turn.png,nr_join_refused.png,nr_join_next_turn.png)
 # Two players restarting together: the host's restart, asked once the other
