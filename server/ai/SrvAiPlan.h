@@ -87,10 +87,12 @@ void SrvAiTradeBuilders(SrvAiPlan& plan);
 // other order was given this turn, to the fixed design of the ship's hull
 // that improves on the ship's own, when the pool there pays for that design.
 bool SrvAiRefit(SrvAiPlan& plan, CGUnit& builder);
-// When no allocation of the guild works on anything, allocates the level's
-// percent to its next research: the unresearched module of the lowest
-// technology level, or, with every module researched, the next hull its
-// guild may research (the first whose predecessor is researched).
+// Allocates the level's percent to the guild's next research: the
+// unresearched module of the lowest technology level while no allocation is
+// given to an unresearched module (a player's to a researched one leaves the
+// chapter its own), or, with every module researched and no hull allocation
+// at work, the next hull its guild may research (the first whose predecessor
+// is researched).
 void SrvAiResearch(SrvAiPlan& plan);
 // Stores at most one design a turn (200) from what the guild has researched
 // (SrvAiBestDesign): in the guild's hull order, the first researched hull

@@ -1,5 +1,6 @@
-// What a computer chapter gives its guild's research when nothing of it is
-// under way: a module while any is left, then the hulls its guild may open.
+// What a computer chapter gives its guild's research: a module while any is
+// left and none not yet researched has an allocation, then the hulls its
+// guild may open while no hull allocation is at work.
 #include <algorithm>
 
 #include "Game/rules/GHullDB.h"
