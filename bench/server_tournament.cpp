@@ -111,7 +111,7 @@ void BM_PassivePlayer(benchmark::State& state) {
     state.counters["homes_kept"] = kept;
   }
 }
-// How default games at hard end: the seeds from the first argument to the
+// How default games end (BM_Endings at hard, BM_AverageEndings at average): the seeds from the first argument to the
 // second played up to 500 turns (sixteen a run; the runs go side by side on a
 // machine with the cores for them), the turn and condition of each end, and
 // how many ended by a victory other than the game's length within 300 and
@@ -119,7 +119,7 @@ void BM_PassivePlayer(benchmark::State& state) {
 // from turn 200 to 300, in all and mineral by mineral; every hundred turns,
 // each mineral's pools and the builders at work, idle, and idle for want of
 // each mineral or the credits.
-void BM_Endings(benchmark::State& state) {
+void PlayEndings(benchmark::State& state, int level) {
   constexpr int kLongest = 500;
   constexpr std::size_t kStops = kLongest / 100 - 1;
   static const char* const kMinerals[] = {"metals", "silicates", "exotics", "reactives"};
@@ -145,7 +145,7 @@ void BM_Endings(benchmark::State& state) {
       std::array<std::array<std::uint64_t, kMineralTypes>, kStops> kinds{};
       std::array<srv_ai_test::BuilderCensus, kStops> builders{};
       const srv_ai_test::TournamentFigures f = srv_ai_test::PlayTournamentGame(
-          kPerGuild, kAsteroids, 2, seed, kLongest, kLongest, log.path, false, 1 | 2 | 4 | 8 | 16,
+          kPerGuild, kAsteroids, level, seed, kLongest, kLongest, log.path, false, 1 | 2 | 4 | 8 | 16,
           [&](const SrvWorld& world) {
             if (world.turn % 100 != 1 || world.turn / 100 - 1 >= pools.size()) return;
             const std::size_t stop = world.turn / 100 - 1;
@@ -153,9 +153,9 @@ void BM_Endings(benchmark::State& state) {
             kinds[stop] = srv_ai_test::MineralsByKind(world);
             builders[stop] = srv_ai_test::CountBuilders(world);
           });
-      std::printf("hard, seed %u, %d turns at most: end turn %d condition %d; %d eliminated; biggest guild %d "
+      std::printf("level %d, seed %u, %d turns at most: end turn %d condition %d; %d eliminated; biggest guild %d "
                   "asteroids; most flags of one side %d; minerals (k) at turns 100 to 400:",
-                  seed, kLongest, f.endTurn, f.condition, f.eliminated, f.biggestGuild, f.mostFlags);
+                  level, seed, kLongest, f.endTurn, f.condition, f.eliminated, f.biggestGuild, f.mostFlags);
       for (std::uint64_t p : pools) std::printf(" %llu", static_cast<unsigned long long>(p / 1000));
       std::printf("\n");
       for (std::size_t i = 0; i < pools.size(); ++i) {
@@ -225,6 +225,10 @@ void BM_Endings(benchmark::State& state) {
   }
 }
 
+void BM_Endings(benchmark::State& state) { PlayEndings(state, 2); }
+// The same at average, the level a new game starts at.
+void BM_AverageEndings(benchmark::State& state) { PlayEndings(state, 1); }
+
 // The small hard worlds of the tournament's tests (one chapter a guild on 15
 // asteroids) over a range of seeds: how many end by a victory before their
 // length, a home taken and a chapter eliminated, with every condition on (300
@@ -263,22 +267,32 @@ void BM_LevelOrder(benchmark::State& state) {
   const auto perGuild = static_cast<std::uint16_t>(state.range(0));
   const auto asteroids = static_cast<std::uint16_t>(state.range(1));
   for (auto _ : state) {
-    int ahead = 0, games = 0, withInterregnum = 0;
+    int ahead = 0, games = 0, withInterregnum = 0, averageAhead = 0, hardAheadOfAverage = 0;
     for (auto seed = static_cast<std::uint32_t>(state.range(2)); seed <= static_cast<std::uint32_t>(state.range(3)); ++seed) {
       const GameLog log("tournament_levels" + std::to_string(seed));
       const srv_ai_test::TournamentFigures f = srv_ai_test::PlayTournamentGame(
           perGuild, asteroids, srv_ai_test::kMixedLevels, seed, kTurns, kTurns, log.path);
-      const bool hardAhead = f.scoreByLevel[2] > f.scoreByLevel[0] && f.heldByLevel[2] > f.heldByLevel[0];
-      std::printf("mixed, %u a guild, %u asteroids, seed %u: held easy %d hard %d, score easy %lld hard %lld; "
-                  "%d homes taken, %d eliminated, %d interregnums%s\n",
-                  perGuild, asteroids, seed, f.heldByLevel[0], f.heldByLevel[2],
-                  static_cast<long long>(f.scoreByLevel[0]), static_cast<long long>(f.scoreByLevel[2]), f.homesTaken,
-                  f.eliminated, f.interregnums, hardAhead ? "" : "  (hard not ahead)");
+      // Level b ahead of level a on both asteroids held and score.
+      auto aheadOf = [&f](int b, int a) {
+        return f.scoreByLevel[b] > f.scoreByLevel[a] && f.heldByLevel[b] > f.heldByLevel[a];
+      };
+      const bool hardAhead = aheadOf(2, 0);
+      std::printf("mixed, %u a guild, %u asteroids, seed %u: held easy %d average %d hard %d, score easy %lld "
+                  "average %lld hard %lld; %d homes taken, %d eliminated, %d interregnums%s%s%s\n",
+                  perGuild, asteroids, seed, f.heldByLevel[0], f.heldByLevel[1], f.heldByLevel[2],
+                  static_cast<long long>(f.scoreByLevel[0]), static_cast<long long>(f.scoreByLevel[1]),
+                  static_cast<long long>(f.scoreByLevel[2]), f.homesTaken, f.eliminated, f.interregnums,
+                  hardAhead ? "" : "  (hard not ahead)", aheadOf(1, 0) ? "" : "  (average not ahead of easy)",
+                  aheadOf(2, 1) ? "" : "  (hard not ahead of average)");
       ahead += hardAhead ? 1 : 0;
+      averageAhead += aheadOf(1, 0) ? 1 : 0;
+      hardAheadOfAverage += aheadOf(2, 1) ? 1 : 0;
       withInterregnum += f.interregnums > 0 ? 1 : 0;
       ++games;
     }
     state.counters["hard_ahead"] = ahead;
+    state.counters["average_ahead_of_easy"] = averageAhead;
+    state.counters["hard_ahead_of_average"] = hardAheadOfAverage;
     state.counters["with_interregnum"] = withInterregnum;
     state.counters["games"] = games;
   }
@@ -468,6 +482,7 @@ BENCHMARK(BM_Endings)
     ->Args({65, 80})
     ->Args({81, 96})
     ->Iterations(1)->Unit(benchmark::kSecond);
+BENCHMARK(BM_AverageEndings)->Args({1, 16})->Args({17, 32})->Args({33, 48})->Iterations(1)->Unit(benchmark::kSecond);
 
 BENCHMARK(BM_PassivePlayer)->Iterations(1)->Unit(benchmark::kSecond);
 
