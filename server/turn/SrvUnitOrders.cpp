@@ -384,6 +384,8 @@ void WorkOnShip(SrvTurnContext& turn, const UnitOrder& order) {
   ship->hullDamage = 0;
   ship->lifeSupportDamage = 0;
   for (ModuleSlotState& m : ship->modules) m.damage = 0;
+  // Its drives, weapons and the rest work again from this turn's battles on.
+  ship->RecomputeStats();
   turn.TellAll(BuildUnitStatusPacket(*ship));
 }
 

@@ -17,6 +17,7 @@
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GChapter.h"
 #include "Game/model/GUnit.h"
+#include "Game/model/GUnitModules.h"
 #include "Game/model/GTerrainRec.h"
 #include "Game/model/GZone.h"
 #include "Game/base/Packets.h"
@@ -1452,6 +1453,28 @@ TEST_F(SrvOrders, SelfRepairMendsItsDamageControlsWorthEachTurnUntilWhole) {
   EndTurn();
   EXPECT_EQ(unit->hullDamage, 0);
   EXPECT_EQ(unit->GetOrderCount(), 0);
+}
+
+// A ship repaired or rebuilt flies and fights whole at once: its destroyed
+// drives count again, not only once something else recounts its modules.
+TEST_F(SrvOrders, AMendedShipsDestroyedDrivesWorkAgain) {
+  CGUnit* builder = UnitOf(kMine);
+  CGUnit* ship = BuildShip(*builder);
+  ASSERT_NE(ship, nullptr);
+  const std::int32_t whole = ship->GetDeepSpaceSpeed();
+  ASSERT_GT(whole, 0);
+  for (std::uint32_t type : {ORDER_REPAIR_UNIT, ORDER_REBUILD_UNIT}) {
+    for (int s = 0; s < kUnitSlots; ++s)
+      if (const ModuleRecord* m = SlotModule(ship->GetTemplate(), s); m != nullptr && m->type == MODULE_PROPULSION)
+        ship->modules[s].damage = static_cast<std::uint8_t>(ship->GetSlotCapacity(s));
+    ship->RecomputeStats();
+    ASSERT_EQ(ship->GetDeepSpaceSpeed(), 0) << type;
+    builder->power = builder->GetMaxPower();
+    ASSERT_TRUE(Order(*builder, Ordered(type, {ship->id}))) << type;
+    for (int t = 0; t < 30 && builder->GetOrderCount() > 0; ++t) EndTurn();
+    EXPECT_EQ(ship->GetRepairPoints(), 0) << type;
+    EXPECT_EQ(ship->GetDeepSpaceSpeed(), whole) << type;
+  }
 }
 
 // A repair ordered from across the asteroid's space by a builder with an empty
