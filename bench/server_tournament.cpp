@@ -117,8 +117,9 @@ void BM_PassivePlayer(benchmark::State& state) {
 // how many ended by a victory other than the game's length within 300 and
 // within 500 turns, and how fast the pools of the games still going grew
 // from turn 200 to 300, in all and mineral by mineral; every hundred turns,
-// each mineral's pools and the builders at work, idle, and idle for want of
-// each mineral or the credits.
+// each mineral's pools, the builders at work, idle, and idle for want of
+// each mineral or the credits, and the ships damaged, with a weapon or drive
+// destroyed, unable to fire, and damaged with no order.
 void PlayEndings(benchmark::State& state, int level) {
   constexpr int kLongest = 500;
   constexpr std::size_t kStops = kLongest / 100 - 1;
@@ -144,6 +145,7 @@ void PlayEndings(benchmark::State& state, int level) {
       std::array<std::uint64_t, kStops> pools{};
       std::array<std::array<std::uint64_t, kMineralTypes>, kStops> kinds{};
       std::array<srv_ai_test::BuilderCensus, kStops> builders{};
+      std::array<srv_ai_test::DamageCensus, kStops> damage{};
       const srv_ai_test::TournamentFigures f = srv_ai_test::PlayTournamentGame(
           kPerGuild, kAsteroids, level, seed, kLongest, kLongest, log.path, false, 1 | 2 | 4 | 8 | 16,
           [&](const SrvWorld& world) {
@@ -152,6 +154,7 @@ void PlayEndings(benchmark::State& state, int level) {
             pools[stop] = srv_ai_test::MineralsOfAll(world);
             kinds[stop] = srv_ai_test::MineralsByKind(world);
             builders[stop] = srv_ai_test::CountBuilders(world);
+            damage[stop] = srv_ai_test::CountDamaged(world);
           });
       std::printf("level %d, seed %u, %d turns at most: end turn %d condition %d; %d eliminated; biggest guild %d "
                   "asteroids; most flags of one side %d; minerals (k) at turns 100 to 400:",
@@ -168,6 +171,8 @@ void PlayEndings(benchmark::State& state, int level) {
                     static_cast<unsigned long long>(kinds[i][1] / 1000), static_cast<unsigned long long>(kinds[i][2] / 1000),
                     static_cast<unsigned long long>(kinds[i][3] / 1000), b.atWork, b.other, b.idle, b.lacking[0], b.lacking[1],
                     b.lacking[2], b.lacking[3], b.lacking[4], b.lackingEveryMineral);
+        std::printf("    ships %d, damaged %d, a weapon or drive destroyed %d, warships unable to fire %d, damaged with no order %d\n",
+                    damage[i].ships, damage[i].damaged, damage[i].wrecked, damage[i].disarmed, damage[i].idle);
       }
       std::fflush(stdout);
       for (std::size_t i = 0; i < pools.size(); ++i)

@@ -17,6 +17,7 @@
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GChapter.h"
 #include "Game/model/GUnit.h"
+#include "Game/model/GUnitModules.h"
 #include "platform/core/random.h"
 #include "Game/rules/GGameVar.h"
 #include "Game/model/GUnitOrder.h"
@@ -242,6 +243,37 @@ inline BuilderCensus CountBuilders(const SrvWorld& world) {
     if (!anyDesign) return;
     for (std::size_t r = 0; r < lacks.size(); ++r) census.lacking[r] += lacks[r] ? 1 : 0;
     census.lackingEveryMineral += std::all_of(lacks.begin(), lacks.begin() + kMineralTypes, [](bool l) { return l; }) ? 1 : 0;
+  });
+  return census;
+}
+
+// The ships of the chapters in play, the damaged ones among them, those
+// with a weapon or drive destroyed, the warships of those that can no longer
+// fire, and how many of the damaged ones have no order.
+struct DamageCensus {
+  int ships = 0;
+  int damaged = 0;
+  int wrecked = 0;
+  int disarmed = 0;
+  int idle = 0;
+};
+
+inline DamageCensus CountDamaged(const SrvWorld& world) {
+  DamageCensus census;
+  world.ForEachUnit([&](const CGUnit& u) {
+    if (!u.IsOperational() || u.design == nullptr || !SrvInPlay(world, u.GetChapter())) return;
+    ++census.ships;
+    if (u.GetRepairPoints() == 0) return;
+    ++census.damaged;
+    census.idle += u.GetOrderCount() == 0 ? 1 : 0;
+    bool wrecked = false;
+    for (int s = 0; s < kUnitSlots; ++s) {
+      const ModuleRecord* m = SlotModule(u.design, s);
+      wrecked = wrecked || (m != nullptr && (m->type == MODULE_WEAPON || m->type == MODULE_PROPULSION) &&
+                            u.GetSlotDamagePercent(s) >= 100);
+    }
+    census.wrecked += wrecked ? 1 : 0;
+    census.disarmed += u.design->attack > 0 && u.GetAttackStrength() <= 0 ? 1 : 0;
   });
   return census;
 }

@@ -220,4 +220,36 @@ TEST(SrvTournament, BuildersAreCountedAtWorkOrIdleForWhatTheyLack) {
   EXPECT_EQ(srv_ai_test::CountBuilders(game.world).lackingEveryMineral, 1);
 }
 
+// The census of damaged ships: a whole ship counts among the ships alone; a
+// damaged one with no order counts as idle, and once its weapons are
+// destroyed, as wrecked and unable to fire; an order takes it off the idle.
+TEST(SrvTournament, DamagedShipsAreCountedByWhatTheyLost) {
+  srv_ai_test::RulesGame game{1, 15, 1, 2};
+  CGUnitTemplate* design = srv_ai_test::WarshipOf(game, 0);
+  ASSERT_NE(design, nullptr);
+  Location at{};
+  at.asteroid = game.Chapter(0).homeAsteroid;
+  CGUnit* ship = game.world.CreateUnit(0, design, at);
+  ASSERT_NE(ship, nullptr);
+  using Counts = std::array<int, 4>;
+  const auto counts = [&] {
+    const srv_ai_test::DamageCensus c = srv_ai_test::CountDamaged(game.world);
+    return Counts{c.damaged, c.wrecked, c.disarmed, c.idle};
+  };
+  const int ships = srv_ai_test::CountDamaged(game.world).ships;
+  EXPECT_GE(ships, 2);
+  EXPECT_EQ(counts(), (Counts{0, 0, 0, 0}));
+  ship->hullDamage = 10;
+  EXPECT_EQ(counts(), (Counts{1, 0, 0, 1}));
+  for (int s = 0; s < kUnitSlots; ++s)
+    if (IsWeapon(SlotModule(design, s))) ship->modules[s].damage = static_cast<std::uint8_t>(ship->GetSlotCapacity(s));
+  ship->RecomputeStats();
+  EXPECT_EQ(counts(), (Counts{1, 1, 1, 1}));
+  SrvTurnContext turn = game.Turn();
+  ASSERT_EQ(SrvSubmitComputerOrder(turn, 0, SrvAiMoveOrder(*ship, game.Chapter(8).homeAsteroid)),
+            SrvOrderVerdict::kAccepted);
+  EXPECT_EQ(counts(), (Counts{1, 1, 1, 0}));
+  EXPECT_EQ(srv_ai_test::CountDamaged(game.world).ships, ships);
+}
+
 }  // namespace
