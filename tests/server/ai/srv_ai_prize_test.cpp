@@ -1,4 +1,4 @@
-// Where hard computer chapters make war: a flag-bearer's home, when the
+// Where average and hard computer chapters make war: a flag-bearer's home, when the
 // flags can win the game, before a nearer asteroid of no account; a flag
 // they hold keeps its guards; the weakest guild's asteroids first; a side
 // ahead in flags makes for the rest with its guards too, the others leave them. How their imperator votes split: a rival close
@@ -93,7 +93,7 @@ TEST_F(SrvAiPrize, WhenTheFlagsWinHardWarshipsMakeForAFlagBeforeANearerAsteroid)
 
   const auto plain = Destinations(SrvAiLevelOf(1), base);
   ASSERT_FALSE(plain.empty());
-  EXPECT_EQ(plain.begin()->first, nearest) << "average takes the nearest";
+  EXPECT_EQ(plain.begin()->first, nearest) << "average's lighter weight, with no flags to win, takes the nearest";
   EXPECT_EQ(plain.size(), 1u);
 }
 
