@@ -56,8 +56,9 @@ using SrvAiMinerals = std::array<std::uint32_t, 4>;
 // ATVs in the miners' place and take the miners aboard (at hard, carriers take
 // them at once, fetch them from outlying land and keep them aboard, and gather
 // the combat ATVs quiet land does not need into war loads); a warship bombards the enemy asteroid it stands at
-// when no landing would take it (hard), else sets out against the nearest
-// enemy asteroid as often as the level's aggression says; a worker with
+// when no landing would take it (average and hard), else sets out against
+// the nearest enemy asteroid, or the best prize at a level that weighs them,
+// as often as the level's aggression says; a worker with
 // nothing to do goes home.
 void SrvAiCommandUnit(SrvAiPlan& plan, CGUnit& unit);
 // Whether the unit's bombardment of the asteroid it stands at still does

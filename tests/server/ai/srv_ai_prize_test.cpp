@@ -1,4 +1,4 @@
-// Where hard computer chapters make war: a flag-bearer's home, when the
+// Where average and hard computer chapters make war: a flag-bearer's home, when the
 // flags can win the game, before a nearer asteroid of no account; a flag
 // they hold keeps its guards; the weakest guild's asteroids first; a side
 // ahead in flags makes for the rest with its guards too, the others leave them. How their imperator votes split: a rival close
@@ -93,7 +93,7 @@ TEST_F(SrvAiPrize, WhenTheFlagsWinHardWarshipsMakeForAFlagBeforeANearerAsteroid)
 
   const auto plain = Destinations(SrvAiLevelOf(1), base);
   ASSERT_FALSE(plain.empty());
-  EXPECT_EQ(plain.begin()->first, nearest) << "average takes the nearest";
+  EXPECT_EQ(plain.begin()->first, nearest) << "average's lighter weight, with no flags to win, takes the nearest";
   EXPECT_EQ(plain.size(), 1u);
 }
 
@@ -206,6 +206,44 @@ TEST_F(SrvAiPrize, ASideAheadInFlagsMakesForTheRestAndTheOthersLeaveThem) {
   ASSERT_FALSE(behind.empty());
   EXPECT_EQ(behind.begin()->first, nearest);
   EXPECT_EQ(behind.size(), 1u);
+}
+
+// Average weighs the same prizes at a lighter weight and sets out less often,
+// but a side of it ahead in flags makes for the rest every turn as hard's
+// does: without that no average game ends before its length.
+TEST_F(SrvAiPrize, AnAverageSideAheadInFlagsMakesForTheRest) {
+  SrvAiLevel average = SrvAiLevelOf(1);
+  average.flagsWin = true;
+  auto moves = [](const std::map<std::uint32_t, int>& to) {
+    int n = 0;
+    for (const auto& [asteroid, count] : to) n += count;
+    return n;
+  };
+  const Location dock = squadron.front()->location;
+  for (int n = 0; n < 8; ++n) {
+    squadron.push_back(game.world.CreateUnit(9, WarshipOf(game, 9), dock));
+    ASSERT_NE(squadron.back(), nullptr);
+  }
+  game.Control(game.Chapter(8).homeAsteroid, 9);
+  // The flag lies ten times the nearest asteroid's squared distance away:
+  // hard's weight draws its warships there, average's does not.
+  const std::int32_t nearDistance = game.world.solar.GetAsteroidDistanceSquared(base, nearest);
+  ASSERT_GT(game.world.solar.GetAsteroidDistanceSquared(base, flag), 4 * nearDistance);
+  ASSERT_LT(game.world.solar.GetAsteroidDistanceSquared(base, flag), 16 * nearDistance);
+  SrvAiLevel hard = SrvAiLevelOf(2);
+  hard.flagsWin = true;
+  EXPECT_EQ(Destinations(hard, base).begin()->first, flag);
+  const auto oneFlag = Destinations(average, base);
+  ASSERT_FALSE(oneFlag.empty());
+  EXPECT_LT(moves(oneFlag), 8 * static_cast<int>(squadron.size()) / 2) << "one flag: a quarter of the draws";
+  EXPECT_EQ(oneFlag.begin()->first, nearest);
+  EXPECT_EQ(oneFlag.size(), 1u);
+  game.Control(game.Chapter(16).homeAsteroid, 9);
+  ASSERT_EQ(SrvAiCountFlags(game.world, 9).side, 2);
+  const auto pushed = Destinations(average, base);
+  EXPECT_EQ(moves(pushed), 8 * static_cast<int>(squadron.size())) << "two flags: every warship, every turn";
+  EXPECT_EQ(pushed.begin()->first, flag);
+  EXPECT_EQ(pushed.size(), 1u);
 }
 
 // The guards a chapter keeps for its asteroids while it has land to settle

@@ -1,5 +1,5 @@
-// A fully settled asteroid has no free zone to land on: a hard chapter's
-// warship bombards it until a landing would take it, and stops when an
+// A fully settled asteroid has no free zone to land on: an average or hard
+// chapter's warship bombards it until a landing would take it, and stops when an
 // enemy unit comes to fight (a flag, when the flags win, until two loads
 // would take it); carriers load for the landing where the chapter's
 // warships hold the space above, and at once for a flag when their side is
@@ -73,7 +73,8 @@ struct SrvAiSiege : testing::Test {
 };
 
 TEST_F(SrvAiSiege, AHardWarshipBombardsAFullySettledAsteroidUntilALandingWouldTakeIt) {
-  EXPECT_NE(OrderFor(game, 8, *raider, 1), ORDER_BOMBARD) << "average does not bombard";
+  EXPECT_NE(OrderFor(game, 8, *raider, 0), ORDER_BOMBARD) << "easy does not bombard";
+  EXPECT_EQ(OrderFor(game, 8, *raider, 1), ORDER_BOMBARD) << "average does, as hard";
   SrvPacket bombard;
   ASSERT_EQ(OrderFor(game, 8, *raider, 2, &bombard), ORDER_BOMBARD);
   auto turn = game.Turn();

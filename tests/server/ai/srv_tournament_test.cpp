@@ -120,6 +120,20 @@ TEST(SrvTournament, TheFlagsEndADefaultGameAtHard) {
   EXPECT_EQ(f.mostFlags, 5);
 }
 
+// The default world at average, the level a new game starts at: its warships
+// bombard settled homes open and a side ahead in flags makes for the rest, so
+// the flags end the game well before its length (seed 11, by turn 128; of
+// seeds 1-48, 33 end within 300 turns, none did while average did neither).
+TEST(SrvTournament, TheFlagsEndADefaultGameAtAverage) {
+  const srv_ai_test::GameLogFile log;
+  const TournamentFigures f = PlayTournamentGame(8, 150, 1, 11, kTurns, kTurns, log.path);
+  EXPECT_EQ(f.condition, 2) << "capture the flag";
+  EXPECT_GT(f.endTurn, 0);
+  EXPECT_LT(f.endTurn, 200);
+  EXPECT_EQ(f.mostFlags, 5);
+  EXPECT_GT(f.homesTaken, 0);
+}
+
 // A default world at hard played to turn 400 with no victory but the length
 // (and the last one standing): the pools of every asteroid, grown mostly in
 // exotics and reactives that no build takes in bulk, stay within what the
