@@ -2,8 +2,8 @@
 // asteroids, every victory condition, 300 turns at most) played at each
 // level, and with the levels mixed in every guild. Its output is the figures a player would judge the computer by:
 // asteroids held at turns 100 and 300, eliminations, the turn and condition
-// of each game's end, battles without a shot and how long one place stayed
-// in them, the pools at turns 50, 100, 150, 200 and at the end, and how near a guild came
+// of each game's end, battles without a shot, and with shots but no damage,
+// and how long one place stayed in them, the pools at turns 50, 100, 150, 200 and at the end, and how near a guild came
 // to a victory of its own (the most asteroids it held, the most flags one
 // side held at once), and the interregnums; how default games at hard end
 // within 500 turns (seeds 1-96 in six runs) and their pools every hundred
@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -27,7 +28,8 @@
 namespace {
 
 // The game's log, read back for its battles: named for the process, so that
-// runs side by side on one machine keep apart, and removed once read.
+// runs side by side on one machine keep apart, and removed once read unless
+// QUEN_KEEP_GAME_LOGS is set (to look into a game's battles afterwards).
 struct GameLog {
   std::string path;
   explicit GameLog(const std::string& name)
@@ -35,6 +37,7 @@ struct GameLog {
               ("quen_" + name + "_" + std::to_string(::getpid()) + ".log"))
                  .string()) {}
   ~GameLog() {
+    if (std::getenv("QUEN_KEEP_GAME_LOGS") != nullptr) return;
     std::error_code ignored;
     std::filesystem::remove(path, ignored);
   }
@@ -47,17 +50,18 @@ constexpr std::uint16_t kPerGuild = 8, kAsteroids = 150;
 void BM_Tournament(benchmark::State& state) {
   const auto level = static_cast<int>(state.range(0));
   for (auto _ : state) {
-    double held100 = 0, held300 = 0, eliminated = 0, ended = 0, idle = 0, battles = 0, longest = 0, biggest = 0;
+    double held100 = 0, held300 = 0, eliminated = 0, ended = 0, idle = 0, battles = 0, longest = 0, biggest = 0,
+           harmless = 0, longestHarmless = 0;
     for (std::uint32_t seed : kSeeds) {
       const GameLog log("tournament" + std::to_string(seed));
       const srv_ai_test::TournamentFigures f =
           srv_ai_test::PlayTournamentGame(kPerGuild, kAsteroids, level, seed, kTurns, kTurns, log.path);
       std::printf("level %d seed %u: asteroids %d at 100, %d at 300; %d taken (%d homes); %d eliminated; end turn %d "
-                  "condition %d; %d battles, %d without a shot (longest run %d); credits %llu -> %llu, minerals %llu -> "
+                  "condition %d; %d battles, %d without a shot (longest run %d), %d with shots but no damage (longest run %d); credits %llu -> %llu, minerals %llu -> "
                   "%llu -> %llu -> %llu -> %llu (turns 50, 100, 150, 200, end); biggest guild %d asteroids (turn %d); most flags of one side %d; %d interregnums\n",
                   level, seed, f.asteroidsAt100, f.asteroidsAt300, f.captures, f.homesTaken, f.eliminated, f.endTurn,
                   f.condition, f.battles,
-                  f.battlesWithoutShot, f.longestIdleBattle, static_cast<unsigned long long>(f.creditsAt50),
+                  f.battlesWithoutShot, f.longestIdleBattle, f.harmlessBattles, f.longestHarmlessBattle, static_cast<unsigned long long>(f.creditsAt50),
                   static_cast<unsigned long long>(f.credits), static_cast<unsigned long long>(f.mineralsAt50),
                   static_cast<unsigned long long>(f.mineralsAt100),
                   static_cast<unsigned long long>(f.mineralsAt150), static_cast<unsigned long long>(f.mineralsAt200),
@@ -78,6 +82,8 @@ void BM_Tournament(benchmark::State& state) {
       idle += f.battlesWithoutShot;
       battles += f.battles;
       longest = std::max<double>(longest, f.longestIdleBattle);
+      harmless += f.harmlessBattles;
+      longestHarmless = std::max<double>(longestHarmless, f.longestHarmlessBattle);
       biggest += f.biggestGuild;
     }
     const double n = std::size(kSeeds);
@@ -87,6 +93,8 @@ void BM_Tournament(benchmark::State& state) {
     state.counters["ended"] = ended / n;
     state.counters["idle_battle_share"] = battles > 0 ? idle / battles : 0;
     state.counters["longest_idle_run"] = longest;
+    state.counters["harmless_battle_share"] = battles > 0 ? harmless / battles : 0;
+    state.counters["longest_harmless_run"] = longestHarmless;
     state.counters["biggest_guild"] = biggest / n;
   }
 }

@@ -343,6 +343,17 @@ std::uint32_t SrvSpaceBattleResult::ShotCount() const {
   return n;
 }
 
+std::uint32_t SrvSpaceBattleResult::DamagingCount() const {
+  std::uint32_t n = 0;
+  for (const auto& round : rounds)
+    for (const SrvShot& shot : round)
+      n += std::any_of(shot.parts.begin(), shot.parts.begin() + shot.partCount,
+                       [](const SrvShotPart& p) { return p.code == kShotHit || p.code == kShotDestroyed; })
+               ? 1
+               : 0;
+  return n;
+}
+
 bool SrvChaptersHostile(std::uint32_t a, std::uint32_t b) {
   if (a == b) return false;
   const auto ca = static_cast<std::uint8_t>(a), cb = static_cast<std::uint8_t>(b);

@@ -82,6 +82,8 @@ struct SrvSpaceBattleResult {
   // Weapons that fired their last round: the unit and the weapon's module.
   std::vector<std::pair<std::uint32_t, std::uint16_t>> outOfAmmo;
   std::uint32_t ShotCount() const;
+  // Shots that got through: some damage done, or the target destroyed.
+  std::uint32_t DamagingCount() const;
 };
 
 // Chapters that fight each other: other guilds, or the same guild when either

@@ -1,8 +1,8 @@
 #pragma once
 // A computer-only game played turn by turn as the server plays it (the same
 // steps, seeds and C-runtime seeding as SrvGame), with the figures a
-// tournament reports: asteroids held, battles without a shot and how long a
-// place stays in them, pools, eliminations and the game's end.
+// tournament reports: asteroids held, battles without a shot or without harm
+// and how long a place stays in them, pools, eliminations and the game's end.
 
 #include <algorithm>
 #include <array>
@@ -58,6 +58,10 @@ struct TournamentFigures {
   int battlesWithoutShot = 0;
   // The longest run of consecutive turns one place had a battle without a shot.
   int longestIdleBattle = 0;
+  // Battles with shots of which none did damage (every one missed or was
+  // held by a shield), and the longest run of turns one place had one.
+  int harmlessBattles = 0;
+  int longestHarmlessBattle = 0;
   std::uint64_t credits = 0;   // of every chapter in play at the end
   std::uint64_t minerals = 0;  // in every pool at the end
   std::uint64_t creditsAt50 = 0;
@@ -381,25 +385,40 @@ inline TournamentFigures PlayTournamentGame(std::uint16_t perGuild, std::uint16_
   // The battles from the log: a line per battle, a line per turn.
   std::ifstream in(logPath);
   std::string line;
+  // Runs of turns by place: without a shot, and with shots that did nothing.
   std::vector<int> run(asteroids + 1, 0), seen(asteroids + 1, 0);
+  std::vector<int> harmlessRun(asteroids + 1, 0), harmlessSeen(asteroids + 1, 0);
+  const auto endRuns = [](std::vector<int>& runs, std::vector<int>& seenNow) {
+    for (std::size_t i = 0; i < runs.size(); ++i)
+      if (!seenNow[i]) runs[i] = 0;
+    std::fill(seenNow.begin(), seenNow.end(), 0);
+  };
   while (std::getline(in, line)) {
     if (line.find("turn resolved") != std::string::npos) {
-      for (std::size_t i = 0; i < run.size(); ++i)
-        if (!seen[i]) run[i] = 0;
-      std::fill(seen.begin(), seen.end(), 0);
+      endRuns(run, seen);
+      endRuns(harmlessRun, harmlessSeen);
       continue;
     }
     if (line.find("in interregnum around") != std::string::npos) ++f.interregnums;
     const std::size_t at = line.find("battle at ");
     if (at == std::string::npos) continue;
     int place = 0;
-    unsigned units = 0, shots = 0;
-    if (std::sscanf(line.c_str() + at, "battle at %d: %u units, %u shots", &place, &units, &shots) != 3) continue;
+    unsigned units = 0, shots = 0, damaging = 0, destroyed = 0;
+    const int read = std::sscanf(line.c_str() + at, "battle at %d: %u units, %u shots, %u damaging, %u destroyed", &place,
+                                 &units, &shots, &damaging, &destroyed);
+    if (read < 3) continue;
     ++f.battles;
-    if (shots != 0 || place < 0 || static_cast<std::size_t>(place) >= run.size()) continue;
-    ++f.battlesWithoutShot;
-    seen[static_cast<std::size_t>(place)] = 1;
-    f.longestIdleBattle = std::max(f.longestIdleBattle, ++run[static_cast<std::size_t>(place)]);
+    if (place < 0 || static_cast<std::size_t>(place) >= run.size()) continue;
+    const auto p = static_cast<std::size_t>(place);
+    if (shots == 0) {
+      ++f.battlesWithoutShot;
+      seen[p] = 1;
+      f.longestIdleBattle = std::max(f.longestIdleBattle, ++run[p]);
+    } else if (read == 5 && damaging == 0 && destroyed == 0) {
+      ++f.harmlessBattles;
+      harmlessSeen[p] = 1;
+      f.longestHarmlessBattle = std::max(f.longestHarmlessBattle, ++harmlessRun[p]);
+    }
   }
   g_gameVariables = variablesBefore;
   return f;

@@ -141,6 +141,27 @@ TEST_F(SpaceBattle, AShotThatGetsThroughTheShieldIsNotToldAsHeld) {
   EXPECT_GT(hits, 0);
 }
 
+// The log's count of shots that did damage tells a battle of held shots
+// from one that wears a side down.
+TEST_F(SpaceBattle, OnlyShotsThatGetThroughCountAsDamaging) {
+  auto a = Fleet(0, Design(0, {kDrive, kGun, kShield}), 1, kBattleAsteroid);
+  auto b = Fleet(8, Design(8, {kDrive, kGun, kShield}), 1, kBattleAsteroid, 20);
+  std::vector<CGUnit*> both = {a[0], b[0]};
+  const SrvSpaceBattleResult held = SrvFightSpaceBattle(both, random);
+  EXPECT_GT(held.ShotCount(), 0u);
+  EXPECT_EQ(held.DamagingCount(), 0u);
+  for (CGUnit* u : both) {
+    u->modules[1].ammo = 30;
+    u->modules[1].SetFiringLevel(7);
+  }
+  const SrvSpaceBattleResult through = SrvFightSpaceBattle(both, random);
+  std::uint32_t damaging = 0;
+  for (const auto& round : through.rounds)
+    for (const SrvShot& shot : round) damaging += shot.parts[0].code == kShotMiss ? 0 : 1;
+  EXPECT_GT(damaging, 0u);
+  EXPECT_EQ(through.DamagingCount(), damaging);
+}
+
 TEST_F(SpaceBattle, AReplayTooLongForItsPartsIsCutAtAShotAndStillClosed) {
   std::vector<std::uint16_t> modules(19, kGun);
   modules.insert(modules.begin(), kShield);
