@@ -52,7 +52,9 @@ bool SrvAiCanFire(const CGUnit& unit) {
 bool SrvAiCanHit(const CGUnit& unit, const CGUnit& target) {
   if (unit.GetAttackStrength() <= 0) return false;
   for (int s = 1; s < kUnitSlots; ++s)
-    if (Fires(unit, s) && unit.GetHitChanceAgainst(s, &target) >= unit.targeting[4]) return true;
+    if (Fires(unit, s) && unit.GetHitChanceAgainst(s, &target) >= unit.targeting[4] &&
+        SrvHitHurts(unit, s, target, true))
+      return true;
   return false;
 }
 
@@ -60,7 +62,8 @@ bool SrvAiInReach(const CGUnit& unit, const CGUnit& target) {
   if (target.location.asteroid != unit.location.asteroid || unit.GetAttackStrength() <= 0) return false;
   const std::uint32_t d = GetLocationDistanceSq(&unit.location, &target.location);
   for (int s = 1; s < kUnitSlots; ++s)
-    if (Fires(unit, s) && d <= unit.GetWeaponRangeSq(s) && SrvShotChance(unit, s, target) >= unit.targeting[4])
+    if (Fires(unit, s) && d <= unit.GetWeaponRangeSq(s) && SrvShotChance(unit, s, target) >= unit.targeting[4] &&
+        SrvHitHurts(unit, s, target, d <= unit.GetWeaponEffectiveRangeSq(s)))
       return true;
   return false;
 }

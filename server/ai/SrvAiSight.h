@@ -20,12 +20,15 @@ CGUnit* SrvAiNearestEnemy(const SrvWorld& world, std::uint16_t chapter, const CG
 // spent still counts its attack strength).
 bool SrvAiCanFire(const CGUnit& unit);
 // Whether the unit would fire at `target` within its weapons' effective
-// range: a weapon that fires, whose chance to hit it is not below the
-// unit's battle plan's (else the weapon holds its fire).
+// range and do it harm: a weapon that fires, whose chance to hit it is not
+// below the unit's battle plan's (else the weapon holds its fire), and whose
+// hits get past the target's shields (else every hit is held).
 bool SrvAiCanHit(const CGUnit& unit, const CGUnit& target);
-// Whether the unit would fire at `target` from where both stand: a weapon
-// that fires, in range, whose chance to hit there (worse beyond its
-// effective range) is not below the unit's battle plan's.
+// Whether the unit would fire at `target` from where both stand and do it
+// harm: a weapon that fires, in range, whose chance to hit there (worse
+// beyond its effective range) is not below the unit's battle plan's, and
+// whose hits from there (weaker beyond its effective range) get past the
+// target's shields.
 bool SrvAiInReach(const CGUnit& unit, const CGUnit& target);
 // Zones of the asteroid nobody holds that a landing may take, in zone order:
 // not the centre, which takes seed-bank ATVs only, and no load is of them.

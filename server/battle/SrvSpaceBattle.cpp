@@ -252,9 +252,7 @@ class Battle {
       shot.chance = static_cast<std::int16_t>(chance);
       shot.effectiveRange = effective;
       if (m_random.Range(1, 100) <= chance) {
-        std::uint32_t strength = u.GetWeaponStrengthAtLevel(slot);
-        if (!effective) strength /= 2;
-        Strike(aim, m.AttackKind(), strength, shot);
+        Strike(aim, m.AttackKind(), SrvHitStrength(u, slot, effective), shot);
       } else {
         Add(shot, {kShotMiss, 0, 0});
       }
@@ -282,7 +280,7 @@ class Battle {
   void Strike(Fighter& aim, std::uint8_t attackKind, std::uint32_t strength, SrvShot& shot) {
     CGUnit& t = *aim.unit;
     const std::uint8_t kind = attackKind & 7;
-    const std::uint32_t shield = t.design->defences[kind] * t.percents[PCT_DEFENCE_FIRST + kind] / 100u;
+    const std::uint32_t shield = SrvShieldStrength(t, kind);
     // Held only when nothing gets through: the replay plays a held shot as
     // deflected, whatever damage follows it.
     if (strength <= shield) {
@@ -396,6 +394,22 @@ int SrvShotChance(const CGUnit& unit, int slot, const CGUnit& target) {
     if (m->Pattern() == PATTERN_MISSILE) chance += kEitherBeyondEffective;
   }
   return std::clamp(chance, 0, 100);
+}
+
+std::uint32_t SrvHitStrength(const CGUnit& unit, int slot, bool effectiveRange) {
+  const std::uint32_t strength = unit.GetWeaponStrengthAtLevel(slot);
+  return effectiveRange ? strength : strength / 2;
+}
+
+std::uint32_t SrvShieldStrength(const CGUnit& target, std::uint8_t attackKind) {
+  if (target.design == nullptr) return 0;
+  const std::uint8_t kind = attackKind & 7;
+  return target.design->defences[kind] * target.percents[PCT_DEFENCE_FIRST + kind] / 100u;
+}
+
+bool SrvHitHurts(const CGUnit& unit, int slot, const CGUnit& target, bool effectiveRange) {
+  const ModuleRecord* m = SlotModule(unit.design, slot);
+  return IsWeapon(m) && SrvHitStrength(unit, slot, effectiveRange) > SrvShieldStrength(target, m->AttackKind());
 }
 
 SrvSpaceBattleResult SrvFightSpaceBattle(std::span<CGUnit* const> units, SrvRandom& random) {

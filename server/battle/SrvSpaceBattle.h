@@ -107,6 +107,19 @@ int SrvFirstArmedSlot(const CGUnit& unit);
 // fire.
 int SrvShotChance(const CGUnit& unit, int slot, const CGUnit& target);
 
+// The strength a hit of the weapon in `slot` strikes with: its strength at
+// its firing level, halved when it fires from beyond its effective range.
+std::uint32_t SrvHitStrength(const CGUnit& unit, int slot, bool effectiveRange);
+
+// The strength of the target's shields against an attack kind: a hit no
+// stronger is held whole.
+std::uint32_t SrvShieldStrength(const CGUnit& target, std::uint8_t attackKind);
+
+// Whether a hit of the weapon in `slot` on `target` gets past its shields,
+// fired from within the weapon's effective range or beyond it: a weapon
+// whose every hit would be held fires in vain however often it hits.
+bool SrvHitHurts(const CGUnit& unit, int slot, const CGUnit& target, bool effectiveRange);
+
 // Fights the battle among `units` (operational ones take part; null entries
 // are passed over). Deterministic for the state of `random`.
 SrvSpaceBattleResult SrvFightSpaceBattle(std::span<CGUnit* const> units, SrvRandom& random);
