@@ -158,9 +158,9 @@ void FightSpace(SrvTurnContext& turn, std::optional<std::uint16_t> replay, const
       record.Add(SrvTerrainEvent(kTerrainExplosion, 0, kElementDestroyed, zone, id % 4, 0, zone, 0, chapter), chapter);
     }
   }
-  turn.log.Line("battle at %d: %zu units, %u shots, %u damaging, %zu destroyed, %zu retreated",
-                replay ? int{*replay} : -1, units.size(), r.ShotCount(), r.DamagingCount(), r.destroyed.size(),
-                r.retreated.size());
+  turn.log.Line("battle at %d: %zu units, %u shots, %zu destroyed, %zu retreated, %u damaging",
+                replay ? int{*replay} : -1, units.size(), r.ShotCount(), r.destroyed.size(), r.retreated.size(),
+                r.DamagingCount());
 }
 
 // Units whose first order bombards the asteroid they stand at fire their

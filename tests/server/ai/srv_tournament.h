@@ -403,9 +403,9 @@ inline TournamentFigures PlayTournamentGame(std::uint16_t perGuild, std::uint16_
     const std::size_t at = line.find("battle at ");
     if (at == std::string::npos) continue;
     int place = 0;
-    unsigned units = 0, shots = 0, damaging = 0, destroyed = 0;
-    const int read = std::sscanf(line.c_str() + at, "battle at %d: %u units, %u shots, %u damaging, %u destroyed", &place,
-                                 &units, &shots, &damaging, &destroyed);
+    unsigned units = 0, shots = 0, destroyed = 0, retreated = 0, damaging = 0;
+    const int read = std::sscanf(line.c_str() + at, "battle at %d: %u units, %u shots, %u destroyed, %u retreated, %u damaging",
+                                 &place, &units, &shots, &destroyed, &retreated, &damaging);
     if (read < 3) continue;
     ++f.battles;
     if (place < 0 || static_cast<std::size_t>(place) >= run.size()) continue;
@@ -414,7 +414,7 @@ inline TournamentFigures PlayTournamentGame(std::uint16_t perGuild, std::uint16_
       ++f.battlesWithoutShot;
       seen[p] = 1;
       f.longestIdleBattle = std::max(f.longestIdleBattle, ++run[p]);
-    } else if (read == 5 && damaging == 0 && destroyed == 0) {
+    } else if (read == 6 && damaging == 0 && destroyed == 0) {
       ++f.harmlessBattles;
       harmlessSeen[p] = 1;
       f.longestHarmlessBattle = std::max(f.longestHarmlessBattle, ++harmlessRun[p]);
