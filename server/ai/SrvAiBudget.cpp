@@ -87,11 +87,6 @@ SrvAiPlenty SrvAiPlentifulMinerals(const SrvWorld& world, std::uint16_t chapter,
   return plenty;
 }
 
-bool SrvAiMineralsToSpare(const SrvWorld& world, std::uint16_t chapter, int turns) {
-  const SrvAiPlenty plenty = SrvAiPlentifulMinerals(world, chapter, turns);
-  return std::all_of(plenty.begin(), plenty.end(), [](bool p) { return p; });
-}
-
 bool SrvAiWorthMining(const SrvWorld& world, const SrvAiPlenty& plenty, std::uint16_t asteroid) {
   const CGAsteroid* a = world.solar.GetAsteroid(asteroid);
   std::uint8_t mix[kMineralTypes] = {};

@@ -43,8 +43,6 @@ SrvAiCost SrvAiAtvCost(const std::array<std::uint8_t, kAtvKinds>& counts);
 constexpr std::uint32_t kStakeTurns = 30;
 using SrvAiPlenty = std::array<bool, kMineralTypes>;
 SrvAiPlenty SrvAiPlentifulMinerals(const SrvWorld& world, std::uint16_t chapter, int turns);
-// Whether every mineral is plentiful.
-bool SrvAiMineralsToSpare(const SrvWorld& world, std::uint16_t chapter, int turns);
 // Whether mining the asteroid brings what the chapter is short of: the
 // minerals that are not plentiful make at least a third of what its
 // composition yields. A zone on other land adds to pools that already

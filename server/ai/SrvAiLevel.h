@@ -69,12 +69,6 @@ struct SrvAiLevel {
   // does not need, for a war load (every one on outlying land not worth
   // mining; SrvAiCommandUnit).
   bool gathersCombat = false;
-  // Whether its zones' combat ATVs weigh a neighbouring enemy zone before
-  // they attack it (its ATVs and facilities fire back) and go for the
-  // weakest they would beat, keeping one back where they hold a zone alone:
-  // a zone they leave comes free, and on an asteroid taken by a landing that
-  // hands its control back.
-  bool weighsZoneAttacks = false;
   // Whether a landing that invades takes every combat ATV the hold has room
   // for and lands those past one a zone on the zones it takes: the holder's
   // ATVs in the neighbouring zones attack a lone one, and each zone lost

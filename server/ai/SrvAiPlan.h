@@ -101,8 +101,9 @@ void SrvAiResearch(SrvAiPlan& plan);
 // whose design there the best one improves on (SrvAiDesignImproves), into
 // that slot.
 void SrvAiStoreDesign(SrvAiPlan& plan);
-// One task for each zone the chapter holds: combat ATVs attack a neighbouring
-// enemy zone (when the level sends warships out), mining ATVs build a mining
+// One task for each zone the chapter holds: combat ATVs attack the weakest
+// neighbouring enemy zone they outgun (when the level sends warships out),
+// keeping one back on a zone they hold alone, mining ATVs build a mining
 // facility (a storage facility first on an outlying asteroid without a
 // store), ATVs to spare spread to a neighbouring free zone.
 void SrvAiWorkZones(SrvAiPlan& plan);

@@ -1,6 +1,6 @@
-// The war on an asteroid's surface at hard: a zone's combat ATVs weigh the
-// enemy zones beside them before they attack (the ATVs and facilities there
-// fire back) and keep one back where they hold their zone alone; a landing
+// The war on an asteroid's surface: a zone's combat ATVs weigh the enemy
+// zones beside them before they attack (the ATVs and facilities there fire
+// back) and keep one back where they hold their zone alone; at hard a landing
 // that invades brings every combat ATV aboard down on the zones it takes,
 // where the holder's ATVs beside them would pick off lone ones.
 #include <gtest/gtest.h>
@@ -20,7 +20,7 @@ namespace {
 using srv_ai_test::OrderFor;
 using srv_ai_test::RulesGame;
 
-constexpr std::uint8_t kAverage = 1, kHard = 2;
+constexpr std::uint8_t kEasy = 0, kAverage = 1, kHard = 2;
 
 // Chapter 0's home with a bare surface but for zone `own`, chapter 0's, and
 // the two zones beside it, `strong` and `weak`, chapter 8's.
@@ -66,7 +66,7 @@ struct GroundWar : RulesGame {
   }
 };
 
-TEST(SrvAiGroundWar, HardZonesAttackTheWeakestNeighbourTheyOutgunAndKeepOneToHoldTheirZone) {
+TEST(SrvAiGroundWar, ZonesAttackTheWeakestNeighbourTheyOutgunAndKeepOneToHoldTheirZone) {
   GroundWar g;
   ASSERT_NE(g.weak, 0);
   g.Fill(g.own, 3, 0);
@@ -74,37 +74,39 @@ TEST(SrvAiGroundWar, HardZonesAttackTheWeakestNeighbourTheyOutgunAndKeepOneToHol
   g.a->GetZone(g.strong)->facilities = FACILITY_STORAGE;
   g.Fill(g.weak, 0, 2);
 
-  const auto average = g.AttackAt(kAverage);
-  ASSERT_TRUE(average);
-  EXPECT_EQ(average->target, g.strong) << "the first neighbour, with every combat ATV";
-  EXPECT_EQ(average->count, 3);
+  EXPECT_FALSE(g.AttackAt(kEasy)) << "easy's zones never attack";
+  for (const std::uint8_t level : {kAverage, kHard}) {
+    SCOPED_TRACE(static_cast<int>(level));
+    g.Fill(g.own, 3, 0);
+    g.Fill(g.strong, 2, 1);
+    g.Fill(g.weak, 0, 2);
+    auto attack = g.AttackAt(level);
+    ASSERT_TRUE(attack);
+    EXPECT_EQ(attack->target, g.weak) << "not the first neighbour, the weakest";
+    EXPECT_EQ(attack->count, 2) << "one stays to hold the zone";
 
-  auto hard = g.AttackAt(kHard);
-  ASSERT_TRUE(hard);
-  EXPECT_EQ(hard->target, g.weak);
-  EXPECT_EQ(hard->count, 2) << "one stays to hold the zone";
+    // Neither neighbour is weaker than two combat ATVs: they wait.
+    g.Fill(g.weak, 2, 0);
+    EXPECT_FALSE(g.AttackAt(level));
+    // With another kind holding their zone they all go.
+    g.Fill(g.own, 3, 1);
+    attack = g.AttackAt(level);
+    ASSERT_TRUE(attack);
+    EXPECT_EQ(attack->target, g.weak);
+    EXPECT_EQ(attack->count, 3);
 
-  // Neither neighbour is weaker than two combat ATVs: they wait.
-  g.Fill(g.weak, 2, 0);
-  EXPECT_FALSE(g.AttackAt(kHard));
-  // With another kind holding their zone they all go.
-  g.Fill(g.own, 3, 1);
-  hard = g.AttackAt(kHard);
-  ASSERT_TRUE(hard);
-  EXPECT_EQ(hard->target, g.weak);
-  EXPECT_EQ(hard->count, 3);
-
-  // A zone held by a facility alone falls without a fight, but not to the
-  // last combat ATV of a zone: the zone it leaves would come free.
-  g.Fill(g.own, 2, 0);
-  g.Fill(g.weak, 1, 1);
-  g.Fill(g.strong, 0, 0);
-  hard = g.AttackAt(kHard);
-  ASSERT_TRUE(hard);
-  EXPECT_EQ(hard->target, g.strong);
-  EXPECT_EQ(hard->count, 1);
-  g.Fill(g.own, 1, 0);
-  EXPECT_FALSE(g.AttackAt(kHard));
+    // A zone held by a facility alone falls without a fight, but not to the
+    // last combat ATV of a zone: the zone it leaves would come free.
+    g.Fill(g.own, 2, 0);
+    g.Fill(g.weak, 1, 1);
+    g.Fill(g.strong, 0, 0);
+    attack = g.AttackAt(level);
+    ASSERT_TRUE(attack);
+    EXPECT_EQ(attack->target, g.strong);
+    EXPECT_EQ(attack->count, 1);
+    g.Fill(g.own, 1, 0);
+    EXPECT_FALSE(g.AttackAt(level));
+  }
 }
 
 // An asteroid of chapter 8's nearest chapter 0's home, with `free` free
@@ -153,11 +155,12 @@ struct Invasion : RulesGame {
   }
 };
 
-TEST(SrvAiGroundWar, AHardLandingThatInvadesBringsEveryCombatAtvDownOnTheZonesItTakes) {
+TEST(SrvAiGroundWar, ALandingThatInvadesBringsEveryCombatAtvDownOnTheZonesItTakes) {
   Invasion g(2, 7);
   ASSERT_NE(g.carrier, nullptr);
   ASSERT_EQ(g.freeZones.size(), 2u);
-  EXPECT_EQ(g.Landed(kAverage), (std::vector<int>{1, 1})) << "one a zone, the rest aboard";
+  EXPECT_TRUE(g.Landed(kEasy).empty()) << "easy never invades";
+  EXPECT_EQ(g.Landed(kAverage), (std::vector<int>{4, 3}));
   EXPECT_EQ(g.Landed(kHard), (std::vector<int>{4, 3}));
 }
 

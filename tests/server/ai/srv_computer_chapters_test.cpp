@@ -2,6 +2,7 @@
 // same orders for the same seed, and a whole game of them.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <map>
 
@@ -201,6 +202,40 @@ TEST(SrvComputerChapters, AnArmedUnitAttacksTheEnemyWhereItStandsAndNothingIsBui
   for (const auto& o : UnitOrders(game, 0)) EXPECT_NE(o.type, ORDER_BUILD_SHIP) << "no design costs under 100 a mineral";
 }
 
+// Whether chapter 0's builders, with a rich home pool and holds emptied,
+// order a ship that builds or carries ATVs this turn at a level.
+bool OrdersAWorker(RulesGame& game, std::uint8_t level) {
+  const CGUnitTemplate* built = nullptr;
+  bool worker = false;
+  for (const auto& o : UnitOrders(game, 0, level)) {
+    if (o.type != ORDER_BUILD_SHIP) continue;
+    for (int slot = 0; slot < kFixedTemplateSlots; ++slot)
+      if (const CGUnitTemplate* d = game.world.templates->GetTemplate(0, slot, 1);
+          d != nullptr && d->templateId == ReadU32(o.packet, 24))
+        built = d;
+    EXPECT_NE(built, nullptr) << "a design of its own";
+    worker = worker || (built != nullptr && (built->construction > 0 || built->atvCapacity > 0));
+  }
+  EXPECT_NE(built, nullptr) << "a ship is built below the fleet limit";
+  return worker;
+}
+
+// The workers a chapter keeps grow with its asteroids, faster the harder
+// it plays: carriers settle and invade, and a realm that outgrows them
+// stops growing. It starts with two, and a warship.
+TEST(SrvComputerChapters, TheWorkersKeptGrowWithTheAsteroidsHeldByLevel) {
+  RulesGame game(1, 40, 1, 1);
+  const std::uint16_t home = game.Chapter(0).homeAsteroid;
+  for (std::uint32_t m = 0; m < kMineralTypes; ++m) game.world.poolDB.SetMineral(home, m, 60000);
+  game.Chapter(0).credits = 60000;
+  for (std::uint16_t k = 0; CGUnit* u = game.world.pieces->GetOperationalUnitAt(home, 0, k); ++k) u->atvCargo = {};
+  EXPECT_FALSE(OrdersAWorker(game, 1)) << "two workers are enough for its home alone";
+  game.GiveAsteroids(0, 3);
+  EXPECT_FALSE(OrdersAWorker(game, 0)) << "easy: one, and one for every eight asteroids";
+  EXPECT_TRUE(OrdersAWorker(game, 1)) << "average: two, and one for every four";
+  EXPECT_TRUE(OrdersAWorker(game, 2));
+}
+
 // Two guildmates: chapter 0 with metals to spare, chapter 1 short of them
 // and rich in silicates; neither has credits, so no ship is built from the
 // pools meanwhile. Gives the two homes.
@@ -385,7 +420,8 @@ TEST(SrvComputerChapters, PoolsThatOutlastTheIncomeGetNoMoreMiners) {
   game.world.solar.GetAsteroid(home)->GetZone(0)->atvCounts[ATV_MINING] = 5;
   for (SrvPacket& p : SrvChooseOrders(game.world, 0, SrvAiLevelOf(1), 3))
     EXPECT_NE(ReadU16(p, 0), 611) << "no facility";
-  EXPECT_FALSE(SrvAiMineralsToSpare(game.world, 0, 0)) << "a level that always mines";
+  const SrvAiPlenty plenty = SrvAiPlentifulMinerals(game.world, 0, 0);
+  EXPECT_TRUE(std::none_of(plenty.begin(), plenty.end(), [](bool p) { return p; })) << "a level that always mines";
 }
 
 TEST(SrvComputerChapters, AChapterAPlayerHoldsIsLeftToThePlayer) {

@@ -55,7 +55,10 @@ struct ComputerGame {
   }
 };
 
-TEST(SrvComputerGame, TwoHundredTurnsOfComputerChaptersEndByAVictoryCondition) {
+// The game's length (150) ends it at the latest: what counts is that it ends
+// as a game with players does, winners told, and that no computer order is
+// refused on the way (the endings by a victory are the tournament's).
+TEST(SrvComputerGame, ComputerChaptersPlayAGameToItsEndWithNoOrderRefused) {
   const ComputerGame played(200);
   ASSERT_TRUE(played.game.Ended()) << "still running after 200 turns";
   EXPECT_LE(played.game.World().turn, 150u) << "the game length ends it at the latest";
