@@ -16,6 +16,6 @@ SrvAiLevel SrvAiLevelOf(std::uint8_t difficulty) {
     case 2:
       return {2, 12, 2, 0, 100, 60, 4, 4, 3, 2, true, 32, 2, true, 4, 17, false, true, true, true};
     default:
-      return {1, 6, 1, 20, 50, 10, 3, 3, 2, 4, true, 24, 0, true, 2, 25, true, false, false, true};
+      return {1, 6, 1, 20, 50, 15, 2, 3, 2, 4, true, 24, 0, true, 2, 25, true, false, false, true};
   }
 }
