@@ -1,10 +1,10 @@
 # The surface in a longer game against the real server: ATVs built by a
 # zone's facility, picked up, flown to another asteroid and landed there, the
-# landing replayed, and a computer chapter's attack on the home's ATVs
-# replayed to its end; compared with golden captures
+# landing replayed, and the home's surface after a computer chapter's
+# warships fought in its space; compared with golden captures
 # (tests/e2e/refresh_goldens.sh takes them again).
 set(quen_game_run_dir ${CMAKE_CURRENT_SOURCE_DIR}/e2e/terrain)
-quen_game_run(TerrainAtvsLandedAndABattleReplayed atv_landing
-  terrain_facility.png,terrain_zone_built.png,terrain_pickup_bar.png,terrain_landing_bar.png,terrain_replay_landing.png,terrain_replay_end.png,terrain_landed.png,terrain_battle_start.png,terrain_battle_fire.png,terrain_battle_end.png,terrain_battle_end_filter.png,terrain_home_held.png
+quen_game_run(TerrainAtvsLandedAndTheirLandingReplayed atv_landing
+  terrain_facility.png,terrain_zone_built.png,terrain_pickup_bar.png,terrain_landing_bar.png,terrain_replay_landing.png,terrain_replay_end.png,terrain_landed.png,terrain_home_held.png
   atv_landing SAVE/autosave.*,SAVE/asavebak.*)
 unset(quen_game_run_dir)
