@@ -76,6 +76,23 @@ struct SrvAiPrize : testing::Test {
       }
     return to;
   }
+
+  // Every move counted over the draws of Destinations.
+  static int Moves(const std::map<std::uint32_t, int>& to) {
+    int n = 0;
+    for (const auto& [asteroid, count] : to) n += count;
+    return n;
+  }
+
+  // Eight warships more at the squadron's dock: enough that the guards of
+  // its asteroids leave some to set out.
+  void ReinforceSquadron() {
+    const Location dock = squadron.front()->location;
+    for (int n = 0; n < 8; ++n) {
+      squadron.push_back(game.world.CreateUnit(9, WarshipOf(game, 9), dock));
+      ASSERT_NE(squadron.back(), nullptr);
+    }
+  }
 };
 
 TEST_F(SrvAiPrize, WhenTheFlagsWinHardWarshipsMakeForAFlagBeforeANearerAsteroid) {
@@ -168,30 +185,20 @@ TEST_F(SrvAiPrize, HardWarshipsGoForTheWeakestGuild) {
 TEST_F(SrvAiPrize, ASideAheadInFlagsMakesForTheRestAndTheOthersLeaveThem) {
   SrvAiLevel hard = SrvAiLevelOf(2);
   hard.flagsWin = true;
-  auto moves = [](const std::map<std::uint32_t, int>& to) {
-    int n = 0;
-    for (const auto& [asteroid, count] : to) n += count;
-    return n;
-  };
-  // Enough warships that the three asteroids' guards leave some to set out.
-  const Location dock = squadron.front()->location;
-  for (int n = 0; n < 8; ++n) {
-    squadron.push_back(game.world.CreateUnit(9, WarshipOf(game, 9), dock));
-    ASSERT_NE(squadron.back(), nullptr);
-  }
+  ReinforceSquadron();
   const std::uint16_t ownFlag = game.Chapter(8).homeAsteroid;
   ASSERT_EQ(game.world.solar.GetAsteroid(ownFlag)->controller, kNoChapter) << "chapter 8 lost everything";
   game.Control(ownFlag, 9);
   EXPECT_EQ(SrvAiCountFlags(game.world, 9).side, 1);
-  const int oneFlag = moves(Destinations(hard, base));
+  const int oneFlag = Moves(Destinations(hard, base));
   const std::uint16_t thirdFlag = game.Chapter(16).homeAsteroid;
   game.Control(thirdFlag, 9);
   const SrvAiFlagCount ahead = SrvAiCountFlags(game.world, 9);
   EXPECT_EQ(ahead.side, 2);
   EXPECT_EQ(ahead.rival, 1) << "chapter 0 holds its own";
   const auto pushed = Destinations(hard, base);
-  EXPECT_EQ(moves(pushed), 8 * static_cast<int>(squadron.size())) << "every warship, every turn";
-  EXPECT_LT(oneFlag, moves(pushed)) << "one flag: as often as the level's aggression says";
+  EXPECT_EQ(Moves(pushed), 8 * static_cast<int>(squadron.size())) << "every warship, every turn";
+  EXPECT_LT(oneFlag, Moves(pushed)) << "one flag: as often as the level's aggression says";
   EXPECT_EQ(pushed.begin()->first, flag);
   EXPECT_EQ(pushed.size(), 1u);
 
@@ -214,16 +221,7 @@ TEST_F(SrvAiPrize, ASideAheadInFlagsMakesForTheRestAndTheOthersLeaveThem) {
 TEST_F(SrvAiPrize, AnAverageSideAheadInFlagsMakesForTheRest) {
   SrvAiLevel average = SrvAiLevelOf(1);
   average.flagsWin = true;
-  auto moves = [](const std::map<std::uint32_t, int>& to) {
-    int n = 0;
-    for (const auto& [asteroid, count] : to) n += count;
-    return n;
-  };
-  const Location dock = squadron.front()->location;
-  for (int n = 0; n < 8; ++n) {
-    squadron.push_back(game.world.CreateUnit(9, WarshipOf(game, 9), dock));
-    ASSERT_NE(squadron.back(), nullptr);
-  }
+  ReinforceSquadron();
   game.Control(game.Chapter(8).homeAsteroid, 9);
   // The flag lies ten times the nearest asteroid's squared distance away:
   // hard's weight draws its warships there, average's does not.
@@ -235,13 +233,13 @@ TEST_F(SrvAiPrize, AnAverageSideAheadInFlagsMakesForTheRest) {
   EXPECT_EQ(Destinations(hard, base).begin()->first, flag);
   const auto oneFlag = Destinations(average, base);
   ASSERT_FALSE(oneFlag.empty());
-  EXPECT_LT(moves(oneFlag), 8 * static_cast<int>(squadron.size()) / 2) << "one flag: a quarter of the draws";
+  EXPECT_LT(Moves(oneFlag), 8 * static_cast<int>(squadron.size()) / 2) << "one flag: at the level's chance a turn";
   EXPECT_EQ(oneFlag.begin()->first, nearest);
   EXPECT_EQ(oneFlag.size(), 1u);
   game.Control(game.Chapter(16).homeAsteroid, 9);
   ASSERT_EQ(SrvAiCountFlags(game.world, 9).side, 2);
   const auto pushed = Destinations(average, base);
-  EXPECT_EQ(moves(pushed), 8 * static_cast<int>(squadron.size())) << "two flags: every warship, every turn";
+  EXPECT_EQ(Moves(pushed), 8 * static_cast<int>(squadron.size())) << "two flags: every warship, every turn";
   EXPECT_EQ(pushed.begin()->first, flag);
   EXPECT_EQ(pushed.size(), 1u);
 }
@@ -252,17 +250,12 @@ TEST_F(SrvAiPrize, AnAverageSideAheadInFlagsMakesForTheRest) {
 TEST_F(SrvAiPrize, ASideAheadInFlagsSendsItsGuardsToo) {
   SrvAiLevel hard = SrvAiLevelOf(2);
   hard.flagsWin = true;
-  auto moves = [&] {
-    int n = 0;
-    for (const auto& [asteroid, count] : Destinations(hard, base)) n += count;
-    return n;
-  };
   game.Control(game.Chapter(8).homeAsteroid, 9);
   ASSERT_LE(static_cast<int>(squadron.size()), hard.guardsPerAsteroid * 2) << "fewer warships than its guards";
-  EXPECT_EQ(moves(), 0) << "one flag: the squadron guards while land is left to settle";
+  EXPECT_EQ(Moves(Destinations(hard, base)), 0) << "one flag: the squadron guards while land is left to settle";
   game.Control(game.Chapter(16).homeAsteroid, 9);
   ASSERT_EQ(SrvAiCountFlags(game.world, 9).side, 2);
-  EXPECT_EQ(moves(), 8 * static_cast<int>(squadron.size())) << "two flags: every warship, every turn";
+  EXPECT_EQ(Moves(Destinations(hard, base)), 8 * static_cast<int>(squadron.size())) << "two flags: every warship, every turn";
 }
 
 // The imperator vote each member of guild 0 gives (its own slot when it
