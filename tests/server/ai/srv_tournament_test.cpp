@@ -125,17 +125,21 @@ TEST(SrvTournament, TheLastChapterStandingWinsASmallGameAtHard) {
   EXPECT_LT(f.endTurn, kLonger - 1);
 }
 
-// A default world at hard (40 chapters, 150 asteroids): the side that gets
-// ahead in flags makes for the rest while the others leave them, and takes
-// all five well before the game's length.
-TEST(SrvTournament, TheFlagsEndADefaultGameAtHard) {
+// A default world (8 chapters a guild, 150 asteroids) at a level, which one
+// side ends by taking all five flags before the given turn.
+TournamentFigures ExpectTheFlagsEndADefaultGame(int level, std::uint32_t seed, int before) {
   const srv_ai_test::GameLogFile log;
-  const TournamentFigures f = PlayTournamentGame(8, 150, 2, 3, kTurns, kTurns, log.path);
+  const TournamentFigures f = PlayTournamentGame(8, 150, level, seed, kTurns, kTurns, log.path);
   EXPECT_EQ(f.condition, 2) << "capture the flag";
   EXPECT_GT(f.endTurn, 0);
-  EXPECT_LT(f.endTurn, 260);
+  EXPECT_LT(f.endTurn, before);
   EXPECT_EQ(f.mostFlags, 5);
+  return f;
 }
+
+// At hard the side that gets ahead in flags makes for the rest while the
+// others leave them, and takes all five well before the game's length.
+TEST(SrvTournament, TheFlagsEndADefaultGameAtHard) { ExpectTheFlagsEndADefaultGame(2, 3, 260); }
 
 // The default world at average, the level a new game starts at: its warships
 // bombard settled homes open and a side ahead in flags makes for the rest, so
@@ -143,13 +147,7 @@ TEST(SrvTournament, TheFlagsEndADefaultGameAtHard) {
 // seeds 1-48, 35 end within 300 turns, none did while average did neither;
 // seed 11 ended at 128 before warships weighed shields, at 200 since).
 TEST(SrvTournament, TheFlagsEndADefaultGameAtAverage) {
-  const srv_ai_test::GameLogFile log;
-  const TournamentFigures f = PlayTournamentGame(8, 150, 1, 23, kTurns, kTurns, log.path);
-  EXPECT_EQ(f.condition, 2) << "capture the flag";
-  EXPECT_GT(f.endTurn, 0);
-  EXPECT_LT(f.endTurn, 200);
-  EXPECT_EQ(f.mostFlags, 5);
-  EXPECT_GT(f.homesTaken, 0);
+  EXPECT_GT(ExpectTheFlagsEndADefaultGame(1, 23, 200).homesTaken, 0);
 }
 
 // A default world at hard played to turn 400 with no victory but the length
