@@ -13,6 +13,7 @@ extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
 #include <libavutil/channel_layout.h>
+#include <libavutil/samplefmt.h>
 #include <libswresample/swresample.h>
 }
 
@@ -60,6 +61,9 @@ struct TrackDecoder::State {
   bool finished = false;
   std::vector<std::int16_t> pending;  // converted frames not yet taken
   std::size_t pendingAt = 0;          // samples of `pending` already taken
+  // What the resampler was set up to take from FFmpeg's decoder.
+  AVSampleFormat inputFormat = AV_SAMPLE_FMT_NONE;
+  int inputChannels = 0;
 
   ~State() {
     if (vorbisOpen) ov_clear(&vorbis);
@@ -83,6 +87,23 @@ struct TrackDecoder::State {
     pending.resize(had + static_cast<std::size_t>(std::max(made, 0)) * kAudioChannels);
   }
   void Convert(const AVFrame* f) { Convert(f->extended_data, f->nb_samples); }
+
+  // A damaged file's decoder may hand over a frame of another layout than the
+  // one it opened with, or one whose planes are missing or shorter than its
+  // sample count says: the resampler would read past them.
+  bool Convertible(const AVFrame* f) const {
+    if (f->format != inputFormat || f->ch_layout.nb_channels != inputChannels || f->nb_samples <= 0 ||
+        !f->extended_data)
+      return false;
+    const auto format = static_cast<AVSampleFormat>(f->format);
+    const bool planar = av_sample_fmt_is_planar(format) != 0;
+    const int planes = planar ? inputChannels : 1;
+    const long long need = static_cast<long long>(f->nb_samples) * av_get_bytes_per_sample(format) *
+                           (planar ? 1 : inputChannels);
+    for (int p = 0; p < planes; ++p)
+      if (!f->extended_data[p]) return false;
+    return f->linesize[0] >= need;
+  }
   void Drain() { Convert(nullptr, 0); }
 
   // Mono and stereo Vorbis only: the channel order of more channels differs
@@ -133,9 +154,13 @@ struct TrackDecoder::State {
       pendingAt = 0;
       const int got = avcodec_receive_frame(codec, frame);
       if (got == 0) {
-        Convert(frame);
+        const bool convertible = Convertible(frame);
+        if (convertible) Convert(frame);
         av_frame_unref(frame);
-        continue;
+        if (convertible) continue;
+        Drain();  // the track ends at the damage
+        finished = true;
+        break;
       }
       if (got == AVERROR_EOF) {
         Drain();
@@ -182,6 +207,8 @@ std::unique_ptr<TrackDecoder> TrackDecoder::Open(const std::filesystem::path& ho
     av_channel_layout_default(&s->codec->ch_layout, s->codec->ch_layout.nb_channels);
   if (!SetUpResampler(&s->resampler, s->codec->ch_layout, s->codec->sample_fmt, s->codec->sample_rate))
     return nullptr;
+  s->inputFormat = s->codec->sample_fmt;
+  s->inputChannels = s->codec->ch_layout.nb_channels;
   s->packet = av_packet_alloc();
   s->frame = av_frame_alloc();
   if (!s->packet || !s->frame) return nullptr;

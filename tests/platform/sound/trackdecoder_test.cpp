@@ -111,6 +111,28 @@ TEST_F(TrackDecoderTest, DamagedAndForeignFilesEndOrAreRefused) {
     EXPECT_EQ(plat::TrackDecoder::Open(absurd), nullptr) << rate << " Hz, " << channels << " channels";
   }
 
+  // Bytes a fuzzer found that FFmpeg opens as audio and then decodes into
+  // frames of another layout than it opened with: the resampler read past
+  // them. The track ends there (or does not open), whatever FFmpeg makes of it.
+  const std::vector<unsigned char> odd = {
+      0x52, 0x49, 0x46, 0x46, 0x44, 0x4f, 0x57, 0x01, 0x00, 0x01, 0x00, 0x80, 0xff, 0xff, 0xff, 0xff,
+      0x10, 0x00, 0x64, 0x61, 0x74, 0x61, 0x20, 0x03, 0x00, 0x00, 0xbc, 0xb8, 0xb9, 0xdf, 0x00, 0x00,
+      0x00, 0x52, 0x54, 0x20, 0x53, 0x43, 0x52, 0x29, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff,
+      0x10, 0x00, 0x64, 0x61, 0x74, 0x61, 0x20, 0x03, 0x00, 0x00, 0xd2, 0x18, 0xc6, 0xc6, 0x38, 0xd4,
+      0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0x10, 0x00, 0x9d, 0x9e, 0x8b, 0x9e, 0xdf, 0xfc, 0xff, 0xff,
+      0x18, 0xc6, 0xc6, 0x49, 0x54, 0x20, 0x53, 0x43,
+  };
+  const fs::path oddFile = dir_.path() / "odd.wav";
+  std::ofstream(oddFile, std::ios::binary).write(reinterpret_cast<const char*>(odd.data()),
+                                                 static_cast<std::streamsize>(odd.size()));
+  if (auto decoder = plat::TrackDecoder::Open(oddFile)) {
+    std::vector<std::int16_t> block(4096 * plat::kAudioChannels);
+    std::size_t frames = 0;
+    for (std::size_t got = 1; got != 0 && frames < 60u * plat::kAudioRate; frames += got)
+      got = decoder->Read(block.data(), 4096);
+    EXPECT_LT(frames, 60u * plat::kAudioRate) << "88 bytes hold no minute of sound";
+  }
+
   const fs::path text = dir_.path() / "notes.ogg";
   std::ofstream(text) << "not a track at all\n";
   EXPECT_EQ(plat::TrackDecoder::Open(text), nullptr);
