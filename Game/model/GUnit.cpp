@@ -454,11 +454,7 @@ int CGUnit::Load(BlockReader& r, DesignRefs* refs) {
   // An order is its 16-byte head, target id, type and flag at the least.
   ReserveForBlock(orders, count, r, 25);
   for (std::uint16_t i = 0; i < count; ++i) {
-    std::unique_ptr<UnitOrder> order = ReadUnitOrder(r, version);
-    if (!order) return 0;
-    orders.SetAt(order.get(), ArrayMan<UnitOrder>::kAtEnd);
-    if (orders.count != i + 1) return 0;
-    order.release();  // the queue owns it from here
+    if (!AppendLoadedOrder(ReadUnitOrder(r, version))) return 0;
   }
   // The name and the end byte after it come as one block.
   const std::uint8_t length = r.U8();

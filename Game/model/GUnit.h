@@ -246,6 +246,9 @@ class CGUnit final {
   bool NeedsMoveBeforeOrder(std::uint32_t type, std::uint16_t asteroid, std::uint8_t insertMode) const;
   // Takes the order (owned from here); 0 when a stunned queue refuses a replacement.
   std::uint32_t InsertOrder(std::unique_ptr<UnitOrder> order, std::uint8_t insertMode, bool send);
+  // A saved order put back at the queue's end as it stood: it holds its
+  // design as the order given holds it. False when the queue is full.
+  bool AppendLoadedOrder(std::unique_ptr<UnitOrder> order);
   void SendOrder(std::uint32_t flag, const UnitOrder* order, std::uint8_t insertMode) const;
   void AddOrderFromPacket(const OrderPacket& packet);
   void PopFirstOrder(std::int32_t result, std::uint32_t ignored);

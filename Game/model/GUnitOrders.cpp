@@ -223,6 +223,17 @@ std::uint32_t CGUnit::InsertOrder(std::unique_ptr<UnitOrder> order, std::uint8_t
   return 1;
 }
 
+bool CGUnit::AppendLoadedOrder(std::unique_ptr<UnitOrder> order) {
+  if (!order) return false;
+  const std::uint16_t before = orders.count;
+  orders.SetAt(order.get(), ArrayMan<UnitOrder>::kAtEnd);
+  if (orders.count != before + 1) return false;
+  const UnitOrder* placed = order.release();  // the queue owns it from here
+  // Every way an order leaves the queue lets go of its design.
+  if (IsDesignOrder(placed->type)) AddRefDesignById(placed->Word(0), nullptr);
+  return true;
+}
+
 void CGUnit::SendOrder(std::uint32_t flag, const UnitOrder* order, std::uint8_t insertMode) const {
   if (order == nullptr) {
     TraceError("No order to send", __FILE__, __LINE__);

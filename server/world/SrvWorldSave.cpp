@@ -176,9 +176,7 @@ bool ReadUnit(SrvWorld& world, BlockReader& r) {
   std::uint16_t orders = 0;
   if (!r.Read(orders) || orders > kMaxOrders) return false;
   for (std::uint16_t i = 0; i < orders; ++i) {
-    auto o = ReadOrder(r);
-    if (!o) return false;
-    u->orders.InsertAt(o.release(), u->orders.count);
+    if (!u->AppendLoadedOrder(ReadOrder(r))) return false;
   }
   u->RecomputeStats();
   if (unoperational != 0) world.pieces->MarkUnitUnoperational(u);

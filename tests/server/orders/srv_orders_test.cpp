@@ -1432,6 +1432,36 @@ TEST_F(SrvOrders, AShipIsRepairedAndRefittedInThePredictedTurns) {
   EXPECT_GE(out.Count(PKT_UNIT_DELETED), 1u);
 }
 
+// A refit saved before it is done goes on after the load, and the design it gives
+// the ship stays among the chapter's while the ship flies it.
+TEST_F(SrvOrders, ARefitSavedUndoneLeavesTheShipFlyingADesignTheChapterKeeps) {
+  CGUnit* builder = UnitOf(kMine);
+  CGUnit* ship = BuildShip(*builder);
+  ASSERT_NE(ship, nullptr);
+  auto lighter = std::make_unique<CGUnitTemplate>(static_cast<std::uint8_t>(kMine), -1);
+  lighter->SetHull(World().hulls->GetHull(1, 0));
+  lighter->FitModule(0, 0);
+  const std::uint32_t lighterId = lighter->templateId;
+  ASSERT_EQ(World().templates->AddTemplate(lighter.release(), kMine), 1);
+  ASSERT_TRUE(Order(*builder, Ordered(ORDER_MODIFY_SHIP, {lighterId, ship->id})));
+  const std::uint32_t builderId = builder->id, shipId = ship->id;
+  const std::string path = Folder() + "refit.svr";
+  ASSERT_TRUE(game.Save(path, 78));
+  ASSERT_TRUE(game.Load(path, 78));
+
+  std::uint16_t at = 0;
+  builder = World().pieces->FindUnit(builderId, &at);
+  ASSERT_NE(builder, nullptr);
+  ASSERT_EQ(builder->GetOrderCount(), 1);
+  for (int t = 0; t < 30 && builder->GetOrderCount() > 0; ++t) EndTurn();
+  ship = World().pieces->FindUnit(shipId, &at);
+  ASSERT_NE(ship, nullptr);
+  const CGUnitTemplate* design = World().templates->FindTemplateById(lighterId);
+  ASSERT_NE(design, nullptr) << "the design was let go while the ship flies it";
+  EXPECT_EQ(ship->GetTemplate(), design);
+  EXPECT_EQ(design->references, 1);
+}
+
 TEST_F(SrvOrders, SelfRepairMendsItsDamageControlsWorthEachTurnUntilWhole) {
   CGUnit* unit = UnitOf(kMine);
   const UnitOrder self = Ordered(ORDER_REPAIR);

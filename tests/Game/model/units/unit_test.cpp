@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <tuple>
 
 #include "Game/rules/GDefBP.h"
@@ -175,6 +176,27 @@ TEST_F(UnitTest, SaveAndLoadKeepEveryField) {
   later[0] = 4;
   CGUnit refused;
   EXPECT_EQ(box.LoadedInto(refused, later), 0);
+}
+
+// A saved build order holds the design it names as the order given did: a
+// load that took no hold would let the design go while a ship still flies it.
+TEST_F(UnitTest, ALoadedBuildOrderHoldsItsDesignUntilItGoes) {
+  CGUnitTemplate* built = Design(3, {kComputer});
+  CGUnit* u = Unit(Builder(3), {1, 0, 0, 0}, 3);
+  auto order = std::make_unique<UnitOrder>();
+  order->type = ORDER_BUILD_SHIP;
+  order->SetWord(0, built->templateId);
+  order->SetWord(1, kNoTargetId);
+  ASSERT_EQ(u->InsertOrder(std::move(order), kInsertReplace, false), 1u);
+  const int held = built->references;
+  const std::string bytes = box.SavedOf(*u);
+  {
+    CGUnit loaded;
+    ASSERT_EQ(box.LoadedInto(loaded, bytes), 1);
+    ASSERT_EQ(loaded.GetOrderCount(), 1);
+    EXPECT_EQ(built->references, held + 1);
+  }
+  EXPECT_EQ(built->references, held);
 }
 
 TEST_F(UnitTest, AFirstOrderOnAVanishedTargetEmptiesTheSavedQueue) {
