@@ -71,6 +71,15 @@ struct SrvOrders : SrvGameCase<41> {
     });
     return ship;
   }
+  // A design of the chapter's out of its slots, a hull with one module; its
+  // id, or kNoTargetId when the designs refuse it.
+  std::uint32_t AddLighterDesign() {
+    auto lighter = std::make_unique<CGUnitTemplate>(static_cast<std::uint8_t>(kMine), -1);
+    lighter->SetHull(World().hulls->GetHull(1, 0));
+    lighter->FitModule(0, 0);
+    const std::uint32_t id = lighter->templateId;
+    return World().templates->AddTemplate(lighter.release(), kMine) == 1 ? id : kNoTargetId;
+  }
 };
 
 UnitOrder MoveTo(std::uint16_t asteroid) {
@@ -1407,11 +1416,8 @@ TEST_F(SrvOrders, AShipIsRepairedAndRefittedInThePredictedTurns) {
   EXPECT_GE(out.Count(PKT_UNIT_STATUS), 1u);
 
   // A refit to a lighter design of the chapter's.
-  auto lighter = std::make_unique<CGUnitTemplate>(static_cast<std::uint8_t>(kMine), -1);
-  lighter->SetHull(World().hulls->GetHull(1, 0));
-  lighter->FitModule(0, 0);
-  const std::uint32_t lighterId = lighter->templateId;
-  ASSERT_EQ(World().templates->AddTemplate(lighter.release(), kMine), 1);
+  const std::uint32_t lighterId = AddLighterDesign();
+  ASSERT_NE(lighterId, kNoTargetId);
   ASSERT_TRUE(Order(*builder, Ordered(ORDER_MODIFY_SHIP, {lighterId, ship->id})));
   for (int t = 0; t < 30 && builder->GetOrderCount() > 0; ++t) EndTurn();
   EXPECT_EQ(ship->GetTemplate()->templateId, lighterId);
@@ -1438,11 +1444,8 @@ TEST_F(SrvOrders, ARefitSavedUndoneLeavesTheShipFlyingADesignTheChapterKeeps) {
   CGUnit* builder = UnitOf(kMine);
   CGUnit* ship = BuildShip(*builder);
   ASSERT_NE(ship, nullptr);
-  auto lighter = std::make_unique<CGUnitTemplate>(static_cast<std::uint8_t>(kMine), -1);
-  lighter->SetHull(World().hulls->GetHull(1, 0));
-  lighter->FitModule(0, 0);
-  const std::uint32_t lighterId = lighter->templateId;
-  ASSERT_EQ(World().templates->AddTemplate(lighter.release(), kMine), 1);
+  const std::uint32_t lighterId = AddLighterDesign();
+  ASSERT_NE(lighterId, kNoTargetId);
   ASSERT_TRUE(Order(*builder, Ordered(ORDER_MODIFY_SHIP, {lighterId, ship->id})));
   const std::uint32_t builderId = builder->id, shipId = ship->id;
   const std::string path = Folder() + "refit.svr";
