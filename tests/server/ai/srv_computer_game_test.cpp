@@ -6,10 +6,14 @@
 #include <cstdio>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <string>
 
 #include "Game/base/Packets.h"
+#include "Game/model/GUnit.h"
 #include "Game/rules/GRulesPackets.h"
+#include "Game/rules/GTemplateDB.h"
+#include "Game/rules/GUnitTem.h"
 #include "server/SrvGame.h"
 #include "tests/server/ai/srv_ai_fixture.h"
 #include "tests/server/srv_game_fixture.h"
@@ -72,6 +76,52 @@ TEST(SrvComputerGame, ComputerChaptersPlayAGameToItsEndWithNoOrderRefused) {
   EXPECT_GE(winners, 1u);
   EXPECT_LT(winners, 15u) << "the scores tell the chapters apart";
   EXPECT_EQ(text.find("refused"), std::string::npos) << text.substr(0, 2000);
+}
+
+// Every design of the world whose count of holders (the units flying it and
+// the orders building or refitting to it) differs from its reference count,
+// with both: a count short lets the design go while something still uses it.
+std::map<std::uint32_t, std::pair<int, int>> DesignsMiscounted(const SrvWorld& world) {
+  std::map<const CGUnitTemplate*, int> holders;
+  world.ForEachUnit([&](const CGUnit& u) {
+    if (u.design != nullptr) ++holders[u.design];
+    for (std::uint16_t i = 0; i < u.GetOrderCount(); ++i) {
+      const UnitOrder* o = u.GetOrder(i);
+      const bool namesDesign =
+          o->type == ORDER_BUILD_SHIP || o->type == ORDER_MODIFY_SHIP || o->type == ORDER_BUILD_OR_REPAIR_SHIP;
+      if (namesDesign) ++holders[world.templates->FindTemplateById(o->Word(0))];
+    }
+  });
+  std::map<std::uint32_t, std::pair<int, int>> miscounted;
+  auto check = [&](const CGUnitTemplate* t) {
+    if (t != nullptr && t->references != holders[t]) miscounted[t->templateId] = {t->references, holders[t]};
+  };
+  for (int c = 0; c < kTemplateChapters; ++c) {
+    for (const CGUnitTemplate* t : world.templates->fixed[c]) check(t);
+    for (std::uint16_t i = 0; i < world.templates->extra[c].count; ++i) check(world.templates->extra[c].GetAt(i));
+  }
+  return miscounted;
+}
+
+// Computer chapters build and refit all the time: a game saved amid that and
+// loaded back holds each design as often as before, and goes on doing so.
+TEST(SrvComputerGame, AGameLoadedAmidBuildsAndRefitsHoldsEveryDesignAsOftenAsItIsUsed) {
+  ComputerGame played(60);
+  ASSERT_FALSE(played.game.Ended());
+  using Miscounted = std::map<std::uint32_t, std::pair<int, int>>;
+  EXPECT_EQ(DesignsMiscounted(played.game.World()), Miscounted{});
+  int designOrders = 0;
+  played.game.World().ForEachUnit([&](const CGUnit& u) {
+    for (std::uint16_t i = 0; i < u.GetOrderCount(); ++i)
+      designOrders += u.GetOrder(i)->type == ORDER_BUILD_SHIP || u.GetOrder(i)->type == ORDER_MODIFY_SHIP ? 1 : 0;
+  });
+  ASSERT_GT(designOrders, 0) << "nothing building when saved";
+  const std::string path = played.logFile.dir.path().string() + "/amid.svr";
+  ASSERT_TRUE(played.game.Save(path, 31));
+  ASSERT_TRUE(played.game.Load(path, 31));
+  EXPECT_EQ(DesignsMiscounted(played.game.World()), Miscounted{}) << "as loaded";
+  for (int t = 0; t < 30 && !played.game.Ended(); ++t) played.game.EndTurnNow();
+  EXPECT_EQ(DesignsMiscounted(played.game.World()), Miscounted{}) << "30 turns on";
 }
 
 TEST(SrvComputerGame, TheSameSeedPlaysTheSameGame) {
