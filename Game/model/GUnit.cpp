@@ -181,11 +181,7 @@ void CGUnit::EditBattlePlan() {
 
 namespace {
 
-// The special code of a weapon: its rate-of-fire byte when above 20.
-std::uint8_t SpecialCode(const ModuleRecord* m) { return IsWeapon(m) && m->RateOfFire() > 20 ? m->RateOfFire() : 0; }
-
-constexpr std::uint8_t kSpecialBombard = 24;
-constexpr std::uint8_t kSpecialArmed = 22;
+std::uint8_t SpecialCode(const ModuleRecord* m) { return m != nullptr ? m->SpecialCode() : 0; }
 
 }  // namespace
 
@@ -201,17 +197,17 @@ int CGUnit::HasSpecialWeapon(std::uint32_t* outOrderType) const {
 }
 
 int CGUnit::IsSpecialWeaponArmed() const {
-  if (GetGuild() != 1) return 0;
+  if (GetGuild() != kMindWeaponGuild) return 0;
   for (int s = 0; s < kUnitSlots; ++s) {
-    if (SpecialCode(SlotModule(design, s)) == kSpecialArmed && modules[s].FiringLevel() != 0) return 1;
+    if (SpecialCode(SlotModule(design, s)) == kSpecialMind && modules[s].FiringLevel() != 0) return 1;
   }
   return 0;
 }
 
 void CGUnit::ResetSpecialWeaponLevels(bool send) {
-  if (GetGuild() != 1) return;
+  if (GetGuild() != kMindWeaponGuild) return;
   for (int s = 0; s < kUnitSlots; ++s) {
-    if (SpecialCode(SlotModule(design, s)) == kSpecialArmed) modules[s].SetFiringLevel(0);
+    if (SpecialCode(SlotModule(design, s)) == kSpecialMind) modules[s].SetFiringLevel(0);
   }
   if (send) {
     BattlePlanPacket plan;
@@ -221,9 +217,9 @@ void CGUnit::ResetSpecialWeaponLevels(bool send) {
 }
 
 void CGUnit::ArmSpecialWeapons(bool send) {
-  if (GetGuild() != 1) return;
+  if (GetGuild() != kMindWeaponGuild) return;
   for (int s = 0; s < kUnitSlots; ++s) {
-    if (SpecialCode(SlotModule(design, s)) == kSpecialArmed) modules[s].SetFiringLevel(2);
+    if (SpecialCode(SlotModule(design, s)) == kSpecialMind) modules[s].SetFiringLevel(2);
   }
   if (send) {
     BattlePlanPacket plan;

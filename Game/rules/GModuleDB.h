@@ -68,6 +68,13 @@ constexpr std::uint8_t kModuleTypeDataSize[kModuleTypeCount] = {1, 10, 1, 9, 6, 
 
 constexpr std::uint16_t kNoModule = 0xFFFF;
 constexpr std::uint8_t kUnlimitedAmmo = 255;
+// A weapon's rate of fire above this is the code of a special weapon.
+constexpr std::uint8_t kMaxRateOfFire = 20;
+// Special weapon codes: the Emerald Combine's mind weapon, armed and disarmed
+// by its player (a hit stuns), and the Golden Order's bombard.
+constexpr std::uint8_t kSpecialMind = 22;
+constexpr std::uint8_t kSpecialBombard = 24;
+constexpr std::uint32_t kMindWeaponGuild = 1;
 constexpr int kWeaponRangeScale = 104;  // stored weapon ranges are the file's times this
 constexpr std::uint8_t kModuleDBEndByte = 0xD5;
 // The "modules.dat" image that LoadModules reads back as `records`: weapon
@@ -107,6 +114,11 @@ struct ModuleRecord {
   std::uint8_t HitPercent() const { return typeData[7]; }
   std::uint8_t MaxAmmo() const { return typeData[8]; }
   std::uint8_t Pattern() const { return typeData[9]; }
+  // The special code of a weapon (its rate of fire above kMaxRateOfFire), 0
+  // for an ordinary weapon and for any other module.
+  std::uint8_t SpecialCode() const {
+    return type == MODULE_WEAPON && RateOfFire() > kMaxRateOfFire ? RateOfFire() : 0;
+  }
   // Propulsion.
   std::uint8_t DeepThrust() const { return typeData[0]; }
   std::uint8_t LocalThrust() const { return typeData[8]; }

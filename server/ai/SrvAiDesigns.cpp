@@ -18,6 +18,7 @@ bool Researched(const std::vector<std::uint16_t>& points, int index) {
 
 // The researched module of the guild whose kind `takes` and whose mass fits
 // in `room`, of the highest technology level (the first of equals); -1: none.
+// Special weapons are never chosen: the chapters neither arm nor aim them.
 template <typename Takes>
 int BestModule(const SrvWorld& world, int guild, std::uint32_t room, Takes takes) {
   const CGModuleDB& modules = *world.modules;
@@ -25,8 +26,8 @@ int BestModule(const SrvWorld& world, int guild, std::uint32_t room, Takes takes
   int best = -1;
   for (int m = 0; m < modules.GetCount(); ++m) {
     const ModuleRecord* r = modules.GetRecord(m);
-    if (r == nullptr || (r->guildMask & (1u << guild)) == 0 || !takes(r->type) || !Researched(research.modulePoints, m) ||
-        modules.GetMass(m) > room)
+    if (r == nullptr || (r->guildMask & (1u << guild)) == 0 || r->SpecialCode() != 0 || !takes(r->type) ||
+        !Researched(research.modulePoints, m) || modules.GetMass(m) > room)
       continue;
     if (best < 0 || r->techLevel > modules.GetRecord(best)->techLevel) best = m;
   }

@@ -10,7 +10,10 @@
 
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GUnit.h"
+#include "Game/model/GUnitModules.h"
 #include "Game/model/GZone.h"
+#include "server/turn/SrvOrderSteps.h"
+#include "server/turn/SrvStuns.h"
 #include "server/turn/SrvTurnSteps.h"
 #include "server/turn/SrvUnitNotices.h"
 #include "server/world/SrvDesignPackets.h"
@@ -32,6 +35,8 @@ constexpr std::uint16_t kCodeTerrainMovement = 424;
 // the zones' fights.
 constexpr int kBombardHit = 50;
 constexpr int kEntrenchedHolds = 30;
+// A bombard fires a shot a turn for each this much of its strength.
+constexpr int kBombardStrengthPerShot = 5;
 
 std::vector<CGUnit*> OperationalUnitsAt(const CGGamePieceDB& pieces, std::uint16_t location) {
   std::vector<CGUnit*> units;
@@ -113,6 +118,30 @@ std::optional<std::uint16_t> SolarReplayNumber(const SrvWorld& world, const std:
   return best;
 }
 
+// The battle's stuns take hold on the units it left in action. The stunning
+// unit's owner hears of each target it stunned once, and a mental attack on
+// that target has done its work.
+void ApplyStuns(SrvTurnContext& turn, const SrvSpaceBattleResult& r, const std::vector<CGUnit*>& units) {
+  const auto find = [&units](std::uint32_t id) -> CGUnit* {
+    const auto it = std::find_if(units.begin(), units.end(), [id](const CGUnit* u) { return u->id == id; });
+    return it != units.end() ? *it : nullptr;
+  };
+  std::vector<std::pair<std::uint32_t, std::uint32_t>> told;
+  for (const SrvStun& stun : r.stuns) {
+    CGUnit* target = find(stun.unitId);
+    if (target == nullptr || !target->IsOperational()) continue;
+    SrvStunUnit(turn, *target, stun.turns);
+    CGUnit* by = find(stun.by);
+    if (by == nullptr || std::find(told.begin(), told.end(), std::pair(stun.by, stun.unitId)) != told.end()) continue;
+    told.emplace_back(stun.by, stun.unitId);
+    turn.world.notices.Add(static_cast<std::uint16_t>(by->GetChapter()), kSrvUnitCategory, kSrvStunnedTargetCode,
+                           nullptr, nullptr, 0, 0, by->id);
+    const UnitOrder* first = by->GetOrderCount() != 0 ? by->GetOrder(0) : nullptr;
+    if (first != nullptr && first->type == ORDER_MENTAL_ATTACK && first->Word(0) == target->id)
+      SrvFinishFirstOrder(turn, *by, 1);
+  }
+}
+
 // Fights one battle place's units; `joined` arrived as it was fought and
 // only look on. The replay, when the fight has a number, goes to every
 // chapter taking part with a notification naming it.
@@ -124,6 +153,7 @@ void FightSpace(SrvTurnContext& turn, std::optional<std::uint16_t> replay, const
     u->ClearOrders(true);
     if (turn.world.pieces->MarkUnitUnoperational(u) == 0) u->unoperational = 1;
   }
+  ApplyStuns(turn, r, units);
   // Every player keeps every design's values (as at the start).
   for (const CGUnitTemplate* design : SrvCountBattleOnDesigns(r, units))
     for (const SrvPacket& p : BuildDesignValuesNews(turn.world, *design)) turn.TellAll(p);
@@ -163,46 +193,84 @@ void FightSpace(SrvTurnContext& turn, std::optional<std::uint16_t> replay, const
                 r.DamagingCount());
 }
 
-// Units whose first order bombards the asteroid they stand at fire their
-// first weapon once a turn on the zone of a chapter hostile to them that
-// holds the most ATVs (the lowest on a tie): a telling shot takes its front
-// ATV, combat ones first.
+int ZoneAtvs(const CGZone& z) { return z.atvCounts[0] + z.atvCounts[1] + z.atvCounts[2] + z.atvCounts[3]; }
+
+// The zone a bombardment by `chapter` strikes: of the zones of chapters
+// hostile to it, the one holding the most ATVs (the lowest on a tie); with
+// `facilities`, when none holds ATVs, the lowest holding facilities.
+CGZone* BombardTarget(CGAsteroid& asteroid, std::uint8_t chapter, bool facilities) {
+  CGZone* target = nullptr;
+  CGZone* built = nullptr;
+  int most = 0;
+  for (std::uint16_t k = 0; k < asteroid.GetZoneCount(); ++k) {
+    CGZone* z = asteroid.GetZone(k);
+    if (z == nullptr || z->owner >= kMaxChapters || !SrvChaptersHostile(z->owner, chapter)) continue;
+    const int atvs = ZoneAtvs(*z);
+    if (atvs > most) most = atvs, target = z;
+    if (built == nullptr && z->facilities != 0) built = z;
+  }
+  return target != nullptr || !facilities ? target : built;
+}
+
+// One shot of a bombardment on the zone: a telling shot takes its front ATV,
+// combat ones first (an entrenched kind holds as in the zones' fights), or,
+// with no ATVs left there, its first facility. A zone left with neither is
+// free.
+void BombardShot(SrvTurnContext& turn, std::uint16_t index, CGZone& target, std::uint8_t chapter) {
+  const bool atAtvs = ZoneAtvs(target) != 0;
+  int victim = 0;
+  std::uint32_t facility = 0;
+  if (atAtvs) {
+    while (target.atvCounts[victim] == 0) ++victim;
+  } else {
+    for (std::uint32_t bit : kSrvFacilityBits)
+      if (facility == 0 && (target.facilities & bit) != 0) facility = bit;
+  }
+  std::uint32_t result = kElementShot;
+  if (turn.random.Range(1, 100) <= kBombardHit) {
+    result = kElementDestroyed;
+    if (atAtvs && target.entrenched[victim] != 0 && turn.random.Range(1, 100) <= kEntrenchedHolds)
+      result = kElementEntrenched;
+  }
+  const std::uint8_t holder = target.owner;
+  SrvSurfaceRecord& record = turn.surface[index];
+  const std::uint32_t cell = atAtvs ? static_cast<std::uint32_t>(victim) : SrvFacilityCell(facility);
+  record.Add(SrvTerrainEvent(kTerrainBombardment, 0, kElementShot, target.index, 0, result, target.index, cell, chapter),
+             chapter);
+  record.Concerns(holder);
+  if (result != kElementDestroyed) return;
+  if (atAtvs) {
+    --target.atvCounts[victim];
+  } else {
+    target.SetFacilities(target.facilities & ~facility);
+    if (target.facilities == 0) target.facilityOwner = kZoneNobody;
+  }
+  if (ZoneAtvs(target) == 0 && target.facilities == 0) {
+    target.owner = kZoneNobody;
+    for (auto& flag : target.entrenched) flag = 0;
+  }
+  turn.TellAll(BuildZonePacket(index, target));
+}
+
+// Units whose first order bombards the asteroid they stand at fire on it
+// once a turn: a bombard (special weapon) its shots, each on the zone it
+// then finds (ATVs first, then facilities); any other weapon able to fire
+// one shot on the hostile zone holding the most ATVs.
 void Bombard(SrvTurnContext& turn, std::uint16_t index, CGAsteroid& asteroid) {
   for (CGUnit* u : OperationalUnitsAt(*turn.world.pieces, index)) {
     const UnitOrder* first = u->GetOrderCount() != 0 ? u->GetOrder(0) : nullptr;
-    if (first == nullptr || first->type != ORDER_BOMBARD || first->Asteroid() != index || SrvFirstArmedSlot(*u) < 0)
-      continue;
+    if (first == nullptr || first->type != ORDER_BOMBARD || first->Asteroid() != index) continue;
     const auto chapter = static_cast<std::uint8_t>(u->GetChapter());
-    CGZone* target = nullptr;
-    int most = 0;
-    for (std::uint16_t k = 0; k < asteroid.GetZoneCount(); ++k) {
-      CGZone* z = asteroid.GetZone(k);
-      if (z == nullptr || z->owner >= kMaxChapters || !SrvChaptersHostile(z->owner, chapter)) continue;
-      const int atvs = z->atvCounts[0] + z->atvCounts[1] + z->atvCounts[2] + z->atvCounts[3];
-      if (atvs > most) most = atvs, target = z;
+    if (const int slot = SrvSpecialSlot(*u, kSpecialBombard); slot >= 0) {
+      const int shots = std::max(SlotModule(u->design, slot)->Strength() / kBombardStrengthPerShot, 1);
+      for (int n = 0; n < shots; ++n) {
+        CGZone* target = BombardTarget(asteroid, chapter, true);
+        if (target == nullptr) break;
+        BombardShot(turn, index, *target, chapter);
+      }
+    } else if (SrvFirstArmedSlot(*u) >= 0) {
+      if (CGZone* target = BombardTarget(asteroid, chapter, false)) BombardShot(turn, index, *target, chapter);
     }
-    if (target == nullptr) continue;
-    int victim = 0;
-    while (target->atvCounts[victim] == 0) ++victim;
-    std::uint32_t result = kElementShot;
-    if (turn.random.Range(1, 100) <= kBombardHit) {
-      result = kElementDestroyed;
-      if (target->entrenched[victim] != 0 && turn.random.Range(1, 100) <= kEntrenchedHolds) result = kElementEntrenched;
-    }
-    const std::uint8_t holder = target->owner;
-    SrvSurfaceRecord& record = turn.surface[index];
-    record.Add(SrvTerrainEvent(kTerrainBombardment, 0, kElementShot, target->index, 0, result, target->index,
-                               static_cast<std::uint32_t>(victim), chapter),
-               chapter);
-    record.Concerns(holder);
-    if (result != kElementDestroyed) continue;
-    --target->atvCounts[victim];
-    if (target->atvCounts[0] + target->atvCounts[1] + target->atvCounts[2] + target->atvCounts[3] == 0 &&
-        target->facilities == 0) {
-      target->owner = kZoneNobody;
-      for (auto& flag : target->entrenched) flag = 0;
-    }
-    turn.TellAll(BuildZonePacket(index, *target));
   }
 }
 

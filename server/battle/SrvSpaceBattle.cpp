@@ -10,9 +10,6 @@
 
 namespace {
 
-// A rate of fire above this carries a special weapon's code: such weapons
-// fire through their own orders, never in a battle.
-constexpr std::uint8_t kMaxRateOfFire = 20;
 constexpr int kNarrowBeyondEffective = -20;
 constexpr int kEitherBeyondEffective = -10;
 constexpr int kModuleHitBelow = 50;  // of 100: the rest hits the hull, then life support
@@ -30,6 +27,33 @@ bool Armed(const CGUnit& u, int slot, const ModuleRecord** out) {
   if (m->MaxAmmo() != kUnlimitedAmmo && u.modules[slot].ammo == 0) return false;
   if (out != nullptr) *out = m;
   return true;
+}
+
+bool SpecialWorking(const CGUnit& u, int slot, std::uint8_t code) {
+  const ModuleRecord* m = SlotModule(u.design, slot);
+  const std::uint8_t own = m != nullptr ? m->SpecialCode() : 0;
+  return own != 0 && (code == 0 || own == code) && u.GetSlotDamagePercent(slot) < 100;
+}
+
+// Mind weapons are the Emerald Combine's, fired while its player has them armed.
+bool MindArmed(const CGUnit& u, int slot) {
+  return SpecialWorking(u, slot, kSpecialMind) && u.GetGuild() == kMindWeaponGuild && u.modules[slot].FiringLevel() != 0;
+}
+
+// A bombard fires on a ship only by its special attack order (31) on that ship.
+bool BombardAims(const CGUnit& u, int slot, const CGUnit& target) {
+  const UnitOrder* first = u.GetOrderCount() != 0 ? u.GetOrder(0) : nullptr;
+  return first != nullptr && first->type == ORDER_SPECIAL_ATTACK && first->Word(0) == target.id &&
+         SpecialWorking(u, slot, kSpecialBombard);
+}
+
+bool SpecialFiresAt(const CGUnit& u, int slot, const CGUnit& target) {
+  return MindArmed(u, slot) || BombardAims(u, slot, target);
+}
+
+// The orders that name the unit's target in a battle.
+bool IsAttackOrder(std::uint32_t type) {
+  return type == ORDER_ATTACK_UNIT || type == ORDER_SPECIAL_ATTACK || type == ORDER_MENTAL_ATTACK;
 }
 
 bool HasArmedSlot(const CGUnit& u) {
@@ -90,7 +114,7 @@ class Battle {
       if (first != nullptr && first->type == ORDER_RETREAT) Withdraw(f);
     }
     for (Fighter& f : m_fighters) {
-      if (!f.out) Act(*f.unit);
+      if (!f.out && !SrvStunned(*f.unit)) Act(*f.unit);
     }
     for (int round = 0; round < kMaxBattleRounds && HostilesRemain(); ++round) {
       std::vector<SrvShot> shots;
@@ -98,7 +122,7 @@ class Battle {
         if (!m_fighters[i].out) FireAll(m_fighters[i], shots);
       }
       for (Fighter& f : m_fighters) {
-        if (!f.out && WantsToRetreat(*f.unit)) Withdraw(f);
+        if (!f.out && !Stunned(*f.unit) && WantsToRetreat(*f.unit)) Withdraw(f);
       }
       if (shots.empty()) break;
       m_result.rounds.push_back(std::move(shots));
@@ -151,7 +175,9 @@ class Battle {
     }
     if (first->type == ORDER_BOMBARD && first->Asteroid() == u.location.asteroid &&
         u.location.asteroid < UnitNumAsteroids()) {
-      if (const int s = SrvFirstArmedSlot(u); s >= 0)
+      int s = SrvSpecialSlot(u, kSpecialBombard);
+      if (s < 0) s = SrvFirstArmedSlot(u);
+      if (s >= 0)
         m_result.acts.push_back(
             {kActBombard, u.id, u.design->slots[s].moduleId, kAsteroidTargetTag | u.location.asteroid});
     }
@@ -184,7 +210,7 @@ class Battle {
   // allows it).
   Fighter* ChooseTarget(const CGUnit& u) {
     const UnitOrder* first = u.GetOrderCount() != 0 ? u.GetOrder(0) : nullptr;
-    if (first != nullptr && first->type == ORDER_ATTACK_UNIT) {
+    if (first != nullptr && IsAttackOrder(first->type)) {
       Fighter* t = FindById(first->Word(0));
       if (t != nullptr && m_hostile(u, *t->unit)) return t;
     }
@@ -216,8 +242,14 @@ class Battle {
     return found;
   }
 
+  // Stunned before the battle or by a hit in it.
+  bool Stunned(const CGUnit& u) const {
+    return SrvStunned(u) || std::find(m_stunned.begin(), m_stunned.end(), u.id) != m_stunned.end();
+  }
+
   void FireAll(Fighter& shooter, std::vector<SrvShot>& shots) {
     CGUnit& u = *shooter.unit;
+    if (Stunned(u)) return;
     Fighter* target = ChooseTarget(u);
     if (target == nullptr) return;
     for (int slot = 1; slot < kUnitSlots && !shooter.out; ++slot) {
@@ -230,6 +262,43 @@ class Battle {
       }
       if (aim != nullptr) FireWeapon(u, slot, *m, *aim, shots);
     }
+    for (int slot = 1; slot < kUnitSlots && !shooter.out; ++slot) {
+      if (SpecialWorking(u, slot, 0)) FireSpecial(u, slot, *target, shots);
+    }
+  }
+
+  // A special weapon fires once a round: an armed mind weapon at the target,
+  // else (with "target closest") at the nearest hostile within its range; a
+  // bombard at the ship its special attack order names.
+  void FireSpecial(CGUnit& u, int slot, Fighter& target, std::vector<SrvShot>& shots) {
+    const std::uint32_t rangeSq = u.GetWeaponRangeSq(slot);
+    Fighter* aim = target.out ? nullptr : &target;
+    if (aim == nullptr || DistanceSq(u, *aim->unit) > rangeSq || !SpecialFiresAt(u, slot, *aim->unit))
+      aim = MindArmed(u, slot) && u.targeting[1] != 0 && u.targeting[2] == 0 ? NearestInRange(u, rangeSq) : nullptr;
+    if (aim == nullptr) return;
+    CGUnit& t = *aim->unit;
+    const int chance = SrvShotChance(u, slot, t);
+    if (chance < u.targeting[4]) return;
+    const ModuleRecord& m = *SlotModule(u.design, slot);
+    SrvShot shot;
+    shot.unitId = u.id;
+    shot.from = u.location;
+    shot.weapon = u.design->slots[slot].moduleId;
+    shot.targetId = t.id;
+    shot.chance = static_cast<std::int16_t>(chance);
+    shot.effectiveRange = DistanceSq(u, t) <= u.GetWeaponEffectiveRangeSq(slot);
+    if (m_random.Range(1, 100) > chance) {
+      Add(shot, {kShotMiss, 0, 0});
+    } else if (m.SpecialCode() == kSpecialMind) {
+      // A mind weapon does no damage: its strength is the turns its stun lasts.
+      const auto turns = static_cast<std::uint8_t>(std::max<int>(m.Strength(), 1));
+      Add(shot, {kShotHit, kHitStun, turns});
+      m_result.stuns.push_back({t.id, u.id, turns});
+      m_stunned.push_back(t.id);
+    } else {
+      Strike(*aim, m.AttackKind(), SrvHitStrength(u, slot, shot.effectiveRange), shot);
+    }
+    shots.push_back(shot);
   }
 
   void FireWeapon(CGUnit& u, int slot, const ModuleRecord& m, Fighter& aim, std::vector<SrvShot>& shots) {
@@ -328,6 +397,7 @@ class Battle {
   }
 
   std::vector<Fighter> m_fighters;
+  std::vector<std::uint32_t> m_stunned;
   HostilityTable m_hostile;
   SrvRandom& m_random;
   SrvSpaceBattleResult m_result;
@@ -365,12 +435,14 @@ bool SrvCanOpenFire(std::span<CGUnit* const> units) {
   // shot: a weapon that has no hostile within its reach, or would hold its
   // fire at every one for the plan's hit chance, never fires.
   for (const CGUnit* shooter : units) {
-    if (!operational(shooter) || shooter->design == nullptr) continue;
+    if (!operational(shooter) || shooter->design == nullptr || SrvStunned(*shooter)) continue;
     for (int s = 1; s < kUnitSlots; ++s) {
-      if (!Armed(*shooter, s, nullptr)) continue;
+      const bool special = SpecialWorking(*shooter, s, 0);
+      if (!special && !Armed(*shooter, s, nullptr)) continue;
       const std::uint32_t reachSq = shooter->GetWeaponRangeSq(s);
       for (const CGUnit* other : units) {
         if (operational(other) && Hostile(*shooter, *other) && DistanceSq(*shooter, *other) <= reachSq &&
+            (!special || SpecialFiresAt(*shooter, s, *other)) &&
             SrvShotChance(*shooter, s, *other) >= shooter->targeting[4])
           return true;
       }
@@ -384,6 +456,18 @@ int SrvFirstArmedSlot(const CGUnit& unit) {
   for (int s = 1; s < kUnitSlots; ++s)
     if (Armed(unit, s, nullptr)) return s;
   return -1;
+}
+
+int SrvSpecialSlot(const CGUnit& unit, std::uint8_t code) {
+  if (unit.design == nullptr) return -1;
+  for (int s = 1; s < kUnitSlots; ++s)
+    if (SpecialWorking(unit, s, code)) return s;
+  return -1;
+}
+
+bool SrvStunned(const CGUnit& unit) {
+  const UnitOrder* first = unit.GetOrderCount() != 0 ? unit.GetOrder(0) : nullptr;
+  return first != nullptr && first->type == ORDER_STUNNED;
 }
 
 int SrvShotChance(const CGUnit& unit, int slot, const CGUnit& target) {

@@ -22,9 +22,12 @@
 class CGUnit;
 
 constexpr int kMaxBattleRounds = 10;
-// Hit kinds for the hull and life support; any other kind is a module index.
+// Hit kinds for the hull and life support, and the stun of a mind weapon's
+// hit (its amount the turns the target stays stunned); any other kind is a
+// module index.
 constexpr std::uint16_t kHitHull = 1253;
 constexpr std::uint16_t kHitLifeSupport = 1254;
+constexpr std::uint16_t kHitStun = 1255;
 
 enum SrvShotCode : std::uint8_t {
   kShotMiss = 102,
@@ -73,10 +76,18 @@ struct SrvBattleAct {
   std::uint32_t target = 0;  // the unit scanned, or the asteroid bombarded
 };
 
+// A unit a mind weapon's hit stunned, for how many turns, and by whom.
+struct SrvStun {
+  std::uint32_t unitId = 0;
+  std::uint32_t by = 0;
+  std::uint8_t turns = 0;
+};
+
 struct SrvSpaceBattleResult {
   // Shots by round, in firing order.
   std::vector<std::vector<SrvShot>> rounds;
   std::vector<SrvBattleAct> acts;
+  std::vector<SrvStun> stuns;
   std::vector<std::uint32_t> destroyed;
   std::vector<std::uint32_t> retreated;
   // Weapons that fired their last round: the unit and the weapon's module.
@@ -100,6 +111,14 @@ bool SrvCanOpenFire(std::span<CGUnit* const> units);
 // The first weapon slot of the unit able to fire (1-19, working, with a
 // firing level and ammunition, not special); -1 when none.
 int SrvFirstArmedSlot(const CGUnit& unit);
+
+// The first working slot (1-19) holding a special weapon of `code` (0: of
+// any code); -1 when none.
+int SrvSpecialSlot(const CGUnit& unit, std::uint8_t code);
+
+// Whether the unit is stunned (its first order is 35): it takes no orders,
+// holds its fire and stays where it is.
+bool SrvStunned(const CGUnit& unit);
 
 // The chance in 100 that a shot of the weapon in `slot` hits `target` where
 // both stand: beyond the weapon's effective range a beam or missile aims

@@ -15,20 +15,6 @@ constexpr int kCombatAtvHit = 60;  // percent per shot; ATVs of kind 0 are the c
 constexpr int kOtherAtvHit = 20;
 constexpr int kFacilityHit = 40;
 constexpr int kEntrenchedHolds = 30;
-constexpr std::uint32_t kFacilityBits[] = {FACILITY_POWER, FACILITY_MINING, FACILITY_STORAGE,
-                                           FACILITY_ATV_CONSTRUCTION};
-
-// The cell of the zone where the replay draws a facility, and whence its shots fly.
-std::uint32_t FacilityCell(std::uint32_t bit) {
-  switch (bit) {
-    case FACILITY_POWER:
-      return 2;
-    case FACILITY_ATV_CONSTRUCTION:
-      return 3;
-    default:
-      return 1;
-  }
-}
 
 using Counts = std::array<int, kAtvKinds>;
 
@@ -76,7 +62,7 @@ class ZoneFight {
   // Fights to the end or the round cap; returns the attackers left.
   Counts Fight() {
     const std::uint8_t defender = m_zone.owner;
-    for (std::uint32_t bit : kFacilityBits) {
+    for (std::uint32_t bit : kSrvFacilityBits) {
       if ((m_zone.facilities & bit) != 0) NoteFacility(bit, defender);
     }
     OpeningFire(defender);
@@ -85,9 +71,9 @@ class ZoneFight {
       Counts attackerLosses{}, defenderLosses{};
       Volley(round, m_attackers, m_attacker, m_defenders, true, defenderLosses);
       Volley(round, m_defenders, defender, m_attackers, false, attackerLosses);
-      for (std::uint32_t bit : kFacilityBits) {
+      for (std::uint32_t bit : kSrvFacilityBits) {
         if ((m_zone.facilities & bit) != 0 && m_random.Range(1, 100) <= kFacilityHit)
-          Hit(round, FacilityCell(bit), defender, m_attackers, false, attackerLosses);
+          Hit(round, SrvFacilityCell(bit), defender, m_attackers, false, attackerLosses);
       }
       Bury(round, m_defenders, defenderLosses, defender, m_zone.index);
       Bury(round, m_attackers, attackerLosses, m_attacker, m_origin);
@@ -112,12 +98,12 @@ class ZoneFight {
   // As the attack comes in, each of the zone's facilities fires once at its
   // front ATV where it set off from (the replay plays this before the rounds).
   void OpeningFire(std::uint8_t defender) {
-    for (std::uint32_t bit : kFacilityBits) {
+    for (std::uint32_t bit : kSrvFacilityBits) {
       if ((m_zone.facilities & bit) == 0 || m_random.Range(1, 100) > kFacilityHit) continue;
       const int victim = FrontKind(m_attackers);
       if (victim < 0) return;
       const auto v = static_cast<std::uint32_t>(victim);
-      AddEvent(m_out, m_zone.index, m_origin, kTerrainDefenceFire, 0, kElementShot, FacilityCell(bit), kElementAtv,
+      AddEvent(m_out, m_zone.index, m_origin, kTerrainDefenceFire, 0, kElementShot, SrvFacilityCell(bit), kElementAtv,
                v, defender);
       AddEvent(m_out, m_origin, m_origin, kTerrainDefenceHit, 0, kElementDestroyed, v, kElementAtv, v, m_attacker);
       --m_attackers[static_cast<std::size_t>(victim)];
@@ -187,7 +173,7 @@ int ZoneAtvs(const CGZone& zone) {
 void TakeOver(CGZone& zone, std::uint8_t chapter, Counts& atvs, SrvTerrainResult& out) {
   std::erase_if(out.events,
                 [&](const TerrainEvent& e) { return e.a == kTerrainFacilityPresent && e.d == zone.index; });
-  for (std::uint32_t bit : kFacilityBits) {
+  for (std::uint32_t bit : kSrvFacilityBits) {
     if ((zone.facilities & bit) != 0) {
       AddEvent(out, zone, kTerrainFacilityLost, 0, kElementFacility, bit, kElementDestroyed, bit, zone.owner);
     }
@@ -311,6 +297,17 @@ void NumberPlayedRounds(std::vector<TerrainEvent>& events) {
 }
 
 }  // namespace
+
+std::uint32_t SrvFacilityCell(std::uint32_t bit) {
+  switch (bit) {
+    case FACILITY_POWER:
+      return 2;
+    case FACILITY_ATV_CONSTRUCTION:
+      return 3;
+    default:
+      return 1;
+  }
+}
 
 TerrainEvent SrvTerrainEvent(std::uint32_t kind, std::uint32_t round, std::uint32_t sourceType, std::uint16_t from,
                              std::uint32_t sourceValue, std::uint32_t targetType, std::uint16_t to,

@@ -26,6 +26,7 @@
 #include <vector>
 
 #include "Game/model/GTerrainRec.h"
+#include "Game/model/GWorldTypes.h"
 #include "server/world/SrvRandom.h"
 
 class CGAsteroid;
@@ -57,6 +58,12 @@ enum SrvTerrainElement : std::uint32_t {
   kElementEntrenched = 6,
   kElementPod = 7,
 };
+
+// The facilities a zone may hold, in the order they stand (and fall).
+constexpr std::uint32_t kSrvFacilityBits[] = {FACILITY_POWER, FACILITY_MINING, FACILITY_STORAGE,
+                                              FACILITY_ATV_CONSTRUCTION};
+// The cell of the zone where the replay draws a facility, and whence its shots fly.
+std::uint32_t SrvFacilityCell(std::uint32_t bit);
 
 // The events the recorder takes for one asteroid (its saved count is 16 bits);
 // a turn's record is cut there.

@@ -5,12 +5,14 @@
 
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GUnit.h"
+#include "Game/model/GUnitModules.h"
 #include "Game/base/Packets.h"
 #include "Game/rules/GUnitTem.h"
 #include "server/orders/SrvPacketRead.h"
 #include "server/world/SrvScienceBonus.h"
 #include "server/orders/SrvUnitPackets.h"
 #include "server/ai/SrvChapterState.h"
+#include "server/battle/SrvSpaceBattle.h"
 #include "server/world/SrvCentreZone.h"
 
 namespace {
@@ -69,6 +71,20 @@ bool IsServerOnlyOrder(std::uint32_t type) {
          type == ORDER_TYPE_26 || type == ORDER_TYPE_33 || type == ORDER_CANCEL_FIRST;
 }
 
+// A special attack (31) needs a working special weapon, a mental attack (34)
+// a mind weapon; either is made on another chapter's unit within the
+// weapon's range of where the unit stands in an asteroid's space.
+SrvOrderVerdict CheckSpecialAttack(const CGUnit& unit, const CGUnit& target, std::uint32_t type) {
+  const int slot = SrvSpecialSlot(unit, type == ORDER_MENTAL_ATTACK ? kSpecialMind : 0);
+  if (slot < 0) return SrvOrderVerdict::kBadOrder;
+  if (target.GetChapter() == unit.GetChapter()) return SrvOrderVerdict::kBadTarget;
+  const std::uint16_t here = unit.location.asteroid;
+  if (here >= CGSolarDB::GetAsteroidCount() || target.location.asteroid != here ||
+      GetLocationDistanceSq(&unit.location, &target.location) > unit.GetWeaponRangeSq(slot))
+    return SrvOrderVerdict::kOutOfRange;
+  return SrvOrderVerdict::kAccepted;
+}
+
 struct OwnUnit {
   CGUnit* unit = nullptr;
   SrvOrderVerdict verdict = SrvOrderVerdict::kAccepted;
@@ -97,6 +113,8 @@ SrvOrderVerdict TakeUnitOrder(SrvWorld& world, std::uint16_t chapter, std::span<
   // anywhere) and slip past a stun.
   if (order.insertMode != kInsertReplace && order.insertMode != kInsertAppend) return SrvOrderVerdict::kBadOrder;
   if (!unit.IsOperational() && order.type != ORDER_DECOMMISSION) return SrvOrderVerdict::kUnoperational;
+  // A stunned unit's queue stays: an order may only wait behind the stun.
+  if (order.insertMode == kInsertReplace && SrvStunned(unit)) return SrvOrderVerdict::kStunned;
 
   UnitOrder probe;
   std::copy_n(order.head.begin(), probe.head.size(), probe.head.begin());
@@ -112,6 +130,13 @@ SrvOrderVerdict TakeUnitOrder(SrvWorld& world, std::uint16_t chapter, std::span<
       return SrvOrderVerdict::kBadTarget;
   }
   if (TargetsAsteroid(order.type) && probe.Asteroid() >= asteroids) return SrvOrderVerdict::kBadTarget;
+  // A bombardment names an asteroid by its index alone: a star, or anything
+  // else the views can pick, is no target.
+  if (order.type == ORDER_BOMBARD && probe.Word(0) >= asteroids) return SrvOrderVerdict::kBadTarget;
+  if (order.type == ORDER_SPECIAL_ATTACK || order.type == ORDER_MENTAL_ATTACK) {
+    if (const SrvOrderVerdict v = CheckSpecialAttack(unit, *target, order.type); v != SrvOrderVerdict::kAccepted)
+      return v;
+  }
   if ((order.type == ORDER_MOVE_TO_LOCATION || order.type == ORDER_DELAYED_MOVE) &&
       probe.GetLocation().asteroid > asteroids)
     return SrvOrderVerdict::kBadTarget;
@@ -175,11 +200,28 @@ SrvOrderVerdict TakeCancel(SrvWorld& world, std::uint16_t chapter, std::span<con
   if (packet.size() < kCancelSize) return SrvOrderVerdict::kTooShort;
   const OwnUnit own = FindOwnUnit(world, chapter, ReadU32(packet, 8));
   if (own.unit == nullptr) return own.verdict;
+  // Cancelling the last order of a stunned unit holding only its stun would end the stun.
+  if (packet[14] == 0 && own.unit->GetOrderCount() == 1 && SrvStunned(*own.unit)) return SrvOrderVerdict::kStunned;
   if (packet[14] != 0)
     own.unit->CancelOrders();
   else
     own.unit->CancelLastOrder();
   return SrvOrderVerdict::kAccepted;
+}
+
+// Only the Emerald Combine arms and disarms mind weapons, and a firing level
+// is raised only where a weapon is fitted (the levels the plan leaves as they
+// are pass, whatever the slot holds).
+bool FiringLevelsAllowed(const CGUnit& unit, const BattlePlanPacket& plan) {
+  for (std::size_t s = 0; s < plan.firingLevels.size(); ++s) {
+    const int slot = static_cast<int>(s);
+    const std::uint8_t now = unit.GetFiringLevel(slot), wanted = plan.firingLevels[s];
+    if (wanted == now) continue;
+    const ModuleRecord* m = SlotModule(unit.design, slot);
+    if (m != nullptr && m->SpecialCode() == kSpecialMind && unit.GetGuild() != kMindWeaponGuild) return false;
+    if (wanted > now && !IsWeapon(m)) return false;
+  }
+  return true;
 }
 
 SrvOrderVerdict TakeBattlePlan(SrvWorld& world, std::uint16_t chapter, std::span<const std::uint8_t> packet) {
@@ -189,6 +231,7 @@ SrvOrderVerdict TakeBattlePlan(SrvWorld& world, std::uint16_t chapter, std::span
   if (own.unit == nullptr) return own.verdict;
   for (std::uint8_t level : plan.firingLevels)
     if (level > 7) return SrvOrderVerdict::kBadOrder;
+  if (!FiringLevelsAllowed(*own.unit, plan)) return SrvOrderVerdict::kBadOrder;
   own.unit->ApplyBattlePlanPacket(plan);
   return SrvOrderVerdict::kAccepted;
 }
@@ -270,6 +313,9 @@ SrvPacket SrvRefusedOrderNotice(SrvWorld& world, std::uint16_t chapter, std::spa
   CGUnit* unit = world.pieces->FindUnit(order.unitId, &at);
   if (unit == nullptr || unit->GetChapter() != chapter) return {};
   if (order.insertMode != kInsertReplace && unit->GetOrderCount() != 0) return {};
+  // A stunned unit's queue is never emptied (its client refuses to replace
+  // it too): a 303 would end the stun on the client's side alone.
+  if (SrvStunned(*unit)) return {};
   unit->ClearOrders(false);
   const std::int32_t code = verdict == SrvOrderVerdict::kCannotAfford ? ORDERFAIL_LACK_MINERALS
                             : verdict == SrvOrderVerdict::kBadTarget  ? ORDERFAIL_TARGET_DEAD
@@ -301,6 +347,10 @@ const char* SrvOrderVerdictText(SrvOrderVerdict verdict) {
       return "the pool cannot pay for it";
     case SrvOrderVerdict::kRepeated:
       return "asked already this turn";
+    case SrvOrderVerdict::kStunned:
+      return "the unit is stunned";
+    case SrvOrderVerdict::kOutOfRange:
+      return "the target is beyond the special weapon's range";
   }
   return "refused";
 }

@@ -8,7 +8,9 @@
 // Packets taken (offsets from the packet's start):
 //   301  order (ParseOrderPacket, 172 bytes): u32 unit at 8, the order from 12
 //   306  cancel orders: u32 unit at 8, u16 asteroid at 12, u8 all at 14
-//   314  battle plan of a unit (BattlePlanPacket, 48 bytes)
+//   314  battle plan of a unit (BattlePlanPacket, 48 bytes); refused when it
+//        changes a mind weapon's firing level on a unit not of the Emerald
+//        Combine, or raises the level of a slot without a weapon
 //   510  module research allocation: u8 chapter slot at 8, u16 module at 10, u16 percent at 12
 //   511  hull research allocation: u16 section at 8, u8 slot at 10, u16 hull at 12, u16 percent at 14
 //   512, 513  science bonus (SrvScienceBonus.h)
@@ -38,6 +40,8 @@ enum class SrvOrderVerdict : std::uint8_t {
   kBadTarget,      // the order's target does not exist or may not be used
   kCannotAfford,   // a building order its pool cannot pay
   kRepeated,       // asked already this turn, and done once a turn
+  kStunned,        // the unit is stunned: its queue cannot be replaced nor its stun cancelled
+  kOutOfRange,     // a special or mental attack on a unit beyond the weapon's range
 };
 
 // The packet types SrvSubmitOrder takes.

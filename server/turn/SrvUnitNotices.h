@@ -15,6 +15,7 @@
 //   107 / 108 a zone's mining value / ATV limit raised: parameter 1 1 when
 //       it was, 0 when the zone could not take it, 2 the asteroid
 //   110 a weapon out of ammunition: parameter 1 its module, 3 the unit
+//   112 a target stunned: parameter 3 the unit whose mind weapon stunned it
 //   113 ATVs built, into a hold or by a zone's facility: parameter 2 the
 //       asteroid in both halves (SrvAtvProductionAsteroid)
 //   114 a landing held back by a zone taken by another: parameter 2 the
@@ -33,6 +34,7 @@ constexpr std::uint16_t kSrvAtvsLandedCode = 106;
 constexpr std::uint16_t kSrvMiningRaisedCode = 107;
 constexpr std::uint16_t kSrvStackingRaisedCode = 108;
 constexpr std::uint16_t kSrvOutOfAmmoCode = 110;
+constexpr std::uint16_t kSrvStunnedTargetCode = 112;
 constexpr std::uint16_t kSrvLandingHeldBackCode = 114;
 // Parameter 2 of an ATV-production notice (113): the client names the
 // asteroid from the high half and goes to it on a double click from the low

@@ -26,6 +26,7 @@
 #include "server/battle/SrvTerrainBattle.h"
 #include "server/turn/SrvOrderSteps.h"
 #include "server/turn/SrvStorePool.h"
+#include "server/turn/SrvStuns.h"
 #include "server/trade/SrvTradeNotices.h"
 #include "server/turn/SrvUnitNotices.h"
 #include "server/world/SrvCentreZone.h"
@@ -661,6 +662,19 @@ void AdvanceOrder(SrvTurnContext& turn, CGUnit& unit) {
 
 void SrvAdvanceUnitOrder(SrvTurnContext& turn, CGUnit& unit) {
   const UnitOrder* order = unit.GetOrder(0);
+  if (order != nullptr && order->type == ORDER_STUNNED) {
+    SrvAdvanceStun(turn, unit);
+    return;
+  }
+  // A special or mental attack is made from where the unit stands: one
+  // whose target is gone, or has left, is over.
+  if (order != nullptr && (order->type == ORDER_SPECIAL_ATTACK || order->type == ORDER_MENTAL_ATTACK)) {
+    std::uint16_t at = 0;
+    const CGUnit* target = turn.world.pieces->FindUnit(order->Word(0), &at);
+    if (target == nullptr || !target->IsOperational() || target->location.asteroid != unit.location.asteroid)
+      SrvFinishFirstOrder(turn, unit, ORDERFAIL_TARGET_DEAD);
+    return;
+  }
   if (order == nullptr || IsBattleOrder(order->type)) return;
   const std::uint32_t type = order->type, id = unit.id;
   // A move's step takes its drives' power: a unit whose store and a turn's

@@ -1076,6 +1076,30 @@ void Device(Canvas& c, const std::string& stem, const Palette& p) {
     cairo_line_to(cr, cx + r * 0.8, cy - r * 0.9);
     cairo_line_to(cr, cx + r * 1.1, cy - r * 0.5);
     cairo_stroke(cr);
+  } else if (kind == "wmnd") {  // mind weapon: a head sending rings of thought
+    cairo_arc(cr, cx - r * 0.35, cy, r * 0.5, M_PI * 0.5, M_PI * 2.5);
+    cairo_fill(cr);
+    cairo_rectangle(cr, cx - r * 0.6, cy + r * 0.3, r * 0.5, r * 0.7);
+    cairo_fill(cr);
+    c.Colour(hot);
+    for (int i = 1; i <= 1 + level; ++i) {
+      cairo_arc(cr, cx - r * 0.2, cy, r * (0.35 + 0.3 * i), -M_PI * 0.3, M_PI * 0.3);
+      cairo_stroke(cr);
+    }
+  } else if (kind == "wbmb") {  // bombard: a mortar lobbing a shell down
+    cairo_save(cr);
+    cairo_translate(cr, cx - r * 0.2, cy + r * 0.5);
+    cairo_rotate(cr, -M_PI * 0.25);
+    cairo_rectangle(cr, -r * 0.22, -r * 1.0, r * 0.44, r * 1.1);
+    cairo_restore(cr);
+    cairo_fill(cr);
+    cairo_rectangle(cr, cx - r * 0.8, cy + r * 0.55, r * 1.2, r * 0.35);
+    cairo_fill(cr);
+    c.Colour(hot);
+    for (int i = 0; i < level; ++i) {
+      cairo_arc(cr, cx + r * (0.55 + 0.3 * i), cy - r * (0.75 - 0.45 * i), r * 0.17, 0, 2 * M_PI);
+      cairo_fill(cr);
+    }
   } else {  // command cores: a chip, with crossed blades on the war core
     c.RoundedRect(cx - r * 0.7, cy - r * 0.7, r * 1.4, r * 1.4, r * 0.15);
     cairo_fill(cr);

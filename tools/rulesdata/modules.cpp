@@ -24,6 +24,8 @@ constexpr std::size_t kMaxNameChars = 29;
 constexpr std::size_t kMaxImageChars = 5;
 constexpr std::size_t kMaxSoundChars = 6;
 constexpr int kHelpTopicBase = 1000;
+// Special weapons (a rate of fire above 20) have a topic of their own after the types'.
+constexpr int kSpecialWeaponTopic = kHelpTopicBase + 11;
 constexpr int kMaxRange = 0xFFFF / kWeaponRangeScale;
 
 struct Module {
@@ -217,7 +219,8 @@ class ModuleCompiler {
     r.type = static_cast<std::uint8_t>(m.type);
     for (int k = 0; k < 5; ++k) r.costs[k] = static_cast<std::uint16_t>(m.costs[k]);
     r.successor = Successor(m);
-    r.helpTopic = static_cast<std::uint16_t>(kHelpTopicBase + m.type);
+    const bool special = m.type == WEAPON && m.typeData[6] > kMaxRateOfFire;
+    r.helpTopic = static_cast<std::uint16_t>(special ? kSpecialWeaponTopic : kHelpTopicBase + m.type);
     r.buildPoints = static_cast<std::uint8_t>(m.buildPoints);
     r.techLevel = static_cast<std::uint8_t>(m.tech);
     std::memcpy(r.imageName, m.image.data(), m.image.size());

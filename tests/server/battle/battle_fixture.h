@@ -5,8 +5,9 @@
 //
 // Modules: 0 gun (attack kind 0, strength 40, range 25 / effective 15 file
 // units, rate of fire 3, hit 70, ammo 30, pattern 0), 1 shield (stops 60 of
-// attack kind 0), 2 drive, 3 scanner, 4 ATV hold. Every module has 20 build
-// points.
+// attack kind 0), 2 drive, 3 scanner, 4 ATV hold, 5 mind weapon (special code
+// 22, strength 3: a hit stuns for 3 turns), 6 bombard (special code 24,
+// strength 15: three shots a turn). Every module has 20 build points.
 
 #include <gtest/gtest.h>
 
@@ -23,7 +24,7 @@
 
 namespace battle_test {
 
-enum TestModule : std::uint16_t { kGun = 0, kShield = 1, kDrive = 2, kScanner = 3, kHold = 4 };
+enum TestModule : std::uint16_t { kGun = 0, kShield = 1, kDrive = 2, kScanner = 3, kHold = 4, kMind = 5, kBombard = 6 };
 
 class BattleWorld : public ::testing::Test {
  protected:
@@ -39,7 +40,9 @@ class BattleWorld : public ::testing::Test {
     auto drive = rules_test::Module("Drive", 5, rules_test::DriveData(20, 12));
     auto scanner = rules_test::Module("Scanner", MODULE_SCOUT, {20, 0, 0, 0, 0, 0, 0, 0, 0});
     auto hold = rules_test::Module("Hold", MODULE_TRANSPORT, {4, 0, 0, 0, 0, 0, 0, 0, 0});
-    std::vector<rules_test::ModuleEntry> modules = {gun, shield, drive, scanner, hold};
+    auto mind = rules_test::Module("Mind", 10, rules_test::WeaponData(6, 3, 25, 15, kSpecialMind, 100, 255, 1));
+    auto bombard = rules_test::Module("Bombard", 10, rules_test::WeaponData(6, 15, 25, 15, kSpecialBombard, 100, 255, 2));
+    std::vector<rules_test::ModuleEntry> modules = {gun, shield, drive, scanner, hold, mind, bombard};
     for (auto& m : modules) m.guildMask = 0x1F;
     EXPECT_TRUE(world.UseRules(rules_test::HullsFile(sections), rules_test::ModulesFile(modules)));
   }
