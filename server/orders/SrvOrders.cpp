@@ -210,8 +210,8 @@ SrvOrderVerdict TakeCancel(SrvWorld& world, std::uint16_t chapter, std::span<con
 }
 
 // Only the Emerald Combine arms and disarms mind weapons, and a firing level
-// is raised only where a weapon is fitted (the levels the plan leaves as they
-// are pass, whatever the slot holds).
+// (the share of power a module runs on) is raised only where a module is
+// fitted; the levels the plan leaves as they are pass, whatever the slot holds.
 bool FiringLevelsAllowed(const CGUnit& unit, const BattlePlanPacket& plan) {
   for (std::size_t s = 0; s < plan.firingLevels.size(); ++s) {
     const int slot = static_cast<int>(s);
@@ -219,7 +219,7 @@ bool FiringLevelsAllowed(const CGUnit& unit, const BattlePlanPacket& plan) {
     if (wanted == now) continue;
     const ModuleRecord* m = SlotModule(unit.design, slot);
     if (m != nullptr && m->SpecialCode() == kSpecialMind && unit.GetGuild() != kMindWeaponGuild) return false;
-    if (wanted > now && !IsWeapon(m)) return false;
+    if (wanted > now && m == nullptr) return false;
   }
   return true;
 }

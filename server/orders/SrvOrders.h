@@ -10,7 +10,7 @@
 //   306  cancel orders: u32 unit at 8, u16 asteroid at 12, u8 all at 14
 //   314  battle plan of a unit (BattlePlanPacket, 48 bytes); refused when it
 //        changes a mind weapon's firing level on a unit not of the Emerald
-//        Combine, or raises the level of a slot without a weapon
+//        Combine, or raises the level of an empty slot
 //   510  module research allocation: u8 chapter slot at 8, u16 module at 10, u16 percent at 12
 //   511  hull research allocation: u16 section at 8, u8 slot at 10, u16 hull at 12, u16 percent at 14
 //   512, 513  science bonus (SrvScienceBonus.h)

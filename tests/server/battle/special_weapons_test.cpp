@@ -165,14 +165,14 @@ TEST_F(SpecialWeapons, AMentalAttackNeedsAMindWeaponAndItsRangeAndEndsWithTheStu
   EXPECT_EQ(Notices(*turn, kCombine, 102).size(), 1u);
 }
 
-TEST_F(SpecialWeapons, ABattlePlanArmsOnlyTheCombinesMindWeaponsAndOnlyWhereAWeaponIs) {
+TEST_F(SpecialWeapons, ABattlePlanArmsOnlyTheCombinesMindWeaponsAndRaisesNoEmptySlot) {
   CGUnit* mystic = Fleet(kCombine, Design(kCombine, {kDrive, kMind}), 1, kField)[0];
   CGUnit* foreign = Fleet(0, Design(0, {kDrive, kMind}), 1, kField, 50)[0];
   EXPECT_EQ(SubmitPlan(0, *mystic, 1, 2), SrvOrderVerdict::kNotOwner);
   EXPECT_EQ(mystic->IsSpecialWeaponArmed(), 0);
   EXPECT_EQ(SubmitPlan(kCombine, *mystic, 5, 2), SrvOrderVerdict::kBadOrder) << "slot 5 is empty";
-  EXPECT_EQ(SubmitPlan(kCombine, *mystic, 0, 3), SrvOrderVerdict::kBadOrder) << "a drive fires nothing";
   EXPECT_EQ(mystic->GetFiringLevel(5), 0);
+  EXPECT_EQ(SubmitPlan(kCombine, *mystic, 0, 3), SrvOrderVerdict::kAccepted) << "a drive runs at its level too";
   const std::uint8_t level = foreign->GetFiringLevel(1);
   EXPECT_EQ(SubmitPlan(0, *foreign, 1, level == 0 ? 2 : 0), SrvOrderVerdict::kBadOrder);
   EXPECT_EQ(foreign->GetFiringLevel(1), level);
