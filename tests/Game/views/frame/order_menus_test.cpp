@@ -225,6 +225,11 @@ TEST_F(OrderMenus, StunnedOrMissingUnitsOpenNoMenuAndSpecialWeaponsGoByGuild) {
   CGUnit* guild2 = Unit({kComputer, kLance, kDrive}, 1, kOther);
   items = MenuOf(4, guild2->id);
   EXPECT_EQ(std::count(items.begin(), items.end(), 619u), 0);
+  // Guilds 0 and 4 have no item for a special weapon either.
+  for (std::uint8_t chapter : {std::uint8_t{2}, std::uint8_t{33}}) {
+    items = MenuOf(4, Unit({kComputer, kLance, kDrive}, 1, chapter)->id);
+    EXPECT_EQ(std::count(items.begin(), items.end(), 619u), 0) << "chapter " << int{chapter};
+  }
 }
 
 TEST_F(OrderMenus, AsteroidAndGotoItemsFollowTheViewAndTheOwners) {
