@@ -270,11 +270,21 @@ class Battle {
   // A special weapon fires once a round: an armed mind weapon at the target,
   // else (with "target closest") at the nearest hostile within its range; a
   // bombard at the ship its special attack order names.
+  // A unit already stunned is no mind weapon's target: a stun is not drawn out
+  // by another.
   void FireSpecial(CGUnit& u, int slot, Fighter& target, std::vector<SrvShot>& shots) {
     const std::uint32_t rangeSq = u.GetWeaponRangeSq(slot);
-    Fighter* aim = target.out ? nullptr : &target;
-    if (aim == nullptr || DistanceSq(u, *aim->unit) > rangeSq || !SpecialFiresAt(u, slot, *aim->unit))
-      aim = MindArmed(u, slot) && u.targeting[1] != 0 && u.targeting[2] == 0 ? NearestInRange(u, rangeSq) : nullptr;
+    const bool mind = MindArmed(u, slot);
+    const auto takes = [&](const Fighter& f) {
+      return !f.out && DistanceSq(u, *f.unit) <= rangeSq && SpecialFiresAt(u, slot, *f.unit) &&
+             !(mind && Stunned(*f.unit));
+    };
+    Fighter* aim = takes(target) ? &target : nullptr;
+    if (aim == nullptr && mind && u.targeting[1] != 0 && u.targeting[2] == 0) {
+      std::uint32_t best = 0xFFFFFFFFu;
+      for (Fighter& f : m_fighters)
+        if (m_hostile(u, *f.unit) && takes(f) && DistanceSq(u, *f.unit) < best) best = DistanceSq(u, *f.unit), aim = &f;
+    }
     if (aim == nullptr) return;
     CGUnit& t = *aim->unit;
     const int chance = SrvShotChance(u, slot, t);
@@ -442,7 +452,7 @@ bool SrvCanOpenFire(std::span<CGUnit* const> units) {
       const std::uint32_t reachSq = shooter->GetWeaponRangeSq(s);
       for (const CGUnit* other : units) {
         if (operational(other) && Hostile(*shooter, *other) && DistanceSq(*shooter, *other) <= reachSq &&
-            (!special || SpecialFiresAt(*shooter, s, *other)) &&
+            (!special || (SpecialFiresAt(*shooter, s, *other) && !(MindArmed(*shooter, s) && SrvStunned(*other)))) &&
             SrvShotChance(*shooter, s, *other) >= shooter->targeting[4])
           return true;
       }

@@ -21,12 +21,13 @@ void SrvStunUnit(SrvTurnContext& turn, CGUnit& unit, std::uint8_t turns) {
   turn.Tell(static_cast<std::uint16_t>(unit.GetChapter()), SrvPacket(packet.bytes.begin(), packet.bytes.end()));
 }
 
-void SrvAdvanceStun(SrvTurnContext& turn, CGUnit& unit) {
+bool SrvAdvanceStun(SrvTurnContext& turn, CGUnit& unit) {
   UnitOrder* stun = unit.GetOrderCount() != 0 ? unit.GetOrder(0) : nullptr;
-  if (stun == nullptr || stun->type != ORDER_STUNNED) return;
+  if (stun == nullptr || stun->type != ORDER_STUNNED) return false;
   if (stun->Word(0) > 1) {
     stun->SetWord(0, stun->Word(0) - 1);
-    return;
+    return false;
   }
   SrvFinishFirstOrder(turn, unit, 1);
+  return true;
 }

@@ -12,10 +12,12 @@
 
 class CGUnit;
 
-// Stuns the unit for `turns` turns (a stun already on it lasts the longer of
-// the two); a new stun is told to its owner (301, inserted first).
+// Stuns the unit for `turns` turns (a stun already on it, which battles do
+// not draw out, lasts the longer of the two); a new stun is told to its
+// owner (301, inserted first).
 void SrvStunUnit(SrvTurnContext& turn, CGUnit& unit, std::uint8_t turns);
 
 // One turn of the stun at the head of the unit's queue: in the turn its
-// count runs out it ends as a done order (303, notice 1/101 naming type 35).
-void SrvAdvanceStun(SrvTurnContext& turn, CGUnit& unit);
+// count runs out it ends as a done order (303, notice 1/101 naming type 35)
+// and true is returned, the next order taking the same turn.
+bool SrvAdvanceStun(SrvTurnContext& turn, CGUnit& unit);

@@ -662,9 +662,11 @@ void AdvanceOrder(SrvTurnContext& turn, CGUnit& unit) {
 
 void SrvAdvanceUnitOrder(SrvTurnContext& turn, CGUnit& unit) {
   const UnitOrder* order = unit.GetOrder(0);
+  // An order that waited behind a stun takes the turn the stun ends in: a
+  // retreat queued behind it gets away before the turn's battles.
   if (order != nullptr && order->type == ORDER_STUNNED) {
-    SrvAdvanceStun(turn, unit);
-    return;
+    if (!SrvAdvanceStun(turn, unit)) return;
+    order = unit.GetOrder(0);
   }
   // A special or mental attack is made from where the unit stands: one
   // whose target is gone, or has left, is over.

@@ -94,6 +94,11 @@ TEST_F(SpecialWeapons, AMindWeaponFiresOnlyOnceArmedAndItsHitStunsTheTarget) {
     for (const ReadPart& part : shot.parts) stunShot |= part.code == kShotHit && part.value == kHitStun && part.amount == 3;
   EXPECT_TRUE(stunShot);
 
+  // A stunned ship is no mind weapon's target: its stun is not drawn out.
+  turn = Resolve();
+  EXPECT_TRUE(OfType(*turn, kCombine, 503).empty());
+  EXPECT_EQ(target->GetOrder(0)->Word(0), 3u);
+
   // Disarmed again, it holds its fire.
   ASSERT_EQ(SubmitPlan(kCombine, *mystic, 1, 0), SrvOrderVerdict::kAccepted);
   turn = Resolve();
@@ -128,6 +133,7 @@ TEST_F(SpecialWeapons, AStunKeepsItsQueueForItsTurnsHoldsFireAndThenLifts) {
   ASSERT_EQ(gunner->GetOrderCount(), 1);
   EXPECT_EQ(gunner->GetOrder(0)->type, static_cast<std::uint32_t>(ORDER_MOVE_TO_ASTEROID));
   EXPECT_EQ(OfType(*turn, 0, 303).size(), 1u);
+  EXPECT_EQ(gunner->location.asteroid, CGSolarDB::GetAsteroidCount()) << "the order behind took the same turn";
   const auto lifted = Notices(*turn, 0, 101);
   ASSERT_EQ(lifted.size(), 1u);
   EXPECT_EQ(ReadU32(lifted[0], 144), static_cast<std::uint32_t>(ORDER_STUNNED));
@@ -205,8 +211,11 @@ TEST_F(SpecialWeapons, ABombardStrikesTheZonesAtvsThenItsFacilitiesAndTheReplayS
     auto t = Resolve();
     for (std::uint16_t chapter : {kOrder, std::uint16_t{0}}) {
       CRecorder recorder;
-      for (const SrvPacket& p : OfType(*t, chapter, 603))
-        if (ReadU16(p, 10) == kField) EXPECT_EQ(recorder.AddTerrainEventPacket(p), 1);
+      for (const SrvPacket& p : OfType(*t, chapter, 603)) {
+        if (ReadU16(p, 10) == kField) {
+          EXPECT_EQ(recorder.AddTerrainEventPacket(p), 1);
+        }
+      }
       int told = 0;
       for (std::uint16_t i = 0; i < recorder.GetTerrainEventCount(); ++i) {
         const TerrainEvent& e = *recorder.GetTerrainEvent(i);
