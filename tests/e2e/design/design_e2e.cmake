@@ -19,6 +19,13 @@ quen_game_run(DesignChamberFitting chamber_fitting
 quen_game_run(DesignChamberNames chamber_names
   chamber_name_refused.png,chamber_long_name.png,chamber_copy_name_refused.png,chamber_copy_named.png,chamber_name_after_turn.png
   chamber_names SAVE/autosave.*,SAVE/asavebak.*)
+# A special weapon of each guild that has one, fitted and read out (a rate
+# of fire of "8"), the design saved and a turn played: the Golden Order's
+# bombard and the Emerald Combine's mind weapon.
+quen_game_run(DesignChamberBombard special_bombard special_bombard_fitted.png,special_bombard_readout.png,special_bombard_next_turn.png
+  special_bombard SAVE/autosave.*,SAVE/asavebak.*)
+quen_game_run(DesignChamberMindWeapon special_mind special_mind_fitted.png,special_mind_readout.png,special_mind_next_turn.png
+  special_mind SAVE/autosave.*,SAVE/asavebak.*)
 unset(quen_game_run_dir)
 # At turn 150: the automatic upgrade, research allocation and science bonus,
 # a turn played, the assault hulls offered.
