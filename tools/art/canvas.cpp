@@ -3,6 +3,7 @@
 #include <pango/pangocairo.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <string>
 
@@ -234,6 +235,90 @@ void Canvas::Text(std::string_view text, double x, double y, double w, double h,
   show(tx + 1, ty + 1);
   Colour(colour);
   show(tx, ty);
+  g_object_unref(layout);
+}
+
+namespace {
+
+void SetFace(PangoLayout* layout, double size) {
+  PangoFontDescription* font = pango_font_description_from_string("Liberation Serif Bold");
+  pango_font_description_set_absolute_size(font, size * PANGO_SCALE);
+  pango_layout_set_font_description(layout, font);
+  pango_font_description_free(font);
+}
+
+struct InkBox {
+  double x = 0, y = 0, w = 0, h = 0;  // pixels, from the layout's top left
+};
+
+InkBox InkOf(PangoLayout* layout) {
+  PangoRectangle ink{};
+  pango_layout_get_extents(layout, &ink, nullptr);
+  return {static_cast<double>(ink.x) / PANGO_SCALE, static_cast<double>(ink.y) / PANGO_SCALE,
+          static_cast<double>(ink.width) / PANGO_SCALE, static_cast<double>(ink.height) / PANGO_SCALE};
+}
+
+}  // namespace
+
+void Canvas::Label(std::string_view text, double x, double y, double w, double h, const Rgb& colour, double size,
+                   double least) {
+  if (text.empty() || w < 2 || h < 2) return;
+  // How tall the capitals stand at each size: the measure of the label.
+  PangoLayout* layout = NewLayout(cr_, "H");
+  SetFace(layout, 100);
+  const double capsPerSize = InkOf(layout).h / 100;
+  pango_layout_set_text(layout, text.data(), static_cast<int>(text.size()));
+  // The size Text would settle on, while the capitals keep `least` rows; a
+  // size asked for below that grows to it where the box is tall enough.
+  const double smallest = least / capsPerSize * (1 - 1e-9);
+  double chosen = 0;
+  for (double s = std::max(std::min(size, h * 0.8), smallest); s >= smallest; s *= 0.9) {
+    SetFace(layout, s);
+    int tw = 0, th = 0;
+    pango_layout_get_pixel_size(layout, &tw, &th);
+    if (th > h + 2) break;
+    if (tw <= w - 2) {
+      chosen = s;
+      break;
+    }
+    if (s * 0.9 < smallest) {
+      if ((w - 2) / tw >= kNarrowest) chosen = s;
+      break;
+    }
+  }
+  g_object_unref(layout);
+  if (chosen > 0) {
+    // Text takes at most 0.8 of its box's height: a box as much taller, about
+    // the same middle, keeps a grown size whole.
+    const double tall = std::max(h, chosen / 0.8);
+    Text(text, x, y - (tall - h) / 2, w, tall, colour, chosen, true, 0.0, chosen);
+    return;
+  }
+  // Capitals as tall as `least`, their flat tops and feet on whole rows.
+  std::string capitals(text);
+  for (char& ch : capitals) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+  const double s = least / capsPerSize;
+  layout = NewLayout(cr_, capitals);
+  SetFace(layout, s);
+  pango_layout_set_text(layout, "H", 1);
+  const double capTop = InkOf(layout).y;
+  pango_layout_set_text(layout, capitals.data(), static_cast<int>(capitals.size()));
+  const InkBox ink = InkOf(layout);
+  const double narrow = std::min(1.0, (w - 2) / ink.w);
+  const double px = x + (w - ink.w * narrow) / 2 - ink.x * narrow;
+  const double py = y + std::floor((h - least) / 2) - capTop;
+  const auto show = [&](double ox, double oy) {
+    cairo_save(cr_);
+    cairo_translate(cr_, ox, oy);
+    cairo_scale(cr_, narrow, 1.0);
+    cairo_move_to(cr_, 0, 0);
+    pango_cairo_show_layout(cr_, layout);
+    cairo_restore(cr_);
+  };
+  Colour({0, 0, 0}, 0.7);
+  show(px + 1, py + 1);
+  Colour(colour);
+  show(px, py);
   g_object_unref(layout);
 }
 

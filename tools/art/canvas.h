@@ -67,6 +67,12 @@ class Canvas {
   void Text(std::string_view text, double x, double y, double w, double h, const Rgb& colour, double size,
             bool bold = true, double glow = 0.0, double narrowFrom = 0.0);
   static constexpr double kNarrowest = 0.6;
+  // A control's label: as Text, but its capitals never stand less than
+  // `least` pixels tall. Where the box is too low for that in mixed case, the
+  // label is set in capitals whose ink fills `least` rows, centred by its ink,
+  // and narrowed rather than shrunk to fit the box's width.
+  void Label(std::string_view text, double x, double y, double w, double h, const Rgb& colour, double size,
+             double least);
   Pixels Take();  // the picture; alpha not premultiplied
 
   // The width and height in pixels `text` takes at `size` in the face Text uses.

@@ -125,12 +125,39 @@ void GameScreen(Canvas& c, const Palette& p, Random& rnd) {
 
 void MineralPicture(Canvas& c, const std::string& stem, double w, double h, const Palette& p);
 
+// `colour` darkened until its luminance is at most `most`.
+Rgb DarkenedTo(Rgb colour, double most) {
+  while (colour.Luminance() > most) colour = colour.Scaled(0.95);
+  return colour;
+}
+
+// The data panel's backdrop: its rows are written in the guild's pale colour
+// by most read-outs and in its dark and bright colours by the template lists.
+// The pale one wants a dark ground, the dark one the darkest there is, so the
+// rows (from (3, 6) to the right edge, where long names run on) lie on a ground
+// next to black; only the rim around them carries the guild's metal.
+constexpr double kDataRowsLeft = 3, kDataRowsTop = 6, kDataRowsBottom = 254;
+constexpr double kDataGround = 0.002;
+
+void DataPanel(Canvas& c, const Palette& p) {
+  cairo_t* cr = c.cr();
+  const double w = c.width(), h = c.height();
+  c.Bevel(0, 0, w, h, p.base.Scaled(0.45), 2, 2);
+  c.Colour(DarkenedTo(p.base, kDataGround));
+  cairo_rectangle(cr, kDataRowsLeft, kDataRowsTop, w - kDataRowsLeft, kDataRowsBottom - kDataRowsTop);
+  cairo_fill(cr);
+}
+
 // A panel labelled "lit" is its panel's highlighted twin (a selection band is
 // cut from it): the same layout in the guild's glow, with no caption.
 void Panel(Canvas& c, const Asset& a, const Palette& p, Random& rnd, const BackdropWords* words) {
   cairo_t* cr = c.cr();
   const double w = c.width(), h = c.height();
   const bool lit = a.label == "lit";
+  if (Stem(a.name) == "datafil" && w >= 132 && h >= kDataRowsBottom) {
+    DataPanel(c, p);
+    return;
+  }
   c.Bevel(0, 0, w, h, lit ? p.base.Mix(p.glow, 0.45) : p.base.Scaled(0.45), std::max(1.0, std::min(w, h) / 40), 3);
   if (lit) return;
   if (w > 60 && h > 60) {
@@ -173,12 +200,6 @@ void Panel(Canvas& c, const Asset& a, const Palette& p, Random& rnd, const Backd
 constexpr int kStripBand = 16;
 constexpr double kStripGround = 0.002;
 constexpr double kStripLitGround = 0.004;
-
-// `colour` darkened until its luminance is at most `most`.
-Rgb DarkenedTo(Rgb colour, double most) {
-  while (colour.Luminance() > most) colour = colour.Scaled(0.95);
-  return colour;
-}
 
 void Strip(Canvas& c, const Asset& a, const Palette& p) {
   cairo_t* cr = c.cr();
@@ -237,6 +258,9 @@ bool SwatchColour(const std::string& label, Rgb* out) {
   return true;
 }
 
+// The least height, in pixels, of a label's lettering on a control.
+constexpr double kLeastLabel = 9;
+
 void Button(Canvas& c, const Asset& a, const Palette& p) {
   cairo_t* cr = c.cr();
   const double w = c.width(), h = c.height();
@@ -267,7 +291,7 @@ void Button(Canvas& c, const Asset& a, const Palette& p) {
       cairo_rectangle(cr, 1 + box * 0.25, 1 + box * 0.25, box * 0.5, box * 0.5);
       cairo_fill(cr);
     }
-    c.Text(a.label, box + 3, 0, w - box - 4, h, text, h, false);
+    c.Label(a.label, box + 3, 0, w - box - 4, h, text, h, kLeastLabel);
     return;
   }
   const double shift = a.state == ButtonState::Pressed ? 1 : 0;
@@ -294,6 +318,14 @@ void Button(Canvas& c, const Asset& a, const Palette& p) {
     c.RoundedRect(1, 1, w - 2, h - 2, std::min(w, h) / 5);
     cairo_stroke(cr);
   }
+  if (h > 2.5 * w && a.label.size() > 1) {  // too narrow for a word across: it reads upwards
+    cairo_save(cr);
+    cairo_translate(cr, w / 2 + shift, h / 2 + shift);
+    cairo_rotate(cr, -M_PI / 2);
+    c.Label(a.label, -h / 2 + 3, -w / 2 + 1, h - 6, w - 2, text, std::min(w * 0.55, 26.0), kLeastLabel);
+    cairo_restore(cr);
+    return;
+  }
   if (a.label == "^" || a.label == "v" || a.label == "<" || a.label == ">") {
     // scroll buttons: a drawn arrowhead, not a letter standing in for one
     const double cx = w / 2 + shift, cy = h / 2 + shift, r = std::min(w, h) * 0.3;
@@ -306,7 +338,7 @@ void Button(Canvas& c, const Asset& a, const Palette& p) {
     cairo_fill(cr);
     return;
   }
-  c.Text(a.label, 3 + shift, 1 + shift, w - 6, h - 2, text, std::min(h * 0.55, 26.0));
+  c.Label(a.label, 3 + shift, 1 + shift, w - 6, h - 2, text, std::min(h * 0.55, 26.0), kLeastLabel);
 }
 
 void Menu(Canvas& c, const Asset& a, const Palette& p) {
@@ -831,10 +863,10 @@ void ShipOutline(cairo_t* cr, int guild, double cx, double cy, double len, doubl
   cairo_close_path(cr);
 }
 
-void Ship(Canvas& c, int cls, int guild, const Palette& p, Random& rnd, bool wreck) {
+void Ship(Canvas& c, int cls, int guild, const Palette& p, Random& rnd, bool wreck, bool stars = true) {
   cairo_t* cr = c.cr();
   const double w = c.width(), h = c.height();
-  c.Stars(rnd, 0, 0, w, h, static_cast<int>(w * h / 300));
+  if (stars) c.Stars(rnd, 0, 0, w, h, static_cast<int>(w * h / 300));
   const int size = std::max(cls, 0);                  // 0 general purpose .. 10 battleship
   const double len = h * (0.5 + 0.035 * size), wid = w * (0.15 + 0.017 * size);
   const double cx = w / 2, cy = h / 2;
@@ -1274,8 +1306,11 @@ void Picture(Canvas& c, const Asset& a, int guild, const Palette& p, Random& rnd
   } else if (a.label == "terrain") {
     Surface(c, rnd, w / 3);
   } else if (a.label == "unit" || a.label == "hull") {
-    Ship(c, ClassIndex(stem), guild, p, rnd, Starts(stem, "reck"));
-    if (a.label == "hull") {  // the design chamber shows the hull's outline large
+    const bool hull = a.label == "hull";
+    // The chamber lays the hull over its own backdrop keyed on black: the
+    // hull brings no stars, whose faint rims would stay as dark specks.
+    Ship(c, ClassIndex(stem), guild, p, rnd, Starts(stem, "reck"), !hull);
+    if (hull) {  // the design chamber shows the hull's outline large
       c.Colour(p.accent, 0.3);
       cairo_set_line_width(c.cr(), 1);
       for (int y = 0; y < c.height(); y += 24) {
@@ -1310,7 +1345,9 @@ void Picture(Canvas& c, const Asset& a, int guild, const Palette& p, Random& rnd
 void MineralPicture(Canvas& c, const std::string& stem, double w, double h, const Palette& p) {
   c.Bevel(0, 0, w, h, p.base.Scaled(0.3), 2, 4);
   Random rocks(HashText(stem));
-  for (int i = 0; i < 5; ++i) Asteroid(c, rocks, rocks.Range(w * 0.15, w * 0.85), rocks.Range(h * 0.3, h * 0.8), h * 0.16);
+  // The buy and sell dialogs set their amount field over the picture's lower
+  // middle (its last ten rows): the rocks keep above it.
+  for (int i = 0; i < 5; ++i) Asteroid(c, rocks, rocks.Range(w * 0.15, w * 0.85), rocks.Range(h * 0.3, h * 0.55), h * 0.16);
 }
 
 // One frame of an animation series: phase runs from 0 to just below 1.

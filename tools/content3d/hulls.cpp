@@ -190,7 +190,8 @@ Mesh MakeHullMesh(std::uint32_t guild, std::uint32_t unitClass) {
   } else {
     f.len = 1.2f + 0.14f * size;
     f.half = f.len * (0.15f + 0.017f * size) / (0.5f + 0.035f * size);
-    f.high = f.len * 0.08f;
+    // Deep enough that a hull seen from the side is more than a line.
+    f.high = f.len * 0.13f;
   }
   f.x0 = f.len / 2;
   Mesh m;

@@ -18,15 +18,43 @@ constexpr std::uint32_t kSide = kUnitPictureSide;
 
 // Code 10 from above, 14 from below, else rows of 45 degrees (codes 1-3, 6-8,
 // ...) and headings in steps of 45 degrees from the bow (codes 1, 6, 11, ...).
+// The level row is drawn from a little above: a hull seen exactly edge-on
+// shows only its thin profile, and the views show that row whenever the
+// camera looks across the plane the ships fly in.
+constexpr float kLevelRowElevation = 0.45f;
+
 std::array<float, 3> ViewCodeDirection(int code) {
   if (code == 10) return {0, 0, 1};
   if (code == 14) return {0, 0, -1};
-  const float elevation = (1 - static_cast<float>((code - 1) % 5)) * 0.785398f;
+  const int row = (code - 1) % 5;
+  const float elevation = row == 1 ? kLevelRowElevation : (1 - static_cast<float>(row)) * 0.785398f;
   const float heading = static_cast<float>((code - 1) / 5) * 0.785398f;
   return {std::cos(elevation) * std::cos(heading), std::cos(elevation) * std::sin(heading), std::sin(elevation)};
 }
 
 namespace {
+
+// A rim of dim trim one texel wide around the hull's silhouette, so that a
+// ship drawn a few pixels tall still stands out from dark space in its
+// guild's glow.
+constexpr std::uint8_t kHaloTexel = kTrimTexel + 12;
+
+Image Haloed(const Image& texels) {
+  Image out = texels;
+  const auto side = static_cast<int>(kSide);
+  for (int y = 0; y < side; ++y)
+    for (int x = 0; x < side; ++x) {
+      if (texels[y * side + x] != 0) continue;
+      bool edge = false;
+      for (int dy = -1; dy <= 1 && !edge; ++dy)
+        for (int dx = -1; dx <= 1 && !edge; ++dx) {
+          const int nx = x + dx, ny = y + dy;
+          edge = nx >= 0 && ny >= 0 && nx < side && ny < side && texels[ny * side + nx] != 0;
+        }
+      if (edge) out[y * side + x] = kHaloTexel;
+    }
+  return out;
+}
 
 Image Mirrored(const Image& texels) {
   Image out(texels.size());
@@ -89,9 +117,10 @@ void AddUnitPictures(std::vector<Asset>* out, const PictureMaker& maker) {
       const Mesh hull = MakeHullMesh(guild, c);
       for (const int code : ViewCodes()) {
         const auto toCamera = ViewCodeDirection(code);
-        pictures.push_back(maker(hull, toCamera));
-        across.push_back(ViewCodeMirrored(code) ? Mirrored(maker(hull, {toCamera[0], -toCamera[1], toCamera[2]}))
-                                                : Image());
+        pictures.push_back(Haloed(maker(hull, toCamera)));
+        across.push_back(ViewCodeMirrored(code)
+                             ? Mirrored(Haloed(maker(hull, {toCamera[0], -toCamera[1], toCamera[2]})))
+                             : Image());
       }
     }
   std::size_t at = 0;

@@ -3,6 +3,7 @@
 // chosen model states, with a golden capture of each page and mode.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -13,6 +14,8 @@
 #include "Game/model/GStar.h"
 #include "Game/model/GUnitOrder.h"
 #include "Game/model/GZone.h"
+#include "platform/gdi/dc.h"
+#include "platform/gdi/text.h"
 #include "tests/Game/panels/panel_screen.h"
 
 namespace {
@@ -566,6 +569,27 @@ TEST_F(DataPanel, TemplateListsColourBySlotAndShowTheClassPictureOnHover) {
   EXPECT_EQ(Find("<< EMPTY >>")->colour, 0x008000u);
   panel->ShowDesignTemplateList(1, 2);
   EXPECT_EQ(Row(0), Rows{"SCAN MODE"});
+}
+
+// A design starts with its hull's name, and the template lists write it from
+// column 54 to the backdrop's right edge (785): every hull's name must fit
+// there in the panel's font, or the list shows it cut.
+TEST_F(DataPanel, EveryHullsNameFitsTheTemplateLists) {
+  plat::HDC dc = panel->screen->GetDC();
+  ASSERT_NE(dc, nullptr);
+  const plat::HGDIOBJ old = plat::SelectObject(dc, panel->font);
+  int hulls = 0;
+  for (int guild = 0; guild < 5; ++guild)
+    for (int i = 0; i < g_gameData->hullDB->GetHullCount(guild); ++i) {
+      const char* name = g_gameData->hullDB->GetHull(guild, i)->name;
+      plat::SIZE size{};
+      ASSERT_TRUE(plat::GetTextExtentPoint32(dc, name, static_cast<int>(std::strlen(name)), &size));
+      EXPECT_LE(size.cx, 785 - (kDataLeft + 54)) << name;
+      ++hulls;
+    }
+  plat::SelectObject(dc, old);
+  panel->screen->ReleaseDC(dc);
+  EXPECT_GE(hulls, 55);
 }
 
 }  // namespace

@@ -54,3 +54,41 @@ TEST(TradePanels, TheSetPriceTitleLeavesTheBuyForPlaceClear) {
     EXPECT_GT(Differing(withTitle, without, 0, 0, 140, 40), 50) << "guild " << guild;
   }
 }
+
+namespace {
+
+double Lightest(const art::Pixels& image, int x0, int y0, int x1, int y1) {
+  double most = 0;
+  for (int y = y0; y < y1; ++y)
+    for (int x = x0; x < x1; ++x) {
+      const std::uint32_t p = image.argb[y * image.width + x];
+      most = std::max(most, art::Rgb{((p >> 16) & 0xFF) / 255.0, ((p >> 8) & 0xFF) / 255.0, (p & 0xFF) / 255.0}.Luminance());
+    }
+  return most;
+}
+
+// The amount field (129, 65) and its arrows, 38 x 21, over a picture at (78, 12)
+// cover its columns 51 to 89 from row 53 down: there lies bare plate, as light as
+// the plate's left end on the same rows and no lighter.
+void ExpectPlateUnderTheAmount(const art::Pixels& image, int left, int top, const std::string& what) {
+  const double plate = Lightest(image, left + 4, top + 53, left + 12, top + 63);
+  EXPECT_LE(Lightest(image, left + 49, top + 53, left + 91, top + 63), plate + 0.005) << what;
+}
+
+}  // namespace
+
+TEST(TradePanels, TheMineralPicturesLeaveTheAmountFieldBarePlate) {
+  for (int guild = 0; guild < 5; ++guild) {
+    for (const char* name : {"buymins.ima", "sellmins.ima"})
+      ExpectPlateUnderTheAmount(DrawPanel(name, 590, 372, "", guild).without, 78, 12, name + std::to_string(guild));
+    for (const char* name : {"smsili.ima", "smexot.ima", "smreac.ima"}) {
+      art::Asset picture;
+      picture.name = name;
+      picture.kind = "picture";
+      picture.width = 170;
+      picture.height = 63;
+      picture.label = "resource";
+      ExpectPlateUnderTheAmount(art::DrawImage(picture, guild), 0, 0, name + std::to_string(guild));
+    }
+  }
+}

@@ -258,7 +258,7 @@ TEST_F(SceneTest, APickLeadsToTheUnitAndPassesTransparentTexelsAndGridsAndRefuse
   // A corner of its picture is transparent: the pick goes through to the one behind.
   int x = 0, y = 0;
   near->GetScreenPosition(&x, &y);
-  EXPECT_EQ(list->Pick(cx, cy - 12, nullptr), behind);
+  EXPECT_EQ(list->Pick(cx + 16, cy - 18, nullptr), behind);
   // Kinds that are not picked are refused with the message.
   CDispLine* line = list->CreateLine(nullptr, 0, 0);
   ASSERT_NE(line, nullptr);

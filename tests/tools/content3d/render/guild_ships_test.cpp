@@ -90,4 +90,24 @@ TEST(GuildShips, EachGuildDrawsItsOwnShipsWithTrim) {
   EXPECT_TRUE(plat::WritePng(out, sheet));
 }
 
+// From the start camera the views look across the plane the ships fly in and
+// show the level row of pictures (codes 2, 7, 12, ...): a ship there must read
+// as a ship, not as a stick a tenth as tall as it is long.
+TEST(GuildShips, ShipsSeenFromTheLevelRowStandAQuarterAsTallAsTheyAreLong) {
+  content3d::Studio studio;
+  const int side = static_cast<int>(content3d::kUnitPictureSide);
+  for (std::uint32_t g = 0; g < 5; ++g)
+    for (const std::uint32_t c : {0u, 3u, 4u, 5u, 6u, 7u, 8u, 9u, 10u}) {
+      const auto picture =
+          studio.Picture(content3d::MakeHullMesh(g, c), content3d::ViewCodeDirection(12), content3d::kUnitPictureSide);
+      int top = side, bottom = -1, left = side, right = -1;
+      for (int y = 0; y < side; ++y)
+        for (int x = 0; x < side; ++x)
+          if (picture[static_cast<std::size_t>(y * side + x)] != 0)
+            top = std::min(top, y), bottom = std::max(bottom, y), left = std::min(left, x), right = std::max(right, x);
+      ASSERT_GE(right, left) << "guild " << g << " class " << c;
+      EXPECT_GE(4 * (bottom - top + 1), right - left + 1) << "guild " << g << " class " << c;
+    }
+}
+
 }  // namespace
