@@ -16,6 +16,7 @@
 
 #include "Game/app/AppGlobals.h"
 #include "Game/base/GInstData.h"
+#include "Game/model/GChapter.h"
 #include "Game/rules/GModuleDB.h"
 #include "Game/views/replay/CVSReplay.h"
 #include "Game/views/space/CVAstSpace.h"
@@ -431,6 +432,29 @@ TEST_F(ReplayView, FiltersCameraModesAndClicks) {
   EXPECT_EQ(g_viewType, static_cast<std::uint32_t>(VIEW_ASTEROID_SPACE));
   EXPECT_EQ(g_replayMode, 0);
   EXPECT_EQ(v.replayFile, nullptr);
+}
+
+TEST_F(ReplayView, AChapterInAnInterregnumCampIsARebelAsARenegadeIs) {
+  Store(Battle());
+  CVSReplay& v = Make();
+  Begin(v);
+  CGChapter* local = g_gameData->GetLocalChapter();
+  ASSERT_NE(local, nullptr);
+  struct Case {
+    std::uint32_t renegade, camp;
+    bool rebel;
+  };
+  for (const Case c : {Case{0, 0, false}, Case{1, 0, true}, Case{0, 2, true}}) {
+    local->renegade = c.renegade;
+    local->camp = c.camp;
+    v.filterFlags = 0x04;
+    EXPECT_EQ(v.PassesFilter(mine->id), c.rebel) << "renegade " << c.renegade << " camp " << c.camp;
+    v.filterFlags = 0x02;
+    EXPECT_EQ(v.PassesFilter(mine->id), !c.rebel) << "renegade " << c.renegade << " camp " << c.camp;
+    EXPECT_FALSE(v.PassesFilter(theirs->id)) << "another guild's unit is neither";
+  }
+  local->renegade = local->camp = 0;
+  v.filterFlags = 0;
 }
 
 TEST_F(ReplayView, ARightClickLeavesForTheAsteroidWhoseViewThenTakesTheClick) {
