@@ -34,9 +34,8 @@ void CVAstSpace::OnDataPanelCommand(int row, std::uint32_t /*argument*/) {
     TraceError("CVAstSpace - a template picked with no constructor", __FILE__, __LINE__);
     return;
   }
-  const CGUnitTemplate* design = row >= 0 && row < kFixedSlots
-                                     ? g_gameData->templates.GetTemplate(LocalChapter(), row, 1)
-                                     : nullptr;
+  const CGUnitTemplate* design =
+      row >= 0 && row < kFixedSlots ? g_gameData->templates.GetTemplate(LocalChapter(), row, 1) : nullptr;
   if (!design) {
     Tell(*this, "CNSTFLD2");
     RefreshDataPanel(0);
