@@ -40,15 +40,16 @@ std::uint32_t ClampPrice(std::uint32_t value, std::uint32_t lower, std::uint32_t
 }
 
 CDSetPriceDlg::CDSetPriceDlg(CDDraw* display, HWND parent, HINSTANCE instance, std::uint32_t* values,
-                             std::uint32_t* success, const std::uint32_t* upper)
+                             std::uint32_t* success, const std::uint32_t* upper, bool keepValues)
     : CButtonTableDlg(display, parent, instance, 199, kButtons),
       m_values(values),
       m_unbounded(upper == nullptr),
       m_success(success) {
   for (int m = 0; m < 4; ++m) {
-    if (m_unbounded) m_values[m] = 0;
+    if (m_unbounded && !keepValues) m_values[m] = 0;
     // The arrows hold 16-bit positions.
     m_start[m] = std::min(m_values[m], kUnboundedPrice);
+    m_lower[m] = m_unbounded ? 0 : m_start[m];
     m_upper[m] = m_unbounded ? kUnboundedPrice : std::min(upper[m], kUnboundedPrice);
   }
   *m_success = 0;
@@ -74,7 +75,7 @@ LRESULT CDSetPriceDlg::OnInitDialog(HWND window) {
     MoveWindow(GetDlgItem(window, kFields[m]), p.left, p.top, p.right, p.bottom, FALSE);
     MoveWindow(GetDlgItem(window, kArrows[m]), p.left + p.right, p.top, 10, p.bottom, FALSE);
     SendDlgItemMessage(window, kArrows[m], UDM_SETRANGE, 0,
-                       MAKELONG(static_cast<WORD>(m_upper[m]), static_cast<WORD>(m_start[m])));
+                       MAKELONG(static_cast<WORD>(m_upper[m]), static_cast<WORD>(m_lower[m])));
     SendDlgItemMessage(window, kArrows[m], UDM_SETPOS, 0, static_cast<LPARAM>(m_start[m]));
     SetDlgItemInt(window, kFields[m], m_start[m], FALSE);
     SendDlgItemMessage(window, kFields[m], EM_LIMITTEXT, 5, 0);
@@ -99,7 +100,7 @@ void CDSetPriceDlg::OnButton(HWND window, std::size_t index) {
     for (int m = 0; m < 4; ++m) {
       BOOL ok = FALSE;
       const UINT typed = GetDlgItemInt(window, kFields[m], &ok, FALSE);
-      m_values[m] = ClampPrice(ok ? typed : m_start[m], m_start[m], m_upper[m]);
+      m_values[m] = ClampPrice(ok ? typed : m_start[m], m_lower[m], m_upper[m]);
     }
     *m_success = 1;
   }
@@ -108,6 +109,6 @@ void CDSetPriceDlg::OnButton(HWND window, std::size_t index) {
 
 bool RunSetPriceDialog(std::uint32_t values[4], const std::uint32_t* upper) {
   std::uint32_t success = 0;
-  CDSetPriceDlg dialog(g_ddraw, g_mainWnd, DialogInstance(), values, &success, upper);
+  CDSetPriceDlg dialog(g_ddraw, g_mainWnd, DialogInstance(), values, &success, upper, true);
   return dialog.m_result == 1 && success == 1;
 }

@@ -16,10 +16,12 @@ std::uint32_t ClampPrice(std::uint32_t value, std::uint32_t lower, std::uint32_t
 class CDSetPriceDlg : public CButtonTableDlg {
  public:
   // `values`: the starting values and lower bounds, which receive the
-  // result; `upper` may be null: then the values start at 0 and every bound
-  // is 32767. Zeroes the success flag and runs the dialog modally.
+  // result; `upper` may be null: then every bound is 32767 and the values
+  // start at 0, or, with `keepValues`, at the values handed in (lowered to
+  // 32767), each free to go down to 0. Zeroes the success flag and runs the
+  // dialog modally.
   CDSetPriceDlg(CDDraw* display, plat::HWND parent, plat::HINSTANCE instance, std::uint32_t* values,
-                std::uint32_t* success, const std::uint32_t* upper);
+                std::uint32_t* success, const std::uint32_t* upper, bool keepValues = false);
   ~CDSetPriceDlg() override;
 
   plat::LRESULT OnInitDialog(plat::HWND window) override;
@@ -28,6 +30,7 @@ class CDSetPriceDlg : public CButtonTableDlg {
   std::uint32_t* m_values;
   std::array<std::uint32_t, 4> m_upper{};
   std::array<std::uint32_t, 4> m_start{};
+  std::array<std::uint32_t, 4> m_lower{};
   bool m_unbounded;
   std::uint32_t* m_success;
   plat::LRESULT m_result = 0;
@@ -38,5 +41,6 @@ class CDSetPriceDlg : public CButtonTableDlg {
   void OnButton(plat::HWND window, std::size_t index) override;
 };
 
-// Runs the dialog over the game view; true when the player pressed OK.
+// Runs the dialog over the game view, showing the values handed in even
+// without bounds; true when the player pressed OK.
 bool RunSetPriceDialog(std::uint32_t values[4], const std::uint32_t* upper);

@@ -384,6 +384,8 @@ CVGeneric::CVGeneric(HWND window, HINSTANCE instance) {
   g_viewInstance = instance;
   g_replayMode = 0;
   g_turnLampCount = 0;
+  // The last game may have left the lamp frame on its other picture.
+  g_frameAnimation.lampFrameState = 0;
   SetCursorSet(CURSOR_NORMAL);
   g_angularFont = CreateFont(5, 0, 0, 0, 400, 0, 0, 0, 0, 0, 0, 0, 0, "Angular3");
   g_boldFont = CreateFont(13, 0, 0, 0, 600, 0, 0, 0, 0, 0, 0, PROOF_QUALITY, 0, "Times New Roman Bold");

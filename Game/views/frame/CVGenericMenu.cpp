@@ -257,7 +257,7 @@ LRESULT CVGeneric::OnMenuCommand(std::uint32_t id) {
       OfferAsteroidVotes(asteroid);
       break;
     case CMD_CLEAR_GOTO:
-      SetGotoSlot(menuX / 80, GOTO_EMPTY, 0, 0);
+      SetGotoSlot(GotoColumnAt(menuX), GOTO_EMPTY, 0, 0);
       gotoChanged = true;
       break;
     case CMD_DISTRIBUTE: {

@@ -113,10 +113,7 @@ LoadStatus ReadSavedViewBlock(BlockReader& r) {
   if (view) view->DrawGotoBar();
   g_endTurnSentTurn = 0xFFFFFFFFu;
   g_cursorKind = f.cursorKind;
-  // The loaded game comes up in the view that stands current, whichever view
-  // the save was made in: the switch-view button reads this to know whether
-  // it leads into the design chamber or back out of it.
-  g_viewType = view ? static_cast<std::uint32_t>(view->GetViewType()) : f.viewType;
+  g_viewType = f.viewType;
   g_previousViewType = f.previousViewType;
   g_previousViewAsteroid = f.previousAsteroid;
   g_frameAnimationsOn = f.frameAnimations;

@@ -121,6 +121,8 @@ void CVGeneric::LeaveReplayMode(int switchBack) {
 void CVGeneric::ToggleInfoPanel() {
   OnCommand(kToggleInfoPanelCommand);
   g_infoPanelVisible = g_infoPanelVisible ? 0 : 1;
+  // The spots of the page last drawn are stale until it is drawn again.
+  if (g_infoPanel) g_infoPanel->ResetHotSpots();
   if (!g_infoPanelVisible) SetCursorSet(CURSOR_NORMAL);
   Invalidate();
   UpdateControlPanel();
@@ -130,6 +132,7 @@ void CVGeneric::SetInfoPanelVisible(int visible) {
   // A hidden panel cannot finish the choice of a transfer's destination.
   if (!visible && g_infoPanel) g_infoPanel->EndTransferPicking();
   g_infoPanelVisible = visible ? 1 : 0;
+  if (g_infoPanel) g_infoPanel->ResetHotSpots();
   Invalidate();
   UpdateControlPanel();
 }

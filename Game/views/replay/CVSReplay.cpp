@@ -496,23 +496,29 @@ void CVSReplay::GoToView(WPARAM type, LPARAM value) {
     w->GetCameraForward(forward);
     w->GetCameraUp(up);
     a->SetViewCamera(pos, forward, up);
-    if (CVAstSpace* space = AsteroidSpaceView()) {
-      // The asteroid-space view takes over where the replay's camera stands.
-      w->LockStarField(1);
-      if (w->asteroidCamera) {
-        w->SetCamera(w->asteroidCamera);
-        w->SetCameraPosition(pos[0], pos[1], pos[2]);
-        w->SetCameraOrientationNow(forward, up);
-      }
-      if (w->replayCamera) w->SetCamera(w->replayCamera);
-      space->cameraMode = cameraMode;
-      w->LockStarField(0);
-    }
+    if (CVAstSpace* space = AsteroidSpaceView()) HandCameraTo(*space, pos, forward, up);
   }
   CVGeneric::DrawGotoBar();
 }
 
 // --- camera ---
+
+void CVSReplay::HandCameraTo(CVAstSpace& space, const double pos[3], const float forward[3], const float up[3]) {
+  CVSgWorld* w = g_sgWorld;
+  if (!w) return;
+  // The asteroid-space camera is current while the mode is applied, or the
+  // replay's own camera would be the one moved.
+  w->LockStarField(1);
+  space.cameraMode = cameraMode;
+  if (w->asteroidCamera) {
+    w->SetCamera(w->asteroidCamera);
+    w->SetCameraPosition(pos[0], pos[1], pos[2]);
+    w->SetCameraOrientationNow(forward, up);
+    space.ApplyCameraMode(cameraMode);
+  }
+  if (w->replayCamera) w->SetCamera(w->replayCamera);
+  w->LockStarField(0);
+}
 
 void CVSReplay::SetCameraMode(int mode) {
   previousCameraMode = cameraMode;
@@ -749,7 +755,8 @@ bool CVSReplay::PassesFilter(std::uint32_t unitId) {
     pass = chapter == local;
   } else if (filterFlags & 0x06) {
     const CGChapter* c = ChapterOf(chapter);
-    const bool rebel = c && c->renegade != 0;
+    // An interregnum camp marks a rebel as surely as a renegade does.
+    const bool rebel = c && (c->renegade != 0 || c->camp != 0);
     pass = static_cast<int>(chapter >> 3) == localGuild && c && ((filterFlags & 0x04) ? rebel : !rebel);
   } else if (filterFlags & 0x10) {
     pass = chapter == filterChapter;

@@ -112,6 +112,9 @@ class CVSReplay : public CVB3DView, private replay::ReplaySink, private replay::
   // One step of the replay's clock; false when nothing runs or it is complete.
   bool Tick() { return ticker.Tick(); }
   void ApplyCameraMode(int mode);
+  // The asteroid-space view takes over where the replay's camera stands
+  // (`pos`, `forward`, `up`), in the replay's camera mode.
+  void HandCameraTo(CVAstSpace& space, const double pos[3], const float forward[3], const float up[3]);
 
   // --- playback ---
   bool StartNextEvent();
@@ -212,7 +215,8 @@ class CVSReplay : public CVB3DView, private replay::ReplaySink, private replay::
   // Made when the file opens (it reads that file).
   std::optional<replay::ReplayReader> reader;
   replay::ReplayTicker ticker;
-  // The overlap of shots in fast review, the same every time a battle is replayed.
+  // The battle's own generator, seeded at its start: the overlap of shots in
+  // fast review and where misses stray, the same every time it is replayed.
   std::minstd_rand overlap;
   plat::HWND window = nullptr;
   plat::HINSTANCE instance = nullptr;

@@ -327,7 +327,7 @@ bool CVSReplay::StartNextEvent() {
     TraceError("CVSReplay - a shot without its target", __FILE__, __LINE__);
   if (shot) {
     shot->SetPosition(from);
-    shot->Launch(to);
+    shot->Launch(to, overlap);
   }
   firer->SetHeading(to);
   firer->UpdateMaterials(0);

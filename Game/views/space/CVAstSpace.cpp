@@ -20,6 +20,7 @@
 #include "Game/views/world/CDispLine.h"
 #include "Game/views/world/CVDispObj.h"
 #include "Game/views/world/CVSgWorld.h"
+#include "Game/panels/CVNotify.h"
 #include "Game/views/world/DisplayList.h"
 #include "Game/views/world/ViewScene.h"
 #include "media/CImageButton.h"
@@ -333,11 +334,24 @@ void CVAstSpace::ShowLocation(bool isAsteroid, std::uint32_t value) {
   sceneShown = 1;
   RefreshDataPanel(1);
   UpdateControlPanel();
+  ShowLampFrame8();
+  FlushScreen();
+  // The replay hid the notification panel.
+  if (g_notifyPanel && g_notifyPanel->Show(1)) g_notifyPanel->ResetLines();
   CVSgWorld* w = g_sgWorld;
   if (w && w->asteroidScene && w->GetScene() != w->asteroidScene) {
     w->SetScene(w->asteroidScene);
     if (w->asteroidCamera) w->SetCamera(w->asteroidCamera);
   }
+  // Back from this asteroid's replay the sky stays as the replay left it.
+  const bool fromReplay = g_previousViewType == VIEW_SPACE_REPLAY && g_previousViewAsteroid == currentAsteroid;
+  if (fromReplay && w) w->LockStarField(1);
+  ShowPlace(isAsteroid, value);
+  if (fromReplay && w) w->LockStarField(0);
+}
+
+void CVAstSpace::ShowPlace(bool isAsteroid, std::uint32_t value) {
+  const std::uint16_t none = orders::SolarSpace();
   if (isAsteroid) {
     CGAsteroid* a = orders::FindAsteroid(value);
     if (!a) {

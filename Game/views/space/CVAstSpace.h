@@ -79,6 +79,8 @@ class CVAstSpace : public CVB3DView {
   int SelectObject(int kind, std::uint32_t id) override;
   int PickTarget(int kind, std::uint32_t id) override;
   int ExecuteOrderMode(int kind, std::uint32_t id) override;
+  // Orders the picked template from every selected constructor, each told apart.
+  void OnDataPanelCommand(int row, std::uint32_t argument) override;
   std::uint16_t GetCurrentAsteroidId() override { return currentAsteroid; }
   void HandleObjectPick(CVDispObj* object) override;
   double GetMaxCameraDistance() override { return 5000.0; }
@@ -99,7 +101,7 @@ class CVAstSpace : public CVB3DView {
   void JumpToNextAsteroid() override { Jump(1); }
   void JumpToPreviousAsteroid() override { Jump(-1); }
   void ShowGuildMenu() override;
-  void FlashUnit(std::uint32_t id);
+  void FlashUnit(std::uint32_t id) override;
 
   // The view's block into / out of bytes (the file forms use these).
   std::vector<std::uint8_t> SaveViewBlock() const;
@@ -163,6 +165,8 @@ class CVAstSpace : public CVB3DView {
   static constexpr double kHeightHigh = 1125.0;
 
  private:
+  // The asteroid (value: its index) or the unit (its id) shown in the scene.
+  void ShowPlace(bool isAsteroid, std::uint32_t value);
   void LoadSceneConfig();
   void Jump(int step);
   void EndFlash();

@@ -414,7 +414,7 @@ int CVB3DView::OnKeyDown(WPARAM key, LPARAM flags) {
     }
     case 'F':
       if (Ctrl3DHeld() && solar)
-        OnCtrlF();
+        FindAsteroid();
       else
         ShowGuildMenu();
       return 0;

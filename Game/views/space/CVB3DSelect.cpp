@@ -23,6 +23,7 @@
 #include "Game/views/world/CVSgWorld.h"
 #include "Game/views/world/DisplayList.h"
 #include "platform/user/messages.h"
+#include "platform/user/queue.h"
 #include "platform/user/system.h"
 
 using namespace plat;
@@ -227,6 +228,9 @@ int CVB3DView::OnMouseMove(WPARAM keys, LPARAM position) {
     case DISP_STAR:
       ShowStarHover(object->key.id);
       break;
+    case DISP_GRID:
+      RefreshDataPanel(0);
+      break;
     default:
       break;
   }
@@ -360,7 +364,9 @@ void CVB3DView::UpdateSelectionDisplay(int flag) {
   if (targetLine) targetLine->SetVisible(0, 0);
   SetCursorSet(CURSOR_NORMAL);
   DrawGotoBar();
-  if (flag) RefreshDataPanel(0);
+  if (!flag) return;
+  g_pendingOrderOption = 0xFF;
+  RefreshDataPanel(0);
 }
 
 void CVB3DView::MarkSelection() {
@@ -487,7 +493,7 @@ void CVB3DView::NextShip() {
   CGUnit* unit = g_gameData->pieces.GetOperationalUnitAt(here, LocalChapter(), shipCycleIndex);
   if (!unit) return;
   if (CVDispObj* o = displayList ? displayList->Find(DISP_UNIT, unit->id) : nullptr) FlyTo(o);
-  if (IsCameraLocked()) OnLockedShipCycle(unit->id);
+  if (IsCameraLocked()) FlashUnit(unit->id);
 }
 
 void CVB3DView::PreviousShip() {
@@ -502,7 +508,7 @@ void CVB3DView::PreviousShip() {
   CGUnit* unit = g_gameData->pieces.GetOperationalUnitAt(here, LocalChapter(), shipCycleIndex);
   if (!unit) return;
   if (CVDispObj* o = displayList ? displayList->Find(DISP_UNIT, unit->id) : nullptr) FlyTo(o);
-  if (IsCameraLocked()) OnLockedShipCycle(unit->id);
+  if (IsCameraLocked()) FlashUnit(unit->id);
 }
 
 // --- flying ---
@@ -603,7 +609,10 @@ void CVB3DView::PlaceAtObject(CVDispObj* object) {
 
 int CVB3DView::ShowContextMenu(int x, int y) {
   if (IsReplay()) {
+    // The click comes round again to the asteroid-space view the replay
+    // leaves for, which opens its menu.
     LeaveReplayMode(1);
+    PostMessage(g_viewWnd, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(static_cast<WORD>(x), static_cast<WORD>(y)));
     UpdateCursor();
     return 1;
   }

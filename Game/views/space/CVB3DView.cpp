@@ -213,6 +213,7 @@ void CVB3DView::DrawPercentBar(int percent, int x, int y, plat::COLORREF full, p
 std::vector<std::uint8_t> CVB3DView::SaveCameraBlock() {
   g_commandMode = kNoCommandMode;
   g_commandUnitId = 0xFFFFFFFF;
+  g_pendingOrderOption = 0xFF;
   gridRate = 0.f;
   std::vector<std::uint8_t> b(kCameraBlockSize, 0);
   std::uint8_t* p = b.data();
@@ -252,6 +253,7 @@ bool CVB3DView::LoadCameraBlock(std::span<const std::uint8_t> b) {
 
   g_commandMode = kNoCommandMode;
   g_commandUnitId = 0xFFFFFFFF;
+  g_pendingOrderOption = 0xFF;
   targetLine = nullptr;
   targetLineActive = 0;
   StopCameraMotion();

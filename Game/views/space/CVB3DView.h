@@ -118,7 +118,8 @@ class CVB3DView : public CVGeneric {
   virtual int GetCameraMode() = 0;
   virtual int GetLabelLimit() { return 25; }
   virtual void LocationToWorld(const Location& location, double out[3]) = 0;
-  virtual void OnCtrlF() {}
+  // Ctrl+F: the solar view asks for an asteroid by name.
+  virtual void FindAsteroid() {}
   virtual int ShowObjectMenu(int /*x*/, int /*y*/) { return 1; }
   virtual void PositionObject(const Location& location, CVDispObj* object) = 0;
   virtual void UpdateCamera(int flag) = 0;
@@ -133,7 +134,8 @@ class CVB3DView : public CVGeneric {
   virtual void ShowGuildMenu() {}
   virtual int HasReplayTarget() { return 0; }
   virtual void LeaveStartScreen() {}
-  virtual void OnLockedShipCycle(std::uint32_t /*unitId*/) {}
+  // U and Shift+U in the locked camera mode: the unit reached is flashed.
+  virtual void FlashUnit(std::uint32_t /*unitId*/) {}
 
   // --- frame (drawing, objects refresh, save) ---
   std::uint32_t DrawFrame();

@@ -134,7 +134,7 @@ class CVSolar : public CVB3DView {
   int ExecuteSolarOrder(CVDispObj* object);
 
   // --- navigation ---
-  void FindAsteroid();
+  void FindAsteroid() override;
   void GoToAsteroid(std::uint16_t asteroid);
 
   std::uint32_t activated = 0;

@@ -6,7 +6,6 @@
 #include "Game/base/GInstData.h"
 #include "Game/model/GGameData.h"
 #include "Game/rules/GModuleDB.h"
-#include "platform/core/random.h"
 #include "sg/instance/instance.h"
 
 CDispModel::CDispModel(std::uint32_t a1, std::uint32_t explodeFlag, const DisplayKey& k, CVSgWorld* world,
@@ -68,7 +67,7 @@ void CDispModel::Aim(const double point[3]) {
   orientationDirty = 1;
 }
 
-void CDispModel::Launch(const double to[3]) {
+void CDispModel::Launch(const double to[3], std::minstd_rand& scatter) {
   double p[3];
   GetPosition(p);
   const double d[3] = {to[0] - p[0], to[1] - p[1], to[2] - p[2]};
@@ -81,7 +80,8 @@ void CDispModel::Launch(const double to[3]) {
   std::memcpy(target, to, sizeof target);
   for (int k = 0; k < 3; ++k) direction[k] = static_cast<float>(d[k] / distance);
   if (explode) {
-    for (float& c : direction) c += static_cast<float>((plat::rand() & 7) - 4) / static_cast<float>(13 * distance);
+    for (float& c : direction)
+      c += static_cast<float>(static_cast<int>(scatter() & 7) - 4) / static_cast<float>(13 * distance);
     DispNormalise(direction);
   }
   speed = 1.f;

@@ -3,6 +3,8 @@
 // on arrival it is removed, or (with the explode flag) flies on two more steps
 // and is replaced by an explosion by the display list.
 
+#include <random>
+
 #include "Game/views/world/CVDispObj.h"
 
 class CDispModel : public CVDispObj {
@@ -12,7 +14,10 @@ class CDispModel : public CVDispObj {
   // One flight step; 0 when it stands or has arrived.
   std::uint32_t Update(std::uint32_t flag) override;
   void Aim(const double point[3]);
-  void Launch(const double target[3]);
+  // Sets off toward `target`; with the explode flag the direction strays by
+  // three draws of `scatter`, so a seeded generator flies the misses of a
+  // battle the same way every time it is played.
+  void Launch(const double target[3], std::minstd_rand& scatter);
 
   float speed = 0.f;
   float direction[3] = {0.f, 0.f, 0.f};

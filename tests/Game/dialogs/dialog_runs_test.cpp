@@ -229,6 +229,22 @@ TEST_F(DialogRuns, SetPriceWithoutBounds) {
   EXPECT_EQ(values[3], 0u);
 }
 
+// An offer changed (the votes' asking price): its amounts show first, and
+// one typed lower than before is kept.
+TEST_F(DialogRuns, SetPriceWithoutBoundsFromAnEarlierOffer) {
+  std::uint32_t values[4] = {10, 20, 30, 40000};
+  std::uint32_t success = 0;
+  TypeOverAPrice(233, 122, "7");
+  CDSetPriceDlg dialog(ddraw.get(), main, program, values, &success, nullptr, true);
+  EXPECT_EQ(dialog.m_result, 1);
+  EXPECT_TRUE(Looks("set_price_offer.png"));
+  EXPECT_EQ(success, 1u);
+  EXPECT_EQ(values[0], 10u);
+  EXPECT_EQ(values[1], 7u);
+  EXPECT_EQ(values[2], 30u);
+  EXPECT_EQ(values[3], 32767u);
+}
+
 // Chapter mode, then guild mode: the lists go dark again and the text goes
 // to the guild.
 TEST_F(DialogRuns, ChatToTheGuild) {

@@ -9,11 +9,12 @@ set(quen_battle_dir ${CMAKE_CURRENT_SOURCE_DIR}/e2e/battle)
 set(quen_battle_leaves SAVE/autosave.*,SAVE/asavebak.*,SAVE/*.rpl,SAVE/*.tlg)
 # The replay played to "Review complete": its start, a shield flash, a restart
 # into slow review, the scout's destruction flash and the end; then the way
-# out to the asteroid's space, and back into the replay from its notification.
+# out to the asteroid's space, back into the replay from its notification, and
+# out again by a right click that opens the asteroid space's menu.
 add_test(NAME Quenbar.SpaceBattleReviewedAndReplayed
   COMMAND ${CMAKE_COMMAND} -DQUENBAR=$<TARGET_FILE:quenbar> -DSCRIPT=${quen_battle_dir}/battle.txt
     -DWORKDIR=${PROJECT_BINARY_DIR}/gamedata/c/QUENBAR -DGOLDEN=${quen_battle_dir}/golden
-    -DCAPTURES=battle_summary.png,battle_details.png,battle_details_more.png,battle_start.png,battle_shield_flash.png,battle_slow_review.png,battle_destruction_flash.png,battle_complete.png,battle_exit.png,battle_from_notice.png
+    -DCAPTURES=battle_summary.png,battle_details.png,battle_details_more.png,battle_start.png,battle_shield_flash.png,battle_slow_review.png,battle_destruction_flash.png,battle_complete.png,battle_exit.png,battle_from_notice.png,battle_right_click.png
     -DUSERINFO=${quen_battle_dir}/UserInfo.dat -DSERVER_LOG=${quen_battle_dir}/battle.log
     -DLEAVES=${quen_battle_leaves}
     -P ${quen_fe_dir}/run_and_compare.cmake)

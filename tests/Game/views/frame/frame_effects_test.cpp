@@ -16,6 +16,7 @@
 #include "Game/base/GInstData.h"
 #include "Game/model/GChapter.h"
 #include "Game/model/GGameData.h"
+#include "Game/panels/CInfoPanel.h"
 #include "Game/views/frame/CHelpLibrary.h"
 #include "Game/views/world/CVBackBuf.h"
 #include "Game/views/frame/CVFrameEffects.h"
@@ -239,6 +240,27 @@ TEST_F(FrameEffects, TheControlPanelShowsTheSetOfEachState) {
   EXPECT_TRUE(Shown().contains(162));
   EXPECT_TRUE(Shown().contains(271));
   EXPECT_FALSE(Shown().contains(111));
+}
+
+TEST_F(FrameEffects, ShowingOrHidingTheInfoPanelLeavesNoHotSpotOfThePageDrawnBefore) {
+  TestView& v = Make();
+  ASSERT_NE(g_infoPanel, nullptr);
+  const auto stale = [] {
+    g_infoPanel->hotSpots[0] = {40, 40, 120, 60};
+    g_infoPanel->hotSpotCount = kInfoHotSpots;
+  };
+  stale();
+  v.ToggleInfoPanel();
+  EXPECT_EQ(g_infoPanel->OnMouseMove(50, 50), 0) << "shown";
+  stale();
+  v.ToggleInfoPanel();
+  EXPECT_EQ(g_infoPanel->hotSpots[0].left, -1) << "hidden";
+  stale();
+  v.SetInfoPanelVisible(1);
+  EXPECT_EQ(g_infoPanel->OnMouseMove(50, 50), 0);
+  stale();
+  v.SetInfoPanelVisible(0);
+  EXPECT_EQ(g_infoPanel->hotSpots[0].left, -1);
 }
 
 TEST_F(FrameEffects, ReplayShowsPlayWhilePausedAndPauseWhilePlayingAndLeavingSwitchesBackUnlessASpaceReplay) {

@@ -504,6 +504,7 @@ TEST_F(NotifyPanel, TheSavedViewBlockRoundTripsAndEndTurnMayBeGivenAgain) {
   list->Clear(kAllChapters);
   panel->ToggleCategoryFilter(110);
   view->SelectInfoPanel(262, 0);
+  g_viewType = VIEW_SOLAR;
   BlockReader r(bytes);
   ASSERT_EQ(ReadSavedViewBlock(r), LoadStatus::kOk);
   EXPECT_EQ(r.Pos(), bytes.size());
@@ -513,7 +514,7 @@ TEST_F(NotifyPanel, TheSavedViewBlockRoundTripsAndEndTurnMayBeGivenAgain) {
   EXPECT_EQ(g_endTurnSentTurn, 0xFFFFFFFFu);
   EXPECT_EQ(g_cursorKind, 4);
   EXPECT_EQ(g_previousViewAsteroid, 3);
-  EXPECT_EQ(g_viewType, static_cast<std::uint32_t>(VIEW_SOLAR)) << "the view standing, not the one saved in";
+  EXPECT_EQ(g_viewType, static_cast<std::uint32_t>(VIEW_TERRAIN)) << "the view saved in";
   EXPECT_EQ(g_previousViewType, static_cast<std::uint32_t>(VIEW_ASTEROID_SPACE));
   EXPECT_EQ(g_cameraTravelOff, 1u);
   EXPECT_EQ(g_turnLampCount, 2);

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "Game/model/GGuild.h"
@@ -253,6 +254,14 @@ TEST_F(OrderMenus, AsteroidAndGotoItemsFollowTheViewAndTheOwners) {
   EXPECT_EQ(v.OnMenuCommand(520), 1);
   EXPECT_EQ(g_gotoSlots[3].kind, GOTO_EMPTY);
   EXPECT_EQ(g_popupMenu, nullptr);
+  // Slots are 79 wide from x 7: near a slot's edge the menu still clears the slot it was opened over.
+  for (auto [x, column] : {std::pair{240, 2}, std::pair{322, 3}}) {
+    for (int c = 1; c <= 4; ++c) v.SetGotoSlot(c, GOTO_ASTEROID, static_cast<std::uint32_t>(c), 0);
+    EXPECT_EQ(MenuOf(1, 0, x), (std::vector<std::uint32_t>{501, 520})) << x;
+    v.OnMenuCommand(520);
+    for (int c = 1; c <= 4; ++c)
+      EXPECT_EQ(g_gotoSlots[static_cast<std::size_t>(c)].kind, c == column ? GOTO_EMPTY : GOTO_ASTEROID) << x << " " << c;
+  }
   MenuOf(1, 0, 250);
   EXPECT_EQ(v.OnMenuCommand(501), 0);  // the views' own
   EXPECT_NE(g_popupMenu, nullptr);

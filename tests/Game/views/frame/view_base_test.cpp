@@ -132,6 +132,16 @@ TEST_F(ViewBase, TheFirstViewBuildsTheScreenTheFirstDestroyedFreesItAndANewGameB
   EXPECT_NE(g_controlButtons[26], nullptr);
 }
 
+TEST_F(ViewBase, ANewGameStartsOnTheFirstLampFramePicture) {
+  auto first = std::make_unique<TestView>(VIEW_SOLAR, window, program);
+  EXPECT_EQ(first->ShowLampFrame8(), 0);  // already showing it
+  EXPECT_EQ(first->ShowLampFrame4(), 1);
+  first.reset();  // the game ends on the other picture
+  auto again = std::make_unique<TestView>(VIEW_SOLAR, window, program);
+  EXPECT_EQ(again->ShowLampFrame8(), 0);
+  EXPECT_EQ(again->ShowLampFrame4(), 1);
+}
+
 TEST_F(ViewBase, TheFirstFrameShowsDesignSolarAndHomeInGroupZeroAndTheWelcomeNotices) {
   Make();
   EXPECT_EQ(g_gotoGroup, 0);

@@ -7,6 +7,7 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -15,10 +16,12 @@
 
 #include "Game/app/AppGlobals.h"
 #include "Game/base/GInstData.h"
+#include "Game/model/GChapter.h"
 #include "Game/rules/GModuleDB.h"
 #include "Game/views/replay/CVSReplay.h"
 #include "Game/views/space/CVAstSpace.h"
 #include "Game/views/space/CVSolar.h"
+#include "Game/views/world/CDispModel.h"
 #include "Game/views/world/CVDispExp.h"
 #include "Game/views/world/CVDispUnt.h"
 #include "Game/views/world/CVSgWorld.h"
@@ -27,7 +30,10 @@
 #include "media/SoundStream.h"
 #include "platform/sound/dsound.h"
 #include "platform/core/files.h"
+#include "platform/core/random.h"
 #include "platform/user/keys.h"
+#include "platform/user/messages.h"
+#include "platform/user/queue.h"
 #include "tests/Game/views/space/space_world.h"
 #include "tests/support/golden.h"
 #include "tests/support/replay_file.h"
@@ -320,6 +326,31 @@ TEST_F(ReplayView, RestartRepeatsTheSameOverlapOfShots) {
   EXPECT_EQ(run(), first);
 }
 
+TEST_F(ReplayView, ARestartedReplaySendsItsMissAlongTheSameWay) {
+  Store(Battle());
+  // The way the missing shot flies, with the program's own random numbers
+  // elsewhere in another state each time.
+  auto missDirection = [&](unsigned elsewhere) {
+    plat::srand(elsewhere);
+    CVSReplay& v = Make();
+    Begin(v);
+    std::vector<float> way;
+    RunUntil(v, [&] {
+      for (CVDispNode* n = v.displayList->head; n && way.empty(); n = n->next) {
+        if (n->object->GetType() != DISP_MODEL) continue;
+        const auto* shot = static_cast<const CDispModel*>(n->object);
+        if (shot->explode) way.assign(shot->direction, shot->direction + 3);
+      }
+      return !way.empty();
+    });
+    return way;
+  };
+  const std::vector<float> first = missDirection(1);
+  ASSERT_EQ(first.size(), 3u);
+  view->OnReplayRestart();
+  EXPECT_EQ(missDirection(2), first);
+}
+
 TEST_F(ReplayView, PausedItWaitsAndAdvanceStopsAtTheNextEvent) {
   Store(Battle());
   CVSReplay& v = Make();
@@ -401,6 +432,72 @@ TEST_F(ReplayView, FiltersCameraModesAndClicks) {
   EXPECT_EQ(g_viewType, static_cast<std::uint32_t>(VIEW_ASTEROID_SPACE));
   EXPECT_EQ(g_replayMode, 0);
   EXPECT_EQ(v.replayFile, nullptr);
+}
+
+TEST_F(ReplayView, AChapterInAnInterregnumCampIsARebelAsARenegadeIs) {
+  Store(Battle());
+  CVSReplay& v = Make();
+  Begin(v);
+  CGChapter* local = g_gameData->GetLocalChapter();
+  ASSERT_NE(local, nullptr);
+  struct Case {
+    std::uint32_t renegade, camp;
+    bool rebel;
+  };
+  for (const Case c : {Case{0, 0, false}, Case{1, 0, true}, Case{0, 2, true}}) {
+    local->renegade = c.renegade;
+    local->camp = c.camp;
+    v.filterFlags = 0x04;
+    EXPECT_EQ(v.PassesFilter(mine->id), c.rebel) << "renegade " << c.renegade << " camp " << c.camp;
+    v.filterFlags = 0x02;
+    EXPECT_EQ(v.PassesFilter(mine->id), !c.rebel) << "renegade " << c.renegade << " camp " << c.camp;
+    EXPECT_FALSE(v.PassesFilter(theirs->id)) << "another guild's unit is neither";
+  }
+  local->renegade = local->camp = 0;
+  v.filterFlags = 0;
+}
+
+TEST_F(ReplayView, ARightClickLeavesForTheAsteroidWhoseViewThenTakesTheClick) {
+  Store(Battle());
+  CVSReplay& v = Make();
+  Begin(v);
+  MSG msg;
+  while (PeekMessage(&msg, nullptr, 0x800, 0x800, PM_REMOVE)) {
+  }
+  v.OnRButtonDown(300, 300, 0);
+  EXPECT_EQ(v.replayRunning, 0u);
+  EXPECT_EQ(g_viewType, static_cast<std::uint32_t>(VIEW_ASTEROID_SPACE));
+  // The switch to the asteroid's space, and the click again at its place.
+  ASSERT_TRUE(PeekMessage(&msg, nullptr, 0x800, 0x800, PM_REMOVE));
+  EXPECT_EQ(msg.wParam, static_cast<WPARAM>(VIEW_ASTEROID_SPACE));
+  ASSERT_TRUE(PeekMessage(&msg, nullptr, WM_RBUTTONDOWN, WM_RBUTTONDOWN, PM_REMOVE));
+  EXPECT_EQ(msg.lParam, MAKELPARAM(300, 300));
+}
+
+TEST_F(ReplayView, LeftInTheLockedModeTheAsteroidSpaceTakesItUpAndPlacesItsCameraSo) {
+  Store(Battle());
+  CVSReplay& v = Make();
+  Begin(v);
+  CVAstSpace space(window, program);
+  CVSgWorld* w = g_sgWorld;
+  ASSERT_NE(w->asteroidCamera, nullptr);
+  ASSERT_NE(w->replayCamera, nullptr);
+  w->SetCamera(w->replayCamera);
+  v.cameraMode = 4;
+  // Standing on the axis, below the asteroid.
+  const double pos[3] = {1100.0, 1090.0, 1100.0};
+  const float forward[3] = {0.f, 0.f, 1.f}, up[3] = {0.f, 1.f, 0.f};
+  v.HandCameraTo(space, pos, forward, up);
+  EXPECT_EQ(space.GetCameraMode(), 4);
+  EXPECT_EQ(Status(), "Locked camera mode");
+  EXPECT_EQ(w->GetCamera(), w->replayCamera) << "the replay's camera stays current";
+  w->SetCamera(w->asteroidCamera);
+  double eye[3];
+  w->GetCameraPosition(eye);
+  w->SetCamera(w->replayCamera);
+  const double r = std::hypot(eye[0] - 1100.0, eye[2] - 1100.0);
+  EXPECT_GE(r, 20.0) << "pushed off the axis";
+  EXPECT_NEAR(eye[1], 1100.0 + 0.375 * r, 0.01);
 }
 
 TEST_F(ReplayView, AMissingFileSwitchesAwayAndADamagedOneAlwaysEnds) {

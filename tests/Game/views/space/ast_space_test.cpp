@@ -11,10 +11,14 @@
 #include "Game/model/GUnitOrder.h"
 #include "Game/net/OrderMenuPackets.h"
 #include "Game/views/frame/CPopupMenu.h"
+#include "Game/views/frame/CVDataHookup.h"
 #include "Game/views/frame/OrderFeedback.h"
 #include "Game/views/space/CVAstSpace.h"
 #include "Game/views/world/CDispLine.h"
 #include "Game/views/world/CVDispObj.h"
+#include "Game/panels/CVNotify.h"
+#include "Game/views/frame/CVFrameEffects.h"
+#include "Game/views/world/CVStarField.h"
 #include "Game/views/world/DisplayList.h"
 #include "media/CImageButton.h"
 #include "platform/user/input.h"
@@ -193,6 +197,55 @@ TEST_F(AstSpace, AGameStartsWithTheHomeCameraAt1080AndModesTellTheirNames) {
   const double r = std::hypot(eye[0] - 1100.0, eye[2] - 1100.0);
   EXPECT_GE(r, 20.0);
   EXPECT_NEAR(eye[1], 1100.0 + 0.375 * r, 0.01);
+}
+
+TEST_F(AstSpace, UAndShiftUFlashTheShipReachedInTheLockedModeOnly) {
+  CVAstSpace& v = MakeAst();
+  CGUnit* first = Ship(1, kLocal, -3000);
+  CGUnit* second = Ship(1, kLocal, 3000);
+  Show(v, 1);
+  v.cameraMode = 2;
+  v.NextShip();
+  EXPECT_EQ(v.flashCount, 0) << "only the locked mode flashes";
+  v.cameraMode = 4;
+  v.NextShip();
+  const std::uint32_t reached = v.flashId;
+  EXPECT_TRUE(reached == first->id || reached == second->id);
+  EXPECT_EQ(v.flashKind, 2);
+  EXPECT_EQ(v.flashCount, 11);
+  v.PreviousShip();
+  EXPECT_NE(v.flashId, reached);
+  EXPECT_EQ(v.flashCount, 11);
+}
+
+TEST_F(AstSpace, ShowingAnAsteroidPutsBackTheLampFrameAndTheNotificationPanel) {
+  CVAstSpace& v = MakeAst();
+  Show(v, 1);
+  // As a replay leaves them: the lamp frame on its other picture, the panel hidden.
+  ASSERT_EQ(v.ShowLampFrame4(), 1);
+  ASSERT_EQ(g_notifyPanel->Show(0), 1);
+  Show(v, 1);
+  EXPECT_EQ(g_frameAnimation.lampFrameState, 0u);
+  EXPECT_EQ(g_notifyPanel->Show(1), 0) << "shown again";
+
+  // Coming back from this asteroid's replay to a unit elsewhere the sky is
+  // not turned as the camera moves; from another view it is.
+  ASSERT_NE(g_sgWorld->starField, nullptr);
+  CVStarField& sky = *g_sgWorld->starField;
+  CGUnit* away = Ship(2);
+  const auto skyAfterShowing = [&](ViewType previous) {
+    Show(v, 1);
+    g_previousViewType = previous;
+    g_previousViewAsteroid = 1;
+    sky.window = {0, 0, 1, 1};
+    v.sceneShown = 0;
+    v.Render(static_cast<std::int32_t>(away->id));
+    EXPECT_EQ(v.GetCurrentAsteroidId(), 2);
+    return sky.window.right;
+  };
+  EXPECT_EQ(skyAfterShowing(VIEW_SPACE_REPLAY), 1);
+  EXPECT_NE(skyAfterShowing(VIEW_SOLAR), 1);
+  EXPECT_EQ(sky.lockFlag, 0u);
 }
 
 TEST_F(AstSpace, TheLinearModeRestoresAStoredCameraOnlyBetween920And1089) {
@@ -449,6 +502,63 @@ TEST_F(AstSpace, OrdersFromTheCommandTable) {
   g_commandMode = ORDER_ATTACK_UNIT;
   v.ExecuteOrderMode(DISP_UNIT, theirs->id);
   EXPECT_EQ(Status(), "Not implemented yet");
+}
+
+TEST_F(AstSpace, ATemplatePickedInTheDataPanelIsOrderedFromEverySelectedConstructor) {
+  CVAstSpace& v = MakeAst();
+  CGUnit* first = Builder(1);
+  CGUnit* gunship = Ship(1);
+  CGUnit* second = Builder(1);
+  Show(v, 1);
+  SentOrders();
+  const std::uint32_t plenty[4] = {100000, 100000, 100000, 100000};
+  g_gameData->poolDB.SetMinerals(1, plenty);
+  g_gameData->GetLocalChapter()->credits = 100000;
+
+  // Construction: both builders build, the gunship is told it cannot.
+  Select(first);
+  Select(second);
+  Select(gunship);
+  g_commandMode = ORDER_BUILD_SHIP;
+  g_commandUnitId = first->id;
+  v.OnDataPanelCommand(0, 0);
+  EXPECT_EQ(SentOrders(), (std::vector<std::uint32_t>{ORDER_BUILD_SHIP, ORDER_BUILD_SHIP}));
+  EXPECT_EQ(Status(), "Construction failed - no construction capability");
+  EXPECT_EQ(first->GetOrderCount(), 1u);
+  EXPECT_EQ(second->GetOrderCount(), 1u);
+  EXPECT_EQ(g_gameData->GetSelectionCount(), 0u);
+  EXPECT_EQ(g_commandMode, kNoCommandMode);
+  EXPECT_EQ(g_templateSlot, 255u);
+
+  // Modification: each builder works on the target.
+  Select(first);
+  Select(second);
+  g_commandMode = ORDER_MODIFY_SHIP;
+  g_commandUnitId = first->id;
+  g_modifyTargetId = gunship->id;
+  v.OnDataPanelCommand(0, 0);
+  EXPECT_EQ(SentOrders(), (std::vector<std::uint32_t>{ORDER_MODIFY_SHIP, ORDER_MODIFY_SHIP}));
+  EXPECT_EQ(Status(), "Modification initiated");
+
+  // A target gone by then: each constructor says so, none is ordered.
+  Select(first);
+  Select(second);
+  g_commandMode = ORDER_MODIFY_SHIP;
+  g_commandUnitId = first->id;
+  g_modifyTargetId = 0x7FFFFFF0u;
+  v.OnDataPanelCommand(0, 0);
+  EXPECT_TRUE(SentOrders().empty());
+  EXPECT_EQ(Status(), "Modification failed - target destroyed");
+
+  // An empty slot ends the order at once.
+  Select(first);
+  g_commandMode = ORDER_BUILD_SHIP;
+  g_commandUnitId = first->id;
+  v.OnDataPanelCommand(14, 0);
+  EXPECT_TRUE(SentOrders().empty());
+  EXPECT_EQ(Status(), "Construction failed - invalid template");
+  EXPECT_EQ(g_gameData->GetSelectionCount(), 0u);
+  g_modifyTargetId = 0xFFFFFFFF;
 }
 
 TEST_F(AstSpace, TheHeightClickIsKeptWithinTheBandThePreviewShows) {

@@ -107,6 +107,36 @@ TEST_F(DataPanel3D, WithNothingSelectedTheTurnSummaryAndVersionShow) {
   EXPECT_EQ(v.currentKind, 0xFFFF);
 }
 
+TEST_F(DataPanel3D, TheGridUnderThePointerIsEmptySpaceToThePanel) {
+  TestView& v = Make3D();
+  v.OnKeyDown('G', 0);
+  ASSERT_NE(v.displayList->Find(DISP_GRID, 0), nullptr);
+  // Looking down onto the plane.
+  const double eye[3] = {1100, 1110, 1060}, at[3] = {1100, v.GridHeight(), 1100};
+  Place(eye, at);
+  g_sgWorld->redraw = 1;
+  v.DrawFrame();
+  int gridX = -1, gridY = -1;
+  for (int y = 460; y > 100 && gridX < 0; y -= 10)
+    for (int x = 40; x < 600 && gridX < 0; x += 20)
+      if (CVDispObj* o = v.PickAt(x, y); o && o->GetType() == DISP_GRID) gridX = x, gridY = y;
+  ASSERT_GE(gridX, 0) << "no grid tile in the picture";
+  v.ShowAsteroidHover(1);
+  ASSERT_FALSE(Shows("Turn : 0"));
+  v.OnMouseMove(0, MAKELPARAM(gridX, gridY));
+  EXPECT_TRUE(Shows("Turn : 0"));
+  EXPECT_EQ(v.currentKind, 0xFFFF);
+}
+
+TEST_F(DataPanel3D, DeselectingEverythingLetsTheListsGoOnlyWhenAsked) {
+  TestView& v = Make3D();
+  g_pendingOrderOption = 4;
+  v.UpdateSelectionDisplay(0);
+  EXPECT_EQ(g_pendingOrderOption, 4);
+  v.UpdateSelectionDisplay(1);
+  EXPECT_EQ(g_pendingOrderOption, 0xFF);
+}
+
 TEST_F(DataPanel3D, MovingFromAUnitToEmptySpaceRemovesItsTargetMarker) {
   TestView& v = Make3D();
   CGUnit* hunter = Ship(0);

@@ -82,6 +82,7 @@ TEST_F(SpaceWorld, TheCameraBlockIsWrittenAsVersionTwoAndReadBack) {
   v.nearAsteroid = 1;
   g_jumpAsteroid = 2;
   g_commandMode = 4;
+  g_pendingOrderOption = 4;
   v.gridRate = 1.5f;
   const std::vector<std::uint8_t> b = v.SaveCameraBlock();
   ASSERT_EQ(b.size(), 100u);
@@ -94,10 +95,13 @@ TEST_F(SpaceWorld, TheCameraBlockIsWrittenAsVersionTwoAndReadBack) {
   EXPECT_DOUBLE_EQ(GetF64(b, 59), 1050.25);
   EXPECT_EQ(b[99], 0xFE);
   EXPECT_EQ(g_commandMode, kNoCommandMode);
+  EXPECT_EQ(g_pendingOrderOption, 0xFF) << "the data panel's list is let go";
   EXPECT_EQ(v.gridRate, 0.f);
 
   TestView& other = Make3D();
+  g_pendingOrderOption = 5;
   ASSERT_TRUE(other.LoadCameraBlock(b));
+  EXPECT_EQ(g_pendingOrderOption, 0xFF);
   EXPECT_DOUBLE_EQ(other.target[0], 1110.5);
   EXPECT_DOUBLE_EQ(other.homePosition[2], 1050.25);
   EXPECT_EQ(other.shipCycleIndex, 3);

@@ -4,6 +4,8 @@
 // steps, removes and picks.
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include <cstring>
 #include <cmath>
 #include <set>
@@ -278,7 +280,8 @@ TEST_F(SceneTest, BetweenStepsOnlyProjectilesMoveAndExplosionsEndAfterTheirLastF
   ASSERT_NE(shot->instance, nullptr);
   const double from[3] = {1095.0, 1100.0, 1100.0}, to[3] = {1105.0, 1100.0, 1100.0};
   shot->SetPosition(from);
-  shot->Launch(to);
+  std::minstd_rand scatter;
+  shot->Launch(to, scatter);
   char dir[300];
   std::snprintf(dir, sizeof dir, "%sexplode\\", g_instData.Get3DPath());
   CVDispExp* boom = list->CreateExplosion(3, "exp100", dir, nullptr, 0, 0);
@@ -308,7 +311,8 @@ TEST_F(SceneTest, AProjectileArrivesAndIsRemovedOrExplodesTwoStepsLater) {
   const double from[3] = {1100.0, 1100.0, 1100.0}, to[3] = {1101.0, 1100.0, 1100.0};
   CDispModel* plain = list->CreateModel(0, 0xFFFF, 0, 0);
   plain->SetPosition(from);
-  plain->Launch(to);
+  std::minstd_rand scatter;
+  plain->Launch(to, scatter);
   int steps = 0;
   while (plain->Update(0) && steps < 100) ++steps;
   double p[3];
@@ -316,7 +320,7 @@ TEST_F(SceneTest, AProjectileArrivesAndIsRemovedOrExplodesTwoStepsLater) {
   EXPECT_NEAR(p[0], 1101.0, 0.2);
   CDispModel* bursting = list->CreateModel(0, 0xFFFF, 1, 0);
   bursting->SetPosition(from);
-  bursting->Launch(to);
+  bursting->Launch(to, scatter);
   bursting->direction[0] = 1.f;
   bursting->direction[1] = bursting->direction[2] = 0.f;
   int after = 0;
