@@ -1,10 +1,11 @@
 // The main loop: window messages, packet dispatch and the current view's
 // frames, and the front end again between games.
-#include <algorithm>
 #include <array>
 
 #include "Game/app/AppGlobals.h"
 #include "Game/app/CClntApp.h"
+#include "Game/app/CFrameTimer.h"
+#include "Game/app/IdleWait.h"
 #include "Game/net/NetSession.h"
 #include "Game/base/Packets.h"
 #include "Game/save/EmailTurn.h"
@@ -21,10 +22,6 @@ namespace {
 
 // The cursor kind of the help cursor.
 constexpr std::uint32_t kHelpCursor = 7;
-
-// The longest an idle pass waits: how late a packet that arrives while
-// nothing else happens may be looked at.
-constexpr DWORD kLongestIdleWaitMs = 10;
 
 bool DispatchPacket() { return g_appLinks.dispatchPacket && g_appLinks.dispatchPacket(); }
 
@@ -97,7 +94,7 @@ int CClntApp::Run() {
         }
       }
       const bool tookPacket = DispatchPacket();
-      DWORD idleWaitMs = kLongestIdleWaitMs;
+      const CFrameTimer* runningTimer = nullptr;
       if (g_mainWnd && GetForegroundWindow() == g_mainWnd && g_currentView) {
         if (m_fullRedraw) RedrawWholeView();
         if (m_lastMouseMove != 0xFFFFFFFF) {
@@ -106,20 +103,9 @@ int CClntApp::Run() {
         } else if (m_frameTimer) {
           m_frameTimer->Tick(g_currentView, m_playPhase != 0);
         }
-        if (m_frameTimer) idleWaitMs = std::min(idleWaitMs, m_frameTimer->MsUntilDue());
+        runningTimer = m_frameTimer.get();
       }
-      // A pass that took a packet sleeps 1 ms, as the next may be waiting.
-      // Tried: passes with a packet not sleeping brought End Turn of a
-      // 40-chapter game at turn 300 back in 0.28 s instead of 0.39 s on the
-      // wall clock (0.07 s at the start of the instant-action game): no wait
-      // a player notices, kept. A pass with nothing to do waits until the
-      // frame timer falls due or a message comes: a pass every millisecond
-      // kept a tenth of a core busy on a still game screen.
-      if (tookPacket) {
-        Sleep(1);
-      } else {
-        WaitIdle(idleWaitMs);
-      }
+      WaitAfterIdlePass(tookPacket, runningTimer);
     }
     if (m_quit) return 0;
     TearDownGame();
