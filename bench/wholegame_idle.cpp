@@ -7,8 +7,10 @@
 // thread's processor time over the real time (the share of a core the still
 // screen takes); the same for passes that each sleep 1 ms, as the loop once
 // did (cpu_share_polling), and the ratio of the two (x_polling); the passes
-// and the frames shown a second. Alternating rounds of each, so that both
-// see the same load from the rest of the machine.
+// and the frames shown a second; and the heap calls of each frame-timer
+// tick that animated the view (heap_calls_per_tick) and of the rest of the
+// passes (heap_calls_per_pass, the tick's left out). Alternating rounds of
+// each, so that both see the same load from the rest of the machine.
 
 #include <benchmark/benchmark.h>
 
@@ -31,6 +33,7 @@
 #include "Game/views/space/CVSolar.h"
 #include "Game/views/world/CVSgWorld.h"
 #include "bench/bench_screen.h"
+#include "bench/count_heap_calls.h"
 #include "bench/thread_time.h"
 #include "platform/backend/headless.h"
 #include "platform/core/clock.h"
@@ -80,7 +83,8 @@ std::string LoadRunGame() {
 
 struct Totals {
   double cpu = 0, wall = 0;
-  long passes = 0, shown = 0;
+  long passes = 0, shown = 0, ticks = 0;
+  std::size_t tickHeapCalls = 0, heapCalls = 0;
 };
 
 void BM_StillSolarScreen(benchmark::State& state) {
@@ -106,6 +110,7 @@ void BM_StillSolarScreen(benchmark::State& state) {
   // Idle passes of the main loop for a round, each ended by `wait`.
   const auto round = [&](Totals& totals, auto wait) {
     const long shownBefore = display->shownFrames;
+    const std::size_t heapBefore = bench::g_heapCalls.load(std::memory_order_relaxed);
     const double cpu0 = bench_time::ThreadSeconds();
     const auto start = Clock::now();
     while (std::chrono::duration<double>(Clock::now() - start).count() < kRoundSeconds) {
@@ -115,13 +120,20 @@ void BM_StillSolarScreen(benchmark::State& state) {
         DispatchMessage(&msg);
         continue;
       }
+      const bool due = timer.MsUntilDue() == 0;
+      const std::size_t tickBefore = bench::g_heapCalls.load(std::memory_order_relaxed);
       timer.Tick(solar.get(), true);
+      if (due) {
+        ++totals.ticks;
+        totals.tickHeapCalls += bench::g_heapCalls.load(std::memory_order_relaxed) - tickBefore;
+      }
       wait();
       ++totals.passes;
     }
     totals.cpu += bench_time::ThreadSeconds() - cpu0;
     totals.wall += std::chrono::duration<double>(Clock::now() - start).count();
     totals.shown += display->shownFrames - shownBefore;
+    totals.heapCalls += bench::g_heapCalls.load(std::memory_order_relaxed) - heapBefore;
   };
   Totals waiting, polling;
   for (auto _ : state) {
@@ -136,6 +148,11 @@ void BM_StillSolarScreen(benchmark::State& state) {
   state.counters["passes_per_second"] = static_cast<double>(waiting.passes) / waiting.wall;
   state.counters["passes_per_second_polling"] = static_cast<double>(polling.passes) / polling.wall;
   state.counters["frames_shown_per_second"] = static_cast<double>(waiting.shown) / waiting.wall;
+  if (bench::kCountsHeapCalls) {
+    state.counters["heap_calls_per_tick"] = static_cast<double>(waiting.tickHeapCalls) / static_cast<double>(waiting.ticks);
+    state.counters["heap_calls_per_pass"] =
+        static_cast<double>(waiting.heapCalls - waiting.tickHeapCalls) / static_cast<double>(waiting.passes);
+  }
 
   g_currentView = nullptr;
   solar.reset();
