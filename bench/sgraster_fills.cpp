@@ -1,7 +1,13 @@
 // Pixel rates of the 16-bpp triangle fills, per family, for large triangles
 // (20 000 to 60 000 pixels), medium ones (40 to 60) and small ones (8 to 12),
-// beside two baselines timed in turn with the fill's own rounds. Each fill
-// reports pixels per second; x_memset, its rate over memset's for the same
+// beside baselines timed in turn with the fill's own rounds. Each fill
+// reports pixels per second; x_base_path and x_wide_path, its rate (on the
+// path its family measured faster at its first draw) over the same fill held
+// to the base set and to the 256-bit paths, side by side, so that a path
+// slower than the base one on this processor shows as x_base_path below 1
+// (wide_path_few and wide_path_many are 1 where the family draws triangles
+// of fewer than 2,048 pixels, or of more, with its 256-bit path);
+// x_memset, its rate over memset's for the same
 // triangles' pixel counts (one memset per triangle); and x_plain, its rate
 // over a plain scalar loop doing the same pixel work over the triangles' own
 // rows (for the flat fill, a fill of each row), set up once outside the
@@ -50,11 +56,13 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <optional>
 #include <random>
 #include <vector>
 
 #include "bench/sgraster_scene.h"
 #include "sg/raster/fill16.h"
+#include "sg/raster/vectorset.h"
 
 namespace {
 
@@ -127,6 +135,28 @@ ISGTriFill FillOf(Family family) {
       return ISGFill16DirectTexture128x128;
   }
   return nullptr;
+}
+
+// The family's own 256-bit path, where it has one.
+std::optional<ISGWidePath> WidePathOf(Family family) {
+  switch (family) {
+    case Family::kShaded:
+      return ISGWidePath::kShaded;
+    case Family::kShadedTransparent:
+      return ISGWidePath::kShadedTransparent;
+    case Family::kTexture:
+      return ISGWidePath::kTexture;
+    case Family::kTransparentTexture:
+      return ISGWidePath::kTransparentTexture;
+    case Family::kShadedTransparentTexture:
+      return ISGWidePath::kShadedTransparentTexture;
+    case Family::kDirectTexture:
+      return ISGWidePath::kDirectTexture;
+    case Family::kFlat:
+    case Family::kShadedTexture:
+      break;
+  }
+  return std::nullopt;
 }
 
 // The channels of a 5-6-5 colour through one shade-table row.
@@ -310,10 +340,26 @@ void BM_Fill(benchmark::State& state, Family family, int size) {
       family == Family::kFlat || family == Family::kShaded || family == Family::kShadedTransparent
           ? static_cast<const void*>(&tables.colour)
           : static_cast<const void*>(tables.colours.data());
+  // The same fill held to each vector set in turn: the path the fill took
+  // against each path it could take.
+  const auto heldTo = [&](ISGVectorSet set) {
+    ISGLimitVectorSet(set);
+    for (const auto& t : scene.triangles) fill(&t[0], &t[1], &t[2], frame, texels, tables.shade.data(), colours);
+    benchmark::ClobberMemory();
+    ISGUseMeasuredVectorPaths();
+  };
   RunFillScene(state, scene, fill, frame, texels, tables.shade.data(), colours,
-               {{"x_memset", [&] { MemsetScene<uint16_t>(scene); }},
+               {{"x_base_path", [&] { heldTo(ISGVectorSet::kBase); }},
+                {"x_wide_path", [&] { heldTo(ISGVectorSet::kAvx2); }},
+                {"x_memset", [&] { MemsetScene<uint16_t>(scene); }},
                 {"x_plain", [&] { PlainFamily(scene, levels, family); }},
                 {"x_naive", [&] { NaiveFamily(scene, family); }}});
+  if (const auto path = WidePathOf(family)) {
+    // The shaded families draw only triangles of many pixels on a wide path.
+    if (family == Family::kTexture || family == Family::kTransparentTexture || family == Family::kDirectTexture)
+      state.counters["wide_path_few"] = ISGWidePathMeasuredFaster(*path, false);
+    state.counters["wide_path_many"] = ISGWidePathMeasuredFaster(*path, true);
+  }
 }
 
 void BM_Memset(benchmark::State& state, int size) {

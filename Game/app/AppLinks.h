@@ -76,8 +76,9 @@ struct AppLinks {
   LoadLinks loading;
   // Appends a packet to the e-mail turn file (e-mail games and file-send mode).
   std::function<void(const std::uint8_t* packet, std::uint32_t length, int slot)> writeEmailPacket;
-  // Lets the packet dispatcher handle at most one received packet.
-  std::function<void()> dispatchPacket;
+  // Lets the packet dispatcher handle at most one received packet; true when
+  // it handled one.
+  std::function<bool()> dispatchPacket;
   // Makes one of the six views over the main window and instance.
   std::function<std::unique_ptr<IGameView>(ViewType type, plat::HWND window, plat::HINSTANCE instance)> createView;
   // Runs the front-end screens from `startScreen` on; returns 0 when the

@@ -12,3 +12,8 @@ void CFrameTimer::Tick(IGameView* view, bool playPhase) {
   if (!m_paused && view && playPhase) view->PlayFrameAnimation(elapsed);
   m_lastTime = now;
 }
+
+plat::DWORD CFrameTimer::MsUntilDue() const {
+  const plat::DWORD elapsed = plat::timeGetTime() - m_lastTime;
+  return elapsed < m_period ? m_period - elapsed : 0;
+}

@@ -17,6 +17,8 @@ class CFrameTimer {
   // and with the play phase on, calls the view's frame animation with the
   // milliseconds elapsed. Before that nothing changes.
   void Tick(IGameView* view, bool playPhase);
+  // Milliseconds until the period will have passed; 0 once it has.
+  plat::DWORD MsUntilDue() const;
 
   std::uint16_t m_entries = 1;
   std::uint8_t m_paused = 0;

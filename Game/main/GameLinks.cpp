@@ -102,8 +102,6 @@ void InstallGameLinks(AppLinks& links) {
     }
   };
   InstallHandlerLinks(g_netHandlerLinks);
-  links.dispatchPacket = [] {
-    if (g_session) DispatchPacket(*g_session);
-  };
+  links.dispatchPacket = [] { return g_session != nullptr && DispatchPacket(*g_session) != 0; };
   InstallSaveLinks(links);
 }

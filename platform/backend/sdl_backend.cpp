@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstring>
+#include <utility>
 #include <vector>
 
 #include "platform/backend/sdl_keys.h"
@@ -76,19 +78,27 @@ class SdlBackend final : public Backend {
   }
 
   // An idle program shows the same picture frame after frame: the window is
-  // drawn again only when the screen, the cursor or the window has changed.
+  // drawn again only when the screen, the cursor or the window has changed,
+  // and of the screen only the rows that changed are widened and sent (a
+  // still game screen changes a small picture in the frame or the sun's
+  // flare a few times a second).
   void Present() override {
     lastPresent_ = std::chrono::steady_clock::now();
     ShowProgramIcon();
     const Screen& s = GetScreen();
     const CursorOverlay cursor = CurrentCursorOverlay();
-    const bool same = !windowChanged_ && s.pixels == shownPixels_ && s.is555 == shownIs555_ &&
-                      cursor.image == shownCursor_.image && cursor.position.x == shownCursor_.position.x &&
+    const bool sameScreen = s.is555 == shownIs555_ && screenTexture_ != nullptr;
+    const auto [first, last] = sameScreen ? ChangedRows(s) : std::pair{0, Screen::kHeight};
+    const bool same = !windowChanged_ && first == last && cursor.image == shownCursor_.image &&
+                      cursor.position.x == shownCursor_.position.x &&
                       cursor.position.y == shownCursor_.position.y && pointerInside_ == shownPointerInside_;
     if (same) return;
-    if (!Render()) return;
+    if (!Render(first, last)) return;
     SDL_RenderPresent(renderer_.get());
-    shownPixels_ = s.pixels;
+    shownPixels_.resize(s.pixels.size());
+    std::copy(s.pixels.begin() + static_cast<std::ptrdiff_t>(first) * Screen::kPitch,
+              s.pixels.begin() + static_cast<std::ptrdiff_t>(last) * Screen::kPitch,
+              shownPixels_.begin() + static_cast<std::ptrdiff_t>(first) * Screen::kPitch);
     shownIs555_ = s.is555;
     shownCursor_ = cursor;
     shownPointerInside_ = pointerInside_;
@@ -180,29 +190,52 @@ class SdlBackend final : public Backend {
     return POINT{static_cast<LONG>((ox - d.x) * Screen::kWidth / d.w), static_cast<LONG>((oy - d.y) * Screen::kHeight / d.h)};
   }
 
-  // The screen is widened to 8 bits a channel here, the same way as the
-  // headless capture does it, so both backends show identical colours.
-  bool Render() {
+  // The rows [first, last) where the screen differs from what the window
+  // shows; first == last when none does.
+  std::pair<int, int> ChangedRows(const Screen& s) const {
+    if (shownPixels_.size() != s.pixels.size()) return {0, Screen::kHeight};
+    const auto rowDiffers = [&](int y) {
+      const std::size_t at = static_cast<std::size_t>(y) * Screen::kPitch;
+      return std::memcmp(s.pixels.data() + at, shownPixels_.data() + at, Screen::kPitch) != 0;
+    };
+    int first = 0;
+    while (first < Screen::kHeight && !rowDiffers(first)) ++first;
+    int last = Screen::kHeight;
+    while (last > first && !rowDiffers(last - 1)) --last;
+    return {first, last};
+  }
+
+  // The screen's rows [first, last) into the texture (the rest of it holds
+  // what it held), then the texture and the cursor drawn. The screen is
+  // widened to 8 bits a channel here, the same way as the headless capture
+  // does it, so both backends show identical colours.
+  bool Render(int first = 0, int last = Screen::kHeight) {
     const Screen& s = GetScreen();
     if (!screenTexture_) {
       screenTexture_.reset(SDL_CreateTexture(renderer_.get(), SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING,
                                              Screen::kWidth, Screen::kHeight));
       if (!screenTexture_) return false;
+      first = 0;
+      last = Screen::kHeight;
     }
     if (rgbFor555_ != s.is555 || rgb_.empty()) {
       rgb_.resize(65536);
       for (std::uint32_t p = 0; p < 65536; ++p) rgb_[p] = 0xFF000000u | Pixel16ToRgb(static_cast<std::uint16_t>(p), s.is555);
       rgbFor555_ = s.is555;
     }
-    void* pixels = nullptr;
-    int pitch = 0;
-    if (SDL_LockTexture(screenTexture_.get(), nullptr, &pixels, &pitch) != 0) return false;
-    for (int y = 0; y < Screen::kHeight; ++y) {
-      auto* out = reinterpret_cast<std::uint32_t*>(static_cast<std::uint8_t*>(pixels) + static_cast<std::size_t>(y) * pitch);
-      const BYTE* in = s.pixels.data() + static_cast<std::size_t>(y) * Screen::kPitch;
-      for (int x = 0; x < Screen::kWidth; ++x) out[x] = rgb_[static_cast<std::uint32_t>(in[x * 2] | (in[x * 2 + 1] << 8))];
+    if (first < last) {
+      const SDL_Rect rows{0, first, Screen::kWidth, last - first};
+      void* pixels = nullptr;
+      int pitch = 0;
+      if (SDL_LockTexture(screenTexture_.get(), &rows, &pixels, &pitch) != 0) return false;
+      for (int y = first; y < last; ++y) {
+        auto* out = reinterpret_cast<std::uint32_t*>(static_cast<std::uint8_t*>(pixels) +
+                                                     static_cast<std::size_t>(y - first) * pitch);
+        const BYTE* in = s.pixels.data() + static_cast<std::size_t>(y) * Screen::kPitch;
+        for (int x = 0; x < Screen::kWidth; ++x) out[x] = rgb_[static_cast<std::uint32_t>(in[x * 2] | (in[x * 2 + 1] << 8))];
+      }
+      SDL_UnlockTexture(screenTexture_.get());
     }
-    SDL_UnlockTexture(screenTexture_.get());
     SDL_SetRenderDrawColor(renderer_.get(), 0, 0, 0, 255);
     SDL_RenderClear(renderer_.get());
     const SDL_Rect dst = Destination();

@@ -265,6 +265,20 @@ BOOL WaitMessage() {
   }
 }
 
+void WaitIdle(DWORD mostMs) {
+  if (IsVirtualClock()) {
+    Sleep(1);
+    return;
+  }
+  RunIdleHook();
+  const DWORD now = timeGetTime();
+  long wait = std::max<DWORD>(mostMs, 1);
+  if (std::optional<DWORD> due = NextTimerDue()) wait = std::clamp<long>(static_cast<std::int32_t>(*due - now), 1, wait);
+  Queue& q = TheQueue();
+  std::unique_lock lock(q.mutex);
+  q.posted.wait_for(lock, std::chrono::milliseconds(wait), [&] { return !q.messages.empty() || q.quit; });
+}
+
 LRESULT DispatchMessage(const MSG* msg) {
   if (!msg) return 0;
   if (msg->message == WM_TIMER && msg->lParam) {

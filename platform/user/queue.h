@@ -37,6 +37,12 @@ BOOL PeekMessage(MSG* msg, HWND hwnd, UINT filterMin, UINT filterMax, UINT remov
 BOOL GetMessage(MSG* msg, HWND hwnd, UINT filterMin, UINT filterMax);
 // Waits until a message is there (without taking it).
 BOOL WaitMessage();
+// The wait between two passes of a loop that polls when it has nothing to
+// do: services the backend, then waits until a message is posted, a timer
+// falls due or `mostMs` (at least 1) have passed. Under the virtual clock it
+// is Sleep(1) whatever `mostMs`, so that a scripted run's passes fall where
+// they always did.
+void WaitIdle(DWORD mostMs);
 // For WM_KEYDOWN / WM_SYSKEYDOWN of a key that types a character, puts
 // WM_CHAR / WM_SYSCHAR at the front of the queue (US keyboard layout, Shift and
 // Caps Lock, Ctrl+letter gives the control code). TRUE when it did.

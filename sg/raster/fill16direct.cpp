@@ -27,7 +27,7 @@ template <int W, int H>
 void FillDirectTexture(const SGQVert* first, const SGQVert* second, const SGQVert* third,
                        const SGRasterFrame* frame, const void* texels, const void*, const void*) {
 #if ISG_HAVE_AVX2
-  if (ISGUseAvx2()) return FillDirectTextureAvx2<W, H>(first, second, third, frame, texels);
+  if (ISGUseAvx2(ISGWidePath::kDirectTexture, ISGManyPixels(first, second, third))) return FillDirectTextureAvx2<W, H>(first, second, third, frame, texels);
 #endif
   ISGTriWalk<ISGAttrsUV, uint16_t>(first, second, third, frame, [&] {
     return ISGOpDirectTexture<W, H>{{}, static_cast<const uint16_t*>(texels)};

@@ -52,7 +52,7 @@ void FillShaded(const SGQVert* first, const SGQVert* second, const SGQVert* thir
         ISGColourSplits splits;
 #if ISG_HAVE_AVX2
         if constexpr (kTransparent) {
-          if (ISGUseAvx2()) {
+          if (ISGUseAvx2(ISGWidePath::kShadedTransparentTexture, true)) {
             FillSplitAvx2<W, H>(first, second, third, frame, texels8, colours, splits, shader);
             return;
           }

@@ -35,7 +35,7 @@ template <int W, int H>
 void FillTexture(const SGQVert* first, const SGQVert* second, const SGQVert* third,
                  const SGRasterFrame* frame, const void* texels, const void*, const void* colourTable) {
 #if ISG_HAVE_AVX2
-  if (ISGUseAvx2()) return FillWithAvx2<ISGOpTextureAvx2, W, H>(first, second, third, frame, texels, colourTable);
+  if (ISGUseAvx2(ISGWidePath::kTexture, ISGManyPixels(first, second, third))) return FillWithAvx2<ISGOpTextureAvx2, W, H>(first, second, third, frame, texels, colourTable);
 #endif
   FillWith<ISGOpTexture, W, H>(first, second, third, frame, texels, colourTable);
 }
@@ -45,7 +45,7 @@ void FillTransparentTexture(const SGQVert* first, const SGQVert* second, const S
                             const SGRasterFrame* frame, const void* texels, const void*,
                             const void* colourTable) {
 #if ISG_HAVE_AVX2
-  if (ISGUseAvx2())
+  if (ISGUseAvx2(ISGWidePath::kTransparentTexture, ISGManyPixels(first, second, third)))
     return FillWithAvx2<ISGOpTransparentTextureAvx2, W, H>(first, second, third, frame, texels, colourTable);
 #endif
   FillWith<ISGOpTransparentTexture, W, H>(first, second, third, frame, texels, colourTable);

@@ -38,7 +38,8 @@ void FillShaded(const SGQVert* first, const SGQVert* second, const SGQVert* thir
   if (ISGManyPixels(first, second, third)) {
     ISGLevelColours levels;
 #if ISG_HAVE_AVX2
-    if (ISGUseAvx2()) return FillByLevelAvx2<kTransparent>(first, second, third, frame, shadeTable, colourTable, levels);
+    if (ISGUseAvx2(kTransparent ? ISGWidePath::kShadedTransparent : ISGWidePath::kShaded, true))
+      return FillByLevelAvx2<kTransparent>(first, second, third, frame, shadeTable, colourTable, levels);
 #endif
     ISGTriWalk<ISGAttrsQ, uint16_t>(first, second, third, frame, [&] {
       ISGWithShader(shadeTable, frame->fbPixelFormat, [&](const auto& shader) {

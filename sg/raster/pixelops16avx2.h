@@ -9,7 +9,7 @@
 // stores (the direct texels, the level colours, the transparent texels'
 // keys), and not for a chain of lookups one after another (see the shaded
 // textured fills below). Only for functions compiled for AVX2 and called
-// when ISGUseAvx2() holds. Internal.
+// when ISGUseAvx2 holds for their family. Internal.
 
 #include <array>
 #include <cstddef>

@@ -239,12 +239,12 @@ void CVGeneric::AnimateFrame(std::uint32_t elapsedMs) {
     StopFrameAnimation();
     return;
   }
-  char name[32];
-  std::snprintf(name, sizeof name, "frmeanim\\%s00%02u.ima", kAnimations[a.kind].stem, a.frame);
-  const std::string path =
-      (a.kind == 0 ? std::string(g_instData.GetArtPath()) : std::string(g_instData.GetGuildPath(LocalGuild()))) +
-      name;
-  a.sprite->SetImageName(path.c_str());
+  // Put together in place: a step of the animation makes no heap call.
+  char path[512];
+  std::snprintf(path, sizeof path, "%sfrmeanim\\%s00%02u.ima",
+                a.kind == 0 ? g_instData.GetArtPath() : g_instData.GetGuildPath(LocalGuild()), kAnimations[a.kind].stem,
+                a.frame);
+  a.sprite->SetImageName(path);
   a.sprite->LoadImage(a.sprite->module);
   DrawViewSprite(a.sprite, -1, -1, nullptr);
   FlushScreen();

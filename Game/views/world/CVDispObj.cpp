@@ -45,7 +45,7 @@ const char* const kBillboards[5] = {"BBGalaxy.mdl", "BBHuge.mdl", "BBLarge.mdl",
 
 // The sum of the name's characters as signed bytes over the last 12 before the
 // 4-character extension (all of them in a shorter name).
-std::uint16_t CheckSum(const std::string& name) {
+std::uint16_t CheckSum(std::string_view name) {
   const std::size_t stem = name.size() >= 4 ? name.size() - 4 : 0;
   const std::size_t first = stem >= 15 ? stem - 12 : 0;
   int sum = 0;
@@ -300,21 +300,25 @@ void CVDispObj::UseSingleMaterial(SGMaterial* material) {
 }
 
 std::uint32_t CVDispObj::LoadMaterial(const char* name, const char* path, std::uint32_t mirrored) {
-  std::string file = std::string(path) + name;
+  // Put together in place: a flare's step that finds its frame in the cache
+  // makes no heap call.
+  char joined[1024];
+  std::snprintf(joined, sizeof joined, "%s%s", path, name);
   if (!mirrored) {
-    if (SGMaterial* cached = CacheFind(file)) {
+    if (SGMaterial* cached = CacheFind(joined)) {
       UseSingleMaterial(cached);
       return 1;
     }
     SGMaterial* mat = nullptr;
-    if (LoadMaterialResource(DataDir(), file.c_str(), &mat) != kDispOk) return 0;
+    if (LoadMaterialResource(DataDir(), joined, &mat) != kDispOk) return 0;
     SGContextPrepareMaterial(Context(), mat);
     // This object is its first user: counted, so that dropping the entry
     // from a full cache cannot destroy what it still draws.
-    CacheAdd(mat, file, 0);
+    CacheAdd(mat, joined, 0);
     UseSingleMaterial(mat);
     return 1;
   }
+  std::string file = joined;
   // The picture seen from the other side, mirrored back.
   const auto dot = file.rfind('.');
   if (dot != std::string::npos) file.erase(dot);
@@ -388,7 +392,7 @@ std::size_t CVDispObj::CacheCount() { return g_materialCache ? g_materialCache->
 
 const std::string& CVDispObj::CacheName(std::size_t index) { return (*g_materialCache)[index].name; }
 
-SGMaterial* CVDispObj::CacheFind(const std::string& name) {
+SGMaterial* CVDispObj::CacheFind(std::string_view name) {
   if (!g_materialCache) return nullptr;
   const std::uint16_t sum = CheckSum(name);
   for (auto it = g_materialCache->rbegin(); it != g_materialCache->rend(); ++it) {

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <string_view>
 
 #include "Game/views/world/DispData.h"
 
@@ -118,7 +119,7 @@ class CVDispObj {
   // Replaces the index (tests, and a program without its resource 202).
   static void SetIndexTable(std::span<const std::uint8_t> bytes);
   static std::size_t CacheCount();
-  static SGMaterial* CacheFind(const std::string& name);
+  static SGMaterial* CacheFind(std::string_view name);
   // Adds a material under `name`: with `owned` the cache alone holds it (use
   // count 0), else the caller is its first user (use count 1). At kCacheSize
   // entries the oldest is dropped; a dropped material still in use lives on

@@ -1,7 +1,9 @@
 #include "Game/views/world/DispData.h"
 
 #include <algorithm>
+#include <array>
 #include <cctype>
+#include <cstdio>
 #include <cstring>
 
 #include "platform/core/bytes.h"
@@ -53,7 +55,7 @@ bool ModelIndexTable::Assign(std::span<const std::uint8_t> bytes) {
   return true;
 }
 
-std::uint32_t ModelIndexTable::Find(const std::string& key) const {
+std::uint32_t ModelIndexTable::Find(std::string_view key) const {
   // Entries compare as their NUL-padded names, unsigned byte by byte.
   std::uint8_t padded[kNameSize] = {};
   std::memcpy(padded, key.data(), std::min(key.size(), kNameSize));
@@ -74,15 +76,32 @@ std::uint32_t ModelIndexTable::Find(const std::string& key) const {
   return 0;
 }
 
-std::string ModelIndexTable::KeyOf(const char* directory, const char* name) {
-  std::string full = std::strchr(name, '\\') ? std::string(name) : std::string(directory ? directory : "") + name;
-  for (char& c : full) c = c == '\\' || c == '.' ? '_' : static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+namespace {
+
+// The key of KeyOf in `out`, put together in place: a flare looks for its
+// next frame at every step, and the last look finds none. A name too long
+// for `out` gives a key too long for any entry.
+std::string_view KeyInto(const char* directory, const char* name, std::span<char> out) {
+  const char* head = std::strchr(name, '\\') || !directory ? "" : directory;
+  const int length = std::snprintf(out.data(), out.size(), "%s%s", head, name);
+  if (length < 0 || static_cast<std::size_t>(length) >= out.size()) return {out.data(), out.size()};
+  const std::string_view full(out.data(), static_cast<std::size_t>(length));
+  for (char& c : out.first(full.size()))
+    c = c == '\\' || c == '.' ? '_' : static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   const auto at = full.find("3ddata");
-  return at == std::string::npos ? full : full.substr(at);
+  return at == std::string_view::npos ? full : full.substr(at);
+}
+
+}  // namespace
+
+std::string ModelIndexTable::KeyOf(const char* directory, const char* name) {
+  std::vector<char> out(std::strlen(name) + (directory ? std::strlen(directory) : 0) + 1);
+  return std::string(KeyInto(directory, name, out));
 }
 
 std::uint32_t ModelIndexTable::Lookup(const char* directory, const char* name) const {
-  const std::uint32_t number = Find(KeyOf(directory, name));
+  std::array<char, 1024> key;
+  const std::uint32_t number = Find(KeyInto(directory, name, key));
   return number < kFirstResource ? 0 : number;
 }
 

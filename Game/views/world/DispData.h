@@ -10,6 +10,7 @@
 #include <functional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 struct SGContext;
@@ -38,7 +39,7 @@ class ModelIndexTable {
   bool Assign(std::span<const std::uint8_t> bytes);
   std::uint32_t Count() const { return count_; }
   // The resource number of the flattened key, 0 when missing.
-  std::uint32_t Find(const std::string& key) const;
+  std::uint32_t Find(std::string_view key) const;
   // The key of a name: put behind `directory` unless it holds a backslash,
   // backslashes and dots turned into underscores, lower case, from the first
   // "3ddata" on (the whole flattened name when there is none).

@@ -93,6 +93,7 @@ struct App : shelltest::AppFixture {
     g_appLinks.dispatchPacket = [this] {
       g_log.push_back("packet");
       if (onPacketPass) onPacketPass(++packetPasses);
+      return false;
     };
   }
   static std::vector<std::string> Since(std::size_t from) { return {g_log.begin() + static_cast<long>(from), g_log.end()}; }

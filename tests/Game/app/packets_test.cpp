@@ -40,7 +40,10 @@ struct Packets : shelltest::AppFixture {
 TEST_F(Packets, StatusAtGameStartWithNoUnsetBytes) {
   CClntApp& app = Start();
   g_session->opened = 0xA1B2C3D4;
-  g_appLinks.dispatchPacket = [] { PostQuitMessage(0); };
+  g_appLinks.dispatchPacket = [] {
+    PostQuitMessage(0);
+    return false;
+  };
   app.Run();
   ASSERT_EQ(sent.size(), 1u);  // the local chapter of the game, the session's opening
   EXPECT_EQ(sent[0], Le().U16(16).U16(0).U32(1).U16(21).U16(0).U32(0xA1B2C3D4).bytes);

@@ -3,6 +3,7 @@
 #include "Game/app/CFrameTimer.h"
 #include "Game/app/GameScript.h"
 #include "Game/app/GameView.h"
+#include "Game/app/IdleWait.h"
 #include "platform/core/clock.h"
 #include "platform/user/keys.h"
 
@@ -36,6 +37,24 @@ TEST(FrameTimer, AnimatesOncePerPeriodOnlyInThePlayPhaseWithAView) {
   plat::AdvanceVirtualClock(35);
   timer.Tick(&view, true);
   EXPECT_EQ(view.frames, (std::vector<std::uint32_t>{40, 35}));
+  plat::UseRealClock();
+}
+
+// The main loop's idle wait under the virtual clock steps 1 ms whatever the
+// frame timer says, so scripted runs keep their timing; the timer counts
+// down to its period and stays at 0 once it has passed.
+TEST(FrameTimer, IdlePassesStepOneMillisecondOnTheVirtualClock) {
+  plat::UseVirtualClock(500);
+  CFrameTimer timer;
+  EXPECT_EQ(timer.MsUntilDue(), kFramePeriodMs);
+  WaitAfterIdlePass(false, &timer);
+  EXPECT_EQ(plat::timeGetTime(), 501u);
+  EXPECT_EQ(timer.MsUntilDue(), kFramePeriodMs - 1);
+  WaitAfterIdlePass(true, &timer);
+  WaitAfterIdlePass(false, nullptr);
+  EXPECT_EQ(plat::timeGetTime(), 503u);
+  plat::AdvanceVirtualClock(100);
+  EXPECT_EQ(timer.MsUntilDue(), 0u);
   plat::UseRealClock();
 }
 

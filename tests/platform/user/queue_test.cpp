@@ -1,3 +1,4 @@
+#include <chrono>
 #include <thread>
 #include <tuple>
 
@@ -263,6 +264,35 @@ TEST_F(QueueTest, AnotherThreadCanPostAndWakeAWait) {
   ASSERT_TRUE(GetMessage(&m, nullptr, WM_USER + 9, WM_USER + 9));
   poster.join();
   EXPECT_EQ(std::make_tuple(m.hwnd, m.lParam), std::make_tuple(w, 2));
+}
+
+// The idle wait of a polling loop: on the real clock it ends when another
+// thread posts, long before its limit, and otherwise at the limit; on the
+// virtual clock it is one millisecond, however long the limit.
+TEST_F(QueueTest, IdleWaitEndsAtAPostOrItsLimit) {
+  HWND w = Popup(0, 0, 10, 10);
+  backend_->RunUntilIdle();
+  const DWORD start = timeGetTime();
+  WaitIdle(50);
+  EXPECT_EQ(timeGetTime() - start, 1u);
+
+  struct VirtualClockAfter {
+    ~VirtualClockAfter() { UseVirtualClock(timeGetTime()); }
+  } restore;
+  UseRealClock();
+  const auto before = std::chrono::steady_clock::now();
+  WaitIdle(20);
+  EXPECT_GE(std::chrono::steady_clock::now() - before, std::chrono::milliseconds(19));
+  std::thread poster([w] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    PostMessage(w, WM_USER + 9, 1, 2);
+  });
+  const auto posted = std::chrono::steady_clock::now();
+  WaitIdle(60000);
+  poster.join();
+  EXPECT_LT(std::chrono::steady_clock::now() - posted, std::chrono::seconds(30));
+  MSG m;
+  EXPECT_TRUE(PeekMessage(&m, nullptr, WM_USER + 9, WM_USER + 9, PM_REMOVE));
 }
 
 }  // namespace

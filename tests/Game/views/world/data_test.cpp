@@ -59,6 +59,18 @@ TEST(ModelIndex, RelativeAndFlattenedNamesGiveTheSameKey) {
   EXPECT_EQ(ModelIndexTable::KeyOf("C:\\QUENBAR\\3DDATA\\", "BBMedium.mdl"), "3ddata_bbmedium_mdl");
   EXPECT_EQ(ModelIndexTable::KeyOf("", "3ddata_asteroid_3dast_ast01_pal"), "3ddata_asteroid_3dast_ast01_pal");
   EXPECT_EQ(ModelIndexTable::KeyOf("", "C:\\QUENBAR\\3DDATA\\sun\\sun0.mat"), "3ddata_sun_sun0_mat");
+  // A look-up flattens the name as KeyOf does; a name longer than any key,
+  // however long, finds nothing.
+  ModelIndexTable t;
+  const Bytes bytes = Index({{"3ddata_sun_sflr10_mat", 601}, {"3ddata_sun_sun0_mat", 602}}, 2);
+  ASSERT_TRUE(t.Assign(bytes));
+  EXPECT_EQ(t.Lookup("C:\\QUENBAR\\3DDATA\\sun\\", "SFLR10.MAT"), 601u);
+  EXPECT_EQ(t.Lookup("ignored\\", "C:\\QUENBAR\\3DDATA\\sun\\sun0.mat"), 602u);
+  EXPECT_EQ(t.Lookup(nullptr, "3DDATA\\sun\\sun0.mat"), 602u);
+  EXPECT_EQ(t.Lookup("C:\\QUENBAR\\3DDATA\\sun\\", "sflr11.mat"), 0u);
+  const std::string longName(5000, 'a');
+  EXPECT_EQ(t.Lookup("C:\\QUENBAR\\3DDATA\\sun\\", longName.c_str()), 0u);
+  EXPECT_EQ(ModelIndexTable::KeyOf("C:\\", longName.c_str()), "c:_" + longName);
 }
 
 TEST(MaterialList, LinesEndAtLineFeedsAndTheTextAtItsEndMark) {

@@ -18,15 +18,15 @@
 
 namespace {
 
-// Puts the widest set back however the test ends.
-struct WidestSetAfter {
-  ~WidestSetAfter() { ISGLimitVectorSet(ISGVectorSet::kAvx2); }
+// Puts the measured paths back however the test ends.
+struct MeasuredPathsAfter {
+  ~MeasuredPathsAfter() { ISGUseMeasuredVectorPaths(); }
 };
 
 constexpr SGPixelFormat kFormatBgr565 = {5, 0x001F, 0, 6, 0x07E0, 5, 5, 0xF800, 11};
 
 TEST(FillVectorSets, WidePathsDrawWhatTheBasePathsDraw) {
-  WidestSetAfter restore;
+  MeasuredPathsAfter restore;
   ISGLimitVectorSet(ISGVectorSet::kAvx2);
   if (ISGVectorSetInUse() != ISGVectorSet::kAvx2) GTEST_SKIP() << "the processor has no AVX2";
   ISGLimitVectorSet(ISGVectorSet::kBase);
@@ -75,7 +75,7 @@ TEST(FillVectorSets, WidePathsDrawWhatTheBasePathsDraw) {
 // texel, or keeps its own old pixel, as in the reference; at one level and
 // at levels varying along the rows.
 TEST(FillVectorSets, WideRowsPutEachLaneItsOwnTexelOrOldPixel) {
-  WidestSetAfter restore;
+  MeasuredPathsAfter restore;
   ISGLimitVectorSet(ISGVectorSet::kAvx2);
   if (ISGVectorSetInUse() != ISGVectorSet::kAvx2) GTEST_SKIP() << "the processor has no AVX2";
   const FillMember members[] = {
@@ -136,7 +136,7 @@ TEST(FillVectorSets, WideRowsPutEachLaneItsOwnTexelOrOldPixel) {
 // fills with a level a pixel along the rows and every third level
 // blackening, so that the transparent one keeps old pixels in every lane.
 TEST(FillVectorSets, GatheredRowsMatchTheReference) {
-  WidestSetAfter restore;
+  MeasuredPathsAfter restore;
   ISGLimitVectorSet(ISGVectorSet::kAvx2);
   if (ISGVectorSetInUse() != ISGVectorSet::kAvx2) GTEST_SKIP() << "the processor has no AVX2";
   constexpr int kW = 150, kH = 64;
@@ -195,6 +195,34 @@ TEST(FillVectorSets, GatheredRowsMatchTheReference) {
     }
     if (textured) {
       EXPECT_GT(kept, kW * kH / 10) << member.name;
+    }
+  }
+}
+
+// The measured choice: each family draws triangles of each size with the
+// path it measured faster, the measure is made once, holding the fills to
+// one set overrides it and giving the hold up brings it back; without the
+// wide set nothing is wide.
+TEST(FillVectorSets, EachFamilyKeepsThePathItMeasuredFaster) {
+  MeasuredPathsAfter restore;
+  ISGUseMeasuredVectorPaths();
+  const bool processorHasWide = ISGVectorSetInUse() == ISGVectorSet::kAvx2;
+  for (std::size_t p = 0; p < static_cast<std::size_t>(ISGWidePath::kCount); ++p) {
+    for (const bool many : {false, true}) {
+      const auto path = static_cast<ISGWidePath>(p);
+      const bool faster = ISGWidePathMeasuredFaster(path, many);
+      SCOPED_TRACE(testing::Message() << "family " << p << (many ? ", many pixels" : ", few pixels"));
+      if (!processorHasWide) {
+        EXPECT_FALSE(faster);
+      }
+      EXPECT_EQ(ISGUseAvx2(path, many), faster);
+      EXPECT_EQ(ISGWidePathMeasuredFaster(path, many), faster) << "measured again";
+      ISGLimitVectorSet(ISGVectorSet::kBase);
+      EXPECT_FALSE(ISGUseAvx2(path, many));
+      ISGLimitVectorSet(ISGVectorSet::kAvx2);
+      EXPECT_EQ(ISGUseAvx2(path, many), processorHasWide);
+      ISGUseMeasuredVectorPaths();
+      EXPECT_EQ(ISGUseAvx2(path, many), faster);
     }
   }
 }
