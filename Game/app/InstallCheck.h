@@ -28,6 +28,8 @@ InstallationReport CheckInstallation(CInstData& installation);
 std::string RegistryDamagedText();
 constexpr const char* kAstNamesMissingText =
     "The asteroid names file astnames.dat is missing or empty. Please reinstall the game.";
+constexpr const char* kAstNamesDamagedText =
+    "The asteroid names file astnames.dat is damaged. Please reinstall the game.";
 constexpr const char* kArchiveDamagedText = "The 3D data archive 3ddata.nob is missing or damaged. Please reinstall the game.";
 constexpr const char* kPaletteDamagedText = "The 3D colour table palette.dat is missing or damaged. Please reinstall the game.";
 constexpr const char* kFrontEndModuleDamagedText =
