@@ -46,9 +46,31 @@ void CheckRulesDatabases(std::vector<std::string>& problems) {
   g_rulesLinks.showMessage = std::move(told);
 }
 
-// "defBP.dat" as the game start reads it: found, and holding a whole block of
-// keys for every unit class (a file cut short leaves the later classes with
-// the built-in plans, unseen).
+// The install folder as the registry names it resolves to a folder: a
+// registry that lost its drive table names folders on no drive.
+bool InstallFolderResolves(CInstData& inst) {
+  const auto host = plat::ResolveDosPath(inst.GetInstallPath());
+  std::error_code ec;
+  return host && std::filesystem::is_directory(*host, ec);
+}
+
+bool ArchiveOpens(const char* path) {
+  if (ArchiveSystemInit(nullptr, 0, 16384, 200000) == 0) return false;
+  const bool opens = ArchiveOpen(path, 0) == kArchiveOk;
+  ArchiveSystemShutdown();
+  return opens;
+}
+
+bool ModuleLoads(const char* path) {
+  const plat::HMODULE module = plat::LoadLibrary(path);
+  if (module == nullptr) return false;
+  plat::FreeLibrary(module);
+  return true;
+}
+
+}  // namespace
+
+// A file cut short leaves the later classes with the built-in plans, unseen.
 const char* DefaultBattlePlanProblem() {
   plat::FILE* fp = OpenDataFile("defBP.dat", "r");
   if (fp == nullptr) fp = OpenDataFile("..\\defBP.dat", "r");
@@ -66,10 +88,8 @@ const char* DefaultBattlePlanProblem() {
   return wholeBlocks >= kUnitClassCount ? nullptr : kDefBPCorrupted;
 }
 
-// "astnames.dat": names of printable characters, the last one closed by its
-// line end. A file cut short ends inside a name; one of other bytes holds
-// characters no name has. (Fewer names than asteroids are fine: the others
-// are numbered.)
+// A file cut short ends inside a name; one of other bytes holds characters no
+// name has. Fewer names than asteroids are fine: the others are numbered.
 const char* AsteroidNamesProblem(const char* installPath) {
   const std::string path = std::string(installPath) + "astnames.dat";
   plat::FILE* fp = OpenDataFile(path.c_str(), "rt");
@@ -87,23 +107,7 @@ const char* AsteroidNamesProblem(const char* installPath) {
   return printable && last == '\n' ? nullptr : kAstNamesDamagedText;
 }
 
-// The install folder as the registry names it resolves to a folder: a
-// registry that lost its drive table names folders on no drive.
-bool InstallFolderResolves(CInstData& inst) {
-  const auto host = plat::ResolveDosPath(inst.GetInstallPath());
-  std::error_code ec;
-  return host && std::filesystem::is_directory(*host, ec);
-}
-
-bool ArchiveOpens(const char* path) {
-  if (ArchiveSystemInit(nullptr, 0, 16384, 200000) == 0) return false;
-  const bool opens = ArchiveOpen(path, 0) == kArchiveOk;
-  ArchiveSystemShutdown();
-  return opens;
-}
-
-// Every resource of the archive's directory lies inside the file: one cut
-// short still opens, and fails only when a model is loaded in play.
+// An archive cut short still opens, and fails only when a model is loaded in play.
 bool ArchiveWhole(const char* path) {
   plat::FILE* fp = plat::fopen(path, "rb");
   if (fp == nullptr) return false;
@@ -125,8 +129,6 @@ bool ArchiveWhole(const char* path) {
   return whole;
 }
 
-// The scene's colour table: a count byte (entries - 1), then four bytes per
-// entry, and nothing after them.
 bool PaletteReads(const char* path) {
   plat::FILE* fp = plat::fopen(path, "rb");
   if (fp == nullptr) return false;
@@ -135,15 +137,6 @@ bool PaletteReads(const char* path) {
   plat::fclose(fp);
   return got >= 1 && got == 1 + 4 * (std::size_t{bytes[0]} + 1);
 }
-
-bool ModuleLoads(const char* path) {
-  const plat::HMODULE module = plat::LoadLibrary(path);
-  if (module == nullptr) return false;
-  plat::FreeLibrary(module);
-  return true;
-}
-
-}  // namespace
 
 std::string RegistryDamagedText() {
   return "The settings file " + plat::RegistryFile().string() +
