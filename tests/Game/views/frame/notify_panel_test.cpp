@@ -384,7 +384,10 @@ TEST_F(NotifyPanel, GameDataMadeAnewUnderThePanelIsTheListItShowsAndSaves) {
   for (int i = 0; i < 8; ++i) Add(4, 403, 0, 0, kNone);
   panel->Refresh();
   delete g_gameData;
+  // Made as the fixture's own was, before the screen hears of it (no help library).
+  RegisterAppViewNotices(nullptr);
   g_gameData = new CGameData(kLocal, 8);
+  RegisterAppViewNotices(&notices);
   list = g_gameData->notifications.get();
   AdvanceVirtualClock(1000);
   Add(4, 403, 0, 0, kNone);
