@@ -697,6 +697,7 @@ void Engine::ServePeer(Peer& peer, short events) {
       peer.conn, peer.lastFrame,
       [&](DataView& data) {
         if (peer.state != PeerState::Player) return false;
+        if (!SpendRequest(peer)) return false;
         data.from = peer.id;  // a member speaks only for itself
         DeliverData(data, &peer.conn);
         return true;
@@ -838,6 +839,28 @@ void Engine::DropOverLimit() {
   }
 }
 
+bool Engine::SpendRequest(Peer& peer) {
+  if (!clientServer_ || serverId_ == 0 || peer.id == serverId_) return true;
+  const std::int64_t now = NowMs();
+  if (peer.requestsAt == 0) {
+    peer.requests = static_cast<double>(limits_.requestBurst);
+  } else {
+    peer.requests = std::min(static_cast<double>(limits_.requestBurst),
+                             peer.requests + static_cast<double>(now - peer.requestsAt) * limits_.requestsPerSecond / 1000.0);
+  }
+  peer.requestsAt = now;
+  if (peer.requests >= 1.0) {
+    peer.requests -= 1.0;
+    return true;
+  }
+  // Past its budget the member is flooding: it goes, and what of it still
+  // waits for the server program is taken back, so that the others' packets
+  // queued behind are not held up by it.
+  peer.dead = true;
+  if (Peer* server = FindPeer(serverId_)) TakeBackFrames(*server, peer.id);
+  return false;
+}
+
 void Engine::NoteShare(Peer& server, std::uint32_t origin, std::uint64_t begin) {
   // Runs are kept to a bounded length, so that taking a flooder's frames back
   // leaves at most one run of it behind (the one the socket has started on).
@@ -883,28 +906,32 @@ void Engine::DropFlooders(Peer& server) {
         std::max_element(waiting.begin(), waiting.end(), [](const auto& a, const auto& b) { return a.second < b.second; })
             ->first;
     FindPeer(flooder)->dead = true;
-
-    std::vector<Connection::Span> runs;
-    std::vector<Share> kept;
-    std::uint64_t removed = 0;
-    for (std::size_t i = server.shareStart; i < server.shares.size(); ++i) {
-      Share s = server.shares[i];
-      if (s.bytes.end <= written) continue;
-      if (s.origin == flooder && s.bytes.begin >= written) {
-        runs.push_back(s.bytes);
-        removed += s.bytes.end - s.bytes.begin;
-        continue;
-      }
-      // Only the run the socket has started on begins before `written`, and
-      // nothing before it was taken out.
-      if (s.bytes.begin >= written) s.bytes.begin -= removed;
-      s.bytes.end -= removed;
-      kept.push_back(s);
-    }
-    server.conn.Unqueue(runs);
-    server.shares = std::move(kept);
-    server.shareStart = 0;
+    TakeBackFrames(server, flooder);
   }
+}
+
+void Engine::TakeBackFrames(Peer& server, std::uint32_t flooder) {
+  const std::uint64_t written = server.conn.Written();
+  std::vector<Connection::Span> runs;
+  std::vector<Share> kept;
+  std::uint64_t removed = 0;
+  for (std::size_t i = server.shareStart; i < server.shares.size(); ++i) {
+    Share s = server.shares[i];
+    if (s.bytes.end <= written) continue;
+    if (s.origin == flooder && s.bytes.begin >= written) {
+      runs.push_back(s.bytes);
+      removed += s.bytes.end - s.bytes.begin;
+      continue;
+    }
+    // Only the run the socket has started on begins before `written`, and
+    // nothing before it was taken out.
+    if (s.bytes.begin >= written) s.bytes.begin -= removed;
+    s.bytes.end -= removed;
+    kept.push_back(s);
+  }
+  server.conn.Unqueue(runs);
+  server.shares = std::move(kept);
+  server.shareStart = 0;
 }
 
 void Engine::Targets(std::uint32_t from, std::uint32_t to, bool data) {

@@ -30,6 +30,10 @@
 // one on, that thread looks again for a moment without sleeping, so that the
 // answer to it does not wait for the thread to wake.
 //
+// A member of a client-server session sends the server program no more than
+// its budget of packets (TransportLimits.h): past it, it is dropped at once,
+// and its packets still waiting for the server program are taken back.
+//
 // A host never drops the server program of a client-server session for the
 // bytes waiting towards it: when it reads more slowly than members send, the
 // member with the most bytes waiting is dropped instead, and its frames not yet
@@ -147,6 +151,10 @@ class Engine {
     // in stream order from shares[shareStart].
     std::vector<Share> shares;
     std::size_t shareStart = 0;
+    // The member's budget of packets to the server program, and when it was
+    // last counted (ms; 0 before its first packet).
+    double requests = 0;
+    std::int64_t requestsAt = 0;
   };
   // A received message. A game packet the engine has just read is not copied:
   // it stays in its connection's read buffer (`lender`), which keeps it until
@@ -212,6 +220,12 @@ class Engine {
   // bytes waiting in it are dropped, and their frames not yet started taken
   // back, until it is within the limit or only the host's own are left.
   void DropFlooders(Peer& server);
+  // Takes back the frames of `member` that wait for the server program and
+  // the socket has not started on.
+  void TakeBackFrames(Peer& server, std::uint32_t member);
+  // Counts one packet of `peer` to the server program against its budget
+  // (TransportLimits); false, and the member dropped, when it is spent.
+  bool SpendRequest(Peer& peer);
   // Marks every peer past the drop limit dead, the server program aside.
   void DropOverLimit();
   // Adds a received message holding the bytes from `begin` to `end` (and a

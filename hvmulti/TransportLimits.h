@@ -33,6 +33,13 @@ struct TransportLimits {
   // Every connection sends a keep-alive frame this often, so that a live but
   // quiet player never reaches the idle limit.
   int keepAliveMs = 5000;
+  // Packets a member may send the server program of a client-server session:
+  // a burst of requestBurst, and requestsPerSecond on and on. A player's own
+  // bursts (a turn's orders, a design's templates) stay far below; a member
+  // past it is flooding, and is dropped before its requests and the server's
+  // answers to them hold up everyone else's.
+  int requestBurst = 4096;
+  int requestsPerSecond = 2048;
 };
 
 }  // namespace hvm

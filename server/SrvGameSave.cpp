@@ -11,6 +11,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <cerrno>
 #include <cstring>
@@ -62,6 +63,15 @@ bool MayReplace(const std::string& path) {
   std::array<std::uint8_t, 4> head{};
   std::ifstream in(path, std::ios::binary);
   return in.read(reinterpret_cast<char*>(head.data()), head.size()) && ReadU32(head, 0) == kMagic;
+}
+
+// True when `path` holds a server save of another game than the one of
+// `seed` (its seed, after the magic, version and identifier, differs).
+bool HoldsAnotherGame(const std::string& path, std::uint32_t seed) {
+  std::array<std::uint8_t, 13> head{};
+  std::ifstream in(path, std::ios::binary);
+  if (!in.read(reinterpret_cast<char*>(head.data()), head.size())) return false;
+  return ReadU32(head, 0) == kMagic && ReadU32(head, 9) != seed;
 }
 
 bool WriteBlock(BlockWriter& w, const std::vector<std::uint8_t>& block) {
@@ -197,6 +207,14 @@ bool SrvGame::OnSaveOrLoad(std::uint32_t from, std::span<const std::uint8_t> pac
     // nothing but one of its own files, and one player's saves are counted.
     if (!IsSaveName(name)) return Refuse(from, type, "not a name of a server save");
     if (!MayReplace(path)) return Refuse(from, type, "names a file that is not a server save");
+    // A guest may not put this game over another the host kept under that
+    // name; told, the guest is not left waiting under "Saving Game...".
+    if (!MaySetUp(from) && HoldsAnotherGame(path, m_seed)) {
+      PacketImage<12> refused(PKT_SAVE_DONE);
+      refused.Put<std::uint32_t>(8, 0);
+      m_out.Send(from, SrvPacket(refused.bytes.begin(), refused.bytes.end()), true);
+      return Refuse(from, type, "a guest's save over a save of another game");
+    }
     SaveCount& count = m_saveCounts[from];
     if (count.turn != m_world.turn) count = {m_world.turn, 0, count.files};
     if (count.thisTurn >= kMaxSavesPerTurn) return Refuse(from, type, "too many saves this turn");

@@ -61,8 +61,9 @@ struct LoadLinks {
   std::function<void()> deleteLoader;
   // The kept loader reads its file; false when the file is invalid.
   std::function<bool()> load;
-  // A loader over the load-data packet reads the saved game from it.
-  std::function<void(plat::LPARAM packet)> loadData;
+  // A loader over the load-data packet the session kept reads the saved game
+  // from it; false when there was none or the copy could not be read.
+  std::function<bool()> loadData;
   // The space replay view closes its replay file.
   std::function<void()> closeReplayFile;
   // Writes the client turn file of an e-mail game; false on failure.

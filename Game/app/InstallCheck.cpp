@@ -4,14 +4,16 @@
 #include <filesystem>
 #include <functional>
 #include <utility>
+#include <vector>
 
 #include "Game/base/GInstData.h"
 #include "Game/base/GKeyValueReader.h"
-#include "Game/rules/GAstNames.h"
 #include "Game/rules/GDefBPKeys.h"
 #include "Game/rules/GHullDB.h"
 #include "Game/rules/GModuleDB.h"
 #include "Game/rules/GRulesLinks.h"
+#include "Game/rules/GUnitClass.h"
+#include "media/ArchiveFormat.h"
 #include "media/ResourceArchive.h"
 #include "platform/core/dospath.h"
 #include "platform/core/registry.h"
@@ -44,15 +46,12 @@ void CheckRulesDatabases(std::vector<std::string>& problems) {
   g_rulesLinks.showMessage = std::move(told);
 }
 
-// "defBP.dat" as the game start reads it: found, and holding its keys.
-const char* DefaultBattlePlanProblem() {
-  plat::FILE* fp = OpenDataFile("defBP.dat", "r");
-  if (fp == nullptr) fp = OpenDataFile("..\\defBP.dat", "r");
-  if (fp == nullptr) return kDefBPNotFound;
-  bool anyKey = false;
-  ReadKeyValueLines(fp, [&anyKey](std::string_view key, std::string_view) { anyKey = anyKey || FindDefBPKey(key); });
-  plat::fclose(fp);
-  return anyKey ? nullptr : kDefBPCorrupted;
+// The install folder as the registry names it resolves to a folder: a
+// registry that lost its drive table names folders on no drive.
+bool InstallFolderResolves(CInstData& inst) {
+  const auto host = plat::ResolveDosPath(inst.GetInstallPath());
+  std::error_code ec;
+  return host && std::filesystem::is_directory(*host, ec);
 }
 
 bool ArchiveOpens(const char* path) {
@@ -60,16 +59,6 @@ bool ArchiveOpens(const char* path) {
   const bool opens = ArchiveOpen(path, 0) == kArchiveOk;
   ArchiveSystemShutdown();
   return opens;
-}
-
-// The scene's colour table: a count byte (entries - 1), then four bytes per entry.
-bool PaletteReads(const char* path) {
-  plat::FILE* fp = plat::fopen(path, "rb");
-  if (fp == nullptr) return false;
-  std::array<std::uint8_t, 1 + 4 * 256> bytes{};
-  const std::size_t got = plat::fread(bytes.data(), 1, bytes.size(), fp);
-  plat::fclose(fp);
-  return got >= 1 && got >= 1 + 4 * (std::size_t{bytes[0]} + 1);
 }
 
 bool ModuleLoads(const char* path) {
@@ -80,6 +69,74 @@ bool ModuleLoads(const char* path) {
 }
 
 }  // namespace
+
+// A file cut short leaves the later classes with the built-in plans, unseen.
+const char* DefaultBattlePlanProblem() {
+  plat::FILE* fp = OpenDataFile("defBP.dat", "r");
+  if (fp == nullptr) fp = OpenDataFile("..\\defBP.dat", "r");
+  if (fp == nullptr) return kDefBPNotFound;
+  int wholeBlocks = 0;
+  std::size_t keysInBlock = 0;
+  ReadKeyValueLines(fp, [&](std::string_view key, std::string_view) {
+    if (!FindDefBPKey(key)) return;
+    ++keysInBlock;
+    if (key != kDefBPLastKey) return;
+    if (keysInBlock == std::size(kDefBPKeys)) ++wholeBlocks;
+    keysInBlock = 0;
+  });
+  plat::fclose(fp);
+  return wholeBlocks >= kUnitClassCount ? nullptr : kDefBPCorrupted;
+}
+
+// A file cut short ends inside a name; one of other bytes holds characters no
+// name has. Fewer names than asteroids are fine: the others are numbered.
+const char* AsteroidNamesProblem(const char* installPath) {
+  const std::string path = std::string(installPath) + "astnames.dat";
+  plat::FILE* fp = OpenDataFile(path.c_str(), "rt");
+  if (fp == nullptr) return kAstNamesMissingText;
+  bool anyName = false, printable = true;
+  int last = EOF;
+  for (int c = plat::fgetc(fp); c != EOF; c = plat::fgetc(fp)) {
+    const bool separator = c == '|' || c == '\n';
+    anyName = anyName || !separator;
+    printable = printable && (separator || (c >= 0x20 && c != 0x7F));
+    last = c;
+  }
+  plat::fclose(fp);
+  if (!anyName) return kAstNamesMissingText;
+  return printable && last == '\n' ? nullptr : kAstNamesDamagedText;
+}
+
+// An archive cut short still opens, and fails only when a model is loaded in play.
+bool ArchiveWhole(const char* path) {
+  plat::FILE* fp = plat::fopen(path, "rb");
+  if (fp == nullptr) return false;
+  bool whole = false;
+  std::uint8_t raw[kArchiveHeaderSize];
+  ArchiveHeader header;
+  if (plat::fseek(fp, 0, SEEK_END) == 0) {
+    const long size = plat::ftell(fp);
+    if (size > 0 && plat::fseek(fp, 0, SEEK_SET) == 0 && plat::fread(raw, 1, sizeof raw, fp) == sizeof raw &&
+        ArchiveHeaderDecode(raw, &header) && ArchiveHeaderValid(header) && header.count <= kArchiveMaxEntries) {
+      std::vector<std::uint8_t> record(ArchiveRecordSize(header.mode));
+      whole = true;
+      for (std::uint32_t i = 0; whole && i < header.count; ++i)
+        whole = plat::fread(record.data(), 1, record.size(), fp) == record.size() &&
+                ArchiveRecordInside(ArchiveRecordDecode(record.data()), static_cast<std::uint64_t>(size));
+    }
+  }
+  plat::fclose(fp);
+  return whole;
+}
+
+bool PaletteReads(const char* path) {
+  plat::FILE* fp = plat::fopen(path, "rb");
+  if (fp == nullptr) return false;
+  std::array<std::uint8_t, 2 + 4 * 256> bytes{};
+  const std::size_t got = plat::fread(bytes.data(), 1, bytes.size(), fp);
+  plat::fclose(fp);
+  return got >= 1 && got == 1 + 4 * (std::size_t{bytes[0]} + 1);
+}
 
 std::string RegistryDamagedText() {
   return "The settings file " + plat::RegistryFile().string() +
@@ -92,7 +149,7 @@ std::string ArtFolderMissingText(const std::string& folder) {
 
 InstallationReport CheckInstallation(CInstData& inst) {
   InstallationReport report;
-  if (!FoldersKnown(inst)) {
+  if (!FoldersKnown(inst) || !InstallFolderResolves(inst)) {
     report.foldersKnown = false;
     report.problems.push_back(RegistryDamagedText());
     return report;
@@ -100,11 +157,11 @@ InstallationReport CheckInstallation(CInstData& inst) {
   std::vector<std::string>& problems = report.problems;
   CheckRulesDatabases(problems);
   if (const char* text = DefaultBattlePlanProblem()) problems.emplace_back(text);
-  if (!LoadAsteroidName(1)) problems.emplace_back(kAstNamesMissingText);
+  if (const char* text = AsteroidNamesProblem(inst.GetInstallPath())) problems.emplace_back(text);
 
   char path[260];
   inst.BuildPath(path, "3ddata.nob", INSTPATH_3D);
-  if (!ArchiveOpens(path)) problems.emplace_back(kArchiveDamagedText);
+  if (!ArchiveOpens(path) || !ArchiveWhole(path)) problems.emplace_back(kArchiveDamagedText);
   inst.BuildPath(path, "palette.dat", INSTPATH_3D);
   if (!PaletteReads(path)) problems.emplace_back(kPaletteDamagedText);
   inst.BuildPath(path, "frontend.dll", INSTPATH_FRONTEND_ART);

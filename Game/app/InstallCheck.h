@@ -24,10 +24,27 @@ struct InstallationReport {
 // game looks for them (through g_instData, which the program passes here too).
 InstallationReport CheckInstallation(CInstData& installation);
 
+// The checks of single files, each reading no more than its file.
+// "defBP.dat" (else "..\defBP.dat") as the game start reads it: null when
+// found and holding a whole block of keys for every unit class, else
+// kDefBPNotFound or kDefBPCorrupted.
+const char* DefaultBattlePlanProblem();
+// "<installPath>astnames.dat": null when it holds names of printable
+// characters, the last closed by its line end; else kAstNamesMissingText (no
+// file, or no name) or kAstNamesDamagedText.
+const char* AsteroidNamesProblem(const char* installPath);
+// True when every resource the archive's directory lists lies inside the file.
+bool ArchiveWhole(const char* path);
+// The scene's colour table: true for a count byte (entries - 1), then four
+// bytes per entry, and nothing after them.
+bool PaletteReads(const char* path);
+
 // What the player is told; the file names are the installation's own.
 std::string RegistryDamagedText();
 constexpr const char* kAstNamesMissingText =
     "The asteroid names file astnames.dat is missing or empty. Please reinstall the game.";
+constexpr const char* kAstNamesDamagedText =
+    "The asteroid names file astnames.dat is damaged. Please reinstall the game.";
 constexpr const char* kArchiveDamagedText = "The 3D data archive 3ddata.nob is missing or damaged. Please reinstall the game.";
 constexpr const char* kPaletteDamagedText = "The 3D colour table palette.dat is missing or damaged. Please reinstall the game.";
 constexpr const char* kFrontEndModuleDamagedText =

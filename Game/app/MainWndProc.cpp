@@ -282,12 +282,13 @@ LRESULT PrivateMessage(CClntApp& app, HWND window, UINT message, WPARAM wParam, 
       }
       DeleteLoader();
       return 0;
-    case WM_APP_LOAD_DATA:
+    case WM_APP_LOAD_DATA: {
+      bool loaded = false;
       app.m_playPhase = 0;
       SuspendScreenFlush(1);
       app.m_busy = 1;
       OpenProgress(app, "LOADGAME", 0);
-      if (g_appLinks.loading.loadData) g_appLinks.loading.loadData(lParam);
+      loaded = g_appLinks.loading.loadData && g_appLinks.loading.loadData();
       CloseProgress();
       app.m_busy = 0;
       // The server answers the player who asked for the load alone (10), so
@@ -296,7 +297,11 @@ LRESULT PrivateMessage(CClntApp& app, HWND window, UINT message, WPARAM wParam, 
       app.m_playPhase = 1;
       SuspendScreenFlush(0);
       app.m_fullRedraw = 1;
+      // A copy the others loaded that this player cannot: the game stays as
+      // it was, and the player is told rather than left silently out of step.
+      if (!loaded) app.ShowTextBox("INVALIDF");
       return 0;
+    }
     case WM_APP_RESTART: {
       app.m_playPhase = 0;
       SuspendScreenFlush(1);

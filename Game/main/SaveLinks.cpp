@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "Game/app/AppGlobals.h"
 #include "Game/app/CClntApp.h"
@@ -75,9 +76,9 @@ void InstallApplicationSide(SaveLinks& s) {
 
 void InstallSaveLinks(AppLinks& links) {
   InstallApplicationSide(g_saveLinks);
-  // The save request's packet (6) and the load data's (7) reach the shell
-  // through the message's pointer; the dispatcher passed them on only when
-  // they hold every field.
+  // The save request's packet (6) reaches the shell through the message's
+  // pointer, the load data (7) through the session, which kept it; the
+  // dispatcher passed them on only when they hold every field.
   // The save request of a packet carries its address; the player's own (the
   // view's Ctrl+S) carries none, and the name is then the player's to choose.
   links.saveGame = [](const char* packet) {
@@ -94,13 +95,11 @@ void InstallSaveLinks(AppLinks& links) {
     if (loaded) AttachSessionLinks(g_session);
     return loaded;
   };
-  // A copy the others loaded that this player cannot: the game stays as it
-  // was, and the player is told rather than left silently out of step.
-  links.loading.loadData = [](plat::LPARAM packet) {
-    if (LoadFromLoadPacket({reinterpret_cast<const std::uint8_t*>(packet), kLoadPacketSize}))
-      AttachSessionLinks(g_session);
-    else if (g_app)
-      g_app->ShowTextBox("INVALIDF");
+  links.loading.loadData = [] {
+    const std::vector<std::uint8_t> packet = g_session ? g_session->TakeKeptLoad() : std::vector<std::uint8_t>{};
+    if (packet.size() < kLoadPacketSize || !LoadFromLoadPacket(packet)) return false;
+    AttachSessionLinks(g_session);
+    return true;
   };
   links.loading.writeClientTurnFile = [](const char* name) { return WriteEmailClientFile(name); };
   // An order that cannot reach the turn file would be lost unseen.

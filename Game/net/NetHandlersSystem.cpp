@@ -19,6 +19,9 @@
 
 namespace {
 
+// The load data packet (7): name, identifier, chapter and place.
+constexpr std::size_t kLoadDataBytes = 276;
+
 std::uint16_t LocalChapterId(const PacketContext& p) {
   if (g_netHandlerLinks.appChapterId) return g_netHandlerLinks.appChapterId();
   return p.game != nullptr ? p.game->localChapterId : 0;
@@ -68,9 +71,12 @@ bool SaveRequest(const PacketContext& p) {
   return true;
 }
 
+// Loaded by the main loop once the dispatcher is done: a copy that cannot be
+// read is told in a box, which must not hold up the packets behind it.
 bool LoadData(const PacketContext& p) {
-  NotifyWindow(p, WM_NET_LOAD_DATA, 0, reinterpret_cast<std::intptr_t>(p.bytes.data()), true);
-  return true;
+  if (p.session == nullptr || !p.session->KeepAgreedLoad(p.bytes.first(kLoadDataBytes)))
+    return Refuse(p, "Load data of a load this player never agreed to");
+  return Post(p, WM_NET_LOAD_DATA);
 }
 
 bool LoadReply(const PacketContext& p) {
@@ -111,6 +117,7 @@ bool LoadQuestion(const PacketContext& p) {
   p.Text(8, 256, name);
   int answer = 1;
   if (p.game != nullptr) answer = Ask(HasSavedGame(name, p.U32(272) != 0, p.U32(264)) ? "LOADGMYN" : "QTLDGMYN");
+  if (answer == 1 && p.session != nullptr) p.session->AgreeLoad(p.U32(264));
   Out<16> reply(PKT_LOAD_ANSWER);
   reply.Put<std::uint32_t>(8, static_cast<std::uint32_t>(answer));
   reply.Put<std::uint16_t>(12, p.U16(268));
@@ -266,7 +273,7 @@ constexpr HandlerEntry kHandlers[] = {
     {PKT_TURN_RESULTS, 8, false, PostPlain<WM_NET_TURN_RESULTS>},
     {PKT_PLAYER_ID, 16, false, PlayerId},
     {PKT_SAVE_GAME, 272, false, SaveRequest},
-    {PKT_LOAD_GAME, 276, false, LoadData},
+    {PKT_LOAD_GAME, kLoadDataBytes, false, LoadData},
     {PKT_AUTOSAVE, 12, false, PostLong<WM_NET_AUTOSAVE>},
     {PKT_SAVE_DONE, 12, false, PostWord<WM_NET_SAVE_DONE>},
     {PKT_LOAD_REPLY, 14, false, LoadReply},

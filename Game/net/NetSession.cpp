@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 #include "Game/base/GInstData.h"
 #include "Game/net/PacketQueue.h"
@@ -299,6 +300,23 @@ void CNetSession::NoteLeft(std::uint32_t id) {
   if (id == HVM_ID_NONE) return;
   if (id == serverId_ || id == player.id) ReportLostConnection();
 }
+
+void CNetSession::AgreeLoad(std::uint32_t identifier) {
+  loadAgreed_ = true;
+  agreedLoadId_ = identifier;
+}
+
+bool CNetSession::KeepAgreedLoad(std::span<const std::uint8_t> packet) {
+  constexpr std::size_t kIdentifierAt = 264;
+  std::uint32_t identifier = 0;
+  if (!loadAgreed_ || !plat::ByteReader(packet).ReadAt(kIdentifierAt, identifier) || identifier != agreedLoadId_)
+    return false;
+  loadAgreed_ = false;
+  keptLoad_.assign(packet.begin(), packet.end());
+  return true;
+}
+
+std::vector<std::uint8_t> CNetSession::TakeKeptLoad() { return std::exchange(keptLoad_, {}); }
 
 void CNetSession::Pump(std::uint32_t) {
   if (!queue) return;

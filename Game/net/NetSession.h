@@ -18,6 +18,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "Game/net/ConnectionInfo.h"
 #include "Game/net/NetSessionLinks.h"
@@ -101,6 +102,15 @@ class CNetSession {
   void NoteGameEnded() { gameEnded_ = true; }
   // Whether the session's game is over (its server gone or going).
   bool GameEnded() const { return gameEnded_; }
+  // Another player's load that this player agreed to (its question answered
+  // yes): only that game's load data is taken.
+  void AgreeLoad(std::uint32_t identifier);
+  // Keeps the load data packet of the agreed load for the main loop, which
+  // loads it outside the dispatcher; false (nothing kept, the agreement kept)
+  // for a load never agreed to.
+  bool KeepAgreedLoad(std::span<const std::uint8_t> packet);
+  // The kept load data packet, handed over once; empty when none waits.
+  std::vector<std::uint8_t> TakeKeptLoad();
 
   std::unique_ptr<CHvMulti> multi;
   std::unique_ptr<CHvChatManager> chat;
@@ -159,6 +169,9 @@ class CNetSession {
   NetSessionLinks links_;
   bool lostReported_ = false;
   bool gameEnded_ = false;
+  bool loadAgreed_ = false;
+  std::uint32_t agreedLoadId_ = 0;
+  std::vector<std::uint8_t> keptLoad_;
   // The server program of the session, as last seen (the library forgets it
   // when it leaves).
   std::uint32_t serverId_ = HVM_ID_NONE;

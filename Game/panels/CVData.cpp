@@ -341,11 +341,15 @@ int CVData::SetUnitPicture(int y) {
   return DrawPictureFile(path, GuildModule(guild), false) ? 1 : 0;
 }
 
+CGUnit* CVData::ShownUnit() const {
+  return g_gameData ? g_gameData->pieces.FindUnit(unitId, nullptr) : nullptr;
+}
+
 void CVData::TurnPage(int forward, int which) {
   if (which == 1) {
     unitPage = forward ? static_cast<std::uint8_t>((unitPage + 1) % 4) : static_cast<std::uint8_t>((unitPage + 3) % 4);
     lastDirection = forward ? 1 : 0;
-    ShowUnitData(unit, unitContext, 0);
+    ShowUnitData(ShownUnit(), unitContext, 0);
     Flush();
   } else if (which == 2) {
     zoneMode = forward ? static_cast<std::uint8_t>((zoneMode + 1) % 3) : static_cast<std::uint8_t>((zoneMode + 2) % 3);

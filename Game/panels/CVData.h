@@ -76,6 +76,9 @@ struct DataPanelText {
   std::uint8_t flags;
 };
 
+// The data panel's unit id while it shows no unit.
+constexpr std::uint32_t kNoShownUnit = 0xFFFFFFFFu;
+
 class CVData {
  public:
   // Stores the screen state and loads the backdrop ("datafil.ima"), the empty
@@ -130,6 +133,8 @@ class CVData {
   void ShowUnitStatus(CGUnit* unit);
   // Renames the shown unit; 1 when the dialog ran.
   int EditShipName();
+  // The unit shown, if it still exists in the current game data.
+  CGUnit* ShownUnit() const;
   // The power line of a unit after `change`; 1 when its power runs out.
   int ShowPowerState(int row, char* buffer, std::uint16_t turns, CGUnit* unit, std::int16_t change,
                      plat::COLORREF colour);
@@ -167,7 +172,8 @@ class CVData {
   plat::HWND window;
   plat::HINSTANCE instance;
   std::array<std::uint8_t, 20> rowAction{};
-  CGUnit* unit = nullptr;
+  // The shown unit by id: it may die, or the game data be replaced, while shown.
+  std::uint32_t unitId = kNoShownUnit;
   std::uint16_t unitContext = 0;
   std::uint8_t unitPage = 0;
   std::uint32_t zoneKey = kNoZoneKey;

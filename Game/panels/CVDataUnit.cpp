@@ -73,7 +73,7 @@ bool NoArtPath() { return g_instData.GetArtPath()[0] == '\0'; }
 }  // namespace
 
 void CVData::ShowUnitData(CGUnit* shownUnit, std::uint16_t context, int noPicture) {
-  unit = shownUnit;
+  unitId = shownUnit ? shownUnit->id : kNoShownUnit;
   unitContext = context;
   Clear(0);
   if (NoArtPath()) return;
@@ -322,6 +322,7 @@ void CVData::ShowUnitStatus(CGUnit* shown) {
 }
 
 int CVData::EditShipName() {
+  CGUnit* unit = ShownUnit();
   if (!unit) return 0;
   std::string answer = unit->GetName();
   std::string prompt = Text("EDTSHPNM").substr(0, 100);
@@ -337,6 +338,9 @@ int CVData::EditShipName() {
     answer = buffer;
   }
   if (!ok || answer.empty()) return 1;
+  // The dialog let the game go on: the unit may be gone since.
+  unit = ShownUnit();
+  if (!unit) return 1;
   unit->SetName(answer.c_str());
   ShowUnitData(unit, unitContext, 0);
   Flush();

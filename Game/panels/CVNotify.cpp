@@ -100,9 +100,11 @@ CSprite* LoadPicture(CDDraw* display, const char* name) {
   return new CSprite(display, kBlackKey, ArtModule(false), path.c_str(), 0, 0, 0);
 }
 
-CGNotificationList* GameList() { return g_gameData ? g_gameData->notifications.get() : nullptr; }
-
 }  // namespace
+
+CGNotificationList* CurrentNotificationList::get() const {
+  return g_gameData ? g_gameData->notifications.get() : nullptr;
+}
 
 CVNotify::CVNotify(CDDraw* display, CSprite* screen_, HWND window_, HINSTANCE instance_, RECT* dirtyRect_,
                    HWND tooltip, std::uint16_t localChapter_)
@@ -111,7 +113,6 @@ CVNotify::CVNotify(CDDraw* display, CSprite* screen_, HWND window_, HINSTANCE in
       window(window_),
       screen(screen_),
       dirtyRect(dirtyRect_),
-      list(GameList()),
       localChapter(localChapter_) {
   for (LineSlot& slot : lines) slot = {-1, 0};
   if (list) list->Clear(kAllChapters);
@@ -168,7 +169,6 @@ void CVNotify::UpdateShowAllButton() {
 
 void CVNotify::ResetFilters() {
   AddDirty(kNotifyPanelRect);
-  list = GameList();
   if (list) {
     std::fill(std::begin(list->categoryFilters), std::end(list->categoryFilters), 0u);
     for (auto& row : list->codeFilters) std::fill(std::begin(row), std::end(row), 0u);
@@ -382,7 +382,6 @@ static void ShowToggled(CImageButton* button, bool on) {
 LoadStatus CVNotify::Load(BlockReader& r) {
   const std::uint32_t flag = r.U32();
   if (!r.Ok()) return LoadStatus::kTruncated;
-  list = GameList();
   if (!list) return LoadStatus::kTruncated;
   const LoadStatus status = list->Load(r);
   if (status != LoadStatus::kOk) return status;

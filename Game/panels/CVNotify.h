@@ -39,6 +39,15 @@ struct NotifyLineText {
   plat::COLORREF shadow = 0;
 };
 
+// The current game's notification list, looked up at every use: a restart or
+// a load replaces the game data while the panel lives on, so a kept pointer
+// would read a list already freed.
+struct CurrentNotificationList {
+  CGNotificationList* get() const;
+  CGNotificationList* operator->() const { return get(); }
+  explicit operator bool() const { return get() != nullptr; }
+};
+
 class CVNotify {
  public:
   // Clears every entry of the game's list, makes the ten buttons and loads
@@ -120,7 +129,7 @@ class CVNotify {
   CSprite* highlight = nullptr;
   CSprite* filterMark = nullptr;
   std::uint32_t shown = 0;
-  CGNotificationList* list = nullptr;
+  CurrentNotificationList list;
   CImageButton* filterButtons[6] = {};
   CImageButton* singleTypeButton = nullptr;
   CImageButton* showAllButton = nullptr;

@@ -1,6 +1,9 @@
 #include "Game/rules/GGameVar.h"
 
 #include <algorithm>
+#include <bitset>
+#include <set>
+#include <string>
 #include <type_traits>
 #include <variant>
 
@@ -85,17 +88,25 @@ CGameVariables::CGameVariables() {
     QueueStartupMessage(kGameVarNotFound);
     return;
   }
-  if (ReadFile(fp) == 0) QueueStartupMessage(kGameVarDamaged);
+  if (!ReadFile(fp)) QueueStartupMessage(kGameVarDamaged);
   plat::fclose(fp);
 }
 
-int CGameVariables::ReadFile(plat::FILE* fp) {
-  int keys = 0;
-  ReadKeyValueLines(fp, [this, &keys](std::string_view key, std::string_view value) {
-    if (IsKey(key)) ++keys;
+bool CGameVariables::ReadFile(plat::FILE* fp) {
+  // Every one-number key, the two lists and the table: a file cut short
+  // leaves the rest at values no game is balanced for.
+  constexpr std::size_t kOwnKeys = 2 * kATVTypes + 5 + 5 + 9 + 2;
+  std::set<std::string, std::less<>> keys;
+  std::bitset<5 * 4 * kATVTypes> entries;
+  ReadKeyValueLines(fp, [&](std::string_view key, std::string_view value) {
+    if (IsKey(key)) keys.emplace(key);
+    if (key == "ATV_TECH_LEVELS") {
+      if (const int entry = StoreATVTechLevels(value); entry >= 0) entries.set(static_cast<std::size_t>(entry));
+      return;
+    }
     Store(key, value);
   });
-  return keys;
+  return keys.size() == kOwnKeys && entries.all();
 }
 
 void CGameVariables::Store(std::string_view key, std::string_view value) {
@@ -103,7 +114,10 @@ void CGameVariables::Store(std::string_view key, std::string_view value) {
     if (key == kATVCostKeys[t]) return ScanInto(value, atvCosts[t]);
   }
   if (key == "FACILITY_DESTRUCTION") return ScanInto(value, facilityDestruction);
-  if (key == "ATV_TECH_LEVELS") return StoreATVTechLevels(value);
+  if (key == "ATV_TECH_LEVELS") {
+    StoreATVTechLevels(value);
+    return;
+  }
   // Unknown keys are passed over with their values.
   const int number = ParseInt(value);
   std::visit(
@@ -115,7 +129,7 @@ void CGameVariables::Store(std::string_view key, std::string_view value) {
       FieldOf(*this, key));
 }
 
-void CGameVariables::StoreATVTechLevels(std::string_view value) {
+int CGameVariables::StoreATVTechLevels(std::string_view value) {
   int items[7] = {};
   char marks[2] = {};
   bool complete = true;
@@ -124,19 +138,20 @@ void CGameVariables::StoreATVTechLevels(std::string_view value) {
   if (!complete) {
     // A short line would leave the missing items undefined: it is not stored.
     TraceError("Bad ATV_TECH_LEVELS entry. Incorrect number of attributes", __FILE__, __LINE__);
-    return;
+    return -1;
   }
   const int guild = items[0];
   const int level = items[1];
   const int type = items[2];
   if (guild < 0 || guild >= 5 || level < 0 || level >= 4 || type < 0 || type >= kATVTypes) {
     TraceError("Bad ATV_TECH_LEVELS entry.", __FILE__, __LINE__);
-    return;
+    return -1;
   }
   ATVTechEntry& entry = atvTechLevels[guild][level][type];
   for (int i = 0; i < 4; ++i) entry[i] = static_cast<std::uint8_t>(items[3 + i]);
   entry[4] = static_cast<std::uint8_t>(marks[0]);
   entry[5] = static_cast<std::uint8_t>(marks[1]);
+  return (guild * 4 + level) * kATVTypes + type;
 }
 
 void CGameVariables::GetATVCosts(int type, std::span<std::int16_t, 5> out) const {

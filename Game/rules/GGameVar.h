@@ -26,8 +26,8 @@ class CGameVariables {
  public:
   // Sets the defaults, then reads "gamevar.dat" (else "..\gamevar.dat"). For
   // the player (GStartupMessage.h): kGameVarNotFound when neither opens,
-  // kGameVarDamaged when the file holds no key of its own (empty, or not a
-  // rules file at all).
+  // kGameVarDamaged when the file lacks any key of its own or any ATV tech
+  // entry (empty, cut short, or not a rules file at all).
   CGameVariables();
   // Sets the defaults, then reads `text` as the content of "gamevar.dat".
   explicit CGameVariables(std::string_view text);
@@ -63,10 +63,12 @@ class CGameVariables {
 
  private:
   void SetDefaults();
-  // The number of lines with a key of the file's own.
-  int ReadFile(plat::FILE* fp);
+  // True when the file held every key of its own and every ATV tech entry.
+  bool ReadFile(plat::FILE* fp);
   void Store(std::string_view key, std::string_view value);
-  void StoreATVTechLevels(std::string_view value);
+  // The entry's place in the table ((guild * 4 + level) * types + type), or -1
+  // for a line not stored.
+  int StoreATVTechLevels(std::string_view value);
 };
 
 // A whole "gamevar.dat" that reads back as `vars`: every key, the ATV

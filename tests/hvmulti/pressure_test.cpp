@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "child_process.h"
+#include "hvmulti/TransportLimits.h"
 #include "raw_peer.h"
 #include "session_helpers.h"
 
@@ -108,6 +109,53 @@ TEST(HvMultiPressure, AFloodingMemberIsDroppedAndTheSlowServerStays) {
                             [&](const Received& r) { return IsNotice(r, HVM_NOTICE_LEFT, stayed); }),
               0);
   EXPECT_EQ(host.GetPlayers().size(), 3u);
+  EXPECT_EQ(host.CloseSession(), 0);
+  EXPECT_EQ(host.ServerExitCode(), 0);
+}
+
+// A member's packets to the server program are held to a budget: a burst
+// below it passes whole and the member stays; one that runs on past it is
+// dropped, and the host and the server program stay.
+TEST(HvMultiPressure, AMemberPastItsBudgetOfPacketsIsDroppedABurstBelowItIsNot) {
+  char go[] = "/tmp/hvmt-go-XXXXXX";
+  const int made = ::mkstemp(go);
+  ASSERT_GE(made, 0);
+  ::close(made);  // the file is there: the server program reads from the start
+  ::setenv(kGoVariable, go, 1);
+  struct Cleanup {
+    const char* path;
+    ~Cleanup() {
+      ::unlink(path);
+      ::unsetenv(kGoVariable);
+    }
+  } cleanup{go};
+
+  CHvMulti host, member;
+  HvMPlayer_Struct hp = Player("host"), mp = Player("member");
+  ASSERT_EQ(HostWithServer(host, hp, "SlowServer"), HVM_CREATED);
+  const std::uint32_t serverId = host.GetServerId();
+  ASSERT_EQ(Join(member, mp, host.GetHostPort()), 0);
+  const hvm::TransportLimits limits;
+  const auto packet = Numbered('g', 1, 16);
+  auto sendAll = [&](int count) {
+    for (int i = 0; i < count;) {
+      const int r = member.Send(mp.id, serverId, packet.data(), 16, 1, 1);
+      if (r == HVM_ERR_BUSY) continue;
+      if (r != 0) return false;
+      ++i;
+    }
+    return true;
+  };
+  ASSERT_TRUE(sendAll(limits.requestBurst * 3 / 4));
+  std::vector<Received> memberIn;
+  auto echo = [&](const Received& r) { return r.result == HVM_MSG_PACKET && r.from == serverId; };
+  EXPECT_TRUE(Collect(member, memberIn, echo, static_cast<std::size_t>(limits.requestBurst * 3 / 4), 30000));
+
+  sendAll(limits.requestBurst * 4);
+  std::vector<Received> hostIn;
+  EXPECT_TRUE(Collect(host, hostIn, [&](const Received& r) { return IsNotice(r, HVM_NOTICE_LEFT, mp.id); }, 1));
+  EXPECT_EQ(host.GetServerId(), serverId);
+  EXPECT_EQ(host.GetPlayers().size(), 2u);
   EXPECT_EQ(host.CloseSession(), 0);
   EXPECT_EQ(host.ServerExitCode(), 0);
 }

@@ -509,6 +509,40 @@ TEST_F(SrvGameTest, ASaveTakenMidGameLoadsBackAndABadFileChangesNothing) {
   EXPECT_EQ(saver.World().turn, 2u);
 }
 
+// A guest's save named after the host's save of another game is refused and
+// the guest told; the host's file is left as it was and nobody else saves.
+// The host may replace it, and a guest may save over this game's own saves.
+TEST_F(SrvGameTest, AGuestCannotSaveOverASaveOfAnotherGame) {
+  const std::string folder = Folder();
+  auto bytesOf = [&](const char* name) {
+    std::ifstream in(folder + name, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  };
+  {
+    SrvGame earlier(out, log, nullptr, 0xAAAA, folder);
+    earlier.SetHost(7);
+    StartTestGame(earlier, {{7, 0}}, 1);
+    ASSERT_TRUE(earlier.Receive(7, SaveRequest("hostgame.svr", 0xAAAA)));
+  }
+  const std::string kept = bytesOf("hostgame.svr");
+  ASSERT_FALSE(kept.empty());
+
+  SrvGame now(out, log, nullptr, 0x77, folder);
+  now.SetHost(7);
+  StartTestGame(now, {{7, 0}, {8, 8}}, 1);
+  out.sent.clear();
+  EXPECT_FALSE(now.Receive(8, SaveRequest("hostgame.svr", 0x77)));
+  EXPECT_EQ(bytesOf("hostgame.svr"), kept);
+  ASSERT_EQ(out.Of(8, PKT_SAVE_DONE).size(), 1u);
+  EXPECT_EQ(ReadU32(out.Of(8, PKT_SAVE_DONE)[0], 8), 0u);
+  EXPECT_TRUE(out.Of(7, PKT_SAVE_GAME).empty());
+
+  ASSERT_TRUE(now.Receive(8, SaveRequest("guest.svr", 0x78)));
+  ASSERT_TRUE(now.Receive(8, SaveRequest("guest.svr", 0x79))) << "this game's own save";
+  ASSERT_TRUE(now.Receive(7, SaveRequest("hostgame.svr", 0x7A))) << "the host's own choice";
+  EXPECT_NE(bytesOf("hostgame.svr"), kept);
+}
+
 TEST_F(SrvGameTest, ALoadIsAskedOfEveryOtherPlayerAndTheRequesterToldTheirAnswer) {
   Begin(game, 1, 8, {{7, 0}, {8, 8}});
   out.sent.clear();

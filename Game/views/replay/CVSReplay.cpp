@@ -289,6 +289,10 @@ bool CVSReplay::OpenReplayFile(std::uint16_t asteroid) {
     SwitchAwayFrom(asteroid);
     return false;
   }
+  if (!replay::ReplayFileSizeAllowed(replayFile)) {
+    SwitchAwayFrom(asteroid);
+    return false;
+  }
   reader.emplace(replayFile, static_cast<replay::ReplaySink&>(*this));
   // Without its 0xFF the file ends at once: no units, and every read after fails.
   if (!reader->ReadPreamble()) return true;
@@ -308,6 +312,10 @@ bool CVSReplay::OpenReplayFile(std::uint16_t asteroid) {
   }
   object->SetPosition(target);
   reader->ReadStartUnits();
+  if (reader->refused()) {
+    SwitchAwayFrom(battleAsteroid);
+    return false;
+  }
   // A filter chosen before marks the battle's units too.
   MarkFilteredUnits();
   return true;

@@ -208,13 +208,23 @@ void CVSReplay::WreckUnit(std::uint32_t id) {
 // --- the clock's stage ---
 
 bool CVSReplay::ReadMovementPhase() {
-  if (!reader || !reader->ReadMovementPhase()) return false;
+  if (!reader) return false;
+  if (!reader->ReadMovementPhase()) {
+    if (reader->refused()) SwitchAwayFrom(battleAsteroid);
+    return false;
+  }
   if (!slowReview) StretchMoves();
   StartNextEvent();
   return true;
 }
 
-bool CVSReplay::ReadBattleSection() { return reader && reader->ReadBattleSection(); }
+bool CVSReplay::ReadBattleSection() {
+  // A refusal in the movement phases has switched the view away already.
+  if (!reader || reader->refused()) return false;
+  if (reader->ReadBattleSection()) return true;
+  if (reader->refused()) SwitchAwayFrom(battleAsteroid);
+  return false;
+}
 
 void CVSReplay::StretchMoves() {
   if (!displayList || !reader) return;

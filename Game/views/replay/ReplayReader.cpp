@@ -74,9 +74,24 @@ bool ReplayReader::ReadUnitRecord(UnitRecord& out) {
   return true;
 }
 
+void ReplayReader::Refuse(const char* why) {
+  if (!m_refused) TraceError(why, kSource, __LINE__);
+  m_refused = true;
+}
+
+bool ReplayReader::PlaceUnit(const UnitRecord& unit, bool joined) {
+  if (m_units >= kMostBattleUnits) {
+    Refuse("A replay places more units than a battle holds");
+    return false;
+  }
+  ++m_units;
+  m_sink.AddUnit(unit, joined);
+  return true;
+}
+
 void ReplayReader::ReadStartUnits() {
   UnitRecord unit;
-  while (ReadUnitRecord(unit)) m_sink.AddUnit(unit, false);
+  while (!m_refused && ReadUnitRecord(unit)) PlaceUnit(unit, false);
 }
 
 bool ReplayReader::ReadCode(std::uint8_t& code) {
@@ -86,9 +101,10 @@ bool ReplayReader::ReadCode(std::uint8_t& code) {
 }
 
 bool ReplayReader::ReadMovementPhase() {
+  if (m_refused) return false;
   m_counters = {};
   std::uint8_t code = 0xFF;
-  while (code != kPhaseEnd && code != kPhasesEnd && code != kStop) {
+  while (!m_refused && code != kPhaseEnd && code != kPhasesEnd && code != kStop) {
     std::uint32_t id = 0;
     if (!m_in.Read(id)) {
       TraceError("A replay file ends inside a movement phase", kSource, __LINE__);
@@ -113,6 +129,9 @@ bool ReplayReader::ReadMovementPhase() {
     }
     if (code == kStepEnd) code = kReadOn;
   }
+  if (code == kPhaseEnd && ++m_phases > kMostMovementPhases)
+    Refuse("A replay has more movement phases than a battle has rounds");
+  if (m_refused) code = kStop;
   m_lastCode = code;
   return code == kPhaseEnd;
 }
@@ -127,6 +146,10 @@ std::uint8_t ReplayReader::ReadShotEvents(std::uint32_t unit) {
 }
 
 void ReplayReader::Queue(EventRecord& event, std::uint32_t owner) {
+  if (m_counters.next >= kMostEventsPerPhase) {
+    Refuse("A replay has more events in one phase than can be numbered");
+    return;
+  }
   event.SetU32(EventRecord::kOwner, owner);
   event.SetU16(EventRecord::kNumber, static_cast<std::uint16_t>(m_counters.next));
   const std::size_t length = m_sink.QueueEvent(event);
@@ -246,7 +269,7 @@ std::uint8_t ReplayReader::ReadShotChain(std::uint32_t unit) {
 }
 
 bool ReplayReader::ReadWreckList() {
-  for (;;) {
+  for (std::uint32_t listed = 0;; ++listed) {
     std::uint32_t id = 0, flag = 0;
     if (!m_in.Read(id)) {
       TraceError("A replay's wreck list is cut short", kSource, __LINE__);
@@ -257,6 +280,10 @@ bool ReplayReader::ReadWreckList() {
       if (!ReadCode(code)) return false;
       if (code != kStepEnd) TraceError("A replay's wreck list ends oddly", kSource, __LINE__);
       return true;
+    }
+    if (listed == kMostBattleUnits) {
+      Refuse("A replay's wreck list is longer than a battle's units");
+      return false;
     }
     if (!m_in.Read(flag)) {
       TraceError("A replay's wreck list is cut short", kSource, __LINE__);
@@ -269,9 +296,10 @@ bool ReplayReader::ReadWreckList() {
 }
 
 bool ReplayReader::ReadBattleSection() {
+  if (m_refused) return false;
   m_counters = {};
   bool result = false;
-  for (bool more = true; more;) {
+  for (bool more = true; more && !m_refused;) {
     std::uint32_t marker = 0;
     if (!m_in.Read(marker) || marker != kMarker) {
       TraceError("A replay's battle item lacks its marker", kSource, __LINE__);
@@ -325,7 +353,7 @@ bool ReplayReader::ReadBattleSection() {
       case kJoined: {
         UnitRecord unit;
         if (ReadUnitRecord(unit)) {
-          m_sink.AddUnit(unit, true);
+          PlaceUnit(unit, true);
         } else {
           TraceError("A replay's joining unit is unreadable", kSource, __LINE__);
         }
@@ -352,7 +380,16 @@ bool ReplayReader::ReadBattleSection() {
     result = true;
     Queue(event, owner);
   }
-  return result;
+  return result && !m_refused;
+}
+
+bool ReplayFileSizeAllowed(plat::FILE* file) {
+  if (plat::fseek(file, 0, SEEK_END) != 0) return false;
+  const long size = plat::ftell(file);
+  if (plat::fseek(file, 0, SEEK_SET) != 0 || size < 0) return false;
+  if (static_cast<unsigned long>(size) <= kMostReplayBytes) return true;
+  TraceError("A replay file is longer than any battle's replay", kSource, __LINE__);
+  return false;
 }
 
 double TruncateToHundredths(double v) { return std::trunc(v * 100.0) * 0.01; }

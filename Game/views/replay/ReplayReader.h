@@ -14,7 +14,8 @@
 // objects, their moves, queued events, wrecks) is the sink's business, so the
 // format can be read and checked without a view. Every read is checked: a
 // short or damaged file ends the phase or section it is in (code 12), never
-// loops, and nesting is kept on the heap, so the file's size bounds the work.
+// loops, and nesting is kept on the heap, so the file's size bounds the work;
+// a file past what a battle holds is refused (refused()).
 //
 // Main thread only (the replay view reads inside its per-frame tick).
 
@@ -24,10 +25,25 @@
 #include <vector>
 
 #include "Game/base/ByteStream.h"
+#include "Game/base/Packets.h"
 #include "Game/model/GLocation.h"
+#include "Game/net/ReplayFile.h"
 #include "platform/core/files.h"
 
 namespace replay {
+
+// What one battle's replay can hold; a file past any of these is refused
+// whole, as a missing one is. The server sends a replay in at most 255 parts
+// of one packet's data each.
+constexpr std::size_t kMostReplayBytes = 255 * (kMaxPacketSize - kReplayDataOffset);
+// A battle is fought in at most ten rounds, a movement phase each.
+constexpr std::uint32_t kMostMovementPhases = 10;
+// Units placed, start units and joiners together: far above the battles of
+// a 40-chapter game, and few enough that every frame of the scene stays
+// quick (its instance sort grows with the square of the units).
+constexpr std::uint32_t kMostBattleUnits = 2048;
+// Events of one phase or of the battle section: they are numbered in 16 bits.
+constexpr std::uint32_t kMostEventsPerPhase = 0xFFFF;
 
 constexpr std::uint32_t kMarker = 0xFFFFFFFFu;
 constexpr std::uint32_t kNoEngine = 0xFFFFFFFEu;
@@ -120,6 +136,9 @@ class ReplayReader {
   // Start units until the terminator, handed to the sink; true also for none.
   // A damaged record ends the list.
   void ReadStartUnits();
+  // The file went past what a battle holds (the bounds above): nothing more
+  // is read from it, and the view leaves it as it leaves a missing file.
+  bool refused() const { return m_refused; }
   // One unit record; false at the terminator or a read failure (or n above 5).
   bool ReadUnitRecord(UnitRecord& out);
   // One movement phase; false when the phases are over (code 11) or reading failed (code 12).
@@ -142,13 +161,22 @@ class ReplayReader {
   // the same unit are collected before it. Returns the code ending them all.
   std::uint8_t ReadShotChain(std::uint32_t unit);
   void Queue(EventRecord& event, std::uint32_t owner);
+  // Hands a unit to the sink while the battle's units are within their bound.
+  bool PlaceUnit(const UnitRecord& unit, bool joined);
+  void Refuse(const char* why);
 
   FileReader m_in;
   ReplaySink& m_sink;
   EventCounters m_counters;
   std::uint8_t m_lastCode = 0;
   std::vector<EventRecord> m_chain;  // shots read but not yet queued, outermost first
+  std::uint32_t m_units = 0;
+  std::uint32_t m_phases = 0;
+  bool m_refused = false;
 };
+
+// False (traced) for a file longer than any replay a battle makes.
+bool ReplayFileSizeAllowed(plat::FILE* file);
 
 // A coordinate cut (not rounded) to hundredths, as moves compare positions.
 double TruncateToHundredths(double v);

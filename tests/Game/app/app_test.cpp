@@ -371,7 +371,10 @@ TEST_F(App, AnotherPlayersSaveAndLoadEndWithoutAnAnswer) {
     steps.push_back(packet ? "save copy" : "save own");
     return true;
   };
-  g_appLinks.loading.loadData = [&](LPARAM) { steps.push_back("load copy"); };
+  g_appLinks.loading.loadData = [&] {
+    steps.push_back("load copy");
+    return true;
+  };
   auto take = [&] { return std::exchange(steps, {}); };
   SendMessage(g_mainWnd, WM_APP_GAME_STARTED, 0, 0);
   take();
@@ -391,7 +394,7 @@ TEST_F(App, AnotherPlayersSaveAndLoadEndWithoutAnAnswer) {
   take();
 
   app.m_fullRedraw = 0;
-  SendMessage(g_mainWnd, WM_APP_LOAD_DATA, 0, reinterpret_cast<LPARAM>(packet));
+  SendMessage(g_mainWnd, WM_APP_LOAD_DATA, 0, 0);
   EXPECT_EQ(take(), (std::vector<std::string>{"flush 1", "open Loading Game...", "load copy", "close", "flush 0"}));
   EXPECT_EQ(app.m_busy, 0u);
   EXPECT_EQ(app.m_playPhase, 1u);

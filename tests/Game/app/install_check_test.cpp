@@ -104,6 +104,50 @@ TEST_F(InstallCheck, EachDamagedOrMissingFileIsNamed) {
   EXPECT_EQ(Problems(), (Texts{kArchiveDamagedText, kPaletteDamagedText}));
 }
 
+// Files that open but hold less than, or other than, the installation's own:
+// the battle plans cut short of their eleven classes, the asteroid names cut
+// inside a name or of bytes no name has, the archive cut short of the data
+// its directory lists, and a colour table of random bytes.
+TEST_F(InstallCheck, FilesCutShortOrOfOtherBytesAreNamed) {
+  const std::string plans = DefaultBattlePlanText(DefaultBattlePlanTable{});
+  box.Write("defBP.dat", plans.substr(0, plans.size() / 2));
+  EXPECT_EQ(Problems(), Texts{kDefBPCorrupted});
+  box.Write("defBP.dat", plans);
+
+  box.Write("astnames.dat", std::string("Vesta|Ceres\nPall"));
+  EXPECT_EQ(Problems(), Texts{kAstNamesDamagedText});
+  std::string noise(600, '\0');
+  std::uint32_t x = 12345;
+  for (char& c : noise) c = static_cast<char>((x = x * 1103515245u + 12345u) >> 24);
+  noise.back() = '\n';
+  box.Write("astnames.dat", noise);
+  EXPECT_EQ(Problems(), Texts{kAstNamesDamagedText});
+  box.Write("astnames.dat", std::string("Vesta|Ceres\r\nPallas\r\n"));
+  EXPECT_EQ(Problems(), Texts{});
+
+  ArchiveHeader header;
+  std::copy_n(kArchiveTag, 5, header.tag);
+  header.mode = kArchiveModeStdio;
+  header.count = 2;
+  std::string archive(kArchiveHeaderSize + 2 * kArchiveStdioEntrySize + 64, '\0');
+  auto* bytes = reinterpret_cast<std::uint8_t*>(archive.data());
+  ArchiveHeaderEncode(header, bytes);
+  const std::uint32_t data = kArchiveHeaderSize + 2 * kArchiveStdioEntrySize;
+  ArchiveRecordEncode({0, 1, 1, 0, data, 32}, bytes + kArchiveHeaderSize, kArchiveStdioEntrySize);
+  ArchiveRecordEncode({0, 3, 1, 0, data + 32, 32}, bytes + kArchiveHeaderSize + kArchiveStdioEntrySize,
+                      kArchiveStdioEntrySize);
+  box.Write("3DDATA/3ddata.nob", archive);
+  EXPECT_EQ(Problems(), Texts{});
+  box.Write("3DDATA/3ddata.nob", archive.substr(0, archive.size() - 20));
+  EXPECT_EQ(Problems(), Texts{kArchiveDamagedText});
+
+  std::string palette(1025, '\0');
+  for (char& c : palette) c = static_cast<char>((x = x * 1103515245u + 12345u) >> 24);
+  palette[0] = 0x37;
+  box.Write("3DDATA/palette.dat", palette);
+  EXPECT_EQ(Problems(), (Texts{kArchiveDamagedText, kPaletteDamagedText}));
+}
+
 TEST_F(InstallCheck, ModulesAndTheArtFolder) {
   std::filesystem::resize_file(box.Host("ART/FRONTEND/frontend.dll"), 300);
   std::filesystem::remove(box.Host("ART/ima.dll"));
@@ -119,6 +163,18 @@ TEST_F(InstallCheck, WithoutTheRegistrysFoldersOnlyTheRegistryFileIsNamed) {
   ASSERT_EQ(report.problems, Texts{RegistryDamagedText()});
   EXPECT_NE(report.problems[0].find(plat::RegistryFile().string()), std::string::npos);
   EXPECT_EQ(report.problems[0].find("gamevar"), std::string::npos);
+}
+
+// A registry that lost its drive table names folders on no drive: the
+// registry is named, not each file it could not find.
+TEST_F(InstallCheck, ARegistryWhoseFoldersLieOnNoDriveIsNamed) {
+  box.SetValue("Release", "PATH", "Q:\\");
+  box.SetValue("Release", "ARTPATH", "Q:\\ART\\");
+  box.SetValue("Release", "FRONTENDARTPATH", "Q:\\ART\\FRONTEND\\");
+  box.SetValue("Release", "3DPATH", "Q:\\3DDATA\\");
+  const InstallationReport report = Check();
+  EXPECT_FALSE(report.foldersKnown);
+  EXPECT_EQ(report.problems, Texts{RegistryDamagedText()});
 }
 
 }  // namespace

@@ -257,6 +257,29 @@ TEST_F(DataPanel, RenamingTakesANonEmptyAnswerAndRedrawsTheGotoBar) {
   EXPECT_EQ(flushes, before + 1);
 }
 
+// The shown unit gone from under the panel (destroyed, or the whole game data
+// made anew by a restart): a page turn or a rename reaches nothing freed.
+TEST_F(DataPanel, AUnitGoneWhileShownIsNeitherPagedNorRenamed) {
+  panel->ShowUnitData(own, 3, 0);
+  std::string asked;
+  panel->links.enterName = [&](std::string_view, int, std::string* text) {
+    asked = *text;
+    g_gameData->pieces.DeleteUnit(panels_test::kOwnUnit);  // dies while the name is asked
+    *text = "Late";
+    return true;
+  };
+  EXPECT_EQ(panel->EditShipName(), 1);
+  EXPECT_EQ(asked, "Lancer");
+  EXPECT_EQ(g_gameData->pieces.FindUnit(panels_test::kOwnUnit, nullptr), nullptr);
+  EXPECT_EQ(panel->EditShipName(), 0);
+
+  delete g_gameData;
+  g_gameData = new CGameData(kLocal, 8);
+  panel->TurnPage(1, 1);
+  EXPECT_EQ(panel->EditShipName(), 0);
+  EXPECT_EQ(asked, "Lancer");
+}
+
 // A ship's read-out replaced by an asteroid's (hovered with the ship
 // selected): a click on the asteroid's picture renames nothing.
 TEST_F(DataPanel, AnAsteroidShownAfterAShipTakesAwayTheRename) {

@@ -214,6 +214,25 @@ TEST_F(BuiltRulesTest, EveryStartingHullMakesAWorkingAffordableDesign) {
   EXPECT_EQ(designs, 5 * 11);  // all but the Mk II hulls
 }
 
+// The built file cut anywhere short of a whole file, or with one tech line
+// gone, is told at start: its missing values would be left at their defaults.
+TEST_F(BuiltRulesTest, GameVariablesCutShortAreToldAtStart) {
+  const std::string whole = box.Read("gamevar.dat");
+  for (const std::size_t keep : {whole.size() / 2, whole.size() / 5, whole.size() - 40}) {
+    box.Write("gamevar.dat", whole.substr(0, keep));
+    TakeStartupMessages();
+    const CGameVariables vars;
+    EXPECT_EQ(TakeStartupMessages(), std::vector<std::string>{kGameVarDamaged}) << keep;
+  }
+  const std::size_t tech = whole.find("ATV_TECH_LEVELS");
+  std::string oneLess = whole;
+  oneLess.erase(tech, whole.find('\n', tech) + 1 - tech);
+  box.Write("gamevar.dat", oneLess);
+  TakeStartupMessages();
+  const CGameVariables vars;
+  EXPECT_EQ(TakeStartupMessages(), std::vector<std::string>{kGameVarDamaged});
+}
+
 TEST_F(BuiltRulesTest, GameVariablesRunAnEconomy) {
   TakeStartupMessages();
   const CGameVariables vars;

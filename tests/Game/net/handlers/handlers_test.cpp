@@ -331,6 +331,49 @@ TEST_F(Handlers, TheDispatcherTakesOnePacketPerCallAndGivesEveryNodeBack) {
   EXPECT_EQ(DispatchPacket(session), 0u);
 }
 
+// Load data (7) is taken only for a load this player agreed to, and is left
+// for the main loop: whatever its file holds, the packets behind it are
+// handled at once.
+TEST_F(Handlers, LoadDataIsTakenOnlyWhenAgreedAndNeverHoldsUpThePacketsBehind) {
+  auto owned = std::make_unique<nettest::FakeMulti>();
+  nettest::FakeMulti& multi = *owned;
+  CNetSession session(std::move(owned), NetSessionLinks{});
+  session.StartReceiving();
+  g_netHandlerLinks.askYesNo = [](const char*) { return 1; };
+  auto load = [](std::uint32_t id) {
+    return Packet(PKT_LOAD_GAME, 276).Text(8, "missing.svr").Put<std::uint32_t>(264, id).bytes;
+  };
+  Packet credits(PKT_CREDITS, 12);
+  credits.Put<std::uint32_t>(8, 31);
+
+  multi.inbox.push_back({HVM_MSG_PACKET, load(0x51), 3});  // never asked
+  multi.inbox.push_back({HVM_MSG_PACKET, credits.bytes, 3});
+  EXPECT_EQ(DispatchPacket(session), 1u);
+  EXPECT_TRUE(posted.empty());
+  EXPECT_TRUE(session.TakeKeptLoad().empty());
+  EXPECT_EQ(DispatchPacket(session), 1u);
+  EXPECT_EQ(game->GetLocalChapter()->credits, 31u);
+
+  multi.inbox.push_back({HVM_MSG_PACKET, Packet(PKT_LOAD_REQUEST, 276).Text(8, "missing.clt").Put<std::uint32_t>(264, 0x52).bytes, 3});
+  multi.inbox.push_back({HVM_MSG_PACKET, load(0x51), 3});  // another game than the one agreed to
+  multi.inbox.push_back({HVM_MSG_PACKET, load(0x52), 3});
+  credits.Put<std::uint32_t>(8, 32);
+  multi.inbox.push_back({HVM_MSG_PACKET, credits.bytes, 3});
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(DispatchPacket(session), 1u);
+  EXPECT_EQ(game->GetLocalChapter()->credits, 32u);
+  ASSERT_EQ(posted.size(), 1u);
+  EXPECT_EQ(posted[0].msg, WM_NET_LOAD_DATA);
+  EXPECT_FALSE(posted[0].sent);
+  EXPECT_EQ(session.TakeKeptLoad(), load(0x52));
+  EXPECT_TRUE(session.TakeKeptLoad().empty());
+
+  // The agreement is used up by its load.
+  multi.inbox.push_back({HVM_MSG_PACKET, load(0x52), 3});
+  EXPECT_EQ(DispatchPacket(session), 1u);
+  EXPECT_EQ(posted.size(), 1u);
+  EXPECT_TRUE(session.TakeKeptLoad().empty());
+}
+
 TEST_F(HandlerGame, ATurnsResultsUpdateTheWholeModel) {
   const game_streams::Shape shape{12, 2, 40};
   auto game = NewGame(9, shape.chaptersPerGuild);

@@ -1080,15 +1080,15 @@ TEST_F(TerrainHover, ZonesGotoSlotsAndTheSelectionInTurn) {
   g_gotoSlots[3] = GotoEntry{GOTO_UNIT, (9u << 26) | 5u};
   g_gotoSlots[4] = GotoEntry{GOTO_UNIT, 12345};
   MoveTo({GotoColumnLeft(3) + 20, 40});
-  EXPECT_EQ(g_dataPanel->unit, unit);
-  g_dataPanel->unit = nullptr;
+  EXPECT_EQ(g_dataPanel->unitId, unit->id);
+  g_dataPanel->unitId = kNoShownUnit;
   MoveTo({GotoColumnLeft(3) + 30, 50});
-  EXPECT_EQ(g_dataPanel->unit, nullptr);
-  g_dataPanel->unit = unit;
+  EXPECT_EQ(g_dataPanel->unitId, kNoShownUnit);
+  g_dataPanel->unitId = unit->id;
   // A unit that is gone shows nothing; the panel keeps what it had.
   MoveTo({GotoColumnLeft(4) + 20, 40});
   EXPECT_TRUE(g_dataPanel->shown.empty());
-  EXPECT_EQ(g_dataPanel->unit, unit);
+  EXPECT_EQ(g_dataPanel->unitId, unit->id);
   // Off the zones, with nothing selected, the panel empties.
   MoveTo({40, 110});
   EXPECT_TRUE(g_dataPanel->shown.empty());

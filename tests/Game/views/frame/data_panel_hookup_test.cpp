@@ -81,7 +81,7 @@ TEST_F(DataPanelHookup, TheMinimalViewShowsTheFirstSelectedUnitAndEmptiesThePane
   CGUnit* unit = g_gameData->pieces.CreateUnit(design, &at, kLocal, (std::uint32_t{kLocal} << 26) | 1);
   g_gameData->AddToSelection(GOTO_UNIT, unit->id, 0);
   standIn->RefreshDataPanel(0);
-  EXPECT_EQ(g_dataPanel->unit, unit);
+  EXPECT_EQ(g_dataPanel->unitId, unit->id);
   g_gameData->ClearSelection();
   g_dataPanel->rowAction[4] = ROW_NEXT_PAGE;
   standIn->RefreshDataPanel(0);
@@ -102,7 +102,7 @@ TEST_F(DataPanelHookup, TheOrderMenuShowsAUnitsPagesAndItsTemplatesInThePanel) {
   g_menuObjectKind = 2;
   g_menuObjectId = id;
   view->OnMenuCommand(515);  // damage page
-  EXPECT_EQ(g_dataPanel->unit, unit);
+  EXPECT_EQ(g_dataPanel->unitId, unit->id);
   EXPECT_EQ(g_dataPanel->unitPage, 1);
   g_pendingOrderOption = 0xFF;
   view->OnMenuCommand(605);  // construct: the list of the unit's designs

@@ -378,6 +378,34 @@ TEST_F(NotifyPanel, ScrollingFollowsWhatThePanelShowsWithinItsThrottle) {
   EXPECT_EQ(timeGetTime() - before, 525u);
 }
 
+// A restart packet with no restart after it makes the game data anew while the
+// panel stays: new notices, redraws and the next autosave read the new list.
+TEST_F(NotifyPanel, GameDataMadeAnewUnderThePanelIsTheListItShowsAndSaves) {
+  for (int i = 0; i < 8; ++i) Add(4, 403, 0, 0, kNone);
+  panel->Refresh();
+  delete g_gameData;
+  // Made as the fixture's own was, before the screen hears of it (no help library).
+  RegisterAppViewNotices(nullptr);
+  g_gameData = new CGameData(kLocal, 8);
+  RegisterAppViewNotices(&notices);
+  list = g_gameData->notifications.get();
+  AdvanceVirtualClock(1000);
+  Add(4, 403, 0, 0, kNone);
+  panel->ResetLines();
+  panel->Refresh();
+  EXPECT_EQ(LineAt(0), 0);
+  EXPECT_EQ(LineAt(1), -1);
+  panel->ScrollOneLine(1, 1);
+  EXPECT_EQ(panel->scrollOffset, 0);
+  std::vector<std::uint8_t> bytes;
+  BlockWriter w(&bytes);
+  ASSERT_TRUE(panel->Save(w));
+  list->Clear(kAllChapters);
+  BlockReader r(bytes);
+  ASSERT_EQ(panel->Load(r), LoadStatus::kOk);
+  EXPECT_EQ(list->GetCount(), 1u);
+}
+
 TEST_F(NotifyPanel, TwoDoubleClicksOnACollisionLineShowBothAsteroidsInTurn) {
   Add(4, 418, 4, 1, kNone);
   EXPECT_EQ(panel->FormatEntry(0).text, "Asteroids Ast1 and Ast4 have collided!");

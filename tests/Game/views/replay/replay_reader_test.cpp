@@ -356,15 +356,80 @@ TEST_F(ReplayReaderTest, ARealGamesReplayIsReadWholeAndEveryCutEnds) {
 }
 
 TEST_F(ReplayReaderTest, ManyNestedShotsCostNoStack) {
-  ReplayFile r = ThreeShips();
-  r.Move(kOwn, {4, 0, 0, 0}).Shot(1, kEnemy);
-  constexpr int kDepth = 200000;
-  for (int i = 0; i < kDepth; ++i) r.Miss().Again(1, kEnemy);
-  r.Miss().End(1);
-  ASSERT_TRUE(Start(r.bytes()));
+  // As deep as one phase's events may go; one more is past what a battle holds.
+  constexpr int kDepth = replay::kMostEventsPerPhase - 1;
+  auto nest = [](int depth) {
+    ReplayFile r = ThreeShips();
+    r.Move(kOwn, {4, 0, 0, 0}).Shot(1, kEnemy);
+    for (int i = 0; i < depth; ++i) r.Miss().Again(1, kEnemy);
+    r.Miss().End(1);
+    return r.bytes();
+  };
+  ASSERT_TRUE(Start(nest(kDepth)));
   ASSERT_TRUE(reader->ReadMovementPhase());
   EXPECT_EQ(scene.events.size(), static_cast<std::size_t>(kDepth) + 1);
   EXPECT_EQ(reader->counters().mostOfOneUnit, static_cast<std::uint32_t>(kDepth) + 1);
+  ASSERT_TRUE(Start(nest(kDepth + 1)));
+  EXPECT_FALSE(reader->ReadMovementPhase());
+  EXPECT_TRUE(reader->refused());
+  EXPECT_EQ(scene.events.size(), static_cast<std::size_t>(kDepth) + 1);
+}
+
+// Past what one battle holds, a file is refused the moment the bound is
+// passed and nothing more is read: units (start units and joiners together),
+// movement phases, a wreck list, and the file's length.
+TEST_F(ReplayReaderTest, AFilePastWhatABattleHoldsIsRefused) {
+  auto units = [](std::uint32_t n) {
+    ReplayFile r;
+    r.Participants({9}, 4);
+    for (std::uint32_t i = 0; i < n; ++i) r.Unit((9u << 26) | (i + 1), {4, 0, 0, 0}, "FF");
+    r.EndUnits();
+    return r;
+  };
+  ASSERT_TRUE(Start(units(replay::kMostBattleUnits).bytes()));
+  EXPECT_FALSE(reader->refused());
+  ASSERT_TRUE(Start(units(replay::kMostBattleUnits + 1).Code(11).Code(12).bytes()));
+  EXPECT_TRUE(reader->refused());
+  EXPECT_EQ(scene.units.size(), replay::kMostBattleUnits);
+  EXPECT_FALSE(reader->ReadMovementPhase());
+  EXPECT_FALSE(reader->ReadBattleSection());
+
+  ReplayFile joiner = units(replay::kMostBattleUnits);
+  joiner.Code(11).Joined(kLate, {4, 1, 2, 3}, "FRIGT").Code(12);
+  EXPECT_EQ(ReadAll(joiner.bytes()), 0);
+  EXPECT_TRUE(reader->refused());
+  EXPECT_TRUE(scene.joined.empty());
+
+  auto phases = [](std::uint32_t n) {
+    ReplayFile r = ThreeShips();
+    for (std::uint32_t i = 0; i < n; ++i) r.Move(kOwn, {4, 0, 0, 0}).Code(1);
+    r.Code(11).Destroyed(kEnemy, {{kEnemy, 1}}).Code(12);
+    return r.bytes();
+  };
+  bool battle = false;
+  EXPECT_EQ(ReadAll(phases(replay::kMostMovementPhases), &battle), 10);
+  EXPECT_TRUE(battle);
+  EXPECT_EQ(ReadAll(phases(replay::kMostMovementPhases + 1), &battle), 10);
+  EXPECT_TRUE(reader->refused());
+  EXPECT_FALSE(battle);
+
+  ReplayFile wrecks = ThreeShips();
+  wrecks.Code(11).Code(3).U32(kEnemy);
+  for (std::uint32_t i = 0; i <= replay::kMostBattleUnits; ++i) wrecks.U32(kEnemy).U32(1);
+  wrecks.Code(10).Code(12);
+  ReadAll(wrecks.bytes(), &battle);
+  EXPECT_TRUE(reader->refused());
+  EXPECT_FALSE(battle);
+  EXPECT_EQ(scene.wrecks.size(), replay::kMostBattleUnits);
+
+  std::vector<std::uint8_t> longest = ThreeShips().bytes();
+  longest.resize(replay::kMostReplayBytes, 0);
+  Open(longest);
+  EXPECT_TRUE(replay::ReplayFileSizeAllowed(file));
+  EXPECT_TRUE(reader->ReadPreamble()) << "read from its start";
+  longest.push_back(0);
+  Open(longest);
+  EXPECT_FALSE(replay::ReplayFileSizeAllowed(file));
 }
 
 }  // namespace

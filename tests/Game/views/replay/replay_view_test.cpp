@@ -7,6 +7,7 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -543,6 +544,32 @@ TEST_F(ReplayView, AMissingFileSwitchesAwayAndADamagedOneAlwaysEnds) {
   EXPECT_NE(beyond.displayList->Find(DISP_UNIT, 0xFFFFFFF0u), nullptr);
   EXPECT_TRUE(RunToEnd(beyond));
   beyond.ToggleUnitHalos();
+}
+
+// A file naming more units than a battle holds leaves the replay as a
+// missing one does, having placed no more than the bound: one too long for
+// any battle at once, one within that length as its units pass the bound.
+TEST_F(ReplayView, AFilePastWhatABattleHoldsSwitchesAway) {
+  auto units = [&](std::uint32_t n) {
+    ReplayFile r;
+    r.Participants({kLocal, kOther}, kBattle);
+    for (std::uint32_t i = 0; i < n; ++i) r.Unit((kOther << 26) | (i + 100), {kBattle, 0, 0, 0}, "FF");
+    r.EndUnits().Code(11).Code(12);
+    return r.bytes();
+  };
+  for (const std::uint32_t count : {30000u, replay::kMostBattleUnits + 1}) {
+    Store(units(count));
+    g_viewType = VIEW_SPACE_REPLAY;
+    CVSReplay& v = Make();
+    const auto before = std::chrono::steady_clock::now();
+    Begin(v);
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - before);
+    RecordProperty(("refused_" + std::to_string(count) + "_units_ms").c_str(), static_cast<int>(ms.count()));
+    EXPECT_EQ(g_viewType, static_cast<std::uint32_t>(VIEW_ASTEROID_SPACE)) << count;
+    std::size_t placed = 0;
+    for (CVDispNode* n = v.displayList->head; n; n = n->next) placed += n->object->GetType() == DISP_UNIT;
+    EXPECT_LE(placed, replay::kMostBattleUnits) << count;
+  }
 }
 
 // The status lines are formatted once and kept: they must still follow the
