@@ -11,6 +11,7 @@
 #include <chrono>
 #include <cstdio>
 #include <memory>
+#include <random>
 #include <vector>
 
 #include "Game/app/AppGlobals.h"
@@ -85,14 +86,16 @@ struct Screen {
       view->CreateExplosionObject(0, "exp100", dir, units[n], 0, 0);
     Relaunch();
   }
-  // Every projectile back at its firer, on its way to its target.
+  // Every projectile back at its firer, on its way to its target; misses
+  // stray the same way in every run.
   void Relaunch() {
+    std::minstd_rand scatter;
     for (std::size_t i = 0; i < shots.size(); ++i) {
       double from[3], to[3];
       pairs[i].first->GetPosition(from);
       pairs[i].second->GetPosition(to);
       shots[i]->SetPosition(from);
-      shots[i]->Launch(to);
+      shots[i]->Launch(to, scatter);
     }
   }
   // One step of the animation clock: the explosions show their first picture.
