@@ -518,12 +518,12 @@ void BM_DefaultGames(benchmark::State& state) {
       const bool inOrder = aheadOf(2, 1) && aheadOf(1, 0);
       std::printf("default game, %s, seed %u: end turn %d condition %d; flip-backs %d; renegade changes %d (one "
                   "chapter %d); imperators %d; longest siege %d; longest held-shot battle %d; longest idle under "
-                  "fire %d; held at 100 %d, at 200 %d; %d taken (%d homes)",
+                  "fire %d; held at 100 %d, at 200 %d; %d taken (%d homes); biggest guild %d asteroids (turn %d)",
                   passive ? "passive player" : level == srv_ai_test::kMixedLevels ? "mixed" : level == 0 ? "easy" : level == 1 ? "average" : "hard",
                   seed, f.endTurn, f.condition, f.mostFlipBacks, f.renegadeChanges, f.mostRenegadeChanges,
                   f.imperatorChanges, f.longestSiege, f.longestHarmlessBattle, f.longestIdleUnderFire,
                   f.asteroidsAt100, f.heldByLevel200[0] + f.heldByLevel200[1] + f.heldByLevel200[2], f.captures,
-                  f.homesTaken);
+                  f.homesTaken, f.biggestGuild, f.biggestGuildTurn);
       if (level == srv_ai_test::kMixedLevels)
         std::printf("; by level held %d %d %d, scores %llu %llu %llu%s", f.heldByLevel[0], f.heldByLevel[1],
                     f.heldByLevel[2], static_cast<unsigned long long>(f.scoreByLevel[0]),

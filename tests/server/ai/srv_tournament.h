@@ -132,6 +132,7 @@ inline void PlayMixedLevels(SrvTurnContext& turn) {
     const std::uint32_t seed = world.seed * 2654435761u ^ (world.turn + 1u) * 40503u ^ (c + 1u) * 2246822519u;
     SrvAiLevel level = SrvAiLevelOf(MixedLevelOf(c));
     level.flagsWin = flagsWin;
+    level.interregnums = SrvVictoryRulesOf(turn.setup).Interregnum();
     for (const SrvPacket& order : SrvChooseOrders(world, c, level, seed))
       if (SrvSubmitComputerOrder(turn, c, order) != SrvOrderVerdict::kAccepted)
         turn.log.Line("turn %u: computer chapter %u: order refused", world.turn, c);
