@@ -483,6 +483,87 @@ void BM_MineralSources(benchmark::State& state) {
     state.counters["mined_a_turn"] = all / turns;
   }
 }
+// Games with the settings a new game has (the configuration screen's start
+// values: victory by the last one standing or an imperator, 1,000 turns),
+// computer-only at one level (0-2), with the levels mixed (-1) or with a
+// passive player holding chapter 0 among hard chapters (3), seeds from the
+// second argument to the third: how many end by a victory within 300 turns
+// (600 at easy), the turn of each end, the tug of war (the most times one
+// asteroid changed hands between the same two chapters), renegade flags and
+// imperators changing, the longest siege, the longest battle of held shots
+// and the longest a unit unable to fire sat idle in a battle, the asteroids
+// the chapters hold at turns 100 and 200 and, mixed, each level ahead of the
+// one below.
+void BM_DefaultGames(benchmark::State& state) {
+  const auto kind = static_cast<int>(state.range(0));
+  const bool passive = kind == 3;
+  const int level = passive ? 2 : kind;
+  const int turns = level == 0 ? 600 : 300;
+  constexpr std::uint16_t kVictoryWord = 1 | 8, kDefaultLength = 1000;
+  for (auto _ : state) {
+    double games = 0, ended = 0, flips = 0, mostFlips = 0, renegade = 0, mostRenegade = 0, imperators = 0,
+           siege = 0, harmless = 0, idleUnderFire = 0, held100 = 0, held200 = 0, taken = 0, ordered = 0;
+    std::vector<int> ends;
+    for (auto seed = static_cast<std::uint32_t>(state.range(1)); seed <= static_cast<std::uint32_t>(state.range(2)); ++seed) {
+      const GameLog log("default_games" + std::to_string(seed));
+      const srv_ai_test::TournamentFigures f = srv_ai_test::PlayTournamentGame(
+          kPerGuild, kAsteroids, level, seed, turns, kDefaultLength, log.path, passive, kVictoryWord);
+      // Before the game's length: by a victory, or, with a passive player,
+      // by its elimination, which ends the game for everyone.
+      const bool won = f.endTurn != 0 && f.endTurn + 1 < kDefaultLength;
+      // Each level ahead of the one below on asteroids and score.
+      auto aheadOf = [&f](int b, int a) {
+        return f.scoreByLevel[b] > f.scoreByLevel[a] && f.heldByLevel[b] > f.heldByLevel[a];
+      };
+      const bool inOrder = aheadOf(2, 1) && aheadOf(1, 0);
+      std::printf("default game, %s, seed %u: end turn %d condition %d; flip-backs %d; renegade changes %d (one "
+                  "chapter %d); imperators %d; longest siege %d; longest held-shot battle %d; longest idle under "
+                  "fire %d; held at 100 %d, at 200 %d; %d taken (%d homes); biggest guild %d asteroids (turn %d)",
+                  passive ? "passive player" : level == srv_ai_test::kMixedLevels ? "mixed" : level == 0 ? "easy" : level == 1 ? "average" : "hard",
+                  seed, f.endTurn, f.condition, f.mostFlipBacks, f.renegadeChanges, f.mostRenegadeChanges,
+                  f.imperatorChanges, f.longestSiege, f.longestHarmlessBattle, f.longestIdleUnderFire,
+                  f.asteroidsAt100, f.heldByLevel200[0] + f.heldByLevel200[1] + f.heldByLevel200[2], f.captures,
+                  f.homesTaken, f.biggestGuild, f.biggestGuildTurn);
+      if (level == srv_ai_test::kMixedLevels)
+        std::printf("; by level held %d %d %d, scores %llu %llu %llu%s", f.heldByLevel[0], f.heldByLevel[1],
+                    f.heldByLevel[2], static_cast<unsigned long long>(f.scoreByLevel[0]),
+                    static_cast<unsigned long long>(f.scoreByLevel[1]),
+                    static_cast<unsigned long long>(f.scoreByLevel[2]), inOrder ? "" : " (out of order)");
+      std::printf("\n");
+      ++games;
+      ended += won ? 1 : 0;
+      if (won) ends.push_back(f.endTurn);
+      flips += f.mostFlipBacks > 5 ? 1 : 0;
+      mostFlips = std::max<double>(mostFlips, f.mostFlipBacks);
+      renegade += f.renegadeChanges;
+      mostRenegade = std::max<double>(mostRenegade, f.mostRenegadeChanges);
+      imperators += f.imperatorChanges;
+      siege = std::max<double>(siege, f.longestSiege);
+      harmless = std::max<double>(harmless, f.longestHarmlessBattle);
+      idleUnderFire = std::max<double>(idleUnderFire, f.longestIdleUnderFire);
+      held100 += f.asteroidsAt100;
+      held200 += f.heldByLevel200[0] + f.heldByLevel200[1] + f.heldByLevel200[2];
+      taken += f.captures;
+      ordered += inOrder ? 1 : 0;
+    }
+    std::sort(ends.begin(), ends.end());
+    state.counters["ended_share"] = ended / games;
+    state.counters["median_end_of_ended"] = ends.empty() ? 0 : ends[ends.size() / 2];
+    state.counters["games_over_5_flips"] = flips;
+    state.counters["most_flip_backs"] = mostFlips;
+    state.counters["renegade_changes"] = renegade / games;
+    state.counters["most_renegade_changes"] = mostRenegade;
+    state.counters["imperators"] = imperators / games;
+    state.counters["longest_siege"] = siege;
+    state.counters["longest_held_shots"] = harmless;
+    state.counters["longest_idle_under_fire"] = idleUnderFire;
+    state.counters["held100"] = held100 / games;
+    state.counters["held200"] = held200 / games;
+    state.counters["captures"] = taken / games;
+    if (level == srv_ai_test::kMixedLevels) state.counters["levels_in_order"] = ordered / games;
+  }
+}
+
 BENCHMARK(BM_MineralSources)->Args({2, 11})->Args({2, 23})->Args({1, 11})->Iterations(1)->Unit(benchmark::kSecond);
 BENCHMARK(BM_CombatAtvs)->Arg(1)->Arg(4)->Arg(9)->Iterations(1)->Unit(benchmark::kSecond);
 BENCHMARK(BM_LevelOrder)->Args({kPerGuild, kAsteroids, 1, 16})->Args({3, 60, 1, 16})->Args({3, 60, 1, 48})->Iterations(1)->Unit(benchmark::kSecond);
@@ -499,6 +580,15 @@ BENCHMARK(BM_AverageEndings)->Args({1, 16})->Args({17, 32})->Args({33, 48})->Ite
 
 BENCHMARK(BM_PassivePlayer)->Iterations(1)->Unit(benchmark::kSecond);
 
+// The seeds of a quick look; the goals' figures take seeds 1-48 of each.
+BENCHMARK(BM_DefaultGames)
+    ->Args({0, 1, 4})
+    ->Args({1, 1, 4})
+    ->Args({2, 1, 4})
+    ->Args({3, 1, 4})
+    ->Args({srv_ai_test::kMixedLevels, 1, 4})
+    ->Iterations(1)
+    ->Unit(benchmark::kSecond);
 BENCHMARK(BM_Tournament)->Arg(0)->Arg(1)->Arg(2)->Arg(srv_ai_test::kMixedLevels)->Iterations(1)->Unit(benchmark::kSecond);
 
 }  // namespace

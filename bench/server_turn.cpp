@@ -2,11 +2,19 @@
 // 150-asteroid game of 2,000 units (a third of them on their way somewhere,
 // a unit whose trip ended given a new one), as a ratio to the same turn of
 // the same world without units, measured in the same run; and the heap the
-// units' world holds.
+// units' world holds. And a whole turn of a computer-only default game at
+// each level (the chapters' choices, orders, battles, politics, orbits),
+// with the units' nearest-asteroid question answered by the solar system's
+// index against a search of every asteroid, the same game played twice in
+// the same run.
 #include <benchmark/benchmark.h>
 #include <malloc.h>
+#include <unistd.h>
 
 #include <chrono>
+#include <filesystem>
+#include <string>
+#include <utility>
 #include <memory>
 #include <vector>
 
@@ -14,6 +22,9 @@
 #include "Game/model/GUnit.h"
 #include "server/orders/SrvOrders.h"
 #include "server/turn/SrvTurnSteps.h"
+#include "bench/thread_time.h"
+#include "Game/model/GUnitLinks.h"
+#include "tests/server/ai/srv_tournament.h"
 #include "tests/server/srv_test_rules.h"
 
 namespace {
@@ -93,5 +104,46 @@ void BM_ServerTurn(benchmark::State& state) {
   state.counters["world_bytes"] = static_cast<double>(held);
 }
 BENCHMARK(BM_ServerTurn)->Unit(benchmark::kMillisecond);
+
+constexpr int kGameTurns = 120;
+
+// The thread time of a game's turns, and its figures: with `searchAll`, from
+// the second turn on (the links are the world's own until it is made) every
+// nearest-asteroid question searches all asteroids.
+std::pair<double, srv_ai_test::TournamentFigures> TimedGame(int level, bool searchAll) {
+  srv_ai_test::TournamentFigures f;
+  const std::string log =
+      (std::filesystem::temp_directory_path() / ("quen_computer_turn_" + std::to_string(::getpid()) + ".log")).string();
+  const double seconds = bench_time::Seconds([&] {
+    f = srv_ai_test::PlayTournamentGame(8, 150, level, 23, kGameTurns, kGameTurns, log, false, 1 | 8,
+                                        [&](const SrvWorld& world) {
+                                          if (!searchAll) return;
+                                          g_unitLinks.findNearestAsteroid = [&world](const Location* at, std::uint32_t max,
+                                                                                   std::uint32_t* outSq) {
+                                            const CGAsteroid* a = world.solar.SearchNearestAsteroid(at, max, outSq);
+                                            return a != nullptr ? int{a->id} : -1;
+                                          };
+                                        });
+  });
+  std::filesystem::remove(log);
+  return {seconds / kGameTurns, f};
+}
+
+void BM_ComputerTurn(benchmark::State& state) {
+  const auto level = static_cast<int>(state.range(0));
+  for (auto _ : state) {
+    const auto [searched, before] = TimedGame(level, true);
+    const auto [indexed, after] = TimedGame(level, false);
+    state.counters["ms_searching_all"] = searched * 1e3;
+    state.counters["ms_indexed"] = indexed * 1e3;
+    state.counters["x_searching_all"] = indexed / searched;
+    state.counters["same_game"] = before.captures == after.captures && before.asteroidsAt300 == after.asteroidsAt300 &&
+                                          before.battles == after.battles && before.minerals == after.minerals &&
+                                          before.credits == after.credits
+                                      ? 1
+                                      : 0;
+  }
+}
+BENCHMARK(BM_ComputerTurn)->Arg(0)->Arg(1)->Arg(2)->Iterations(1)->Unit(benchmark::kSecond);
 
 }  // namespace

@@ -31,9 +31,12 @@ constexpr std::size_t kOrbitFieldBytes = 2 + 8 + 8 + 4 + 4 + 8 + 4 + 4 + 2 + 2 +
 
 }  // namespace
 
-CGAsteroid::CGAsteroid(std::uint16_t asteroidId) : id(asteroidId) {}
+std::uint32_t g_asteroidPlaceChanges = 0;
+
+CGAsteroid::CGAsteroid(std::uint16_t asteroidId) : id(asteroidId) { ++g_asteroidPlaceChanges; }
 
 CGAsteroid::~CGAsteroid() {
+  ++g_asteroidPlaceChanges;
   DeleteZones();
   FreeEvents();
 }
@@ -83,6 +86,7 @@ void CGAsteroid::SetName(const char* text) { name.Assign(text); }
 void CGAsteroid::SetPosition(const Location* loc) {
   position = *loc;
   previousPosition = *loc;
+  ++g_asteroidPlaceChanges;
 }
 
 void CGAsteroid::GetOrbitCenters(Location* c1, Location* c2) const {
@@ -318,6 +322,7 @@ LoadStatus CGAsteroid::ReadInto(BlockReader& r) {
     place.Read(l->z);
   }
   previousPosition = position;
+  ++g_asteroidPlaceChanges;
   place.Read(id);
   place.Read(owner);
   if (version >= 3) r.Read(previousOwner);
@@ -382,6 +387,7 @@ void CGAsteroid::SwapContents(CGAsteroid& o) noexcept {
   std::swap(name, o.name);
   std::swap(id, o.id);
   std::swap(position, o.position);
+  ++g_asteroidPlaceChanges;
   std::swap(owner, o.owner);
   std::swap(previousOwner, o.previousOwner);
   std::swap(controller, o.controller);

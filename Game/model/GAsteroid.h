@@ -25,6 +25,12 @@
 #include "Game/model/GZone.h"
 #include "platform/core/files.h"
 
+// Moves on whenever an asteroid is made, deleted, loaded or changes place
+// (SetPosition, the orbit steps): the solar system's nearest-asteroid index
+// rebuilds on the next query after it. `position` written directly passes
+// it by.
+extern std::uint32_t g_asteroidPlaceChanges;
+
 // A timed asteroid event (10 bytes saved); the client only keeps, saves and
 // expires them.
 struct AsteroidEvent {

@@ -109,6 +109,7 @@ void CGAsteroid::AdvanceOrbit(int animate, int forward) {
       animationStep = animationStep < 25 ? static_cast<std::uint8_t>(animationStep + 1) : 0;
   }
   StepOrbit(forward, &speed, &angle, &position);
+  ++g_asteroidPlaceChanges;
   if (animate != 0) return;
   ComputeThermalCoefficient();
   ComputeRadiationCoefficient();
@@ -129,6 +130,7 @@ void CGAsteroid::RestorePreviousOrbit() {
   speed = previousSpeed;
   position = previousPosition;
   animationStep = 0;
+  ++g_asteroidPlaceChanges;
 }
 
 void CGAsteroid::ComputeThermalCoefficient() {

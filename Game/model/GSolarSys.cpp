@@ -29,6 +29,10 @@ std::int64_t DistanceSq64(const Location& a, const Location& b) {
   return dx * dx + dy * dy + dz * dz;
 }
 
+std::uint32_t SquaredOrNone(const CGAsteroid* found, std::int64_t sq) {
+  return found == nullptr ? 0xFFFFFFFFu : static_cast<std::uint32_t>(std::min<std::int64_t>(sq, 0xFFFFFFFE));
+}
+
 template <class T>
 void DeleteSlots(IndexedArray<T>& array) {
   for (std::uint16_t i = 0; i < array.size; ++i) delete array.take(i);
@@ -58,6 +62,7 @@ int CGSolarDB::CreateAsteroidArray(std::uint16_t n) {
   DeleteAsteroids();
   asteroids.create(n);
   g_numAsteroids = n;
+  ++g_asteroidPlaceChanges;
   return 1;
 }
 
@@ -80,6 +85,7 @@ int CGSolarDB::SetAsteroid(std::unique_ptr<CGAsteroid> asteroid) {
   const std::uint16_t slot = asteroid->id;
   delete asteroids.take(slot);
   asteroids.set(slot, asteroid.release());
+  ++g_asteroidPlaceChanges;
   return 1;
 }
 
@@ -118,7 +124,7 @@ int CGSolarDB::GetOrbitDirection() const {
   return (plat::rand() & 1) != 0 ? 1 : -1;
 }
 
-CGAsteroid* CGSolarDB::FindNearestAsteroid(const Location* loc, std::uint32_t max, std::uint32_t* out) const {
+CGAsteroid* CGSolarDB::SearchNearestAsteroid(const Location* loc, std::uint32_t max, std::uint32_t* out) const {
   CGAsteroid* best = nullptr;
   std::int64_t bestSq = 0;
   for (std::uint16_t i = 0; i < g_numAsteroids; ++i) {
@@ -132,8 +138,24 @@ CGAsteroid* CGSolarDB::FindNearestAsteroid(const Location* loc, std::uint32_t ma
       bestSq = sq;
     }
   }
-  if (out != nullptr)
-    *out = best == nullptr ? 0xFFFFFFFFu : static_cast<std::uint32_t>(std::min<std::int64_t>(bestSq, 0xFFFFFFFE));
+  if (out != nullptr) *out = SquaredOrNone(best, bestSq);
+  return best;
+}
+
+CGAsteroid* CGSolarDB::FindNearestAsteroid(const Location* loc, std::uint32_t max, std::uint32_t* out) const {
+  // Units ask this at every step of every trip they predict, and asteroids
+  // move once a turn: a search of all of them took a third of a server turn.
+  const std::uint32_t count = std::uint32_t{g_numAsteroids} << 16 | asteroids.size;
+  if (nearIndexChanges != g_asteroidPlaceChanges || nearIndexCount != count) {
+    nearIndex.Build(*this);
+    nearIndexChanges = g_asteroidPlaceChanges;
+    nearIndexCount = count;
+  }
+  int index = -1;
+  std::int64_t bestSq = 0;
+  if (!nearIndex.Nearest(*loc, max, &index, &bestSq)) return SearchNearestAsteroid(loc, max, out);
+  CGAsteroid* best = index >= 0 ? GetAsteroid(static_cast<std::uint32_t>(index)) : nullptr;
+  if (out != nullptr) *out = SquaredOrNone(best, bestSq);
   return best;
 }
 
@@ -315,6 +337,7 @@ LoadStatus CGSolarDB::Load(BlockReader& r) {
   std::swap(stars, newStars.array);
   std::swap(asteroids, newAsteroids.array);
   g_numAsteroids = asteroids.size;
+  ++g_asteroidPlaceChanges;
   orbitDirection = direction;
   orbitMotion = motion;
   return LoadStatus::kOk;

@@ -11,6 +11,7 @@
 
 #include "Game/arrayman/IndexedArray.h"
 #include "Game/model/GAsteroid.h"
+#include "Game/model/GAsteroidGrid.h"
 #include "Game/base/GBlockStream.h"
 #include "Game/model/GStar.h"
 #include "platform/core/files.h"
@@ -53,8 +54,12 @@ class CGSolarDB {
   // +1 or -1; a stored 0 gives a random sign each call (rand).
   int GetOrbitDirection() const;
   // Among asteroids within `max` in x and y, the nearest (lowest index on a
-  // tie); *out its squared distance (0xFFFFFFFF and null when none).
+  // tie); *out its squared distance (0xFFFFFFFF and null when none). Looked
+  // up in an index of the places, rebuilt after any asteroid moved
+  // (g_asteroidPlaceChanges); a `max` wider than it serves searches them all.
   CGAsteroid* FindNearestAsteroid(const Location* loc, std::uint32_t max, std::uint32_t* out) const;
+  // The same answer from every asteroid looked at in turn.
+  CGAsteroid* SearchNearestAsteroid(const Location* loc, std::uint32_t max, std::uint32_t* out) const;
   // All bits set when the local chapter owns the asteroid, else 0.
   std::uint32_t IsOwnedByLocalChapter(std::uint32_t asteroid) const;
   void ReleaseZonesOfChapter(std::uint8_t chapter);
@@ -85,6 +90,10 @@ class CGSolarDB {
   std::uint16_t orbitMotion = 2;
 
  private:
+  mutable CGAsteroidGrid nearIndex;
+  // g_asteroidPlaceChanges and the count when the index was built.
+  mutable std::uint32_t nearIndexChanges = 0;
+  mutable std::uint32_t nearIndexCount = 0xFFFFFFFFu;
   void DeleteAsteroids();
   void DeleteStars();
 };

@@ -23,6 +23,12 @@ constexpr std::uint16_t kTransferAmount = 50;
 constexpr std::uint16_t kTransferMost = 2000;
 // A member with this percent of the strongest member's votes is its rival.
 constexpr int kRivalPercent = 70;
+// Another member a chapter backs keeps its backing while it holds this
+// percent of the strongest member's votes (unless the chapter is a rival and
+// backs itself): backing the strongest of the turn, the
+// guild's imperator changed 25-53 times a default game as asteroids changed
+// hands.
+constexpr int kBackingKeptPercent = 85;
 
 // Whether a member of the chapter's guild has ATVs attacking one of the
 // chapter's zones: a betrayal.
@@ -42,8 +48,10 @@ bool Attacks(const SrvWorld& world, std::uint16_t member, std::uint16_t chapter)
 // A member falls behind when it controls less than a quarter of what the
 // guild's members in play control on average; the others then vote it a
 // renegade (its asteroids become anyone's to take), as they do a member
-// whose ATVs attack their zones. The vote is withdrawn when neither holds.
-// Renegade votes are set aside during an interregnum.
+// whose ATVs attack their zones. The vote is withdrawn when it attacks no
+// more and controls a third of the average again: withdrawn at a quarter,
+// one asteroid won or lost flipped the flag (a chapter 8 times in an
+// average default game). Renegade votes are set aside during an interregnum.
 void RenegadeVotes(SrvAiPlan& plan, const SrvGuildTally& tally) {
   const int guild = plan.chapter >> 3;
   if (plan.world.guilds->GetGuild(guild)->interregnum != 0) return;
@@ -55,7 +63,8 @@ void RenegadeVotes(SrvAiPlan& plan, const SrvGuildTally& tally) {
   for (int s = 0; s < tally.members; ++s) {
     const auto member = static_cast<std::uint16_t>(guild * 8 + s);
     if (member == plan.chapter || !SrvInPlay(plan.world.Chapter(member))) continue;
-    const bool behind = 4 * tally.held[s] * inPlay < tally.total;
+    const int share = self->renegadeVotes[s] != 0 ? 3 : 4;
+    const bool behind = share * tally.held[s] * inPlay < tally.total;
     const bool renegade = behind || Attacks(plan.world, member, plan.chapter);
     if ((self->renegadeVotes[s] != 0) != renegade)
       plan.orders.push_back(SrvAiRenegadeVote(plan.chapter, static_cast<std::uint16_t>(s), renegade));
@@ -70,16 +79,23 @@ void Vote(SrvAiPlan& plan) {
     const CGChapter* c = plan.world.Chapter(static_cast<std::uint16_t>(guild * 8 + s));
     if (SrvInPlay(c) && c->renegade == 0 && (strongest < 0 || tally.held[s] > tally.held[strongest])) strongest = s;
   }
-  // A member close behind the strongest in votes backs itself: rivals split
-  // the guild's votes, so that when the imperator falls no successor may
-  // hold the share at once (an interregnum, where the rules have one).
-  // Members level with the strongest back the first of them.
+  // Where the rules have interregnums, a member close behind the strongest
+  // in votes backs itself: rivals split the guild's votes, so that when the
+  // imperator falls no successor may hold the share at once. Without them,
+  // rivals took the imperator's place from each other as asteroids changed
+  // hands (49-85 imperators a hard default game). Members level with the
+  // strongest back the first of them.
   const CGChapter* self = plan.world.Chapter(plan.chapter);
   const int slot = plan.chapter & 7;
-  if (strongest >= 0 && self->renegade == 0 && tally.held[slot] < tally.held[strongest] &&
+  if (strongest >= 0 && plan.level.interregnums && self->renegade == 0 && tally.held[slot] < tally.held[strongest] &&
       100 * tally.held[slot] >= kRivalPercent * tally.held[strongest])
     strongest = slot;
-  if (strongest >= 0 && SrvImperatorChoice(*self, tally.members) != strongest)
+  const int backed = SrvImperatorChoice(*self, tally.members);
+  if (const CGChapter* b = backed >= 0 ? plan.world.Chapter(static_cast<std::uint16_t>(guild * 8 + backed)) : nullptr;
+      strongest >= 0 && strongest != slot && backed != slot && SrvInPlay(b) && b->renegade == 0 &&
+      100 * tally.held[backed] >= kBackingKeptPercent * tally.held[strongest])
+    return RenegadeVotes(plan, tally);
+  if (strongest >= 0 && backed != strongest)
     plan.orders.push_back(SrvAiImperatorVote(plan.chapter, static_cast<std::uint16_t>(strongest)));
   RenegadeVotes(plan, tally);
 }

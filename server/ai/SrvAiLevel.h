@@ -77,6 +77,10 @@ struct SrvAiLevel {
   // Set by the game, not the level: capture the flag is among the victory
   // conditions, so flag-bearers' homes are prizes and flags held are guarded.
   bool flagsWin = false;
+  // Set by the game: the interregnum rule holds, so that a rival backing
+  // itself may leave its guild without an imperator when the one it has
+  // falls.
+  bool interregnums = false;
 };
 
 std::uint8_t SrvDifficultyOf(const SrvSetup& setup);

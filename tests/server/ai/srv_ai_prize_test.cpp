@@ -263,8 +263,10 @@ TEST_F(SrvAiPrize, ASideAheadInFlagsSendsItsGuardsToo) {
 std::vector<int> Backing(RulesGame& game) {
   std::vector<int> backs;
   auto turn = game.Turn();
+  SrvAiLevel level = SrvAiLevelOf(2);
+  level.interregnums = SrvVictoryRulesOf(game.setup).Interregnum();
   for (std::uint16_t c = 0; c < 4; ++c) {
-    for (const SrvPacket& p : SrvChooseOrders(game.world, c, SrvAiLevelOf(2), 3))
+    for (const SrvPacket& p : SrvChooseOrders(game.world, c, level, 3))
       if (ReadU16(p, 0) == PKT_IMPERATOR_VOTE) {
         EXPECT_EQ(SrvSubmitComputerOrder(turn, c, p), SrvOrderVerdict::kAccepted);
       }
@@ -296,6 +298,21 @@ TEST(SrvAiVotes, ARivalBacksItselfAndAFallenImperatorLeavesAnInterregnum) {
   auto after = game.Politics();
   EXPECT_EQ(OfType(after, 1, PKT_INTERREGNUM_END).size(), 1u);
   EXPECT_EQ(game.Chapter(1).stateFlag, kSrvChapterImperator);
+}
+
+// Without interregnums, a rival backs the strongest too; members backing
+// another keep backing it while it holds 85% of the strongest's votes: one
+// asteroid more or less does not change the guild's imperator.
+TEST(SrvAiVotes, BackersStayWithTheMemberTheyBackWhileItKeepsUp) {
+  RulesGame game(4, 60, kSrvImperatorWins, 2);
+  for (std::uint16_t c = 0; c < 4; ++c) game.GiveAsteroids(c, 3);
+  game.GiveAsteroids(0, 6);  // 10
+  game.GiveAsteroids(1, 4);  // 8
+  EXPECT_EQ(Backing(game), (std::vector<int>{0, 0, 0, 0}));
+  game.GiveAsteroids(1, 3);  // 11: 0 holds 91% of its votes
+  EXPECT_EQ(Backing(game), (std::vector<int>{1, 1, 0, 0})) << "the strongest backs itself, 0 backs it";
+  game.GiveAsteroids(1, 2);  // 13: 77%
+  EXPECT_EQ(Backing(game), (std::vector<int>{1, 1, 1, 1}));
 }
 
 }  // namespace

@@ -454,7 +454,8 @@ std::map<std::uint16_t, std::uint16_t> RenegadeVotesOf(RulesGame& game, std::uin
 }
 
 // A guildmate far behind the others, or one whose ATVs attack the chapter's
-// zones, gets its renegade vote; the vote goes when it catches up.
+// zones, gets its renegade vote; the vote goes when it catches up, past a
+// third of the average where it was given below a quarter.
 TEST(SrvComputerChapters, AGuildmateFarBehindOrAttackingItsZonesIsVotedARenegade) {
   RulesGame game(4, 60, 1, 2);
   for (std::uint16_t c = 0; c < 3; ++c) game.GiveAsteroids(c, 6);
@@ -469,6 +470,9 @@ TEST(SrvComputerChapters, AGuildmateFarBehindOrAttackingItsZonesIsVotedARenegade
   game.Politics();
   EXPECT_NE(game.Chapter(3).renegade, 0u) << "three of four members, most of the votes";
 
+  game.GiveAsteroids(0, 6);
+  game.GiveAsteroids(3, 1);  // 2 of 29
+  EXPECT_TRUE(RenegadeVotesOf(game, 0).empty()) << "past a quarter of the average, not a third: the vote stays";
   game.GiveAsteroids(3, 8);
   EXPECT_EQ(RenegadeVotesOf(game, 0), (std::map<std::uint16_t, std::uint16_t>{{3, 0}})) << "caught up";
 

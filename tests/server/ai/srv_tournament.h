@@ -11,6 +11,7 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <map>
 #include <optional>
 #include <string>
 
@@ -85,6 +86,23 @@ struct TournamentFigures {
   int mostFlags = 0;
   // Interregnums begun, from the game's log.
   int interregnums = 0;
+  // Asteroids held by every chapter of a level at turn 200 (or the end, if
+  // sooner), as heldByLevel100.
+  std::array<int, 3> heldByLevel200{};
+  // The most times one asteroid changed hands between the same two chapters
+  // (either way) in the game: a tug of war.
+  int mostFlipBacks = 0;
+  // Renegade declarations and withdrawals, imperators proclaimed (from the
+  // log), and the most declarations and withdrawals of one chapter.
+  int renegadeChanges = 0;
+  int mostRenegadeChanges = 0;
+  int imperatorChanges = 0;
+  // The longest run of turns one asteroid had a battle every turn without a
+  // change of control: a siege.
+  int longestSiege = 0;
+  // The longest run of turns a unit that cannot fire (no attack strength
+  // left) stayed with no order where a battle was fought.
+  int longestIdleUnderFire = 0;
 };
 
 inline std::uint8_t MixedLevelOf(std::uint16_t chapter) {
@@ -114,6 +132,7 @@ inline void PlayMixedLevels(SrvTurnContext& turn) {
     const std::uint32_t seed = world.seed * 2654435761u ^ (world.turn + 1u) * 40503u ^ (c + 1u) * 2246822519u;
     SrvAiLevel level = SrvAiLevelOf(MixedLevelOf(c));
     level.flagsWin = flagsWin;
+    level.interregnums = SrvVictoryRulesOf(turn.setup).Interregnum();
     for (const SrvPacket& order : SrvChooseOrders(world, c, level, seed))
       if (SrvSubmitComputerOrder(turn, c, order) != SrvOrderVerdict::kAccepted)
         turn.log.Line("turn %u: computer chapter %u: order refused", world.turn, c);
@@ -319,6 +338,14 @@ inline TournamentFigures PlayTournamentGame(std::uint16_t perGuild, std::uint16_
   game.log.Open(logPath);
   TournamentFigures f;
   std::vector<std::uint16_t> controllers(asteroids, kNoChapter);
+  // Changes of hands by asteroid and pair of chapters; by turn, the asteroids
+  // that changed control and, place by place, the units unable to fire that
+  // sat there with no order.
+  std::vector<std::array<std::uint16_t, kMaxChapters * kMaxChapters>> flips(asteroids);
+  std::vector<std::vector<std::uint16_t>> changedByTurn;
+  std::vector<std::vector<std::pair<std::uint16_t, std::uint32_t>>> idleByTurn;
+  std::array<std::uint32_t, kMaxChapters> renegadeWas{};
+  std::array<int, kMaxChapters> renegadeChanges{};
   for (int t = 0; t < turns; ++t) {
     SrvWorld& world = game.world;
     SrvRandom random(world.seed ^ (world.turn * 0x9E3779B9u));
@@ -337,9 +364,26 @@ inline TournamentFigures PlayTournamentGame(std::uint16_t perGuild, std::uint16_
       if (controllers[a] < kMaxChapters && now < kMaxChapters && now != controllers[a]) {
         ++f.captures;
         if (world.Chapter(controllers[a])->homeAsteroid == a) ++f.homesTaken;
+        const std::size_t pair = std::min(now, controllers[a]) * kMaxChapters + std::max(now, controllers[a]);
+        f.mostFlipBacks = std::max<int>(f.mostFlipBacks, ++flips[a][pair]);
+      }
+      if (now != controllers[a]) {
+        changedByTurn.resize(static_cast<std::size_t>(t) + 1);
+        changedByTurn[static_cast<std::size_t>(t)].push_back(a);
       }
       controllers[a] = now;
     }
+    for (std::uint16_t c = 0; c < kMaxChapters; ++c)
+      if (const CGChapter* ch = world.Chapter(c); ch != nullptr && ch->renegade != renegadeWas[c]) {
+        renegadeWas[c] = ch->renegade;
+        ++f.renegadeChanges;
+        f.mostRenegadeChanges = std::max(f.mostRenegadeChanges, ++renegadeChanges[c]);
+      }
+    idleByTurn.emplace_back();
+    world.ForEachUnit([&](const CGUnit& u) {
+      if (u.IsOperational() && u.GetOrderCount() == 0 && u.GetAttackStrength() <= 0)
+        idleByTurn.back().emplace_back(u.location.asteroid, u.id);
+    });
     if (passive && f.passiveHomeLost == 0 &&
         world.solar.GetAsteroid(world.Chapter(0)->homeAsteroid)->controller != 0)
       f.passiveHomeLost = static_cast<int>(world.turn);
@@ -364,6 +408,7 @@ inline TournamentFigures PlayTournamentGame(std::uint16_t perGuild, std::uint16_
       f.asteroidsAt100 = ControlledByAll(world);
       CountByLevel(world, f.heldByLevel100, nullptr);
     }
+    if (world.turn <= 201) CountByLevel(world, f.heldByLevel200, nullptr);
     if (world.turn == 301 || end || t + 1 == turns) {
       f.asteroidsAt300 = ControlledByAll(world);
       CountByLevel(world, f.heldByLevel, &f.scoreByLevel);
@@ -385,8 +430,13 @@ inline TournamentFigures PlayTournamentGame(std::uint16_t perGuild, std::uint16_
   // The battles from the log: a line per battle, a line per turn.
   std::ifstream in(logPath);
   std::string line;
-  // Runs of turns by place: without a shot, and with shots that did nothing.
+  // Runs of turns by place: without a shot, and with shots that did nothing;
+  // of battles with no change of control; by unit, idle where one was fought.
   std::vector<int> run(asteroids + 1, 0), seen(asteroids + 1, 0);
+  std::vector<int> siegeRun(asteroids + 1, 0), battleSeen(asteroids + 1, 0);
+  std::map<std::uint32_t, int> idleRun;
+  std::vector<int> battleAt(asteroids + 1, 0);
+  std::size_t turnRead = 0;
   std::vector<int> harmlessRun(asteroids + 1, 0), harmlessSeen(asteroids + 1, 0);
   const auto endRuns = [](std::vector<int>& runs, std::vector<int>& seenNow) {
     for (std::size_t i = 0; i < runs.size(); ++i)
@@ -397,9 +447,26 @@ inline TournamentFigures PlayTournamentGame(std::uint16_t perGuild, std::uint16_
     if (line.find("turn resolved") != std::string::npos) {
       endRuns(run, seen);
       endRuns(harmlessRun, harmlessSeen);
+      if (turnRead < changedByTurn.size())
+        for (std::uint16_t a : changedByTurn[turnRead]) siegeRun[a] = 0;
+      for (std::size_t p = 0; p < siegeRun.size(); ++p)
+        if (battleSeen[p]) f.longestSiege = std::max(f.longestSiege, ++siegeRun[p]);
+      endRuns(siegeRun, battleSeen);
+      std::map<std::uint32_t, int> stillIdle;
+      if (turnRead < idleByTurn.size())
+        for (const auto& [place, id] : idleByTurn[turnRead])
+          if (place < battleAt.size() && battleAt[place]) {
+            const int n = idleRun[id] + 1;
+            stillIdle[id] = n;
+            f.longestIdleUnderFire = std::max(f.longestIdleUnderFire, n);
+          }
+      idleRun.swap(stillIdle);
+      std::fill(battleAt.begin(), battleAt.end(), 0);
+      ++turnRead;
       continue;
     }
     if (line.find("in interregnum around") != std::string::npos) ++f.interregnums;
+    if (line.find(" imperator of guild ") != std::string::npos) ++f.imperatorChanges;
     const std::size_t at = line.find("battle at ");
     if (at == std::string::npos) continue;
     int place = 0;
@@ -410,6 +477,8 @@ inline TournamentFigures PlayTournamentGame(std::uint16_t perGuild, std::uint16_
     ++f.battles;
     if (place < 0 || static_cast<std::size_t>(place) >= run.size()) continue;
     const auto p = static_cast<std::size_t>(place);
+    battleAt[p] = 1;
+    if (p < static_cast<std::size_t>(asteroids)) battleSeen[p] = 1;
     if (shots == 0) {
       ++f.battlesWithoutShot;
       seen[p] = 1;

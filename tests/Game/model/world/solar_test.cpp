@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
+#include <memory>
 #include <cstring>
 #include <set>
 #include <tuple>
@@ -126,6 +129,78 @@ TEST_F(SolarTest, DistancesAndTheirSentinels) {
   EXPECT_EQ(solar.FindNearestAsteroid(&probe, 50, &sq), nullptr);
   EXPECT_EQ(sq, 0xFFFFFFFFu);
   EXPECT_EQ(solar.GetStarOfAsteroid(nullptr), nullptr);
+}
+
+// Every asteroid looked at: what the index must answer.
+std::pair<int, std::uint32_t> NearestBySearch(const CGSolarDB& solar, const Location& at, std::uint32_t max) {
+  int best = -1;
+  std::int64_t bestSq = 0;
+  for (std::uint16_t i = 0; i < g_numAsteroids; ++i) {
+    const CGAsteroid* a = solar.GetAsteroid(i);
+    if (a == nullptr || std::abs(a->position.x - at.x) > std::int64_t{max} ||
+        std::abs(a->position.y - at.y) > std::int64_t{max})
+      continue;
+    const std::int64_t dx = a->position.x - at.x, dy = a->position.y - at.y, dz = a->position.z - at.z;
+    if (const std::int64_t sq = dx * dx + dy * dy + dz * dz; best < 0 || sq < bestSq) {
+      best = i;
+      bestSq = sq;
+    }
+  }
+  return {best, best < 0 ? 0xFFFFFFFFu : static_cast<std::uint32_t>(std::min<std::int64_t>(bestSq, 0xFFFFFFFE))};
+}
+
+// Probes around every asteroid, at the edges of the squares the index sorts
+// them into and of the plane, and with reaches from none to the whole plane.
+void ExpectNearestAsSearched(const CGSolarDB& solar, int round) {
+  std::vector<Location> probes;
+  for (std::uint16_t i = 0; i < g_numAsteroids; ++i)
+    if (const CGAsteroid* a = solar.GetAsteroid(i))
+      for (int k = 0; k < 6; ++k)
+        probes.push_back({g_numAsteroids, static_cast<std::int16_t>(std::clamp(a->position.x + (k * 173 + round * 61) % 900 - 450, -32768, 32767)),
+                          static_cast<std::int16_t>(std::clamp(a->position.y + (k * 311 + i * 7) % 900 - 450, -32768, 32767)),
+                          static_cast<std::int16_t>(a->position.z + k * 40 - 100)});
+  for (int c : {-32768, -1025, -1024, -1, 0, 1023, 1024, 32767})
+    probes.push_back({g_numAsteroids, static_cast<std::int16_t>(c), static_cast<std::int16_t>(-c - 1), 0});
+  int found = 0;
+  for (const Location& at : probes)
+    for (std::uint32_t max : {0u, 1u, 400u, 1500u, 5000u, 0xFFFFFFFFu}) {
+      std::uint32_t sq = 0;
+      const CGAsteroid* a = solar.FindNearestAsteroid(&at, max, &sq);
+      const auto [index, searchedSq] = NearestBySearch(solar, at, max);
+      ASSERT_EQ(a != nullptr ? int{a->id} : -1, index) << at.x << "," << at.y << " within " << max;
+      ASSERT_EQ(sq, searchedSq);
+      found += index >= 0 && max == 400u ? 1 : 0;
+    }
+  EXPECT_GT(found, static_cast<int>(probes.size()) / 2);
+}
+
+TEST_F(SolarTest, NearestAsteroidAsASearchOfAllFindsItAsTheyMove) {
+  GenerateSolarSystem(solar, 150, 5);
+  // Neighbours at one place and at one distance: the lowest index wins.
+  const Location shared{g_numAsteroids, 1023, -1024, 0};
+  for (std::uint16_t i : {40, 12, 90}) solar.GetAsteroid(i)->SetPosition(&shared);
+  const Location mirror{g_numAsteroids, 1223, -1024, 0};
+  solar.GetAsteroid(7)->SetPosition(&mirror);
+  const Location between{g_numAsteroids, 1123, -1024, 0};
+  std::uint32_t sq = 0;
+  EXPECT_EQ(solar.FindNearestAsteroid(&between, 400, &sq), solar.GetAsteroid(7));
+  EXPECT_EQ(sq, 100u * 100u);
+  for (int round = 0; round < 4; ++round) {
+    ExpectNearestAsSearched(solar, round);
+    solar.AdvanceTurn();
+  }
+  // Asteroids animated forward and back, one slot emptied, one moved by hand.
+  solar.MoveAsteroids(1, 1);
+  ExpectNearestAsSearched(solar, 4);
+  solar.ResetAsteroidPositions();
+  auto replaced = std::make_unique<CGAsteroid>(12);
+  const Location far{g_numAsteroids, 30000, 30000, 0};
+  replaced->SetPosition(&far);
+  solar.SetAsteroid(std::move(replaced));
+  solar.GetAsteroid(3)->SetPosition(&between);
+  ExpectNearestAsSearched(solar, 5);
+  EXPECT_EQ(solar.FindNearestAsteroid(&between, 400, &sq), solar.GetAsteroid(3));
+  EXPECT_EQ(sq, 0u);
 }
 
 TEST_F(SolarTest, AsteroidAndStarCountsBeyondTheTables) {
