@@ -51,6 +51,17 @@ bool SpecialFiresAt(const CGUnit& u, int slot, const CGUnit& target) {
   return MindArmed(u, slot) || BombardAims(u, slot, target);
 }
 
+// A special weapon still able to fire: an armed mind weapon, or a bombard
+// while a special attack is the unit's order.
+bool HasSpecialToFire(const CGUnit& u) {
+  const UnitOrder* first = u.GetOrderCount() != 0 ? u.GetOrder(0) : nullptr;
+  const bool specialAttack = first != nullptr && first->type == ORDER_SPECIAL_ATTACK;
+  for (int s = 1; s < kUnitSlots; ++s) {
+    if (MindArmed(u, s) || (specialAttack && SpecialWorking(u, s, kSpecialBombard))) return true;
+  }
+  return false;
+}
+
 // The orders that name the unit's target in a battle.
 bool IsAttackOrder(std::uint32_t type) {
   return type == ORDER_ATTACK_UNIT || type == ORDER_SPECIAL_ATTACK || type == ORDER_MENTAL_ATTACK;
@@ -194,7 +205,7 @@ class Battle {
   static bool WantsToRetreat(const CGUnit& u) {
     if (u.GetSpeed() <= 0) return false;
     if (u.hullDamage > u.retreat[1] || u.lifeSupportDamage > u.retreat[0]) return true;
-    return u.retreat[2] != 0 && !HasArmedSlot(u);
+    return u.retreat[2] != 0 && !HasArmedSlot(u) && !HasSpecialToFire(u);
   }
 
   Fighter* FindById(std::uint32_t id) {

@@ -47,3 +47,11 @@ set_tests_properties(Quenbar.SpaceBattleReviewedAndReplayed Quenbar.SpaceBattleR
   ENVIRONMENT "QUENBAR_CONFIG_DIR=${PROJECT_BINARY_DIR}/gamedata/config;QUENSRVR_SEED=7;QUENBAR_SEED=7"
   RUN_SERIAL TRUE
   FAIL_REGULAR_EXPRESSION "Sanitizer|runtime error")
+# An Emerald Combine ship built with a mind weapon, armed from its menu and
+# sent to another guild's home, where its hits stun ships: the notices and
+# the battle's review log tell each stun.
+set(quen_game_run_dir ${quen_battle_dir})
+quen_game_run(MindWeaponArmedAndStunning mind_stun
+  mind_arm_menu.png,mind_armed_menu.png,mind_stun_notices.png,mind_review_log.png,mind_stunned_enemy.png
+  mind_stun ${quen_battle_leaves})
+unset(quen_game_run_dir)

@@ -105,6 +105,22 @@ TEST_F(SpecialWeapons, AMindWeaponFiresOnlyOnceArmedAndItsHitStunsTheTarget) {
   EXPECT_TRUE(OfType(*turn, kCombine, 503).empty());
 }
 
+// "Retreat without weapons" counts an armed mind weapon as one: else the ship
+// left every battle after its first round, one shot a battle.
+TEST_F(SpecialWeapons, AnArmedMindWeaponKeepsAShipThatRetreatsWithoutWeaponsInTheBattle) {
+  CGUnit* mystic = Fleet(kCombine, Design(kCombine, {kDrive, kMind}), 1, kField)[0];
+  mystic->targeting = {0, 1, 0, 0, 0};
+  mystic->retreat = {100, 100, 1};
+  CGUnit* target = Fleet(0, Design(0, {kDrive}), 1, kField, 100)[0];
+  ASSERT_EQ(SubmitPlan(kCombine, *mystic, 1, 2), SrvOrderVerdict::kAccepted);
+  std::vector<CGUnit*> units{mystic, target};
+  const SrvSpaceBattleResult r = SrvFightSpaceBattle(units, random);
+  ASSERT_FALSE(r.rounds.empty());
+  EXPECT_TRUE(r.retreated.empty());
+  EXPECT_TRUE(r.stuns.size() == 1 || r.rounds.size() == static_cast<std::size_t>(kMaxBattleRounds))
+      << "it fires round after round until its target is stunned";
+}
+
 TEST_F(SpecialWeapons, AStunKeepsItsQueueForItsTurnsHoldsFireAndThenLifts) {
   CGUnit* gunner = Fleet(0, Design(0, {kDrive, kGun}), 1, kField)[0];
   Fleet(kCombine, Design(kCombine, {kDrive}), 1, kField, 100);
