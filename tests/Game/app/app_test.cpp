@@ -48,6 +48,7 @@ class LoggingView : public IGameView {
   void DrawTurnLamps() override { Log("DrawTurnLamps"); }
   void UpdateControlPanel() override { Log("UpdateControlPanel"); }
   void PlayFrameAnimation(std::uint32_t) override { Log("Frame"); }
+  void SetStatusText(const char* text, int time) override { Log(std::string("Status ") + text + " " + std::to_string(time)); }
   void MarkStale() override { Log("MarkStale"); }
   void OnDrawItem(DRAWITEMSTRUCT* d) override { Log("OnDrawItem " + std::to_string(d->CtlID)); }
   void DrawControlButton(DRAWITEMSTRUCT* d) override { Log("ControlButton " + std::to_string(d->CtlID)); }
@@ -332,8 +333,11 @@ TEST_F(App, SaveLoadAndRestartMessagesBracketTheirWorkWithBusyAndTheProgressDial
 
   // Failures are told in the OK box, answered here with Enter.
   backend->PressKey(VK_RETURN, 10);
+  g_log.clear();
   SendMessage(g_mainWnd, WM_APP_SAVE_FINISHED, 0, 0);
   EXPECT_EQ(take(), (std::vector<std::string>{"flush 0", "close"}));
+  EXPECT_TRUE(std::none_of(g_log.begin(), g_log.end(),
+                           [](const std::string& s) { return s.find(":Status") != std::string::npos; }));
   backend->PressKey(VK_RETURN, 10);
   SendMessage(g_mainWnd, WM_APP_AUTOSAVE, 0, 0);  // no autosave link: a failure
   EXPECT_EQ(take(), (std::vector<std::string>{"open Saving Game... 0", "close"}));
@@ -386,8 +390,12 @@ TEST_F(App, AnotherPlayersSaveAndLoadEndWithoutAnAnswer) {
   SendMessage(g_mainWnd, WM_APP_SAVE, 0, 0);
   EXPECT_EQ(take(), (std::vector<std::string>{"flush 1", "save own"}));
   EXPECT_EQ(app.m_busy, 1u);
+  g_log.clear();
   SendMessage(g_mainWnd, WM_APP_SAVE_FINISHED, 1, 0);
   take();
+  // A save that worked says so in the status line.
+  EXPECT_TRUE(std::any_of(g_log.begin(), g_log.end(),
+                          [](const std::string& s) { return s.ends_with(":Status Game saved 26"); }));
 
   app.m_fullRedraw = 0;
   SendMessage(g_mainWnd, WM_APP_LOAD_DATA, 0, reinterpret_cast<LPARAM>(packet));

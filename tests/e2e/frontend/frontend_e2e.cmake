@@ -36,6 +36,8 @@ quen_frontend_run(FirstStartPlaysTheIntro first_start.txt fe_first_start_intro.p
 quen_frontend_run(SetUpScreensIntoAStartedGame setup_walk.txt
   fe_config.png,fe_guild.png,fe_traits.png,fe_fog.png,fe_starting.png,fe_guild_held.png setup_walk.log
   setup_walk.userinfo)
+# Guild Information opens the guild's help topic over the guild screen.
+quen_frontend_run(GuildInformationBeforeAGame guild_info.txt fe_guild_info.png,fe_guild_info_closed.png)
 quen_frontend_run(PreferencesAndLoadScreen prefs_load.txt fe_prefs.png,fe_load.png "" prefs_load.userinfo)
 # Two players on this machine: one hosts over TCP/IP, the other joins from the
 # session list; they see each other ready, chat, and the host starts the game.
