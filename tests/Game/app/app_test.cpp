@@ -5,15 +5,23 @@
 #include <utility>
 #include <vector>
 
+#include "Game/app/AppGlobals.h"
 #include "Game/app/CClntApp.h"
 #include "Game/app/SettingsFile.h"
+#include "Game/base/GInstData.h"
 #include "Game/net/NetSession.h"
+#include "media/CDDraw.h"
+#include "platform/core/files.h"
+#include "platform/ddraw/ddconst.h"
+#include "platform/ddraw/ddraw.h"
 #include "platform/user/focus.h"
 #include "platform/user/input.h"
 #include "platform/user/keys.h"
 #include "platform/user/pump.h"
 #include "platform/user/queue.h"
 #include "shell_fixture.h"
+#include "tests/support/build_paths.h"
+#include "tests/support/golden.h"
 
 namespace {
 
@@ -480,3 +488,28 @@ TEST_F(App, NoAnswerToTheQuitQuestionChangesNothing) {
 }
 
 }  // namespace
+
+// The film of a game's end plays in a black frame: the screen is cleared
+// before it starts, and nothing of the game screen is flushed while it runs.
+TEST_F(App, AFilmStartsOnAClearedScreenThatStaysHeldUntilItsEnd) {
+  CClntApp& app = Start();
+  const std::string film = std::string(g_instData.GetAviPath()) + "loss.avi";
+  plat::FILE* file = plat::fopen(film.c_str(), "wb");
+  ASSERT_NE(file, nullptr) << film;
+  plat::fputc('x', file);
+  plat::fclose(file);
+  ASSERT_NE(g_ddraw, nullptr);
+  plat::DDBLTFX white;
+  white.dwFillColor = 0xFFFF;
+  g_ddraw->primary->Blt(nullptr, nullptr, nullptr, plat::DDBLT_COLORFILL, &white);
+  std::vector<std::string> steps;
+  screen.suspendScreenFlush = [&](int s) { steps.push_back("flush " + std::to_string(s)); };
+  plat::Image frame;
+  g_appLinks.playMovie = [&](HWND, HINSTANCE, const char* path) {
+    steps.push_back(std::string("film ") + (std::string(path) == film ? "loss" : path));
+    frame = quentest::ScreenArea({0, 0, 800, 600});
+  };
+  app.PlayMovie("loss.avi");
+  EXPECT_EQ(steps, (std::vector<std::string>{"flush 1", "film loss", "flush 0"}));
+  EXPECT_TRUE(quentest::MatchesGolden(frame, std::filesystem::path(QUEN_TEST_DATA_DIR) / "film_frame.png"));
+}
