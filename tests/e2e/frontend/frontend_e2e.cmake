@@ -122,7 +122,7 @@ quen_game_run(GameScreenPlaysATurn game_screen
 # the load screen, then a turn more: the server saves and loads its half with
 # the same turn, and the loaded game goes on.
 quen_game_run(GameSavedAndLoadedMidGame save_and_load
-  saved_game.png,load_screen.png
+  saved_status.png,saved_game.png,load_screen.png
   save_and_load SAVE/autosave.*,SAVE/asavebak.*,SAVE/midgame.*)
 # The home asteroid's order menu opened from its goto slot in the same game,
 # and the screen under it put back when it closes; then a turn is played.
