@@ -66,6 +66,9 @@ class IGameView {
   // Before turn processing and before a restart.
   virtual void OnTurnProcessing() {}
   virtual void PlayFrameAnimation(std::uint32_t /*elapsedMs*/) {}
+  // Shows `text` in the status line for `displayTime` steps of the frame
+  // animation (nothing).
+  virtual void SetStatusText(const char* /*text*/, int /*displayTime*/) {}
   // The view's own block of a saved game; 1 when done.
   virtual int SaveState(plat::FILE* /*file*/) { return 1; }
   virtual int LoadState(plat::FILE* /*file*/) { return 1; }

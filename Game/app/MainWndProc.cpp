@@ -60,6 +60,9 @@ const Ranges kViewCommands{{114, 127}, {150, 166}, {205, 208}, {210, 210}, {300,
 
 // Player requests for a load are asked again at most this often in a row.
 constexpr int kMaxLoadRequests = 1000;
+// How long "Game saved" stays in the status line, in the views' status steps
+// (as long as their other notices).
+constexpr int kSavedStatusTime = 26;
 
 std::uint32_t GameTurn() { return g_appLinks.game.turn ? g_appLinks.game.turn() : 0; }
 
@@ -358,7 +361,10 @@ LRESULT PrivateMessage(CClntApp& app, HWND window, UINT message, WPARAM wParam, 
       // The save dialog and the progress closed while the flush was held, so
       // what they covered was never drawn again.
       app.m_fullRedraw = 1;
-      if (wParam == 0) app.ShowTextBox("SAVEFAIL");
+      if (wParam == 0)
+        app.ShowTextBox("SAVEFAIL");
+      else if (g_currentView)
+        g_currentView->SetStatusText(app.Text("GAMESAVD").c_str(), kSavedStatusTime);
       return 0;
     case WM_APP_TURN_PROCESSING:
       if (!g_currentView) return 0;

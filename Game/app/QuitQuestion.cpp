@@ -10,10 +10,13 @@
 #include "Game/net/NetSession.h"
 #include "Game/net/PacketQueue.h"
 #include "Game/base/Packets.h"
+#include "media/CDDraw.h"
 #include "media/CSndPlay.h"
 #include "platform/core/bytes.h"
 #include "platform/core/dospath.h"
 #include "platform/core/files.h"
+#include "platform/ddraw/ddconst.h"
+#include "platform/ddraw/ddraw.h"
 #include "platform/user/keys.h"
 #include "platform/user/input.h"
 #include "platform/user/system.h"
@@ -88,6 +91,13 @@ void CClntApp::PlayMovie(const char* name) {
   }
   plat::fclose(fp);
   if (g_sndPlay) g_sndPlay->Close();
+  // The film plays in a black frame: nothing of the game screen stays around
+  // it, and nothing of it is flushed over the film while it runs.
+  AppViewNotices().SuspendScreenFlush(1);
+  if (g_ddraw && g_ddraw->primary) {
+    plat::DDBLTFX black;
+    g_ddraw->primary->Blt(nullptr, nullptr, nullptr, plat::DDBLT_COLORFILL | plat::DDBLT_WAIT, &black);
+  }
   g_moviePlaying = true;
   if (g_appLinks.playMovie) g_appLinks.playMovie(g_mainWnd, m_instance, path.c_str());
   g_moviePlaying = false;

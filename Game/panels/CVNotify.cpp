@@ -12,6 +12,7 @@
 #include "Game/base/GInstData.h"
 #include "Game/model/GGameData.h"
 #include "Game/model/GNotify.h"
+#include "Game/panels/NotifyLineFont.h"
 #include "Game/panels/PanelFrame.h"
 #include "media/CDDraw.h"
 #include "media/CImageButton.h"
@@ -31,6 +32,8 @@ constexpr DWORD kBlackKey = 0;
 constexpr int kCategoryHelp[] = {203, 205, 206, 207, 204, 208, 209};
 constexpr DWORD kScrollToTopPauseMs = 500;
 constexpr DWORD kScrollToTopStepMs = 25;
+// Where a line's shadow starts; the line itself is one pixel up and left.
+constexpr int kNotifyShadowX = 35;
 
 // One of the panel's buttons as it is made: control id, tooltip text ID,
 // place, help topic and pictures (guild art unless `plain`).
@@ -238,10 +241,12 @@ void CVNotify::DrawLine(int entry, int line) {
   if (!dc) return;
   SetBkMode(dc, TRANSPARENT);
   SetTextAlign(dc, TA_BOTTOM);
-  // A long line stops at the panel's edge, short of the scroll buttons.
+  // A long line is written narrower, and never past the panel's edge, short
+  // of the scroll buttons.
   const UINT count = static_cast<UINT>(shownText.text.size());
+  const NotifyLineFont face(dc, shownText.text, kNotifyPanelRect.right - kNotifyShadowX);
   SetTextColor(dc, shownText.shadow);
-  ExtTextOut(dc, 35, 512 + kNotifyLineHeight * line, ETO_CLIPPED, &kNotifyPanelRect, shownText.text.c_str(), count,
+  ExtTextOut(dc, kNotifyShadowX, 512 + kNotifyLineHeight * line, ETO_CLIPPED, &kNotifyPanelRect, shownText.text.c_str(), count,
              nullptr);
   SetTextColor(dc, shownText.colour);
   ExtTextOut(dc, 34, 511 + kNotifyLineHeight * line, ETO_CLIPPED, &kNotifyPanelRect, shownText.text.c_str(), count,

@@ -531,19 +531,6 @@ void GlyphIcon(Canvas& c, const std::string& stem, const Palette& p) {
     c.Colour(hot);
     cairo_rectangle(cr, cx - r * 0.45, cy - r * 0.1, r * 0.9, r * 0.95);
     cairo_fill(cr);
-  } else if (stem == "gotodone") {  // a tick
-    cairo_move_to(cr, cx - r * 0.8, cy);
-    cairo_line_to(cr, cx - r * 0.2, cy + r * 0.6);
-    cairo_line_to(cr, cx + r * 0.9, cy - r * 0.7);
-    cairo_stroke(cr);
-  } else if (stem == "gotorest") {  // start over: a turning arrow
-    cairo_arc(cr, cx, cy, r * 0.75, -M_PI * 0.2, M_PI * 1.5);
-    cairo_stroke(cr);
-    cairo_move_to(cr, cx + r * 0.95, cy - r * 0.75);
-    cairo_line_to(cr, cx + r * 0.65, cy - r * 0.2);
-    cairo_line_to(cr, cx + r * 0.25, cy - r * 0.65);
-    cairo_close_path(cr);
-    cairo_fill(cr);
   } else {  // land: an arrow down to the ground; recover: up from it
     const bool up = stem == "gotorcvr";
     c.Colour(hot);

@@ -18,6 +18,7 @@
 #include "Game/model/GZone.h"
 #include "Game/net/NetSession.h"
 #include "Game/views/flat/CVTerrain.h"
+#include "Game/views/frame/GotoTips.h"
 #include "media/CSprite.h"
 #include "platform/gdi/text.h"
 
@@ -168,6 +169,9 @@ void CVTerrain::DrawPlacementBar() {
   }
   DrawBarPicture(SLOT_DONE, "gotodone.ima");
   DrawBarPicture(SLOT_RESET, "gotorest.ima");
+  // Done, the way out of the mode, and Reset tell what they do when the mouse rests on them.
+  for (int slot = 0; slot < kGotoColumns; ++slot)
+    SetGotoTip(slot, slot == SLOT_DONE ? Text("GOTODONE") : slot == SLOT_RESET ? Text("GOTORSET") : std::string());
   AddDirtyRect({0, 0, 800, 76});
 }
 

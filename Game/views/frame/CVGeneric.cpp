@@ -24,6 +24,7 @@
 #include "Game/panels/CVNotify.h"
 #include "Game/views/frame/CVDataHookup.h"
 #include "Game/views/frame/CVFrameEffects.h"
+#include "Game/views/frame/GotoTips.h"
 #include "Game/views/frame/ViewApplication.h"
 #include "Game/views/frame/ViewTextCache.h"
 #include "media/CDDraw.h"
@@ -453,6 +454,7 @@ CVGeneric::~CVGeneric() {
   Release(g_screenSprite);
   ReleaseFont(g_angularFont);
   ReleaseFont(g_boldFont);
+  ForgetGotoTips();
   if (g_tooltipWnd) DestroyWindow(g_tooltipWnd);
   g_tooltipWnd = nullptr;
   g_buttonShowHelp = nullptr;

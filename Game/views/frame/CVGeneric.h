@@ -191,7 +191,8 @@ void InstallPanelFrame(bool on);
 // Restart request: asks "RESTARTG" and on yes sends packet 27.
 void AskRestartGame();
 
-// Help topic `topic` at (x, y) over `parent`, in the local guild's look.
+// Help topic `topic` at (x, y) over `parent`, in the local guild's look (the front
+// end's before a game starts).
 void ShowHelpTopic(CDDraw* display, plat::HWND parent, plat::HINSTANCE instance, std::uint32_t topic, int x, int y);
 // The in-game options and settings dialogs, modal.
 void RunInGameOptionsDialog(CDDraw* display, plat::HWND window, plat::HINSTANCE instance, IGameView* view);
@@ -308,7 +309,7 @@ class CVGeneric : public IGameView {
 
   // Later parts of the screen, reached from here (status line, info panel,
   // turn lamps, chat light, frame animations, voices, help, order menu).
-  void SetStatusText(const char* text, int displayTime);
+  void SetStatusText(const char* text, int displayTime) override;
   void ToggleInfoPanel();
   void SetInfoPanelVisible(int visible);
   void EnterReplayMode();

@@ -12,6 +12,7 @@
 #include "Game/model/GGuild.h"
 #include "Game/model/GUnit.h"
 #include "Game/views/frame/CVGeneric.h"
+#include "Game/views/frame/GotoTips.h"
 #include "media/CDDraw.h"
 #include "media/CSprite.h"
 #include "platform/gdi/dc.h"
@@ -184,6 +185,7 @@ void CVGeneric::DrawGotoColumn(int n, HMODULE asteroidModule) {
     default:
       break;
   }
+  SetGotoTip(n, GotoTipText(e));
 }
 
 void CVGeneric::DrawGotoSlotLabel(int column, CGUnit* unit, int inverted) {

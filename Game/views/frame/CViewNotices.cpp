@@ -97,8 +97,14 @@ void CViewNotices::RunOptions(CDDraw* display, plat::HWND window, plat::HINSTANC
   RunInGameOptionsDialog(display, window, instance, view);
 }
 
-// The game's help library answers every help request of the game screen.
+// The game's help library answers every help request of the game screen;
+// before a game has one (the guild screen's Guild Information), the help
+// texts are opened for the one topic.
 void ShowHelpTopic(CDDraw* display, plat::HWND parent, plat::HINSTANCE instance, std::uint32_t topic, int x, int y) {
-  if (const auto* help = g_gameData ? static_cast<const CHelpLibrary*>(g_gameData->helpLibrary) : nullptr)
+  if (const auto* help = g_gameData ? static_cast<const CHelpLibrary*>(g_gameData->helpLibrary) : nullptr) {
     help->ShowTopic(display, parent, instance, topic, x, y, 0);
+    return;
+  }
+  const CHelpLibrary frontEndHelp;
+  frontEndHelp.ShowTopic(display, parent, instance, topic, x, y, 0);
 }

@@ -5,15 +5,23 @@
 #include <utility>
 #include <vector>
 
+#include "Game/app/AppGlobals.h"
 #include "Game/app/CClntApp.h"
 #include "Game/app/SettingsFile.h"
+#include "Game/base/GInstData.h"
 #include "Game/net/NetSession.h"
+#include "media/CDDraw.h"
+#include "platform/core/files.h"
+#include "platform/ddraw/ddconst.h"
+#include "platform/ddraw/ddraw.h"
 #include "platform/user/focus.h"
 #include "platform/user/input.h"
 #include "platform/user/keys.h"
 #include "platform/user/pump.h"
 #include "platform/user/queue.h"
 #include "shell_fixture.h"
+#include "tests/support/build_paths.h"
+#include "tests/support/golden.h"
 
 namespace {
 
@@ -48,6 +56,7 @@ class LoggingView : public IGameView {
   void DrawTurnLamps() override { Log("DrawTurnLamps"); }
   void UpdateControlPanel() override { Log("UpdateControlPanel"); }
   void PlayFrameAnimation(std::uint32_t) override { Log("Frame"); }
+  void SetStatusText(const char* text, int time) override { Log(std::string("Status ") + text + " " + std::to_string(time)); }
   void MarkStale() override { Log("MarkStale"); }
   void OnDrawItem(DRAWITEMSTRUCT* d) override { Log("OnDrawItem " + std::to_string(d->CtlID)); }
   void DrawControlButton(DRAWITEMSTRUCT* d) override { Log("ControlButton " + std::to_string(d->CtlID)); }
@@ -333,8 +342,11 @@ TEST_F(App, SaveLoadAndRestartMessagesBracketTheirWorkWithBusyAndTheProgressDial
 
   // Failures are told in the OK box, answered here with Enter.
   backend->PressKey(VK_RETURN, 10);
+  g_log.clear();
   SendMessage(g_mainWnd, WM_APP_SAVE_FINISHED, 0, 0);
   EXPECT_EQ(take(), (std::vector<std::string>{"flush 0", "close"}));
+  EXPECT_TRUE(std::none_of(g_log.begin(), g_log.end(),
+                           [](const std::string& s) { return s.find(":Status") != std::string::npos; }));
   backend->PressKey(VK_RETURN, 10);
   SendMessage(g_mainWnd, WM_APP_AUTOSAVE, 0, 0);  // no autosave link: a failure
   EXPECT_EQ(take(), (std::vector<std::string>{"open Saving Game... 0", "close"}));
@@ -390,8 +402,12 @@ TEST_F(App, AnotherPlayersSaveAndLoadEndWithoutAnAnswer) {
   SendMessage(g_mainWnd, WM_APP_SAVE, 0, 0);
   EXPECT_EQ(take(), (std::vector<std::string>{"flush 1", "save own"}));
   EXPECT_EQ(app.m_busy, 1u);
+  g_log.clear();
   SendMessage(g_mainWnd, WM_APP_SAVE_FINISHED, 1, 0);
   take();
+  // A save that worked says so in the status line.
+  EXPECT_TRUE(std::any_of(g_log.begin(), g_log.end(),
+                          [](const std::string& s) { return s.ends_with(":Status Game saved 26"); }));
 
   app.m_fullRedraw = 0;
   SendMessage(g_mainWnd, WM_APP_LOAD_DATA, 0, 0);
@@ -476,3 +492,28 @@ TEST_F(App, NoAnswerToTheQuitQuestionChangesNothing) {
 }
 
 }  // namespace
+
+// The film of a game's end plays in a black frame: the screen is cleared
+// before it starts, and nothing of the game screen is flushed while it runs.
+TEST_F(App, AFilmStartsOnAClearedScreenThatStaysHeldUntilItsEnd) {
+  CClntApp& app = Start();
+  const std::string film = std::string(g_instData.GetAviPath()) + "loss.avi";
+  plat::FILE* file = plat::fopen(film.c_str(), "wb");
+  ASSERT_NE(file, nullptr) << film;
+  plat::fputc('x', file);
+  plat::fclose(file);
+  ASSERT_NE(g_ddraw, nullptr);
+  plat::DDBLTFX white;
+  white.dwFillColor = 0xFFFF;
+  g_ddraw->primary->Blt(nullptr, nullptr, nullptr, plat::DDBLT_COLORFILL, &white);
+  std::vector<std::string> steps;
+  screen.suspendScreenFlush = [&](int s) { steps.push_back("flush " + std::to_string(s)); };
+  plat::Image frame;
+  g_appLinks.playMovie = [&](HWND, HINSTANCE, const char* path) {
+    steps.push_back(std::string("film ") + (std::string(path) == film ? "loss" : path));
+    frame = quentest::ScreenArea({0, 0, 800, 600});
+  };
+  app.PlayMovie("loss.avi");
+  EXPECT_EQ(steps, (std::vector<std::string>{"flush 1", "film loss", "flush 0"}));
+  EXPECT_TRUE(quentest::MatchesGolden(frame, std::filesystem::path(QUEN_TEST_DATA_DIR) / "film_frame.png"));
+}

@@ -36,6 +36,8 @@ quen_frontend_run(FirstStartPlaysTheIntro first_start.txt fe_first_start_intro.p
 quen_frontend_run(SetUpScreensIntoAStartedGame setup_walk.txt
   fe_config.png,fe_guild.png,fe_traits.png,fe_fog.png,fe_starting.png,fe_guild_held.png setup_walk.log
   setup_walk.userinfo)
+# Guild Information opens the guild's help topic over the guild screen.
+quen_frontend_run(GuildInformationBeforeAGame guild_info.txt fe_guild_info.png,fe_guild_info_closed.png)
 quen_frontend_run(PreferencesAndLoadScreen prefs_load.txt fe_prefs.png,fe_load.png "" prefs_load.userinfo)
 # Two players on this machine: one hosts over TCP/IP, the other joins from the
 # session list; they see each other ready, chat, and the host starts the game.
@@ -120,7 +122,7 @@ quen_game_run(GameScreenPlaysATurn game_screen
 # the load screen, then a turn more: the server saves and loads its half with
 # the same turn, and the loaded game goes on.
 quen_game_run(GameSavedAndLoadedMidGame save_and_load
-  saved_game.png,load_screen.png
+  saved_status.png,saved_game.png,load_screen.png
   save_and_load SAVE/autosave.*,SAVE/asavebak.*,SAVE/midgame.*)
 # The home asteroid's order menu opened from its goto slot in the same game,
 # and the screen under it put back when it closes; then a turn is played.

@@ -14,3 +14,9 @@ quen_game_run(TerrainBombardedAndReplayed bombardment
   bombard_menu.png,bombard_ordered.png,bombard_notices.png,bombard_replay_shots.png,bombard_replay_struck.png
   bombardment SAVE/autosave.*,SAVE/asavebak.*,SAVE/*.rpl,SAVE/*.tlg)
 unset(quen_game_run_dir)
+# Recover ATVs left by the bar's Done (with its tip), by S and by Enter.
+set(quen_game_run_dir ${CMAKE_CURRENT_SOURCE_DIR}/e2e/terrain)
+quen_game_run(RecoverAtvsLeftByEachWayOut recover_exits
+  recover_bar.png,recover_done_tip.png,recover_left_by_done.png,recover_bar_2.png,recover_left_by_s.png,recover_bar_3.png,recover_left_by_enter.png
+  recover_exits SAVE/autosave.*,SAVE/asavebak.*)
+unset(quen_game_run_dir)

@@ -31,6 +31,7 @@
 #include "Game/views/flat/CVTReplay.h"
 #include "Game/views/flat/CVTerrain.h"
 #include "Game/views/frame/CPopupMenu.h"
+#include "Game/views/frame/GotoTips.h"
 #include "media/CImageButton.h"
 #include "media/CSprite.h"
 #include "platform/core/clock.h"
@@ -44,6 +45,7 @@
 #include "tests/Game/views/flat/terrain_events.h"
 #include "tests/Game/views/frame/view_screen.h"
 #include "tests/support/golden.h"
+#include "tests/support/help_keys.h"
 #include "tests/support/scratch_drive.h"
 
 namespace {
@@ -344,6 +346,32 @@ TEST_F(TerrainView, LeavingPostsTheSwitch) {
   EXPECT_EQ(view->OnCommand(310), 1);
   EXPECT_EQ(view->OnCommand(999), 0);
   EXPECT_EQ(Switches().size(), 1u);
+}
+
+// The surface's help topic names only keys the view answers (1: taken).
+TEST_F(TerrainView, EveryKeyItsHelpTopicNamesIsTaken) {
+  const std::string text =
+      quentest::HelpTopicText(std::filesystem::path(QUEN_SOURCE_DIR) / "data/help/topics.txt", 306);
+  const auto keys = quentest::KeysNamedIn(text);
+  ASSERT_FALSE(keys.empty());
+  Show();
+  EXPECT_EQ(view->OnKeyDown('Q', 0), 0);
+  for (const quentest::NamedKey& key : keys) {
+    Show();
+    bool taken = false;
+    for (UINT code : key.codes) taken = view->OnKeyDown(code, 0) == 1 || taken;
+    EXPECT_TRUE(taken) << "topic 306 names \"" << key.name << "\"";
+    Switches();
+  }
+}
+
+// The goto bar's tips name what each slot holds and what a double click does.
+TEST_F(TerrainView, GotoTipsTellWhatASlotHolds) {
+  const std::string asteroid = GotoTipText(GotoEntry{GOTO_TERRAIN_ASTEROID, kShown});
+  EXPECT_EQ(asteroid.rfind(g_gameData->solarDB.GetAsteroid(kShown)->GetName(), 0), 0u) << asteroid;
+  EXPECT_NE(asteroid.find("right half for its surface"), std::string::npos) << asteroid;
+  EXPECT_NE(GotoTipText(GotoEntry{GOTO_EMPTY, 0}).find("double-click"), std::string::npos);
+  for (std::uint16_t kind : {GOTO_SOLAR, GOTO_DESIGN}) EXPECT_FALSE(GotoTipText(GotoEntry{kind, 0}).empty()) << kind;
 }
 
 TEST_F(TerrainView, SetGotoMarksTheSlotUnderTheBarMenu) {

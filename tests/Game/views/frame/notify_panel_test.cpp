@@ -4,6 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <map>
+#include <optional>
+#include <regex>
+#include <set>
+#include <sstream>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -11,6 +16,7 @@
 
 #include "Game/app/AppGlobals.h"
 #include "Game/app/AppMessages.h"
+#include "Game/base/GTextFormat.h"
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GChapter.h"
 #include "Game/model/GGameData.h"
@@ -20,6 +26,7 @@
 #include "Game/model/GUnitOrder.h"
 #include "Game/panels/CInfoPanel.h"
 #include "Game/panels/CVNotify.h"
+#include "Game/panels/NotifyLineFont.h"
 #include "Game/panels/PanelFrame.h"
 #include "Game/rules/GHullDB.h"
 #include "Game/rules/GModuleDB.h"
@@ -29,6 +36,9 @@
 #include "Game/views/frame/CViewNotices.h"
 #include "media/CImageButton.h"
 #include "platform/core/clock.h"
+#include "platform/gdi/dc.h"
+#include "tests/support/build_paths.h"
+#include "tests/support/source_scan.h"
 #include "platform/resource/module.h"
 #include "platform/user/input.h"
 #include "platform/user/keys.h"
@@ -633,3 +643,46 @@ TEST_F(NotifyPanel, AFullRedrawBringsBackTheDataPanelAndThePanelsButtons) {
 }
 
 }  // namespace
+
+// Every text a notice line can show, its names as long as the game's default
+// chapter names and its numbers four digits, fits between the panel's margin
+// and its right edge in the face the line is written in.
+TEST(NotifyLines, EveryNoticeTextFitsThePanel) {
+  const std::filesystem::path source = QUEN_SOURCE_DIR;
+  std::map<std::string, std::string> raw;
+  std::istringstream table(quentest::ReadWholeFile(source / "data/strings/strings.txt"));
+  for (std::string line; std::getline(table, line);) {
+    const std::size_t quote = line.find('"');
+    if (line.empty() || line[0] == '#' || quote == std::string::npos || line.size() < quote + 2) continue;
+    raw[line.substr(0, 8)] = line.substr(quote + 1, line.size() - quote - 2);
+  }
+  const std::string code = quentest::ReadWholeFile(source / "Game/panels/CVNotifyTexts.cpp");
+  const std::regex id("\"([A-Z0-9_!?+]{8})\"");
+  std::set<std::string> ids;
+  for (auto m = std::sregex_iterator(code.begin(), code.end(), id); m != std::sregex_iterator(); ++m)
+    if (raw.count((*m)[1])) ids.insert((*m)[1]);
+  ASSERT_GT(ids.size(), 100u);
+  // A new device context holds the face the panel's lines start in.
+  HDC dc = CreateCompatibleDC(nullptr);
+  ASSERT_NE(dc, nullptr);
+  const int room = kNotifyPanelRect.right - 35;
+  for (const std::string& name : ids) {
+    // Each slot takes an argument of the kind its letter asks for.
+    std::vector<TextArg> args;
+    for (int slot = 1; slot <= 8; ++slot) {
+      const std::string& text = raw[name];
+      if (text.find("%n" + std::to_string(slot)) != std::string::npos)
+        args.emplace_back(9999);
+      else if (text.find("%f" + std::to_string(slot)) != std::string::npos)
+        args.emplace_back(99.99);
+      else
+        args.emplace_back("Diplomatic Aerie");
+    }
+    const std::string text = FormatText(raw[name], args, [&](const char* other) -> std::optional<std::string> {
+      return raw.count(other) ? std::optional<std::string>(raw[other]) : std::nullopt;
+    });
+    const NotifyLineFont face(dc, text, room);
+    EXPECT_LE(face.Width(text), room) << name << ": " << text;
+  }
+  DeleteDC(dc);
+}

@@ -15,12 +15,14 @@
 #include "Game/model/GUnit.h"
 #include "Game/net/NetSession.h"
 #include "Game/views/frame/CVGeneric.h"
+#include "Game/views/frame/GotoTips.h"
 #include "media/CDDraw.h"
 #include "media/CImageButton.h"
 #include "media/CSprite.h"
 #include "platform/backend/headless.h"
 #include "platform/core/clock.h"
 #include "platform/dialog/commctrl.h"
+#include "platform/dialog/tooltip.h"
 #include "platform/gdi/text.h"
 #include "platform/resource/module.h"
 #include "platform/user/cursor.h"
@@ -394,6 +396,19 @@ TEST_F(ViewBase, VanishedUnitsEmptyTheirSlotsAndUnknownKindsStay) {
   // Positions past the screen fall in no area.
   EXPECT_EQ(v.OnMouseMove(0, MAKELPARAM(300, 700)), 0);
   EXPECT_EQ(v.OnLButtonDblClk(-5, 550), 0);
+}
+
+// The bar gives each column one tip, however often it is drawn.
+TEST_F(ViewBase, EachGotoColumnKeepsOneTip) {
+  TestView& v = Make();
+  v.DrawGotoBar();
+  const LRESULT tools = SendMessage(g_tooltipWnd, TTM_GETTOOLCOUNT, 0, 0);
+  v.SetGotoSlot(5, GOTO_SOLAR, 0, 1);
+  v.SetGotoSlot(5, GOTO_EMPTY, 0, 1);
+  v.DrawGotoBar();
+  EXPECT_EQ(SendMessage(g_tooltipWnd, TTM_GETTOOLCOUNT, 0, 0), tools);
+  // A kind the bar does not draw has no tip.
+  EXPECT_EQ(GotoTipText(GotoEntry{55, 1}), "");
 }
 
 // A restart empties every bookmark past group 0's first two, puts home, solar
