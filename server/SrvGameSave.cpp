@@ -165,9 +165,13 @@ bool SrvGame::Load(const std::string& hostPath, std::uint32_t identifier) {
   const std::uint32_t oldTurn = m_world.turn, oldSeed = m_world.seed;
   const std::uint8_t oldPerGuild = m_world.chaptersPerGuild;
   m_world.AdoptLoaded(std::move(guilds), turn, seed, setup.ChaptersPerGuild());
+  // The designs read take the loaded game's setting.
+  const bool oldShipsScanned = m_world.allShipsScanned;
+  m_world.allShipsScanned = setup.ShipsStartScanned();
   BlockReader rr(restBlock);
   if (!SrvLoadWorldState(m_world, rr, version)) {
     BlockReader bs(oldSolar), br(oldRest);
+    m_world.allShipsScanned = oldShipsScanned;
     m_world.AdoptLoaded(std::move(oldGuildList), oldTurn, oldSeed, oldPerGuild);
     if (kept) {
       m_world.solar.Load(bs);

@@ -231,7 +231,11 @@ bool CGameData::ApplyGameSetup(std::span<const std::uint8_t> setup, std::uint16_
   }
   shipDisplay = setup[36];
   SetGuildScanVisibility(U16At(setup, 46));
+  const std::uint32_t shipsScannedBefore = allShipsScanned;
   allShipsScanned = U16At(setup, 42) == 0 ? 1 : 0;
+  // Designs may come before the setting (an e-mail game's first turn gets
+  // the start sequence's designs before its settings): they take it too.
+  if (allShipsScanned != shipsScannedBefore) ShowOtherChaptersDesigns(allShipsScanned);
   allAsteroidsScanned = U16At(setup, 40) == 0 ? 1 : 0;
   if (config.size() >= kConfigSize) {
     turnTimeLimit = U16At(config, 18);
@@ -245,6 +249,16 @@ bool CGameData::ApplyGameSetup(std::span<const std::uint8_t> setup, std::uint16_
   }
   asteroidControlShown = U16At(setup, 44) == 0 ? 1 : 0;
   return true;
+}
+
+void CGameData::ShowOtherChaptersDesigns(std::uint32_t visible) {
+  const auto mark = [&](CGUnitTemplate* design) {
+    if (design != nullptr && design->chapter != localChapterId) design->visible = visible;
+  };
+  for (int chapter = 0; chapter < kTemplateChapters; ++chapter) {
+    for (CGUnitTemplate* design : templates.fixed[chapter]) mark(design);
+    for (std::uint16_t i = 0; i < templates.extra[chapter].count; ++i) mark(templates.extra[chapter].GetAt(i));
+  }
 }
 
 bool CGameData::StoreTurnStandings(std::span<const std::uint8_t> message) {

@@ -121,6 +121,8 @@ class CGameData {
   // The player setup record (laid out as GameSettingsPacket, 68 bytes) for
   // `chapterId`, with the game-configuration block (laid out as packet 52)
   // when the application holds one. A short record is refused (false).
+  // Turning "all ships start scanned" on or off shows or hides every other
+  // chapter's design held already, as the designs made from then on.
   bool ApplyGameSetup(std::span<const std::uint8_t> setup, std::uint16_t chapterId,
                       std::span<const std::uint8_t> configBlock);
   // Packet 505. False (nothing stored) for a message shorter than its cells.
@@ -186,6 +188,7 @@ class CGameData {
   template <class F>
   std::int32_t FirstSelectedValue(F&& value) const;
   void LoadResourceModules();
+  void ShowOtherChaptersDesigns(std::uint32_t visible);
 };
 
 extern CGameData* g_gameData;

@@ -26,6 +26,7 @@ void CGameData::ConnectLinks() {
     return c != nullptr ? c->AllocateId() : std::uint32_t{chapter} << 26;
   };
   r.currentTurn = [this] { return turn; };
+  r.allDesignsVisible = [this] { return allShipsScanned != 0; };
   r.chaptersPerGuild = [this] { return chaptersPerGuild; };
   r.findUnitBuiltFrom = [this](const CGUnitTemplate& design, std::uint8_t chapter) -> CGUnit* {
     for (std::uint32_t at = 0; at <= g_numAsteroids && at < kPieceLocations; ++at) {
@@ -78,6 +79,7 @@ void DisconnectGameDataLinks() {
   r.chapterTrait = nullptr;
   r.allocateId = nullptr;
   r.currentTurn = nullptr;
+  r.allDesignsVisible = nullptr;
   r.chaptersPerGuild = nullptr;
   r.findUnitBuiltFrom = nullptr;
   r.guildName = nullptr;

@@ -5,6 +5,7 @@
 
 #include "platform/core/bytes.h"
 #include "platform/sound/dsound.h"
+#include "platform/video/avistreamheaders.h"
 
 extern "C" {
 #include <libavformat/avformat.h>
@@ -182,6 +183,15 @@ std::optional<AviContents> DemuxAvi(std::span<const BYTE> bytes) {
 
   AviContents out;
   for (unsigned s = 0; s < input->nb_streams; ++s) out.tracks.push_back(Describe(*input->streams[s]));
+  // A sound's samples are timed as its own header says (a compressed block
+  // holds so many samples at the sample rate), not as its format suggests.
+  const std::vector<AviStreamTiming> timings = ReadAviStreamTimings(bytes);
+  for (std::size_t s = 0; s < out.tracks.size() && s < timings.size(); ++s) {
+    AVISTREAMINFO& info = out.tracks[s].info;
+    if (info.fccType != streamtypeAUDIO || timings[s].scale == 0 || timings[s].rate == 0) continue;
+    info.dwScale = timings[s].scale;
+    info.dwRate = timings[s].rate;
+  }
   std::vector<std::int64_t> next(out.tracks.size(), 0);
   AVPacket* pkt = av_packet_alloc();
   if (!pkt) return std::nullopt;

@@ -34,6 +34,8 @@ struct SrvSetup {
   bool ChaoticOrbits() const { return config.U16(34) != 0; }
   // Fog of war: asteroids start scanned.
   bool AsteroidsStartScanned() const { return settings.U16(40) != 0; }
+  // Fog of war: every chapter's ships start scanned (else each chapter's own only).
+  bool ShipsStartScanned() const { return settings.U16(42) == 0; }
   // Starting values: homes may have elliptic orbits (else round ones), and
   // the scales of the starting resources and ground forces, 0 high, 1
   // average, 2 low.

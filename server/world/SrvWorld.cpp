@@ -206,6 +206,7 @@ SrvWorld::~SrvWorld() {
   if (g_worldLinks.solarDB == &solar) g_worldLinks = WorldLinks{};
   g_unitLinks = UnitLinks{};
   g_rulesLinks.currentTurn = nullptr;
+  g_rulesLinks.allDesignsVisible = nullptr;
   g_rulesLinks.chaptersPerGuild = nullptr;
   g_rulesLinks.localChapterId = nullptr;
   g_rulesLinks.allocateId = nullptr;
@@ -287,6 +288,7 @@ void SrvWorld::InstallLinks() {
   // The server plays no chapter: what a local player has seen is the clients' own.
   g_rulesLinks.localChapterId = [] { return kNoChapter; };
   g_rulesLinks.chaptersPerGuild = [this] { return chaptersPerGuild; };
+  g_rulesLinks.allDesignsVisible = [this] { return allShipsScanned; };
   g_rulesLinks.hullDB = hulls.get();
   g_rulesLinks.moduleDB = modules.get();
   g_rulesLinks.allocateId = [this](std::uint8_t chapter) {
@@ -332,6 +334,7 @@ void SrvWorld::Generate(const SrvSetup& setup, std::uint32_t newSeed, const SrvA
   seed = newSeed;
   turn = 0;
   chaptersPerGuild = setup.ChaptersPerGuild();
+  allShipsScanned = setup.ShipsStartScanned();
   guilds = std::make_unique<CGuildList>(chaptersPerGuild);
   scores = {};
   pieces = std::make_unique<CGGamePieceDB>();

@@ -164,6 +164,9 @@ class SrvWorld {
   std::uint32_t seed = 0;
   std::uint32_t turn = 0;
   std::uint8_t chaptersPerGuild = 8;
+  // The settings' "all ships start scanned" (their u16 at 42 is 0): every
+  // design made is shown to every chapter (the rules' allDesignsVisible).
+  bool allShipsScanned = false;
   // Four percentages (metals, silicates, exotics, reactives) per type.
   std::array<std::array<std::uint8_t, 4>, 20> resourceMix{};
   std::array<std::uint32_t, kMaxChapters> scores{};

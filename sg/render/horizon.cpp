@@ -15,11 +15,12 @@
 #include "sg/raster/fill8.h"
 #include "sg/render/primitives.h"
 #include "sg/render/renderer.h"
+#include "sg/scene/scene.h"
 
 namespace {
 
 constexpr float kDegToRad = 0.0174532925f;
-constexpr std::uint32_t kMaxPoly = 8;
+constexpr std::uint32_t kMaxPoly = SG_HZ_MAX_POLY;
 
 SGMaterial* FlatMaterial(SGRenderer* rend, std::uint32_t colour) {
   auto* mat = static_cast<SGMaterial*>(SGCalloc(1, sizeof(SGMaterial)));
@@ -63,11 +64,7 @@ void ISGRendererFreeHorizon(SGRenderer* rend) {
 
 namespace {
 
-struct Poly {
-  std::uint32_t count = 0;
-  float p[kMaxPoly][3];
-  float fade[kMaxPoly];
-};
+using Poly = SGHorizonPoly;
 
 // The part of a convex polygon at or above (keepAbove) or at or below height h.
 Poly SplitAt(const Poly& in, float h, bool keepAbove) {
@@ -92,11 +89,11 @@ Poly SplitAt(const Poly& in, float h, bool keepAbove) {
   return out;
 }
 
-// The far rectangle of the view in eye-relative world coordinates, just inside the far plane.
-Poly FarRectangle(const SGRenderer* rend) {
+// The far rectangle of the view at `far` in eye-relative world coordinates, just inside the far plane.
+Poly FarRectangle(const SGRenderer* rend, float far) {
   const SGViewData* vi = rend->renViewData;
   const SGInstance* camera = rend->renCamera;
-  const float yon = vi->viYon * 0.999f;
+  const float yon = far * 0.999f;
   const float h = std::tan(vi->viFov / 2.f * kDegToRad) * yon;
   const float w = h * vi->viAspect;
   float lowX = -1.f, hiX = 1.f, lowY = -1.f, hiY = 1.f;
@@ -361,69 +358,135 @@ SGError SGRendererSetHorizonColours(SGRenderer* rend, const std::int32_t* index,
   return SG_ERROR_NONE;
 }
 
+SGError ISGRendererMakeCoverMaterial(SGRenderer* rend, const SGScene* scene) {
+  const SGScene* covered = nullptr;
+  if ((scene->scnFlags & SG_SCN_FLAG_COVERED) != 0) {
+    covered = scene;
+  } else if ((scene->scnFlags & SG_SCN_FLAG_SUB_SCENE) != 0) {
+    covered = scene->scnSuperScene;
+  }
+  if (covered == nullptr) {
+    return SG_ERROR_UNSUPPORTED;
+  }
+  SGHorizon* hz = &rend->renHorizon;
+  if (hz->renCoverMaterial == nullptr) {
+    hz->renCoverMaterial = FlatMaterial(rend, covered->scnCover.covColour);
+  }
+  return hz->renCoverMaterial != nullptr ? SG_ERROR_NONE : SG_ERROR_NO_MEMORY;
+}
+
+float ISGSubSceneFogYon(const SGRenderer* rend, const SGScene* scene, float height) {
+  const SGScene* super = scene->scnSuperScene;
+  const float span = super != nullptr ? super->scnCover.covHeight : 0.f;
+  const float t = span > 0.f ? std::fmin(1.f, std::fmax(0.f, height / span)) : 1.f;
+  const float* scale = scene->scnCover.covScale;
+  return rend->renViewData->viMaxYon * (scale[0] + (scale[1] - scale[0]) * t);
+}
+
+SGError ISGRendererHorizonGeometry(const SGRenderer* rend, const SGScene* scene, SGHorizonPoly* sky,
+                                   SGHorizonPoly* fade, SGHorizonPoly* ground, std::uint32_t* mode) {
+  *sky = *fade = *ground = SGHorizonPoly{};
+  *mode = SG_HZ_MODE_OPEN;
+  const SGHorizon* hz = &rend->renHorizon;
+  const SGViewData* vi = rend->renViewData;
+  float yon = vi->viYon;
+  float eyeZ = static_cast<float>(rend->renEye[2]);
+  float groundHeight = -eyeZ - 4.f * (scene != nullptr ? scene->scnLODDist : 0.f);
+  if (scene != nullptr && (scene->scnFlags & SG_SCN_FLAG_COVERED) != 0) {
+    if (scene->scnCover.covHeight >= eyeZ) {
+      // Under the cover: its sub-scene, drawn before, is what lies behind.
+      *mode = SG_HZ_MODE_UNDER_COVER;
+      return SG_ERROR_NONE;
+    }
+    groundHeight = -1e20f;
+    *mode = SG_HZ_MODE_ABOVE_COVER;
+  } else if (scene != nullptr && (scene->scnFlags & SG_SCN_FLAG_SUB_SCENE) != 0 && scene->scnSuperScene != nullptr) {
+    if (eyeZ <= 0.f) {
+      *mode = SG_HZ_MODE_ABOVE_COVER;
+      return SG_ERROR_NONE;
+    }
+    // The sub-scene's eye stands over its cover: the sky and ground lie where
+    // the super-scene has them, as far as the cloud's fog reaches.
+    yon = ISGSubSceneFogYon(rend, scene, eyeZ);
+    eyeZ += scene->scnSuperScene->scnCover.covHeight;
+    groundHeight = -eyeZ - 4.f * scene->scnLODDist;
+    *mode = SG_HZ_MODE_UNDER_COVER;
+  }
+  const float horizon = hz->hzFade >= 0.f ? -eyeZ / (hz->hzFade + yon) * yon : 0.f;
+  const float fadeTop = std::fmax(horizon, yon * hz->hzTanAngle + horizon);
+  // The ground starts a pixel of the far plane below its height.
+  const float tanHalf = std::tan(vi->viFov / 2.f * kDegToRad);
+  const float pixel = std::fmax(2.f * tanHalf * yon / static_cast<float>(vi->viSize[1]),
+                                2.f * tanHalf * yon * vi->viAspect / static_cast<float>(vi->viSize[0]));
+  const float groundTop = std::fmin(groundHeight, horizon) - pixel;
+  const Poly far = FarRectangle(rend, yon);
+  *sky = SplitAt(far, fadeTop, true);
+  *fade = SplitAt(SplitAt(far, horizon, true), fadeTop, false);
+  *ground = SplitAt(far, groundTop, false);
+  float lowest = groundTop;
+  for (std::uint32_t i = 0; i < far.count; ++i) {
+    lowest = std::fmin(lowest, far.p[i][2]);
+  }
+  for (std::uint32_t i = 0; i < fade->count; ++i) {
+    fade->fade[i] = fadeTop > horizon ? (fade->p[i][2] - horizon) / (fadeTop - horizon) : 0.f;
+  }
+  for (std::uint32_t i = 0; i < ground->count; ++i) {
+    ground->fade[i] = groundTop > lowest ? (groundTop - ground->p[i][2]) / (groundTop - lowest) : 0.f;
+  }
+  for (std::uint32_t i = 0; i < sky->count; ++i) {
+    sky->fade[i] = 0.f;
+  }
+  return SG_ERROR_NONE;
+}
+
 SGError ISGRendererDrawBackground(SGRenderer* rend, SGScene* scene) {
   if ((rend->renFlags & SG_REND_FLAG_FOG_OVERRIDE) != 0 ||
       (rend->renContext != nullptr && (rend->renContext->ctxDebug & SG_CTX_DEBUG_NO_FILL) != 0)) {
     return SG_ERROR_NONE;
   }
+  Poly sky, band, ground;
+  std::uint32_t mode = SG_HZ_MODE_OPEN;
+  SGError err = ISGRendererHorizonGeometry(rend, scene, &sky, &band, &ground, &mode);
+  if (err != SG_ERROR_NONE || sky.count + band.count + ground.count == 0) {
+    return err;
+  }
+  if (mode != SG_HZ_MODE_OPEN) {
+    err = ISGRendererMakeCoverMaterial(rend, scene);
+    if (err != SG_ERROR_NONE) {
+      return err;
+    }
+  }
   const SGHorizon* hz = &rend->renHorizon;
-  const SGViewData* vi = rend->renViewData;
-  const float yon = vi->viYon;
-  const float eyeZ = static_cast<float>(rend->renEye[2]);
-  const float horizon = hz->hzFade >= 0.f ? -eyeZ / (hz->hzFade + yon) * yon : 0.f;
-  const float fadeTop = std::fmax(horizon, yon * hz->hzTanAngle + horizon);
-  // The ground starts a pixel of the far plane below the horizon.
-  const float pixel = std::fmax(2.f * std::tan(vi->viFov / 2.f * kDegToRad) * yon / static_cast<float>(vi->viSize[1]),
-                                2.f * std::tan(vi->viFov / 2.f * kDegToRad) * yon * vi->viAspect /
-                                    static_cast<float>(vi->viSize[0]));
-  const float groundTop = std::fmin(-eyeZ, horizon) - pixel;
-  const Poly far = FarRectangle(rend);
-  Poly sky = SplitAt(far, fadeTop, true);
-  Poly band = SplitAt(SplitAt(far, horizon, true), fadeTop, false);
-  Poly ground = SplitAt(far, groundTop, false);
-  float lowest = groundTop;
-  for (std::uint32_t i = 0; i < far.count; ++i) {
-    lowest = std::fmin(lowest, far.p[i][2]);
-  }
-  for (std::uint32_t i = 0; i < band.count; ++i) {
-    band.fade[i] = fadeTop > horizon ? (band.p[i][2] - horizon) / (fadeTop - horizon) : 0.f;
-  }
-  for (std::uint32_t i = 0; i < ground.count; ++i) {
-    ground.fade[i] = groundTop > lowest ? (groundTop - ground.p[i][2]) / (groundTop - lowest) : 0.f;
-  }
-  for (std::uint32_t i = 0; i < sky.count; ++i) {
-    sky.fade[i] = 0.f;
-  }
+  SGMaterial* upper = mode == SG_HZ_MODE_UNDER_COVER ? hz->renCoverMaterial : hz->hzSkyMaterial;
+  SGMaterial* lower = mode == SG_HZ_MODE_ABOVE_COVER ? hz->renCoverMaterial : hz->hzGroundMaterial;
+  const bool given = (hz->hzFlags & SG_HZ_BACKGROUND) != 0;
   if (rend->renD3D != nullptr) {
-    SGMaterial* groundMat = (hz->hzFlags & SG_HZ_BACKGROUND) != 0 ? hz->hzBackgroundMaterial : hz->hzGroundMaterial;
-    const std::uint32_t skyColour = hz->hzSkyMaterial != nullptr ? hz->hzSkyMaterial->matColour : 0;
-    SGError err = DrawDeviceFan(rend, hz->hzSkyMaterial, sky, skyColour, skyColour);
-    if (err == SG_ERROR_NONE && hz->hzGroundMaterial != nullptr) {
-      err = DrawDeviceFan(rend, hz->hzGroundMaterial, band, hz->hzGroundMaterial->matColour,
-                          static_cast<std::uint32_t>(hz->hzGroundD3DColour));
+    const std::uint32_t upperColour = upper != nullptr ? upper->matColour : 0;
+    err = DrawDeviceFan(rend, upper, sky, upperColour, upperColour);
+    if (err == SG_ERROR_NONE && lower != nullptr) {
+      err = DrawDeviceFan(rend, lower, band, lower->matColour, static_cast<std::uint32_t>(hz->hzGroundD3DColour));
     }
     if (err == SG_ERROR_NONE) {
-      err = DrawDeviceFan(rend, groundMat, ground, hz->hzGroundColour, hz->hzSkyColour);
+      err = DrawDeviceFan(rend, given ? hz->hzBackgroundMaterial : lower, ground, hz->hzGroundColour, hz->hzSkyColour);
     }
     return err;
   }
   SGTxVertex* verts[kMaxPoly];
-  SGError err = MakeVertices(rend, sky, verts);
+  err = MakeVertices(rend, sky, verts);
   if (err != SG_ERROR_NONE) {
     return err;
   }
-  if (sky.count >= 3 && hz->hzSkyMaterial != nullptr) {
-    ClearPolygon(rend, verts, sky.count, hz->hzSkyMaterial->matColour);
+  if (sky.count >= 3 && upper != nullptr) {
+    ClearPolygon(rend, verts, sky.count, upper->matColour);
   }
   // An indexed buffer's ramps hold 16 palette entries, not the fog table's
   // rows, so its bands go through the ramp fill instead of the fogged fills.
   const SGFrameBuffer* fb = rend->renFrameBuffer;
   const bool indexed = fb->fbMode == SG_FB_MODE_IDX && fb->fbBPP == 8;
-  const bool given = (hz->hzFlags & SG_HZ_BACKGROUND) != 0;
   err = MakeVertices(rend, band, verts);
   if (err == SG_ERROR_NONE) {
     if (!indexed) {
-      err = DrawFan(rend, scene, hz->hzGroundMaterial, verts, band.count, hz->hzFadeRamp);
+      err = DrawFan(rend, scene, lower, verts, band.count, hz->hzFadeRamp);
     } else if ((hz->hzFlags & SG_HZ_RAMP_FADE) != 0) {
       err = DrawRampPolygon(rend, verts, band.count);
     }
@@ -433,8 +496,7 @@ SGError ISGRendererDrawBackground(SGRenderer* rend, SGScene* scene) {
   }
   if (err == SG_ERROR_NONE) {
     if (!indexed) {
-      err = DrawFan(rend, scene, given ? hz->hzBackgroundMaterial : hz->hzGroundMaterial, verts, ground.count,
-                    hz->hzGroundRamp);
+      err = DrawFan(rend, scene, given ? hz->hzBackgroundMaterial : lower, verts, ground.count, hz->hzGroundRamp);
     } else if (given) {
       err = DrawFan(rend, scene, hz->hzBackgroundMaterial, verts, ground.count, rend->renFogLUT);
     } else {

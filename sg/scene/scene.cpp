@@ -317,3 +317,7 @@ SGError SGSceneSetPlumeClock(SGScene* scene, SGPlumeClockFn clock) {
 }
 
 SGError SGSceneStubUpdate(std::uintptr_t, std::uintptr_t) { return SG_ERROR_NONE; }
+
+SGError SGSceneUnsupported(std::uintptr_t, std::uintptr_t, std::uintptr_t, std::uintptr_t, std::uintptr_t) {
+  return SG_ERROR_UNSUPPORTED;
+}

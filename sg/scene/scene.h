@@ -157,6 +157,8 @@ SGError SGSceneGetLODDistScale(const SGScene* scene, float* value);
 SGError SGSceneSetCloudParams(SGScene* scene, std::uint32_t a, std::uint32_t b);
 SGError SGSceneSetPlumeClock(SGScene* scene, SGPlumeClockFn clock);
 SGError SGSceneStubUpdate(std::uintptr_t a, std::uintptr_t b);
+// An operation the scene does not offer: always SG_ERROR_UNSUPPORTED.
+SGError SGSceneUnsupported(std::uintptr_t a, std::uintptr_t b, std::uintptr_t c, std::uintptr_t d, std::uintptr_t e);
 
 // The renderer's seven clip planes from its camera (eye-relative world
 // coordinates; a point is outside a plane when a x + b y + c z > d).

@@ -140,6 +140,18 @@ SGError SGRendererSetLODTable(SGRenderer* rend, const std::uint32_t* table, std:
   return SG_ERROR_NONE;
 }
 
+SGError ISGLodBuildLUTSqrt(SGRenderer* rend, const SGScene* scene) {
+  std::uint32_t table[SG_LOD_SQRT_LUT_LEN];
+  std::uint32_t n = 0;
+  while (n < SG_LOD_SQRT_LUT_LEN) {
+    table[n] = static_cast<std::uint32_t>(std::sqrt(static_cast<double>(n)));
+    if (table[n++] >= scene->scnMaxLOD) {
+      break;
+    }
+  }
+  return SGRendererSetLODTable(rend, table, n);
+}
+
 SGError ISGLodDestroy(SGRenderer* rend) {
   if (rend->renLOD != nullptr) {
     ISGLodFreeWeights(rend->renLOD);

@@ -83,6 +83,12 @@ SGError ISGLodCreate(SGRenderer* rend, SGScene* scene);
 // Replaces renLOD by one built from the caller's distance-to-level table
 // (copied; non-decreasing levels below 16): 0, 1, SG_ERROR_UNSUPPORTED.
 SGError SGRendererSetLODTable(SGRenderer* rend, const std::uint32_t* table, std::uint32_t length);
+// Replaces renLOD by one whose table gives level (int)sqrt(i) at entry i, up to
+// the first entry at the scene's coarsest level and at most
+// SG_LOD_SQRT_LUT_LEN entries: as SGRendererSetLODTable (SG_ERROR_UNSUPPORTED
+// when the levels would pass 15).
+constexpr std::uint32_t SG_LOD_SQRT_LUT_LEN = 1000;
+SGError ISGLodBuildLUTSqrt(SGRenderer* rend, const SGScene* scene);
 // Frees renLOD; null renderer record accepted.
 SGError ISGLodDestroy(SGRenderer* rend);
 // Level (and, when `fraction` is given, the blend towards the next) at a horizontal offset from the eye.

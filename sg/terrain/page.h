@@ -139,6 +139,16 @@ SGError ISGSceneGetPageAtPoint(SGScene* scene, SGPage** out, const float point[3
 // Makes the page at (column, row) resident from the height and texture sets of the two indices.
 SGError SGSceneLoadPage(SGScene* scene, std::uint32_t heightKey, std::uint32_t textureKey, std::int32_t row,
                         std::int32_t column, SGPage** out);
+// Moves a page (linked or not) to the location wrapped into the world; a
+// page already there is unlinked and left to the caller (free it with
+// ISGSceneFreePage or link it elsewhere). The page cache is refilled at the
+// next draw. SG_ERROR_PAGE_OUTSIDE in a world of no pages.
+SGError SGSceneMovePage(SGScene* scene, SGPage* page, const std::int32_t loc[2]);
+// Unlinks a page and gives it the wrapped location. A page already there
+// (found in the cache slot first, then in the index) hands the new one its
+// place in the index and its cache slot and is left unlinked, the caller's;
+// with none there the page stays unlinked. SG_ERROR_PAGE_OUTSIDE as above.
+SGError SGSceneTakePage(SGScene* scene, SGPage* page, const std::int32_t loc[2]);
 // Unlinks and frees one page with what it holds.
 SGError ISGSceneFreePage(SGScene* scene, SGPage* page);
 // Refills the cache around the camera's page when it moved: 0, SG_ERROR_CACHE_EMPTY.

@@ -43,10 +43,8 @@ SGPage* Find(const SGScene* scene, std::uint32_t x, std::uint32_t y) {
   return page != nullptr && page->pagLoc[0] == x ? page : nullptr;
 }
 
-SGError Link(SGScene* scene, SGPage* page, std::uint32_t x, std::uint32_t y) {
-  if (x >= scene->scnWorldSize[0] || y >= scene->scnWorldSize[1] || x > 0xFFFF || y > 0xFFFF) {
-    return SG_ERROR_PAGE_OUTSIDE;
-  }
+// Gives the page its location and origin, nothing more.
+void Place(const SGScene* scene, SGPage* page, std::uint32_t x, std::uint32_t y) {
   ISGPageEpochMove();
   page->pagLoc[0] = static_cast<std::uint16_t>(x);
   page->pagLoc[1] = static_cast<std::uint16_t>(y);
@@ -55,6 +53,13 @@ SGError Link(SGScene* scene, SGPage* page, std::uint32_t x, std::uint32_t y) {
   page->pagOrigin[2] = 0.f;
   page->pagNearOrigin[0] = page->pagOrigin[0];
   page->pagNearOrigin[1] = page->pagOrigin[1];
+}
+
+SGError Link(SGScene* scene, SGPage* page, std::uint32_t x, std::uint32_t y) {
+  if (x >= scene->scnWorldSize[0] || y >= scene->scnWorldSize[1] || x > 0xFFFF || y > 0xFFFF) {
+    return SG_ERROR_PAGE_OUTSIDE;
+  }
+  Place(scene, page, x, y);
   SGPage** link = &scene->scnPages;
   while (*link != nullptr && (*link)->pagLoc[1] < y) {
     link = &(*link)->pagYNext;
@@ -160,6 +165,54 @@ SGError ISGSceneFreePage(SGScene* scene, SGPage* page) {
   ISGCullStateFree(page->pagCullState);
   SGFree(page->pagLights);
   SGFree(page);
+  return SG_ERROR_NONE;
+}
+
+SGError SGSceneMovePage(SGScene* scene, SGPage* page, const std::int32_t loc[2]) {
+  if (scene->scnWorldSize[0] == 0 || scene->scnWorldSize[1] == 0) {
+    return SG_ERROR_PAGE_OUTSIDE;
+  }
+  const std::uint32_t x = Wrap(loc[0], scene->scnWorldSize[0]);
+  const std::uint32_t y = Wrap(loc[1], scene->scnWorldSize[1]);
+  Unlink(scene, page);
+  if (SGPage* there = Find(scene, x, y); there != nullptr) {
+    Unlink(scene, there);
+  }
+  // The cache was filled with the pages where they lay.
+  scene->scnCacheValid = 0;
+  return Link(scene, page, x, y);
+}
+
+SGError SGSceneTakePage(SGScene* scene, SGPage* page, const std::int32_t loc[2]) {
+  if (scene->scnWorldSize[0] == 0 || scene->scnWorldSize[1] == 0) {
+    return SG_ERROR_PAGE_OUTSIDE;
+  }
+  const std::uint32_t x = Wrap(loc[0], scene->scnWorldSize[0]);
+  const std::uint32_t y = Wrap(loc[1], scene->scnWorldSize[1]);
+  Unlink(scene, page);
+  SGPage* there = Find(scene, x, y);
+  Place(scene, page, x, y);
+  scene->scnCacheValid = 0;
+  if (there == nullptr) {
+    return SG_ERROR_NONE;
+  }
+  if (SGPage** slot = CacheSlot(scene, x, y); slot != nullptr && *slot == there) {
+    *slot = page;
+  }
+  if (there->pagBack != nullptr) {
+    page->pagXNext = there->pagXNext;
+    page->pagYNext = there->pagYNext;
+    page->pagBack = there->pagBack;
+    *page->pagBack = page;
+    if (page->pagXNext != nullptr) {
+      page->pagXNext->pagBack = &page->pagXNext;
+    }
+    if (page->pagYNext != nullptr) {
+      page->pagYNext->pagBack = &page->pagYNext;
+    }
+  }
+  there->pagBack = nullptr;
+  there->pagXNext = there->pagYNext = nullptr;
   return SG_ERROR_NONE;
 }
 

@@ -3,6 +3,7 @@
 // chosen model states, with a golden capture of each page and mode.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -235,6 +236,26 @@ TEST_F(DataPanel, AForeignUnitShowsItsStatusAndABarEvenOnAHullWithoutStructure) 
   panel->ShowUnitStatus(foreign);
   EXPECT_EQ(Row(6), Rows{"Unit is unoperational"});
   foreignDesign->hull = nullptr;
+}
+
+// "All ships start scanned" opens another chapter's design to the read-out;
+// "only my ships" keeps it to its class.
+TEST_F(DataPanel, AnotherChaptersShipReadsInFullOnlyWithAllShipsScanned) {
+  std::array<std::uint8_t, 68> setup{};
+  foreign->lifeSupportDamage = 30;
+  for (const bool on : {true, false}) {
+    SCOPED_TRACE(on);
+    setup[42] = on ? 0 : 1;
+    ASSERT_TRUE(g_gameData->ApplyGameSetup(setup, kLocal, {}));
+    panel->unitPage = 0;
+    panel->ShowUnitData(foreign, 3, 1);
+    EXPECT_EQ(Row(1), Rows{"Veil Class"});
+    if (on) {
+      EXPECT_EQ(Row(3), (Rows{"Life support", "70%"}));
+    } else {
+      EXPECT_TRUE(Row(3).empty());
+    }
+  }
 }
 
 TEST_F(DataPanel, RenamingTakesANonEmptyAnswerAndRedrawsTheGotoBar) {

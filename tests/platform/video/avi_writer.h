@@ -40,6 +40,9 @@ struct AviSpec {
   std::vector<std::vector<std::uint8_t>> soundBlocks;
   std::uint32_t blockAlign = 0;
   std::uint32_t bytesPerSecond = 0;
+  // The compressed sound's header timing; 0: blockAlign and bytesPerSecond.
+  std::uint32_t soundScale = 0;
+  std::uint32_t soundRate = 0;
 };
 
 inline std::uint32_t Cc(const char* s) {
@@ -161,7 +164,8 @@ inline std::vector<std::uint8_t> WriteAvi(const AviSpec& s) {
                                static_cast<std::uint32_t>(perFrame) * blockAlign, blockAlign, 0, 0, wf.Take()));
   }
   if (compressed)
-    hdrl.WriteBytes(StreamList("auds", 0, s.blockAlign, s.bytesPerSecond,
+    hdrl.WriteBytes(StreamList("auds", 0, s.soundScale ? s.soundScale : s.blockAlign,
+                               s.soundRate ? s.soundRate : s.bytesPerSecond,
                                static_cast<std::uint32_t>(s.soundBlocks.size()), s.blockAlign, s.blockAlign, 0, 0,
                                s.soundFormat));
   plat::ByteWriter body;

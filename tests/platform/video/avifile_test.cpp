@@ -145,6 +145,37 @@ TEST(AviFile, CompressedSoundKeepsItsOwnRates) {
   EXPECT_EQ(std::make_tuple(bytes, samples, block[0], block[255]), std::make_tuple(256, 1, 3, 3));
 }
 
+// An IMA ADPCM stream whose header counts 2041 samples a block at 22,050 a
+// second: the stream is timed by its header, not by its format's block and
+// byte rate (1024 / 16,000).
+TEST(AviFile, SoundIsTimedByItsStreamHeader) {
+  AviSpec movie = TenFrames();
+  movie.audioRate = 0;
+  movie.blockAlign = 1024;
+  movie.bytesPerSecond = 16000;
+  movie.soundScale = 2041;
+  movie.soundRate = 22050;
+  plat::ByteWriter wf;
+  for (std::uint16_t v : {0x11, 1}) wf.U16(v);
+  wf.U32(22050);
+  wf.U32(movie.bytesPerSecond);
+  for (std::uint16_t v : {1024, 4, 2, 2041}) wf.U16(v);
+  movie.soundFormat = wf.Take();
+  for (std::size_t b = 0; b < movie.frames.size(); ++b)
+    movie.soundBlocks.push_back(std::vector<std::uint8_t>(1024, static_cast<std::uint8_t>(b)));
+  Movie m(avitest::WriteAvi(movie));
+  m.OpenStreams();
+  AVISTREAMINFO a;
+  ASSERT_EQ(AVIStreamInfo(m.audio, &a, sizeof a), AVIERR_OK);
+  EXPECT_EQ(std::make_tuple(a.dwScale, a.dwRate, a.dwSampleSize, a.dwLength), std::make_tuple(2041u, 22050u, 1024u, 10u));
+  // Block 3 starts 3 x 2041 samples in: 277.7 ms, rounded up.
+  EXPECT_EQ(AVIStreamSampleToTime(m.audio, 3), 278);
+  // The video keeps its own timing beside it.
+  AVISTREAMINFO v;
+  ASSERT_EQ(AVIStreamInfo(m.video, &v, sizeof v), AVIERR_OK);
+  EXPECT_EQ(static_cast<double>(v.dwRate) / v.dwScale, 15.0);
+}
+
 TEST(AviFile, KeyFramesFoundEitherWay) {
   // Raw frames are all key frames whatever the index says; a codec's are not.
   AviSpec movie = TenFrames();

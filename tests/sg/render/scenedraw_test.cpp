@@ -1,6 +1,10 @@
 // Whole frames drawn through SGSceneDraw into the game's frame buffer,
 // compared with golden pictures.
 
+#include <cmath>
+#include <memory>
+#include <tuple>
+
 #include "sg/fb/lut.h"
 #include "sg/render/dropshadow.h"
 #include "sg/render/horizon.h"
@@ -130,6 +134,104 @@ TEST_F(SceneDrawTest, HorizonDrawsSkyFadeBandAndGroundBehindTheInstances) {
   EXPECT_EQ(SGRendererToggleHorizon(rend_), SG_ERROR_NONE);
   ASSERT_EQ(Draw(), SG_ERROR_NONE);
   EXPECT_EQ(Pixel(5, 5), 0u);
+}
+
+// The highest point of a background polygon, and whether any point has the height.
+float Top(const SGHorizonPoly& poly) {
+  float top = -1e30f;
+  for (std::uint32_t i = 0; i < poly.count; ++i) top = std::fmax(top, poly.p[i][2]);
+  return top;
+}
+
+// The ground lies 4 scene LOD distances below the eye's ground plane: the
+// region below it drops by exactly that.
+TEST_F(SceneDrawTest, TheGroundLiesFourSceneDistancesBelowTheEyesPlane) {
+  PlaceHorizonScene();
+  SGRendererSetHorizonAngle(rend_, 0.15f, -1.f);  // a horizon at eye height, above the ground
+  LookFrom(0.0, -20.0, 8.0, 0.f, 1.f, 0.f);
+  ASSERT_EQ(Draw(), SG_ERROR_NONE);
+  SGHorizonPoly sky, fade, ground;
+  std::uint32_t mode = 99;
+  scene_->scnLODDist = 0.f;
+  ASSERT_EQ(ISGRendererHorizonGeometry(rend_, scene_, &sky, &fade, &ground, &mode), SG_ERROR_NONE);
+  EXPECT_EQ(mode, SG_HZ_MODE_OPEN);
+  ASSERT_GE(ground.count, 3u);
+  const float flat = Top(ground);
+  scene_->scnLODDist = 1.5f;
+  ASSERT_EQ(ISGRendererHorizonGeometry(rend_, scene_, &sky, &fade, &ground, &mode), SG_ERROR_NONE);
+  ASSERT_GE(ground.count, 3u);
+  EXPECT_NEAR(flat - Top(ground), 6.f, 1e-3f);
+  EXPECT_LT(flat, -8.f);
+}
+
+// A covered scene seen from under its cover draws no background (its
+// sub-scene's ceiling is behind); from above, no ground, and the band below
+// the sky in the cover's colour, made once.
+TEST_F(SceneDrawTest, ACoveredScenesBackgroundFollowsTheCover) {
+  PlaceHorizonScene();
+  ASSERT_EQ(Draw(), SG_ERROR_NONE);
+  SGHorizonPoly sky, fade, ground;
+  std::uint32_t mode = 99;
+  scene_->scnFlags |= SG_SCN_FLAG_COVERED;
+  scene_->scnCover.covColour = 0xF0F0F000u | 7;
+  scene_->scnCover.covHeight = 8.f;
+  ASSERT_EQ(ISGRendererHorizonGeometry(rend_, scene_, &sky, &fade, &ground, &mode), SG_ERROR_NONE);
+  EXPECT_EQ(mode, SG_HZ_MODE_UNDER_COVER);
+  EXPECT_EQ(sky.count + fade.count + ground.count, 0u);
+  scene_->scnCover.covHeight = 2.f;
+  ASSERT_EQ(ISGRendererHorizonGeometry(rend_, scene_, &sky, &fade, &ground, &mode), SG_ERROR_NONE);
+  EXPECT_EQ(mode, SG_HZ_MODE_ABOVE_COVER);
+  EXPECT_GE(sky.count, 3u);
+  EXPECT_GE(fade.count, 3u);
+  EXPECT_EQ(ground.count, 0u);
+  EXPECT_EQ(rend_->renHorizon.renCoverMaterial, nullptr) << "made on first need";
+  ASSERT_EQ(ISGRendererMakeCoverMaterial(rend_, scene_), SG_ERROR_NONE);
+  SGMaterial* cover = rend_->renHorizon.renCoverMaterial;
+  ASSERT_NE(cover, nullptr);
+  EXPECT_EQ(std::make_tuple(cover->matType, cover->matColour), std::make_tuple(SG_MAT_TYPE_FLAT, 0xF0F0F007u));
+  ASSERT_EQ(ISGRendererMakeCoverMaterial(rend_, scene_), SG_ERROR_NONE);
+  EXPECT_EQ(rend_->renHorizon.renCoverMaterial, cover);
+  scene_->scnFlags &= ~SG_SCN_FLAG_COVERED;
+  EXPECT_EQ(ISGRendererMakeCoverMaterial(rend_, scene_), SG_ERROR_UNSUPPORTED) << "an open scene has no cover";
+}
+
+// A sub-scene draws nothing from under its cover; from above, its heights
+// are the super-scene's and its yon that of the cloud's fog at the eye.
+TEST_F(SceneDrawTest, ASubScenesBackgroundStandsOverTheCoverAsFarAsTheFogReaches) {
+  PlaceHorizonScene();
+  ASSERT_EQ(Draw(), SG_ERROR_NONE);
+  auto sub = std::make_unique<SGScene>();
+  sub->scnFlags = SG_SCN_FLAG_SUB_SCENE;
+  sub->scnSuperScene = scene_;
+  sub->scnCover.covScale[0] = 0.5f;
+  sub->scnCover.covScale[1] = 1.f;
+  scene_->scnCover.covHeight = 4.f;
+  const float maxYon = rend_->renViewData->viMaxYon;
+  EXPECT_FLOAT_EQ(ISGSubSceneFogYon(rend_, sub.get(), 0.f), 0.5f * maxYon);
+  EXPECT_FLOAT_EQ(ISGSubSceneFogYon(rend_, sub.get(), 2.f), 0.75f * maxYon);
+  EXPECT_FLOAT_EQ(ISGSubSceneFogYon(rend_, sub.get(), 40.f), maxYon);
+
+  SGHorizonPoly sky, fade, ground;
+  std::uint32_t mode = 99;
+  rend_->renEye[2] = 0.0;
+  ASSERT_EQ(ISGRendererHorizonGeometry(rend_, sub.get(), &sky, &fade, &ground, &mode), SG_ERROR_NONE);
+  EXPECT_EQ(mode, SG_HZ_MODE_ABOVE_COVER);
+  EXPECT_EQ(sky.count + fade.count + ground.count, 0u);
+
+  rend_->renEye[2] = 2.0;  // 6 over the super-scene's ground
+  ASSERT_EQ(ISGRendererHorizonGeometry(rend_, sub.get(), &sky, &fade, &ground, &mode), SG_ERROR_NONE);
+  EXPECT_EQ(mode, SG_HZ_MODE_UNDER_COVER);
+  const float yon = 0.75f * maxYon;
+  const float horizon = -6.f / (100.f + yon) * yon;
+  ASSERT_GE(fade.count, 3u);
+  float lowest = 1e30f;
+  for (std::uint32_t i = 0; i < fade.count; ++i) lowest = std::fmin(lowest, fade.p[i][2]);
+  EXPECT_NEAR(lowest, horizon, 1e-3f);
+  // The far rectangle stands at the fog's yon.
+  const float* p = sky.p[0];
+  const float reach = std::sqrt(p[0] * p[0] + p[1] * p[1] + p[2] * p[2]);
+  EXPECT_GT(reach, 0.999f * yon * 0.999f);
+  EXPECT_LT(reach, 2.f * yon);
 }
 
 // Boxes ever farther into the fog band fade towards the fog colour; the last

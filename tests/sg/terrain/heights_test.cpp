@@ -1,5 +1,7 @@
 // Height files, height sets shared by pages, and the page index.
 
+#include <tuple>
+
 #include "support/terrainfixture.h"
 
 #include "sg/core/hash.h"
@@ -171,6 +173,72 @@ TEST_F(Heights, PageIndexStaysSortedThroughLoadsAndFrees) {
   seen = walk();
   const std::vector<std::pair<int, int>> left{{0, 1}, {1, 1}, {1, 2}, {3, 3}};
   EXPECT_EQ(seen, left);
+}
+
+// The index as (row, column) pairs in walking order, every back link checked.
+std::vector<std::pair<int, int>> IndexOf(const SGScene* scene) {
+  std::vector<std::pair<int, int>> seen;
+  for (SGPage* row = scene->scnPages; row != nullptr; row = row->pagYNext) {
+    EXPECT_EQ(*row->pagBack, row);
+    for (SGPage* p = row; p != nullptr; p = p->pagXNext) {
+      EXPECT_EQ(*p->pagBack, p);
+      seen.emplace_back(p->pagLoc[1], p->pagLoc[0]);
+    }
+  }
+  return seen;
+}
+
+// Moving a page relinks it at the wrapped location, putting out a page that
+// lay there; taking a place hands the newcomer the old page's links and
+// cache slot. Either way the page put out is the caller's, whole and apart.
+TEST_F(Heights, PagesMoveAndTakeOverPlacesInTheIndex) {
+  World w;
+  w.files = {HeightFile(17, Flat(17, 1))};
+  Open(w);
+  SGPage* a = nullptr;
+  SGPage* b = nullptr;
+  SGPage* c = nullptr;
+  ASSERT_EQ(SGSceneLoadPage(Scene(), 0, 0, 0, 0, &a), SG_ERROR_NONE);
+  ASSERT_EQ(SGSceneLoadPage(Scene(), 0, 0, 0, 1, &b), SG_ERROR_NONE);
+  ASSERT_EQ(SGSceneLoadPage(Scene(), 0, 0, 2, 3, &c), SG_ERROR_NONE);
+
+  const std::int32_t wrapped[2] = {-1, 5};  // column 3, row 1 of a 4 x 4 world
+  ASSERT_EQ(SGSceneMovePage(Scene(), a, wrapped), SG_ERROR_NONE);
+  EXPECT_EQ(IndexOf(Scene()), (std::vector<std::pair<int, int>>{{0, 1}, {1, 3}, {2, 3}}));
+  EXPECT_EQ(a->pagOrigin[0], 3 * w.pageSize);
+  EXPECT_EQ(a->pagOrigin[1], 1 * w.pageSize);
+
+  const std::int32_t ontoC[2] = {3, 2};
+  ASSERT_EQ(SGSceneMovePage(Scene(), b, ontoC), SG_ERROR_NONE);
+  EXPECT_EQ(IndexOf(Scene()), (std::vector<std::pair<int, int>>{{1, 3}, {2, 3}}));
+  EXPECT_EQ(c->pagBack, nullptr) << "the page put out is unlinked";
+  SGPage* found = nullptr;
+  ASSERT_EQ(SGSceneGetPage(Scene(), &found, ontoC, 0), SG_ERROR_NONE);
+  EXPECT_EQ(found, b);
+
+  // c takes a's place, which the camera's cache holds.
+  const double eye[3] = {3.5 * w.pageSize, 1.5 * w.pageSize, 10.0};
+  ASSERT_EQ(ISGSceneFillCache(Scene(), eye), SG_ERROR_NONE);
+  const std::int32_t atA[2] = {3, 1};
+  ASSERT_EQ(SGSceneTakePage(Scene(), c, atA), SG_ERROR_NONE);
+  EXPECT_EQ(IndexOf(Scene()), (std::vector<std::pair<int, int>>{{1, 3}, {2, 3}}));
+  EXPECT_EQ(Scene()->scnPages, c);
+  EXPECT_EQ(c->pagYNext, b);
+  EXPECT_EQ(std::make_tuple(a->pagBack, a->pagXNext, a->pagYNext),
+            std::make_tuple(nullptr, nullptr, nullptr));
+  EXPECT_EQ(Scene()->scnCache[1][3], c);
+  ASSERT_EQ(SGSceneGetPage(Scene(), &found, atA, 0), SG_ERROR_NONE);
+  EXPECT_EQ(found, c);
+
+  // Nobody at the place: the page only takes the location, unlinked.
+  const std::int32_t empty[2] = {0, 0};
+  ASSERT_EQ(SGSceneTakePage(Scene(), a, empty), SG_ERROR_NONE);
+  EXPECT_EQ(a->pagBack, nullptr);
+  EXPECT_EQ(std::make_pair(int{a->pagLoc[0]}, int{a->pagLoc[1]}), std::make_pair(0, 0));
+  EXPECT_EQ(IndexOf(Scene()).size(), 2u);
+  ISGSceneFreePage(Scene(), a);
+  // What the scene does not offer says so.
+  EXPECT_EQ(SGSceneUnsupported(0, 0, 0, 0, 0), SG_ERROR_UNSUPPORTED);
 }
 
 // A page freed while the camera's cache holds it is not found again there

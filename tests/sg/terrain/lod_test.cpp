@@ -68,6 +68,27 @@ TEST_F(Lod, CallersTableGivesTheLevelsAndIsChecked) {
   EXPECT_EQ(rend_->renLOD, lod);
 }
 
+// Level (int)sqrt(i) at squared distance i: level L from L x L on, the table
+// ending at the scene's coarsest level; coarser than 15 cannot be held.
+TEST_F(Lod, SquareRootTableEndsAtTheCoarsestLevel) {
+  scene_->scnMaxLOD = 4;
+  ASSERT_EQ(ISGLodBuildLUTSqrt(rend_, scene_), SG_ERROR_NONE);
+  const SGLODState* lod = rend_->renLOD;
+  EXPECT_EQ(lod->lodLUTLen, 17u);
+  EXPECT_EQ(lod->lodLUT[15], 3u);
+  EXPECT_EQ(lod->lodLUT[16], 4u);
+  const float starts[] = {0.f, 1.f, 4.f, 9.f, 16.f};
+  for (std::uint32_t l = 0; l < 5; ++l) EXPECT_EQ(lod->lodDist[l], starts[l]) << l;
+  EXPECT_EQ(lod->lodLast, 4u);
+  scene_->scnMaxLOD = 0;
+  ASSERT_EQ(ISGLodBuildLUTSqrt(rend_, scene_), SG_ERROR_NONE);
+  EXPECT_EQ(rend_->renLOD->lodLUTLen, 1u);
+  scene_->scnMaxLOD = 16;
+  const SGLODState* kept = rend_->renLOD;
+  EXPECT_EQ(ISGLodBuildLUTSqrt(rend_, scene_), SG_ERROR_UNSUPPORTED);
+  EXPECT_EQ(rend_->renLOD, kept);
+}
+
 TEST_F(Lod, ChoiceFollowsSquaredDistanceWithBlendAndClamps) {
   ASSERT_EQ(ISGLodCreate(rend_, scene_), SG_ERROR_NONE);
   rend_->renLOD->lodDistScale = 1.f;

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <memory>
 #include <tuple>
 
 #include "Game/model/GChapter.h"
@@ -270,6 +271,52 @@ TEST_F(RootGame, GameSetupTakesTheChaptersTraitsAndTheFogOfWar) {
             std::make_tuple(0u, 40, 1u));
   EXPECT_EQ(g->guildControlPercent, 0);  // the block's values, all of them
   EXPECT_FALSE(g->ApplyGameSetup(std::span(setup).first(67), 9, {}));
+}
+
+// "All ships start scanned" shows every chapter's design made from then on;
+// off, only the local chapter's. A loaded game goes on as it was set.
+TEST_F(RootGame, AllShipsScannedShowsOtherChaptersDesignsAcrossSaveAndLoad) {
+  const auto designOf = [](std::uint8_t chapter) {
+    return std::make_unique<CGUnitTemplate>(chapter, static_cast<std::int32_t>(std::uint32_t{chapter} << 26 | 5));
+  };
+  std::array<std::uint8_t, 68> setup{};
+  for (const bool on : {true, false}) {
+    {
+      auto g = NewGame(9);
+      setup[42] = on ? 0 : 1;
+      ASSERT_TRUE(g->ApplyGameSetup(setup, 9, {}));
+      EXPECT_EQ(designOf(20)->visible, on ? 1u : 0u) << on;
+      EXPECT_EQ(designOf(9)->visible, 1u) << on;
+      Saved(*g);
+    }
+    EXPECT_EQ(designOf(20)->visible, 0u) << "no game, no setting";
+    auto loaded = NewGame(0);
+    ASSERT_EQ(LoadInto(*loaded), 1);
+    EXPECT_EQ(loaded->allShipsScanned, on ? 1u : 0u);
+    EXPECT_EQ(designOf(20)->visible, on ? 1u : 0u) << on;
+  }
+}
+
+// An e-mail game's first turn brings the designs before the settings: those
+// held already take the setting as it comes, the own ones stay shown.
+TEST_F(RootGame, DesignsHeldBeforeTheSettingTakeIt) {
+  auto g = NewGame(9);
+  std::array<std::uint8_t, 68> setup{};
+  setup[42] = 1;
+  ASSERT_TRUE(g->ApplyGameSetup(setup, 9, {}));
+  auto* foreign = new CGUnitTemplate(20, static_cast<std::int32_t>(20u << 26 | 1));
+  auto* own = new CGUnitTemplate(9, static_cast<std::int32_t>(9u << 26 | 1));
+  g->templates.AddTemplate(foreign, 20);
+  g->templates.SetFixedTemplate(*own, 9, 0);
+  delete own;
+  CGUnitTemplate* ownFixed = g->templates.GetTemplate(9, 0, 1);
+  ASSERT_NE(ownFixed, nullptr);
+  setup[42] = 0;
+  ASSERT_TRUE(g->ApplyGameSetup(setup, 9, {}));
+  EXPECT_EQ(std::make_tuple(foreign->visible, ownFixed->visible), std::make_tuple(1u, 1u));
+  setup[42] = 1;
+  ASSERT_TRUE(g->ApplyGameSetup(setup, 9, {}));
+  EXPECT_EQ(std::make_tuple(foreign->visible, ownFixed->visible), std::make_tuple(0u, 1u));
 }
 
 TEST_F(RootGame, AnOldRootGoingAwayLeavesTheNewOnesLinks) {
