@@ -31,7 +31,7 @@ class ViewportFill {
     world->SetCameraPosition(1100.0, 1100.0, 1080.0);
     world->SetCameraOrientationXYZ(0, 0, 1, 0, 1, 0);
     picture_ = std::make_unique<DisplayList>(world);
-    CVDispUnt* big = picture_->CreateUnitFromTemplate(1, "batt", 0, 1.f);
+    CVDispUnt* big = picture_->CreateUnitFromTemplate(1, "batt", 0);
     const double at[3] = {1100.0, 1100.0, 1082.0};
     big->SetPosition(at);
     big->SelectViewMaterial(255);

@@ -94,7 +94,7 @@ struct Stage {
 void Populate(Stage& s) {
   for (std::uint32_t i = 0; i < 200; ++i) {
     const std::uint32_t id = ((i % 5) * 8u) << 26 | (i + 1);
-    CVDispUnt* u = s.list->CreateUnitFromTemplate(id, "crus", 0, 1.f);
+    CVDispUnt* u = s.list->CreateUnitFromTemplate(id, "crus", 0);
     const double at[3] = {1088.0 + (i % 20) * 1.2, 1094.0 + (i / 20) * 1.2, 1100.0 + (i % 7)};
     u->SetPosition(at);
     u->heading[0] = static_cast<float>(i % 3) - 1.f;
@@ -109,7 +109,7 @@ void BM_TwoHundredUnitsSteppedAndDrawn(benchmark::State& state) {
   // The baseline: one picture filling the viewport, alone in the other scene.
   s.Use(s.world->asteroidScene, s.world->asteroidCamera);
   DisplayList alone(s.world);
-  CVDispUnt* big = alone.CreateUnitFromTemplate(1, "batt", 0, 1.f);
+  CVDispUnt* big = alone.CreateUnitFromTemplate(1, "batt", 0);
   // Two units in front of the eye (past the near plane), scaled to cover the view.
   const double at[3] = {1100.0, 1100.0, 1082.0};
   big->SetPosition(at);

@@ -34,6 +34,7 @@ struct Hull {
   bool empty = false;
   std::string name, next;
   int unitClass = 0;
+  std::int64_t size = 0;
   std::int64_t mass = 0, limit = 0, structure = 0;
   std::int64_t costs[4] = {};
   std::string layout;
@@ -127,7 +128,7 @@ class HullCompiler {
 
   void AddHull(const SourceLine& line) {
     if (section_ < 0) return Fail(line, "hull outside a section");
-    if (!Count(line, 13)) return;
+    if (!Count(line, 14)) return;
     const std::vector<std::string>& t = line.tokens;
     Hull h;
     h.line = line.number;
@@ -141,24 +142,27 @@ class HullCompiler {
       if (t[2] == kClasses[c]) h.unitClass = static_cast<int>(c);
     }
     if (h.unitClass < 0) return Fail(line, "unknown unit class \"" + t[2] + "\"");
-    const auto mass = ParseNumber(t[3], 1, 0xFFFFFFFF);
-    const auto limit = ParseNumber(t[4], 1, 0xFFFFFFFF);
+    const auto size = ParseNumber(t[3], 0, 255);
+    if (!size) return Fail(line, "size is a number 0..255");
+    h.size = *size;
+    const auto mass = ParseNumber(t[4], 1, 0xFFFFFFFF);
+    const auto limit = ParseNumber(t[5], 1, 0xFFFFFFFF);
     if (!mass || !limit || *limit < *mass) return Fail(line, "mass and mass limit must be numbers, limit >= mass");
     h.mass = *mass;
     h.limit = *limit;
     for (int k = 0; k < 4; ++k) {
-      const auto cost = ParseNumber(t[5 + k], 0, 0xFFFF);
+      const auto cost = ParseNumber(t[6 + k], 0, 0xFFFF);
       if (!cost) return Fail(line, "costs are numbers 0..65535");
       h.costs[k] = *cost;
     }
-    const auto structure = ParseNumber(t[9], 1, 0xFFFF);
+    const auto structure = ParseNumber(t[10], 1, 0xFFFF);
     if (!structure) return Fail(line, "structure points are a number 1..65535");
     h.structure = *structure;
-    h.layout = t[10];
+    h.layout = t[11];
     if (layouts_.count(h.layout) == 0) return Fail(line, "unknown layout \"" + h.layout + "\"");
-    h.next = t[11] == "-" ? std::string() : t[11];
-    if (t[12] != "yes" && t[12] != "no") return Fail(line, "start is \"yes\" or \"no\"");
-    h.start = t[12] == "yes";
+    h.next = t[12] == "-" ? std::string() : t[12];
+    if (t[13] != "yes" && t[13] != "no") return Fail(line, "start is \"yes\" or \"no\"");
+    h.start = t[13] == "yes";
     sections_[section_].push_back(h);
   }
 
@@ -179,7 +183,7 @@ class HullCompiler {
     r->section = static_cast<std::uint8_t>(section);
     r->index = static_cast<std::uint8_t>(index);
     r->unitClass = static_cast<std::uint8_t>(h.unitClass);
-    r->attribute = 0;
+    r->attribute = static_cast<std::uint8_t>(h.size);
     r->mass = static_cast<std::uint32_t>(h.mass);
     r->massLimit = static_cast<std::uint32_t>(h.limit);
     r->successor = SuccessorIndex(h, section);

@@ -8,8 +8,9 @@
 //       (construction computer damagecontrol defense power propulsion scout
 //       ecm tracking transport weapon) or "any"
 //   section GUILD                    the hulls of guild 0..4 follow, in file order
-//   hull NAME CLASS MASS LIMIT METALS SILICATES EXOTICS REACTIVES STRUCTURE LAYOUT NEXT START
-//       CLASS a unit-class abbreviation (genp .. batt); NEXT the name of the
+//   hull NAME CLASS SIZE MASS LIMIT METALS SILICATES EXOTICS REACTIVES STRUCTURE LAYOUT NEXT START
+//       CLASS a unit-class abbreviation (genp .. batt); SIZE the hull's size
+//       value 0..255 (below 20 its ships are drawn smaller); NEXT the name of the
 //       hull of the same section that improves on it, or "-"; START "yes"
 //       when researched from the start, else "no"
 //   empty                            an entry that takes up an index and holds no hull

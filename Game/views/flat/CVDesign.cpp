@@ -764,7 +764,7 @@ LRESULT CDesignView::OnMenuCommand(std::uint32_t id) {
   if (g_popupMenu) g_popupMenu->GetPosition(&menuX, nullptr);
   ClosePopupMenu();
   if (id == kSetGotoCommand) {
-    SetGotoSlot(menuX / 80, GOTO_DESIGN, 0xFFFFFFFFu, 1);
+    SetGotoSlot(GotoColumnAt(menuX), GOTO_DESIGN, 0xFFFFFFFFu, 1);
   } else if (id >= kBasicPageCommand && id <= kDefencePageCommand) {
     moduleDataMode_ = static_cast<std::uint8_t>(id - kBasicPageCommand);
     hoveredModule_ = 0xFFFF;

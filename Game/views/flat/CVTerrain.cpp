@@ -811,7 +811,7 @@ LRESULT CVTerrain::OnMenuCommand(std::uint32_t id) {
     // The goto bar's own menu opened over the slot it names.
     int slotX = 0;
     if (g_popupMenu) g_popupMenu->GetPosition(&slotX, nullptr);
-    SetGotoSlot(slotX / 80, GOTO_TERRAIN_ASTEROID, asteroidId, 1);
+    SetGotoSlot(GotoColumnAt(slotX), GOTO_TERRAIN_ASTEROID, asteroidId, 1);
     ClosePopupMenu();
     return 1;
   }

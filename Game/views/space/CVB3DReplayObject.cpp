@@ -22,7 +22,7 @@ CVDispUnt* CVB3DView::CreateReplayObject(std::uint32_t id, std::span<const std::
     if (c == 0) break;
     abbreviation += static_cast<char>(c);
   }
-  CVDispUnt* object = displayList->CreateUnitFromTemplate(id, abbreviation.c_str(), 0, 1.f);
+  CVDispUnt* object = displayList->CreateUnitFromTemplate(id, abbreviation.c_str(), 0);
   if (!object) {
     TraceError("CVB3DView::CreateReplayObject - no object", __FILE__, __LINE__);
     return nullptr;

@@ -646,7 +646,7 @@ LRESULT CVB3DView::OnMenuCommand(std::uint32_t id) {
   if (id == kSetGotoCommand) {
     int menuX = 0;
     g_popupMenu->GetPosition(&menuX, nullptr);
-    const int column = menuX / 80;
+    const int column = GotoColumnAt(menuX);
     std::uint16_t kind = 0, location = 0;
     std::uint32_t objectId = 0;
     if (g_gameData && g_gameData->GetSelectionAt(0, &kind, &objectId, &location)) {

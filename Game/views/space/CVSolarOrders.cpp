@@ -391,7 +391,7 @@ LRESULT CVSolar::OnMenuCommand(std::uint32_t id) {
   if (id == kSetGotoItem) {
     int menuX = 0;
     g_popupMenu->GetPosition(&menuX, nullptr);
-    const int column = menuX / 80;
+    const int column = GotoColumnAt(menuX);
     std::uint16_t asteroid = 0;
     std::uint16_t kind = 0;
     std::uint32_t object = 0;

@@ -7,8 +7,11 @@
 #include "Game/app/AppGlobals.h"
 #include "Game/base/GInstData.h"
 #include "Game/base/TraceError.h"
+#include "Game/model/GGameData.h"
 #include "Game/model/GUnit.h"
 #include "Game/model/GVector.h"
+#include "Game/rules/GHullDB.h"
+#include "Game/rules/GUnitTem.h"
 #include "Game/views/world/CVSgWorld.h"
 #include "platform/core/random.h"
 #include "sg/instance/instance.h"
@@ -17,6 +20,8 @@
 namespace {
 
 constexpr float kEighth = 0.78539f;
+constexpr std::uint8_t kFullSizeHull = 20;
+constexpr float kSmallHullScale = 0.9f;
 
 void Rotate(float v[3], const float axis[3], float angle) {
   float a[3] = {axis[0], axis[1], axis[2]};
@@ -37,8 +42,14 @@ CVUnitView CVDispUnt::ViewFor(int row, int sector) {
   return {kFirst[sector & 7] + row - 1, (sector & 7) >= 1 && (sector & 7) <= 3};
 }
 
+float CVDispUnt::ScaleOf(const CGUnit* unit) {
+  const CGUnitTemplate* design = unit ? unit->GetTemplate() : nullptr;
+  if (!design || !design->hull) return 1.f;
+  return design->hull->attribute >= kFullSizeHull ? 1.f : kSmallHullScale;
+}
+
 CVDispUnt::CVDispUnt(const CGUnit* unit, const DisplayKey& k, CVSgWorld* world)
-    : CVDispObj(k, world, nullptr, 0) {
+    : CVDispObj(k, world, nullptr, 0), scale(ScaleOf(unit)) {
   char abbreviation[16] = "genp";
   std::uint32_t id = k.id;
   if (unit) {
@@ -50,9 +61,12 @@ CVDispUnt::CVDispUnt(const CGUnit* unit, const DisplayKey& k, CVSgWorld* world)
   Build(abbreviation);
 }
 
-CVDispUnt::CVDispUnt(std::uint32_t id, const char* abbreviation, std::uint32_t isWreck, float unitScale,
-                     const DisplayKey& k, CVSgWorld* world)
-    : CVDispObj(k, world, nullptr, 0), wreck(isWreck), guild(static_cast<std::uint8_t>(id >> 29)), scale(unitScale) {
+CVDispUnt::CVDispUnt(std::uint32_t id, const char* abbreviation, std::uint32_t isWreck, const DisplayKey& k,
+                     CVSgWorld* world)
+    : CVDispObj(k, world, nullptr, 0),
+      wreck(isWreck),
+      guild(static_cast<std::uint8_t>(id >> 29)),
+      scale(ScaleOf(g_gameData ? g_gameData->pieces.FindUnit(id, nullptr) : nullptr)) {
   Build(abbreviation);
 }
 

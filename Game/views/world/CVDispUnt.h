@@ -23,8 +23,8 @@ class CVDispUnt : public CVDispObj {
   static constexpr int kSteps = 8;
 
   CVDispUnt(const CGUnit* unit, const DisplayKey& key, CVSgWorld* world);
-  // scale: 1.0 for a hull whose size value is 20 or more, else 0.9.
-  CVDispUnt(std::uint32_t id, const char* classAbbreviation, std::uint32_t wreck, float scale, const DisplayKey& key,
+  // Sized by the hull of the game's unit with that id, if there is one.
+  CVDispUnt(std::uint32_t id, const char* classAbbreviation, std::uint32_t wreck, const DisplayKey& key,
             CVSgWorld* world);
   ~CVDispUnt() override;
   std::uint16_t GetType() const override { return DISP_UNIT; }
@@ -32,6 +32,10 @@ class CVDispUnt : public CVDispObj {
   std::uint32_t Update(std::uint32_t flag) override;
   void UpdateMaterials(std::uint32_t owner) override { SelectViewMaterial(owner); }
   std::uint32_t FaceParts(std::uint32_t code) override { return TurnStep(code); }
+
+  // Ships of hulls whose size value is below 20 are drawn a tenth smaller;
+  // without a unit or a hull, full size.
+  static float ScaleOf(const CGUnit* unit);
 
   // The picture for (row, sector).
   static CVUnitView ViewFor(int row, int sector);

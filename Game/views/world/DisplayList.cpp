@@ -60,9 +60,8 @@ CVDispUnt* DisplayList::CreateUnit(const CGUnit* unit) {
   return o;
 }
 
-CVDispUnt* DisplayList::CreateUnitFromTemplate(std::uint32_t id, const char* abbreviation, std::uint32_t wreck,
-                                               float scale) {
-  auto* o = new CVDispUnt(id, abbreviation, wreck, scale, DisplayKey{id, DISP_UNIT, id, DISP_UNIT}, world);
+CVDispUnt* DisplayList::CreateUnitFromTemplate(std::uint32_t id, const char* abbreviation, std::uint32_t wreck) {
+  auto* o = new CVDispUnt(id, abbreviation, wreck, DisplayKey{id, DISP_UNIT, id, DISP_UNIT}, world);
   Push(o);
   ++unitCount;
   return o;

@@ -45,7 +45,7 @@ class DisplayList {
   CVDispAst* CreateAsteroid(const CGAsteroid* asteroid, std::uint32_t mode);
   CVDispStr* CreateStar(const CGStar* star, std::uint32_t arg);
   CVDispUnt* CreateUnit(const CGUnit* unit);
-  CVDispUnt* CreateUnitFromTemplate(std::uint32_t id, const char* classAbbreviation, std::uint32_t wreck, float scale);
+  CVDispUnt* CreateUnitFromTemplate(std::uint32_t id, const char* classAbbreviation, std::uint32_t wreck);
   // With an owner the explosion becomes its child; frames "<name>NN.mat" in dir.
   CVDispExp* CreateExplosion(std::uint32_t id, const char* name, const char* dir, CVDispObj* owner,
                              std::uint32_t attached, std::uint32_t looping);

@@ -73,6 +73,20 @@ TEST_F(BuiltRulesTest, EveryGuildHasEveryHullClass) {
   }
 }
 
+// The size value decides how big a ship looks: the small classes below 20,
+// the warships and stations 20 or more.
+TEST_F(BuiltRulesTest, SmallHullsAreSmallAndLargeOnesLarge) {
+  const std::set<int> small = {UNITCLASS_GENP, UNITCLASS_USCT, UNITCLASS_ASCT, UNITCLASS_UASL,
+                               UNITCLASS_AASL, UNITCLASS_CONS, UNITCLASS_DEST};
+  for (int g = 0; g < kHullSections; ++g) {
+    for (int i = 0; i < hulls.GetHullCount(g); ++i) {
+      const CGHull* h = hulls.GetHull(g, i);
+      if (small.count(h->unitClass)) EXPECT_LT(h->attribute, 20) << h->name;
+      else EXPECT_GE(h->attribute, 20) << h->name;
+    }
+  }
+}
+
 // A hull not built from the start gets research points only through its
 // predecessor's line, so a class none of whose hulls is built from the start
 // or follows from one is closed to every player and computer chapter.

@@ -27,9 +27,9 @@ layout small
   slot 10 20 70 35 computer weapon   ; a slot
   slot 200 20 1 1 any
 section 3
-hull "Tiny" dest 200 600 1 2 3 4 150 small "Tiny Mk II" yes
+hull "Tiny" dest 19 200 600 1 2 3 4 150 small "Tiny Mk II" yes
 empty
-hull "Tiny Mk II" dest 210 650 5 6 7 8 190 small - no
+hull "Tiny Mk II" dest 20 210 650 5 6 7 8 190 small - no
 )";
 
 // What the game reads back from the compiled file.
@@ -45,7 +45,8 @@ TEST(CompileHulls, TheGameReadsBackWhatTheSourceSays) {
   const CGHull& next = *db.GetHull(3, 1);
   EXPECT_STREQ(tiny.name, "Tiny");
   EXPECT_EQ(std::make_tuple(tiny.index, tiny.unitClass, tiny.attribute, tiny.mass, tiny.massLimit),
-            std::make_tuple(0, 8, 0, 200u, 600u));
+            std::make_tuple(0, 8, 19, 200u, 600u));
+  EXPECT_EQ(next.attribute, 20);
   EXPECT_EQ(db.GetSuccessor(tiny), &next);  // its index is 2: past the empty entry
   EXPECT_EQ(next.index, 2);
   EXPECT_EQ(std::make_tuple(tiny.available, next.available), std::make_tuple(1u, 0u));
@@ -59,20 +60,22 @@ TEST(CompileHulls, TheGameReadsBackWhatTheSourceSays) {
 }
 
 TEST(CompileHulls, RefusesBadSources) {
-  ExpectProblem(CompileHulls("section 0\nhull \"A\" xxxx 1 2 1 1 1 1 1 l - yes\n"), 2, "unit class");
+  ExpectProblem(CompileHulls("section 0\nhull \"A\" xxxx 10 1 2 1 1 1 1 1 l - yes\n"), 2, "unit class");
   ExpectProblem(CompileHulls("layout l\n slot 1 1 1 1 laser\n"), 2, "module type");
   ExpectProblem(CompileHulls("layout l\n slot 230 1 1 1 any\n"), 2, "outside");
   std::string many = "layout l\n";
   for (int i = 0; i < 21; ++i) many += " slot 1 1 1 1 any\n";
   ExpectProblem(CompileHulls(many), 22, "at most 20");
   const std::string name50(50, 'n');
-  ExpectProblem(CompileHulls("layout l\nsection 0\nhull \"" + name50 + "\" dest 1 2 1 1 1 1 1 l - yes\n"), 3,
+  ExpectProblem(CompileHulls("layout l\nsection 0\nhull \"" + name50 + "\" dest 10 1 2 1 1 1 1 1 l - yes\n"), 3,
                 "1 to 49");
-  ExpectProblem(CompileHulls("layout l\nsection 0\nhull \"A\" dest 1 2 1 1 1 1 1 l \"B\" yes\n"), 3, "next hull");
-  ExpectProblem(CompileHulls("layout l\nsection 0\nhull \"A\" dest 5 2 1 1 1 1 1 l - yes\n"), 3, "limit");
-  ExpectProblem(CompileHulls("hull \"A\" dest 1 2 1 1 1 1 1 l - yes\n"), 1, "outside a section");
+  ExpectProblem(CompileHulls("layout l\nsection 0\nhull \"A\" dest 10 1 2 1 1 1 1 1 l \"B\" yes\n"), 3, "next hull");
+  ExpectProblem(CompileHulls("layout l\nsection 0\nhull \"A\" dest 10 5 2 1 1 1 1 1 l - yes\n"), 3, "limit");
+  ExpectProblem(CompileHulls("hull \"A\" dest 10 1 2 1 1 1 1 1 l - yes\n"), 1, "outside a section");
   ExpectProblem(CompileHulls("section 0\nsection 0\n"), 2, "twice");
-  ExpectProblem(CompileHulls("layout l\nsection 0\nhull \"A\" dest 1 2\n"), 3, "fields");
+  ExpectProblem(CompileHulls("layout l\nsection 0\nhull \"A\" dest 10 1 2\n"), 3, "fields");
+  ExpectProblem(CompileHulls("layout l\nsection 0\nhull \"A\" dest 256 1 2 1 1 1 1 1 l - yes\n"), 3, "size");
+  ExpectProblem(CompileHulls("layout l\nsection 0\nhull \"A\" dest big 1 2 1 1 1 1 1 l - yes\n"), 3, "size");
 }
 
 const char* const kModuleSource = R"(

@@ -583,6 +583,20 @@ TEST_F(DesignViewTest, ContextMenusByPlaceAndHelpOnAModuleWithAlt) {
   record->helpTopic = topic;
 }
 
+TEST_F(DesignViewTest, SetGotoAtASlotsRightEdgeFillsThatSlot) {
+  view->Render(-1);
+  Pump();
+  const std::size_t first = static_cast<std::size_t>(kGotoColumns * g_gotoGroup);
+  g_gotoSlots[first + 3] = GotoEntry{};
+  g_gotoSlots[first + 4] = GotoEntry{};
+  backend->PressKey(plat::VK_ESCAPE, 10);
+  view->OnRButtonDown(GotoColumnLeft(4) - 1, 40, 0);
+  ASSERT_FALSE(MenuItems().empty());
+  EXPECT_EQ(view->OnMenuCommand(501), 1);
+  EXPECT_EQ(g_gotoSlots[first + 3].kind, GOTO_DESIGN);
+  EXPECT_EQ(g_gotoSlots[first + 4].kind, GotoEntry{}.kind);
+}
+
 TEST_F(DesignViewTest, AHeldScrollButtonStepsEachFrameUntilReleased) {
   view->Render(-1);
   ASSERT_GT(view->ListCount(), 8);

@@ -409,6 +409,19 @@ TEST_F(TerrainView, AnEmptyGotoSlotTakesTheAsteroidFromItsMenu) {
   EXPECT_EQ(g_gotoSlots[slot].id, kShown);
 }
 
+TEST_F(TerrainView, TheGotoSlotAtTheMenusEdgeIsTheOneUnderIt) {
+  Show();
+  const std::size_t first = static_cast<std::size_t>(kGotoColumns * g_gotoGroup);
+  g_gotoSlots[first + 3] = GotoEntry{};
+  g_gotoSlots[first + 4] = GotoEntry{};
+  backend->PressKey(VK_ESCAPE, 10);
+  ASSERT_EQ(view->ShowContextMenu(GotoColumnLeft(4) - 1, 40), 1);
+  ASSERT_NE(g_popupMenu, nullptr);
+  EXPECT_EQ(view->OnMenuCommand(CVTerrain::MENU_SET_GOTO), 1);
+  EXPECT_EQ(g_gotoSlots[first + 3].kind, GOTO_TERRAIN_ASTEROID);
+  EXPECT_EQ(g_gotoSlots[first + 4].kind, GotoEntry{}.kind);
+}
+
 TEST_F(TerrainView, AutomanageOnlyWhenAlone) {
   Show();
   EXPECT_EQ(Shown()->automanage, 0);

@@ -210,6 +210,19 @@ TEST_F(Selection3D, TheMenusGotoCommandStoresTheSelectionOrTheAsteroidHere) {
   EXPECT_EQ(Status(), "Nothing selected!");
 }
 
+// Slots are 79 pixels wide from x = 7: a menu opened at the right edge of
+// slot 3, past x = 320, still fills slot 3, not its neighbour.
+TEST_F(Selection3D, TheGotoCommandFillsTheSlotUnderTheMenuAtItsEdge) {
+  TestView& v = Make3D(VIEW_ASTEROID_SPACE, 1);
+  const std::size_t first = static_cast<std::size_t>(g_gotoGroup * kGotoColumns);
+  g_gotoSlots[first + 3] = GotoEntry{};
+  g_gotoSlots[first + 4] = GotoEntry{};
+  g_popupMenu = new CPopupMenu(g_viewDDraw, g_viewWnd, g_screenSprite, GotoColumnLeft(4) - 1, 40, 0xFFFF, 0);
+  EXPECT_EQ(v.OnMenuCommand(501), 1);
+  EXPECT_EQ(g_gotoSlots[first + 3].kind, GOTO_ASTEROID);
+  EXPECT_EQ(g_gotoSlots[first + 4].kind, GotoEntry{}.kind);
+}
+
 TEST_F(Selection3D, AGotoSlotsMenuOffersWhatTheShownGroupHolds) {
   TestView& v = Make3D(VIEW_ASTEROID_SPACE, 1);
   const int group = g_gotoGroup;

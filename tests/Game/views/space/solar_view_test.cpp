@@ -9,6 +9,7 @@
 
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GChapter.h"
+#include "Game/views/frame/CPopupMenu.h"
 #include "Game/views/space/CVSolar.h"
 #include "Game/views/world/CVDispObj.h"
 #include "Game/views/world/CVSgWorld.h"
@@ -81,6 +82,19 @@ TEST_F(SolarView, TheOverviewCameraStandsLowerForMoreAsteroids) {
   Camera(eye);
   EXPECT_NEAR(eye[2], 1040.0, 1e-3);
   g_numAsteroids = saved;
+}
+
+// Nothing marked or selected: the solar view goes into the slot under the
+// menu, also at the slot's right edge past x = 320.
+TEST_F(SolarView, SetGotoFillsTheSlotUnderTheMenuAtItsEdge) {
+  CVSolar& v = Make();
+  const std::size_t first = static_cast<std::size_t>(kGotoColumns * g_gotoGroup);
+  g_gotoSlots[first + 3] = GotoEntry{};
+  g_gotoSlots[first + 4] = GotoEntry{};
+  g_popupMenu = new CPopupMenu(g_viewDDraw, g_viewWnd, g_screenSprite, GotoColumnLeft(4) - 1, 40, 0xFFFF, 0);
+  EXPECT_EQ(v.OnMenuCommand(501), 1);
+  EXPECT_EQ(g_gotoSlots[first + 3].kind, GOTO_SOLAR);
+  EXPECT_EQ(g_gotoSlots[first + 4].kind, GotoEntry{}.kind);
 }
 
 TEST_F(SolarView, CameraModesCycleBothWaysWithTheirTexts) {

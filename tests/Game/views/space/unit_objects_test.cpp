@@ -77,6 +77,32 @@ TEST_F(UnitObjects, ObjectsFollowUnitsArrivingLeavingRefittedAndWrecked) {
   EXPECT_EQ(ObjectOf(v, stays), wreck);
 }
 
+// Both ways an object is made, from the unit and from its id alone (as the
+// battle replay does), size the ship by its hull.
+TEST_F(UnitObjects, ShipsOfSmallHullsAreDrawnATenthSmaller) {
+  TestView& v = Make3D();
+  CGUnit* ship = Ship(0);
+  CGHull* hull = ship->GetTemplate()->hull;
+  ASSERT_NE(hull, nullptr);
+  DisplayList& list = *v.displayList;
+
+  hull->attribute = 19;
+  EXPECT_FLOAT_EQ(list.CreateUnit(ship)->scale, 0.9f);
+  EXPECT_FLOAT_EQ(list.CreateUnitFromTemplate(ship->id, "dest", 0)->scale, 0.9f);
+
+  hull->attribute = 20;
+  EXPECT_FLOAT_EQ(list.CreateUnit(ship)->scale, 1.f);
+  EXPECT_FLOAT_EQ(list.CreateUnitFromTemplate(ship->id, "dest", 0)->scale, 1.f);
+
+  // No hull, or no unit of that id in the game: full size.
+  hull->attribute = 0;
+  ship->GetTemplate()->hull = nullptr;
+  EXPECT_FLOAT_EQ(list.CreateUnit(ship)->scale, 1.f);
+  EXPECT_FLOAT_EQ(list.CreateUnitFromTemplate(ship->id, "dest", 0)->scale, 1.f);
+  ship->GetTemplate()->hull = hull;
+  EXPECT_FLOAT_EQ(list.CreateUnitFromTemplate(ship->id + 1000, "dest", 0)->scale, 1.f);
+}
+
 TEST_F(UnitObjects, OrdersNamingMissingThingsAreSkipped) {
   TestView& v = Make3D();
   CGUnit* unit = Ship(0);

@@ -51,7 +51,7 @@ class SceneTest : public WorldScreen {
   // A unit of guild `guild` (chapter guild x 8), class abbreviation `cls`.
   CVDispUnt* Unit(std::uint32_t guild, std::uint32_t serial, const char* cls, const double at[3]) {
     const std::uint32_t id = (guild * 8) << 26 | serial;
-    CVDispUnt* u = list->CreateUnitFromTemplate(id, cls, 0, 1.0f);
+    CVDispUnt* u = list->CreateUnitFromTemplate(id, cls, 0);
     u->SetPosition(at);
     return u;
   }
@@ -227,8 +227,8 @@ TEST_F(SceneTest, FindTakesTheNewestAndRemovalsKeepTheCount) {
   EXPECT_EQ(list->unitCount, 1u);
   EXPECT_EQ(list->Remove(DISP_UNIT, 99), 0u);
   const std::uint32_t foreign = (3u << 26) | 7, own = (static_cast<std::uint32_t>(kLocal) << 26) | 8;
-  list->CreateUnitFromTemplate(foreign, "dest", 0, 1.f);
-  list->CreateUnitFromTemplate(own, "dest", 0, 1.f);
+  list->CreateUnitFromTemplate(foreign, "dest", 0);
+  list->CreateUnitFromTemplate(own, "dest", 0);
   list->RemoveForeignUnits();
   EXPECT_EQ(list->Find(DISP_UNIT, foreign), nullptr);
   EXPECT_NE(list->Find(DISP_UNIT, own), nullptr);
@@ -245,7 +245,7 @@ TEST_F(SceneTest, APickLeadsToTheUnitAndPassesTransparentTexelsAndGridsAndRefuse
   g_currentView = &view;
   const double front[3] = {1100.0, 1100.0, 1095.0}, back[3] = {1100.0, 1100.0, 1100.0};
   CVDispUnt* near = Unit(0, 1, "crus", front);
-  CVDispUnt* behind = list->CreateUnitFromTemplate(2, "batt", 0, 1.f);
+  CVDispUnt* behind = list->CreateUnitFromTemplate(2, "batt", 0);
   behind->SetPosition(back);
   SGInstanceScale(behind->instance, 4.f);  // fills the view behind the near one
   near->SelectViewMaterial(255);
