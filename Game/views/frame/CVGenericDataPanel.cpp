@@ -15,20 +15,11 @@ using namespace orders;
 
 namespace {
 
-constexpr int kVoiceConstructed = 1;
-constexpr int kVoiceConstructFailed = 2;
-constexpr int kVoiceCannotConstruct = 3;
-constexpr int kVoiceNoMinerals = 4;
-constexpr int kVoiceModified = 5;
-constexpr int kVoiceModifyFailed = 6;
-constexpr int kVoiceModifyTargetGone = 7;
-constexpr std::uint32_t kNoSlot = 255;
-
 CVGeneric* CurrentView() { return dynamic_cast<CVGeneric*>(g_currentView); }
 
 }  // namespace
 
-std::uint32_t g_templateSlot = kNoSlot;
+std::uint32_t g_templateSlot = kNoTemplateSlot;
 std::uint8_t g_chosenGuild = 0;
 
 void ConnectDataPanel(CVData& panel) {
@@ -59,7 +50,7 @@ void CVGeneric::OnDataPanelCommand(int row, std::uint32_t /*argument*/) {
   if (g_commandUnitId == 0xFFFFFFFF || !g_gameData) return;
   // Every way out of a refused pick forgets the slot and ends the mode.
   const auto giveUp = [this] {
-    g_templateSlot = kNoSlot;
+    g_templateSlot = kNoTemplateSlot;
     ResetMode();
     UpdateCursor();
   };

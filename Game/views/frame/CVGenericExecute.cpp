@@ -34,8 +34,6 @@ namespace {
 constexpr std::uint32_t kRefuelRangeSq = 1440000;
 constexpr std::uint32_t kRefuelRangeNoDriveSq = 2880000;
 
-constexpr int kVoiceConstructed = 1;
-constexpr int kVoiceConstructFailed = 2;
 constexpr int kVoiceInvalid = 13;
 constexpr int kVoiceScan = 14;
 constexpr int kVoiceSurvey = 15;

@@ -14,14 +14,6 @@ using namespace orders;
 
 namespace {
 
-constexpr int kVoiceConstructed = 1;
-constexpr int kVoiceConstructFailed = 2;
-constexpr int kVoiceCannotConstruct = 3;
-constexpr int kVoiceNoMinerals = 4;
-constexpr int kVoiceModified = 5;
-constexpr int kVoiceModifyFailed = 6;
-constexpr int kVoiceModifyTargetGone = 7;
-constexpr std::uint32_t kNoSlot = 255;
 constexpr int kFixedSlots = 15;
 
 }  // namespace
@@ -78,7 +70,7 @@ void CVAstSpace::OnDataPanelCommand(int row, std::uint32_t /*argument*/) {
   }
   UnmarkSelection();
   g_gameData->ClearSelection();
-  g_templateSlot = kNoSlot;
+  g_templateSlot = kNoTemplateSlot;
   ResetMode();
   UpdateCursor();
 }
