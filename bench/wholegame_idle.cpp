@@ -36,6 +36,7 @@
 #include "bench/bench_screen.h"
 #include "bench/count_heap_calls.h"
 #include "bench/thread_time.h"
+#include "bench/wholegame_data.h"
 #include "platform/backend/headless.h"
 #include "platform/core/clock.h"
 #include "platform/display/screen.h"
@@ -70,18 +71,6 @@ class ShowingBackend : public HeadlessBackend {
   std::vector<BYTE> shown_;
 };
 
-std::string LoadRunGame() {
-  const std::filesystem::path file = std::filesystem::path(QUEN_SOURCE_DIR) / "tests/e2e/wholegame/data/wg_model.bin";
-  std::ifstream in(file, std::ios::binary);
-  const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  if (bytes.empty()) return "no game data in " + file.string();
-  g_gameData = new CGameData(0, 1);
-  BlockReader r(bytes);
-  if (g_gameData->Load(r) == 0)
-    return file.string() + " no longer loads: write it again with tests/e2e/wholegame/refresh_goldens.sh";
-  return {};
-}
-
 struct Totals {
   double cpu = 0, wall = 0;
   long passes = 0, shown = 0, ticks = 0;
@@ -94,7 +83,7 @@ void BM_StillSolarScreen(benchmark::State& state) {
   ShowingBackend* display = owned.get();
   InstallBackend(std::move(owned));
   const HWND window = bench::OpenMainWindow("BenchStillScreen", WS_CLIPCHILDREN);
-  if (const std::string failure = LoadRunGame(); !failure.empty()) {
+  if (const std::string failure = bench::LoadWholeGameData(); !failure.empty()) {
     bench::CloseScreen();
     return state.SkipWithError(failure.c_str());
   }

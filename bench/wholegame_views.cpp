@@ -35,6 +35,7 @@
 #include "Game/views/world/CVSgWorld.h"
 #include "bench/bench_fill.h"
 #include "bench/bench_screen.h"
+#include "bench/wholegame_data.h"
 #include "media/CDDraw.h"
 #include "platform/backend/headless.h"
 #include "platform/resource/module.h"
@@ -50,27 +51,13 @@ struct FakeView : IGameView {
   ViewType GetViewType() const override { return VIEW_SOLAR; }
 };
 
-// The run's game data, or none (and why) when its block is missing or no
-// longer loads.
-std::string LoadRunGame() {
-  const std::filesystem::path file = std::filesystem::path(QUEN_SOURCE_DIR) / "tests/e2e/wholegame/data/wg_model.bin";
-  std::ifstream in(file, std::ios::binary);
-  const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  if (bytes.empty()) return "no game data in " + file.string();
-  g_gameData = new CGameData(0, 1);
-  BlockReader r(bytes);
-  if (g_gameData->Load(r) == 0)
-    return file.string() + " no longer loads: write it again with tests/e2e/wholegame/refresh_goldens.sh";
-  return {};
-}
-
 // The run's game on the screen: the solar view made first (it makes the 3D
 // world the fill is drawn in), the view measured over it.
 struct Screen {
   Screen() {
     bench::UseBuiltInstallation();
     window = bench::OpenMainWindow("BenchWholeGame", WS_CLIPCHILDREN);
-    failure = LoadRunGame();
+    failure = bench::LoadWholeGameData();
     if (!failure.empty()) return;
     bench::LoadArt(g_gameData->GetLocalGuildIndex());
     const CGChapter* local = g_gameData->guildList->GetChapter(g_gameData->localChapterId);
