@@ -52,7 +52,8 @@ std::vector<CGUnit*> OperationalUnitsAt(const CGGamePieceDB& pieces, std::uint16
 }
 
 // Groups of solar-space units linked by meeting distance.
-std::vector<std::vector<CGUnit*>> SolarGroups(const std::vector<CGUnit*>& units) {
+std::vector<std::vector<CGUnit*>> SolarGroups(const std::vector<CGUnit*>& units,
+                                            std::span<const std::uint32_t> released) {
   std::vector<std::size_t> root(units.size());
   std::iota(root.begin(), root.end(), std::size_t{0});
   auto find = [&](std::size_t i) {
@@ -67,7 +68,7 @@ std::vector<std::vector<CGUnit*>> SolarGroups(const std::vector<CGUnit*>& units)
   }
   std::vector<std::vector<CGUnit*>> groups(units.size());
   for (std::size_t i = 0; i < units.size(); ++i) groups[find(i)].push_back(units[i]);
-  std::erase_if(groups, [](const std::vector<CGUnit*>& g) { return !SrvCanOpenFire(g); });
+  std::erase_if(groups, [&](const std::vector<CGUnit*>& g) { return !SrvCanOpenFire(g, released); });
   return groups;
 }
 
@@ -147,7 +148,7 @@ void ApplyStuns(SrvTurnContext& turn, const SrvSpaceBattleResult& r, const std::
 // chapter taking part with a notification naming it.
 void FightSpace(SrvTurnContext& turn, std::optional<std::uint16_t> replay, const std::vector<CGUnit*>& units,
                 const std::vector<CGUnit*>& joined = {}) {
-  const SrvSpaceBattleResult r = SrvFightSpaceBattle(units, turn.random);
+  const SrvSpaceBattleResult r = SrvFightSpaceBattle(units, turn.random, turn.released);
   for (CGUnit* u : units) {
     if (std::find(r.destroyed.begin(), r.destroyed.end(), u->id) == r.destroyed.end()) continue;
     u->ClearOrders(true);
@@ -321,11 +322,11 @@ void SrvResolveBattles(SrvTurnContext& turn) {
         if (arrived) joined.push_back(u);
         return arrived;
       });
-      if (!SrvCanOpenFire(units)) continue;
+      if (!SrvCanOpenFire(units, turn.released)) continue;
       taken[at] = true;
       FightSpace(turn, at, units, joined);
     }
-    for (const auto& group : SolarGroups(OperationalUnitsAt(*world.pieces, count))) {
+    for (const auto& group : SolarGroups(OperationalUnitsAt(*world.pieces, count), turn.released)) {
       const std::optional<std::uint16_t> replay = SolarReplayNumber(world, group, taken);
       if (replay) taken[*replay] = true;
       FightSpace(turn, replay, group);

@@ -113,7 +113,8 @@ bool PlanMatches(const CGUnit& u, std::uint8_t whoToFireAt) {
 
 class Battle {
  public:
-  Battle(std::span<CGUnit* const> units, SrvRandom& random) : m_random(random) {
+  Battle(std::span<CGUnit* const> units, SrvRandom& random, std::span<const std::uint32_t> released)
+      : m_random(random), m_released(released) {
     for (CGUnit* u : units) {
       if (u != nullptr && u->IsOperational() && u->design != nullptr) m_fighters.push_back({u, false});
     }
@@ -253,6 +254,10 @@ class Battle {
     return found;
   }
 
+  bool Released(const CGUnit& u) const {
+    return std::find(m_released.begin(), m_released.end(), u.id) != m_released.end();
+  }
+
   // Stunned before the battle or by a hit in it.
   bool Stunned(const CGUnit& u) const {
     return SrvStunned(u) || std::find(m_stunned.begin(), m_stunned.end(), u.id) != m_stunned.end();
@@ -282,13 +287,13 @@ class Battle {
   // else (with "target closest") at the nearest hostile within its range; a
   // bombard at the ship its special attack order names.
   // A unit already stunned is no mind weapon's target: a stun is not drawn out
-  // by another.
+  // by another; nor is one just released from its stun.
   void FireSpecial(CGUnit& u, int slot, Fighter& target, std::vector<SrvShot>& shots) {
     const std::uint32_t rangeSq = u.GetWeaponRangeSq(slot);
     const bool mind = MindArmed(u, slot);
     const auto takes = [&](const Fighter& f) {
       return !f.out && DistanceSq(u, *f.unit) <= rangeSq && SpecialFiresAt(u, slot, *f.unit) &&
-             !(mind && Stunned(*f.unit));
+             !(mind && (Stunned(*f.unit) || Released(*f.unit)));
     };
     Fighter* aim = takes(target) ? &target : nullptr;
     if (aim == nullptr && mind && u.targeting[1] != 0 && u.targeting[2] == 0) {
@@ -421,6 +426,7 @@ class Battle {
   std::vector<std::uint32_t> m_stunned;
   HostilityTable m_hostile;
   SrvRandom& m_random;
+  std::span<const std::uint32_t> m_released;
   SrvSpaceBattleResult m_result;
 };
 
@@ -450,7 +456,10 @@ bool SrvChaptersHostile(std::uint32_t a, std::uint32_t b) {
          UnitChapterCamp(ca) != UnitChapterCamp(cb);
 }
 
-bool SrvCanOpenFire(std::span<CGUnit* const> units) {
+bool SrvCanOpenFire(std::span<CGUnit* const> units, std::span<const std::uint32_t> released) {
+  const auto spared = [&](const CGUnit& u) {
+    return SrvStunned(u) || std::find(released.begin(), released.end(), u.id) != released.end();
+  };
   const auto operational = [](const CGUnit* u) { return u != nullptr && u->IsOperational(); };
   // Units keep their places through a battle and nothing changes until a
   // shot: a weapon that has no hostile within its reach, or would hold its
@@ -463,7 +472,7 @@ bool SrvCanOpenFire(std::span<CGUnit* const> units) {
       const std::uint32_t reachSq = shooter->GetWeaponRangeSq(s);
       for (const CGUnit* other : units) {
         if (operational(other) && Hostile(*shooter, *other) && DistanceSq(*shooter, *other) <= reachSq &&
-            (!special || (SpecialFiresAt(*shooter, s, *other) && !(MindArmed(*shooter, s) && SrvStunned(*other)))) &&
+            (!special || (SpecialFiresAt(*shooter, s, *other) && !(MindArmed(*shooter, s) && spared(*other)))) &&
             SrvShotChance(*shooter, s, *other) >= shooter->targeting[4])
           return true;
       }
@@ -517,6 +526,7 @@ bool SrvHitHurts(const CGUnit& unit, int slot, const CGUnit& target, bool effect
   return IsWeapon(m) && SrvHitStrength(unit, slot, effectiveRange) > SrvShieldStrength(target, m->AttackKind());
 }
 
-SrvSpaceBattleResult SrvFightSpaceBattle(std::span<CGUnit* const> units, SrvRandom& random) {
-  return Battle(units, random).Fight();
+SrvSpaceBattleResult SrvFightSpaceBattle(std::span<CGUnit* const> units, SrvRandom& random,
+                                         std::span<const std::uint32_t> released) {
+  return Battle(units, random, released).Fight();
 }

@@ -106,7 +106,10 @@ bool SrvChaptersHostile(std::uint32_t a, std::uint32_t b);
 // a chance to hit it no lower than its plan's. Units that meet with nothing
 // to fire (two unarmed ships on a common course, a gunship beyond its reach)
 // are no battle, or they would be one every turn until they part.
-bool SrvCanOpenFire(std::span<CGUnit* const> units);
+// `released` are units whose stun ran out this turn: no mind weapon fires at
+// them before their players could order them (else a mind weapon standing by
+// would stun a ship again in every turn its stun ends, and it never moves).
+bool SrvCanOpenFire(std::span<CGUnit* const> units, std::span<const std::uint32_t> released = {});
 
 // The first weapon slot of the unit able to fire (1-19, working, with a
 // firing level and ammunition, not special); -1 when none.
@@ -140,5 +143,7 @@ std::uint32_t SrvShieldStrength(const CGUnit& target, std::uint8_t attackKind);
 bool SrvHitHurts(const CGUnit& unit, int slot, const CGUnit& target, bool effectiveRange);
 
 // Fights the battle among `units` (operational ones take part; null entries
-// are passed over). Deterministic for the state of `random`.
-SrvSpaceBattleResult SrvFightSpaceBattle(std::span<CGUnit* const> units, SrvRandom& random);
+// are passed over); no mind weapon fires at the `released` (as for
+// SrvCanOpenFire). Deterministic for the state of `random`.
+SrvSpaceBattleResult SrvFightSpaceBattle(std::span<CGUnit* const> units, SrvRandom& random,
+                                         std::span<const std::uint32_t> released = {});

@@ -29,5 +29,6 @@ bool SrvAdvanceStun(SrvTurnContext& turn, CGUnit& unit) {
     return false;
   }
   SrvFinishFirstOrder(turn, unit, 1);
+  turn.released.push_back(unit.id);
   return true;
 }

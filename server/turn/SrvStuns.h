@@ -18,6 +18,7 @@ class CGUnit;
 void SrvStunUnit(SrvTurnContext& turn, CGUnit& unit, std::uint8_t turns);
 
 // One turn of the stun at the head of the unit's queue: in the turn its
-// count runs out it ends as a done order (303, notice 1/101 naming type 35)
-// and true is returned, the next order taking the same turn.
+// count runs out it ends as a done order (303, notice 1/101 naming type 35),
+// the unit joins the turn's released (no mind weapon's target in its
+// battles) and true is returned, the next order taking the same turn.
 bool SrvAdvanceStun(SrvTurnContext& turn, CGUnit& unit);

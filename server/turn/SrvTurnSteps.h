@@ -56,6 +56,9 @@ struct SrvTurnContext {
   // Units whose trip to an asteroid ended this turn: they come upon a
   // battle there as it is fought (SrvResolveBattles).
   std::vector<std::uint32_t> arrivals{};
+  // Units whose stun ran out this turn: no mind weapon stuns them again
+  // before their players could order them (SrvResolveBattles).
+  std::vector<std::uint32_t> released{};
   // By asteroid: sent with the asteroid's terrain battles (SrvResolveBattles).
   std::map<std::uint16_t, SrvSurfaceRecord> surface{};
 

@@ -329,6 +329,15 @@ quen_two_players_run(TwoPlayersOneJoinsAGameInPlay in_play_join
 # host's home pool and the scout gone from the host's ship list.
 quen_two_players_run(TwoPlayersShipOfferedAndBought ship_offer
   so_host_menu.png,so_host_price.png,so_host_board.png,so_host_paid.png,so_host_ships.png,so_join_board.png,so_join_bid.png,so_join_bid_made.png,so_join_paying.png,so_join_ships.png)
+# A stun as its victim meets it: the host, of the Emerald Combine, builds,
+# arms and sends a mind weapon to Fenorhesh (as Quenbar.MindWeaponArmedAndStunning
+# does), whose chapter the other player takes from the computer on the way;
+# its ships stunned in the battle there read as stunned in its data panel
+# and cannot be ordered, and the turn after their stuns run out they are free
+# (the mind weapon standing by left them alone) and can be.
+quen_two_players_run(TwoPlayersMindWeaponStunsTheOthersShips stun_victim
+  sv_join_stunned.png,sv_join_stunned_refused.png,sv_join_free.png
+  "turn 10 resolved")
 # Scans from the home asteroid's space: a scout's survey of the asteroid and a
 # scan of an own scout by the general-purpose unit (the design shown at once),
 # then the survey's turns played until the scout has no order and the

@@ -155,6 +155,30 @@ TEST_F(SpecialWeapons, AStunKeepsItsQueueForItsTurnsHoldsFireAndThenLifts) {
   EXPECT_EQ(ReadU32(lifted[0], 144), static_cast<std::uint32_t>(ORDER_STUNNED));
 }
 
+// A stun ends in a turn's orders, before its battles: an armed mind weapon
+// standing by stunned the ship again in that battle, turn after turn, and its
+// player, who cannot order a stunned ship, never had a turn to move it.
+TEST_F(SpecialWeapons, AShipWhoseStunRanOutIsNotStunnedAgainBeforeItsPlayerCanOrderIt) {
+  CGUnit* mystic = Fleet(kCombine, Design(kCombine, {kDrive, kMind}), 1, kField)[0];
+  mystic->targeting = {0, 1, 0, 0, 0};
+  ASSERT_EQ(SubmitPlan(kCombine, *mystic, 1, 2), SrvOrderVerdict::kAccepted);
+  CGUnit* target = Fleet(0, Design(0, {kDrive}), 1, kField, 100)[0];
+  target->orders.InsertAt(Order(ORDER_STUNNED, 1).release(), 0);
+
+  auto turn = Advance(*target);
+  ASSERT_FALSE(Stunned(*target));
+  EXPECT_EQ(turn->released, std::vector<std::uint32_t>{target->id});
+  SrvResolveBattles(*turn);
+  EXPECT_FALSE(Stunned(*target));
+  EXPECT_TRUE(OfType(*turn, 0, 503).empty()) << "the mind weapon had nobody to fire at";
+  EXPECT_TRUE(OfType(*turn, 0, 301).empty());
+
+  // The next turn it is fair game again.
+  turn = Resolve();
+  EXPECT_TRUE(Stunned(*target));
+  EXPECT_EQ(OfType(*turn, 0, 301).size(), 1u);
+}
+
 TEST_F(SpecialWeapons, AMentalAttackNeedsAMindWeaponAndItsRangeAndEndsWithTheStun) {
   CGUnit* mystic = Fleet(kCombine, Design(kCombine, {kDrive, kMind}), 1, kField)[0];
   mystic->targeting = {0, 1, 0, 0, 0};

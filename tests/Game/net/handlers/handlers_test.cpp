@@ -142,6 +142,36 @@ TEST_F(Handlers, UnitsEnterMoveAndAreReplacedByTheirResults) {
   EXPECT_EQ(game->pieces.FindUnit((17u << 26) | 1, &at), nullptr);
 }
 
+// A stun as the stunned ship's owner is told of it: the server's 301 puts it
+// before the order the player gave (whose stage it keeps), the ship refuses
+// a new queue, and the 303 that ends it gives the waiting order back the
+// lead.
+TEST_F(Handlers, AStunFromTheServerLeadsTheQueueUntilItsEnd) {
+  CGUnit* ship = Unit(9, 1, 4);
+  auto scan = std::make_unique<UnitOrder>();
+  scan->type = ORDER_SCAN_ASTEROID;
+  scan->SetWord(0, 4);
+  ship->InsertOrder(std::move(scan), kInsertReplace, false);
+  ship->stage = 2;
+  Packet stun(PKT_ORDER, kOrderPacketSize);
+  stun.Put<std::uint32_t>(8, ship->id).Put<std::uint32_t>(12, ORDER_STUNNED).Put<std::uint8_t>(20, kInsertFront)
+      .Put<std::uint32_t>(24, 3);
+  EXPECT_TRUE(Apply(stun));
+  ASSERT_EQ(ship->GetOrderCount(), 2);
+  EXPECT_EQ(std::make_tuple(ship->GetOrder(0)->type, ship->GetOrder(0)->Word(0), ship->GetOrder(1)->type),
+            std::make_tuple(std::uint32_t{ORDER_STUNNED}, 3u, std::uint32_t{ORDER_SCAN_ASTEROID}));
+  EXPECT_EQ(ship->stage, 2);
+  EXPECT_EQ(ship->OrderOnAsteroid(ORDER_SCAN_ASTEROID, 5, kInsertReplace), 0);
+  EXPECT_EQ(ship->GetOrderCount(), 2);
+
+  EXPECT_TRUE(Apply(Packet(PKT_ORDER_REMOVED, 16).Put<std::uint32_t>(8, ship->id).Put<std::int32_t>(12, 1)));
+  ASSERT_EQ(ship->GetOrderCount(), 1);
+  EXPECT_EQ(ship->GetOrder(0)->type, std::uint32_t{ORDER_SCAN_ASTEROID});
+  // A stun for a ship the client does not hold is refused.
+  stun.Put<std::uint32_t>(8, (9u << 26) | 77);
+  EXPECT_FALSE(Apply(stun));
+}
+
 // A design out of the fixed slots (a bought ship's copy) comes with its
 // values before the unit of it; the server tells it again when it cannot
 // know whether the client still holds it.
