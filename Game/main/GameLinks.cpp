@@ -10,6 +10,7 @@
 #include "Game/model/GGameData.h"
 #include "Game/model/GGuild.h"
 #include "Game/model/GNotify.h"
+#include "Game/model/GNotifyCodes.h"
 #include "Game/model/GWorldLinks.h"
 #include "Game/net/NetDispatcher.h"
 #include "Game/net/NetHandlerLinks.h"
@@ -57,7 +58,8 @@ void InstallGameLinks(AppLinks& links) {
     if (advance) g_gameData->AdvanceModelTurn();
     // The new turn in the local chapter's notification list.
     if (g_gameData->notifications)
-      g_gameData->notifications->Add(g_gameData->localChapterId, 4, 403, nullptr, nullptr, 0, 0, 0xFFFFFFFFu);
+      g_gameData->notifications->Add(g_gameData->localChapterId, notify::kGameEvent, notify::kTurnComplete,
+                                     nullptr, nullptr, 0, 0, 0xFFFFFFFFu);
     // The turn's notifications are read from the top.
     AppViewNotices().ScrollNotificationsToTop();
   };

@@ -11,12 +11,13 @@
 #include "Game/dialogs/CDEnterNameDlg.h"
 #include "Game/dialogs/CDSaveDlg.h"
 #include "Game/dialogs/DialogLinks.h"
+#include "Game/model/GControlIds.h"
 #include "Game/model/GGameData.h"
 #include "Game/model/GGuild.h"
 #include "Game/model/GUnit.h"
 #include "Game/panels/CVData.h"
-#include "Game/panels/CVNotify.h"
 #include "Game/panels/CVDataText.h"
+#include "Game/panels/CVNotify.h"
 #include "Game/rules/GHullDB.h"
 #include "Game/rules/GModuleDB.h"
 #include "Game/rules/GTemplateDB.h"
@@ -204,7 +205,7 @@ void CDesignView::Activate(std::int32_t argument) {
   if (readOnly_ && g_gameData) unit = g_gameData->pieces.FindUnit(static_cast<std::uint32_t>(argument), nullptr);
   // Here the switch button leads back, however the chamber was reached (its
   // own button, a goto slot, a game loaded in it).
-  if (CImageButton* button = ControlButton(kDesignButtonId))
+  if (CImageButton* button = ControlButton(control::kSwitchView))
     button->SetImages(GuildArt(LocalGuild(), "retrvwup.ima").c_str(), GuildArt(LocalGuild(), "retrvwdn.ima").c_str());
   if (readOnly_ && unit && unit->GetTemplate()) {
     keptDesign_ = WorkingCopy(*design_);
@@ -291,11 +292,11 @@ void CDesignView::GoToView(WPARAM a, LPARAM b) {
     if (button && button->window) ShowWindow(button->window, SW_HIDE);
   for (auto& button : filterButton_)
     if (button && button->window) ShowWindow(button->window, SW_HIDE);
-  for (std::uint32_t id : {131u, 132u})
+  for (std::uint32_t id : {control::kOptions, control::kSettings})
     if (CImageButton* button = ControlButton(id); button && button->window) ShowWindow(button->window, SW_SHOW);
   if (readOnly_ && keptDesign_) design_ = std::move(keptDesign_);
   // Elsewhere the switch button leads into the chamber, however it is left.
-  if (CImageButton* button = ControlButton(kDesignButtonId))
+  if (CImageButton* button = ControlButton(control::kSwitchView))
     button->SetImages(GuildArt(LocalGuild(), "switvwup.ima").c_str(), GuildArt(LocalGuild(), "switvwdn.ima").c_str());
   readOnly_ = 0;
   viewedUnitId_ = 0xFFFFFFFFu;
@@ -317,15 +318,16 @@ void CDesignView::UpdateControlPanel() {
   };
   ClearControlArea();
   // Save and new design take the places of the options and settings buttons.
-  for (std::uint32_t id : {131u, 132u}) show(ControlButton(id), false);
-  for (std::uint32_t id : {101u, 111u}) show(ControlButton(id), true);
+  for (std::uint32_t id : {control::kOptions, control::kSettings}) show(ControlButton(id), false);
+  for (std::uint32_t id : {control::kSwitchView, control::kEndTurn}) show(ControlButton(id), true);
   for (auto* button : {scrollLeftButton_.get(), scrollRightButton_.get(), saveButton_.get(), newDesignButton_.get()})
     show(button, true);
   // The filters share the info panel's button places.
   for (auto& button : filterButton_) show(button.get(), !g_infoPanelVisible);
-  for (std::uint32_t id = 260; id <= 271; ++id) show(ControlButton(id), g_infoPanelVisible != 0);
+  for (std::uint32_t id = control::kFirstPanel; id <= control::kLastPanel; ++id)
+    show(ControlButton(id), g_infoPanelVisible != 0);
   // The round info button lies over the corners of the four around it: last.
-  show(ControlButton(130), true);
+  show(ControlButton(control::kInfo), true);
   for (CImageButton* button : shown) DrawViewSprite(button->sprite.get(), button->x, button->y, nullptr);
   for (CImageButton* button : shown) ShowInButtonWindow(*button);
   FlushScreen();

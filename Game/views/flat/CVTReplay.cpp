@@ -11,6 +11,7 @@
 #include "Game/base/GInstData.h"
 #include "Game/base/TraceError.h"
 #include "Game/model/GAsteroid.h"
+#include "Game/model/GControlIds.h"
 #include "Game/model/GGameData.h"
 #include "Game/model/GTerrainRec.h"
 #include "Game/model/GWorldLinks.h"
@@ -147,8 +148,8 @@ void CVTReplay::GoToView(WPARAM viewType, LPARAM argument) {
 }
 
 void CVTReplay::OnReplayModeEntered() {
-  if (CImageButton* pause = ControlButton(204)) ShowWindow(pause->window, SW_SHOW);
-  if (CImageButton* play = ControlButton(200)) ShowWindow(play->window, SW_HIDE);
+  if (CImageButton* pause = ControlButton(control::kReplayPause)) ShowWindow(pause->window, SW_SHOW);
+  if (CImageButton* play = ControlButton(control::kReplayPlay)) ShowWindow(play->window, SW_HIDE);
   g_replayMode = 2;
   list.Clear();
   FreeCaches();
@@ -196,8 +197,8 @@ void CVTReplay::OnReplayAdvance() {
   // The step ends paused: from play, Pause would stay offered over a replay
   // that already waits, and take a second press to resume.
   if (g_replayMode == 2) {
-    if (CImageButton* play = ControlButton(200)) ShowWindow(play->window, SW_SHOW);
-    if (CImageButton* pause = ControlButton(204)) ShowWindow(pause->window, SW_HIDE);
+    if (CImageButton* play = ControlButton(control::kReplayPlay)) ShowWindow(play->window, SW_SHOW);
+    if (CImageButton* pause = ControlButton(control::kReplayPause)) ShowWindow(pause->window, SW_HIDE);
   }
   g_replayMode = 3;
   list.Run();

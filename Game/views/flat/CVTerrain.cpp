@@ -7,8 +7,8 @@
 
 #include "Game/app/AppGlobals.h"
 #include "Game/app/AppMessages.h"
-#include "Game/base/GInstData.h"
 #include "Game/base/GIDString.h"
+#include "Game/base/GInstData.h"
 #include "Game/dialogs/CDConstructAtvDlg.h"
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GChapter.h"
@@ -24,6 +24,7 @@
 #include "Game/rules/GGameVar.h"
 #include "Game/views/frame/CPopupMenu.h"
 #include "Game/views/frame/OrderFeedback.h"
+#include "Game/views/frame/Voices.h"
 #include "Game/views/world/CVSgWorld.h"
 #include "Game/views/world/CVStarField.h"
 #include "media/CDDraw.h"
@@ -897,7 +898,7 @@ void CVTerrain::RunZoneCommand(std::uint32_t id, int x, int y) {
       if ((counts[0] | counts[1] | counts[2] | counts[3]) == 0) {
         SetStatusFromId("ORDSCNCL");
       } else {
-        PlayVoice(1);
+        PlayVoice(kVoiceConstructed);
         SetStatusFromId("CNSTINIT");
       }
       auto image = p.Build();

@@ -15,9 +15,11 @@
 #include "Game/base/GIDString.h"
 #include "Game/base/GInstData.h"
 #include "Game/model/GChapter.h"
+#include "Game/model/GControlIds.h"
 #include "Game/model/GGameData.h"
 #include "Game/model/GGuild.h"
 #include "Game/model/GNotify.h"
+#include "Game/model/GNotifyCodes.h"
 #include "Game/model/GUnit.h"
 #include "Game/panels/CInfoPanel.h"
 #include "Game/panels/CVData.h"
@@ -86,8 +88,9 @@ namespace {
 
 constexpr RECT kWholeScreen{0, 0, kScreenWidth, kScreenHeight};
 constexpr int kTextStripHeight = 20;
-constexpr int kGameEventCategory = 4;
-constexpr std::uint16_t kWelcomeCodes[] = {402, 419, 420, 421, 422, 423};
+constexpr std::uint16_t kWelcomeCodes[] = {notify::kWelcome,           notify::kWelcomeSolarView,
+                                           notify::kWelcomeGotoButton, notify::kWelcomeSurface,
+                                           notify::kWelcomeDesign,     notify::kWelcomeGoodLuck};
 
 // The viewport as the flush shows it under the info panel: faded, with the
 // panel over it. The fading works on this copy's source, which the flush
@@ -99,7 +102,10 @@ bool IsEmpty(const RECT& r) { return r.right <= r.left || r.bottom <= r.top; }
 RECT Intersect(const RECT& a, const RECT& b);
 
 // The notification panel's buttons: its six filters and its four side buttons.
-constexpr std::uint32_t kNotifyButtonIds[] = {105u, 106u, 107u, 108u, 109u, 110u, 250u, 251u, 252u, 253u};
+constexpr std::uint32_t kNotifyButtonIds[] = {
+    control::kFilterUnits, control::kFilterTrade, control::kFilterDiplomacy, control::kFilterGame,
+    control::kFilterChat,  control::kFilterVotes, control::kScrollUp,        control::kScrollDown,
+    control::kSingleKind,  control::kShowAll};
 
 // The display keeps the control buttons' windows out of the main window's
 // copies: what lies under a shown button reaches the screen through the
@@ -411,7 +417,7 @@ CVGeneric::CVGeneric(HWND window, HINSTANCE instance) {
   const std::uint16_t home = chapter ? chapter->homeAsteroid : 0xFFFF;
   if (g_gameData && g_gameData->notifications) {
     for (int i = 0; i < 6; ++i)
-      g_gameData->notifications->Add(local, kGameEventCategory, kWelcomeCodes[i], nullptr, nullptr, 0,
+      g_gameData->notifications->Add(local, notify::kGameEvent, kWelcomeCodes[i], nullptr, nullptr, 0,
                                      i < 4 ? home : 0u, 0xFFFFFFFFu);
   }
   // A new game's panel starts unfiltered at its first line.

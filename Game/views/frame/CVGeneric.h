@@ -128,8 +128,6 @@ extern std::uint16_t g_statusShown;
 // Set by the solar view: its future view is on, and 2 while it runs.
 extern std::uint32_t g_futureView;
 extern std::uint8_t g_futureViewState;
-// The control button that switches to the design view and back.
-constexpr std::uint32_t kDesignButtonId = 101;
 // The command the info panel's switch passes to the view first.
 constexpr std::uint32_t kToggleInfoPanelCommand = 161;
 // The open popup menu, or null.

@@ -1,5 +1,5 @@
 // The control panel: 27 image buttons with tooltips at the bottom right,
-// their owner drawing and their commands 101..271.
+// their owner drawing and their commands (Game/model/GControlIds.h).
 #include <array>
 #include <cstdio>
 #include <cstring>
@@ -11,6 +11,7 @@
 #include "Game/base/GInstData.h"
 #include "Game/base/Packets.h"
 #include "Game/model/GChapter.h"
+#include "Game/model/GControlIds.h"
 #include "Game/model/GGameData.h"
 #include "Game/net/NetSession.h"
 #include "Game/panels/CInfoPanel.h"
@@ -50,38 +51,36 @@ struct ButtonSpec {
 constexpr DWORD kBlackKey = 0;
 // In creation order; the first five show at start.
 constexpr std::array<ButtonSpec, kControlButtonCount> kButtons{{
-    {130, "INFOVIEW", 698, 549, 31, 31, kBlackKey, 239, "infbtnup", "infbtndn"},
-    {101, "DESNVIEW", 637, 566, 76, 24, kBlackKey, 240, "switvwup", "switvwdn"},
-    {111, "END_TURN", 713, 566, 76, 24, kBlackKey, 241, "endtrnup", "endtrndn"},
-    {131, "VGVINGMO", 713, 542, 76, 24, kBlackKey, 242, "optionsu", "optionsd"},
-    {132, "VGVSTTNG", 637, 542, 76, 24, kBlackKey, 243, "vargopup", "vargopdn"},
-    {260, "VOTESCRN", 714, 494, 26, 24, kNoColourKey, 244, "votbtnup", "votbtndn"},
-    {261, "TRADSCRN", 688, 494, 25, 24, kNoColourKey, 245, "trdbtnup", "trdbtndn"},
+    {control::kInfo, "INFOVIEW", 698, 549, 31, 31, kBlackKey, 239, "infbtnup", "infbtndn"},
+    {control::kSwitchView, "DESNVIEW", 637, 566, 76, 24, kBlackKey, 240, "switvwup", "switvwdn"},
+    {control::kEndTurn, "END_TURN", 713, 566, 76, 24, kBlackKey, 241, "endtrnup", "endtrndn"},
+    {control::kOptions, "VGVINGMO", 713, 542, 76, 24, kBlackKey, 242, "optionsu", "optionsd"},
+    {control::kSettings, "VGVSTTNG", 637, 542, 76, 24, kBlackKey, 243, "vargopup", "vargopdn"},
+    {control::kVotes, "VOTESCRN", 714, 494, 26, 24, kNoColourKey, 244, "votbtnup", "votbtndn"},
+    {control::kTrade, "TRADSCRN", 688, 494, 25, 24, kNoColourKey, 245, "trdbtnup", "trdbtndn"},
     // The ship-list button's two pictures are the other way round.
-    {262, "SHIPLIST", 637, 494, 25, 24, kNoColourKey, 246, "slbtndn", "slbtnup"},
-    {263, "ASTDLIST", 663, 494, 26, 24, kNoColourKey, 247, "albtnup", "albtndn"},
-    {264, "RSCHPROG", 765, 494, 26, 24, kNoColourKey, 248, "rchbtnup", "rchbtndn"},
-    {265, "GAMESTAT", 739, 494, 25, 24, kNoColourKey, 249, "stsbtnup", "stsbtndn"},
-    {266, "CHAT_LOG", 663, 518, 26, 24, kNoColourKey, 250, "chtbtnup", "chtbtndn"},
-    {267, "GAMEHIST", 765, 518, 26, 24, kNoColourKey, 251, "hstbtnup", "hstbtndn"},
-    {268, "COMBTLOG", 688, 518, 25, 24, kNoColourKey, 252, "crpbtnup", "crpbtndn"},
-    {269, "GAMESTNG", 714, 518, 26, 24, kNoColourKey, 253, "prmbtnup", "prmbtndn"},
-    {270, "PLYRNOTE", 739, 518, 25, 24, kNoColourKey, 254, "pntbtnup", "pntbtndn"},
-    {271, "GAMEHELP", 637, 518, 25, 24, kNoColourKey, 255, "hlpbtnup", "hlpbtndn"},
-    {200, "PLAY____", 637, 542, 76, 24, kBlackKey, 256, "plybtnup", "plybtndn"},
-    {204, "PAUSE___", 637, 542, 76, 24, kBlackKey, 257, "psbtnup", "psbtndn"},
-    {202, "ADVREPLY", 713, 542, 76, 24, kBlackKey, 258, "advbtnup", "advbtndn"},
-    {203, "RSETTOBG", 637, 566, 76, 24, kBlackKey, 259, "rstbtnup", "rstbtndn"},
-    {201, "EXITRPLY", 713, 566, 76, 24, kBlackKey, 260, "extbtnup", "extbtndn"},
-    {162, "VSFVRUN_", 637, 542, 76, 24, kBlackKey, 256, "plybtnup", "plybtndn"},
-    {163, "VSFVPAUS", 637, 542, 76, 24, kBlackKey, 257, "psbtnup", "psbtndn"},
-    {164, "VSFVFRWD", 713, 542, 76, 24, kBlackKey, 258, "advbtnup", "advbtndn"},
-    {166, "VSFVRSTR", 637, 566, 76, 24, kBlackKey, 259, "rstbtnup", "rstbtndn"},
-    {165, "VSFVBACK", 713, 566, 76, 24, kBlackKey, 260, "revbtnup", "revbtndn"},
+    {control::kShipList, "SHIPLIST", 637, 494, 25, 24, kNoColourKey, 246, "slbtndn", "slbtnup"},
+    {control::kAsteroidList, "ASTDLIST", 663, 494, 26, 24, kNoColourKey, 247, "albtnup", "albtndn"},
+    {control::kResearch, "RSCHPROG", 765, 494, 26, 24, kNoColourKey, 248, "rchbtnup", "rchbtndn"},
+    {control::kGameStatus, "GAMESTAT", 739, 494, 25, 24, kNoColourKey, 249, "stsbtnup", "stsbtndn"},
+    {control::kChatLog, "CHAT_LOG", 663, 518, 26, 24, kNoColourKey, 250, "chtbtnup", "chtbtndn"},
+    {control::kHistory, "GAMEHIST", 765, 518, 26, 24, kNoColourKey, 251, "hstbtnup", "hstbtndn"},
+    {control::kCombatLog, "COMBTLOG", 688, 518, 25, 24, kNoColourKey, 252, "crpbtnup", "crpbtndn"},
+    {control::kGameSettings, "GAMESTNG", 714, 518, 26, 24, kNoColourKey, 253, "prmbtnup", "prmbtndn"},
+    {control::kPlayerNotes, "PLYRNOTE", 739, 518, 25, 24, kNoColourKey, 254, "pntbtnup", "pntbtndn"},
+    {control::kHelp, "GAMEHELP", 637, 518, 25, 24, kNoColourKey, 255, "hlpbtnup", "hlpbtndn"},
+    {control::kReplayPlay, "PLAY____", 637, 542, 76, 24, kBlackKey, 256, "plybtnup", "plybtndn"},
+    {control::kReplayPause, "PAUSE___", 637, 542, 76, 24, kBlackKey, 257, "psbtnup", "psbtndn"},
+    {control::kReplayAdvance, "ADVREPLY", 713, 542, 76, 24, kBlackKey, 258, "advbtnup", "advbtndn"},
+    {control::kReplayRestart, "RSETTOBG", 637, 566, 76, 24, kBlackKey, 259, "rstbtnup", "rstbtndn"},
+    {control::kReplayExit, "EXITRPLY", 713, 566, 76, 24, kBlackKey, 260, "extbtnup", "extbtndn"},
+    {control::kFutureRun, "VSFVRUN_", 637, 542, 76, 24, kBlackKey, 256, "plybtnup", "plybtndn"},
+    {control::kFuturePause, "VSFVPAUS", 637, 542, 76, 24, kBlackKey, 257, "psbtnup", "psbtndn"},
+    {control::kFutureForward, "VSFVFRWD", 713, 542, 76, 24, kBlackKey, 258, "advbtnup", "advbtndn"},
+    {control::kFutureRestart, "VSFVRSTR", 637, 566, 76, 24, kBlackKey, 259, "rstbtnup", "rstbtndn"},
+    {control::kFutureBack, "VSFVBACK", 713, 566, 76, 24, kBlackKey, 260, "revbtnup", "revbtndn"},
 }};
 constexpr int kShownAtStart = 5;
-constexpr std::uint32_t kEndTurnId = 111;
-constexpr std::uint32_t kInfoButtonId = 130;
 // The notification panel's scroll buttons repeat while held, this often.
 constexpr DWORD kScrollRepeatMs = 50;
 // A held scroll button is let go after this long in any case.
@@ -144,7 +143,7 @@ void CVGeneric::ShowInButtonWindow(const CImageButton& button) {
 // The round info button sits over the corners of the four below it and
 // stays on top of them.
 void CVGeneric::KeepInfoButtonOver(const CImageButton& button) {
-  CImageButton* info = ControlButton(kInfoButtonId);
+  CImageButton* info = ControlButton(control::kInfo);
   if (info && info != &button && info->sprite && IsWindowVisible(info->window) && Overlap(*info, button))
     DrawViewSprite(info->sprite.get(), info->x, info->y, nullptr);
 }
@@ -213,13 +212,13 @@ void CVGeneric::DrawControlButton(DRAWITEMSTRUCT* item) {
   button->sprite->SetImageName(face);
   button->sprite->LoadImage(nullptr);
   DrawButtonFace(button);
-  if ((id == 250 || id == 251) && (item->itemState & ODS_SELECTED) != 0)
-    RepeatNotificationScroll(button->window, static_cast<int>(id - 250));
+  if ((id == control::kScrollUp || id == control::kScrollDown) && (item->itemState & ODS_SELECTED) != 0)
+    RepeatNotificationScroll(button->window, static_cast<int>(id - control::kScrollUp));
   SetFocus(g_viewWnd);
 }
 
 void CVGeneric::ShowEndTurnState() {
-  CImageButton* button = ControlButton(kEndTurnId);
+  CImageButton* button = ControlButton(control::kEndTurn);
   if (!button) return;
   const bool given = g_endTurnSentTurn == GameTurn();
   // Toggling swaps the faces: the pressed one is shown while normalShown is 0.
@@ -245,9 +244,9 @@ void CVGeneric::HideControlButtons() {
 
 void CVGeneric::SelectInfoPanel(std::uint32_t id, int redraw) {
   if (!g_infoPanel) return;
-  const std::uint8_t previous = g_infoPanel->SetType(static_cast<std::uint8_t>(id - 260));
+  const std::uint8_t previous = g_infoPanel->SetType(static_cast<std::uint8_t>(id - control::kFirstPanel));
   CImageButton* now = ControlButton(id);
-  CImageButton* before = ControlButton(260u + previous);
+  CImageButton* before = ControlButton(control::kFirstPanel + previous);
   if (now) now->Toggle();
   if (before) before->Toggle();
   if (!redraw) return;
@@ -257,13 +256,13 @@ void CVGeneric::SelectInfoPanel(std::uint32_t id, int redraw) {
 
 void CVGeneric::UpdateSwitchViewButton(std::uint32_t id) {
   ClosePopupMenu();
-  CImageButton* button = ControlButton(kDesignButtonId);
+  CImageButton* button = ControlButton(control::kSwitchView);
   if (g_viewType != VIEW_DESIGN) {
     if (button) {
       const std::string up = LocalGuildArt("retrvwup.ima"), down = LocalGuildArt("retrvwdn.ima");
       button->SetImages(up.c_str(), down.c_str());
     }
-    if (id == kDesignButtonId) GoToView(VIEW_DESIGN, -1);
+    if (id == control::kSwitchView) GoToView(VIEW_DESIGN, -1);
   } else {
     if (button) {
       const std::string up = LocalGuildArt("switvwup.ima"), down = LocalGuildArt("switvwdn.ima");
@@ -280,15 +279,20 @@ LRESULT CVGeneric::OnControlCommand(std::uint32_t id) {
   // button changes (the info panel above all).
   ClosePopupMenu();
   switch (id) {
-    case kDesignButtonId:
-      if (!IsBusy()) UpdateSwitchViewButton(kDesignButtonId);
+    case control::kSwitchView:
+      if (!IsBusy()) UpdateSwitchViewButton(control::kSwitchView);
       return 1;
-    case 105: case 106: case 107: case 108: case 109: case 110:
+    case control::kFilterUnits:
+    case control::kFilterTrade:
+    case control::kFilterDiplomacy:
+    case control::kFilterGame:
+    case control::kFilterChat:
+    case control::kFilterVotes:
       if (g_notifyPanel) g_notifyPanel->ToggleCategoryFilter(id);
       FlushScreen();
       SetFocus(g_viewWnd);
       return 1;
-    case kEndTurnId: {
+    case control::kEndTurn: {
       if (IsBusy()) return 1;
       // A game that is over has no server left to resolve a turn: the press
       // would seem dead and the player stuck, so they are told the way out.
@@ -305,17 +309,17 @@ LRESULT CVGeneric::OnControlCommand(std::uint32_t id) {
       ShowEndTurnState();
       return 1;
     }
-    case kInfoButtonId:
+    case control::kInfo:
       if (IsBusy()) return 1;
       ToggleInfoPanel();
-      if (CImageButton* info = ControlButton(kInfoButtonId)) {
+      if (CImageButton* info = ControlButton(control::kInfo)) {
         info->Toggle();
         DrawButtonFace(info);
       }
       if (g_replayMode) LeaveReplayMode(1);
       SetFocus(g_viewWnd);
       return 1;
-    case 131:
+    case control::kOptions:
       if (g_session && g_session->emailMode) {
         COkDlg box(g_viewDDraw, g_viewWnd, g_viewInstance,
                    "When playing an EMail game, press the END TURN button to save your turn and exit the game.",
@@ -324,52 +328,52 @@ LRESULT CVGeneric::OnControlCommand(std::uint32_t id) {
         RunInGameOptions();
       }
       return 1;
-    case 132:
+    case control::kSettings:
       RunInGameSettings();
       return 1;
-    case 200: {
+    case control::kReplayPlay: {
       g_replayMode = 2;
-      CImageButton* pause = ControlButton(204);
+      CImageButton* pause = ControlButton(control::kReplayPause);
       if (pause) ShowWindow(pause->window, SW_SHOW);
-      if (CImageButton* play = ControlButton(200)) ShowWindow(play->window, SW_HIDE);
+      if (CImageButton* play = ControlButton(control::kReplayPlay)) ShowWindow(play->window, SW_HIDE);
       DrawButtonFace(pause);
       OnReplayPlay();
       return 1;
     }
-    case 201:
+    case control::kReplayExit:
       LeaveReplayMode(1);
       return 1;
-    case 202:
+    case control::kReplayAdvance:
       OnReplayAdvance();
       return 1;
-    case 203:
+    case control::kReplayRestart:
       OnReplayRestart();
       return 1;
-    case 204: {
+    case control::kReplayPause: {
       if (g_replayMode == 2 || g_replayMode == 3) g_replayMode = 1;
-      CImageButton* play = ControlButton(200);
+      CImageButton* play = ControlButton(control::kReplayPlay);
       if (play) ShowWindow(play->window, SW_SHOW);
-      if (CImageButton* pause = ControlButton(204)) ShowWindow(pause->window, SW_HIDE);
+      if (CImageButton* pause = ControlButton(control::kReplayPause)) ShowWindow(pause->window, SW_HIDE);
       DrawButtonFace(play);
       OnReplayPause();
       return 1;
     }
-    case 250:
-    case 251:
-      if (g_notifyPanel) g_notifyPanel->ScrollOneLine(static_cast<int>(id - 250), 0);
+    case control::kScrollUp:
+    case control::kScrollDown:
+      if (g_notifyPanel) g_notifyPanel->ScrollOneLine(static_cast<int>(id - control::kScrollUp), 0);
       SetFocus(g_viewWnd);
       return 1;
-    case 252:
+    case control::kSingleKind:
       if (g_notifyPanel) g_notifyPanel->FilterSelectedKind();
       SetFocus(g_viewWnd);
       return 1;
-    case 253:
+    case control::kShowAll:
       if (g_notifyPanel) g_notifyPanel->ToggleShowAll();
       FlushScreen();
       SetFocus(g_viewWnd);
       return 1;
     default:
-      if (id >= 260 && id <= 271) {
+      if (id >= control::kFirstPanel && id <= control::kLastPanel) {
         SelectInfoPanel(id, 1);
         Invalidate();
         return 1;

@@ -10,6 +10,7 @@
 #include "Game/views/frame/CVDataHookup.h"
 #include "Game/views/frame/CVGeneric.h"
 #include "Game/views/frame/OrderFeedback.h"
+#include "Game/views/frame/Voices.h"
 
 using namespace orders;
 

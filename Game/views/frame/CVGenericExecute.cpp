@@ -8,11 +8,12 @@
 
 #include "Game/app/AppGlobals.h"
 #include "Game/app/CMessageBoxes.h"
-#include "Game/dialogs/CDConstructAtvDlg.h"
 #include "Game/base/GIDString.h"
+#include "Game/dialogs/CDConstructAtvDlg.h"
 #include "Game/dialogs/CDSetPriceDlg.h"
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GChapter.h"
+#include "Game/model/GControlIds.h"
 #include "Game/model/GGameData.h"
 #include "Game/model/GGuild.h"
 #include "Game/model/GUnit.h"
@@ -22,6 +23,7 @@
 #include "Game/rules/GUnitTem.h"
 #include "Game/views/frame/CVGeneric.h"
 #include "Game/views/frame/OrderFeedback.h"
+#include "Game/views/frame/Voices.h"
 #include "media/CImageButton.h"
 
 using namespace plat;
@@ -33,27 +35,6 @@ namespace {
 // cannot move about the asteroid by itself.
 constexpr std::uint32_t kRefuelRangeSq = 1440000;
 constexpr std::uint32_t kRefuelRangeNoDriveSq = 2880000;
-
-constexpr int kVoiceInvalid = 13;
-constexpr int kVoiceScan = 14;
-constexpr int kVoiceSurvey = 15;
-constexpr int kVoiceFormation = 16;
-constexpr int kVoiceNoTransferRate = 17;
-constexpr int kVoiceNoPower = 18;
-constexpr int kVoiceSelf = 19;
-constexpr int kVoiceTransfer = 20;
-constexpr int kVoiceRefuel = 21;
-constexpr int kVoiceRecharge = 22;
-constexpr int kVoiceRepairerCannot = 23;
-constexpr int kVoiceRebuilding = 26;
-constexpr int kVoiceRebuildStarted = 27;
-constexpr int kVoiceRebuildFailed = 28;
-constexpr int kVoiceRebuildTargetGone = 29;
-constexpr int kVoiceConstructorCannot = 30;
-constexpr int kVoiceScrapCannot = 32;
-constexpr int kVoiceScrapSelf = 33;
-constexpr int kVoiceScrapStarted = 34;
-constexpr int kVoiceSolarSpace = 36;
 
 bool Operational(const CGUnit* unit) { return unit && unit->IsOperational(); }
 
@@ -218,7 +199,7 @@ int CVGeneric::ExecuteOrderMode(int kind, std::uint32_t id) {
       } else {
         // A design the player already sees needs no scan: it is shown at once.
         GoToView(VIEW_DESIGN, static_cast<LPARAM>(target->id));
-        if (CImageButton* button = ControlButton(kDesignButtonId); button && button->sprite)
+        if (CImageButton* button = ControlButton(control::kSwitchView); button && button->sprite)
           DrawViewSprite(button->sprite.get(), button->x, button->y, nullptr);
         if (commander) {
           g_gameData->RemoveFromSelection(SEL_UNIT, commander->id);

@@ -4,7 +4,9 @@
 
 #include "Game/app/AppGlobals.h"
 #include "Game/app/AppMessages.h"
+#include "Game/model/GControlIds.h"
 #include "Game/model/GGameData.h"
+#include "Game/model/GUnitOrder.h"
 #include "Game/panels/CInfoPanel.h"
 #include "Game/panels/CVNotify.h"
 #include "Game/views/frame/CVGeneric.h"
@@ -85,7 +87,7 @@ int CVGeneric::OnLButtonDown(int x, int y, WPARAM keys) {
       if (g_commandMode == kNoCommandMode &&
           ((IsAsteroidEntry(e) && !anySelected) || (e.kind == GOTO_UNIT && (e.id >> 26) == local))) {
         SelectObject(e.kind, e.id);
-      } else if (g_commandMode == 26 || (g_commandMode == kNoCommandMode && anySelected)) {
+      } else if (g_commandMode == ORDER_TYPE_26 || (g_commandMode == kNoCommandMode && anySelected)) {
         PickTarget(e.kind, e.id);
       } else if (g_commandMode != kNoCommandMode) {
         ExecuteOrderMode(e.kind, e.id);
@@ -195,14 +197,14 @@ int CVGeneric::OnKeyDown(WPARAM key, LPARAM) {
       return 0;
     case VK_END:
       if (!ctrl) return 0;
-      OnControlCommand(111);
+      OnControlCommand(control::kEndTurn);
       return 1;
     case VK_DELETE:
       if (!flat) DeleteAllOrders();
       return 0;
     case 'D':
       ToggleInfoPanel();
-      if (CImageButton* info = ControlButton(130)) {
+      if (CImageButton* info = ControlButton(control::kInfo)) {
         info->Toggle();
         if (info->sprite) DrawViewSprite(info->sprite.get(), info->x, info->y, nullptr);
       }

@@ -21,6 +21,7 @@
 #include "Game/views/frame/CPopupMenu.h"
 #include "Game/views/frame/CVGeneric.h"
 #include "Game/views/frame/OrderFeedback.h"
+#include "Game/views/frame/Voices.h"
 #include "platform/dialog/ownerdraw.h"
 #include "platform/user/system.h"
 
@@ -70,7 +71,6 @@ constexpr std::uint8_t kMenuUnit = 2;
 constexpr std::uint8_t kMenuTerrainAsteroid = 12;
 // Zone 0's owner while the asteroid's centre has not been surveyed.
 constexpr std::uint8_t kZoneNoData = 253;
-constexpr int kVoiceSelfDestruct = 35;
 constexpr int kBombardGuild = 3;
 constexpr int kMinesGuild = 1;
 

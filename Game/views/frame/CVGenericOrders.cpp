@@ -9,6 +9,7 @@
 #include "Game/model/GUnit.h"
 #include "Game/views/frame/CVGeneric.h"
 #include "Game/views/frame/OrderFeedback.h"
+#include "Game/views/frame/Voices.h"
 #include "platform/core/clock.h"
 #include "platform/user/input.h"
 #include "platform/user/keys.h"
@@ -64,12 +65,6 @@ void ResetMode() {
 using namespace orders;
 
 namespace {
-
-constexpr int kVoiceOwnTarget = 11;
-constexpr int kVoiceOtherTarget = 12;
-constexpr int kVoiceInvalid = 13;
-constexpr int kVoiceSolarSpace = 36;
-constexpr int kVoiceAsteroidTarget = 38;
 
 // A double click arrives as a first click, then the double-click message: the
 // single click's refusal waits to see whether it was half of one.
@@ -165,7 +160,7 @@ void CVGeneric::UpdateSelectionDisplay(int /*flag*/) {
 
 int CVGeneric::PickTarget(int kind, std::uint32_t id) {
   if (kind == GOTO_TERRAIN_ASTEROID) kind = GOTO_ASTEROID;
-  const bool generic = g_commandMode == kNoCommandMode || g_commandMode == 26;
+  const bool generic = g_commandMode == kNoCommandMode || g_commandMode == ORDER_TYPE_26;
   switch (kind) {
     case GOTO_SOLAR:
       if (DoubleClickFollows()) return 0;

@@ -3,6 +3,7 @@
 
 #include "Game/app/AppGlobals.h"
 #include "Game/base/GPersist.h"
+#include "Game/model/GControlIds.h"
 #include "Game/model/GNotify.h"
 #include "Game/panels/CInfoPanel.h"
 #include "Game/panels/CVNotify.h"
@@ -10,8 +11,6 @@
 #include "Game/views/frame/CVSavedState.h"
 
 namespace {
-
-constexpr std::uint32_t kInfoPanelCommand = 260;
 
 CVGeneric* CurrentView() { return dynamic_cast<CVGeneric*>(g_currentView); }
 
@@ -121,7 +120,7 @@ LoadStatus ReadSavedViewBlock(BlockReader& r) {
     g_cameraTravelOff = f.cameraTravelOff;
     g_shipFacingOff = f.shipFacingOff;
   }
-  if (f.infoType < kInfoPanelTypes && view) view->OnControlCommand(kInfoPanelCommand + f.infoType);
+  if (f.infoType < kInfoPanelTypes && view) view->OnControlCommand(control::kFirstPanel + f.infoType);
   if (version > 1) g_turnLampCount = f.lampCount;
   // The view fonts stay: the data panel holds the bold one.
   return LoadStatus::kOk;

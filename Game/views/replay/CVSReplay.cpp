@@ -13,6 +13,7 @@
 #include "Game/base/TraceError.h"
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GChapter.h"
+#include "Game/model/GControlIds.h"
 #include "Game/model/GGameData.h"
 #include "Game/model/GGuild.h"
 #include "Game/model/GUnit.h"
@@ -394,8 +395,8 @@ void CVSReplay::OnReplayPause() {
 
 void CVSReplay::OnReplayAdvance() {
   if (g_replayMode == 2) {
-    if (CImageButton* play = ControlButton(200)) ShowWindow(play->window, SW_SHOW);
-    if (CImageButton* pause = ControlButton(204)) ShowWindow(pause->window, SW_HIDE);
+    if (CImageButton* play = ControlButton(control::kReplayPlay)) ShowWindow(play->window, SW_SHOW);
+    if (CImageButton* pause = ControlButton(control::kReplayPause)) ShowWindow(pause->window, SW_HIDE);
   }
   g_replayMode = 3;
   if (!displayList) return;
@@ -411,8 +412,8 @@ void CVSReplay::OnReplayAdvance() {
 }
 
 void CVSReplay::PauseBySelf() {
-  if (CImageButton* play = ControlButton(200)) ShowWindow(play->window, SW_SHOW);
-  if (CImageButton* pause = ControlButton(204)) ShowWindow(pause->window, SW_HIDE);
+  if (CImageButton* play = ControlButton(control::kReplayPlay)) ShowWindow(play->window, SW_SHOW);
+  if (CImageButton* pause = ControlButton(control::kReplayPause)) ShowWindow(pause->window, SW_HIDE);
   g_replayMode = 1;
   if (g_sgWorld) g_sgWorld->redraw = 1;
 }

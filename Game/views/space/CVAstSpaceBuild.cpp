@@ -8,6 +8,7 @@
 #include "Game/rules/GUnitTem.h"
 #include "Game/views/frame/CVDataHookup.h"
 #include "Game/views/frame/OrderFeedback.h"
+#include "Game/views/frame/Voices.h"
 #include "Game/views/space/CVAstSpace.h"
 
 using namespace orders;

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "Game/app/AppGlobals.h"
 #include "Game/base/GIDString.h"
 #include "Game/base/TraceError.h"
 #include "Game/model/GAsteroid.h"
@@ -12,22 +13,22 @@
 #include "Game/model/GGameData.h"
 #include "Game/model/GGuild.h"
 #include "Game/model/GUnit.h"
+#include "Game/model/GUnitModules.h"
 #include "Game/model/GUnitOrder.h"
+#include "Game/net/NetSession.h"
 #include "Game/net/OrderMenuPackets.h"
 #include "Game/panels/CVData.h"
+#include "Game/rules/GHullDB.h"
+#include "Game/rules/GUnitTem.h"
 #include "Game/views/frame/OrderFeedback.h"
+#include "Game/views/frame/Voices.h"
 #include "Game/views/space/CVAstSpace.h"
 #include "Game/views/world/CDispLine.h"
 #include "Game/views/world/CVDispObj.h"
 #include "Game/views/world/CVSgWorld.h"
 #include "Game/views/world/DisplayList.h"
-#include "Game/app/AppGlobals.h"
-#include "Game/model/GUnitModules.h"
-#include "Game/rules/GHullDB.h"
-#include "Game/rules/GUnitTem.h"
-#include "Game/net/NetSession.h"
-#include "platform/core/clock.h"
 #include "media/CImageButton.h"
+#include "platform/core/clock.h"
 #include "platform/user/input.h"
 #include "platform/user/keys.h"
 #include "platform/user/queue.h"
@@ -38,18 +39,6 @@ using namespace orders;
 
 namespace {
 
-constexpr int kVoiceNoShip = 8;
-constexpr int kVoiceEnemy = 9;
-constexpr int kVoiceHeight = 10;
-constexpr int kVoiceOwnTarget = 11;
-constexpr int kVoiceOtherTarget = 12;
-constexpr int kVoiceInvalid = 13;
-constexpr int kVoiceRefuel = 21;
-constexpr int kVoiceRepairerCannot = 23;
-constexpr int kVoiceRepair = 25;
-constexpr int kVoiceSolarSpace = 36;
-constexpr int kVoiceAllied = 37;
-constexpr int kVoiceAsteroid = 38;
 constexpr std::uint16_t kFilterMarker = 4;
 constexpr std::uint16_t kSelectedMarker = 0;
 // The refuelling range from the asteroid, squared; twice that without a drive.
@@ -128,7 +117,7 @@ int CVAstSpace::OnLButtonDown(int x, int y, WPARAM keys) {
     SelectPickedObject(hit.point, object);
     return 1;
   }
-  if (g_commandMode == 26 || (noCommand && SelectionCount() > 0)) {
+  if (g_commandMode == ORDER_TYPE_26 || (noCommand && SelectionCount() > 0)) {
     TargetPickedObject(hit.point, object);
     return 1;
   }
@@ -270,14 +259,14 @@ int CVAstSpace::SelectPickedObject(const double* /*point*/, CVDispObj* object) {
 int CVAstSpace::TargetPickedObject(const double* point, CVDispObj* object) {
   if (!object || !g_gameData) return 0;
   const std::uint16_t kind = object->GetType();
-  const bool generic = g_commandMode == kNoCommandMode || g_commandMode == 26;
+  const bool generic = g_commandMode == kNoCommandMode || g_commandMode == ORDER_TYPE_26;
   if (kind == DISP_GRID) {
     if (point) StartHeightTarget(point, object);
     return 1;
   }
   if (kind == DISP_ASTEROID) {
     if (IssueOrder(generic ? 2 : g_commandMode, DISP_ASTEROID, object->key.id, 0))
-      Tell(*this, "TRGTAQRD", kVoiceAsteroid);
+      Tell(*this, "TRGTAQRD", kVoiceAsteroidTarget);
     else
       Tell(*this, "INVLDTGT", kVoiceInvalid);
     UpdateSelectionDisplay(1);

@@ -36,7 +36,6 @@ namespace {
 constexpr std::uint16_t kSelectedMarker = 0;
 constexpr std::uint16_t kTargetMarker = 1;
 constexpr std::uint16_t kAllMarkers = 0xFFFF;
-constexpr std::uint32_t kStunnedOrder = 35;
 constexpr std::uint32_t kSetGotoCommand = 501;
 // The unit menu's offer-for-sale item.
 constexpr std::uint32_t kSellShipCommand = 510;
@@ -46,15 +45,15 @@ bool InViewport(int x, int y) { return x > 29 && x < 614 && y > 98 && y < 465; }
 // Order types aimed at an asteroid, and the asteroid they name.
 bool AsteroidOrder(const UnitOrder& order, std::uint16_t* asteroid) {
   switch (order.type) {
-    case 2:
-    case 3:
-    case 8:
-    case 11:
-    case 32:
+    case ORDER_MOVE_TO_ASTEROID:
+    case ORDER_MOVE_NEXT_TO_ASTEROID:
+    case ORDER_RECHARGE_FROM_ASTEROID:
+    case ORDER_SCAN_ASTEROID:
+    case ORDER_BOMBARD:
       *asteroid = order.Asteroid();
       return true;
-    case 14:
-    case 15:
+    case ORDER_LAND_ATVS:
+    case ORDER_RECOVER_ATVS:
       *asteroid = order.ZoneAsteroid();
       return true;
     default:
@@ -155,7 +154,7 @@ void CVB3DView::ShowUnitHover(std::uint32_t unitId, std::uint16_t location) {
   } else if (order->target) {
     if (CVDispObj* o = displayList->Find(DISP_UNIT, order->target->id))
       MarkObject(o, kTargetMarker, order->target->GetChapter());
-  } else if (order->type == 0) {
+  } else if (order->type == ORDER_MOVE_TO_LOCATION) {
     const Location at = order->GetLocation();
     if (at.asteroid == GetCurrentAsteroidId() && !displayList->Find(DISP_ASTEROID_3D, unitId))
       CreateLocationMarker(at, unitId);
@@ -171,7 +170,7 @@ void CVB3DView::ClearOrderTargetMarker(CGUnit* unit) {
   if (!unit || unit->GetOrderCount() == 0 || !displayList) return;
   const UnitOrder* order = unit->GetOrder(0);
   if (!order) return;
-  if (order->type == 0) {
+  if (order->type == ORDER_MOVE_TO_LOCATION) {
     displayList->Remove(DISP_ASTEROID_3D, unit->id);
     return;
   }
@@ -280,12 +279,13 @@ int CVB3DView::IssueOrder(std::uint32_t orderType, int targetKind, std::uint32_t
     }
     if (targetKind == DISP_ASTEROID) {
       if (targetId >= AsteroidCount()) continue;
-      std::uint32_t type = orderType == 26 ? 2 : orderType;
+      std::uint32_t type = orderType == ORDER_TYPE_26 ? ORDER_MOVE_TO_ASTEROID : orderType;
       if (unit->location.asteroid != targetId && unit->GetDeepSpaceSpeed() <= 0) {
         Tell(*this, "NOTRANSE");
         continue;
       }
-      if (type == 2 && GetViewType() == VIEW_ASTEROID_SPACE) type = 3;
+      if (type == ORDER_MOVE_TO_ASTEROID && GetViewType() == VIEW_ASTEROID_SPACE)
+        type = ORDER_MOVE_NEXT_TO_ASTEROID;
       result = unit->OrderOnAsteroid(type, static_cast<std::uint16_t>(targetId), mode);
       continue;
     }
@@ -297,18 +297,19 @@ int CVB3DView::IssueOrder(std::uint32_t orderType, int targetKind, std::uint32_t
         continue;
       }
       if (target->GetChapter() != unit->GetChapter()) {
-        result = unit->OrderToLocation(0, &target->location, mode);
+        result = unit->OrderToLocation(ORDER_MOVE_TO_LOCATION, &target->location, mode);
         Tell(*this, "LOCTARGT");
         continue;
       }
-      unit->OrderOnAsteroid(2, target->location.asteroid, mode);
+      unit->OrderOnAsteroid(ORDER_MOVE_TO_ASTEROID, target->location.asteroid, mode);
       mode = 2;
     }
     std::uint32_t type = orderType;
-    if (type == 26 || g_commandMode == 26) {
-      type = 1;
-    } else if (type == 1) {
-      type = target->GetChapter() == unit->GetChapter() || SameCamp(*unit, *target) ? 1 : 5;
+    if (type == ORDER_TYPE_26 || g_commandMode == ORDER_TYPE_26) {
+      type = ORDER_GO_TO_UNIT;
+    } else if (type == ORDER_GO_TO_UNIT) {
+      type = target->GetChapter() == unit->GetChapter() || SameCamp(*unit, *target) ? ORDER_GO_TO_UNIT
+                                                                                    : ORDER_ATTACK_UNIT;
     }
     result = unit->OrderOnUnit(type, target, mode);
   }
@@ -323,7 +324,7 @@ int CVB3DView::SelectUnitForOrder() {
   CGUnit* unit = FindUnitNear(GetCurrentAsteroidId(), g_commandUnitId);
   if (!unit) return 0;
   const UnitOrder* first = unit->GetOrderCount() ? unit->GetOrder(0) : nullptr;
-  if (first && first->type == kStunnedOrder) {
+  if (first && first->type == ORDER_STUNNED) {
     Tell(*this, "NOORDSTN");
     MessageBeep(0x30);
     return 0;
@@ -347,7 +348,7 @@ void CVB3DView::SelectAll() {
     CGUnit* unit = g_gameData->pieces.FindUnitAt(here, o->key.id);
     if (!unit || !unit->IsOperational() || unit->GetChapter() != LocalChapter()) continue;
     const UnitOrder* first = unit->GetOrderCount() ? unit->GetOrder(0) : nullptr;
-    if (first && first->type == kStunnedOrder) continue;
+    if (first && first->type == ORDER_STUNNED) continue;
     g_gameData->AddToSelection(SEL_UNIT, unit->id, here);
     MarkObject(o, kSelectedMarker, LocalChapter());
   }

@@ -10,6 +10,7 @@
 #include "Game/base/TraceError.h"
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GChapter.h"
+#include "Game/model/GControlIds.h"
 #include "Game/model/GGameData.h"
 #include "Game/model/GGuild.h"
 #include "Game/model/GZone.h"
@@ -124,13 +125,13 @@ void CVSolar::OnDrawItem(DRAWITEMSTRUCT* item) {
     b = filterButtons[id - kFirstSolarFilterId];
   else if (id == kFutureButtonId)
     b = futureButton;
-  else if (id >= 162 && id <= 166)
+  else if (id >= control::kFutureRun && id <= control::kFutureRestart)
     b = ControlButton(id);
   DrawButtonItem(b, *item);
 }
 
 LRESULT CVSolar::OnCommand(std::uint32_t id) {
-  if (id < kFirstSolarFilterId || id > 166) return 0;
+  if (id < kFirstSolarFilterId || id > control::kFutureRestart) return 0;
   if (startScreenShown && id != kToggleInfoPanelCommand) {
     LeaveStartScreen();
     if (id == kFutureButtonId) return 1;
@@ -148,11 +149,11 @@ LRESULT CVSolar::OnCommand(std::uint32_t id) {
     if (!g_infoPanelVisible) toggleFuture();
   } else if (id == kToggleInfoPanelCommand) {
     if (g_futureView) toggleFuture();
-  } else if (id == 162 || id == 163) {
+  } else if (id == control::kFutureRun || id == control::kFuturePause) {
     FutureViewCommand(4);
-  } else if (id == 164 || id == 165) {
+  } else if (id == control::kFutureForward || id == control::kFutureBack) {
     if (!g_futureView) toggleFuture();
-    FutureViewCommand(id == 164 ? 1 : 3);
+    FutureViewCommand(id == control::kFutureForward ? 1 : 3);
   } else {
     FutureViewCommand(5);
   }

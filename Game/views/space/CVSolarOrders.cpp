@@ -5,6 +5,7 @@
 #include <string>
 
 #include "Game/app/AppGlobals.h"
+#include "Game/base/GInstData.h"
 #include "Game/base/TraceError.h"
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GChapter.h"
@@ -17,11 +18,11 @@
 #include "Game/views/frame/CPopupMenu.h"
 #include "Game/views/frame/LocalGuildArt.h"
 #include "Game/views/frame/OrderFeedback.h"
+#include "Game/views/frame/Voices.h"
 #include "Game/views/space/CVSolar.h"
 #include "Game/views/world/CVDispObj.h"
 #include "Game/views/world/CVSgWorld.h"
 #include "Game/views/world/DisplayList.h"
-#include "Game/base/GInstData.h"
 #include "media/CImageButton.h"
 #include "platform/core/clock.h"
 #include "platform/user/input.h"
@@ -35,14 +36,6 @@ using namespace orders;
 
 namespace {
 
-constexpr int kVoiceEnemy = 9;
-constexpr int kVoiceOwnTarget = 11;
-constexpr int kVoiceOtherTarget = 12;
-constexpr int kVoiceInvalid = 13;
-constexpr int kVoiceRefuel = 21;
-constexpr int kVoiceSolarSpace = 36;
-constexpr int kVoiceAllied = 37;
-constexpr int kVoiceAsteroid = 38;
 constexpr std::uint16_t kSelectedHalo = 0;
 constexpr std::uint16_t kFilterHalo = 4;
 constexpr std::uint16_t kAllHalos = 0xFFFF;
@@ -241,7 +234,7 @@ int CVSolar::TargetSolarObject(CVDispObj* object) {
   const bool generic = g_commandMode == kNoCommandMode || g_commandMode == kTargetPickMode;
   if (kind == DISP_ASTEROID) {
     if (IssueOrder(generic ? ORDER_MOVE_TO_ASTEROID : g_commandMode, DISP_ASTEROID, id, 0))
-      Tell(*this, "TRGTAQRD", kVoiceAsteroid);
+      Tell(*this, "TRGTAQRD", kVoiceAsteroidTarget);
     else
       Tell(*this, "INVLDTGT", kVoiceInvalid);
   } else if (kind == DISP_STAR) {
