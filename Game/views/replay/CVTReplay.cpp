@@ -1,4 +1,4 @@
-#include "Game/views/flat/CVTReplay.h"
+#include "Game/views/replay/CVTReplay.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -44,7 +44,15 @@ enum EventKind : std::uint32_t {
   EV_ARTIFACT = 18,
 };
 // Element types of an event's source and target.
-enum ElementType : std::uint32_t { T_ATV = 1, T_FACILITY = 2, T_ARTIFACT = 3, T_SHOT = 4, T_DESTROYED = 5, T_SHIELD = 6, T_POD = 7 };
+enum ElementType : std::uint32_t {
+  T_ATV = 1,
+  T_FACILITY = 2,
+  T_ARTIFACT = 3,
+  T_SHOT = 4,
+  T_DESTROYED = 5,
+  T_SHIELD = 6,
+  T_POD = 7
+};
 
 constexpr int kMoveSteps = 20;
 constexpr int kBlastSteps = 10;
@@ -56,12 +64,22 @@ constexpr float kPanPerPixel = 0.0010903426f;
 constexpr int kScreenCentreX = 321;
 const char* const kAtvNames[4] = {"com", "min", "pow", "sb"};
 
-HMODULE ImageModule() { return g_gameData ? g_gameData->GetImageModule() : nullptr; }
-int ReplayGuild() { return g_gameData ? g_gameData->GetLocalGuildIndex() : 0; }
-std::int64_t Zone(std::uint32_t stored) { return std::abs(static_cast<std::int64_t>(static_cast<std::int32_t>(stored))); }
-bool Negated(std::uint32_t stored) { return static_cast<std::int32_t>(stored) < 0; }
+HMODULE ImageModule() {
+  return g_gameData ? g_gameData->GetImageModule() : nullptr;
+}
+int ReplayGuild() {
+  return g_gameData ? g_gameData->GetLocalGuildIndex() : 0;
+}
+std::int64_t Zone(std::uint32_t stored) {
+  return std::abs(static_cast<std::int64_t>(static_cast<std::int32_t>(stored)));
+}
+bool Negated(std::uint32_t stored) {
+  return static_cast<std::int32_t>(stored) < 0;
+}
 
-void Trace(const char* text) { TraceError(text, __FILE__, __LINE__); }
+void Trace(const char* text) {
+  TraceError(text, __FILE__, __LINE__);
+}
 
 void ReleaseMover(CSpriteMover* m) {
   m->ResetFrameSprites();
@@ -242,8 +260,9 @@ bool CVTReplay::CellPos(std::int64_t zone, std::int64_t kind, Pos* out) const {
     Trace("Terrain event outside the asteroid");
     return false;
   }
-  const terrain::Cell c = zone == 0 ? terrain::Cell{terrain::kCentreCell, terrain::kCentreCell}
-                                    : terrain::CellOfZone(static_cast<int>(zone), static_cast<int>(kind), a->ringRotations);
+  const terrain::Cell c =
+      zone == 0 ? terrain::Cell{terrain::kCentreCell, terrain::kCentreCell}
+                : terrain::CellOfZone(static_cast<int>(zone), static_cast<int>(kind), a->ringRotations);
   out->x = kViewportRect.left + terrain::CellLeft(c) + 1;
   out->y = kViewportRect.top + terrain::CellTop(c) + 2;
   return true;
@@ -269,7 +288,9 @@ CVTReplay::Pos CVTReplay::Corner(Pos cell) {
   return {kViewportRect.left + (x >= 292 ? 545 : 0), kViewportRect.top + (y >= 183 ? 327 : 0)};
 }
 
-float CVTReplay::Pan(int x) { return static_cast<float>(x - kScreenCentreX) * kPanPerPixel; }
+float CVTReplay::Pan(int x) {
+  return static_cast<float>(x - kScreenCentreX) * kPanPerPixel;
+}
 
 CSpriteMover* CVTReplay::EventMover(TerrainEvent& e, std::uint32_t label) {
   if (!e.mover) e.mover = new CSpriteMover(label);
@@ -330,7 +351,9 @@ void CVTReplay::Shot(CSpriteMover* m, Pos from, Pos to, int steps) {
   Place(m, from, to, steps);
 }
 
-void CVTReplay::RegisterForRemoval(CSpriteMover* m) { removals.push_back(m); }
+void CVTReplay::RegisterForRemoval(CSpriteMover* m) {
+  removals.push_back(m);
+}
 
 void CVTReplay::ApplyRemovals() {
   for (; removalCursor < removals.size(); ++removalCursor)
@@ -368,7 +391,8 @@ void CVTReplay::AdvanceSweeps() {
 
 // ---- sprite caches ----
 
-CSprite* CVTReplay::CachedFrame(std::vector<CSprite*>& cache, int index, const std::string& name, HMODULE module) {
+CSprite* CVTReplay::CachedFrame(std::vector<CSprite*>& cache, int index, const std::string& name,
+                                HMODULE module) {
   if (index < 0 || static_cast<std::size_t>(index) >= cache.size()) return nullptr;
   CSprite*& slot = cache[static_cast<std::size_t>(index)];
   if (!slot) {
@@ -392,7 +416,8 @@ CSprite* CVTReplay::AtvPicture(std::uint16_t chapter, std::int64_t kind) {
     char path[300];
     std::snprintf(path, sizeof path, allied ? "%s%satvh.ima" : "%s%satv.ima", g_instData.GetGuildPath(guild),
                   kAtvNames[kind]);
-    slot = new CSprite(g_viewDDraw, 0, g_gameData ? g_gameData->GetGuildModule(guild) : nullptr, path, 0, 0, 0);
+    slot =
+        new CSprite(g_viewDDraw, 0, g_gameData ? g_gameData->GetGuildModule(guild) : nullptr, path, 0, 0, 0);
   }
   return slot->surface ? slot : nullptr;
 }
@@ -405,14 +430,15 @@ CSprite* CVTReplay::PodFrame(std::uint16_t chapter, int facing) {
     char name[16];
     std::snprintf(name, sizeof name, "pod%d.ima", index);
     const std::string path = std::string(g_instData.GetGuildPath(guild)) + name;
-    slot = new CSprite(g_viewDDraw, 0, g_gameData ? g_gameData->GetGuildModule(guild) : nullptr, path.c_str(), 0, 0, 0);
+    slot = new CSprite(g_viewDDraw, 0, g_gameData ? g_gameData->GetGuildModule(guild) : nullptr, path.c_str(),
+                       0, 0, 0);
   }
   return slot->surface ? slot : nullptr;
 }
 
 void CVTReplay::FreeCaches() {
-  for (std::vector<CSprite*>* cache :
-       {&collisionFrames, &explosionFrames, &shieldFrames, &photonFrames, &atvPictures, &podFrames, &bombardFrames})
+  for (std::vector<CSprite*>* cache : {&collisionFrames, &explosionFrames, &shieldFrames, &photonFrames,
+                                       &atvPictures, &podFrames, &bombardFrames})
     for (CSprite*& s : *cache) {
       delete s;
       s = nullptr;
@@ -729,8 +755,8 @@ void CVTReplay::PodsShotDown() {
     for (int j = 0; j < EventCount(); ++j) {
       TerrainEvent& carried = *Event(j);
       Pos cell;
-      if (carried.a != EV_POD || carried.sourceType != T_ATV || carried.mover || Zone(carried.g) != Zone(fire.g) ||
-          !CellPos(carried.g, carried.targetValue, &cell))
+      if (carried.a != EV_POD || carried.sourceType != T_ATV || carried.mover ||
+          Zone(carried.g) != Zone(fire.g) || !CellPos(carried.g, carried.targetValue, &cell))
         continue;
       CSpriteMover* m = EventMover(carried, 0);
       Explode(m, Midpoint(Corner(cell), cell));
@@ -831,7 +857,9 @@ void CVTReplay::GunfireHits() {
   list.Run();
 }
 
-void CVTReplay::MovesHalfway() { RunMoves(14, EV_MOVE_HALF, true); }
+void CVTReplay::MovesHalfway() {
+  RunMoves(14, EV_MOVE_HALF, true);
+}
 
 void CVTReplay::RunMoves(int movePhase, std::uint8_t kind, bool halfway) {
   ApplyRemovals();
@@ -894,7 +922,9 @@ void CVTReplay::CombatRound() {
   list.Run();
 }
 
-void CVTReplay::MovesOn() { RunMoves(17, EV_MOVE, false); }
+void CVTReplay::MovesOn() {
+  RunMoves(17, EV_MOVE, false);
+}
 
 void CVTReplay::Artifacts() {
   ApplyRemovals();
@@ -917,7 +947,8 @@ void CVTReplay::Artifacts() {
       // The moved ATV of the same kind that was destroyed goes with it.
       for (int j = 0; j < EventCount(); ++j) {
         TerrainEvent& moved = *Event(j);
-        if (moved.a == EV_MOVE && moved.sourceType == T_ATV && moved.sourceValue == e.sourceValue && moved.mover) {
+        if (moved.a == EV_MOVE && moved.sourceType == T_ATV && moved.sourceValue == e.sourceValue &&
+            moved.mover) {
           // Hidden here; the recorder lets it go with the others.
           list.Remove(moved.mover);
           moved.mover->state = CSpriteMover::INACTIVE;
