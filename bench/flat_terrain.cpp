@@ -103,7 +103,7 @@ struct Movers {
   int Step() {
     AdvanceVirtualClock(2);
     if (list.state == CSpriteMoverList::STOPPED) Restart();
-    return list.UpdateAndDraw(g_screenSprite, &background);
+    return list.UpdateAndDraw(SharedScreen().screenSprite, &background);
   }
   CSprite background;
   std::unique_ptr<CSprite> frame;

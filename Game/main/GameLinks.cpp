@@ -91,7 +91,7 @@ void InstallGameLinks(AppLinks& links) {
   };
   links.game.clearNotifications = [] {
     if (g_gameData && g_gameData->notifications) g_gameData->notifications->Clear(kAllChapters);
-    if (g_notifyPanel) g_notifyPanel->ResetLines();
+    if (SharedScreen().notifyPanel) SharedScreen().notifyPanel->ResetLines();
   };
   links.game.applyGameSetup = [](const GameSettingsPacket& settings, const GameConfigPacket* config,
                                  std::uint16_t chapterId) {

@@ -93,7 +93,8 @@ std::uint32_t GameTurn() { return g_gameData ? g_gameData->turn : 0; }
 // A guild picture of the composition surface's set (nothing when absent).
 CSprite* LoadGuildSprite(const char* name, DWORD colourKey) {
   const std::string path = LocalGuildArt(name);
-  auto* sprite = new CSprite(g_viewDDraw, colourKey, LocalGuildArtModule(), path.c_str(), 0, 0, 0);
+  auto* sprite =
+      new CSprite(SharedScreen().viewDDraw, colourKey, LocalGuildArtModule(), path.c_str(), 0, 0, 0);
   return sprite;
 }
 
@@ -123,21 +124,23 @@ void RepeatNotificationScroll(HWND button, int direction) {
   MSG msg;
   do {
     PlayClick();
-    if (g_notifyPanel) g_notifyPanel->ScrollOneLine(direction, 0);
+    if (SharedScreen().notifyPanel) SharedScreen().notifyPanel->ScrollOneLine(direction, 0);
     Sleep(kScrollRepeatMs);
   } while (!PeekMessage(&msg, button, WM_LBUTTONUP, WM_LBUTTONUP, PM_NOREMOVE) &&
            timeGetTime() - start < kScrollRepeatLimitMs);
 }
 
 void CVGeneric::ShowInButtonWindow(const CImageButton& button) {
-  if (!button.window || !g_screenSprite || g_flushSuspended || !IsWindowVisible(button.window)) return;
-  HDC screen = g_screenSprite->GetDC();
+  if (!button.window || !SharedScreen().screenSprite || SharedScreen().flushSuspended ||
+      !IsWindowVisible(button.window))
+    return;
+  HDC screen = SharedScreen().screenSprite->GetDC();
   if (!screen) return;
   if (HDC dc = GetDC(button.window)) {
     BitBlt(dc, 0, 0, button.width, button.height, screen, button.x, button.y, SRCCOPY);
     ReleaseDC(button.window, dc);
   }
-  g_screenSprite->ReleaseDC(screen);
+  SharedScreen().screenSprite->ReleaseDC(screen);
 }
 
 // The round info button sits over the corners of the four below it and
@@ -150,45 +153,47 @@ void CVGeneric::KeepInfoButtonOver(const CImageButton& button) {
 
 CImageButton* CVGeneric::ControlButton(std::uint32_t id) {
   for (std::size_t i = 0; i < kButtons.size(); ++i)
-    if (kButtons[i].id == id) return g_controlButtons[i];
+    if (kButtons[i].id == id) return SharedScreen().controlButtons[i];
   return nullptr;
 }
 
 void CVGeneric::CreateControlPanel() {
-  g_tooltipWnd = CreateWindowEx(0, "tooltips_class32", "", 1, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
-                                CW_USEDEFAULT, g_viewWnd, nullptr, g_viewInstance, nullptr);
-  g_blackBrush = CreateSolidBrush(RGB(0, 0, 0));
-  g_viewDDraw = g_ddraw;
-  if (!g_viewDDraw) return;
-  g_screenSprite = LoadGuildSprite("frame.ima", kNoColourKey);
-  if (!g_screenSprite->surface) {
+  SharedScreen().tooltipWnd =
+      CreateWindowEx(0, "tooltips_class32", "", 1, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                     SharedScreen().viewWnd, nullptr, SharedScreen().viewInstance, nullptr);
+  SharedScreen().blackBrush = CreateSolidBrush(RGB(0, 0, 0));
+  SharedScreen().viewDDraw = g_ddraw;
+  if (!SharedScreen().viewDDraw) return;
+  SharedScreen().screenSprite = LoadGuildSprite("frame.ima", kNoColourKey);
+  if (!SharedScreen().screenSprite->surface) {
     // Without its picture the screen is a black one of its size, so the game still shows.
-    delete g_screenSprite;
+    delete SharedScreen().screenSprite;
     const std::string path = LocalGuildArt("frame.ima");
-    g_screenSprite =
-        new CSprite(g_viewDDraw, path.c_str(), LocalGuildArtModule(), kNoColourKey, kScreenWidth, kScreenHeight, 0, 0, 0);
+    SharedScreen().screenSprite = new CSprite(SharedScreen().viewDDraw, path.c_str(), LocalGuildArtModule(),
+                                              kNoColourKey, kScreenWidth, kScreenHeight, 0, 0, 0);
   }
   char empty[16];
   const int slot = g_gameData ? g_gameData->localChapterId & 7 : 0;
   std::snprintf(empty, sizeof empty, "chap%ds.ima", slot);
-  g_emptyGotoSprite = LoadGuildSprite(empty, kNoColourKey);
-  g_gotoTabSprite = LoadGuildSprite("gtgotosu.ima", kNoColourKey);
-  g_gotoTabCurrentSprite = LoadGuildSprite("gtgotosd.ima", kNoColourKey);
-  g_turnLampOnSprite = LoadGuildSprite("plrdneon.ima", kBlackKey);
-  g_turnLampOffSprite = LoadGuildSprite("plrdneof.ima", kBlackKey);
-  g_gotoSlots.fill(GotoEntry{});
+  SharedScreen().emptyGotoSprite = LoadGuildSprite(empty, kNoColourKey);
+  SharedScreen().gotoTabSprite = LoadGuildSprite("gtgotosu.ima", kNoColourKey);
+  SharedScreen().gotoTabCurrentSprite = LoadGuildSprite("gtgotosd.ima", kNoColourKey);
+  SharedScreen().turnLampOnSprite = LoadGuildSprite("plrdneon.ima", kBlackKey);
+  SharedScreen().turnLampOffSprite = LoadGuildSprite("plrdneof.ima", kBlackKey);
+  SharedScreen().gotoSlots.fill(GotoEntry{});
   for (std::size_t i = 0; i < kButtons.size(); ++i) {
     const ButtonSpec& entry = kButtons[i];
     char tip[256] = {};
     if (g_gameData && g_gameData->textIndex) g_gameData->textIndex->GetText(entry.tooltip, tip, sizeof tip);
     auto* button = new CImageButton();
-    button->Create(g_viewDDraw, g_viewWnd, g_viewInstance, g_tooltipWnd, tip, static_cast<int>(entry.id), entry.x,
-                   entry.y, entry.width, entry.height, entry.colourKey, entry.help, LocalGuildArtModule());
+    button->Create(SharedScreen().viewDDraw, SharedScreen().viewWnd, SharedScreen().viewInstance,
+                   SharedScreen().tooltipWnd, tip, static_cast<int>(entry.id), entry.x, entry.y, entry.width,
+                   entry.height, entry.colourKey, entry.help, LocalGuildArtModule());
     const std::string normal = LocalGuildArt((std::string(entry.normal) + ".ima").c_str());
     const std::string pressed = LocalGuildArt((std::string(entry.pressed) + ".ima").c_str());
     button->SetImages(normal.c_str(), pressed.c_str());
     if (static_cast<int>(i) >= kShownAtStart) ShowWindow(button->window, SW_HIDE);
-    g_controlButtons[i] = button;
+    SharedScreen().controlButtons[i] = button;
   }
 }
 
@@ -204,7 +209,7 @@ void CVGeneric::DrawControlButton(DRAWITEMSTRUCT* item) {
   if (!item) return;
   const std::uint32_t id = item->CtlID;
   CImageButton* button = ControlButton(id);
-  if (!button && g_notifyPanel) button = g_notifyPanel->GetControlButton(id);
+  if (!button && SharedScreen().notifyPanel) button = SharedScreen().notifyPanel->GetControlButton(id);
   if (!button || !button->sprite) return;
   const char* face = button->disabled                        ? button->disabledImage
                      : (item->itemState & ODS_SELECTED) != 0 ? button->pressedImage
@@ -214,13 +219,13 @@ void CVGeneric::DrawControlButton(DRAWITEMSTRUCT* item) {
   DrawButtonFace(button);
   if ((id == control::kScrollUp || id == control::kScrollDown) && (item->itemState & ODS_SELECTED) != 0)
     RepeatNotificationScroll(button->window, static_cast<int>(id - control::kScrollUp));
-  SetFocus(g_viewWnd);
+  SetFocus(SharedScreen().viewWnd);
 }
 
 void CVGeneric::ShowEndTurnState() {
   CImageButton* button = ControlButton(control::kEndTurn);
   if (!button) return;
-  const bool given = g_endTurnSentTurn == GameTurn();
+  const bool given = SharedScreen().endTurnSentTurn == GameTurn();
   // Toggling swaps the faces: the pressed one is shown while normalShown is 0.
   if ((button->normalShown == 0) != given) button->Toggle();
   DrawButtonFace(button);
@@ -229,22 +234,23 @@ void CVGeneric::ShowEndTurnState() {
 void CVGeneric::RedrawEndTurnButton() { ShowEndTurnState(); }
 
 void CVGeneric::ClearControlArea() {
-  if (!g_screenSprite) return;
-  if (HDC dc = g_screenSprite->GetDC()) {
-    FillRect(dc, &kControlArea, g_blackBrush);
-    g_screenSprite->ReleaseDC(dc);
+  if (!SharedScreen().screenSprite) return;
+  if (HDC dc = SharedScreen().screenSprite->GetDC()) {
+    FillRect(dc, &kControlArea, SharedScreen().blackBrush);
+    SharedScreen().screenSprite->ReleaseDC(dc);
   }
   AddDirtyRect(kControlArea);
 }
 
 void CVGeneric::HideControlButtons() {
-  for (CImageButton* button : g_controlButtons)
+  for (CImageButton* button : SharedScreen().controlButtons)
     if (button) ShowWindow(button->window, SW_HIDE);
 }
 
 void CVGeneric::SelectInfoPanel(std::uint32_t id, int redraw) {
-  if (!g_infoPanel) return;
-  const std::uint8_t previous = g_infoPanel->SetType(static_cast<std::uint8_t>(id - control::kFirstPanel));
+  if (!SharedScreen().infoPanel) return;
+  const std::uint8_t previous =
+      SharedScreen().infoPanel->SetType(static_cast<std::uint8_t>(id - control::kFirstPanel));
   CImageButton* now = ControlButton(id);
   CImageButton* before = ControlButton(control::kFirstPanel + previous);
   if (now) now->Toggle();
@@ -257,7 +263,7 @@ void CVGeneric::SelectInfoPanel(std::uint32_t id, int redraw) {
 void CVGeneric::UpdateSwitchViewButton(std::uint32_t id) {
   ClosePopupMenu();
   CImageButton* button = ControlButton(control::kSwitchView);
-  if (g_viewType != VIEW_DESIGN) {
+  if (SharedScreen().viewType != VIEW_DESIGN) {
     if (button) {
       const std::string up = LocalGuildArt("retrvwup.ima"), down = LocalGuildArt("retrvwdn.ima");
       button->SetImages(up.c_str(), down.c_str());
@@ -268,9 +274,9 @@ void CVGeneric::UpdateSwitchViewButton(std::uint32_t id) {
       const std::string up = LocalGuildArt("switvwup.ima"), down = LocalGuildArt("switvwdn.ima");
       button->SetImages(up.c_str(), down.c_str());
     }
-    GoToView(g_previousViewType, -1);
+    GoToView(SharedScreen().previousViewType, -1);
   }
-  SetFocus(g_viewWnd);
+  SetFocus(SharedScreen().viewWnd);
 }
 
 LRESULT CVGeneric::OnControlCommand(std::uint32_t id) {
@@ -288,9 +294,9 @@ LRESULT CVGeneric::OnControlCommand(std::uint32_t id) {
     case control::kFilterGame:
     case control::kFilterChat:
     case control::kFilterVotes:
-      if (g_notifyPanel) g_notifyPanel->ToggleCategoryFilter(id);
+      if (SharedScreen().notifyPanel) SharedScreen().notifyPanel->ToggleCategoryFilter(id);
       FlushScreen();
-      SetFocus(g_viewWnd);
+      SetFocus(SharedScreen().viewWnd);
       return 1;
     case control::kEndTurn: {
       if (IsBusy()) return 1;
@@ -299,13 +305,15 @@ LRESULT CVGeneric::OnControlCommand(std::uint32_t id) {
       if (g_session && g_session->GameEnded()) {
         char text[256] = {};
         if (g_gameData && g_gameData->textIndex) g_gameData->textIndex->GetText("GAMEDONE", text, sizeof text);
-        COkDlg box(g_viewDDraw, g_viewWnd, g_viewInstance, text, static_cast<std::uint32_t>(LocalGuildIndex()));
+        COkDlg box(SharedScreen().viewDDraw, SharedScreen().viewWnd, SharedScreen().viewInstance, text,
+                   static_cast<std::uint32_t>(LocalGuildIndex()));
         return 1;
       }
-      if (g_endTurnSentTurn == GameTurn()) return 1;
+      if (SharedScreen().endTurnSentTurn == GameTurn()) return 1;
       if (CGChapter* local = g_gameData ? g_gameData->GetLocalChapter() : nullptr) local->SendAutoTransfers();
-      g_endTurnSentTurn = GameTurn();
-      PostMessage(g_viewWnd, WM_APP_EMAIL_END_TURN, g_gameData ? g_gameData->localChapterId : 0, 0);
+      SharedScreen().endTurnSentTurn = GameTurn();
+      PostMessage(SharedScreen().viewWnd, WM_APP_EMAIL_END_TURN, g_gameData ? g_gameData->localChapterId : 0,
+                  0);
       ShowEndTurnState();
       return 1;
     }
@@ -316,14 +324,15 @@ LRESULT CVGeneric::OnControlCommand(std::uint32_t id) {
         info->Toggle();
         DrawButtonFace(info);
       }
-      if (g_replayMode) LeaveReplayMode(1);
-      SetFocus(g_viewWnd);
+      if (SharedScreen().replayMode) LeaveReplayMode(1);
+      SetFocus(SharedScreen().viewWnd);
       return 1;
     case control::kOptions:
       if (g_session && g_session->emailMode) {
-        COkDlg box(g_viewDDraw, g_viewWnd, g_viewInstance,
-                   "When playing an EMail game, press the END TURN button to save your turn and exit the game.",
-                   static_cast<std::uint32_t>(LocalGuildIndex()));
+        COkDlg box(
+            SharedScreen().viewDDraw, SharedScreen().viewWnd, SharedScreen().viewInstance,
+            "When playing an EMail game, press the END TURN button to save your turn and exit the game.",
+            static_cast<std::uint32_t>(LocalGuildIndex()));
       } else {
         RunInGameOptions();
       }
@@ -332,7 +341,7 @@ LRESULT CVGeneric::OnControlCommand(std::uint32_t id) {
       RunInGameSettings();
       return 1;
     case control::kReplayPlay: {
-      g_replayMode = 2;
+      SharedScreen().replayMode = 2;
       CImageButton* pause = ControlButton(control::kReplayPause);
       if (pause) ShowWindow(pause->window, SW_SHOW);
       if (CImageButton* play = ControlButton(control::kReplayPlay)) ShowWindow(play->window, SW_HIDE);
@@ -350,7 +359,7 @@ LRESULT CVGeneric::OnControlCommand(std::uint32_t id) {
       OnReplayRestart();
       return 1;
     case control::kReplayPause: {
-      if (g_replayMode == 2 || g_replayMode == 3) g_replayMode = 1;
+      if (SharedScreen().replayMode == 2 || SharedScreen().replayMode == 3) SharedScreen().replayMode = 1;
       CImageButton* play = ControlButton(control::kReplayPlay);
       if (play) ShowWindow(play->window, SW_SHOW);
       if (CImageButton* pause = ControlButton(control::kReplayPause)) ShowWindow(pause->window, SW_HIDE);
@@ -360,17 +369,18 @@ LRESULT CVGeneric::OnControlCommand(std::uint32_t id) {
     }
     case control::kScrollUp:
     case control::kScrollDown:
-      if (g_notifyPanel) g_notifyPanel->ScrollOneLine(static_cast<int>(id - control::kScrollUp), 0);
-      SetFocus(g_viewWnd);
+      if (SharedScreen().notifyPanel)
+        SharedScreen().notifyPanel->ScrollOneLine(static_cast<int>(id - control::kScrollUp), 0);
+      SetFocus(SharedScreen().viewWnd);
       return 1;
     case control::kSingleKind:
-      if (g_notifyPanel) g_notifyPanel->FilterSelectedKind();
-      SetFocus(g_viewWnd);
+      if (SharedScreen().notifyPanel) SharedScreen().notifyPanel->FilterSelectedKind();
+      SetFocus(SharedScreen().viewWnd);
       return 1;
     case control::kShowAll:
-      if (g_notifyPanel) g_notifyPanel->ToggleShowAll();
+      if (SharedScreen().notifyPanel) SharedScreen().notifyPanel->ToggleShowAll();
       FlushScreen();
-      SetFocus(g_viewWnd);
+      SetFocus(SharedScreen().viewWnd);
       return 1;
     default:
       if (id >= control::kFirstPanel && id <= control::kLastPanel) {
@@ -383,26 +393,33 @@ LRESULT CVGeneric::OnControlCommand(std::uint32_t id) {
 }
 
 void CVGeneric::ShowHelpTopic(std::uint32_t topic, int x, int y) {
-  ::ShowHelpTopic(g_viewDDraw, g_viewWnd, g_viewInstance, topic, x, y);
+  ::ShowHelpTopic(SharedScreen().viewDDraw, SharedScreen().viewWnd, SharedScreen().viewInstance, topic, x, y);
 }
 
-void CVGeneric::RunInGameOptions() { RunInGameOptionsDialog(g_viewDDraw, g_viewWnd, g_viewInstance, this); }
+void CVGeneric::RunInGameOptions() {
+  RunInGameOptionsDialog(SharedScreen().viewDDraw, SharedScreen().viewWnd, SharedScreen().viewInstance, this);
+}
 
-void CVGeneric::RunInGameSettings() { RunInGameSettingsDialog(g_viewDDraw, g_viewWnd, g_viewInstance, this); }
+void CVGeneric::RunInGameSettings() {
+  RunInGameSettingsDialog(SharedScreen().viewDDraw, SharedScreen().viewWnd, SharedScreen().viewInstance,
+                          this);
+}
 
 void AskRestartGame() {
   char text[256] = {};
   if (g_gameData && g_gameData->textIndex) g_gameData->textIndex->GetText("RESTARTG", text, sizeof text);
   std::uint32_t yes = 0;
   {
-    CYesNoDlg box(g_viewDDraw, g_viewWnd, g_viewInstance, text, static_cast<std::uint32_t>(LocalGuildIndex()), &yes);
+    CYesNoDlg box(SharedScreen().viewDDraw, SharedScreen().viewWnd, SharedScreen().viewInstance, text,
+                  static_cast<std::uint32_t>(LocalGuildIndex()), &yes);
   }
   if (!yes || !g_session) return;
   // A game that is over has no server left to make it again: the request
   // would go unanswered, the button seemingly dead.
   if (g_session->GameEnded()) {
     if (g_gameData && g_gameData->textIndex) g_gameData->textIndex->GetText("REDENIED", text, sizeof text);
-    COkDlg box(g_viewDDraw, g_viewWnd, g_viewInstance, text, static_cast<std::uint32_t>(LocalGuildIndex()));
+    COkDlg box(SharedScreen().viewDDraw, SharedScreen().viewWnd, SharedScreen().viewInstance, text,
+               static_cast<std::uint32_t>(LocalGuildIndex()));
     return;
   }
   std::array<std::uint8_t, 12> packet{};

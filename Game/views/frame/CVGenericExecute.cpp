@@ -43,7 +43,7 @@ bool Operational(const CGUnit* unit) { return unit && unit->IsOperational(); }
 int CVGeneric::ExecuteOrderMode(int kind, std::uint32_t id) {
   if (!g_gameData) return 0;
   if (kind == GOTO_TERRAIN_ASTEROID) kind = GOTO_ASTEROID;
-  const std::uint32_t mode = g_commandMode;
+  const std::uint32_t mode = SharedScreen().commandMode;
   const std::uint16_t here = GetCurrentAsteroidId();
   CGUnit* target = kind == GOTO_UNIT ? FindUnitNear(here, id) : nullptr;
   const std::uint16_t targetAt = target ? target->location.asteroid : 0xFFFF;
@@ -80,7 +80,8 @@ int CVGeneric::ExecuteOrderMode(int kind, std::uint32_t id) {
     if (!unitPick) return refuse("INVLDTGT", kVoiceInvalid);
     if (inSolarSpace) return refuse("CANTINTC", kVoiceSolarSpace);
   }
-  CGUnit* commander = mode == ORDER_RECHARGE_FROM_ASTEROID ? nullptr : FindUnitNear(here, g_commandUnitId);
+  CGUnit* commander =
+      mode == ORDER_RECHARGE_FROM_ASTEROID ? nullptr : FindUnitNear(here, SharedScreen().commandUnitId);
   auto order = [&](std::uint32_t type) { return OrderMoveToLocation(type, kind, id, 0); };
 
   switch (mode) {
@@ -115,8 +116,8 @@ int CVGeneric::ExecuteOrderMode(int kind, std::uint32_t id) {
       return done();
 
     case ORDER_RECHARGE_FROM_ASTEROID: {
-      if ((g_commandUnitId & kAsteroidSubject) == kAsteroidSubject) {
-        const auto asteroid = static_cast<std::uint16_t>(g_commandUnitId);
+      if ((SharedScreen().commandUnitId & kAsteroidSubject) == kAsteroidSubject) {
+        const auto asteroid = static_cast<std::uint16_t>(SharedScreen().commandUnitId);
         CGUnit* ship = unitPick ? g_gameData->pieces.FindUnitAt(asteroid, id) : nullptr;
         if (!unitPick || targetAt != asteroid) {
           Tell(*this, "INVLDTGT", kVoiceInvalid);
@@ -132,7 +133,7 @@ int CVGeneric::ExecuteOrderMode(int kind, std::uint32_t id) {
           UpdateSelectionDisplay(1);
         }
       }
-      g_commandMode = kRefuelEndedMode;
+      SharedScreen().commandMode = kRefuelEndedMode;
       UpdateCursor();
       ResetMode();
       return 1;
@@ -169,7 +170,7 @@ int CVGeneric::ExecuteOrderMode(int kind, std::uint32_t id) {
     case ORDER_SCAN_ASTEROID:
       switch (kind) {
         case GOTO_UNIT:
-          g_commandMode = ORDER_SCAN_SHIP;
+          SharedScreen().commandMode = ORDER_SCAN_SHIP;
           return ExecuteOrderMode(kind, id);
         case GOTO_SOLAR:
           if (GetViewType() != VIEW_SOLAR) GoToView(VIEW_SOLAR, -1);
@@ -187,7 +188,7 @@ int CVGeneric::ExecuteOrderMode(int kind, std::uint32_t id) {
 
     case ORDER_SCAN_SHIP:
       if (kind == GOTO_ASTEROID) {
-        g_commandMode = ORDER_SCAN_ASTEROID;
+        SharedScreen().commandMode = ORDER_SCAN_ASTEROID;
         return ExecuteOrderMode(kind, id);
       }
       if (!unitPick || !target) return refuse("INVLDTGT", kVoiceInvalid);
@@ -217,9 +218,10 @@ int CVGeneric::ExecuteOrderMode(int kind, std::uint32_t id) {
       if (!commander) return refuse("CONSTDED", kVoiceConstructFailed);
       if (commander->GetConstructionCapacity() == 0 && !g_gameData->SelectionCanConstruct())
         return refuse("CONSTFD1", kVoiceConstructorCannot);
-      g_modifyTargetId = id;
+      SharedScreen().modifyTargetId = id;
       Tell(*this, "SELCTTPT");
-      if (g_dataPanel) g_pendingOrderOption = g_dataPanel->ShowTemplateList(commander, 0, target);
+      if (SharedScreen().dataPanel)
+        SharedScreen().pendingOrderOption = SharedScreen().dataPanel->ShowTemplateList(commander, 0, target);
       FlushScreen();
       return 1;
 
@@ -302,11 +304,12 @@ int CVGeneric::ExecuteOrderMode(int kind, std::uint32_t id) {
 
 void CVGeneric::OrderConstructAtvs() {
   if (!g_gameData) return;
-  CGUnit* unit = FindUnitNear(GetCurrentAsteroidId(), g_menuObjectId);
+  CGUnit* unit = FindUnitNear(GetCurrentAsteroidId(), SharedScreen().menuObjectId);
   if (!unit) return;
   AtvCounts counts{};
   const auto capacity = static_cast<std::uint16_t>(std::clamp(unit->GetAtvCapacity(), 0, 0xFFFF));
-  if (!RunConstructAtvDialog(g_angularFont, capacity, &counts, unit->location.asteroid)) counts = {};
+  if (!RunConstructAtvDialog(SharedScreen().angularFont, capacity, &counts, unit->location.asteroid))
+    counts = {};
   if (std::accumulate(counts.begin(), counts.end(), 0) == 0) return;
   const std::uint8_t zone[6] = {static_cast<std::uint8_t>(counts[0]), static_cast<std::uint8_t>(counts[1]),
                                 static_cast<std::uint8_t>(counts[2]), static_cast<std::uint8_t>(counts[3]), 0,
@@ -323,7 +326,7 @@ void CVGeneric::OfferAsteroidVotes(std::uint16_t asteroid) {
   auto box = [&](const char* id) {
     char text[kTextSize + 1] = {};
     if (g_gameData->textIndex) g_gameData->textIndex->GetText(id, text, kTextSize);
-    COkDlg ok(g_viewDDraw, g_viewWnd, g_viewInstance, text, guild);
+    COkDlg ok(SharedScreen().viewDDraw, SharedScreen().viewWnd, SharedScreen().viewInstance, text, guild);
   };
   const CGChapter* local = g_gameData->GetLocalChapter();
   if (local && local->renegade) {

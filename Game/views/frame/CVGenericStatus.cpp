@@ -15,11 +15,6 @@
 
 using namespace plat;
 
-std::string g_statusText;
-std::uint16_t g_statusShown = 0;
-std::uint32_t g_futureView = 0;
-std::uint8_t g_futureViewState = 0;
-
 namespace {
 
 constexpr std::array<std::uint32_t, 4> kNormalButtons{control::kSwitchView, control::kEndTurn,
@@ -51,7 +46,7 @@ void ShowViewButtons(bool futureView) {
   if (futureView) {
     for (std::uint32_t id : kNormalButtons) Show(id, false);
     Show(control::kFutureRestart, true);
-    const bool running = g_futureViewState == kFutureRunning;
+    const bool running = SharedScreen().futureViewState == kFutureRunning;
     Show(control::kFuturePause, !running);
     Show(control::kFutureRun, running);
     Draw(running ? control::kFutureRun : control::kFuturePause);
@@ -71,8 +66,8 @@ void ShowViewButtons(bool futureView) {
 }  // namespace
 
 void CVGeneric::UpdateControlPanel() {
-  if (g_replayMode == 1 || g_replayMode == 2) {
-    const bool playing = g_replayMode == 2;
+  if (SharedScreen().replayMode == 1 || SharedScreen().replayMode == 2) {
+    const bool playing = SharedScreen().replayMode == 2;
     Show(control::kReplayPause, playing);
     Show(control::kReplayPlay, !playing);
     Draw(playing ? control::kReplayPause : control::kReplayPlay);
@@ -82,20 +77,20 @@ void CVGeneric::UpdateControlPanel() {
     return;
   }
   ClearControlArea();
-  if (!g_infoPanelVisible) {
+  if (!SharedScreen().infoPanelVisible) {
     ShowPanelButtons(false);
-    ShowViewButtons(g_futureView && GetViewType() == VIEW_SOLAR);
+    ShowViewButtons(SharedScreen().futureView && GetViewType() == VIEW_SOLAR);
     ShowAndDraw(control::kInfo);
     return;
   }
-  ShowViewButtons(g_futureView != 0);
+  ShowViewButtons(SharedScreen().futureView != 0);
   ShowAndDraw(control::kInfo);
   ShowPanelButtons(true);
   for (std::uint32_t id = control::kFirstPanel; id <= control::kLastPanel; ++id) Draw(id);
 }
 
 void CVGeneric::EnterReplayMode() {
-  if (g_replayMode != 0) return;
+  if (SharedScreen().replayMode != 0) return;
   for (std::uint32_t id : kNormalButtons) Show(id, false);
   ShowPanelButtons(false);
   for (std::uint32_t id :
@@ -103,12 +98,12 @@ void CVGeneric::EnterReplayMode() {
     Show(id, true);
   FlushScreen();
   OnReplayModeEntered();
-  g_replayMode = 2;
+  SharedScreen().replayMode = 2;
 }
 
 void CVGeneric::LeaveReplayMode(int switchBack) {
-  if (g_replayMode != 0) {
-    g_replayMode = 0;
+  if (SharedScreen().replayMode != 0) {
+    SharedScreen().replayMode = 0;
     for (std::uint32_t id : {control::kReplayPlay, control::kReplayExit, control::kReplayAdvance,
                              control::kReplayRestart, control::kReplayPause})
       Show(id, false);
@@ -124,33 +119,34 @@ void CVGeneric::LeaveReplayMode(int switchBack) {
 
 void CVGeneric::ToggleInfoPanel() {
   OnCommand(kToggleInfoPanelCommand);
-  g_infoPanelVisible = g_infoPanelVisible ? 0 : 1;
+  SharedScreen().infoPanelVisible = SharedScreen().infoPanelVisible ? 0 : 1;
   // The spots of the page last drawn are stale until it is drawn again.
-  if (g_infoPanel) g_infoPanel->ResetHotSpots();
-  if (!g_infoPanelVisible) SetCursorSet(CURSOR_NORMAL);
+  if (SharedScreen().infoPanel) SharedScreen().infoPanel->ResetHotSpots();
+  if (!SharedScreen().infoPanelVisible) SetCursorSet(CURSOR_NORMAL);
   Invalidate();
   UpdateControlPanel();
 }
 
 void CVGeneric::SetInfoPanelVisible(int visible) {
   // A hidden panel cannot finish the choice of a transfer's destination.
-  if (!visible && g_infoPanel) g_infoPanel->EndTransferPicking();
-  g_infoPanelVisible = visible ? 1 : 0;
-  if (g_infoPanel) g_infoPanel->ResetHotSpots();
+  if (!visible && SharedScreen().infoPanel) SharedScreen().infoPanel->EndTransferPicking();
+  SharedScreen().infoPanelVisible = visible ? 1 : 0;
+  if (SharedScreen().infoPanel) SharedScreen().infoPanel->ResetHotSpots();
   Invalidate();
   UpdateControlPanel();
 }
 
 void CVGeneric::SetStatusText(const char* text, int displayTime) {
-  g_statusText = text ? text : "";
-  g_statusShown = static_cast<std::uint16_t>(displayTime);
+  SharedScreen().statusText = text ? text : "";
+  SharedScreen().statusShown = static_cast<std::uint16_t>(displayTime);
   OnStatusTextChanged();
 }
 
 void CVGeneric::DrawStatusText() {
   // The info panel covers the line's place with its headings; the line would
   // show through the panel's tint among them, and reads again once it closes.
-  if (!g_statusShown || g_statusText.empty() || g_infoPanelVisible) return;
-  DrawScreenText(g_statusText.c_str(), 0, 3, kViewportWidth, kStatusColour,
+  if (!SharedScreen().statusShown || SharedScreen().statusText.empty() || SharedScreen().infoPanelVisible)
+    return;
+  DrawScreenText(SharedScreen().statusText.c_str(), 0, 3, kViewportWidth, kStatusColour,
                  DT_CENTER | DT_WORDBREAK | DT_EXTERNALLEADING, 0, 1);
 }

@@ -27,19 +27,19 @@ std::string Text(const char* id, const char* name = "") {
 }  // namespace
 
 void SetGotoTip(int column, const std::string& text) {
-  if (column < 0 || column >= kGotoColumns || !g_tooltipWnd || !g_viewWnd) return;
+  if (column < 0 || column >= kGotoColumns || !SharedScreen().tooltipWnd || !SharedScreen().viewWnd) return;
   std::string& shown = g_tipTexts[static_cast<std::size_t>(column)];
   if (shown == text) return;
   TOOLINFO info;
   info.uFlags = TTF_SUBCLASS;
-  info.hwnd = g_viewWnd;
+  info.hwnd = SharedScreen().viewWnd;
   info.uId = kFirstTipId + static_cast<UINT_PTR>(column);
-  if (!shown.empty()) SendMessage(g_tooltipWnd, TTM_DELTOOL, 0, reinterpret_cast<LPARAM>(&info));
+  if (!shown.empty()) SendMessage(SharedScreen().tooltipWnd, TTM_DELTOOL, 0, reinterpret_cast<LPARAM>(&info));
   shown = text;
   if (text.empty()) return;
   info.rect = RECT{GotoColumnLeft(column), 10, GotoColumnLeft(column) + 73, 75};
   info.lpszText = text.c_str();
-  SendMessage(g_tooltipWnd, TTM_ADDTOOL, 0, reinterpret_cast<LPARAM>(&info));
+  SendMessage(SharedScreen().tooltipWnd, TTM_ADDTOOL, 0, reinterpret_cast<LPARAM>(&info));
 }
 
 void ForgetGotoTips() { g_tipTexts.fill({}); }

@@ -148,9 +148,9 @@ void CVTReplay::Render(std::int32_t argument) {
 }
 
 void CVTReplay::GoToView(WPARAM viewType, LPARAM argument) {
-  g_previousViewType = VIEW_TERRAIN_REPLAY;
-  g_viewType = static_cast<std::uint32_t>(viewType);
-  g_previousViewAsteroid = asteroidId;
+  SharedScreen().previousViewType = VIEW_TERRAIN_REPLAY;
+  SharedScreen().viewType = static_cast<std::uint32_t>(viewType);
+  SharedScreen().previousViewAsteroid = asteroidId;
   built = 0;
   OnReplayModeLeft();
   LeaveReplayMode(0);
@@ -162,13 +162,13 @@ void CVTReplay::GoToView(WPARAM viewType, LPARAM argument) {
   // A shot or explosion still sounding would outlive the battle it belongs to.
   if (g_sndPlay) g_sndPlay->StopEffect(-1);
   sweeps.fill(Sweep{});
-  PostMessage(g_viewWnd, WM_APP_SWITCH_VIEW, viewType, argument);
+  PostMessage(SharedScreen().viewWnd, WM_APP_SWITCH_VIEW, viewType, argument);
 }
 
 void CVTReplay::OnReplayModeEntered() {
   if (CImageButton* pause = ControlButton(control::kReplayPause)) ShowWindow(pause->window, SW_SHOW);
   if (CImageButton* play = ControlButton(control::kReplayPlay)) ShowWindow(play->window, SW_HIDE);
-  g_replayMode = 2;
+  SharedScreen().replayMode = 2;
   list.Clear();
   FreeCaches();
   list.state = CSpriteMoverList::STOPPED;
@@ -207,18 +207,18 @@ void CVTReplay::OnReplayPlay() {
 }
 
 void CVTReplay::OnReplayPause() {
-  g_replayMode = 1;
+  SharedScreen().replayMode = 1;
   list.Pause();
 }
 
 void CVTReplay::OnReplayAdvance() {
   // The step ends paused: from play, Pause would stay offered over a replay
   // that already waits, and take a second press to resume.
-  if (g_replayMode == 2) {
+  if (SharedScreen().replayMode == 2) {
     if (CImageButton* play = ControlButton(control::kReplayPlay)) ShowWindow(play->window, SW_SHOW);
     if (CImageButton* pause = ControlButton(control::kReplayPause)) ShowWindow(pause->window, SW_HIDE);
   }
-  g_replayMode = 3;
+  SharedScreen().replayMode = 3;
   list.Run();
 }
 
@@ -228,27 +228,27 @@ void CVTReplay::OnReplayRestart() {
 }
 
 void CVTReplay::DrawOverSurface() {
-  if (!g_infoPanelVisible) list.Draw(g_screenSprite);
+  if (!SharedScreen().infoPanelVisible) list.Draw(SharedScreen().screenSprite);
 }
 
 void CVTReplay::PlayFrameAnimation(std::uint32_t elapsedMs) {
   // The survey line a (re)built surface shows goes after its time here too.
   CountDownStatus(elapsedMs);
   // The movers would be drawn over the panel.
-  if (g_infoPanelVisible) return;
+  if (SharedScreen().infoPanelVisible) return;
   tickMs += elapsedMs;
   if (tickMs < kTickMs) return;
   tickMs = 0;
-  if (g_replayMode != 2 && g_replayMode != 3) return;
+  if (SharedScreen().replayMode != 2 && SharedScreen().replayMode != 3) return;
   AdvanceSweeps();
   CSprite* work = WorkSurface();
   if (work) {
     work->x = kViewportRect.left;
     work->y = kViewportRect.top;
   }
-  if (list.UpdateAndDraw(g_screenSprite, work)) FlushViewport();
+  if (list.UpdateAndDraw(SharedScreen().screenSprite, work)) FlushViewport();
   if (list.state == CSpriteMoverList::STOPPED) RunPhase();
-  if (g_replayMode == 3) OnReplayPause();
+  if (SharedScreen().replayMode == 3) OnReplayPause();
 }
 
 // ---- positions, movers, sounds ----
@@ -397,7 +397,7 @@ CSprite* CVTReplay::CachedFrame(std::vector<CSprite*>& cache, int index, const s
   CSprite*& slot = cache[static_cast<std::size_t>(index)];
   if (!slot) {
     const std::string path = std::string(g_instData.GetArtPath()) + name;
-    slot = new CSprite(g_viewDDraw, 0, module, path.c_str(), 0, 0, 0);
+    slot = new CSprite(SharedScreen().viewDDraw, 0, module, path.c_str(), 0, 0, 0);
   }
   return slot->surface ? slot : nullptr;
 }
@@ -416,8 +416,8 @@ CSprite* CVTReplay::AtvPicture(std::uint16_t chapter, std::int64_t kind) {
     char path[300];
     std::snprintf(path, sizeof path, allied ? "%s%satvh.ima" : "%s%satv.ima", g_instData.GetGuildPath(guild),
                   kAtvNames[kind]);
-    slot =
-        new CSprite(g_viewDDraw, 0, g_gameData ? g_gameData->GetGuildModule(guild) : nullptr, path, 0, 0, 0);
+    slot = new CSprite(SharedScreen().viewDDraw, 0, g_gameData ? g_gameData->GetGuildModule(guild) : nullptr,
+                       path, 0, 0, 0);
   }
   return slot->surface ? slot : nullptr;
 }
@@ -430,8 +430,8 @@ CSprite* CVTReplay::PodFrame(std::uint16_t chapter, int facing) {
     char name[16];
     std::snprintf(name, sizeof name, "pod%d.ima", index);
     const std::string path = std::string(g_instData.GetGuildPath(guild)) + name;
-    slot = new CSprite(g_viewDDraw, 0, g_gameData ? g_gameData->GetGuildModule(guild) : nullptr, path.c_str(),
-                       0, 0, 0);
+    slot = new CSprite(SharedScreen().viewDDraw, 0, g_gameData ? g_gameData->GetGuildModule(guild) : nullptr,
+                       path.c_str(), 0, 0, 0);
   }
   return slot->surface ? slot : nullptr;
 }
