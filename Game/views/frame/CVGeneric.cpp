@@ -54,11 +54,6 @@ constexpr std::uint16_t kWelcomeCodes[] = {notify::kWelcome,           notify::k
                                            notify::kWelcomeGotoButton, notify::kWelcomeSurface,
                                            notify::kWelcomeDesign,     notify::kWelcomeGoodLuck};
 
-// The viewport as the flush shows it under the info panel: faded, with the
-// panel over it. The fading works on this copy's source, which the flush
-// puts back afterwards, so the composition surface never fades twice.
-CSprite* g_flushCopySprite = nullptr;
-
 bool IsEmpty(const RECT& r) { return r.right <= r.left || r.bottom <= r.top; }
 
 RECT Intersect(const RECT& a, const RECT& b);
@@ -234,10 +229,11 @@ void DrawViewSprite(CSprite* sprite, LONG x, LONG y, const RECT* source) {
 void FlushScreen() {
   if (SharedScreen().flushSuspended || !SharedScreen().screenSprite) return;
   if (IsEmpty(SharedScreen().dirtyRect)) SharedScreen().dirtyRect = kWholeScreen;
-  const bool panelShown = SharedScreen().infoPanelVisible && SharedScreen().infoPanel && g_flushCopySprite &&
+  const bool panelShown = SharedScreen().infoPanelVisible && SharedScreen().infoPanel &&
+                          SharedScreen().flushCopySprite &&
                           !IsEmpty(Intersect(SharedScreen().dirtyRect, kViewportRect));
   if (panelShown) {
-    SharedScreen().screenSprite->BltToSurface(g_flushCopySprite, 0, 0, &kViewportRect);
+    SharedScreen().screenSprite->BltToSurface(SharedScreen().flushCopySprite, 0, 0, &kViewportRect);
     const std::uint32_t guild = g_gameData ? g_gameData->GetLocalGuildIndex() : 0;
     SharedScreen().screenSprite->Fade(50, GetMediumColor(guild), &kViewportRect);
     SharedScreen().screenSprite->Fade(35, RGB(0, 0, 0), &kViewportRect);
@@ -254,8 +250,8 @@ void FlushScreen() {
     ShowCursor(TRUE);
   }
   if (panelShown)
-    g_flushCopySprite->BltToSurface(SharedScreen().screenSprite, kViewportRect.left, kViewportRect.top,
-                                    nullptr);
+    SharedScreen().flushCopySprite->BltToSurface(SharedScreen().screenSprite, kViewportRect.left,
+                                                 kViewportRect.top, nullptr);
   SharedScreen().dirtyRect = {};
 }
 
@@ -371,8 +367,9 @@ CVGeneric::CVGeneric(HWND window, HINSTANCE instance) {
   if (!SharedScreen().viewDDraw) return;
   SharedScreen().viewportSprite = new CSprite(SharedScreen().viewDDraw, nullptr, kNoColourKey, kViewportWidth,
                                               kViewportHeight, kViewportRect.left, kViewportRect.top, 0);
-  g_flushCopySprite = new CSprite(SharedScreen().viewDDraw, nullptr, kNoColourKey, kViewportWidth,
-                                  kViewportHeight, kViewportRect.left, kViewportRect.top, 0);
+  SharedScreen().flushCopySprite =
+      new CSprite(SharedScreen().viewDDraw, nullptr, kNoColourKey, kViewportWidth, kViewportHeight,
+                  kViewportRect.left, kViewportRect.top, 0);
   SharedScreen().textStripSprite = new CSprite(SharedScreen().viewDDraw, nullptr, 0, kViewportWidth,
                                                kTextStripHeight, kViewportRect.left, kViewportRect.top, 0);
   SharedScreen().textStripWidth = kViewportWidth;
@@ -428,7 +425,7 @@ CVGeneric::~CVGeneric() {
   InstallPanelFrame(false);
   Release(SharedScreen().dataPanel);
   Release(SharedScreen().viewportSprite);
-  Release(g_flushCopySprite);
+  Release(SharedScreen().flushCopySprite);
   if (SharedScreen().blackBrush) DeleteObject(SharedScreen().blackBrush);
   SharedScreen().blackBrush = nullptr;
   Release(SharedScreen().screenSprite);

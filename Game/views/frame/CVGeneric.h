@@ -139,6 +139,12 @@ struct ScreenState {
   // The guild last picked in the data panel's guild list (0..4), whose chapters
   // the panel lists while it waits for a chapter (data-panel mode 5).
   std::uint8_t chosenGuild = 0;
+  // The viewport as the flush shows it under the info panel: faded, with the
+  // panel over it. The fading works on this copy's source, which the flush
+  // puts back afterwards, so the composition surface never fades twice.
+  CSprite* flushCopySprite = nullptr;
+  // The texts the goto bar's tips hold, by column.
+  std::array<std::string, kGotoColumns> gotoTipTexts;
 };
 // The one screen state.
 ScreenState& SharedScreen();

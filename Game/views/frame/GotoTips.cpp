@@ -15,9 +15,6 @@ namespace {
 
 constexpr UINT_PTR kFirstTipId = 0x6010;
 
-// The texts the tips hold.
-std::array<std::string, kGotoColumns> g_tipTexts;
-
 std::string Text(const char* id, const char* name = "") {
   char text[256] = {};
   if (g_gameData && g_gameData->textIndex) g_gameData->textIndex->GetText(id, text, sizeof text - 1, name);
@@ -28,7 +25,7 @@ std::string Text(const char* id, const char* name = "") {
 
 void SetGotoTip(int column, const std::string& text) {
   if (column < 0 || column >= kGotoColumns || !SharedScreen().tooltipWnd || !SharedScreen().viewWnd) return;
-  std::string& shown = g_tipTexts[static_cast<std::size_t>(column)];
+  std::string& shown = SharedScreen().gotoTipTexts[static_cast<std::size_t>(column)];
   if (shown == text) return;
   TOOLINFO info;
   info.uFlags = TTF_SUBCLASS;
@@ -42,7 +39,9 @@ void SetGotoTip(int column, const std::string& text) {
   SendMessage(SharedScreen().tooltipWnd, TTM_ADDTOOL, 0, reinterpret_cast<LPARAM>(&info));
 }
 
-void ForgetGotoTips() { g_tipTexts.fill({}); }
+void ForgetGotoTips() {
+  SharedScreen().gotoTipTexts.fill({});
+}
 
 std::string GotoTipText(const GotoEntry& entry) {
   switch (entry.kind) {

@@ -266,7 +266,8 @@ int CVAstSpace::TargetPickedObject(const double* point, CVDispObj* object) {
     return 1;
   }
   if (kind == DISP_ASTEROID) {
-    if (IssueOrder(generic ? 2 : SharedScreen().commandMode, DISP_ASTEROID, object->key.id, 0))
+    if (IssueOrder(generic ? ORDER_MOVE_TO_ASTEROID : SharedScreen().commandMode, DISP_ASTEROID,
+                   object->key.id, 0))
       Tell(*this, "TRGTAQRD", kVoiceAsteroidTarget);
     else
       Tell(*this, "INVLDTGT", kVoiceInvalid);
@@ -286,7 +287,7 @@ int CVAstSpace::TargetPickedObject(const double* point, CVDispObj* object) {
         PlayVoice(voice);
         ok = IssueOrder(SharedScreen().commandMode, kind, id, 0);
       } else {
-        ok = IssueOrder(1, kind, id, 0);
+        ok = IssueOrder(ORDER_GO_TO_UNIT, kind, id, 0);
         if (ok) PlayVoice(voice);
       }
       if (ok)
